@@ -1,0 +1,31 @@
+#pragma once
+
+#include "util/MsgBoxPos.h"
+
+#include <QList>
+
+// Installs itself as the message-box sink for its lifetime: records every box
+// a window shows and answers with scripted results, else with the box's
+// default button (the first, or the second/third when MB_DEFBUTTON2/3 is set).
+class ScriptedMessageBoxes : public TMessageBoxSink
+{
+public:
+    ScriptedMessageBoxes();
+    ~ScriptedMessageBoxes() override;
+
+    void enqueue(int answer) { m_answers.append(answer); }
+    const QList<TMessageBoxRequest> &shown() const { return m_shown; }
+    int count() const { return m_shown.size(); }
+    const TMessageBoxRequest &last() const { return m_shown.constLast(); }
+    void clear() { m_shown.clear(); }
+
+    int answer(const TMessageBoxRequest &request) override;
+
+    // The button a person pressing Enter would choose.
+    static int defaultAnswer(unsigned flags);
+
+private:
+    TMessageBoxSink *m_previous = nullptr;
+    QList<int> m_answers;
+    QList<TMessageBoxRequest> m_shown;
+};
