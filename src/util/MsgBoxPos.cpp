@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -58,6 +59,33 @@ QRect workAreaAround(const QRect &r)
         screen = QGuiApplication::primaryScreen();
     return screen ? screen->availableGeometry() : QRect();
 }
+
+// QMessageBox settles its final size only while it is being shown, so the
+// placement is computed again at that moment with the real size.
+class TPlacementFilter : public QObject
+{
+public:
+    TPlacementFilter(int mode, QRect ownerRect, QPoint point)
+        : m_mode(mode), m_ownerRect(ownerRect), m_point(point)
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto *box = static_cast<QWidget *>(watched);
+            const QSize size = box->frameGeometry().size();
+            const QRect anchor = m_mode == mbpAtPoint ? QRect(m_point, size) : m_ownerRect;
+            box->move(MessageBoxPosition(m_mode, m_ownerRect, size, m_point, workAreaAround(anchor)));
+        }
+        return false;
+    }
+
+private:
+    int m_mode;
+    QRect m_ownerRect;
+    QPoint m_point;
+};
 
 } // namespace
 
@@ -154,8 +182,11 @@ int ShowMessageBoxAt(QWidget *OwnerWnd, const QString &Text, const QString &Capt
 
     QPointer<QWidget> previousActive = QApplication::activeWindow();
     QPointer<QWidget> previousFocus = QApplication::focusWidget();
-    if (placed)
-        box.move(request.position); // marks the box as moved, so Qt keeps it there
+    TPlacementFilter placement(Mode, request.ownerRect, request.point);
+    if (placed) {
+        box.move(request.position); // marks the box as moved, so Qt does not centre it itself
+        box.installEventFilter(&placement);
+    }
 
     int result = IDCANCEL;
     try {
