@@ -1,0 +1,102 @@
+#include "platform/Folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+// A variable that is set but empty counts as not set, so an exported empty
+// value never turns a location into a relative path.
+QString fromEnvironment(const char *name)
+{
+    return qEnvironmentVariable(name);
+}
+
+QString folderFromEnvironment(const char *name)
+{
+    return Folders::includeTrailingPathDelimiter(fromEnvironment(name));
+}
+
+QString executableFolder()
+{
+    if (QCoreApplication::instance() == nullptr)
+        return QStringLiteral("./");
+    return Folders::includeTrailingPathDelimiter(QCoreApplication::applicationDirPath());
+}
+
+} // namespace
+
+namespace Folders {
+
+QString programFolder()
+{
+    const QString fromEnv = folderFromEnvironment("MURVEN_PROGRAM_DIR");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    const QString exeFolder = executableFolder();
+    // Installed layout: <prefix>/bin/murven19 with the data in <prefix>/share/murven19.
+    const QString shared = QDir::cleanPath(exeFolder + QStringLiteral("../share/murven19"));
+    if (QFileInfo(shared).isDir())
+        return includeTrailingPathDelimiter(shared);
+    return exeFolder;
+}
+
+QString appDataFolder()
+{
+    const QString fromEnv = folderFromEnvironment("MURVEN_APPDATA");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    // Empty only without any home folder; the caller then falls back to the program folder.
+    return includeTrailingPathDelimiter(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+}
+
+QString settingsRoot()
+{
+    const QString fromEnv = folderFromEnvironment("MURVEN_SETTINGS_ROOT");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    const QString appData = appDataFolder();
+    // Never a relative "Pyx/Murven19/" that would land in the working folder.
+    if (appData.isEmpty())
+        return QString();
+    return appData + QStringLiteral("Pyx/Murven19/");
+}
+
+QString machineRegistryFile()
+{
+    const QString fromEnv = fromEnvironment("MURVEN_MACHINE_REGISTRY");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    return programFolder() + QStringLiteral("Murven19.reg");
+}
+
+QString userRegistryFile()
+{
+    const QString fromEnv = fromEnvironment("MURVEN_USER_REGISTRY");
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (config.isEmpty())
+        return QString();
+    return includeTrailingPathDelimiter(config) + QStringLiteral("Pyx/Murven19.reg");
+}
+
+// An empty path stays empty: a lone '/' would name the file-system root.
+QString includeTrailingPathDelimiter(const QString &path)
+{
+    if (path.isEmpty() || path.endsWith(QLatin1Char('/')))
+        return path;
+    return path + QLatin1Char('/');
+}
+
+// The root folder "/" keeps its delimiter; removing it would leave an empty path.
+QString excludeTrailingPathDelimiter(const QString &path)
+{
+    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        return path.chopped(1);
+    return path;
+}
+
+} // namespace Folders
