@@ -1,0 +1,119 @@
+#include "util/Font.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FontAttributes, styleBitsRoundTripThroughBothFontKinds)
+{
+    for (int bits = 0; bits < 16; ++bits) {
+        TFont t;
+        ASSERT_TRUE(SetFontAttributes(&t, SHIFTJIS_CHARSET, QStringLiteral("ＭＳ ゴシック"), 12, bits));
+        EXPECT_EQ(FontStyleToBits(t), bits);
+        QFont q;
+        ASSERT_TRUE(SetFontAttributes(&q, SHIFTJIS_CHARSET, QStringLiteral("ＭＳ ゴシック"), 12, bits));
+        EXPECT_EQ(FontStyleToBits(q), bits);
+        EXPECT_EQ(FontStyleToBits(t.toQFont()), bits);
+    }
+    EXPECT_FALSE(SetFontAttributes(static_cast<TFont *>(nullptr), 0, QString(), 1, 0));
+    EXPECT_FALSE(SetFontAttributes(static_cast<QFont *>(nullptr), 0, QString(), 1, 0));
+}
+
+TEST(FontAttributes, windowsFaceNamesResolveToInstalledJapaneseFaces)
+{
+    TFont t;
+    t.Name = QStringLiteral("ＭＳ 明朝");
+    const QFontInfo info(t.toQFont());
+    EXPECT_TRUE(QFontDatabase::writingSystems(info.family()).contains(QFontDatabase::Japanese))
+        << info.family().toStdString();
+}
+
+TEST(FontOrientation, verticalAddsTheMarkerOnlyForShiftJisFaces)
+{
+    TFont t;
+    t.Name = QStringLiteral("IPAexMincho");
+    SetFontVertical(t);
+    EXPECT_EQ(t.Name, QStringLiteral("@IPAexMincho"));
+    EXPECT_EQ(t.Escapement, 2700);
+    EXPECT_EQ(t.Orientation, 2700);
+    SetFontVertical(t); // already vertical: no second marker
+    EXPECT_EQ(t.Name, QStringLiteral("@IPAexMincho"));
+    SetFontHorizontal(t);
+    EXPECT_EQ(t.Name, QStringLiteral("IPAexMincho"));
+    EXPECT_EQ(t.Escapement, 0);
+
+    TFont latin;
+    latin.Name = QStringLiteral("DejaVu Sans");
+    latin.Charset = ANSI_CHARSET;
+    SetFontVertical(latin);
+    EXPECT_EQ(latin.Name, QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(latin.Escapement, 2700);
+
+    TFont empty;
+    empty.Name.clear();
+    SetFontVertical(empty);
+    EXPECT_EQ(empty.Name, QStringLiteral("@ＭＳ 明朝"));
+}
+
+TEST(FontOrientation, rotatingTwiceRestoresTheEscapement)
+{
+    for (int start : {0, 900, 1799, 1800, 2700, 3599}) {
+        TFont t;
+        t.Escapement = start;
+        RotateFont180(t);
+        EXPECT_EQ(t.Orientation, t.Escapement);
+        EXPECT_EQ(std::abs(t.Escapement - start), 1800);
+        RotateFont180(t);
+        EXPECT_EQ(t.Escapement, start);
+    }
+}
+
+TEST(FontWidthRatio, halvesAndRestoresTheAverageWidth)
+{
+    QImage image(200, 50, QImage::Format_RGB32);
+    QPainter p(&image);
+    QFont f(QStringLiteral("IPAexGothic"));
+    f.setPixelSize(40);
+    p.setFont(f);
+    const int natural = QFontMetrics(p.font(), p.device()).averageCharWidth();
+    ASSERT_GT(natural, 4);
+    SetFontWidthRatio(p, 0.5);
+    const int half = QFontMetrics(p.font(), p.device()).averageCharWidth();
+    EXPECT_NEAR(half, int(natural * 0.5 + 0.5), 1);
+    SetFontWidthRatio(p, 1.0);
+    EXPECT_EQ(QFontMetrics(p.font(), p.device()).averageCharWidth(), natural);
+    SetFontWidthRatio(p, 0.0);
+    EXPECT_EQ(p.font().stretch(), 100);
+}
+
+TEST(FontList, listsScalableFacesWithoutVerticalNamesOrDuplicates)
+{
+    QList<TFontFace> all;
+    ListFontNames(all, false, false);
+    ASSERT_FALSE(all.isEmpty());
+    QStringList names;
+    bool japanese = false;
+    for (const TFontFace &f : all) {
+        EXPECT_FALSE(f.name.startsWith(QLatin1Char('@')));
+        EXPECT_NE(f.charset, int(SYMBOL_CHARSET));
+        japanese |= f.charset == SHIFTJIS_CHARSET;
+        names << f.name;
+    }
+    EXPECT_TRUE(japanese);
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), all.size());
+
+    QList<TFontFace> fixed{{QStringLiteral("kept"), 0}};
+    ListFontNames(fixed, true, false);
+    EXPECT_EQ(fixed.first().name, QStringLiteral("kept")); // not cleared first
+    for (const TFontFace &f : fixed.mid(1))
+        EXPECT_TRUE(QFontDatabase::isFixedPitch(f.name)) << f.name.toStdString();
+    EXPECT_LT(fixed.size(), all.size() + 1);
+}
+
+} // namespace
