@@ -42,6 +42,10 @@ void pointAt(const QString &root)
 
 void TestEnvironment::installProcessHome()
 {
+    // A test that starts this program again as a second process hands its
+    // own temporary home down, so both see the same folders.
+    if (!qEnvironmentVariableIsEmpty("MURVEN_TEST_INHERIT_HOME"))
+        return;
     processHome() = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/murven-test-XXXXXX"));
     pointAt(processHome()->path());
 }
