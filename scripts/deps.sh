@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running the program
+# need. Only missing packages are fetched, so a second run costs nothing.
+set -euo pipefail
+
+PACKAGES=(
+  g++ cmake ninja-build pkg-config ccache
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  libicu-dev libsqlcipher-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-ipaexfont fonts-noto-cjk
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
