@@ -1,0 +1,239 @@
+#include "platform/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::function<bool(SafeFile::Step)> &failureHook()
+{
+    static std::function<bool(SafeFile::Step)> hook;
+    return hook;
+}
+
+// True when the test seam wants this step to fail; errno is then set as a
+// failing device would set it.
+bool injectedFailure(SafeFile::Step step)
+{
+    if (failureHook() && failureHook()(step)) {
+        errno = EIO;
+        return true;
+    }
+    return false;
+}
+
+constexpr int kTemporarySuffixLength = 8;
+
+// The file the replacement really works on: a symbolic link is followed so
+// that the link itself survives.
+QFileInfo resolvedTarget(const QString &path)
+{
+    QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString target = info.symLinkTarget();
+        if (!target.isEmpty())
+            info = QFileInfo(target);
+    }
+    return info;
+}
+
+QString temporaryPrefix(const QFileInfo &target)
+{
+    return QLatin1Char('.') + target.fileName() + QStringLiteral(".new-");
+}
+
+QString randomSuffix()
+{
+    static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString suffix;
+    for (int i = 0; i < kTemporarySuffixLength; ++i)
+        suffix += QLatin1Char(kAlphabet[QRandomGenerator::global()->bounded(int(sizeof kAlphabet - 1))]);
+    return suffix;
+}
+
+QString systemError(int code)
+{
+    return qt_error_string(code);
+}
+
+bool fail(QString *error, const QString &message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+QString describe(const QString &what, const QString &path, int code)
+{
+    return QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(path), systemError(code));
+}
+
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    if (injectedFailure(SafeFile::Step::WriteTemporary)) {
+        // A device that fails half-way leaves a partial temporary behind.
+        const ssize_t ignored = ::write(fd, data, size_t(left / 2));
+        Q_UNUSED(ignored);
+        errno = EIO;
+        return false;
+    }
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Makes the renames in the folder durable; without it a power loss could
+// bring back the old directory entry.
+bool syncFolder(const QByteArray &folder)
+{
+    if (injectedFailure(SafeFile::Step::SyncFolder))
+        return false;
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+QString SafeReplaceBackupPath(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.dir().filePath(QStringLiteral("$$") + info.fileName());
+}
+
+bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
+{
+    const QFileInfo target = resolvedTarget(path);
+    if (target.fileName().isEmpty())
+        return fail(error, QStringLiteral("No file name in \"%1\"").arg(QDir::toNativeSeparators(path)));
+
+    const QString targetPath = target.absoluteFilePath();
+    const QByteArray targetName = QFile::encodeName(targetPath);
+    const QByteArray folderName = QFile::encodeName(target.absolutePath());
+    const QByteArray backupName = QFile::encodeName(SafeReplaceBackupPath(targetPath));
+
+    struct stat st {};
+    bool existed = false;
+    if (::stat(targetName.constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            return fail(error, QStringLiteral("\"%1\" is not a file").arg(QDir::toNativeSeparators(targetPath)));
+        existed = true;
+    } else if (errno != ENOENT) {
+        return fail(error, describe(QStringLiteral("Cannot examine"), targetPath, errno));
+    }
+
+    // 1. The new bytes into a temporary of our own (O_EXCL: never someone else's file).
+    QByteArray temporaryName;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporaryName = QFile::encodeName(target.absolutePath() + QLatin1Char('/') + temporaryPrefix(target) +
+                                          randomSuffix());
+        fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), errno));
+    }
+    if (fd < 0)
+        return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), EEXIST));
+
+    const auto discardTemporary = [&](const QString &what) {
+        const int code = errno;
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temporaryName.constData());
+        return fail(error, describe(what, targetPath, code));
+    };
+
+    if (existed)
+        (void)::fchmod(fd, st.st_mode & 07777); // keep the owner's choice of access; best effort
+    if (!writeAll(fd, bytes))
+        return discardTemporary(QStringLiteral("Cannot write"));
+    if (injectedFailure(SafeFile::Step::SyncTemporary) || ::fsync(fd) != 0)
+        return discardTemporary(QStringLiteral("Cannot write"));
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        return discardTemporary(QStringLiteral("Cannot write"));
+
+    // 2. The original out of the way, kept as "$$" + name.
+    if (existed) {
+        if (injectedFailure(SafeFile::Step::RenameOriginal) ||
+            ::rename(targetName.constData(), backupName.constData()) != 0)
+            return discardTemporary(QStringLiteral("Cannot rename"));
+    }
+
+    // 3. The commit.
+    if (injectedFailure(SafeFile::Step::RenameTemporary) ||
+        ::rename(temporaryName.constData(), targetName.constData()) != 0) {
+        const int code = errno;
+        if (existed)
+            ::rename(backupName.constData(), targetName.constData());
+        errno = code;
+        return discardTemporary(QStringLiteral("Cannot replace"));
+    }
+
+    // 4. From here the new file is in place; a failure to sync the folder or to
+    // delete the copy cannot undo that, and a "$$" copy left over is removed by
+    // RecoverSafeReplace before the next read.
+    (void)syncFolder(folderName);
+    if (!injectedFailure(SafeFile::Step::RemoveBackup))
+        ::unlink(backupName.constData());
+    return true;
+}
+
+void RecoverSafeReplace(const QString &path)
+{
+    const QFileInfo target = resolvedTarget(path);
+    if (target.fileName().isEmpty())
+        return;
+    const QString targetPath = target.absoluteFilePath();
+    const QByteArray targetName = QFile::encodeName(targetPath);
+    const QByteArray backupName = QFile::encodeName(SafeReplaceBackupPath(targetPath));
+
+    struct stat backup {};
+    if (::lstat(backupName.constData(), &backup) == 0 && S_ISREG(backup.st_mode)) {
+        struct stat current {};
+        if (::lstat(targetName.constData(), &current) == 0)
+            ::unlink(backupName.constData()); // the file got there by the atomic rename: it is complete
+        else if (errno == ENOENT)
+            ::rename(backupName.constData(), targetName.constData());
+    }
+
+    // Temporaries of a write that never reached its commit hold nothing anyone needs.
+    const QString prefix = temporaryPrefix(target);
+    const QDir folder = target.absoluteDir();
+    // No name filter: a file name may hold wildcard characters of its own.
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : entries) {
+        if (name.size() == prefix.size() + kTemporarySuffixLength && name.startsWith(prefix))
+            QFile::remove(folder.filePath(name));
+    }
+}
+
+namespace SafeFile {
+
+void setFailureHook(std::function<bool(Step)> hook)
+{
+    failureHook() = std::move(hook);
+}
+
+} // namespace SafeFile
