@@ -15,7 +15,6 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Murven19"));
     QApplication::setOrganizationName(QStringLiteral("Pyx"));
-    QApplication::setApplicationDisplayName(ProductCaption());
 
     TInstanceLock instance;
     if (CheckPreviousInstance(instance, kInstanceName, true))
