@@ -1,0 +1,327 @@
+#include "platform/IniFile.h"
+
+#include "platform/Cp932.h"
+#include "platform/SafeFile.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+namespace {
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Strips control characters and ASCII blanks only: an ideographic space
+// (U+3000) at either end belongs to a Japanese value and stays.
+QString trimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 0x20)
+        --end;
+    return text.sliced(begin, end - begin).toString();
+}
+
+// Settings files of earlier versions are code page 932; ours are UTF-8.
+// CP932 text with Japanese in it is practically never valid UTF-8.
+QString decodeFile(QByteArray bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return Cp932::decode(bytes);
+}
+
+// CR LF, LF and a lone CR all end a line.
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            lines << text.mid(start, i - start);
+            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < text.size())
+        lines << text.mid(start);
+    return lines;
+}
+
+int decimalDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u >= u'0' && u <= u'9' ? u - u'0' : -1;
+}
+
+int hexDigit(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+std::optional<int> parseInteger(const QString &value)
+{
+    const QString text = trimBlanks(value);
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    int base = 10;
+    if (i < text.size() && text[i] == QLatin1Char('$')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == QLatin1Char('0') &&
+               (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+        base = 16;
+        i += 2;
+    }
+    if (i == text.size())
+        return std::nullopt;
+
+    // The magnitude grows in 64 bits and stops as soon as it leaves the 32-bit range.
+    const quint64 limit = base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+    quint64 magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const int digit = base == 16 ? hexDigit(text[i]) : decimalDigit(text[i]);
+        if (digit < 0)
+            return std::nullopt;
+        magnitude = magnitude * quint64(base) + quint64(digit);
+        if (magnitude > limit)
+            return std::nullopt;
+    }
+    // Hexadecimal is a bit pattern: "$FFFFFFFF" is -1, as a colour or flag word is written.
+    const quint32 bits = negative ? quint32(0u - quint32(magnitude)) : quint32(magnitude);
+    return int(bits);
+}
+
+} // namespace
+
+TMemIniFile::TMemIniFile(const QString &fileName)
+    : m_fileName(fileName)
+{
+    RecoverSafeReplace(fileName);
+    QFile file(fileName);
+    if (file.open(QIODevice::ReadOnly))
+        SetStrings(splitLines(decodeFile(file.readAll())));
+}
+
+const TMemIniFile::Section *TMemIniFile::findSection(const QString &name) const
+{
+    for (const Section &s : m_sections) {
+        if (sameName(s.name, name))
+            return &s;
+    }
+    return nullptr;
+}
+
+TMemIniFile::Section *TMemIniFile::findSection(const QString &name)
+{
+    return const_cast<Section *>(std::as_const(*this).findSection(name));
+}
+
+const TMemIniFile::Key *TMemIniFile::findKey(const QString &section, const QString &ident) const
+{
+    const Section *s = findSection(section);
+    if (!s)
+        return nullptr;
+    for (const Key &k : s->keys) {
+        if (sameName(k.name, ident))
+            return &k;
+    }
+    return nullptr;
+}
+
+TMemIniFile::Section &TMemIniFile::sectionForWriting(const QString &name)
+{
+    if (Section *s = findSection(name))
+        return *s;
+    m_sections.push_back(Section{name, {}});
+    return m_sections.back();
+}
+
+QString TMemIniFile::ReadString(const QString &section, const QString &ident, const QString &defaultValue) const
+{
+    const Key *k = findKey(section, ident);
+    return k ? k->value : defaultValue;
+}
+
+void TMemIniFile::WriteString(const QString &section, const QString &ident, const QString &value)
+{
+    Section &s = sectionForWriting(section);
+    for (Key &k : s.keys) {
+        if (sameName(k.name, ident)) {
+            k.value = value;
+            return;
+        }
+    }
+    s.keys.push_back(Key{ident, value});
+}
+
+int TMemIniFile::ReadInteger(const QString &section, const QString &ident, int defaultValue) const
+{
+    const Key *k = findKey(section, ident);
+    if (!k)
+        return defaultValue;
+    return parseInteger(k->value).value_or(defaultValue);
+}
+
+void TMemIniFile::WriteInteger(const QString &section, const QString &ident, int value)
+{
+    WriteString(section, ident, QString::number(value));
+}
+
+bool TMemIniFile::ReadBool(const QString &section, const QString &ident, bool defaultValue) const
+{
+    return ReadInteger(section, ident, defaultValue ? 1 : 0) != 0;
+}
+
+void TMemIniFile::WriteBool(const QString &section, const QString &ident, bool value)
+{
+    WriteString(section, ident, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+double TMemIniFile::ReadFloat(const QString &section, const QString &ident, double defaultValue) const
+{
+    const Key *k = findKey(section, ident);
+    if (!k)
+        return defaultValue;
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    const double value = c.toDouble(trimBlanks(k->value), &ok);
+    return ok ? value : defaultValue;
+}
+
+void TMemIniFile::WriteFloat(const QString &section, const QString &ident, double value)
+{
+    // The shortest text that reads back as the same double.
+    WriteString(section, ident, QString::number(value, 'g', QLocale::FloatingPointShortest));
+}
+
+QStringList TMemIniFile::ReadSection(const QString &section) const
+{
+    QStringList names;
+    if (const Section *s = findSection(section)) {
+        for (const Key &k : s->keys)
+            names << k.name;
+    }
+    return names;
+}
+
+QStringList TMemIniFile::ReadSections() const
+{
+    QStringList names;
+    for (const Section &s : m_sections)
+        names << s.name;
+    return names;
+}
+
+QStringList TMemIniFile::ReadSectionValues(const QString &section) const
+{
+    QStringList lines;
+    if (const Section *s = findSection(section)) {
+        for (const Key &k : s->keys)
+            lines << k.name + QLatin1Char('=') + k.value;
+    }
+    return lines;
+}
+
+bool TMemIniFile::SectionExists(const QString &section) const
+{
+    return findSection(section) != nullptr;
+}
+
+bool TMemIniFile::ValueExists(const QString &section, const QString &ident) const
+{
+    return findKey(section, ident) != nullptr;
+}
+
+void TMemIniFile::DeleteKey(const QString &section, const QString &ident)
+{
+    if (Section *s = findSection(section)) {
+        std::erase_if(s->keys, [&](const Key &k) { return sameName(k.name, ident); });
+    }
+}
+
+void TMemIniFile::EraseSection(const QString &section)
+{
+    std::erase_if(m_sections, [&](const Section &s) { return sameName(s.name, section); });
+}
+
+void TMemIniFile::Clear()
+{
+    m_sections.clear();
+}
+
+QStringList TMemIniFile::GetStrings() const
+{
+    QStringList lines;
+    for (const Section &s : m_sections) {
+        if (!lines.isEmpty())
+            lines << QString();
+        lines << QLatin1Char('[') + s.name + QLatin1Char(']');
+        for (const Key &k : s.keys)
+            lines << k.name + QLatin1Char('=') + k.value;
+    }
+    return lines;
+}
+
+void TMemIniFile::SetStrings(const QStringList &lines)
+{
+    Clear();
+    Section *current = nullptr;
+    for (const QString &raw : lines) {
+        const QString line = trimBlanks(raw);
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.size() >= 2 && line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            // A section written twice continues the first one.
+            current = &sectionForWriting(trimBlanks(QStringView(line).sliced(1, line.size() - 2)));
+            continue;
+        }
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        // Text before any section, and lines that are no "key=value", carry no setting.
+        if (!current || eq < 0)
+            continue;
+        const QString name = trimBlanks(QStringView(line).first(eq));
+        if (name.isEmpty())
+            continue;
+        // Of a key written twice the first counts; the later ones could never be read.
+        const bool known = std::any_of(current->keys.cbegin(), current->keys.cend(),
+                                       [&](const Key &k) { return sameName(k.name, name); });
+        if (!known)
+            current->keys.push_back(Key{name, trimBlanks(QStringView(line).sliced(eq + 1))});
+    }
+}
+
+bool TMemIniFile::UpdateFile(QString *error) const
+{
+    QString text;
+    for (const QString &line : GetStrings())
+        text += line + QStringLiteral("\r\n");
+    return SafeReplaceFile(m_fileName, text.toUtf8(), error);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The in-memory INI file: every routine that reads or writes settings opens one
+// on its settings file, reads and writes keys, calls UpdateFile() when it
+// changed something, and frees it at once.
+//
+// Section and key names compare without regard to letter case; sections and
+// keys keep their order (a new key goes to the end of its section, a new
+// section to the end of the file). Values are plain text: no quoting, no
+// escapes, no splitting at commas.
+//
+// Stored form: UTF-8 without a byte-order mark, CR LF after every line,
+// "[Section]" then "key=value" lines, an empty line between sections. Read
+// form: a UTF-8 mark is skipped; bytes that are not valid UTF-8 are taken as
+// code page 932, so settings files written by older versions still load.
+class TMemIniFile
+{
+public:
+    // Loads the file when it exists, after putting right an interrupted safe replace.
+    explicit TMemIniFile(const QString &fileName);
+
+    [[nodiscard]] const QString &FileName() const { return m_fileName; }
+
+    // The value of an existing key, even when empty; else the default.
+    [[nodiscard]] QString ReadString(const QString &section, const QString &ident, const QString &defaultValue) const;
+    void WriteString(const QString &section, const QString &ident, const QString &value);
+
+    // Decimal, or hexadecimal written "$1F" or "0x1F" (8 hex digits at most,
+    // taken as a 32-bit pattern, so "$FFFFFFFF" is -1), with an optional sign.
+    // Anything else, or a number outside the 32-bit range, gives the default.
+    [[nodiscard]] int ReadInteger(const QString &section, const QString &ident, int defaultValue) const;
+    void WriteInteger(const QString &section, const QString &ident, int value);
+
+    // An integer key: any value but 0 is true; a value that is no integer gives the default.
+    [[nodiscard]] bool ReadBool(const QString &section, const QString &ident, bool defaultValue) const;
+    void WriteBool(const QString &section, const QString &ident, bool value); // "1" or "0"
+
+    // C notation with '.', whatever the user's locale.
+    [[nodiscard]] double ReadFloat(const QString &section, const QString &ident, double defaultValue) const;
+    void WriteFloat(const QString &section, const QString &ident, double value);
+
+    [[nodiscard]] QStringList ReadSection(const QString &section) const; // key names
+    [[nodiscard]] QStringList ReadSections() const;
+    [[nodiscard]] QStringList ReadSectionValues(const QString &section) const; // "key=value"
+    [[nodiscard]] bool SectionExists(const QString &section) const;
+    [[nodiscard]] bool ValueExists(const QString &section, const QString &ident) const;
+
+    void DeleteKey(const QString &section, const QString &ident);
+    void EraseSection(const QString &section);
+    void Clear();
+
+    // The whole content as the lines of its stored form, and back.
+    [[nodiscard]] QStringList GetStrings() const;
+    void SetStrings(const QStringList &lines);
+
+    // Writes the content to FileName() through the safe replace; on failure
+    // the file on disk is left as it was.
+    [[nodiscard]] bool UpdateFile(QString *error = nullptr) const;
+
+private:
+    struct Key {
+        QString name;
+        QString value;
+    };
+    struct Section {
+        QString name;
+        std::vector<Key> keys;
+    };
+
+    [[nodiscard]] const Section *findSection(const QString &name) const;
+    [[nodiscard]] Section *findSection(const QString &name);
+    [[nodiscard]] const Key *findKey(const QString &section, const QString &ident) const;
+    Section &sectionForWriting(const QString &name);
+
+    QString m_fileName;
+    std::vector<Section> m_sections;
+};
