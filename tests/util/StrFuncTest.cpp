@@ -1,0 +1,460 @@
+#include "platform/Cp932.h"
+#include "util/StrFunc.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+QByteArray sj(const char16_t *text)
+{
+    return Cp932::encode(QStringView(text));
+}
+
+QString w(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+// Bytes as hex followed by their decoded text, so a failure shows both.
+std::string shown(const QByteArray &bytes)
+{
+    return bytes.toHex(' ').toStdString() + " [" + Cp932::decode(bytes).toStdString() + "]";
+}
+
+std::string shown(const QString &text)
+{
+    return text.toStdString();
+}
+
+// ---- FilterNumberChars, ReverseMbcsString, RemoveSpaces -------------------------
+
+struct FilterCase {
+    const char16_t *text;
+    int kinds;
+    const char *expected;
+};
+
+void PrintTo(const FilterCase &c, std::ostream *os)
+{
+    *os << QString::fromUtf16(c.text).toStdString() << " kinds " << c.kinds;
+}
+
+class FilterNumberCharsTable : public ::testing::TestWithParam<FilterCase>
+{
+};
+
+TEST_P(FilterNumberCharsTable, keepsOnlyTheChosenSingleByteCharacters)
+{
+    const FilterCase &c = GetParam();
+    EXPECT_EQ(shown(FilterNumberChars(sj(c.text), c.kinds)), shown(QByteArray(c.expected)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FilterNumberCharsTable,
+    ::testing::Values(FilterCase{u"03-12.5", nckDigits, "03125"}, FilterCase{u"03-12.5", nckDigits | nckHyphen, "03-125"},
+                      FilterCase{u"03-12.5", nckDigits | nckHyphen | nckPeriod, "03-12.5"},
+                      FilterCase{u"03-12.5", nckPeriod, "."}, FilterCase{u"03-12.5", 0, ""},
+                      FilterCase{u"０3－4", nckDigits | nckHyphen, "34"}, // full-width digit and dash dropped
+                      FilterCase{u"ｱ1 2ｰ3", nckDigits, "123"},           // half-width kana are single bytes too
+                      FilterCase{u"〒100-0001", nckDigits, "1000001"}));
+
+TEST(ReverseMbcsString, keepsDoubleByteCharactersWhole)
+{
+    EXPECT_EQ(shown(ReverseMbcsString(sj(u"あいA"))), shown(sj(u"Aいあ")));
+    EXPECT_EQ(shown(ReverseMbcsString("abc")), shown(QByteArray("cba")));
+    // 一 is 88 EA: its trail byte lies in the lead range.
+    EXPECT_EQ(shown(ReverseMbcsString(sj(u"一一ｱ表"))), shown(sj(u"表ｱ一一")));
+    EXPECT_TRUE(ReverseMbcsString("").isEmpty());
+}
+
+TEST(RemoveSpaces, dropsHalfAndFullWidthBlanks)
+{
+    EXPECT_EQ(shown(RemoveSpaces(u" 山田 太郎　様　")), shown(sj(u"山田太郎様")));
+    EXPECT_TRUE(RemoveSpaces(u" 　 ").isEmpty());
+}
+
+// ---- CountOccurrences ---------------------------------------------------------------
+
+struct CountCase {
+    const char16_t *text;
+    const char16_t *sub;
+    int expected;
+};
+
+void PrintTo(const CountCase &c, std::ostream *os)
+{
+    *os << QString::fromUtf16(c.text).toStdString() << " / " << QString::fromUtf16(c.sub).toStdString();
+}
+
+class CountOccurrencesTable : public ::testing::TestWithParam<CountCase>
+{
+};
+
+TEST_P(CountOccurrencesTable, countsHitsThatStartOnACharacter)
+{
+    const CountCase &c = GetParam();
+    EXPECT_EQ(CountOccurrences(sj(c.text), sj(c.sub)), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CountOccurrencesTable,
+                         ::testing::Values(CountCase{u"a\"b\"\"c", u"\"", 3}, CountCase{u"aaa", u"aa", 2},
+                                           CountCase{u"表\\ソ\\", u"\\", 2}, // 95 5C, 83 5C: trail bytes
+                                           CountCase{u"アA", u"A", 1},       // ア is 83 41
+                                           CountCase{u"abc", u"", 0}, CountCase{u"", u"a", 0},
+                                           CountCase{u"一一", u"一", 2}));
+
+// ---- SplitFields ---------------------------------------------------------------------
+
+struct SplitCase {
+    const char *name;
+    int mode;
+    int width;
+    const char16_t *delimiter;
+    const char16_t *text;
+    int partCount;
+    std::vector<const char16_t *> expected; // missing trailing parts are empty
+};
+
+void PrintTo(const SplitCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SplitFieldsTable : public ::testing::TestWithParam<SplitCase>
+{
+};
+
+TEST_P(SplitFieldsTable, fillsThePartsInOrder)
+{
+    const SplitCase &c = GetParam();
+    QList<QByteArray> parts(c.partCount, QByteArray("stale"));
+    parts[0] = sj(c.text);
+    SplitFields(parts, c.mode, c.width, sj(c.delimiter));
+    ASSERT_EQ(parts.size(), c.partCount);
+    for (int i = 0; i < c.partCount; ++i) {
+        const QByteArray expected = i < int(c.expected.size()) ? sj(c.expected[i]) : QByteArray();
+        EXPECT_EQ(shown(parts[i]), shown(expected)) << "part " << i;
+    }
+}
+
+const SplitCase kSplitCases[] = {
+    // Width cuts. 一 is 88 EA and あ 82 A0.
+    {"widthCutsAtByteCount", smWidth, 5, u"", u"ABCDEFG", 2, {u"ABCDE", u"FG"}},
+    {"widthKeepsShortText", smWidth, 5, u"", u"ABCDE", 2, {u"ABCDE"}},
+    {"widthMovesLeadByteToSecondPart", smWidth, 5, u"", u"ABCDあいう", 2, {u"ABCD ", u"あいう"}},
+    {"widthCutsAfterWholeCharacter", smWidth, 6, u"", u"ABCDあいう", 2, {u"ABCDあ", u"いう"}},
+    {"widthTakesTrailByteInLeadRangeAsTrail", smWidth, 3, u"", u"A一B", 2, {u"A一", u"B"}},
+    {"widthFindsLeadByteAfterTrailInLeadRange", smWidth, 3, u"", u"一一ABC", 2, {u"一 ", u"一ABC"}},
+    {"widthZeroPutsAllInSecondPart", smWidth, 0, u"", u"AB", 2, {u"", u"AB"}},
+    {"widthWithOnePartKeepsTextWhole", smWidth, 2, u"", u"ABCD", 1, {u"ABCD"}},
+    // Plain delimiter.
+    {"delimiterFillsParts", smDelimiter, 0, u",", u"a,b,c", 3, {u"a", u"b", u"c"}},
+    {"delimiterFewerThanPartsLeavesRestEmpty", smDelimiter, 0, u",", u"a,b", 4, {u"a", u"b"}},
+    {"delimiterLastPartTakesRemainder", smDelimiter, 0, u",", u"a,b,c,d", 3, {u"a", u"b", u"c,d"}},
+    {"delimiterKeepsEmptyFields", smDelimiter, 0, u",", u",a,,b", 4, {u"", u"a", u"", u"b"}},
+    {"delimiterOfSeveralBytes", smDelimiter, 0, u"::", u"a::b:c", 3, {u"a", u"b:c"}},
+    {"delimiterIsNotATrailByte", smDelimiter, 0, u"\\", u"表示\\ソフト\\X", 3, {u"表示", u"ソフト", u"X"}},
+    {"delimiterDoubleByte", smDelimiter, 0, u"、", u"東京、大阪", 2, {u"東京", u"大阪"}},
+    {"delimiterWithOnePartMakesNoSplit", smDelimiter, 0, u",", u"a,b", 1, {u"a,b"}},
+    {"delimiterEmptyMakesNoSplit", smDelimiter, 0, u"", u"a,b", 2, {u"a,b"}},
+    // Quote-aware.
+    {"csvKeepsQuotedDelimiter", smCsv, 0, u",", u"a,\"b,c\",d", 3, {u"a", u"b,c", u"d"}},
+    {"csvQuotedKeepsQuotes", smCsvQuoted, 0, u",", u"a,\"b,c\",d", 3, {u"a", u"\"b,c\"", u"d"}},
+    {"csvLeavesDoubledQuotes", smCsv, 0, u",", u"\"x\"\"y\",z", 2, {u"x\"\"y", u"z"}},
+    {"csvQuotedFieldOverSeveralDelimiters", smCsv, 0, u",", u"\"a,b,c\",d", 2, {u"a,b,c", u"d"}},
+    {"csvQuoteInsideField", smCsv, 0, u",", u"a\"b,c\"d,e", 2, {u"a\"b,c\"d", u"e"}},
+    {"csvUnclosedQuoteRunsToTheEnd", smCsv, 0, u",", u"\"a,b", 3, {u"\"a,b"}},
+    {"csvEmptyQuotedField", smCsv, 0, u",", u"\"\",x", 2, {u"", u"x"}},
+    {"csvLoneQuoteStays", smCsv, 0, u",", u"a,\"", 2, {u"a", u"\""}},
+    {"csvLastPartTakesRemainder", smCsv, 0, u",", u"a,b,c,d", 2, {u"a", u"b,c,d"}},
+    {"csvFewerFieldsThanParts", smCsv, 0, u",", u"a,\"b\"", 4, {u"a", u"b"}},
+    {"csvWithOnePartMakesNoSplit", smCsv, 0, u",", u"\"a\",b", 1, {u"\"a\",b"}},
+    {"csvDelimiterIsNotATrailByte", smCsv, 0, u"\\", u"\"表\\ソ\"\\能", 2, {u"表\\ソ", u"能"}},
+    {"csvDoubleByteText", smCsvQuoted, 0, u",", u"山田,\"東京都,千代田区\"", 2, {u"山田", u"\"東京都,千代田区\""}},
+    // Unknown modes.
+    {"unknownModeLeavesAllEmpty", 4, 3, u",", u"a,b", 3, {}},
+    {"negativeModeLeavesAllEmpty", -1, 3, u",", u"a,b", 2, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, SplitFieldsTable, ::testing::ValuesIn(kSplitCases),
+                         [](const ::testing::TestParamInfo<SplitCase> &info) { return std::string(info.param.name); });
+
+TEST(SplitFields, widthCaseReallyHasTrailByteInLeadRange)
+{
+    // Guards the table above: the third byte of A一B is a trail byte that a
+    // byte-class check alone would take for a lead byte.
+    const QByteArray text = sj(u"A一B");
+    ASSERT_EQ(text, QByteArray("A\x88\xEA" "B"));
+    EXPECT_TRUE(Cp932::isLeadByte(static_cast<unsigned char>(text[2])));
+}
+
+TEST(SplitFields, emptyListIsLeftAlone)
+{
+    QList<QByteArray> parts;
+    SplitFields(parts, smDelimiter, 0, ",");
+    EXPECT_TRUE(parts.isEmpty());
+}
+
+// ---- Prefectures ------------------------------------------------------------------------
+
+TEST(PrefectureTables, holdFortySevenMatchingRows)
+{
+    const QStringList &names = PrefectureNames();
+    ASSERT_EQ(names.size(), PrefectureCount);
+    ASSERT_EQ(PrefectureNamesAnsi().size(), PrefectureCount);
+    ASSERT_EQ(PrefectureReadings().size(), PrefectureCount);
+    EXPECT_EQ(names.first(), u"北海道");
+    EXPECT_EQ(names[12], u"東京都"); // code 13
+    EXPECT_EQ(names.last(), u"沖縄県");
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), PrefectureCount);
+
+    const QList<std::pair<QChar, QString>> suffixes = {
+        {u'都', w(u"ﾄ")}, {u'道', w(u"ﾄﾞｳ")}, {u'府', w(u"ﾌ")}, {u'県', w(u"ｹﾝ")}};
+    for (int i = 0; i < PrefectureCount; ++i) {
+        SCOPED_TRACE(names[i].toStdString());
+        EXPECT_EQ(PrefectureNamesAnsi()[i], Cp932::encode(names[i]));
+        const QString reading = Cp932::decode(PrefectureReadings()[i]);
+        EXPECT_EQ(PrefectureReadings()[i].size(), reading.size()); // one byte per letter
+        for (QChar c : reading) {
+            // Half-width katakana without small kana (ｧ .. ｯ, U+FF67 .. U+FF6F).
+            EXPECT_TRUE(c.unicode() >= 0xFF71 && c.unicode() <= 0xFF9F) << reading.toStdString();
+        }
+        int matched = 0;
+        for (const auto &[kanji, kana] : suffixes) {
+            if (names[i].endsWith(kanji)) {
+                ++matched;
+                EXPECT_TRUE(reading.endsWith(kana)) << reading.toStdString();
+            }
+        }
+        EXPECT_EQ(matched, 1);
+    }
+}
+
+class EveryPrefecture : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(EveryPrefecture, isSplitOffInKanjiAndKana)
+{
+    const int i = GetParam();
+    QByteArray prefecture, rest;
+    EXPECT_TRUE(SplitPrefecture(PrefectureNamesAnsi()[i] + sj(u"中央1-2"), prefecture, rest));
+    EXPECT_EQ(shown(prefecture), shown(PrefectureNamesAnsi()[i]));
+    EXPECT_EQ(shown(rest), shown(sj(u"中央1-2")));
+
+    EXPECT_TRUE(SplitPrefectureKana(PrefectureReadings()[i] + sj(u"ﾁﾕｳｵｳ"), prefecture, rest));
+    EXPECT_EQ(shown(prefecture), shown(PrefectureReadings()[i]));
+    EXPECT_EQ(shown(rest), shown(sj(u"ﾁﾕｳｵｳ")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EveryPrefecture, ::testing::Range(0, PrefectureCount));
+
+TEST(SplitPrefecture, splitsKnownAddresses)
+{
+    QByteArray prefecture, rest;
+    EXPECT_TRUE(SplitPrefecture(sj(u"京都府京都市"), prefecture, rest));
+    EXPECT_EQ(shown(prefecture), shown(sj(u"京都府")));
+    EXPECT_EQ(shown(rest), shown(sj(u"京都市")));
+    EXPECT_TRUE(SplitPrefecture(sj(u"東京都千代田区"), prefecture, rest));
+    EXPECT_EQ(shown(prefecture), shown(sj(u"東京都")));
+    EXPECT_EQ(shown(rest), shown(sj(u"千代田区")));
+}
+
+TEST(SplitPrefecture, leavesAddressWithoutPrefectureUnchanged)
+{
+    QByteArray prefecture = "old", rest;
+    EXPECT_FALSE(SplitPrefecture(sj(u"千代田区丸の内"), prefecture, rest));
+    EXPECT_TRUE(prefecture.isEmpty());
+    EXPECT_EQ(shown(rest), shown(sj(u"千代田区丸の内")));
+    EXPECT_FALSE(SplitPrefectureKana(sj(u"ﾄｳｷｮｳﾄ"), prefecture, rest)); // small kana: no match
+    EXPECT_EQ(shown(rest), shown(sj(u"ﾄｳｷｮｳﾄ")));
+    EXPECT_FALSE(SplitPrefecture(QByteArray(), prefecture, rest));
+}
+
+// ---- Company types, digits, dashes ---------------------------------------------------------
+
+TEST(CompanyTables, holdNineTypesAndFiftyFourSpellings)
+{
+    ASSERT_EQ(CompanyTypes().size(), CompanyTypeCount);
+    ASSERT_EQ(CompanySpellings().size(), CompanySpellingCount);
+    EXPECT_EQ(CompanyTypes()[0].FullName, u"株式会社");
+    EXPECT_EQ(CompanyTypes()[8].FullName, u"学校法人");
+    for (int i = 0; i < CompanySpellingCount; ++i) {
+        const TCompanyType &type = CompanyTypes()[i / 6];
+        const QChar letter = type.HalfWidthAbbreviation[1];
+        EXPECT_EQ(type.FullWidthAbbreviation, w(u"（") + letter + u'）');
+        EXPECT_TRUE(CompanySpellings()[i].contains(letter)) << i;
+    }
+    EXPECT_EQ(CompanySpellings().mid(6, 6),
+              QStringList({w(u"（有）"), w(u"（有"), w(u"有）"), w(u"(有)"), w(u"(有"), w(u"有)")}));
+    EXPECT_EQ(FullWidthDigits().size(), 10);
+    EXPECT_EQ(KanjiDigits().size(), 10);
+    EXPECT_EQ(Dashes(), w(u"\uFF0D\u2015\u2010"));
+}
+
+struct RewriteCase {
+    const char *name;
+    QString (*rewrite)(QStringView);
+    const char16_t *text;
+    const char16_t *expected;
+};
+
+void PrintTo(const RewriteCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class WideRewrites : public ::testing::TestWithParam<RewriteCase>
+{
+};
+
+TEST_P(WideRewrites, rewriteAsTheTablesSay)
+{
+    const RewriteCase &c = GetParam();
+    EXPECT_EQ(shown(c.rewrite(c.text)), shown(QString::fromUtf16(c.expected)));
+}
+
+QString abbreviateHalf(QStringView s) { return AbbreviateCompanyTypeW(s, false); }
+QString abbreviateFull(QStringView s) { return AbbreviateCompanyTypeW(s, true); }
+QString dashes0(QStringView s) { return ReplaceDashesW(s, 0); }
+QString dashes1(QStringView s) { return ReplaceDashesW(s, 1); }
+QString dashes2(QStringView s) { return ReplaceDashesW(s, 2); }
+
+const RewriteCase kRewriteCases[] = {
+    {"removesPrefecture", RemovePrefectureNamesW, u"東京都千代田区", u"千代田区"},
+    {"removesEveryPrefecture", RemovePrefectureNamesW, u"大阪府と京都府と大阪府", u"とと"},
+    {"removesPrefectureBroughtTogether", RemovePrefectureNamesW, u"東京東京都都", u""},
+    {"keepsTextWithoutPrefecture", RemovePrefectureNamesW, u"京都市", u"京都市"},
+    {"expandsHalfWidthParens", ExpandCompanyTypeW, u"(株)山田", u"株式会社山田"},
+    {"expandsOpenFullWidthParen", ExpandCompanyTypeW, u"山田（株", u"山田株式会社"},
+    {"expandsFullWidthParensWhole", ExpandCompanyTypeW, u"（株）山田（有）", u"株式会社山田有限会社"},
+    {"expandsClosingParenOnly", ExpandCompanyTypeW, u"学)山田", u"学校法人山田"},
+    // 株式会社) holds the later spelling 社) of 社団法人, which is replaced in turn.
+    {"laterSpellingMatchesInsideExpansion", ExpandCompanyTypeW, u"（株)", u"株式会社団法人"},
+    {"abbreviatesHalfWidth", abbreviateHalf, u"有限会社山田", u"(有)山田"},
+    {"abbreviatesFullWidth", abbreviateFull, u"有限会社山田", u"（有）山田"},
+    {"abbreviatesEveryOccurrence", abbreviateHalf, u"株式会社A宗教法人B株式会社", u"(株)A(宗)B(株)"},
+    {"turnsDigitsIntoKanji", DigitsToKanjiW, u"０１２３４５６７８９", u"〇一二三四五六七八九"},
+    {"leavesAsciiDigits", DigitsToKanjiW, u"1丁目２番", u"1丁目二番"},
+    {"dashesToNo", dashes1, u"１－２－３", u"１の２の３"},
+    {"dashesToLongVowel", dashes0, u"１―２‐３-４", u"１ー２ー３-４"},
+    {"unknownDashKindLeavesText", dashes2, u"１－２", u"１－２"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, WideRewrites, ::testing::ValuesIn(kRewriteCases),
+                         [](const ::testing::TestParamInfo<RewriteCase> &info) { return std::string(info.param.name); });
+
+// ---- Width mapping ---------------------------------------------------------------------------
+
+struct WidthCase {
+    const char *name;
+    const char16_t *half;
+    const char16_t *full;
+};
+
+void PrintTo(const WidthCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+// Pairs that map onto each other in both directions, wide and code page 932.
+class WidthPairs : public ::testing::TestWithParam<WidthCase>
+{
+};
+
+TEST_P(WidthPairs, mapBothWays)
+{
+    const QString half = QString::fromUtf16(GetParam().half);
+    const QString full = QString::fromUtf16(GetParam().full);
+    EXPECT_EQ(shown(ToFullWidthW(half)), shown(full));
+    EXPECT_EQ(shown(ToHalfWidthW(full)), shown(half));
+    EXPECT_EQ(shown(ToFullWidth(Cp932::encode(half))), shown(Cp932::encode(full)));
+    EXPECT_EQ(shown(ToHalfWidth(Cp932::encode(full))), shown(Cp932::encode(half)));
+}
+
+const WidthCase kWidthCases[] = {
+    {"ascii", u"ABC 123 xyz", u"ＡＢＣ　１２３　ｘｙｚ"},
+    {"symbols", u"!#$%&()*+,-./:;<=>?@[]^_`{|}~", u"！＃＄％＆（）＊＋，－．／：；＜＝＞？＠［］＾＿｀｛｜｝～"},
+    {"voicedMarks", u"ｶﾞｷﾞﾊﾟﾎﾟｳﾞ", u"ガギパポヴ"},
+    {"plainKatakana", u"ｱｲｳｯｬｰｦﾝ", u"アイウッャーヲン"},
+    {"voicedMarkThatDoesNotCombine", u"ｱﾞﾏﾟ", u"ア゛マ゜"},
+    {"loneVoicedMarks", u"ﾞﾟ", u"゛゜"},
+    {"punctuation", u"｡｢｣､･", u"。「」、・"},
+    {"hiraganaAndKanjiStay", u"ひらがな漢字ゞ", u"ひらがな漢字ゞ"},
+    {"mixed", u"山田ﾀﾛｳ(ﾔﾏﾀﾞ) 03-1234", u"山田タロウ（ヤマダ）　０３－１２３４"},
+    {"empty", u"", u""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, WidthPairs, ::testing::ValuesIn(kWidthCases),
+                         [](const ::testing::TestParamInfo<WidthCase> &info) { return std::string(info.param.name); });
+
+TEST(WidthMapping, leavesCharactersWithoutHalfWidthFormInCodePage)
+{
+    const QString text = QString::fromUtf16(u"→←↑↓│■○￣￤");
+    EXPECT_EQ(shown(ToHalfWidthW(text)), shown(text));
+    EXPECT_EQ(shown(ToHalfWidth(Cp932::encode(text))), shown(Cp932::encode(text)));
+}
+
+TEST(WidthMapping, yenAndBackslashFollowTheCodePage)
+{
+    EXPECT_EQ(shown(ToHalfWidth(sj(u"￥100"))), shown(QByteArray("\\100"))); // 0x5C shows as ¥
+    EXPECT_EQ(shown(ToHalfWidthW(u"￥")), shown(w(u"¥")));
+    EXPECT_EQ(shown(ToFullWidth("\\")), shown(sj(u"＼")));
+}
+
+class BrokenCodePageText : public ::testing::TestWithParam<QByteArray>
+{
+};
+
+TEST_P(BrokenCodePageText, isReturnedUnchanged)
+{
+    EXPECT_EQ(shown(ToFullWidth(GetParam())), shown(GetParam()));
+    EXPECT_EQ(shown(ToHalfWidth(GetParam())), shown(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BrokenCodePageText,
+                         ::testing::Values(QByteArray("AB\x81", 3),         // lone lead byte at the end
+                                           QByteArray("A\x81 B", 4),        // lead byte before a blank
+                                           QByteArray("A\x85\x40", 3),      // unassigned code
+                                           QByteArray("A\xA0", 2), QByteArray("A\xFD", 2),
+                                           QByteArray("A\x80", 2))); // bytes outside the code page
+
+TEST(WidthMapping, mapsTextHoldingTheControlByte1A)
+{
+    EXPECT_EQ(shown(ToFullWidth(QByteArray("A\x1A", 2))), shown(sj(u"Ａ") + '\x1A'));
+}
+
+TEST(WidthMapping, keepsExactBytesOfTextItCannotChange)
+{
+    // ED 40 (NEC-selected IBM row) and FA 5C are the same character; text the
+    // mapping leaves alone keeps the spelling it came in.
+    const QByteArray text("\xED\x40\x88\xEA", 4);
+    EXPECT_EQ(shown(ToFullWidth(text)), shown(text));
+    EXPECT_EQ(shown(ToHalfWidth(text)), shown(text));
+}
+
+TEST(WidthMapping, givesTheSameResultsOnSeveralThreads)
+{
+    std::vector<std::thread> threads;
+    std::vector<int> failures(4, 0);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &failures] {
+            for (int i = 0; i < 200; ++i) {
+                if (ToFullWidthW(u"ｶﾞ1") != u"ガ１" || ToHalfWidthW(u"ガ１") != u"ｶﾞ1")
+                    ++failures[t];
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(failures, std::vector<int>(4, 0));
+}
+
+} // namespace
