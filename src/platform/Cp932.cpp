@@ -38,43 +38,103 @@ QByteArray encodeStrict(QStringView text, bool *ok)
 
 namespace Cp932 {
 
+// ASCII and the half-width katakana are mapped here directly: the ICU table
+// swaps a few control characters (0x1A, 0x1C, 0x7F) against Windows, and a
+// direct map is faster for the common case. Only double-byte runs and
+// other characters go through ICU.
 QByteArray encode(QStringView text)
 {
-    if (text.isEmpty())
-        return {};
-    bool ok = false;
-    QByteArray fast = encodeStrict(text, &ok);
-    if (ok)
-        return fast;
-
-    // Slow path: one code point at a time, so each failure becomes one '?'.
     QByteArray out;
     out.reserve(text.size() * 2);
     for (qsizetype i = 0; i < text.size();) {
-        qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
-        QString one = text.mid(i, len).toString();
-        if (len == 1)
-            one[0] = QChar(bestFit(one[0].unicode()));
-        QByteArray bytes = encodeStrict(one, &ok);
-        out += ok ? bytes : QByteArray("?");
-        i += len;
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            out += char(c);
+            ++i;
+            continue;
+        }
+        if (c >= 0xFF61 && c <= 0xFF9F) {
+            out += char(0xA1 + (c - 0xFF61));
+            ++i;
+            continue;
+        }
+        qsizetype j = i;
+        while (j < text.size() && text[j].unicode() >= 0x80
+               && !(text[j].unicode() >= 0xFF61 && text[j].unicode() <= 0xFF9F))
+            ++j;
+        const QStringView run = text.sliced(i, j - i);
+        bool ok = false;
+        QByteArray bytes = encodeStrict(run, &ok);
+        if (ok) {
+            out += bytes;
+        } else {
+            // One code point at a time, so each failure becomes one '?'.
+            for (qsizetype k = 0; k < run.size();) {
+                const qsizetype len =
+                    (run[k].isHighSurrogate() && k + 1 < run.size() && run[k + 1].isLowSurrogate()) ? 2 : 1;
+                QString one = run.sliced(k, len).toString();
+                if (len == 1)
+                    one[0] = QChar(bestFit(one[0].unicode()));
+                if (one.size() == 1 && one[0].unicode() < 0x80) {
+                    out += char(one[0].unicode());
+                } else {
+                    QByteArray b = encodeStrict(one, &ok);
+                    out += ok ? b : QByteArray("?");
+                }
+                k += len;
+            }
+        }
+        i = j;
     }
     return out;
 }
 
 QString decode(QByteArrayView bytes)
 {
-    if (bytes.isEmpty())
-        return {};
-    QStringDecoder decoder(kCodecName, QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    QString out;
+    out.reserve(bytes.size());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out += QChar(b);
+            ++i;
+        } else if (b >= 0xA1 && b <= 0xDF) {
+            out += QChar(char16_t(0xFF61 + (b - 0xA1)));
+            ++i;
+        } else if (isLeadByte(b) && i + 1 < n && isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
+            // A run of well-formed pairs in one converter call.
+            qsizetype j = i;
+            while (j + 1 < n && isLeadByte(static_cast<unsigned char>(bytes[j]))
+                   && isTrailByte(static_cast<unsigned char>(bytes[j + 1])))
+                j += 2;
+            QStringDecoder decoder(kCodecName, QStringConverter::Flag::Stateless);
+            QString run = decoder.decode(bytes.sliced(i, j - i));
+            // Unassigned pairs come back as the converter's substitute.
+            for (QChar &c : run)
+                if (c.unicode() == 0x1A)
+                    c = QChar::ReplacementCharacter;
+            out += run;
+            i = j;
+        } else {
+            // 0x80, 0xA0, 0xFD-0xFF, a lone lead byte or a lead byte
+            // without a valid trail byte.
+            out += QChar::ReplacementCharacter;
+            ++i;
+        }
+    }
+    return out;
 }
 
 bool canEncode(QStringView text)
 {
-    bool ok = false;
-    (void)encodeStrict(text, &ok);
-    return ok;
+    for (QChar c : text)
+        if (c.unicode() >= 0x80 && !(c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F)) {
+            bool ok = false;
+            (void)encodeStrict(text, &ok);
+            return ok;
+        }
+    return true;
 }
 
 bool isLeadByteAt(QByteArrayView text, qsizetype index)

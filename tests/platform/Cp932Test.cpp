@@ -72,3 +72,39 @@ TEST(Cp932, truncationNeverSplitsACharacter)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Cp932, controlCharactersAndAsciiMapOntoThemselves)
+{
+    QByteArray all;
+    for (int b = 0; b < 0x80; ++b)
+        all += char(b);
+    const QString wide = Cp932::decode(all);
+    ASSERT_EQ(wide.size(), 0x80);
+    for (int b = 0; b < 0x80; ++b)
+        EXPECT_EQ(wide[b].unicode(), b);
+    EXPECT_EQ(Cp932::encode(wide), all);
+}
+
+TEST(Cp932, halfWidthKatakanaAreSingleBytes)
+{
+    QByteArray kana;
+    for (int b = 0xA1; b <= 0xDF; ++b)
+        kana += char(b);
+    const QString wide = Cp932::decode(kana);
+    ASSERT_EQ(wide.size(), kana.size());
+    EXPECT_EQ(wide.front(), QChar(0xFF61));
+    EXPECT_EQ(wide.back(), QChar(0xFF9F));
+    EXPECT_EQ(Cp932::encode(wide), kana);
+}
+
+TEST(Cp932, malformedBytesDecodeToReplacementCharacters)
+{
+    EXPECT_EQ(Cp932::decode(QByteArray("a\x82")), QString::fromUtf16(u"a\uFFFD"));          // lone lead at the end
+    EXPECT_EQ(Cp932::decode(QByteArray("\x81\x20x")), QString::fromUtf16(u"\uFFFD x"));    // lead without trail
+    EXPECT_EQ(Cp932::decode(QByteArray("\x80\xA0\xFD")), QString::fromUtf16(u"\uFFFD\uFFFD\uFFFD"));
+    EXPECT_EQ(Cp932::decode(QByteArray("\x85\x40")), QString::fromUtf16(u"\uFFFD"));        // unassigned pair
+}
+
+} // namespace
