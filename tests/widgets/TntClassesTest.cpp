@@ -1,0 +1,587 @@
+#include "platform/Cp932.h"
+#include "support/TestEnvironment.h"
+#include "widgets/TntClasses.h"
+#include "widgets/TntSystem.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+const QStringList kFixtureLines = {QStringLiteral("住所録"), QStringLiteral("ABC"), QStringLiteral("①ｶﾅ～")};
+
+QString fixture(const char *name)
+{
+    return TestEnvironment::dataFolder() + QStringLiteral("/stringlist/") + QLatin1String(name);
+}
+
+QStringList items(const TTntStrings &list)
+{
+    QStringList out;
+    for (int i = 0; i < list.Count(); ++i)
+        out << list.Strings(i);
+    return out;
+}
+
+QByteArray utf16le(const QString &text)
+{
+    QByteArray bytes;
+    for (const QChar c : text) {
+        bytes.append(static_cast<char>(c.unicode() & 0xFF));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
+    }
+    return bytes;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void *tag(quintptr value)
+{
+    return reinterpret_cast<void *>(value);
+}
+
+// Counts the events a list fires.
+struct EventLog {
+    int changing = 0;
+    int changed = 0;
+    void attach(TTntStringList &list)
+    {
+        list.SetOnChanging([this](TTntStrings *) { ++changing; });
+        list.SetOnChange([this](TTntStrings *) { ++changed; });
+    }
+};
+
+template <typename Call>
+QString listError(Call call)
+{
+    try {
+        call();
+    } catch (const EStringListError &e) {
+        return e.Message();
+    }
+    return QStringLiteral("<no error>");
+}
+
+// ---- Files and encodings ---------------------------------------------------------
+
+struct LoadCase {
+    const char *file;
+    TTextCharSet charSet;
+    QStringList lines;
+};
+
+class LoadFromFile : public ::testing::TestWithParam<LoadCase>
+{
+};
+
+TEST_P(LoadFromFile, detectsTheEncodingFromTheFirstBytes)
+{
+    TTntStringList list;
+    list.Add(QStringLiteral("old"));
+    list.LoadFromFile(fixture(GetParam().file));
+    EXPECT_EQ(list.LoadedCharSet(), GetParam().charSet);
+    EXPECT_EQ(items(list), GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, LoadFromFile,
+                         ::testing::Values(LoadCase{"utf16le-bom.txt", TTextCharSet::tcsUtf16, kFixtureLines},
+                                           LoadCase{"utf16be-bom.txt", TTextCharSet::tcsUtf16Swapped, kFixtureLines},
+                                           LoadCase{"utf8-bom.txt", TTextCharSet::tcsUtf8, kFixtureLines},
+                                           LoadCase{"cp932.txt", TTextCharSet::tcsAnsi, kFixtureLines},
+                                           LoadCase{"one-byte.txt", TTextCharSet::tcsAnsi, {QStringLiteral("A")}},
+                                           LoadCase{"empty.txt", TTextCharSet::tcsAnsi, {}}));
+
+struct DetectCase {
+    QByteArray head;
+    TTextCharSet charSet;
+    qint64 positionAfter;
+};
+
+class DetectCharacterSetOnStream : public ::testing::TestWithParam<DetectCase>
+{
+};
+
+TEST_P(DetectCharacterSetOnStream, leavesTheStreamBehindAMarkOnly)
+{
+    QByteArray data = GetParam().head;
+    QBuffer buffer(&data);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    EXPECT_EQ(DetectCharacterSet(buffer), GetParam().charSet);
+    EXPECT_EQ(buffer.pos(), GetParam().positionAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, DetectCharacterSetOnStream,
+                         ::testing::Values(DetectCase{"\xFF\xFE", TTextCharSet::tcsUtf16, 2},
+                                           DetectCase{"\xFE\xFF\x00", TTextCharSet::tcsUtf16Swapped, 2},
+                                           DetectCase{"\xEF\xBB\xBF", TTextCharSet::tcsUtf8, 3},
+                                           DetectCase{"\xEF\xBB", TTextCharSet::tcsAnsi, 0},
+                                           DetectCase{"\xFF", TTextCharSet::tcsAnsi, 0},
+                                           DetectCase{"", TTextCharSet::tcsAnsi, 0},
+                                           DetectCase{"ab", TTextCharSet::tcsAnsi, 0}));
+
+class ListFiles : public ::testing::Test
+{
+protected:
+    QString path(const char *name) const { return QDir(home.root()).filePath(QLatin1String(name)); }
+    ScopedHome home;
+};
+
+TEST_F(ListFiles, aListLoadedFromUtf8IsSavedAsUtf16LittleEndianWithAMark)
+{
+    TTntStringList list;
+    list.LoadFromFile(fixture("utf8-bom.txt"));
+    list.SaveToFile(path("out.txt"));
+    EXPECT_EQ(readFile(path("out.txt")),
+              QByteArray("\xFF\xFE") + utf16le(QStringLiteral("住所録\r\nABC\r\n①ｶﾅ～\r\n")));
+}
+
+TEST_F(ListFiles, anEmptyListSavesAsExactlyTheMark)
+{
+    TTntStringList list;
+    list.SaveToFile(path("empty.txt"));
+    EXPECT_EQ(readFile(path("empty.txt")), QByteArray("\xFF\xFE"));
+}
+
+TEST_F(ListFiles, saveLoadSaveIsByteIdentical)
+{
+    TTntStringList list;
+    for (const QString &s : {QStringLiteral("𠮷野家"), QString(), QStringLiteral("a=b"), QStringLiteral("ｶﾅ")})
+        list.Add(s);
+    list.SaveToFile(path("first.txt"));
+    TTntStringList again;
+    again.LoadFromFile(path("first.txt"));
+    EXPECT_EQ(items(again), items(list));
+    again.SaveToFile(path("second.txt"));
+    const QByteArray first = readFile(path("first.txt"));
+    const QByteArray second = readFile(path("second.txt"));
+    const auto diff = std::mismatch(first.begin(), first.end(), second.begin(), second.end());
+    EXPECT_EQ(first, second) << "first difference at byte " << (diff.first - first.begin());
+}
+
+TEST_F(ListFiles, failedLoadsRaiseAndLeaveTheListAlone)
+{
+    TTntStringList list;
+    list.Add(QStringLiteral("kept"));
+    EXPECT_THROW(list.LoadFromFile(path("missing.txt")), EFOpenError);
+    list.SaveToFile(path("locked.txt"));
+    {
+        TTntFileStream writer(path("locked.txt"), fmOpenReadWrite | fmShareExclusive);
+        EXPECT_THROW(list.LoadFromFile(path("locked.txt")), EFOpenError);
+        EXPECT_THROW(list.SaveToFile(path("locked.txt")), EFCreateError);
+    }
+    EXPECT_EQ(items(list), QStringList{QStringLiteral("kept")});
+}
+
+TEST(ListStreams, withoutAMarkTheRestIsUtf16AndAnOddLastByteIsDropped)
+{
+    QByteArray data = utf16le(QStringLiteral("あ\r\nb")) + "\x41";
+    QBuffer buffer(&data);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    TTntStringList list;
+    list.LoadFromStreamWithBom(buffer, false);
+    EXPECT_EQ(items(list), (QStringList{QStringLiteral("あ"), QStringLiteral("b")}));
+
+    QByteArray oneUnitByte("\xFF\xFE\x41", 3);
+    QBuffer shortBuffer(&oneUnitByte);
+    ASSERT_TRUE(shortBuffer.open(QIODevice::ReadOnly));
+    list.LoadFromStream(shortBuffer);
+    EXPECT_EQ(list.Count(), 0);
+
+    QBuffer out;
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    list.Add(QStringLiteral("x"));
+    list.SaveToStreamWithBom(out, false);
+    EXPECT_EQ(out.data(), utf16le(QStringLiteral("x\r\n")));
+}
+
+TEST(ListStreams, aStreamThatCannotBeReadOrWrittenRaises)
+{
+    QBuffer closed;
+    TTntStringList list;
+    list.Add(QStringLiteral("x"));
+    EXPECT_THROW(list.LoadFromStream(closed), EReadError);
+    EXPECT_THROW(list.SaveToStream(closed), EWriteError);
+    EXPECT_EQ(list.Count(), 1);
+}
+
+// ---- Text form ---------------------------------------------------------------------
+
+struct SplitCase {
+    const char16_t *text;
+    QStringList items;
+};
+
+class TextSplitting : public ::testing::TestWithParam<SplitCase>
+{
+};
+
+TEST_P(TextSplitting, endsItemsAtCrLfOrCrLf)
+{
+    TTntStringList list;
+    list.Add(QStringLiteral("old"));
+    list.SetTextStr(QString::fromUtf16(GetParam().text));
+    EXPECT_EQ(items(list), GetParam().items);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TextSplitting,
+                         ::testing::Values(SplitCase{u"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+                                           SplitCase{u"a\n\rb", {"a", "", "b"}},
+                                           SplitCase{u"", {}},
+                                           SplitCase{u"\r\n", {""}},
+                                           SplitCase{u"a\r\n\r\n", {"a", ""}},
+                                           SplitCase{u"last", {"last"}}));
+
+TEST(TextComposition, putsCrLfAfterEveryItem)
+{
+    TTntStringList list;
+    list.SetTextStr(QStringLiteral("a\n\nb"));
+    EXPECT_EQ(list.Text(), QStringLiteral("a\r\n\r\nb\r\n"));
+}
+
+// ---- Positions, errors and events ------------------------------------------------------
+
+TEST(StringList, insertAtCountAppendsAndBeyondRaisesTheIndexError)
+{
+    TTntStringList list;
+    list.Add(QStringLiteral("a"));
+    list.Add(QStringLiteral("b"));
+    list.Insert(2, QStringLiteral("c"));
+    EXPECT_EQ(items(list), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(listError([&] { list.Insert(4, QStringLiteral("d")); }), QStringLiteral("List index out of bounds (4)"));
+    EXPECT_EQ(listError([&] { (void)list.Get(-1); }), QStringLiteral("List index out of bounds (-1)"));
+    EXPECT_EQ(listError([&] { (void)list.GetObject(3); }), QStringLiteral("List index out of bounds (3)"));
+    EXPECT_EQ(listError([&] { list.Delete(3); }), QStringLiteral("List index out of bounds (3)"));
+    EXPECT_EQ(listError([&] { list.Exchange(5, -1); }), QStringLiteral("List index out of bounds (5)"));
+    EXPECT_EQ(listError([&] { list.SetCapacity(2); }), QStringLiteral("List capacity out of bounds (2)"));
+    EXPECT_EQ(items(list), (QStringList{"a", "b", "c"}));
+}
+
+TEST(StringList, growsByFourThenSixteenThenAQuarter)
+{
+    TTntStringList list;
+    EXPECT_EQ(list.GetCapacity(), 0);
+    QList<int> capacities;
+    for (int i = 0; i < 77; ++i) {
+        list.Add(QString::number(i));
+        if (capacities.isEmpty() || capacities.last() != list.GetCapacity())
+            capacities << list.GetCapacity();
+    }
+    EXPECT_EQ(capacities, (QList<int>{4, 8, 12, 28, 44, 60, 76, 95}));
+    list.Clear();
+    EXPECT_EQ(list.GetCapacity(), 0);
+}
+
+TEST(StringList, deleteExchangeAndMoveCarryTheObjects)
+{
+    TTntStringList list;
+    for (quintptr i = 0; i < 4; ++i)
+        list.AddObject(QString::number(i), tag(i + 100));
+    list.Exchange(0, 3);
+    list.Delete(1);
+    list.Move(0, 2);
+    EXPECT_EQ(items(list), (QStringList{"2", "0", "3"}));
+    EXPECT_EQ(list.Objects(0), tag(102));
+    EXPECT_EQ(list.Objects(1), tag(100));
+    EXPECT_EQ(list.IndexOfObject(tag(103)), 2);
+}
+
+TEST(StringList, eachChangeFiresChangingThenChanged)
+{
+    TTntStringList list;
+    EventLog log;
+    list.SetOnChanging([&](TTntStrings *sender) {
+        EXPECT_EQ(sender, &list);
+        EXPECT_EQ(log.changing, log.changed);
+        ++log.changing;
+    });
+    list.SetOnChange([&](TTntStrings *) { ++log.changed; });
+    list.Clear(); // nothing to clear: no events
+    list.Add(QStringLiteral("a"));
+    list.Put(0, QStringLiteral("b"));
+    list.PutObject(0, tag(1));
+    list.Delete(0);
+    EXPECT_EQ(log.changing, 4);
+    EXPECT_EQ(log.changed, 4);
+}
+
+TEST(StringList, updatesHoldEventsBackUntilTheOutermostEnd)
+{
+    TTntStringList list;
+    EventLog log;
+    log.attach(list);
+    list.BeginUpdate();
+    list.BeginUpdate();
+    list.Add(QStringLiteral("a"));
+    list.EndUpdate();
+    list.Add(QStringLiteral("b"));
+    EXPECT_EQ(log.changed, 0);
+    list.EndUpdate();
+    EXPECT_EQ(log.changing, 0);
+    EXPECT_EQ(log.changed, 1);
+    list.SetTextStr(QStringLiteral("x\r\ny"));
+    EXPECT_EQ(log.changed, 2);
+}
+
+TEST(StringList, destroyingAListFiresNoEvents)
+{
+    EventLog log;
+    {
+        TTntStringList list;
+        list.Add(QStringLiteral("a"));
+        log.attach(list);
+    }
+    EXPECT_EQ(log.changing + log.changed, 0);
+}
+
+// ---- Sorting and searching --------------------------------------------------------------
+
+TEST(SortedList, addsInOrderAndRefusesPositionalChanges)
+{
+    TTntStringList list;
+    list.SetSorted(true);
+    for (const char16_t *s : {u"さくら", u"あお", u"かき", u"Beta", u"alpha"})
+        list.Add(QString::fromUtf16(s));
+    EXPECT_EQ(items(list), (QStringList{"alpha", "Beta", "あお", "かき", "さくら"}));
+    const QString sortedError = QStringLiteral("Operation not allowed on sorted list");
+    EXPECT_EQ(listError([&] { list.Put(0, QStringLiteral("x")); }), sortedError);
+    EXPECT_EQ(listError([&] { list.Insert(0, QStringLiteral("x")); }), sortedError);
+    EXPECT_EQ(listError([&] { list.InsertObject(0, QStringLiteral("x"), nullptr); }), sortedError);
+    list.PutObject(0, tag(7));
+    EXPECT_EQ(list.Objects(0), tag(7));
+}
+
+TEST(SortedList, ignoringADuplicateReturnsTheExistingIndexSilently)
+{
+    TTntStringList list;
+    list.SetSorted(true);
+    list.Add(QStringLiteral("a"));
+    list.Add(QStringLiteral("b"));
+    EventLog log;
+    log.attach(list);
+    EXPECT_EQ(list.Add(QStringLiteral("B")), 1); // case-insensitive by default
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(log.changing + log.changed, 0);
+}
+
+TEST(SortedList, refusingADuplicateRaises)
+{
+    TTntStringList list;
+    list.SetSorted(true);
+    list.SetDuplicates(TDuplicates::dupError);
+    list.Add(QStringLiteral("a"));
+    EXPECT_EQ(listError([&] { list.Add(QStringLiteral("A")); }),
+              QStringLiteral("String list does not allow duplicates"));
+    EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(SortedList, anAcceptedDuplicateGoesBeforeTheEqualOnes)
+{
+    TTntStringList list;
+    list.SetSorted(true);
+    list.SetDuplicates(TDuplicates::dupAccept);
+    list.AddObject(QStringLiteral("a"), tag(1));
+    list.AddObject(QStringLiteral("c"), tag(9));
+    list.AddObject(QStringLiteral("a"), tag(2));
+    EXPECT_EQ(list.AddObject(QStringLiteral("A"), tag(3)), 0);
+    EXPECT_EQ(list.Objects(0), tag(3));
+    EXPECT_EQ(list.Objects(1), tag(2));
+    EXPECT_EQ(list.Objects(2), tag(1));
+    int index = -1;
+    EXPECT_TRUE(list.Find(QStringLiteral("a"), index));
+    EXPECT_EQ(index, 0);
+    EXPECT_FALSE(list.Find(QStringLiteral("b"), index));
+    EXPECT_EQ(index, 3);
+}
+
+TEST(SortedList, kanaTypeAndWidthStayDistinctWhileCaseIsIgnored)
+{
+    TTntStringList list;
+    list.SetSorted(true);
+    for (const char16_t *s : {u"ア", u"あ", u"ｱ", u"ＡＢＣ", u"ａｂｃ"})
+        list.Add(QString::fromUtf16(s));
+    EXPECT_EQ(list.Count(), 4);
+    EXPECT_GE(list.IndexOf(QStringLiteral("ｱ")), 0);
+    EXPECT_EQ(list.IndexOf(QStringLiteral("ａｂｃ")), list.IndexOf(QStringLiteral("ＡＢＣ")));
+}
+
+TEST(SortedList, sortOnASortedListDoesNothing)
+{
+    TTntStringList list;
+    list.SetSorted(true);
+    list.Add(QStringLiteral("b"));
+    list.Add(QStringLiteral("a"));
+    EventLog log;
+    log.attach(list);
+    list.Sort();
+    list.CustomSort([](TTntStringList &, int, int) { return -1; });
+    EXPECT_EQ(log.changing + log.changed, 0);
+    EXPECT_EQ(items(list), (QStringList{"a", "b"}));
+}
+
+TEST(SortedList, switchingCaseSensitivitySortsAgain)
+{
+    TTntStringList list;
+    list.SetSorted(true);
+    list.SetDuplicates(TDuplicates::dupAccept);
+    for (const char *s : {"B", "a", "A", "b"})
+        list.Add(QLatin1String(s));
+    list.SetCaseSensitive(true);
+    EXPECT_EQ(items(list), (QStringList{"a", "A", "b", "B"}));
+    EXPECT_EQ(list.IndexOf(QStringLiteral("A")), 1);
+    EXPECT_EQ(list.IndexOf(QStringLiteral("B")), 3);
+}
+
+TEST(StringList, quicksortAgreesWithAStableReferenceAndMovesObjects)
+{
+    QRandomGenerator random(2014);
+    const QString alphabet = QStringLiteral("aAbBあアｱか漢1-");
+    TTntStringList list;
+    QStringList originals;
+    for (int i = 0; i < 400; ++i) {
+        QString s;
+        for (int n = random.bounded(1, 4); n > 0; --n)
+            s += alphabet[random.bounded(alphabet.size())];
+        originals << s;
+        list.AddObject(s, tag(static_cast<quintptr>(i)));
+    }
+    EventLog log;
+    log.attach(list);
+    list.Sort();
+    EXPECT_EQ(log.changing, 1);
+    EXPECT_EQ(log.changed, 1);
+    for (int i = 0; i < list.Count(); ++i) {
+        EXPECT_EQ(list.Strings(i), originals[static_cast<int>(reinterpret_cast<quintptr>(list.Objects(i)))]);
+        if (i > 0) {
+            EXPECT_LE(list.CompareStrings(list.Strings(i - 1), list.Strings(i)), 0) << i;
+        }
+    }
+}
+
+TEST(StringList, customSortOrdersByTheGivenComparison)
+{
+    TTntStringList list;
+    for (quintptr i : {3, 1, 4, 1, 5, 9, 2, 6})
+        list.AddObject(QString::number(i), tag(i));
+    list.CustomSort([](TTntStringList &l, int a, int b) {
+        const auto x = reinterpret_cast<quintptr>(l.Objects(a));
+        const auto y = reinterpret_cast<quintptr>(l.Objects(b));
+        return x > y ? -1 : x < y ? 1 : 0;
+    });
+    EXPECT_EQ(list.Text(), QStringLiteral("9\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n1\r\n"));
+}
+
+TEST(StringList, indexOfFollowsCaseSensitivity)
+{
+    TTntStringList list;
+    list.Add(QStringLiteral("abc"));
+    list.Add(QStringLiteral("ABC"));
+    EXPECT_EQ(list.IndexOf(QStringLiteral("ABC")), 0);
+    list.SetCaseSensitive(true);
+    EXPECT_EQ(list.IndexOf(QStringLiteral("ABC")), 1);
+    EXPECT_EQ(list.IndexOf(QStringLiteral("Abc")), -1);
+}
+
+TEST(NameValuesUnsorted, readsAndWritesNameValueItems)
+{
+    TTntStringList list;
+    list.Add(QStringLiteral("Namex=1"));
+    list.Add(QStringLiteral("name=住所"));
+    list.Add(QStringLiteral("plain"));
+    EXPECT_EQ(list.Values(QStringLiteral("Name")), QStringLiteral("住所"));
+    EXPECT_EQ(list.Names(list.IndexOfName(QStringLiteral("NAME"))), QStringLiteral("name"));
+    EXPECT_EQ(list.IndexOfName(QStringLiteral("plain")), -1);
+    EXPECT_EQ(list.IndexOfName(QStringLiteral("Nam")), -1);
+    EXPECT_EQ(list.Names(list.IndexOf(QStringLiteral("plain"))), QString());
+    list.SetValues(QStringLiteral("new"), QStringLiteral("v=w"));
+    EXPECT_EQ(list.Values(QStringLiteral("new")), QStringLiteral("v=w"));
+    list.SetValues(QStringLiteral("Namex"), QString());
+    EXPECT_EQ(list.IndexOfName(QStringLiteral("Namex")), -1);
+    EXPECT_EQ(list.Count(), 3);
+}
+
+TEST(NameValuesSorted, findsANameByBisection)
+{
+    TTntStringList list;
+    list.SetSorted(true);
+    for (const char *s : {"Namex=1", "name=2", "plain", "a=0"})
+        list.Add(QLatin1String(s));
+    EXPECT_EQ(list.Values(QStringLiteral("Name")), QStringLiteral("2"));
+    EXPECT_EQ(list.Values(QStringLiteral("Namex")), QStringLiteral("1"));
+    EXPECT_EQ(list.IndexOfName(QStringLiteral("Nam")), -1);
+    EXPECT_EQ(list.IndexOfName(QStringLiteral("plain")), -1);
+}
+
+// ---- Copies and the byte-string view ---------------------------------------------------
+
+TEST(StringList, assignAndAddStringsCopyStringsAndObjects)
+{
+    TTntStringList source;
+    source.AddObject(QStringLiteral("一"), tag(1));
+    source.AddObject(QStringLiteral("二"), tag(2));
+    TTntStringList copy;
+    copy.Add(QStringLiteral("gone"));
+    copy.Assign(source);
+    copy.AddStrings(copy);
+    EXPECT_EQ(items(copy), (QStringList{"一", "二", "一", "二"}));
+    EXPECT_EQ(copy.Objects(3), tag(2));
+}
+
+TEST(AnsiAdapter, presentsTheItemsAsShiftJis)
+{
+    TTntStringList list;
+    list.AddObject(QStringLiteral("①ｶﾅ"), tag(5));
+    TAnsiStrings &ansi = *list.AnsiStrings();
+    EXPECT_EQ(ansi.Count(), 1);
+    EXPECT_EQ(ansi.Strings(0), QByteArray("\x87\x40\xB6\xC5"));
+    EXPECT_EQ(ansi.Objects(0), tag(5));
+    ansi.Put(0, Cp932::encode(u"住所"));
+    ansi.Insert(0, QByteArray("\x82\xA0"));
+    ansi.Add("z");
+    EXPECT_EQ(items(list), (QStringList{"あ", "住所", "z"}));
+    EXPECT_EQ(list.Objects(1), tag(5));
+    ansi.Delete(2);
+    EXPECT_EQ(ansi.GetTextStr(), Cp932::encode(u"あ\r\n住所\r\n"));
+    ansi.Clear();
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(AnsiAdapter, streamsTextInTheGivenCodePageWithoutAMark)
+{
+    TTntStringList list;
+    EventLog log;
+    log.attach(list);
+    QByteArray utf8("あ\r\nb");
+    QBuffer in(&utf8);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    list.AnsiStrings()->LoadFromStreamEx(in, CP_UTF8);
+    EXPECT_EQ(items(list), (QStringList{"あ", "b"}));
+    EXPECT_EQ(log.changed, 1); // one change for the whole load
+
+    QBuffer out;
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    list.AnsiStrings()->SaveToStream(out);
+    EXPECT_EQ(out.data(), QByteArray("\x82\xA0\r\nb\r\n"));
+}
+
+TEST(AnsiAdapter, assigningAnAnsiListFillsTheWideList)
+{
+    TTntStringList source;
+    source.AddObject(QStringLiteral("住所"), tag(1));
+    TTntStringList target;
+    target.Add(QStringLiteral("old"));
+    target.SetAnsiStrings(*source.AnsiStrings());
+    EXPECT_EQ(items(target), QStringList{QStringLiteral("住所")});
+    EXPECT_EQ(target.Objects(0), tag(1));
+}
+
+} // namespace

@@ -1,0 +1,417 @@
+#include "platform/Cp932.h"
+#include "support/TestEnvironment.h"
+#include "widgets/TntSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace {
+
+// ---- UTF-7 ---------------------------------------------------------------------
+
+struct Utf7Case {
+    const char16_t *text;
+    const char *utf7;
+};
+
+void PrintTo(const Utf7Case &c, std::ostream *os)
+{
+    *os << '"';
+    for (const char *p = c.utf7; *p; ++p) {
+        if (*p == '\t' || *p == '\r' || *p == '\n')
+            *os << (*p == '\t' ? "\\t" : *p == '\r' ? "\\r" : "\\n");
+        else
+            *os << *p;
+    }
+    *os << '"';
+}
+
+class Utf7Encoding : public ::testing::TestWithParam<Utf7Case>
+{
+};
+
+TEST_P(Utf7Encoding, encodesAsRfc2152AndDecodesBack)
+{
+    const QString text = QString::fromUtf16(GetParam().text);
+    EXPECT_EQ(WideToUtf7(text), QByteArray(GetParam().utf7));
+    EXPECT_EQ(Utf7ToWide(GetParam().utf7), text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Utf7Encoding,
+    ::testing::Values(Utf7Case{u"", ""},
+                      Utf7Case{u"a+b", "a+-b"},                 // a lone plus between letters
+                      Utf7Case{u"PlainLetters", "PlainLetters"}, // unchanged
+                      Utf7Case{u"AZaz09'(),-./:? !\"#$%&*;<=>@[]^_`{|}\t\r\n",
+                               "AZaz09'(),-./:? !\"#$%&*;<=>@[]^_`{|}\t\r\n"},
+                      Utf7Case{u"日本語", "+ZeVnLIqe"},          // no "-" at the end of the input
+                      Utf7Case{u"Hi Mom -☺-!", "Hi Mom -+Jjo--!"},
+                      Utf7Case{u"A≢Α.", "A+ImIDkQ."},           // "." needs no terminator
+                      Utf7Case{u"あa", "+MEI-a"},               // a base64 letter follows
+                      Utf7Case{u"あ ", "+MEI "},
+                      Utf7Case{u"あ+", "+MEI-+-"},
+                      Utf7Case{u"~\\", "+AH4AXA"},              // outside sets D and O
+                      Utf7Case{u"住所録ＡＢＣ①ｶﾅ～", "+T09iQJMy/yH/Iv8jJGD/dv+F/14"}));
+
+TEST(Utf7, everyUtf16UnitSurvivesARoundTrip)
+{
+    QString all;
+    for (char16_t u = 1; u != 0; ++u)
+        all.append(QChar(u));
+    EXPECT_EQ(Utf7ToWide(WideToUtf7(all)), all);
+}
+
+TEST(Utf7, decodesTerminatorsAndPlainAsciiOutsideTheDirectSets)
+{
+    EXPECT_EQ(Utf7ToWide("+-"), QStringLiteral("+"));
+    EXPECT_EQ(Utf7ToWide("+ZeVnLIqe-x"), QStringLiteral("日本語x"));
+    EXPECT_EQ(Utf7ToWide("+ZeVnLIqe--"), QStringLiteral("日本語-"));
+    EXPECT_EQ(Utf7ToWide("~\\"), QStringLiteral("~\\"));
+    EXPECT_EQ(Utf7ToWide("+AGE-"), QStringLiteral("a")); // two zero bits left over
+}
+
+class Utf7Invalid : public ::testing::TestWithParam<const char *>
+{
+};
+
+TEST_P(Utf7Invalid, raisesInvalidUtf7)
+{
+    try {
+        (void)Utf7ToWide(GetParam());
+        FAIL() << "accepted " << GetParam();
+    } catch (const ETntGeneralError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Invalid UTF7"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Utf7Invalid,
+                         ::testing::Values("\x82\xa0", // byte above 127 outside a run
+                                           "+",        // empty run at the end
+                                           "a+!",      // empty run before a non-base64 byte
+                                           "+A-",      // six bits: no unit
+                                           "+AGF-",    // leftover bits 01
+                                           "+ZeV\x80"));
+
+// ---- Code pages ----------------------------------------------------------------
+
+TEST(CodePages, defaultCodePageRoundTripsJapaneseTextAsShiftJis)
+{
+    const QString text = QStringLiteral("住所録①㈱ｶﾅ～ABC");
+    const QByteArray bytes = WideToAnsiCp(text, CP_ACP);
+    EXPECT_EQ(bytes, Cp932::encode(text));
+    EXPECT_EQ(WideToAnsiCp(text, 932), bytes);
+    EXPECT_EQ(AnsiToWideCp(bytes, CP_ACP), text);
+    EXPECT_EQ(AnsiToWideCp(bytes, 932), text);
+}
+
+TEST(CodePages, utf8Utf7AndOtherWindowsCodePages)
+{
+    EXPECT_EQ(WideToAnsiCp(QStringLiteral("é日"), CP_UTF8), QByteArray("\xC3\xA9\xE6\x97\xA5"));
+    EXPECT_EQ(AnsiToWideCp("\xC3\xA9\xE6\x97\xA5", CP_UTF8), QStringLiteral("é日"));
+    EXPECT_EQ(WideToAnsiCp(QStringLiteral("a+b"), CP_UTF7), QByteArray("a+-b"));
+    EXPECT_EQ(AnsiToWideCp("+ZeVnLIqe", CP_UTF7), QStringLiteral("日本語"));
+    EXPECT_EQ(WideToAnsiCp(QStringLiteral("é€"), 1252), QByteArray("\xE9\x80"));
+    EXPECT_EQ(AnsiToWideCp("\xE9\x80", 1252), QStringLiteral("é€"));
+    EXPECT_EQ(WideToAnsiCp(QStringLiteral("aあ"), 1252), QByteArray("a?"));
+    EXPECT_EQ(WideToAnsiCp(QStringLiteral("\x1a𠮷"), 1252), QByteArray("\x1a?"));
+}
+
+TEST(CodePages, unknownCodePageAndEmptyInputGiveEmptyResults)
+{
+    EXPECT_TRUE(AnsiToWideCp("abc", 12345).isEmpty());
+    EXPECT_TRUE(WideToAnsiCp(QStringLiteral("abc"), 12345).isEmpty());
+    EXPECT_TRUE(AnsiToWideCp(QByteArray(), CP_UTF7).isEmpty());
+    EXPECT_TRUE(WideToAnsiCp(QString(), CP_ACP).isEmpty());
+}
+
+TEST(CodePages, embeddedZeroBytesAreConverted)
+{
+    EXPECT_EQ(AnsiToWideCp(QByteArray("a\0b", 3), CP_ACP), QString::fromUtf16(u"a\0b", 3));
+    EXPECT_EQ(WideToAnsiCp(QString::fromUtf16(u"a\0b", 3), CP_UTF8), QByteArray("a\0b", 3));
+}
+
+TEST(SwapUtf16ByteOrder, swapsUpToTheFirstZeroUnit)
+{
+    char16_t buffer[] = {0x3042, 0x0041, 0x0000, 0x1234};
+    SwapUtf16ByteOrder(buffer);
+    EXPECT_EQ(buffer[0], 0x4230);
+    EXPECT_EQ(buffer[1], 0x4100);
+    EXPECT_EQ(buffer[3], 0x1234);
+}
+
+// ---- Paths ---------------------------------------------------------------------
+
+TEST(WideGetFullPathName, storesTheCleanedPathWithTheWConvention)
+{
+    const QString expected = QDir::currentPath() + QStringLiteral("/sub/file.txt");
+    char16_t buffer[1024];
+    char16_t *filePart = nullptr;
+    const auto length = WideGetFullPathName(QStringLiteral("sub/./x/../file.txt"), 1024, buffer, &filePart);
+    ASSERT_EQ(length, static_cast<std::uint32_t>(expected.size()));
+    EXPECT_EQ(QString::fromUtf16(buffer), expected);
+    ASSERT_NE(filePart, nullptr);
+    EXPECT_EQ(QString::fromUtf16(filePart), QStringLiteral("file.txt"));
+
+    // One unit short of the terminating zero: the required size comes back.
+    buffer[0] = u'x';
+    EXPECT_EQ(WideGetFullPathName(QStringLiteral("sub/file.txt"), length, buffer, &filePart), length + 1);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(filePart, nullptr);
+    EXPECT_EQ(WideGetFullPathName(QString(), 1024, buffer, &filePart), 0u);
+}
+
+TEST(WideExpandFileName, keepsPathsLongerThan260Units)
+{
+    const QString longName = QString(300, QLatin1Char('n'));
+    EXPECT_EQ(WideExpandFileName(QStringLiteral("/base/") + longName), QStringLiteral("/base/") + longName);
+    EXPECT_EQ(WideExpandFileName(QStringLiteral("a/../b.txt")), QDir::currentPath() + QStringLiteral("/b.txt"));
+}
+
+// ---- Error texts ---------------------------------------------------------------
+
+TEST(WideSysErrorMessage, systemTextOrTheFallbackForUnknownCodes)
+{
+    EXPECT_EQ(WideSysErrorMessage(ENOENT), QString::fromLocal8Bit(std::strerror(ENOENT)));
+    EXPECT_EQ(WideSysErrorMessage(99999), QStringLiteral("Unspecified error (99999) from system."));
+}
+
+TEST(CheckNonZero, passesValuesAndRaisesTheLastErrorOnZero)
+{
+    EXPECT_EQ(CheckNonZero(42), 42);
+    errno = EACCES;
+    try {
+        (void)CheckNonZero(0);
+        FAIL();
+    } catch (const EOSError &e) {
+        EXPECT_EQ(e.Message(), WideSysErrorMessage(EACCES));
+    }
+}
+
+// ---- Files and share modes -----------------------------------------------------
+
+class FileFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        path = QDir(home.root()).filePath(QStringLiteral("共有.txt"));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("content");
+    }
+    ScopedHome home;
+    QString path;
+};
+
+struct ShareCase {
+    std::uint16_t first;
+    std::uint16_t second; // fmCreate: WideFileCreate
+    bool secondAllowed;
+};
+
+void PrintTo(const ShareCase &c, std::ostream *os)
+{
+    *os << std::hex << "first_" << c.first << "_second_" << c.second;
+}
+
+class ShareModes : public FileFixture, public ::testing::WithParamInterface<ShareCase>
+{
+};
+
+TEST_P(ShareModes, secondOpenerIsLetInOnlyWhenTheSharingAllows)
+{
+    const ShareCase c = GetParam();
+    const int first = WideFileOpen(path, c.first);
+    ASSERT_GE(first, 0);
+    const int second = c.second == fmCreate ? WideFileCreate(path) : WideFileOpen(path, c.second);
+    const int error = errno;
+    EXPECT_EQ(second >= 0, c.secondAllowed);
+    if (second >= 0)
+        ::close(second);
+    else
+        EXPECT_EQ(error, EWOULDBLOCK);
+    ::close(first);
+    // A refused creator has not emptied the file.
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), c.second == fmCreate && c.secondAllowed ? QByteArray() : QByteArray("content"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShareModes,
+    ::testing::Values(ShareCase{fmShareDenyWrite, fmShareDenyWrite, true}, // readers share
+                      ShareCase{fmShareDenyWrite, fmOpenWrite | fmShareDenyNone, false},
+                      ShareCase{fmShareDenyWrite, fmOpenReadWrite | fmShareDenyWrite, false},
+                      ShareCase{fmShareDenyWrite, fmShareDenyNone, true},
+                      ShareCase{fmShareDenyWrite, fmCreate, false},
+                      ShareCase{fmShareExclusive, fmShareDenyWrite, false},
+                      ShareCase{fmShareDenyNone, fmShareDenyNone, true},
+                      ShareCase{fmOpenWrite | fmShareDenyNone, fmShareDenyWrite, false}));
+
+TEST_F(FileFixture, openRefusesMissingFilesDirectoriesAndUnknownModes)
+{
+    EXPECT_LT(WideFileOpen(path + QStringLiteral(".missing"), fmOpenRead), 0);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_LT(WideFileOpen(home.root(), fmOpenRead), 0);
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_LT(WideFileOpen(path, 0x03), 0);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_LT(WideFileOpen(path, 0x50), 0);
+    EXPECT_EQ(errno, EINVAL);
+}
+
+TEST_F(FileFixture, fileStreamCreatesEmptyFilesAndReleasesItsLock)
+{
+    {
+        TTntFileStream stream(path, fmCreate);
+        EXPECT_EQ(stream.size(), 0);
+        EXPECT_EQ(stream.write("new"), 3);
+        EXPECT_LT(WideFileOpen(path, fmShareDenyWrite), 0);
+    }
+    TTntFileStream reader(path, fmOpenRead | fmShareDenyWrite);
+    EXPECT_EQ(reader.readAll(), QByteArray("new"));
+}
+
+TEST_F(FileFixture, fileStreamFailuresNameTheFullPathAndTheReason)
+{
+    const QString missing = home.root() + QStringLiteral("/none/x.txt");
+    try {
+        TTntFileStream stream(missing, fmOpenRead);
+        FAIL();
+    } catch (const EFOpenError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file \"%1\". %2")
+                                   .arg(missing, WideSysErrorMessage(ENOENT)));
+    }
+    try {
+        TTntFileStream stream(missing, fmCreate);
+        FAIL();
+    } catch (const EFCreateError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot create file \"%1\". %2")
+                                   .arg(missing, WideSysErrorMessage(ENOENT)));
+    }
+    TTntFileStream holder(path, fmShareExclusive);
+    EXPECT_THROW(TTntFileStream(path, fmOpenRead | fmShareDenyWrite), EFOpenError);
+}
+
+// ---- Drawing ----------------------------------------------------------------------
+
+QFont testFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(16);
+    return font;
+}
+
+// Bounding box of every pixel that is not white.
+QRect inkBounds(const QImage &image)
+{
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+class Drawing : public ::testing::Test
+{
+protected:
+    Drawing() : image(300, 120, QImage::Format_RGB32) { image.fill(Qt::white); }
+    QImage image;
+};
+
+TEST_F(Drawing, calcRectMeasuresWithoutDrawing)
+{
+    QPainter painter(&image);
+    painter.setFont(testFont());
+    const QFontMetrics fm = painter.fontMetrics();
+    QRect rect(10, 20, 200, 50);
+    EXPECT_EQ(WideDrawText(painter, QStringLiteral("abcdef"), 3, rect, DT_CALCRECT | DT_SINGLELINE), fm.height());
+    EXPECT_EQ(rect, QRect(10, 20, fm.horizontalAdvance(QStringLiteral("abc")), fm.height()));
+
+    QRect prefixed(0, 0, 200, 50);
+    QRect plain(0, 0, 200, 50);
+    (void)WideDrawText(painter, QStringLiteral("a&&b"), -1, prefixed, DT_CALCRECT | DT_SINGLELINE);
+    (void)WideDrawText(painter, QStringLiteral("a&b"), -1, plain, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(prefixed.width(), plain.width());
+
+    QRect zeroEnded(0, 0, 200, 50);
+    (void)WideDrawText(painter, QString::fromUtf16(u"ab\0cd", 5), -1, zeroEnded, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(zeroEnded.width(), fm.horizontalAdvance(QStringLiteral("ab")));
+
+    QRect lines(0, 0, 200, 50);
+    EXPECT_GE(WideDrawText(painter, QStringLiteral("a\r\nb\rc"), -1, lines, DT_CALCRECT), 3 * fm.height());
+    QRect wrapped(0, 0, fm.horizontalAdvance(QStringLiteral("word word")) - 1, 10);
+    EXPECT_GE(WideDrawText(painter, QStringLiteral("word word"), -1, wrapped, DT_CALCRECT | DT_WORDBREAK),
+              2 * fm.height());
+    painter.end();
+    EXPECT_TRUE(inkBounds(image).isNull());
+}
+
+TEST_F(Drawing, singleLineAlignsRightAndBottomInsideTheRectangle)
+{
+    QPainter painter(&image);
+    painter.setFont(testFont());
+    QRect rect(0, 0, 300, 120);
+    const int height = WideDrawText(painter, QStringLiteral("ab"), -1, rect, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+    painter.end();
+    EXPECT_EQ(height, QFontMetrics(testFont()).height());
+    const QRect ink = inkBounds(image);
+    EXPECT_GT(ink.left(), 250);
+    EXPECT_GT(ink.top(), 120 - height - 1);
+}
+
+TEST_F(Drawing, textOutDrawsInTheCellBelowAndRightOfThePoint)
+{
+    QPainter painter(&image);
+    painter.setFont(testFont());
+    const QString text = QStringLiteral("Wide");
+    const QSize extent = WideCanvasTextExtent(painter, text);
+    EXPECT_EQ(extent, QSize(painter.fontMetrics().horizontalAdvance(text), painter.fontMetrics().height()));
+    EXPECT_EQ(WideCanvasTextWidth(painter, text), extent.width());
+    EXPECT_EQ(WideCanvasTextHeight(painter, text), extent.height());
+    EXPECT_EQ(WideCanvasTextOut(painter, 40, 30, text), 40 + extent.width());
+    painter.end();
+    const QRect ink = inkBounds(image);
+    EXPECT_TRUE(QRect(40, 30, extent.width() + 1, extent.height()).contains(ink)) << ink.x() << "," << ink.y();
+    EXPECT_LT(ink.left(), 40 + extent.width() / 4);
+}
+
+TEST_F(Drawing, rightToLeftTextOutMovesThePointByTheWidthPlusOne)
+{
+    QPainter painter(&image);
+    painter.setFont(testFont());
+    painter.setLayoutDirection(Qt::RightToLeft);
+    const QString text = QStringLiteral("Wide");
+    const int width = WideCanvasTextWidth(painter, text);
+    const int height = WideCanvasTextHeight(painter, text);
+    EXPECT_EQ(WideCanvasTextOut(painter, 40, 30, text), 40 + 2 * width + 1);
+    painter.end();
+    const QRect ink = inkBounds(image);
+    EXPECT_TRUE(QRect(41, 30, width + 1, height).contains(ink)) << ink.x() << "," << ink.y();
+}
+
+TEST(WideSetWindowText, setsCaptionsOfWindowsAndTextsOfControls)
+{
+    QWidget window;
+    auto *label = new QLabel(&window);
+    EXPECT_TRUE(WideSetWindowText(&window, QStringLiteral("ピルカノス2014")));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("ピルカノス2014"));
+    EXPECT_TRUE(WideSetWindowText(label, QStringLiteral("住所")));
+    EXPECT_EQ(label->text(), QStringLiteral("住所"));
+    EXPECT_FALSE(WideSetWindowText(nullptr, QStringLiteral("x")));
+}
+
+} // namespace
