@@ -27,13 +27,14 @@ namespace {
 // ---- Rounding and scaling ------------------------------------------------------
 
 struct RoundCase {
+    const char *text; // the value as written, for the test name
     long double value;
     qint64 expected;
 };
 
 void PrintTo(const RoundCase &c, std::ostream *os)
 {
-    *os << static_cast<double>(c.value) << " -> " << c.expected;
+    *os << c.text << " -> " << c.expected;
 }
 
 class RoundHalfAwayTest : public ::testing::TestWithParam<RoundCase> {};
@@ -44,12 +45,15 @@ TEST_P(RoundHalfAwayTest, roundsHalvesAwayFromZero)
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, RoundHalfAwayTest,
-                         ::testing::Values(RoundCase{2.5L, 3}, RoundCase{-2.5L, -3}, RoundCase{2.4999L, 2},
-                                           RoundCase{-0.5L, -1}, RoundCase{0.49999L, 0}, RoundCase{-0.49999L, 0},
-                                           RoundCase{0.0L, 0}, RoundCase{0.49999999999999994L, 0},
-                                           RoundCase{1e30L, std::numeric_limits<qint64>::max()},
-                                           RoundCase{-1e30L, std::numeric_limits<qint64>::min()},
-                                           RoundCase{std::nanl(""), 0}));
+                         ::testing::Values(RoundCase{"2.5", 2.5L, 3}, RoundCase{"-2.5", -2.5L, -3},
+                                           RoundCase{"2.4999", 2.4999L, 2}, RoundCase{"-0.5", -0.5L, -1},
+                                           RoundCase{"0.49999", 0.49999L, 0}, RoundCase{"-0.49999", -0.49999L, 0},
+                                           RoundCase{"0.0", 0.0L, 0},
+                                           // In double precision this sum would round up to 1.0.
+                                           RoundCase{"0.49999999999999994", 0.49999999999999994L, 0},
+                                           RoundCase{"1e30", 1e30L, std::numeric_limits<qint64>::max()},
+                                           RoundCase{"-1e30", -1e30L, std::numeric_limits<qint64>::min()},
+                                           RoundCase{"NaN", std::nanl(""), 0}));
 
 struct ScaleCase {
     int value;
