@@ -2,6 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
+#include "platform/TextLines.h"
 
 #include <QFile>
 #include <QLocale>
@@ -18,19 +19,6 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// Strips control characters and ASCII blanks only: an ideographic space
-// (U+3000) at either end belongs to a Japanese value and stays.
-QString trimBlanks(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 0x20)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 0x20)
-        --end;
-    return text.sliced(begin, end - begin).toString();
-}
-
 // Settings files of earlier versions are code page 932; ours are UTF-8.
 // CP932 text with Japanese in it is practically never valid UTF-8.
 QString decodeFile(QByteArray bytes)
@@ -42,25 +30,6 @@ QString decodeFile(QByteArray bytes)
     if (!utf8.hasError())
         return text;
     return Cp932::decode(bytes);
-}
-
-// CR LF, LF and a lone CR all end a line.
-QStringList splitLines(const QString &text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lines << text.mid(start, i - start);
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size())
-        lines << text.mid(start);
-    return lines;
 }
 
 int decimalDigit(QChar c)
@@ -83,7 +52,7 @@ int hexDigit(QChar c)
 
 std::optional<int> parseInteger(const QString &value)
 {
-    const QString text = trimBlanks(value);
+    const QString text = TrimBlanks(value);
     qsizetype i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
@@ -126,7 +95,7 @@ TMemIniFile::TMemIniFile(const QString &fileName)
     RecoverSafeReplace(fileName);
     QFile file(fileName);
     if (file.open(QIODevice::ReadOnly))
-        SetStrings(splitLines(decodeFile(file.readAll())));
+        SetStrings(SplitLines(decodeFile(file.readAll())));
 }
 
 const TMemIniFile::Section *TMemIniFile::findSection(const QString &name) const
@@ -212,7 +181,7 @@ double TMemIniFile::ReadFloat(const QString &section, const QString &ident, doub
     QLocale c = QLocale::c();
     c.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = c.toDouble(trimBlanks(k->value), &ok);
+    const double value = c.toDouble(TrimBlanks(k->value), &ok);
     return ok ? value : defaultValue;
 }
 
@@ -295,26 +264,26 @@ void TMemIniFile::SetStrings(const QStringList &lines)
     Clear();
     Section *current = nullptr;
     for (const QString &raw : lines) {
-        const QString line = trimBlanks(raw);
+        const QString line = TrimBlanks(raw);
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (line.size() >= 2 && line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             // A section written twice continues the first one.
-            current = &sectionForWriting(trimBlanks(QStringView(line).sliced(1, line.size() - 2)));
+            current = &sectionForWriting(TrimBlanks(QStringView(line).sliced(1, line.size() - 2)));
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         // Text before any section, and lines that are no "key=value", carry no setting.
         if (!current || eq < 0)
             continue;
-        const QString name = trimBlanks(QStringView(line).first(eq));
+        const QString name = TrimBlanks(QStringView(line).first(eq));
         if (name.isEmpty())
             continue;
         // Of a key written twice the first counts; the later ones could never be read.
         const bool known = std::any_of(current->keys.cbegin(), current->keys.cend(),
                                        [&](const Key &k) { return sameName(k.name, name); });
         if (!known)
-            current->keys.push_back(Key{name, trimBlanks(QStringView(line).sliced(eq + 1))});
+            current->keys.push_back(Key{name, TrimBlanks(QStringView(line).sliced(eq + 1))});
     }
 }
 

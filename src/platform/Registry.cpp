@@ -2,6 +2,7 @@
 
 #include "platform/Folders.h"
 #include "platform/SafeFile.h"
+#include "platform/TextLines.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,35 +49,6 @@ QStringList splitKeyPath(const QString &path)
 QString rootName(TRootKey root)
 {
     return root == TRootKey::LocalMachine ? QStringLiteral("HKEY_LOCAL_MACHINE") : QStringLiteral("HKEY_CURRENT_USER");
-}
-
-QString trimBlanks(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 0x20)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 0x20)
-        --end;
-    return text.sliced(begin, end - begin).toString();
-}
-
-QStringList splitLines(const QString &text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            lines << text.mid(start, i - start);
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size())
-        lines << text.mid(start);
-    return lines;
 }
 
 // Only \\ and \" are escapes of the format; a backslash before anything else
@@ -239,7 +211,7 @@ TRegistry::Document TRegistry::Document::parse(const QByteArray &bytes)
     QByteArray data = bytes;
     if (data.startsWith("\xEF\xBB\xBF"))
         data.remove(0, 3);
-    const QStringList lines = splitLines(QString::fromUtf8(data));
+    const QStringList lines = SplitLines(QString::fromUtf8(data));
 
     // A binary value runs over lines ending with a backslash; no other value
     // type does, so a damaged string never swallows the line after it.
@@ -250,7 +222,7 @@ TRegistry::Document TRegistry::Document::parse(const QByteArray &bytes)
     bool headerSeen = false;
     Section *current = nullptr;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = trimBlanks(lines[i]);
+        const QString line = TrimBlanks(lines[i]);
         if (line.isEmpty())
             continue;
         if (!headerSeen && !current && doc.m_preamble.isEmpty() && (line == kHeader || line == kOldHeader)) {
@@ -278,7 +250,7 @@ TRegistry::Document TRegistry::Document::parse(const QByteArray &bytes)
             while (joined.endsWith(QLatin1Char('\\')) && i + 1 < lines.size()) {
                 ++i;
                 entryLines << lines[i];
-                joined = joined.chopped(1) + trimBlanks(lines[i]);
+                joined = joined.chopped(1) + TrimBlanks(lines[i]);
             }
         }
         if (!current) {

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/SafeFile.h"
+#include "support/FileHelpers.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -10,34 +11,6 @@
 #include <limits>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-// Names the first byte where two stored forms part.
-::testing::AssertionResult sameBytes(const QByteArray &expected, const QByteArray &actual)
-{
-    if (expected == actual)
-        return ::testing::AssertionSuccess();
-    qsizetype i = 0;
-    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
-        ++i;
-    auto at = [](const QByteArray &b, qsizetype n) {
-        return n < b.size() ? QByteArray::number(uchar(b[n]), 16) : QByteArray("end");
-    };
-    return ::testing::AssertionFailure() << "first difference at byte " << i << ": expected "
-                                         << at(expected, i).constData() << ", got " << at(actual, i).constData();
-}
 
 class IniFileTest : public ::testing::Test
 {
@@ -64,7 +37,7 @@ TEST_F(IniFileTest, writesUtf8WithCrLfAndBlankLineBetweenSections)
     ASSERT_TRUE(ini.UpdateFile());
     EXPECT_TRUE(sameBytes("[BASE]\r\nAdrsName=\xE3\x82\xA2\xE3\x83\x89\xE3\x83\xAC\xE3\x82\xB9\r\nUse1=1\r\n"
                           "\r\n[VIEW]\r\nBGPaint=0\r\n",
-                          contents(path())));
+                          fileBytes(path())));
 }
 
 TEST_F(IniFileTest, roundTripIsByteForByte)
@@ -82,26 +55,26 @@ TEST_F(IniFileTest, roundTripIsByteForByte)
         ini.WriteString(QStringLiteral("住所録"), QStringLiteral("①㈱～"), QStringLiteral("　全角の空白　"));
         ASSERT_TRUE(ini.UpdateFile());
     }
-    const QByteArray first = contents(path());
+    const QByteArray first = fileBytes(path());
     {
         TMemIniFile ini(path());
         ASSERT_TRUE(ini.UpdateFile());
     }
-    EXPECT_TRUE(sameBytes(first, contents(path())));
+    EXPECT_TRUE(sameBytes(first, fileBytes(path())));
 }
 
 TEST_F(IniFileTest, emptyContentWritesEmptyFile)
 {
-    put(path(), "[A]\r\nk=v\r\n");
+    writeBytes(path(), "[A]\r\nk=v\r\n");
     TMemIniFile ini(path());
     ini.Clear();
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_TRUE(contents(path()).isEmpty());
+    EXPECT_TRUE(fileBytes(path()).isEmpty());
 }
 
 TEST_F(IniFileTest, sectionAndKeyNamesIgnoreLetterCase)
 {
-    put(path(), "[Base]\r\nAdrsName=book\r\n");
+    writeBytes(path(), "[Base]\r\nAdrsName=book\r\n");
     TMemIniFile ini(path());
     EXPECT_EQ(ini.ReadString(QStringLiteral("BASE"), QStringLiteral("ADRSNAME"), QString()), QStringLiteral("book"));
     EXPECT_TRUE(ini.SectionExists(QStringLiteral("base")));
@@ -114,7 +87,7 @@ TEST_F(IniFileTest, sectionAndKeyNamesIgnoreLetterCase)
 
 TEST_F(IniFileTest, newKeysAndSectionsGoToTheEnd)
 {
-    put(path(), "[B]\r\nz=1\r\na=2\r\n\r\n[A]\r\nm=3\r\n");
+    writeBytes(path(), "[B]\r\nz=1\r\na=2\r\n\r\n[A]\r\nm=3\r\n");
     TMemIniFile ini(path());
     ini.WriteString(QStringLiteral("B"), QStringLiteral("b"), QStringLiteral("4"));
     ini.WriteString(QStringLiteral("C"), QStringLiteral("c"), QStringLiteral("5"));
@@ -126,7 +99,7 @@ TEST_F(IniFileTest, newKeysAndSectionsGoToTheEnd)
 
 TEST_F(IniFileTest, loadIgnoresCommentsBlankLinesAndStrayText)
 {
-    put(path(), "; comment\r\n"
+    writeBytes(path(), "; comment\r\n"
                 "orphan=before any section\r\n"
                 "no equals sign\r\n"
                 "\r\n"
@@ -146,7 +119,7 @@ TEST_F(IniFileTest, loadIgnoresCommentsBlankLinesAndStrayText)
 
 TEST_F(IniFileTest, firstOfDuplicateKeysWinsAndRepeatedSectionContinues)
 {
-    put(path(), "[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nn=4\r\n");
+    writeBytes(path(), "[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nn=4\r\n");
     TMemIniFile ini(path());
     EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("first"));
     EXPECT_EQ(ini.ReadSections(), (QStringList{"A", "B"}));
@@ -155,7 +128,7 @@ TEST_F(IniFileTest, firstOfDuplicateKeysWinsAndRepeatedSectionContinues)
 
 TEST_F(IniFileTest, existingEmptyValueIsNotTheDefault)
 {
-    put(path(), "[A]\r\nk=\r\n");
+    writeBytes(path(), "[A]\r\nk=\r\n");
     TMemIniFile ini(path());
     EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("def")), QString());
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("k"), 7), 7);
@@ -163,7 +136,7 @@ TEST_F(IniFileTest, existingEmptyValueIsNotTheDefault)
 
 TEST_F(IniFileTest, byteOrderMarkIsSkipped)
 {
-    put(path(), "\xEF\xBB\xBF[BASE]\r\nAdrsName=\xE5\xAE\xB6\r\n");
+    writeBytes(path(), "\xEF\xBB\xBF[BASE]\r\nAdrsName=\xE5\xAE\xB6\r\n");
     TMemIniFile ini(path());
     EXPECT_EQ(ini.ReadSections(), QStringList{"BASE"});
     EXPECT_EQ(ini.ReadString(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QString()), QStringLiteral("家"));
@@ -186,7 +159,7 @@ TEST_F(IniFileTest, codePage932FileIsReadAndRewrittenAsUtf8)
     EXPECT_EQ(ini.ReadString(section, QStringLiteral("　全角空白　"), QString()), QStringLiteral("　値　"));
 
     ASSERT_TRUE(ini.UpdateFile());
-    const QByteArray rewritten = contents(path());
+    const QByteArray rewritten = fileBytes(path());
     EXPECT_TRUE(rewritten.startsWith("[BASE]\r\nAdrsName=\xE3\x81\x8A")) << rewritten.left(20).toHex(' ').constData();
     TMemIniFile again(path());
     EXPECT_EQ(again.GetStrings(), ini.GetStrings());
@@ -282,7 +255,7 @@ TEST_F(IniFileTest, floatsUseCNotationWhateverTheLocale)
 
 TEST_F(IniFileTest, deleteKeyAndEraseSection)
 {
-    put(path(), "[A]\r\nk=1\r\nm=2\r\n[B]\r\nx=1\r\n");
+    writeBytes(path(), "[A]\r\nk=1\r\nm=2\r\n[B]\r\nx=1\r\n");
     TMemIniFile ini(path());
     ini.DeleteKey(QStringLiteral("a"), QStringLiteral("K"));
     ini.DeleteKey(QStringLiteral("absent"), QStringLiteral("k"));
@@ -294,7 +267,7 @@ TEST_F(IniFileTest, deleteKeyAndEraseSection)
 
 TEST_F(IniFileTest, setStringsReplacesWholeContent)
 {
-    put(path(), "[OLD]\r\nk=1\r\n");
+    writeBytes(path(), "[OLD]\r\nk=1\r\n");
     TMemIniFile ini(path());
     ini.SetStrings({QStringLiteral("[NEW]"), QStringLiteral("a = 1"), QString(), QStringLiteral("[Other]")});
     EXPECT_EQ(ini.GetStrings(), (QStringList{"[NEW]", "a=1", "", "[Other]"}));
@@ -302,7 +275,7 @@ TEST_F(IniFileTest, setStringsReplacesWholeContent)
 
 TEST_F(IniFileTest, failedUpdateLeavesOldFile)
 {
-    put(path(), "[A]\r\nk=old\r\n");
+    writeBytes(path(), "[A]\r\nk=old\r\n");
     TMemIniFile ini(path());
     ini.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("new"));
     SafeFile::setFailureHook([](SafeFile::Step s) { return s == SafeFile::Step::WriteTemporary; });
@@ -311,7 +284,7 @@ TEST_F(IniFileTest, failedUpdateLeavesOldFile)
     SafeFile::setFailureHook({});
     EXPECT_FALSE(ok);
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(contents(path()), "[A]\r\nk=old\r\n");
+    EXPECT_EQ(fileBytes(path()), "[A]\r\nk=old\r\n");
 }
 
 TEST_F(IniFileTest, updateIntoDirectoryFails)
@@ -323,10 +296,10 @@ TEST_F(IniFileTest, updateIntoDirectoryFails)
 
 TEST_F(IniFileTest, loadRecoversFromInterruptedReplace)
 {
-    put(SafeReplaceBackupPath(path()), "[A]\r\nk=saved\r\n");
+    writeBytes(SafeReplaceBackupPath(path()), "[A]\r\nk=saved\r\n");
     TMemIniFile ini(path());
     EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("saved"));
-    EXPECT_EQ(contents(path()), "[A]\r\nk=saved\r\n");
+    EXPECT_EQ(fileBytes(path()), "[A]\r\nk=saved\r\n");
 }
 
 } // namespace

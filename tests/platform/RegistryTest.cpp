@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 
 #include "platform/SafeFile.h"
+#include "support/FileHelpers.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -8,31 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-::testing::AssertionResult sameBytes(const QByteArray &expected, const QByteArray &actual)
-{
-    if (expected == actual)
-        return ::testing::AssertionSuccess();
-    qsizetype i = 0;
-    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
-        ++i;
-    return ::testing::AssertionFailure() << "first difference at byte " << i << ": expected \""
-                                         << expected.mid(i, 20).constData() << "\", got \""
-                                         << actual.mid(i, 20).constData() << '"';
-}
 
 const QByteArray kMachine = "Windows Registry Editor Version 5.00\r\n"
                             "\r\n"
@@ -57,8 +33,8 @@ const QString kProduct = QStringLiteral("SOFTWARE\\Qor\\Murven\\19.0");
 class RegistryTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { put(home.machineRegistry(), kMachine); }
-    QByteArray userFile() const { return contents(home.userRegistry()); }
+    void SetUp() override { writeBytes(home.machineRegistry(), kMachine); }
+    QByteArray userFile() const { return fileBytes(home.userRegistry()); }
     ScopedHome home;
 };
 
@@ -115,7 +91,7 @@ TEST_F(RegistryTest, machineRootRefusesEveryWrite)
     EXPECT_FALSE(reg.DeleteValue(QStringLiteral("Type")));
     EXPECT_FALSE(reg.DeleteKey(QStringLiteral("SearchArea")));
     EXPECT_EQ(reg.ReadString(QStringLiteral("Type")), QStringLiteral("ab+-cd\\ef\""));
-    EXPECT_TRUE(sameBytes(kMachine, contents(home.machineRegistry())));
+    EXPECT_TRUE(sameBytes(kMachine, fileBytes(home.machineRegistry())));
 }
 
 TEST_F(RegistryTest, sectionsOfOtherRootsAreNotSeen)
@@ -239,7 +215,7 @@ TEST_F(RegistryTest, damagedAndUnknownLinesAreIgnoredButKept)
                                 "\r\n"
                                 "[-HKEY_CURRENT_USER\\Software\\Gone]\r\n"
                                 "\r\n";
-    put(home.userRegistry(), original);
+    writeBytes(home.userRegistry(), original);
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(QStringLiteral("Software\\Map"), false));
     EXPECT_EQ(reg.ReadString(QStringLiteral("Folder")), QStringLiteral("C:\\Map"));
@@ -323,7 +299,7 @@ TEST_F(RegistryTest, failedSaveRaisesAndKeepsTheFile)
 
 TEST_F(RegistryTest, userFileIsRecoveredFromInterruptedReplace)
 {
-    put(SafeReplaceBackupPath(home.userRegistry()),
+    writeBytes(SafeReplaceBackupPath(home.userRegistry()),
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\K]\r\n\"a\"=\"kept\"\r\n\r\n");
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKeyReadOnly(QStringLiteral("K")));

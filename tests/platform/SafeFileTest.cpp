@@ -1,5 +1,6 @@
 #include "platform/SafeFile.h"
 
+#include "support/FileHelpers.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -11,19 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 QStringList entries(const QString &folder)
 {
@@ -52,15 +40,15 @@ TEST_F(SafeFileTest, createsMissingFileWithoutLeftovers)
 {
     QString error;
     ASSERT_TRUE(SafeReplaceFile(file(), "new", &error)) << error.toStdString();
-    EXPECT_EQ(contents(file()), "new");
+    EXPECT_EQ(fileBytes(file()), "new");
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
 }
 
 TEST_F(SafeFileTest, replacesExistingFileAndDropsTheDollarCopy)
 {
-    put(file(), "old contents that are longer");
+    writeBytes(file(), "old contents that are longer");
     ASSERT_TRUE(SafeReplaceFile(file(), "new"));
-    EXPECT_EQ(contents(file()), "new");
+    EXPECT_EQ(fileBytes(file()), "new");
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
 }
 
@@ -71,7 +59,7 @@ TEST_F(SafeFileTest, backupNameIsDollarsBeforeFileNameInSameFolder)
 
 TEST_F(SafeFileTest, keepsAccessRightsOfReplacedFile)
 {
-    put(file(), "old");
+    writeBytes(file(), "old");
     ASSERT_TRUE(QFile::setPermissions(file(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     ASSERT_TRUE(SafeReplaceFile(file(), "new"));
     struct stat st {};
@@ -82,11 +70,11 @@ TEST_F(SafeFileTest, keepsAccessRightsOfReplacedFile)
 TEST_F(SafeFileTest, replacesThroughSymbolicLinkAndKeepsTheLink)
 {
     const QString real = folder() + QStringLiteral("/real.ini");
-    put(real, "old");
+    writeBytes(real, "old");
     ASSERT_TRUE(QFile::link(real, file()));
     ASSERT_TRUE(SafeReplaceFile(file(), "new"));
     EXPECT_TRUE(QFileInfo(file()).isSymLink());
-    EXPECT_EQ(contents(real), "new");
+    EXPECT_EQ(fileBytes(real), "new");
 }
 
 TEST_F(SafeFileTest, refusesDirectoryAsTargetAndLeavesItAlone)
@@ -110,14 +98,14 @@ TEST_F(SafeFileTest, failsInReadOnlyFolderAndKeepsOriginal)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "access rights do not stop the super-user";
-    put(file(), "old");
+    writeBytes(file(), "old");
     QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
     QString error;
     const bool ok = SafeReplaceFile(file(), "new", &error);
     QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(contents(file()), "old");
+    EXPECT_EQ(fileBytes(file()), "old");
 }
 
 // A failure before the commit leaves the original alone and nothing else.
@@ -127,12 +115,12 @@ class SafeFileFailingStep : public SafeFileTest, public ::testing::WithParamInte
 
 TEST_P(SafeFileFailingStep, keepsOriginalAndRemovesTemporary)
 {
-    put(file(), "old");
+    writeBytes(file(), "old");
     SafeFile::setFailureHook([step = GetParam()](SafeFile::Step s) { return s == step; });
     QString error;
     EXPECT_FALSE(SafeReplaceFile(file(), QByteArray(4096, 'n'), &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(contents(file()), "old");
+    EXPECT_EQ(fileBytes(file()), "old");
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
 }
 
@@ -155,22 +143,22 @@ INSTANTIATE_TEST_SUITE_P(BeforeCommit, SafeFileFailingStep,
 
 TEST_F(SafeFileTest, failureAfterCommitStillReportsTheNewFile)
 {
-    put(file(), "old");
+    writeBytes(file(), "old");
     SafeFile::setFailureHook([](SafeFile::Step s) {
         return s == SafeFile::Step::SyncFolder || s == SafeFile::Step::RemoveBackup;
     });
     ASSERT_TRUE(SafeReplaceFile(file(), "new"));
-    EXPECT_EQ(contents(file()), "new");
-    EXPECT_EQ(contents(backup()), "old");
+    EXPECT_EQ(fileBytes(file()), "new");
+    EXPECT_EQ(fileBytes(backup()), "old");
 
     RecoverSafeReplace(file());
-    EXPECT_EQ(contents(file()), "new");
+    EXPECT_EQ(fileBytes(file()), "new");
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
 }
 
 TEST_F(SafeFileTest, staleDollarCopyIsRemovedByNextReplace)
 {
-    put(backup(), "older");
+    writeBytes(backup(), "older");
     ASSERT_TRUE(SafeReplaceFile(file(), "new"));
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
 }
@@ -194,12 +182,12 @@ TEST_P(SafeFileRecovery, leavesOneCompleteFile)
 {
     const Interrupted &s = GetParam();
     if (s.file)
-        put(file(), s.file);
+        writeBytes(file(), s.file);
     if (s.backup)
-        put(backup(), s.backup);
+        writeBytes(backup(), s.backup);
     if (s.temporary)
-        put(folder() + QStringLiteral("/.Murven19.ini.new-abcd1234"), "half");
-    put(folder() + QStringLiteral("/.Other.ini.new-abcd1234"), "someone else's");
+        writeBytes(folder() + QStringLiteral("/.Murven19.ini.new-abcd1234"), "half");
+    writeBytes(folder() + QStringLiteral("/.Other.ini.new-abcd1234"), "someone else's");
 
     RecoverSafeReplace(file());
 
@@ -208,7 +196,7 @@ TEST_P(SafeFileRecovery, leavesOneCompleteFile)
         expected << QStringLiteral("Murven19.ini");
     EXPECT_EQ(entries(folder()), expected);
     if (s.expected) {
-        EXPECT_EQ(contents(file()), s.expected);
+        EXPECT_EQ(fileBytes(file()), s.expected);
     }
 }
 

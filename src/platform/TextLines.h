@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+#include <QStringView>
+
+// Line handling shared by the program's text formats (settings files,
+// registry files, string-list texts).
+
+// Lines of a text: CR LF, LF and a lone CR all end a line; text after the
+// last break is a line too; a trailing break adds no empty line.
+[[nodiscard]] QStringList SplitLines(QStringView text);
+
+// The text without control characters and ASCII blanks at either end. An
+// ideographic space (U+3000) belongs to a Japanese value and stays.
+[[nodiscard]] QString TrimBlanks(QStringView text);

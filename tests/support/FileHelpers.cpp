@@ -1,0 +1,30 @@
+#include "support/FileHelpers.h"
+
+#include <QFile>
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+::testing::AssertionResult sameBytes(const QByteArray &expected, const QByteArray &actual)
+{
+    if (expected == actual)
+        return ::testing::AssertionSuccess();
+    qsizetype i = 0;
+    while (i < expected.size() && i < actual.size() && expected[i] == actual[i])
+        ++i;
+    auto at = [](const QByteArray &b, qsizetype n) {
+        return n < b.size() ? b.mid(n, 16).toHex(' ') : QByteArray("end");
+    };
+    return ::testing::AssertionFailure() << "first difference at byte " << i << ": expected "
+                                         << at(expected, i).constData() << ", got " << at(actual, i).constData();
+}

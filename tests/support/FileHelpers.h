@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+// Small file helpers for tests of stored formats.
+
+// The file's bytes, or "<missing>" when it cannot be read.
+QByteArray fileBytes(const QString &path);
+// Writes bytes to a file, replacing it; fails the test when it cannot.
+void writeBytes(const QString &path, const QByteArray &bytes);
+// Equality of two stored forms; a failure names the first differing byte and
+// shows the bytes from there on.
+::testing::AssertionResult sameBytes(const QByteArray &expected, const QByteArray &actual);
