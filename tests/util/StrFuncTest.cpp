@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -12,53 +13,34 @@
 
 namespace {
 
-QByteArray sj(const char16_t *text)
-{
-    return Cp932::encode(QStringView(text));
-}
+QByteArray sj(const char16_t *text) { return Cp932::encode(QStringView(text)); }
 
-QString w(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
+QString w(const char16_t *text) { return QString::fromUtf16(text); }
 
 // Bytes as hex followed by their decoded text, so a failure shows both.
 std::string shown(const QByteArray &bytes)
 {
     return bytes.toHex(' ').toStdString() + " [" + Cp932::decode(bytes).toStdString() + "]";
 }
-
-std::string shown(const QString &text)
-{
-    return text.toStdString();
-}
+std::string shown(const QString &text) { return text.toStdString(); }
 
 // ---- FilterNumberChars, ReverseMbcsString, RemoveSpaces -------------------------
 
-struct FilterCase {
-    const char16_t *text;
-    int kinds;
-    const char *expected;
-};
+struct FilterCase { const char16_t *text; int kinds; const char *expected; };
 
-void PrintTo(const FilterCase &c, std::ostream *os)
-{
-    *os << QString::fromUtf16(c.text).toStdString() << " kinds " << c.kinds;
-}
+void PrintTo(const FilterCase &c, std::ostream *os) { *os << shown(w(c.text)) << " kinds " << c.kinds; }
 
-class FilterNumberCharsTable : public ::testing::TestWithParam<FilterCase>
-{
-};
+class FilterNumberCharsTable : public ::testing::TestWithParam<FilterCase> {};
 
 TEST_P(FilterNumberCharsTable, keepsOnlyTheChosenSingleByteCharacters)
 {
-    const FilterCase &c = GetParam();
-    EXPECT_EQ(shown(FilterNumberChars(sj(c.text), c.kinds)), shown(QByteArray(c.expected)));
+    EXPECT_EQ(shown(FilterNumberChars(sj(GetParam().text), GetParam().kinds)), shown(QByteArray(GetParam().expected)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FilterNumberCharsTable,
-    ::testing::Values(FilterCase{u"03-12.5", nckDigits, "03125"}, FilterCase{u"03-12.5", nckDigits | nckHyphen, "03-125"},
+    ::testing::Values(FilterCase{u"03-12.5", nckDigits, "03125"},
+                      FilterCase{u"03-12.5", nckDigits | nckHyphen, "03-125"},
                       FilterCase{u"03-12.5", nckDigits | nckHyphen | nckPeriod, "03-12.5"},
                       FilterCase{u"03-12.5", nckPeriod, "."}, FilterCase{u"03-12.5", 0, ""},
                       FilterCase{u"０3－4", nckDigits | nckHyphen, "34"}, // full-width digit and dash dropped
@@ -82,25 +64,15 @@ TEST(RemoveSpaces, dropsHalfAndFullWidthBlanks)
 
 // ---- CountOccurrences ---------------------------------------------------------------
 
-struct CountCase {
-    const char16_t *text;
-    const char16_t *sub;
-    int expected;
-};
+struct CountCase { const char16_t *text; const char16_t *sub; int expected; };
 
-void PrintTo(const CountCase &c, std::ostream *os)
-{
-    *os << QString::fromUtf16(c.text).toStdString() << " / " << QString::fromUtf16(c.sub).toStdString();
-}
+void PrintTo(const CountCase &c, std::ostream *os) { *os << shown(w(c.text)) << " / " << shown(w(c.sub)); }
 
-class CountOccurrencesTable : public ::testing::TestWithParam<CountCase>
-{
-};
+class CountOccurrencesTable : public ::testing::TestWithParam<CountCase> {};
 
 TEST_P(CountOccurrencesTable, countsHitsThatStartOnACharacter)
 {
-    const CountCase &c = GetParam();
-    EXPECT_EQ(CountOccurrences(sj(c.text), sj(c.sub)), c.expected);
+    EXPECT_EQ(CountOccurrences(sj(GetParam().text), sj(GetParam().sub)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CountOccurrencesTable,
@@ -122,14 +94,7 @@ struct SplitCase {
     std::vector<const char16_t *> expected; // missing trailing parts are empty
 };
 
-void PrintTo(const SplitCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class SplitFieldsTable : public ::testing::TestWithParam<SplitCase>
-{
-};
+class SplitFieldsTable : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitFieldsTable, fillsThePartsInOrder)
 {
@@ -184,19 +149,15 @@ const SplitCase kSplitCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, SplitFieldsTable, ::testing::ValuesIn(kSplitCases),
-                         [](const ::testing::TestParamInfo<SplitCase> &info) { return std::string(info.param.name); });
+                         [](const auto &info) { return std::string(info.param.name); });
 
-TEST(SplitFields, widthCaseReallyHasTrailByteInLeadRange)
+TEST(SplitFields, widthCaseReallyHasTrailByteInLeadRangeAndAnEmptyListIsLeftAlone)
 {
     // Guards the table above: the third byte of A一B is a trail byte that a
     // byte-class check alone would take for a lead byte.
     const QByteArray text = sj(u"A一B");
     ASSERT_EQ(text, QByteArray("A\x88\xEA" "B"));
     EXPECT_TRUE(Cp932::isLeadByte(static_cast<unsigned char>(text[2])));
-}
-
-TEST(SplitFields, emptyListIsLeftAlone)
-{
     QList<QByteArray> parts;
     SplitFields(parts, smDelimiter, 0, ",");
     EXPECT_TRUE(parts.isEmpty());
@@ -222,24 +183,17 @@ TEST(PrefectureTables, holdFortySevenMatchingRows)
         EXPECT_EQ(PrefectureNamesAnsi()[i], Cp932::encode(names[i]));
         const QString reading = Cp932::decode(PrefectureReadings()[i]);
         EXPECT_EQ(PrefectureReadings()[i].size(), reading.size()); // one byte per letter
-        for (QChar c : reading) {
-            // Half-width katakana without small kana (ｧ .. ｯ, U+FF67 .. U+FF6F).
-            EXPECT_TRUE(c.unicode() >= 0xFF71 && c.unicode() <= 0xFF9F) << reading.toStdString();
-        }
-        int matched = 0;
-        for (const auto &[kanji, kana] : suffixes) {
-            if (names[i].endsWith(kanji)) {
-                ++matched;
-                EXPECT_TRUE(reading.endsWith(kana)) << reading.toStdString();
-            }
-        }
-        EXPECT_EQ(matched, 1);
+        // Half-width katakana without small kana (ｧ .. ｯ, U+FF67 .. U+FF6F).
+        EXPECT_TRUE(std::all_of(reading.begin(), reading.end(), [](QChar c) { return c >= u'ｱ' && c <= u'ﾟ'; }))
+            << reading.toStdString();
+        const auto suffix = std::find_if(suffixes.begin(), suffixes.end(),
+                                         [&](const auto &pair) { return names[i].endsWith(pair.first); });
+        ASSERT_NE(suffix, suffixes.end());
+        EXPECT_TRUE(reading.endsWith(suffix->second)) << reading.toStdString();
     }
 }
 
-class EveryPrefecture : public ::testing::TestWithParam<int>
-{
-};
+class EveryPrefecture : public ::testing::TestWithParam<int> {};
 
 TEST_P(EveryPrefecture, isSplitOffInKanjiAndKana)
 {
@@ -256,26 +210,21 @@ TEST_P(EveryPrefecture, isSplitOffInKanjiAndKana)
 
 INSTANTIATE_TEST_SUITE_P(Rows, EveryPrefecture, ::testing::Range(0, PrefectureCount));
 
-TEST(SplitPrefecture, splitsKnownAddresses)
+TEST(SplitPrefecture, splitsOffAKnownPrefectureAndLeavesOtherAddressesWhole)
 {
-    QByteArray prefecture, rest;
-    EXPECT_TRUE(SplitPrefecture(sj(u"京都府京都市"), prefecture, rest));
-    EXPECT_EQ(shown(prefecture), shown(sj(u"京都府")));
-    EXPECT_EQ(shown(rest), shown(sj(u"京都市")));
-    EXPECT_TRUE(SplitPrefecture(sj(u"東京都千代田区"), prefecture, rest));
-    EXPECT_EQ(shown(prefecture), shown(sj(u"東京都")));
-    EXPECT_EQ(shown(rest), shown(sj(u"千代田区")));
-}
-
-TEST(SplitPrefecture, leavesAddressWithoutPrefectureUnchanged)
-{
-    QByteArray prefecture = "old", rest;
-    EXPECT_FALSE(SplitPrefecture(sj(u"千代田区丸の内"), prefecture, rest));
-    EXPECT_TRUE(prefecture.isEmpty());
-    EXPECT_EQ(shown(rest), shown(sj(u"千代田区丸の内")));
-    EXPECT_FALSE(SplitPrefectureKana(sj(u"ﾄｳｷｮｳﾄ"), prefecture, rest)); // small kana: no match
-    EXPECT_EQ(shown(rest), shown(sj(u"ﾄｳｷｮｳﾄ")));
-    EXPECT_FALSE(SplitPrefecture(QByteArray(), prefecture, rest));
+    struct Case { const char16_t *address; bool kana; const char16_t *prefecture; const char16_t *rest; };
+    for (const Case &c : {Case{u"京都府京都市", false, u"京都府", u"京都市"},
+                          Case{u"東京都千代田区", false, u"東京都", u"千代田区"},
+                          Case{u"千代田区丸の内", false, u"", u"千代田区丸の内"},
+                          Case{u"ﾄｳｷｮｳﾄ", true, u"", u"ﾄｳｷｮｳﾄ"}, // small kana: no match
+                          Case{u"", false, u"", u""}}) {
+        SCOPED_TRACE(shown(w(c.address)));
+        QByteArray prefecture = "old", rest = "old";
+        const bool found = (c.kana ? SplitPrefectureKana : SplitPrefecture)(sj(c.address), prefecture, rest);
+        EXPECT_EQ(found, *c.prefecture != 0);
+        EXPECT_EQ(shown(prefecture), shown(sj(c.prefecture)));
+        EXPECT_EQ(shown(rest), shown(sj(c.rest)));
+    }
 }
 
 // ---- Company types, digits, dashes ---------------------------------------------------------
@@ -299,33 +248,14 @@ TEST(CompanyTables, holdNineTypesAndFiftyFourSpellings)
     EXPECT_EQ(Dashes(), w(u"\uFF0D\u2015\u2010"));
 }
 
-struct RewriteCase {
-    const char *name;
-    QString (*rewrite)(QStringView);
-    const char16_t *text;
-    const char16_t *expected;
-};
+struct RewriteCase { const char *name; QString (*rewrite)(QStringView); const char16_t *text, *expected; };
 
-void PrintTo(const RewriteCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class WideRewrites : public ::testing::TestWithParam<RewriteCase>
-{
-};
+class WideRewrites : public ::testing::TestWithParam<RewriteCase> {};
 
 TEST_P(WideRewrites, rewriteAsTheTablesSay)
 {
-    const RewriteCase &c = GetParam();
-    EXPECT_EQ(shown(c.rewrite(c.text)), shown(QString::fromUtf16(c.expected)));
+    EXPECT_EQ(shown(GetParam().rewrite(GetParam().text)), shown(w(GetParam().expected)));
 }
-
-QString abbreviateHalf(QStringView s) { return AbbreviateCompanyTypeW(s, false); }
-QString abbreviateFull(QStringView s) { return AbbreviateCompanyTypeW(s, true); }
-QString dashes0(QStringView s) { return ReplaceDashesW(s, 0); }
-QString dashes1(QStringView s) { return ReplaceDashesW(s, 1); }
-QString dashes2(QStringView s) { return ReplaceDashesW(s, 2); }
 
 const RewriteCase kRewriteCases[] = {
     {"removesPrefecture", RemovePrefectureNamesW, u"東京都千代田区", u"千代田区"},
@@ -338,41 +268,30 @@ const RewriteCase kRewriteCases[] = {
     {"expandsClosingParenOnly", ExpandCompanyTypeW, u"学)山田", u"学校法人山田"},
     // 株式会社) holds the later spelling 社) of 社団法人, which is replaced in turn.
     {"laterSpellingMatchesInsideExpansion", ExpandCompanyTypeW, u"（株)", u"株式会社団法人"},
-    {"abbreviatesHalfWidth", abbreviateHalf, u"有限会社山田", u"(有)山田"},
-    {"abbreviatesFullWidth", abbreviateFull, u"有限会社山田", u"（有）山田"},
-    {"abbreviatesEveryOccurrence", abbreviateHalf, u"株式会社A宗教法人B株式会社", u"(株)A(宗)B(株)"},
+    {"abbreviatesHalfWidth", [](QStringView s) { return AbbreviateCompanyTypeW(s, false); }, u"有限会社山田", u"(有)山田"},
+    {"abbreviatesFullWidth", [](QStringView s) { return AbbreviateCompanyTypeW(s, true); }, u"有限会社山田", u"（有）山田"},
+    {"abbreviatesEveryOccurrence", [](QStringView s) { return AbbreviateCompanyTypeW(s, false); },
+     u"株式会社A宗教法人B株式会社", u"(株)A(宗)B(株)"},
     {"turnsDigitsIntoKanji", DigitsToKanjiW, u"０１２３４５６７８９", u"〇一二三四五六七八九"},
     {"leavesAsciiDigits", DigitsToKanjiW, u"1丁目２番", u"1丁目二番"},
-    {"dashesToNo", dashes1, u"１－２－３", u"１の２の３"},
-    {"dashesToLongVowel", dashes0, u"１―２‐３-４", u"１ー２ー３-４"},
-    {"unknownDashKindLeavesText", dashes2, u"１－２", u"１－２"},
+    {"dashesToNo", [](QStringView s) { return ReplaceDashesW(s, 1); }, u"１－２－３", u"１の２の３"},
+    {"dashesToLongVowel", [](QStringView s) { return ReplaceDashesW(s, 0); }, u"１―２‐３-４", u"１ー２ー３-４"},
+    {"unknownDashKindLeavesText", [](QStringView s) { return ReplaceDashesW(s, 2); }, u"１－２", u"１－２"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, WideRewrites, ::testing::ValuesIn(kRewriteCases),
-                         [](const ::testing::TestParamInfo<RewriteCase> &info) { return std::string(info.param.name); });
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- Width mapping ---------------------------------------------------------------------------
 
-struct WidthCase {
-    const char *name;
-    const char16_t *half;
-    const char16_t *full;
-};
-
-void PrintTo(const WidthCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+struct WidthCase { const char *name; const char16_t *half, *full; };
 
 // Pairs that map onto each other in both directions, wide and code page 932.
-class WidthPairs : public ::testing::TestWithParam<WidthCase>
-{
-};
+class WidthPairs : public ::testing::TestWithParam<WidthCase> {};
 
 TEST_P(WidthPairs, mapBothWays)
 {
-    const QString half = QString::fromUtf16(GetParam().half);
-    const QString full = QString::fromUtf16(GetParam().full);
+    const QString half = w(GetParam().half), full = w(GetParam().full);
     EXPECT_EQ(shown(ToFullWidthW(half)), shown(full));
     EXPECT_EQ(shown(ToHalfWidthW(full)), shown(half));
     EXPECT_EQ(shown(ToFullWidth(Cp932::encode(half))), shown(Cp932::encode(full)));
@@ -393,67 +312,50 @@ const WidthCase kWidthCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, WidthPairs, ::testing::ValuesIn(kWidthCases),
-                         [](const ::testing::TestParamInfo<WidthCase> &info) { return std::string(info.param.name); });
+                         [](const auto &info) { return std::string(info.param.name); });
 
-TEST(WidthMapping, leavesCharactersWithoutHalfWidthFormInCodePage)
-{
-    const QString text = QString::fromUtf16(u"→←↑↓│■○￣￤");
-    EXPECT_EQ(shown(ToHalfWidthW(text)), shown(text));
-    EXPECT_EQ(shown(ToHalfWidth(Cp932::encode(text))), shown(Cp932::encode(text)));
-}
-
-TEST(WidthMapping, yenAndBackslashFollowTheCodePage)
+TEST(WidthMapping, yenAndBackslashFollowTheCodePageAndSignsWithoutAHalfFormStay)
 {
     EXPECT_EQ(shown(ToHalfWidth(sj(u"￥100"))), shown(QByteArray("\\100"))); // 0x5C shows as ¥
     EXPECT_EQ(shown(ToHalfWidthW(u"￥")), shown(w(u"¥")));
     EXPECT_EQ(shown(ToFullWidth("\\")), shown(sj(u"＼")));
+    EXPECT_EQ(shown(ToHalfWidthW(u"→←↑↓│■○￣￤")), shown(w(u"→←↑↓│■○￣￤")));
+    EXPECT_EQ(shown(ToFullWidth(QByteArray("A\x1A", 2))), shown(sj(u"Ａ") + '\x1A')); // the control byte 1A maps
 }
 
-class BrokenCodePageText : public ::testing::TestWithParam<QByteArray>
-{
-};
+// Broken code-page text, and text the mapping leaves alone, comes back byte for byte.
+class UnchangedCodePageText : public ::testing::TestWithParam<QByteArray> {};
 
-TEST_P(BrokenCodePageText, isReturnedUnchanged)
+TEST_P(UnchangedCodePageText, isReturnedUnchanged)
 {
     EXPECT_EQ(shown(ToFullWidth(GetParam())), shown(GetParam()));
     EXPECT_EQ(shown(ToHalfWidth(GetParam())), shown(GetParam()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BrokenCodePageText,
-                         ::testing::Values(QByteArray("AB\x81", 3),         // lone lead byte at the end
-                                           QByteArray("A\x81 B", 4),        // lead byte before a blank
-                                           QByteArray("A\x85\x40", 3),      // unassigned code
+INSTANTIATE_TEST_SUITE_P(Cases, UnchangedCodePageText,
+                         ::testing::Values(QByteArray("AB\x81", 3),    // lone lead byte at the end
+                                           QByteArray("A\x81 B", 4),   // lead byte before a blank
+                                           QByteArray("A\x85\x40", 3), // unassigned code
                                            QByteArray("A\xA0", 2), QByteArray("A\xFD", 2),
-                                           QByteArray("A\x80", 2))); // bytes outside the code page
-
-TEST(WidthMapping, mapsTextHoldingTheControlByte1A)
-{
-    EXPECT_EQ(shown(ToFullWidth(QByteArray("A\x1A", 2))), shown(sj(u"Ａ") + '\x1A'));
-}
-
-TEST(WidthMapping, keepsExactBytesOfTextItCannotChange)
-{
-    // ED 40 (NEC-selected IBM row) and FA 5C are the same character; text the
-    // mapping leaves alone keeps the spelling it came in.
-    const QByteArray text("\xED\x40\x88\xEA", 4);
-    EXPECT_EQ(shown(ToFullWidth(text)), shown(text));
-    EXPECT_EQ(shown(ToHalfWidth(text)), shown(text));
-}
+                                           QByteArray("A\x80", 2), // bytes outside the code page
+                                           // ED 40 (NEC-selected IBM row) and FA 5C are the same character; text
+                                           // the mapping leaves alone keeps the spelling it came in.
+                                           QByteArray("\xED\x40\x88\xEA", 4),
+                                           // No half-width forms.
+                                           Cp932::encode(u"→←↑↓│■○￣￤")));
 
 TEST(WidthMapping, givesTheSameResultsOnSeveralThreads)
 {
-    std::vector<std::thread> threads;
     std::vector<int> failures(4, 0);
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([t, &failures] {
-            for (int i = 0; i < 200; ++i) {
-                if (ToFullWidthW(u"ｶﾞ1") != u"ガ１" || ToHalfWidthW(u"ガ１") != u"ｶﾞ1")
-                    ++failures[t];
-            }
-        });
+    {
+        std::vector<std::jthread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([t, &failures] {
+                for (int i = 0; i < 200; ++i)
+                    failures[t] += ToFullWidthW(u"ｶﾞ1") != u"ガ１" || ToHalfWidthW(u"ガ１") != u"ｶﾞ1";
+            });
+        }
     }
-    for (std::thread &thread : threads)
-        thread.join();
     EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 

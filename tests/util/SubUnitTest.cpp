@@ -1,3 +1,4 @@
+#include "support/FileHelpers.h"
 #include "support/TestEnvironment.h"
 #include "util/SubUnit.h"
 
@@ -16,8 +17,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <ostream>
 #include <limits>
+#include <map>
+#include <ostream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,23 +28,13 @@ namespace {
 
 // ---- Rounding and scaling ------------------------------------------------------
 
-struct RoundCase {
-    const char *text; // the value as written, for the test name
-    long double value;
-    qint64 expected;
-};
+struct RoundCase { const char *text; long double value; qint64 expected; }; // text: the value as written
 
-void PrintTo(const RoundCase &c, std::ostream *os)
-{
-    *os << c.text << " -> " << c.expected;
-}
+void PrintTo(const RoundCase &c, std::ostream *os) { *os << c.text << " -> " << c.expected; }
 
 class RoundHalfAwayTest : public ::testing::TestWithParam<RoundCase> {};
 
-TEST_P(RoundHalfAwayTest, roundsHalvesAwayFromZero)
-{
-    EXPECT_EQ(RoundHalfAway(GetParam().value), GetParam().expected);
-}
+TEST_P(RoundHalfAwayTest, roundsHalvesAwayFromZero) { EXPECT_EQ(RoundHalfAway(GetParam().value), GetParam().expected); }
 
 INSTANTIATE_TEST_SUITE_P(Values, RoundHalfAwayTest,
                          ::testing::Values(RoundCase{"2.5", 2.5L, 3}, RoundCase{"-2.5", -2.5L, -3},
@@ -55,12 +47,7 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundHalfAwayTest,
                                            RoundCase{"-1e30", -1e30L, std::numeric_limits<qint64>::min()},
                                            RoundCase{"NaN", std::nanl(""), 0}));
 
-struct ScaleCase {
-    int value;
-    bool toScreen;
-    int dpi;
-    int expected;
-};
+struct ScaleCase { int value; bool toScreen; int dpi; int expected; };
 
 void PrintTo(const ScaleCase &c, std::ostream *os)
 {
@@ -71,8 +58,7 @@ class ScaleForDpiTest : public ::testing::TestWithParam<ScaleCase> {};
 
 TEST_P(ScaleForDpiTest, scalesWithTruncationTowardZero)
 {
-    const ScaleCase &c = GetParam();
-    EXPECT_EQ(ScaleForDpi(c.value, c.toScreen, c.dpi), c.expected);
+    EXPECT_EQ(ScaleForDpi(GetParam().value, GetParam().toScreen, GetParam().dpi), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -91,19 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Centring ----------------------------------------------------------------------
 
-struct CenterCase {
-    const char *name;
-    QSize form;
-    bool hasOwner;
-    QRect owner;
-    QRect workArea;
-    QPoint expected;
-};
-
-void PrintTo(const CenterCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
+struct CenterCase { const char *name; QSize form; bool hasOwner; QRect owner; QRect workArea; QPoint expected; };
 
 class CenterFormPositionTest : public ::testing::TestWithParam<CenterCase> {};
 
@@ -132,16 +106,20 @@ INSTANTIATE_TEST_SUITE_P(
         CenterCase{"largerThanArea", {1200, 900}, true, {500, 300, 100, 100}, kArea, {0, 0}},
         CenterCase{"noOwner", {200, 100}, false, {}, kPanelArea, {442, 349}},
         CenterCase{"noOwnerLargerThanArea", {1000, 800}, false, {}, kPanelArea, {60, 30}}),
-    [](const ::testing::TestParamInfo<CenterCase> &info) { return std::string(info.param.name); });
+    [](const auto &info) { return std::string(info.param.name); });
 
-TEST(CenterFormOnOwner, movesARealFormToTheComputedPlace)
+TEST(CenterFormOnOwner, movesARealFormToTheComputedPlaceOrWithoutOwnerToTheScreenCentre)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QWidget owner;
     owner.setGeometry(area.right() - 150, area.top() + 40, 300, 200); // hangs over the right edge
-    QWidget form;
+    QWidget form, lone;
     form.resize(240, 120);
+    lone.resize(240, 120);
     CenterFormOnOwner(&form, &owner);
+    CenterFormOnOwner(&lone, nullptr);
+    EXPECT_EQ(lone.frameGeometry().topLeft(),
+              QPoint(area.x() + (area.width() - 240) / 2, area.y() + (area.height() - 120) / 2));
     const QRect ownerFrame = owner.frameGeometry();
     const QPoint expected = CenterFormPosition(form.frameGeometry().size(), &ownerFrame, area);
     EXPECT_EQ(form.frameGeometry().topLeft(), expected);
@@ -152,16 +130,6 @@ TEST(CenterFormOnOwner, movesARealFormToTheComputedPlace)
     EXPECT_EQ(form.frameGeometry().topLeft(), expected);
 }
 
-TEST(CenterFormOnOwner, centresWithoutOwnerOnThePrimaryScreen)
-{
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    QWidget form;
-    form.resize(240, 120);
-    CenterFormOnOwner(&form, nullptr);
-    EXPECT_EQ(form.frameGeometry().topLeft(),
-              QPoint(area.x() + (area.width() - 240) / 2, area.y() + (area.height() - 120) / 2));
-}
-
 // ---- Folders ---------------------------------------------------------------------------
 
 mode_t modeOf(const QString &path)
@@ -170,17 +138,9 @@ mode_t modeOf(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
-void writeFile(const QString &path, const QByteArray &content, QFile::Permissions permissions = {})
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(content);
-    f.close();
-    if (permissions)
-        f.setPermissions(permissions);
-}
+void setMode(const QString &path, mode_t mode) { ::chmod(QFile::encodeName(path).constData(), mode); }
 
-TEST(CreateFolderForEveryone, createsAFolderOnlyItsOwnerMayEnter)
+TEST(CreateFolderForEveryone, createsAFolderOnlyItsOwnerMayEnterKeepsAnExistingOneAndFailsOtherwise)
 {
     QTemporaryDir tmp;
     const mode_t saved = ::umask(0);
@@ -188,58 +148,51 @@ TEST(CreateFolderForEveryone, createsAFolderOnlyItsOwnerMayEnter)
     ::umask(saved);
     ASSERT_TRUE(ok);
     EXPECT_EQ(modeOf(tmp.filePath(QStringLiteral("root"))), mode_t(0700));
-}
-
-TEST(CreateFolderForEveryone, acceptsAnExistingFolderAsItIs)
-{
-    QTemporaryDir tmp;
-    const QString folder = tmp.filePath(QStringLiteral("shared"));
-    ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0755), 0);
-    EXPECT_TRUE(CreateFolderForEveryone(folder));
-    EXPECT_EQ(modeOf(folder), mode_t(0755));
-}
-
-TEST(CreateFolderForEveryone, failsWithoutParentOrOverAFile)
-{
-    QTemporaryDir tmp;
+    const QString shared = tmp.filePath(QStringLiteral("shared"));
+    ASSERT_EQ(::mkdir(QFile::encodeName(shared).constData(), 0755), 0);
+    EXPECT_TRUE(CreateFolderForEveryone(shared));
+    EXPECT_EQ(modeOf(shared), mode_t(0755));
+    // No parent, or a file in the way.
     EXPECT_FALSE(CreateFolderForEveryone(tmp.filePath(QStringLiteral("missing/child"))));
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath(QStringLiteral("missing"))));
-    writeFile(tmp.filePath(QStringLiteral("file")), "x");
+    writeBytes(tmp.filePath(QStringLiteral("file")), "x");
     EXPECT_FALSE(CreateFolderForEveryone(tmp.filePath(QStringLiteral("file"))));
 }
 
+// tree/ holds read-only files in read-only folders, an empty sub-tree and links
+// to outside/, whose read-only contents must survive.
 class DeleteFolderTreeTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(QDir(m_tmp.path()).mkpath(QStringLiteral("outside/keep")));
-        writeFile(path("outside/keep/precious.txt"), "keep me");
-        ::chmod(QFile::encodeName(path("outside/keep/precious.txt")).constData(), 0444);
-        ::chmod(QFile::encodeName(path("outside/keep")).constData(), 0555);
-        ASSERT_TRUE(QDir(m_tmp.path()).mkpath(QStringLiteral("tree/sub/deeper")));
-        ASSERT_TRUE(QDir(m_tmp.path()).mkpath(QStringLiteral("tree/empty/emptier")));
-        writeFile(path("tree/a.txt"), "a", QFile::ReadOwner);
-        writeFile(path("tree/sub/deeper/b.txt"), "b", QFile::ReadOwner | QFile::ReadGroup);
-        ASSERT_EQ(::symlink(QFile::encodeName(path("outside")).constData(),
-                            QFile::encodeName(path("tree/sub/link-to-outside")).constData()),
-                  0);
-        ASSERT_EQ(::symlink(QFile::encodeName(path("outside/keep/precious.txt")).constData(),
-                            QFile::encodeName(path("tree/file-link")).constData()),
-                  0);
+        for (const char *folder : {"outside/keep", "tree/sub/deeper", "tree/empty/emptier"})
+            ASSERT_TRUE(QDir(m_tmp.path()).mkpath(QLatin1String(folder)));
+        writeBytes(path("outside/keep/precious.txt"), "keep me");
+        writeBytes(path("tree/a.txt"), "a");
+        writeBytes(path("tree/sub/deeper/b.txt"), "b");
+        QFile::setPermissions(path("tree/a.txt"), QFile::ReadOwner);
+        QFile::setPermissions(path("tree/sub/deeper/b.txt"), QFile::ReadOwner | QFile::ReadGroup);
+        ASSERT_EQ(link("outside", "tree/sub/link-to-outside"), 0);
+        ASSERT_EQ(link("outside/keep/precious.txt", "tree/file-link"), 0);
         // Read-only folders: their entries can only go once they are writable.
-        ::chmod(QFile::encodeName(path("tree/sub/deeper")).constData(), 0555);
-        ::chmod(QFile::encodeName(path("tree/sub")).constData(), 0555);
+        setMode(path("outside/keep/precious.txt"), 0444);
+        for (const char *folder : {"outside/keep", "tree/sub/deeper", "tree/sub"})
+            setMode(path(folder), 0555);
     }
 
+    // Writable again, so the temporary folder can be cleaned up.
     void TearDown() override
     {
-        // Writable again, so the temporary folder can be cleaned up.
-        for (const char *folder : {"outside/keep", "tree/sub", "tree/sub/deeper"})
-            ::chmod(QFile::encodeName(path(folder)).constData(), 0755);
+        for (const char *folder : {"outside/keep", "tree/sub", "tree/sub/deeper", "locked"})
+            setMode(path(folder), 0755);
     }
 
     QString path(const char *relative) const { return m_tmp.filePath(QString::fromLatin1(relative)); }
+    int link(const char *target, const char *at) const
+    {
+        return ::symlink(QFile::encodeName(path(target)).constData(), QFile::encodeName(path(at)).constData());
+    }
 
     QTemporaryDir m_tmp;
 };
@@ -248,45 +201,33 @@ TEST_F(DeleteFolderTreeTest, removesReadOnlyEntriesAndLeavesLinkTargetsAlone)
 {
     EXPECT_TRUE(DeleteFolderTree(path("tree") + QLatin1Char('/'), false));
     EXPECT_FALSE(QFileInfo::exists(path("tree")));
-    EXPECT_TRUE(QFileInfo::exists(path("outside/keep/precious.txt")));
-    QFile f(path("outside/keep/precious.txt"));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("keep me"));
+    EXPECT_EQ(fileBytes(path("outside/keep/precious.txt")), QByteArray("keep me"));
     // Read-only outside the tree stays read-only: nothing was changed through a link.
     EXPECT_EQ(modeOf(path("outside/keep")), mode_t(0555));
     EXPECT_EQ(modeOf(path("outside/keep/precious.txt")), mode_t(0444));
 }
 
-TEST_F(DeleteFolderTreeTest, keepingFilesReportsTheFolderAsNotRemoved)
+TEST_F(DeleteFolderTreeTest, keepingFilesRemovesOnlyFoldersThatHoldNoFile)
 {
-    EXPECT_FALSE(DeleteFolderTree(path("tree"), true));
-    EXPECT_TRUE(QFileInfo::exists(path("tree/a.txt")));
-    EXPECT_TRUE(QFileInfo::exists(path("tree/sub/deeper/b.txt")));
+    EXPECT_FALSE(DeleteFolderTree(path("tree"), true)); // files are left, so the folder is not removed
+    for (const char *kept : {"tree/a.txt", "tree/sub/deeper/b.txt", "outside/keep/precious.txt"})
+        EXPECT_TRUE(QFileInfo::exists(path(kept))) << kept;
     EXPECT_TRUE(QFileInfo(path("tree/sub/link-to-outside")).isSymLink());
-    EXPECT_FALSE(QFileInfo::exists(path("tree/empty"))); // held no file
-    EXPECT_TRUE(QFileInfo::exists(path("outside/keep/precious.txt")));
-}
-
-TEST_F(DeleteFolderTreeTest, keepingFilesRemovesATreeOfEmptyFolders)
-{
-    EXPECT_TRUE(DeleteFolderTree(path("tree/empty"), true));
     EXPECT_FALSE(QFileInfo::exists(path("tree/empty")));
+
+    ASSERT_TRUE(QDir(m_tmp.path()).mkpath(QStringLiteral("hollow/inner")));
+    EXPECT_TRUE(DeleteFolderTree(path("hollow"), true)); // a tree of empty folders goes entirely
+    EXPECT_FALSE(QFileInfo::exists(path("hollow")));
 }
 
-TEST_F(DeleteFolderTreeTest, aLinkGivenAsTheFolderIsRemovedItself)
+TEST_F(DeleteFolderTreeTest, removesALinkItselfCountsAMissingFolderAsGoneAndRefusesAFile)
 {
-    ASSERT_EQ(::symlink(QFile::encodeName(path("outside")).constData(), QFile::encodeName(path("alias")).constData()),
-              0);
+    ASSERT_EQ(link("outside", "alias"), 0);
     EXPECT_TRUE(DeleteFolderTree(path("alias"), false));
     EXPECT_FALSE(QFileInfo(path("alias")).isSymLink());
-    EXPECT_TRUE(QFileInfo::exists(path("outside/keep/precious.txt")));
-}
-
-TEST_F(DeleteFolderTreeTest, reportsMissingFolderAsGoneAndRefusesAFile)
-{
     EXPECT_TRUE(DeleteFolderTree(path("no-such-folder"), false));
     EXPECT_FALSE(DeleteFolderTree(path("outside/keep/precious.txt"), false));
-    EXPECT_TRUE(QFileInfo::exists(path("outside/keep/precious.txt")));
+    EXPECT_EQ(fileBytes(path("outside/keep/precious.txt")), QByteArray("keep me"));
 }
 
 TEST_F(DeleteFolderTreeTest, reportsFailureWhenTheFolderCannotBeRemoved)
@@ -294,99 +235,66 @@ TEST_F(DeleteFolderTreeTest, reportsFailureWhenTheFolderCannotBeRemoved)
     if (::geteuid() == 0)
         GTEST_SKIP() << "the superuser may remove entries from read-only folders";
     ASSERT_TRUE(QDir(m_tmp.path()).mkpath(QStringLiteral("locked/inner")));
-    writeFile(path("locked/inner/c.txt"), "c");
-    ::chmod(QFile::encodeName(path("locked")).constData(), 0555); // parent of the tree: not ours to change
+    writeBytes(path("locked/inner/c.txt"), "c");
+    setMode(path("locked"), 0555); // parent of the tree: not ours to change
     EXPECT_FALSE(DeleteFolderTree(path("locked/inner"), false));
     EXPECT_TRUE(QFileInfo::exists(path("locked/inner")));
-    ::chmod(QFile::encodeName(path("locked")).constData(), 0755);
 }
 
 // ---- Mount points ---------------------------------------------------------------------
 
-const char kMountTable[] = "proc /proc proc rw,relatime 0 0\n"
-                           "sysfs /sys sysfs rw,relatime 0 0\n"
-                           "/dev/sda2 / ext4 rw,relatime 0 0\n"
-                           "/dev/sda1 /boot/efi vfat rw 0 0\n"
-                           "/dev/sda3 /home ext4 rw 0 0\n"
-                           "tmpfs /tmp tmpfs rw 0 0\n"
-                           "/dev/sdb1 /media/usb\\040stick vfat rw 0 0\n"
-                           "/dev/sdc1 /mnt/backup\\040disk ntfs3 rw 0 0\n"
-                           "/dev/sr0 /media/cdrom iso9660 ro 0 0\n"
-                           "server:/export /mnt/nfs nfs4 rw 0 0\n"
-                           "//srv/share /mnt/smb cifs rw 0 0\n"
-                           "user@host: /mnt/ssh fuse.sshfs rw 0 0\n"
-                           "/dev/sda3 /etc/hosts ext4 rw 0 0\n"
+// Several rows a line; the last mount of /mnt/hidden is the visible one.
+const char kMountTable[] = "proc /proc proc rw,relatime 0 0\nsysfs /sys sysfs rw,relatime 0 0\n"
+                           "/dev/sda2 / ext4 rw,relatime 0 0\n/dev/sda1 /boot/efi vfat rw 0 0\n"
+                           "/dev/sda3 /home ext4 rw 0 0\ntmpfs /tmp tmpfs rw 0 0\n"
+                           "/dev/sdb1 /media/usb\\040stick vfat rw 0 0\n/dev/sdc1 /mnt/backup\\040disk ntfs3 rw 0 0\n"
+                           "/dev/sr0 /media/cdrom iso9660 ro 0 0\nserver:/export /mnt/nfs nfs4 rw 0 0\n"
+                           "//srv/share /mnt/smb cifs rw 0 0\nuser@host: /mnt/ssh fuse.sshfs rw 0 0\n"
+                           "/dev/sda3 /etc/hosts ext4 rw 0 0\n/dev/sdd1 /run/media/user/DISK ext4 rw 0 0\n"
                            "overlay /var/lib/docker/overlay2/x/merged overlay rw 0 0\n"
-                           "/dev/sdd1 /run/media/user/DISK ext4 rw 0 0\n"
-                           "/dev/sde1 /mnt/hidden ext4 rw 0 0\n"
-                           "server:/other /mnt/hidden nfs rw 0 0\n";
+                           "/dev/sde1 /mnt/hidden ext4 rw 0 0\nserver:/other /mnt/hidden nfs rw 0 0\n";
 
-TDriveProbe fakeProbe()
-{
-    return {[](const QString &device) { return device == QLatin1String("/dev/sdb1"); },
-            [](const QString &mountPoint) { return mountPoint != QLatin1String("/etc/hosts"); }};
-}
+// /dev/sdb1 is removable; /etc/hosts is a file.
+const TDriveProbe kProbe{[](const QString &device) { return device == QLatin1String("/dev/sdb1"); },
+                         [](const QString &mountPoint) { return mountPoint != QLatin1String("/etc/hosts"); }};
 
-struct DriveCase {
-    quint8 kinds;
-    QStringList expected;
-};
+struct DriveCase { quint8 kinds; QStringList expected; };
 
-void PrintTo(const DriveCase &c, std::ostream *os)
-{
-    *os << "kinds " << int(c.kinds);
-}
+void PrintTo(const DriveCase &c, std::ostream *os) { *os << "kinds " << int(c.kinds); }
 
 class DrivesFromMountTableTest : public ::testing::TestWithParam<DriveCase> {};
 
 TEST_P(DrivesFromMountTableTest, picksTheKindsAskedForInOrder)
 {
-    EXPECT_EQ(DrivesFromMountTable(QString::fromLatin1(kMountTable), GetParam().kinds, fakeProbe()),
-              GetParam().expected);
+    EXPECT_EQ(DrivesFromMountTable(QString::fromLatin1(kMountTable), GetParam().kinds, kProbe), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, DrivesFromMountTableTest,
-    ::testing::Values(
-        DriveCase{0, {}},
-        DriveCase{dkFixed, {"/", "/home/", "/mnt/backup disk/", "/run/media/user/DISK/"}},
-        DriveCase{dkCdRom, {"/media/cdrom/"}},
-        DriveCase{dkRemote, {"/mnt/hidden/", "/mnt/nfs/", "/mnt/smb/", "/mnt/ssh/"}},
-        DriveCase{dkFixed | dkCdRom | dkRemote,
-                  {"/", "/home/", "/media/cdrom/", "/mnt/backup disk/", "/mnt/hidden/", "/mnt/nfs/", "/mnt/smb/",
-                   "/mnt/ssh/", "/run/media/user/DISK/"}}));
+    ::testing::Values(DriveCase{0, {}}, DriveCase{dkCdRom, {"/media/cdrom/"}},
+                      DriveCase{dkFixed, {"/", "/home/", "/mnt/backup disk/", "/run/media/user/DISK/"}},
+                      DriveCase{dkRemote, {"/mnt/hidden/", "/mnt/nfs/", "/mnt/smb/", "/mnt/ssh/"}},
+                      DriveCase{dkFixed | dkCdRom | dkRemote,
+                                {"/", "/home/", "/media/cdrom/", "/mnt/backup disk/", "/mnt/hidden/", "/mnt/nfs/",
+                                 "/mnt/smb/", "/mnt/ssh/", "/run/media/user/DISK/"}}));
 
-TEST(DrivesFromMountTable, countsAnOverlayRootButNoPseudoRoot)
+TEST(DrivesFromMountTable, countsAnOverlayRootButNoPseudoRootAndKeepsAtMostTwentySixSorted)
 {
-    EXPECT_EQ(DrivesFromMountTable(QStringLiteral("overlay / overlay rw 0 0\n"), dkFixed, fakeProbe()),
+    EXPECT_EQ(DrivesFromMountTable(QStringLiteral("overlay / overlay rw 0 0\n"), dkFixed, kProbe),
               QStringList{QStringLiteral("/")});
-    EXPECT_TRUE(DrivesFromMountTable(QStringLiteral("rootfs / rootfs rw 0 0\n"), dkFixed, fakeProbe()).isEmpty());
-}
-
-TEST(DrivesFromMountTable, keepsAtMostTwentySixSorted)
-{
+    EXPECT_TRUE(DrivesFromMountTable(QStringLiteral("rootfs / rootfs rw 0 0\n"), dkFixed, kProbe).isEmpty());
     QString table;
     for (int i = 29; i >= 0; --i)
         table += QStringLiteral("/dev/vd%1 /data/d%2 xfs rw 0 0\n").arg(i).arg(i, 2, 10, QLatin1Char('0'));
-    const QStringList drives = DrivesFromMountTable(table, dkFixed, fakeProbe());
+    const QStringList drives = DrivesFromMountTable(table, dkFixed, kProbe);
     ASSERT_EQ(drives.size(), 26);
     EXPECT_EQ(drives.first(), QStringLiteral("/data/d00/"));
     EXPECT_EQ(drives.last(), QStringLiteral("/data/d25/"));
 }
 
-TEST(ListDrives, kindsZeroEmptiesTheList)
+TEST(ListDrives, fillsEntriesInFrontClearsTheRestAndEmptiesAllForKindsZero)
 {
-    DriveList[0] = QStringLiteral("/stale/");
-    DriveList[1] = QStringLiteral("/older/");
-    DriveCount = 2;
-    ListDrives(0);
-    EXPECT_EQ(DriveCount, 0);
-    for (const QString &entry : DriveList)
-        EXPECT_TRUE(entry.isEmpty());
-}
-
-TEST(ListDrives, fillsEntriesInFrontAndClearsTheRest)
-{
+    DriveList[MaxDriveCount - 1] = QStringLiteral("/stale/");
     ListDrives(dkFixed | dkCdRom | dkRemote);
     ASSERT_GE(DriveCount, 0);
     ASSERT_LE(DriveCount, MaxDriveCount);
@@ -397,7 +305,13 @@ TEST(ListDrives, fillsEntriesInFrontAndClearsTheRest)
         else
             EXPECT_TRUE(entry.isEmpty()) << i;
     }
+    DriveList[0] = QStringLiteral("/stale/");
+    DriveList[1] = QStringLiteral("/older/");
+    DriveCount = 2;
     ListDrives(0);
+    EXPECT_EQ(DriveCount, 0);
+    for (const QString &entry : DriveList)
+        EXPECT_TRUE(entry.isEmpty());
 }
 
 // ---- Folder browser --------------------------------------------------------------------
@@ -405,13 +319,14 @@ TEST(ListDrives, fillsEntriesInFrontAndClearsTheRest)
 TEST(BrowseStartFolder, startsInAnExistingFolderElseTheProgramFolderIfAsked)
 {
     ScopedHome home;
+    const QString gone = home.root() + QStringLiteral("/gone"), plain = home.root() + QStringLiteral("/plain.txt");
+    const QString programFolder = QDir(home.programFolder()).canonicalPath();
     EXPECT_EQ(BrowseStartFolder(home.root(), true), home.root());
-    EXPECT_EQ(QDir(BrowseStartFolder(home.root() + QStringLiteral("/gone"), true)).canonicalPath(),
-              QDir(home.programFolder()).canonicalPath());
-    EXPECT_EQ(QDir(BrowseStartFolder(QString(), true)).canonicalPath(), QDir(home.programFolder()).canonicalPath());
-    EXPECT_TRUE(BrowseStartFolder(home.root() + QStringLiteral("/gone"), false).isEmpty());
-    writeFile(home.root() + QStringLiteral("/plain.txt"), "x");
-    EXPECT_TRUE(BrowseStartFolder(home.root() + QStringLiteral("/plain.txt"), false).isEmpty());
+    EXPECT_EQ(QDir(BrowseStartFolder(gone, true)).canonicalPath(), programFolder);
+    EXPECT_EQ(QDir(BrowseStartFolder(QString(), true)).canonicalPath(), programFolder);
+    EXPECT_TRUE(BrowseStartFolder(gone, false).isEmpty());
+    writeBytes(plain, "x");
+    EXPECT_TRUE(BrowseStartFolder(plain, false).isEmpty());
 }
 
 // Answers the next folder dialog: accepts it or cancels it, noting whether the
@@ -428,7 +343,7 @@ void answerFolderDialog(bool accept, bool *editShown)
     });
 }
 
-TEST(BrowseForFolder, returnsTheChosenFolderAndShowsTheEditOnlyWhenAsked)
+TEST(BrowseForFolder, returnsTheChosenFolderShowsTheEditOnlyWhenAskedAndKeepsTheFolderOnCancel)
 {
     ScopedHome home;
     for (const bool showEdit : {false, true}) {
@@ -439,11 +354,6 @@ TEST(BrowseForFolder, returnsTheChosenFolderAndShowsTheEditOnlyWhenAsked)
         EXPECT_EQ(editShown, showEdit);
         EXPECT_EQ(QDir(folder).canonicalPath(), QDir(home.programFolder()).canonicalPath());
     }
-}
-
-TEST(BrowseForFolder, cancelLeavesTheFolderAlone)
-{
-    ScopedHome home;
     QString folder = home.root();
     bool editShown = false;
     answerFolderDialog(false, &editShown);
@@ -451,19 +361,11 @@ TEST(BrowseForFolder, cancelLeavesTheFolderAlone)
     EXPECT_EQ(folder, home.root());
 }
 
-
 // ---- Starting programs --------------------------------------------------------------------
 
-struct CommandCase {
-    const char *line;
-    const char *program;
-    QStringList arguments;
-};
+struct CommandCase { const char *line; const char *program; QStringList arguments; };
 
-void PrintTo(const CommandCase &c, std::ostream *os)
-{
-    *os << c.line;
-}
+void PrintTo(const CommandCase &c, std::ostream *os) { *os << c.line; }
 
 class CommandLineTest : public ::testing::TestWithParam<CommandCase> {};
 
@@ -477,8 +379,7 @@ TEST_P(CommandLineTest, splitsProgramAtFirstBlankOutsideQuotes)
 INSTANTIATE_TEST_SUITE_P(
     Lines, CommandLineTest,
     ::testing::Values(CommandCase{"\"/opt/my app/run.sh\" x \"y z\"", "/opt/my app/run.sh", {"x", "y z"}},
-                      CommandCase{"/bin/echo hello", "/bin/echo", {"hello"}},
-                      CommandCase{"prog", "prog", {}},
+                      CommandCase{"/bin/echo hello", "/bin/echo", {"hello"}}, CommandCase{"prog", "prog", {}},
                       CommandCase{"  prog\ta", "prog", {"a"}},
                       CommandCase{"/opt/\"my app\"/bin -v", "/opt/my app/bin", {"-v"}},
                       CommandCase{"\"/opt/unclosed quote", "/opt/unclosed quote", {}}));
@@ -498,22 +399,13 @@ protected:
     QString script(const QString &name, const QByteArray &body) const
     {
         const QString p = m_dir + QLatin1Char('/') + name;
-        QFile f(p);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\n" + body);
-        f.close();
-        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeBytes(p, "#!/bin/sh\n" + body);
+        QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return p;
     }
 
-    static QString readText(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()).trimmed() : QString();
-    }
-
+    static QString readText(const QString &path) { return QString::fromLocal8Bit(fileBytes(path)).trimmed(); }
     static QString canonical(const QString &path) { return QFileInfo(path).canonicalFilePath(); }
-
     static QString quoted(const QString &path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
     QTemporaryDir m_tmp;
@@ -523,65 +415,47 @@ protected:
 // Writes its working folder to the file named by $1, exits with $2.
 const QByteArray kPwdScript = "pwd -P > \"$1\"\nexit \"$2\"\n";
 
-TEST_F(RunProcessAndWaitTest, runStartsAQuotedProgramInItsOwnFolder)
+TEST_F(RunProcessAndWaitTest, runsAQuotedProgramInItsOwnFolderElseInTheGivenFolderWhenItExists)
 {
-    const QString prog = script(QStringLiteral("run me.sh"), kPwdScript);
-    EXPECT_EQ(RunProcessAndWait(quoted(prog) + QStringLiteral(" pwd.txt 7"), QStringLiteral("  "), false,
-                                SW_SHOWNORMAL),
-              7u);
+    const QString prog = quoted(script(QStringLiteral("run me.sh"), kPwdScript));
+    EXPECT_EQ(RunProcessAndWait(prog + QStringLiteral(" pwd.txt 7"), QStringLiteral("  "), false, SW_SHOWNORMAL), 7u);
     EXPECT_EQ(readText(m_dir + QStringLiteral("/pwd.txt")), canonical(m_dir));
-}
 
-TEST_F(RunProcessAndWaitTest, runUsesTheGivenWorkingFolderOnlyWhenItExists)
-{
-    const QString prog = script(QStringLiteral("run me.sh"), kPwdScript);
     const QString out = m_tmp.filePath(QStringLiteral("out.txt"));
-    EXPECT_EQ(RunProcessAndWait(quoted(prog) + QLatin1Char(' ') + quoted(out) + QStringLiteral(" 0"),
-                                QLatin1Char(' ') + m_tmp.path() + QLatin1Char(' '), false, SW_SHOWNORMAL),
-              0u);
+    const QString line = prog + QLatin1Char(' ') + quoted(out) + QStringLiteral(" 0");
+    EXPECT_EQ(RunProcessAndWait(line, QLatin1Char(' ') + m_tmp.path() + QLatin1Char(' '), false, SW_SHOWNORMAL), 0u);
     EXPECT_EQ(readText(out), canonical(m_tmp.path()));
-    EXPECT_EQ(RunProcessAndWait(quoted(prog) + QLatin1Char(' ') + quoted(out) + QStringLiteral(" 0"),
-                                m_tmp.filePath(QStringLiteral("missing")), false, SW_SHOWNORMAL),
-              0u);
+    EXPECT_EQ(RunProcessAndWait(line, m_tmp.filePath(QStringLiteral("missing")), false, SW_SHOWNORMAL), 0u);
     EXPECT_EQ(readText(out), canonical(QDir::currentPath()));
 }
 
-TEST_F(RunProcessAndWaitTest, runProcessesEventsWhileWaiting)
+TEST_F(RunProcessAndWaitTest, runWaitsProcessingEventsOrWithoutWaitingReturnsZeroAtOnce)
 {
-    const QString prog = script(QStringLiteral("sleeper.sh"), "sleep 0.4\nexit 0\n");
+    const QString prog = quoted(script(QStringLiteral("late.sh"), "sleep 1\necho done > late.txt\nexit 5\n"));
+    const QString out = m_dir + QStringLiteral("/late.txt");
     bool fired = false;
     QTimer::singleShot(50, [&fired] { fired = true; });
-    EXPECT_EQ(RunProcessAndWait(quoted(prog), QString(), false, SW_SHOWNORMAL), 0u);
+    EXPECT_EQ(RunProcessAndWait(prog, QString(), false, SW_SHOWNORMAL), 5u);
     EXPECT_TRUE(fired);
-}
-
-TEST_F(RunProcessAndWaitTest, runWithoutWaitingReturnsZeroAtOnce)
-{
-    const QString prog = script(QStringLiteral("late.sh"), "sleep 1\necho done > late.txt\nexit 5\n");
+    ASSERT_TRUE(QFile::remove(out));
     QElapsedTimer t;
     t.start();
-    EXPECT_EQ(RunProcessAndWait(quoted(prog), QString(), true, SW_HIDE), 0u);
+    EXPECT_EQ(RunProcessAndWait(prog, QString(), true, SW_HIDE), 0u);
     EXPECT_LT(t.elapsed(), 900);
-    const QString out = m_dir + QStringLiteral("/late.txt");
     EXPECT_TRUE(QTest::qWaitFor([&] { return readText(out) == QLatin1String("done"); }, 5000));
 }
 
-TEST_F(RunProcessAndWaitTest, runReportsErrnoStyleCodesWhenNothingStarts)
+TEST_F(RunProcessAndWaitTest, runReportsErrnoStyleCodesWhenNothingStartsAndSignalPlus128WhenKilled)
 {
-    EXPECT_EQ(RunProcessAndWait(quoted(m_dir + QStringLiteral("/absent.sh")), QString(), false, SW_SHOWNORMAL),
-              quint32(seFileNotFound));
-    EXPECT_EQ(RunProcessAndWait(QStringLiteral("murven-no-such-program-anywhere"), QString(), false, SW_SHOWNORMAL),
-              quint32(seFileNotFound));
+    const auto run = [](const QString &line) { return RunProcessAndWait(line, QString(), false, SW_SHOWNORMAL); };
+    EXPECT_EQ(run(quoted(m_dir + QStringLiteral("/absent.sh"))), quint32(seFileNotFound));
+    EXPECT_EQ(run(QStringLiteral("murven-no-such-program-anywhere")), quint32(seFileNotFound));
     const QString plain = m_dir + QStringLiteral("/plain.sh");
-    writeFile(plain, "#!/bin/sh\nexit 0\n", QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_EQ(RunProcessAndWait(quoted(plain), QString(), false, SW_SHOWNORMAL), quint32(seAccessDenied));
-    EXPECT_EQ(RunProcessAndWait(quoted(m_dir), QString(), false, SW_SHOWNORMAL), quint32(seAccessDenied));
-}
-
-TEST_F(RunProcessAndWaitTest, runReportsAKilledProgramAsSignalPlus128)
-{
-    const QString prog = script(QStringLiteral("crash.sh"), "kill -KILL $$\n");
-    EXPECT_EQ(RunProcessAndWait(quoted(prog), QString(), false, SW_SHOWNORMAL), 128u + 9u);
+    writeBytes(plain, "#!/bin/sh\nexit 0\n");
+    QFile::setPermissions(plain, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(run(quoted(plain)), quint32(seAccessDenied));
+    EXPECT_EQ(run(quoted(m_dir)), quint32(seAccessDenied));
+    EXPECT_EQ(run(quoted(script(QStringLiteral("crash.sh"), "kill -KILL $$\n"))), 128u + 9u);
 }
 
 // Sets MURVEN_OPENER for one test to a script that records its argument and
@@ -601,8 +475,9 @@ protected:
 
     void useOpener(int exitCode)
     {
-        const QByteArray body = "printf '%s\\n' \"$1\" > '" + QFile::encodeName(m_record) + "'\npwd -P >> '" +
-                                QFile::encodeName(m_record) + "'\nexit " + QByteArray::number(exitCode) + "\n";
+        const QByteArray record = QFile::encodeName(m_record);
+        const QByteArray body = "printf '%s\\n' \"$1\" > '" + record + "'\npwd -P >> '" + record + "'\nexit " +
+                                QByteArray::number(exitCode) + "\n";
         qputenv("MURVEN_OPENER", QFile::encodeName(script(QStringLiteral("opener.sh"), body)));
     }
 
@@ -612,25 +487,17 @@ protected:
     QByteArray m_saved;
 };
 
-TEST_F(ShellExecuteAndWaitTest, shellRunsAnExecutableDirectlyAndIgnoresItsExitCode)
+TEST_F(ShellExecuteAndWaitTest, shellRunsAnExecutableDirectlyAndHandsADocumentOrAUrlToTheOpener)
 {
-    const QString prog = script(QStringLiteral("tool.sh"), kPwdScript);
-    EXPECT_EQ(ShellExecuteAndWait(prog, QStringLiteral("\"where it ran.txt\" 3"), QString(), false, SW_SHOWNORMAL),
-              0u);
+    const QString prog = script(QStringLiteral("tool.sh"), kPwdScript); // its exit code 3 is not reported
+    EXPECT_EQ(ShellExecuteAndWait(prog, QStringLiteral("\"where it ran.txt\" 3"), QString(), false, SW_SHOWNORMAL), 0u);
     EXPECT_EQ(readText(m_dir + QStringLiteral("/where it ran.txt")), canonical(m_dir));
     EXPECT_FALSE(QFileInfo::exists(m_record));
-}
-
-TEST_F(ShellExecuteAndWaitTest, shellHandsADocumentToTheOpenerInItsFolder)
-{
     const QString doc = m_dir + QStringLiteral("/manual.pdf");
-    writeFile(doc, "%PDF-1.4\n", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); // x bit, no program
+    writeBytes(doc, "%PDF-1.4\n");
+    QFile::setPermissions(doc, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); // x bit, no program
     EXPECT_EQ(ShellExecuteAndWait(doc, QStringLiteral("ignored"), QString(), false, SW_SHOWNORMAL), 0u);
     EXPECT_EQ(record(), (QStringList{doc, canonical(m_dir)}));
-}
-
-TEST_F(ShellExecuteAndWaitTest, shellHandsAUrlToTheOpenerUnchanged)
-{
     const QString url = QStringLiteral("http://example.com/update/murven19/?a=1");
     EXPECT_EQ(ShellExecuteAndWait(url, QString(), m_tmp.path(), false, SW_SHOWNORMAL), 0u);
     EXPECT_EQ(record(), (QStringList{url, canonical(m_tmp.path())}));
@@ -639,7 +506,7 @@ TEST_F(ShellExecuteAndWaitTest, shellHandsAUrlToTheOpenerUnchanged)
 TEST_F(ShellExecuteAndWaitTest, shellReportsOpenerFailureAndMissingFiles)
 {
     const QString doc = m_dir + QStringLiteral("/letter.txt");
-    writeFile(doc, "x");
+    writeBytes(doc, "x");
     useOpener(4);
     EXPECT_EQ(ShellExecuteAndWait(doc, QString(), QString(), false, SW_SHOWNORMAL), 4u);
     QFile::remove(m_record);
@@ -654,18 +521,14 @@ TEST_F(ShellExecuteAndWaitTest, shellReportsOpenerFailureAndMissingFiles)
 
 TEST(GetWindowsEditionName, namesEveryKnownProductTypeAndNothingElse)
 {
-    const QList<QPair<quint32, const char *>> table{
-        {1, "Ultimate"},        {2, "Home Basic"},    {3, "Home Premium"}, {4, "Enterprise"},   {5, "Home Basic N"},
-        {6, "Business"},        {11, "Starter"},      {16, "Business N"},  {26, "Home Premium N"},
-        {27, "Enterprise N"},   {28, "Ultimate N"},   {47, "Starter N"},   {48, "Professional"},
-        {49, "Professional N"},
-    };
+    const std::map<quint32, const char *> names{
+        {1, "Ultimate"},      {2, "Home Basic"},      {3, "Home Premium"},   {4, "Enterprise"},    {5, "Home Basic N"},
+        {6, "Business"},      {11, "Starter"},        {16, "Business N"},    {26, "Home Premium N"},
+        {27, "Enterprise N"}, {28, "Ultimate N"},     {47, "Starter N"},     {48, "Professional"},
+        {49, "Professional N"}};
     for (quint32 type = 0; type <= 64; ++type) {
-        QString expected;
-        for (const auto &row : table)
-            if (row.first == type)
-                expected = QString::fromLatin1(row.second);
-        EXPECT_EQ(GetWindowsEditionName(type), expected) << type;
+        const auto it = names.find(type);
+        EXPECT_EQ(GetWindowsEditionName(type), it == names.end() ? QString() : QString::fromLatin1(it->second)) << type;
     }
 }
 

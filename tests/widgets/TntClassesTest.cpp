@@ -1,16 +1,15 @@
 #include "platform/Cp932.h"
+#include "support/FileHelpers.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntClasses.h"
 #include "widgets/TntSystem.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -29,26 +28,15 @@ QStringList items(const TTntStrings &list)
     return out;
 }
 
-QByteArray utf16le(const QString &text)
+void addAll(TTntStrings &list, const QStringList &strings)
 {
-    QByteArray bytes;
-    for (const QChar c : text) {
-        bytes.append(static_cast<char>(c.unicode() & 0xFF));
-        bytes.append(static_cast<char>(c.unicode() >> 8));
-    }
-    return bytes;
+    for (const QString &s : strings)
+        list.Add(s);
 }
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
+QByteArray utf16le(const QString &text) { return QStringEncoder(QStringEncoder::Utf16LE).encode(text); }
 
-void *tag(quintptr value)
-{
-    return reinterpret_cast<void *>(value);
-}
+void *tag(quintptr value) { return reinterpret_cast<void *>(value); }
 
 // Counts the events a list fires.
 struct EventLog {
@@ -74,15 +62,9 @@ QString listError(Call call)
 
 // ---- Files and encodings ---------------------------------------------------------
 
-struct LoadCase {
-    const char *file;
-    TTextCharSet charSet;
-    QStringList lines;
-};
+struct LoadCase { const char *file; TTextCharSet charSet; QStringList lines; };
 
-class LoadFromFile : public ::testing::TestWithParam<LoadCase>
-{
-};
+class LoadFromFile : public ::testing::TestWithParam<LoadCase> {};
 
 TEST_P(LoadFromFile, detectsTheEncodingFromTheFirstBytes)
 {
@@ -93,23 +75,19 @@ TEST_P(LoadFromFile, detectsTheEncodingFromTheFirstBytes)
     EXPECT_EQ(items(list), GetParam().lines);
 }
 
+using enum TTextCharSet;
+
 INSTANTIATE_TEST_SUITE_P(Fixtures, LoadFromFile,
-                         ::testing::Values(LoadCase{"utf16le-bom.txt", TTextCharSet::tcsUtf16, kFixtureLines},
-                                           LoadCase{"utf16be-bom.txt", TTextCharSet::tcsUtf16Swapped, kFixtureLines},
-                                           LoadCase{"utf8-bom.txt", TTextCharSet::tcsUtf8, kFixtureLines},
-                                           LoadCase{"cp932.txt", TTextCharSet::tcsAnsi, kFixtureLines},
-                                           LoadCase{"one-byte.txt", TTextCharSet::tcsAnsi, {QStringLiteral("A")}},
-                                           LoadCase{"empty.txt", TTextCharSet::tcsAnsi, {}}));
+                         ::testing::Values(LoadCase{"utf16le-bom.txt", tcsUtf16, kFixtureLines},
+                                           LoadCase{"utf16be-bom.txt", tcsUtf16Swapped, kFixtureLines},
+                                           LoadCase{"utf8-bom.txt", tcsUtf8, kFixtureLines},
+                                           LoadCase{"cp932.txt", tcsAnsi, kFixtureLines},
+                                           LoadCase{"one-byte.txt", tcsAnsi, {QStringLiteral("A")}},
+                                           LoadCase{"empty.txt", tcsAnsi, {}}));
 
-struct DetectCase {
-    QByteArray head;
-    TTextCharSet charSet;
-    qint64 positionAfter;
-};
+struct DetectCase { QByteArray head; TTextCharSet charSet; qint64 positionAfter; };
 
-class DetectCharacterSetOnStream : public ::testing::TestWithParam<DetectCase>
-{
-};
+class DetectCharacterSetOnStream : public ::testing::TestWithParam<DetectCase> {};
 
 TEST_P(DetectCharacterSetOnStream, leavesTheStreamBehindAMarkOnly)
 {
@@ -121,13 +99,11 @@ TEST_P(DetectCharacterSetOnStream, leavesTheStreamBehindAMarkOnly)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DetectCharacterSetOnStream,
-                         ::testing::Values(DetectCase{"\xFF\xFE", TTextCharSet::tcsUtf16, 2},
-                                           DetectCase{"\xFE\xFF\x00", TTextCharSet::tcsUtf16Swapped, 2},
-                                           DetectCase{"\xEF\xBB\xBF", TTextCharSet::tcsUtf8, 3},
-                                           DetectCase{"\xEF\xBB", TTextCharSet::tcsAnsi, 0},
-                                           DetectCase{"\xFF", TTextCharSet::tcsAnsi, 0},
-                                           DetectCase{"", TTextCharSet::tcsAnsi, 0},
-                                           DetectCase{"ab", TTextCharSet::tcsAnsi, 0}));
+                         ::testing::Values(DetectCase{"\xFF\xFE", tcsUtf16, 2},
+                                           DetectCase{"\xFE\xFF\x00", tcsUtf16Swapped, 2},
+                                           DetectCase{"\xEF\xBB\xBF", tcsUtf8, 3}, DetectCase{"\xEF\xBB", tcsAnsi, 0},
+                                           DetectCase{"\xFF", tcsAnsi, 0}, DetectCase{"", tcsAnsi, 0},
+                                           DetectCase{"ab", tcsAnsi, 0}));
 
 class ListFiles : public ::testing::Test
 {
@@ -136,36 +112,27 @@ protected:
     ScopedHome home;
 };
 
-TEST_F(ListFiles, aListLoadedFromUtf8IsSavedAsUtf16LittleEndianWithAMark)
-{
-    TTntStringList list;
-    list.LoadFromFile(fixture("utf8-bom.txt"));
-    list.SaveToFile(path("out.txt"));
-    EXPECT_EQ(readFile(path("out.txt")),
-              QByteArray("\xFF\xFE") + utf16le(QStringLiteral("住所録\r\nABC\r\n①ｶﾅ～\r\n")));
-}
-
-TEST_F(ListFiles, anEmptyListSavesAsExactlyTheMark)
+TEST_F(ListFiles, savesUtf16LittleEndianWithAMarkEvenWhenEmpty)
 {
     TTntStringList list;
     list.SaveToFile(path("empty.txt"));
-    EXPECT_EQ(readFile(path("empty.txt")), QByteArray("\xFF\xFE"));
+    EXPECT_EQ(fileBytes(path("empty.txt")), QByteArray("\xFF\xFE"));
+    list.LoadFromFile(fixture("utf8-bom.txt"));
+    list.SaveToFile(path("out.txt"));
+    EXPECT_TRUE(sameBytes(QByteArray("\xFF\xFE") + utf16le(QStringLiteral("住所録\r\nABC\r\n①ｶﾅ～\r\n")),
+                          fileBytes(path("out.txt"))));
 }
 
 TEST_F(ListFiles, saveLoadSaveIsByteIdentical)
 {
     TTntStringList list;
-    for (const QString &s : {QStringLiteral("𠮷野家"), QString(), QStringLiteral("a=b"), QStringLiteral("ｶﾅ")})
-        list.Add(s);
+    addAll(list, {QStringLiteral("𠮷野家"), QString(), QStringLiteral("a=b"), QStringLiteral("ｶﾅ")});
     list.SaveToFile(path("first.txt"));
     TTntStringList again;
     again.LoadFromFile(path("first.txt"));
     EXPECT_EQ(items(again), items(list));
     again.SaveToFile(path("second.txt"));
-    const QByteArray first = readFile(path("first.txt"));
-    const QByteArray second = readFile(path("second.txt"));
-    const auto diff = std::mismatch(first.begin(), first.end(), second.begin(), second.end());
-    EXPECT_EQ(first, second) << "first difference at byte " << (diff.first - first.begin());
+    EXPECT_TRUE(sameBytes(fileBytes(path("first.txt")), fileBytes(path("second.txt"))));
 }
 
 TEST_F(ListFiles, failedLoadsRaiseAndLeaveTheListAlone)
@@ -190,13 +157,11 @@ TEST(ListStreams, withoutAMarkTheRestIsUtf16AndAnOddLastByteIsDropped)
     TTntStringList list;
     list.LoadFromStreamWithBom(buffer, false);
     EXPECT_EQ(items(list), (QStringList{QStringLiteral("あ"), QStringLiteral("b")}));
-
     QByteArray oneUnitByte("\xFF\xFE\x41", 3);
     QBuffer shortBuffer(&oneUnitByte);
     ASSERT_TRUE(shortBuffer.open(QIODevice::ReadOnly));
     list.LoadFromStream(shortBuffer);
     EXPECT_EQ(list.Count(), 0);
-
     QBuffer out;
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     list.Add(QStringLiteral("x"));
@@ -216,45 +181,46 @@ TEST(ListStreams, aStreamThatCannotBeReadOrWrittenRaises)
 
 // ---- Text form ---------------------------------------------------------------------
 
-struct SplitCase {
-    const char16_t *text;
-    QStringList items;
-};
+struct SplitCase { const char16_t *text; QStringList items; };
 
-class TextSplitting : public ::testing::TestWithParam<SplitCase>
-{
-};
+class TextForm : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(TextSplitting, endsItemsAtCrLfOrCrLf)
+TEST_P(TextForm, endsItemsAtCrLfOrCrOrLfAndWritesCrLfAfterEach)
 {
     TTntStringList list;
     list.Add(QStringLiteral("old"));
     list.SetTextStr(QString::fromUtf16(GetParam().text));
     EXPECT_EQ(items(list), GetParam().items);
+    QString expectedText;
+    for (const QString &item : GetParam().items)
+        expectedText += item + QStringLiteral("\r\n");
+    EXPECT_EQ(list.Text(), expectedText);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, TextSplitting,
+INSTANTIATE_TEST_SUITE_P(Table, TextForm,
                          ::testing::Values(SplitCase{u"a\r\nb\rc\nd", {"a", "b", "c", "d"}},
-                                           SplitCase{u"a\n\rb", {"a", "", "b"}},
-                                           SplitCase{u"", {}},
-                                           SplitCase{u"\r\n", {""}},
-                                           SplitCase{u"a\r\n\r\n", {"a", ""}},
-                                           SplitCase{u"last", {"last"}}));
-
-TEST(TextComposition, putsCrLfAfterEveryItem)
-{
-    TTntStringList list;
-    list.SetTextStr(QStringLiteral("a\n\nb"));
-    EXPECT_EQ(list.Text(), QStringLiteral("a\r\n\r\nb\r\n"));
-}
+                                           SplitCase{u"a\n\rb", {"a", "", "b"}}, SplitCase{u"a\n\nb", {"a", "", "b"}},
+                                           SplitCase{u"", {}}, SplitCase{u"\r\n", {""}},
+                                           SplitCase{u"a\r\n\r\n", {"a", ""}}, SplitCase{u"last", {"last"}}));
 
 // ---- Positions, errors and events ------------------------------------------------------
 
-TEST(StringList, insertAtCountAppendsAndBeyondRaisesTheIndexError)
+class StringList : public ::testing::Test
 {
+protected:
     TTntStringList list;
-    list.Add(QStringLiteral("a"));
-    list.Add(QStringLiteral("b"));
+    EventLog log;
+};
+
+class SortedList : public StringList
+{
+protected:
+    SortedList() { list.SetSorted(true); }
+};
+
+TEST_F(StringList, insertAtCountAppendsAndBeyondRaisesTheIndexError)
+{
+    addAll(list, {"a", "b"});
     list.Insert(2, QStringLiteral("c"));
     EXPECT_EQ(items(list), (QStringList{"a", "b", "c"}));
     EXPECT_EQ(listError([&] { list.Insert(4, QStringLiteral("d")); }), QStringLiteral("List index out of bounds (4)"));
@@ -266,9 +232,8 @@ TEST(StringList, insertAtCountAppendsAndBeyondRaisesTheIndexError)
     EXPECT_EQ(items(list), (QStringList{"a", "b", "c"}));
 }
 
-TEST(StringList, growsByFourThenSixteenThenAQuarter)
+TEST_F(StringList, growsByFourThenSixteenThenAQuarter)
 {
-    TTntStringList list;
     EXPECT_EQ(list.GetCapacity(), 0);
     QList<int> capacities;
     for (int i = 0; i < 77; ++i) {
@@ -281,9 +246,8 @@ TEST(StringList, growsByFourThenSixteenThenAQuarter)
     EXPECT_EQ(list.GetCapacity(), 0);
 }
 
-TEST(StringList, deleteExchangeAndMoveCarryTheObjects)
+TEST_F(StringList, deleteExchangeAndMoveCarryTheObjects)
 {
-    TTntStringList list;
     for (quintptr i = 0; i < 4; ++i)
         list.AddObject(QString::number(i), tag(i + 100));
     list.Exchange(0, 3);
@@ -295,10 +259,8 @@ TEST(StringList, deleteExchangeAndMoveCarryTheObjects)
     EXPECT_EQ(list.IndexOfObject(tag(103)), 2);
 }
 
-TEST(StringList, eachChangeFiresChangingThenChanged)
+TEST_F(StringList, eachChangeFiresChangingThenChanged)
 {
-    TTntStringList list;
-    EventLog log;
     list.SetOnChanging([&](TTntStrings *sender) {
         EXPECT_EQ(sender, &list);
         EXPECT_EQ(log.changing, log.changed);
@@ -314,43 +276,34 @@ TEST(StringList, eachChangeFiresChangingThenChanged)
     EXPECT_EQ(log.changed, 4);
 }
 
-TEST(StringList, updatesHoldEventsBackUntilTheOutermostEnd)
-{
-    TTntStringList list;
-    EventLog log;
-    log.attach(list);
-    list.BeginUpdate();
-    list.BeginUpdate();
-    list.Add(QStringLiteral("a"));
-    list.EndUpdate();
-    list.Add(QStringLiteral("b"));
-    EXPECT_EQ(log.changed, 0);
-    list.EndUpdate();
-    EXPECT_EQ(log.changing, 0);
-    EXPECT_EQ(log.changed, 1);
-    list.SetTextStr(QStringLiteral("x\r\ny"));
-    EXPECT_EQ(log.changed, 2);
-}
-
-TEST(StringList, destroyingAListFiresNoEvents)
+TEST(StringListEvents, updatesHoldEventsBackUntilTheOutermostEndAndDestroyingFiresNone)
 {
     EventLog log;
+    int before = 0;
     {
         TTntStringList list;
-        list.Add(QStringLiteral("a"));
         log.attach(list);
+        list.BeginUpdate();
+        list.BeginUpdate();
+        list.Add(QStringLiteral("a"));
+        list.EndUpdate();
+        list.Add(QStringLiteral("b"));
+        EXPECT_EQ(log.changed, 0);
+        list.EndUpdate();
+        EXPECT_EQ(log.changing, 0);
+        EXPECT_EQ(log.changed, 1);
+        list.SetTextStr(QStringLiteral("x\r\ny"));
+        EXPECT_EQ(log.changed, 2);
+        before = log.changing + log.changed;
     }
-    EXPECT_EQ(log.changing + log.changed, 0);
+    EXPECT_EQ(log.changing + log.changed, before);
 }
 
 // ---- Sorting and searching --------------------------------------------------------------
 
-TEST(SortedList, addsInOrderAndRefusesPositionalChanges)
+TEST_F(SortedList, addsInOrderAndRefusesPositionalChanges)
 {
-    TTntStringList list;
-    list.SetSorted(true);
-    for (const char16_t *s : {u"さくら", u"あお", u"かき", u"Beta", u"alpha"})
-        list.Add(QString::fromUtf16(s));
+    addAll(list, {"さくら", "あお", "かき", "Beta", "alpha"});
     EXPECT_EQ(items(list), (QStringList{"alpha", "Beta", "あお", "かき", "さくら"}));
     const QString sortedError = QStringLiteral("Operation not allowed on sorted list");
     EXPECT_EQ(listError([&] { list.Put(0, QStringLiteral("x")); }), sortedError);
@@ -360,34 +313,21 @@ TEST(SortedList, addsInOrderAndRefusesPositionalChanges)
     EXPECT_EQ(list.Objects(0), tag(7));
 }
 
-TEST(SortedList, ignoringADuplicateReturnsTheExistingIndexSilently)
+TEST_F(SortedList, ignoresADuplicateSilentlyOrRaisesWhenRefusing)
 {
-    TTntStringList list;
-    list.SetSorted(true);
-    list.Add(QStringLiteral("a"));
-    list.Add(QStringLiteral("b"));
-    EventLog log;
+    addAll(list, {"a", "b"});
     log.attach(list);
-    EXPECT_EQ(list.Add(QStringLiteral("B")), 1); // case-insensitive by default
+    EXPECT_EQ(list.Add(QStringLiteral("B")), 1); // case-insensitive by default: the existing index
     EXPECT_EQ(list.Count(), 2);
     EXPECT_EQ(log.changing + log.changed, 0);
-}
-
-TEST(SortedList, refusingADuplicateRaises)
-{
-    TTntStringList list;
-    list.SetSorted(true);
     list.SetDuplicates(TDuplicates::dupError);
-    list.Add(QStringLiteral("a"));
     EXPECT_EQ(listError([&] { list.Add(QStringLiteral("A")); }),
               QStringLiteral("String list does not allow duplicates"));
-    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Count(), 2);
 }
 
-TEST(SortedList, anAcceptedDuplicateGoesBeforeTheEqualOnes)
+TEST_F(SortedList, anAcceptedDuplicateGoesBeforeTheEqualOnes)
 {
-    TTntStringList list;
-    list.SetSorted(true);
     list.SetDuplicates(TDuplicates::dupAccept);
     list.AddObject(QStringLiteral("a"), tag(1));
     list.AddObject(QStringLiteral("c"), tag(9));
@@ -403,49 +343,33 @@ TEST(SortedList, anAcceptedDuplicateGoesBeforeTheEqualOnes)
     EXPECT_EQ(index, 3);
 }
 
-TEST(SortedList, kanaTypeAndWidthStayDistinctWhileCaseIsIgnored)
+TEST_F(SortedList, kanaTypeAndWidthStayDistinctWhileCaseIsIgnored)
 {
-    TTntStringList list;
-    list.SetSorted(true);
-    for (const char16_t *s : {u"ア", u"あ", u"ｱ", u"ＡＢＣ", u"ａｂｃ"})
-        list.Add(QString::fromUtf16(s));
+    addAll(list, {"ア", "あ", "ｱ", "ＡＢＣ", "ａｂｃ"});
     EXPECT_EQ(list.Count(), 4);
     EXPECT_GE(list.IndexOf(QStringLiteral("ｱ")), 0);
     EXPECT_EQ(list.IndexOf(QStringLiteral("ａｂｃ")), list.IndexOf(QStringLiteral("ＡＢＣ")));
 }
 
-TEST(SortedList, sortOnASortedListDoesNothing)
+TEST_F(SortedList, switchingCaseSensitivitySortsAgainAndSortingDoesNothing)
 {
-    TTntStringList list;
-    list.SetSorted(true);
-    list.Add(QStringLiteral("b"));
-    list.Add(QStringLiteral("a"));
-    EventLog log;
-    log.attach(list);
-    list.Sort();
-    list.CustomSort([](TTntStringList &, int, int) { return -1; });
-    EXPECT_EQ(log.changing + log.changed, 0);
-    EXPECT_EQ(items(list), (QStringList{"a", "b"}));
-}
-
-TEST(SortedList, switchingCaseSensitivitySortsAgain)
-{
-    TTntStringList list;
-    list.SetSorted(true);
     list.SetDuplicates(TDuplicates::dupAccept);
-    for (const char *s : {"B", "a", "A", "b"})
-        list.Add(QLatin1String(s));
+    addAll(list, {"B", "a", "A", "b"});
     list.SetCaseSensitive(true);
     EXPECT_EQ(items(list), (QStringList{"a", "A", "b", "B"}));
     EXPECT_EQ(list.IndexOf(QStringLiteral("A")), 1);
     EXPECT_EQ(list.IndexOf(QStringLiteral("B")), 3);
+    log.attach(list);
+    list.Sort();
+    list.CustomSort([](TTntStringList &, int, int) { return -1; });
+    EXPECT_EQ(log.changing + log.changed, 0);
+    EXPECT_EQ(items(list), (QStringList{"a", "A", "b", "B"}));
 }
 
-TEST(StringList, quicksortAgreesWithAStableReferenceAndMovesObjects)
+TEST_F(StringList, quicksortAgreesWithAStableReferenceAndMovesObjects)
 {
     QRandomGenerator random(2014);
     const QString alphabet = QStringLiteral("aAbBあアｱか漢1-");
-    TTntStringList list;
     QStringList originals;
     for (int i = 0; i < 400; ++i) {
         QString s;
@@ -454,7 +378,6 @@ TEST(StringList, quicksortAgreesWithAStableReferenceAndMovesObjects)
         originals << s;
         list.AddObject(s, tag(static_cast<quintptr>(i)));
     }
-    EventLog log;
     log.attach(list);
     list.Sort();
     EXPECT_EQ(log.changing, 1);
@@ -467,9 +390,8 @@ TEST(StringList, quicksortAgreesWithAStableReferenceAndMovesObjects)
     }
 }
 
-TEST(StringList, customSortOrdersByTheGivenComparison)
+TEST_F(StringList, customSortOrdersByTheGivenComparison)
 {
-    TTntStringList list;
     for (quintptr i : {3, 1, 4, 1, 5, 9, 2, 6})
         list.AddObject(QString::number(i), tag(i));
     list.CustomSort([](TTntStringList &l, int a, int b) {
@@ -480,28 +402,33 @@ TEST(StringList, customSortOrdersByTheGivenComparison)
     EXPECT_EQ(list.Text(), QStringLiteral("9\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n1\r\n"));
 }
 
-TEST(StringList, indexOfFollowsCaseSensitivity)
+TEST_F(StringList, indexOfFollowsCaseSensitivity)
 {
-    TTntStringList list;
-    list.Add(QStringLiteral("abc"));
-    list.Add(QStringLiteral("ABC"));
+    addAll(list, {"abc", "ABC"});
     EXPECT_EQ(list.IndexOf(QStringLiteral("ABC")), 0);
     list.SetCaseSensitive(true);
     EXPECT_EQ(list.IndexOf(QStringLiteral("ABC")), 1);
     EXPECT_EQ(list.IndexOf(QStringLiteral("Abc")), -1);
 }
 
-TEST(NameValuesUnsorted, readsAndWritesNameValueItems)
+TEST(NameValues, readsNameValueItemsInUnsortedAndSortedLists)
 {
-    TTntStringList list;
-    list.Add(QStringLiteral("Namex=1"));
-    list.Add(QStringLiteral("name=住所"));
-    list.Add(QStringLiteral("plain"));
-    EXPECT_EQ(list.Values(QStringLiteral("Name")), QStringLiteral("住所"));
-    EXPECT_EQ(list.Names(list.IndexOfName(QStringLiteral("NAME"))), QStringLiteral("name"));
-    EXPECT_EQ(list.IndexOfName(QStringLiteral("plain")), -1);
-    EXPECT_EQ(list.IndexOfName(QStringLiteral("Nam")), -1);
-    EXPECT_EQ(list.Names(list.IndexOf(QStringLiteral("plain"))), QString());
+    for (const bool sorted : {false, true}) {
+        TTntStringList list;
+        list.SetSorted(sorted);
+        addAll(list, {"Namex=1", "name=住所", "plain", "a=0"});
+        EXPECT_EQ(list.Values(QStringLiteral("Name")), QStringLiteral("住所")) << sorted;
+        EXPECT_EQ(list.Values(QStringLiteral("Namex")), QStringLiteral("1")) << sorted;
+        EXPECT_EQ(list.Names(list.IndexOfName(QStringLiteral("NAME"))), QStringLiteral("name")) << sorted;
+        EXPECT_EQ(list.IndexOfName(QStringLiteral("plain")), -1) << sorted;
+        EXPECT_EQ(list.IndexOfName(QStringLiteral("Nam")), -1) << sorted;
+        EXPECT_EQ(list.Names(list.IndexOf(QStringLiteral("plain"))), QString()) << sorted;
+    }
+}
+
+TEST_F(StringList, settingAValueAddsReplacesOrWithAnEmptyValueDeletes)
+{
+    addAll(list, {"Namex=1", "name=住所", "plain"});
     list.SetValues(QStringLiteral("new"), QStringLiteral("v=w"));
     EXPECT_EQ(list.Values(QStringLiteral("new")), QStringLiteral("v=w"));
     list.SetValues(QStringLiteral("Namex"), QString());
@@ -509,21 +436,9 @@ TEST(NameValuesUnsorted, readsAndWritesNameValueItems)
     EXPECT_EQ(list.Count(), 3);
 }
 
-TEST(NameValuesSorted, findsANameByBisection)
-{
-    TTntStringList list;
-    list.SetSorted(true);
-    for (const char *s : {"Namex=1", "name=2", "plain", "a=0"})
-        list.Add(QLatin1String(s));
-    EXPECT_EQ(list.Values(QStringLiteral("Name")), QStringLiteral("2"));
-    EXPECT_EQ(list.Values(QStringLiteral("Namex")), QStringLiteral("1"));
-    EXPECT_EQ(list.IndexOfName(QStringLiteral("Nam")), -1);
-    EXPECT_EQ(list.IndexOfName(QStringLiteral("plain")), -1);
-}
-
 // ---- Copies and the byte-string view ---------------------------------------------------
 
-TEST(StringList, assignAndAddStringsCopyStringsAndObjects)
+TEST(StringListCopies, assignAndAddStringsCopyStringsAndObjectsAlsoFromTheAnsiView)
 {
     TTntStringList source;
     source.AddObject(QStringLiteral("一"), tag(1));
@@ -534,6 +449,11 @@ TEST(StringList, assignAndAddStringsCopyStringsAndObjects)
     copy.AddStrings(copy);
     EXPECT_EQ(items(copy), (QStringList{"一", "二", "一", "二"}));
     EXPECT_EQ(copy.Objects(3), tag(2));
+    TTntStringList target;
+    target.Add(QStringLiteral("old"));
+    target.SetAnsiStrings(*source.AnsiStrings());
+    EXPECT_EQ(items(target), (QStringList{"一", "二"}));
+    EXPECT_EQ(target.Objects(1), tag(2));
 }
 
 TEST(AnsiAdapter, presentsTheItemsAsShiftJis)
@@ -571,17 +491,6 @@ TEST(AnsiAdapter, streamsTextInTheGivenCodePageWithoutAMark)
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     list.AnsiStrings()->SaveToStream(out);
     EXPECT_EQ(out.data(), QByteArray("\x82\xA0\r\nb\r\n"));
-}
-
-TEST(AnsiAdapter, assigningAnAnsiListFillsTheWideList)
-{
-    TTntStringList source;
-    source.AddObject(QStringLiteral("住所"), tag(1));
-    TTntStringList target;
-    target.Add(QStringLiteral("old"));
-    target.SetAnsiStrings(*source.AnsiStrings());
-    EXPECT_EQ(items(target), QStringList{QStringLiteral("住所")});
-    EXPECT_EQ(target.Objects(0), tag(1));
 }
 
 } // namespace

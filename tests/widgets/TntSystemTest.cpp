@@ -1,9 +1,9 @@
 #include "platform/Cp932.h"
+#include "support/FileHelpers.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntSystem.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
@@ -21,26 +21,11 @@ namespace {
 
 // ---- UTF-7 ---------------------------------------------------------------------
 
-struct Utf7Case {
-    const char16_t *text;
-    const char *utf7;
-};
+struct Utf7Case { const char16_t *text; const char *utf7; };
 
-void PrintTo(const Utf7Case &c, std::ostream *os)
-{
-    *os << '"';
-    for (const char *p = c.utf7; *p; ++p) {
-        if (*p == '\t' || *p == '\r' || *p == '\n')
-            *os << (*p == '\t' ? "\\t" : *p == '\r' ? "\\r" : "\\n");
-        else
-            *os << *p;
-    }
-    *os << '"';
-}
+void PrintTo(const Utf7Case &c, std::ostream *os) { *os << ::testing::PrintToString(std::string(c.utf7)); }
 
-class Utf7Encoding : public ::testing::TestWithParam<Utf7Case>
-{
-};
+class Utf7Encoding : public ::testing::TestWithParam<Utf7Case> {};
 
 TEST_P(Utf7Encoding, encodesAsRfc2152AndDecodesBack)
 {
@@ -60,8 +45,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Utf7Case{u"Hi Mom -☺-!", "Hi Mom -+Jjo--!"},
                       Utf7Case{u"A≢Α.", "A+ImIDkQ."},           // "." needs no terminator
                       Utf7Case{u"あa", "+MEI-a"},               // a base64 letter follows
-                      Utf7Case{u"あ ", "+MEI "},
-                      Utf7Case{u"あ+", "+MEI-+-"},
+                      Utf7Case{u"あ ", "+MEI "}, Utf7Case{u"あ+", "+MEI-+-"},
                       Utf7Case{u"~\\", "+AH4AXA"},              // outside sets D and O
                       Utf7Case{u"住所録ＡＢＣ①ｶﾅ～", "+T09iQJMy/yH/Iv8jJGD/dv+F/14"}));
 
@@ -82,9 +66,7 @@ TEST(Utf7, decodesTerminatorsAndPlainAsciiOutsideTheDirectSets)
     EXPECT_EQ(Utf7ToWide("+AGE-"), QStringLiteral("a")); // two zero bits left over
 }
 
-class Utf7Invalid : public ::testing::TestWithParam<const char *>
-{
-};
+class Utf7Invalid : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(Utf7Invalid, raisesInvalidUtf7)
 {
@@ -128,16 +110,12 @@ TEST(CodePages, utf8Utf7AndOtherWindowsCodePages)
     EXPECT_EQ(WideToAnsiCp(QStringLiteral("\x1a𠮷"), 1252), QByteArray("\x1a?"));
 }
 
-TEST(CodePages, unknownCodePageAndEmptyInputGiveEmptyResults)
+TEST(CodePages, unknownCodePageAndEmptyInputGiveEmptyResultsAndZeroBytesAreConverted)
 {
     EXPECT_TRUE(AnsiToWideCp("abc", 12345).isEmpty());
     EXPECT_TRUE(WideToAnsiCp(QStringLiteral("abc"), 12345).isEmpty());
     EXPECT_TRUE(AnsiToWideCp(QByteArray(), CP_UTF7).isEmpty());
     EXPECT_TRUE(WideToAnsiCp(QString(), CP_ACP).isEmpty());
-}
-
-TEST(CodePages, embeddedZeroBytesAreConverted)
-{
     EXPECT_EQ(AnsiToWideCp(QByteArray("a\0b", 3), CP_ACP), QString::fromUtf16(u"a\0b", 3));
     EXPECT_EQ(WideToAnsiCp(QString::fromUtf16(u"a\0b", 3), CP_UTF8), QByteArray("a\0b", 3));
 }
@@ -181,14 +159,10 @@ TEST(WideExpandFileName, keepsPathsLongerThan260Units)
 
 // ---- Error texts ---------------------------------------------------------------
 
-TEST(WideSysErrorMessage, systemTextOrTheFallbackForUnknownCodes)
+TEST(ErrorTexts, systemTextOrTheFallbackForUnknownCodesAndCheckNonZeroRaisesTheLastError)
 {
     EXPECT_EQ(WideSysErrorMessage(ENOENT), QString::fromLocal8Bit(std::strerror(ENOENT)));
     EXPECT_EQ(WideSysErrorMessage(99999), QStringLiteral("Unspecified error (99999) from system."));
-}
-
-TEST(CheckNonZero, passesValuesAndRaisesTheLastErrorOnZero)
-{
     EXPECT_EQ(CheckNonZero(42), 42);
     errno = EACCES;
     try {
@@ -204,31 +178,16 @@ TEST(CheckNonZero, passesValuesAndRaisesTheLastErrorOnZero)
 class FileFixture : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        path = QDir(home.root()).filePath(QStringLiteral("共有.txt"));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("content");
-    }
+    void SetUp() override { writeBytes(path, "content"); }
     ScopedHome home;
-    QString path;
+    QString path = QDir(home.root()).filePath(QStringLiteral("共有.txt"));
 };
 
-struct ShareCase {
-    std::uint16_t first;
-    std::uint16_t second; // fmCreate: WideFileCreate
-    bool secondAllowed;
-};
+struct ShareCase { std::uint16_t first, second; bool secondAllowed; }; // second fmCreate: WideFileCreate
 
-void PrintTo(const ShareCase &c, std::ostream *os)
-{
-    *os << std::hex << "first_" << c.first << "_second_" << c.second;
-}
+void PrintTo(const ShareCase &c, std::ostream *os) { *os << std::hex << "first_" << c.first << "_second_" << c.second; }
 
-class ShareModes : public FileFixture, public ::testing::WithParamInterface<ShareCase>
-{
-};
+class ShareModes : public FileFixture, public ::testing::WithParamInterface<ShareCase> {};
 
 TEST_P(ShareModes, secondOpenerIsLetInOnlyWhenTheSharingAllows)
 {
@@ -244,9 +203,7 @@ TEST_P(ShareModes, secondOpenerIsLetInOnlyWhenTheSharingAllows)
         EXPECT_EQ(error, EWOULDBLOCK);
     ::close(first);
     // A refused creator has not emptied the file.
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), c.second == fmCreate && c.secondAllowed ? QByteArray() : QByteArray("content"));
+    EXPECT_EQ(fileBytes(path), c.second == fmCreate && c.secondAllowed ? QByteArray() : QByteArray("content"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -254,8 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ShareCase{fmShareDenyWrite, fmShareDenyWrite, true}, // readers share
                       ShareCase{fmShareDenyWrite, fmOpenWrite | fmShareDenyNone, false},
                       ShareCase{fmShareDenyWrite, fmOpenReadWrite | fmShareDenyWrite, false},
-                      ShareCase{fmShareDenyWrite, fmShareDenyNone, true},
-                      ShareCase{fmShareDenyWrite, fmCreate, false},
+                      ShareCase{fmShareDenyWrite, fmShareDenyNone, true}, ShareCase{fmShareDenyWrite, fmCreate, false},
                       ShareCase{fmShareExclusive, fmShareDenyWrite, false},
                       ShareCase{fmShareDenyNone, fmShareDenyNone, true},
                       ShareCase{fmOpenWrite | fmShareDenyNone, fmShareDenyWrite, false}));
@@ -307,100 +263,92 @@ TEST_F(FileFixture, fileStreamFailuresNameTheFullPathAndTheReason)
 
 // ---- Drawing ----------------------------------------------------------------------
 
-QFont testFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(16);
-    return font;
-}
-
-// Bounding box of every pixel that is not white.
-QRect inkBounds(const QImage &image)
-{
-    QRect ink;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255))
-                ink |= QRect(x, y, 1, 1);
-    return ink;
-}
-
+// A white 300 x 120 image with a painter on it in a 16-pixel font.
 class Drawing : public ::testing::Test
 {
 protected:
-    Drawing() : image(300, 120, QImage::Format_RGB32) { image.fill(Qt::white); }
+    Drawing() : image(300, 120, QImage::Format_RGB32)
+    {
+        image.fill(Qt::white);
+        painter.begin(&image);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(16);
+        painter.setFont(font);
+    }
+
+    // Ends drawing; the bounding box of every pixel that is not white.
+    QRect ink()
+    {
+        painter.end();
+        QRect bounds;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                    bounds |= QRect(x, y, 1, 1);
+        return bounds;
+    }
+
+    // Width of the single-line text measured in a 200 x 50 rectangle.
+    int measuredWidth(const QString &text, unsigned format = 0)
+    {
+        QRect rect(0, 0, 200, 50);
+        (void)WideDrawText(painter, text, -1, rect, DT_CALCRECT | DT_SINGLELINE | format);
+        return rect.width();
+    }
+
     QImage image;
+    QPainter painter;
 };
 
 TEST_F(Drawing, calcRectMeasuresWithoutDrawing)
 {
-    QPainter painter(&image);
-    painter.setFont(testFont());
     const QFontMetrics fm = painter.fontMetrics();
     QRect rect(10, 20, 200, 50);
     EXPECT_EQ(WideDrawText(painter, QStringLiteral("abcdef"), 3, rect, DT_CALCRECT | DT_SINGLELINE), fm.height());
     EXPECT_EQ(rect, QRect(10, 20, fm.horizontalAdvance(QStringLiteral("abc")), fm.height()));
-
-    QRect prefixed(0, 0, 200, 50);
-    QRect plain(0, 0, 200, 50);
-    (void)WideDrawText(painter, QStringLiteral("a&&b"), -1, prefixed, DT_CALCRECT | DT_SINGLELINE);
-    (void)WideDrawText(painter, QStringLiteral("a&b"), -1, plain, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    EXPECT_EQ(prefixed.width(), plain.width());
-
-    QRect zeroEnded(0, 0, 200, 50);
-    (void)WideDrawText(painter, QString::fromUtf16(u"ab\0cd", 5), -1, zeroEnded, DT_CALCRECT | DT_SINGLELINE);
-    EXPECT_EQ(zeroEnded.width(), fm.horizontalAdvance(QStringLiteral("ab")));
+    EXPECT_EQ(measuredWidth(QStringLiteral("a&&b")), measuredWidth(QStringLiteral("a&b"), DT_NOPREFIX));
+    EXPECT_EQ(measuredWidth(QString::fromUtf16(u"ab\0cd", 5)), fm.horizontalAdvance(QStringLiteral("ab")));
 
     QRect lines(0, 0, 200, 50);
     EXPECT_GE(WideDrawText(painter, QStringLiteral("a\r\nb\rc"), -1, lines, DT_CALCRECT), 3 * fm.height());
     QRect wrapped(0, 0, fm.horizontalAdvance(QStringLiteral("word word")) - 1, 10);
     EXPECT_GE(WideDrawText(painter, QStringLiteral("word word"), -1, wrapped, DT_CALCRECT | DT_WORDBREAK),
               2 * fm.height());
-    painter.end();
-    EXPECT_TRUE(inkBounds(image).isNull());
+    EXPECT_TRUE(ink().isNull());
 }
 
 TEST_F(Drawing, singleLineAlignsRightAndBottomInsideTheRectangle)
 {
-    QPainter painter(&image);
-    painter.setFont(testFont());
     QRect rect(0, 0, 300, 120);
     const int height = WideDrawText(painter, QStringLiteral("ab"), -1, rect, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
-    painter.end();
-    EXPECT_EQ(height, QFontMetrics(testFont()).height());
-    const QRect ink = inkBounds(image);
-    EXPECT_GT(ink.left(), 250);
-    EXPECT_GT(ink.top(), 120 - height - 1);
+    EXPECT_EQ(height, painter.fontMetrics().height());
+    const QRect drawn = ink();
+    EXPECT_GT(drawn.left(), 250);
+    EXPECT_GT(drawn.top(), 120 - height - 1);
 }
 
 TEST_F(Drawing, textOutDrawsInTheCellBelowAndRightOfThePoint)
 {
-    QPainter painter(&image);
-    painter.setFont(testFont());
     const QString text = QStringLiteral("Wide");
     const QSize extent = WideCanvasTextExtent(painter, text);
     EXPECT_EQ(extent, QSize(painter.fontMetrics().horizontalAdvance(text), painter.fontMetrics().height()));
     EXPECT_EQ(WideCanvasTextWidth(painter, text), extent.width());
     EXPECT_EQ(WideCanvasTextHeight(painter, text), extent.height());
     EXPECT_EQ(WideCanvasTextOut(painter, 40, 30, text), 40 + extent.width());
-    painter.end();
-    const QRect ink = inkBounds(image);
-    EXPECT_TRUE(QRect(40, 30, extent.width() + 1, extent.height()).contains(ink)) << ink.x() << "," << ink.y();
-    EXPECT_LT(ink.left(), 40 + extent.width() / 4);
+    const QRect drawn = ink();
+    EXPECT_TRUE(QRect(40, 30, extent.width() + 1, extent.height()).contains(drawn)) << drawn.x() << "," << drawn.y();
+    EXPECT_LT(drawn.left(), 40 + extent.width() / 4);
 }
 
 TEST_F(Drawing, rightToLeftTextOutMovesThePointByTheWidthPlusOne)
 {
-    QPainter painter(&image);
-    painter.setFont(testFont());
     painter.setLayoutDirection(Qt::RightToLeft);
     const QString text = QStringLiteral("Wide");
     const int width = WideCanvasTextWidth(painter, text);
     const int height = WideCanvasTextHeight(painter, text);
     EXPECT_EQ(WideCanvasTextOut(painter, 40, 30, text), 40 + 2 * width + 1);
-    painter.end();
-    const QRect ink = inkBounds(image);
-    EXPECT_TRUE(QRect(41, 30, width + 1, height).contains(ink)) << ink.x() << "," << ink.y();
+    const QRect drawn = ink();
+    EXPECT_TRUE(QRect(41, 30, width + 1, height).contains(drawn)) << drawn.x() << "," << drawn.y();
 }
 
 TEST(WideSetWindowText, setsCaptionsOfWindowsAndTextsOfControls)
