@@ -60,6 +60,6 @@ function(murven_test name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;TZ=Asia/Tokyo;MURVEN_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;TZ=Asia/Tokyo;MURVEN_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;MURVEN_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots"
                TIMEOUT 120)
 endfunction()

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Saves widget->grab() as <name>.png in the screenshot folder
+// (MURVEN_SCREENSHOT_DIR, set by CTest to build/screenshots), so a person can
+// look at how a control renders. Returns the file path, empty when it failed.
+QString saveScreenshot(QWidget *widget, const QString &name);
