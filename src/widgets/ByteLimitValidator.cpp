@@ -30,6 +30,9 @@ QValidator::State TByteLimitValidator::validate(QString &input, int &pos) const
         m_lastAccepted = input;
         return Acceptable;
     }
+    // ... but not grow.
+    if (Cp932::byteLength(m_lastAccepted) > m_maxBytes)
+        return Invalid;
 
     // What the user inserted ends at the caret: keep the text after it whole
     // and cut the part before it back to the room that is left.

@@ -1,0 +1,191 @@
+#include "platform/Cp932.h"
+#include "widgets/ByteLimitValidator.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// QTest::keyClicks only carries Latin-1; kana and kanji go in as key events
+// holding the character, as an input method delivers them.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+std::unique_ptr<TTntEdit> limitedEdit(int maxBytes, const QString &text = {})
+{
+    auto edit = std::make_unique<TTntEdit>();
+    edit->SetText(text);
+    edit->SetMaxLengthBytes(maxBytes);
+    return edit;
+}
+
+// ---- typing --------------------------------------------------------------------
+
+struct TypingCase {
+    const char *name;
+    int maxBytes;
+    const char16_t *typed;
+    const char16_t *expected;
+};
+
+void PrintTo(const TypingCase &c, std::ostream *os) { *os << c.name; }
+
+class TypingUnderByteLimit : public ::testing::TestWithParam<TypingCase> {};
+
+TEST_P(TypingUnderByteLimit, refusesCharactersThatDoNotFitWhole)
+{
+    auto edit = limitedEdit(GetParam().maxBytes);
+    typeText(edit.get(), QString::fromUtf16(GetParam().typed));
+    EXPECT_EQ(edit->GetText(), QString::fromUtf16(GetParam().expected));
+    EXPECT_LE(Cp932::byteLength(edit->GetText()), GetParam().maxBytes > 0 ? GetParam().maxBytes : 1 << 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TypingUnderByteLimit,
+    ::testing::Values(
+        TypingCase{"kanaAfterAscii", 5, u"abあい", u"abあ"},             // 4 bytes, い would make 6
+        TypingCase{"singleByteStillFitsAfterRefusal", 5, u"abあいc", u"abあc"},
+        TypingCase{"halfWidthKanaIsOneByte", 5, u"ｱｲｳｴｵｶ", u"ｱｲｳｴｵ"},
+        TypingCase{"circledDigitIsTwoBytes", 4, u"①②③", u"①②"},
+        TypingCase{"mixedWidths", 5, u"a①b②", u"a①b"},
+        TypingCase{"doubleByteNeverHalved", 3, u"aaあ", u"aa"},
+        TypingCase{"exactFit", 4, u"あい", u"あい"},
+        TypingCase{"zeroMeansNoLimit", 0, u"abcdefghあいうえお", u"abcdefghあいうえお"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ByteLimitValidator, keyClicksBeyondLimitAreRefused)
+{
+    auto edit = limitedEdit(3);
+    QTest::keyClicks(edit.get(), QStringLiteral("abcdef"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("abc"));
+}
+
+TEST(ByteLimitValidator, refusedKeyInTheMiddleKeepsTextAndFiresNoChange)
+{
+    auto edit = limitedEdit(4, QStringLiteral("abあ"));
+    edit->setCursorPosition(1);
+    int changes = 0;
+    edit->OnChange = [&](QObject *) { ++changes; };
+    QSignalSpy spy(edit.get(), &QLineEdit::textChanged);
+    QTest::keyClicks(edit.get(), QStringLiteral("x"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("abあ"));
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(spy.count(), 0);
+}
+
+// ---- pasting -------------------------------------------------------------------
+
+struct PasteCase {
+    const char *name;
+    int maxBytes;
+    const char16_t *before;
+    int caret;
+    const char16_t *pasted;
+    const char16_t *expected;
+    int expectedCaret;
+};
+
+void PrintTo(const PasteCase &c, std::ostream *os) { *os << c.name; }
+
+class PasteUnderByteLimit : public ::testing::TestWithParam<PasteCase> {};
+
+TEST_P(PasteUnderByteLimit, cutsAtLastWholeCharacterThatFits)
+{
+    const PasteCase &c = GetParam();
+    auto edit = limitedEdit(c.maxBytes, QString::fromUtf16(c.before));
+    edit->setCursorPosition(c.caret);
+    edit->insert(QString::fromUtf16(c.pasted));
+    EXPECT_EQ(edit->GetText(), QString::fromUtf16(c.expected));
+    EXPECT_EQ(edit->cursorPosition(), c.expectedCaret);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PasteUnderByteLimit,
+    ::testing::Values(
+        PasteCase{"atEnd", 5, u"ab", 2, u"あいう", u"abあ", 3},
+        PasteCase{"atStartKeepsOldText", 5, u"ab", 0, u"あいう", u"あab", 1},
+        PasteCase{"inMiddle", 6, u"abcd", 2, u"ｱｲｳ", u"abｱｲcd", 4},
+        PasteCase{"oddRoomLeavesByteUnused", 5, u"abc", 3, u"あい", u"abcあ", 4},
+        PasteCase{"fitsWhole", 8, u"a", 1, u"①ｱい", u"a①ｱい", 4}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ByteLimitValidator, pasteWithNoRoomIsRefusedWithoutChangeSignal)
+{
+    auto edit = limitedEdit(4, QStringLiteral("abc"));
+    QSignalSpy spy(edit.get(), &QLineEdit::textChanged);
+    edit->insert(QStringLiteral("あい")); // one byte left: not even あ fits
+    EXPECT_EQ(edit->GetText(), QStringLiteral("abc"));
+    EXPECT_EQ(spy.count(), 0);
+}
+
+TEST(ByteLimitValidator, clipboardPasteIsCutLikeInsert)
+{
+    auto edit = limitedEdit(6, QStringLiteral("ab"));
+    edit->setCursorPosition(2);
+    QGuiApplication::clipboard()->setText(QStringLiteral("あいう"));
+    edit->paste();
+    EXPECT_EQ(edit->GetText(), QStringLiteral("abあい"));
+}
+
+TEST(ByteLimitValidator, pasteReplacingSelectionCountsFreedBytes)
+{
+    auto edit = limitedEdit(4, QStringLiteral("abcd"));
+    edit->setSelection(1, 2); // "bc" goes, 2 bytes free
+    edit->insert(QStringLiteral("あい"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("aあd"));
+}
+
+// ---- program text and changed limits -------------------------------------------
+
+TEST(ByteLimitValidator, programTextIsCutToTheLimit)
+{
+    auto edit = limitedEdit(5);
+    edit->SetText(QStringLiteral("abあいう"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("abあ"));
+}
+
+TEST(ByteLimitValidator, loweredLimitKeepsLongerTextEditableButRefusesGrowth)
+{
+    auto edit = limitedEdit(10, QStringLiteral("あいうえ")); // 8 bytes
+    edit->SetMaxLengthBytes(4);
+    EXPECT_EQ(edit->GetText(), QStringLiteral("あいうえ"));
+    QTest::keyClick(edit.get(), Qt::Key_Backspace);
+    EXPECT_EQ(edit->GetText(), QStringLiteral("あいう"));
+    QTest::keyClicks(edit.get(), QStringLiteral("x"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("あいう"));
+}
+
+TEST(ByteLimitValidator, removingTheLimitAcceptsEverything)
+{
+    auto edit = limitedEdit(2, QStringLiteral("ab"));
+    edit->SetMaxLengthBytes(0);
+    EXPECT_EQ(edit->GetMaxLengthBytes(), 0);
+    QTest::keyClicks(edit.get(), QStringLiteral("cd"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("abcd"));
+}
+
+TEST(ByteLimitValidator, validateRewritesOverflowBeforeTheCaret)
+{
+    TByteLimitValidator validator(5);
+    QString text = QStringLiteral("abc");
+    int pos = 2;
+    ASSERT_EQ(validator.validate(text, pos), QValidator::Acceptable);
+    text = QStringLiteral("abいうc");
+    pos = 4; // "いう" was inserted before "c"
+    EXPECT_EQ(validator.validate(text, pos), QValidator::Acceptable);
+    EXPECT_EQ(text, QStringLiteral("abいc"));
+    EXPECT_EQ(pos, 3);
+}
+
+} // namespace
