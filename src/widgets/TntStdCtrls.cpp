@@ -188,18 +188,16 @@ qint64 monotonicMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-} // namespace
-
 // Changing the item list of a Qt combo can rewrite its edit text (a new
 // current item, a removed one); the text of a drop-down is the user's and stays.
-class TTntComboBoxStrings_KeepText
+class KeepEditText
 {
 public:
-    explicit TTntComboBoxStrings_KeepText(TTntCustomComboBox &comboBox)
+    explicit KeepEditText(TTntCustomComboBox &comboBox)
         : m_comboBox(comboBox), m_text(comboBox.GetText())
     {
     }
-    ~TTntComboBoxStrings_KeepText()
+    ~KeepEditText()
     {
         if (m_comboBox.isEditable() && m_comboBox.lineEdit()->text() != m_text) {
             QLineEdit *edit = m_comboBox.lineEdit();
@@ -207,13 +205,15 @@ public:
             edit->setText(m_text);
         }
     }
-    TTntComboBoxStrings_KeepText(const TTntComboBoxStrings_KeepText &) = delete;
-    TTntComboBoxStrings_KeepText &operator=(const TTntComboBoxStrings_KeepText &) = delete;
+    KeepEditText(const KeepEditText &) = delete;
+    KeepEditText &operator=(const KeepEditText &) = delete;
 
 private:
     TTntCustomComboBox &m_comboBox;
     QString m_text;
 };
+
+} // namespace
 
 TTntComboBoxStrings::TTntComboBoxStrings(TTntCustomComboBox &comboBox) : m_comboBox(comboBox) {}
 
@@ -244,7 +244,7 @@ void *TTntComboBoxStrings::GetObject(int index) const
 void TTntComboBoxStrings::Put(int index, const QString &s)
 {
     CheckIndex(index);
-    const TTntComboBoxStrings_KeepText keep(m_comboBox);
+    const KeepEditText keep(m_comboBox);
     m_comboBox.setItemText(index, s);
 }
 
@@ -256,14 +256,14 @@ void TTntComboBoxStrings::PutObject(int index, void *object)
 
 void TTntComboBoxStrings::Clear()
 {
-    const TTntComboBoxStrings_KeepText keep(m_comboBox);
+    const KeepEditText keep(m_comboBox);
     m_comboBox.clear();
 }
 
 void TTntComboBoxStrings::Delete(int index)
 {
     CheckIndex(index);
-    const TTntComboBoxStrings_KeepText keep(m_comboBox);
+    const KeepEditText keep(m_comboBox);
     m_comboBox.removeItem(index);
 }
 
@@ -275,7 +275,7 @@ void TTntComboBoxStrings::Insert(int index, const QString &s)
     if (index < 0 || index > count)
         throw EOutOfResources(kInsertLineError);
     const int current = m_comboBox.currentIndex();
-    const TTntComboBoxStrings_KeepText keep(m_comboBox);
+    const KeepEditText keep(m_comboBox);
     m_comboBox.insertItem(index, s);
     // A full combo (maxCount) drops the item without a word.
     if (GetCount() == count)
