@@ -1,0 +1,190 @@
+#include "widgets/TntControls.h"
+#include "widgets/TntForms.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// ---- Title ------------------------------------------------------------------------
+
+TEST(TntApplicationTitle, setBeforeTheMainWindowIsShownWhenItAppears)
+{
+    TTntApplication *app = TntApplication();
+    ASSERT_EQ(app->MainWindow(), nullptr) << "no main window may be left over from another test";
+    app->SetTitle(QStringLiteral("ピルカノス2014"));
+    EXPECT_EQ(app->Title(), QStringLiteral("ピルカノス2014"));
+
+    // A dialog (the start-up password, say) is not the main window.
+    QDialog password;
+    password.show();
+    EXPECT_EQ(app->MainWindow(), nullptr);
+    EXPECT_NE(password.windowTitle(), QStringLiteral("ピルカノス2014"));
+    password.close();
+
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("仮"));
+    window.show();
+    EXPECT_EQ(app->MainWindow(), &window);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("ピルカノス2014"));
+
+    // From now on the title is the window's.
+    app->SetTitle(QStringLiteral("住所録 𠮷"));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("住所録 𠮷"));
+    window.setWindowTitle(QStringLiteral("直接"));
+    EXPECT_EQ(app->Title(), QStringLiteral("直接"));
+
+    // A second top-level window does not take the title over.
+    QWidget other;
+    other.show();
+    EXPECT_EQ(app->MainWindow(), &window);
+}
+
+TEST(TntApplicationTitle, isKeptWhileNoWindowExists)
+{
+    TTntApplication *app = TntApplication();
+    {
+        QMainWindow window;
+        window.show();
+    }
+    EXPECT_EQ(app->MainWindow(), nullptr);
+    app->SetTitle(QStringLiteral("é 待ち"));
+    EXPECT_EQ(app->Title(), QStringLiteral("é 待ち"));
+    QMainWindow next;
+    next.show();
+    EXPECT_EQ(next.windowTitle(), QStringLiteral("é 待ち"));
+}
+
+// ---- Hint -------------------------------------------------------------------------
+
+// A window with a hinted panel holding a hinted button and a label without a hint.
+struct HintWindow {
+    QWidget window;
+    QWidget *panel;
+    QPushButton *button;
+    QLabel *label;
+    QWidget *outside;
+
+    HintWindow()
+    {
+        auto *layout = new QVBoxLayout(&window);
+        panel = new QWidget(&window);
+        panel->setObjectName(QStringLiteral("pnlTop"));
+        panel->setMinimumSize(200, 120);
+        auto *inner = new QVBoxLayout(panel);
+        button = new QPushButton(QStringLiteral("開く"), panel);
+        button->setObjectName(QStringLiteral("btnOpen"));
+        label = new QLabel(QStringLiteral("ラベル"), panel);
+        inner->addWidget(button);
+        inner->addWidget(label);
+        outside = new QLabel(QStringLiteral("外"), &window);
+        layout->addWidget(panel);
+        layout->addWidget(outside);
+        SetWideHint(panel, QStringLiteral("枠|枠の説明"));
+        SetWideHint(button, QStringLiteral("開く|別のアドレス帳を開きます 𠮷"));
+        window.resize(240, 200);
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+};
+
+void moveTo(QWidget *widget)
+{
+    QTest::mouseMove(widget, widget->rect().center());
+    QCoreApplication::processEvents();
+}
+
+TEST(TntApplicationHint, followsTheLongHintOfTheControlUnderTheMouse)
+{
+    TTntApplication *app = TntApplication();
+    int notified = 0;
+    app->OnHint = [&] { ++notified; };
+    HintWindow w;
+
+    moveTo(w.button);
+    EXPECT_EQ(app->Hint(), QStringLiteral("別のアドレス帳を開きます 𠮷"));
+    EXPECT_GT(notified, 0);
+
+    // No hint of its own: the panel's.
+    moveTo(w.label);
+    EXPECT_EQ(app->Hint(), QStringLiteral("枠の説明"));
+
+    // Nothing hinted around it.
+    moveTo(w.outside);
+    EXPECT_EQ(app->Hint(), QString());
+
+    moveTo(w.button);
+    const int before = notified;
+    QTest::mouseMove(w.button, w.button->rect().center() + QPoint(1, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notified, before) << "moving within the same control is no change";
+    app->OnHint = nullptr;
+}
+
+TEST(TntApplicationHint, settingTheSameHintCallsOnHintOnce)
+{
+    TTntApplication *app = TntApplication();
+    app->SetHint(QString());
+    int notified = 0;
+    app->OnHint = [&] { ++notified; };
+    app->SetHint(QStringLiteral("一"));
+    app->SetHint(QStringLiteral("一"));
+    EXPECT_EQ(notified, 1);
+    app->SetHint(QString());
+    EXPECT_EQ(notified, 2);
+    app->OnHint = nullptr;
+}
+
+TEST(TntApplicationHint, takesTheLongHintOfTheMenuItemUnderTheMouse)
+{
+    TTntApplication *app = TntApplication();
+    QWidget window;
+    window.resize(200, 100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QMenu menu(&window);
+    QAction *open = menu.addAction(QStringLiteral("開く(&O)..."));
+    open->setStatusTip(QStringLiteral("別のアドレス帳を開きます"));
+    menu.addAction(QStringLiteral("閉じる"));
+    menu.popup(window.mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    QTest::mouseMove(&menu, menu.actionGeometry(open).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(app->Hint(), QStringLiteral("別のアドレス帳を開きます"));
+    menu.close();
+}
+
+// ---- Typed characters ---------------------------------------------------------------
+
+class TypedCharacter : public ::testing::TestWithParam<const char16_t *> {};
+
+TEST_P(TypedCharacter, arrivesInAnEditAsItself)
+{
+    QLineEdit edit;
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    const QString typed = QString::fromUtf16(GetParam());
+    // One key press per code point carrying its text, as an input method
+    // delivers it (QTest::keyClicks only knows ASCII keys).
+    for (const uint codePoint : typed.toUcs4()) {
+        const QString text = QString::fromUcs4(reinterpret_cast<const char32_t *>(&codePoint), 1);
+        QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, text, Qt::NoModifier);
+    }
+    EXPECT_EQ(edit.text(), typed);
+    EXPECT_EQ(GetWideText(&edit), typed);
+}
+
+// Outside the code page ("é", "𠮷", "Ω" is inside), half-width kana, NEC specials.
+INSTANTIATE_TEST_SUITE_P(Table, TypedCharacter,
+                         ::testing::Values(u"é", u"𠮷", u"住所録Ωé", u"ｶﾅ①～", u"ẞ€"));
+
+} // namespace
