@@ -8,7 +8,7 @@ QString saveScreenshot(QWidget *widget, const QString &name)
 {
     QString dir = qEnvironmentVariable("MURVEN_SCREENSHOT_DIR");
     if (dir.isEmpty())
-        dir = QDir::tempPath() + QStringLiteral("/murven-screenshots");
+        dir = QStringLiteral(MURVEN_SCREENSHOT_DIR_DEFAULT);
     if (!widget || !QDir().mkpath(dir))
         return {};
     const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
