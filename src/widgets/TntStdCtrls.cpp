@@ -2,6 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "widgets/ByteLimitValidator.h"
+#include "widgets/TntControls.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>
@@ -9,22 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-
-namespace {
-
-QString shortHint(const QString &hint)
-{
-    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    return bar < 0 ? hint : hint.left(bar);
-}
-
-QString longHint(const QString &hint)
-{
-    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    return bar < 0 ? hint : hint.mid(bar + 1);
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------
 // TTntCustomEdit
@@ -58,14 +43,12 @@ void TTntCustomEdit::SetText(const QString &value)
 
 QString TTntCustomEdit::GetHint() const
 {
-    return m_hint;
+    return GetWideHint(this);
 }
 
 void TTntCustomEdit::SetHint(const QString &value)
 {
-    m_hint = value;
-    setToolTip(shortHint(value));
-    setStatusTip(longHint(value));
+    SetWideHint(this, value);
 }
 
 void TTntCustomEdit::SetPasswordChar(QChar value)
@@ -363,14 +346,12 @@ void TTntCustomComboBox::SetText(const QString &value)
 
 QString TTntCustomComboBox::GetHint() const
 {
-    return m_hint;
+    return GetWideHint(this);
 }
 
 void TTntCustomComboBox::SetHint(const QString &value)
 {
-    m_hint = value;
-    setToolTip(shortHint(value));
-    setStatusTip(longHint(value));
+    SetWideHint(this, value);
 }
 
 void TTntCustomComboBox::SetItemIndex(int value)

@@ -34,8 +34,9 @@ public:
     [[nodiscard]] QString GetText() const;
     void SetText(const QString &value);
 
-    // Hint in "short|long" form: the short part is the tooltip, the long part
-    // the status tip; without "|" both are the whole hint.
+    // Hint in "short|long" form (GetWideHint/SetWideHint): the short part is
+    // the tooltip, the long part the status tip; without "|" both are the
+    // whole hint.
     [[nodiscard]] QString GetHint() const;
     void SetHint(const QString &value);
 
@@ -72,7 +73,6 @@ private:
 
     QChar m_passwordChar;
     QString m_passwordRule; // our part of the style sheet
-    QString m_hint;
     TByteLimitValidator *m_byteLimit = nullptr;
 };
 
@@ -222,7 +222,6 @@ private:
     void SetEditTextQuietly(const QString &value);
 
     std::unique_ptr<TTntComboBoxStrings> m_items;
-    QString m_hint;
     bool m_autoComplete = false;
     bool m_autoDropDown = false;
     bool m_autoCloseUp = false;
