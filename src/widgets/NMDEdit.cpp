@@ -465,12 +465,7 @@ bool TReadingCapture::EmptyOrEntirelySelected() const
 // ---------------------------------------------------------------------------
 // TNMDEdit
 
-TNMDEdit::TNMDEdit(QWidget *parent) : QLineEdit(parent), FCapture(this, this, OnConvertNeed, OnConvertKeyDown) {}
-
-TNMDEdit::~TNMDEdit()
-{
-    FCapture.Destroying();
-}
+TNMDEdit::TNMDEdit(QWidget *parent) : TNameEditHost<QLineEdit>(parent) {}
 
 int TNMDEdit::XPSelStart() const
 {
@@ -492,53 +487,10 @@ void TNMDEdit::SetXPSelLength(int Value)
     setByteSelLength(*this, Value);
 }
 
-void TNMDEdit::InsertName(const QByteArray &Kanji, const QByteArray &Kana, bool NoSeparator)
-{
-    FCapture.InsertName(Kanji, Kana, NoSeparator);
-}
-
-void TNMDEdit::keyPressEvent(QKeyEvent *event)
-{
-    if (FCapture.KeyPress(*event))
-        return;
-    QLineEdit::keyPressEvent(event);
-}
-
-void TNMDEdit::inputMethodEvent(QInputMethodEvent *event)
-{
-    FCapture.BeforeInputMethod(*event);
-    QLineEdit::inputMethodEvent(event);
-    FCapture.AfterInputMethod(*event);
-}
-
-void TNMDEdit::focusOutEvent(QFocusEvent *event)
-{
-    FCapture.Leave();
-    QLineEdit::focusOutEvent(event);
-}
-
 // ---------------------------------------------------------------------------
 // TNMDComboBox
 
-namespace {
-
-QLineEdit *editPartOf(QComboBox *combo)
-{
-    combo->setEditable(true);
-    return combo->lineEdit();
-}
-
-} // namespace
-
-TNMDComboBox::TNMDComboBox(QWidget *parent)
-    : QComboBox(parent), FCapture(this, editPartOf(this), OnConvertNeed, OnConvertKeyDown)
-{
-}
-
-TNMDComboBox::~TNMDComboBox()
-{
-    FCapture.Destroying();
-}
+TNMDComboBox::TNMDComboBox(QWidget *parent) : TNameEditHost<QComboBox>(parent) {}
 
 int TNMDComboBox::XPSelStart() const
 {
@@ -560,37 +512,10 @@ void TNMDComboBox::SetXPSelLength(int Value)
     setByteSelLength(*lineEdit(), Value);
 }
 
-void TNMDComboBox::InsertName(const QByteArray &Kanji, const QByteArray &Kana, bool NoSeparator)
-{
-    FCapture.InsertName(Kanji, Kana, NoSeparator);
-}
-
 void TNMDComboBox::showPopup()
 {
     // Opening the list takes the focus for a moment; that is no leaving.
     FCapture.Suspended = true;
     QComboBox::showPopup();
     FCapture.Suspended = false;
-}
-
-void TNMDComboBox::keyPressEvent(QKeyEvent *event)
-{
-    // Ahead of the combo box, which would step through its items on the
-    // arrow and page keys.
-    if (FCapture.KeyPress(*event))
-        return;
-    QComboBox::keyPressEvent(event);
-}
-
-void TNMDComboBox::inputMethodEvent(QInputMethodEvent *event)
-{
-    FCapture.BeforeInputMethod(*event);
-    QComboBox::inputMethodEvent(event);
-    FCapture.AfterInputMethod(*event);
-}
-
-void TNMDComboBox::focusOutEvent(QFocusEvent *event)
-{
-    FCapture.Leave();
-    QComboBox::focusOutEvent(event);
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <type_traits>
 
 class QFocusEvent;
 class QInputMethodEvent;
@@ -120,17 +121,18 @@ private:
     bool FCompositionEnded = true;
 };
 
-// Line edit that captures the reading of names typed through the input method
-// (the company name of the record form, the name field of the name-and-address
-// search). XPSelStart and XPSelLength give the selection in bytes of the text's
-// CP932 form, the positions fixed-width Shift-JIS fields count in.
-class TNMDEdit : public QLineEdit
+// What every name edit adds to its Qt control: the capture engine, its
+// events, and the forwarding of key, input-method and focus events to it.
+// Base is the control (a line edit, or a combo box whose edit part is used).
+template <class Base>
+class TNameEditHost : public Base
 {
-    Q_OBJECT
-
 public:
-    explicit TNMDEdit(QWidget *parent = nullptr);
-    ~TNMDEdit() override;
+    explicit TNameEditHost(QWidget *parent)
+        : Base(parent), FCapture(this, editPart(), OnConvertNeed, OnConvertKeyDown)
+    {
+    }
+    ~TNameEditHost() override { FCapture.Destroying(); }
 
     [[nodiscard]] TInputKind InputType() const { return FCapture.InputType; }
     void SetInputType(TInputKind Value) { FCapture.InputType = Value; }
@@ -138,40 +140,75 @@ public:
     [[nodiscard]] QLineEdit *Associate() const { return FCapture.Associate(); }
     void SetAssociate(QLineEdit *Value) { FCapture.SetAssociate(Value); }
 
-    [[nodiscard]] int XPSelStart() const;
-    void SetXPSelStart(int Value);
-    [[nodiscard]] int XPSelLength() const;
-    void SetXPSelLength(int Value);
-
-    void InsertName(const QByteArray &Kanji, const QByteArray &Kana, bool NoSeparator);
+    // Kanji and Kana are CP932 text from the name dictionary.
+    void InsertName(const QByteArray &Kanji, const QByteArray &Kana, bool NoSeparator)
+    {
+        FCapture.InsertName(Kanji, Kana, NoSeparator);
+    }
 
     TConvertNeedEvent OnConvertNeed;
     TConvertKeyDownEvent OnConvertKeyDown;
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void inputMethodEvent(QInputMethodEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
+    // Ahead of the control, which would move the caret or, in a combo box,
+    // step through its items on the arrow and page keys.
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (!FCapture.KeyPress(*event))
+            Base::keyPressEvent(event);
+    }
+    void inputMethodEvent(QInputMethodEvent *event) override
+    {
+        FCapture.BeforeInputMethod(*event);
+        Base::inputMethodEvent(event);
+        FCapture.AfterInputMethod(*event);
+    }
+    void focusOutEvent(QFocusEvent *event) override
+    {
+        FCapture.Leave();
+        Base::focusOutEvent(event);
+    }
+
+    TReadingCapture FCapture;
 
 private:
-    TReadingCapture FCapture;
+    QLineEdit *editPart()
+    {
+        if constexpr (std::is_base_of_v<QComboBox, Base>) {
+            this->setEditable(true);
+            return this->lineEdit();
+        } else {
+            return this;
+        }
+    }
+};
+
+// Line edit that captures the reading of names typed through the input method
+// (the company name of the record form, the name field of the name-and-address
+// search). XPSelStart and XPSelLength give the selection in bytes of the text's
+// CP932 form, the positions fixed-width Shift-JIS fields count in.
+class TNMDEdit : public TNameEditHost<QLineEdit>
+{
+    Q_OBJECT
+
+public:
+    explicit TNMDEdit(QWidget *parent = nullptr);
+
+    [[nodiscard]] int XPSelStart() const;
+    void SetXPSelStart(int Value);
+    [[nodiscard]] int XPSelLength() const;
+    void SetXPSelLength(int Value);
 };
 
 // Editable combo box whose edit part captures the reading like TNMDEdit (the
 // name combo of the name-and-address search). Nothing is captured while its
 // list drops down.
-class TNMDComboBox : public QComboBox
+class TNMDComboBox : public TNameEditHost<QComboBox>
 {
     Q_OBJECT
 
 public:
     explicit TNMDComboBox(QWidget *parent = nullptr);
-    ~TNMDComboBox() override;
-
-    [[nodiscard]] TInputKind InputType() const { return FCapture.InputType; }
-    void SetInputType(TInputKind Value) { FCapture.InputType = Value; }
-    [[nodiscard]] QLineEdit *Associate() const { return FCapture.Associate(); }
-    void SetAssociate(QLineEdit *Value) { FCapture.SetAssociate(Value); }
 
     // Byte positions in the CP932 form of the edit part's text.
     [[nodiscard]] int XPSelStart() const;
@@ -179,18 +216,5 @@ public:
     [[nodiscard]] int XPSelLength() const;
     void SetXPSelLength(int Value);
 
-    void InsertName(const QByteArray &Kanji, const QByteArray &Kana, bool NoSeparator);
-
     void showPopup() override;
-
-    TConvertNeedEvent OnConvertNeed;
-    TConvertKeyDownEvent OnConvertKeyDown;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void inputMethodEvent(QInputMethodEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-
-private:
-    TReadingCapture FCapture;
 };
