@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -19,13 +18,16 @@
 
 namespace {
 
-const QString kCaption = QStringLiteral("開く(&O)...");
-const QString kHint = QStringLiteral("開く|別のアドレス帳を開きます");
+using namespace Qt::StringLiterals;
+
+const QString kCaption = u"開く(&O)..."_s;
+const QString kHint = u"開く|別のアドレス帳を開きます"_s;
+auto rowName = [](const auto &info) { return std::string(info.param.name); };
 
 std::unique_ptr<TTntAction> makeOpenAction()
 {
     auto action = std::make_unique<TTntAction>();
-    action->setObjectName(QStringLiteral("actOpen"));
+    action->setObjectName(u"actOpen"_s);
     action->SetCaption(kCaption);
     action->SetHint(kHint);
     return action;
@@ -37,33 +39,33 @@ TEST(TntAction, hintSetsToolTipAndStatusTipWithOneNotification)
 {
     TTntAction action;
     QSignalSpy changed(&action, &QAction::changed);
-    action.SetHint(QStringLiteral("削除|選択しているデータを削除します 𠮷"));
+    action.SetHint(u"削除|選択しているデータを削除します 𠮷"_s);
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_EQ(action.toolTip(), QStringLiteral("削除"));
-    EXPECT_EQ(action.statusTip(), QStringLiteral("選択しているデータを削除します 𠮷"));
-    EXPECT_EQ(action.Hint(), QStringLiteral("削除|選択しているデータを削除します 𠮷"));
+    EXPECT_EQ(action.toolTip(), u"削除"_s);
+    EXPECT_EQ(action.statusTip(), u"選択しているデータを削除します 𠮷"_s);
+    EXPECT_EQ(action.Hint(), u"削除|選択しているデータを削除します 𠮷"_s);
 
     action.SetHint(action.Hint());
-    action.SetCaption(QStringLiteral("削除(&D)"));
-    action.SetCaption(QStringLiteral("削除(&D)"));
+    action.SetCaption(u"削除(&D)"_s);
+    action.SetCaption(u"削除(&D)"_s);
     EXPECT_EQ(changed.count(), 2) << "only the first caption was a change";
 }
 
 TEST(TntAction, newCaptionAndHintAreHandedOutOnlyWhileBeingSet)
 {
     TTntAction action;
+    const QString fallback = u"既定"_s;
     QStringList seen;
     QObject::connect(&action, &QAction::changed, [&] {
-        seen << GetNewActionCaption(&action, QStringLiteral("既定")) << GetNewActionHint(&action, QStringLiteral("既定"));
+        seen << GetNewActionCaption(&action, fallback) << GetNewActionHint(&action, fallback);
     });
-    action.SetCaption(QStringLiteral("照会(&I)..."));
-    action.SetHint(QStringLiteral("照会|照会します"));
-    EXPECT_EQ(seen, QStringList({QStringLiteral("照会(&I)..."), QStringLiteral("既定"), QStringLiteral("既定"),
-                                 QStringLiteral("照会|照会します")}));
-    EXPECT_EQ(GetNewActionCaption(&action, QStringLiteral("既定")), QStringLiteral("既定"));
+    action.SetCaption(u"照会(&I)..."_s);
+    action.SetHint(u"照会|照会します"_s);
+    EXPECT_EQ(seen, QStringList({u"照会(&I)..."_s, fallback, fallback, u"照会|照会します"_s}));
+    EXPECT_EQ(GetNewActionCaption(&action, fallback), fallback);
     QAction plain;
-    EXPECT_EQ(GetNewActionCaption(&plain, QStringLiteral("既定")), QStringLiteral("既定"));
-    EXPECT_EQ(GetNewActionHint(nullptr, QStringLiteral("既定")), QStringLiteral("既定"));
+    EXPECT_EQ(GetNewActionCaption(&plain, fallback), fallback);
+    EXPECT_EQ(GetNewActionHint(nullptr, fallback), fallback);
 }
 
 // ---- Linking a control ----------------------------------------------------------------
@@ -71,36 +73,31 @@ TEST(TntAction, newCaptionAndHintAreHandedOutOnlyWhileBeingSet)
 struct CopyCase {
     const char *name;
     bool checkDefaults;
-    const char16_t *controlText;
-    const char16_t *controlHint;
-    bool captionCopied;
-    bool hintCopied;
+    QString controlText, controlHint;
+    bool captionCopied, hintCopied;
 };
-
-void PrintTo(const CopyCase &c, std::ostream *os) { *os << c.name; }
-
 class LinkCopies : public ::testing::TestWithParam<CopyCase> {};
 
 TEST_P(LinkCopies, captionAndHintUnlessLimitedToDefaultsAndTheControlHasItsOwn)
 {
     const CopyCase &c = GetParam();
     const auto action = makeOpenAction();
-    QPushButton button(QString::fromUtf16(c.controlText));
-    button.setObjectName(QStringLiteral("btnOpen"));
-    SetWideHint(&button, QString::fromUtf16(c.controlHint));
+    QPushButton button(c.controlText);
+    button.setObjectName(u"btnOpen"_s);
+    SetWideHint(&button, c.controlHint);
     TTntControlActionLink::Link(&button, action.get(), c.checkDefaults);
-    EXPECT_EQ(GetWideText(&button), c.captionCopied ? kCaption : QString::fromUtf16(c.controlText));
-    EXPECT_EQ(GetWideHint(&button), c.hintCopied ? kHint : QString::fromUtf16(c.controlHint));
+    EXPECT_EQ(GetWideText(&button), c.captionCopied ? kCaption : c.controlText);
+    EXPECT_EQ(GetWideHint(&button), c.hintCopied ? kHint : c.controlHint);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, LinkCopies,
-    ::testing::Values(CopyCase{"notLimited", false, u"独自", u"独自|独自の説明", true, true},
-                      CopyCase{"limitedOwnTextAndHint", true, u"独自", u"独自|独自の説明", false, false},
-                      CopyCase{"limitedEmptyTextAndHint", true, u"", u"", true, true},
-                      // Still showing its component name: not a text of its own.
-                      CopyCase{"limitedTextIsTheName", true, u"btnOpen", u"独自", true, false}),
-    [](const ::testing::TestParamInfo<CopyCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, LinkCopies,
+                         ::testing::ValuesIn(std::vector<CopyCase>{
+                             {"notLimited", false, u"独自"_s, u"独自|独自の説明"_s, true, true},
+                             {"limitedOwnTextAndHint", true, u"独自"_s, u"独自|独自の説明"_s, false, false},
+                             {"limitedEmptyTextAndHint", true, {}, {}, true, true},
+                             // Still showing its component name: not a text of its own.
+                             {"limitedTextIsTheName", true, u"btnOpen"_s, u"独自"_s, true, false}}),
+                         rowName);
 
 TEST(ControlActionLink, captionAndHintFollowTheActionWhileTheControlShowsThem)
 {
@@ -114,58 +111,46 @@ TEST(ControlActionLink, captionAndHintFollowTheActionWhileTheControlShowsThem)
     EXPECT_FALSE(IsWideHintStored(button));
 
     // The program gives the label a text and a hint of its own.
-    label->setText(QStringLiteral("ラベル"));
-    SetWideHint(label, QStringLiteral("ラベル|ラベルの説明"));
+    label->setText(u"ラベル"_s);
+    SetWideHint(label, u"ラベル|ラベルの説明"_s);
     EXPECT_FALSE(labelLink->IsCaptionLinked());
     EXPECT_TRUE(IsWideHintStored(label));
 
-    action->SetCaption(QStringLiteral("別を開く(&B)"));
-    action->SetHint(QStringLiteral("別|別を開きます é"));
-    EXPECT_EQ(GetWideText(button), QStringLiteral("別を開く(&B)"));
-    EXPECT_EQ(button->statusTip(), QStringLiteral("別を開きます é"));
-    EXPECT_EQ(GetWideText(label), QStringLiteral("ラベル"));
-    EXPECT_EQ(GetWideHint(label), QStringLiteral("ラベル|ラベルの説明"));
+    action->SetCaption(u"別を開く(&B)"_s);
+    action->SetHint(u"別|別を開きます é"_s);
+    EXPECT_EQ(GetWideText(button), u"別を開く(&B)"_s);
+    EXPECT_EQ(button->statusTip(), u"別を開きます é"_s);
+    EXPECT_EQ(GetWideText(label), u"ラベル"_s);
+    EXPECT_EQ(GetWideHint(label), u"ラベル|ラベルの説明"_s);
 }
 
-TEST(ControlActionLink, enabledVisibleAndCheckedFollowTheAction)
+TEST(ControlActionLink, stateFollowsTheActionUnlessDisabledOnPurposeAndAClickTriggersIt)
 {
     const auto action = makeOpenAction();
     QWidget form;
     auto *button = new QPushButton(&form);
+    auto *kept = new QLineEdit(&form);
+    button->setEnabled(false);
+    kept->setEnabled(false);
     TTntControlActionLink::Link(button, action.get());
+    TTntControlActionLink::Link(kept, action.get(), true); // limited to defaults: keeps its own state
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_FALSE(kept->isEnabled());
+
     action->setEnabled(false);
     EXPECT_FALSE(button->isEnabled());
-    action->setEnabled(true);
-    EXPECT_TRUE(button->isEnabled());
     action->setVisible(false);
     EXPECT_TRUE(button->isHidden());
     action->setVisible(true);
+    action->setEnabled(true);
     EXPECT_FALSE(button->isHidden());
     action->setCheckable(true);
     action->setChecked(true);
     ASSERT_TRUE(button->isCheckable());
     EXPECT_TRUE(button->isChecked());
-}
 
-TEST(ControlActionLink, limitedToDefaultsKeepsAControlDisabledOnPurpose)
-{
-    const auto action = makeOpenAction();
-    QLineEdit kept, taken;
-    kept.setEnabled(false);
-    taken.setEnabled(false);
-    TTntControlActionLink::Link(&kept, action.get(), true);
-    TTntControlActionLink::Link(&taken, action.get(), false);
-    EXPECT_FALSE(kept.isEnabled());
-    EXPECT_TRUE(taken.isEnabled());
-}
-
-TEST(ControlActionLink, clickingTheButtonTriggersTheAction)
-{
-    const auto action = makeOpenAction();
-    QPushButton button;
-    TTntControlActionLink::Link(&button, action.get());
     QSignalSpy triggered(action.get(), &QAction::triggered);
-    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(triggered.count(), 1);
 }
 
@@ -179,8 +164,8 @@ TEST(ControlActionLink, isGoneWithItsActionOrWhenReplaced)
 
     TTntControlActionLink::Link(&edit, &second);
     EXPECT_EQ(TTntControlActionLink::Find(&edit)->Action(), &second);
-    first->SetCaption(QStringLiteral("古い"));
-    EXPECT_NE(edit.text(), QStringLiteral("古い"));
+    first->SetCaption(u"古い"_s);
+    EXPECT_NE(edit.text(), u"古い"_s);
 
     TTntControlActionLink::Link(&edit, first.get());
     first.reset();
@@ -191,94 +176,64 @@ TEST(ControlActionLink, isGoneWithItsActionOrWhenReplaced)
 
 // ---- Menu texts --------------------------------------------------------------------------
 
-struct StripCase {
-    const char16_t *caption;
-    const char16_t *stripped;
-};
-
-void PrintTo(const StripCase &c, std::ostream *os) { *os << QString::fromUtf16(c.caption).toStdString(); }
-
-class StripHotkey : public ::testing::TestWithParam<StripCase> {};
+class StripHotkey : public ::testing::TestWithParam<std::pair<QString, QString>> {};
 
 TEST_P(StripHotkey, removesTheMarksAndJapaneseHotkeyGroups)
 {
-    EXPECT_EQ(WideStripHotkey(QString::fromUtf16(GetParam().caption)), QString::fromUtf16(GetParam().stripped));
+    EXPECT_EQ(WideStripHotkey(GetParam().first), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, StripHotkey,
-                         ::testing::Values(StripCase{u"開く(&O)...", u"開く..."}, StripCase{u"&File", u"File"},
-                                           StripCase{u"ピルカノス2014の終了(&X)", u"ピルカノス2014の終了"},
-                                           StripCase{u"A&&B", u"AB"}, StripCase{u"(&O)", u""},
-                                           StripCase{u"x(&O", u"x(O"}, StripCase{u"a(&)b", u"a()b"},
-                                           StripCase{u"（&O）", u"（O）"}, StripCase{u"&", u""},
-                                           StripCase{u"", u""}, StripCase{u"(&A)(&B)", u""}));
+                         ::testing::ValuesIn(std::vector<std::pair<QString, QString>>{
+                             {u"開く(&O)..."_s, u"開く..."_s}, {u"&File"_s, u"File"_s}, {u"A&&B"_s, u"AB"_s},
+                             {u"ピルカノス2014の終了(&X)"_s, u"ピルカノス2014の終了"_s}, {u"(&O)"_s, {}},
+                             {u"x(&O"_s, u"x(O"_s}, {u"a(&)b"_s, u"a()b"_s}, {u"（&O）"_s, u"（O）"_s},
+                             {u"&"_s, {}}, {{}, {}}, {u"(&A)(&B)"_s, {}}}));
 
 struct SameCaptionCase {
-    const char16_t *a;
-    const char16_t *b;
-    bool sameIgnoringCase;
-    bool sameWithCase;
+    QString a, b;
+    bool sameIgnoringCase, sameWithCase;
 };
-
-void PrintTo(const SameCaptionCase &c, std::ostream *os)
-{
-    *os << QString::fromUtf16(c.a).toStdString() << " / " << QString::fromUtf16(c.b).toStdString();
-}
-
 class SameCaption : public ::testing::TestWithParam<SameCaptionCase> {};
 
 TEST_P(SameCaption, comparesTheCaptionsWithoutHotkeys)
 {
     const SameCaptionCase &c = GetParam();
-    EXPECT_EQ(WideSameCaption(QString::fromUtf16(c.a), QString::fromUtf16(c.b)), c.sameIgnoringCase);
-    EXPECT_EQ(WideSameCaption(QString::fromUtf16(c.a), QString::fromUtf16(c.b), Qt::CaseSensitive), c.sameWithCase);
+    EXPECT_EQ(WideSameCaption(c.a, c.b), c.sameIgnoringCase) << c.a.toStdString() << " / " << c.b.toStdString();
+    EXPECT_EQ(WideSameCaption(c.a, c.b, Qt::CaseSensitive), c.sameWithCase) << c.a.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SameCaption,
-                         ::testing::Values(SameCaptionCase{u"&Open", u"O&pen", true, true},
-                                           SameCaptionCase{u"開く(&O)", u"開く", true, true},
-                                           SameCaptionCase{u"open", u"&Open", true, false},
-                                           SameCaptionCase{u"ｆｉｌｅ", u"ＦＩＬＥ", true, false},
-                                           SameCaptionCase{u"開く", u"閉じる", false, false}));
+                         ::testing::ValuesIn(std::vector<SameCaptionCase>{
+                             {u"&Open"_s, u"O&pen"_s, true, true}, {u"開く(&O)"_s, u"開く"_s, true, true},
+                             {u"open"_s, u"&Open"_s, true, false}, {u"ｆｉｌｅ"_s, u"ＦＩＬＥ"_s, true, false},
+                             {u"開く"_s, u"閉じる"_s, false, false}}));
 
-struct ShortCutCase {
-    QKeyCombination shortCut;
-    const char *text;
-};
-
-void PrintTo(const ShortCutCase &c, std::ostream *os) { *os << c.text; }
-
-class ShortCutText : public ::testing::TestWithParam<ShortCutCase> {};
+class ShortCutText : public ::testing::TestWithParam<std::pair<QKeyCombination, const char *>> {};
 
 TEST_P(ShortCutText, putsShiftCtrlAltBeforeTheKeyName)
 {
-    EXPECT_EQ(WideShortCutToText(GetParam().shortCut), QString::fromLatin1(GetParam().text));
-    EXPECT_EQ(WideShortCutToText(QKeySequence(GetParam().shortCut)), QString::fromLatin1(GetParam().text));
+    EXPECT_EQ(WideShortCutToText(GetParam().first), QString::fromLatin1(GetParam().second));
+    EXPECT_EQ(WideShortCutToText(QKeySequence(GetParam().first)), QString::fromLatin1(GetParam().second));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ShortCutText,
-    ::testing::Values(ShortCutCase{Qt::CTRL | Qt::Key_I, "Ctrl+I"}, ShortCutCase{QKeyCombination(Qt::Key_Delete), "Del"},
-                      ShortCutCase{QKeyCombination(Qt::Key_F3), "F3"},
-                      ShortCutCase{Qt::CTRL | Qt::SHIFT | Qt::Key_F5, "Shift+Ctrl+F5"},
-                      ShortCutCase{Qt::ALT | Qt::SHIFT | Qt::CTRL | Qt::Key_A, "Shift+Ctrl+Alt+A"},
-                      ShortCutCase{Qt::ALT | Qt::Key_1, "Alt+1"},
-                      ShortCutCase{QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_1), "Ctrl+1"},
-                      ShortCutCase{QKeyCombination(Qt::CTRL, Qt::Key_Control), ""},
-                      ShortCutCase{QKeyCombination(Qt::CTRL, Qt::Key(0)), ""}));
-
-TEST(ShortCutText, ofAnEmptySequenceIsEmpty)
-{
-    EXPECT_EQ(WideShortCutToText(QKeySequence()), QString());
-}
+    ::testing::ValuesIn(std::vector<std::pair<QKeyCombination, const char *>>{
+        {Qt::CTRL | Qt::Key_I, "Ctrl+I"}, {QKeyCombination(Qt::Key_Delete), "Del"}, {QKeyCombination(Qt::Key_F3), "F3"},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_F5, "Shift+Ctrl+F5"}, {Qt::ALT | Qt::Key_1, "Alt+1"},
+        {Qt::ALT | Qt::SHIFT | Qt::CTRL | Qt::Key_A, "Shift+Ctrl+Alt+A"},
+        {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_1), "Ctrl+1"},
+        {QKeyCombination(Qt::CTRL, Qt::Key_Control), ""}, {QKeyCombination(Qt::CTRL, Qt::Key(0)), ""}}));
 
 TEST(MenuNativeText, showsTheShortcutAfterATabExceptOnTopLevelItems)
 {
     const QKeySequence ctrlO(Qt::CTRL | Qt::Key_O);
-    EXPECT_EQ(MenuItemNativeText(kCaption, ctrlO, false, false), kCaption + QStringLiteral("\tCtrl+O"));
+    EXPECT_EQ(MenuItemNativeText(kCaption, ctrlO, false, false), kCaption + u"\tCtrl+O"_s);
     EXPECT_EQ(MenuItemNativeText(kCaption, ctrlO, false, true), kCaption) << "top-level item of a main menu";
     EXPECT_EQ(MenuItemNativeText(kCaption, ctrlO, true, false), kCaption) << "item with a sub-menu";
     EXPECT_EQ(MenuItemNativeText(kCaption, QKeySequence(), false, false), kCaption);
+    EXPECT_EQ(WideShortCutToText(QKeySequence()), QString());
 }
 
 TEST(MenuNativeText, ofAnActionDependsOnWhereItIsShown)
@@ -286,12 +241,12 @@ TEST(MenuNativeText, ofAnActionDependsOnWhereItIsShown)
     QMainWindow window;
     TTntMenuItem *open = new TTntMenuItem(kCaption, &window);
     open->setShortcut(QKeySequence(Qt::Key_F5));
-    QMenu *file = window.menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    QMenu *file = window.menuBar()->addMenu(u"ファイル(&F)"_s);
     file->addAction(open);
     window.menuBar()->addAction(open);
-    EXPECT_EQ(MenuItemNativeText(open, file), kCaption + QStringLiteral("\tF5"));
+    EXPECT_EQ(MenuItemNativeText(open, file), kCaption + u"\tF5"_s);
     EXPECT_EQ(MenuItemNativeText(open, window.menuBar()), kCaption);
-    EXPECT_EQ(MenuItemNativeText(file->menuAction(), file), QStringLiteral("ファイル(&F)"));
+    EXPECT_EQ(MenuItemNativeText(file->menuAction(), file), u"ファイル(&F)"_s);
 }
 
 // ---- What a person sees ---------------------------------------------------------------
@@ -299,36 +254,29 @@ TEST(MenuNativeText, ofAnActionDependsOnWhereItIsShown)
 TEST(ActionScreenshot, buttonBoundToAnActionAndAMenuWithAShortcut)
 {
     QMainWindow window;
-    window.setObjectName(QStringLiteral("AddressList"));
-    auto *open = new TTntAction(&window);
-    open->setObjectName(QStringLiteral("actOpen"));
-    open->SetCaption(kCaption);
-    open->SetHint(kHint);
+    window.setObjectName(u"AddressList"_s);
+    const auto open = makeOpenAction();
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    auto *inquiry = new TTntMenuItem(QStringLiteral("照会(&I)..."), &window);
+    auto *inquiry = new TTntMenuItem(u"照会(&I)..."_s, &window);
     inquiry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    QMenu *file = window.menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    file->addAction(open);
+    QMenu *file = window.menuBar()->addMenu(u"ファイル(&F)"_s);
+    file->addAction(open.get());
     file->addSeparator();
     file->addAction(inquiry);
 
-    auto *central = new QWidget(&window);
-    auto *layout = new QVBoxLayout(central);
-    auto *button = new QPushButton(central);
-    button->setObjectName(QStringLiteral("btnOpen"));
-    TTntControlActionLink::Link(button, open, true);
-    layout->addWidget(button);
-    layout->addStretch();
-    window.setCentralWidget(central);
-    window.resize(260, 120);
+    auto *button = new QPushButton;
+    button->setObjectName(u"btnOpen"_s);
+    TTntControlActionLink::Link(button, open.get(), true);
+    window.setCentralWidget(button);
+    window.resize(260, 80);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(button->text(), kCaption);
-    EXPECT_FALSE(saveScreenshot(&window, QStringLiteral("TntActionWindow")).isEmpty());
+    EXPECT_FALSE(saveScreenshot(&window, u"TntActionWindow"_s).isEmpty());
 
     file->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
-    EXPECT_FALSE(saveScreenshot(file, QStringLiteral("TntActionMenu")).isEmpty());
+    EXPECT_FALSE(saveScreenshot(file, u"TntActionMenu"_s).isEmpty());
     file->close();
 }
 

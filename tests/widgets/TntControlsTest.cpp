@@ -14,213 +14,181 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
 
-QByteArray sjis(const char16_t *text) { return Cp932::encode(QString::fromUtf16(text)); }
+using namespace Qt::StringLiterals;
+
+QByteArray sjis(const QString &text) { return Cp932::encode(text); }
+auto rowName = [](const auto &info) { return std::string(info.param.name); };
 
 // ---- Synced strings -------------------------------------------------------------
 
 struct SetSyncedCase {
     const char *name;
-    const char16_t *wide;      // wide value before
+    QString wide;              // wide value before
     QByteArray ansi;           // byte side before
-    const char16_t *value;     // value set
+    QString value;             // value set
     QList<QByteArray> setAnsi; // calls of the byte setter, in order
-    const char16_t *wideAfter;
 };
-
-void PrintTo(const SetSyncedCase &c, std::ostream *os) { *os << c.name; }
-
 class SetSyncedWideStringCases : public ::testing::TestWithParam<SetSyncedCase> {};
 
 TEST_P(SetSyncedWideStringCases, callsTheByteSetterOnlyForARealChange)
 {
     const SetSyncedCase &c = GetParam();
-    QString wide = QString::fromUtf16(c.wide);
+    QString wide = c.wide;
     QList<QByteArray> calls;
-    SetSyncedWideString(QString::fromUtf16(c.value), wide, c.ansi, [&](const QByteArray &bytes) { calls << bytes; });
+    SetSyncedWideString(c.value, wide, c.ansi, [&](const QByteArray &bytes) { calls << bytes; });
     EXPECT_EQ(calls, c.setAnsi);
-    EXPECT_EQ(wide, QString::fromUtf16(c.wideAfter));
+    EXPECT_EQ(wide, c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SetSyncedWideStringCases,
-    ::testing::Values(
-        SetSyncedCase{"sameValue", u"住所", sjis(u"住所"), u"住所", {}, u"住所"},
-        SetSyncedCase{"sameLossyValue", u"𠮷", "?", u"𠮷", {}, u"𠮷"},
-        SetSyncedCase{"plainChange", u"住所", sjis(u"住所"), u"氏名", {sjis(u"氏名")}, u"氏名"},
+    ::testing::ValuesIn(std::vector<SetSyncedCase>{
+        {"sameValue", u"住所"_s, sjis(u"住所"_s), u"住所"_s, {}},
+        {"sameLossyValue", u"𠮷"_s, "?", u"𠮷"_s, {}},
+        {"plainChange", u"住所"_s, sjis(u"住所"_s), u"氏名"_s, {sjis(u"氏名"_s)}},
         // "é" and "𠮷" both become "?": without the empty step nobody would
         // notice the change on the byte side.
-        SetSyncedCase{"lossyOverSameBytes", u"𠮷", "?", u"é", {"", "?"}, u"é"},
-        SetSyncedCase{"lossyOverOtherBytes", u"abc", "abc", u"é", {"?"}, u"é"},
+        {"lossyOverSameBytes", u"𠮷"_s, "?", u"é"_s, {"", "?"}},
+        {"lossyOverOtherBytes", u"abc"_s, "abc", u"é"_s, {"?"}},
         // The byte side was changed to "xyz" by someone else; setting the old
         // wide text again is a change.
-        SetSyncedCase{"bytesChangedElsewhere", u"abc", "xyz", u"abc", {"abc"}, u"abc"},
-        SetSyncedCase{"bytesChangedToTheValue", u"abc", "xyz", u"xyz", {}, u"xyz"},
-        SetSyncedCase{"representableOverLossy", u"é", "?", u"?", {"?"}, u"?"},
-        SetSyncedCase{"toEmpty", u"𠮷", "?", u"", {""}, u""}),
-    [](const ::testing::TestParamInfo<SetSyncedCase> &info) { return std::string(info.param.name); });
+        {"bytesChangedElsewhere", u"abc"_s, "xyz", u"abc"_s, {"abc"}},
+        {"bytesChangedToTheValue", u"abc"_s, "xyz", u"xyz"_s, {}},
+        {"representableOverLossy", u"é"_s, "?", u"?"_s, {"?"}},
+        {"toEmpty", u"𠮷"_s, "?", {}, {""}}}),
+    rowName);
 
 struct GetSyncedCase {
     const char *name;
-    const char16_t *wide;
+    QString wide;
     QByteArray ansi;
-    const char16_t *expected;
+    QString expected;
 };
-
-void PrintTo(const GetSyncedCase &c, std::ostream *os) { *os << c.name; }
-
 class GetSyncedWideStringCases : public ::testing::TestWithParam<GetSyncedCase> {};
 
 TEST_P(GetSyncedWideStringCases, keepsTheWideTextUntilTheBytesDisagree)
 {
-    const GetSyncedCase &c = GetParam();
-    QString wide = QString::fromUtf16(c.wide);
-    EXPECT_EQ(GetSyncedWideString(wide, c.ansi), QString::fromUtf16(c.expected));
-    EXPECT_EQ(wide, QString::fromUtf16(c.expected)); // taken over for good
+    QString wide = GetParam().wide;
+    EXPECT_EQ(GetSyncedWideString(wide, GetParam().ansi), GetParam().expected);
+    EXPECT_EQ(wide, GetParam().expected); // taken over for good
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, GetSyncedWideStringCases,
-    ::testing::Values(GetSyncedCase{"lossyWideStays", u"𠮷é", "??", u"𠮷é"},
-                      GetSyncedCase{"changedBytesWin", u"𠮷", sjis(u"ピルカノス"), u"ピルカノス"},
-                      GetSyncedCase{"emptyWideTakesBytes", u"", sjis(u"①ｶﾅ～"), u"①ｶﾅ～"},
-                      GetSyncedCase{"emptiedBytesWin", u"住所", "", u""}),
-    [](const ::testing::TestParamInfo<GetSyncedCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, GetSyncedWideStringCases,
+                         ::testing::ValuesIn(std::vector<GetSyncedCase>{
+                             {"lossyWideStays", u"𠮷é"_s, "??", u"𠮷é"_s},
+                             {"changedBytesWin", u"𠮷"_s, sjis(u"ピルカノス"_s), u"ピルカノス"_s},
+                             {"emptyWideTakesBytes", {}, sjis(u"①ｶﾅ～"_s), u"①ｶﾅ～"_s},
+                             {"emptiedBytesWin", u"住所"_s, "", {}}}),
+                         rowName);
 
 // ---- Wide text of the widget kinds ---------------------------------------------
+
+const QString kWideSample = u"住所録𠮷é①"_s;
 
 struct TextKind {
     const char *name;
     std::function<QWidget *(QWidget *parent)> make;
     const char *changeSignal; // null: the kind has no change signal
 };
-
-void PrintTo(const TextKind &c, std::ostream *os) { *os << c.name; }
-
-const QString kWideSample = QStringLiteral("住所録𠮷é①");
-
 class WideTextOfKind : public ::testing::TestWithParam<TextKind> {};
 
-TEST_P(WideTextOfKind, setsAndReadsTheWideTextAndIgnoresAnEqualText)
+TEST_P(WideTextOfKind, setsAndReadsTheWideTextAndNotifiesOnlyForAChange)
 {
     QWidget parent;
     QWidget *widget = GetParam().make(&parent);
     std::unique_ptr<QSignalSpy> spy;
     if (GetParam().changeSignal)
         spy = std::make_unique<QSignalSpy>(widget, GetParam().changeSignal);
-
     SetWideText(widget, kWideSample);
     EXPECT_EQ(GetWideText(widget), kWideSample);
-    EXPECT_EQ(GetStoredWideText(widget, QStringLiteral("default")), kWideSample);
-    const qsizetype notified = spy ? spy->count() : 0;
-    if (spy) {
-        EXPECT_EQ(notified, 1);
-    }
-
-    SetWideText(widget, kWideSample);
-    if (spy) {
-        EXPECT_EQ(spy->count(), notified) << "an equal text must not notify";
-    }
+    EXPECT_EQ(GetStoredWideText(widget, u"default"_s), kWideSample);
+    SetWideText(widget, kWideSample); // an equal text must not notify
+    EXPECT_EQ(spy ? spy->count() : 1, 1);
 }
 
 template <typename T> QWidget *makeChild(QWidget *parent) { return new T(parent); }
-
-QWidget *makeDropDownList(QWidget *parent)
+QWidget *makeCombo(QWidget *parent, bool editable) // a drop-down list holds the sample as its second item
 {
     auto *combo = new QComboBox(parent);
-    combo->addItems({QStringLiteral("一"), kWideSample});
-    return combo;
-}
-
-QWidget *makeEditableCombo(QWidget *parent)
-{
-    auto *combo = new QComboBox(parent);
-    combo->setEditable(true);
+    combo->setEditable(editable);
+    if (!editable)
+        combo->addItems({u"一"_s, kWideSample});
     return combo;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, WideTextOfKind,
-    ::testing::Values(TextKind{"lineEdit", makeChild<QLineEdit>, SIGNAL(textChanged(QString))},
-                      TextKind{"editableCombo", makeEditableCombo, SIGNAL(editTextChanged(QString))},
-                      TextKind{"dropDownList", makeDropDownList, SIGNAL(currentTextChanged(QString))},
-                      TextKind{"pushButton", makeChild<QPushButton>, nullptr},
-                      TextKind{"checkBox", makeChild<QCheckBox>, nullptr},
-                      TextKind{"label", makeChild<QLabel>, nullptr},
-                      TextKind{"groupBox", makeChild<QGroupBox>, nullptr},
-                      TextKind{"textEdit", makeChild<QTextEdit>, SIGNAL(textChanged())},
-                      TextKind{"plainTextEdit", makeChild<QPlainTextEdit>, SIGNAL(textChanged())},
-                      TextKind{"topLevelWindow", [](QWidget *parent) { return new QWidget(parent, Qt::Window); },
-                               SIGNAL(windowTitleChanged(QString))},
-                      TextKind{"plainChild", makeChild<QWidget>, nullptr}),
-    [](const ::testing::TestParamInfo<TextKind> &info) { return std::string(info.param.name); });
+    ::testing::ValuesIn(std::vector<TextKind>{
+        {"lineEdit", makeChild<QLineEdit>, SIGNAL(textChanged(QString))},
+        {"editableCombo", [](QWidget *p) { return makeCombo(p, true); }, SIGNAL(editTextChanged(QString))},
+        {"dropDownList", [](QWidget *p) { return makeCombo(p, false); }, SIGNAL(currentTextChanged(QString))},
+        {"pushButton", makeChild<QPushButton>, nullptr}, {"checkBox", makeChild<QCheckBox>, nullptr},
+        {"label", makeChild<QLabel>, nullptr}, {"groupBox", makeChild<QGroupBox>, nullptr},
+        {"textEdit", makeChild<QTextEdit>, SIGNAL(textChanged())},
+        {"plainTextEdit", makeChild<QPlainTextEdit>, SIGNAL(textChanged())},
+        {"topLevelWindow", [](QWidget *p) { return new QWidget(p, Qt::Window); }, SIGNAL(windowTitleChanged(QString))},
+        {"plainChild", makeChild<QWidget>, nullptr}}),
+    rowName);
 
 TEST(WideText, dropDownListKeepsItsItemWhenNoItemHasTheText)
 {
     QComboBox combo;
-    combo.addItems({QStringLiteral("一"), QStringLiteral("二")});
+    combo.addItems({u"一"_s, u"二"_s});
     combo.setCurrentIndex(1);
-    SetWideText(&combo, QStringLiteral("三"));
+    SetWideText(&combo, u"三"_s);
     EXPECT_EQ(combo.currentIndex(), 1);
-    EXPECT_EQ(GetWideText(&combo), QStringLiteral("二"));
+    EXPECT_EQ(GetWideText(&combo), u"二"_s);
 }
 
 TEST(WideText, storedTextOfAWidgetWithoutTextFallsBackToTheDefault)
 {
     QWidget parent;
     auto *plain = new QWidget(&parent);
-    EXPECT_EQ(GetStoredWideText(plain, QStringLiteral("既定")), QStringLiteral("既定"));
+    EXPECT_EQ(GetStoredWideText(plain, u"既定"_s), u"既定"_s);
     SetStoredWideText(plain, QString());
-    EXPECT_EQ(GetStoredWideText(plain, QStringLiteral("既定")), QString());
+    EXPECT_EQ(GetStoredWideText(plain, u"既定"_s), QString());
     EXPECT_EQ(GetWideText(nullptr), QString());
-    EXPECT_EQ(GetStoredWideText(nullptr, QStringLiteral("既定")), QStringLiteral("既定"));
+    EXPECT_EQ(GetStoredWideText(nullptr, u"既定"_s), u"既定"_s);
 }
 
 // ---- Hints ---------------------------------------------------------------------------
 
-struct HintCase {
-    const char16_t *hint;
-    const char16_t *shortHint;
-    const char16_t *longHint;
-};
-
-void PrintTo(const HintCase &c, std::ostream *os) { *os << QString::fromUtf16(c.hint).toStdString(); }
-
+struct HintCase { QString hint, shortHint, longHint; };
 class HintParts : public ::testing::TestWithParam<HintCase> {};
 
 TEST_P(HintParts, splitAtTheFirstBarIntoToolTipAndStatusTip)
 {
     const HintCase &c = GetParam();
-    const QString hint = QString::fromUtf16(c.hint);
-    EXPECT_EQ(WideGetShortHint(hint), QString::fromUtf16(c.shortHint));
-    EXPECT_EQ(WideGetLongHint(hint), QString::fromUtf16(c.longHint));
-
+    EXPECT_EQ(WideGetShortHint(c.hint), c.shortHint);
+    EXPECT_EQ(WideGetLongHint(c.hint), c.longHint);
     QLineEdit edit;
-    SetWideHint(&edit, hint);
-    EXPECT_EQ(edit.toolTip(), QString::fromUtf16(c.shortHint));
-    EXPECT_EQ(edit.statusTip(), QString::fromUtf16(c.longHint));
-    EXPECT_EQ(GetWideHint(&edit), hint);
+    SetWideHint(&edit, c.hint);
+    EXPECT_EQ(edit.toolTip(), c.shortHint);
+    EXPECT_EQ(edit.statusTip(), c.longHint);
+    EXPECT_EQ(GetWideHint(&edit), c.hint);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HintParts,
-                         ::testing::Values(HintCase{u"開く|別のアドレス帳を開きます", u"開く", u"別のアドレス帳を開きます"},
-                                           HintCase{u"全体", u"全体", u"全体"}, HintCase{u"", u"", u""},
-                                           HintCase{u"|長い", u"", u"長い"}, HintCase{u"短い|", u"短い", u""},
-                                           HintCase{u"a|b|c", u"a", u"b|c"}, HintCase{u"𠮷|é", u"𠮷", u"é"}));
+                         ::testing::ValuesIn(std::vector<HintCase>{
+                             {u"開く|別のアドレス帳を開きます"_s, u"開く"_s, u"別のアドレス帳を開きます"_s},
+                             {u"全体"_s, u"全体"_s, u"全体"_s}, {{}, {}, {}}, {u"|長い"_s, {}, u"長い"_s},
+                             {u"短い|"_s, u"短い"_s, {}}, {u"a|b|c"_s, u"a"_s, u"b|c"_s},
+                             {u"𠮷|é"_s, u"𠮷"_s, u"é"_s}}));
 
 TEST(WideHint, isRebuiltFromTheTipsWhenTheyWereChangedDirectly)
 {
     QLineEdit edit;
-    SetWideHint(&edit, QStringLiteral("短い|長い"));
-    edit.setToolTip(QStringLiteral("別"));
-    EXPECT_EQ(GetWideHint(&edit), QStringLiteral("別|長い"));
-
+    SetWideHint(&edit, u"短い|長い"_s);
+    edit.setToolTip(u"別"_s);
+    EXPECT_EQ(GetWideHint(&edit), u"別|長い"_s);
     QLabel label;
-    label.setToolTip(QStringLiteral("ツールチップだけ"));
-    EXPECT_EQ(GetWideHint(&label), QStringLiteral("ツールチップだけ|"));
+    label.setToolTip(u"ツールチップだけ"_s);
+    EXPECT_EQ(GetWideHint(&label), u"ツールチップだけ|"_s);
     EXPECT_EQ(WideGetLongHint(GetWideHint(&label)), QString());
 }
 
@@ -230,12 +198,12 @@ TEST(WideHint, comesFromTheNearestParentWithAHint)
     auto *panel = new QWidget(&window);
     auto *edit = new QLineEdit(panel);
     EXPECT_EQ(WideGetHint(edit), QString());
-    SetWideHint(&window, QStringLiteral("窓|窓の説明"));
-    EXPECT_EQ(WideGetHint(edit), QStringLiteral("窓|窓の説明"));
-    SetWideHint(panel, QStringLiteral("枠|枠の説明"));
-    EXPECT_EQ(WideGetHint(edit), QStringLiteral("枠|枠の説明"));
-    SetWideHint(edit, QStringLiteral("欄"));
-    EXPECT_EQ(WideGetHint(edit), QStringLiteral("欄"));
+    SetWideHint(&window, u"窓|窓の説明"_s);
+    EXPECT_EQ(WideGetHint(edit), u"窓|窓の説明"_s);
+    SetWideHint(panel, u"枠|枠の説明"_s);
+    EXPECT_EQ(WideGetHint(edit), u"枠|枠の説明"_s);
+    SetWideHint(edit, u"欄"_s);
+    EXPECT_EQ(WideGetHint(edit), u"欄"_s);
     EXPECT_EQ(WideGetHint(nullptr), QString());
 }
 
