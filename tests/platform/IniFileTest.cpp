@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 namespace {
@@ -19,127 +20,122 @@ protected:
     ScopedHome home;
 };
 
-TEST_F(IniFileTest, missingFileGivesEmptyContentAndDefaults)
+// ---- Loading: what a file's bytes become ------------------------------------------
+
+struct LoadCase {
+    const char *name;
+    const char *bytes; // nullptr: no file
+    QStringList lines; // GetStrings() after loading
+};
+
+void PrintTo(const LoadCase &c, std::ostream *os) { *os << c.name; }
+
+class IniFileLoad : public IniFileTest, public ::testing::WithParamInterface<LoadCase> {};
+
+TEST_P(IniFileLoad, keepsOnlySectionsAndKeyLines)
 {
-    TMemIniFile ini(path());
-    EXPECT_TRUE(ini.ReadSections().isEmpty());
-    EXPECT_EQ(ini.ReadString(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QStringLiteral("アドレス")),
-              QStringLiteral("アドレス"));
-    EXPECT_EQ(ini.FileName(), path());
+    if (GetParam().bytes)
+        writeBytes(path(), GetParam().bytes);
+    EXPECT_EQ(TMemIniFile(path()).GetStrings(), GetParam().lines);
 }
 
-TEST_F(IniFileTest, writesUtf8WithCrLfAndBlankLineBetweenSections)
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniFileLoad,
+    ::testing::Values(
+        LoadCase{"missingFileIsEmpty", nullptr, {}},
+        LoadCase{"commentsBlankLinesAndStrayTextIgnored",
+                 "; comment\r\norphan=before any section\r\nno equals sign\r\n\r\n  [ BASE ]  \r\n   ; indented\r\n"
+                 "\t\r\njust words\r\n=no name\r\n  key one  =  a = b , c  \r\nlist=1,2,3\nlast=x\r",
+                 {"[BASE]", "key one=a = b , c", "list=1,2,3", "last=x"}},
+        LoadCase{"firstOfDuplicateKeysWinsAndRepeatedSectionContinues",
+                 "[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nn=4\r\n",
+                 {"[A]", "k=first", "n=4", "", "[B]", "x=1"}},
+        LoadCase{"byteOrderMarkSkipped", "\xEF\xBB\xBF[BASE]\r\nAdrsName=\xE5\xAE\xB6\r\n", {"[BASE]", "AdrsName=家"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- Saving: the bytes an edit leaves ---------------------------------------------
+
+struct SaveCase {
+    const char *name;
+    const char *before; // nullptr: no file
+    std::function<void(TMemIniFile &)> edit;
+    QByteArray after;
+};
+
+void PrintTo(const SaveCase &c, std::ostream *os) { *os << c.name; }
+
+class IniFileSave : public IniFileTest, public ::testing::WithParamInterface<SaveCase> {};
+
+TEST_P(IniFileSave, writesUtf8CrLfLinesInStoredOrder)
 {
+    if (GetParam().before)
+        writeBytes(path(), GetParam().before);
     TMemIniFile ini(path());
-    ini.WriteString(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QStringLiteral("アドレス"));
-    ini.WriteInteger(QStringLiteral("BASE"), QStringLiteral("Use1"), 1);
-    ini.WriteBool(QStringLiteral("VIEW"), QStringLiteral("BGPaint"), false);
+    GetParam().edit(ini);
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_TRUE(sameBytes("[BASE]\r\nAdrsName=\xE3\x82\xA2\xE3\x83\x89\xE3\x83\xAC\xE3\x82\xB9\r\nUse1=1\r\n"
-                          "\r\n[VIEW]\r\nBGPaint=0\r\n",
-                          fileBytes(path())));
+    EXPECT_TRUE(sameBytes(GetParam().after, fileBytes(path())));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniFileSave,
+    ::testing::Values(
+        SaveCase{"blankLineBetweenSectionsBoolsAsOneAndZero", nullptr,
+                 [](TMemIniFile &ini) {
+                     ini.WriteString("BASE", "AdrsName", QStringLiteral("アドレス"));
+                     ini.WriteInteger("BASE", "Use1", 1);
+                     ini.WriteBool("VIEW", "BGPaint", false);
+                     ini.WriteBool("VIEW", "BGShow", true);
+                 },
+                 "[BASE]\r\nAdrsName=\xE3\x82\xA2\xE3\x83\x89\xE3\x83\xAC\xE3\x82\xB9\r\nUse1=1\r\n"
+                 "\r\n[VIEW]\r\nBGPaint=0\r\nBGShow=1\r\n"},
+        // The existing spelling stays; no second key appears.
+        SaveCase{"keyOfOtherCaseIsTheSameKey", "[Base]\r\nAdrsName=book\r\n",
+                 [](TMemIniFile &ini) { ini.WriteString("BASE", "adrsname", "other"); },
+                 "[Base]\r\nAdrsName=other\r\n"},
+        SaveCase{"newKeysAndSectionsGoToTheEnd", "[B]\r\nz=1\r\na=2\r\n\r\n[A]\r\nm=3\r\n",
+                 [](TMemIniFile &ini) {
+                     ini.WriteString("B", "b", "4"); ini.WriteString("C", "c", "5"); ini.WriteString("A", "a", "6");
+                 },
+                 "[B]\r\nz=1\r\na=2\r\nb=4\r\n\r\n[A]\r\nm=3\r\na=6\r\n\r\n[C]\r\nc=5\r\n"},
+        SaveCase{"deleteKeyAndEraseSectionIgnoreCase", "[A]\r\nk=1\r\nm=2\r\n[B]\r\nx=1\r\n",
+                 [](TMemIniFile &ini) { ini.DeleteKey("a", "K"); ini.DeleteKey("absent", "k"); ini.EraseSection("b"); },
+                 "[A]\r\nm=2\r\n"},
+        SaveCase{"setStringsReplacesWholeContent", "[OLD]\r\nk=1\r\n",
+                 [](TMemIniFile &ini) { ini.SetStrings({"[NEW]", "a = 1", "", "[Other]"}); },
+                 "[NEW]\r\na=1\r\n\r\n[Other]\r\n"},
+        SaveCase{"clearedContentWritesEmptyFile", "[A]\r\nk=v\r\n", [](TMemIniFile &ini) { ini.Clear(); }, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(IniFileTest, roundTripIsByteForByte)
 {
     {
         TMemIniFile ini(path());
-        ini.WriteString(QStringLiteral("BASE"), QStringLiteral("DataPath"), QStringLiteral("/home/u/データ/"));
-        ini.WriteString(QStringLiteral("ADRS LIST"), QStringLiteral("Columns"), QStringLiteral("1,2,,3"));
-        ini.WriteString(QStringLiteral("ADRS LIST"), QStringLiteral("Formula"), QStringLiteral("a=b=c"));
-        ini.WriteString(QStringLiteral("ADRS LIST"), QStringLiteral("Empty"), QString());
-        ini.WriteString(QStringLiteral("EMPTY SECTION"), QStringLiteral("x"), QStringLiteral("1"));
-        ini.DeleteKey(QStringLiteral("EMPTY SECTION"), QStringLiteral("x"));
-        ini.WriteFloat(QStringLiteral("ZOOM"), QStringLiteral("Rate"), 0.1);
-        ini.WriteInteger(QStringLiteral("VIEW"), QStringLiteral("BGColor"), 0xDFFFEF);
+        ini.WriteString("BASE", "DataPath", QStringLiteral("/home/u/データ/"));
+        ini.WriteString("ADRS LIST", "Columns", "1,2,,3");
+        ini.WriteString("ADRS LIST", "Formula", "a=b=c");
+        ini.WriteString("ADRS LIST", "Empty", QString());
+        ini.WriteString("EMPTY SECTION", "x", "1");
+        ini.DeleteKey("EMPTY SECTION", "x");
+        ini.WriteFloat("ZOOM", "Rate", 0.1);
+        ini.WriteInteger("VIEW", "BGColor", 0xDFFFEF);
         ini.WriteString(QStringLiteral("住所録"), QStringLiteral("①㈱～"), QStringLiteral("　全角の空白　"));
         ASSERT_TRUE(ini.UpdateFile());
     }
     const QByteArray first = fileBytes(path());
-    {
-        TMemIniFile ini(path());
-        ASSERT_TRUE(ini.UpdateFile());
-    }
+    ASSERT_TRUE(TMemIniFile(path()).UpdateFile());
     EXPECT_TRUE(sameBytes(first, fileBytes(path())));
 }
 
-TEST_F(IniFileTest, emptyContentWritesEmptyFile)
+TEST_F(IniFileTest, namesIgnoreLetterCaseAndAnEmptyValueIsNoDefault)
 {
-    writeBytes(path(), "[A]\r\nk=v\r\n");
+    writeBytes(path(), "[Base]\r\nAdrsName=book\r\nk=\r\n");
     TMemIniFile ini(path());
-    ini.Clear();
-    ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_TRUE(fileBytes(path()).isEmpty());
-}
-
-TEST_F(IniFileTest, sectionAndKeyNamesIgnoreLetterCase)
-{
-    writeBytes(path(), "[Base]\r\nAdrsName=book\r\n");
-    TMemIniFile ini(path());
-    EXPECT_EQ(ini.ReadString(QStringLiteral("BASE"), QStringLiteral("ADRSNAME"), QString()), QStringLiteral("book"));
-    EXPECT_TRUE(ini.SectionExists(QStringLiteral("base")));
-    EXPECT_TRUE(ini.ValueExists(QStringLiteral("bAsE"), QStringLiteral("adrsname")));
-
-    ini.WriteString(QStringLiteral("BASE"), QStringLiteral("adrsname"), QStringLiteral("other"));
-    // The existing spelling stays; no second key appears.
-    EXPECT_EQ(ini.GetStrings(), (QStringList{QStringLiteral("[Base]"), QStringLiteral("AdrsName=other")}));
-}
-
-TEST_F(IniFileTest, newKeysAndSectionsGoToTheEnd)
-{
-    writeBytes(path(), "[B]\r\nz=1\r\na=2\r\n\r\n[A]\r\nm=3\r\n");
-    TMemIniFile ini(path());
-    ini.WriteString(QStringLiteral("B"), QStringLiteral("b"), QStringLiteral("4"));
-    ini.WriteString(QStringLiteral("C"), QStringLiteral("c"), QStringLiteral("5"));
-    ini.WriteString(QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("6"));
-    EXPECT_EQ(ini.ReadSections(), (QStringList{"B", "A", "C"}));
-    EXPECT_EQ(ini.ReadSection(QStringLiteral("B")), (QStringList{"z", "a", "b"}));
-    EXPECT_EQ(ini.ReadSectionValues(QStringLiteral("A")), (QStringList{"m=3", "a=6"}));
-}
-
-TEST_F(IniFileTest, loadIgnoresCommentsBlankLinesAndStrayText)
-{
-    writeBytes(path(), "; comment\r\n"
-                "orphan=before any section\r\n"
-                "no equals sign\r\n"
-                "\r\n"
-                "  [ BASE ]  \r\n"
-                "   ; indented comment\r\n"
-                "\t\r\n"
-                "just words\r\n"
-                "=no name\r\n"
-                "  key one  =  a = b , c  \r\n"
-                "list=1,2,3\n"
-                "last=x\r");
-    TMemIniFile ini(path());
-    EXPECT_EQ(ini.ReadSections(), QStringList{"BASE"});
-    EXPECT_EQ(ini.ReadSectionValues(QStringLiteral("BASE")),
-              (QStringList{"key one=a = b , c", "list=1,2,3", "last=x"}));
-}
-
-TEST_F(IniFileTest, firstOfDuplicateKeysWinsAndRepeatedSectionContinues)
-{
-    writeBytes(path(), "[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nn=4\r\n");
-    TMemIniFile ini(path());
-    EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("first"));
-    EXPECT_EQ(ini.ReadSections(), (QStringList{"A", "B"}));
-    EXPECT_EQ(ini.ReadSectionValues(QStringLiteral("A")), (QStringList{"k=first", "n=4"}));
-}
-
-TEST_F(IniFileTest, existingEmptyValueIsNotTheDefault)
-{
-    writeBytes(path(), "[A]\r\nk=\r\n");
-    TMemIniFile ini(path());
-    EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("def")), QString());
-    EXPECT_EQ(ini.ReadInteger(QStringLiteral("A"), QStringLiteral("k"), 7), 7);
-}
-
-TEST_F(IniFileTest, byteOrderMarkIsSkipped)
-{
-    writeBytes(path(), "\xEF\xBB\xBF[BASE]\r\nAdrsName=\xE5\xAE\xB6\r\n");
-    TMemIniFile ini(path());
-    EXPECT_EQ(ini.ReadSections(), QStringList{"BASE"});
-    EXPECT_EQ(ini.ReadString(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QString()), QStringLiteral("家"));
+    EXPECT_EQ(ini.ReadString("BASE", "ADRSNAME", QString()), QStringLiteral("book"));
+    EXPECT_TRUE(ini.SectionExists("base"));
+    EXPECT_TRUE(ini.ValueExists("bAsE", "adrsname"));
+    EXPECT_EQ(ini.ReadSection("BASE"), (QStringList{"AdrsName", "k"}));
+    EXPECT_EQ(ini.ReadString("base", "K", "def"), QString());
+    EXPECT_EQ(ini.ReadInteger("base", "K", 7), 7);
 }
 
 TEST_F(IniFileTest, codePage932FileIsReadAndRewrittenAsUtf8)
@@ -148,12 +144,10 @@ TEST_F(IniFileTest, codePage932FileIsReadAndRewrittenAsUtf8)
     QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
     TMemIniFile ini(path());
     const QString section = QStringLiteral("住所録 設定");
-    EXPECT_EQ(ini.ReadSections(), (QStringList{QStringLiteral("BASE"), section}));
-    EXPECT_EQ(ini.ReadString(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QString()),
-              QStringLiteral("お客様①"));
+    EXPECT_EQ(ini.ReadSections(), (QStringList{"BASE", section}));
+    EXPECT_EQ(ini.ReadString("BASE", "AdrsName", QString()), QStringLiteral("お客様①"));
     // 0x5C trail bytes (ソ, 表, 能) are no path delimiters and no line ends.
-    EXPECT_EQ(ini.ReadString(QStringLiteral("BASE"), QStringLiteral("DataPath"), QString()),
-              QStringLiteral("C:\\ピルカノス\\データ\\"));
+    EXPECT_EQ(ini.ReadString("BASE", "DataPath", QString()), QStringLiteral("C:\\ピルカノス\\データ\\"));
     EXPECT_EQ(ini.ReadString(section, QStringLiteral("表示項目"), QString()), QStringLiteral("ソ連～表,能力"));
     // Ideographic spaces are text, not blanks to trim.
     EXPECT_EQ(ini.ReadString(section, QStringLiteral("　全角空白　"), QString()), QStringLiteral("　値　"));
@@ -161,9 +155,10 @@ TEST_F(IniFileTest, codePage932FileIsReadAndRewrittenAsUtf8)
     ASSERT_TRUE(ini.UpdateFile());
     const QByteArray rewritten = fileBytes(path());
     EXPECT_TRUE(rewritten.startsWith("[BASE]\r\nAdrsName=\xE3\x81\x8A")) << rewritten.left(20).toHex(' ').constData();
-    TMemIniFile again(path());
-    EXPECT_EQ(again.GetStrings(), ini.GetStrings());
+    EXPECT_EQ(TMemIniFile(path()).GetStrings(), ini.GetStrings());
 }
+
+// ---- Numbers ----------------------------------------------------------------------
 
 struct IntegerCase {
     const char *text;
@@ -172,33 +167,28 @@ struct IntegerCase {
 
 void PrintTo(const IntegerCase &c, std::ostream *os) { *os << '"' << c.text << '"'; }
 
-class IniFileInteger : public IniFileTest, public ::testing::WithParamInterface<IntegerCase>
-{
-};
+class IniFileInteger : public IniFileTest, public ::testing::WithParamInterface<IntegerCase> {};
 
 TEST_P(IniFileInteger, readsDecimalAndHexOrGivesDefault)
 {
     TMemIniFile ini(path());
-    ini.SetStrings({QStringLiteral("[N]"), QStringLiteral("v=") + QString::fromUtf8(GetParam().text)});
-    EXPECT_EQ(ini.ReadInteger(QStringLiteral("N"), QStringLiteral("v"), -7), GetParam().expected);
+    ini.SetStrings({"[N]", QStringLiteral("v=") + QString::fromUtf8(GetParam().text)});
+    EXPECT_EQ(ini.ReadInteger("N", "v", -7), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, IniFileInteger,
-    ::testing::Values(IntegerCase{"42", 42}, IntegerCase{"-42", -42}, IntegerCase{"+5", 5}, IntegerCase{"007", 7},
-                      IntegerCase{"$1F", 31}, IntegerCase{"$1f", 31}, IntegerCase{"0x1F", 31},
-                      IntegerCase{"0X1f", 31}, IntegerCase{"-$10", -16}, IntegerCase{"$DFFFEF", 0xDFFFEF},
-                      IntegerCase{"$FFFFFFFF", -1}, IntegerCase{"0x80000000", std::numeric_limits<int>::min()},
-                      IntegerCase{"2147483647", std::numeric_limits<int>::max()},
-                      IntegerCase{"-2147483648", std::numeric_limits<int>::min()},
-                      // outside the 32-bit range, and far outside 64 bits
-                      IntegerCase{"2147483648", -7}, IntegerCase{"-2147483649", -7}, IntegerCase{"$100000000", -7},
-                      IntegerCase{"99999999999999999999", -7}, IntegerCase{"0x1FFFFFFFFFFFFFFFF", -7},
-                      // not integers
-                      IntegerCase{"", -7}, IntegerCase{"$", -7}, IntegerCase{"0x", -7}, IntegerCase{"-", -7},
-                      IntegerCase{"1F", -7}, IntegerCase{"x1F", -7}, IntegerCase{"1.5", -7}, IntegerCase{"1 2", -7},
-                      IntegerCase{"12abc", -7}, IntegerCase{"true", -7}, IntegerCase{"$G1", -7},
-                      IntegerCase{"１２", -7} /* full-width digits */, IntegerCase{"--1", -7}));
+constexpr int kMin = std::numeric_limits<int>::min();
+const IntegerCase kIntegers[] = {
+    {"42", 42}, {"-42", -42}, {"+5", 5}, {"007", 7}, {"$1F", 31}, {"$1f", 31}, {"0x1F", 31}, {"0X1f", 31},
+    {"-$10", -16}, {"$DFFFEF", 0xDFFFEF}, {"$FFFFFFFF", -1}, {"0x80000000", kMin},
+    {"2147483647", std::numeric_limits<int>::max()}, {"-2147483648", kMin},
+    // outside the 32-bit range, and far outside 64 bits
+    {"2147483648", -7}, {"-2147483649", -7}, {"$100000000", -7}, {"99999999999999999999", -7},
+    {"0x1FFFFFFFFFFFFFFFF", -7},
+    // not integers; the last but one has full-width digits
+    {"", -7}, {"$", -7}, {"0x", -7}, {"-", -7}, {"1F", -7}, {"x1F", -7}, {"1.5", -7}, {"1 2", -7},
+    {"12abc", -7}, {"true", -7}, {"$G1", -7}, {"１２", -7}, {"--1", -7}};
+
+INSTANTIATE_TEST_SUITE_P(Table, IniFileInteger, ::testing::ValuesIn(kIntegers));
 
 struct BoolCase {
     const char *text; // nullptr: key missing
@@ -206,78 +196,54 @@ struct BoolCase {
     bool expected;
 };
 
-class IniFileBool : public IniFileTest, public ::testing::WithParamInterface<BoolCase>
+void PrintTo(const BoolCase &c, std::ostream *os)
 {
-};
+    *os << (c.text ? c.text : "<missing>") << " default " << c.defaultValue;
+}
+
+class IniFileBool : public IniFileTest, public ::testing::WithParamInterface<BoolCase> {};
 
 TEST_P(IniFileBool, nonZeroIntegerIsTrueOtherwiseDefault)
 {
     TMemIniFile ini(path());
     if (GetParam().text)
-        ini.WriteString(QStringLiteral("B"), QStringLiteral("v"), QString::fromUtf8(GetParam().text));
-    EXPECT_EQ(ini.ReadBool(QStringLiteral("B"), QStringLiteral("v"), GetParam().defaultValue), GetParam().expected);
+        ini.WriteString("B", "v", QString::fromUtf8(GetParam().text));
+    EXPECT_EQ(ini.ReadBool("B", "v", GetParam().defaultValue), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, IniFileBool,
-                         ::testing::Values(BoolCase{"1", false, true}, BoolCase{"0", true, false},
-                                           BoolCase{"-1", false, true}, BoolCase{"2", false, true},
-                                           BoolCase{"$0", true, false}, BoolCase{"true", false, false},
-                                           BoolCase{"false", true, true}, BoolCase{"", true, true},
-                                           BoolCase{nullptr, true, true}, BoolCase{nullptr, false, false}));
+const BoolCase kBools[] = {{"1", false, true},    {"0", true, false},    {"-1", false, true}, {"2", false, true},
+                           {"$0", true, false},   {"true", false, false}, {"false", true, true}, {"", true, true},
+                           {nullptr, true, true}, {nullptr, false, false}};
 
-TEST_F(IniFileTest, boolsAreWrittenAsOneAndZero)
-{
-    TMemIniFile ini(path());
-    ini.WriteBool(QStringLiteral("B"), QStringLiteral("on"), true);
-    ini.WriteBool(QStringLiteral("B"), QStringLiteral("off"), false);
-    EXPECT_EQ(ini.ReadSectionValues(QStringLiteral("B")), (QStringList{"on=1", "off=0"}));
-}
+INSTANTIATE_TEST_SUITE_P(Table, IniFileBool, ::testing::ValuesIn(kBools));
 
 TEST_F(IniFileTest, floatsUseCNotationWhateverTheLocale)
 {
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     TMemIniFile ini(path());
-    ini.WriteFloat(QStringLiteral("F"), QStringLiteral("a"), 1.5);
-    ini.WriteFloat(QStringLiteral("F"), QStringLiteral("b"), 0.1);
-    ini.WriteString(QStringLiteral("F"), QStringLiteral("comma"), QStringLiteral("1,5"));
-    ini.WriteString(QStringLiteral("F"), QStringLiteral("grouped"), QStringLiteral("1,000.5"));
-    ini.WriteString(QStringLiteral("F"), QStringLiteral("exp"), QStringLiteral(" 2.5e3 "));
+    ini.WriteFloat("F", "a", 1.5);
+    ini.WriteFloat("F", "b", 0.1);
+    ini.WriteString("F", "comma", "1,5");
+    ini.WriteString("F", "grouped", "1,000.5");
+    ini.WriteString("F", "exp", " 2.5e3 ");
     QLocale::setDefault(saved);
 
-    EXPECT_EQ(ini.ReadString(QStringLiteral("F"), QStringLiteral("a"), QString()), QStringLiteral("1.5"));
-    EXPECT_EQ(ini.ReadFloat(QStringLiteral("F"), QStringLiteral("b"), 9.0), 0.1);
-    EXPECT_EQ(ini.ReadFloat(QStringLiteral("F"), QStringLiteral("comma"), 9.0), 9.0);
-    EXPECT_EQ(ini.ReadFloat(QStringLiteral("F"), QStringLiteral("grouped"), 9.0), 9.0);
-    EXPECT_EQ(ini.ReadFloat(QStringLiteral("F"), QStringLiteral("exp"), 9.0), 2500.0);
-    EXPECT_EQ(ini.ReadFloat(QStringLiteral("F"), QStringLiteral("missing"), 9.0), 9.0);
+    EXPECT_EQ(ini.ReadString("F", "a", QString()), QStringLiteral("1.5"));
+    EXPECT_EQ(ini.ReadFloat("F", "b", 9.0), 0.1);
+    EXPECT_EQ(ini.ReadFloat("F", "comma", 9.0), 9.0);
+    EXPECT_EQ(ini.ReadFloat("F", "grouped", 9.0), 9.0);
+    EXPECT_EQ(ini.ReadFloat("F", "exp", 9.0), 2500.0);
+    EXPECT_EQ(ini.ReadFloat("F", "missing", 9.0), 9.0);
 }
 
-TEST_F(IniFileTest, deleteKeyAndEraseSection)
-{
-    writeBytes(path(), "[A]\r\nk=1\r\nm=2\r\n[B]\r\nx=1\r\n");
-    TMemIniFile ini(path());
-    ini.DeleteKey(QStringLiteral("a"), QStringLiteral("K"));
-    ini.DeleteKey(QStringLiteral("absent"), QStringLiteral("k"));
-    ini.EraseSection(QStringLiteral("b"));
-    EXPECT_FALSE(ini.ValueExists(QStringLiteral("A"), QStringLiteral("k")));
-    EXPECT_FALSE(ini.SectionExists(QStringLiteral("B")));
-    EXPECT_EQ(ini.GetStrings(), (QStringList{"[A]", "m=2"}));
-}
+// ---- Failures ---------------------------------------------------------------------
 
-TEST_F(IniFileTest, setStringsReplacesWholeContent)
-{
-    writeBytes(path(), "[OLD]\r\nk=1\r\n");
-    TMemIniFile ini(path());
-    ini.SetStrings({QStringLiteral("[NEW]"), QStringLiteral("a = 1"), QString(), QStringLiteral("[Other]")});
-    EXPECT_EQ(ini.GetStrings(), (QStringList{"[NEW]", "a=1", "", "[Other]"}));
-}
-
-TEST_F(IniFileTest, failedUpdateLeavesOldFile)
+TEST_F(IniFileTest, failedUpdateReportsAndLeavesOldFileAndAnInterruptedReplaceIsRecovered)
 {
     writeBytes(path(), "[A]\r\nk=old\r\n");
     TMemIniFile ini(path());
-    ini.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("new"));
+    ini.WriteString("A", "k", "new");
     SafeFile::setFailureHook([](SafeFile::Step s) { return s == SafeFile::Step::WriteTemporary; });
     QString error;
     const bool ok = ini.UpdateFile(&error);
@@ -285,21 +251,11 @@ TEST_F(IniFileTest, failedUpdateLeavesOldFile)
     EXPECT_FALSE(ok);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(fileBytes(path()), "[A]\r\nk=old\r\n");
-}
+    EXPECT_FALSE(TMemIniFile(home.root()).UpdateFile()); // a folder in the file's place
 
-TEST_F(IniFileTest, updateIntoDirectoryFails)
-{
-    TMemIniFile ini(home.root());
-    ini.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v"));
-    EXPECT_FALSE(ini.UpdateFile());
-}
-
-TEST_F(IniFileTest, loadRecoversFromInterruptedReplace)
-{
-    writeBytes(SafeReplaceBackupPath(path()), "[A]\r\nk=saved\r\n");
-    TMemIniFile ini(path());
-    EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("k"), QString()), QStringLiteral("saved"));
-    EXPECT_EQ(fileBytes(path()), "[A]\r\nk=saved\r\n");
+    QFile::rename(path(), SafeReplaceBackupPath(path()));
+    EXPECT_EQ(TMemIniFile(path()).ReadString("A", "k", QString()), QStringLiteral("old"));
+    EXPECT_EQ(fileBytes(path()), "[A]\r\nk=old\r\n");
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QSet>
 #include <QTest>
 
@@ -16,25 +15,13 @@
 
 namespace {
 
-// Collects the tester's complaints (it reports through qWarning).
-class ModelTesterLog
+// What QAbstractItemModelTester complained of (it reports through qWarning).
+QStringList g_warnings;
+void collectWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-public:
-    ModelTesterLog() { s_messages.clear(), m_previous = qInstallMessageHandler(&ModelTesterLog::handler); }
-    ~ModelTesterLog() { qInstallMessageHandler(m_previous); }
-    ModelTesterLog(const ModelTesterLog &) = delete;
-    ModelTesterLog &operator=(const ModelTesterLog &) = delete;
-    static QStringList messages() { return s_messages; }
-
-private:
-    static void handler(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (type != QtDebugMsg && type != QtInfoMsg)
-            s_messages.append(message);
-    }
-    static inline QStringList s_messages;
-    QtMessageHandler m_previous = nullptr;
-};
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        g_warnings.append(message);
+}
 
 QStringList cells(const TTntCustomListView &view, int row)
 {
@@ -52,20 +39,32 @@ QStringList captions(const TTntCustomListView &view)
     return texts;
 }
 
-void addColumns(TTntCustomListView &view, const QStringList &titles, int width = 80)
+// Columns of the given titles, 80 pixels wide, then one item per caption.
+void fill(TTntCustomListView &view, const QStringList &titles, const QStringList &items = {})
 {
     for (const QString &title : titles) {
         TTntListColumn *column = view.Columns().Add();
         column->SetCaption(title);
-        column->SetWidth(width);
+        column->SetWidth(80);
     }
+    for (const QString &caption : items)
+        view.Items().Add()->SetCaption(caption);
 }
 
-// An owner-data list of `rows` rows whose OnData records every row asked for.
-struct OwnerDataList {
-    explicit OwnerDataList(int rows)
+// Tests of one list view.
+class TntListView : public ::testing::Test
+{
+protected:
+    TTntListView view;
+};
+
+// An owner-data list of 100,000 rows whose OnData records every row asked for.
+class TntListViewOwnerData : public TntListView
+{
+protected:
+    TntListViewOwnerData()
     {
-        addColumns(view, {QStringLiteral("No."), QStringLiteral("名前"), QStringLiteral("住所")});
+        fill(view, {"No.", "名前", "住所"});
         view.SetOwnerData(true);
         view.OnData = [this](QObject *, TTntListItem *item) {
             fetched.append(item->Index());
@@ -74,7 +73,7 @@ struct OwnerDataList {
             item->SubItems().Add(QStringLiteral("東京都"));
         };
         view.resize(400, 300);
-        view.SetItemCount(rows);
+        view.SetItemCount(100000);
     }
     void show()
     {
@@ -87,23 +86,18 @@ struct OwnerDataList {
         return view.viewport()->height() / view.visualRect(view.model()->index(0, 0)).height() + 2;
     }
 
-    TTntListView view;
     QList<int> fetched;
 };
 
 // ---- Item model ----------------------------------------------------------------
 
-TEST(TntListViewModel, passesTheModelTesterThroughItemAndColumnChanges)
+TEST_F(TntListView, passesTheModelTesterThroughItemAndColumnChanges)
 {
-    ModelTesterLog log;
-    TTntListView view;
+    const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
     QAbstractItemModelTester tester(view.model(), QAbstractItemModelTester::FailureReportingMode::Warning);
-    addColumns(view, {QStringLiteral("A"), QStringLiteral("B")});
-    for (const QString &caption : {QStringLiteral("う"), QStringLiteral("あ"), QStringLiteral("い")}) {
-        TTntListItem *item = view.Items().Add();
-        item->SetCaption(caption);
-        item->SubItems().Add(caption + caption);
-    }
+    fill(view, {"A", "B"}, {"う", "あ", "い"});
+    for (int i = 0; i < 3; ++i)
+        view.Items().GetItem(i)->SubItems().Add(QStringLiteral("副"));
     view.Items().Insert(1)->SetCaption(QStringLiteral("え"));
     view.Items().GetItem(0)->SetSelected(true);
     view.AlphaSort();
@@ -123,110 +117,95 @@ TEST(TntListViewModel, passesTheModelTesterThroughItemAndColumnChanges)
     view.Items().Delete(10); // the rows behind keep their texts ...
     rows.removeAt(10);       // ... which the owner then gives for their new indexes
     view.SetItemCount(5);
-    EXPECT_TRUE(ModelTesterLog::messages().isEmpty()) << ModelTesterLog::messages().join(u'\n').toStdString();
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(g_warnings.isEmpty()) << g_warnings.join(u'\n').toStdString();
 }
 
-TEST(TntListViewModel, showsCaptionInColumnZeroAndSubItemsAfterIt)
+TEST_F(TntListView, showsCaptionInColumnZeroAndSubItemsAfterIt)
 {
-    TTntListView view;
-    addColumns(view, {QStringLiteral("名前"), QStringLiteral("電話"), QStringLiteral("備考")});
-    TTntListItem *item = view.Items().Add();
-    item->SetCaption(QStringLiteral("𠮷田"));
+    fill(view, {"名前", "電話", "備考"}, {"𠮷田"});
+    TTntListItem *item = view.Items().GetItem(0);
     item->SubItems().Add(QStringLiteral("03-1234"));
     // A row with fewer sub-items than columns shows empty cells.
-    EXPECT_EQ(cells(view, 0), (QStringList{QStringLiteral("𠮷田"), QStringLiteral("03-1234"), QString()}));
+    EXPECT_EQ(cells(view, 0), (QStringList{"𠮷田", "03-1234", QString()}));
     item->SubItems().Put(0, QStringLiteral("06-9999"));
     EXPECT_EQ(cells(view, 0)[1], QStringLiteral("06-9999"));
 }
 
-TEST(TntListViewModel, reportsEachItemChangeAsARowChangeAndHoldsThemDuringAnUpdate)
+TEST_F(TntListView, reportsEachItemChangeAsARowChangeAndHoldsThemDuringAnUpdate)
 {
-    TTntListView view;
-    addColumns(view, {QStringLiteral("A"), QStringLiteral("B")});
-    view.Items().Add();
-    view.Items().Add();
+    fill(view, {"A", "B"}, {"", ""});
     QList<int> changedRows;
     QObject::connect(view.model(), &QAbstractItemModel::dataChanged,
                      [&](const QModelIndex &from, const QModelIndex &) { changedRows.append(from.row()); });
-    view.Items().GetItem(1)->SubItems().Add(QStringLiteral("x"));
-    view.Items().GetItem(1)->SetCaption(QStringLiteral("y"));
-    view.Items().GetItem(1)->SetCaption(QStringLiteral("y")); // same text: nothing
+    TTntListItem *second = view.Items().GetItem(1);
+    second->SubItems().Add(QStringLiteral("x"));
+    second->SetCaption(QStringLiteral("y"));
+    second->SetCaption(QStringLiteral("y")); // same text: nothing
     EXPECT_EQ(changedRows, (QList<int>{1, 1}));
     changedRows.clear();
     view.Items().BeginUpdate();
     view.Items().GetItem(0)->SetCaption(QStringLiteral("a"));
-    view.Items().GetItem(1)->SetCaption(QStringLiteral("b"));
+    second->SetCaption(QStringLiteral("b"));
     EXPECT_TRUE(changedRows.isEmpty());
     view.Items().EndUpdate();
     EXPECT_EQ(changedRows, QList<int>{0});
 }
 
-TEST(TntListViewModel, alignsHeaderAndCellsLikeTheirColumn)
-{
-    TTntListView view;
-    addColumns(view, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
-    view.Columns().GetItem(1)->SetAlignment(TAlignment::taRightJustify);
-    view.Columns().GetItem(2)->SetAlignment(TAlignment::taCenter);
-    view.Items().Add();
-    const QAbstractItemModel &model = *view.model();
-    const auto horizontal = [](const QVariant &v) { return Qt::Alignment(v.toInt()) & Qt::AlignHorizontal_Mask; };
-    EXPECT_EQ(horizontal(model.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole)), Qt::AlignLeft);
-    EXPECT_EQ(horizontal(model.headerData(1, Qt::Horizontal, Qt::TextAlignmentRole)), Qt::AlignRight);
-    EXPECT_EQ(horizontal(model.index(0, 2).data(Qt::TextAlignmentRole)), Qt::AlignHCenter);
-}
-
 // ---- Columns -------------------------------------------------------------------
 
-TEST(TntListColumn, keepsAWideCaptionWhenItsOwnByteFormIsWrittenBack)
+TEST_F(TntListView, keepsAWideCaptionWhenItsOwnByteFormIsWrittenBack)
 {
-    TTntListView view;
     TTntListColumn *column = view.Columns().Add();
     column->SetCaption(QStringLiteral("𠮷野"));         // 𠮷 has no CP932 form
     column->SetAnsiCaption(column->AnsiCaption());   // "?野" back: same bytes
-    EXPECT_EQ(column->Caption(), QStringLiteral("𠮷野"));
     EXPECT_EQ(view.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("𠮷野"));
     column->SetAnsiCaption(Cp932::encode(u"住所"));
     EXPECT_EQ(column->Caption(), QStringLiteral("住所"));
     EXPECT_EQ(view.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("住所"));
 }
 
-TEST(TntListColumn, assignCopiesCaptionWidthAndAlignment)
+TEST_F(TntListView, alignmentAndAssignedColumnsReachHeaderAndCells)
 {
-    TTntListView view;
-    TTntListColumn *source = view.Columns().Add();
+    fill(view, {"A", "B", "C"}, {"x"});
+    view.Columns().GetItem(0)->SetAlignment(TAlignment::taRightJustify);
+    TTntListColumn *source = view.Columns().GetItem(1);
     source->SetCaption(QStringLiteral("ＦＡＸ①"));
     source->SetWidth(123);
     source->SetAlignment(TAlignment::taCenter);
-    TTntListColumn *target = view.Columns().Add();
-    target->Assign(*source);
-    EXPECT_EQ(target->Caption(), QStringLiteral("ＦＡＸ①"));
-    EXPECT_EQ(target->Width(), 123);
-    EXPECT_EQ(view.header()->sectionSize(1), 123);
-    EXPECT_EQ(target->Alignment(), TAlignment::taCenter);
+    view.Columns().GetItem(2)->Assign(*source);
+    const QAbstractItemModel &model = *view.model();
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("ＦＡＸ①"));
+    EXPECT_EQ(view.header()->sectionSize(2), 123);
+    EXPECT_EQ(view.Columns().GetItem(2)->Alignment(), TAlignment::taCenter);
+    const auto horizontal = [](const QVariant &v) { return Qt::Alignment(v.toInt()) & Qt::AlignHorizontal_Mask; };
+    EXPECT_EQ(horizontal(model.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole)), Qt::AlignRight);
+    EXPECT_EQ(horizontal(model.index(0, 2).data(Qt::TextAlignmentRole)), Qt::AlignHCenter);
 }
 
-TEST(TntListColumns, rebuildingTheColumnsKeepsTheSelectedRows)
+TEST_F(TntListView, rebuildingTheColumnsKeepsTheSelectedRows)
 {
-    TTntListView view;
-    addColumns(view, {QStringLiteral("A"), QStringLiteral("B")});
-    for (int i = 0; i < 5; ++i)
-        view.Items().Add()->SetCaption(QString::number(i));
+    fill(view, {"A", "B"}, {"0", "1", "2", "3", "4"});
     view.Items().GetItem(1)->SetSelected(true);
     view.Items().GetItem(3)->SetSelected(true);
     view.Columns().Clear();
-    addColumns(view, {QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("Z")});
+    fill(view, {"X", "Y", "Z"});
     EXPECT_EQ(view.SelCount(), 2);
     EXPECT_TRUE(view.selectionModel()->isRowSelected(3, QModelIndex())); // every column, new ones too
     EXPECT_EQ(view.header()->count(), 3);
 }
 
-TEST(TntListColumns, raisesOnAnIndexOutsideTheColumns)
+TEST_F(TntListView, badIndexesAndAddingToAnOwnerDataListRaiseListError)
 {
-    TTntListView view;
-    view.Columns().Add();
+    fill(view, {"A"}, {"x"});
     EXPECT_THROW((void)view.Columns().GetItem(1), EListError);
     EXPECT_THROW((void)view.GetColumnFromIndex(-1), EListError);
     EXPECT_THROW(view.Columns().Delete(1), EListError);
+    EXPECT_THROW((void)view.Items().GetItem(1), EListError);
+    EXPECT_THROW(view.Items().Insert(3), EListError);
+    EXPECT_THROW(view.Items().Delete(-1), EListError);
+    view.SetOwnerData(true);
+    EXPECT_THROW(view.Items().Add(), EListError);
 }
 
 // ---- Items -----------------------------------------------------------------------
@@ -236,18 +215,13 @@ struct TTaggedItem : TTntListItem {
 };
 struct TForeignItem : TListItem {};
 
-TEST(TntListItems, createsItemsOfTheClassTheEventChooses)
+TEST_F(TntListView, createsItemsOfTheChosenClassAndRefusesOnesOutsideTheWideFamily)
 {
-    TTntListView view;
     view.OnCreateItemClass = [](QObject *, TListItemClass &itemClass) {
         itemClass = [](TTntListItems &owner) { return new TTaggedItem(owner); };
     };
     EXPECT_NE(dynamic_cast<TTaggedItem *>(view.Items().Add()), nullptr);
-}
-
-TEST(TntListItems, refusesAnItemClassOutsideTheWideFamily)
-{
-    TTntListView view;
+    view.Items().Clear();
     view.OnCreateItemClass = [](QObject *, TListItemClass &itemClass) {
         itemClass = [](TTntListItems &) { return new TForeignItem; };
     };
@@ -258,43 +232,24 @@ TEST(TntListItems, refusesAnItemClassOutsideTheWideFamily)
         EXPECT_EQ(e.Message(),
                   QStringLiteral("Internal Error: OnCreateItemClass.ItemClass must inherit from TTntListItem."));
     }
-    EXPECT_EQ(view.Items().Count(), 0);
     EXPECT_EQ(view.model()->rowCount(), 0);
+    view.SetOwnerData(true); // the item of owner-data rows too
+    view.SetItemCount(10);
+    EXPECT_THROW((void)view.Items().GetItem(0), ETntInternalError);
 }
 
-TEST(TntListItems, refusesForeignItemsForOwnerDataRowsToo)
+TEST_F(TntListView, assignCopiesTextsDataAndStateButKeepsSubItemsWhenTheSourceHasNone)
 {
-    OwnerDataList list(10);
-    list.view.OnCreateItemClass = [](QObject *, TListItemClass &itemClass) {
-        itemClass = [](TTntListItems &) { return new TForeignItem; };
-    };
-    EXPECT_THROW((void)list.view.Items().GetItem(0), ETntInternalError);
-}
-
-TEST(TntListItems, raisesOnBadIndexesAndOnAddingToAnOwnerDataList)
-{
-    TTntListView view;
-    view.Items().Add();
-    EXPECT_THROW((void)view.Items().GetItem(1), EListError);
-    EXPECT_THROW(view.Items().Insert(3), EListError);
-    EXPECT_THROW(view.Items().Delete(-1), EListError);
-    view.SetOwnerData(true);
-    EXPECT_THROW(view.Items().Add(), EListError);
-}
-
-TEST(TntListItem, assignCopiesTextsDataAndStateButKeepsSubItemsWhenTheSourceHasNone)
-{
-    TTntListView view;
+    fill(view, {}, {"한국어", ""});
     int payload = 0;
-    TTntListItem *source = view.Items().Add();
-    source->SetCaption(QStringLiteral("한국어"));
+    TTntListItem *source = view.Items().GetItem(0);
     source->SetData(&payload);
     source->SetImageIndex(4);
     source->SetChecked(true);
-    TTntListItem *target = view.Items().Add();
+    TTntListItem *target = view.Items().GetItem(1);
     target->SubItems().Add(QStringLiteral("残る"));
     target->Assign(*source);
-    EXPECT_EQ(target->Caption(), QStringLiteral("한국어"));
+    EXPECT_EQ(cells(view, 1)[0], QStringLiteral("한국어"));
     EXPECT_EQ(target->Data(), &payload);
     EXPECT_EQ(target->ImageIndex(), 4);
     EXPECT_TRUE(target->Checked());
@@ -302,15 +257,11 @@ TEST(TntListItem, assignCopiesTextsDataAndStateButKeepsSubItemsWhenTheSourceHasN
     source->SubItems().Add(QStringLiteral("新"));
     target->Assign(*source);
     EXPECT_EQ(target->SubItems().Text(), QStringLiteral("新\r\n"));
-    EXPECT_EQ(cells(view, 1)[0], QStringLiteral("한국어"));
 }
 
-TEST(TntListItem, selectedAndFocusedMirrorTheSelectionModel)
+TEST_F(TntListView, selectedAndFocusedMirrorTheSelectionModel)
 {
-    TTntListView view;
-    addColumns(view, {QStringLiteral("A")});
-    for (int i = 0; i < 4; ++i)
-        view.Items().Add();
+    fill(view, {"A"}, {"0", "1", "2", "3"});
     TTntListItem *item = view.Items().GetItem(2);
     item->SetFocused(true);
     EXPECT_EQ(view.GetItemFocused(), item);
@@ -328,26 +279,22 @@ TEST(TntListItem, selectedAndFocusedMirrorTheSelectionModel)
     EXPECT_EQ(view.GetItemFocused(), nullptr);
 }
 
-TEST(TntListView, alphaSortOrdersByWideCaptionsThatShareOneByteForm)
+// ---- List view -------------------------------------------------------------------
+
+TEST_F(TntListView, alphaSortOrdersByWideCaptionsThatShareOneByteForm)
 {
-    TTntListView view;
-    addColumns(view, {QStringLiteral("A")});
-    // All three are "??" in CP932; only the wide texts can order them.
-    for (const QString &caption : {QStringLiteral("하나"), QStringLiteral("가다"), QStringLiteral("나무")})
-        view.Items().Add()->SetCaption(caption);
+    fill(view, {"A"}, {"하나", "가다", "나무"}); // all "??" in CP932
     TTntListItem *selected = view.Items().GetItem(0);
     selected->SetSelected(true);
     ASSERT_TRUE(view.AlphaSort());
-    EXPECT_EQ(captions(view), (QStringList{QStringLiteral("가다"), QStringLiteral("나무"), QStringLiteral("하나")}));
+    EXPECT_EQ(captions(view), (QStringList{"가다", "나무", "하나"}));
     EXPECT_EQ(view.GetSelected(), selected); // the selection moved with its item
     EXPECT_EQ(selected->Index(), 2);
 }
 
-TEST(TntListView, sortsWithTheCompareEventAndItsParameter)
+TEST_F(TntListView, sortsWithTheCompareEventAndItsParameter)
 {
-    TTntListView view;
-    for (const QString &caption : {QStringLiteral("bb"), QStringLiteral("a"), QStringLiteral("ccc")})
-        view.Items().Add()->SetCaption(caption);
+    fill(view, {}, {"bb", "a", "ccc"});
     qintptr seen = 0;
     view.OnCompare = [&](QObject *, TTntListItem *a, TTntListItem *b, qintptr data, int &compare) {
         seen = data;
@@ -355,40 +302,43 @@ TEST(TntListView, sortsWithTheCompareEventAndItsParameter)
     };
     ASSERT_TRUE(view.CustomSort(TLVCompare(), 77));
     EXPECT_EQ(seen, 77);
-    EXPECT_EQ(captions(view), (QStringList{QStringLiteral("ccc"), QStringLiteral("bb"), QStringLiteral("a")}));
-    view.CustomSort([](TTntListItem *a, TTntListItem *b, qintptr) { return a->Caption().compare(b->Caption()); },
-                    0);
-    EXPECT_EQ(captions(view), (QStringList{QStringLiteral("a"), QStringLiteral("bb"), QStringLiteral("ccc")}));
+    EXPECT_EQ(captions(view), (QStringList{"ccc", "bb", "a"}));
+    view.CustomSort([](TTntListItem *a, TTntListItem *b, qintptr) { return a->Caption().compare(b->Caption()); }, 0);
+    EXPECT_EQ(captions(view), (QStringList{"a", "bb", "ccc"}));
     view.SetOwnerData(true);
     EXPECT_FALSE(view.AlphaSort());
 }
 
-TEST(TntListView, copySelectionAddsCaptionAndDataOfEachSelectedItem)
+TEST_F(TntListView, copySelectionAddsCaptionAndDataOfEachSelectedItem)
 {
-    TTntListView source;
     TTntListView destination;
-    int first = 1;
     int third = 3;
-    source.AddItem(QStringLiteral("一"), &first);
-    source.AddItem(QStringLiteral("二"), nullptr);
-    source.AddItem(QStringLiteral("𠀋"), &third);
-    source.Items().GetItem(0)->SetSelected(true);
-    source.Items().GetItem(2)->SetSelected(true);
-    source.CopySelection(destination);
-    EXPECT_EQ(captions(destination), (QStringList{QStringLiteral("一"), QStringLiteral("𠀋")}));
+    view.AddItem(QStringLiteral("一"), nullptr);
+    view.AddItem(QStringLiteral("二"), nullptr);
+    view.AddItem(QStringLiteral("𠀋"), &third);
+    view.Items().GetItem(0)->SetSelected(true);
+    view.Items().GetItem(2)->SetSelected(true);
+    view.CopySelection(destination);
+    EXPECT_EQ(captions(destination), (QStringList{"一", "𠀋"}));
     EXPECT_EQ(destination.Items().GetItem(1)->Data(), &third);
 }
 
-TEST(TntListView, editedEventMayChangeTheNewCaption)
+TEST_F(TntListView, captionIsEditedOnlyWhenWritableAndAllowedAndTheEditedEventHasTheLastWord)
 {
-    TTntListView view;
-    addColumns(view, {QStringLiteral("A")});
-    view.Items().Add()->SetCaption(QStringLiteral("旧"));
-    view.SetReadOnly(false);
-    view.OnEdited = [](QObject *, TTntListItem *, QString &s) { s += QStringLiteral("様"); };
+    fill(view, {"A"}, {"旧"});
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    view.edit(view.model()->index(0, 0));
+    const QModelIndex cell = view.model()->index(0, 0);
+    view.edit(cell);
+    EXPECT_EQ(view.findChild<QLineEdit *>(), nullptr); // read-only by default
+    view.SetReadOnly(false);
+    bool allow = false;
+    view.OnEditing = [&](QObject *, TTntListItem *, bool &allowEdit) { allowEdit = allow; };
+    view.edit(cell);
+    EXPECT_EQ(view.findChild<QLineEdit *>(), nullptr);
+    allow = true;
+    view.OnEdited = [](QObject *, TTntListItem *, QString &s) { s += QStringLiteral("様"); };
+    view.edit(cell);
     auto *editor = view.findChild<QLineEdit *>();
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("髙橋"));
@@ -397,24 +347,8 @@ TEST(TntListView, editedEventMayChangeTheNewCaption)
     EXPECT_EQ(view.Items().GetItem(0)->Caption(), QStringLiteral("髙橋様"));
 }
 
-TEST(TntListView, editingEventMayRefuseAndReadOnlyListsNeverEdit)
+TEST_F(TntListView, checkboxesShowAndSetTheCheckedState)
 {
-    TTntListView view;
-    addColumns(view, {QStringLiteral("A")});
-    view.Items().Add();
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    view.edit(view.model()->index(0, 0));
-    EXPECT_EQ(view.findChild<QLineEdit *>(), nullptr);
-    view.SetReadOnly(false);
-    view.OnEditing = [](QObject *, TTntListItem *, bool &allowEdit) { allowEdit = false; };
-    view.edit(view.model()->index(0, 0));
-    EXPECT_EQ(view.findChild<QLineEdit *>(), nullptr);
-}
-
-TEST(TntListView, checkboxesShowAndSetTheCheckedState)
-{
-    TTntListView view;
     view.Items().Add()->SetChecked(true);
     EXPECT_FALSE(view.model()->index(0, 0).data(Qt::CheckStateRole).isValid());
     view.SetCheckboxes(true);
@@ -423,21 +357,23 @@ TEST(TntListView, checkboxesShowAndSetTheCheckedState)
     EXPECT_FALSE(view.Items().GetItem(0)->Checked());
 }
 
-TEST(TntListView, reportsSelectionChangesPerItemInNormalMode)
+// "<row>+" or "<row>-" for each OnSelectItem, "-1-" for a deselection of all rows.
+void logSelections(TTntCustomListView &view, QStringList &events)
 {
-    TTntListView view;
-    addColumns(view, {QStringLiteral("A")});
-    for (int i = 0; i < 3; ++i)
-        view.Items().Add();
-    QStringList events;
-    view.OnSelectItem = [&](QObject *, TTntListItem *item, bool selected) {
-        events.append(QStringLiteral("%1%2").arg(item->Index()).arg(selected ? QStringLiteral("+") : QStringLiteral("-")));
+    view.OnSelectItem = [&events](QObject *, TTntListItem *item, bool selected) {
+        events.append(QStringLiteral("%1%2").arg(item ? item->Index() : -1).arg(QChar(selected ? u'+' : u'-')));
     };
+}
+
+TEST_F(TntListView, reportsSelectionChangesPerItemInNormalMode)
+{
+    fill(view, {"A"}, {"0", "1", "2"});
+    QStringList events;
+    logSelections(view, events);
     view.Items().GetItem(0)->SetSelected(true);
     view.selectionModel()->select(QItemSelection(view.model()->index(1, 0), view.model()->index(2, 0)),
                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    EXPECT_EQ(events, (QStringList{QStringLiteral("0+"), QStringLiteral("0-"), QStringLiteral("1+"),
-                                   QStringLiteral("2+")}));
+    EXPECT_EQ(events, (QStringList{"0+", "0-", "1+", "2+"}));
     events.clear();
     view.Items().Delete(1); // removing a row is no selection change
     EXPECT_TRUE(events.isEmpty());
@@ -445,100 +381,88 @@ TEST(TntListView, reportsSelectionChangesPerItemInNormalMode)
 
 // ---- Owner data ------------------------------------------------------------------
 
-TEST(TntListViewOwnerData, settingTheRowCountAsksForNoRow)
+TEST_F(TntListViewOwnerData, fetchesOnlyTheVisibleRowsOnceUntilRefresh)
 {
-    OwnerDataList list(100000);
-    EXPECT_EQ(list.view.Items().Count(), 100000);
-    EXPECT_EQ(list.view.model()->rowCount(), 100000);
-    EXPECT_TRUE(list.fetched.isEmpty());
-}
+    EXPECT_EQ(view.Items().Count(), 100000);
+    EXPECT_EQ(view.model()->rowCount(), 100000);
+    EXPECT_TRUE(fetched.isEmpty()); // setting the count asks for no row
+    show();
+    paint();
+    const int capacity = visibleRowCapacity();
+    ASSERT_FALSE(fetched.isEmpty());
+    EXPECT_LE(fetched.size(), capacity);
+    EXPECT_EQ(QSet<int>(fetched.begin(), fetched.end()).size(), fetched.size()); // each once
+    EXPECT_EQ(cells(view, 0), (QStringList{"1", "氏名0", "東京都"}));
 
-TEST(TntListViewOwnerData, fetchesOnlyTheVisibleRowsOnceUntilRefresh)
-{
-    OwnerDataList list(100000);
-    list.show();
-    list.paint();
-    const int capacity = list.visibleRowCapacity();
-    ASSERT_FALSE(list.fetched.isEmpty());
-    EXPECT_LE(list.fetched.size(), capacity);
-    EXPECT_EQ(QSet<int>(list.fetched.begin(), list.fetched.end()).size(), list.fetched.size()); // each once
-    EXPECT_EQ(cells(list.view, 0), (QStringList{QStringLiteral("1"), QStringLiteral("氏名0"), QStringLiteral("東京都")}));
+    fetched.clear();
+    paint(); // repainting uses the cached texts
+    EXPECT_TRUE(fetched.isEmpty());
 
-    list.fetched.clear();
-    list.paint(); // repainting uses the cached texts
-    EXPECT_TRUE(list.fetched.isEmpty());
-
-    list.view.scrollTo(list.view.model()->index(50000, 0), QAbstractItemView::PositionAtTop);
-    list.paint();
-    ASSERT_FALSE(list.fetched.isEmpty());
-    EXPECT_LE(list.fetched.size(), capacity);
-    for (int row : list.fetched)
+    view.scrollTo(view.model()->index(50000, 0), QAbstractItemView::PositionAtTop);
+    paint();
+    ASSERT_FALSE(fetched.isEmpty());
+    EXPECT_LE(fetched.size(), capacity);
+    for (int row : fetched)
         EXPECT_TRUE(row >= 50000 - capacity && row <= 50000 + capacity) << row;
 
-    list.fetched.clear();
-    list.view.Refresh();
-    list.paint();
-    EXPECT_FALSE(list.fetched.isEmpty());
-    EXPECT_LE(list.fetched.size(), capacity);
+    fetched.clear();
+    view.Refresh();
+    paint();
+    EXPECT_FALSE(fetched.isEmpty());
+    EXPECT_LE(fetched.size(), capacity);
 }
 
-TEST(TntListViewOwnerData, changingTheCountDropsTheCachedTexts)
+TEST_F(TntListViewOwnerData, changingTheCountDropsTheCachedTexts)
 {
-    OwnerDataList list(10);
-    (void)cells(list.view, 3);
-    list.fetched.clear();
-    (void)cells(list.view, 3);
-    EXPECT_TRUE(list.fetched.isEmpty());
-    list.view.SetItemCount(20);
-    (void)cells(list.view, 3);
-    EXPECT_EQ(list.fetched, QList<int>{3});
+    (void)cells(view, 3);
+    fetched.clear();
+    (void)cells(view, 3);
+    EXPECT_TRUE(fetched.isEmpty());
+    view.SetItemCount(20);
+    (void)cells(view, 3);
+    EXPECT_EQ(fetched, QList<int>{3});
 }
 
-TEST(TntListViewOwnerData, itemsOfRowsAreTheTemporaryItemFilledForThatRow)
+TEST_F(TntListViewOwnerData, itemsOfRowsAreTheTemporaryItemFilledForThatRow)
 {
-    OwnerDataList list(1000);
-    TTntListItem *item = list.view.Items().GetItem(7);
+    TTntListItem *item = view.Items().GetItem(7);
     EXPECT_EQ(item->Index(), 7);
     EXPECT_EQ(item->SubItems().Get(0), QStringLiteral("氏名7"));
-    EXPECT_EQ(list.view.Items().GetItem(8), item); // one item, refilled
+    EXPECT_EQ(view.Items().GetItem(8), item); // one item, refilled
     EXPECT_EQ(item->Caption(), QStringLiteral("9"));
     item->SetSelected(true);
-    EXPECT_TRUE(list.view.selectionModel()->isRowSelected(8, QModelIndex()));
-    EXPECT_EQ(list.view.GetSelected()->Index(), 8);
+    EXPECT_TRUE(view.selectionModel()->isRowSelected(8, QModelIndex()));
+    EXPECT_EQ(view.GetSelected()->Index(), 8);
 }
 
-TEST(TntListViewOwnerData, reportsSingleRowsRangesAndDeselectingAll)
+TEST_F(TntListViewOwnerData, reportsSingleRowsRangesAndDeselectingAll)
 {
-    OwnerDataList list(1000);
-    list.show();
+    show();
     QStringList events;
-    list.view.OnSelectItem = [&](QObject *, TTntListItem *item, bool selected) {
-        events.append(QStringLiteral("%1%2").arg(item ? item->Index() : -1).arg(selected ? QStringLiteral("+") : QStringLiteral("-")));
-    };
-    list.view.OnDataStateChange = [&](QObject *, int from, int to, bool oldSelected, bool newSelected) {
+    logSelections(view, events);
+    view.OnDataStateChange = [&](QObject *, int from, int to, bool oldSelected, bool newSelected) {
         events.append(QStringLiteral("%1..%2 %3>%4").arg(from).arg(to).arg(oldSelected).arg(newSelected));
     };
-    QWidget *viewport = list.view.viewport();
-    const auto rowPoint = [&](int row) { return list.view.visualRect(list.view.model()->index(row, 1)).center(); };
+    QWidget *viewport = view.viewport();
+    const auto rowPoint = [&](int row) { return view.visualRect(view.model()->index(row, 1)).center(); };
     QTest::mouseClick(viewport, Qt::LeftButton, {}, rowPoint(2));
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, rowPoint(5));
-    EXPECT_EQ(events, (QStringList{QStringLiteral("2+"), QStringLiteral("3..5 0>1")}));
+    EXPECT_EQ(events, (QStringList{"2+", "3..5 0>1"}));
     events.clear();
     QTest::mouseClick(viewport, Qt::LeftButton, {}, rowPoint(4)); // plain click: the others go
-    EXPECT_EQ(events, (QStringList{QStringLiteral("-1-"), QStringLiteral("4+")}));
+    EXPECT_EQ(events, (QStringList{"-1-", "4+"}));
     events.clear();
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, rowPoint(4));
-    EXPECT_EQ(events, QStringList{QStringLiteral("4-")});
+    EXPECT_EQ(events, QStringList{"4-"});
 }
 
-TEST(TntListViewOwnerData, typeAheadAsksTheOwnerWithTheWideTextTyped)
+TEST_F(TntListViewOwnerData, typeAheadAsksTheOwnerWithTheWideTextTyped)
 {
-    OwnerDataList list(1000);
-    list.show();
-    list.view.Items().GetItem(10)->SetFocused(true);
+    show();
+    view.Items().GetItem(10)->SetFocused(true);
     QStringList asked;
     QList<int> starts;
-    list.view.OnDataFind = [&](QObject *, TItemFind find, const QString &text, const QPoint &, void *, int start,
+    view.OnDataFind = [&](QObject *, TItemFind find, const QString &text, const QPoint &, void *, int start,
                                TSearchDirection, bool wrap, int &index) {
         EXPECT_EQ(find, TItemFind::ifPartialString);
         EXPECT_TRUE(wrap);
@@ -548,23 +472,22 @@ TEST(TntListViewOwnerData, typeAheadAsksTheOwnerWithTheWideTextTyped)
     };
     for (const QString &typed : {QStringLiteral("あ"), QStringLiteral("い")}) {
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
-        QApplication::sendEvent(&list.view, &press);
+        QApplication::sendEvent(&view, &press);
     }
-    EXPECT_EQ(asked, (QStringList{QStringLiteral("あ"), QStringLiteral("あい")}));
+    EXPECT_EQ(asked, (QStringList{"あ", "あい"}));
     EXPECT_EQ(starts, (QList<int>{11, 500})); // a new search starts behind the focus
-    EXPECT_EQ(list.view.GetItemFocused()->Index(), 500);
-    EXPECT_EQ(list.view.SelCount(), 1);
+    EXPECT_EQ(view.GetItemFocused()->Index(), 500);
+    EXPECT_EQ(view.SelCount(), 1);
 }
 
-TEST(TntListViewOwnerData, topItemIsTheFirstRowOnTheScreen)
+TEST_F(TntListViewOwnerData, topItemIsTheFirstRowOnTheScreen)
 {
-    OwnerDataList list(1000);
-    list.show();
-    EXPECT_EQ(list.view.GetTopItem()->Index(), 0);
-    list.view.scrollTo(list.view.model()->index(300, 0), QAbstractItemView::PositionAtTop);
-    EXPECT_EQ(list.view.GetTopItem()->Index(), 300);
-    list.view.SetItemCount(0);
-    EXPECT_EQ(list.view.GetTopItem(), nullptr);
+    show();
+    EXPECT_EQ(view.GetTopItem()->Index(), 0);
+    view.scrollTo(view.model()->index(300, 0), QAbstractItemView::PositionAtTop);
+    EXPECT_EQ(view.GetTopItem()->Index(), 300);
+    view.SetItemCount(0);
+    EXPECT_EQ(view.GetTopItem(), nullptr);
 }
 
 } // namespace
