@@ -1,0 +1,47 @@
+#include "core/Env.h"
+
+QString AppPath;
+QString DataRoot;
+QString DataPath;
+QString AdrsPath;
+QString OtherPath;
+QString HistoryPath;
+QString LayoutPath;
+QString LabelPath;
+QString CardPath;
+QString DesignPath;
+
+QStringList SearchAreaList;
+std::array<bool, AreaCount + 1> UseArea{};
+std::array<bool, AreaCount + 1> AreaOnDisk{};
+std::array<QString, AreaCount + 1> AreaDiskFolder;
+
+bool FirstRun = false;
+QString UpdateDomain;
+QString UpdatePath;
+QString UpdateApp;
+QString SearchDataPath;
+bool SearchDriveExtend = false;
+bool EnableVicinage = false;
+bool EnableAllKind = false;
+bool DataPathChanged = false;
+QString AdrsName;
+bool MustSelectAdrs = false;
+int HisCount = 10;
+bool AddressChangeData = true;
+bool AddressFormClose = true;
+bool AddressConfirmation = true;
+bool AddressOutOfTarget = true;
+bool AddressSameNum = true;
+bool ViewBGPaint = true;
+int ViewBGColor = 0xDFFFEF;
+int CooperateMap = 2;
+int CooperateMapSearchKind = 0;
+int CooperateRoot = 0;
+bool UpdateCheck = true;
+QString StartupPassword;
+
+QString SettingsFileName()
+{
+    return DataRoot + QStringLiteral("Murven19.ini");
+}

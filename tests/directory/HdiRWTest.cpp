@@ -1,0 +1,103 @@
+#include "directory/HdiRW.h"
+
+#include "support/FileHelpers.h"
+#include "support/TestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(HdiText, swapsNibblesAndInvertsBits)
+{
+    EXPECT_EQ(EncodeHdiText("M"), QByteArray("\x2B"));
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all += char(b);
+    EXPECT_EQ(DecodeHdiText(EncodeHdiText(all)), all);
+}
+
+class HdiFile : public ::testing::Test
+{
+protected:
+    HdiFileRecord record(const QString &name = QStringLiteral("/Murven19.hdi")) const
+    {
+        HdiFileRecord r;
+        r.FileName = home.root() + name;
+        r.Signature = "Murven19";
+        return r;
+    }
+    ScopedHome home;
+};
+
+TEST_F(HdiFile, roundTripsSlotsIncludingTheSettingsRootItself)
+{
+    HdiFileRecord w = record();
+    w.Slots[0] = {3, "/a/"};
+    w.Slots[2] = {0, {}};
+    w.Slots[6] = {9, "/data/dt/"};
+    ASSERT_EQ(WriteHdiFile(w, false), 0);
+    const QByteArray bytes = fileBytes(w.FileName);
+    // 8, signature, count 3, slot 0 len 3, slot 2 len 0, slot 6 len 9.
+    EXPECT_EQ(bytes.size(), 1 + 8 + 1 + (3 + 3) + 3 + (3 + 9));
+    EXPECT_EQ(bytes[0], char(8));
+    EXPECT_EQ(bytes[1], char(0x2B)); // "M"
+
+    HdiFileRecord r = record();
+    ASSERT_EQ(ReadHdiFile(r), 0);
+    EXPECT_EQ(r.EntryCount, 3);
+    EXPECT_EQ(r.Slots[0].Path, QByteArray("/a/"));
+    EXPECT_EQ(r.Slots[2].PathLength, 0);
+    EXPECT_EQ(r.Slots[1].PathLength, -1);
+    EXPECT_EQ(r.Slots[6].Path, QByteArray("/data/dt/"));
+}
+
+TEST_F(HdiFile, reportsEachShortStepAndAForeignSignature)
+{
+    HdiFileRecord w = record();
+    w.Slots[1] = {4, "/xy/"};
+    ASSERT_EQ(WriteHdiFile(w, false), 0);
+    const QByteArray full = fileBytes(w.FileName);
+    // Cut after each step: the code names the step that came up short.
+    const struct {
+        qsizetype keep;
+        int code;
+    } cuts[] = {{0, 2}, {5, 3}, {9, 5}, {10, 6}, {12, 8}, {15, 9}};
+    for (const auto &cut : cuts) {
+        writeBytes(w.FileName, full.left(cut.keep));
+        HdiFileRecord r = record();
+        EXPECT_EQ(ReadHdiFile(r), cut.code) << cut.keep;
+    }
+    writeBytes(w.FileName, full);
+    HdiFileRecord other = record();
+    other.Signature = "Murven18";
+    EXPECT_EQ(ReadHdiFile(other), 4);
+    HdiFileRecord missing = record(QStringLiteral("/none.hdi"));
+    EXPECT_EQ(ReadHdiFile(missing), 1);
+    EXPECT_EQ(WriteHdiFile(missing, true), 1);
+    EXPECT_FALSE(QFile::exists(missing.FileName));
+}
+
+TEST_F(HdiFile, ignoresEntriesBeyondTheSlotsOrTheLongestPath)
+{
+    HdiFileRecord w = record();
+    QByteArray bytes;
+    bytes += char(8);
+    bytes += EncodeHdiText("Murven19");
+    bytes += char(2);
+    bytes += char(9); // slot 9 does not exist
+    bytes += char(2);
+    bytes += char(0);
+    bytes += EncodeHdiText("/z");
+    bytes += char(3); // a path of 300 bytes
+    bytes += char(300 & 0xFF);
+    bytes += char(300 >> 8);
+    bytes += EncodeHdiText(QByteArray(300, 'p'));
+    writeBytes(w.FileName, bytes);
+    HdiFileRecord r = record();
+    ASSERT_EQ(ReadHdiFile(r), 0);
+    EXPECT_EQ(r.EntryCount, 0);
+    for (const THdiSlot &slot : r.Slots)
+        EXPECT_EQ(slot.PathLength, -1);
+}
+
+} // namespace
