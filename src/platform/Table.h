@@ -1,0 +1,197 @@
+#pragma once
+
+#include "platform/Exception.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+// Field and index definitions of a table, in the shape the address-book and
+// sender tables are declared in.
+enum class TFieldType { ftAutoInc, ftInteger, ftString, ftBoolean, ftMemo, ftDateTime };
+
+// Size: the width in bytes for ftString (CP932 bytes, cut at a character
+// boundary); for ftMemo the bytes kept in the table row (the memo itself is
+// not limited).
+struct TFieldDef
+{
+    QString Name;
+    TFieldType DataType = TFieldType::ftString;
+    int Size = 0;
+};
+
+enum TIndexOption : unsigned { ixPrimary = 1, ixUnique = 2, ixCaseInsensitive = 4, ixDescending = 8 };
+
+// Fields: field names joined with ";" ("JisCode;Adrs2;Adrs3"). The primary
+// index has an empty name.
+struct TIndexDef
+{
+    QString Name;
+    QString Fields;
+    unsigned Options = 0;
+};
+
+class TTable;
+
+// A field of the table's current record. Text fields hold the stored bytes
+// (Shift-JIS, or whatever byte form the caller stores); AsString converts
+// through CP932. Setters need the table in edit or insert state.
+class TField
+{
+public:
+    QString FieldName() const { return m_name; }
+    TFieldType DataType() const { return m_type; }
+    int Size() const { return m_size; }
+    bool IsNull() const;
+
+    // Stored bytes; SetAsBytes cuts a text field to Size bytes at a CP932
+    // character boundary (a memo keeps everything).
+    QByteArray AsBytes() const;
+    void SetAsBytes(const QByteArray &bytes);
+    QString AsString() const;
+    void SetAsString(const QString &text);
+    qint32 AsInteger() const;
+    void SetAsInteger(qint32 value);
+    bool AsBoolean() const;
+    void SetAsBoolean(bool value);
+    QDateTime AsDateTime() const;
+    void SetAsDateTime(const QDateTime &value);
+    void Clear();
+
+private:
+    friend class TTable;
+    TField(TTable *table, int index, const TFieldDef &def);
+    const QVariant &value() const;
+    void setValue(QVariant value);
+
+    TTable *m_table;
+    int m_index;
+    QString m_name;
+    TFieldType m_type;
+    int m_size;
+};
+
+// Raised by TTable on a failed open, a write that the file refuses, or a
+// cursor operation in the wrong state. The message is for the user.
+MURVEN_DECLARE_EXCEPTION(ETableError, Exception);
+
+// A keyed table in a file of its own, walked by a cursor in the order of any
+// of its indexes, ascending or descending, with the record-at-a-time editing
+// of a classic desktop-database table (Append/Edit, set fields, Post).
+//
+// Storage: one encrypted SQLite (SQLCipher) database per table, keyed from
+// its creation. Text and memo fields are BLOBs of the stored bytes, integer
+// and boolean fields INTEGER (0/1), date-times INTEGER milliseconds since
+// 1970-01-01T00:00 UTC (read back in local time). Every index of the
+// definitions is an SQL index with the record number appended, so equal keys
+// come in record-number order; case-insensitive indexes use a collation that
+// folds only single-byte ASCII letters of Shift-JIS text.
+//
+// Sharing: any number of non-exclusive TTable objects may have one file open.
+// An exclusive open fails while another TTable of this process has the file
+// open, and makes every other open fail while it is held; the exclusive
+// connection also takes SQLite's exclusive lock, which keeps other processes
+// out.
+class TTable
+{
+public:
+    enum class TState { dsInactive, dsBrowse, dsEdit, dsInsert };
+
+    TTable();
+    ~TTable();
+    TTable(const TTable &) = delete;
+    TTable &operator=(const TTable &) = delete;
+
+    // Full path of the table file, e.g. ".../Adrs.DB".
+    void SetTableName(const QString &path);
+    QString TableName() const;
+    void SetPassword(const QByteArray &key);
+    void SetExclusive(bool exclusive);
+    bool Exclusive() const;
+
+    void SetFieldDefs(QList<TFieldDef> defs);
+    void SetIndexDefs(QList<TIndexDef> defs);
+    QList<TFieldDef> FieldDefs() const;
+    QList<TIndexDef> IndexDefs() const;
+
+    // Creates the file from the definitions under a temporary name in the same
+    // folder and renames it, so a half-made table never exists. Replaces
+    // nothing: fails when the table exists.
+    [[nodiscard]] bool CreateTable(QString *error = nullptr);
+    // Finds the file whatever the letter case of its name.
+    static bool TableExists(const QString &path);
+
+    // Raises ETableError: missing file, wrong key, held by an exclusive
+    // holder, or an exclusive open while others have the file open. The field
+    // and index definitions are read from the file.
+    void Open();
+    void Close();
+    bool Active() const;
+
+    // "" = primary order (record number).
+    void SetIndexName(const QString &name);
+    QString IndexName() const;
+    // Walk the current index backwards.
+    void SetDescending(bool descending);
+    bool Descending() const;
+
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    bool Eof() const;
+    bool Bof() const;
+    int RecordCount() const;
+    bool IsEmpty() const;
+
+    TField &FieldByName(const QString &name); // raises ETableError when unknown
+    TField *FindField(const QString &name);
+    int FieldCount() const;
+    TField &Fields(int i);
+
+    // Exact match on the leading fields of the current index; the cursor goes
+    // to the first matching record in index order. False leaves it unmoved.
+    bool FindKey(const QList<QVariant> &keyValues);
+    // The first record whose key is at or after the given key (in the walk's
+    // direction); Eof when none.
+    void FindNearest(const QList<QVariant> &keyValues);
+    // First record in the current order whose fields ("A;B") equal the values.
+    bool Locate(const QString &fieldNames, const QList<QVariant> &values, bool caseInsensitive = false);
+
+    // After Post of an Append the cursor is on the new record; Edit+Post keeps
+    // it on the edited record; Delete moves to the next record in the current
+    // order (or the new last one); Cancel returns to the previous record.
+    void Append();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    TState State() const;
+
+    // A run of posts in one transaction for speed. A post that fails inside
+    // the batch is undone alone; the others stay. EndBatch commits.
+    void BeginBatch();
+    void EndBatch();
+
+    // Committed to disk when it returns.
+    void FlushBuffers();
+    // Optimise and repair: both rebuild the file and its indexes (data and
+    // record numbers survive). Need the table open.
+    void Pack();
+    void RegenerateIndexes();
+
+    // Kept for the callers' shape; the table has no controls to update.
+    void DisableControls() {}
+    void EnableControls() {}
+
+private:
+    friend class TField;
+    struct Impl;
+    std::unique_ptr<Impl> d;
+    std::vector<std::unique_ptr<TField>> m_fields;
+};
