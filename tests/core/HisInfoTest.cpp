@@ -1,0 +1,294 @@
+#include "core/HisInfo.h"
+
+#include "platform/Cp932.h"
+#include "platform/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray sjis(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
+
+class HistoryFile : public ::testing::Test
+{
+protected:
+    QString path(const QString &name = QStringLiteral("Post.mtd")) const { return m_dir.path() + "/" + name; }
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(HistoryFile, missingFileIsCreatedAsEmptyListWhenAsked)
+{
+    THistoryData history(path("sub/Dptmnt.mtd"), true, 100);
+    EXPECT_EQ(readAll(path("sub/Dptmnt.mtd")), QByteArray(4, '\0'));
+    EXPECT_FALSE(history.IsLoaded());
+    EXPECT_TRUE(history.Load());
+    EXPECT_EQ(history.GetCount(), 0);
+}
+
+TEST_F(HistoryFile, missingFileRaisesWhenItMustExist)
+{
+    try {
+        THistoryData history(path(), false, 50);
+        FAIL() << "no exception";
+    } catch (const EInOutError &e) {
+        EXPECT_EQ(e.Message(), path() + "\r\nファイルが見つかりません");
+    }
+}
+
+TEST_F(HistoryFile, maxLengthAboveByteRangeIsRefused)
+{
+    EXPECT_THROW(THistoryData(path(), true, 256), ERangeError);
+    EXPECT_THROW(THistoryData(path(), true, -1), ERangeError);
+}
+
+TEST_F(HistoryFile, zeroLengthFileLoadsAsEmptyList)
+{
+    writeAll(path(), QByteArray());
+    THistoryData history(path(), false, 50);
+    EXPECT_TRUE(history.Load());
+    EXPECT_TRUE(history.IsLoaded());
+    EXPECT_EQ(history.GetCount(), 0);
+}
+
+TEST_F(HistoryFile, emptyListSavesAsFourZeroBytes)
+{
+    THistoryData history(path(), true, 50);
+    ASSERT_TRUE(history.Load());
+    history.Add("x");
+    history.Clear();
+    ASSERT_TRUE(history.Save());
+    EXPECT_EQ(readAll(path()), QByteArray(4, '\0'));
+}
+
+TEST_F(HistoryFile, textRecordHoldsLengthDateAndInvertedBytes)
+{
+    THistoryData history(path(), true, 50);
+    ASSERT_TRUE(history.Load());
+    const double before = DateTimeToHistoryWhen(QDateTime::currentDateTime());
+    history.Add("abc", 0.0);
+    const double after = DateTimeToHistoryWhen(QDateTime::currentDateTime());
+    ASSERT_TRUE(history.Save());
+
+    const QByteArray bytes = readAll(path());
+    ASSERT_EQ(bytes.size(), 4 + 1 + 8 + 3);
+    EXPECT_EQ(bytes.left(4), QByteArray::fromHex("01000000"));
+    EXPECT_EQ(static_cast<unsigned char>(bytes[4]), 0x0B);
+    double when = 0.0;
+    std::memcpy(&when, bytes.constData() + 5, 8); // the test machine is little-endian
+    EXPECT_GE(when, before);
+    EXPECT_LE(when, after);
+    EXPECT_EQ(bytes.mid(13), QByteArray::fromHex("9E9D9C"));
+}
+
+TEST_F(HistoryFile, roundTripKeepsBytesAndDates)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add(sjis("営業部"), 45000.25);
+    history.Add("Sales", 44000.5);
+    ASSERT_TRUE(history.Save());
+    const QByteArray first = readAll(path());
+
+    THistoryData again(path(), false, 100);
+    ASSERT_TRUE(again.Load());
+    ASSERT_EQ(again.GetCount(), 2);
+    EXPECT_EQ(again.GetText(0), sjis("営業部"));
+    EXPECT_EQ(again.GetWhen(1), 44000.5);
+    ASSERT_TRUE(again.Save());
+    EXPECT_EQ(readAll(path()), first);
+}
+
+TEST_F(HistoryFile, textsComeBackTrimmed)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add("  lead and trail \t", 1.0);
+    ASSERT_TRUE(history.Save());
+    ASSERT_TRUE(history.Load());
+    EXPECT_EQ(history.GetText(0), QByteArray("lead and trail"));
+}
+
+TEST_F(HistoryFile, shortFileRaisesAndKeepsEntriesReadBefore)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add("one", 1.0);
+    history.Add("two", 2.0);
+    ASSERT_TRUE(history.Save());
+    QByteArray bytes = readAll(path());
+    bytes.chop(1);
+    writeAll(path(), bytes);
+
+    try {
+        history.Load();
+        FAIL() << "no exception";
+    } catch (const EHistoryDataError &e) {
+        EXPECT_EQ(e.Message(), path() + "\r\nデータが読み込めませんでした");
+    }
+    ASSERT_EQ(history.GetCount(), 1);
+    EXPECT_EQ(history.GetText(0), QByteArray("one"));
+}
+
+TEST_F(HistoryFile, hugeCountInShortFileRaisesInsteadOfAllocating)
+{
+    writeAll(path(), QByteArray::fromHex("FFFFFF7F"));
+    THistoryData history(path(), false, 100);
+    EXPECT_THROW(history.Load(), EHistoryDataError);
+    EXPECT_EQ(history.GetCount(), 0);
+}
+
+TEST_F(HistoryFile, failedSaveRaisesAndLeavesTheOldFile)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add("kept", 1.0);
+    ASSERT_TRUE(history.Save());
+    const QByteArray old = readAll(path());
+
+    history.Add("lost", 2.0);
+    SafeFile::setFailureHook([](SafeFile::Step step) { return step == SafeFile::Step::RenameTemporary; });
+    try {
+        history.Save();
+        ADD_FAILURE() << "no exception";
+    } catch (const EHistoryDataError &e) {
+        EXPECT_EQ(e.Message(), path() + "\r\nデータが書き込めませんでした");
+    }
+    SafeFile::setFailureHook({});
+    RecoverSafeReplace(path());
+    EXPECT_EQ(readAll(path()), old);
+}
+
+TEST_F(HistoryFile, insertAcceptsCountButNotBeyond)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Insert(0, "b", 1.0);
+    history.Insert(1, "c", 1.0);
+    history.Insert(0, "a", 1.0);
+    EXPECT_EQ(history.GetText(2), QByteArray("c"));
+    try {
+        history.Insert(4, "x", 1.0);
+        FAIL() << "no exception";
+    } catch (const EHistoryDataError &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Indexが範囲外です"));
+    }
+    EXPECT_THROW(history.Delete(3), EHistoryDataError);
+    EXPECT_THROW((void)history.GetText(-1), EHistoryDataError);
+}
+
+struct CutCase {
+    const char *name;
+    int maxLength;
+    QByteArray text;
+    QByteArray expected;
+};
+
+void PrintTo(const CutCase &c, std::ostream *os) { *os << c.name; }
+
+class HistoryCut : public HistoryFile, public ::testing::WithParamInterface<CutCase>
+{
+};
+
+TEST_P(HistoryCut, insertCutsAtCharacterBoundary)
+{
+    const CutCase &c = GetParam();
+    THistoryData history(path(), true, c.maxLength);
+    ASSERT_TRUE(history.Load());
+    history.Add(c.text, 1.0);
+    EXPECT_EQ(history.GetText(0), c.expected);
+    ASSERT_TRUE(history.Save());
+    ASSERT_TRUE(history.Load());
+    EXPECT_EQ(history.GetText(0), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, HistoryCut,
+    ::testing::Values(
+        CutCase{"asciiTwelveToTen", 10, "abcdefghijkl", "abcdefghij"},
+        // byte 10 (index 9) is the lead byte of "あ": only 9 bytes stay
+        CutCase{"leadByteAtTenKeepsNine", 10, QByteArray("abcdefghi") + sjis("あ") + "k", "abcdefghi"},
+        CutCase{"doubleByteEndingAtTen", 10, sjis("あいうえおか"), sjis("あいうえお")},
+        CutCase{"shortTextUntouched", 10, "abc", "abc"},
+        // the length byte holds at most 247 text bytes, whatever MaxLength says
+        CutCase{"maxLength255CutsTo247", 255, QByteArray(300, 'x'), QByteArray(247, 'x')},
+        CutCase{"maxLength255DoubleByteAtLimit", 255, QByteArray(246, 'x') + sjis("あ"), QByteArray(246, 'x')}),
+    [](const ::testing::TestParamInfo<CutCase> &info) { return std::string(info.param.name); });
+
+TEST_F(HistoryFile, indexOfComparesBytesCaseSensitively)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add("Abc", 1.0);
+    history.Add("abc", 1.0);
+    EXPECT_EQ(history.IndexOf("abc"), 1);
+    EXPECT_EQ(history.IndexOf("ABC"), -1);
+}
+
+TEST_F(HistoryFile, puttingAnExistingTextFirstMovesItWithoutDuplicate)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add("one", 1.0);
+    history.Add("two", 1.0);
+    history.Add("three", 1.0);
+    EXPECT_TRUE(PutHistoryFirst(history, "three"));
+    ASSERT_EQ(history.GetCount(), 3);
+    EXPECT_EQ(history.GetText(0), QByteArray("three"));
+    EXPECT_EQ(history.GetText(1), QByteArray("one"));
+    EXPECT_NE(history.GetWhen(0), 1.0);
+
+    THistoryData saved(path(), false, 100);
+    ASSERT_TRUE(saved.Load());
+    EXPECT_EQ(saved.GetText(0), QByteArray("three"));
+}
+
+TEST_F(HistoryFile, puttingTheFirstTextFirstDoesNotSave)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add("one", 1.0);
+    EXPECT_FALSE(PutHistoryFirst(history, "one"));
+    EXPECT_FALSE(PutHistoryFirst(history, ""));
+    EXPECT_EQ(readAll(path()), QByteArray(4, '\0')); // still the file as created
+}
+
+TEST_F(HistoryFile, puttingAnOverlongTextFirstFindsItsCutForm)
+{
+    THistoryData history(path(), true, 10);
+    ASSERT_TRUE(history.Load());
+    EXPECT_TRUE(PutHistoryFirst(history, "abcdefghijXYZ"));
+    EXPECT_TRUE(PutHistoryFirst(history, "other"));
+    EXPECT_TRUE(PutHistoryFirst(history, "abcdefghijQQQ"));
+    EXPECT_EQ(history.GetCount(), 2);
+    EXPECT_EQ(history.GetText(0), QByteArray("abcdefghij"));
+}
+
+TEST(HistoryWhen, daysCountFromEndOf1899InLocalTime)
+{
+    EXPECT_EQ(DateTimeToHistoryWhen(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
+    EXPECT_EQ(DateTimeToHistoryWhen(QDateTime(QDate(1900, 1, 1), QTime(18, 0))), 2.75);
+    const QDateTime moment(QDate(2024, 2, 29), QTime(13, 30, 15));
+    EXPECT_EQ(HistoryWhenToDateTime(DateTimeToHistoryWhen(moment)), moment);
+}
