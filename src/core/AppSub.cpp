@@ -1,0 +1,84 @@
+#include "core/AppSub.h"
+
+#include "platform/Cp932.h"
+
+namespace {
+
+constexpr qsizetype GroupLength = 5; // "@" + four hexadecimal digits
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+QByteArray EncodeUnicodeField(QStringView text)
+{
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    QByteArray result;
+    result.reserve(text.size() * GroupLength);
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        result.append('@');
+        result.append(Digits[(u >> 12) & 0xF]);
+        result.append(Digits[(u >> 8) & 0xF]);
+        result.append(Digits[(u >> 4) & 0xF]);
+        result.append(Digits[u & 0xF]);
+    }
+    return result;
+}
+
+QString DecodeUnicodeField(QByteArrayView value)
+{
+    if (value.isEmpty())
+        return {};
+    if (value.front() != '@')
+        return Cp932::decode(value);
+
+    const qsizetype groups = value.size() / GroupLength;
+    QString result;
+    result.reserve(groups);
+    for (qsizetype k = 0; k < groups; ++k) {
+        const qsizetype at = k * GroupLength + 1;
+        char16_t unit = 0;
+        for (qsizetype i = 0; i < 4; ++i) {
+            const int d = hexDigit(value[at + i]);
+            if (d < 0)
+                return Cp932::decode(value);
+            unit = static_cast<char16_t>((unit << 4) | d);
+        }
+        result.append(QChar(unit));
+    }
+    return result;
+}
+
+QByteArray CopyMbcsLeft(QByteArrayView s, qsizetype n)
+{
+    if (s.size() <= n)
+        return s.toByteArray();
+    if (n <= 0)
+        return {};
+    const qsizetype length = Cp932::isLeadByteAt(s, n - 1) ? n - 1 : n;
+    return s.first(length).toByteArray();
+}
+
+QDateTime TruncMilliseconds(const QDateTime &dateTime)
+{
+    if (!dateTime.isValid())
+        return dateTime;
+    const QTime t = dateTime.time();
+    QDateTime result = dateTime;
+    result.setTime(QTime(t.hour(), t.minute(), t.second()));
+    return result;
+}
+
+void EnsureMailtoProtocol()
+{
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+
+// Small record routines shared by the windows that read and write address
+// and sender records: the "@" form of wide text in the tables' CP932 fields,
+// cutting CP932 text without splitting a character, and time stamps
+// without milliseconds.
+
+// "@" form: UTF-16 text stored in a byte field as one group per UTF-16 unit,
+// "@" followed by the unit as four upper-case hexadecimal digits, in text
+// order ("あA" -> "@3042@0041"). A surrogate pair is two groups. The name
+// fields are always written this way, so a 75-byte field holds 15 units and a
+// 55-byte field 11.
+[[nodiscard]] QByteArray EncodeUnicodeField(QStringView text);
+
+// Reads either form: a value that starts with "@" is decoded group by group
+// (bytes behind the last whole five-byte group are ignored); any other value
+// is plain CP932 text. A value that starts with "@" but whose groups are not
+// all hexadecimal is taken as plain CP932 text too, so a typed "@" never
+// makes a record unreadable.
+[[nodiscard]] QString DecodeUnicodeField(QByteArrayView value);
+
+// The first n bytes of s, one byte fewer when byte n (1-based) is the lead
+// byte of a double-byte character; s itself when it is not longer than n.
+[[nodiscard]] QByteArray CopyMbcsLeft(QByteArrayView s, qsizetype n);
+
+// The same moment without its milliseconds (same time spec). Every writer of
+// AddDateTime and UpdDateTime stamps through here, so stored stamps compare
+// equal to what a window shows to the second.
+[[nodiscard]] QDateTime TruncMilliseconds(const QDateTime &dateTime);
+
+// Called before an e-mail address is opened as a "mailto:" link. Nothing to
+// prepare here: the desktop's URL handler (QDesktopServices) opens mailto
+// links by itself, so there is no protocol registration to repair.
+void EnsureMailtoProtocol();

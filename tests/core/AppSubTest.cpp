@@ -1,0 +1,132 @@
+#include "core/AppSub.h"
+
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct EncodeCase {
+    const char *name;
+    QString text;
+    QByteArray stored;
+};
+
+class EncodeUnicodeFieldTest : public ::testing::TestWithParam<EncodeCase>
+{
+};
+
+TEST_P(EncodeUnicodeFieldTest, writesOneUpperCaseGroupPerUtf16Unit)
+{
+    EXPECT_EQ(EncodeUnicodeField(GetParam().text), GetParam().stored);
+}
+
+TEST_P(EncodeUnicodeFieldTest, decodesBackToTheSameText)
+{
+    EXPECT_EQ(DecodeUnicodeField(GetParam().stored), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EncodeUnicodeFieldTest,
+    ::testing::Values(EncodeCase{"kanaAndLatin", QStringLiteral("あA"), "@3042@0041"},
+                      EncodeCase{"empty", QString(), QByteArray()},
+                      EncodeCase{"hexLettersUpperCase", QStringLiteral("髙ｶ"), "@9AD9@FF76"},
+                      // U+20BB7 (𠮷) is a surrogate pair: two groups.
+                      EncodeCase{"surrogatePair", QString::fromUcs4(U"𠮷野家"), "@D842@DFB7@91CE@5BB6"},
+                      EncodeCase{"atSignItself", QStringLiteral("@"), "@0040"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct DecodeCase {
+    const char *name;
+    QByteArray stored;
+    QString text;
+};
+
+class DecodeUnicodeFieldTest : public ::testing::TestWithParam<DecodeCase>
+{
+};
+
+TEST_P(DecodeUnicodeFieldTest, readsEitherForm)
+{
+    EXPECT_EQ(DecodeUnicodeField(GetParam().stored), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DecodeUnicodeFieldTest,
+    ::testing::Values(
+        DecodeCase{"bytesBehindTheLastWholeGroupIgnored", "@3042@00", QStringLiteral("あ")},
+        DecodeCase{"shortOfOneGroupIsEmpty", "@304", QString()},
+        DecodeCase{"plainShiftJis", Cp932::encode(u"山田太郎"), QStringLiteral("山田太郎")},
+        DecodeCase{"plainAscii", "Tanaka", QStringLiteral("Tanaka")},
+        DecodeCase{"lowerCaseHexAccepted", "@30a2", QStringLiteral("ア")},
+        // A user who typed a value starting with "@" gets it back as typed.
+        DecodeCase{"nonHexGroupIsPlainText", "@home", QStringLiteral("@home")},
+        DecodeCase{"laterNonHexGroupIsPlainText", "@3042@00G1", QStringLiteral("@3042@00G1")},
+        DecodeCase{"plainShiftJisAfterAt", QByteArray("@") + Cp932::encode(u"東京都"), QStringLiteral("@東京都")}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(DecodeUnicodeField, emptyValueGivesEmptyText)
+{
+    EXPECT_TRUE(DecodeUnicodeField(QByteArray()).isEmpty());
+}
+
+TEST(EncodeUnicodeField, fifteenUnitsFillASeventyFiveByteNameField)
+{
+    EXPECT_EQ(EncodeUnicodeField(QString(15, QChar(u'亜'))).size(), 75);
+}
+
+struct CopyCase {
+    const char *name;
+    QByteArray source;
+    qsizetype n;
+    QByteArray expected;
+};
+
+class CopyMbcsLeftTest : public ::testing::TestWithParam<CopyCase>
+{
+};
+
+TEST_P(CopyMbcsLeftTest, neverSplitsADoubleByteCharacter)
+{
+    EXPECT_EQ(CopyMbcsLeft(GetParam().source, GetParam().n), GetParam().expected);
+}
+
+// "ABCDEFGHIJKLMNOPQRS" is 19 bytes, so "あ" occupies bytes 20 and 21.
+const QByteArray nineteen = "ABCDEFGHIJKLMNOPQRS";
+const QByteArray a = Cp932::encode(u"あ");
+// "ソ" is 83 5C: its trail byte looks like an ASCII backslash.
+const QByteArray so = Cp932::encode(u"ソソ");
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CopyMbcsLeftTest,
+    ::testing::Values(CopyCase{"leadByteAtTheCutDropsIt", nineteen + a + "X", 20, nineteen},
+                      CopyCase{"cutAfterAWholeCharacter", nineteen + a + "X", 21, nineteen + a},
+                      CopyCase{"notLongerReturnsItself", nineteen + a, 21, nineteen + a},
+                      CopyCase{"shorterReturnsItself", "abc", 20, "abc"},
+                      CopyCase{"asciiCutExactly", "abcdef", 3, "abc"},
+                      // Byte 2 is a trail byte (0x5C) and stays.
+                      CopyCase{"trailByteAtTheCutKept", so, 2, so.left(2)},
+                      CopyCase{"secondLeadByteDropped", so, 3, so.left(2)},
+                      CopyCase{"zeroGivesEmpty", "abc", 0, QByteArray()}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(TruncMilliseconds, dropsTheMillisecondsOnTheSameDay)
+{
+    const QDateTime stamp(QDate(2014, 3, 31), QTime(12, 34, 56, 789));
+    const QDateTime cut = TruncMilliseconds(stamp);
+    EXPECT_EQ(cut, QDateTime(QDate(2014, 3, 31), QTime(12, 34, 56, 0)));
+    EXPECT_EQ(cut.timeSpec(), stamp.timeSpec());
+}
+
+TEST(TruncMilliseconds, lastMillisecondOfTheDayStaysOnThatDay)
+{
+    const QDateTime stamp(QDate(2013, 12, 31), QTime(23, 59, 59, 999));
+    EXPECT_EQ(TruncMilliseconds(stamp), QDateTime(QDate(2013, 12, 31), QTime(23, 59, 59)));
+}
+
+TEST(TruncMilliseconds, invalidStampStaysInvalid)
+{
+    EXPECT_FALSE(TruncMilliseconds(QDateTime()).isValid());
+}
+
+} // namespace
