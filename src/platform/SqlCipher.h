@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Small helpers around an SQLCipher connection, shared by the table layer and
+// by tools that read a table file directly (benchmarks, repair checks).
+namespace SqlCipher {
+
+// Collation of case-insensitive indexes: compares the stored Shift-JIS bytes,
+// folding only single-byte ASCII letters to upper case. A trail byte that
+// happens to look like a letter (0x41 in "ア" 83 41) is never folded.
+inline constexpr const char *kFoldCollation = "CP932_NOCASE";
+
+// The same comparison as the collation, for use outside SQL (-1, 0, 1).
+[[nodiscard]] int compareFolded(QByteArrayView a, QByteArrayView b);
+
+// Opens a connection on an existing or new file, keys it (before anything
+// else touches the file) and registers the collation. Returns nullptr and
+// sets error on failure. A wrong key is found by reading the schema: the
+// message then names the password.
+[[nodiscard]] sqlite3 *open(const QString &path, const QByteArray &password, bool create, QString *error);
+void close(sqlite3 *db);
+
+// Registers the collation on a connection (open() already does).
+void registerCollation(sqlite3 *db);
+
+// Runs statements without results; false and error text on failure.
+[[nodiscard]] bool exec(sqlite3 *db, const char *sql, QString *error = nullptr);
+[[nodiscard]] QString lastError(sqlite3 *db);
+
+// A prepared statement released with its owner.
+class Statement
+{
+public:
+    Statement() = default;
+    Statement(sqlite3 *db, const QByteArray &sql);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    Statement(Statement &&other) noexcept;
+    Statement &operator=(Statement &&other) noexcept;
+
+    bool valid() const { return m_stmt != nullptr; }
+    sqlite3_stmt *get() const { return m_stmt; }
+    operator sqlite3_stmt *() const { return m_stmt; }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+} // namespace SqlCipher
