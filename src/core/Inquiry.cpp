@@ -1,0 +1,326 @@
+#include "core/Inquiry.h"
+
+#include "platform/Table.h"
+#include "platform/TextLines.h"
+#include "util/MsgBoxPos.h"
+
+#include <utility>
+
+namespace {
+
+TPhoneHyphenator &phoneHyphenator()
+{
+    static TPhoneHyphenator hyphenator;
+    return hyphenator;
+}
+
+// Bytes of code 32 and below are dropped at both ends; they never occur
+// inside a CP932 double-byte character (trail bytes start at 0x40).
+QByteArray trimBytes(const QByteArray &bytes)
+{
+    qsizetype begin = 0;
+    qsizetype end = bytes.size();
+    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 0x20)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 0x20)
+        --end;
+    return bytes.mid(begin, end - begin);
+}
+
+QByteArray textOf(TTable &table, const char *name)
+{
+    return trimBytes(table.FieldByName(QLatin1String(name)).AsBytes());
+}
+
+QByteArray phoneOf(TTable &table, const char *name)
+{
+    const QByteArray number = textOf(table, name);
+    const TPhoneHyphenator &hyphenate = phoneHyphenator();
+    if (number.isEmpty() || !hyphenate)
+        return number;
+    return trimBytes(hyphenate(number));
+}
+
+qint32 integerOf(TTable &table, const char *name)
+{
+    return table.FieldByName(QLatin1String(name)).AsInteger();
+}
+
+bool booleanOf(TTable &table, const char *name)
+{
+    return table.FieldByName(QLatin1String(name)).AsBoolean();
+}
+
+QDateTime dateTimeOf(TTable &table, const char *name)
+{
+    TField &field = table.FieldByName(QLatin1String(name));
+    return field.IsNull() ? QDateTime() : field.AsDateTime();
+}
+
+std::optional<QStringList> memoOf(TTable &table, const char *name)
+{
+    const QString text = table.FieldByName(QLatin1String(name)).AsString();
+    if (text.isEmpty())
+        return std::nullopt;
+    return SplitLines(text);
+}
+
+} // namespace
+
+void ClearAddressData(TAddressData &record)
+{
+    record = TAddressData{};
+}
+
+void SetPhoneHyphenator(TPhoneHyphenator hyphenator)
+{
+    phoneHyphenator() = std::move(hyphenator);
+}
+
+bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *owner)
+{
+    table.SetIndexName(QString());
+    if (!table.FindKey({QVariant(recNo)})) {
+        ShowMessageBoxAt(owner, QStringLiteral("アドレス帳が読み出せませんでした  "), ProductCaption(), MB_ICONERROR,
+                         mbpCenterOnOwner, 0, 0);
+        return false;
+    }
+
+    TAddressData r;
+    r.RecNo = integerOf(table, "RecNo");
+    r.Group = integerOf(table, "Group");
+    r.CustomCode = textOf(table, "CustomCode");
+    r.Tel = phoneOf(table, "Tel");
+    r.TelDiv = integerOf(table, "TelDiv");
+    r.Fax = phoneOf(table, "Fax");
+    r.PubDate = textOf(table, "PubDate");
+    r.Portable1 = phoneOf(table, "Portable1");
+    r.Portable2 = phoneOf(table, "Portable2");
+    r.Pos = textOf(table, "Pos");
+    r.Tdfkn = textOf(table, "Tdfkn");
+    r.Adrs1 = textOf(table, "Adrs1");
+    r.Adrs2 = textOf(table, "Adrs2");
+    r.Adrs3 = textOf(table, "Adrs3");
+    r.AdrsKana = textOf(table, "AdrsKana");
+    r.JisCode = textOf(table, "JisCode");
+    r.KajoCode = textOf(table, "KajoCode");
+    r.Latitude = integerOf(table, "Latitude");
+    r.Longitude = integerOf(table, "Longitude");
+    r.PrivCorp = booleanOf(table, "PrivCorp");
+    r.CorpKanji = textOf(table, "CorpKanji");
+    r.CorpKana = textOf(table, "CorpKana");
+    r.Dptmnt = textOf(table, "Dptmnt");
+    r.Post = textOf(table, "Post");
+    r.NameKanji = textOf(table, "NameKanji");
+    r.NameKana = textOf(table, "NameKana");
+    r.Honor = textOf(table, "Honor");
+    r.IgnoreName = booleanOf(table, "IgnoreName");
+    r.URL = textOf(table, "URL");
+    r.EMail1 = textOf(table, "EMail1");
+    r.EMail2 = textOf(table, "EMail2");
+    r.Joint1 = textOf(table, "Joint1");
+    r.Joint2 = textOf(table, "Joint2");
+    r.Joint3 = textOf(table, "Joint3");
+    r.Joint4 = textOf(table, "Joint4");
+    r.Joint5 = textOf(table, "Joint5");
+    r.JointHonor1 = textOf(table, "JointHonor1");
+    r.JointHonor2 = textOf(table, "JointHonor2");
+    r.JointHonor3 = textOf(table, "JointHonor3");
+    r.JointHonor4 = textOf(table, "JointHonor4");
+    r.JointHonor5 = textOf(table, "JointHonor5");
+    r.JointOwner = integerOf(table, "JointOwner");
+    r.JointPrint = booleanOf(table, "JointPrint");
+    r.JointPrint1 = booleanOf(table, "JointPrint1");
+    r.JointPrint2 = booleanOf(table, "JointPrint2");
+    r.JointPrint3 = booleanOf(table, "JointPrint3");
+    r.JointPrint4 = booleanOf(table, "JointPrint4");
+    r.JointPrint5 = booleanOf(table, "JointPrint5");
+    r.PrintTarget = integerOf(table, "PrintTarget");
+    r.Sender = integerOf(table, "Sender");
+    r.Keyword1 = textOf(table, "Keyword1");
+    r.Keyword2 = textOf(table, "Keyword2");
+    r.Keyword3 = textOf(table, "Keyword3");
+    r.Keyword4 = textOf(table, "Keyword4");
+    r.Keyword5 = textOf(table, "Keyword5");
+    r.Keyword6 = textOf(table, "Keyword6");
+    r.Keyword7 = textOf(table, "Keyword7");
+    r.Keyword8 = textOf(table, "Keyword8");
+    r.Note = memoOf(table, "Note");
+    r.ExtLink = memoOf(table, "ExtLink");
+    r.SymbolMark = textOf(table, "SymbolMark");
+    r.SymbolColor = integerOf(table, "SymbolColor");
+    r.AddDateTime = dateTimeOf(table, "AddDateTime");
+    r.UpdDateTime = dateTimeOf(table, "UpdDateTime");
+    r.CodeMain = integerOf(table, "CodeMain");
+    r.CodeSub = integerOf(table, "CodeSub");
+    r.CodeGenre = integerOf(table, "CodeGenre");
+    record = std::move(r);
+    return true;
+}
+
+namespace {
+
+using A = TColumnAlign;
+
+} // namespace
+
+const std::array<TAddressListColumn, AddressListColumnCount> AddressListColumns = {{
+    {0, QStringLiteral("No."), A::Right, 56, true, 1},
+    {1, QStringLiteral("グループ"), A::Left, 120, true, 2},
+    {2, QStringLiteral("顧客コード"), A::Left, 112, false, 3},
+    {3, QStringLiteral("電話番号"), A::Left, 116, true, 4},
+    {4, QStringLiteral("代表電話"), A::Left, 76, true, 5},
+    {5, QStringLiteral("FAX番号"), A::Left, 116, false, 7},
+    {6, QStringLiteral("初期掲載年月"), A::Left, 104, false, 6},
+    {7, QStringLiteral("携帯番号1"), A::Left, 116, false, 8},
+    {8, QStringLiteral("携帯番号2"), A::Left, 116, false, 9},
+    {9, QStringLiteral("〒"), A::Left, 76, false, 10},
+    {10, QStringLiteral("住所"), A::Left, 232, true, 11},
+    {11, QStringLiteral("住所カナ"), A::Left, 200, false, 12},
+    {12, QStringLiteral("個人会社区分"), A::Left, 104, false, 14},
+    {13, QStringLiteral("会社名"), A::Left, 232, true, 15},
+    {14, QStringLiteral("会社名カナ"), A::Left, 180, false, 16},
+    {15, QStringLiteral("部署"), A::Left, 180, false, 17},
+    {16, QStringLiteral("役職"), A::Left, 120, false, 18},
+    {17, QStringLiteral("名前"), A::Left, 112, true, 19},
+    {18, QStringLiteral("名前カナ"), A::Left, 112, false, 20},
+    {19, QStringLiteral("URL"), A::Left, 200, false, 21},
+    {20, QStringLiteral("E-Mail1"), A::Left, 180, false, 22},
+    {21, QStringLiteral("E-Mail2"), A::Left, 180, false, 23},
+    {22, QStringLiteral("連名1"), A::Left, 112, false, 24},
+    {23, QStringLiteral("連名2"), A::Left, 112, false, 25},
+    {24, QStringLiteral("連名3"), A::Left, 112, false, 26},
+    {25, QStringLiteral("連名4"), A::Left, 112, false, 27},
+    {26, QStringLiteral("連名5"), A::Left, 112, false, 28},
+    {27, QStringLiteral("キーワード1"), A::Left, 128, true, 29},
+    {28, QStringLiteral("キーワード2"), A::Left, 128, false, 30},
+    {29, QStringLiteral("キーワード3"), A::Left, 128, false, 31},
+    {30, QStringLiteral("キーワード4"), A::Left, 128, false, 32},
+    {31, QStringLiteral("キーワード5"), A::Left, 128, false, 33},
+    {32, QStringLiteral("キーワード6"), A::Left, 128, false, 34},
+    {33, QStringLiteral("キーワード7"), A::Left, 128, false, 35},
+    {34, QStringLiteral("キーワード8"), A::Left, 128, false, 36},
+    {35, QStringLiteral("備考"), A::Left, 180, false, 37},
+    {36, QStringLiteral("シンボル"), A::Center, 68, false, 38},
+    {37, QStringLiteral("登録日時"), A::Left, 152, false, 39},
+    {38, QStringLiteral("登録日付"), A::Left, 92, false, 40},
+    {39, QStringLiteral("登録時刻"), A::Left, 72, false, 41},
+    {40, QStringLiteral("更新日時"), A::Left, 152, false, 42},
+    {41, QStringLiteral("更新日付"), A::Left, 92, false, 43},
+    {42, QStringLiteral("更新時刻"), A::Left, 72, false, 44},
+}};
+
+const std::array<QString, 6> SymbolMarks = {
+    QStringLiteral("●"), QStringLiteral("▲"), QStringLiteral("▼"),
+    QStringLiteral("■"), QStringLiteral("◆"), QStringLiteral("★"),
+};
+
+const std::array<TWordFilterItem, 32> WordFilterItems = {{
+    {QStringLiteral("顧客コード"), 0, 20},
+    {QStringLiteral("電話番号"), 0, 13},
+    {QStringLiteral("代表電話"), 2, 0},
+    {QStringLiteral("FAX番号"), 0, 13},
+    {QStringLiteral("初期掲載年月"), 3, 0},
+    {QStringLiteral("携帯番号1"), 0, 13},
+    {QStringLiteral("携帯番号2"), 0, 13},
+    {QStringLiteral("〒"), 0, 8},
+    {QStringLiteral("住所"), 0, 256},
+    {QStringLiteral("個人会社区分"), 2, 0},
+    {QStringLiteral("会社名"), 0, 112},
+    {QStringLiteral("部署"), 1, 100},
+    {QStringLiteral("役職"), 1, 50},
+    {QStringLiteral("名前"), 0, 15},
+    {QStringLiteral("URL"), 0, 128},
+    {QStringLiteral("メールアドレス1"), 0, 64},
+    {QStringLiteral("メールアドレス2"), 0, 64},
+    {QStringLiteral("連名1"), 0, 11},
+    {QStringLiteral("連名2"), 0, 11},
+    {QStringLiteral("連名3"), 0, 11},
+    {QStringLiteral("連名4"), 0, 11},
+    {QStringLiteral("連名5"), 0, 11},
+    {QStringLiteral("キーワード1"), 0, 100},
+    {QStringLiteral("キーワード2"), 0, 100},
+    {QStringLiteral("キーワード3"), 0, 100},
+    {QStringLiteral("キーワード4"), 0, 100},
+    {QStringLiteral("キーワード5"), 0, 100},
+    {QStringLiteral("キーワード6"), 1, 100},
+    {QStringLiteral("キーワード7"), 1, 100},
+    {QStringLiteral("キーワード8"), 1, 100},
+    {QStringLiteral("備考"), 0, 0},
+    {QStringLiteral("シンボルマーク"), 2, 0},
+}};
+
+const std::array<TDirectoryResultItem, 15> DirectoryResultItems = {{
+    {0, QStringLiteral("電話番号"), 0},
+    {1, QStringLiteral("代表電話"), 0},
+    {2, QStringLiteral("FAX番号"), 0},
+    {3, QStringLiteral("郵便番号"), 1},
+    {4, QStringLiteral("住所カナ"), 1},
+    {5, QStringLiteral("都道府県"), 0},
+    {6, QStringLiteral("住所１"), 1},
+    {7, QStringLiteral("住所２"), 1},
+    {8, QStringLiteral("市町村コード"), 1},
+    {9, QStringLiteral("会社名カナ"), 1},
+    {10, QStringLiteral("会社名"), 1},
+    {11, QStringLiteral("名前カナ"), 1},
+    {12, QStringLiteral("名前"), 1},
+    {13, QStringLiteral("個人会社区分"), 1},
+    {14, QStringLiteral("初期掲載年月"), 0},
+}};
+
+const std::array<TCopyItem, 54> CopyItems = {{
+    {0, QStringLiteral("グループ"), true},
+    {1, QStringLiteral("顧客コード"), true},
+    {2, QStringLiteral("電話番号"), true},
+    {3, QStringLiteral("代表電話"), true},
+    {4, QStringLiteral("FAX番号"), true},
+    {5, QStringLiteral("初回掲載年月"), true},
+    {6, QStringLiteral("携帯番号１"), true},
+    {7, QStringLiteral("携帯番号２"), true},
+    {8, QStringLiteral("郵便番号"), true},
+    {9, QStringLiteral("都道府県"), true},
+    {10, QStringLiteral("住所１"), true},
+    {11, QStringLiteral("住所２"), true},
+    {12, QStringLiteral("住所３"), true},
+    {13, QStringLiteral("連結住所"), true},
+    {14, QStringLiteral("住所カナ"), true},
+    {15, QStringLiteral("市町村コード"), true},
+    {16, QStringLiteral("会社名漢字"), true},
+    {17, QStringLiteral("会社名カナ"), true},
+    {18, QStringLiteral("部署"), true},
+    {19, QStringLiteral("役職"), true},
+    {20, QStringLiteral("名前漢字"), true},
+    {21, QStringLiteral("名前カナ"), true},
+    {22, QStringLiteral("敬称"), true},
+    {23, QStringLiteral("URL"), true},
+    {24, QStringLiteral("メールアドレス１"), true},
+    {25, QStringLiteral("メールアドレス２"), true},
+    {26, QStringLiteral("連名１"), true},
+    {27, QStringLiteral("連名２"), true},
+    {28, QStringLiteral("連名３"), true},
+    {29, QStringLiteral("連名４"), true},
+    {30, QStringLiteral("連名５"), true},
+    {31, QStringLiteral("連名敬称１"), true},
+    {32, QStringLiteral("連名敬称２"), true},
+    {33, QStringLiteral("連名敬称３"), true},
+    {34, QStringLiteral("連名敬称４"), true},
+    {35, QStringLiteral("連名敬称５"), true},
+    {36, QStringLiteral("連名主"), true},
+    {37, QStringLiteral("印刷指定"), true},
+    {38, QStringLiteral("差出人"), true},
+    {39, QStringLiteral("キーワード１"), true},
+    {40, QStringLiteral("キーワード２"), true},
+    {41, QStringLiteral("キーワード３"), true},
+    {42, QStringLiteral("キーワード４"), true},
+    {43, QStringLiteral("キーワード５"), true},
+    {44, QStringLiteral("キーワード６"), true},
+    {45, QStringLiteral("キーワード７"), true},
+    {46, QStringLiteral("キーワード８"), true},
+    {47, QStringLiteral("備考"), true},
+    {48, QStringLiteral("外部リンク"), true},
+    {49, QStringLiteral("シンボルマーク"), true},
+    {50, QStringLiteral("登録日付"), true},
+    {51, QStringLiteral("登録時刻"), true},
+    {52, QStringLiteral("更新日付"), true},
+    {53, QStringLiteral("更新時刻"), true},
+}};

@@ -1,0 +1,294 @@
+#include "core/Inquiry.h"
+
+#include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ShortString, cutsToItsWidthWithoutSplittingACharacter)
+{
+    TShortString<5> s;
+    s = Cp932::encode(u"abあい"); // 61 62 | 82 A0 | 82 A2
+    EXPECT_EQ(s.Bytes(), Cp932::encode(u"abあ"));
+    s = QByteArray("12345678");
+    EXPECT_EQ(s.Bytes(), QByteArray("12345"));
+}
+
+TEST(ShortString, seventyFiveBytesHoldFifteenUnitsOfTheAtForm)
+{
+    TAddressData record;
+    record.NameKanji = EncodeUnicodeField(QString(16, QChar(u'亜')));
+    EXPECT_EQ(DecodeUnicodeField(record.NameKanji.Bytes()), QString(15, QChar(u'亜')));
+}
+
+TEST(AddressData, copiesCompareEqualAndDifferAfterAChange)
+{
+    TAddressData a;
+    a.RecNo = 7;
+    a.Tel = QByteArray("03-1234-5678");
+    a.Note = QStringList{QStringLiteral("一行目")};
+    TAddressData b = a;
+    EXPECT_EQ(a, b);
+    b.Note->append(QStringLiteral("二行目"));
+    EXPECT_NE(a, b);
+}
+
+TEST(AddressData, clearingDropsTheMemosAndZeroesEveryField)
+{
+    TAddressData record;
+    record.RecNo = 12;
+    record.CorpKanji = QByteArray("ACME");
+    record.JointPrint3 = true;
+    record.AddDateTime = QDateTime(QDate(2014, 1, 2), QTime(3, 4, 5));
+    record.Note = QStringList{QStringLiteral("memo")};
+    record.ExtLink = QStringList{QStringLiteral("file:///x")};
+    ClearAddressData(record);
+    EXPECT_EQ(record, TAddressData{});
+    EXPECT_FALSE(record.Note.has_value());
+    EXPECT_FALSE(record.ExtLink.has_value());
+    EXPECT_FALSE(record.AddDateTime.isValid());
+}
+
+// An open book in a temporary data folder.
+class ReadRecord : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_savedAdrs = AdrsPath;
+        m_savedOther = OtherPath;
+        AdrsPath = home.root() + QStringLiteral("/data/Adrs/");
+        OtherPath = home.root() + QStringLiteral("/data/Other/");
+        QDir().mkpath(AdrsPath + QStringLiteral("Book"));
+        dm.CreateAdrsTable(QStringLiteral("Book"));
+        ASSERT_TRUE(dm.OpenAdrs());
+    }
+    void TearDown() override
+    {
+        SetPhoneHyphenator({});
+        AdrsPath = m_savedAdrs;
+        OtherPath = m_savedOther;
+    }
+
+    TTable &table() { return *dm.AdrsTable(); }
+    void set(const char *name, const QByteArray &bytes) { table().FieldByName(QLatin1String(name)).SetAsBytes(bytes); }
+    void set(const char *name, int value) { table().FieldByName(QLatin1String(name)).SetAsInteger(value); }
+    int appendRecord()
+    {
+        PostAndFlush(table());
+        return table().FieldByName(QStringLiteral("RecNo")).AsInteger();
+    }
+
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+    TDMMurven19 dm;
+
+private:
+    QString m_savedAdrs;
+    QString m_savedOther;
+};
+
+TEST_F(ReadRecord, missingRecordNumberIsReportedAndKeepsTheRecord)
+{
+    TAddressData record;
+    record.RecNo = 99;
+    record.Note = QStringList{QStringLiteral("kept")};
+    const TAddressData before = record;
+    EXPECT_FALSE(ReadAddressData(table(), 12345, record, nullptr));
+    EXPECT_EQ(record, before);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳が読み出せませんでした  "));
+    EXPECT_EQ(boxes.last().caption, QStringLiteral("ピルカノス2014"));
+    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
+    EXPECT_EQ(boxes.last().mode, int(mbpCenterOnOwner));
+}
+
+TEST_F(ReadRecord, categoryCodesReadBackIntoTheirOwnFields)
+{
+    table().Append();
+    set("CodeMain", 3);
+    set("CodeSub", 5);
+    set("CodeGenre", 7);
+    const int recNo = appendRecord();
+    table().Append();
+    set("CodeMain", 9);
+    appendRecord();
+
+    TAddressData record;
+    ASSERT_TRUE(ReadAddressData(table(), recNo, record, nullptr));
+    EXPECT_EQ(record.RecNo, recNo);
+    EXPECT_EQ(record.CodeMain, 3);
+    EXPECT_EQ(record.CodeSub, 5);
+    EXPECT_EQ(record.CodeGenre, 7);
+}
+
+TEST_F(ReadRecord, emptyMemosGiveNoListsAndFilledOnesGiveOneItemPerLine)
+{
+    table().Append();
+    const int empty = appendRecord();
+    table().Append();
+    set("Note", Cp932::encode(u"一行目\r\n二行目"));
+    set("ExtLink", QByteArray("file:///home/a.pdf"));
+    const int filled = appendRecord();
+
+    TAddressData record;
+    record.Note = QStringList{QStringLiteral("old")};
+    ASSERT_TRUE(ReadAddressData(table(), empty, record, nullptr));
+    EXPECT_FALSE(record.Note.has_value());
+    EXPECT_FALSE(record.ExtLink.has_value());
+
+    ASSERT_TRUE(ReadAddressData(table(), filled, record, nullptr));
+    ASSERT_TRUE(record.Note.has_value());
+    EXPECT_EQ(*record.Note, (QStringList{QStringLiteral("一行目"), QStringLiteral("二行目")}));
+    ASSERT_TRUE(record.ExtLink.has_value());
+    EXPECT_EQ(*record.ExtLink, QStringList{QStringLiteral("file:///home/a.pdf")});
+}
+
+TEST_F(ReadRecord, textsAreTrimmedCutAndTelephoneNumbersHyphenated)
+{
+    SetPhoneHyphenator([](const QByteArray &number) {
+        return number == "0312345678" ? QByteArray(" 03-1234-5678 ") : number;
+    });
+    // 60 two-byte characters: 120 bytes, cut to the record's 112.
+    const QByteArray corp = Cp932::encode(QString(60, QChar(u'社')));
+    const QDateTime added(QDate(2014, 4, 1), QTime(9, 30, 15));
+    table().Append();
+    set("Tel", QByteArray("0312345678 "));
+    set("Fax", QByteArray("  "));
+    set("CorpKanji", corp);
+    set("NameKanji", EncodeUnicodeField(u"髙橋"));
+    set("Adrs2", QByteArray("  ") + Cp932::encode(u"千代田区　") + QByteArray(" "));
+    set("SymbolMark", Cp932::encode(SymbolMarks[5]));
+    set("Latitude", -128);
+    table().FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(true);
+    table().FieldByName(QStringLiteral("JointPrint4")).SetAsBoolean(true);
+    table().FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(added);
+    const int recNo = appendRecord();
+
+    TAddressData record;
+    ASSERT_TRUE(ReadAddressData(table(), recNo, record, nullptr));
+    EXPECT_EQ(record.Tel.Bytes(), QByteArray("03-1234-5678"));
+    EXPECT_TRUE(record.Fax.IsEmpty());
+    EXPECT_EQ(record.CorpKanji.Bytes(), corp.left(112));
+    EXPECT_EQ(DecodeUnicodeField(record.NameKanji.Bytes()), QStringLiteral("髙橋"));
+    // An ideographic space (81 40) is part of the value.
+    EXPECT_EQ(record.Adrs2.Bytes(), Cp932::encode(u"千代田区　"));
+    EXPECT_EQ(Cp932::decode(record.SymbolMark.Bytes()), QStringLiteral("★"));
+    EXPECT_EQ(record.Latitude, -128);
+    EXPECT_TRUE(record.PrivCorp);
+    EXPECT_TRUE(record.JointPrint4);
+    EXPECT_FALSE(record.JointPrint5);
+    EXPECT_EQ(record.AddDateTime, added);
+    EXPECT_FALSE(record.UpdDateTime.isValid());
+}
+
+TEST(AddressListColumns, everyRowMatchesItsPlace)
+{
+    QSet<int> printItems;
+    QSet<QString> captions;
+    for (int i = 0; i < AddressListColumnCount; ++i) {
+        const TAddressListColumn &c = AddressListColumns[i];
+        EXPECT_EQ(c.Index, i);
+        EXPECT_GT(c.Width, 0) << i;
+        EXPECT_FALSE(c.Caption.isEmpty()) << i;
+        EXPECT_FALSE(captions.contains(c.Caption)) << i;
+        captions.insert(c.Caption);
+        EXPECT_FALSE(printItems.contains(c.PrintItem)) << i;
+        printItems.insert(c.PrintItem);
+        const TColumnAlign align = i == 0 ? TColumnAlign::Right : i == 36 ? TColumnAlign::Center : TColumnAlign::Left;
+        EXPECT_EQ(c.Align, align) << i;
+    }
+    // Items 1..44 without 13.
+    for (int item = 1; item <= 44; ++item)
+        EXPECT_EQ(printItems.contains(item), item != 13) << item;
+
+    QList<int> shown;
+    for (const TAddressListColumn &c : AddressListColumns) {
+        if (c.Shown)
+            shown.append(c.Index);
+    }
+    EXPECT_EQ(shown, (QList<int>{0, 1, 3, 4, 10, 13, 17, 27}));
+}
+
+struct ColumnCase {
+    int index;
+    const char16_t *caption;
+    int width;
+    int printItem;
+};
+
+class AddressListColumnRow : public ::testing::TestWithParam<ColumnCase>
+{
+};
+
+TEST_P(AddressListColumnRow, holdsCaptionWidthAndPrintItem)
+{
+    const TAddressListColumn &c = AddressListColumns[GetParam().index];
+    EXPECT_EQ(c.Caption, QString::fromUtf16(GetParam().caption));
+    EXPECT_EQ(c.Width, GetParam().width);
+    EXPECT_EQ(c.PrintItem, GetParam().printItem);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AddressListColumnRow,
+                         ::testing::Values(ColumnCase{0, u"No.", 56, 1}, ColumnCase{5, u"FAX番号", 116, 7},
+                                           ColumnCase{6, u"初期掲載年月", 104, 6}, ColumnCase{9, u"〒", 76, 10},
+                                           ColumnCase{12, u"個人会社区分", 104, 14}, ColumnCase{13, u"会社名", 232, 15},
+                                           ColumnCase{20, u"E-Mail1", 180, 22}, ColumnCase{26, u"連名5", 112, 28},
+                                           ColumnCase{34, u"キーワード8", 128, 36},
+                                           ColumnCase{36, u"シンボル", 68, 38}, ColumnCase{42, u"更新時刻", 72, 44}));
+
+TEST(InquiryTables, symbolMarksInTheirOfferedOrder)
+{
+    EXPECT_EQ(QStringList(SymbolMarks.begin(), SymbolMarks.end()).join(QString()), QStringLiteral("●▲▼■◆★"));
+    for (const QString &mark : SymbolMarks)
+        EXPECT_LE(Cp932::encode(mark).size(), TShortString<10>::MaxBytes);
+}
+
+TEST(InquiryTables, wordFilterNameWidthsCountUnitsOfTheAtForm)
+{
+    auto find = [](const QString &caption) {
+        for (const TWordFilterItem &item : WordFilterItems) {
+            if (item.Caption == caption)
+                return item;
+        }
+        return TWordFilterItem{QString(), -1, -1};
+    };
+    EXPECT_EQ(find(QStringLiteral("名前")).MaxLength, TShortString<75>::MaxBytes / 5);
+    EXPECT_EQ(find(QStringLiteral("連名3")).MaxLength, TShortString<55>::MaxBytes / 5);
+    EXPECT_EQ(find(QStringLiteral("会社名")).MaxLength, TShortString<112>::MaxBytes);
+    EXPECT_EQ(find(QStringLiteral("キーワード6")).InputKind, 1);
+    EXPECT_EQ(find(QStringLiteral("キーワード5")).InputKind, 0);
+    EXPECT_EQ(WordFilterItems.back().Caption, QStringLiteral("シンボルマーク"));
+    for (const TWordFilterItem &item : WordFilterItems) {
+        EXPECT_GE(item.InputKind, 0);
+        EXPECT_LE(item.InputKind, 3);
+    }
+}
+
+TEST(InquiryTables, directoryAndCopyItemsAreNumberedInOrder)
+{
+    for (int i = 0; i < int(DirectoryResultItems.size()); ++i) {
+        EXPECT_EQ(DirectoryResultItems[i].Index, i);
+        EXPECT_TRUE(DirectoryResultItems[i].Code == 0 || DirectoryResultItems[i].Code == 1);
+    }
+    EXPECT_EQ(DirectoryResultItems[13].Caption, QStringLiteral("個人会社区分"));
+    for (int i = 0; i < int(CopyItems.size()); ++i) {
+        EXPECT_EQ(CopyItems[i].Index, i);
+        EXPECT_TRUE(CopyItems[i].Chosen);
+        // Digits in the copy captions are full-width.
+        for (const QChar ch : CopyItems[i].Caption)
+            EXPECT_FALSE(ch >= u'0' && ch <= u'9') << i;
+    }
+    EXPECT_EQ(CopyItems[35].Caption, QStringLiteral("連名敬称５"));
+    EXPECT_EQ(CopyItems[53].Caption, QStringLiteral("更新時刻"));
+}
+
+} // namespace
