@@ -1,0 +1,761 @@
+#include "core/AdrsSel.h"
+
+#include "core/Env.h"
+#include "platform/Colors.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+#include "widgets/TntActnList.h"
+#include "widgets/TntComCtrls.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+QList<TAdrsFolderInfo> AdrsFolderList;
+int AdrsFolderIndex = -1;
+
+namespace {
+
+const QString SecSort = QStringLiteral("SORT");
+const QString SecDelete = QStringLiteral("DELETE");
+const QString SecRename = QStringLiteral("RENAME");
+const QString KeyCount = QStringLiteral("Count");
+const QString ForbiddenChars = QStringLiteral("\\/:;*?\"<>|");
+
+QString msgForbidden()
+{
+    return QStringLiteral("アドレス帳には次の文字は使えません\r\n \\ / : ; * ? ") + QChar(u'"') +
+           QStringLiteral(" < > |   ");
+}
+QString msgLeadingDot() { return QStringLiteral("' . ' で始まる名前は指定できません  "); }
+QString msgTooLong() { return QStringLiteral("アドレス帳の名前の長さは全角で５０文字分までです  "); }
+
+bool sameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+bool appendPending(const QString &section, const QString &value)
+{
+    TMemIniFile ini(AdrsOpFileName());
+    const int count = ini.ReadInteger(section, KeyCount, 0) + 1;
+    ini.WriteInteger(section, KeyCount, count);
+    ini.WriteString(section, QString::number(count), value);
+    return ini.UpdateFile();
+}
+
+struct TPendingRename {
+    QString OldName;
+    QString NewName;
+};
+
+// Deletes the files of a book folder, then the folder; true when it is gone.
+bool deleteBookFolder(const QString &path)
+{
+    QDir dir(path);
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &file : files)
+        dir.remove(file);
+    QDir().rmdir(path);
+    return !QFileInfo::exists(path);
+}
+
+// Moves a book folder: in one step when the target is free, else file by file
+// into the existing target, stopping at the first file that will not move.
+bool moveBookFolder(const QString &oldPath, const QString &newPath)
+{
+    if (!QFileInfo::exists(newPath))
+        return QDir().rename(oldPath, newPath);
+    const QDir source(oldPath);
+    const QStringList files = source.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &file : files) {
+        if (!QFile::rename(source.filePath(file), QDir(newPath).filePath(file)))
+            return false;
+    }
+    return QDir().rmdir(oldPath);
+}
+
+bool holdsAddressTable(const QString &folderPath)
+{
+    const QStringList files = QDir(folderPath).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    return std::any_of(files.cbegin(), files.cend(), [](const QString &name) {
+        return name.compare(QStringLiteral("Adrs.db"), Qt::CaseInsensitive) == 0;
+    });
+}
+
+} // namespace
+
+QString AdrsMngFileName() { return AdrsPath + QStringLiteral("AdrsMng.ini"); }
+QString AdrsOpFileName() { return AdrsPath + QStringLiteral("AdrsOp.ini"); }
+
+bool AppendPendingDelete(const QString &folder) { return appendPending(SecDelete, folder); }
+
+bool AppendPendingRename(const QString &oldFolder, const QString &newFolder)
+{
+    return appendPending(SecRename, oldFolder + QLatin1Char('/') + newFolder);
+}
+
+TBookNameError CheckBookName(const QString &name)
+{
+    if (name.isEmpty())
+        return TBookNameError::Empty;
+    if (name.startsWith(QLatin1Char('.')))
+        return TBookNameError::LeadingDot;
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return ForbiddenChars.contains(c); }))
+        return TBookNameError::ForbiddenChar;
+    if (Cp932::byteLength(name) > MaxBookNameBytes)
+        return TBookNameError::TooLong;
+    return TBookNameError::None;
+}
+
+void ScanAddressBooks(bool applyPending)
+{
+    AdrsFolderList.clear();
+    AdrsFolderIndex = -1;
+
+    // The order file; folder names compare exactly.
+    QStringList order;
+    {
+        const TMemIniFile mng(AdrsMngFileName());
+        for (int key = 1; mng.ValueExists(SecSort, QString::number(key)); ++key) {
+            const QString folder = mng.ReadString(SecSort, QString::number(key), QString());
+            if (!order.contains(folder))
+                order.append(folder);
+        }
+    }
+
+    // The pending operations.
+    QStringList deletions;
+    QList<TPendingRename> renamings;
+    {
+        const TMemIniFile op(AdrsOpFileName());
+        const int deleteCount = op.ReadInteger(SecDelete, KeyCount, 0);
+        for (int i = 1; i <= deleteCount; ++i) {
+            const QString folder = op.ReadString(SecDelete, QString::number(i), QString());
+            if (!folder.isEmpty() && QFileInfo::exists(AdrsPath + folder))
+                deletions.append(folder);
+        }
+        const int renameCount = op.ReadInteger(SecRename, KeyCount, 0);
+        for (int i = 1; i <= renameCount; ++i) {
+            const QString entry = op.ReadString(SecRename, QString::number(i), QString());
+            if (entry.isEmpty())
+                continue;
+            const qsizetype slash = entry.indexOf(QLatin1Char('/'));
+            renamings.append(slash < 0 ? TPendingRename{entry, QString()}
+                                       : TPendingRename{entry.left(slash), entry.mid(slash + 1)});
+        }
+    }
+
+    if (applyPending) {
+        for (qsizetype i = deletions.size() - 1; i >= 0; --i) {
+            if (deleteBookFolder(AdrsPath + deletions[i])) {
+                order.removeOne(deletions[i]);
+                deletions.removeAt(i);
+            }
+        }
+        // A renaming is recorded as "current folder/new name", so a book renamed
+        // twice has two entries with the same old folder: the last one is the
+        // wanted name, and the earlier ones are stale once it has been tried.
+        QSet<QString> handled;
+        for (qsizetype i = renamings.size() - 1; i >= 0; --i) {
+            const TPendingRename rename = renamings[i];
+            if (handled.contains(rename.OldName)) {
+                renamings.removeAt(i);
+                continue;
+            }
+            handled.insert(rename.OldName);
+            const QString oldPath = AdrsPath + rename.OldName;
+            bool done = rename.NewName.isEmpty() || rename.OldName == rename.NewName || !QFileInfo::exists(oldPath);
+            if (!done)
+                done = moveBookFolder(oldPath, AdrsPath + rename.NewName);
+            if (done) {
+                const qsizetype at = order.indexOf(rename.OldName);
+                if (at >= 0 && !rename.NewName.isEmpty())
+                    order[at] = rename.NewName;
+                renamings.removeAt(i);
+            }
+        }
+        QFile::remove(AdrsOpFileName());
+        if (!deletions.isEmpty() || !renamings.isEmpty()) {
+            TMemIniFile op(AdrsOpFileName());
+            op.WriteInteger(SecDelete, KeyCount, static_cast<int>(deletions.size()));
+            for (qsizetype i = 0; i < deletions.size(); ++i)
+                op.WriteString(SecDelete, QString::number(i + 1), deletions[i]);
+            op.WriteInteger(SecRename, KeyCount, static_cast<int>(renamings.size()));
+            for (qsizetype i = 0; i < renamings.size(); ++i)
+                op.WriteString(SecRename, QString::number(i + 1),
+                               renamings[i].OldName + QLatin1Char('/') + renamings[i].NewName);
+            (void)op.UpdateFile(); // what cannot be recorded is retried from the folders next time
+        }
+    }
+
+    // The book folders, sorted ignoring case (exact spelling breaks ties).
+    QStringList found;
+    const QStringList folders = QDir(AdrsPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString &folder : folders) {
+        if (holdsAddressTable(AdrsPath + folder))
+            found.append(folder);
+    }
+    std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+
+    order.erase(std::remove_if(order.begin(), order.end(), [&found](const QString &f) { return !found.contains(f); }),
+                order.end());
+    for (qsizetype p = 0; p < order.size(); ++p) {
+        const qsizetype at = found.indexOf(order[p]);
+        if (at >= 0)
+            found.move(at, p);
+    }
+
+    for (const QString &folder : std::as_const(found)) {
+        TAdrsFolderInfo info{folder, folder, AdrsStateUnchanged};
+        if (deletions.contains(folder)) {
+            info.Name.clear();
+            info.State = AdrsStateDeleted;
+        } else {
+            for (qsizetype i = renamings.size() - 1; i >= 0; --i) {
+                if (renamings[i].OldName == info.Name && !renamings[i].NewName.isEmpty()) {
+                    info.Name = renamings[i].NewName;
+                    // Still pending: its folder must not be taken for a new book's.
+                    info.State = AdrsStateRenamed;
+                }
+            }
+        }
+        AdrsFolderList.append(info);
+    }
+}
+
+// ---- TAddressSelect --------------------------------------------------------
+
+TAddressSelect::TAddressSelect(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AddressSelect"));
+    setWindowTitle(QStringLiteral("アドレス帳の作成"));
+
+    rbNew = new QRadioButton(QStringLiteral("新しいアドレス帳を作成する："), this);
+    rbNew->setObjectName(QStringLiteral("rbNew"));
+    rbOpen = new QRadioButton(QStringLiteral("既存のアドレス帳を開く："), this);
+    rbOpen->setObjectName(QStringLiteral("rbOpen"));
+    edtNew = new TTntEdit(this);
+    edtNew->setObjectName(QStringLiteral("edtNew"));
+    // The name becomes a folder name of at most 100 CP932 bytes.
+    edtNew->SetMaxLengthBytes(MaxBookNameBytes);
+
+    lvAdrs = new TTntListView(this);
+    lvAdrs->setObjectName(QStringLiteral("lvAdrs"));
+    lvAdrs->Columns().Add()->SetWidth(260);
+    lvAdrs->header()->hide();
+    lvAdrs->header()->setStretchLastSection(true);
+    lvAdrs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lvAdrs->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvAdrs->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvAdrs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvAdrs->SetReadOnly(false);
+    lvAdrs->OnEdited = [this](QObject *, TTntListItem *item, QString &text) { ListEdited(item, text); };
+    lvAdrs->OnSelectItem = [this](QObject *, TTntListItem *, bool) { UpdateActions(); };
+
+    const auto makeAction = [this](const char *name, const QString &caption) {
+        auto *action = new TTntAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    actDelete = makeAction("actDelete", QStringLiteral("削除"));
+    actRename = makeAction("actRename", QStringLiteral("名前の変更"));
+    actUp = makeAction("actUp", QStringLiteral("上に移動"));
+    actDown = makeAction("actDown", QStringLiteral("下に移動"));
+    connect(actDelete, &QAction::triggered, this, [this] { DeleteSelected(); });
+    connect(actRename, &QAction::triggered, this, [this] {
+        if (SelectedRow() >= 0)
+            StartEditing(SelectedRow());
+    });
+    connect(actUp, &QAction::triggered, this, [this] { MoveSelected(-1); });
+    connect(actDown, &QAction::triggered, this, [this] { MoveSelected(1); });
+
+    const auto makeButton = [this](const char *name, TTntAction *action) {
+        auto *button = new QPushButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        TTntControlActionLink::Link(button, action);
+        return button;
+    };
+    bbtnDelete = makeButton("bbtnDelete", actDelete);
+    bbtnRename = makeButton("bbtnRename", actRename);
+    bbtnUp = makeButton("bbtnUp", actUp);
+    bbtnDown = makeButton("bbtnDown", actDown);
+
+    pmAdrs = new QMenu(this);
+    pmAdrs->setObjectName(QStringLiteral("pmAdrs"));
+    pmAdrs->addActions({actDelete, actRename, actUp, actDown});
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(btnOk, &QPushButton::clicked, this, &TAddressSelect::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &TAddressSelect::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(rbNew);
+    auto *newRow = new QHBoxLayout;
+    newRow->addSpacing(20);
+    newRow->addWidget(edtNew);
+    layout->addLayout(newRow);
+    layout->addWidget(rbOpen);
+    auto *listRow = new QHBoxLayout;
+    listRow->addSpacing(20);
+    listRow->addWidget(lvAdrs, 1);
+    auto *bookButtons = new QVBoxLayout;
+    for (QPushButton *button : {bbtnDelete, bbtnRename, bbtnUp, bbtnDown})
+        bookButtons->addWidget(button);
+    bookButtons->addStretch();
+    listRow->addLayout(bookButtons);
+    layout->addLayout(listRow);
+    auto *okRow = new QHBoxLayout;
+    okRow->addStretch();
+    okRow->addWidget(btnOk);
+    okRow->addWidget(btnCancel);
+    layout->addLayout(okRow);
+
+    connect(rbNew, &QRadioButton::toggled, this, [this](bool checked) {
+        UpdateRadioCaptions();
+        if (checked && isVisible())
+            FocusEdit();
+    });
+    connect(rbOpen, &QRadioButton::toggled, this, [this](bool checked) {
+        UpdateRadioCaptions();
+        if (checked && isVisible())
+            lvAdrs->setFocus();
+    });
+    connect(lvAdrs, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &) {
+        if (rbOpen->isChecked() && SelectedRow() >= 0)
+            btnOk->click();
+    });
+    for (QObject *watched : std::initializer_list<QObject *>{rbNew, rbOpen, edtNew, lvAdrs, lvAdrs->viewport()})
+        watched->installEventFilter(this);
+
+    FillList();
+    rbNew->setChecked(true);
+    UpdateRadioCaptions();
+}
+
+TAddressSelect::~TAddressSelect()
+{
+    // An editor still open commits when the view goes; this dialog is gone by then.
+    lvAdrs->OnEdited = nullptr;
+    lvAdrs->OnSelectItem = nullptr;
+}
+
+void TAddressSelect::SetMode(int mode)
+{
+    Mode = mode;
+    int effective = mode;
+    if (mode == 9)
+        effective = lvAdrs->Items().Count() > 0 ? 1 : 0;
+    if (effective == 1 && lvAdrs->Items().Count() == 0)
+        effective = 0;
+    if (effective == 1) {
+        setWindowTitle(QStringLiteral("アドレス帳の切り替え"));
+        rbOpen->setChecked(true);
+    } else {
+        setWindowTitle(QStringLiteral("アドレス帳の作成"));
+        rbNew->setChecked(true);
+        edtNew->SetText(BookName);
+    }
+}
+
+void TAddressSelect::FillList(int selectEntry)
+{
+    TTntListItems &items = lvAdrs->Items();
+    items.BeginUpdate();
+    items.Clear();
+    m_rowEntries.clear();
+    for (int i = 0; i < AdrsFolderList.size(); ++i) {
+        if (AdrsFolderList[i].State == AdrsStateDeleted)
+            continue;
+        items.Add()->SetCaption(AdrsFolderList[i].Name);
+        m_rowEntries.push_back(i);
+    }
+    items.EndUpdate();
+
+    const bool any = items.Count() > 0;
+    rbOpen->setEnabled(any);
+    lvAdrs->setEnabled(any);
+    QPalette palette = lvAdrs->palette();
+    palette.setColor(QPalette::Base, any ? QApplication::palette().color(QPalette::Base)
+                                         : QApplication::palette().color(QPalette::Button));
+    lvAdrs->setPalette(palette);
+
+    const auto row = std::find(m_rowEntries.begin(), m_rowEntries.end(), selectEntry);
+    if (row != m_rowEntries.end()) {
+        TTntListItem *item = items.GetItem(static_cast<int>(row - m_rowEntries.begin()));
+        lvAdrs->SetSelected(item);
+        lvAdrs->SetItemFocused(item);
+        item->MakeVisible(false);
+    }
+    UpdateActions();
+}
+
+void TAddressSelect::UpdateRadioCaptions()
+{
+    for (QRadioButton *radio : {rbNew, rbOpen}) {
+        QPalette palette = QApplication::palette(radio);
+        if (radio->isChecked()) {
+            palette.setColor(QPalette::WindowText, ColorToQColor(clBlue));
+            palette.setColor(QPalette::ButtonText, ColorToQColor(clBlue));
+        }
+        radio->setPalette(palette);
+    }
+}
+
+void TAddressSelect::UpdateActions()
+{
+    const int row = SelectedRow();
+    const int count = lvAdrs->Items().Count();
+    const bool any = count > 0;
+    actDelete->setEnabled(any);
+    actRename->setEnabled(any);
+    actUp->setEnabled(any && row > 0);
+    actDown->setEnabled(any && row >= 0 && row < count - 1);
+}
+
+void TAddressSelect::FocusEdit()
+{
+    edtNew->setFocus();
+    edtNew->end(false);
+}
+
+int TAddressSelect::SelectedRow() const
+{
+    const TTntListItem *item = lvAdrs->GetSelected();
+    return item ? lvAdrs->Items().IndexOf(item) : -1;
+}
+
+int TAddressSelect::EntryOfRow(int row) const
+{
+    return row >= 0 && row < static_cast<int>(m_rowEntries.size()) ? m_rowEntries[static_cast<size_t>(row)] : -1;
+}
+
+int TAddressSelect::RowOfCaption(const QString &caption) const
+{
+    for (int row = 0; row < lvAdrs->Items().Count(); ++row) {
+        if (sameName(lvAdrs->Items().GetItem(row)->Caption(), caption))
+            return row;
+    }
+    return -1;
+}
+
+int TAddressSelect::Inform(const QString &text, unsigned flags)
+{
+    return ShowMessageBoxAt(this, text, ProductCaption(), flags, mbpCenterOnOwner, 0, 0);
+}
+
+void TAddressSelect::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (rbOpen->isChecked())
+        lvAdrs->setFocus();
+    else
+        FocusEdit();
+    TTntListItems &items = lvAdrs->Items();
+    if (items.Count() > 0) {
+        const int row = std::max(0, RowOfCaption(BookName));
+        TTntListItem *item = items.GetItem(row);
+        lvAdrs->SetSelected(nullptr);
+        lvAdrs->SetSelected(item);
+        lvAdrs->SetItemFocused(item);
+        item->MakeVisible(false);
+    } else {
+        actDelete->setEnabled(false);
+        actRename->setEnabled(false);
+        actUp->setEnabled(false);
+        actDown->setEnabled(false);
+    }
+    UpdateActions();
+}
+
+bool TAddressSelect::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && watched == rbNew) {
+            FocusEdit();
+            return true;
+        }
+        if (enter && watched == rbOpen) {
+            lvAdrs->setFocus();
+            return true;
+        }
+        if (enter && (watched == edtNew || watched == lvAdrs)) {
+            btnOk->setFocus();
+            return true;
+        }
+        if (watched == lvAdrs && key->key() == Qt::Key_F2 && SelectedRow() >= 0) {
+            StartEditing(SelectedRow());
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusIn) {
+        if (watched == edtNew)
+            rbNew->setChecked(true);
+        else if (watched == lvAdrs)
+            rbOpen->setChecked(true);
+    } else if (event->type() == QEvent::MouseButtonPress && watched == lvAdrs->viewport()) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (lvAdrs->Items().Count() > 0 && SelectedRow() < 0 && lvAdrs->GetItemFocused())
+            lvAdrs->SetSelected(lvAdrs->GetItemFocused());
+        if (mouse->button() == Qt::RightButton) {
+            pmAdrs->popup(QCursor::pos());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAddressSelect::StartEditing(int row, const QString &editorText)
+{
+    if (row < 0 || row >= lvAdrs->Items().Count())
+        return;
+    const QModelIndex index = lvAdrs->model()->index(row, 0);
+    lvAdrs->setCurrentIndex(index);
+    lvAdrs->edit(index);
+    if (editorText.isNull())
+        return;
+    const auto editors = lvAdrs->viewport()->findChildren<QLineEdit *>();
+    for (QLineEdit *editor : editors) {
+        if (editor->isVisible())
+            editor->setText(editorText);
+    }
+}
+
+void TAddressSelect::ListEdited(TTntListItem *item, QString &text)
+{
+    const QString oldCaption = item->Caption();
+    const int row = lvAdrs->Items().IndexOf(item);
+    const QString typed = text;
+    if (typed == oldCaption)
+        return;
+    // Refused names keep the old caption; the message (and a new edit) follow
+    // once the editor has closed.
+    text = oldCaption;
+    const auto later = [this](std::function<void()> step) {
+        QMetaObject::invokeMethod(this, std::move(step), Qt::QueuedConnection);
+    };
+    QString message;
+    QString reopenWith;
+    bool reopen = false;
+    switch (CheckBookName(typed)) {
+    case TBookNameError::Empty:
+        message = QStringLiteral("空白の名前に変更することはできません  ");
+        break;
+    case TBookNameError::LeadingDot:
+        message = msgLeadingDot();
+        break;
+    case TBookNameError::ForbiddenChar:
+        message = msgForbidden();
+        break;
+    case TBookNameError::TooLong:
+    case TBookNameError::None:
+        break;
+    }
+    if (message.isEmpty() && sameName(oldCaption, BookName))
+        message = QStringLiteral("現在編集中のアドレス帳の名前は変更できません  ");
+    if (message.isEmpty() && CheckBookName(typed) == TBookNameError::TooLong) {
+        message = msgTooLong();
+        reopen = true;
+        reopenWith = Cp932::decode(Cp932::truncated(Cp932::encode(typed), MaxBookNameBytes));
+    }
+    if (message.isEmpty()) {
+        for (int other = 0; other < lvAdrs->Items().Count(); ++other) {
+            if (other != row && sameName(lvAdrs->Items().GetItem(other)->Caption(), typed)) {
+                message = QStringLiteral("指定された名前のアドレス帳は既に存在します  ");
+                reopen = true;
+                break;
+            }
+        }
+    }
+    if (!message.isEmpty()) {
+        later([this, message, reopen, row, reopenWith] {
+            Inform(message);
+            if (reopen)
+                StartEditing(row, reopenWith);
+        });
+        return;
+    }
+
+    const int entry = EntryOfRow(row);
+    if (entry < 0)
+        return;
+    TAdrsFolderInfo &info = AdrsFolderList[entry];
+    // Recorded against the folder the book lives in now, so that a book
+    // renamed twice in one run ends under its last name.
+    if (!AppendPendingRename(info.Folder, typed))
+        return;
+    info.Name = typed;
+    info.State = AdrsStateRenamed;
+    text = typed;
+}
+
+void TAddressSelect::DeleteSelected()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    const QString caption = lvAdrs->Items().GetItem(row)->Caption();
+    if (sameName(caption, BookName)) {
+        Inform(QStringLiteral("現在編集中のアドレス帳は削除できません  "));
+        return;
+    }
+    const QString question = QStringLiteral("アドレス帳 '") + caption + QStringLiteral("' を削除します  \r\n") +
+                             QStringLiteral("よろしいですか？  ");
+    if (Inform(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    const int entry = EntryOfRow(row);
+    if (entry < 0 || !AppendPendingDelete(AdrsFolderList[entry].Folder))
+        return;
+    AdrsFolderList[entry].Name.clear();
+    AdrsFolderList[entry].State = AdrsStateDeleted;
+    FillList();
+    const int count = lvAdrs->Items().Count();
+    if (count > 0) {
+        TTntListItem *item = lvAdrs->Items().GetItem(std::min(row, count - 1));
+        lvAdrs->SetSelected(item);
+        lvAdrs->SetItemFocused(item);
+    }
+    UpdateActions();
+}
+
+void TAddressSelect::MoveSelected(int step)
+{
+    const int row = SelectedRow();
+    const int other = row + step;
+    if (row < 0 || other < 0 || other >= lvAdrs->Items().Count())
+        return;
+    const int a = EntryOfRow(row);
+    const int b = EntryOfRow(other);
+    AdrsFolderList.swapItemsAt(a, b);
+    // The open book's index follows its entry.
+    if (AdrsFolderIndex == a)
+        AdrsFolderIndex = b;
+    else if (AdrsFolderIndex == b)
+        AdrsFolderIndex = a;
+    FillList(b);
+}
+
+bool TAddressSelect::AcceptCreate()
+{
+    QString name = edtNew->GetText().trimmed();
+    switch (CheckBookName(name)) {
+    case TBookNameError::Empty:
+        Inform(QStringLiteral("作成するアドレス帳の名前を入力してください  "));
+        edtNew->setFocus();
+        return false;
+    case TBookNameError::LeadingDot:
+        Inform(msgLeadingDot());
+        FocusEdit();
+        return false;
+    case TBookNameError::ForbiddenChar:
+        Inform(msgForbidden());
+        FocusEdit();
+        return false;
+    case TBookNameError::TooLong:
+        Inform(msgTooLong());
+        FocusEdit();
+        return false;
+    case TBookNameError::None:
+        break;
+    }
+
+    const int row = RowOfCaption(name);
+    if (row >= 0) {
+        const QString caption = lvAdrs->Items().GetItem(row)->Caption();
+        const QString question = QStringLiteral("アドレス帳 '") + caption + QStringLiteral("' は存在します  \r\n") +
+                                 QStringLiteral("開きますか？  ");
+        if (Inform(question, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            FocusEdit();
+            return false;
+        }
+        name = caption;
+    } else {
+        // Folder names compare exactly: the file system tells "Abc" from "abc".
+        const auto occupied = std::find_if(AdrsFolderList.cbegin(), AdrsFolderList.cend(),
+                                           [&name](const TAdrsFolderInfo &info) { return info.Folder == name; });
+        if (occupied == AdrsFolderList.cend()) {
+            AdrsFolderList.append(TAdrsFolderInfo{name, name, AdrsStateUnchanged});
+        } else if (occupied->State != AdrsStateUnchanged) {
+            // The folder is still held by a book deleted or renamed in this run:
+            // the new book lives in "<name>（k）" until the next start moves it.
+            int k = 1;
+            while (QFileInfo::exists(AdrsPath + name + QStringLiteral("（%1）").arg(k)))
+                ++k;
+            const QString folder = name + QStringLiteral("（%1）").arg(k);
+            if (!AppendPendingRename(folder, name)) {
+                Inform(QStringLiteral("アドレス帳を作成できませんでした  "));
+                lvAdrs->setFocus();
+                return false;
+            }
+            AdrsFolderList.append(TAdrsFolderInfo{name, folder, AdrsStateRenamed});
+        }
+    }
+
+    Changed = !sameName(name, BookName);
+    BookName = name;
+    const auto entry = std::find_if(AdrsFolderList.cbegin(), AdrsFolderList.cend(),
+                                    [this](const TAdrsFolderInfo &info) { return sameName(info.Name, BookName); });
+    if (entry == AdrsFolderList.cend() || !QDir().mkpath(AdrsPath + entry->Folder)) {
+        Inform(QStringLiteral("アドレス帳を作成できませんでした  "));
+        lvAdrs->setFocus();
+        return false;
+    }
+    return true;
+}
+
+bool TAddressSelect::AcceptOpen()
+{
+    const int row = SelectedRow();
+    if (row < 0) {
+        Inform(QStringLiteral("アドレス帳を選択してください  "));
+        lvAdrs->setFocus();
+        return false;
+    }
+    const QString caption = lvAdrs->Items().GetItem(row)->Caption();
+    Changed = !sameName(caption, BookName);
+    BookName = caption;
+    return true;
+}
+
+void TAddressSelect::accept()
+{
+    if (m_accepting)
+        return;
+    m_accepting = true;
+    const bool ok = rbNew->isChecked() ? AcceptCreate() : AcceptOpen();
+    m_accepting = false;
+    if (ok)
+        QDialog::accept();
+}
+
+void TAddressSelect::reject()
+{
+    if (Mode == 9) {
+        const QString question = QStringLiteral("キャンセルした場合アドレス帳が開けませんので  \r\n") + QStringLiteral("ピルカノス2014") +
+                                 QStringLiteral(" を終了することになります  \r\nよろしいですか？  ");
+        if (Inform(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+            return;
+    }
+    QDialog::reject();
+}

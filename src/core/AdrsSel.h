@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class TTntAction;
+class TTntEdit;
+class TTntListItem;
+class TTntListView;
+
+// One address book: a folder under AdrsPath holding "Adrs.DB" and its family
+// and "Group.dat".
+struct TAdrsFolderInfo {
+    QString Name;   // shown to the user; empty for a book deleted in this run
+    QString Folder; // folder name under AdrsPath holding the book's files now
+    std::uint8_t State = 0;
+};
+
+// States of TAdrsFolderInfo.
+constexpr std::uint8_t AdrsStateUnchanged = 0;
+constexpr std::uint8_t AdrsStateDeleted = 1; // deletion pending until the next start
+constexpr std::uint8_t AdrsStateRenamed = 2; // renaming pending, or created in a temporary folder
+
+// The books in display order, and the index of the open book (-1 for none).
+extern QList<TAdrsFolderInfo> AdrsFolderList;
+extern int AdrsFolderIndex;
+
+// AdrsPath + "AdrsMng.ini" (section SORT: "1", "2", ... = folders in display
+// order) and AdrsPath + "AdrsOp.ini" (sections DELETE and RENAME: Count and
+// "1".."Count"; a renaming is "old folder/new folder").
+[[nodiscard]] QString AdrsMngFileName();
+[[nodiscard]] QString AdrsOpFileName();
+
+// Append one pending operation to AdrsOp.ini and save it at once; false when
+// the file could not be written.
+[[nodiscard]] bool AppendPendingDelete(const QString &folder);
+[[nodiscard]] bool AppendPendingRename(const QString &oldFolder, const QString &newFolder);
+
+// Rebuilds AdrsFolderList from the book folders under AdrsPath in the order
+// of AdrsMng.ini. With applyPending (start-up, before any table is open) the
+// pending deletions and renamings are carried out first; what fails stays in
+// AdrsOp.ini for the next start. Folder names compare exactly (the file system
+// tells "Abc" from "abc"); the table file is found whatever its letter case.
+void ScanAddressBooks(bool applyPending);
+
+// Why a book name is refused (creating and renaming).
+enum class TBookNameError : std::uint8_t {
+    None,
+    Empty,
+    LeadingDot,
+    ForbiddenChar, // one of \ / : ; * ? " < > |
+    TooLong,       // more than 100 CP932 bytes
+};
+[[nodiscard]] TBookNameError CheckBookName(const QString &name);
+constexpr int MaxBookNameBytes = 100;
+
+// The book dialog: create a book, or open, rename, delete and reorder the
+// existing ones. Renamings and deletions only record pending operations (in
+// AdrsFolderList and AdrsOp.ini); the folders change at the next start.
+// Usage: set BookName to the open book, SetMode(0, 1 or 9), exec(), and on
+// Accepted read BookName and Changed.
+class TAddressSelect : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TAddressSelect(QWidget *parent = nullptr);
+    ~TAddressSelect() override;
+
+    // 0 create, 1 switch (create when no book exists), 9 start-up choice
+    // (switch when a book exists, else create; Mode stays 9).
+    void SetMode(int mode);
+
+    int Mode = 0;
+    QString BookName;
+    bool Changed = false;
+    int HelpContext = 31;
+
+    void accept() override;
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FillList(int selectEntry = -1);
+    void UpdateRadioCaptions();
+    void UpdateActions();
+    void FocusEdit();
+    void StartEditing(int row, const QString &editorText = QString());
+    void ListEdited(TTntListItem *item, QString &text);
+    void DeleteSelected();
+    void MoveSelected(int step);
+    [[nodiscard]] int SelectedRow() const;
+    [[nodiscard]] int EntryOfRow(int row) const;
+    [[nodiscard]] int RowOfCaption(const QString &caption) const;
+    int Inform(const QString &text, unsigned flags = 0x40);
+    [[nodiscard]] bool AcceptCreate();
+    [[nodiscard]] bool AcceptOpen();
+
+    QRadioButton *rbNew = nullptr;
+    QRadioButton *rbOpen = nullptr;
+    TTntEdit *edtNew = nullptr;
+    TTntListView *lvAdrs = nullptr;
+    QPushButton *bbtnDelete = nullptr;
+    QPushButton *bbtnRename = nullptr;
+    QPushButton *bbtnUp = nullptr;
+    QPushButton *bbtnDown = nullptr;
+    QPushButton *btnOk = nullptr;
+    QPushButton *btnCancel = nullptr;
+    TTntAction *actDelete = nullptr;
+    TTntAction *actRename = nullptr;
+    TTntAction *actUp = nullptr;
+    TTntAction *actDown = nullptr;
+    QMenu *pmAdrs = nullptr;
+    std::vector<int> m_rowEntries; // AdrsFolderList index of each list row
+    bool m_accepting = false;
+};
