@@ -1,0 +1,186 @@
+#include "core/GrpEdt.h"
+
+#include "core/AdrsSel.h"
+#include "core/Env.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+std::array<QString, GroupCount + 1> GroupNames = {QStringLiteral("指定なし")};
+
+namespace {
+
+const QString SecGroup = QStringLiteral("GROUP");
+
+// A number in full-width digits ("１０").
+QString fullWidthNumber(int value)
+{
+    QString digits = QString::number(value);
+    for (QChar &c : digits)
+        c = QChar(static_cast<char16_t>(0xFF10 + (c.unicode() - u'0')));
+    return digits;
+}
+
+QString groupKey(int index) { return QStringLiteral("Group") + QString::number(index); }
+
+// Restores the cursor however the OK handler leaves.
+class TWaitCursor
+{
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor &) = delete;
+    TWaitCursor &operator=(const TWaitCursor &) = delete;
+};
+
+} // namespace
+
+QString GroupFileName(const QString &folder) { return AdrsPath + folder + QStringLiteral("/Group.dat"); }
+
+QString DefaultGroupName(int index) { return QStringLiteral("グループ") + fullWidthNumber(index); }
+
+void LoadGroupNames(const QString &folder)
+{
+    const TMemIniFile ini(GroupFileName(folder));
+    GroupNames[0] = QStringLiteral("指定なし");
+    for (int i = 1; i <= GroupCount; ++i)
+        GroupNames[i] = Cp932::truncatedToBytes(ini.ReadString(SecGroup, groupKey(i), DefaultGroupName(i)),
+                                                MaxGroupNameBytes);
+}
+
+bool SaveGroupNames(const QString &folder)
+{
+    QDir().mkpath(AdrsPath + folder);
+    TMemIniFile ini(GroupFileName(folder));
+    for (int i = 1; i <= GroupCount; ++i)
+        ini.WriteString(SecGroup, groupKey(i), GroupNames[i]);
+    return ini.UpdateFile();
+}
+
+bool SaveGroupNames()
+{
+    if (AdrsFolderIndex < 0 || AdrsFolderIndex >= AdrsFolderList.size())
+        return false;
+    return SaveGroupNames(AdrsFolderList[AdrsFolderIndex].Folder);
+}
+
+// ---- TGruopEdit ------------------------------------------------------------
+
+TGruopEdit::TGruopEdit(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("GruopEdit"));
+    setWindowTitle(QStringLiteral("グループ名の設定"));
+
+    lblMsg = new QLabel(QStringLiteral("アドレス帳のグループ項目の名称を設定します："), this);
+    lblMsg->setObjectName(QStringLiteral("lblMsg"));
+    auto *grid = new QGridLayout;
+    for (int i = 0; i < GroupCount; ++i) {
+        auto *label = new QLabel(fullWidthNumber(i + 1) + QStringLiteral("："), this);
+        label->setObjectName(QStringLiteral("lblGroup%1").arg(i + 1));
+        auto *edit = new TTntEdit(this);
+        edit->setObjectName(QStringLiteral("edtGroup%1").arg(i + 1));
+        edit->setProperty("Tag", i);
+        edit->SetMaxLengthBytes(MaxGroupNameBytes);
+        edit->SetText(GroupNames[static_cast<size_t>(i + 1)]);
+        edit->installEventFilter(this);
+        label->setBuddy(edit);
+        grid->addWidget(label, i, 0, Qt::AlignRight);
+        grid->addWidget(edit, i, 1);
+        m_labels[static_cast<size_t>(i)] = label;
+        m_edits[static_cast<size_t>(i)] = edit;
+    }
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(btnOk, &QPushButton::clicked, this, &TGruopEdit::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &TGruopEdit::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblMsg);
+    layout->addLayout(grid);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    layout->addLayout(buttons);
+
+    m_edits[0]->setFocus();
+    m_edits[0]->end(false);
+    Changed = false;
+}
+
+TGruopEdit::~TGruopEdit() = default;
+
+void TGruopEdit::CutToLimit(TTntEdit *edit)
+{
+    if (Cp932::byteLength(edit->GetText()) > MaxGroupNameBytes)
+        edit->SetText(Cp932::truncatedToBytes(edit->GetText(), MaxGroupNameBytes));
+}
+
+bool TGruopEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *edit = qobject_cast<TTntEdit *>(watched);
+    if (edit && event->type() == QEvent::FocusOut) {
+        CutToLimit(edit);
+    } else if (edit && event->type() == QEvent::KeyPress) {
+        const auto key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            if (auto *next = qobject_cast<TTntEdit *>(focusWidget()))
+                next->end(false);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TGruopEdit::accept()
+{
+    TWaitCursor wait;
+    std::array<QString, GroupCount> names;
+    for (int i = 0; i < GroupCount; ++i) {
+        TTntEdit *edit = m_edits[static_cast<size_t>(i)];
+        CutToLimit(edit);
+        names[static_cast<size_t>(i)] = edit->GetText().trimmed();
+        if (names[static_cast<size_t>(i)].isEmpty()) {
+            ShowMessageBoxAt(this,
+                             QStringLiteral("グループ項目") + fullWidthNumber(i + 1) + QStringLiteral("が未入力です  "),
+                             ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+            edit->setFocus();
+            return;
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        for (size_t j = i + 1; j < names.size(); ++j) {
+            if (names[i] == names[j]) {
+                ShowMessageBoxAt(this, QStringLiteral("同じグループ名は設定できません  "), ProductCaption(),
+                                 MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+                m_edits[j]->setFocus();
+                m_edits[j]->end(false);
+                return;
+            }
+        }
+    }
+    Changed = false;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i] != GroupNames[i + 1])
+            Changed = true;
+        GroupNames[i + 1] = names[i];
+    }
+    // A failed write leaves the names in memory for this run; the file keeps
+    // the previous ones.
+    (void)SaveGroupNames();
+    QDialog::accept();
+}

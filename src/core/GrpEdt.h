@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+
+class QLabel;
+class QPushButton;
+class TTntEdit;
+
+// The group names of the open book: [0] is always "指定なし" (no group),
+// [1..10] the book's own names, each at most 20 CP932 bytes.
+constexpr int GroupCount = 10;
+constexpr int MaxGroupNameBytes = 20;
+extern std::array<QString, GroupCount + 1> GroupNames;
+
+// A book's group file: AdrsPath + folder + "/Group.dat", INI text, section
+// GROUP, keys Group1..Group10.
+[[nodiscard]] QString GroupFileName(const QString &folder);
+// The default name of group i (1..10): "グループ" and i in full-width digits.
+[[nodiscard]] QString DefaultGroupName(int index);
+// Fills GroupNames from the book in `folder`; missing keys give the default
+// names, longer names are cut to 20 bytes at a character boundary.
+void LoadGroupNames(const QString &folder);
+// Writes GroupNames[1..10] to the book in `folder`, or, without a folder, to
+// the open book (AdrsFolderList[AdrsFolderIndex]); false when the file could
+// not be written or no book is open.
+[[nodiscard]] bool SaveGroupNames(const QString &folder);
+[[nodiscard]] bool SaveGroupNames();
+
+// The group-name editor of the open book: ten edits; OK refuses empty and
+// repeated names, stores the names in GroupNames and Group.dat and sets
+// Changed when any name differs from before.
+class TGruopEdit : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TGruopEdit(QWidget *parent = nullptr);
+    ~TGruopEdit() override;
+
+    bool Changed = false;
+    int HelpContext = 34;
+
+    void accept() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void CutToLimit(TTntEdit *edit);
+
+    QLabel *lblMsg = nullptr;
+    std::array<QLabel *, GroupCount> m_labels{};
+    std::array<TTntEdit *, GroupCount> m_edits{};
+    QPushButton *btnOk = nullptr;
+    QPushButton *btnCancel = nullptr;
+};

@@ -1,0 +1,208 @@
+#include "core/GrpEdt.h"
+
+#include "core/AdrsSel.h"
+#include "core/Env.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "support/FileHelpers.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+namespace {
+
+class GroupNamesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_savedPath = AdrsPath;
+        AdrsPath = m_dir.path() + QStringLiteral("/Adrs/");
+        QDir().mkpath(AdrsPath + "Book");
+        AdrsFolderList = {TAdrsFolderInfo{"Book", "Book", AdrsStateUnchanged}};
+        AdrsFolderIndex = 0;
+    }
+    void TearDown() override
+    {
+        m_dialog.reset();
+        AdrsPath = m_savedPath;
+        AdrsFolderList.clear();
+        AdrsFolderIndex = -1;
+    }
+    static void storeName(int index, const QByteArray &cp932)
+    {
+        // Older files hold the names in CP932, which the INI reader accepts.
+        writeBytes(GroupFileName("Book"), "[GROUP]\r\nGroup" + QByteArray::number(index) + "=" + cp932 + "\r\n");
+    }
+    TTntEdit *edit(int i) const
+    {
+        return m_dialog->findChild<TTntEdit *>(QStringLiteral("edtGroup%1").arg(i));
+    }
+    void openDialog()
+    {
+        m_dialog = std::make_unique<TGruopEdit>();
+        m_dialog->show();
+    }
+    void pressOk() const { QTest::mouseClick(m_dialog->findChild<QPushButton *>("btnOk"), Qt::LeftButton); }
+
+    QTemporaryDir m_dir;
+    QString m_savedPath;
+    ScriptedMessageBoxes m_boxes;
+    std::unique_ptr<TGruopEdit> m_dialog;
+};
+
+} // namespace
+
+TEST_F(GroupNamesTest, bookWithoutGroupFileGetsDefaultNames)
+{
+    LoadGroupNames("Book");
+    EXPECT_EQ(GroupNames[0], QStringLiteral("指定なし"));
+    EXPECT_EQ(GroupNames[1], QStringLiteral("グループ１"));
+    EXPECT_EQ(GroupNames[10], QStringLiteral("グループ１０"));
+}
+
+struct StoredCut {
+    const char *name;
+    QByteArray stored;
+    QByteArray expected;
+};
+void PrintTo(const StoredCut &c, std::ostream *os) { *os << c.name; }
+class GroupNameCut : public GroupNamesTest, public ::testing::WithParamInterface<StoredCut>
+{
+};
+
+TEST_P(GroupNameCut, storedNameIsCutToTwentyBytes)
+{
+    storeName(3, GetParam().stored);
+    LoadGroupNames("Book");
+    EXPECT_EQ(Cp932::encode(GroupNames[3]), GetParam().expected);
+    EXPECT_EQ(GroupNames[4], QStringLiteral("グループ４"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, GroupNameCut,
+    ::testing::Values(StoredCut{"ascii25", QByteArray(25, 'g'), QByteArray(20, 'g')},
+                      // byte 20 (index 19) starts "あ": 19 bytes stay
+                      StoredCut{"leadByteAtTwenty", QByteArray(19, 'g') + Cp932::encode(u"あいう"), QByteArray(19, 'g')},
+                      StoredCut{"exactTwenty", Cp932::encode(u"営業部門東日本支店Ａ"), Cp932::encode(u"営業部門東日本支店Ａ")}),
+    [](const ::testing::TestParamInfo<StoredCut> &info) { return std::string(info.param.name); });
+
+TEST_F(GroupNamesTest, savedNamesReadBack)
+{
+    LoadGroupNames("Book");
+    GroupNames[2] = QStringLiteral("取引先");
+    ASSERT_TRUE(SaveGroupNames());
+    GroupNames[2].clear();
+    LoadGroupNames("Book");
+    EXPECT_EQ(GroupNames[2], QStringLiteral("取引先"));
+    const TMemIniFile ini(GroupFileName("Book"));
+    EXPECT_EQ(ini.ReadString("GROUP", "Group10", ""), QStringLiteral("グループ１０"));
+}
+
+TEST_F(GroupNamesTest, savingWithoutOpenBookFails)
+{
+    AdrsFolderIndex = -1;
+    EXPECT_FALSE(SaveGroupNames());
+}
+
+TEST_F(GroupNamesTest, dialogShowsNamesAndStoresChangedOnes)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("グループ名の設定"));
+    EXPECT_EQ(m_dialog->findChild<QLabel *>("lblGroup10")->text(), QStringLiteral("１０："));
+    EXPECT_EQ(edit(7)->GetText(), QStringLiteral("グループ７"));
+    edit(7)->SetText(QStringLiteral("  友人  "));
+    edit(8)->SetText(QStringLiteral("friends"));
+    edit(9)->SetText(QStringLiteral("Friends")); // differs only in case: accepted
+    pressOk();
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(m_boxes.count(), 0);
+    EXPECT_TRUE(m_dialog->Changed);
+    EXPECT_EQ(GroupNames[7], QStringLiteral("友人"));
+    LoadGroupNames("Book");
+    EXPECT_EQ(GroupNames[9], QStringLiteral("Friends"));
+    saveScreenshot(m_dialog.get(), QStringLiteral("GruopEdit"));
+}
+
+TEST_F(GroupNamesTest, okWithoutChangeSavesAndReportsUnchanged)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    pressOk();
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_FALSE(m_dialog->Changed);
+    EXPECT_TRUE(QFile::exists(GroupFileName("Book")));
+}
+
+struct GroupRefusal {
+    const char *name;
+    int edited;
+    QString text;
+    QString message;
+    int focused;
+};
+void PrintTo(const GroupRefusal &c, std::ostream *os) { *os << c.name; }
+class GroupDialogRefusal : public GroupNamesTest, public ::testing::WithParamInterface<GroupRefusal>
+{
+};
+
+TEST_P(GroupDialogRefusal, refusedNamesKeepDialogOpenAndWriteNothing)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    QApplication::setActiveWindow(m_dialog.get());
+    edit(GetParam().edited)->SetText(GetParam().text);
+    pressOk();
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_EQ(m_boxes.last().text, GetParam().message);
+    EXPECT_EQ(m_boxes.last().caption, QStringLiteral("ピルカノス2014"));
+    EXPECT_EQ(m_boxes.last().flags, 0x40u);
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), edit(GetParam().focused));
+    EXPECT_FALSE(QFile::exists(GroupFileName("Book")));
+    EXPECT_EQ(GroupNames[GetParam().edited], DefaultGroupName(GetParam().edited));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, GroupDialogRefusal,
+    ::testing::Values(GroupRefusal{"blankTenth", 10, "   ", "グループ項目１０が未入力です  ", 10},
+                      GroupRefusal{"emptyThird", 3, "", "グループ項目３が未入力です  ", 3},
+                      GroupRefusal{"repeatOfFirst", 5, " グループ１ ", "同じグループ名は設定できません  ", 5}),
+    [](const ::testing::TestParamInfo<GroupRefusal> &info) { return std::string(info.param.name); });
+
+TEST_F(GroupNamesTest, leavingAnEditCutsToTwentyBytesAndEnterMovesOn)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    QApplication::setActiveWindow(m_dialog.get());
+    edit(1)->setFocus();
+    edit(1)->SetText(QString(19, 'x') + QStringLiteral("あい"));
+    QTest::keyClick(edit(1), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), edit(2));
+    EXPECT_EQ(edit(1)->GetText(), QString(19, 'x'));
+    EXPECT_EQ(edit(2)->cursorPosition(), edit(2)->GetText().size());
+}
+
+TEST_F(GroupNamesTest, cancelChangesNothing)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    edit(1)->SetText("changed");
+    QTest::mouseClick(m_dialog->findChild<QPushButton *>("btnCancel"), Qt::LeftButton);
+    EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(GroupNames[1], QStringLiteral("グループ１"));
+    EXPECT_FALSE(QFile::exists(GroupFileName("Book")));
+}
