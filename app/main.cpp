@@ -1,13 +1,40 @@
+#include "core/Env.h"
+#include "core/InputPW.h"
+#include "core/Main.h"
+#include "core/Splash.h"
+#include "directory/HdiRW.h"
+#include "platform/Folders.h"
 #include "util/Font.h"
 #include "util/MsgBoxPos.h"
 #include "util/SingleInstance.h"
+#include "widgets/TntForms.h"
 
 #include <QApplication>
-#include <QMainWindow>
+#include <QDialog>
+#include <QLabel>
+#include <QPointer>
+#include <QVBoxLayout>
 
 namespace {
+
 // The name under which a running instance is found by the next start.
 const QString kInstanceName = QStringLiteral("Murven19.Instance");
+
+// Stands in for the main list window until it exists: shows the open book
+// and ends the run when closed.
+QDialog *createAddressListPlaceholder()
+{
+    auto *dialog = new QDialog;
+    dialog->setObjectName(QStringLiteral("AddressList"));
+    dialog->setWindowTitle(ProductCaption());
+    auto *layout = new QVBoxLayout(dialog);
+    auto *label = new QLabel(AdrsName, dialog);
+    label->setObjectName(QStringLiteral("lblAdrsName"));
+    layout->addWidget(label);
+    dialog->resize(480, 240);
+    return dialog;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -15,20 +42,70 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Murven19"));
     QApplication::setOrganizationName(QStringLiteral("Pyx"));
+    // The hidden main controller decides when the program ends, not the last window.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     TInstanceLock instance;
-    if (CheckPreviousInstance(instance, kInstanceName, true))
-        return 0;
+    QPointer<QDialog> addressList;
 
-    InstallFontSubstitutions();
+    TStartupParts parts;
+    parts.checkPreviousInstance = [&] { return CheckPreviousInstance(instance, kInstanceName, true); };
+    // The marker goes on the window the user sees (the main list window).
+    parts.setWindowMarker = [] {};
+    parts.applicationSettings = [] {
+        InstallFontSubstitutions();
+        TntApplication()->SetTitle(ProductCaption());
+    };
+    parts.makeFolders = [] {
+        AppPath = Folders::programFolder();
+        DataRoot = MakeDataRoot(AppPath);
+    };
+    parts.loadSearchAreas = [] {
+        LoadSearchAreas(ReadHdiFile);
+        qInfo("murven19: %lld directory regions installed (%s)", static_cast<long long>(SearchAreaList.size()),
+              qPrintable(Folders::machineRegistryFile()));
+    };
+    parts.showMessage = [](const QString &text, unsigned flags) {
+        ShowMessageBoxAt(nullptr, text, ProductCaption(), flags, mbpSystem, 0, 0);
+    };
+    parts.readViewSplash = [] { return ReadViewSplash(); };
+    parts.showSplash = [] {
+        auto *splash = new TSplashForm;
+        splash->show();
+        splash->repaint();
+        QApplication::processEvents();
+    };
+    parts.splashActive = [] { return SplashForm != nullptr; };
+    parts.loadSettings = [] { LoadSettings(); };
+    // The data module and the address-book scan join here once they exist.
+    parts.createDataModule = [] {};
+    parts.freeDataModule = [] {};
+    parts.askPassword = [] {
+        TInputPassword dialog;
+        return dialog.exec() == QDialog::Accepted;
+    };
+    parts.saveDataPath = [] {
+        if (!SaveDataPath())
+            qWarning("murven19: the data folder could not be written to %s", qPrintable(SettingsFileName()));
+    };
+    parts.ensureWordFiles = [] { EnsureWordFiles(); };
+    parts.scanAddressBooks = [] {};
+    parts.addressBookNames = [] { return QStringList(); };
+    parts.showAddressList = [&] {
+        qInfo("murven19: showing the address list of \"%s\"", qPrintable(AdrsName));
+        addressList = createAddressListPlaceholder();
+        SetWindowMarker(addressList, kInstanceName);
+        addressList->exec();
+        RemoveWindowMarker(addressList, kInstanceName);
+        delete addressList;
+    };
+    parts.cancelAddressList = [&] {
+        if (addressList)
+            addressList->reject();
+    };
+    parts.removeWindowMarker = [] {};
+    parts.releaseLock = [&] { instance.reset(); };
 
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("AddressList"));
-    window.setWindowTitle(ProductCaption());
-    window.resize(800, 600);
-    SetWindowMarker(&window, kInstanceName);
-    window.show();
-    const int rc = app.exec();
-    RemoveWindowMarker(&window, kInstanceName);
-    return rc;
+    TStartup startup(std::move(parts));
+    return startup.Run();
 }
