@@ -12,6 +12,11 @@ struct EncodeCase {
     QByteArray stored;
 };
 
+void PrintTo(const EncodeCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class EncodeUnicodeFieldTest : public ::testing::TestWithParam<EncodeCase>
 {
 };
@@ -41,6 +46,11 @@ struct DecodeCase {
     QByteArray stored;
     QString text;
 };
+
+void PrintTo(const DecodeCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class DecodeUnicodeFieldTest : public ::testing::TestWithParam<DecodeCase>
 {
@@ -81,6 +91,11 @@ struct CopyCase {
     qsizetype n;
     QByteArray expected;
 };
+
+void PrintTo(const CopyCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class CopyMbcsLeftTest : public ::testing::TestWithParam<CopyCase>
 {

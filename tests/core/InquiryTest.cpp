@@ -225,6 +225,11 @@ struct ColumnCase {
     int printItem;
 };
 
+void PrintTo(const ColumnCase &c, std::ostream *os)
+{
+    *os << "column " << c.index;
+}
+
 class AddressListColumnRow : public ::testing::TestWithParam<ColumnCase>
 {
 };
