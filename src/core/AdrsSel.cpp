@@ -467,10 +467,14 @@ int TAddressSelect::Inform(const QString &text, unsigned flags)
 void TAddressSelect::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (rbOpen->isChecked())
+    if (rbOpen->isChecked()) {
         lvAdrs->setFocus();
-    else
+    } else {
         FocusEdit();
+        // Again after the window system's own focus handling, which selects the text.
+        QMetaObject::invokeMethod(
+            this, [this] { edtNew->end(false); }, Qt::QueuedConnection);
+    }
     TTntListItems &items = lvAdrs->Items();
     if (items.Count() > 0) {
         const int row = std::max(0, RowOfCaption(BookName));
@@ -531,6 +535,7 @@ void TAddressSelect::StartEditing(int row, const QString &editorText)
     if (row < 0 || row >= lvAdrs->Items().Count())
         return;
     const QModelIndex index = lvAdrs->model()->index(row, 0);
+    lvAdrs->setFocus(); // entering the list checks rbOpen
     lvAdrs->setCurrentIndex(index);
     lvAdrs->edit(index);
     if (editorText.isNull())

@@ -116,12 +116,19 @@ TGruopEdit::TGruopEdit(QWidget *parent) : QDialog(parent)
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);
 
-    m_edits[0]->setFocus();
-    m_edits[0]->end(false);
     Changed = false;
 }
 
 TGruopEdit::~TGruopEdit() = default;
+
+void TGruopEdit::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_edits[0]->setFocus();
+    // After the window system's own focus handling, which selects the text.
+    QMetaObject::invokeMethod(
+        this, [this] { m_edits[0]->end(false); }, Qt::QueuedConnection);
+}
 
 void TGruopEdit::CutToLimit(TTntEdit *edit)
 {

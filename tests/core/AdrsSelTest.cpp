@@ -10,6 +10,7 @@
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntStdCtrls.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -516,4 +517,16 @@ TEST_F(BookDialog, checkedRadioCaptionIsBlueAndEnterMovesFocus)
     QTest::keyClick(child<TTntEdit>("edtNew"), Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), child<QPushButton>("btnOk"));
     saveScreenshot(m_dialog.get(), QStringLiteral("AddressSelect"));
+}
+
+TEST_F(BookDialog, createModeStartsInTheEditWithCaretAtTheEnd)
+{
+    open(QStringLiteral("Family"), 0);
+    QApplication::setActiveWindow(m_dialog.get());
+    QCoreApplication::processEvents();
+    auto *edit = child<TTntEdit>("edtNew");
+    EXPECT_EQ(QApplication::focusWidget(), edit);
+    EXPECT_EQ(edit->GetText(), QStringLiteral("Family"));
+    EXPECT_FALSE(edit->hasSelectedText());
+    EXPECT_EQ(edit->cursorPosition(), 6);
 }

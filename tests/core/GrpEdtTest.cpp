@@ -206,3 +206,14 @@ TEST_F(GroupNamesTest, cancelChangesNothing)
     EXPECT_EQ(GroupNames[1], QStringLiteral("グループ１"));
     EXPECT_FALSE(QFile::exists(GroupFileName("Book")));
 }
+
+TEST_F(GroupNamesTest, firstEditStartsWithCaretAtTheEnd)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    QApplication::setActiveWindow(m_dialog.get());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), edit(1));
+    EXPECT_FALSE(edit(1)->hasSelectedText());
+    EXPECT_EQ(edit(1)->cursorPosition(), edit(1)->GetText().size());
+}
