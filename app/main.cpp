@@ -1,3 +1,5 @@
+#include "core/AdrsSel.h"
+#include "core/DBInfo.h"
 #include "core/Env.h"
 #include "core/InputPW.h"
 #include "core/Main.h"
@@ -77,9 +79,15 @@ int main(int argc, char **argv)
     };
     parts.splashActive = [] { return SplashForm != nullptr; };
     parts.loadSettings = [] { LoadSettings(); };
-    // The data module and the address-book scan join here once they exist.
-    parts.createDataModule = [] {};
-    parts.freeDataModule = [] {};
+    parts.createDataModule = [] { DMMurven19 = new TDMMurven19; };
+    parts.freeDataModule = [] {
+        DMMurven19->FreeSenderTable();
+        DMMurven19->FreeAdrsTable();
+        DMMurven19->Disconnect();
+        DMMurven19->FreeDatabase(); // the histories with it
+        delete DMMurven19;
+        DMMurven19 = nullptr;
+    };
     parts.askPassword = [] {
         TInputPassword dialog;
         return dialog.exec() == QDialog::Accepted;
@@ -89,8 +97,14 @@ int main(int argc, char **argv)
             qWarning("murven19: the data folder could not be written to %s", qPrintable(SettingsFileName()));
     };
     parts.ensureWordFiles = [] { EnsureWordFiles(); };
-    parts.scanAddressBooks = [] {};
-    parts.addressBookNames = [] { return QStringList(); };
+    parts.scanAddressBooks = [] { ScanAddressBooks(true); };
+    parts.addressBookNames = [] {
+        QStringList names;
+        for (const TAdrsFolderInfo &book : AdrsFolderList)
+            names << book.Name;
+        return names;
+    };
+    parts.freeAdrsFolderList = [] { AdrsFolderList.clear(); };
     parts.showAddressList = [&] {
         qInfo("murven19: showing the address list of \"%s\"", qPrintable(AdrsName));
         addressList = createAddressListPlaceholder();
