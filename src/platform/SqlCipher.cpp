@@ -116,6 +116,10 @@ sqlite3 *open(const QString &path, const QByteArray &password, bool create, QStr
         return nullptr;
     }
     registerCollation(db);
+    // Every page is decrypted on its way into the cache: a cache that holds
+    // a whole address book (about 40 MB for 100,000 records) keeps walks in
+    // index order from decrypting the same table pages over and over.
+    (void)exec(db, "PRAGMA cache_size = -65536;");
     return db;
 }
 
