@@ -88,6 +88,14 @@ bool moveBookFolder(const QString &oldPath, const QString &newPath)
     return QDir().rmdir(oldPath);
 }
 
+// A folder name straight under AdrsPath: a damaged or hand-edited AdrsOp.ini
+// must not make the start-up delete or move anything outside it.
+bool isPlainFolderName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+}
+
 bool holdsAddressTable(const QString &folderPath)
 {
     const QStringList files = QDir(folderPath).entryList(QDir::Files | QDir::Hidden | QDir::System);
@@ -145,7 +153,7 @@ void ScanAddressBooks(bool applyPending)
         const int deleteCount = op.ReadInteger(SecDelete, KeyCount, 0);
         for (int i = 1; i <= deleteCount; ++i) {
             const QString folder = op.ReadString(SecDelete, QString::number(i), QString());
-            if (!folder.isEmpty() && QFileInfo::exists(AdrsPath + folder))
+            if (isPlainFolderName(folder) && QFileInfo::exists(AdrsPath + folder))
                 deletions.append(folder);
         }
         const int renameCount = op.ReadInteger(SecRename, KeyCount, 0);
@@ -154,8 +162,10 @@ void ScanAddressBooks(bool applyPending)
             if (entry.isEmpty())
                 continue;
             const qsizetype slash = entry.indexOf(QLatin1Char('/'));
-            renamings.append(slash < 0 ? TPendingRename{entry, QString()}
-                                       : TPendingRename{entry.left(slash), entry.mid(slash + 1)});
+            const TPendingRename rename = slash < 0 ? TPendingRename{entry, QString()}
+                                                    : TPendingRename{entry.left(slash), entry.mid(slash + 1)};
+            if (isPlainFolderName(rename.OldName) && isPlainFolderName(rename.NewName))
+                renamings.append(rename);
         }
     }
 

@@ -179,6 +179,26 @@ TEST_F(AddressBooks, renamingThatCannotMoveStaysPending)
     EXPECT_EQ(op.ReadInteger("DELETE", "Count", -1), 0);
 }
 
+TEST_F(AddressBooks, pendingEntriesReachingOutsideTheBooksAreDropped)
+{
+    makeBook("A");
+    writeBytes(m_dir.path() + "/outside.txt", "o");
+    TMemIniFile op(AdrsOpFileName());
+    op.WriteInteger("DELETE", "Count", 2);
+    op.WriteString("DELETE", "1", "..");
+    op.WriteString("DELETE", "2", "../Adrs");
+    op.WriteInteger("RENAME", "Count", 1);
+    op.WriteString("RENAME", "1", "A/../moved");
+    ASSERT_TRUE(op.UpdateFile());
+
+    ScanAddressBooks(true);
+    EXPECT_EQ(fileBytes(m_dir.path() + "/outside.txt"), QByteArray("o"));
+    EXPECT_EQ(tableOf("A"), QStringLiteral("A"));
+    EXPECT_FALSE(QFileInfo::exists(m_dir.path() + "/moved"));
+    EXPECT_EQ(names(), QStringList({"A"}));
+    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
+}
+
 // ---- the dialog ------------------------------------------------------------
 
 namespace {
