@@ -550,3 +550,17 @@ TEST_F(BookDialog, createModeStartsInTheEditWithCaretAtTheEnd)
     EXPECT_FALSE(edit->hasSelectedText());
     EXPECT_EQ(edit->cursorPosition(), 6);
 }
+
+TEST_F(BookDialog, doubleClickOpensTheClickedBook)
+{
+    makeBook("One");
+    makeBook("Two");
+    open("One", 1);
+    select("Two");
+    const QRect rect = list()->visualRect(list()->model()->index(rowOf("Two"), 0));
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QTest::mouseDClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(m_dialog->BookName, QStringLiteral("Two"));
+    EXPECT_EQ(m_boxes.count(), 0);
+}
