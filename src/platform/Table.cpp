@@ -143,10 +143,15 @@ struct TTable::Impl
                                                              SqlCipher::lastError(db)));
     }
 
+    // Our own write: the others re-read, we have brought our state up to
+    // date already, unless someone else wrote since we last looked.
     void bump()
     {
-        if (version)
-            seen = ++*version;
+        if (!version)
+            return;
+        const quint64 now = ++*version;
+        if (seen == now - 1)
+            seen = now;
     }
 
     void ensureFresh()
@@ -821,12 +826,16 @@ void TTable::Open()
     d->wanted.assign(n, 0);
     d->hotSlot.assign(n, -1);
     d->state = TState::dsBrowse;
-    d->indexName.clear();
-    d->descending = false;
     d->orderValid = false;
     d->seen = d->version->load();
     d->cur = 0;
     d->pos = -1;
+    // An index chosen before the open is kept, as long as the file has it.
+    if (!d->indexName.isEmpty() && !d->currentIndex()) {
+        const QString name = d->indexName;
+        Close();
+        throw ETableError(QStringLiteral("The table %1 has no index '%2'").arg(d->path, name));
+    }
     First();
 }
 
@@ -1156,6 +1165,12 @@ void TTable::Post()
     if (rc != SQLITE_DONE) {
         // Inside a batch only this statement is undone; the batch goes on.
         d->fail(QStringLiteral("The record cannot be posted"));
+    }
+    if (!inserting && sqlite3_changes(d->db) == 0) {
+        // Another table object deleted the record while it was being edited.
+        d->bump();
+        throw ETableError(QStringLiteral("The record was deleted by another user (%1)")
+                              .arg(QFileInfo(d->path).fileName()));
     }
     if (inserting) {
         d->cur = sqlite3_last_insert_rowid(d->db);

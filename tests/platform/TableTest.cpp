@@ -550,4 +550,144 @@ TEST_F(TableTest, walkReadsIntegerFieldsAfterOrderChanges)
     EXPECT_EQ(groups(), (QList<int>{3, 5}));
 }
 
+TEST_F(TableTest, indexChosenBeforeOpenIsKeptAndAnUnknownOneRefusesTheOpen)
+{
+    TTable t;
+    openNew(t, {{2, "a", "a"}, {1, "b", "b"}});
+    t.Close();
+    t.SetIndexName(QStringLiteral("Group"));
+    t.Open();
+    EXPECT_EQ(recNo(t), 2);
+    t.Close();
+    t.SetIndexName(QStringLiteral("Nope"));
+    EXPECT_THROW(t.Open(), ETableError);
+    EXPECT_FALSE(t.Active());
+}
+
+TEST_F(TableTest, failedOpenLeavesTheFileFreeForAnExclusiveOpen)
+{
+    TTable t;
+    create(t);
+    TTable wrong;
+    wrong.SetTableName(path());
+    wrong.SetPassword("nope");
+    EXPECT_THROW(wrong.Open(), ETableError);
+    TTable sub;
+    sub.SetTableName(path());
+    sub.SetPassword(kKey);
+    sub.SetExclusive(true);
+    EXPECT_NO_THROW(sub.Open());
+}
+
+TEST_F(TableTest, postOfARecordDeletedByAnotherTableRaises)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}});
+    TTable b;
+    b.SetTableName(path());
+    b.SetPassword(kKey);
+    b.Open();
+    a.First();
+    a.Edit();
+    a.FieldByName(QStringLiteral("Group")).SetAsInteger(7);
+    b.Delete(); // record 1
+    EXPECT_THROW(a.Post(), ETableError);
+    a.Cancel();
+    EXPECT_EQ(walk(a), QList<int>{2});
+    a.First();
+    EXPECT_EQ(a.FieldByName(QStringLiteral("Group")).AsInteger(), 2);
+}
+
+TEST_F(TableTest, flushedBatchIsVisibleToOtherTablesAndCloseKeepsTheRest)
+{
+    TTable a;
+    openNew(a);
+    TTable b;
+    b.SetTableName(path());
+    b.SetPassword(kKey);
+    b.Open();
+    a.BeginBatch();
+    append(a, {{1, "a", "a"}});
+    a.FlushBuffers();
+    EXPECT_EQ(b.RecordCount(), 1);
+    append(a, {{2, "b", "b"}});
+    a.Close();
+    EXPECT_EQ(walk(b), (QList<int>{1, 2}));
+}
+
+// Moves from a fresh open of three records, and the flags and record after them.
+struct MoveCase
+{
+    const char *name;
+    std::function<void(TTable &)> move;
+    bool eof;
+    bool bof;
+    int recNo;
+};
+
+class TableMoveTest : public TableTest, public ::testing::WithParamInterface<MoveCase>
+{};
+
+TEST_P(TableMoveTest, setsEofAndBofAsADatasetDoes)
+{
+    TTable t;
+    openNew(t, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}});
+    GetParam().move(t);
+    EXPECT_EQ(t.Eof(), GetParam().eof);
+    EXPECT_EQ(t.Bof(), GetParam().bof);
+    EXPECT_EQ(recNo(t), GetParam().recNo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, TableMoveTest,
+    ::testing::Values(MoveCase{"First", [](TTable &t) { t.First(); }, false, true, 1},
+                      MoveCase{"Last", [](TTable &t) { t.Last(); }, true, false, 3},
+                      MoveCase{"NextPastEnd", [](TTable &t) { t.Last(); t.Next(); }, true, false, 3},
+                      MoveCase{"PriorBeforeStart", [](TTable &t) { t.First(); t.Prior(); }, false, true, 1},
+                      MoveCase{"NextFromFirst", [](TTable &t) { t.First(); t.Next(); }, false, false, 2},
+                      MoveCase{"PriorFromLast", [](TTable &t) { t.Last(); t.Prior(); }, false, false, 2},
+                      MoveCase{"DescendingFirst", [](TTable &t) { t.SetDescending(true); t.First(); }, false, true, 3},
+                      MoveCase{"NextPosts", [](TTable &t) {
+                                   t.First();
+                                   t.Edit();
+                                   t.FieldByName(QStringLiteral("Name")).SetAsBytes("q");
+                                   t.Next();
+                               }, false, false, 2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(TableTest, cancelledAppendToEmptyTableLeavesItEmpty)
+{
+    TTable t;
+    openNew(t);
+    t.Append();
+    t.FieldByName(QStringLiteral("Group")).SetAsInteger(1);
+    t.Cancel();
+    EXPECT_TRUE(t.Eof());
+    EXPECT_TRUE(t.Bof());
+    EXPECT_TRUE(t.IsEmpty());
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("Group")).IsNull());
+}
+
+struct BadValueCase
+{
+    const char *field;
+    const char *text;
+};
+
+class TableBadValueTest : public TableTest, public ::testing::WithParamInterface<BadValueCase>
+{};
+
+TEST_P(TableBadValueTest, nonNumericTextInIntegerFieldRaises)
+{
+    TTable t;
+    openNew(t);
+    t.Append();
+    EXPECT_THROW(t.FieldByName(QString::fromLatin1(GetParam().field)).SetAsString(QString::fromUtf8(GetParam().text)),
+                 ETableError);
+}
+
+INSTANTIATE_TEST_SUITE_P(BadValues, TableBadValueTest,
+                         ::testing::Values(BadValueCase{"Group", "abc"}, BadValueCase{"Group", "1.5"},
+                                           BadValueCase{"Group", "９"}, BadValueCase{"Group", "99999999999"}));
+
 } // namespace
