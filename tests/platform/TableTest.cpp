@@ -3,9 +3,11 @@
 #include "platform/Table.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
 
 #include <functional>
 
@@ -689,5 +691,46 @@ TEST_P(TableBadValueTest, nonNumericTextInIntegerFieldRaises)
 INSTANTIATE_TEST_SUITE_P(BadValues, TableBadValueTest,
                          ::testing::Values(BadValueCase{"Group", "abc"}, BadValueCase{"Group", "1.5"},
                                            BadValueCase{"Group", "９"}, BadValueCase{"Group", "99999999999"}));
+
+TEST_F(TableTest, exclusiveHolderKeepsOtherConnectionsOutOfTheFile)
+{
+    // A connection that bypasses this process's bookkeeping stands in for
+    // another program opening the file.
+    TTable t;
+    create(t);
+    t.SetExclusive(true);
+    t.Open();
+    QString error;
+    sqlite3 *other = SqlCipher::open(path(), kKey, false, &error);
+    EXPECT_EQ(other, nullptr);
+    EXPECT_FALSE(error.isEmpty());
+    SqlCipher::close(other);
+    t.Close();
+    other = SqlCipher::open(path(), kKey, false, &error);
+    EXPECT_NE(other, nullptr) << error.toStdString();
+    SqlCipher::close(other);
+}
+
+TEST_F(TableTest, walkSeesAnotherTablesEditOfAFieldItReadsOnEveryRecord)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}});
+    auto groups = [&] {
+        QList<int> out;
+        for (a.First(); !a.Eof(); a.Next())
+            out << a.FieldByName(QStringLiteral("Group")).AsInteger();
+        return out;
+    };
+    EXPECT_EQ(groups(), (QList<int>{1, 2}));
+    EXPECT_EQ(groups(), (QList<int>{1, 2}));
+    TTable b;
+    b.SetTableName(path());
+    b.SetPassword(kKey);
+    b.Open();
+    b.Edit();
+    b.FieldByName(QStringLiteral("Group")).SetAsInteger(8);
+    b.Post();
+    EXPECT_EQ(groups(), (QList<int>{8, 2}));
+}
 
 } // namespace
