@@ -128,6 +128,27 @@ struct TTable::Impl
     qint64 savedCur = 0;
     qsizetype savedPos = -1;
     bool savedEof = true, savedBof = true;
+    std::vector<QVariant> original; // the record as Edit found it
+
+    // After an edit that left the key of the current order alone, the walk
+    // stays valid: a loop that edits every record it walks over must not
+    // re-read the order at every step.
+    bool keepOrderAfterEdit()
+    {
+        if (!orderValid || pos < 0 || size_t(pos) >= order.size() || order[size_t(pos)] != cur)
+            return false;
+        for (int f : indexFields(currentIndex())) {
+            if (f < 0 || values[size_t(f)] != original[size_t(f)])
+                return false;
+        }
+        const size_t nh = hot.size();
+        for (size_t k = 0; k < nh; ++k) {
+            const QVariant &v = values[size_t(hot[k])];
+            hotNull[size_t(pos) * nh + k] = !v.isValid();
+            hotVals[size_t(pos) * nh + k] = v.toLongLong();
+        }
+        return true;
+    }
 
     SqlCipher::Statement insertStmt, updateStmt, deleteStmt, fetchStmt;
 
@@ -1148,6 +1169,7 @@ void TTable::Edit()
     if (d->cur == 0)
         throw ETableError(QStringLiteral("The table %1 has no current record to edit").arg(d->path));
     d->loadRecord();
+    d->original = d->values;
     d->state = TState::dsEdit;
 }
 
@@ -1184,7 +1206,8 @@ void TTable::Post()
             d->values[size_t(d->rowidField)] = QVariant(d->cur);
     }
     d->loaded = true; // the buffer is the record as stored
-    d->orderValid = false;
+    if (inserting || !d->keepOrderAfterEdit())
+        d->orderValid = false;
     d->eof = d->bof = false;
     d->state = TState::dsBrowse;
     d->bump();

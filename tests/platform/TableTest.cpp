@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -732,5 +733,50 @@ TEST_F(TableTest, walkSeesAnotherTablesEditOfAFieldItReadsOnEveryRecord)
     b.Post();
     EXPECT_EQ(groups(), (QList<int>{8, 2}));
 }
+
+// Index walked, and whether the edit changes that index's key.
+struct EditWalkCase
+{
+    const char *index;
+    const char *field;
+};
+
+class TableEditWalkTest : public TableTest, public ::testing::WithParamInterface<EditWalkCase>
+{};
+
+TEST_P(TableEditWalkTest, editingEveryRecordOfAWalkVisitsEachOnce)
+{
+    TTable t;
+    openNew(t);
+    t.BeginBatch();
+    for (int i = 0; i < 50; ++i)
+        append(t, {{i % 7, QByteArray::number(i), "k" + QByteArray::number(i % 5)}});
+    t.EndBatch();
+    t.SetIndexName(QString::fromLatin1(GetParam().index));
+    // Read Group along the walk, so that it is kept with the order.
+    for (t.First(); !t.Eof(); t.Next())
+        (void)t.FieldByName(QStringLiteral("Group")).AsInteger();
+    QList<int> visited;
+    for (t.First(); !t.Eof(); t.Next()) {
+        visited << recNo(t);
+        t.Edit();
+        TField &f = t.FieldByName(QString::fromLatin1(GetParam().field));
+        f.SetAsInteger(f.AsInteger() + 100);
+        t.Post();
+    }
+    std::sort(visited.begin(), visited.end());
+    QList<int> all;
+    for (int i = 1; i <= 50; ++i)
+        all << i;
+    EXPECT_EQ(visited, all);
+    int sum = 0;
+    for (t.First(); !t.Eof(); t.Next())
+        sum += t.FieldByName(QStringLiteral("Group")).AsInteger();
+    EXPECT_EQ(sum, GetParam().field == std::string("Group") ? 50 * 100 + 147 : 147);
+}
+
+INSTANTIATE_TEST_SUITE_P(EditWalks, TableEditWalkTest,
+                         ::testing::Values(EditWalkCase{"", "Group"}, EditWalkCase{"Kana", "Group"},
+                                           EditWalkCase{"Group", "Name"}));
 
 } // namespace
