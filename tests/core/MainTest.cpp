@@ -22,25 +22,32 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 const QString kAdrsDefault = QStringLiteral("アドレス");
 
-// A machine registry file with the given region key names installed.
-QByteArray machineKey(const QStringList &regions, const QString &type = QString())
+template <typename Case> std::string caseName(const ::testing::TestParamInfo<Case> &info)
 {
-    QByteArray text = "Windows Registry Editor Version 5.00\r\n\r\n"
-                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Qor\\Murven\\19.0]\r\n";
+    return info.param.name;
+}
+
+// A machine registry file with the given region key names installed.
+QByteArray machineKey(const QStringList &regions, const QString &type)
+{
+    const QByteArray key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Qor\\Murven\\19.0";
+    QByteArray text = "Windows Registry Editor Version 5.00\r\n\r\n" + key + "]\r\n";
     if (!type.isNull())
         text += "\"Type\"=\"" + type.toUtf8() + "\"\r\n";
     text += "\r\n";
     for (const QString &region : regions)
-        text += "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Qor\\Murven\\19.0\\SearchArea\\" + region.toUtf8() + "]\r\n\r\n";
+        text += key + "\\SearchArea\\" + region.toUtf8() + "]\r\n\r\n";
     return text;
 }
 
-// Settings tests: a fresh home with the settings root and program folder,
-// the machine key and (optionally) lines of the settings file.
+// A fresh home with the settings root and program folder; the machine key and
+// lines of the settings file are added per test.
 class SettingsTest : public ::testing::Test
 {
 protected:
@@ -55,7 +62,6 @@ protected:
         SearchAreaList.clear();
         AreaOnDisk.fill(false);
     }
-
     void installRegions(const QStringList &regions, const QString &type = QString())
     {
         writeBytes(home.machineRegistry(), machineKey(regions, type));
@@ -66,10 +72,15 @@ protected:
         ini.WriteString(section, key, value);
         ASSERT_TRUE(ini.UpdateFile());
     }
-    void withSearchFolder() { setting(QStringLiteral("HIDDEN PARAMETER"), QStringLiteral("Path"), searchFolder); }
-    void load(const THdiReader &reader = [](HdiFileRecord &) { return 1; })
+    // Kanto installed and the hidden search path set: the common ground of most tests.
+    void standard()
     {
-        LoadSearchAreas(reader);
+        installRegions({QStringLiteral("Kanto")});
+        setting(QStringLiteral("HIDDEN PARAMETER"), QStringLiteral("Path"), searchFolder);
+    }
+    void load()
+    {
+        LoadSearchAreas([](HdiFileRecord &) { return 1; });
         LoadSettings();
     }
 
@@ -78,7 +89,11 @@ protected:
     QString searchFolder;
 };
 
-TEST_F(SettingsTest, missingSettingsFileGivesEveryDefault)
+template <typename Case> class SettingsTable : public SettingsTest, public ::testing::WithParamInterface<Case>
+{
+};
+
+TEST_F(SettingsTest, missingSettingsFileGivesTheDefaults)
 {
     installRegions({QStringLiteral("Kanto")});
     HisCount = 3;
@@ -87,92 +102,70 @@ TEST_F(SettingsTest, missingSettingsFileGivesEveryDefault)
     AddressSameNum = false;
     load();
     EXPECT_TRUE(FirstRun);
-    EXPECT_FALSE(UpdateDomain.isEmpty());
     EXPECT_EQ(UpdatePath, QStringLiteral("/check/"));
     EXPECT_EQ(UpdateApp, QStringLiteral("/app/"));
     EXPECT_FALSE(SearchDriveExtend || EnableVicinage || EnableAllKind);
     EXPECT_EQ(HisCount, 10);
     EXPECT_TRUE(AddressChangeData && AddressFormClose && AddressConfirmation && AddressOutOfTarget && AddressSameNum);
-    EXPECT_TRUE(ViewBGPaint);
+    EXPECT_TRUE(ViewBGPaint && UpdateCheck && ReadViewSplash());
     EXPECT_EQ(ViewBGColor, 0xDFFFEF);
     EXPECT_EQ(CooperateMap, 2);
-    EXPECT_EQ(CooperateMapSearchKind, 0);
-    EXPECT_EQ(CooperateRoot, 0);
-    EXPECT_TRUE(UpdateCheck);
+    EXPECT_EQ(CooperateMapSearchKind + CooperateRoot, 0);
     EXPECT_TRUE(StartupPassword.isEmpty());
-    EXPECT_TRUE(ReadViewSplash());
 }
 
-TEST_F(SettingsTest, emptyDataPathFallsBackIsCreatedAndFormsTheSubFolders)
+// The data folder of the settings: kept when it exists and is at most 200
+// characters long with its delimiter; otherwise the default folder is made
+// and the remembered book forgotten.
+struct DataPathCase {
+    const char *name;
+    const char *folder; // below the home; nullptr: no setting
+    int length;         // padded to this length, delimiter included; 0: as is
+    bool made;
+    bool fallsBack;
+};
+
+using DataPathSetting = SettingsTable<DataPathCase>;
+
+TEST_P(DataPathSetting, isKeptOrFallsBackAndFormsTheSubFolders)
 {
-    installRegions({QStringLiteral("Kanto")});
-    withSearchFolder();
+    const DataPathCase &c = GetParam();
+    standard();
+    setting(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QStringLiteral("取引先"));
+    QString folder;
+    if (c.folder) {
+        folder = home.root() + QLatin1Char('/') + QLatin1String(c.folder) + QLatin1Char('/');
+        if (c.length) {
+            ASSERT_LT(folder.size() + 1, c.length);
+            folder += QString(c.length - folder.size() - 1, QLatin1Char('x')) + QLatin1Char('/');
+        }
+        if (c.made) {
+            ASSERT_TRUE(QDir().mkpath(folder));
+        }
+        setting(QStringLiteral("BASE"), QStringLiteral("DataPath"), Folders::excludeTrailingPathDelimiter(folder));
+    }
     load();
     EXPECT_FALSE(FirstRun);
-    EXPECT_TRUE(DataPathChanged);
-    EXPECT_EQ(DataPath, DataRoot + QStringLiteral("Data/"));
+    EXPECT_EQ(DataPathChanged, c.fallsBack);
+    EXPECT_EQ(DataPath, c.fallsBack ? DataRoot + QStringLiteral("Data/") : folder);
     EXPECT_TRUE(QFileInfo(DataPath).isDir());
-    EXPECT_EQ(AdrsName, kAdrsDefault);
-    EXPECT_TRUE(MustSelectAdrs);
-    EXPECT_EQ(AdrsPath, DataPath + QStringLiteral("Adrs/"));
-    EXPECT_EQ(OtherPath, DataPath + QStringLiteral("Other/"));
-    EXPECT_EQ(HistoryPath, DataPath + QStringLiteral("History/"));
-    EXPECT_EQ(LayoutPath, DataPath + QStringLiteral("Layout/"));
-    EXPECT_EQ(LabelPath, DataPath + QStringLiteral("Label/"));
-    EXPECT_EQ(CardPath, DataPath + QStringLiteral("Card/"));
-    EXPECT_EQ(DesignPath, DataPath + QStringLiteral("Design/"));
+    EXPECT_EQ(AdrsName, c.fallsBack ? kAdrsDefault : QStringLiteral("取引先"));
+    EXPECT_EQ(MustSelectAdrs, c.fallsBack);
+    const std::pair<const QString *, const char *> subFolders[] = {
+        {&AdrsPath, "Adrs/"},     {&OtherPath, "Other/"}, {&HistoryPath, "History/"}, {&LayoutPath, "Layout/"},
+        {&LabelPath, "Label/"},   {&CardPath, "Card/"},   {&DesignPath, "Design/"}};
+    for (const auto &[path, sub] : subFolders)
+        EXPECT_EQ(*path, DataPath + QLatin1String(sub));
     EXPECT_FALSE(QFileInfo::exists(AdrsPath)); // formed, not made
 }
 
-TEST_F(SettingsTest, existingDataPathKeepsTheRememberedBook)
-{
-    installRegions({QStringLiteral("Kanto")});
-    withSearchFolder();
-    const QString data = home.root() + QStringLiteral("/mydata");
-    QDir().mkpath(data);
-    setting(QStringLiteral("BASE"), QStringLiteral("DataPath"), data);
-    setting(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QStringLiteral("取引先"));
-    load();
-    EXPECT_FALSE(DataPathChanged);
-    EXPECT_EQ(DataPath, data + QLatin1Char('/'));
-    EXPECT_EQ(AdrsName, QStringLiteral("取引先"));
-    EXPECT_FALSE(MustSelectAdrs);
-}
-
-TEST_F(SettingsTest, missingDataPathFolderFallsBackAndForgetsTheBook)
-{
-    installRegions({QStringLiteral("Kanto")});
-    withSearchFolder();
-    setting(QStringLiteral("BASE"), QStringLiteral("DataPath"), home.root() + QStringLiteral("/gone/"));
-    setting(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QStringLiteral("取引先"));
-    load();
-    EXPECT_TRUE(DataPathChanged);
-    EXPECT_EQ(DataPath, DataRoot + QStringLiteral("Data/"));
-    EXPECT_EQ(AdrsName, kAdrsDefault);
-    EXPECT_TRUE(MustSelectAdrs);
-}
-
-class DataPathLength : public SettingsTest, public ::testing::WithParamInterface<int>
-{
-};
-
-TEST_P(DataPathLength, acceptsUpToTwoHundredCharactersWithItsDelimiter)
-{
-    installRegions({QStringLiteral("Kanto")});
-    withSearchFolder();
-    const int length = GetParam(); // trailing '/' included
-    const QString base = home.root() + QStringLiteral("/d/");
-    ASSERT_LT(base.size() + 2, length);
-    const QString folder = base + QString(length - base.size() - 1, QLatin1Char('x')) + QLatin1Char('/');
-    ASSERT_EQ(folder.size(), length);
-    ASSERT_TRUE(QDir().mkpath(folder));
-    setting(QStringLiteral("BASE"), QStringLiteral("DataPath"), Folders::excludeTrailingPathDelimiter(folder));
-    load();
-    EXPECT_EQ(DataPathChanged, length > 200);
-    EXPECT_EQ(DataPath, length > 200 ? DataRoot + QStringLiteral("Data/") : folder);
-}
-
-INSTANTIATE_TEST_SUITE_P(Lengths, DataPathLength, ::testing::Values(199, 200, 201));
+INSTANTIATE_TEST_SUITE_P(Cases, DataPathSetting,
+                         ::testing::Values(DataPathCase{"unset", nullptr, 0, false, true},
+                                           DataPathCase{"existing", "mydata", 0, true, false},
+                                           DataPathCase{"missing", "gone", 0, false, true},
+                                           DataPathCase{"length200", "d", 200, true, false},
+                                           DataPathCase{"length201", "d", 201, true, true}),
+                         caseName<DataPathCase>);
 
 struct RangeCase {
     const char *name;
@@ -183,21 +176,12 @@ struct RangeCase {
     int expected;
 };
 
-void PrintTo(const RangeCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class SettingRange : public SettingsTest, public ::testing::WithParamInterface<RangeCase>
-{
-};
+using SettingRange = SettingsTable<RangeCase>;
 
 TEST_P(SettingRange, outOfRangeValuesFallBack)
 {
-    installRegions({QStringLiteral("Kanto")});
-    withSearchFolder();
-    setting(QString::fromLatin1(GetParam().section), QString::fromLatin1(GetParam().key),
-            QString::fromLatin1(GetParam().value));
+    standard();
+    setting(QLatin1String(GetParam().section), QLatin1String(GetParam().key), QLatin1String(GetParam().value));
     load();
     EXPECT_EQ(*GetParam().variable, GetParam().expected);
 }
@@ -217,61 +201,45 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeCase{"Root2", "COOPERATE", "Root", "2", &CooperateRoot, 0},
                       RangeCase{"Root1", "COOPERATE", "Root", "1", &CooperateRoot, 1},
                       RangeCase{"BGColor", "VIEW", "BGColor", "$00FF00FF", &ViewBGColor, 0xFF00FF}),
-    [](const ::testing::TestParamInfo<RangeCase> &info) { return std::string(info.param.name); });
+    caseName<RangeCase>);
 
+// The use flag of each region: from the settings, false for a region not
+// installed; when every flag reads off, the installed regions are switched on.
 struct UseCase {
     const char *name;
     QStringList installed;
     QList<QPair<int, int>> useKeys; // region, value
-    std::array<bool, 8> expected;
+    const char *expected;           // regions 1..7, 'x' for on
 };
 
-void PrintTo(const UseCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class UseFlags : public SettingsTest, public ::testing::WithParamInterface<UseCase>
-{
-};
+using UseFlags = SettingsTable<UseCase>;
 
 TEST_P(UseFlags, followTheInstalledRegions)
 {
     installRegions(GetParam().installed);
-    withSearchFolder();
+    setting(QStringLiteral("HIDDEN PARAMETER"), QStringLiteral("Path"), searchFolder);
     for (const auto &[region, value] : GetParam().useKeys)
         setting(QStringLiteral("BASE"), QStringLiteral("Use%1").arg(region), QString::number(value));
     load();
+    std::string flags;
     for (int i = 1; i <= AreaCount; ++i)
-        EXPECT_EQ(UseArea[i], GetParam().expected[i]) << "region " << i;
+        flags += UseArea[i] ? 'x' : '.';
+    EXPECT_EQ(flags, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, UseFlags,
-    ::testing::Values(
-        UseCase{"defaultIsInstalled",
-                {QStringLiteral("Kanto"), QStringLiteral("Kinki")},
-                {},
-                {false, false, true, false, false, true, false, false}},
-        UseCase{"notInstalledRegionReadsFalse",
-                {QStringLiteral("Kanto")},
-                {{3, 1}},
-                {false, false, true, false, false, false, false, false}},
-        UseCase{"switchedOffRegionStaysOff",
-                {QStringLiteral("Kanto"), QStringLiteral("Tokyo")},
-                {{2, 0}},
-                {false, false, false, true, false, false, false, false}},
-        UseCase{"allZeroSwitchesTheInstalledOnes",
-                {QStringLiteral("Hokkaido Tohoku"), QStringLiteral("Cyubu"), QStringLiteral("Kyusyu Okinawa")},
-                {{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}},
-                {false, true, false, false, true, false, false, true}},
-        UseCase{"keyNamesIgnoreLetterCase",
-                {QStringLiteral("cyugoku shikoku")},
-                {},
-                {false, false, false, false, false, false, true, false}}),
-    [](const ::testing::TestParamInfo<UseCase> &info) { return std::string(info.param.name); });
+    ::testing::Values(UseCase{"defaultIsInstalled", {"Kanto", "Kinki"}, {}, ".x..x.."},
+                      UseCase{"notInstalledRegionReadsFalse", {"Kanto"}, {{3, 1}}, ".x....."},
+                      UseCase{"switchedOffRegionStaysOff", {"Kanto", "Tokyo"}, {{2, 0}}, "..x...."},
+                      UseCase{"allZeroSwitchesTheInstalledOnes",
+                              {"Hokkaido Tohoku", "Cyubu", "Kyusyu Okinawa"},
+                              {{1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}},
+                              "x..x..x"},
+                      UseCase{"keyNamesIgnoreLetterCase", {"cyugoku shikoku"}, {}, ".....x."}),
+    caseName<UseCase>);
 
-TEST_F(SettingsTest, hiddenPathWinsAndLosesItsDelimiter)
+TEST_F(SettingsTest, hiddenPathWinsOverTheDiscAndLosesItsDelimiter)
 {
     installRegions({QStringLiteral("Kanto")});
     setting(QStringLiteral("HIDDEN PARAMETER"), QStringLiteral("Path"), searchFolder + QLatin1Char('/'));
@@ -279,15 +247,10 @@ TEST_F(SettingsTest, hiddenPathWinsAndLosesItsDelimiter)
     load();
     EXPECT_EQ(SearchDataPath, searchFolder);
     EXPECT_EQ(boxes.count(), 0);
-}
-
-TEST_F(SettingsTest, discPathOfTheSettingsIsUsedWithoutHiddenPath)
-{
-    installRegions({QStringLiteral("Kanto")});
+    // A hidden path that does not exist leaves the disc path of the settings.
     setting(QStringLiteral("HIDDEN PARAMETER"), QStringLiteral("Path"), home.root() + QStringLiteral("/missing"));
-    setting(QStringLiteral("BASE"), QStringLiteral("DVD"), QStringLiteral("/media/cdrom/"));
     load();
-    EXPECT_EQ(SearchDataPath, QStringLiteral("/media/cdrom"));
+    EXPECT_EQ(SearchDataPath, QStringLiteral("/media/other"));
 }
 
 TEST_F(SettingsTest, noDiscNoDiskAndNoPathIsReported)
@@ -304,62 +267,47 @@ TEST_F(SettingsTest, noDiscNoDiskAndNoPathIsReported)
     EXPECT_TRUE(SearchDataPath.isEmpty());
 }
 
-TEST_F(SettingsTest, storedPasswordIsKeptUnchanged)
+TEST_F(SettingsTest, storedPasswordIsKeptUnchangedAndDataPathIsSaved)
 {
     const QString stored = ScramblePassword(QStringLiteral("himitsu"));
     installRegions({QStringLiteral("Kanto")}, stored);
-    withSearchFolder();
     load();
     EXPECT_EQ(StartupPassword, stored);
-}
-
-TEST_F(SettingsTest, saveDataPathWritesTheBaseKey)
-{
     DataPath = home.root() + QStringLiteral("/data/");
     ASSERT_TRUE(SaveDataPath());
-    const TMemIniFile ini(SettingsFileName());
-    EXPECT_EQ(ini.ReadString(QStringLiteral("BASE"), QStringLiteral("DataPath"), QString()), DataPath);
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadString(QStringLiteral("BASE"), QStringLiteral("DataPath"), {}),
+              DataPath);
 }
 
-TEST_F(SettingsTest, wordFilesAreCopiedOnlyWhenMissing)
+TEST_F(SettingsTest, wordFilesAreCopiedOnlyWhenMissingIntoAFolderMadeForThem)
 {
     QDir().mkpath(AppPath + QStringLiteral("Common/History"));
     writeBytes(AppPath + QStringLiteral("Common/History/Post.mtd"), "post");
     writeBytes(AppPath + QStringLiteral("Common/History/Honor.mtd"), "honor");
-    HistoryPath = home.root() + QStringLiteral("/data/History/");
+    HistoryPath = home.root() + QStringLiteral("/new/deep/History/");
     QDir().mkpath(HistoryPath);
     writeBytes(HistoryPath + QStringLiteral("Honor.mtd"), "mine");
     EnsureWordFiles();
     EXPECT_EQ(fileBytes(HistoryPath + QStringLiteral("Post.mtd")), QByteArray("post"));
     EXPECT_EQ(fileBytes(HistoryPath + QStringLiteral("Honor.mtd")), QByteArray("mine"));
-}
 
-TEST_F(SettingsTest, wordFilesMakeTheHistoryFolderAndIgnoreMissingSources)
-{
-    HistoryPath = home.root() + QStringLiteral("/new/deep/History/");
+    QDir(AppPath + QStringLiteral("Common")).removeRecursively(); // sources gone: nothing copied
+    HistoryPath = home.root() + QStringLiteral("/other/History/");
     EnsureWordFiles();
     EXPECT_TRUE(QFileInfo(HistoryPath).isDir());
     EXPECT_FALSE(QFileInfo::exists(HistoryPath + QStringLiteral("Post.mtd")));
 }
 
-TEST_F(SettingsTest, dataRootIsMadeBelowTheApplicationData)
+TEST_F(SettingsTest, dataRootFollowsTheRedirectElseIsMadeBelowTheApplicationData)
 {
+    EXPECT_EQ(MakeDataRoot(AppPath), Folders::settingsRoot());
     qunsetenv("MURVEN_SETTINGS_ROOT");
     EXPECT_EQ(MakeDataRoot(AppPath), GetCommonAppDataFolder() + QStringLiteral("Pyx/Murven19/"));
     EXPECT_TRUE(QFileInfo(GetCommonAppDataFolder() + QStringLiteral("Pyx/Murven19")).isDir());
-}
-
-TEST_F(SettingsTest, dataRootFallsBackToTheProgramFolderWhenItCannotBeMade)
-{
-    qunsetenv("MURVEN_SETTINGS_ROOT");
+    // When it cannot be made, the program folder serves.
     QDir(GetCommonAppDataFolder() + QStringLiteral("Pyx")).removeRecursively();
     writeBytes(GetCommonAppDataFolder() + QStringLiteral("Pyx"), "a file in the way");
     EXPECT_EQ(MakeDataRoot(AppPath), AppPath);
-}
-
-TEST_F(SettingsTest, dataRootFollowsTheRedirect)
-{
-    EXPECT_EQ(MakeDataRoot(AppPath), Folders::settingsRoot());
 }
 
 // ---- Regions and the installation file -----------------------------------------------
@@ -374,14 +322,14 @@ protected:
             seenFile = record.FileName;
             seenSignature = record.Signature;
             for (const auto &[slot, folder] : entries) {
-                const QByteArray path = QFile::encodeName(folder);
-                record.Slots[static_cast<size_t>(slot)].PathLength = static_cast<int>(path.size());
-                record.Slots[static_cast<size_t>(slot)].Path = path;
+                auto &entry = record.Slots[static_cast<size_t>(slot)];
+                entry.Path = QFile::encodeName(folder);
+                entry.PathLength = static_cast<int>(entry.Path.size());
             }
             return code;
         };
     }
-    QString makeRegionFolder(const QString &name, const QString &sub)
+    QString regionFolder(const QString &name, const QString &sub)
     {
         const QString folder = home.root() + QLatin1Char('/') + name + QLatin1Char('/');
         QDir().mkpath(folder + sub);
@@ -392,59 +340,31 @@ protected:
     QByteArray seenSignature;
 };
 
-TEST_F(SearchAreasTest, readsTheInstallationFileOfTheSettingsRoot)
+TEST_F(SearchAreasTest, installedRegionsOnDiskTakeTheirFoldersAndThoseMissingAreReportedOnce)
 {
-    installRegions({QStringLiteral("Kanto")});
-    LoadSearchAreas(reader(1, {}));
+    installRegions({"Hokkaido Tohoku", "Kanto", "Tokyo", "Kyusyu Okinawa"});
+    AreaOnDisk[4] = true; // slots are cleared before reading
+    AreaDiskFolder[4] = QStringLiteral("/old/");
+    const QString first = regionFolder(QStringLiteral("hdd1"), QStringLiteral("Dt01"));
+    const QString wrongSub = regionFolder(QStringLiteral("hdd2"), QStringLiteral("Dt04"));
+    QDir().mkpath(DataRoot + QStringLiteral("Dt03"));
+    const QString other = regionFolder(QStringLiteral("hdd5"), QStringLiteral("Dt05"));
+    const QString empty = regionFolder(QStringLiteral("hdd7"), QString());
+    // slot 2 names no folder: the region lies in the settings root; slot 4
+    // (Kinki) is not installed in the machine key.
+    LoadSearchAreas(reader(0, {{0, first}, {1, wrongSub}, {2, QString()}, {4, other}, {6, empty}}));
     EXPECT_EQ(seenFile, DataRoot + QStringLiteral("Murven19.hdi"));
     EXPECT_EQ(seenSignature, QByteArray("Murven19"));
-    EXPECT_EQ(SearchAreaList, QStringList{QStringLiteral("Kanto")});
-    EXPECT_EQ(boxes.count(), 0);
-}
-
-TEST_F(SearchAreasTest, installedRegionsOnDiskTakeTheirFolders)
-{
-    installRegions({QStringLiteral("Hokkaido Tohoku"), QStringLiteral("Kanto"), QStringLiteral("Tokyo")});
-    const QString first = makeRegionFolder(QStringLiteral("hdd1"), QStringLiteral("Dt01"));
-    QDir().mkpath(DataRoot + QStringLiteral("Dt02"));
-    const QString other = makeRegionFolder(QStringLiteral("hdd5"), QStringLiteral("Dt05"));
-    // slot 1 names no folder: the region lies in the settings root; slot 4
-    // (Kinki) is not installed in the machine key.
-    LoadSearchAreas(reader(0, {{0, first}, {1, QString()}, {4, other}}));
-    EXPECT_TRUE(AreaOnDisk[1]);
+    EXPECT_EQ(SearchAreaList.size(), 4);
     EXPECT_EQ(AreaDiskFolder[1], first);
-    EXPECT_TRUE(AreaOnDisk[2]);
-    EXPECT_EQ(AreaDiskFolder[2], DataRoot);
-    EXPECT_FALSE(AreaOnDisk[3]);
-    EXPECT_FALSE(AreaOnDisk[5]);
-    EXPECT_EQ(boxes.count(), 0);
-}
-
-TEST_F(SearchAreasTest, regionsWithoutTheirSubFolderAreReportedOnceByCaption)
-{
-    installRegions({QStringLiteral("Hokkaido Tohoku"), QStringLiteral("Kanto"), QStringLiteral("Kyusyu Okinawa")});
-    const QString good = makeRegionFolder(QStringLiteral("hdd1"), QStringLiteral("Dt01"));
-    const QString wrongSub = makeRegionFolder(QStringLiteral("hdd2"), QStringLiteral("Dt03"));
-    const QString empty = makeRegionFolder(QStringLiteral("hdd7"), QString());
-    LoadSearchAreas(reader(0, {{0, good}, {1, wrongSub}, {6, empty}}));
+    EXPECT_EQ(AreaDiskFolder[3], DataRoot);
+    EXPECT_TRUE(AreaOnDisk[1] && AreaOnDisk[3]);
+    EXPECT_FALSE(AreaOnDisk[2] || AreaOnDisk[4] || AreaOnDisk[5] || AreaOnDisk[7]);
+    EXPECT_TRUE(AreaDiskFolder[2].isEmpty() && AreaDiskFolder[4].isEmpty());
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("HDDインストールした以下の地域の電話帳データが  \r\nHDD内に見つかりません  \r\n"
                                                  "\r\n関東  \r\n九州・沖縄    \r\n\r\nDVD-ROMを検索するようにします  "));
     EXPECT_EQ(boxes.last().flags, 0x40u);
-    EXPECT_TRUE(AreaOnDisk[1]);
-    EXPECT_FALSE(AreaOnDisk[2]);
-    EXPECT_TRUE(AreaDiskFolder[2].isEmpty());
-    EXPECT_FALSE(AreaOnDisk[7]);
-}
-
-TEST_F(SearchAreasTest, slotsAreClearedBeforeReading)
-{
-    installRegions({QStringLiteral("Kanto")});
-    AreaOnDisk[2] = true;
-    AreaDiskFolder[2] = QStringLiteral("/old/");
-    LoadSearchAreas(reader(1, {}));
-    EXPECT_FALSE(AreaOnDisk[2]);
-    EXPECT_TRUE(AreaDiskFolder[2].isEmpty());
 }
 
 struct HdiCodeCase {
@@ -453,11 +373,6 @@ struct HdiCodeCase {
     QString message;
 };
 
-void PrintTo(const HdiCodeCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
 class HdiCodes : public SearchAreasTest, public ::testing::WithParamInterface<HdiCodeCase>
 {
 };
@@ -465,16 +380,12 @@ class HdiCodes : public SearchAreasTest, public ::testing::WithParamInterface<Hd
 TEST_P(HdiCodes, unreadableInstallationFilesAreReportedAndLeaveNoRegionOnDisk)
 {
     installRegions({QStringLiteral("Kanto")});
-    const QString folder = makeRegionFolder(QStringLiteral("hdd2"), QStringLiteral("Dt02"));
-    LoadSearchAreas(reader(GetParam().code, {{1, folder}}));
+    LoadSearchAreas(reader(GetParam().code, {{1, regionFolder(QStringLiteral("hdd2"), QStringLiteral("Dt02"))}}));
     EXPECT_FALSE(AreaOnDisk[2]);
-    if (GetParam().message.isEmpty()) {
-        EXPECT_EQ(boxes.count(), 0);
-        return;
-    }
-    ASSERT_EQ(boxes.count(), 1);
-    EXPECT_EQ(boxes.last().text, GetParam().message);
-    EXPECT_EQ(boxes.last().flags, 0x40u);
+    QStringList shown;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        shown << QString::number(box.flags, 16) + QLatin1Char(' ') + box.text;
+    EXPECT_EQ(shown, GetParam().message.isEmpty() ? QStringList() : QStringList{"40 " + GetParam().message});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -486,11 +397,38 @@ INSTANTIATE_TEST_SUITE_P(
                       HdiCodeCase{"broken", 9,
                                   QStringLiteral("HDDインストール情報が正しくありません    \r\n"
                                                  "HDDインストールしなおす必要が必要があります  \r\nRC = 9  ")}),
-    [](const ::testing::TestParamInfo<HdiCodeCase> &info) { return std::string(info.param.name); });
+    caseName<HdiCodeCase>);
 
 // ---- The start-up order -------------------------------------------------------------
 
-// Parts that record their calls; each test changes the answers it needs.
+#define STARTUP_HEAD "checkPreviousInstance setWindowMarker makeFolders loadSearchAreas "
+#define STARTUP_SETTINGS "readViewSplash showSplash loadSettings createDataModule "
+#define STARTUP_TAIL "ensureWordFiles scanAddressBooks showAddressList freeDataModule removeWindowMarker releaseLock"
+
+// One start-up branch: the answers of the parts, then what is expected.
+struct StartupCase {
+    const char *name;
+    bool previousInstance = false;
+    QStringList installed = {QStringLiteral("Kanto")};
+    bool viewSplash = true;
+    int splashPolls = 0; // times the splash still shows when asked
+    QString password = QString(); // stored (scrambled) by loadSettings
+    bool entered = true;
+    bool dataPathChanged = false;
+    QString remembered = QStringLiteral("取引先");
+    QStringList books = {kAdrsDefault, QStringLiteral("取引先")};
+    const char *steps = STARTUP_HEAD STARTUP_SETTINGS STARTUP_TAIL;
+    QString message = QString(); // "flags text" of the one message shown
+    QString opened = QStringLiteral("取引先"); // the book the list window opens
+    bool mustSelect = false;
+};
+
+void PrintTo(const StartupCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+// Parts that record their calls and answer from the case.
 class StartupTest : public ::testing::Test
 {
 protected:
@@ -498,193 +436,127 @@ protected:
     {
         StartupPassword.clear();
         DataPathChanged = false;
-        AdrsName = QStringLiteral("取引先");
+        AdrsName = c.remembered;
         MustSelectAdrs = false;
         SearchAreaList.clear();
 
         auto step = [this](const char *name) { return [this, name] { calls << QString::fromLatin1(name); }; };
-        parts.checkPreviousInstance = [this] {
-            calls << QStringLiteral("checkPreviousInstance");
-            return previousInstance;
+        auto answer = [this](const char *name, const bool &value) {
+            return [this, name, &value] { return (calls << QString::fromLatin1(name), value); };
         };
-        parts.setWindowMarker = step("setWindowMarker");
-        parts.makeFolders = step("makeFolders");
+        parts.checkPreviousInstance = answer("checkPreviousInstance", c.previousInstance);
+        parts.readViewSplash = answer("readViewSplash", c.viewSplash);
+        parts.askPassword = answer("askPassword", c.entered);
+        for (auto [part, name] : {std::pair{&parts.setWindowMarker, "setWindowMarker"},
+                                  {&parts.makeFolders, "makeFolders"},
+                                  {&parts.showSplash, "showSplash"},
+                                  {&parts.createDataModule, "createDataModule"},
+                                  {&parts.saveDataPath, "saveDataPath"},
+                                  {&parts.ensureWordFiles, "ensureWordFiles"},
+                                  {&parts.scanAddressBooks, "scanAddressBooks"},
+                                  {&parts.freeDataModule, "freeDataModule"},
+                                  {&parts.removeWindowMarker, "removeWindowMarker"},
+                                  {&parts.releaseLock, "releaseLock"}})
+            *part = step(name);
         parts.loadSearchAreas = [this] {
             calls << QStringLiteral("loadSearchAreas");
-            SearchAreaList = installed;
+            SearchAreaList = c.installed;
         };
         parts.showMessage = [this](const QString &text, unsigned flags) {
             calls << QStringLiteral("showMessage");
-            messages << qMakePair(text, flags);
+            messages << QString::number(flags, 16) + QLatin1Char(' ') + text;
         };
-        parts.readViewSplash = [this] {
-            calls << QStringLiteral("readViewSplash");
-            return viewSplash;
-        };
-        parts.showSplash = step("showSplash");
         parts.splashActive = [this] {
-            if (splashPolls == 0)
+            if (c.splashPolls == 0)
                 return false;
-            --splashPolls;
-            calls << QStringLiteral("splashActive");
-            return true;
+            --c.splashPolls;
+            return (calls << QStringLiteral("splashActive"), true);
         };
-        parts.loadSettings = step("loadSettings");
-        parts.createDataModule = step("createDataModule");
-        parts.askPassword = [this] {
-            calls << QStringLiteral("askPassword");
-            return passwordEntered;
+        parts.loadSettings = [this] {
+            calls << QStringLiteral("loadSettings");
+            StartupPassword = c.password;
+            DataPathChanged = c.dataPathChanged;
         };
-        parts.saveDataPath = step("saveDataPath");
-        parts.ensureWordFiles = step("ensureWordFiles");
-        parts.scanAddressBooks = step("scanAddressBooks");
-        parts.addressBookNames = [this] { return books; };
+        parts.addressBookNames = [this] { return c.books; };
         parts.showAddressList = [this] {
             calls << QStringLiteral("showAddressList");
             shownAdrsName = AdrsName;
             shownMustSelect = MustSelectAdrs;
         };
-        parts.freeDataModule = step("freeDataModule");
-        parts.removeWindowMarker = step("removeWindowMarker");
-        parts.releaseLock = step("releaseLock");
     }
 
-    int run() { return TStartup(parts).Run(); }
-
+    StartupCase c{.name = "default"};
     TStartupParts parts;
     QStringList calls;
-    QList<QPair<QString, unsigned>> messages;
-    bool previousInstance = false;
-    QStringList installed{QStringLiteral("Kanto")};
-    bool viewSplash = true;
-    int splashPolls = 0;
-    bool passwordEntered = true;
-    QStringList books{QStringLiteral("アドレス"), QStringLiteral("取引先")};
+    QStringList messages; // "flags text"
     QString shownAdrsName;
     bool shownMustSelect = false;
 };
 
-TEST_F(StartupTest, runsEveryStepInOrder)
+class StartupBranch : public StartupTest, public ::testing::WithParamInterface<StartupCase>
 {
-    splashPolls = 2;
-    EXPECT_EQ(run(), 0);
-    EXPECT_EQ(calls, (QStringList{"checkPreviousInstance", "setWindowMarker", "makeFolders", "loadSearchAreas",
-                                  "readViewSplash", "showSplash", "loadSettings", "createDataModule", "splashActive",
-                                  "splashActive", "ensureWordFiles", "scanAddressBooks", "showAddressList",
-                                  "freeDataModule", "removeWindowMarker", "releaseLock"}));
-    EXPECT_EQ(shownAdrsName, QStringLiteral("取引先"));
-    EXPECT_FALSE(shownMustSelect);
+protected:
+    void SetUp() override
+    {
+        c = GetParam();
+        StartupTest::SetUp();
+    }
+};
+
+TEST_P(StartupBranch, runsItsStepsInOrder)
+{
+    const int result = TStartup(parts).Run();
+    EXPECT_EQ(result != 0, c.installed.isEmpty()); // only a failed installation is an error
+    EXPECT_EQ(calls.join(QLatin1Char(' ')).toStdString(), c.steps);
+    EXPECT_EQ(messages, c.message.isNull() ? QStringList() : QStringList{c.message});
+    EXPECT_EQ(shownAdrsName, calls.contains("showAddressList") ? c.opened : QString());
+    EXPECT_EQ(shownMustSelect, c.mustSelect);
     EXPECT_TRUE(SearchAreaList.isEmpty());
 }
 
-TEST_F(StartupTest, secondStartEndsAtOnceWithoutAMessage)
-{
-    previousInstance = true;
-    EXPECT_EQ(run(), 0);
-    EXPECT_EQ(calls, QStringList{"checkPreviousInstance"});
-    EXPECT_TRUE(messages.isEmpty());
-}
-
-TEST_F(StartupTest, noInstalledRegionWarnsAndEnds)
-{
-    installed.clear();
-    EXPECT_NE(run(), 0);
-    EXPECT_EQ(calls, (QStringList{"checkPreviousInstance", "setWindowMarker", "makeFolders", "loadSearchAreas",
-                                  "showMessage", "removeWindowMarker", "releaseLock"}));
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages.first().first,
-              QStringLiteral("インストールが正常に行なわれていないようです  \r\n再セットアップしてください  "));
-    EXPECT_EQ(messages.first().second, 0x30u);
-}
-
-TEST_F(StartupTest, withoutViewSplashNoSplashIsShownOrAwaited)
-{
-    viewSplash = false;
-    EXPECT_EQ(run(), 0);
-    EXPECT_FALSE(calls.contains("showSplash"));
-    EXPECT_FALSE(calls.contains("splashActive"));
-    EXPECT_TRUE(calls.contains("showAddressList"));
-}
-
-struct PasswordCase {
-    const char *name;
-    QString stored;
-    bool entered;
-    bool asked;
-    bool listShown;
-};
-
-void PrintTo(const PasswordCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class StartupPasswordPrompt : public StartupTest, public ::testing::WithParamInterface<PasswordCase>
-{
-};
-
-TEST_P(StartupPasswordPrompt, asksOnlyWhenAPasswordIsSet)
-{
-    passwordEntered = GetParam().entered;
-    parts.loadSettings = [this] {
-        calls << QStringLiteral("loadSettings");
-        StartupPassword = GetParam().stored;
-    };
-    EXPECT_EQ(run(), 0);
-    EXPECT_EQ(calls.contains("askPassword"), GetParam().asked);
-    EXPECT_EQ(calls.contains("scanAddressBooks"), GetParam().listShown);
-    EXPECT_EQ(calls.contains("showAddressList"), GetParam().listShown);
-    if (GetParam().asked) {
-        EXPECT_EQ(calls.indexOf("askPassword"), calls.indexOf("createDataModule") + 1);
-    }
-    // The data module is freed and the lock released however start-up ended.
-    EXPECT_EQ(calls.mid(calls.size() - 3), (QStringList{"freeDataModule", "removeWindowMarker", "releaseLock"}));
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Cases, StartupPasswordPrompt,
-    ::testing::Values(PasswordCase{"noValue", QString(), true, false, true},
-                      PasswordCase{"shorterThanFour", QStringLiteral("Q7K"), true, false, true},
-                      PasswordCase{"onlyDroppedCharacters", ScramblePassword(QStringLiteral("+/")), true, false, true},
-                      PasswordCase{"entered", ScramblePassword(QStringLiteral("abc")), true, true, true},
-                      PasswordCase{"abandoned", ScramblePassword(QStringLiteral("abc")), false, true, false}),
-    [](const ::testing::TestParamInfo<PasswordCase> &info) { return std::string(info.param.name); });
+    Branches, StartupBranch,
+    ::testing::Values(
+        StartupCase{.name = "everyStep",
+                    .splashPolls = 2,
+                    .steps = STARTUP_HEAD STARTUP_SETTINGS "splashActive splashActive " STARTUP_TAIL},
+        StartupCase{.name = "secondStartEndsSilently", .previousInstance = true, .steps = "checkPreviousInstance"},
+        StartupCase{.name = "noRegionWarnsAndEnds",
+                    .installed = {},
+                    .steps = STARTUP_HEAD "showMessage removeWindowMarker releaseLock",
+                    .message = QStringLiteral("30 インストールが正常に行なわれていないようです  \r\n"
+                                              "再セットアップしてください  ")},
+        StartupCase{.name = "noSplash",
+                    .viewSplash = false,
+                    .steps = STARTUP_HEAD "readViewSplash loadSettings createDataModule " STARTUP_TAIL},
+        StartupCase{.name = "shortPasswordIsNone", .password = QStringLiteral("Q7K")},
+        StartupCase{.name = "passwordOfDroppedCharactersIsNone", .password = ScramblePassword(QStringLiteral("+/"))},
+        StartupCase{.name = "passwordEntered",
+                    .password = ScramblePassword(QStringLiteral("abc")),
+                    .steps = STARTUP_HEAD STARTUP_SETTINGS "askPassword " STARTUP_TAIL},
+        StartupCase{.name = "passwordAbandonedEnds",
+                    .password = ScramblePassword(QStringLiteral("abc")),
+                    .entered = false,
+                    .steps = STARTUP_HEAD STARTUP_SETTINGS "askPassword freeDataModule removeWindowMarker releaseLock"},
+        StartupCase{.name = "resetDataFolderIsSaved",
+                    .dataPathChanged = true,
+                    .steps = STARTUP_HEAD STARTUP_SETTINGS "saveDataPath " STARTUP_TAIL},
+        StartupCase{.name = "missingBookOpensTheDefault",
+                    .books = {kAdrsDefault, QStringLiteral("取引先２")},
+                    .opened = kAdrsDefault,
+                    .mustSelect = true},
+        StartupCase{.name = "bookNamesCompareWithCase",
+                    .remembered = QStringLiteral("Clients"),
+                    .books = {QStringLiteral("clients")},
+                    .opened = kAdrsDefault,
+                    .mustSelect = true},
+        StartupCase{
+            .name = "noBookAtAll", .remembered = kAdrsDefault, .books = {}, .opened = kAdrsDefault, .mustSelect = true}),
+    caseName<StartupCase>);
 
-TEST_F(StartupTest, resetDataFolderIsWrittenBackBeforeTheWordFiles)
-{
-    parts.loadSettings = [this] {
-        calls << QStringLiteral("loadSettings");
-        DataPathChanged = true;
-    };
-    EXPECT_EQ(run(), 0);
-    ASSERT_TRUE(calls.contains("saveDataPath"));
-    EXPECT_EQ(calls.indexOf("saveDataPath") + 1, calls.indexOf("ensureWordFiles"));
-}
-
-TEST_F(StartupTest, missingRememberedBookOpensTheDefaultAndMustBeChosen)
-{
-    books = QStringList{QStringLiteral("アドレス"), QStringLiteral("取引先２")};
-    EXPECT_EQ(run(), 0);
-    EXPECT_EQ(shownAdrsName, QStringLiteral("アドレス"));
-    EXPECT_TRUE(shownMustSelect);
-}
-
-TEST_F(StartupTest, bookNamesCompareWithLetterCase)
-{
-    AdrsName = QStringLiteral("Clients");
-    books = QStringList{QStringLiteral("clients")};
-    EXPECT_EQ(run(), 0);
-    EXPECT_EQ(shownAdrsName, QStringLiteral("アドレス"));
-    EXPECT_TRUE(shownMustSelect);
-}
-
-TEST_F(StartupTest, noBookAtAllMustBeChosen)
-{
-    AdrsName = QStringLiteral("アドレス");
-    books.clear();
-    EXPECT_EQ(run(), 0);
-    EXPECT_TRUE(shownMustSelect);
-}
+#undef STARTUP_HEAD
+#undef STARTUP_SETTINGS
+#undef STARTUP_TAIL
 
 TEST_F(StartupTest, mainFormRefusesToCloseWhileTheListRunsAndCancelsIt)
 {
@@ -702,35 +574,27 @@ TEST_F(StartupTest, mainFormRefusesToCloseWhileTheListRunsAndCancelsIt)
     QCoreApplication::processEvents();
     EXPECT_TRUE(refused);
     EXPECT_EQ(calls.indexOf("cancelAddressList"), calls.indexOf("showAddressList") + 1);
-    EXPECT_TRUE(closed);
-    EXPECT_TRUE(form.Closed());
+    EXPECT_TRUE(closed && form.Closed());
 }
 
 TEST_F(StartupTest, destroyFreesInOrderAndOnlyWhatExists)
 {
-    parts.freeItemCopyStream = [this] { calls << QStringLiteral("freeItemCopyStream"); };
-    parts.freeWqhyp = [this] { calls << QStringLiteral("freeWqhyp"); };
-    parts.freeManual = [this] { calls << QStringLiteral("freeManual"); };
-    parts.freeAdrsFolderList = [this] { calls << QStringLiteral("freeAdrsFolderList"); };
+    for (auto [part, name] : {std::pair{&parts.freeItemCopyStream, "freeItemCopyStream"},
+                              std::pair{&parts.freeWqhyp, "freeWqhyp"}, std::pair{&parts.freeManual, "freeManual"},
+                              std::pair{&parts.freeAdrsFolderList, "freeAdrsFolderList"}})
+        *part = [this, name] { calls << QString::fromLatin1(name); };
     {
         TMainForm neverCreated(parts);
     }
-    EXPECT_EQ(calls, (QStringList{"freeItemCopyStream", "freeWqhyp", "freeManual", "freeAdrsFolderList"}));
-    calls.clear();
+    EXPECT_EQ(calls.join(' '), QStringLiteral("freeItemCopyStream freeWqhyp freeManual freeAdrsFolderList"));
     {
         TMainForm form(parts);
         form.FormCreate();
         calls.clear();
     }
-    EXPECT_EQ(calls, (QStringList{"freeItemCopyStream", "freeDataModule", "freeWqhyp", "freeManual",
-                                  "freeAdrsFolderList"}));
+    EXPECT_EQ(calls.join(' '),
+              QStringLiteral("freeItemCopyStream freeDataModule freeWqhyp freeManual freeAdrsFolderList"));
 }
-
-} // namespace
-
-// ---- Splash -----------------------------------------------------------------------------
-
-namespace {
 
 TEST(Splash, isAFramelessCardThatClosesItselfAfterItsInterval)
 {
