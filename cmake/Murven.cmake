@@ -62,6 +62,7 @@ function(murven_test name)
   # program started by hand behaves like one started by CTest.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    NO_PRETTY_VALUES
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 120)
 endfunction()

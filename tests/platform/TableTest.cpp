@@ -538,6 +538,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Index walked, and the field every step of the walk edits.
 struct EditWalkCase { const char *index; const char *field; };
+void PrintTo(const EditWalkCase &c, std::ostream *os) { *os << "index '" << c.index << "' editing " << c.field; }
 class TableEditWalkTest : public TableTest, public ::testing::WithParamInterface<EditWalkCase> {};
 
 TEST_P(TableEditWalkTest, editingEveryRecordOfAWalkVisitsEachOnce)
