@@ -2,8 +2,10 @@
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "core/InputPW.h"
+#include "core/Inquiry.h"
 #include "core/Main.h"
 #include "core/Splash.h"
+#include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
 #include "platform/Folders.h"
 #include "util/Font.h"
@@ -79,6 +81,15 @@ int main(int argc, char **argv)
     };
     parts.splashActive = [] { return SplashForm != nullptr; };
     parts.loadSettings = [] { LoadSettings(); };
+    parts.loadWqhyp = [] {
+        // A failure has shown its box; numbers are then only trimmed.
+        (void)LoadWqhyp(AppPath, AppPath + QStringLiteral("Dic/"));
+        SetPhoneHyphenator([](const QByteArray &number) { return HyphenatePhoneNumber(number); });
+    };
+    parts.freeWqhyp = [] {
+        SetPhoneHyphenator({});
+        FreeWqhyp();
+    };
     parts.createDataModule = [] { DMMurven19 = new TDMMurven19; };
     parts.freeDataModule = [] {
         DMMurven19->FreeSenderTable();

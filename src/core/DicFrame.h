@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QFunctionPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class QLibrary;
+
+// The file name on this system of a dictionary library known by its family
+// name ("Wqhyp.dll" -> "libwqhyp.so"); unknown names come back unchanged.
+[[nodiscard]] QString DicLibraryFileName(const QString &LibraryName);
+
+// One dictionary library reached through unit functions: loaded by its first
+// user and freed by its last. Load shows the application's error box and
+// returns the library's own load or entry-point code on failure; every Load
+// (even a failed one) is matched by one Free. A new library of this kind is
+// one static TDicLibrary with its name, its entry points and its two codes.
+class TDicLibrary
+{
+public:
+    TDicLibrary(QString LibraryName, QStringList EntryPoints, int LoadErrorCode, int EntryErrorCode);
+    ~TDicLibrary();
+    TDicLibrary(const TDicLibrary &) = delete;
+    TDicLibrary &operator=(const TDicLibrary &) = delete;
+
+    // Raises the user count; a user after the first gets 0 at once. Otherwise
+    // loads Folder + the library's file (Folder ends with '/'), then looks up
+    // every entry point. Returns 0, LoadErrorCode (the count stays raised) or
+    // EntryErrorCode (one use released again).
+    [[nodiscard]] int Load(const QString &Folder);
+    // Releases one use; the last one unloads the library.
+    void Free();
+
+    [[nodiscard]] bool IsLoaded() const { return m_library != nullptr; }
+    [[nodiscard]] int UserCount() const { return m_userCount; }
+    // Address of an entry point of the loaded library; nullptr when not loaded
+    // or not one of the entry points.
+    [[nodiscard]] QFunctionPointer Symbol(const char *Name) const;
+
+    [[nodiscard]] const QString &LibraryName() const { return m_name; }
+
+private:
+    QString m_name;
+    QStringList m_entryPoints;
+    int m_loadErrorCode;
+    int m_entryErrorCode;
+    int m_userCount = 0;
+    std::unique_ptr<QLibrary> m_library;
+    std::vector<QFunctionPointer> m_addresses; // in the order of m_entryPoints
+};

@@ -1,0 +1,110 @@
+#include "core/WqhypWrapper.h"
+
+#include "core/DicFrame.h"
+
+#include <QDateTime>
+#include <QFile>
+
+#include <array>
+
+namespace {
+
+constexpr int kLoadError = 11;
+constexpr int kEntryError = 12;
+constexpr int kNotLoaded = 13;
+
+TDicLibrary &library()
+{
+    static TDicLibrary lib(QStringLiteral("Wqhyp.dll"), {QString::fromLatin1(WqhypGetHyphenName)}, kLoadError,
+                           kEntryError);
+    return lib;
+}
+
+QString &defaultDataFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+TGetHyphenFn &injected()
+{
+    static TGetHyphenFn function = nullptr;
+    return function;
+}
+
+TGetHyphenFn getHyphen()
+{
+    if (injected() != nullptr)
+        return injected();
+    return reinterpret_cast<TGetHyphenFn>(library().Symbol(WqhypGetHyphenName));
+}
+
+TWqhypTime currentUtcTime()
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDate date = now.date();
+    const QTime time = now.time();
+    TWqhypTime record{};
+    record.wYear = static_cast<std::uint16_t>(date.year());
+    record.wMonth = static_cast<std::uint16_t>(date.month());
+    record.wDayOfWeek = static_cast<std::uint16_t>(date.dayOfWeek() % 7); // Sunday is 0
+    record.wDay = static_cast<std::uint16_t>(date.day());
+    record.wHour = static_cast<std::uint16_t>(time.hour());
+    record.wMinute = static_cast<std::uint16_t>(time.minute());
+    record.wSecond = static_cast<std::uint16_t>(time.second());
+    record.wMilliseconds = static_cast<std::uint16_t>(time.msec());
+    return record;
+}
+
+} // namespace
+
+int LoadWqhyp(const QString &DllFolder, const QString &DataFolder)
+{
+    const bool wasLoaded = library().IsLoaded();
+    const int code = library().Load(DllFolder);
+    if (code == 0 && !wasLoaded && library().IsLoaded())
+        defaultDataFolder() = DataFolder;
+    return code;
+}
+
+void FreeWqhyp()
+{
+    library().Free();
+    if (!library().IsLoaded())
+        defaultDataFolder().clear();
+}
+
+bool WqhypLoaded()
+{
+    return getHyphen() != nullptr;
+}
+
+int CallWqhypGetHyphen(QByteArray &Number, const QString &DataFolder)
+{
+    const TGetHyphenFn function = getHyphen();
+    if (function == nullptr)
+        return kNotLoaded;
+    std::array<char, WqhypOutputSize> output{};
+    const QByteArray folder = QFile::encodeName(DataFolder.isEmpty() ? defaultDataFolder() : DataFolder);
+    const TWqhypTime now = currentUtcTime();
+    const int code = function(Number.constData(), output.data(), folder.constData(), &now);
+    if (code == 0)
+        Number = QByteArray(output.data(), static_cast<qsizetype>(qstrnlen(output.data(), WqhypOutputSize)));
+    return code;
+}
+
+QByteArray HyphenatePhoneNumber(const QByteArray &Number, const QString &DataFolder)
+{
+    const QByteArray trimmed = Number.trimmed();
+    if (trimmed.isEmpty() || !WqhypLoaded())
+        return trimmed;
+    QByteArray hyphenated = trimmed;
+    if (CallWqhypGetHyphen(hyphenated, DataFolder) != 0)
+        return trimmed;
+    return hyphenated.trimmed();
+}
+
+void SetWqhypForTesting(TGetHyphenFn Function)
+{
+    injected() = Function;
+}

@@ -1,0 +1,93 @@
+#include "core/DicFrame.h"
+
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kLibraryDir = QStringLiteral(MURVEN_WQHYP_DIR);
+
+struct FileNameCase {
+    const char *libraryName;
+    const char *fileName;
+};
+
+class DicLibraryFileNames : public ::testing::TestWithParam<FileNameCase>
+{
+};
+
+TEST_P(DicLibraryFileNames, mapsTheFamilyNameToOurFile)
+{
+    EXPECT_EQ(DicLibraryFileName(QString::fromLatin1(GetParam().libraryName)),
+              QString::fromLatin1(GetParam().fileName));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DicLibraryFileNames,
+    ::testing::Values(FileNameCase{"Wqhyp.dll", "libwqhyp.so"}, FileNameCase{"Wqarea17.dll", "libwqarea17.so"},
+                      FileNameCase{"Wqmtad.dll", "libwqmtad.so"}, FileNameCase{"Wqk1ad.dll", "libwqk1ad.so"},
+                      FileNameCase{"WQZsCnv.dll", "libwqzscnv.so"}, FileNameCase{"Wqtel.dll", "libwqtel.so"},
+                      FileNameCase{"Wqzplst.dll", "libwqzplst.so"}, FileNameCase{"Wqzs.dll", "libwqzs.so"},
+                      FileNameCase{"Other.dll", "Other.dll"}));
+
+TEST(DicLibrary, loadsResolvesAndNeedsOneFreePerLoad)
+{
+    ScriptedMessageBoxes boxes;
+    TDicLibrary lib(QStringLiteral("Wqhyp.dll"), {QStringLiteral("GetHyphen")}, 11, 12);
+    ASSERT_EQ(lib.Load(kLibraryDir), 0);
+    EXPECT_EQ(lib.Load(kLibraryDir), 0);
+    EXPECT_EQ(lib.Load(kLibraryDir), 0);
+    EXPECT_EQ(lib.UserCount(), 3);
+    EXPECT_NE(lib.Symbol("GetHyphen"), nullptr);
+    EXPECT_EQ(lib.Symbol("NotAnEntryPoint"), nullptr);
+    lib.Free();
+    lib.Free();
+    EXPECT_TRUE(lib.IsLoaded());
+    lib.Free();
+    EXPECT_FALSE(lib.IsLoaded());
+    EXPECT_EQ(lib.Symbol("GetHyphen"), nullptr);
+    lib.Free(); // one too many does not go below zero
+    EXPECT_EQ(lib.UserCount(), 0);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(DicLibrary, missingFileShowsTheLoadBoxAndKeepsTheCountRaised)
+{
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir empty;
+    TDicLibrary lib(QStringLiteral("Wqmtad.dll"), {QStringLiteral("WQMTAdrs")}, 101, 102);
+    EXPECT_EQ(lib.Load(empty.path() + u'/'), 101);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("Wqmtad.dll\r\nDLLのロードに失敗しました"));
+    EXPECT_EQ(boxes.last().caption, QStringLiteral("Wqmtad.dll LoadLibrary Error"));
+    EXPECT_EQ(boxes.last().flags, 0x10u);
+    EXPECT_EQ(lib.UserCount(), 1);
+    // The library counts as shared now: a second user gets 0 but nothing is
+    // loaded.
+    EXPECT_EQ(lib.Load(kLibraryDir), 0);
+    EXPECT_FALSE(lib.IsLoaded());
+    EXPECT_EQ(boxes.count(), 1);
+    lib.Free();
+    lib.Free();
+    EXPECT_EQ(lib.UserCount(), 0);
+}
+
+TEST(DicLibrary, missingEntryPointShowsItsNameAndReleasesTheUse)
+{
+    ScriptedMessageBoxes boxes;
+    TDicLibrary lib(QStringLiteral("Wqhyp.dll"), {QStringLiteral("GetHyphen"), QStringLiteral("NoSuchEntry")}, 11, 12);
+    EXPECT_EQ(lib.Load(kLibraryDir), 12);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("NoSuchEntry\r\n関数の割り当てに失敗しました"));
+    EXPECT_EQ(boxes.last().caption, QStringLiteral("Wqhyp.dll GetProcAddress Error"));
+    EXPECT_EQ(boxes.last().flags, 0x10u);
+    EXPECT_EQ(lib.UserCount(), 0);
+    EXPECT_FALSE(lib.IsLoaded());
+    EXPECT_EQ(lib.Symbol("GetHyphen"), nullptr);
+}
+
+} // namespace
