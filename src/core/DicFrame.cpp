@@ -56,14 +56,18 @@ TDicLibrary::~TDicLibrary()
 
 int TDicLibrary::Load(const QString &Folder)
 {
+    // A use counts only while the library is really held: after a failed
+    // load the next caller tries to load it again instead of being told
+    // "loaded" and then finding nothing to call.
     ++m_userCount;
-    if (m_userCount > 1)
+    if (m_userCount > 1 && m_library)
         return 0;
 
     auto library = std::make_unique<QLibrary>(Folder + DicLibraryFileName(m_name));
     if (!library->load()) {
         showLoadError(m_name + QStringLiteral("\r\nDLLのロードに失敗しました"),
                       m_name + QStringLiteral(" LoadLibrary Error"));
+        --m_userCount;
         return m_loadErrorCode;
     }
 

@@ -55,25 +55,24 @@ TEST(DicLibrary, loadsResolvesAndNeedsOneFreePerLoad)
     EXPECT_EQ(boxes.count(), 0);
 }
 
-TEST(DicLibrary, missingFileShowsTheLoadBoxAndKeepsTheCountRaised)
+TEST(DicLibrary, missingFileShowsTheLoadBoxAndLeavesNoUseBehind)
 {
     ScriptedMessageBoxes boxes;
     QTemporaryDir empty;
-    TDicLibrary lib(QStringLiteral("Wqmtad.dll"), {QStringLiteral("WQMTAdrs")}, 101, 102);
-    EXPECT_EQ(lib.Load(empty.path() + u'/'), 101);
+    TDicLibrary lib(QStringLiteral("Wqhyp.dll"), {QStringLiteral("GetHyphen")}, 11, 12);
+    EXPECT_EQ(lib.Load(empty.path() + u'/'), 11);
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_EQ(boxes.last().text, QStringLiteral("Wqmtad.dll\r\nDLLのロードに失敗しました"));
-    EXPECT_EQ(boxes.last().caption, QStringLiteral("Wqmtad.dll LoadLibrary Error"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("Wqhyp.dll\r\nDLLのロードに失敗しました"));
+    EXPECT_EQ(boxes.last().caption, QStringLiteral("Wqhyp.dll LoadLibrary Error"));
     EXPECT_EQ(boxes.last().flags, 0x10u);
-    EXPECT_EQ(lib.UserCount(), 1);
-    // The library counts as shared now: a second user gets 0 but nothing is
-    // loaded.
+    EXPECT_EQ(lib.UserCount(), 0);
+    // The next user really loads it instead of being told it is shared.
     EXPECT_EQ(lib.Load(kLibraryDir), 0);
-    EXPECT_FALSE(lib.IsLoaded());
-    EXPECT_EQ(boxes.count(), 1);
-    lib.Free();
+    EXPECT_TRUE(lib.IsLoaded());
+    EXPECT_EQ(lib.UserCount(), 1);
     lib.Free();
     EXPECT_EQ(lib.UserCount(), 0);
+    EXPECT_FALSE(lib.IsLoaded());
 }
 
 TEST(DicLibrary, missingEntryPointShowsItsNameAndReleasesTheUse)
