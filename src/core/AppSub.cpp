@@ -61,12 +61,9 @@ QString DecodeUnicodeField(QByteArrayView value)
 
 QByteArray CopyMbcsLeft(QByteArrayView s, qsizetype n)
 {
-    if (s.size() <= n)
-        return s.toByteArray();
-    if (n <= 0)
-        return {};
-    const qsizetype length = Cp932::isLeadByteAt(s, n - 1) ? n - 1 : n;
-    return s.first(length).toByteArray();
+    // The longest prefix that ends on a character boundary: one byte fewer
+    // when byte n starts a double-byte character.
+    return Cp932::truncated(s, n);
 }
 
 QDateTime TruncMilliseconds(const QDateTime &dateTime)

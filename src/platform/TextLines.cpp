@@ -1,21 +1,39 @@
 #include "platform/TextLines.h"
 
-QStringList SplitLines(QStringView text)
+namespace {
+
+QString owned(QStringView v) { return v.toString(); }
+QByteArray owned(QByteArrayView v) { return v.toByteArray(); }
+
+template <typename Lines, typename View>
+Lines splitLines(View text)
 {
-    QStringList lines;
+    Lines lines;
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {
         const qsizetype start = i;
-        while (i < n && text[i] != u'\r' && text[i] != u'\n')
+        while (i < n && text[i] != '\r' && text[i] != '\n')
             ++i;
-        lines << text.sliced(start, i - start).toString();
-        if (i < n && text[i] == u'\r')
+        lines.append(owned(text.sliced(start, i - start)));
+        if (i < n && text[i] == '\r')
             ++i;
-        if (i < n && text[i] == u'\n')
+        if (i < n && text[i] == '\n')
             ++i;
     }
     return lines;
+}
+
+} // namespace
+
+QStringList SplitLines(QStringView text)
+{
+    return splitLines<QStringList>(text);
+}
+
+QList<QByteArray> SplitLines(QByteArrayView text)
+{
+    return splitLines<QList<QByteArray>>(text);
 }
 
 QString TrimBlanks(QStringView text)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QStringList>
 #include <QStringView>
 
@@ -9,6 +12,9 @@
 // Lines of a text: CR LF, LF and a lone CR all end a line; text after the
 // last break is a line too; a trailing break adds no empty line.
 [[nodiscard]] QStringList SplitLines(QStringView text);
+// The same for byte text (CP932: CR and LF never occur inside a double-byte
+// character, whose trail bytes start at 0x40).
+[[nodiscard]] QList<QByteArray> SplitLines(QByteArrayView text);
 
 // The text without control characters and ASCII blanks at either end. An
 // ideographic space (U+3000) belongs to a Japanese value and stays.

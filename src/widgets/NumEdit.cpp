@@ -57,12 +57,7 @@ TNumEdit::~TNumEdit() = default;
 void TNumEdit::SetAlignment(TAlignment value)
 {
     m_alignment = value;
-    Qt::Alignment horizontal = Qt::AlignLeft;
-    if (value == TAlignment::taRightJustify)
-        horizontal = Qt::AlignRight;
-    else if (value == TAlignment::taCenter)
-        horizontal = Qt::AlignHCenter;
-    setAlignment(horizontal | Qt::AlignVCenter);
+    setAlignment(ToQtAlignment(value));
 }
 
 void TNumEdit::SetNumOnly(bool value)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/Alignment.h"
+
 #include <QLineEdit>
 
 #include <cstdint>
@@ -18,12 +20,6 @@ class TNumEdit : public QLineEdit
     Q_OBJECT
 
 public:
-    enum class TAlignment : std::uint8_t {
-        taLeftJustify = 0,
-        taRightJustify = 1,
-        taCenter = 2,
-    };
-
     explicit TNumEdit(QWidget *parent = nullptr);
     ~TNumEdit() override;
 

@@ -1,5 +1,7 @@
 #include "widgets/TntClasses.h"
 
+#include "platform/TextLines.h"
+
 #include "widgets/TntSystem.h"
 
 #include <QCollator>
@@ -66,24 +68,6 @@ void writeAll(QIODevice &stream, const QByteArray &bytes)
         return;
     if (stream.write(bytes) != bytes.size())
         throw EWriteError(QStringLiteral("Stream write error"));
-}
-
-// Items end at CR, LF or CR LF; text after the last break is an item too.
-template <typename Text, typename AddItem>
-void splitLines(const Text &text, AddItem addItem)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n) {
-        const qsizetype start = i;
-        while (i < n && text[i] != '\r' && text[i] != '\n')
-            ++i;
-        addItem(text.mid(start, i - start));
-        if (i < n && text[i] == '\r')
-            ++i;
-        if (i < n && text[i] == '\n')
-            ++i;
-    }
 }
 
 // Runs body between BeginUpdate and EndUpdate, ending the update on failure too.
@@ -319,7 +303,8 @@ void TTntStrings::SetTextStr(const QString &text)
 {
     inUpdate(*this, [&] {
         Clear();
-        splitLines(text, [this](const QString &item) { Add(item); });
+        for (const QString &item : SplitLines(text))
+            Add(item);
     });
 }
 
@@ -769,10 +754,10 @@ QByteArray TAnsiStrings::GetTextStr() const
 
 void TAnsiStrings::SetTextStr(const QByteArray &text)
 {
-    // CR and LF never occur inside a Shift-JIS character (trail bytes start at 0x40).
     inUpdate(*this, [&] {
         Clear();
-        splitLines(text, [this](const QByteArray &item) { Add(item); });
+        for (const QByteArray &item : SplitLines(text))
+            Add(item);
     });
 }
 

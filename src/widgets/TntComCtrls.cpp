@@ -33,19 +33,6 @@ private:
     int &m_level;
 };
 
-Qt::Alignment toQtAlignment(TAlignment alignment)
-{
-    switch (alignment) {
-    case TAlignment::taRightJustify:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case TAlignment::taCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case TAlignment::taLeftJustify:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
-
 QStringList toStringList(const TTntStrings &strings)
 {
     QStringList list;
@@ -195,7 +182,7 @@ private:
     QVariant alignment(int column) const
     {
         const TTntListColumn *listColumn = m_view.ColumnAt(column);
-        return static_cast<int>(toQtAlignment(listColumn ? listColumn->Alignment() : TAlignment::taLeftJustify));
+        return static_cast<int>(ToQtAlignment(listColumn ? listColumn->Alignment() : TAlignment::taLeftJustify));
     }
 
     TTntCustomListView &m_view;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Exception.h"
+#include "widgets/Alignment.h"
 #include "widgets/TntClasses.h"
 
 #include <QByteArray>
@@ -27,13 +28,6 @@ class TTntListViewModel;
 // A bad index into the columns or items of a list view, or an operation the
 // list's mode does not allow (adding items to an owner-data list).
 MURVEN_DECLARE_EXCEPTION(EListError, Exception);
-
-// Horizontal alignment of a column: its header caption and its cells.
-enum class TAlignment : std::uint8_t {
-    taLeftJustify = 0,
-    taRightJustify = 1,
-    taCenter = 2,
-};
 
 // What an owner-data find request looks for (type-ahead asks for a
 // partial string).

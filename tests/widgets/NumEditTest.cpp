@@ -163,7 +163,7 @@ TEST(NumEdit, numOnlyAcceptsOnlyAsciiDigits)
 }
 
 struct AlignmentCase {
-    TNumEdit::TAlignment alignment;
+    TAlignment alignment;
     Qt::Alignment horizontal;
 };
 
@@ -178,15 +178,15 @@ TEST_P(NumEditAlignment, mapsToQtAlignment)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, NumEditAlignment,
-                         ::testing::Values(AlignmentCase{TNumEdit::TAlignment::taLeftJustify, Qt::AlignLeft},
-                                           AlignmentCase{TNumEdit::TAlignment::taRightJustify, Qt::AlignRight},
-                                           AlignmentCase{TNumEdit::TAlignment::taCenter, Qt::AlignHCenter}));
+                         ::testing::Values(AlignmentCase{TAlignment::taLeftJustify, Qt::AlignLeft},
+                                           AlignmentCase{TAlignment::taRightJustify, Qt::AlignRight},
+                                           AlignmentCase{TAlignment::taCenter, Qt::AlignHCenter}));
 
 TEST(NumEdit, screenshotRightAligned)
 {
     auto edit = rangedEdit(0, 9999, 1234);
     edit->setObjectName(QStringLiteral("edtSize"));
-    edit->SetAlignment(TNumEdit::TAlignment::taRightJustify);
+    edit->SetAlignment(TAlignment::taRightJustify);
     edit->SetNumOnly(true);
     edit->resize(80, edit->sizeHint().height());
     EXPECT_FALSE(saveScreenshot(edit.get(), QStringLiteral("NumEdit")).isEmpty());
