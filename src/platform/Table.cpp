@@ -287,6 +287,18 @@ struct TTable::Impl
             rebuildOrder();
     }
 
+    // Starts a cursor move on the loaded order; false, with the cursor on no
+    // record and at both ends, when the table holds none.
+    bool startMove()
+    {
+        ensureOrder();
+        if (!order.empty())
+            return true;
+        moveTo(-1);
+        eof = bof = true;
+        return false;
+    }
+
     void moveTo(qsizetype p)
     {
         pos = p;
@@ -955,12 +967,8 @@ void toBrowse(TTable &t)
 void TTable::First()
 {
     toBrowse(*this);
-    d->ensureOrder();
-    if (d->order.empty()) {
-        d->moveTo(-1);
-        d->eof = d->bof = true;
+    if (!d->startMove())
         return;
-    }
     d->moveTo(0);
     d->bof = true;
     d->eof = false;
@@ -969,12 +977,8 @@ void TTable::First()
 void TTable::Last()
 {
     toBrowse(*this);
-    d->ensureOrder();
-    if (d->order.empty()) {
-        d->moveTo(-1);
-        d->eof = d->bof = true;
+    if (!d->startMove())
         return;
-    }
     d->moveTo(qsizetype(d->order.size()) - 1);
     d->eof = true;
     d->bof = false;
@@ -983,12 +987,9 @@ void TTable::Last()
 void TTable::Next()
 {
     toBrowse(*this);
-    d->ensureOrder();
-    const qsizetype n = qsizetype(d->order.size());
-    if (n == 0) {
-        d->eof = d->bof = true;
+    if (!d->startMove())
         return;
-    }
+    const qsizetype n = qsizetype(d->order.size());
     if (d->pos < n - 1) {
         d->moveTo(d->pos + 1);
         d->eof = false;
@@ -1001,11 +1002,8 @@ void TTable::Next()
 void TTable::Prior()
 {
     toBrowse(*this);
-    d->ensureOrder();
-    if (d->order.empty()) {
-        d->eof = d->bof = true;
+    if (!d->startMove())
         return;
-    }
     if (d->pos > 0) {
         d->moveTo(d->pos - 1);
         d->bof = false;
