@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dic/wqhyp/WqhypApi.h"
+#include "platform/dic/wqhyp/WqhypApi.h"
 
 #include <QByteArray>
 #include <QString>

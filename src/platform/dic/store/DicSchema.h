@@ -1,0 +1,79 @@
+#pragma once
+
+// The dictionary data file (Dic/wqdic.db), written by murven-dicconv from the
+// public postcode and municipality data and read by every dictionary library.
+// An SQLite database; every text column a library copies into a record is a
+// BLOB of Shift-JIS bytes, ready to copy; readings are half-width katakana.
+//
+// pref   one row per prefecture
+//   no          INTEGER PRIMARY KEY   1..47 (JIS prefecture code)
+//   name        BLOB                  "東京都"
+//   kana        BLOB                  "ﾄｳｷｮｳﾄ"
+//   region      INTEGER               0 北海道・東北, 1 関東, 2 中部, 3 近畿, 4 中国・四国, 5 九州・沖縄
+//   city_count  INTEGER               rows of city with this pref
+//
+// city   one row per municipality (designated cities by ward)
+//   code5       TEXT PRIMARY KEY      JIS code without check digit, "13101"
+//   code6       TEXT                  with check digit, "131016"
+//   pref        INTEGER               pref.no
+//   name        BLOB                  "千代田区", "横浜市鶴見区", "足柄上郡中井町"
+//   kana        BLOB
+//   head        BLOB                  first kana of the reading as one double-byte hiragana
+//   sort        INTEGER               order within the prefecture: by JIS code
+//   ohaza_count INTEGER               distinct serials > 0 of its towns (kind 0)
+//   key         BLOB                  DicNormalizeKey(name)
+//
+// town   one row per postcode entry
+//   id          INTEGER PRIMARY KEY   order: code5, kind, serial, postcode
+//   code5       TEXT                  city.code5
+//   serial      INTEGER               number of the distinct town name within the city, from 1,
+//                                     ordered by reading then name; 0 for the city-wide row (empty name).
+//                                     A large office carries the serial of its town name (0 when the
+//                                     city has no such town). Town code = printf("%05d00", serial).
+//   postcode    TEXT                  seven digits
+//   kind        INTEGER               0 town, 1 large office
+//   name        BLOB                  the town (oaza and aza); for a large office, the town it lies in
+//   kana        BLOB                  reading of name
+//   office      BLOB                  large office: its name; else empty
+//   office_kana BLOB                  large office: its reading (empty when the source has none)
+//   street      BLOB                  large office: the street part of its address; else empty
+//   key         BLOB                  DicNormalizeKey(name)
+//   indexes: town_postcode(postcode), town_city(code5, kind, serial)
+//
+// area   telephone prefixes: the five digits after the leading 0
+//   prefix      TEXT PRIMARY KEY      "46512"
+//   area_code   TEXT                  the area code with its 0, "0465"
+//   place       INTEGER               place.id
+//
+// place  one row per place name of the geocoder
+//   id          INTEGER PRIMARY KEY
+//   name        TEXT                  UTF-8, "小田原"
+//
+// place_city  the cities a place stands for, in JIS code order
+//   place       INTEGER
+//   seq         INTEGER               0, 1, ...
+//   code5       TEXT
+//   PRIMARY KEY (place, seq)
+//
+// meta   key/value TEXT pairs: "format" = DicSchemaVersion, "sources" = the
+//        package names and versions the file was built from.
+
+constexpr int DicSchemaVersion = 1;
+
+constexpr const char *DicSchemaSql = R"sql(
+CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);
+CREATE TABLE pref(no INTEGER PRIMARY KEY, name BLOB, kana BLOB, region INTEGER, city_count INTEGER);
+CREATE TABLE city(code5 TEXT PRIMARY KEY, code6 TEXT, pref INTEGER, name BLOB, kana BLOB, head BLOB,
+                  sort INTEGER, ohaza_count INTEGER, key BLOB);
+CREATE TABLE town(id INTEGER PRIMARY KEY, code5 TEXT, serial INTEGER, postcode TEXT, kind INTEGER,
+                  name BLOB, kana BLOB, office BLOB, office_kana BLOB, street BLOB, key BLOB);
+CREATE TABLE area(prefix TEXT PRIMARY KEY, area_code TEXT, place INTEGER);
+CREATE TABLE place(id INTEGER PRIMARY KEY, name TEXT);
+CREATE TABLE place_city(place INTEGER, seq INTEGER, code5 TEXT, PRIMARY KEY(place, seq));
+)sql";
+
+// Created after the rows are in.
+constexpr const char *DicIndexSql = R"sql(
+CREATE INDEX town_postcode ON town(postcode);
+CREATE INDEX town_city ON town(code5, kind, serial);
+)sql";

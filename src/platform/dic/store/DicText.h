@@ -1,0 +1,37 @@
+#pragma once
+
+// Shift-JIS byte-string helpers of the dictionary libraries and their data
+// converter. Plain C++: the libraries link no Qt.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Whether b starts a double-byte Shift-JIS character.
+[[nodiscard]] constexpr bool DicIsLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// The longest start of text of at most maxBytes bytes that ends on a
+// character boundary.
+[[nodiscard]] std::string_view DicCutBytes(std::string_view text, std::size_t maxBytes);
+
+// text without leading and trailing blanks (ASCII space, tab, NUL and the
+// double-byte space 0x8140).
+[[nodiscard]] std::string_view DicTrim(std::string_view text);
+
+// The text of a fixed-width field: up to the first NUL, trimmed.
+[[nodiscard]] std::string_view DicField(const char *field, std::size_t size);
+
+// Writes text into a fixed-width field: cut at a character boundary so that
+// a NUL still fits when keepNul (else the field may be filled to the last
+// byte), the rest NUL-filled.
+void DicSetField(char *field, std::size_t size, std::string_view text, bool keepNul = true);
+
+// The form of a name used for matching: double-byte spaces and blanks
+// dropped, the small ヶ/ヵ and ケ/カ compared as one, "之" kept.
+[[nodiscard]] std::string DicNormalizeKey(std::string_view text);
+
+// Whether text consists of 1..maxDigits ASCII digits only.
+[[nodiscard]] bool DicIsDigits(std::string_view text, std::size_t maxDigits);
