@@ -1,7 +1,9 @@
 #include "core/DicFrame.h"
 
+#include "core/Env.h"
 #include "util/MsgBoxPos.h"
 
+#include <QCoreApplication>
 #include <QLibrary>
 
 #include <array>
@@ -42,9 +44,10 @@ QString DicLibraryFileName(const QString &LibraryName)
     return LibraryName;
 }
 
-TDicLibrary::TDicLibrary(QString LibraryName, QStringList EntryPoints, int LoadErrorCode, int EntryErrorCode)
+TDicLibrary::TDicLibrary(QString LibraryName, QStringList EntryPoints, int LoadErrorCode, int EntryErrorCode,
+                         TMessageStyle Style)
     : m_name(std::move(LibraryName)), m_entryPoints(std::move(EntryPoints)), m_loadErrorCode(LoadErrorCode),
-      m_entryErrorCode(EntryErrorCode)
+      m_entryErrorCode(EntryErrorCode), m_style(Style)
 {
 }
 
@@ -65,8 +68,12 @@ int TDicLibrary::Load(const QString &Folder)
 
     auto library = std::make_unique<QLibrary>(Folder + DicLibraryFileName(m_name));
     if (!library->load()) {
-        showLoadError(m_name + QStringLiteral("\r\nDLLのロードに失敗しました"),
-                      m_name + QStringLiteral(" LoadLibrary Error"));
+        if (m_style == msProgramCaption)
+            showLoadError(m_name + QStringLiteral(" LoadLibrary Error  \r\nDLLのロードに失敗しました  "),
+                          QStringLiteral("ピルカノス2014"));
+        else
+            showLoadError(m_name + QStringLiteral("\r\nDLLのロードに失敗しました"),
+                          m_name + QStringLiteral(" LoadLibrary Error"));
         --m_userCount;
         return m_loadErrorCode;
     }
@@ -75,8 +82,13 @@ int TDicLibrary::Load(const QString &Folder)
     for (const QString &entry : std::as_const(m_entryPoints)) {
         const QFunctionPointer address = library->resolve(entry.toLatin1().constData());
         if (address == nullptr) {
-            showLoadError(entry + QStringLiteral("\r\n関数の割り当てに失敗しました"),
-                          m_name + QStringLiteral(" GetProcAddress Error"));
+            if (m_style == msProgramCaption)
+                showLoadError(entry + QStringLiteral(" (") + m_name +
+                                  QStringLiteral(") GetProcAddress Error  \r\n関数の割り当てに失敗しました  "),
+                              QStringLiteral("ピルカノス2014"));
+            else
+                showLoadError(entry + QStringLiteral("\r\n関数の割り当てに失敗しました"),
+                              m_name + QStringLiteral(" GetProcAddress Error"));
             m_library = std::move(library);
             Free();
             return m_entryErrorCode;
@@ -108,4 +120,47 @@ QFunctionPointer TDicLibrary::Symbol(const char *Name) const
     if (index < 0 || static_cast<std::size_t>(index) >= m_addresses.size())
         return nullptr;
     return m_addresses[static_cast<std::size_t>(index)];
+}
+
+TDicClassLibrary::TDicClassLibrary(const QString &LibraryName, const QStringList &EntryPoints, const QString &Folder,
+                                   const TRaise &Raise)
+{
+    auto library = std::make_unique<QLibrary>(Folder + DicLibraryFileName(LibraryName));
+    if (!library->load()) {
+        Raise(LibraryName + QStringLiteral(" LoadLibrary Error\r\nDLLのロードに失敗しました"));
+        return;
+    }
+    for (const QString &entry : EntryPoints) {
+        const QFunctionPointer address = library->resolve(entry.toLatin1().constData());
+        if (address == nullptr) {
+            library->unload();
+            Raise(entry + QStringLiteral(" (") + LibraryName +
+                  QStringLiteral(") GetProcAddress Error\r\n関数の割り当てに失敗しました"));
+            return;
+        }
+        m_addresses.push_back(address);
+    }
+    m_library = std::move(library);
+}
+
+TDicClassLibrary::~TDicClassLibrary()
+{
+    if (m_library)
+        m_library->unload();
+}
+
+QString DicCallErrorText(const QString &Entry, const QString &LibraryName, int Code)
+{
+    return Entry + QStringLiteral(" (") + LibraryName + QStringLiteral(") Call Error\r\nRC = ") +
+           QString::number(Code);
+}
+
+QString DicClassFolder(const QString &Folder)
+{
+    QString folder = Folder;
+    if (folder.isEmpty())
+        folder = AppPath.isEmpty() ? QCoreApplication::applicationDirPath() : AppPath;
+    if (!folder.isEmpty() && !folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
 }

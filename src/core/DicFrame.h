@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,7 +22,12 @@ class QLibrary;
 class TDicLibrary
 {
 public:
-    TDicLibrary(QString LibraryName, QStringList EntryPoints, int LoadErrorCode, int EntryErrorCode);
+    // How the error boxes are worded: the library's name as caption, or the
+    // program's caption with the library named in the text.
+    enum TMessageStyle { msLibraryCaption, msProgramCaption };
+
+    TDicLibrary(QString LibraryName, QStringList EntryPoints, int LoadErrorCode, int EntryErrorCode,
+                TMessageStyle Style = msLibraryCaption);
     ~TDicLibrary();
     TDicLibrary(const TDicLibrary &) = delete;
     TDicLibrary &operator=(const TDicLibrary &) = delete;
@@ -47,7 +53,40 @@ private:
     QStringList m_entryPoints;
     int m_loadErrorCode;
     int m_entryErrorCode;
+    TMessageStyle m_style;
     int m_userCount = 0;
     std::unique_ptr<QLibrary> m_library;
     std::vector<QFunctionPointer> m_addresses; // in the order of m_entryPoints
 };
+
+// A dictionary library held by one search object for its whole life: the
+// constructor loads Folder + the library's file and looks up every entry
+// point in order; a failure calls Raise with the message (Raise must throw),
+// so no half-made object results.
+class TDicClassLibrary
+{
+public:
+    using TRaise = std::function<void(const QString &Message)>;
+
+    TDicClassLibrary(const QString &LibraryName, const QStringList &EntryPoints, const QString &Folder,
+                     const TRaise &Raise);
+    ~TDicClassLibrary();
+    TDicClassLibrary(const TDicClassLibrary &) = delete;
+    TDicClassLibrary &operator=(const TDicClassLibrary &) = delete;
+
+    // The address of entry point Index (in the order given).
+    [[nodiscard]] QFunctionPointer Symbol(int Index) const { return m_addresses.at(static_cast<std::size_t>(Index)); }
+
+private:
+    std::unique_ptr<QLibrary> m_library;
+    std::vector<QFunctionPointer> m_addresses;
+};
+
+// "<Entry> (<LibraryName>) Call Error\r\nRC = <Code>": the text of the
+// exception a search class raises when an entry point answers a code the
+// operation does not accept.
+[[nodiscard]] QString DicCallErrorText(const QString &Entry, const QString &LibraryName, int Code);
+
+// A search class's folder: the program folder when empty, else Folder with
+// a trailing '/'.
+[[nodiscard]] QString DicClassFolder(const QString &Folder);
