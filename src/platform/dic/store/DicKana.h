@@ -1,0 +1,16 @@
+#pragma once
+
+// The heading character of a reading: the first half-width katakana of a
+// Shift-JIS reading as one double-byte hiragana ("ﾁﾖﾀﾞ" -> "ち"; a voicing
+// mark after it is not looked at, so headings group ｶ and ｶﾞ together).
+
+#include <string>
+#include <string_view>
+
+#pragma GCC visibility push(hidden)
+
+// Two Shift-JIS bytes, or an empty string when the reading does not start
+// with a half-width katakana (0xA6..0xDD).
+[[nodiscard]] std::string DicKanaHead(std::string_view halfWidthReading);
+
+#pragma GCC visibility pop

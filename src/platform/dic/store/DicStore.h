@@ -1,0 +1,128 @@
+#pragma once
+
+// TDicStore: the read-only view of one dictionary data file (<folder>wqdic.db)
+// shared by every call of a dictionary library. Opened once per folder per
+// process and kept until the library is unloaded; prefectures and cities are
+// held in memory, towns, areas and places are read through prepared
+// statements. Rows are copied out, so a result outlives the next query.
+// Every text is Shift-JIS as stored (see DicSchema.h). Thread-safe.
+//
+// Failures of the SQLite library while reading throw EDicStoreError; the
+// libraries' entry points turn it into "not found".
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+#pragma GCC visibility push(hidden)
+
+class EDicStoreError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TDicPrefRow {
+    int no = 0;
+    std::string name;
+    std::string kana;
+    int region = 0;
+    int cityCount = 0;
+    std::string key; // DicNormalizeKey(name)
+};
+
+struct TDicCityRow {
+    std::string code5;
+    std::string code6;
+    int pref = 0;
+    std::string name;
+    std::string kana;
+    std::string head;
+    int sort = 0;
+    int ohazaCount = 0;
+    std::string key;
+};
+
+struct TDicTownRow {
+    int serial = 0;
+    int kind = 0; // 0 town, 1 large office
+    std::string postcode;
+    std::string name;
+    std::string kana;
+    std::string office;
+    std::string officeKana;
+    std::string street;
+    std::string key;
+};
+
+// The cities having postcodes that start with some digits, with the number
+// of such town and large-office rows.
+struct TDicPostcodeCity {
+    const TDicCityRow *city = nullptr;
+    int towns = 0;
+    int larges = 0;
+};
+
+struct TDicArea {
+    std::string areaCode;                   // "0465"
+    std::vector<const TDicCityRow *> cities; // the place's cities in JIS code order
+};
+
+class TDicStore
+{
+public:
+    // The store of the data folder (ending with '/'), opened at the first
+    // call; nullptr when the file is missing, unreadable or of another format.
+    [[nodiscard]] static std::shared_ptr<TDicStore> forFolder(std::string_view folder);
+
+    ~TDicStore();
+    TDicStore(const TDicStore &) = delete;
+    TDicStore &operator=(const TDicStore &) = delete;
+
+    // Prefectures 1..47 in number order; cities in JIS code order.
+    [[nodiscard]] const std::vector<TDicPrefRow> &prefs() const { return m_prefs; }
+    [[nodiscard]] const std::vector<TDicCityRow> &cities() const { return m_cities; }
+    [[nodiscard]] const TDicPrefRow *pref(int no) const;
+    [[nodiscard]] const TDicCityRow *city(std::string_view code5) const;
+    // The city of a six-digit code whose check digit matches too.
+    [[nodiscard]] const TDicCityRow *cityOfCode6(std::string_view code6) const;
+
+    // The city's rows of one kind in serial, postcode order.
+    [[nodiscard]] std::vector<TDicTownRow> towns(std::string_view code5, int kind) const;
+    // The same, restricted to postcodes starting with prefix.
+    [[nodiscard]] std::vector<TDicTownRow> townsOfPostcode(std::string_view code5, int kind,
+                                                           std::string_view prefix) const;
+    [[nodiscard]] std::vector<TDicPostcodeCity> citiesOfPostcode(std::string_view prefix) const;
+    // The town row of a serial with the lowest postcode (kind 0).
+    [[nodiscard]] std::optional<TDicTownRow> town(std::string_view code5, int serial) const;
+    [[nodiscard]] int townCount(std::string_view code5, int kind) const;
+    // The area of the five digits after the leading 0 of a number.
+    [[nodiscard]] std::optional<TDicArea> area(std::string_view prefix5) const;
+
+private:
+    explicit TDicStore(sqlite3 *db);
+    [[nodiscard]] bool load();
+    sqlite3_stmt *prepare(const char *sql);
+    std::vector<TDicTownRow> readTowns(sqlite3_stmt *statement) const;
+
+    sqlite3 *m_db = nullptr;
+    std::vector<TDicPrefRow> m_prefs;
+    std::vector<TDicCityRow> m_cities;
+    mutable std::mutex m_mutex; // guards the statements
+    sqlite3_stmt *m_towns = nullptr;
+    sqlite3_stmt *m_townsOfPostcode = nullptr;
+    sqlite3_stmt *m_citiesOfPostcode = nullptr;
+    sqlite3_stmt *m_town = nullptr;
+    sqlite3_stmt *m_townCount = nullptr;
+    sqlite3_stmt *m_area = nullptr;
+    sqlite3_stmt *m_placeCities = nullptr;
+};
+
+#pragma GCC visibility pop

@@ -1,0 +1,171 @@
+// libwqzs.so: an address text to its cities, then to the towns or large
+// offices of one of them. The caller sends full-width Shift-JIS of at most
+// 254 bytes; count calls and list calls must be given the same text, and a
+// list call the count its count call answered.
+
+#include "DicAddressMatch.h"
+#include "DicEntry.h"
+
+#include <type_traits>
+
+namespace {
+
+constexpr std::size_t kMaxText = 254;
+
+struct TArgs {
+    std::shared_ptr<TDicStore> store;
+    std::string key;
+};
+
+// Checks text and folder; DicOk with the store and the text's key.
+int open(const char *text, const char *folder, TArgs &args)
+{
+    std::string_view textArg;
+    std::string_view folderArg;
+    if (!DicTextArg(text, kMaxText, textArg) || !DicTextArg(folder, DicMaxFolder, folderArg))
+        return DicWrongInput;
+    args.key = DicNormalizeKey(textArg);
+    if (args.key.empty())
+        return DicWrongInput;
+    args.store = TDicStore::forFolder(folderArg);
+    return args.store ? DicOk : DicNotFound;
+}
+
+// The towns (kind 0) or large offices (kind 1) of a city entry the text selects.
+int select(const char *text, const TWqzsCity *entry, int kind, const char *folder, std::vector<TDicTownRow> &rows)
+{
+    std::string_view code6;
+    if (!entry || !DicCode6Field(entry->CityCode, code6))
+        return DicWrongInput;
+    TArgs args;
+    if (const int rc = open(text, folder, args); rc != DicOk)
+        return rc;
+    const TDicCityRow *city = args.store->cityOfCode6(code6);
+    if (!city)
+        return DicNotFound;
+    const std::string_view rest = DicRestAfterCity(*args.store, *city, args.key);
+    std::vector<TDicTownRow> all = args.store->towns(city->code5, kind);
+    std::vector<std::string> keys;
+    keys.reserve(all.size());
+    for (const TDicTownRow &row : all)
+        keys.push_back(kind == 0 ? row.key : row.key + DicNormalizeKey(row.street));
+    for (const std::size_t i : DicMatchKeys(keys, rest))
+        rows.push_back(std::move(all[i]));
+    return rows.empty() ? DicNotFound : DicOk;
+}
+
+void fillTown(TWqzsTown &town, const TDicTownRow &row)
+{
+    std::memset(&town, 0, sizeof town);
+    DicSetField(town.Postcode, sizeof town.Postcode, row.postcode);
+    DicSetField(town.TownKana, sizeof town.TownKana, row.kana);
+    DicSetField(town.Town, sizeof town.Town, row.name);
+    DicSetField(town.TownCode, sizeof town.TownCode, DicTownCode(row.serial), false);
+}
+
+int count(const char *text, const TWqzsCity *city, std::int32_t *count, const char *folder, int kind)
+{
+    if (!count)
+        return DicWrongInput;
+    std::vector<TDicTownRow> rows;
+    const int rc = select(text, city, kind, folder, rows);
+    if (rc == DicOk)
+        *count = static_cast<std::int32_t>(rows.size());
+    return rc;
+}
+
+int list(const char *text, const TWqzsCity *city, TWqzsTown *towns, TDicLarge *larges, std::int32_t count,
+         const char *folder, int kind)
+{
+    if (!towns || (kind == 1 && !larges) || count <= 0)
+        return DicWrongInput;
+    std::vector<TDicTownRow> rows;
+    if (const int rc = select(text, city, kind, folder, rows); rc != DicOk)
+        return rc;
+    if (rows.size() != static_cast<std::size_t>(count))
+        return DicWrongInput;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        fillTown(towns[i], rows[i]);
+        if (kind == 1) {
+            std::memset(&larges[i], 0, sizeof larges[i]);
+            DicSetField(larges[i].Kana, sizeof larges[i].Kana, rows[i].officeKana);
+            DicSetField(larges[i].Name, sizeof larges[i].Name, rows[i].office);
+        }
+    }
+    return DicOk;
+}
+
+} // namespace
+
+DIC_EXPORT int WQZsJisCount(const char *text, std::int32_t *count, const char *folder)
+{
+    return DicGuard([&] {
+        if (!count)
+            return DicWrongInput;
+        TArgs args;
+        if (const int rc = open(text, folder, args); rc != DicOk)
+            return rc;
+        const auto cities = DicMatchCities(*args.store, args.key);
+        if (cities.empty())
+            return DicNotFound;
+        *count = static_cast<std::int32_t>(cities.size());
+        return DicOk;
+    });
+}
+
+DIC_EXPORT int WQZsJisList(const char *text, TWqzsCity *cities, std::int32_t count, const char *folder)
+{
+    return DicGuard([&] {
+        if (!cities || count <= 0)
+            return DicWrongInput;
+        TArgs args;
+        if (const int rc = open(text, folder, args); rc != DicOk)
+            return rc;
+        const auto matched = DicMatchCities(*args.store, args.key);
+        if (matched.empty())
+            return DicNotFound;
+        if (matched.size() != static_cast<std::size_t>(count))
+            return DicWrongInput;
+        for (std::size_t i = 0; i < matched.size(); ++i) {
+            const TDicCityRow &city = *matched[i];
+            const TDicPrefRow *pref = args.store->pref(city.pref);
+            TWqzsCity &entry = cities[i];
+            std::memset(&entry, 0, sizeof entry);
+            DicSetField(entry.CityCode, sizeof entry.CityCode, city.code6, false);
+            DicSetField(entry.PrefKana, sizeof entry.PrefKana, pref ? pref->kana : std::string());
+            DicSetField(entry.Pref, sizeof entry.Pref, pref ? pref->name : std::string());
+            DicSetField(entry.CityKana, sizeof entry.CityKana, city.kana);
+            DicSetField(entry.City, sizeof entry.City, city.name);
+        }
+        return DicOk;
+    });
+}
+
+DIC_EXPORT int WQZsTownCount(const char *text, const TWqzsCity *city, std::int32_t *n, const char *folder)
+{
+    return DicGuard([&] { return count(text, city, n, folder, 0); });
+}
+
+DIC_EXPORT int WQZsLargeCount(const char *text, const TWqzsCity *city, std::int32_t *n, const char *folder)
+{
+    return DicGuard([&] { return count(text, city, n, folder, 1); });
+}
+
+DIC_EXPORT int WQZsTownList(const char *text, const TWqzsCity *city, TWqzsTown *towns, std::int32_t n,
+                            const char *folder)
+{
+    return DicGuard([&] { return list(text, city, towns, nullptr, n, folder, 0); });
+}
+
+DIC_EXPORT int WQZsLargeList(const char *text, const TWqzsCity *city, TWqzsTown *towns, TDicLarge *larges,
+                             std::int32_t n, const char *folder)
+{
+    return DicGuard([&] { return list(text, city, towns, larges, n, folder, 1); });
+}
+
+static_assert(std::is_same_v<decltype(&WQZsJisCount), TWQZsJisCount>);
+static_assert(std::is_same_v<decltype(&WQZsJisList), TWQZsJisList>);
+static_assert(std::is_same_v<decltype(&WQZsTownCount), TWQZsTownCount>);
+static_assert(std::is_same_v<decltype(&WQZsLargeCount), TWQZsLargeCount>);
+static_assert(std::is_same_v<decltype(&WQZsTownList), TWQZsTownList>);
+static_assert(std::is_same_v<decltype(&WQZsLargeList), TWQZsLargeList>);

@@ -1,0 +1,186 @@
+#include "DicFixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class WqzsTest : public ::testing::Test
+{
+protected:
+    TDicFixture fixture;
+    TDicLibrary lib{"wqzs"};
+    TWQZsJisCount jisCount = lib.fn<TWQZsJisCount>("WQZsJisCount");
+    TWQZsJisList jisList = lib.fn<TWQZsJisList>("WQZsJisList");
+    TWQZsTownCount townCount = lib.fn<TWQZsTownCount>("WQZsTownCount");
+    TWQZsTownList townList = lib.fn<TWQZsTownList>("WQZsTownList");
+    TWQZsLargeCount largeCount = lib.fn<TWQZsLargeCount>("WQZsLargeCount");
+    TWQZsLargeList largeList = lib.fn<TWQZsLargeList>("WQZsLargeList");
+
+    // The city codes a text finds, or the code of the count call.
+    std::vector<std::string> cities(const std::string &text, int *code = nullptr)
+    {
+        std::int32_t n = 0;
+        const int rc = jisCount(text.c_str(), &n, fixture.folder().c_str());
+        if (code)
+            *code = rc;
+        if (rc != DicOk)
+            return {};
+        TGuarded<TWqzsCity> list(static_cast<std::size_t>(n));
+        EXPECT_EQ(jisList(text.c_str(), list.data(), n, fixture.folder().c_str()), DicOk);
+        EXPECT_TRUE(list.sentinelIntact());
+        std::vector<std::string> codes;
+        for (int i = 0; i < n; ++i)
+            codes.emplace_back(list[static_cast<std::size_t>(i)].CityCode, 6);
+        return codes;
+    }
+
+    TWqzsCity city(const char *code6)
+    {
+        TWqzsCity entry{};
+        std::memcpy(entry.CityCode, code6, 6);
+        return entry;
+    }
+};
+
+struct TCitiesCase {
+    const char *text;
+    std::vector<std::string> codes;
+};
+
+class WqzsCitiesTest : public WqzsTest, public ::testing::WithParamInterface<TCitiesCase>
+{
+};
+
+TEST_P(WqzsCitiesTest, FindsWholeNamesElsePartialNamesInCodeOrder)
+{
+    int code = -1;
+    EXPECT_EQ(cities(sj(QString::fromUtf8(GetParam().text)), &code), GetParam().codes);
+    EXPECT_EQ(code, GetParam().codes.empty() ? DicNotFound : DicOk);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, WqzsCitiesTest,
+    ::testing::Values(TCitiesCase{"東京都千代田区千代田", {"131016"}}, TCitiesCase{"千代田区千代田", {"131016"}},
+                      TCitiesCase{"千代田", {"131016"}}, TCitiesCase{"府中市", {"132063", "342076"}},
+                      TCitiesCase{"東京都府中市", {"132063"}}, TCitiesCase{"広島県　府中市", {"342076"}},
+                      TCitiesCase{"横浜", {"141011", "141020"}}, TCitiesCase{"神奈川県横浜市", {"141011", "141020"}},
+                      TCitiesCase{"横浜市鶴見区矢向", {"141011"}},
+                      TCitiesCase{"神奈川県", {"141011", "141020", "142069"}}, TCitiesCase{"大阪府", {}}));
+
+TEST_F(WqzsTest, CityEntryHoldsCodeReadingsAndNamesPadded)
+{
+    const std::string text = sj(QStringLiteral("東京都千代田区"));
+    TGuarded<TWqzsCity> list(1);
+    ASSERT_EQ(jisList(text.c_str(), list.data(), 1, fixture.folder().c_str()), DicOk);
+    EXPECT_EQ(bytesOf(list[0].CityCode), "131016");
+    EXPECT_EQ(bytesOf(list[0].PrefKana), padded(sj(QStringLiteral("ﾄｳｷｮｳﾄ")), 10));
+    EXPECT_EQ(bytesOf(list[0].Pref), padded(sj(QStringLiteral("東京都")), 10));
+    EXPECT_EQ(bytesOf(list[0].CityKana), padded(sj(QStringLiteral("ﾁﾖﾀﾞｸ")), 26));
+    EXPECT_EQ(bytesOf(list[0].City), padded(sj(QStringLiteral("千代田区")), 26));
+    EXPECT_TRUE(list.sentinelIntact());
+}
+
+struct TTownsCase {
+    const char *text;
+    const char *code6;
+    int count; // 0: not found
+};
+
+class WqzsTownsTest : public WqzsTest, public ::testing::WithParamInterface<TTownsCase>
+{
+};
+
+TEST_P(WqzsTownsTest, SelectsTownsByTheRestOfTheText)
+{
+    const std::string text = sj(QString::fromUtf8(GetParam().text));
+    const TWqzsCity entry = city(GetParam().code6);
+    std::int32_t n = -1;
+    const int rc = townCount(text.c_str(), &entry, &n, fixture.folder().c_str());
+    if (GetParam().count == 0) {
+        EXPECT_EQ(rc, DicNotFound);
+        return;
+    }
+    ASSERT_EQ(rc, DicOk);
+    EXPECT_EQ(n, GetParam().count);
+    TGuarded<TWqzsTown> towns(static_cast<std::size_t>(n));
+    EXPECT_EQ(townList(text.c_str(), &entry, towns.data(), n, fixture.folder().c_str()), DicOk);
+    EXPECT_TRUE(towns.sentinelIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, WqzsTownsTest,
+    ::testing::Values(TTownsCase{"東京都千代田区", "131016", 8}, TTownsCase{"千代田区一ツ橋", "131016", 2},
+                      TTownsCase{"千代田区千代田１－１", "131016", 1}, TTownsCase{"千代田区霞", "131016", 1},
+                      TTownsCase{"千代田区丸の内", "131016", 1}, TTownsCase{"千代田区大阪町", "131016", 0},
+                      TTownsCase{"横浜", "141011", 2}));
+
+TEST_F(WqzsTest, TownEntryHoldsPostcodeReadingNameAndCode)
+{
+    const std::string text = sj(QStringLiteral("千代田区千代田"));
+    const TWqzsCity entry = city("131016");
+    TGuarded<TWqzsTown> towns(1);
+    ASSERT_EQ(townList(text.c_str(), &entry, towns.data(), 1, fixture.folder().c_str()), DicOk);
+    EXPECT_EQ(bytesOf(towns[0].Postcode), padded("1000001", 10));
+    EXPECT_EQ(bytesOf(towns[0].TownKana), padded(sj(QStringLiteral("ﾁﾖﾀﾞ")), 102));
+    EXPECT_EQ(bytesOf(towns[0].Town), padded(sj(QStringLiteral("千代田")), 102));
+    EXPECT_EQ(bytesOf(towns[0].TownCode), "0000300");
+}
+
+TEST_F(WqzsTest, LargeOfficesMatchTownAndStreetAndComeWithTheirTown)
+{
+    const TWqzsCity entry = city("131016");
+    std::int32_t n = 0;
+    const std::string all = sj(QStringLiteral("千代田区"));
+    ASSERT_EQ(largeCount(all.c_str(), &entry, &n, fixture.folder().c_str()), DicOk);
+    EXPECT_EQ(n, 2);
+    const std::string text = sj(QStringLiteral("千代田区永田町２丁目１１－１"));
+    ASSERT_EQ(largeCount(text.c_str(), &entry, &n, fixture.folder().c_str()), DicOk);
+    ASSERT_EQ(n, 1);
+    TGuarded<TWqzsTown> towns(1);
+    TGuarded<TDicLarge> larges(1);
+    ASSERT_EQ(largeList(text.c_str(), &entry, towns.data(), larges.data(), 1, fixture.folder().c_str()), DicOk);
+    EXPECT_EQ(bytesOf(towns[0].Postcode), padded("1006150", 10));
+    EXPECT_EQ(bytesOf(towns[0].Town), padded(sj(QStringLiteral("永田町")), 102));
+    EXPECT_EQ(bytesOf(towns[0].TownCode), "0000400");
+    EXPECT_EQ(bytesOf(larges[0].Name), padded(sj(QStringLiteral("株式会社　エヌ・ティ・ティ・ドコモ")), 62));
+    EXPECT_EQ(bytesOf(larges[0].Kana), padded("", 62));
+    EXPECT_TRUE(towns.sentinelIntact() && larges.sentinelIntact());
+}
+
+TEST_F(WqzsTest, BadInputAnswersFourAndWritesNothing)
+{
+    const std::string text = sj(QStringLiteral("府中市"));
+    const char *folder = fixture.folder().c_str();
+    std::int32_t n = 0;
+    TGuarded<TWqzsCity> list(2);
+    EXPECT_EQ(jisCount(nullptr, &n, folder), DicWrongInput);
+    EXPECT_EQ(jisCount(text.c_str(), nullptr, folder), DicWrongInput);
+    EXPECT_EQ(jisCount(text.c_str(), &n, nullptr), DicWrongInput);
+    EXPECT_EQ(jisCount("", &n, folder), DicWrongInput);
+    EXPECT_EQ(jisCount(std::string(255, 'a').c_str(), &n, folder), DicWrongInput);
+    EXPECT_EQ(jisList(text.c_str(), list.data(), 1, folder), DicWrongInput); // two cities found
+    EXPECT_EQ(jisList(text.c_str(), list.data(), -2, folder), DicWrongInput);
+    EXPECT_EQ(jisList(text.c_str(), nullptr, 2, folder), DicWrongInput);
+    EXPECT_TRUE(list.untouched());
+
+    const TWqzsCity bad = city("13101X");
+    const TWqzsCity good = city("131016");
+    TGuarded<TWqzsTown> towns(1);
+    EXPECT_EQ(townCount(text.c_str(), &bad, &n, folder), DicWrongInput);
+    EXPECT_EQ(townCount(text.c_str(), nullptr, &n, folder), DicWrongInput);
+    const std::string all = sj(QStringLiteral("千代田区"));
+    EXPECT_EQ(townList(all.c_str(), &good, towns.data(), 1, folder), DicWrongInput); // eight towns
+    EXPECT_EQ(largeList(all.c_str(), &good, towns.data(), nullptr, 2, folder), DicWrongInput);
+    EXPECT_TRUE(towns.untouched() && towns.sentinelIntact());
+}
+
+TEST_F(WqzsTest, FolderWithoutDataAnswersEight)
+{
+    const std::string text = sj(QStringLiteral("府中市"));
+    std::int32_t n = 0;
+    EXPECT_EQ(jisCount(text.c_str(), &n, fixture.emptyFolder().c_str()), DicNotFound);
+    const TWqzsCity entry = city("131016");
+    EXPECT_EQ(townCount(text.c_str(), &entry, &n, fixture.emptyFolder().c_str()), DicNotFound);
+}
+
+} // namespace
