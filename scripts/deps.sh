@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  g++ cmake ninja-build pkg-config ccache
+  g++ cmake ninja-build pkg-config ccache curl ca-certificates
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libicu-dev libsqlcipher-dev libphonenumber-dev
   libgtest-dev libgmock-dev libbenchmark-dev
