@@ -1,0 +1,254 @@
+#include "core/PosDicClass.h"
+
+#include "core/WqmtadWrapper.h"
+#include "platform/Cp932.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template <std::size_t N>
+void put(char (&Field)[N], const QByteArray &Text)
+{
+    std::memset(Field, ' ', N);
+    std::memcpy(Field, Text.constData(), std::min<std::size_t>(N, static_cast<std::size_t>(Text.size())));
+}
+
+QByteArray sj(const char *Utf8) { return Cp932::encode(QString::fromUtf8(Utf8)); }
+
+// The message of the E that Call raises; empty when it raises none.
+template <class E, class F>
+QString raised(F Call)
+{
+    try {
+        (void)Call();
+    } catch (const E &e) {
+        return e.Message();
+    }
+    return {};
+}
+
+template <class T>
+void fill(T *Out, std::int32_t N, const std::vector<T> &From)
+{
+    std::copy_n(From.begin(), std::min<std::size_t>(static_cast<std::size_t>(N), From.size()), Out);
+}
+
+// What the fake library answers and what it was asked. Handles are the
+// addresses of the entries of `lists`, one per WQZPLSTFirst.
+struct FakeWqzplst {
+    std::int16_t status = 0;
+    int cityListCode = 0, townListCode = 0;
+    std::vector<TWqzplstCity> cities;
+    std::vector<TWqzplstTown> towns;
+    std::vector<TDicLarge> larges;
+    std::vector<std::string> calls;
+    QByteArray digits, folder;
+    int lists[4] = {};
+    int opened = 0;
+    std::vector<void *> handlesUsed, closed;
+};
+FakeWqzplst fake;
+
+void *first(const char *d, std::int32_t *n, std::int16_t *status, const char *f)
+{
+    fake.calls.push_back("WQZPLSTFirst");
+    fake.digits = d;
+    fake.folder = f;
+    *n = static_cast<std::int32_t>(fake.cities.size());
+    *status = fake.status;
+    return fake.status == 0 ? &fake.lists[fake.opened++] : nullptr;
+}
+int cityList(void *h, TWqzplstCity *c, std::int32_t, std::int32_t n)
+{
+    fake.calls.push_back("WQZPLSTCityList");
+    fake.handlesUsed.push_back(h);
+    fill(c, n, fake.cities);
+    return fake.cityListCode;
+}
+int townList(void *h, const TWqzplstCity *, TWqzplstTown *t, std::int32_t, std::int32_t n)
+{
+    fake.calls.push_back("WQZPLSTTownList");
+    fake.handlesUsed.push_back(h);
+    fill(t, n, fake.towns);
+    return fake.townListCode;
+}
+int lgTownList(void *h, const TWqzplstCity *c, TWqzplstTown *t, TDicLarge *l, std::int32_t r, std::int32_t n)
+{
+    const int code = townList(h, c, t, r, n);
+    fake.calls.back() = "WQZPLSTLgTownList";
+    fill(l, n, fake.larges);
+    return code;
+}
+int closeList(void *h)
+{
+    fake.closed.push_back(h);
+    return 0;
+}
+
+QByteArray detailCode;
+int detailAnswer(const char *Code, TWqmtadDetail *D, const char *)
+{
+    detailCode = Code;
+    put(D->Pref, sj("東京都"));
+    put(D->Oaza, sj("大手町"));
+    D->Latitude = 1;
+    return 0;
+}
+
+TWqzplstCity city(std::int16_t Towns, std::int16_t Larges)
+{
+    TWqzplstCity c{};
+    put(c.CityCode, "131016");
+    put(c.Kana, sj("ﾄｳｷﾖｳﾄﾁﾖﾀﾞｸ"));
+    put(c.Name, sj("東京都千代田区"));
+    c.TownCount = Towns;
+    c.LargeCount = Larges;
+    return c;
+}
+
+const TWqzplstFunctions kFunctions{first, cityList, townList, lgTownList, closeList, nullptr};
+
+class PosSearch : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fake = FakeWqzplst{};
+        fake.cities = {city(2, 1), city(0, 0)};
+        fake.towns = {TWqzplstTown{}, TWqzplstTown{}};
+        put(fake.towns[0].Postcode, "1000004");
+        put(fake.towns[0].Town, sj("大手町"));
+        put(fake.towns[0].TownCode, "0000004");
+        put(fake.towns[1].Postcode, "10000");
+        fake.larges = {TDicLarge{}};
+        put(fake.larges[0].Kana, sj("ﾆﾂﾎﾟﾝﾕｳﾋﾞﾝ"));
+    }
+    void TearDown() override { SetWqmtadForTesting(nullptr); }
+    std::optional<TPosSearch> search{std::in_place, kFunctions, QStringLiteral("/lib/"), QStringLiteral("/dic")};
+};
+
+TEST_F(PosSearch, searchesTheDigitsAloneAndWritesThemAsAPostcode)
+{
+    QString formatted;
+    ASSERT_EQ(search->SearchPostcode(QStringLiteral("〒100-0004 "), &formatted), 0);
+    EXPECT_EQ(fake.digits, "1000004");
+    EXPECT_EQ(fake.folder, "/dic/");
+    EXPECT_EQ(formatted, QStringLiteral("100-0004"));
+    EXPECT_EQ(search->GetCityCount(), 2);
+    EXPECT_EQ(fake.handlesUsed, std::vector<void *>{&fake.lists[0]});
+}
+
+TEST_F(PosSearch, textWithoutAsciiDigitsRaisesWithoutACall)
+{
+    for (const char *text : {"", "abc-", "１００"})
+        EXPECT_EQ(raised<EPosSearchError>([&] { return search->SearchPostcode(QString::fromUtf8(text)); }),
+                  QStringLiteral("検索郵便番号が未入力です"));
+    EXPECT_TRUE(fake.calls.empty());
+}
+
+TEST_F(PosSearch, eachSearchAndTheDestructorCloseTheOpenList)
+{
+    ASSERT_EQ(search->SearchPostcode(QStringLiteral("100")), 0);
+    ASSERT_EQ(search->SearchTown(0, 0), 0);
+    EXPECT_EQ(fake.handlesUsed.back(), &fake.lists[0]);
+    ASSERT_EQ(search->SearchPostcode(QStringLiteral("101")), 0);
+    EXPECT_EQ(fake.closed, std::vector<void *>{&fake.lists[0]});
+    search.reset();
+    EXPECT_EQ(fake.closed, (std::vector<void *>{&fake.lists[0], &fake.lists[1]}));
+}
+
+TEST_F(PosSearch, statusesOfTheFirstCall)
+{
+    QString formatted = QStringLiteral("untouched");
+    ASSERT_EQ(search->SearchPostcode(QStringLiteral("100"), &formatted), 0);
+    for (std::int16_t status : {4, 8}) {
+        fake.status = status;
+        EXPECT_EQ(search->SearchPostcode(QStringLiteral("9"), &formatted), status);
+        EXPECT_EQ(formatted, QStringLiteral("100"));
+        EXPECT_EQ(search->GetCityCount(), 0); // the closed list's cities are gone
+    }
+    const auto search9 = [&] { return search->SearchPostcode(QStringLiteral("9")); };
+    fake.status = 3;
+    EXPECT_EQ(raised<EWqzplstError>(search9), QStringLiteral("WQZPLSTFirst (Wqzplst.dll) Call Error\r\nRC = 3"));
+    fake.status = 0;
+    fake.cityListCode = 8;
+    EXPECT_EQ(raised<EWqzplstError>(search9),
+              QStringLiteral("WQZPLSTCityList (Wqzplst.dll) Call Error\r\nRC = 8"));
+}
+
+TEST_F(PosSearch, cityWithoutTownsGivesEightThenZeroWithoutACall)
+{
+    ASSERT_EQ(search->SearchPostcode(QStringLiteral("100")), 0);
+    EXPECT_EQ(search->SearchTown(1, 0), 8);
+    EXPECT_EQ(search->SearchTown(1, 0), 0);
+    EXPECT_EQ(search->GetTownCount(), 0);
+    EXPECT_EQ(fake.calls.size(), 2u);
+    EXPECT_EQ(search->SearchTown(2, 0), 4);
+    EXPECT_EQ(raised<EPosSearchError>([&] { return search->GetTown(0); }),
+              QStringLiteral("町大字検索の結果がありません"));
+}
+
+TEST_F(PosSearch, listCodesOfSearchTown)
+{
+    ASSERT_EQ(search->SearchPostcode(QStringLiteral("100")), 0);
+    ASSERT_EQ(search->SearchTown(0, 1), 0);
+    EXPECT_EQ(fake.calls.back(), "WQZPLSTLgTownList");
+    EXPECT_EQ(search->GetLargeCount(), 1);
+    fake.townListCode = 8;
+    EXPECT_EQ(search->SearchTown(0, 0), 8);
+    EXPECT_EQ(search->GetTownCount(), 0);
+    fake.townListCode = 3;
+    EXPECT_EQ(raised<EWqzplstError>([&] { return search->SearchTown(0, 1); }),
+              QStringLiteral("WQZPLSTLgTownList (Wqzplst.dll) Call Error\r\nRC = 3"));
+    EXPECT_EQ(raised<EWqzplstError>([&] { return search->SearchTown(0, 0); }),
+              QStringLiteral("WQZPLSTTownList (Wqzplst.dll) Call Error\r\nRC = 3"));
+}
+
+TEST_F(PosSearch, addressSplitsPrefectureFromCityAndCompletesDetails)
+{
+    SetWqmtadForTesting(detailAnswer);
+    ASSERT_EQ(search->SearchPostcode(QStringLiteral("100")), 0);
+    ASSERT_EQ(search->SearchTown(0, 0), 0);
+    const TDicAdrsResult *r = search->GetAddress(-1, true);
+    EXPECT_STREQ(r->PrefKana, sj("ﾄｳｷﾖｳﾄ").constData());
+    EXPECT_STREQ(r->CityKana, sj("ﾁﾖﾀﾞｸ").constData());
+    EXPECT_STREQ(r->Pref, sj("東京都").constData());
+    EXPECT_STREQ(r->City, sj("千代田区").constData());
+    EXPECT_TRUE(detailCode.isEmpty());
+    EXPECT_STREQ(search->GetAddress(1, false)->Postcode, "100-00");
+    r = search->GetAddress(0, true);
+    EXPECT_EQ(detailCode, "13101600000");
+    EXPECT_STREQ(r->Postcode, "");         // overwritten by the detail record
+    EXPECT_STREQ(r->CityKana, "");
+    EXPECT_EQ(r->Latitude, 4);             // 1/256 arc-second -> ms, rounded
+    ASSERT_EQ(search->SearchTown(0, 1), 0);
+    r = search->GetAddress(0, true);
+    EXPECT_STREQ(r->Postcode, "100-0004"); // a large office keeps its texts
+    EXPECT_STREQ(r->LargeKana, sj("ﾆﾂﾎﾟﾝﾕｳﾋﾞﾝ").constData());
+    EXPECT_EQ(r->Latitude, 4);
+}
+
+TEST(PosSearchLoad, raisesTheLoadAndEntryPointTexts)
+{
+    QTemporaryDir dir;
+    const auto messageOf = [&] {
+        return raised<EWqzplstError>([&] { return TPosSearch(dir.path(), QString()).GetCityCount(); });
+    };
+    EXPECT_EQ(messageOf(), QStringLiteral("Wqzplst.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(MURVEN_WQHYP_DIR "libwqhyp.so"), dir.filePath(QStringLiteral("libwqzplst.so"))));
+    EXPECT_EQ(messageOf(),
+              QStringLiteral("WQZPLSTFirst (Wqzplst.dll) GetProcAddress Error\r\n関数の割り当てに失敗しました"));
+}
+
+} // namespace
