@@ -1,0 +1,253 @@
+#include "WqareaReader.h"
+
+#include "WqareaSchema.h"
+#include "platform/dic/store/DicText.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <climits>
+#include <string_view>
+#include <variant>
+
+namespace {
+
+// Every column of a listing, in TWqareaListing order.
+constexpr const char *kColumns =
+    "SELECT key, phone, phone_kind, name, name_kana, postcode, pref, city, address2a, address2b, address2c, "
+    "pref_kana, city_kana, address2a_kana, address2b_kana, address2c_kana, city_code, town_code, listing_kind, "
+    "corporate_form, first_month, latitude, longitude FROM listing ";
+
+// Record keys travel as 32-bit values; a larger key could not be fetched back.
+constexpr const char *kKeyRange = " AND key <= 2147483647";
+
+// Finalizes on every path.
+class TStatement {
+public:
+    TStatement(sqlite3 *db, const std::string &sql)
+    {
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &m_stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+        }
+    }
+    ~TStatement() { sqlite3_finalize(m_stmt); }
+    TStatement(const TStatement &) = delete;
+    TStatement &operator=(const TStatement &) = delete;
+
+    [[nodiscard]] sqlite3_stmt *get() const { return m_stmt; }
+
+    [[nodiscard]] bool bind(const std::vector<std::variant<std::int64_t, std::string>> &values)
+    {
+        int index = 1;
+        for (const auto &value : values) {
+            const int rc = std::holds_alternative<std::int64_t>(value)
+                               ? sqlite3_bind_int64(m_stmt, index, std::get<std::int64_t>(value))
+                               : sqlite3_bind_text(m_stmt, index, std::get<std::string>(value).c_str(), -1,
+                                                   SQLITE_TRANSIENT);
+            if (rc != SQLITE_OK)
+                return false;
+            ++index;
+        }
+        return true;
+    }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+std::string bytes(sqlite3_stmt *stmt, int column)
+{
+    // A BLOB and a TEXT column alike: the stored bytes, no conversion.
+    const void *data = sqlite3_column_blob(stmt, column);
+    const int size = sqlite3_column_bytes(stmt, column);
+    return data && size > 0 ? std::string(static_cast<const char *>(data), static_cast<std::size_t>(size))
+                            : std::string();
+}
+
+int integer(sqlite3_stmt *stmt, int column)
+{
+    const std::int64_t value = sqlite3_column_int64(stmt, column);
+    return value < INT_MIN || value > INT_MAX ? 0 : static_cast<int>(value);
+}
+
+TWqareaListing readRow(sqlite3_stmt *stmt)
+{
+    TWqareaListing row;
+    row.Key = sqlite3_column_int64(stmt, 0);
+    row.Phone = bytes(stmt, 1);
+    row.PhoneKind = integer(stmt, 2);
+    row.Name = bytes(stmt, 3);
+    row.NameKana = bytes(stmt, 4);
+    row.Postcode = bytes(stmt, 5);
+    row.Pref = bytes(stmt, 6);
+    row.City = bytes(stmt, 7);
+    row.Address2a = bytes(stmt, 8);
+    row.Address2b = bytes(stmt, 9);
+    row.Address2c = bytes(stmt, 10);
+    row.PrefKana = bytes(stmt, 11);
+    row.CityKana = bytes(stmt, 12);
+    row.Address2aKana = bytes(stmt, 13);
+    row.Address2bKana = bytes(stmt, 14);
+    row.Address2cKana = bytes(stmt, 15);
+    row.CityCode = bytes(stmt, 16);
+    row.TownCode = bytes(stmt, 17);
+    row.ListingKind = integer(stmt, 18);
+    row.CorporateForm = integer(stmt, 19);
+    row.FirstMonth = bytes(stmt, 20);
+    row.Latitude = sqlite3_column_int64(stmt, 21);
+    row.Longitude = sqlite3_column_int64(stmt, 22);
+    return row;
+}
+
+// Whether pos starts a character of text (walking from its start).
+bool isBoundary(std::string_view text, std::size_t pos)
+{
+    std::size_t i = 0;
+    while (i < pos)
+        i += DicIsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    return i == pos;
+}
+
+} // namespace
+
+bool WqareaNameMatches(const TWqareaFilter &filter, const std::string &name)
+{
+    const std::string_view key = filter.NameKey;
+    if (key.empty())
+        return true;
+    const std::string normalized = DicNormalizeKey(name);
+    const std::string_view text = normalized;
+    if (text.size() < key.size())
+        return false;
+    switch (filter.MatchKind) {
+    case 0:
+        return text.substr(0, key.size()) == key;
+    case 2:
+        return text.substr(text.size() - key.size()) == key && isBoundary(text, text.size() - key.size());
+    case 3:
+        return text == key;
+    default:
+        for (std::size_t i = 0; i + key.size() <= text.size();
+             i += DicIsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1) {
+            if (text.substr(i, key.size()) == key)
+                return true;
+        }
+        return false;
+    }
+}
+
+TWqareaReader::~TWqareaReader()
+{
+    sqlite3_close(m_db);
+}
+
+bool TWqareaReader::open(const std::string &folder)
+{
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    path += WqareaDataFileName;
+    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return false;
+    }
+    sqlite3_busy_timeout(m_db, 2000);
+    // A file that is not a directory data file fails here, not in the middle of a search.
+    const TStatement probe(m_db, "SELECT key FROM listing LIMIT 1");
+    return probe.get() != nullptr;
+}
+
+TWqareaReader::TScan TWqareaReader::scan(const TWqareaFilter &filter, std::int64_t afterKey,
+                                         const TRowVisitor &visit, const TProgress &progress)
+{
+    if (!m_db)
+        return TScan::Failed;
+    std::vector<std::variant<std::int64_t, std::string>> values;
+    // The address expressions are those of the indexes (WqareaIndexSql).
+    std::string sql = kColumns;
+    if (filter.CityPrefix.size() == 2) {
+        sql += "WHERE substr(city_code, 1, 2) = ?";
+        values.emplace_back(filter.CityPrefix);
+    } else if (filter.OazaNumber.empty()) {
+        sql += "WHERE city_code = ?";
+        values.emplace_back(filter.CityPrefix);
+    } else {
+        sql += "WHERE city_code = ? AND substr(town_code, 1, 3) = ?";
+        values.emplace_back(filter.CityPrefix);
+        values.emplace_back(filter.OazaNumber);
+    }
+    sql += " AND key > ?";
+    values.emplace_back(afterKey);
+    sql += kKeyRange;
+    if (filter.Category == 0)
+        sql += " AND listing_kind = 99";
+    else if (filter.Category == 1)
+        sql += " AND listing_kind <> 99";
+    std::string kinds;
+    for (int kind = 0; kind < 4; ++kind) {
+        if (filter.Kinds & (1u << kind))
+            kinds += (kinds.empty() ? "" : ",") + std::to_string(kind);
+    }
+    sql += " AND phone_kind IN (" + kinds + ")";
+    if (!filter.MonthFrom.empty()) {
+        sql += " AND first_month >= ?";
+        values.emplace_back(filter.MonthFrom);
+    }
+    if (!filter.MonthTo.empty()) {
+        sql += " AND first_month <= ?";
+        values.emplace_back(filter.MonthTo);
+    }
+    if (filter.CorporateForm != 0) {
+        sql += " AND corporate_form = ?";
+        values.emplace_back(static_cast<std::int64_t>(filter.CorporateForm));
+    }
+    sql += " ORDER BY key";
+
+    TStatement stmt(m_db, sql);
+    if (!stmt.get() || !stmt.bind(values))
+        return TScan::Failed;
+    int read = 0;
+    for (;;) {
+        const int rc = sqlite3_step(stmt.get());
+        if (rc == SQLITE_DONE)
+            return TScan::Done;
+        if (rc != SQLITE_ROW)
+            return TScan::Failed;
+        const TWqareaListing row = readRow(stmt.get());
+        if (WqareaNameMatches(filter, row.Name) && !visit(row))
+            return TScan::Done;
+        if (++read % ProgressRows == 0 && !progress())
+            return TScan::Stopped;
+    }
+}
+
+std::optional<std::vector<TWqareaListing>> TWqareaReader::byPhone(const std::string &phone, int max)
+{
+    if (!m_db)
+        return std::nullopt;
+    TStatement stmt(m_db, std::string(kColumns) + "WHERE phone = ?" + kKeyRange + " ORDER BY key LIMIT ?");
+    if (!stmt.get() || !stmt.bind({phone, static_cast<std::int64_t>(max)}))
+        return std::nullopt;
+    std::vector<TWqareaListing> rows;
+    for (;;) {
+        const int rc = sqlite3_step(stmt.get());
+        if (rc == SQLITE_DONE)
+            return rows;
+        if (rc != SQLITE_ROW)
+            return std::nullopt;
+        rows.push_back(readRow(stmt.get()));
+    }
+}
+
+std::optional<TWqareaListing> TWqareaReader::byKey(std::int64_t key)
+{
+    if (!m_db)
+        return std::nullopt;
+    TStatement stmt(m_db, std::string(kColumns) + "WHERE key = ?");
+    if (!stmt.get() || !stmt.bind({key}))
+        return std::nullopt;
+    if (sqlite3_step(stmt.get()) != SQLITE_ROW)
+        return std::nullopt;
+    return readRow(stmt.get());
+}

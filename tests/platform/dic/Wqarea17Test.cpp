@@ -1,0 +1,532 @@
+#include "platform/Cp932.h"
+#include "platform/dic/DicApi.h"
+#include "platform/dic/wqarea17/WqareaSchema.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <QLibrary>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+// libwqarea17.so as the program loads it, over a made-up directory: 6
+// listings in 千代田区 (13101), 45 in 中央区 (13102), 3 in 横浜市鶴見区 (14101)
+// and 2500 unnamed ones in 大阪市北区 (27127) to drive the progress callback.
+
+namespace {
+
+std::string sj(const char16_t *text)
+{
+    return Cp932::encode(QStringView(text)).toStdString();
+}
+
+struct Row {
+    int key;
+    const char *phone;
+    int phoneKind;
+    const char16_t *name;
+    const char *cityCode;
+    const char *townCode;
+    int listingKind;
+    int form;
+    const char *month;
+};
+
+const Row kRows[] = {
+    {101, "0311110001", 0, u"山田架空太郎", "13101", "001001", 99, 0, "201501"},
+    {102, "0311110002", 3, u"架空商事株式会社", "13101", "001002", 1, 1, "201803"},
+    {103, "0311110003", 1, u"架空商事", "13101", "002001", 1, 1, "201803"},
+    {104, "0311110004", 2, u"試験山田", "13101", "002005", 99, 0, "202206"},
+    {105, "0311110005", 0, u"有限会社ダミー山田", "13101", "003001", 1, 2, "199912"},
+    {109, "0311110009", 0, u"アイ商店", "13101", "004001", 1, 0, "201201"}, // ア = 83 41: a trail byte 'A'
+    {106, "0451110006", 0, u"山田架空花子", "14101", "001001", 99, 0, "201001"},
+    {107, "0451110007", 0, u"架空運輸株式会社", "14101", "001002", 1, 1, "202301"},
+    {108, "0451110007", 1, u"架空運輸株式会社", "14101", "001002", 1, 1, "202301"},
+};
+
+const char16_t *prefOf(const std::string &city)
+{
+    return city.starts_with("13") ? u"東京都" : city.starts_with("14") ? u"神奈川県" : u"大阪府";
+}
+
+const char16_t *cityOf(const std::string &city)
+{
+    return city == "13101" ? u"千代田区" : city == "13102" ? u"中央区" : city == "14101" ? u"横浜市鶴見区" : u"大阪市北区";
+}
+
+void writeData(const std::string &path)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, WqareaSchemaSql, nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_stmt *insert = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db,
+                                 "INSERT INTO listing VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, "
+                                 "?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23)",
+                                 -1, &insert, nullptr),
+              SQLITE_OK);
+    auto blob = [&](int column, const std::string &bytes) {
+        sqlite3_bind_blob(insert, column, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    };
+    auto add = [&](const Row &r, const std::string &name) {
+        sqlite3_reset(insert);
+        sqlite3_bind_int(insert, 1, r.key);
+        sqlite3_bind_text(insert, 2, r.phone, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 3, r.phoneKind);
+        blob(4, name);
+        blob(5, sj(u"ｶｸｳ"));
+        sqlite3_bind_text(insert, 6, "1000001", -1, SQLITE_STATIC);
+        blob(7, sj(prefOf(r.cityCode)));
+        blob(8, sj(cityOf(r.cityCode)));
+        blob(9, sj(u"千代田"));
+        blob(10, sj(u"１丁目２－３"));
+        // 120 bytes: the joined address overflows a hit's 106-byte field.
+        blob(11, sj(u"架空ビルディング第一号館の十階にある仮の会議室の奥の部屋の窓際の席の右側の机の引き出しの中の小箱の底の手紙"));
+        blob(12, sj(u"ﾄｳｷｮｳﾄ"));
+        blob(13, sj(u"ﾁﾖﾀﾞｸ"));
+        blob(14, sj(u"ﾁﾖﾀﾞ"));
+        blob(15, std::string());
+        blob(16, std::string());
+        sqlite3_bind_text(insert, 17, r.cityCode, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 18, r.townCode, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 19, r.listingKind);
+        sqlite3_bind_int(insert, 20, r.form);
+        sqlite3_bind_text(insert, 21, r.month, -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(insert, 22, 35 * 3600 * 256 + 1);
+        sqlite3_bind_int64(insert, 23, 139 * 3600 * 256 + 2);
+        ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
+    };
+    for (const Row &r : kRows)
+        add(r, sj(r.name));
+    for (int i = 1; i <= 45; ++i)
+        add(Row{i, "0322220000", 0, nullptr, "13102", "001001", 99, 0, "202001"}, sj(u"見本一郎") + std::to_string(i));
+    for (int i = 0; i < 2500; ++i)
+        add(Row{1000 + i, "0666660000", 0, nullptr, "27127", "001001", 1, 0, "202001"}, sj(u"見本"));
+    sqlite3_finalize(insert);
+    ASSERT_EQ(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, WqareaIndexSql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+struct Api {
+    Twqarea_tel tel = nullptr;
+    Twqarea_tel_one telOne = nullptr;
+    Twqarea_area area = nullptr;
+    Twqarea_area_count count = nullptr;
+    Twqarea_area_fax areaFax = nullptr;
+    Twqarea_area_count_fax countFax = nullptr;
+    Tpup_tel_mask mask = nullptr;
+};
+
+int callbackCalls = 0;
+int callbackStopAt = 0; // the call (1-based) that answers 0; 0 never
+int countingCallback(std::int32_t, std::int32_t)
+{
+    ++callbackCalls;
+    return callbackCalls == callbackStopAt ? 0 : -1;
+}
+
+class Wqarea17Test : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = std::make_unique<QTemporaryDir>();
+        s_folder = s_dir->path().toStdString() + "/";
+        writeData(s_folder + WqareaDataFileName);
+        s_library = std::make_unique<QLibrary>(QStringLiteral(MURVEN_DIC_LIB_DIR "wqarea17"));
+        ASSERT_TRUE(s_library->load()) << s_library->errorString().toStdString();
+        s_api.tel = reinterpret_cast<Twqarea_tel>(s_library->resolve("wqarea_tel"));
+        s_api.telOne = reinterpret_cast<Twqarea_tel_one>(s_library->resolve("wqarea_tel_one"));
+        s_api.area = reinterpret_cast<Twqarea_area>(s_library->resolve("wqarea_area"));
+        s_api.count = reinterpret_cast<Twqarea_area_count>(s_library->resolve("wqarea_area_count"));
+        s_api.areaFax = reinterpret_cast<Twqarea_area_fax>(s_library->resolve("wqarea_area_fax"));
+        s_api.countFax = reinterpret_cast<Twqarea_area_count_fax>(s_library->resolve("wqarea_area_count_fax"));
+        s_api.mask = reinterpret_cast<Tpup_tel_mask>(s_library->resolve("pup_tel_mask"));
+    }
+    static void TearDownTestSuite()
+    {
+        s_library.reset();
+        s_dir.reset();
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_api.tel && s_api.telOne && s_api.area && s_api.count && s_api.areaFax && s_api.countFax
+                    && s_api.mask);
+        callbackCalls = 0;
+        callbackStopAt = 0;
+    }
+
+    static TAreaSearchCondition condition(const char *key, const char16_t *name = u"", int matchKind = 0)
+    {
+        TAreaSearchCondition c{};
+        std::strcpy(c.Name, sj(name).c_str());
+        std::strcpy(c.AddressKey, key);
+        c.Category = 2;
+        c.PhoneKinds = 15;
+        c.Always1 = 1;
+        c.MatchKind = matchKind;
+        c.BlockSize = 200;
+        std::strcpy(c.DataFolder, s_folder.c_str());
+        return c;
+    }
+    static TAreaSearchPosition freshPosition()
+    {
+        TAreaSearchPosition p{};
+        p.Words[9] = -1;
+        p.EndFlag = -1;
+        return p;
+    }
+    static TTelSearchCondition request(const char *phone)
+    {
+        TTelSearchCondition r{};
+        std::strcpy(r.Phone, phone);
+        r.Always1 = 1;
+        std::strcpy(r.DataFolder, s_folder.c_str());
+        return r;
+    }
+    // The record keys of one call with room for 200 hits.
+    static std::vector<int> keysOf(TAreaSearchCondition c, int &code, bool fax = false)
+    {
+        std::vector<TAreaSearchHit> hits(200);
+        std::int32_t count = -1;
+        TAreaSearchPosition position = freshPosition();
+        code = (fax ? s_api.areaFax : s_api.area)(&c, hits.data(), &count, &position, 10000, countingCallback);
+        std::vector<int> keys;
+        for (int i = 0; i < count; ++i)
+            keys.push_back(hits[i].RecordKey);
+        return keys;
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> s_dir;
+    static inline std::string s_folder;
+    static inline std::unique_ptr<QLibrary> s_library;
+    static inline Api s_api;
+};
+
+// ---- what a condition selects --------------------------------------------
+
+struct SelectCase {
+    const char *label;
+    const char *key;
+    const char16_t *name;
+    int matchKind;
+    int category;
+    int kinds;
+    const char *from;
+    const char *to;
+    int form;
+    bool fax;
+    std::vector<int> keys;
+};
+void PrintTo(const SelectCase &c, std::ostream *os) { *os << c.label; }
+
+class Wqarea17SelectTest : public Wqarea17Test, public ::testing::WithParamInterface<SelectCase> {};
+
+TEST_P(Wqarea17SelectTest, returnsTheMatchingListingsInKeyOrder)
+{
+    const SelectCase &p = GetParam();
+    TAreaSearchCondition c = condition(p.key, p.name, p.matchKind);
+    c.Category = p.category;
+    c.PhoneKinds = p.kinds;
+    std::strcpy(c.MonthFrom, p.from);
+    std::strcpy(c.MonthTo, p.to);
+    c.CorporateForm = p.form;
+    int code = -1;
+    EXPECT_EQ(keysOf(c, code, p.fax), p.keys);
+    EXPECT_EQ(code, p.keys.empty() ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Wqarea17SelectTest,
+    ::testing::Values(
+        SelectCase{"prefix", "13101", u"山田", 0, 2, 15, "", "", 0, false, {101}},
+        SelectCase{"contains", "13101", u"山田", 1, 2, 15, "", "", 0, false, {101, 104, 105}},
+        SelectCase{"suffix", "13101", u"山田", 2, 2, 15, "", "", 0, false, {104, 105}},
+        SelectCase{"exact", "13101", u"架空商事", 3, 2, 15, "", "", 0, false, {103}},
+        SelectCase{"prefixOfTwo", "13101", u"架空商事", 0, 2, 15, "", "", 0, false, {102, 103}},
+        SelectCase{"wideSpaceIgnored", "13101", u"山田　架空", 0, 2, 15, "", "", 0, false, {101}},
+        SelectCase{"trailByteIsNoCharacter", "13101", u"A", 1, 2, 15, "", "", 0, false, {}},
+        SelectCase{"emptyNameAll", "13101", u"", 0, 2, 15, "", "", 0, false, {101, 102, 103, 104, 105, 109}},
+        SelectCase{"prefecture", "14", u"", 0, 2, 15, "", "", 0, false, {106, 107, 108}},
+        SelectCase{"oaza", "13101001", u"", 0, 2, 15, "", "", 0, false, {101, 102}},
+        SelectCase{"oazaOther", "13101002", u"", 0, 2, 15, "", "", 0, false, {103, 104}},
+        SelectCase{"unknownCity", "13199", u"", 0, 2, 15, "", "", 0, false, {}},
+        SelectCase{"persons", "13101", u"", 0, 0, 15, "", "", 0, false, {101, 104}},
+        SelectCase{"companies", "13101", u"", 0, 1, 15, "", "", 0, false, {102, 103, 105, 109}},
+        SelectCase{"ordinary", "13101", u"", 0, 2, 1, "", "", 0, false, {101, 105, 109}},
+        SelectCase{"fax", "13101", u"", 0, 2, 2, "", "", 0, false, {103}},
+        SelectCase{"phoneAndFax", "13101", u"", 0, 2, 4, "", "", 0, false, {104}},
+        SelectCase{"mainNumber", "13101", u"", 0, 2, 8, "", "", 0, false, {102}},
+        SelectCase{"faxEntryAllKinds", "13101", u"", 0, 2, 15, "", "", 0, true, {103, 104}},
+        SelectCase{"faxEntryOrdinaryOnly", "13101", u"", 0, 2, 1, "", "", 0, true, {}},
+        SelectCase{"oneMonth", "13101", u"", 0, 2, 15, "201803", "201803", 0, false, {102, 103}},
+        SelectCase{"fromMonth", "13101", u"", 0, 2, 15, "202001", "", 0, false, {104}},
+        SelectCase{"toMonth", "13101", u"", 0, 2, 15, "", "199912", 0, false, {105}},
+        SelectCase{"kabushiki", "13101", u"", 0, 1, 15, "", "", 1, false, {102, 103}},
+        SelectCase{"yugen", "13101", u"", 0, 2, 15, "", "", 2, false, {105}}));
+
+// ---- pages, limit, callback, count ----------------------------------------
+
+TEST_F(Wqarea17Test, pagesOfTwentyOverFortyFiveHitsEndOnlyOnTheLast)
+{
+    TAreaSearchCondition c = condition("13102");
+    c.BlockSize = 20;
+    TAreaSearchPosition position = freshPosition();
+    std::vector<TAreaSearchHit> hits(20);
+    int next = 1;
+    for (const int expected : {20, 20, 5}) {
+        std::int32_t count = -1;
+        ASSERT_EQ(s_api.area(&c, hits.data(), &count, &position, 10000, countingCallback), 0);
+        ASSERT_EQ(count, expected);
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(hits[i].RecordKey, next++);
+        EXPECT_EQ(position.EndFlag != 0, expected == 5);
+        c.Continue = 1;
+    }
+    std::int32_t count = -1;
+    EXPECT_EQ(s_api.area(&c, hits.data(), &count, &position, 10000, countingCallback), 1);
+    EXPECT_EQ(count, 0);
+    EXPECT_NE(position.EndFlag, 0);
+}
+
+TEST_F(Wqarea17Test, limitEndsTheConditionAfterThatManyHits)
+{
+    TAreaSearchCondition c = condition("13102");
+    c.BlockSize = 20;
+    TAreaSearchPosition position = freshPosition();
+    std::vector<TAreaSearchHit> hits(20);
+    std::int32_t count = -1;
+    ASSERT_EQ(s_api.area(&c, hits.data(), &count, &position, 30, nullptr), 0);
+    EXPECT_EQ(position.EndFlag, 0);
+    c.Continue = 1;
+    ASSERT_EQ(s_api.area(&c, hits.data(), &count, &position, 30, nullptr), 0);
+    EXPECT_EQ(count, 10);
+    EXPECT_NE(position.EndFlag, 0);
+}
+
+TEST_F(Wqarea17Test, hitCarriesNumberKindNameAndAddressCutOnACharacter)
+{
+    TAreaSearchCondition c = condition("13101", u"架空商事株式会社", 3);
+    std::vector<TAreaSearchHit> hits(1);
+    std::int32_t count = 0;
+    TAreaSearchPosition position = freshPosition();
+    c.BlockSize = 1;
+    ASSERT_EQ(s_api.area(&c, hits.data(), &count, &position, 10000, nullptr), 0);
+    ASSERT_EQ(count, 1);
+    const TAreaSearchHit &hit = hits[0];
+    EXPECT_STREQ(hit.Phone, "0311110002");
+    EXPECT_EQ(hit.PhoneKind, 3);
+    EXPECT_EQ(hit.RecordKey, 102);
+    EXPECT_EQ(std::string(hit.Name), sj(u"架空商事株式会社"));
+    EXPECT_STREQ(hit.FirstMonth, "201803");
+    const std::string address(hit.Address, strnlen(hit.Address, sizeof hit.Address));
+    EXPECT_EQ(address.size(), 104u) << "105 bytes would split a character";
+    EXPECT_TRUE(address.starts_with(sj(u"東京都千代田区千代田１丁目２－３架空")));
+    EXPECT_FALSE(Cp932::decode(QByteArray::fromStdString(address)).contains(QChar(0xFFFD)));
+}
+
+TEST_F(Wqarea17Test, callbackAnsweringZeroStopsWithHundred)
+{
+    callbackStopAt = 1;
+    int code = -1;
+    EXPECT_TRUE(keysOf(condition("13101"), code).empty());
+    EXPECT_EQ(code, 100);
+}
+
+TEST_F(Wqarea17Test, callbackIsAskedEveryThousandListingsRead)
+{
+    // 2500 listings read, none matching: asked at the start, after 1000 and 2000.
+    int code = -1;
+    EXPECT_TRUE(keysOf(condition("27127", u"該当なし", 3), code).empty());
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(callbackCalls, 3);
+
+    callbackCalls = 0;
+    callbackStopAt = 2;
+    std::int32_t count = -1;
+    TAreaSearchCondition c = condition("27127", u"該当なし", 3);
+    EXPECT_EQ(s_api.count(&c, &count, 10000, countingCallback), 100);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(Wqarea17Test, countCountsUpToTheLimit)
+{
+    TAreaSearchCondition c = condition("13");
+    std::int32_t count = -1;
+    EXPECT_EQ(s_api.count(&c, &count, 10000, countingCallback), 0);
+    EXPECT_EQ(count, 51);
+    EXPECT_EQ(s_api.count(&c, &count, 10, countingCallback), 0);
+    EXPECT_EQ(count, 10);
+    c = condition("13101");
+    EXPECT_EQ(s_api.countFax(&c, &count, 10000, nullptr), 0);
+    EXPECT_EQ(count, 2);
+    c = condition("13101", u"該当なし", 3);
+    EXPECT_EQ(s_api.count(&c, &count, 10000, nullptr), 1);
+    EXPECT_EQ(count, 0);
+}
+
+// ---- single records --------------------------------------------------------
+
+TEST_F(Wqarea17Test, telOneFillsTheWholeRecord)
+{
+    TTelSearchCondition r = request("0311110002");
+    TTelRecord record;
+    std::memset(&record, 0x55, sizeof record);
+    ASSERT_EQ(s_api.telOne(0, &r, &record, 102), 0);
+    EXPECT_EQ(std::string(record.Phone, 14), std::string("0311110002\0\0\0\0", 14));
+    EXPECT_EQ(record.PhoneKind, 3);
+    EXPECT_STREQ(record.Postcode, "1000001");
+    EXPECT_EQ(std::string(record.Name), sj(u"架空商事株式会社"));
+    EXPECT_EQ(std::string(record.NameKana), sj(u"ｶｸｳ"));
+    EXPECT_EQ(std::string(record.Pref), sj(u"東京都"));
+    EXPECT_EQ(std::string(record.City), sj(u"千代田区"));
+    EXPECT_EQ(std::string(record.Address2a), sj(u"千代田"));
+    EXPECT_EQ(std::string(record.Address2b), sj(u"１丁目２－３"));
+    EXPECT_EQ(strnlen(record.Address2c, sizeof record.Address2c), 80u); // cut on a character, NUL kept
+    EXPECT_EQ(std::string(record.PrefKana), sj(u"ﾄｳｷｮｳﾄ"));
+    EXPECT_EQ(std::string(record.Codes, 16), std::string("13101001002\0\0\0\0\0", 16));
+    EXPECT_EQ(record.ListingKind, 1);
+    EXPECT_STREQ(record.FirstMonth, "201803");
+    EXPECT_EQ(record.Latitude, 35u * 3600 * 256 + 1);
+    EXPECT_EQ(record.Longitude, 139u * 3600 * 256 + 2);
+    EXPECT_EQ(std::string(record.Reserved1, 6), std::string(6, '\0'));
+}
+
+TEST_F(Wqarea17Test, telOneNeedsTheKeyAndItsNumber)
+{
+    TTelRecord record{};
+    TTelSearchCondition r = request("0311110001");
+    EXPECT_EQ(s_api.telOne(0, &r, &record, 102), 8);
+    EXPECT_EQ(s_api.telOne(0, &r, &record, 99999), 8);
+    r = request("");
+    EXPECT_EQ(s_api.telOne(0, &r, &record, 102), 0);
+    EXPECT_STREQ(record.Phone, "0311110002");
+}
+
+TEST_F(Wqarea17Test, telListsEveryListingOfTheNumber)
+{
+    std::vector<TTelRecord> records(8);
+    TTelSearchCondition r = request("0451110007");
+    std::int32_t count = -1;
+    ASSERT_EQ(s_api.tel(&r, records.data(), &count), 0);
+    ASSERT_EQ(count, 2);
+    EXPECT_EQ(records[0].PhoneKind, 0);
+    EXPECT_EQ(records[1].PhoneKind, 1);
+    EXPECT_EQ(std::string(records[2].Phone, 14), std::string(14, '\0'));
+    r = request("0451119999");
+    EXPECT_EQ(s_api.tel(&r, records.data(), &count), 8);
+    EXPECT_EQ(count, 0);
+}
+
+struct MaskCase {
+    const char *in;
+    int code;
+    const char *out;
+};
+void PrintTo(const MaskCase &c, std::ostream *os) { *os << c.in; }
+class Wqarea17MaskTest : public Wqarea17Test, public ::testing::WithParamInterface<MaskCase> {};
+
+TEST_P(Wqarea17MaskTest, hidesTheLastFourDigits)
+{
+    char out[16];
+    std::memset(out, 'x', sizeof out);
+    ASSERT_EQ(s_api.mask(GetParam().in, out), GetParam().code);
+    if (GetParam().code == 0) {
+        EXPECT_EQ(std::string(out, 16), std::string(GetParam().out) + std::string(16 - std::strlen(GetParam().out), '\0'));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Wqarea17MaskTest,
+                         ::testing::Values(MaskCase{"0312345678", 0, "031234****"}, MaskCase{"123", 0, "***"},
+                                           MaskCase{"123456789012345", 0, "12345678901****"},
+                                           MaskCase{"1234567890123456", 4, ""}, MaskCase{"03-1234", 4, ""},
+                                           MaskCase{"", 4, ""}));
+
+// ---- wrong input and missing data -----------------------------------------
+
+struct BadCase {
+    const char *label;
+    void (*spoil)(TAreaSearchCondition &);
+};
+void PrintTo(const BadCase &c, std::ostream *os) { *os << c.label; }
+class Wqarea17BadConditionTest : public Wqarea17Test, public ::testing::WithParamInterface<BadCase> {};
+
+TEST_P(Wqarea17BadConditionTest, isRefusedWithFour)
+{
+    TAreaSearchCondition c = condition("13101");
+    GetParam().spoil(c);
+    int code = -1;
+    EXPECT_TRUE(keysOf(c, code).empty());
+    EXPECT_EQ(code, 4);
+    std::int32_t count = -1;
+    if (c.BlockSize >= 1 && c.BlockSize <= 200) { // the count does not page
+        EXPECT_EQ(s_api.count(&c, &count, 10000, nullptr), 4);
+    }
+    EXPECT_EQ(callbackCalls, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Wqarea17BadConditionTest,
+    ::testing::Values(BadCase{"threeDigitKey", [](TAreaSearchCondition &c) { std::strcpy(c.AddressKey, "131"); }},
+                      BadCase{"emptyKey", [](TAreaSearchCondition &c) { c.AddressKey[0] = 0; }},
+                      BadCase{"letterInCity", [](TAreaSearchCondition &c) { std::strcpy(c.AddressKey, "1310A"); }},
+                      BadCase{"lowerOaza", [](TAreaSearchCondition &c) { std::strcpy(c.AddressKey, "13101a01"); }},
+                      BadCase{"blockZero", [](TAreaSearchCondition &c) { c.BlockSize = 0; }},
+                      BadCase{"block201", [](TAreaSearchCondition &c) { c.BlockSize = 201; }},
+                      BadCase{"category3", [](TAreaSearchCondition &c) { c.Category = 3; }},
+                      BadCase{"noKinds", [](TAreaSearchCondition &c) { c.PhoneKinds = 0; }},
+                      BadCase{"kind16", [](TAreaSearchCondition &c) { c.PhoneKinds = 16; }},
+                      BadCase{"shortMonth", [](TAreaSearchCondition &c) { std::strcpy(c.MonthFrom, "2020"); }},
+                      BadCase{"form8", [](TAreaSearchCondition &c) { c.CorporateForm = 8; }},
+                      BadCase{"match4", [](TAreaSearchCondition &c) { c.MatchKind = 4; }},
+                      BadCase{"noFolder", [](TAreaSearchCondition &c) { c.DataFolder[0] = 0; }}));
+
+TEST_F(Wqarea17Test, nullPointersAndLimitZeroAreRefused)
+{
+    TAreaSearchCondition c = condition("13101");
+    TAreaSearchHit hit{};
+    TAreaSearchPosition position = freshPosition();
+    std::int32_t count = 0;
+    EXPECT_EQ(s_api.area(nullptr, &hit, &count, &position, 10000, nullptr), 4);
+    EXPECT_EQ(s_api.area(&c, nullptr, &count, &position, 10000, nullptr), 4);
+    EXPECT_EQ(s_api.area(&c, &hit, nullptr, &position, 10000, nullptr), 4);
+    EXPECT_EQ(s_api.area(&c, &hit, &count, nullptr, 10000, nullptr), 4);
+    EXPECT_EQ(s_api.area(&c, &hit, &count, &position, 0, nullptr), 4);
+    EXPECT_EQ(s_api.count(&c, nullptr, 10000, nullptr), 4);
+    std::vector<TTelRecord> records(8);
+    TTelRecord &record = records[0];
+    TTelSearchCondition r = request("03-1111-0002");
+    EXPECT_EQ(s_api.telOne(0, &r, &record, 102), 4);
+    EXPECT_EQ(s_api.tel(&r, records.data(), &count), 4);
+    r = request("0311110002");
+    EXPECT_EQ(s_api.telOne(0, &r, &record, 0), 4);
+    EXPECT_EQ(s_api.telOne(0, nullptr, &record, 102), 4);
+    EXPECT_EQ(s_api.tel(&r, nullptr, &count), 4);
+    EXPECT_EQ(s_api.mask(nullptr, record.Phone), 4);
+}
+
+TEST_F(Wqarea17Test, missingDataFileAnswersEight)
+{
+    QTemporaryDir empty;
+    const std::string folder = empty.path().toStdString() + "/";
+    TAreaSearchCondition c = condition("13101");
+    std::strcpy(c.DataFolder, folder.c_str());
+    int code = -1;
+    EXPECT_TRUE(keysOf(c, code).empty());
+    EXPECT_EQ(code, 8);
+    std::int32_t count = -1;
+    EXPECT_EQ(s_api.count(&c, &count, 10000, nullptr), 8);
+    TTelSearchCondition r = request("0311110002");
+    std::strcpy(r.DataFolder, folder.c_str());
+    std::vector<TTelRecord> records(8);
+    EXPECT_EQ(s_api.telOne(0, &r, records.data(), 102), 8);
+    EXPECT_EQ(s_api.tel(&r, records.data(), &count), 8);
+}
+
+} // namespace
