@@ -63,6 +63,9 @@ std::string bytes(sqlite3_stmt *statement, int column)
                             : std::string();
 }
 
+// Cities whose town rows are kept (the largest has about 1,600 rows).
+constexpr std::size_t kRecentTowns = 8;
+
 constexpr const char *kTownColumns = "serial, kind, postcode, name, kana, office, office_kana, street, key";
 
 std::string townQuery(const char *where)
@@ -231,12 +234,22 @@ std::vector<TDicTownRow> TDicStore::readTowns(sqlite3_stmt *statement) const
     return rows;
 }
 
-std::vector<TDicTownRow> TDicStore::towns(std::string_view code5, int kind) const
+std::shared_ptr<const std::vector<TDicTownRow>> TDicStore::towns(std::string_view code5, int kind) const
 {
     TStatementUse use(m_mutex, m_towns);
+    const auto hit = std::find_if(m_recentTowns.begin(), m_recentTowns.end(),
+                                  [&](const TCachedTowns &c) { return c.code5 == code5 && c.kind == kind; });
+    if (hit != m_recentTowns.end()) {
+        std::rotate(m_recentTowns.begin(), hit, hit + 1);
+        return m_recentTowns.front().rows;
+    }
     use.bind(1, code5);
     use.bind(2, kind);
-    return readTowns(m_towns);
+    auto rows = std::make_shared<const std::vector<TDicTownRow>>(readTowns(m_towns));
+    if (m_recentTowns.size() == kRecentTowns)
+        m_recentTowns.pop_back();
+    m_recentTowns.insert(m_recentTowns.begin(), TCachedTowns{std::string(code5), kind, rows});
+    return rows;
 }
 
 std::vector<TDicTownRow> TDicStore::townsOfPostcode(std::string_view code5, int kind, std::string_view prefix) const

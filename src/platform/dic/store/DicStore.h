@@ -94,8 +94,10 @@ public:
     // The city of a six-digit code whose check digit matches too.
     [[nodiscard]] const TDicCityRow *cityOfCode6(std::string_view code6) const;
 
-    // The city's rows of one kind in serial, postcode order.
-    [[nodiscard]] std::vector<TDicTownRow> towns(std::string_view code5, int kind) const;
+    // The city's rows of one kind in serial, postcode order. The last few
+    // cities asked for are kept, as a count call is followed by a list call
+    // for the same city.
+    [[nodiscard]] std::shared_ptr<const std::vector<TDicTownRow>> towns(std::string_view code5, int kind) const;
     // The same, restricted to postcodes starting with prefix.
     [[nodiscard]] std::vector<TDicTownRow> townsOfPostcode(std::string_view code5, int kind,
                                                            std::string_view prefix) const;
@@ -123,6 +125,12 @@ private:
     sqlite3_stmt *m_townCount = nullptr;
     sqlite3_stmt *m_area = nullptr;
     sqlite3_stmt *m_placeCities = nullptr;
+    struct TCachedTowns {
+        std::string code5;
+        int kind = 0;
+        std::shared_ptr<const std::vector<TDicTownRow>> rows;
+    };
+    mutable std::vector<TCachedTowns> m_recentTowns; // most recent first
 };
 
 #pragma GCC visibility pop

@@ -47,7 +47,7 @@ int oazas(const char *cityCode, TWqk1adOhaza *oazas, std::int32_t capacity, cons
     int filled = 0;
     TWqk1adOhaza *current = nullptr;
     int currentSerial = 0;
-    for (const TDicTownRow &row : store->towns(code5, 0)) {
+    for (const TDicTownRow &row : *store->towns(code5, 0)) {
         if (row.serial <= 0 || row.serial > kMaxSerial)
             continue;
         if (row.serial != currentSerial) {

@@ -14,7 +14,7 @@ namespace {
 // A town search: the city's town rows and the blocks handed out so far.
 struct TTownCursor {
     std::string code6;
-    std::vector<TDicTownRow> rows;
+    std::shared_ptr<const std::vector<TDicTownRow>> rows;
     std::size_t next = 0;      // first row of the next block
     std::size_t lastStart = 0; // first row of the block returned last
 };
@@ -49,9 +49,9 @@ int areaOf(const char *digits, const char *folder, std::shared_ptr<TDicStore> &s
 int fillBlock(TTownCursor &cursor, std::size_t start, TWqtelTown *block)
 {
     std::memset(block, 0, sizeof(TWqtelTown) * WqtelBlockSize);
-    const std::size_t end = std::min(cursor.rows.size(), start + WqtelBlockSize);
+    const std::size_t end = std::min(cursor.rows->size(), start + WqtelBlockSize);
     for (std::size_t i = start; i < end; ++i) {
-        const TDicTownRow &row = cursor.rows[i];
+        const TDicTownRow &row = (*cursor.rows)[i];
         TWqtelTown &entry = block[i - start];
         DicSetField(entry.Postcode, sizeof entry.Postcode, row.postcode);
         DicSetField(entry.Code, sizeof entry.Code, cursor.code6 + DicTownCode(row.serial).substr(0, 6), false);
@@ -59,7 +59,7 @@ int fillBlock(TTownCursor &cursor, std::size_t start, TWqtelTown *block)
     }
     cursor.lastStart = start;
     cursor.next = end;
-    return end < cursor.rows.size() ? DicBlockMore : DicBlockLast;
+    return end < cursor.rows->size() ? DicBlockMore : DicBlockLast;
 }
 
 } // namespace
@@ -124,7 +124,7 @@ DIC_EXPORT void *WQTLTown2First(const char *digits, const TWqtelCity *city, TWqt
         auto cursor = std::make_shared<TTownCursor>();
         cursor->code6 = found->code6;
         cursor->rows = store->towns(found->code5, 0);
-        if (cursor->rows.empty())
+        if (cursor->rows->empty())
             return DicNotFound;
         const int blockStatus = fillBlock(*cursor, 0, block);
         handle = handles().add(std::move(cursor));
@@ -139,7 +139,7 @@ DIC_EXPORT int WQTLTown2Next(void *handle, TWqtelTown *block)
         const std::shared_ptr<TTownCursor> cursor = handles().find(handle);
         if (!cursor || !block)
             return DicWrongInput;
-        if (cursor->next >= cursor->rows.size())
+        if (cursor->next >= cursor->rows->size())
             return DicNotFound;
         return fillBlock(*cursor, cursor->next, block);
     });

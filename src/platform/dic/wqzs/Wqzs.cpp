@@ -31,8 +31,14 @@ int open(const char *text, const char *folder, TArgs &args)
     return args.store ? DicOk : DicNotFound;
 }
 
+// Rows chosen from a city's rows (which the store keeps alive).
+struct TSelected {
+    std::shared_ptr<const std::vector<TDicTownRow>> all;
+    std::vector<const TDicTownRow *> rows;
+};
+
 // The towns (kind 0) or large offices (kind 1) of a city entry the text selects.
-int select(const char *text, const TWqzsCity *entry, int kind, const char *folder, std::vector<TDicTownRow> &rows)
+int select(const char *text, const TWqzsCity *entry, int kind, const char *folder, TSelected &selected)
 {
     std::string_view code6;
     if (!entry || !DicCode6Field(entry->CityCode, code6))
@@ -44,13 +50,15 @@ int select(const char *text, const TWqzsCity *entry, int kind, const char *folde
     if (!city)
         return DicNotFound;
     const std::string_view rest = DicRestAfterCity(*args.store, *city, args.key);
-    std::vector<TDicTownRow> all = args.store->towns(city->code5, kind);
+    selected.all = args.store->towns(city->code5, kind);
+    const auto &all = selected.all;
+    auto &rows = selected.rows;
     std::vector<std::string> keys;
-    keys.reserve(all.size());
-    for (const TDicTownRow &row : all)
+    keys.reserve(all->size());
+    for (const TDicTownRow &row : *all)
         keys.push_back(kind == 0 ? row.key : row.key + DicNormalizeKey(row.street));
     for (const std::size_t i : DicMatchKeys(keys, rest))
-        rows.push_back(std::move(all[i]));
+        rows.push_back(&(*all)[i]);
     return rows.empty() ? DicNotFound : DicOk;
 }
 
@@ -67,10 +75,10 @@ int count(const char *text, const TWqzsCity *city, std::int32_t *count, const ch
 {
     if (!count)
         return DicWrongInput;
-    std::vector<TDicTownRow> rows;
-    const int rc = select(text, city, kind, folder, rows);
+    TSelected selected;
+    const int rc = select(text, city, kind, folder, selected);
     if (rc == DicOk)
-        *count = static_cast<std::int32_t>(rows.size());
+        *count = static_cast<std::int32_t>(selected.rows.size());
     return rc;
 }
 
@@ -79,17 +87,18 @@ int list(const char *text, const TWqzsCity *city, TWqzsTown *towns, TDicLarge *l
 {
     if (!towns || (kind == 1 && !larges) || count <= 0)
         return DicWrongInput;
-    std::vector<TDicTownRow> rows;
-    if (const int rc = select(text, city, kind, folder, rows); rc != DicOk)
+    TSelected selected;
+    if (const int rc = select(text, city, kind, folder, selected); rc != DicOk)
         return rc;
+    const std::vector<const TDicTownRow *> &rows = selected.rows;
     if (rows.size() != static_cast<std::size_t>(count))
         return DicWrongInput;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        fillTown(towns[i], rows[i]);
+        fillTown(towns[i], *rows[i]);
         if (kind == 1) {
             std::memset(&larges[i], 0, sizeof larges[i]);
-            DicSetField(larges[i].Kana, sizeof larges[i].Kana, rows[i].officeKana);
-            DicSetField(larges[i].Name, sizeof larges[i].Name, rows[i].office);
+            DicSetField(larges[i].Kana, sizeof larges[i].Kana, rows[i]->officeKana);
+            DicSetField(larges[i].Name, sizeof larges[i].Name, rows[i]->office);
         }
     }
     return DicOk;

@@ -41,7 +41,8 @@ DIC_EXPORT int WQZSCAdrs(const char *text, TWqzscnvResult *result, const char *f
         DicSetField(result->CityKana, sizeof result->CityKana, city->kana);
         DicSetField(result->City, sizeof result->City, city->name);
 
-        std::vector<TDicTownRow> towns = store->towns(city->code5, 0);
+        const auto rows = store->towns(city->code5, 0);
+        const std::vector<TDicTownRow> &towns = *rows;
         const std::string_view rest = std::string_view(key).substr(used);
         const TDicTownRow *town = nullptr;
         for (const TDicTownRow &row : towns) {
