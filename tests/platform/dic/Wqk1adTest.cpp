@@ -95,14 +95,14 @@ TEST_F(Wqk1adTest, SerialsAfterNineHundredNinetyNineTakeALetter)
         texts.push_back("区画" + number);
         const char *name = texts.back().c_str();
         texts.push_back("ｸｶｸ" + number);
-        extra.push_back({"34207", "7290000", name, texts.back().c_str()});
+        extra.push_back({"34208", "7290000", name, texts.back().c_str()});
     }
     const TDicFixture many(extra);
     TGuarded<TWqk1adOhaza> oazas(1002);
-    ASSERT_EQ(ohazaAll("34207", oazas.data(), 1002, many.folder().c_str()), DicOk);
-    EXPECT_EQ(bytesOf(oazas[998].Code), "34207999");
-    EXPECT_EQ(bytesOf(oazas[999].Code), "34207A00");
-    EXPECT_EQ(bytesOf(oazas[1001].Code), "34207A02");
+    ASSERT_EQ(ohazaAll("34208", oazas.data(), 1002, many.folder().c_str()), DicOk);
+    EXPECT_EQ(bytesOf(oazas[998].Code), "34208999");
+    EXPECT_EQ(bytesOf(oazas[999].Code), "34208A00");
+    EXPECT_EQ(bytesOf(oazas[1001].Code), "34208A02");
     EXPECT_EQ(bytesOf(oazas[1001].Name), padded(sj(QStringLiteral("斗升町")), 40));
     EXPECT_TRUE(oazas.sentinelIntact());
 }

@@ -59,7 +59,7 @@ TEST_P(WqmtadCodeTest, AnswersByCityAndSerial)
 INSTANTIATE_TEST_SUITE_P(Codes, WqmtadCodeTest,
                          ::testing::Values(TCodeCase{"13101600000", DicOk, "1000000"},  // the city itself
                                            TCodeCase{"13101600005", DicOk, "1000003"},  // lowest of two postcodes
-                                           TCodeCase{"34207600000", DicOk, ""},         // no city-wide row
+                                           TCodeCase{"34208400000", DicOk, ""},         // no city-wide row
                                            TCodeCase{"13101500003", DicNotFound, ""},   // wrong check digit
                                            TCodeCase{"13101699999", DicNotFound, ""},
                                            TCodeCase{"1310160000", DicWrongInput, ""},
