@@ -55,3 +55,18 @@ TEST(DicTextTest, DigitsAreAsciiDigitsWithinTheLimit)
     EXPECT_FALSE(DicIsDigits("100-0001", 8));
     EXPECT_FALSE(DicIsDigits("", 7));
 }
+
+#include "platform/dic/store/DicEntry.h"
+
+TEST(DicTextTest, OazaNumbersRoundTripAndTownCodesCarryThem)
+{
+    for (const int serial : {0, 1, 999, 1000, 1099, 1100, 3599})
+        EXPECT_EQ(DicOazaSerial(DicOazaNumber(serial)), serial) << serial;
+    EXPECT_EQ(DicOazaNumber(1000), "A00");
+    EXPECT_EQ(DicOazaNumber(3599), "Z99");
+    EXPECT_TRUE(DicOazaNumber(3600).empty());
+    EXPECT_EQ(DicOazaSerial("a00"), -1);
+    EXPECT_EQ(DicOazaSerial("12"), -1);
+    EXPECT_EQ(DicTownCode(3), "0030000");
+    EXPECT_EQ(DicTownCode(1001), "A010000");
+}

@@ -16,7 +16,7 @@ TEST_F(WqmtadTest, TownDetailHoldsEveryFieldAndNoCoordinates)
 {
     TWqmtadDetail detail;
     std::memset(&detail, 0x5A, sizeof detail);
-    ASSERT_EQ(adrs("13101600003", &detail, fixture.folder().c_str()), DicOk);
+    ASSERT_EQ(adrs("13101600300", &detail, fixture.folder().c_str()), DicOk);
     EXPECT_EQ(detail.Latitude, 0);
     EXPECT_EQ(detail.Longitude, 0);
     EXPECT_EQ(bytesOf(detail.Postcode), padded("1000001", 8));
@@ -33,7 +33,7 @@ TEST_F(WqmtadTest, TownDetailHoldsEveryFieldAndNoCoordinates)
 TEST_F(WqmtadTest, LongTownFillsTheOazaFieldAndContinuesInTheAza)
 {
     TWqmtadDetail detail{};
-    ASSERT_EQ(adrs("13101600006", &detail, fixture.folder().c_str()), DicOk);
+    ASSERT_EQ(adrs("13101600600", &detail, fixture.folder().c_str()), DicOk);
     EXPECT_EQ(bytesOf(detail.Oaza), sj(QStringLiteral("丸の内パシフィックセンチュリープレイス")));
     EXPECT_EQ(bytesOf(detail.Aza), padded(sj(QStringLiteral("丸の内１０階")), 38));
     EXPECT_EQ(bytesOf(detail.OazaKana), padded(sj(QStringLiteral("ﾏﾙﾉｳﾁﾊﾟｼﾌｨｯｸｾﾝﾁｭﾘｰﾌﾟﾚｲｽﾏﾙﾉｳﾁ10ｶｲ")), 38));
@@ -58,10 +58,12 @@ TEST_P(WqmtadCodeTest, AnswersByCityAndSerial)
 
 INSTANTIATE_TEST_SUITE_P(Codes, WqmtadCodeTest,
                          ::testing::Values(TCodeCase{"13101600000", DicOk, "1000000"},  // the city itself
-                                           TCodeCase{"13101600005", DicOk, "1000003"},  // lowest of two postcodes
+                                           TCodeCase{"13101600500", DicOk, "1000003"},  // lowest of two postcodes
                                            TCodeCase{"34208400000", DicOk, ""},         // no city-wide row
                                            TCodeCase{"13101500003", DicNotFound, ""},   // wrong check digit
-                                           TCodeCase{"13101699999", DicNotFound, ""},
+                                           TCodeCase{"13101699900", DicNotFound, ""},
+                                           TCodeCase{"131016A0000", DicNotFound, ""},   // serial 1000
+                                           TCodeCase{"131016a0000", DicWrongInput, ""},
                                            TCodeCase{"1310160000", DicWrongInput, ""},
                                            TCodeCase{"131016000001", DicWrongInput, ""},
                                            TCodeCase{"1310160000a", DicWrongInput, ""}));

@@ -84,7 +84,7 @@ TEST_F(WqtelTest, TownsComeInBlocksOfTwentyWithMoreAndLastStatuses)
     // The city-wide row first, then the towns by serial (穴部 has the first reading).
     EXPECT_EQ(bytesOf(block[0].Code), "142069000000");
     EXPECT_EQ(bytesOf(block[1].Postcode), padded("2500053", 8));
-    EXPECT_EQ(bytesOf(block[1].Code), "142069000010");
+    EXPECT_EQ(bytesOf(block[1].Code), "142069001000");
     EXPECT_EQ(bytesOf(block[1].Town), padded(sj(QStringLiteral("穴部")), 74));
     EXPECT_EQ(townNext(handle, block.data()), DicBlockMore);
     EXPECT_EQ(filled(block), 20);
@@ -92,7 +92,7 @@ TEST_F(WqtelTest, TownsComeInBlocksOfTwentyWithMoreAndLastStatuses)
     EXPECT_EQ(filled(block), 5);
     EXPECT_EQ(townNext(handle, block.data()), DicNotFound);
     EXPECT_EQ(townPrev(handle, block.data()), DicBlockMore);
-    EXPECT_EQ(bytesOf(block[0].Code), "142069000200");
+    EXPECT_EQ(bytesOf(block[0].Code), "142069020000");
     EXPECT_EQ(townPrev(handle, block.data()), DicBlockMore);
     EXPECT_EQ(townPrev(handle, block.data()), DicNotFound);
     EXPECT_TRUE(block.sentinelIntact());

@@ -123,7 +123,7 @@ TEST_F(WqzsTest, TownEntryHoldsPostcodeReadingNameAndCode)
     EXPECT_EQ(bytesOf(towns[0].Postcode), padded("1000001", 10));
     EXPECT_EQ(bytesOf(towns[0].TownKana), padded(sj(QStringLiteral("ﾁﾖﾀﾞ")), 102));
     EXPECT_EQ(bytesOf(towns[0].Town), padded(sj(QStringLiteral("千代田")), 102));
-    EXPECT_EQ(bytesOf(towns[0].TownCode), "0000300");
+    EXPECT_EQ(bytesOf(towns[0].TownCode), "0030000");
 }
 
 TEST_F(WqzsTest, LargeOfficesMatchTownAndStreetAndComeWithTheirTown)
@@ -141,7 +141,7 @@ TEST_F(WqzsTest, LargeOfficesMatchTownAndStreetAndComeWithTheirTown)
     ASSERT_EQ(largeList(text.c_str(), &entry, towns.data(), larges.data(), 1, fixture.folder().c_str()), DicOk);
     EXPECT_EQ(bytesOf(towns[0].Postcode), padded("1006150", 10));
     EXPECT_EQ(bytesOf(towns[0].Town), padded(sj(QStringLiteral("永田町")), 102));
-    EXPECT_EQ(bytesOf(towns[0].TownCode), "0000400");
+    EXPECT_EQ(bytesOf(towns[0].TownCode), "0040000");
     EXPECT_EQ(bytesOf(larges[0].Name), padded(sj(QStringLiteral("株式会社　エヌ・ティ・ティ・ドコモ")), 62));
     EXPECT_EQ(bytesOf(larges[0].Kana), padded("", 62));
     EXPECT_TRUE(towns.sentinelIntact() && larges.sentinelIntact());

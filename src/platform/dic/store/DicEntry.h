@@ -95,7 +95,14 @@ private:
     return static_cast<std::int16_t>(count > 32767 ? 32767 : count);
 }
 
-// Town code of a serial: five digits and "00".
+// The oaza number of a town serial: "000" (the city itself), "001".."999",
+// then "A00".."Z99" for 1000..3599; empty beyond.
+[[nodiscard]] std::string DicOazaNumber(int serial);
+// The serial of an oaza number; -1 when it is not one.
+[[nodiscard]] int DicOazaSerial(std::string_view number);
+// Town code of a serial: its oaza number and "0000" (the data has no aza
+// level), so its first six characters are the oaza and aza numbers the
+// directory data uses as the local code.
 [[nodiscard]] std::string DicTownCode(int serial);
 
 #pragma GCC visibility pop

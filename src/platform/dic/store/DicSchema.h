@@ -29,7 +29,8 @@
 //   serial      INTEGER               number of the distinct town name within the city, from 1,
 //                                     ordered by reading then name; 0 for the city-wide row (empty name).
 //                                     A large office carries the serial of its town name (0 when the
-//                                     city has no such town). Town code = printf("%05d00", serial).
+//                                     city has no such town). Town code = its oaza number
+//                                     ("000".."999", "A00".."Z99") + "0000".
 //   postcode    TEXT                  seven digits
 //   kind        INTEGER               0 town, 1 large office
 //   name        BLOB                  the town (oaza and aza); for a large office, the town it lies in

@@ -23,15 +23,6 @@ void fillPref(TWqk1adPref &entry, const TDicPrefRow &pref)
     entry.CityCount = DicCount16(pref.cityCount);
 }
 
-std::string oazaNumber(int serial)
-{
-    if (serial <= 999)
-        return DicTownCode(serial).substr(2, 3);
-    const int above = serial - 1000;
-    const char high = static_cast<char>('A' + above / 100);
-    return std::string{high, static_cast<char>('0' + above / 10 % 10), static_cast<char>('0' + above % 10)};
-}
-
 int oazas(const char *cityCode, TWqk1adOhaza *oazas, std::int32_t capacity, const char *folder)
 {
     std::string_view code5;
@@ -55,7 +46,7 @@ int oazas(const char *cityCode, TWqk1adOhaza *oazas, std::int32_t capacity, cons
                 break;
             current = &oazas[filled++];
             currentSerial = row.serial;
-            DicSetField(current->Code, sizeof current->Code, std::string(code5) + oazaNumber(row.serial), false);
+            DicSetField(current->Code, sizeof current->Code, std::string(code5) + DicOazaNumber(row.serial), false);
             DicSetField(current->Head, sizeof current->Head, DicKanaHead(row.kana), false);
             DicSetField(current->Name, sizeof current->Name, row.name);
         }

@@ -1,5 +1,6 @@
-// libwqmtad.so: the detail address of a city code (6 digits) and a town
-// serial (5 digits; 00000 for the city itself). The town name and its reading
+// libwqmtad.so: the detail address of a city code (6 digits) and the first
+// five characters of a town code: its oaza number ("000" for the city itself)
+// and "00". The town name and its reading
 // are split over the oaza and aza fields: as much as the oaza field holds
 // (cut at a character boundary, possibly to its last byte), the rest in the
 // aza field. No coordinates are known: latitude and longitude stay 0.
@@ -27,7 +28,10 @@ DIC_EXPORT int WQMTAdrs(const char *code, TWqmtadDetail *detail, const char *fol
     return DicGuard([&] {
         std::string_view codeArg;
         std::string_view folderArg;
-        if (!detail || !DicDigitsArg(code, WqmtadCodeLength, codeArg) || !DicTextArg(folder, DicMaxFolder, folderArg))
+        if (!detail || !DicTextArg(code, WqmtadCodeLength, codeArg) || codeArg.size() != WqmtadCodeLength
+            || !DicIsDigits(codeArg.substr(0, 6), 6) || DicOazaSerial(codeArg.substr(6, 3)) < 0
+            || !DicIsDigits(codeArg.substr(9), 2)
+            || !DicTextArg(folder, DicMaxFolder, folderArg))
             return DicWrongInput;
         std::memset(detail, 0, sizeof *detail);
         const std::shared_ptr<TDicStore> store = TDicStore::forFolder(folderArg);
@@ -36,7 +40,7 @@ DIC_EXPORT int WQMTAdrs(const char *code, TWqmtadDetail *detail, const char *fol
         const TDicCityRow *city = store->cityOfCode6(codeArg.substr(0, 6));
         if (!city)
             return DicNotFound;
-        const int serial = std::atoi(std::string(codeArg.substr(6)).c_str());
+        const int serial = DicOazaSerial(codeArg.substr(6, 3));
         const std::optional<TDicTownRow> town = store->town(city->code5, serial);
         if (!town && serial != 0)
             return DicNotFound;
