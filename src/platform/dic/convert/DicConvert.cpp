@@ -358,6 +358,36 @@ private:
                     found.push_back(city.Code5);
             }
         }
+        if (found.empty()) {
+            // A former city that is now a ward: "浦和" -> さいたま市浦和区.
+            const QString ward = u'市' + place + u'区';
+            for (const TCity &city : m_cities) {
+                if (city.Pref == pref && city.Name.contains(ward))
+                    found.push_back(city.Code5);
+            }
+        }
+        if (found.empty()) {
+            // A former town merged into a city lives on in its town names
+            // ("古川" -> 大崎市 with 古川xx): taken when it points at no more
+            // than three cities.
+            if (m_townsOfPref.empty()) {
+                m_townsOfPref.resize(kPrefectureCount + 1);
+                for (const TTown &town : m_towns) {
+                    if (town.Kind == 0)
+                        m_townsOfPref[static_cast<std::size_t>(m_cities[static_cast<std::size_t>(town.City)].Pref)]
+                            .push_back(&town);
+                }
+            }
+            std::set<int> cities;
+            for (const TTown *town : m_townsOfPref[static_cast<std::size_t>(pref)]) {
+                if (town->Name.startsWith(place))
+                    cities.insert(town->City);
+            }
+            if (cities.size() <= 3) {
+                for (const int city : cities)
+                    found.push_back(m_cities[static_cast<std::size_t>(city)].Code5);
+            }
+        }
         return found;
     }
 
@@ -673,6 +703,7 @@ private:
     std::vector<TCity> m_cities;
     QHash<QString, int> m_cityByName; // "pref/name" -> index
     std::vector<TTown> m_towns;
+    mutable std::vector<std::vector<const TTown *>> m_townsOfPref; // kind-0 towns by prefecture, made when first needed
     std::vector<TPlace> m_places;
     std::vector<TArea> m_areas;
     QHash<QString, QByteArray> m_sjisCache;
