@@ -45,3 +45,6 @@ QString SettingsFileName()
 {
     return DataRoot + QStringLiteral("Murven19.ini");
 }
+
+std::array<QString, KeywordCount + 1> KeywordNames;
+std::array<int, KeywordCount + 1> KeywordModes{0, 6, 6, 6, 6, 6, 6, 6, 6};

@@ -55,5 +55,14 @@ extern int CooperateRoot;
 extern bool UpdateCheck;
 extern QString StartupPassword; // the stored (scrambled) form only
 
+// Keyword captions and input modes, index 1..8 (0 unused): loaded by the
+// main list window from AdrsList.ini, written by the keyword dialog, read by
+// every window that names or edits the keyword fields. Modes are the
+// input-method modes 1 off, 5 full-width alphanumeric, 6 hiragana, 7
+// half-width katakana, 8 full-width katakana.
+constexpr int KeywordCount = 8;
+extern std::array<QString, KeywordCount + 1> KeywordNames;
+extern std::array<int, KeywordCount + 1> KeywordModes;
+
 // The settings file of the program: DataRoot + "Murven19.ini".
 QString SettingsFileName();

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "addressbook/AdrsSch.h"
+#include "addressbook/ListColumns.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class QFontMetrics;
+class TTable;
+
+// The rows of the main list window: the record numbers that one walk of
+// the address table on the chosen sort index keeps (group test and filter,
+// or the duplicate display instead), in display order, with the texts of
+// each row's shown cells formatted the first time the view asks for them
+// and cached until the next reload or cache drop. The columns are the 43
+// column records in the user's order, of which the shown ones are the
+// model's columns. The model never holds a selection: the view's selection
+// model is the one record of what is selected.
+class TAddressListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    // Data roles beyond Qt's: the row's RecNo (qint32), the symbol colour
+    // of column 36 as a QColor (invalid when the cell has no mark).
+    enum TRole { RecNoRole = Qt::UserRole + 1, SymbolColorRole };
+
+    explicit TAddressListModel(QObject *Parent = nullptr);
+    ~TAddressListModel() override;
+
+    // The open book's address table (the data module's); nullptr = none.
+    void SetTable(TTable *Table);
+    [[nodiscard]] TTable *Table() const { return m_table; }
+
+    // View state. Changing it does not reload; the window calls ReloadRows.
+    int ViewGroup = 0;    // 0 all, 1 without group, 2..11 group 1..10
+    int SortType = 0;     // 0..14, SortTypes
+    bool SortDir = true;  // ascending
+    TNarrowDownCondition Condition;
+    int DupItem1 = 0;     // 0 off, 1 電話番号, 2 住所, 3 会社名, 4 名前
+    int DupItem2 = 0;     // 0 none
+    bool FilterDisabled = false; // actDisableSearch checked
+
+    // AdrsList.ini (one per data folder): KEYWORD (read only, into
+    // KeywordNames/KeywordModes), HEADER, GROUP, SORT.
+    void LoadListSettings(const QString &IniPath);
+    [[nodiscard]] bool SaveListSettings(const QString &IniPath) const;
+
+    // Columns.
+    [[nodiscard]] TColumnRecords &ColumnRecords() { return m_columns; }
+    [[nodiscard]] const TColumnRecords &ColumnRecords() const { return m_columns; }
+    // Positions in ColumnRecords of the shown columns, in display order.
+    [[nodiscard]] const QList<int> &ShownColumns() const { return m_shown; }
+    [[nodiscard]] const QList<int> &MinWidths() const { return m_minWidths; }
+    // Rebuilds the shown columns from the records (model reset of columns)
+    // and measures their captions with Metrics: caption width + 2 × margin.
+    void BuildColumns(const QFontMetrics &Metrics);
+    // Only the minimum widths again.
+    void MeasureColumns(const QFontMetrics &Metrics);
+    // Width of shown column Column changed by the user (record follows).
+    void SetShownColumnWidth(int Column, int Width);
+    // Every shown column back to its catalogue width (scaled to the screen).
+    void ResetShownColumnWidths();
+
+    // Rows. ReloadRows walks the table once (BuildRowList, or the duplicate
+    // display when DupItem1 > 0 and the filter is not disabled) and makes
+    // the row of KeepRecNo the inquiry row (-1 when it is not shown).
+    void ReloadRows(qint32 KeepRecNo);
+    // Drops every cached text (the rows stay); a model reset.
+    void DropCache();
+    // No rows, no cache (the data folder changes).
+    void ClearRows();
+    [[nodiscard]] int RowCount() const { return static_cast<int>(m_rows.size()); }
+    // -1 outside the rows.
+    [[nodiscard]] qint32 RecNoAt(int Row) const;
+    // The first row showing RecNo; -1 for a negative RecNo, no rows or none.
+    [[nodiscard]] int IndexOfRecNo(qint32 RecNo) const;
+    [[nodiscard]] const std::vector<qint32> &Rows() const { return m_rows; }
+    [[nodiscard]] int InquiryRow() const { return m_inquiryRow; }
+    void SetInquiryRow(int Row) { m_inquiryRow = Row; }
+
+    // The record test of a walk on the table's current record: the view
+    // group, then the filter unless disabled or empty.
+    [[nodiscard]] bool MatchesConditions() const;
+
+    // The text of column id ColumnId for the table's current record shown
+    // at Row (the "No." column is Row + 1); the word search uses it too.
+    [[nodiscard]] QString FormatCell(int ColumnId, int Row) const;
+
+    // The word the view marks in blue/yellow (empty: none).
+    QString SearchWord;
+
+    // QAbstractTableModel: DisplayRole gives the cached text (formatting the
+    // row on first demand; a record that cannot be positioned leaves the
+    // row blank), TextAlignmentRole the catalogue alignment, headers the
+    // captions.
+    int rowCount(const QModelIndex &Parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &Parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &Index, int Role = Qt::DisplayRole) const override;
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role = Qt::DisplayRole) const override;
+
+private:
+    void buildRowList(qint32 keepRecNo);
+    void buildDuplicateList(qint32 keepRecNo);
+    void formatRow(int row) const;
+
+    TTable *m_table = nullptr;
+    TColumnRecords m_columns;
+    QList<int> m_shown;
+    mutable QList<int> m_minWidths;
+    std::vector<qint32> m_rows;
+    mutable std::vector<QStringList> m_cache; // one per row; empty = not formatted
+    int m_inquiryRow = -1;
+    int m_margin = 6;
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class TTable;
+class TField;
+
+// One condition of the address filter. Item is the row of WordFilterItems
+// (core/Inquiry.h) naming the field; Kind 0 text, 1 choice, 11 month range.
+// Value is the text of a text condition as stored bytes (Shift-JIS, or the
+// "@" form for the name items 13 and 17..21), empty = the field must be
+// blank. Value1 is the choice index or the first month (yyyymm), Value2 the
+// last month. Match 0 prefix, 1 contains, 2 suffix for a text condition
+// with a Value, else -1. Negate inverts a choice condition.
+struct TNarrowDownItem {
+    qint32 Item = 0;
+    qint32 Kind = 0;
+    QByteArray Value;
+    qint32 Value1 = 0;
+    qint32 Value2 = 0;
+    qint32 Match = -1;
+    bool Negate = false;
+
+    friend bool operator==(const TNarrowDownItem &, const TNarrowDownItem &) = default;
+};
+
+// The filter of the main list: up to ten items that must all hold
+// (MatchAll) or of which one must hold. No items = no filter; the cleared
+// state is no items and MatchAll true.
+struct TNarrowDownCondition {
+    QList<TNarrowDownItem> Items;
+    bool MatchAll = true;
+
+    void Clear()
+    {
+        Items.clear();
+        MatchAll = true;
+    }
+    [[nodiscard]] bool IsEmpty() const { return Items.isEmpty(); }
+    friend bool operator==(const TNarrowDownCondition &, const TNarrowDownCondition &) = default;
+};
+
+constexpr int MaxNarrowDownItems = 10;
+
+// The filter's record test, prepared once per walk: the fields the items
+// read are looked up when it is made, so testing a record costs only the
+// reads and comparisons. Tests the table's current record; the view group
+// is the list's own test. Name items compare decoded text, so a name stored
+// as plain Shift-JIS and the same name in the "@" form match.
+class TNarrowDownMatcher
+{
+public:
+    TNarrowDownMatcher(const TNarrowDownCondition &Condition, TTable &Table);
+    ~TNarrowDownMatcher();
+    TNarrowDownMatcher(const TNarrowDownMatcher &) = delete;
+    TNarrowDownMatcher &operator=(const TNarrowDownMatcher &) = delete;
+
+    [[nodiscard]] bool Matches() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// Search.lst (the filter in force, in the data folder). Read: a missing or
+// damaged file gives the cleared condition and false. Write: with no items
+// the file is deleted; false when it could not be written (the caller shows
+// the message).
+[[nodiscard]] bool ReadSearchList(const QString &Path, TNarrowDownCondition &Condition);
+[[nodiscard]] bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition);
+
+// Search.ptn (named filters, in the data folder).
+struct TSearchPattern {
+    QByteArray Name; // Shift-JIS, at most 30 bytes
+    TNarrowDownCondition Condition;
+};
+constexpr int MaxSearchPatterns = 255; // the file counts them in one byte
+[[nodiscard]] QList<TSearchPattern> ReadSearchPatterns(const QString &Path);
+[[nodiscard]] bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns);
+
+// The filter dialog ("絞り込み"): edits a copy of the filter in force.
+class TAddressSearch : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TAddressSearch(QWidget *Owner);
+    ~TAddressSearch() override;
+
+    void SetCondition(const TNarrowDownCondition &Condition);
+    void GetCondition(TNarrowDownCondition &Condition) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
