@@ -17,9 +17,8 @@ const QString kLibraryName = QStringLiteral("WQZsCnv.dll");
 TContinualAdrsSearch::TContinualAdrsSearch(const QString &LibFolder, const QString &DataFolder)
     : m_libFolder(DicClassFolder(LibFolder)), m_dataFolder(DicClassFolder(DataFolder))
 {
-    m_library = std::make_unique<TDicClassLibrary>(kLibraryName, QStringList{QStringLiteral("WQZSCAdrs")}, m_libFolder,
-                                                   [](const QString &message) { throw EWQZsCnvErro(message); });
-    m_functions.Adrs = reinterpret_cast<TWQZSCAdrs>(m_library->Symbol(0));
+    static constexpr const char *kEntryPoints[] = {"WQZSCAdrs"};
+    m_library = LoadDicClassLibrary<EWQZsCnvErro>(kLibraryName, kEntryPoints, m_libFolder, m_functions);
 }
 
 TContinualAdrsSearch::TContinualAdrsSearch(const TWqzscnvFunctions &Functions, const QString &LibFolder,

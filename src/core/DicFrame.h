@@ -4,8 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class QLibrary;
@@ -81,6 +83,45 @@ private:
     std::unique_ptr<QLibrary> m_library;
     std::vector<QFunctionPointer> m_addresses;
 };
+
+// An entry point's address that converts to the type of the function
+// pointer it initialises.
+struct TDicEntryAddress {
+    QFunctionPointer Address;
+    template <class F> operator F() const { return reinterpret_cast<F>(Address); }
+};
+
+// Loads a search class's library from Folder and fills its table of entry
+// points: TFunctions is an aggregate of one function pointer per name, in
+// the order of EntryPoints. A failure raises TError with the message.
+template <class TError, class TFunctions, std::size_t N>
+[[nodiscard]] std::unique_ptr<TDicClassLibrary> LoadDicClassLibrary(const QString &LibraryName,
+                                                                    const char *const (&EntryPoints)[N],
+                                                                    const QString &Folder, TFunctions &Functions)
+{
+    static_assert(sizeof(TFunctions) == N * sizeof(QFunctionPointer), "one function pointer per entry point");
+    QStringList names;
+    for (const char *name : EntryPoints)
+        names << QString::fromLatin1(name);
+    auto library = std::make_unique<TDicClassLibrary>(LibraryName, names, Folder,
+                                                      [](const QString &message) { throw TError(message); });
+    Functions = [&library]<std::size_t... I>(std::index_sequence<I...>) {
+        return TFunctions{TDicEntryAddress{library->Symbol(static_cast<int>(I))}...};
+    }(std::make_index_sequence<N>{});
+    return library;
+}
+
+// Entry Index of a search class's result list; nullptr outside a non-empty
+// list. Reading an empty list raises TError with EmptyMessage.
+template <class TError, class T>
+[[nodiscard]] const T *DicListEntry(const std::vector<T> &List, int Index, const QString &EmptyMessage)
+{
+    if (List.empty())
+        throw TError(EmptyMessage);
+    if (Index < 0 || static_cast<std::size_t>(Index) >= List.size())
+        return nullptr;
+    return &List[static_cast<std::size_t>(Index)];
+}
 
 // "<Entry> (<LibraryName>) Call Error\r\nRC = <Code>": the text of the
 // exception a search class raises when an entry point answers a code the

@@ -72,6 +72,18 @@ int CompleteDicDetail(TResult &Result, const QString &DataFolder, bool Texts)
     return code;
 }
 
+template <class TResult>
+void CompleteDicDetailOnce(TResult &Result, const QString &LibFolder, const QString &DataFolder, bool Texts)
+{
+    // A failed load has shown its box and left no use to release.
+    if (LoadWqmtad(LibFolder) != 0)
+        return;
+    (void)CompleteDicDetail(Result, DataFolder, Texts);
+    FreeWqmtad();
+}
+
 template int CompleteDicDetail<TDicAdrsResult>(TDicAdrsResult &, const QString &, bool);
 template int CompleteDicDetail<TDicTelAdrsResult>(TDicTelAdrsResult &, const QString &, bool);
 template int CompleteDicDetail<TDicAdrsShortResult>(TDicAdrsShortResult &, const QString &, bool);
+template void CompleteDicDetailOnce<TDicAdrsResult>(TDicAdrsResult &, const QString &, const QString &, bool);
+template void CompleteDicDetailOnce<TDicTelAdrsResult>(TDicTelAdrsResult &, const QString &, const QString &, bool);

@@ -106,3 +106,7 @@ template <std::size_t N>
 // by the detail record's. Returns the library's code (103 when not loaded).
 template <class TResult>
 int CompleteDicDetail(TResult &Result, const QString &DataFolder, bool Texts);
+// The same with the detail library held (from LibFolder) for this one call;
+// when it cannot be loaded its error box has been shown and Result stays.
+template <class TResult>
+void CompleteDicDetailOnce(TResult &Result, const QString &LibFolder, const QString &DataFolder, bool Texts);

@@ -14,15 +14,6 @@ namespace
 const QString kLibraryName = QStringLiteral("Wqk1ad.dll");
 constexpr int kCityCodeLength = 5;
 
-template <class T> const T *entryAt(const std::vector<T> &list, int index, const QString &emptyMessage)
-{
-    if (list.empty())
-        throw EKanaAdrsSearchError(emptyMessage);
-    if (index < 0 || static_cast<std::size_t>(index) >= list.size())
-        return nullptr;
-    return &list[static_cast<std::size_t>(index)];
-}
-
 // A list of Capacity zeroed entries for the library to fill; a negative
 // capacity holds nothing.
 template <class T> void sizeList(std::vector<T> &list, int capacity)
@@ -35,18 +26,9 @@ template <class T> void sizeList(std::vector<T> &list, int capacity)
 TKanaAdrsSearch::TKanaAdrsSearch(const QString &LibFolder, const QString &DataFolder)
     : m_libFolder(DicClassFolder(LibFolder)), m_dataFolder(DicClassFolder(DataFolder))
 {
-    m_library = std::make_unique<TDicClassLibrary>(
-        kLibraryName,
-        QStringList{QStringLiteral("WQK1ADTdfkn"), QStringLiteral("WQK1ADTdfknPart"), QStringLiteral("WQK1ADCityAll"),
-                    QStringLiteral("WQK1ADOhazaAll"), QStringLiteral("WQK1ADOhazaAll_Chome"),
-                    QStringLiteral("WQK1ADAzaAll")},
-        m_libFolder, [](const QString &message) { throw EWQK1ADError(message); });
-    m_functions.Tdfkn = reinterpret_cast<TWQK1ADTdfkn>(m_library->Symbol(0));
-    m_functions.TdfknPart = reinterpret_cast<TWQK1ADTdfknPart>(m_library->Symbol(1));
-    m_functions.CityAll = reinterpret_cast<TWQK1ADCityAll>(m_library->Symbol(2));
-    m_functions.OhazaAll = reinterpret_cast<TWQK1ADOhazaAll>(m_library->Symbol(3));
-    m_functions.OhazaAll_Chome = reinterpret_cast<TWQK1ADOhazaAll_Chome>(m_library->Symbol(4));
-    m_functions.AzaAll = reinterpret_cast<TWQK1ADAzaAll>(m_library->Symbol(5));
+    static constexpr const char *kEntryPoints[] = {"WQK1ADTdfkn",    "WQK1ADTdfknPart",      "WQK1ADCityAll",
+                                                   "WQK1ADOhazaAll", "WQK1ADOhazaAll_Chome", "WQK1ADAzaAll"};
+    m_library = LoadDicClassLibrary<EWQK1ADError>(kLibraryName, kEntryPoints, m_libFolder, m_functions);
 }
 
 TKanaAdrsSearch::TKanaAdrsSearch(const TWqk1adFunctions &Functions, const QString &LibFolder, const QString &DataFolder)
@@ -135,15 +117,15 @@ int TKanaAdrsSearch::SearchOhaza(const QString &CityCode, int Capacity, bool Wit
 
 const TWqk1adPref *TKanaAdrsSearch::GetTdfkn(int I) const
 {
-    return entryAt(m_prefectures, I, QStringLiteral("都道府県検索の結果がありません"));
+    return DicListEntry<EKanaAdrsSearchError>(m_prefectures, I, QStringLiteral("都道府県検索の結果がありません"));
 }
 
 const TWqk1adCity *TKanaAdrsSearch::GetCity(int I) const
 {
-    return entryAt(m_cities, I, QStringLiteral("市区郡町村検索の結果がありません"));
+    return DicListEntry<EKanaAdrsSearchError>(m_cities, I, QStringLiteral("市区郡町村検索の結果がありません"));
 }
 
 const TWqk1adOhaza *TKanaAdrsSearch::GetOhaza(int I) const
 {
-    return entryAt(m_oazas, I, QStringLiteral("大字検索の結果がありません"));
+    return DicListEntry<EKanaAdrsSearchError>(m_oazas, I, QStringLiteral("大字検索の結果がありません"));
 }

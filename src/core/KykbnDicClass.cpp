@@ -2,7 +2,6 @@
 
 #include "core/DicFrame.h"
 #include "core/WqhypWrapper.h"
-#include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
 #include "util/StrFunc.h"
 
@@ -15,15 +14,6 @@ namespace
 {
 
 const QString kLibraryName = QStringLiteral("Wqtel.dll");
-
-template <class T> const T *entryAt(const std::vector<T> &list, int index, const QString &emptyMessage)
-{
-    if (list.empty())
-        throw EKykbnSearchError(emptyMessage);
-    if (index < 0 || static_cast<std::size_t>(index) >= list.size())
-        return nullptr;
-    return &list[static_cast<std::size_t>(index)];
-}
 
 // Closes a town search however SearchTown leaves, so no handle is left open
 // behind an exception.
@@ -49,17 +39,9 @@ private:
 TKykbnSearch::TKykbnSearch(const QString &LibFolder, const QString &DataFolder)
     : m_libFolder(DicClassFolder(LibFolder)), m_dataFolder(DicClassFolder(DataFolder))
 {
-    m_library = std::make_unique<TDicClassLibrary>(
-        kLibraryName,
-        QStringList{QStringLiteral("WQTLPrefix"), QStringLiteral("WQTLCity2"), QStringLiteral("WQTLTown2First"),
-                    QStringLiteral("WQTLTown2Close"), QStringLiteral("WQTLTown2Next"), QStringLiteral("WQTLTown2Prev")},
-        m_libFolder, [](const QString &message) { throw EWQTelError(message); });
-    m_functions.Prefix = reinterpret_cast<TWQTLPrefix>(m_library->Symbol(0));
-    m_functions.City2 = reinterpret_cast<TWQTLCity2>(m_library->Symbol(1));
-    m_functions.Town2First = reinterpret_cast<TWQTLTown2First>(m_library->Symbol(2));
-    m_functions.Town2Close = reinterpret_cast<TWQTLTown2Close>(m_library->Symbol(3));
-    m_functions.Town2Next = reinterpret_cast<TWQTLTown2Next>(m_library->Symbol(4));
-    m_functions.Town2Prev = reinterpret_cast<TWQTLTown2Prev>(m_library->Symbol(5));
+    static constexpr const char *kEntryPoints[] = {"WQTLPrefix", "WQTLCity2", "WQTLTown2First",
+                                                   "WQTLTown2Close", "WQTLTown2Next", "WQTLTown2Prev"};
+    m_library = LoadDicClassLibrary<EWQTelError>(kLibraryName, kEntryPoints, m_libFolder, m_functions);
 }
 
 TKykbnSearch::TKykbnSearch(const TWqtelFunctions &Functions, const QString &LibFolder, const QString &DataFolder)
@@ -169,12 +151,12 @@ int TKykbnSearch::SearchTown(int CityIndex)
 
 const TWqtelCity *TKykbnSearch::GetCity(int I) const
 {
-    return entryAt(m_cities, I, QStringLiteral("市区郡町村検索の結果がありません"));
+    return DicListEntry<EKykbnSearchError>(m_cities, I, QStringLiteral("市区郡町村検索の結果がありません"));
 }
 
 const TWqtelTown *TKykbnSearch::GetTown(int I) const
 {
-    return entryAt(m_towns, I, QStringLiteral("町大字検索の結果がありません"));
+    return DicListEntry<EKykbnSearchError>(m_towns, I, QStringLiteral("町大字検索の結果がありません"));
 }
 
 const TDicTelAdrsResult *TKykbnSearch::GetAddress(int TownIndex, bool Detail)
@@ -204,10 +186,7 @@ const TDicTelAdrsResult *TKykbnSearch::GetAddress(int TownIndex, bool Detail)
         SetDicField(m_result.TownCode, DicFieldText(town->Code).mid(6, 6));
     }
 
-    if (Detail && TownIndex >= 0 && LoadWqmtad(m_libFolder) == 0) {
-        // A failed load has shown its box and left no use to release.
-        CompleteDicDetail(m_result, m_dataFolder, true);
-        FreeWqmtad();
-    }
+    if (Detail && TownIndex >= 0)
+        CompleteDicDetailOnce(m_result, m_libFolder, m_dataFolder, true);
     return &m_result;
 }
