@@ -1,5 +1,6 @@
 #include "core/AdrsDicClass.h"
 
+#include "core/DicFakeLibrary.h"
 #include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -16,33 +17,7 @@
 
 namespace {
 
-// Copies Text into a library field, blank-padded as the library writes it.
-template <std::size_t N>
-void put(char (&Field)[N], const QByteArray &Text)
-{
-    std::memset(Field, ' ', N);
-    std::memcpy(Field, Text.constData(), std::min<std::size_t>(N, static_cast<std::size_t>(Text.size())));
-}
-
-QByteArray sj(const char *Utf8) { return Cp932::encode(QString::fromUtf8(Utf8)); }
-
-// The message of the E that Call raises; empty when it raises none.
-template <class E, class F>
-QString raised(F Call)
-{
-    try {
-        (void)Call();
-    } catch (const E &e) {
-        return e.Message();
-    }
-    return {};
-}
-
-template <class T>
-void fill(T *Out, std::int32_t N, const std::vector<T> &From)
-{
-    std::copy_n(From.begin(), std::min<std::size_t>(static_cast<std::size_t>(N), From.size()), Out);
-}
+using namespace DicFake;
 
 // What the fake library answers and what it was asked.
 struct FakeWqzs {

@@ -1,5 +1,6 @@
 #include "core/ContinualAdrsDicClass.h"
 
+#include "core/DicFakeLibrary.h"
 #include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -14,6 +15,8 @@
 
 namespace
 {
+
+using namespace DicFake;
 
 // What the fake WQZsCnv.dll answers and what it saw.
 struct FakeWqzscnv {
@@ -31,8 +34,7 @@ int fakeAdrs(const char *text, TWqzscnvResult *result, const char *folder)
     ++fake.calls;
     fake.text = text;
     fake.folder = folder;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(result);
-    fake.resultZeroed = std::all_of(bytes, bytes + sizeof *result, [](unsigned char b) { return b == 0; });
+    fake.resultZeroed = allZero(result, sizeof *result);
     *result = fake.result;
     return fake.code;
 }
@@ -68,16 +70,6 @@ TWqzscnvResult tokyoResult()
     SetDicField(result.Town, Cp932::encode(u"　千代田"));
     SetDicField(result.TownCode, "0010001", true);
     return result;
-}
-
-template <class E> QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const E &error) {
-        return error.Message();
-    }
-    return QStringLiteral("(nothing raised)");
 }
 
 class ContinualAdrsSearch : public ::testing::Test

@@ -1,5 +1,6 @@
 #include "core/KanaAdrsDicClass.h"
 
+#include "core/DicFakeLibrary.h"
 #include "core/DicResult.h"
 #include "platform/Cp932.h"
 
@@ -12,6 +13,8 @@
 
 namespace
 {
+
+using namespace DicFake;
 
 // What the fake Wqk1ad.dll answers and what it saw.
 struct FakeWqk1ad {
@@ -26,9 +29,7 @@ FakeWqk1ad fake;
 
 template <class T> bool zeroed(const T *entries, int count)
 {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(entries);
-    return std::all_of(bytes, bytes + sizeof(T) * static_cast<std::size_t>(count),
-                       [](unsigned char b) { return b == 0; });
+    return allZero(entries, sizeof(T) * static_cast<std::size_t>(count));
 }
 
 void record(const char *call, const char *folder)
@@ -96,16 +97,6 @@ int fakeOhazaAllChome(const char *cityCode, TWqk1adOhaza *oazas, std::int32_t ca
 }
 
 const TWqk1adFunctions kFunctions{&fakeTdfkn, &fakeTdfknPart, &fakeCityAll, &fakeOhazaAll, &fakeOhazaAllChome, nullptr};
-
-template <class E> QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const E &error) {
-        return error.Message();
-    }
-    return QStringLiteral("(nothing raised)");
-}
 
 class KanaAdrsSearch : public ::testing::Test
 {

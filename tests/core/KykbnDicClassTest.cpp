@@ -1,5 +1,6 @@
 #include "core/KykbnDicClass.h"
 
+#include "core/DicFakeLibrary.h"
 #include "core/WqhypWrapper.h"
 #include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
@@ -14,6 +15,8 @@
 
 namespace
 {
+
+using namespace DicFake;
 
 // What the fake Wqtel.dll answers and what it saw.
 struct FakeWqtel {
@@ -32,12 +35,6 @@ struct FakeWqtel {
     bool argumentsZeroed = true;
 };
 FakeWqtel fake;
-
-bool allZero(const void *data, std::size_t size)
-{
-    const auto *bytes = static_cast<const unsigned char *>(data);
-    return std::all_of(bytes, bytes + size, [](unsigned char b) { return b == 0; });
-}
 
 int fakePrefix(const char *digits, char *prefix, std::int16_t *count, const char *folder)
 {
@@ -135,16 +132,6 @@ int fakeWqmtAdrs(const char *code, TWqmtadDetail *detail, const char *)
     SetDicField(detail->Oaza, Cp932::encode(u"栄町"));
     SetDicField(detail->Aza, Cp932::encode(u"１丁目"));
     return 0;
-}
-
-template <class E> QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const E &error) {
-        return error.Message();
-    }
-    return QStringLiteral("(nothing raised)");
 }
 
 class KykbnSearch : public ::testing::Test
