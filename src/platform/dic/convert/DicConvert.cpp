@@ -1,6 +1,7 @@
 #include "DicConvert.h"
 
 #include "DicSchema.h"
+#include "DicSqlite.h"
 #include "DicText.h"
 #include "platform/Cp932.h"
 
@@ -518,32 +519,25 @@ private:
     class TInsert
     {
     public:
-        TInsert(sqlite3 *db, const char *sql)
-        {
-            if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-                m_stmt = nullptr;
-        }
-        ~TInsert() { sqlite3_finalize(m_stmt); }
-        TInsert(const TInsert &) = delete;
-        TInsert &operator=(const TInsert &) = delete;
+        TInsert(sqlite3 *db, const char *sql) : m_stmt(DicPrepare(db, sql)) {}
 
         [[nodiscard]] bool ok() const { return m_stmt != nullptr; }
         TInsert &integer(qint64 value)
         {
-            sqlite3_bind_int64(m_stmt, ++m_column, value);
+            (void)DicBind(m_stmt.get(), ++m_column, std::int64_t{value});
             return *this;
         }
         TInsert &text(const QString &value)
         {
             const QByteArray utf8 = value.toUtf8();
-            sqlite3_bind_text(m_stmt, ++m_column, utf8.constData(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            (void)DicBind(m_stmt.get(), ++m_column, std::string_view(utf8.constData(), utf8.size()));
             return *this;
         }
         // An empty text is a zero-length BLOB, never NULL.
         TInsert &blob(const QByteArray &value)
         {
             static const char empty = 0;
-            sqlite3_bind_blob(m_stmt, ++m_column, value.isEmpty() ? &empty : value.constData(),
+            sqlite3_bind_blob(m_stmt.get(), ++m_column, value.isEmpty() ? &empty : value.constData(),
                               static_cast<int>(value.size()), SQLITE_TRANSIENT);
             return *this;
         }
@@ -554,15 +548,15 @@ private:
         }
         [[nodiscard]] bool run()
         {
-            const bool done = sqlite3_step(m_stmt) == SQLITE_DONE;
-            sqlite3_reset(m_stmt);
-            sqlite3_clear_bindings(m_stmt);
+            const bool done = sqlite3_step(m_stmt.get()) == SQLITE_DONE;
+            sqlite3_reset(m_stmt.get());
+            sqlite3_clear_bindings(m_stmt.get());
             m_column = 0;
             return done;
         }
 
     private:
-        sqlite3_stmt *m_stmt = nullptr;
+        TDicStatement m_stmt;
         int m_column = 0;
     };
 

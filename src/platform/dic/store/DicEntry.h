@@ -105,4 +105,24 @@ private:
 // directory data uses as the local code.
 [[nodiscard]] std::string DicTownCode(int serial);
 
+// A town entry of the address or postcode library (TWqzsTown, TWqzplstTown)
+// from a row: zero-filled, then postcode, reading, name and town code.
+template <typename TTown>
+void DicFillTown(TTown &town, const TDicTownRow &row)
+{
+    std::memset(&town, 0, sizeof town);
+    DicSetField(town.Postcode, sizeof town.Postcode, row.postcode);
+    DicSetField(town.TownKana, sizeof town.TownKana, row.kana);
+    DicSetField(town.Town, sizeof town.Town, row.name);
+    DicSetField(town.TownCode, sizeof town.TownCode, DicTownCode(row.serial), false);
+}
+
+// The large-office entry of a row: zero-filled, then reading and name.
+inline void DicFillLarge(TDicLarge &large, const TDicTownRow &row)
+{
+    std::memset(&large, 0, sizeof large);
+    DicSetField(large.Kana, sizeof large.Kana, row.officeKana);
+    DicSetField(large.Name, sizeof large.Name, row.office);
+}
+
 #pragma GCC visibility pop

@@ -11,12 +11,23 @@
 
 namespace {
 
+// A row of the statement: true while there is one; a failure throws.
+bool stepRow(sqlite3_stmt *statement)
+{
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        throw EDicStoreError(sqlite3_errstr(rc));
+    return false;
+}
+
 // Resets a shared statement when the query using it ends, however it ends.
 class TStatementUse
 {
 public:
-    TStatementUse(std::mutex &mutex, sqlite3_stmt *statement)
-        : m_lock(mutex), m_statement(statement)
+    TStatementUse(std::mutex &mutex, const TDicStatement &statement)
+        : m_lock(mutex), m_statement(statement.get())
     {
     }
     ~TStatementUse()
@@ -27,21 +38,12 @@ public:
     TStatementUse(const TStatementUse &) = delete;
     TStatementUse &operator=(const TStatementUse &) = delete;
 
-    void bind(int index, std::string_view text)
-    {
-        check(sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
-    }
-    void bind(int index, int value) { check(sqlite3_bind_int(m_statement, index, value)); }
+    void bind(int index, std::string_view text) { check(DicBind(m_statement, index, text)); }
+    void bind(int index, int value) { check(DicBind(m_statement, index, std::int64_t{value})); }
     // True while a row is there.
-    [[nodiscard]] bool step()
-    {
-        const int rc = sqlite3_step(m_statement);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE)
-            throw EDicStoreError(sqlite3_errstr(rc));
-        return false;
-    }
+    [[nodiscard]] bool step() { return stepRow(m_statement); }
+    [[nodiscard]] std::string bytes(int column) const { return DicColumnBytes(m_statement, column); }
+    [[nodiscard]] int integer(int column) const { return sqlite3_column_int(m_statement, column); }
 
 private:
     static void check(int rc)
@@ -53,15 +55,6 @@ private:
     std::lock_guard<std::mutex> m_lock;
     sqlite3_stmt *m_statement;
 };
-
-// A BLOB or TEXT column as bytes.
-std::string bytes(sqlite3_stmt *statement, int column)
-{
-    const void *data = sqlite3_column_blob(statement, column);
-    const int size = sqlite3_column_bytes(statement, column);
-    return data && size > 0 ? std::string(static_cast<const char *>(data), static_cast<std::size_t>(size))
-                            : std::string();
-}
 
 // Cities whose town rows are kept (the largest has about 1,600 rows).
 constexpr std::size_t kRecentTowns = 8;
@@ -96,12 +89,12 @@ std::shared_ptr<TDicStore> TDicStore::forFolder(std::string_view folder)
 
     // A missing file is not remembered: the data may be installed later.
     const std::string path = std::string(folder) + DicDataFileName;
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
+    sqlite3 *handle = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    TDicDatabase db(handle);
+    if (rc != SQLITE_OK)
         return nullptr;
-    }
-    std::shared_ptr<TDicStore> store(new TDicStore(db));
+    std::shared_ptr<TDicStore> store(new TDicStore(std::move(db)));
     try {
         if (!store->load())
             return nullptr;
@@ -112,68 +105,56 @@ std::shared_ptr<TDicStore> TDicStore::forFolder(std::string_view folder)
     return store;
 }
 
-TDicStore::TDicStore(sqlite3 *db)
-    : m_db(db)
+TDicStore::TDicStore(TDicDatabase db)
+    : m_db(std::move(db))
 {
 }
 
-TDicStore::~TDicStore()
-{
-    for (sqlite3_stmt *statement :
-         {m_towns, m_townsOfPostcode, m_citiesOfPostcode, m_town, m_townCount, m_area, m_placeCities})
-        sqlite3_finalize(statement);
-    sqlite3_close(m_db);
-}
+TDicStore::~TDicStore() = default;
 
-sqlite3_stmt *TDicStore::prepare(const char *sql)
+TDicStatement TDicStore::prepare(const char *sql)
 {
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(statement);
-        throw EDicStoreError(sqlite3_errmsg(m_db));
-    }
+    TDicStatement statement = DicPrepare(m_db.get(), sql);
+    if (!statement)
+        throw EDicStoreError(sqlite3_errmsg(m_db.get()));
     return statement;
 }
 
 bool TDicStore::load()
 {
     {
-        sqlite3_stmt *format = prepare("SELECT value FROM meta WHERE key = 'format'");
-        const bool ok = sqlite3_step(format) == SQLITE_ROW && bytes(format, 0) == std::to_string(DicSchemaVersion);
-        sqlite3_finalize(format);
-        if (!ok)
+        const TDicStatement format = prepare("SELECT value FROM meta WHERE key = 'format'");
+        if (!stepRow(format.get()) || DicColumnBytes(format.get(), 0) != std::to_string(DicSchemaVersion))
             return false;
     }
 
-    sqlite3_stmt *prefs = prepare("SELECT no, name, kana, region, city_count FROM pref ORDER BY no");
-    while (sqlite3_step(prefs) == SQLITE_ROW) {
+    const TDicStatement prefs = prepare("SELECT no, name, kana, region, city_count FROM pref ORDER BY no");
+    for (sqlite3_stmt *const p = prefs.get(); stepRow(p);) {
         TDicPrefRow row;
-        row.no = sqlite3_column_int(prefs, 0);
-        row.name = bytes(prefs, 1);
-        row.kana = bytes(prefs, 2);
-        row.region = sqlite3_column_int(prefs, 3);
-        row.cityCount = sqlite3_column_int(prefs, 4);
+        row.no = sqlite3_column_int(p, 0);
+        row.name = DicColumnBytes(p, 1);
+        row.kana = DicColumnBytes(p, 2);
+        row.region = sqlite3_column_int(p, 3);
+        row.cityCount = sqlite3_column_int(p, 4);
         row.key = DicNormalizeKey(row.name);
         m_prefs.push_back(std::move(row));
     }
-    sqlite3_finalize(prefs);
 
-    sqlite3_stmt *cities =
+    const TDicStatement cities =
         prepare("SELECT code5, code6, pref, name, kana, head, sort, ohaza_count, key FROM city ORDER BY code5");
-    while (sqlite3_step(cities) == SQLITE_ROW) {
+    for (sqlite3_stmt *const c = cities.get(); stepRow(c);) {
         TDicCityRow row;
-        row.code5 = bytes(cities, 0);
-        row.code6 = bytes(cities, 1);
-        row.pref = sqlite3_column_int(cities, 2);
-        row.name = bytes(cities, 3);
-        row.kana = bytes(cities, 4);
-        row.head = bytes(cities, 5);
-        row.sort = sqlite3_column_int(cities, 6);
-        row.ohazaCount = sqlite3_column_int(cities, 7);
-        row.key = bytes(cities, 8);
+        row.code5 = DicColumnBytes(c, 0);
+        row.code6 = DicColumnBytes(c, 1);
+        row.pref = sqlite3_column_int(c, 2);
+        row.name = DicColumnBytes(c, 3);
+        row.kana = DicColumnBytes(c, 4);
+        row.head = DicColumnBytes(c, 5);
+        row.sort = sqlite3_column_int(c, 6);
+        row.ohazaCount = sqlite3_column_int(c, 7);
+        row.key = DicColumnBytes(c, 8);
         m_cities.push_back(std::move(row));
     }
-    sqlite3_finalize(cities);
 
     // serial, id is the index order of town_city and, within one city and
     // kind, the same as serial, postcode.
@@ -215,22 +196,19 @@ const TDicCityRow *TDicStore::cityOfCode6(std::string_view code6) const
 std::vector<TDicTownRow> TDicStore::readTowns(sqlite3_stmt *statement) const
 {
     std::vector<TDicTownRow> rows;
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    while (stepRow(statement)) {
         TDicTownRow row;
         row.serial = sqlite3_column_int(statement, 0);
         row.kind = sqlite3_column_int(statement, 1);
-        row.postcode = bytes(statement, 2);
-        row.name = bytes(statement, 3);
-        row.kana = bytes(statement, 4);
-        row.office = bytes(statement, 5);
-        row.officeKana = bytes(statement, 6);
-        row.street = bytes(statement, 7);
-        row.key = bytes(statement, 8);
+        row.postcode = DicColumnBytes(statement, 2);
+        row.name = DicColumnBytes(statement, 3);
+        row.kana = DicColumnBytes(statement, 4);
+        row.office = DicColumnBytes(statement, 5);
+        row.officeKana = DicColumnBytes(statement, 6);
+        row.street = DicColumnBytes(statement, 7);
+        row.key = DicColumnBytes(statement, 8);
         rows.push_back(std::move(row));
     }
-    if (rc != SQLITE_DONE)
-        throw EDicStoreError(sqlite3_errstr(rc));
     return rows;
 }
 
@@ -245,7 +223,7 @@ std::shared_ptr<const std::vector<TDicTownRow>> TDicStore::towns(std::string_vie
     }
     use.bind(1, code5);
     use.bind(2, kind);
-    auto rows = std::make_shared<const std::vector<TDicTownRow>>(readTowns(m_towns));
+    auto rows = std::make_shared<const std::vector<TDicTownRow>>(readTowns(m_towns.get()));
     if (m_recentTowns.size() == kRecentTowns)
         m_recentTowns.pop_back();
     m_recentTowns.insert(m_recentTowns.begin(), TCachedTowns{std::string(code5), kind, rows});
@@ -258,7 +236,7 @@ std::vector<TDicTownRow> TDicStore::townsOfPostcode(std::string_view code5, int 
     use.bind(1, code5);
     use.bind(2, kind);
     use.bind(3, prefix);
-    return readTowns(m_townsOfPostcode);
+    return readTowns(m_townsOfPostcode.get());
 }
 
 std::vector<TDicPostcodeCity> TDicStore::citiesOfPostcode(std::string_view prefix) const
@@ -268,13 +246,12 @@ std::vector<TDicPostcodeCity> TDicStore::citiesOfPostcode(std::string_view prefi
         TStatementUse use(m_mutex, m_citiesOfPostcode);
         use.bind(1, prefix);
         while (use.step()) {
-            const TDicCityRow *row = city(bytes(m_citiesOfPostcode, 0));
+            const TDicCityRow *row = city(use.bytes(0));
             if (!row)
                 continue;
             if (result.empty() || result.back().city != row)
                 result.push_back({row, 0, 0});
-            (sqlite3_column_int(m_citiesOfPostcode, 1) == 0 ? result.back().towns : result.back().larges) +=
-                sqlite3_column_int(m_citiesOfPostcode, 2);
+            (use.integer(1) == 0 ? result.back().towns : result.back().larges) += use.integer(2);
         }
     }
     std::sort(result.begin(), result.end(),
@@ -287,7 +264,7 @@ std::optional<TDicTownRow> TDicStore::town(std::string_view code5, int serial) c
     TStatementUse use(m_mutex, m_town);
     use.bind(1, code5);
     use.bind(2, serial);
-    std::vector<TDicTownRow> rows = readTowns(m_town);
+    std::vector<TDicTownRow> rows = readTowns(m_town.get());
     if (rows.empty())
         return std::nullopt;
     return std::move(rows.front());
@@ -298,7 +275,7 @@ int TDicStore::townCount(std::string_view code5, int kind) const
     TStatementUse use(m_mutex, m_townCount);
     use.bind(1, code5);
     use.bind(2, kind);
-    return use.step() ? sqlite3_column_int(m_townCount, 0) : 0;
+    return use.step() ? use.integer(0) : 0;
 }
 
 std::optional<TDicArea> TDicStore::area(std::string_view prefix5) const
@@ -310,13 +287,13 @@ std::optional<TDicArea> TDicStore::area(std::string_view prefix5) const
         use.bind(1, prefix5);
         if (!use.step())
             return std::nullopt;
-        result.areaCode = bytes(m_area, 0);
-        place = sqlite3_column_int(m_area, 1);
+        result.areaCode = use.bytes(0);
+        place = use.integer(1);
     }
     TStatementUse use(m_mutex, m_placeCities);
     use.bind(1, place);
     while (use.step()) {
-        if (const TDicCityRow *row = city(bytes(m_placeCities, 0)))
+        if (const TDicCityRow *row = city(use.bytes(0)))
             result.cities.push_back(row);
     }
     return result;

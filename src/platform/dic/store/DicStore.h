@@ -10,6 +10,8 @@
 // Failures of the SQLite library while reading throw EDicStoreError; the
 // libraries' entry points turn it into "not found".
 
+#include "DicSqlite.h"
+
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -109,22 +111,22 @@ public:
     [[nodiscard]] std::optional<TDicArea> area(std::string_view prefix5) const;
 
 private:
-    explicit TDicStore(sqlite3 *db);
+    explicit TDicStore(TDicDatabase db);
     [[nodiscard]] bool load();
-    sqlite3_stmt *prepare(const char *sql);
+    TDicStatement prepare(const char *sql);
     std::vector<TDicTownRow> readTowns(sqlite3_stmt *statement) const;
 
-    sqlite3 *m_db = nullptr;
+    TDicDatabase m_db; // declared first: closed after the statements
     std::vector<TDicPrefRow> m_prefs;
     std::vector<TDicCityRow> m_cities;
     mutable std::mutex m_mutex; // guards the statements
-    sqlite3_stmt *m_towns = nullptr;
-    sqlite3_stmt *m_townsOfPostcode = nullptr;
-    sqlite3_stmt *m_citiesOfPostcode = nullptr;
-    sqlite3_stmt *m_town = nullptr;
-    sqlite3_stmt *m_townCount = nullptr;
-    sqlite3_stmt *m_area = nullptr;
-    sqlite3_stmt *m_placeCities = nullptr;
+    TDicStatement m_towns;
+    TDicStatement m_townsOfPostcode;
+    TDicStatement m_citiesOfPostcode;
+    TDicStatement m_town;
+    TDicStatement m_townCount;
+    TDicStatement m_area;
+    TDicStatement m_placeCities;
     struct TCachedTowns {
         std::string code5;
         int kind = 0;

@@ -1,6 +1,7 @@
 #include "WqareaReader.h"
 
 #include "WqareaSchema.h"
+#include "platform/dic/store/DicSqlite.h"
 #include "platform/dic/store/DicText.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -20,48 +21,18 @@ constexpr const char *kColumns =
 // Record keys travel as 32-bit values; a larger key could not be fetched back.
 constexpr const char *kKeyRange = " AND key <= 2147483647";
 
-// Finalizes on every path.
-class TStatement {
-public:
-    TStatement(sqlite3 *db, const std::string &sql)
-    {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &m_stmt, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(m_stmt);
-            m_stmt = nullptr;
-        }
-    }
-    ~TStatement() { sqlite3_finalize(m_stmt); }
-    TStatement(const TStatement &) = delete;
-    TStatement &operator=(const TStatement &) = delete;
+using TValues = std::vector<std::variant<std::int64_t, std::string>>;
 
-    [[nodiscard]] sqlite3_stmt *get() const { return m_stmt; }
-
-    [[nodiscard]] bool bind(const std::vector<std::variant<std::int64_t, std::string>> &values)
-    {
-        int index = 1;
-        for (const auto &value : values) {
-            const int rc = std::holds_alternative<std::int64_t>(value)
-                               ? sqlite3_bind_int64(m_stmt, index, std::get<std::int64_t>(value))
-                               : sqlite3_bind_text(m_stmt, index, std::get<std::string>(value).c_str(), -1,
-                                                   SQLITE_TRANSIENT);
-            if (rc != SQLITE_OK)
-                return false;
-            ++index;
-        }
-        return true;
-    }
-
-private:
-    sqlite3_stmt *m_stmt = nullptr;
-};
-
-std::string bytes(sqlite3_stmt *stmt, int column)
+// The statement of sql with values bound in order; null when either fails.
+TDicStatement prepared(sqlite3 *db, const std::string &sql, const TValues &values)
 {
-    // A BLOB and a TEXT column alike: the stored bytes, no conversion.
-    const void *data = sqlite3_column_blob(stmt, column);
-    const int size = sqlite3_column_bytes(stmt, column);
-    return data && size > 0 ? std::string(static_cast<const char *>(data), static_cast<std::size_t>(size))
-                            : std::string();
+    TDicStatement stmt = DicPrepare(db, sql);
+    for (std::size_t i = 0; stmt && i < values.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        if (std::visit([&](const auto &v) { return DicBind(stmt.get(), index, v); }, values[i]) != SQLITE_OK)
+            stmt.reset();
+    }
+    return stmt;
 }
 
 int integer(sqlite3_stmt *stmt, int column)
@@ -74,26 +45,26 @@ TWqareaListing readRow(sqlite3_stmt *stmt)
 {
     TWqareaListing row;
     row.Key = sqlite3_column_int64(stmt, 0);
-    row.Phone = bytes(stmt, 1);
+    row.Phone = DicColumnBytes(stmt, 1);
     row.PhoneKind = integer(stmt, 2);
-    row.Name = bytes(stmt, 3);
-    row.NameKana = bytes(stmt, 4);
-    row.Postcode = bytes(stmt, 5);
-    row.Pref = bytes(stmt, 6);
-    row.City = bytes(stmt, 7);
-    row.Address2a = bytes(stmt, 8);
-    row.Address2b = bytes(stmt, 9);
-    row.Address2c = bytes(stmt, 10);
-    row.PrefKana = bytes(stmt, 11);
-    row.CityKana = bytes(stmt, 12);
-    row.Address2aKana = bytes(stmt, 13);
-    row.Address2bKana = bytes(stmt, 14);
-    row.Address2cKana = bytes(stmt, 15);
-    row.CityCode = bytes(stmt, 16);
-    row.TownCode = bytes(stmt, 17);
+    row.Name = DicColumnBytes(stmt, 3);
+    row.NameKana = DicColumnBytes(stmt, 4);
+    row.Postcode = DicColumnBytes(stmt, 5);
+    row.Pref = DicColumnBytes(stmt, 6);
+    row.City = DicColumnBytes(stmt, 7);
+    row.Address2a = DicColumnBytes(stmt, 8);
+    row.Address2b = DicColumnBytes(stmt, 9);
+    row.Address2c = DicColumnBytes(stmt, 10);
+    row.PrefKana = DicColumnBytes(stmt, 11);
+    row.CityKana = DicColumnBytes(stmt, 12);
+    row.Address2aKana = DicColumnBytes(stmt, 13);
+    row.Address2bKana = DicColumnBytes(stmt, 14);
+    row.Address2cKana = DicColumnBytes(stmt, 15);
+    row.CityCode = DicColumnBytes(stmt, 16);
+    row.TownCode = DicColumnBytes(stmt, 17);
     row.ListingKind = integer(stmt, 18);
     row.CorporateForm = integer(stmt, 19);
-    row.FirstMonth = bytes(stmt, 20);
+    row.FirstMonth = DicColumnBytes(stmt, 20);
     row.Latitude = sqlite3_column_int64(stmt, 21);
     row.Longitude = sqlite3_column_int64(stmt, 22);
     return row;
@@ -154,8 +125,7 @@ bool TWqareaReader::open(const std::string &folder)
     }
     sqlite3_busy_timeout(m_db, 2000);
     // A file that is not a directory data file fails here, not in the middle of a search.
-    const TStatement probe(m_db, "SELECT key FROM listing LIMIT 1");
-    return probe.get() != nullptr;
+    return DicPrepare(m_db, "SELECT key FROM listing LIMIT 1") != nullptr;
 }
 
 TWqareaReader::TScan TWqareaReader::scan(const TWqareaFilter &filter, std::int64_t afterKey,
@@ -163,7 +133,7 @@ TWqareaReader::TScan TWqareaReader::scan(const TWqareaFilter &filter, std::int64
 {
     if (!m_db)
         return TScan::Failed;
-    std::vector<std::variant<std::int64_t, std::string>> values;
+    TValues values;
     // The address expressions are those of the indexes (WqareaIndexSql).
     std::string sql = kColumns;
     if (filter.CityPrefix.size() == 2) {
@@ -204,8 +174,8 @@ TWqareaReader::TScan TWqareaReader::scan(const TWqareaFilter &filter, std::int64
     }
     sql += " ORDER BY key";
 
-    TStatement stmt(m_db, sql);
-    if (!stmt.get() || !stmt.bind(values))
+    const TDicStatement stmt = prepared(m_db, sql, values);
+    if (!stmt)
         return TScan::Failed;
     int read = 0;
     for (;;) {
@@ -226,8 +196,9 @@ std::optional<std::vector<TWqareaListing>> TWqareaReader::byPhone(const std::str
 {
     if (!m_db)
         return std::nullopt;
-    TStatement stmt(m_db, std::string(kColumns) + "WHERE phone = ?" + kKeyRange + " ORDER BY key LIMIT ?");
-    if (!stmt.get() || !stmt.bind({phone, static_cast<std::int64_t>(max)}))
+    const TDicStatement stmt = prepared(m_db, std::string(kColumns) + "WHERE phone = ?" + kKeyRange + " ORDER BY key LIMIT ?",
+                                        {phone, static_cast<std::int64_t>(max)});
+    if (!stmt)
         return std::nullopt;
     std::vector<TWqareaListing> rows;
     for (;;) {
@@ -244,8 +215,8 @@ std::optional<TWqareaListing> TWqareaReader::byKey(std::int64_t key)
 {
     if (!m_db)
         return std::nullopt;
-    TStatement stmt(m_db, std::string(kColumns) + "WHERE key = ?");
-    if (!stmt.get() || !stmt.bind({key}))
+    const TDicStatement stmt = prepared(m_db, std::string(kColumns) + "WHERE key = ?", {key});
+    if (!stmt)
         return std::nullopt;
     if (sqlite3_step(stmt.get()) != SQLITE_ROW)
         return std::nullopt;

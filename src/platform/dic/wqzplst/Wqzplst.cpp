@@ -45,15 +45,6 @@ int rowsOf(void *handle, const TWqzplstCity *entry, int kind, std::int32_t count
     return rows.empty() ? DicNotFound : DicOk;
 }
 
-void fillTown(TWqzplstTown &town, const TDicTownRow &row)
-{
-    std::memset(&town, 0, sizeof town);
-    DicSetField(town.Postcode, sizeof town.Postcode, row.postcode);
-    DicSetField(town.TownKana, sizeof town.TownKana, row.kana);
-    DicSetField(town.Town, sizeof town.Town, row.name);
-    DicSetField(town.TownCode, sizeof town.TownCode, DicTownCode(row.serial), false);
-}
-
 } // namespace
 
 DIC_EXPORT void *WQZPLSTFirst(const char *digits, std::int32_t *count, std::int16_t *status, const char *folder)
@@ -115,7 +106,7 @@ DIC_EXPORT int WQZPLSTTownList(void *handle, const TWqzplstCity *city, TWqzplstT
         if (const int rc = rowsOf(handle, city, 0, count, rows); rc != DicOk)
             return rc;
         for (std::size_t i = 0; i < rows.size(); ++i)
-            fillTown(towns[i], rows[i]);
+            DicFillTown(towns[i], rows[i]);
         return DicOk;
     });
 }
@@ -130,10 +121,8 @@ DIC_EXPORT int WQZPLSTLgTownList(void *handle, const TWqzplstCity *city, TWqzpls
         if (const int rc = rowsOf(handle, city, 1, count, rows); rc != DicOk)
             return rc;
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            fillTown(towns[i], rows[i]);
-            std::memset(&larges[i], 0, sizeof larges[i]);
-            DicSetField(larges[i].Kana, sizeof larges[i].Kana, rows[i].officeKana);
-            DicSetField(larges[i].Name, sizeof larges[i].Name, rows[i].office);
+            DicFillTown(towns[i], rows[i]);
+            DicFillLarge(larges[i], rows[i]);
         }
         return DicOk;
     });

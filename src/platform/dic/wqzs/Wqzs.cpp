@@ -62,15 +62,6 @@ int select(const char *text, const TWqzsCity *entry, int kind, const char *folde
     return rows.empty() ? DicNotFound : DicOk;
 }
 
-void fillTown(TWqzsTown &town, const TDicTownRow &row)
-{
-    std::memset(&town, 0, sizeof town);
-    DicSetField(town.Postcode, sizeof town.Postcode, row.postcode);
-    DicSetField(town.TownKana, sizeof town.TownKana, row.kana);
-    DicSetField(town.Town, sizeof town.Town, row.name);
-    DicSetField(town.TownCode, sizeof town.TownCode, DicTownCode(row.serial), false);
-}
-
 int count(const char *text, const TWqzsCity *city, std::int32_t *count, const char *folder, int kind)
 {
     if (!count)
@@ -94,12 +85,9 @@ int list(const char *text, const TWqzsCity *city, TWqzsTown *towns, TDicLarge *l
     if (rows.size() != static_cast<std::size_t>(count))
         return DicWrongInput;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        fillTown(towns[i], *rows[i]);
-        if (kind == 1) {
-            std::memset(&larges[i], 0, sizeof larges[i]);
-            DicSetField(larges[i].Kana, sizeof larges[i].Kana, rows[i]->officeKana);
-            DicSetField(larges[i].Name, sizeof larges[i].Name, rows[i]->office);
-        }
+        DicFillTown(towns[i], *rows[i]);
+        if (kind == 1)
+            DicFillLarge(larges[i], *rows[i]);
     }
     return DicOk;
 }
