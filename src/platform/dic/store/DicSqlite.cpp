@@ -12,6 +12,14 @@ void TDicClose::operator()(sqlite3 *db) const
     sqlite3_close(db);
 }
 
+TDicDatabase DicOpenReadOnly(const std::string &path)
+{
+    sqlite3 *db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    TDicDatabase owned(db); // a failed open still hands out a connection to close
+    return rc == SQLITE_OK ? std::move(owned) : nullptr;
+}
+
 TDicStatement DicPrepare(sqlite3 *db, std::string_view sql)
 {
     sqlite3_stmt *statement = nullptr;

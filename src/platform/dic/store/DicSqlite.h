@@ -25,6 +25,8 @@ using TDicStatement = std::unique_ptr<sqlite3_stmt, TDicFinalize>;
 // when declared before them).
 using TDicDatabase = std::unique_ptr<sqlite3, TDicClose>;
 
+// The file at path opened read-only; null when it cannot be opened.
+[[nodiscard]] TDicDatabase DicOpenReadOnly(const std::string &path);
 // The statement of sql; null when it does not prepare.
 [[nodiscard]] TDicStatement DicPrepare(sqlite3 *db, std::string_view sql);
 

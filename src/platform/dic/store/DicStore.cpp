@@ -89,10 +89,8 @@ std::shared_ptr<TDicStore> TDicStore::forFolder(std::string_view folder)
 
     // A missing file is not remembered: the data may be installed later.
     const std::string path = std::string(folder) + DicDataFileName;
-    sqlite3 *handle = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr);
-    TDicDatabase db(handle);
-    if (rc != SQLITE_OK)
+    TDicDatabase db = DicOpenReadOnly(path);
+    if (!db)
         return nullptr;
     std::shared_ptr<TDicStore> store(new TDicStore(std::move(db)));
     try {

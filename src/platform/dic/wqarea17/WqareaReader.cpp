@@ -118,11 +118,9 @@ bool TWqareaReader::open(const std::string &folder)
     if (!path.empty() && path.back() != '/')
         path += '/';
     path += WqareaDataFileName;
-    if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
+    m_db = DicOpenReadOnly(path).release();
+    if (!m_db)
         return false;
-    }
     sqlite3_busy_timeout(m_db, 2000);
     // A file that is not a directory data file fails here, not in the middle of a search.
     return DicPrepare(m_db, "SELECT key FROM listing LIMIT 1") != nullptr;
