@@ -1,0 +1,338 @@
+#include "addressbook/AdrsSch.h"
+
+#include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "platform/Cp932.h"
+#include "platform/Table.h"
+#include "support/FileHelpers.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+QByteArray sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
+QByteArray at(const char *utf8) { return EncodeUnicodeField(QString::fromUtf8(utf8)); }
+
+TNarrowDownItem text(int item, QByteArray value, int match)
+{
+    TNarrowDownItem i;
+    i.Item = item;
+    i.Value = std::move(value);
+    i.Match = i.Value.isEmpty() ? -1 : match;
+    return i;
+}
+TNarrowDownItem choice(int item, int index, bool negate = false)
+{
+    TNarrowDownItem i;
+    i.Item = item;
+    i.Kind = 1;
+    i.Value1 = index;
+    i.Negate = negate;
+    return i;
+}
+TNarrowDownItem months(int from, int to)
+{
+    TNarrowDownItem i;
+    i.Item = 4;
+    i.Kind = 11;
+    i.Value1 = from;
+    i.Value2 = to;
+    return i;
+}
+
+using Fields = QList<std::pair<const char *, QVariant>>;
+
+// A fresh address table in a temporary folder holding one record per call of add().
+class Book
+{
+public:
+    Book()
+    {
+        table.SetTableName(dir.path() + QStringLiteral("/Adrs.DB"));
+        table.SetFieldDefs(AdrsFieldDefs);
+        table.SetIndexDefs(AdrsIndexDefs);
+        EXPECT_TRUE(table.CreateTable());
+        table.Open();
+    }
+    void add(const Fields &fields)
+    {
+        table.Append();
+        for (const auto &[name, value] : fields) {
+            TField &f = table.FieldByName(QLatin1String(name));
+            if (value.typeId() == QMetaType::Bool)
+                f.SetAsBoolean(value.toBool());
+            else if (value.typeId() == QMetaType::Int)
+                f.SetAsInteger(value.toInt());
+            else
+                f.SetAsBytes(value.toByteArray());
+        }
+        table.Post();
+    }
+    QTemporaryDir dir;
+    TTable table;
+};
+
+struct MatchCase {
+    const char *behaviour;
+    Fields record;
+    QList<TNarrowDownItem> items;
+    bool matchAll;
+    bool expected;
+};
+
+void PrintTo(const MatchCase &c, std::ostream *os) { *os << c.behaviour; }
+
+class MatcherTest : public ::testing::TestWithParam<MatchCase>
+{
+};
+
+TEST_P(MatcherTest, testsTheCurrentRecord)
+{
+    const MatchCase &c = GetParam();
+    Book book;
+    book.add(c.record);
+    book.table.First();
+    TNarrowDownCondition condition;
+    condition.Items = c.items;
+    condition.MatchAll = c.matchAll;
+    const TNarrowDownMatcher matcher(condition, book.table);
+    EXPECT_EQ(matcher.Matches(), c.expected) << c.behaviour;
+}
+
+const QByteArray so = sj("ソ"); // 83 5C: its trail byte is "\"
+
+INSTANTIATE_TEST_SUITE_P(
+    Conditions, MatcherTest,
+    ::testing::Values(
+        MatchCase{"emptyContentMatchesBlankField", {{"CustomCode", QByteArray("   ")}}, {text(0, "", -1)}, true, true},
+        MatchCase{"emptyContentFailsFilledField", {{"CustomCode", QByteArray("A1")}}, {text(0, "", -1)}, true, false},
+        MatchCase{"prefixMatchesStart", {{"CustomCode", QByteArray(" AB12 ")}}, {text(0, "AB", 0)}, true, true},
+        MatchCase{"prefixFailsLaterOccurrence", {{"CustomCode", QByteArray("XAB")}}, {text(0, "AB", 0)}, true, false},
+        MatchCase{"containsFindsInside", {{"CustomCode", QByteArray("XABY")}}, {text(0, "AB", 1)}, true, true},
+        MatchCase{"containsNeverStartsOnTrailByte", {{"CorpKanji", so}}, {text(10, "\\", 1)}, true, false},
+        MatchCase{"containsFindsLaterWholeCharacter", {{"CorpKanji", so + "\\"}}, {text(10, "\\", 1)}, true, true},
+        MatchCase{"suffixMatchesEnd", {{"CustomCode", QByteArray("XABCD")}}, {text(0, "ABCD", 2)}, true, true},
+        MatchCase{"suffixLongerThanFieldFails", {{"CustomCode", QByteArray("BCD")}}, {text(0, "ABCD", 2)}, true, false},
+        MatchCase{"suffixNeverStartsOnTrailByte", {{"CorpKanji", so}}, {text(10, "\\", 2)}, true, false},
+        MatchCase{"addressJoinsTrimmedParts",
+                  {{"Tdfkn", sj(" 東京都 ")}, {"Adrs1", sj("千代田区")}, {"Adrs2", sj("丸の内1")}},
+                  {text(8, sj("東京都千代田区丸の内"), 0)}, true, true},
+        MatchCase{"atNameConditionMatchesPlainName", {{"NameKanji", sj("山田　太郎")}}, {text(13, at("山田"), 0)}, true,
+                  true},
+        MatchCase{"atNameConditionMatchesAtName", {{"NameKanji", at("山田　太郎")}}, {text(13, at("太郎"), 2)}, true,
+                  true},
+        MatchCase{"plainJointConditionMatchesAtJoint", {{"Joint3", at("花子")}}, {text(19, sj("花"), 1)}, true, true},
+        MatchCase{"nameConditionFailsOtherName", {{"NameKanji", at("田中")}}, {text(13, at("山田"), 1)}, true, false},
+        MatchCase{"emptyNameConditionMatchesBlankName", {{"Joint1", QByteArray(" ")}}, {text(17, "", -1)}, true, true},
+        MatchCase{"representativePhoneChoice", {{"TelDiv", 3}}, {choice(2, 0)}, true, true},
+        MatchCase{"representativePhoneNegatedFailsRepresentative", {{"TelDiv", 3}}, {choice(2, 0, true)}, true, false},
+        MatchCase{"representativePhoneNegatedPassesOthers", {{"TelDiv", 1}}, {choice(2, 0, true)}, true, true},
+        MatchCase{"privateCompanyChoice", {{"PrivCorp", false}}, {choice(9, 1)}, true, true},
+        MatchCase{"privatePersonChoice", {{"PrivCorp", true}}, {choice(9, 1)}, true, false},
+        MatchCase{"symbolMarkEqualsChosenMark", {{"SymbolMark", sj("★")}}, {choice(31, 5)}, true, true},
+        MatchCase{"symbolMarkOtherMarkFails", {{"SymbolMark", sj("●")}}, {choice(31, 5)}, true, false},
+        MatchCase{"monthInsideRange", {{"PubDate", QByteArray("200512")}}, {months(200001, 201012)}, true, true},
+        MatchCase{"monthBeforeRange", {{"PubDate", QByteArray("199912")}}, {months(200001, 201012)}, true, false},
+        MatchCase{"monthNotANumber", {{"PubDate", QByteArray("2005xx")}}, {months(0, 999999)}, true, false},
+        MatchCase{"monthIgnoresNegate", {{"PubDate", QByteArray("200512")}},
+                  {[] { auto i = months(200001, 201012); i.Negate = true; return i; }()}, true, true},
+        MatchCase{"unknownKindLeavesMatchAllPassing", {}, {[] { auto i = choice(2, 0); i.Kind = 5; return i; }()},
+                  true, true},
+        MatchCase{"unknownKindLeavesAnyFailing", {}, {[] { auto i = choice(2, 0); i.Kind = 5; return i; }()}, false,
+                  false},
+        MatchCase{"badMatchModeLeavesResult", {{"CustomCode", QByteArray("B")}}, {text(0, "A", 7)}, true, true},
+        MatchCase{"allMustHoldAndDo",
+                  {{"CustomCode", QByteArray("A1")}, {"TelDiv", 3}},
+                  {text(0, "A", 0), choice(2, 0)}, true, true},
+        MatchCase{"allMustHoldOneFails",
+                  {{"CustomCode", QByteArray("A1")}, {"TelDiv", 1}},
+                  {text(0, "A", 0), choice(2, 0)}, true, false},
+        MatchCase{"anyHoldsOne",
+                  {{"CustomCode", QByteArray("B1")}, {"TelDiv", 3}},
+                  {text(0, "A", 0), choice(2, 0)}, false, true},
+        MatchCase{"anyNoneHolds",
+                  {{"CustomCode", QByteArray("B1")}, {"TelDiv", 1}},
+                  {text(0, "A", 0), choice(2, 0)}, false, false}),
+    [](const ::testing::TestParamInfo<MatchCase> &info) { return std::string(info.param.behaviour); });
+
+TEST(NarrowDownMatcher, noItemsPassesEveryRecord)
+{
+    Book book;
+    book.add({});
+    book.table.First();
+    const TNarrowDownMatcher matcher(TNarrowDownCondition{}, book.table);
+    EXPECT_TRUE(matcher.Matches());
+}
+
+// Per-record cost of a three-condition filter against a bare walk reading
+// RecNo and Group. Run with --gtest_also_run_disabled_tests.
+TEST(NarrowDownMatcher, DISABLED_timesThreeConditionsAgainstBareWalk)
+{
+    Book book;
+    book.table.BeginBatch();
+    for (int i = 0; i < 100000; ++i)
+        book.add({{"Group", i % 11},
+                  {"CustomCode", QByteArray("C") + QByteArray::number(i)},
+                  {"Tdfkn", sj("東京都")},
+                  {"Adrs1", sj("千代田区")},
+                  {"Adrs2", sj("丸の内1丁目") + QByteArray::number(i % 30)},
+                  {"NameKanji", i % 2 ? at("山田　太郎") : sj("佐藤　花子")},
+                  {"Tel", QByteArray("03") + QByteArray::number(10000000 + i)}});
+    book.table.EndBatch();
+    TNarrowDownCondition c;
+    c.Items = {text(1, "03", 0), text(8, sj("丸の内"), 1), text(13, at("山田"), 0)};
+    qint64 sum = 0;
+    TField &recNo = book.table.FieldByName(QStringLiteral("RecNo"));
+    TField &group = book.table.FieldByName(QStringLiteral("Group"));
+    for (book.table.First(); !book.table.Eof(); book.table.Next()) // warm-up
+        sum += recNo.AsInteger();
+    QElapsedTimer timer;
+    timer.start();
+    for (book.table.First(); !book.table.Eof(); book.table.Next())
+        sum += recNo.AsInteger() + group.AsInteger();
+    const qint64 bare = timer.nsecsElapsed();
+    timer.restart();
+    int passed = 0;
+    const TNarrowDownMatcher matcher(c, book.table);
+    for (book.table.First(); !book.table.Eof(); book.table.Next()) {
+        sum += recNo.AsInteger() + group.AsInteger();
+        passed += matcher.Matches() ? 1 : 0;
+    }
+    const qint64 filtered = timer.nsecsElapsed();
+    EXPECT_EQ(passed, 50000);
+    std::printf("bare %.1f ms, filtered %.1f ms, ratio %.2f, matcher %.0f ns/record (%lld)\n", bare / 1e6,
+                filtered / 1e6, double(filtered) / double(bare), double(filtered - bare) / 100000.0,
+                static_cast<long long>(sum));
+}
+
+// ---------------------------------------------------------------------------
+// Search.lst and Search.ptn
+
+TNarrowDownCondition sampleCondition()
+{
+    TNarrowDownCondition c;
+    c.Items = {text(1, "0312", 0), choice(2, 0, true), months(201312, 199501), text(17, "", -1)};
+    c.MatchAll = false;
+    return c;
+}
+
+// The bytes of sampleCondition, written out by hand.
+const QByteArray sampleBytes = QByteArray::fromHex("04"
+                                                   "0100" "04000000" "30333132" "00" "00"
+                                                   "0201" "00000000" "ff" "01"
+                                                   "040b" "60120300" "4d0b0300" "ff" "00"
+                                                   "1100" "00000000" "ff" "00"
+                                                   "00");
+
+class SearchFiles : public ::testing::Test
+{
+protected:
+    QString path(const char *name) const { return dir.path() + QLatin1Char('/') + QLatin1String(name); }
+    QTemporaryDir dir;
+};
+
+TEST_F(SearchFiles, searchListRoundTripsByteForByte)
+{
+    ASSERT_TRUE(WriteSearchList(path("Search.lst"), sampleCondition()));
+    EXPECT_TRUE(sameBytes(sampleBytes, fileBytes(path("Search.lst"))));
+    TNarrowDownCondition read;
+    ASSERT_TRUE(ReadSearchList(path("Search.lst"), read));
+    EXPECT_EQ(read, sampleCondition());
+}
+
+TEST_F(SearchFiles, emptyFilterDeletesSearchList)
+{
+    ASSERT_TRUE(WriteSearchList(path("Search.lst"), sampleCondition()));
+    ASSERT_TRUE(WriteSearchList(path("Search.lst"), TNarrowDownCondition{}));
+    EXPECT_FALSE(QFile::exists(path("Search.lst")));
+    ASSERT_TRUE(WriteSearchList(path("Search.lst"), TNarrowDownCondition{}));
+}
+
+TEST_F(SearchFiles, everyShortSearchListGivesTheClearedFilter)
+{
+    for (qsizetype n = 0; n < sampleBytes.size(); ++n) {
+        writeBytes(path("Search.lst"), sampleBytes.left(n));
+        TNarrowDownCondition read = sampleCondition();
+        EXPECT_FALSE(ReadSearchList(path("Search.lst"), read)) << n;
+        EXPECT_EQ(read, TNarrowDownCondition{}) << n;
+    }
+    TNarrowDownCondition read = sampleCondition();
+    EXPECT_FALSE(ReadSearchList(path("missing.lst"), read));
+    EXPECT_EQ(read, TNarrowDownCondition{});
+}
+
+TEST_F(SearchFiles, valueLengthBeyondTheFileIsAShortRead)
+{
+    writeBytes(path("Search.lst"), QByteArray::fromHex("01" "0000" "ffffff7f" "41" "00" "00" "01"));
+    TNarrowDownCondition read;
+    EXPECT_FALSE(ReadSearchList(path("Search.lst"), read));
+}
+
+QList<TSearchPattern> samplePatterns()
+{
+    TNarrowDownCondition second;
+    second.Items = {choice(31, 5)};
+    return {{sj("東京"), sampleCondition()}, {QByteArray("B"), second}};
+}
+
+const QByteArray samplePatternBytes = QByteArray::fromHex("02") + "\x04" + sj("東京") + sampleBytes +
+                                      QByteArray::fromHex("0142" "01" "1f01" "05000000" "ff" "00" "01");
+
+TEST_F(SearchFiles, patternsRoundTripByteForByte)
+{
+    ASSERT_TRUE(WriteSearchPatterns(path("Search.ptn"), samplePatterns()));
+    EXPECT_TRUE(sameBytes(samplePatternBytes, fileBytes(path("Search.ptn"))));
+    const QList<TSearchPattern> read = ReadSearchPatterns(path("Search.ptn"));
+    ASSERT_EQ(read.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(read[i].Name, samplePatterns()[i].Name);
+        EXPECT_EQ(read[i].Condition, samplePatterns()[i].Condition);
+    }
+}
+
+struct ShortPatternCase {
+    const char *behaviour;
+    qsizetype cutFromEnd; // bytes removed from samplePatternBytes
+    int kept;
+};
+
+class ShortPatterns : public SearchFiles, public ::testing::WithParamInterface<ShortPatternCase>
+{
+};
+
+TEST_P(ShortPatterns, keepThePatternsBeforeTheDamage)
+{
+    writeBytes(path("Search.ptn"), samplePatternBytes.chopped(GetParam().cutFromEnd));
+    EXPECT_EQ(ReadSearchPatterns(path("Search.ptn")).size(), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, ShortPatterns,
+                         ::testing::Values(ShortPatternCase{"insideSecondCondition", 3, 1},
+                                           ShortPatternCase{"inSecondName", 11, 1},
+                                           ShortPatternCase{"atSecondNameLength", 12, 1},
+                                           ShortPatternCase{"insideFirstCondition", 20, 0},
+                                           ShortPatternCase{"inFirstName", samplePatternBytes.size() - 3, 0},
+                                           ShortPatternCase{"everything", samplePatternBytes.size(), 0}),
+                         [](const auto &info) { return std::string(info.param.behaviour); });
+
+TEST_F(SearchFiles, noPatternsDeletesTheFileAndTooManyAreRefused)
+{
+    ASSERT_TRUE(WriteSearchPatterns(path("Search.ptn"), samplePatterns()));
+    QList<TSearchPattern> many(MaxSearchPatterns + 1, samplePatterns()[1]);
+    EXPECT_FALSE(WriteSearchPatterns(path("Search.ptn"), many));
+    EXPECT_TRUE(sameBytes(samplePatternBytes, fileBytes(path("Search.ptn")))) << "old file kept";
+    many.removeLast();
+    ASSERT_TRUE(WriteSearchPatterns(path("Search.ptn"), many));
+    EXPECT_EQ(ReadSearchPatterns(path("Search.ptn")).size(), MaxSearchPatterns);
+    ASSERT_TRUE(WriteSearchPatterns(path("Search.ptn"), {}));
+    EXPECT_FALSE(QFile::exists(path("Search.ptn")));
+}
+
+} // namespace
