@@ -4,14 +4,16 @@
 #include "addressbook/ListColumns.h"
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
-class QFontMetrics;
 class TTable;
+class TField;
 
 // The rows of the main list window: the record numbers that one walk of
 // the address table on the chosen sort index keeps (group test and filter,
@@ -26,7 +28,8 @@ class TAddressListModel : public QAbstractTableModel
     Q_OBJECT
 public:
     // Data roles beyond Qt's: the row's RecNo (qint32), the symbol colour
-    // of column 36 as a QColor (invalid when the cell has no mark).
+    // of column 36 as a QColor (invalid when the cell has no mark). The
+    // symbol column also gives that colour as its ForegroundRole brush.
     enum TRole { RecNoRole = Qt::UserRole + 1, SymbolColorRole };
 
     explicit TAddressListModel(QObject *Parent = nullptr);
@@ -44,6 +47,11 @@ public:
     int DupItem1 = 0;     // 0 off, 1 電話番号, 2 住所, 3 会社名, 4 名前
     int DupItem2 = 0;     // 0 none
     bool FilterDisabled = false; // actDisableSearch checked
+
+    // The screen's logical dpi the column widths are scaled with (the
+    // primary screen's at construction).
+    void SetScreenDpi(int Dpi) { m_dpi = Dpi; }
+    [[nodiscard]] int ScreenDpi() const { return m_dpi; }
 
     // AdrsList.ini (one per data folder): KEYWORD (read only, into
     // KeywordNames/KeywordModes), HEADER, GROUP, SORT.
@@ -70,7 +78,8 @@ public:
     // display when DupItem1 > 0 and the filter is not disabled) and makes
     // the row of KeepRecNo the inquiry row (-1 when it is not shown).
     void ReloadRows(qint32 KeepRecNo);
-    // Drops every cached text (the rows stay); a model reset.
+    // Drops every cached text (the rows, and so the view's selection, stay):
+    // every cell reports a change and is formatted again when next asked.
     void DropCache();
     // No rows, no cache (the data folder changes).
     void ClearRows();
@@ -104,16 +113,24 @@ public:
     QVariant headerData(int Section, Qt::Orientation Orientation, int Role = Qt::DisplayRole) const override;
 
 private:
-    void buildRowList(qint32 keepRecNo);
-    void buildDuplicateList(qint32 keepRecNo);
+    struct TRecordFields;
+
+    void buildRowList(TTable &table, qint32 keepRecNo);
+    void buildDuplicateList(TTable &table, qint32 keepRecNo);
     void formatRow(int row) const;
+    [[nodiscard]] QString formatCell(const TRecordFields &fields, int columnId, int row) const;
+    [[nodiscard]] int margin() const;
+    void measureCaptions();
+    void growMinWidth(int column, const QString &text) const;
+    [[nodiscard]] bool filterActive() const;
 
     TTable *m_table = nullptr;
+    int m_dpi = 96;
+    std::optional<QFontMetrics> m_metrics; // of the view's font, for MinWidths
     TColumnRecords m_columns;
     QList<int> m_shown;
     mutable QList<int> m_minWidths;
     std::vector<qint32> m_rows;
     mutable std::vector<QStringList> m_cache; // one per row; empty = not formatted
     int m_inquiryRow = -1;
-    int m_margin = 6;
 };

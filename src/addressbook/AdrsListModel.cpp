@@ -1,0 +1,746 @@
+#include "addressbook/AdrsListModel.h"
+
+#include "core/AppSub.h"
+#include "core/Env.h"
+#include "core/GrpEdt.h"
+#include "core/Inquiry.h"
+#include "core/WqhypWrapper.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "platform/Table.h"
+#include "util/SubUnit.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QDateTime>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int kSymbolColumn = 36;
+constexpr int kMaxViewGroup = 11;
+constexpr int kMarginAt96Dpi = 6;
+
+const QString kKeywordSection = QStringLiteral("KEYWORD");
+const QString kHeaderSection = QStringLiteral("HEADER");
+const QString kGroupSection = QStringLiteral("GROUP");
+const QString kSortSection = QStringLiteral("SORT");
+
+// Leading and trailing bytes up to the space go, as the ANSI trim does; a
+// CP932 trail byte is never below 0x40, so no character is cut.
+QByteArrayView trimmedBytes(QByteArrayView bytes)
+{
+    qsizetype begin = 0;
+    qsizetype end = bytes.size();
+    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 0x20)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 0x20)
+        --end;
+    return bytes.sliced(begin, end - begin);
+}
+
+// The wide trim: characters up to U+0020 at both ends.
+QString trimmedWide(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 0x20)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QByteArray bytesOf(const TField *field) { return field ? field->AsBytes() : QByteArray(); }
+
+QString plainText(const TField *field) { return Cp932::decode(trimmedBytes(bytesOf(field))); }
+
+QString phoneText(const TField *field) { return Cp932::decode(HyphenatePhoneNumber(bytesOf(field))); }
+
+QString nameText(const TField *field) { return trimmedWide(DecodeUnicodeField(bytesOf(field))); }
+
+qint32 integerOf(const TField *field) { return field && !field->IsNull() ? field->AsInteger() : 0; }
+
+QString dateText(const TField *field, const QString &format)
+{
+    // An empty stamp shows nothing rather than the zero date.
+    if (!field || field->IsNull())
+        return QString();
+    return field->AsDateTime().toString(format);
+}
+
+// A name key of the duplicate display: the decoded text in one canonical
+// byte form, so the plain Shift-JIS and the "@" form of one name are equal;
+// a text Shift-JIS cannot hold keeps the "@" form.
+QByteArray nameKey(const TField *field)
+{
+    const QString text = DecodeUnicodeField(bytesOf(field));
+    return Cp932::canEncode(text) ? Cp932::encode(text) : EncodeUnicodeField(text);
+}
+
+// A TColor (0x00BBGGRR) as a QColor.
+QColor colorOfTColor(quint32 value)
+{
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+// The symbol cell's cached form "mark,$RRGGBBxx": the mark and its colour.
+// The colour part never holds a comma, so the last one separates them.
+bool splitSymbolCell(const QString &cell, QString *mark, QColor *color)
+{
+    const qsizetype comma = cell.lastIndexOf(u',');
+    if (comma < 0 || cell.size() < comma + 2 || cell[comma + 1] != u'$')
+        return false;
+    bool ok = false;
+    const quint32 value = cell.mid(comma + 2).toUInt(&ok, 16);
+    if (!ok)
+        return false;
+    if (mark)
+        *mark = cell.left(comma);
+    if (color)
+        *color = colorOfTColor(value);
+    return true;
+}
+
+// A HEADER list of decimal integers; false for a count other than the
+// columns' or any entry that is not a number (the program writes only
+// numbers there, so such a list is as unusable as a short one).
+bool readIntegerList(const QString &text, QList<int> &out)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() != ListColumnCount)
+        return false;
+    out.clear();
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int value = part.trimmed().toInt(&ok);
+        if (!ok)
+            return false;
+        out << value;
+    }
+    return true;
+}
+
+bool isKeywordMode(int mode) { return mode == 6 || mode == 8 || mode == 5 || mode == 7 || mode == 1; }
+
+bool groupPasses(int viewGroup, const TField *group)
+{
+    if (viewGroup == 0)
+        return true;
+    const qint32 value = integerOf(group);
+    return viewGroup == 1 ? value == 0 : value == viewGroup - 1;
+}
+
+int validSortType(int sortType) { return sortType >= 0 && sortType < SortTypeCount ? sortType : 0; }
+
+// One record of the duplicate display while it is built.
+struct TDupliData {
+    qint32 RecNo = 0;
+    qint32 Group = 0;
+    QByteArray Key1;
+    QByteArray Key2; // empty when there is no second item
+};
+
+} // namespace
+
+// The fields a row's cells read, looked up once per row.
+struct TAddressListModel::TRecordFields {
+    explicit TRecordFields(TTable &table)
+    {
+        auto f = [&table](const char *name) { return table.FindField(QString::fromLatin1(name)); };
+        RecNo = f("RecNo");
+        Group = f("Group");
+        CustomCode = f("CustomCode");
+        Tel = f("Tel");
+        TelDiv = f("TelDiv");
+        Fax = f("Fax");
+        PubDate = f("PubDate");
+        Portable1 = f("Portable1");
+        Portable2 = f("Portable2");
+        Pos = f("Pos");
+        Tdfkn = f("Tdfkn");
+        Adrs1 = f("Adrs1");
+        Adrs2 = f("Adrs2");
+        Adrs3 = f("Adrs3");
+        AdrsKana = f("AdrsKana");
+        PrivCorp = f("PrivCorp");
+        CorpKanji = f("CorpKanji");
+        CorpKana = f("CorpKana");
+        Dptmnt = f("Dptmnt");
+        Post = f("Post");
+        NameKanji = f("NameKanji");
+        NameKana = f("NameKana");
+        URL = f("URL");
+        EMail1 = f("EMail1");
+        EMail2 = f("EMail2");
+        for (int i = 0; i < 5; ++i)
+            Joint[size_t(i)] = table.FindField(QStringLiteral("Joint%1").arg(i + 1));
+        for (int i = 0; i < KeywordCount; ++i)
+            Keyword[size_t(i)] = table.FindField(QStringLiteral("Keyword%1").arg(i + 1));
+        Note = f("Note");
+        SymbolMark = f("SymbolMark");
+        SymbolColor = f("SymbolColor");
+        AddDateTime = f("AddDateTime");
+        UpdDateTime = f("UpdDateTime");
+    }
+
+    TField *RecNo, *Group, *CustomCode, *Tel, *TelDiv, *Fax, *PubDate, *Portable1, *Portable2, *Pos, *Tdfkn,
+        *Adrs1, *Adrs2, *Adrs3, *AdrsKana, *PrivCorp, *CorpKanji, *CorpKana, *Dptmnt, *Post, *NameKanji,
+        *NameKana, *URL, *EMail1, *EMail2, *Note, *SymbolMark, *SymbolColor, *AddDateTime, *UpdDateTime;
+    std::array<TField *, 5> Joint{};
+    std::array<TField *, KeywordCount> Keyword{};
+};
+
+TAddressListModel::TAddressListModel(QObject *Parent)
+    : QAbstractTableModel(Parent), m_dpi(ScreenLogicalDpi())
+{
+    m_columns = DefaultColumnRecords();
+    for (int i = 0; i < ListColumnCount; ++i) {
+        if (m_columns[size_t(i)].Shown)
+            m_shown << i;
+    }
+}
+
+TAddressListModel::~TAddressListModel() = default;
+
+void TAddressListModel::SetTable(TTable *Table)
+{
+    if (Table == m_table)
+        return;
+    ClearRows();
+    m_table = Table;
+}
+
+// ---- Settings --------------------------------------------------------------
+
+void TAddressListModel::LoadListSettings(const QString &IniPath)
+{
+    const TMemIniFile ini(IniPath);
+
+    for (int n = 1; n <= KeywordCount; ++n) {
+        QString name = ini.ReadString(kKeywordSection, QStringLiteral("Name%1").arg(n), QString());
+        if (name.isEmpty())
+            name = QStringLiteral("キーワード") + QChar(0xFF10 + n); // full-width digit
+        KeywordNames[size_t(n)] = name;
+        const int mode = ini.ReadInteger(kKeywordSection, QStringLiteral("Mode%1").arg(n), 6);
+        KeywordModes[size_t(n)] = isKeywordMode(mode) ? mode : 6;
+    }
+
+    // The column ids first; widths and flags follow the ids' positions. A
+    // list that cannot be used takes, for each record, its own column's
+    // catalogue default.
+    QList<int> ids;
+    bool reset = !readIntegerList(ini.ReadString(kHeaderSection, QStringLiteral("HeaderIndex"), QString()), ids);
+    if (reset) {
+        ids.clear();
+        for (const TAddressListColumn &column : AddressListColumns)
+            ids << column.Index;
+    }
+    for (int i = 0; i < ListColumnCount; ++i) {
+        TColumnRecord &record = m_columns[size_t(i)];
+        record = TColumnRecord{};
+        record.Index = ids[i];
+        for (int row = 0; row < ListColumnCount; ++row) {
+            if (AddressListColumns[size_t(row)].Index == record.Index) {
+                record.DefIndex = row;
+                break;
+            }
+        }
+    }
+
+    QList<int> widths;
+    if (reset || !readIntegerList(ini.ReadString(kHeaderSection, QStringLiteral("HeaderWidth"), QString()), widths)) {
+        reset = true;
+        widths.clear();
+        for (const TColumnRecord &record : m_columns)
+            widths << AddressListColumns[size_t(record.DefIndex)].Width;
+    }
+    for (int i = 0; i < ListColumnCount; ++i)
+        m_columns[size_t(i)].Width = ScaleForDpi(widths[i], true, m_dpi);
+
+    const QStringList views = ini.ReadString(kHeaderSection, QStringLiteral("HeaderView"), QString()).split(u',');
+    reset = reset || views.size() != ListColumnCount;
+    for (int i = 0; i < ListColumnCount; ++i) {
+        TColumnRecord &record = m_columns[size_t(i)];
+        record.Shown = reset ? AddressListColumns[size_t(record.DefIndex)].Shown : views[i].trimmed() == u"1";
+    }
+
+    ViewGroup = ini.ReadInteger(kGroupSection, QStringLiteral("ViewGroup"), 0);
+    if (ViewGroup < 0 || ViewGroup > kMaxViewGroup)
+        ViewGroup = 0;
+    SortType = ini.ReadInteger(kSortSection, QStringLiteral("SortType"), 0);
+    if (SortType < 0 || SortType >= SortTypeCount)
+        SortType = 0;
+    SortDir = ini.ReadBool(kSortSection, QStringLiteral("SortDir"), true);
+}
+
+bool TAddressListModel::SaveListSettings(const QString &IniPath) const
+{
+    TMemIniFile ini(IniPath);
+    QStringList ids, widths, views;
+    for (const TColumnRecord &record : m_columns) {
+        ids << QString::number(record.Index);
+        widths << QString::number(ScaleForDpi(record.Width, false, m_dpi));
+        views << (record.Shown ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    ini.WriteString(kHeaderSection, QStringLiteral("HeaderIndex"), ids.join(u','));
+    ini.WriteString(kHeaderSection, QStringLiteral("HeaderWidth"), widths.join(u','));
+    ini.WriteString(kHeaderSection, QStringLiteral("HeaderView"), views.join(u','));
+    ini.WriteInteger(kGroupSection, QStringLiteral("ViewGroup"), ViewGroup);
+    ini.WriteInteger(kSortSection, QStringLiteral("SortType"), SortType);
+    ini.WriteBool(kSortSection, QStringLiteral("SortDir"), SortDir);
+    return ini.UpdateFile();
+}
+
+// ---- Columns ---------------------------------------------------------------
+
+int TAddressListModel::margin() const { return ScaleForDpi(kMarginAt96Dpi, true, m_dpi); }
+
+void TAddressListModel::measureCaptions()
+{
+    m_minWidths.clear();
+    for (int position : std::as_const(m_shown)) {
+        const QString caption = ColumnCaption(m_columns[size_t(position)].DefIndex);
+        m_minWidths << (m_metrics ? m_metrics->horizontalAdvance(caption) : 0) + 2 * margin();
+    }
+}
+
+void TAddressListModel::growMinWidth(int column, const QString &text) const
+{
+    if (!m_metrics || text.isEmpty() || column < 0 || column >= m_minWidths.size())
+        return;
+    const int width = m_metrics->horizontalAdvance(text) + 2 * margin();
+    if (width > m_minWidths[column])
+        m_minWidths[column] = width;
+}
+
+void TAddressListModel::BuildColumns(const QFontMetrics &Metrics)
+{
+    beginResetModel();
+    m_metrics = Metrics;
+    m_shown.clear();
+    for (int i = 0; i < ListColumnCount; ++i) {
+        if (m_columns[size_t(i)].Shown)
+            m_shown << i;
+    }
+    measureCaptions();
+    for (QStringList &entry : m_cache)
+        entry.clear();
+    endResetModel();
+}
+
+void TAddressListModel::MeasureColumns(const QFontMetrics &Metrics)
+{
+    m_metrics = Metrics;
+    measureCaptions();
+}
+
+void TAddressListModel::SetShownColumnWidth(int Column, int Width)
+{
+    if (Column < 0 || Column >= m_shown.size())
+        return;
+    m_columns[size_t(m_shown[Column])].Width = Width;
+}
+
+void TAddressListModel::ResetShownColumnWidths()
+{
+    for (int position : std::as_const(m_shown)) {
+        TColumnRecord &record = m_columns[size_t(position)];
+        record.Width = ScaleForDpi(AddressListColumns[size_t(record.DefIndex)].Width, true, m_dpi);
+    }
+}
+
+// ---- Rows ------------------------------------------------------------------
+
+bool TAddressListModel::filterActive() const { return !FilterDisabled && !Condition.IsEmpty(); }
+
+void TAddressListModel::ReloadRows(qint32 KeepRecNo)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_cache.clear();
+    m_inquiryRow = -1;
+    try {
+        if (m_table && m_table->Active()) {
+            if (DupItem1 > 0 && !FilterDisabled)
+                buildDuplicateList(*m_table, KeepRecNo);
+            else
+                buildRowList(*m_table, KeepRecNo);
+        }
+    } catch (...) {
+        // A walk the table broke off shows no rows rather than a part.
+        m_rows.clear();
+        m_inquiryRow = -1;
+        endResetModel();
+        throw;
+    }
+    // Empty lists hold no memory of their own: a row's texts are allocated
+    // when the view first asks for it.
+    m_cache.resize(m_rows.size());
+    endResetModel();
+}
+
+void TAddressListModel::buildRowList(TTable &table, qint32 keepRecNo)
+{
+    m_inquiryRow = -1;
+    table.SetIndexName(SortTypes[size_t(validSortType(SortType))].IndexName);
+    if (table.Descending())
+        table.SetDescending(false);
+    TField *recNo = table.FindField(QStringLiteral("RecNo"));
+    if (!recNo)
+        return;
+    // Group is read only when a group is viewed.
+    TField *group = ViewGroup != 0 ? table.FindField(QStringLiteral("Group")) : nullptr;
+    std::optional<TNarrowDownMatcher> matcher;
+    if (filterActive())
+        matcher.emplace(Condition, table);
+    m_rows.reserve(size_t(table.RecordCount()));
+
+    const int viewGroup = ViewGroup;
+    auto visit = [&] {
+        if (!groupPasses(viewGroup, group) || (matcher && !matcher->Matches()))
+            return;
+        const qint32 value = recNo->AsInteger();
+        if (value == keepRecNo)
+            m_inquiryRow = int(m_rows.size());
+        m_rows.push_back(value);
+    };
+    if (SortDir) {
+        for (table.First(); !table.Eof(); table.Next())
+            visit();
+    } else {
+        for (table.Last(); !table.Bof(); table.Prior())
+            visit();
+    }
+}
+
+void TAddressListModel::buildDuplicateList(TTable &table, qint32 keepRecNo)
+{
+    m_inquiryRow = -1;
+    table.SetIndexName(QString());
+    if (table.Descending())
+        table.SetDescending(false);
+    TField *recNo = table.FindField(QStringLiteral("RecNo"));
+    if (!recNo)
+        return;
+    TField *group = table.FindField(QStringLiteral("Group"));
+    TField *tel = table.FindField(QStringLiteral("Tel"));
+    const std::array<TField *, 4> address{table.FindField(QStringLiteral("Tdfkn")),
+                                          table.FindField(QStringLiteral("Adrs1")),
+                                          table.FindField(QStringLiteral("Adrs2")),
+                                          table.FindField(QStringLiteral("Adrs3"))};
+    TField *corp = table.FindField(QStringLiteral("CorpKanji"));
+    TField *name = table.FindField(QStringLiteral("NameKanji"));
+    auto keyOf = [&](int item) -> QByteArray {
+        switch (item) {
+        case 1:
+            return bytesOf(tel);
+        case 2: {
+            QByteArray key;
+            for (const TField *field : address)
+                key += bytesOf(field);
+            return key;
+        }
+        case 3:
+            return bytesOf(corp);
+        case 4:
+            return nameKey(name);
+        default:
+            return QByteArray();
+        }
+    };
+
+    const int item2 = DupItem2;
+    std::vector<TDupliData> entries;
+    entries.reserve(size_t(table.RecordCount()));
+    for (table.First(); !table.Eof(); table.Next())
+        entries.push_back({recNo->AsInteger(), integerOf(group), keyOf(DupItem1), item2 > 0 ? keyOf(item2) : QByteArray()});
+
+    // Keys in byte order, then the viewed group's records first among equal
+    // keys; a stable sort keeps record-number order inside each block.
+    const bool groupViewed = ViewGroup != 0;
+    std::stable_sort(entries.begin(), entries.end(), [groupViewed](const TDupliData &a, const TDupliData &b) {
+        if (const int c = a.Key1.compare(b.Key1); c != 0)
+            return c < 0;
+        if (const int c = a.Key2.compare(b.Key2); c != 0)
+            return c < 0;
+        return groupViewed && a.Group < b.Group;
+    });
+
+    const int viewGroup = ViewGroup;
+    const auto eligible = [item2, viewGroup](const TDupliData &e) {
+        const bool blank = item2 > 0 ? e.Key1.isEmpty() && e.Key2.isEmpty() : e.Key1.isEmpty();
+        return !blank && (viewGroup == 0 || (viewGroup == 1 ? e.Group == 0 : e.Group == viewGroup - 1));
+    };
+    const auto append = [&](qint32 value) {
+        if (value == keepRecNo)
+            m_inquiryRow = int(m_rows.size());
+        m_rows.push_back(value);
+    };
+    size_t i = 0;
+    while (i < entries.size()) {
+        const TDupliData &a = entries[i];
+        if (!eligible(a)) {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        for (; j < entries.size(); ++j) {
+            const TDupliData &b = entries[j];
+            if (!eligible(b) || b.Key1 != a.Key1 || (item2 > 0 && b.Key2 != a.Key2))
+                break;
+            if (j == i + 1)
+                append(a.RecNo);
+            append(b.RecNo);
+        }
+        i = j;
+    }
+}
+
+void TAddressListModel::DropCache()
+{
+    for (QStringList &entry : m_cache)
+        entry.clear();
+    if (!m_rows.empty() && !m_shown.isEmpty())
+        emit dataChanged(index(0, 0), index(RowCount() - 1, int(m_shown.size()) - 1));
+}
+
+void TAddressListModel::ClearRows()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_cache.clear();
+    m_cache.shrink_to_fit();
+    m_inquiryRow = -1;
+    endResetModel();
+}
+
+qint32 TAddressListModel::RecNoAt(int Row) const
+{
+    return Row >= 0 && Row < RowCount() ? m_rows[size_t(Row)] : -1;
+}
+
+int TAddressListModel::IndexOfRecNo(qint32 RecNo) const
+{
+    if (RecNo < 0)
+        return -1;
+    const auto it = std::find(m_rows.begin(), m_rows.end(), RecNo);
+    return it == m_rows.end() ? -1 : int(it - m_rows.begin());
+}
+
+bool TAddressListModel::MatchesConditions() const
+{
+    if (!m_table || !m_table->Active())
+        return false;
+    if (!groupPasses(ViewGroup, m_table->FindField(QStringLiteral("Group"))))
+        return false;
+    if (!filterActive())
+        return true;
+    const TNarrowDownMatcher matcher(Condition, *m_table);
+    return matcher.Matches();
+}
+
+// ---- Cell texts ------------------------------------------------------------
+
+QString TAddressListModel::FormatCell(int ColumnId, int Row) const
+{
+    if (!m_table || !m_table->Active())
+        return QString();
+    return formatCell(TRecordFields(*m_table), ColumnId, Row);
+}
+
+QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int row) const
+{
+    switch (columnId) {
+    case 0:
+        return QString::number(row + 1);
+    case 1: {
+        const qint32 group = integerOf(f.Group);
+        return group >= 1 && group <= GroupCount ? GroupNames[size_t(group)] : QString();
+    }
+    case 2:
+        return plainText(f.CustomCode);
+    case 3:
+        return phoneText(f.Tel);
+    case 4:
+        return integerOf(f.TelDiv) == 3 ? QStringLiteral("代表") : QString();
+    case 5:
+        return phoneText(f.Fax);
+    case 6: {
+        const QString date = plainText(f.PubDate);
+        if (date.isEmpty())
+            return date;
+        return date.left(4) + u'年' + date.mid(4, 2) + u'月';
+    }
+    case 7:
+        return phoneText(f.Portable1);
+    case 8:
+        return phoneText(f.Portable2);
+    case 9: {
+        const QString pos = plainText(f.Pos);
+        return pos.size() == 5 || pos.size() == 7 ? pos.left(3) + u'-' + pos.mid(3) : pos;
+    }
+    case 10:
+        return plainText(f.Tdfkn) + plainText(f.Adrs1) + plainText(f.Adrs2) + plainText(f.Adrs3);
+    case 11:
+        return plainText(f.AdrsKana);
+    case 12:
+        return f.PrivCorp && f.PrivCorp->AsBoolean() ? QStringLiteral("個人") : QStringLiteral("会社");
+    case 13:
+        return plainText(f.CorpKanji);
+    case 14:
+        return plainText(f.CorpKana);
+    case 15:
+        return plainText(f.Dptmnt);
+    case 16:
+        return plainText(f.Post);
+    case 17:
+        return nameText(f.NameKanji);
+    case 18:
+        return plainText(f.NameKana);
+    case 19:
+        return plainText(f.URL);
+    case 20:
+        return plainText(f.EMail1);
+    case 21:
+        return plainText(f.EMail2);
+    case 22:
+    case 23:
+    case 24:
+    case 25:
+    case 26:
+        return nameText(f.Joint[size_t(columnId - 22)]);
+    case 27:
+    case 28:
+    case 29:
+    case 30:
+    case 31:
+    case 32:
+    case 33:
+    case 34:
+        return plainText(f.Keyword[size_t(columnId - 27)]);
+    case 35:
+        return plainText(f.Note);
+    case kSymbolColumn: {
+        const QString mark = plainText(f.SymbolMark);
+        if (mark.isEmpty())
+            return mark;
+        const auto color = quint32(integerOf(f.SymbolColor));
+        return mark + QStringLiteral(",$") + QStringLiteral("%1").arg(color, 8, 16, QLatin1Char('0')).toUpper();
+    }
+    case 37:
+        return dateText(f.AddDateTime, QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    case 38:
+        return dateText(f.AddDateTime, QStringLiteral("yyyy/MM/dd"));
+    case 39:
+        return dateText(f.AddDateTime, QStringLiteral("hh:mm:ss"));
+    case 40:
+        return dateText(f.UpdDateTime, QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    case 41:
+        return dateText(f.UpdDateTime, QStringLiteral("yyyy/MM/dd"));
+    case 42:
+        return dateText(f.UpdDateTime, QStringLiteral("hh:mm:ss"));
+    default:
+        return QString();
+    }
+}
+
+void TAddressListModel::formatRow(int row) const
+{
+    if (row < 0 || row >= RowCount() || size_t(row) >= m_cache.size())
+        return;
+    QStringList &entry = m_cache[size_t(row)];
+    if (!entry.isEmpty() || m_shown.isEmpty())
+        return;
+    QStringList texts;
+    texts.reserve(m_shown.size());
+    if (m_table && m_table->Active()) {
+        try {
+            TTable &table = *m_table;
+            // Setting the index name re-reads the order even when it is
+            // already the primary one.
+            if (!table.IndexName().isEmpty())
+                table.SetIndexName(QString());
+            if (table.FindKey({QVariant(m_rows[size_t(row)])})) {
+                const TRecordFields fields(table);
+                // The first read of a record decides how the table loads it:
+                // an integer field read first would be taken for a column
+                // that walks want, a text field loads the whole record.
+                (void)bytesOf(fields.NameKanji);
+                for (int column = 0; column < m_shown.size(); ++column) {
+                    const int id = m_columns[size_t(m_shown[column])].Index;
+                    QString text = formatCell(fields, id, row);
+                    QString shown;
+                    growMinWidth(column, id == kSymbolColumn && splitSymbolCell(text, &shown, nullptr) ? shown : text);
+                    texts << std::move(text);
+                }
+            }
+        } catch (const ETableError &) {
+            texts.clear();
+        }
+    }
+    // A record that cannot be positioned leaves its row blank; the blanks are
+    // cached so that painting does not search for it again.
+    while (texts.size() < m_shown.size())
+        texts << QString();
+    entry = std::move(texts);
+}
+
+// ---- Model -----------------------------------------------------------------
+
+int TAddressListModel::rowCount(const QModelIndex &Parent) const { return Parent.isValid() ? 0 : RowCount(); }
+
+int TAddressListModel::columnCount(const QModelIndex &Parent) const
+{
+    return Parent.isValid() ? 0 : int(m_shown.size());
+}
+
+QVariant TAddressListModel::data(const QModelIndex &Index, int Role) const
+{
+    if (!checkIndex(Index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return QVariant();
+    const int row = Index.row();
+    const TColumnRecord &record = m_columns[size_t(m_shown[Index.column()])];
+    switch (Role) {
+    case RecNoRole:
+        return QVariant::fromValue<qint32>(m_rows[size_t(row)]);
+    case Qt::TextAlignmentRole: {
+        const TColumnAlign align = AddressListColumns[size_t(record.DefIndex)].Align;
+        const Qt::Alignment horizontal = align == TColumnAlign::Right    ? Qt::AlignRight
+                                         : align == TColumnAlign::Center ? Qt::AlignHCenter
+                                                                         : Qt::AlignLeft;
+        return int(horizontal | Qt::AlignVCenter);
+    }
+    case Qt::DisplayRole:
+    case SymbolColorRole:
+    case Qt::ForegroundRole:
+        break;
+    default:
+        return QVariant();
+    }
+    const bool symbol = record.Index == kSymbolColumn;
+    if (Role != Qt::DisplayRole && !symbol)
+        return QVariant();
+    formatRow(row);
+    const QString &text = m_cache[size_t(row)][Index.column()];
+    if (!symbol)
+        return text;
+    QString mark;
+    QColor color;
+    const bool marked = splitSymbolCell(text, &mark, &color);
+    if (Role == Qt::DisplayRole)
+        return marked ? mark : QString();
+    if (Role == Qt::ForegroundRole)
+        return marked ? QVariant(QBrush(color)) : QVariant();
+    return marked ? color : QColor();
+}
+
+QVariant TAddressListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
+{
+    if (Orientation == Qt::Horizontal && Role == Qt::DisplayRole && Section >= 0 && Section < m_shown.size())
+        return ColumnCaption(m_columns[size_t(m_shown[Section])].DefIndex);
+    return QAbstractTableModel::headerData(Section, Orientation, Role);
+}

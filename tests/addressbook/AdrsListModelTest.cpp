@@ -1,0 +1,534 @@
+#include "addressbook/AdrsListModel.h"
+
+#include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "core/GrpEdt.h"
+#include "core/WqhypWrapper.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "util/SubUnit.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QColor>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// One field of a record: text as stored bytes, integers, booleans, stamps.
+using TFieldValue = std::pair<const char *, QVariant>;
+using TRecordValues = std::vector<TFieldValue>;
+
+QVariant sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
+
+// An address table of its own in a temporary folder.
+class Book
+{
+public:
+    Book()
+    {
+        table.SetTableName(dir.filePath(QStringLiteral("Adrs.DB")));
+        table.SetPassword(TablePassword);
+        table.SetFieldDefs(AdrsFieldDefs);
+        table.SetIndexDefs(AdrsIndexDefs);
+        if (!table.CreateTable())
+            throw std::runtime_error("table not created");
+        table.Open();
+    }
+
+    void add(const TRecordValues &values)
+    {
+        table.Append();
+        for (const auto &[name, value] : values) {
+            TField &field = table.FieldByName(QString::fromLatin1(name));
+            switch (value.typeId()) {
+            case QMetaType::QByteArray:
+                field.SetAsBytes(value.toByteArray());
+                break;
+            case QMetaType::Bool:
+                field.SetAsBoolean(value.toBool());
+                break;
+            case QMetaType::QDateTime:
+                field.SetAsDateTime(value.toDateTime());
+                break;
+            default:
+                field.SetAsInteger(value.toInt());
+            }
+        }
+        table.Post();
+    }
+
+    QTemporaryDir dir;
+    TTable table;
+};
+
+std::vector<qint32> rowsOf(const TAddressListModel &model) { return model.Rows(); }
+
+// ---- Row walk: orders, groups, filter, kept record --------------------------
+
+// Records 1..4: telephone, name reading, keyword 1 (case folded in its
+// index, empty sorts first) and group.
+class ListRows : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        book.add({{"Tel", sj("0312345678")}, {"NameKana", sj("ﾔﾏﾀﾞ")}, {"Keyword1", sj("b")}, {"Group", 0}});
+        book.add({{"Tel", sj("0120000000")}, {"NameKana", sj("ｱｵｷ")}, {"Keyword1", sj("A")}, {"Group", 1}});
+        book.add({{"Tel", sj("0900000000")}, {"NameKana", sj("ｻﾄｳ")}, {"Group", 2}});
+        book.add({{"Tel", sj("0312345678")}, {"NameKana", sj("ｶﾄｳ")}, {"Keyword1", sj("c")}, {"Group", 1}});
+        model.SetTable(&book.table);
+    }
+
+    Book book;
+    TAddressListModel model;
+};
+
+struct OrderCase {
+    int sortType;
+    bool ascending;
+    std::vector<qint32> rows;
+};
+
+class ListOrders : public ListRows, public ::testing::WithParamInterface<OrderCase>
+{
+};
+
+TEST_P(ListOrders, walkTheSortIndexInTheChosenDirection)
+{
+    model.SortType = GetParam().sortType;
+    model.SortDir = GetParam().ascending;
+    model.ReloadRows(-1);
+    EXPECT_EQ(rowsOf(model), GetParam().rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SortTypes, ListOrders,
+    ::testing::Values(OrderCase{0, true, {1, 2, 3, 4}}, OrderCase{0, false, {4, 3, 2, 1}},
+                      // equal numbers in record order, reversed when descending
+                      OrderCase{2, true, {2, 1, 4, 3}}, OrderCase{2, false, {3, 4, 1, 2}},
+                      OrderCase{6, true, {2, 4, 3, 1}}, OrderCase{6, false, {1, 3, 4, 2}},
+                      OrderCase{7, true, {3, 2, 1, 4}}, OrderCase{7, false, {4, 1, 2, 3}},
+                      // a sort type outside the table walks in record order
+                      OrderCase{15, true, {1, 2, 3, 4}}));
+
+struct GroupCase {
+    int viewGroup;
+    std::vector<qint32> rows;
+};
+
+class ListGroups : public ListRows, public ::testing::WithParamInterface<GroupCase>
+{
+};
+
+TEST_P(ListGroups, showOnlyTheViewedGroupEvenWithTheFilterDisabled)
+{
+    TNarrowDownItem item;
+    item.Item = 1; // 電話番号
+    item.Value = "09";
+    item.Match = 0;
+    model.Condition.Items << item;
+    model.FilterDisabled = true;
+    model.ViewGroup = GetParam().viewGroup;
+    model.ReloadRows(-1);
+    EXPECT_EQ(rowsOf(model), GetParam().rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(ViewGroups, ListGroups,
+                         ::testing::Values(GroupCase{0, {1, 2, 3, 4}}, GroupCase{1, {1}}, GroupCase{2, {2, 4}},
+                                           GroupCase{3, {3}}, GroupCase{11, {}}));
+
+TEST_F(ListRows, filterAndGroupBothApplyWhenTheFilterIsOn)
+{
+    TNarrowDownItem item;
+    item.Item = 1; // 電話番号, prefix
+    item.Value = "03";
+    item.Match = 0;
+    model.Condition.Items << item;
+    model.ReloadRows(-1);
+    EXPECT_EQ(rowsOf(model), (std::vector<qint32>{1, 4}));
+    model.ViewGroup = 2;
+    model.ReloadRows(-1);
+    EXPECT_EQ(rowsOf(model), (std::vector<qint32>{4}));
+}
+
+TEST_F(ListRows, keptRecordBecomesTheInquiryRowOrNoneWhenNotShown)
+{
+    model.SortType = 2;
+    model.ReloadRows(4);
+    EXPECT_EQ(model.InquiryRow(), 2);
+    EXPECT_EQ(model.IndexOfRecNo(4), 2);
+    model.ViewGroup = 3;
+    model.ReloadRows(4);
+    EXPECT_EQ(model.InquiryRow(), -1);
+    EXPECT_EQ(model.IndexOfRecNo(-1), -1);
+    EXPECT_EQ(model.RecNoAt(1), -1);
+}
+
+TEST_F(ListRows, droppingTheCacheKeepsTheRowsAndShowsChangedRecords)
+{
+    model.ReloadRows(-1);
+    ASSERT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("電話番号"));
+    EXPECT_EQ(model.index(0, 2).data().toString(), QStringLiteral("0312345678"));
+    book.table.SetIndexName(QString());
+    ASSERT_TRUE(book.table.FindKey({QVariant(1)}));
+    book.table.Edit();
+    book.table.FieldByName(QStringLiteral("Tel")).SetAsBytes("0311112222");
+    book.table.Post();
+    EXPECT_EQ(model.index(0, 2).data().toString(), QStringLiteral("0312345678")) << "cached until dropped";
+    model.DropCache();
+    EXPECT_EQ(rowsOf(model), (std::vector<qint32>{1, 2, 3, 4}));
+    EXPECT_EQ(model.index(0, 2).data().toString(), QStringLiteral("0311112222"));
+    EXPECT_EQ(model.index(3, 0).data(TAddressListModel::RecNoRole).toInt(), 4);
+}
+
+TEST_F(ListRows, passesTheItemModelTesterAndClearsToNoRows)
+{
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.ReloadRows(2);
+    for (int row = 0; row < model.rowCount(); ++row)
+        (void)model.index(row, 0).data();
+    model.DropCache();
+    model.ClearRows();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_EQ(model.InquiryRow(), -1);
+}
+
+TEST(ListRowsWithoutTable, anEmptyBookAndNoTableGiveNoRows)
+{
+    TAddressListModel model;
+    model.ReloadRows(1);
+    EXPECT_EQ(model.RowCount(), 0);
+    Book book;
+    model.SetTable(&book.table);
+    model.SortDir = false;
+    model.ReloadRows(1);
+    EXPECT_EQ(model.RowCount(), 0);
+    EXPECT_EQ(model.InquiryRow(), -1);
+}
+
+// ---- AdrsList.ini -------------------------------------------------------------
+
+class ListSettings : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_saved = {KeywordNames, KeywordModes}; }
+    void TearDown() override
+    {
+        KeywordNames = m_saved.first;
+        KeywordModes = m_saved.second;
+    }
+
+    QString write(const QStringList &lines)
+    {
+        const QString path = dir.filePath(QStringLiteral("AdrsList.ini"));
+        TMemIniFile ini(path);
+        ini.SetStrings(lines);
+        EXPECT_TRUE(ini.UpdateFile());
+        return path;
+    }
+    static QString list(int count, const QString &value)
+    {
+        QStringList parts;
+        for (int i = 0; i < count; ++i)
+            parts << (value.isEmpty() ? QString::number(count - 1 - i) : value);
+        return parts.join(u',');
+    }
+
+    QTemporaryDir dir;
+
+private:
+    std::pair<decltype(KeywordNames), decltype(KeywordModes)> m_saved;
+};
+
+TEST_F(ListSettings, roundTripKeepsColumnsGroupAndOrder)
+{
+    TAddressListModel model;
+    model.SetScreenDpi(144);
+    model.LoadListSettings(dir.filePath(QStringLiteral("missing.ini")));
+    EXPECT_EQ(model.ColumnRecords()[0].Width, 84) << "56 px at 96 dpi";
+    std::swap(model.ColumnRecords()[0], model.ColumnRecords()[42]);
+    model.ColumnRecords()[5].Shown = !model.ColumnRecords()[5].Shown;
+    model.ColumnRecords()[3].Width = 150;
+    model.ViewGroup = 7;
+    model.SortType = 12;
+    model.SortDir = false;
+    const QString path = dir.filePath(QStringLiteral("AdrsList.ini"));
+    ASSERT_TRUE(model.SaveListSettings(path));
+    EXPECT_EQ(TMemIniFile(path).ReadString(QStringLiteral("HEADER"), QStringLiteral("HeaderWidth"), {}).split(u',')[3],
+              QStringLiteral("100"));
+
+    TAddressListModel again;
+    again.SetScreenDpi(144);
+    again.LoadListSettings(path);
+    EXPECT_EQ(again.ColumnRecords(), model.ColumnRecords());
+    EXPECT_EQ(again.ColumnRecords()[0].DefIndex, 42);
+    EXPECT_EQ(again.ViewGroup, 7);
+    EXPECT_EQ(again.SortType, 12);
+    EXPECT_FALSE(again.SortDir);
+
+    TAddressListModel at96;
+    at96.SetScreenDpi(96);
+    at96.LoadListSettings(path);
+    EXPECT_EQ(at96.ColumnRecords()[3].Width, 100);
+}
+
+TEST_F(ListSettings, aHeaderIndexOfFortyTwoEntriesResetsAllThreeLists)
+{
+    TAddressListModel model;
+    model.SetScreenDpi(96);
+    model.LoadListSettings(write({QStringLiteral("[HEADER]"),
+                                  QStringLiteral("HeaderIndex=") + list(42, {}),
+                                  QStringLiteral("HeaderWidth=") + list(43, QStringLiteral("10")),
+                                  QStringLiteral("HeaderView=") + list(43, QStringLiteral("1"))}));
+    TAddressListModel defaults;
+    defaults.SetScreenDpi(96);
+    defaults.LoadListSettings(dir.filePath(QStringLiteral("missing.ini")));
+    EXPECT_EQ(model.ColumnRecords(), defaults.ColumnRecords());
+    EXPECT_EQ(model.ColumnRecords()[10].Width, 232);
+    EXPECT_TRUE(model.ColumnRecords()[10].Shown);
+    EXPECT_FALSE(model.ColumnRecords()[2].Shown);
+}
+
+TEST_F(ListSettings, badWidthsOrFlagsFallBackToEachColumnsOwnDefaults)
+{
+    TAddressListModel model;
+    model.SetScreenDpi(96);
+    model.LoadListSettings(write({QStringLiteral("[HEADER]"),
+                                  QStringLiteral("HeaderIndex=") + list(43, {}), // reversed catalogue
+                                  QStringLiteral("HeaderWidth=") + list(43, QStringLiteral("x")),
+                                  QStringLiteral("HeaderView=") + list(43, QStringLiteral("1"))}));
+    EXPECT_EQ(model.ColumnRecords()[0].Index, 42);
+    EXPECT_EQ(model.ColumnRecords()[0].DefIndex, 42);
+    EXPECT_EQ(model.ColumnRecords()[0].Width, 72);  // 更新時刻
+    EXPECT_FALSE(model.ColumnRecords()[0].Shown);   // flags reset with the widths
+    EXPECT_EQ(model.ColumnRecords()[42].Width, 56); // No.
+    EXPECT_TRUE(model.ColumnRecords()[42].Shown);
+}
+
+TEST_F(ListSettings, outOfRangeValuesTakeTheirDefaults)
+{
+    TAddressListModel model;
+    model.LoadListSettings(write({QStringLiteral("[KEYWORD]"), QStringLiteral("Name1=取引区分"),
+                                  QStringLiteral("Name2="), QStringLiteral("Mode1=8"), QStringLiteral("Mode2=4"),
+                                  QStringLiteral("Mode3=1"), QStringLiteral("Mode4=0"), QStringLiteral("[GROUP]"),
+                                  QStringLiteral("ViewGroup=-1"), QStringLiteral("[SORT]"),
+                                  QStringLiteral("SortType=15"), QStringLiteral("SortDir=0")}));
+    EXPECT_EQ(KeywordNames[1], QStringLiteral("取引区分"));
+    EXPECT_EQ(KeywordNames[2], QStringLiteral("キーワード２"));
+    EXPECT_EQ(KeywordNames[8], QStringLiteral("キーワード８"));
+    EXPECT_EQ(KeywordModes[1], 8);
+    EXPECT_EQ(KeywordModes[2], 6);
+    EXPECT_EQ(KeywordModes[3], 1);
+    EXPECT_EQ(KeywordModes[4], 6);
+    EXPECT_EQ(KeywordModes[5], 6);
+    EXPECT_EQ(model.ViewGroup, 0);
+    EXPECT_EQ(model.SortType, 0);
+    EXPECT_FALSE(model.SortDir);
+    model.LoadListSettings(write({QStringLiteral("[GROUP]"), QStringLiteral("ViewGroup=12")}));
+    EXPECT_EQ(model.ViewGroup, 0);
+    EXPECT_TRUE(model.SortDir);
+}
+
+TEST_F(ListSettings, keywordCaptionNamesItsColumnAndMinWidthsCoverCaptions)
+{
+    TAddressListModel model;
+    model.LoadListSettings(write({QStringLiteral("[KEYWORD]"), QStringLiteral("Name3=趣味")}));
+    model.ColumnRecords()[29].Shown = true;
+    const QFontMetrics metrics(QApplication::font());
+    model.BuildColumns(metrics);
+    const int column = int(model.ShownColumns().indexOf(29));
+    ASSERT_GE(column, 0);
+    EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), QStringLiteral("趣味"));
+    EXPECT_EQ(model.MinWidths()[column], metrics.horizontalAdvance(QStringLiteral("趣味")) + 2 * ScaleForDpi(6, true, model.ScreenDpi()));
+}
+
+// ---- Cell texts ---------------------------------------------------------------
+
+struct CellCase {
+    const char *name;
+    TRecordValues record;
+    int columnId;
+    QString text;
+};
+
+class CellTexts : public ::testing::TestWithParam<CellCase>
+{
+};
+
+TEST_P(CellTexts, formatTheRecordAsTheColumnShowsIt)
+{
+    GroupNames[3] = QStringLiteral("取引先");
+    Book book;
+    book.add(GetParam().record);
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    ASSERT_TRUE(book.table.FindKey({QVariant(1)}));
+    EXPECT_EQ(model.FormatCell(GetParam().columnId, 6), GetParam().text);
+}
+
+const QDateTime kStamp(QDate(2014, 4, 1), QTime(9, 5, 7));
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, CellTexts,
+    ::testing::Values(
+        CellCase{"rowNumber", {}, 0, QStringLiteral("7")},
+        CellCase{"groupName", {{"Group", 3}}, 1, QStringLiteral("取引先")},
+        CellCase{"noGroup", {{"Group", 0}}, 1, QString()},
+        CellCase{"customCodeTrimmed", {{"CustomCode", sj(" C01 ")}}, 2, QStringLiteral("C01")},
+        CellCase{"phoneUnhyphenatedWithoutLibrary", {{"Tel", sj("0312345678 ")}}, 3, QStringLiteral("0312345678")},
+        CellCase{"mainNumber", {{"TelDiv", 3}}, 4, QStringLiteral("代表")},
+        CellCase{"otherTelDiv", {{"TelDiv", 2}}, 4, QString()},
+        CellCase{"pubDate", {{"PubDate", sj("201404")}}, 6, QStringLiteral("2014年04月")},
+        CellCase{"emptyPubDate", {}, 6, QString()},
+        CellCase{"postcodeSeven", {{"Pos", sj("1234567")}}, 9, QStringLiteral("123-4567")},
+        CellCase{"postcodeFive", {{"Pos", sj("12345")}}, 9, QStringLiteral("123-45")},
+        CellCase{"postcodeThree", {{"Pos", sj("123")}}, 9, QStringLiteral("123")},
+        CellCase{"address",
+                 {{"Tdfkn", sj("東京都")}, {"Adrs1", sj("千代田区 ")}, {"Adrs2", sj("丸の内1-1")}, {"Adrs3", sj(" ビル")}},
+                 10,
+                 QStringLiteral("東京都千代田区丸の内1-1ビル")},
+        CellCase{"private", {{"PrivCorp", true}}, 12, QStringLiteral("個人")},
+        CellCase{"company", {{"PrivCorp", false}}, 12, QStringLiteral("会社")},
+        CellCase{"plainName", {{"NameKanji", sj(" 佐藤　花子 ")}}, 17, QStringLiteral("佐藤　花子")},
+        CellCase{"wideName", {{"NameKanji", EncodeUnicodeField(u"髙橋 𠮷")}}, 17, QStringLiteral("髙橋 𠮷")},
+        CellCase{"joint", {{"Joint5", EncodeUnicodeField(u"太郎")}}, 26, QStringLiteral("太郎")},
+        CellCase{"keyword", {{"Keyword8", sj("ゴルフ")}}, 34, QStringLiteral("ゴルフ")},
+        CellCase{"symbol", {{"SymbolMark", sj("●")}, {"SymbolColor", 255}}, 36, QStringLiteral("●,$000000FF")},
+        CellCase{"emptySymbol", {{"SymbolColor", 255}}, 36, QString()},
+        CellCase{"added", {{"AddDateTime", kStamp}}, 37, QStringLiteral("2014/04/01 09:05:07")},
+        CellCase{"addedDate", {{"AddDateTime", kStamp}}, 38, QStringLiteral("2014/04/01")},
+        CellCase{"updatedTime", {{"UpdDateTime", kStamp}}, 42, QStringLiteral("09:05:07")},
+        CellCase{"noStamp", {}, 40, QString()},
+        CellCase{"unknownColumn", {{"Tel", sj("03")}}, 43, QString()}),
+    [](const ::testing::TestParamInfo<CellCase> &info) { return std::string(info.param.name); });
+
+extern "C" int fakeHyphen(const char *number, char *output, const char *, const TWqhypTime *)
+{
+    if (std::strcmp(number, "0312345678") != 0)
+        return WqhypNotFound;
+    std::strcpy(output, "03-1234-5678");
+    return WqhypOk;
+}
+
+TEST(CellTextsWithLibrary, phoneColumnsAreHyphenated)
+{
+    SetWqhypForTesting(&fakeHyphen);
+    Book book;
+    book.add({{"Tel", sj("0312345678")}, {"Portable2", sj("0312345678")}, {"Fax", sj("0399")}});
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    ASSERT_TRUE(book.table.FindKey({QVariant(1)}));
+    EXPECT_EQ(model.FormatCell(3, 0), QStringLiteral("03-1234-5678"));
+    EXPECT_EQ(model.FormatCell(8, 0), QStringLiteral("03-1234-5678"));
+    EXPECT_EQ(model.FormatCell(5, 0), QStringLiteral("0399"));
+    SetWqhypForTesting(nullptr);
+}
+
+TEST(CellTextsInTheView, symbolShowsItsMarkInItsColourAndCellsAlignAsTheCatalogue)
+{
+    Book book;
+    book.add({{"SymbolMark", sj("★")}, {"SymbolColor", 0x00FF00}});
+    book.add({});
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    model.ColumnRecords()[36].Shown = true;
+    model.BuildColumns(QFontMetrics(QApplication::font()));
+    model.ReloadRows(-1);
+    const int column = int(model.ShownColumns().indexOf(36));
+    ASSERT_GE(column, 0);
+    EXPECT_EQ(model.index(0, column).data().toString(), QStringLiteral("★"));
+    EXPECT_EQ(model.index(0, column).data(TAddressListModel::SymbolColorRole).value<QColor>(), QColor(0, 255, 0));
+    EXPECT_EQ(model.index(1, column).data().toString(), QString());
+    EXPECT_FALSE(model.index(1, column).data(TAddressListModel::SymbolColorRole).value<QColor>().isValid());
+    EXPECT_EQ(model.index(0, column).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter | Qt::AlignVCenter));
+    EXPECT_EQ(model.index(1, 0).data().toString(), QStringLiteral("2"));
+    EXPECT_EQ(model.index(1, 0).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+}
+
+// ---- Duplicate display ----------------------------------------------------------
+
+struct DupCase {
+    const char *name;
+    std::vector<TRecordValues> records;
+    int item1, item2, viewGroup;
+    std::vector<qint32> rows;
+};
+
+class DuplicateDisplay : public ::testing::TestWithParam<DupCase>
+{
+};
+
+TEST_P(DuplicateDisplay, showsBlocksOfEqualKeysInKeyThenRecordOrder)
+{
+    Book book;
+    for (const TRecordValues &record : GetParam().records)
+        book.add(record);
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    model.SortType = 2;
+    model.SortDir = false; // ignored by the duplicate display
+    model.DupItem1 = GetParam().item1;
+    model.DupItem2 = GetParam().item2;
+    model.ViewGroup = GetParam().viewGroup;
+    model.ReloadRows(-1);
+    EXPECT_EQ(rowsOf(model), GetParam().rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, DuplicateDisplay,
+    ::testing::Values(
+        DupCase{"blankKeyNeverShown", {{{"Tel", sj("0311")}}, {{"Tel", sj("0311")}}, {}}, 1, 0, 0, {1, 2}},
+        DupCase{"singleKeyNeverShown", {{{"Tel", sj("0311")}}, {{"Tel", sj("0322")}}}, 1, 0, 0, {}},
+        DupCase{"threeEqualKeysInRecordOrderBlocksByKey",
+                {{{"Tel", sj("09")}}, {{"Tel", sj("05")}}, {{"Tel", sj("09")}}, {{"Tel", sj("05")}}, {{"Tel", sj("09")}}},
+                1, 0, 0, {2, 4, 1, 3, 5}},
+        DupCase{"keysCompareByteForByte",
+                {{{"CorpKanji", sj("abc")}}, {{"CorpKanji", sj("ABC")}}, {{"CorpKanji", sj("ABC ")}}}, 3, 0, 0, {}},
+        DupCase{"sameAddressDifferentNames",
+                {{{"Adrs2", sj("本町1")}, {"NameKanji", sj("佐藤")}}, {{"Adrs2", sj("本町1")}, {"NameKanji", sj("田中")}}},
+                2, 4, 0, {}},
+        DupCase{"addressJoinsItsFourFields",
+                {{{"Tdfkn", sj("東京都")}, {"Adrs1", sj("港区")}}, {{"Adrs2", sj("東京都港区")}}}, 2, 0, 0, {1, 2}},
+        DupCase{"emptyFirstKeyWithEqualSecondKey",
+                {{{"CorpKanji", sj("山田商事")}}, {{"CorpKanji", sj("山田商事")}}, {}}, 1, 3, 0, {1, 2}},
+        DupCase{"plainAndWideNamesRepeatEachOther",
+                {{{"NameKanji", sj("佐藤　花子")}}, {{"NameKanji", EncodeUnicodeField(u"佐藤　花子")}}, {{"NameKanji", sj("佐藤")}}},
+                4, 0, 0, {1, 2}},
+        DupCase{"viewedGroupOnly",
+                {{{"Tel", sj("03")}, {"Group", 1}},
+                 {{"Tel", sj("03")}, {"Group", 2}},
+                 {{"Tel", sj("03")}, {"Group", 1}},
+                 {{"Tel", sj("04")}, {"Group", 2}},
+                 {{"Tel", sj("04")}, {"Group", 1}}},
+                1, 0, 2, {1, 3}},
+        DupCase{"recordsWithoutGroup",
+                {{{"Tel", sj("03")}, {"Group", 1}}, {{"Tel", sj("03")}}, {{"Tel", sj("03")}}}, 1, 0, 1, {2, 3}}),
+    [](const ::testing::TestParamInfo<DupCase> &info) { return std::string(info.param.name); });
+
+TEST(DuplicateDisplayState, keepsTheRecordAsInquiryRowAndYieldsToTheDisableToggle)
+{
+    Book book;
+    book.add({{"Tel", sj("05")}});
+    book.add({{"Tel", sj("03")}});
+    book.add({{"Tel", sj("05")}});
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    model.DupItem1 = 1;
+    model.ReloadRows(3);
+    EXPECT_EQ(rowsOf(model), (std::vector<qint32>{1, 3}));
+    EXPECT_EQ(model.InquiryRow(), 1);
+    model.FilterDisabled = true;
+    model.ReloadRows(2);
+    EXPECT_EQ(rowsOf(model), (std::vector<qint32>{1, 2, 3}));
+    EXPECT_EQ(model.InquiryRow(), 1);
+}
+
+} // namespace
