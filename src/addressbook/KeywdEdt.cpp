@@ -1,0 +1,199 @@
+#include "addressbook/KeywdEdt.h"
+
+#include "core/Env.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "platform/TextLines.h"
+#include "util/MsgBoxPos.h"
+#include "util/StrFunc.h"
+#include "util/SubUnit.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+const std::array<TKeywordEdit::TKeywordMode, 5> TKeywordEdit::Modes{{
+    {QStringLiteral("全角ひらがな"), 6},
+    {QStringLiteral("全角カタカナ"), 8},
+    {QStringLiteral("全角英数"), 5},
+    {QStringLiteral("半角カタカナ"), 7},
+    {QStringLiteral("半角英数"), 1},
+}};
+
+namespace {
+
+const QString SecKeyword = QStringLiteral("KEYWORD");
+
+QString fullWidthNumber(int value) { return ToFullWidthW(QString::number(value)); }
+
+int modeIndex(int value)
+{
+    for (std::size_t i = 0; i < TKeywordEdit::Modes.size(); ++i) {
+        if (TKeywordEdit::Modes[i].Value == value)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+// Restores the cursor however the OK handler leaves.
+class TWaitCursor
+{
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor &) = delete;
+    TWaitCursor &operator=(const TWaitCursor &) = delete;
+};
+
+} // namespace
+
+TKeywordEdit::TKeywordEdit(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("KeywordEdit"));
+    setWindowTitle(QStringLiteral("キーワード項目の設定"));
+
+    auto *grid = new QGridLayout;
+    for (int i = 0; i < RowCount; ++i) {
+        const auto n = static_cast<std::size_t>(i + 1);
+        auto *number = new QLabel(fullWidthNumber(i + 1), this);
+        number->setObjectName(QStringLiteral("lblNo%1").arg(i + 1));
+        auto *nameLabel = new QLabel(QStringLiteral("名称："), this);
+        auto *modeLabel = new QLabel(QStringLiteral("入力モード："), this);
+
+        auto *edit = new TTntEdit(this);
+        edit->setObjectName(QStringLiteral("edtKeyword%1").arg(i + 1));
+        edit->SetMaxLengthBytes(MaxKeywordBytes);
+        edit->SetText(KeywordNames[n]);
+        edit->installEventFilter(this);
+        nameLabel->setBuddy(edit);
+
+        auto *combo = new QComboBox(this);
+        combo->setObjectName(QStringLiteral("cbxKeyword%1").arg(i + 1));
+        for (const TKeywordMode &mode : Modes)
+            combo->addItem(mode.Caption);
+        // A stored value the list does not offer shows the default mode.
+        combo->setCurrentIndex(std::max(0, modeIndex(KeywordModes[n])));
+        combo->installEventFilter(this);
+        modeLabel->setBuddy(combo);
+
+        grid->addWidget(number, i, 0);
+        grid->addWidget(nameLabel, i, 1);
+        grid->addWidget(edit, i, 2);
+        grid->addWidget(modeLabel, i, 3);
+        grid->addWidget(combo, i, 4);
+        m_labels[static_cast<std::size_t>(i)] = number;
+        m_edits[static_cast<std::size_t>(i)] = edit;
+        m_combos[static_cast<std::size_t>(i)] = combo;
+    }
+    grid->setColumnStretch(2, 1);
+
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(btnOk, &QPushButton::clicked, this, &TKeywordEdit::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    QWidget *previous = nullptr;
+    for (int i = 0; i < RowCount; ++i) {
+        for (QWidget *w : {static_cast<QWidget *>(m_edits[static_cast<std::size_t>(i)]),
+                           static_cast<QWidget *>(m_combos[static_cast<std::size_t>(i)])}) {
+            if (previous)
+                setTabOrder(previous, w);
+            previous = w;
+        }
+    }
+    setTabOrder(previous, btnOk);
+    setTabOrder(btnOk, btnCancel);
+    adjustSize();
+}
+
+TKeywordEdit::~TKeywordEdit() = default;
+
+void TKeywordEdit::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    CenterFormOnOwner(this, parentWidget());
+    m_edits[0]->setFocus();
+}
+
+void TKeywordEdit::CutToLimit(TTntEdit *edit)
+{
+    // Cut after whole characters: byte 12 being a lead byte leaves 11.
+    if (Cp932::byteLength(edit->GetText()) > MaxKeywordBytes)
+        edit->SetText(Cp932::truncatedToBytes(edit->GetText(), MaxKeywordBytes));
+}
+
+bool TKeywordEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *edit = qobject_cast<TTntEdit *>(watched);
+    if (edit && event->type() == QEvent::FocusOut) {
+        CutToLimit(edit);
+    } else if (event->type() == QEvent::KeyPress
+               && (edit || std::find(m_combos.begin(), m_combos.end(), watched) != m_combos.end())) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            if (auto *next = qobject_cast<TTntEdit *>(focusWidget()))
+                next->end(false);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TKeywordEdit::accept()
+{
+    TWaitCursor wait;
+    std::array<QString, RowCount> names;
+    std::array<int, RowCount> modes{};
+    for (int i = 0; i < RowCount; ++i) {
+        const auto r = static_cast<std::size_t>(i);
+        CutToLimit(m_edits[r]);
+        names[r] = TrimBlanks(m_edits[r]->GetText());
+        if (names[r].isEmpty()) {
+            ShowMessageBoxAt(this,
+                             QStringLiteral("キーワード項目") + fullWidthNumber(i + 1) + QStringLiteral("が未入力です  "),
+                             ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+            m_edits[r]->setFocus();
+            return;
+        }
+        modes[r] = Modes[static_cast<std::size_t>(std::max(0, m_combos[r]->currentIndex()))].Value;
+    }
+
+    m_namesChanged = false;
+    m_modesChanged = false;
+    TMemIniFile ini(DataPath + QStringLiteral("AdrsList.ini"));
+    for (int i = 0; i < RowCount; ++i) {
+        const auto r = static_cast<std::size_t>(i);
+        const auto n = r + 1;
+        if (names[r] != KeywordNames[n])
+            m_namesChanged = true;
+        if (modes[r] != KeywordModes[n])
+            m_modesChanged = true;
+        KeywordNames[n] = names[r];
+        KeywordModes[n] = modes[r];
+        ini.WriteString(SecKeyword, QStringLiteral("Name%1").arg(i + 1), names[r]);
+        ini.WriteInteger(SecKeyword, QStringLiteral("Mode%1").arg(i + 1), modes[r]);
+    }
+    // A failed write keeps the captions for this run; the file keeps the
+    // previous ones, as the replace leaves it whole.
+    (void)ini.UpdateFile();
+    QDialog::accept();
+}

@@ -1,0 +1,204 @@
+#include "addressbook/KeywdEdt.h"
+
+#include "core/Env.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+namespace {
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+class KeywordEditTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_savedPath = DataPath;
+        m_savedNames = KeywordNames;
+        m_savedModes = KeywordModes;
+        DataPath = m_dir.path() + QStringLiteral("/");
+        for (int n = 1; n <= KeywordCount; ++n) {
+            KeywordNames[static_cast<std::size_t>(n)] = QStringLiteral("キーワード") + QChar(0xFF10 + n);
+            KeywordModes[static_cast<std::size_t>(n)] = 6;
+        }
+        KeywordModes[3] = 8;
+        KeywordModes[8] = 1;
+    }
+    void TearDown() override
+    {
+        m_dialog.reset();
+        DataPath = m_savedPath;
+        KeywordNames = m_savedNames;
+        KeywordModes = m_savedModes;
+    }
+    void open()
+    {
+        m_dialog = std::make_unique<TKeywordEdit>();
+        m_dialog->show();
+        QApplication::setActiveWindow(m_dialog.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_dialog.get()));
+    }
+    TTntEdit *edit(int n) const { return m_dialog->findChild<TTntEdit *>(QStringLiteral("edtKeyword%1").arg(n)); }
+    QComboBox *combo(int n) const { return m_dialog->findChild<QComboBox *>(QStringLiteral("cbxKeyword%1").arg(n)); }
+    void click(const char *name) const
+    {
+        QTest::mouseClick(m_dialog->findChild<QPushButton *>(name), Qt::LeftButton);
+    }
+    // Replaces an edit's text the way a user does: select all, type.
+    static void retype(TTntEdit *e, const QString &text)
+    {
+        e->setFocus();
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e, Qt::Key_Delete);
+        typeText(e, text);
+    }
+    QString iniFile() const { return DataPath + QStringLiteral("AdrsList.ini"); }
+
+    QTemporaryDir m_dir;
+    QString m_savedPath;
+    std::array<QString, KeywordCount + 1> m_savedNames;
+    std::array<int, KeywordCount + 1> m_savedModes;
+    ScriptedMessageBoxes m_boxes;
+    std::unique_ptr<TKeywordEdit> m_dialog;
+};
+
+TEST_F(KeywordEditTest, showsCaptionsAndTheEntriesOfTheStoredModes)
+{
+    open();
+    EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("キーワード項目の設定"));
+    EXPECT_EQ(m_dialog->findChild<QLabel *>("lblNo8")->text(), QStringLiteral("８"));
+    EXPECT_EQ(edit(2)->GetText(), QStringLiteral("キーワード２"));
+    EXPECT_EQ(combo(1)->currentText(), QStringLiteral("全角ひらがな"));
+    EXPECT_EQ(combo(3)->currentText(), QStringLiteral("全角カタカナ"));
+    EXPECT_EQ(combo(8)->currentText(), QStringLiteral("半角英数"));
+    EXPECT_EQ(combo(5)->count(), 5);
+    saveScreenshot(m_dialog.get(), QStringLiteral("KeywordEdit"));
+}
+
+TEST_F(KeywordEditTest, blankCaptionIsRefusedNamingItsRowInFullWidth)
+{
+    open();
+    retype(edit(3), QStringLiteral("   "));
+    click("btnOk");
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_EQ(m_boxes.last().text, QStringLiteral("キーワード項目３が未入力です  "));
+    EXPECT_EQ(m_boxes.last().caption, QStringLiteral("ピルカノス2014"));
+    EXPECT_EQ(m_boxes.last().flags, 0x40u);
+    EXPECT_EQ(m_boxes.last().owner, m_dialog.get());
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), edit(3));
+    EXPECT_EQ(KeywordNames[3], QStringLiteral("キーワード３"));
+    EXPECT_FALSE(QFile::exists(iniFile()));
+}
+
+TEST_F(KeywordEditTest, changingOnlyAModeWritesTheFileAndReportsModesChanged)
+{
+    open();
+    combo(5)->setFocus();
+    QTest::keyClick(combo(5), Qt::Key_Down); // 全角ひらがな -> 全角カタカナ
+    click("btnOk");
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(m_dialog->ModesChanged());
+    EXPECT_FALSE(m_dialog->NamesChanged());
+    EXPECT_EQ(KeywordModes[5], 8);
+    const TMemIniFile ini(iniFile());
+    EXPECT_EQ(ini.ReadSection("KEYWORD").size(), 16);
+    EXPECT_EQ(ini.ReadInteger("KEYWORD", "Mode5", 0), 8);
+    EXPECT_EQ(ini.ReadInteger("KEYWORD", "Mode8", 0), 1);
+    EXPECT_EQ(ini.ReadString("KEYWORD", "Name1", ""), QStringLiteral("キーワード１"));
+}
+
+TEST_F(KeywordEditTest, changedCaptionIsStoredTrimmed)
+{
+    open();
+    retype(edit(2), QStringLiteral(" 趣味 "));
+    click("btnOk");
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(m_dialog->NamesChanged());
+    EXPECT_FALSE(m_dialog->ModesChanged());
+    EXPECT_EQ(KeywordNames[2], QStringLiteral("趣味"));
+    const TMemIniFile ini(iniFile());
+    EXPECT_EQ(ini.ReadString("KEYWORD", "Name2", ""), QStringLiteral("趣味"));
+}
+
+TEST_F(KeywordEditTest, cancelChangesNothing)
+{
+    open();
+    retype(edit(1), QStringLiteral("誕生日"));
+    combo(1)->setFocus();
+    QTest::keyClick(combo(1), Qt::Key_End);
+    click("btnCancel");
+    EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(KeywordNames[1], QStringLiteral("キーワード１"));
+    EXPECT_EQ(KeywordModes[1], 6);
+    EXPECT_FALSE(QFile::exists(iniFile()));
+}
+
+struct PasteCut {
+    const char *name;
+    const char16_t *pasted;
+    int bytes; // what stays after leaving the edit
+};
+void PrintTo(const PasteCut &c, std::ostream *os) { *os << c.name; }
+class PastedCaption : public KeywordEditTest, public ::testing::WithParamInterface<PasteCut>
+{
+};
+
+TEST_P(PastedCaption, isCutToTwelveBytesWithoutSplittingACharacter)
+{
+    open();
+    TTntEdit *e = edit(4);
+    e->setFocus();
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QApplication::clipboard()->setText(QString::fromUtf16(GetParam().pasted));
+    QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(e, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), combo(4));
+    const QByteArray stored = Cp932::encode(e->GetText());
+    EXPECT_EQ(stored.size(), GetParam().bytes);
+    EXPECT_TRUE(Cp932::encode(QString::fromUtf16(GetParam().pasted)).startsWith(stored));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PastedCaption,
+    ::testing::Values(PasteCut{"thirteenBytesEndingDoubleByte", u"abcdefghijkあ", 11},
+                      PasteCut{"thirteenBytesEndingSingleByte", u"abcdefghijあx", 12},
+                      PasteCut{"sevenKanji", u"顧客満足度調査", 12},
+                      PasteCut{"twelveBytesStay", u"abcdefghijkl", 12}),
+    [](const ::testing::TestParamInfo<PasteCut> &info) { return std::string(info.param.name); });
+
+TEST_F(KeywordEditTest, enterMovesThroughEditsAndModes)
+{
+    open();
+    edit(1)->setFocus();
+    QTest::keyClick(edit(1), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), combo(1));
+    QTest::keyClick(combo(1), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), edit(2));
+    EXPECT_FALSE(edit(2)->hasSelectedText());
+    EXPECT_EQ(edit(2)->cursorPosition(), edit(2)->text().size());
+    EXPECT_TRUE(m_dialog->isVisible());
+}
+
+} // namespace
