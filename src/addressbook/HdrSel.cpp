@@ -1,0 +1,220 @@
+#include "addressbook/HdrSel.h"
+
+#include "core/Inquiry.h"
+#include "platform/Colors.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Restores the cursor however the handler leaves.
+class TWaitCursor
+{
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor &) = delete;
+    TWaitCursor &operator=(const TWaitCursor &) = delete;
+};
+
+QPushButton *makeButton(const QString &caption, const QString &name, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+THeaderSelect::THeaderSelect(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("HeaderSelect"));
+    setWindowTitle(QStringLiteral("表示項目の設定"));
+
+    lvHeader = new QListWidget(this);
+    lvHeader->setObjectName(QStringLiteral("lvHeader"));
+    lvHeader->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvHeader->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvHeader->installEventFilter(this);
+    connect(lvHeader, &QListWidget::itemChanged, this, &THeaderSelect::ItemChanged);
+    connect(lvHeader, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *) {
+        if (QListWidgetItem *item = lvHeader->currentItem())
+            item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    });
+    connect(lvHeader, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *current, QListWidgetItem *) {
+        if (current)
+            lvHeader->scrollToItem(current);
+    });
+
+    bbtnTop = makeButton(QStringLiteral("最上段"), QStringLiteral("bbtnTop"), this);
+    bbtnUp = makeButton(QStringLiteral("上"), QStringLiteral("bbtnUp"), this);
+    bbtnDown = makeButton(QStringLiteral("下"), QStringLiteral("bbtnDown"), this);
+    bbtnBottom = makeButton(QStringLiteral("最下段"), QStringLiteral("bbtnBottom"), this);
+    bbtnAll = makeButton(QStringLiteral("すべて表示"), QStringLiteral("bbtnAll"), this);
+    bbtnReView = makeButton(QStringLiteral("表示を戻す"), QStringLiteral("bbtnReView"), this);
+    bbtnReSort = makeButton(QStringLiteral("並びを戻す"), QStringLiteral("bbtnReSort"), this);
+    btnOk = new QPushButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+
+    connect(bbtnTop, &QPushButton::clicked, this, [this] { MoveFocusedRow(0); });
+    connect(bbtnUp, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvHeader->currentRow() - 1); });
+    connect(bbtnDown, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvHeader->currentRow() + 1); });
+    connect(bbtnBottom, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvHeader->count() - 1); });
+    connect(bbtnAll, &QPushButton::clicked, this, [this] { SetCheckMarks([](const TColumnRecord &) { return true; }); });
+    connect(bbtnReView, &QPushButton::clicked, this, [this] {
+        SetCheckMarks([](const TColumnRecord &r) {
+            return r.DefIndex >= 0 && r.DefIndex < AddressListColumnCount
+                   && AddressListColumns[static_cast<std::size_t>(r.DefIndex)].Shown;
+        });
+    });
+    connect(bbtnReSort, &QPushButton::clicked, this, &THeaderSelect::bbtnReSortClick);
+    connect(btnOk, &QPushButton::clicked, this, &THeaderSelect::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *side = new QVBoxLayout;
+    for (QPushButton *b : {bbtnTop, bbtnUp, bbtnDown, bbtnBottom})
+        side->addWidget(b);
+    side->addSpacing(12);
+    for (QPushButton *b : {bbtnAll, bbtnReView, bbtnReSort})
+        side->addWidget(b);
+    side->addStretch();
+    auto *body = new QHBoxLayout;
+    body->addWidget(lvHeader, 1);
+    body->addLayout(side);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(body);
+    layout->addLayout(buttons);
+    resize(ScaleForDpi(360, true), ScaleForDpi(420, true));
+
+    m_records = DefaultColumnRecords();
+}
+
+THeaderSelect::~THeaderSelect() = default;
+
+void THeaderSelect::SetColumns(const TColumnRecords &Records)
+{
+    m_records = Records;
+    FillList();
+}
+
+void THeaderSelect::GetColumns(TColumnRecords &Records) const
+{
+    Records = m_records;
+    for (int row = 0; row < lvHeader->count() && row < ListColumnCount; ++row)
+        Records[static_cast<std::size_t>(row)].Shown = lvHeader->item(row)->checkState() == Qt::Checked;
+}
+
+void THeaderSelect::FillList()
+{
+    lvHeader->clear();
+    for (const TColumnRecord &record : m_records) {
+        auto *item = new QListWidgetItem(ColumnCaption(record.DefIndex));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(record.Shown ? Qt::Checked : Qt::Unchecked);
+        lvHeader->addItem(item);
+        ItemChanged(item);
+    }
+    if (lvHeader->count() > 0) {
+        lvHeader->setCurrentRow(0);
+        lvHeader->item(0)->setSelected(true);
+    }
+}
+
+void THeaderSelect::ItemChanged(QListWidgetItem *item)
+{
+    // A checked column's caption is drawn blue, as checked options are
+    // everywhere in the dialogs. Setting the same brush again emits nothing.
+    const QBrush brush = item->checkState() == Qt::Checked ? QBrush(ColorToQColor(clBlue)) : QBrush();
+    if (item->foreground() != brush)
+        item->setForeground(brush);
+}
+
+void THeaderSelect::MoveFocusedRow(int target)
+{
+    const int row = lvHeader->currentRow();
+    if (row < 0 || target < 0 || target >= lvHeader->count() || target == row)
+        return;
+    QListWidgetItem *item = lvHeader->takeItem(row);
+    lvHeader->insertItem(target, item);
+    auto first = m_records.begin();
+    if (target < row)
+        std::rotate(first + target, first + row, first + row + 1);
+    else
+        std::rotate(first + row, first + row + 1, first + target + 1);
+    lvHeader->setCurrentItem(item);
+    item->setSelected(true);
+    lvHeader->scrollToItem(item);
+    lvHeader->setFocus();
+}
+
+void THeaderSelect::TakeCheckMarks()
+{
+    for (int row = 0; row < lvHeader->count() && row < ListColumnCount; ++row)
+        m_records[static_cast<std::size_t>(row)].Shown = lvHeader->item(row)->checkState() == Qt::Checked;
+}
+
+void THeaderSelect::SetCheckMarks(bool (*shown)(const TColumnRecord &))
+{
+    for (int row = 0; row < lvHeader->count() && row < ListColumnCount; ++row)
+        lvHeader->item(row)->setCheckState(shown(m_records[static_cast<std::size_t>(row)]) ? Qt::Checked
+                                                                                            : Qt::Unchecked);
+}
+
+void THeaderSelect::bbtnReSortClick()
+{
+    TWaitCursor wait;
+    TakeCheckMarks();
+    std::stable_sort(m_records.begin(), m_records.end(),
+                     [](const TColumnRecord &a, const TColumnRecord &b) { return a.DefIndex < b.DefIndex; });
+    FillList();
+    lvHeader->setFocus();
+}
+
+void THeaderSelect::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    CenterFormOnOwner(this, parentWidget());
+    lvHeader->setFocus();
+}
+
+bool THeaderSelect::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lvHeader && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            btnOk->setFocus();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void THeaderSelect::accept()
+{
+    bool any = false;
+    for (int row = 0; row < lvHeader->count() && !any; ++row)
+        any = lvHeader->item(row)->checkState() == Qt::Checked;
+    if (!any) {
+        ShowMessageBoxAt(this, QStringLiteral("表示する項目は１つ以上選択してください  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        lvHeader->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
