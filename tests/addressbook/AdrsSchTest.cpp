@@ -1,0 +1,486 @@
+#include "addressbook/AdrsSch.h"
+
+#include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "support/FileHelpers.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QByteArray sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+// A dialog over a temporary data folder and settings root, with no data module
+// (so the history pick lists are empty) and scripted message boxes.
+class FilterDialog : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        m_saved = {DataRoot, DataPath, KeywordNames[1]};
+        m_savedDM = DMMurven19;
+        DMMurven19 = nullptr;
+        DataRoot = home.root() + QStringLiteral("/root/");
+        DataPath = home.root() + QStringLiteral("/data/");
+        QDir().mkpath(DataRoot);
+        QDir().mkpath(DataPath);
+        KeywordNames[1] = u("取引先");
+    }
+    void TearDown() override
+    {
+        dialog.reset();
+        DataRoot = m_saved[0];
+        DataPath = m_saved[1];
+        KeywordNames[1] = m_saved[2];
+        DMMurven19 = m_savedDM;
+    }
+
+    void open(int viewType, const TNarrowDownCondition &condition = {})
+    {
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteInteger(QStringLiteral("ADRS SCH"), QStringLiteral("ViewType"), viewType);
+        ASSERT_TRUE(ini.UpdateFile());
+        dialog = std::make_unique<TAddressSearch>(nullptr);
+        dialog->SetCondition(condition);
+        dialog->show();
+    }
+    template <typename T> T *child(const char *name) const
+    {
+        T *w = dialog->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    void chooseItem(int item) { child<QComboBox>("cbxItem")->setCurrentIndex(item); }
+    void type(const char *name, const char *text)
+    {
+        auto *w = child<QWidget>(name);
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            w = combo->lineEdit();
+        // QTest::keyClicks knows only ASCII keys: send each character as a
+        // key event carrying its text, as an input method commits it.
+        for (const QChar ch : u(text)) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(w, &press);
+            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(w, &release);
+        }
+    }
+    TNarrowDownCondition condition() const
+    {
+        TNarrowDownCondition c;
+        dialog->GetCondition(c);
+        return c;
+    }
+    QStringList row(int i) const
+    {
+        QTreeWidgetItem *r = child<QTreeWidget>("lvCondition")->topLevelItem(i);
+        return r ? QStringList{r->text(0), r->text(1), r->text(2)} : QStringList{};
+    }
+    bool shown(const char *name) const { return child<QWidget>(name)->isVisibleTo(dialog.get()); }
+    QString ptnPath() const { return DataPath + QStringLiteral("Search.ptn"); }
+
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<TAddressSearch> dialog;
+
+private:
+    QStringList m_saved;
+    TDMMurven19 *m_savedDM = nullptr;
+};
+
+TNarrowDownItem textItem(int item, QByteArray value, int match)
+{
+    TNarrowDownItem i;
+    i.Item = item;
+    i.Value = std::move(value);
+    i.Match = match;
+    return i;
+}
+
+// ---- editing area ---------------------------------------------------------
+
+struct AreaCase {
+    int item;
+    const char *content; // the one content control shown
+    bool mode;           // cbxCondition shown
+    bool negate;         // chkNotCondition shown
+};
+
+class EditingArea : public FilterDialog, public ::testing::WithParamInterface<AreaCase>
+{
+};
+
+TEST_P(EditingArea, showsTheControlsOfTheItemsInputKind)
+{
+    open(0);
+    chooseItem(GetParam().item);
+    for (const char *name : {"edtContent", "edtContentTnt", "cbxContentRW", "cbxContentRO", "pnlMonth"})
+        EXPECT_EQ(shown(name), qstrcmp(name, GetParam().content) == 0) << name;
+    EXPECT_EQ(shown("cbxCondition"), GetParam().mode);
+    EXPECT_EQ(shown("chkNotCondition"), GetParam().negate);
+    EXPECT_EQ(shown("lblCondition"), GetParam().item != 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, EditingArea,
+                         ::testing::Values(AreaCase{0, "edtContent", true, false},
+                                           AreaCase{13, "edtContentTnt", true, false},
+                                           AreaCase{19, "edtContentTnt", true, false},
+                                           AreaCase{11, "cbxContentRW", true, false},
+                                           AreaCase{29, "cbxContentRW", true, false},
+                                           AreaCase{2, "cbxContentRO", false, true},
+                                           AreaCase{31, "cbxContentRO", false, true},
+                                           AreaCase{4, "pnlMonth", false, false}));
+
+TEST_F(FilterDialog, itemListCarriesTheKeywordCaptions)
+{
+    open(0);
+    auto *items = child<QComboBox>("cbxItem");
+    ASSERT_EQ(items->count(), 32);
+    EXPECT_EQ(items->itemText(21), u("連名5"));
+    EXPECT_EQ(items->itemText(22), u("取引先"));
+    EXPECT_EQ(items->itemText(31), u("シンボルマーク"));
+}
+
+TEST_F(FilterDialog, contentLimitsCountBytesOrNameCharacters)
+{
+    open(0);
+    chooseItem(0); // 顧客コード: 20 bytes
+    type("edtContent", "ああああああああああああ");
+    EXPECT_EQ(child<TTntEdit>("edtContent")->text(), u("ああああああああああ"));
+    chooseItem(17); // 連名1: 11 characters
+    type("edtContentTnt", "ああああああああああああ");
+    EXPECT_EQ(child<TTntEdit>("edtContentTnt")->text().size(), 11);
+    type("cbxPattern", "パターン名前が三十バイトを超えると入らない");
+    EXPECT_EQ(Cp932::encode(child<QComboBox>("cbxPattern")->currentText()).size(), 30);
+}
+
+// ---- building conditions --------------------------------------------------
+
+struct BuildCase {
+    const char *behaviour;
+    std::function<void(FilterDialog &)> input;
+    TNarrowDownItem expected;
+    QStringList row;
+};
+
+class BuildsCondition : public FilterDialog, public ::testing::WithParamInterface<BuildCase>
+{
+};
+
+TEST_P(BuildsCondition, fromTheEditingArea)
+{
+    open(1);
+    GetParam().input(*this);
+    click("bbtnAdd");
+    ASSERT_EQ(condition().Items.size(), 1);
+    EXPECT_EQ(condition().Items[0], GetParam().expected);
+    EXPECT_EQ(row(0), GetParam().row);
+}
+
+TNarrowDownItem choiceItem(int item, int index, bool negate)
+{
+    TNarrowDownItem i;
+    i.Item = item;
+    i.Kind = 1;
+    i.Value1 = index;
+    i.Negate = negate;
+    return i;
+}
+
+TNarrowDownItem monthItem(int from, int to)
+{
+    TNarrowDownItem i;
+    i.Item = 4;
+    i.Kind = 11;
+    i.Value1 = from;
+    i.Value2 = to;
+    return i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, BuildsCondition,
+    ::testing::Values(
+        BuildCase{"phoneLosesHyphens",
+                  [](FilterDialog &f) {
+                      f.chooseItem(1);
+                      f.type("edtContent", "03-1234-5678");
+                  },
+                  textItem(1, "0312345678", 0), {u("電話番号"), u("0312345678"), u("前方一致")}},
+        BuildCase{"emptyContentIsBlank", [](FilterDialog &f) { f.chooseItem(0); }, textItem(0, "", -1),
+                  {u("顧客コード"), u("＜空白＞"), QString()}},
+        BuildCase{"nameIsStoredInAtForm",
+                  [](FilterDialog &f) {
+                      f.chooseItem(13);
+                      f.type("edtContentTnt", "山田");
+                      f.child<QComboBox>("cbxCondition")->setCurrentIndex(2);
+                  },
+                  textItem(13, EncodeUnicodeField(u("山田")), 2), {u("名前"), u("山田"), u("後方一致")}},
+        BuildCase{"historyItemTakesTypedText",
+                  [](FilterDialog &f) {
+                      f.chooseItem(11);
+                      f.type("cbxContentRW", "営業部");
+                      f.child<QComboBox>("cbxCondition")->setCurrentIndex(1);
+                  },
+                  textItem(11, sj("営業部"), 1), {u("部署"), u("営業部"), u("あいまい")}},
+        BuildCase{"representativePhoneNegated",
+                  [](FilterDialog &f) {
+                      f.chooseItem(2);
+                      QTest::mouseClick(f.child<QCheckBox>("chkNotCondition"), Qt::LeftButton);
+                  },
+                  choiceItem(2, 0, true), {u("代表電話"), u("代表"), u("以外")}},
+        BuildCase{"symbolMarkChoice",
+                  [](FilterDialog &f) {
+                      f.chooseItem(31);
+                      f.child<QComboBox>("cbxContentRO")->setCurrentIndex(5);
+                  },
+                  choiceItem(31, 5, false), {u("シンボルマーク"), u("★"), QString()}},
+        BuildCase{"defaultMonthRangeCoversEveryListedMonth", [](FilterDialog &f) { f.chooseItem(4); },
+                  monthItem(199501, 201312), {u("初期掲載年月"), u("1995年01月～2013年12月"), QString()}},
+        BuildCase{"backwardMonthRangeIsStoredSwapped",
+                  [](FilterDialog &f) {
+                      f.chooseItem(4);
+                      f.child<QComboBox>("cbxFromYear")->setCurrentText(u("2010年"));
+                      f.child<QComboBox>("cbxFromMonth")->setCurrentText(u("3月"));
+                      f.child<QComboBox>("cbxToYear")->setCurrentText(u("2001年"));
+                      f.child<QComboBox>("cbxToMonth")->setCurrentText(u("5月"));
+                  },
+                  monthItem(200105, 201003), {u("初期掲載年月"), u("2001年05月～2010年03月"), QString()}}),
+    [](const auto &info) { return std::string(info.param.behaviour); });
+
+TEST_F(FilterDialog, duplicateAddChangesNothingAndTheEleventhCannotBeAdded)
+{
+    open(1);
+    chooseItem(0);
+    type("edtContent", "A");
+    click("bbtnAdd");
+    click("bbtnAdd");
+    EXPECT_EQ(condition().Items.size(), 1);
+    for (char c = 'B'; c <= 'J'; ++c) {
+        child<TTntEdit>("edtContent")->setText(QString(QLatin1Char(c)));
+        click("bbtnAdd");
+    }
+    EXPECT_EQ(condition().Items.size(), 10);
+    EXPECT_FALSE(child<QPushButton>("bbtnAdd")->isEnabled());
+    child<TTntEdit>("edtContent")->setText(QStringLiteral("K"));
+    click("bbtnAdd");
+    EXPECT_EQ(condition().Items.size(), 10);
+}
+
+TEST_F(FilterDialog, listButtonsChangeDeleteAndClearTheSelectedRows)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(0, "A", 0), textItem(0, "B", 0), textItem(0, "C", 0)};
+    open(1, c);
+    auto *list = child<QTreeWidget>("lvCondition");
+    EXPECT_FALSE(child<QPushButton>("bbtnUpdate")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("bbtnDelete")->isEnabled());
+
+    list->topLevelItem(1)->setSelected(true);
+    EXPECT_TRUE(child<QPushButton>("bbtnUpdate")->isEnabled());
+    child<TTntEdit>("edtContent")->setText(QStringLiteral("X"));
+    click("bbtnUpdate");
+    EXPECT_EQ(condition().Items[1], textItem(0, "X", 0));
+    EXPECT_EQ(row(1)[1], QStringLiteral("X"));
+
+    list->topLevelItem(0)->setSelected(true);
+    EXPECT_FALSE(child<QPushButton>("bbtnUpdate")->isEnabled()) << "two rows selected";
+    click("bbtnDelete");
+    ASSERT_EQ(condition().Items.size(), 1);
+    EXPECT_EQ(condition().Items[0], textItem(0, "C", 0));
+    EXPECT_TRUE(list->topLevelItem(0)->isSelected());
+
+    click("bbtnClear");
+    EXPECT_TRUE(condition().Items.isEmpty());
+    EXPECT_FALSE(child<QPushButton>("bbtnClear")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("bbtnSavePattern")->isEnabled());
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(FilterDialog, doubleClickLoadsTheRowIntoTheEditingArea)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(0, "A", 1), monthItem(200105, 201003)};
+    open(1, c);
+    EXPECT_EQ(child<TTntEdit>("edtContent")->text(), QStringLiteral("A")) << "first condition loaded";
+    auto *list = child<QTreeWidget>("lvCondition");
+    const QPoint at = list->visualItemRect(list->topLevelItem(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(child<QComboBox>("cbxItem")->currentIndex(), 4);
+    EXPECT_EQ(child<QComboBox>("cbxFromYear")->currentText(), u("2001年"));
+    EXPECT_EQ(child<QComboBox>("cbxFromMonth")->currentText(), u("5月"));
+    EXPECT_EQ(child<QComboBox>("cbxToYear")->currentText(), u("2010年"));
+    EXPECT_EQ(child<QComboBox>("cbxToMonth")->currentText(), u("3月"));
+}
+
+// ---- the filter in and out ------------------------------------------------
+
+TEST_F(FilterDialog, setConditionShowsTheFilterAndGetConditionReturnsIt)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(13, EncodeUnicodeField(u("山田")), 0), choiceItem(9, 1, false)};
+    c.MatchAll = false;
+    open(1, c);
+    EXPECT_TRUE(child<QRadioButton>("rbOr")->isChecked());
+    EXPECT_EQ(child<QRadioButton>("rbOr")->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_NE(child<QRadioButton>("rbAnd")->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_EQ(row(0), (QStringList{u("名前"), u("山田"), u("前方一致")}));
+    EXPECT_EQ(row(1), (QStringList{u("個人会社区分"), u("会社"), QString()}));
+    EXPECT_EQ(child<TTntEdit>("edtContentTnt")->text(), u("山田"));
+    EXPECT_TRUE(child<QPushButton>("btnClear")->isEnabled());
+    EXPECT_EQ(condition(), c);
+
+    dialog->SetCondition({});
+    EXPECT_FALSE(child<QPushButton>("btnClear")->isEnabled());
+    EXPECT_TRUE(child<QRadioButton>("rbAnd")->isChecked());
+}
+
+TEST_F(FilterDialog, normalViewNarrowsToTheSingleEditedCondition)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(0, "A", 0), textItem(0, "B", 0)};
+    open(0, c);
+    chooseItem(7);
+    type("edtContent", "100-0001");
+    click("btnView");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(condition().Items.size(), 1);
+    EXPECT_EQ(condition().Items[0], textItem(7, "1000001", 0));
+}
+
+TEST_F(FilterDialog, clearingTheFilterAcceptsWithNoConditions)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(0, "A", 0)};
+    open(0, c);
+    click("btnClear");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(condition().IsEmpty());
+}
+
+TEST_F(FilterDialog, viewSwitchIsRememberedInTheSettings)
+{
+    open(0);
+    EXPECT_EQ(dialog->windowTitle(), u("絞り込み"));
+    EXPECT_FALSE(shown("lvCondition"));
+    const int normalHeight = dialog->height();
+    click("btnViewSwitch");
+    EXPECT_EQ(dialog->windowTitle(), u("絞り込み - 高度な設定"));
+    EXPECT_EQ(child<QPushButton>("btnViewSwitch")->text(), u("通常の設定方法に戻す"));
+    EXPECT_TRUE(shown("lvCondition"));
+    EXPECT_GT(dialog->height(), normalHeight);
+    dialog.reset();
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadInteger(QStringLiteral("ADRS SCH"), QStringLiteral("ViewType"), 0), 1);
+}
+
+TEST_F(FilterDialog, enterMovesTheFocusAsTheDialogLeadsThrough)
+{
+    open(1);
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    auto *pattern = child<QComboBox>("cbxPattern");
+    pattern->setFocus();
+    QTest::keyClick(pattern, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>("cbxItem"));
+    QTest::keyClick(child<QWidget>("cbxItem"), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>("edtContent"));
+    QTest::keyClick(child<QWidget>("rbAnd"), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>("btnView"));
+    QTest::keyClick(child<QWidget>("lvCondition"), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>("rbAnd"));
+}
+
+// ---- patterns -------------------------------------------------------------
+
+TEST_F(FilterDialog, patternsAreSavedShownAndDeleted)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(0, "A", 0)};
+    c.MatchAll = false;
+    open(1, c);
+    click("bbtnSavePattern");
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, u("保存するにはパターン名を入力してください  "));
+    EXPECT_EQ(boxes.last().flags, 0x40u);
+
+    type("cbxPattern", " 東京 ");
+    click("bbtnSavePattern");
+    EXPECT_EQ(boxes.count(), 1);
+    QList<TSearchPattern> stored = ReadSearchPatterns(ptnPath());
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored[0].Name, sj("東京"));
+    EXPECT_EQ(stored[0].Condition, c);
+    EXPECT_TRUE(child<QPushButton>("bbtnViewPattern")->isEnabled());
+
+    dialog->SetCondition({});
+    child<QComboBox>("cbxPattern")->setEditText(u("大阪"));
+    click("bbtnViewPattern");
+    EXPECT_EQ(boxes.last().text, u("指定したパターン名は保存されていません  "));
+    child<QComboBox>("cbxPattern")->setEditText(u("東京"));
+    click("bbtnViewPattern");
+    EXPECT_EQ(condition(), c);
+
+    boxes.enqueue(IDNO);
+    click("bbtnDeletePattern");
+    EXPECT_EQ(boxes.last().text, u("選択しているパターンを削除します  \r\nよろしいですか？  "));
+    EXPECT_EQ(boxes.last().flags, 0x24u);
+    EXPECT_TRUE(QFile::exists(ptnPath()));
+    boxes.enqueue(IDYES);
+    click("bbtnDeletePattern");
+    EXPECT_FALSE(QFile::exists(ptnPath())) << "no patterns left";
+    EXPECT_FALSE(child<QPushButton>("bbtnDeletePattern")->isEnabled());
+}
+
+TEST_F(FilterDialog, the256thPatternIsRefusedWithAMessage)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(0, "A", 0)};
+    QList<TSearchPattern> full;
+    for (int i = 0; i < MaxSearchPatterns; ++i)
+        full.append({QByteArray::number(i), c});
+    ASSERT_TRUE(WriteSearchPatterns(ptnPath(), full));
+    const QByteArray before = fileBytes(ptnPath());
+    open(1, c);
+    type("cbxPattern", "new");
+    click("bbtnSavePattern");
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, u("パターンは255件まで保存できます  "));
+    EXPECT_EQ(boxes.last().flags, 0x40u);
+    EXPECT_TRUE(sameBytes(before, fileBytes(ptnPath())));
+
+    child<QComboBox>("cbxPattern")->setEditText(QStringLiteral("7"));
+    click("bbtnSavePattern");
+    EXPECT_EQ(boxes.count(), 1) << "an existing name is overwritten";
+}
+
+TEST_F(FilterDialog, advancedViewScreenshot)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(1, "03", 0), textItem(13, EncodeUnicodeField(u("山田")), 1), choiceItem(2, 0, true),
+               monthItem(200001, 201012)};
+    open(1, c);
+    EXPECT_FALSE(saveScreenshot(dialog.get(), QStringLiteral("AddressSearch")).isEmpty());
+}
+
+} // namespace
