@@ -138,14 +138,6 @@ TEST_F(DuplicateSearchTest, clearGivesZeroItems)
     EXPECT_EQ(item2, 0);
 }
 
-TEST_F(DuplicateSearchTest, cancelCloses)
-{
-    open(1, 0);
-    choose("cbxItem1", 3);
-    click("btnCancel");
-    EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
-}
-
 TEST_F(DuplicateSearchTest, enterMovesFromFirstItemToSecondToView)
 {
     open(0, 0);

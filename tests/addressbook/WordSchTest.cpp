@@ -87,14 +87,6 @@ TEST_F(WordSearchTest, clearEmptiesTheWordAndAccepts)
     EXPECT_TRUE(m_dialog->GetWord().isEmpty());
 }
 
-TEST_F(WordSearchTest, cancelRejects)
-{
-    open(QStringLiteral("山田"));
-    typeText(edit(), QStringLiteral("x"));
-    click("btnCancel");
-    EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
-}
-
 TEST_F(WordSearchTest, enterInTheEditMovesToSearchWithoutClosing)
 {
     open(QStringLiteral("山田"));
