@@ -717,7 +717,14 @@ void TAddressSearch::Impl::ClearList()
 
 QByteArray TAddressSearch::Impl::PatternName() const
 {
-    return Cp932::encode(cbxPattern->currentText().trimmed());
+    // Blanks are the characters up to the space; a full-width space is kept.
+    const QString text = cbxPattern->currentText();
+    QStringView name(text);
+    while (!name.isEmpty() && name.front().unicode() <= 0x20)
+        name = name.sliced(1);
+    while (!name.isEmpty() && name.back().unicode() <= 0x20)
+        name.chop(1);
+    return Cp932::encode(name);
 }
 
 int TAddressSearch::Impl::PatternIndex(const QByteArray &name) const
@@ -876,9 +883,8 @@ TAddressSearch::~TAddressSearch()
 {
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(IniSection, IniViewType, d->ViewType);
-    if (!ini.UpdateFile()) {
-        // The view type is a convenience; losing it is not worth a message.
-    }
+    // The view type is a convenience; losing it is not worth a message.
+    (void)ini.UpdateFile();
 }
 
 void TAddressSearch::SetCondition(const TNarrowDownCondition &Condition)
