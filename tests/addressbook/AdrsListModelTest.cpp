@@ -172,6 +172,23 @@ TEST_F(ListRows, keptRecordBecomesTheInquiryRowOrNoneWhenNotShown)
     EXPECT_EQ(model.RecNoAt(1), -1);
 }
 
+TEST_F(ListRows, recordTestOnTheCurrentRecordAppliesGroupThenFilter)
+{
+    ASSERT_TRUE(book.table.FindKey({QVariant(4)}));
+    model.ViewGroup = 2;
+    EXPECT_TRUE(model.MatchesConditions());
+    TNarrowDownItem item;
+    item.Item = 1; // 電話番号
+    item.Value = "09";
+    item.Match = 0;
+    model.Condition.Items << item;
+    EXPECT_FALSE(model.MatchesConditions());
+    model.FilterDisabled = true;
+    EXPECT_TRUE(model.MatchesConditions());
+    model.ViewGroup = 1;
+    EXPECT_FALSE(model.MatchesConditions());
+}
+
 TEST_F(ListRows, droppingTheCacheKeepsTheRowsAndShowsChangedRecords)
 {
     model.ReloadRows(-1);
