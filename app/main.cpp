@@ -1,3 +1,4 @@
+#include "addressbook/AdrsList.h"
 #include "core/AdrsSel.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
@@ -15,29 +16,12 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
 #include <QPointer>
-#include <QVBoxLayout>
 
 namespace {
 
 // The name under which a running instance is found by the next start.
 const QString kInstanceName = QStringLiteral("Murven19.Instance");
-
-// Stands in for the main list window until it exists: shows the open book
-// and ends the run when closed.
-QDialog *createAddressListPlaceholder()
-{
-    auto *dialog = new QDialog;
-    dialog->setObjectName(QStringLiteral("AddressList"));
-    dialog->setWindowTitle(ProductCaption());
-    auto *layout = new QVBoxLayout(dialog);
-    auto *label = new QLabel(AdrsName, dialog);
-    label->setObjectName(QStringLiteral("lblAdrsName"));
-    layout->addWidget(label);
-    dialog->resize(480, 240);
-    return dialog;
-}
 
 } // namespace
 
@@ -50,7 +34,7 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     TInstanceLock instance;
-    QPointer<QDialog> addressList;
+    QPointer<TAddressList> addressList;
 
     TStartupParts parts;
     parts.checkPreviousInstance = [&] { return CheckPreviousInstance(instance, kInstanceName, true); };
@@ -118,7 +102,7 @@ int main(int argc, char **argv)
     parts.freeAdrsFolderList = [] { AdrsFolderList.clear(); };
     parts.showAddressList = [&] {
         qInfo("murven19: showing the address list of \"%s\"", qPrintable(AdrsName));
-        addressList = createAddressListPlaceholder();
+        addressList = new TAddressList;
         SetWindowMarker(addressList, kInstanceName);
         addressList->exec();
         RemoveWindowMarker(addressList, kInstanceName);

@@ -1,0 +1,309 @@
+// The commands of the main list window: delete, the filter and duplicate
+// switches, the word search, the column, keyword and group dialogs.
+#include "addressbook/AdrsList.h"
+
+#include "addressbook/AdrsListModel.h"
+#include "addressbook/AdrsListView.h"
+#include "addressbook/DupliSch.h"
+#include "addressbook/HdrSel.h"
+#include "addressbook/KeywdEdt.h"
+#include "addressbook/WordSch.h"
+#include "core/GrpEdt.h"
+#include "platform/Table.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "widgets/TntActnList.h"
+
+#include <QApplication>
+#include <QComboBox>
+
+namespace {
+
+constexpr int kSymbolColumnId = 36;
+
+class THourglass
+{
+public:
+    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~THourglass() { QApplication::restoreOverrideCursor(); }
+    THourglass(const THourglass &) = delete;
+    THourglass &operator=(const THourglass &) = delete;
+};
+
+} // namespace
+
+void TAddressList::actInquiryExecute()
+{
+    // The record form does not exist yet; the command stays disabled.
+}
+
+void TAddressList::actDeleteExecute()
+{
+    if (GetSelCount() < 1)
+        return;
+    if (ShowMessageBoxAt(this, QStringLiteral("選択したデータを削除します  \r\nよろしいですか？  "), ProductCaption(),
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0) != IDYES)
+        return;
+    THourglass hourglass;
+    const int first = GetFirstSelected();
+    TTable *table = m_model->Table();
+    QList<qint32> deleted;
+    bool inquiryDeleted = false;
+    for (const auto &interval : SelectedIntervals()) {
+        for (int row = interval.first; row <= interval.second; ++row) {
+            const qint32 recNo = m_model->RecNoAt(row);
+            // A record removed meanwhile is skipped.
+            if (!PositionOn(recNo))
+                continue;
+            try {
+                table->Delete();
+            } catch (const ETableError &) {
+                if (table->State() != TTable::TState::dsBrowse)
+                    table->Cancel();
+                continue;
+            }
+            deleted << recNo;
+            if (row == m_model->InquiryRow())
+                inquiryDeleted = true;
+        }
+    }
+    if (table)
+        table->FlushBuffers();
+    if (inquiryDeleted)
+        m_model->SetInquiryRow(-1); // the record form would close here, unasked
+    if (!deleted.isEmpty()) {
+        RefreshList(false, true, true);
+        SelectRow(first, false, true);
+        NotifyRecordsDeleted(deleted);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Filter and duplicate display
+
+void TAddressList::SearchChanged()
+{
+    UpdateSortControls();
+    RefreshList(false, true, false);
+    SelectRow(m_model->InquiryRow(), false, true);
+    emit CurrentRecordChanged();
+    UpdateFilterPanel();
+}
+
+void TAddressList::actAdrsSearchExecute()
+{
+    TAddressSearch dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.SetCondition(m_model->Condition);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    TNarrowDownCondition condition;
+    dialog.GetCondition(condition);
+    ApplyCondition(condition);
+}
+
+void TAddressList::ApplyCondition(const TNarrowDownCondition &Condition)
+{
+    m_model->Condition = Condition;
+    actDisableSearch->setChecked(false);
+    m_model->FilterDisabled = false;
+    actDisableSearch->setEnabled(!Condition.IsEmpty());
+    actCancelSearch->setEnabled(!Condition.IsEmpty());
+    // The filter ends a duplicate display.
+    m_model->DupItem1 = 0;
+    m_model->DupItem2 = 0;
+    SearchChanged();
+}
+
+void TAddressList::actDuplicateSearchExecute()
+{
+    TDuplicateSearch dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.SetItems(m_model->DupItem1, m_model->DupItem2);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    int item1 = 0;
+    int item2 = 0;
+    dialog.GetItems(item1, item2);
+    ApplyDuplicateItems(item1, item2);
+}
+
+void TAddressList::ApplyDuplicateItems(int Item1, int Item2)
+{
+    if (Item1 < 0 || Item1 > 4)
+        Item1 = 0;
+    if (Item2 < 0 || Item2 > 4 || Item1 == 0)
+        Item2 = 0;
+    m_model->DupItem1 = Item1;
+    m_model->DupItem2 = Item2;
+    actDisableSearch->setChecked(false);
+    m_model->FilterDisabled = false;
+    // The duplicate display ends a filter.
+    if (Item1 > 0 && !m_model->Condition.IsEmpty())
+        m_model->Condition.Clear();
+    // The switches stay usable while a filter remains in force, so ending
+    // a duplicate display never leaves a filter that cannot be suspended.
+    const bool anything = Item1 >= 1 || !m_model->Condition.IsEmpty();
+    actDisableSearch->setEnabled(anything);
+    actCancelSearch->setEnabled(anything);
+    SearchChanged();
+}
+
+void TAddressList::actDisableSearchExecute()
+{
+    // The action has flipped its check state already.
+    m_model->FilterDisabled = actDisableSearch->isChecked();
+    SearchChanged();
+}
+
+void TAddressList::actCancelSearchExecute()
+{
+    const bool wasDisabled = actDisableSearch->isChecked();
+    m_model->Condition.Clear();
+    m_model->DupItem1 = 0;
+    m_model->DupItem2 = 0;
+    actDisableSearch->setEnabled(false);
+    actCancelSearch->setEnabled(false);
+    actDisableSearch->setChecked(false);
+    m_model->FilterDisabled = false;
+    if (wasDisabled) {
+        // The list already shows every record of the group.
+        UpdateSortControls();
+        UpdateFilterPanel();
+        return;
+    }
+    SearchChanged();
+}
+
+// ---------------------------------------------------------------------------
+// Word search
+
+void TAddressList::actWordSearchExecute()
+{
+    TWordSearch dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.SetWord(m_searchWord);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    ApplySearchWord(dialog.GetWord());
+}
+
+void TAddressList::ApplySearchWord(const QString &Word)
+{
+    m_searchWord = Word;
+    m_model->SearchWord = Word;
+    actWordNext->setEnabled(!Word.isEmpty());
+    lvAddress->viewport()->update();
+    if (Word.isEmpty())
+        return;
+    m_searchPos = -1;
+    if (FindNext() == TFindResult::NotFound)
+        ShowMessageBoxAt(this, QStringLiteral("指定した文字列は見つかりませんでした  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+}
+
+void TAddressList::actWordNextExecute()
+{
+    (void)FindNext();
+}
+
+bool TAddressList::FindWord()
+{
+    return FindNext() == TFindResult::Found;
+}
+
+TAddressList::TFindResult TAddressList::FindNext()
+{
+    const int rows = GetRowCount();
+    if (rows == 0 || m_searchWord.isEmpty())
+        return TFindResult::NotFound;
+    int start = m_searchPos >= 0 ? m_searchPos : GetFocusedIndex();
+    // Past the last row (the last hit was there) or no focused row: row 0.
+    if (start < 0 || start >= rows)
+        start = 0;
+    THourglass hourglass;
+    const QList<int> &shown = m_model->ShownColumns();
+    for (int step = 0; step < rows; ++step) {
+        const int row = (start + step) % rows;
+        if (!PositionOn(m_model->RecNoAt(row))) {
+            ShowMessageBoxAt(this, QStringLiteral("アドレス帳が読み出せませんでした  "), ProductCaption(),
+                             MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+            return TFindResult::ReadFailed;
+        }
+        for (const int position : shown) {
+            const int id = m_model->ColumnRecords()[size_t(position)].Index;
+            if (id == kSymbolColumnId)
+                continue;
+            if (m_model->FormatCell(id, row).contains(m_searchWord)) {
+                SelectRow(row, true, true);
+                m_searchPos = row + 1;
+                return TFindResult::Found;
+            }
+        }
+    }
+    return TFindResult::NotFound;
+}
+
+// ---------------------------------------------------------------------------
+// Columns, keywords, groups, reload
+
+void TAddressList::actViewColumnExecute()
+{
+    THeaderSelect dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.SetColumns(m_model->ColumnRecords());
+    if (dialog.exec() == QDialog::Accepted) {
+        TColumnRecords records = m_model->ColumnRecords();
+        dialog.GetColumns(records);
+        m_model->ColumnRecords() = records;
+        const int first = GetFirstSelected();
+        RefreshList(true, false, true);
+        SelectRow(first, false, false);
+    }
+    lvAddress->setFocus();
+}
+
+void TAddressList::actInitColumnExecute()
+{
+    m_model->ResetShownColumnWidths();
+    ApplyColumnWidths();
+    lvAddress->viewport()->update();
+}
+
+void TAddressList::actKeywordEditExecute()
+{
+    TKeywordEdit dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.NamesChanged()) {
+        FillSortCombo();
+        const int first = GetFirstSelected();
+        RefreshList(true, false, true);
+        SelectRow(first, false, false);
+    }
+    // Changed input modes concern only the record form, which comes later.
+    lvAddress->setFocus();
+}
+
+void TAddressList::actEditGroupExecute()
+{
+    const bool active = isActiveWindow();
+    TGruopEdit dialog(this);
+    if (active)
+        CenterFormOnOwner(&dialog, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.Changed) {
+        FillGroupCombo();
+        const int first = GetFirstSelected();
+        RefreshList(true, false, true);
+        SelectRow(first, false, false);
+    }
+    if (active)
+        lvAddress->setFocus();
+}
+
+void TAddressList::actReloadExecute()
+{
+    const int first = GetFirstSelected();
+    RefreshList(false, true, true);
+    SelectRow(first, false, false);
+    lvAddress->setFocus();
+}

@@ -1,0 +1,553 @@
+#include "addressbook/AdrsList.h"
+
+#include "../../bench/BookGenerator.h"
+#include "addressbook/AdrsListModel.h"
+#include "addressbook/AdrsListView.h"
+#include "core/AdrsSel.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "core/Inquiry.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "platform/Table.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int kRows = 12;
+// Records (RecNo) carrying the search word in their first keyword.
+const QString kWord = QStringLiteral("目印");
+const QList<int> kWordRecords = {3, 12};
+
+// A data folder in a temporary home holding one generated book "テスト"
+// (RecNo 1..12) and a sender table with two senders, and the main list
+// window opened on it the way the program opens it (first show).
+class AddressListWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (QString *var : m_vars)
+            m_saved << *var;
+        const QString data = home.root() + QStringLiteral("/data/");
+        DataRoot = home.root() + QStringLiteral("/root/");
+        DataPath = data;
+        AdrsPath = data + QStringLiteral("Adrs/");
+        OtherPath = data + QStringLiteral("Other/");
+        HistoryPath = data + QStringLiteral("History/");
+        for (const QString &folder : {DataRoot, AdrsPath + QStringLiteral("Book1"), HistoryPath})
+            QDir().mkpath(folder);
+        AdrsFolderList = {{QStringLiteral("テスト"), QStringLiteral("Book1"), AdrsStateUnchanged}};
+        AdrsFolderIndex = 0;
+        AdrsName = QStringLiteral("テスト");
+        FirstRun = DataPathChanged = MustSelectAdrs = false;
+        DMMurven19 = new TDMMurven19;
+        writeBook();
+    }
+
+    void TearDown() override
+    {
+        closeWindow();
+        DMMurven19->FreeSenderTable();
+        DMMurven19->FreeAdrsTable();
+        DMMurven19->Disconnect();
+        DMMurven19->FreeDatabase();
+        delete DMMurven19;
+        DMMurven19 = nullptr;
+        AdrsFolderList.clear();
+        for (int i = 0; i < m_vars.size(); ++i)
+            *m_vars[i] = m_saved[i];
+    }
+
+    static void writeBook()
+    {
+        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
+        ASSERT_TRUE(DMMurven19->OpenAdrs());
+        TTable &table = *DMMurven19->AdrsTable();
+        BookGenerator generator;
+        for (int recNo = 1; recNo <= kRows; ++recNo) {
+            const BookRecord r = generator.next();
+            table.Append();
+            table.FieldByName(QStringLiteral("Group")).SetAsInteger(r.group);
+            const QList<QPair<QString, QString>> texts = {
+                {QStringLiteral("Tel"), r.tel},           {QStringLiteral("Pos"), r.pos},
+                {QStringLiteral("Tdfkn"), r.tdfkn},       {QStringLiteral("Adrs1"), r.adrs1},
+                {QStringLiteral("Adrs2"), r.adrs2.mid(r.tdfkn.size() + r.adrs1.size())},
+                {QStringLiteral("Adrs3"), r.adrs3},       {QStringLiteral("CorpKanji"), r.corpKanji},
+                {QStringLiteral("NameKanji"), r.nameKanji}, {QStringLiteral("NameKana"), r.nameKana},
+                {QStringLiteral("Keyword1"), kWordRecords.contains(recNo) ? kWord : r.keywords[0]}};
+            for (const auto &[field, text] : texts)
+                table.FieldByName(field).SetAsString(text);
+            table.FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(r.added);
+            table.Post();
+        }
+        table.FlushBuffers();
+        DMMurven19->CloseAdrs();
+
+        DMMurven19->CreateSenderTable();
+        ASSERT_TRUE(DMMurven19->OpenSender());
+        TTable &senders = *DMMurven19->SenderTable();
+        for (int i = 1; i <= 2; ++i) {
+            senders.Append();
+            senders.FieldByName(QStringLiteral("RecNo")).SetAsInteger(i * 10);
+            senders.FieldByName(QStringLiteral("Title")).SetAsString(QStringLiteral("差出人%1 ").arg(i));
+            senders.Post();
+        }
+        DMMurven19->CloseSender();
+    }
+
+    // Creates the window and lets its first show open the book.
+    void openWindow()
+    {
+        window = std::make_unique<TAddressList>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        for (int i = 0; i < 50 && window->GetRowCount() == 0; ++i)
+            QCoreApplication::processEvents();
+    }
+    void closeWindow() { window.reset(); }
+
+    QAction *action(const char *name) const
+    {
+        return window->findChild<QAction *>(QString::fromLatin1(name));
+    }
+    QList<int> selectedRows() const
+    {
+        QList<int> rows;
+        for (int row = 0; row < window->GetRowCount(); ++row) {
+            if (window->IsRowSelected(row))
+                rows << row;
+        }
+        return rows;
+    }
+    static TNarrowDownCondition wordCondition()
+    {
+        // Keyword1 holds the word: records 3 and 12 only.
+        TNarrowDownCondition condition;
+        TNarrowDownItem item;
+        item.Item = 22;
+        item.Kind = 0;
+        item.Value = Cp932::encode(kWord);
+        item.Match = 0;
+        condition.Items << item;
+        return condition;
+    }
+    void sendMouse(QEvent::Type type, int row, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {})
+    {
+        TAddressListView *view = window->View();
+        const QPoint pos = view->visualRect(window->Model()->index(row, 1)).center();
+        QMouseEvent event(type, pos, view->viewport()->mapToGlobal(pos),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, modifiers);
+        QApplication::sendEvent(view->viewport(), &event);
+    }
+
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<TAddressList> window;
+
+private:
+    const QList<QString *> m_vars{&DataRoot, &DataPath, &AdrsPath, &OtherPath, &HistoryPath, &AdrsName};
+    QStringList m_saved;
+};
+
+TEST_F(AddressListWindow, firstShowOpensTheLastBookWithRowZeroSelected)
+{
+    openWindow();
+    QAbstractItemModelTester tester(window->Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("ピルカノス2014 - テスト"));
+    EXPECT_EQ(window->GetRowCount(), kRows);
+    EXPECT_EQ(selectedRows(), QList<int>{0});
+    EXPECT_EQ(window->GetFocusedIndex(), 0);
+    EXPECT_EQ(window->PanelText(2), QStringLiteral("選択件数： 1"));
+    EXPECT_EQ(window->PanelText(3), QStringLiteral("表示件数： 12"));
+    EXPECT_EQ(window->GetColumnCount(), 8);
+    EXPECT_EQ(window->GetColumnDefIndex(7), 27);
+    EXPECT_EQ(window->GetColumnDefIndex(8), -1);
+    EXPECT_EQ(window->minimumWidth(), 520);
+    EXPECT_EQ(boxes.count(), 0);
+    // Only the delete of the row commands has its window already.
+    EXPECT_TRUE(action("actDelete")->isEnabled());
+    for (const char *name : {"actInquiry", "actAdrsCopy", "actExportFile", "actListPrint", "actOptimize",
+                             "actRepairIndex", "actNumerSearch", "actEnvironment", "actVersion"})
+        EXPECT_FALSE(action(name)->isEnabled()) << name;
+
+    const QString shot = saveScreenshot(window.get(), QStringLiteral("AdrsList"));
+    EXPECT_FALSE(shot.isEmpty());
+}
+
+struct SelectRowCase {
+    int index;
+    bool clearOthers;
+    QList<int> selected; // after row 5 was selected first
+};
+
+class SelectRowEdges : public AddressListWindow, public ::testing::WithParamInterface<SelectRowCase>
+{
+};
+
+TEST_P(SelectRowEdges, clampsTheIndexAndKeepsOrClearsTheOthers)
+{
+    openWindow();
+    window->SelectRow(5, true, false);
+    window->SelectRow(GetParam().index, GetParam().clearOthers, true);
+    EXPECT_EQ(selectedRows(), GetParam().selected);
+    EXPECT_EQ(window->GetSelCount(), GetParam().selected.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SelectRowEdges,
+                         ::testing::Values(SelectRowCase{-5, true, {0}}, SelectRowCase{99, false, {5, kRows - 1}},
+                                           SelectRowCase{3, false, {3, 5}}, SelectRowCase{kRows - 1, true, {kRows - 1}}));
+
+TEST_F(AddressListWindow, firstAndLastSelectedFollowTheSelection)
+{
+    openWindow();
+    window->SelectRow(1, true, false);
+    window->SetRowSelected(4, true);
+    EXPECT_EQ(window->GetFirstSelected(), 1);
+    EXPECT_EQ(window->GetLastSelected(), 4);
+    EXPECT_EQ(window->GetFocusedIndex(), 4);
+    window->SetRowSelected(1, false);
+    window->SetRowSelected(4, false);
+    window->SetRowSelected(kRows, true); // outside: nothing
+    EXPECT_EQ(window->GetFirstSelected(), -1);
+    EXPECT_EQ(window->GetLastSelected(), -1);
+    EXPECT_EQ(window->PanelText(2), QStringLiteral("選択件数： 0"));
+}
+
+TEST_F(AddressListWindow, stepsThroughRecordsAndStopsAtTheEnds)
+{
+    openWindow();
+    TAddressData data;
+    data.RecNo = -99;
+    window->SetInquiryIndex(0);
+    EXPECT_FALSE(window->GetPriorRecord(data));
+    EXPECT_EQ(data.RecNo, -99) << "nothing read";
+    ASSERT_TRUE(window->GetNextRecord(data));
+    EXPECT_EQ(data.RecNo, 2);
+    EXPECT_EQ(window->InquiryRow(), 1);
+    ASSERT_TRUE(window->GetLastRecord(data));
+    EXPECT_EQ(data.RecNo, kRows);
+    EXPECT_TRUE(window->IsLastRow());
+    EXPECT_FALSE(window->GetNextRecord(data));
+    EXPECT_EQ(selectedRows(), QList<int>{kRows - 1});
+    window->SetInquiryIndex(kRows); // outside: ignored
+    EXPECT_EQ(window->InquiryRow(), kRows - 1);
+    EXPECT_FALSE(window->GetRecordAt(-1, data));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(AddressListWindow, recordHiddenByTheFilterHasNoRow)
+{
+    openWindow();
+    window->ApplyCondition(wordCondition());
+    ASSERT_EQ(window->GetRowCount(), 2);
+    EXPECT_EQ(window->IndexOfRecNo(12), 1);
+    EXPECT_EQ(window->IndexOfRecNo(4), -1);
+    EXPECT_EQ(window->IndexOfRecNo(-1), -1);
+    EXPECT_EQ(window->GetRowRecNo(2), -1);
+}
+
+TEST_F(AddressListWindow, senderGettersGiveNothingOutsideTheList)
+{
+    openWindow();
+    ASSERT_EQ(window->GetSenderCount(), 2);
+    EXPECT_EQ(window->GetSenderName(1), QStringLiteral("差出人2"));
+    EXPECT_EQ(window->GetSenderRecNo(0), 10);
+    EXPECT_EQ(window->GetSenderRecNo(2), -1);
+    EXPECT_EQ(window->GetSenderRecNo(-1), -1);
+    EXPECT_TRUE(window->GetSenderName(-1).isEmpty());
+    EXPECT_TRUE(window->GetSenderName(2).isEmpty());
+}
+
+TEST_F(AddressListWindow, recordSenderIsWrittenOnlyForAnExistingRecord)
+{
+    openWindow();
+    window->SetRecordSender(9999, 20);
+    window->SetRecordSender(3, 20);
+    TAddressData data;
+    ASSERT_TRUE(window->ReadAddressData(3, data));
+    EXPECT_EQ(data.Sender, 20);
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(window->GetRowCount(), kRows);
+}
+
+TEST_F(AddressListWindow, deleteSkipsARecordRemovedMeanwhileAndReportsTheOthers)
+{
+    openWindow();
+    window->SelectRow(2, true, false);
+    window->SetRowSelected(3, true);
+    window->SetRowSelected(4, true);
+    TTable &table = *DMMurven19->AdrsTable();
+    table.SetIndexName(QString());
+    ASSERT_TRUE(table.FindKey({QVariant(4)}));
+    table.Delete();
+    QSignalSpy deleted(window.get(), &TAddressList::RecordsDeleted);
+    boxes.enqueue(IDYES);
+    action("actDelete")->trigger();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("選択したデータを削除します  \r\nよろしいですか？  "));
+    EXPECT_EQ(boxes.last().flags, 0x124u);
+    ASSERT_EQ(deleted.count(), 1);
+    EXPECT_EQ(deleted.first().first().value<QList<qint32>>(), (QList<qint32>{3, 5}));
+    EXPECT_EQ(window->GetRowCount(), kRows - 3);
+    EXPECT_EQ(selectedRows(), QList<int>{2}) << "the first row selected before";
+    EXPECT_EQ(window->PanelText(3), QStringLiteral("表示件数： 9"));
+}
+
+struct DeleteKeyCase {
+    bool selectRow;
+    int answer;
+    int boxesShown;
+};
+
+class DeleteKey : public AddressListWindow, public ::testing::WithParamInterface<DeleteKeyCase>
+{
+};
+
+TEST_P(DeleteKey, asksOnlyWithASelectionAndDeletesOnlyOnYes)
+{
+    openWindow();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->View()->setFocus();
+    window->View()->selectionModel()->clearSelection();
+    if (GetParam().selectRow)
+        window->SelectRow(6, true, false);
+    boxes.enqueue(GetParam().answer);
+    QTest::keyClick(window->View(), Qt::Key_Delete);
+    EXPECT_EQ(boxes.count(), GetParam().boxesShown);
+    EXPECT_EQ(window->GetRowCount(), GetParam().answer == IDYES && GetParam().selectRow ? kRows - 1 : kRows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, DeleteKey,
+                         ::testing::Values(DeleteKeyCase{false, IDYES, 0}, DeleteKeyCase{true, IDNO, 1},
+                                           DeleteKeyCase{true, IDYES, 1}));
+
+TEST_F(AddressListWindow, filterAndDuplicateDisplayExcludeEachOther)
+{
+    openWindow();
+    window->ApplyCondition(wordCondition());
+    EXPECT_TRUE(action("actDisableSearch")->isEnabled());
+    window->ApplyDuplicateItems(1, 0);
+    EXPECT_TRUE(window->Model()->Condition.IsEmpty());
+    EXPECT_EQ(window->Model()->DupItem1, 1);
+    EXPECT_FALSE(window->findChild<QComboBox *>(QStringLiteral("cbxSort"))->isEnabled());
+    EXPECT_FALSE(window->findChild<QToolButton *>(QStringLiteral("sbtnSortDirection"))->isEnabled());
+    window->ApplyCondition(wordCondition());
+    EXPECT_EQ(window->Model()->DupItem1, 0);
+    EXPECT_EQ(window->Model()->DupItem2, 0);
+    EXPECT_TRUE(window->findChild<QComboBox *>(QStringLiteral("cbxSort"))->isEnabled());
+    EXPECT_EQ(window->GetRowCount(), 2);
+}
+
+TEST_F(AddressListWindow, cancelWhileDisabledOnlyUnchecksWithoutWalkingAgain)
+{
+    openWindow();
+    window->ApplyCondition(wordCondition());
+    action("actDisableSearch")->trigger();
+    ASSERT_TRUE(action("actDisableSearch")->isChecked());
+    ASSERT_EQ(window->GetRowCount(), kRows);
+    QSignalSpy resets(window->Model(), &QAbstractItemModel::modelReset);
+    action("actCancelSearch")->trigger();
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_FALSE(action("actDisableSearch")->isChecked());
+    EXPECT_FALSE(action("actDisableSearch")->isEnabled());
+    EXPECT_FALSE(action("actCancelSearch")->isEnabled());
+    EXPECT_TRUE(window->Model()->Condition.IsEmpty());
+    EXPECT_TRUE(window->PanelText(1).isEmpty());
+    EXPECT_EQ(window->GetRowCount(), kRows);
+}
+
+struct FilterPanelCase {
+    bool filter;
+    int dupItem1;
+    bool disabled;
+    QString text;
+    QColor fill;
+};
+
+class FilterPanel : public AddressListWindow, public ::testing::WithParamInterface<FilterPanelCase>
+{
+};
+
+TEST_P(FilterPanel, showsTheStateInItsColour)
+{
+    openWindow();
+    if (GetParam().filter)
+        window->ApplyCondition(wordCondition());
+    if (GetParam().dupItem1 > 0)
+        window->ApplyDuplicateItems(GetParam().dupItem1, 0);
+    if (GetParam().disabled)
+        action("actDisableSearch")->trigger();
+    EXPECT_EQ(window->PanelText(1), GetParam().text);
+    EXPECT_EQ(window->FilterPanelColor(), GetParam().fill);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    States, FilterPanel,
+    ::testing::Values(FilterPanelCase{false, 0, false, QString(), QColor()},
+                      FilterPanelCase{true, 0, false, QStringLiteral("絞り込み中"), QColor(0xAF, 0xFF, 0xAF)},
+                      FilterPanelCase{true, 0, true, QStringLiteral("絞り込み無効"), QColor(0x8F, 0xBF, 0x8F)},
+                      FilterPanelCase{false, 2, false, QStringLiteral("重複表示中"), QColor(0xAF, 0xFF, 0xFF)},
+                      FilterPanelCase{false, 2, true, QStringLiteral("重複表示無効"), QColor(0x8F, 0xBF, 0xBF)}));
+
+TEST_F(AddressListWindow, wordSearchWrapsAndF3AfterTheLastHitStartsAtRowZero)
+{
+    openWindow();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->SelectRow(5, true, false);
+    window->ApplySearchWord(kWord);
+    EXPECT_EQ(selectedRows(), QList<int>{kRows - 1});
+    EXPECT_EQ(window->SearchPos(), kRows);
+    EXPECT_TRUE(action("actWordNext")->isEnabled());
+    QTest::keyClick(window->View(), Qt::Key_F3);
+    EXPECT_EQ(selectedRows(), QList<int>{2});
+    QTest::keyClick(window->View(), Qt::Key_F3);
+    EXPECT_EQ(selectedRows(), QList<int>{kRows - 1});
+    EXPECT_EQ(boxes.count(), 0);
+
+    window->ApplySearchWord(QStringLiteral("どこにもない"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("指定した文字列は見つかりませんでした  "));
+    EXPECT_EQ(boxes.last().flags, 0x40u);
+    window->ApplySearchWord(QString());
+    EXPECT_FALSE(action("actWordNext")->isEnabled());
+}
+
+TEST_F(AddressListWindow, dragFromRowSevenUpToRowThreeAddsTheRangeToTheSelection)
+{
+    openWindow();
+    window->SelectRow(10, true, false);
+    sendMouse(QEvent::MouseButtonPress, 7, Qt::LeftButton, Qt::ControlModifier);
+    sendMouse(QEvent::MouseMove, 5, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_TRUE(window->View()->InDragRange(6));
+    EXPECT_FALSE(window->View()->InDragRange(4));
+    sendMouse(QEvent::MouseMove, 3, Qt::LeftButton, Qt::ControlModifier);
+    sendMouse(QEvent::MouseButtonRelease, 3, Qt::NoButton, Qt::ControlModifier);
+    EXPECT_EQ(selectedRows(), (QList<int>{3, 4, 5, 6, 7, 10}));
+    EXPECT_EQ(window->GetFocusedIndex(), 3);
+    EXPECT_EQ(window->View()->DragStart(), -1);
+    EXPECT_EQ(window->PanelText(2), QStringLiteral("選択件数： 6"));
+}
+
+TEST_F(AddressListWindow, groupAndDirectionChoicesWalkAgain)
+{
+    openWindow();
+    window->findChild<QToolButton *>(QStringLiteral("sbtnSortDirection"))->click();
+    EXPECT_EQ(window->GetRowRecNo(0), kRows);
+    EXPECT_FALSE(window->Model()->SortDir);
+    window->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(1);
+    int withoutGroup = 0;
+    for (int row = 0; row < window->GetRowCount(); ++row) {
+        TAddressData data;
+        ASSERT_TRUE(window->ReadAddressData(window->GetRowRecNo(row), data));
+        EXPECT_EQ(data.Group, 0);
+        ++withoutGroup;
+    }
+    EXPECT_EQ(window->PanelText(3), QStringLiteral("表示件数： %1").arg(withoutGroup));
+}
+
+TEST_F(AddressListWindow, dividerDoubleClickSetsTheMeasuredMinimum)
+{
+    openWindow();
+    QHeaderView *header = window->View()->horizontalHeader();
+    header->resizeSection(1, 300);
+    EXPECT_EQ(window->Model()->ColumnRecords()[1].Width, 300);
+    emit header->sectionHandleDoubleClicked(1);
+    EXPECT_EQ(header->sectionSize(1), window->Model()->MinWidths()[1]);
+    EXPECT_EQ(window->Model()->ColumnRecords()[1].Width, window->Model()->MinWidths()[1]);
+}
+
+TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
+{
+    openWindow();
+    window->setGeometry(40, 30, 800, 500);
+    window->findChild<QComboBox *>(QStringLiteral("cbxSort"))->setCurrentIndex(6);
+    window->View()->horizontalHeader()->resizeSection(2, 150);
+    window->ApplyCondition(wordCondition());
+    closeWindow();
+
+    const TMemIniFile settings(SettingsFileName());
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Width"), 0), 800);
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Left"), 0), 40);
+    EXPECT_TRUE(QFile::exists(DataPath + QStringLiteral("Search.lst")));
+    const TMemIniFile list(DataPath + QStringLiteral("AdrsList.ini"));
+    EXPECT_EQ(list.ReadInteger(QStringLiteral("SORT"), QStringLiteral("SortType"), 0), 6);
+    const TMemIniFile books(AdrsMngFileName());
+    EXPECT_EQ(books.ReadString(QStringLiteral("SORT"), QStringLiteral("1"), QString()), QStringLiteral("Book1"));
+
+    openWindow();
+    EXPECT_EQ(window->geometry(), QRect(40, 30, 800, 500));
+    EXPECT_EQ(window->findChild<QComboBox *>(QStringLiteral("cbxSort"))->currentIndex(), 6);
+    EXPECT_EQ(window->View()->horizontalHeader()->sectionSize(2), 150);
+    EXPECT_EQ(window->Model()->Condition, wordCondition());
+    EXPECT_EQ(window->GetRowCount(), 2);
+    EXPECT_TRUE(action("actCancelSearch")->isEnabled());
+
+    action("actCancelSearch")->trigger();
+    closeWindow();
+    EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("Search.lst")));
+}
+
+TEST_F(AddressListWindow, maximisedWindowKeepsItsNormalRectangle)
+{
+    openWindow();
+    window->setGeometry(50, 60, 700, 450);
+    window->showMaximized();
+    QCoreApplication::processEvents();
+    closeWindow();
+    const TMemIniFile settings(SettingsFileName());
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Width"), 0), 700);
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Height"), 0), 450);
+}
+
+struct DupliItemsCase {
+    int item1, item2;       // stored
+    int read1, read2;       // taken
+    bool switches;
+};
+
+class DupliSettings : public AddressListWindow, public ::testing::WithParamInterface<DupliItemsCase>
+{
+};
+
+TEST_P(DupliSettings, storedItemsStartTheDuplicateDisplay)
+{
+    {
+        TMemIniFile settings(SettingsFileName());
+        settings.WriteInteger(QStringLiteral("DUPLI SEARCH"), QStringLiteral("Item1"), GetParam().item1);
+        settings.WriteInteger(QStringLiteral("DUPLI SEARCH"), QStringLiteral("Item2"), GetParam().item2);
+        ASSERT_TRUE(settings.UpdateFile());
+    }
+    openWindow();
+    EXPECT_EQ(window->Model()->DupItem1, GetParam().read1);
+    EXPECT_EQ(window->Model()->DupItem2, GetParam().read2);
+    EXPECT_EQ(action("actDisableSearch")->isEnabled(), GetParam().switches);
+    EXPECT_EQ(action("actCancelSearch")->isEnabled(), GetParam().switches);
+    EXPECT_EQ(window->findChild<QComboBox *>(QStringLiteral("cbxSort"))->isEnabled(), !GetParam().switches);
+    EXPECT_EQ(window->PanelText(1), GetParam().switches ? QStringLiteral("重複表示中") : QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, DupliSettings,
+                         ::testing::Values(DupliItemsCase{3, 2, 3, 2, true}, DupliItemsCase{0, 2, 0, 0, false},
+                                           DupliItemsCase{5, 1, 0, 0, false}, DupliItemsCase{2, 7, 2, 0, true}));
+
+} // namespace
