@@ -11,6 +11,8 @@
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "support/Screenshot.h"
+#include "util/SubUnit.h"
+#include "widgets/TntForms.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -149,12 +152,14 @@ protected:
         condition.Items << item;
         return condition;
     }
-    void sendMouse(QEvent::Type type, int row, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {})
+    // A mouse event on row's second cell; button is the one that changed.
+    void sendMouse(QEvent::Type type, int row, Qt::MouseButton button, Qt::MouseButtons buttons,
+                   Qt::KeyboardModifiers modifiers = {})
     {
         TAddressListView *view = window->View();
         const QPoint pos = view->visualRect(window->Model()->index(row, 1)).center();
         QMouseEvent event(type, pos, view->viewport()->mapToGlobal(pos),
-                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, modifiers);
+                          button, buttons, modifiers);
         QApplication::sendEvent(view->viewport(), &event);
     }
 
@@ -436,12 +441,12 @@ TEST_F(AddressListWindow, dragFromRowSevenUpToRowThreeAddsTheRangeToTheSelection
 {
     openWindow();
     window->SelectRow(10, true, false);
-    sendMouse(QEvent::MouseButtonPress, 7, Qt::LeftButton, Qt::ControlModifier);
-    sendMouse(QEvent::MouseMove, 5, Qt::LeftButton, Qt::ControlModifier);
+    sendMouse(QEvent::MouseButtonPress, 7, Qt::LeftButton, Qt::LeftButton, Qt::ControlModifier);
+    sendMouse(QEvent::MouseMove, 5, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
     EXPECT_TRUE(window->View()->InDragRange(6));
     EXPECT_FALSE(window->View()->InDragRange(4));
-    sendMouse(QEvent::MouseMove, 3, Qt::LeftButton, Qt::ControlModifier);
-    sendMouse(QEvent::MouseButtonRelease, 3, Qt::NoButton, Qt::ControlModifier);
+    sendMouse(QEvent::MouseMove, 3, Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+    sendMouse(QEvent::MouseButtonRelease, 3, Qt::LeftButton, Qt::NoButton, Qt::ControlModifier);
     EXPECT_EQ(selectedRows(), (QList<int>{3, 4, 5, 6, 7, 10}));
     EXPECT_EQ(window->GetFocusedIndex(), 3);
     EXPECT_EQ(window->View()->DragStart(), -1);
@@ -513,10 +518,71 @@ TEST_F(AddressListWindow, maximisedWindowKeepsItsNormalRectangle)
     window->setGeometry(50, 60, 700, 450);
     window->showMaximized();
     QCoreApplication::processEvents();
+    ASSERT_TRUE(window->isMaximized());
+    ASSERT_NE(window->geometry().size(), QSize(700, 450));
     closeWindow();
     const TMemIniFile settings(SettingsFileName());
     EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Width"), 0), 700);
     EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Height"), 0), 450);
+}
+
+TEST_F(AddressListWindow, hintOfWhatTheMouseRestsOnGoesToPanelZeroWhileActive)
+{
+    openWindow();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QCursor::setPos(window->frameGeometry().center());
+    TntApplication()->SetHint(QStringLiteral("選択しているアドレス帳データを削除します"));
+    EXPECT_EQ(window->PanelText(0), QStringLiteral("選択しているアドレス帳データを削除します"));
+    TntApplication()->SetHint(QStringLiteral("   "));
+    EXPECT_TRUE(window->PanelText(0).isEmpty());
+    QCursor::setPos(window->frameGeometry().bottomRight() + QPoint(50, 50));
+    TntApplication()->SetHint(QStringLiteral("外のヒント"));
+    EXPECT_TRUE(window->PanelText(0).isEmpty()) << "the cursor is outside the window";
+}
+
+TEST_F(AddressListWindow, rightPressOpensTheRowPopupAndEscCloses)
+{
+    openWindow();
+    sendMouse(QEvent::MouseButtonPress, 4, Qt::RightButton, Qt::RightButton);
+    auto *popup = window->findChild<QMenu *>(QStringLiteral("pmAdrs"));
+    ASSERT_TRUE(popup);
+    EXPECT_TRUE(popup->isVisible());
+    EXPECT_EQ(selectedRows(), QList<int>{4});
+    popup->close();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Rejected);
+}
+
+TEST_F(AddressListWindow, resetWidthsTouchesOnlyTheShownColumns)
+{
+    openWindow();
+    window->View()->horizontalHeader()->resizeSection(0, 200);
+    window->Model()->ColumnRecords()[2].Width = 333; // 顧客コード, hidden
+    action("actInitColumn")->trigger();
+    EXPECT_EQ(window->View()->horizontalHeader()->sectionSize(0), ScaleForDpi(AddressListColumns[0].Width, true));
+    EXPECT_EQ(window->Model()->ColumnRecords()[0].Width, ScaleForDpi(AddressListColumns[0].Width, true));
+    EXPECT_EQ(window->Model()->ColumnRecords()[2].Width, 333);
+}
+
+TEST_F(AddressListWindow, emptyBookShowsZeroCountsAndDisablesDelete)
+{
+    QDir().mkpath(AdrsPath + QStringLiteral("Book2"));
+    AdrsFolderList << TAdrsFolderInfo{QStringLiteral("空"), QStringLiteral("Book2"), AdrsStateUnchanged};
+    AdrsName = QStringLiteral("空");
+    openWindow();
+    EXPECT_EQ(window->GetRowCount(), 0);
+    EXPECT_EQ(window->PanelText(2), QStringLiteral("選択件数： 0"));
+    EXPECT_EQ(window->PanelText(3), QStringLiteral("表示件数： 0"));
+    EXPECT_FALSE(action("actDelete")->isEnabled());
+    EXPECT_EQ(window->GetFirstSelected(), -1);
+    TAddressData data;
+    EXPECT_FALSE(window->GetFirstRecord(data));
+    EXPECT_TRUE(window->IsFirstRow());
+    EXPECT_TRUE(window->IsLastRow());
+    window->ApplySearchWord(kWord);
+    EXPECT_EQ(boxes.count(), 1) << "only the not-found notice";
 }
 
 struct DupliItemsCase {
