@@ -396,6 +396,13 @@ void TAddressListModel::buildRowList(TTable &table, qint32 keepRecNo)
     std::optional<TNarrowDownMatcher> matcher;
     if (filterActive())
         matcher.emplace(Condition, table);
+    // Everything the walk reads comes with the order in one query.
+    QStringList walkFields{QStringLiteral("RecNo")};
+    if (group)
+        walkFields << QStringLiteral("Group");
+    if (matcher)
+        walkFields << matcher->FieldNames();
+    table.SetWalkFields(walkFields);
     m_rows.reserve(size_t(table.RecordCount()));
 
     const int viewGroup = ViewGroup;
@@ -433,6 +440,20 @@ void TAddressListModel::buildDuplicateList(TTable &table, qint32 keepRecNo)
                                           table.FindField(QStringLiteral("Adrs3"))};
     TField *corp = table.FindField(QStringLiteral("CorpKanji"));
     TField *name = table.FindField(QStringLiteral("NameKanji"));
+    // The keys come with the order in one query.
+    QStringList walkFields{QStringLiteral("RecNo"), QStringLiteral("Group")};
+    for (const int item : {DupItem1, DupItem2}) {
+        if (item == 1)
+            walkFields << QStringLiteral("Tel");
+        else if (item == 2)
+            walkFields << QStringLiteral("Tdfkn") << QStringLiteral("Adrs1") << QStringLiteral("Adrs2")
+                       << QStringLiteral("Adrs3");
+        else if (item == 3)
+            walkFields << QStringLiteral("CorpKanji");
+        else if (item == 4)
+            walkFields << QStringLiteral("NameKanji");
+    }
+    table.SetWalkFields(walkFields);
     auto keyOf = [&](int item) -> QByteArray {
         switch (item) {
         case 1:

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -62,6 +63,8 @@ public:
     TNarrowDownMatcher &operator=(const TNarrowDownMatcher &) = delete;
 
     [[nodiscard]] bool Matches() const;
+    // The fields the test reads, so a walk can have them read with its order.
+    [[nodiscard]] QStringList FieldNames() const;
 
 private:
     struct Impl;

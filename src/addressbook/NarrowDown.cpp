@@ -210,6 +210,18 @@ TNarrowDownMatcher::TNarrowDownMatcher(const TNarrowDownCondition &Condition, TT
 
 TNarrowDownMatcher::~TNarrowDownMatcher() = default;
 
+QStringList TNarrowDownMatcher::FieldNames() const
+{
+    QStringList names;
+    for (const Impl::TPrepared &p : d->Items) {
+        for (const TField *field : p.Fields) {
+            if (field && !names.contains(field->FieldName()))
+                names << field->FieldName();
+        }
+    }
+    return names;
+}
+
 bool TNarrowDownMatcher::Impl::TestText(const TPrepared &p, QByteArrayView text) const
 {
     const QByteArrayView value(p.Value);
@@ -251,7 +263,7 @@ bool TNarrowDownMatcher::Impl::TestItem(const TPrepared &p, bool &result) const
     case TTest::Skip:
         return false;
     case TTest::Text: {
-        const QByteArray bytes = p.Fields[0]->AsBytes();
+        const QByteArrayView bytes = p.Fields[0]->AsBytesView();
         result = TestText(p, TrimBlanks(bytes));
         return true;
     }
@@ -259,7 +271,7 @@ bool TNarrowDownMatcher::Impl::TestItem(const TPrepared &p, bool &result) const
         Joined.resize(0);
         for (TField *field : p.Fields) {
             if (field != nullptr) {
-                const QByteArray bytes = field->AsBytes();
+                const QByteArrayView bytes = field->AsBytesView();
                 Joined.append(TrimBlanks(bytes));
             }
         }
@@ -267,7 +279,7 @@ bool TNarrowDownMatcher::Impl::TestItem(const TPrepared &p, bool &result) const
         return true;
     }
     case TTest::Name: {
-        const QByteArray bytes = p.Fields[0]->AsBytes();
+        const QByteArrayView bytes = p.Fields[0]->AsBytesView();
         const QByteArrayView stored = TrimBlanks(bytes);
         if (stored.isEmpty()) {
             result = TestWide(p, {});
@@ -284,10 +296,10 @@ bool TNarrowDownMatcher::Impl::TestItem(const TPrepared &p, bool &result) const
         result = p.Fields[0]->AsBoolean() ? p.Value1 == 0 : p.Value1 == 1;
         break;
     case TTest::Symbol:
-        result = p.Fields[0]->AsBytes() == p.Value;
+        result = p.Fields[0]->AsBytesView() == p.Value;
         break;
     case TTest::Month: {
-        const QByteArray bytes = p.Fields[0]->AsBytes();
+        const QByteArrayView bytes = p.Fields[0]->AsBytesView();
         qint64 month = 0;
         result = ParseInteger(TrimBlanks(bytes), month) && p.Value1 <= month && month <= p.Value2;
         return true;

@@ -116,6 +116,13 @@ struct TTable::Impl
     std::vector<qint64> hotVals;  // order.size() * hot.size()
     std::vector<char> hotNull;
     std::vector<char> wanted;     // integer fields read from whole records during a walk
+    std::vector<char> walkFields; // fields the caller said its walks read (SetWalkFields), any type
+    std::vector<int> hotText;     // text field indexes read with the order
+    std::vector<int> hotTextSlot; // per field: slot in hotText, or -1
+    // The text values read with the order: one arena of bytes, and per
+    // (record, slot) the offset and length of its bytes (-1: NULL).
+    std::vector<char> hotTextArena;
+    std::vector<std::pair<qint32, qint32>> hotTextRefs; // order.size() * hotText.size()
     qsizetype pos = -1;
     bool eof = true;
     bool bof = true;
@@ -146,6 +153,18 @@ struct TTable::Impl
             const QVariant &v = values[size_t(hot[k])];
             hotNull[size_t(pos) * nh + k] = !v.isValid();
             hotVals[size_t(pos) * nh + k] = v.toLongLong();
+        }
+        const size_t nt = hotText.size();
+        for (size_t k = 0; k < nt; ++k) {
+            const QVariant &v = values[size_t(hotText[k])];
+            if (!v.isValid() || v.isNull()) {
+                hotTextRefs[size_t(pos) * nt + k] = {0, -1};
+                continue;
+            }
+            // The edited text goes to the end of the arena; the old bytes stay unused.
+            const QByteArray bytes = v.typeId() == QMetaType::QByteArray ? v.toByteArray() : Cp932::encode(v.toString());
+            hotTextRefs[size_t(pos) * nt + k] = {qint32(hotTextArena.size()), qint32(bytes.size())};
+            hotTextArena.insert(hotTextArena.end(), bytes.constBegin(), bytes.constEnd());
         }
         return true;
     }
@@ -227,15 +246,26 @@ struct TTable::Impl
     void rebuildOrder()
     {
         hot.clear();
+        hotText.clear();
         hotSlot.assign(size_t(fieldDefs.size()), -1);
-        for (int f = 0; f < fieldDefs.size() && hot.size() < 8; ++f) {
-            if (wanted[f]) {
+        hotTextSlot.assign(size_t(fieldDefs.size()), -1);
+        int learned = 0;
+        for (int f = 0; f < fieldDefs.size(); ++f) {
+            if (f == rowidField)
+                continue;
+            if (walkFields[size_t(f)] && isText(fieldDefs[f].DataType)) {
+                hotTextSlot[f] = int(hotText.size());
+                hotText.push_back(f);
+            } else if (walkFields[size_t(f)] || (wanted[size_t(f)] && learned < 8)) {
+                learned += walkFields[size_t(f)] ? 0 : 1;
                 hotSlot[f] = int(hot.size());
                 hot.push_back(f);
             }
         }
         QByteArray sql = "SELECT " + rowidColumn();
         for (int f : hot)
+            sql += ", " + columnOf(f);
+        for (int f : hotText)
             sql += ", " + columnOf(f);
         sql += " FROM Data ORDER BY " + orderBy(descending);
         SqlCipher::Statement st(db, sql);
@@ -245,16 +275,33 @@ struct TTable::Impl
         order.clear();
         hotVals.clear();
         hotNull.clear();
+        const size_t arenaBefore = hotTextArena.size();
+        hotTextArena.clear();
+        hotTextRefs.clear();
         const int nh = int(hot.size());
+        const int nt = int(hotText.size());
         order.reserve(expected);
         hotVals.reserve(expected * size_t(nh));
         hotNull.reserve(expected * size_t(nh));
+        hotTextRefs.reserve(expected * size_t(nt));
+        hotTextArena.reserve(nt > 0 ? std::max(arenaBefore, expected * size_t(nt) * 16) : 0);
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
             order.push_back(sqlite3_column_int64(st, 0));
             for (int k = 0; k < nh; ++k) {
                 hotNull.push_back(sqlite3_column_type(st, k + 1) == SQLITE_NULL);
                 hotVals.push_back(sqlite3_column_int64(st, k + 1));
+            }
+            for (int k = 0; k < nt; ++k) {
+                const int col = nh + 1 + k;
+                if (sqlite3_column_type(st, col) == SQLITE_NULL) {
+                    hotTextRefs.emplace_back(0, -1);
+                    continue;
+                }
+                const char *p = static_cast<const char *>(sqlite3_column_blob(st, col));
+                const int n = sqlite3_column_bytes(st, col);
+                hotTextRefs.emplace_back(qint32(hotTextArena.size()), qint32(n));
+                hotTextArena.insert(hotTextArena.end(), p, p + n);
             }
         }
         if (rc != SQLITE_DONE)
@@ -427,6 +474,12 @@ const QVariant &TField::value() const
             d.scratch[i] = d.hotNull[k] ? QVariant() : QVariant(d.hotVals[k]);
             return d.scratch[i];
         }
+        const int textSlot = d.hotTextSlot[i];
+        if (textSlot >= 0) {
+            const auto [offset, length] = d.hotTextRefs[size_t(d.pos) * d.hotText.size() + size_t(textSlot)];
+            d.scratch[i] = length < 0 ? QVariant() : QVariant(QByteArray(d.hotTextArena.data() + offset, length));
+            return d.scratch[i];
+        }
         if (!isText(m_type))
             d.wanted[i] = 1;
     }
@@ -449,6 +502,24 @@ bool TField::IsNull() const
 {
     const QVariant &v = value();
     return !v.isValid() || v.isNull();
+}
+
+QByteArrayView TField::AsBytesView() const
+{
+    TTable::Impl &d = *m_table->d;
+    if (isText(m_type) && d.state == TTable::TState::dsBrowse && d.cur != 0 && !d.loaded && d.orderValid) {
+        const int slot = d.hotTextSlot[size_t(m_index)];
+        if (slot >= 0) {
+            const auto [offset, length] = d.hotTextRefs[size_t(d.pos) * d.hotText.size() + size_t(slot)];
+            return length < 0 ? QByteArrayView() : QByteArrayView(d.hotTextArena.data() + offset, length);
+        }
+    }
+    const QVariant &v = value();
+    if (isText(m_type) && v.typeId() == QMetaType::QByteArray)
+        return *static_cast<const QByteArray *>(v.constData());
+    // Other types have no stored bytes: their text form lives in the scratch slot.
+    d.scratch[size_t(m_index)] = AsBytes();
+    return *static_cast<const QByteArray *>(d.scratch[size_t(m_index)].constData());
 }
 
 QByteArray TField::AsBytes() const
@@ -863,7 +934,10 @@ void TTable::Open()
     d->values.assign(n, QVariant());
     d->scratch.assign(n, QVariant());
     d->wanted.assign(n, 0);
+    if (d->walkFields.size() != n)
+        d->walkFields.assign(n, 0);
     d->hotSlot.assign(n, -1);
+    d->hotTextSlot.assign(n, -1);
     d->state = TState::dsBrowse;
     d->orderValid = false;
     d->seen = d->version->load();
@@ -954,6 +1028,20 @@ void TTable::SetDescending(bool descending)
     d->orderValid = false;
 }
 bool TTable::Descending() const { return d->descending; }
+
+void TTable::SetWalkFields(const QStringList &names)
+{
+    std::vector<char> fields(size_t(d->fieldDefs.size()), 0);
+    for (const QString &name : names) {
+        const int f = d->fieldIndex.value(name.toLower(), -1);
+        if (f >= 0)
+            fields[size_t(f)] = 1;
+    }
+    if (fields == d->walkFields)
+        return;
+    d->walkFields = std::move(fields);
+    d->orderValid = false;
+}
 
 namespace {
 void toBrowse(TTable &t)

@@ -52,6 +52,9 @@ public:
     // Stored bytes; SetAsBytes cuts a text field to Size bytes at a CP932
     // character boundary (a memo keeps everything).
     QByteArray AsBytes() const;
+    // The same bytes without a copy, valid until the cursor moves or the
+    // record changes; what walks that only compare should read.
+    QByteArrayView AsBytesView() const;
     void SetAsBytes(const QByteArray &bytes);
     QString AsString() const;
     void SetAsString(const QString &text);
@@ -139,6 +142,12 @@ public:
     // Walk the current index backwards.
     void SetDescending(bool descending);
     bool Descending() const;
+
+    // The fields the coming walks read (any type): they are read together
+    // with the order in one query, so stepping through the table and reading
+    // them never fetches whole records. Without it a walk learns up to eight
+    // integer fields by itself. Changing the set reads the order again.
+    void SetWalkFields(const QStringList &names);
 
     void First();
     void Last();

@@ -495,6 +495,35 @@ TEST_F(TableTest, walksRereadFieldsTheyKeepAfterOwnAndOtherTablesEdits)
     EXPECT_EQ(walk(a, "Group"), (QList<int>{8, 5}));
 }
 
+TEST_F(TableTest, namedWalkFieldsComeWithTheOrderAndFollowEdits)
+{
+    TTable a;
+    openNew(a, {{3, "\x88\xa2", "a"}, {1, "", "b"}, {2, "c", "c"}});
+    a.SetWalkFields({QStringLiteral("Name"), QStringLiteral("Group")});
+    QList<QByteArray> names;
+    QList<bool> nulls;
+    for (a.First(); !a.Eof(); a.Next()) {
+        names << fld(a, "Name").AsBytesView().toByteArray();
+        nulls << fld(a, "Name").IsNull();
+        EXPECT_EQ(fld(a, "Name").AsBytes(), names.last());
+    }
+    EXPECT_EQ(names, (QList<QByteArray>{"\x88\xa2", "", "c"}));
+    // Editing a walked text keeps the walk; the next reads show the new text,
+    // both copied and viewed.
+    a.First();
+    a.Next();
+    a.Edit();
+    fld(a, "Name").SetAsBytes("new");
+    a.Post();
+    names.clear();
+    for (a.First(); !a.Eof(); a.Next())
+        names << fld(a, "Name").AsBytesView().toByteArray();
+    EXPECT_EQ(names, (QList<QByteArray>{"\x88\xa2", "new", "c"}));
+    // Fields not named still read whole records.
+    a.First();
+    EXPECT_EQ(fld(a, "Kana").AsBytesView(), QByteArrayView("a"));
+}
+
 TEST_F(TableTest, postOfARecordDeletedByAnotherTableRaises)
 {
     TTable a;
