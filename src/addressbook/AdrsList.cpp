@@ -752,7 +752,12 @@ void TAddressList::SwitchBook(int Mode)
     }
     setWindowTitle(ProductCaption() + QStringLiteral(" - ") + AdrsName);
     OpenBookTable(true);
-    UpdateCountPanels();
+    if (!m_adrsOpened) {
+        // The open failed (reported by the data module): an empty list.
+        for (QAction *action : std::as_const(m_rowCommands))
+            action->setEnabled(false);
+        UpdateCountPanels();
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -771,6 +776,8 @@ void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTo
     // The record the record form shows stays the inquiry row when it is
     // still shown.
     const qint32 keep = m_model->InquiryRow() >= 0 ? m_model->RecNoAt(m_model->InquiryRow()) : -1;
+    // The reset below drops the selection without a selection signal.
+    m_searchPos = -1;
     if (ReloadRows)
         m_model->ReloadRows(keep);
     else
@@ -1046,9 +1053,6 @@ bool TAddressList::ReadAddressData(qint32 RecNo, TAddressData &Data)
                          mbpCenterOnOwner, 0, 0);
         return false;
     }
-    if (!table->IndexName().isEmpty())
-        table->SetIndexName(QString());
-    ClearAddressData(Data);
     return ::ReadAddressData(*table, RecNo, Data, this);
 }
 
