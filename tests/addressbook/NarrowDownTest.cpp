@@ -171,47 +171,6 @@ TEST(NarrowDownMatcher, noItemsPassesEveryRecord)
     EXPECT_TRUE(matcher.Matches());
 }
 
-// Per-record cost of a three-condition filter against a bare walk reading
-// RecNo and Group. Run with --gtest_also_run_disabled_tests.
-TEST(NarrowDownMatcher, DISABLED_timesThreeConditionsAgainstBareWalk)
-{
-    Book book;
-    book.table.BeginBatch();
-    for (int i = 0; i < 100000; ++i)
-        book.add({{"Group", i % 11},
-                  {"CustomCode", QByteArray("C") + QByteArray::number(i)},
-                  {"Tdfkn", sj("東京都")},
-                  {"Adrs1", sj("千代田区")},
-                  {"Adrs2", sj("丸の内1丁目") + QByteArray::number(i % 30)},
-                  {"NameKanji", i % 2 ? at("山田　太郎") : sj("佐藤　花子")},
-                  {"Tel", QByteArray("03") + QByteArray::number(10000000 + i)}});
-    book.table.EndBatch();
-    TNarrowDownCondition c;
-    c.Items = {text(1, "03", 0), text(8, sj("丸の内"), 1), text(13, at("山田"), 0)};
-    qint64 sum = 0;
-    TField &recNo = book.table.FieldByName(QStringLiteral("RecNo"));
-    TField &group = book.table.FieldByName(QStringLiteral("Group"));
-    for (book.table.First(); !book.table.Eof(); book.table.Next()) // warm-up
-        sum += recNo.AsInteger();
-    QElapsedTimer timer;
-    timer.start();
-    for (book.table.First(); !book.table.Eof(); book.table.Next())
-        sum += recNo.AsInteger() + group.AsInteger();
-    const qint64 bare = timer.nsecsElapsed();
-    timer.restart();
-    int passed = 0;
-    const TNarrowDownMatcher matcher(c, book.table);
-    for (book.table.First(); !book.table.Eof(); book.table.Next()) {
-        sum += recNo.AsInteger() + group.AsInteger();
-        passed += matcher.Matches() ? 1 : 0;
-    }
-    const qint64 filtered = timer.nsecsElapsed();
-    EXPECT_EQ(passed, 50000);
-    std::printf("bare %.1f ms, filtered %.1f ms, ratio %.2f, matcher %.0f ns/record (%lld)\n", bare / 1e6,
-                filtered / 1e6, double(filtered) / double(bare), double(filtered - bare) / 100000.0,
-                static_cast<long long>(sum));
-}
-
 // ---------------------------------------------------------------------------
 // Search.lst and Search.ptn
 
