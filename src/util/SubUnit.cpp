@@ -109,6 +109,10 @@ void CenterFormOnOwner(QWidget *Form, QWidget *Owner)
     if (!screen)
         return;
     const QRect workArea = screen->availableGeometry();
+    // A form not shown yet has no size of its own unless it was given one:
+    // take its layout's size first, or it is centred as a default-sized box.
+    if (!Form->isVisible() && !Form->testAttribute(Qt::WA_Resized))
+        Form->adjustSize();
     QRect ownerFrame;
     if (ownerWindow)
         ownerFrame = ownerWindow->frameGeometry();
