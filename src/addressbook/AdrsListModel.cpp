@@ -8,6 +8,7 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
+#include "platform/TextLines.h"
 #include "util/SubUnit.h"
 
 #include <QBrush>
@@ -28,38 +29,13 @@ const QString kHeaderSection = QStringLiteral("HEADER");
 const QString kGroupSection = QStringLiteral("GROUP");
 const QString kSortSection = QStringLiteral("SORT");
 
-// Leading and trailing bytes up to the space go, as the ANSI trim does; a
-// CP932 trail byte is never below 0x40, so no character is cut.
-QByteArrayView trimmedBytes(QByteArrayView bytes)
-{
-    qsizetype begin = 0;
-    qsizetype end = bytes.size();
-    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 0x20)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 0x20)
-        --end;
-    return bytes.sliced(begin, end - begin);
-}
-
-// The wide trim: characters up to U+0020 at both ends.
-QString trimmedWide(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin].unicode() <= 0x20)
-        ++begin;
-    while (end > begin && text[end - 1].unicode() <= 0x20)
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 QByteArray bytesOf(const TField *field) { return field ? field->AsBytes() : QByteArray(); }
 
-QString plainText(const TField *field) { return Cp932::decode(trimmedBytes(bytesOf(field))); }
+QString plainText(const TField *field) { return Cp932::decode(TrimBlanks(bytesOf(field))); }
 
 QString phoneText(const TField *field) { return Cp932::decode(HyphenatePhoneNumber(bytesOf(field))); }
 
-QString nameText(const TField *field) { return trimmedWide(DecodeUnicodeField(bytesOf(field))); }
+QString nameText(const TField *field) { return TrimBlanks(DecodeUnicodeField(bytesOf(field))); }
 
 qint32 integerOf(const TField *field) { return field && !field->IsNull() ? field->AsInteger() : 0; }
 

@@ -14,22 +14,9 @@ TPhoneHyphenator &phoneHyphenator()
     return hyphenator;
 }
 
-// Bytes of code 32 and below are dropped at both ends; they never occur
-// inside a CP932 double-byte character (trail bytes start at 0x40).
-QByteArray trimBytes(const QByteArray &bytes)
-{
-    qsizetype begin = 0;
-    qsizetype end = bytes.size();
-    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 0x20)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 0x20)
-        --end;
-    return bytes.mid(begin, end - begin);
-}
-
 QByteArray textOf(TTable &table, const char *name)
 {
-    return trimBytes(table.FieldByName(QLatin1String(name)).AsBytes());
+    return TrimBlanks(table.FieldByName(QLatin1String(name)).AsBytes()).toByteArray();
 }
 
 QByteArray phoneOf(TTable &table, const char *name)
@@ -38,7 +25,7 @@ QByteArray phoneOf(TTable &table, const char *name)
     const TPhoneHyphenator &hyphenate = phoneHyphenator();
     if (number.isEmpty() || !hyphenate)
         return number;
-    return trimBytes(hyphenate(number));
+    return TrimBlanks(hyphenate(number)).toByteArray();
 }
 
 qint32 integerOf(TTable &table, const char *name)

@@ -46,3 +46,14 @@ QString TrimBlanks(QStringView text)
         --end;
     return text.sliced(begin, end - begin).toString();
 }
+
+QByteArrayView TrimBlanks(QByteArrayView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20)
+        --end;
+    return text.sliced(begin, end - begin);
+}

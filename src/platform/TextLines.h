@@ -19,3 +19,7 @@
 // The text without control characters and ASCII blanks at either end. An
 // ideographic space (U+3000) belongs to a Japanese value and stays.
 [[nodiscard]] QString TrimBlanks(QStringView text);
+// The same for byte text, as a view into it (no copy). Bytes up to 0x20
+// never occur inside a CP932 double-byte character (trail bytes start at
+// 0x40), so no character is cut.
+[[nodiscard]] QByteArrayView TrimBlanks(QByteArrayView text);
