@@ -8,10 +8,12 @@
 #include "core/Env.h"
 #include "core/GrpEdt.h"
 #include "core/Inquiry.h"
+#include "platform/Colors.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
 #include "widgets/TntActnList.h"
 #include "widgets/TntControls.h"
 #include "widgets/TntForms.h"
@@ -50,23 +52,8 @@ constexpr int kFillDuplicateDisabled = 0xBFBF8F;
 constexpr int kFillFilter = 0xAFFFAF;
 constexpr int kFillDuplicate = 0xFFFFAF;
 
-QColor fromTColor(int color)
-{
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
 QString adrsListIni() { return DataPath + QStringLiteral("AdrsList.ini"); }
 QString searchListFile() { return DataPath + QStringLiteral("Search.lst"); }
-
-// Restores the normal cursor when it leaves scope.
-class THourglass
-{
-public:
-    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~THourglass() { QApplication::restoreOverrideCursor(); }
-    THourglass(const THourglass &) = delete;
-    THourglass &operator=(const THourglass &) = delete;
-};
 
 } // namespace
 
@@ -729,7 +716,7 @@ void TAddressList::SwitchBook(int Mode)
     }
     if (!changed || !CloseChildWindows())
         return;
-    THourglass hourglass;
+    TWaitCursor hourglass;
     m_model->SetTable(nullptr);
     m_model->ClearRows();
     if (m_adrsOpened) {
@@ -766,7 +753,7 @@ void TAddressList::SwitchBook(int Mode)
 void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTop)
 {
     const int top = KeepTop && GetRowCount() > 0 ? lvAddress->TopRow() : -1;
-    THourglass hourglass;
+    TWaitCursor hourglass;
     const QFontMetrics metrics(lvAddress->font());
     if (RebuildColumns)
         m_model->BuildColumns(metrics);
@@ -840,7 +827,7 @@ void TAddressList::UpdateFilterPanel()
     panel->setAutoFillBackground(fill >= 0);
     QPalette palette = stbarInfo->palette();
     if (fill >= 0) {
-        palette.setColor(QPalette::Window, fromTColor(fill));
+        palette.setColor(QPalette::Window, ColorToQColor(fill));
         palette.setColor(QPalette::WindowText, Qt::black);
     }
     panel->setPalette(palette);

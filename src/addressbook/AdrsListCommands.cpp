@@ -12,23 +12,14 @@
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
 #include "widgets/TntActnList.h"
 
-#include <QApplication>
 #include <QComboBox>
 
 namespace {
 
 constexpr int kSymbolColumnId = 36;
-
-class THourglass
-{
-public:
-    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~THourglass() { QApplication::restoreOverrideCursor(); }
-    THourglass(const THourglass &) = delete;
-    THourglass &operator=(const THourglass &) = delete;
-};
 
 } // namespace
 
@@ -44,7 +35,7 @@ void TAddressList::actDeleteExecute()
     if (ShowMessageBoxAt(this, QStringLiteral("選択したデータを削除します  \r\nよろしいですか？  "), ProductCaption(),
                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0) != IDYES)
         return;
-    THourglass hourglass;
+    TWaitCursor hourglass;
     const int first = GetFirstSelected();
     TTable *table = m_model->Table();
     QList<qint32> deleted;
@@ -221,7 +212,7 @@ TAddressList::TFindResult TAddressList::FindNext()
     // Past the last row (the last hit was there) or no focused row: row 0.
     if (start < 0 || start >= rows)
         start = 0;
-    THourglass hourglass;
+    TWaitCursor hourglass;
     const QList<int> &shown = m_model->ShownColumns();
     for (int step = 0; step < rows; ++step) {
         const int row = (start + step) % rows;

@@ -2,11 +2,11 @@
 
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "widgets/EnterKey.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
@@ -16,14 +16,6 @@ namespace {
 
 const QStringList DuplicateItems{QStringLiteral("電話番号"), QStringLiteral("住所"), QStringLiteral("会社名"),
                                  QStringLiteral("名前")};
-
-bool isEnter(const QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent *>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
 
 } // namespace
 
@@ -121,7 +113,7 @@ void TDuplicateSearch::showEvent(QShowEvent *event)
 
 bool TDuplicateSearch::eventFilter(QObject *watched, QEvent *event)
 {
-    if (isEnter(event)) {
+    if (IsEnterKeyPress(event)) {
         if (watched == cbxItem1) {
             cbxItem2->setFocus();
             return true;

@@ -4,11 +4,11 @@
 #include "platform/Colors.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/EnterKey.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -16,16 +16,6 @@
 #include <algorithm>
 
 namespace {
-
-// Restores the cursor however the handler leaves.
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor &) = delete;
-    TWaitCursor &operator=(const TWaitCursor &) = delete;
-};
 
 QPushButton *makeButton(const QString &caption, const QString &name, QWidget *parent)
 {
@@ -195,12 +185,9 @@ void THeaderSelect::showEvent(QShowEvent *event)
 
 bool THeaderSelect::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == lvHeader && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            btnOk->setFocus();
-            return true;
-        }
+    if (watched == lvHeader && IsEnterKeyPress(event)) {
+        btnOk->setFocus();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,19 +1,18 @@
 #include "addressbook/KeywdEdt.h"
 
 #include "core/Env.h"
-#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/EnterKey.h"
 #include "widgets/TntStdCtrls.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -42,16 +41,6 @@ int modeIndex(int value)
     }
     return -1;
 }
-
-// Restores the cursor however the OK handler leaves.
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor &) = delete;
-    TWaitCursor &operator=(const TWaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -133,27 +122,17 @@ void TKeywordEdit::showEvent(QShowEvent *event)
     m_edits[0]->setFocus();
 }
 
-void TKeywordEdit::CutToLimit(TTntEdit *edit)
-{
-    // Cut after whole characters: byte 12 being a lead byte leaves 11.
-    if (Cp932::byteLength(edit->GetText()) > MaxKeywordBytes)
-        edit->SetText(Cp932::truncatedToBytes(edit->GetText(), MaxKeywordBytes));
-}
-
 bool TKeywordEdit::eventFilter(QObject *watched, QEvent *event)
 {
     auto *edit = qobject_cast<TTntEdit *>(watched);
     if (edit && event->type() == QEvent::FocusOut) {
-        CutToLimit(edit);
-    } else if (event->type() == QEvent::KeyPress
+        edit->CutToMaxLengthBytes();
+    } else if (IsEnterKeyPress(event)
                && (edit || std::find(m_combos.begin(), m_combos.end(), watched) != m_combos.end())) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
-            if (auto *next = qobject_cast<TTntEdit *>(focusWidget()))
-                next->end(false);
-            return true;
-        }
+        focusNextChild();
+        if (auto *next = qobject_cast<TTntEdit *>(focusWidget()))
+            next->end(false);
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -165,7 +144,7 @@ void TKeywordEdit::accept()
     std::array<int, RowCount> modes{};
     for (int i = 0; i < RowCount; ++i) {
         const auto r = static_cast<std::size_t>(i);
-        CutToLimit(m_edits[r]);
+        m_edits[r]->CutToMaxLengthBytes();
         names[r] = TrimBlanks(m_edits[r]->GetText());
         if (names[r].isEmpty()) {
             ShowMessageBoxAt(this,

@@ -49,8 +49,6 @@ protected:
 private:
     static constexpr int RowCount = 8;
 
-    void CutToLimit(TTntEdit *edit);
-
     std::array<QLabel *, RowCount> m_labels{};
     std::array<TTntEdit *, RowCount> m_edits{};
     std::array<QComboBox *, RowCount> m_combos{};

@@ -2,10 +2,10 @@
 
 #include "platform/TextLines.h"
 #include "util/SubUnit.h"
+#include "widgets/EnterKey.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -82,12 +82,9 @@ void TWordSearch::showEvent(QShowEvent *event)
 
 bool TWordSearch::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == edtWord && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            btnSearch->setFocus();
-            return true;
-        }
+    if (watched == edtWord && IsEnterKeyPress(event)) {
+        btnSearch->setFocus();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }

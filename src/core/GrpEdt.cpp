@@ -5,13 +5,14 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
+#include "util/StrFunc.h"
+#include "util/WaitCursor.h"
+#include "widgets/EnterKey.h"
 #include "widgets/TntStdCtrls.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -22,26 +23,9 @@ namespace {
 
 const QString SecGroup = QStringLiteral("GROUP");
 
-// A number in full-width digits ("１０").
-QString fullWidthNumber(int value)
-{
-    QString digits = QString::number(value);
-    for (QChar &c : digits)
-        c = QChar(static_cast<char16_t>(0xFF10 + (c.unicode() - u'0')));
-    return digits;
-}
+QString fullWidthNumber(int value) { return ToFullWidthW(QString::number(value)); }
 
 QString groupKey(int index) { return QStringLiteral("Group") + QString::number(index); }
-
-// Restores the cursor however the OK handler leaves.
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor &) = delete;
-    TWaitCursor &operator=(const TWaitCursor &) = delete;
-};
 
 } // namespace
 
@@ -130,25 +114,16 @@ void TGruopEdit::showEvent(QShowEvent *event)
         this, [this] { m_edits[0]->end(false); }, Qt::QueuedConnection);
 }
 
-void TGruopEdit::CutToLimit(TTntEdit *edit)
-{
-    if (Cp932::byteLength(edit->GetText()) > MaxGroupNameBytes)
-        edit->SetText(Cp932::truncatedToBytes(edit->GetText(), MaxGroupNameBytes));
-}
-
 bool TGruopEdit::eventFilter(QObject *watched, QEvent *event)
 {
     auto *edit = qobject_cast<TTntEdit *>(watched);
     if (edit && event->type() == QEvent::FocusOut) {
-        CutToLimit(edit);
-    } else if (edit && event->type() == QEvent::KeyPress) {
-        const auto key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
-            if (auto *next = qobject_cast<TTntEdit *>(focusWidget()))
-                next->end(false);
-            return true;
-        }
+        edit->CutToMaxLengthBytes();
+    } else if (edit && IsEnterKeyPress(event)) {
+        focusNextChild();
+        if (auto *next = qobject_cast<TTntEdit *>(focusWidget()))
+            next->end(false);
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -159,7 +134,7 @@ void TGruopEdit::accept()
     std::array<QString, GroupCount> names;
     for (int i = 0; i < GroupCount; ++i) {
         TTntEdit *edit = m_edits[static_cast<size_t>(i)];
-        CutToLimit(edit);
+        edit->CutToMaxLengthBytes();
         names[static_cast<size_t>(i)] = edit->GetText().trimmed();
         if (names[static_cast<size_t>(i)].isEmpty()) {
             ShowMessageBoxAt(this,

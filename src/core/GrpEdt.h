@@ -50,8 +50,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void CutToLimit(TTntEdit *edit);
-
     QLabel *lblMsg = nullptr;
     std::array<QLabel *, GroupCount> m_labels{};
     std::array<TTntEdit *, GroupCount> m_edits{};

@@ -150,6 +150,13 @@ int TTntCustomEdit::GetMaxLengthBytes() const
     return m_byteLimit ? m_byteLimit->MaxBytes() : 0;
 }
 
+void TTntCustomEdit::CutToMaxLengthBytes()
+{
+    const int limit = GetMaxLengthBytes();
+    if (limit > 0 && Cp932::byteLength(GetText()) > limit)
+        SetText(Cp932::truncatedToBytes(GetText(), limit));
+}
+
 // ---------------------------------------------------------------------------
 // TTntEdit
 

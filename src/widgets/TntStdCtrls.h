@@ -64,6 +64,10 @@ public:
     // never splits a double-byte character. 0 removes the limit.
     void SetMaxLengthBytes(int bytes);
     [[nodiscard]] int GetMaxLengthBytes() const;
+    // Cuts text longer than the byte limit (held from before the limit was
+    // set or lowered) after whole characters: byte 12 of a 12-byte limit
+    // being a lead byte leaves 11. Without a limit it does nothing.
+    void CutToMaxLengthBytes();
 
     // Fired after every change of the text (typed or set), with this edit.
     std::function<void(QObject *Sender)> OnChange;

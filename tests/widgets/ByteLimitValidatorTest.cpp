@@ -166,6 +166,18 @@ TEST(ByteLimitValidator, loweredLimitKeepsLongerTextEditableButRefusesGrowth)
     EXPECT_EQ(edit->GetText(), QStringLiteral("あいう"));
 }
 
+TEST(ByteLimitValidator, cutToLimitKeepsWholeCharactersOfTextHeldBeforeTheLimit)
+{
+    auto edit = limitedEdit(10, QStringLiteral("aあいうえ")); // 9 bytes
+    edit->SetMaxLengthBytes(4);
+    edit->CutToMaxLengthBytes(); // byte 4 is the lead byte of い
+    EXPECT_EQ(edit->GetText(), QStringLiteral("aあ"));
+    edit->SetMaxLengthBytes(0);
+    edit->SetText(QStringLiteral("あいうえ"));
+    edit->CutToMaxLengthBytes();
+    EXPECT_EQ(edit->GetText(), QStringLiteral("あいうえ"));
+}
+
 TEST(ByteLimitValidator, removingTheLimitAcceptsEverything)
 {
     auto edit = limitedEdit(2, QStringLiteral("ab"));
