@@ -1,0 +1,447 @@
+// The record form's writes to Adrs.DB: append, update, delete, the record
+// limit, the same-number question, the date stamps, the input histories and
+// the batch change of the shown record.
+#include "addressbook/DtInqiry.h"
+
+#include "addressbook/AdrsList.h"
+#include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "core/GrpEdt.h"
+#include "core/HisInfo.h"
+#include "platform/Cp932.h"
+#include "platform/Table.h"
+#include "util/MsgBoxPos.h"
+#include "util/StrFunc.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+
+class THourglass
+{
+public:
+    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~THourglass() { QApplication::restoreOverrideCursor(); }
+    THourglass(const THourglass &) = delete;
+    THourglass &operator=(const THourglass &) = delete;
+};
+
+void setText(TTable &table, const char *field, const QByteArray &bytes)
+{
+    table.FieldByName(QLatin1String(field)).SetAsBytes(bytes);
+}
+
+void setInt(TTable &table, const char *field, qint32 value)
+{
+    table.FieldByName(QLatin1String(field)).SetAsInteger(value);
+}
+
+void setBool(TTable &table, const char *field, bool value)
+{
+    table.FieldByName(QLatin1String(field)).SetAsBoolean(value);
+}
+
+} // namespace
+
+void TDataInquiry::WriteFields(TTable &Table, const TAddressData &r)
+{
+    setInt(Table, "Group", r.Group);
+    setText(Table, "CustomCode", r.CustomCode.Bytes());
+    setText(Table, "Tel", r.Tel.Bytes());
+    setInt(Table, "TelDiv", r.TelDiv);
+    setText(Table, "Fax", r.Fax.Bytes());
+    setText(Table, "PubDate", r.PubDate.Bytes());
+    setText(Table, "Portable1", r.Portable1.Bytes());
+    setText(Table, "Portable2", r.Portable2.Bytes());
+    setText(Table, "Pos", r.Pos.Bytes());
+    setText(Table, "Tdfkn", r.Tdfkn.Bytes());
+    setText(Table, "Adrs1", r.Adrs1.Bytes());
+    setText(Table, "Adrs2", r.Adrs2.Bytes());
+    setText(Table, "Adrs3", r.Adrs3.Bytes());
+    setText(Table, "AdrsKana", r.AdrsKana.Bytes());
+    setText(Table, "JisCode", r.JisCode.Bytes());
+    setText(Table, "KajoCode", r.KajoCode.Bytes());
+    setInt(Table, "Latitude", r.Latitude);
+    setInt(Table, "Longitude", r.Longitude);
+    setBool(Table, "PrivCorp", r.PrivCorp);
+    setText(Table, "CorpKanji", r.CorpKanji.Bytes());
+    setText(Table, "CorpKana", r.CorpKana.Bytes());
+    setText(Table, "Dptmnt", r.Dptmnt.Bytes());
+    setText(Table, "Post", r.Post.Bytes());
+    setText(Table, "NameKanji", r.NameKanji.Bytes());
+    setText(Table, "NameKana", r.NameKana.Bytes());
+    setText(Table, "Honor", r.Honor.Bytes());
+    setBool(Table, "IgnoreName", r.IgnoreName);
+    setText(Table, "URL", r.URL.Bytes());
+    setText(Table, "EMail1", r.EMail1.Bytes());
+    setText(Table, "EMail2", r.EMail2.Bytes());
+    setText(Table, "Joint1", r.Joint1.Bytes());
+    setText(Table, "Joint2", r.Joint2.Bytes());
+    setText(Table, "Joint3", r.Joint3.Bytes());
+    setText(Table, "Joint4", r.Joint4.Bytes());
+    setText(Table, "Joint5", r.Joint5.Bytes());
+    setText(Table, "JointHonor1", r.JointHonor1.Bytes());
+    setText(Table, "JointHonor2", r.JointHonor2.Bytes());
+    setText(Table, "JointHonor3", r.JointHonor3.Bytes());
+    setText(Table, "JointHonor4", r.JointHonor4.Bytes());
+    setText(Table, "JointHonor5", r.JointHonor5.Bytes());
+    setInt(Table, "JointOwner", r.JointOwner);
+    setBool(Table, "JointPrint", r.JointPrint);
+    setBool(Table, "JointPrint1", r.JointPrint1);
+    setBool(Table, "JointPrint2", r.JointPrint2);
+    setBool(Table, "JointPrint3", r.JointPrint3);
+    setBool(Table, "JointPrint4", r.JointPrint4);
+    setBool(Table, "JointPrint5", r.JointPrint5);
+    setInt(Table, "PrintTarget", r.PrintTarget);
+    setInt(Table, "Sender", r.Sender);
+    setText(Table, "Keyword1", r.Keyword1.Bytes());
+    setText(Table, "Keyword2", r.Keyword2.Bytes());
+    setText(Table, "Keyword3", r.Keyword3.Bytes());
+    setText(Table, "Keyword4", r.Keyword4.Bytes());
+    setText(Table, "Keyword5", r.Keyword5.Bytes());
+    setText(Table, "Keyword6", r.Keyword6.Bytes());
+    setText(Table, "Keyword7", r.Keyword7.Bytes());
+    setText(Table, "Keyword8", r.Keyword8.Bytes());
+    // Memo lines end with CR LF in the stored text.
+    Table.FieldByName(QStringLiteral("Note"))
+        .SetAsBytes(r.Note ? Cp932::encode(r.Note->join(QStringLiteral("\r\n"))) : QByteArray());
+    Table.FieldByName(QStringLiteral("ExtLink"))
+        .SetAsBytes(r.ExtLink ? Cp932::encode(r.ExtLink->join(QStringLiteral("\r\n"))) : QByteArray());
+    setText(Table, "SymbolMark", r.SymbolMark.Bytes());
+    setInt(Table, "SymbolColor", r.SymbolColor);
+}
+
+bool TDataInquiry::SameNumberDeclined()
+{
+    TTable *table = DMMurven19->AdrsTable();
+    struct TNumber {
+        const char *Index;
+        TTntEdit *Edit;
+        QString Label;
+    };
+    const TNumber numbers[] = {{"Tel", edtTel, QStringLiteral("電話番号")},
+                               {"Fax", edtFax, QStringLiteral("FAX番号")},
+                               {"Portable1", edtPortable1, QStringLiteral("携帯番号１")},
+                               {"Portable2", edtPortable2, QStringLiteral("携帯番号２")}};
+    bool found = false;
+    QString label;
+    for (const TNumber &number : numbers) {
+        const QByteArray digits = FilterNumberChars(Cp932::encode(number.Edit->text().trimmed()), nckDigits);
+        if (digits.isEmpty())
+            continue;
+        table->SetIndexName(QLatin1String(number.Index));
+        found = table->FindKey({QVariant(digits)});
+        if (found) {
+            label = number.Label;
+            break;
+        }
+    }
+    table->SetIndexName(QString());
+    if (!found)
+        return false;
+    return ShowMessageBoxAt(this,
+                            QStringLiteral("既に同一の") + label + QStringLiteral("のデータが登録されています  ") +
+                                QStringLiteral("\r\n") + QStringLiteral("登録しますか？  "),
+                            ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0) != IDYES;
+}
+
+int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
+{
+    TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
+    if (!table || !table->Active())
+        return 9;
+    try {
+        if (IsUpdate) {
+            table->SetIndexName(QString());
+            if (!m_bookRecord || !table->FindKey({QVariant(m_bookRecord->RecNo)})) {
+                ShowMessageBoxAt(this, QStringLiteral("変更データを参照できませんでした  "), ProductCaption(),
+                                 MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+                return 1;
+            }
+        } else {
+            // The limit counts the book's records, not the rows a filter shows.
+            if (table->RecordCount() >= RecordLimit) {
+                ShowMessageBoxAt(this,
+                                 QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "),
+                                 ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+                return 1;
+            }
+            if (AddressSameNum && SameNumberDeclined())
+                return 1;
+        }
+
+        TAddressData data = GetFormData();
+        const QDateTime now = TruncMilliseconds(QDateTime::currentDateTime());
+        if (IsUpdate)
+            table->Edit();
+        else
+            table->Append();
+        try {
+            WriteFields(*table, data);
+            if (!IsUpdate)
+                table->FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(now);
+            table->FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(now);
+            setInt(*table, "CodeMain", m_bookRecord ? m_bookRecord->CodeMain : 0);
+            setInt(*table, "CodeSub", m_bookRecord ? m_bookRecord->CodeSub : 0);
+            setInt(*table, "CodeGenre", m_bookRecord ? m_bookRecord->CodeGenre : 0);
+            table->Post();
+        } catch (const ETableError &) {
+            // Nothing was stored: the edit is dropped and the input stays.
+            if (table->State() != TTable::TState::dsBrowse)
+                table->Cancel();
+            return 9;
+        }
+        try {
+            table->FlushBuffers();
+        } catch (const ETableError &) {
+            // Each post is committed on its own; the flush only hurries the disk.
+        }
+        // The record is stored; a history that cannot be written only
+        // costs its pick list.
+        LearnHistories();
+        if (NewRecNo) {
+            table->SetIndexName(QString());
+            table->Last();
+            *NewRecNo = table->FieldByName(QStringLiteral("RecNo")).AsInteger();
+        }
+    } catch (const ETableError &) {
+        if (table->State() != TTable::TState::dsBrowse)
+            table->Cancel();
+        return 9;
+    }
+    return 0;
+}
+
+void TDataInquiry::LearnHistories()
+{
+    if (!DMMurven19)
+        return;
+    struct TLearn {
+        QComboBox *Combo;
+        THistoryData *History;
+        int Bit;
+    };
+    const TLearn learns[] = {
+        {cbxDptmnt, DMMurven19->DptmntHistory(), 1},
+        {cbxPost, DMMurven19->PostHistory(), 2},
+        {cbxHonor, DMMurven19->HonorHistory(), 4},
+        {cbxJointHonor[0], DMMurven19->HonorHistory(), 4},
+        {cbxJointHonor[1], DMMurven19->HonorHistory(), 4},
+        {cbxJointHonor[2], DMMurven19->HonorHistory(), 4},
+        {cbxJointHonor[3], DMMurven19->HonorHistory(), 4},
+        {cbxJointHonor[4], DMMurven19->HonorHistory(), 4},
+        {cbxKeyword[0], DMMurven19->KeywordHistory(1), 8},
+        {cbxKeyword[1], DMMurven19->KeywordHistory(2), 16},
+        {cbxKeyword[2], DMMurven19->KeywordHistory(3), 32},
+    };
+    int changed = 0;
+    for (const TLearn &learn : learns) {
+        const QByteArray text = Cp932::encode(learn.Combo->currentText().trimmed());
+        if (text.isEmpty() || !learn.History || !learn.History->IsLoaded())
+            continue;
+        try {
+            if (PutHistoryFirst(*learn.History, text))
+                changed |= learn.Bit;
+        } catch (const Exception &) {
+            // The history file keeps its old content; the record is saved.
+        }
+    }
+    FillPickLists(changed);
+}
+
+void TDataInquiry::CloseSkippingConfirm()
+{
+    m_skipConfirm = true;
+    close();
+}
+
+void TDataInquiry::btnAddClick()
+{
+    THourglass hourglass;
+    if (!CheckInputData(true))
+        return;
+    qint32 newRecNo = 0;
+    const int result = SaveAddressData(false, &newRecNo);
+    if (result == 9) {
+        ShowMessageBoxAt(this, QStringLiteral("add error"), ProductCaption(), MB_OK, mbpCenterOnOwner, 0, 0);
+        return;
+    }
+    if (result != 0)
+        return;
+    int row = -1;
+    if (AddressList) {
+        AddressList->RefreshList(false, true, true);
+        row = AddressList->IndexOfRecNo(newRecNo);
+        AddressList->SelectRow(row, false, true);
+    }
+    if (!m_bookRecord && chkContinualAdd->isChecked()) {
+        m_skipConfirm = true;
+        bbtnNewClick();
+        return;
+    }
+    if (m_bookRecord) {
+        TAddressData data;
+        if (AddressList && row >= 0 && AddressList->GetRecordAt(row, data)) {
+            StartInquiry(data);
+        } else {
+            CloseSkippingConfirm();
+        }
+        return;
+    }
+    // A new record: with no directory hit to stay on, the form closes.
+    CloseSkippingConfirm();
+}
+
+void TDataInquiry::btnUpdateClick()
+{
+    THourglass hourglass;
+    if (!m_bookRecord || !CheckInputData(false) || !IsChanged())
+        return;
+    const int result = SaveAddressData(true, nullptr);
+    if (result == 9) {
+        ShowMessageBoxAt(this, QStringLiteral("update error"), ProductCaption(), MB_OK, mbpCenterOnOwner, 0, 0);
+        return;
+    }
+    if (result != 0)
+        return;
+    const qint32 recNo = m_bookRecord->RecNo;
+    if (!AddressList) {
+        CloseSkippingConfirm();
+        return;
+    }
+    const int remembered = AddressList->InquiryRow();
+    AddressList->RefreshList(false, true, true);
+    int row = AddressList->InquiryRow();
+    if (row == -1)
+        row = qMin(remembered, AddressList->GetRowCount() - 1);
+    AddressList->SelectRow(row, false, true);
+    AddressList->NotifyRecordsChanged({recNo});
+    TAddressData data;
+    if (row >= 0 && AddressList->GetRecordAt(row, data))
+        StartInquiry(data);
+    else
+        CloseSkippingConfirm();
+}
+
+void TDataInquiry::btnDeleteClick()
+{
+    if (!m_bookRecord)
+        return;
+    if (ShowMessageBoxAt(this, QStringLiteral("このデータを削除します  \r\nよろしいですか？  "), ProductCaption(),
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0) != IDYES)
+        return;
+    THourglass hourglass;
+    const qint32 recNo = m_bookRecord->RecNo;
+    TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
+    bool deleted = false;
+    if (table && table->Active()) {
+        try {
+            table->SetIndexName(QString());
+            if (table->FindKey({QVariant(recNo)})) {
+                table->Edit();
+                table->Delete();
+                table->FlushBuffers();
+                deleted = true;
+            }
+        } catch (const ETableError &) {
+            if (table->State() != TTable::TState::dsBrowse)
+                table->Cancel();
+        }
+    }
+    if (!deleted) {
+        // The record stays; so do the form and its input.
+        ShowMessageBoxAt(this, QStringLiteral("delete error"), ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0,
+                         0);
+        return;
+    }
+    if (AddressList) {
+        const int row = AddressList->InquiryRow();
+        AddressList->RefreshList(false, true, true);
+        AddressList->SelectRow(row, false, true);
+        AddressList->NotifyRecordsDeleted({recNo});
+    }
+    CloseSkippingConfirm();
+}
+
+void TDataInquiry::ApplyBatchChange(const TAddressData &Data, const std::array<bool, 16> &Flags)
+{
+    TAddressData *book = m_bookRecord ? &*m_bookRecord : nullptr;
+    m_filling = true;
+    if (Flags[0]) {
+        m_group = qBound(0, int(Data.Group), GroupCount);
+        cbxGroup->setCurrentIndex(m_group);
+        if (book)
+            book->Group = Data.Group;
+    }
+    if (Flags[1]) {
+        edtJisCode->setText(Cp932::decode(Data.JisCode.Bytes()));
+        lblKajoCode->setText(Cp932::decode(Data.KajoCode.Bytes()));
+        if (book) {
+            book->JisCode = Data.JisCode;
+            book->KajoCode = Data.KajoCode;
+        }
+    }
+    if (Flags[2]) {
+        SetPrivCorp(Data.PrivCorp, false);
+        if (book)
+            book->PrivCorp = Data.PrivCorp;
+    }
+    if (Flags[3]) {
+        chkIgnoreName->setChecked(Data.IgnoreName);
+        if (book)
+            book->IgnoreName = Data.IgnoreName;
+    }
+    if (Flags[4]) {
+        SetPrintMark(Data.PrintTarget);
+        if (book)
+            book->PrintTarget = Data.PrintTarget;
+    }
+    m_filling = false;
+    if (Flags[5]) {
+        if (book)
+            book->Sender = Data.Sender;
+        SetShownSender(Data.Sender);
+    }
+    m_filling = true;
+    const std::array<const TShortString<100> *, 8> keywords = {&Data.Keyword1, &Data.Keyword2, &Data.Keyword3,
+                                                               &Data.Keyword4, &Data.Keyword5, &Data.Keyword6,
+                                                               &Data.Keyword7, &Data.Keyword8};
+    std::array<TShortString<100> *, 8> bookKeywords{};
+    if (book)
+        bookKeywords = {&book->Keyword1, &book->Keyword2, &book->Keyword3, &book->Keyword4,
+                        &book->Keyword5, &book->Keyword6, &book->Keyword7, &book->Keyword8};
+    for (int i = 0; i < 8; ++i) {
+        if (!Flags[size_t(6 + i)])
+            continue;
+        const QString value = Cp932::decode(keywords[size_t(i)]->Bytes());
+        if (i < 5)
+            edtKeyword[size_t(i)]->setText(value);
+        else
+            cbxKeyword[size_t(i - 5)]->setEditText(value);
+        if (book)
+            *bookKeywords[size_t(i)] = *keywords[size_t(i)];
+    }
+    if (Flags[14]) {
+        const QString mark = Cp932::decode(Data.SymbolMark.Bytes());
+        const int found = cbxSymbolMark->findText(mark);
+        cbxSymbolMark->setCurrentIndex(mark.isEmpty() || found < 0 ? 0 : found);
+        if (book)
+            book->SymbolMark = Data.SymbolMark;
+    }
+    if (Flags[15]) {
+        SetSymbolColor(Data.SymbolColor);
+        if (book)
+            book->SymbolColor = Data.SymbolColor;
+    }
+    ShowDate(edtUpdDateTime, Data.UpdDateTime);
+    if (book)
+        book->UpdDateTime = Data.UpdDateTime;
+    m_filling = false;
+}
