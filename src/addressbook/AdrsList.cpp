@@ -55,6 +55,27 @@ constexpr int kFillDuplicate = 0xFFFFAF;
 QString adrsListIni() { return DataPath + QStringLiteral("AdrsList.ini"); }
 QString searchListFile() { return DataPath + QStringLiteral("Search.lst"); }
 
+// The book shown is kept for the next start; a failed write costs only that.
+void saveBookName()
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteString(kBaseSection, QStringLiteral("AdrsName"), AdrsName);
+    if (!ini.UpdateFile())
+        qWarning("murven19: the book name could not be written to %s", qPrintable(ini.FileName()));
+}
+
+// The folder of the book named AdrsName becomes the current one; a name not
+// in the list leaves the index as it was.
+void selectBookFolder()
+{
+    for (int i = 0; i < AdrsFolderList.size(); ++i) {
+        if (AdrsFolderList[i].Name == AdrsName) {
+            AdrsFolderIndex = i;
+            break;
+        }
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -652,17 +673,9 @@ void TAddressList::OpenAddressBook(bool Ask)
         }
         if (result == QDialog::Accepted)
             AdrsName = dialog.BookName;
-        TMemIniFile ini(SettingsFileName());
-        ini.WriteString(kBaseSection, QStringLiteral("AdrsName"), AdrsName);
-        if (!ini.UpdateFile())
-            qWarning("murven19: the book name could not be written to %s", qPrintable(ini.FileName()));
+        saveBookName();
     }
-    for (int i = 0; i < AdrsFolderList.size(); ++i) {
-        if (AdrsFolderList[i].Name == AdrsName) {
-            AdrsFolderIndex = i;
-            break;
-        }
-    }
+    selectBookFolder();
     setWindowTitle(ProductCaption() + QStringLiteral(" - ") + AdrsName);
     if (!DMMurven19)
         return;
@@ -725,18 +738,8 @@ void TAddressList::SwitchBook(int Mode)
     }
     DMMurven19->FreeAdrsTable();
     AdrsName = bookName;
-    {
-        TMemIniFile ini(SettingsFileName());
-        ini.WriteString(kBaseSection, QStringLiteral("AdrsName"), AdrsName);
-        if (!ini.UpdateFile())
-            qWarning("murven19: the book name could not be written to %s", qPrintable(ini.FileName()));
-    }
-    for (int i = 0; i < AdrsFolderList.size(); ++i) {
-        if (AdrsFolderList[i].Name == AdrsName) {
-            AdrsFolderIndex = i;
-            break;
-        }
-    }
+    saveBookName();
+    selectBookFolder();
     setWindowTitle(ProductCaption() + QStringLiteral(" - ") + AdrsName);
     OpenBookTable(true);
     if (!m_adrsOpened) {
