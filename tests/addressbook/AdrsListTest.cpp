@@ -10,6 +10,7 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
+#include "support/DataFolders.h"
 #include "support/Screenshot.h"
 #include "util/SubUnit.h"
 #include "widgets/TntForms.h"
@@ -47,14 +48,6 @@ class AddressListWindow : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (QString *var : m_vars)
-            m_saved << *var;
-        const QString data = home.root() + QStringLiteral("/data/");
-        DataRoot = home.root() + QStringLiteral("/root/");
-        DataPath = data;
-        AdrsPath = data + QStringLiteral("Adrs/");
-        OtherPath = data + QStringLiteral("Other/");
-        HistoryPath = data + QStringLiteral("History/");
         for (const QString &folder : {DataRoot, AdrsPath + QStringLiteral("Book1"), HistoryPath})
             QDir().mkpath(folder);
         AdrsFolderList = {{QStringLiteral("テスト"), QStringLiteral("Book1"), AdrsStateUnchanged}};
@@ -75,8 +68,7 @@ protected:
         delete DMMurven19;
         DMMurven19 = nullptr;
         AdrsFolderList.clear();
-        for (int i = 0; i < m_vars.size(); ++i)
-            *m_vars[i] = m_saved[i];
+        AdrsName = m_savedAdrsName;
     }
 
     static void writeBook()
@@ -164,12 +156,12 @@ protected:
     }
 
     ScopedHome home;
+    ScopedDataFolders folders{home.root()};
     ScriptedMessageBoxes boxes;
     std::unique_ptr<TAddressList> window;
 
 private:
-    const QList<QString *> m_vars{&DataRoot, &DataPath, &AdrsPath, &OtherPath, &HistoryPath, &AdrsName};
-    QStringList m_saved;
+    const QString m_savedAdrsName = AdrsName;
 };
 
 TEST_F(AddressListWindow, firstShowOpensTheLastBookWithRowZeroSelected)

@@ -1,10 +1,12 @@
 #include "addressbook/AdrsSch.h"
+#include "NarrowDownItems.h"
 
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -37,11 +39,9 @@ class FilterDialog : public ::testing::Test
 public:
     void SetUp() override
     {
-        m_saved = {DataRoot, DataPath, KeywordNames[1]};
+        m_savedKeyword = KeywordNames[1];
         m_savedDM = DMMurven19;
         DMMurven19 = nullptr;
-        DataRoot = home.root() + QStringLiteral("/root/");
-        DataPath = home.root() + QStringLiteral("/data/");
         QDir().mkpath(DataRoot);
         QDir().mkpath(DataPath);
         KeywordNames[1] = u("取引先");
@@ -49,9 +49,7 @@ public:
     void TearDown() override
     {
         dialog.reset();
-        DataRoot = m_saved[0];
-        DataPath = m_saved[1];
-        KeywordNames[1] = m_saved[2];
+        KeywordNames[1] = m_savedKeyword;
         DMMurven19 = m_savedDM;
     }
 
@@ -101,11 +99,12 @@ public:
     QString ptnPath() const { return DataPath + QStringLiteral("Search.ptn"); }
 
     ScopedHome home;
+    ScopedDataFolders folders{home.root()};
     ScriptedMessageBoxes boxes;
     std::unique_ptr<TAddressSearch> dialog;
 
 private:
-    QStringList m_saved;
+    QString m_savedKeyword;
     TDMMurven19 *m_savedDM = nullptr;
 };
 
@@ -196,26 +195,6 @@ TEST_P(BuildsCondition, fromTheEditingArea)
     ASSERT_EQ(condition().Items.size(), 1);
     EXPECT_EQ(condition().Items[0], GetParam().expected);
     EXPECT_EQ(row(0), GetParam().row);
-}
-
-TNarrowDownItem choiceItem(int item, int index, bool negate)
-{
-    TNarrowDownItem i;
-    i.Item = item;
-    i.Kind = 1;
-    i.Value1 = index;
-    i.Negate = negate;
-    return i;
-}
-
-TNarrowDownItem monthItem(int from, int to)
-{
-    TNarrowDownItem i;
-    i.Item = 4;
-    i.Kind = 11;
-    i.Value1 = from;
-    i.Value2 = to;
-    return i;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,4 +1,5 @@
 #include "addressbook/AdrsSch.h"
+#include "NarrowDownItems.h"
 
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
@@ -26,24 +27,6 @@ TNarrowDownItem text(int item, QByteArray value, int match)
     i.Item = item;
     i.Value = std::move(value);
     i.Match = i.Value.isEmpty() ? -1 : match;
-    return i;
-}
-TNarrowDownItem choice(int item, int index, bool negate = false)
-{
-    TNarrowDownItem i;
-    i.Item = item;
-    i.Kind = 1;
-    i.Value1 = index;
-    i.Negate = negate;
-    return i;
-}
-TNarrowDownItem months(int from, int to)
-{
-    TNarrowDownItem i;
-    i.Item = 4;
-    i.Kind = 11;
-    i.Value1 = from;
-    i.Value2 = to;
     return i;
 }
 
@@ -131,35 +114,35 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"plainJointConditionMatchesAtJoint", {{"Joint3", at("花子")}}, {text(19, sj("花"), 1)}, true, true},
         MatchCase{"nameConditionFailsOtherName", {{"NameKanji", at("田中")}}, {text(13, at("山田"), 1)}, true, false},
         MatchCase{"emptyNameConditionMatchesBlankName", {{"Joint1", QByteArray(" ")}}, {text(17, "", -1)}, true, true},
-        MatchCase{"representativePhoneChoice", {{"TelDiv", 3}}, {choice(2, 0)}, true, true},
-        MatchCase{"representativePhoneNegatedFailsRepresentative", {{"TelDiv", 3}}, {choice(2, 0, true)}, true, false},
-        MatchCase{"representativePhoneNegatedPassesOthers", {{"TelDiv", 1}}, {choice(2, 0, true)}, true, true},
-        MatchCase{"privateCompanyChoice", {{"PrivCorp", false}}, {choice(9, 1)}, true, true},
-        MatchCase{"privatePersonChoice", {{"PrivCorp", true}}, {choice(9, 1)}, true, false},
-        MatchCase{"symbolMarkEqualsChosenMark", {{"SymbolMark", sj("★")}}, {choice(31, 5)}, true, true},
-        MatchCase{"symbolMarkOtherMarkFails", {{"SymbolMark", sj("●")}}, {choice(31, 5)}, true, false},
-        MatchCase{"monthInsideRange", {{"PubDate", QByteArray("200512")}}, {months(200001, 201012)}, true, true},
-        MatchCase{"monthBeforeRange", {{"PubDate", QByteArray("199912")}}, {months(200001, 201012)}, true, false},
-        MatchCase{"monthNotANumber", {{"PubDate", QByteArray("2005xx")}}, {months(0, 999999)}, true, false},
+        MatchCase{"representativePhoneChoice", {{"TelDiv", 3}}, {choiceItem(2, 0)}, true, true},
+        MatchCase{"representativePhoneNegatedFailsRepresentative", {{"TelDiv", 3}}, {choiceItem(2, 0, true)}, true, false},
+        MatchCase{"representativePhoneNegatedPassesOthers", {{"TelDiv", 1}}, {choiceItem(2, 0, true)}, true, true},
+        MatchCase{"privateCompanyChoice", {{"PrivCorp", false}}, {choiceItem(9, 1)}, true, true},
+        MatchCase{"privatePersonChoice", {{"PrivCorp", true}}, {choiceItem(9, 1)}, true, false},
+        MatchCase{"symbolMarkEqualsChosenMark", {{"SymbolMark", sj("★")}}, {choiceItem(31, 5)}, true, true},
+        MatchCase{"symbolMarkOtherMarkFails", {{"SymbolMark", sj("●")}}, {choiceItem(31, 5)}, true, false},
+        MatchCase{"monthInsideRange", {{"PubDate", QByteArray("200512")}}, {monthItem(200001, 201012)}, true, true},
+        MatchCase{"monthBeforeRange", {{"PubDate", QByteArray("199912")}}, {monthItem(200001, 201012)}, true, false},
+        MatchCase{"monthNotANumber", {{"PubDate", QByteArray("2005xx")}}, {monthItem(0, 999999)}, true, false},
         MatchCase{"monthIgnoresNegate", {{"PubDate", QByteArray("200512")}},
-                  {[] { auto i = months(200001, 201012); i.Negate = true; return i; }()}, true, true},
-        MatchCase{"unknownKindLeavesMatchAllPassing", {}, {[] { auto i = choice(2, 0); i.Kind = 5; return i; }()},
+                  {[] { auto i = monthItem(200001, 201012); i.Negate = true; return i; }()}, true, true},
+        MatchCase{"unknownKindLeavesMatchAllPassing", {}, {[] { auto i = choiceItem(2, 0); i.Kind = 5; return i; }()},
                   true, true},
-        MatchCase{"unknownKindLeavesAnyFailing", {}, {[] { auto i = choice(2, 0); i.Kind = 5; return i; }()}, false,
+        MatchCase{"unknownKindLeavesAnyFailing", {}, {[] { auto i = choiceItem(2, 0); i.Kind = 5; return i; }()}, false,
                   false},
         MatchCase{"badMatchModeLeavesResult", {{"CustomCode", QByteArray("B")}}, {text(0, "A", 7)}, true, true},
         MatchCase{"allMustHoldAndDo",
                   {{"CustomCode", QByteArray("A1")}, {"TelDiv", 3}},
-                  {text(0, "A", 0), choice(2, 0)}, true, true},
+                  {text(0, "A", 0), choiceItem(2, 0)}, true, true},
         MatchCase{"allMustHoldOneFails",
                   {{"CustomCode", QByteArray("A1")}, {"TelDiv", 1}},
-                  {text(0, "A", 0), choice(2, 0)}, true, false},
+                  {text(0, "A", 0), choiceItem(2, 0)}, true, false},
         MatchCase{"anyHoldsOne",
                   {{"CustomCode", QByteArray("B1")}, {"TelDiv", 3}},
-                  {text(0, "A", 0), choice(2, 0)}, false, true},
+                  {text(0, "A", 0), choiceItem(2, 0)}, false, true},
         MatchCase{"anyNoneHolds",
                   {{"CustomCode", QByteArray("B1")}, {"TelDiv", 1}},
-                  {text(0, "A", 0), choice(2, 0)}, false, false}),
+                  {text(0, "A", 0), choiceItem(2, 0)}, false, false}),
     [](const ::testing::TestParamInfo<MatchCase> &info) { return std::string(info.param.behaviour); });
 
 TEST(NarrowDownMatcher, noItemsPassesEveryRecord)
@@ -177,7 +160,7 @@ TEST(NarrowDownMatcher, noItemsPassesEveryRecord)
 TNarrowDownCondition sampleCondition()
 {
     TNarrowDownCondition c;
-    c.Items = {text(1, "0312", 0), choice(2, 0, true), months(201312, 199501), text(17, "", -1)};
+    c.Items = {text(1, "0312", 0), choiceItem(2, 0, true), monthItem(201312, 199501), text(17, "", -1)};
     c.MatchAll = false;
     return c;
 }
@@ -237,7 +220,7 @@ TEST_F(SearchFiles, valueLengthBeyondTheFileIsAShortRead)
 QList<TSearchPattern> samplePatterns()
 {
     TNarrowDownCondition second;
-    second.Items = {choice(31, 5)};
+    second.Items = {choiceItem(31, 5)};
     return {{sj("東京"), sampleCondition()}, {QByteArray("B"), second}};
 }
 

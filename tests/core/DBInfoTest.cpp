@@ -2,6 +2,7 @@
 
 #include "core/Env.h"
 #include "core/HisInfo.h"
+#include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -18,33 +19,14 @@ namespace {
 class DataModule : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        for (QString *var : m_vars)
-            m_saved << *var;
-        const QString data = home.root() + QStringLiteral("/data/");
-        DataRoot = home.root() + QStringLiteral("/root/");
-        DataPath = data;
-        AdrsPath = data + QStringLiteral("Adrs/");
-        OtherPath = data + QStringLiteral("Other/");
-        HistoryPath = data + QStringLiteral("History/");
-        QDir().mkpath(AdrsPath + QStringLiteral("Book1"));
-    }
-    void TearDown() override
-    {
-        for (int i = 0; i < m_vars.size(); ++i)
-            *m_vars[i] = m_saved[i];
-    }
+    void SetUp() override { QDir().mkpath(AdrsPath + QStringLiteral("Book1")); }
 
     QString bookTable() const { return AdrsPath + QStringLiteral("Book1/Adrs.DB"); }
 
     ScopedHome home;
     ScriptedMessageBoxes boxes;
     TDMMurven19 dm;
-
-private:
-    const QList<QString *> m_vars{&DataRoot, &DataPath, &AdrsPath, &OtherPath, &HistoryPath};
-    QStringList m_saved;
+    ScopedDataFolders folders{home.root()};
 };
 
 TEST_F(DataModule, bookWithoutTableGetsAProtectedTableWithAllFieldsAndIndexes)
