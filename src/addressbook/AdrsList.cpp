@@ -76,6 +76,19 @@ void selectBookFolder()
     }
 }
 
+// Names the menu and adds the commands in order; a null entry is a separator.
+QMenu *fillMenu(QMenu *menu, const QString &name, const QList<QAction *> &actions)
+{
+    menu->setObjectName(name);
+    for (QAction *action : actions) {
+        if (action)
+            menu->addAction(action);
+        else
+            menu->addSeparator();
+    }
+    return menu;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -334,15 +347,7 @@ void TAddressList::CreateMenus()
     mnuMain = new QMenuBar(this);
     mnuMain->setObjectName(QStringLiteral("mnuMain"));
     auto addMenu = [this](const QString &name, const QString &caption, const QList<QAction *> &actions) {
-        QMenu *menu = mnuMain->addMenu(caption);
-        menu->setObjectName(name);
-        for (QAction *action : actions) {
-            if (action)
-                menu->addAction(action);
-            else
-                menu->addSeparator();
-        }
-        return menu;
+        fillMenu(mnuMain->addMenu(caption), name, actions);
     };
     addMenu(QStringLiteral("mnuFile"), QStringLiteral("ファイル(&F)"),
             {actCreate, actOpen, actEditGroup, nullptr, actAdrsCopy, actImportFile, actExportFile, nullptr,
@@ -361,15 +366,7 @@ void TAddressList::CreateMenus()
     addMenu(QStringLiteral("mnuHelp"), QStringLiteral("ヘルプ(&H)"), {actTopic, nullptr, actVersion});
 
     auto popup = [this](const QString &name, const QList<QAction *> &actions) {
-        auto *menu = new QMenu(this);
-        menu->setObjectName(name);
-        for (QAction *action : actions) {
-            if (action)
-                menu->addAction(action);
-            else
-                menu->addSeparator();
-        }
-        return menu;
+        return fillMenu(new QMenu(this), name, actions);
     };
     pmAdrs = popup(QStringLiteral("pmAdrs"), {actInquiry, actDelete, nullptr, actBatchChange});
     // The list's pop-up shows its first two commands without their keys.

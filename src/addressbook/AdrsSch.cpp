@@ -5,15 +5,14 @@
 #include "core/Env.h"
 #include "core/HisInfo.h"
 #include "core/Inquiry.h"
-#include "platform/Colors.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "widgets/ByteLimitValidator.h"
+#include "widgets/CheckedCaption.h"
 #include "widgets/TntStdCtrls.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -646,14 +645,8 @@ void TAddressSearch::Impl::UpdateColours()
 {
     for (QAbstractButton *button :
          {static_cast<QAbstractButton *>(rbAnd), static_cast<QAbstractButton *>(rbOr),
-          static_cast<QAbstractButton *>(chkNotCondition)}) {
-        QPalette palette = QApplication::palette(button);
-        if (button->isChecked()) {
-            palette.setColor(QPalette::WindowText, ColorToQColor(clBlue));
-            palette.setColor(QPalette::ButtonText, ColorToQColor(clBlue));
-        }
-        button->setPalette(palette);
-    }
+          static_cast<QAbstractButton *>(chkNotCondition)})
+        PaintCheckedCaption(button);
 }
 
 void TAddressSearch::Impl::Add()

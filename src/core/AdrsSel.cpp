@@ -1,10 +1,10 @@
 #include "core/AdrsSel.h"
 
 #include "core/Env.h"
-#include "platform/Colors.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
+#include "widgets/CheckedCaption.h"
 #include "widgets/TntActnList.h"
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntStdCtrls.h"
@@ -422,14 +422,8 @@ void TAddressSelect::FillList(int selectEntry)
 
 void TAddressSelect::UpdateRadioCaptions()
 {
-    for (QRadioButton *radio : {rbNew, rbOpen}) {
-        QPalette palette = QApplication::palette(radio);
-        if (radio->isChecked()) {
-            palette.setColor(QPalette::WindowText, ColorToQColor(clBlue));
-            palette.setColor(QPalette::ButtonText, ColorToQColor(clBlue));
-        }
-        radio->setPalette(palette);
-    }
+    for (QRadioButton *radio : {rbNew, rbOpen})
+        PaintCheckedCaption(radio);
 }
 
 void TAddressSelect::UpdateActions()
