@@ -8,6 +8,7 @@
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "platform/Table.h"
+#include "platform/TextLines.h"
 
 #include <QFile>
 
@@ -15,31 +16,6 @@
 #include <cstring>
 
 namespace {
-
-// Blanks as the field readers trim them: every byte up to and including the
-// space. Trail bytes of double-byte characters are never below 0x40, so the
-// trim cannot cut a character.
-QByteArrayView TrimBlanks(QByteArrayView s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.sliced(b, e - b);
-}
-
-QStringView TrimBlanks(QStringView s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && s[b].unicode() <= 0x20)
-        ++b;
-    while (e > b && s[e - 1].unicode() <= 0x20)
-        --e;
-    return s.sliced(b, e - b);
-}
 
 // Length of the character starting at i (a lead byte with a byte behind it
 // makes two).
@@ -285,7 +261,7 @@ bool TNarrowDownMatcher::Impl::TestItem(const TPrepared &p, bool &result) const
             result = TestWide(p, {});
         } else {
             const QString text = DecodeUnicodeField(stored);
-            result = TestWide(p, TrimBlanks(QStringView(text)));
+            result = TestWide(p, TrimBlanksView(text));
         }
         return true;
     }

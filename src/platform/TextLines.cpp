@@ -38,13 +38,18 @@ QList<QByteArray> SplitLines(QByteArrayView text)
 
 QString TrimBlanks(QStringView text)
 {
+    return TrimBlanksView(text).toString();
+}
+
+QStringView TrimBlanksView(QStringView text)
+{
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text[begin].unicode() <= 0x20)
         ++begin;
     while (end > begin && text[end - 1].unicode() <= 0x20)
         --end;
-    return text.sliced(begin, end - begin).toString();
+    return text.sliced(begin, end - begin);
 }
 
 QByteArrayView TrimBlanks(QByteArrayView text)

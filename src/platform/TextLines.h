@@ -19,6 +19,8 @@
 // The text without control characters and ASCII blanks at either end. An
 // ideographic space (U+3000) belongs to a Japanese value and stays.
 [[nodiscard]] QString TrimBlanks(QStringView text);
+// The same as a view into the text, for walks that must not copy.
+[[nodiscard]] QStringView TrimBlanksView(QStringView text);
 // The same for byte text, as a view into it (no copy). Bytes up to 0x20
 // never occur inside a CP932 double-byte character (trail bytes start at
 // 0x40), so no character is cut.
