@@ -1,0 +1,950 @@
+#include "addressbook/AdrsCopy.h"
+
+#include "addressbook/AdrsList.h"
+#include "core/AdrsSel.h"
+#include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "platform/Colors.h"
+#include "platform/IniFile.h"
+#include "platform/Table.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "widgets/TntComCtrls.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+TAddressCopy *AddressCopy = nullptr;
+
+namespace {
+
+const QString kSection = QStringLiteral("ADRS COPY");
+const QString kTableFile = QStringLiteral("Adrs.DB");
+
+// A book holds at most this many records; the copy stops before the next one.
+constexpr int kMaxRecords = 100000;
+// Rows named in the result message when records could not be copied.
+constexpr int kListedRows = 10;
+
+// The number items the same-number check compares: field and index names.
+const QStringList kNumberItems{QStringLiteral("Tel"), QStringLiteral("Fax"), QStringLiteral("Portable1"),
+                               QStringLiteral("Portable2")};
+
+class THourglass
+{
+public:
+    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~THourglass() { QApplication::restoreOverrideCursor(); }
+    THourglass(const THourglass &) = delete;
+    THourglass &operator=(const THourglass &) = delete;
+};
+
+// Closes what was opened for a copy however the walk ends.
+class TCopyTables
+{
+public:
+    TCopyTables() = default;
+    ~TCopyTables()
+    {
+        if (SubOpened)
+            DMMurven19->CloseAdrsSub();
+        if (AdrsOpened)
+            DMMurven19->CloseAdrs();
+    }
+    TCopyTables(const TCopyTables &) = delete;
+    TCopyTables &operator=(const TCopyTables &) = delete;
+
+    bool AdrsOpened = false;
+    bool SubOpened = false;
+};
+
+bool isDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+// The table file of a book folder, found whatever the letter case of its name
+// (an empty string when there is none).
+QString bookTableFile(const QString &folder)
+{
+    const QFileInfoList files = QDir(folder).entryInfoList({kTableFile}, QDir::Files);
+    return files.isEmpty() ? QString() : files.first().absoluteFilePath();
+}
+
+// A book that was made but never opened has no table yet: it gets an empty
+// one, as the first open of the open book would give it.
+bool ensureBookTable(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return false;
+    if (!bookTableFile(folder).isEmpty())
+        return true;
+    TTable table;
+    table.SetTableName(folder + QLatin1Char('/') + kTableFile);
+    table.SetPassword(TablePassword);
+    table.SetFieldDefs(AdrsFieldDefs);
+    table.SetIndexDefs(AdrsIndexDefs);
+    return table.CreateTable();
+}
+
+// A name for the result message: the person's name, else the company's.
+QString recordName(TTable &source)
+{
+    QString name = DecodeUnicodeField(source.FieldByName(QStringLiteral("NameKanji")).AsBytes()).trimmed();
+    if (name.isEmpty())
+        name = DecodeUnicodeField(source.FieldByName(QStringLiteral("CorpKanji")).AsBytes()).trimmed();
+    return name;
+}
+
+} // namespace
+
+TAddressCopy::TAddressCopy(QWidget *Owner) : QWidget(Owner, Qt::Window)
+{
+    AddressCopy = this;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("AddressCopy"));
+    setWindowTitle(QStringLiteral("他のアドレス帳にコピー"));
+    CreateControls();
+    LoadSettings();
+}
+
+TAddressCopy::~TAddressCopy()
+{
+    SavePosition();
+    if (AddressCopy == this)
+        AddressCopy = nullptr;
+}
+
+void TAddressCopy::CreateControls()
+{
+    auto makeRadio = [this](const char *name, const QString &caption) {
+        auto *button = new QRadioButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        m_options << button;
+        return button;
+    };
+    auto makeCheck = [this](const char *name, const QString &caption) {
+        auto *box = new QCheckBox(caption, this);
+        box->setObjectName(QString::fromLatin1(name));
+        m_options << box;
+        return box;
+    };
+    auto makeGroup = [this](std::initializer_list<QRadioButton *> buttons) {
+        auto *group = new QButtonGroup(this);
+        for (QRadioButton *button : buttons)
+            group->addButton(button);
+    };
+    auto makeUpDown = [this](const char *name, Qt::ArrowType arrow) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setArrowType(arrow);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoRepeat(true);
+        button->setFixedSize(ScaleForDpi(16, true), ScaleForDpi(11, true));
+        return button;
+    };
+    auto makeRangeEdit = [this](const char *name) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setMaxLength(6);
+        edit->setAlignment(Qt::AlignRight);
+        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+        edit->setInputMethodHints(Qt::ImhDigitsOnly);
+        edit->setFixedWidth(ScaleForDpi(64, true));
+        edit->installEventFilter(this);
+        return edit;
+    };
+
+    // Target books.
+    auto *boxTarget = new QGroupBox(QStringLiteral("コピー先のアドレス帳"), this);
+    lvAdrs = new TTntListView(this);
+    lvAdrs->setObjectName(QStringLiteral("lvAdrs"));
+    lvAdrs->Columns().Add()->SetWidth(ScaleForDpi(260, true));
+    lvAdrs->header()->hide();
+    lvAdrs->header()->setStretchLastSection(true);
+    lvAdrs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lvAdrs->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvAdrs->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvAdrs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvAdrs->setMinimumHeight(ScaleForDpi(96, true));
+    (new QVBoxLayout(boxTarget))->addWidget(lvAdrs);
+
+    // Rows to copy.
+    auto *boxData = new QGroupBox(QStringLiteral("コピーするデータ"), this);
+    rbList = makeRadio("rbList", QStringLiteral("一覧で選択されているデータ"));
+    rbRange = makeRadio("rbRange", QStringLiteral("範囲を指定する"));
+    rbAll = makeRadio("rbAll", QStringLiteral("一覧に表示されているすべてのデータ"));
+    rbList->setProperty("Tag", 0);
+    rbRange->setProperty("Tag", 1);
+    rbAll->setProperty("Tag", 2);
+    makeGroup({rbList, rbRange, rbAll});
+    edtRangeBegin = makeRangeEdit("edtRangeBegin");
+    edtRangeEnd = makeRangeEdit("edtRangeEnd");
+    udRangeBeginUp = makeUpDown("udRangeBeginUp", Qt::UpArrow);
+    udRangeBeginDown = makeUpDown("udRangeBeginDown", Qt::DownArrow);
+    udRangeEndUp = makeUpDown("udRangeEndUp", Qt::UpArrow);
+    udRangeEndDown = makeUpDown("udRangeEndDown", Qt::DownArrow);
+    lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
+    lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
+    lblRangeTo = new QLabel(QStringLiteral("件目"), this);
+    lblRangeTo->setObjectName(QStringLiteral("lblRangeTo"));
+    lblDataCount = new QLabel(this);
+    lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
+    lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto upDown = [this](QToolButton *up, QToolButton *down) {
+        auto *column = new QVBoxLayout;
+        column->setSpacing(0);
+        column->addWidget(up);
+        column->addWidget(down);
+        return column;
+    };
+    auto *rangeRow = new QHBoxLayout;
+    rangeRow->addSpacing(ScaleForDpi(20, true));
+    rangeRow->addWidget(edtRangeBegin);
+    rangeRow->addLayout(upDown(udRangeBeginUp, udRangeBeginDown));
+    rangeRow->addWidget(lblRangeFrom);
+    rangeRow->addWidget(edtRangeEnd);
+    rangeRow->addLayout(upDown(udRangeEndUp, udRangeEndDown));
+    rangeRow->addWidget(lblRangeTo);
+    rangeRow->addStretch(1);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(new QLabel(QStringLiteral("コピーする件数："), this));
+    countRow->addWidget(lblDataCount);
+    countRow->addStretch(1);
+    auto *dataLayout = new QVBoxLayout(boxData);
+    dataLayout->addWidget(rbList);
+    dataLayout->addWidget(rbRange);
+    dataLayout->addLayout(rangeRow);
+    dataLayout->addWidget(rbAll);
+    dataLayout->addLayout(countRow);
+
+    // Same telephone numbers.
+    auto *boxNumber = new QGroupBox(QStringLiteral("同じ電話番号のデータがコピー先にある場合"), this);
+    chkTel = makeCheck("chkTel", QStringLiteral("電話番号"));
+    chkFax = makeCheck("chkFax", QStringLiteral("FAX番号"));
+    chkPortable1 = makeCheck("chkPortable1", QStringLiteral("携帯電話1"));
+    chkPortable2 = makeCheck("chkPortable2", QStringLiteral("携帯電話2"));
+    rbAnd = makeRadio("rbAnd", QStringLiteral("すべて一致する"));
+    rbOr = makeRadio("rbOr", QStringLiteral("どれか一つが一致する"));
+    rbNewAdd = makeRadio("rbNewAdd", QStringLiteral("新規で登録する"));
+    rbNotAdd = makeRadio("rbNotAdd", QStringLiteral("コピーしない"));
+    makeGroup({rbAnd, rbOr});
+    makeGroup({rbNewAdd, rbNotAdd});
+    auto *numberLayout = new QGridLayout(boxNumber);
+    numberLayout->addWidget(chkTel, 0, 0);
+    numberLayout->addWidget(chkFax, 0, 1);
+    numberLayout->addWidget(chkPortable1, 0, 2);
+    numberLayout->addWidget(chkPortable2, 0, 3);
+    numberLayout->addWidget(rbAnd, 1, 0, 1, 2);
+    numberLayout->addWidget(rbOr, 1, 2, 1, 2);
+    numberLayout->addWidget(rbNewAdd, 2, 0, 1, 2);
+    numberLayout->addWidget(rbNotAdd, 2, 2, 1, 2);
+
+    // Same customer code.
+    auto *boxCustom = new QGroupBox(QStringLiteral("同じ顧客コードのデータがコピー先にある場合"), this);
+    rbDestUpdate = makeRadio("rbDestUpdate", QStringLiteral("コピー先のデータを上書きする"));
+    rbNotUpdate = makeRadio("rbNotUpdate", QStringLiteral("コピーしない"));
+    makeGroup({rbDestUpdate, rbNotUpdate});
+    auto *customLayout = new QHBoxLayout(boxCustom);
+    customLayout->addWidget(rbDestUpdate);
+    customLayout->addWidget(rbNotUpdate);
+    customLayout->addStretch(1);
+
+    chkSameAddDateTime = makeCheck("chkSameAddDateTime", QStringLiteral("登録日時をコピー元と同じにする"));
+    chkSameUpdDateTime = makeCheck("chkSameUpdDateTime", QStringLiteral("更新日時をコピー元と同じにする"));
+
+    pgbarAdrsCopy = new QProgressBar(this);
+    pgbarAdrsCopy->setObjectName(QStringLiteral("pgbarAdrsCopy"));
+    pgbarAdrsCopy->setTextVisible(false);
+    pgbarAdrsCopy->setRange(0, 1);
+    pgbarAdrsCopy->setValue(0);
+    btnCopy = new QPushButton(QStringLiteral("コピー"), this);
+    btnCopy->setObjectName(QStringLiteral("btnCopy"));
+    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(pgbarAdrsCopy, 1);
+    buttonRow->addWidget(btnCopy);
+    buttonRow->addWidget(btnCancel);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(boxTarget, 1);
+    layout->addWidget(boxData);
+    layout->addWidget(boxNumber);
+    layout->addWidget(boxCustom);
+    layout->addWidget(chkSameAddDateTime);
+    auto *updRow = new QHBoxLayout;
+    updRow->addSpacing(ScaleForDpi(20, true));
+    updRow->addWidget(chkSameUpdDateTime);
+    layout->addLayout(updRow);
+    layout->addLayout(buttonRow);
+
+    const QList<QWidget *> tabOrder{lvAdrs,       rbList,       rbRange, edtRangeBegin, edtRangeEnd,
+                                    rbAll,        chkTel,       chkFax,  chkPortable1,  chkPortable2,
+                                    rbAnd,        rbOr,         rbNewAdd, rbNotAdd,     rbDestUpdate,
+                                    rbNotUpdate,  chkSameAddDateTime, chkSameUpdDateTime, btnCopy, btnCancel};
+    for (int i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    for (QWidget *w : std::initializer_list<QWidget *>{lvAdrs, btnCopy, btnCancel})
+        w->installEventFilter(this);
+    for (QAbstractButton *button : m_options)
+        button->installEventFilter(this);
+
+    for (QRadioButton *button : {rbList, rbRange, rbAll}) {
+        connect(button, &QRadioButton::toggled, this, [this, button](bool checked) {
+            if (checked)
+                DataSelectClick(button->property("Tag").toInt());
+        });
+    }
+    for (QCheckBox *box : {chkTel, chkFax, chkPortable1, chkPortable2})
+        connect(box, &QCheckBox::toggled, this, &TAddressCopy::NumberBoxClick);
+    connect(chkSameAddDateTime, &QCheckBox::toggled, this,
+            [this](bool checked) { chkSameUpdDateTime->setEnabled(checked); });
+    for (QAbstractButton *button : m_options)
+        connect(button, &QAbstractButton::toggled, this, [this] { UpdateCaptionColours(); });
+    connect(udRangeBeginUp, &QToolButton::clicked, this, [this] { StepRange(true, 1); });
+    connect(udRangeBeginDown, &QToolButton::clicked, this, [this] { StepRange(true, -1); });
+    connect(udRangeEndUp, &QToolButton::clicked, this, [this] { StepRange(false, 1); });
+    connect(udRangeEndDown, &QToolButton::clicked, this, [this] { StepRange(false, -1); });
+    connect(btnCopy, &QPushButton::clicked, this, &TAddressCopy::btnCopyClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QWidget::close);
+
+    // The window keeps its laid-out size.
+    setFixedSize(sizeHint().expandedTo(QSize(ScaleForDpi(440, true), 0)));
+}
+
+void TAddressCopy::LoadSettings()
+{
+    const TMemIniFile ini(SettingsFileName());
+
+    // Position, stored in 96-dpi units; the default centres the window.
+    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry().size()
+                                                       : QSize(0, 0);
+    const int width = ScaleForDpi(frameGeometry().width(), false);
+    const int height = ScaleForDpi(frameGeometry().height(), false);
+    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
+    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
+    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+
+    auto choice = [&ini](const char *key, int defaultValue, int max) {
+        const int value = ini.ReadInteger(kSection, QString::fromLatin1(key), defaultValue);
+        return value < 0 || value > max ? defaultValue : value;
+    };
+    const int dataSelect = choice("DataSelect", 0, 2);
+    const int bothType = choice("BothType", 0, 1);
+    const int sameNumCheck = choice("SameNumCheck", 0, 1);
+    const int sameCustomCheck = choice("SameCustomCheck", 1, 1);
+
+    // Each box switched on counts itself through its handler.
+    m_numTargetCount = 0;
+    const QList<QPair<QCheckBox *, const char *>> numberBoxes{
+        {chkTel, "Tel"}, {chkFax, "Fax"}, {chkPortable1, "Portable1"}, {chkPortable2, "Portable2"}};
+    for (const auto &[box, key] : numberBoxes)
+        box->setChecked(ini.ReadBool(kSection, QString::fromLatin1(key), false));
+    chkSameAddDateTime->setChecked(ini.ReadBool(kSection, QStringLiteral("SameAddDateTime"), true));
+    chkSameUpdDateTime->setChecked(ini.ReadBool(kSection, QStringLiteral("SameUpdDateTime"), true));
+    chkSameUpdDateTime->setEnabled(chkSameAddDateTime->isChecked());
+
+    FillBookList();
+
+    InitRanges(ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
+               ini.ReadInteger(kSection, QStringLiteral("EndPos"), 0));
+    UpdateRangeControls();
+    (dataSelect == 1 ? rbRange : dataSelect == 2 ? rbAll : rbList)->setChecked(true);
+    UpdateNumberOptions();
+    (bothType == 1 ? rbOr : rbAnd)->setChecked(true);
+    (sameNumCheck == 1 ? rbNotAdd : rbNewAdd)->setChecked(true);
+    (sameCustomCheck != 0 ? rbNotUpdate : rbDestUpdate)->setChecked(true);
+    UpdateCaptionColours();
+}
+
+void TAddressCopy::SaveSettings() const
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(kSection, QStringLiteral("DataSelect"), m_dataSelect);
+    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_beginRange.Position);
+    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_endRange.Position);
+    ini.WriteBool(kSection, QStringLiteral("Tel"), chkTel->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("Fax"), chkFax->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("Portable1"), chkPortable1->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("Portable2"), chkPortable2->isChecked());
+    ini.WriteInteger(kSection, QStringLiteral("BothType"), rbOr->isChecked() ? 1 : 0);
+    ini.WriteInteger(kSection, QStringLiteral("SameNumCheck"), rbNotAdd->isChecked() ? 1 : 0);
+    ini.WriteInteger(kSection, QStringLiteral("SameCustomCheck"), rbNotUpdate->isChecked() ? 1 : 0);
+    ini.WriteBool(kSection, QStringLiteral("SameAddDateTime"), chkSameAddDateTime->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("SameUpdDateTime"), chkSameUpdDateTime->isChecked());
+    (void)ini.UpdateFile();
+}
+
+void TAddressCopy::SavePosition() const
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(frameGeometry().left(), false));
+    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(frameGeometry().top(), false));
+    (void)ini.UpdateFile();
+}
+
+void TAddressCopy::FillBookList()
+{
+    TTntListItems &items = lvAdrs->Items();
+    items.BeginUpdate();
+    items.Clear();
+    for (const TAdrsFolderInfo &book : AdrsFolderList) {
+        if (book.Name == AdrsName || book.State == AdrsStateDeleted)
+            continue;
+        items.Add()->SetCaption(book.Name);
+    }
+    items.EndUpdate();
+    // The first book gets the focus mark but is not chosen.
+    if (items.Count() > 0)
+        lvAdrs->SetItemFocused(items.GetItem(0));
+}
+
+void TAddressCopy::InitRanges(int BeginPos, int EndPos)
+{
+    m_copyCount = 0;
+    const int rows = AddressList ? AddressList->GetRowCount() : 0;
+    const int min = rows > 0 ? 1 : 0;
+    m_beginRange = {min, rows, BeginPos};
+    m_endRange = {min, rows, EndPos};
+    if (BeginPos < 1 || BeginPos > rows)
+        m_beginRange.Position = min;
+    if (EndPos < 1 || EndPos > rows)
+        m_endRange.Position = rows;
+    if (m_beginRange.Position > m_endRange.Position)
+        m_beginRange.Position = min;
+    ShowRanges();
+}
+
+void TAddressCopy::RefreshSelection()
+{
+    const int rows = AddressList ? AddressList->GetRowCount() : 0;
+    if (rows != m_beginRange.Max) {
+        const int min = rows > 0 ? 1 : 0;
+        m_beginRange = {min, rows, min};
+        m_endRange = {min, rows, rows};
+        ShowRanges();
+    }
+    CalcCopyCount();
+}
+
+void TAddressCopy::DataSelectClick(int Tag)
+{
+    if (Tag == m_dataSelect)
+        return;
+    m_dataSelect = Tag;
+    UpdateRangeControls();
+    UpdateCaptionColours();
+    CalcCopyCount();
+}
+
+void TAddressCopy::NumberBoxClick(bool Checked)
+{
+    m_numTargetCount += Checked ? 1 : -1;
+    UpdateNumberOptions();
+}
+
+void TAddressCopy::UpdateNumberOptions()
+{
+    rbNewAdd->setEnabled(m_numTargetCount > 0);
+    rbNotAdd->setEnabled(m_numTargetCount > 0);
+    rbAnd->setEnabled(m_numTargetCount > 1);
+    rbOr->setEnabled(m_numTargetCount > 1);
+}
+
+void TAddressCopy::UpdateCaptionColours()
+{
+    const QColor blue = ColorToQColor(clBlue);
+    for (QAbstractButton *button : m_options) {
+        QPalette palette = QApplication::palette(button);
+        if (button->isChecked()) {
+            palette.setColor(QPalette::WindowText, blue);
+            palette.setColor(QPalette::ButtonText, blue);
+        }
+        button->setPalette(palette);
+    }
+}
+
+void TAddressCopy::UpdateRangeControls()
+{
+    const bool range = m_dataSelect == 1;
+    for (QWidget *w : std::initializer_list<QWidget *>{edtRangeBegin, edtRangeEnd, udRangeBeginUp, udRangeBeginDown,
+                                                        udRangeEndUp, udRangeEndDown, lblRangeFrom, lblRangeTo})
+        w->setEnabled(range);
+    for (QLineEdit *edit : {edtRangeBegin, edtRangeEnd}) {
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, QApplication::palette().color(range ? QPalette::Base : QPalette::Button));
+        edit->setPalette(palette);
+    }
+}
+
+void TAddressCopy::CalcCopyCount()
+{
+    switch (m_dataSelect) {
+    case 0:
+        m_copyCount = AddressList ? AddressList->GetSelCount() : 0;
+        break;
+    case 1:
+        m_copyCount = m_beginRange.Position == 0 ? 0 : m_endRange.Position - m_beginRange.Position + 1;
+        break;
+    case 2:
+        m_copyCount = AddressList ? AddressList->GetRowCount() : 0;
+        break;
+    default:
+        m_copyCount = 0;
+        break;
+    }
+    lblDataCount->setText(QString::number(m_copyCount) + QStringLiteral(" 件"));
+    btnCopy->setEnabled(m_copyCount != 0);
+}
+
+void TAddressCopy::ShowRanges()
+{
+    edtRangeBegin->setText(QString::number(m_beginRange.Position));
+    edtRangeEnd->setText(QString::number(m_endRange.Position));
+}
+
+void TAddressCopy::SetRangeValue(bool Begin, int Value)
+{
+    if (Begin) {
+        m_beginRange.Position = Value;
+        if (m_beginRange.Position > m_endRange.Position)
+            m_endRange.Position = m_beginRange.Position;
+    } else {
+        m_endRange.Position = Value;
+        if (m_endRange.Position < m_beginRange.Position)
+            m_beginRange.Position = m_endRange.Position;
+    }
+    ShowRanges();
+    if (m_dataSelect == 1)
+        CalcCopyCount();
+}
+
+bool TAddressCopy::ApplyRangeText(bool Begin)
+{
+    QLineEdit *edit = Begin ? edtRangeBegin : edtRangeEnd;
+    const TRange &range = Begin ? m_beginRange : m_endRange;
+    const QString text = edit->text().trimmed();
+    bool ok = isDigits(text);
+    const int value = ok ? text.toInt(&ok) : 0;
+    if (!ok || value < range.Min || value > range.Max) {
+        SetRangeValue(Begin, qBound(range.Min, Begin ? m_beginBackup : m_endBackup, range.Max));
+        return false;
+    }
+    if (value == range.Position) {
+        ShowRanges();
+        return false;
+    }
+    SetRangeValue(Begin, value);
+    edit->selectAll();
+    return true;
+}
+
+void TAddressCopy::StepRange(bool Begin, int Step)
+{
+    const TRange &range = Begin ? m_beginRange : m_endRange;
+    SetRangeValue(Begin, qBound(range.Min, range.Position + Step, range.Max));
+}
+
+bool TAddressCopy::HandleRangeKey(bool Begin, int Key)
+{
+    switch (Key) {
+    case Qt::Key_Up:
+        StepRange(Begin, 1);
+        return true;
+    case Qt::Key_PageUp:
+        StepRange(Begin, 10);
+        return true;
+    case Qt::Key_Down:
+        StepRange(Begin, -1);
+        return true;
+    case Qt::Key_PageDown:
+        StepRange(Begin, -10);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TAddressCopy::FocusNext(QWidget *From)
+{
+    QWidget *next = From == rbList ? chkTel : From->nextInFocusChain();
+    while (next && next != From) {
+        if (isAncestorOf(next) && next->isEnabled() && next->isVisible() && (next->focusPolicy() & Qt::TabFocus))
+            break;
+        next = next->nextInFocusChain();
+    }
+    if (!next || next == From)
+        return;
+    next->setFocus(Qt::TabFocusReason);
+    // An edit that does not select its text on entry gets the caret at the end.
+    if (auto *edit = qobject_cast<QLineEdit *>(next); edit && !edit->hasSelectedText())
+        edit->end(false);
+}
+
+bool TAddressCopy::eventFilter(QObject *Watched, QEvent *Event)
+{
+    const bool rangeEdit = Watched == edtRangeBegin || Watched == edtRangeEnd;
+    const bool begin = Watched == edtRangeBegin;
+    if (rangeEdit && Event->type() == QEvent::FocusIn) {
+        (begin ? m_beginBackup : m_endBackup) = (begin ? m_beginRange : m_endRange).Position;
+    } else if (rangeEdit && Event->type() == QEvent::FocusOut) {
+        (void)ApplyRangeText(begin);
+    } else if (Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (key == Qt::Key_Escape) {
+            close();
+            return true;
+        }
+        if (rangeEdit && HandleRangeKey(begin, key))
+            return true;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (auto *button = qobject_cast<QPushButton *>(Watched)) {
+                button->click();
+                return true;
+            }
+            if (rangeEdit && ApplyRangeText(begin))
+                return true;
+            FocusNext(static_cast<QWidget *>(Watched));
+            return true;
+        }
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+void TAddressCopy::closeEvent(QCloseEvent *Event)
+{
+    Event->accept();
+}
+
+int TAddressCopy::Inform(const QString &Text, unsigned Flags)
+{
+    return ShowMessageBoxAt(this, Text, ProductCaption(), Flags, mbpCenterOnOwner, 0, 0);
+}
+
+QList<int> TAddressCopy::RowsToCopy() const
+{
+    QList<int> rows;
+    if (!AddressList)
+        return rows;
+    switch (m_dataSelect) {
+    case 0: {
+        const int last = AddressList->GetLastSelected();
+        for (int row = AddressList->GetFirstSelected(); row >= 0 && row <= last; ++row) {
+            if (AddressList->IsRowSelected(row))
+                rows << row;
+        }
+        break;
+    }
+    case 1:
+        for (int row = m_beginRange.Position - 1; row >= 0 && row <= m_endRange.Position - 1; ++row)
+            rows << row;
+        break;
+    case 2:
+        for (int row = 0; row < AddressList->GetRowCount(); ++row)
+            rows << row;
+        break;
+    default:
+        break;
+    }
+    return rows;
+}
+
+void TAddressCopy::btnCopyClick()
+{
+    const TTntListItem *item = lvAdrs->GetSelected();
+    if (!item) {
+        Inform(QStringLiteral("コピー先のアドレス帳を選択してください  "), MB_ICONINFORMATION);
+        lvAdrs->setFocus();
+        return;
+    }
+    if (Inform(QStringLiteral("アドレス帳のデータを、指定した他のアドレス帳にコピーします  \r\nよろしいですか？  "),
+               MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (rbDestUpdate->isChecked()
+        && Inform(QStringLiteral("コピー先のアドレス帳に、同じ顧客コードのデータが見つかった場合に  \r\n"
+                                 "そのデータを上書きしてしまう設定ですが、よろしいですか？  "),
+                  MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES)
+        return;
+
+    const auto book = std::find_if(AdrsFolderList.cbegin(), AdrsFolderList.cend(),
+                                   [&item](const TAdrsFolderInfo &info) { return info.Name == item->Caption(); });
+    if (book == AdrsFolderList.cend() || !DMMurven19)
+        return;
+    const QString folder = AdrsPath + book->Folder;
+
+    // A book whose files refuse writing gets nothing: its table would open
+    // but fail every record.
+    (void)ensureBookTable(folder);
+    const QString file = bookTableFile(folder);
+    if (QFileInfo(folder).isDir()
+        && (!QFileInfo(folder).isWritable() || (!file.isEmpty() && !QFileInfo(file).isWritable()))) {
+        Inform(QStringLiteral("コピー先のアドレス帳「%1」は書き込みできません  \r\n"
+                              "データはコピーされませんでした  ")
+                   .arg(book->Name),
+               MB_ICONERROR);
+        return;
+    }
+
+    bool stopped = false;
+    int remaining = 0;
+    {
+        THourglass hourglass;
+        pgbarAdrsCopy->setRange(0, qMax(m_copyCount, 1));
+        pgbarAdrsCopy->setValue(0);
+        repaint();
+
+        TCopyTables tables;
+        tables.AdrsOpened = DMMurven19->OpenAdrs();
+        if (!tables.AdrsOpened)
+            return;
+        // The data module reports a refused open itself; nothing is copied.
+        tables.SubOpened = DMMurven19->OpenAdrsSub(book->Folder);
+        if (!tables.SubOpened)
+            return;
+        TTable &source = *DMMurven19->AdrsTable();
+        TTable &target = *DMMurven19->AdrsSubTable();
+
+        m_addedCount = m_overwrittenCount = m_skippedCount = 0;
+        m_notCopied.clear();
+        m_targetCount = target.RecordCount();
+        CopyRows(source, target, RowsToCopy(), stopped, remaining);
+    }
+
+    SaveSettings();
+    const bool faults = stopped || !m_notCopied.isEmpty();
+    Inform(ResultMessage(stopped, remaining), faults ? MB_ICONWARNING : MB_ICONINFORMATION);
+    close();
+}
+
+void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const QList<int> &Rows, bool &Stopped, int &Remaining)
+{
+    for (int i = 0; i < Rows.size(); ++i) {
+        const int row = Rows[i];
+        bool found = false;
+        try {
+            if (!Source.IndexName().isEmpty())
+                Source.SetIndexName(QString());
+            found = Source.FindKey({QVariant(AddressList->GetRowRecNo(row))});
+        } catch (const ETableError &) {
+            found = false;
+        }
+        if (!found) {
+            // Deleted since the list was read: nothing to copy, but named.
+            m_notCopied << TNotCopied{row + 1, QStringLiteral("（コピー元に見つかりません）")};
+            continue;
+        }
+        const TCopyResult result = CopyRecord(Source, Target);
+        switch (result) {
+        case TCopyResult::Added:
+            ++m_addedCount;
+            break;
+        case TCopyResult::Overwritten:
+            ++m_overwrittenCount;
+            break;
+        case TCopyResult::Skipped:
+            ++m_skippedCount;
+            break;
+        case TCopyResult::Failed:
+            m_notCopied << TNotCopied{row + 1, recordName(Source)};
+            break;
+        case TCopyResult::Stop:
+            Stopped = true;
+            Remaining = int(Rows.size()) - i;
+            return;
+        }
+        pgbarAdrsCopy->setValue(pgbarAdrsCopy->value() + 1);
+    }
+}
+
+TAddressCopy::TCopyResult TAddressCopy::CopyRecord(TTable &Source, TTable &Target)
+{
+    if (m_targetCount > kMaxRecords - 1) {
+        Inform(QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "), MB_ICONINFORMATION);
+        return TCopyResult::Stop;
+    }
+    try {
+        if (m_numTargetCount > 0 && rbNotAdd->isChecked() && SameNumberFound(Source, Target, rbOr->isChecked()))
+            return TCopyResult::Skipped;
+
+        bool overwrite = false;
+        const QByteArray code = Source.FieldByName(QStringLiteral("CustomCode")).AsBytes();
+        if (!code.isEmpty()) {
+            Target.SetIndexName(QStringLiteral("CustomCode"));
+            if (Target.FindKey({QVariant(code)})) {
+                if (rbNotUpdate->isChecked())
+                    return TCopyResult::Skipped;
+                overwrite = true;
+            }
+        }
+
+        if (overwrite)
+            Target.Edit();
+        else
+            Target.Append();
+        for (int f = 0; f < Target.FieldCount(); ++f) {
+            TField &to = Target.Fields(f);
+            if (to.DataType() == TFieldType::ftAutoInc)
+                continue;
+            const TField *from = Source.FindField(to.FieldName());
+            if (!from)
+                continue;
+            if (from->IsNull()) {
+                to.Clear();
+                continue;
+            }
+            switch (to.DataType()) {
+            case TFieldType::ftString:
+            case TFieldType::ftMemo:
+                to.SetAsBytes(from->AsBytes());
+                break;
+            case TFieldType::ftInteger:
+                to.SetAsInteger(from->AsInteger());
+                break;
+            case TFieldType::ftBoolean:
+                to.SetAsBoolean(from->AsBoolean());
+                break;
+            case TFieldType::ftDateTime:
+                to.SetAsDateTime(from->AsDateTime());
+                break;
+            case TFieldType::ftAutoInc:
+                break;
+            }
+        }
+        const QDateTime now = QDateTime::currentDateTime();
+        if (!chkSameAddDateTime->isChecked()) {
+            QDateTime added = now;
+            added.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+            Target.FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(added);
+            Target.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(now);
+        } else if (!chkSameUpdDateTime->isChecked()) {
+            Target.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(now);
+        }
+        PostTarget(Target);
+        if (overwrite)
+            return TCopyResult::Overwritten;
+        ++m_targetCount;
+        return TCopyResult::Added;
+    } catch (const ETableError &) {
+        // Nothing half-written stays: the pending append or edit is dropped.
+        if (Target.State() == TTable::TState::dsInsert || Target.State() == TTable::TState::dsEdit)
+            Target.Cancel();
+        return TCopyResult::Failed;
+    }
+}
+
+void TAddressCopy::PostTarget(TTable &Target)
+{
+    PostAndFlush(Target);
+}
+
+bool TAddressCopy::SameNumberFound(TTable &Source, TTable &Target, bool AnyItem) const
+{
+    const QList<QCheckBox *> boxes{chkTel, chkFax, chkPortable1, chkPortable2};
+    // The checked items whose source value is not empty, in item order.
+    QList<QPair<QString, QByteArray>> items;
+    for (int i = 0; i < kNumberItems.size(); ++i) {
+        if (!boxes[i]->isChecked())
+            continue;
+        const QByteArray value = Source.FieldByName(kNumberItems[i]).AsBytes();
+        if (!value.isEmpty())
+            items << qMakePair(kNumberItems[i], value);
+    }
+    if (items.isEmpty())
+        return false;
+
+    if (AnyItem) {
+        for (const auto &[item, value] : items) {
+            Target.SetIndexName(item);
+            if (Target.FindKey({QVariant(value)}))
+                return true;
+        }
+        return false;
+    }
+
+    // Walk the records holding the first item's value; one whose every
+    // compared item equals the source's is a match.
+    const auto &[lookup, lookupValue] = items.first();
+    Target.SetIndexName(lookup);
+    Target.FindNearest({QVariant(lookupValue)});
+    while (!Target.Eof() && Target.FieldByName(lookup).AsBytes() == lookupValue) {
+        const bool all = std::all_of(items.cbegin(), items.cend(), [&Target](const QPair<QString, QByteArray> &i) {
+            return Target.FieldByName(i.first).AsBytes() == i.second;
+        });
+        if (all)
+            return true;
+        Target.Next();
+    }
+    return false;
+}
+
+QString TAddressCopy::ResultMessage(bool Stopped, int Remaining) const
+{
+    const QString unit = QStringLiteral(" 件  ");
+    QString text = QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n");
+    if (Stopped)
+        text = QStringLiteral("アドレス帳のコピーを中止しました  \r\n\r\n");
+    else if (!m_notCopied.isEmpty())
+        text = QStringLiteral("アドレス帳のコピー中にコピーできないデータがありました  \r\n\r\n");
+    text += QStringLiteral("対象件数 : \t") + QString::number(m_copyCount) + unit;
+    text += QStringLiteral("\r\n登録件数 : \t") + QString::number(m_addedCount) + unit;
+    if (m_overwrittenCount > 0)
+        text += QStringLiteral("\r\n上書き件数 : \t") + QString::number(m_overwrittenCount) + unit;
+    if (m_skippedCount > 0)
+        text += QStringLiteral("\r\n未処理件数 : \t") + QString::number(m_skippedCount) + unit;
+    if (!m_notCopied.isEmpty())
+        text += QStringLiteral("\r\nコピーできなかった件数 : \t") + QString::number(m_notCopied.size()) + unit;
+    if (Stopped)
+        text += QStringLiteral("\r\n中止で残った件数 : \t") + QString::number(Remaining) + unit;
+    if (!m_notCopied.isEmpty()) {
+        text += QStringLiteral("\r\n\r\nコピーできなかったデータ :  ");
+        for (int i = 0; i < m_notCopied.size() && i < kListedRows; ++i) {
+            text += QStringLiteral("\r\n") + QString::number(m_notCopied[i].Row) + QStringLiteral(" 行目  ")
+                    + m_notCopied[i].Name;
+        }
+        if (m_notCopied.size() > kListedRows)
+            text += QStringLiteral("\r\nほか ") + QString::number(m_notCopied.size() - kListedRows) + unit;
+    }
+    return text;
+}
+
+TAddressCopy *ShowAddressCopy(QWidget *Owner)
+{
+    if (!AddressCopy) {
+        THourglass hourglass;
+        new TAddressCopy(Owner);
+        AddressCopy->show();
+    } else if (AddressCopy->isMinimized()) {
+        AddressCopy->showNormal();
+    }
+    AddressCopy->raise();
+    AddressCopy->activateWindow();
+    return AddressCopy;
+}

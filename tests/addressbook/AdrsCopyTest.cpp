@@ -1,0 +1,512 @@
+#include "addressbook/AdrsCopy.h"
+
+#include "addressbook/AdrsList.h"
+#include "addressbook/AdrsListModel.h"
+#include "core/AdrsSel.h"
+#include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "platform/IniFile.h"
+#include "platform/Table.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+#include "widgets/TntComCtrls.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+// One record as the tests write and read it.
+struct Rec {
+    QString Name;
+    QByteArray Tel;
+    QByteArray Fax;
+    QByteArray Code;
+    int Group = 0;
+};
+
+const QDateTime kAdded(QDate(2020, 4, 1), QTime(9, 30, 15, 250));
+const QDateTime kUpdated(QDate(2021, 5, 2), QTime(10, 0, 0, 500));
+
+// Source book "元帳" (open in the main list, rows in registration order).
+const QList<Rec> kSource = {
+    {QStringLiteral("佐藤 一郎"), "0312345678", "0312345679", "C001", 2},
+    {QStringLiteral("鈴木 花子"), "0611112222", "", "", 0},
+    {QStringLiteral("高橋 次郎"), "", "0522223333", "C003", 5},
+};
+// Target book "写し": shares 佐藤's telephone (not his fax) and 高橋's code.
+const QList<Rec> kTarget = {
+    {QStringLiteral("別人"), "0312345678", "0999999999", "X1", 0},
+    {QStringLiteral("旧 高橋"), "0400000000", "", "C003", 1},
+};
+
+void writeRecords(TTable &table, const QList<Rec> &records)
+{
+    for (const Rec &r : records) {
+        table.Append();
+        table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(r.Name));
+        table.FieldByName(QStringLiteral("Tel")).SetAsBytes(r.Tel);
+        table.FieldByName(QStringLiteral("Fax")).SetAsBytes(r.Fax);
+        table.FieldByName(QStringLiteral("CustomCode")).SetAsBytes(r.Code);
+        table.FieldByName(QStringLiteral("Group")).SetAsInteger(r.Group);
+        table.FieldByName(QStringLiteral("Note")).SetAsBytes("memo of " + r.Tel);
+        table.FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(kAdded);
+        table.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(kUpdated);
+        table.Post();
+    }
+}
+
+std::unique_ptr<TTable> bookTable(const QString &folder, bool exclusive = false)
+{
+    auto table = std::make_unique<TTable>();
+    table->SetTableName(AdrsPath + folder + QStringLiteral("/Adrs.DB"));
+    table->SetPassword(TablePassword);
+    table->SetFieldDefs(AdrsFieldDefs);
+    table->SetIndexDefs(AdrsIndexDefs);
+    table->SetExclusive(exclusive);
+    return table;
+}
+
+// Fails the post of the records named, as a full disk would.
+class TFailingCopy : public TAddressCopy
+{
+public:
+    TFailingCopy(QWidget *owner, QStringList failing) : TAddressCopy(owner), m_failing(std::move(failing)) {}
+
+protected:
+    void PostTarget(TTable &target) override
+    {
+        const QString name = DecodeUnicodeField(target.FieldByName(QStringLiteral("NameKanji")).AsBytes());
+        if (m_failing.contains(name))
+            throw ETableError(QStringLiteral("disk full"));
+        TAddressCopy::PostTarget(target);
+    }
+
+private:
+    QStringList m_failing;
+};
+
+// A data folder with the open book "元帳", the target "写し" and a book
+// deleted in this run, the main list on "元帳" and the copy window over it.
+class AddressCopyWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (QString *var : m_vars)
+            m_saved << *var;
+        const QString data = home.root() + QStringLiteral("/data/");
+        DataRoot = home.root() + QStringLiteral("/root/");
+        DataPath = data;
+        AdrsPath = data + QStringLiteral("Adrs/");
+        OtherPath = data + QStringLiteral("Other/");
+        HistoryPath = data + QStringLiteral("History/");
+        for (const QString &folder : {DataRoot, AdrsPath + QStringLiteral("Book1"), AdrsPath + QStringLiteral("Book2"),
+                                      AdrsPath + QStringLiteral("Book3"), HistoryPath})
+            QDir().mkpath(folder);
+        AdrsFolderList = {{QStringLiteral("元帳"), QStringLiteral("Book1"), AdrsStateUnchanged},
+                          {QStringLiteral("写し"), QStringLiteral("Book2"), AdrsStateUnchanged},
+                          {QStringLiteral("消した帳"), QStringLiteral("Book3"), AdrsStateDeleted}};
+        AdrsFolderIndex = 0;
+        AdrsName = QStringLiteral("元帳");
+        FirstRun = DataPathChanged = MustSelectAdrs = false;
+        DMMurven19 = new TDMMurven19;
+        for (const auto &[folder, records] : {qMakePair(QStringLiteral("Book1"), kSource),
+                                               qMakePair(QStringLiteral("Book2"), kTarget)}) {
+            auto table = bookTable(folder);
+            ASSERT_TRUE(table->CreateTable());
+            table->Open();
+            writeRecords(*table, records);
+            table->Close();
+        }
+    }
+
+    void TearDown() override
+    {
+        list.reset();
+        DMMurven19->FreeSenderTable();
+        DMMurven19->FreeAdrsTable();
+        DMMurven19->Disconnect();
+        DMMurven19->FreeDatabase();
+        delete DMMurven19;
+        DMMurven19 = nullptr;
+        AdrsFolderList.clear();
+        for (int i = 0; i < m_vars.size(); ++i)
+            *m_vars[i] = m_saved[i];
+    }
+
+    // The main list on the open book, and the copy window (made by failing
+    // instead when it names records whose post fails).
+    void openWindows(const QStringList &failing = {})
+    {
+        list = std::make_unique<TAddressList>();
+        list->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+        for (int i = 0; i < 50 && list->GetRowCount() == 0; ++i)
+            QCoreApplication::processEvents();
+        ASSERT_EQ(list->GetRowCount(), int(kSource.size()));
+        if (failing.isEmpty())
+            ShowAddressCopy(list.get());
+        else
+            (new TFailingCopy(list.get(), failing))->show();
+        copy = AddressCopy;
+        ASSERT_TRUE(copy);
+    }
+
+    template <typename T> T *child(const char *name) const
+    {
+        T *w = copy->findChild<T *>(QString::fromLatin1(name));
+        EXPECT_TRUE(w) << name;
+        return w;
+    }
+    void check(const char *name, bool on = true) const { child<QAbstractButton>(name)->setChecked(on); }
+    void chooseTarget() const { child<TTntListView>("lvAdrs")->Items().GetItem(0)->SetSelected(true); }
+    void selectRows(const QList<int> &rows) const
+    {
+        list->SelectRow(rows.first(), true, false);
+        for (int row : rows)
+            list->SetRowSelected(row, true);
+        copy->UpdateDataRange();
+    }
+    // Chooses the target, presses コピー and answers the questions.
+    void runCopy(const QList<int> &answers = {IDYES})
+    {
+        chooseTarget();
+        for (int answer : answers)
+            boxes.enqueue(answer);
+        child<QPushButton>("btnCopy")->click();
+    }
+    static QList<Rec> targetRecords()
+    {
+        QList<Rec> records;
+        auto table = bookTable(QStringLiteral("Book2"));
+        table->Open();
+        for (table->First(); !table->Eof(); table->Next()) {
+            records << Rec{DecodeUnicodeField(table->FieldByName(QStringLiteral("NameKanji")).AsBytes()),
+                           table->FieldByName(QStringLiteral("Tel")).AsBytes(),
+                           table->FieldByName(QStringLiteral("Fax")).AsBytes(),
+                           table->FieldByName(QStringLiteral("CustomCode")).AsBytes(),
+                           table->FieldByName(QStringLiteral("Group")).AsInteger()};
+        }
+        return records;
+    }
+    static QStringList names(const QList<Rec> &records)
+    {
+        QStringList result;
+        for (const Rec &r : records)
+            result << r.Name;
+        return result;
+    }
+    static QString counts(int target, int added)
+    {
+        return QStringLiteral("対象件数 : \t%1 件  \r\n登録件数 : \t%2 件  ").arg(target).arg(added);
+    }
+
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<TAddressList> list;
+    QPointer<TAddressCopy> copy;
+
+private:
+    const QList<QString *> m_vars{&DataRoot, &DataPath, &AdrsPath, &OtherPath, &HistoryPath, &AdrsName};
+    QStringList m_saved;
+};
+
+const QStringList kTargetNames{QStringLiteral("別人"), QStringLiteral("旧 高橋")};
+
+TEST_F(AddressCopyWindow, offersOnlyOtherLiveBooksAndAsksForOneBeforeCopying)
+{
+    openWindows();
+    TTntListView *books = child<TTntListView>("lvAdrs");
+    ASSERT_EQ(books->Items().Count(), 1);
+    EXPECT_EQ(books->Items().GetItem(0)->Caption(), QStringLiteral("写し"));
+    EXPECT_EQ(books->GetSelected(), nullptr);
+
+    child<QPushButton>("btnCopy")->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("コピー先のアドレス帳を選択してください  "));
+    EXPECT_EQ(boxes.last().flags, 0x40u);
+    EXPECT_EQ(names(targetRecords()), kTargetNames);
+    EXPECT_EQ(AddressCopy, copy.data());
+}
+
+TEST_F(AddressCopyWindow, copiesTheSelectedRowsFieldForFieldAndReportsTheCount)
+{
+    openWindows();
+    selectRows({0, 1});
+    EXPECT_EQ(copy->CopyCount(), 2);
+    EXPECT_EQ(child<QLabel>("lblDataCount")->text(), QStringLiteral("2 件"));
+
+    runCopy();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown()[0].flags, 0x24u);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(2, 2));
+    EXPECT_EQ(boxes.last().flags, 0x40u);
+
+    const QList<Rec> records = targetRecords();
+    ASSERT_EQ(records.size(), 4);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(records[2 + i].Name, kSource[i].Name);
+        EXPECT_EQ(records[2 + i].Tel, kSource[i].Tel);
+        EXPECT_EQ(records[2 + i].Code, kSource[i].Code);
+        EXPECT_EQ(records[2 + i].Group, kSource[i].Group);
+    }
+    auto table = bookTable(QStringLiteral("Book2"));
+    table->Open();
+    table->Last();
+    // Stored forms travel unchanged: the name in its "@" form, memo, dates.
+    EXPECT_TRUE(table->FieldByName(QStringLiteral("NameKanji")).AsBytes().startsWith('@'));
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Note")).AsBytes(), QByteArray("memo of 0611112222"));
+    EXPECT_EQ(table->FieldByName(QStringLiteral("AddDateTime")).AsDateTime(), kAdded);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("UpdDateTime")).AsDateTime(), kUpdated);
+    // The choices are stored after a copy.
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadInteger(QStringLiteral("ADRS COPY"), QStringLiteral("DataSelect"), -1),
+              0);
+}
+
+TEST_F(AddressCopyWindow, copiesEveryShownRowWithNewDatesWhenAskedTo)
+{
+    openWindows();
+    check("rbAll");
+    check("chkSameAddDateTime", false);
+    EXPECT_FALSE(child<QCheckBox>("chkSameUpdDateTime")->isEnabled());
+    EXPECT_EQ(copy->CopyCount(), 3);
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+
+    runCopy();
+    // 高橋's code is in the target and the default is not to overwrite.
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(3, 2)
+                                     + QStringLiteral("\r\n未処理件数 : \t1 件  "));
+    auto table = bookTable(QStringLiteral("Book2"));
+    table->Open();
+    EXPECT_EQ(table->RecordCount(), 4);
+    table->Last();
+    const QDateTime added = table->FieldByName(QStringLiteral("AddDateTime")).AsDateTime();
+    EXPECT_GE(added, before);
+    EXPECT_EQ(added.time().msec(), 0);
+    EXPECT_GE(table->FieldByName(QStringLiteral("UpdDateTime")).AsDateTime(), before);
+}
+
+TEST_F(AddressCopyWindow, rangeEndTypedBelowTheStartPullsTheStartDown)
+{
+    openWindows();
+    QApplication::setActiveWindow(copy);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(copy));
+    check("rbRange");
+    QLineEdit *begin = child<QLineEdit>("edtRangeBegin");
+    QLineEdit *end = child<QLineEdit>("edtRangeEnd");
+    EXPECT_TRUE(begin->isEnabled());
+    EXPECT_EQ(begin->text(), QStringLiteral("1"));
+    EXPECT_EQ(end->text(), QStringLiteral("3"));
+
+    begin->setFocus();
+    QTest::keyClick(begin, Qt::Key_Up); // 2
+    QTest::keyClick(begin, Qt::Key_PageUp); // clamped to 3
+    EXPECT_EQ(copy->BeginRange().Position, 3);
+    // Text that is no row number gives the value back and moves on.
+    end->setFocus();
+    end->setText(QStringLiteral("x"));
+    QTest::keyClick(end, Qt::Key_Return);
+    EXPECT_EQ(end->text(), QStringLiteral("3"));
+    EXPECT_FALSE(end->hasFocus());
+
+    end->setFocus();
+    end->setText(QStringLiteral("2"));
+    QTest::keyClick(end, Qt::Key_Return);
+    EXPECT_TRUE(end->hasFocus());
+    EXPECT_EQ(copy->BeginRange().Position, 2);
+    EXPECT_EQ(copy->EndRange().Position, 2);
+    EXPECT_EQ(copy->CopyCount(), 1);
+}
+
+TEST_F(AddressCopyWindow, emptyListLeavesNothingToCopyInEveryChoice)
+{
+    openWindows();
+    list->Model()->ClearRows();
+    copy->UpdateDataRange();
+    EXPECT_EQ(copy->BeginRange().Min, 0);
+    EXPECT_EQ(copy->EndRange().Max, 0);
+    for (const char *choice : {"rbRange", "rbAll", "rbList"}) {
+        check(choice);
+        EXPECT_EQ(copy->CopyCount(), 0) << choice;
+        EXPECT_FALSE(child<QPushButton>("btnCopy")->isEnabled()) << choice;
+    }
+}
+
+struct NumberCase {
+    const char *Label;
+    QList<const char *> Boxes; // checked number boxes
+    bool NotAdd;                // rbNotAdd, else rbNewAdd
+    bool AnyItem;               // rbOr, else rbAnd
+    int Added;                  // of rows 0 (佐藤) and 1 (鈴木)
+};
+
+class SameNumberRule : public AddressCopyWindow, public ::testing::WithParamInterface<NumberCase>
+{
+};
+
+TEST_P(SameNumberRule, decidesWhetherARecordWithAKnownNumberIsCopied)
+{
+    const NumberCase &c = GetParam();
+    openWindows();
+    for (const char *box : c.Boxes)
+        check(box);
+    check(c.NotAdd ? "rbNotAdd" : "rbNewAdd");
+    check(c.AnyItem ? "rbOr" : "rbAnd");
+    EXPECT_EQ(child<QRadioButton>("rbAnd")->isEnabled(), c.Boxes.size() > 1);
+    EXPECT_EQ(child<QRadioButton>("rbNotAdd")->isEnabled(), !c.Boxes.isEmpty());
+    selectRows({0, 1});
+
+    runCopy();
+    QString expected = QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(2, c.Added);
+    if (c.Added < 2)
+        expected += QStringLiteral("\r\n未処理件数 : \t%1 件  ").arg(2 - c.Added);
+    EXPECT_EQ(boxes.last().text, expected);
+    EXPECT_EQ(targetRecords().size(), kTarget.size() + c.Added);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SameNumberRule,
+    ::testing::Values(NumberCase{"telSkipped", {"chkTel"}, true, false, 1},
+                      NumberCase{"telAddedAsNew", {"chkTel"}, false, false, 2},
+                      NumberCase{"oneBoxAnyTestSame", {"chkTel"}, true, true, 1},
+                      NumberCase{"allItemsNeedTheFaxToo", {"chkTel", "chkFax"}, true, false, 2},
+                      NumberCase{"anyItemIsEnough", {"chkTel", "chkFax"}, true, true, 1},
+                      NumberCase{"emptySourceNumbersNeverMatch", {"chkPortable1"}, true, false, 2}),
+    [](const ::testing::TestParamInfo<NumberCase> &info) { return std::string(info.param.Label); });
+
+TEST_F(AddressCopyWindow, overwritesTheRecordWithTheSameCustomerCodeOnlyAfterTheWarning)
+{
+    openWindows();
+    check("rbDestUpdate");
+    selectRows({2});
+
+    runCopy({IDYES, IDNO});
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().flags, 0x134u);
+    EXPECT_EQ(names(targetRecords()), kTargetNames);
+    EXPECT_TRUE(copy);
+
+    boxes.clear();
+    runCopy({IDYES, IDYES});
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(1, 0)
+                                     + QStringLiteral("\r\n上書き件数 : \t1 件  "));
+    const QList<Rec> records = targetRecords();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[1].Name, kSource[2].Name);
+    EXPECT_EQ(records[1].Group, kSource[2].Group);
+}
+
+TEST_F(AddressCopyWindow, numberMatchWinsOverCustomerCodeOverwrite)
+{
+    // 佐藤 shares the telephone of "別人"; give 別人 佐藤's code as well.
+    {
+        auto table = bookTable(QStringLiteral("Book2"));
+        table->Open();
+        table->First();
+        table->Edit();
+        table->FieldByName(QStringLiteral("CustomCode")).SetAsBytes("C001");
+        table->Post();
+    }
+    openWindows();
+    check("chkTel");
+    check("rbNotAdd");
+    check("rbDestUpdate");
+    selectRows({0});
+
+    runCopy({IDYES, IDYES});
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(1, 0)
+                                     + QStringLiteral("\r\n未処理件数 : \t1 件  "));
+    EXPECT_EQ(names(targetRecords()), kTargetNames);
+}
+
+TEST_F(AddressCopyWindow, stopsAtTheTargetBooksLimitKeepingWhatWasCopied)
+{
+    {
+        auto table = bookTable(QStringLiteral("Book2"));
+        table->Open();
+        table->BeginBatch();
+        for (int i = table->RecordCount(); i < 99999; ++i) {
+            table->Append();
+            table->FieldByName(QStringLiteral("Group")).SetAsInteger(0);
+            table->Post();
+        }
+        table->EndBatch();
+    }
+    openWindows();
+    check("rbAll");
+
+    runCopy();
+    ASSERT_EQ(boxes.count(), 3);
+    EXPECT_EQ(boxes.shown()[1].text, QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーを中止しました  \r\n\r\n") + counts(3, 1)
+                                     + QStringLiteral("\r\n中止で残った件数 : \t2 件  "));
+    auto table = bookTable(QStringLiteral("Book2"));
+    table->Open();
+    EXPECT_EQ(table->RecordCount(), 100000);
+}
+
+TEST_F(AddressCopyWindow, targetHeldElsewhereCopiesNothingAndKeepsTheWindow)
+{
+    openWindows();
+    auto holder = bookTable(QStringLiteral("Book2"), true);
+    holder->Open();
+    check("rbAll");
+
+    runCopy();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳ファイルがオープンできませんでした（サブ）  "));
+    EXPECT_EQ(AddressCopy, copy.data());
+    holder->Close();
+    EXPECT_EQ(names(targetRecords()), kTargetNames);
+}
+
+TEST_F(AddressCopyWindow, readOnlyTargetFileCopiesNothing)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "file modes do not bind the super-user";
+    const QString file = AdrsPath + QStringLiteral("Book2/Adrs.DB");
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    openWindows();
+    check("rbAll");
+
+    runCopy();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("コピー先のアドレス帳「写し」は書き込みできません  \r\n"
+                                                "データはコピーされませんでした  "));
+    EXPECT_EQ(boxes.last().flags, 0x10u);
+    EXPECT_EQ(names(targetRecords()), kTargetNames);
+}
+
+TEST_F(AddressCopyWindow, failedPostIsCancelledAndNamedWhileTheOthersAreCopied)
+{
+    openWindows({kSource[1].Name});
+    check("rbAll");
+    check("rbDestUpdate");
+
+    runCopy({IDYES, IDYES});
+    EXPECT_EQ(boxes.last().text,
+              QStringLiteral("アドレス帳のコピー中にコピーできないデータがありました  \r\n\r\n") + counts(3, 1)
+                  + QStringLiteral("\r\n上書き件数 : \t1 件  \r\nコピーできなかった件数 : \t1 件  "
+                                   "\r\n\r\nコピーできなかったデータ :  \r\n2 行目  鈴木 花子"));
+    EXPECT_EQ(boxes.last().flags, 0x30u);
+    // 佐藤 appended, 高橋 overwritten, nothing of 鈴木.
+    const QList<Rec> records = targetRecords();
+    EXPECT_EQ(names(records),
+              (QStringList{QStringLiteral("別人"), kSource[2].Name, kSource[0].Name}));
+}
+
+} // namespace
