@@ -306,10 +306,9 @@ void TAddressCopy::CreateControls()
     layout->addLayout(updRow);
     layout->addLayout(buttonRow);
 
-    const QList<QWidget *> tabOrder{lvAdrs,       rbList,       rbRange, edtRangeBegin, edtRangeEnd,
-                                    rbAll,        chkTel,       chkFax,  chkPortable1,  chkPortable2,
-                                    rbAnd,        rbOr,         rbNewAdd, rbNotAdd,     rbDestUpdate,
-                                    rbNotUpdate,  chkSameAddDateTime, chkSameUpdDateTime, btnCopy, btnCancel};
+    const QList<QWidget *> tabOrder{lvAdrs, rbList, rbRange, edtRangeBegin, edtRangeEnd, rbAll, chkTel, chkFax,
+                                    chkPortable1, chkPortable2, rbAnd, rbOr, rbNewAdd, rbNotAdd, rbDestUpdate,
+                                    rbNotUpdate, chkSameAddDateTime, chkSameUpdDateTime, btnCopy, btnCancel};
     for (int i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     for (QWidget *w : std::initializer_list<QWidget *>{lvAdrs, btnCopy, btnCancel})

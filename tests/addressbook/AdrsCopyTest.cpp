@@ -8,6 +8,7 @@
 #include "core/Env.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
+#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntComCtrls.h"
@@ -235,6 +236,7 @@ TEST_F(AddressCopyWindow, offersOnlyOtherLiveBooksAndAsksForOneBeforeCopying)
     ASSERT_EQ(books->Items().Count(), 1);
     EXPECT_EQ(books->Items().GetItem(0)->Caption(), QStringLiteral("写し"));
     EXPECT_EQ(books->GetSelected(), nullptr);
+    EXPECT_FALSE(saveScreenshot(copy, QStringLiteral("AdrsCopy")).isEmpty());
 
     child<QPushButton>("btnCopy")->click();
     ASSERT_EQ(boxes.count(), 1);
