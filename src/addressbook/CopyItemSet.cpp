@@ -1,9 +1,9 @@
 #include "addressbook/CopyItemSet.h"
 
 #include "core/Inquiry.h"
-#include "platform/Colors.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "widgets/CheckedCaption.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -187,15 +187,7 @@ void TCopyItemSet::bbtnReSortClick()
     lvCopyItem->setFocus();
 }
 
-void TCopyItemSet::UpdateLastReturnColor()
-{
-    QPalette palette = QApplication::palette(chkLastReturn);
-    if (chkLastReturn->isChecked()) {
-        palette.setColor(QPalette::WindowText, ColorToQColor(clBlue));
-        palette.setColor(QPalette::ButtonText, ColorToQColor(clBlue));
-    }
-    chkLastReturn->setPalette(palette);
-}
+void TCopyItemSet::UpdateLastReturnColor() { PaintCheckedCaption(chkLastReturn); }
 
 void TCopyItemSet::showEvent(QShowEvent *event)
 {

@@ -105,11 +105,11 @@ struct Edge {
     const char *button;
 };
 void PrintTo(const Edge &e, std::ostream *os) { *os << e.name; }
-class MoveAtEdge : public CopyItemSetTest, public ::testing::WithParamInterface<Edge>
+class CopyItemMoveAtEdge : public CopyItemSetTest, public ::testing::WithParamInterface<Edge>
 {
 };
 
-TEST_P(MoveAtEdge, doesNothing)
+TEST_P(CopyItemMoveAtEdge, doesNothing)
 {
     open(reversedItems());
     focusRow(GetParam().row);
@@ -118,7 +118,7 @@ TEST_P(MoveAtEdge, doesNothing)
     expectItems(result(), reversedItems());
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, MoveAtEdge,
+INSTANTIATE_TEST_SUITE_P(Table, CopyItemMoveAtEdge,
                          ::testing::Values(Edge{"firstUp", 0, "bbtnUp"}, Edge{"firstToTop", 0, "bbtnTop"},
                                            Edge{"lastDown", 53, "bbtnDown"}, Edge{"lastToBottom", 53, "bbtnBottom"}),
                          [](const ::testing::TestParamInfo<Edge> &info) { return std::string(info.param.name); });

@@ -151,11 +151,11 @@ struct Refusal {
     QString message;
 };
 void PrintTo(const Refusal &r, std::ostream *os) { *os << r.name; }
-class RefusedEdit : public InputListTest, public ::testing::WithParamInterface<Refusal>
+class InputListRefusal : public InputListTest, public ::testing::WithParamInterface<Refusal>
 {
 };
 
-TEST_P(RefusedEdit, showsItsMessageAndChangesNothing)
+TEST_P(InputListRefusal, showsItsMessageAndChangesNothing)
 {
     const Refusal &r = GetParam();
     selectRows(r.rows);
@@ -169,7 +169,7 @@ TEST_P(RefusedEdit, showsItsMessageAndChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, RefusedEdit,
+    Table, InputListRefusal,
     ::testing::Values(
         Refusal{"blankAdd", {}, "bbtnAdd", QStringLiteral("   "), QStringLiteral("名称を入力してください  ")},
         Refusal{"blankChange", {1}, "bbtnUpdate", QString(), QStringLiteral("名称を入力してください  ")},
