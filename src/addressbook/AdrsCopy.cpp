@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -636,11 +635,6 @@ bool TAddressCopy::eventFilter(QObject *Watched, QEvent *Event)
         }
     }
     return QWidget::eventFilter(Watched, Event);
-}
-
-void TAddressCopy::closeEvent(QCloseEvent *Event)
-{
-    Event->accept();
 }
 
 int TAddressCopy::Inform(const QString &Text, unsigned Flags)

@@ -70,7 +70,6 @@ public:
     [[nodiscard]] int NumTargetCount() const { return m_numTargetCount; }
 
 protected:
-    void closeEvent(QCloseEvent *Event) override;
     bool eventFilter(QObject *Watched, QEvent *Event) override;
     // The one write of a record; a seam for tests that need a failing device.
     virtual void PostTarget(TTable &Target);
