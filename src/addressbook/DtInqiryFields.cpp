@@ -320,12 +320,14 @@ void TDataInquiry::JointNameChanged(int N)
     setEditColor(honor, present);
     if (!present) {
         honor->setEditText(QString());
-        sbtnJointPrint[size_t(N)]->setChecked(false);
         if (m_jointOwner == N) {
+            // The person becomes the owner (and is printed) before the
+            // button of the owner that was may go up.
             m_jointOwner = 0;
             cbxJointOwner->setCurrentIndex(0);
             sbtnJointPrint[0]->setChecked(true);
         }
+        sbtnJointPrint[size_t(N)]->setChecked(false);
     } else if (m_jointOwner == N) {
         for (int i = 0; i < cbxJointOwner->count(); ++i) {
             if (cbxJointOwner->itemData(i).toInt() == N)

@@ -1,0 +1,347 @@
+#include "DtInqiryFixture.h"
+
+#include "core/AppSub.h"
+#include "core/HisInfo.h"
+#include "platform/Cp932.h"
+#include "util/MsgBoxPos.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QToolButton>
+
+namespace {
+
+const QString kPendingNew = QStringLiteral(
+    "入力途中のデータがあります  \r\n\r\nアドレス帳に保存する場合は「はい」  \r\n破棄する場合は「いいえ」  \r\n"
+    "中止する場合は「キャンセル」  \r\n\r\nを押してください  ");
+const QString kPendingShown = QStringLiteral(
+    "照会中のデータが変更されています  \r\n\r\nアドレス帳に保存する場合は「はい」  \r\n破棄する場合は「いいえ」  "
+    "\r\n中止する場合は「キャンセル」  \r\n\r\nを押してください  ");
+const QString kLimit = QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  ");
+
+} // namespace
+
+TEST_F(RecordFormTest, appendStoresNumbersAsDigitsSelectsTheNewRowAndCloses)
+{
+    openNew();
+    setText(QStringLiteral("edtTel"), QStringLiteral("03-1234-5678"));
+    setText(QStringLiteral("edtPos"), QStringLiteral("123-4567"));
+    setText(QStringLiteral("nmedtNameKanji"), QStringLiteral("  新規 太郎 "));
+    setText(QStringLiteral("edtAdrs1"), QStringLiteral(" 千代田区 "));
+    click(QStringLiteral("btnAdd"));
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_EQ(bookCount(), kBookRows + 1);
+    const qint32 recNo = lastRecNo();
+    EXPECT_EQ(stored(recNo, "Tel"), QByteArray("0312345678"));
+    EXPECT_EQ(stored(recNo, "Pos"), QByteArray("1234567"));
+    EXPECT_EQ(stored(recNo, "NameKanji"), EncodeUnicodeField(QStringLiteral("新規 太郎")));
+    EXPECT_EQ(stored(recNo, "Adrs1"), Cp932::encode(QStringLiteral("千代田区")));
+    TTable &table = *DMMurven19->AdrsTable();
+    const QDateTime added = table.FieldByName(QStringLiteral("AddDateTime")).AsDateTime();
+    EXPECT_TRUE(added.isValid());
+    EXPECT_EQ(added.time().msec(), 0);
+    EXPECT_EQ(added, table.FieldByName(QStringLiteral("UpdDateTime")).AsDateTime());
+    EXPECT_EQ(list->GetRowCount(), kBookRows + 1);
+    EXPECT_EQ(selectedRows(), QList<int>{list->IndexOfRecNo(recNo)});
+    flushDeletes();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(DataInquiry, nullptr);
+}
+
+TEST_F(RecordFormTest, continualAddStartsAFreshFormWithoutAsking)
+{
+    openNew();
+    child<QCheckBox>(QStringLiteral("chkContinualAdd"))->setChecked(true);
+    setText(QStringLiteral("nmedtNameKanji"), QStringLiteral("続けて"));
+    click(QStringLiteral("btnAdd"));
+    flushDeletes();
+    ASSERT_FALSE(form.isNull());
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(bookCount(), kBookRows + 1);
+    EXPECT_TRUE(edit(QStringLiteral("nmedtNameKanji"))->text().isEmpty());
+    EXPECT_FALSE(form->IsChanged());
+}
+
+TEST_F(RecordFormTest, appendFromAShownRecordStoresACopyAndShowsIt)
+{
+    openRow(1);
+    setText(QStringLiteral("edtCustomCode"), QString()); // a copy may not take the code
+    click(QStringLiteral("btnAdd"));
+    ASSERT_EQ(bookCount(), kBookRows + 1);
+    const qint32 recNo = lastRecNo();
+    EXPECT_EQ(stored(recNo, "Tel"), stored(2, "Tel"));
+    EXPECT_EQ(form->GetCurrentRecNo(), recNo);
+    EXPECT_EQ(selectedRows(), QList<int>{list->IndexOfRecNo(recNo)});
+}
+
+TEST_F(RecordFormTest, updateWritesTheRecordAndTheListFollows)
+{
+    openRow(2);
+    QSignalSpy changed(list.get(), &TAddressList::RecordsChanged);
+    setText(QStringLiteral("edtAdrs3"), QStringLiteral("３階"));
+    click(QStringLiteral("btnUpdate"));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(stored(3, "Adrs3"), Cp932::encode(QStringLiteral("３階")));
+    EXPECT_EQ(stored(3, "Tel"), QByteArray("0311110003"));
+    EXPECT_EQ(bookCount(), kBookRows);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.first().first().value<QList<qint32>>(), QList<qint32>{3});
+    EXPECT_EQ(selectedRows(), QList<int>{2});
+    EXPECT_EQ(form->GetCurrentRecNo(), 3);
+    EXPECT_FALSE(form->IsChanged());
+    EXPECT_FALSE(edit(QStringLiteral("edtUpdDateTime"))->text().isEmpty());
+}
+
+TEST_F(RecordFormTest, deleteAsksThenRemovesTheRecordAndCloses)
+{
+    openRow(1);
+    QSignalSpy deleted(list.get(), &TAddressList::RecordsDeleted);
+    click(QStringLiteral("btnDelete")); // No is the default answer
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("このデータを削除します  \r\nよろしいですか？  "));
+    EXPECT_EQ(boxes.last().flags, 0x124u);
+    EXPECT_EQ(bookCount(), kBookRows);
+
+    boxes.enqueue(IDYES);
+    click(QStringLiteral("btnDelete"));
+    EXPECT_EQ(bookCount(), kBookRows - 1);
+    EXPECT_EQ(stored(2, "Tel"), QByteArray("<missing>"));
+    ASSERT_EQ(deleted.count(), 1);
+    EXPECT_EQ(list->GetRowCount(), kBookRows - 1);
+    EXPECT_EQ(selectedRows(), QList<int>{1});
+    flushDeletes();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(boxes.count(), 2) << "closing after a delete asks nothing more";
+}
+
+TEST_F(RecordFormTest, navigationStepsOverTheListRows)
+{
+    openRow(0);
+    auto button = [&](const char *name) { return child<QToolButton>(QString::fromLatin1(name)); };
+    EXPECT_FALSE(button("sbtnFirst")->isEnabled());
+    EXPECT_FALSE(button("sbtnPrior")->isEnabled());
+    EXPECT_TRUE(button("sbtnNext")->isEnabled());
+    EXPECT_EQ(child<QLabel>(QStringLiteral("lblPosition"))->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<QLabel>(QStringLiteral("lblCount"))->text(), QStringLiteral("5"));
+    button("sbtnNext")->click();
+    EXPECT_EQ(form->GetCurrentRecNo(), 2);
+    EXPECT_EQ(child<QLabel>(QStringLiteral("lblPosition"))->text(), QStringLiteral("2"));
+    EXPECT_EQ(selectedRows(), QList<int>{1});
+    button("sbtnLast")->click();
+    EXPECT_EQ(form->GetCurrentRecNo(), 5);
+    EXPECT_FALSE(button("sbtnNext")->isEnabled());
+    EXPECT_FALSE(button("sbtnLast")->isEnabled());
+    button("sbtnPrior")->click();
+    EXPECT_EQ(form->GetCurrentRecNo(), 4);
+    button("sbtnFirst")->click();
+    EXPECT_EQ(form->GetCurrentRecNo(), 1);
+    EXPECT_EQ(edit(QStringLiteral("nmedtNameKanji"))->text(), QStringLiteral("名前1"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("アドレス帳情報照会"));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_TRUE(DataInquiryTintsAddressList());
+}
+
+struct PendingCase {
+    bool Confirmation;
+    int Answer; // 0: none asked
+    bool Moved;
+    bool Saved;
+};
+
+class PendingNavigation : public RecordFormTest, public ::testing::WithParamInterface<PendingCase>
+{
+};
+
+TEST_P(PendingNavigation, aChangedRecordIsSettledBeforeMoving)
+{
+    const PendingCase &c = GetParam();
+    AddressConfirmation = c.Confirmation;
+    openRow(0);
+    setText(QStringLiteral("edtAdrs3"), QStringLiteral("変更"));
+    if (c.Answer)
+        boxes.enqueue(c.Answer);
+    child<QToolButton>(QStringLiteral("sbtnNext"))->click();
+    if (c.Answer) {
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_EQ(boxes.last().text, kPendingShown);
+        EXPECT_EQ(boxes.last().flags, 0x23u);
+    } else {
+        EXPECT_EQ(boxes.count(), 0);
+    }
+    EXPECT_EQ(form->GetCurrentRecNo(), c.Moved ? 2 : 1);
+    EXPECT_EQ(stored(1, "Adrs3"), c.Saved ? Cp932::encode(QStringLiteral("変更")) : QByteArray());
+    if (!c.Moved) {
+        EXPECT_EQ(edit(QStringLiteral("edtAdrs3"))->text(), QStringLiteral("変更"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, PendingNavigation,
+                         ::testing::Values(PendingCase{true, IDCANCEL, false, false},
+                                           PendingCase{true, IDNO, true, false},
+                                           PendingCase{true, IDYES, true, true},
+                                           PendingCase{false, 0, true, true}));
+
+TEST_F(RecordFormTest, anUntouchedNewFormClosesWithoutAsking)
+{
+    openNew();
+    EXPECT_FALSE(form->IsChanged());
+    form->close();
+    flushDeletes();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(bookCount(), kBookRows);
+}
+
+TEST_F(RecordFormTest, closingAChangedNewFormAsksAndCancelKeepsIt)
+{
+    openNew();
+    setText(QStringLiteral("nmedtNameKanji"), QStringLiteral("途中"));
+    boxes.enqueue(IDCANCEL);
+    form->close();
+    flushDeletes();
+    ASSERT_FALSE(form.isNull());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, kPendingNew);
+    EXPECT_EQ(edit(QStringLiteral("nmedtNameKanji"))->text(), QStringLiteral("途中"));
+    boxes.enqueue(IDYES);
+    form->close();
+    flushDeletes();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(bookCount(), kBookRows + 1);
+}
+
+TEST_F(RecordFormTest, withoutConfirmationAnInvalidPendingEditKeepsTheFormOpen)
+{
+    AddressConfirmation = false;
+    openNew();
+    setText(QStringLiteral("edtTel"), QStringLiteral("(03)1234"));
+    form->close();
+    flushDeletes();
+    ASSERT_FALSE(form.isNull());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("電話番号は半角数字かハイフンのみが有効です  "));
+    EXPECT_EQ(bookCount(), kBookRows);
+}
+
+TEST_F(RecordFormTest, theRecordLimitCountsTheBookNotTheFilteredRows)
+{
+    TNarrowDownCondition condition;
+    TNarrowDownItem item;
+    item.Item = 22; // keyword 1: only record 3
+    item.Kind = 0;
+    item.Value = Cp932::encode(QStringLiteral("目印"));
+    item.Match = 0;
+    condition.Items << item;
+    list->ApplyCondition(condition);
+    ASSERT_EQ(list->GetRowCount(), 1);
+    TDataInquiry::RecordLimit = kBookRows;
+    openNew();
+    setText(QStringLiteral("nmedtNameKanji"), QStringLiteral("上限"));
+    click(QStringLiteral("btnAdd"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, kLimit);
+    EXPECT_EQ(boxes.last().flags, 0x40u);
+    EXPECT_EQ(bookCount(), kBookRows);
+    EXPECT_FALSE(form.isNull());
+    EXPECT_EQ(edit(QStringLiteral("nmedtNameKanji"))->text(), QStringLiteral("上限"));
+
+    // The pending-edit guard does not drop an input it could not store.
+    boxes.enqueue(IDYES);
+    form->close();
+    flushDeletes();
+    EXPECT_FALSE(form.isNull());
+}
+
+TEST_F(RecordFormTest, aFailedWriteIsReportedAndTheInputStays)
+{
+    openRow(1);
+    // Another connection holds the write lock: the post fails after the wait.
+    TTable other;
+    other.SetTableName(DMMurven19->AdrsTable()->TableName());
+    other.SetPassword(TablePassword);
+    other.Open();
+    other.BeginBatch();
+    setText(QStringLiteral("edtAdrs3"), QStringLiteral("書けない"));
+    click(QStringLiteral("btnUpdate"));
+    other.EndBatch();
+    other.Close();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("update error"));
+    EXPECT_EQ(stored(2, "Adrs3"), QByteArray());
+    EXPECT_EQ(edit(QStringLiteral("edtAdrs3"))->text(), QStringLiteral("書けない"));
+    EXPECT_TRUE(form->IsChanged());
+    EXPECT_EQ(DMMurven19->AdrsTable()->State(), TTable::TState::dsBrowse);
+    // Once the lock is gone the same input is stored.
+    click(QStringLiteral("btnUpdate"));
+    EXPECT_EQ(stored(2, "Adrs3"), Cp932::encode(QStringLiteral("書けない")));
+}
+
+TEST_F(RecordFormTest, sameNumberIsAskedOnlyForTheFirstNumberFoundOnItsOwnIndex)
+{
+    AddressSameNum = true;
+    openNew();
+    // A fax equal to another record's telephone is no same number.
+    setText(QStringLiteral("edtFax"), QStringLiteral("0311110001"));
+    child<QCheckBox>(QStringLiteral("chkContinualAdd"))->setChecked(true);
+    click(QStringLiteral("btnAdd"));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(bookCount(), kBookRows + 1);
+
+    setText(QStringLiteral("edtTel"), QStringLiteral("0311110002"));
+    setText(QStringLiteral("edtFax"), QStringLiteral("0311110001"));
+    boxes.enqueue(IDNO);
+    click(QStringLiteral("btnAdd"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text,
+              QStringLiteral("既に同一の電話番号のデータが登録されています  \r\n登録しますか？  "));
+    EXPECT_EQ(bookCount(), kBookRows + 1);
+    EXPECT_EQ(edit(QStringLiteral("edtTel"))->text(), QStringLiteral("0311110002"));
+}
+
+TEST_F(RecordFormTest, savingTeachesTheHistoriesTheEnteredWords)
+{
+    openNew();
+    click(QStringLiteral("sbtnCorp"));
+    setComboText(QStringLiteral("cbxDptmnt"), QStringLiteral("営業部"));
+    setComboText(QStringLiteral("cbxHonor"), QStringLiteral("御中"));
+    setText(QStringLiteral("nmedtJoint1"), QStringLiteral("花子"));
+    setComboText(QStringLiteral("cbxJointHonor1"), QStringLiteral("様"));
+    setComboText(QStringLiteral("cbxKeyword7"), QStringLiteral("常連"));
+    child<QCheckBox>(QStringLiteral("chkContinualAdd"))->setChecked(true);
+    click(QStringLiteral("btnAdd"));
+    ASSERT_EQ(bookCount(), kBookRows + 1);
+    THistoryData &honor = *DMMurven19->HonorHistory();
+    ASSERT_EQ(honor.GetCount(), 2);
+    EXPECT_EQ(honor.GetText(0), Cp932::encode(QStringLiteral("様")));
+    EXPECT_EQ(honor.GetText(1), Cp932::encode(QStringLiteral("御中")));
+    EXPECT_EQ(DMMurven19->DptmntHistory()->GetText(0), Cp932::encode(QStringLiteral("営業部")));
+    EXPECT_EQ(DMMurven19->KeywordHistory(2)->GetText(0), Cp932::encode(QStringLiteral("常連")));
+    EXPECT_EQ(combo(QStringLiteral("cbxJointHonor3"))->count(), 2);
+    EXPECT_EQ(combo(QStringLiteral("cbxKeyword7"))->itemText(0), QStringLiteral("常連"));
+
+    // Typed again: moved to the top, never listed twice.
+    click(QStringLiteral("sbtnCorp"));
+    setComboText(QStringLiteral("cbxHonor"), QStringLiteral("御中"));
+    click(QStringLiteral("btnAdd"));
+    ASSERT_EQ(honor.GetCount(), 2);
+    EXPECT_EQ(honor.GetText(0), Cp932::encode(QStringLiteral("御中")));
+}
+
+TEST_F(RecordFormTest, batchChangeOfTheShownRecordReachesTheForm)
+{
+    openRow(0);
+    TAddressData data;
+    data.Group = 3;
+    data.Keyword2 = QByteArray("kw");
+    data.SymbolColor = 0x123456;
+    data.UpdDateTime = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9));
+    std::array<bool, 16> flags{};
+    flags[0] = flags[7] = true;
+    form->ApplyBatchChange(data, flags);
+    EXPECT_EQ(combo(QStringLiteral("cbxGroup"))->currentIndex(), 3);
+    EXPECT_EQ(edit(QStringLiteral("edtKeyword2"))->text(), QStringLiteral("kw"));
+    EXPECT_EQ(form->GetFormData().SymbolColor, 0x7FDF3F) << "colour not flagged";
+    EXPECT_EQ(edit(QStringLiteral("edtUpdDateTime"))->text(), QStringLiteral(" 2024/05/06 07:08:09"));
+    EXPECT_FALSE(form->IsChanged()) << "the book record took the same values";
+}

@@ -1,0 +1,402 @@
+#include "DtInqiryFixture.h"
+
+#include "core/AppSub.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "support/Screenshot.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QPushButton>
+#include <QWheelEvent>
+
+namespace {
+
+const QString kCodeChars = QStringLiteral("顧客コードは、以下の半角文字で入力してください  \r\n　　英数字  \r\n"
+                                          "　　スペース  \r\n　　ハイフン（ - ）  \r\n　　スラッシュ（ / ）  ");
+const QString kCodeUsed = QStringLiteral("入力した顧客コードは既に使われています  \r\n別のコードに変更してください  ");
+const QString kTelChars = QStringLiteral("電話番号は半角数字かハイフンのみが有効です  ");
+const QString kFaxChars = QStringLiteral("FAX番号は半角数字かハイフンのみが有効です  ");
+const QString kMobileChars = QStringLiteral("携帯番号は半角数字かハイフンのみが有効です  ");
+const QString kPosChars = QStringLiteral("正しい郵便番号を入力してください  ");
+const QString kPosCount = QStringLiteral("正しい桁数の郵便番号を入力してください  ");
+
+QString tooLong(const QString &field)
+{
+    return field + QStringLiteral("の桁数が多すぎます  \r\n11桁以内で入力してください  ");
+}
+
+struct ValidationCase {
+    const char *Control;
+    QString Input;
+    QString Message; // empty: passes
+};
+
+class RecordFormValidation : public RecordFormTest, public ::testing::WithParamInterface<ValidationCase>
+{
+};
+
+} // namespace
+
+TEST_P(RecordFormValidation, checksTheFieldWithItsMessage)
+{
+    const ValidationCase &c = GetParam();
+    openNew();
+    setText(QString::fromLatin1(c.Control), c.Input);
+    const bool passed = form->CheckInputData(true);
+    EXPECT_EQ(passed, c.Message.isEmpty());
+    if (c.Message.isEmpty()) {
+        EXPECT_EQ(boxes.count(), 0);
+        return;
+    }
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, c.Message);
+    EXPECT_EQ(boxes.last().flags, 0x40u);
+    EXPECT_EQ(boxes.last().caption, QStringLiteral("ピルカノス2014"));
+    EXPECT_EQ(QApplication::focusWidget(), edit(QString::fromLatin1(c.Control)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, RecordFormValidation,
+    ::testing::Values(ValidationCase{"edtCustomCode", QStringLiteral("ＡＢ１"), kCodeChars},
+                      ValidationCase{"edtCustomCode", QStringLiteral("A_1"), kCodeChars},
+                      ValidationCase{"edtCustomCode", QStringLiteral("A.1"), kCodeChars},
+                      ValidationCase{"edtCustomCode", QStringLiteral("ｱ1"), kCodeChars},
+                      ValidationCase{"edtCustomCode", QStringLiteral("Ab 1-2/3"), QString()},
+                      ValidationCase{"edtCustomCode", QStringLiteral("C003"), kCodeUsed},
+                      ValidationCase{"edtTel", QStringLiteral("03-1234-5678"), QString()},
+                      ValidationCase{"edtTel", QStringLiteral("(03)1234-5678"), kTelChars},
+                      ValidationCase{"edtTel", QStringLiteral("０３１２３４"), kTelChars},
+                      ValidationCase{"edtTel", QStringLiteral("03123456789"), QString()},
+                      ValidationCase{"edtTel", QStringLiteral("031234567890"), tooLong(QStringLiteral("電話番号"))},
+                      ValidationCase{"edtFax", QStringLiteral("03(1234)5678"), kFaxChars},
+                      ValidationCase{"edtFax", QStringLiteral("0-31234567890"), tooLong(QStringLiteral("FAX番号"))},
+                      ValidationCase{"edtPortable1", QStringLiteral("090(1234)5678"), kMobileChars},
+                      ValidationCase{"edtPortable2", QStringLiteral("090 1234"), kMobileChars},
+                      ValidationCase{"edtPortable2", QStringLiteral("090123456789"),
+                                     tooLong(QStringLiteral("携帯番号２"))},
+                      ValidationCase{"edtPos", QStringLiteral("123-45"), QString()},
+                      ValidationCase{"edtPos", QStringLiteral("123"), QString()},
+                      ValidationCase{"edtPos", QStringLiteral("123-4567"), QString()},
+                      ValidationCase{"edtPos", QStringLiteral("1234"), kPosCount},
+                      ValidationCase{"edtPos", QStringLiteral("123456"), kPosCount},
+                      ValidationCase{"edtPos", QStringLiteral("〒1234567"), kPosChars},
+                      ValidationCase{"edtPos", QStringLiteral("123_4567"), kPosChars}));
+
+TEST_F(RecordFormTest, customCodeOfTheShownRecordItselfIsNotTakenAsUsed)
+{
+    openRow(2); // C003
+    EXPECT_TRUE(form->CheckInputData(false));
+    setText(QStringLiteral("edtCustomCode"), QStringLiteral("C001"));
+    EXPECT_FALSE(form->CheckInputData(false));
+    EXPECT_EQ(boxes.last().text, kCodeUsed);
+}
+
+TEST_F(RecordFormTest, textEditsTakeNoMoreBytesThanTheirField)
+{
+    openNew();
+    const struct {
+        const char *Name;
+        int Bytes;
+    } limits[] = {{"edtCustomCode", 20}, {"edtTdfkn", 8}, {"edtAdrs1", 32}, {"edtAdrs3", 116}, {"edtURL", 128},
+                  {"edtEMail1", 64},     {"edtKeyword1", 100}, {"nmedtNameKana", 25}, {"nmedtCorpKanji", 112}};
+    for (const auto &limit : limits) {
+        QLineEdit *e = edit(QString::fromLatin1(limit.Name));
+        e->setFocus();
+        e->clear();
+        e->insert(QString(limit.Bytes / 2 + 3, QChar(u'あ')));
+        EXPECT_LE(Cp932::encode(e->text()).size(), limit.Bytes) << limit.Name;
+        EXPECT_GE(Cp932::encode(e->text()).size(), limit.Bytes - 1) << limit.Name;
+    }
+    QLineEdit *dept = combo(QStringLiteral("cbxDptmnt"))->lineEdit();
+    dept->setFocus();
+    dept->insert(QString(60, QChar(u'部')));
+    EXPECT_EQ(Cp932::encode(dept->text()).size(), 100);
+    // A wide name holds 15 UTF-16 units: its "@" form fills the 75-byte field.
+    QLineEdit *name = edit(QStringLiteral("nmedtNameKanji"));
+    name->setFocus();
+    name->insert(QString(20, QChar(u'名')));
+    EXPECT_EQ(EncodeUnicodeField(name->text()).size(), 75);
+}
+
+TEST_F(RecordFormTest, showingARecordAndReadingItBackKeepsEveryEditedField)
+{
+    openNew();
+    TAddressData data;
+    data.Group = 2;
+    data.CustomCode = QByteArray("X-1");
+    data.Tel = QByteArray("0312345678");
+    data.TelDiv = 3;
+    data.Pos = QByteArray("1234567");
+    data.PubDate = QByteArray("200104");
+    data.Tdfkn = Cp932::encode(QStringLiteral("東京都"));
+    data.PrivCorp = false;
+    data.CorpKanji = Cp932::encode(QStringLiteral("株式会社テスト"));
+    data.NameKanji = EncodeUnicodeField(QStringLiteral("髙橋"));
+    data.Joint2 = EncodeUnicodeField(QStringLiteral("花子"));
+    data.JointHonor2 = Cp932::encode(QStringLiteral("様"));
+    data.JointOwner = 2;
+    data.JointPrint2 = true;
+    data.PrintTarget = 2;
+    data.Sender = 10;
+    data.Keyword7 = QByteArray("k7");
+    data.Note = QStringList{QStringLiteral("一行目"), QStringLiteral("二行目")};
+    data.ExtLink = QStringList{QStringLiteral("https://example.jp/")};
+    data.SymbolMark = Cp932::encode(QStringLiteral("★"));
+    data.SymbolColor = 0x0000FF;
+    form->ShowAddressData(data);
+
+    EXPECT_EQ(edit(QStringLiteral("edtPos"))->text(), QStringLiteral("123-4567"));
+    EXPECT_EQ(edit(QStringLiteral("edtPubDate"))->text(), QStringLiteral(" 2001年04月"));
+    EXPECT_EQ(combo(QStringLiteral("cbxJointOwner"))->currentText(), QStringLiteral("花子"));
+    EXPECT_EQ(combo(QStringLiteral("cbxSender"))->currentText(), QStringLiteral("差出人１"));
+    EXPECT_TRUE(child<QCheckBox>(QStringLiteral("chkIgnoreName"))->isVisibleTo(form));
+
+    const TAddressData back = form->GetFormData();
+    EXPECT_EQ(back.Group, 2);
+    EXPECT_EQ(back.Tel.Bytes(), QByteArray("0312345678"));
+    EXPECT_EQ(back.TelDiv, 3);
+    EXPECT_EQ(back.Pos.Bytes(), QByteArray("1234567"));
+    EXPECT_EQ(back.PubDate.Bytes(), QByteArray("200104"));
+    EXPECT_FALSE(back.PrivCorp);
+    EXPECT_EQ(back.NameKanji.Bytes(), EncodeUnicodeField(QStringLiteral("髙橋")));
+    EXPECT_EQ(back.Joint2.Bytes(), data.Joint2.Bytes());
+    EXPECT_EQ(back.JointOwner, 2);
+    EXPECT_TRUE(back.JointPrint2);
+    EXPECT_EQ(back.PrintTarget, 2);
+    EXPECT_EQ(back.Sender, 10);
+    EXPECT_EQ(back.Keyword7.Bytes(), QByteArray("k7"));
+    EXPECT_EQ(back.Note, data.Note);
+    EXPECT_EQ(back.ExtLink, data.ExtLink);
+    EXPECT_EQ(back.SymbolMark.Bytes(), data.SymbolMark.Bytes());
+    EXPECT_EQ(back.SymbolColor, 0x0000FF);
+}
+
+TEST_F(RecordFormTest, aSenderThatIsGoneShowsTheStandardSender)
+{
+    openRow(0);
+    TAddressData data;
+    data.Sender = 99;
+    form->ShowAddressData(data);
+    EXPECT_EQ(combo(QStringLiteral("cbxSender"))->currentIndex(), 0);
+    EXPECT_EQ(form->Sender(), 0);
+}
+
+TEST_F(RecordFormTest, privateAndCompanySwitchTheCompanyControls)
+{
+    openNew();
+    EXPECT_FALSE(edit(QStringLiteral("nmedtCorpKanji"))->isEnabled());
+    EXPECT_FALSE(combo(QStringLiteral("cbxPost"))->isEnabled());
+    EXPECT_FALSE(child<QCheckBox>(QStringLiteral("chkIgnoreName"))->isVisible());
+    click(QStringLiteral("sbtnCorp"));
+    EXPECT_TRUE(edit(QStringLiteral("nmedtCorpKanji"))->isEnabled());
+    EXPECT_TRUE(combo(QStringLiteral("cbxPost"))->isEnabled());
+    EXPECT_TRUE(child<QCheckBox>(QStringLiteral("chkIgnoreName"))->isVisible());
+    EXPECT_FALSE(form->GetFormData().PrivCorp);
+}
+
+TEST_F(RecordFormTest, emptyingAJointNameReleasesItsHonorificPrintButtonAndOwnership)
+{
+    openNew();
+    QLineEdit *joint3 = edit(QStringLiteral("nmedtJoint3"));
+    QComboBox *honor3 = combo(QStringLiteral("cbxJointHonor3"));
+    auto *print3 = child<QToolButton>(QStringLiteral("sbtnJointPrint3"));
+    auto *printM = child<QToolButton>(QStringLiteral("sbtnJointPrintM"));
+    EXPECT_FALSE(honor3->isEnabled());
+    print3->click();
+    EXPECT_FALSE(print3->isChecked()) << "no joint name 3: the button springs back";
+
+    joint3->setText(QStringLiteral("三郎"));
+    emit joint3->editingFinished();
+    EXPECT_TRUE(honor3->isEnabled());
+    honor3->setEditText(QStringLiteral("様"));
+    QComboBox *owner = combo(QStringLiteral("cbxJointOwner"));
+    ASSERT_EQ(owner->count(), 2);
+    EXPECT_EQ(owner->itemText(1), QStringLiteral("三郎"));
+    owner->setCurrentIndex(1);
+    emit owner->activated(1);
+    EXPECT_EQ(form->JointOwner(), 3);
+    EXPECT_TRUE(print3->isChecked());
+    EXPECT_EQ(print3->property("glyph").toString(), QStringLiteral("PRINTER"));
+    print3->click();
+    EXPECT_TRUE(print3->isChecked()) << "the owner is always printed";
+
+    joint3->setText(QString());
+    EXPECT_FALSE(honor3->isEnabled());
+    EXPECT_TRUE(honor3->currentText().isEmpty());
+    EXPECT_FALSE(print3->isChecked());
+    EXPECT_EQ(print3->property("glyph").toString(), QStringLiteral("NOPRINT"));
+    EXPECT_EQ(owner->currentIndex(), 0);
+    emit joint3->editingFinished();
+    EXPECT_EQ(owner->count(), 1);
+    EXPECT_EQ(form->JointOwner(), 0);
+    EXPECT_TRUE(printM->isChecked());
+}
+
+TEST_F(RecordFormTest, copyWalksTheItemListInItsOrderWithTheLastReturn)
+{
+    openRow(0);
+    TCopyItemEntries items = form->CopyItemList();
+    for (TCopyItemEntry &item : items)
+        item.Copy = false;
+    form->SetCopyItems(items, true);
+    click(QStringLiteral("btnCopy"));
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("\r\n"));
+    form->SetCopyItems(items, false);
+    EXPECT_EQ(form->CopyText(), QString());
+
+    // Name first, then the telephone: the order of the list, not of the ids.
+    std::swap(items[2], items[20]);
+    items[2].Copy = items[20].Copy = true;
+    items[37].Copy = true; // 印刷指定
+    form->SetCopyItems(items, true);
+    EXPECT_EQ(form->CopyText(), QStringLiteral("名前1,0311110001,指定なし\r\n"));
+    // The setting is kept in the settings file at once.
+    const TMemIniFile ini(SettingsFileName());
+    EXPECT_TRUE(ini.ReadString(QStringLiteral("DATA INQUIRY"), QStringLiteral("CopyItemIndex"), QString())
+                    .startsWith(QStringLiteral("0,1,20,3,")));
+    EXPECT_TRUE(ini.ReadBool(QStringLiteral("DATA INQUIRY"), QStringLiteral("LastReturn"), false));
+}
+
+struct CopyIndexCase {
+    QString Index;
+    QString Copy;
+    bool Defaults;
+};
+
+class StoredCopyItems : public ::testing::TestWithParam<CopyIndexCase>
+{
+};
+
+QString numbers(int from, int to, const QString &replaceLast = QString())
+{
+    QStringList list;
+    for (int i = from; i <= to; ++i)
+        list << QString::number(i);
+    if (!replaceLast.isEmpty())
+        list.last() = replaceLast;
+    return list.join(QLatin1Char(','));
+}
+
+TEST_P(StoredCopyItems, fallBackToTheDefaultsUnlessAPermutation)
+{
+    const CopyIndexCase &c = GetParam();
+    const TCopyItemEntries items = ParseCopyItems(c.Index, c.Copy);
+    if (c.Defaults) {
+        for (int i = 0; i < 54; ++i) {
+            EXPECT_EQ(items[size_t(i)].Id, i);
+            EXPECT_TRUE(items[size_t(i)].Copy);
+        }
+    } else {
+        EXPECT_EQ(items[0].Id, 53);
+        EXPECT_EQ(items[53].Id, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, StoredCopyItems,
+    ::testing::Values(CopyIndexCase{numbers(0, 52), numbers(0, 53), true},
+                      CopyIndexCase{numbers(0, 54), QString(), true},
+                      CopyIndexCase{numbers(0, 53, QStringLiteral("0")), QString(), true},
+                      CopyIndexCase{numbers(0, 53, QStringLiteral("x")), QString(), true},
+                      CopyIndexCase{QStringLiteral("53,") + numbers(1, 52) + QStringLiteral(",0"), QString(), false}));
+
+TEST_F(RecordFormTest, storedCopyItemIndexWith53EntriesGivesTheDefaultsAllCopied)
+{
+    {
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteString(QStringLiteral("DATA INQUIRY"), QStringLiteral("CopyItemIndex"), numbers(0, 52));
+        QStringList zeros;
+        for (int i = 0; i < 54; ++i)
+            zeros << QStringLiteral("0");
+        ini.WriteString(QStringLiteral("DATA INQUIRY"), QStringLiteral("CopyItemCopy"), zeros.join(u','));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    openNew();
+    for (int i = 0; i < 54; ++i) {
+        EXPECT_EQ(form->CopyItemList()[size_t(i)].Id, i);
+        EXPECT_TRUE(form->CopyItemList()[size_t(i)].Copy);
+    }
+}
+
+TEST_F(RecordFormTest, theEleventhExternalLinkIsRefused)
+{
+    openNew();
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_TRUE(form->AddExtLink(QStringLiteral("https://example.jp/%1").arg(i)));
+    EXPECT_FALSE(child<QPushButton>(QStringLiteral("bbtnAddLink"))->isEnabled());
+    EXPECT_FALSE(form->AddExtLink(QStringLiteral("https://example.jp/11")));
+    EXPECT_EQ(form->ExtLinks().size(), 10);
+
+    // 解除 renumbers and selects the link now at that place.
+    auto *links = child<QTreeWidget>(QStringLiteral("lvExtLink"));
+    links->setCurrentItem(links->topLevelItem(3));
+    click(QStringLiteral("bbtnDelLink"));
+    EXPECT_EQ(links->topLevelItemCount(), 9);
+    EXPECT_EQ(links->topLevelItem(3)->text(0), QStringLiteral("4"));
+    EXPECT_EQ(links->currentItem()->text(1), QStringLiteral("https://example.jp/5"));
+    EXPECT_TRUE(child<QPushButton>(QStringLiteral("bbtnAddLink"))->isEnabled());
+    EXPECT_FALSE(form->AddExtLink(QStringLiteral("HTTPS://EXAMPLE.JP/1"))) << "same link in other case";
+}
+
+TEST_F(RecordFormTest, wheelOverTheTabsWrapsRoundThePages)
+{
+    openNew();
+    auto *pages = child<QTabWidget>(QStringLiteral("pgcInquiry"));
+    QTabBar *bar = pages->tabBar();
+    auto wheel = [&](QWidget *target, QPoint pos, int delta) {
+        QWheelEvent event(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &event);
+    };
+    pages->setCurrentIndex(3);
+    wheel(bar, bar->tabRect(3).center(), -120);
+    EXPECT_EQ(pages->currentIndex(), 0);
+    wheel(bar, bar->tabRect(0).center(), 120);
+    EXPECT_EQ(pages->currentIndex(), 3);
+    wheel(pages->currentWidget(), QPoint(20, 20), -120);
+    EXPECT_EQ(pages->currentIndex(), 3);
+}
+
+TEST_F(RecordFormTest, enterFollowsTheFormsPath)
+{
+    openNew();
+    QLineEdit *tel = edit(QStringLiteral("edtTel"));
+    tel->setFocus();
+    QTest::keyClick(tel, Qt::Key_Return);
+    // The telephone search is not there yet and the prefecture is empty.
+    EXPECT_NE(QApplication::focusWidget(), tel);
+    setText(QStringLiteral("edtTdfkn"), QStringLiteral("東京都"));
+    tel->setFocus();
+    QTest::keyClick(tel, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), child<QCheckBox>(QStringLiteral("chkMainNumber")));
+    QLineEdit *adrs1 = edit(QStringLiteral("edtAdrs1"));
+    adrs1->setFocus();
+    QTest::keyClick(adrs1, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), edit(QStringLiteral("edtAdrs2")));
+    QComboBox *honor = combo(QStringLiteral("cbxHonor"));
+    honor->setFocus();
+    QTest::keyClick(honor->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(QStringLiteral("btnAdd")));
+}
+
+TEST_F(RecordFormTest, screenshotOfAFilledForm)
+{
+    openRow(1);
+    click(QStringLiteral("sbtnCorp"));
+    setText(QStringLiteral("edtPos"), QStringLiteral("100-0001"));
+    setText(QStringLiteral("edtTdfkn"), QStringLiteral("東京都"));
+    setText(QStringLiteral("edtAdrs1"), QStringLiteral("千代田区"));
+    setText(QStringLiteral("edtAdrs2"), QStringLiteral("千代田１－１"));
+    setText(QStringLiteral("nmedtCorpKanji"), QStringLiteral("ピルカノス商事株式会社"));
+    setText(QStringLiteral("edtCorpKana"), QStringLiteral("ﾋﾟﾙｶﾉｽｼｮｳｼﾞ"));
+    setComboText(QStringLiteral("cbxDptmnt"), QStringLiteral("営業部"));
+    setComboText(QStringLiteral("cbxHonor"), QStringLiteral("様"));
+    const QString shot = saveScreenshot(form, QStringLiteral("DtInqiry"));
+    EXPECT_FALSE(shot.isEmpty());
+}
