@@ -1,0 +1,646 @@
+#include "addressbook/BatchChg.h"
+
+#include "addressbook/AdrsList.h"
+#include "core/AdrsSel.h"
+#include "core/ContinualAdrsDicClass.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "core/Inquiry.h"
+#include "platform/Cp932.h"
+#include "platform/Table.h"
+#include "platform/IniFile.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QKeyEvent>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+
+namespace {
+
+const QDateTime kOldStamp(QDate(2020, 1, 1), QTime(9, 0));
+
+// One record of the test book: RecNo = position + 1.
+struct SeedRecord {
+    int group;
+    const char16_t *tdfkn;
+    const char16_t *adrs1;
+    const char16_t *jis;
+    const char16_t *kajo;
+    const char16_t *keyword1;
+    const char16_t *mark;
+};
+const SeedRecord kSeed[] = {
+    {2, u"東京都", u"千代田区", u"", u"", u"古い", u"●"},
+    {0, u"", u"", u"99999", u"999999", u"", u""},
+    {5, u"大阪府", u"謎市", u"27100", u"271000", u"残す", u"★"},
+    {1, u"東京都", u"千代田区", u"13101", u"001000", u"", u"●"},
+    {3, u"エラー県", u"", u"11111", u"111111", u"そのまま", u""},
+};
+constexpr int kRecords = 5;
+
+// The address library as the batch change sees it: Tokyo is found, the
+// "エラー" prefecture makes the library fail, anything else is not found.
+int fakeWqzscnv(const char *text, TWqzscnvResult *result, const char *)
+{
+    const QString address = Cp932::decode(QByteArray(text));
+    if (address.startsWith(QStringLiteral("エラー")))
+        return 99;
+    if (!address.startsWith(QStringLiteral("東京都")))
+        return 8;
+    *result = TWqzscnvResult{};
+    std::memcpy(result->CityCode, "131016", 6);
+    std::memcpy(result->TownCode, "0010001", 7);
+    return 0;
+}
+
+// A click on a check box or radio button's indicator, where a person clicks.
+void clickButton(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// Types text one character at a time, as key presses carrying the text
+// (Japanese included, which QTest's key names cannot express).
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+// A book of five records, two senders, and the main list window on it.
+class BatchChange : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        for (QString *var : m_vars)
+            m_saved << *var;
+        const QString data = home.root() + QStringLiteral("/data/");
+        DataRoot = home.root() + QStringLiteral("/root/");
+        DataPath = data;
+        AdrsPath = data + QStringLiteral("Adrs/");
+        OtherPath = data + QStringLiteral("Other/");
+        HistoryPath = data + QStringLiteral("History/");
+        for (const QString &folder : {DataRoot, AdrsPath + QStringLiteral("Book1"), HistoryPath})
+            QDir().mkpath(folder);
+        AdrsFolderList = {{QStringLiteral("テスト"), QStringLiteral("Book1"), AdrsStateUnchanged}};
+        AdrsFolderIndex = 0;
+        AdrsName = QStringLiteral("テスト");
+        FirstRun = DataPathChanged = MustSelectAdrs = false;
+        DMMurven19 = new TDMMurven19;
+        writeBook();
+
+        window = std::make_unique<TAddressList>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        for (int i = 0; i < 50 && window->GetRowCount() == 0; ++i)
+            QCoreApplication::processEvents();
+        ASSERT_EQ(window->GetRowCount(), kRecords);
+    }
+
+    void TearDown() override
+    {
+        BatchChangeFormHook = nullptr;
+        dialog.reset();
+        window.reset();
+        DMMurven19->FreeSenderTable();
+        DMMurven19->FreeAdrsTable();
+        DMMurven19->Disconnect();
+        DMMurven19->FreeDatabase();
+        delete DMMurven19;
+        DMMurven19 = nullptr;
+        AdrsFolderList.clear();
+        for (int i = 0; i < m_vars.size(); ++i)
+            *m_vars[i] = m_saved[i];
+    }
+
+    static void writeBook()
+    {
+        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
+        ASSERT_TRUE(DMMurven19->OpenAdrs());
+        TTable &table = *DMMurven19->AdrsTable();
+        for (const SeedRecord &r : kSeed) {
+            table.Append();
+            table.FieldByName(QStringLiteral("Group")).SetAsInteger(r.group);
+            table.FieldByName(QStringLiteral("Tdfkn")).SetAsString(QString::fromUtf16(r.tdfkn));
+            table.FieldByName(QStringLiteral("Adrs1")).SetAsString(QString::fromUtf16(r.adrs1));
+            table.FieldByName(QStringLiteral("JisCode")).SetAsString(QString::fromUtf16(r.jis));
+            table.FieldByName(QStringLiteral("KajoCode")).SetAsString(QString::fromUtf16(r.kajo));
+            table.FieldByName(QStringLiteral("Keyword1")).SetAsString(QString::fromUtf16(r.keyword1));
+            table.FieldByName(QStringLiteral("SymbolMark")).SetAsString(QString::fromUtf16(r.mark));
+            table.FieldByName(QStringLiteral("NameKanji")).SetAsString(QStringLiteral("名前"));
+            table.FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(kOldStamp);
+            table.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(kOldStamp);
+            table.Post();
+        }
+        DMMurven19->CloseAdrs();
+
+        DMMurven19->CreateSenderTable();
+        ASSERT_TRUE(DMMurven19->OpenSender());
+        TTable &senders = *DMMurven19->SenderTable();
+        for (int i = 1; i <= 2; ++i) {
+            senders.Append();
+            senders.FieldByName(QStringLiteral("RecNo")).SetAsInteger(i * 10);
+            senders.FieldByName(QStringLiteral("Title")).SetAsString(QStringLiteral("差出人%1").arg(i));
+            senders.Post();
+        }
+        DMMurven19->CloseSender();
+    }
+
+    // Selects exactly the rows of these records.
+    void selectRecords(const QList<int> &recNos)
+    {
+        window->SelectRow(window->IndexOfRecNo(recNos.first()), true, false);
+        for (int recNo : recNos)
+            window->SetRowSelected(window->IndexOfRecNo(recNo), true);
+        ASSERT_EQ(window->GetSelCount(), recNos.size());
+    }
+
+    std::map<int, TAddressData> readAll() const
+    {
+        std::map<int, TAddressData> records;
+        TTable &table = *DMMurven19->AdrsTable();
+        table.SetIndexName(QString());
+        for (int recNo = 1; recNo <= kRecords; ++recNo) {
+            TAddressData data;
+            if (table.FindKey({QVariant(recNo)}) && ReadAddressData(table, recNo, data, nullptr))
+                records[recNo] = data;
+        }
+        return records;
+    }
+
+    void openDialog()
+    {
+        dialog = std::make_unique<TBatchChange>(window.get());
+        dialog->SetAdrsSearchFactory([] {
+            return std::make_unique<TContinualAdrsSearch>(TWqzscnvFunctions{&fakeWqzscnv}, QString(), QString());
+        });
+        dialog->show();
+    }
+    template <class T>
+    T *child(const QString &name) const
+    {
+        T *widget = dialog->findChild<T *>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    void check(const QString &name) { clickButton(child<QCheckBox>(name)); }
+    void start() { QTest::mouseClick(child<QPushButton>(QStringLiteral("btnStart")), Qt::LeftButton); }
+
+    // Every record equals its state before except where edit says.
+    void expectOnly(const std::map<int, TAddressData> &before, const std::map<int, TAddressData> &after,
+                    const std::function<void(int RecNo, TAddressData &)> &edit)
+    {
+        for (const auto &[recNo, old] : before) {
+            ASSERT_TRUE(after.count(recNo)) << recNo;
+            TAddressData expected = old;
+            edit(recNo, expected);
+            TAddressData actual = after.at(recNo);
+            if (expected.UpdDateTime != old.UpdDateTime) {
+                EXPECT_GE(actual.UpdDateTime, m_started.addSecs(-1)) << "RecNo " << recNo;
+                actual.UpdDateTime = expected.UpdDateTime;
+            }
+            EXPECT_TRUE(actual == expected) << "RecNo " << recNo;
+        }
+    }
+    void markStart() { m_started = QDateTime::currentDateTime(); }
+
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<TAddressList> window;
+    std::unique_ptr<TBatchChange> dialog;
+
+private:
+    const QList<QString *> m_vars{&DataRoot, &DataPath, &AdrsPath, &OtherPath, &HistoryPath, &AdrsName};
+    QStringList m_saved;
+    QDateTime m_started;
+};
+
+TEST_F(BatchChange, opensWithEveryValueDisabledAndStartOnlyWhileSomethingIsChecked)
+{
+    openDialog();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("アドレス帳の一括編集"));
+    auto *btnStart = child<QPushButton>(QStringLiteral("btnStart"));
+    EXPECT_FALSE(btnStart->isEnabled());
+    for (const char *name : {"cbxGroup", "rbPriv", "rbCorp", "cbxSender", "edtKeyword1", "cbxKeyword8",
+                             "cbxSymbolMark", "bbtnSymbolColor"})
+        EXPECT_FALSE(child<QWidget>(QString::fromLatin1(name))->isEnabled()) << name;
+    EXPECT_TRUE(child<QRadioButton>(QStringLiteral("rbPriv"))->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(QStringLiteral("rbIgnoreNameTrue"))->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(QStringLiteral("rbPrintTarget"))->isChecked());
+    EXPECT_EQ(dialog->SymbolColor(), 8380223);
+
+    auto *group = child<QComboBox>(QStringLiteral("cbxGroup"));
+    ASSERT_EQ(group->count(), 11);
+    EXPECT_EQ(group->itemText(0), QStringLiteral("指定しない"));
+    EXPECT_TRUE(group->itemText(1).startsWith(QStringLiteral(" 1： ")));
+    EXPECT_TRUE(group->itemText(10).startsWith(QStringLiteral("10： ")));
+    auto *sender = child<QComboBox>(QStringLiteral("cbxSender"));
+    ASSERT_EQ(sender->count(), 3);
+    EXPECT_EQ(sender->itemText(0), QStringLiteral("標準"));
+    auto *mark = child<QComboBox>(QStringLiteral("cbxSymbolMark"));
+    ASSERT_EQ(mark->count(), 7);
+    EXPECT_EQ(mark->itemText(6), QStringLiteral("★"));
+    EXPECT_EQ(child<QCheckBox>(QStringLiteral("chkKeyword3"))->text(), KeywordNames[3]);
+
+    auto *chkColor = child<QCheckBox>(QStringLiteral("chkSymbolColor"));
+    check(QStringLiteral("chkSymbolColor"));
+    EXPECT_TRUE(btnStart->isEnabled());
+    EXPECT_TRUE(child<QWidget>(QStringLiteral("bbtnSymbolColor"))->isEnabled());
+    EXPECT_EQ(chkColor->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_EQ(child<QFrame>(QStringLiteral("pnlSymbolColor"))->palette().color(QPalette::Window),
+              QColor(63, 223, 127));
+    EXPECT_FALSE(saveScreenshot(dialog.get(), QStringLiteral("BatchChg")).isEmpty());
+    check(QStringLiteral("chkSymbolColor"));
+    EXPECT_FALSE(btnStart->isEnabled());
+    EXPECT_NE(chkColor->palette().color(QPalette::WindowText), QColor(Qt::blue));
+}
+
+TEST_F(BatchChange, colourButtonTakesThePickedColourAndKeepsTheCustomColoursInCstmClrIni)
+{
+    {
+        TMemIniFile ini(DataRoot + QStringLiteral("CstmClr.ini"));
+        ini.WriteString(QStringLiteral("COMMON"), QStringLiteral("3"), QStringLiteral("FF0000")); // blue
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    openDialog();
+    check(QStringLiteral("chkSymbolColor"));
+    QColor offered;
+    QColor custom3;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        auto *picker = dialog->findChild<QColorDialog *>(QStringLiteral("ColorDialog"));
+        ASSERT_NE(picker, nullptr);
+        offered = picker->currentColor();
+        custom3 = QColorDialog::customColor(3);
+        QColorDialog::setCustomColor(5, QColor(0x12, 0x34, 0x56));
+        picker->setCurrentColor(QColor(10, 20, 30));
+        picker->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("bbtnSymbolColor")), Qt::LeftButton);
+
+    EXPECT_EQ(offered, QColor(63, 223, 127));
+    EXPECT_EQ(custom3, QColor(0, 0, 255));
+    EXPECT_EQ(dialog->SymbolColor(), 10 | (20 << 8) | (30 << 16));
+    EXPECT_EQ(child<QFrame>(QStringLiteral("pnlSymbolColor"))->palette().color(QPalette::Window), QColor(10, 20, 30));
+    const TMemIniFile ini(DataRoot + QStringLiteral("CstmClr.ini"));
+    EXPECT_EQ(ini.ReadSection(QStringLiteral("COMMON")).size(), 16);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("COMMON"), QStringLiteral("3"), QString()), QStringLiteral("FF0000"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("COMMON"), QStringLiteral("5"), QString()), QStringLiteral("563412"));
+}
+
+TEST_F(BatchChange, enterMovesFromAFieldToTheNextControl)
+{
+    openDialog();
+    check(QStringLiteral("chkKeyword1"));
+    auto *edit = child<QLineEdit>(QStringLiteral("edtKeyword1"));
+    dialog->activateWindow();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_FALSE(edit->hasFocus());
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(BatchChange, groupNoneEmptiesTheGroupOfSelectedRecordsAndStampsOnlyThoseItMoved)
+{
+    selectRecords({1, 2, 3});
+    const auto before = readAll();
+    QSignalSpy changed(window.get(), &TAddressList::RecordsChanged);
+    openDialog();
+    check(QStringLiteral("chkGroup"));
+    markStart();
+    start();
+
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(boxes.count(), 1); // the question alone: success is not announced
+    EXPECT_EQ(boxes.last().flags, 0x24u);
+    expectOnly(before, readAll(), [](int recNo, TAddressData &d) {
+        if (recNo == 1 || recNo == 3) {
+            d.Group = 0;
+            d.UpdDateTime = QDateTime(); // stamped now
+        }
+    });
+    ASSERT_EQ(changed.count(), 1);
+    // One entry per selected row; the unchanged row's entry stays 0.
+    EXPECT_EQ(changed.first().first().value<QList<qint32>>(), (QList<qint32>{1, 0, 3}));
+}
+
+TEST_F(BatchChange, keywordsAreStoredTrimmedAndAnEmptyEditClearsThem)
+{
+    selectRecords({1, 2, 3});
+    const auto before = readAll();
+    openDialog();
+    check(QStringLiteral("chkKeyword1"));
+    check(QStringLiteral("chkKeyword2"));
+    typeText(child<QLineEdit>(QStringLiteral("edtKeyword2")), QStringLiteral("  新規 "));
+    markStart();
+    start();
+
+    expectOnly(before, readAll(), [](int recNo, TAddressData &d) {
+        if (recNo > 3)
+            return;
+        d.Keyword2 = Cp932::encode(QStringLiteral("新規"));
+        d.Keyword1 = QByteArray();
+        d.UpdDateTime = QDateTime();
+    });
+}
+
+TEST_F(BatchChange, keywordEditsTakeNoMoreThanTheFieldsHundredBytes)
+{
+    openDialog();
+    check(QStringLiteral("chkKeyword1"));
+    check(QStringLiteral("chkKeyword6"));
+    auto *edit = child<QLineEdit>(QStringLiteral("edtKeyword1"));
+    typeText(edit, QString(60, QChar(u'あ')));
+    EXPECT_EQ(edit->text(), QString(50, QChar(u'あ')));
+    auto *combo = child<QComboBox>(QStringLiteral("cbxKeyword6"));
+    typeText(combo->lineEdit(), QString(101, QChar(u'a')));
+    EXPECT_EQ(combo->currentText().size(), 100);
+}
+
+// One field of the table, set through its controls.
+struct FieldCase {
+    const char *name;
+    std::function<void(TBatchChange &)> choose; // after the check box is checked
+    const char *checkBox;
+    std::function<void(TAddressData &)> expect;
+};
+
+class BatchChangeField : public BatchChange, public ::testing::WithParamInterface<FieldCase>
+{
+};
+
+TEST_P(BatchChangeField, writesTheChosenValueToSelectedRecordsOnly)
+{
+    selectRecords({2, 4});
+    const auto before = readAll();
+    openDialog();
+    check(QString::fromLatin1(GetParam().checkBox));
+    if (GetParam().choose)
+        GetParam().choose(*dialog);
+    markStart();
+    start();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    expectOnly(before, readAll(), [&](int recNo, TAddressData &d) {
+        if (recNo != 2 && recNo != 4)
+            return;
+        const TAddressData old = d;
+        GetParam().expect(d);
+        if (!(d == old))
+            d.UpdDateTime = QDateTime();
+    });
+}
+
+void clickRadio(TBatchChange &dialog, const char *name)
+{
+    clickButton(dialog.findChild<QRadioButton *>(QString::fromLatin1(name)));
+}
+void chooseItem(TBatchChange &dialog, const char *name, int index)
+{
+    dialog.findChild<QComboBox *>(QString::fromLatin1(name))->setCurrentIndex(index);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, BatchChangeField,
+    ::testing::Values(
+        FieldCase{"privateByDefault", nullptr, "chkPrivCorp", [](TAddressData &d) { d.PrivCorp = true; }},
+        FieldCase{"company", [](TBatchChange &w) { clickRadio(w, "rbCorp"); }, "chkPrivCorp",
+                  [](TAddressData &d) { d.PrivCorp = false; }},
+        FieldCase{"ignoreName", nullptr, "chkIgnoreName", [](TAddressData &d) { d.IgnoreName = true; }},
+        FieldCase{"useName", [](TBatchChange &w) { clickRadio(w, "rbIgnoreNameFalse"); }, "chkIgnoreName",
+                  [](TAddressData &d) { d.IgnoreName = false; }},
+        FieldCase{"printTarget", nullptr, "chkPrintTarget", [](TAddressData &d) { d.PrintTarget = 1; }},
+        FieldCase{"printException", [](TBatchChange &w) { clickRadio(w, "rbPrintException"); }, "chkPrintTarget",
+                  [](TAddressData &d) { d.PrintTarget = 2; }},
+        FieldCase{"printUnspecified", [](TBatchChange &w) { clickRadio(w, "rbPrintUnspec"); }, "chkPrintTarget",
+                  [](TAddressData &d) { d.PrintTarget = 0; }},
+        FieldCase{"secondSender", [](TBatchChange &w) { chooseItem(w, "cbxSender", 2); }, "chkSender",
+                  [](TAddressData &d) { d.Sender = 20; }},
+        FieldCase{"group", [](TBatchChange &w) { chooseItem(w, "cbxGroup", 10); }, "chkGroup",
+                  [](TAddressData &d) { d.Group = 10; }},
+        FieldCase{"markNoneClears", nullptr, "chkSymbolMark", [](TAddressData &d) { d.SymbolMark = QByteArray(); }},
+        FieldCase{"markStar", [](TBatchChange &w) { chooseItem(w, "cbxSymbolMark", 6); }, "chkSymbolMark",
+                  [](TAddressData &d) { d.SymbolMark = Cp932::encode(QStringLiteral("★")); }},
+        FieldCase{"initialColour", nullptr, "chkSymbolColor", [](TAddressData &d) { d.SymbolColor = 8380223; }},
+        FieldCase{"historyKeyword",
+                  [](TBatchChange &w) {
+                      typeText(w.findChild<QComboBox *>(QStringLiteral("cbxKeyword8"))->lineEdit(),
+                                       QStringLiteral(" 八 "));
+                  },
+                  "chkKeyword8", [](TAddressData &d) { d.Keyword8 = Cp932::encode(QStringLiteral("八")); }}),
+    [](const ::testing::TestParamInfo<FieldCase> &info) { return std::string(info.param.name); });
+
+TEST_F(BatchChange, cityCodesComeFromTheAddressAndStayWhenItIsNotFound)
+{
+    selectRecords({1, 2, 3, 4});
+    const auto before = readAll();
+    openDialog();
+    check(QStringLiteral("chkGetJisCode"));
+    markStart();
+    start();
+
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(boxes.count(), 1);
+    expectOnly(before, readAll(), [](int recNo, TAddressData &d) {
+        if (recNo == 1) { // found: the codes as the fields hold them
+            d.JisCode = QByteArray("13101");
+            d.KajoCode = QByteArray("001000");
+            d.UpdDateTime = QDateTime();
+        } else if (recNo == 2) { // no address: the codes go
+            d.JisCode = QByteArray();
+            d.KajoCode = QByteArray();
+            d.UpdDateTime = QDateTime();
+        }
+        // 3 is not found and keeps its codes; 4 already holds them.
+    });
+}
+
+TEST_F(BatchChange, aFailingAddressSearchLeavesThatRecordAndTheOthersGoOn)
+{
+    selectRecords({1, 5, 2});
+    const auto before = readAll();
+    openDialog();
+    check(QStringLiteral("chkGetJisCode"));
+    check(QStringLiteral("chkGroup"));
+    markStart();
+    start();
+
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->LastRun().Changed, (QList<qint32>{1, 2}));
+    EXPECT_EQ(dialog->LastRun().Failed, QList<qint32>{5});
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().flags, 0x10u);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("2件のデータを変更しました")));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("No.5")));
+    expectOnly(before, readAll(), [](int recNo, TAddressData &d) {
+        if (recNo == 1) {
+            d.Group = 0;
+            d.JisCode = QByteArray("13101");
+            d.KajoCode = QByteArray("001000");
+            d.UpdDateTime = QDateTime();
+        } else if (recNo == 2) {
+            d.JisCode = QByteArray();
+            d.KajoCode = QByteArray();
+            d.UpdDateTime = QDateTime();
+        }
+        // 5: neither its group nor anything else was written.
+    });
+}
+
+TEST_F(BatchChange, aMissingAddressLibraryChangesNothing)
+{
+    selectRecords({1, 2});
+    const auto before = readAll();
+    openDialog();
+    dialog->SetAdrsSearchFactory([]() -> std::unique_ptr<TContinualAdrsSearch> {
+        throw EWQZsCnvErro(QStringLiteral("WQZsCnv.dll がロードできません"));
+    });
+    check(QStringLiteral("chkGetJisCode"));
+    check(QStringLiteral("chkGroup"));
+    start();
+
+    EXPECT_NE(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().flags, 0x10u);
+    EXPECT_TRUE(readAll() == before);
+}
+
+TEST_F(BatchChange, answeringNoChangesNothingAndKeepsTheDialogOpen)
+{
+    selectRecords({1, 2});
+    const auto before = readAll();
+    openDialog();
+    check(QStringLiteral("chkGroup"));
+    boxes.enqueue(IDNO);
+    start();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(boxes.last().text, QStringLiteral("一覧で選択したデータを、設定した内容で変更します  \r\nよろしいですか？  "));
+    EXPECT_TRUE(readAll() == before);
+}
+
+// Another table object deletes record 3 after the rows were selected.
+TEST_F(BatchChange, aRecordGoneSinceTheSelectionStopsTheRunAndKeepsWhatWasWritten)
+{
+    selectRecords({1, 3, 4});
+    {
+        TTable other;
+        other.SetTableName(DMMurven19->AdrsTable()->TableName());
+        other.SetPassword(TablePassword);
+        other.Open();
+        ASSERT_TRUE(other.FindKey({QVariant(3)}));
+        other.Delete();
+        other.Close();
+    }
+    auto before = readAll();
+    openDialog();
+    check(QStringLiteral("chkSymbolColor"));
+    QSignalSpy changed(window.get(), &TAddressList::RecordsChanged);
+    markStart();
+    start();
+
+    ASSERT_EQ(boxes.count(), 3);
+    EXPECT_EQ(boxes.shown()[1].text, QStringLiteral("アドレス帳が読み出せませんでした  "));
+    EXPECT_EQ(boxes.shown()[1].flags, 0x40u);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("No.3")));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("残りの1件は変更していません")));
+    EXPECT_FALSE(dialog->LastRun().Completed);
+    // Record 1 was written: the list must be rebuilt and is told.
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.first().first().value<QList<qint32>>(), (QList<qint32>{1, 0, 0}));
+    expectOnly(before, readAll(), [](int recNo, TAddressData &d) {
+        if (recNo == 1) {
+            d.SymbolColor = 8380223;
+            d.UpdDateTime = QDateTime();
+        }
+    });
+}
+
+TEST_F(BatchChange, aRunStoppedBeforeAnyChangeLeavesTheDialogOpen)
+{
+    selectRecords({2, 4});
+    {
+        TTable other;
+        other.SetTableName(DMMurven19->AdrsTable()->TableName());
+        other.SetPassword(TablePassword);
+        other.Open();
+        ASSERT_TRUE(other.FindKey({QVariant(2)}));
+        other.Delete();
+    }
+    const auto before = readAll();
+    openDialog();
+    check(QStringLiteral("chkGroup"));
+    start();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->LastRun().Changed.isEmpty());
+    EXPECT_TRUE(readAll() == before);
+}
+
+// The record form is told about each written record; a second writer then
+// holds the file so the next post is refused.
+TEST_F(BatchChange, aRefusedPostIsCancelledReportedAndTheFormHearsOnlyOfWrittenRecords)
+{
+    selectRecords({1, 3});
+    const auto before = readAll();
+    TTable blocker;
+    blocker.SetTableName(DMMurven19->AdrsTable()->TableName());
+    blocker.SetPassword(TablePassword);
+    blocker.Open();
+    QList<int> toldRows;
+    TAddressData toldData;
+    TBatchChangeFlags toldFlags{};
+    BatchChangeFormHook = [&](int Row, const TAddressData &Data, const TBatchChangeFlags &Flags) {
+        toldRows << Row;
+        toldData = Data;
+        toldFlags = Flags;
+        blocker.BeginBatch(); // takes the write lock until EndBatch
+    };
+    openDialog();
+    check(QStringLiteral("chkKeyword1"));
+    typeText(child<QLineEdit>(QStringLiteral("edtKeyword1")), QStringLiteral("新"));
+    markStart();
+    start();
+    blocker.EndBatch();
+    blocker.Close();
+
+    EXPECT_EQ(toldRows, QList<int>{window->IndexOfRecNo(1)});
+    EXPECT_EQ(toldData.Keyword1.Bytes(), Cp932::encode(QStringLiteral("新")));
+    EXPECT_TRUE(toldData.UpdDateTime.isValid());
+    EXPECT_TRUE(toldFlags[biKeyword1]);
+    EXPECT_FALSE(toldFlags[biGroup]);
+    EXPECT_EQ(dialog->LastRun().Failed, QList<qint32>{3});
+    EXPECT_EQ(DMMurven19->AdrsTable()->State(), TTable::TState::dsBrowse);
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("選択した2件のうち、1件のデータを変更しました")));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("No.3")));
+    expectOnly(before, readAll(), [](int recNo, TAddressData &d) {
+        if (recNo == 1) {
+            d.Keyword1 = Cp932::encode(QStringLiteral("新"));
+            d.UpdDateTime = QDateTime();
+        }
+    });
+}
+
+} // namespace
