@@ -18,7 +18,6 @@
 #include "widgets/EnterKey.h"
 #include "widgets/TntStdCtrls.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -366,13 +365,10 @@ void TBatchChange::showEvent(QShowEvent *Event)
 
 bool TBatchChange::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (IsEnterKeyPress(Event) && Watched->isWidgetType()) {
-        auto *combo = qobject_cast<QComboBox *>(Watched);
-        // An open drop-down list takes Enter to choose its item.
-        if (!combo || !combo->view()->isVisible()) {
-            focusNextChild();
-            return true;
-        }
+    // An open drop-down list (a window of its own) keeps Enter to choose its item.
+    if (IsEnterKeyPress(Event) && Watched->isWidgetType() && static_cast<QWidget *>(Watched)->window() == this) {
+        focusNextChild();
+        return true;
     }
     return QDialog::eventFilter(Watched, Event);
 }
