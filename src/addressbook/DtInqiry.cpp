@@ -152,6 +152,15 @@ TCopyItemEntries ParseCopyItems(const QString &indexText, const QString &copyTex
     return parsed;
 }
 
+TDataInquiry *GetDataInquiry()
+{
+    if (!DataInquiry)
+        new TDataInquiry; // sets DataInquiry; frees itself when closed
+    if (DataInquiry->isMinimized())
+        DataInquiry->showNormal();
+    return DataInquiry;
+}
+
 bool DataInquiryTintsAddressList()
 {
     return DataInquiry && DataInquiry->NavigationSource() == 1 && DataInquiry->InquiryMode() == 1;
@@ -285,7 +294,7 @@ QWidget *TDataInquiry::CreateMainPage()
     edtAdrs2 = byteEdit(page, "edtAdrs2", 100);
     edtAdrs3 = byteEdit(page, "edtAdrs3", 116);
     bbtnAdrsSearch = toolButton(page, "bbtnAdrsSearch", QStringLiteral("検索"));
-    edtAdrsKana = byteEdit(page, "edtAdrsKana", 80);
+    edtAdrsKana = byteEdit(page, "edtAdrsKana", 100);
     edtJisCode = byteEdit(page, "edtJisCode", 5);
     edtJisCode->setReadOnly(true);
     bbtnGetJisCode = toolButton(page, "bbtnGetJisCode", QStringLiteral("市町村コード取得"));
@@ -760,6 +769,8 @@ void TDataInquiry::StartInquiry(const TAddressData &AddressData)
     chkContinualAdd->setEnabled(false);
     ShowAddressData(AddressData);
     m_bookRecord = AddressData;
+    // A sender that is gone was shown as 標準: the record takes that too.
+    m_bookRecord->Sender = m_sender;
     UpdateNavigation();
     btnUpdate->setEnabled(true);
     btnDelete->setEnabled(true);

@@ -301,6 +301,10 @@ private:
 // The record form while it exists, else nullptr.
 extern TDataInquiry *DataInquiry;
 
+// The record form, created when missing and restored when minimised; the
+// caller starts a record in it and shows it.
+[[nodiscard]] TDataInquiry *GetDataInquiry();
+
 // Whether the main list is the list the record form shows a record of (the
 // form exists, navigates the main list and is in inquiry mode): the list then
 // takes its tint colour.

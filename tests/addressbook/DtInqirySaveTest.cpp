@@ -345,3 +345,40 @@ TEST_F(RecordFormTest, batchChangeOfTheShownRecordReachesTheForm)
     EXPECT_EQ(edit(QStringLiteral("edtUpdDateTime"))->text(), QStringLiteral(" 2024/05/06 07:08:09"));
     EXPECT_FALSE(form->IsChanged()) << "the book record took the same values";
 }
+
+TEST_F(RecordFormTest, updateNeitherChecksTheLimitNorAsksAboutSameNumbers)
+{
+    AddressSameNum = true;
+    TDataInquiry::RecordLimit = 1;
+    openRow(3);
+    setText(QStringLiteral("edtTel"), QStringLiteral("0311110001")); // record 1's number
+    click(QStringLiteral("btnUpdate"));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(stored(4, "Tel"), QByteArray("0311110001"));
+}
+
+struct RegisterCase {
+    bool OutOfTarget;
+    bool Changed;
+};
+
+class RegisterSnapshot : public RecordFormTest, public ::testing::WithParamInterface<RegisterCase>
+{
+};
+
+TEST_P(RegisterSnapshot, aFilledDirectoryRecordCountsAsChangedWithoutTheSnapshot)
+{
+    AddressOutOfTarget = GetParam().OutOfTarget;
+    form = GetDataInquiry();
+    TAddressData hit;
+    hit.Tel = QByteArray("0312345678");
+    hit.CorpKanji = Cp932::encode(QStringLiteral("検索結果"));
+    form->StartRegister(hit);
+    form->show();
+    EXPECT_EQ(form->IsChanged(), GetParam().Changed);
+    EXPECT_FALSE(child<QCheckBox>(QStringLiteral("chkContinualAdd"))->isEnabled());
+    EXPECT_FALSE(child<QWidget>(QStringLiteral("btnUpdate"))->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(OutOfTarget, RegisterSnapshot,
+                         ::testing::Values(RegisterCase{true, false}, RegisterCase{false, true}));

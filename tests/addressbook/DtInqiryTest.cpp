@@ -182,9 +182,10 @@ TEST_F(RecordFormTest, aSenderThatIsGoneShowsTheStandardSender)
     openRow(0);
     TAddressData data;
     data.Sender = 99;
-    form->ShowAddressData(data);
+    form->StartInquiry(data);
     EXPECT_EQ(combo(QStringLiteral("cbxSender"))->currentIndex(), 0);
     EXPECT_EQ(form->Sender(), 0);
+    EXPECT_FALSE(form->IsChanged()) << "the record takes the standard sender too";
 }
 
 TEST_F(RecordFormTest, privateAndCompanySwitchTheCompanyControls)
