@@ -340,22 +340,23 @@ void TDataInquiry::btnDeleteClick()
     THourglass hourglass;
     const qint32 recNo = m_bookRecord->RecNo;
     TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
-    bool deleted = false;
-    if (table && table->Active()) {
+    bool failed = !table || !table->Active();
+    if (!failed) {
         try {
             table->SetIndexName(QString());
+            // A record removed meanwhile needs no delete: the list follows.
             if (table->FindKey({QVariant(recNo)})) {
                 table->Edit();
                 table->Delete();
                 table->FlushBuffers();
-                deleted = true;
             }
         } catch (const ETableError &) {
             if (table->State() != TTable::TState::dsBrowse)
                 table->Cancel();
+            failed = true;
         }
     }
-    if (!deleted) {
+    if (failed) {
         // The record stays; so do the form and its input.
         ShowMessageBoxAt(this, QStringLiteral("delete error"), ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0,
                          0);

@@ -382,3 +382,23 @@ TEST_P(RegisterSnapshot, aFilledDirectoryRecordCountsAsChangedWithoutTheSnapshot
 
 INSTANTIATE_TEST_SUITE_P(OutOfTarget, RegisterSnapshot,
                          ::testing::Values(RegisterCase{true, false}, RegisterCase{false, true}));
+
+TEST_F(RecordFormTest, aDeleteThatCannotBeWrittenKeepsTheRecordAndTheForm)
+{
+    openRow(1);
+    TTable other;
+    other.SetTableName(DMMurven19->AdrsTable()->TableName());
+    other.SetPassword(TablePassword);
+    other.Open();
+    other.BeginBatch();
+    boxes.enqueue(IDYES);
+    click(QStringLiteral("btnDelete"));
+    other.EndBatch();
+    other.Close();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("delete error"));
+    EXPECT_EQ(bookCount(), kBookRows);
+    flushDeletes();
+    ASSERT_FALSE(form.isNull());
+    EXPECT_EQ(form->GetCurrentRecNo(), 2);
+}
