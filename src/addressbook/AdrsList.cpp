@@ -1,5 +1,9 @@
 #include "addressbook/AdrsList.h"
 
+#include "addressbook/AdrsCopy.h"
+#include "addressbook/BatchChg.h"
+#include "addressbook/DtInqiry.h"
+
 #include "addressbook/AdrsListDelegate.h"
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
@@ -102,6 +106,12 @@ TAddressList::TAddressList(QWidget *Owner) : QDialog(Owner)
     setWindowTitle(ProductCaption());
     setSizeGripEnabled(false);
     AddressList = this;
+    // A batch change of the record the form shows reaches the form too.
+    BatchChangeFormHook = [](int Row, const TAddressData &Data, const TBatchChangeFlags &Flags) {
+        if (DataInquiry && DataInquiry->isVisible() && DataInquiry->NavigationSource() == 1 && AddressList &&
+            AddressList->InquiryRow() == Row)
+            DataInquiry->ApplyBatchChange(Data, Flags);
+    };
 
     m_model = new TAddressListModel(this);
     lvAddress = new TAddressListView(this);
@@ -223,7 +233,7 @@ void TAddressList::CreateActions()
         {&actEditGroup, "actEditGroup", QStringLiteral("グループ名の設定(&G)..."), none,
          QStringLiteral("アドレス帳のグループ項目の名称を設定します"), true, false},
         {&actAdrsCopy, "actAdrsCopy", QStringLiteral("他のアドレス帳にコピー(&A)..."), none,
-         QStringLiteral("アドレス帳データを別のアドレス帳にコピーします"), false, true},
+         QStringLiteral("アドレス帳データを別のアドレス帳にコピーします"), true, true},
         {&actImportFile, "actImportFile", QStringLiteral("テキストファイルの取り込み(&I)..."), none,
          QStringLiteral("テキストファイルの内容をアドレス帳に取り込みます"), false, false},
         {&actExportFile, "actExportFile", QStringLiteral("テキストファイルの出力(&E)..."), none,
@@ -233,15 +243,15 @@ void TAddressList::CreateActions()
         {&actExit, "actExit", QStringLiteral("ピルカノス2014の終了(&X)"), none,
          QStringLiteral("ピルカノス2014 を終了します"), true, false},
         {&actInquiry, "actInquiry", QStringLiteral("照会(&I)..."), QKeySequence(Qt::CTRL | Qt::Key_I),
-         QStringLiteral("選択しているアドレス帳データを照会します"), false, true},
+         QStringLiteral("選択しているアドレス帳データを照会します"), true, true},
         {&actDelete, "actDelete", QStringLiteral("削除(&D)"), QKeySequence(Qt::Key_Delete),
          QStringLiteral("選択しているアドレス帳データを削除します"), true, true},
         {&actBatchChange, "actBatchChange", QStringLiteral("一括編集(&B)..."), none,
-         QStringLiteral("選択しているアドレス帳データの内容を一括で編集します"), false, true},
+         QStringLiteral("選択しているアドレス帳データの内容を一括で編集します"), true, true},
         {&actNameAdrsSearch, "actNameAdrsSearch", QStringLiteral("名称住所検索(&A)..."),
          QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("名称と住所から検索します"), false, false},
         {&actNumerSearch, "actNumerSearch", QStringLiteral("番号検索(&N)..."), QKeySequence(Qt::CTRL | Qt::Key_N),
-         QStringLiteral("電話番号や郵便番号などから検索します"), false, false},
+         QStringLiteral("電話番号や郵便番号などから検索します"), true, false},
         {&actWordSearch, "actWordSearch", QStringLiteral("一覧内のワード検索(&W)..."),
          QKeySequence(Qt::CTRL | Qt::Key_W),
          QStringLiteral("アドレス帳一覧に表示されている内容を対象に、指定した文字列を検索します"), true, false},
@@ -327,6 +337,9 @@ void TAddressList::CreateActions()
     connect(actCreate, &QAction::triggered, this, [this] { SwitchBook(0); });
     connect(actOpen, &QAction::triggered, this, [this] { SwitchBook(1); });
     connect(actEditGroup, &QAction::triggered, this, [this] { actEditGroupExecute(); });
+    connect(actAdrsCopy, &QAction::triggered, this, [this] { ShowAddressCopy(this); });
+    connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
+    connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
     connect(actExit, &QAction::triggered, this, [this] { reject(); });
     connect(actInquiry, &QAction::triggered, this, [this] { actInquiryExecute(); });
     connect(actDelete, &QAction::triggered, this, [this] { actDeleteExecute(); });
@@ -641,8 +654,12 @@ void TAddressList::reject()
 
 bool TAddressList::CloseChildWindows()
 {
-    // No non-modal window of the list exists yet: the directory search,
-    // record form, copy window, exports and list printing come later.
+    // In this order; the first that refuses keeps the rest open. The
+    // directory search, exports and list printing come later.
+    if (DataInquiry && !DataInquiry->close())
+        return false;
+    if (AddressCopy && !AddressCopy->close())
+        return false;
     return ClosePrintEditors(0);
 }
 
@@ -778,6 +795,9 @@ void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTo
         lvAddress->scrollTo(m_model->index(qMin(top, rows - 1), 0), QAbstractItemView::PositionAtTop);
     for (QAction *action : std::as_const(m_rowCommands))
         action->setEnabled(rows > 0 && !m_unavailable.contains(action));
+    // The rows changed under the windows that work on a range of them.
+    if (AddressCopy)
+        AddressCopy->UpdateDataRange();
 }
 
 void TAddressList::ApplyColumnWidths()
@@ -793,9 +813,11 @@ void TAddressList::ApplyColumnWidths()
 void TAddressList::UpdateListColor()
 {
     // The record form's background colour applies only while the form
-    // shows a record of this list; no record form exists yet.
+    // shows a record of this list.
     QPalette palette = lvAddress->palette();
-    palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
+    palette.setColor(QPalette::Base, ViewBGPaint && DataInquiryTintsAddressList()
+                                         ? ColorToQColor(ViewBGColor)
+                                         : QApplication::palette().color(QPalette::Base));
     lvAddress->setPalette(palette);
     lvAddress->viewport()->update();
 }
@@ -1010,6 +1032,8 @@ void TAddressList::SelectionChanged()
 {
     m_panels[2]->setText(QStringLiteral("選択件数： ") + QString::number(GetSelCount()));
     const int first = GetFirstSelected();
+    if (first >= 0 && AddressCopy)
+        AddressCopy->UpdateDataRange();
     if (first >= 0 && first != m_currentRow) {
         // The exports, the copy window and the list printing would take the
         // new data range here; the print editors the new current record.
@@ -1127,6 +1151,8 @@ void TAddressList::LoadSenderList()
     for (table->First(); !table->Eof(); table->Next())
         m_senders.append({title.AsString().trimmed(), recNo.AsInteger()});
     DMMurven19->CloseSender();
+    if (DataInquiry)
+        DataInquiry->RefreshSenders();
 }
 
 int TAddressList::GetSenderCount() const
@@ -1156,7 +1182,10 @@ void TAddressList::SetRecordSender(qint32 RecNo, qint32 SenderRecNo)
     } catch (const ETableError &) {
         table->Cancel();
         table->FlushBuffers();
+        return;
     }
+    if (DataInquiry && DataInquiry->NavigationSource() == 1 && DataInquiry->GetCurrentRecNo() == RecNo)
+        DataInquiry->SetShownSender(SenderRecNo);
 }
 
 // ---------------------------------------------------------------------------

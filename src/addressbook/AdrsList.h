@@ -173,6 +173,8 @@ private:
     // Command handlers.
     void actDeleteExecute();
     void actInquiryExecute();
+    void actNumerSearchExecute();
+    void actBatchChangeExecute();
     void actAdrsSearchExecute();
     void actDuplicateSearchExecute();
     void actDisableSearchExecute();

@@ -2,6 +2,9 @@
 // switches, the word search, the column, keyword and group dialogs.
 #include "addressbook/AdrsList.h"
 
+#include "addressbook/BatchChg.h"
+#include "addressbook/DtInqiry.h"
+
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
 #include "addressbook/DupliSch.h"
@@ -25,7 +28,70 @@ constexpr int kSymbolColumnId = 36;
 
 void TAddressList::actInquiryExecute()
 {
-    // The record form does not exist yet; the command stays disabled.
+    if (GetRowCount() == 0 || GetSelCount() == 0)
+        return;
+    // One record at a time: deselect from the last row up, sparing the focused one.
+    QItemSelectionModel *selection = lvAddress->selectionModel();
+    const int focused = GetFocusedIndex();
+    for (int row = GetLastSelected(); row >= 0 && GetSelCount() > 1; --row) {
+        if (row != focused && IsRowSelected(row))
+            selection->select(m_model->index(row, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    }
+    const int row = GetFirstSelected();
+    int pending = 1;
+    if (DataInquiry) {
+        if (row == InquiryRow() && DataInquiry->NavigationSource() == 1) {
+            DataInquiry->raise();
+            DataInquiry->activateWindow();
+            return;
+        }
+        pending = DataInquiry->ConfirmPendingEdit(false, false);
+        if (pending == 9)
+            return;
+    }
+    TAddressData record;
+    if (GetRecordAt(row, record)) {
+        TWaitCursor hourglass;
+        TDataInquiry *form = GetDataInquiry();
+        form->SetNavigationSource(1);
+        form->StartInquiry(record);
+        ClearAddressData(record);
+        form->show();
+        form->raise();
+        form->activateWindow();
+    }
+    if (pending == 0) {
+        RefreshList(false, true, true);
+        SelectRow(InquiryRow(), false, false);
+    }
+}
+
+void TAddressList::actNumerSearchExecute()
+{
+    TWaitCursor hourglass;
+    TDataInquiry *form = GetDataInquiry();
+    form->StartNewRecord();
+    form->show();
+    form->raise();
+    form->activateWindow();
+}
+
+void TAddressList::actBatchChangeExecute()
+{
+    if (GetSelCount() == 0)
+        return;
+    // The form would otherwise hold an edit of a record the change rewrites.
+    if (DataInquiry && !DataInquiry->close())
+        return;
+    const int first = GetFirstSelected();
+    TBatchChange dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        RefreshList(false, true, true);
+        SelectRow(first, false, true);
+        emit CurrentRecordChanged();
+    }
+    lvAddress->setFocus();
 }
 
 void TAddressList::actDeleteExecute()
@@ -60,8 +126,14 @@ void TAddressList::actDeleteExecute()
     }
     if (table)
         table->FlushBuffers();
-    if (inquiryDeleted)
-        m_model->SetInquiryRow(-1); // the record form would close here, unasked
+    if (inquiryDeleted) {
+        m_model->SetInquiryRow(-1);
+        // The form showed a record that is gone: it closes without asking.
+        if (DataInquiry && DataInquiry->NavigationSource() == 1) {
+            DataInquiry->SetSkipConfirm(true);
+            DataInquiry->close();
+        }
+    }
     if (!deleted.isEmpty()) {
         RefreshList(false, true, true);
         SelectRow(first, false, true);
@@ -265,13 +337,15 @@ void TAddressList::actKeywordEditExecute()
 {
     TKeywordEdit dialog(this);
     CenterFormOnOwner(&dialog, this);
-    if (dialog.exec() == QDialog::Accepted && dialog.NamesChanged()) {
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted && dialog.NamesChanged()) {
         FillSortCombo();
         const int first = GetFirstSelected();
         RefreshList(true, false, true);
         SelectRow(first, false, false);
     }
-    // Changed input modes concern only the record form, which comes later.
+    if (accepted && (dialog.NamesChanged() || dialog.ModesChanged()) && DataInquiry)
+        DataInquiry->RefreshKeywordCaptions();
     lvAddress->setFocus();
 }
 
@@ -286,6 +360,8 @@ void TAddressList::actEditGroupExecute()
         const int first = GetFirstSelected();
         RefreshList(true, false, true);
         SelectRow(first, false, false);
+        if (DataInquiry)
+            DataInquiry->RefreshGroups();
     }
     if (active)
         lvAddress->setFocus();

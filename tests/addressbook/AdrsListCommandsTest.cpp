@@ -1,0 +1,95 @@
+// The main list's commands that open the record form, the batch change and
+// the copy window, and what they do with the list afterwards.
+
+#include "DtInqiryFixture.h"
+
+#include "addressbook/AdrsCopy.h"
+#include "addressbook/BatchChg.h"
+
+#include <QAction>
+#include <QTimer>
+
+namespace {
+
+class ListCommandsTest : public RecordFormTest
+{
+protected:
+    QAction *action(const char *name) const { return list->findChild<QAction *>(QLatin1String(name)); }
+};
+
+TEST_F(ListCommandsTest, inquiryOpensTheFormOnTheOneSelectedRowAndNavigatesTheList)
+{
+    list->SelectRow(1, true, false);
+    list->SelectRow(3, false, false);
+    action("actInquiry")->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(list->GetSelCount(), 1);
+    EXPECT_EQ(list->InquiryRow(), list->GetFirstSelected());
+    EXPECT_EQ(form->NavigationSource(), 1);
+    EXPECT_EQ(form->GetCurrentRecNo(), list->GetRowRecNo(list->InquiryRow()));
+    // Asking again for the same row only brings the form forward.
+    TDataInquiry *same = DataInquiry;
+    action("actInquiry")->trigger();
+    EXPECT_EQ(DataInquiry, same);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(ListCommandsTest, deletingTheShownRecordClosesTheFormWithoutAsking)
+{
+    list->SelectRow(2, true, false);
+    action("actInquiry")->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    setText(QStringLiteral("edtURL"), QStringLiteral("http://example.jp/")); // an edit pending
+    boxes.enqueue(IDYES); // the delete question only
+    action("actDelete")->trigger();
+    flushDeletes();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(DataInquiry, nullptr);
+    EXPECT_EQ(list->GetRowCount(), kBookRows - 1);
+}
+
+TEST_F(ListCommandsTest, numberSearchOpensAnEmptyNewRecord)
+{
+    action("actNumerSearch")->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->InquiryMode(), 0);
+    EXPECT_EQ(form->GetCurrentRecNo(), -1);
+}
+
+TEST_F(ListCommandsTest, batchChangeClosesTheFormAndReselectsTheFirstRow)
+{
+    list->SelectRow(2, true, false);
+    action("actInquiry")->trigger();
+    ASSERT_NE(DataInquiry, nullptr);
+    list->SelectRow(1, true, false);
+    list->SelectRow(4, false, false);
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<TBatchChange *>(QApplication::activeModalWidget());
+        ran = dialog != nullptr;
+        if (dialog)
+            dialog->reject();
+    });
+    action("actBatchChange")->trigger();
+    flushDeletes();
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(DataInquiry, nullptr);
+}
+
+TEST_F(ListCommandsTest, copyWindowIsOneAndClosesWithTheList)
+{
+    list->SelectRow(0, true, false);
+    action("actAdrsCopy")->trigger();
+    ASSERT_NE(AddressCopy, nullptr);
+    TAddressCopy *first = AddressCopy;
+    action("actAdrsCopy")->trigger();
+    EXPECT_EQ(AddressCopy, first);
+    EXPECT_TRUE(list->CloseChildWindows());
+    flushDeletes();
+    EXPECT_EQ(AddressCopy, nullptr);
+}
+
+} // namespace
