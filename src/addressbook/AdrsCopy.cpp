@@ -10,6 +10,7 @@
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
 #include "widgets/TntComCtrls.h"
 
 #include <QApplication>
@@ -49,15 +50,6 @@ constexpr int kListedRows = 10;
 // The number items the same-number check compares: field and index names.
 const QStringList kNumberItems{QStringLiteral("Tel"), QStringLiteral("Fax"), QStringLiteral("Portable1"),
                                QStringLiteral("Portable2")};
-
-class THourglass
-{
-public:
-    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~THourglass() { QApplication::restoreOverrideCursor(); }
-    THourglass(const THourglass &) = delete;
-    THourglass &operator=(const THourglass &) = delete;
-};
 
 // Closes what was opened for a copy however the walk ends.
 class TCopyTables
@@ -709,7 +701,7 @@ void TAddressCopy::btnCopyClick()
     bool stopped = false;
     int remaining = 0;
     {
-        THourglass hourglass;
+        TWaitCursor hourglass;
         pgbarAdrsCopy->setRange(0, qMax(m_copyCount, 1));
         pgbarAdrsCopy->setValue(0);
         repaint();
@@ -931,7 +923,7 @@ QString TAddressCopy::ResultMessage(bool Stopped, int Remaining) const
 TAddressCopy *ShowAddressCopy(QWidget *Owner)
 {
     if (!AddressCopy) {
-        THourglass hourglass;
+        TWaitCursor hourglass;
         new TAddressCopy(Owner);
         AddressCopy->show();
     } else if (AddressCopy->isMinimized()) {

@@ -3,12 +3,13 @@
 #include "core/Inquiry.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/CheckList.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/EnterKey.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -17,30 +18,12 @@
 
 namespace {
 
-// Restores the cursor however the handler leaves.
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor &) = delete;
-    TWaitCursor &operator=(const TWaitCursor &) = delete;
-};
-
 QPushButton *makeButton(const QString &caption, const QString &name, QWidget *parent)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
-}
-
-bool isEnter(const QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent *>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 // An item number outside the table names no item and shows no caption.
@@ -81,10 +64,13 @@ TCopyItemSet::TCopyItemSet(QWidget *Owner) : QDialog(Owner)
     btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    connect(bbtnTop, &QPushButton::clicked, this, [this] { MoveFocusedRow(0); });
-    connect(bbtnUp, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvCopyItem->currentRow() - 1); });
-    connect(bbtnDown, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvCopyItem->currentRow() + 1); });
-    connect(bbtnBottom, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvCopyItem->count() - 1); });
+    connect(bbtnTop, &QPushButton::clicked, this, [this] { MoveCurrentCheckRow(lvCopyItem, m_items, 0); });
+    connect(bbtnUp, &QPushButton::clicked, this,
+            [this] { MoveCurrentCheckRow(lvCopyItem, m_items, lvCopyItem->currentRow() - 1); });
+    connect(bbtnDown, &QPushButton::clicked, this,
+            [this] { MoveCurrentCheckRow(lvCopyItem, m_items, lvCopyItem->currentRow() + 1); });
+    connect(bbtnBottom, &QPushButton::clicked, this,
+            [this] { MoveCurrentCheckRow(lvCopyItem, m_items, lvCopyItem->count() - 1); });
     connect(bbtnAll, &QPushButton::clicked, this, [this] {
         for (int row = 0; row < lvCopyItem->count(); ++row)
             lvCopyItem->item(row)->setCheckState(Qt::Checked);
@@ -133,54 +119,24 @@ void TCopyItemSet::SetItems(const TCopyItemEntries &Items, bool LastReturn)
 void TCopyItemSet::GetItems(TCopyItemEntries &Items, bool &LastReturn) const
 {
     Items = m_items;
-    for (int row = 0; row < lvCopyItem->count() && row < static_cast<int>(Items.size()); ++row)
-        Items[static_cast<std::size_t>(row)].Copy = lvCopyItem->item(row)->checkState() == Qt::Checked;
+    TakeCheckMarks(lvCopyItem, Items, &TCopyItemEntry::Copy);
     LastReturn = chkLastReturn->isChecked();
 }
 
 void TCopyItemSet::FillList()
 {
     lvCopyItem->clear();
-    for (const TCopyItemEntry &entry : m_items) {
-        auto *item = new QListWidgetItem(itemCaption(entry.Position));
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(entry.Copy ? Qt::Checked : Qt::Unchecked);
-        lvCopyItem->addItem(item);
-    }
+    for (const TCopyItemEntry &entry : m_items)
+        AddCheckRow(lvCopyItem, itemCaption(entry.Position), entry.Copy);
     lvCopyItem->setCurrentRow(0);
     lvCopyItem->item(0)->setSelected(true);
     lvCopyItem->scrollToTop();
 }
 
-void TCopyItemSet::TakeCheckMarks()
-{
-    for (int row = 0; row < lvCopyItem->count() && row < static_cast<int>(m_items.size()); ++row)
-        m_items[static_cast<std::size_t>(row)].Copy = lvCopyItem->item(row)->checkState() == Qt::Checked;
-}
-
-// The row and its item go to `target`; the rows between shift by one.
-void TCopyItemSet::MoveFocusedRow(int target)
-{
-    const int row = lvCopyItem->currentRow();
-    if (row < 0 || target < 0 || target >= lvCopyItem->count() || target == row)
-        return;
-    QListWidgetItem *item = lvCopyItem->takeItem(row);
-    lvCopyItem->insertItem(target, item);
-    auto first = m_items.begin();
-    if (target < row)
-        std::rotate(first + target, first + row, first + row + 1);
-    else
-        std::rotate(first + row, first + row + 1, first + target + 1);
-    lvCopyItem->setCurrentItem(item);
-    item->setSelected(true);
-    lvCopyItem->scrollToItem(item);
-    lvCopyItem->setFocus();
-}
-
 void TCopyItemSet::bbtnReSortClick()
 {
     TWaitCursor wait;
-    TakeCheckMarks();
+    TakeCheckMarks(lvCopyItem, m_items, &TCopyItemEntry::Copy);
     std::stable_sort(m_items.begin(), m_items.end(),
                      [](const TCopyItemEntry &a, const TCopyItemEntry &b) { return a.Position < b.Position; });
     FillList();
@@ -198,11 +154,11 @@ void TCopyItemSet::showEvent(QShowEvent *event)
 
 bool TCopyItemSet::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == lvCopyItem && isEnter(event)) {
+    if (watched == lvCopyItem && IsEnterKeyPress(event)) {
         chkLastReturn->setFocus();
         return true;
     }
-    if (watched == chkLastReturn && isEnter(event)) {
+    if (watched == chkLastReturn && IsEnterKeyPress(event)) {
         btnOk->setFocus();
         return true;
     }
@@ -211,10 +167,7 @@ bool TCopyItemSet::eventFilter(QObject *watched, QEvent *event)
 
 void TCopyItemSet::accept()
 {
-    bool any = false;
-    for (int row = 0; row < lvCopyItem->count() && !any; ++row)
-        any = lvCopyItem->item(row)->checkState() == Qt::Checked;
-    if (!any) {
+    if (!AnyRowChecked(lvCopyItem)) {
         ShowMessageBoxAt(this, QStringLiteral("コピーする項目は１つ以上選択してください  "), ProductCaption(),
                          MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
         lvCopyItem->setFocus();

@@ -46,8 +46,6 @@ protected:
 
 private:
     void FillList();
-    void TakeCheckMarks();
-    void MoveFocusedRow(int target);
     void bbtnReSortClick();
     void UpdateLastReturnColor();
 

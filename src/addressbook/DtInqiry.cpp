@@ -11,6 +11,7 @@
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/PaintPanel.h"
@@ -48,15 +49,6 @@ namespace {
 const QString kSection = QStringLiteral("DATA INQUIRY");
 const QString kRegisterCaption = QStringLiteral("アドレス帳情報登録");
 const QString kInquiryCaption = QStringLiteral("アドレス帳情報照会");
-
-class THourglass
-{
-public:
-    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~THourglass() { QApplication::restoreOverrideCursor(); }
-    THourglass(const THourglass &) = delete;
-    THourglass &operator=(const THourglass &) = delete;
-};
 
 QToolButton *toolButton(QWidget *parent, const char *name, const QString &text, const QString &hint = {})
 {
@@ -785,7 +777,7 @@ void TDataInquiry::FocusGroupIfMain()
 
 void TDataInquiry::bbtnNewClick()
 {
-    THourglass hourglass;
+    TWaitCursor hourglass;
     if (ConfirmPendingEdit(false, true) == 9)
         return;
     SetInquiryMode(0);
@@ -868,7 +860,7 @@ int TDataInquiry::ConfirmPendingEdit(bool Closing, bool SelectAfterSave)
 
 void TDataInquiry::MoveRecord(int Tag)
 {
-    THourglass hourglass;
+    TWaitCursor hourglass;
     const int confirmed = ConfirmPendingEdit(false, false);
     if (confirmed == 9)
         return;

@@ -13,6 +13,7 @@
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
+#include "util/WaitCursor.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
@@ -23,15 +24,6 @@
 #include <QToolButton>
 
 namespace {
-
-class THourglass
-{
-public:
-    THourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~THourglass() { QApplication::restoreOverrideCursor(); }
-    THourglass(const THourglass &) = delete;
-    THourglass &operator=(const THourglass &) = delete;
-};
 
 void setText(TTable &table, const char *field, const QByteArray &bytes)
 {
@@ -264,7 +256,7 @@ void TDataInquiry::CloseSkippingConfirm()
 
 void TDataInquiry::btnAddClick()
 {
-    THourglass hourglass;
+    TWaitCursor hourglass;
     if (!CheckInputData(true))
         return;
     qint32 newRecNo = 0;
@@ -301,7 +293,7 @@ void TDataInquiry::btnAddClick()
 
 void TDataInquiry::btnUpdateClick()
 {
-    THourglass hourglass;
+    TWaitCursor hourglass;
     if (!m_bookRecord || !CheckInputData(false) || !IsChanged())
         return;
     const int result = SaveAddressData(true, nullptr);
@@ -337,7 +329,7 @@ void TDataInquiry::btnDeleteClick()
     if (ShowMessageBoxAt(this, QStringLiteral("このデータを削除します  \r\nよろしいですか？  "), ProductCaption(),
                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0) != IDYES)
         return;
-    THourglass hourglass;
+    TWaitCursor hourglass;
     const qint32 recNo = m_bookRecord->RecNo;
     TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
     bool failed = !table || !table->Active();

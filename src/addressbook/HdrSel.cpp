@@ -5,6 +5,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "widgets/CheckList.h"
 #include "widgets/EnterKey.h"
 
 #include <QGridLayout>
@@ -58,10 +59,13 @@ THeaderSelect::THeaderSelect(QWidget *parent) : QDialog(parent)
     btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    connect(bbtnTop, &QPushButton::clicked, this, [this] { MoveFocusedRow(0); });
-    connect(bbtnUp, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvHeader->currentRow() - 1); });
-    connect(bbtnDown, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvHeader->currentRow() + 1); });
-    connect(bbtnBottom, &QPushButton::clicked, this, [this] { MoveFocusedRow(lvHeader->count() - 1); });
+    connect(bbtnTop, &QPushButton::clicked, this, [this] { MoveCurrentCheckRow(lvHeader, m_records, 0); });
+    connect(bbtnUp, &QPushButton::clicked, this,
+            [this] { MoveCurrentCheckRow(lvHeader, m_records, lvHeader->currentRow() - 1); });
+    connect(bbtnDown, &QPushButton::clicked, this,
+            [this] { MoveCurrentCheckRow(lvHeader, m_records, lvHeader->currentRow() + 1); });
+    connect(bbtnBottom, &QPushButton::clicked, this,
+            [this] { MoveCurrentCheckRow(lvHeader, m_records, lvHeader->count() - 1); });
     connect(bbtnAll, &QPushButton::clicked, this, [this] { SetCheckMarks([](const TColumnRecord &) { return true; }); });
     connect(bbtnReView, &QPushButton::clicked, this, [this] {
         SetCheckMarks([](const TColumnRecord &r) {
@@ -106,20 +110,14 @@ void THeaderSelect::SetColumns(const TColumnRecords &Records)
 void THeaderSelect::GetColumns(TColumnRecords &Records) const
 {
     Records = m_records;
-    for (int row = 0; row < lvHeader->count() && row < ListColumnCount; ++row)
-        Records[static_cast<std::size_t>(row)].Shown = lvHeader->item(row)->checkState() == Qt::Checked;
+    TakeCheckMarks(lvHeader, Records, &TColumnRecord::Shown);
 }
 
 void THeaderSelect::FillList()
 {
     lvHeader->clear();
-    for (const TColumnRecord &record : m_records) {
-        auto *item = new QListWidgetItem(ColumnCaption(record.DefIndex));
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(record.Shown ? Qt::Checked : Qt::Unchecked);
-        lvHeader->addItem(item);
-        ItemChanged(item);
-    }
+    for (const TColumnRecord &record : m_records)
+        ItemChanged(AddCheckRow(lvHeader, ColumnCaption(record.DefIndex), record.Shown));
     if (lvHeader->count() > 0) {
         lvHeader->setCurrentRow(0);
         lvHeader->item(0)->setSelected(true);
@@ -135,30 +133,6 @@ void THeaderSelect::ItemChanged(QListWidgetItem *item)
         item->setForeground(brush);
 }
 
-void THeaderSelect::MoveFocusedRow(int target)
-{
-    const int row = lvHeader->currentRow();
-    if (row < 0 || target < 0 || target >= lvHeader->count() || target == row)
-        return;
-    QListWidgetItem *item = lvHeader->takeItem(row);
-    lvHeader->insertItem(target, item);
-    auto first = m_records.begin();
-    if (target < row)
-        std::rotate(first + target, first + row, first + row + 1);
-    else
-        std::rotate(first + row, first + row + 1, first + target + 1);
-    lvHeader->setCurrentItem(item);
-    item->setSelected(true);
-    lvHeader->scrollToItem(item);
-    lvHeader->setFocus();
-}
-
-void THeaderSelect::TakeCheckMarks()
-{
-    for (int row = 0; row < lvHeader->count() && row < ListColumnCount; ++row)
-        m_records[static_cast<std::size_t>(row)].Shown = lvHeader->item(row)->checkState() == Qt::Checked;
-}
-
 void THeaderSelect::SetCheckMarks(bool (*shown)(const TColumnRecord &))
 {
     for (int row = 0; row < lvHeader->count() && row < ListColumnCount; ++row)
@@ -169,7 +143,7 @@ void THeaderSelect::SetCheckMarks(bool (*shown)(const TColumnRecord &))
 void THeaderSelect::bbtnReSortClick()
 {
     TWaitCursor wait;
-    TakeCheckMarks();
+    TakeCheckMarks(lvHeader, m_records, &TColumnRecord::Shown);
     std::stable_sort(m_records.begin(), m_records.end(),
                      [](const TColumnRecord &a, const TColumnRecord &b) { return a.DefIndex < b.DefIndex; });
     FillList();
@@ -194,10 +168,7 @@ bool THeaderSelect::eventFilter(QObject *watched, QEvent *event)
 
 void THeaderSelect::accept()
 {
-    bool any = false;
-    for (int row = 0; row < lvHeader->count() && !any; ++row)
-        any = lvHeader->item(row)->checkState() == Qt::Checked;
-    if (!any) {
+    if (!AnyRowChecked(lvHeader)) {
         ShowMessageBoxAt(this, QStringLiteral("表示する項目は１つ以上選択してください  "), ProductCaption(),
                          MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
         lvHeader->setFocus();

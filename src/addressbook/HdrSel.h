@@ -34,8 +34,6 @@ protected:
 
 private:
     void FillList();
-    void MoveFocusedRow(int target);
-    void TakeCheckMarks();
     void SetCheckMarks(bool (*shown)(const TColumnRecord &));
     void ItemChanged(QListWidgetItem *item);
     void bbtnReSortClick();

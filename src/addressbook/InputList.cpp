@@ -7,6 +7,8 @@
 #include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/EnterKey.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
@@ -20,29 +22,11 @@
 
 namespace {
 
-// Restores the cursor however the handler leaves.
-class TWaitCursor
-{
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor &) = delete;
-    TWaitCursor &operator=(const TWaitCursor &) = delete;
-};
-
 QPushButton *makeButton(const QString &caption, const QString &name, QWidget *parent)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
     return button;
-}
-
-bool isEnter(const QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const int key = static_cast<const QKeyEvent *>(event)->key();
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 // The list box row keeps the entry's CP932 bytes, so an entry that does not
@@ -421,7 +405,7 @@ void TInputList::showEvent(QShowEvent *event)
 
 bool TInputList::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == edtName && isEnter(event)) {
+    if (watched == edtName && IsEnterKeyPress(event)) {
         if (!edtName->GetText().isEmpty())
             bbtnAddClick();
         else if (AnyChanged())
@@ -430,7 +414,7 @@ bool TInputList::eventFilter(QObject *watched, QEvent *event)
             btnCancel->setFocus();
         return true;
     }
-    if (watched == lbxList && isEnter(event)) {
+    if (watched == lbxList && IsEnterKeyPress(event)) {
         FocusName();
         return true;
     }
