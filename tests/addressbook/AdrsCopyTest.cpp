@@ -1,16 +1,10 @@
 #include "addressbook/AdrsCopy.h"
 
-#include "addressbook/AdrsList.h"
+#include "BookFixture.h"
 #include "addressbook/AdrsListModel.h"
-#include "core/AdrsSel.h"
 #include "core/AppSub.h"
-#include "core/DBInfo.h"
-#include "core/Env.h"
 #include "platform/IniFile.h"
-#include "platform/Table.h"
 #include "support/Screenshot.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TestEnvironment.h"
 #include "widgets/TntComCtrls.h"
 
 #include <QCheckBox>
@@ -103,29 +97,19 @@ private:
 
 // A data folder with the open book "元帳", the target "写し" and a book
 // deleted in this run, the main list on "元帳" and the copy window over it.
-class AddressCopyWindow : public ::testing::Test
+class AddressCopyWindow : public BookFixture
 {
 protected:
+    AddressCopyWindow()
+        : BookFixture({{QStringLiteral("元帳"), QStringLiteral("Book1"), AdrsStateUnchanged},
+                       {QStringLiteral("写し"), QStringLiteral("Book2"), AdrsStateUnchanged},
+                       {QStringLiteral("消した帳"), QStringLiteral("Book3"), AdrsStateDeleted}})
+    {
+    }
+
     void SetUp() override
     {
-        for (QString *var : m_vars)
-            m_saved << *var;
-        const QString data = home.root() + QStringLiteral("/data/");
-        DataRoot = home.root() + QStringLiteral("/root/");
-        DataPath = data;
-        AdrsPath = data + QStringLiteral("Adrs/");
-        OtherPath = data + QStringLiteral("Other/");
-        HistoryPath = data + QStringLiteral("History/");
-        for (const QString &folder : {DataRoot, AdrsPath + QStringLiteral("Book1"), AdrsPath + QStringLiteral("Book2"),
-                                      AdrsPath + QStringLiteral("Book3"), HistoryPath})
-            QDir().mkpath(folder);
-        AdrsFolderList = {{QStringLiteral("元帳"), QStringLiteral("Book1"), AdrsStateUnchanged},
-                          {QStringLiteral("写し"), QStringLiteral("Book2"), AdrsStateUnchanged},
-                          {QStringLiteral("消した帳"), QStringLiteral("Book3"), AdrsStateDeleted}};
-        AdrsFolderIndex = 0;
-        AdrsName = QStringLiteral("元帳");
-        FirstRun = DataPathChanged = MustSelectAdrs = false;
-        DMMurven19 = new TDMMurven19;
+        BookFixture::SetUp();
         for (const auto &[folder, records] : {qMakePair(QStringLiteral("Book1"), kSource),
                                                qMakePair(QStringLiteral("Book2"), kTarget)}) {
             auto table = bookTable(folder);
@@ -139,26 +123,14 @@ protected:
     void TearDown() override
     {
         list.reset();
-        DMMurven19->FreeSenderTable();
-        DMMurven19->FreeAdrsTable();
-        DMMurven19->Disconnect();
-        DMMurven19->FreeDatabase();
-        delete DMMurven19;
-        DMMurven19 = nullptr;
-        AdrsFolderList.clear();
-        for (int i = 0; i < m_vars.size(); ++i)
-            *m_vars[i] = m_saved[i];
+        BookFixture::TearDown();
     }
 
     // The main list on the open book, and the copy window (made by failing
     // instead when it names records whose post fails).
     void openWindows(const QStringList &failing = {})
     {
-        list = std::make_unique<TAddressList>();
-        list->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
-        for (int i = 0; i < 50 && list->GetRowCount() == 0; ++i)
-            QCoreApplication::processEvents();
+        ASSERT_NO_FATAL_FAILURE(openList(list));
         ASSERT_EQ(list->GetRowCount(), int(kSource.size()));
         if (failing.isEmpty())
             ShowAddressCopy(list.get());
@@ -217,14 +189,8 @@ protected:
         return QStringLiteral("対象件数 : \t%1 件  \r\n登録件数 : \t%2 件  ").arg(target).arg(added);
     }
 
-    ScopedHome home;
-    ScriptedMessageBoxes boxes;
     std::unique_ptr<TAddressList> list;
     QPointer<TAddressCopy> copy;
-
-private:
-    const QList<QString *> m_vars{&DataRoot, &DataPath, &AdrsPath, &OtherPath, &HistoryPath, &AdrsName};
-    QStringList m_saved;
 };
 
 const QStringList kTargetNames{QStringLiteral("別人"), QStringLiteral("旧 高橋")};

@@ -3,19 +3,14 @@
 #include "../../bench/BookGenerator.h"
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
-#include "core/AdrsSel.h"
-#include "core/DBInfo.h"
-#include "core/Env.h"
+#include "BookFixture.h"
 #include "core/Inquiry.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
-#include "support/DataFolders.h"
 #include "support/Screenshot.h"
 #include "util/SubUnit.h"
 #include "widgets/TntForms.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TestEnvironment.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -43,32 +38,19 @@ const QList<int> kWordRecords = {3, 12};
 // A data folder in a temporary home holding one generated book "テスト"
 // (RecNo 1..12) and a sender table with two senders, and the main list
 // window opened on it the way the program opens it (first show).
-class AddressListWindow : public ::testing::Test
+class AddressListWindow : public BookFixture
 {
 protected:
     void SetUp() override
     {
-        for (const QString &folder : {DataRoot, AdrsPath + QStringLiteral("Book1"), HistoryPath})
-            QDir().mkpath(folder);
-        AdrsFolderList = {{QStringLiteral("テスト"), QStringLiteral("Book1"), AdrsStateUnchanged}};
-        AdrsFolderIndex = 0;
-        AdrsName = QStringLiteral("テスト");
-        FirstRun = DataPathChanged = MustSelectAdrs = false;
-        DMMurven19 = new TDMMurven19;
+        BookFixture::SetUp();
         writeBook();
     }
 
     void TearDown() override
     {
         closeWindow();
-        DMMurven19->FreeSenderTable();
-        DMMurven19->FreeAdrsTable();
-        DMMurven19->Disconnect();
-        DMMurven19->FreeDatabase();
-        delete DMMurven19;
-        DMMurven19 = nullptr;
-        AdrsFolderList.clear();
-        AdrsName = m_savedAdrsName;
+        BookFixture::TearDown();
     }
 
     static void writeBook()
@@ -95,28 +77,11 @@ protected:
         }
         table.FlushBuffers();
         DMMurven19->CloseAdrs();
-
-        DMMurven19->CreateSenderTable();
-        ASSERT_TRUE(DMMurven19->OpenSender());
-        TTable &senders = *DMMurven19->SenderTable();
-        for (int i = 1; i <= 2; ++i) {
-            senders.Append();
-            senders.FieldByName(QStringLiteral("RecNo")).SetAsInteger(i * 10);
-            senders.FieldByName(QStringLiteral("Title")).SetAsString(QStringLiteral("差出人%1 ").arg(i));
-            senders.Post();
-        }
-        DMMurven19->CloseSender();
+        writeSenders({QStringLiteral("差出人1 "), QStringLiteral("差出人2 ")});
     }
 
     // Creates the window and lets its first show open the book.
-    void openWindow()
-    {
-        window = std::make_unique<TAddressList>();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        for (int i = 0; i < 50 && window->GetRowCount() == 0; ++i)
-            QCoreApplication::processEvents();
-    }
+    void openWindow() { openList(window); }
     void closeWindow() { window.reset(); }
 
     QAction *action(const char *name) const
@@ -155,13 +120,7 @@ protected:
         QApplication::sendEvent(view->viewport(), &event);
     }
 
-    ScopedHome home;
-    ScopedDataFolders folders{home.root()};
-    ScriptedMessageBoxes boxes;
     std::unique_ptr<TAddressList> window;
-
-private:
-    const QString m_savedAdrsName = AdrsName;
 };
 
 TEST_F(AddressListWindow, firstShowOpensTheLastBookWithRowZeroSelected)

@@ -1,17 +1,11 @@
 #include "addressbook/BatchChg.h"
 
-#include "addressbook/AdrsList.h"
-#include "core/AdrsSel.h"
+#include "BookFixture.h"
 #include "core/ContinualAdrsDicClass.h"
-#include "core/DBInfo.h"
-#include "core/Env.h"
 #include "core/Inquiry.h"
 #include "platform/Cp932.h"
-#include "platform/Table.h"
 #include "platform/IniFile.h"
 #include "support/Screenshot.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TestEnvironment.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -91,33 +85,14 @@ void typeText(QWidget *widget, const QString &text)
 }
 
 // A book of five records, two senders, and the main list window on it.
-class BatchChange : public ::testing::Test
+class BatchChange : public BookFixture
 {
 protected:
     void SetUp() override
     {
-        for (QString *var : m_vars)
-            m_saved << *var;
-        const QString data = home.root() + QStringLiteral("/data/");
-        DataRoot = home.root() + QStringLiteral("/root/");
-        DataPath = data;
-        AdrsPath = data + QStringLiteral("Adrs/");
-        OtherPath = data + QStringLiteral("Other/");
-        HistoryPath = data + QStringLiteral("History/");
-        for (const QString &folder : {DataRoot, AdrsPath + QStringLiteral("Book1"), HistoryPath})
-            QDir().mkpath(folder);
-        AdrsFolderList = {{QStringLiteral("テスト"), QStringLiteral("Book1"), AdrsStateUnchanged}};
-        AdrsFolderIndex = 0;
-        AdrsName = QStringLiteral("テスト");
-        FirstRun = DataPathChanged = MustSelectAdrs = false;
-        DMMurven19 = new TDMMurven19;
+        BookFixture::SetUp();
         writeBook();
-
-        window = std::make_unique<TAddressList>();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        for (int i = 0; i < 50 && window->GetRowCount() == 0; ++i)
-            QCoreApplication::processEvents();
+        ASSERT_NO_FATAL_FAILURE(openList(window));
         ASSERT_EQ(window->GetRowCount(), kRecords);
     }
 
@@ -126,15 +101,7 @@ protected:
         BatchChangeFormHook = nullptr;
         dialog.reset();
         window.reset();
-        DMMurven19->FreeSenderTable();
-        DMMurven19->FreeAdrsTable();
-        DMMurven19->Disconnect();
-        DMMurven19->FreeDatabase();
-        delete DMMurven19;
-        DMMurven19 = nullptr;
-        AdrsFolderList.clear();
-        for (int i = 0; i < m_vars.size(); ++i)
-            *m_vars[i] = m_saved[i];
+        BookFixture::TearDown();
     }
 
     static void writeBook()
@@ -157,17 +124,7 @@ protected:
             table.Post();
         }
         DMMurven19->CloseAdrs();
-
-        DMMurven19->CreateSenderTable();
-        ASSERT_TRUE(DMMurven19->OpenSender());
-        TTable &senders = *DMMurven19->SenderTable();
-        for (int i = 1; i <= 2; ++i) {
-            senders.Append();
-            senders.FieldByName(QStringLiteral("RecNo")).SetAsInteger(i * 10);
-            senders.FieldByName(QStringLiteral("Title")).SetAsString(QStringLiteral("差出人%1").arg(i));
-            senders.Post();
-        }
-        DMMurven19->CloseSender();
+        writeSenders({QStringLiteral("差出人1"), QStringLiteral("差出人2")});
     }
 
     // A second table object on the book's file, as another window holds one.
@@ -243,14 +200,10 @@ protected:
     }
     void markStart() { m_started = QDateTime::currentDateTime(); }
 
-    ScopedHome home;
-    ScriptedMessageBoxes boxes;
     std::unique_ptr<TAddressList> window;
     std::unique_ptr<TBatchChange> dialog;
 
 private:
-    const QList<QString *> m_vars{&DataRoot, &DataPath, &AdrsPath, &OtherPath, &HistoryPath, &AdrsName};
-    QStringList m_saved;
     QDateTime m_started;
 };
 

@@ -1,62 +1,31 @@
 #pragma once
 
-#include "addressbook/AdrsList.h"
+#include "BookFixture.h"
 #include "addressbook/DtInqiry.h"
-#include "core/AdrsSel.h"
-#include "core/DBInfo.h"
-#include "core/Env.h"
 #include "core/Inquiry.h"
-#include "platform/Table.h"
-#include "support/ScriptedMessageBoxes.h"
-#include "support/TestEnvironment.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QPointer>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 // A book "テスト" of kBookRows records (RecNo n: telephone 0311110000 + n,
 // name "名前n", customer code "C00n"; record 3 carries the keyword "目印"),
 // the main list window opened on it, and a record form.
-class RecordFormTest : public ::testing::Test
+class RecordFormTest : public BookFixture
 {
 protected:
     static constexpr int kBookRows = 5;
 
     void SetUp() override
     {
-        for (QString *var : m_vars)
-            m_saved << *var;
         m_flags = {AddressChangeData, AddressFormClose, AddressConfirmation, AddressOutOfTarget, AddressSameNum};
         AddressChangeData = AddressFormClose = AddressConfirmation = true;
         AddressOutOfTarget = true;
         AddressSameNum = false;
-        const QString data = home.root() + QStringLiteral("/data/");
-        DataRoot = home.root() + QStringLiteral("/root/");
-        DataPath = data;
-        AdrsPath = data + QStringLiteral("Adrs/");
-        OtherPath = data + QStringLiteral("Other/");
-        HistoryPath = data + QStringLiteral("History/");
-        for (const QString &folder : {DataRoot, AdrsPath + QStringLiteral("Book1"), HistoryPath})
-            QDir().mkpath(folder);
-        AdrsFolderList = {{QStringLiteral("テスト"), QStringLiteral("Book1"), AdrsStateUnchanged}};
-        AdrsFolderIndex = 0;
-        AdrsName = QStringLiteral("テスト");
-        FirstRun = DataPathChanged = MustSelectAdrs = false;
-        DMMurven19 = new TDMMurven19;
+        BookFixture::SetUp();
         writeBook();
-        list = std::make_unique<TAddressList>();
-        list->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
-        for (int i = 0; i < 50 && list->GetRowCount() == 0; ++i)
-            QCoreApplication::processEvents();
+        ASSERT_NO_FATAL_FAILURE(openList(list));
         ASSERT_EQ(list->GetRowCount(), kBookRows);
     }
 
@@ -70,20 +39,12 @@ protected:
         delete form.data();
         TDataInquiry::RecordLimit = 100000;
         list.reset();
-        DMMurven19->FreeSenderTable();
-        DMMurven19->FreeAdrsTable();
-        DMMurven19->Disconnect();
-        DMMurven19->FreeDatabase();
-        delete DMMurven19;
-        DMMurven19 = nullptr;
-        AdrsFolderList.clear();
-        for (int i = 0; i < m_vars.size(); ++i)
-            *m_vars[i] = m_saved[i];
         AddressChangeData = m_flags[0];
         AddressFormClose = m_flags[1];
         AddressConfirmation = m_flags[2];
         AddressOutOfTarget = m_flags[3];
         AddressSameNum = m_flags[4];
+        BookFixture::TearDown();
     }
 
     static void writeBook()
@@ -105,14 +66,7 @@ protected:
         }
         table.FlushBuffers();
         DMMurven19->CloseAdrs();
-        DMMurven19->CreateSenderTable();
-        ASSERT_TRUE(DMMurven19->OpenSender());
-        TTable &senders = *DMMurven19->SenderTable();
-        senders.Append();
-        senders.FieldByName(QStringLiteral("RecNo")).SetAsInteger(10);
-        senders.FieldByName(QStringLiteral("Title")).SetAsString(QStringLiteral("差出人１"));
-        senders.Post();
-        DMMurven19->CloseSender();
+        writeSenders({QStringLiteral("差出人１")});
     }
 
     static void flushDeletes()
@@ -180,13 +134,9 @@ protected:
         return rows;
     }
 
-    ScopedHome home;
-    ScriptedMessageBoxes boxes;
     std::unique_ptr<TAddressList> list;
     QPointer<TDataInquiry> form;
 
 private:
-    const QList<QString *> m_vars{&DataRoot, &DataPath, &AdrsPath, &OtherPath, &HistoryPath, &AdrsName};
-    QStringList m_saved;
     QList<bool> m_flags;
 };

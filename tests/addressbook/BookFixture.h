@@ -1,0 +1,93 @@
+#pragma once
+
+#include "addressbook/AdrsList.h"
+#include "core/AdrsSel.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "platform/Table.h"
+#include "support/DataFolders.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStringList>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A data folder in a temporary home with the books handed to the
+// constructor registered and their folders made (the first is the book in
+// use), a fresh data module, and message boxes answered by script. A test
+// writes its records, then opens the main list window with openList. The
+// data module goes, and the book list and folder variables come back, when
+// the test ends; a fixture overriding TearDown calls this one last.
+class BookFixture : public ::testing::Test
+{
+protected:
+    explicit BookFixture(QList<TAdrsFolderInfo> books = {
+                             {QStringLiteral("テスト"), QStringLiteral("Book1"), AdrsStateUnchanged}})
+        : m_books(std::move(books))
+    {
+    }
+
+    void SetUp() override
+    {
+        for (const QString &folder : {DataRoot, HistoryPath})
+            QDir().mkpath(folder);
+        for (const TAdrsFolderInfo &book : m_books)
+            QDir().mkpath(AdrsPath + book.Folder);
+        AdrsFolderList = m_books;
+        AdrsFolderIndex = 0;
+        AdrsName = m_books.first().Name;
+        FirstRun = DataPathChanged = MustSelectAdrs = false;
+        DMMurven19 = new TDMMurven19;
+    }
+
+    void TearDown() override
+    {
+        DMMurven19->FreeSenderTable();
+        DMMurven19->FreeAdrsTable();
+        DMMurven19->Disconnect();
+        DMMurven19->FreeDatabase();
+        delete DMMurven19;
+        DMMurven19 = nullptr;
+        AdrsFolderList.clear();
+        AdrsName = m_savedAdrsName;
+    }
+
+    // A sender table with one sender per title, RecNo 10, 20, ...
+    static void writeSenders(const QStringList &titles)
+    {
+        DMMurven19->CreateSenderTable();
+        ASSERT_TRUE(DMMurven19->OpenSender());
+        TTable &senders = *DMMurven19->SenderTable();
+        for (int i = 0; i < titles.size(); ++i) {
+            senders.Append();
+            senders.FieldByName(QStringLiteral("RecNo")).SetAsInteger((i + 1) * 10);
+            senders.FieldByName(QStringLiteral("Title")).SetAsString(titles[i]);
+            senders.Post();
+        }
+        DMMurven19->CloseSender();
+    }
+
+    // Creates the main list window and lets its first show open the book.
+    static void openList(std::unique_ptr<TAddressList> &list)
+    {
+        list = std::make_unique<TAddressList>();
+        list->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+        for (int i = 0; i < 50 && list->GetRowCount() == 0; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    ScopedHome home;
+    ScopedDataFolders folders{home.root()};
+    ScriptedMessageBoxes boxes;
+
+private:
+    const QList<TAdrsFolderInfo> m_books;
+    const QString m_savedAdrsName = AdrsName;
+};
