@@ -5,12 +5,12 @@
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
-#include "platform/Colors.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "widgets/CheckedCaption.h"
 #include "widgets/TntComCtrls.h"
 
 #include <QApplication>
@@ -175,15 +175,7 @@ void TAddressCopy::CreateControls()
 
     // Target books.
     auto *boxTarget = new QGroupBox(QStringLiteral("コピー先のアドレス帳"), this);
-    lvAdrs = new TTntListView(this);
-    lvAdrs->setObjectName(QStringLiteral("lvAdrs"));
-    lvAdrs->Columns().Add()->SetWidth(ScaleForDpi(260, true));
-    lvAdrs->header()->hide();
-    lvAdrs->header()->setStretchLastSection(true);
-    lvAdrs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lvAdrs->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvAdrs->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvAdrs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvAdrs = CreateBookListView(this, ScaleForDpi(260, true));
     lvAdrs->setMinimumHeight(ScaleForDpi(96, true));
     (new QVBoxLayout(boxTarget))->addWidget(lvAdrs);
 
@@ -471,15 +463,8 @@ void TAddressCopy::UpdateNumberOptions()
 
 void TAddressCopy::UpdateCaptionColours()
 {
-    const QColor blue = ColorToQColor(clBlue);
-    for (QAbstractButton *button : m_options) {
-        QPalette palette = QApplication::palette(button);
-        if (button->isChecked()) {
-            palette.setColor(QPalette::WindowText, blue);
-            palette.setColor(QPalette::ButtonText, blue);
-        }
-        button->setPalette(palette);
-    }
+    for (QAbstractButton *button : m_options)
+        PaintCheckedCaption(button);
 }
 
 void TAddressCopy::UpdateRangeControls()

@@ -15,6 +15,7 @@
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/ByteLimitValidator.h"
+#include "widgets/CheckedCaption.h"
 #include "widgets/EnterKey.h"
 #include "widgets/TntStdCtrls.h"
 
@@ -52,17 +53,6 @@ T *Named(T *widget, const char *name)
     return widget;
 }
 
-
-// Caption drawn blue while the option is chosen.
-void paintChosen(QAbstractButton *button)
-{
-    QPalette palette = QApplication::palette(button);
-    if (button->isChecked()) {
-        palette.setColor(QPalette::WindowText, ColorToQColor(clBlue));
-        palette.setColor(QPalette::ButtonText, ColorToQColor(clBlue));
-    }
-    button->setPalette(palette);
-}
 
 // A value control: enabled with the window colour, or disabled showing the
 // button face.
@@ -351,10 +341,10 @@ void TBatchChange::CheckClick()
 void TBatchChange::UpdateColours()
 {
     for (QCheckBox *check : m_checks)
-        paintChosen(check);
+        PaintCheckedCaption(check);
     for (QRadioButton *radio : {rbPriv, rbCorp, rbIgnoreNameTrue, rbIgnoreNameFalse, rbPrintTarget,
                                 rbPrintException, rbPrintUnspec})
-        paintChosen(radio);
+        PaintCheckedCaption(radio);
 }
 
 void TBatchChange::showEvent(QShowEvent *Event)

@@ -252,6 +252,20 @@ void ScanAddressBooks(bool applyPending)
 
 // ---- TAddressSelect --------------------------------------------------------
 
+TTntListView *CreateBookListView(QWidget *parent, int columnWidth)
+{
+    auto *view = new TTntListView(parent);
+    view->setObjectName(QStringLiteral("lvAdrs"));
+    view->Columns().Add()->SetWidth(columnWidth);
+    view->header()->hide();
+    view->header()->setStretchLastSection(true);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return view;
+}
+
 TAddressSelect::TAddressSelect(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AddressSelect"));
@@ -266,15 +280,7 @@ TAddressSelect::TAddressSelect(QWidget *parent) : QDialog(parent)
     // The name becomes a folder name of at most 100 CP932 bytes.
     edtNew->SetMaxLengthBytes(MaxBookNameBytes);
 
-    lvAdrs = new TTntListView(this);
-    lvAdrs->setObjectName(QStringLiteral("lvAdrs"));
-    lvAdrs->Columns().Add()->SetWidth(260);
-    lvAdrs->header()->hide();
-    lvAdrs->header()->setStretchLastSection(true);
-    lvAdrs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lvAdrs->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvAdrs->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvAdrs->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvAdrs = CreateBookListView(this, 260);
     lvAdrs->SetReadOnly(false);
     lvAdrs->OnEdited = [this](QObject *, TTntListItem *item, QString &text) { ListEdited(item, text); };
     lvAdrs->OnSelectItem = [this](QObject *, TTntListItem *, bool) { UpdateActions(); };

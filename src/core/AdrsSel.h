@@ -51,6 +51,11 @@ extern int AdrsFolderIndex;
 // tells "Abc" from "abc"); the table file is found whatever its letter case.
 void ScanAddressBooks(bool applyPending);
 
+// The list "lvAdrs" that shows book names to choose one from: a single
+// column of `columnWidth` pixels without header, one row chosen at a time,
+// names not edited in place.
+[[nodiscard]] TTntListView *CreateBookListView(QWidget *parent, int columnWidth);
+
 // Why a book name is refused (creating and renaming).
 enum class TBookNameError : std::uint8_t {
     None,
