@@ -99,30 +99,6 @@ TEST_F(CopyItemSetTest, showsCaptionsByItemNumberAndGivesTheItemsBackUnchanged)
     saveScreenshot(dialog.get(), QStringLiteral("CopyItemSet"));
 }
 
-struct Edge {
-    const char *name;
-    int row;
-    const char *button;
-};
-void PrintTo(const Edge &e, std::ostream *os) { *os << e.name; }
-class CopyItemMoveAtEdge : public CopyItemSetTest, public ::testing::WithParamInterface<Edge>
-{
-};
-
-TEST_P(CopyItemMoveAtEdge, doesNothing)
-{
-    open(reversedItems());
-    focusRow(GetParam().row);
-    click(GetParam().button);
-    EXPECT_EQ(list()->currentRow(), GetParam().row);
-    expectItems(result(), reversedItems());
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, CopyItemMoveAtEdge,
-                         ::testing::Values(Edge{"firstUp", 0, "bbtnUp"}, Edge{"firstToTop", 0, "bbtnTop"},
-                                           Edge{"lastDown", 53, "bbtnDown"}, Edge{"lastToBottom", 53, "bbtnBottom"}),
-                         [](const ::testing::TestParamInfo<Edge> &info) { return std::string(info.param.name); });
-
 TEST_F(CopyItemSetTest, getItemsGivesTheOnScreenOrderWithTheCheckMarksShown)
 {
     open(reversedItems());

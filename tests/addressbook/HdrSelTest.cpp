@@ -92,31 +92,6 @@ TEST_F(HeaderSelectTest, listsCaptionsWithKeywordNamesAndShownFlags)
     saveScreenshot(m_dialog.get(), QStringLiteral("HeaderSelect"));
 }
 
-struct Move {
-    const char *name;
-    int row;
-    const char *button;
-};
-void PrintTo(const Move &m, std::ostream *os) { *os << m.name; }
-class MoveAtEdge : public HeaderSelectTest, public ::testing::WithParamInterface<Move>
-{
-};
-
-TEST_P(MoveAtEdge, doesNothing)
-{
-    open(markedRecords());
-    focusRow(GetParam().row);
-    click(GetParam().button);
-    EXPECT_EQ(list()->currentRow(), GetParam().row);
-    EXPECT_EQ(result(), markedRecords());
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, MoveAtEdge,
-                         ::testing::Values(Move{"firstUp", 0, "bbtnUp"}, Move{"firstToTop", 0, "bbtnTop"},
-                                           Move{"lastDown", ListColumnCount - 1, "bbtnDown"},
-                                           Move{"lastToBottom", ListColumnCount - 1, "bbtnBottom"}),
-                         [](const ::testing::TestParamInfo<Move> &info) { return std::string(info.param.name); });
-
 struct Moved {
     const char *name;
     int row;
