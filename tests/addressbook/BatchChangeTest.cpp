@@ -127,13 +127,6 @@ protected:
         writeSenders({QStringLiteral("差出人1"), QStringLiteral("差出人2")});
     }
 
-    // A second table object on the book's file, as another window holds one.
-    static void openElsewhere(TTable &other)
-    {
-        other.SetTableName(DMMurven19->AdrsTable()->TableName());
-        other.SetPassword(TablePassword);
-        other.Open();
-    }
     static void deleteElsewhere(int recNo)
     {
         TTable other;

@@ -73,6 +73,15 @@ protected:
         DMMurven19->CloseSender();
     }
 
+    // A second table object on the open book's file, as another window or
+    // program holds one.
+    static void openElsewhere(TTable &other)
+    {
+        other.SetTableName(DMMurven19->AdrsTable()->TableName());
+        other.SetPassword(TablePassword);
+        other.Open();
+    }
+
     // Creates the main list window and lets its first show open the book.
     static void openList(std::unique_ptr<TAddressList> &list)
     {

@@ -258,9 +258,7 @@ TEST_F(RecordFormTest, aFailedWriteIsReportedAndTheInputStays)
     openRow(1);
     // Another connection holds the write lock: the post fails after the wait.
     TTable other;
-    other.SetTableName(DMMurven19->AdrsTable()->TableName());
-    other.SetPassword(TablePassword);
-    other.Open();
+    openElsewhere(other);
     other.BeginBatch();
     setText(QStringLiteral("edtAdrs3"), QStringLiteral("書けない"));
     click(QStringLiteral("btnUpdate"));
@@ -387,9 +385,7 @@ TEST_F(RecordFormTest, aDeleteThatCannotBeWrittenKeepsTheRecordAndTheForm)
 {
     openRow(1);
     TTable other;
-    other.SetTableName(DMMurven19->AdrsTable()->TableName());
-    other.SetPassword(TablePassword);
-    other.Open();
+    openElsewhere(other);
     other.BeginBatch();
     boxes.enqueue(IDYES);
     click(QStringLiteral("btnDelete"));
