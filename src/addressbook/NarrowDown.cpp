@@ -3,6 +3,8 @@
 
 #include "addressbook/AdrsSch.h"
 
+#include <algorithm>
+
 #include "core/AppSub.h"
 #include "core/Inquiry.h"
 #include "platform/Cp932.h"
@@ -182,6 +184,23 @@ TNarrowDownMatcher::TNarrowDownMatcher(const TNarrowDownCondition &Condition, TT
             p.Test = TTest::Skip;
         d->Items.push_back(std::move(p));
     }
+    // The items are joined by one operator and have no side effects, so the
+    // order they are tested in cannot change the outcome; the cheap ones go
+    // first, and a record they decide is never decoded or joined.
+    const auto cost = [](TTest test) {
+        switch (test) {
+        case TTest::Text:
+            return 1;
+        case TTest::Address:
+            return 2;
+        case TTest::Name:
+            return 3;
+        default:
+            return 0;
+        }
+    };
+    std::stable_sort(d->Items.begin(), d->Items.end(),
+                     [&cost](const Impl::TPrepared &a, const Impl::TPrepared &b) { return cost(a.Test) < cost(b.Test); });
 }
 
 TNarrowDownMatcher::~TNarrowDownMatcher() = default;
