@@ -105,6 +105,11 @@ TAddressList::TAddressList(QWidget *Owner) : QDialog(Owner)
                    Qt::WindowCloseButtonHint);
     setWindowTitle(ProductCaption());
     setSizeGripEnabled(false);
+    // Run modally (the program lives as long as this window) without blocking
+    // the program's other windows: the record form and the copy window are
+    // top-level windows of their own that must take input beside it. With no
+    // parent, window modality blocks nothing.
+    setWindowModality(Qt::WindowModal);
     AddressList = this;
     // A batch change of the record the form shows reaches the form too.
     BatchChangeFormHook = [](int Row, const TAddressData &Data, const TBatchChangeFlags &Flags) {

@@ -7,6 +7,7 @@
 #include "addressbook/BatchChg.h"
 
 #include <QAction>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -90,6 +91,28 @@ TEST_F(ListCommandsTest, copyWindowIsOneAndClosesWithTheList)
     EXPECT_TRUE(list->CloseChildWindows());
     flushDeletes();
     EXPECT_EQ(AddressCopy, nullptr);
+}
+
+// The list runs modally for the program's whole life; the record form is a
+// window of its own beside it and must take the user's clicks.
+TEST_F(ListCommandsTest, recordFormTakesClicksWhileTheListRunsModally)
+{
+    bool company = false;
+    QTimer::singleShot(0, [&] {
+        form = new TDataInquiry;
+        form->StartNewRecord();
+        form->show();
+        if (QTest::qWaitForWindowExposed(form)) {
+            auto *corp = child<QAbstractButton>(QStringLiteral("sbtnCorp"));
+            const QPoint at = corp->mapTo(form, corp->rect().center());
+            QTest::mouseClick(form->windowHandle(), Qt::LeftButton, {}, at);
+            company = corp->isChecked();
+        }
+        list->reject();
+    });
+    list->hide(); // shown again by exec, as the program shows it: modally
+    list->exec();
+    EXPECT_TRUE(company);
 }
 
 } // namespace
