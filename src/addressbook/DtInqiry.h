@@ -188,7 +188,6 @@ private:
     void btnUpdateClick();
     void btnDeleteClick();
     [[nodiscard]] bool SameNumberDeclined();
-    void WriteFields(class TTable &Table, const TAddressData &Data);
     void LearnHistories();
     void CloseSkippingConfirm();
 

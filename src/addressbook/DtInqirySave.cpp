@@ -25,90 +25,12 @@
 
 namespace {
 
-void setText(TTable &table, const char *field, const QByteArray &bytes)
-{
-    table.FieldByName(QLatin1String(field)).SetAsBytes(bytes);
-}
-
 void setInt(TTable &table, const char *field, qint32 value)
 {
     table.FieldByName(QLatin1String(field)).SetAsInteger(value);
 }
 
-void setBool(TTable &table, const char *field, bool value)
-{
-    table.FieldByName(QLatin1String(field)).SetAsBoolean(value);
-}
-
 } // namespace
-
-void TDataInquiry::WriteFields(TTable &Table, const TAddressData &r)
-{
-    setInt(Table, "Group", r.Group);
-    setText(Table, "CustomCode", r.CustomCode.Bytes());
-    setText(Table, "Tel", r.Tel.Bytes());
-    setInt(Table, "TelDiv", r.TelDiv);
-    setText(Table, "Fax", r.Fax.Bytes());
-    setText(Table, "PubDate", r.PubDate.Bytes());
-    setText(Table, "Portable1", r.Portable1.Bytes());
-    setText(Table, "Portable2", r.Portable2.Bytes());
-    setText(Table, "Pos", r.Pos.Bytes());
-    setText(Table, "Tdfkn", r.Tdfkn.Bytes());
-    setText(Table, "Adrs1", r.Adrs1.Bytes());
-    setText(Table, "Adrs2", r.Adrs2.Bytes());
-    setText(Table, "Adrs3", r.Adrs3.Bytes());
-    setText(Table, "AdrsKana", r.AdrsKana.Bytes());
-    setText(Table, "JisCode", r.JisCode.Bytes());
-    setText(Table, "KajoCode", r.KajoCode.Bytes());
-    setInt(Table, "Latitude", r.Latitude);
-    setInt(Table, "Longitude", r.Longitude);
-    setBool(Table, "PrivCorp", r.PrivCorp);
-    setText(Table, "CorpKanji", r.CorpKanji.Bytes());
-    setText(Table, "CorpKana", r.CorpKana.Bytes());
-    setText(Table, "Dptmnt", r.Dptmnt.Bytes());
-    setText(Table, "Post", r.Post.Bytes());
-    setText(Table, "NameKanji", r.NameKanji.Bytes());
-    setText(Table, "NameKana", r.NameKana.Bytes());
-    setText(Table, "Honor", r.Honor.Bytes());
-    setBool(Table, "IgnoreName", r.IgnoreName);
-    setText(Table, "URL", r.URL.Bytes());
-    setText(Table, "EMail1", r.EMail1.Bytes());
-    setText(Table, "EMail2", r.EMail2.Bytes());
-    setText(Table, "Joint1", r.Joint1.Bytes());
-    setText(Table, "Joint2", r.Joint2.Bytes());
-    setText(Table, "Joint3", r.Joint3.Bytes());
-    setText(Table, "Joint4", r.Joint4.Bytes());
-    setText(Table, "Joint5", r.Joint5.Bytes());
-    setText(Table, "JointHonor1", r.JointHonor1.Bytes());
-    setText(Table, "JointHonor2", r.JointHonor2.Bytes());
-    setText(Table, "JointHonor3", r.JointHonor3.Bytes());
-    setText(Table, "JointHonor4", r.JointHonor4.Bytes());
-    setText(Table, "JointHonor5", r.JointHonor5.Bytes());
-    setInt(Table, "JointOwner", r.JointOwner);
-    setBool(Table, "JointPrint", r.JointPrint);
-    setBool(Table, "JointPrint1", r.JointPrint1);
-    setBool(Table, "JointPrint2", r.JointPrint2);
-    setBool(Table, "JointPrint3", r.JointPrint3);
-    setBool(Table, "JointPrint4", r.JointPrint4);
-    setBool(Table, "JointPrint5", r.JointPrint5);
-    setInt(Table, "PrintTarget", r.PrintTarget);
-    setInt(Table, "Sender", r.Sender);
-    setText(Table, "Keyword1", r.Keyword1.Bytes());
-    setText(Table, "Keyword2", r.Keyword2.Bytes());
-    setText(Table, "Keyword3", r.Keyword3.Bytes());
-    setText(Table, "Keyword4", r.Keyword4.Bytes());
-    setText(Table, "Keyword5", r.Keyword5.Bytes());
-    setText(Table, "Keyword6", r.Keyword6.Bytes());
-    setText(Table, "Keyword7", r.Keyword7.Bytes());
-    setText(Table, "Keyword8", r.Keyword8.Bytes());
-    // Memo lines end with CR LF in the stored text.
-    Table.FieldByName(QStringLiteral("Note"))
-        .SetAsBytes(r.Note ? Cp932::encode(r.Note->join(QStringLiteral("\r\n"))) : QByteArray());
-    Table.FieldByName(QStringLiteral("ExtLink"))
-        .SetAsBytes(r.ExtLink ? Cp932::encode(r.ExtLink->join(QStringLiteral("\r\n"))) : QByteArray());
-    setText(Table, "SymbolMark", r.SymbolMark.Bytes());
-    setInt(Table, "SymbolColor", r.SymbolColor);
-}
 
 bool TDataInquiry::SameNumberDeclined()
 {
@@ -176,7 +98,7 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
         else
             table->Append();
         try {
-            WriteFields(*table, data);
+            WriteAddressData(*table, data);
             if (!IsUpdate)
                 table->FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(now);
             table->FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(now);

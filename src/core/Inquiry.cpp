@@ -1,5 +1,6 @@
 #include "core/Inquiry.h"
 
+#include "platform/Cp932.h"
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
@@ -52,6 +53,128 @@ std::optional<QStringList> memoOf(TTable &table, const char *name)
     return SplitLines(text);
 }
 
+// Every field of a record with the member that holds it, in the table's
+// order; the reader and the writer walk this one list. Kinds: Key (the
+// record number, never written), Text, Phone (hyphenated when read, stored as
+// given), Integer, Boolean, Memo (one list item per line), Stamp and Code
+// (kept by the table's writers themselves, never written from a record).
+template <class Record, class Visitor>
+void visitAddressFields(Record &r, Visitor &v)
+{
+    v.Key("RecNo", r.RecNo);
+    v.Integer("Group", r.Group);
+    v.Text("CustomCode", r.CustomCode);
+    v.Phone("Tel", r.Tel);
+    v.Integer("TelDiv", r.TelDiv);
+    v.Phone("Fax", r.Fax);
+    v.Text("PubDate", r.PubDate);
+    v.Phone("Portable1", r.Portable1);
+    v.Phone("Portable2", r.Portable2);
+    v.Text("Pos", r.Pos);
+    v.Text("Tdfkn", r.Tdfkn);
+    v.Text("Adrs1", r.Adrs1);
+    v.Text("Adrs2", r.Adrs2);
+    v.Text("Adrs3", r.Adrs3);
+    v.Text("AdrsKana", r.AdrsKana);
+    v.Text("JisCode", r.JisCode);
+    v.Text("KajoCode", r.KajoCode);
+    v.Integer("Latitude", r.Latitude);
+    v.Integer("Longitude", r.Longitude);
+    v.Boolean("PrivCorp", r.PrivCorp);
+    v.Text("CorpKanji", r.CorpKanji);
+    v.Text("CorpKana", r.CorpKana);
+    v.Text("Dptmnt", r.Dptmnt);
+    v.Text("Post", r.Post);
+    v.Text("NameKanji", r.NameKanji);
+    v.Text("NameKana", r.NameKana);
+    v.Text("Honor", r.Honor);
+    v.Boolean("IgnoreName", r.IgnoreName);
+    v.Text("URL", r.URL);
+    v.Text("EMail1", r.EMail1);
+    v.Text("EMail2", r.EMail2);
+    v.Text("Joint1", r.Joint1);
+    v.Text("Joint2", r.Joint2);
+    v.Text("Joint3", r.Joint3);
+    v.Text("Joint4", r.Joint4);
+    v.Text("Joint5", r.Joint5);
+    v.Text("JointHonor1", r.JointHonor1);
+    v.Text("JointHonor2", r.JointHonor2);
+    v.Text("JointHonor3", r.JointHonor3);
+    v.Text("JointHonor4", r.JointHonor4);
+    v.Text("JointHonor5", r.JointHonor5);
+    v.Integer("JointOwner", r.JointOwner);
+    v.Boolean("JointPrint", r.JointPrint);
+    v.Boolean("JointPrint1", r.JointPrint1);
+    v.Boolean("JointPrint2", r.JointPrint2);
+    v.Boolean("JointPrint3", r.JointPrint3);
+    v.Boolean("JointPrint4", r.JointPrint4);
+    v.Boolean("JointPrint5", r.JointPrint5);
+    v.Integer("PrintTarget", r.PrintTarget);
+    v.Integer("Sender", r.Sender);
+    v.Text("Keyword1", r.Keyword1);
+    v.Text("Keyword2", r.Keyword2);
+    v.Text("Keyword3", r.Keyword3);
+    v.Text("Keyword4", r.Keyword4);
+    v.Text("Keyword5", r.Keyword5);
+    v.Text("Keyword6", r.Keyword6);
+    v.Text("Keyword7", r.Keyword7);
+    v.Text("Keyword8", r.Keyword8);
+    v.Memo("Note", r.Note);
+    v.Memo("ExtLink", r.ExtLink);
+    v.Text("SymbolMark", r.SymbolMark);
+    v.Integer("SymbolColor", r.SymbolColor);
+    v.Stamp("AddDateTime", r.AddDateTime);
+    v.Stamp("UpdDateTime", r.UpdDateTime);
+    v.Code("CodeMain", r.CodeMain);
+    v.Code("CodeSub", r.CodeSub);
+    v.Code("CodeGenre", r.CodeGenre);
+}
+
+struct TFieldReader {
+    TTable &table;
+    void Key(const char *name, qint32 &value) { value = integerOf(table, name); }
+    void Integer(const char *name, qint32 &value) { value = integerOf(table, name); }
+    void Code(const char *name, qint32 &value) { value = integerOf(table, name); }
+    void Boolean(const char *name, bool &value) { value = booleanOf(table, name); }
+    template <qsizetype Width>
+    void Text(const char *name, TShortString<Width> &value)
+    {
+        value = textOf(table, name);
+    }
+    template <qsizetype Width>
+    void Phone(const char *name, TShortString<Width> &value)
+    {
+        value = phoneOf(table, name);
+    }
+    void Memo(const char *name, std::optional<QStringList> &value) { value = memoOf(table, name); }
+    void Stamp(const char *name, QDateTime &value) { value = dateTimeOf(table, name); }
+};
+
+struct TFieldWriter {
+    TTable &table;
+    void Key(const char *, qint32) {}
+    void Code(const char *, qint32) {}
+    void Stamp(const char *, const QDateTime &) {}
+    void Integer(const char *name, qint32 value) { table.FieldByName(QLatin1String(name)).SetAsInteger(value); }
+    void Boolean(const char *name, bool value) { table.FieldByName(QLatin1String(name)).SetAsBoolean(value); }
+    template <qsizetype Width>
+    void Text(const char *name, const TShortString<Width> &value)
+    {
+        table.FieldByName(QLatin1String(name)).SetAsBytes(value.Bytes());
+    }
+    template <qsizetype Width>
+    void Phone(const char *name, const TShortString<Width> &value)
+    {
+        Text(name, value);
+    }
+    // Memo lines end with CR LF in the stored text.
+    void Memo(const char *name, const std::optional<QStringList> &value)
+    {
+        table.FieldByName(QLatin1String(name))
+            .SetAsBytes(value ? Cp932::encode(value->join(QStringLiteral("\r\n"))) : QByteArray());
+    }
+};
+
 } // namespace
 
 void ClearAddressData(TAddressData &record)
@@ -72,77 +195,17 @@ bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *ow
                          mbpCenterOnOwner, 0, 0);
         return false;
     }
-
     TAddressData r;
-    r.RecNo = integerOf(table, "RecNo");
-    r.Group = integerOf(table, "Group");
-    r.CustomCode = textOf(table, "CustomCode");
-    r.Tel = phoneOf(table, "Tel");
-    r.TelDiv = integerOf(table, "TelDiv");
-    r.Fax = phoneOf(table, "Fax");
-    r.PubDate = textOf(table, "PubDate");
-    r.Portable1 = phoneOf(table, "Portable1");
-    r.Portable2 = phoneOf(table, "Portable2");
-    r.Pos = textOf(table, "Pos");
-    r.Tdfkn = textOf(table, "Tdfkn");
-    r.Adrs1 = textOf(table, "Adrs1");
-    r.Adrs2 = textOf(table, "Adrs2");
-    r.Adrs3 = textOf(table, "Adrs3");
-    r.AdrsKana = textOf(table, "AdrsKana");
-    r.JisCode = textOf(table, "JisCode");
-    r.KajoCode = textOf(table, "KajoCode");
-    r.Latitude = integerOf(table, "Latitude");
-    r.Longitude = integerOf(table, "Longitude");
-    r.PrivCorp = booleanOf(table, "PrivCorp");
-    r.CorpKanji = textOf(table, "CorpKanji");
-    r.CorpKana = textOf(table, "CorpKana");
-    r.Dptmnt = textOf(table, "Dptmnt");
-    r.Post = textOf(table, "Post");
-    r.NameKanji = textOf(table, "NameKanji");
-    r.NameKana = textOf(table, "NameKana");
-    r.Honor = textOf(table, "Honor");
-    r.IgnoreName = booleanOf(table, "IgnoreName");
-    r.URL = textOf(table, "URL");
-    r.EMail1 = textOf(table, "EMail1");
-    r.EMail2 = textOf(table, "EMail2");
-    r.Joint1 = textOf(table, "Joint1");
-    r.Joint2 = textOf(table, "Joint2");
-    r.Joint3 = textOf(table, "Joint3");
-    r.Joint4 = textOf(table, "Joint4");
-    r.Joint5 = textOf(table, "Joint5");
-    r.JointHonor1 = textOf(table, "JointHonor1");
-    r.JointHonor2 = textOf(table, "JointHonor2");
-    r.JointHonor3 = textOf(table, "JointHonor3");
-    r.JointHonor4 = textOf(table, "JointHonor4");
-    r.JointHonor5 = textOf(table, "JointHonor5");
-    r.JointOwner = integerOf(table, "JointOwner");
-    r.JointPrint = booleanOf(table, "JointPrint");
-    r.JointPrint1 = booleanOf(table, "JointPrint1");
-    r.JointPrint2 = booleanOf(table, "JointPrint2");
-    r.JointPrint3 = booleanOf(table, "JointPrint3");
-    r.JointPrint4 = booleanOf(table, "JointPrint4");
-    r.JointPrint5 = booleanOf(table, "JointPrint5");
-    r.PrintTarget = integerOf(table, "PrintTarget");
-    r.Sender = integerOf(table, "Sender");
-    r.Keyword1 = textOf(table, "Keyword1");
-    r.Keyword2 = textOf(table, "Keyword2");
-    r.Keyword3 = textOf(table, "Keyword3");
-    r.Keyword4 = textOf(table, "Keyword4");
-    r.Keyword5 = textOf(table, "Keyword5");
-    r.Keyword6 = textOf(table, "Keyword6");
-    r.Keyword7 = textOf(table, "Keyword7");
-    r.Keyword8 = textOf(table, "Keyword8");
-    r.Note = memoOf(table, "Note");
-    r.ExtLink = memoOf(table, "ExtLink");
-    r.SymbolMark = textOf(table, "SymbolMark");
-    r.SymbolColor = integerOf(table, "SymbolColor");
-    r.AddDateTime = dateTimeOf(table, "AddDateTime");
-    r.UpdDateTime = dateTimeOf(table, "UpdDateTime");
-    r.CodeMain = integerOf(table, "CodeMain");
-    r.CodeSub = integerOf(table, "CodeSub");
-    r.CodeGenre = integerOf(table, "CodeGenre");
+    TFieldReader reader{table};
+    visitAddressFields(r, reader);
     record = std::move(r);
     return true;
+}
+
+void WriteAddressData(TTable &table, const TAddressData &record)
+{
+    TFieldWriter writer{table};
+    visitAddressFields(record, writer);
 }
 
 namespace {

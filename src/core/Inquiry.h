@@ -141,6 +141,13 @@ void SetPhoneHyphenator(TPhoneHyphenator hyphenator);
 // centred on owner, record keeps its content and the result is false.
 [[nodiscard]] bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *owner);
 
+// Sets every field of the table's record in edit or insert state from
+// record, the reverse of ReadAddressData: texts as they stand (telephone
+// numbers as given, so pass their digits), memos one line per item. The
+// record number, the two date stamps and the three codes are the writer's
+// own business and are left alone.
+void WriteAddressData(TTable &table, const TAddressData &record);
+
 // One column of the main address list.
 enum class TColumnAlign { Left = 0, Center = 1, Right = 2 };
 

@@ -1,4 +1,5 @@
 #include "core/Inquiry.h"
+#include "platform/Cp932.h"
 
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
@@ -128,6 +129,39 @@ TEST_F(ReadRecord, categoryCodesReadBackIntoTheirOwnFields)
     EXPECT_EQ(record.CodeMain, 3);
     EXPECT_EQ(record.CodeSub, 5);
     EXPECT_EQ(record.CodeGenre, 7);
+}
+
+TEST_F(ReadRecord, writtenRecordReadsBackEqualButForWhatTheWriterKeeps)
+{
+    TAddressData written;
+    written.Group = 4;
+    written.Tel = QByteArrayLiteral("0312345678");
+    written.TelDiv = 3;
+    written.Adrs2 = Cp932::encode(QStringLiteral("千代田１－１"));
+    written.NameKanji = EncodeUnicodeField(u"山田太郎");
+    written.PrivCorp = true;
+    written.JointPrint3 = true;
+    written.Keyword8 = QByteArrayLiteral("k8");
+    written.SymbolColor = 0x7FDF3F;
+    written.Note = QStringList{QStringLiteral("一行目"), QStringLiteral("二行目")};
+    // Kept by the table's writers, not taken from the record.
+    written.RecNo = 777;
+    written.CodeMain = 5;
+    written.AddDateTime = QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6));
+
+    table().Append();
+    WriteAddressData(table(), written);
+    const int recNo = appendRecord();
+
+    TAddressData read;
+    ASSERT_TRUE(ReadAddressData(table(), recNo, read, nullptr));
+    EXPECT_EQ(read.RecNo, recNo);
+    EXPECT_EQ(read.CodeMain, 0);
+    EXPECT_FALSE(read.AddDateTime.isValid());
+    read.RecNo = written.RecNo;
+    read.CodeMain = written.CodeMain;
+    read.AddDateTime = written.AddDateTime;
+    EXPECT_EQ(read, written);
 }
 
 TEST_F(ReadRecord, emptyMemosGiveNoListsAndFilledOnesGiveOneItemPerLine)
