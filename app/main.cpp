@@ -68,12 +68,8 @@ int main(int argc, char **argv)
     parts.loadWqhyp = [] {
         // A failure has shown its box; numbers are then only trimmed.
         (void)LoadWqhyp(AppPath, AppPath + QStringLiteral("Dic/"));
-        SetPhoneHyphenator([](const QByteArray &number) { return HyphenatePhoneNumber(number); });
     };
-    parts.freeWqhyp = [] {
-        SetPhoneHyphenator({});
-        FreeWqhyp();
-    };
+    parts.freeWqhyp = [] { FreeWqhyp(); };
     parts.createDataModule = [] { DMMurven19 = new TDMMurven19; };
     parts.freeDataModule = [] {
         DMMurven19->FreeSenderTable();

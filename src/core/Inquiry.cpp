@@ -1,5 +1,7 @@
 #include "core/Inquiry.h"
 
+#include "core/WqhypWrapper.h"
+
 #include "platform/Cp932.h"
 #include "platform/Table.h"
 #include "platform/TextLines.h"
@@ -9,24 +11,15 @@
 
 namespace {
 
-TPhoneHyphenator &phoneHyphenator()
-{
-    static TPhoneHyphenator hyphenator;
-    return hyphenator;
-}
-
 QByteArray textOf(TTable &table, const char *name)
 {
     return TrimBlanks(table.FieldByName(QLatin1String(name)).AsBytes()).toByteArray();
 }
 
+// Hyphenated by the library when it is loaded, else only trimmed.
 QByteArray phoneOf(TTable &table, const char *name)
 {
-    const QByteArray number = textOf(table, name);
-    const TPhoneHyphenator &hyphenate = phoneHyphenator();
-    if (number.isEmpty() || !hyphenate)
-        return number;
-    return TrimBlanks(hyphenate(number)).toByteArray();
+    return TrimBlanks(HyphenatePhoneNumber(textOf(table, name))).toByteArray();
 }
 
 qint32 integerOf(TTable &table, const char *name)
@@ -180,11 +173,6 @@ struct TFieldWriter {
 void ClearAddressData(TAddressData &record)
 {
     record = TAddressData{};
-}
-
-void SetPhoneHyphenator(TPhoneHyphenator hyphenator)
-{
-    phoneHyphenator() = std::move(hyphenator);
 }
 
 bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *owner)

@@ -9,7 +9,6 @@
 #include <QStringList>
 
 #include <array>
-#include <functional>
 #include <optional>
 
 class QWidget;
@@ -128,15 +127,10 @@ struct TAddressData {
 // Drops the memo lists and resets every field to its cleared value.
 void ClearAddressData(TAddressData &record);
 
-// Puts a telephone number into its hyphenated form for the record. The
-// start-up installs the hyphenation library's routine; until then (and in
-// tests) numbers are only trimmed.
-using TPhoneHyphenator = std::function<QByteArray(const QByteArray &number)>;
-void SetPhoneHyphenator(TPhoneHyphenator hyphenator);
-
 // Reads the record with that RecNo from the open address table (primary
 // order) into record. Text fields are trimmed and cut to the record's
-// widths, the four telephone fields hyphenated first. When the table holds no
+// widths, the four telephone fields hyphenated first (by the hyphenation
+// library when it is loaded, else only trimmed). When the table holds no
 // such record, the error box "アドレス帳が読み出せませんでした  " is shown
 // centred on owner, record keeps its content and the result is false.
 [[nodiscard]] bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *owner);

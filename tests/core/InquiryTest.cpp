@@ -1,4 +1,5 @@
 #include "core/Inquiry.h"
+#include "core/WqhypWrapper.h"
 #include "platform/Cp932.h"
 
 #include "core/AppSub.h"
@@ -11,6 +12,8 @@
 #include <QSet>
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -74,7 +77,7 @@ protected:
     }
     void TearDown() override
     {
-        SetPhoneHyphenator({});
+        SetWqhypForTesting(nullptr);
         AdrsPath = m_savedAdrs;
         OtherPath = m_savedOther;
     }
@@ -188,8 +191,11 @@ TEST_F(ReadRecord, emptyMemosGiveNoListsAndFilledOnesGiveOneItemPerLine)
 
 TEST_F(ReadRecord, textsAreTrimmedCutAndTelephoneNumbersHyphenated)
 {
-    SetPhoneHyphenator([](const QByteArray &number) {
-        return number == "0312345678" ? QByteArray(" 03-1234-5678 ") : number;
+    SetWqhypForTesting([](const char *number, char *output, const char *, const TWqhypTime *) {
+        if (QByteArray(number) != "0312345678")
+            return 8;
+        std::strcpy(output, " 03-1234-5678");
+        return 0;
     });
     // 60 two-byte characters: 120 bytes, cut to the record's 112.
     const QByteArray corp = Cp932::encode(QString(60, QChar(u'社')));
