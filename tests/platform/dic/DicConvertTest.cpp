@@ -272,26 +272,6 @@ INSTANTIATE_TEST_SUITE_P(Codes, DicCheckDigitTest,
                                            CheckDigitCase{"47382", "473821"}, CheckDigitCase{"1310", ""},
                                            CheckDigitCase{"131011", ""}, CheckDigitCase{"1310a", ""}));
 
-struct HeadCase {
-    const char16_t *reading;
-    const char16_t *head;
-};
-
-class DicHeadKanaTest : public ::testing::TestWithParam<HeadCase>
-{
-};
-
-TEST_P(DicHeadKanaTest, givesTheFirstKanaAsPlainHiragana)
-{
-    EXPECT_EQ(DicHeadKana(QString::fromUtf16(GetParam().reading)), QString::fromUtf16(GetParam().head));
-}
-
-INSTANTIATE_TEST_SUITE_P(Readings, DicHeadKanaTest,
-                         ::testing::Values(HeadCase{u"ｶﾞｸ", u"か"}, HeadCase{u"ｮ", u"よ"}, HeadCase{u"ｧｲ", u"あ"},
-                                           HeadCase{u"ｯ", u"つ"}, HeadCase{u"ｳﾞｨ", u"う"}, HeadCase{u"ﾊﾟﾘ", u"は"},
-                                           HeadCase{u"ｦ", u"を"}, HeadCase{u"ﾝ", u"ん"}, HeadCase{u"ﾁﾖﾀﾞｸ", u"ち"},
-                                           HeadCase{u"ｰ", u""}, HeadCase{u"A", u""}, HeadCase{u"", u""}));
-
 TEST(DicPrefectureRegionTest, groupsPrefecturesIntoSixRegions)
 {
     const std::vector<std::pair<int, int>> cases = {{1, 0},  {7, 0},  {8, 1},  {14, 1},  {15, 2}, {23, 2},

@@ -2,6 +2,7 @@
 
 #include "DicSchema.h"
 #include "DicSqlite.h"
+#include "DicKana.h"
 #include "DicText.h"
 #include "platform/Cp932.h"
 
@@ -597,7 +598,7 @@ private:
                      .integer(c.Pref)
                      .blob(name)
                      .blob(sjis(c.Kana))
-                     .blob(sjis(DicHeadKana(c.Kana)))
+                     .blob(QByteArray::fromStdString(DicKanaHead(sjis(c.Kana).toStdString())))
                      .integer(c.Sort)
                      .integer(c.OhazaCount)
                      .key(name)
@@ -734,20 +735,6 @@ QString DicCityCode6(QStringView code5)
     }
     const int check = (11 - sum % 11) % 10;
     return code5.toString() + QChar(u'0' + check);
-}
-
-QString DicHeadKana(QStringView halfWidthReading)
-{
-    // Hiragana for the half-width katakana U+FF66 (ｦ) .. U+FF9D (ﾝ), small
-    // kana as their big form.
-    static constexpr char16_t kHiragana[] = u"をあいうえおやゆよつーあいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわん";
-    static_assert(std::size(kHiragana) - 1 == 0xFF9D - 0xFF66 + 1);
-    if (halfWidthReading.isEmpty())
-        return {};
-    const char16_t c = halfWidthReading.front().unicode();
-    if (c < 0xFF66 || c > 0xFF9D || c == 0xFF70) // ｰ is no kana of its own
-        return {};
-    return QString(QChar(kHiragana[c - 0xFF66]));
 }
 
 int DicPrefectureRegion(int prefecture)

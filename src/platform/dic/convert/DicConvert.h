@@ -38,11 +38,6 @@ struct TDicConvertStats {
 // code5 is five ASCII digits.
 [[nodiscard]] QString DicCityCode6(QStringView code5);
 
-// The first kana of a half-width katakana reading as one hiragana, voicing
-// marks dropped and small kana made big ("ｶﾞｸ" -> "か", "ｮ" -> "よ"); empty
-// when the reading does not start with a kana.
-[[nodiscard]] QString DicHeadKana(QStringView halfWidthReading);
-
 // Region of a JIS prefecture number: 0 北海道・東北, 1 関東, 2 中部, 3 近畿,
 // 4 中国・四国, 5 九州・沖縄; -1 outside 1..47.
 [[nodiscard]] int DicPrefectureRegion(int prefecture);

@@ -5,11 +5,12 @@
 namespace {
 
 // Trail bytes of the hiragana (lead byte 0x82) for the half-width katakana
-// 0xA6 ｦ .. 0xDD ﾝ; 0 for the prolonged sound mark ｰ, which has no hiragana.
+// 0xA6 ｦ .. 0xDD ﾝ, small kana as their big form (a heading names a row of
+// the syllabary); 0 for the prolonged sound mark ｰ, which has no hiragana.
 constexpr std::array<unsigned char, 0xDD - 0xA6 + 1> kHiraganaTrail = {
     0xF0,                                     // ｦ を
-    0x9F, 0xA1, 0xA3, 0xA5, 0xA7,             // ｧ..ｫ ぁぃぅぇぉ
-    0xE1, 0xE3, 0xE5, 0xC1,                   // ｬｭｮｯ ゃゅょっ
+    0xA0, 0xA2, 0xA4, 0xA6, 0xA8,             // ｧ..ｫ as あいうえお
+    0xE2, 0xE4, 0xE6, 0xC2,                   // ｬｭｮｯ as やゆよつ
     0x00,                                     // ｰ
     0xA0, 0xA2, 0xA4, 0xA6, 0xA8,             // ｱ..ｵ
     0xA9, 0xAB, 0xAD, 0xAF, 0xB1,             // ｶ..ｺ

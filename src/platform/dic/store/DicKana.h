@@ -2,7 +2,9 @@
 
 // The heading character of a reading: the first half-width katakana of a
 // Shift-JIS reading as one double-byte hiragana ("ﾁﾖﾀﾞ" -> "ち"; a voicing
-// mark after it is not looked at, so headings group ｶ and ｶﾞ together).
+// mark after it is not looked at, so headings group ｶ and ｶﾞ together, and a
+// small kana counts as its big form). The data converter writes the cities'
+// headings with it and the kana library the oaza ones.
 
 #include <string>
 #include <string_view>
