@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, installs the program into .local/ in this
+# Installs what is missing, builds the program alone (no tests, no
+# benchmarks, optimised, no compiler cache), installs it into .local/ in this
 # folder and starts it. Arguments are passed on to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-bash scripts/build.sh
-cmake --install build --prefix "$PWD/.local" >/dev/null
+MURVEN_BUILD_DIR=build-run bash scripts/build.sh \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DMURVEN_BENCH=OFF -DMURVEN_CCACHE=MURVEN_CCACHE-NOTFOUND
+cmake --install build-run --prefix "$PWD/.local" >/dev/null
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display found (DISPLAY is not set): the program needs a graphical session." >&2
   echo "Installed as $PWD/.local/bin/murven19; start it from a desktop session." >&2
