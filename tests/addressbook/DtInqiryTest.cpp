@@ -423,11 +423,12 @@ enum class TListChange {
 };
 
 struct FollowCase {
+    const char *Name;
     TListChange Change;
-    qint32 Shown;     // RecNo the form shows before the change
+    qint32 Shown;         // RecNo the form shows before the change
     const char *Position; // as the form shows it after the change
-    qint32 Prior;     // RecNo 前 goes to; 0: 先頭 and 前 disabled
-    qint32 Next;      // RecNo 次 goes to; 0: 次 and 最後 disabled
+    qint32 Prior;         // RecNo 前 goes to; 0: 先頭 and 前 disabled
+    qint32 Next;          // RecNo 次 goes to; 0: 次 and 最後 disabled
 };
 
 class RecordFormFollowsList : public RecordFormTest, public ::testing::WithParamInterface<FollowCase>
@@ -562,18 +563,19 @@ TEST_P(RecordFormFollowsList, positionButtonsAndUpdateFollowTheNewRows)
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, RecordFormFollowsList,
-    ::testing::Values(FollowCase{TListChange::Filter, 3, "2 / 3", 1, 5},
-                      FollowCase{TListChange::Filter, 4, "--- / 3", 0, 1},
-                      FollowCase{TListChange::FilterCleared, 4, "4 / 5", 3, 5},
-                      FollowCase{TListChange::FilterDisabled, 4, "4 / 5", 3, 5},
-                      FollowCase{TListChange::Group1, 4, "2 / 3", 2, 5},
-                      FollowCase{TListChange::Group1, 3, "--- / 3", 0, 2},
-                      FollowCase{TListChange::Group1ThenAll, 3, "3 / 5", 2, 4},
-                      FollowCase{TListChange::Descending, 4, "2 / 5", 5, 3},
-                      FollowCase{TListChange::ByCustomCode, 4, "1 / 5", 0, 1},
-                      FollowCase{TListChange::Duplicates, 4, "2 / 4", 2, 1},
-                      FollowCase{TListChange::Duplicates, 3, "--- / 4", 0, 2},
-                      FollowCase{TListChange::DuplicatesOff, 3, "3 / 5", 2, 4},
-                      FollowCase{TListChange::ReloadAfterDeleteElsewhere, 4, "3 / 4", 3, 5},
-                      FollowCase{TListChange::DeleteInList, 4, "3 / 4", 3, 5},
-                      FollowCase{TListChange::AddedElsewhere, 5, "5 / 6", 4, 6}));
+    ::testing::Values(FollowCase{"filterMoves", TListChange::Filter, 3, "2 / 3", 1, 5},
+                      FollowCase{"filterHides", TListChange::Filter, 4, "--- / 3", 0, 1},
+                      FollowCase{"filterCleared", TListChange::FilterCleared, 4, "4 / 5", 3, 5},
+                      FollowCase{"filterDisabled", TListChange::FilterDisabled, 4, "4 / 5", 3, 5},
+                      FollowCase{"groupMoves", TListChange::Group1, 4, "2 / 3", 2, 5},
+                      FollowCase{"groupHides", TListChange::Group1, 3, "--- / 3", 0, 2},
+                      FollowCase{"groupBackToAll", TListChange::Group1ThenAll, 3, "3 / 5", 2, 4},
+                      FollowCase{"descending", TListChange::Descending, 4, "2 / 5", 5, 3},
+                      FollowCase{"byCustomCode", TListChange::ByCustomCode, 4, "1 / 5", 0, 1},
+                      FollowCase{"duplicatesMove", TListChange::Duplicates, 4, "2 / 4", 2, 1},
+                      FollowCase{"duplicatesHide", TListChange::Duplicates, 3, "--- / 4", 0, 2},
+                      FollowCase{"duplicatesOff", TListChange::DuplicatesOff, 3, "3 / 5", 2, 4},
+                      FollowCase{"reloadAfterDeleteElsewhere", TListChange::ReloadAfterDeleteElsewhere, 4, "3 / 4", 3, 5},
+                      FollowCase{"deleteInList", TListChange::DeleteInList, 4, "3 / 4", 3, 5},
+                      FollowCase{"addedElsewhere", TListChange::AddedElsewhere, 5, "5 / 6", 4, 6}),
+    [](const ::testing::TestParamInfo<FollowCase> &info) { return std::string(info.param.Name); });
