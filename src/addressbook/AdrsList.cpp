@@ -782,9 +782,11 @@ void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTo
     else
         m_model->MeasureColumns(metrics);
 
-    // The record the record form shows stays the inquiry row when it is
-    // still shown.
-    const qint32 keep = m_model->InquiryRow() >= 0 ? m_model->RecNoAt(m_model->InquiryRow()) : -1;
+    // The record the record form shows becomes the inquiry row again when
+    // it is among the new rows, also when the last refresh had hidden it.
+    qint32 keep = m_model->InquiryRow() >= 0 ? m_model->RecNoAt(m_model->InquiryRow()) : -1;
+    if (keep == -1 && DataInquiry)
+        keep = DataInquiry->GetCurrentRecNo();
     // The reset below drops the selection without a selection signal.
     m_searchPos = -1;
     if (ReloadRows)
@@ -800,6 +802,9 @@ void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTo
         lvAddress->scrollTo(m_model->index(qMin(top, rows - 1), 0), QAbstractItemView::PositionAtTop);
     for (QAction *action : std::as_const(m_rowCommands))
         action->setEnabled(rows > 0 && !m_unavailable.contains(action));
+    // The form's position and its buttons follow the new rows.
+    if (DataInquiry && DataInquiry->NavigationSource() == 1)
+        DataInquiry->UpdateNavigation();
     // The rows changed under the windows that work on a range of them.
     if (AddressCopy)
         AddressCopy->UpdateDataRange();

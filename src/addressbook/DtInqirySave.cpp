@@ -231,13 +231,26 @@ void TDataInquiry::btnUpdateClick()
         return;
     }
     const int remembered = AddressList->InquiryRow();
+    const int selected = AddressList->GetFirstSelected();
     AddressList->RefreshList(false, true, true);
     int row = AddressList->InquiryRow();
+    TAddressData data;
+    if (row == -1 && remembered == -1) {
+        // The record was not among the rows before either (a filter hides
+        // it): the form stays on it and the list keeps its selection.
+        if (selected >= 0)
+            AddressList->SelectRow(selected, false, true);
+        AddressList->NotifyRecordsChanged({recNo});
+        if (AddressList->ReadAddressData(recNo, data))
+            StartInquiry(data);
+        else
+            CloseSkippingConfirm();
+        return;
+    }
     if (row == -1)
         row = qMin(remembered, AddressList->GetRowCount() - 1);
     AddressList->SelectRow(row, false, true);
     AddressList->NotifyRecordsChanged({recNo});
-    TAddressData data;
     if (row >= 0 && AddressList->GetRecordAt(row, data))
         StartInquiry(data);
     else

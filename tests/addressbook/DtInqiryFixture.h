@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 
@@ -123,6 +124,25 @@ protected:
         table.SetIndexName(QString());
         table.Last();
         return table.FieldByName(QStringLiteral("RecNo")).AsInteger();
+    }
+    // The form's position display as it reads, "3 / 5".
+    QString position() const
+    {
+        return child<QLabel>(QStringLiteral("lblPosition"))->text() + QStringLiteral(" / ") +
+               child<QLabel>(QStringLiteral("lblCount"))->text();
+    }
+    // Stores one field of record recNo (an integer or a text).
+    static void writeField(qint32 recNo, const char *field, const QVariant &value)
+    {
+        TTable &table = *DMMurven19->AdrsTable();
+        table.SetIndexName(QString());
+        ASSERT_TRUE(table.FindKey({QVariant(recNo)}));
+        table.Edit();
+        if (value.typeId() == QMetaType::Int)
+            table.FieldByName(QLatin1String(field)).SetAsInteger(value.toInt());
+        else
+            table.FieldByName(QLatin1String(field)).SetAsString(value.toString());
+        table.Post();
     }
     QList<int> selectedRows() const
     {

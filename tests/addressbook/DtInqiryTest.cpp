@@ -401,3 +401,181 @@ TEST_F(RecordFormTest, screenshotOfAFilledForm)
     const QString shot = saveScreenshot(form, QStringLiteral("DtInqiry"));
     EXPECT_FALSE(shot.isEmpty());
 }
+
+// ---------------------------------------------------------------------------
+// The form follows the main list through every kind of refresh.
+
+namespace {
+
+enum class TListChange {
+    Filter,
+    FilterCleared,
+    FilterDisabled,
+    Group1,
+    Group1ThenAll,
+    Descending,
+    ByCustomCode,
+    Duplicates,
+    DuplicatesOff,
+    ReloadAfterDeleteElsewhere,
+    DeleteInList,
+    AddedElsewhere,
+};
+
+struct FollowCase {
+    const char *Name;
+    TListChange Change;
+    qint32 Shown;         // RecNo the form shows before the change
+    const char *Position; // as the form shows it after the change
+    qint32 Prior;         // RecNo 前 goes to; 0: 先頭 and 前 disabled
+    qint32 Next;          // RecNo 次 goes to; 0: 次 and 最後 disabled
+};
+
+class RecordFormFollowsList : public RecordFormTest, public ::testing::WithParamInterface<FollowCase>
+{
+protected:
+    // Marks that make the changes move the records: 目印 on 1, 3, 5; group 1
+    // on 2, 4, 5; customer code A001 first on 4; telephone pairs 2 + 4 and
+    // 1 + 5, record 3 without a twin.
+    void prepareBook()
+    {
+        for (const qint32 recNo : {1, 5})
+            writeField(recNo, "Keyword1", QStringLiteral("目印"));
+        for (const qint32 recNo : {2, 4, 5})
+            writeField(recNo, "Group", 1);
+        writeField(4, "CustomCode", QStringLiteral("A001"));
+        for (const qint32 recNo : {2, 4})
+            writeField(recNo, "Tel", QStringLiteral("0300000000"));
+        for (const qint32 recNo : {1, 5})
+            writeField(recNo, "Tel", QStringLiteral("0399999999"));
+        list->RefreshList(false, true, false);
+    }
+
+    QAction *action(const char *name) const { return list->findChild<QAction *>(QString::fromLatin1(name)); }
+    QToolButton *move(const char *name) const { return child<QToolButton>(QString::fromLatin1(name)); }
+    void clickMove(const char *name) const { QTest::mouseClick(move(name), Qt::LeftButton); }
+
+    void apply(TListChange change)
+    {
+        TNarrowDownCondition marked;
+        TNarrowDownItem item;
+        item.Item = 22; // Keyword1
+        item.Value = Cp932::encode(QStringLiteral("目印"));
+        item.Match = 0;
+        marked.Items << item;
+        auto *group = list->findChild<QComboBox *>(QStringLiteral("cbxGroup"));
+        switch (change) {
+        case TListChange::Filter: list->ApplyCondition(marked); break;
+        case TListChange::FilterCleared:
+            list->ApplyCondition(marked);
+            action("actCancelSearch")->trigger();
+            break;
+        case TListChange::FilterDisabled:
+            list->ApplyCondition(marked);
+            action("actDisableSearch")->trigger();
+            break;
+        case TListChange::Group1: group->setCurrentIndex(2); break;
+        case TListChange::Group1ThenAll:
+            group->setCurrentIndex(2);
+            group->setCurrentIndex(0);
+            break;
+        case TListChange::Descending:
+            QTest::mouseClick(list->findChild<QToolButton *>(QStringLiteral("sbtnSortDirection")), Qt::LeftButton);
+            break;
+        case TListChange::ByCustomCode:
+            list->findChild<QComboBox *>(QStringLiteral("cbxSort"))->setCurrentIndex(1);
+            break;
+        case TListChange::Duplicates: list->ApplyDuplicateItems(1, 0); break;
+        case TListChange::DuplicatesOff:
+            list->ApplyDuplicateItems(1, 0);
+            list->ApplyDuplicateItems(0, 0);
+            break;
+        case TListChange::ReloadAfterDeleteElsewhere: {
+            TTable other;
+            openElsewhere(other);
+            ASSERT_TRUE(other.FindKey({QVariant(2)}));
+            other.Delete();
+            other.Close();
+            action("actReload")->trigger();
+            break;
+        }
+        case TListChange::DeleteInList:
+            list->SelectRow(1, true, false);
+            boxes.enqueue(IDYES);
+            action("actDelete")->trigger();
+            break;
+        case TListChange::AddedElsewhere: {
+            TTable &table = *DMMurven19->AdrsTable();
+            table.Append();
+            table.FieldByName(QStringLiteral("NameKanji")).SetAsString(QStringLiteral("名前6"));
+            table.Post();
+            list->RefreshList(false, true, true);
+            break;
+        }
+        }
+    }
+};
+
+} // namespace
+
+TEST_P(RecordFormFollowsList, positionButtonsAndUpdateFollowTheNewRows)
+{
+    const FollowCase &c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(prepareBook());
+    ASSERT_NO_FATAL_FAILURE(openRow(list->IndexOfRecNo(c.Shown)));
+    ASSERT_NO_FATAL_FAILURE(apply(c.Change));
+
+    const int row = list->IndexOfRecNo(c.Shown);
+    EXPECT_EQ(position().toStdString(), c.Position);
+    EXPECT_EQ(list->InquiryRow(), row) << "the shown record stays linked to its row";
+    EXPECT_EQ(move("sbtnFirst")->isEnabled(), c.Prior != 0);
+    EXPECT_EQ(move("sbtnPrior")->isEnabled(), c.Prior != 0);
+    EXPECT_EQ(move("sbtnNext")->isEnabled(), c.Next != 0);
+    EXPECT_EQ(move("sbtnLast")->isEnabled(), c.Next != 0);
+
+    // 変更 stores the shown record and stays on it; a hidden record leaves
+    // the list's selection alone.
+    const int last = list->GetRowCount() - 1;
+    list->SelectRow(last, true, false);
+    setText(QStringLiteral("edtAdrs3"), QStringLiteral("３階"));
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("btnUpdate")), Qt::LeftButton);
+    flushDeletes();
+    ASSERT_FALSE(form.isNull()) << "変更 closed the form";
+    EXPECT_EQ(stored(c.Shown, "Adrs3"), Cp932::encode(QStringLiteral("３階")));
+    EXPECT_EQ(form->GetCurrentRecNo(), c.Shown);
+    EXPECT_FALSE(form->IsChanged());
+    EXPECT_EQ(position().toStdString(), c.Position);
+    EXPECT_EQ(selectedRows(), QList<int>{row < 0 ? last : row});
+    EXPECT_EQ(boxes.count(), c.Change == TListChange::DeleteInList ? 1 : 0);
+
+    if (c.Prior) {
+        clickMove("sbtnPrior");
+        EXPECT_EQ(form->GetCurrentRecNo(), c.Prior);
+        clickMove("sbtnNext");
+        EXPECT_EQ(form->GetCurrentRecNo(), c.Shown);
+    }
+    if (c.Next) {
+        clickMove("sbtnNext");
+        EXPECT_EQ(form->GetCurrentRecNo(), c.Next);
+        EXPECT_EQ(list->InquiryRow(), list->IndexOfRecNo(c.Next));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, RecordFormFollowsList,
+    ::testing::Values(FollowCase{"filterMoves", TListChange::Filter, 3, "2 / 3", 1, 5},
+                      FollowCase{"filterHides", TListChange::Filter, 4, "--- / 3", 0, 1},
+                      FollowCase{"filterCleared", TListChange::FilterCleared, 4, "4 / 5", 3, 5},
+                      FollowCase{"filterDisabled", TListChange::FilterDisabled, 4, "4 / 5", 3, 5},
+                      FollowCase{"groupMoves", TListChange::Group1, 4, "2 / 3", 2, 5},
+                      FollowCase{"groupHides", TListChange::Group1, 3, "--- / 3", 0, 2},
+                      FollowCase{"groupBackToAll", TListChange::Group1ThenAll, 3, "3 / 5", 2, 4},
+                      FollowCase{"descending", TListChange::Descending, 4, "2 / 5", 5, 3},
+                      FollowCase{"byCustomCode", TListChange::ByCustomCode, 4, "1 / 5", 0, 1},
+                      FollowCase{"duplicatesMove", TListChange::Duplicates, 4, "2 / 4", 2, 1},
+                      FollowCase{"duplicatesHide", TListChange::Duplicates, 3, "--- / 4", 0, 2},
+                      FollowCase{"duplicatesOff", TListChange::DuplicatesOff, 3, "3 / 5", 2, 4},
+                      FollowCase{"reloadAfterDeleteElsewhere", TListChange::ReloadAfterDeleteElsewhere, 4, "3 / 4", 3, 5},
+                      FollowCase{"deleteInList", TListChange::DeleteInList, 4, "3 / 4", 3, 5},
+                      FollowCase{"addedElsewhere", TListChange::AddedElsewhere, 5, "5 / 6", 4, 6}),
+    [](const ::testing::TestParamInfo<FollowCase> &info) { return std::string(info.param.Name); });
