@@ -1,7 +1,8 @@
 # Shared settings for every target of the project.
 
+option(MURVEN_USE_CCACHE "Compile through ccache when it is installed" ON)
 find_program(MURVEN_CCACHE ccache)
-if(MURVEN_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+if(MURVEN_USE_CCACHE AND MURVEN_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
   # Precompiled headers need the sloppiness settings, or ccache never hits.
   set(CMAKE_CXX_COMPILER_LAUNCHER
       ${CMAKE_COMMAND} -E env CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
