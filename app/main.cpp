@@ -9,6 +9,7 @@
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
 #include "platform/Folders.h"
+#include "util/Application.h"
 #include "util/Font.h"
 #include "util/MsgBoxPos.h"
 #include "util/SingleInstance.h"
@@ -27,7 +28,7 @@ const QString kInstanceName = QStringLiteral("Murven19.Instance");
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Murven19"));
     QApplication::setOrganizationName(QStringLiteral("Pyx"));
     // The hidden main controller decides when the program ends, not the last window.

@@ -25,6 +25,16 @@ QString msgIndex() { return QStringLiteral("Indexが範囲外です"); }
 const QDate HistoryEpoch(1899, 12, 30);
 constexpr double MsecsPerDay = 86400000.0;
 
+// The day numbers of the years 1 to 9999; anything beyond (NaN and the
+// infinities included) is no date a history ever wrote.
+const double FirstHistoryDay = static_cast<double>(HistoryEpoch.daysTo(QDate(1, 1, 1)));
+const double EndHistoryDay = static_cast<double>(HistoryEpoch.daysTo(QDate(9999, 12, 31)) + 1);
+
+bool isHistoryDay(double when)
+{
+    return when >= FirstHistoryDay && when < EndHistoryDay; // false for NaN
+}
+
 // Bytes of code 32 and below are removed at both ends (trail bytes of CP932
 // are 0x40 and above, so no character is cut).
 QByteArray trimmedControls(QByteArray text)
@@ -49,6 +59,8 @@ double DateTimeToHistoryWhen(const QDateTime &dateTime)
 
 QDateTime HistoryWhenToDateTime(double when)
 {
+    if (!isHistoryDay(when))
+        return {};
     const double wholeDays = std::floor(when);
     const auto msecs = static_cast<int>(std::lround((when - wholeDays) * MsecsPerDay));
     const QDate date = HistoryEpoch.addDays(static_cast<qint64>(wholeDays));
@@ -104,6 +116,8 @@ bool THistoryData::Load()
         const quint64 whenBits = qFromLittleEndian<quint64>(whenBytes);
         double when = 0.0;
         std::memcpy(&when, &whenBits, sizeof when);
+        if (!isHistoryDay(when))
+            fail();
         QByteArray text(length, '\0');
         if (length > 0 && !readExactly(text.data(), length))
             fail();

@@ -47,8 +47,9 @@ public:
     [[nodiscard]] int MaxLength() const { return m_maxLength; }
 
     // Reads the file into a fresh list (a missing or empty file gives an empty
-    // list). A short read raises EHistoryDataError; the entries read before it
-    // stay in the list. Returns true otherwise.
+    // list). A short read, or an entry whose date is no day of the years 1 to
+    // 9999 (NaN, infinite, huge), raises EHistoryDataError; the entries read
+    // before it stay in the list. Returns true otherwise.
     bool Load();
     // Writes the list; a failed write raises EHistoryDataError and leaves the
     // old file. Returns false when the list is not loaded (nothing written).
@@ -92,5 +93,6 @@ private:
 bool PutHistoryFirst(THistoryData &history, const QByteArray &text);
 
 // Date-time <-> the history's day number (days since 1899-12-30, local time).
+// A day number outside the years 1 to 9999 gives an invalid date-time.
 [[nodiscard]] double DateTimeToHistoryWhen(const QDateTime &dateTime);
 [[nodiscard]] QDateTime HistoryWhenToDateTime(double when);

@@ -30,6 +30,7 @@ int ReadHdiFile(HdiFileRecord &Record)
         slot = THdiSlot{};
     Record.EntryCount = 0;
 
+    RecoverSafeReplace(Record.FileName);
     QFile file(Record.FileName);
     if (!file.exists())
         return 1;
@@ -80,6 +81,7 @@ int ReadHdiFile(HdiFileRecord &Record)
 
 int WriteHdiFile(const HdiFileRecord &Record, bool OnlyIfExists)
 {
+    RecoverSafeReplace(Record.FileName);
     if (OnlyIfExists && !QFile::exists(Record.FileName))
         return 1;
     QByteArray out;

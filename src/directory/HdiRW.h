@@ -35,7 +35,8 @@ struct HdiFileRecord {
 [[nodiscard]] QByteArray DecodeHdiText(const QByteArray &stored);
 
 // Reads the file named in the record and compares its signature with the
-// record's. 0 read; 1 no such file; 2 signature length missing; 3 signature
+// record's. A replace of the file that was interrupted is put right first
+// (both here and in WriteHdiFile), as for every small file of the program. 0 read; 1 no such file; 2 signature length missing; 3 signature
 // shorter than its length; 4 signature differs; 5 entry count missing; 6 slot
 // number missing; 8 path length missing; 9 path shorter than its length.
 // Slots the file does not name are empty. An entry naming a slot beyond 6, or

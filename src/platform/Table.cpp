@@ -767,6 +767,41 @@ bool schemaSql(const QList<TFieldDef> &fields, const QList<TIndexDef> &indexes, 
     return true;
 }
 
+constexpr int kCreatingSuffixLength = 8; // hexadecimal digits
+const QString kJournalSuffix = QStringLiteral("-journal");
+
+// A table is built under ".<name>.creating-<8 hex digits>" beside its final name.
+QString creatingPrefix(const QString &fileName)
+{
+    return QLatin1Char('.') + fileName + QStringLiteral(".creating-");
+}
+
+// A process killed while it created the table left its temporary file and
+// the temporary's journal behind. Once the table exists nobody can still be
+// creating it, so they hold nothing anyone needs. The table's own journal is
+// never touched: it may be needed to roll back an interrupted write.
+void removeCreationLeftovers(const QString &tablePath)
+{
+    const QFileInfo table(tablePath);
+    const QDir folder = table.absoluteDir();
+    const QString prefix = creatingPrefix(table.fileName());
+    // No name filter: a file name may hold wildcard characters of its own.
+    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : entries) {
+        if (!name.startsWith(prefix, Qt::CaseInsensitive))
+            continue;
+        QStringView rest = QStringView(name).mid(prefix.size());
+        if (rest.endsWith(kJournalSuffix))
+            rest.chop(kJournalSuffix.size());
+        bool hex = false;
+        if (rest.size() == kCreatingSuffixLength)
+            (void)rest.toUInt(&hex, 16);
+        if (hex && !QFile::remove(folder.filePath(name)))
+            qWarning("The leftover %s of an interrupted table creation cannot be removed",
+                     qPrintable(QDir::toNativeSeparators(folder.filePath(name))));
+    }
+}
+
 } // namespace
 
 bool TTable::CreateTable(QString *error)
@@ -784,8 +819,8 @@ bool TTable::CreateTable(QString *error)
 
     const QFileInfo target(d->path);
     const QString tmp = target.absoluteDir().absoluteFilePath(
-        QStringLiteral(".%1.creating-%2").arg(target.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                                      QLatin1Char('0')));
+        creatingPrefix(target.fileName()) +
+        QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), kCreatingSuffixLength, 16, QLatin1Char('0')));
     sqlite3 *db = SqlCipher::open(tmp, d->password, true, &err);
     if (!db) {
         QFile::remove(tmp);
@@ -834,7 +869,7 @@ bool TTable::CreateTable(QString *error)
     }
     if (!ok) {
         QFile::remove(tmp);
-        QFile::remove(tmp + QStringLiteral("-journal"));
+        QFile::remove(tmp + kJournalSuffix);
     }
     return ok;
 }
@@ -851,6 +886,7 @@ void TTable::Open()
     const QString actual = resolvePath(d->path);
     if (actual.isEmpty())
         throw ETableError(QStringLiteral("The table %1 does not exist").arg(d->path));
+    removeCreationLeftovers(actual);
     const QString key = QFileInfo(actual).canonicalFilePath();
     {
         QMutexLocker lock(&registryMutex);
@@ -1335,6 +1371,8 @@ void TTable::Delete()
     d->order.erase(d->order.begin() + qsizetype(p));
     d->hotVals.erase(d->hotVals.begin() + qsizetype(p * nh), d->hotVals.begin() + qsizetype((p + 1) * nh));
     d->hotNull.erase(d->hotNull.begin() + qsizetype(p * nh), d->hotNull.begin() + qsizetype((p + 1) * nh));
+    const size_t nt = d->hotText.size();
+    d->hotTextRefs.erase(d->hotTextRefs.begin() + qsizetype(p * nt), d->hotTextRefs.begin() + qsizetype((p + 1) * nt));
     const qsizetype n = qsizetype(d->order.size());
     if (n == 0) {
         d->moveTo(-1);

@@ -131,7 +131,8 @@ public:
 
     // Raises ETableError: missing file, wrong key, held by an exclusive
     // holder, or an exclusive open while others have the file open. The field
-    // and index definitions are read from the file.
+    // and index definitions are read from the file. The temporary files a
+    // killed CreateTable of this table left in its folder are removed first.
     void Open();
     void Close();
     bool Active() const;

@@ -7,8 +7,12 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QWidget>
+#include <QWindow>
+
+#include <memory>
 
 #include <unistd.h>
 
@@ -43,13 +47,59 @@ QByteArray markerProperty(const QString &name)
     return "murvenMarker:" + name.toUtf8();
 }
 
-void bringForward(const QString &name)
-{
-    if (QWidget *w = FindWindowByMarker(name)) {
-        if (w->isMinimized())
-            w->showNormal();
-        ForceForegroundWindow(w);
+// The windows of this instance the user worked in, most recent first, kept
+// across the moments when another program has the focus.
+struct TLastActive {
+    static constexpr int Kept = 16;
+    QList<QPointer<QWidget>> windows;
+
+    void activated(QWidget *w)
+    {
+        windows.removeIf([w](const QPointer<QWidget> &p) { return p.isNull() || p == w; });
+        windows.prepend(w);
+        if (windows.size() > Kept)
+            windows.resize(Kept);
     }
+};
+
+bool isOrdinaryWindow(const QWidget *w)
+{
+    const Qt::WindowType type = w->windowType();
+    return w->isVisible() && type != Qt::Popup && type != Qt::ToolTip;
+}
+
+// The window on top at this moment: a window every other one waits for (the
+// password prompt, the book choice at the first start, a message) comes
+// first; then the shown window the user last worked in; then the marked main
+// list window; then whatever is shown at all (the splash).
+QWidget *topWindow(const QString &name, const TLastActive &last)
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal->windowModality() == Qt::ApplicationModal)
+        return modal;
+    for (const QPointer<QWidget> &w : last.windows)
+        if (w && isOrdinaryWindow(w))
+            return w;
+    if (modal)
+        return modal;
+    if (QWidget *marked = FindWindowByMarker(name); marked && marked->isVisible())
+        return marked;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (isOrdinaryWindow(w))
+            return w;
+    return nullptr;
+}
+
+void bringForward(const QString &name, const TLastActive &last)
+{
+    QWidget *target = topWindow(name, last);
+    if (!target)
+        return;
+    // A dialog comes back together with the windows it was opened over.
+    for (QWidget *w = target->parentWidget(); w; w = w->parentWidget())
+        if (w->window()->isMinimized())
+            w->window()->showNormal();
+    ForceForegroundWindow(target);
 }
 
 } // namespace
@@ -78,7 +128,18 @@ bool CheckPreviousInstance(TInstanceLock &MutexHandle, const QString &Name, bool
     // by a crashed process is still taken over (its process is gone).
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
-        if (lock->error() == QLockFile::LockFailedError && BringToFront) {
+        if (lock->error() != QLockFile::LockFailedError) {
+            // Without the lock a second instance could not be told apart from
+            // the first; the program does not start, and says why.
+            ShowMessageBoxAt(nullptr,
+                             QStringLiteral("起動中かどうかを確かめるためのファイルを作成できません  \r\n")
+                                 + QDir::toNativeSeparators(base + QStringLiteral(".lock"))
+                                 + QStringLiteral("  \r\n\r\n") + ProductCaption()
+                                 + QStringLiteral(" を起動できませんでした  "),
+                             ProductCaption(), MB_ICONERROR, mbpSystem, 0, 0);
+            return true;
+        }
+        if (BringToFront) {
             QLocalSocket socket;
             socket.connectToServer(base + QStringLiteral(".sock"));
             if (socket.waitForConnected(1000)) {
@@ -96,15 +157,27 @@ bool CheckPreviousInstance(TInstanceLock &MutexHandle, const QString &Name, bool
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (server->listen(socketPath)) {
         QLocalServer *s = server.get();
-        QObject::connect(s, &QLocalServer::newConnection, s, [s, Name] {
+        auto last = std::make_shared<TLastActive>();
+        if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            QObject::connect(gui, &QGuiApplication::focusWindowChanged, s, [last](QWindow *focus) {
+                if (!focus)
+                    return; // another program has the focus; remember ours
+                for (QWidget *w : QApplication::topLevelWidgets())
+                    if (w->windowHandle() == focus)
+                        last->activated(w);
+            });
+        }
+        QObject::connect(s, &QLocalServer::newConnection, s, [s, Name, last] {
             while (QLocalSocket *client = s->nextPendingConnection()) {
                 QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-                QObject::connect(client, &QLocalSocket::readyRead, client, [client, Name] {
+                QObject::connect(client, &QLocalSocket::readyRead, client, [client, Name, last] {
                     if (client->readAll().contains("raise"))
-                        bringForward(Name);
+                        bringForward(Name, *last);
                 });
             }
         });
+    } else {
+        qWarning("murven19: a second start cannot reach this instance: %s", qPrintable(server->errorString()));
     }
     MutexHandle.reset();
     MutexHandle.m_lock = std::move(lock);

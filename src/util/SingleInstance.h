@@ -29,10 +29,14 @@ private:
     QString m_name;
 };
 
-// True when another instance under Name runs (or the lock cannot be made at
-// all); with BringToFront that instance is asked to restore and raise its
-// marked window. False when this process now holds the name in MutexHandle.
-// The lock belongs to the user: other users' instances do not count.
+// True when another instance under Name runs, or when the lock cannot be
+// made at all (that is said in an error box); with BringToFront the running
+// instance is asked to restore and raise the window on top at that moment:
+// the one every other window waits for (the password prompt, the book choice,
+// a message), else the window last worked in, else the marked window, else
+// any shown one (the splash). False when this process now holds the name in
+// MutexHandle. The lock belongs to the user: other users' instances do not
+// count.
 [[nodiscard]] bool CheckPreviousInstance(TInstanceLock &MutexHandle, const QString &Name, bool BringToFront);
 
 // A marker on a top-level window, by which the instance finds the window to

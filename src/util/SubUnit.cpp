@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include <dirent.h>
@@ -59,14 +60,16 @@ int ScaleForDpi(int Value, bool ToScreen, int ScreenDpi)
 {
     if (ScreenDpi <= 0)
         ScreenDpi = 96;
-    const int multiplier = ToScreen ? ScreenDpi : 96;
-    const int divisor = ToScreen ? 96 : ScreenDpi;
-    // The product is a 32-bit integer product that wraps on overflow (signed
-    // overflow is undefined in C++, so multiply unsigned and convert back).
-    const auto product =
-        static_cast<qint32>(static_cast<quint32>(Value) * static_cast<quint32>(multiplier));
-    const long double q = static_cast<long double>(product) / divisor + 0.5L;
-    return static_cast<int>(std::trunc(q));
+    const qint64 multiplier = ToScreen ? ScreenDpi : 96;
+    const qint64 divisor = ToScreen ? 96 : ScreenDpi;
+    // Exact in 64-bit integers, so the design base gives every value back
+    // unchanged; a remainder of half the divisor or more rounds away from zero.
+    const qint64 product = Value * multiplier;
+    qint64 scaled = product / divisor; // truncated toward zero
+    const qint64 remainder = product % divisor;
+    if (2 * std::abs(remainder) >= divisor)
+        scaled += product < 0 ? -1 : 1;
+    return static_cast<int>(std::clamp<qint64>(scaled, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 QPoint CenterFormPosition(const QSize &formSize, const QRect *ownerFrame, const QRect &workArea)

@@ -24,12 +24,13 @@ class QWidget;
 // beyond the 64-bit range are clamped to it.
 qint64 RoundHalfAway(long double Value);
 
-// Converts between design pixels (96 dpi) and screen pixels. ToScreen true:
-// Trunc(Value * dpi / 96 + 0.5), false: Trunc(Value * 96 / dpi + 0.5). The
-// product wraps like a 32-bit integer, the division is in floating point and
-// Trunc cuts toward zero, so negative values are not rounded symmetrically
-// (-1 at 120 dpi gives 0 toward the screen). The first form uses the primary
-// screen's logical dpi; a dpi of 0 or less counts as 96.
+// Converts between design pixels (96 dpi) and screen pixels: ToScreen true
+// Value * dpi / 96, false Value * 96 / dpi, rounded half away from zero, so
+// negative values scale like positive ones and 96 dpi is the identity (a
+// window at a negative position or a stored width keeps its value through any
+// number of sessions). Results beyond the int range are clamped to it. The
+// first form uses the primary screen's logical dpi; a dpi of 0 or less counts
+// as 96.
 int ScaleForDpi(int Value, bool ToScreen);
 int ScaleForDpi(int Value, bool ToScreen, int ScreenDpi);
 // The primary screen's logical dots per inch, rounded; 96 without a screen.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <ostream>
 
 namespace {
@@ -149,6 +150,36 @@ TEST_F(HistoryFile, shortFileRaisesAndKeepsEntriesReadBefore)
     }
     ASSERT_EQ(history.GetCount(), 1);
     EXPECT_EQ(history.GetText(0), QByteArray("one"));
+}
+
+class HistoryBadDate : public HistoryFile, public ::testing::WithParamInterface<double> {};
+
+TEST_P(HistoryBadDate, isADamagedEntry)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add("one", 1.0);
+    history.Add("two", GetParam());
+    history.Add("three", 3.0);
+    ASSERT_TRUE(history.Save());
+
+    EXPECT_THROW(history.Load(), EHistoryDataError);
+    ASSERT_EQ(history.GetCount(), 1);
+    EXPECT_EQ(history.GetText(0), QByteArray("one"));
+    EXPECT_FALSE(HistoryWhenToDateTime(GetParam()).isValid());
+}
+
+INSTANTIATE_TEST_SUITE_P(Dates, HistoryBadDate,
+                         ::testing::Values(std::numeric_limits<double>::quiet_NaN(),
+                                           std::numeric_limits<double>::infinity(),
+                                           -std::numeric_limits<double>::infinity(), 1e300, -1e300,
+                                           // the day after 9999-12-31
+                                           2958466.0));
+
+TEST(HistoryWhen, theYears1To9999AreDates)
+{
+    EXPECT_EQ(HistoryWhenToDateTime(-693593.0), QDateTime(QDate(1, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(HistoryWhenToDateTime(2958465.5), QDateTime(QDate(9999, 12, 31), QTime(12, 0)));
 }
 
 TEST_F(HistoryFile, hugeCountInShortFileRaisesInsteadOfAllocating)

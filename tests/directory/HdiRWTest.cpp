@@ -1,5 +1,6 @@
 #include "directory/HdiRW.h"
 
+#include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/TestEnvironment.h"
 
@@ -75,6 +76,30 @@ TEST_F(HdiFile, reportsEachShortStepAndAForeignSignature)
     EXPECT_EQ(ReadHdiFile(missing), 1);
     EXPECT_EQ(WriteHdiFile(missing, true), 1);
     EXPECT_FALSE(QFile::exists(missing.FileName));
+}
+
+TEST_F(HdiFile, aReplaceKilledBetweenItsRenamesReadsBackWhole)
+{
+    HdiFileRecord w = record();
+    w.Slots[3] = {4, "/dt/"};
+    ASSERT_EQ(WriteHdiFile(w, false), 0);
+    const QByteArray full = fileBytes(w.FileName);
+    // The old file moved aside to its "$$" copy, the new one never arrived.
+    ASSERT_TRUE(QFile::rename(w.FileName, SafeReplaceBackupPath(w.FileName)));
+    const QString temporary = home.root() + QStringLiteral("/.Murven19.hdi.new-k1ll3d00");
+    writeBytes(temporary, full.left(5));
+
+    HdiFileRecord r = record();
+    ASSERT_EQ(ReadHdiFile(r), 0);
+    EXPECT_EQ(r.Slots[3].Path, QByteArray("/dt/"));
+    EXPECT_TRUE(sameBytes(full, fileBytes(w.FileName)));
+    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(w.FileName)));
+    EXPECT_FALSE(QFile::exists(temporary));
+
+    w.Slots[3] = {};
+    ASSERT_EQ(WriteHdiFile(w, true), 0);
+    ASSERT_EQ(ReadHdiFile(r), 0);
+    EXPECT_EQ(r.EntryCount, 0);
 }
 
 TEST_F(HdiFile, ignoresEntriesBeyondTheSlotsOrTheLongestPath)

@@ -125,6 +125,30 @@ TEST_F(TableTest, createsFileWithFieldsAndIndexesOnceWhateverTheCaseOfItsName)
     EXPECT_TRUE(u.IsEmpty() && u.Eof() && u.Bof());
 }
 
+TEST_F(TableTest, openRemovesWhatAKilledCreationLeftAndNothingElse)
+{
+    {
+        TTable t;
+        openNew(t, {{1, "a", "a"}, {2, "b", "b"}});
+    }
+    const QStringList leftovers = {QStringLiteral(".Adrs.DB.creating-0badf00d"),
+                                   QStringLiteral(".Adrs.DB.creating-0badf00d-journal"),
+                                   QStringLiteral(".adrs.db.creating-12345678")};
+    // Not of this table's creation: another table's, or no name it makes.
+    const QStringList kept = {QStringLiteral(".Adrs.DB.creating-notmine"),
+                              QStringLiteral(".Sender.DB.creating-0badf00d")};
+    for (const QString &name : leftovers + kept) {
+        QFile f(path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    TTable t;
+    openOther(t);
+    EXPECT_EQ(walk(t, "Group"), (QList<int>{1, 2}));
+    QStringList found = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+    found.sort();
+    EXPECT_EQ(found, (QStringList{kept[0], kept[1], QStringLiteral("Adrs.DB")}));
+}
+
 TEST_F(TableTest, opensOnlyAnExistingFileWithItsKeyAndAFailedOpenLeavesItFree)
 {
     TTable missing;
@@ -236,7 +260,9 @@ TEST_P(TableDeleteTest, cursorMovesToNextOrNewLastRecord)
     TTable t;
     openNew(t);
     for (int i = 1; i <= GetParam().count; ++i)
-        append(t, {{i, "n", "k"}});
+        append(t, {{i, "n" + QByteArray::number(i), "k"}});
+    // The walk fields read with the order follow the cursor like whole records.
+    t.SetWalkFields({QStringLiteral("Name"), QStringLiteral("Group")});
     t.SetIndexName(QStringLiteral("Group"));
     t.SetDescending(GetParam().descending);
     t.First();
@@ -247,6 +273,9 @@ TEST_P(TableDeleteTest, cursorMovesToNextOrNewLastRecord)
     if (GetParam().expectedRecNo != 0) {
         EXPECT_FALSE(t.Eof());
         EXPECT_EQ(recNo(t), GetParam().expectedRecNo);
+        EXPECT_EQ(fld(t, "Name").AsBytesView(), "n" + QByteArray::number(GetParam().expectedRecNo));
+        EXPECT_EQ(fld(t, "Name").AsString(), "n" + QString::number(GetParam().expectedRecNo));
+        EXPECT_EQ(fld(t, "Group").AsInteger(), GetParam().expectedRecNo);
         return;
     }
     EXPECT_TRUE(t.IsEmpty() && t.Eof() && t.Bof());

@@ -1,9 +1,9 @@
-// The one test main: a QApplication on the offscreen platform, a fixed locale
-// and time zone, and a private temporary home so no test can touch a user's
-// settings, registry files or data.
+// The one test main: the program's application object on the offscreen
+// platform, a fixed locale and time zone, and a private temporary home so no
+// test can touch a user's settings, registry files or data.
 #include "support/TestEnvironment.h"
+#include "util/Application.h"
 
-#include <QApplication>
 #include <QLocale>
 
 #include <gtest/gtest.h>
@@ -31,7 +31,9 @@ int main(int argc, char **argv)
     qputenv("TZ", "Asia/Tokyo");
     TestEnvironment::installProcessHome();
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    QApplication app(argc, argv);
+    // The program's own application object, so an exception escaping a slot
+    // is reported as in the program.
+    TApplication app(argc, argv);
     g_original = qInstallMessageHandler(quietHandler);
     QApplication::setApplicationName(QStringLiteral("murven19-tests"));
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,6 +1,11 @@
 #include "util/SingleInstance.h"
 
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,6 +14,9 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 
 #include <unistd.h>
 
@@ -59,7 +67,7 @@ TEST(SingleInstance, secondStartBringsTheFirstForwardAndEnds)
     ASSERT_EQ(FindWindowByMarker(kName), &window);
 
     EXPECT_EQ(runSecondInstance(), 0); // found the first instance
-    QTRY_VERIFY_WITH_TIMEOUT(!window.isMinimized(), 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isMinimized(); }, 5000));
     EXPECT_TRUE(window.isVisible());
 
     RemoveWindowMarker(&window, kName);
@@ -93,5 +101,126 @@ TEST(SingleInstance, namesAreIndependent)
     EXPECT_TRUE(CheckPreviousInstance(c, QStringLiteral("One"), false));
     EXPECT_FALSE(c.isHeld());
 }
+
+TEST(SingleInstance, aLockThatCannotBeMadeIsSaidAndTheStartEnds)
+{
+    ScopedHome home;
+    // A file where the lock's folder and every fallback should be.
+    const QString blocker = home.root() + QStringLiteral("/not-a-folder");
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(blocker));
+    qputenv("TMPDIR", QFile::encodeName(blocker));
+    ScriptedMessageBoxes boxes;
+    TInstanceLock lock;
+    const bool ends = CheckPreviousInstance(lock, kName, true);
+    if (savedTmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTmp);
+
+    EXPECT_TRUE(ends);
+    EXPECT_FALSE(lock.isHeld());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QDir::toNativeSeparators(blocker))) << boxes.last().text.toStdString();
+    EXPECT_EQ(boxes.last().flags & MB_ICONMASK, unsigned(MB_ICONERROR));
+}
+
+// The windows of a start in progress, made as a scenario needs them.
+struct StartWindows {
+    std::unique_ptr<QWidget> splash, prompt, list, bookDialog, recordForm;
+};
+
+struct RaiseCase {
+    const char *name;
+    // Shows the scenario's windows; returns the one that must come forward.
+    std::function<QWidget *(StartWindows &, const QString &marker)> setUp;
+};
+
+class SingleInstanceRaise : public ::testing::TestWithParam<RaiseCase> {};
+
+TEST_P(SingleInstanceRaise, aSecondStartBringsTheWindowOnTopForward)
+{
+    const QString name = QStringLiteral("MurvenRaiseTest");
+    TInstanceLock lock;
+    ASSERT_FALSE(CheckPreviousInstance(lock, name, true));
+    StartWindows windows;
+    QWidget *expected = GetParam().setUp(windows, name);
+    ASSERT_TRUE(expected);
+    // Another program takes the focus.
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &other; }, 5000));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == nullptr; }, 5000));
+
+    // A second start sends its request through the same channel.
+    TInstanceLock second;
+    EXPECT_TRUE(CheckPreviousInstance(second, name, true));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == expected; }, 5000));
+    EXPECT_FALSE(expected->isMinimized());
+    if (windows.list) {
+        EXPECT_FALSE(windows.list->isMinimized());
+    }
+}
+
+QWidget *showSplash(StartWindows &w)
+{
+    w.splash = std::make_unique<QWidget>(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint);
+    w.splash->show();
+    return w.splash.get();
+}
+
+QWidget *showList(StartWindows &w, const QString &marker)
+{
+    auto *dialog = new QDialog;
+    w.list.reset(dialog);
+    dialog->setWindowModality(Qt::WindowModal); // as the main list runs
+    SetWindowMarker(dialog, marker);
+    dialog->show();
+    return dialog;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenarios, SingleInstanceRaise,
+    ::testing::Values(
+        RaiseCase{"Splash", [](StartWindows &w, const QString &) { return showSplash(w); }},
+        RaiseCase{"PasswordPrompt",
+                  [](StartWindows &w, const QString &) {
+                      showSplash(w)->hide();
+                      w.prompt = std::make_unique<QDialog>();
+                      w.prompt->setWindowModality(Qt::ApplicationModal);
+                      w.prompt->show();
+                      return w.prompt.get();
+                  }},
+        RaiseCase{"FirstBookDialogOverTheMinimisedList",
+                  [](StartWindows &w, const QString &marker) {
+                      QWidget *list = showList(w, marker);
+                      list->showMinimized();
+                      auto *dialog = new QDialog(list);
+                      w.bookDialog.reset(dialog);
+                      dialog->setWindowModality(Qt::ApplicationModal);
+                      dialog->show();
+                      return w.bookDialog.get();
+                  }},
+        RaiseCase{"RecordFormBesideTheList",
+                  [](StartWindows &w, const QString &marker) {
+                      showList(w, marker);
+                      w.recordForm = std::make_unique<QWidget>();
+                      w.recordForm->show();
+                      w.recordForm->activateWindow();
+                      return w.recordForm.get();
+                  }},
+        RaiseCase{"MinimisedList",
+                  [](StartWindows &w, const QString &marker) {
+                      QWidget *list = showList(w, marker);
+                      list->showMinimized();
+                      return list;
+                  }}),
+    [](const ::testing::TestParamInfo<RaiseCase> &info) { return std::string(info.param.name); });
 
 } // namespace

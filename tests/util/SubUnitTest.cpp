@@ -56,7 +56,7 @@ void PrintTo(const ScaleCase &c, std::ostream *os)
 
 class ScaleForDpiTest : public ::testing::TestWithParam<ScaleCase> {};
 
-TEST_P(ScaleForDpiTest, scalesWithTruncationTowardZero)
+TEST_P(ScaleForDpiTest, roundsHalvesAwayFromZeroAndKeepsValuesAtTheDesignBase)
 {
     EXPECT_EQ(ScaleForDpi(GetParam().value, GetParam().toScreen, GetParam().dpi), GetParam().expected);
 }
@@ -65,13 +65,19 @@ INSTANTIATE_TEST_SUITE_P(
     Values, ScaleForDpiTest,
     ::testing::Values(ScaleCase{100, true, 144, 150}, ScaleCase{150, false, 144, 100}, ScaleCase{100, true, 96, 100},
                       ScaleCase{100, false, 96, 100},
-                      // Even at 96 dpi a negative value moves: -7 + 0.5 cuts to -6.
-                      ScaleCase{-7, true, 96, -6}, ScaleCase{-7, false, 96, -6},
-                      // -1.25 + 0.5 = -0.75 cuts to 0, not -1.
-                      ScaleCase{-1, true, 120, 0}, ScaleCase{-2, true, 120, -2}, ScaleCase{1, true, 120, 1},
-                      ScaleCase{3, true, 120, 4},
-                      // 30000000 * 144 wraps in 32 bits to 25032704.
-                      ScaleCase{30000000, true, 144, 260757},
+                      // 96 dpi is the identity for negative values too: a window
+                      // left of the screen stays where it was.
+                      ScaleCase{-8, true, 96, -8}, ScaleCase{-8, false, 96, -8}, ScaleCase{-7, true, 96, -7},
+                      ScaleCase{-1, false, 96, -1},
+                      // Halves go away from zero on both sides: +-5 * 1.5 = +-7.5.
+                      ScaleCase{5, true, 144, 8}, ScaleCase{-5, true, 144, -8}, ScaleCase{-8, true, 144, -12},
+                      ScaleCase{-15, false, 144, -10}, ScaleCase{-1, true, 120, -1}, ScaleCase{1, true, 120, 1},
+                      ScaleCase{-2, true, 120, -3}, ScaleCase{2, true, 120, 3}, ScaleCase{-1, false, 144, -1},
+                      ScaleCase{1, false, 144, 1},
+                      // Large values neither wrap nor move at 96 dpi; beyond int they stop at its limits.
+                      ScaleCase{30000000, true, 144, 45000000}, ScaleCase{2147483647, true, 96, 2147483647},
+                      ScaleCase{-2147483647 - 1, false, 96, -2147483647 - 1},
+                      ScaleCase{2000000000, true, 144, 2147483647},
                       // No dpi known: the design base.
                       ScaleCase{100, false, 0, 100}));
 
