@@ -211,14 +211,16 @@ TAddressList::~TAddressList()
         TMemIniFile ini(SettingsFileName());
         ini.WriteInteger(kDupliSection, QStringLiteral("Item1"), m_model->DupItem1);
         ini.WriteInteger(kDupliSection, QStringLiteral("Item2"), m_model->DupItem2);
-        if (!ini.UpdateFile())
-            qWarning("murven19: the list settings could not be written to %s", qPrintable(ini.FileName()));
+        WriteWindowPosition(ini);
+        QString error;
+        if (!ini.UpdateFile(&error))
+            ShowWriteFailure(this, QStringLiteral("一覧の位置と重複表示の設定"), ini.FileName(), error);
     }
     SaveSearchList();
-    if (!m_model->SaveListSettings(adrsListIni()))
-        qWarning("murven19: %s could not be written", qPrintable(adrsListIni()));
+    QString error;
+    if (!m_model->SaveListSettings(adrsListIni(), &error))
+        ShowWriteFailure(this, QStringLiteral("一覧の表示項目と表示順の設定"), adrsListIni(), error);
     SaveBookOrder();
-    SaveWindowPosition();
     m_model->SetTable(nullptr);
     if (m_adrsOpened && DMMurven19)
         DMMurven19->CloseAdrs();
@@ -550,7 +552,7 @@ void TAddressList::ReadWindowPosition()
                 ScaleForDpi(height, true));
 }
 
-void TAddressList::SaveWindowPosition() const
+void TAddressList::WriteWindowPosition(TMemIniFile &ini) const
 {
     QRect bounds = geometry();
     if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
@@ -558,13 +560,10 @@ void TAddressList::SaveWindowPosition() const
         if (normal.isValid())
             bounds = normal;
     }
-    TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kListSection, QStringLiteral("Left"), ScaleForDpi(bounds.left(), false));
     ini.WriteInteger(kListSection, QStringLiteral("Top"), ScaleForDpi(bounds.top(), false));
     ini.WriteInteger(kListSection, QStringLiteral("Width"), ScaleForDpi(bounds.width(), false));
     ini.WriteInteger(kListSection, QStringLiteral("Height"), ScaleForDpi(bounds.height(), false));
-    if (!ini.UpdateFile())
-        qWarning("murven19: the window position could not be written to %s", qPrintable(ini.FileName()));
 }
 
 void TAddressList::LoadSearchList()

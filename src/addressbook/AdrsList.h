@@ -22,6 +22,7 @@ class QToolBar;
 class QToolButton;
 class TAddressListModel;
 class TAddressListView;
+class TMemIniFile;
 class TTntAction;
 struct TAddressData;
 
@@ -145,7 +146,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void ReadWindowPosition();
-    void SaveWindowPosition() const;
+    void WriteWindowPosition(TMemIniFile &Ini) const;
     void LoadSearchList();
     void SaveSearchList();
     void SaveBookName();

@@ -272,7 +272,7 @@ void TAddressListModel::LoadListSettings(const QString &IniPath)
     SortDir = ini.ReadBool(kSortSection, QStringLiteral("SortDir"), true);
 }
 
-bool TAddressListModel::SaveListSettings(const QString &IniPath) const
+bool TAddressListModel::SaveListSettings(const QString &IniPath, QString *Error) const
 {
     TMemIniFile ini(IniPath);
     QStringList ids, widths, views;
@@ -287,7 +287,7 @@ bool TAddressListModel::SaveListSettings(const QString &IniPath) const
     ini.WriteInteger(kGroupSection, QStringLiteral("ViewGroup"), ViewGroup);
     ini.WriteInteger(kSortSection, QStringLiteral("SortType"), SortType);
     ini.WriteBool(kSortSection, QStringLiteral("SortDir"), SortDir);
-    return ini.UpdateFile();
+    return ini.UpdateFile(Error);
 }
 
 // ---- Columns ---------------------------------------------------------------

@@ -19,6 +19,7 @@
 
 #include <cstring>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -303,6 +304,7 @@ struct BadHeaderIndexCase {
     const char *name;
     std::function<QString()> ids;
 };
+void PrintTo(const BadHeaderIndexCase &c, std::ostream *os) { *os << c.name; }
 
 class BadHeaderIndex : public ListSettings, public ::testing::WithParamInterface<BadHeaderIndexCase>
 {

@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -314,6 +315,7 @@ struct RefusedDeleteCase {
     QList<qint32> deleted;
     QList<qint32> refused;
 };
+void PrintTo(const RefusedDeleteCase &c, std::ostream *os) { *os << c.name; }
 
 class RefusedDelete : public AddressListWindow, public ::testing::WithParamInterface<RefusedDeleteCase>
 {
@@ -586,17 +588,39 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("Search.lst")));
 }
 
-TEST_F(AddressListWindow, aBookOrderFileThatCannotBeWrittenIsReportedOnClose)
+// A settings file the closing window cannot write, with a folder in its place.
+struct BlockedSettingsCase {
+    const char *name;
+    QString (*file)();
+    const char16_t *what;
+};
+void PrintTo(const BlockedSettingsCase &c, std::ostream *os) { *os << c.name; }
+
+class BlockedSettings : public AddressListWindow, public ::testing::WithParamInterface<BlockedSettingsCase>
 {
-    ASSERT_TRUE(QDir().mkpath(AdrsMngFileName())); // a folder where the file belongs
+};
+
+TEST_P(BlockedSettings, isReportedNamingTheFileWhenTheWindowCloses)
+{
+    const QString file = GetParam().file();
+    ASSERT_TRUE(QDir().mkpath(file));
     openWindow();
     closeWindow();
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("アドレス帳の並び順をファイルに保存できませんでした  \r\n") +
-                                             QDir::toNativeSeparators(AdrsMngFileName())))
+    EXPECT_TRUE(boxes.last().text.startsWith(QString::fromUtf16(GetParam().what) +
+                                             QStringLiteral("をファイルに保存できませんでした  \r\n") +
+                                             QDir::toNativeSeparators(file)))
         << qPrintable(boxes.last().text);
     EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Close, BlockedSettings,
+    ::testing::Values(BlockedSettingsCase{"bookOrder", AdrsMngFileName, u"アドレス帳の並び順"},
+                      BlockedSettingsCase{"listColumns", [] { return DataPath + QStringLiteral("AdrsList.ini"); },
+                                          u"一覧の表示項目と表示順の設定"},
+                      BlockedSettingsCase{"windowAndDuplicates", SettingsFileName, u"一覧の位置と重複表示の設定"}),
+    [](const ::testing::TestParamInfo<BlockedSettingsCase> &info) { return std::string(info.param.name); });
 
 TEST_F(AddressListWindow, maximisedWindowKeepsItsNormalRectangle)
 {
