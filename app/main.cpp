@@ -13,6 +13,7 @@
 #include "util/Font.h"
 #include "util/MsgBoxPos.h"
 #include "util/SingleInstance.h"
+#include "util/WriteFailure.h"
 #include "widgets/TntForms.h"
 
 #include <QApplication>
@@ -89,7 +90,12 @@ int main(int argc, char **argv)
             qWarning("murven19: the data folder could not be written to %s", qPrintable(SettingsFileName()));
     };
     parts.ensureWordFiles = [] { EnsureWordFiles(); };
-    parts.scanAddressBooks = [] { ScanAddressBooks(true); };
+    parts.scanAddressBooks = [] {
+        // Operations carried out but still on record would run again at the next start.
+        QString error;
+        if (!ScanAddressBooks(true, &error))
+            ShowWriteFailure(nullptr, QStringLiteral("アドレス帳の削除と名前の変更の記録"), AdrsOpFileName(), error);
+    };
     parts.addressBookNames = [] {
         QStringList names;
         for (const TAdrsFolderInfo &book : AdrsFolderList)

@@ -18,6 +18,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "util/WriteFailure.h"
 #include "widgets/TntActnList.h"
 #include "widgets/TntControls.h"
 #include "widgets/TntForms.h"
@@ -59,15 +60,6 @@ constexpr int kFillDuplicate = 0xFFFFAF;
 QString adrsListIni() { return DataPath + QStringLiteral("AdrsList.ini"); }
 QString searchListFile() { return DataPath + QStringLiteral("Search.lst"); }
 
-// The book shown is kept for the next start; a failed write costs only that.
-void saveBookName()
-{
-    TMemIniFile ini(SettingsFileName());
-    ini.WriteString(kBaseSection, QStringLiteral("AdrsName"), AdrsName);
-    if (!ini.UpdateFile())
-        qWarning("murven19: the book name could not be written to %s", qPrintable(ini.FileName()));
-}
-
 // The folder of the book named AdrsName becomes the current one; a name not
 // in the list leaves the index as it was.
 void selectBookFolder()
@@ -94,6 +86,22 @@ QMenu *fillMenu(QMenu *menu, const QString &name, const QList<QAction *> &action
 }
 
 } // namespace
+
+QString RecordListText(const QList<qint32> &RecNos, const QStringList &Names)
+{
+    constexpr int listed = 20;
+    QStringList entries;
+    for (int i = 0; i < RecNos.size() && i < listed; ++i) {
+        QString entry = QStringLiteral("No.%1").arg(RecNos[i]);
+        if (i < Names.size() && !Names[i].isEmpty())
+            entry += u' ' + Names[i];
+        entries << entry;
+    }
+    QString text = entries.join(QStringLiteral("、"));
+    if (RecNos.size() > listed)
+        text += QStringLiteral(" ほか%1件").arg(RecNos.size() - listed);
+    return text;
+}
 
 // ---------------------------------------------------------------------------
 // Creation and destruction
@@ -203,14 +211,16 @@ TAddressList::~TAddressList()
         TMemIniFile ini(SettingsFileName());
         ini.WriteInteger(kDupliSection, QStringLiteral("Item1"), m_model->DupItem1);
         ini.WriteInteger(kDupliSection, QStringLiteral("Item2"), m_model->DupItem2);
-        if (!ini.UpdateFile())
-            qWarning("murven19: the list settings could not be written to %s", qPrintable(ini.FileName()));
+        WriteWindowPosition(ini);
+        QString error;
+        if (!ini.UpdateFile(&error))
+            ShowWriteFailure(this, QStringLiteral("一覧の位置と重複表示の設定"), ini.FileName(), error);
     }
     SaveSearchList();
-    if (!m_model->SaveListSettings(adrsListIni()))
-        qWarning("murven19: %s could not be written", qPrintable(adrsListIni()));
+    QString error;
+    if (!m_model->SaveListSettings(adrsListIni(), &error))
+        ShowWriteFailure(this, QStringLiteral("一覧の表示項目と表示順の設定"), adrsListIni(), error);
     SaveBookOrder();
-    SaveWindowPosition();
     m_model->SetTable(nullptr);
     if (m_adrsOpened && DMMurven19)
         DMMurven19->CloseAdrs();
@@ -542,7 +552,7 @@ void TAddressList::ReadWindowPosition()
                 ScaleForDpi(height, true));
 }
 
-void TAddressList::SaveWindowPosition() const
+void TAddressList::WriteWindowPosition(TMemIniFile &ini) const
 {
     QRect bounds = geometry();
     if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
@@ -550,13 +560,10 @@ void TAddressList::SaveWindowPosition() const
         if (normal.isValid())
             bounds = normal;
     }
-    TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kListSection, QStringLiteral("Left"), ScaleForDpi(bounds.left(), false));
     ini.WriteInteger(kListSection, QStringLiteral("Top"), ScaleForDpi(bounds.top(), false));
     ini.WriteInteger(kListSection, QStringLiteral("Width"), ScaleForDpi(bounds.width(), false));
     ini.WriteInteger(kListSection, QStringLiteral("Height"), ScaleForDpi(bounds.height(), false));
-    if (!ini.UpdateFile())
-        qWarning("murven19: the window position could not be written to %s", qPrintable(ini.FileName()));
 }
 
 void TAddressList::LoadSearchList()
@@ -580,16 +587,19 @@ void TAddressList::SaveSearchList()
                          MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }
 
-void TAddressList::SaveBookOrder() const
+// The book shown is kept for the next start.
+void TAddressList::SaveBookName()
 {
-    if (AdrsFolderList.isEmpty())
-        return;
-    TMemIniFile ini(AdrsMngFileName());
-    ini.EraseSection(QStringLiteral("SORT"));
-    for (int i = 0; i < AdrsFolderList.size(); ++i)
-        ini.WriteString(QStringLiteral("SORT"), QString::number(i + 1), AdrsFolderList[i].Folder);
-    if (!ini.UpdateFile())
-        qWarning("murven19: the book order could not be written to %s", qPrintable(ini.FileName()));
+    QString error;
+    if (!SaveAdrsName(&error))
+        ShowWriteFailure(this, QStringLiteral("開いているアドレス帳の名前"), SettingsFileName(), error);
+}
+
+void TAddressList::SaveBookOrder()
+{
+    QString error;
+    if (!::SaveBookOrder(&error))
+        ShowWriteFailure(this, QStringLiteral("アドレス帳の並び順"), AdrsMngFileName(), error);
 }
 
 // ---------------------------------------------------------------------------
@@ -692,7 +702,7 @@ void TAddressList::OpenAddressBook(bool Ask)
         }
         if (result == QDialog::Accepted)
             AdrsName = dialog.BookName;
-        saveBookName();
+        SaveBookName();
     }
     selectBookFolder();
     setWindowTitle(ProductCaption() + QStringLiteral(" - ") + AdrsName);
@@ -757,7 +767,7 @@ void TAddressList::SwitchBook(int Mode)
     }
     DMMurven19->FreeAdrsTable();
     AdrsName = bookName;
-    saveBookName();
+    SaveBookName();
     selectBookFolder();
     setWindowTitle(ProductCaption() + QStringLiteral(" - ") + AdrsName);
     OpenBookTable(true);
@@ -789,10 +799,17 @@ void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTo
         keep = DataInquiry->GetCurrentRecNo();
     // The reset below drops the selection without a selection signal.
     m_searchPos = -1;
-    if (ReloadRows)
-        m_model->ReloadRows(keep);
-    else
+    if (ReloadRows) {
+        try {
+            m_model->ReloadRows(keep);
+        } catch (const Exception &error) {
+            // The model is left without rows; the next refresh walks again.
+            ShowMessageBoxAt(this, QStringLiteral("アドレス帳が読み出せませんでした  \r\n") + error.Message(),
+                             ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        }
+    } else {
         m_model->DropCache();
+    }
     ApplyColumnWidths();
     lvAddress->viewport()->update();
 
@@ -1180,22 +1197,25 @@ qint32 TAddressList::GetSenderRecNo(int Index) const
     return Index >= 0 && Index < m_senders.size() ? m_senders[Index].second : -1;
 }
 
-void TAddressList::SetRecordSender(qint32 RecNo, qint32 SenderRecNo)
+bool TAddressList::SetRecordSender(qint32 RecNo, qint32 SenderRecNo)
 {
-    if (!PositionOn(RecNo))
-        return;
     TTable *table = m_model->Table();
     try {
+        if (!PositionOn(RecNo))
+            return false;
         table->Edit();
         table->FieldByName(QStringLiteral("Sender")).SetAsInteger(SenderRecNo);
         PostAndFlush(*table);
-    } catch (const ETableError &) {
-        table->Cancel();
-        table->FlushBuffers();
-        return;
+    } catch (const ETableError &error) {
+        if (table->State() != TTable::TState::dsBrowse)
+            table->Cancel();
+        ShowMessageBoxAt(this, QStringLiteral("差出人を変更できませんでした  \r\n\r\n") + error.Message(),
+                         ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return false;
     }
     if (DataInquiry && DataInquiry->NavigationSource() == 1 && DataInquiry->GetCurrentRecNo() == RecNo)
         DataInquiry->SetShownSender(SenderRecNo);
+    return true;
 }
 
 // ---------------------------------------------------------------------------

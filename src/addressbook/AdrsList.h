@@ -7,6 +7,7 @@
 #include <QPair>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <utility>
 #include <vector>
@@ -21,6 +22,7 @@ class QToolBar;
 class QToolButton;
 class TAddressListModel;
 class TAddressListView;
+class TMemIniFile;
 class TTntAction;
 struct TAddressData;
 
@@ -89,9 +91,10 @@ public:
     [[nodiscard]] int GetSenderCount() const;
     [[nodiscard]] QString GetSenderName(int Index) const;
     [[nodiscard]] qint32 GetSenderRecNo(int Index) const;
-    // Sets the record's sender and writes it at once; a missing record
-    // changes nothing.
-    void SetRecordSender(qint32 RecNo, qint32 SenderRecNo);
+    // Sets the record's sender and writes it at once; false when the record
+    // is missing (nothing changes) or the table refused the write (reported,
+    // the record keeps its sender).
+    [[nodiscard]] bool SetRecordSender(qint32 RecNo, qint32 SenderRecNo);
 
     // ---- Shown columns ----
     [[nodiscard]] int GetColumnCount() const;
@@ -143,10 +146,11 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void ReadWindowPosition();
-    void SaveWindowPosition() const;
+    void WriteWindowPosition(TMemIniFile &Ini) const;
     void LoadSearchList();
     void SaveSearchList();
-    void SaveBookOrder() const;
+    void SaveBookName();
+    void SaveBookOrder();
 
     void AfterShow();
     void SwitchBook(int Mode);
@@ -258,3 +262,8 @@ private:
 
 // The main list window while it exists, else nullptr.
 extern TAddressList *AddressList;
+
+// The records a closing box names: "No." and the record number, followed by
+// the name at the same position of Names when there is one, joined by "、";
+// past the first 20 " ほか n件".
+[[nodiscard]] QString RecordListText(const QList<qint32> &RecNos, const QStringList &Names = {});

@@ -22,6 +22,8 @@
 
 namespace {
 
+constexpr int kCorpColumnId = 13;
+constexpr int kNameColumnId = 17;
 constexpr int kSymbolColumnId = 36;
 
 } // namespace
@@ -103,20 +105,36 @@ void TAddressList::actDeleteExecute()
         return;
     TWaitCursor hourglass;
     const int first = GetFirstSelected();
+    const int selected = GetSelCount();
     TTable *table = m_model->Table();
     QList<qint32> deleted;
+    // What the table refused (locked, read-only): kept, and named afterwards.
+    QList<qint32> refused;
+    QStringList refusedNames;
+    QString reason;
+    int vanished = 0;
     bool inquiryDeleted = false;
     for (const auto &interval : SelectedIntervals()) {
         for (int row = interval.first; row <= interval.second; ++row) {
             const qint32 recNo = m_model->RecNoAt(row);
-            // A record removed meanwhile is skipped.
-            if (!PositionOn(recNo))
-                continue;
+            QString name;
             try {
+                // A record removed meanwhile is skipped.
+                if (!PositionOn(recNo)) {
+                    ++vanished;
+                    continue;
+                }
+                name = m_model->FormatCell(kNameColumnId, row);
+                if (name.isEmpty())
+                    name = m_model->FormatCell(kCorpColumnId, row);
                 table->Delete();
-            } catch (const ETableError &) {
+            } catch (const ETableError &error) {
                 if (table->State() != TTable::TState::dsBrowse)
                     table->Cancel();
+                refused << recNo;
+                refusedNames << name;
+                if (reason.isEmpty())
+                    reason = error.Message();
                 continue;
             }
             deleted << recNo;
@@ -124,7 +142,7 @@ void TAddressList::actDeleteExecute()
                 inquiryDeleted = true;
         }
     }
-    if (table)
+    if (table && !deleted.isEmpty())
         table->FlushBuffers();
     if (inquiryDeleted) {
         m_model->SetInquiryRow(-1);
@@ -134,11 +152,25 @@ void TAddressList::actDeleteExecute()
             DataInquiry->close();
         }
     }
-    if (!deleted.isEmpty()) {
+    // The list shows what the table really holds.
+    if (!deleted.isEmpty() || vanished > 0) {
         RefreshList(false, true, true);
         SelectRow(first, false, true);
-        NotifyRecordsDeleted(deleted);
     }
+    if (!deleted.isEmpty())
+        NotifyRecordsDeleted(deleted);
+    if (refused.isEmpty())
+        return;
+    QString text = QStringLiteral("選択した%1件のうち、%2件のデータを削除しました  \r\n"
+                                  "次の%3件のデータは削除できませんでした  \r\n%4  ")
+                       .arg(selected)
+                       .arg(deleted.size())
+                       .arg(refused.size())
+                       .arg(RecordListText(refused, refusedNames));
+    if (vanished > 0)
+        text += QStringLiteral("\r\n%1件のデータは既に削除されていました  ").arg(vanished);
+    text += QStringLiteral("\r\n\r\n") + reason;
+    ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -99,6 +99,30 @@ bool readIntegerList(const QString &text, QList<int> &out)
     return true;
 }
 
+// The catalogue row of a column id; -1 when no column has it.
+int catalogueRowOf(int id)
+{
+    for (int row = 0; row < ListColumnCount; ++row) {
+        if (AddressListColumns[size_t(row)].Index == id)
+            return row;
+    }
+    return -1;
+}
+
+// HeaderIndex must name every column exactly once: a repeated id would show
+// one column twice and drop another from the settings for good.
+bool isColumnPermutation(const QList<int> &ids)
+{
+    std::array<bool, ListColumnCount> seen{};
+    for (const int id : ids) {
+        const int row = catalogueRowOf(id);
+        if (row < 0 || seen[size_t(row)])
+            return false;
+        seen[size_t(row)] = true;
+    }
+    return true;
+}
+
 bool isKeywordMode(int mode) { return mode == 6 || mode == 8 || mode == 5 || mode == 7 || mode == 1; }
 
 bool groupPasses(int viewGroup, const TField *group)
@@ -208,7 +232,8 @@ void TAddressListModel::LoadListSettings(const QString &IniPath)
     // list that cannot be used takes, for each record, its own column's
     // catalogue default.
     QList<int> ids;
-    bool reset = !readIntegerList(ini.ReadString(kHeaderSection, QStringLiteral("HeaderIndex"), QString()), ids);
+    bool reset = !readIntegerList(ini.ReadString(kHeaderSection, QStringLiteral("HeaderIndex"), QString()), ids) ||
+                 !isColumnPermutation(ids);
     if (reset) {
         ids.clear();
         for (const TAddressListColumn &column : AddressListColumns)
@@ -218,12 +243,7 @@ void TAddressListModel::LoadListSettings(const QString &IniPath)
         TColumnRecord &record = m_columns[size_t(i)];
         record = TColumnRecord{};
         record.Index = ids[i];
-        for (int row = 0; row < ListColumnCount; ++row) {
-            if (AddressListColumns[size_t(row)].Index == record.Index) {
-                record.DefIndex = row;
-                break;
-            }
-        }
+        record.DefIndex = catalogueRowOf(record.Index);
     }
 
     QList<int> widths;
@@ -252,7 +272,7 @@ void TAddressListModel::LoadListSettings(const QString &IniPath)
     SortDir = ini.ReadBool(kSortSection, QStringLiteral("SortDir"), true);
 }
 
-bool TAddressListModel::SaveListSettings(const QString &IniPath) const
+bool TAddressListModel::SaveListSettings(const QString &IniPath, QString *Error) const
 {
     TMemIniFile ini(IniPath);
     QStringList ids, widths, views;
@@ -267,7 +287,7 @@ bool TAddressListModel::SaveListSettings(const QString &IniPath) const
     ini.WriteInteger(kGroupSection, QStringLiteral("ViewGroup"), ViewGroup);
     ini.WriteInteger(kSortSection, QStringLiteral("SortType"), SortType);
     ini.WriteBool(kSortSection, QStringLiteral("SortDir"), SortDir);
-    return ini.UpdateFile();
+    return ini.UpdateFile(Error);
 }
 
 // ---- Columns ---------------------------------------------------------------

@@ -56,7 +56,8 @@ public:
     // AdrsList.ini (one per data folder): KEYWORD (read only, into
     // KeywordNames/KeywordModes), HEADER, GROUP, SORT.
     void LoadListSettings(const QString &IniPath);
-    [[nodiscard]] bool SaveListSettings(const QString &IniPath) const;
+    // False when the file could not be written (Error: the reason).
+    [[nodiscard]] bool SaveListSettings(const QString &IniPath, QString *Error = nullptr) const;
 
     // Columns.
     [[nodiscard]] TColumnRecords &ColumnRecords() { return m_columns; }

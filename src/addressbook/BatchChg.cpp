@@ -43,7 +43,6 @@ TBatchChangeFormHook BatchChangeFormHook;
 namespace {
 
 constexpr int KeywordBytes = 100; // width of Keyword1..8 in Adrs.DB
-constexpr int ListedFailures = 20; // record numbers named in the closing box
 const QString SecCommon = QStringLiteral("COMMON");
 
 template <class T>
@@ -535,7 +534,6 @@ void TBatchChange::btnStartClick()
     const int selected = AddressList->GetSelCount();
     m_run.Selected = selected;
     QList<qint32> changedRecNos(std::max(selected, 0), 0);
-    bool stopped = false;
     {
         TWaitCursor wait;
         if (!table->IndexName().isEmpty())
@@ -548,16 +546,10 @@ void TBatchChange::btnStartClick()
             TAddressData data;
             GatherValues(data);
             const qint32 recNo = AddressList->GetRowRecNo(row);
-            if (stopped) {
-                ++m_run.NotReached;
-                ++n;
-                continue;
-            }
+            // A record deleted since the selection is named at the end; the
+            // others are still changed.
             if (!table->FindKey({QVariant(recNo)})) {
-                ShowMessageBoxAt(this, QStringLiteral("アドレス帳が読み出せませんでした  "), ProductCaption(),
-                                 MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
-                m_run.Failed << recNo;
-                stopped = true;
+                m_run.Vanished << recNo;
                 ++n;
                 continue;
             }
@@ -578,7 +570,7 @@ void TBatchChange::btnStartClick()
             }
             ++n;
         }
-        m_run.Completed = !stopped;
+        m_run.Completed = true;
 
         if (!m_run.Changed.isEmpty()) {
             try {
@@ -591,27 +583,23 @@ void TBatchChange::btnStartClick()
     }
     search.reset();
 
-    if (!m_run.Failed.isEmpty())
+    if (!m_run.Failed.isEmpty() || !m_run.Vanished.isEmpty())
         ReportFailures();
-    if (m_run.Completed || !m_run.Changed.isEmpty())
-        accept();
+    accept();
 }
 
 void TBatchChange::ReportFailures()
 {
-    QStringList names;
-    for (int i = 0; i < m_run.Failed.size() && i < ListedFailures; ++i)
-        names << QStringLiteral("No.%1").arg(m_run.Failed[i]);
-    QString list = names.join(QStringLiteral("、"));
-    if (m_run.Failed.size() > ListedFailures)
-        list += QStringLiteral(" ほか%1件").arg(m_run.Failed.size() - ListedFailures);
-    QString text = QStringLiteral("選択した%1件のうち、%2件のデータを変更しました  \r\n"
-                                  "次の%3件のデータは変更できませんでした  \r\n%4  ")
+    QString text = QStringLiteral("選択した%1件のうち、%2件のデータを変更しました  ")
                        .arg(m_run.Selected)
-                       .arg(m_run.Changed.size())
-                       .arg(m_run.Failed.size())
-                       .arg(list);
-    if (m_run.NotReached > 0)
-        text += QStringLiteral("\r\n残りの%1件は変更していません  ").arg(m_run.NotReached);
+                       .arg(m_run.Changed.size());
+    if (!m_run.Failed.isEmpty())
+        text += QStringLiteral("\r\n次の%1件のデータは変更できませんでした  \r\n%2  ")
+                    .arg(m_run.Failed.size())
+                    .arg(RecordListText(m_run.Failed));
+    if (!m_run.Vanished.isEmpty())
+        text += QStringLiteral("\r\n次の%1件のデータは削除されていたため変更していません  \r\n%2  ")
+                    .arg(m_run.Vanished.size())
+                    .arg(RecordListText(m_run.Vanished));
     ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }

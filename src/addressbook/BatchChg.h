@@ -57,13 +57,12 @@ extern TBatchChangeFormHook BatchChangeFormHook;
 // checked; a record is written (one Post, UpdDateTime stamped) only when one
 // of its values really changes.
 //
-// A record that cannot be written is left as it was (its edit cancelled)
-// and the run goes on; a record that is gone stops the run. Either way the
-// records written so far stay written, the main list is told about them,
-// and a closing box counts what was changed and names what was not. The
-// dialog closes with Accepted whenever some record was written (so the
-// caller rebuilds its rows), and stays open only when a run that changed
-// nothing was cut short.
+// A record that cannot be written is left as it was (its edit cancelled),
+// a record deleted since the selection is passed over, and the run goes on.
+// The main list and the record form are told only of the records really
+// written, and a closing box counts what was changed and names what was not
+// and what was gone. The dialog closes with Accepted once the run has gone
+// through the selection (so the caller rebuilds its rows).
 class TBatchChange : public QDialog
 {
     Q_OBJECT
@@ -92,7 +91,7 @@ public:
         int Selected = 0;
         QList<qint32> Changed;
         QList<qint32> Failed;   // could not be written: left as they were
-        int NotReached = 0;     // after a record that is gone
+        QList<qint32> Vanished; // deleted since the selection
         bool Completed = false; // every selected row was handled
     };
     [[nodiscard]] const TRunResult &LastRun() const { return m_run; }

@@ -7,6 +7,7 @@
 #include "util/StrFunc.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "util/WriteFailure.h"
 #include "widgets/EnterKey.h"
 #include "widgets/TntStdCtrls.h"
 
@@ -156,9 +157,21 @@ void TKeywordEdit::accept()
         modes[r] = Modes[static_cast<std::size_t>(std::max(0, m_combos[r]->currentIndex()))].Value;
     }
 
+    TMemIniFile ini(DataPath + QStringLiteral("AdrsList.ini"));
+    for (int i = 0; i < RowCount; ++i) {
+        const auto r = static_cast<std::size_t>(i);
+        ini.WriteString(SecKeyword, QStringLiteral("Name%1").arg(i + 1), names[r]);
+        ini.WriteInteger(SecKeyword, QStringLiteral("Mode%1").arg(i + 1), modes[r]);
+    }
+    // Stored first: a failed write keeps the dialog open with what was typed,
+    // and the program goes on with the captions the file still holds.
+    QString error;
+    if (!ini.UpdateFile(&error)) {
+        ShowWriteFailure(this, QStringLiteral("キーワード項目の設定"), ini.FileName(), error);
+        return;
+    }
     m_namesChanged = false;
     m_modesChanged = false;
-    TMemIniFile ini(DataPath + QStringLiteral("AdrsList.ini"));
     for (int i = 0; i < RowCount; ++i) {
         const auto r = static_cast<std::size_t>(i);
         const auto n = r + 1;
@@ -168,11 +181,6 @@ void TKeywordEdit::accept()
             m_modesChanged = true;
         KeywordNames[n] = names[r];
         KeywordModes[n] = modes[r];
-        ini.WriteString(SecKeyword, QStringLiteral("Name%1").arg(i + 1), names[r]);
-        ini.WriteInteger(SecKeyword, QStringLiteral("Mode%1").arg(i + 1), modes[r]);
     }
-    // A failed write keeps the captions for this run; the file keeps the
-    // previous ones, as the replace leaves it whole.
-    (void)ini.UpdateFile();
     QDialog::accept();
 }

@@ -14,8 +14,10 @@ class TTntEdit;
 // KeywordNames / KeywordModes; OK refuses an empty caption, stores the
 // trimmed captions and the modes in KeywordNames / KeywordModes and in the
 // KEYWORD section of AdrsList.ini in the data folder, and tells the caller
-// through NamesChanged() / ModesChanged() what differs from before. Cancel
-// changes nothing.
+// through NamesChanged() / ModesChanged() what differs from before. When the
+// file cannot be written the failure is shown and the dialog stays open with
+// what was typed, KeywordNames / KeywordModes unchanged. Cancel changes
+// nothing.
 class TKeywordEdit : public QDialog
 {
     Q_OBJECT

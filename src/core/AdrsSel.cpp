@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
+#include "util/WriteFailure.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/TntActnList.h"
 #include "widgets/TntComCtrls.h"
@@ -48,13 +49,13 @@ QString msgTooLong() { return QStringLiteral("アドレス帳の名前の長さ�
 
 bool sameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-bool appendPending(const QString &section, const QString &value)
+bool appendPending(const QString &section, const QString &value, QString *error)
 {
     TMemIniFile ini(AdrsOpFileName());
     const int count = ini.ReadInteger(section, KeyCount, 0) + 1;
     ini.WriteInteger(section, KeyCount, count);
     ini.WriteString(section, QString::number(count), value);
-    return ini.UpdateFile();
+    return ini.UpdateFile(error);
 }
 
 struct TPendingRename {
@@ -109,11 +110,29 @@ bool holdsAddressTable(const QString &folderPath)
 QString AdrsMngFileName() { return AdrsPath + QStringLiteral("AdrsMng.ini"); }
 QString AdrsOpFileName() { return AdrsPath + QStringLiteral("AdrsOp.ini"); }
 
-bool AppendPendingDelete(const QString &folder) { return appendPending(SecDelete, folder); }
+bool AppendPendingDelete(const QString &folder, QString *error) { return appendPending(SecDelete, folder, error); }
 
-bool AppendPendingRename(const QString &oldFolder, const QString &newFolder)
+bool AppendPendingRename(const QString &oldFolder, const QString &newFolder, QString *error)
 {
-    return appendPending(SecRename, oldFolder + QLatin1Char('/') + newFolder);
+    return appendPending(SecRename, oldFolder + QLatin1Char('/') + newFolder, error);
+}
+
+bool SaveBookOrder(QString *error)
+{
+    if (AdrsFolderList.isEmpty())
+        return true;
+    TMemIniFile ini(AdrsMngFileName());
+    ini.EraseSection(SecSort);
+    for (int i = 0; i < AdrsFolderList.size(); ++i)
+        ini.WriteString(SecSort, QString::number(i + 1), AdrsFolderList[i].Folder);
+    return ini.UpdateFile(error);
+}
+
+bool SaveAdrsName(QString *error)
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteString(QStringLiteral("BASE"), QStringLiteral("AdrsName"), AdrsName);
+    return ini.UpdateFile(error);
 }
 
 TBookNameError CheckBookName(const QString &name)
@@ -129,8 +148,9 @@ TBookNameError CheckBookName(const QString &name)
     return TBookNameError::None;
 }
 
-void ScanAddressBooks(bool applyPending)
+bool ScanAddressBooks(bool applyPending, QString *error)
 {
+    bool recorded = true;
     AdrsFolderList.clear();
     AdrsFolderIndex = -1;
 
@@ -198,8 +218,14 @@ void ScanAddressBooks(bool applyPending)
                 renamings.removeAt(i);
             }
         }
-        QFile::remove(AdrsOpFileName());
-        if (!deletions.isEmpty() || !renamings.isEmpty()) {
+        // What was carried out must not be carried out again: a folder
+        // deleted now may hold a new book of the same name by the next start.
+        QFile done(AdrsOpFileName());
+        if (done.exists() && !done.remove()) {
+            recorded = false;
+            if (error)
+                *error = QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(done.fileName()), done.errorString());
+        } else if (!deletions.isEmpty() || !renamings.isEmpty()) {
             TMemIniFile op(AdrsOpFileName());
             op.WriteInteger(SecDelete, KeyCount, static_cast<int>(deletions.size()));
             for (qsizetype i = 0; i < deletions.size(); ++i)
@@ -208,7 +234,7 @@ void ScanAddressBooks(bool applyPending)
             for (qsizetype i = 0; i < renamings.size(); ++i)
                 op.WriteString(SecRename, QString::number(i + 1),
                                renamings[i].OldName + QLatin1Char('/') + renamings[i].NewName);
-            (void)op.UpdateFile(); // what cannot be recorded is retried from the folders next time
+            recorded = op.UpdateFile(error);
         }
     }
 
@@ -248,6 +274,7 @@ void ScanAddressBooks(bool applyPending)
         }
         AdrsFolderList.append(info);
     }
+    return recorded;
 }
 
 // ---- TAddressSelect --------------------------------------------------------
@@ -618,8 +645,15 @@ void TAddressSelect::ListEdited(TTntListItem *item, QString &text)
     TAdrsFolderInfo &info = AdrsFolderList[entry];
     // Recorded against the folder the book lives in now, so that a book
     // renamed twice in one run ends under its last name.
-    if (!AppendPendingRename(info.Folder, typed))
+    QString error;
+    if (!AppendPendingRename(info.Folder, typed, &error)) {
+        // The name typed comes back in the editor, to try again or give up.
+        later([this, row, typed, error] {
+            ShowWriteFailure(this, QStringLiteral("アドレス帳の名前の変更"), AdrsOpFileName(), error);
+            StartEditing(row, typed);
+        });
         return;
+    }
     info.Name = typed;
     info.State = AdrsStateRenamed;
     text = typed;
@@ -640,8 +674,13 @@ void TAddressSelect::DeleteSelected()
     if (Inform(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     const int entry = EntryOfRow(row);
-    if (entry < 0 || !AppendPendingDelete(AdrsFolderList[entry].Folder))
+    if (entry < 0)
         return;
+    QString error;
+    if (!AppendPendingDelete(AdrsFolderList[entry].Folder, &error)) {
+        ShowWriteFailure(this, QStringLiteral("アドレス帳の削除"), AdrsOpFileName(), error);
+        return;
+    }
     AdrsFolderList[entry].Name.clear();
     AdrsFolderList[entry].State = AdrsStateDeleted;
     FillList();
@@ -718,9 +757,10 @@ bool TAddressSelect::AcceptCreate()
             while (QFileInfo::exists(AdrsPath + name + QStringLiteral("（%1）").arg(k)))
                 ++k;
             const QString folder = name + QStringLiteral("（%1）").arg(k);
-            if (!AppendPendingRename(folder, name)) {
-                Inform(QStringLiteral("アドレス帳を作成できませんでした  "));
-                lvAdrs->setFocus();
+            QString error;
+            if (!AppendPendingRename(folder, name, &error)) {
+                ShowWriteFailure(this, QStringLiteral("アドレス帳の作成"), AdrsOpFileName(), error);
+                FocusEdit();
                 return false;
             }
             AdrsFolderList.append(TAdrsFolderInfo{name, folder, AdrsStateRenamed});

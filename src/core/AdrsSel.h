@@ -40,16 +40,29 @@ extern int AdrsFolderIndex;
 [[nodiscard]] QString AdrsOpFileName();
 
 // Append one pending operation to AdrsOp.ini and save it at once; false when
-// the file could not be written.
-[[nodiscard]] bool AppendPendingDelete(const QString &folder);
-[[nodiscard]] bool AppendPendingRename(const QString &oldFolder, const QString &newFolder);
+// the file could not be written (error: the reason).
+[[nodiscard]] bool AppendPendingDelete(const QString &folder, QString *error = nullptr);
+[[nodiscard]] bool AppendPendingRename(const QString &oldFolder, const QString &newFolder,
+                                       QString *error = nullptr);
+
+// Writes the folders of AdrsFolderList, deleted ones included, to AdrsMng.ini
+// in display order; false when the file could not be written (error: the
+// reason). An empty list leaves the file alone.
+[[nodiscard]] bool SaveBookOrder(QString *error = nullptr);
+
+// Keeps AdrsName in the settings file for the next start; false when the file
+// could not be written (error: the reason).
+[[nodiscard]] bool SaveAdrsName(QString *error = nullptr);
 
 // Rebuilds AdrsFolderList from the book folders under AdrsPath in the order
 // of AdrsMng.ini. With applyPending (start-up, before any table is open) the
 // pending deletions and renamings are carried out first; what fails stays in
 // AdrsOp.ini for the next start. Folder names compare exactly (the file system
 // tells "Abc" from "abc"); the table file is found whatever its letter case.
-void ScanAddressBooks(bool applyPending);
+// False when AdrsOp.ini could not be brought up to date after applying (error:
+// the reason): operations carried out could be tried again, or failed ones
+// forgotten, so the caller must tell the user. The list is built either way.
+[[nodiscard]] bool ScanAddressBooks(bool applyPending, QString *error = nullptr);
 
 // The list "lvAdrs" that shows book names to choose one from: a single
 // column of `columnWidth` pixels without header, one row chosen at a time,

@@ -7,6 +7,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
 #include "util/WaitCursor.h"
+#include "util/WriteFailure.h"
 #include "widgets/EnterKey.h"
 #include "widgets/TntStdCtrls.h"
 
@@ -27,6 +28,12 @@ QString fullWidthNumber(int value) { return ToFullWidthW(QString::number(value))
 
 QString groupKey(int index) { return QStringLiteral("Group") + QString::number(index); }
 
+const TAdrsFolderInfo *openBook()
+{
+    return AdrsFolderIndex >= 0 && AdrsFolderIndex < AdrsFolderList.size() ? &AdrsFolderList[AdrsFolderIndex]
+                                                                            : nullptr;
+}
+
 } // namespace
 
 QString GroupFileName(const QString &folder) { return AdrsPath + folder + QStringLiteral("/Group.dat"); }
@@ -42,20 +49,24 @@ void LoadGroupNames(const QString &folder)
                                                 MaxGroupNameBytes);
 }
 
-bool SaveGroupNames(const QString &folder)
+bool SaveGroupNames(const QString &folder, QString *error)
 {
     QDir().mkpath(AdrsPath + folder);
     TMemIniFile ini(GroupFileName(folder));
     for (int i = 1; i <= GroupCount; ++i)
         ini.WriteString(SecGroup, groupKey(i), GroupNames[i]);
-    return ini.UpdateFile();
+    return ini.UpdateFile(error);
 }
 
-bool SaveGroupNames()
+bool SaveGroupNames(QString *error)
 {
-    if (AdrsFolderIndex < 0 || AdrsFolderIndex >= AdrsFolderList.size())
+    const TAdrsFolderInfo *book = openBook();
+    if (!book) {
+        if (error)
+            *error = QStringLiteral("アドレス帳が開かれていません");
         return false;
-    return SaveGroupNames(AdrsFolderList[AdrsFolderIndex].Folder);
+    }
+    return SaveGroupNames(book->Folder, error);
 }
 
 // ---- TGruopEdit ------------------------------------------------------------
@@ -155,14 +166,22 @@ void TGruopEdit::accept()
             }
         }
     }
-    Changed = false;
+    const auto previous = GroupNames;
+    bool changed = false;
     for (size_t i = 0; i < names.size(); ++i) {
         if (names[i] != GroupNames[i + 1])
-            Changed = true;
+            changed = true;
         GroupNames[i + 1] = names[i];
     }
-    // A failed write leaves the names in memory for this run; the file keeps
-    // the previous ones.
-    (void)SaveGroupNames();
+    QString error;
+    if (!SaveGroupNames(&error)) {
+        // The program goes on with the names the file still holds; the typed
+        // ones stay in the edits to be saved again or dropped.
+        GroupNames = previous;
+        const TAdrsFolderInfo *book = openBook();
+        ShowWriteFailure(this, QStringLiteral("グループ名"), book ? GroupFileName(book->Folder) : QString(), error);
+        return;
+    }
+    Changed = changed;
     QDialog::accept();
 }

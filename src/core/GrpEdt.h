@@ -25,13 +25,15 @@ extern std::array<QString, GroupCount + 1> GroupNames;
 void LoadGroupNames(const QString &folder);
 // Writes GroupNames[1..10] to the book in `folder`, or, without a folder, to
 // the open book (AdrsFolderList[AdrsFolderIndex]); false when the file could
-// not be written or no book is open.
-[[nodiscard]] bool SaveGroupNames(const QString &folder);
-[[nodiscard]] bool SaveGroupNames();
+// not be written (error: the reason) or no book is open.
+[[nodiscard]] bool SaveGroupNames(const QString &folder, QString *error = nullptr);
+[[nodiscard]] bool SaveGroupNames(QString *error = nullptr);
 
 // The group-name editor of the open book: ten edits; OK refuses empty and
-// repeated names, stores the names in GroupNames and Group.dat and sets
-// Changed when any name differs from before.
+// repeated names, stores the names in Group.dat and GroupNames and sets
+// Changed when any name differs from before. When Group.dat cannot be
+// written the failure is shown, GroupNames stay as they were and the dialog
+// stays open with the names typed.
 class TGruopEdit : public QDialog
 {
     Q_OBJECT

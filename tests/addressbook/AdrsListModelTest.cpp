@@ -18,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -297,12 +299,23 @@ TEST_F(ListSettings, roundTripKeepsColumnsGroupAndOrder)
     EXPECT_EQ(at96.ColumnRecords()[3].Width, 100);
 }
 
-TEST_F(ListSettings, aHeaderIndexOfFortyTwoEntriesResetsAllThreeLists)
+// A HeaderIndex that is not the 43 column ids each exactly once.
+struct BadHeaderIndexCase {
+    const char *name;
+    std::function<QString()> ids;
+};
+void PrintTo(const BadHeaderIndexCase &c, std::ostream *os) { *os << c.name; }
+
+class BadHeaderIndex : public ListSettings, public ::testing::WithParamInterface<BadHeaderIndexCase>
+{
+};
+
+TEST_P(BadHeaderIndex, resetsAllThreeListsToTheDefaults)
 {
     TAddressListModel model;
     model.SetScreenDpi(96);
     model.LoadListSettings(write({QStringLiteral("[HEADER]"),
-                                  QStringLiteral("HeaderIndex=") + list(42, {}),
+                                  QStringLiteral("HeaderIndex=") + GetParam().ids(),
                                   QStringLiteral("HeaderWidth=") + list(43, QStringLiteral("10")),
                                   QStringLiteral("HeaderView=") + list(43, QStringLiteral("1"))}));
     TAddressListModel defaults;
@@ -313,6 +326,24 @@ TEST_F(ListSettings, aHeaderIndexOfFortyTwoEntriesResetsAllThreeLists)
     EXPECT_TRUE(model.ColumnRecords()[10].Shown);
     EXPECT_FALSE(model.ColumnRecords()[2].Shown);
 }
+
+// Each list is the reversed catalogue with one fault.
+QString damaged(int at, const QString &value)
+{
+    QStringList ids;
+    for (int id = ListColumnCount - 1; id >= 0; --id)
+        ids << QString::number(id);
+    ids[at] = value;
+    return ids.join(u',');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HeaderIndex, BadHeaderIndex,
+    ::testing::Values(BadHeaderIndexCase{"fortyTwoEntries", [] { return damaged(0, {}).mid(1); }},
+                      BadHeaderIndexCase{"repeatedId", [] { return damaged(0, QStringLiteral("41")); }},
+                      BadHeaderIndexCase{"idOutsideTheCatalogue", [] { return damaged(5, QStringLiteral("43")); }},
+                      BadHeaderIndexCase{"negativeId", [] { return damaged(42, QStringLiteral("-1")); }}),
+    [](const ::testing::TestParamInfo<BadHeaderIndexCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ListSettings, badWidthsOrFlagsFallBackToEachColumnsOwnDefaults)
 {

@@ -7,6 +7,7 @@
 #include "core/Inquiry.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/SqlCipher.h"
 #include "platform/Table.h"
 #include "support/Screenshot.h"
 #include "util/SubUnit.h"
@@ -27,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -118,6 +120,24 @@ protected:
         QMouseEvent event(type, pos, view->viewport()->mapToGlobal(pos),
                           button, buttons, modifiers);
         QApplication::sendEvent(view->viewport(), &event);
+    }
+
+    // SQL run on the open book's file through a connection of its own, as a
+    // damaged or protected file behaves under the window's connection.
+    static void alterBook(const char *sql)
+    {
+        QString error;
+        sqlite3 *db = SqlCipher::open(DMMurven19->AdrsTable()->TableName(), TablePassword, false, &error);
+        ASSERT_NE(db, nullptr) << qPrintable(error);
+        EXPECT_TRUE(SqlCipher::exec(db, sql, &error)) << qPrintable(error);
+        SqlCipher::close(db);
+    }
+    static QString nameOf(qint32 recNo)
+    {
+        TTable other;
+        openElsewhere(other);
+        return other.FindKey({QVariant(recNo)}) ? other.FieldByName(QStringLiteral("NameKanji")).AsString()
+                                                : QString();
     }
 
     std::unique_ptr<TAddressList> window;
@@ -236,13 +256,30 @@ TEST_F(AddressListWindow, senderGettersGiveNothingOutsideTheList)
 TEST_F(AddressListWindow, recordSenderIsWrittenOnlyForAnExistingRecord)
 {
     openWindow();
-    window->SetRecordSender(9999, 20);
-    window->SetRecordSender(3, 20);
+    EXPECT_FALSE(window->SetRecordSender(9999, 20));
+    EXPECT_TRUE(window->SetRecordSender(3, 20));
     TAddressData data;
     ASSERT_TRUE(window->ReadAddressData(3, data));
     EXPECT_EQ(data.Sender, 20);
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_EQ(window->GetRowCount(), kRows);
+}
+
+TEST_F(AddressListWindow, recordSenderRefusedByALockedTableIsReportedAndKeepsTheOldOne)
+{
+    openWindow();
+    TTable other;
+    openElsewhere(other);
+    other.BeginBatch(); // holds the write lock
+    EXPECT_FALSE(window->SetRecordSender(3, 20));
+    other.EndBatch();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("差出人を変更できませんでした")));
+    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
+    EXPECT_EQ(DMMurven19->AdrsTable()->State(), TTable::TState::dsBrowse);
+    TAddressData data;
+    ASSERT_TRUE(window->ReadAddressData(3, data));
+    EXPECT_EQ(data.Sender, 0);
 }
 
 TEST_F(AddressListWindow, deleteSkipsARecordRemovedMeanwhileAndReportsTheOthers)
@@ -266,6 +303,93 @@ TEST_F(AddressListWindow, deleteSkipsARecordRemovedMeanwhileAndReportsTheOthers)
     EXPECT_EQ(window->GetRowCount(), kRows - 3);
     EXPECT_EQ(selectedRows(), QList<int>{2}) << "the first row selected before";
     EXPECT_EQ(window->PanelText(3), QStringLiteral("表示件数： 9"));
+}
+
+// The table refuses to delete some of the selected records: all of them
+// while another connection holds the write lock, or one record made
+// undeletable in the file itself.
+struct RefusedDeleteCase {
+    const char *name;
+    const char *refuseSql; // nullptr: the whole table is locked
+    QList<int> rows;
+    QList<qint32> deleted;
+    QList<qint32> refused;
+};
+void PrintTo(const RefusedDeleteCase &c, std::ostream *os) { *os << c.name; }
+
+class RefusedDelete : public AddressListWindow, public ::testing::WithParamInterface<RefusedDeleteCase>
+{
+};
+
+TEST_P(RefusedDelete, deletesTheOthersAndNamesWhatWasAndWasNotDeleted)
+{
+    const RefusedDeleteCase &c = GetParam();
+    openWindow();
+    window->SelectRow(c.rows.first(), true, false);
+    for (const int row : c.rows)
+        window->SetRowSelected(row, true);
+    TTable locker;
+    if (c.refuseSql) {
+        alterBook(c.refuseSql);
+    } else {
+        openElsewhere(locker);
+        locker.BeginBatch();
+    }
+    QSignalSpy deleted(window.get(), &TAddressList::RecordsDeleted);
+    boxes.enqueue(IDYES);
+    action("actDelete")->trigger();
+    if (!c.refuseSql)
+        locker.EndBatch();
+
+    ASSERT_EQ(boxes.count(), 2);
+    const QString text = boxes.last().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("選択した%1件のうち、%2件のデータを削除しました  \r\n"
+                                               "次の%3件のデータは削除できませんでした")
+                                    .arg(c.rows.size())
+                                    .arg(c.deleted.size())
+                                    .arg(c.refused.size())))
+        << qPrintable(text);
+    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
+    for (const qint32 recNo : c.refused) {
+        EXPECT_TRUE(text.contains(QStringLiteral("No.%1 ").arg(recNo) + nameOf(recNo))) << qPrintable(text);
+        EXPECT_GE(window->IndexOfRecNo(recNo), 0) << "still shown";
+    }
+    EXPECT_EQ(window->GetRowCount(), kRows - c.deleted.size());
+    const QList<qint32> told = deleted.isEmpty() ? QList<qint32>{} : deleted.first().first().value<QList<qint32>>();
+    EXPECT_LE(deleted.count(), 1);
+    EXPECT_EQ(told, c.deleted);
+    EXPECT_EQ(DMMurven19->AdrsTable()->State(), TTable::TState::dsBrowse);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Delete, RefusedDelete,
+    ::testing::Values(RefusedDeleteCase{"lockedTable", nullptr, {6}, {}, {7}},
+                      RefusedDeleteCase{"oneReadOnlyRecord",
+                                        "CREATE TRIGGER keep4 BEFORE DELETE ON Data WHEN old.RecNo = 4 "
+                                        "BEGIN SELECT RAISE(ABORT, 'read-only'); END;",
+                                        {2, 3, 4},
+                                        {3, 5},
+                                        {4}}),
+    [](const ::testing::TestParamInfo<RefusedDeleteCase> &info) { return std::string(info.param.name); });
+
+TEST_F(AddressListWindow, aTableErrorDuringARefreshIsReportedOnceAndTheNextRefreshRecovers)
+{
+    openWindow();
+    alterBook("ALTER TABLE Data RENAME TO Hidden;");
+    action("actReload")->trigger();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("アドレス帳が読み出せませんでした  \r\n")));
+    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
+    EXPECT_EQ(window->GetRowCount(), 0);
+    EXPECT_EQ(window->PanelText(3), QStringLiteral("表示件数： 0"));
+    EXPECT_FALSE(action("actDelete")->isEnabled());
+    EXPECT_TRUE(action("actReload")->isEnabled());
+
+    alterBook("ALTER TABLE Hidden RENAME TO Data;");
+    action("actReload")->trigger();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(window->GetRowCount(), kRows);
+    EXPECT_TRUE(action("actDelete")->isEnabled());
 }
 
 struct DeleteKeyCase {
@@ -463,6 +587,40 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     closeWindow();
     EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("Search.lst")));
 }
+
+// A settings file the closing window cannot write, with a folder in its place.
+struct BlockedSettingsCase {
+    const char *name;
+    QString (*file)();
+    const char16_t *what;
+};
+void PrintTo(const BlockedSettingsCase &c, std::ostream *os) { *os << c.name; }
+
+class BlockedSettings : public AddressListWindow, public ::testing::WithParamInterface<BlockedSettingsCase>
+{
+};
+
+TEST_P(BlockedSettings, isReportedNamingTheFileWhenTheWindowCloses)
+{
+    const QString file = GetParam().file();
+    ASSERT_TRUE(QDir().mkpath(file));
+    openWindow();
+    closeWindow();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QString::fromUtf16(GetParam().what) +
+                                             QStringLiteral("をファイルに保存できませんでした  \r\n") +
+                                             QDir::toNativeSeparators(file)))
+        << qPrintable(boxes.last().text);
+    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Close, BlockedSettings,
+    ::testing::Values(BlockedSettingsCase{"bookOrder", AdrsMngFileName, u"アドレス帳の並び順"},
+                      BlockedSettingsCase{"listColumns", [] { return DataPath + QStringLiteral("AdrsList.ini"); },
+                                          u"一覧の表示項目と表示順の設定"},
+                      BlockedSettingsCase{"windowAndDuplicates", SettingsFileName, u"一覧の位置と重複表示の設定"}),
+    [](const ::testing::TestParamInfo<BlockedSettingsCase> &info) { return std::string(info.param.name); });
 
 TEST_F(AddressListWindow, maximisedWindowKeepsItsNormalRectangle)
 {

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -140,6 +141,28 @@ TEST_F(KeywordEditTest, changedCaptionIsStoredTrimmed)
     EXPECT_EQ(KeywordNames[2], QStringLiteral("趣味"));
     const TMemIniFile ini(iniFile());
     EXPECT_EQ(ini.ReadString("KEYWORD", "Name2", ""), QStringLiteral("趣味"));
+}
+
+TEST_F(KeywordEditTest, aSettingsFileThatCannotBeWrittenIsReportedAndTheDialogKeepsTheInput)
+{
+    ASSERT_TRUE(QDir().mkpath(iniFile())); // a folder where the file belongs
+    open();
+    retype(edit(2), QStringLiteral("趣味"));
+    click("btnOk");
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_TRUE(m_boxes.last().text.startsWith(QStringLiteral("キーワード項目の設定をファイルに保存できませんでした  \r\n") +
+                                               QDir::toNativeSeparators(iniFile())))
+        << qPrintable(m_boxes.last().text);
+    EXPECT_EQ(m_boxes.last().flags, 0x10u);
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(edit(2)->GetText(), QStringLiteral("趣味"));
+    EXPECT_EQ(KeywordNames[2], QStringLiteral("キーワード２")) << "the program keeps what the file holds";
+
+    ASSERT_TRUE(QDir(iniFile()).removeRecursively());
+    click("btnOk");
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(m_dialog->NamesChanged());
+    EXPECT_EQ(TMemIniFile(iniFile()).ReadString("KEYWORD", "Name2", ""), QStringLiteral("趣味"));
 }
 
 TEST_F(KeywordEditTest, cancelChangesNothing)

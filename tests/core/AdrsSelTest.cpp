@@ -36,14 +36,20 @@ protected:
     void SetUp() override
     {
         m_savedPath = AdrsPath;
+        m_savedRoot = DataRoot;
+        m_savedName = AdrsName;
         AdrsPath = m_dir.path() + QStringLiteral("/Adrs/");
+        DataRoot = m_dir.path() + QStringLiteral("/root/");
         QDir().mkpath(AdrsPath);
+        QDir().mkpath(DataRoot);
         AdrsFolderList.clear();
         AdrsFolderIndex = -1;
     }
     void TearDown() override
     {
         AdrsPath = m_savedPath;
+        DataRoot = m_savedRoot;
+        AdrsName = m_savedName;
         AdrsFolderList.clear();
         AdrsFolderIndex = -1;
     }
@@ -79,6 +85,8 @@ protected:
 
     QTemporaryDir m_dir;
     QString m_savedPath;
+    QString m_savedRoot;
+    QString m_savedName;
 };
 
 TEST_F(AddressBooks, orderFileDecidesOrderAndDropsMissingFolders)
@@ -86,7 +94,7 @@ TEST_F(AddressBooks, orderFileDecidesOrderAndDropsMissingFolders)
     for (const char *book : {"beta", "Alpha", "gamma", "delta"})
         makeBook(book);
     writeOrder({"gamma", "missing", "beta", "gamma"});
-    ScanAddressBooks(false);
+    ASSERT_TRUE(ScanAddressBooks(false));
     EXPECT_EQ(folders(), QStringList({"gamma", "beta", "Alpha", "delta"}));
     EXPECT_EQ(names(), folders());
     EXPECT_EQ(AdrsFolderIndex, -1);
@@ -100,7 +108,7 @@ TEST_F(AddressBooks, tableFileMatchesInAnyCaseButFolderPathsExactly)
     QDir().mkpath(AdrsPath + "empty");
     makeBook("other", "Sender.DB");
     writeOrder({"zed", "abc"}); // "zed" names no folder here
-    ScanAddressBooks(false);
+    ASSERT_TRUE(ScanAddressBooks(false));
     EXPECT_EQ(folders(), QStringList({"abc", "ABC", "Zed"}));
 }
 
@@ -112,14 +120,14 @@ TEST_F(AddressBooks, pendingOperationsShowInTheListAndApplyAtStartup)
     ASSERT_TRUE(AppendPendingDelete("gone"));
     ASSERT_TRUE(AppendPendingDelete("never-there"));
     ASSERT_TRUE(AppendPendingRename("old", "new"));
-    ScanAddressBooks(false);
+    ASSERT_TRUE(ScanAddressBooks(false));
     EXPECT_EQ(names(), QStringList({"new", "", "keep"}));
     EXPECT_EQ(folders(), QStringList({"old", "gone", "keep"}));
     EXPECT_EQ(AdrsFolderList[0].State, AdrsStateRenamed);
     EXPECT_EQ(AdrsFolderList[1].State, AdrsStateDeleted);
     EXPECT_TRUE(exists("gone") && exists("old") && QFileInfo::exists(AdrsOpFileName()));
 
-    ScanAddressBooks(true);
+    ASSERT_TRUE(ScanAddressBooks(true));
     EXPECT_FALSE(exists("gone") || exists("old"));
     EXPECT_EQ(tableOf("new"), QStringLiteral("old"));
     EXPECT_EQ(folders(), QStringList({"new", "keep"})); // the renamed book keeps its place
@@ -136,7 +144,7 @@ TEST_F(AddressBooks, renamingIntoAnExistingFolderMovesFileByFileAndStaysPendingW
     makeBook("new2"); // an Adrs.DB already there: the move stops at it
     ASSERT_TRUE(AppendPendingRename("old", "new"));
     ASSERT_TRUE(AppendPendingRename("old2", "new2"));
-    ScanAddressBooks(true);
+    ASSERT_TRUE(ScanAddressBooks(true));
     EXPECT_FALSE(exists("old"));
     EXPECT_EQ(tableOf("new"), QStringLiteral("old"));
     EXPECT_EQ(fileBytes(AdrsPath + "new/Group.dat") + fileBytes(AdrsPath + "new/stray.txt"), QByteArray("gs"));
@@ -153,13 +161,55 @@ TEST_F(AddressBooks, pendingEntriesReachingOutsideTheBooksAreDropped)
     writeBytes(m_dir.path() + "/outside.txt", "o");
     writeIni(AdrsOpFileName(), "DELETE", {"..", "../Adrs"}, true);
     writeIni(AdrsOpFileName(), "RENAME", {"A/../moved"}, true);
-    ScanAddressBooks(true);
+    ASSERT_TRUE(ScanAddressBooks(true));
     EXPECT_EQ(fileBytes(m_dir.path() + "/outside.txt"), QByteArray("o"));
     EXPECT_EQ(tableOf("A"), QStringLiteral("A"));
     EXPECT_FALSE(QFileInfo::exists(m_dir.path() + "/moved"));
     EXPECT_EQ(names(), QStringList({"A"}));
     EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
 }
+
+TEST_F(AddressBooks, aPendingFileThatCannotBeClearedAfterApplyingIsReported)
+{
+    makeBook("keep");
+    ASSERT_TRUE(QDir().mkpath(AdrsOpFileName())); // a folder where the file belongs
+    QString error;
+    EXPECT_FALSE(ScanAddressBooks(true, &error));
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(AdrsOpFileName()))) << qPrintable(error);
+    EXPECT_EQ(names(), QStringList({"keep"})) << "the list is built all the same";
+}
+
+// Each writer of the book list with a folder in its file's place.
+struct BlockedFile {
+    const char *name;
+    QString (*file)();
+    bool (*write)(QString *error);
+};
+void PrintTo(const BlockedFile &c, std::ostream *os) { *os << c.name; }
+
+class BlockedBookFile : public AddressBooks, public ::testing::WithParamInterface<BlockedFile>
+{
+};
+
+TEST_P(BlockedBookFile, failsWithTheReason)
+{
+    AdrsFolderList = {TAdrsFolderInfo{"A", "A", AdrsStateUnchanged}};
+    AdrsName = QStringLiteral("A");
+    ASSERT_TRUE(QDir().mkpath(GetParam().file()));
+    QString error;
+    EXPECT_FALSE(GetParam().write(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(QFileInfo(GetParam().file()).isDir());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, BlockedBookFile,
+    ::testing::Values(BlockedFile{"pendingDelete", AdrsOpFileName, [](QString *e) { return AppendPendingDelete("A", e); }},
+                      BlockedFile{"pendingRename", AdrsOpFileName,
+                                  [](QString *e) { return AppendPendingRename("A", "B", e); }},
+                      BlockedFile{"bookOrder", AdrsMngFileName, [](QString *e) { return SaveBookOrder(e); }},
+                      BlockedFile{"openBookName", SettingsFileName, [](QString *e) { return SaveAdrsName(e); }}),
+    [](const ::testing::TestParamInfo<BlockedFile> &info) { return std::string(info.param.name); });
 
 // ---- the dialog ------------------------------------------------------------
 
@@ -173,7 +223,7 @@ protected:
     }
     void open(const QString &bookName, int mode)
     {
-        ScanAddressBooks(false);
+        ASSERT_TRUE(ScanAddressBooks(false));
         m_dialog = std::make_unique<TAddressSelect>();
         m_dialog->BookName = bookName;
         m_dialog->SetMode(mode);
@@ -314,7 +364,7 @@ TEST_F(BookDialog, renamingToOwnCaptionDoesNothingAndChainedRenamesEndUnderTheLa
     EXPECT_EQ(names(), QStringList({"C", "Open"}));
     m_dialog.reset();
 
-    ScanAddressBooks(true);
+    ASSERT_TRUE(ScanAddressBooks(true));
     EXPECT_EQ(folders(), QStringList({"C", "Open"}));
     EXPECT_EQ(tableOf("C"), QStringLiteral("A"));
     EXPECT_FALSE(exists("A") || exists("a") || exists("B"));
@@ -347,10 +397,58 @@ TEST_F(BookDialog, deletingAndRecreatingABookUsesATemporaryFolderUntilRestart)
     makeBook(QStringLiteral("X（1）")); // the new book's table, as opening it would create
     m_dialog.reset();
 
-    ScanAddressBooks(true);
+    ASSERT_TRUE(ScanAddressBooks(true));
     EXPECT_EQ(names(), QStringList({"Open", "X"}));
     EXPECT_EQ(tableOf("X"), QStringLiteral("X（1）"));
     EXPECT_FALSE(exists(QStringLiteral("X（1）")));
+}
+
+// Renaming, deleting and creating in a deleted book's folder each record a
+// pending operation; when AdrsOp.ini cannot be written each is reported
+// naming the file, changes nothing and keeps what was typed.
+TEST_F(BookDialog, aPendingFileThatCannotBeWrittenIsReportedAndKeepsWhatWasTyped)
+{
+    for (const char *book : {"Open", "Other", "X"})
+        makeBook(book);
+    open("Open", 1);
+    select("X");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    ASSERT_TRUE(QFile::remove(AdrsOpFileName()));
+    ASSERT_TRUE(QDir().mkpath(AdrsOpFileName()));
+    const QString failed =
+        QStringLiteral("をファイルに保存できませんでした  \r\n") + QDir::toNativeSeparators(AdrsOpFileName());
+    m_boxes.clear();
+
+    renameInPlace("Other", "Renamed");
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_TRUE(m_boxes.last().text.startsWith(QStringLiteral("アドレス帳の名前の変更") + failed))
+        << qPrintable(m_boxes.last().text);
+    EXPECT_EQ(m_boxes.last().flags, 0x10u);
+    ASSERT_NE(inPlaceEditor(), nullptr) << "editing did not reopen";
+    EXPECT_EQ(inPlaceEditor()->text(), QStringLiteral("Renamed"));
+    QTest::keyClick(inPlaceEditor(), Qt::Key_Escape);
+    EXPECT_EQ(list()->Items().GetItem(rowOf("Other"))->Caption(), QStringLiteral("Other"));
+
+    select("Other");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    ASSERT_EQ(m_boxes.count(), 3);
+    EXPECT_TRUE(m_boxes.last().text.startsWith(QStringLiteral("アドレス帳の削除") + failed));
+    EXPECT_GE(rowOf("Other"), 0);
+    EXPECT_EQ(names(), QStringList({"Open", "Other", ""}));
+    EXPECT_EQ(AdrsFolderList[1].State, AdrsStateUnchanged);
+
+    // The deleted book still holds folder X: the new X needs a pending move.
+    child<QRadioButton>("rbNew")->setChecked(true);
+    child<TTntEdit>("edtNew")->SetText(QStringLiteral("X"));
+    click("btnOk");
+    ASSERT_EQ(m_boxes.count(), 4);
+    EXPECT_TRUE(m_boxes.last().text.startsWith(QStringLiteral("アドレス帳の作成") + failed));
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(child<TTntEdit>("edtNew")->GetText(), QStringLiteral("X"));
+    EXPECT_FALSE(exists(QStringLiteral("X（1）")));
+    EXPECT_EQ(AdrsFolderList.size(), 3);
 }
 
 TEST_F(BookDialog, creatingAnExistingNameOffersToOpenIt)

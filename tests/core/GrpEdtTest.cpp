@@ -137,6 +137,30 @@ TEST_F(GroupNamesTest, dialogShowsNamesAndStoresChangedOnes)
     saveScreenshot(m_dialog.get(), QStringLiteral("GruopEdit"));
 }
 
+TEST_F(GroupNamesTest, aGroupFileThatCannotBeWrittenIsReportedAndTheDialogKeepsTheNames)
+{
+    LoadGroupNames("Book");
+    ASSERT_TRUE(QDir().mkpath(GroupFileName("Book"))); // a folder where Group.dat belongs
+    openDialog();
+    edit(3)->SetText(QStringLiteral("友人"));
+    pressOk();
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_TRUE(m_boxes.last().text.startsWith(QStringLiteral("グループ名をファイルに保存できませんでした  \r\n") +
+                                               QDir::toNativeSeparators(GroupFileName("Book"))))
+        << qPrintable(m_boxes.last().text);
+    EXPECT_EQ(m_boxes.last().flags, 0x10u);
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(edit(3)->GetText(), QStringLiteral("友人"));
+    EXPECT_EQ(GroupNames[3], QStringLiteral("グループ３")) << "the program keeps what the file holds";
+
+    ASSERT_TRUE(QDir(GroupFileName("Book")).removeRecursively());
+    pressOk();
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(m_dialog->Changed);
+    LoadGroupNames("Book");
+    EXPECT_EQ(GroupNames[3], QStringLiteral("友人"));
+}
+
 TEST_F(GroupNamesTest, okWithoutChangeSavesAndReportsUnchanged)
 {
     LoadGroupNames("Book");
