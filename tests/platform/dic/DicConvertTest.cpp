@@ -1,4 +1,5 @@
 #include "DicConvert.h"
+#include "platform/Cp932.h"
 #include "platform/dic/store/DicSchema.h"
 #include "platform/dic/store/DicText.h"
 #include "support/TestEnvironment.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sqlcipher/sqlite3.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -68,11 +70,12 @@ sqlite3 *DicConvertExcerptTest::s_db = nullptr;
 TEST_F(DicConvertExcerptTest, holdsEveryPrefectureAndOnlyTheExcerptCities)
 {
     EXPECT_EQ(value("SELECT count(*) FROM pref"), "47");
-    EXPECT_EQ(value("SELECT group_concat(code5) FROM (SELECT code5 FROM city ORDER BY code5)"),
-              "01101,13101,13206,14101,14102,14206,14342,14361,23233,34208");
+    EXPECT_EQ(value("SELECT count(*) FROM city"), "54");
+    EXPECT_EQ(value("SELECT count(DISTINCT pref) FROM city c WHERE EXISTS (SELECT 1 FROM town t WHERE t.code5 = c.code5)"),
+              "47");
     // Rows in the excerpt's postcode files, large offices among them.
-    EXPECT_EQ(value("SELECT count(*) FROM town"), "2122");
-    EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1"), "1058");
+    EXPECT_EQ(value("SELECT count(*) FROM town"), "2565");
+    EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1"), "1115");
     EXPECT_EQ(value("SELECT count(*) FROM town WHERE postcode = '4520961'"), "66");
     EXPECT_EQ(value("SELECT value FROM meta WHERE key = 'format'"), std::to_string(DicSchemaVersion));
     EXPECT_EQ(value("SELECT value FROM meta WHERE key = 'sources'").rfind(
@@ -108,7 +111,7 @@ TEST_F(DicConvertExcerptTest, prefecturesCarryRegionAndCityCount)
     EXPECT_EQ(prefs[13][4], "5"); // 神奈川県: 鶴見区, 神奈川区, 小田原市, 二宮町, 中井町
     EXPECT_EQ(prefs[0][3], "0");
     EXPECT_EQ(prefs[46][3], "5");
-    EXPECT_EQ(prefs[46][4], "0");
+    EXPECT_EQ(prefs[46][4], "1");
 }
 
 TEST_F(DicConvertExcerptTest, citiesCarryCheckDigitHeadKanaAndKey)
@@ -118,7 +121,7 @@ TEST_F(DicConvertExcerptTest, citiesCarryCheckDigitHeadKanaAndKey)
         {"14102", {"141020", "\x82\xE6", "2"}}, // remainder 1: check 0; よ
         {"13101", {"131016", "\x82\xBF", "1"}}, // ち from ﾁﾖﾀﾞｸ
         {"14206", {"142069", "\x82\xA8", "3"}}, // お from ｵﾀﾞﾜﾗｼ
-        {"23233", {"232335", "\x82\xAB", "1"}}, // き
+        {"23233", {"232335", "\x82\xAB", "2"}}, // き; after 大府市
     };
     for (const auto &[code5, want] : expected) {
         const auto city = rows("SELECT code6, head, sort FROM city WHERE code5 = '" + code5 + "'");
@@ -133,47 +136,86 @@ TEST_F(DicConvertExcerptTest, citiesCarryCheckDigitHeadKanaAndKey)
     }
 }
 
-TEST_F(DicConvertExcerptTest, serialsNumberDistinctTownNamesByReadingWithinEachCity)
+// The order of readings as the kana lists show them: the syllabary's order,
+// a small kana as its big one, voicing marks left out; a prolonged sound mark
+// ends the comparison (it repeats a vowel), punctuation is skipped.
+std::vector<int> gojuonKey(const QString &kana)
+{
+    static const QString order = QStringLiteral("ｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｦﾝ");
+    static const QString small = QStringLiteral("ｧｨｩｪｫｬｭｮｯ");
+    static const QString big = QStringLiteral("ｱｲｳｴｵﾔﾕﾖﾂ");
+    std::vector<int> key;
+    for (QChar c : kana) {
+        if (const qsizetype s = small.indexOf(c); s >= 0)
+            c = big.at(s);
+        if (c == u'ｰ')
+            break;
+        if (const qsizetype k = order.indexOf(c); k >= 0)
+            key.push_back(0x10000 + static_cast<int>(k));
+        else if (c.isLetterOrNumber() && c.unicode() < 0x80)
+            key.push_back(c.unicode());
+    }
+    return key;
+}
+
+TEST_F(DicConvertExcerptTest, serialsNumberTheTownsOfEachCityInReadingOrder)
 {
     for (const auto &city : rows("SELECT code5, ohaza_count FROM city")) {
+        // The leading row of each serial: the town's own name and reading.
         const auto towns = rows("SELECT serial, name, kana FROM town WHERE code5 = '" + city[0] +
-                                "' AND kind = 0 ORDER BY id");
-        std::map<int, std::string> nameOfSerial;
-        std::map<std::string, int> serialOfName;
+                                "' AND kind = 0 AND serial > 0 ORDER BY id");
+        std::vector<std::vector<std::string>> leading;
         for (const auto &town : towns) {
-            const int serial = std::stoi(town[0]);
-            if (town[1].empty()) {
-                EXPECT_EQ(serial, 0) << city[0];
-                continue;
+            if (leading.empty() || leading.back()[0] != town[0])
+                leading.push_back(town);
+        }
+        EXPECT_EQ(std::to_string(leading.size()), city[1]) << city[0];
+        std::set<std::pair<std::string, std::string>> seen;
+        for (std::size_t i = 0; i < leading.size(); ++i) {
+            EXPECT_EQ(leading[i][0], std::to_string(i + 1)) << city[0];
+            EXPECT_TRUE(seen.emplace(leading[i][1], leading[i][2]).second) << city[0] << " serial " << i + 1;
+            if (i > 0) {
+                const auto previous = gojuonKey(Cp932::decode(QByteArray::fromStdString(leading[i - 1][2])));
+                const auto key = gojuonKey(Cp932::decode(QByteArray::fromStdString(leading[i][2])));
+                // A key cut at a prolonged sound mark may stand before a longer one.
+                const bool cut = key.size() <= previous.size() && std::equal(key.begin(), key.end(), previous.begin());
+                EXPECT_TRUE(previous <= key || cut)
+                    << city[0] << " serial " << i + 1;
             }
-            ASSERT_GT(serial, 0) << city[0] << " " << town[1];
-            // One serial per name and one name per serial.
-            EXPECT_EQ(nameOfSerial.emplace(serial, town[1]).first->second, town[1]) << city[0];
-            EXPECT_EQ(serialOfName.emplace(town[1], serial).first->second, serial) << city[0];
-        }
-        EXPECT_EQ(std::to_string(nameOfSerial.size()), city[1]) << city[0];
-        if (!nameOfSerial.empty()) {
-            EXPECT_EQ(nameOfSerial.begin()->first, 1) << city[0];
-            EXPECT_EQ(nameOfSerial.rbegin()->first, static_cast<int>(nameOfSerial.size())) << city[0];
-        }
-        // Serial order is reading order (Shift-JIS bytes of the half-width kana).
-        std::string previous;
-        for (const auto &[serial, name] : nameOfSerial) {
-            const std::string kana = value("SELECT min(kana) FROM town WHERE code5 = '" + city[0] +
-                                           "' AND kind = 0 AND serial = " + std::to_string(serial));
-            EXPECT_LE(previous, kana) << city[0] << " serial " << serial;
-            previous = kana;
         }
     }
 }
 
-TEST_F(DicConvertExcerptTest, idsRunByCityKindSerialAndPostcode)
+TEST_F(DicConvertExcerptTest, floorsOfABuildingCarryTheSerialOfItsTown)
 {
-    const auto towns = rows("SELECT code5, kind, serial, postcode FROM town ORDER BY id");
+    // 大手町ＪＡビル and its floors (100-6801 .. 100-6890) lie in 大手町.
+    const std::string ohtemachi =
+        value("SELECT serial FROM town WHERE code5 = '13101' AND kind = 0 AND postcode = '1000004'");
+    EXPECT_EQ(value("SELECT group_concat(DISTINCT serial) FROM town WHERE code5 = '13101' AND kind = 0 "
+                    "AND postcode BETWEEN '1006801' AND '1006890'"),
+              ohtemachi);
+    // The town's own row leads its serial.
+    EXPECT_EQ(value("SELECT postcode FROM town WHERE code5 = '13101' AND kind = 0 AND serial = " + ohtemachi +
+                    " ORDER BY id LIMIT 1"),
+              "1000004");
+    EXPECT_EQ(value("SELECT ohaza_count FROM city WHERE code5 = '13101'"), "59");
+}
+
+TEST_F(DicConvertExcerptTest, oneNameWithTwoReadingsIsTwoTownsUnlessTheyShareAPostcode)
+{
+    // 大府市: 北崎町 ｷﾀｻｷﾏﾁ (474-0001) and 北崎町 ｷﾀｻｷﾁｮｳ (474-0002) are two towns.
+    EXPECT_EQ(value("SELECT count(DISTINCT serial) FROM town WHERE code5 = '23223' AND kind = 0 AND postcode IN "
+                    "('4740001', '4740002')"),
+              "2");
+}
+
+TEST_F(DicConvertExcerptTest, idsRunByCityKindAndSerial)
+{
+    const auto towns = rows("SELECT code5, kind, serial FROM town ORDER BY id");
     ASSERT_FALSE(towns.empty());
     for (std::size_t i = 1; i < towns.size(); ++i) {
         const auto key = [](const std::vector<std::string> &t) {
-            return std::make_tuple(t[0], std::stoi(t[1]), std::stoi(t[2]), t[3]);
+            return std::make_tuple(t[0], std::stoi(t[1]), std::stoi(t[2]));
         };
         EXPECT_LE(key(towns[i - 1]), key(towns[i])) << "row " << i;
     }
@@ -240,6 +282,10 @@ INSTANTIATE_TEST_SUITE_P(Prefixes, DicConvertAreaTest,
                                            AreaCase{"45999", "045", "横浜", "14101,14102"},
                                            AreaCase{"31234", "03", "東京", "13101"},
                                            AreaCase{"11211", "011", "札幌", "01101"},
+                                           // A place named with the whole municipality name.
+                                           AreaCase{"26012", "0260", "阿南町", "20404"},
+                                           // A former town: 根雨 is in 日野町, 伯耆町 has only 根雨原.
+                                           AreaCase{"85972", "0859", "根雨", "31402,31390"},
                                            // A place none of whose cities is in the excerpt keeps its row.
                                            AreaCase{"46221", "046", "厚木", ""}));
 
@@ -331,7 +377,7 @@ TEST_F(DicConvertFailureTest, succeedsOnTheIntactCopyAndReplacesTheOlderFile)
     TDicConvertStats stats;
     ASSERT_TRUE(BuildDictionary(jpostal(), zipcode(), m_output, &error, &stats)) << error.toStdString();
     EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(stats.Towns, 2122);
+    EXPECT_EQ(stats.Towns, 2565);
     EXPECT_EQ(stats.UnmatchedRows, 0);
     EXPECT_TRUE(stats.MissingGeocoderPrefectures.isEmpty()) << stats.MissingGeocoderPrefectures.join(u',').toStdString();
     QFile file(m_output);

@@ -38,7 +38,7 @@ TEST_F(WqzplstTest, SevenDigitsGiveTheCityTheTownAndTheFormattedPostcode)
     TGuarded<TWqzplstCity> cities(1);
     ASSERT_EQ(cityList(o.handle, cities.data(), 0, 1), DicOk);
     EXPECT_EQ(bytesOf(cities[0].CityCode), "131016");
-    EXPECT_EQ(bytesOf(cities[0].Kana), padded(sj(QStringLiteral("ﾄｳｷｮｳﾄﾁﾖﾀﾞｸ")), 40));
+    EXPECT_EQ(bytesOf(cities[0].Kana), padded(sj(QStringLiteral("ﾄｳｷﾖｳﾄﾁﾖﾀﾞｸ")), 40));
     EXPECT_EQ(bytesOf(cities[0].Name), padded(sj(QStringLiteral("東京都千代田区")), 40));
     EXPECT_EQ(cities[0].TownCount, 1);
     EXPECT_EQ(cities[0].LargeCount, 0);

@@ -21,12 +21,15 @@
 #include <phonenumbers/phonenumber.pb.h>
 #include <phonenumbers/phonenumberutil.h>
 #include <sqlcipher/sqlite3.h>
+#include <unicode/coll.h>
 #include <unicode/locid.h>
+#include <unicode/translit.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -75,6 +78,8 @@ struct TTown {
     QString Office;
     QString Street;
     int Order = 0; // position in the source, the last tie-breaker
+    bool Building = false; // a floor of a large building, or the building's own row
+    bool Lead = false;     // the row whose reading orders its town
 };
 
 struct TPlace {
@@ -245,8 +250,7 @@ private:
                             .arg(m_stats.UnmatchedRows)
                             .arg(dataRows)
                             .arg(QDir::toNativeSeparators(m_zipcode + QStringLiteral("/master/city.json"))));
-        assignSerials();
-        return true;
+        return assignSerials();
     }
 
     // Row: ["_1000001", 都道府県, 市区町村, 町域, office street, office name, kana x3].
@@ -278,39 +282,174 @@ private:
         return true;
     }
 
-    // Serials number the distinct town names of a city from 1, ordered by
-    // reading then name (both compared as Shift-JIS bytes, the order the
-    // libraries show them in); a large office takes its town's serial.
-    void assignSerials()
+    // The collation key of a reading: Japanese order of the syllabary, a
+    // voiced or small kana sorting beside its plain one (ICU's ja collation on
+    // the full-width form, where ﾞ and ﾟ are one character with their kana).
+    QByteArray readingKey(const QString &kana)
     {
-        std::vector<std::map<QString, QByteArray>> names(m_cities.size()); // name -> smallest reading
-        for (const TTown &town : m_towns) {
-            if (town.Kind != 0 || town.Name.isEmpty())
-                continue;
-            const QByteArray kana = sjis(town.Kana);
-            auto [it, inserted] = names[town.City].emplace(town.Name, kana);
-            if (!inserted && kana < it->second)
-                it->second = kana;
+        auto it = m_readingKeys.constFind(kana);
+        if (it != m_readingKeys.constEnd())
+            return *it;
+        const QString wide = kana.normalized(QString::NormalizationForm_KC);
+        const icu::UnicodeString text(reinterpret_cast<const UChar *>(wide.utf16()),
+                                      static_cast<int32_t>(wide.size()));
+        QByteArray key(static_cast<qsizetype>(m_collator->getSortKey(text, nullptr, 0)), '\0');
+        m_collator->getSortKey(text, reinterpret_cast<uint8_t *>(key.data()), static_cast<int32_t>(key.size()));
+        m_readingKeys.insert(kana, key);
+        return key;
+    }
+
+    // The building of a floor row: "大手町ＪＡビル１０階" -> "大手町ＪＡビル".
+    static QString floorBuilding(const QString &name)
+    {
+        static const QRegularExpression floor(QStringLiteral("^(.+?)[０-９]+階$"));
+        const auto match = floor.match(name);
+        return match.hasMatch() ? match.captured(1) : QString();
+    }
+
+    // Serials number the towns (oaza) of a city from 1 in reading order. A
+    // town is a name with its reading: two towns of one name and different
+    // readings stay two (大府市's 北崎町 ｷﾀｻｷﾁｮｳ and ｷﾀｻｷﾏﾁ), unless they share a
+    // postcode, which makes the readings two of one place (八尾木 ﾔｵｷﾞ/ﾖｵｷﾞ).
+    // The floors of a large building (and the building's own row) are no
+    // towns: they take the serial of the town the building's name starts
+    // with, as a large office does. Within a serial the town's own rows come
+    // first, the one whose reading gave the order leading.
+    bool assignSerials()
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        m_collator.reset(icu::Collator::createInstance(icu::Locale::getJapanese(), status));
+        if (U_FAILURE(status) || !m_collator)
+            return fail(QStringLiteral("no Japanese collation in the ICU library: %1")
+                            .arg(QString::fromLatin1(u_errorName(status))));
+        struct TOaza {
+            QString Name;
+            QString Kana;
+            QByteArray Key;
+            QString Postcode; // the lowest
+            int Serial = 0;
+        };
+        std::vector<std::vector<int>> rowsOfCity(m_cities.size());
+        for (std::size_t i = 0; i < m_towns.size(); ++i) {
+            if (m_towns[i].Kind == 0 && !m_towns[i].Name.isEmpty())
+                rowsOfCity[static_cast<std::size_t>(m_towns[i].City)].push_back(static_cast<int>(i));
         }
-        std::vector<QHash<QString, int>> serials(m_cities.size());
+        std::vector<int> oazaOfRow(m_towns.size(), -1);
+        std::vector<std::vector<TOaza>> oazas(m_cities.size());
         for (std::size_t c = 0; c < m_cities.size(); ++c) {
-            struct TEntry {
-                QByteArray Kana;
-                QByteArray Name;
-                QString Wide;
+            const std::vector<int> &rows = rowsOfCity[c];
+            std::set<QString> buildings;
+            for (const int r : rows) {
+                const QString building = floorBuilding(m_towns[static_cast<std::size_t>(r)].Name);
+                if (!building.isEmpty())
+                    buildings.insert(building);
+            }
+            auto buildingOf = [&](const TTown &town) {
+                if (buildings.count(town.Name))
+                    return town.Name;
+                const QString building = floorBuilding(town.Name);
+                return buildings.count(building) ? building : QString();
             };
-            std::vector<TEntry> ordered;
-            for (const auto &[name, kana] : names[c])
-                ordered.push_back({kana, sjis(name), name});
-            std::sort(ordered.begin(), ordered.end(), [](const TEntry &a, const TEntry &b) {
-                return a.Kana != b.Kana ? a.Kana < b.Kana : a.Name < b.Name;
+            // The towns: rows of one name joined while they share a reading
+            // or a postcode.
+            std::vector<TOaza> &list = oazas[c];
+            std::map<QString, std::vector<int>> byName; // name -> oaza indexes
+            for (const int r : rows) {
+                TTown &town = m_towns[static_cast<std::size_t>(r)];
+                town.Building = !buildingOf(town).isEmpty();
+                if (town.Building)
+                    continue;
+                std::vector<int> &same = byName[town.Name];
+                int joined = -1;
+                for (const int o : same) {
+                    const TOaza &oaza = list[static_cast<std::size_t>(o)];
+                    bool shared = oaza.Kana == town.Kana;
+                    for (const int other : rows) {
+                        const TTown &t = m_towns[static_cast<std::size_t>(other)];
+                        if (oazaOfRow[static_cast<std::size_t>(other)] == o &&
+                            (t.Postcode == town.Postcode || t.Kana == town.Kana))
+                            shared = true;
+                    }
+                    if (shared)
+                        joined = o;
+                }
+                if (joined < 0) {
+                    joined = static_cast<int>(list.size());
+                    list.push_back({town.Name, town.Kana, readingKey(town.Kana), town.Postcode, 0});
+                    same.push_back(joined);
+                }
+                TOaza &oaza = list[static_cast<std::size_t>(joined)];
+                const QByteArray key = readingKey(town.Kana);
+                if (key < oaza.Key) {
+                    oaza.Kana = town.Kana;
+                    oaza.Key = key;
+                }
+                oaza.Postcode = std::min(oaza.Postcode, town.Postcode);
+                oazaOfRow[static_cast<std::size_t>(r)] = joined;
+            }
+            // A building's town: the longest town name its name starts with;
+            // without one the building stands as a town of its own.
+            std::map<QString, int> townOfBuilding;
+            for (const QString &building : buildings) {
+                int best = -1;
+                for (const auto &[name, indexes] : byName) {
+                    if (building.size() > name.size() && building.startsWith(name) &&
+                        (best < 0 || name.size() > list[static_cast<std::size_t>(best)].Name.size()))
+                        best = indexes.front();
+                }
+                townOfBuilding.emplace(building, best);
+            }
+            for (const int r : rows) {
+                TTown &town = m_towns[static_cast<std::size_t>(r)];
+                if (!town.Building)
+                    continue;
+                const QString building = buildingOf(town);
+                int &oaza = townOfBuilding[building];
+                if (oaza < 0) {
+                    static const QRegularExpression floorReading(QStringLiteral("[0-9]+ｶｲ$"));
+                    QString kana = town.Kana;
+                    kana.remove(floorReading);
+                    oaza = static_cast<int>(list.size());
+                    list.push_back({building, kana, readingKey(kana), town.Postcode, 0});
+                }
+                TOaza &entry = list[static_cast<std::size_t>(oaza)];
+                entry.Postcode = std::min(entry.Postcode, town.Postcode);
+                oazaOfRow[static_cast<std::size_t>(r)] = oaza;
+            }
+
+            std::vector<int> order(list.size());
+            for (std::size_t i = 0; i < order.size(); ++i)
+                order[i] = static_cast<int>(i);
+            std::sort(order.begin(), order.end(), [&](int a, int b) {
+                const TOaza &x = list[static_cast<std::size_t>(a)];
+                const TOaza &y = list[static_cast<std::size_t>(b)];
+                if (x.Key != y.Key)
+                    return x.Key < y.Key;
+                if (x.Name != y.Name)
+                    return sjis(x.Name) < sjis(y.Name);
+                return x.Postcode < y.Postcode;
             });
-            for (std::size_t i = 0; i < ordered.size(); ++i)
-                serials[c].insert(ordered[i].Wide, static_cast<int>(i) + 1);
-            m_cities[c].OhazaCount = static_cast<int>(ordered.size());
+            for (std::size_t i = 0; i < order.size(); ++i)
+                list[static_cast<std::size_t>(order[i])].Serial = static_cast<int>(i) + 1;
+            m_cities[c].OhazaCount = static_cast<int>(list.size());
         }
-        for (TTown &town : m_towns)
-            town.Serial = town.Name.isEmpty() ? 0 : serials[town.City].value(town.Name, 0);
+        for (std::size_t i = 0; i < m_towns.size(); ++i) {
+            TTown &town = m_towns[i];
+            const std::vector<TOaza> &list = oazas[static_cast<std::size_t>(town.City)];
+            if (town.Kind == 0) {
+                const int o = oazaOfRow[i];
+                town.Serial = o < 0 ? 0 : list[static_cast<std::size_t>(o)].Serial;
+                town.Lead = o >= 0 && town.Name == list[static_cast<std::size_t>(o)].Name &&
+                            town.Kana == list[static_cast<std::size_t>(o)].Kana;
+                continue;
+            }
+            // A large office: the first town of its town's name.
+            town.Serial = 0;
+            for (const TOaza &oaza : list) {
+                if (oaza.Name == town.Name && (town.Serial == 0 || oaza.Serial < town.Serial))
+                    town.Serial = oaza.Serial;
+            }
+        }
         std::sort(m_towns.begin(), m_towns.end(), [this](const TTown &a, const TTown &b) {
             const TCity &ca = m_cities[a.City];
             const TCity &cb = m_cities[b.City];
@@ -320,10 +459,15 @@ private:
                 return a.Kind < b.Kind;
             if (a.Serial != b.Serial)
                 return a.Serial < b.Serial;
+            const int rankA = a.Lead ? 0 : a.Building ? 2 : 1;
+            const int rankB = b.Lead ? 0 : b.Building ? 2 : 1;
+            if (rankA != rankB)
+                return rankA < rankB;
             if (a.Postcode != b.Postcode)
                 return a.Postcode < b.Postcode;
             return a.Order < b.Order;
         });
+        return true;
     }
 
     // The city name a place is compared with: a town or village without its
@@ -337,23 +481,70 @@ private:
         return county >= 1 ? name.mid(county + 1) : name;
     }
 
-    // The municipalities of one prefecture a place name stands for.
-    std::vector<QString> citiesOfPlace(const QString &place, int pref) const
+    // A name as places and municipalities are compared: the small ヶ and ヵ
+    // as ケ and カ (the geocoder writes "鰺ケ沢", the municipality "鰺ヶ沢町").
+    static QString placeKey(QString name)
+    {
+        return name.replace(u'ヶ', u'ケ').replace(u'ヵ', u'カ');
+    }
+
+    // The municipalities of one prefecture a place name stands for, the
+    // likeliest first.
+    std::vector<QString> citiesOfPlace(const QString &place, const QString &latin, int pref) const
+    {
+        std::vector<QString> found = municipalitiesNamed(placeKey(place), pref);
+        if (found.empty())
+            found = formerTownCities(placeKey(place), latinKey(latin), pref);
+        // A place named with its old province or island in front ("十勝池田",
+        // "阿波池田", "伊予三島"): the place without it.
+        for (qsizetype cut = 2; found.empty() && cut <= 3 && place.size() - cut >= 2; ++cut) {
+            const QString rest = placeKey(place.mid(cut));
+            found = municipalitiesNamed(rest, pref);
+            if (found.empty())
+                found = formerTownCities(rest, QString(), pref);
+        }
+        return found;
+    }
+
+    // A Latin place name as compared with a romanised reading: lower-case
+    // letters only, long vowels written short ("Kōbe", "koube" -> "kobe").
+    static QString latinKey(const QString &latin)
+    {
+        QString key;
+        for (const QChar c : latin.normalized(QString::NormalizationForm_D)) {
+            if (c.isLetter() && c.unicode() < 0x80)
+                key += c.toLower();
+        }
+        return key.replace(QStringLiteral("ou"), QStringLiteral("o"))
+            .replace(QStringLiteral("oo"), QStringLiteral("o"))
+            .replace(QStringLiteral("uu"), QStringLiteral("u"));
+    }
+
+    // A half-width reading in Latin letters, as latinKey writes it.
+    QString romanized(const QString &kana) const
+    {
+        icu::UnicodeString text(reinterpret_cast<const UChar *>(kana.utf16()), static_cast<int32_t>(kana.size()));
+        m_romanizer->transliterate(text);
+        return latinKey(QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length()));
+    }
+
+    // The municipalities a place names itself: "阿南町" (the whole name),
+    // "小田原" (小田原市), "横浜" (every 横浜市xx区), "東京" (the special
+    // wards), "浦和" (the ward さいたま市浦和区 of a former city).
+    std::vector<QString> municipalitiesNamed(const QString &place, int pref) const
     {
         std::vector<QString> found;
         for (const TCity &city : m_cities) {
             if (city.Pref != pref)
                 continue;
-            const QString name = withoutCounty(city.Name);
-            // "小田原" -> 小田原市; "横浜" -> every 横浜市xx区.
-            if (name.size() > place.size() && name.startsWith(place) &&
-                QStringView(u"市区町村").contains(name.at(place.size())))
+            const QString name = placeKey(withoutCounty(city.Name));
+            if (name == place || (name.size() > place.size() && name.startsWith(place) &&
+                                  QStringView(u"市区町村").contains(name.at(place.size()))))
                 found.push_back(city.Code5);
         }
         const QString &prefName = m_prefectures[pref - 1].Name;
         if (found.empty() && place == prefName.left(prefName.size() - 1)) {
-            // "東京" for 東京都: the special wards, the municipalities 101..199
-            // whose names end in 区.
+            // The special wards are the municipalities 101..199 whose names end in 区.
             for (const TCity &city : m_cities) {
                 const int local = city.Code5.mid(2).toInt();
                 if (city.Pref == pref && local >= 101 && local <= 199 && city.Name.endsWith(u'区'))
@@ -361,85 +552,114 @@ private:
             }
         }
         if (found.empty()) {
-            // A former city that is now a ward: "浦和" -> さいたま市浦和区.
             const QString ward = u'市' + place + u'区';
             for (const TCity &city : m_cities) {
-                if (city.Pref == pref && city.Name.contains(ward))
+                if (city.Pref == pref && placeKey(city.Name).contains(ward))
                     found.push_back(city.Code5);
             }
         }
-        if (found.empty()) {
-            // A former town merged into a city lives on in its town names
-            // ("古川" -> 大崎市 with 古川xx): taken when it points at no more
-            // than three cities.
-            if (m_townsOfPref.empty()) {
-                m_townsOfPref.resize(kPrefectureCount + 1);
-                for (const TTown &town : m_towns) {
-                    if (town.Kind == 0)
-                        m_townsOfPref[static_cast<std::size_t>(m_cities[static_cast<std::size_t>(town.City)].Pref)]
-                            .push_back(&town);
-                }
-            }
-            std::set<int> cities;
-            for (const TTown *town : m_townsOfPref[static_cast<std::size_t>(pref)]) {
-                if (town->Name.startsWith(place))
-                    cities.insert(town->City);
-            }
-            if (cities.size() <= 3) {
-                for (const int city : cities)
-                    found.push_back(m_cities[static_cast<std::size_t>(city)].Code5);
+        return found;
+    }
+
+    // The municipalities a former town merged into, best first: a town
+    // lives on at the end of a municipality's name, before 市町村 ("烏山" in
+    // 那須烏山市) or in its town names ("古川" -> 大崎市 with 古川xx). Ranked
+    // by a municipality name ending in it, then by a town of its name read
+    // as the geocoder spells the place ("Takefu": 越前市's 武生柳町 ﾀｹﾌ..., not
+    // 若狭町's 武生 ﾑｼｭｳ), then by the number of towns whose
+    // names start with it (a merged town keeps its name before all its oaza),
+    // then by a town of exactly its name; at most three.
+    std::vector<QString> formerTownCities(const QString &place, const QString &latin, int pref) const
+    {
+        if (m_townsOfPref.empty()) {
+            m_townsOfPref.resize(kPrefectureCount + 1);
+            for (const TTown &town : m_towns) {
+                if (town.Kind == 0)
+                    m_townsOfPref[static_cast<std::size_t>(m_cities[static_cast<std::size_t>(town.City)].Pref)]
+                        .push_back(&town);
             }
         }
+        struct TScore {
+            bool Named = false;
+            bool Read = false;
+            bool Exact = false;
+            int Towns = 0;
+        };
+        std::map<int, TScore> scores; // city index -> score
+        for (std::size_t i = 0; i < m_cities.size(); ++i) {
+            const QString name = placeKey(withoutCounty(m_cities[i].Name));
+            if (m_cities[i].Pref == pref && name.chopped(1).endsWith(place))
+                scores[static_cast<int>(i)].Named = true;
+        }
+        std::set<std::pair<int, QString>> counted; // a town name once per city
+        for (const TTown *town : m_townsOfPref[static_cast<std::size_t>(pref)]) {
+            const QString name = placeKey(town->Name);
+            if (!name.startsWith(place) || !counted.emplace(town->City, town->Name).second)
+                continue;
+            TScore &score = scores[town->City];
+            score.Exact = score.Exact || name == place;
+            score.Read = score.Read || (!latin.isEmpty() && romanized(town->Kana).startsWith(latin));
+            ++score.Towns;
+        }
+        std::vector<std::pair<int, TScore>> ranked(scores.begin(), scores.end());
+        std::stable_sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) {
+            if (a.second.Named != b.second.Named)
+                return a.second.Named;
+            if (a.second.Read != b.second.Read)
+                return a.second.Read;
+            if (a.second.Towns != b.second.Towns)
+                return a.second.Towns > b.second.Towns;
+            return a.second.Exact && !b.second.Exact;
+        });
+        std::vector<QString> found;
+        for (std::size_t i = 0; i < ranked.size() && i < 3; ++i)
+            found.push_back(m_cities[static_cast<std::size_t>(ranked[i].first)].Code5);
         return found;
     }
 
     bool loadAreas()
     {
         using i18n::phonenumbers::PhoneNumber;
-        using i18n::phonenumbers::PhoneNumberOfflineGeocoder;
         using i18n::phonenumbers::PhoneNumberUtil;
         const PhoneNumberUtil *util = PhoneNumberUtil::GetInstance();
-        const PhoneNumberOfflineGeocoder geocoder;
-        const icu::Locale japanese("ja", "JP");
-        const icu::Locale englishLocale("en", "US");
+        UErrorCode status = U_ZERO_ERROR;
+        m_romanizer.reset(icu::Transliterator::createInstance(
+            "Halfwidth-Fullwidth; Katakana-Latin; Latin-ASCII; Any-Lower", UTRANS_FORWARD, status));
+        if (U_FAILURE(status) || !m_romanizer)
+            return fail(QStringLiteral("no kana romanisation in the ICU library: %1")
+                            .arg(QString::fromLatin1(u_errorName(status))));
 
-        QHash<QString, int> prefByEnglish;
-        for (int i = 0; i < kPrefectureCount; ++i)
-            prefByEnglish.insert(QString::fromLatin1(kGeocoderPrefectures[static_cast<std::size_t>(i)]), i + 1);
         std::set<int> seenPrefs;
         struct TLookup {
             int Prefix;
             QString Place;
             int Pref;
             QString AreaCode;
+            QString Latin; // the place as the English description spells it: "Takefu"
         };
         std::vector<TLookup> lookups;
         std::map<QString, std::set<int>> prefsOfPlace; // the prefectures the English descriptions give
 
         for (int prefix = 10000; prefix <= 99999; ++prefix) {
-            // Built directly rather than parsed: "010..." would parse as the
-            // international call prefix.
-            PhoneNumber number;
-            number.set_country_code(81);
-            number.set_national_number(static_cast<uint64_t>(prefix) * 10000U);
-            const QString place =
-                QString::fromStdString(geocoder.GetDescriptionForNumber(number, japanese)).trimmed();
+            const TDicGeocoded geocoded = DicGeocodeNumber(static_cast<quint64>(prefix) * 10000U);
+            const QString &place = geocoded.Place;
             if (place.isEmpty() || place == u"日本")
                 continue;
-            const QString english = QString::fromStdString(geocoder.GetDescriptionForNumber(number, englishLocale));
-            // "Odawara, Kanagawa", or the prefecture alone ("Tokyo"), or "Japan".
-            const qsizetype comma = english.lastIndexOf(QStringLiteral(", "));
-            const int pref = prefByEnglish.value(comma >= 0 ? english.mid(comma + 2) : english, 0);
+            const int pref = geocoded.Pref;
             if (pref != 0)
                 seenPrefs.insert(pref);
             auto &prefs = prefsOfPlace[place];
             if (pref != 0)
                 prefs.insert(pref);
 
+            PhoneNumber number;
+            number.set_country_code(81);
+            number.set_national_number(static_cast<uint64_t>(prefix) * 10000U);
             std::string national;
             util->Format(number, PhoneNumberUtil::NATIONAL, &national);
             // "0465-12-3456" -> "0465"
-            lookups.push_back({prefix, place, pref, QString::fromStdString(national).section(QLatin1Char('-'), 0, 0)});
+            lookups.push_back({prefix, place, pref, QString::fromStdString(national).section(QLatin1Char('-'), 0, 0),
+                               geocoded.Latin});
         }
 
         std::map<std::pair<QString, int>, int> placeIndex;
@@ -453,12 +673,12 @@ private:
             if (it == placeIndex.end()) {
                 TPlace entry{lookup.Place, pref, {}};
                 if (pref != 0) {
-                    entry.Cities = citiesOfPlace(lookup.Place, pref);
+                    entry.Cities = citiesOfPlace(lookup.Place, lookup.Latin, pref);
                 } else {
                     // No prefecture given: taken only when one prefecture alone matches.
                     int matching = 0;
                     for (int p = 1; p <= kPrefectureCount; ++p) {
-                        std::vector<QString> cities = citiesOfPlace(lookup.Place, p);
+                        std::vector<QString> cities = citiesOfPlace(lookup.Place, lookup.Latin, p);
                         if (!cities.empty()) {
                             ++matching;
                             entry.Cities = std::move(cities);
@@ -702,6 +922,9 @@ private:
     std::vector<TPlace> m_places;
     std::vector<TArea> m_areas;
     QHash<QString, QByteArray> m_sjisCache;
+    std::unique_ptr<icu::Collator> m_collator;
+    std::unique_ptr<icu::Transliterator> m_romanizer;
+    QHash<QString, QByteArray> m_readingKeys;
 };
 
 } // namespace
@@ -752,4 +975,33 @@ int DicPrefectureRegion(int prefecture)
     if (prefecture <= 39)
         return 4;
     return 5;
+}
+
+TDicGeocoded DicGeocodeNumber(quint64 nationalNumber)
+{
+    using i18n::phonenumbers::PhoneNumber;
+    using i18n::phonenumbers::PhoneNumberOfflineGeocoder;
+    using i18n::phonenumbers::PhoneNumberUtil;
+    static const PhoneNumberOfflineGeocoder geocoder;
+    static const icu::Locale japanese("ja", "JP");
+    static const icu::Locale english("en", "US");
+    const PhoneNumberUtil *util = PhoneNumberUtil::GetInstance();
+    // Built directly rather than parsed: "010..." would parse as the
+    // international call prefix.
+    PhoneNumber number;
+    number.set_country_code(81);
+    number.set_national_number(nationalNumber);
+    TDicGeocoded result;
+    result.Place = QString::fromStdString(geocoder.GetDescriptionForNumber(number, japanese)).trimmed();
+    // "Odawara, Kanagawa", or the prefecture alone ("Tokyo"), or "Japan".
+    const QString description = QString::fromStdString(geocoder.GetDescriptionForNumber(number, english));
+    const qsizetype comma = description.lastIndexOf(QStringLiteral(", "));
+    result.Latin = comma >= 0 ? description.left(comma) : description;
+    const QString prefecture = comma >= 0 ? description.mid(comma + 2) : description;
+    for (std::size_t i = 0; i < kGeocoderPrefectures.size(); ++i) {
+        if (prefecture == QLatin1StringView(kGeocoderPrefectures[i]))
+            result.Pref = static_cast<int>(i) + 1;
+    }
+    result.FixedLine = util->IsValidNumber(number) && util->GetNumberType(number) == PhoneNumberUtil::FIXED_LINE;
+    return result;
 }

@@ -38,6 +38,16 @@ struct TDicConvertStats {
 // code5 is five ASCII digits.
 [[nodiscard]] QString DicCityCode6(QStringView code5);
 
+// What libphonenumber says of a Japanese number (the national number, without
+// its leading 0), as the converter reads it for the area data.
+struct TDicGeocoded {
+    QString Place;          // the Japanese description: "小田原"; empty or "日本" when it names no place
+    QString Latin;          // the place of the English description: "Odawara"
+    int Pref = 0;           // the English description's prefecture ("Odawara, Kanagawa" -> 14); 0 for none
+    bool FixedLine = false; // a valid fixed-line number
+};
+[[nodiscard]] TDicGeocoded DicGeocodeNumber(quint64 nationalNumber);
+
 // Region of a JIS prefecture number: 0 北海道・東北, 1 関東, 2 中部, 3 近畿,
 // 4 中国・四国, 5 九州・沖縄; -1 outside 1..47.
 [[nodiscard]] int DicPrefectureRegion(int prefecture);

@@ -1,5 +1,7 @@
 #include "DicKana.h"
 
+#include "DicText.h"
+
 #include <array>
 
 namespace {
@@ -34,4 +36,20 @@ std::string DicKanaHead(std::string_view halfWidthReading)
     if (b < 0xA6 || b > 0xDD || kHiraganaTrail[b - 0xA6] == 0)
         return {};
     return {static_cast<char>(0x82), static_cast<char>(kHiraganaTrail[b - 0xA6])};
+}
+
+std::string DicFoldSmallKana(std::string_view reading)
+{
+    // ｧｨｩｪｫ ｬｭｮ ｯ (0xA7..0xAF) as ｱｲｳｴｵ ﾔﾕﾖ ﾂ.
+    static constexpr std::array<unsigned char, 0xAF - 0xA7 + 1> kBig = {0xB1, 0xB2, 0xB3, 0xB4, 0xB5,
+                                                                        0xD4, 0xD5, 0xD6, 0xC2};
+    std::string folded(reading);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        const auto b = static_cast<unsigned char>(folded[i]);
+        if (DicIsLeadByte(b))
+            ++i;
+        else if (b >= 0xA7 && b <= 0xAF)
+            folded[i] = static_cast<char>(kBig[b - 0xA7]);
+    }
+    return folded;
 }

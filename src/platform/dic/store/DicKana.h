@@ -15,4 +15,10 @@
 // with a half-width katakana (0xA6..0xDD).
 [[nodiscard]] std::string DicKanaHead(std::string_view halfWidthReading);
 
+// A Shift-JIS reading with its small half-width kana written as the big ones
+// ("ﾄｳｷｮｳﾄ" -> "ﾄｳｷﾖｳﾄ"): the form of the program's table of prefecture
+// readings, which the postcode search splits a prefecture-and-city reading
+// by. Double-byte characters pass unchanged.
+[[nodiscard]] std::string DicFoldSmallKana(std::string_view reading);
+
 #pragma GCC visibility pop

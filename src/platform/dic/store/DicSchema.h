@@ -24,11 +24,18 @@
 //   key         BLOB                  DicNormalizeKey(name)
 //
 // town   one row per postcode entry
-//   id          INTEGER PRIMARY KEY   order: code5, kind, serial, postcode
+//   id          INTEGER PRIMARY KEY   order: code5, kind, serial, then within a serial the town's
+//                                     leading row (its name with the reading that orders it), its
+//                                     other rows, the rows of buildings in it; then postcode
 //   code5       TEXT                  city.code5
-//   serial      INTEGER               number of the distinct town name within the city, from 1,
-//                                     ordered by reading then name; 0 for the city-wide row (empty name).
-//                                     A large office carries the serial of its town name (0 when the
+//   serial      INTEGER               number of the town (oaza) within the city, from 1, in Japanese
+//                                     reading order (voiced and small kana beside their plain ones);
+//                                     0 for the city-wide row (empty name). A town is a name with its
+//                                     reading: one name with two readings is two towns unless the
+//                                     readings share a postcode. The floors of a large building and
+//                                     the building's own row carry the serial of the town its name
+//                                     starts with (a building in no town is a town of its own). A
+//                                     large office carries the serial of its town name (0 when the
 //                                     city has no such town). Town code = its oaza number
 //                                     ("000".."999", "A00".."Z99") + "0000".
 //   postcode    TEXT                  seven digits
@@ -50,7 +57,8 @@
 //   id          INTEGER PRIMARY KEY
 //   name        TEXT                  UTF-8, "小田原"
 //
-// place_city  the cities a place stands for, in JIS code order
+// place_city  the cities a place stands for: the municipalities it names in JIS code order,
+//             or for a former town up to three, the likeliest first
 //   place       INTEGER
 //   seq         INTEGER               0, 1, ...
 //   code5       TEXT

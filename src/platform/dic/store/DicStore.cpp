@@ -162,7 +162,7 @@ bool TDicStore::load()
                     .c_str());
     m_citiesOfPostcode = prepare("SELECT code5, kind, count(*) FROM town WHERE postcode >= ?1 AND postcode < ?1 || ':' "
                                  "GROUP BY code5, kind");
-    m_town = prepare(townQuery("code5 = ?1 AND kind = 0 AND serial = ?2 ORDER BY postcode LIMIT 1").c_str());
+    m_town = prepare(townQuery("code5 = ?1 AND kind = 0 AND serial = ?2 ORDER BY id LIMIT 1").c_str());
     m_townCount = prepare("SELECT count(*) FROM town WHERE code5 = ?1 AND kind = ?2");
     m_area = prepare("SELECT area_code, place FROM area WHERE prefix = ?1");
     m_placeCities = prepare("SELECT code5 FROM place_city WHERE place = ?1 ORDER BY seq");

@@ -74,7 +74,7 @@ struct TDicPostcodeCity {
 
 struct TDicArea {
     std::string areaCode;                   // "0465"
-    std::vector<const TDicCityRow *> cities; // the place's cities in JIS code order
+    std::vector<const TDicCityRow *> cities; // the place's cities, the likeliest first
 };
 
 class TDicStore
@@ -104,7 +104,7 @@ public:
     [[nodiscard]] std::vector<TDicTownRow> townsOfPostcode(std::string_view code5, int kind,
                                                            std::string_view prefix) const;
     [[nodiscard]] std::vector<TDicPostcodeCity> citiesOfPostcode(std::string_view prefix) const;
-    // The town row of a serial with the lowest postcode (kind 0).
+    // The leading row of a town (kind 0): its own name, never a building's.
     [[nodiscard]] std::optional<TDicTownRow> town(std::string_view code5, int serial) const;
     [[nodiscard]] int townCount(std::string_view code5, int kind) const;
     // The area of the five digits after the leading 0 of a number.

@@ -3,6 +3,7 @@
 // and the cities; the list calls read it until WQZPLSTClose.
 
 #include "DicEntry.h"
+#include "DicKana.h"
 
 #include <type_traits>
 #include <vector>
@@ -82,7 +83,10 @@ DIC_EXPORT int WQZPLSTCityList(void *handle, TWqzplstCity *cities, std::int32_t 
         for (std::size_t i = 0; i < list->cities.size(); ++i) {
             const TDicPostcodeCity &found = list->cities[i];
             const TDicPrefRow *pref = list->store->pref(found.city->pref);
-            const std::string prefKana = pref ? pref->kana : std::string();
+            // The caller splits the reading after the prefecture by the
+            // program's table of prefecture readings, which has no small kana
+            // (ﾎﾂｶｲﾄﾞｳ, ﾄｳｷﾖｳﾄ, ﾄﾂﾄﾘｹﾝ): the prefecture part is written in that form.
+            const std::string prefKana = pref ? DicFoldSmallKana(pref->kana) : std::string();
             const std::string prefName = pref ? pref->name : std::string();
             TWqzplstCity &entry = cities[i];
             std::memset(&entry, 0, sizeof entry);
