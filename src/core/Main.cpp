@@ -10,6 +10,7 @@
 #include "util/SubUnit.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
