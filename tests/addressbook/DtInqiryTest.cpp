@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ValidationCase{"edtCustomCode", QStringLiteral("C003"), kCodeUsed},
                       ValidationCase{"edtTel", QStringLiteral("03-1234-5678"), QString()},
                       ValidationCase{"edtTel", QStringLiteral("(03)1234-5678"), kTelChars},
-                      ValidationCase{"edtTel", QStringLiteral("０３１２３４"), kTelChars},
+                      ValidationCase{"edtTel", QStringLiteral("０３－１２３４"), QString()},
                       ValidationCase{"edtTel", QStringLiteral("03123456789"), QString()},
                       ValidationCase{"edtTel", QStringLiteral("031234567890"), tooLong(QStringLiteral("電話番号"))},
                       ValidationCase{"edtFax", QStringLiteral("03(1234)5678"), kFaxChars},
