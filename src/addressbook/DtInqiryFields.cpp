@@ -978,6 +978,12 @@ bool TDataInquiry::AddExtLink(const QString &Link)
         if (existing.compare(link, Qt::CaseInsensitive) == 0)
             return false;
     }
+    // The links are stored as Shift-JIS text too: a path the code page
+    // cannot spell would come back as a different file.
+    if (const QString refused = UnstorableChars(link); !refused.isEmpty()) {
+        ShowInputRefusedHint(lvExtLink, refused);
+        return false;
+    }
     auto *item = new QTreeWidgetItem({QString::number(lvExtLink->topLevelItemCount() + 1), link});
     lvExtLink->addTopLevelItem(item);
     lvExtLink->setCurrentItem(item);
