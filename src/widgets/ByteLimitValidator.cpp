@@ -76,7 +76,16 @@ QString HalfWidthNumberText(QStringView text)
 
 QString UnstorableCharsMessage(const QString &characters)
 {
-    return QStringLiteral("この文字は保存できません: ") + characters;
+    // A character that shows nothing (a no-break space from a web page, a
+    // control character) is spelled out by its code.
+    QString shown;
+    for (const char32_t c : characters.toUcs4()) {
+        if (QChar::isPrint(c) && !QChar::isSpace(c))
+            shown += QString::fromUcs4(&c, 1);
+        else
+            shown += QStringLiteral("(U+%1)").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    }
+    return QStringLiteral("この文字は保存できません: ") + shown;
 }
 
 void ShowInputRefusedHint(QWidget *widget, const QString &characters)

@@ -59,7 +59,8 @@ private:
 // other character stays. The length in UTF-16 units does not change.
 [[nodiscard]] QString HalfWidthNumberText(QStringView text);
 
-// The one wording of the refusal: "この文字は保存できません: " + characters.
+// The one wording of the refusal: "この文字は保存できません: " + characters,
+// those that show nothing written as their code ("(U+00A0)").
 [[nodiscard]] QString UnstorableCharsMessage(const QString &characters);
 
 // Tells the user, without a dialog, why input was refused: a balloon under

@@ -72,8 +72,9 @@ public:
     // being a lead byte leaves 11. Without a limit it does nothing.
     void CutToMaxLengthBytes();
     // Telephone, fax, mobile and postcode edits: full-width digits and
-    // hyphens become half-width as they are typed, pasted or set (the byte
-    // limit counts the half-width form). Needs the byte limit.
+    // hyphens become half-width as they are set and, once the edit has its
+    // byte limit, as they are typed or pasted (the limit counts the
+    // half-width form).
     void SetHalfWidthNumbers(bool on);
     [[nodiscard]] bool GetHalfWidthNumbers() const { return m_halfWidthNumbers; }
 

@@ -260,6 +260,15 @@ TEST(ByteLimitValidator, storableCharactersAtTheEndsOfTheLeadByteRangesAreTaken)
     EXPECT_TRUE(UnstorableChars(text).isEmpty());
 }
 
+TEST(ByteLimitValidator, aRefusedCharacterThatShowsNothingIsNamedByItsCode)
+{
+    auto edit = limitedEdit(100);
+    edit->show();
+    PasteText(edit.get(), QStringLiteral("a\u00A0b"));
+    EXPECT_TRUE(edit->GetText().isEmpty());
+    EXPECT_EQ(ShownInputRefusedHint(), kRefused + QStringLiteral("(U+00A0)"));
+}
+
 TEST(ByteLimitValidator, programTextIsTakenAsItStandsAndTypingGoesOn)
 {
     auto edit = limitedEdit(100);
