@@ -20,7 +20,12 @@ constexpr int kHintMs = 4000;
 // characters code page 932 lacks.
 QStringList unstorableList(QStringView text)
 {
+    // Most text converts whole; only text that does not is looked at
+    // character by character (the look-alikes the encoder maps count as
+    // stored).
     QStringList found;
+    if (Cp932::canEncode(text))
+        return found;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype len =
             (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
