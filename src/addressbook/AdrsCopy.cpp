@@ -5,6 +5,7 @@
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "core/Inquiry.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
@@ -761,6 +762,11 @@ TAddressCopy::TCopyResult TAddressCopy::CopyRecord(TTable &Source, TTable &Targe
         return TCopyResult::Stop;
     }
     try {
+        // Text that would not survive (damaged bytes) is not carried on.
+        if (FindUnstorableField({}, [&Source](QLatin1StringView field) -> std::optional<QString> {
+                return Cp932::decode(Source.FieldByName(field.toString()).AsBytes());
+            }))
+            return TCopyResult::Failed;
         if (m_numTargetCount > 0 && rbNotAdd->isChecked() && SameNumberFound(Source, Target, rbOr->isChecked()))
             return TCopyResult::Skipped;
 

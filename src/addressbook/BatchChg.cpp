@@ -554,7 +554,16 @@ void TBatchChange::btnStartClick()
                 continue;
             }
             data.RecNo = recNo;
-            switch (ChangeRecord(*table, search.get(), data)) {
+            // Keywords that would lose a character are not written anywhere.
+            const bool unstorable =
+                FindUnstorableField(data, [&](QLatin1StringView field) -> std::optional<QString> {
+                    for (std::size_t i = 0; i < KeywordFields.size(); ++i) {
+                        if (flags[biKeyword1 + i] && field == QLatin1StringView(KeywordFields[i]))
+                            return i < 5 ? edtKeyword[i]->GetText() : cbxKeyword[i - 5]->GetText();
+                    }
+                    return std::nullopt;
+                }).has_value();
+            switch (unstorable ? TWrite::Failed : ChangeRecord(*table, search.get(), data)) {
             case TWrite::Unchanged:
                 break;
             case TWrite::Failed:

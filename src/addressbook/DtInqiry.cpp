@@ -297,6 +297,8 @@ QWidget *TDataInquiry::CreateMainPage()
     bbtnQRMap = toolButton(page, "bbtnQRMap", QStringLiteral("QR"));
     bbtnRoot = toolButton(page, "bbtnRoot", QStringLiteral("路線"));
     bbtnWebSearch = toolButton(page, "bbtnWebSearch", QStringLiteral("Web検索"));
+    for (TTntEdit *number : {edtTel, edtFax, edtPortable1, edtPortable2, edtPos})
+        number->SetHalfWidthNumbers(true);
 
     sbtnPriv = toolButton(page, "sbtnPriv", QStringLiteral("個人"));
     sbtnCorp = toolButton(page, "sbtnCorp", QStringLiteral("会社"));
@@ -512,7 +514,7 @@ QWidget *TDataInquiry::CreateMemoPage()
         }
         ++row;
     }
-    mmoNote = new QPlainTextEdit(page);
+    mmoNote = new TTntMemo(page);
     mmoNote->setObjectName(QStringLiteral("mmoNote"));
     mmoNote->setTabChangesFocus(true);
     grid->addWidget(label(page, QStringLiteral("備考")), row, 0, Qt::AlignTop);

@@ -188,6 +188,9 @@ private:
     void btnUpdateClick();
     void btnDeleteClick();
     [[nodiscard]] bool SameNumberDeclined();
+    // A text field holding characters that cannot be stored is named in a
+    // message and focused; true when so (nothing may be written then).
+    [[nodiscard]] bool UnstorableTextRefused();
     void LearnHistories();
     void CloseSkippingConfirm();
 

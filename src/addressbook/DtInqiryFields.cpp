@@ -19,6 +19,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
 #include "util/SubUnit.h"
+#include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/PaintPanel.h"
 #include "widgets/TntNMDEdit.h"
@@ -53,9 +54,15 @@ QByteArray ansi(const QString &text)
     return Cp932::encode(text.trimmed());
 }
 
+// A number as typed, full-width digits and hyphens taken as half-width.
+QByteArray numberText(const QString &text)
+{
+    return Cp932::encode(HalfWidthNumberText(text.trimmed()));
+}
+
 QByteArray digits(const QString &text)
 {
-    return FilterNumberChars(Cp932::encode(text.trimmed()), nckDigits);
+    return FilterNumberChars(numberText(text), nckDigits);
 }
 
 QString text(QByteArrayView bytes)
@@ -719,7 +726,7 @@ bool TDataInquiry::CheckInputData(bool IsNew)
         {edtPortable2, mobile, QStringLiteral("携帯番号２"), width("Portable2")},
     };
     for (const TNumberRule &rule : numbers) {
-        const QByteArray trimmed = Cp932::encode(rule.Edit->text().trimmed());
+        const QByteArray trimmed = numberText(rule.Edit->text());
         if (FilterNumberChars(trimmed, nckDigits | nckHyphen) != trimmed) {
             ValidationFailed(rule.CharsMessage, rule.Edit, 1);
             return false;
@@ -733,7 +740,7 @@ bool TDataInquiry::CheckInputData(bool IsNew)
         }
     }
 
-    const QByteArray pos = Cp932::encode(edtPos->text().trimmed());
+    const QByteArray pos = numberText(edtPos->text());
     if (!pos.isEmpty()) {
         if (FilterNumberChars(pos, nckDigits | nckHyphen) != pos) {
             ValidationFailed(QStringLiteral("正しい郵便番号を入力してください  "), edtPos, 0);
@@ -970,6 +977,12 @@ bool TDataInquiry::AddExtLink(const QString &Link)
     for (const QString &existing : ExtLinks()) {
         if (existing.compare(link, Qt::CaseInsensitive) == 0)
             return false;
+    }
+    // The links are stored as Shift-JIS text too: a path the code page
+    // cannot spell would come back as a different file.
+    if (const QString refused = UnstorableChars(link); !refused.isEmpty()) {
+        ShowInputRefusedHint(lvExtLink, refused);
+        return false;
     }
     auto *item = new QTreeWidgetItem({QString::number(lvExtLink->topLevelItemCount() + 1), link});
     lvExtLink->addTopLevelItem(item);

@@ -14,13 +14,16 @@
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
 #include "util/WaitCursor.h"
+#include "widgets/ByteLimitValidator.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace {
@@ -31,6 +34,50 @@ void setInt(TTable &table, const char *field, qint32 value)
 }
 
 } // namespace
+
+bool TDataInquiry::UnstorableTextRefused()
+{
+    // The controls are named after the fields they edit (edtAdrs1, cbxPost,
+    // nmedtCorpKanji, mmoNote, lblKajoCode), so the field list finds them by
+    // name.
+    auto control = [this](QLatin1StringView field) -> QWidget * {
+        for (const char *prefix : {"edt", "cbx", "nmedt", "mmo", "lv", "lbl"}) {
+            if (auto *w = findChild<QWidget *>(QLatin1String(prefix) + field))
+                return w;
+        }
+        return nullptr;
+    };
+    const auto textOf = [&](QLatin1StringView field) -> std::optional<QString> {
+        if (field == QLatin1StringView("Note"))
+            return mmoNote->toPlainText();
+        if (field == QLatin1StringView("ExtLink"))
+            return ExtLinks().join(QLatin1Char('\n'));
+        QWidget *w = control(field);
+        if (auto *edit = qobject_cast<QLineEdit *>(w))
+            return edit->text();
+        if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo->isEditable())
+            return combo->currentText();
+        if (auto *label = qobject_cast<QLabel *>(w))
+            return label->text();
+        return std::nullopt;
+    };
+    const std::optional<TUnstorableField> found = FindUnstorableField(GetFormData(), textOf);
+    if (!found)
+        return false;
+    ShowMessageBoxAt(this,
+                     QStringLiteral("「%1」に保存できない文字があります  \r\n%2  ")
+                         .arg(found->Caption, UnstorableCharsMessage(found->Characters)),
+                     ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+    const QByteArray field = found->FieldName.toLatin1();
+    if (QWidget *w = control(QLatin1StringView(field))) {
+        for (int page = 0; page < pgcInquiry->count(); ++page) {
+            if (pgcInquiry->widget(page)->isAncestorOf(w))
+                pgcInquiry->setCurrentIndex(page);
+        }
+        w->setFocus();
+    }
+    return true;
+}
 
 bool TDataInquiry::SameNumberDeclined()
 {
@@ -47,7 +94,8 @@ bool TDataInquiry::SameNumberDeclined()
     bool found = false;
     QString label;
     for (const TNumber &number : numbers) {
-        const QByteArray digits = FilterNumberChars(Cp932::encode(number.Edit->text().trimmed()), nckDigits);
+        const QByteArray digits =
+            FilterNumberChars(Cp932::encode(HalfWidthNumberText(number.Edit->text().trimmed())), nckDigits);
         if (digits.isEmpty())
             continue;
         table->SetIndexName(QLatin1String(number.Index));
@@ -71,6 +119,9 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
     TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
     if (!table || !table->Active())
         return 9;
+    // Checked before anything is written: the input stays for the user to mend.
+    if (UnstorableTextRefused())
+        return 1;
     try {
         if (IsUpdate) {
             table->SetIndexName(QString());

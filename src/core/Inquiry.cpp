@@ -6,6 +6,7 @@
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
+#include "widgets/ByteLimitValidator.h"
 
 #include <utility>
 
@@ -47,10 +48,12 @@ std::optional<QStringList> memoOf(TTable &table, const char *name)
 }
 
 // Every field of a record with the member that holds it, in the table's
-// order; the reader and the writer walk this one list. Kinds: Key (the
-// record number, never written), Text, Phone (hyphenated when read, stored as
-// given), Integer, Boolean, Memo (one list item per line), Stamp and Code
-// (kept by the table's writers themselves, never written from a record).
+// order; the reader, the writer and the storable check walk this one list.
+// Kinds: Key (the record number, never written), Text, Name (text that the
+// windows store in the "@" form, so it holds any character), Phone
+// (hyphenated when read, stored as given), Integer, Boolean, Memo (one list
+// item per line), Stamp and Code (kept by the table's writers themselves,
+// never written from a record).
 template <class Record, class Visitor>
 void visitAddressFields(Record &r, Visitor &v)
 {
@@ -78,18 +81,18 @@ void visitAddressFields(Record &r, Visitor &v)
     v.Text("CorpKana", r.CorpKana);
     v.Text("Dptmnt", r.Dptmnt);
     v.Text("Post", r.Post);
-    v.Text("NameKanji", r.NameKanji);
+    v.Name("NameKanji", r.NameKanji);
     v.Text("NameKana", r.NameKana);
     v.Text("Honor", r.Honor);
     v.Boolean("IgnoreName", r.IgnoreName);
     v.Text("URL", r.URL);
     v.Text("EMail1", r.EMail1);
     v.Text("EMail2", r.EMail2);
-    v.Text("Joint1", r.Joint1);
-    v.Text("Joint2", r.Joint2);
-    v.Text("Joint3", r.Joint3);
-    v.Text("Joint4", r.Joint4);
-    v.Text("Joint5", r.Joint5);
+    v.Name("Joint1", r.Joint1);
+    v.Name("Joint2", r.Joint2);
+    v.Name("Joint3", r.Joint3);
+    v.Name("Joint4", r.Joint4);
+    v.Name("Joint5", r.Joint5);
     v.Text("JointHonor1", r.JointHonor1);
     v.Text("JointHonor2", r.JointHonor2);
     v.Text("JointHonor3", r.JointHonor3);
@@ -135,6 +138,11 @@ struct TFieldReader {
         value = textOf(table, name);
     }
     template <qsizetype Width>
+    void Name(const char *name, TShortString<Width> &value)
+    {
+        Text(name, value);
+    }
+    template <qsizetype Width>
     void Phone(const char *name, TShortString<Width> &value)
     {
         value = phoneOf(table, name);
@@ -156,6 +164,11 @@ struct TFieldWriter {
         table.FieldByName(QLatin1String(name)).SetAsBytes(value.Bytes());
     }
     template <qsizetype Width>
+    void Name(const char *name, const TShortString<Width> &value)
+    {
+        Text(name, value);
+    }
+    template <qsizetype Width>
     void Phone(const char *name, const TShortString<Width> &value)
     {
         Text(name, value);
@@ -168,7 +181,81 @@ struct TFieldWriter {
     }
 };
 
+// What the user knows each checked field by, as the record form labels it.
+QString fieldCaption(QLatin1StringView name)
+{
+    static const std::pair<const char *, const char16_t *> captions[] = {
+        {"CustomCode", u"顧客コード"},    {"Tel", u"電話番号"},           {"Fax", u"FAX番号"},
+        {"PubDate", u"初期掲載年月"},     {"Portable1", u"携帯番号１"},   {"Portable2", u"携帯番号２"},
+        {"Pos", u"〒"},                   {"Tdfkn", u"都道府県"},         {"Adrs1", u"住所１"},
+        {"Adrs2", u"住所２"},             {"Adrs3", u"住所３"},           {"AdrsKana", u"住所カナ"},
+        {"JisCode", u"市町村コード"},     {"KajoCode", u"市町村コード"},  {"CorpKanji", u"会社名"},
+        {"CorpKana", u"会社名カナ"},      {"Dptmnt", u"部署"},            {"Post", u"役職"},
+        {"NameKana", u"名前カナ"},        {"Honor", u"敬称"},             {"URL", u"URL"},
+        {"EMail1", u"メール１"},          {"EMail2", u"メール２"},        {"JointHonor1", u"連名１の敬称"},
+        {"JointHonor2", u"連名２の敬称"}, {"JointHonor3", u"連名３の敬称"}, {"JointHonor4", u"連名４の敬称"},
+        {"JointHonor5", u"連名５の敬称"}, {"Keyword1", u"キーワード１"},  {"Keyword2", u"キーワード２"},
+        {"Keyword3", u"キーワード３"},    {"Keyword4", u"キーワード４"},  {"Keyword5", u"キーワード５"},
+        {"Keyword6", u"キーワード６"},    {"Keyword7", u"キーワード７"},  {"Keyword8", u"キーワード８"},
+        {"Note", u"備考"},                {"ExtLink", u"外部リンク"},     {"SymbolMark", u"シンボルマーク"},
+    };
+    for (const auto &[field, caption] : captions) {
+        if (name == QLatin1StringView(field))
+            return QString::fromUtf16(caption);
+    }
+    return name.toString();
+}
+
+// Walks the stored texts and stops at the first that would lose a
+// character; the names take anything.
+struct TStorableCheck {
+    const TAddressTextOf &textOf;
+    std::optional<TUnstorableField> found;
+
+    void check(const char *name, const QString &stored)
+    {
+        if (found)
+            return;
+        const QLatin1StringView field(name);
+        const std::optional<QString> wide = textOf ? textOf(field) : std::nullopt;
+        const QString refused = UnstorableChars(wide ? *wide : stored);
+        if (!refused.isEmpty())
+            found = TUnstorableField{field.toString(), fieldCaption(field), refused};
+    }
+
+    void Key(const char *, qint32) {}
+    void Integer(const char *, qint32) {}
+    void Code(const char *, qint32) {}
+    void Boolean(const char *, bool) {}
+    void Stamp(const char *, const QDateTime &) {}
+    template <qsizetype Width>
+    void Name(const char *, const TShortString<Width> &)
+    {
+    }
+    template <qsizetype Width>
+    void Text(const char *name, const TShortString<Width> &value)
+    {
+        check(name, Cp932::decode(value.Bytes()));
+    }
+    template <qsizetype Width>
+    void Phone(const char *name, const TShortString<Width> &value)
+    {
+        check(name, Cp932::decode(value.Bytes()));
+    }
+    void Memo(const char *name, const std::optional<QStringList> &value)
+    {
+        check(name, value ? value->join(QStringLiteral("\r\n")) : QString());
+    }
+};
+
 } // namespace
+
+std::optional<TUnstorableField> FindUnstorableField(const TAddressData &record, const TAddressTextOf &textOf)
+{
+    TStorableCheck checker{textOf, std::nullopt};
+    visitAddressFields(record, checker);
+    return checker.found;
+}
 
 void ClearAddressData(TAddressData &record)
 {

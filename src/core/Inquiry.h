@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -141,6 +142,29 @@ void ClearAddressData(TAddressData &record);
 // record number, the two date stamps and the three codes are the writer's
 // own business and are left alone.
 void WriteAddressData(TTable &table, const TAddressData &record);
+
+// A text field of the address record whose text cannot be stored.
+struct TUnstorableField {
+    QString FieldName;  // as in the table: "Adrs1"
+    QString Caption;    // as the user knows it: "住所１"
+    QString Characters; // the characters code page 932 lacks, each once
+};
+
+// The wide text a writer is about to store in a text field, asked for by the
+// field's table name; std::nullopt when the writer stores what the record
+// holds.
+using TAddressTextOf = std::function<std::optional<QString>(QLatin1StringView fieldName)>;
+
+// The save check of every writer of address records: walks the text fields
+// in table order (the list WriteAddressData writes through) and returns the
+// first whose text would not survive as CP932, where a character the code
+// page lacks would be stored as "?". The text of a field is textOf's answer,
+// else the record's own (its bytes decoded, so damaged bytes are named too;
+// the memos as the record holds them). The names (NameKanji, Joint1 to
+// Joint5) are stored in the "@" form, which holds any text, and are never
+// named. Nothing is named when everything can be stored.
+[[nodiscard]] std::optional<TUnstorableField> FindUnstorableField(const TAddressData &record,
+                                                                  const TAddressTextOf &textOf = {});
 
 // One column of the main address list.
 enum class TColumnAlign { Left = 0, Center = 1, Right = 2 };

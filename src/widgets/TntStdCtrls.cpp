@@ -5,7 +5,9 @@
 #include "widgets/TntControls.h"
 
 #include <QAbstractItemView>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QVariant>
 
 #include <algorithm>
@@ -32,10 +34,11 @@ QString TTntCustomEdit::GetText() const
 void TTntCustomEdit::SetText(const QString &value)
 {
     // Cut to the byte limit here, so the validator never sees program text it
-    // would have to refuse.
+    // would have to refuse; a number counts in its half-width form.
+    const QString entered = m_halfWidthNumbers ? HalfWidthNumberText(value) : value;
     const QString fitted = (m_byteLimit && m_byteLimit->MaxBytes() > 0)
-                               ? Cp932::truncatedToBytes(value, m_byteLimit->MaxBytes())
-                               : value;
+                               ? Cp932::truncatedToBytes(entered, m_byteLimit->MaxBytes())
+                               : entered;
     if (fitted == text())
         return;
     setText(fitted);
@@ -134,6 +137,7 @@ void TTntCustomEdit::SetMaxLengthBytes(int bytes)
     }
     if (!m_byteLimit) {
         m_byteLimit = new TByteLimitValidator(bytes, this);
+        m_byteLimit->SetHalfWidthNumbers(m_halfWidthNumbers);
         // Start from the text the edit holds, so the first refused key is
         // recognised as one.
         QString current = text();
@@ -157,12 +161,65 @@ void TTntCustomEdit::CutToMaxLengthBytes()
         SetText(Cp932::truncatedToBytes(GetText(), limit));
 }
 
+void TTntCustomEdit::SetHalfWidthNumbers(bool on)
+{
+    m_halfWidthNumbers = on;
+    if (m_byteLimit)
+        m_byteLimit->SetHalfWidthNumbers(on);
+    if (on && text() != HalfWidthNumberText(text()))
+        setText(HalfWidthNumberText(text()));
+}
+
 // ---------------------------------------------------------------------------
 // TTntEdit
 
 TTntEdit::TTntEdit(QWidget *parent) : TTntCustomEdit(parent) {}
 
 TTntEdit::~TTntEdit() = default;
+
+// ---------------------------------------------------------------------------
+// TTntMemo
+
+TTntMemo::TTntMemo(QWidget *parent) : QPlainTextEdit(parent) {}
+
+TTntMemo::~TTntMemo() = default;
+
+bool TTntMemo::Refuses(const QString &text)
+{
+    const QString refused = UnstorableChars(text);
+    if (refused.isEmpty())
+        return false;
+    ShowInputRefusedHint(this, refused);
+    return true;
+}
+
+void TTntMemo::keyPressEvent(QKeyEvent *event)
+{
+    if (!isReadOnly() && Refuses(event->text())) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TTntMemo::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (!isReadOnly() && Refuses(event->commitString())) {
+        // The composition ends without inserting anything.
+        QInputMethodEvent nothing;
+        QPlainTextEdit::inputMethodEvent(&nothing);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void TTntMemo::insertFromMimeData(const QMimeData *source)
+{
+    if (source && source->hasText() && Refuses(source->text()))
+        return;
+    QPlainTextEdit::insertFromMimeData(source);
+}
 
 // ---------------------------------------------------------------------------
 // TTntComboBoxStrings

@@ -5,13 +5,16 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
+class QInputMethodEvent;
 class QKeyEvent;
+class QMimeData;
 class TByteLimitValidator;
 class TTntCustomComboBox;
 
@@ -68,6 +71,12 @@ public:
     // set or lowered) after whole characters: byte 12 of a 12-byte limit
     // being a lead byte leaves 11. Without a limit it does nothing.
     void CutToMaxLengthBytes();
+    // Telephone, fax, mobile and postcode edits: full-width digits and
+    // hyphens become half-width as they are set and, once the edit has its
+    // byte limit, as they are typed or pasted (the limit counts the
+    // half-width form).
+    void SetHalfWidthNumbers(bool on);
+    [[nodiscard]] bool GetHalfWidthNumbers() const { return m_halfWidthNumbers; }
 
     // Fired after every change of the text (typed or set), with this edit.
     std::function<void(QObject *Sender)> OnChange;
@@ -78,6 +87,7 @@ private:
     QChar m_passwordChar;
     QString m_passwordRule; // our part of the style sheet
     TByteLimitValidator *m_byteLimit = nullptr;
+    bool m_halfWidthNumbers = false;
 };
 
 // The edit the windows place (search words, condition fields); base of the
@@ -89,6 +99,29 @@ class TTntEdit : public TTntCustomEdit
 public:
     explicit TTntEdit(QWidget *parent = nullptr);
     ~TTntEdit() override;
+};
+
+// Multi-line edit of a memo field stored as CP932 text: a character the code
+// page lacks is refused where it is typed, committed by an input method,
+// pasted or dropped (the whole input is refused), and a hint under the memo
+// names it, as the byte-limited edits do. Text set by the program is taken as
+// it stands.
+class TTntMemo : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TTntMemo(QWidget *parent = nullptr);
+    ~TTntMemo() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
+
+private:
+    // True (and the hint shown) when text holds a character the memo refuses.
+    bool Refuses(const QString &text);
 };
 
 // Styles of the combo box: an edit with a drop-down list, or a drop-down list

@@ -477,4 +477,26 @@ TEST_F(AddressCopyWindow, failedPostIsCancelledAndNamedWhileTheOthersAreCopied)
               (QStringList{QStringLiteral("別人"), kSource[2].Name, kSource[0].Name}));
 }
 
+// A source record whose bytes are not Shift-JIS text (damaged on disk or by
+// an old writer) is not carried into the other book; the result names it.
+TEST_F(AddressCopyWindow, recordWithTextThatWouldNotSurviveIsNotCopiedAndNamed)
+{
+    {
+        auto table = bookTable(QStringLiteral("Book1"));
+        table->Open();
+        ASSERT_TRUE(table->FindKey({QVariant(2)}));
+        table->Edit();
+        table->FieldByName(QStringLiteral("Adrs1")).SetAsBytes(QByteArray("\x82\xA0\xFD"));
+        table->Post();
+        table->Close();
+    }
+    openWindows();
+    check("rbAll");
+    runCopy({IDYES});
+    const QString named = QStringLiteral("コピーできなかったデータ :  \r\n2 行目  鈴木 花子");
+    EXPECT_TRUE(boxes.last().text.endsWith(named)) << boxes.last().text.toStdString();
+    EXPECT_FALSE(names(targetRecords()).contains(kSource[1].Name));
+    EXPECT_TRUE(names(targetRecords()).contains(kSource[0].Name));
+}
+
 } // namespace

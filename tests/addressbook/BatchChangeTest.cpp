@@ -3,6 +3,7 @@
 #include "BookFixture.h"
 #include "core/ContinualAdrsDicClass.h"
 #include "core/Inquiry.h"
+#include "widgets/TntStdCtrls.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "support/Screenshot.h"
@@ -570,6 +571,27 @@ TEST_F(BatchChange, aRefusedPostIsCancelledReportedAndTheFormHearsOnlyOfWrittenR
             d.UpdDateTime = QDateTime();
         }
     });
+}
+
+// A keyword the edits would refuse, set past them, reaches no record: each is
+// reported as not changed.
+TEST_F(BatchChange, aKeywordShiftJisCannotHoldIsWrittenToNoRecordAndEachIsNamed)
+{
+    selectRecords({1, 3});
+    const auto before = readAll();
+    openDialog();
+    check(QStringLiteral("chkKeyword1"));
+    check(QStringLiteral("chkGroup"));
+    auto *keyword = child<TTntEdit>(QStringLiteral("edtKeyword1"));
+    typeText(keyword, QStringLiteral("新"));
+    keyword->SetText(keyword->GetText() + QStringLiteral("𠮷"));
+    start();
+
+    EXPECT_EQ(dialog->LastRun().Failed, (QList<qint32>{1, 3}));
+    EXPECT_TRUE(dialog->LastRun().Changed.isEmpty());
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("No.1、No.3")));
+    EXPECT_TRUE(readAll() == before);
 }
 
 } // namespace

@@ -3,11 +3,15 @@
 #include "core/AppSub.h"
 #include "core/HisInfo.h"
 #include "platform/Cp932.h"
+#include "support/KeyInput.h"
 #include "util/MsgBoxPos.h"
+#include "widgets/ByteLimitValidator.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace {
@@ -20,7 +24,174 @@ const QString kPendingShown = QStringLiteral(
     "\r\n中止する場合は「キャンセル」  \r\n\r\nを押してください  ");
 const QString kLimit = QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  ");
 
+// Every field of the form stored as Shift-JIS bytes, with a text it takes.
+const struct {
+    const char *Name;
+    const char16_t *Text;
+} kByteFields[] = {
+    {"edtCustomCode", u"A1"},  {"edtTel", u"03"},          {"edtFax", u"06"},
+    {"edtPortable1", u"090"},  {"edtPortable2", u"080"},   {"edtPos", u"123"},
+    {"edtTdfkn", u"東京都"},   {"edtAdrs1", u"櫻"},        {"edtAdrs2", u"欅"},
+    {"edtAdrs3", u"檜"},       {"edtAdrsKana", u"ｻｸﾗ"},    {"nmedtCorpKanji", u"会社"},
+    {"edtCorpKana", u"ｶｲｼｬ"},  {"cbxDptmnt", u"部"},       {"cbxPost", u"課長"},
+    {"nmedtNameKana", u"ﾅﾏｴ"}, {"cbxHonor", u"様"},        {"edtURL", u"http://a"},
+    {"edtEMail1", u"a@b"},     {"edtEMail2", u"c@d"},      {"cbxJointHonor1", u"様"},
+    {"cbxJointHonor5", u"殿"}, {"edtKeyword1", u"鍵"},     {"edtKeyword5", u"①"},
+    {"cbxKeyword6", u"～"},    {"cbxKeyword8", u"黑"},     {"mmoNote", u"備考"},
+};
+
 } // namespace
+
+TEST_F(RecordFormTest, everyByteFieldRefusesWhatShiftJisLacksAndTheRecordHoldsNoQuestionMark)
+{
+    openNew();
+    click(QStringLiteral("sbtnCorp"));
+    for (int n = 1; n <= 5; ++n)
+        setText(QStringLiteral("nmedtJoint%1").arg(n), QStringLiteral("連名"));
+    auto *pages = child<QTabWidget>(QStringLiteral("pgcInquiry"));
+    const QString refused = QStringLiteral("この文字は保存できません: ");
+    for (const auto &field : kByteFields) {
+        QWidget *w = child(QString::fromLatin1(field.Name));
+        if (auto *c = qobject_cast<QComboBox *>(w))
+            w = c->lineEdit();
+        for (int page = 0; page < pages->count(); ++page) {
+            if (pages->widget(page)->isAncestorOf(w))
+                pages->setCurrentIndex(page);
+        }
+        w->setFocus();
+        const QString ok = QString::fromUtf16(field.Text);
+        TypeCharacters(w, ok + QStringLiteral("𠮷😀"));
+        EXPECT_EQ(ShownInputRefusedHint(), refused + QStringLiteral("😀")) << field.Name;
+        PasteText(w, QStringLiteral("𠮷x😀"));
+        EXPECT_EQ(ShownInputRefusedHint(), refused + QStringLiteral("𠮷😀")) << field.Name;
+        CommitThroughInputMethod(w, QStringLiteral("♥"));
+        EXPECT_EQ(ShownInputRefusedHint(), refused + QStringLiteral("♥")) << field.Name;
+        const QString shown = qobject_cast<QLineEdit *>(w) ? qobject_cast<QLineEdit *>(w)->text()
+                                                           : qobject_cast<QPlainTextEdit *>(w)->toPlainText();
+        EXPECT_EQ(shown, ok) << field.Name;
+    }
+    click(QStringLiteral("btnAdd"));
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_EQ(bookCount(), kBookRows + 1);
+    const qint32 recNo = lastRecNo();
+    TTable &table = *DMMurven19->AdrsTable();
+    for (int f = 0; f < table.FieldCount(); ++f) {
+        const QByteArray name = table.Fields(f).FieldName().toLatin1();
+        const TFieldType type = table.Fields(f).DataType();
+        if (type == TFieldType::ftString || type == TFieldType::ftMemo) {
+            EXPECT_FALSE(stored(recNo, name.constData()).contains('?')) << name.constData();
+        }
+    }
+    EXPECT_EQ(stored(recNo, "Adrs1"), Cp932::encode(QStringLiteral("櫻")));
+    EXPECT_EQ(stored(recNo, "Keyword8"), Cp932::encode(QStringLiteral("黑")));
+}
+
+struct UnstorableSave {
+    const char *Control;
+    const char *Field;
+    const char16_t *Caption;
+};
+
+void PrintTo(const UnstorableSave &c, std::ostream *os) { *os << c.Control; }
+
+class RecordFormUnstorableSave : public RecordFormTest, public ::testing::WithParamInterface<UnstorableSave>
+{
+protected:
+    // Sets the control's text as the program does, past the edit's check.
+    void setProgrammatically(const QString &text)
+    {
+        QWidget *w = child(QString::fromLatin1(GetParam().Control));
+        if (auto *memo = qobject_cast<QPlainTextEdit *>(w))
+            memo->setPlainText(text);
+        else if (auto *c = qobject_cast<QComboBox *>(w))
+            c->setEditText(text);
+        else
+            qobject_cast<QLineEdit *>(w)->setText(text);
+    }
+    void expectRefusal()
+    {
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_EQ(boxes.last().text, QStringLiteral("「%1」に保存できない文字があります  \r\n"
+                                                    "この文字は保存できません: 𠮷  ")
+                                         .arg(QString::fromUtf16(GetParam().Caption)));
+        EXPECT_TRUE(child(QString::fromLatin1(GetParam().Control))->hasFocus());
+    }
+};
+
+TEST_P(RecordFormUnstorableSave, appendIsRefusedNamingTheFieldAndKeepsTheInput)
+{
+    openNew();
+    setProgrammatically(QStringLiteral("東𠮷"));
+    click(QStringLiteral("btnAdd"));
+    expectRefusal();
+    EXPECT_EQ(bookCount(), kBookRows);
+    ASSERT_FALSE(form.isNull());
+    EXPECT_TRUE(form->IsChanged());
+}
+
+TEST_P(RecordFormUnstorableSave, updateIsRefusedAndTheStoredRecordStaysAsItWas)
+{
+    openRow(2);
+    const QByteArray before = stored(3, GetParam().Field);
+    const QByteArray stamp = stored(3, "UpdDateTime");
+    setProgrammatically(QStringLiteral("東𠮷"));
+    click(QStringLiteral("btnUpdate"));
+    expectRefusal();
+    EXPECT_EQ(stored(3, GetParam().Field), before);
+    EXPECT_EQ(stored(3, "UpdDateTime"), stamp);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, RecordFormUnstorableSave,
+                         ::testing::Values(UnstorableSave{"edtAdrs1", "Adrs1", u"住所１"},
+                                           UnstorableSave{"cbxKeyword6", "Keyword6", u"キーワード６"},
+                                           UnstorableSave{"nmedtNameKana", "NameKana", u"名前カナ"},
+                                           UnstorableSave{"mmoNote", "Note", u"備考"}),
+                         [](const auto &info) { return std::string(info.param.Field); });
+
+TEST_F(RecordFormTest, namesKeepCharactersShiftJisLacksInTheAtForm)
+{
+    openNew();
+    QLineEdit *name = edit(QStringLiteral("nmedtNameKanji"));
+    name->setFocus();
+    TypeCharacters(name, QStringLiteral("𠮷田😀"));
+    EXPECT_EQ(name->text(), QStringLiteral("𠮷田😀"));
+    click(QStringLiteral("btnAdd"));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(stored(lastRecNo(), "NameKanji"), EncodeUnicodeField(QStringLiteral("𠮷田😀")));
+}
+
+TEST_F(RecordFormTest, numbersTypedOrPastedFullWidthAreStoredHalfWidth)
+{
+    openNew();
+    const struct {
+        const char *Control;
+        const char *Field;
+        const char16_t *Typed;
+        const char16_t *Shown;
+        const char *Stored;
+    } numbers[] = {
+        {"edtTel", "Tel", u"０３－１２３４ー５６７８", u"03-1234-5678", "0312345678"},
+        {"edtFax", "Fax", u"０６‐１１１１―２２２２", u"06-1111-2222", "0611112222"},
+        {"edtPortable1", "Portable1", u"０９０−１２３４－５６７８", u"090-1234-5678", "09012345678"},
+        {"edtPos", "Pos", u"１２３－４５６７", u"123-4567", "1234567"},
+    };
+    for (const auto &n : numbers) {
+        QLineEdit *e = edit(QString::fromLatin1(n.Control));
+        e->setFocus();
+        TypeCharacters(e, QString::fromUtf16(n.Typed));
+        EXPECT_EQ(e->text(), QString::fromUtf16(n.Shown)) << n.Control;
+    }
+    QLineEdit *mobile2 = edit(QStringLiteral("edtPortable2"));
+    mobile2->setFocus();
+    PasteText(mobile2, QStringLiteral("０８０－９８７６－５４３２"));
+    EXPECT_EQ(mobile2->text(), QStringLiteral("080-9876-5432"));
+    click(QStringLiteral("btnAdd"));
+    EXPECT_EQ(boxes.count(), 0);
+    const qint32 recNo = lastRecNo();
+    for (const auto &n : numbers)
+        EXPECT_EQ(stored(recNo, n.Field), QByteArray(n.Stored)) << n.Field;
+    EXPECT_EQ(stored(recNo, "Portable2"), QByteArray("08098765432"));
+}
 
 TEST_F(RecordFormTest, appendStoresNumbersAsDigitsSelectsTheNewRowAndCloses)
 {

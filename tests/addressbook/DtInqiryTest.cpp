@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "support/Screenshot.h"
+#include "widgets/ByteLimitValidator.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -71,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ValidationCase{"edtCustomCode", QStringLiteral("C003"), kCodeUsed},
                       ValidationCase{"edtTel", QStringLiteral("03-1234-5678"), QString()},
                       ValidationCase{"edtTel", QStringLiteral("(03)1234-5678"), kTelChars},
-                      ValidationCase{"edtTel", QStringLiteral("０３１２３４"), kTelChars},
+                      ValidationCase{"edtTel", QStringLiteral("０３－１２３４"), QString()},
                       ValidationCase{"edtTel", QStringLiteral("03123456789"), QString()},
                       ValidationCase{"edtTel", QStringLiteral("031234567890"), tooLong(QStringLiteral("電話番号"))},
                       ValidationCase{"edtFax", QStringLiteral("03(1234)5678"), kFaxChars},
@@ -343,6 +344,9 @@ TEST_F(RecordFormTest, theEleventhExternalLinkIsRefused)
     EXPECT_EQ(links->currentItem()->text(1), QStringLiteral("https://example.jp/5"));
     EXPECT_TRUE(child<QPushButton>(QStringLiteral("bbtnAddLink"))->isEnabled());
     EXPECT_FALSE(form->AddExtLink(QStringLiteral("HTTPS://EXAMPLE.JP/1"))) << "same link in other case";
+    EXPECT_FALSE(form->AddExtLink(QStringLiteral("/写真/😀.jpg"))) << "a path Shift-JIS cannot spell";
+    EXPECT_EQ(ShownInputRefusedHint(), QStringLiteral("この文字は保存できません: 😀"));
+    EXPECT_EQ(links->topLevelItemCount(), 9);
 }
 
 TEST_F(RecordFormTest, wheelOverTheTabsWrapsRoundThePages)

@@ -230,6 +230,61 @@ TEST_F(ReadRecord, textsAreTrimmedCutAndTelephoneNumbersHyphenated)
     EXPECT_FALSE(record.UpdDateTime.isValid());
 }
 
+// ---- the storable check of every writer ----------------------------------------
+
+struct StorableCase {
+    const char *name;
+    // Wide texts by field, as a window holds them.
+    std::vector<std::pair<const char *, const char16_t *>> typed;
+    QByteArray adrs2;              // bytes the record itself holds
+    QStringList note;
+    const char *field;             // named field, nullptr: everything is stored
+    const char16_t *caption;
+    const char16_t *characters;
+};
+
+void PrintTo(const StorableCase &c, std::ostream *os) { *os << c.name; }
+
+class StorableCheck : public ::testing::TestWithParam<StorableCase> {};
+
+TEST_P(StorableCheck, namesTheFirstFieldThatWouldLoseACharacter)
+{
+    const StorableCase &c = GetParam();
+    TAddressData record;
+    record.Adrs2 = c.adrs2;
+    if (!c.note.isEmpty())
+        record.Note = c.note;
+    const auto found = FindUnstorableField(record, [&c](QLatin1StringView field) -> std::optional<QString> {
+        for (const auto &[name, text] : c.typed) {
+            if (field == QLatin1StringView(name))
+                return QString::fromUtf16(text);
+        }
+        return std::nullopt;
+    });
+    if (!c.field) {
+        EXPECT_FALSE(found.has_value()) << found->FieldName.toStdString();
+        return;
+    }
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->FieldName, QLatin1String(c.field));
+    EXPECT_EQ(found->Caption, QString::fromUtf16(c.caption));
+    EXPECT_EQ(found->Characters, QString::fromUtf16(c.characters));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, StorableCheck,
+    ::testing::Values(
+        StorableCase{"address", {{"Adrs1", u"東京都𠮷野"}}, {}, {}, "Adrs1", u"住所１", u"𠮷"},
+        StorableCase{"firstInTableOrder", {{"Keyword8", u"😀"}, {"Tel", u"03€"}}, {}, {}, "Tel", u"電話番号", u"€"},
+        StorableCase{"charactersListedOnce", {{"Post", u"♥課長♥😀"}}, {}, {}, "Post", u"役職", u"♥😀"},
+        StorableCase{"nameKana", {{"NameKana", u"ﾖｼ😀"}}, {}, {}, "NameKana", u"名前カナ", u"😀"},
+        StorableCase{"namesTakeAnything", {{"NameKanji", u"𠮷田"}, {"Joint5", u"😀"}}, {}, {}, nullptr, u"", u""},
+        StorableCase{"memoOfTheRecord", {}, {}, {QStringLiteral("一行目"), QStringLiteral("😀")}, "Note", u"備考", u"😀"},
+        StorableCase{"damagedBytesOfTheRecord", {}, "\x82\xA0\xFD", {}, "Adrs2", u"住所２", u"\uFFFD"},
+        StorableCase{"typedTextOverridesTheRecord", {{"Adrs2", u"大手町"}}, "\xFD", {}, nullptr, u"", u""},
+        StorableCase{"leadByteRangeEnds", {{"Adrs3", u"櫻欅檜黑①～−"}}, {}, {}, nullptr, u"", u""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(AddressListColumns, everyRowMatchesItsPlace)
 {
     QSet<int> printItems;

@@ -1,4 +1,5 @@
 #include "platform/Cp932.h"
+#include "support/KeyInput.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/TntStdCtrls.h"
 
@@ -198,6 +199,77 @@ TEST(ByteLimitValidator, validateRewritesOverflowBeforeTheCaret)
     EXPECT_EQ(validator.validate(text, pos), QValidator::Acceptable);
     EXPECT_EQ(text, QStringLiteral("abいc"));
     EXPECT_EQ(pos, 3);
+}
+
+// ---- characters code page 932 lacks -------------------------------------------
+
+const QString kRefused = QStringLiteral("この文字は保存できません: ");
+
+struct InputRoute {
+    const char *name;
+    void (*enter)(QWidget *widget, const QString &text);
+};
+
+void PrintTo(const InputRoute &r, std::ostream *os) { *os << r.name; }
+
+const InputRoute kRoutes[] = {
+    {"typed", TypeCharacters},
+    {"inputMethod", CommitThroughInputMethod},
+    {"pasted", PasteText},
+};
+
+class UnstorableInput : public ::testing::TestWithParam<InputRoute> {};
+
+TEST_P(UnstorableInput, isRefusedWholeAndTheHintNamesTheCharacters)
+{
+    auto edit = limitedEdit(100, QStringLiteral("東京"));
+    edit->show();
+    edit->setCursorPosition(1);
+    QSignalSpy spy(edit.get(), &QLineEdit::textChanged);
+    GetParam().enter(edit.get(), QStringLiteral("a𠮷😀€"));
+    // Typed one by one, "a" goes in and each refusal names its character.
+    const bool typed = GetParam().enter == TypeCharacters;
+    EXPECT_EQ(edit->GetText(), typed ? QStringLiteral("東a京") : QStringLiteral("東京"));
+    EXPECT_EQ(spy.count(), typed ? 1 : 0);
+    const QString named = typed ? QStringLiteral("€") : QStringLiteral("𠮷😀€");
+    EXPECT_EQ(ShownInputRefusedHint(), kRefused + named);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, UnstorableInput, ::testing::ValuesIn(kRoutes),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ByteLimitValidator, aRefusedCharacterThatShowsNothingIsNamedByItsCode)
+{
+    auto edit = limitedEdit(100);
+    edit->show();
+    PasteText(edit.get(), QStringLiteral("a\u00A0b"));
+    EXPECT_TRUE(edit->GetText().isEmpty());
+    EXPECT_EQ(ShownInputRefusedHint(), kRefused + QStringLiteral("(U+00A0)"));
+}
+
+TEST(ByteLimitValidator, programTextIsTakenAsItStandsAndTypingGoesOn)
+{
+    auto edit = limitedEdit(100);
+    edit->show();
+    edit->SetText(QStringLiteral("東京𠮷"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("東京𠮷"));
+    EXPECT_TRUE(ShownInputRefusedHint().isEmpty());
+    TypeCharacters(edit.get(), QStringLiteral("都"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("東京𠮷都"));
+}
+
+TEST(ByteLimitValidator, numberFieldsTakeFullWidthDigitsAndHyphensAsHalfWidth)
+{
+    auto edit = limitedEdit(13);
+    edit->SetHalfWidthNumbers(true);
+    TypeCharacters(edit.get(), QStringLiteral("０３－１２３４ー５６７８"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("03-1234-5678"));
+    edit->SetText(QString());
+    // 13 characters: 26 bytes full-width, 13 half-width.
+    PasteText(edit.get(), QStringLiteral("０９０‐１２３４−５６７８"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("090-1234-5678"));
+    edit->SetText(QStringLiteral("０３―１２"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("03-12"));
 }
 
 } // namespace
