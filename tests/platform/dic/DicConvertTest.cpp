@@ -69,9 +69,9 @@ TEST_F(DicConvertExcerptTest, holdsEveryPrefectureAndOnlyTheExcerptCities)
 {
     EXPECT_EQ(value("SELECT count(*) FROM pref"), "47");
     EXPECT_EQ(value("SELECT group_concat(code5) FROM (SELECT code5 FROM city ORDER BY code5)"),
-              "01101,13101,13206,14101,14102,14206,14342,14361,23233,34208");
+              "01101,01204,13101,13206,14101,14102,14206,14342,14361,23233,26104,26106,34208");
     // Rows in the excerpt's postcode files, large offices among them.
-    EXPECT_EQ(value("SELECT count(*) FROM town"), "2122");
+    EXPECT_EQ(value("SELECT count(*) FROM town"), "2126");
     EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1"), "1058");
     EXPECT_EQ(value("SELECT count(*) FROM town WHERE postcode = '4520961'"), "66");
     EXPECT_EQ(value("SELECT value FROM meta WHERE key = 'format'"), std::to_string(DicSchemaVersion));
@@ -331,7 +331,7 @@ TEST_F(DicConvertFailureTest, succeedsOnTheIntactCopyAndReplacesTheOlderFile)
     TDicConvertStats stats;
     ASSERT_TRUE(BuildDictionary(jpostal(), zipcode(), m_output, &error, &stats)) << error.toStdString();
     EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(stats.Towns, 2122);
+    EXPECT_EQ(stats.Towns, 2126);
     EXPECT_EQ(stats.UnmatchedRows, 0);
     EXPECT_TRUE(stats.MissingGeocoderPrefectures.isEmpty()) << stats.MissingGeocoderPrefectures.join(u',').toStdString();
     QFile file(m_output);
