@@ -39,8 +39,10 @@ public:
     TContinualAdrsSearch &operator=(const TContinualAdrsSearch &) = delete;
 
     // Converts Text (trimmed). 0 found, 1 the city alone, 4 and 8 as the
-    // library answers. Raises EContinualAdrsSearchError on an empty text,
-    // EWQZsCnvErro on any other code.
+    // library answers; 8 also for a text that fits several cities alike
+    // (one address or none, never a guess: TAdrsSearch lists them). Raises
+    // EContinualAdrsSearchError on an empty text, EWQZsCnvErro on any other
+    // code.
     [[nodiscard]] int Search(const QString &Text);
     // The record of the last search; with Detail completed by the detail
     // library. A record already built (with details, when they are asked

@@ -57,51 +57,65 @@ TDicLibrary::~TDicLibrary()
         m_library->unload();
 }
 
-int TDicLibrary::Load(const QString &Folder)
+int TDicLibrary::Load(const QString &Folder, const std::function<void()> &OnLoaded)
 {
-    // A use counts only while the library is really held: after a failed
-    // load the next caller tries to load it again instead of being told
-    // "loaded" and then finding nothing to call.
-    ++m_userCount;
-    if (m_userCount > 1 && m_library)
-        return 0;
+    QString errorText;
+    QString errorCaption;
+    int code = 0;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_userCount;
+        if (m_library)
+            return 0;
 
-    auto library = std::make_unique<QLibrary>(Folder + DicLibraryFileName(m_name));
-    if (!library->load()) {
-        if (m_style == msProgramCaption)
-            showLoadError(m_name + QStringLiteral(" LoadLibrary Error  \r\nDLLのロードに失敗しました  "),
-                          QStringLiteral("ピルカノス2014"));
-        else
-            showLoadError(m_name + QStringLiteral("\r\nDLLのロードに失敗しました"),
-                          m_name + QStringLiteral(" LoadLibrary Error"));
-        --m_userCount;
-        return m_loadErrorCode;
-    }
-
-    std::vector<QFunctionPointer> addresses;
-    for (const QString &entry : std::as_const(m_entryPoints)) {
-        const QFunctionPointer address = library->resolve(entry.toLatin1().constData());
-        if (address == nullptr) {
-            if (m_style == msProgramCaption)
-                showLoadError(entry + QStringLiteral(" (") + m_name +
-                                  QStringLiteral(") GetProcAddress Error  \r\n関数の割り当てに失敗しました  "),
-                              QStringLiteral("ピルカノス2014"));
-            else
-                showLoadError(entry + QStringLiteral("\r\n関数の割り当てに失敗しました"),
-                              m_name + QStringLiteral(" GetProcAddress Error"));
-            m_library = std::move(library);
-            Free();
-            return m_entryErrorCode;
+        // A use counts only while the library is really held: after a failed
+        // load the next caller tries to load it again instead of being told
+        // "loaded" and then finding nothing to call.
+        auto library = std::make_unique<QLibrary>(Folder + DicLibraryFileName(m_name));
+        std::vector<QFunctionPointer> addresses;
+        if (!library->load()) {
+            code = m_loadErrorCode;
+            errorText = m_style == msProgramCaption
+                            ? m_name + QStringLiteral(" LoadLibrary Error  \r\nDLLのロードに失敗しました  ")
+                            : m_name + QStringLiteral("\r\nDLLのロードに失敗しました");
+            errorCaption = m_style == msProgramCaption ? QStringLiteral("ピルカノス2014")
+                                                       : m_name + QStringLiteral(" LoadLibrary Error");
+        } else {
+            for (const QString &entry : std::as_const(m_entryPoints)) {
+                const QFunctionPointer address = library->resolve(entry.toLatin1().constData());
+                if (address == nullptr) {
+                    library->unload();
+                    code = m_entryErrorCode;
+                    errorText = m_style == msProgramCaption
+                                    ? entry + QStringLiteral(" (") + m_name +
+                                          QStringLiteral(") GetProcAddress Error  \r\n関数の割り当てに失敗しました  ")
+                                    : entry + QStringLiteral("\r\n関数の割り当てに失敗しました");
+                    errorCaption = m_style == msProgramCaption ? QStringLiteral("ピルカノス2014")
+                                                               : m_name + QStringLiteral(" GetProcAddress Error");
+                    break;
+                }
+                addresses.push_back(address);
+            }
         }
-        addresses.push_back(address);
+        if (code != 0) {
+            --m_userCount;
+        } else {
+            m_library = std::move(library);
+            m_addresses = std::move(addresses);
+            if (OnLoaded)
+                OnLoaded();
+        }
     }
-    m_library = std::move(library);
-    m_addresses = std::move(addresses);
-    return 0;
+    // The box runs an event loop: shown without the lock, so nothing that
+    // runs meanwhile waits for it.
+    if (code != 0)
+        showLoadError(errorText, errorCaption);
+    return code;
 }
 
-void TDicLibrary::Free()
+void TDicLibrary::Free(const std::function<void()> &OnUnloaded)
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     if (m_userCount <= 0)
         return;
     --m_userCount;
@@ -109,17 +123,38 @@ void TDicLibrary::Free()
         m_library->unload();
         m_library.reset();
         m_addresses.clear();
+        if (OnUnloaded)
+            OnUnloaded();
     }
+}
+
+bool TDicLibrary::IsLoaded() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_library != nullptr;
+}
+
+int TDicLibrary::UserCount() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_userCount;
 }
 
 QFunctionPointer TDicLibrary::Symbol(const char *Name) const
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_library)
         return nullptr;
     const qsizetype index = m_entryPoints.indexOf(QLatin1String(Name));
     if (index < 0 || static_cast<std::size_t>(index) >= m_addresses.size())
         return nullptr;
     return m_addresses[static_cast<std::size_t>(index)];
+}
+
+std::vector<QFunctionPointer> TDicLibrary::Symbols() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_library ? m_addresses : std::vector<QFunctionPointer>();
 }
 
 TDicClassLibrary::TDicClassLibrary(const QString &LibraryName, const QStringList &EntryPoints, const QString &Folder,

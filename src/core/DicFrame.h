@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -21,6 +22,11 @@ class QLibrary;
 // returns the library's own load or entry-point code on failure; every Load
 // (even a failed one) is matched by one Free. A new library of this kind is
 // one static TDicLibrary with its name, its entry points and its two codes.
+//
+// Safe to use from several threads (the directory search calls from its
+// worker thread): the user count, the handle and the entry points are kept
+// under one lock, and a thread that calls an entry point holds a use of its
+// own, so no other thread's Free unloads the library under the call.
 class TDicLibrary
 {
 public:
@@ -34,19 +40,25 @@ public:
     TDicLibrary(const TDicLibrary &) = delete;
     TDicLibrary &operator=(const TDicLibrary &) = delete;
 
-    // Raises the user count; a user after the first gets 0 at once. Otherwise
-    // loads Folder + the library's file (Folder ends with '/'), then looks up
-    // every entry point. Returns 0, LoadErrorCode (the count stays raised) or
-    // EntryErrorCode (one use released again).
-    [[nodiscard]] int Load(const QString &Folder);
-    // Releases one use; the last one unloads the library.
-    void Free();
+    // Raises the user count; while the library is held a further user gets
+    // 0 at once. Otherwise loads Folder + the library's file (Folder ends with
+    // '/'), then looks up every entry point. Returns 0, LoadErrorCode or
+    // EntryErrorCode (the use released again for both: the next user tries to
+    // load it again). OnLoaded runs, under the library's lock, only when this
+    // call really loaded the library; the error box shows after the lock is
+    // released.
+    [[nodiscard]] int Load(const QString &Folder, const std::function<void()> &OnLoaded = {});
+    // Releases one use; the last one unloads the library and runs OnUnloaded
+    // under the library's lock.
+    void Free(const std::function<void()> &OnUnloaded = {});
 
-    [[nodiscard]] bool IsLoaded() const { return m_library != nullptr; }
-    [[nodiscard]] int UserCount() const { return m_userCount; }
+    [[nodiscard]] bool IsLoaded() const;
+    [[nodiscard]] int UserCount() const;
     // Address of an entry point of the loaded library; nullptr when not loaded
     // or not one of the entry points.
     [[nodiscard]] QFunctionPointer Symbol(const char *Name) const;
+    // Every entry point's address in the order given; empty when not loaded.
+    [[nodiscard]] std::vector<QFunctionPointer> Symbols() const;
 
     [[nodiscard]] const QString &LibraryName() const { return m_name; }
 
@@ -56,6 +68,7 @@ private:
     int m_loadErrorCode;
     int m_entryErrorCode;
     TMessageStyle m_style;
+    mutable std::mutex m_mutex; // guards the three below
     int m_userCount = 0;
     std::unique_ptr<QLibrary> m_library;
     std::vector<QFunctionPointer> m_addresses; // in the order of m_entryPoints

@@ -26,20 +26,38 @@ public:
     TDicTownLists &operator=(const TDicTownLists &) = delete;
 
     // Towns (Kind 0) or large offices (any other Kind) of city CityIndex.
-    // The current city and kind again return 0 without a library call. 4 for
-    // an index outside the city list; otherwise what searchTowns answers.
+    // The current city and kind again answer as the library did for them
+    // (0 with the lists standing, or 4 or 8 with them empty) without a
+    // library call. 4 for an index outside the city list; otherwise what
+    // searchTowns answers. After an exception the lists are empty and the
+    // next call asks the library again.
     [[nodiscard]] int SearchTown(int CityIndex, int Kind)
     {
-        if (CityIndex == m_cityIndex && Kind == m_kind)
-            return DicOk;
+        if (CityIndex == m_cityIndex && Kind == m_kind && m_townAnswer >= 0)
+            return m_townAnswer;
         const TCity *city = GetCity(CityIndex);
         if (city == nullptr)
             return DicWrongInput;
         m_cityIndex = CityIndex;
         m_kind = Kind;
+        m_townAnswer = -1;
         m_towns.clear();
         m_larges.clear();
-        return searchTowns(*city, Kind != 0);
+        int answer = DicOk;
+        try {
+            answer = searchTowns(*city, Kind != 0);
+        } catch (...) {
+            m_towns.clear();
+            m_larges.clear();
+            throw;
+        }
+        if (answer != DicOk) {
+            // Nothing found is no list, now or when asked again.
+            m_towns.clear();
+            m_larges.clear();
+        }
+        m_townAnswer = answer;
+        return answer;
     }
 
     [[nodiscard]] int GetCityCount() const { return static_cast<int>(m_cities.size()); }
@@ -128,6 +146,7 @@ protected:
         m_larges.clear();
         m_cityIndex = -1;
         m_kind = -1;
+        m_townAnswer = -1;
     }
 
     QString m_libFolder;
@@ -140,4 +159,5 @@ private:
     TDicAdrsResult m_result{};
     int m_cityIndex = -1;
     int m_kind = -1;
+    int m_townAnswer = -1; // the answer for the current city and kind; -1 before one
 };

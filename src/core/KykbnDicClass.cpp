@@ -81,6 +81,7 @@ int TKykbnSearch::SearchPrefix(const QString &Phone, QString *PhoneOut)
     if (code == DicWrongInput || code == DicNotFound) {
         // The lists of the previous number must not answer for this one.
         m_cityIndex = -1;
+        m_townAnswer = -1;
         m_cities.clear();
         m_towns.clear();
         return code;
@@ -92,6 +93,7 @@ int TKykbnSearch::SearchPrefix(const QString &Phone, QString *PhoneOut)
         *PhoneOut = Cp932::decode(hyphenatedPhone());
 
     m_cityIndex = -1;
+    m_townAnswer = -1;
     m_towns.clear();
     m_cities.assign(WqtelMaxCities, TWqtelCity{});
     const int cityCode = m_functions.City2(m_phone.constData(), m_cities.data(), folder.constData());
@@ -104,15 +106,29 @@ int TKykbnSearch::SearchPrefix(const QString &Phone, QString *PhoneOut)
 
 int TKykbnSearch::SearchTown(int CityIndex)
 {
-    if (CityIndex == m_cityIndex)
-        return DicOk;
+    if (CityIndex == m_cityIndex && m_townAnswer >= 0)
+        return m_townAnswer;
     const TWqtelCity *city = GetCity(CityIndex);
     if (city == nullptr)
         return DicWrongInput;
 
     m_cityIndex = CityIndex;
+    m_townAnswer = -1;
     m_towns.clear();
-    const int count = std::max<std::int32_t>(city->TownCount, 0);
+    try {
+        m_townAnswer = searchTowns(*city);
+    } catch (...) {
+        m_towns.clear();
+        throw;
+    }
+    if (m_townAnswer != DicOk)
+        m_towns.clear(); // nothing found is no list, now or when asked again
+    return m_townAnswer;
+}
+
+int TKykbnSearch::searchTowns(const TWqtelCity &City)
+{
+    const int count = std::max<std::int32_t>(City.TownCount, 0);
     if (count == 0)
         return DicNotFound;
     m_towns.assign(static_cast<std::size_t>(count), TWqtelTown{});
@@ -120,12 +136,10 @@ int TKykbnSearch::SearchTown(int CityIndex)
     const QByteArray folder = QFile::encodeName(m_dataFolder);
     std::array<TWqtelTown, WqtelBlockSize> block{};
     std::int32_t status = 0;
-    void *handle = m_functions.Town2First(m_phone.constData(), city, block.data(), &status, folder.constData());
+    void *handle = m_functions.Town2First(m_phone.constData(), &City, block.data(), &status, folder.constData());
     const TTownSearchCloser closer(m_functions.Town2Close, handle);
-    if (status == DicNotFound) {
-        m_towns.clear();
+    if (status == DicNotFound)
         return DicNotFound;
-    }
     if (status != DicBlockLast && status != DicBlockMore)
         raiseCallError("WQTLTown2First", status);
 
@@ -146,7 +160,7 @@ int TKykbnSearch::SearchTown(int CityIndex)
         if (status != DicBlockLast && status != DicBlockMore)
             raiseCallError("WQTLTown2Next", status);
     }
-    return status == DicBlockMore ? DicBlockLast : status;
+    return DicOk;
 }
 
 const TWqtelCity *TKykbnSearch::GetCity(int I) const

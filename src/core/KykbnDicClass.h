@@ -51,9 +51,11 @@ public:
     // hyphenation library (the digits as they are when it cannot). Raises
     // EKykbnSearchError when Phone has no digit, EWQTelError on other codes.
     [[nodiscard]] int SearchPrefix(const QString &Phone, QString *PhoneOut = nullptr);
-    // The towns of city CityIndex. The current city again returns 0 without a
-    // library call; 8 when the city has no towns, 4 for an index outside the
-    // city list. Raises EWQTelError on any other status.
+    // The towns of city CityIndex. The current city again answers as the
+    // library did for it (0 with the list standing, or 8 with it empty)
+    // without a library call; 8 when the city has no towns, 4 for an index
+    // outside the city list. Raises EWQTelError on any other status; the town
+    // list is then empty and the next call asks the library again.
     [[nodiscard]] int SearchTown(int CityIndex);
 
     [[nodiscard]] int GetCityCount() const { return static_cast<int>(m_cities.size()); }
@@ -75,6 +77,8 @@ public:
 private:
     [[noreturn]] static void raiseCallError(const char *Entry, int Code);
     [[nodiscard]] QByteArray hyphenatedPhone() const;
+    // Fills the empty town list of City from the library: 0 or 8.
+    [[nodiscard]] int searchTowns(const TWqtelCity &City);
 
     QString m_libFolder;
     QString m_dataFolder;
@@ -85,4 +89,5 @@ private:
     TDicTelAdrsResult m_result{};
     QByteArray m_phone; // ASCII digits, as sent
     int m_cityIndex = -1;
+    int m_townAnswer = -1; // SearchTown's answer for the current city; -1 before one
 };

@@ -4,6 +4,8 @@
 #include "platform/dic/store/DicText.h"
 
 #include <cstring>
+#include <iterator>
+#include <vector>
 #include <optional>
 #include <string>
 
@@ -39,16 +41,19 @@ std::optional<TWqarea17Functions> functions()
 {
     if (injected())
         return injected();
-    if (!library().IsLoaded())
+    // One look at the library: the entry points of one loaded state, never
+    // half of them from before another thread's Free.
+    const std::vector<QFunctionPointer> symbols = library().Symbols();
+    if (symbols.size() != std::size(kEntries))
         return std::nullopt;
     TWqarea17Functions f;
-    f.Tel = reinterpret_cast<Twqarea_tel>(library().Symbol(kEntries[0]));
-    f.TelOne = reinterpret_cast<Twqarea_tel_one>(library().Symbol(kEntries[1]));
-    f.Area = reinterpret_cast<Twqarea_area>(library().Symbol(kEntries[2]));
-    f.AreaCount = reinterpret_cast<Twqarea_area_count>(library().Symbol(kEntries[3]));
-    f.AreaFax = reinterpret_cast<Twqarea_area_fax>(library().Symbol(kEntries[4]));
-    f.AreaCountFax = reinterpret_cast<Twqarea_area_count_fax>(library().Symbol(kEntries[5]));
-    f.TelMask = reinterpret_cast<Tpup_tel_mask>(library().Symbol(kEntries[6]));
+    f.Tel = reinterpret_cast<Twqarea_tel>(symbols[0]);
+    f.TelOne = reinterpret_cast<Twqarea_tel_one>(symbols[1]);
+    f.Area = reinterpret_cast<Twqarea_area>(symbols[2]);
+    f.AreaCount = reinterpret_cast<Twqarea_area_count>(symbols[3]);
+    f.AreaFax = reinterpret_cast<Twqarea_area_fax>(symbols[4]);
+    f.AreaCountFax = reinterpret_cast<Twqarea_area_count_fax>(symbols[5]);
+    f.TelMask = reinterpret_cast<Tpup_tel_mask>(symbols[6]);
     return f;
 }
 

@@ -12,7 +12,8 @@
 // loadable, 102 entry point missing (both after the program's error box),
 // 103 called while not loaded; any other code is the library's. Before each
 // call the two folders inside the request or condition are trimmed and given
-// a trailing '/'.
+// a trailing '/'. Safe from any thread: a thread that calls holds a use of
+// its own (LoadWqarea17 before, FreeWqarea17 after its calls).
 
 // The entry points in the order they are looked up.
 struct TWqarea17Functions {

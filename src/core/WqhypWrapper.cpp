@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <array>
+#include <mutex>
 
 namespace {
 
@@ -20,10 +21,29 @@ TDicLibrary &library()
     return lib;
 }
 
-QString &defaultDataFolder()
+// The default data folder, set by the caller that really loads the library
+// and cleared when the last use is released; read by calls on any thread.
+struct TDefaultFolder {
+    std::mutex mutex;
+    QString folder;
+};
+
+TDefaultFolder &defaultFolder()
 {
-    static QString folder;
-    return folder;
+    static TDefaultFolder instance;
+    return instance;
+}
+
+void setDefaultDataFolder(const QString &Folder)
+{
+    const std::lock_guard<std::mutex> lock(defaultFolder().mutex);
+    defaultFolder().folder = Folder;
+}
+
+QString defaultDataFolder()
+{
+    const std::lock_guard<std::mutex> lock(defaultFolder().mutex);
+    return defaultFolder().folder;
 }
 
 TGetHyphenFn &injected()
@@ -60,18 +80,12 @@ TWqhypTime currentUtcTime()
 
 int LoadWqhyp(const QString &DllFolder, const QString &DataFolder)
 {
-    const bool wasLoaded = library().IsLoaded();
-    const int code = library().Load(DllFolder);
-    if (code == 0 && !wasLoaded && library().IsLoaded())
-        defaultDataFolder() = DataFolder;
-    return code;
+    return library().Load(DllFolder, [&DataFolder] { setDefaultDataFolder(DataFolder); });
 }
 
 void FreeWqhyp()
 {
-    library().Free();
-    if (!library().IsLoaded())
-        defaultDataFolder().clear();
+    library().Free([] { setDefaultDataFolder(QString()); });
 }
 
 bool WqhypLoaded()

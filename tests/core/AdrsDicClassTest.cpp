@@ -184,6 +184,14 @@ TEST_P(AdrsSearchCodes, returnsAcceptedCodesAndRaisesOthersWithTheCallName)
         EXPECT_EQ(returned, c.returned);
         EXPECT_EQ(c.kind >= 0 ? search.GetTownCount() : search.GetCityCount(), 0);
     }
+    if (c.kind >= 0) {
+        // Asked again: the same answer, never 0 with empty lists; after an
+        // error the library is asked again.
+        returned = -1;
+        EXPECT_EQ(raised<EWQZsError>(call), QString::fromUtf8(c.error));
+        EXPECT_EQ(returned, c.error[0] == 0 ? c.returned : -1);
+        EXPECT_EQ(search.GetTownCount(), 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

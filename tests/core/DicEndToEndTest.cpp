@@ -86,6 +86,64 @@ TEST(DicEndToEnd, oneAddressIsNormalisedWithItsDetail)
     EXPECT_EQ(QByteArray(result->TownCode, 7).left(3).toInt() > 0, true);
 }
 
+// An address as people write it: the cities the address search lists (in
+// code order, '|' between), the town it finds in each, and what the
+// one-address conversion answers (for 0 the one city and the town).
+struct WrittenAddress {
+    const char *text;
+    const char *cities;
+    const char *town; // "" when the text names none
+    int conversion;
+};
+
+class DicAddressWritings : public ::testing::TestWithParam<WrittenAddress>
+{
+};
+
+TEST_P(DicAddressWritings, findTheTownOrNameEveryCityTheyFit)
+{
+    const WrittenAddress &c = GetParam();
+    const QString address = QString::fromUtf8(c.text);
+    const QStringList cities = QString::fromUtf8(c.cities).split(u'|');
+    const QString town = QString::fromUtf8(c.town);
+
+    TAdrsSearch search(kLibs, kData);
+    ASSERT_EQ(search.SearchAddress(address), 0);
+    QStringList found;
+    for (int i = 0; i < search.GetCityCount(); ++i)
+        found << text(search.GetCity(i)->City);
+    EXPECT_EQ(found, cities);
+    for (int i = 0; i < search.GetCityCount() && !town.isEmpty(); ++i) {
+        ASSERT_EQ(search.SearchTown(i, 0), 0) << i;
+        ASSERT_EQ(search.GetTownCount(), 1) << i;
+        EXPECT_EQ(text(search.GetTown(0)->Town), town) << i;
+    }
+
+    TContinualAdrsSearch conversion(kLibs, kData);
+    ASSERT_EQ(conversion.Search(address), c.conversion);
+    const TDicAdrsShortResult *result = conversion.GetAddress(false);
+    EXPECT_EQ(text(result->City), c.conversion == 0 ? cities.front() : QString());
+    EXPECT_EQ(text(result->Town), c.conversion == 0 ? town : QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DicAddressWritings,
+    ::testing::Values(
+        // The county left out, 大字 or 字 before the town.
+        WrittenAddress{"中井町比奈窪", "足柄上郡中井町", "比奈窪", 0},
+        WrittenAddress{"神奈川県足柄上郡中井町大字比奈窪５６", "足柄上郡中井町", "比奈窪", 0},
+        WrittenAddress{"中井町字境別所", "足柄上郡中井町", "境別所", 0},
+        // A designated city without its ward: the ward whose town it is.
+        WrittenAddress{"京都市御旅町", "京都市下京区", "御旅町", 0},
+        // Numbers in half-width, full-width and kanji numerals alike.
+        WrittenAddress{"旭川市永山北4条", "旭川市", "永山北４条", 0},
+        WrittenAddress{"旭川市永山北四条２丁目", "旭川市", "永山北４条", 0},
+        WrittenAddress{"札幌市中央区南１０条西", "札幌市中央区", "南十条西", 0},
+        WrittenAddress{"札幌市中央区北20条西", "札幌市中央区", "北二十条西", 0},
+        // Several cities fit alike: all are listed, the conversion names none.
+        WrittenAddress{"京都市西魚屋町", "京都市中京区|京都市下京区", "西魚屋町", 8},
+        WrittenAddress{"府中市", "府中市|府中市", "", 8}));
+
 TEST(DicEndToEnd, telephoneNumberGivesItsAreaCitiesAndTowns)
 {
     ScriptedMessageBoxes boxes;

@@ -7,6 +7,10 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -55,6 +59,40 @@ TEST(DicLibrary, loadsResolvesAndNeedsOneFreePerLoad)
     lib.Free(); // one too many does not go below zero
     EXPECT_EQ(lib.UserCount(), 0);
     EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(DicLibrary, usesFromSeveralThreadsAtOnceCountRightAndEndUnloaded)
+{
+    ScriptedMessageBoxes boxes;
+    TDicLibrary lib(QStringLiteral("Wqhyp.dll"), {QStringLiteral("GetHyphen")}, 11, 12);
+    std::atomic<int> unheld{0};
+    std::atomic<int> loads{0};
+    const auto use = [&](int times) {
+        for (int i = 0; i < times; ++i) {
+            if (lib.Load(kLibraryDir, [&loads] { ++loads; }) != 0 || lib.Symbol("GetHyphen") == nullptr)
+                ++unheld;
+            lib.Free();
+        }
+    };
+    // First with the library held throughout (the counting alone), then
+    // loaded and unloaded by whichever thread comes first and last.
+    for (const bool held : {true, false}) {
+        if (held) {
+            ASSERT_EQ(lib.Load(kLibraryDir), 0);
+        }
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 8; ++t)
+            threads.emplace_back(use, held ? 20000 : 500);
+        for (std::thread &thread : threads)
+            thread.join();
+        EXPECT_EQ(lib.UserCount(), held ? 1 : 0);
+        if (held)
+            lib.Free();
+    }
+    EXPECT_EQ(unheld, 0);
+    EXPECT_GE(loads, 2);
+    EXPECT_EQ(lib.UserCount(), 0);
+    EXPECT_FALSE(lib.IsLoaded());
 }
 
 TEST(DicLibrary, missingFileShowsTheLoadBoxAndLeavesNoUseBehind)

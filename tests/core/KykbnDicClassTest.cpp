@@ -263,7 +263,7 @@ TEST_F(KykbnSearch, cityWithoutTownsOrOutsideTheListFindsNothingWithoutACall)
 {
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
     EXPECT_EQ(search.SearchTown(1), 8);
-    EXPECT_EQ(search.SearchTown(1), 0);
+    EXPECT_EQ(search.SearchTown(1), 8); // asked again: still nothing
     EXPECT_EQ(search.SearchTown(2), 4);
     EXPECT_EQ(fake.firstCalls, 0);
     EXPECT_EQ(messageOf<EKykbnSearchError>([&] { (void)search.GetTown(0); }),
@@ -277,6 +277,8 @@ TEST_F(KykbnSearch, firstStatusEightLeavesNoTownsAndClosesOnlyARealHandle)
     EXPECT_EQ(search.SearchTown(0), 8);
     EXPECT_EQ(search.GetTownCount(), 0);
     EXPECT_EQ(fake.closeCalls, 1);
+    EXPECT_EQ(search.SearchTown(0), 8); // asked again: still nothing, without a call
+    EXPECT_EQ(fake.firstCalls, 1);
     fake.handle = nullptr;
     fake.firstStatus = -1;
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
@@ -301,6 +303,10 @@ TEST_P(KykbnTownError, raisesWithItsStatusAndStillClosesTheSearch)
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
     EXPECT_EQ(messageOf<EWQTelError>([&] { (void)search.SearchTown(0); }), QString::fromUtf8(GetParam().message));
     EXPECT_EQ(fake.closeCalls, 1);
+    EXPECT_EQ(search.GetTownCount(), 0); // no zero-filled entries left behind
+    // Asked again, the library is asked again instead of answering 0.
+    EXPECT_EQ(messageOf<EWQTelError>([&] { (void)search.SearchTown(0); }), QString::fromUtf8(GetParam().message));
+    EXPECT_EQ(fake.firstCalls, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Statuses, KykbnTownError,

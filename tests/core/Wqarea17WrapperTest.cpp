@@ -1,4 +1,6 @@
 #include "core/Wqarea17Wrapper.h"
+#include "core/WqhypWrapper.h"
+#include "core/WqmtadWrapper.h"
 
 #include "support/ScriptedMessageBoxes.h"
 
@@ -6,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -91,6 +97,55 @@ TEST(Wqarea17, foldersReachTheLibraryTrimmedWithADelimiterAndBuffersCleared)
     EXPECT_EQ(g_dataFolder.size(), 255u);
     EXPECT_EQ(g_dataFolder.back(), '/');
     SetWqarea17ForTesting(nullptr);
+}
+
+// The directory search's worker thread loads, calls and frees the area-code
+// library while the window does, and the detail and hyphenation libraries
+// are used beside them: every call made while holding a use reaches the
+// library, and once every use is released each library is unloaded.
+TEST(Wqarea17, unitLibrariesUsedFromSeveralThreadsAtOnceEndUnloaded)
+{
+    ScriptedMessageBoxes boxes;
+    const QString libs = QStringLiteral(MURVEN_DIC_LIB_DIR);
+    const QString data = QStringLiteral(MURVEN_DIC_EXCERPT_DIR);
+    std::atomic<int> refused{0};
+    const std::function<void()> area = [&] {
+        TTelSearchCondition request{};
+        TTelRecord record{};
+        if (LoadWqarea17(libs) != 0 || CallWqareaTelOne(request, record, 1) == 103)
+            ++refused;
+        FreeWqarea17();
+    };
+    const std::function<void()> detail = [&] {
+        TWqmtadDetail record{};
+        if (LoadWqmtad(libs) != 0 || CallWqMTAdrs("14206001000", record, data) == 103)
+            ++refused;
+        FreeWqmtad();
+    };
+    const std::function<void()> hyphen = [&] {
+        QByteArray number("0465123456");
+        if (LoadWqhyp(libs, data) != 0 || CallWqhypGetHyphen(number, QString()) == 13)
+            ++refused;
+        FreeWqhyp();
+    };
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 9; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 500; ++i)
+                (t % 3 == 0 ? area : t % 3 == 1 ? detail : hyphen)();
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(refused, 0);
+    EXPECT_EQ(boxes.count(), 0);
+    TTelSearchCondition request{};
+    TTelRecord record{};
+    EXPECT_EQ(CallWqareaTelOne(request, record, 1), 103);
+    TWqmtadDetail found{};
+    EXPECT_EQ(CallWqMTAdrs("14206001000", found, data), 103);
+    QByteArray number("0465123456");
+    EXPECT_EQ(CallWqhypGetHyphen(number, QString()), 13);
 }
 
 } // namespace

