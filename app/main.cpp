@@ -30,6 +30,8 @@ const QString kInstanceName = QStringLiteral("Murven19.Instance");
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
+    // Before the first window, the splash included.
+    SetApplicationFont();
     QApplication::setApplicationName(QStringLiteral("Murven19"));
     QApplication::setOrganizationName(QStringLiteral("Pyx"));
     // The hidden main controller decides when the program ends, not the last window.
@@ -42,10 +44,7 @@ int main(int argc, char **argv)
     parts.checkPreviousInstance = [&] { return CheckPreviousInstance(instance, kInstanceName, true); };
     // The marker goes on the window the user sees (the main list window).
     parts.setWindowMarker = [] {};
-    parts.applicationSettings = [] {
-        InstallFontSubstitutions();
-        TntApplication()->SetTitle(ProductCaption());
-    };
+    parts.applicationSettings = [] { TntApplication()->SetTitle(ProductCaption()); };
     parts.makeFolders = [] {
         AppPath = Folders::programFolder();
         DataRoot = MakeDataRoot(AppPath);

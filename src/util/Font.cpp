@@ -1,5 +1,6 @@
 #include "util/Font.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
@@ -18,6 +19,16 @@ void applyStyleBits(QFont &f, int bits)
     f.setStrikeOut(bits & fsStrikeOut);
 }
 
+// The Japanese Gothic faces installed with the program, in order of
+// preference. A face with a Japanese name is listed under it when the locale
+// is Japanese, and under its Latin name otherwise, so both are given.
+const QStringList &gothicFaces()
+{
+    static const QStringList faces = {QStringLiteral("IPAexGothic"), QString::fromUtf16(u"IPAexゴシック"),
+                                      QStringLiteral("Noto Sans CJK JP")};
+    return faces;
+}
+
 } // namespace
 
 void InstallFontSubstitutions()
@@ -27,7 +38,7 @@ void InstallFontSubstitutions()
         return;
     done = true;
     const QStringList mincho = {QStringLiteral("IPAexMincho"), QStringLiteral("Noto Serif CJK JP")};
-    const QStringList gothic = {QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP")};
+    const QStringList &gothic = gothicFaces();
     const QStringList mono = {QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAexGothic")};
     for (const char16_t *face : {u"ＭＳ 明朝", u"ＭＳ Ｐ明朝", u"MS Mincho", u"MS PMincho", u"HG明朝E", u"HGP明朝E"})
         QFont::insertSubstitutions(QString::fromUtf16(face), mincho);
@@ -36,6 +47,26 @@ void InstallFontSubstitutions()
         QFont::insertSubstitutions(QString::fromUtf16(face), gothic);
     for (const char16_t *face : {u"ＭＳ ゴシック", u"MS Gothic"})
         QFont::insertSubstitutions(QString::fromUtf16(face), mono);
+}
+
+QString SetApplicationFont()
+{
+    InstallFontSubstitutions();
+    // Looked up by the name the font database lists: a name it does not
+    // list is left to fontconfig's matching, which follows the locale's
+    // language and would bring the locale back in.
+    const QStringList installed = QFontDatabase::families();
+    for (const QString &face : gothicFaces()) {
+        if (!installed.contains(face))
+            continue;
+        QFont font = QApplication::font(); // keeps the platform's size
+        font.setFamily(face);
+        QApplication::setFont(font);
+        return face;
+    }
+    qWarning("murven19: none of the Japanese faces %s is installed; windows use the platform's font",
+             qPrintable(gothicFaces().join(QStringLiteral(", "))));
+    return {};
 }
 
 QFont TFont::toQFont() const

@@ -52,6 +52,15 @@ public:
 // onto the Japanese faces installed here. Called once at start; harmless twice.
 void InstallFontSubstitutions();
 
+// Makes the first installed Japanese Gothic face the font of every window,
+// at the platform's default size, and installs the substitutions above.
+// Left to the platform, the face would follow the locale: under C.UTF-8 a
+// Latin face, with each kana and kanji taken from whichever Japanese face
+// has it, so rows grow uneven and faces mix within a word. Called once at
+// start, before the first window. Returns the face, empty when none of them
+// is installed (then the platform's font stays, with a warning).
+QString SetApplicationFont();
+
 bool SetFontAttributes(TFont *Font, int Charset, const QString &Name, int Size, int StyleBits);
 bool SetFontAttributes(QFont *Font, int Charset, const QString &Name, int Size, int StyleBits);
 unsigned char FontStyleToBits(const TFont &Font);

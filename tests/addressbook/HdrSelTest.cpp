@@ -7,15 +7,27 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFontDatabase>
+#include <QGlyphRun>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QRawFont>
+#include <QRegularExpression>
+#include <QStyledItemDelegate>
 #include <QTest>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iostream>
 #include <memory>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -201,6 +213,99 @@ TEST_F(HeaderSelectTest, enterInTheListMovesToOk)
     QTest::keyClick(list(), Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), m_dialog->findChild<QPushButton *>("btnOk"));
     EXPECT_TRUE(m_dialog->isVisible());
+}
+
+// Where the style puts the check box of a row, worked out the way the view
+// paints it: the delegate fills the option from the item, the style places
+// the indicator in the row's rectangle.
+QRect checkBoxRect(QListWidget *list, int row)
+{
+    struct Options : QStyledItemDelegate {
+        using QStyledItemDelegate::initStyleOption;
+    } delegate;
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.font = list->font();
+    option.rect = list->visualItemRect(list->item(row));
+    delegate.initStyleOption(&option, list->model()->index(row, 0));
+    return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
+}
+
+// The faces a row's caption is drawn in, and the height of the tallest: a
+// face standing in for glyphs the font lacks has metrics of its own.
+struct CaptionFaces {
+    QStringList families;
+    qreal height = 0;
+};
+CaptionFaces captionFaces(QListWidget *list, int row)
+{
+    QTextLayout layout(list->item(row)->text(), list->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    CaptionFaces faces;
+    for (const QGlyphRun &run : layout.glyphRuns()) {
+        faces.families << run.rawFont().familyName();
+        faces.height = std::max(faces.height, run.rawFont().ascent() + run.rawFont().descent());
+    }
+    return faces;
+}
+
+// Also the second process of looksAlikeUnderCAndJapaneseLocales, which reads
+// the face and row height it reports.
+TEST_F(HeaderSelectTest, rowsAreEvenAndHoldTheirCaptionsAndCheckBoxes)
+{
+    open(markedRecords());
+    // the face as drawn, under its own name: the database lists some faces
+    // under a name of the locale's language
+    const QString face = QRawFont::fromFont(QApplication::font()).familyName();
+    EXPECT_TRUE(QFontDatabase::writingSystems(face).contains(QFontDatabase::Japanese)) << face.toStdString();
+    const int rowHeight = list()->visualItemRect(list()->item(0)).height();
+    for (int row = 0; row < list()->count(); ++row) {
+        const QRect rect = list()->visualItemRect(list()->item(row));
+        EXPECT_EQ(rect.height(), rowHeight) << row;
+        // one face for Latin letters, kana and kanji alike
+        const CaptionFaces faces = captionFaces(list(), row);
+        for (const QString &family : faces.families)
+            EXPECT_EQ(family.toStdString(), face.toStdString()) << row;
+        EXPECT_GE(rect.height(), faces.height) << row;
+        const QRect box = checkBoxRect(list(), row);
+        EXPECT_TRUE(rect.contains(box)) << row;
+        for (int other : {row - 1, row + 1}) {
+            if (QListWidgetItem *neighbour = list()->item(other)) {
+                EXPECT_FALSE(list()->visualItemRect(neighbour).intersects(box)) << row << " " << other;
+            }
+        }
+    }
+    const QString locale = qEnvironmentVariable("LC_ALL", QStringLiteral("default"));
+    EXPECT_FALSE(saveScreenshot(m_dialog.get(), QStringLiteral("HeaderSelect-") + locale).isEmpty());
+    // the font file by its name table, which reads the same in every locale
+    const QByteArray names = QRawFont::fromFont(QApplication::font()).fontTable("name");
+    std::cout << "font=" << QCryptographicHash::hash(names, QCryptographicHash::Sha1).toHex().toStdString()
+              << " row=" << rowHeight << " (" << face.toStdString() << ")" << std::endl;
+}
+
+// The dialog is measured in a second process per locale: the face chosen
+// for a locale is fixed when the process starts. The Japanese locale need
+// not be installed: fontconfig takes the language from the variables.
+TEST(HeaderSelectLocale, looksAlikeUnderCAndJapaneseLocales)
+{
+    std::vector<std::string> reports;
+    for (const QString &locale : {QStringLiteral("C.UTF-8"), QStringLiteral("ja_JP.UTF-8")}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("LANG"), locale);
+        env.insert(QStringLiteral("LC_ALL"), locale);
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=HeaderSelectTest.rowsAreEvenAndHoldTheirCaptionsAndCheckBoxes")});
+        ASSERT_TRUE(child.waitForFinished(60000)) << locale.toStdString();
+        const QString out = QString::fromUtf8(child.readAllStandardOutput());
+        EXPECT_EQ(child.exitCode(), 0) << locale.toStdString() << "\n" << out.toStdString();
+        reports.push_back(QRegularExpression(QStringLiteral("font=\\S+ row=\\d+")).match(out).captured().toStdString());
+    }
+    EXPECT_FALSE(reports[0].empty());
+    EXPECT_EQ(reports[0], reports[1]);
 }
 
 } // namespace

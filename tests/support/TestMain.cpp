@@ -3,6 +3,7 @@
 // test can touch a user's settings, registry files or data.
 #include "support/TestEnvironment.h"
 #include "util/Application.h"
+#include "util/Font.h"
 
 #include <QLocale>
 
@@ -34,6 +35,8 @@ int main(int argc, char **argv)
     // The program's own application object, so an exception escaping a slot
     // is reported as in the program.
     TApplication app(argc, argv);
+    // The program's font, so windows measure and look as in the program.
+    SetApplicationFont();
     g_original = qInstallMessageHandler(quietHandler);
     QApplication::setApplicationName(QStringLiteral("murven19-tests"));
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,5 +1,6 @@
 #include "util/Font.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImage>
@@ -8,6 +9,17 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+TEST(ApplicationFont, isTheFirstInstalledGothicFaceAtThePlatformSize)
+{
+    // The test main has set it as the program does; setting it again is harmless.
+    const QString face = SetApplicationFont();
+    EXPECT_TRUE(face == QStringLiteral("IPAexGothic") || face == QString::fromUtf16(u"IPAexゴシック"))
+        << face.toStdString();
+    EXPECT_EQ(QApplication::font().family(), face);
+    EXPECT_EQ(QFontInfo(QApplication::font()).family(), face);
+    EXPECT_EQ(QApplication::font().pointSizeF(), QFontDatabase::systemFont(QFontDatabase::GeneralFont).pointSizeF());
+}
 
 TEST(FontAttributes, styleBitsRoundTripThroughBothFontKinds)
 {
