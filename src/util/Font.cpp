@@ -37,9 +37,11 @@ void InstallFontSubstitutions()
     if (done)
         return;
     done = true;
-    const QStringList mincho = {QStringLiteral("IPAexMincho"), QStringLiteral("Noto Serif CJK JP")};
+    const QStringList mincho = {QStringLiteral("IPAexMincho"), QString::fromUtf16(u"IPAex明朝"),
+                                QStringLiteral("Noto Serif CJK JP")};
     const QStringList &gothic = gothicFaces();
-    const QStringList mono = {QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAexGothic")};
+    const QStringList mono = {QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAexGothic"),
+                              QString::fromUtf16(u"IPAexゴシック")};
     for (const char16_t *face : {u"ＭＳ 明朝", u"ＭＳ Ｐ明朝", u"MS Mincho", u"MS PMincho", u"HG明朝E", u"HGP明朝E"})
         QFont::insertSubstitutions(QString::fromUtf16(face), mincho);
     for (const char16_t *face : {u"ＭＳ Ｐゴシック", u"MS PGothic", u"MS UI Gothic", u"メイリオ", u"Meiryo",
