@@ -325,10 +325,10 @@ TEST_P(DicEndToEndData, kanaOazaListsTownsOnceWithoutBuildingFloors)
     EXPECT_EQ(oazaNames(23, "23223").count(QStringLiteral("北崎町")), 2);
 }
 
-// In every city of every prefecture the oaza come in reading order: each
-// heading (the first kana as hiragana) in one run, the runs in the order of
-// the syllabary, readings without kana first.
-TEST_P(DicEndToEndData, kanaOazaHeadingsRunContiguouslyInReadingOrder)
+// The cities of every prefecture and the oaza of every city come in reading
+// order: each heading (the first kana as hiragana) in one run, the runs in
+// the order of the syllabary, readings without kana first.
+TEST_P(DicEndToEndData, kanaHeadingsRunContiguouslyInReadingOrder)
 {
     TKanaAdrsSearch search(kLibs, m_data);
     ASSERT_EQ(search.SearchTdfkn(TKanaAdrsSearch::AllRegions), 0);
@@ -338,8 +338,13 @@ TEST_P(DicEndToEndData, kanaOazaHeadingsRunContiguouslyInReadingOrder)
         if (pref->CityCount == 0)
             continue;
         ASSERT_EQ(search.SearchCity(pref->Number, pref->CityCount), 0);
-        for (int i = 0; i < search.GetCityCount(); ++i)
+        QByteArray previous;
+        for (int i = 0; i < search.GetCityCount(); ++i) {
             cities.emplace_back(QByteArray(search.GetCity(i)->CityCode), search.GetCity(i)->OhazaCount);
+            const QByteArray head(search.GetCity(i)->Head, 2);
+            EXPECT_LE(previous, head) << search.GetCity(i)->CityCode << " " << text(search.GetCity(i)->Name).toStdString();
+            previous = head;
+        }
     }
     for (const auto &[code, count] : cities) {
         if (count == 0)

@@ -117,10 +117,11 @@ TEST_F(DicConvertExcerptTest, prefecturesCarryRegionAndCityCount)
 TEST_F(DicConvertExcerptTest, citiesCarryCheckDigitHeadKanaAndKey)
 {
     const std::map<std::string, std::tuple<std::string, std::string, std::string>> expected = {
-        {"01101", {"011011", "\x82\xB3", "1"}}, // remainder 0: check 1; さ from ｻｯﾎﾟﾛ
-        {"14102", {"141020", "\x82\xE6", "2"}}, // remainder 1: check 0; よ
+        // sort: the place in the prefecture's reading order (旭川市 before 札幌市中央区).
+        {"01101", {"011011", "\x82\xB3", "2"}}, // remainder 0: check 1; さ from ｻｯﾎﾟﾛ
+        {"14102", {"141020", "\x82\xE6", "4"}}, // remainder 1: check 0; よ; ｶﾅｶﾞﾜｸ before ﾂﾙﾐｸ
         {"13101", {"131016", "\x82\xBF", "1"}}, // ち from ﾁﾖﾀﾞｸ
-        {"14206", {"142069", "\x82\xA8", "3"}}, // お from ｵﾀﾞﾜﾗｼ
+        {"14206", {"142069", "\x82\xA8", "2"}}, // お from ｵﾀﾞﾜﾗｼ
         {"23233", {"232335", "\x82\xAB", "2"}}, // き; after 大府市
     };
     for (const auto &[code5, want] : expected) {

@@ -203,11 +203,36 @@ private:
         if (m_cities.empty())
             return fail(QStringLiteral("%1: no municipalities").arg(QDir::toNativeSeparators(path)));
         std::sort(m_cities.begin(), m_cities.end(), [](const TCity &a, const TCity &b) { return a.Code5 < b.Code5; });
-        for (std::size_t i = 0; i < m_cities.size(); ++i) {
-            TCity &city = m_cities[i];
-            TPrefecture &pref = m_prefectures[city.Pref - 1];
-            city.Sort = ++pref.CityCount;
-            m_cityByName.insert(cityKey(city.Pref, city.Name), static_cast<int>(i));
+        if (!openCollator())
+            return false;
+        // A city's place in its prefecture's kana list is its reading's, so
+        // that every heading (the reading's first kana) is one run of rows.
+        std::vector<int> order(m_cities.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = static_cast<int>(i);
+        std::stable_sort(order.begin(), order.end(), [this](int a, int b) {
+            const TCity &x = m_cities[static_cast<std::size_t>(a)];
+            const TCity &y = m_cities[static_cast<std::size_t>(b)];
+            return x.Pref != y.Pref ? x.Pref < y.Pref : readingKey(x.Kana) < readingKey(y.Kana);
+        });
+        for (const int i : order) {
+            TCity &city = m_cities[static_cast<std::size_t>(i)];
+            city.Sort = ++m_prefectures[city.Pref - 1].CityCount;
+            m_cityByName.insert(cityKey(city.Pref, city.Name), i);
+        }
+        return true;
+    }
+
+    bool openCollator()
+    {
+        if (m_collator)
+            return true;
+        UErrorCode status = U_ZERO_ERROR;
+        m_collator.reset(icu::Collator::createInstance(icu::Locale::getJapanese(), status));
+        if (U_FAILURE(status) || !m_collator) {
+            m_collator.reset();
+            return fail(QStringLiteral("no Japanese collation in the ICU library: %1")
+                            .arg(QString::fromLatin1(u_errorName(status))));
         }
         return true;
     }
@@ -317,11 +342,8 @@ private:
     // first, the one whose reading gave the order leading.
     bool assignSerials()
     {
-        UErrorCode status = U_ZERO_ERROR;
-        m_collator.reset(icu::Collator::createInstance(icu::Locale::getJapanese(), status));
-        if (U_FAILURE(status) || !m_collator)
-            return fail(QStringLiteral("no Japanese collation in the ICU library: %1")
-                            .arg(QString::fromLatin1(u_errorName(status))));
+        if (!openCollator())
+            return false;
         struct TOaza {
             QString Name;
             QString Kana;

@@ -19,7 +19,7 @@
 //   name        BLOB                  "千代田区", "横浜市鶴見区", "足柄上郡中井町"
 //   kana        BLOB
 //   head        BLOB                  first kana of the reading as one double-byte hiragana
-//   sort        INTEGER               order within the prefecture: by JIS code
+//   sort        INTEGER               order within the prefecture: by reading, as the towns
 //   ohaza_count INTEGER               distinct serials > 0 of its towns (kind 0)
 //   key         BLOB                  DicNormalizeKey(name)
 //
