@@ -445,8 +445,8 @@ TEST_F(DicConvertFailureTest, aTownWithMoreRowsThanItsCodesCanNumberFails)
         QString wide = QString::number(100 + i);
         for (QChar &c : wide)
             c = QChar(c.unicode() - u'0' + u'０');
-        floors += QStringLiteral("[\"_%1\",\"東京都\",\"千代田区\",\"大手町ＪＡビル%2階\",\"\",\"\",\"ﾄｳｷｮｳﾄ\","
-                                 "\"ﾁﾖﾀﾞｸ\",\"ｵｵﾃﾏﾁｼﾞｪｲｴｲﾋﾞﾙ%3ｶｲ\"],")
+        floors += QStringLiteral("[\"_%1\",\"東京都\",\"千代田区\",\"大手町ＪＡビル%2階\",\"\",\"\","
+                                 "\"ﾄｳｷｮｳﾄ\",\"ﾁﾖﾀﾞｸ\",\"ｵｵﾃﾏﾁｼﾞｪｲｴｲﾋﾞﾙ%3ｶｲ\"],")
                       .arg(1007000 + i)
                       .arg(wide)
                       .arg(100 + i);

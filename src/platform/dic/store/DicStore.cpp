@@ -157,9 +157,9 @@ bool TDicStore::load()
     // serial, seq, id is the index order of town_city and the same as id
     // order within one city and kind.
     m_towns = prepare(townQuery("code5 = ?1 AND kind = ?2 ORDER BY serial, seq, id").c_str());
-    m_townsOfPostcode =
-        prepare(townQuery("postcode >= ?3 AND postcode < ?3 || ':' AND code5 = ?1 AND kind = ?2 ORDER BY serial, seq, id")
-                    .c_str());
+    m_townsOfPostcode = prepare(
+        townQuery("postcode >= ?3 AND postcode < ?3 || ':' AND code5 = ?1 AND kind = ?2 ORDER BY serial, seq, id")
+            .c_str());
     m_citiesOfPostcode = prepare("SELECT code5, kind, count(*) FROM town WHERE postcode >= ?1 AND postcode < ?1 || ':' "
                                  "GROUP BY code5, kind");
     m_town = prepare(townQuery("code5 = ?1 AND kind = 0 AND serial = ?2 AND seq = ?3 ORDER BY id LIMIT 1").c_str());
