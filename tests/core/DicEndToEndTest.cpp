@@ -325,6 +325,87 @@ TEST_P(DicEndToEndData, kanaOazaListsTownsOnceWithoutBuildingFloors)
     EXPECT_EQ(oazaNames(23, "23223").count(QStringLiteral("北崎町")), 2);
 }
 
+// Asked for details, a result keeps the very row its list showed: the floor
+// of a large building keeps its postcode and name, as does each postcode of
+// a town with several (the detail library answers the row of the town code,
+// and every row has a code of its own). Only the rows of 大手町 are compared:
+// each detail completion loads the detail library afresh.
+template <class TSearch>
+void expectDetailsKeepEveryListedRow(TSearch &search)
+{
+    QSet<QByteArray> codes;
+    int compared = 0;
+    for (int i = 0; i < search.GetTownCount(); ++i) {
+        const auto *town = search.GetTown(i);
+        if (!text(town->Town).startsWith(QStringLiteral("大手町")))
+            continue;
+        ++compared;
+        const auto *result = search.GetAddress(i, true);
+        ASSERT_NE(result, nullptr);
+        SCOPED_TRACE(text(town->Town).toStdString());
+        EXPECT_EQ(QByteArray(result->Postcode), FormatDicPostcode(DicFieldText(town->Postcode)));
+        EXPECT_EQ(text(result->Town), text(town->Town));
+        codes.insert(DicFieldText(result->TownCode));
+    }
+    EXPECT_GT(compared, 30);
+    EXPECT_EQ(codes.size(), compared);
+}
+
+TEST_P(DicEndToEndData, detailsKeepTheFloorsOfALargeBuildingAndEveryPostcodeOfATown)
+{
+    ScriptedMessageBoxes boxes;
+    TAdrsSearch address(kLibs, m_data);
+    ASSERT_EQ(address.SearchAddress(QStringLiteral("東京都千代田区")), 0);
+    ASSERT_EQ(address.SearchTown(0, 0), 0);
+    expectDetailsKeepEveryListedRow(address);
+
+    TKykbnSearch telephone(kLibs, m_data);
+    ASSERT_EQ(telephone.SearchPrefix(QStringLiteral("03-3211-1111")), 0);
+    int chiyoda = -1;
+    for (int i = 0; i < telephone.GetCityCount(); ++i) {
+        if (QByteArray(telephone.GetCity(i)->CityCode, 6) == "131016")
+            chiyoda = i;
+    }
+    ASSERT_GE(chiyoda, 0);
+    ASSERT_EQ(telephone.SearchTown(chiyoda), 0);
+    expectDetailsKeepEveryListedRow(telephone);
+
+    // One postcode at a time: a floor and the town it lies in, both
+    // postcodes of 一ツ橋 and of 柴田郡川崎町's 前川 (town, postcode of its
+    // leading row). The leading row keeps the code oaza number + "0000".
+    TPosSearch postcode(kLibs, m_data);
+    const std::tuple<const char *, const char16_t *, const char *> rows[] = {
+        {"100-0004", u"大手町", "100-0004"}, {"100-6810", u"大手町ＪＡビル１０階", "100-0004"},
+        {"100-0003", u"一ツ橋", "100-0003"}, {"101-0003", u"一ツ橋", "100-0003"},
+        {"989-0901", u"前川", "989-0901"},   {"989-1501", u"前川", "989-0901"},
+    };
+    QMap<QByteArray, QByteArray> codeOf;
+    for (const auto &[code, town, lead] : rows) {
+        SCOPED_TRACE(code);
+        ASSERT_EQ(postcode.SearchPostcode(QString::fromLatin1(code)), 0);
+        ASSERT_EQ(postcode.SearchTown(0, 0), 0);
+        const TDicAdrsResult *result = postcode.GetAddress(0, true);
+        EXPECT_EQ(QByteArray(result->Postcode), QByteArray(code));
+        EXPECT_EQ(text(result->Town), QString::fromUtf16(town));
+        const QByteArray townCode(result->TownCode, 7);
+        codeOf.insert(code, townCode);
+        if (QByteArray(code) == lead) {
+            EXPECT_EQ(townCode.mid(3), "0000");
+        } else {
+            EXPECT_EQ(townCode.left(3), codeOf.value(lead).left(3));
+            EXPECT_NE(townCode, codeOf.value(lead));
+        }
+    }
+
+    TContinualAdrsSearch conversion(kLibs, m_data);
+    ASSERT_EQ(conversion.Search(QStringLiteral("東京都千代田区大手町ＪＡビル１０階")), 0);
+    const TDicAdrsShortResult *converted = conversion.GetAddress(true);
+    EXPECT_EQ(QByteArray(converted->Postcode), QByteArray("100-6810"));
+    EXPECT_EQ(text(converted->Town), QStringLiteral("大手町ＪＡビル１０階"));
+    EXPECT_EQ(QByteArray(converted->TownCode, 7), codeOf.value("100-6810"));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
 // The cities of every prefecture and the oaza of every city come in reading
 // order: each heading (the first kana as hiragana) in one run, the runs in
 // the order of the syllabary, readings without kana first.

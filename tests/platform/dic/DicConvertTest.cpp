@@ -224,6 +224,20 @@ TEST_F(DicConvertExcerptTest, idsRunByCityKindAndSerial)
     EXPECT_EQ(value("SELECT max(id) FROM town"), std::to_string(towns.size()));
 }
 
+TEST_F(DicConvertExcerptTest, eachRowOfATownIsNumberedFromItsLeadingRow)
+{
+    // seq counts the rows of a town in id order; large offices carry 0.
+    EXPECT_EQ(value("SELECT count(*) FROM town t WHERE t.kind = 0 AND t.seq <> (SELECT count(*) FROM town o "
+                    "WHERE o.code5 = t.code5 AND o.kind = 0 AND o.serial = t.serial AND o.id < t.id)"),
+              "0");
+    EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1 AND seq <> 0"), "0");
+    // 一ツ橋: 100-0003 leads, 101-0003 follows; 大手町ＪＡビル１０階 after 大手町 and nine floors.
+    EXPECT_EQ(value("SELECT group_concat(seq) FROM (SELECT seq FROM town WHERE kind = 0 AND postcode IN "
+                    "('1000003', '1010003') ORDER BY postcode)"),
+              "0,1");
+    EXPECT_EQ(value("SELECT seq FROM town WHERE kind = 0 AND postcode = '1006810'"), "10");
+}
+
 TEST_F(DicConvertExcerptTest, largeOfficesCarryNameStreetAndTheirTownsSerial)
 {
     const auto office = rows("SELECT name, kana, office, office_kana, street, serial FROM town "
@@ -417,6 +431,32 @@ TEST_F(DicConvertFailureTest, garbledMasterFileFailsNamingTheFile)
     QString error;
     EXPECT_FALSE(BuildDictionary(jpostal(), zipcode(), m_output, &error));
     EXPECT_TRUE(error.contains(QStringLiteral("city.json"))) << error.toStdString();
+    expectOlderFileUntouched();
+}
+
+TEST_F(DicConvertFailureTest, aTownWithMoreRowsThanItsCodesCanNumberFails)
+{
+    // 1,000 more floors of 大手町ＪＡビル: 大手町 would have 1,039 rows.
+    QFile file(m_dir.filePath(QStringLiteral("jquery-jpostal-ja/json/100.json")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString json = QString::fromUtf8(file.readAll());
+    file.close();
+    QString floors;
+    for (int i = 0; i < 1000; ++i) {
+        QString wide = QString::number(100 + i);
+        for (QChar &c : wide)
+            c = QChar(c.unicode() - u'0' + u'０');
+        floors += QStringLiteral("[\"_%1\",\"東京都\",\"千代田区\",\"大手町ＪＡビル%2階\",\"\",\"\","
+                                 "\"ﾄｳｷｮｳﾄ\",\"ﾁﾖﾀﾞｸ\",\"ｵｵﾃﾏﾁｼﾞｪｲｴｲﾋﾞﾙ%3ｶｲ\"],")
+                      .arg(1007000 + i)
+                      .arg(wide)
+                      .arg(100 + i);
+    }
+    json.insert(json.indexOf(QStringLiteral("[[")) + 1, floors);
+    overwrite(QStringLiteral("jquery-jpostal-ja/json/100.json"), json.toUtf8());
+    QString error;
+    EXPECT_FALSE(BuildDictionary(jpostal(), zipcode(), m_output, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("13101 大手町"))) << error.toStdString();
     expectOlderFileUntouched();
 }
 

@@ -106,6 +106,7 @@ struct TRow {
     int kind = 0;
     int serial = 0;
     std::string postcode, name, kana, office, street;
+    int seq = 0;
 };
 
 void exec(sqlite3 *db, const char *sql)
@@ -162,6 +163,11 @@ std::vector<TRow> rowsOf(const std::vector<TFixtureTown> &towns)
     std::sort(rows.begin(), rows.end(), [](const TRow &a, const TRow &b) {
         return std::tie(a.code5, a.kind, a.serial, a.postcode) < std::tie(b.code5, b.kind, b.serial, b.postcode);
     });
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const TRow &before = rows[i - 1];
+        if (rows[i].kind == 0 && before.kind == 0 && rows[i].code5 == before.code5 && rows[i].serial == before.serial)
+            rows[i].seq = before.seq + 1;
+    }
     return rows;
 }
 
@@ -208,9 +214,9 @@ TDicFixture::TDicFixture(const std::vector<TFixtureTown> &extraTowns, int format
     int id = 0;
     for (const TRow &r : rows) {
         insert(db,
-               "INSERT INTO town(id, code5, serial, postcode, kind, name, kana, office, office_kana, street, key) "
-               "VALUES(?, ?, ?, ?, ?, ?, ?, ?, x'', ?, ?)",
-               {++id, r.code5, r.serial, r.postcode, r.kind, TBlob{r.name}, TBlob{r.kana}, TBlob{r.office},
+               "INSERT INTO town(id, code5, serial, seq, postcode, kind, name, kana, office, office_kana, street, key) "
+               "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, x'', ?, ?)",
+               {++id, r.code5, r.serial, r.seq, r.postcode, r.kind, TBlob{r.name}, TBlob{r.kana}, TBlob{r.office},
                 TBlob{r.street}, TBlob{DicNormalizeKey(r.name)}});
     }
     insert(db, "INSERT INTO area VALUES('46512', '0465', 1)", {});

@@ -26,6 +26,9 @@ TEST(DicStoreTest, MissingFileOrAnotherFormatGivesNoStore)
     EXPECT_FALSE(TDicStore::forFolder(fixture.emptyFolder()));
     const TDicFixture future({}, DicSchemaVersion + 1);
     EXPECT_FALSE(TDicStore::forFolder(future.folder()));
+    // A file of the format before the rows of a town had their own numbers.
+    const TDicFixture older({}, DicSchemaVersion - 1);
+    EXPECT_FALSE(TDicStore::forFolder(older.folder()));
 }
 
 TEST(DicStoreTest, PostcodePrefixMatchesOnlyPostcodesStartingWithIt)
@@ -46,11 +49,16 @@ TEST(DicStoreTest, TownOfASerialIsItsLowestPostcode)
 {
     const TDicFixture fixture;
     const auto store = TDicStore::forFolder(fixture.folder());
-    const auto town = store->town("13101", 5);
+    const auto town = store->town("13101", 5, 0);
     ASSERT_TRUE(town);
     EXPECT_EQ(town->name, sj(QStringLiteral("一ツ橋")));
     EXPECT_EQ(town->postcode, "1000003");
-    EXPECT_FALSE(store->town("13101", 99));
+    const auto second = store->town("13101", 5, 1);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->postcode, "1010003");
+    EXPECT_EQ(second->seq, 1);
+    EXPECT_FALSE(store->town("13101", 5, 2));
+    EXPECT_FALSE(store->town("13101", 99, 0));
     EXPECT_EQ(store->townCount("14206", 0), 45);
 }
 

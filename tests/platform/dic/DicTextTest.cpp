@@ -91,6 +91,21 @@ TEST(DicTextTest, OazaNumbersRoundTripAndTownCodesCarryThem)
     EXPECT_TRUE(DicOazaNumber(3600).empty());
     EXPECT_EQ(DicOazaSerial("a00"), -1);
     EXPECT_EQ(DicOazaSerial("12"), -1);
-    EXPECT_EQ(DicTownCode(3), "0030000");
-    EXPECT_EQ(DicTownCode(1001), "A010000");
+    EXPECT_EQ(DicTownCode(3, 0), "0030000");
+    EXPECT_EQ(DicTownCode(1001, 0), "A010000");
+}
+
+TEST(DicTextTest, RowNumbersRoundTripAndFollowTheOazaNumberInTheTownCode)
+{
+    for (const int seq : {0, 1, 99, 100, 135, 136, DicMaxTownSeq})
+        EXPECT_EQ(DicRowSeq(DicRowNumber(seq)), seq) << seq;
+    EXPECT_EQ(DicRowNumber(100), "A0");
+    EXPECT_EQ(DicRowNumber(110), "AA");
+    EXPECT_EQ(DicRowNumber(DicMaxTownSeq), "ZZ");
+    EXPECT_TRUE(DicRowNumber(DicMaxTownSeq + 1).empty());
+    for (const char *bad : {"0A", "a0", "A", "A00", "-1", "Z_"})
+        EXPECT_EQ(DicRowSeq(bad), -1) << bad;
+    EXPECT_EQ(DicTownCode(3, 1), "0030100");
+    EXPECT_EQ(DicTownCode(1001, 110), "A01AA00");
+    EXPECT_TRUE(DicTownCode(3, DicMaxTownSeq + 1).empty());
 }

@@ -49,7 +49,7 @@ class WqmtadCodeTest : public WqmtadTest, public ::testing::WithParamInterface<T
 {
 };
 
-TEST_P(WqmtadCodeTest, AnswersByCityAndSerial)
+TEST_P(WqmtadCodeTest, AnswersByCityOazaAndRow)
 {
     TWqmtadDetail detail{};
     EXPECT_EQ(adrs(GetParam().code, &detail, fixture.folder().c_str()), GetParam().rc);
@@ -58,7 +58,13 @@ TEST_P(WqmtadCodeTest, AnswersByCityAndSerial)
 
 INSTANTIATE_TEST_SUITE_P(Codes, WqmtadCodeTest,
                          ::testing::Values(TCodeCase{"13101600000", DicOk, "1000000"},  // the city itself
-                                           TCodeCase{"13101600500", DicOk, "1000003"},  // lowest of two postcodes
+                                           TCodeCase{"13101600500", DicOk, "1000003"},  // the town's leading row
+                                           TCodeCase{"13101600501", DicOk, "1010003"},  // its second postcode
+                                           TCodeCase{"13101600502", DicNotFound, ""},   // no third row
+                                           TCodeCase{"131016005A0", DicNotFound, ""},   // row 100
+                                           TCodeCase{"13101600001", DicNotFound, ""},   // one city-wide row only
+                                           TCodeCase{"34208400001", DicNotFound, ""},
+                                           TCodeCase{"131016005a0", DicWrongInput, ""},
                                            TCodeCase{"34208400000", DicOk, ""},         // no city-wide row
                                            TCodeCase{"13101500003", DicNotFound, ""},   // wrong check digit
                                            TCodeCase{"13101699900", DicNotFound, ""},

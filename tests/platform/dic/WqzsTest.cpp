@@ -126,6 +126,18 @@ TEST_F(WqzsTest, TownEntryHoldsPostcodeReadingNameAndCode)
     EXPECT_EQ(bytesOf(towns[0].TownCode), "0030000");
 }
 
+TEST_F(WqzsTest, EachPostcodeRowOfATownHasItsOwnCode)
+{
+    const std::string text = sj(QStringLiteral("千代田区一ツ橋"));
+    const TWqzsCity entry = city("131016");
+    TGuarded<TWqzsTown> towns(2);
+    ASSERT_EQ(townList(text.c_str(), &entry, towns.data(), 2, fixture.folder().c_str()), DicOk);
+    EXPECT_EQ(bytesOf(towns[0].Postcode), padded("1000003", 10));
+    EXPECT_EQ(bytesOf(towns[0].TownCode), "0050000");
+    EXPECT_EQ(bytesOf(towns[1].Postcode), padded("1010003", 10));
+    EXPECT_EQ(bytesOf(towns[1].TownCode), "0050100");
+}
+
 TEST_F(WqzsTest, LargeOfficesMatchTownAndStreetAndComeWithTheirTown)
 {
     const TWqzsCity entry = city("131016");

@@ -78,6 +78,7 @@ struct TTown {
     QString Office;
     QString Street;
     int Order = 0; // position in the source, the last tie-breaker
+    int Seq = 0;   // the row's number within its town (kind 0)
     bool Building = false; // a floor of a large building, or the building's own row
     bool Lead = false;     // the row whose reading orders its town
 };
@@ -489,6 +490,19 @@ private:
                 return a.Postcode < b.Postcode;
             return a.Order < b.Order;
         });
+        // Each row of a town gets its own number, the leading row 0, so that
+        // its town code leads back to this very row (its postcode, its floor).
+        for (std::size_t i = 1; i < m_towns.size(); ++i) {
+            TTown &town = m_towns[i];
+            const TTown &before = m_towns[i - 1];
+            if (town.Kind != 0 || before.Kind != 0 || town.City != before.City || town.Serial != before.Serial)
+                continue;
+            town.Seq = before.Seq + 1;
+            if (town.Seq > DicMaxTownSeq)
+                return fail(QStringLiteral("%1 %2: more than %3 postcode rows in one town")
+                                .arg(m_cities[town.City].Code5, town.Name)
+                                .arg(DicMaxTownSeq + 1));
+        }
         return true;
     }
 
@@ -809,8 +823,8 @@ private:
         TInsert pref(m_db, "INSERT INTO pref(no, name, kana, region, city_count) VALUES(?, ?, ?, ?, ?)");
         TInsert city(m_db, "INSERT INTO city(code5, code6, pref, name, kana, head, sort, ohaza_count, key) "
                             "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        TInsert town(m_db, "INSERT INTO town(id, code5, serial, postcode, kind, name, kana, office, office_kana, "
-                            "street, key) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+        TInsert town(m_db, "INSERT INTO town(id, code5, serial, seq, postcode, kind, name, kana, office, office_kana, "
+                            "street, key) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
         TInsert area(m_db, "INSERT INTO area(prefix, area_code, place) VALUES(?, ?, ?)");
         TInsert place(m_db, "INSERT INTO place(id, name) VALUES(?, ?)");
         TInsert placeCity(m_db, "INSERT INTO place_city(place, seq, code5) VALUES(?, ?, ?)");
@@ -853,6 +867,7 @@ private:
             if (!town.integer(++id)
                      .text(m_cities[t.City].Code5)
                      .integer(t.Serial)
+                     .integer(t.Seq)
                      .text(t.Postcode)
                      .integer(t.Kind)
                      .blob(name)

@@ -1,5 +1,7 @@
 #include "DicEntry.h"
 
+#include "DicSchema.h"
+
 #include <cstdio>
 
 std::string DicOazaNumber(int serial)
@@ -26,7 +28,37 @@ int DicOazaSerial(std::string_view number)
     return -1;
 }
 
-std::string DicTownCode(int serial)
+namespace {
+
+constexpr std::string_view kRowDigits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+} // namespace
+
+std::string DicRowNumber(int seq)
 {
-    return DicOazaNumber(serial) + "0000";
+    if (seq < 0 || seq > DicMaxTownSeq)
+        return {};
+    if (seq <= 99)
+        return {static_cast<char>('0' + seq / 10), static_cast<char>('0' + seq % 10)};
+    const auto high = static_cast<std::size_t>(seq - 100);
+    return {static_cast<char>('A' + high / kRowDigits.size()), kRowDigits[high % kRowDigits.size()]};
+}
+
+int DicRowSeq(std::string_view number)
+{
+    if (number.size() != 2)
+        return -1;
+    const std::size_t low = kRowDigits.find(number[1]);
+    if (number[0] >= '0' && number[0] <= '9')
+        return low < 10 ? (number[0] - '0') * 10 + static_cast<int>(low) : -1;
+    if (number[0] >= 'A' && number[0] <= 'Z' && low != std::string_view::npos)
+        return 100 + (number[0] - 'A') * static_cast<int>(kRowDigits.size()) + static_cast<int>(low);
+    return -1;
+}
+
+std::string DicTownCode(int serial, int seq)
+{
+    const std::string oaza = DicOazaNumber(serial);
+    const std::string row = DicRowNumber(seq);
+    return oaza.empty() || row.empty() ? std::string() : oaza + row + "00";
 }

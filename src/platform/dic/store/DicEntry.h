@@ -100,10 +100,20 @@ private:
 [[nodiscard]] std::string DicOazaNumber(int serial);
 // The serial of an oaza number; -1 when it is not one.
 [[nodiscard]] int DicOazaSerial(std::string_view number);
-// Town code of a serial: its oaza number and "0000" (the data has no aza
-// level), so its first six characters are the oaza and aza numbers the
-// directory data uses as the local code.
-[[nodiscard]] std::string DicTownCode(int serial);
+// The row number of a seq (a row within its town): "00".."99", then
+// "A0".."ZZ" (a letter, then a digit or letter) for 100..DicMaxTownSeq;
+// empty beyond.
+[[nodiscard]] std::string DicRowNumber(int seq);
+// The seq of a row number; -1 when it is not one.
+[[nodiscard]] int DicRowSeq(std::string_view number);
+// Town code of a row: its town's oaza number, its row number within the town
+// and "00" (the leading row: oaza number + "0000"). The row number follows
+// the oaza number as only the first five characters reach WQMTAdrs.
+[[nodiscard]] std::string DicTownCode(int serial, int seq);
+[[nodiscard]] inline std::string DicTownCode(const TDicTownRow &row)
+{
+    return DicTownCode(row.serial, row.seq);
+}
 
 // A town entry of the address or postcode library (TWqzsTown, TWqzplstTown)
 // from a row: zero-filled, then postcode, reading, name and town code.
@@ -114,7 +124,7 @@ void DicFillTown(TTown &town, const TDicTownRow &row)
     DicSetField(town.Postcode, sizeof town.Postcode, row.postcode);
     DicSetField(town.TownKana, sizeof town.TownKana, row.kana);
     DicSetField(town.Town, sizeof town.Town, row.name);
-    DicSetField(town.TownCode, sizeof town.TownCode, DicTownCode(row.serial), false);
+    DicSetField(town.TownCode, sizeof town.TownCode, DicTownCode(row), false);
 }
 
 // The large-office entry of a row: zero-filled, then reading and name.

@@ -36,8 +36,16 @@
 //                                     the building's own row carry the serial of the town its name
 //                                     starts with (a building in no town is a town of its own). A
 //                                     large office carries the serial of its town name (0 when the
-//                                     city has no such town). Town code = its oaza number
-//                                     ("000".."999", "A00".."Z99") + "0000".
+//                                     city has no such town).
+//   seq         INTEGER               kind 0: number of the row within its town (code5, serial) in
+//                                     id order, 0 for the town's leading row; 0 for a large office.
+//                                     Town code = oaza number of serial ("000".."999", "A00".."Z99")
+//                                     + row number of seq ("00".."99", then "A0".."ZZ" for 100..1035:
+//                                     a letter, then a digit or letter) + "00". Only the first five
+//                                     characters reach WQMTAdrs (city code 6 + 5 make its look-up
+//                                     code) and six the telephone towns, so the row number comes
+//                                     right after the oaza number; "XXX0000" is the town's leading
+//                                     row. A large office's town code is that of the town it lies in.
 //   postcode    TEXT                  seven digits
 //   kind        INTEGER               0 town, 1 large office
 //   name        BLOB                  the town (oaza and aza); for a large office, the town it lies in
@@ -46,7 +54,7 @@
 //   office_kana BLOB                  large office: its reading (empty when the source has none)
 //   street      BLOB                  large office: the street part of its address; else empty
 //   key         BLOB                  DicNormalizeKey(name)
-//   indexes: town_postcode(postcode), town_city(code5, kind, serial)
+//   indexes: town_postcode(postcode), town_city(code5, kind, serial, seq)
 //
 // area   telephone prefixes: the five digits after the leading 0
 //   prefix      TEXT PRIMARY KEY      "46512"
@@ -67,14 +75,17 @@
 // meta   key/value TEXT pairs: "format" = DicSchemaVersion, "sources" = the
 //        package names and versions the file was built from.
 
-constexpr int DicSchemaVersion = 1;
+constexpr int DicSchemaVersion = 2;
+
+// The highest seq: the last row number two characters can carry.
+constexpr int DicMaxTownSeq = 1035;
 
 constexpr const char *DicSchemaSql = R"sql(
 CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);
 CREATE TABLE pref(no INTEGER PRIMARY KEY, name BLOB, kana BLOB, region INTEGER, city_count INTEGER);
 CREATE TABLE city(code5 TEXT PRIMARY KEY, code6 TEXT, pref INTEGER, name BLOB, kana BLOB, head BLOB,
                   sort INTEGER, ohaza_count INTEGER, key BLOB);
-CREATE TABLE town(id INTEGER PRIMARY KEY, code5 TEXT, serial INTEGER, postcode TEXT, kind INTEGER,
+CREATE TABLE town(id INTEGER PRIMARY KEY, code5 TEXT, serial INTEGER, seq INTEGER, postcode TEXT, kind INTEGER,
                   name BLOB, kana BLOB, office BLOB, office_kana BLOB, street BLOB, key BLOB);
 CREATE TABLE area(prefix TEXT PRIMARY KEY, area_code TEXT, place INTEGER);
 CREATE TABLE place(id INTEGER PRIMARY KEY, name TEXT);
@@ -84,5 +95,5 @@ CREATE TABLE place_city(place INTEGER, seq INTEGER, code5 TEXT, PRIMARY KEY(plac
 // Created after the rows are in.
 constexpr const char *DicIndexSql = R"sql(
 CREATE INDEX town_postcode ON town(postcode);
-CREATE INDEX town_city ON town(code5, kind, serial);
+CREATE INDEX town_city ON town(code5, kind, serial, seq);
 )sql";

@@ -59,7 +59,7 @@ private:
 // Cities whose town rows are kept (the largest has about 1,600 rows).
 constexpr std::size_t kRecentTowns = 8;
 
-constexpr const char *kTownColumns = "serial, kind, postcode, name, kana, office, office_kana, street, key";
+constexpr const char *kTownColumns = "serial, kind, postcode, name, kana, office, office_kana, street, key, seq";
 
 std::string townQuery(const char *where)
 {
@@ -154,15 +154,15 @@ bool TDicStore::load()
         m_cities.push_back(std::move(row));
     }
 
-    // serial, id is the index order of town_city and, within one city and
-    // kind, the same as serial, postcode.
-    m_towns = prepare(townQuery("code5 = ?1 AND kind = ?2 ORDER BY serial, id").c_str());
-    m_townsOfPostcode =
-        prepare(townQuery("postcode >= ?3 AND postcode < ?3 || ':' AND code5 = ?1 AND kind = ?2 ORDER BY serial, id")
-                    .c_str());
+    // serial, seq, id is the index order of town_city and the same as id
+    // order within one city and kind.
+    m_towns = prepare(townQuery("code5 = ?1 AND kind = ?2 ORDER BY serial, seq, id").c_str());
+    m_townsOfPostcode = prepare(
+        townQuery("postcode >= ?3 AND postcode < ?3 || ':' AND code5 = ?1 AND kind = ?2 ORDER BY serial, seq, id")
+            .c_str());
     m_citiesOfPostcode = prepare("SELECT code5, kind, count(*) FROM town WHERE postcode >= ?1 AND postcode < ?1 || ':' "
                                  "GROUP BY code5, kind");
-    m_town = prepare(townQuery("code5 = ?1 AND kind = 0 AND serial = ?2 ORDER BY id LIMIT 1").c_str());
+    m_town = prepare(townQuery("code5 = ?1 AND kind = 0 AND serial = ?2 AND seq = ?3 ORDER BY id LIMIT 1").c_str());
     m_townCount = prepare("SELECT count(*) FROM town WHERE code5 = ?1 AND kind = ?2");
     m_area = prepare("SELECT area_code, place FROM area WHERE prefix = ?1");
     m_placeCities = prepare("SELECT code5 FROM place_city WHERE place = ?1 ORDER BY seq");
@@ -205,6 +205,7 @@ std::vector<TDicTownRow> TDicStore::readTowns(sqlite3_stmt *statement) const
         row.officeKana = DicColumnBytes(statement, 6);
         row.street = DicColumnBytes(statement, 7);
         row.key = DicColumnBytes(statement, 8);
+        row.seq = sqlite3_column_int(statement, 9);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -257,11 +258,12 @@ std::vector<TDicPostcodeCity> TDicStore::citiesOfPostcode(std::string_view prefi
     return result;
 }
 
-std::optional<TDicTownRow> TDicStore::town(std::string_view code5, int serial) const
+std::optional<TDicTownRow> TDicStore::town(std::string_view code5, int serial, int seq) const
 {
     TStatementUse use(m_mutex, m_town);
     use.bind(1, code5);
     use.bind(2, serial);
+    use.bind(3, seq);
     std::vector<TDicTownRow> rows = readTowns(m_town.get());
     if (rows.empty())
         return std::nullopt;

@@ -62,6 +62,7 @@ struct TDicTownRow {
     std::string officeKana;
     std::string street;
     std::string key;
+    int seq = 0; // the row's number within its town (kind 0), 0 for its leading row
 };
 
 // The cities having postcodes that start with some digits, with the number
@@ -96,7 +97,7 @@ public:
     // The city of a six-digit code whose check digit matches too.
     [[nodiscard]] const TDicCityRow *cityOfCode6(std::string_view code6) const;
 
-    // The city's rows of one kind in serial, postcode order. The last few
+    // The city's rows of one kind in serial, seq order. The last few
     // cities asked for are kept, as a count call is followed by a list call
     // for the same city.
     [[nodiscard]] std::shared_ptr<const std::vector<TDicTownRow>> towns(std::string_view code5, int kind) const;
@@ -104,8 +105,9 @@ public:
     [[nodiscard]] std::vector<TDicTownRow> townsOfPostcode(std::string_view code5, int kind,
                                                            std::string_view prefix) const;
     [[nodiscard]] std::vector<TDicPostcodeCity> citiesOfPostcode(std::string_view prefix) const;
-    // The leading row of a town (kind 0): its own name, never a building's.
-    [[nodiscard]] std::optional<TDicTownRow> town(std::string_view code5, int serial) const;
+    // Row seq of a town (kind 0); row 0 leads: the town's own name, never a
+    // building's.
+    [[nodiscard]] std::optional<TDicTownRow> town(std::string_view code5, int serial, int seq) const;
     [[nodiscard]] int townCount(std::string_view code5, int kind) const;
     // The area of the five digits after the leading 0 of a number.
     [[nodiscard]] std::optional<TDicArea> area(std::string_view prefix5) const;

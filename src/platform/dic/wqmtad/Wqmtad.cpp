@@ -1,9 +1,12 @@
 // libwqmtad.so: the detail address of a city code (6 digits) and the first
 // five characters of a town code: its oaza number ("000" for the city itself)
-// and "00". The town name and its reading
-// are split over the oaza and aza fields: as much as the oaza field holds
-// (cut at a character boundary, possibly to its last byte), the rest in the
-// aza field. No coordinates are known: latitude and longitude stay 0.
+// and its row number within the town ("00" for the town's leading row), so
+// that the postcode and name answered are those of the very row the code was
+// handed out for; a row that does not exist is not found, as a town that does
+// not exist. The town name and its reading are split over the oaza and aza
+// fields: as much as the oaza field holds (cut at a character boundary,
+// possibly to its last byte), the rest in the aza field. No coordinates are
+// known: latitude and longitude stay 0.
 
 #include "DicEntry.h"
 
@@ -30,7 +33,7 @@ DIC_EXPORT int WQMTAdrs(const char *code, TWqmtadDetail *detail, const char *fol
         std::string_view folderArg;
         if (!detail || !DicTextArg(code, WqmtadCodeLength, codeArg) || codeArg.size() != WqmtadCodeLength
             || !DicIsDigits(codeArg.substr(0, 6), 6) || DicOazaSerial(codeArg.substr(6, 3)) < 0
-            || !DicIsDigits(codeArg.substr(9), 2)
+            || DicRowSeq(codeArg.substr(9, 2)) < 0
             || !DicTextArg(folder, DicMaxFolder, folderArg))
             return DicWrongInput;
         std::memset(detail, 0, sizeof *detail);
@@ -41,8 +44,11 @@ DIC_EXPORT int WQMTAdrs(const char *code, TWqmtadDetail *detail, const char *fol
         if (!city)
             return DicNotFound;
         const int serial = DicOazaSerial(codeArg.substr(6, 3));
-        const std::optional<TDicTownRow> town = store->town(city->code5, serial);
-        if (!town && serial != 0)
+        const int seq = DicRowSeq(codeArg.substr(9, 2));
+        const std::optional<TDicTownRow> town = store->town(city->code5, serial, seq);
+        // The city itself answers without a town row (a city with no
+        // city-wide postcode), but only as its leading row.
+        if (!town && (serial != 0 || seq != 0))
             return DicNotFound;
 
         const TDicPrefRow *pref = store->pref(city->pref);

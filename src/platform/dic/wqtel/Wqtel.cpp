@@ -54,7 +54,7 @@ int fillBlock(TTownCursor &cursor, std::size_t start, TWqtelTown *block)
         const TDicTownRow &row = (*cursor.rows)[i];
         TWqtelTown &entry = block[i - start];
         DicSetField(entry.Postcode, sizeof entry.Postcode, row.postcode);
-        DicSetField(entry.Code, sizeof entry.Code, cursor.code6 + DicTownCode(row.serial).substr(0, 6), false);
+        DicSetField(entry.Code, sizeof entry.Code, cursor.code6 + DicTownCode(row).substr(0, 6), false);
         DicSetField(entry.Town, sizeof entry.Town, row.name);
     }
     cursor.lastStart = start;

@@ -51,14 +51,14 @@ DIC_EXPORT int WQZSCAdrs(const char *text, TWqzscnvResult *result, const char *f
             // The city's own postcode: its city-wide row (serial 0), first by postcode.
             if (!towns.empty() && towns.front().serial == 0) {
                 DicSetField(result->Postcode, sizeof result->Postcode, towns.front().postcode);
-                DicSetField(result->TownCode, sizeof result->TownCode, DicTownCode(0), false);
+                DicSetField(result->TownCode, sizeof result->TownCode, DicTownCode(towns.front()), false);
             }
             return DicCityOnly;
         }
         DicSetField(result->Postcode, sizeof result->Postcode, town->postcode);
         DicSetField(result->TownKana, sizeof result->TownKana, town->kana);
         DicSetField(result->Town, sizeof result->Town, town->name);
-        DicSetField(result->TownCode, sizeof result->TownCode, DicTownCode(town->serial), false);
+        DicSetField(result->TownCode, sizeof result->TownCode, DicTownCode(*town), false);
         return DicOk;
     });
 }
