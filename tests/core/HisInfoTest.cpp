@@ -182,13 +182,22 @@ TEST(HistoryWhen, theYears1To9999AreDates)
     EXPECT_EQ(HistoryWhenToDateTime(2958465.5), QDateTime(QDate(9999, 12, 31), QTime(12, 0)));
 }
 
-TEST_F(HistoryFile, hugeCountInShortFileRaisesInsteadOfAllocating)
+// Counts that no file of that size can hold, negative ones included: the
+// load raises instead of allocating or looping, and keeps nothing.
+class HistoryBadCount : public HistoryFile, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(HistoryBadCount, raisesWithoutAllocating)
 {
-    writeAll(path(), QByteArray::fromHex("FFFFFF7F"));
+    writeAll(path(), QByteArray::fromHex(GetParam()));
     THistoryData history(path(), false, 100);
     EXPECT_THROW(history.Load(), EHistoryDataError);
     EXPECT_EQ(history.GetCount(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Counts, HistoryBadCount,
+                         ::testing::Values("FFFFFF7F", "FFFFFFFF", "00000080", "FFFFFF7F0900", "010000",
+                                           // count 1 and a record whose text runs past the end
+                                           "01000000FF000000000000F03F"));
 
 TEST_F(HistoryFile, failedSaveRaisesAndLeavesTheOldFile)
 {

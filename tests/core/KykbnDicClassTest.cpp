@@ -4,7 +4,10 @@
 #include "core/WqhypWrapper.h"
 #include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
+#include "platform/dic/DicApi.h"
 
+#include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -363,5 +366,34 @@ TEST(KykbnSearchLoad, missingLibraryRaisesTheLoadError)
     EXPECT_EQ(messageOf<EWQTelError>([&] { TKykbnSearch search(empty.path(), QString()); }),
               QStringLiteral("Wqtel.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
 }
+
+// Areas 03 and 06 hold more municipalities than the twenty entries the
+// library fills: the list stops at twenty whole entries, each of which still
+// leads to its towns.
+class KykbnFullData : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(KykbnFullData, areaOfMoreThanTwentyCitiesListsTwentyWholeOnes)
+{
+    const QString data = QStringLiteral(MURVEN_DIC_FULL_DIR);
+    if (!QFileInfo::exists(data + QLatin1String(DicDataFileName)))
+        GTEST_SKIP() << "no full dictionary data in " << data.toStdString();
+    TKykbnSearch search(QStringLiteral(MURVEN_DIC_LIB_DIR), data);
+    ASSERT_EQ(search.SearchPrefix(QString::fromLatin1(GetParam())), 0);
+    ASSERT_EQ(search.GetCityCount(), WqtelMaxCities);
+    QSet<QByteArray> codes;
+    for (int i = 0; i < WqtelMaxCities; ++i) {
+        const TWqtelCity *city = search.GetCity(i);
+        codes.insert(DicFieldText(city->CityCode));
+        EXPECT_EQ(DicFieldText(city->CityCode).size(), 6) << i;
+        EXPECT_FALSE(DicFieldText(city->Name).isEmpty()) << i;
+        EXPECT_GT(city->TownCount, 0) << i;
+    }
+    EXPECT_EQ(codes.size(), WqtelMaxCities);
+    ASSERT_EQ(search.SearchTown(WqtelMaxCities - 1), 0);
+    EXPECT_EQ(search.GetTownCount(), search.GetCity(WqtelMaxCities - 1)->TownCount);
+    EXPECT_EQ(search.GetCity(WqtelMaxCities), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Areas, KykbnFullData, ::testing::Values("0312345678", "0612345678"));
 
 } // namespace
