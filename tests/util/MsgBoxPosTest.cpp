@@ -120,12 +120,13 @@ TEST_P(RealMessageBoxFlags, showTheIconAndButtonsAskedForAndEnterPicksTheDefault
 {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
-    QString defaultButton;
+    QString defaultButton, caption;
     QTimer::singleShot(50, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;
         icon = box->icon();
+        caption = box->windowTitle();
         for (QAbstractButton *b : box->buttons())
             buttons << b->text();
         defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
@@ -134,6 +135,7 @@ TEST_P(RealMessageBoxFlags, showTheIconAndButtonsAskedForAndEnterPicksTheDefault
     EXPECT_EQ(ShowMessageBoxAt(nullptr, QStringLiteral("x"), ProductCaption(), GetParam().flags, mbpSystem, 0, 0),
               GetParam().enterAnswer);
     EXPECT_EQ(icon, GetParam().icon);
+    EXPECT_EQ(caption, QStringLiteral("ピルカノス2014"));
     buttons.sort();
     QStringList expected = QString::fromUtf16(GetParam().buttons).split(QLatin1Char('|'));
     expected.sort();
