@@ -17,29 +17,6 @@ namespace {
 
 const QString kLibraryDir = QStringLiteral(MURVEN_WQHYP_DIR);
 
-struct FileNameCase {
-    const char *libraryName;
-    const char *fileName;
-};
-
-class DicLibraryFileNames : public ::testing::TestWithParam<FileNameCase>
-{
-};
-
-TEST_P(DicLibraryFileNames, mapsTheFamilyNameToOurFile)
-{
-    EXPECT_EQ(DicLibraryFileName(QString::fromLatin1(GetParam().libraryName)),
-              QString::fromLatin1(GetParam().fileName));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DicLibraryFileNames,
-    ::testing::Values(FileNameCase{"Wqhyp.dll", "libwqhyp.so"}, FileNameCase{"Wqarea17.dll", "libwqarea17.so"},
-                      FileNameCase{"Wqmtad.dll", "libwqmtad.so"}, FileNameCase{"Wqk1ad.dll", "libwqk1ad.so"},
-                      FileNameCase{"WQZsCnv.dll", "libwqzscnv.so"}, FileNameCase{"Wqtel.dll", "libwqtel.so"},
-                      FileNameCase{"Wqzplst.dll", "libwqzplst.so"}, FileNameCase{"Wqzs.dll", "libwqzs.so"},
-                      FileNameCase{"Other.dll", "Other.dll"}));
-
 TEST(DicLibrary, loadsResolvesAndNeedsOneFreePerLoad)
 {
     ScriptedMessageBoxes boxes;
@@ -178,7 +155,7 @@ TEST(DicClassLibrary, raisesTheLoadAndEntryPointTextsAndResolvesInOrder)
 TEST(DicClassLibrary, emptyFolderMeansTheProgramFolderWithADelimiter)
 {
     EXPECT_TRUE(DicClassFolder(QString()).endsWith(u'/'));
-    EXPECT_FALSE(DicClassFolder(QString()).isEmpty());
+    EXPECT_GT(DicClassFolder(QString()).size(), 1);
     EXPECT_EQ(DicClassFolder(QStringLiteral("/opt/x")), QStringLiteral("/opt/x/"));
     EXPECT_EQ(DicClassFolder(QStringLiteral("/opt/x/")), QStringLiteral("/opt/x/"));
 }
