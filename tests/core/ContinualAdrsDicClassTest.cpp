@@ -165,16 +165,4 @@ TEST(ContinualAdrsSearchDetailLibrary, aMissingDetailLibraryIsTriedOncePerObject
     EXPECT_EQ(boxes.last().caption, QStringLiteral("Wqmtad.dll LoadLibrary Error"));
 }
 
-TEST(ContinualAdrsSearchLoad, missingLibraryRaisesTheLoadError)
-{
-    QTemporaryDir empty;
-    try {
-        TContinualAdrsSearch search(empty.path(), QString());
-        FAIL() << "no exception";
-    } catch (const EContinualAdrsSearchError &error) {
-        EXPECT_NE(dynamic_cast<const EWQZsCnvErro *>(&error), nullptr);
-        EXPECT_EQ(error.Message(), QStringLiteral("WQZsCnv.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
-    }
-}
-
 } // namespace

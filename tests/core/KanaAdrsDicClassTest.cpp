@@ -4,7 +4,6 @@
 #include "core/DicResult.h"
 #include "platform/Cp932.h"
 
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <functional>
@@ -254,17 +253,6 @@ TEST_F(KanaAdrsSearch, emptyListsRaiseTheirMessagesAndIndexesOutsideGiveNull)
     EXPECT_EQ(search.GetCity(-1), nullptr);
     EXPECT_EQ(search.GetOhaza(5), nullptr);
     EXPECT_EQ(DicFieldText(search.GetCity(0)->CityCode), QByteArray("14100"));
-}
-
-TEST(KanaAdrsSearchLoad, missingLibraryRaisesTheLoadError)
-{
-    QTemporaryDir empty;
-    try {
-        TKanaAdrsSearch search(empty.path(), QString());
-        FAIL() << "no exception";
-    } catch (const EWQK1ADError &error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Wqk1ad.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
-    }
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstring>
@@ -341,13 +340,6 @@ TEST_F(KykbnSearch, addressWithoutCitiesRaisesWithoutCurrentCityIsNull)
               QStringLiteral("市区郡町村検索の結果がありません"));
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
     EXPECT_EQ(search.GetAddress(-1, false), nullptr);
-}
-
-TEST(KykbnSearchLoad, missingLibraryRaisesTheLoadError)
-{
-    QTemporaryDir empty;
-    EXPECT_EQ(messageOf<EWQTelError>([&] { TKykbnSearch search(empty.path(), QString()); }),
-              QStringLiteral("Wqtel.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
 }
 
 // Areas 03 and 06 hold more municipalities than the twenty entries the

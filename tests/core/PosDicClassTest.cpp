@@ -4,8 +4,6 @@
 #include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstring>
@@ -210,19 +208,6 @@ TEST_F(PosSearch, addressSplitsPrefectureFromCityAndCompletesDetails)
     EXPECT_STREQ(r->Postcode, "100-0004"); // a large office keeps its texts
     EXPECT_STREQ(r->LargeKana, sj("ﾆﾂﾎﾟﾝﾕｳﾋﾞﾝ").constData());
     EXPECT_EQ(r->Latitude, 4);
-}
-
-TEST(PosSearchLoad, raisesTheLoadAndEntryPointTexts)
-{
-    QTemporaryDir dir;
-    const auto messageOf = [&] {
-        return raised<EWqzplstError>([&] { return TPosSearch(dir.path(), QString()).GetCityCount(); });
-    };
-    EXPECT_EQ(messageOf(), QStringLiteral("Wqzplst.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(MURVEN_WQHYP_DIR "libwqhyp.so"), dir.filePath(QStringLiteral("libwqzplst.so"))));
-    EXPECT_EQ(messageOf(),
-              QStringLiteral("WQZPLSTFirst (Wqzplst.dll) GetProcAddress Error\r\n関数の割り当てに失敗しました"));
 }
 
 } // namespace
