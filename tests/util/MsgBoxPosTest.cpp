@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 struct PlaceCase {
@@ -121,17 +123,21 @@ TEST_P(RealMessageBoxFlags, showTheIconAndButtonsAskedForAndEnterPicksTheDefault
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;
     QString defaultButton, caption;
-    QTimer::singleShot(50, [&] {
+    // Answers the box once it is up, however long that takes.
+    std::function<void()> answer = [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
+        if (!box || !box->isVisible()) {
+            QTimer::singleShot(20, answer);
             return;
+        }
         icon = box->icon();
         caption = box->windowTitle();
         for (QAbstractButton *b : box->buttons())
             buttons << b->text();
         defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
         QTest::keyClick(box, Qt::Key_Return);
-    });
+    };
+    QTimer::singleShot(20, answer);
     EXPECT_EQ(ShowMessageBoxAt(nullptr, QStringLiteral("x"), ProductCaption(), GetParam().flags, mbpSystem, 0, 0),
               GetParam().enterAnswer);
     EXPECT_EQ(icon, GetParam().icon);
