@@ -242,7 +242,10 @@ bool ScanAddressBooks(bool applyPending, QString *error)
     QStringList found;
     const QStringList folders = QDir(AdrsPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     for (const QString &folder : folders) {
-        if (holdsAddressTable(AdrsPath + folder))
+        // A deletion left half done keeps its folder listed as deleted until it
+        // is retried, so a new book of that name cannot move into the folder
+        // the next start removes.
+        if (holdsAddressTable(AdrsPath + folder) || deletions.contains(folder))
             found.append(folder);
     }
     std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) {

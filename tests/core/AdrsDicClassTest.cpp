@@ -5,7 +5,6 @@
 #include "platform/Cp932.h"
 #include "support/ScriptedMessageBoxes.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -298,20 +297,6 @@ TEST_F(AdrsSearch, missingDetailLibraryShowsItsBoxAndKeepsTheListTexts)
     EXPECT_STREQ(other.GetAddress(0, true)->Town, sj("千代田").constData());
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("Wqmtad.dll\r\nDLLのロードに失敗しました"));
-}
-
-TEST(AdrsSearchLoad, raisesTheLoadAndEntryPointTexts)
-{
-    QTemporaryDir dir;
-    const auto messageOf = [&] {
-        return raised<EWQZsError>([&] { return TAdrsSearch(dir.path(), QString()).GetCityCount(); });
-    };
-    EXPECT_EQ(messageOf(), QStringLiteral("Wqzs.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
-    // A library without the address entry points.
-    ASSERT_TRUE(
-        QFile::copy(QStringLiteral(MURVEN_WQHYP_DIR "libwqhyp.so"), dir.filePath(QStringLiteral("libwqzs.so"))));
-    EXPECT_EQ(messageOf(),
-              QStringLiteral("WQZsJisCount (Wqzs.dll) GetProcAddress Error\r\n関数の割り当てに失敗しました"));
 }
 
 } // namespace

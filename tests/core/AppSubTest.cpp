@@ -21,13 +21,9 @@ class EncodeUnicodeFieldTest : public ::testing::TestWithParam<EncodeCase>
 {
 };
 
-TEST_P(EncodeUnicodeFieldTest, writesOneUpperCaseGroupPerUtf16Unit)
+TEST_P(EncodeUnicodeFieldTest, writesOneUpperCaseGroupPerUtf16UnitAndReadsItBack)
 {
     EXPECT_EQ(EncodeUnicodeField(GetParam().text), GetParam().stored);
-}
-
-TEST_P(EncodeUnicodeFieldTest, decodesBackToTheSameText)
-{
     EXPECT_EQ(DecodeUnicodeField(GetParam().stored), GetParam().text);
 }
 
@@ -67,23 +63,12 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"bytesBehindTheLastWholeGroupIgnored", "@3042@00", QStringLiteral("あ")},
         DecodeCase{"shortOfOneGroupIsEmpty", "@304", QString()},
         DecodeCase{"plainShiftJis", Cp932::encode(u"山田太郎"), QStringLiteral("山田太郎")},
-        DecodeCase{"plainAscii", "Tanaka", QStringLiteral("Tanaka")},
         DecodeCase{"lowerCaseHexAccepted", "@30a2", QStringLiteral("ア")},
         // A user who typed a value starting with "@" gets it back as typed.
         DecodeCase{"nonHexGroupIsPlainText", "@home", QStringLiteral("@home")},
         DecodeCase{"laterNonHexGroupIsPlainText", "@3042@00G1", QStringLiteral("@3042@00G1")},
         DecodeCase{"plainShiftJisAfterAt", QByteArray("@") + Cp932::encode(u"東京都"), QStringLiteral("@東京都")}),
     [](const auto &info) { return std::string(info.param.name); });
-
-TEST(DecodeUnicodeField, emptyValueGivesEmptyText)
-{
-    EXPECT_TRUE(DecodeUnicodeField(QByteArray()).isEmpty());
-}
-
-TEST(EncodeUnicodeField, fifteenUnitsFillASeventyFiveByteNameField)
-{
-    EXPECT_EQ(EncodeUnicodeField(QString(15, QChar(u'亜'))).size(), 75);
-}
 
 struct CopyCase {
     const char *name;
@@ -117,8 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CopyCase{"leadByteAtTheCutDropsIt", nineteen + a + "X", 20, nineteen},
                       CopyCase{"cutAfterAWholeCharacter", nineteen + a + "X", 21, nineteen + a},
                       CopyCase{"notLongerReturnsItself", nineteen + a, 21, nineteen + a},
-                      CopyCase{"shorterReturnsItself", "abc", 20, "abc"},
-                      CopyCase{"asciiCutExactly", "abcdef", 3, "abc"},
                       // Byte 2 is a trail byte (0x5C) and stays.
                       CopyCase{"trailByteAtTheCutKept", so, 2, so.left(2)},
                       CopyCase{"secondLeadByteDropped", so, 3, so.left(2)},
@@ -127,20 +110,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TruncMilliseconds, dropsTheMillisecondsOnTheSameDay)
 {
-    const QDateTime stamp(QDate(2014, 3, 31), QTime(12, 34, 56, 789));
-    const QDateTime cut = TruncMilliseconds(stamp);
-    EXPECT_EQ(cut, QDateTime(QDate(2014, 3, 31), QTime(12, 34, 56, 0)));
-    EXPECT_EQ(cut.timeSpec(), stamp.timeSpec());
-}
-
-TEST(TruncMilliseconds, lastMillisecondOfTheDayStaysOnThatDay)
-{
     const QDateTime stamp(QDate(2013, 12, 31), QTime(23, 59, 59, 999));
-    EXPECT_EQ(TruncMilliseconds(stamp), QDateTime(QDate(2013, 12, 31), QTime(23, 59, 59)));
-}
-
-TEST(TruncMilliseconds, invalidStampStaysInvalid)
-{
+    const QDateTime cut = TruncMilliseconds(stamp);
+    EXPECT_EQ(cut, QDateTime(QDate(2013, 12, 31), QTime(23, 59, 59)));
+    EXPECT_EQ(cut.timeSpec(), stamp.timeSpec());
     EXPECT_FALSE(TruncMilliseconds(QDateTime()).isValid());
 }
 

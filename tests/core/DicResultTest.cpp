@@ -37,18 +37,11 @@ TEST(DicResult, fieldsAreTrimmedCutAtACharacterAndCodesFilledExactly)
     EXPECT_EQ(DicFieldText(result.CityCode), QByteArray("131016"));
 }
 
-TEST(DicResult, detailCodeIsCityThenTownPaddedWithZerosToEleven)
+TEST(DicResult, detailCodeIsElevenDigitsAndCoordinatesRoundHalvesAwayFromZero)
 {
     EXPECT_EQ(DicDetailCode("131016", "0000100"), QByteArray("13101600001"));
     EXPECT_EQ(DicDetailCode("", "0012300"), QByteArray("00123000000"));
-    EXPECT_EQ(DicDetailCode("131016", ""), QByteArray("13101600000"));
-}
-
-TEST(DicResult, detailCoordinatesRoundHalvesAwayFromZero)
-{
-    EXPECT_EQ(DicDetailToMilliseconds(256), 1000);
-    EXPECT_EQ(DicDetailToMilliseconds(1), 4);    // 3.906
-    EXPECT_EQ(DicDetailToMilliseconds(32), 125);
+    EXPECT_EQ(DicDetailToMilliseconds(1), 4); // 3.906
     EXPECT_EQ(DicDetailToMilliseconds(-1), -4);
     // 35° 41' 22.4" in 1/256 arc-second does not overflow on the way.
     EXPECT_EQ(DicDetailToMilliseconds(32893747), 128491199);

@@ -5,13 +5,11 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "support/FileHelpers.h"
-#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,18 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredCut{"exactTwenty", Cp932::encode(u"営業部門東日本支店Ａ"), Cp932::encode(u"営業部門東日本支店Ａ")}),
     [](const ::testing::TestParamInfo<StoredCut> &info) { return std::string(info.param.name); });
 
-TEST_F(GroupNamesTest, savedNamesReadBack)
-{
-    LoadGroupNames("Book");
-    GroupNames[2] = QStringLiteral("取引先");
-    ASSERT_TRUE(SaveGroupNames());
-    GroupNames[2].clear();
-    LoadGroupNames("Book");
-    EXPECT_EQ(GroupNames[2], QStringLiteral("取引先"));
-    const TMemIniFile ini(GroupFileName("Book"));
-    EXPECT_EQ(ini.ReadString("GROUP", "Group10", ""), QStringLiteral("グループ１０"));
-}
-
 TEST_F(GroupNamesTest, savingWithoutOpenBookFails)
 {
     AdrsFolderIndex = -1;
@@ -121,8 +107,6 @@ TEST_F(GroupNamesTest, dialogShowsNamesAndStoresChangedOnes)
 {
     LoadGroupNames("Book");
     openDialog();
-    EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("グループ名の設定"));
-    EXPECT_EQ(m_dialog->findChild<QLabel *>("lblGroup10")->text(), QStringLiteral("１０："));
     EXPECT_EQ(edit(7)->GetText(), QStringLiteral("グループ７"));
     edit(7)->SetText(QStringLiteral("  友人  "));
     edit(8)->SetText(QStringLiteral("friends"));
@@ -134,7 +118,7 @@ TEST_F(GroupNamesTest, dialogShowsNamesAndStoresChangedOnes)
     EXPECT_EQ(GroupNames[7], QStringLiteral("友人"));
     LoadGroupNames("Book");
     EXPECT_EQ(GroupNames[9], QStringLiteral("Friends"));
-    saveScreenshot(m_dialog.get(), QStringLiteral("GruopEdit"));
+    EXPECT_EQ(GroupNames[10], QStringLiteral("グループ１０"));
 }
 
 TEST_F(GroupNamesTest, aGroupFileThatCannotBeWrittenIsReportedAndTheDialogKeepsTheNames)
@@ -159,16 +143,6 @@ TEST_F(GroupNamesTest, aGroupFileThatCannotBeWrittenIsReportedAndTheDialogKeepsT
     EXPECT_TRUE(m_dialog->Changed);
     LoadGroupNames("Book");
     EXPECT_EQ(GroupNames[3], QStringLiteral("友人"));
-}
-
-TEST_F(GroupNamesTest, okWithoutChangeSavesAndReportsUnchanged)
-{
-    LoadGroupNames("Book");
-    openDialog();
-    pressOk();
-    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
-    EXPECT_FALSE(m_dialog->Changed);
-    EXPECT_TRUE(QFile::exists(GroupFileName("Book")));
 }
 
 struct GroupRefusal {
@@ -218,6 +192,13 @@ TEST_F(GroupNamesTest, leavingAnEditCutsToTwentyBytesAndEnterMovesOn)
     EXPECT_EQ(QApplication::focusWidget(), edit(2));
     EXPECT_EQ(edit(1)->GetText(), QString(19, 'x'));
     EXPECT_EQ(edit(2)->cursorPosition(), edit(2)->GetText().size());
+    const QString longest(10, u'営'); // exactly 20 bytes
+    edit(2)->SetText(longest);
+    QTest::keyClick(edit(2), Qt::Key_Return);
+    EXPECT_EQ(edit(2)->GetText(), longest);
+    pressOk();
+    LoadGroupNames("Book");
+    EXPECT_EQ(GroupNames[2], longest);
 }
 
 TEST_F(GroupNamesTest, cancelChangesNothing)
@@ -231,13 +212,3 @@ TEST_F(GroupNamesTest, cancelChangesNothing)
     EXPECT_FALSE(QFile::exists(GroupFileName("Book")));
 }
 
-TEST_F(GroupNamesTest, firstEditStartsWithCaretAtTheEnd)
-{
-    LoadGroupNames("Book");
-    openDialog();
-    QApplication::setActiveWindow(m_dialog.get());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), edit(1));
-    EXPECT_FALSE(edit(1)->hasSelectedText());
-    EXPECT_EQ(edit(1)->cursorPosition(), edit(1)->GetText().size());
-}

@@ -39,48 +39,27 @@ protected:
 
 } // namespace
 
-TEST_F(HistoryFile, missingFileIsCreatedAsEmptyListWhenAsked)
+TEST_F(HistoryFile, missingFileIsCreatedEmptyWhenAskedElseRaisesAndAnEmptyFileIsAnEmptyList)
 {
     THistoryData history(path("sub/Dptmnt.mtd"), true, 100);
     EXPECT_EQ(readAll(path("sub/Dptmnt.mtd")), QByteArray(4, '\0'));
     EXPECT_FALSE(history.IsLoaded());
-    EXPECT_TRUE(history.Load());
-    EXPECT_EQ(history.GetCount(), 0);
-}
-
-TEST_F(HistoryFile, missingFileRaisesWhenItMustExist)
-{
     try {
-        THistoryData history(path(), false, 50);
-        FAIL() << "no exception";
+        THistoryData missing(path(), false, 50);
+        ADD_FAILURE() << "no exception";
     } catch (const EInOutError &e) {
         EXPECT_EQ(e.Message(), path() + "\r\nファイルが見つかりません");
     }
-}
-
-TEST_F(HistoryFile, maxLengthAboveByteRangeIsRefused)
-{
+    writeAll(path(), QByteArray());
+    THistoryData empty(path(), false, 50);
+    EXPECT_TRUE(empty.Load());
+    EXPECT_EQ(empty.GetCount(), 0);
+    empty.Add("x");
+    empty.Clear();
+    ASSERT_TRUE(empty.Save());
+    EXPECT_EQ(readAll(path()), QByteArray(4, '\0'));
     EXPECT_THROW(THistoryData(path(), true, 256), ERangeError);
     EXPECT_THROW(THistoryData(path(), true, -1), ERangeError);
-}
-
-TEST_F(HistoryFile, zeroLengthFileLoadsAsEmptyList)
-{
-    writeAll(path(), QByteArray());
-    THistoryData history(path(), false, 50);
-    EXPECT_TRUE(history.Load());
-    EXPECT_TRUE(history.IsLoaded());
-    EXPECT_EQ(history.GetCount(), 0);
-}
-
-TEST_F(HistoryFile, emptyListSavesAsFourZeroBytes)
-{
-    THistoryData history(path(), true, 50);
-    ASSERT_TRUE(history.Load());
-    history.Add("x");
-    history.Clear();
-    ASSERT_TRUE(history.Save());
-    EXPECT_EQ(readAll(path()), QByteArray(4, '\0'));
 }
 
 TEST_F(HistoryFile, textRecordHoldsLengthDateAndInvertedBytes)
@@ -103,7 +82,7 @@ TEST_F(HistoryFile, textRecordHoldsLengthDateAndInvertedBytes)
     EXPECT_EQ(bytes.mid(13), QByteArray::fromHex("9E9D9C"));
 }
 
-TEST_F(HistoryFile, roundTripKeepsBytesAndDates)
+TEST_F(HistoryFile, roundTripKeepsBytesAndDatesAndTrimsTexts)
 {
     THistoryData history(path(), true, 100);
     ASSERT_TRUE(history.Load());
@@ -119,16 +98,10 @@ TEST_F(HistoryFile, roundTripKeepsBytesAndDates)
     EXPECT_EQ(again.GetWhen(1), 44000.5);
     ASSERT_TRUE(again.Save());
     EXPECT_EQ(readAll(path()), first);
-}
-
-TEST_F(HistoryFile, textsComeBackTrimmed)
-{
-    THistoryData history(path(), true, 100);
-    ASSERT_TRUE(history.Load());
-    history.Add("  lead and trail \t", 1.0);
-    ASSERT_TRUE(history.Save());
-    ASSERT_TRUE(history.Load());
-    EXPECT_EQ(history.GetText(0), QByteArray("lead and trail"));
+    again.Add("  lead and trail \t", 1.0);
+    ASSERT_TRUE(again.Save());
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ(again.GetText(2), QByteArray("lead and trail"));
 }
 
 TEST_F(HistoryFile, shortFileRaisesAndKeepsEntriesReadBefore)
@@ -176,19 +149,22 @@ INSTANTIATE_TEST_SUITE_P(Dates, HistoryBadDate,
                                            // the day after 9999-12-31
                                            2958466.0));
 
-TEST(HistoryWhen, theYears1To9999AreDates)
-{
-    EXPECT_EQ(HistoryWhenToDateTime(-693593.0), QDateTime(QDate(1, 1, 1), QTime(0, 0)));
-    EXPECT_EQ(HistoryWhenToDateTime(2958465.5), QDateTime(QDate(9999, 12, 31), QTime(12, 0)));
-}
+// Counts that no file of that size can hold, negative ones included: the
+// load raises instead of allocating or looping, and keeps nothing.
+class HistoryBadCount : public HistoryFile, public ::testing::WithParamInterface<const char *> {};
 
-TEST_F(HistoryFile, hugeCountInShortFileRaisesInsteadOfAllocating)
+TEST_P(HistoryBadCount, raisesWithoutAllocating)
 {
-    writeAll(path(), QByteArray::fromHex("FFFFFF7F"));
+    writeAll(path(), QByteArray::fromHex(GetParam()));
     THistoryData history(path(), false, 100);
     EXPECT_THROW(history.Load(), EHistoryDataError);
     EXPECT_EQ(history.GetCount(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Counts, HistoryBadCount,
+                         ::testing::Values("FFFFFF7F", "FFFFFFFF", "00000080", "FFFFFF7F0900", "010000",
+                                           // count 1 and a record whose text runs past the end
+                                           "01000000FF000000000000F03F"));
 
 TEST_F(HistoryFile, failedSaveRaisesAndLeavesTheOldFile)
 {
@@ -267,53 +243,29 @@ INSTANTIATE_TEST_SUITE_P(
         CutCase{"maxLength255DoubleByteAtLimit", 255, QByteArray(246, 'x') + sjis("あ"), QByteArray(246, 'x')}),
     [](const ::testing::TestParamInfo<CutCase> &info) { return std::string(info.param.name); });
 
-TEST_F(HistoryFile, indexOfComparesBytesCaseSensitively)
-{
-    THistoryData history(path(), true, 100);
-    ASSERT_TRUE(history.Load());
-    history.Add("Abc", 1.0);
-    history.Add("abc", 1.0);
-    EXPECT_EQ(history.IndexOf("abc"), 1);
-    EXPECT_EQ(history.IndexOf("ABC"), -1);
-}
-
-TEST_F(HistoryFile, puttingAnExistingTextFirstMovesItWithoutDuplicate)
-{
-    THistoryData history(path(), true, 100);
-    ASSERT_TRUE(history.Load());
-    history.Add("one", 1.0);
-    history.Add("two", 1.0);
-    history.Add("three", 1.0);
-    EXPECT_TRUE(PutHistoryFirst(history, "three"));
-    ASSERT_EQ(history.GetCount(), 3);
-    EXPECT_EQ(history.GetText(0), QByteArray("three"));
-    EXPECT_EQ(history.GetText(1), QByteArray("one"));
-    EXPECT_NE(history.GetWhen(0), 1.0);
-
-    THistoryData saved(path(), false, 100);
-    ASSERT_TRUE(saved.Load());
-    EXPECT_EQ(saved.GetText(0), QByteArray("three"));
-}
-
-TEST_F(HistoryFile, puttingTheFirstTextFirstDoesNotSave)
-{
-    THistoryData history(path(), true, 100);
-    ASSERT_TRUE(history.Load());
-    history.Add("one", 1.0);
-    EXPECT_FALSE(PutHistoryFirst(history, "one"));
-    EXPECT_FALSE(PutHistoryFirst(history, ""));
-    EXPECT_EQ(readAll(path()), QByteArray(4, '\0')); // still the file as created
-}
-
-TEST_F(HistoryFile, puttingAnOverlongTextFirstFindsItsCutForm)
+TEST_F(HistoryFile, puttingATextFirstMovesItWithoutDuplicateAndSavesOnlyOnAChange)
 {
     THistoryData history(path(), true, 10);
     ASSERT_TRUE(history.Load());
+    for (const char *text : {"one", "One", "three"})
+        history.Add(text, 1.0);
+    EXPECT_EQ(history.IndexOf("One"), 1); // bytes compare with their case
+    EXPECT_FALSE(PutHistoryFirst(history, "one"));
+    EXPECT_FALSE(PutHistoryFirst(history, ""));
+    EXPECT_EQ(readAll(path()), QByteArray(4, '\0')); // still the file as created
+    EXPECT_TRUE(PutHistoryFirst(history, "three"));
+    ASSERT_EQ(history.GetCount(), 3);
+    EXPECT_EQ(history.GetText(1), QByteArray("one"));
+    EXPECT_NE(history.GetWhen(0), 1.0);
+    // An overlong text is found again in its cut form, already first.
     EXPECT_TRUE(PutHistoryFirst(history, "abcdefghijXYZ"));
-    EXPECT_TRUE(PutHistoryFirst(history, "other"));
-    EXPECT_TRUE(PutHistoryFirst(history, "abcdefghijQQQ"));
-    EXPECT_EQ(history.GetCount(), 2);
-    EXPECT_EQ(history.GetText(0), QByteArray("abcdefghij"));
+    EXPECT_FALSE(PutHistoryFirst(history, "abcdefghijQQQ"));
+    EXPECT_EQ(history.GetCount(), 4);
+
+    THistoryData saved(path(), false, 10);
+    ASSERT_TRUE(saved.Load());
+    EXPECT_EQ(saved.GetText(0), QByteArray("abcdefghij"));
+    EXPECT_EQ(saved.GetText(1), QByteArray("three"));
 }
 
 TEST(HistoryWhen, daysCountFromEndOf1899InLocalTime)
@@ -322,4 +274,6 @@ TEST(HistoryWhen, daysCountFromEndOf1899InLocalTime)
     EXPECT_EQ(DateTimeToHistoryWhen(QDateTime(QDate(1900, 1, 1), QTime(18, 0))), 2.75);
     const QDateTime moment(QDate(2024, 2, 29), QTime(13, 30, 15));
     EXPECT_EQ(HistoryWhenToDateTime(DateTimeToHistoryWhen(moment)), moment);
+    EXPECT_EQ(HistoryWhenToDateTime(-693593.0), QDateTime(QDate(1, 1, 1), QTime(0, 0)));
+    EXPECT_EQ(HistoryWhenToDateTime(2958465.5), QDateTime(QDate(9999, 12, 31), QTime(12, 0)));
 }

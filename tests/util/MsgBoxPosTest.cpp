@@ -1,96 +1,50 @@
-#include "support/ScriptedMessageBoxes.h"
 #include "util/MsgBoxPos.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
+
+struct PlaceCase {
+    const char *name;
+    int mode;
+    QRect owner;
+    QSize box;
+    QPoint point;
+    QRect workArea;
+    QPoint expected;
+};
+
+class MessageBoxPlacement : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(MessageBoxPlacement, centresRoundingTowardZeroAndStaysInsideTheWorkArea)
+{
+    const PlaceCase &c = GetParam();
+    EXPECT_EQ(MessageBoxPosition(c.mode, c.owner, c.box, c.point, c.workArea), c.expected);
+}
 
 const QRect kWorkArea(0, 0, 1024, 768);
 
-TEST(MessageBoxPosition, centresOverALargerOwner)
-{
-    const QRect owner(100, 100, 400, 300);
-    const QPoint p = MessageBoxPosition(mbpCenterOnOwner, owner, QSize(201, 101), {}, kWorkArea);
-    // Differences 199 and 199 round toward zero: 99.
-    EXPECT_EQ(p, QPoint(199, 199));
-    const QRect box(p, QSize(201, 101));
-    EXPECT_LE(std::abs(box.center().x() - owner.center().x()), 1);
-    EXPECT_LE(std::abs(box.center().y() - owner.center().y()), 1);
-}
-
-TEST(MessageBoxPosition, overlapsASmallerOwnerEquallyOnBothSides)
-{
-    const QRect owner(300, 300, 100, 50);
-    const QPoint p = MessageBoxPosition(mbpCenterOnOwner, owner, QSize(200, 150), {}, kWorkArea);
-    EXPECT_EQ(p, QPoint(250, 250));
-}
-
-TEST(MessageBoxPosition, staysInsideTheWorkArea)
-{
-    // Owner hanging over the right and bottom edges.
-    EXPECT_EQ(MessageBoxPosition(mbpCenterOnOwner, QRect(900, 700, 300, 200), QSize(200, 100), {}, kWorkArea),
-              QPoint(824, 668));
-    // Owner smaller than the box near the top-left corner: no negative position.
-    EXPECT_EQ(MessageBoxPosition(mbpCenterOnOwner, QRect(0, 0, 50, 20), QSize(200, 100), {}, kWorkArea),
-              QPoint(0, 0));
-    // A box larger than the work area keeps its top-left corner visible.
-    EXPECT_EQ(MessageBoxPosition(mbpAtPoint, {}, QSize(2000, 1000), QPoint(10, 10), kWorkArea), QPoint(0, 0));
-    // At a point, as given when it fits.
-    EXPECT_EQ(MessageBoxPosition(mbpAtPoint, {}, QSize(200, 100), QPoint(40, 30), kWorkArea), QPoint(40, 30));
-    // Without a work area nothing is clamped.
-    EXPECT_EQ(MessageBoxPosition(mbpCenterOnOwner, QRect(0, 0, 50, 20), QSize(200, 100), {}, QRect()),
-              QPoint(-75, -40));
-}
-
-struct FlagCase {
-    unsigned flags;
-    int enterAnswer;
-};
-
-class MessageBoxDefaults : public ::testing::TestWithParam<FlagCase>
-{
-};
-
-TEST_P(MessageBoxDefaults, sinkSeesTheRequestAndEnterPicksTheDefaultButton)
-{
-    ScriptedMessageBoxes boxes;
-    QWidget owner;
-    owner.setGeometry(200, 200, 400, 300);
-    const int r = ShowMessageBoxAt(&owner, QStringLiteral("名称を入力してください  "), ProductCaption(),
-                                   GetParam().flags, mbpCenterOnOwner, 0, 0);
-    EXPECT_EQ(r, GetParam().enterAnswer);
-    ASSERT_EQ(boxes.count(), 1);
-    EXPECT_EQ(boxes.last().caption, QStringLiteral("ピルカノス2014"));
-    EXPECT_EQ(boxes.last().flags, GetParam().flags);
-    EXPECT_EQ(boxes.last().owner, &owner);
-}
-
-INSTANTIATE_TEST_SUITE_P(UsedFlags, MessageBoxDefaults,
-                         ::testing::Values(FlagCase{0x40, IDOK}, FlagCase{0x10, IDOK}, FlagCase{0x30, IDOK},
-                                           FlagCase{0x24, IDYES}, FlagCase{0x124, IDNO}, FlagCase{0x23, IDYES},
-                                           FlagCase{0x123, IDNO}, FlagCase{0x134, IDNO}, FlagCase{0x1, IDOK},
-                                           FlagCase{0x2, IDABORT}, FlagCase{0x5, IDRETRY}));
-
-TEST(MessageBoxSink, returnsScriptedAnswersInOrder)
-{
-    ScriptedMessageBoxes boxes;
-    boxes.enqueue(IDCANCEL);
-    boxes.enqueue(IDNO);
-    EXPECT_EQ(ShowMessageBoxAt(nullptr, QStringLiteral("a"), ProductCaption(), 0x23, mbpSystem, 0, 0), IDCANCEL);
-    EXPECT_EQ(ShowMessageBoxAt(nullptr, QStringLiteral("b"), ProductCaption(), 0x23, mbpSystem, 0, 0), IDNO);
-    EXPECT_EQ(ShowMessageBoxAt(nullptr, QStringLiteral("c"), ProductCaption(), 0x23, mbpSystem, 0, 0), IDYES);
-    EXPECT_EQ(boxes.count(), 3);
-    EXPECT_TRUE(boxes.shown().at(2).position.isNull()); // mode 2: the window system decides
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MessageBoxPlacement,
+    ::testing::Values(
+        // Differences 199 and 199 round toward zero: 99.
+        PlaceCase{"largerOwner", mbpCenterOnOwner, {100, 100, 400, 300}, {201, 101}, {}, kWorkArea, {199, 199}},
+        PlaceCase{"smallerOwner", mbpCenterOnOwner, {300, 300, 100, 50}, {200, 150}, {}, kWorkArea, {250, 250}},
+        PlaceCase{"overTheEdges", mbpCenterOnOwner, {900, 700, 300, 200}, {200, 100}, {}, kWorkArea, {824, 668}},
+        PlaceCase{"nearTheOrigin", mbpCenterOnOwner, {0, 0, 50, 20}, {200, 100}, {}, kWorkArea, {0, 0}},
+        PlaceCase{"largerThanTheArea", mbpAtPoint, {}, {2000, 1000}, {10, 10}, kWorkArea, {0, 0}},
+        PlaceCase{"atAPoint", mbpAtPoint, {}, {200, 100}, {40, 30}, kWorkArea, {40, 30}},
+        PlaceCase{"noWorkArea", mbpCenterOnOwner, {0, 0, 50, 20}, {200, 100}, {}, QRect(), {-75, -40}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // The real box: placed where computed, buttons mapped to the identifiers,
 // the active window and focus restored afterwards.
@@ -151,5 +105,59 @@ TEST_F(RealMessageBox, atAPointPutsTheTopLeftCornerThere)
     EXPECT_EQ(ShowMessageBoxAt(nullptr, QStringLiteral("x"), ProductCaption(), 0x40, mbpAtPoint, 30, 40), IDOK);
     EXPECT_EQ(shownAt.topLeft(), QPoint(30, 40));
 }
+
+// The flag combinations the windows pass: the real box shows the icon and
+// the buttons they ask for, and Enter answers with the default button.
+struct FlagCase {
+    unsigned flags;
+    QMessageBox::Icon icon;
+    const char16_t *buttons; // captions in order, joined by "|"
+    const char16_t *defaultButton;
+    int enterAnswer;
+};
+
+class RealMessageBoxFlags : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(RealMessageBoxFlags, showTheIconAndButtonsAskedForAndEnterPicksTheDefault)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+    QString defaultButton, caption;
+    // Answers the box once it is up, however long that takes.
+    std::function<void()> answer = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            QTimer::singleShot(20, answer);
+            return;
+        }
+        icon = box->icon();
+        caption = box->windowTitle();
+        for (QAbstractButton *b : box->buttons())
+            buttons << b->text();
+        defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    QTimer::singleShot(20, answer);
+    EXPECT_EQ(ShowMessageBoxAt(nullptr, QStringLiteral("x"), ProductCaption(), GetParam().flags, mbpSystem, 0, 0),
+              GetParam().enterAnswer);
+    EXPECT_EQ(icon, GetParam().icon);
+    EXPECT_EQ(caption, QStringLiteral("ピルカノス2014"));
+    buttons.sort();
+    QStringList expected = QString::fromUtf16(GetParam().buttons).split(QLatin1Char('|'));
+    expected.sort();
+    EXPECT_EQ(buttons, expected);
+    EXPECT_EQ(defaultButton, QString::fromUtf16(GetParam().defaultButton));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UsedFlags, RealMessageBoxFlags,
+    ::testing::Values(FlagCase{0x40, QMessageBox::Information, u"OK", u"OK", IDOK},
+                      FlagCase{0x10, QMessageBox::Critical, u"OK", u"OK", IDOK},
+                      FlagCase{0x30, QMessageBox::Warning, u"OK", u"OK", IDOK},
+                      FlagCase{0x24, QMessageBox::Question, u"はい(&Y)|いいえ(&N)", u"はい(&Y)", IDYES},
+                      FlagCase{0x124, QMessageBox::Question, u"はい(&Y)|いいえ(&N)", u"いいえ(&N)", IDNO},
+                      FlagCase{0x23, QMessageBox::Question, u"はい(&Y)|いいえ(&N)|キャンセル", u"はい(&Y)", IDYES},
+                      FlagCase{0x123, QMessageBox::Question, u"はい(&Y)|いいえ(&N)|キャンセル", u"いいえ(&N)", IDNO},
+                      FlagCase{0x134, QMessageBox::Warning, u"はい(&Y)|いいえ(&N)", u"いいえ(&N)", IDNO}));
 
 } // namespace
