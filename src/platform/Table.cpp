@@ -99,6 +99,7 @@ struct TTable::Impl
     quint64 seen = 0;
     TState state = TState::dsInactive;
     int batchDepth = 0;
+    bool inTableBatch = false; // a TTableBatch holds the transaction
 
     int rowidField = -1; // the autoincrement field, the rowid itself
     QHash<QString, int> fieldIndex; // lower-case name -> field
@@ -994,9 +995,11 @@ void TTable::Close()
         Cancel();
     if (d->db && d->batchDepth > 0) {
         d->batchDepth = 0;
-        if (SqlCipher::exec(d->db, "COMMIT;"))
+        // A TTableBatch's writes count only once it commits them.
+        if (SqlCipher::exec(d->db, d->inTableBatch ? "ROLLBACK;" : "COMMIT;"))
             d->bump();
     }
+    d->inTableBatch = false;
     d->fetchStmt = {};
     d->insertStmt = {};
     d->updateStmt = {};
@@ -1414,8 +1417,9 @@ void TTable::FlushBuffers()
 {
     checkActive(*this);
     // Outside a batch every post is its own durable (synchronous = FULL)
-    // transaction; inside one, commit what is there and carry on.
-    if (d->batchDepth > 0) {
+    // transaction; inside one, commit what is there and carry on. A
+    // TTableBatch has savepoints open: only its Commit may end it.
+    if (d->batchDepth > 0 && !d->inTableBatch) {
         if (!SqlCipher::exec(d->db, "COMMIT; BEGIN IMMEDIATE;"))
             d->fail(QStringLiteral("The table cannot be written"));
         d->bump();
@@ -1464,4 +1468,136 @@ void TTable::RegenerateIndexes()
     }
     d->orderValid = false;
     d->bump();
+}
+
+// --- TTableBatch -----------------------------------------------------------
+
+namespace {
+// Inside a batch someone else began, the run is a savepoint of its own.
+constexpr const char *kRunSavepoint = "run";
+} // namespace
+
+TTableBatch::TTableBatch(TTable &Table) : m_table(Table)
+{
+    checkActive(Table);
+    TTable::Impl &d = *Table.d;
+    if (d.inTableBatch)
+        throw ETableError(QStringLiteral("The table %1 is already in a run of writes").arg(d.path));
+    if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
+        Table.Post();
+    const bool joined = d.batchDepth > 0;
+    const QByteArray sql = joined ? QByteArray("SAVEPOINT ") + kRunSavepoint + ';' : QByteArray("BEGIN IMMEDIATE;");
+    if (!SqlCipher::exec(d.db, sql.constData()))
+        d.fail(QStringLiteral("The table cannot be written"));
+    ++d.batchDepth;
+    d.inTableBatch = true;
+    m_open = true;
+}
+
+TTableBatch::~TTableBatch()
+{
+    if (m_open)
+        Drop();
+}
+
+void TTableBatch::BeginRecord()
+{
+    TTable::Impl &d = *m_table.d;
+    if (!m_open || m_inRecord)
+        return;
+    if (!SqlCipher::exec(d.db, "SAVEPOINT rec;"))
+        d.fail(QStringLiteral("The table cannot be written"));
+    m_inRecord = true;
+}
+
+bool TTableBatch::EndRecord(bool Keep)
+{
+    TTable::Impl &d = *m_table.d;
+    if (!m_open)
+        return false;
+    if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
+        m_table.Cancel();
+    if (m_inRecord) {
+        m_inRecord = false;
+        QString error;
+        const bool ok = SqlCipher::exec(d.db, Keep ? "RELEASE rec;" : "ROLLBACK TO rec; RELEASE rec;", &error);
+        if (!Keep) {
+            // The walk and the current record may hold what was undone.
+            d.orderValid = false;
+            d.loaded = false;
+            d.bump();
+        }
+        // A full disk or an I/O error makes the engine roll back the whole
+        // transaction: every later write would be a transaction of its own.
+        if (!ok || sqlite3_get_autocommit(d.db)) {
+            m_lost = true;
+            m_lostReason = error.isEmpty() ? QStringLiteral("The run of writes was rolled back") : error;
+            Drop();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TTableBatch::Commit(QString *Error)
+{
+    TTable::Impl &d = *m_table.d;
+    QString dummy;
+    QString &error = Error ? *Error : dummy;
+    if (!m_open) {
+        error = m_lost ? m_lostReason : QStringLiteral("The run of writes is over");
+        return false;
+    }
+    if (m_inRecord)
+        (void)EndRecord(true);
+    if (!m_open) {
+        error = m_lostReason;
+        return false;
+    }
+    if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
+        m_table.Cancel();
+    const bool joined = d.batchDepth > 1;
+    const QByteArray sql = joined ? QByteArray("RELEASE ") + kRunSavepoint + ';' : QByteArray("COMMIT;");
+    QString why;
+    if (!SqlCipher::exec(d.db, sql.constData(), &why)) {
+        error = QStringLiteral("The table cannot be written (%1): %2").arg(QFileInfo(d.path).fileName(), why);
+        m_lost = true;
+        m_lostReason = error;
+        Drop();
+        return false;
+    }
+    m_open = false;
+    --d.batchDepth;
+    d.inTableBatch = false;
+    if (!joined) {
+        // As after any big batch: the reads that follow fill the cache afresh.
+        sqlite3_db_release_memory(d.db);
+    }
+    d.bump();
+    return true;
+}
+
+void TTableBatch::Drop()
+{
+    TTable::Impl &d = *m_table.d;
+    m_open = false;
+    m_inRecord = false;
+    if (!d.db || d.batchDepth == 0)
+        return;
+    d.inTableBatch = false;
+    if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
+        m_table.Cancel();
+    const bool joined = d.batchDepth > 1;
+    --d.batchDepth;
+    if (sqlite3_get_autocommit(d.db)) {
+        d.batchDepth = 0; // the engine ended the whole transaction
+    } else if (joined) {
+        (void)SqlCipher::exec(d.db, (QByteArray("ROLLBACK TO ") + kRunSavepoint + "; RELEASE " + kRunSavepoint +
+                                     ';').constData());
+    } else {
+        (void)SqlCipher::exec(d.db, "ROLLBACK;");
+    }
+    d.orderValid = false;
+    d.loaded = false;
+    d.bump();
 }

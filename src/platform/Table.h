@@ -188,7 +188,8 @@ public:
     void BeginBatch();
     void EndBatch();
 
-    // Committed to disk when it returns.
+    // Committed to disk when it returns. Inside a TTableBatch it does nothing:
+    // the batch's Commit is what writes.
     void FlushBuffers();
     // Optimise and repair: both rebuild the file and its indexes (data and
     // record numbers survive). Need the table open.
@@ -201,7 +202,50 @@ public:
 
 private:
     friend class TField;
+    friend class TTableBatch;
     struct Impl;
     std::unique_ptr<Impl> d;
     std::vector<std::unique_ptr<TField>> m_fields;
+};
+
+// A run of writes (deletes, edits, appends) over many records in one
+// transaction, each record in a savepoint of its own: a record whose write is
+// refused is undone alone and the others stay; nothing reaches the file
+// before Commit. Taking the write lock waits once (the table's busy wait),
+// not once per record. Import, restore and the conversions write their runs
+// the same way.
+//
+//     TTableBatch batch(table);          // raises ETableError: held by another writer
+//     batch.BeginRecord();
+//     ... Delete / Edit+Post / Append+Post, false when refused ...
+//     if (!batch.EndRecord(written)) ... // the batch is lost: stop
+//     if (!batch.Commit(&error)) ...     // nothing of the run was written
+class TTableBatch
+{
+public:
+    explicit TTableBatch(TTable &Table);
+    // Without a Commit everything of the batch is undone.
+    ~TTableBatch();
+    TTableBatch(const TTableBatch &) = delete;
+    TTableBatch &operator=(const TTableBatch &) = delete;
+
+    void BeginRecord();
+    // Keep: the record's writes stay in the batch; otherwise they are undone
+    // and a pending edit or append is cancelled. False when the batch itself
+    // was lost (the engine rolled it back after a full disk or an I/O error):
+    // the run must stop, and nothing of it will be written.
+    [[nodiscard]] bool EndRecord(bool Keep);
+    // False, with the reason, when the commit failed or the batch was lost;
+    // then nothing of the batch was written.
+    [[nodiscard]] bool Commit(QString *Error = nullptr);
+    [[nodiscard]] bool Lost() const { return m_lost; }
+
+private:
+    void Drop();
+
+    TTable &m_table;
+    bool m_open = false;
+    bool m_inRecord = false;
+    bool m_lost = false;
+    QString m_lostReason;
 };

@@ -124,14 +124,6 @@ protected:
 
     // SQL run on the open book's file through a connection of its own, as a
     // damaged or protected file behaves under the window's connection.
-    static void alterBook(const char *sql)
-    {
-        QString error;
-        sqlite3 *db = SqlCipher::open(DMMurven19->AdrsTable()->TableName(), TablePassword, false, &error);
-        ASSERT_NE(db, nullptr) << qPrintable(error);
-        EXPECT_TRUE(SqlCipher::exec(db, sql, &error)) << qPrintable(error);
-        SqlCipher::close(db);
-    }
     static QString nameOf(qint32 recNo)
     {
         TTable other;
