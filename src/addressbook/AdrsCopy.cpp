@@ -743,10 +743,11 @@ void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const QList<int> &Ro
             continue;
         }
         TCopyResult result = TCopyResult::Failed;
+        // One post per record (an append or an overwrite), undone alone.
         const bool kept = run.Record([&] {
             result = CopyRecord(Source, Target);
             return result == TCopyResult::Added || result == TCopyResult::Overwritten;
-        });
+        }, TTableBatch::TRecordWrites::One);
         if (!kept && (result == TCopyResult::Added || result == TCopyResult::Overwritten)) {
             if (result == TCopyResult::Added)
                 --m_targetCount;

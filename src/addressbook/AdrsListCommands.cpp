@@ -153,6 +153,7 @@ void TAddressList::actDeleteExecute()
                 }
                 QString why;
                 bool gone = false;
+                // One statement per record, which the engine undoes alone.
                 const bool written = run.Record([&] {
                     try {
                         // A record removed meanwhile is skipped.
@@ -166,7 +167,7 @@ void TAddressList::actDeleteExecute()
                         why = failure.Message();
                         return false;
                     }
-                });
+                }, TTableBatch::TRecordWrites::One);
                 if (written) {
                     deleted << recNo;
                     deletedRows << row;

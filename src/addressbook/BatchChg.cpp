@@ -565,6 +565,7 @@ void TBatchChange::btnStartClick()
             GatherValues(data);
             bool gone = false;
             TWrite write = TWrite::Unchanged;
+            // One post per record, which the engine undoes alone.
             const bool kept = run.Record([&] {
                 // A record deleted since the selection is named at the end;
                 // the others are still changed.
@@ -575,7 +576,7 @@ void TBatchChange::btnStartClick()
                 data.RecNo = recNo;
                 write = ChangeRecord(*table, search.get(), data);
                 return write == TWrite::Written;
-            });
+            }, TTableBatch::TRecordWrites::One);
             if (gone) {
                 m_run.Vanished << recNo;
             } else if (kept) {

@@ -100,6 +100,16 @@ struct TTable::Impl
     TState state = TState::dsInactive;
     int batchDepth = 0;
     bool inTableBatch = false; // a TTableBatch holds the transaction
+    // A One record of a TTableBatch is open: its writes so far.
+    bool oneWriteRecord = false;
+    int recordWrites = 0;
+
+    // Before a write statement: a One record takes one.
+    void beforeWrite() const
+    {
+        if (oneWriteRecord && recordWrites > 0)
+            throw ETableError(QStringLiteral("A record of this run takes one write (%1)").arg(QFileInfo(path).fileName()));
+    }
 
     int rowidField = -1; // the autoincrement field, the rowid itself
     QHash<QString, int> fieldIndex; // lower-case name -> field
@@ -1000,6 +1010,7 @@ void TTable::Close()
             d->bump();
     }
     d->inTableBatch = false;
+    d->oneWriteRecord = false;
     d->fetchStmt = {};
     d->insertStmt = {};
     d->updateStmt = {};
@@ -1304,6 +1315,7 @@ void TTable::Post()
     if (d->state == TState::dsBrowse)
         return;
     const bool inserting = d->state == TState::dsInsert;
+    d->beforeWrite();
     sqlite3_stmt *st = inserting ? d->insertStmt.get() : d->updateStmt.get();
     int k = 1;
     for (int f = 0; f < d->fieldDefs.size(); ++f) {
@@ -1319,6 +1331,7 @@ void TTable::Post()
         // Inside a batch only this statement is undone; the batch goes on.
         d->fail(QStringLiteral("The record cannot be posted"));
     }
+    ++d->recordWrites;
     if (!inserting && sqlite3_changes(d->db) == 0) {
         // Another table object deleted the record while it was being edited.
         d->bump();
@@ -1363,11 +1376,13 @@ void TTable::Delete()
     d->ensureOrder();
     if (d->cur == 0 || d->order.empty())
         throw ETableError(QStringLiteral("The table %1 has no current record to delete").arg(d->path));
+    d->beforeWrite();
     sqlite3_bind_int64(d->deleteStmt, 1, d->cur);
     const int rc = sqlite3_step(d->deleteStmt);
     sqlite3_reset(d->deleteStmt);
     if (rc != SQLITE_DONE)
         d->fail(QStringLiteral("The record cannot be deleted"));
+    ++d->recordWrites;
     // Out of the walk without re-reading it: the next record takes the place.
     const size_t p = size_t(d->pos);
     const size_t nh = d->hot.size();
@@ -1500,13 +1515,16 @@ TTableBatch::~TTableBatch()
         Drop();
 }
 
-void TTableBatch::BeginRecord()
+void TTableBatch::BeginRecord(TRecordWrites Writes)
 {
     TTable::Impl &d = *m_table.d;
     if (!m_open || m_inRecord)
         return;
-    if (!SqlCipher::exec(d.db, "SAVEPOINT rec;"))
+    m_savepoint = Writes == TRecordWrites::Several;
+    if (m_savepoint && !SqlCipher::exec(d.db, "SAVEPOINT rec;"))
         d.fail(QStringLiteral("The table cannot be written"));
+    d.oneWriteRecord = !m_savepoint;
+    d.recordWrites = 0;
     m_inRecord = true;
 }
 
@@ -1519,9 +1537,16 @@ bool TTableBatch::EndRecord(bool Keep)
         m_table.Cancel();
     if (m_inRecord) {
         m_inRecord = false;
+        d.oneWriteRecord = false;
         QString error;
-        const bool ok = SqlCipher::exec(d.db, Keep ? "RELEASE rec;" : "ROLLBACK TO rec; RELEASE rec;", &error);
-        if (!Keep) {
+        bool ok = true;
+        if (m_savepoint) {
+            ok = SqlCipher::exec(d.db, Keep ? "RELEASE rec;" : "ROLLBACK TO rec; RELEASE rec;", &error);
+        } else if (!Keep && d.recordWrites > 0) {
+            ok = false;
+            error = QStringLiteral("A written record of the run could not be undone alone");
+        }
+        if (!Keep && m_savepoint) {
             // The walk and the current record may hold what was undone.
             d.orderValid = false;
             d.loaded = false;
@@ -1582,6 +1607,7 @@ void TTableBatch::Drop()
     TTable::Impl &d = *m_table.d;
     m_open = false;
     m_inRecord = false;
+    d.oneWriteRecord = false;
     if (!d.db || d.batchDepth == 0)
         return;
     d.inTableBatch = false;

@@ -223,17 +223,27 @@ private:
 class TTableBatch
 {
 public:
+    // How a record is written. Several: any writes, undone together by the
+    // record's savepoint. One: exactly one statement (a Delete, or one Post
+    // of an Edit or Append), which the engine undoes alone when it is
+    // refused; no savepoint is taken, which spares the run the copy of every
+    // page the record touches (a row and a score of index pages). A second
+    // write in a One record raises ETableError.
+    enum class TRecordWrites { One, Several };
+
     explicit TTableBatch(TTable &Table);
     // Without a Commit everything of the batch is undone.
     ~TTableBatch();
     TTableBatch(const TTableBatch &) = delete;
     TTableBatch &operator=(const TTableBatch &) = delete;
 
-    void BeginRecord();
+    void BeginRecord(TRecordWrites Writes = TRecordWrites::Several);
     // Keep: the record's writes stay in the batch; otherwise they are undone
-    // and a pending edit or append is cancelled. False when the batch itself
-    // was lost (the engine rolled it back after a full disk or an I/O error):
-    // the run must stop, and nothing of it will be written.
+    // and a pending edit or append is cancelled (a One record whose write
+    // went through cannot be undone alone: the whole batch is dropped). False
+    // when the batch itself was lost (the engine rolled it back after a full
+    // disk or an I/O error): the run must stop, and nothing of it will be
+    // written.
     [[nodiscard]] bool EndRecord(bool Keep);
     // False, with the reason, when the commit failed or the batch was lost;
     // then nothing of the batch was written.
@@ -246,6 +256,7 @@ private:
     TTable &m_table;
     bool m_open = false;
     bool m_inRecord = false;
+    bool m_savepoint = false; // the record holds a savepoint
     bool m_lost = false;
     QString m_lostReason;
 };

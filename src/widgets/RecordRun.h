@@ -39,13 +39,15 @@ public:
     // with the table's reason, when it cannot be had.
     [[nodiscard]] bool Begin(QString *Error);
 
-    // One record's writes in a savepoint of their own: Write returns true
-    // to keep them, false when the record was refused (its writes are
-    // undone). An exception leaving Write undoes the record and goes on up.
-    // True when the record's writes are in the batch.
-    template <typename F> bool Record(F &&Write)
+    // One record's writes, undone alone when refused: Write returns true to
+    // keep them, false when the record was refused. Writes says whether the
+    // record is written with one statement or several (TTableBatch). An
+    // exception leaving Write undoes the record and goes on up. True when
+    // the record's writes are in the batch.
+    template <typename F>
+    bool Record(F &&Write, TTableBatch::TRecordWrites Writes = TTableBatch::TRecordWrites::Several)
     {
-        m_batch->BeginRecord();
+        m_batch->BeginRecord(Writes);
         bool keep = false;
         try {
             keep = Write();

@@ -745,3 +745,44 @@ TEST_F(TableTest, failedCommitWritesNothingOfTheRun)
     openOther(b);
     EXPECT_EQ(walk(b), (QList<int>{1, 2}));
 }
+
+// Records of one statement take no savepoint: the engine undoes a refused
+// statement alone. A second write in such a record is refused, and refusing
+// a record whose write went through drops the whole run.
+TEST_F(TableTest, oneWriteRecordsAreUndoneAloneWithoutASavepoint)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}});
+    QString error;
+    sqlite3 *db = SqlCipher::open(path(), kKey, false, &error);
+    ASSERT_TRUE(SqlCipher::exec(db, "CREATE TRIGGER keep2 BEFORE DELETE ON Data WHEN old.RecNo = 2 "
+                                    "BEGIN SELECT RAISE(ABORT, 'read-only'); END;"));
+    SqlCipher::close(db);
+    using W = TTableBatch::TRecordWrites;
+    {
+        TTableBatch batch(a);
+        for (const int recNo : {1, 2, 3}) {
+            batch.BeginRecord(W::One);
+            ASSERT_TRUE(a.FindKey({QVariant(recNo)}));
+            bool deleted = true;
+            try {
+                a.Delete();
+            } catch (const ETableError &) {
+                deleted = false;
+            }
+            EXPECT_EQ(deleted, recNo != 2);
+            EXPECT_TRUE(batch.EndRecord(deleted));
+        }
+        EXPECT_TRUE(batch.Commit());
+    }
+    EXPECT_EQ(walk(a), QList<int>{2});
+
+    TTableBatch batch(a);
+    batch.BeginRecord(W::One);
+    append(a, {{4, "d", "d"}});
+    EXPECT_THROW(append(a, {{5, "e", "e"}}), ETableError);
+    EXPECT_FALSE(batch.EndRecord(false));
+    EXPECT_TRUE(batch.Lost());
+    EXPECT_FALSE(batch.Commit(&error));
+    EXPECT_EQ(walk(a), QList<int>{2});
+}
