@@ -718,8 +718,8 @@ void TAddressCopy::btnCopyClick()
 
 void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const QList<int> &Rows, bool &Stopped, int &Remaining)
 {
-    // One transaction on the target for the run, a savepoint per record: a
-    // record that cannot be posted costs only itself.
+    // One transaction on the target for the run: a record that cannot be
+    // posted costs only itself.
     TRecordRun run(this, Target, QStringLiteral("アドレス帳のデータをコピーしています..."), int(Rows.size()));
     if (!run.Begin(&m_failReason)) {
         for (const int row : Rows)

@@ -539,8 +539,8 @@ void TBatchChange::btnStartClick()
         TWaitCursor wait;
         if (!table->IndexName().isEmpty())
             table->SetIndexName(QString());
-        // One transaction for the run, a savepoint per record: a refused
-        // post costs only its record, a locked table is waited for once.
+        // One transaction for the run: a refused post costs only its record,
+        // a locked table is waited for once, not once per record.
         TRecordRun run(this, *table, QStringLiteral("選択したデータを変更しています..."), selected);
         QString error;
         const bool begun = run.Begin(&error);

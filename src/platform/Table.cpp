@@ -1433,7 +1433,7 @@ void TTable::FlushBuffers()
     checkActive(*this);
     // Outside a batch every post is its own durable (synchronous = FULL)
     // transaction; inside one, commit what is there and carry on. A
-    // TTableBatch has savepoints open: only its Commit may end it.
+    // TTableBatch's transaction ends only by its own Commit.
     if (d->batchDepth > 0 && !d->inTableBatch) {
         if (!SqlCipher::exec(d->db, "COMMIT; BEGIN IMMEDIATE;"))
             d->fail(QStringLiteral("The table cannot be written"));

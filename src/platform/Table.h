@@ -209,9 +209,9 @@ private:
 };
 
 // A run of writes (deletes, edits, appends) over many records in one
-// transaction, each record in a savepoint of its own: a record whose write is
-// refused is undone alone and the others stay; nothing reaches the file
-// before Commit. Taking the write lock waits once (the table's busy wait),
+// transaction, each record undone alone when it is refused (by its own
+// savepoint, or by the engine for a record of one statement) while the others
+// stay; nothing reaches the file before Commit. Taking the write lock waits once (the table's busy wait),
 // not once per record. Import, restore and the conversions write their runs
 // the same way.
 //
