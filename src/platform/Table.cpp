@@ -108,7 +108,8 @@ struct TTable::Impl
     void beforeWrite() const
     {
         if (oneWriteRecord && recordWrites > 0)
-            throw ETableError(QStringLiteral("A record of this run takes one write (%1)").arg(QFileInfo(path).fileName()));
+            throw ETableError(
+                QStringLiteral("A record of this run takes one write (%1)").arg(QFileInfo(path).fileName()));
     }
 
     int rowidField = -1; // the autoincrement field, the rowid itself

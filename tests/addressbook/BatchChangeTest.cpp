@@ -600,7 +600,8 @@ TEST_P(RefusedBatchChange, countsOnlyWhatReachedTheFileAndTellsTheFormOfThat)
     EXPECT_EQ(DMMurven19->AdrsTable()->State(), TTable::TState::dsBrowse);
     ASSERT_EQ(boxes.count(), 2);
     const QString text = boxes.last().text;
-    EXPECT_TRUE(text.startsWith(QStringLiteral("選択した3件のうち、%1件のデータを変更しました  \r\n次の%2件のデータは変更できませんでした")
+    EXPECT_TRUE(text.startsWith(QStringLiteral("選択した3件のうち、%1件のデータを変更しました  \r\n"
+                                               "次の%2件のデータは変更できませんでした")
                                     .arg(c.changed.size())
                                     .arg(c.failed.size())))
         << qPrintable(text);
