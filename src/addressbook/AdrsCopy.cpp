@@ -12,6 +12,7 @@
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/RecordRun.h"
 #include "widgets/TntComCtrls.h"
 
 #include <QApplication>
@@ -705,6 +706,7 @@ void TAddressCopy::btnCopyClick()
 
         m_addedCount = m_overwrittenCount = m_skippedCount = 0;
         m_notCopied.clear();
+        m_failReason.clear();
         m_targetCount = target.RecordCount();
         CopyRows(source, target, RowsToCopy(), stopped, remaining);
     }
@@ -717,6 +719,15 @@ void TAddressCopy::btnCopyClick()
 
 void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const QList<int> &Rows, bool &Stopped, int &Remaining)
 {
+    // One transaction on the target for the run: a record that cannot be
+    // posted costs only itself.
+    TRecordRun run(this, Target, QStringLiteral("アドレス帳のデータをコピーしています..."), int(Rows.size()));
+    if (!run.Begin(&m_failReason)) {
+        for (const int row : Rows)
+            m_notCopied << TNotCopied{row + 1, QString()};
+        return;
+    }
+    QList<int> written; // rows in the batch, until the commit
     for (int i = 0; i < Rows.size(); ++i) {
         const int row = Rows[i];
         bool found = false;
@@ -732,13 +743,25 @@ void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const QList<int> &Ro
             m_notCopied << TNotCopied{row + 1, QStringLiteral("（コピー元に見つかりません）")};
             continue;
         }
-        const TCopyResult result = CopyRecord(Source, Target);
+        TCopyResult result = TCopyResult::Failed;
+        // One post per record (an append or an overwrite), undone alone.
+        const bool kept = run.Record([&] {
+            result = CopyRecord(Source, Target);
+            return result == TCopyResult::Added || result == TCopyResult::Overwritten;
+        }, TTableBatch::TRecordWrites::One);
+        if (!kept && (result == TCopyResult::Added || result == TCopyResult::Overwritten)) {
+            if (result == TCopyResult::Added)
+                --m_targetCount;
+            result = TCopyResult::Failed; // the batch was lost under it
+        }
         switch (result) {
         case TCopyResult::Added:
             ++m_addedCount;
+            written << row;
             break;
         case TCopyResult::Overwritten:
             ++m_overwrittenCount;
+            written << row;
             break;
         case TCopyResult::Skipped:
             ++m_skippedCount;
@@ -749,9 +772,32 @@ void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const QList<int> &Ro
         case TCopyResult::Stop:
             Stopped = true;
             Remaining = int(Rows.size()) - i;
-            return;
+            break;
         }
+        if (Stopped)
+            break;
         pgbarAdrsCopy->setValue(pgbarAdrsCopy->value() + 1);
+        if (!run.Next()) {
+            // Cancelled (what was copied stays), or the batch was lost.
+            Stopped = true;
+            Remaining = int(Rows.size()) - i - 1;
+            break;
+        }
+    }
+    if (!run.Commit(&m_failReason)) {
+        // Nothing of the run reached the target.
+        for (const int row : std::as_const(written)) {
+            bool found = false;
+            try {
+                found = Source.FindKey({QVariant(AddressList->GetRowRecNo(row))});
+            } catch (const ETableError &) {
+                found = false;
+            }
+            m_notCopied << TNotCopied{row + 1, found ? recordName(Source) : QString()};
+        }
+        std::sort(m_notCopied.begin(), m_notCopied.end(),
+                  [](const TNotCopied &a, const TNotCopied &b) { return a.Row < b.Row; });
+        m_addedCount = m_overwrittenCount = 0;
     }
 }
 
@@ -838,7 +884,8 @@ TAddressCopy::TCopyResult TAddressCopy::CopyRecord(TTable &Source, TTable &Targe
 
 void TAddressCopy::PostTarget(TTable &Target)
 {
-    PostAndFlush(Target);
+    // The run's commit writes it to the file.
+    Target.Post();
 }
 
 bool TAddressCopy::SameNumberFound(TTable &Source, TTable &Target, bool AnyItem) const
@@ -908,6 +955,8 @@ QString TAddressCopy::ResultMessage(bool Stopped, int Remaining) const
         if (m_notCopied.size() > kListedRows)
             text += QStringLiteral("\r\nほか ") + QString::number(m_notCopied.size() - kListedRows) + unit;
     }
+    if (!m_failReason.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + m_failReason;
     return text;
 }
 

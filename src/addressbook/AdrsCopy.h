@@ -147,6 +147,7 @@ private:
     int m_beginBackup = 0;
     int m_endBackup = 0;
     QList<TNotCopied> m_notCopied;
+    QString m_failReason; // why the run could not start or be committed
 };
 
 // The copy window while it exists, else nullptr.

@@ -16,6 +16,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "widgets/RecordRun.h"
 #include "widgets/TntActnList.h"
 
 #include <QComboBox>
@@ -108,42 +109,88 @@ void TAddressList::actDeleteExecute()
     const int selected = GetSelCount();
     TTable *table = m_model->Table();
     QList<qint32> deleted;
+    QList<int> deletedRows;
     // What the table refused (locked, read-only): kept, and named afterwards.
     QList<qint32> refused;
     QStringList refusedNames;
     QString reason;
     int vanished = 0;
-    bool inquiryDeleted = false;
-    for (const auto &interval : SelectedIntervals()) {
-        for (int row = interval.first; row <= interval.second; ++row) {
-            const qint32 recNo = m_model->RecNoAt(row);
-            QString name;
-            try {
-                // A record removed meanwhile is skipped.
-                if (!PositionOn(recNo)) {
-                    ++vanished;
+    // The name of a record the table still holds (a refused record's writes
+    // are undone before it is named).
+    const auto nameOf = [this](qint32 recNo, int row) {
+        try {
+            if (!PositionOn(recNo))
+                return QString();
+        } catch (const ETableError &) {
+            return QString();
+        }
+        const QString name = m_model->FormatCell(kNameColumnId, row);
+        return name.isEmpty() ? m_model->FormatCell(kCorpColumnId, row) : name;
+    };
+    const auto refuse = [&](qint32 recNo, int row, const QString &why) {
+        refused << recNo;
+        refusedNames << nameOf(recNo, row);
+        if (reason.isEmpty())
+            reason = why;
+    };
+    const auto intervals = SelectedIntervals();
+    if (table) {
+        // One transaction for the whole run: a refused record costs only
+        // itself, and a locked table is waited for once, not per record.
+        TRecordRun run(this, *table, QStringLiteral("選択したデータを削除しています..."), selected);
+        QString error;
+        const bool begun = run.Begin(&error);
+        bool stopped = !begun;
+        for (const auto &interval : intervals) {
+            for (int row = interval.first; row <= interval.second; ++row) {
+                const qint32 recNo = m_model->RecNoAt(row);
+                if (stopped) {
+                    // Cancelled: the rest stays as the user asked. Not begun,
+                    // or the run was lost: the rest is refused.
+                    if (!run.Cancelled())
+                        refuse(recNo, row, error);
                     continue;
                 }
-                name = m_model->FormatCell(kNameColumnId, row);
-                if (name.isEmpty())
-                    name = m_model->FormatCell(kCorpColumnId, row);
-                table->Delete();
-            } catch (const ETableError &error) {
-                if (table->State() != TTable::TState::dsBrowse)
-                    table->Cancel();
-                refused << recNo;
-                refusedNames << name;
-                if (reason.isEmpty())
-                    reason = error.Message();
-                continue;
+                QString why;
+                bool gone = false;
+                // One statement per record, which the engine undoes alone.
+                const bool written = run.Record([&] {
+                    try {
+                        // A record removed meanwhile is skipped.
+                        if (!PositionOn(recNo)) {
+                            gone = true;
+                            return false;
+                        }
+                        table->Delete();
+                        return true;
+                    } catch (const ETableError &failure) {
+                        why = failure.Message();
+                        return false;
+                    }
+                }, TTableBatch::TRecordWrites::One);
+                if (written) {
+                    deleted << recNo;
+                    deletedRows << row;
+                } else if (gone) {
+                    ++vanished;
+                } else {
+                    refuse(recNo, row, why.isEmpty() ? QStringLiteral("The run of deletes was rolled back") : why);
+                }
+                stopped = !run.Next();
             }
-            deleted << recNo;
-            if (row == m_model->InquiryRow())
-                inquiryDeleted = true;
+        }
+        if (begun && !run.Commit(&error)) {
+            // Nothing of the run reached the file: every record stays.
+            for (int i = 0; i < deleted.size(); ++i) {
+                refused << deleted[i];
+                refusedNames << nameOf(deleted[i], deletedRows[i]);
+            }
+            deleted.clear();
+            deletedRows.clear();
+            reason = error;
         }
     }
-    if (table && !deleted.isEmpty())
-        table->FlushBuffers();
+    const bool inquiryDeleted = deletedRows.contains(m_model->InquiryRow());
     if (inquiryDeleted) {
         m_model->SetInquiryRow(-1);
         // The form showed a record that is gone: it closes without asking.

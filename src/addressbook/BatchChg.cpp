@@ -17,6 +17,7 @@
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/EnterKey.h"
+#include "widgets/RecordRun.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
@@ -538,22 +539,30 @@ void TBatchChange::btnStartClick()
         TWaitCursor wait;
         if (!table->IndexName().isEmpty())
             table->SetIndexName(QString());
+        // One transaction for the run: a refused post costs only its record,
+        // a locked table is waited for once, not once per record.
+        TRecordRun run(this, *table, QStringLiteral("選択したデータを変更しています..."), selected);
+        QString error;
+        const bool begun = run.Begin(&error);
+        // The record form hears of a change once it is in the file.
+        std::vector<std::pair<int, TAddressData>> told;
         const int last = AddressList->GetLastSelected();
         int n = 0;
+        bool stopped = !begun;
         for (int row = AddressList->GetFirstSelected(); row >= 0 && row <= last; ++row) {
             if (!AddressList->IsRowSelected(row))
                 continue;
-            TAddressData data;
-            GatherValues(data);
             const qint32 recNo = AddressList->GetRowRecNo(row);
-            // A record deleted since the selection is named at the end; the
-            // others are still changed.
-            if (!table->FindKey({QVariant(recNo)})) {
-                m_run.Vanished << recNo;
+            if (stopped) {
+                // Cancelled: the rest stays as the user asked; not begun or
+                // lost: the rest could not be written.
+                if (!run.Cancelled())
+                    m_run.Failed << recNo;
                 ++n;
                 continue;
             }
-            data.RecNo = recNo;
+            TAddressData data;
+            GatherValues(data);
             // Keywords that would lose a character are not written anywhere.
             const bool unstorable =
                 FindUnstorableField(data, [&](QLatin1StringView field) -> std::optional<QString> {
@@ -563,32 +572,49 @@ void TBatchChange::btnStartClick()
                     }
                     return std::nullopt;
                 }).has_value();
-            switch (unstorable ? TWrite::Failed : ChangeRecord(*table, search.get(), data)) {
-            case TWrite::Unchanged:
-                break;
-            case TWrite::Failed:
-                m_run.Failed << recNo;
-                break;
-            case TWrite::Written:
+            bool gone = false;
+            TWrite write = TWrite::Unchanged;
+            // One post per record, which the engine undoes alone.
+            const bool kept = run.Record([&] {
+                // A record deleted since the selection is named at the end;
+                // the others are still changed.
+                if (!table->FindKey({QVariant(recNo)})) {
+                    gone = true;
+                    return false;
+                }
+                data.RecNo = recNo;
+                write = unstorable ? TWrite::Failed : ChangeRecord(*table, search.get(), data);
+                return write == TWrite::Written;
+            }, TTableBatch::TRecordWrites::One);
+            if (gone) {
+                m_run.Vanished << recNo;
+            } else if (kept) {
                 if (BatchChangeFormHook)
-                    BatchChangeFormHook(row, data, flags);
+                    told.emplace_back(row, data);
                 if (n < changedRecNos.size())
                     changedRecNos[n] = recNo;
                 m_run.Changed << recNo;
-                break;
+            } else if (write != TWrite::Unchanged) {
+                m_run.Failed << recNo;
             }
             ++n;
+            stopped = !run.Next();
         }
-        m_run.Completed = true;
+        m_run.Completed = !run.Cancelled();
 
+        if (begun && !run.Commit(&error)) {
+            // Nothing of the run reached the file.
+            m_run.Failed << m_run.Changed;
+            std::sort(m_run.Failed.begin(), m_run.Failed.end());
+            m_run.Changed.clear();
+            told.clear();
+        }
         if (!m_run.Changed.isEmpty()) {
-            try {
-                table->FlushBuffers();
-            } catch (const ETableError &) {
-                // Every post above was committed on its own; nothing waits here.
-            }
+            for (const auto &[row, data] : told)
+                BatchChangeFormHook(row, data, flags);
             AddressList->NotifyRecordsChanged(changedRecNos);
         }
+        m_run.Reason = error;
     }
     search.reset();
 
@@ -610,5 +636,7 @@ void TBatchChange::ReportFailures()
         text += QStringLiteral("\r\n次の%1件のデータは削除されていたため変更していません  \r\n%2  ")
                     .arg(m_run.Vanished.size())
                     .arg(RecordListText(m_run.Vanished));
+    if (!m_run.Reason.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + m_run.Reason;
     ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }

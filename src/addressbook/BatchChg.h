@@ -92,7 +92,8 @@ public:
         QList<qint32> Changed;
         QList<qint32> Failed;   // could not be written: left as they were
         QList<qint32> Vanished; // deleted since the selection
-        bool Completed = false; // every selected row was handled
+        bool Completed = false; // every selected row was handled (not cancelled)
+        QString Reason;         // why the run could not start or be committed
     };
     [[nodiscard]] const TRunResult &LastRun() const { return m_run; }
 

@@ -99,6 +99,18 @@ struct TTable::Impl
     quint64 seen = 0;
     TState state = TState::dsInactive;
     int batchDepth = 0;
+    bool inTableBatch = false; // a TTableBatch holds the transaction
+    // A One record of a TTableBatch is open: its writes so far.
+    bool oneWriteRecord = false;
+    int recordWrites = 0;
+
+    // Before a write statement: a One record takes one.
+    void beforeWrite() const
+    {
+        if (oneWriteRecord && recordWrites > 0)
+            throw ETableError(
+                QStringLiteral("A record of this run takes one write (%1)").arg(QFileInfo(path).fileName()));
+    }
 
     int rowidField = -1; // the autoincrement field, the rowid itself
     QHash<QString, int> fieldIndex; // lower-case name -> field
@@ -994,9 +1006,12 @@ void TTable::Close()
         Cancel();
     if (d->db && d->batchDepth > 0) {
         d->batchDepth = 0;
-        if (SqlCipher::exec(d->db, "COMMIT;"))
+        // A TTableBatch's writes count only once it commits them.
+        if (SqlCipher::exec(d->db, d->inTableBatch ? "ROLLBACK;" : "COMMIT;"))
             d->bump();
     }
+    d->inTableBatch = false;
+    d->oneWriteRecord = false;
     d->fetchStmt = {};
     d->insertStmt = {};
     d->updateStmt = {};
@@ -1301,6 +1316,7 @@ void TTable::Post()
     if (d->state == TState::dsBrowse)
         return;
     const bool inserting = d->state == TState::dsInsert;
+    d->beforeWrite();
     sqlite3_stmt *st = inserting ? d->insertStmt.get() : d->updateStmt.get();
     int k = 1;
     for (int f = 0; f < d->fieldDefs.size(); ++f) {
@@ -1316,6 +1332,7 @@ void TTable::Post()
         // Inside a batch only this statement is undone; the batch goes on.
         d->fail(QStringLiteral("The record cannot be posted"));
     }
+    ++d->recordWrites;
     if (!inserting && sqlite3_changes(d->db) == 0) {
         // Another table object deleted the record while it was being edited.
         d->bump();
@@ -1360,11 +1377,13 @@ void TTable::Delete()
     d->ensureOrder();
     if (d->cur == 0 || d->order.empty())
         throw ETableError(QStringLiteral("The table %1 has no current record to delete").arg(d->path));
+    d->beforeWrite();
     sqlite3_bind_int64(d->deleteStmt, 1, d->cur);
     const int rc = sqlite3_step(d->deleteStmt);
     sqlite3_reset(d->deleteStmt);
     if (rc != SQLITE_DONE)
         d->fail(QStringLiteral("The record cannot be deleted"));
+    ++d->recordWrites;
     // Out of the walk without re-reading it: the next record takes the place.
     const size_t p = size_t(d->pos);
     const size_t nh = d->hot.size();
@@ -1414,8 +1433,9 @@ void TTable::FlushBuffers()
 {
     checkActive(*this);
     // Outside a batch every post is its own durable (synchronous = FULL)
-    // transaction; inside one, commit what is there and carry on.
-    if (d->batchDepth > 0) {
+    // transaction; inside one, commit what is there and carry on. A
+    // TTableBatch's transaction ends only by its own Commit.
+    if (d->batchDepth > 0 && !d->inTableBatch) {
         if (!SqlCipher::exec(d->db, "COMMIT; BEGIN IMMEDIATE;"))
             d->fail(QStringLiteral("The table cannot be written"));
         d->bump();
@@ -1464,4 +1484,147 @@ void TTable::RegenerateIndexes()
     }
     d->orderValid = false;
     d->bump();
+}
+
+// --- TTableBatch -----------------------------------------------------------
+
+namespace {
+// Inside a batch someone else began, the run is a savepoint of its own.
+constexpr const char *kRunSavepoint = "run";
+} // namespace
+
+TTableBatch::TTableBatch(TTable &Table) : m_table(Table)
+{
+    checkActive(Table);
+    TTable::Impl &d = *Table.d;
+    if (d.inTableBatch)
+        throw ETableError(QStringLiteral("The table %1 is already in a run of writes").arg(d.path));
+    if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
+        Table.Post();
+    const bool joined = d.batchDepth > 0;
+    const QByteArray sql = joined ? QByteArray("SAVEPOINT ") + kRunSavepoint + ';' : QByteArray("BEGIN IMMEDIATE;");
+    if (!SqlCipher::exec(d.db, sql.constData()))
+        d.fail(QStringLiteral("The table cannot be written"));
+    ++d.batchDepth;
+    d.inTableBatch = true;
+    m_open = true;
+}
+
+TTableBatch::~TTableBatch()
+{
+    if (m_open)
+        Drop();
+}
+
+void TTableBatch::BeginRecord(TRecordWrites Writes)
+{
+    TTable::Impl &d = *m_table.d;
+    if (!m_open || m_inRecord)
+        return;
+    m_savepoint = Writes == TRecordWrites::Several;
+    if (m_savepoint && !SqlCipher::exec(d.db, "SAVEPOINT rec;"))
+        d.fail(QStringLiteral("The table cannot be written"));
+    d.oneWriteRecord = !m_savepoint;
+    d.recordWrites = 0;
+    m_inRecord = true;
+}
+
+bool TTableBatch::EndRecord(bool Keep)
+{
+    TTable::Impl &d = *m_table.d;
+    if (!m_open)
+        return false;
+    if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
+        m_table.Cancel();
+    if (m_inRecord) {
+        m_inRecord = false;
+        d.oneWriteRecord = false;
+        QString error;
+        bool ok = true;
+        if (m_savepoint) {
+            ok = SqlCipher::exec(d.db, Keep ? "RELEASE rec;" : "ROLLBACK TO rec; RELEASE rec;", &error);
+        } else if (!Keep && d.recordWrites > 0) {
+            ok = false;
+            error = QStringLiteral("A written record of the run could not be undone alone");
+        }
+        if (!Keep && m_savepoint) {
+            // The walk and the current record may hold what was undone.
+            d.orderValid = false;
+            d.loaded = false;
+            d.bump();
+        }
+        // A full disk or an I/O error makes the engine roll back the whole
+        // transaction: every later write would be a transaction of its own.
+        if (!ok || sqlite3_get_autocommit(d.db)) {
+            m_lost = true;
+            m_lostReason = error.isEmpty() ? QStringLiteral("The run of writes was rolled back") : error;
+            Drop();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TTableBatch::Commit(QString *Error)
+{
+    TTable::Impl &d = *m_table.d;
+    QString dummy;
+    QString &error = Error ? *Error : dummy;
+    if (!m_open) {
+        error = m_lost ? m_lostReason : QStringLiteral("The run of writes is over");
+        return false;
+    }
+    if (m_inRecord)
+        (void)EndRecord(true);
+    if (!m_open) {
+        error = m_lostReason;
+        return false;
+    }
+    if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
+        m_table.Cancel();
+    const bool joined = d.batchDepth > 1;
+    const QByteArray sql = joined ? QByteArray("RELEASE ") + kRunSavepoint + ';' : QByteArray("COMMIT;");
+    QString why;
+    if (!SqlCipher::exec(d.db, sql.constData(), &why)) {
+        error = QStringLiteral("The table cannot be written (%1): %2").arg(QFileInfo(d.path).fileName(), why);
+        m_lost = true;
+        m_lostReason = error;
+        Drop();
+        return false;
+    }
+    m_open = false;
+    --d.batchDepth;
+    d.inTableBatch = false;
+    if (!joined) {
+        // As after any big batch: the reads that follow fill the cache afresh.
+        sqlite3_db_release_memory(d.db);
+    }
+    d.bump();
+    return true;
+}
+
+void TTableBatch::Drop()
+{
+    TTable::Impl &d = *m_table.d;
+    m_open = false;
+    m_inRecord = false;
+    d.oneWriteRecord = false;
+    if (!d.db || d.batchDepth == 0)
+        return;
+    d.inTableBatch = false;
+    if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
+        m_table.Cancel();
+    const bool joined = d.batchDepth > 1;
+    --d.batchDepth;
+    if (sqlite3_get_autocommit(d.db)) {
+        d.batchDepth = 0; // the engine ended the whole transaction
+    } else if (joined) {
+        (void)SqlCipher::exec(d.db, (QByteArray("ROLLBACK TO ") + kRunSavepoint + "; RELEASE " + kRunSavepoint +
+                                     ';').constData());
+    } else {
+        (void)SqlCipher::exec(d.db, "ROLLBACK;");
+    }
+    d.orderValid = false;
+    d.loaded = false;
+    d.bump();
 }

@@ -188,7 +188,8 @@ public:
     void BeginBatch();
     void EndBatch();
 
-    // Committed to disk when it returns.
+    // Committed to disk when it returns. Inside a TTableBatch it does nothing:
+    // the batch's Commit is what writes.
     void FlushBuffers();
     // Optimise and repair: both rebuild the file and its indexes (data and
     // record numbers survive). Need the table open.
@@ -201,7 +202,61 @@ public:
 
 private:
     friend class TField;
+    friend class TTableBatch;
     struct Impl;
     std::unique_ptr<Impl> d;
     std::vector<std::unique_ptr<TField>> m_fields;
+};
+
+// A run of writes (deletes, edits, appends) over many records in one
+// transaction, each record undone alone when it is refused (by its own
+// savepoint, or by the engine for a record of one statement) while the others
+// stay; nothing reaches the file before Commit. Taking the write lock waits once (the table's busy wait),
+// not once per record. Import, restore and the conversions write their runs
+// the same way.
+//
+//     TTableBatch batch(table);          // raises ETableError: held by another writer
+//     batch.BeginRecord();
+//     ... Delete / Edit+Post / Append+Post, false when refused ...
+//     if (!batch.EndRecord(written)) ... // the batch is lost: stop
+//     if (!batch.Commit(&error)) ...     // nothing of the run was written
+class TTableBatch
+{
+public:
+    // How a record is written. Several: any writes, undone together by the
+    // record's savepoint. One: exactly one statement (a Delete, or one Post
+    // of an Edit or Append), which the engine undoes alone when it is
+    // refused; no savepoint is taken, which spares the run the copy of every
+    // page the record touches (a row and a score of index pages). A second
+    // write in a One record raises ETableError.
+    enum class TRecordWrites { One, Several };
+
+    explicit TTableBatch(TTable &Table);
+    // Without a Commit everything of the batch is undone.
+    ~TTableBatch();
+    TTableBatch(const TTableBatch &) = delete;
+    TTableBatch &operator=(const TTableBatch &) = delete;
+
+    void BeginRecord(TRecordWrites Writes = TRecordWrites::Several);
+    // Keep: the record's writes stay in the batch; otherwise they are undone
+    // and a pending edit or append is cancelled (a One record whose write
+    // went through cannot be undone alone: the whole batch is dropped). False
+    // when the batch itself was lost (the engine rolled it back after a full
+    // disk or an I/O error): the run must stop, and nothing of it will be
+    // written.
+    [[nodiscard]] bool EndRecord(bool Keep);
+    // False, with the reason, when the commit failed or the batch was lost;
+    // then nothing of the batch was written.
+    [[nodiscard]] bool Commit(QString *Error = nullptr);
+    [[nodiscard]] bool Lost() const { return m_lost; }
+
+private:
+    void Drop();
+
+    TTable &m_table;
+    bool m_open = false;
+    bool m_inRecord = false;
+    bool m_savepoint = false; // the record holds a savepoint
+    bool m_lost = false;
+    QString m_lostReason;
 };

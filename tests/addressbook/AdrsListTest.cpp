@@ -11,6 +11,7 @@
 #include "platform/Table.h"
 #include "support/Screenshot.h"
 #include "util/SubUnit.h"
+#include "widgets/RecordRun.h"
 #include "widgets/TntForms.h"
 
 #include <QAbstractItemModelTester>
@@ -21,12 +22,16 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -124,14 +129,6 @@ protected:
 
     // SQL run on the open book's file through a connection of its own, as a
     // damaged or protected file behaves under the window's connection.
-    static void alterBook(const char *sql)
-    {
-        QString error;
-        sqlite3 *db = SqlCipher::open(DMMurven19->AdrsTable()->TableName(), TablePassword, false, &error);
-        ASSERT_NE(db, nullptr) << qPrintable(error);
-        EXPECT_TRUE(SqlCipher::exec(db, sql, &error)) << qPrintable(error);
-        SqlCipher::close(db);
-    }
     static QString nameOf(qint32 recNo)
     {
         TTable other;
@@ -306,14 +303,16 @@ TEST_F(AddressListWindow, deleteSkipsARecordRemovedMeanwhileAndReportsTheOthers)
 }
 
 // The table refuses to delete some of the selected records: all of them
-// while another connection holds the write lock, or one record made
-// undeletable in the file itself.
+// while another connection holds the write lock, or when a reader keeps the
+// run's commit from writing the file, or one record made undeletable in the
+// file itself.
 struct RefusedDeleteCase {
     const char *name;
     const char *refuseSql; // nullptr: the whole table is locked
     QList<int> rows;
     QList<qint32> deleted;
     QList<qint32> refused;
+    bool commitFails = false;
 };
 void PrintTo(const RefusedDeleteCase &c, std::ostream *os) { *os << c.name; }
 
@@ -329,7 +328,12 @@ TEST_P(RefusedDelete, deletesTheOthersAndNamesWhatWasAndWasNotDeleted)
     for (const int row : c.rows)
         window->SetRowSelected(row, true);
     TTable locker;
-    if (c.refuseSql) {
+    sqlite3 *reader = nullptr;
+    QString error;
+    if (c.commitFails) {
+        reader = SqlCipher::open(DMMurven19->AdrsTable()->TableName(), TablePassword, false, &error);
+        ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;")); // holds the file until COMMIT
+    } else if (c.refuseSql) {
         alterBook(c.refuseSql);
     } else {
         openElsewhere(locker);
@@ -338,8 +342,12 @@ TEST_P(RefusedDelete, deletesTheOthersAndNamesWhatWasAndWasNotDeleted)
     QSignalSpy deleted(window.get(), &TAddressList::RecordsDeleted);
     boxes.enqueue(IDYES);
     action("actDelete")->trigger();
-    if (!c.refuseSql)
+    if (locker.Active())
         locker.EndBatch();
+    if (reader) {
+        (void)SqlCipher::exec(reader, "COMMIT;");
+        SqlCipher::close(reader);
+    }
 
     ASSERT_EQ(boxes.count(), 2);
     const QString text = boxes.last().text;
@@ -364,6 +372,7 @@ TEST_P(RefusedDelete, deletesTheOthersAndNamesWhatWasAndWasNotDeleted)
 INSTANTIATE_TEST_SUITE_P(
     Delete, RefusedDelete,
     ::testing::Values(RefusedDeleteCase{"lockedTable", nullptr, {6}, {}, {7}},
+                      RefusedDeleteCase{"failedCommit", nullptr, {2, 3, 4}, {}, {3, 4, 5}, true},
                       RefusedDeleteCase{"oneReadOnlyRecord",
                                         "CREATE TRIGGER keep4 BEFORE DELETE ON Data WHEN old.RecNo = 4 "
                                         "BEGIN SELECT RAISE(ABORT, 'read-only'); END;",
@@ -371,6 +380,49 @@ INSTANTIATE_TEST_SUITE_P(
                                         {3, 5},
                                         {4}}),
     [](const ::testing::TestParamInfo<RefusedDeleteCase> &info) { return std::string(info.param.name); });
+
+// A delete whose progress shows at once, cancelled from its dialog: it
+// stops after the record in hand, keeps what it deleted, shows what the
+// table holds and asks nothing more.
+TEST_F(AddressListWindow, cancelledDeleteKeepsWhatItDeletedAndTellsOfThose)
+{
+    const int showAfter = TRecordRun::ShowAfterMs;
+    const int serveEvery = TRecordRun::ServeEveryMs;
+    TRecordRun::ShowAfterMs = TRecordRun::ServeEveryMs = 0;
+    openWindow();
+    window->SelectRow(0, true, false);
+    for (int row = 1; row < kRows; ++row)
+        window->SetRowSelected(row, true);
+    bool pressed = false;
+    std::function<void()> pressCancel = [&] {
+        auto *progress = window->findChild<QProgressDialog *>(QStringLiteral("RecordRunProgress"));
+        if (!progress || !progress->isVisible()) {
+            QTimer::singleShot(0, pressCancel);
+            return;
+        }
+        QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+        pressed = true;
+    };
+    QTimer::singleShot(0, pressCancel);
+    QSignalSpy deleted(window.get(), &TAddressList::RecordsDeleted);
+    boxes.enqueue(IDYES);
+    action("actDelete")->trigger();
+    TRecordRun::ShowAfterMs = showAfter;
+    TRecordRun::ServeEveryMs = serveEvery;
+
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(boxes.count(), 1) << "the question alone";
+    ASSERT_EQ(deleted.count(), 1);
+    const QList<qint32> told = deleted.first().first().value<QList<qint32>>();
+    EXPECT_GE(told.size(), 1);
+    EXPECT_LT(told.size(), kRows);
+    EXPECT_EQ(window->GetRowCount(), kRows - told.size());
+    TTable other;
+    openElsewhere(other);
+    EXPECT_EQ(other.RecordCount(), kRows - told.size());
+    for (const qint32 recNo : told)
+        EXPECT_FALSE(other.FindKey({QVariant(recNo)})) << recNo;
+}
 
 TEST_F(AddressListWindow, aTableErrorDuringARefreshIsReportedOnceAndTheNextRefreshRecovers)
 {

@@ -4,6 +4,7 @@
 #include "core/AdrsSel.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "platform/SqlCipher.h"
 #include "platform/Table.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -80,6 +81,17 @@ protected:
         other.SetTableName(DMMurven19->AdrsTable()->TableName());
         other.SetPassword(TablePassword);
         other.Open();
+    }
+
+    // Runs SQL on the open book's file behind the table layer's back: a
+    // trigger that refuses one record, a reader that holds the file.
+    static void alterBook(const char *sql)
+    {
+        QString error;
+        sqlite3 *db = SqlCipher::open(DMMurven19->AdrsTable()->TableName(), TablePassword, false, &error);
+        ASSERT_NE(db, nullptr) << qPrintable(error);
+        EXPECT_TRUE(SqlCipher::exec(db, sql, &error)) << qPrintable(error);
+        SqlCipher::close(db);
     }
 
     // Creates the main list window and lets its first show open the book.

@@ -629,3 +629,160 @@ INSTANTIATE_TEST_SUITE_P(EditWalks, TableEditWalkTest,
                                            EditWalkCase{"Group", "Name"}));
 
 } // namespace
+
+namespace {
+
+// Names along a walk of the current order (the walk's own text cache).
+QList<QByteArray> walkNames(TTable &t)
+{
+    QList<QByteArray> out;
+    for (t.First(); !t.Eof(); t.Next())
+        out << fld(t, "Name").AsBytesView().toByteArray();
+    return out;
+}
+
+} // namespace
+
+// Each record of a run: a write kept, a posted edit undone, a delete undone,
+// a delete kept, an append undone. Only the kept ones stay, in the file and
+// in the walk the run itself reads, and other tables see them only after the
+// commit.
+TEST_F(TableTest, batchUndoesARefusedRecordAloneAndItsWalkFollows)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}, {4, "d", "d"}});
+    a.SetWalkFields({QStringLiteral("Name"), QStringLiteral("Group")});
+    ASSERT_EQ(walkNames(a), (QList<QByteArray>{"a", "b", "c", "d"}));
+    TTable b;
+    openOther(b);
+    {
+        TTableBatch batch(a);
+        const auto record = [&](int recNo, bool keep, const std::function<void()> &write) {
+            batch.BeginRecord();
+            ASSERT_TRUE(a.FindKey({QVariant(recNo)}));
+            write();
+            EXPECT_TRUE(batch.EndRecord(keep));
+        };
+        const auto rename = [&](const char *name) {
+            a.Edit();
+            fld(a, "Name").SetAsBytes(name);
+            a.Post();
+        };
+        record(1, true, [&] { rename("A"); });
+        record(2, false, [&] { rename("B"); });
+        record(3, false, [&] { a.Delete(); });
+        record(4, true, [&] { a.Delete(); });
+        record(1, false, [&] {
+            a.Append();
+            fld(a, "Name").SetAsBytes("new");
+        });
+        EXPECT_EQ(walkNames(a), (QList<QByteArray>{"A", "b", "c"}));
+        EXPECT_EQ(walkNames(b), (QList<QByteArray>{"a", "b", "c", "d"})) << "nothing before the commit";
+        QString error;
+        ASSERT_TRUE(batch.Commit(&error)) << error.toStdString();
+    }
+    EXPECT_EQ(walkNames(b), (QList<QByteArray>{"A", "b", "c"}));
+    a.Close();
+    a.Open();
+    EXPECT_EQ(walk(a), (QList<int>{1, 2, 3}));
+}
+
+TEST_F(TableTest, batchWithoutCommitLeavesTheFileAsItWas)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}});
+    {
+        TTableBatch batch(a);
+        batch.BeginRecord();
+        append(a, {{2, "b", "b"}});
+        EXPECT_TRUE(batch.EndRecord(true));
+    }
+    EXPECT_EQ(walk(a), QList<int>{1});
+    // The table can take the next run.
+    TTableBatch again(a);
+    append(a, {{3, "c", "c"}});
+    EXPECT_TRUE(again.Commit());
+    EXPECT_EQ(walk(a, "Group"), (QList<int>{1, 3}));
+}
+
+// Another writer holds the lock: the run cannot start, after one wait.
+TEST_F(TableTest, batchRefusedWhileAnotherTableWrites)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}});
+    TTable b;
+    openOther(b);
+    b.BeginBatch();
+    EXPECT_THROW(TTableBatch batch(a), ETableError);
+    b.EndBatch();
+    TTableBatch batch(a);
+    EXPECT_TRUE(batch.Commit());
+}
+
+// A reader keeps the commit from taking the file: the commit fails, says
+// why, and nothing of the run is in the file or in the table's walk.
+TEST_F(TableTest, failedCommitWritesNothingOfTheRun)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}});
+    QString error;
+    sqlite3 *reader = SqlCipher::open(path(), kKey, false, &error);
+    ASSERT_NE(reader, nullptr) << error.toStdString();
+    TTableBatch batch(a);
+    batch.BeginRecord();
+    a.First();
+    a.Delete();
+    EXPECT_TRUE(batch.EndRecord(true));
+    append(a, {{3, "c", "c"}});
+    ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;"));
+    EXPECT_FALSE(batch.Commit(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("Adrs.DB"))) << error.toStdString();
+    EXPECT_TRUE(batch.Lost());
+    ASSERT_TRUE(SqlCipher::exec(reader, "COMMIT;"));
+    SqlCipher::close(reader);
+    EXPECT_EQ(walk(a), (QList<int>{1, 2}));
+    TTable b;
+    openOther(b);
+    EXPECT_EQ(walk(b), (QList<int>{1, 2}));
+}
+
+// Records of one statement take no savepoint: the engine undoes a refused
+// statement alone. A second write in such a record is refused, and refusing
+// a record whose write went through drops the whole run.
+TEST_F(TableTest, oneWriteRecordsAreUndoneAloneWithoutASavepoint)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}});
+    QString error;
+    sqlite3 *db = SqlCipher::open(path(), kKey, false, &error);
+    ASSERT_TRUE(SqlCipher::exec(db, "CREATE TRIGGER keep2 BEFORE DELETE ON Data WHEN old.RecNo = 2 "
+                                    "BEGIN SELECT RAISE(ABORT, 'read-only'); END;"));
+    SqlCipher::close(db);
+    using W = TTableBatch::TRecordWrites;
+    {
+        TTableBatch batch(a);
+        for (const int recNo : {1, 2, 3}) {
+            batch.BeginRecord(W::One);
+            ASSERT_TRUE(a.FindKey({QVariant(recNo)}));
+            bool deleted = true;
+            try {
+                a.Delete();
+            } catch (const ETableError &) {
+                deleted = false;
+            }
+            EXPECT_EQ(deleted, recNo != 2);
+            EXPECT_TRUE(batch.EndRecord(deleted));
+        }
+        EXPECT_TRUE(batch.Commit());
+    }
+    EXPECT_EQ(walk(a), QList<int>{2});
+
+    TTableBatch batch(a);
+    batch.BeginRecord(W::One);
+    append(a, {{4, "d", "d"}});
+    EXPECT_THROW(append(a, {{5, "e", "e"}}), ETableError);
+    EXPECT_FALSE(batch.EndRecord(false));
+    EXPECT_TRUE(batch.Lost());
+    EXPECT_FALSE(batch.Commit(&error));
+    EXPECT_EQ(walk(a), QList<int>{2});
+}

@@ -1,0 +1,297 @@
+// The runs of writes over many records, driven through their windows on a
+// generated 100,000-record book: the main list's delete, the batch change
+// and the copy to another book, each of 10,000 records, against the table
+// layer's bare batch of the same operations (no window, no savepoints) on a
+// fresh copy of the same book in the same run.
+#include "BenchSupport.h"
+#include "BookGenerator.h"
+#include "addressbook/AdrsCopy.h"
+#include "addressbook/AdrsList.h"
+#include "addressbook/AdrsListView.h"
+#include "addressbook/BatchChg.h"
+#include "core/AdrsSel.h"
+#include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "platform/Table.h"
+#include "util/MsgBoxPos.h"
+#include "widgets/TntComCtrls.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kRecords = 100000;
+constexpr int kRun = 10000;
+
+// Every question is answered yes, every notice taken.
+class TYesSink : public TMessageBoxSink
+{
+public:
+    int answer(const TMessageBoxRequest &request) override
+    {
+        const unsigned type = request.flags & MB_TYPEMASK;
+        return type == MB_YESNO || type == MB_YESNOCANCEL ? IDYES : IDOK;
+    }
+};
+
+void writeBook(const QString &path, int records)
+{
+    TTable table;
+    table.SetTableName(path);
+    table.SetPassword(TablePassword);
+    table.SetFieldDefs(AdrsFieldDefs);
+    table.SetIndexDefs(AdrsIndexDefs);
+    if (!table.CreateTable())
+        qFatal("cannot create %s", qPrintable(path));
+    table.Open();
+    BookGenerator gen;
+    table.BeginBatch();
+    for (int i = 0; i < records; ++i) {
+        const BookRecord r = gen.next();
+        table.Append();
+        const std::pair<const char *, const QString *> texts[] = {
+            {"CustomCode", &r.customCode}, {"Tel", &r.tel},       {"Fax", &r.fax},         {"Portable1", &r.portable1},
+            {"Pos", &r.pos},               {"Tdfkn", &r.tdfkn},   {"Adrs1", &r.adrs1},     {"Adrs2", &r.adrs2},
+            {"Adrs3", &r.adrs3},           {"AdrsKana", &r.adrsKana}, {"JisCode", &r.jisCode},
+            {"CorpKanji", &r.corpKanji},   {"CorpKana", &r.corpKana}, {"Dptmnt", &r.dptmnt},
+            {"Post", &r.post},             {"NameKana", &r.nameKana}, {"Honor", &r.honor},
+            {"EMail1", &r.email1},         {"Note", &r.note}};
+        for (const auto &[name, text] : texts)
+            table.FieldByName(QString::fromLatin1(name)).SetAsString(*text);
+        for (int k = 0; k < 8; ++k)
+            table.FieldByName(QStringLiteral("Keyword%1").arg(k + 1)).SetAsString(r.keywords[k]);
+        table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(r.nameKanji));
+        table.FieldByName(QStringLiteral("Group")).SetAsInteger(r.group);
+        table.FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(r.privCorp);
+        table.FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(r.added);
+        table.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(r.added);
+        table.Post();
+    }
+    table.EndBatch();
+}
+
+QString bookFile(const QString &folder) { return AdrsPath + folder + QStringLiteral("/Adrs.DB"); }
+
+// A fresh copy of the generated book in the folder.
+void freshBook(const QString &generated, const QString &folder)
+{
+    QDir().mkpath(AdrsPath + folder);
+    QFile::remove(bookFile(folder));
+    if (!QFile::copy(generated, bookFile(folder)))
+        qFatal("cannot copy the book");
+}
+
+std::unique_ptr<TTable> openBook(const QString &folder)
+{
+    auto table = std::make_unique<TTable>();
+    table->SetTableName(bookFile(folder));
+    table->SetPassword(TablePassword);
+    table->Open();
+    return table;
+}
+
+// The main list on Book1 with its first kRun rows selected; their records.
+std::unique_ptr<TAddressList> openList(QList<qint32> *recNos)
+{
+    DMMurven19 = new TDMMurven19;
+    auto list = std::make_unique<TAddressList>();
+    list->show();
+    for (int i = 0; i < 200 && list->GetRowCount() == 0; ++i)
+        QApplication::processEvents();
+    if (list->GetRowCount() != kRecords)
+        qFatal("the list shows %d rows", list->GetRowCount());
+    // One block of rows, as a shift-click selects them.
+    list->SelectRow(0, true, false);
+    QAbstractItemModel *model = list->View()->model();
+    list->View()->selectionModel()->select(QItemSelection(model->index(0, 0), model->index(kRun - 1, 0)),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    if (list->GetSelCount() != kRun)
+        qFatal("%d rows selected", list->GetSelCount());
+    recNos->clear();
+    for (int row = 0; row < kRun; ++row)
+        *recNos << list->GetRowRecNo(row);
+    return list;
+}
+
+void closeList(std::unique_ptr<TAddressList> &list)
+{
+    list.reset();
+    QApplication::processEvents();
+    DMMurven19->FreeSenderTable();
+    DMMurven19->FreeAdrsTable();
+    DMMurven19->Disconnect();
+    DMMurven19->FreeDatabase();
+    delete DMMurven19;
+    DMMurven19 = nullptr;
+}
+
+double timed(const std::function<void()> &work) { return bestOfMs(1, work); }
+
+// The bare batches: the same table operations in one transaction.
+double bareDelete(const QList<qint32> &recNos)
+{
+    auto table = openBook(QStringLiteral("Book1"));
+    return timed([&] {
+        table->BeginBatch();
+        for (const qint32 recNo : recNos) {
+            if (table->FindKey({QVariant(recNo)}))
+                table->Delete();
+        }
+        table->EndBatch();
+    });
+}
+
+double bareChange(const QList<qint32> &recNos)
+{
+    auto table = openBook(QStringLiteral("Book1"));
+    return timed([&] {
+        table->BeginBatch();
+        for (const qint32 recNo : recNos) {
+            if (!table->FindKey({QVariant(recNo)}))
+                continue;
+            table->Edit();
+            table->FieldByName(QStringLiteral("SymbolColor")).SetAsInteger(TBatchChange::InitialSymbolColor);
+            table->FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(QDateTime::currentDateTime());
+            table->Post();
+        }
+        table->EndBatch();
+    });
+}
+
+double bareCopy(const QList<qint32> &recNos)
+{
+    auto source = openBook(QStringLiteral("Book1"));
+    auto target = openBook(QStringLiteral("Book2"));
+    return timed([&] {
+        target->BeginBatch();
+        for (const qint32 recNo : recNos) {
+            if (!source->FindKey({QVariant(recNo)}))
+                continue;
+            const QByteArray code = source->FieldByName(QStringLiteral("CustomCode")).AsBytes();
+            target->SetIndexName(QStringLiteral("CustomCode"));
+            if (!code.isEmpty() && target->FindKey({QVariant(code)}))
+                continue;
+            target->Append();
+            for (int f = 0; f < target->FieldCount(); ++f) {
+                TField &to = target->Fields(f);
+                const TField &from = source->Fields(f);
+                if (to.DataType() == TFieldType::ftAutoInc)
+                    continue;
+                if (from.IsNull())
+                    to.Clear();
+                else if (to.DataType() == TFieldType::ftString || to.DataType() == TFieldType::ftMemo)
+                    to.SetAsBytes(from.AsBytes());
+                else if (to.DataType() == TFieldType::ftDateTime)
+                    to.SetAsDateTime(from.AsDateTime());
+                else
+                    to.SetAsInteger(from.AsInteger());
+            }
+            target->Post();
+        }
+        target->EndBatch();
+    });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir home;
+    // Settings and books of this run stay in the temporary home.
+    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "MURVEN_PROGRAM_DIR",
+                             "MURVEN_APPDATA", "MURVEN_SETTINGS_ROOT"}) {
+        const QString dir = home.filePath(QString::fromLatin1(name));
+        QDir().mkpath(dir);
+        qputenv(name, dir.toLocal8Bit());
+    }
+    qputenv("MURVEN_MACHINE_REGISTRY", home.filePath(QStringLiteral("machine.reg")).toLocal8Bit());
+    qputenv("MURVEN_USER_REGISTRY", home.filePath(QStringLiteral("user.reg")).toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TYesSink yes;
+    SetMessageBoxSink(&yes);
+
+    const QString data = home.filePath(QStringLiteral("data/"));
+    DataRoot = home.filePath(QStringLiteral("root/"));
+    DataPath = data;
+    AdrsPath = data + QStringLiteral("Adrs/");
+    OtherPath = data + QStringLiteral("Other/");
+    HistoryPath = data + QStringLiteral("History/");
+    for (const QString &folder : {DataRoot, HistoryPath, OtherPath, AdrsPath})
+        QDir().mkpath(folder);
+    AdrsFolderList = {{QStringLiteral("元帳"), QStringLiteral("Book1"), AdrsStateUnchanged},
+                      {QStringLiteral("写し"), QStringLiteral("Book2"), AdrsStateUnchanged}};
+    AdrsFolderIndex = 0;
+    AdrsName = AdrsFolderList.first().Name;
+    FirstRun = DataPathChanged = MustSelectAdrs = false;
+
+    const QString generated = home.filePath(QStringLiteral("Generated.DB"));
+    const QString empty = home.filePath(QStringLiteral("Empty.DB"));
+    writeBook(generated, kRecords);
+    writeBook(empty, 0);
+    QList<qint32> recNos;
+
+    // Delete: the main list's command on its first kRun rows.
+    freshBook(generated, QStringLiteral("Book1"));
+    auto list = openList(&recNos);
+    const double deleteWindow = timed([&] { list->findChild<QAction *>(QStringLiteral("actDelete"))->trigger(); });
+    if (list->GetRowCount() != kRecords - kRun)
+        qFatal("the delete left %d rows", list->GetRowCount());
+    closeList(list);
+    freshBook(generated, QStringLiteral("Book1"));
+    const double deleteBare = bareDelete(recNos);
+
+    // Batch change: the symbol colour of the same rows.
+    freshBook(generated, QStringLiteral("Book1"));
+    list = openList(&recNos);
+    double changeWindow = 0;
+    {
+        TBatchChange dialog(list.get());
+        dialog.show();
+        dialog.findChild<QAbstractButton *>(QStringLiteral("chkSymbolColor"))->click();
+        changeWindow = timed([&] { dialog.findChild<QAbstractButton *>(QStringLiteral("btnStart"))->click(); });
+        if (dialog.LastRun().Changed.size() != kRun)
+            qFatal("the batch change changed %d records", int(dialog.LastRun().Changed.size()));
+    }
+    closeList(list);
+    freshBook(generated, QStringLiteral("Book1"));
+    const double changeBare = bareChange(recNos);
+
+    // Copy: the same rows into an empty book.
+    freshBook(generated, QStringLiteral("Book1"));
+    freshBook(empty, QStringLiteral("Book2"));
+    list = openList(&recNos);
+    double copyWindow = 0;
+    int copied = 0;
+    {
+        TAddressCopy *copy = ShowAddressCopy(list.get());
+        copy->findChild<TTntListView *>()->Items().GetItem(0)->SetSelected(true);
+        copyWindow = timed([&] { copy->findChild<QAbstractButton *>(QStringLiteral("btnCopy"))->click(); });
+        copied = copy->AddedCount() + copy->SkippedCount();
+    }
+    if (copied != kRun)
+        qFatal("the copy handled %d records", copied);
+    closeList(list);
+    freshBook(generated, QStringLiteral("Book1"));
+    freshBook(empty, QStringLiteral("Book2"));
+    const double copyBare = bareCopy(recNos);
+
+    std::printf("# delete %d of %d: window %.1f ms, bare batch %.1f ms\n", kRun, kRecords, deleteWindow, deleteBare);
+    std::printf("# batch change %d: window %.1f ms, bare batch %.1f ms\n", kRun, changeWindow, changeBare);
+    std::printf("# copy %d: window %.1f ms, bare batch %.1f ms\n", kRun, copyWindow, copyBare);
+    report("delete_10k_ratio", deleteWindow / deleteBare, "ratio", 2);
+    report("batch_change_10k_ratio", changeWindow / changeBare, "ratio", 2);
+    report("copy_10k_ratio", copyWindow / copyBare, "ratio", 2);
+    SetMessageBoxSink(nullptr);
+    return 0;
+}
