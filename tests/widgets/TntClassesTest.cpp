@@ -232,20 +232,6 @@ TEST_F(StringList, insertAtCountAppendsAndBeyondRaisesTheIndexError)
     EXPECT_EQ(items(list), (QStringList{"a", "b", "c"}));
 }
 
-TEST_F(StringList, growsByFourThenSixteenThenAQuarter)
-{
-    EXPECT_EQ(list.GetCapacity(), 0);
-    QList<int> capacities;
-    for (int i = 0; i < 77; ++i) {
-        list.Add(QString::number(i));
-        if (capacities.isEmpty() || capacities.last() != list.GetCapacity())
-            capacities << list.GetCapacity();
-    }
-    EXPECT_EQ(capacities, (QList<int>{4, 8, 12, 28, 44, 60, 76, 95}));
-    list.Clear();
-    EXPECT_EQ(list.GetCapacity(), 0);
-}
-
 TEST_F(StringList, deleteExchangeAndMoveCarryTheObjects)
 {
     for (quintptr i = 0; i < 4; ++i)
@@ -390,25 +376,37 @@ TEST_F(StringList, quicksortAgreesWithAStableReferenceAndMovesObjects)
     }
 }
 
-TEST_F(StringList, customSortOrdersByTheGivenComparison)
+// Sorted lists search by bisection, unsorted ones item by item: both fold case
+// over the whole alphabet, full-width letters too, and a sorted list keeps the
+// letters in alphabetical order, not in the code order that puts "Z" before "a".
+TEST(StringListCase, foldsEveryLetterOfBothWidthsInSortedAndUnsortedLists)
 {
-    for (quintptr i : {3, 1, 4, 1, 5, 9, 2, 6})
-        list.AddObject(QString::number(i), tag(i));
-    list.CustomSort([](TTntStringList &l, int a, int b) {
-        const auto x = reinterpret_cast<quintptr>(l.Objects(a));
-        const auto y = reinterpret_cast<quintptr>(l.Objects(b));
-        return x > y ? -1 : x < y ? 1 : 0;
-    });
-    EXPECT_EQ(list.Text(), QStringLiteral("9\r\n6\r\n5\r\n4\r\n3\r\n2\r\n1\r\n1\r\n"));
-}
-
-TEST_F(StringList, indexOfFollowsCaseSensitivity)
-{
-    addAll(list, {"abc", "ABC"});
-    EXPECT_EQ(list.IndexOf(QStringLiteral("ABC")), 0);
-    list.SetCaseSensitive(true);
-    EXPECT_EQ(list.IndexOf(QStringLiteral("ABC")), 1);
-    EXPECT_EQ(list.IndexOf(QStringLiteral("Abc")), -1);
+    for (const bool sorted : {false, true}) {
+        TTntStringList list;
+        list.SetSorted(sorted);
+        for (const char16_t upper : {u'Ａ', u'A'})
+            for (int c = 25; c >= 0; --c)
+                list.Add(QString(QChar(char16_t(upper + c))));
+        ASSERT_EQ(list.Count(), 52);
+        for (const auto &[upper, lower] : {std::pair{u'A', u'a'}, std::pair{u'Ａ', u'ａ'}}) {
+            for (int c = 0; c < 26; ++c) {
+                const QString up(QChar(char16_t(upper + c))), low(QChar(char16_t(lower + c)));
+                const int at = list.IndexOf(up);
+                EXPECT_GE(at, 0) << up.toStdString();
+                EXPECT_EQ(list.IndexOf(low), at) << low.toStdString() << " sorted " << sorted;
+                if (sorted && c > 0) {
+                    EXPECT_LT(list.IndexOf(QString(QChar(char16_t(lower + c - 1)))), at) << low.toStdString();
+                }
+            }
+        }
+        if (sorted) {
+            EXPECT_EQ(list.Add(QStringLiteral("ｑ")), list.IndexOf(QStringLiteral("Ｑ"))); // no second item
+        }
+        list.SetCaseSensitive(true);
+        EXPECT_EQ(list.IndexOf(QStringLiteral("q")), -1) << sorted;
+        EXPECT_EQ(list.IndexOf(QStringLiteral("ｑ")), -1) << sorted;
+        EXPECT_GE(list.IndexOf(QStringLiteral("Ｑ")), 0) << sorted;
+    }
 }
 
 TEST(NameValues, readsNameValueItemsInUnsortedAndSortedLists)
