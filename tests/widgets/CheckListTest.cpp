@@ -48,14 +48,6 @@ protected:
     Rows records{};
 };
 
-TEST_F(CheckListTest, addedRowsAreCheckableButNotEditable)
-{
-    const QListWidgetItem *item = list.item(0);
-    EXPECT_EQ(item->flags(), Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    EXPECT_EQ(item->checkState(), Qt::Checked);
-    EXPECT_EQ(list.item(1)->checkState(), Qt::Unchecked);
-}
-
 struct Move {
     const char *name;
     int row;    // current row before the move; -1 for none

@@ -1,4 +1,3 @@
-#include "support/Screenshot.h"
 #include "widgets/ExTrackBar.h"
 #include "widgets/LimitedScrollBox.h"
 #include "widgets/PaintPanel.h"
@@ -411,29 +410,6 @@ TEST(LimitedScrollBox, tabbingIntoAChildOutOfViewLeavesTheScrollPosition)
     EXPECT_EQ(limited.scroll(), end);
     limited.box->ensureWidgetVisible(limited.top); // the window may still scroll it
     EXPECT_EQ(limited.scroll(), 0);
-}
-
-// ---- Screenshots -------------------------------------------------------------------
-
-TEST(SmallControlsScreenshot, panelWithBevelsImageAndCaptionAndTrackBar)
-{
-    P panel;
-    panel.SetBevelInner(P::bvLowered);
-    panel.SetBevelWidth(2);
-    panel.SetBorderWidth(3);
-    panel.SetCenter(true);
-    panel.SetCaption(QStringLiteral("プレビュー\t100%"));
-    const QImage picture = coordinateImage(240, 200);
-    panel.SetImage(&picture);
-    panel.resize(180, 120);
-    EXPECT_FALSE(saveScreenshot(&panel, QStringLiteral("PaintPanel")).isEmpty());
-
-    TExTrackBar bar;
-    bar.setRange(0, 20);
-    bar.setValue(7);
-    bar.setTickPosition(QSlider::TicksBelow);
-    bar.resize(200, 36);
-    EXPECT_FALSE(saveScreenshot(&bar, QStringLiteral("ExTrackBar")).isEmpty());
 }
 
 } // namespace

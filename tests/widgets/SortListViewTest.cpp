@@ -1,4 +1,3 @@
-#include "support/Screenshot.h"
 #include "widgets/SortListView.h"
 #include "widgets/TntSortListView.h"
 
@@ -10,11 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <type_traits>
 #include <utility>
-
-static_assert(std::is_base_of_v<TTntListView, TTntSortListView>);
-static_assert(std::is_base_of_v<TCustomSortListView, TSortListView>);
 
 namespace {
 
@@ -257,26 +252,6 @@ TEST(SortListViewWidths, dividerDoubleClickIsTheOwnersAndDoesNotAutoSize)
     EXPECT_TRUE(list.events.contains(QStringLiteral("dblclick 0")));
     EXPECT_EQ(list.view.Columns().GetItem(0)->Width(), 120);
     EXPECT_EQ(list.header()->sectionSize(0), 120);
-}
-
-TEST(SortListViewScreenshot, japaneseRowsWithADescendingArrow)
-{
-    SortList list;
-    ASSERT_TRUE(list.shown);
-    const QStringList rows[] = {{"山田 太郎", "03-1234-5678", "東京都千代田区"},
-                                {"鈴木 花子", "06-9876-5432", "大阪府大阪市北区"},
-                                {"髙橋 一郎", "011-222-3333", "北海道札幌市中央区"}};
-    for (const QStringList &row : rows) {
-        TTntListItem *item = list.view.Items().Add();
-        item->SetCaption(row[0]);
-        item->SubItems().Add(row[1]);
-        item->SubItems().Add(row[2]);
-    }
-    list.view.Columns().GetItem(2)->SetWidth(170);
-    list.clickHeader(1);
-    list.clickHeader(1);
-    ASSERT_EQ(list.arrow(), QStringLiteral("1 desc"));
-    EXPECT_FALSE(saveScreenshot(&list.view, QStringLiteral("TntSortListView")).isEmpty());
 }
 
 } // namespace

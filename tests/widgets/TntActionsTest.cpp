@@ -1,4 +1,3 @@
-#include "support/Screenshot.h"
 #include "widgets/TntActnList.h"
 #include "widgets/TntControls.h"
 #include "widgets/TntMenus.h"
@@ -49,23 +48,6 @@ TEST(TntAction, hintSetsToolTipAndStatusTipWithOneNotification)
     action.SetCaption(u"削除(&D)"_s);
     action.SetCaption(u"削除(&D)"_s);
     EXPECT_EQ(changed.count(), 2) << "only the first caption was a change";
-}
-
-TEST(TntAction, newCaptionAndHintAreHandedOutOnlyWhileBeingSet)
-{
-    TTntAction action;
-    const QString fallback = u"既定"_s;
-    QStringList seen;
-    QObject::connect(&action, &QAction::changed, [&] {
-        seen << GetNewActionCaption(&action, fallback) << GetNewActionHint(&action, fallback);
-    });
-    action.SetCaption(u"照会(&I)..."_s);
-    action.SetHint(u"照会|照会します"_s);
-    EXPECT_EQ(seen, QStringList({u"照会(&I)..."_s, fallback, fallback, u"照会|照会します"_s}));
-    EXPECT_EQ(GetNewActionCaption(&action, fallback), fallback);
-    QAction plain;
-    EXPECT_EQ(GetNewActionCaption(&plain, fallback), fallback);
-    EXPECT_EQ(GetNewActionHint(nullptr, fallback), fallback);
 }
 
 // ---- Linking a control ----------------------------------------------------------------
@@ -247,37 +229,6 @@ TEST(MenuNativeText, ofAnActionDependsOnWhereItIsShown)
     EXPECT_EQ(MenuItemNativeText(open, file), kCaption + u"\tF5"_s);
     EXPECT_EQ(MenuItemNativeText(open, window.menuBar()), kCaption);
     EXPECT_EQ(MenuItemNativeText(file->menuAction(), file), u"ファイル(&F)"_s);
-}
-
-// ---- What a person sees ---------------------------------------------------------------
-
-TEST(ActionScreenshot, buttonBoundToAnActionAndAMenuWithAShortcut)
-{
-    QMainWindow window;
-    window.setObjectName(u"AddressList"_s);
-    const auto open = makeOpenAction();
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    auto *inquiry = new TTntMenuItem(u"照会(&I)..."_s, &window);
-    inquiry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    QMenu *file = window.menuBar()->addMenu(u"ファイル(&F)"_s);
-    file->addAction(open.get());
-    file->addSeparator();
-    file->addAction(inquiry);
-
-    auto *button = new QPushButton;
-    button->setObjectName(u"btnOpen"_s);
-    TTntControlActionLink::Link(button, open.get(), true);
-    window.setCentralWidget(button);
-    window.resize(260, 80);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(button->text(), kCaption);
-    EXPECT_FALSE(saveScreenshot(&window, u"TntActionWindow"_s).isEmpty());
-
-    file->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
-    EXPECT_FALSE(saveScreenshot(file, u"TntActionMenu"_s).isEmpty());
-    file->close();
 }
 
 } // namespace

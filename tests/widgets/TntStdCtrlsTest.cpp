@@ -1,4 +1,3 @@
-#include "support/Screenshot.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QAbstractItemView>
@@ -102,15 +101,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SelectionCase{"selStartDropsTheSelection", u"あいうえお", 2, -1, 2, 0, u""},
                       SelectionCase{"surrogatePairIsTwoUnits", u"𠮷野家", 2, 1, 2, 1, u"野"}),
     [](const auto &info) { return std::string(info.param.name); });
-
-TEST(TntEdit, screenshotWithText)
-{
-    TTntEdit edit;
-    edit.setObjectName(QStringLiteral("edtWord"));
-    edit.resize(200, edit.sizeHint().height());
-    edit.SetText(QStringLiteral("山田 太郎 ｱｲｳ ①"));
-    EXPECT_FALSE(saveScreenshot(&edit, QStringLiteral("TntEdit")).isEmpty());
-}
 
 // ---- combo: item list -----------------------------------------------------------
 
@@ -342,15 +332,6 @@ TEST(TntComboBox, autoDropDownOpensListAndSearchGoesOnInIt)
     EXPECT_EQ(combo->view()->currentIndex().row(), 3);
     QTest::keyClick(combo->view(), Qt::Key_Tab);
     EXPECT_FALSE(combo->view()->isVisible());
-}
-
-TEST(TntComboBox, screenshotDropDownList)
-{
-    auto combo = comboWith(kFruit, TComboBoxStyle::csDropDownList);
-    combo->setObjectName(QStringLiteral("cmbJoint"));
-    combo->resize(180, combo->sizeHint().height());
-    combo->SetItemIndex(4);
-    EXPECT_FALSE(saveScreenshot(combo.get(), QStringLiteral("TntComboBox")).isEmpty());
 }
 
 } // namespace
