@@ -2,6 +2,7 @@
 
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
+#include "support/RowName.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -28,7 +29,6 @@ struct LoadCase {
     QStringList lines; // GetStrings() after loading
 };
 
-void PrintTo(const LoadCase &c, std::ostream *os) { *os << c.name; }
 
 class IniFileLoad : public IniFileTest, public ::testing::WithParamInterface<LoadCase> {};
 
@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nn=4\r\n",
                  {"[A]", "k=first", "n=4", "", "[B]", "x=1"}},
         LoadCase{"byteOrderMarkSkipped", "\xEF\xBB\xBF[BASE]\r\nAdrsName=\xE5\xAE\xB6\r\n", {"[BASE]", "AdrsName=家"}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 // ---- Saving: the bytes an edit leaves ---------------------------------------------
 
@@ -62,7 +62,6 @@ struct SaveCase {
     QByteArray after;
 };
 
-void PrintTo(const SaveCase &c, std::ostream *os) { *os << c.name; }
 
 class IniFileSave : public IniFileTest, public ::testing::WithParamInterface<SaveCase> {};
 
@@ -104,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](TMemIniFile &ini) { ini.SetStrings({"[NEW]", "a = 1", "", "[Other]"}); },
                  "[NEW]\r\na=1\r\n\r\n[Other]\r\n"},
         SaveCase{"clearedContentWritesEmptyFile", "[A]\r\nk=v\r\n", [](TMemIniFile &ini) { ini.Clear(); }, ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 TEST_F(IniFileTest, roundTripIsByteForByte)
 {

@@ -1,6 +1,7 @@
 #include "platform/SafeFile.h"
 
 #include "support/FileHelpers.h"
+#include "support/RowName.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -172,7 +173,6 @@ struct Interrupted {
     const char *expected;
 };
 
-void PrintTo(const Interrupted &s, std::ostream *os) { *os << s.name; }
 
 class SafeFileRecovery : public SafeFileTest, public ::testing::WithParamInterface<Interrupted>
 {
@@ -208,6 +208,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Interrupted{"afterRenamingOriginal", nullptr, "old", true, "old"},
                       Interrupted{"afterCommit", "new", "old", false, "new"},
                       Interrupted{"temporaryOfNewFile", nullptr, nullptr, true, nullptr}),
-    [](const ::testing::TestParamInfo<Interrupted> &info) { return std::string(info.param.name); });
+    rowName);
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/Cp932.h"
 #include "support/KeyInput.h"
+#include "support/RowName.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/TntStdCtrls.h"
 
@@ -41,7 +42,6 @@ struct TypingCase {
     const char16_t *expected;
 };
 
-void PrintTo(const TypingCase &c, std::ostream *os) { *os << c.name; }
 
 class TypingUnderByteLimit : public ::testing::TestWithParam<TypingCase> {};
 
@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"nameOfExactlyTheLimit", 25, u"櫻欅檜漾珱髜黑◆燹≒　ｱｲｳｴ", u"櫻欅檜漾珱髜黑◆燹≒　ｱｲｳ"},
         TypingCase{"lastPairOneByteShort", 24, u"ｱ櫻欅檜漾珱髜黑◆燹≒　櫻ｲ", u"ｱ櫻欅檜漾珱髜黑◆燹≒　ｲ"},
         TypingCase{"zeroMeansNoLimit", 0, u"abcdefghあいうえお", u"abcdefghあいうえお"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 TEST(ByteLimitValidator, refusedKeyInTheMiddleKeepsTextAndFiresNoChange)
 {
@@ -95,7 +95,6 @@ struct PasteCase {
     int expectedCaret;
 };
 
-void PrintTo(const PasteCase &c, std::ostream *os) { *os << c.name; }
 
 class PasteUnderByteLimit : public ::testing::TestWithParam<PasteCase> {};
 
@@ -122,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         PasteCase{"noRoomChangesNothing", 4, u"abc", 3, 0, u"あい", u"abc", 3},
         PasteCase{"selectionFreesItsBytes", 4, u"abcd", 1, 2, u"あい", u"aあd", 2},
         PasteCase{"nameCutBeforeTheLastPair", 25, u"", 0, 0, u"ｱｲ櫻欅檜漾珱髜黑◆燹≒　櫻", u"ｱｲ櫻欅檜漾珱髜黑◆燹≒　", 13}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 TEST(ByteLimitValidator, clipboardPasteIsCutLikeInsert)
 {
@@ -190,7 +189,6 @@ struct InputRoute {
     void (*enter)(QWidget *widget, const QString &text);
 };
 
-void PrintTo(const InputRoute &r, std::ostream *os) { *os << r.name; }
 
 const InputRoute kRoutes[] = {
     {"typed", TypeCharacters},
@@ -216,7 +214,7 @@ TEST_P(UnstorableInput, isRefusedWholeAndTheHintNamesTheCharacters)
 }
 
 INSTANTIATE_TEST_SUITE_P(Routes, UnstorableInput, ::testing::ValuesIn(kRoutes),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         rowName);
 
 TEST(ByteLimitValidator, aRefusedCharacterThatShowsNothingIsNamedByItsCode)
 {

@@ -1,3 +1,4 @@
+#include "support/RowName.h"
 #include "widgets/CheckList.h"
 
 #include <QListWidget>
@@ -55,7 +56,6 @@ struct Move {
     const char *order; // captions and records afterwards
     int current;       // current row afterwards
 };
-void PrintTo(const Move &m, std::ostream *os) { *os << m.name; }
 class CheckListMove : public CheckListTest, public ::testing::WithParamInterface<Move>
 {
 };
@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Move{"toTop", 4, 0, "401235", 0}, Move{"toBottom", 1, 5, "023451", 5},
                       Move{"firstUpStays", 0, -1, "012345", 0}, Move{"lastDownStays", 5, 6, "012345", 5},
                       Move{"ontoItselfStays", 2, 2, "012345", 2}, Move{"noCurrentRowMovesNothing", -1, 0, "012345", -1}),
-    [](const ::testing::TestParamInfo<Move> &info) { return std::string(info.param.name); });
+    rowName);
 
 TEST_F(CheckListTest, checkMarksGoToTheRecordsInListOrder)
 {

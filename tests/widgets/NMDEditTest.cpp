@@ -1,4 +1,5 @@
 #include "platform/Cp932.h"
+#include "support/RowName.h"
 #include "util/StrFunc.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
@@ -23,7 +24,6 @@ constexpr auto kLineage = TNameDicKind::nkLineage, kFirst = TNameDicKind::nkFirs
 constexpr auto kKanji = TInputKind::itKanji, kKana = TInputKind::itKana;
 
 QByteArray sjis(const char16_t *text) { return Cp932::encode(QString::fromUtf16(text)); }
-auto rowName = [](const auto &info) { return std::string(info.param.name); };
 
 // ---- The input method, scripted ----------------------------------------------------
 

@@ -1,3 +1,4 @@
+#include "support/RowName.h"
 #include "widgets/SortListView.h"
 #include "widgets/TntSortListView.h"
 
@@ -95,7 +96,6 @@ struct ClickCase {
     bool columnClick = true;
 };
 
-void PrintTo(const ClickCase &c, std::ostream *os) { *os << c.name; }
 
 class HeaderClicks : public ::testing::TestWithParam<ClickCase> {};
 
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
         // back when the direction stays.
         ClickCase{"ascOnlySameColumnKeepsItsArrow", {sdAsc}, {0}, {sdAsc}, 0, "click 0", "0 asc"},
         ClickCase{"ignoredWithColumnClickOff", {sdAsc, sdDesc}, {1}, {sdAsc}, 0, "", "0 asc", false}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 // ---- Setters ---------------------------------------------------------------------
 
@@ -150,7 +150,6 @@ struct SetterCase {
     const char *arrow;
 };
 
-void PrintTo(const SetterCase &c, std::ostream *os) { *os << c.name; }
 
 class SortSetters : public ::testing::TestWithParam<SetterCase> {};
 
@@ -181,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
         SetterCase{"noneOnlyHidesTheArrow",
                    [](View &v) { v.SetSortDirs({sdNone}); v.SetSortDir(sdNone); v.SetSortIndex(0); },
                    "sort 0>0", sdNone, "none"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 // ---- Column widths -----------------------------------------------------------------
 
@@ -193,7 +192,6 @@ struct DragCase {
     const char *events;
 };
 
-void PrintTo(const DragCase &c, std::ostream *os) { *os << c.name; }
 
 class DividerDrags : public ::testing::TestWithParam<DragCase> {};
 
@@ -218,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(DragCase{"widened", 0, {10, 25, 40}, 160, "down 0, down 0, down 0, width 0=160, up 0"},
                       DragCase{"releasedAtTheStartingWidth", 1, {30, 0}, 120, "down 1, down 1, up 1"},
                       DragCase{"pressAndReleaseOnly", 2, {}, 120, "up 2"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 TEST(SortListViewWidths, widthChangeByCodeIsAskedForAndARefusedOneUndone)
 {

@@ -1,3 +1,4 @@
+#include "support/RowName.h"
 #include "widgets/TntActnList.h"
 #include "widgets/TntControls.h"
 #include "widgets/TntMenus.h"
@@ -21,7 +22,6 @@ using namespace Qt::StringLiterals;
 
 const QString kCaption = u"開く(&O)..."_s;
 const QString kHint = u"開く|別のアドレス帳を開きます"_s;
-auto rowName = [](const auto &info) { return std::string(info.param.name); };
 
 std::unique_ptr<TTntAction> makeOpenAction()
 {

@@ -1,4 +1,5 @@
 #include "platform/Cp932.h"
+#include "support/RowName.h"
 #include "widgets/TntControls.h"
 
 #include <QCheckBox>
@@ -22,7 +23,6 @@ namespace {
 using namespace Qt::StringLiterals;
 
 QByteArray sjis(const QString &text) { return Cp932::encode(text); }
-auto rowName = [](const auto &info) { return std::string(info.param.name); };
 
 // ---- Synced strings -------------------------------------------------------------
 

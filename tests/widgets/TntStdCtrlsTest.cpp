@@ -1,3 +1,4 @@
+#include "support/RowName.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QAbstractItemView>
@@ -33,7 +34,6 @@ struct PasswordCase {
     char ansi;
 };
 
-void PrintTo(const PasswordCase &c, std::ostream *os) { *os << c.name; }
 
 class TntEditPasswordChar : public ::testing::TestWithParam<PasswordCase> {};
 
@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TntEditPasswordChar,
                                            PasswordCase{"latin1Kept", u'\u00D7', '\xD7'},
                                            PasswordCase{"blackCircleAbove255", u'\u25CF', '*'},
                                            PasswordCase{"kanjiAbove255", u'\u79D8', '*'}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         rowName);
 
 struct SelectionCase {
     const char *name;
@@ -73,7 +73,6 @@ struct SelectionCase {
     const char16_t *selected;
 };
 
-void PrintTo(const SelectionCase &c, std::ostream *os) { *os << c.name; }
 
 class TntEditSelection : public ::testing::TestWithParam<SelectionCase> {};
 
@@ -100,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SelectionCase{"noSelectionIsCaret", u"abc", 2, 0, 2, 0, u""},
                       SelectionCase{"selStartDropsTheSelection", u"あいうえお", 2, -1, 2, 0, u""},
                       SelectionCase{"surrogatePairIsTwoUnits", u"𠮷野家", 2, 1, 2, 1, u"野"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 // ---- combo: item list -----------------------------------------------------------
 
@@ -275,7 +274,6 @@ struct SearchCase {
     const char *events = nullptr; // OnClick and OnSelect of all keys, when checked
 };
 
-void PrintTo(const SearchCase &c, std::ostream *os) { *os << c.name; }
 
 class DropDownListSearch : public ::testing::TestWithParam<SearchCase> {};
 
@@ -313,7 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                {'p', 1400, 0}}},
         SearchCase{"caseIgnored", {{'B', 1000, 2}, {'L', 1100, 3}}},
         SearchCase{"clickAndSelectOnlyOnChange", {{'a', 0, 0}, {'p', 100, 0}}, "Click:Apple, Select"}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 TEST(TntComboBox, autoDropDownOpensListAndSearchGoesOnInIt)
 {
