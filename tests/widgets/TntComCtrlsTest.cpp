@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSet>
 #include <QTest>
@@ -210,34 +209,6 @@ TEST_F(TntListView, badIndexesAndAddingToAnOwnerDataListRaiseListError)
 
 // ---- Items -----------------------------------------------------------------------
 
-struct TTaggedItem : TTntListItem {
-    using TTntListItem::TTntListItem;
-};
-struct TForeignItem : TListItem {};
-
-TEST_F(TntListView, createsItemsOfTheChosenClassAndRefusesOnesOutsideTheWideFamily)
-{
-    view.OnCreateItemClass = [](QObject *, TListItemClass &itemClass) {
-        itemClass = [](TTntListItems &owner) { return new TTaggedItem(owner); };
-    };
-    EXPECT_NE(dynamic_cast<TTaggedItem *>(view.Items().Add()), nullptr);
-    view.Items().Clear();
-    view.OnCreateItemClass = [](QObject *, TListItemClass &itemClass) {
-        itemClass = [](TTntListItems &) { return new TForeignItem; };
-    };
-    try {
-        view.Items().Add();
-        FAIL() << "no exception";
-    } catch (const ETntInternalError &e) {
-        EXPECT_EQ(e.Message(),
-                  QStringLiteral("Internal Error: OnCreateItemClass.ItemClass must inherit from TTntListItem."));
-    }
-    EXPECT_EQ(view.model()->rowCount(), 0);
-    view.SetOwnerData(true); // the item of owner-data rows too
-    view.SetItemCount(10);
-    EXPECT_THROW((void)view.Items().GetItem(0), ETntInternalError);
-}
-
 TEST_F(TntListView, assignCopiesTextsDataAndStateButKeepsSubItemsWhenTheSourceHasNone)
 {
     fill(view, {}, {"한국어", ""});
@@ -292,37 +263,6 @@ TEST_F(TntListView, alphaSortOrdersByWideCaptionsThatShareOneByteForm)
     EXPECT_EQ(selected->Index(), 2);
 }
 
-TEST_F(TntListView, sortsWithTheCompareEventAndItsParameter)
-{
-    fill(view, {}, {"bb", "a", "ccc"});
-    qintptr seen = 0;
-    view.OnCompare = [&](QObject *, TTntListItem *a, TTntListItem *b, qintptr data, int &compare) {
-        seen = data;
-        compare = int(b->Caption().size() - a->Caption().size()); // longest first
-    };
-    ASSERT_TRUE(view.CustomSort(TLVCompare(), 77));
-    EXPECT_EQ(seen, 77);
-    EXPECT_EQ(captions(view), (QStringList{"ccc", "bb", "a"}));
-    view.CustomSort([](TTntListItem *a, TTntListItem *b, qintptr) { return a->Caption().compare(b->Caption()); }, 0);
-    EXPECT_EQ(captions(view), (QStringList{"a", "bb", "ccc"}));
-    view.SetOwnerData(true);
-    EXPECT_FALSE(view.AlphaSort());
-}
-
-TEST_F(TntListView, copySelectionAddsCaptionAndDataOfEachSelectedItem)
-{
-    TTntListView destination;
-    int third = 3;
-    view.AddItem(QStringLiteral("一"), nullptr);
-    view.AddItem(QStringLiteral("二"), nullptr);
-    view.AddItem(QStringLiteral("𠀋"), &third);
-    view.Items().GetItem(0)->SetSelected(true);
-    view.Items().GetItem(2)->SetSelected(true);
-    view.CopySelection(destination);
-    EXPECT_EQ(captions(destination), (QStringList{"一", "𠀋"}));
-    EXPECT_EQ(destination.Items().GetItem(1)->Data(), &third);
-}
-
 TEST_F(TntListView, captionIsEditedOnlyWhenWritableAndAllowedAndTheEditedEventHasTheLastWord)
 {
     fill(view, {"A"}, {"旧"});
@@ -345,16 +285,6 @@ TEST_F(TntListView, captionIsEditedOnlyWhenWritableAndAllowedAndTheEditedEventHa
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents(); // the delegate commits through a queued call
     EXPECT_EQ(view.Items().GetItem(0)->Caption(), QStringLiteral("髙橋様"));
-}
-
-TEST_F(TntListView, checkboxesShowAndSetTheCheckedState)
-{
-    view.Items().Add()->SetChecked(true);
-    EXPECT_FALSE(view.model()->index(0, 0).data(Qt::CheckStateRole).isValid());
-    view.SetCheckboxes(true);
-    EXPECT_EQ(view.model()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-    view.model()->setData(view.model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
-    EXPECT_FALSE(view.Items().GetItem(0)->Checked());
 }
 
 // "<row>+" or "<row>-" for each OnSelectItem, "-1-" for a deselection of all rows.
@@ -423,18 +353,6 @@ TEST_F(TntListViewOwnerData, changingTheCountDropsTheCachedTexts)
     EXPECT_EQ(fetched, QList<int>{3});
 }
 
-TEST_F(TntListViewOwnerData, itemsOfRowsAreTheTemporaryItemFilledForThatRow)
-{
-    TTntListItem *item = view.Items().GetItem(7);
-    EXPECT_EQ(item->Index(), 7);
-    EXPECT_EQ(item->SubItems().Get(0), QStringLiteral("氏名7"));
-    EXPECT_EQ(view.Items().GetItem(8), item); // one item, refilled
-    EXPECT_EQ(item->Caption(), QStringLiteral("9"));
-    item->SetSelected(true);
-    EXPECT_TRUE(view.selectionModel()->isRowSelected(8, QModelIndex()));
-    EXPECT_EQ(view.GetSelected()->Index(), 8);
-}
-
 TEST_F(TntListViewOwnerData, reportsSingleRowsRangesAndDeselectingAll)
 {
     show();
@@ -454,40 +372,6 @@ TEST_F(TntListViewOwnerData, reportsSingleRowsRangesAndDeselectingAll)
     events.clear();
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, rowPoint(4));
     EXPECT_EQ(events, QStringList{"4-"});
-}
-
-TEST_F(TntListViewOwnerData, typeAheadAsksTheOwnerWithTheWideTextTyped)
-{
-    show();
-    view.Items().GetItem(10)->SetFocused(true);
-    QStringList asked;
-    QList<int> starts;
-    view.OnDataFind = [&](QObject *, TItemFind find, const QString &text, const QPoint &, void *, int start,
-                               TSearchDirection, bool wrap, int &index) {
-        EXPECT_EQ(find, TItemFind::ifPartialString);
-        EXPECT_TRUE(wrap);
-        asked.append(text);
-        starts.append(start);
-        index = 500;
-    };
-    for (const QString &typed : {QStringLiteral("あ"), QStringLiteral("い")}) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
-        QApplication::sendEvent(&view, &press);
-    }
-    EXPECT_EQ(asked, (QStringList{"あ", "あい"}));
-    EXPECT_EQ(starts, (QList<int>{11, 500})); // a new search starts behind the focus
-    EXPECT_EQ(view.GetItemFocused()->Index(), 500);
-    EXPECT_EQ(view.SelCount(), 1);
-}
-
-TEST_F(TntListViewOwnerData, topItemIsTheFirstRowOnTheScreen)
-{
-    show();
-    EXPECT_EQ(view.GetTopItem()->Index(), 0);
-    view.scrollTo(view.model()->index(300, 0), QAbstractItemView::PositionAtTop);
-    EXPECT_EQ(view.GetTopItem()->Index(), 300);
-    view.SetItemCount(0);
-    EXPECT_EQ(view.GetTopItem(), nullptr);
 }
 
 } // namespace
