@@ -7,7 +7,6 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -55,37 +54,6 @@ class TntListView : public ::testing::Test
 {
 protected:
     TTntListView view;
-};
-
-// An owner-data list of 100,000 rows whose OnData records every row asked for.
-class TntListViewOwnerData : public TntListView
-{
-protected:
-    TntListViewOwnerData()
-    {
-        fill(view, {"No.", "名前", "住所"});
-        view.SetOwnerData(true);
-        view.OnData = [this](QObject *, TTntListItem *item) {
-            fetched.append(item->Index());
-            item->SetCaption(QString::number(item->Index() + 1));
-            item->SubItems().Add(QStringLiteral("氏名%1").arg(item->Index()));
-            item->SubItems().Add(QStringLiteral("東京都"));
-        };
-        view.resize(400, 300);
-        view.SetItemCount(100000);
-    }
-    void show()
-    {
-        view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    }
-    void paint() { view.viewport()->grab(); }
-    [[nodiscard]] int visibleRowCapacity() const
-    {
-        return view.viewport()->height() / view.visualRect(view.model()->index(0, 0)).height() + 2;
-    }
-
-    QList<int> fetched;
 };
 
 // ---- Item model ----------------------------------------------------------------
@@ -307,71 +275,6 @@ TEST_F(TntListView, reportsSelectionChangesPerItemInNormalMode)
     events.clear();
     view.Items().Delete(1); // removing a row is no selection change
     EXPECT_TRUE(events.isEmpty());
-}
-
-// ---- Owner data ------------------------------------------------------------------
-
-TEST_F(TntListViewOwnerData, fetchesOnlyTheVisibleRowsOnceUntilRefresh)
-{
-    EXPECT_EQ(view.Items().Count(), 100000);
-    EXPECT_EQ(view.model()->rowCount(), 100000);
-    EXPECT_TRUE(fetched.isEmpty()); // setting the count asks for no row
-    show();
-    paint();
-    const int capacity = visibleRowCapacity();
-    ASSERT_FALSE(fetched.isEmpty());
-    EXPECT_LE(fetched.size(), capacity);
-    EXPECT_EQ(QSet<int>(fetched.begin(), fetched.end()).size(), fetched.size()); // each once
-    EXPECT_EQ(cells(view, 0), (QStringList{"1", "氏名0", "東京都"}));
-
-    fetched.clear();
-    paint(); // repainting uses the cached texts
-    EXPECT_TRUE(fetched.isEmpty());
-
-    view.scrollTo(view.model()->index(50000, 0), QAbstractItemView::PositionAtTop);
-    paint();
-    ASSERT_FALSE(fetched.isEmpty());
-    EXPECT_LE(fetched.size(), capacity);
-    for (int row : fetched)
-        EXPECT_TRUE(row >= 50000 - capacity && row <= 50000 + capacity) << row;
-
-    fetched.clear();
-    view.Refresh();
-    paint();
-    EXPECT_FALSE(fetched.isEmpty());
-    EXPECT_LE(fetched.size(), capacity);
-}
-
-TEST_F(TntListViewOwnerData, changingTheCountDropsTheCachedTexts)
-{
-    (void)cells(view, 3);
-    fetched.clear();
-    (void)cells(view, 3);
-    EXPECT_TRUE(fetched.isEmpty());
-    view.SetItemCount(20);
-    (void)cells(view, 3);
-    EXPECT_EQ(fetched, QList<int>{3});
-}
-
-TEST_F(TntListViewOwnerData, reportsSingleRowsRangesAndDeselectingAll)
-{
-    show();
-    QStringList events;
-    logSelections(view, events);
-    view.OnDataStateChange = [&](QObject *, int from, int to, bool oldSelected, bool newSelected) {
-        events.append(QStringLiteral("%1..%2 %3>%4").arg(from).arg(to).arg(oldSelected).arg(newSelected));
-    };
-    QWidget *viewport = view.viewport();
-    const auto rowPoint = [&](int row) { return view.visualRect(view.model()->index(row, 1)).center(); };
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowPoint(2));
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, rowPoint(5));
-    EXPECT_EQ(events, (QStringList{"2+", "3..5 0>1"}));
-    events.clear();
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowPoint(4)); // plain click: the others go
-    EXPECT_EQ(events, (QStringList{"-1-", "4+"}));
-    events.clear();
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, rowPoint(4));
-    EXPECT_EQ(events, QStringList{"4-"});
 }
 
 } // namespace

@@ -34,18 +34,13 @@ TEST_P(Utf7Encoding, encodesAsRfc2152AndDecodesBack)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Utf7Encoding,
-    ::testing::Values(Utf7Case{u"", ""},
-                      Utf7Case{u"a+b", "a+-b"},                 // a lone plus between letters
-                      Utf7Case{u"PlainLetters", "PlainLetters"}, // unchanged
+    ::testing::Values(Utf7Case{u"", ""}, Utf7Case{u"a+b", "a+-b"}, // a lone plus between letters
                       Utf7Case{u"AZaz09'(),-./:? !\"#$%&*;<=>@[]^_`{|}\t\r\n",
                                "AZaz09'(),-./:? !\"#$%&*;<=>@[]^_`{|}\t\r\n"},
-                      Utf7Case{u"日本語", "+ZeVnLIqe"},          // no "-" at the end of the input
-                      Utf7Case{u"Hi Mom -☺-!", "Hi Mom -+Jjo--!"},
-                      Utf7Case{u"A≢Α.", "A+ImIDkQ."},           // "." needs no terminator
-                      Utf7Case{u"あa", "+MEI-a"},               // a base64 letter follows
-                      Utf7Case{u"あ ", "+MEI "}, Utf7Case{u"あ+", "+MEI-+-"},
-                      Utf7Case{u"~\\", "+AH4AXA"},              // outside sets D and O
-                      Utf7Case{u"住所録ＡＢＣ①ｶﾅ～", "+T09iQJMy/yH/Iv8jJGD/dv+F/14"}));
+                      Utf7Case{u"日本語", "+ZeVnLIqe"},  // no "-" at the end of the input
+                      Utf7Case{u"A≢Α.", "A+ImIDkQ."},   // "." needs no terminator
+                      Utf7Case{u"あa", "+MEI-a"},       // a base64 letter follows
+                      Utf7Case{u"あ+", "+MEI-+-"}, Utf7Case{u"~\\", "+AH4AXA"})); // outside sets D and O
 
 TEST(Utf7, everyUtf16UnitSurvivesARoundTrip)
 {
@@ -330,17 +325,6 @@ TEST_F(Drawing, textOutDrawsInTheCellBelowAndRightOfThePoint)
     const QRect drawn = ink();
     EXPECT_TRUE(QRect(40, 30, extent.width() + 1, extent.height()).contains(drawn)) << drawn.x() << "," << drawn.y();
     EXPECT_LT(drawn.left(), 40 + extent.width() / 4);
-}
-
-TEST_F(Drawing, rightToLeftTextOutMovesThePointByTheWidthPlusOne)
-{
-    painter.setLayoutDirection(Qt::RightToLeft);
-    const QString text = QStringLiteral("Wide");
-    const int width = WideCanvasTextWidth(painter, text);
-    const int height = WideCanvasTextHeight(painter, text);
-    EXPECT_EQ(WideCanvasTextOut(painter, 40, 30, text), 40 + 2 * width + 1);
-    const QRect drawn = ink();
-    EXPECT_TRUE(QRect(41, 30, width + 1, height).contains(drawn)) << drawn.x() << "," << drawn.y();
 }
 
 } // namespace
