@@ -167,10 +167,8 @@ TEST_P(StripHotkey, removesTheMarksAndJapaneseHotkeyGroups)
 
 INSTANTIATE_TEST_SUITE_P(Table, StripHotkey,
                          ::testing::ValuesIn(std::vector<std::pair<QString, QString>>{
-                             {u"開く(&O)..."_s, u"開く..."_s}, {u"&File"_s, u"File"_s}, {u"A&&B"_s, u"AB"_s},
-                             {u"ピルカノス2014の終了(&X)"_s, u"ピルカノス2014の終了"_s}, {u"(&O)"_s, {}},
-                             {u"x(&O"_s, u"x(O"_s}, {u"a(&)b"_s, u"a()b"_s}, {u"（&O）"_s, u"（O）"_s},
-                             {u"&"_s, {}}, {{}, {}}, {u"(&A)(&B)"_s, {}}}));
+                             {u"開く(&O)..."_s, u"開く..."_s}, {u"A&&B"_s, u"AB"_s}, {u"(&O)"_s, {}},
+                             {u"x(&O"_s, u"x(O"_s}, {u"（&O）"_s, u"（O）"_s}, {u"&"_s, {}}, {u"(&A)(&B)"_s, {}}}));
 
 struct SameCaptionCase {
     QString a, b;
@@ -202,9 +200,7 @@ TEST_P(ShortCutText, putsShiftCtrlAltBeforeTheKeyName)
 INSTANTIATE_TEST_SUITE_P(
     Table, ShortCutText,
     ::testing::ValuesIn(std::vector<std::pair<QKeyCombination, const char *>>{
-        {Qt::CTRL | Qt::Key_I, "Ctrl+I"}, {QKeyCombination(Qt::Key_Delete), "Del"}, {QKeyCombination(Qt::Key_F3), "F3"},
-        {Qt::CTRL | Qt::SHIFT | Qt::Key_F5, "Shift+Ctrl+F5"}, {Qt::ALT | Qt::Key_1, "Alt+1"},
-        {Qt::ALT | Qt::SHIFT | Qt::CTRL | Qt::Key_A, "Shift+Ctrl+Alt+A"},
+        {QKeyCombination(Qt::Key_Delete), "Del"}, {Qt::ALT | Qt::SHIFT | Qt::CTRL | Qt::Key_A, "Shift+Ctrl+Alt+A"},
         {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_1), "Ctrl+1"},
         {QKeyCombination(Qt::CTRL, Qt::Key_Control), ""}, {QKeyCombination(Qt::CTRL, Qt::Key(0)), ""}}));
 
@@ -216,19 +212,6 @@ TEST(MenuNativeText, showsTheShortcutAfterATabExceptOnTopLevelItems)
     EXPECT_EQ(MenuItemNativeText(kCaption, ctrlO, true, false), kCaption) << "item with a sub-menu";
     EXPECT_EQ(MenuItemNativeText(kCaption, QKeySequence(), false, false), kCaption);
     EXPECT_EQ(WideShortCutToText(QKeySequence()), QString());
-}
-
-TEST(MenuNativeText, ofAnActionDependsOnWhereItIsShown)
-{
-    QMainWindow window;
-    TTntMenuItem *open = new TTntMenuItem(kCaption, &window);
-    open->setShortcut(QKeySequence(Qt::Key_F5));
-    QMenu *file = window.menuBar()->addMenu(u"ファイル(&F)"_s);
-    file->addAction(open);
-    window.menuBar()->addAction(open);
-    EXPECT_EQ(MenuItemNativeText(open, file), kCaption + u"\tF5"_s);
-    EXPECT_EQ(MenuItemNativeText(open, window.menuBar()), kCaption);
-    EXPECT_EQ(MenuItemNativeText(file->menuAction(), file), u"ファイル(&F)"_s);
 }
 
 } // namespace
