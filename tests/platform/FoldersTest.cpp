@@ -70,13 +70,6 @@ TEST(Folders, defaultsFollowXdgDataAndConfigHomes)
     EXPECT_EQ(Folders::userRegistryFile(), config + QStringLiteral("/Pyx/Murven19.reg"));
 }
 
-TEST(Folders, settingsRootDefaultFollowsAppDataVariable)
-{
-    ScopedHome home;
-    qunsetenv("MURVEN_SETTINGS_ROOT");
-    EXPECT_EQ(Folders::settingsRoot(), home.appDataFolder() + QStringLiteral("/Pyx/Murven19/"));
-}
-
 TEST(Folders, programFolderDefaultsToExecutableFolderWithoutSharedData)
 {
     ScopedHome home;
@@ -89,11 +82,13 @@ TEST(Folders, programFolderDefaultsToExecutableFolderWithoutSharedData)
     EXPECT_EQ(Folders::machineRegistryFile(), exeFolder + QStringLiteral("/Murven19.reg"));
 }
 
-TEST(Folders, machineRegistryDefaultLiesInProgramFolder)
+TEST(Folders, defaultsFollowTheProgramAndAppDataVariables)
 {
     ScopedHome home;
     qunsetenv("MURVEN_MACHINE_REGISTRY");
+    qunsetenv("MURVEN_SETTINGS_ROOT");
     EXPECT_EQ(Folders::machineRegistryFile(), home.programFolder() + QStringLiteral("/Murven19.reg"));
+    EXPECT_EQ(Folders::settingsRoot(), home.appDataFolder() + QStringLiteral("/Pyx/Murven19/"));
 }
 
 struct Delimiter {

@@ -70,9 +70,7 @@ TEST_P(PaintPanelPlacement, showsTheImageUnscaledAtTheExpectedOffset)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PaintPanelPlacement,
-    ::testing::Values(PlacementCase{"topLeftPartOfALargeImage", {40, 30}, {20, 10}, false, 0, {0, 0}},
-                      PlacementCase{"smallImageAtTopLeft", {6, 4}, {20, 10}, false, 0, {0, 0}},
-                      PlacementCase{"middleOfALargeImage", {40, 30}, {20, 10}, true, 0, {-10, -10}},
+    ::testing::Values(PlacementCase{"smallImageAtTopLeft", {6, 4}, {20, 10}, false, 0, {0, 0}},
                       // (41 - 20) / 2 = 10 and (31 - 10) / 2 = 10: odd differences truncate
                       PlacementCase{"middleOfAnOddLargeImage", {41, 31}, {20, 10}, true, 0, {-10, -10}},
                       // (10 - 21) / 2 = -5, not -6: toward zero
@@ -179,9 +177,7 @@ TEST_P(PaintPanelAutoSize, addsTwiceEachBevelAndTheBorderOnTheFreeSides)
 INSTANTIATE_TEST_SUITE_P(
     Table, PaintPanelAutoSize,
     ::testing::Values(AutoSizeCase{"noFrame", P::bvNone, P::bvNone, 1, 0, P::alNone, {30, 20}},
-                      AutoSizeCase{"defaultRaisedBevel", P::bvRaised, P::bvNone, 1, 0, P::alNone, {32, 22}},
                       AutoSizeCase{"twoBevelsAndBorder", P::bvRaised, P::bvLowered, 3, 4, P::alNone, {50, 40}},
-                      AutoSizeCase{"innerBevelOnly", P::bvNone, P::bvLowered, 2, 1, P::alNone, {36, 26}},
                       AutoSizeCase{"alignedBottomKeepsWidth", P::bvNone, P::bvNone, 1, 2, P::alBottom, {100, 24}},
                       AutoSizeCase{"alignedLeftKeepsHeight", P::bvRaised, P::bvNone, 1, 0, P::alLeft, {32, 80}},
                       AutoSizeCase{"clientKeepsBoth", P::bvRaised, P::bvNone, 1, 0, P::alClient, {100, 80}}),
@@ -344,11 +340,9 @@ using enum Qt::Key;
 // DownIsLeft turns Up/Down and the page keys round on a horizontal bar, and
 // Left/Right on a vertical one; the other keys stay as they are.
 const std::vector<KeyCase> kKeyCases = {
-    {H, false, Key_Left, 49}, {H, false, Key_Up, 49}, {H, false, Key_Down, 51}, {H, false, Key_PageUp, 40},
-    {H, false, Key_PageDown, 60}, {H, false, Key_Home, 0}, {H, false, Key_End, 100}, {H, true, Key_Right, 51},
-    {H, true, Key_Up, 51}, {H, true, Key_Down, 49}, {H, true, Key_PageUp, 60}, {V, false, Key_Up, 49},
-    {V, false, Key_Right, 51}, {V, true, Key_Down, 51}, {V, true, Key_Left, 51}, {V, true, Key_Right, 49},
-    {V, true, Key_PageUp, 40}};
+    {H, false, Key_Up, 49},  {H, false, Key_PageDown, 60}, {H, false, Key_Home, 0},   {H, false, Key_End, 100},
+    {H, true, Key_Right, 51}, {H, true, Key_Up, 51},       {H, true, Key_PageUp, 60}, {V, false, Key_Right, 51},
+    {V, true, Key_Down, 51}, {V, true, Key_Left, 51},      {V, true, Key_PageUp, 40}};
 INSTANTIATE_TEST_SUITE_P(Table, ExTrackBarKeys, ::testing::ValuesIn(kKeyCases), [](const auto &info) {
     const KeyCase &c = info.param;
     return std::string(c.orientation == V ? "vertical" : "horizontal") + (c.downIsLeft ? "DownIsLeft" : "")

@@ -240,16 +240,4 @@ TEST(SortListViewWidths, widthChangeByCodeIsAskedForAndARefusedOneUndone)
     EXPECT_TRUE(list.events.isEmpty());
 }
 
-TEST(SortListViewWidths, dividerDoubleClickIsTheOwnersAndDoesNotAutoSize)
-{
-    SortList list;
-    ASSERT_TRUE(list.shown);
-    list.view.Items().Add()->SetCaption(QStringLiteral("とても長い名前の行がここにあります"));
-    list.events.clear();
-    QTest::mouseDClick(list.headerViewport(), Qt::LeftButton, {}, list.sectionPoint(0, true));
-    EXPECT_TRUE(list.events.contains(QStringLiteral("dblclick 0")));
-    EXPECT_EQ(list.view.Columns().GetItem(0)->Width(), 120);
-    EXPECT_EQ(list.header()->sectionSize(0), 120);
-}
-
 } // namespace

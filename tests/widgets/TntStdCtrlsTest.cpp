@@ -57,10 +57,8 @@ TEST_P(TntEditPasswordChar, showsWideCharacterKeepsAnsiFormAndZeroEchoesAgain)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TntEditPasswordChar,
-                         ::testing::Values(PasswordCase{"asterisk", u'*', '*'}, PasswordCase{"hash", u'#', '#'},
-                                           PasswordCase{"latin1Kept", u'\u00D7', '\xD7'},
-                                           PasswordCase{"blackCircleAbove255", u'\u25CF', '*'},
-                                           PasswordCase{"kanjiAbove255", u'\u79D8', '*'}),
+                         ::testing::Values(PasswordCase{"hash", u'#', '#'}, PasswordCase{"latin1Kept", u'\u00D7', '\xD7'},
+                                           PasswordCase{"blackCircleAbove255", u'\u25CF', '*'}),
                          rowName);
 
 struct SelectionCase {
