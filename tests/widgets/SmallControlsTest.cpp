@@ -3,15 +3,12 @@
 #include "widgets/LimitedScrollBox.h"
 #include "widgets/PaintPanel.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
-#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -113,41 +110,6 @@ TEST(PaintPanel, paintsBevelsBorderImageThenOnPaintInsideTheFrame)
     EXPECT_EQ(shot.pixel(10, 7), qRgb(3, 0, 255));  // image pixel (3, 0)
 }
 
-class PaintPanelCaption : public ::testing::TestWithParam<Qt::AlignmentFlag> {};
-
-TEST_P(PaintPanelCaption, expandsTabsAlignsTheLineAndCentresItOnTheHeightOfW)
-{
-    P panel;
-    panel.SetBevelOuter(P::bvNone);
-    panel.SetColor(clWhite);
-    panel.SetAlignment(GetParam());
-    panel.SetCaption(QStringLiteral("\tW\nsecond line"));
-    panel.resize(200, 60);
-
-    const QImage shot = panel.grab().toImage();
-    QRect ink;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            if ((shot.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
-                ink |= QRect(x, y, 1, 1);
-    const QFontMetrics metrics(panel.font());
-    const int tab = 8 * metrics.averageCharWidth();
-    const int lineWidth = tab + metrics.horizontalAdvance(QLatin1Char('W'));
-    const int lineLeft = GetParam() == Qt::AlignLeft    ? 0
-                         : GetParam() == Qt::AlignRight ? 200 - lineWidth
-                                                        : (200 - lineWidth) / 2;
-    const int lineTop = (60 - metrics.height()) / 2;
-    ASSERT_FALSE(ink.isEmpty());
-    EXPECT_NEAR(ink.left(), lineLeft + tab, 2); // only the W is ink
-    EXPECT_GE(ink.top(), lineTop);
-    EXPECT_LT(ink.bottom(), lineTop + metrics.height()); // one line, nothing below
-}
-
-INSTANTIATE_TEST_SUITE_P(Align, PaintPanelCaption, ::testing::Values(Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight),
-                         [](const auto &i) {
-                             return i.param == Qt::AlignLeft ? "left" : i.param == Qt::AlignRight ? "right" : "centre";
-                         });
-
 struct AutoSizeCase {
     const char *name;
     P::TBevelCut outer, inner;
@@ -209,31 +171,6 @@ TEST(PaintPanel, keepsACopyOfTheImageAndAutoSizesOnlyToAnImageWithArea)
     EXPECT_EQ(QSize(w, h), QSize(2, 2));
 }
 
-TEST(PaintPanel, getsTheArrowKeysBeforeTheWindowsShortcutsButNotEscape)
-{
-    QDialog dialog;
-    auto *panel = new P(&dialog);
-    (new QVBoxLayout(&dialog))->addWidget(panel);
-    auto *left = new QAction(&dialog);
-    left->setShortcut(Qt::Key_Left);
-    dialog.addAction(left);
-    int shortcutHits = 0;
-    QObject::connect(left, &QAction::triggered, [&] { ++shortcutHits; });
-    QList<int> keys;
-    panel->OnKeyDown = [&](QObject *, int &key, Qt::KeyboardModifiers) { keys.append(key); };
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    panel->setFocus();
-
-    QTest::keyClick(panel, Qt::Key_Left);
-    QTest::keyClick(panel, Qt::Key_Down);
-    EXPECT_EQ(shortcutHits, 0);
-    EXPECT_EQ(keys, (QList<int>{Qt::Key_Left, Qt::Key_Down}));
-    QTest::keyClick(panel, Qt::Key_Escape);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_FALSE(dialog.isVisible());
-}
-
 // ---- TExTrackBar ---------------------------------------------------------------
 
 void sendMouse(QWidget *w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
@@ -287,20 +224,6 @@ TEST_P(ExTrackBarDrag, firesOnChangedOnceWhenTheDraggedThumbIsReleased)
 
 INSTANTIATE_TEST_SUITE_P(Orientations, ExTrackBarDrag, ::testing::Values(H, V),
                          [](const auto &i) { return std::string(i.param == V ? "vertical" : "horizontal"); });
-
-TEST(ExTrackBar, clickBesideTheThumbNeitherPagesNorChangesButReportsThePress)
-{
-    QWidget window;
-    TrackBar t;
-    t.bar.setParent(&window);
-    const QPoint beside(t.bar.ThumbRect().right() + 60, 15);
-    QTest::mouseClick(&t.bar, Qt::LeftButton, Qt::NoModifier, beside);
-    EXPECT_EQ(t.bar.value(), 10);
-    EXPECT_EQ(t.changed, 0);
-    EXPECT_EQ(t.mouseDowns, 1);
-    EXPECT_EQ(t.mouseDownAt, beside);
-    EXPECT_EQ(window.focusWidget(), &t.bar);
-}
 
 TEST(ExTrackBar, wheelFiresOnChangedButProgrammaticChangesDoNot)
 {

@@ -115,27 +115,6 @@ TEST(CodePages, unknownCodePageGivesNothingAndZeroBytesAreText)
     EXPECT_EQ(WideToAnsiCp(QString::fromUtf16(u"a\0b", 3), CP_UTF8), QByteArray("a\0b", 3));
 }
 
-// ---- Paths ---------------------------------------------------------------------
-
-TEST(WideGetFullPathName, storesTheCleanedPathWithTheWConvention)
-{
-    const QString expected = QDir::currentPath() + QStringLiteral("/sub/file.txt");
-    char16_t buffer[1024];
-    char16_t *filePart = nullptr;
-    const auto length = WideGetFullPathName(QStringLiteral("sub/./x/../file.txt"), 1024, buffer, &filePart);
-    ASSERT_EQ(length, static_cast<std::uint32_t>(expected.size()));
-    EXPECT_EQ(QString::fromUtf16(buffer), expected);
-    ASSERT_NE(filePart, nullptr);
-    EXPECT_EQ(QString::fromUtf16(filePart), QStringLiteral("file.txt"));
-
-    // One unit short of the terminating zero: the required size comes back.
-    buffer[0] = u'x';
-    EXPECT_EQ(WideGetFullPathName(QStringLiteral("sub/file.txt"), length, buffer, &filePart), length + 1);
-    EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(filePart, nullptr);
-    EXPECT_EQ(WideGetFullPathName(QString(), 1024, buffer, &filePart), 0u);
-}
-
 // ---- Files and share modes -----------------------------------------------------
 
 class FileFixture : public ::testing::Test
