@@ -29,7 +29,6 @@ struct LoadCase {
     QStringList lines; // GetStrings() after loading
 };
 
-
 class IniFileLoad : public IniFileTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(IniFileLoad, keepsOnlySectionsAndKeyLines)
@@ -61,7 +60,6 @@ struct SaveCase {
     std::function<void(TMemIniFile &)> edit;
     QByteArray after;
 };
-
 
 class IniFileSave : public IniFileTest, public ::testing::WithParamInterface<SaveCase> {};
 

@@ -156,7 +156,6 @@ struct Interrupted {
     const char *expected;
 };
 
-
 class SafeFileRecovery : public SafeFileTest, public ::testing::WithParamInterface<Interrupted>
 {
 };

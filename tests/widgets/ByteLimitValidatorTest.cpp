@@ -42,7 +42,6 @@ struct TypingCase {
     const char16_t *expected;
 };
 
-
 class TypingUnderByteLimit : public ::testing::TestWithParam<TypingCase> {};
 
 TEST_P(TypingUnderByteLimit, refusesCharactersThatDoNotFitWhole)
@@ -94,7 +93,6 @@ struct PasteCase {
     const char16_t *expected;
     int expectedCaret;
 };
-
 
 class PasteUnderByteLimit : public ::testing::TestWithParam<PasteCase> {};
 
@@ -188,7 +186,6 @@ struct InputRoute {
     const char *name;
     void (*enter)(QWidget *widget, const QString &text);
 };
-
 
 const InputRoute kRoutes[] = {
     {"typed", TypeCharacters},

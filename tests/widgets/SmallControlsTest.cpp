@@ -18,7 +18,6 @@ namespace {
 using P = TPaintPanel;
 constexpr auto H = Qt::Horizontal, V = Qt::Vertical;
 
-
 // Every image pixel carries its own coordinates (red = x, green = y) and a full
 // blue, which the lime panel face never has.
 QImage coordinateImage(int w, int h)

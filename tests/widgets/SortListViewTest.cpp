@@ -69,7 +69,6 @@ struct ClickCase {
     bool columnClick = true;
 };
 
-
 class HeaderClicks : public ::testing::TestWithParam<ClickCase> {};
 
 TEST_P(HeaderClicks, stepTheDirectionOrChooseTheColumnAsSortDirsAllow)
@@ -122,7 +121,6 @@ struct SetterCase {
     TSortDir dir;
     const char *arrow;
 };
-
 
 class SortSetters : public ::testing::TestWithParam<SetterCase> {};
 

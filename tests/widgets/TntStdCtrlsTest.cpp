@@ -34,7 +34,6 @@ struct PasswordCase {
     char ansi;
 };
 
-
 class TntEditPasswordChar : public ::testing::TestWithParam<PasswordCase> {};
 
 TEST_P(TntEditPasswordChar, showsWideCharacterKeepsAnsiFormAndZeroEchoesAgain)
@@ -70,7 +69,6 @@ struct SelectionCase {
     int length;
     const char16_t *selected;
 };
-
 
 class TntEditSelection : public ::testing::TestWithParam<SelectionCase> {};
 
@@ -271,7 +269,6 @@ struct SearchCase {
     std::vector<SearchKey> keys;
     const char *events = nullptr; // OnClick and OnSelect of all keys, when checked
 };
-
 
 class DropDownListSearch : public ::testing::TestWithParam<SearchCase> {};
 
