@@ -143,7 +143,9 @@ INSTANTIATE_TEST_SUITE_P(Rule, Romaji, ::testing::ValuesIn(std::vector<RomajiCas
     {u"k", false, P}, {u"ｶ", false, S}, {u"ｶk", false, P}, {u"k", true, P}, {u"ｶ", true, S}, {u"sh", true, W},
     {u"ch", true, W}, {u"wh", true, W}, {u"hh", true, W}, {u"hhh", true, S}, {u"ｱh", true, S}, {u"lt", true, W},
     {u"tt", true, W}, {u"ttt", true, S}, {u"ｱt", true, S}, {u"ky", true, W}, {u"ay", true, S}, {u"yy", true, W},
-    {u"yyy", true, S}, {u"kk", true, W}, {u"kkk", true, S}, {u"ks", true, S}, {u"kｯ", true, S}, {u"ｧｧ", true, W}}));
+    {u"yyy", true, S}, {u"kk", true, W}, {u"kkk", true, S}, {u"ks", true, S}, {u"kｯ", true, S}, {u"ｧｧ", true, W},
+    // the ends of the kana that settle at once: ｬ (AC) to ﾟ (DF); ｫ (AB) before them waits when doubled
+    {u"ｫｫ", true, W}, {u"ｬｬ", true, S}, {u"ﾟﾟ", true, S}}));
 
 // ---- Typing through the input method --------------------------------------------------
 
