@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(Readings, ReadingConversion,
                              {u"ぱーてぃー、。"_s, u"ﾊﾟｰﾃｨｰ､｡"}, {u"かn"_s, u"ｶn"}, {u"ｋａＢ１"_s, u"kaB1"},
                              {u"山ゐ"_s, u"山ゐ"}}));
 
-TEST(ReadingTables, everyHiraganaWithAHalfWidthFormBecomesTheSameSyllable)
+TEST(ReadingTables, everyHiraganaAndKatakanaWithAHalfWidthFormBecomesTheSameSyllable)
 {
     for (char16_t c = u'ぁ'; c <= u'ん'; ++c) {
         if (c == u'ゎ' || c == u'ゐ' || c == u'ゑ')
@@ -126,6 +126,7 @@ TEST(ReadingTables, everyHiraganaWithAHalfWidthFormBecomesTheSameSyllable)
         for (char byte : half)
             EXPECT_GE(static_cast<unsigned char>(byte), 0xA1) << QString(QChar(c)).toStdString();
         EXPECT_EQ(Cp932::decode(ToFullWidth(half)), QString(QChar(c + 0x60))) << QString(QChar(c)).toStdString();
+        EXPECT_EQ(ConvertReadingToHalfKana(QString(QChar(c + 0x60))), half); // the katakana the same
     }
 }
 
