@@ -56,8 +56,9 @@ TEST_P(TntEditPasswordChar, showsWideCharacterKeepsAnsiFormAndZeroEchoesAgain)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TntEditPasswordChar,
-                         ::testing::Values(PasswordCase{"hash", u'#', '#'}, PasswordCase{"latin1Kept", u'\u00D7', '\xD7'},
-                                           PasswordCase{"blackCircleAbove255", u'\u25CF', '*'}),
+                         ::testing::Values(PasswordCase{"hash", u'#', '#'}, PasswordCase{"lastLatin1Kept", u'\u00FF', '\xFF'},
+                                           PasswordCase{"firstAbove255", u'\u0100', '*'},
+                                           PasswordCase{"blackCircle", u'\u25CF', '*'}),
                          rowName);
 
 struct SelectionCase {
