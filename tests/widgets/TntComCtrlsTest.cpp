@@ -74,16 +74,6 @@ TEST_F(TntListView, passesTheModelTesterThroughItemAndColumnChanges)
     view.Columns().Delete(0);
     view.Columns().Clear();
     view.Items().Clear();
-    view.SetOwnerData(true);
-    QStringList rows; // the owner's data
-    for (int i = 0; i < 50; ++i)
-        rows.append(QString::number(i));
-    view.OnData = [&rows](QObject *, TTntListItem *item) { item->SetCaption(rows.value(item->Index())); };
-    view.SetItemCount(50);
-    view.Refresh();
-    view.Items().Delete(10); // the rows behind keep their texts ...
-    rows.removeAt(10);       // ... which the owner then gives for their new indexes
-    view.SetItemCount(5);
     qInstallMessageHandler(previous);
     EXPECT_TRUE(g_warnings.isEmpty()) << g_warnings.join(u'\n').toStdString();
 }
