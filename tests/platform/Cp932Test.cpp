@@ -4,10 +4,7 @@
 
 namespace {
 
-struct RoundTrip {
-    const char16_t *text;
-    const char *hex;
-};
+struct RoundTrip { const char16_t *text; const char *hex; };
 
 class Cp932RoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
@@ -45,10 +42,7 @@ TEST(Cp932, mapsLookAlikesAndReplacesUnknownCharacters)
 }
 
 // Bytes just outside the lead ranges are no lead bytes: each stands alone.
-struct ByteCase {
-    const char *bytes;
-    const char16_t *text;
-};
+struct ByteCase { const char *bytes; const char16_t *text; };
 
 class Cp932Decode : public ::testing::TestWithParam<ByteCase> {};
 
@@ -68,11 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Cp932Decode,
 
 // Cutting to a byte count never splits a pair, even when its trail byte lies
 // in a lead range (◆ = 81 9F, 燹 = E0 9F, ≒ = 81 E0).
-struct CutCase {
-    const char16_t *text;
-    int maxBytes;
-    const char16_t *kept;
-};
+struct CutCase { const char16_t *text; int maxBytes; const char16_t *kept; };
 
 class Cp932Cut : public ::testing::TestWithParam<CutCase> {};
 

@@ -91,11 +91,7 @@ TEST(Folders, defaultsFollowTheProgramAndAppDataVariables)
     EXPECT_EQ(Folders::settingsRoot(), home.appDataFolder() + QStringLiteral("/Pyx/Murven19/"));
 }
 
-struct Delimiter {
-    const char *in;
-    const char *included;
-    const char *excluded;
-};
+struct Delimiter { const char *in; const char *included; const char *excluded; };
 
 class FoldersDelimiter : public ::testing::TestWithParam<Delimiter>
 {

@@ -35,12 +35,7 @@ std::unique_ptr<TTntEdit> limitedEdit(int maxBytes, const QString &text = {})
 
 // ---- typing --------------------------------------------------------------------
 
-struct TypingCase {
-    const char *name;
-    int maxBytes;
-    const char16_t *typed;
-    const char16_t *expected;
-};
+struct TypingCase { const char *name; int maxBytes; const char16_t *typed; const char16_t *expected; };
 
 class TypingUnderByteLimit : public ::testing::TestWithParam<TypingCase> {};
 

@@ -11,10 +11,7 @@
 
 namespace {
 
-struct Row {
-    int Id = 0;
-    bool On = false;
-};
+struct Row { int Id = 0; bool On = false; };
 using Rows = std::array<Row, 6>;
 
 // Rows 0..5 captioned "r0".."r5", every other one checked, with records

@@ -27,11 +27,7 @@ std::unique_ptr<TNumEdit> rangedEdit(int min, int max, int position)
 
 // ---- leaving the edit: from 50 -------------------------------------------------
 
-struct LeaveCase {
-    int min, max;
-    const char16_t *typed;
-    int expected;
-};
+struct LeaveCase { int min, max; const char16_t *typed; int expected; };
 
 class NumEditLeaving : public ::testing::TestWithParam<LeaveCase> {};
 
@@ -64,11 +60,7 @@ TEST(NumEdit, withoutRangeLeavingKeepsTheText)
 
 // ---- step keys -----------------------------------------------------------------
 
-struct StepCase {
-    int start;
-    Qt::Key key;
-    int expected;
-};
+struct StepCase { int start; Qt::Key key; int expected; };
 
 class NumEditStepKeys : public ::testing::TestWithParam<StepCase> {};
 

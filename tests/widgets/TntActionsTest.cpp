@@ -170,10 +170,7 @@ INSTANTIATE_TEST_SUITE_P(Table, StripHotkey,
                              {u"開く(&O)..."_s, u"開く..."_s}, {u"A&&B"_s, u"AB"_s}, {u"(&O)"_s, {}},
                              {u"x(&O"_s, u"x(O"_s}, {u"（&O）"_s, u"（O）"_s}, {u"&"_s, {}}, {u"(&A)(&B)"_s, {}}}));
 
-struct SameCaptionCase {
-    QString a, b;
-    bool sameIgnoringCase, sameWithCase;
-};
+struct SameCaptionCase { QString a, b; bool sameIgnoringCase, sameWithCase; };
 class SameCaption : public ::testing::TestWithParam<SameCaptionCase> {};
 
 TEST_P(SameCaption, comparesTheCaptionsWithoutHotkeys)

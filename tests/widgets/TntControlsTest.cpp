@@ -61,12 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         {"toEmpty", u"𠮷"_s, "?", {}, {""}}}),
     rowName);
 
-struct GetSyncedCase {
-    const char *name;
-    QString wide;
-    QByteArray ansi;
-    QString expected;
-};
+struct GetSyncedCase { const char *name; QString wide; QByteArray ansi; QString expected; };
 class GetSyncedWideStringCases : public ::testing::TestWithParam<GetSyncedCase> {};
 
 TEST_P(GetSyncedWideStringCases, keepsTheWideTextUntilTheBytesDisagree)

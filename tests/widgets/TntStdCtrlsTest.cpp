@@ -28,11 +28,7 @@ TEST(TntEdit, settingSameTextFiresNothingAndNewTextFiresOnce)
     EXPECT_EQ(edit.GetText(), QStringLiteral("𠮷野家"));
 }
 
-struct PasswordCase {
-    const char *name;
-    char16_t passwordChar;
-    char ansi;
-};
+struct PasswordCase { const char *name; char16_t passwordChar; char ansi; };
 
 class TntEditPasswordChar : public ::testing::TestWithParam<PasswordCase> {};
 
