@@ -17,9 +17,7 @@ struct Redirect {
 
 void PrintTo(const Redirect &r, std::ostream *os) { *os << r.variable; }
 
-class FoldersRedirect : public ::testing::TestWithParam<Redirect>
-{
-};
+class FoldersRedirect : public ::testing::TestWithParam<Redirect> {};
 
 TEST_P(FoldersRedirect, variableWinsOverDefault)
 {
@@ -93,9 +91,7 @@ TEST(Folders, defaultsFollowTheProgramAndAppDataVariables)
 
 struct Delimiter { const char *in; const char *included; const char *excluded; };
 
-class FoldersDelimiter : public ::testing::TestWithParam<Delimiter>
-{
-};
+class FoldersDelimiter : public ::testing::TestWithParam<Delimiter> {};
 
 TEST_P(FoldersDelimiter, addsAndRemovesOneTrailingSlash)
 {

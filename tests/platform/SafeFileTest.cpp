@@ -100,9 +100,7 @@ TEST_F(SafeFileTest, failsInReadOnlyFolderAndKeepsOriginal)
 }
 
 // A failure before the commit leaves the original alone and nothing else.
-class SafeFileFailingStep : public SafeFileTest, public ::testing::WithParamInterface<SafeFile::Step>
-{
-};
+class SafeFileFailingStep : public SafeFileTest, public ::testing::WithParamInterface<SafeFile::Step> {};
 
 TEST_P(SafeFileFailingStep, keepsOriginalAndRemovesTemporary)
 {
@@ -156,9 +154,7 @@ struct Interrupted {
     const char *expected;
 };
 
-class SafeFileRecovery : public SafeFileTest, public ::testing::WithParamInterface<Interrupted>
-{
-};
+class SafeFileRecovery : public SafeFileTest, public ::testing::WithParamInterface<Interrupted> {};
 
 TEST_P(SafeFileRecovery, leavesOneCompleteFile)
 {

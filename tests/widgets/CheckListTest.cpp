@@ -53,9 +53,7 @@ struct Move {
     const char *order; // captions and records afterwards
     int current;       // current row afterwards
 };
-class CheckListMove : public CheckListTest, public ::testing::WithParamInterface<Move>
-{
-};
+class CheckListMove : public CheckListTest, public ::testing::WithParamInterface<Move> {};
 
 TEST_P(CheckListMove, carriesTheRecordWithItsRow)
 {
