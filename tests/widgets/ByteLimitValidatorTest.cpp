@@ -143,9 +143,12 @@ TEST(ByteLimitValidator, loweredLimitKeepsLongerTextEditableButRefusesGrowth)
     EXPECT_EQ(edit->GetText(), QStringLiteral("あいう"));
     QTest::keyClicks(edit.get(), QStringLiteral("x"));
     EXPECT_EQ(edit->GetText(), QStringLiteral("あいう"));
+    edit->setSelection(2, 1); // a character for one of the same width: no growth
+    typeText(edit.get(), QStringLiteral("櫻"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("あい櫻"));
     edit->SetMaxLengthBytes(0); // no limit
     QTest::keyClicks(edit.get(), QStringLiteral("cd"));
-    EXPECT_EQ(edit->GetText(), QStringLiteral("あいうcd"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("あい櫻cd"));
 }
 
 TEST(ByteLimitValidator, cutToLimitKeepsWholeCharactersOfTextHeldBeforeTheLimit)
