@@ -35,7 +35,9 @@ INSTANTIATE_TEST_SUITE_P(Table, Cp932RoundTrip,
 
 TEST(Cp932, mapsLookAlikesAndReplacesUnknownCharacters)
 {
-    EXPECT_EQ(Cp932::encode(u"\u301C\u2212"), QByteArray("\x81\x60\x81\x7c")); // wave dash, minus sign
+    // Look-alikes of other Japanese code pages: wave dash, minus, double bar, em dash, ¢ £ ¬ ¥ ‾.
+    EXPECT_EQ(Cp932::encode(u"\u301C\u2212\u2016\u2014\u00A2\u00A3\u00AC\u00A5\u203E").toHex(' '),
+              QByteArray("81 60 81 7c 81 61 81 5c 81 91 81 92 81 ca 5c 7e"));
     EXPECT_EQ(Cp932::encode(u"a\u00E9b"), QByteArray("a?b"));                  // é has no form
     EXPECT_EQ(Cp932::encode(u"x\U0001F600y"), QByteArray("x?y"));              // one '?' per code point
     EXPECT_FALSE(Cp932::canEncode(u"\u00E9"));
