@@ -4,14 +4,9 @@
 
 namespace {
 
-struct RoundTrip {
-    const char16_t *text;
-    const char *hex;
-};
+struct RoundTrip { const char16_t *text; const char *hex; };
 
-class Cp932RoundTrip : public ::testing::TestWithParam<RoundTrip>
-{
-};
+class Cp932RoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
 TEST_P(Cp932RoundTrip, encodesToWindowsBytesAndBack)
 {
@@ -20,91 +15,98 @@ TEST_P(Cp932RoundTrip, encodesToWindowsBytesAndBack)
     EXPECT_EQ(bytes.toHex(' '), QByteArray(GetParam().hex)) << text.toStdString();
     EXPECT_EQ(Cp932::decode(bytes), text);
     EXPECT_TRUE(Cp932::canEncode(text));
+    EXPECT_EQ(Cp932::byteLength(text), bytes.size());
 }
 
+// The first and last lead byte of both ranges, each with the trail bytes at
+// the ends of its two ranges (40, 7E, 80, FC); 櫻 欅 檜 sit on the last lead
+// byte of the first range, and a trail byte may itself lie in a lead range.
 INSTANTIATE_TEST_SUITE_P(Table, Cp932RoundTrip,
-                         ::testing::Values(RoundTrip{u"ABC", "41 42 43"},
-                                           RoundTrip{u"①", "87 40"},       // NEC row 13
-                                           RoundTrip{u"㈱", "87 8a"},
-                                           RoundTrip{u"Ⅱ", "87 55"},
-                                           RoundTrip{u"～", "81 60"},      // U+FF5E
-                                           RoundTrip{u"－", "81 7c"},      // U+FF0D
-                                           RoundTrip{u"髙", "fb fc"},      // IBM extension
-                                           RoundTrip{u"ｶﾞ", "b6 de"},
-                                           RoundTrip{u"表示", "95 5c 8e a6"},
-                                           RoundTrip{u"\\", "5c"}));
+                         ::testing::Values(RoundTrip{u"ABC", "41 42 43"}, RoundTrip{u"\\~", "5c 7e"},
+                                           RoundTrip{u"　×÷◯", "81 40 81 7e 81 80 81 fc"},
+                                           RoundTrip{u"檗毯麾滌", "9f 40 9f 7e 9f 80 9f fc"},
+                                           RoundTrip{u"櫻欅檜", "9f 4e 9f 4f 9e 77"},
+                                           RoundTrip{u"漾烝烙珱", "e0 40 e0 7e e0 80 e0 fc"},
+                                           RoundTrip{u"◆燹", "81 9f e0 9f"},
+                                           RoundTrip{u"髜黑髙", "fc 40 fc 4b fb fc"}, // IBM extension, last row
+                                           RoundTrip{u"①㈱Ⅱ", "87 40 87 8a 87 55"},  // NEC row 13
+                                           RoundTrip{u"～－", "81 60 81 7c"},         // U+FF5E, U+FF0D
+                                           RoundTrip{u"ｶﾞ", "b6 de"}, RoundTrip{u"表示", "95 5c 8e a6"}));
 
 TEST(Cp932, mapsLookAlikesAndReplacesUnknownCharacters)
 {
-    EXPECT_EQ(Cp932::encode(u"\u301C"), QByteArray("\x81\x60"));   // wave dash
-    EXPECT_EQ(Cp932::encode(u"\u2212"), QByteArray("\x81\x7c"));   // minus sign
-    EXPECT_EQ(Cp932::encode(u"a\u00E9b"), QByteArray("a?b"));      // é has no form
-    EXPECT_EQ(Cp932::encode(u"x\U0001F600y"), QByteArray("x?y"));  // one '?' per code point
+    // Look-alikes of other Japanese code pages: wave dash, minus, double bar, em dash, ¢ £ ¬ ¥ ‾.
+    EXPECT_EQ(Cp932::encode(u"\u301C\u2212\u2016\u2014\u00A2\u00A3\u00AC\u00A5\u203E").toHex(' '),
+              QByteArray("81 60 81 7c 81 61 81 5c 81 91 81 92 81 ca 5c 7e"));
+    EXPECT_EQ(Cp932::encode(u"a\u00E9b"), QByteArray("a?b"));                  // é has no form
+    EXPECT_EQ(Cp932::encode(u"x\U0001F600y"), QByteArray("x?y"));              // one '?' per code point
     EXPECT_FALSE(Cp932::canEncode(u"\u00E9"));
 }
 
-TEST(Cp932, positionAwareLeadBytes)
+// Bytes just outside the lead ranges are no lead bytes: each stands alone.
+struct ByteCase { const char *bytes; const char16_t *text; };
+
+class Cp932Decode : public ::testing::TestWithParam<ByteCase> {};
+
+TEST_P(Cp932Decode, takesOnlyLeadBytesFollowedByTrailBytesAsPairs)
 {
-    // 表 is 95 5C: its trail byte 5C is not a lead byte. ソ is 83 5C. The trail
-    // byte 0x81 of 乗 (8F E6)? Use 彁 (E0 40) preceded by ｱ.
-    const QByteArray s = Cp932::encode(u"アイ");   // 83 41 83 43
-    EXPECT_TRUE(Cp932::isLeadByteAt(s, 0));
-    EXPECT_FALSE(Cp932::isLeadByteAt(s, 1));
-    EXPECT_TRUE(Cp932::isTrailByteAt(s, 1));
-    EXPECT_TRUE(Cp932::isLeadByteAt(s, 2));
-    // A trail byte inside the lead range: ー is 81 5B, 牛 is 8B 8D: the 8D
-    // second byte of 牛 lies in the lead range.
-    const QByteArray t = Cp932::encode(u"牛A");
-    ASSERT_EQ(t.size(), 3);
-    EXPECT_TRUE(Cp932::isLeadByte(static_cast<unsigned char>(t[1])));
-    EXPECT_FALSE(Cp932::isLeadByteAt(t, 1));
+    EXPECT_EQ(Cp932::decode(QByteArray(GetParam().bytes)), QString::fromUtf16(GetParam().text));
 }
 
-TEST(Cp932, truncationNeverSplitsACharacter)
+INSTANTIATE_TEST_SUITE_P(Table, Cp932Decode,
+                         ::testing::Values(ByteCase{"\x80\x40", u"\uFFFD@"}, ByteCase{"\xA0\x40", u"\uFFFD@"},
+                                           ByteCase{"\xDF\x40", u"\uFF9F@"}, ByteCase{"\xFD\x40", u"\uFFFD@"},
+                                           ByteCase{"\x81\x3F", u"\uFFFD?"},  // below the trail range
+                                           ByteCase{"\x9F\x7F", u"\uFFFD\x7F"}, // the gap in it
+                                           ByteCase{"\xE0\xFD", u"\uFFFD\uFFFD"}, ByteCase{"a\x82", u"a\uFFFD"},
+                                           ByteCase{"\x85\x40", u"\uFFFD"},  // unassigned pair
+                                           ByteCase{"\xFC\xFC", u"\uFFFD"}));
+
+// Cutting to a byte count never splits a pair, even when its trail byte lies
+// in a lead range (◆ = 81 9F, 燹 = E0 9F, ≒ = 81 E0).
+struct CutCase { const char16_t *text; int maxBytes; const char16_t *kept; };
+
+class Cp932Cut : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(Cp932Cut, keepsWholeCharactersOnly)
 {
-    const QByteArray s = Cp932::encode(u"aあいb");   // 61 82 a0 82 a2 62
-    EXPECT_EQ(Cp932::truncated(s, 2), QByteArray("a"));
-    EXPECT_EQ(Cp932::truncated(s, 3), Cp932::encode(u"aあ"));
-    EXPECT_EQ(Cp932::truncated(s, 100), s);
-    EXPECT_EQ(Cp932::truncated(s, 0), QByteArray());
-    EXPECT_EQ(Cp932::truncatedToBytes(u"aあいb", 4), QStringLiteral("aあ"));
-    EXPECT_EQ(Cp932::byteLength(u"aあいb"), 6);
+    const QString text = QString::fromUtf16(GetParam().text);
+    const QString kept = QString::fromUtf16(GetParam().kept);
+    EXPECT_EQ(Cp932::truncated(Cp932::encode(text), GetParam().maxBytes), Cp932::encode(kept));
+    EXPECT_EQ(Cp932::truncatedToBytes(text, GetParam().maxBytes), kept);
 }
 
-} // namespace
+INSTANTIATE_TEST_SUITE_P(Table, Cp932Cut,
+                         ::testing::Values(CutCase{u"a櫻", 2, u"a"}, CutCase{u"a櫻", 3, u"a櫻"},
+                                           CutCase{u"◆◆◆", 5, u"◆◆"}, CutCase{u"燹燹", 3, u"燹"},
+                                           CutCase{u"≒≒a", 4, u"≒≒"}, CutCase{u"ｱ漾", 2, u"ｱ"},
+                                           CutCase{u"ｱｲ珱", 4, u"ｱｲ珱"}, CutCase{u"髜a", 1, u""},
+                                           CutCase{u"aあ", 0, u""}, CutCase{u"aあ", 100, u"aあ"}));
 
-namespace {
+TEST(Cp932, positionAwareByteClassesSkipTrailBytesInTheLeadRange)
+{
+    const QByteArray s = Cp932::encode(u"◆燹ｱ"); // 81 9F E0 9F B1
+    const bool lead[] = {true, false, true, false, false};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(Cp932::isLeadByteAt(s, i), lead[i]) << i;
+        EXPECT_EQ(Cp932::isTrailByteAt(s, i), i == 1 || i == 3) << i;
+    }
+}
 
-TEST(Cp932, controlCharactersAndAsciiMapOntoThemselves)
+TEST(Cp932, asciiAndHalfWidthKatakanaMapOntoThemselvesByteForByte)
 {
     QByteArray all;
     for (int b = 0; b < 0x80; ++b)
         all += char(b);
+    for (int b = 0xA1; b <= 0xDF; ++b)
+        all += char(b);
     const QString wide = Cp932::decode(all);
-    ASSERT_EQ(wide.size(), 0x80);
+    ASSERT_EQ(wide.size(), all.size());
     for (int b = 0; b < 0x80; ++b)
         EXPECT_EQ(wide[b].unicode(), b);
-    EXPECT_EQ(Cp932::encode(wide), all);
-}
-
-TEST(Cp932, halfWidthKatakanaAreSingleBytes)
-{
-    QByteArray kana;
-    for (int b = 0xA1; b <= 0xDF; ++b)
-        kana += char(b);
-    const QString wide = Cp932::decode(kana);
-    ASSERT_EQ(wide.size(), kana.size());
-    EXPECT_EQ(wide.front(), QChar(0xFF61));
+    EXPECT_EQ(wide[0x80], QChar(0xFF61));
     EXPECT_EQ(wide.back(), QChar(0xFF9F));
-    EXPECT_EQ(Cp932::encode(wide), kana);
-}
-
-TEST(Cp932, malformedBytesDecodeToReplacementCharacters)
-{
-    EXPECT_EQ(Cp932::decode(QByteArray("a\x82")), QString::fromUtf16(u"a\uFFFD"));          // lone lead at the end
-    EXPECT_EQ(Cp932::decode(QByteArray("\x81\x20x")), QString::fromUtf16(u"\uFFFD x"));    // lead without trail
-    EXPECT_EQ(Cp932::decode(QByteArray("\x80\xA0\xFD")), QString::fromUtf16(u"\uFFFD\uFFFD\uFFFD"));
-    EXPECT_EQ(Cp932::decode(QByteArray("\x85\x40")), QString::fromUtf16(u"\uFFFD"));        // unassigned pair
+    EXPECT_EQ(Cp932::encode(wide), all);
 }
 
 } // namespace

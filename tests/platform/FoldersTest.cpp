@@ -17,9 +17,7 @@ struct Redirect {
 
 void PrintTo(const Redirect &r, std::ostream *os) { *os << r.variable; }
 
-class FoldersRedirect : public ::testing::TestWithParam<Redirect>
-{
-};
+class FoldersRedirect : public ::testing::TestWithParam<Redirect> {};
 
 TEST_P(FoldersRedirect, variableWinsOverDefault)
 {
@@ -70,13 +68,6 @@ TEST(Folders, defaultsFollowXdgDataAndConfigHomes)
     EXPECT_EQ(Folders::userRegistryFile(), config + QStringLiteral("/Pyx/Murven19.reg"));
 }
 
-TEST(Folders, settingsRootDefaultFollowsAppDataVariable)
-{
-    ScopedHome home;
-    qunsetenv("MURVEN_SETTINGS_ROOT");
-    EXPECT_EQ(Folders::settingsRoot(), home.appDataFolder() + QStringLiteral("/Pyx/Murven19/"));
-}
-
 TEST(Folders, programFolderDefaultsToExecutableFolderWithoutSharedData)
 {
     ScopedHome home;
@@ -89,22 +80,18 @@ TEST(Folders, programFolderDefaultsToExecutableFolderWithoutSharedData)
     EXPECT_EQ(Folders::machineRegistryFile(), exeFolder + QStringLiteral("/Murven19.reg"));
 }
 
-TEST(Folders, machineRegistryDefaultLiesInProgramFolder)
+TEST(Folders, defaultsFollowTheProgramAndAppDataVariables)
 {
     ScopedHome home;
     qunsetenv("MURVEN_MACHINE_REGISTRY");
+    qunsetenv("MURVEN_SETTINGS_ROOT");
     EXPECT_EQ(Folders::machineRegistryFile(), home.programFolder() + QStringLiteral("/Murven19.reg"));
+    EXPECT_EQ(Folders::settingsRoot(), home.appDataFolder() + QStringLiteral("/Pyx/Murven19/"));
 }
 
-struct Delimiter {
-    const char *in;
-    const char *included;
-    const char *excluded;
-};
+struct Delimiter { const char *in; const char *included; const char *excluded; };
 
-class FoldersDelimiter : public ::testing::TestWithParam<Delimiter>
-{
-};
+class FoldersDelimiter : public ::testing::TestWithParam<Delimiter> {};
 
 TEST_P(FoldersDelimiter, addsAndRemovesOneTrailingSlash)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
+#include "support/RowName.h"
 #include "support/TestEnvironment.h"
 
 #include <QFile>
@@ -28,8 +29,6 @@ struct LoadCase {
     QStringList lines; // GetStrings() after loading
 };
 
-void PrintTo(const LoadCase &c, std::ostream *os) { *os << c.name; }
-
 class IniFileLoad : public IniFileTest, public ::testing::WithParamInterface<LoadCase> {};
 
 TEST_P(IniFileLoad, keepsOnlySectionsAndKeyLines)
@@ -51,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nn=4\r\n",
                  {"[A]", "k=first", "n=4", "", "[B]", "x=1"}},
         LoadCase{"byteOrderMarkSkipped", "\xEF\xBB\xBF[BASE]\r\nAdrsName=\xE5\xAE\xB6\r\n", {"[BASE]", "AdrsName=家"}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 // ---- Saving: the bytes an edit leaves ---------------------------------------------
 
@@ -61,8 +60,6 @@ struct SaveCase {
     std::function<void(TMemIniFile &)> edit;
     QByteArray after;
 };
-
-void PrintTo(const SaveCase &c, std::ostream *os) { *os << c.name; }
 
 class IniFileSave : public IniFileTest, public ::testing::WithParamInterface<SaveCase> {};
 
@@ -104,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                  [](TMemIniFile &ini) { ini.SetStrings({"[NEW]", "a = 1", "", "[Other]"}); },
                  "[NEW]\r\na=1\r\n\r\n[Other]\r\n"},
         SaveCase{"clearedContentWritesEmptyFile", "[A]\r\nk=v\r\n", [](TMemIniFile &ini) { ini.Clear(); }, ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 TEST_F(IniFileTest, roundTripIsByteForByte)
 {
@@ -181,9 +178,12 @@ const IntegerCase kIntegers[] = {
     {"42", 42}, {"-42", -42}, {"+5", 5}, {"007", 7}, {"$1F", 31}, {"$1f", 31}, {"0x1F", 31}, {"0X1f", 31},
     {"-$10", -16}, {"$DFFFEF", 0xDFFFEF}, {"$FFFFFFFF", -1}, {"0x80000000", kMin},
     {"2147483647", std::numeric_limits<int>::max()}, {"-2147483648", kMin},
-    // outside the 32-bit range, and far outside 64 bits
-    {"2147483648", -7}, {"-2147483649", -7}, {"$100000000", -7}, {"99999999999999999999", -7},
-    {"0x1FFFFFFFFFFFFFFFF", -7},
+    // outside the 32-bit range, at the ends of 64 bits and beyond, where a
+    // magnitude that wraps around would come back small
+    {"2147483648", -7}, {"-2147483649", -7}, {"$100000000", -7}, {"4294967295", -7}, {"4294967296", -7},
+    {"9223372036854775807", -7}, {"9223372036854775808", -7}, {"-9223372036854775808", -7},
+    {"-9223372036854775809", -7}, {"18446744073709551617", -7}, {"99999999999999999999", -7},
+    {"$FFFFFFFFFFFFFFFF", -7}, {"0x10000000000000001", -7},
     // not integers; the last but one has full-width digits
     {"", -7}, {"$", -7}, {"0x", -7}, {"-", -7}, {"1F", -7}, {"x1F", -7}, {"1.5", -7}, {"1 2", -7},
     {"12abc", -7}, {"true", -7}, {"$G1", -7}, {"１２", -7}, {"--1", -7}};

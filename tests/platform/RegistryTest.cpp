@@ -183,6 +183,8 @@ TEST_F(RegistryTest, damagedAndUnknownLinesAreIgnoredButKept)
                                 "\"Folder\"=\"C:\\\\Map\"\r\n"
                                 "\"Broken\"=\"no closing quote\r\n"
                                 "\"Count\"=dword:zz\r\n"
+                                "\"Long\"=dword:000000001\r\n" // nine digits: no dword
+                                "\"Big\"=dword:100000000\r\n"
                                 "\"Expand\"=hex(2):25,00,50,00,\\\r\n"
                                 "  41,00,00,00\r\n"
                                 "garbage line\r\n"
@@ -195,6 +197,8 @@ TEST_F(RegistryTest, damagedAndUnknownLinesAreIgnoredButKept)
     EXPECT_EQ(reg.ReadInteger("Level"), 3);
     EXPECT_FALSE(reg.ValueExists("Broken"));
     EXPECT_FALSE(reg.ValueExists("Count"));
+    EXPECT_FALSE(reg.ValueExists("Long"));
+    EXPECT_FALSE(reg.ValueExists("Big"));
     EXPECT_TRUE(reg.ValueExists("Expand"));
     EXPECT_THROW((void)reg.ReadString("Expand"), ERegistryException);
     EXPECT_EQ(reg.GetValueNames(), (QStringList{"Folder", "Expand", "Level"}));

@@ -1,6 +1,7 @@
 #include "platform/SafeFile.h"
 
 #include "support/FileHelpers.h"
+#include "support/RowName.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -36,25 +37,15 @@ protected:
     HookGuard guard;
 };
 
-TEST_F(SafeFileTest, createsMissingFileWithoutLeftovers)
+TEST_F(SafeFileTest, createsOrReplacesTheFileWithoutLeftoversAndDropsAStaleDollarCopy)
 {
     QString error;
-    ASSERT_TRUE(SafeReplaceFile(file(), "new", &error)) << error.toStdString();
-    EXPECT_EQ(fileBytes(file()), "new");
+    ASSERT_TRUE(SafeReplaceFile(file(), "a longer first version", &error)) << error.toStdString();
+    EXPECT_EQ(fileBytes(file()), "a longer first version");
+    writeBytes(backup(), "older");
+    ASSERT_TRUE(SafeReplaceFile(file(), "newer"));
+    EXPECT_EQ(fileBytes(file()), "newer");
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
-}
-
-TEST_F(SafeFileTest, replacesExistingFileAndDropsTheDollarCopy)
-{
-    writeBytes(file(), "old contents that are longer");
-    ASSERT_TRUE(SafeReplaceFile(file(), "new"));
-    EXPECT_EQ(fileBytes(file()), "new");
-    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
-}
-
-TEST_F(SafeFileTest, backupNameIsDollarsBeforeFileNameInSameFolder)
-{
-    EXPECT_EQ(SafeReplaceBackupPath(file()), backup());
 }
 
 TEST_F(SafeFileTest, keepsAccessRightsOfReplacedFile)
@@ -109,9 +100,7 @@ TEST_F(SafeFileTest, failsInReadOnlyFolderAndKeepsOriginal)
 }
 
 // A failure before the commit leaves the original alone and nothing else.
-class SafeFileFailingStep : public SafeFileTest, public ::testing::WithParamInterface<SafeFile::Step>
-{
-};
+class SafeFileFailingStep : public SafeFileTest, public ::testing::WithParamInterface<SafeFile::Step> {};
 
 TEST_P(SafeFileFailingStep, keepsOriginalAndRemovesTemporary)
 {
@@ -156,13 +145,6 @@ TEST_F(SafeFileTest, failureAfterCommitStillReportsTheNewFile)
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
 }
 
-TEST_F(SafeFileTest, staleDollarCopyIsRemovedByNextReplace)
-{
-    writeBytes(backup(), "older");
-    ASSERT_TRUE(SafeReplaceFile(file(), "new"));
-    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
-}
-
 // The states a crash can leave behind, and what RecoverSafeReplace makes of them.
 struct Interrupted {
     const char *name;
@@ -172,11 +154,7 @@ struct Interrupted {
     const char *expected;
 };
 
-void PrintTo(const Interrupted &s, std::ostream *os) { *os << s.name; }
-
-class SafeFileRecovery : public SafeFileTest, public ::testing::WithParamInterface<Interrupted>
-{
-};
+class SafeFileRecovery : public SafeFileTest, public ::testing::WithParamInterface<Interrupted> {};
 
 TEST_P(SafeFileRecovery, leavesOneCompleteFile)
 {
@@ -208,6 +186,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Interrupted{"afterRenamingOriginal", nullptr, "old", true, "old"},
                       Interrupted{"afterCommit", "new", "old", false, "new"},
                       Interrupted{"temporaryOfNewFile", nullptr, nullptr, true, nullptr}),
-    [](const ::testing::TestParamInfo<Interrupted> &info) { return std::string(info.param.name); });
+    rowName);
 
 } // namespace

@@ -8,8 +8,7 @@ struct TrimCase
     const char *expected;
 };
 
-class TrimBlanksBytes : public ::testing::TestWithParam<TrimCase>
-{};
+class TrimBlanksBytes : public ::testing::TestWithParam<TrimCase> {};
 
 TEST_P(TrimBlanksBytes, dropsControlBytesAndSpacesAtBothEndsOnly)
 {

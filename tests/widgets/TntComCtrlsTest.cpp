@@ -6,9 +6,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLineEdit>
-#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -58,37 +56,6 @@ protected:
     TTntListView view;
 };
 
-// An owner-data list of 100,000 rows whose OnData records every row asked for.
-class TntListViewOwnerData : public TntListView
-{
-protected:
-    TntListViewOwnerData()
-    {
-        fill(view, {"No.", "名前", "住所"});
-        view.SetOwnerData(true);
-        view.OnData = [this](QObject *, TTntListItem *item) {
-            fetched.append(item->Index());
-            item->SetCaption(QString::number(item->Index() + 1));
-            item->SubItems().Add(QStringLiteral("氏名%1").arg(item->Index()));
-            item->SubItems().Add(QStringLiteral("東京都"));
-        };
-        view.resize(400, 300);
-        view.SetItemCount(100000);
-    }
-    void show()
-    {
-        view.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    }
-    void paint() { view.viewport()->grab(); }
-    [[nodiscard]] int visibleRowCapacity() const
-    {
-        return view.viewport()->height() / view.visualRect(view.model()->index(0, 0)).height() + 2;
-    }
-
-    QList<int> fetched;
-};
-
 // ---- Item model ----------------------------------------------------------------
 
 TEST_F(TntListView, passesTheModelTesterThroughItemAndColumnChanges)
@@ -107,16 +74,6 @@ TEST_F(TntListView, passesTheModelTesterThroughItemAndColumnChanges)
     view.Columns().Delete(0);
     view.Columns().Clear();
     view.Items().Clear();
-    view.SetOwnerData(true);
-    QStringList rows; // the owner's data
-    for (int i = 0; i < 50; ++i)
-        rows.append(QString::number(i));
-    view.OnData = [&rows](QObject *, TTntListItem *item) { item->SetCaption(rows.value(item->Index())); };
-    view.SetItemCount(50);
-    view.Refresh();
-    view.Items().Delete(10); // the rows behind keep their texts ...
-    rows.removeAt(10);       // ... which the owner then gives for their new indexes
-    view.SetItemCount(5);
     qInstallMessageHandler(previous);
     EXPECT_TRUE(g_warnings.isEmpty()) << g_warnings.join(u'\n').toStdString();
 }
@@ -210,34 +167,6 @@ TEST_F(TntListView, badIndexesAndAddingToAnOwnerDataListRaiseListError)
 
 // ---- Items -----------------------------------------------------------------------
 
-struct TTaggedItem : TTntListItem {
-    using TTntListItem::TTntListItem;
-};
-struct TForeignItem : TListItem {};
-
-TEST_F(TntListView, createsItemsOfTheChosenClassAndRefusesOnesOutsideTheWideFamily)
-{
-    view.OnCreateItemClass = [](QObject *, TListItemClass &itemClass) {
-        itemClass = [](TTntListItems &owner) { return new TTaggedItem(owner); };
-    };
-    EXPECT_NE(dynamic_cast<TTaggedItem *>(view.Items().Add()), nullptr);
-    view.Items().Clear();
-    view.OnCreateItemClass = [](QObject *, TListItemClass &itemClass) {
-        itemClass = [](TTntListItems &) { return new TForeignItem; };
-    };
-    try {
-        view.Items().Add();
-        FAIL() << "no exception";
-    } catch (const ETntInternalError &e) {
-        EXPECT_EQ(e.Message(),
-                  QStringLiteral("Internal Error: OnCreateItemClass.ItemClass must inherit from TTntListItem."));
-    }
-    EXPECT_EQ(view.model()->rowCount(), 0);
-    view.SetOwnerData(true); // the item of owner-data rows too
-    view.SetItemCount(10);
-    EXPECT_THROW((void)view.Items().GetItem(0), ETntInternalError);
-}
-
 TEST_F(TntListView, assignCopiesTextsDataAndStateButKeepsSubItemsWhenTheSourceHasNone)
 {
     fill(view, {}, {"한국어", ""});
@@ -292,37 +221,6 @@ TEST_F(TntListView, alphaSortOrdersByWideCaptionsThatShareOneByteForm)
     EXPECT_EQ(selected->Index(), 2);
 }
 
-TEST_F(TntListView, sortsWithTheCompareEventAndItsParameter)
-{
-    fill(view, {}, {"bb", "a", "ccc"});
-    qintptr seen = 0;
-    view.OnCompare = [&](QObject *, TTntListItem *a, TTntListItem *b, qintptr data, int &compare) {
-        seen = data;
-        compare = int(b->Caption().size() - a->Caption().size()); // longest first
-    };
-    ASSERT_TRUE(view.CustomSort(TLVCompare(), 77));
-    EXPECT_EQ(seen, 77);
-    EXPECT_EQ(captions(view), (QStringList{"ccc", "bb", "a"}));
-    view.CustomSort([](TTntListItem *a, TTntListItem *b, qintptr) { return a->Caption().compare(b->Caption()); }, 0);
-    EXPECT_EQ(captions(view), (QStringList{"a", "bb", "ccc"}));
-    view.SetOwnerData(true);
-    EXPECT_FALSE(view.AlphaSort());
-}
-
-TEST_F(TntListView, copySelectionAddsCaptionAndDataOfEachSelectedItem)
-{
-    TTntListView destination;
-    int third = 3;
-    view.AddItem(QStringLiteral("一"), nullptr);
-    view.AddItem(QStringLiteral("二"), nullptr);
-    view.AddItem(QStringLiteral("𠀋"), &third);
-    view.Items().GetItem(0)->SetSelected(true);
-    view.Items().GetItem(2)->SetSelected(true);
-    view.CopySelection(destination);
-    EXPECT_EQ(captions(destination), (QStringList{"一", "𠀋"}));
-    EXPECT_EQ(destination.Items().GetItem(1)->Data(), &third);
-}
-
 TEST_F(TntListView, captionIsEditedOnlyWhenWritableAndAllowedAndTheEditedEventHasTheLastWord)
 {
     fill(view, {"A"}, {"旧"});
@@ -347,16 +245,6 @@ TEST_F(TntListView, captionIsEditedOnlyWhenWritableAndAllowedAndTheEditedEventHa
     EXPECT_EQ(view.Items().GetItem(0)->Caption(), QStringLiteral("髙橋様"));
 }
 
-TEST_F(TntListView, checkboxesShowAndSetTheCheckedState)
-{
-    view.Items().Add()->SetChecked(true);
-    EXPECT_FALSE(view.model()->index(0, 0).data(Qt::CheckStateRole).isValid());
-    view.SetCheckboxes(true);
-    EXPECT_EQ(view.model()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
-    view.model()->setData(view.model()->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
-    EXPECT_FALSE(view.Items().GetItem(0)->Checked());
-}
-
 // "<row>+" or "<row>-" for each OnSelectItem, "-1-" for a deselection of all rows.
 void logSelections(TTntCustomListView &view, QStringList &events)
 {
@@ -377,117 +265,6 @@ TEST_F(TntListView, reportsSelectionChangesPerItemInNormalMode)
     events.clear();
     view.Items().Delete(1); // removing a row is no selection change
     EXPECT_TRUE(events.isEmpty());
-}
-
-// ---- Owner data ------------------------------------------------------------------
-
-TEST_F(TntListViewOwnerData, fetchesOnlyTheVisibleRowsOnceUntilRefresh)
-{
-    EXPECT_EQ(view.Items().Count(), 100000);
-    EXPECT_EQ(view.model()->rowCount(), 100000);
-    EXPECT_TRUE(fetched.isEmpty()); // setting the count asks for no row
-    show();
-    paint();
-    const int capacity = visibleRowCapacity();
-    ASSERT_FALSE(fetched.isEmpty());
-    EXPECT_LE(fetched.size(), capacity);
-    EXPECT_EQ(QSet<int>(fetched.begin(), fetched.end()).size(), fetched.size()); // each once
-    EXPECT_EQ(cells(view, 0), (QStringList{"1", "氏名0", "東京都"}));
-
-    fetched.clear();
-    paint(); // repainting uses the cached texts
-    EXPECT_TRUE(fetched.isEmpty());
-
-    view.scrollTo(view.model()->index(50000, 0), QAbstractItemView::PositionAtTop);
-    paint();
-    ASSERT_FALSE(fetched.isEmpty());
-    EXPECT_LE(fetched.size(), capacity);
-    for (int row : fetched)
-        EXPECT_TRUE(row >= 50000 - capacity && row <= 50000 + capacity) << row;
-
-    fetched.clear();
-    view.Refresh();
-    paint();
-    EXPECT_FALSE(fetched.isEmpty());
-    EXPECT_LE(fetched.size(), capacity);
-}
-
-TEST_F(TntListViewOwnerData, changingTheCountDropsTheCachedTexts)
-{
-    (void)cells(view, 3);
-    fetched.clear();
-    (void)cells(view, 3);
-    EXPECT_TRUE(fetched.isEmpty());
-    view.SetItemCount(20);
-    (void)cells(view, 3);
-    EXPECT_EQ(fetched, QList<int>{3});
-}
-
-TEST_F(TntListViewOwnerData, itemsOfRowsAreTheTemporaryItemFilledForThatRow)
-{
-    TTntListItem *item = view.Items().GetItem(7);
-    EXPECT_EQ(item->Index(), 7);
-    EXPECT_EQ(item->SubItems().Get(0), QStringLiteral("氏名7"));
-    EXPECT_EQ(view.Items().GetItem(8), item); // one item, refilled
-    EXPECT_EQ(item->Caption(), QStringLiteral("9"));
-    item->SetSelected(true);
-    EXPECT_TRUE(view.selectionModel()->isRowSelected(8, QModelIndex()));
-    EXPECT_EQ(view.GetSelected()->Index(), 8);
-}
-
-TEST_F(TntListViewOwnerData, reportsSingleRowsRangesAndDeselectingAll)
-{
-    show();
-    QStringList events;
-    logSelections(view, events);
-    view.OnDataStateChange = [&](QObject *, int from, int to, bool oldSelected, bool newSelected) {
-        events.append(QStringLiteral("%1..%2 %3>%4").arg(from).arg(to).arg(oldSelected).arg(newSelected));
-    };
-    QWidget *viewport = view.viewport();
-    const auto rowPoint = [&](int row) { return view.visualRect(view.model()->index(row, 1)).center(); };
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowPoint(2));
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, rowPoint(5));
-    EXPECT_EQ(events, (QStringList{"2+", "3..5 0>1"}));
-    events.clear();
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, rowPoint(4)); // plain click: the others go
-    EXPECT_EQ(events, (QStringList{"-1-", "4+"}));
-    events.clear();
-    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, rowPoint(4));
-    EXPECT_EQ(events, QStringList{"4-"});
-}
-
-TEST_F(TntListViewOwnerData, typeAheadAsksTheOwnerWithTheWideTextTyped)
-{
-    show();
-    view.Items().GetItem(10)->SetFocused(true);
-    QStringList asked;
-    QList<int> starts;
-    view.OnDataFind = [&](QObject *, TItemFind find, const QString &text, const QPoint &, void *, int start,
-                               TSearchDirection, bool wrap, int &index) {
-        EXPECT_EQ(find, TItemFind::ifPartialString);
-        EXPECT_TRUE(wrap);
-        asked.append(text);
-        starts.append(start);
-        index = 500;
-    };
-    for (const QString &typed : {QStringLiteral("あ"), QStringLiteral("い")}) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
-        QApplication::sendEvent(&view, &press);
-    }
-    EXPECT_EQ(asked, (QStringList{"あ", "あい"}));
-    EXPECT_EQ(starts, (QList<int>{11, 500})); // a new search starts behind the focus
-    EXPECT_EQ(view.GetItemFocused()->Index(), 500);
-    EXPECT_EQ(view.SelCount(), 1);
-}
-
-TEST_F(TntListViewOwnerData, topItemIsTheFirstRowOnTheScreen)
-{
-    show();
-    EXPECT_EQ(view.GetTopItem()->Index(), 0);
-    view.scrollTo(view.model()->index(300, 0), QAbstractItemView::PositionAtTop);
-    EXPECT_EQ(view.GetTopItem()->Index(), 300);
-    view.SetItemCount(0);
-    EXPECT_EQ(view.GetTopItem(), nullptr);
 }
 
 } // namespace

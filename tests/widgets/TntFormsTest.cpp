@@ -163,28 +163,4 @@ TEST(TntApplicationHint, takesTheLongHintOfTheMenuItemUnderTheMouse)
     menu.close();
 }
 
-// ---- Typed characters ---------------------------------------------------------------
-
-class TypedCharacter : public ::testing::TestWithParam<const char16_t *> {};
-
-TEST_P(TypedCharacter, arrivesInAnEditAsItself)
-{
-    QLineEdit edit;
-    edit.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
-    const QString typed = QString::fromUtf16(GetParam());
-    // One key press per code point carrying its text, as an input method
-    // delivers it (QTest::keyClicks only knows ASCII keys).
-    for (const uint codePoint : typed.toUcs4()) {
-        const QString text = QString::fromUcs4(reinterpret_cast<const char32_t *>(&codePoint), 1);
-        QTest::sendKeyEvent(QTest::Click, &edit, Qt::Key_unknown, text, Qt::NoModifier);
-    }
-    EXPECT_EQ(edit.text(), typed);
-    EXPECT_EQ(GetWideText(&edit), typed);
-}
-
-// Outside the code page ("é", "𠮷", "Ω" is inside), half-width kana, NEC specials.
-INSTANTIATE_TEST_SUITE_P(Table, TypedCharacter,
-                         ::testing::Values(u"é", u"𠮷", u"住所録Ωé", u"ｶﾅ①～", u"ẞ€"));
-
 } // namespace
