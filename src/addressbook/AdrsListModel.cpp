@@ -1,5 +1,6 @@
 #include "addressbook/AdrsListModel.h"
 
+#include "addressbook/WordSch.h"
 #include "core/AppSub.h"
 #include "core/Env.h"
 #include "core/GrpEdt.h"
@@ -31,21 +32,50 @@ const QString kSortSection = QStringLiteral("SORT");
 
 QByteArray bytesOf(const TField *field) { return field ? field->AsBytes() : QByteArray(); }
 
-QString plainText(const TField *field) { return Cp932::decode(TrimBlanks(bytesOf(field))); }
+// The stored bytes without a copy, valid until the table's cursor moves.
+QByteArrayView viewOf(const TField *field) { return field ? field->AsBytesView() : QByteArrayView(); }
+
+QString plainText(const TField *field) { return Cp932::decode(TrimBlanks(viewOf(field))); }
 
 QString phoneText(const TField *field) { return Cp932::decode(HyphenatePhoneNumber(bytesOf(field))); }
 
-QString nameText(const TField *field) { return TrimBlanks(DecodeUnicodeField(bytesOf(field))); }
+QString nameText(const TField *field) { return TrimBlanks(DecodeUnicodeField(viewOf(field))); }
 
 qint32 integerOf(const TField *field) { return field && !field->IsNull() ? field->AsInteger() : 0; }
 
-QString dateText(const TField *field, const QString &format)
+// The texts of a date-time field: date and time, date, time. The three
+// columns of one stamp convert it to local time and format it once per
+// record.
+class TStampTexts
 {
-    // An empty stamp shows nothing rather than the zero date.
-    if (!field || field->IsNull())
-        return QString();
-    return field->AsDateTime().toString(format);
-}
+public:
+    explicit TStampTexts(const TField *field = nullptr) : m_field(field) {}
+    void Forget() { m_read = false; }
+
+    QString Text(int part) const
+    {
+        static const std::array<QString, 3> formats{QStringLiteral("yyyy/MM/dd hh:mm:ss"),
+                                                    QStringLiteral("yyyy/MM/dd"), QStringLiteral("hh:mm:ss")};
+        if (!m_read) {
+            m_read = true;
+            // An empty stamp shows nothing rather than the zero date.
+            m_at = m_field && !m_field->IsNull() ? m_field->AsDateTime() : QDateTime();
+            m_full = m_at.toString(formats[0]);
+        }
+        if (part == 0 || m_full.isEmpty())
+            return m_full;
+        // Every field has its fixed place in a year of four digits.
+        if (m_full.size() == 19)
+            return part == 1 ? m_full.left(10) : m_full.right(8);
+        return m_at.toString(formats[size_t(part)]);
+    }
+
+private:
+    const TField *m_field;
+    mutable bool m_read = false;
+    mutable QDateTime m_at;
+    mutable QString m_full;
+};
 
 // A name key of the duplicate display: the decoded text in one canonical
 // byte form, so the plain Shift-JIS and the "@" form of one name are equal;
@@ -111,6 +141,23 @@ bool groupPasses(int viewGroup, const TField *group)
 
 int validSortType(int sortType) { return sortType >= 0 && sortType < SortTypeCount ? sortType : 0; }
 
+// The fields the text of column ColumnId reads (see formatCell); a walk
+// that names them never loads whole records. A field missing here only
+// costs speed: the table then loads the record.
+QStringList columnFields(int columnId)
+{
+    static const std::array<const char *, ListColumnCount> fields{
+        "", "Group", "CustomCode", "Tel", "TelDiv", "Fax", "PubDate", "Portable1", "Portable2", "Pos",
+        "Tdfkn;Adrs1;Adrs2;Adrs3", "AdrsKana", "PrivCorp", "CorpKanji", "CorpKana", "Dptmnt", "Post", "NameKanji",
+        "NameKana", "URL", "EMail1", "EMail2", "Joint1", "Joint2", "Joint3", "Joint4", "Joint5", "Keyword1",
+        "Keyword2", "Keyword3", "Keyword4", "Keyword5", "Keyword6", "Keyword7", "Keyword8", "Note",
+        "SymbolMark;SymbolColor", "AddDateTime", "AddDateTime", "AddDateTime", "UpdDateTime", "UpdDateTime",
+        "UpdDateTime"};
+    if (columnId < 0 || columnId >= ListColumnCount)
+        return {};
+    return QString::fromLatin1(fields[size_t(columnId)]).split(u';', Qt::SkipEmptyParts);
+}
+
 // One record of the duplicate display while it is built.
 struct TDupliData {
     qint32 RecNo = 0;
@@ -160,6 +207,15 @@ struct TAddressListModel::TRecordFields {
         SymbolColor = f("SymbolColor");
         AddDateTime = f("AddDateTime");
         UpdDateTime = f("UpdDateTime");
+        Added = TStampTexts(AddDateTime);
+        Updated = TStampTexts(UpdDateTime);
+    }
+
+    // The cursor moved on to another record.
+    void Forget() const
+    {
+        Added.Forget();
+        Updated.Forget();
     }
 
     TField *RecNo, *Group, *CustomCode, *Tel, *TelDiv, *Fax, *PubDate, *Portable1, *Portable2, *Pos, *Tdfkn,
@@ -167,6 +223,8 @@ struct TAddressListModel::TRecordFields {
         *NameKana, *URL, *EMail1, *EMail2, *Note, *SymbolMark, *SymbolColor, *AddDateTime, *UpdDateTime;
     std::array<TField *, 5> Joint{};
     std::array<TField *, KeywordCount> Keyword{};
+    mutable TStampTexts Added;
+    mutable TStampTexts Updated;
 };
 
 TAddressListModel::TAddressListModel(QObject *Parent)
@@ -302,8 +360,7 @@ void TAddressListModel::BuildColumns(const QFontMetrics &Metrics)
             m_shown << i;
     }
     measureCaptions();
-    for (QStringList &entry : m_cache)
-        entry.clear();
+    m_cache.dropTexts();
     endResetModel();
 }
 
@@ -498,8 +555,7 @@ void TAddressListModel::buildDuplicateList(TTable &table, qint32 keepRecNo)
 
 void TAddressListModel::DropCache()
 {
-    for (QStringList &entry : m_cache)
-        entry.clear();
+    m_cache.dropTexts();
     if (!m_rows.empty() && !m_shown.isEmpty())
         emit dataChanged(index(0, 0), index(RowCount() - 1, int(m_shown.size()) - 1));
 }
@@ -629,29 +685,106 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
         return mark + QStringLiteral(",$") + QStringLiteral("%1").arg(color, 8, 16, QLatin1Char('0')).toUpper();
     }
     case 37:
-        return dateText(f.AddDateTime, QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+        return f.Added.Text(0);
     case 38:
-        return dateText(f.AddDateTime, QStringLiteral("yyyy/MM/dd"));
+        return f.Added.Text(1);
     case 39:
-        return dateText(f.AddDateTime, QStringLiteral("hh:mm:ss"));
+        return f.Added.Text(2);
     case 40:
-        return dateText(f.UpdDateTime, QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+        return f.Updated.Text(0);
     case 41:
-        return dateText(f.UpdDateTime, QStringLiteral("yyyy/MM/dd"));
+        return f.Updated.Text(1);
     case 42:
-        return dateText(f.UpdDateTime, QStringLiteral("hh:mm:ss"));
+        return f.Updated.Text(2);
     default:
         return QString();
     }
 }
 
-void TAddressListModel::formatRow(int row) const
+// Whether the text formatCell gives column columnId of the current record
+// may contain the word: false only when a character of the word can come
+// neither from the column's stored bytes nor from what its format adds.
+// Cheaper than formatting; the columns whose text is not their decoded
+// bytes (names in the wide form, hyphenated numbers, words) always may.
+bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const TWordBytes &word,
+                                    bool phonesHyphenated)
 {
-    if (row < 0 || row >= RowCount() || size_t(row) >= m_cache.size())
-        return;
-    QStringList &entry = m_cache[size_t(row)];
-    if (!entry.isEmpty() || m_shown.isEmpty())
-        return;
+    static const QString digits = QStringLiteral("0123456789");
+    static const QString stamp = QStringLiteral("0123456789/: -");
+    const auto plain = [&word](const TField *field) { return word.MayHold({viewOf(field)}); };
+    const auto name = [&word](const TField *field) { return word.MayHoldWide(viewOf(field)); };
+    switch (columnId) {
+    case 0:
+        return word.MayHold({}, digits);
+    case 2:
+        return plain(f.CustomCode);
+    case 3:
+        return phonesHyphenated || plain(f.Tel);
+    case 5:
+        return phonesHyphenated || plain(f.Fax);
+    case 6:
+        return word.MayHold({viewOf(f.PubDate)}, u"年月");
+    case 7:
+        return phonesHyphenated || plain(f.Portable1);
+    case 8:
+        return phonesHyphenated || plain(f.Portable2);
+    case 9:
+        return word.MayHold({viewOf(f.Pos)}, u"-");
+    case 10:
+        return word.MayHold({viewOf(f.Tdfkn), viewOf(f.Adrs1), viewOf(f.Adrs2), viewOf(f.Adrs3)});
+    case 11:
+        return plain(f.AdrsKana);
+    case 13:
+        return plain(f.CorpKanji);
+    case 14:
+        return plain(f.CorpKana);
+    case 15:
+        return plain(f.Dptmnt);
+    case 16:
+        return plain(f.Post);
+    case 17:
+        return name(f.NameKanji);
+    case 18:
+        return plain(f.NameKana);
+    case 19:
+        return plain(f.URL);
+    case 20:
+        return plain(f.EMail1);
+    case 21:
+        return plain(f.EMail2);
+    case 22:
+    case 23:
+    case 24:
+    case 25:
+    case 26:
+        return name(f.Joint[size_t(columnId - 22)]);
+    case 27:
+    case 28:
+    case 29:
+    case 30:
+    case 31:
+    case 32:
+    case 33:
+    case 34:
+        return plain(f.Keyword[size_t(columnId - 27)]);
+    case 35:
+        return plain(f.Note);
+    case 37:
+    case 38:
+    case 39:
+    case 40:
+    case 41:
+    case 42:
+        return word.MayHold({}, stamp);
+    default:
+        return true; // the group name and the fixed words
+    }
+}
+
+const QStringList &TAddressListModel::formatRow(int row) const
+{
+    if (const QStringList *cached = m_cache.find(row))
+        return *cached;
     QStringList texts;
     texts.reserve(m_shown.size());
     if (m_table && m_table->Active()) {
@@ -683,7 +816,175 @@ void TAddressListModel::formatRow(int row) const
     // cached so that painting does not search for it again.
     while (texts.size() < m_shown.size())
         texts << QString();
-    entry = std::move(texts);
+    return m_cache.insert(row, std::move(texts));
+}
+
+// ---- Word search -------------------------------------------------------------
+
+TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &Word, int Start, int &Row) const
+{
+    Row = -1;
+    const int rows = RowCount();
+    if (rows == 0 || Word.isEmpty())
+        return TWordSearchResult::NotFound;
+    if (Start < 0 || Start >= rows)
+        Start = 0;
+    if (!m_table || !m_table->Active()) {
+        Row = Start;
+        return TWordSearchResult::ReadFailed;
+    }
+    const TWordBytes wordBytes(Word);
+    const bool phonesHyphenated = WqhypLoaded();
+    QList<int> ids;
+    QStringList walkFields{QStringLiteral("RecNo")};
+    for (const int position : m_shown) {
+        const int id = m_columns[size_t(position)].Index;
+        if (id == kSymbolColumn)
+            continue;
+        ids << id;
+        walkFields << columnFields(id);
+    }
+    // The row of each record number, for a walk that meets the records in
+    // table order.
+    std::vector<std::pair<qint32, int>> rowOf;
+    rowOf.reserve(size_t(rows));
+    for (int row = 0; row < rows; ++row)
+        rowOf.emplace_back(m_rows[size_t(row)], row);
+    std::sort(rowOf.begin(), rowOf.end());
+    const auto rowOfRecNo = [&rowOf](qint32 recNo) {
+        const auto it = std::lower_bound(rowOf.begin(), rowOf.end(), std::pair<qint32, int>(recNo, -1));
+        return it != rowOf.end() && it->first == recNo ? it->second : -1;
+    };
+
+    // Each row is searched when the walk meets its record; the rows are
+    // answered in the search's order, from Start round to Start - 1: the
+    // first row with a hit, or the first one whose record never came.
+    enum : char { Unseen, Miss, Hit };
+    std::vector<char> state(size_t(rows), Unseen);
+    int answered = 0;
+    const auto next = [&] { return (Start + answered) % rows; };
+    // True once the search has its answer: every row missed, or the next
+    // row to answer has a hit.
+    const auto decided = [&] {
+        while (answered < rows && state[size_t(next())] == Miss)
+            ++answered;
+        return answered == rows || state[size_t(next())] == Hit;
+    };
+
+    TTable &table = *m_table;
+    const TRecordFields fields(table);
+    if (!fields.RecNo) {
+        Row = Start;
+        return TWordSearchResult::ReadFailed;
+    }
+    try {
+        // The list's own order: the rows come in walk order, so the first
+        // hit ends the walk. The duplicate display's rows are in key order;
+        // their records are met in record order and each answered in turn.
+        const bool duplicates = DupItem1 > 0 && !FilterDisabled;
+        table.SetIndexName(duplicates ? QString() : SortTypes[size_t(validSortType(SortType))].IndexName);
+        if (table.Descending())
+            table.SetDescending(false);
+        table.SetWalkFields(walkFields);
+        const bool ascending = duplicates || SortDir;
+        // First the rows from Start on, then round from row 0.
+        for (const bool wrapped : {false, true}) {
+            // A row from Start on still unanswered was never met: it is gone.
+            if (wrapped && (decided() || next() >= Start))
+                break;
+            for (ascending ? table.First() : table.Last(); ascending ? !table.Eof() : !table.Bof();
+                 ascending ? table.Next() : table.Prior()) {
+                const int row = rowOfRecNo(fields.RecNo->AsInteger());
+                if (row < 0 || (row >= Start) == wrapped || state[size_t(row)] != Unseen)
+                    continue;
+                fields.Forget();
+                const bool hit = std::any_of(ids.cbegin(), ids.cend(), [&](int id) {
+                    return cellMayHold(fields, id, wordBytes, phonesHyphenated)
+                           && formatCell(fields, id, row).contains(Word);
+                });
+                state[size_t(row)] = hit ? Hit : Miss;
+                if (decided())
+                    break;
+            }
+        }
+    } catch (const ETableError &) {
+        // The rows read so far stand; the next row to answer cannot be read.
+    }
+    // Later walks of the table name their own fields; these many would
+    // slow every order the table reads until then.
+    table.SetWalkFields({});
+    (void)decided();
+    if (answered == rows)
+        return TWordSearchResult::NotFound;
+    Row = next();
+    return state[size_t(Row)] == Hit ? TWordSearchResult::Found : TWordSearchResult::ReadFailed;
+}
+
+// ---- Row text cache ----------------------------------------------------------
+
+void TAddressListModel::TRowTexts::clear()
+{
+    m_slotOfRow.clear();
+    m_rowOfSlot.clear();
+    m_used.clear();
+    m_texts.clear();
+}
+
+void TAddressListModel::TRowTexts::resize(size_t Rows)
+{
+    dropTexts();
+    m_slotOfRow.assign(Rows, -1);
+}
+
+void TAddressListModel::TRowTexts::shrink_to_fit()
+{
+    m_slotOfRow.shrink_to_fit();
+    m_rowOfSlot.shrink_to_fit();
+    m_used.shrink_to_fit();
+    m_texts.shrink_to_fit();
+}
+
+void TAddressListModel::TRowTexts::dropTexts()
+{
+    for (const qint32 row : m_rowOfSlot)
+        m_slotOfRow[size_t(row)] = -1;
+    m_rowOfSlot.clear();
+    m_used.clear();
+    m_texts.clear();
+}
+
+const QStringList *TAddressListModel::TRowTexts::find(int Row)
+{
+    if (Row < 0 || size_t(Row) >= m_slotOfRow.size())
+        return nullptr;
+    const qint32 slot = m_slotOfRow[size_t(Row)];
+    if (slot < 0)
+        return nullptr;
+    m_used[size_t(slot)] = ++m_clock;
+    return &m_texts[size_t(slot)];
+}
+
+const QStringList &TAddressListModel::TRowTexts::insert(int Row, QStringList Texts)
+{
+    static const QStringList none;
+    if (Row < 0 || size_t(Row) >= m_slotOfRow.size())
+        return none;
+    size_t slot = m_texts.size();
+    if (slot < size_t(CachedRowLimit)) {
+        m_rowOfSlot.push_back(Row);
+        m_used.push_back(0);
+        m_texts.push_back(QStringList());
+    } else {
+        // The rows the view paints are touched at every paint, so the
+        // oldest use is a row scrolled out of sight long ago.
+        slot = size_t(std::min_element(m_used.begin(), m_used.end()) - m_used.begin());
+        m_slotOfRow[size_t(m_rowOfSlot[slot])] = -1;
+        m_rowOfSlot[slot] = Row;
+    }
+    m_slotOfRow[size_t(Row)] = qint32(slot);
+    m_used[slot] = ++m_clock;
+    m_texts[slot] = std::move(Texts);
+    return m_texts[slot];
 }
 
 // ---- Model -----------------------------------------------------------------
@@ -721,8 +1022,7 @@ QVariant TAddressListModel::data(const QModelIndex &Index, int Role) const
     const bool symbol = record.Index == kSymbolColumn;
     if (Role != Qt::DisplayRole && !symbol)
         return QVariant();
-    formatRow(row);
-    const QString &text = m_cache[size_t(row)][Index.column()];
+    const QString text = formatRow(row).value(Index.column());
     if (!symbol)
         return text;
     QString mark;
