@@ -781,10 +781,34 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
     }
 }
 
+// Puts the table, on its primary index, on the record of the row. Scrolling
+// asks for neighbouring rows one after the other: when the table is on a
+// neighbour's record and the row's record comes next in record order, one
+// step finds it without a key search.
+bool TAddressListModel::positionOnRow(TTable &table, int row) const
+{
+    const qint32 recNo = m_rows[size_t(row)];
+    const TField *field = table.FindField(QStringLiteral("RecNo"));
+    if (field && !table.Eof() && !table.Bof()) {
+        const qint32 current = field->AsInteger();
+        if ((row > 0 && current == m_rows[size_t(row) - 1]) || (row + 1 < RowCount() && current == m_rows[size_t(row) + 1])) {
+            if (recNo > current)
+                table.Next();
+            else
+                table.Prior();
+            if (!table.Eof() && !table.Bof() && field->AsInteger() == recNo)
+                return true;
+        }
+    }
+    return table.FindKey({QVariant(recNo)});
+}
+
 const QStringList &TAddressListModel::formatRow(int row) const
 {
     if (const QStringList *cached = m_cache.find(row))
         return *cached;
+    // The minimum widths already cover the texts of a row formatted again.
+    const bool measure = !m_cache.formattedBefore(row);
     QStringList texts;
     texts.reserve(m_shown.size());
     if (m_table && m_table->Active()) {
@@ -794,7 +818,7 @@ const QStringList &TAddressListModel::formatRow(int row) const
             // already the primary one.
             if (!table.IndexName().isEmpty())
                 table.SetIndexName(QString());
-            if (table.FindKey({QVariant(m_rows[size_t(row)])})) {
+            if (positionOnRow(table, row)) {
                 const TRecordFields fields(table);
                 // The first read of a record decides how the table loads it:
                 // an integer field read first would be taken for a column
@@ -804,7 +828,9 @@ const QStringList &TAddressListModel::formatRow(int row) const
                     const int id = m_columns[size_t(m_shown[column])].Index;
                     QString text = formatCell(fields, id, row);
                     QString shown;
-                    growMinWidth(column, id == kSymbolColumn && splitSymbolCell(text, &shown, nullptr) ? shown : text);
+                    if (measure)
+                        growMinWidth(column,
+                                     id == kSymbolColumn && splitSymbolCell(text, &shown, nullptr) ? shown : text);
                     texts << std::move(text);
                 }
             }
@@ -922,6 +948,11 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
 
 // ---- Row text cache ----------------------------------------------------------
 
+namespace {
+constexpr qint32 kNotFormatted = -1;
+constexpr qint32 kMadeRoom = -2; // formatted, its texts dropped for others
+} // namespace
+
 void TAddressListModel::TRowTexts::clear()
 {
     m_slotOfRow.clear();
@@ -932,8 +963,8 @@ void TAddressListModel::TRowTexts::clear()
 
 void TAddressListModel::TRowTexts::resize(size_t Rows)
 {
+    m_slotOfRow.assign(Rows, kNotFormatted);
     dropTexts();
-    m_slotOfRow.assign(Rows, -1);
 }
 
 void TAddressListModel::TRowTexts::shrink_to_fit()
@@ -946,8 +977,7 @@ void TAddressListModel::TRowTexts::shrink_to_fit()
 
 void TAddressListModel::TRowTexts::dropTexts()
 {
-    for (const qint32 row : m_rowOfSlot)
-        m_slotOfRow[size_t(row)] = -1;
+    std::fill(m_slotOfRow.begin(), m_slotOfRow.end(), kNotFormatted);
     m_rowOfSlot.clear();
     m_used.clear();
     m_texts.clear();
@@ -964,6 +994,11 @@ const QStringList *TAddressListModel::TRowTexts::find(int Row)
     return &m_texts[size_t(slot)];
 }
 
+bool TAddressListModel::TRowTexts::formattedBefore(int Row) const
+{
+    return Row >= 0 && size_t(Row) < m_slotOfRow.size() && m_slotOfRow[size_t(Row)] != kNotFormatted;
+}
+
 const QStringList &TAddressListModel::TRowTexts::insert(int Row, QStringList Texts)
 {
     static const QStringList none;
@@ -978,7 +1013,7 @@ const QStringList &TAddressListModel::TRowTexts::insert(int Row, QStringList Tex
         // The rows the view paints are touched at every paint, so the
         // oldest use is a row scrolled out of sight long ago.
         slot = size_t(std::min_element(m_used.begin(), m_used.end()) - m_used.begin());
-        m_slotOfRow[size_t(m_rowOfSlot[slot])] = -1;
+        m_slotOfRow[size_t(m_rowOfSlot[slot])] = kMadeRoom;
         m_rowOfSlot[slot] = Row;
     }
     m_slotOfRow[size_t(Row)] = qint32(slot);

@@ -143,13 +143,16 @@ private:
         void dropTexts();        // every row unformatted; the rows stay
         // The row's texts, marked as used last; nullptr when not formatted.
         [[nodiscard]] const QStringList *find(int Row);
+        // The row was formatted since the texts were last dropped, and may
+        // have made room for others since.
+        [[nodiscard]] bool formattedBefore(int Row) const;
         // Keeps the row's texts, in the place of the least recently used
         // row when the cache is full.
         const QStringList &insert(int Row, QStringList Texts);
         [[nodiscard]] int cachedRows() const { return int(m_rowOfSlot.size()); }
 
     private:
-        std::vector<qint32> m_slotOfRow; // per row; -1: not formatted
+        std::vector<qint32> m_slotOfRow; // per row; -1: not formatted, -2: made room
         std::vector<qint32> m_rowOfSlot;
         std::vector<quint64> m_used;     // per slot: when last found or kept
         std::vector<QStringList> m_texts; // per slot
@@ -158,6 +161,7 @@ private:
 
     void buildRowList(TTable &table, qint32 keepRecNo);
     void buildDuplicateList(TTable &table, qint32 keepRecNo);
+    [[nodiscard]] bool positionOnRow(TTable &table, int row) const;
     [[nodiscard]] const QStringList &formatRow(int row) const;
     [[nodiscard]] QString formatCell(const TRecordFields &fields, int columnId, int row) const;
     [[nodiscard]] static bool cellMayHold(const TRecordFields &fields, int columnId, const TWordBytes &word,

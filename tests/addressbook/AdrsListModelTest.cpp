@@ -647,17 +647,21 @@ TEST(RowTextCache, scrollingFarAndBackShowsTheSameTextsWithinTheBound)
     TAddressListModel model;
     model.SetTable(&book.table);
     showOnly(model, {0, 27});
-    model.ReloadRows(-1);
-    const auto check = [&model](int row) {
-        EXPECT_EQ(model.index(row, 0).data().toString(), QString::number(row + 1));
-        EXPECT_EQ(model.index(row, 1).data().toString(), QStringLiteral("言葉%1").arg(row + 1));
-    };
-    for (int row = 0; row < rows; ++row)
-        check(row);
-    EXPECT_EQ(model.CachedRowCount(), TAddressListModel::CachedRowLimit);
-    for (int row = rows - 1; row >= 0; --row)
-        check(row);
-    EXPECT_EQ(model.CachedRowCount(), TAddressListModel::CachedRowLimit);
+    for (const bool ascending : {true, false}) {
+        model.SortDir = ascending;
+        model.ReloadRows(-1);
+        const auto check = [&](int row) {
+            const int recNo = ascending ? row + 1 : rows - row;
+            EXPECT_EQ(model.index(row, 0).data().toString(), QString::number(row + 1));
+            EXPECT_EQ(model.index(row, 1).data().toString(), QStringLiteral("言葉%1").arg(recNo));
+        };
+        for (int row = 0; row < rows; ++row)
+            check(row);
+        EXPECT_EQ(model.CachedRowCount(), TAddressListModel::CachedRowLimit);
+        for (int row = rows - 1; row >= 0; --row)
+            check(row);
+        EXPECT_EQ(model.CachedRowCount(), TAddressListModel::CachedRowLimit);
+    }
 }
 
 TEST(RowTextCache, theRowsInUseStayAndTheLeastRecentlyUsedMakesRoom)
