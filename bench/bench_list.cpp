@@ -285,6 +285,12 @@ int main(int argc, char **argv)
     if (result != TAddressListModel::TWordSearchResult::NotFound)
         qFatal("the absent word was found or the table could not be read");
     std::printf("# list_rss_after_word_search_mb %.1f\n", residentMb());
+    // Digits can be in most cells (numbers, postcodes, stamps): each such
+    // cell is formatted.
+    const double digits = bestOfMs(1, [&] { result = model.FindWord(QStringLiteral("0000000000000"), 0, hitRow); });
+    if (result != TAddressListModel::TWordSearchResult::NotFound)
+        qFatal("the absent digits were found or the table could not be read");
+    std::printf("# word_search_digits_ms %.1f\n", digits);
     report("word_search_ms", search, "ms", 300);
     if (sink == 42 && selectedSum == 42 && shownChars == 42)
         std::printf("#\n");

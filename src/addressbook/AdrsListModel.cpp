@@ -141,23 +141,6 @@ bool groupPasses(int viewGroup, const TField *group)
 
 int validSortType(int sortType) { return sortType >= 0 && sortType < SortTypeCount ? sortType : 0; }
 
-// The fields the text of column ColumnId reads (see formatCell); a walk
-// that names them never loads whole records. A field missing here only
-// costs speed: the table then loads the record.
-QStringList columnFields(int columnId)
-{
-    static const std::array<const char *, ListColumnCount> fields{
-        "", "Group", "CustomCode", "Tel", "TelDiv", "Fax", "PubDate", "Portable1", "Portable2", "Pos",
-        "Tdfkn;Adrs1;Adrs2;Adrs3", "AdrsKana", "PrivCorp", "CorpKanji", "CorpKana", "Dptmnt", "Post", "NameKanji",
-        "NameKana", "URL", "EMail1", "EMail2", "Joint1", "Joint2", "Joint3", "Joint4", "Joint5", "Keyword1",
-        "Keyword2", "Keyword3", "Keyword4", "Keyword5", "Keyword6", "Keyword7", "Keyword8", "Note",
-        "SymbolMark;SymbolColor", "AddDateTime", "AddDateTime", "AddDateTime", "UpdDateTime", "UpdDateTime",
-        "UpdDateTime"};
-    if (columnId < 0 || columnId >= ListColumnCount)
-        return {};
-    return QString::fromLatin1(fields[size_t(columnId)]).split(u';', Qt::SkipEmptyParts);
-}
-
 // One record of the duplicate display while it is built.
 struct TDupliData {
     qint32 RecNo = 0;
@@ -216,6 +199,66 @@ struct TAddressListModel::TRecordFields {
     {
         Added.Forget();
         Updated.Forget();
+    }
+
+    // How a column that shows one field as it is stored makes its text.
+    enum class TSingle { Plain, Name, Phone };
+    // True for such a column: Field (nullptr when the table lacks it) and Kind.
+    bool Single(int columnId, const TField *&field, TSingle &kind) const
+    {
+        kind = TSingle::Plain;
+        switch (columnId) {
+        case 2: field = CustomCode; return true;
+        case 11: field = AdrsKana; return true;
+        case 13: field = CorpKanji; return true;
+        case 14: field = CorpKana; return true;
+        case 15: field = Dptmnt; return true;
+        case 16: field = Post; return true;
+        case 18: field = NameKana; return true;
+        case 19: field = URL; return true;
+        case 20: field = EMail1; return true;
+        case 21: field = EMail2; return true;
+        case 35: field = Note; return true;
+        default: break;
+        }
+        if (columnId >= 27 && columnId <= 34) {
+            field = Keyword[size_t(columnId - 27)];
+            return true;
+        }
+        kind = TSingle::Name;
+        if (columnId == 17 || (columnId >= 22 && columnId <= 26)) {
+            field = columnId == 17 ? NameKanji : Joint[size_t(columnId - 22)];
+            return true;
+        }
+        kind = TSingle::Phone;
+        switch (columnId) {
+        case 3: field = Tel; return true;
+        case 5: field = Fax; return true;
+        case 7: field = Portable1; return true;
+        case 8: field = Portable2; return true;
+        default: return false;
+        }
+    }
+
+    // The fields the text of column columnId is made of (formatCell).
+    std::vector<const TField *> Sources(int columnId) const
+    {
+        const TField *field = nullptr;
+        TSingle kind;
+        if (Single(columnId, field, kind))
+            return {field};
+        switch (columnId) {
+        case 1: return {Group};
+        case 4: return {TelDiv};
+        case 6: return {PubDate};
+        case 9: return {Pos};
+        case 10: return {Tdfkn, Adrs1, Adrs2, Adrs3};
+        case 12: return {PrivCorp};
+        case 36: return {SymbolMark, SymbolColor};
+        case 37: case 38: case 39: return {AddDateTime};
+        case 40: case 41: case 42: return {UpdDateTime};
+        default: return {};
+        }
     }
 
     TField *RecNo, *Group, *CustomCode, *Tel, *TelDiv, *Fax, *PubDate, *Portable1, *Portable2, *Pos, *Tdfkn,
@@ -607,6 +650,18 @@ QString TAddressListModel::FormatCell(int ColumnId, int Row) const
 
 QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int row) const
 {
+    const TField *field = nullptr;
+    TRecordFields::TSingle kind;
+    if (f.Single(columnId, field, kind)) {
+        switch (kind) {
+        case TRecordFields::TSingle::Plain:
+            return plainText(field);
+        case TRecordFields::TSingle::Name:
+            return nameText(field);
+        case TRecordFields::TSingle::Phone:
+            return phoneText(field);
+        }
+    }
     switch (columnId) {
     case 0:
         return QString::number(row + 1);
@@ -614,69 +669,22 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
         const qint32 group = integerOf(f.Group);
         return group >= 1 && group <= GroupCount ? GroupNames[size_t(group)] : QString();
     }
-    case 2:
-        return plainText(f.CustomCode);
-    case 3:
-        return phoneText(f.Tel);
     case 4:
         return integerOf(f.TelDiv) == 3 ? QStringLiteral("代表") : QString();
-    case 5:
-        return phoneText(f.Fax);
     case 6: {
         const QString date = plainText(f.PubDate);
         if (date.isEmpty())
             return date;
         return date.left(4) + u'年' + date.mid(4, 2) + u'月';
     }
-    case 7:
-        return phoneText(f.Portable1);
-    case 8:
-        return phoneText(f.Portable2);
     case 9: {
         const QString pos = plainText(f.Pos);
         return pos.size() == 5 || pos.size() == 7 ? pos.left(3) + u'-' + pos.mid(3) : pos;
     }
     case 10:
         return plainText(f.Tdfkn) + plainText(f.Adrs1) + plainText(f.Adrs2) + plainText(f.Adrs3);
-    case 11:
-        return plainText(f.AdrsKana);
     case 12:
         return f.PrivCorp && f.PrivCorp->AsBoolean() ? QStringLiteral("個人") : QStringLiteral("会社");
-    case 13:
-        return plainText(f.CorpKanji);
-    case 14:
-        return plainText(f.CorpKana);
-    case 15:
-        return plainText(f.Dptmnt);
-    case 16:
-        return plainText(f.Post);
-    case 17:
-        return nameText(f.NameKanji);
-    case 18:
-        return plainText(f.NameKana);
-    case 19:
-        return plainText(f.URL);
-    case 20:
-        return plainText(f.EMail1);
-    case 21:
-        return plainText(f.EMail2);
-    case 22:
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-        return nameText(f.Joint[size_t(columnId - 22)]);
-    case 27:
-    case 28:
-    case 29:
-    case 30:
-    case 31:
-    case 32:
-    case 33:
-    case 34:
-        return plainText(f.Keyword[size_t(columnId - 27)]);
-    case 35:
-        return plainText(f.Note);
     case kSymbolColumn: {
         const QString mark = plainText(f.SymbolMark);
         if (mark.isEmpty())
@@ -711,64 +719,27 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
 {
     static const QString digits = QStringLiteral("0123456789");
     static const QString stamp = QStringLiteral("0123456789/: -");
-    const auto plain = [&word](const TField *field) { return word.MayHold({viewOf(field)}); };
-    const auto name = [&word](const TField *field) { return word.MayHoldWide(viewOf(field)); };
+    const TField *field = nullptr;
+    TRecordFields::TSingle kind;
+    if (f.Single(columnId, field, kind)) {
+        switch (kind) {
+        case TRecordFields::TSingle::Plain:
+            return word.MayHold({viewOf(field)});
+        case TRecordFields::TSingle::Name:
+            return word.MayHoldWide(viewOf(field));
+        case TRecordFields::TSingle::Phone:
+            return phonesHyphenated || word.MayHold({viewOf(field)});
+        }
+    }
     switch (columnId) {
     case 0:
         return word.MayHold({}, digits);
-    case 2:
-        return plain(f.CustomCode);
-    case 3:
-        return phonesHyphenated || plain(f.Tel);
-    case 5:
-        return phonesHyphenated || plain(f.Fax);
     case 6:
         return word.MayHold({viewOf(f.PubDate)}, u"年月");
-    case 7:
-        return phonesHyphenated || plain(f.Portable1);
-    case 8:
-        return phonesHyphenated || plain(f.Portable2);
     case 9:
         return word.MayHold({viewOf(f.Pos)}, u"-");
     case 10:
         return word.MayHold({viewOf(f.Tdfkn), viewOf(f.Adrs1), viewOf(f.Adrs2), viewOf(f.Adrs3)});
-    case 11:
-        return plain(f.AdrsKana);
-    case 13:
-        return plain(f.CorpKanji);
-    case 14:
-        return plain(f.CorpKana);
-    case 15:
-        return plain(f.Dptmnt);
-    case 16:
-        return plain(f.Post);
-    case 17:
-        return name(f.NameKanji);
-    case 18:
-        return plain(f.NameKana);
-    case 19:
-        return plain(f.URL);
-    case 20:
-        return plain(f.EMail1);
-    case 21:
-        return plain(f.EMail2);
-    case 22:
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-        return name(f.Joint[size_t(columnId - 22)]);
-    case 27:
-    case 28:
-    case 29:
-    case 30:
-    case 31:
-    case 32:
-    case 33:
-    case 34:
-        return plain(f.Keyword[size_t(columnId - 27)]);
-    case 35:
-        return plain(f.Note);
     case 37:
     case 38:
     case 39:
@@ -861,6 +832,14 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
     }
     const TWordBytes wordBytes(Word);
     const bool phonesHyphenated = WqhypLoaded();
+    TTable &table = *m_table;
+    const TRecordFields fields(table);
+    if (!fields.RecNo) {
+        Row = Start;
+        return TWordSearchResult::ReadFailed;
+    }
+    // The walk reads the fields of the searched columns with the order, so
+    // it never loads whole records.
     QList<int> ids;
     QStringList walkFields{QStringLiteral("RecNo")};
     for (const int position : m_shown) {
@@ -868,7 +847,10 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         if (id == kSymbolColumn)
             continue;
         ids << id;
-        walkFields << columnFields(id);
+        for (const TField *field : fields.Sources(id)) {
+            if (field)
+                walkFields << field->FieldName();
+        }
     }
     // The row of each record number, for a walk that meets the records in
     // table order.
@@ -897,12 +879,6 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         return answered == rows || state[size_t(next())] == Hit;
     };
 
-    TTable &table = *m_table;
-    const TRecordFields fields(table);
-    if (!fields.RecNo) {
-        Row = Start;
-        return TWordSearchResult::ReadFailed;
-    }
     try {
         // The list's own order: the rows come in walk order, so the first
         // hit ends the walk. The duplicate display's rows are in key order;
