@@ -159,13 +159,6 @@ TWordBytes::TWordBytes(QStringView Word)
         }
         m_chars.push_back(std::move(forms));
     }
-    // Characters of one byte are all ASCII or half-width kana; the others
-    // need the decoded pairs.
-    const bool doubleByte = std::any_of(m_chars.begin(), m_chars.end(), [](const TCharForms &forms) {
-        return !forms.Unknown && forms.Forms.empty();
-    });
-    if (!doubleByte)
-        return;
     static const TPairTable pairs = decodedPairs();
     for (qsizetype i = 0; i < pairs.Chars.size(); ++i) {
         for (TCharForms &forms : m_chars) {
