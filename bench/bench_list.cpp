@@ -1,7 +1,8 @@
 // The main list over a generated 100,000-record book: a reload in the
 // default order and a filtered reload against the table's bare walk of the
 // same index, select-all in a view with every selected record number read,
-// and the memory the open list takes.
+// the memory the open list takes, before and after every row of all 43
+// columns has been shown once, and a word search that finds nothing.
 #include "BenchSupport.h"
 #include "BookGenerator.h"
 #include "addressbook/AdrsListModel.h"
@@ -246,7 +247,52 @@ int main(int argc, char **argv)
     });
     std::printf("# list_selected_rows %lld\n", static_cast<long long>(selectedRows));
     report("list_select_all_ms", selectAll, "ms", 50);
-    if (sink == 42 && selectedSum == 42)
+
+    // Every column shown, every row shown once from the top to the bottom,
+    // a screen at a time as the view asks for them; then the way back.
+    for (TColumnRecord &record : model.ColumnRecords())
+        record.Shown = true;
+    model.BuildColumns(view.fontMetrics());
+    const int columns = model.columnCount();
+    const int screen = std::max(1, firstScreen);
+    qint64 shownChars = 0;
+    const auto showRows = [&](int first, int last) {
+        for (int row = first; row <= last; ++row) {
+            for (int column = 0; column < columns; ++column)
+                shownChars += model.index(row, column).data().toString().size();
+        }
+    };
+    const double scrollDown = bestOfMs(1, [&] {
+        for (int top = 0; top < model.RowCount(); top += screen)
+            showRows(top, std::min(model.RowCount(), top + screen) - 1);
+    });
+    QApplication::processEvents();
+    const double rssScrolled = residentMb();
+    const double scrollUp = bestOfMs(1, [&] {
+        for (int top = model.RowCount() - 1; top >= 0; top -= screen)
+            showRows(std::max(0, top - screen + 1), top);
+    });
+    std::printf("# list_columns %d, screen %d rows\n# list_scroll_down_ms %.1f\n# list_scroll_up_ms %.1f\n"
+                "# list_rss_scrolled_mb %.1f\n",
+                columns, screen, scrollDown, scrollUp, rssScrolled);
+    report("list_memory_scrolled_mb", rssScrolled - rssBefore, "MB", 120);
+
+    // A word no cell holds: every row of every column is searched.
+    const QString absent = QStringLiteral("該当なしの語");
+    int hitRow = -1;
+    TAddressListModel::TWordSearchResult result = TAddressListModel::TWordSearchResult::Found;
+    const double search = bestOfMs(3, [&] { result = model.FindWord(absent, 0, hitRow); });
+    if (result != TAddressListModel::TWordSearchResult::NotFound)
+        qFatal("the absent word was found or the table could not be read");
+    std::printf("# list_rss_after_word_search_mb %.1f\n", residentMb());
+    // Digits can be in most cells (numbers, postcodes, stamps): each such
+    // cell is formatted.
+    const double digits = bestOfMs(1, [&] { result = model.FindWord(QStringLiteral("0000000000000"), 0, hitRow); });
+    if (result != TAddressListModel::TWordSearchResult::NotFound)
+        qFatal("the absent digits were found or the table could not be read");
+    std::printf("# word_search_digits_ms %.1f\n", digits);
+    report("word_search_ms", search, "ms", 300);
+    if (sink == 42 && selectedSum == 42 && shownChars == 42)
         std::printf("#\n");
     return 0;
 }

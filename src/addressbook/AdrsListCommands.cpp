@@ -25,7 +25,6 @@ namespace {
 
 constexpr int kCorpColumnId = 13;
 constexpr int kNameColumnId = 17;
-constexpr int kSymbolColumnId = 36;
 
 } // namespace
 
@@ -364,24 +363,18 @@ TAddressList::TFindResult TAddressList::FindNext()
     if (start < 0 || start >= rows)
         start = 0;
     TWaitCursor hourglass;
-    const QList<int> &shown = m_model->ShownColumns();
-    for (int step = 0; step < rows; ++step) {
-        const int row = (start + step) % rows;
-        if (!PositionOn(m_model->RecNoAt(row))) {
-            ShowMessageBoxAt(this, QStringLiteral("アドレス帳が読み出せませんでした  "), ProductCaption(),
-                             MB_ICONERROR, mbpCenterOnOwner, 0, 0);
-            return TFindResult::ReadFailed;
-        }
-        for (const int position : shown) {
-            const int id = m_model->ColumnRecords()[size_t(position)].Index;
-            if (id == kSymbolColumnId)
-                continue;
-            if (m_model->FormatCell(id, row).contains(m_searchWord)) {
-                SelectRow(row, true, true);
-                m_searchPos = row + 1;
-                return TFindResult::Found;
-            }
-        }
+    int row = -1;
+    switch (m_model->FindWord(m_searchWord, start, row)) {
+    case TAddressListModel::TWordSearchResult::Found:
+        SelectRow(row, true, true);
+        m_searchPos = row + 1;
+        return TFindResult::Found;
+    case TAddressListModel::TWordSearchResult::ReadFailed:
+        ShowMessageBoxAt(this, QStringLiteral("アドレス帳が読み出せませんでした  "), ProductCaption(), MB_ICONERROR,
+                         mbpCenterOnOwner, 0, 0);
+        return TFindResult::ReadFailed;
+    case TAddressListModel::TWordSearchResult::NotFound:
+        break;
     }
     return TFindResult::NotFound;
 }

@@ -1,5 +1,6 @@
 #include "addressbook/AdrsListModel.h"
 
+#include "addressbook/WordSch.h"
 #include "core/AppSub.h"
 #include "core/Env.h"
 #include "core/GrpEdt.h"
@@ -31,21 +32,50 @@ const QString kSortSection = QStringLiteral("SORT");
 
 QByteArray bytesOf(const TField *field) { return field ? field->AsBytes() : QByteArray(); }
 
-QString plainText(const TField *field) { return Cp932::decode(TrimBlanks(bytesOf(field))); }
+// The stored bytes without a copy, valid until the table's cursor moves.
+QByteArrayView viewOf(const TField *field) { return field ? field->AsBytesView() : QByteArrayView(); }
+
+QString plainText(const TField *field) { return Cp932::decode(TrimBlanks(viewOf(field))); }
 
 QString phoneText(const TField *field) { return Cp932::decode(HyphenatePhoneNumber(bytesOf(field))); }
 
-QString nameText(const TField *field) { return TrimBlanks(DecodeUnicodeField(bytesOf(field))); }
+QString nameText(const TField *field) { return TrimBlanks(DecodeUnicodeField(viewOf(field))); }
 
 qint32 integerOf(const TField *field) { return field && !field->IsNull() ? field->AsInteger() : 0; }
 
-QString dateText(const TField *field, const QString &format)
+// The texts of a date-time field: date and time, date, time. The three
+// columns of one stamp convert it to local time and format it once per
+// record.
+class TStampTexts
 {
-    // An empty stamp shows nothing rather than the zero date.
-    if (!field || field->IsNull())
-        return QString();
-    return field->AsDateTime().toString(format);
-}
+public:
+    explicit TStampTexts(const TField *field = nullptr) : m_field(field) {}
+    void Forget() { m_read = false; }
+
+    QString Text(int part) const
+    {
+        static const std::array<QString, 3> formats{QStringLiteral("yyyy/MM/dd hh:mm:ss"),
+                                                    QStringLiteral("yyyy/MM/dd"), QStringLiteral("hh:mm:ss")};
+        if (!m_read) {
+            m_read = true;
+            // An empty stamp shows nothing rather than the zero date.
+            m_at = m_field && !m_field->IsNull() ? m_field->AsDateTime() : QDateTime();
+            m_full = m_at.toString(formats[0]);
+        }
+        if (part == 0 || m_full.isEmpty())
+            return m_full;
+        // Every field has its fixed place in a year of four digits.
+        if (m_full.size() == 19)
+            return part == 1 ? m_full.left(10) : m_full.right(8);
+        return m_at.toString(formats[size_t(part)]);
+    }
+
+private:
+    const TField *m_field;
+    mutable bool m_read = false;
+    mutable QDateTime m_at;
+    mutable QString m_full;
+};
 
 // A name key of the duplicate display: the decoded text in one canonical
 // byte form, so the plain Shift-JIS and the "@" form of one name are equal;
@@ -184,6 +214,75 @@ struct TAddressListModel::TRecordFields {
         SymbolColor = f("SymbolColor");
         AddDateTime = f("AddDateTime");
         UpdDateTime = f("UpdDateTime");
+        Added = TStampTexts(AddDateTime);
+        Updated = TStampTexts(UpdDateTime);
+    }
+
+    // The cursor moved on to another record.
+    void Forget() const
+    {
+        Added.Forget();
+        Updated.Forget();
+    }
+
+    // How a column that shows one field as it is stored makes its text.
+    enum class TSingle { Plain, Name, Phone };
+    // True for such a column: Field (nullptr when the table lacks it) and Kind.
+    bool Single(int columnId, const TField *&field, TSingle &kind) const
+    {
+        kind = TSingle::Plain;
+        switch (columnId) {
+        case 2: field = CustomCode; return true;
+        case 11: field = AdrsKana; return true;
+        case 13: field = CorpKanji; return true;
+        case 14: field = CorpKana; return true;
+        case 15: field = Dptmnt; return true;
+        case 16: field = Post; return true;
+        case 18: field = NameKana; return true;
+        case 19: field = URL; return true;
+        case 20: field = EMail1; return true;
+        case 21: field = EMail2; return true;
+        case 35: field = Note; return true;
+        default: break;
+        }
+        if (columnId >= 27 && columnId <= 34) {
+            field = Keyword[size_t(columnId - 27)];
+            return true;
+        }
+        kind = TSingle::Name;
+        if (columnId == 17 || (columnId >= 22 && columnId <= 26)) {
+            field = columnId == 17 ? NameKanji : Joint[size_t(columnId - 22)];
+            return true;
+        }
+        kind = TSingle::Phone;
+        switch (columnId) {
+        case 3: field = Tel; return true;
+        case 5: field = Fax; return true;
+        case 7: field = Portable1; return true;
+        case 8: field = Portable2; return true;
+        default: return false;
+        }
+    }
+
+    // The fields the text of column columnId is made of (formatCell).
+    std::vector<const TField *> Sources(int columnId) const
+    {
+        const TField *field = nullptr;
+        TSingle kind;
+        if (Single(columnId, field, kind))
+            return {field};
+        switch (columnId) {
+        case 1: return {Group};
+        case 4: return {TelDiv};
+        case 6: return {PubDate};
+        case 9: return {Pos};
+        case 10: return {Tdfkn, Adrs1, Adrs2, Adrs3};
+        case 12: return {PrivCorp};
+        case 36: return {SymbolMark, SymbolColor};
+        case 37: case 38: case 39: return {AddDateTime};
+        case 40: case 41: case 42: return {UpdDateTime};
+        default: return {};
+        }
     }
 
     TField *RecNo, *Group, *CustomCode, *Tel, *TelDiv, *Fax, *PubDate, *Portable1, *Portable2, *Pos, *Tdfkn,
@@ -191,6 +290,8 @@ struct TAddressListModel::TRecordFields {
         *NameKana, *URL, *EMail1, *EMail2, *Note, *SymbolMark, *SymbolColor, *AddDateTime, *UpdDateTime;
     std::array<TField *, 5> Joint{};
     std::array<TField *, KeywordCount> Keyword{};
+    mutable TStampTexts Added;
+    mutable TStampTexts Updated;
 };
 
 TAddressListModel::TAddressListModel(QObject *Parent)
@@ -322,8 +423,7 @@ void TAddressListModel::BuildColumns(const QFontMetrics &Metrics)
             m_shown << i;
     }
     measureCaptions();
-    for (QStringList &entry : m_cache)
-        entry.clear();
+    m_cache.dropTexts();
     endResetModel();
 }
 
@@ -518,8 +618,7 @@ void TAddressListModel::buildDuplicateList(TTable &table, qint32 keepRecNo)
 
 void TAddressListModel::DropCache()
 {
-    for (QStringList &entry : m_cache)
-        entry.clear();
+    m_cache.dropTexts();
     if (!m_rows.empty() && !m_shown.isEmpty())
         emit dataChanged(index(0, 0), index(RowCount() - 1, int(m_shown.size()) - 1));
 }
@@ -571,6 +670,18 @@ QString TAddressListModel::FormatCell(int ColumnId, int Row) const
 
 QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int row) const
 {
+    const TField *field = nullptr;
+    TRecordFields::TSingle kind;
+    if (f.Single(columnId, field, kind)) {
+        switch (kind) {
+        case TRecordFields::TSingle::Plain:
+            return plainText(field);
+        case TRecordFields::TSingle::Name:
+            return nameText(field);
+        case TRecordFields::TSingle::Phone:
+            return phoneText(field);
+        }
+    }
     switch (columnId) {
     case 0:
         return QString::number(row + 1);
@@ -578,69 +689,22 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
         const qint32 group = integerOf(f.Group);
         return group >= 1 && group <= GroupCount ? GroupNames[size_t(group)] : QString();
     }
-    case 2:
-        return plainText(f.CustomCode);
-    case 3:
-        return phoneText(f.Tel);
     case 4:
         return integerOf(f.TelDiv) == 3 ? QStringLiteral("代表") : QString();
-    case 5:
-        return phoneText(f.Fax);
     case 6: {
         const QString date = plainText(f.PubDate);
         if (date.isEmpty())
             return date;
         return date.left(4) + u'年' + date.mid(4, 2) + u'月';
     }
-    case 7:
-        return phoneText(f.Portable1);
-    case 8:
-        return phoneText(f.Portable2);
     case 9: {
         const QString pos = plainText(f.Pos);
         return pos.size() == 5 || pos.size() == 7 ? pos.left(3) + u'-' + pos.mid(3) : pos;
     }
     case 10:
         return plainText(f.Tdfkn) + plainText(f.Adrs1) + plainText(f.Adrs2) + plainText(f.Adrs3);
-    case 11:
-        return plainText(f.AdrsKana);
     case 12:
         return f.PrivCorp && f.PrivCorp->AsBoolean() ? QStringLiteral("個人") : QStringLiteral("会社");
-    case 13:
-        return plainText(f.CorpKanji);
-    case 14:
-        return plainText(f.CorpKana);
-    case 15:
-        return plainText(f.Dptmnt);
-    case 16:
-        return plainText(f.Post);
-    case 17:
-        return nameText(f.NameKanji);
-    case 18:
-        return plainText(f.NameKana);
-    case 19:
-        return plainText(f.URL);
-    case 20:
-        return plainText(f.EMail1);
-    case 21:
-        return plainText(f.EMail2);
-    case 22:
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-        return nameText(f.Joint[size_t(columnId - 22)]);
-    case 27:
-    case 28:
-    case 29:
-    case 30:
-    case 31:
-    case 32:
-    case 33:
-    case 34:
-        return plainText(f.Keyword[size_t(columnId - 27)]);
-    case 35:
-        return plainText(f.Note);
     case kSymbolColumn: {
         const QString mark = plainText(f.SymbolMark);
         if (mark.isEmpty())
@@ -649,29 +713,93 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
         return mark + QStringLiteral(",$") + QStringLiteral("%1").arg(color, 8, 16, QLatin1Char('0')).toUpper();
     }
     case 37:
-        return dateText(f.AddDateTime, QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+        return f.Added.Text(0);
     case 38:
-        return dateText(f.AddDateTime, QStringLiteral("yyyy/MM/dd"));
+        return f.Added.Text(1);
     case 39:
-        return dateText(f.AddDateTime, QStringLiteral("hh:mm:ss"));
+        return f.Added.Text(2);
     case 40:
-        return dateText(f.UpdDateTime, QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+        return f.Updated.Text(0);
     case 41:
-        return dateText(f.UpdDateTime, QStringLiteral("yyyy/MM/dd"));
+        return f.Updated.Text(1);
     case 42:
-        return dateText(f.UpdDateTime, QStringLiteral("hh:mm:ss"));
+        return f.Updated.Text(2);
     default:
         return QString();
     }
 }
 
-void TAddressListModel::formatRow(int row) const
+// Whether the text formatCell gives column columnId of the current record
+// may contain the word: false only when a character of the word can come
+// neither from the column's stored bytes nor from what its format adds.
+// Cheaper than formatting; the columns whose text is not their decoded
+// bytes (names in the wide form, hyphenated numbers, words) always may.
+bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const TWordBytes &word,
+                                    bool phonesHyphenated)
 {
-    if (row < 0 || row >= RowCount() || size_t(row) >= m_cache.size())
-        return;
-    QStringList &entry = m_cache[size_t(row)];
-    if (!entry.isEmpty() || m_shown.isEmpty())
-        return;
+    static const QString digits = QStringLiteral("0123456789");
+    static const QString stamp = QStringLiteral("0123456789/: -");
+    const TField *field = nullptr;
+    TRecordFields::TSingle kind;
+    if (f.Single(columnId, field, kind)) {
+        switch (kind) {
+        case TRecordFields::TSingle::Plain:
+            return word.MayHold({viewOf(field)});
+        case TRecordFields::TSingle::Name:
+            return word.MayHoldWide(viewOf(field));
+        case TRecordFields::TSingle::Phone:
+            return phonesHyphenated || word.MayHold({viewOf(field)});
+        }
+    }
+    switch (columnId) {
+    case 0:
+        return word.MayHold({}, digits);
+    case 6:
+        return word.MayHold({viewOf(f.PubDate)}, u"年月");
+    case 9:
+        return word.MayHold({viewOf(f.Pos)}, u"-");
+    case 10:
+        return word.MayHold({viewOf(f.Tdfkn), viewOf(f.Adrs1), viewOf(f.Adrs2), viewOf(f.Adrs3)});
+    case 37:
+    case 38:
+    case 39:
+    case 40:
+    case 41:
+    case 42:
+        return word.MayHold({}, stamp);
+    default:
+        return true; // the group name and the fixed words
+    }
+}
+
+// Puts the table, on its primary index, on the record of the row. Scrolling
+// asks for neighbouring rows one after the other: when the table is on a
+// neighbour's record and the row's record comes next in record order, one
+// step finds it without a key search.
+bool TAddressListModel::positionOnRow(TTable &table, int row) const
+{
+    const qint32 recNo = m_rows[size_t(row)];
+    const TField *field = table.FindField(QStringLiteral("RecNo"));
+    if (field && !table.Eof() && !table.Bof()) {
+        const qint32 current = field->AsInteger();
+        if ((row > 0 && current == m_rows[size_t(row) - 1]) || (row + 1 < RowCount() && current == m_rows[size_t(row) + 1])) {
+            if (recNo > current)
+                table.Next();
+            else
+                table.Prior();
+            if (!table.Eof() && !table.Bof() && field->AsInteger() == recNo)
+                return true;
+        }
+    }
+    return table.FindKey({QVariant(recNo)});
+}
+
+const QStringList &TAddressListModel::formatRow(int row) const
+{
+    if (const QStringList *cached = m_cache.find(row))
+        return *cached;
+    // The minimum widths already cover the texts of a row formatted again.
+    const bool measure = !m_cache.formattedBefore(row);
     QStringList texts;
     texts.reserve(m_shown.size());
     if (m_table && m_table->Active()) {
@@ -681,7 +809,7 @@ void TAddressListModel::formatRow(int row) const
             // already the primary one.
             if (!table.IndexName().isEmpty())
                 table.SetIndexName(QString());
-            if (table.FindKey({QVariant(m_rows[size_t(row)])})) {
+            if (positionOnRow(table, row)) {
                 const TRecordFields fields(table);
                 // The first read of a record decides how the table loads it:
                 // an integer field read first would be taken for a column
@@ -691,7 +819,9 @@ void TAddressListModel::formatRow(int row) const
                     const int id = m_columns[size_t(m_shown[column])].Index;
                     QString text = formatCell(fields, id, row);
                     QString shown;
-                    growMinWidth(column, id == kSymbolColumn && splitSymbolCell(text, &shown, nullptr) ? shown : text);
+                    if (measure)
+                        growMinWidth(column,
+                                     id == kSymbolColumn && splitSymbolCell(text, &shown, nullptr) ? shown : text);
                     texts << std::move(text);
                 }
             }
@@ -703,7 +833,189 @@ void TAddressListModel::formatRow(int row) const
     // cached so that painting does not search for it again.
     while (texts.size() < m_shown.size())
         texts << QString();
-    entry = std::move(texts);
+    return m_cache.insert(row, std::move(texts));
+}
+
+// ---- Word search -------------------------------------------------------------
+
+TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &Word, int Start, int &Row) const
+{
+    Row = -1;
+    const int rows = RowCount();
+    if (rows == 0 || Word.isEmpty())
+        return TWordSearchResult::NotFound;
+    if (Start < 0 || Start >= rows)
+        Start = 0;
+    if (!m_table || !m_table->Active()) {
+        Row = Start;
+        return TWordSearchResult::ReadFailed;
+    }
+    const TWordBytes wordBytes(Word);
+    const bool phonesHyphenated = WqhypLoaded();
+    TTable &table = *m_table;
+    const TRecordFields fields(table);
+    if (!fields.RecNo) {
+        Row = Start;
+        return TWordSearchResult::ReadFailed;
+    }
+    // The walk reads the fields of the searched columns with the order, so
+    // it never loads whole records.
+    QList<int> ids;
+    QStringList walkFields{QStringLiteral("RecNo")};
+    for (const int position : m_shown) {
+        const int id = m_columns[size_t(position)].Index;
+        if (id == kSymbolColumn)
+            continue;
+        ids << id;
+        for (const TField *field : fields.Sources(id)) {
+            if (field)
+                walkFields << field->FieldName();
+        }
+    }
+    // The row of each record number, for a walk that meets the records in
+    // table order.
+    std::vector<std::pair<qint32, int>> rowOf;
+    rowOf.reserve(size_t(rows));
+    for (int row = 0; row < rows; ++row)
+        rowOf.emplace_back(m_rows[size_t(row)], row);
+    std::sort(rowOf.begin(), rowOf.end());
+    const auto rowOfRecNo = [&rowOf](qint32 recNo) {
+        const auto it = std::lower_bound(rowOf.begin(), rowOf.end(), std::pair<qint32, int>(recNo, -1));
+        return it != rowOf.end() && it->first == recNo ? it->second : -1;
+    };
+
+    // Each row is searched when the walk meets its record; the rows are
+    // answered in the search's order, from Start round to Start - 1: the
+    // first row with a hit, or the first one whose record never came.
+    enum : char { Unseen, Miss, Hit };
+    std::vector<char> state(size_t(rows), Unseen);
+    int answered = 0;
+    const auto next = [&] { return (Start + answered) % rows; };
+    // True once the search has its answer: every row missed, or the next
+    // row to answer has a hit.
+    const auto decided = [&] {
+        while (answered < rows && state[size_t(next())] == Miss)
+            ++answered;
+        return answered == rows || state[size_t(next())] == Hit;
+    };
+
+    try {
+        // The list's own order: the rows come in walk order, so the first
+        // hit ends the walk. The duplicate display's rows are in key order;
+        // their records are met in record order and each answered in turn.
+        const bool duplicates = DupItem1 > 0 && !FilterDisabled;
+        table.SetIndexName(duplicates ? QString() : SortTypes[size_t(validSortType(SortType))].IndexName);
+        if (table.Descending())
+            table.SetDescending(false);
+        table.SetWalkFields(walkFields);
+        const bool ascending = duplicates || SortDir;
+        // First the rows from Start on, then round from row 0.
+        for (const bool wrapped : {false, true}) {
+            // A row from Start on still unanswered was never met: it is gone.
+            if (wrapped && (decided() || next() >= Start))
+                break;
+            for (ascending ? table.First() : table.Last(); ascending ? !table.Eof() : !table.Bof();
+                 ascending ? table.Next() : table.Prior()) {
+                const int row = rowOfRecNo(fields.RecNo->AsInteger());
+                if (row < 0 || (row >= Start) == wrapped || state[size_t(row)] != Unseen)
+                    continue;
+                fields.Forget();
+                const bool hit = std::any_of(ids.cbegin(), ids.cend(), [&](int id) {
+                    return cellMayHold(fields, id, wordBytes, phonesHyphenated)
+                           && formatCell(fields, id, row).contains(Word);
+                });
+                state[size_t(row)] = hit ? Hit : Miss;
+                if (decided())
+                    break;
+            }
+        }
+    } catch (const ETableError &) {
+        // The rows read so far stand; the next row to answer cannot be read.
+    }
+    // Later walks of the table name their own fields; these many would
+    // slow every order the table reads until then.
+    table.SetWalkFields({});
+    (void)decided();
+    if (answered == rows)
+        return TWordSearchResult::NotFound;
+    Row = next();
+    return state[size_t(Row)] == Hit ? TWordSearchResult::Found : TWordSearchResult::ReadFailed;
+}
+
+// ---- Row text cache ----------------------------------------------------------
+
+namespace {
+constexpr qint32 kNotFormatted = -1;
+constexpr qint32 kMadeRoom = -2; // formatted, its texts dropped for others
+} // namespace
+
+void TAddressListModel::TRowTexts::clear()
+{
+    m_slotOfRow.clear();
+    m_rowOfSlot.clear();
+    m_used.clear();
+    m_texts.clear();
+}
+
+void TAddressListModel::TRowTexts::resize(size_t Rows)
+{
+    m_slotOfRow.assign(Rows, kNotFormatted);
+    dropTexts();
+}
+
+void TAddressListModel::TRowTexts::shrink_to_fit()
+{
+    m_slotOfRow.shrink_to_fit();
+    m_rowOfSlot.shrink_to_fit();
+    m_used.shrink_to_fit();
+    m_texts.shrink_to_fit();
+}
+
+void TAddressListModel::TRowTexts::dropTexts()
+{
+    std::fill(m_slotOfRow.begin(), m_slotOfRow.end(), kNotFormatted);
+    m_rowOfSlot.clear();
+    m_used.clear();
+    m_texts.clear();
+}
+
+const QStringList *TAddressListModel::TRowTexts::find(int Row)
+{
+    if (Row < 0 || size_t(Row) >= m_slotOfRow.size())
+        return nullptr;
+    const qint32 slot = m_slotOfRow[size_t(Row)];
+    if (slot < 0)
+        return nullptr;
+    m_used[size_t(slot)] = ++m_clock;
+    return &m_texts[size_t(slot)];
+}
+
+bool TAddressListModel::TRowTexts::formattedBefore(int Row) const
+{
+    return Row >= 0 && size_t(Row) < m_slotOfRow.size() && m_slotOfRow[size_t(Row)] != kNotFormatted;
+}
+
+const QStringList &TAddressListModel::TRowTexts::insert(int Row, QStringList Texts)
+{
+    static const QStringList none;
+    if (Row < 0 || size_t(Row) >= m_slotOfRow.size())
+        return none;
+    size_t slot = m_texts.size();
+    if (slot < size_t(CachedRowLimit)) {
+        m_rowOfSlot.push_back(Row);
+        m_used.push_back(0);
+        m_texts.push_back(QStringList());
+    } else {
+        // The rows the view paints are touched at every paint, so the
+        // oldest use is a row scrolled out of sight long ago.
+        slot = size_t(std::min_element(m_used.begin(), m_used.end()) - m_used.begin());
+        m_slotOfRow[size_t(m_rowOfSlot[slot])] = kMadeRoom;
+        m_rowOfSlot[slot] = Row;
+    }
+    m_slotOfRow[size_t(Row)] = qint32(slot);
+    m_used[slot] = ++m_clock;
+    m_texts[slot] = std::move(Texts);
+    return m_texts[slot];
 }
 
 // ---- Model -----------------------------------------------------------------
@@ -741,8 +1053,7 @@ QVariant TAddressListModel::data(const QModelIndex &Index, int Role) const
     const bool symbol = record.Index == kSymbolColumn;
     if (Role != Qt::DisplayRole && !symbol)
         return QVariant();
-    formatRow(row);
-    const QString &text = m_cache[size_t(row)][Index.column()];
+    const QString text = formatRow(row).value(Index.column());
     if (!symbol)
         return text;
     QString mark;

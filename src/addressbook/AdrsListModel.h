@@ -14,12 +14,15 @@
 
 class TTable;
 class TField;
+class TWordBytes;
 
 // The rows of the main list window: the record numbers that one walk of
 // the address table on the chosen sort index keeps (group test and filter,
 // or the duplicate display instead), in display order, with the texts of
 // each row's shown cells formatted the first time the view asks for them
-// and cached until the next reload or cache drop. The columns are the 43
+// and cached until the next reload or cache drop; only the rows used last
+// keep their texts, so scrolling through a large book costs no more memory
+// than a few screens of rows. The columns are the 43
 // column records in the user's order, of which the shown ones are the
 // model's columns. The model never holds a selection: the view's selection
 // model is the one record of what is selected.
@@ -104,6 +107,20 @@ public:
     // The word the view marks in blue/yellow (empty: none).
     QString SearchWord;
 
+    // The word search: the first row, from Start on and round through row
+    // 0 once, one of whose shown cells (the symbol column aside) contains
+    // Word as FormatCell shows it (a plain case-sensitive substring). One
+    // walk of the table in the list's order reads only the fields the shown
+    // columns need. ReadFailed: the record of a row before any hit is gone
+    // or the table cannot be read; Row is the hit or that row.
+    enum class TWordSearchResult { Found, NotFound, ReadFailed };
+    [[nodiscard]] TWordSearchResult FindWord(const QString &Word, int Start, int &Row) const;
+
+    // At most this many rows keep their formatted texts (several screens):
+    // the least recently shown row makes room for the next one.
+    static constexpr int CachedRowLimit = 512;
+    [[nodiscard]] int CachedRowCount() const { return m_cache.cachedRows(); }
+
     // QAbstractTableModel: DisplayRole gives the cached text (formatting the
     // row on first demand; a record that cannot be positioned leaves the
     // row blank), TextAlignmentRole the catalogue alignment, headers the
@@ -116,10 +133,40 @@ public:
 private:
     struct TRecordFields;
 
+    // The formatted texts of the rows used last, at most CachedRowLimit of
+    // them, each found from its row in constant time.
+    class TRowTexts
+    {
+    public:
+        void clear();            // no rows
+        void resize(size_t Rows); // Rows rows, none formatted
+        void shrink_to_fit();
+        void dropTexts();        // every row unformatted; the rows stay
+        // The row's texts, marked as used last; nullptr when not formatted.
+        [[nodiscard]] const QStringList *find(int Row);
+        // The row was formatted since the texts were last dropped, and may
+        // have made room for others since.
+        [[nodiscard]] bool formattedBefore(int Row) const;
+        // Keeps the row's texts, in the place of the least recently used
+        // row when the cache is full.
+        const QStringList &insert(int Row, QStringList Texts);
+        [[nodiscard]] int cachedRows() const { return int(m_rowOfSlot.size()); }
+
+    private:
+        std::vector<qint32> m_slotOfRow; // per row; -1: not formatted, -2: made room
+        std::vector<qint32> m_rowOfSlot;
+        std::vector<quint64> m_used;     // per slot: when last found or kept
+        std::vector<QStringList> m_texts; // per slot
+        quint64 m_clock = 0;
+    };
+
     void buildRowList(TTable &table, qint32 keepRecNo);
     void buildDuplicateList(TTable &table, qint32 keepRecNo);
-    void formatRow(int row) const;
+    [[nodiscard]] bool positionOnRow(TTable &table, int row) const;
+    [[nodiscard]] const QStringList &formatRow(int row) const;
     [[nodiscard]] QString formatCell(const TRecordFields &fields, int columnId, int row) const;
+    [[nodiscard]] static bool cellMayHold(const TRecordFields &fields, int columnId, const TWordBytes &word,
+                                          bool phonesHyphenated);
     [[nodiscard]] int margin() const;
     void measureCaptions();
     void growMinWidth(int column, const QString &text) const;
@@ -132,6 +179,6 @@ private:
     QList<int> m_shown;
     mutable QList<int> m_minWidths;
     std::vector<qint32> m_rows;
-    mutable std::vector<QStringList> m_cache; // one per row; empty = not formatted
+    mutable TRowTexts m_cache;
     int m_inquiryRow = -1;
 };

@@ -1,5 +1,6 @@
 #include "addressbook/WordSch.h"
 
+#include "platform/Cp932.h"
 #include "platform/TextLines.h"
 #include "util/SubUnit.h"
 #include "widgets/EnterKey.h"
@@ -9,6 +10,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 TWordSearch::TWordSearch(QWidget *parent) : QDialog(parent)
 {
@@ -93,4 +98,125 @@ void TWordSearch::btnClearClick()
 {
     edtWord->SetText(QString());
     accept();
+}
+
+// ---- Byte forms of a searched word ----------------------------------------------
+
+namespace {
+
+// Every byte pair the decoder reads as one double-byte character, and what
+// each decodes to: a lead byte followed by a trail byte.
+struct TPairTable {
+    std::vector<std::array<char, 2>> Pairs;
+    QString Chars; // one per pair
+};
+
+TPairTable decodedPairs()
+{
+    TPairTable table;
+    QByteArray all;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!Cp932::isLeadByte(static_cast<unsigned char>(lead)))
+            continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (!Cp932::isTrailByte(static_cast<unsigned char>(trail)))
+                continue;
+            table.Pairs.push_back({char(lead), char(trail)});
+            all.append(char(lead)).append(char(trail));
+        }
+    }
+    // One run decodes as its pairs one by one; should the decoder ever read
+    // a pair other than as one character, each is decoded alone.
+    table.Chars = Cp932::decode(all);
+    if (table.Chars.size() != qsizetype(table.Pairs.size())) {
+        table.Chars.clear();
+        for (const std::array<char, 2> &pair : table.Pairs) {
+            const QString one = Cp932::decode(QByteArrayView(pair.data(), 2));
+            table.Chars += one.size() == 1 ? one.front() : QChar(QChar::ReplacementCharacter);
+        }
+    }
+    return table;
+}
+
+} // namespace
+
+TWordBytes::TWordBytes(QStringView Word)
+{
+    for (const QChar c : Word) {
+        if (std::any_of(m_chars.begin(), m_chars.end(), [c](const TCharForms &known) { return known.Char == c; }))
+            continue;
+        TCharForms forms;
+        forms.Char = c;
+        static constexpr char digits[] = "0123456789ABCDEF";
+        for (int k = 0; k < 4; ++k)
+            forms.Hex[size_t(k)] = digits[(c.unicode() >> (12 - 4 * k)) & 0xF];
+        // Invalid bytes of every kind decode to the replacement character.
+        forms.Unknown = c == QChar(QChar::ReplacementCharacter);
+        for (int byte = 0; byte < 0x100 && !forms.Unknown; ++byte) {
+            const char one = char(byte);
+            if (Cp932::decode(QByteArrayView(&one, 1)) == QString(c))
+                forms.Forms.emplace_back(&one, 1);
+        }
+        m_chars.push_back(std::move(forms));
+    }
+    static const TPairTable pairs = decodedPairs();
+    for (qsizetype i = 0; i < pairs.Chars.size(); ++i) {
+        for (TCharForms &forms : m_chars) {
+            if (!forms.Unknown && forms.Char == pairs.Chars[i])
+                forms.Forms.emplace_back(pairs.Pairs[size_t(i)].data(), 2);
+        }
+    }
+}
+
+bool TWordBytes::holds(const TCharForms &Forms, QByteArrayView Bytes)
+{
+    const char *begin = Bytes.data();
+    const char *end = begin + Bytes.size();
+    for (const QByteArray &form : Forms.Forms) {
+        // Anywhere, not only on character boundaries: a few false finds
+        // only cost a formatting.
+        for (const char *p = begin; p < end;) {
+            const auto *at = static_cast<const char *>(std::memchr(p, form[0], size_t(end - p)));
+            if (!at)
+                break;
+            if (form.size() == 1 || (at + 1 < end && at[1] == form[1]))
+                return true;
+            p = at + 1;
+        }
+    }
+    return false;
+}
+
+bool TWordBytes::MayHold(std::initializer_list<QByteArrayView> Parts, QStringView Added) const
+{
+    for (const TCharForms &forms : m_chars) {
+        if (forms.Unknown || (!Added.isEmpty() && Added.contains(forms.Char)))
+            continue;
+        if (std::none_of(Parts.begin(), Parts.end(), [&forms](QByteArrayView part) { return holds(forms, part); }))
+            return false;
+    }
+    return true;
+}
+
+bool TWordBytes::MayHoldWide(QByteArrayView Bytes) const
+{
+    // A text not in the wide form decodes as Shift-JIS.
+    const auto hexAt = [&Bytes](qsizetype i, const std::array<char, 4> &hex) {
+        for (size_t k = 0; k < hex.size(); ++k) {
+            const char c = Bytes[i + qsizetype(k)];
+            if (c != hex[k] && !(c >= 'a' && c <= 'f' && c - 'a' + 'A' == hex[k]))
+                return false;
+        }
+        return true;
+    };
+    for (const TCharForms &forms : m_chars) {
+        if (forms.Unknown || holds(forms, Bytes))
+            continue;
+        bool found = false;
+        for (qsizetype i = 0; i + 4 <= Bytes.size() && !found; ++i)
+            found = hexAt(i, forms.Hex);
+        if (!found)
+            return false;
+    }
+    return true;
 }

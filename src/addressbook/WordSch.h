@@ -1,7 +1,14 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QDialog>
 #include <QString>
+#include <QStringView>
+
+#include <array>
+#include <initializer_list>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -41,4 +48,33 @@ private:
     QPushButton *btnSearch = nullptr;
     QPushButton *btnClear = nullptr;
     QPushButton *btnCancel = nullptr;
+};
+
+// The forms the characters of a searched word take in stored Shift-JIS
+// bytes, for a quick exact test that a text decoded from bytes
+// (Cp932::decode) cannot contain the word. Every character of such a text
+// comes from one byte or one double-byte pair of the bytes, so a character
+// none of whose forms occurs in them is not in the text. The list's word
+// search skips formatting the cells that cannot hold the word.
+class TWordBytes
+{
+public:
+    explicit TWordBytes(QStringView Word);
+
+    // False only when no text made of the decoded Parts and of characters
+    // from Added can contain the word.
+    [[nodiscard]] bool MayHold(std::initializer_list<QByteArrayView> Parts, QStringView Added = {}) const;
+    // The same for a field that may keep its text in the wide form of
+    // DecodeUnicodeField, four hexadecimal digits a character.
+    [[nodiscard]] bool MayHoldWide(QByteArrayView Bytes) const;
+
+private:
+    struct TCharForms {
+        QChar Char;
+        bool Unknown = false;          // no test: a replacement character
+        std::vector<QByteArray> Forms; // one byte or a lead and trail byte
+        std::array<char, 4> Hex{};     // upper-case digits of the wide form
+    };
+    [[nodiscard]] static bool holds(const TCharForms &Forms, QByteArrayView Bytes);
+    std::vector<TCharForms> m_chars;
 };

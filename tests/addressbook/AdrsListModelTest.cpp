@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <ostream>
@@ -67,9 +68,36 @@ public:
         table.Post();
     }
 
+    // Records whose keyword 1 holds Keyword (the record number in it: %1).
+    void addKeywords(int count, const char *keyword)
+    {
+        table.BeginBatch();
+        for (int i = 1; i <= count; ++i)
+            add({{"Keyword1", Cp932::encode(QString::fromUtf8(keyword).arg(i))}});
+        table.EndBatch();
+    }
+
     QTemporaryDir dir;
     TTable table;
 };
+
+// Only the columns with these ids shown, in this order.
+void showOnly(TAddressListModel &model, const std::vector<int> &ids)
+{
+    for (TColumnRecord &record : model.ColumnRecords())
+        record.Shown = std::find(ids.begin(), ids.end(), record.Index) != ids.end();
+    model.BuildColumns(QFontMetrics(QApplication::font()));
+}
+
+using TFound = TAddressListModel::TWordSearchResult;
+
+// The result of a word search from Start and its row.
+std::pair<TFound, int> findWord(const TAddressListModel &model, const char16_t *word, int start)
+{
+    int row = -2;
+    const TFound found = model.FindWord(QString::fromUtf16(word), start, row);
+    return {found, row};
+}
 
 std::vector<qint32> rowsOf(const TAddressListModel &model) { return model.Rows(); }
 
@@ -499,6 +527,197 @@ TEST(CellTextsInTheView, symbolShowsItsMarkInItsColourAndCellsAlignAsTheCatalogu
     EXPECT_EQ(model.index(0, column).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter | Qt::AlignVCenter));
     EXPECT_EQ(model.index(1, 0).data().toString(), QStringLiteral("2"));
     EXPECT_EQ(model.index(1, 0).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+}
+
+// ---- Word search ------------------------------------------------------------------
+
+struct WordCase {
+    const char *name;
+    TRecordValues record;
+    int columnId;
+    const char16_t *word;
+    bool found;
+};
+
+void PrintTo(const WordCase &c, std::ostream *os) { *os << c.name; }
+
+class WordInCell : public ::testing::TestWithParam<WordCase>
+{
+};
+
+// The record sits between two blank ones; only its column is shown, and
+// the search finds the word exactly where the cell shows it.
+TEST_P(WordInCell, isFoundAsTheCellShowsIt)
+{
+    SetWqhypForTesting(&fakeHyphen);
+    Book book;
+    book.add({});
+    book.add(GetParam().record);
+    book.add({});
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    showOnly(model, {GetParam().columnId});
+    model.ReloadRows(-1);
+    const auto [found, row] = findWord(model, GetParam().word, 2);
+    SetWqhypForTesting(nullptr);
+    if (GetParam().found)
+        EXPECT_EQ(std::make_pair(found, row), std::make_pair(TFound::Found, 1));
+    else
+        EXPECT_EQ(found, TFound::NotFound);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, WordInCell,
+    ::testing::Values(
+        WordCase{"rowNumber", {}, 0, u"2", true},
+        WordCase{"pubDateYearAndMonth", {{"PubDate", sj("201404")}}, 6, u"4年04月", true},
+        WordCase{"postcodeHyphen", {{"Pos", sj("1234567")}}, 9, u"3-45", true},
+        WordCase{"hyphenatedPhone", {{"Tel", sj("0312345678")}}, 3, u"03-1234", true},
+        WordCase{"stampDateAndTime", {{"AddDateTime", kStamp}}, 37, u"04/01 09", true},
+        WordCase{"stampTimeOnly", {{"UpdDateTime", kStamp}}, 42, u"09:05", true},
+        WordCase{"stampDateHasNoTime", {{"AddDateTime", kStamp}}, 38, u"09:05", false},
+        WordCase{"addressAcrossItsFields", {{"Adrs1", sj("千代田区")}, {"Adrs2", sj("丸の内")}}, 10, u"区丸", true},
+        WordCase{"wideName", {{"NameKanji", EncodeUnicodeField(u"髙橋 𠮷")}}, 17, u"橋 𠮷", true},
+        WordCase{"wideNameInSmallDigits", {{"Joint2", QByteArray("@9ad9@6a4b")}}, 23, u"髙橋", true},
+        WordCase{"nameInShiftJis", {{"NameKanji", sj(" 佐藤　花子 ")}}, 17, u"藤　花", true},
+        WordCase{"halfWidthKana", {{"NameKana", sj("ﾔﾏﾀﾞ")}}, 18, u"ﾀﾞ", true},
+        WordCase{"necCodeOfACharacter", {{"Keyword1", QByteArray("\x87\x9A")}}, 27, u"∵", true},
+        WordCase{"memo", {{"Note", sj("年賀状は毎年")}}, 35, u"賀状", true},
+        WordCase{"fixedWord", {{"PrivCorp", true}}, 12, u"個人", true},
+        WordCase{"symbolIsNeverSearched", {{"SymbolMark", sj("●")}, {"SymbolColor", 255}}, 36, u"●", false},
+        WordCase{"trailByteIsNoLetter", {{"Keyword1", sj("ア")}}, 27, u"A", false},
+        WordCase{"caseCounts", {{"Keyword1", sj("abc")}}, 27, u"ABC", false},
+        WordCase{"widthCounts", {{"Keyword1", sj("ＡＢＣ")}}, 27, u"ABC", false}),
+    [](const ::testing::TestParamInfo<WordCase> &info) { return std::string(info.param.name); });
+
+// More rows than the cache keeps; the word in keyword 1 of two records.
+class WordSearchRows : public ::testing::Test
+{
+protected:
+    static constexpr int kRows = TAddressListModel::CachedRowLimit + 40;
+    static constexpr int kFar = TAddressListModel::CachedRowLimit + 20; // row of the second hit
+
+    void SetUp() override
+    {
+        book.addKeywords(kRows, "k%1");
+        for (const qint32 recNo : {4, kFar + 1}) {
+            ASSERT_TRUE(book.table.FindKey({QVariant(recNo)}));
+            book.table.Edit();
+            book.table.FieldByName(QStringLiteral("Keyword1")).SetAsString(QStringLiteral("目印"));
+            book.table.Post();
+        }
+        model.SetTable(&book.table);
+        showOnly(model, {0, 27});
+        model.ReloadRows(-1);
+    }
+
+    Book book;
+    TAddressListModel model;
+};
+
+TEST_F(WordSearchRows, findsTheNextRowPastTheCacheBoundAndWraps)
+{
+    EXPECT_EQ(findWord(model, u"目印", 0), std::make_pair(TFound::Found, 3));
+    EXPECT_EQ(findWord(model, u"目印", 4), std::make_pair(TFound::Found, kFar));
+    EXPECT_EQ(findWord(model, u"目印", kFar + 1), std::make_pair(TFound::Found, 3)) << "wrapped";
+    EXPECT_EQ(findWord(model, u"目印", kRows), std::make_pair(TFound::Found, 3)) << "past the last row: row 0";
+    EXPECT_EQ(findWord(model, u"目印なし", 5).first, TFound::NotFound);
+}
+
+TEST_F(WordSearchRows, descendingOrderIsSearchedInTheListsOrderAndLeavesTheCellsRight)
+{
+    model.SortDir = false;
+    model.ReloadRows(-1);
+    EXPECT_EQ(findWord(model, u"目印", 0), std::make_pair(TFound::Found, kRows - kFar - 1));
+    EXPECT_EQ(findWord(model, u"目印", kRows - kFar), std::make_pair(TFound::Found, kRows - 4));
+    EXPECT_EQ(findWord(model, u"k1", kRows - 3), std::make_pair(TFound::Found, kRows - 1)) << "k1, not k10";
+    EXPECT_EQ(model.index(0, 1).data().toString(), QStringLiteral("k%1").arg(kRows));
+    EXPECT_EQ(model.index(kRows - 1, 1).data().toString(), QStringLiteral("k1"));
+}
+
+TEST_F(WordSearchRows, aRecordGoneBeforeAnyHitFailsTheSearchAtItsRow)
+{
+    ASSERT_TRUE(book.table.FindKey({QVariant(2)}));
+    book.table.Delete();
+    EXPECT_EQ(findWord(model, u"目印", 0), std::make_pair(TFound::ReadFailed, 1));
+    EXPECT_EQ(findWord(model, u"目印", 2), std::make_pair(TFound::Found, 3));
+    EXPECT_EQ(findWord(model, u"k3", kFar), std::make_pair(TFound::ReadFailed, 1)) << "wrapped to it";
+}
+
+TEST(WordSearchDuplicates, answersTheRowsInTheirDisplayOrderNotTheTables)
+{
+    Book book;
+    for (const char *tel : {"09", "05", "09", "05", "09"})
+        book.add({{"Tel", sj(tel)}, {"Keyword1", sj("x")}});
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    showOnly(model, {27});
+    model.DupItem1 = 1;
+    model.ReloadRows(-1);
+    ASSERT_EQ(rowsOf(model), (std::vector<qint32>{2, 4, 1, 3, 5}));
+    // Records 1 and 4 hold the word: rows 2 and 1.
+    for (const qint32 recNo : {1, 4}) {
+        ASSERT_TRUE(book.table.FindKey({QVariant(recNo)}));
+        book.table.Edit();
+        book.table.FieldByName(QStringLiteral("Keyword1")).SetAsString(QStringLiteral("印"));
+        book.table.Post();
+    }
+    EXPECT_EQ(findWord(model, u"印", 0), std::make_pair(TFound::Found, 1));
+    EXPECT_EQ(findWord(model, u"印", 2), std::make_pair(TFound::Found, 2));
+    EXPECT_EQ(findWord(model, u"印", 3), std::make_pair(TFound::Found, 1));
+}
+
+// ---- Row text cache ---------------------------------------------------------------
+
+TEST(RowTextCache, scrollingFarAndBackShowsTheSameTextsWithinTheBound)
+{
+    constexpr int rows = TAddressListModel::CachedRowLimit * 2 + 10;
+    Book book;
+    book.addKeywords(rows, "言葉%1");
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    showOnly(model, {0, 27});
+    for (const bool ascending : {true, false}) {
+        model.SortDir = ascending;
+        model.ReloadRows(-1);
+        const auto check = [&](int row) {
+            const int recNo = ascending ? row + 1 : rows - row;
+            EXPECT_EQ(model.index(row, 0).data().toString(), QString::number(row + 1));
+            EXPECT_EQ(model.index(row, 1).data().toString(), QStringLiteral("言葉%1").arg(recNo));
+        };
+        for (int row = 0; row < rows; ++row)
+            check(row);
+        EXPECT_EQ(model.CachedRowCount(), TAddressListModel::CachedRowLimit);
+        for (int row = rows - 1; row >= 0; --row)
+            check(row);
+        EXPECT_EQ(model.CachedRowCount(), TAddressListModel::CachedRowLimit);
+    }
+}
+
+TEST(RowTextCache, theRowsInUseStayAndTheLeastRecentlyUsedMakesRoom)
+{
+    Book book;
+    book.addKeywords(TAddressListModel::CachedRowLimit + 2, "w%1");
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    showOnly(model, {27});
+    model.ReloadRows(-1);
+    const auto text = [&model](int row) { return model.index(row, 0).data().toString(); };
+    EXPECT_EQ(text(0), QStringLiteral("w1"));
+    EXPECT_EQ(text(1), QStringLiteral("w2"));
+    for (const qint32 recNo : {1, 2}) {
+        ASSERT_TRUE(book.table.FindKey({QVariant(recNo)}));
+        book.table.Edit();
+        book.table.FieldByName(QStringLiteral("Keyword1")).SetAsString(QStringLiteral("changed"));
+        book.table.Post();
+    }
+    // Row 0 is in use all along (as a row on screen is); row 1 is not.
+    for (int row = 2; row < TAddressListModel::CachedRowLimit + 2; ++row) {
+        EXPECT_EQ(text(0), QStringLiteral("w1")) << "cached until the next refresh";
+        (void)text(row);
+    }
+    EXPECT_EQ(text(0), QStringLiteral("w1"));
+    EXPECT_EQ(text(1), QStringLiteral("changed")) << "made room, read again";
 }
 
 // ---- Duplicate display ----------------------------------------------------------
