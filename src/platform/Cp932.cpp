@@ -26,11 +26,45 @@ char16_t bestFit(char16_t c)
     }
 }
 
+// Opening an ICU converter costs more than converting a name, so each
+// thread keeps one of each. Resetting an ICU-backed encoder does not clear
+// its count of characters it could not convert, so a clean conversion is
+// told by that count not growing.
+class TCountingEncoder : public QStringEncoder
+{
+public:
+    TCountingEncoder() : QStringEncoder(kCodecName, QStringConverter::Flag::Stateless) {}
+    [[nodiscard]] qsizetype invalidCount() const { return state.invalidChars; }
+};
+
+TCountingEncoder &sharedEncoder()
+{
+    thread_local TCountingEncoder encoder;
+    return encoder;
+}
+
+// A text ending in half a surrogate pair leaves that half waiting in the
+// converter; it must not join the next text.
+void forgetPendingHalf(TCountingEncoder &encoder, QStringView text)
+{
+    if (!text.isEmpty() && text.back().isHighSurrogate())
+        encoder.resetState();
+}
+
+QStringDecoder &sharedDecoder()
+{
+    // It is only given whole pairs, so no call leaves anything pending.
+    thread_local QStringDecoder decoder(kCodecName, QStringConverter::Flag::Stateless);
+    return decoder;
+}
+
 QByteArray encodeStrict(QStringView text, bool *ok)
 {
-    QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless);
+    TCountingEncoder &encoder = sharedEncoder();
+    const qsizetype invalid = encoder.invalidCount();
     QByteArray out = encoder.encode(text);
-    *ok = !encoder.hasError();
+    forgetPendingHalf(encoder, text);
+    *ok = encoder.invalidCount() == invalid;
     return out;
 }
 
@@ -63,10 +97,19 @@ QByteArray encode(QStringView text)
                && !(text[j].unicode() >= 0xFF61 && text[j].unicode() <= 0xFF9F))
             ++j;
         const QStringView run = text.sliced(i, j - i);
-        bool ok = false;
-        QByteArray bytes = encodeStrict(run, &ok);
+        // The converter asks for four bytes a character, so it writes into
+        // a scratch buffer of the thread and the output keeps its own size.
+        // A run that does not convert whole is taken a character at a time.
+        TCountingEncoder &encoder = sharedEncoder();
+        thread_local QByteArray scratch;
+        const qsizetype invalid = encoder.invalidCount();
+        if (scratch.size() < encoder.requiredSpace(run.size()))
+            scratch.resize(encoder.requiredSpace(run.size()));
+        const char *end = encoder.appendToBuffer(scratch.data(), run);
+        forgetPendingHalf(encoder, run);
+        const bool ok = encoder.invalidCount() == invalid;
         if (ok) {
-            out += bytes;
+            out.append(scratch.constData(), end - scratch.constData());
         } else {
             // One code point at a time, so each failure becomes one '?'.
             for (qsizetype k = 0; k < run.size();) {
@@ -78,8 +121,9 @@ QByteArray encode(QStringView text)
                 if (one.size() == 1 && one[0].unicode() < 0x80) {
                     out += char(one[0].unicode());
                 } else {
-                    QByteArray b = encodeStrict(one, &ok);
-                    out += ok ? b : QByteArray("?");
+                    bool converted = false;
+                    QByteArray b = encodeStrict(one, &converted);
+                    out += converted ? b : QByteArray("?");
                 }
                 k += len;
             }
@@ -91,16 +135,19 @@ QByteArray encode(QStringView text)
 
 QString decode(QByteArrayView bytes)
 {
-    QString out;
-    out.reserve(bytes.size());
+    // Every byte or pair gives at most one UTF-16 unit, so the text is
+    // written into a buffer of the input's length and cut to size.
     const qsizetype n = bytes.size();
+    QString out(n, Qt::Uninitialized);
+    char16_t *o = reinterpret_cast<char16_t *>(out.data());
+    char16_t *const begin = o;
     for (qsizetype i = 0; i < n;) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (b < 0x80) {
-            out += QChar(b);
+            *o++ = b;
             ++i;
         } else if (b >= 0xA1 && b <= 0xDF) {
-            out += QChar(char16_t(0xFF61 + (b - 0xA1)));
+            *o++ = char16_t(0xFF61 + (b - 0xA1));
             ++i;
         } else if (isLeadByte(b) && i + 1 < n && isTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
             // A run of well-formed pairs in one converter call.
@@ -108,21 +155,22 @@ QString decode(QByteArrayView bytes)
             while (j + 1 < n && isLeadByte(static_cast<unsigned char>(bytes[j]))
                    && isTrailByte(static_cast<unsigned char>(bytes[j + 1])))
                 j += 2;
-            QStringDecoder decoder(kCodecName, QStringConverter::Flag::Stateless);
-            QString run = decoder.decode(bytes.sliced(i, j - i));
+            char16_t *const runStart = o;
+            o = reinterpret_cast<char16_t *>(
+                sharedDecoder().appendToBuffer(reinterpret_cast<QChar *>(o), bytes.sliced(i, j - i)));
             // Unassigned pairs come back as the converter's substitute.
-            for (QChar &c : run)
-                if (c.unicode() == 0x1A)
-                    c = QChar::ReplacementCharacter;
-            out += run;
+            for (char16_t *c = runStart; c != o; ++c)
+                if (*c == 0x1A)
+                    *c = QChar::ReplacementCharacter;
             i = j;
         } else {
             // 0x80, 0xA0, 0xFD-0xFF, a lone lead byte or a lead byte
             // without a valid trail byte.
-            out += QChar::ReplacementCharacter;
+            *o++ = QChar::ReplacementCharacter;
             ++i;
         }
     }
+    out.truncate(o - begin);
     return out;
 }
 

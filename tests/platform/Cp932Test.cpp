@@ -41,6 +41,13 @@ TEST(Cp932, mapsLookAlikesAndReplacesUnknownCharacters)
     EXPECT_EQ(Cp932::encode(u"a\u00E9b"), QByteArray("a?b"));                  // é has no form
     EXPECT_EQ(Cp932::encode(u"x\U0001F600y"), QByteArray("x?y"));              // one '?' per code point
     EXPECT_FALSE(Cp932::canEncode(u"\u00E9"));
+    // A text ending in half a surrogate pair leaves nothing behind for the
+    // next text, which converts cleanly.
+    const char16_t lone[] = {u'漢', 0xD842};
+    EXPECT_EQ(Cp932::encode(QStringView(lone, 2)).toHex(' '), QByteArray("8a bf 3f"));
+    const char16_t lowFirst[] = {0xDFB7, u'字'};
+    EXPECT_EQ(Cp932::encode(QStringView(lowFirst, 2)).toHex(' '), QByteArray("3f 8e 9a"));
+    EXPECT_TRUE(Cp932::canEncode(u"漢字"));
 }
 
 // Bytes just outside the lead ranges are no lead bytes: each stands alone.
