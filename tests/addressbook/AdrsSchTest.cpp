@@ -8,7 +8,6 @@
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
-#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntStdCtrls.h"
@@ -143,23 +142,10 @@ TEST_P(EditingArea, showsTheControlsOfTheItemsInputKind)
 
 INSTANTIATE_TEST_SUITE_P(Items, EditingArea,
                          ::testing::Values(AreaCase{0, "edtContent", true, false},
-                                           AreaCase{13, "edtContentTnt", true, false},
                                            AreaCase{19, "edtContentTnt", true, false},
-                                           AreaCase{11, "cbxContentRW", true, false},
                                            AreaCase{29, "cbxContentRW", true, false},
-                                           AreaCase{2, "cbxContentRO", false, true},
                                            AreaCase{31, "cbxContentRO", false, true},
                                            AreaCase{4, "pnlMonth", false, false}));
-
-TEST_F(FilterDialog, itemListCarriesTheKeywordCaptions)
-{
-    open(0);
-    auto *items = child<QComboBox>("cbxItem");
-    ASSERT_EQ(items->count(), 32);
-    EXPECT_EQ(items->itemText(21), u("連名5"));
-    EXPECT_EQ(items->itemText(22), u("取引先"));
-    EXPECT_EQ(items->itemText(31), u("シンボルマーク"));
-}
 
 TEST_F(FilterDialog, contentLimitsCountBytesOrNameCharacters)
 {
@@ -451,15 +437,6 @@ TEST_F(FilterDialog, the256thPatternIsRefusedWithAMessage)
     child<QComboBox>("cbxPattern")->setEditText(QStringLiteral("7"));
     click("bbtnSavePattern");
     EXPECT_EQ(boxes.count(), 1) << "an existing name is overwritten";
-}
-
-TEST_F(FilterDialog, advancedViewScreenshot)
-{
-    TNarrowDownCondition c;
-    c.Items = {textItem(1, "03", 0), textItem(13, EncodeUnicodeField(u("山田")), 1), choiceItem(2, 0, true),
-               monthItem(200001, 201012)};
-    open(1, c);
-    EXPECT_FALSE(saveScreenshot(dialog.get(), QStringLiteral("AddressSearch")).isEmpty());
 }
 
 } // namespace

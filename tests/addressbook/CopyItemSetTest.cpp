@@ -2,7 +2,6 @@
 
 #include "core/Inquiry.h"
 #include "platform/Colors.h"
-#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
@@ -96,7 +95,6 @@ TEST_F(CopyItemSetTest, showsCaptionsByItemNumberAndGivesTheItemsBackUnchanged)
     EXPECT_EQ(result(&last), reversedItems());
     EXPECT_TRUE(last);
     EXPECT_EQ(lastReturn()->palette().color(QPalette::WindowText), ColorToQColor(clBlue));
-    saveScreenshot(dialog.get(), QStringLiteral("CopyItemSet"));
 }
 
 TEST_F(CopyItemSetTest, getItemsGivesTheOnScreenOrderWithTheCheckMarksShown)

@@ -4,7 +4,6 @@
 #include "core/Env.h"
 #include "core/HisInfo.h"
 #include "platform/Cp932.h"
-#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntStdCtrls.h"
@@ -128,7 +127,6 @@ TEST_F(InputListTest, listsTheHistoryWithKeywordTabsAndLimitsTheNameByKind)
     dialog->SetKind(TInputList::lkHonorific);
     EXPECT_EQ(tabs->currentIndex(), 2);
     EXPECT_EQ(edit()->GetMaxLengthBytes(), 10);
-    saveScreenshot(dialog.get(), QStringLiteral("InputList"));
 }
 
 TEST_F(InputListTest, addingANameDifferingOnlyInCaseGoesFirstAloneSelected)

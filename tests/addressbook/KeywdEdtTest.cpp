@@ -3,7 +3,6 @@
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
-#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "widgets/TntStdCtrls.h"
 
@@ -94,7 +93,6 @@ TEST_F(KeywordEditTest, showsCaptionsAndTheEntriesOfTheStoredModes)
     EXPECT_EQ(combo(3)->currentText(), QStringLiteral("全角カタカナ"));
     EXPECT_EQ(combo(8)->currentText(), QStringLiteral("半角英数"));
     EXPECT_EQ(combo(5)->count(), 5);
-    saveScreenshot(m_dialog.get(), QStringLiteral("KeywordEdit"));
 }
 
 TEST_F(KeywordEditTest, blankCaptionIsRefusedNamingItsRowInFullWidth)

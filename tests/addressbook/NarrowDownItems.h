@@ -1,8 +1,18 @@
 #pragma once
 
 #include "addressbook/AdrsSch.h"
+#include "core/DBInfo.h"
+#include "platform/Table.h"
 
-// Filter condition items as the filter tests build them.
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+// Filter condition items as the filter tests build them, and a scratch book
+// for the record tests of the filter and the duplicate display.
 
 // A pick-list condition (kind 1): the entry at index of the item's list,
 // or every other entry when negated.
@@ -26,3 +36,35 @@ inline TNarrowDownItem monthItem(int from, int to)
     i.Value2 = to;
     return i;
 }
+
+using Fields = QList<std::pair<const char *, QVariant>>;
+
+// A fresh address table in a temporary folder holding one record per call of add().
+class ScratchBook
+{
+public:
+    ScratchBook()
+    {
+        table.SetTableName(dir.path() + QStringLiteral("/Adrs.DB"));
+        table.SetFieldDefs(AdrsFieldDefs);
+        table.SetIndexDefs(AdrsIndexDefs);
+        EXPECT_TRUE(table.CreateTable());
+        table.Open();
+    }
+    void add(const Fields &fields)
+    {
+        table.Append();
+        for (const auto &[name, value] : fields) {
+            TField &f = table.FieldByName(QLatin1String(name));
+            if (value.typeId() == QMetaType::Bool)
+                f.SetAsBoolean(value.toBool());
+            else if (value.typeId() == QMetaType::Int)
+                f.SetAsInteger(value.toInt());
+            else
+                f.SetAsBytes(value.toByteArray());
+        }
+        table.Post();
+    }
+    QTemporaryDir dir;
+    TTable table;
+};

@@ -30,38 +30,6 @@ TNarrowDownItem text(int item, QByteArray value, int match)
     return i;
 }
 
-using Fields = QList<std::pair<const char *, QVariant>>;
-
-// A fresh address table in a temporary folder holding one record per call of add().
-class Book
-{
-public:
-    Book()
-    {
-        table.SetTableName(dir.path() + QStringLiteral("/Adrs.DB"));
-        table.SetFieldDefs(AdrsFieldDefs);
-        table.SetIndexDefs(AdrsIndexDefs);
-        EXPECT_TRUE(table.CreateTable());
-        table.Open();
-    }
-    void add(const Fields &fields)
-    {
-        table.Append();
-        for (const auto &[name, value] : fields) {
-            TField &f = table.FieldByName(QLatin1String(name));
-            if (value.typeId() == QMetaType::Bool)
-                f.SetAsBoolean(value.toBool());
-            else if (value.typeId() == QMetaType::Int)
-                f.SetAsInteger(value.toInt());
-            else
-                f.SetAsBytes(value.toByteArray());
-        }
-        table.Post();
-    }
-    QTemporaryDir dir;
-    TTable table;
-};
-
 struct MatchCase {
     const char *behaviour;
     Fields record;
@@ -79,7 +47,7 @@ class MatcherTest : public ::testing::TestWithParam<MatchCase>
 TEST_P(MatcherTest, testsTheCurrentRecord)
 {
     const MatchCase &c = GetParam();
-    Book book;
+    ScratchBook book;
     book.add(c.record);
     book.table.First();
     TNarrowDownCondition condition;
@@ -123,6 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"symbolMarkOtherMarkFails", {{"SymbolMark", sj("●")}}, {choiceItem(31, 5)}, true, false},
         MatchCase{"monthInsideRange", {{"PubDate", QByteArray("200512")}}, {monthItem(200001, 201012)}, true, true},
         MatchCase{"monthBeforeRange", {{"PubDate", QByteArray("199912")}}, {monthItem(200001, 201012)}, true, false},
+        MatchCase{"firstMonthOfRange", {{"PubDate", QByteArray("200001")}}, {monthItem(200001, 201012)}, true, true},
+        MatchCase{"lastMonthOfRange", {{"PubDate", QByteArray("201012")}}, {monthItem(200001, 201012)}, true, true},
+        MatchCase{"monthAfterRange", {{"PubDate", QByteArray("201101")}}, {monthItem(200001, 201012)}, true, false},
+        MatchCase{"decemberOfARangeAcrossTheYearEnd", {{"PubDate", QByteArray("200912")}}, {monthItem(200912, 201001)},
+                  true, true},
+        MatchCase{"januaryOfARangeAcrossTheYearEnd", {{"PubDate", QByteArray("201001")}}, {monthItem(200912, 201001)},
+                  true, true},
         MatchCase{"monthNotANumber", {{"PubDate", QByteArray("2005xx")}}, {monthItem(0, 999999)}, true, false},
         MatchCase{"monthIgnoresNegate", {{"PubDate", QByteArray("200512")}},
                   {[] { auto i = monthItem(200001, 201012); i.Negate = true; return i; }()}, true, true},
@@ -147,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(NarrowDownMatcher, noItemsPassesEveryRecord)
 {
-    Book book;
+    ScratchBook book;
     book.add({});
     book.table.First();
     const TNarrowDownMatcher matcher(TNarrowDownCondition{}, book.table);
