@@ -68,7 +68,7 @@ protected:
         for (int recNo = 1; recNo <= kRows; ++recNo) {
             const BookRecord r = generator.next();
             table.Append();
-            table.FieldByName(QStringLiteral("Group")).SetAsInteger(r.group);
+            table.FieldByName(QStringLiteral("Group")).SetAsInteger(recNo == 3 || recNo == 7 ? 10 : r.group % 10);
             const QList<QPair<QString, QString>> texts = {
                 {QStringLiteral("Tel"), r.tel},           {QStringLiteral("Pos"), r.pos},
                 {QStringLiteral("Tdfkn"), r.tdfkn},       {QStringLiteral("Adrs1"), r.adrs1},
@@ -590,7 +590,12 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     window->setGeometry(40, 30, 800, 500);
     window->findChild<QComboBox *>(QStringLiteral("cbxSort"))->setCurrentIndex(6);
     window->View()->horizontalHeader()->resizeSection(2, 150);
+    window->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(11); // group 10, the last
+    const int inGroup10 = window->GetRowCount();
+    EXPECT_GE(inGroup10, 2);
+    window->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(0);
     window->ApplyCondition(wordCondition());
+    window->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(11);
     closeWindow();
 
     const TMemIniFile settings(SettingsFileName());
@@ -607,10 +612,17 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     EXPECT_EQ(window->findChild<QComboBox *>(QStringLiteral("cbxSort"))->currentIndex(), 6);
     EXPECT_EQ(window->View()->horizontalHeader()->sectionSize(2), 150);
     EXPECT_EQ(window->Model()->Condition, wordCondition());
-    EXPECT_EQ(window->GetRowCount(), 2);
+    EXPECT_EQ(window->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->currentIndex(), 11);
+    EXPECT_EQ(window->Model()->ViewGroup, 11);
     EXPECT_TRUE(action("actCancelSearch")->isEnabled());
 
     action("actCancelSearch")->trigger();
+    EXPECT_EQ(window->GetRowCount(), inGroup10);
+    for (int row = 0; row < window->GetRowCount(); ++row) {
+        TAddressData data;
+        ASSERT_TRUE(window->ReadAddressData(window->GetRowRecNo(row), data));
+        EXPECT_EQ(data.Group, 10);
+    }
     closeWindow();
     EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("Search.lst")));
 }
