@@ -567,23 +567,6 @@ TEST_F(AddressListWindow, dragFromRowSevenUpToRowThreeAddsTheRangeToTheSelection
     EXPECT_EQ(window->PanelText(2), QStringLiteral("選択件数： 6"));
 }
 
-TEST_F(AddressListWindow, groupAndDirectionChoicesWalkAgain)
-{
-    openWindow();
-    window->findChild<QToolButton *>(QStringLiteral("sbtnSortDirection"))->click();
-    EXPECT_EQ(window->GetRowRecNo(0), kRows);
-    EXPECT_FALSE(window->Model()->SortDir);
-    window->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(1);
-    int withoutGroup = 0;
-    for (int row = 0; row < window->GetRowCount(); ++row) {
-        TAddressData data;
-        ASSERT_TRUE(window->ReadAddressData(window->GetRowRecNo(row), data));
-        EXPECT_EQ(data.Group, 0);
-        ++withoutGroup;
-    }
-    EXPECT_EQ(window->PanelText(3), QStringLiteral("表示件数： %1").arg(withoutGroup));
-}
-
 TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
 {
     openWindow();

@@ -8,6 +8,7 @@
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
+#include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntStdCtrls.h"
@@ -74,14 +75,7 @@ public:
         auto *w = child<QWidget>(name);
         if (auto *combo = qobject_cast<QComboBox *>(w))
             w = combo->lineEdit();
-        // QTest::keyClicks knows only ASCII keys: send each character as a
-        // key event carrying its text, as an input method commits it.
-        for (const QChar ch : u(text)) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(w, &press);
-            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(w, &release);
-        }
+        TypeCharacters(w, u(text));
     }
     TNarrowDownCondition condition() const
     {

@@ -181,19 +181,6 @@ TEST_F(RecordFormTest, aSenderThatIsGoneShowsTheStandardSender)
     EXPECT_FALSE(form->IsChanged()) << "the record takes the standard sender too";
 }
 
-TEST_F(RecordFormTest, privateAndCompanySwitchTheCompanyControls)
-{
-    openNew();
-    EXPECT_FALSE(edit(QStringLiteral("nmedtCorpKanji"))->isEnabled());
-    EXPECT_FALSE(combo(QStringLiteral("cbxPost"))->isEnabled());
-    EXPECT_FALSE(child<QCheckBox>(QStringLiteral("chkIgnoreName"))->isVisible());
-    click(QStringLiteral("sbtnCorp"));
-    EXPECT_TRUE(edit(QStringLiteral("nmedtCorpKanji"))->isEnabled());
-    EXPECT_TRUE(combo(QStringLiteral("cbxPost"))->isEnabled());
-    EXPECT_TRUE(child<QCheckBox>(QStringLiteral("chkIgnoreName"))->isVisible());
-    EXPECT_FALSE(form->GetFormData().PrivCorp);
-}
-
 TEST_F(RecordFormTest, emptyingAJointNameReleasesItsHonorificPrintButtonAndOwnership)
 {
     openNew();

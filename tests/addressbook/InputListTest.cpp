@@ -4,6 +4,7 @@
 #include "core/Env.h"
 #include "core/HisInfo.h"
 #include "platform/Cp932.h"
+#include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntStdCtrls.h"
@@ -70,9 +71,7 @@ protected:
     void type(const QString &text) const
     {
         edit()->clear();
-        QInputMethodEvent commit;
-        commit.setCommitString(text);
-        QApplication::sendEvent(edit(), &commit);
+        CommitThroughInputMethod(edit(), text);
     }
     // Clicks the first row, Ctrl-clicks the others.
     void selectRows(const QList<int> &rows) const
