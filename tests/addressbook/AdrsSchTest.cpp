@@ -101,15 +101,6 @@ private:
     TDMMurven19 *m_savedDM = nullptr;
 };
 
-TNarrowDownItem textItem(int item, QByteArray value, int match)
-{
-    TNarrowDownItem i;
-    i.Item = item;
-    i.Value = std::move(value);
-    i.Match = match;
-    return i;
-}
-
 // ---- editing area ---------------------------------------------------------
 
 struct AreaCase {
@@ -224,7 +215,16 @@ INSTANTIATE_TEST_SUITE_P(
                       f.child<QComboBox>("cbxToYear")->setCurrentText(u("2001年"));
                       f.child<QComboBox>("cbxToMonth")->setCurrentText(u("5月"));
                   },
-                  monthItem(200105, 201003), {u("初期掲載年月"), u("2001年05月～2010年03月"), QString()}}),
+                  monthItem(200105, 201003), {u("初期掲載年月"), u("2001年05月～2010年03月"), QString()}},
+        BuildCase{"monthRangeAcrossTheYearEnd",
+                  [](FilterDialog &f) {
+                      f.chooseItem(4);
+                      f.child<QComboBox>("cbxFromYear")->setCurrentText(u("2009年"));
+                      f.child<QComboBox>("cbxFromMonth")->setCurrentText(u("12月"));
+                      f.child<QComboBox>("cbxToYear")->setCurrentText(u("2010年"));
+                      f.child<QComboBox>("cbxToMonth")->setCurrentText(u("1月"));
+                  },
+                  monthItem(200912, 201001), {u("初期掲載年月"), u("2009年12月～2010年01月"), QString()}}),
     [](const auto &info) { return std::string(info.param.behaviour); });
 
 TEST_F(FilterDialog, duplicateAddChangesNothingAndTheEleventhCannotBeAdded)

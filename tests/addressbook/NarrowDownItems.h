@@ -14,6 +14,16 @@
 // Filter condition items as the filter tests build them, and a scratch book
 // for the record tests of the filter and the duplicate display.
 
+// A text condition (kind 0); an empty value has no match mode.
+inline TNarrowDownItem textItem(int item, QByteArray value, int match)
+{
+    TNarrowDownItem i;
+    i.Item = item;
+    i.Value = std::move(value);
+    i.Match = i.Value.isEmpty() ? -1 : match;
+    return i;
+}
+
 // A pick-list condition (kind 1): the entry at index of the item's list,
 // or every other entry when negated.
 inline TNarrowDownItem choiceItem(int item, int index, bool negate = false)
