@@ -236,18 +236,6 @@ TEST_F(BatchChange, colourButtonTakesThePickedColourAndKeepsTheCustomColoursInCs
     EXPECT_EQ(ini.ReadString(QStringLiteral("COMMON"), QStringLiteral("5"), QString()), QStringLiteral("563412"));
 }
 
-TEST_F(BatchChange, enterMovesFromAFieldToTheNextControl)
-{
-    openDialog();
-    check(QStringLiteral("chkKeyword1"));
-    auto *edit = child<QLineEdit>(QStringLiteral("edtKeyword1"));
-    dialog->activateWindow();
-    edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_FALSE(edit->hasFocus());
-    EXPECT_TRUE(dialog->isVisible());
-}
-
 TEST_F(BatchChange, groupNoneEmptiesTheGroupOfSelectedRecordsAndStampsOnlyThoseItMoved)
 {
     selectRecords({1, 2, 3});

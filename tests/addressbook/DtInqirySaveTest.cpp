@@ -286,33 +286,6 @@ TEST_F(RecordFormTest, deleteAsksThenRemovesTheRecordAndCloses)
     EXPECT_EQ(boxes.count(), 2) << "closing after a delete asks nothing more";
 }
 
-TEST_F(RecordFormTest, navigationStepsOverTheListRows)
-{
-    openRow(0);
-    auto button = [&](const char *name) { return child<QToolButton>(QString::fromLatin1(name)); };
-    EXPECT_FALSE(button("sbtnFirst")->isEnabled());
-    EXPECT_FALSE(button("sbtnPrior")->isEnabled());
-    EXPECT_TRUE(button("sbtnNext")->isEnabled());
-    EXPECT_EQ(child<QLabel>(QStringLiteral("lblPosition"))->text(), QStringLiteral("1"));
-    EXPECT_EQ(child<QLabel>(QStringLiteral("lblCount"))->text(), QStringLiteral("5"));
-    button("sbtnNext")->click();
-    EXPECT_EQ(form->GetCurrentRecNo(), 2);
-    EXPECT_EQ(child<QLabel>(QStringLiteral("lblPosition"))->text(), QStringLiteral("2"));
-    EXPECT_EQ(selectedRows(), QList<int>{1});
-    button("sbtnLast")->click();
-    EXPECT_EQ(form->GetCurrentRecNo(), 5);
-    EXPECT_FALSE(button("sbtnNext")->isEnabled());
-    EXPECT_FALSE(button("sbtnLast")->isEnabled());
-    button("sbtnPrior")->click();
-    EXPECT_EQ(form->GetCurrentRecNo(), 4);
-    button("sbtnFirst")->click();
-    EXPECT_EQ(form->GetCurrentRecNo(), 1);
-    EXPECT_EQ(edit(QStringLiteral("nmedtNameKanji"))->text(), QStringLiteral("名前1"));
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("アドレス帳情報照会"));
-    EXPECT_EQ(boxes.count(), 0);
-    EXPECT_TRUE(DataInquiryTintsAddressList());
-}
-
 struct PendingCase {
     bool Confirmation;
     int Answer; // 0: none asked
