@@ -666,6 +666,45 @@ TEST_F(AddressListWindow, emptyBookShowsZeroCountsAndDisablesDelete)
     EXPECT_EQ(boxes.count(), 1) << "only the not-found notice";
 }
 
+// Records whose keys repeat lie apart in record order: each block is shown
+// whole, the second key decides which records meet, and in a view of group
+// 10 (the last) only that group's records pair up.
+TEST_F(AddressListWindow, duplicateBlocksGatherRecordsApartBySecondKeyAndViewedGroup)
+{
+    ASSERT_TRUE(DMMurven19->OpenAdrs());
+    TTable &table = *DMMurven19->AdrsTable();
+    table.SetIndexName(QString());
+    const QMap<int, std::pair<const char16_t *, const char16_t *>> same = {
+        {2, {u"山田商事", u"田中"}}, {5, {u"山田商事", u"佐藤"}}, {9, {u"山田商事", u"田中"}},
+        {11, {u"山田商事", u"佐藤"}}, {12, {u"山田商事", u"鈴木"}}};
+    for (int recNo = 1; recNo <= kRows; ++recNo) {
+        ASSERT_TRUE(table.FindKey({QVariant(recNo)}));
+        table.Edit();
+        const auto pair = same.value(recNo, {nullptr, nullptr});
+        table.FieldByName(QStringLiteral("CorpKanji"))
+            .SetAsString(pair.first ? QString::fromUtf16(pair.first) : QStringLiteral("会社%1").arg(recNo));
+        table.FieldByName(QStringLiteral("NameKanji")).SetAsString(pair.second ? QString::fromUtf16(pair.second) : QString());
+        // Records 3 and 7 are of group 10; 6 shares their number from another group.
+        table.FieldByName(QStringLiteral("Tel"))
+            .SetAsString(recNo == 3 || recNo == 6 || recNo == 7 ? QStringLiteral("0300000000") : QString::number(recNo));
+        table.Post();
+    }
+    DMMurven19->CloseAdrs();
+    openWindow();
+    const auto shown = [this] {
+        QList<qint32> recNos;
+        for (int row = 0; row < window->GetRowCount(); ++row)
+            recNos << window->GetRowRecNo(row);
+        return recNos;
+    };
+    window->ApplyDuplicateItems(3, 4); // company, then name
+    EXPECT_EQ(shown(), (QList<qint32>{5, 11, 2, 9}));
+    window->ApplyDuplicateItems(1, 0); // telephone
+    EXPECT_EQ(shown(), (QList<qint32>{3, 6, 7}));
+    window->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(11);
+    EXPECT_EQ(shown(), (QList<qint32>{3, 7}));
+}
+
 struct DupliItemsCase {
     int item1, item2;       // stored
     int read1, read2;       // taken

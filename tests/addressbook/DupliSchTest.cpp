@@ -1,8 +1,5 @@
 #include "addressbook/DupliSch.h"
 
-#include "NarrowDownItems.h"
-#include "addressbook/AdrsListModel.h"
-#include "platform/Cp932.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
@@ -142,55 +139,5 @@ TEST_F(DuplicateSearchTest, enterMovesFromFirstItemToSecondToView)
     EXPECT_EQ(QApplication::focusWidget(), button("btnView"));
     EXPECT_TRUE(m_dialog->isVisible());
 }
-
-// The duplicate display on records whose equal keys lie apart in record
-// order: every block is shown whole, the second key and, in a group view,
-// the group deciding which records meet.
-struct DupKeysCase {
-    const char *name;
-    QList<Fields> records;
-    int item1, item2, viewGroup;
-    std::vector<qint32> rows;
-};
-void PrintTo(const DupKeysCase &c, std::ostream *os) { *os << c.name; }
-
-class DuplicateKeysApart : public ::testing::TestWithParam<DupKeysCase>
-{
-};
-
-TEST_P(DuplicateKeysApart, areShownTogether)
-{
-    ScratchBook book;
-    for (const Fields &record : GetParam().records)
-        book.add(record);
-    TAddressListModel model;
-    model.SetTable(&book.table);
-    model.DupItem1 = GetParam().item1;
-    model.DupItem2 = GetParam().item2;
-    model.ViewGroup = GetParam().viewGroup;
-    model.ReloadRows(-1);
-    EXPECT_EQ(model.Rows(), GetParam().rows);
-}
-
-QByteArray sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
-Fields corpName(const char *corp, const char *name) { return {{"CorpKanji", sj(corp)}, {"NameKanji", sj(name)}}; }
-Fields telGroup(const char *tel, int group) { return {{"Tel", sj(tel)}, {"Group", group}}; }
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, DuplicateKeysApart,
-    ::testing::Values(
-        DupKeysCase{"secondKeyPairsInterleaved",
-                    {corpName("山田商事", "田中"), corpName("山田商事", "佐藤"), corpName("山田商事", "田中"),
-                     corpName("山田商事", "佐藤"), corpName("山田商事", "鈴木")},
-                    3, 4, 0, {2, 4, 1, 3}},
-        DupKeysCase{"firstKeyAloneDoesNotPair",
-                    {corpName("山田商事", "田中"), corpName("山田商事", "佐藤"), corpName("川上", "田中")}, 3, 4, 0, {}},
-        DupKeysCase{"viewedGroupBetweenOthers",
-                    {telGroup("03", 5), telGroup("03", 10), telGroup("03", 5), telGroup("03", 10), telGroup("03", 0)},
-                    1, 0, 11, {2, 4}},
-        DupKeysCase{"lastRecordPairsWithTheFirst",
-                    {telGroup("09", 0), telGroup("01", 0), telGroup("05", 0), telGroup("01", 0), telGroup("09", 0)},
-                    1, 0, 0, {2, 4, 1, 5}}),
-    [](const ::testing::TestParamInfo<DupKeysCase> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,18 +1,10 @@
 #pragma once
 
 #include "addressbook/AdrsSch.h"
-#include "core/DBInfo.h"
-#include "platform/Table.h"
-
-#include <QTemporaryDir>
-#include <QVariant>
-
-#include <gtest/gtest.h>
 
 #include <utility>
 
-// Filter condition items as the filter tests build them, and a scratch book
-// for the record tests of the filter and the duplicate display.
+// Filter condition items as the filter tests build them.
 
 // A text condition (kind 0); an empty value has no match mode.
 inline TNarrowDownItem textItem(int item, QByteArray value, int match)
@@ -46,35 +38,3 @@ inline TNarrowDownItem monthItem(int from, int to)
     i.Value2 = to;
     return i;
 }
-
-using Fields = QList<std::pair<const char *, QVariant>>;
-
-// A fresh address table in a temporary folder holding one record per call of add().
-class ScratchBook
-{
-public:
-    ScratchBook()
-    {
-        table.SetTableName(dir.path() + QStringLiteral("/Adrs.DB"));
-        table.SetFieldDefs(AdrsFieldDefs);
-        table.SetIndexDefs(AdrsIndexDefs);
-        EXPECT_TRUE(table.CreateTable());
-        table.Open();
-    }
-    void add(const Fields &fields)
-    {
-        table.Append();
-        for (const auto &[name, value] : fields) {
-            TField &f = table.FieldByName(QLatin1String(name));
-            if (value.typeId() == QMetaType::Bool)
-                f.SetAsBoolean(value.toBool());
-            else if (value.typeId() == QMetaType::Int)
-                f.SetAsInteger(value.toInt());
-            else
-                f.SetAsBytes(value.toByteArray());
-        }
-        table.Post();
-    }
-    QTemporaryDir dir;
-    TTable table;
-};

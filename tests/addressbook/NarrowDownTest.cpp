@@ -21,6 +21,38 @@ namespace {
 QByteArray sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
 QByteArray at(const char *utf8) { return EncodeUnicodeField(QString::fromUtf8(utf8)); }
 
+using Fields = QList<std::pair<const char *, QVariant>>;
+
+// A fresh address table in a temporary folder holding one record per call of add().
+class Book
+{
+public:
+    Book()
+    {
+        table.SetTableName(dir.path() + QStringLiteral("/Adrs.DB"));
+        table.SetFieldDefs(AdrsFieldDefs);
+        table.SetIndexDefs(AdrsIndexDefs);
+        EXPECT_TRUE(table.CreateTable());
+        table.Open();
+    }
+    void add(const Fields &fields)
+    {
+        table.Append();
+        for (const auto &[name, value] : fields) {
+            TField &f = table.FieldByName(QLatin1String(name));
+            if (value.typeId() == QMetaType::Bool)
+                f.SetAsBoolean(value.toBool());
+            else if (value.typeId() == QMetaType::Int)
+                f.SetAsInteger(value.toInt());
+            else
+                f.SetAsBytes(value.toByteArray());
+        }
+        table.Post();
+    }
+    QTemporaryDir dir;
+    TTable table;
+};
+
 struct MatchCase {
     const char *behaviour;
     Fields record;
@@ -38,7 +70,7 @@ class MatcherTest : public ::testing::TestWithParam<MatchCase>
 TEST_P(MatcherTest, testsTheCurrentRecord)
 {
     const MatchCase &c = GetParam();
-    ScratchBook book;
+    Book book;
     book.add(c.record);
     book.table.First();
     TNarrowDownCondition condition;
@@ -113,7 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(NarrowDownMatcher, noItemsPassesEveryRecord)
 {
-    ScratchBook book;
+    Book book;
     book.add({});
     book.table.First();
     const TNarrowDownMatcher matcher(TNarrowDownCondition{}, book.table);
