@@ -70,6 +70,15 @@ public:
     }
     void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     void chooseItem(int item) { child<QComboBox>("cbxItem")->setCurrentIndex(item); }
+    // The month range from year/month to year/month, as the lists show them.
+    void chooseMonths(const char *fromYear, const char *fromMonth, const char *toYear, const char *toMonth)
+    {
+        chooseItem(4);
+        child<QComboBox>("cbxFromYear")->setCurrentText(u(fromYear));
+        child<QComboBox>("cbxFromMonth")->setCurrentText(u(fromMonth));
+        child<QComboBox>("cbxToYear")->setCurrentText(u(toYear));
+        child<QComboBox>("cbxToMonth")->setCurrentText(u(toMonth));
+    }
     void type(const char *name, const char *text)
     {
         auto *w = child<QWidget>(name);
@@ -208,22 +217,10 @@ INSTANTIATE_TEST_SUITE_P(
         BuildCase{"defaultMonthRangeCoversEveryListedMonth", [](FilterDialog &f) { f.chooseItem(4); },
                   monthItem(199501, 201312), {u("初期掲載年月"), u("1995年01月～2013年12月"), QString()}},
         BuildCase{"backwardMonthRangeIsStoredSwapped",
-                  [](FilterDialog &f) {
-                      f.chooseItem(4);
-                      f.child<QComboBox>("cbxFromYear")->setCurrentText(u("2010年"));
-                      f.child<QComboBox>("cbxFromMonth")->setCurrentText(u("3月"));
-                      f.child<QComboBox>("cbxToYear")->setCurrentText(u("2001年"));
-                      f.child<QComboBox>("cbxToMonth")->setCurrentText(u("5月"));
-                  },
+                  [](FilterDialog &f) { f.chooseMonths("2010年", "3月", "2001年", "5月"); },
                   monthItem(200105, 201003), {u("初期掲載年月"), u("2001年05月～2010年03月"), QString()}},
         BuildCase{"monthRangeAcrossTheYearEnd",
-                  [](FilterDialog &f) {
-                      f.chooseItem(4);
-                      f.child<QComboBox>("cbxFromYear")->setCurrentText(u("2009年"));
-                      f.child<QComboBox>("cbxFromMonth")->setCurrentText(u("12月"));
-                      f.child<QComboBox>("cbxToYear")->setCurrentText(u("2010年"));
-                      f.child<QComboBox>("cbxToMonth")->setCurrentText(u("1月"));
-                  },
+                  [](FilterDialog &f) { f.chooseMonths("2009年", "12月", "2010年", "1月"); },
                   monthItem(200912, 201001), {u("初期掲載年月"), u("2009年12月～2010年01月"), QString()}}),
     [](const auto &info) { return std::string(info.param.behaviour); });
 
