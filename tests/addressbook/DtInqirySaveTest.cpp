@@ -397,20 +397,22 @@ TEST_F(RecordFormTest, theRecordLimitCountsTheBookNotTheFilteredRows)
     EXPECT_FALSE(form.isNull());
 }
 
-// Another connection holds the write lock: an update and a delete both fail
-// after one wait each, are reported, and lose nothing.
-TEST_F(RecordFormTest, writesRefusedByALockedTableAreReportedAndTheInputStays)
+// An update refused by a locked table and a delete refused by the file are
+// reported and lose nothing.
+TEST_F(RecordFormTest, refusedWritesAreReportedAndTheInputStays)
 {
     openRow(1);
     TTable other;
     openElsewhere(other);
-    other.BeginBatch();
+    other.BeginBatch(); // holds the write lock
     setText(QStringLiteral("edtAdrs3"), QStringLiteral("書けない"));
     click(QStringLiteral("btnUpdate"));
-    boxes.enqueue(IDYES);
-    click(QStringLiteral("btnDelete"));
     other.EndBatch();
     other.Close();
+    alterBook("CREATE TRIGGER keep2 BEFORE DELETE ON Data WHEN old.RecNo = 2 "
+              "BEGIN SELECT RAISE(ABORT, 'read-only'); END;");
+    boxes.enqueue(IDYES);
+    click(QStringLiteral("btnDelete"));
     ASSERT_EQ(boxes.count(), 3);
     EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("update error"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("delete error"));
