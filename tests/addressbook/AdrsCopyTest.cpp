@@ -319,6 +319,7 @@ struct NumberCase {
     bool NotAdd;                // rbNotAdd, else rbNewAdd
     bool AnyItem;               // rbOr, else rbAnd
     int Added;                  // of rows 0 (佐藤) and 1 (鈴木)
+    bool Twin = false;          // the target also holds 佐藤's telephone and fax, after 別人
 };
 
 class SameNumberRule : public AddressCopyWindow, public ::testing::WithParamInterface<NumberCase>
@@ -328,6 +329,11 @@ class SameNumberRule : public AddressCopyWindow, public ::testing::WithParamInte
 TEST_P(SameNumberRule, decidesWhetherARecordWithAKnownNumberIsCopied)
 {
     const NumberCase &c = GetParam();
+    if (c.Twin) {
+        auto table = bookTable(QStringLiteral("Book2"));
+        table->Open();
+        writeRecords(*table, {{QStringLiteral("双子"), kSource[0].Tel, kSource[0].Fax, "X2", 0}});
+    }
     openWindows();
     for (const char *box : c.Boxes)
         check(box);
@@ -342,7 +348,7 @@ TEST_P(SameNumberRule, decidesWhetherARecordWithAKnownNumberIsCopied)
     if (c.Added < 2)
         expected += QStringLiteral("\r\n未処理件数 : \t%1 件  ").arg(2 - c.Added);
     EXPECT_EQ(boxes.last().text, expected);
-    EXPECT_EQ(targetRecords().size(), kTarget.size() + c.Added);
+    EXPECT_EQ(targetRecords().size(), kTarget.size() + c.Twin + c.Added);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -351,6 +357,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"telAddedAsNew", {"chkTel"}, false, false, 2},
                       NumberCase{"oneBoxAnyTestSame", {"chkTel"}, true, true, 1},
                       NumberCase{"allItemsNeedTheFaxToo", {"chkTel", "chkFax"}, true, false, 2},
+                      NumberCase{"allItemsFoundPastARecordWithOnlyTheTelephone", {"chkTel", "chkFax"}, true, false, 1,
+                                 true},
                       NumberCase{"anyItemIsEnough", {"chkTel", "chkFax"}, true, true, 1},
                       NumberCase{"emptySourceNumbersNeverMatch", {"chkPortable1"}, true, false, 2}),
     [](const ::testing::TestParamInfo<NumberCase> &info) { return std::string(info.param.Label); });
