@@ -150,24 +150,12 @@ TEST_F(RecordFormTest, showingARecordAndReadingItBackKeepsEveryEditedField)
     EXPECT_EQ(combo(QStringLiteral("cbxSender"))->currentText(), QStringLiteral("差出人１"));
     EXPECT_TRUE(child<QCheckBox>(QStringLiteral("chkIgnoreName"))->isVisibleTo(form));
 
-    const TAddressData back = form->GetFormData();
-    EXPECT_EQ(back.Group, 2);
-    EXPECT_EQ(back.Tel.Bytes(), QByteArray("0312345678"));
-    EXPECT_EQ(back.TelDiv, 3);
-    EXPECT_EQ(back.Pos.Bytes(), QByteArray("1234567"));
-    EXPECT_EQ(back.PubDate.Bytes(), QByteArray("200104"));
-    EXPECT_FALSE(back.PrivCorp);
-    EXPECT_EQ(back.NameKanji.Bytes(), EncodeUnicodeField(QStringLiteral("髙橋")));
-    EXPECT_EQ(back.Joint2.Bytes(), data.Joint2.Bytes());
-    EXPECT_EQ(back.JointOwner, 2);
-    EXPECT_TRUE(back.JointPrint2);
-    EXPECT_EQ(back.PrintTarget, 2);
-    EXPECT_EQ(back.Sender, 10);
-    EXPECT_EQ(back.Keyword7.Bytes(), QByteArray("k7"));
-    EXPECT_EQ(back.Note, data.Note);
-    EXPECT_EQ(back.ExtLink, data.ExtLink);
-    EXPECT_EQ(back.SymbolMark.Bytes(), data.SymbolMark.Bytes());
-    EXPECT_EQ(back.SymbolColor, 0x0000FF);
+    // Every field comes back as it went in, the untouched ones included.
+    TAddressData back = form->GetFormData();
+    back.RecNo = data.RecNo;
+    back.AddDateTime = data.AddDateTime;
+    back.UpdDateTime = data.UpdDateTime;
+    EXPECT_TRUE(back == data);
 }
 
 TEST_F(RecordFormTest, aSenderThatIsGoneShowsTheStandardSender)
