@@ -8,7 +8,7 @@
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
-#include "support/Screenshot.h"
+#include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntStdCtrls.h"
@@ -70,19 +70,21 @@ public:
     }
     void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     void chooseItem(int item) { child<QComboBox>("cbxItem")->setCurrentIndex(item); }
+    // The month range from year/month to year/month, as the lists show them.
+    void chooseMonths(const char *fromYear, const char *fromMonth, const char *toYear, const char *toMonth)
+    {
+        chooseItem(4);
+        child<QComboBox>("cbxFromYear")->setCurrentText(u(fromYear));
+        child<QComboBox>("cbxFromMonth")->setCurrentText(u(fromMonth));
+        child<QComboBox>("cbxToYear")->setCurrentText(u(toYear));
+        child<QComboBox>("cbxToMonth")->setCurrentText(u(toMonth));
+    }
     void type(const char *name, const char *text)
     {
         auto *w = child<QWidget>(name);
         if (auto *combo = qobject_cast<QComboBox *>(w))
             w = combo->lineEdit();
-        // QTest::keyClicks knows only ASCII keys: send each character as a
-        // key event carrying its text, as an input method commits it.
-        for (const QChar ch : u(text)) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(w, &press);
-            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(w, &release);
-        }
+        TypeCharacters(w, u(text));
     }
     TNarrowDownCondition condition() const
     {
@@ -107,15 +109,6 @@ private:
     QString m_savedKeyword;
     TDMMurven19 *m_savedDM = nullptr;
 };
-
-TNarrowDownItem textItem(int item, QByteArray value, int match)
-{
-    TNarrowDownItem i;
-    i.Item = item;
-    i.Value = std::move(value);
-    i.Match = match;
-    return i;
-}
 
 // ---- editing area ---------------------------------------------------------
 
@@ -143,23 +136,10 @@ TEST_P(EditingArea, showsTheControlsOfTheItemsInputKind)
 
 INSTANTIATE_TEST_SUITE_P(Items, EditingArea,
                          ::testing::Values(AreaCase{0, "edtContent", true, false},
-                                           AreaCase{13, "edtContentTnt", true, false},
                                            AreaCase{19, "edtContentTnt", true, false},
-                                           AreaCase{11, "cbxContentRW", true, false},
                                            AreaCase{29, "cbxContentRW", true, false},
-                                           AreaCase{2, "cbxContentRO", false, true},
                                            AreaCase{31, "cbxContentRO", false, true},
                                            AreaCase{4, "pnlMonth", false, false}));
-
-TEST_F(FilterDialog, itemListCarriesTheKeywordCaptions)
-{
-    open(0);
-    auto *items = child<QComboBox>("cbxItem");
-    ASSERT_EQ(items->count(), 32);
-    EXPECT_EQ(items->itemText(21), u("連名5"));
-    EXPECT_EQ(items->itemText(22), u("取引先"));
-    EXPECT_EQ(items->itemText(31), u("シンボルマーク"));
-}
 
 TEST_F(FilterDialog, contentLimitsCountBytesOrNameCharacters)
 {
@@ -237,14 +217,11 @@ INSTANTIATE_TEST_SUITE_P(
         BuildCase{"defaultMonthRangeCoversEveryListedMonth", [](FilterDialog &f) { f.chooseItem(4); },
                   monthItem(199501, 201312), {u("初期掲載年月"), u("1995年01月～2013年12月"), QString()}},
         BuildCase{"backwardMonthRangeIsStoredSwapped",
-                  [](FilterDialog &f) {
-                      f.chooseItem(4);
-                      f.child<QComboBox>("cbxFromYear")->setCurrentText(u("2010年"));
-                      f.child<QComboBox>("cbxFromMonth")->setCurrentText(u("3月"));
-                      f.child<QComboBox>("cbxToYear")->setCurrentText(u("2001年"));
-                      f.child<QComboBox>("cbxToMonth")->setCurrentText(u("5月"));
-                  },
-                  monthItem(200105, 201003), {u("初期掲載年月"), u("2001年05月～2010年03月"), QString()}}),
+                  [](FilterDialog &f) { f.chooseMonths("2010年", "3月", "2001年", "5月"); },
+                  monthItem(200105, 201003), {u("初期掲載年月"), u("2001年05月～2010年03月"), QString()}},
+        BuildCase{"monthRangeAcrossTheYearEnd",
+                  [](FilterDialog &f) { f.chooseMonths("2009年", "12月", "2010年", "1月"); },
+                  monthItem(200912, 201001), {u("初期掲載年月"), u("2009年12月～2010年01月"), QString()}}),
     [](const auto &info) { return std::string(info.param.behaviour); });
 
 TEST_F(FilterDialog, duplicateAddChangesNothingAndTheEleventhCannotBeAdded)
@@ -322,8 +299,6 @@ TEST_F(FilterDialog, setConditionShowsTheFilterAndGetConditionReturnsIt)
     c.MatchAll = false;
     open(1, c);
     EXPECT_TRUE(child<QRadioButton>("rbOr")->isChecked());
-    EXPECT_EQ(child<QRadioButton>("rbOr")->palette().color(QPalette::WindowText), QColor(Qt::blue));
-    EXPECT_NE(child<QRadioButton>("rbAnd")->palette().color(QPalette::WindowText), QColor(Qt::blue));
     EXPECT_EQ(row(0), (QStringList{u("名前"), u("山田"), u("前方一致")}));
     EXPECT_EQ(row(1), (QStringList{u("個人会社区分"), u("会社"), QString()}));
     EXPECT_EQ(child<TTntEdit>("edtContentTnt")->text(), u("山田"));
@@ -451,15 +426,6 @@ TEST_F(FilterDialog, the256thPatternIsRefusedWithAMessage)
     child<QComboBox>("cbxPattern")->setEditText(QStringLiteral("7"));
     click("bbtnSavePattern");
     EXPECT_EQ(boxes.count(), 1) << "an existing name is overwritten";
-}
-
-TEST_F(FilterDialog, advancedViewScreenshot)
-{
-    TNarrowDownCondition c;
-    c.Items = {textItem(1, "03", 0), textItem(13, EncodeUnicodeField(u("山田")), 1), choiceItem(2, 0, true),
-               monthItem(200001, 201012)};
-    open(1, c);
-    EXPECT_FALSE(saveScreenshot(dialog.get(), QStringLiteral("AddressSearch")).isEmpty());
 }
 
 } // namespace

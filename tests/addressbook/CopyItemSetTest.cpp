@@ -1,8 +1,6 @@
 #include "addressbook/CopyItemSet.h"
 
 #include "core/Inquiry.h"
-#include "platform/Colors.h"
-#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
@@ -85,7 +83,6 @@ protected:
 TEST_F(CopyItemSetTest, showsCaptionsByItemNumberAndGivesTheItemsBackUnchanged)
 {
     open(reversedItems(), true);
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("コピーする項目の設定"));
     ASSERT_EQ(list()->count(), 54);
     EXPECT_EQ(list()->item(0)->text(), QStringLiteral("更新時刻"));
     EXPECT_EQ(list()->item(53)->text(), QStringLiteral("グループ"));
@@ -95,8 +92,6 @@ TEST_F(CopyItemSetTest, showsCaptionsByItemNumberAndGivesTheItemsBackUnchanged)
     bool last = false;
     EXPECT_EQ(result(&last), reversedItems());
     EXPECT_TRUE(last);
-    EXPECT_EQ(lastReturn()->palette().color(QPalette::WindowText), ColorToQColor(clBlue));
-    saveScreenshot(dialog.get(), QStringLiteral("CopyItemSet"));
 }
 
 TEST_F(CopyItemSetTest, getItemsGivesTheOnScreenOrderWithTheCheckMarksShown)

@@ -4,7 +4,7 @@
 #include "core/Env.h"
 #include "core/HisInfo.h"
 #include "platform/Cp932.h"
-#include "support/Screenshot.h"
+#include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "widgets/TntStdCtrls.h"
@@ -71,9 +71,7 @@ protected:
     void type(const QString &text) const
     {
         edit()->clear();
-        QInputMethodEvent commit;
-        commit.setCommitString(text);
-        QApplication::sendEvent(edit(), &commit);
+        CommitThroughInputMethod(edit(), text);
     }
     // Clicks the first row, Ctrl-clicks the others.
     void selectRows(const QList<int> &rows) const
@@ -128,7 +126,6 @@ TEST_F(InputListTest, listsTheHistoryWithKeywordTabsAndLimitsTheNameByKind)
     dialog->SetKind(TInputList::lkHonorific);
     EXPECT_EQ(tabs->currentIndex(), 2);
     EXPECT_EQ(edit()->GetMaxLengthBytes(), 10);
-    saveScreenshot(dialog.get(), QStringLiteral("InputList"));
 }
 
 TEST_F(InputListTest, addingANameDifferingOnlyInCaseGoesFirstAloneSelected)

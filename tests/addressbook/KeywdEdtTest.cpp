@@ -3,7 +3,7 @@
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
-#include "support/Screenshot.h"
+#include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "widgets/TntStdCtrls.h"
 
@@ -23,12 +23,6 @@
 #include <ostream>
 
 namespace {
-
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 class KeywordEditTest : public ::testing::Test
 {
@@ -72,7 +66,7 @@ protected:
         e->setFocus();
         QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(e, Qt::Key_Delete);
-        typeText(e, text);
+        TypeCharacters(e, text);
     }
     QString iniFile() const { return DataPath + QStringLiteral("AdrsList.ini"); }
 
@@ -87,14 +81,11 @@ protected:
 TEST_F(KeywordEditTest, showsCaptionsAndTheEntriesOfTheStoredModes)
 {
     open();
-    EXPECT_EQ(m_dialog->windowTitle(), QStringLiteral("キーワード項目の設定"));
-    EXPECT_EQ(m_dialog->findChild<QLabel *>("lblNo8")->text(), QStringLiteral("８"));
     EXPECT_EQ(edit(2)->GetText(), QStringLiteral("キーワード２"));
     EXPECT_EQ(combo(1)->currentText(), QStringLiteral("全角ひらがな"));
     EXPECT_EQ(combo(3)->currentText(), QStringLiteral("全角カタカナ"));
     EXPECT_EQ(combo(8)->currentText(), QStringLiteral("半角英数"));
     EXPECT_EQ(combo(5)->count(), 5);
-    saveScreenshot(m_dialog.get(), QStringLiteral("KeywordEdit"));
 }
 
 TEST_F(KeywordEditTest, blankCaptionIsRefusedNamingItsRowInFullWidth)
@@ -104,7 +95,6 @@ TEST_F(KeywordEditTest, blankCaptionIsRefusedNamingItsRowInFullWidth)
     click("btnOk");
     ASSERT_EQ(m_boxes.count(), 1);
     EXPECT_EQ(m_boxes.last().text, QStringLiteral("キーワード項目３が未入力です  "));
-    EXPECT_EQ(m_boxes.last().caption, QStringLiteral("ピルカノス2014"));
     EXPECT_EQ(m_boxes.last().flags, 0x40u);
     EXPECT_EQ(m_boxes.last().owner, m_dialog.get());
     EXPECT_TRUE(m_dialog->isVisible());

@@ -18,13 +18,4 @@ TEST(ListColumns, keywordColumnsAndSortsTakeTheUsersCaptions)
     KeywordNames[3] = saved;
 }
 
-TEST(ListColumns, defaultsFollowTheCatalogue)
-{
-    const TColumnRecords records = DefaultColumnRecords();
-    for (int i = 0; i < ListColumnCount; ++i) {
-        EXPECT_EQ(records[static_cast<std::size_t>(i)].Index, i);
-        EXPECT_EQ(records[static_cast<std::size_t>(i)].DefIndex, i);
-    }
-}
-
 } // namespace

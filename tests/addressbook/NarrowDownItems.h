@@ -2,7 +2,19 @@
 
 #include "addressbook/AdrsSch.h"
 
+#include <utility>
+
 // Filter condition items as the filter tests build them.
+
+// A text condition (kind 0); an empty value has no match mode.
+inline TNarrowDownItem textItem(int item, QByteArray value, int match)
+{
+    TNarrowDownItem i;
+    i.Item = item;
+    i.Value = std::move(value);
+    i.Match = i.Value.isEmpty() ? -1 : match;
+    return i;
+}
 
 // A pick-list condition (kind 1): the entry at index of the item's list,
 // or every other entry when negated.

@@ -21,15 +21,6 @@ namespace {
 QByteArray sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
 QByteArray at(const char *utf8) { return EncodeUnicodeField(QString::fromUtf8(utf8)); }
 
-TNarrowDownItem text(int item, QByteArray value, int match)
-{
-    TNarrowDownItem i;
-    i.Item = item;
-    i.Value = std::move(value);
-    i.Match = i.Value.isEmpty() ? -1 : match;
-    return i;
-}
-
 using Fields = QList<std::pair<const char *, QVariant>>;
 
 // A fresh address table in a temporary folder holding one record per call of add().
@@ -94,26 +85,26 @@ const QByteArray so = sj("ソ"); // 83 5C: its trail byte is "\"
 INSTANTIATE_TEST_SUITE_P(
     Conditions, MatcherTest,
     ::testing::Values(
-        MatchCase{"emptyContentMatchesBlankField", {{"CustomCode", QByteArray("   ")}}, {text(0, "", -1)}, true, true},
-        MatchCase{"emptyContentFailsFilledField", {{"CustomCode", QByteArray("A1")}}, {text(0, "", -1)}, true, false},
-        MatchCase{"prefixMatchesStart", {{"CustomCode", QByteArray(" AB12 ")}}, {text(0, "AB", 0)}, true, true},
-        MatchCase{"prefixFailsLaterOccurrence", {{"CustomCode", QByteArray("XAB")}}, {text(0, "AB", 0)}, true, false},
-        MatchCase{"containsFindsInside", {{"CustomCode", QByteArray("XABY")}}, {text(0, "AB", 1)}, true, true},
-        MatchCase{"containsNeverStartsOnTrailByte", {{"CorpKanji", so}}, {text(10, "\\", 1)}, true, false},
-        MatchCase{"containsFindsLaterWholeCharacter", {{"CorpKanji", so + "\\"}}, {text(10, "\\", 1)}, true, true},
-        MatchCase{"suffixMatchesEnd", {{"CustomCode", QByteArray("XABCD")}}, {text(0, "ABCD", 2)}, true, true},
-        MatchCase{"suffixLongerThanFieldFails", {{"CustomCode", QByteArray("BCD")}}, {text(0, "ABCD", 2)}, true, false},
-        MatchCase{"suffixNeverStartsOnTrailByte", {{"CorpKanji", so}}, {text(10, "\\", 2)}, true, false},
+        MatchCase{"emptyContentMatchesBlankField", {{"CustomCode", QByteArray("   ")}}, {textItem(0, "", -1)}, true, true},
+        MatchCase{"emptyContentFailsFilledField", {{"CustomCode", QByteArray("A1")}}, {textItem(0, "", -1)}, true, false},
+        MatchCase{"prefixMatchesStart", {{"CustomCode", QByteArray(" AB12 ")}}, {textItem(0, "AB", 0)}, true, true},
+        MatchCase{"prefixFailsLaterOccurrence", {{"CustomCode", QByteArray("XAB")}}, {textItem(0, "AB", 0)}, true, false},
+        MatchCase{"containsFindsInside", {{"CustomCode", QByteArray("XABY")}}, {textItem(0, "AB", 1)}, true, true},
+        MatchCase{"containsNeverStartsOnTrailByte", {{"CorpKanji", so}}, {textItem(10, "\\", 1)}, true, false},
+        MatchCase{"containsFindsLaterWholeCharacter", {{"CorpKanji", so + "\\"}}, {textItem(10, "\\", 1)}, true, true},
+        MatchCase{"suffixMatchesEnd", {{"CustomCode", QByteArray("XABCD")}}, {textItem(0, "ABCD", 2)}, true, true},
+        MatchCase{"suffixLongerThanFieldFails", {{"CustomCode", QByteArray("BCD")}}, {textItem(0, "ABCD", 2)}, true, false},
+        MatchCase{"suffixNeverStartsOnTrailByte", {{"CorpKanji", so}}, {textItem(10, "\\", 2)}, true, false},
         MatchCase{"addressJoinsTrimmedParts",
                   {{"Tdfkn", sj(" 東京都 ")}, {"Adrs1", sj("千代田区")}, {"Adrs2", sj("丸の内1")}},
-                  {text(8, sj("東京都千代田区丸の内"), 0)}, true, true},
-        MatchCase{"atNameConditionMatchesPlainName", {{"NameKanji", sj("山田　太郎")}}, {text(13, at("山田"), 0)}, true,
+                  {textItem(8, sj("東京都千代田区丸の内"), 0)}, true, true},
+        MatchCase{"atNameConditionMatchesPlainName", {{"NameKanji", sj("山田　太郎")}}, {textItem(13, at("山田"), 0)}, true,
                   true},
-        MatchCase{"atNameConditionMatchesAtName", {{"NameKanji", at("山田　太郎")}}, {text(13, at("太郎"), 2)}, true,
+        MatchCase{"atNameConditionMatchesAtName", {{"NameKanji", at("山田　太郎")}}, {textItem(13, at("太郎"), 2)}, true,
                   true},
-        MatchCase{"plainJointConditionMatchesAtJoint", {{"Joint3", at("花子")}}, {text(19, sj("花"), 1)}, true, true},
-        MatchCase{"nameConditionFailsOtherName", {{"NameKanji", at("田中")}}, {text(13, at("山田"), 1)}, true, false},
-        MatchCase{"emptyNameConditionMatchesBlankName", {{"Joint1", QByteArray(" ")}}, {text(17, "", -1)}, true, true},
+        MatchCase{"plainJointConditionMatchesAtJoint", {{"Joint3", at("花子")}}, {textItem(19, sj("花"), 1)}, true, true},
+        MatchCase{"nameConditionFailsOtherName", {{"NameKanji", at("田中")}}, {textItem(13, at("山田"), 1)}, true, false},
+        MatchCase{"emptyNameConditionMatchesBlankName", {{"Joint1", QByteArray(" ")}}, {textItem(17, "", -1)}, true, true},
         MatchCase{"representativePhoneChoice", {{"TelDiv", 3}}, {choiceItem(2, 0)}, true, true},
         MatchCase{"representativePhoneNegatedFailsRepresentative", {{"TelDiv", 3}}, {choiceItem(2, 0, true)}, true, false},
         MatchCase{"representativePhoneNegatedPassesOthers", {{"TelDiv", 1}}, {choiceItem(2, 0, true)}, true, true},
@@ -123,6 +114,13 @@ INSTANTIATE_TEST_SUITE_P(
         MatchCase{"symbolMarkOtherMarkFails", {{"SymbolMark", sj("●")}}, {choiceItem(31, 5)}, true, false},
         MatchCase{"monthInsideRange", {{"PubDate", QByteArray("200512")}}, {monthItem(200001, 201012)}, true, true},
         MatchCase{"monthBeforeRange", {{"PubDate", QByteArray("199912")}}, {monthItem(200001, 201012)}, true, false},
+        MatchCase{"firstMonthOfRange", {{"PubDate", QByteArray("200001")}}, {monthItem(200001, 201012)}, true, true},
+        MatchCase{"lastMonthOfRange", {{"PubDate", QByteArray("201012")}}, {monthItem(200001, 201012)}, true, true},
+        MatchCase{"monthAfterRange", {{"PubDate", QByteArray("201101")}}, {monthItem(200001, 201012)}, true, false},
+        MatchCase{"decemberOfARangeAcrossTheYearEnd", {{"PubDate", QByteArray("200912")}}, {monthItem(200912, 201001)},
+                  true, true},
+        MatchCase{"januaryOfARangeAcrossTheYearEnd", {{"PubDate", QByteArray("201001")}}, {monthItem(200912, 201001)},
+                  true, true},
         MatchCase{"monthNotANumber", {{"PubDate", QByteArray("2005xx")}}, {monthItem(0, 999999)}, true, false},
         MatchCase{"monthIgnoresNegate", {{"PubDate", QByteArray("200512")}},
                   {[] { auto i = monthItem(200001, 201012); i.Negate = true; return i; }()}, true, true},
@@ -130,19 +128,19 @@ INSTANTIATE_TEST_SUITE_P(
                   true, true},
         MatchCase{"unknownKindLeavesAnyFailing", {}, {[] { auto i = choiceItem(2, 0); i.Kind = 5; return i; }()}, false,
                   false},
-        MatchCase{"badMatchModeLeavesResult", {{"CustomCode", QByteArray("B")}}, {text(0, "A", 7)}, true, true},
+        MatchCase{"badMatchModeLeavesResult", {{"CustomCode", QByteArray("B")}}, {textItem(0, "A", 7)}, true, true},
         MatchCase{"allMustHoldAndDo",
                   {{"CustomCode", QByteArray("A1")}, {"TelDiv", 3}},
-                  {text(0, "A", 0), choiceItem(2, 0)}, true, true},
+                  {textItem(0, "A", 0), choiceItem(2, 0)}, true, true},
         MatchCase{"allMustHoldOneFails",
                   {{"CustomCode", QByteArray("A1")}, {"TelDiv", 1}},
-                  {text(0, "A", 0), choiceItem(2, 0)}, true, false},
+                  {textItem(0, "A", 0), choiceItem(2, 0)}, true, false},
         MatchCase{"anyHoldsOne",
                   {{"CustomCode", QByteArray("B1")}, {"TelDiv", 3}},
-                  {text(0, "A", 0), choiceItem(2, 0)}, false, true},
+                  {textItem(0, "A", 0), choiceItem(2, 0)}, false, true},
         MatchCase{"anyNoneHolds",
                   {{"CustomCode", QByteArray("B1")}, {"TelDiv", 1}},
-                  {text(0, "A", 0), choiceItem(2, 0)}, false, false}),
+                  {textItem(0, "A", 0), choiceItem(2, 0)}, false, false}),
     [](const ::testing::TestParamInfo<MatchCase> &info) { return std::string(info.param.behaviour); });
 
 TEST(NarrowDownMatcher, noItemsPassesEveryRecord)
@@ -160,7 +158,7 @@ TEST(NarrowDownMatcher, noItemsPassesEveryRecord)
 TNarrowDownCondition sampleCondition()
 {
     TNarrowDownCondition c;
-    c.Items = {text(1, "0312", 0), choiceItem(2, 0, true), monthItem(201312, 199501), text(17, "", -1)};
+    c.Items = {textItem(1, "0312", 0), choiceItem(2, 0, true), monthItem(201312, 199501), textItem(17, "", -1)};
     c.MatchAll = false;
     return c;
 }
