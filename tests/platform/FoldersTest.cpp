@@ -16,7 +16,6 @@ struct Redirect {
 };
 
 void PrintTo(const Redirect &r, std::ostream *os) { *os << r.variable; }
-
 class FoldersRedirect : public ::testing::TestWithParam<Redirect> {};
 
 TEST_P(FoldersRedirect, variableWinsOverDefault)
@@ -27,28 +26,12 @@ TEST_P(FoldersRedirect, variableWinsOverDefault)
     EXPECT_EQ(GetParam().location(), target + QLatin1String(GetParam().suffix));
 }
 
-TEST_P(FoldersRedirect, emptyVariableCountsAsUnset)
-{
-    ScopedHome home;
-    qputenv(GetParam().variable, "");
-    const QString result = GetParam().location();
-    EXPECT_FALSE(result.isEmpty());
-    EXPECT_TRUE(QDir::isAbsolutePath(result) || result.startsWith(QLatin1String("./"))) << result.toStdString();
-}
-
 INSTANTIATE_TEST_SUITE_P(Table, FoldersRedirect,
                          ::testing::Values(Redirect{"MURVEN_PROGRAM_DIR", &Folders::programFolder, "/"},
                                            Redirect{"MURVEN_APPDATA", &Folders::appDataFolder, "/"},
                                            Redirect{"MURVEN_SETTINGS_ROOT", &Folders::settingsRoot, "/"},
                                            Redirect{"MURVEN_MACHINE_REGISTRY", &Folders::machineRegistryFile, ""},
                                            Redirect{"MURVEN_USER_REGISTRY", &Folders::userRegistryFile, ""}));
-
-TEST(Folders, folderVariableWithTrailingDelimiterKeepsOnlyOne)
-{
-    ScopedHome home;
-    qputenv("MURVEN_SETTINGS_ROOT", (home.root() + QStringLiteral("/root/")).toLocal8Bit());
-    EXPECT_EQ(Folders::settingsRoot(), home.root() + QStringLiteral("/root/"));
-}
 
 TEST(Folders, defaultsFollowXdgDataAndConfigHomes)
 {
@@ -90,7 +73,6 @@ TEST(Folders, defaultsFollowTheProgramAndAppDataVariables)
 }
 
 struct Delimiter { const char *in; const char *included; const char *excluded; };
-
 class FoldersDelimiter : public ::testing::TestWithParam<Delimiter> {};
 
 TEST_P(FoldersDelimiter, addsAndRemovesOneTrailingSlash)
