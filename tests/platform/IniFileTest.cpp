@@ -163,7 +163,6 @@ struct IntegerCase {
 };
 
 void PrintTo(const IntegerCase &c, std::ostream *os) { *os << '"' << c.text << '"'; }
-
 class IniFileInteger : public IniFileTest, public ::testing::WithParamInterface<IntegerCase> {};
 
 TEST_P(IniFileInteger, readsDecimalAndHexOrGivesDefault)
@@ -175,18 +174,14 @@ TEST_P(IniFileInteger, readsDecimalAndHexOrGivesDefault)
 
 constexpr int kMin = std::numeric_limits<int>::min();
 const IntegerCase kIntegers[] = {
-    {"42", 42}, {"-42", -42}, {"+5", 5}, {"007", 7}, {"$1F", 31}, {"$1f", 31}, {"0x1F", 31}, {"0X1f", 31},
-    {"-$10", -16}, {"$DFFFEF", 0xDFFFEF}, {"$FFFFFFFF", -1}, {"0x80000000", kMin},
+    {"-42", -42}, {"+5", 5}, {"$1f", 31}, {"0X1f", 31}, {"-$10", -16}, {"$FFFFFFFF", -1}, {"0x80000000", kMin},
     {"2147483647", std::numeric_limits<int>::max()}, {"-2147483648", kMin},
     // outside the 32-bit range, at the ends of 64 bits and beyond, where a
     // magnitude that wraps around would come back small
-    {"2147483648", -7}, {"-2147483649", -7}, {"$100000000", -7}, {"4294967295", -7}, {"4294967296", -7},
-    {"9223372036854775807", -7}, {"9223372036854775808", -7}, {"-9223372036854775808", -7},
-    {"-9223372036854775809", -7}, {"18446744073709551617", -7}, {"99999999999999999999", -7},
-    {"$FFFFFFFFFFFFFFFF", -7}, {"0x10000000000000001", -7},
+    {"2147483648", -7}, {"-2147483649", -7}, {"$100000000", -7}, {"9223372036854775808", -7},
+    {"-9223372036854775809", -7}, {"18446744073709551617", -7}, {"0x10000000000000001", -7},
     // not integers; the last but one has full-width digits
-    {"", -7}, {"$", -7}, {"0x", -7}, {"-", -7}, {"1F", -7}, {"x1F", -7}, {"1.5", -7}, {"1 2", -7},
-    {"12abc", -7}, {"true", -7}, {"$G1", -7}, {"１２", -7}, {"--1", -7}};
+    {"", -7}, {"$", -7}, {"0x", -7}, {"1F", -7}, {"1.5", -7}, {"12abc", -7}, {"１２", -7}, {"--1", -7}};
 
 INSTANTIATE_TEST_SUITE_P(Table, IniFileInteger, ::testing::ValuesIn(kIntegers));
 
@@ -211,9 +206,8 @@ TEST_P(IniFileBool, nonZeroIntegerIsTrueOtherwiseDefault)
     EXPECT_EQ(ini.ReadBool("B", "v", GetParam().defaultValue), GetParam().expected);
 }
 
-const BoolCase kBools[] = {{"1", false, true},    {"0", true, false},    {"-1", false, true}, {"2", false, true},
-                           {"$0", true, false},   {"true", false, false}, {"false", true, true}, {"", true, true},
-                           {nullptr, true, true}, {nullptr, false, false}};
+const BoolCase kBools[] = {{"0", true, false}, {"-1", false, true}, {"$0", true, false}, {"true", false, false},
+                           {"", true, true}, {nullptr, true, true}};
 
 INSTANTIATE_TEST_SUITE_P(Table, IniFileBool, ::testing::ValuesIn(kBools));
 
