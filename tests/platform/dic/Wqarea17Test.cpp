@@ -1,11 +1,7 @@
-#include "platform/Cp932.h"
-#include "platform/dic/DicApi.h"
+#include "DicFixture.h"
 #include "platform/dic/wqarea17/WqareaSchema.h"
 
 #include <sqlcipher/sqlite3.h>
-
-#include <QLibrary>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -25,17 +21,8 @@ std::string sj(const char16_t *text)
     return Cp932::encode(QStringView(text)).toStdString();
 }
 
-struct Row {
-    int key;
-    const char *phone;
-    int phoneKind;
-    const char16_t *name;
-    const char *cityCode;
-    const char *townCode;
-    int listingKind;
-    int form;
-    const char *month;
-};
+struct Row { int key; const char *phone; int phoneKind; const char16_t *name; const char *cityCode; const char *townCode;
+             int listingKind; int form; const char *month; };
 
 const Row kRows[] = {
     {101, "0311110001", 0, u"山田架空太郎", "13101", "001001", 99, 0, "201501"},
@@ -115,13 +102,13 @@ void writeData(const std::string &path)
 }
 
 struct Api {
-    Twqarea_tel tel = nullptr;
-    Twqarea_tel_one telOne = nullptr;
-    Twqarea_area area = nullptr;
-    Twqarea_area_count count = nullptr;
-    Twqarea_area_fax areaFax = nullptr;
-    Twqarea_area_count_fax countFax = nullptr;
-    Tpup_tel_mask mask = nullptr;
+    Twqarea_tel tel;
+    Twqarea_tel_one telOne;
+    Twqarea_area area;
+    Twqarea_area_count count;
+    Twqarea_area_fax areaFax;
+    Twqarea_area_count_fax countFax;
+    Tpup_tel_mask mask;
 };
 
 int callbackCalls = 0;
@@ -139,15 +126,12 @@ protected:
         s_dir = std::make_unique<QTemporaryDir>();
         s_folder = s_dir->path().toStdString() + "/";
         writeData(s_folder + WqareaDataFileName);
-        s_library = std::make_unique<QLibrary>(QStringLiteral(MURVEN_DIC_LIB_DIR "wqarea17"));
-        ASSERT_TRUE(s_library->load()) << s_library->errorString().toStdString();
-        s_api.tel = reinterpret_cast<Twqarea_tel>(s_library->resolve("wqarea_tel"));
-        s_api.telOne = reinterpret_cast<Twqarea_tel_one>(s_library->resolve("wqarea_tel_one"));
-        s_api.area = reinterpret_cast<Twqarea_area>(s_library->resolve("wqarea_area"));
-        s_api.count = reinterpret_cast<Twqarea_area_count>(s_library->resolve("wqarea_area_count"));
-        s_api.areaFax = reinterpret_cast<Twqarea_area_fax>(s_library->resolve("wqarea_area_fax"));
-        s_api.countFax = reinterpret_cast<Twqarea_area_count_fax>(s_library->resolve("wqarea_area_count_fax"));
-        s_api.mask = reinterpret_cast<Tpup_tel_mask>(s_library->resolve("pup_tel_mask"));
+        s_library = std::make_unique<TDicLibrary>("wqarea17");
+        TDicLibrary &l = *s_library;
+        s_api = {l.fn<Twqarea_tel>("wqarea_tel"), l.fn<Twqarea_tel_one>("wqarea_tel_one"),
+                 l.fn<Twqarea_area>("wqarea_area"), l.fn<Twqarea_area_count>("wqarea_area_count"),
+                 l.fn<Twqarea_area_fax>("wqarea_area_fax"), l.fn<Twqarea_area_count_fax>("wqarea_area_count_fax"),
+                 l.fn<Tpup_tel_mask>("pup_tel_mask")};
     }
     static void TearDownTestSuite()
     {
@@ -205,7 +189,7 @@ protected:
 
     static inline std::unique_ptr<QTemporaryDir> s_dir;
     static inline std::string s_folder;
-    static inline std::unique_ptr<QLibrary> s_library;
+    static inline std::unique_ptr<TDicLibrary> s_library;
     static inline Api s_api;
 };
 
