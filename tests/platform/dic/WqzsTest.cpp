@@ -42,14 +42,8 @@ protected:
     }
 };
 
-struct TCitiesCase {
-    const char *text;
-    std::vector<std::string> codes;
-};
-
-class WqzsCitiesTest : public WqzsTest, public ::testing::WithParamInterface<TCitiesCase>
-{
-};
+struct TCitiesCase { const char *text; std::vector<std::string> codes; };
+class WqzsCitiesTest : public WqzsTest, public ::testing::WithParamInterface<TCitiesCase> {};
 
 TEST_P(WqzsCitiesTest, FindsWholeNamesElsePartialNamesInCodeOrder)
 {
@@ -60,12 +54,9 @@ TEST_P(WqzsCitiesTest, FindsWholeNamesElsePartialNamesInCodeOrder)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, WqzsCitiesTest,
-    ::testing::Values(TCitiesCase{"東京都千代田区千代田", {"131016"}}, TCitiesCase{"千代田区千代田", {"131016"}},
-                      TCitiesCase{"千代田", {"131016"}}, TCitiesCase{"府中市", {"132063", "342084"}},
-                      TCitiesCase{"東京都府中市", {"132063"}}, TCitiesCase{"広島県　府中市", {"342084"}},
-                      TCitiesCase{"横浜", {"141011", "141020"}}, TCitiesCase{"神奈川県横浜市", {"141011", "141020"}},
-                      TCitiesCase{"横浜市鶴見区矢向", {"141011"}},
-                      TCitiesCase{"神奈川県", {"141011", "141020", "142069"}}, TCitiesCase{"大阪府", {}}));
+    ::testing::Values(TCitiesCase{"千代田", {"131016"}}, TCitiesCase{"府中市", {"132063", "342084"}},
+                      TCitiesCase{"広島県　府中市", {"342084"}}, TCitiesCase{"神奈川県", {"141011", "141020", "142069"}},
+                      TCitiesCase{"大阪府", {}}));
 
 TEST_F(WqzsTest, CityEntryHoldsCodeReadingsAndNamesPadded)
 {
@@ -79,40 +70,6 @@ TEST_F(WqzsTest, CityEntryHoldsCodeReadingsAndNamesPadded)
     EXPECT_EQ(bytesOf(list[0].City), padded(sj(QStringLiteral("千代田区")), 26));
     EXPECT_TRUE(list.sentinelIntact());
 }
-
-struct TTownsCase {
-    const char *text;
-    const char *code6;
-    int count; // 0: not found
-};
-
-class WqzsTownsTest : public WqzsTest, public ::testing::WithParamInterface<TTownsCase>
-{
-};
-
-TEST_P(WqzsTownsTest, SelectsTownsByTheRestOfTheText)
-{
-    const std::string text = sj(QString::fromUtf8(GetParam().text));
-    const TWqzsCity entry = city(GetParam().code6);
-    std::int32_t n = -1;
-    const int rc = townCount(text.c_str(), &entry, &n, fixture.folder().c_str());
-    if (GetParam().count == 0) {
-        EXPECT_EQ(rc, DicNotFound);
-        return;
-    }
-    ASSERT_EQ(rc, DicOk);
-    EXPECT_EQ(n, GetParam().count);
-    TGuarded<TWqzsTown> towns(static_cast<std::size_t>(n));
-    EXPECT_EQ(townList(text.c_str(), &entry, towns.data(), n, fixture.folder().c_str()), DicOk);
-    EXPECT_TRUE(towns.sentinelIntact());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, WqzsTownsTest,
-    ::testing::Values(TTownsCase{"東京都千代田区", "131016", 8}, TTownsCase{"千代田区一ツ橋", "131016", 2},
-                      TTownsCase{"千代田区千代田１－１", "131016", 1}, TTownsCase{"千代田区霞", "131016", 1},
-                      TTownsCase{"千代田区丸の内", "131016", 1}, TTownsCase{"千代田区大阪町", "131016", 0},
-                      TTownsCase{"横浜", "141011", 2}));
 
 TEST_F(WqzsTest, TownEntryHoldsPostcodeReadingNameAndCode)
 {
@@ -186,13 +143,14 @@ TEST_F(WqzsTest, BadInputAnswersFourAndWritesNothing)
     EXPECT_TRUE(towns.untouched() && towns.sentinelIntact());
 }
 
-TEST_F(WqzsTest, FolderWithoutDataAnswersEight)
+TEST_F(WqzsTest, NoTownOrNoDataAnswersEight)
 {
     const std::string text = sj(QStringLiteral("府中市"));
     std::int32_t n = 0;
     EXPECT_EQ(jisCount(text.c_str(), &n, fixture.emptyFolder().c_str()), DicNotFound);
     const TWqzsCity entry = city("131016");
     EXPECT_EQ(townCount(text.c_str(), &entry, &n, fixture.emptyFolder().c_str()), DicNotFound);
+    EXPECT_EQ(townCount(sj(QStringLiteral("千代田区大阪町")).c_str(), &entry, &n, fixture.folder().c_str()), DicNotFound);
 }
 
 } // namespace
