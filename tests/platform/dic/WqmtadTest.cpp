@@ -39,15 +39,8 @@ TEST_F(WqmtadTest, LongTownFillsTheOazaFieldAndContinuesInTheAza)
     EXPECT_EQ(bytesOf(detail.OazaKana), padded(sj(QStringLiteral("ﾏﾙﾉｳﾁﾊﾟｼﾌｨｯｸｾﾝﾁｭﾘｰﾌﾟﾚｲｽﾏﾙﾉｳﾁ10ｶｲ")), 38));
 }
 
-struct TCodeCase {
-    const char *code;
-    int rc;
-    const char *postcode;
-};
-
-class WqmtadCodeTest : public WqmtadTest, public ::testing::WithParamInterface<TCodeCase>
-{
-};
+struct TCodeCase { const char *code; int rc; const char *postcode; };
+class WqmtadCodeTest : public WqmtadTest, public ::testing::WithParamInterface<TCodeCase> {};
 
 TEST_P(WqmtadCodeTest, AnswersByCityOazaAndRow)
 {

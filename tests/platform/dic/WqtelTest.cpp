@@ -46,14 +46,8 @@ TEST_F(WqtelTest, NumberGivesAreaCodeAndItsCities)
     EXPECT_TRUE(cities.sentinelIntact());
 }
 
-struct TNumberCase {
-    const char *digits;
-    int code;
-};
-
-class WqtelNumberTest : public WqtelTest, public ::testing::WithParamInterface<TNumberCase>
-{
-};
+struct TNumberCase { const char *digits; int code; };
+class WqtelNumberTest : public WqtelTest, public ::testing::WithParamInterface<TNumberCase> {};
 
 TEST_P(WqtelNumberTest, RefusesNumbersThatAreNotSixToElevenDigitsFromZero)
 {

@@ -83,14 +83,8 @@ TEST_F(WqzplstTest, ShortDigitsCountTownsAndLargeOfficesOfEachCity)
     EXPECT_EQ(close(tokyo.handle), DicOk);
 }
 
-struct TFirstCase {
-    const char *digits;
-    int status;
-};
-
-class WqzplstFirstTest : public WqzplstTest, public ::testing::WithParamInterface<TFirstCase>
-{
-};
+struct TFirstCase { const char *digits; int status; };
+class WqzplstFirstTest : public WqzplstTest, public ::testing::WithParamInterface<TFirstCase> {};
 
 TEST_P(WqzplstFirstTest, RefusesBadDigitsAndFindsNothingWithoutAHandle)
 {
