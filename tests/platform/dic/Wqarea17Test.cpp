@@ -101,15 +101,8 @@ void writeData(const std::string &path)
     sqlite3_close(db);
 }
 
-struct Api {
-    Twqarea_tel tel;
-    Twqarea_tel_one telOne;
-    Twqarea_area area;
-    Twqarea_area_count count;
-    Twqarea_area_fax areaFax;
-    Twqarea_area_count_fax countFax;
-    Tpup_tel_mask mask;
-};
+struct Api { Twqarea_tel tel; Twqarea_tel_one telOne; Twqarea_area area; Twqarea_area_count count;
+             Twqarea_area_fax areaFax; Twqarea_area_count_fax countFax; Tpup_tel_mask mask; };
 
 int callbackCalls = 0;
 int callbackStopAt = 0; // the call (1-based) that answers 0; 0 never
@@ -195,21 +188,9 @@ protected:
 
 // ---- what a condition selects --------------------------------------------
 
-struct SelectCase {
-    const char *label;
-    const char *key;
-    const char16_t *name;
-    int matchKind;
-    int category;
-    int kinds;
-    const char *from;
-    const char *to;
-    int form;
-    bool fax;
-    std::vector<int> keys;
-};
+struct SelectCase { const char *label; const char *key; const char16_t *name; int matchKind; int category; int kinds;
+                    const char *from; const char *to; int form; bool fax; std::vector<int> keys; };
 void PrintTo(const SelectCase &c, std::ostream *os) { *os << c.label; }
-
 class Wqarea17SelectTest : public Wqarea17Test, public ::testing::WithParamInterface<SelectCase> {};
 
 TEST_P(Wqarea17SelectTest, returnsTheMatchingListingsInKeyOrder)
@@ -403,11 +384,7 @@ TEST_F(Wqarea17Test, telListsEveryListingOfTheNumber)
     EXPECT_EQ(count, 0);
 }
 
-struct MaskCase {
-    const char *in;
-    int code;
-    const char *out;
-};
+struct MaskCase { const char *in; int code; const char *out; };
 void PrintTo(const MaskCase &c, std::ostream *os) { *os << c.in; }
 class Wqarea17MaskTest : public Wqarea17Test, public ::testing::WithParamInterface<MaskCase> {};
 
@@ -429,10 +406,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Wqarea17MaskTest,
 
 // ---- wrong input and missing data -----------------------------------------
 
-struct BadCase {
-    const char *label;
-    void (*spoil)(TAreaSearchCondition &);
-};
+struct BadCase { const char *label; void (*spoil)(TAreaSearchCondition &); };
 void PrintTo(const BadCase &c, std::ostream *os) { *os << c.label; }
 class Wqarea17BadConditionTest : public Wqarea17Test, public ::testing::WithParamInterface<BadCase> {};
 
