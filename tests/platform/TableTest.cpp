@@ -398,13 +398,10 @@ Search locate(const char *fields, const QList<QVariant> &v, bool caseInsensitive
 
 INSTANTIATE_TEST_SUITE_P(
     Searches, TableSearchTest,
-    ::testing::Values(SearchCase{"FindKeyGroup", "Group", findKey({2}), 1},
-                      SearchCase{"FindKeyFoldsCase", "Kana", findKey({QByteArray("B")}), 1},
+    ::testing::Values(SearchCase{"FindKeyFoldsCase", "Kana", findKey({QByteArray("B")}), 1},
                       SearchCase{"FindKeyTwoFields", "GroupKana", findKey({2, QStringLiteral("b")}), 1},
-                      SearchCase{"FindKeyPrimary", "", findKey({3}), 3},
                       SearchCase{"FindKeyMissing", "Group", findKey({7}), 0},
                       SearchCase{"FindKeyEmptyText", "Kana", findKey({QString()}), 4},
-                      SearchCase{"FindNearestBetween", "Group", findNearest({2}), 1},
                       SearchCase{"FindNearestAfterLast", "Kana", findNearest({QByteArray("c")}), -3},
                       SearchCase{"FindNearestDescending", "-Group", findNearest({2}), 3},
                       SearchCase{"LocateExact", "", locate("Group;Name", {2, QByteArray("zz")}), 3},
@@ -430,8 +427,7 @@ TEST_P(TableWidthTest, textIsCutAtCharacterBoundaryAndAMemoKeepsAll)
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, TableWidthTest,
-                         ::testing::Values(WidthCase{"abcdefg", "abcde"}, WidthCase{"ab\x83\x41\x83\x43", "ab\x83\x41"},
-                                           WidthCase{"abc\x83\x41", "abc\x83\x41"}, WidthCase{"abcd\x83\x41", "abcd"},
+                         ::testing::Values(WidthCase{"abc\x83\x41", "abc\x83\x41"}, WidthCase{"abcd\x83\x41", "abcd"},
                                            WidthCase{"\xb1\xb2\xb3\xb4\xb5\xb6", "\xb1\xb2\xb3\xb4\xb5"}));
 
 TEST_F(TableTest, valuesRoundTripThroughTheFile)
@@ -544,8 +540,7 @@ TEST_P(TableMoveTest, setsEofAndBofAsADatasetDoes)
 
 INSTANTIATE_TEST_SUITE_P(
     Moves, TableMoveTest,
-    ::testing::Values(MoveCase{"First", [](TTable &t) { t.First(); }, false, true, 1},
-                      MoveCase{"Last", [](TTable &t) { t.Last(); }, true, false, 3},
+    ::testing::Values(MoveCase{"Last", [](TTable &t) { t.Last(); }, true, false, 3},
                       MoveCase{"NextPastEnd", [](TTable &t) { t.Last(); t.Next(); }, true, false, 3},
                       MoveCase{"PriorBeforeStart", [](TTable &t) { t.First(); t.Prior(); }, false, true, 1},
                       MoveCase{"DescendingFirst", [](TTable &t) { t.SetDescending(true); t.First(); }, false, true, 3},
