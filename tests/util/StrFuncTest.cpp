@@ -1,6 +1,6 @@
 #include "platform/Cp932.h"
+#include "support/RowName.h"
 #include "util/StrFunc.h"
-
 
 #include <gtest/gtest.h>
 
@@ -37,27 +37,16 @@ TEST_P(FilterNumberCharsTable, keepsOnlyTheChosenSingleByteCharacters)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FilterNumberCharsTable,
-    ::testing::Values(FilterCase{u"03-12.5", nckDigits, "03125"},
-                      FilterCase{u"03-12.5", nckDigits | nckHyphen, "03-125"},
-                      FilterCase{u"03-12.5", nckDigits | nckHyphen | nckPeriod, "03-12.5"},
-                      FilterCase{u"03-12.5", nckPeriod, "."}, FilterCase{u"03-12.5", 0, ""},
+    ::testing::Values(FilterCase{u"03-12.5", nckDigits | nckHyphen, "03-125"},
+                      FilterCase{u"03-12.5", nckPeriod, "."},
                       FilterCase{u"０3－4", nckDigits | nckHyphen, "34"}, // full-width digit and dash dropped
-                      FilterCase{u"ｱ1 2ｰ3", nckDigits, "123"},           // half-width kana are single bytes too
-                      FilterCase{u"〒100-0001", nckDigits, "1000001"}));
+                      FilterCase{u"ｱ1 2ｰ3", nckDigits, "123"})); // half-width kana are single bytes too
 
-TEST(ReverseMbcsString, keepsDoubleByteCharactersWhole)
+TEST(ReverseMbcsString, keepsDoubleByteCharactersWholeAndRemoveSpacesDropsBothWidths)
 {
-    EXPECT_EQ(shown(ReverseMbcsString(sj(u"あいA"))), shown(sj(u"Aいあ")));
-    EXPECT_EQ(shown(ReverseMbcsString("abc")), shown(QByteArray("cba")));
     // 一 is 88 EA: its trail byte lies in the lead range.
     EXPECT_EQ(shown(ReverseMbcsString(sj(u"一一ｱ表"))), shown(sj(u"表ｱ一一")));
-    EXPECT_TRUE(ReverseMbcsString("").isEmpty());
-}
-
-TEST(RemoveSpaces, dropsHalfAndFullWidthBlanks)
-{
     EXPECT_EQ(shown(RemoveSpaces(u" 山田 太郎　様　")), shown(sj(u"山田太郎様")));
-    EXPECT_TRUE(RemoveSpaces(u" 　 ").isEmpty());
 }
 
 // ---- CountOccurrences ---------------------------------------------------------------
@@ -74,23 +63,15 @@ TEST_P(CountOccurrencesTable, countsHitsThatStartOnACharacter)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CountOccurrencesTable,
-                         ::testing::Values(CountCase{u"a\"b\"\"c", u"\"", 3}, CountCase{u"aaa", u"aa", 2},
+                         ::testing::Values(CountCase{u"aaa", u"aa", 2},
                                            CountCase{u"表\\ソ\\", u"\\", 2}, // 95 5C, 83 5C: trail bytes
                                            CountCase{u"アA", u"A", 1},       // ア is 83 41
-                                           CountCase{u"abc", u"", 0}, CountCase{u"", u"a", 0},
-                                           CountCase{u"一一", u"一", 2}));
+                                           CountCase{u"abc", u"", 0}));
 
 // ---- SplitFields ---------------------------------------------------------------------
 
-struct SplitCase {
-    const char *name;
-    int mode;
-    int width;
-    const char16_t *delimiter;
-    const char16_t *text;
-    int partCount;
-    std::vector<const char16_t *> expected; // missing trailing parts are empty
-};
+// Missing trailing parts of `expected` are empty.
+struct SplitCase { const char *name; int mode; int width; const char16_t *delimiter, *text; int partCount; std::vector<const char16_t *> expected; };
 
 class SplitFieldsTable : public ::testing::TestWithParam<SplitCase> {};
 
@@ -108,37 +89,18 @@ TEST_P(SplitFieldsTable, fillsThePartsInOrder)
 }
 
 const SplitCase kSplitCases[] = {
-    // Width cuts. 一 is 88 EA and あ 82 A0.
-    {"widthCutsAtByteCount", smWidth, 5, u"", u"ABCDEFG", 2, {u"ABCDE", u"FG"}},
+    // 一 is 88 EA and あ 82 A0.
     {"widthMovesLeadByteToSecondPart", smWidth, 5, u"", u"ABCDあいう", 2, {u"ABCD ", u"あいう"}},
-    {"widthCutsAfterWholeCharacter", smWidth, 6, u"", u"ABCDあいう", 2, {u"ABCDあ", u"いう"}},
     {"widthTakesTrailByteInLeadRangeAsTrail", smWidth, 3, u"", u"A一B", 2, {u"A一", u"B"}},
-    {"widthFindsLeadByteAfterTrailInLeadRange", smWidth, 3, u"", u"一一ABC", 2, {u"一 ", u"一ABC"}},
-    {"widthZeroPutsAllInSecondPart", smWidth, 0, u"", u"AB", 2, {u"", u"AB"}},
-    // Plain delimiter.
-    {"delimiterFewerThanPartsLeavesRestEmpty", smDelimiter, 0, u",", u"a,b", 4, {u"a", u"b"}},
     {"delimiterLastPartTakesRemainder", smDelimiter, 0, u",", u"a,b,c,d", 3, {u"a", u"b", u"c,d"}},
-    {"delimiterKeepsEmptyFields", smDelimiter, 0, u",", u",a,,b", 4, {u"", u"a", u"", u"b"}},
-    {"delimiterOfSeveralBytes", smDelimiter, 0, u"::", u"a::b:c", 3, {u"a", u"b:c"}},
     {"delimiterIsNotATrailByte", smDelimiter, 0, u"\\", u"表示\\ソフト\\X", 3, {u"表示", u"ソフト", u"X"}},
-    {"delimiterDoubleByte", smDelimiter, 0, u"、", u"東京、大阪", 2, {u"東京", u"大阪"}},
-    {"delimiterEmptyMakesNoSplit", smDelimiter, 0, u"", u"a,b", 2, {u"a,b"}},
-    // Quote-aware.
     {"csvKeepsQuotedDelimiter", smCsv, 0, u",", u"a,\"b,c\",d", 3, {u"a", u"b,c", u"d"}},
     {"csvQuotedKeepsQuotes", smCsvQuoted, 0, u",", u"a,\"b,c\",d", 3, {u"a", u"\"b,c\"", u"d"}},
-    {"csvLeavesDoubledQuotes", smCsv, 0, u",", u"\"x\"\"y\",z", 2, {u"x\"\"y", u"z"}},
-    {"csvQuoteInsideField", smCsv, 0, u",", u"a\"b,c\"d,e", 2, {u"a\"b,c\"d", u"e"}},
     {"csvUnclosedQuoteRunsToTheEnd", smCsv, 0, u",", u"\"a,b", 3, {u"\"a,b"}},
-    {"csvEmptyQuotedField", smCsv, 0, u",", u"\"\",x", 2, {u"", u"x"}},
-    {"csvLoneQuoteStays", smCsv, 0, u",", u"a,\"", 2, {u"a", u"\""}},
-    {"csvFewerFieldsThanParts", smCsv, 0, u",", u"a,\"b\"", 4, {u"a", u"b"}},
-    {"csvDelimiterIsNotATrailByte", smCsv, 0, u"\\", u"\"表\\ソ\"\\能", 2, {u"表\\ソ", u"能"}},
-    // Unknown modes.
-    {"unknownModeLeavesAllEmpty", 4, 3, u",", u"a,b", 3, {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, SplitFieldsTable, ::testing::ValuesIn(kSplitCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         rowName);
 
 // ---- Prefectures ------------------------------------------------------------------------
 
@@ -162,9 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, EveryPrefecture, ::testing::Range(0, PrefectureCo
 TEST(SplitPrefecture, splitsOffAKnownPrefectureAndLeavesOtherAddressesWhole)
 {
     struct Case { const char16_t *address; bool kana; const char16_t *prefecture; const char16_t *rest; };
-    for (const Case &c : {Case{u"京都府京都市", false, u"京都府", u"京都市"},
-                          Case{u"東京都千代田区", false, u"東京都", u"千代田区"},
-                          Case{u"千代田区丸の内", false, u"", u"千代田区丸の内"},
+    for (const Case &c : {Case{u"千代田区丸の内", false, u"", u"千代田区丸の内"},
                           Case{u"ﾄｳｷｮｳﾄ", true, u"", u"ﾄｳｷｮｳﾄ"}, // small kana: no match
                           Case{u"", false, u"", u""}}) {
         SCOPED_TRACE(shown(w(c.address)));
@@ -189,25 +149,15 @@ TEST_P(WideRewrites, rewriteAsTheTablesSay)
 
 const RewriteCase kRewriteCases[] = {
     {"removesEveryPrefecture", RemovePrefectureNamesW, u"大阪府と京都府と大阪府", u"とと"},
-    {"removesPrefectureBroughtTogether", RemovePrefectureNamesW, u"東京東京都都", u""},
-    {"keepsTextWithoutPrefecture", RemovePrefectureNamesW, u"京都市", u"京都市"},
     {"expandsHalfWidthParens", ExpandCompanyTypeW, u"(株)山田", u"株式会社山田"},
-    {"expandsOpenFullWidthParen", ExpandCompanyTypeW, u"山田（株", u"山田株式会社"},
-    {"expandsClosingParenOnly", ExpandCompanyTypeW, u"学)山田", u"学校法人山田"},
-    // 株式会社) holds the later spelling 社) of 社団法人, which is replaced in turn.
-    {"laterSpellingMatchesInsideExpansion", ExpandCompanyTypeW, u"（株)", u"株式会社団法人"},
-    {"abbreviatesFullWidth", [](QStringView s) { return AbbreviateCompanyTypeW(s, true); }, u"有限会社山田", u"（有）山田"},
     {"abbreviatesEveryOccurrence", [](QStringView s) { return AbbreviateCompanyTypeW(s, false); },
      u"株式会社A宗教法人B株式会社", u"(株)A(宗)B(株)"},
-    {"turnsDigitsIntoKanji", DigitsToKanjiW, u"０１２３４５６７８９", u"〇一二三四五六七八九"},
-    {"leavesAsciiDigits", DigitsToKanjiW, u"1丁目２番", u"1丁目二番"},
+    {"turnsFullWidthDigitsIntoKanji", DigitsToKanjiW, u"1丁目０９", u"1丁目〇九"},
     {"dashesToNo", [](QStringView s) { return ReplaceDashesW(s, 1); }, u"１－２－３", u"１の２の３"},
-    {"dashesToLongVowel", [](QStringView s) { return ReplaceDashesW(s, 0); }, u"１―２‐３-４", u"１ー２ー３-４"},
-    {"unknownDashKindLeavesText", [](QStringView s) { return ReplaceDashesW(s, 2); }, u"１－２", u"１－２"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, WideRewrites, ::testing::ValuesIn(kRewriteCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         rowName);
 
 // ---- Width mapping ---------------------------------------------------------------------------
 
@@ -226,25 +176,20 @@ TEST_P(WidthPairs, mapBothWays)
 }
 
 const WidthCase kWidthCases[] = {
-    {"ascii", u"ABC 123 xyz", u"ＡＢＣ　１２３　ｘｙｚ"},
     {"symbols", u"!#$%&()*+,-./:;<=>?@[]^_`{|}~", u"！＃＄％＆（）＊＋，－．／：；＜＝＞？＠［］＾＿｀｛｜｝～"},
-    {"voicedMarks", u"ｶﾞｷﾞﾊﾟﾎﾟｳﾞ", u"ガギパポヴ"},
+    {"voicedMarks", u"ｶﾞﾎﾟｳﾞ", u"ガポヴ"},
     {"voicedMarkThatDoesNotCombine", u"ｱﾞﾏﾟ", u"ア゛マ゜"},
-    {"loneVoicedMarks", u"ﾞﾟ", u"゛゜"},
-    {"punctuation", u"｡｢｣､･", u"。「」、・"},
-    {"hiraganaAndKanjiStay", u"ひらがな漢字ゞ", u"ひらがな漢字ゞ"},
-    {"mixed", u"山田ﾀﾛｳ(ﾔﾏﾀﾞ) 03-1234", u"山田タロウ（ヤマダ）　０３－１２３４"},
+    {"mixed", u"山田ﾀﾛｳ(ﾔﾏﾀﾞ) 03-1234 ひら｡", u"山田タロウ（ヤマダ）　０３－１２３４　ひら。"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, WidthPairs, ::testing::ValuesIn(kWidthCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         rowName);
 
 TEST(WidthMapping, yenAndBackslashFollowTheCodePageAndSignsWithoutAHalfFormStay)
 {
     EXPECT_EQ(shown(ToHalfWidth(sj(u"￥100"))), shown(QByteArray("\\100"))); // 0x5C shows as ¥
     EXPECT_EQ(shown(ToHalfWidthW(u"￥")), shown(w(u"¥")));
     EXPECT_EQ(shown(ToFullWidth("\\")), shown(sj(u"＼")));
-    EXPECT_EQ(shown(ToHalfWidthW(u"→←↑↓│■○￣￤")), shown(w(u"→←↑↓│■○￣￤")));
     EXPECT_EQ(shown(ToFullWidth(QByteArray("A\x1A", 2))), shown(sj(u"Ａ") + '\x1A')); // the control byte 1A maps
 }
 
@@ -259,9 +204,7 @@ TEST_P(UnchangedCodePageText, isReturnedUnchanged)
 
 INSTANTIATE_TEST_SUITE_P(Cases, UnchangedCodePageText,
                          ::testing::Values(QByteArray("AB\x81", 3),    // lone lead byte at the end
-                                           QByteArray("A\x81 B", 4),   // lead byte before a blank
                                            QByteArray("A\x85\x40", 3), // unassigned code
-                                           QByteArray("A\xFD", 2), // a byte outside the code page
                                            // ED 40 (NEC-selected IBM row) and FA 5C are the same character; text
                                            // the mapping leaves alone keeps the spelling it came in.
                                            QByteArray("\xED\x40\x88\xEA", 4),
