@@ -57,15 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Table, TntEditPasswordChar,
                                            PasswordCase{"blackCircle", u'\u25CF', '*'}),
                          rowName);
 
-struct SelectionCase {
-    const char *name;
-    const char16_t *text;
-    int setStart;
-    int setLength; // -1: SetSelLength not called
-    int start;
-    int length;
-    const char16_t *selected;
-};
+// setLength -1: SetSelLength not called.
+struct SelectionCase { const char *name; const char16_t *text; int setStart, setLength, start, length; const char16_t *selected; };
 
 class TntEditSelection : public ::testing::TestWithParam<SelectionCase> {};
 
@@ -85,11 +78,9 @@ TEST_P(TntEditSelection, countsUtf16UnitsAndClampsToText)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TntEditSelection,
-    ::testing::Values(SelectionCase{"kanaMiddle", u"あいうえお", 1, 2, 1, 2, u"いう"},
-                      SelectionCase{"lengthClampedToEnd", u"あいうえお", 3, 99, 3, 2, u"えお"},
+    ::testing::Values(SelectionCase{"lengthClampedToEnd", u"あいうえお", 3, 99, 3, 2, u"えお"},
                       SelectionCase{"startClampedToEnd", u"あいう", 99, 1, 3, 0, u""},
                       SelectionCase{"negativeStartIsZero", u"abc", -4, 1, 0, 1, u"a"},
-                      SelectionCase{"noSelectionIsCaret", u"abc", 2, 0, 2, 0, u""},
                       SelectionCase{"selStartDropsTheSelection", u"あいうえお", 2, -1, 2, 0, u""},
                       SelectionCase{"surrogatePairIsTwoUnits", u"𠮷野家", 2, 1, 2, 1, u"野"}),
     rowName);
@@ -255,17 +246,9 @@ TEST(TntComboBox, editPartAutoCompletesTypedTextOnceSwitchedOn)
 
 // ---- combo: incremental search of the drop-down list ----------------------------
 
-struct SearchKey {
-    char key; // '\b' for Backspace
-    qint64 atMs;
-    int expectedIndex;
-};
-
-struct SearchCase {
-    const char *name;
-    std::vector<SearchKey> keys;
-    const char *events = nullptr; // OnClick and OnSelect of all keys, when checked
-};
+struct SearchKey { char key; qint64 atMs; int expectedIndex; }; // key '\b': Backspace
+// events: OnClick and OnSelect of all keys, when checked.
+struct SearchCase { const char *name; std::vector<SearchKey> keys; const char *events = nullptr; };
 
 class DropDownListSearch : public ::testing::TestWithParam<SearchCase> {};
 
@@ -294,14 +277,12 @@ TEST_P(DropDownListSearch, findsItemsByTypedPrefixWithinThePause)
 INSTANTIATE_TEST_SUITE_P(
     Table, DropDownListSearch,
     ::testing::Values(
-        SearchCase{"twoLettersWithinPause", {{'a', 1000, 0}, {'p', 1100, 0}, {'r', 2300, 1}}},
         SearchCase{"pauseRestartsSearch", {{'a', 1000, 0}, {'b', 2250, 2}}},
         SearchCase{"justUnderPauseContinues", {{'b', 1000, 2}, {'l', 2249, 3}}},
         SearchCase{"unmatchedLetterIsDropped", {{'a', 1000, 0}, {'x', 1100, 0}, {'r', 1200, 0}, {'p', 1300, 0},
                                                 {'r', 1400, 1}}},
         SearchCase{"backspaceShortensSearch", {{'a', 1000, 0}, {'p', 1100, 0}, {'r', 1200, 1}, {'\b', 1300, 1},
                                                {'p', 1400, 0}}},
-        SearchCase{"caseIgnored", {{'B', 1000, 2}, {'L', 1100, 3}}},
         SearchCase{"clickAndSelectOnlyOnChange", {{'a', 0, 0}, {'p', 100, 0}}, "Click:Apple, Select"}),
     rowName);
 
