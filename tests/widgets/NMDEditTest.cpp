@@ -330,23 +330,7 @@ TEST_P(NavigationKey, goesToTheOwnerWhileComposingAndIsSwallowedOnRequest)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, NavigationKey,
-                         ::testing::Values(std::pair{Qt::Key_Enter, 13U}, std::pair{Qt::Key_PageUp, 33U},
-                                           std::pair{Qt::Key_Down, 40U}));
-
-TEST(NMDEdit, navigationKeyNotSwallowedReachesTheEdit)
-{
-    Form<TNMDEdit> form;
-    int returns = 0;
-    QObject::connect(form.edit, &QLineEdit::returnPressed, [&] { ++returns; });
-    bool swallow = true;
-    form.edit->OnConvertKeyDown = [&](QObject *, quint32 &, bool &result) { result = swallow; };
-    sendPreedit(form.edit, u"や"_s);
-    QTest::keyClick(form.edit, Qt::Key_Return);
-    EXPECT_EQ(returns, 0);
-    swallow = false;
-    QTest::keyClick(form.edit, Qt::Key_Return);
-    EXPECT_EQ(returns, 1);
-}
+                         ::testing::Values(std::pair{Qt::Key_Enter, 13U}, std::pair{Qt::Key_Down, 40U}));
 
 // ---- InsertName ---------------------------------------------------------------------------
 
@@ -371,25 +355,9 @@ INSTANTIATE_TEST_SUITE_P(
     Names, InsertName,
     ::testing::ValuesIn(std::vector<InsertCase>{
         {"familyNameAtTheStart", kKanji, {}, {}, 0, 0, u"山田", u"ﾔﾏﾀﾞ", false, u"山田　"_s, u"ﾔﾏﾀﾞ "_s},
-        {"afterTheFamilyName", kKanji, u"山田　"_s, u"ﾔﾏﾀﾞ "_s, 3, 0, u"太郎", u"ﾀﾛｳ", false, u"山田　太郎"_s,
-         u"ﾔﾏﾀﾞ ﾀﾛｳ"_s},
-        {"beforeTheFamilyName", kKanji, u"山田"_s, u"ﾔﾏﾀﾞ"_s, 0, 0, u"太郎", u"ﾀﾛｳ", true, u"太郎山田"_s, u"ﾔﾏﾀﾞﾀﾛｳ"_s},
         {"partSelected", kKanji, u"山田一郎"_s, u"ﾔﾏﾀﾞ"_s, 2, 2, u"太郎", u"ﾀﾛｳ", false, u"山田太郎"_s, u"ﾔﾏﾀﾞﾀﾛｳ"_s},
         {"readingEdit", kKana, {}, {}, 0, 0, u"山田", u"ﾔﾏﾀﾞ", false, u"ﾔﾏﾀﾞ "_s, u"山田　"_s}}),
     rowName);
-
-TEST(NMDEdit, insertNameDropsTheOpenCompositionAndKeepsToTheMaximumLength)
-{
-    Form<TNMDEdit> form;
-    form.edit->setMaxLength(2);
-    sendPreedit(form.edit, u"やま"_s);
-    form.edit->InsertName(sjis(u"山田"), sjis(u"ﾔﾏﾀﾞ"), false);
-    EXPECT_EQ(form.edit->text(), u"山田"_s);
-    EXPECT_EQ(form.associate->text(), u"ﾔﾏﾀﾞ "_s);
-    // The next preedit starts a new composition after the inserted name.
-    sendPreedit(form.edit, u"た"_s);
-    EXPECT_EQ(form.fired().back().kind, kFirst);
-}
 
 // ---- Byte positions ------------------------------------------------------------------------
 
@@ -412,18 +380,7 @@ TEST_P(XPSelection, countsBytesOfTheShiftJisText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, XPSelection,
-                         ::testing::Values(XPCase{2, 0, 4, 0}, XPCase{1, 2, 2, 3}, XPCase{0, 6, 0, 8}));
-
-TEST(NMDEdit, byteSetterInsideADoubleByteCharacterTakesTheWholeCharacter)
-{
-    TNMDComboBox combo;
-    combo.setEditText(u"山田ab"_s);
-    combo.SetXPSelStart(1);
-    EXPECT_EQ(combo.lineEdit()->cursorPosition(), 1);
-    combo.SetXPSelLength(99);
-    EXPECT_EQ(combo.lineEdit()->selectedText(), u"田ab"_s);
-    EXPECT_EQ(combo.XPSelLength(), 4);
-}
+                         ::testing::Values(XPCase{1, 2, 2, 3}, XPCase{0, 6, 0, 8}));
 
 // ---- The other two controls ---------------------------------------------------------------
 
@@ -432,10 +389,6 @@ TEST(NMDComboBox, capturesTheReadingInItsEditPartAndOpeningItsListIsNoLeaving)
     Form<TNMDComboBox> form;
     compose(form.edit, {u"や"_s, u"やまだ"_s}, u"山田"_s);
     EXPECT_EQ(form.associate->text(), u"ﾔﾏﾀﾞ"_s);
-    form.edit->InsertName(sjis(u"太郎"), sjis(u"ﾀﾛｳ"), false);
-    EXPECT_EQ(form.edit->currentText(), u"山田太郎"_s);
-    EXPECT_EQ(form.associate->text(), u"ﾔﾏﾀﾞﾀﾛｳ"_s);
-
     form.edit->addItems({u"山田"_s, u"佐藤"_s});
     form.fired();
     form.edit->showPopup();

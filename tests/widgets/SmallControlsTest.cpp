@@ -4,7 +4,6 @@
 #include "widgets/PaintPanel.h"
 
 #include <QApplication>
-#include <QKeySequence>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
@@ -176,31 +175,6 @@ TEST_P(ExTrackBarDrag, firesOnChangedOnceWhenTheDraggedThumbIsReleased)
 
 INSTANTIATE_TEST_SUITE_P(Orientations, ExTrackBarDrag, ::testing::Values(H, V),
                          [](const auto &i) { return std::string(i.param == V ? "vertical" : "horizontal"); });
-
-struct KeyCase { Qt::Orientation orientation; bool downIsLeft; Qt::Key key; int expected; }; // expected: from 50
-class ExTrackBarKeys : public ::testing::TestWithParam<KeyCase> {};
-
-TEST_P(ExTrackBarKeys, movesLikeThePlatformBarAndFiresOnChangedAtTheKeyRelease)
-{
-    const KeyCase &c = GetParam();
-    TrackBar t(50, c.orientation);
-    t.bar.SetDownIsLeft(c.downIsLeft);
-    QTest::keyPress(&t.bar, c.key);
-    EXPECT_EQ(t.bar.value(), c.expected);
-    EXPECT_EQ(t.changed, 0);
-    QTest::keyRelease(&t.bar, c.key);
-    EXPECT_EQ(t.changed, 1);
-}
-
-using enum Qt::Key;
-// DownIsLeft turns Up/Down and the page keys round on a horizontal bar, and
-// Left/Right on a vertical one; the other keys stay as they are.
-const std::vector<KeyCase> kKeyCases = {{H, false, Key_PageDown, 60}, {H, true, Key_Up, 51}, {V, true, Key_Down, 51}};
-INSTANTIATE_TEST_SUITE_P(Table, ExTrackBarKeys, ::testing::ValuesIn(kKeyCases), [](const auto &info) {
-    const KeyCase &c = info.param;
-    return std::string(c.orientation == V ? "vertical" : "horizontal") + (c.downIsLeft ? "DownIsLeft" : "")
-           + QKeySequence(c.key).toString().toStdString();
-});
 
 // ---- TLimitedScrollBox -----------------------------------------------------------
 

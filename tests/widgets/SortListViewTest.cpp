@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <utility>
 
 namespace {
@@ -97,34 +96,6 @@ INSTANTIATE_TEST_SUITE_P(
         // The header flips its own indicator on a click; the control puts it
         // back when the direction stays.
         ClickCase{"ascOnlySameColumnKeepsItsArrow", {sdAsc}, {0}, {sdAsc}, 0, "click 0", "0 asc"}),
-    rowName);
-
-// ---- Setters ---------------------------------------------------------------------
-
-using View = TCustomSortListView;
-
-struct SetterCase { const char *name; std::function<void(View &)> set; const char *events; TSortDir dir; const char *arrow; };
-
-class SortSetters : public ::testing::TestWithParam<SetterCase> {};
-
-TEST_P(SortSetters, keepIndexAndDirectionWithinColumnsAndSortDirs)
-{
-    SortList list;
-    GetParam().set(list.view);
-    EXPECT_EQ(list.takeEvents(), QString::fromUtf8(GetParam().events));
-    EXPECT_EQ(list.view.SortDir(), GetParam().dir);
-    EXPECT_EQ(list.arrow(), QString::fromUtf8(GetParam().arrow));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SortSetters,
-    ::testing::Values(
-        SetterCase{"sortIndexAtTheColumnCountBecomesZero",
-                   [](View &v) { v.SetSortIndex(2); v.SetSortIndex(3); v.SetSortIndex(3); },
-                   "sort 0>2, sort 2>0", sdAsc, "0 asc"},
-        SetterCase{"sortDirOutsideSortDirsOrUnchangedIsIgnored",
-                   [](View &v) { v.SetSortDir(sdNone); v.SetSortDir(sdAsc); v.SetSortDir(sdDesc); },
-                   "sort 0>0", sdDesc, "0 desc"}),
     rowName);
 
 } // namespace

@@ -44,23 +44,6 @@ TEST(Utf7, everyUtf16UnitSurvivesARoundTrip)
     EXPECT_EQ(Utf7ToWide(WideToUtf7(all)), all);
 }
 
-class Utf7Invalid : public ::testing::TestWithParam<const char *> {};
-
-TEST_P(Utf7Invalid, raisesInvalidUtf7)
-{
-    try {
-        (void)Utf7ToWide(GetParam());
-        FAIL() << "accepted " << GetParam();
-    } catch (const ETntGeneralError &e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Invalid UTF7"));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, Utf7Invalid,
-                         ::testing::Values("\x82\xa0", // byte above 127 outside a run
-                                           "+",        // empty run at the end
-                                           "+AGF-"));
-
 // ---- Code pages ----------------------------------------------------------------
 
 struct CodePageCase {
@@ -126,20 +109,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ShareCase{fmShareDenyWrite, fmOpenWrite | fmShareDenyNone, false},
                       ShareCase{fmShareDenyWrite, fmCreate, false}, ShareCase{fmShareExclusive, fmShareDenyWrite, false},
                       ShareCase{fmOpenWrite | fmShareDenyNone, fmShareDenyWrite, false}));
-
-TEST_F(FileFixture, fileStreamFailureNamesTheFullPathAndTheReasonAndALockRefusesTheOpen)
-{
-    const QString missing = home.root() + QStringLiteral("/none/x.txt");
-    try {
-        TTntFileStream stream(missing, fmOpenRead);
-        FAIL();
-    } catch (const EFOpenError &e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Cannot open file \"%1\". %2")
-                                   .arg(missing, WideSysErrorMessage(ENOENT)));
-    }
-    TTntFileStream holder(path, fmShareExclusive);
-    EXPECT_THROW(TTntFileStream(path, fmOpenRead | fmShareDenyWrite), EFOpenError);
-}
 
 // ---- Drawing ----------------------------------------------------------------------
 
