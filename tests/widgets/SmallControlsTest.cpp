@@ -101,32 +101,6 @@ TEST(PaintPanel, paintsBevelsBorderImageThenOnPaintInsideTheFrame)
 }
 
 // Image 30 x 20 on a panel of 100 x 80.
-struct AutoSizeCase { const char *name; P::TBevelCut outer, inner; int bevelWidth, borderWidth; P::TAlign align; QSize expected; };
-class PaintPanelAutoSize : public ::testing::TestWithParam<AutoSizeCase> {};
-
-TEST_P(PaintPanelAutoSize, addsTwiceEachBevelAndTheBorderOnTheFreeSides)
-{
-    const AutoSizeCase &c = GetParam();
-    P panel;
-    panel.SetBevelOuter(c.outer);
-    panel.SetBevelInner(c.inner);
-    panel.SetBevelWidth(c.bevelWidth);
-    panel.SetBorderWidth(c.borderWidth);
-    panel.SetAlign(c.align);
-    panel.resize(100, 80);
-    const QImage source = coordinateImage(30, 20);
-    panel.SetImage(&source);
-    EXPECT_EQ(panel.size(), QSize(100, 80)); // AutoSize is off
-    panel.SetAutoSize(true);
-    EXPECT_EQ(panel.size(), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, PaintPanelAutoSize,
-    ::testing::Values(AutoSizeCase{"twoBevelsAndBorder", P::bvRaised, P::bvLowered, 3, 4, P::alNone, {50, 40}},
-                      AutoSizeCase{"alignedLeftKeepsHeight", P::bvRaised, P::bvNone, 1, 0, P::alLeft, {32, 80}}),
-    rowName);
-
 // ---- TExTrackBar ---------------------------------------------------------------
 
 void sendMouse(QWidget *w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)

@@ -155,17 +155,6 @@ TEST(ControlActionLink, isGoneWithItsActionOrWhenReplaced)
 
 // ---- Menu texts --------------------------------------------------------------------------
 
-class StripHotkey : public ::testing::TestWithParam<std::pair<QString, QString>> {};
-
-TEST_P(StripHotkey, removesTheMarksAndJapaneseHotkeyGroups)
-{
-    EXPECT_EQ(WideStripHotkey(GetParam().first), GetParam().second);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, StripHotkey,
-                         ::testing::ValuesIn(std::vector<std::pair<QString, QString>>{
-                             {u"開く(&O)..."_s, u"開く..."_s}, {u"A&&B"_s, u"AB"_s}, {u"x(&O"_s, u"x(O"_s}}));
-
 TEST(MenuNativeText, showsTheShortcutAfterATabExceptOnTopLevelItems)
 {
     const QKeySequence keys(Qt::ALT | Qt::SHIFT | Qt::CTRL | Qt::Key_O);

@@ -122,24 +122,6 @@ TEST_F(TntListView, keepsAWideCaptionWhenItsOwnByteFormIsWrittenBack)
     EXPECT_EQ(view.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("住所"));
 }
 
-TEST_F(TntListView, alignmentAndAssignedColumnsReachHeaderAndCells)
-{
-    fill(view, {"A", "B", "C"}, {"x"});
-    view.Columns().GetItem(0)->SetAlignment(TAlignment::taRightJustify);
-    TTntListColumn *source = view.Columns().GetItem(1);
-    source->SetCaption(QStringLiteral("ＦＡＸ①"));
-    source->SetWidth(123);
-    source->SetAlignment(TAlignment::taCenter);
-    view.Columns().GetItem(2)->Assign(*source);
-    const QAbstractItemModel &model = *view.model();
-    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("ＦＡＸ①"));
-    EXPECT_EQ(view.header()->sectionSize(2), 123);
-    EXPECT_EQ(view.Columns().GetItem(2)->Alignment(), TAlignment::taCenter);
-    const auto horizontal = [](const QVariant &v) { return Qt::Alignment(v.toInt()) & Qt::AlignHorizontal_Mask; };
-    EXPECT_EQ(horizontal(model.headerData(0, Qt::Horizontal, Qt::TextAlignmentRole)), Qt::AlignRight);
-    EXPECT_EQ(horizontal(model.index(0, 2).data(Qt::TextAlignmentRole)), Qt::AlignHCenter);
-}
-
 TEST_F(TntListView, rebuildingTheColumnsKeepsTheSelectedRows)
 {
     fill(view, {"A", "B"}, {"0", "1", "2", "3", "4"});
@@ -162,17 +144,6 @@ TEST_F(TntListView, badIndexesAndAddingToAnOwnerDataListRaiseListError)
 }
 
 // ---- Items -----------------------------------------------------------------------
-
-TEST_F(TntListView, assignCopiesTheTextsButKeepsSubItemsWhenTheSourceHasNone)
-{
-    fill(view, {}, {"한국어", ""});
-    TTntListItem *source = view.Items().GetItem(0);
-    TTntListItem *target = view.Items().GetItem(1);
-    target->SubItems().Add(QStringLiteral("残る"));
-    target->Assign(*source);
-    EXPECT_EQ(cells(view, 1)[0], QStringLiteral("한국어"));
-    EXPECT_EQ(target->SubItems().Text(), QStringLiteral("残る\r\n"));
-}
 
 TEST_F(TntListView, selectedAndFocusedMirrorTheSelectionModel)
 {
