@@ -334,53 +334,31 @@ INSTANTIATE_TEST_SUITE_P(Keys, NavigationKey,
 
 // ---- InsertName ---------------------------------------------------------------------------
 
-struct InsertCase { const char *name; TInputKind type; QString text, reading; int selStart, selLength; const char16_t *kanji, *kana; bool noSeparator; QString textAfter, readingAfter; };
-class InsertName : public ::testing::TestWithParam<InsertCase> {};
-
-TEST_P(InsertName, putsTheNameIntoBothEditsAndTheCaretAtTheEnd)
+TEST(NMDEdit, insertNameReplacesTheSelectionInBothEditsAndPutsTheCaretAtTheEnd)
 {
-    const InsertCase &c = GetParam();
     Form<TNMDEdit> form;
-    form.edit->SetInputType(c.type);
-    form.edit->setText(c.text);
-    form.associate->setText(c.reading);
-    form.edit->setSelection(c.selStart, c.selLength);
-    form.edit->InsertName(sjis(c.kanji), sjis(c.kana), c.noSeparator);
-    EXPECT_EQ(form.edit->text(), c.textAfter);
-    EXPECT_EQ(form.associate->text(), c.readingAfter);
-    EXPECT_EQ(form.edit->cursorPosition(), form.edit->text().size());
+    form.edit->setText(u"山田一郎"_s);
+    form.associate->setText(u"ﾔﾏﾀﾞ"_s);
+    form.edit->setSelection(2, 2);
+    form.edit->InsertName(sjis(u"太郎"), sjis(u"ﾀﾛｳ"), false);
+    EXPECT_EQ(form.edit->text(), u"山田太郎"_s);
+    EXPECT_EQ(form.associate->text(), u"ﾔﾏﾀﾞﾀﾛｳ"_s);
+    EXPECT_EQ(form.edit->cursorPosition(), 4);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, InsertName,
-    ::testing::ValuesIn(std::vector<InsertCase>{
-        {"familyNameAtTheStart", kKanji, {}, {}, 0, 0, u"山田", u"ﾔﾏﾀﾞ", false, u"山田　"_s, u"ﾔﾏﾀﾞ "_s},
-        {"partSelected", kKanji, u"山田一郎"_s, u"ﾔﾏﾀﾞ"_s, 2, 2, u"太郎", u"ﾀﾛｳ", false, u"山田太郎"_s, u"ﾔﾏﾀﾞﾀﾛｳ"_s},
-        {"readingEdit", kKana, {}, {}, 0, 0, u"山田", u"ﾔﾏﾀﾞ", false, u"ﾔﾏﾀﾞ "_s, u"山田　"_s}}),
-    rowName);
 
 // ---- Byte positions ------------------------------------------------------------------------
 
-struct XPCase { int selStart, selLength, xpStart, xpLength; };
-class XPSelection : public ::testing::TestWithParam<XPCase> {};
-
-TEST_P(XPSelection, countsBytesOfTheShiftJisText)
+TEST(NMDEdit, byteSelectionCountsTheBytesOfTheShiftJisText)
 {
-    const XPCase &c = GetParam();
     TNMDEdit edit;
     edit.setText(u"山田abｶﾅ"_s);
-    edit.setSelection(c.selStart, c.selLength);
-    EXPECT_EQ(edit.XPSelStart(), c.xpStart);
-    EXPECT_EQ(edit.XPSelLength(), c.xpLength);
-
-    edit.SetXPSelStart(c.xpStart);
-    edit.SetXPSelLength(c.xpLength);
-    EXPECT_EQ(edit.hasSelectedText() ? edit.selectionStart() : edit.cursorPosition(), c.selStart);
-    EXPECT_EQ(edit.selectionLength(), c.selLength);
+    edit.setSelection(1, 2);
+    EXPECT_EQ(edit.XPSelStart(), 2);
+    EXPECT_EQ(edit.XPSelLength(), 3);
+    edit.SetXPSelStart(0);
+    edit.SetXPSelLength(8);
+    EXPECT_EQ(edit.selectedText(), u"山田abｶﾅ"_s);
 }
-
-INSTANTIATE_TEST_SUITE_P(Positions, XPSelection,
-                         ::testing::Values(XPCase{1, 2, 2, 3}, XPCase{0, 6, 0, 8}));
 
 // ---- The other two controls ---------------------------------------------------------------
 

@@ -57,31 +57,15 @@ INSTANTIATE_TEST_SUITE_P(Table, TntEditPasswordChar,
                                            PasswordCase{"blackCircle", u'\u25CF', '*'}),
                          rowName);
 
-// setLength -1: SetSelLength not called.
-struct SelectionCase { const char *name; const char16_t *text; int setStart, setLength, start, length; const char16_t *selected; };
-
-class TntEditSelection : public ::testing::TestWithParam<SelectionCase> {};
-
-TEST_P(TntEditSelection, countsUtf16UnitsAndClampsToText)
+TEST(TntEdit, selectionCountsUtf16UnitsAndClampsToTheText)
 {
-    const SelectionCase &c = GetParam();
     TTntEdit edit;
-    edit.SetText(QString::fromUtf16(c.text));
-    edit.selectAll();
-    edit.SetSelStart(c.setStart);
-    if (c.setLength >= 0)
-        edit.SetSelLength(c.setLength);
-    EXPECT_EQ(edit.GetSelStart(), c.start);
-    EXPECT_EQ(edit.GetSelLength(), c.length);
-    EXPECT_EQ(edit.GetSelText(), QString::fromUtf16(c.selected));
+    edit.SetText(QStringLiteral("𠮷野家"));
+    edit.SetSelStart(2);
+    edit.SetSelLength(99);
+    EXPECT_EQ(edit.GetSelStart(), 2);
+    EXPECT_EQ(edit.GetSelText(), QStringLiteral("野家"));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, TntEditSelection,
-    ::testing::Values(SelectionCase{"lengthClampedToEnd", u"あいうえお", 3, 99, 3, 2, u"えお"},
-                      SelectionCase{"negativeStartIsZero", u"abc", -4, 1, 0, 1, u"a"},
-                      SelectionCase{"surrogatePairIsTwoUnits", u"𠮷野家", 2, 1, 2, 1, u"野"}),
-    rowName);
 
 // ---- combo: item list -----------------------------------------------------------
 
@@ -117,11 +101,6 @@ TEST(TntComboBoxStrings, itemsAndObjectsLiveInTheCombo)
     EXPECT_EQ(items.IndexOf("BANANA"), 2); // exact search ignores case
     EXPECT_EQ(items.IndexOf("Banan"), -1);
     EXPECT_EQ(items.IndexOf(QStringLiteral("いちご")), 4);
-    TTntStringList list;
-    list.Add(QStringLiteral("一"));
-    list.Add(QStringLiteral("二"));
-    combo->SetItems(list);
-    EXPECT_EQ(combo->Items().Text(), QStringLiteral("一\r\n二\r\n"));
 }
 
 TEST(TntComboBoxStrings, badIndexReadsEmptyButRaisesForOtherOperationsAndRefusedItems)
@@ -272,8 +251,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SearchCase{"pauseRestartsSearch", {{'a', 1000, 0}, {'b', 2250, 2}}},
         SearchCase{"justUnderPauseContinues", {{'b', 1000, 2}, {'l', 2249, 3}}},
-        SearchCase{"unmatchedLetterIsDropped", {{'a', 1000, 0}, {'x', 1100, 0}, {'r', 1200, 0}, {'p', 1300, 0},
-                                                {'r', 1400, 1}}},
         SearchCase{"clickAndSelectOnlyOnChange", {{'a', 0, 0}, {'p', 100, 0}}, "Click:Apple, Select"}),
     rowName);
 
