@@ -40,11 +40,6 @@ TEST(TntAction, hintSetsToolTipAndStatusTipWithOneNotification)
     EXPECT_EQ(action.toolTip(), u"削除"_s);
     EXPECT_EQ(action.statusTip(), u"選択しているデータを削除します 𠮷"_s);
     EXPECT_EQ(action.Hint(), u"削除|選択しているデータを削除します 𠮷"_s);
-
-    action.SetHint(action.Hint());
-    action.SetCaption(u"削除(&D)"_s);
-    action.SetCaption(u"削除(&D)"_s);
-    EXPECT_EQ(changed.count(), 2) << "only the first caption was a change";
 }
 
 // ---- Linking a control ----------------------------------------------------------------

@@ -1,4 +1,3 @@
-#include "platform/Cp932.h"
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntSystem.h"
 
@@ -26,14 +25,6 @@ QStringList cells(const TTntCustomListView &view, int row)
     QStringList texts;
     for (int column = 0; column < view.model()->columnCount(); ++column)
         texts.append(view.model()->index(row, column).data().toString());
-    return texts;
-}
-
-QStringList captions(const TTntCustomListView &view)
-{
-    QStringList texts;
-    for (int i = 0; i < view.Items().Count(); ++i)
-        texts.append(view.Items().GetItem(i)->Caption());
     return texts;
 }
 
@@ -111,17 +102,6 @@ TEST_F(TntListView, reportsEachItemChangeAsARowChangeAndHoldsThemDuringAnUpdate)
 
 // ---- Columns -------------------------------------------------------------------
 
-TEST_F(TntListView, keepsAWideCaptionWhenItsOwnByteFormIsWrittenBack)
-{
-    TTntListColumn *column = view.Columns().Add();
-    column->SetCaption(QStringLiteral("𠮷野"));         // 𠮷 has no CP932 form
-    column->SetAnsiCaption(column->AnsiCaption());   // "?野" back: same bytes
-    EXPECT_EQ(view.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("𠮷野"));
-    column->SetAnsiCaption(Cp932::encode(u"住所"));
-    EXPECT_EQ(column->Caption(), QStringLiteral("住所"));
-    EXPECT_EQ(view.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("住所"));
-}
-
 TEST_F(TntListView, rebuildingTheColumnsKeepsTheSelectedRows)
 {
     fill(view, {"A", "B"}, {"0", "1", "2", "3", "4"});
@@ -134,13 +114,11 @@ TEST_F(TntListView, rebuildingTheColumnsKeepsTheSelectedRows)
     EXPECT_EQ(view.header()->count(), 3);
 }
 
-TEST_F(TntListView, badIndexesAndAddingToAnOwnerDataListRaiseListError)
+TEST_F(TntListView, badIndexesRaiseListError)
 {
     fill(view, {"A"}, {"x"});
     EXPECT_THROW((void)view.Columns().GetItem(1), EListError);
     EXPECT_THROW(view.Items().Insert(3), EListError);
-    view.SetOwnerData(true);
-    EXPECT_THROW(view.Items().Add(), EListError);
 }
 
 // ---- Items -----------------------------------------------------------------------
@@ -166,17 +144,6 @@ TEST_F(TntListView, selectedAndFocusedMirrorTheSelectionModel)
 }
 
 // ---- List view -------------------------------------------------------------------
-
-TEST_F(TntListView, alphaSortOrdersByWideCaptionsThatShareOneByteForm)
-{
-    fill(view, {"A"}, {"하나", "가다", "나무"}); // all "??" in CP932
-    TTntListItem *selected = view.Items().GetItem(0);
-    selected->SetSelected(true);
-    ASSERT_TRUE(view.AlphaSort());
-    EXPECT_EQ(captions(view), (QStringList{"가다", "나무", "하나"}));
-    EXPECT_EQ(view.GetSelected(), selected); // the selection moved with its item
-    EXPECT_EQ(selected->Index(), 2);
-}
 
 TEST_F(TntListView, captionIsEditedOnlyWhenWritableAndAllowedAndTheEditedEventHasTheLastWord)
 {
