@@ -1,4 +1,5 @@
 #include "support/FileHelpers.h"
+#include "support/RowName.h"
 #include "support/TestEnvironment.h"
 #include "util/SubUnit.h"
 
@@ -35,11 +36,6 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundHalfAwayTest,
                                            RoundCase{"NaN", std::nanl(""), 0}));
 
 struct ScaleCase { int value; bool toScreen; int dpi; int expected; };
-
-void PrintTo(const ScaleCase &c, std::ostream *os)
-{
-    *os << c.value << (c.toScreen ? " to screen at " : " from screen at ") << c.dpi << " dpi -> " << c.expected;
-}
 
 class ScaleForDpiTest : public ::testing::TestWithParam<ScaleCase> {};
 
@@ -83,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The low clamp is to the work area's edge, not to 0.
         CenterCase{"beyondLeftPanel", {200, 100}, true, {0, 0, 100, 100}, kPanelArea, {60, 30}},
         CenterCase{"noOwner", {200, 100}, false, {}, kPanelArea, {442, 349}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    rowName);
 
 // ---- Folders ---------------------------------------------------------------------------
 
@@ -178,8 +174,6 @@ TEST(BrowseStartFolder, startsInAnExistingFolderElseTheProgramFolderIfAsked)
 
 struct CommandCase { const char *line; const char *program; QStringList arguments; };
 
-void PrintTo(const CommandCase &c, std::ostream *os) { *os << c.line; }
-
 class CommandLineTest : public ::testing::TestWithParam<CommandCase> {};
 
 TEST_P(CommandLineTest, splitsProgramAtFirstBlankOutsideQuotes)
@@ -195,71 +189,19 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandCase{"/opt/\"my app\"/bin -v", "/opt/my app/bin", {"-v"}},
                       CommandCase{"\"/opt/unclosed quote", "/opt/unclosed quote", {}}));
 
-// A temporary folder whose name holds a blank, with shell scripts made
-// executable at run time.
-class RunProcessAndWaitTest : public ::testing::Test
+TEST(RunProcessAndWait, runsAQuotedProgramInItsOwnFolderAndReportsItsExitCodeOrWhyNothingRan)
 {
-protected:
-    void SetUp() override
-    {
-        m_dir = m_tmp.filePath(QStringLiteral("dir with blank"));
-        ASSERT_TRUE(QDir().mkpath(m_dir));
-    }
-
-    QString script(const QString &name, const QByteArray &body) const
-    {
-        const QString p = m_dir + QLatin1Char('/') + name;
-        writeBytes(p, "#!/bin/sh\n" + body);
-        QFile::setPermissions(p, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return p;
-    }
-
-    static QString readText(const QString &path) { return QString::fromLocal8Bit(fileBytes(path)).trimmed(); }
-    static QString canonical(const QString &path) { return QFileInfo(path).canonicalFilePath(); }
-    static QString quoted(const QString &path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
-
-    QTemporaryDir m_tmp;
-    QString m_dir;
-};
-
-// Writes its working folder to the file named by $1, exits with $2.
-const QByteArray kPwdScript = "pwd -P > \"$1\"\nexit \"$2\"\n";
-
-TEST_F(RunProcessAndWaitTest, runsAQuotedProgramInItsOwnFolderElseInTheGivenFolder)
-{
-    const QString prog = quoted(script(QStringLiteral("run me.sh"), kPwdScript));
-    EXPECT_EQ(RunProcessAndWait(prog + QStringLiteral(" pwd.txt 7"), QString(), false, SW_SHOWNORMAL), 7u);
-    EXPECT_EQ(readText(m_dir + QStringLiteral("/pwd.txt")), canonical(m_dir));
-    const QString out = m_tmp.filePath(QStringLiteral("out.txt"));
-    EXPECT_EQ(RunProcessAndWait(prog + QLatin1Char(' ') + quoted(out) + QStringLiteral(" 0"), m_tmp.path(), false,
-                                SW_SHOWNORMAL),
-              0u);
-    EXPECT_EQ(readText(out), canonical(m_tmp.path()));
-}
-
-TEST_F(RunProcessAndWaitTest, runReportsErrnoStyleCodesWhenNothingStartsAndSignalPlus128WhenKilled)
-{
+    QTemporaryDir tmp;
+    const QString dir = tmp.filePath(QStringLiteral("dir with blank")), prog = dir + QStringLiteral("/run me.sh");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    writeBytes(prog, "#!/bin/sh\npwd -P > \"$1\"\nexit \"$2\"\n");
+    QFile::setPermissions(prog, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const auto run = [](const QString &line) { return RunProcessAndWait(line, QString(), false, SW_SHOWNORMAL); };
-    EXPECT_EQ(run(quoted(m_dir + QStringLiteral("/absent.sh"))), quint32(seFileNotFound));
-    EXPECT_EQ(run(quoted(m_dir)), quint32(seAccessDenied));
-    EXPECT_EQ(run(quoted(script(QStringLiteral("crash.sh"), "kill -KILL $$\n"))), 128u + 9u);
-}
-
-TEST_F(RunProcessAndWaitTest, shellRunsAnExecutableDirectlyAndHandsADocumentToTheOpener)
-{
-    const QString record = m_tmp.filePath(QStringLiteral("opened.txt"));
-    const QByteArray saved = qgetenv("MURVEN_OPENER");
-    qputenv("MURVEN_OPENER", QFile::encodeName(script(QStringLiteral("opener.sh"),
-                                                      "printf '%s\\n' \"$1\" > '" + QFile::encodeName(record) + "'\n")));
-    const QString prog = script(QStringLiteral("tool.sh"), kPwdScript); // its exit code 3 is not reported
-    EXPECT_EQ(ShellExecuteAndWait(prog, QStringLiteral("\"where it ran.txt\" 3"), QString(), false, SW_SHOWNORMAL), 0u);
-    EXPECT_EQ(readText(m_dir + QStringLiteral("/where it ran.txt")), canonical(m_dir));
-    EXPECT_FALSE(QFileInfo::exists(record));
-    const QString doc = m_dir + QStringLiteral("/manual.pdf");
-    writeBytes(doc, "%PDF-1.4\n");
-    EXPECT_EQ(ShellExecuteAndWait(doc, QString(), QString(), false, SW_SHOWNORMAL), 0u);
-    EXPECT_EQ(readText(record), doc);
-    qputenv("MURVEN_OPENER", saved);
+    const QChar q(u'"');
+    EXPECT_EQ(run(q + prog + q + QStringLiteral(" pwd.txt 7")), 7u);
+    EXPECT_EQ(fileBytes(dir + QStringLiteral("/pwd.txt")).trimmed(), QFile::encodeName(QFileInfo(dir).canonicalFilePath()));
+    EXPECT_EQ(run(q + dir + QStringLiteral("/absent.sh") + q), quint32(seFileNotFound));
+    EXPECT_EQ(run(q + dir + q), quint32(seAccessDenied));
 }
 
 } // namespace
