@@ -1,5 +1,6 @@
 #include "util/SingleInstance.h"
 
+#include "support/RowName.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -92,15 +93,6 @@ TEST(SingleInstance, aLockLeftByACrashedRunIsTakenOver)
     EXPECT_TRUE(lock.isHeld());
 }
 
-TEST(SingleInstance, namesAreIndependent)
-{
-    TInstanceLock a, b, c;
-    ASSERT_FALSE(CheckPreviousInstance(a, QStringLiteral("One"), false));
-    EXPECT_FALSE(CheckPreviousInstance(b, QStringLiteral("Two"), false));
-    EXPECT_TRUE(CheckPreviousInstance(c, QStringLiteral("One"), false));
-    EXPECT_FALSE(c.isHeld());
-}
-
 TEST(SingleInstance, aLockThatCannotBeMadeIsSaidAndTheStartEnds)
 {
     ScopedHome home;
@@ -128,9 +120,7 @@ TEST(SingleInstance, aLockThatCannotBeMadeIsSaidAndTheStartEnds)
 }
 
 // The windows of a start in progress, made as a scenario needs them.
-struct StartWindows {
-    std::unique_ptr<QWidget> splash, list, bookDialog;
-};
+struct StartWindows { std::unique_ptr<QWidget> splash, list, bookDialog; };
 
 struct RaiseCase {
     const char *name;
@@ -162,9 +152,7 @@ TEST_P(SingleInstanceRaise, aSecondStartBringsTheWindowOnTopForward)
     EXPECT_TRUE(CheckPreviousInstance(second, name, true));
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == expected; }, 5000));
     EXPECT_FALSE(expected->isMinimized());
-    if (windows.list) {
-        EXPECT_FALSE(windows.list->isMinimized());
-    }
+    EXPECT_FALSE(windows.list && windows.list->isMinimized());
 }
 
 QWidget *showSplash(StartWindows &w)
@@ -204,6 +192,6 @@ INSTANTIATE_TEST_SUITE_P(
                       list->showMinimized();
                       return list;
                   }}),
-    [](const ::testing::TestParamInfo<RaiseCase> &info) { return std::string(info.param.name); });
+    rowName);
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "support/FileHelpers.h"
 #include "support/RowName.h"
-#include "support/TestEnvironment.h"
 #include "util/SubUnit.h"
 
 #include <QDir>
@@ -154,40 +153,18 @@ TEST(DrivesFromMountTable, picksTheKindsAskedForSortedAndKeepsAtMostTwentySix)
     QString many;
     for (int i = 29; i >= 0; --i)
         many += QStringLiteral("/dev/vd%1 /data/d%2 xfs rw 0 0\n").arg(i).arg(i, 2, 10, QLatin1Char('0'));
-    const QStringList drives = DrivesFromMountTable(many, dkFixed, kProbe);
-    ASSERT_EQ(drives.size(), 26);
-    EXPECT_EQ(drives.last(), QStringLiteral("/data/d25/"));
-}
-
-// ---- Folder browser --------------------------------------------------------------------
-
-TEST(BrowseStartFolder, startsInAnExistingFolderElseTheProgramFolderIfAsked)
-{
-    ScopedHome home;
-    const QString gone = home.root() + QStringLiteral("/gone");
-    EXPECT_EQ(BrowseStartFolder(home.root(), true), home.root());
-    EXPECT_EQ(QDir(BrowseStartFolder(gone, true)).canonicalPath(), QDir(home.programFolder()).canonicalPath());
-    EXPECT_TRUE(BrowseStartFolder(gone, false).isEmpty());
+    EXPECT_EQ(DrivesFromMountTable(many, dkFixed, kProbe).last(), QStringLiteral("/data/d25/"));
 }
 
 // ---- Starting programs --------------------------------------------------------------------
 
-struct CommandCase { const char *line; const char *program; QStringList arguments; };
-
-class CommandLineTest : public ::testing::TestWithParam<CommandCase> {};
-
-TEST_P(CommandLineTest, splitsProgramAtFirstBlankOutsideQuotes)
+TEST(CommandLine, splitsTheProgramAtTheFirstBlankOutsideQuotes)
 {
-    const QString line = QString::fromUtf8(GetParam().line);
-    EXPECT_EQ(CommandLineProgram(line), QString::fromUtf8(GetParam().program));
-    EXPECT_EQ(CommandLineArguments(line), GetParam().arguments);
+    const QString line = QStringLiteral("/opt/\"my app\"/bin -v \"y z\"");
+    EXPECT_EQ(CommandLineProgram(line), QStringLiteral("/opt/my app/bin"));
+    EXPECT_EQ(CommandLineArguments(line), (QStringList{"-v", "y z"}));
+    EXPECT_EQ(CommandLineProgram(QStringLiteral("\"/opt/unclosed quote")), QStringLiteral("/opt/unclosed quote"));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, CommandLineTest,
-    ::testing::Values(CommandCase{"\"/opt/my app/run.sh\" x \"y z\"", "/opt/my app/run.sh", {"x", "y z"}},
-                      CommandCase{"/opt/\"my app\"/bin -v", "/opt/my app/bin", {"-v"}},
-                      CommandCase{"\"/opt/unclosed quote", "/opt/unclosed quote", {}}));
 
 TEST(RunProcessAndWait, runsAQuotedProgramInItsOwnFolderAndReportsItsExitCodeOrWhyNothingRan)
 {
