@@ -52,11 +52,9 @@ TEST(FontOrientation, verticalAddsTheMarkerOnceOnlyForShiftJisFaces)
     SetFontHorizontal(t);
     EXPECT_EQ(t.Name, QStringLiteral("IPAexMincho"));
     EXPECT_EQ(t.Escapement, 0);
-    TFont latin;
-    latin.Name = QStringLiteral("DejaVu Sans");
-    latin.Charset = ANSI_CHARSET;
-    SetFontVertical(latin);
-    EXPECT_EQ(latin.Name, QStringLiteral("DejaVu Sans"));
+    t.Charset = ANSI_CHARSET;
+    SetFontVertical(t);
+    EXPECT_EQ(t.Name, QStringLiteral("IPAexMincho"));
 }
 
 } // namespace

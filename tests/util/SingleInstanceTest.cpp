@@ -1,5 +1,6 @@
 #include "util/SingleInstance.h"
 
+#include "support/FileHelpers.h"
 #include "support/RowName.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
@@ -83,11 +84,8 @@ TEST(SingleInstance, aLockLeftByACrashedRunIsTakenOver)
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     const QString path = dir + QStringLiteral("/CrashedRun-%1.lock").arg(getuid());
     QDir().mkpath(dir);
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     // A process id no live process has, on this host.
-    f.write("2147483000\nmurven19\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    f.close();
+    writeBytes(path, "2147483000\nmurven19\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     TInstanceLock lock;
     EXPECT_FALSE(CheckPreviousInstance(lock, QStringLiteral("CrashedRun"), false));
     EXPECT_TRUE(lock.isHeld());
@@ -98,9 +96,7 @@ TEST(SingleInstance, aLockThatCannotBeMadeIsSaidAndTheStartEnds)
     ScopedHome home;
     // A file where the lock's folder and every fallback should be.
     const QString blocker = home.root() + QStringLiteral("/not-a-folder");
-    QFile file(blocker);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    writeBytes(blocker, QByteArray());
     const QByteArray savedTmp = qgetenv("TMPDIR");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(blocker));
     qputenv("TMPDIR", QFile::encodeName(blocker));
@@ -122,11 +118,8 @@ TEST(SingleInstance, aLockThatCannotBeMadeIsSaidAndTheStartEnds)
 // The windows of a start in progress, made as a scenario needs them.
 struct StartWindows { std::unique_ptr<QWidget> splash, list, bookDialog; };
 
-struct RaiseCase {
-    const char *name;
-    // Shows the scenario's windows; returns the one that must come forward.
-    std::function<QWidget *(StartWindows &, const QString &marker)> setUp;
-};
+// setUp shows the scenario's windows and returns the one that must come forward.
+struct RaiseCase { const char *name; std::function<QWidget *(StartWindows &, const QString &marker)> setUp; };
 
 class SingleInstanceRaise : public ::testing::TestWithParam<RaiseCase> {};
 
@@ -185,12 +178,6 @@ INSTANTIATE_TEST_SUITE_P(
                       dialog->setWindowModality(Qt::ApplicationModal);
                       dialog->show();
                       return w.bookDialog.get();
-                  }},
-        RaiseCase{"MinimisedList",
-                  [](StartWindows &w, const QString &marker) {
-                      QWidget *list = showList(w, marker);
-                      list->showMinimized();
-                      return list;
                   }}),
     rowName);
 
