@@ -10,7 +10,6 @@ namespace {
 
 TEST(ApplicationFont, isTheFirstInstalledGothicFaceAtThePlatformSize)
 {
-    // The test main has set it as the program does; setting it again is harmless.
     const QString face = SetApplicationFont();
     EXPECT_TRUE(face == QStringLiteral("IPAexGothic") || face == QString::fromUtf16(u"IPAexゴシック"))
         << face.toStdString();

