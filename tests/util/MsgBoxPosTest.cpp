@@ -33,7 +33,6 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceCase{"largerOwner", mbpCenterOnOwner, {100, 100, 400, 300}, {201, 101}, {}, kWorkArea, {199, 199}},
         PlaceCase{"overTheEdges", mbpCenterOnOwner, {900, 700, 300, 200}, {200, 100}, {}, kWorkArea, {824, 668}},
         PlaceCase{"nearTheOrigin", mbpCenterOnOwner, {0, 0, 50, 20}, {200, 100}, {}, kWorkArea, {0, 0}},
-        PlaceCase{"atAPoint", mbpAtPoint, {}, {200, 100}, {40, 30}, kWorkArea, {40, 30}},
         PlaceCase{"noWorkArea", mbpCenterOnOwner, {0, 0, 50, 20}, {200, 100}, {}, QRect(), {-75, -40}}),
     rowName);
 

@@ -51,9 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // Halves go away from zero on both sides: +-5 * 1.5 = +-7.5.
                       ScaleCase{5, true, 144, 8}, ScaleCase{-5, true, 144, -8}, ScaleCase{-15, false, 144, -10},
                       // Beyond int the result stops at its limits.
-                      ScaleCase{-2147483647 - 1, false, 96, -2147483647 - 1}, ScaleCase{2000000000, true, 144, 2147483647},
-                      // No dpi known: the design base.
-                      ScaleCase{100, false, 0, 100}));
+                      ScaleCase{-2147483647 - 1, false, 96, -2147483647 - 1},
+                      ScaleCase{2000000000, true, 144, 2147483647},
+                      ScaleCase{100, false, 0, 100})); // no dpi known: the design base
 
 // ---- Centring ----------------------------------------------------------------------
 
@@ -110,10 +110,10 @@ TEST(DeleteFolderTree, removesReadOnlyEntriesAndLeavesLinkTargetsAlone)
 {
     QTemporaryDir tmp;
     const auto path = [&](const char *relative) { return tmp.filePath(QString::fromLatin1(relative)); };
-    ASSERT_TRUE(QDir(tmp.path()).mkpath(QStringLiteral("tree/sub")) && QDir(tmp.path()).mkpath(QStringLiteral("outside")));
+    ASSERT_TRUE(QDir().mkpath(path("tree/sub")) && QDir().mkpath(path("outside")));
     writeBytes(path("outside/precious.txt"), "keep me");
     writeBytes(path("tree/sub/b.txt"), "b");
-    ASSERT_EQ(::symlink(QFile::encodeName(path("outside")).constData(), QFile::encodeName(path("tree/link")).constData()), 0);
+    ASSERT_EQ(::symlink(QFile::encodeName(path("outside")).data(), QFile::encodeName(path("tree/link")).data()), 0);
     // A read-only file in a read-only folder can only go once the folder is writable.
     for (const char *entry : {"outside/precious.txt", "tree/sub/b.txt", "outside", "tree/sub"})
         setMode(path(entry), 0555);
@@ -127,7 +127,8 @@ TEST(DeleteFolderTree, removesReadOnlyEntriesAndLeavesLinkTargetsAlone)
 // The last mount of /mnt/hidden is the visible one; /dev/sdb1 is removable; /etc/hosts is a file.
 const char kMountTable[] = "proc /proc proc rw 0 0\n/dev/sda2 / ext4 rw 0 0\n/dev/sdb1 /media/usb vfat rw 0 0\n"
                            "/dev/sdc1 /mnt/backup\\040disk ntfs3 rw 0 0\n/dev/sr0 /media/cdrom iso9660 ro 0 0\n"
-                           "/dev/sda3 /etc/hosts ext4 rw 0 0\n/dev/sde1 /mnt/hidden ext4 rw 0 0\nserver:/x /mnt/hidden nfs rw 0 0\n";
+                           "/dev/sda3 /etc/hosts ext4 rw 0 0\n/dev/sde1 /mnt/hidden ext4 rw 0 0\n"
+                           "server:/x /mnt/hidden nfs rw 0 0\n";
 
 const TDriveProbe kProbe{[](const QString &device) { return device == QLatin1String("/dev/sdb1"); },
                          [](const QString &mountPoint) { return mountPoint != QLatin1String("/etc/hosts"); }};
@@ -154,7 +155,8 @@ TEST(RunProcessAndWait, runsAQuotedProgramInItsOwnFolderAndReportsItsExitCodeOrW
     const auto run = [](const QString &line) { return RunProcessAndWait(line, QString(), false, SW_SHOWNORMAL); };
     const QChar q(u'"');
     EXPECT_EQ(run(q + prog + q + QStringLiteral(" pwd.txt 7")), 7u);
-    EXPECT_EQ(fileBytes(dir + QStringLiteral("/pwd.txt")).trimmed(), QFile::encodeName(QFileInfo(dir).canonicalFilePath()));
+    EXPECT_EQ(fileBytes(dir + QStringLiteral("/pwd.txt")).trimmed(),
+              QFile::encodeName(QFileInfo(dir).canonicalFilePath()));
     EXPECT_EQ(run(q + dir + QStringLiteral("/absent.sh") + q), quint32(seFileNotFound));
     EXPECT_EQ(run(q + dir + q), quint32(seAccessDenied));
 }

@@ -67,7 +67,10 @@ TEST(ByteLimitValidator, refusedKeyInTheMiddleKeepsTextAndFiresNoChange)
 
 // ---- pasting -------------------------------------------------------------------
 
-struct PasteCase { const char *name; int maxBytes; const char16_t *before; int caret, selected; const char16_t *pasted, *expected; int expectedCaret; };
+struct PasteCase {
+    const char *name; int maxBytes; const char16_t *before; int caret, selected;
+    const char16_t *pasted, *expected; int expectedCaret;
+};
 
 class PasteUnderByteLimit : public ::testing::TestWithParam<PasteCase> {};
 
@@ -147,7 +150,8 @@ const QString kRefused = QStringLiteral("この文字は保存できません: "
 
 struct InputRoute { const char *name; void (*enter)(QWidget *widget, const QString &text); };
 
-const InputRoute kRoutes[] = {{"typed", TypeCharacters}, {"inputMethod", CommitThroughInputMethod}, {"pasted", PasteText}};
+const InputRoute kRoutes[] = {
+    {"typed", TypeCharacters}, {"inputMethod", CommitThroughInputMethod}, {"pasted", PasteText}};
 
 class UnstorableInput : public ::testing::TestWithParam<InputRoute> {};
 

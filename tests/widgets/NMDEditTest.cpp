@@ -217,7 +217,10 @@ TEST(NMDEdit, clearingTheKanjiClearsTheReadingButClearingAReadingEditDoesNot)
 }
 
 // Unconverted preedits, then the result (converted first when asked) committed.
-struct CommitCase { const char *name; TInputKind type; QString text, reading; bool selectAll; QStringList typed; bool convert; QString commit, textAfter, readingAfter; };
+struct CommitCase {
+    const char *name; TInputKind type; QString text, reading; bool selectAll;
+    QStringList typed; bool convert; QString commit, textAfter, readingAfter;
+};
 class Commit : public ::testing::TestWithParam<CommitCase> {};
 
 TEST_P(Commit, appendsTheSingleByteReadingOfTheResult)

@@ -139,8 +139,6 @@ TEST_F(TntListView, selectedAndFocusedMirrorTheSelectionModel)
     EXPECT_EQ(view.GetSelected(), view.Items().GetItem(3));
     view.SetSelected(nullptr);
     EXPECT_EQ(view.SelCount(), 0);
-    view.SetItemFocused(nullptr);
-    EXPECT_EQ(view.GetItemFocused(), nullptr);
 }
 
 // ---- List view -------------------------------------------------------------------

@@ -103,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         {"editableCombo", [](QWidget *p) { return makeCombo(p, true); }, SIGNAL(editTextChanged(QString))},
         {"dropDownList", [](QWidget *p) { return makeCombo(p, false); }, SIGNAL(currentTextChanged(QString))},
         {"label", makeChild<QLabel>, nullptr}, {"plainTextEdit", makeChild<QPlainTextEdit>, SIGNAL(textChanged())},
-        {"topLevelWindow", [](QWidget *p) { return new QWidget(p, Qt::Window); }, SIGNAL(windowTitleChanged(QString))}}),
+        {"topLevelWindow", [](QWidget *p) { return new QWidget(p, Qt::Window); },
+         SIGNAL(windowTitleChanged(QString))}}),
     rowName);
 
 TEST(WideText, dropDownListKeepsItsItemWhenNoItemHasTheText)
