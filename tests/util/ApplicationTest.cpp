@@ -1,6 +1,7 @@
 #include "util/Application.h"
 
 #include "platform/Exception.h"
+#include "support/RowName.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QPushButton>
@@ -14,11 +15,7 @@
 
 namespace {
 
-struct EscapeCase {
-    const char *name;
-    std::function<void()> raise;
-    QString message;
-};
+struct EscapeCase { const char *name; std::function<void()> raise; QString message; };
 
 class EscapingException : public ::testing::TestWithParam<EscapeCase> {};
 
@@ -42,8 +39,7 @@ TEST_P(EscapingException, isReportedAndTheProgramGoesOn)
     EXPECT_EQ(boxes.last().caption, ProductCaption());
     EXPECT_EQ(boxes.last().flags & MB_ICONMASK, unsigned(MB_ICONERROR));
 
-    // The window and the event loop carry on: the next click and a queued
-    // call both arrive.
+    // The window and the event loop carry on: the next click and a queued call both arrive.
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(clicks, 2);
     bool queued = false;
@@ -59,6 +55,6 @@ INSTANTIATE_TEST_SUITE_P(
                                  QStringLiteral("ディスクがいっぱいです")},
                       EscapeCase{"Standard", [] { throw std::runtime_error("vector too long"); },
                                  QStringLiteral("vector too long")}),
-    [](const ::testing::TestParamInfo<EscapeCase> &info) { return std::string(info.param.name); });
+    rowName);
 
 } // namespace

