@@ -107,45 +107,6 @@ TEST_F(ContinualAdrsSearch, sendsTheTrimmedTextAndReturnsTheAcceptedCodesOnly)
     }
 }
 
-TEST_F(ContinualAdrsSearch, addressWithoutDetailAfterDetailIsTheDetailedRecordWithoutACall)
-{
-    ASSERT_EQ(search.Search(QStringLiteral("東京都千代田区千代田")), 0);
-    const TDicAdrsShortResult *result = search.GetAddress(false); // the library's result, trimmed
-    EXPECT_EQ(DicFieldText(result->Postcode), QByteArray("100-0001"));
-    EXPECT_EQ(DicFieldText(result->PrefKana), Cp932::encode(u"ﾄｳｷｮｳﾄ"));
-    EXPECT_EQ(QByteArray(result->Town), Cp932::encode(u"千代田"));
-    EXPECT_EQ(QByteArray(result->TownCode, 7), QByteArray("0010001"));
-    EXPECT_EQ(result->Latitude, 0);
-    EXPECT_EQ(detailCalls, 0);
-    const TDicAdrsShortResult *detailed = search.GetAddress(true); // built once more, with details
-    EXPECT_EQ(detailCalls, 1);
-    EXPECT_EQ(detailCode, QByteArray("13101600100"));
-    EXPECT_EQ(detailed->Latitude, 2000);
-    EXPECT_EQ(detailed->Longitude, 500);
-    EXPECT_TRUE(DicFieldText(detailed->PrefKana).isEmpty()); // the detail record had none
-
-    fake.result = TWqzscnvResult{}; // a rebuild would show
-    const TDicAdrsShortResult *plain = search.GetAddress(false);
-    EXPECT_EQ(plain, detailed);
-    EXPECT_EQ(plain->Latitude, 2000);
-    EXPECT_EQ(search.GetAddress(true)->Latitude, 2000);
-    EXPECT_EQ(detailCalls, 1);
-}
-
-TEST_F(ContinualAdrsSearch, newSearchBuildsItsOwnRecord)
-{
-    ASSERT_EQ(search.Search(QStringLiteral("東京都千代田区千代田")), 0);
-    (void)search.GetAddress(true);
-    fake.result = TWqzscnvResult{};
-    SetDicField(fake.result.Pref, Cp932::encode(u"北海道"));
-    fake.code = 1;
-    ASSERT_EQ(search.Search(QStringLiteral("北海道")), 1);
-    const TDicAdrsShortResult *result = search.GetAddress(false);
-    EXPECT_EQ(DicFieldText(result->Pref), Cp932::encode(u"北海道"));
-    EXPECT_EQ(result->Latitude, 0);
-    EXPECT_TRUE(DicFieldText(result->Postcode).isEmpty());
-}
-
 TEST(ContinualAdrsSearchDetailLibrary, aMissingDetailLibraryIsTriedOncePerObject)
 {
     ScriptedMessageBoxes boxes;

@@ -113,19 +113,6 @@ protected:
     TKanaAdrsSearch search{kFunctions, QStringLiteral("/lib/"), QStringLiteral("/dic/")};
 };
 
-TEST_F(KanaAdrsSearch, region99AsksForAll47)
-{
-    fillAll();
-    ASSERT_EQ(search.SearchTdfkn(99), 0);
-    EXPECT_EQ(fake.lastCall, QByteArray("WQK1ADTdfkn"));
-    EXPECT_TRUE(fake.entriesZeroed);
-    EXPECT_EQ(fake.folder, QByteArray("/dic/"));
-    EXPECT_EQ(search.GetTdfknCount(), 47);
-    EXPECT_EQ(search.GetTdfkn(46)->Number, 47);
-    EXPECT_EQ(search.GetCityCount(), 0);
-    EXPECT_EQ(search.GetOhazaCount(), 0);
-}
-
 struct RegionCase {
     int region;
     int namesFilled;
@@ -147,27 +134,8 @@ TEST_P(KanaRegion, cutsTheTrailingEntriesWithoutAName)
 }
 
 INSTANTIATE_TEST_SUITE_P(Regions, KanaRegion,
-                         ::testing::Values(RegionCase{0, 7, 7}, RegionCase{3, 1, 1}, RegionCase{5, 10, 10},
-                                           // no name at all: the ten entries stay
-                                           RegionCase{2, 0, 10}));
-
-TEST_F(KanaAdrsSearch, listsKeepTheCapacityGivenAndOazasFollowWithChome)
-{
-    fillAll();
-    ASSERT_EQ(search.SearchCity(47, 12), 0);
-    EXPECT_EQ(fake.prefecture, 47);
-    EXPECT_TRUE(fake.entriesZeroed);
-    EXPECT_EQ(search.GetCityCount(), 12);
-    EXPECT_EQ(search.GetOhazaCount(), 0);
-    EXPECT_EQ(search.GetTdfknCount(), 47);
-    ASSERT_EQ(search.SearchOhaza(QStringLiteral("14100"), 30, true), 0);
-    EXPECT_EQ(fake.lastCall, QByteArray("WQK1ADOhazaAll_Chome"));
-    EXPECT_EQ(fake.cityCode, QByteArray("14100"));
-    EXPECT_EQ(search.GetOhazaCount(), 30);
-    ASSERT_EQ(search.SearchOhaza(QStringLiteral("14100"), 2, false), 0);
-    EXPECT_EQ(fake.lastCall, QByteArray("WQK1ADOhazaAll"));
-    EXPECT_EQ(search.GetOhazaCount(), 2);
-}
+                         // no name at all: the ten entries stay
+                         ::testing::Values(RegionCase{0, 7, 7}, RegionCase{5, 10, 10}, RegionCase{2, 0, 10}));
 
 TEST_F(KanaAdrsSearch, regionPrefectureAndCityCodeOutsideTheirRangesRaiseWithoutACall)
 {
@@ -181,15 +149,6 @@ TEST_F(KanaAdrsSearch, regionPrefectureAndCityCodeOutsideTheirRangesRaiseWithout
         EXPECT_EQ(messageOf<EKanaAdrsSearchError>([&] { (void)search.SearchOhaza(code, 10, false); }),
                   QStringLiteral("検索住所コードの桁数が違います"));
     EXPECT_EQ(fake.calls, 0);
-}
-
-TEST_F(KanaAdrsSearch, noCapacityFindsNothingWithoutACall)
-{
-    EXPECT_EQ(search.SearchCity(1, 0), 8);
-    EXPECT_EQ(search.SearchOhaza(QStringLiteral("01100"), -3, false), 8);
-    EXPECT_EQ(fake.calls, 0);
-    EXPECT_EQ(search.GetCityCount(), 0);
-    EXPECT_EQ(search.GetOhazaCount(), 0);
 }
 
 struct CodeCase {
@@ -239,20 +198,5 @@ INSTANTIATE_TEST_SUITE_P(Calls, KanaCodes,
                          ::testing::Values(CodeCase{0, "WQK1ADTdfkn"}, CodeCase{1, "WQK1ADTdfknPart"},
                                            CodeCase{2, "WQK1ADCityAll"}, CodeCase{3, "WQK1ADOhazaAll"},
                                            CodeCase{4, "WQK1ADOhazaAll_Chome"}));
-
-TEST_F(KanaAdrsSearch, emptyListsRaiseTheirMessagesAndIndexesOutsideGiveNull)
-{
-    EXPECT_EQ(messageOf<EKanaAdrsSearchError>([&] { (void)search.GetTdfkn(0); }),
-              QStringLiteral("都道府県検索の結果がありません"));
-    EXPECT_EQ(messageOf<EKanaAdrsSearchError>([&] { (void)search.GetCity(0); }),
-              QStringLiteral("市区郡町村検索の結果がありません"));
-    EXPECT_EQ(messageOf<EKanaAdrsSearchError>([&] { (void)search.GetOhaza(0); }),
-              QStringLiteral("大字検索の結果がありません"));
-    fillAll();
-    EXPECT_EQ(search.GetTdfkn(47), nullptr);
-    EXPECT_EQ(search.GetCity(-1), nullptr);
-    EXPECT_EQ(search.GetOhaza(5), nullptr);
-    EXPECT_EQ(DicFieldText(search.GetCity(0)->CityCode), QByteArray("14100"));
-}
 
 } // namespace

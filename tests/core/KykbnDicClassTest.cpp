@@ -166,26 +166,6 @@ protected:
     TKykbnSearch search{kFunctions, QStringLiteral(MURVEN_WQHYP_DIR), QStringLiteral("/dic/")};
 };
 
-TEST_F(KykbnSearch, numberTypedWithHyphensSearchesItsDigitsAndPhoneOutIsHyphenatedWhenAsked)
-{
-    for (const QString &text : {QString(), QStringLiteral("abc-"), QStringLiteral("０４６５")})
-        EXPECT_EQ(messageOf<EKykbnSearchError>([&] { (void)search.SearchPrefix(text); }),
-                  QStringLiteral("検索電話番号が未入力です"));
-    EXPECT_EQ(fake.prefixCalls, 0);
-    QString formatted;
-    ASSERT_EQ(search.SearchPrefix(QStringLiteral(" 0465-12-3456 "), &formatted), 0);
-    EXPECT_EQ(fake.digits, QByteArray("0465123456"));
-    EXPECT_EQ(fake.folder, QByteArray("/dic/"));
-    EXPECT_TRUE(fake.argumentsZeroed);
-    EXPECT_EQ(formatted, QStringLiteral("0465-12-3456"));
-    EXPECT_EQ(search.GetCityCount(), 2);
-    hyphenCode = 8; // the hyphenation fails: the digits as they are
-    ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456"), &formatted), 0);
-    EXPECT_EQ(formatted, QStringLiteral("0465123456"));
-    ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
-    EXPECT_EQ(hyphenCalls, 2);
-}
-
 TEST_F(KykbnSearch, cityListIsCutToTheReportedCountAndNeverBeyondTwenty)
 {
     fake.prefixCount = 1;
@@ -249,28 +229,6 @@ TEST_F(KykbnSearch, fortyFiveTownsComeInTwentyTwentyAndFive)
     EXPECT_EQ(std::memcmp(search.GetTown(22), &fake.towns[22], sizeof(TWqtelTown)), 0);
 }
 
-TEST_F(KykbnSearch, cityWithoutTownsOrAFirstStatusEightFindsNothingAndIsNotAskedAgain)
-{
-    ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
-    EXPECT_EQ(search.SearchTown(1), 8);
-    EXPECT_EQ(search.SearchTown(1), 8);
-    EXPECT_EQ(search.SearchTown(2), 4);
-    EXPECT_EQ(fake.firstCalls, 0);
-    EXPECT_EQ(messageOf<EKykbnSearchError>([&] { (void)search.GetTown(0); }),
-              QStringLiteral("町大字検索の結果がありません"));
-    fake.firstStatus = DicNotFound;
-    EXPECT_EQ(search.SearchTown(0), 8);
-    EXPECT_EQ(search.SearchTown(0), 8);
-    EXPECT_EQ(search.GetTownCount(), 0);
-    EXPECT_EQ(fake.firstCalls, 1);
-    EXPECT_EQ(fake.closeCalls, 1);
-    fake.handle = nullptr; // only a real handle is closed
-    fake.firstStatus = -1;
-    ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
-    EXPECT_EQ(search.SearchTown(0), 0);
-    EXPECT_EQ(fake.closeCalls, 1);
-}
-
 struct TownErrorCase {
     int firstStatus;
     int nextStatus;
@@ -298,49 +256,6 @@ INSTANTIATE_TEST_SUITE_P(Statuses, KykbnTownError,
                          ::testing::Values(TownErrorCase{-1, 2, "WQTLTown2Next (Wqtel.dll) Call Error\r\nRC = 2"},
                                            TownErrorCase{-1, 8, "WQTLTown2Next (Wqtel.dll) Call Error\r\nRC = 8"},
                                            TownErrorCase{4, -1, "WQTLTown2First (Wqtel.dll) Call Error\r\nRC = 4"}));
-
-TEST_F(KykbnSearch, addressSplitsThePrefectureAndCutsTheTownCode)
-{
-    searchTowns();
-    const TDicTelAdrsResult *result = search.GetAddress(11, false);
-    ASSERT_NE(result, nullptr);
-    EXPECT_EQ(DicFieldText(result->Phone), QByteArray("0465-12-3456"));
-    EXPECT_EQ(DicFieldText(result->Postcode), QByteArray("250-0011"));
-    EXPECT_EQ(DicFieldText(result->Pref), Cp932::encode(u"神奈川県"));
-    EXPECT_EQ(DicFieldText(result->City), Cp932::encode(u"小田原市"));
-    EXPECT_EQ(DicFieldText(result->Town), Cp932::encode(u"町11"));
-    EXPECT_EQ(QByteArray(result->CityCode, 6), QByteArray("142069"));
-    EXPECT_EQ(QByteArray(result->TownCode, 7), QByteArray("100011", 7));
-    EXPECT_TRUE(DicFieldText(result->PrefKana).isEmpty());
-    EXPECT_TRUE(detailCode.isEmpty());
-
-    result = search.GetAddress(-1, true); // the city alone: no town fields, no detail
-    EXPECT_EQ(DicFieldText(result->City), Cp932::encode(u"小田原市"));
-    EXPECT_TRUE(DicFieldText(result->Postcode).isEmpty());
-    EXPECT_TRUE(DicFieldText(result->TownCode).isEmpty());
-    EXPECT_TRUE(detailCode.isEmpty());
-    EXPECT_EQ(search.GetAddress(45, false), nullptr);
-}
-
-TEST_F(KykbnSearch, detailCompletesReadingsTextsAndCoordinates)
-{
-    searchTowns();
-    const TDicTelAdrsResult *result = search.GetAddress(11, true);
-    EXPECT_EQ(detailCode, QByteArray("14206910001"));
-    EXPECT_EQ(DicFieldText(result->PrefKana), Cp932::encode(u"ｶﾅｶﾞﾜｹﾝ"));
-    EXPECT_EQ(DicFieldText(result->Town), Cp932::encode(u"栄町１丁目"));
-    EXPECT_EQ(DicFieldText(result->Phone), QByteArray("0465-12-3456"));
-    EXPECT_EQ(result->Latitude, 35000);
-    EXPECT_EQ(result->Longitude, -1000);
-}
-
-TEST_F(KykbnSearch, addressWithoutCitiesRaisesWithoutCurrentCityIsNull)
-{
-    EXPECT_EQ(messageOf<EKykbnSearchError>([&] { (void)search.GetAddress(-1, false); }),
-              QStringLiteral("市区郡町村検索の結果がありません"));
-    ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
-    EXPECT_EQ(search.GetAddress(-1, false), nullptr);
-}
 
 // Areas 03 and 06 hold more municipalities than the twenty entries the
 // library fills: the list stops at twenty whole entries, each of which still
