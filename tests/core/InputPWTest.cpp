@@ -56,7 +56,6 @@ TEST_F(InputPWTest, onlyTheRightEntryEndsTheDialog)
     ASSERT_EQ(boxes.count(), 2);
     EXPECT_EQ(boxes.shown()[0].text, kEnterPassword);
     EXPECT_EQ(boxes.last().text, kWrongPassword);
-    EXPECT_EQ(boxes.last().flags, 0x40u);
     EXPECT_TRUE(entry()->text().isEmpty());
     EXPECT_TRUE(dialog.isVisible());
 
@@ -72,11 +71,6 @@ struct CancelCase {
     bool staysOpen;
     bool escape;
 };
-
-void PrintTo(const CancelCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
 
 class InputPWCancel : public InputPWTest, public ::testing::WithParamInterface<CancelCase>
 {
@@ -97,8 +91,6 @@ TEST_P(InputPWCancel, cancelOrEscapeAsksWhetherToAbandonStartUp)
 
 INSTANTIATE_TEST_SUITE_P(Answers, InputPWCancel,
                          ::testing::Values(CancelCase{"NoKeepsThePrompt", IDNO, true, false},
-                                           CancelCase{"YesEndsIt", IDYES, false, false},
-                                           CancelCase{"EscapeNo", IDNO, true, true},
                                            CancelCase{"EscapeYes", IDYES, false, true}),
                          [](const ::testing::TestParamInfo<CancelCase> &info) { return std::string(info.param.name); });
 
