@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 

@@ -46,7 +46,7 @@ protected:
 TEST_F(ContinualAdrsSearch, sendsTheTrimmedTextAndReturnsTheAcceptedCodesOnly)
 {
     for (const QString &text : {QString(), QStringLiteral(" \t\r\n")})
-        EXPECT_EQ(messageOf<EContinualAdrsSearchError>([&] { (void)search.Search(text); }),
+        EXPECT_EQ(raised<EContinualAdrsSearchError>([&] { return search.Search(text); }),
                   QStringLiteral("検索住所が未入力です"));
     EXPECT_EQ(fake.calls, 0);
     EXPECT_EQ(search.Search(QStringLiteral("\t 東京都千代田区千代田1 ")), 0);
@@ -54,7 +54,7 @@ TEST_F(ContinualAdrsSearch, sendsTheTrimmedTextAndReturnsTheAcceptedCodesOnly)
     for (const int code : {1, 4, 8, 2, -1}) {
         fake.code = code;
         if (code == 2 || code == -1)
-            EXPECT_EQ(messageOf<EWQZsCnvErro>([&] { (void)search.Search(QStringLiteral("東京都")); }),
+            EXPECT_EQ(raised<EWQZsCnvErro>([&] { return search.Search(QStringLiteral("東京都")); }),
                       QStringLiteral("WQZSCAdrs (WQZsCnv.dll) Call Error\r\nRC = ") + QString::number(code));
         else
             EXPECT_EQ(search.Search(QStringLiteral("東京都")), code);

@@ -9,7 +9,6 @@
 
 #include "support/ScriptedMessageBoxes.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -134,10 +133,10 @@ TEST_P(KykbnPrefixCodes, notFoundEmptiesTheListsOtherCodesRaise)
     if (GetParam().error == nullptr) {
         EXPECT_EQ(search.SearchPrefix(QStringLiteral("0999")), GetParam().prefixCode);
         EXPECT_EQ(search.GetTownCount(), 0);
-        EXPECT_EQ(messageOf<EKykbnSearchError>([&] { (void)search.GetCity(0); }),
+        EXPECT_EQ(raised<EKykbnSearchError>([&] { return search.GetCity(0); }),
                   QStringLiteral("市区郡町村検索の結果がありません"));
     } else {
-        EXPECT_EQ(messageOf<EWQTelError>([&] { (void)search.SearchPrefix(QStringLiteral("0999")); }),
+        EXPECT_EQ(raised<EWQTelError>([&] { return search.SearchPrefix(QStringLiteral("0999")); }),
                   QString::fromUtf8(GetParam().error));
     }
 }
@@ -179,11 +178,11 @@ TEST_P(KykbnTownError, raisesWithItsStatusAndStillClosesTheSearch)
     fake.firstStatus = GetParam().firstStatus;
     fake.nextStatus = GetParam().nextStatus;
     ASSERT_EQ(search.SearchPrefix(QStringLiteral("0465123456")), 0);
-    EXPECT_EQ(messageOf<EWQTelError>([&] { (void)search.SearchTown(0); }), QString::fromUtf8(GetParam().message));
+    EXPECT_EQ(raised<EWQTelError>([&] { return search.SearchTown(0); }), QString::fromUtf8(GetParam().message));
     EXPECT_EQ(fake.closeCalls, 1);
     EXPECT_EQ(search.GetTownCount(), 0); // no zero-filled entries left behind
     // Asked again, the library is asked again instead of answering 0.
-    EXPECT_EQ(messageOf<EWQTelError>([&] { (void)search.SearchTown(0); }), QString::fromUtf8(GetParam().message));
+    EXPECT_EQ(raised<EWQTelError>([&] { return search.SearchTown(0); }), QString::fromUtf8(GetParam().message));
     EXPECT_EQ(fake.firstCalls, 2);
 }
 
