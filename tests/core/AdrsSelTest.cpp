@@ -99,28 +99,6 @@ TEST_F(AddressBooks, orderFileDecidesOrderAndDropsMissingFolders)
     EXPECT_EQ(AdrsFolderIndex, -1);
 }
 
-TEST_F(AddressBooks, pendingOperationsShowInTheListAndApplyAtStartup)
-{
-    for (const char *book : {"gone", "old", "keep"})
-        makeBook(book);
-    writeOrder({"old", "gone", "keep"});
-    ASSERT_TRUE(AppendPendingDelete("gone"));
-    ASSERT_TRUE(AppendPendingDelete("never-there"));
-    ASSERT_TRUE(AppendPendingRename("old", "new"));
-    ASSERT_TRUE(ScanAddressBooks(false));
-    EXPECT_EQ(names(), QStringList({"new", "", "keep"}));
-    EXPECT_EQ(folders(), QStringList({"old", "gone", "keep"}));
-    EXPECT_EQ(AdrsFolderList[0].State, AdrsStateRenamed);
-    EXPECT_EQ(AdrsFolderList[1].State, AdrsStateDeleted);
-    EXPECT_TRUE(exists("gone") && exists("old") && QFileInfo::exists(AdrsOpFileName()));
-
-    ASSERT_TRUE(ScanAddressBooks(true));
-    EXPECT_FALSE(exists("gone") || exists("old"));
-    EXPECT_EQ(tableOf("new"), QStringLiteral("old"));
-    EXPECT_EQ(folders(), QStringList({"new", "keep"})); // the renamed book keeps its place
-    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
-}
-
 TEST_F(AddressBooks, aPendingDeletionThatFailsIsRetriedAtTheNextStart)
 {
     makeBook("gone");

@@ -153,25 +153,6 @@ TEST(DicEndToEnd, telephoneNumberGivesItsAreaCitiesAndTowns)
     EXPECT_EQ(boxes.count(), 0);
 }
 
-TEST(DicEndToEnd, kanaListsGoFromPrefectureToOaza)
-{
-    TKanaAdrsSearch search(kLibs, kData);
-    ASSERT_EQ(search.SearchTdfkn(TKanaAdrsSearch::AllRegions), 0);
-    ASSERT_EQ(search.GetTdfknCount(), 47);
-    const TWqk1adPref *kanagawa = search.GetTdfkn(13);
-    EXPECT_EQ(kanagawa->Number, 14);
-    ASSERT_EQ(search.SearchCity(14, kanagawa->CityCount), 0);
-    int odawara = -1;
-    for (int i = 0; i < search.GetCityCount(); ++i) {
-        if (QByteArray(search.GetCity(i)->CityCode) == "14206")
-            odawara = i;
-    }
-    ASSERT_GE(odawara, 0);
-    EXPECT_EQ(text(search.GetCity(odawara)->Name), QStringLiteral("小田原市"));
-    ASSERT_EQ(search.SearchOhaza(QStringLiteral("14206"), search.GetCity(odawara)->OhazaCount, true), 0);
-    EXPECT_EQ(QByteArray(search.GetOhaza(0)->Code, 8), QByteArray("14206001"));
-}
-
 // The data built from the excerpt, which every build has, and the full data
 // built from the fetched packages, which a build without them lacks.
 class DicEndToEndData : public ::testing::TestWithParam<const char *>

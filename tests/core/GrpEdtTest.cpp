@@ -89,12 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredCut{"exactTwenty", Cp932::encode(u"営業部門東日本支店Ａ"), Cp932::encode(u"営業部門東日本支店Ａ")}),
     [](const ::testing::TestParamInfo<StoredCut> &info) { return std::string(info.param.name); });
 
-TEST_F(GroupNamesTest, savingWithoutOpenBookFails)
-{
-    AdrsFolderIndex = -1;
-    EXPECT_FALSE(SaveGroupNames());
-}
-
 TEST_F(GroupNamesTest, dialogShowsNamesAndStoresChangedOnes)
 {
     LoadGroupNames("Book");

@@ -149,9 +149,6 @@ TEST_F(ReadRecord, textsAreTrimmedCutAndTelephoneNumbersHyphenated)
     set("CorpKanji", corp);
     set("NameKanji", EncodeUnicodeField(u"髙橋"));
     set("Adrs2", QByteArray("  ") + Cp932::encode(u"千代田区　") + QByteArray(" "));
-    set("SymbolMark", Cp932::encode(SymbolMarks[5]));
-    table().FieldByName(QStringLiteral("Latitude")).SetAsInteger(-128);
-    table().FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(true);
     table().FieldByName(QStringLiteral("JointPrint4")).SetAsBoolean(true);
     table().FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(added);
     const int recNo = appendRecord();
@@ -164,9 +161,6 @@ TEST_F(ReadRecord, textsAreTrimmedCutAndTelephoneNumbersHyphenated)
     EXPECT_EQ(DecodeUnicodeField(record.NameKanji.Bytes()), QStringLiteral("髙橋"));
     // An ideographic space (81 40) is part of the value.
     EXPECT_EQ(record.Adrs2.Bytes(), Cp932::encode(u"千代田区　"));
-    EXPECT_EQ(Cp932::decode(record.SymbolMark.Bytes()), QStringLiteral("★"));
-    EXPECT_EQ(record.Latitude, -128);
-    EXPECT_TRUE(record.PrivCorp);
     EXPECT_TRUE(record.JointPrint4);
     EXPECT_FALSE(record.JointPrint5);
     EXPECT_EQ(record.AddDateTime, added);

@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 
 namespace {
 
@@ -334,11 +333,6 @@ struct StartupCase {
     QString opened = QStringLiteral("取引先"); // the book the list window opens
     bool mustSelect = false;
 };
-
-void PrintTo(const StartupCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
 
 // Parts that record their calls and answer from the case.
 class StartupTest : public ::testing::Test
