@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "widgets/TntActnList.h"
@@ -34,20 +35,11 @@ class AddressBooks : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_savedPath = AdrsPath;
-        m_savedRoot = DataRoot;
-        m_savedName = AdrsName;
-        AdrsPath = m_dir.path() + QStringLiteral("/Adrs/");
-        DataRoot = m_dir.path() + QStringLiteral("/root/");
         QDir().mkpath(AdrsPath);
         QDir().mkpath(DataRoot);
-        AdrsFolderList.clear();
-        AdrsFolderIndex = -1;
     }
     void TearDown() override
     {
-        AdrsPath = m_savedPath;
-        DataRoot = m_savedRoot;
         AdrsName = m_savedName;
         AdrsFolderList.clear();
         AdrsFolderIndex = -1;
@@ -83,9 +75,8 @@ protected:
     static bool exists(const QString &folder) { return QFileInfo::exists(AdrsPath + folder); }
 
     QTemporaryDir m_dir;
-    QString m_savedPath;
-    QString m_savedRoot;
-    QString m_savedName;
+    ScopedDataFolders m_folders{m_dir.path()};
+    QString m_savedName = AdrsName;
 };
 
 TEST_F(AddressBooks, orderFileDecidesOrderAndDropsMissingFolders)
@@ -149,7 +140,7 @@ TEST_F(AddressBooks, pendingEntriesReachingOutsideTheBooksAreDropped)
     ASSERT_TRUE(ScanAddressBooks(true));
     EXPECT_EQ(fileBytes(m_dir.path() + "/outside.txt"), QByteArray("o"));
     EXPECT_EQ(tableOf("A"), QStringLiteral("A"));
-    EXPECT_FALSE(QFileInfo::exists(m_dir.path() + "/moved"));
+    EXPECT_FALSE(QFileInfo::exists(AdrsPath + "../moved"));
     EXPECT_EQ(names(), QStringList({"A"}));
     EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
 }

@@ -4,6 +4,7 @@
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "widgets/TntStdCtrls.h"
@@ -26,8 +27,6 @@ class GroupNamesTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_savedPath = AdrsPath;
-        AdrsPath = m_dir.path() + QStringLiteral("/Adrs/");
         QDir().mkpath(AdrsPath + "Book");
         AdrsFolderList = {TAdrsFolderInfo{"Book", "Book", AdrsStateUnchanged}};
         AdrsFolderIndex = 0;
@@ -35,7 +34,6 @@ protected:
     void TearDown() override
     {
         m_dialog.reset();
-        AdrsPath = m_savedPath;
         AdrsFolderList.clear();
         AdrsFolderIndex = -1;
     }
@@ -56,7 +54,7 @@ protected:
     void pressOk() const { QTest::mouseClick(m_dialog->findChild<QPushButton *>("btnOk"), Qt::LeftButton); }
 
     QTemporaryDir m_dir;
-    QString m_savedPath;
+    ScopedDataFolders m_folders{m_dir.path()};
     ScriptedMessageBoxes m_boxes;
     std::unique_ptr<TGruopEdit> m_dialog;
 };

@@ -5,6 +5,7 @@
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -33,20 +34,11 @@ class ReadRecord : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_savedAdrs = AdrsPath;
-        m_savedOther = OtherPath;
-        AdrsPath = home.root() + QStringLiteral("/data/Adrs/");
-        OtherPath = home.root() + QStringLiteral("/data/Other/");
         QDir().mkpath(AdrsPath + QStringLiteral("Book"));
         dm.CreateAdrsTable(QStringLiteral("Book"));
         ASSERT_TRUE(dm.OpenAdrs());
     }
-    void TearDown() override
-    {
-        SetWqhypForTesting(nullptr);
-        AdrsPath = m_savedAdrs;
-        OtherPath = m_savedOther;
-    }
+    void TearDown() override { SetWqhypForTesting(nullptr); }
 
     TTable &table() { return *dm.AdrsTable(); }
     void set(const char *name, const QByteArray &bytes) { table().FieldByName(QLatin1String(name)).SetAsBytes(bytes); }
@@ -57,12 +49,9 @@ protected:
     }
 
     ScopedHome home;
+    ScopedDataFolders folders{home.root()};
     ScriptedMessageBoxes boxes;
     TDMMurven19 dm;
-
-private:
-    QString m_savedAdrs;
-    QString m_savedOther;
 };
 
 TEST_F(ReadRecord, missingRecordNumberIsReportedAndKeepsTheRecord)
