@@ -10,7 +10,6 @@
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntStdCtrls.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>

@@ -15,7 +15,6 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 

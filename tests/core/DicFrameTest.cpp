@@ -71,6 +71,7 @@ TEST(DicLibrary, missingFileShowsTheLoadBoxAndLeavesNoUseBehind)
     EXPECT_TRUE(lib.IsLoaded());
     EXPECT_EQ(lib.UserCount(), 1);
     lib.Free();
+    lib.Free(); // one too many does not go below zero
     EXPECT_EQ(lib.UserCount(), 0);
     EXPECT_FALSE(lib.IsLoaded());
 }

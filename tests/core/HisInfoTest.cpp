@@ -4,7 +4,6 @@
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 const QString kAdrsDefault = QStringLiteral("アドレス");
