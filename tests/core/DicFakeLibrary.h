@@ -1,8 +1,8 @@
 #pragma once
 
 // Helpers of the search-class tests that stand in for a dictionary library
-// with plain functions: filling its fixed fields and lists, checking what
-// it was handed, and reading the message of what a call raised.
+// with plain functions: filling its fixed fields and lists, and reading the
+// message of what a call raised.
 
 #include "platform/Cp932.h"
 
