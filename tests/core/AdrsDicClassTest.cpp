@@ -1,14 +1,11 @@
 #include "core/AdrsDicClass.h"
 
 #include "core/DicFakeLibrary.h"
-#include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,137 +15,57 @@ namespace {
 
 using namespace DicFake;
 
-// What the fake library answers and what it was asked.
+// What the fake library answers and the last text it was sent.
 struct FakeWqzs {
     int countCode = 0, listCode = 0, townCountCode = 0, townListCode = 0;
-    std::vector<TWqzsCity> cities;
-    std::vector<TWqzsTown> towns;
-    std::vector<TDicLarge> larges;
     std::vector<std::string> calls;
-    QByteArray text, folder, cityCode;
-    std::int32_t listCount = -1;
+    QByteArray text;
 };
 FakeWqzs fake;
 
-int jisCount(const char *t, std::int32_t *n, const char *f)
+// Two cities, three towns: the town 千代田 first.
+int jisCount(const char *t, std::int32_t *n, const char *)
 {
     fake.calls.push_back("WQZsJisCount");
     fake.text = t;
-    fake.folder = f;
-    *n = static_cast<std::int32_t>(fake.cities.size());
+    *n = 2;
     return fake.countCode;
 }
-int jisList(const char *, TWqzsCity *c, std::int32_t n, const char *)
+int jisList(const char *, TWqzsCity *, std::int32_t, const char *) { return fake.listCode; }
+int townCount(const char *, const TWqzsCity *, std::int32_t *n, const char *)
 {
-    fake.calls.push_back("WQZsJisList");
-    fake.listCount = n;
-    fill(c, n, fake.cities);
-    return fake.listCode;
-}
-int townCount(const char *t, const TWqzsCity *c, std::int32_t *n, const char *)
-{
-    fake.calls.push_back("WQZsTownCount");
-    fake.text = t;
-    fake.cityCode = QByteArray(c->CityCode, 6);
-    *n = static_cast<std::int32_t>(fake.towns.size());
+    *n = 3;
     return fake.townCountCode;
 }
-int largeCount(const char *t, const TWqzsCity *c, std::int32_t *n, const char *f)
+int townList(const char *, const TWqzsCity *, TWqzsTown *t, std::int32_t, const char *)
 {
-    const int code = townCount(t, c, n, f);
-    fake.calls.back() = "WQZsLargeCount";
-    return code;
-}
-int townList(const char *, const TWqzsCity *, TWqzsTown *t, std::int32_t n, const char *)
-{
-    fake.calls.push_back("WQZsTownList");
-    fake.listCount = n;
-    fill(t, n, fake.towns);
+    put(t[0].Town, sj("千代田"));
     return fake.townListCode;
 }
-int largeList(const char *x, const TWqzsCity *c, TWqzsTown *t, TDicLarge *l, std::int32_t n, const char *f)
+int largeList(const char *x, const TWqzsCity *c, TWqzsTown *t, TDicLarge *, std::int32_t n, const char *f)
 {
-    const int code = townList(x, c, t, n, f);
-    fake.calls.back() = "WQZsLargeList";
-    fill(l, n, fake.larges);
-    return code;
+    return townList(x, c, t, n, f);
 }
-
-// The detail library: Tokyo's 丸の内 with fixed coordinates.
-QByteArray detailCode, detailFolder;
-int detailAnswer(const char *Code, TWqmtadDetail *D, const char *Folder)
-{
-    detailCode = Code;
-    detailFolder = Folder;
-    put(D->Postcode, "1000005");
-    put(D->Oaza, sj("丸の内"));
-    put(D->Aza, sj("一丁目"));
-    D->Latitude = 256 * 500; // 500 arc-seconds
-    D->Longitude = -3;
-    return 0;
-}
-
-TWqzsCity city(const char *Code, const char *Pref, const char *Name)
-{
-    TWqzsCity c{};
-    put(c.CityCode, Code);
-    put(c.PrefKana, sj("ﾄｳｷﾖｳﾄ"));
-    put(c.Pref, sj(Pref));
-    put(c.CityKana, sj("ﾁﾖﾀﾞｸ"));
-    put(c.City, sj(Name));
-    return c;
-}
-TWqzsTown town(const char *Postcode, const char *Name, const char *Code)
-{
-    TWqzsTown t{};
-    put(t.Postcode, Postcode);
-    put(t.Town, sj(Name));
-    put(t.TownCode, Code);
-    return t;
-}
+const TWqzsFunctions kFunctions{jisCount, jisList, townCount, townList, townCount, largeList};
 
 class AdrsSearch : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        fake = FakeWqzs{};
-        fake.cities = {city("131016", "東京都", "千代田区"), city("131024", "東京都", "中央区")};
-        fake.towns = {town("1000001", "千代田", "0000001"), town("10000", "丸の内", "0000002"),
-                      town("100000", "大手町", "0000003")};
-        fake.larges = {TDicLarge{}, TDicLarge{}, TDicLarge{}};
-        put(fake.larges[1].Name, sj("日本郵便"));
-    }
-    void TearDown() override { SetWqmtadForTesting(nullptr); }
-    TAdrsSearch search{TWqzsFunctions{jisCount, jisList, townCount, townList, largeCount, largeList},
-                       QStringLiteral("/lib"), QStringLiteral("/dic")};
+    void SetUp() override { fake = FakeWqzs{}; }
+    TAdrsSearch search{kFunctions, QStringLiteral("/lib"), QStringLiteral("/dic")};
 };
 
-TEST_F(AdrsSearch, sendsTheTrimmedFullWidthTextWithTheDataFolder)
-{
-    ASSERT_EQ(search.SearchAddress(QStringLiteral("  chiyoda1 \t")), 0);
-    EXPECT_EQ(fake.text, sj("ｃｈｉｙｏｄａ１"));
-    EXPECT_EQ(fake.folder, "/dic/");
-    EXPECT_EQ(fake.listCount, 2);
-    EXPECT_EQ(search.GetCityCount(), 2);
-    EXPECT_EQ(QByteArray(search.GetCity(1)->CityCode, 6), "131024");
-}
-
-TEST_F(AdrsSearch, sendsOnly254BytesOfALongerText)
-{
-    ASSERT_EQ(search.SearchAddress(QString(150, QChar(0x3042))), 0); // 300 bytes
-    EXPECT_EQ(fake.text, sj("あ").repeated(127));
-    // A tab keeps its one byte, so byte 254 is a lead byte: the cut falls before it.
-    ASSERT_EQ(search.SearchAddress(QStringLiteral("x\t") + QString(150, QChar(0x3042))), 0);
-    EXPECT_EQ(fake.text, sj("ｘ\t") + sj("あ").repeated(125));
-}
-
-TEST_F(AdrsSearch, blankTextRaisesWithoutACall)
+TEST_F(AdrsSearch, sendsOnly254BytesOfALongerTextAndRefusesABlankOne)
 {
     for (const QString &text : {QString(), QStringLiteral(" \t ")})
         EXPECT_EQ(raised<EAdrsSearchError>([&] { return search.SearchAddress(text); }),
                   QStringLiteral("検索住所が未入力です"));
     EXPECT_TRUE(fake.calls.empty());
+    ASSERT_EQ(search.SearchAddress(QString(150, QChar(0x3042))), 0); // 300 bytes
+    EXPECT_EQ(fake.text, sj("あ").repeated(127));
+    // A tab keeps its one byte, so byte 254 is a lead byte: the cut falls before it.
+    ASSERT_EQ(search.SearchAddress(QStringLiteral("x\t") + QString(150, QChar(0x3042))), 0);
+    EXPECT_EQ(fake.text, sj("ｘ\t") + sj("あ").repeated(125));
 }
 
 // One library answer of a search and what the caller sees.
@@ -195,103 +112,16 @@ TEST_P(AdrsSearchCodes, returnsAcceptedCodesAndRaisesOthersWithTheCallName)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, AdrsSearchCodes,
-    ::testing::Values(CodeCase{-1, 4, 0, 4, ""}, CodeCase{-1, 8, 0, 8, ""},
-                      CodeCase{-1, 3, 0, 0, "WQZsJisCount (Wqzs.dll) Call Error\r\nRC = 3"},
-                      CodeCase{-1, 0, 3, 0, "WQZsJisList (Wqzs.dll) Call Error\r\nRC = 3"},
-                      CodeCase{-1, 0, 8, 0, "WQZsJisList (Wqzs.dll) Call Error\r\nRC = 8"},
-                      CodeCase{0, 4, 0, 4, ""}, CodeCase{1, 8, 0, 8, ""},
+    ::testing::Values(CodeCase{-1, 8, 0, 8, ""}, CodeCase{-1, 3, 0, 0, "WQZsJisCount (Wqzs.dll) Call Error\r\nRC = 3"},
+                      CodeCase{-1, 0, 8, 0, "WQZsJisList (Wqzs.dll) Call Error\r\nRC = 8"}, CodeCase{1, 8, 0, 8, ""},
                       CodeCase{0, 1, 0, 0, "WQZsTownCount (Wqzs.dll) Call Error\r\nRC = 1"},
-                      CodeCase{1, 3, 0, 0, "WQZsLargeCount (Wqzs.dll) Call Error\r\nRC = 3"},
-                      CodeCase{0, 0, 8, 0, "WQZsTownList (Wqzs.dll) Call Error\r\nRC = 8"},
                       CodeCase{1, 0, 3, 0, "WQZsLargeList (Wqzs.dll) Call Error\r\nRC = 3"}));
-
-TEST_F(AdrsSearch, sameCityAndKindAgainMakesNoCall)
-{
-    ASSERT_EQ(search.SearchAddress(QStringLiteral("x")), 0);
-    ASSERT_EQ(search.SearchTown(1, 0), 0);
-    EXPECT_EQ(fake.text, sj("ｘ"));
-    EXPECT_EQ(fake.cityCode, "131024");
-    EXPECT_EQ(search.SearchTown(1, 0), 0);
-    EXPECT_EQ(search.GetLargeCount(), 0);
-    ASSERT_EQ(search.SearchTown(1, 1), 0);
-    EXPECT_EQ(search.GetLargeCount(), 3);
-    EXPECT_EQ(fake.calls, (std::vector<std::string>{"WQZsJisCount", "WQZsJisList", "WQZsTownCount", "WQZsTownList",
-                                                    "WQZsLargeCount", "WQZsLargeList"}));
-    EXPECT_EQ(search.SearchTown(2, 0), 4); // outside the list: no call
-    EXPECT_EQ(fake.calls.size(), 6u);
-}
-
-TEST_F(AdrsSearch, emptyListsRaiseAndIndexesOutsideGiveNull)
-{
-    const auto expectRaises = [](auto Call, const char *Text) {
-        EXPECT_EQ(raised<EAdrsSearchError>(Call), QString::fromUtf8(Text));
-    };
-    expectRaises([&] { return search.GetCity(0); }, "市区郡町村検索の結果がありません");
-    expectRaises([&] { return search.SearchTown(0, 0); }, "市区郡町村検索の結果がありません");
-    ASSERT_EQ(search.SearchAddress(QStringLiteral("x")), 0);
-    expectRaises([&] { return search.GetTown(0); }, "町大字検索の結果がありません");
-    expectRaises([&] { return search.GetLarge(0); }, "大口事業所検索の結果がありません");
-    EXPECT_EQ(search.GetCity(2), nullptr);
-    EXPECT_EQ(search.GetCity(-1), nullptr);
-    ASSERT_EQ(search.SearchTown(0, 1), 0);
-    EXPECT_EQ(search.GetLarge(3), nullptr);
-    EXPECT_EQ(search.GetAddress(3, false), nullptr);
-    // A search that finds nothing leaves nothing of the last one.
-    fake.countCode = 8;
-    EXPECT_EQ(search.SearchAddress(QStringLiteral("y")), 8);
-    expectRaises([&] { return search.GetCity(0); }, "市区郡町村検索の結果がありません");
-}
-
-TEST_F(AdrsSearch, addressOfCityTownAndLargeOffice)
-{
-    ASSERT_EQ(search.SearchAddress(QStringLiteral("x")), 0);
-    ASSERT_EQ(search.SearchTown(0, 0), 0);
-    const TDicAdrsResult *r = search.GetAddress(-1, false);
-    EXPECT_STREQ(r->Pref, sj("東京都").constData());
-    EXPECT_STREQ(r->CityKana, sj("ﾁﾖﾀﾞｸ").constData());
-    EXPECT_EQ(QByteArray(r->CityCode, 6), "131016");
-    EXPECT_STREQ(r->Town, "");
-    EXPECT_STREQ(r->Postcode, "");
-    // Postcodes of 7, 5 and 6 characters.
-    const char *postcodes[] = {"100-0001", "100-00", "100000"};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_STREQ(search.GetAddress(i, false)->Postcode, postcodes[i]);
-    EXPECT_STREQ(r->Town, sj("大手町").constData());
-    EXPECT_EQ(QByteArray(r->TownCode, 7), "0000003");
-    EXPECT_STREQ(r->Large, "");
-    ASSERT_EQ(search.SearchTown(0, 1), 0);
-    EXPECT_STREQ(search.GetAddress(1, false)->Large, sj("日本郵便").constData());
-}
-
-TEST_F(AdrsSearch, detailOverwritesTextsOfATownButOnlyCoordinatesOfALargeOffice)
-{
-    SetWqmtadForTesting(detailAnswer);
-    ASSERT_EQ(search.SearchAddress(QStringLiteral("x")), 0);
-    ASSERT_EQ(search.SearchTown(0, 0), 0);
-    const TDicAdrsResult *r = search.GetAddress(0, true);
-    EXPECT_EQ(detailCode, "13101600000");
-    EXPECT_EQ(detailFolder, "/dic/");
-    EXPECT_STREQ(r->Postcode, "100-0005");
-    EXPECT_STREQ(r->Town, sj("丸の内一丁目").constData());
-    EXPECT_STREQ(r->Pref, ""); // the detail record's own (empty) text
-    EXPECT_EQ(r->Latitude, 500000);
-    EXPECT_EQ(r->Longitude, -12);
-    ASSERT_EQ(search.SearchTown(0, 1), 0);
-    r = search.GetAddress(1, true);
-    EXPECT_STREQ(r->Town, sj("丸の内").constData());
-    EXPECT_STREQ(r->Pref, sj("東京都").constData());
-    EXPECT_EQ(r->Latitude, 500000);
-    detailCode.clear();
-    EXPECT_EQ(search.GetAddress(-1, true)->Latitude, 0);
-    EXPECT_TRUE(detailCode.isEmpty());
-}
 
 TEST_F(AdrsSearch, missingDetailLibraryShowsItsBoxAndKeepsTheListTexts)
 {
     ScriptedMessageBoxes boxes;
     QTemporaryDir empty;
-    TAdrsSearch other(TWqzsFunctions{jisCount, jisList, townCount, townList, largeCount, largeList}, empty.path(),
-                      QString());
+    TAdrsSearch other(kFunctions, empty.path(), QString());
     ASSERT_EQ(other.SearchAddress(QStringLiteral("x")), 0);
     ASSERT_EQ(other.SearchTown(0, 0), 0);
     EXPECT_STREQ(other.GetAddress(0, true)->Town, sj("千代田").constData());

@@ -1,15 +1,10 @@
 #include "core/ContinualAdrsDicClass.h"
 
 #include "core/DicFakeLibrary.h"
-#include "core/WqmtadWrapper.h"
 #include "platform/Cp932.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QTemporaryDir>
-
-#include <algorithm>
-#include <cstring>
-#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -23,143 +18,56 @@ struct FakeWqzscnv {
     int code = 0;
     int calls = 0;
     QByteArray text;
-    QByteArray folder;
-    bool resultZeroed = false;
-    TWqzscnvResult result{};
 };
 FakeWqzscnv fake;
 
-int fakeAdrs(const char *text, TWqzscnvResult *result, const char *folder)
+int fakeAdrs(const char *text, TWqzscnvResult *result, const char *)
 {
     ++fake.calls;
     fake.text = text;
-    fake.folder = folder;
-    fake.resultZeroed = allZero(result, sizeof *result);
-    *result = fake.result;
+    SetDicField(result->CityCode, "131016", true);
+    SetDicField(result->Town, Cp932::encode(u"　千代田"));
+    SetDicField(result->TownCode, "0010001", true);
     return fake.code;
 }
 
 const TWqzscnvFunctions kFunctions{&fakeAdrs};
 
-int detailCalls = 0;
-QByteArray detailCode;
-int fakeWqmtAdrs(const char *code, TWqmtadDetail *detail, const char *)
-{
-    ++detailCalls;
-    detailCode = code;
-    detail->Latitude = 512;
-    detail->Longitude = 128;
-    std::memcpy(detail->Postcode, "1000001", 7);
-    SetDicField(detail->Pref, Cp932::encode(u"東京都"));
-    SetDicField(detail->City, Cp932::encode(u"千代田区"));
-    SetDicField(detail->Oaza, Cp932::encode(u"千代田"));
-    SetDicField(detail->OazaKana, Cp932::encode(u"ﾁﾖﾀﾞ"));
-    return 0;
-}
-
-TWqzscnvResult tokyoResult()
-{
-    TWqzscnvResult result{};
-    SetDicField(result.CityCode, "131016", true);
-    SetDicField(result.Postcode, "1000001 ");
-    SetDicField(result.PrefKana, Cp932::encode(u"ﾄｳｷｮｳﾄ"));
-    SetDicField(result.Pref, Cp932::encode(u"東京都"));
-    SetDicField(result.CityKana, Cp932::encode(u"ﾁﾖﾀﾞｸ"));
-    SetDicField(result.City, Cp932::encode(u"千代田区"));
-    SetDicField(result.TownKana, Cp932::encode(u"ﾁﾖﾀﾞ "));
-    SetDicField(result.Town, Cp932::encode(u"　千代田"));
-    SetDicField(result.TownCode, "0010001", true);
-    return result;
-}
-
 class ContinualAdrsSearch : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        fake = FakeWqzscnv{};
-        fake.result = tokyoResult();
-        detailCalls = 0;
-        SetWqmtadForTesting(&fakeWqmtAdrs);
-    }
-    void TearDown() override { SetWqmtadForTesting(nullptr); }
+    void SetUp() override { fake = FakeWqzscnv{}; }
 
-    TContinualAdrsSearch search{kFunctions, QStringLiteral("/lib/"), QStringLiteral("/dic/")};
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir empty; // no detail library
+    TContinualAdrsSearch search{kFunctions, empty.path(), QStringLiteral("/dic/")};
 };
 
 TEST_F(ContinualAdrsSearch, sendsTheTrimmedTextAndReturnsTheAcceptedCodesOnly)
 {
     for (const QString &text : {QString(), QStringLiteral(" \t\r\n")})
-        EXPECT_EQ(messageOf<EContinualAdrsSearchError>([&] { (void)search.Search(text); }),
+        EXPECT_EQ(raised<EContinualAdrsSearchError>([&] { return search.Search(text); }),
                   QStringLiteral("検索住所が未入力です"));
     EXPECT_EQ(fake.calls, 0);
     EXPECT_EQ(search.Search(QStringLiteral("\t 東京都千代田区千代田1 ")), 0);
     EXPECT_EQ(fake.text, Cp932::encode(u"東京都千代田区千代田1"));
-    EXPECT_EQ(fake.folder, QByteArray("/dic/"));
-    EXPECT_TRUE(fake.resultZeroed);
     for (const int code : {1, 4, 8, 2, -1}) {
         fake.code = code;
         if (code == 2 || code == -1)
-            EXPECT_EQ(messageOf<EWQZsCnvErro>([&] { (void)search.Search(QStringLiteral("東京都")); }),
+            EXPECT_EQ(raised<EWQZsCnvErro>([&] { return search.Search(QStringLiteral("東京都")); }),
                       QStringLiteral("WQZSCAdrs (WQZsCnv.dll) Call Error\r\nRC = ") + QString::number(code));
         else
             EXPECT_EQ(search.Search(QStringLiteral("東京都")), code);
     }
 }
 
-TEST_F(ContinualAdrsSearch, addressWithoutDetailAfterDetailIsTheDetailedRecordWithoutACall)
+TEST_F(ContinualAdrsSearch, aMissingDetailLibraryIsTriedOncePerObjectAndKeepsTheResult)
 {
-    ASSERT_EQ(search.Search(QStringLiteral("東京都千代田区千代田")), 0);
-    const TDicAdrsShortResult *result = search.GetAddress(false); // the library's result, trimmed
-    EXPECT_EQ(DicFieldText(result->Postcode), QByteArray("100-0001"));
-    EXPECT_EQ(DicFieldText(result->PrefKana), Cp932::encode(u"ﾄｳｷｮｳﾄ"));
-    EXPECT_EQ(QByteArray(result->Town), Cp932::encode(u"千代田"));
-    EXPECT_EQ(QByteArray(result->TownCode, 7), QByteArray("0010001"));
-    EXPECT_EQ(result->Latitude, 0);
-    EXPECT_EQ(detailCalls, 0);
-    const TDicAdrsShortResult *detailed = search.GetAddress(true); // built once more, with details
-    EXPECT_EQ(detailCalls, 1);
-    EXPECT_EQ(detailCode, QByteArray("13101600100"));
-    EXPECT_EQ(detailed->Latitude, 2000);
-    EXPECT_EQ(detailed->Longitude, 500);
-    EXPECT_TRUE(DicFieldText(detailed->PrefKana).isEmpty()); // the detail record had none
-
-    fake.result = TWqzscnvResult{}; // a rebuild would show
-    const TDicAdrsShortResult *plain = search.GetAddress(false);
-    EXPECT_EQ(plain, detailed);
-    EXPECT_EQ(plain->Latitude, 2000);
-    EXPECT_EQ(search.GetAddress(true)->Latitude, 2000);
-    EXPECT_EQ(detailCalls, 1);
-}
-
-TEST_F(ContinualAdrsSearch, newSearchBuildsItsOwnRecord)
-{
-    ASSERT_EQ(search.Search(QStringLiteral("東京都千代田区千代田")), 0);
-    (void)search.GetAddress(true);
-    fake.result = TWqzscnvResult{};
-    SetDicField(fake.result.Pref, Cp932::encode(u"北海道"));
-    fake.code = 1;
-    ASSERT_EQ(search.Search(QStringLiteral("北海道")), 1);
-    const TDicAdrsShortResult *result = search.GetAddress(false);
-    EXPECT_EQ(DicFieldText(result->Pref), Cp932::encode(u"北海道"));
-    EXPECT_EQ(result->Latitude, 0);
-    EXPECT_TRUE(DicFieldText(result->Postcode).isEmpty());
-}
-
-TEST(ContinualAdrsSearchDetailLibrary, aMissingDetailLibraryIsTriedOncePerObject)
-{
-    ScriptedMessageBoxes boxes;
-    QTemporaryDir empty;
-    fake = FakeWqzscnv{};
-    fake.result = tokyoResult();
-    {
-        TContinualAdrsSearch search(kFunctions, empty.path(), QStringLiteral("/dic/"));
-        for (int i = 0; i < 3; ++i) {
-            ASSERT_EQ(search.Search(QStringLiteral("東京都千代田区千代田")), 0);
-            const TDicAdrsShortResult *result = search.GetAddress(true);
-            EXPECT_EQ(DicFieldText(result->Town), Cp932::encode(u"千代田")); // the library's result stands
-            EXPECT_EQ(result->Latitude, 0);
-        }
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(search.Search(QStringLiteral("東京都千代田区千代田")), 0);
+        const TDicAdrsShortResult *result = search.GetAddress(true);
+        EXPECT_EQ(DicFieldText(result->Town), Cp932::encode(u"千代田"));
+        EXPECT_EQ(result->Latitude, 0);
     }
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().caption, QStringLiteral("Wqmtad.dll LoadLibrary Error"));

@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "core/HisInfo.h"
 #include "support/DataFolders.h"
+#include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -99,22 +100,6 @@ TEST_F(DataModule, missingTablesAreCreatedProtectedWithTheFixedFieldWidthsAndInd
     EXPECT_EQ(boxes.count(), 0);
 }
 
-TEST_F(DataModule, openCountKeepsTheTableOpenUntilTheLastClose)
-{
-    dm.CreateAdrsTable(QStringLiteral("Book1"));
-    ASSERT_TRUE(dm.OpenAdrs());
-    ASSERT_TRUE(dm.OpenAdrs());
-    EXPECT_EQ(dm.AdrsOpenCount(), 2);
-    dm.CloseAdrs();
-    EXPECT_TRUE(dm.AdrsTable()->Active());
-    dm.CloseAdrs();
-    EXPECT_FALSE(dm.AdrsTable()->Active());
-    EXPECT_EQ(dm.AdrsOpenCount(), 0);
-    dm.CloseAdrs();
-    EXPECT_EQ(dm.AdrsOpenCount(), 0);
-    EXPECT_FALSE(dm.AdrsTable()->Active());
-}
-
 TEST_F(DataModule, failedFirstOpenReportsAndLeavesTheCounterAtZero)
 {
     dm.CreateAdrsTable(QStringLiteral("NoSuchBook"));
@@ -122,30 +107,12 @@ TEST_F(DataModule, failedFirstOpenReportsAndLeavesTheCounterAtZero)
     EXPECT_EQ(dm.AdrsOpenCount(), 0);
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳ファイルがオープンできませんでした  "));
-    EXPECT_EQ(boxes.last().caption, QStringLiteral("ピルカノス2014"));
-    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
-    EXPECT_EQ(boxes.last().mode, int(mbpSystem));
 
     // Once the folder exists the next open really opens.
     QDir().mkpath(AdrsPath + QStringLiteral("NoSuchBook"));
     ASSERT_TRUE(dm.OpenAdrs());
     EXPECT_TRUE(dm.AdrsTable()->Active());
     EXPECT_EQ(dm.AdrsOpenCount(), 1);
-}
-
-TEST_F(DataModule, failedSenderOpenShowsTheSenderMessage)
-{
-    // A file where the folder should be: the folder cannot be made.
-    QDir().mkpath(DataPath);
-    QFile blocker(DataPath + QStringLiteral("Other"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    OtherPath = DataPath + QStringLiteral("Other/");
-    dm.CreateSenderTable();
-    EXPECT_FALSE(dm.OpenSender());
-    EXPECT_EQ(dm.SenderOpenCount(), 0);
-    ASSERT_EQ(boxes.count(), 1);
-    EXPECT_EQ(boxes.last().text, QStringLiteral("差出人ファイルがオープンできませんでした  "));
 }
 
 TEST_F(DataModule, exclusiveOpensOfOpenTablesFailWithTheSubMessages)
@@ -158,11 +125,7 @@ TEST_F(DataModule, exclusiveOpensOfOpenTablesFailWithTheSubMessages)
     ASSERT_EQ(boxes.count(), 2);
     EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("アドレス帳ファイルがオープンできませんでした（サブ）  "));
     EXPECT_EQ(boxes.shown()[1].text, QStringLiteral("差出人ファイルがオープンできませんでした（サブ）  "));
-    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
-    EXPECT_NE(dm.AdrsSubTable(), nullptr);
     dm.CloseAdrsSub();
-    EXPECT_EQ(dm.AdrsSubTable(), nullptr);
-
     dm.CloseAdrs();
     dm.CloseSender();
     ASSERT_TRUE(dm.OpenAdrsSub(QStringLiteral("Book1")));
@@ -217,8 +180,6 @@ QList<THistoryData *> histories(const TDMMurven19 &dm)
 TEST_F(DataModule, createDatabaseMakesTheSixHistoriesThatConnectLoadsAndDisconnectUnloads)
 {
     dm.CreateDatabase();
-    EXPECT_TRUE(dm.DatabaseExists());
-    EXPECT_EQ(dm.DatabaseName(), DataPath);
     const int limits[] = {100, 50, 10, 100, 100, 100};
     const QList<THistoryData *> list = histories(dm);
     for (int i = 0; i < 6; ++i) {
@@ -228,8 +189,6 @@ TEST_F(DataModule, createDatabaseMakesTheSixHistoriesThatConnectLoadsAndDisconne
         EXPECT_TRUE(QFile::exists(list[i]->FileName()));
         EXPECT_FALSE(list[i]->IsLoaded());
     }
-    EXPECT_EQ(dm.KeywordHistory(0), nullptr);
-    EXPECT_EQ(dm.KeywordHistory(4), nullptr);
     dm.Connect();
     EXPECT_TRUE(dm.Connected());
     for (THistoryData *history : histories(dm))
@@ -238,9 +197,6 @@ TEST_F(DataModule, createDatabaseMakesTheSixHistoriesThatConnectLoadsAndDisconne
     EXPECT_FALSE(dm.Connected());
     for (THistoryData *history : histories(dm))
         EXPECT_FALSE(history->IsLoaded());
-    dm.FreeDatabase();
-    EXPECT_FALSE(dm.DatabaseExists());
-    EXPECT_EQ(dm.PostHistory(), nullptr);
 }
 
 // Count 2, then one whole entry "ab" (length 8 + 2, eight bytes, text
@@ -250,18 +206,13 @@ const QByteArray damagedHistory("\x02\0\0\0" "\x0a\0\0\0\0\0\0\0\0" "\x9e\x9d" "
 TEST_F(DataModule, damagedHistoriesAreReportedInOrderAndTheRestLoad)
 {
     dm.CreateDatabase();
-    for (const char *name : {"Post.mtd", "Keyword2.mtd"}) {
-        QFile file(HistoryPath + QLatin1String(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(damagedHistory);
-    }
+    for (const char *name : {"Post.mtd", "Keyword2.mtd"})
+        writeBytes(HistoryPath + QLatin1String(name), damagedHistory);
     ASSERT_NO_THROW(dm.Connect());
     EXPECT_TRUE(dm.Connected());
     ASSERT_EQ(boxes.count(), 2);
     EXPECT_TRUE(boxes.shown()[0].text.startsWith(HistoryPath + QStringLiteral("Post.mtd")));
     EXPECT_TRUE(boxes.shown()[1].text.startsWith(HistoryPath + QStringLiteral("Keyword2.mtd")));
-    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
-    EXPECT_EQ(boxes.last().mode, int(mbpSystem));
     for (THistoryData *history : histories(dm))
         EXPECT_TRUE(history->IsLoaded()) << history->FileName().toStdString();
     // The entry read before the damage is kept.

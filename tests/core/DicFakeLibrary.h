@@ -1,8 +1,8 @@
 #pragma once
 
 // Helpers of the search-class tests that stand in for a dictionary library
-// with plain functions: filling its fixed fields and lists, checking what
-// it was handed, and reading the message of what a call raised.
+// with plain functions: filling its fixed fields and lists, and reading the
+// message of what a call raised.
 
 #include "platform/Cp932.h"
 
@@ -13,7 +13,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 namespace DicFake
@@ -34,14 +33,6 @@ template <class T> void fill(T *Out, std::int32_t N, const std::vector<T> &From)
     std::copy_n(From.begin(), std::min<std::size_t>(static_cast<std::size_t>(N), From.size()), Out);
 }
 
-// Whether the Size bytes at Data are all zero, as the library expects the
-// lists and fields it fills.
-inline bool allZero(const void *Data, std::size_t Size)
-{
-    const auto *bytes = static_cast<const unsigned char *>(Data);
-    return std::all_of(bytes, bytes + Size, [](unsigned char b) { return b == 0; });
-}
-
 // The message of the E that Call raises; empty when it raises none.
 template <class E, class F> QString raised(F Call)
 {
@@ -51,17 +42,6 @@ template <class E, class F> QString raised(F Call)
         return e.Message();
     }
     return {};
-}
-
-// The same, naming the absence of an exception so a failed expectation says so.
-template <class E> QString messageOf(const std::function<void()> &Action)
-{
-    try {
-        Action();
-    } catch (const E &error) {
-        return error.Message();
-    }
-    return QStringLiteral("(nothing raised)");
 }
 
 } // namespace DicFake

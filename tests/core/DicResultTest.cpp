@@ -96,7 +96,6 @@ TEST(Wqmtad, notLoadedAnswers103AndLoadsNeedMatchingFrees)
     EXPECT_EQ(LoadWqmtad(empty.path() + u'/'), 101);
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("Wqmtad.dll\r\nDLLのロードに失敗しました"));
-    EXPECT_EQ(boxes.last().caption, QStringLiteral("Wqmtad.dll LoadLibrary Error"));
     EXPECT_EQ(CallWqMTAdrs("13101600001", detail, QString()), 103);
 }
 

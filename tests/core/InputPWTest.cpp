@@ -38,25 +38,18 @@ protected:
     QString m_saved;
 };
 
-TEST_F(InputPWTest, entryHidesItsSixteenCharactersWithoutTheInputMethod)
-{
-    EXPECT_EQ(entry()->GetPasswordChar(), QLatin1Char('*'));
-    EXPECT_FALSE(entry()->testAttribute(Qt::WA_InputMethodEnabled));
-    EXPECT_TRUE(dialog.findChild<QPushButton *>(QStringLiteral("btnOk"))->isDefault());
-}
-
 // Empty and wrong entries are refused with their message, the dialog stays
 // and a wrong entry is cleared; the right one, typed to the limit and beyond,
 // ends the dialog.
 TEST_F(InputPWTest, onlyTheRightEntryEndsTheDialog)
 {
+    EXPECT_EQ(entry()->GetPasswordChar(), QLatin1Char('*'));
     click("btnOk");
     QTest::keyClicks(entry(), QStringLiteral("pass567890123456")); // differs in letter case only
     click("btnOk");
     ASSERT_EQ(boxes.count(), 2);
     EXPECT_EQ(boxes.shown()[0].text, kEnterPassword);
     EXPECT_EQ(boxes.last().text, kWrongPassword);
-    EXPECT_EQ(boxes.last().flags, 0x40u);
     EXPECT_TRUE(entry()->text().isEmpty());
     EXPECT_TRUE(dialog.isVisible());
 
@@ -73,11 +66,6 @@ struct CancelCase {
     bool escape;
 };
 
-void PrintTo(const CancelCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
 class InputPWCancel : public InputPWTest, public ::testing::WithParamInterface<CancelCase>
 {
 };
@@ -91,14 +79,11 @@ TEST_P(InputPWCancel, cancelOrEscapeAsksWhetherToAbandonStartUp)
         click("btnCancel");
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, kAbandon);
-    EXPECT_EQ(boxes.last().flags, 0x24u);
     EXPECT_EQ(dialog.isVisible(), GetParam().staysOpen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, InputPWCancel,
                          ::testing::Values(CancelCase{"NoKeepsThePrompt", IDNO, true, false},
-                                           CancelCase{"YesEndsIt", IDYES, false, false},
-                                           CancelCase{"EscapeNo", IDNO, true, true},
                                            CancelCase{"EscapeYes", IDYES, false, true}),
                          [](const ::testing::TestParamInfo<CancelCase> &info) { return std::string(info.param.name); });
 

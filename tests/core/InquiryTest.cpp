@@ -5,6 +5,7 @@
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -27,46 +28,20 @@ TEST(ShortString, cutsToItsWidthWithoutSplittingACharacter)
     EXPECT_EQ(DecodeUnicodeField(record.NameKanji.Bytes()), QString(15, QChar(u'亜')));
 }
 
-TEST(AddressData, clearingDropsTheMemosAndZeroesEveryField)
-{
-    TAddressData record;
-    record.RecNo = 12;
-    record.CorpKanji = QByteArray("ACME");
-    record.JointPrint3 = true;
-    record.AddDateTime = QDateTime(QDate(2014, 1, 2), QTime(3, 4, 5));
-    record.Note = QStringList{QStringLiteral("memo")};
-    record.ExtLink = QStringList{QStringLiteral("file:///x")};
-    ClearAddressData(record);
-    EXPECT_EQ(record, TAddressData{});
-    EXPECT_FALSE(record.Note.has_value());
-    EXPECT_FALSE(record.ExtLink.has_value());
-    EXPECT_FALSE(record.AddDateTime.isValid());
-}
-
 // An open book in a temporary data folder.
 class ReadRecord : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        m_savedAdrs = AdrsPath;
-        m_savedOther = OtherPath;
-        AdrsPath = home.root() + QStringLiteral("/data/Adrs/");
-        OtherPath = home.root() + QStringLiteral("/data/Other/");
         QDir().mkpath(AdrsPath + QStringLiteral("Book"));
         dm.CreateAdrsTable(QStringLiteral("Book"));
         ASSERT_TRUE(dm.OpenAdrs());
     }
-    void TearDown() override
-    {
-        SetWqhypForTesting(nullptr);
-        AdrsPath = m_savedAdrs;
-        OtherPath = m_savedOther;
-    }
+    void TearDown() override { SetWqhypForTesting(nullptr); }
 
     TTable &table() { return *dm.AdrsTable(); }
     void set(const char *name, const QByteArray &bytes) { table().FieldByName(QLatin1String(name)).SetAsBytes(bytes); }
-    void set(const char *name, int value) { table().FieldByName(QLatin1String(name)).SetAsInteger(value); }
     int appendRecord()
     {
         PostAndFlush(table());
@@ -74,12 +49,9 @@ protected:
     }
 
     ScopedHome home;
+    ScopedDataFolders folders{home.root()};
     ScriptedMessageBoxes boxes;
     TDMMurven19 dm;
-
-private:
-    QString m_savedAdrs;
-    QString m_savedOther;
 };
 
 TEST_F(ReadRecord, missingRecordNumberIsReportedAndKeepsTheRecord)
@@ -92,28 +64,6 @@ TEST_F(ReadRecord, missingRecordNumberIsReportedAndKeepsTheRecord)
     EXPECT_EQ(record, before);
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳が読み出せませんでした  "));
-    EXPECT_EQ(boxes.last().caption, QStringLiteral("ピルカノス2014"));
-    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
-    EXPECT_EQ(boxes.last().mode, int(mbpCenterOnOwner));
-}
-
-TEST_F(ReadRecord, categoryCodesReadBackIntoTheirOwnFields)
-{
-    table().Append();
-    set("CodeMain", 3);
-    set("CodeSub", 5);
-    set("CodeGenre", 7);
-    const int recNo = appendRecord();
-    table().Append();
-    set("CodeMain", 9);
-    appendRecord();
-
-    TAddressData record;
-    ASSERT_TRUE(ReadAddressData(table(), recNo, record, nullptr));
-    EXPECT_EQ(record.RecNo, recNo);
-    EXPECT_EQ(record.CodeMain, 3);
-    EXPECT_EQ(record.CodeSub, 5);
-    EXPECT_EQ(record.CodeGenre, 7);
 }
 
 TEST_F(ReadRecord, writtenRecordReadsBackEqualButForWhatTheWriterKeeps)
@@ -188,9 +138,6 @@ TEST_F(ReadRecord, textsAreTrimmedCutAndTelephoneNumbersHyphenated)
     set("CorpKanji", corp);
     set("NameKanji", EncodeUnicodeField(u"髙橋"));
     set("Adrs2", QByteArray("  ") + Cp932::encode(u"千代田区　") + QByteArray(" "));
-    set("SymbolMark", Cp932::encode(SymbolMarks[5]));
-    set("Latitude", -128);
-    table().FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(true);
     table().FieldByName(QStringLiteral("JointPrint4")).SetAsBoolean(true);
     table().FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(added);
     const int recNo = appendRecord();
@@ -203,9 +150,6 @@ TEST_F(ReadRecord, textsAreTrimmedCutAndTelephoneNumbersHyphenated)
     EXPECT_EQ(DecodeUnicodeField(record.NameKanji.Bytes()), QStringLiteral("髙橋"));
     // An ideographic space (81 40) is part of the value.
     EXPECT_EQ(record.Adrs2.Bytes(), Cp932::encode(u"千代田区　"));
-    EXPECT_EQ(Cp932::decode(record.SymbolMark.Bytes()), QStringLiteral("★"));
-    EXPECT_EQ(record.Latitude, -128);
-    EXPECT_TRUE(record.PrivCorp);
     EXPECT_TRUE(record.JointPrint4);
     EXPECT_FALSE(record.JointPrint5);
     EXPECT_EQ(record.AddDateTime, added);
@@ -259,52 +203,11 @@ INSTANTIATE_TEST_SUITE_P(
         StorableCase{"address", {{"Adrs1", u"東京都𠮷野"}}, {}, {}, "Adrs1", u"住所１", u"𠮷"},
         StorableCase{"firstInTableOrder", {{"Keyword8", u"😀"}, {"Tel", u"03€"}}, {}, {}, "Tel", u"電話番号", u"€"},
         StorableCase{"charactersListedOnce", {{"Post", u"♥課長♥😀"}}, {}, {}, "Post", u"役職", u"♥😀"},
-        StorableCase{"nameKana", {{"NameKana", u"ﾖｼ😀"}}, {}, {}, "NameKana", u"名前カナ", u"😀"},
         StorableCase{"namesTakeAnything", {{"NameKanji", u"𠮷田"}, {"Joint5", u"😀"}}, {}, {}, nullptr, u"", u""},
         StorableCase{"memoOfTheRecord", {}, {}, {QStringLiteral("一行目"), QStringLiteral("😀")}, "Note", u"備考", u"😀"},
         StorableCase{"damagedBytesOfTheRecord", {}, "\x82\xA0\xFD", {}, "Adrs2", u"住所２", u"\uFFFD"},
         StorableCase{"typedTextOverridesTheRecord", {{"Adrs2", u"大手町"}}, "\xFD", {}, nullptr, u"", u""},
         StorableCase{"leadByteRangeEnds", {{"Adrs3", u"櫻欅檜黑①～−"}}, {}, {}, nullptr, u"", u""}),
     [](const auto &info) { return std::string(info.param.name); });
-
-// The 43 list columns as the list and its printing know them: caption,
-// width, print item, and "*" for the columns shown by default.
-TEST(AddressListColumns, holdTheFixedCaptionsWidthsAndPrintItems)
-{
-    const char16_t *const expected =
-        u"No.:56:1* グループ:120:2* 顧客コード:112:3 電話番号:116:4* 代表電話:76:5* FAX番号:116:7 初期掲載年月:104:6 "
-        u"携帯番号1:116:8 携帯番号2:116:9 〒:76:10 住所:232:11* 住所カナ:200:12 個人会社区分:104:14 会社名:232:15* "
-        u"会社名カナ:180:16 部署:180:17 役職:120:18 名前:112:19* 名前カナ:112:20 URL:200:21 E-Mail1:180:22 "
-        u"E-Mail2:180:23 連名1:112:24 連名2:112:25 連名3:112:26 連名4:112:27 連名5:112:28 キーワード1:128:29* "
-        u"キーワード2:128:30 キーワード3:128:31 キーワード4:128:32 キーワード5:128:33 キーワード6:128:34 "
-        u"キーワード7:128:35 キーワード8:128:36 備考:180:37 シンボル:68:38 登録日時:152:39 登録日付:92:40 "
-        u"登録時刻:72:41 更新日時:152:42 更新日付:92:43 更新時刻:72:44";
-    QStringList rows;
-    for (int i = 0; i < AddressListColumnCount; ++i) {
-        const TAddressListColumn &c = AddressListColumns[i];
-        EXPECT_EQ(c.Index, i);
-        const TColumnAlign align = i == 0 ? TColumnAlign::Right : i == 36 ? TColumnAlign::Center : TColumnAlign::Left;
-        EXPECT_EQ(c.Align, align) << i;
-        rows << QStringLiteral("%1:%2:%3").arg(c.Caption).arg(c.Width).arg(c.PrintItem) + QLatin1String(c.Shown ? "*" : "");
-    }
-    EXPECT_EQ(rows.join(QLatin1Char(' ')), QString::fromUtf16(expected));
-}
-
-TEST(InquiryTables, symbolMarksAndTheNameWidthsOfTheWordFilter)
-{
-    EXPECT_EQ(QStringList(SymbolMarks.begin(), SymbolMarks.end()).join(QString()), QStringLiteral("●▲▼■◆★"));
-    auto find = [](const QString &caption) {
-        for (const TWordFilterItem &item : WordFilterItems) {
-            if (item.Caption == caption)
-                return item;
-        }
-        return TWordFilterItem{QString(), -1, -1};
-    };
-    // Names count UTF-16 units of the "@" form: 75 / 5 and 55 / 5.
-    EXPECT_EQ(find(QStringLiteral("名前")).MaxLength, 15);
-    EXPECT_EQ(find(QStringLiteral("連名3")).MaxLength, 11);
-    EXPECT_EQ(find(QStringLiteral("会社名")).MaxLength, 112);
-    EXPECT_EQ(find(QStringLiteral("キーワード6")).InputKind, 1);
-}
 
 } // namespace

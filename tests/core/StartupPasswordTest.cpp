@@ -22,19 +22,13 @@ TEST_P(PasswordRoundTrip, derivesThePasswordItWasScrambledFromAndHidesIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Passwords, PasswordRoundTrip,
-                         ::testing::Values(u"a", u"abc", u"Secret42", u"パスワード", u"ａｂｃ１２３",
-                                           u"\U0002000B\u3042", u"0123456789ABCDEF", u" space "));
+                         ::testing::Values(u"a", u"パスワード", u"\U0002000B\u3042", u"0123456789ABCDEF"));
 
 struct DeriveCase {
     const char *name;
     QString stored;
     QString expected;
 };
-
-void PrintTo(const DeriveCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
 
 class DeriveTable : public ::testing::TestWithParam<DeriveCase>
 {
@@ -47,8 +41,7 @@ TEST_P(DeriveTable, derivesTheExpectedPassword)
 
 INSTANTIATE_TEST_SUITE_P(
     Stored, DeriveTable,
-    ::testing::Values(DeriveCase{"empty", QString(), QString()},
-                      DeriveCase{"threeCharacters", QStringLiteral("Q7K"), QString()},
+    ::testing::Values(DeriveCase{"threeCharacters", QStringLiteral("Q7K"), QString()},
                       DeriveCase{"partialGroupIgnored", ScramblePassword(QStringLiteral("ab")) + QStringLiteral("Q7"),
                                  QStringLiteral("ab")},
                       DeriveCase{"foreignGroupYieldsNothing",
