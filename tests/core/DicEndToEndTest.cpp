@@ -205,6 +205,46 @@ TEST_P(DicEndToEndData, postcodeResultSplitsEveryPrefectureFromItsCity)
         EXPECT_EQ(text(result->City), QString::fromUtf16(c.City));
         EXPECT_EQ(text(result->CityKana), QString::fromUtf16(c.CityKana));
     }
+
+    // Every prefecture: the first town of its first city, found through the
+    // kana and address lists, searched by its postcode, keeps the
+    // prefecture's name and reading, and its city reading starts after them.
+    TKanaAdrsSearch kana(kLibs, m_data);
+    TAdrsSearch address(kLibs, m_data);
+    ASSERT_EQ(kana.SearchTdfkn(TKanaAdrsSearch::AllRegions), 0);
+    int checked = 0;
+    for (int p = 0; p < kana.GetTdfknCount(); ++p) {
+        const TWqk1adPref *pref = kana.GetTdfkn(p);
+        const QByteArray prefKana = PrefectureReadings().at(pref->Number - 1);
+        SCOPED_TRACE(PrefectureNamesAnsi().at(pref->Number - 1).toStdString());
+        ASSERT_EQ(kana.SearchCity(pref->Number, pref->CityCount), 0);
+        QByteArray postcode;
+        for (int i = 0; i < kana.GetCityCount() && postcode.isEmpty(); ++i) {
+            const QString place = text(PrefectureNamesAnsi().at(pref->Number - 1).constData()) + text(kana.GetCity(i)->Name);
+            if (address.SearchAddress(place) == 0 && address.GetCityCount() == 1 && address.SearchTown(0, 0) == 0
+                && address.GetTownCount() > 0)
+                postcode = DicFieldText(address.GetTown(0)->Postcode);
+        }
+        if (postcode.isEmpty())
+            continue; // a prefecture without towns in this data
+        ASSERT_EQ(search.SearchPostcode(QString::fromLatin1(postcode)), 0) << postcode.constData();
+        ASSERT_EQ(search.SearchTown(0, 0), 0);
+        const TDicAdrsResult *result = search.GetAddress(-1, false);
+        ASSERT_NE(result, nullptr);
+        EXPECT_EQ(DicFieldText(result->Pref), PrefectureNamesAnsi().at(pref->Number - 1));
+        EXPECT_EQ(DicFieldText(result->PrefKana), prefKana);
+        // The city reading, small kana as big ones, must not begin with the
+        // whole prefecture reading (a city may begin like it: 鹿児島市).
+        QString cityKana = text(result->CityKana);
+        for (QChar &c : cityKana) {
+            const int small = QStringView(u"ｧｨｩｪｫｬｭｮｯ").indexOf(c);
+            if (small >= 0)
+                c = QStringView(u"ｱｲｳｴｵﾔﾕﾖﾂ")[small];
+        }
+        EXPECT_FALSE(cityKana.startsWith(text(prefKana.constData()))) << postcode.constData();
+        ++checked;
+    }
+    EXPECT_EQ(checked, 47);
 }
 
 TEST_P(DicEndToEndData, telephoneAreaListsItsOwnMunicipalityFirst)
