@@ -191,19 +191,6 @@ private:
     QDateTime m_started;
 };
 
-TEST_F(BatchChange, startIsOfferedOnlyWhileAFieldIsChecked)
-{
-    openDialog();
-    auto *btnStart = child<QPushButton>(QStringLiteral("btnStart"));
-    EXPECT_FALSE(btnStart->isEnabled());
-    EXPECT_FALSE(child<QWidget>(QStringLiteral("bbtnSymbolColor"))->isEnabled());
-    check(QStringLiteral("chkSymbolColor"));
-    EXPECT_TRUE(btnStart->isEnabled());
-    EXPECT_TRUE(child<QWidget>(QStringLiteral("bbtnSymbolColor"))->isEnabled());
-    check(QStringLiteral("chkSymbolColor"));
-    EXPECT_FALSE(btnStart->isEnabled());
-}
-
 TEST_F(BatchChange, colourButtonTakesThePickedColourAndKeepsTheCustomColoursInCstmClrIni)
 {
     {
@@ -280,19 +267,6 @@ TEST_F(BatchChange, keywordsAreStoredTrimmedAndAnEmptyEditClearsThem)
     });
 }
 
-TEST_F(BatchChange, keywordEditsTakeNoMoreThanTheFieldsHundredBytes)
-{
-    openDialog();
-    check(QStringLiteral("chkKeyword1"));
-    check(QStringLiteral("chkKeyword6"));
-    auto *edit = child<QLineEdit>(QStringLiteral("edtKeyword1"));
-    TypeCharacters(edit, QString(60, QChar(u'あ')));
-    EXPECT_EQ(edit->text(), QString(50, QChar(u'あ')));
-    auto *combo = child<QComboBox>(QStringLiteral("cbxKeyword6"));
-    TypeCharacters(combo->lineEdit(), QString(101, QChar(u'a')));
-    EXPECT_EQ(combo->currentText().size(), 100);
-}
-
 // One field of the table, set through its controls.
 struct FieldCase {
     const char *name;
@@ -338,22 +312,16 @@ void chooseItem(TBatchChange &dialog, const char *name, int index)
 INSTANTIATE_TEST_SUITE_P(
     Fields, BatchChangeField,
     ::testing::Values(
-        FieldCase{"privateByDefault", nullptr, "chkPrivCorp", [](TAddressData &d) { d.PrivCorp = true; }},
         FieldCase{"company", [](TBatchChange &w) { clickRadio(w, "rbCorp"); }, "chkPrivCorp",
                   [](TAddressData &d) { d.PrivCorp = false; }},
-        FieldCase{"ignoreName", nullptr, "chkIgnoreName", [](TAddressData &d) { d.IgnoreName = true; }},
         FieldCase{"useName", [](TBatchChange &w) { clickRadio(w, "rbIgnoreNameFalse"); }, "chkIgnoreName",
                   [](TAddressData &d) { d.IgnoreName = false; }},
         FieldCase{"printException", [](TBatchChange &w) { clickRadio(w, "rbPrintException"); }, "chkPrintTarget",
                   [](TAddressData &d) { d.PrintTarget = 2; }},
-        FieldCase{"printUnspecified", [](TBatchChange &w) { clickRadio(w, "rbPrintUnspec"); }, "chkPrintTarget",
-                  [](TAddressData &d) { d.PrintTarget = 0; }},
         FieldCase{"secondSender", [](TBatchChange &w) { chooseItem(w, "cbxSender", 2); }, "chkSender",
                   [](TAddressData &d) { d.Sender = 20; }},
-        FieldCase{"markNoneClears", nullptr, "chkSymbolMark", [](TAddressData &d) { d.SymbolMark = QByteArray(); }},
         FieldCase{"markStar", [](TBatchChange &w) { chooseItem(w, "cbxSymbolMark", 6); }, "chkSymbolMark",
                   [](TAddressData &d) { d.SymbolMark = Cp932::encode(QStringLiteral("★")); }},
-        FieldCase{"initialColour", nullptr, "chkSymbolColor", [](TAddressData &d) { d.SymbolColor = 8380223; }},
         FieldCase{"historyKeyword",
                   [](TBatchChange &w) {
                       TypeCharacters(w.findChild<QComboBox *>(QStringLiteral("cbxKeyword8"))->lineEdit(),

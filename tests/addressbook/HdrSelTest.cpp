@@ -2,7 +2,6 @@
 
 #include "core/Env.h"
 #include "core/Inquiry.h"
-#include "platform/Colors.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
@@ -127,24 +126,9 @@ TEST_P(MoveRow, carriesCaptionCheckMarkAndRecordAlong)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, MoveRow,
-                         ::testing::Values(Moved{"up", 3, "bbtnUp", 2}, Moved{"toTop", 17, "bbtnTop", 0},
-                                           Moved{"down", 3, "bbtnDown", 4},
+                         ::testing::Values(Moved{"toTop", 17, "bbtnTop", 0},
                                            Moved{"toBottom", 10, "bbtnBottom", ListColumnCount - 1}),
                          [](const ::testing::TestParamInfo<Moved> &info) { return std::string(info.param.name); });
-
-TEST_F(HeaderSelectTest, doubleClickTogglesTheRow)
-{
-    open(markedRecords());
-    QListWidgetItem *item = list()->item(2); // 顧客コード, hidden by default
-    const QPoint centre = list()->visualItemRect(item).center();
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(item->checkState(), Qt::Checked);
-    EXPECT_EQ(item->foreground().color(), ColorToQColor(clBlue));
-    EXPECT_TRUE(result()[2].Shown);
-    QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, centre);
-    EXPECT_EQ(item->checkState(), Qt::Unchecked);
-}
 
 TEST_F(HeaderSelectTest, okWithNoRowCheckedIsRefused)
 {
@@ -168,17 +152,6 @@ TEST_F(HeaderSelectTest, okWithNoRowCheckedIsRefused)
     EXPECT_EQ(QApplication::focusWidget(), list());
 }
 
-TEST_F(HeaderSelectTest, showAllChecksEveryRowAndOkAccepts)
-{
-    open(markedRecords());
-    click("bbtnAll");
-    click("btnOk");
-    EXPECT_EQ(m_boxes.count(), 0);
-    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
-    const TColumnRecords records = result();
-    EXPECT_TRUE(std::all_of(records.begin(), records.end(), [](const TColumnRecord &r) { return r.Shown; }));
-}
-
 TEST_F(HeaderSelectTest, restoringShownSetAndOrderKeepsTheWidths)
 {
     // A user's order (reversed), everything shown.
@@ -194,15 +167,6 @@ TEST_F(HeaderSelectTest, restoringShownSetAndOrderKeepsTheWidths)
     EXPECT_EQ(list()->item(0)->text(), QStringLiteral("No."));
     TColumnRecords expected = markedRecords(); // default order and shown set, own widths
     EXPECT_EQ(result(), expected);
-}
-
-TEST_F(HeaderSelectTest, enterInTheListMovesToOk)
-{
-    open(markedRecords());
-    focusRow(1);
-    QTest::keyClick(list(), Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), m_dialog->findChild<QPushButton *>("btnOk"));
-    EXPECT_TRUE(m_dialog->isVisible());
 }
 
 // Where the style puts the check box of a row, worked out the way the view
