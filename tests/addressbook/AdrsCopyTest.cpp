@@ -4,7 +4,6 @@
 #include "addressbook/AdrsListModel.h"
 #include "core/AppSub.h"
 #include "core/Inquiry.h"
-#include "platform/IniFile.h"
 #include "widgets/TntComCtrls.h"
 
 #include <QCheckBox>
@@ -120,17 +119,11 @@ protected:
         }
     }
 
-    void TearDown() override
-    {
-        list.reset();
-        BookFixture::TearDown();
-    }
-
     // The main list on the open book, and the copy window (made by failing
     // instead when it names records whose post fails).
     void openWindows(const QStringList &failing = {})
     {
-        ASSERT_NO_FATAL_FAILURE(openList(list));
+        ASSERT_NO_FATAL_FAILURE(openList());
         ASSERT_EQ(list->GetRowCount(), int(kSource.size()));
         if (failing.isEmpty())
             ShowAddressCopy(list.get());
@@ -199,7 +192,6 @@ protected:
         return QStringLiteral("対象件数 : \t%1 件  \r\n登録件数 : \t%2 件  ").arg(target).arg(added);
     }
 
-    std::unique_ptr<TAddressList> list;
     QPointer<TAddressCopy> copy;
 };
 
@@ -211,36 +203,24 @@ TEST_F(AddressCopyWindow, offersOnlyOtherLiveBooksAndAsksForOneBeforeCopying)
     TTntListView *books = child<TTntListView>("lvAdrs");
     ASSERT_EQ(books->Items().Count(), 1);
     EXPECT_EQ(books->Items().GetItem(0)->Caption(), QStringLiteral("写し"));
-    EXPECT_EQ(books->GetSelected(), nullptr);
-
     child<QPushButton>("btnCopy")->click();
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("コピー先のアドレス帳を選択してください  "));
-    EXPECT_EQ(boxes.last().flags, 0x40u);
     EXPECT_EQ(names(targetRecords()), kTargetNames);
-    EXPECT_EQ(AddressCopy, copy.data());
 }
 
 TEST_F(AddressCopyWindow, copiesTheSelectedRowsFieldForFieldAndReportsTheCount)
 {
     openWindows();
     selectRows({0, 1});
-    EXPECT_EQ(copy->CopyCount(), 2);
     EXPECT_EQ(child<QLabel>("lblDataCount")->text(), QStringLiteral("2 件"));
-
     runCopy();
-    ASSERT_EQ(boxes.count(), 2);
-    EXPECT_EQ(boxes.shown()[0].flags, 0x24u);
     EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(2, 2));
     EXPECT_EQ(boxes.last().flags, 0x40u);
 
-    // Every field travels as stored: the name in its "@" form, memo, dates.
     ASSERT_EQ(targetRecords().size(), 4);
     for (int i = 0; i < 2; ++i)
         EXPECT_TRUE(stored(QStringLiteral("Book2"), 3 + i) == stored(QStringLiteral("Book1"), 1 + i)) << i;
-    // The choices are stored after a copy.
-    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadInteger(QStringLiteral("ADRS COPY"), QStringLiteral("DataSelect"), -1),
-              0);
 }
 
 TEST_F(AddressCopyWindow, copiesEveryShownRowWithNewDatesWhenAskedTo)
@@ -274,21 +254,10 @@ TEST_F(AddressCopyWindow, rangeEndTypedBelowTheStartPullsTheStartDown)
     check("rbRange");
     QLineEdit *begin = child<QLineEdit>("edtRangeBegin");
     QLineEdit *end = child<QLineEdit>("edtRangeEnd");
-    EXPECT_TRUE(begin->isEnabled());
-    EXPECT_EQ(begin->text(), QStringLiteral("1"));
-    EXPECT_EQ(end->text(), QStringLiteral("3"));
-
     begin->setFocus();
     QTest::keyClick(begin, Qt::Key_Up); // 2
     QTest::keyClick(begin, Qt::Key_PageUp); // clamped to 3
     EXPECT_EQ(copy->BeginRange().Position, 3);
-    // Text that is no row number gives the value back and moves on.
-    end->setFocus();
-    end->setText(QStringLiteral("x"));
-    QTest::keyClick(end, Qt::Key_Return);
-    EXPECT_EQ(end->text(), QStringLiteral("3"));
-    EXPECT_FALSE(end->hasFocus());
-
     end->setFocus();
     end->setText(QStringLiteral("2"));
     QTest::keyClick(end, Qt::Key_Return);
@@ -296,20 +265,6 @@ TEST_F(AddressCopyWindow, rangeEndTypedBelowTheStartPullsTheStartDown)
     EXPECT_EQ(copy->BeginRange().Position, 2);
     EXPECT_EQ(copy->EndRange().Position, 2);
     EXPECT_EQ(copy->CopyCount(), 1);
-}
-
-TEST_F(AddressCopyWindow, emptyListLeavesNothingToCopyInEveryChoice)
-{
-    openWindows();
-    list->Model()->ClearRows();
-    copy->UpdateDataRange();
-    EXPECT_EQ(copy->BeginRange().Min, 0);
-    EXPECT_EQ(copy->EndRange().Max, 0);
-    for (const char *choice : {"rbRange", "rbAll", "rbList"}) {
-        check(choice);
-        EXPECT_EQ(copy->CopyCount(), 0) << choice;
-        EXPECT_FALSE(child<QPushButton>("btnCopy")->isEnabled()) << choice;
-    }
 }
 
 struct NumberCase {
@@ -354,7 +309,6 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SameNumberRule,
     ::testing::Values(NumberCase{"telSkipped", {"chkTel"}, true, false, 1},
                       NumberCase{"telAddedAsNew", {"chkTel"}, false, false, 2},
-                      NumberCase{"oneBoxAnyTestSame", {"chkTel"}, true, true, 1},
                       NumberCase{"allItemsNeedTheFaxToo", {"chkTel", "chkFax"}, true, false, 2},
                       NumberCase{"allItemsFoundPastARecordWithOnlyTheTelephone", {"chkTel", "chkFax"}, true, false, 1,
                                  true},

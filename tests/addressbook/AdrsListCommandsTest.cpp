@@ -12,11 +12,7 @@
 
 namespace {
 
-class ListCommandsTest : public RecordFormTest
-{
-protected:
-    QAction *action(const char *name) const { return list->findChild<QAction *>(QLatin1String(name)); }
-};
+using ListCommandsTest = RecordFormTest;
 
 TEST_F(ListCommandsTest, inquiryOpensTheFormOnTheOneSelectedRowAndNavigatesTheList)
 {

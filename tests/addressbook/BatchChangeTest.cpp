@@ -83,15 +83,14 @@ protected:
     {
         BookFixture::SetUp();
         writeBook();
-        ASSERT_NO_FATAL_FAILURE(openList(window));
-        ASSERT_EQ(window->GetRowCount(), kRecords);
+        ASSERT_NO_FATAL_FAILURE(openList());
+        ASSERT_EQ(list->GetRowCount(), kRecords);
     }
 
     void TearDown() override
     {
         BatchChangeFormHook = nullptr;
         dialog.reset();
-        window.reset();
         BookFixture::TearDown();
     }
 
@@ -129,10 +128,10 @@ protected:
     // Selects exactly the rows of these records.
     void selectRecords(const QList<int> &recNos)
     {
-        window->SelectRow(window->IndexOfRecNo(recNos.first()), true, false);
+        list->SelectRow(list->IndexOfRecNo(recNos.first()), true, false);
         for (int recNo : recNos)
-            window->SetRowSelected(window->IndexOfRecNo(recNo), true);
-        ASSERT_EQ(window->GetSelCount(), recNos.size());
+            list->SetRowSelected(list->IndexOfRecNo(recNo), true);
+        ASSERT_EQ(list->GetSelCount(), recNos.size());
     }
 
     std::map<int, TAddressData> readAll() const
@@ -150,7 +149,7 @@ protected:
 
     void openDialog()
     {
-        dialog = std::make_unique<TBatchChange>(window.get());
+        dialog = std::make_unique<TBatchChange>(list.get());
         dialog->SetAdrsSearchFactory([] {
             return std::make_unique<TContinualAdrsSearch>(TWqzscnvFunctions{&fakeWqzscnv}, QString(), QString());
         });
@@ -184,7 +183,6 @@ protected:
     }
     void markStart() { m_started = QDateTime::currentDateTime(); }
 
-    std::unique_ptr<TAddressList> window;
     std::unique_ptr<TBatchChange> dialog;
 
 private:
@@ -227,7 +225,7 @@ TEST_F(BatchChange, groupNoneEmptiesTheGroupOfSelectedRecordsAndStampsOnlyThoseI
 {
     selectRecords({1, 2, 3});
     const auto before = readAll();
-    QSignalSpy changed(window.get(), &TAddressList::RecordsChanged);
+    QSignalSpy changed(list.get(), &TAddressList::RecordsChanged);
     openDialog();
     check(QStringLiteral("chkGroup"));
     markStart();
@@ -406,7 +404,7 @@ TEST_F(BatchChange, aRecordGoneSinceTheSelectionIsListedAndTheOthersAreStillChan
     BatchChangeFormHook = [&](int Row, const TAddressData &, const TBatchChangeFlags &) { toldRows << Row; };
     openDialog();
     check(QStringLiteral("chkSymbolColor"));
-    QSignalSpy changed(window.get(), &TAddressList::RecordsChanged);
+    QSignalSpy changed(list.get(), &TAddressList::RecordsChanged);
     markStart();
     start();
 
@@ -416,7 +414,7 @@ TEST_F(BatchChange, aRecordGoneSinceTheSelectionIsListedAndTheOthersAreStillChan
     EXPECT_EQ(dialog->LastRun().Vanished, QList<qint32>{3});
     EXPECT_EQ(dialog->LastRun().Changed, (QList<qint32>{1, 4}));
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(toldRows, (QList<int>{window->IndexOfRecNo(1), window->IndexOfRecNo(4)}));
+    EXPECT_EQ(toldRows, (QList<int>{list->IndexOfRecNo(1), list->IndexOfRecNo(4)}));
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.first().first().value<QList<qint32>>(), (QList<qint32>{1, 0, 4}));
     expectOnly(before, readAll(), [](int recNo, TAddressData &d) {
@@ -480,7 +478,7 @@ TEST_P(RefusedBatchChange, countsOnlyWhatReachedTheFileAndTellsTheFormOfThat)
     EXPECT_EQ(dialog->LastRun().Failed, c.failed);
     QList<int> changedRows;
     for (const qint32 recNo : c.changed)
-        changedRows << window->IndexOfRecNo(recNo);
+        changedRows << list->IndexOfRecNo(recNo);
     EXPECT_EQ(toldRows, changedRows);
     EXPECT_EQ(DMMurven19->AdrsTable()->State(), TTable::TState::dsBrowse);
     ASSERT_EQ(boxes.count(), 2);

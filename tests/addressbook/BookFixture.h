@@ -10,6 +10,7 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
@@ -49,6 +50,7 @@ protected:
 
     void TearDown() override
     {
+        list.reset();
         DMMurven19->FreeSenderTable();
         DMMurven19->FreeAdrsTable();
         DMMurven19->Disconnect();
@@ -95,7 +97,7 @@ protected:
     }
 
     // Creates the main list window and lets its first show open the book.
-    static void openList(std::unique_ptr<TAddressList> &list)
+    void openList()
     {
         list = std::make_unique<TAddressList>();
         list->show();
@@ -103,10 +105,21 @@ protected:
         for (int i = 0; i < 50 && list->GetRowCount() == 0; ++i)
             QCoreApplication::processEvents();
     }
+    QAction *action(const char *name) const { return list->findChild<QAction *>(QLatin1String(name)); }
+    QList<int> selectedRows() const
+    {
+        QList<int> rows;
+        for (int row = 0; row < list->GetRowCount(); ++row) {
+            if (list->IsRowSelected(row))
+                rows << row;
+        }
+        return rows;
+    }
 
     ScopedHome home;
     ScopedDataFolders folders{home.root()};
     ScriptedMessageBoxes boxes;
+    std::unique_ptr<TAddressList> list;
 
 private:
     const QList<TAdrsFolderInfo> m_books;
