@@ -1,4 +1,5 @@
 #include "addressbook/AdrsListModel.h"
+#include "TableBook.h"
 
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
@@ -25,61 +26,7 @@
 
 namespace {
 
-// One field of a record: text as stored bytes, integers, booleans, stamps.
-using TFieldValue = std::pair<const char *, QVariant>;
-using TRecordValues = std::vector<TFieldValue>;
-
 QVariant sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
-
-// An address table of its own in a temporary folder.
-class Book
-{
-public:
-    Book()
-    {
-        table.SetTableName(dir.filePath(QStringLiteral("Adrs.DB")));
-        table.SetPassword(TablePassword);
-        table.SetFieldDefs(AdrsFieldDefs);
-        table.SetIndexDefs(AdrsIndexDefs);
-        if (!table.CreateTable())
-            throw std::runtime_error("table not created");
-        table.Open();
-    }
-
-    void add(const TRecordValues &values)
-    {
-        table.Append();
-        for (const auto &[name, value] : values) {
-            TField &field = table.FieldByName(QString::fromLatin1(name));
-            switch (value.typeId()) {
-            case QMetaType::QByteArray:
-                field.SetAsBytes(value.toByteArray());
-                break;
-            case QMetaType::Bool:
-                field.SetAsBoolean(value.toBool());
-                break;
-            case QMetaType::QDateTime:
-                field.SetAsDateTime(value.toDateTime());
-                break;
-            default:
-                field.SetAsInteger(value.toInt());
-            }
-        }
-        table.Post();
-    }
-
-    // Records whose keyword 1 holds Keyword (the record number in it: %1).
-    void addKeywords(int count, const char *keyword)
-    {
-        table.BeginBatch();
-        for (int i = 1; i <= count; ++i)
-            add({{"Keyword1", Cp932::encode(QString::fromUtf8(keyword).arg(i))}});
-        table.EndBatch();
-    }
-
-    QTemporaryDir dir;
-    TTable table;
-};
 
 // Only the columns with these ids shown, in this order.
 void showOnly(TAddressListModel &model, const std::vector<int> &ids)
@@ -146,32 +93,6 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{2, true, {2, 1, 4, 3}}, OrderCase{2, false, {3, 4, 1, 2}},
                       // a sort type outside the table walks in record order
                       OrderCase{15, true, {1, 2, 3, 4}}));
-
-struct GroupCase {
-    int viewGroup;
-    std::vector<qint32> rows;
-};
-
-class ListGroups : public ListRows, public ::testing::WithParamInterface<GroupCase>
-{
-};
-
-TEST_P(ListGroups, showOnlyTheViewedGroupEvenWithTheFilterDisabled)
-{
-    TNarrowDownItem item;
-    item.Item = 1; // 電話番号
-    item.Value = "09";
-    item.Match = 0;
-    model.Condition.Items << item;
-    model.FilterDisabled = true;
-    model.ViewGroup = GetParam().viewGroup;
-    model.ReloadRows(-1);
-    EXPECT_EQ(rowsOf(model), GetParam().rows);
-}
-
-INSTANTIATE_TEST_SUITE_P(ViewGroups, ListGroups,
-                         ::testing::Values(GroupCase{0, {1, 2, 3, 4}}, GroupCase{1, {1}}, GroupCase{2, {2, 4}},
-                                           GroupCase{3, {3}}, GroupCase{11, {}}));
 
 TEST_F(ListRows, keptRecordBecomesTheInquiryRowOrNoneWhenNotShown)
 {

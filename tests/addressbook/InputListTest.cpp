@@ -115,17 +115,6 @@ private:
     std::array<QString, KeywordCount + 1> m_names;
 };
 
-TEST_F(InputListTest, listsTheHistoryWithKeywordTabsAndLimitsTheNameByKind)
-{
-    EXPECT_EQ(entries(), kDepartments);
-    QTabBar *tabs = child<QTabBar>("tabctlInputList");
-    ASSERT_EQ(tabs->count(), TInputList::KindCount);
-    EXPECT_EQ(tabs->tabText(3), QStringLiteral(" 趣味 "));
-    dialog->SetKind(TInputList::lkHonorific);
-    EXPECT_EQ(tabs->currentIndex(), 2);
-    EXPECT_EQ(edit()->GetMaxLengthBytes(), 10);
-}
-
 TEST_F(InputListTest, addingANameDifferingOnlyInCaseGoesFirstAloneSelected)
 {
     selectRows({2, 3});

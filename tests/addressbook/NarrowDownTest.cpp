@@ -1,5 +1,6 @@
 #include "addressbook/AdrsSch.h"
 #include "NarrowDownItems.h"
+#include "TableBook.h"
 
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
@@ -20,41 +21,9 @@ namespace {
 QByteArray sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
 QByteArray at(const char *utf8) { return EncodeUnicodeField(QString::fromUtf8(utf8)); }
 
-using Fields = QList<std::pair<const char *, QVariant>>;
-
-// A fresh address table in a temporary folder holding one record per call of add().
-class Book
-{
-public:
-    Book()
-    {
-        table.SetTableName(dir.path() + QStringLiteral("/Adrs.DB"));
-        table.SetFieldDefs(AdrsFieldDefs);
-        table.SetIndexDefs(AdrsIndexDefs);
-        EXPECT_TRUE(table.CreateTable());
-        table.Open();
-    }
-    void add(const Fields &fields)
-    {
-        table.Append();
-        for (const auto &[name, value] : fields) {
-            TField &f = table.FieldByName(QLatin1String(name));
-            if (value.typeId() == QMetaType::Bool)
-                f.SetAsBoolean(value.toBool());
-            else if (value.typeId() == QMetaType::Int)
-                f.SetAsInteger(value.toInt());
-            else
-                f.SetAsBytes(value.toByteArray());
-        }
-        table.Post();
-    }
-    QTemporaryDir dir;
-    TTable table;
-};
-
 struct MatchCase {
     const char *behaviour;
-    Fields record;
+    TRecordValues record;
     QList<TNarrowDownItem> items;
     bool matchAll;
     bool expected;
