@@ -367,9 +367,7 @@ TEST(CellTextsInTheView, symbolShowsItsMarkInItsColourAndCellsAlignAsTheCatalogu
     ASSERT_GE(column, 0);
     EXPECT_EQ(model.index(0, column).data().toString(), QStringLiteral("★"));
     EXPECT_EQ(model.index(0, column).data(TAddressListModel::SymbolColorRole).value<QColor>(), QColor(0, 255, 0));
-    EXPECT_EQ(model.index(1, column).data().toString(), QString());
     EXPECT_FALSE(model.index(1, column).data(TAddressListModel::SymbolColorRole).value<QColor>().isValid());
-    EXPECT_EQ(model.index(0, column).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter | Qt::AlignVCenter));
 }
 
 // ---- Word search ------------------------------------------------------------------

@@ -133,28 +133,6 @@ TEST_F(AddressListWindow, firstShowOpensTheLastBookWithRowZeroSelected)
     EXPECT_TRUE(action("actDelete")->isEnabled());
 }
 
-TEST_F(AddressListWindow, stepsThroughRecordsAndStopsAtTheEnds)
-{
-    openWindow();
-    TAddressData data;
-    data.RecNo = -99;
-    list->SetInquiryIndex(0);
-    EXPECT_FALSE(list->GetPriorRecord(data));
-    EXPECT_EQ(data.RecNo, -99) << "nothing read";
-    ASSERT_TRUE(list->GetNextRecord(data));
-    EXPECT_EQ(data.RecNo, 2);
-    EXPECT_EQ(list->InquiryRow(), 1);
-    ASSERT_TRUE(list->GetLastRecord(data));
-    EXPECT_EQ(data.RecNo, kRows);
-    EXPECT_TRUE(list->IsLastRow());
-    EXPECT_FALSE(list->GetNextRecord(data));
-    EXPECT_EQ(selectedRows(), QList<int>{kRows - 1});
-    list->SetInquiryIndex(kRows); // outside: ignored
-    EXPECT_EQ(list->InquiryRow(), kRows - 1);
-    EXPECT_FALSE(list->GetRecordAt(-1, data));
-    EXPECT_EQ(boxes.count(), 0);
-}
-
 // A sender is written only for an existing record and only when the table
 // takes it: a refused write is reported and keeps the old sender.
 TEST_F(AddressListWindow, recordSenderIsWrittenOnlyForAnExistingRecordTheTableTakes)

@@ -223,23 +223,6 @@ TEST_F(FilterDialog, listButtonsChangeDeleteAndClearTheSelectedRows)
     EXPECT_EQ(boxes.count(), 0);
 }
 
-TEST_F(FilterDialog, doubleClickLoadsTheRowIntoTheEditingArea)
-{
-    TNarrowDownCondition c;
-    c.Items = {textItem(0, "A", 1), monthItem(200105, 201003)};
-    open(1, c);
-    EXPECT_EQ(child<TTntEdit>("edtContent")->text(), QStringLiteral("A")) << "first condition loaded";
-    auto *list = child<QTreeWidget>("lvCondition");
-    const QPoint at = list->visualItemRect(list->topLevelItem(1)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    EXPECT_EQ(child<QComboBox>("cbxItem")->currentIndex(), 4);
-    EXPECT_EQ(child<QComboBox>("cbxFromYear")->currentText(), u("2001年"));
-    EXPECT_EQ(child<QComboBox>("cbxFromMonth")->currentText(), u("5月"));
-    EXPECT_EQ(child<QComboBox>("cbxToYear")->currentText(), u("2010年"));
-    EXPECT_EQ(child<QComboBox>("cbxToMonth")->currentText(), u("3月"));
-}
-
 // ---- the filter in and out ------------------------------------------------
 
 TEST_F(FilterDialog, setConditionShowsTheFilterAndGetConditionReturnsIt)

@@ -319,13 +319,7 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"secondSender", [](TBatchChange &w) { chooseItem(w, "cbxSender", 2); }, "chkSender",
                   [](TAddressData &d) { d.Sender = 20; }},
         FieldCase{"markStar", [](TBatchChange &w) { chooseItem(w, "cbxSymbolMark", 6); }, "chkSymbolMark",
-                  [](TAddressData &d) { d.SymbolMark = Cp932::encode(QStringLiteral("★")); }},
-        FieldCase{"historyKeyword",
-                  [](TBatchChange &w) {
-                      TypeCharacters(w.findChild<QComboBox *>(QStringLiteral("cbxKeyword8"))->lineEdit(),
-                                       QStringLiteral(" 八 "));
-                  },
-                  "chkKeyword8", [](TAddressData &d) { d.Keyword8 = Cp932::encode(QStringLiteral("八")); }}),
+                  [](TAddressData &d) { d.SymbolMark = Cp932::encode(QStringLiteral("★")); }}),
     [](const ::testing::TestParamInfo<FieldCase> &info) { return std::string(info.param.name); });
 
 // City codes come from the address and stay when it is not found; where the
