@@ -283,7 +283,6 @@ enum class TListChange {
     Group1,
     Descending,
     Duplicates,
-    ReloadAfterDeleteElsewhere,
     DeleteInList,
 };
 
@@ -337,15 +336,6 @@ protected:
             QTest::mouseClick(list->findChild<QToolButton *>(QStringLiteral("sbtnSortDirection")), Qt::LeftButton);
             break;
         case TListChange::Duplicates: list->ApplyDuplicateItems(1, 0); break;
-        case TListChange::ReloadAfterDeleteElsewhere: {
-            TTable other;
-            openElsewhere(other);
-            ASSERT_TRUE(other.FindKey({QVariant(2)}));
-            other.Delete();
-            other.Close();
-            action("actReload")->trigger();
-            break;
-        }
         case TListChange::DeleteInList:
             list->SelectRow(1, true, false);
             boxes.enqueue(IDYES);
@@ -409,6 +399,5 @@ INSTANTIATE_TEST_SUITE_P(
                       FollowCase{"descending", TListChange::Descending, 4, "2 / 5", 5, 3},
                       FollowCase{"duplicatesMove", TListChange::Duplicates, 4, "2 / 4", 2, 1},
                       FollowCase{"duplicatesHide", TListChange::Duplicates, 3, "--- / 4", 0, 2},
-                      FollowCase{"reloadAfterDeleteElsewhere", TListChange::ReloadAfterDeleteElsewhere, 4, "3 / 4", 3, 5},
                       FollowCase{"deleteInList", TListChange::DeleteInList, 4, "3 / 4", 3, 5}),
     [](const ::testing::TestParamInfo<FollowCase> &info) { return std::string(info.param.Name); });
