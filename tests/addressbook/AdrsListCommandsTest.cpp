@@ -47,15 +47,6 @@ TEST_F(ListCommandsTest, deletingTheShownRecordClosesTheFormWithoutAsking)
     EXPECT_EQ(list->GetRowCount(), kBookRows - 1);
 }
 
-TEST_F(ListCommandsTest, numberSearchOpensAnEmptyNewRecord)
-{
-    action("actNumerSearch")->trigger();
-    form = DataInquiry;
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->InquiryMode(), 0);
-    EXPECT_EQ(form->GetCurrentRecNo(), -1);
-}
-
 TEST_F(ListCommandsTest, batchChangeClosesTheFormAndReselectsTheFirstRow)
 {
     list->SelectRow(2, true, false);

@@ -94,19 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // a sort type outside the table walks in record order
                       OrderCase{15, true, {1, 2, 3, 4}}));
 
-TEST_F(ListRows, keptRecordBecomesTheInquiryRowOrNoneWhenNotShown)
-{
-    model.SortType = 2;
-    model.ReloadRows(4);
-    EXPECT_EQ(model.InquiryRow(), 2);
-    EXPECT_EQ(model.IndexOfRecNo(4), 2);
-    model.ViewGroup = 3;
-    model.ReloadRows(4);
-    EXPECT_EQ(model.InquiryRow(), -1);
-    EXPECT_EQ(model.IndexOfRecNo(-1), -1);
-    EXPECT_EQ(model.RecNoAt(1), -1);
-}
-
 TEST_F(ListRows, recordTestOnTheCurrentRecordAppliesGroupThenFilter)
 {
     ASSERT_TRUE(book.table.FindKey({QVariant(4)}));
@@ -530,9 +517,6 @@ INSTANTIATE_TEST_SUITE_P(
     Keys, DuplicateDisplay,
     ::testing::Values(
         DupCase{"blankKeyNeverShown", {{{"Tel", sj("0311")}}, {{"Tel", sj("0311")}}, {}}, 1, 0, 0, {1, 2}},
-        DupCase{"threeEqualKeysInRecordOrderBlocksByKey",
-                {{{"Tel", sj("09")}}, {{"Tel", sj("05")}}, {{"Tel", sj("09")}}, {{"Tel", sj("05")}}, {{"Tel", sj("09")}}},
-                1, 0, 0, {2, 4, 1, 3, 5}},
         DupCase{"keysCompareByteForByte",
                 {{{"CorpKanji", sj("abc")}}, {{"CorpKanji", sj("ABC")}}, {{"CorpKanji", sj("ABC ")}}}, 3, 0, 0, {}},
         DupCase{"sameAddressDifferentNames",
@@ -548,23 +532,5 @@ INSTANTIATE_TEST_SUITE_P(
         DupCase{"recordsWithoutGroup",
                 {{{"Tel", sj("03")}, {"Group", 1}}, {{"Tel", sj("03")}}, {{"Tel", sj("03")}}}, 1, 0, 1, {2, 3}}),
     [](const ::testing::TestParamInfo<DupCase> &info) { return std::string(info.param.name); });
-
-TEST(DuplicateDisplayState, keepsTheRecordAsInquiryRowAndYieldsToTheDisableToggle)
-{
-    Book book;
-    book.add({{"Tel", sj("05")}});
-    book.add({{"Tel", sj("03")}});
-    book.add({{"Tel", sj("05")}});
-    TAddressListModel model;
-    model.SetTable(&book.table);
-    model.DupItem1 = 1;
-    model.ReloadRows(3);
-    EXPECT_EQ(rowsOf(model), (std::vector<qint32>{1, 3}));
-    EXPECT_EQ(model.InquiryRow(), 1);
-    model.FilterDisabled = true;
-    model.ReloadRows(2);
-    EXPECT_EQ(rowsOf(model), (std::vector<qint32>{1, 2, 3}));
-    EXPECT_EQ(model.InquiryRow(), 1);
-}
 
 } // namespace
