@@ -7,7 +7,6 @@
 #include "widgets/TntComCtrls.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>

@@ -6,7 +6,6 @@
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/BatchChg.h"
 
-#include <QAction>
 #include <QTest>
 #include <QTimer>
 

@@ -13,7 +13,6 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QColor>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>

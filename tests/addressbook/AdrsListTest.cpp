@@ -13,7 +13,6 @@
 #include "widgets/RecordRun.h"
 #include "widgets/TntForms.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
@@ -28,7 +27,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <ostream>
 
 namespace {

@@ -13,11 +13,9 @@
 #include "support/TestEnvironment.h"
 #include "widgets/TntStdCtrls.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>

@@ -8,18 +8,15 @@
 #include "platform/IniFile.h"
 #include "support/KeyInput.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
 

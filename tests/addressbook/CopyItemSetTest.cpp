@@ -4,7 +4,6 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>

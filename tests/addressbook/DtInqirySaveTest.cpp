@@ -8,7 +8,6 @@
 #include "widgets/ByteLimitValidator.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabWidget>

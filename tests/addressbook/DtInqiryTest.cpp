@@ -6,14 +6,10 @@
 #include "widgets/ByteLimitValidator.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QPushButton>
-#include <QWheelEvent>
 
 namespace {
 

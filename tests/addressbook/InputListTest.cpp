@@ -11,10 +11,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QInputMethodEvent>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTest>
 
 #include <gtest/gtest.h>

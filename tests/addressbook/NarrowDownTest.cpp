@@ -10,11 +10,9 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QVariant>
 
 #include <gtest/gtest.h>
 
-#include <utility>
 
 namespace {
 
