@@ -309,10 +309,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FieldCase{"company", [](TBatchChange &w) { clickRadio(w, "rbCorp"); }, "chkPrivCorp",
                   [](TAddressData &d) { d.PrivCorp = false; }},
-        FieldCase{"useName", [](TBatchChange &w) { clickRadio(w, "rbIgnoreNameFalse"); }, "chkIgnoreName",
-                  [](TAddressData &d) { d.IgnoreName = false; }},
-        FieldCase{"printException", [](TBatchChange &w) { clickRadio(w, "rbPrintException"); }, "chkPrintTarget",
-                  [](TAddressData &d) { d.PrintTarget = 2; }},
         FieldCase{"secondSender", [](TBatchChange &w) { chooseItem(w, "cbxSender", 2); }, "chkSender",
                   [](TAddressData &d) { d.Sender = 20; }},
         FieldCase{"markStar", [](TBatchChange &w) { chooseItem(w, "cbxSymbolMark", 6); }, "chkSymbolMark",
