@@ -140,11 +140,9 @@ protected:
     }
     void check(const char *name, bool on = true) const { child<QAbstractButton>(name)->setChecked(on); }
     void chooseTarget() const { child<TTntListView>("lvAdrs")->Items().GetItem(0)->SetSelected(true); }
-    void selectRows(const QList<int> &rows) const
+    void select(const QList<int> &rows) const
     {
-        list->SelectRow(rows.first(), true, false);
-        for (int row : rows)
-            list->SetRowSelected(row, true);
+        selectRows(rows);
         copy->UpdateDataRange();
     }
     // Chooses the target, presses コピー and answers the questions.
@@ -200,7 +198,7 @@ TEST_F(AddressCopyWindow, offersOnlyOtherLiveBooksAndAsksForOneBeforeCopying)
 TEST_F(AddressCopyWindow, copiesTheSelectedRowsFieldForFieldAndReportsTheCount)
 {
     openWindows();
-    selectRows({0, 1});
+    select({0, 1});
     EXPECT_EQ(child<QLabel>("lblDataCount")->text(), QStringLiteral("2 件"));
     runCopy();
     EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(2, 2));
@@ -282,7 +280,7 @@ TEST_P(SameNumberRule, decidesWhetherARecordWithAKnownNumberIsCopied)
     check(c.AnyItem ? "rbOr" : "rbAnd");
     EXPECT_EQ(child<QRadioButton>("rbAnd")->isEnabled(), c.Boxes.size() > 1);
     EXPECT_EQ(child<QRadioButton>("rbNotAdd")->isEnabled(), !c.Boxes.isEmpty());
-    selectRows({0, 1});
+    select({0, 1});
 
     runCopy();
     QString expected = QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(2, c.Added);
@@ -320,7 +318,7 @@ TEST_F(AddressCopyWindow, overwritesTheRecordWithTheSameCustomerCodeOnlyAfterThe
     }
     openWindows();
     check("rbDestUpdate");
-    selectRows({2});
+    select({2});
 
     runCopy({IDYES, IDNO});
     ASSERT_EQ(boxes.count(), 2);
@@ -351,7 +349,7 @@ TEST_F(AddressCopyWindow, numberMatchWinsOverCustomerCodeOverwrite)
     check("chkTel");
     check("rbNotAdd");
     check("rbDestUpdate");
-    selectRows({0});
+    select({0});
 
     runCopy({IDYES, IDYES});
     EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + counts(1, 0)

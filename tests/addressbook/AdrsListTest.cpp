@@ -159,9 +159,7 @@ TEST_F(AddressListWindow, recordSenderIsWrittenOnlyForAnExistingRecordTheTableTa
 TEST_F(AddressListWindow, deleteSkipsARecordRemovedMeanwhileAndReportsTheOthers)
 {
     openWindow();
-    list->SelectRow(2, true, false);
-    list->SetRowSelected(3, true);
-    list->SetRowSelected(4, true);
+    selectRows({2, 3, 4});
     TTable &table = *DMMurven19->AdrsTable();
     table.SetIndexName(QString());
     ASSERT_TRUE(table.FindKey({QVariant(4)}));
@@ -199,9 +197,7 @@ TEST_P(RefusedDelete, deletesTheOthersAndNamesWhatWasAndWasNotDeleted)
 {
     const RefusedDeleteCase &c = GetParam();
     openWindow();
-    list->SelectRow(c.rows.first(), true, false);
-    for (const int row : c.rows)
-        list->SetRowSelected(row, true);
+    selectRows(c.rows);
     sqlite3 *reader = nullptr;
     QString error;
     if (c.refuseSql) {

@@ -125,9 +125,10 @@ protected:
     // Selects exactly the rows of these records.
     void selectRecords(const QList<int> &recNos)
     {
-        list->SelectRow(list->IndexOfRecNo(recNos.first()), true, false);
-        for (int recNo : recNos)
-            list->SetRowSelected(list->IndexOfRecNo(recNo), true);
+        QList<int> rows;
+        for (const int recNo : recNos)
+            rows << list->IndexOfRecNo(recNo);
+        selectRows(rows);
         ASSERT_EQ(list->GetSelCount(), recNos.size());
     }
 

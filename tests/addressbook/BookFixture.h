@@ -106,6 +106,13 @@ protected:
             QCoreApplication::processEvents();
     }
     QAction *action(const char *name) const { return list->findChild<QAction *>(QLatin1String(name)); }
+    // Selects exactly these rows of the list.
+    void selectRows(const QList<int> &rows) const
+    {
+        list->SelectRow(rows.first(), true, false);
+        for (const int row : rows)
+            list->SetRowSelected(row, true);
+    }
     QList<int> selectedRows() const
     {
         QList<int> rows;
