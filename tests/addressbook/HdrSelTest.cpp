@@ -42,12 +42,6 @@ TColumnRecords markedRecords()
 class HeaderSelectTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_savedNames = KeywordNames; }
-    void TearDown() override
-    {
-        m_dialog.reset();
-        KeywordNames = m_savedNames;
-    }
     void open(const TColumnRecords &records)
     {
         m_dialog = std::make_unique<THeaderSelect>();
@@ -77,22 +71,9 @@ protected:
         return records;
     }
 
-    std::array<QString, KeywordCount + 1> m_savedNames;
     ScriptedMessageBoxes m_boxes;
     std::unique_ptr<THeaderSelect> m_dialog;
 };
-
-TEST_F(HeaderSelectTest, listsCaptionsWithKeywordNamesAndShownFlags)
-{
-    KeywordNames[1] = QStringLiteral("趣味");
-    open(markedRecords());
-    ASSERT_EQ(list()->count(), ListColumnCount);
-    EXPECT_EQ(list()->item(17)->text(), QStringLiteral("名前"));
-    EXPECT_EQ(list()->item(27)->text(), QStringLiteral("趣味"));
-    EXPECT_EQ(list()->currentRow(), 0);
-    EXPECT_TRUE(list()->item(0)->isSelected());
-    EXPECT_EQ(result(), markedRecords());
-}
 
 struct Moved {
     const char *name;
