@@ -85,18 +85,6 @@ protected:
     void openWindow() { openList(); }
     void closeWindow() { list.reset(); }
 
-    static TNarrowDownCondition wordCondition()
-    {
-        // Keyword1 holds the word: records 3 and 12 only.
-        TNarrowDownCondition condition;
-        TNarrowDownItem item;
-        item.Item = 22;
-        item.Kind = 0;
-        item.Value = Cp932::encode(kWord);
-        item.Match = 0;
-        condition.Items << item;
-        return condition;
-    }
     // A mouse event on row's second cell; button is the one that changed.
     void sendMouse(QEvent::Type type, int row, Qt::MouseButton button, Qt::MouseButtons buttons,
                    Qt::KeyboardModifiers modifiers = {})
@@ -339,14 +327,14 @@ INSTANTIATE_TEST_SUITE_P(Keys, DeleteKey,
 TEST_F(AddressListWindow, filterAndDuplicateDisplayExcludeEachOther)
 {
     openWindow();
-    list->ApplyCondition(wordCondition());
+    list->ApplyCondition(markedCondition());
     EXPECT_TRUE(action("actDisableSearch")->isEnabled());
     list->ApplyDuplicateItems(1, 0);
     EXPECT_TRUE(list->Model()->Condition.IsEmpty());
     EXPECT_EQ(list->Model()->DupItem1, 1);
     EXPECT_FALSE(list->findChild<QComboBox *>(QStringLiteral("cbxSort"))->isEnabled());
     EXPECT_FALSE(list->findChild<QToolButton *>(QStringLiteral("sbtnSortDirection"))->isEnabled());
-    list->ApplyCondition(wordCondition());
+    list->ApplyCondition(markedCondition());
     EXPECT_EQ(list->Model()->DupItem1, 0);
     EXPECT_EQ(list->Model()->DupItem2, 0);
     EXPECT_TRUE(list->findChild<QComboBox *>(QStringLiteral("cbxSort"))->isEnabled());
@@ -400,7 +388,7 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     const int inGroup10 = list->GetRowCount();
     EXPECT_GE(inGroup10, 2);
     list->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(0);
-    list->ApplyCondition(wordCondition());
+    list->ApplyCondition(markedCondition());
     list->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(11);
     closeWindow();
 
@@ -417,7 +405,7 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     EXPECT_EQ(list->geometry(), QRect(40, 30, 800, 500));
     EXPECT_EQ(list->findChild<QComboBox *>(QStringLiteral("cbxSort"))->currentIndex(), 6);
     EXPECT_EQ(list->View()->horizontalHeader()->sectionSize(2), 150);
-    EXPECT_EQ(list->Model()->Condition, wordCondition());
+    EXPECT_EQ(list->Model()->Condition, markedCondition());
     EXPECT_EQ(list->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->currentIndex(), 11);
     EXPECT_EQ(list->Model()->ViewGroup, 11);
     EXPECT_TRUE(action("actCancelSearch")->isEnabled());

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "NarrowDownItems.h"
 #include "addressbook/AdrsList.h"
 #include "core/AdrsSel.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "platform/Cp932.h"
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
 #include "support/DataFolders.h"
@@ -94,6 +96,14 @@ protected:
         ASSERT_NE(db, nullptr) << qPrintable(error);
         EXPECT_TRUE(SqlCipher::exec(db, sql, &error)) << qPrintable(error);
         SqlCipher::close(db);
+    }
+
+    // The filter on the records whose keyword 1 begins with "目印".
+    static TNarrowDownCondition markedCondition()
+    {
+        TNarrowDownCondition condition;
+        condition.Items << textItem(22, Cp932::encode(QStringLiteral("目印")), 0);
+        return condition;
     }
 
     // Creates the main list window and lets its first show open the book.

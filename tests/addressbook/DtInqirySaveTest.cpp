@@ -344,14 +344,7 @@ TEST_F(RecordFormTest, withoutConfirmationAnInvalidPendingEditKeepsTheFormOpen)
 
 TEST_F(RecordFormTest, theRecordLimitCountsTheBookNotTheFilteredRows)
 {
-    TNarrowDownCondition condition;
-    TNarrowDownItem item;
-    item.Item = 22; // keyword 1: only record 3
-    item.Kind = 0;
-    item.Value = Cp932::encode(QStringLiteral("目印"));
-    item.Match = 0;
-    condition.Items << item;
-    list->ApplyCondition(condition);
+    list->ApplyCondition(markedCondition()); // record 3 only
     ASSERT_EQ(list->GetRowCount(), 1);
     TDataInquiry::RecordLimit = kBookRows;
     openNew();

@@ -310,17 +310,11 @@ protected:
 
     void apply(TListChange change)
     {
-        TNarrowDownCondition marked;
-        TNarrowDownItem item;
-        item.Item = 22; // Keyword1
-        item.Value = Cp932::encode(QStringLiteral("目印"));
-        item.Match = 0;
-        marked.Items << item;
         auto *group = list->findChild<QComboBox *>(QStringLiteral("cbxGroup"));
         switch (change) {
-        case TListChange::Filter: list->ApplyCondition(marked); break;
+        case TListChange::Filter: list->ApplyCondition(markedCondition()); break;
         case TListChange::FilterCleared:
-            list->ApplyCondition(marked);
+            list->ApplyCondition(markedCondition());
             action("actCancelSearch")->trigger();
             break;
         case TListChange::Group1: group->setCurrentIndex(2); break;
