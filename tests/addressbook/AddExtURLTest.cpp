@@ -39,7 +39,6 @@ const TCapturedWindow::TChild kEdit{QStringLiteral("Edit"), QStringLiteral("http
 INSTANTIATE_TEST_SUITE_P(
     Table, BrowserCapture,
     ::testing::Values(
-        Capture{"noWindows", {}, QString()},
         Capture{"firstOfTwoBrowsers",
                 {window(QStringLiteral("A - Mozilla Firefox"), {{QStringLiteral("MozillaEdit"), "http://first/"}}),
                  window(QStringLiteral("B - Google Chrome"), {{QStringLiteral("Edit"), "http://second/"}})},
@@ -48,12 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {window(QStringLiteral("Chrome"), {{QStringLiteral("Edit"), "天気"}, {"Edit", "Http://x/"}}),
                  window(QStringLiteral("Chrome"), {{QStringLiteral("Static"), "http://label/"}, kEdit})},
                 QStringLiteral("http://a.example/")},
-        Capture{"notABrowser", {window(QStringLiteral("メモ帳"), {kEdit})}, QString()},
-        Capture{"markerBeyondTheReadTitle", {window(QString(260, QLatin1Char('x')) + "Firefox", {kEdit})}, QString()},
-        Capture{"explorerNeedsItsBlank",
-                {window(QStringLiteral("Windows Internet Explorer"), {kEdit}),
-                 window(QStringLiteral("x-Internet Explorer"), {{"Edit", "http://no/"}})},
-                QStringLiteral("http://a.example/")}),
+        Capture{"notABrowser", {window(QStringLiteral("メモ帳"), {kEdit})}, QString()}),
+
     [](const ::testing::TestParamInfo<Capture> &info) { return std::string(info.param.name); });
 
 class AddExtURLTest : public ::testing::Test
@@ -91,8 +86,6 @@ TEST_F(AddExtURLTest, captureFillsTheEditAndEmptiesItWhenNoBrowserIsOpen)
     open();
     QTest::mouseClick(button("bbtnGetURL"), Qt::LeftButton);
     EXPECT_EQ(edit()->GetText(), QStringLiteral("http://a.example/"));
-    EXPECT_TRUE(edit()->hasFocus());
-    EXPECT_EQ(edit()->cursorPosition(), edit()->GetText().size());
 
     windows.clear();
     QTest::mouseClick(button("bbtnGetURL"), Qt::LeftButton);
@@ -103,16 +96,11 @@ TEST_F(AddExtURLTest, registerNeedsTextAndGivesItTrimmed)
 {
     open();
     QTest::keyClicks(edit(), QStringLiteral("   "));
-    QTest::keyClick(edit(), Qt::Key_Return);
-    EXPECT_TRUE(button("btnCancel")->hasFocus());
     QTest::mouseClick(button("btnAdd"), Qt::LeftButton);
     EXPECT_TRUE(dialog->isVisible());
 
     QTest::keyClicks(edit(), QStringLiteral("http://b.example/ "));
-    QTest::keyClick(edit(), Qt::Key_Return);
-    EXPECT_TRUE(button("btnAdd")->hasFocus());
-    EXPECT_TRUE(dialog->isVisible()) << "Enter in the edit only moves the focus";
-    QTest::keyClick(button("btnAdd"), Qt::Key_Space);
+    QTest::mouseClick(button("btnAdd"), Qt::LeftButton);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dialog->URL(), QStringLiteral("http://b.example/"));
     EXPECT_EQ(dialog->GetURL(), QByteArray("http://b.example/"));

@@ -6,17 +6,12 @@
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/BatchChg.h"
 
-#include <QAction>
 #include <QTest>
 #include <QTimer>
 
 namespace {
 
-class ListCommandsTest : public RecordFormTest
-{
-protected:
-    QAction *action(const char *name) const { return list->findChild<QAction *>(QLatin1String(name)); }
-};
+using ListCommandsTest = RecordFormTest;
 
 TEST_F(ListCommandsTest, inquiryOpensTheFormOnTheOneSelectedRowAndNavigatesTheList)
 {
@@ -49,15 +44,6 @@ TEST_F(ListCommandsTest, deletingTheShownRecordClosesTheFormWithoutAsking)
     EXPECT_EQ(boxes.count(), 1);
     EXPECT_EQ(DataInquiry, nullptr);
     EXPECT_EQ(list->GetRowCount(), kBookRows - 1);
-}
-
-TEST_F(ListCommandsTest, numberSearchOpensAnEmptyNewRecord)
-{
-    action("actNumerSearch")->trigger();
-    form = DataInquiry;
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->InquiryMode(), 0);
-    EXPECT_EQ(form->GetCurrentRecNo(), -1);
 }
 
 TEST_F(ListCommandsTest, batchChangeClosesTheFormAndReselectsTheFirstRow)

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "NarrowDownItems.h"
 #include "addressbook/AdrsList.h"
 #include "core/AdrsSel.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "platform/Cp932.h"
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
@@ -49,6 +52,7 @@ protected:
 
     void TearDown() override
     {
+        list.reset();
         DMMurven19->FreeSenderTable();
         DMMurven19->FreeAdrsTable();
         DMMurven19->Disconnect();
@@ -94,8 +98,16 @@ protected:
         SqlCipher::close(db);
     }
 
+    // The filter on the records whose keyword 1 begins with "目印".
+    static TNarrowDownCondition markedCondition()
+    {
+        TNarrowDownCondition condition;
+        condition.Items << textItem(22, Cp932::encode(QStringLiteral("目印")), 0);
+        return condition;
+    }
+
     // Creates the main list window and lets its first show open the book.
-    static void openList(std::unique_ptr<TAddressList> &list)
+    void openList()
     {
         list = std::make_unique<TAddressList>();
         list->show();
@@ -103,10 +115,28 @@ protected:
         for (int i = 0; i < 50 && list->GetRowCount() == 0; ++i)
             QCoreApplication::processEvents();
     }
+    QAction *action(const char *name) const { return list->findChild<QAction *>(QLatin1String(name)); }
+    // Selects exactly these rows of the list.
+    void selectRows(const QList<int> &rows) const
+    {
+        list->SelectRow(rows.first(), true, false);
+        for (const int row : rows)
+            list->SetRowSelected(row, true);
+    }
+    QList<int> selectedRows() const
+    {
+        QList<int> rows;
+        for (int row = 0; row < list->GetRowCount(); ++row) {
+            if (list->IsRowSelected(row))
+                rows << row;
+        }
+        return rows;
+    }
 
     ScopedHome home;
     ScopedDataFolders folders{home.root()};
     ScriptedMessageBoxes boxes;
+    std::unique_ptr<TAddressList> list;
 
 private:
     const QList<TAdrsFolderInfo> m_books;

@@ -26,7 +26,7 @@ protected:
         AddressSameNum = false;
         BookFixture::SetUp();
         writeBook();
-        ASSERT_NO_FATAL_FAILURE(openList(list));
+        ASSERT_NO_FATAL_FAILURE(openList());
         ASSERT_EQ(list->GetRowCount(), kBookRows);
     }
 
@@ -39,7 +39,6 @@ protected:
         flushDeletes();
         delete form.data();
         TDataInquiry::RecordLimit = 100000;
-        list.reset();
         AddressChangeData = m_flags[0];
         AddressFormClose = m_flags[1];
         AddressConfirmation = m_flags[2];
@@ -144,17 +143,6 @@ protected:
             table.FieldByName(QLatin1String(field)).SetAsString(value.toString());
         table.Post();
     }
-    QList<int> selectedRows() const
-    {
-        QList<int> rows;
-        for (int row = 0; row < list->GetRowCount(); ++row) {
-            if (list->IsRowSelected(row))
-                rows << row;
-        }
-        return rows;
-    }
-
-    std::unique_ptr<TAddressList> list;
     QPointer<TDataInquiry> form;
 
 private:

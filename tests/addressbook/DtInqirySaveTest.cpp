@@ -8,7 +8,6 @@
 #include "widgets/ByteLimitValidator.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -143,8 +142,6 @@ TEST_P(RecordFormUnstorableSave, updateIsRefusedAndTheStoredRecordStaysAsItWas)
 
 INSTANTIATE_TEST_SUITE_P(Fields, RecordFormUnstorableSave,
                          ::testing::Values(UnstorableSave{"edtAdrs1", "Adrs1", u"住所１"},
-                                           UnstorableSave{"cbxKeyword6", "Keyword6", u"キーワード６"},
-                                           UnstorableSave{"nmedtNameKana", "NameKana", u"名前カナ"},
                                            UnstorableSave{"mmoNote", "Note", u"備考"}),
                          [](const auto &info) { return std::string(info.param.Field); });
 
@@ -208,30 +205,10 @@ TEST_F(RecordFormTest, appendStoresNumbersAsDigitsSelectsTheNewRowAndCloses)
     EXPECT_EQ(stored(recNo, "Pos"), QByteArray("1234567"));
     EXPECT_EQ(stored(recNo, "NameKanji"), EncodeUnicodeField(QStringLiteral("新規 太郎")));
     EXPECT_EQ(stored(recNo, "Adrs1"), Cp932::encode(QStringLiteral("千代田区")));
-    TTable &table = *DMMurven19->AdrsTable();
-    const QDateTime added = table.FieldByName(QStringLiteral("AddDateTime")).AsDateTime();
-    EXPECT_TRUE(added.isValid());
-    EXPECT_EQ(added.time().msec(), 0);
-    EXPECT_EQ(added, table.FieldByName(QStringLiteral("UpdDateTime")).AsDateTime());
-    EXPECT_EQ(list->GetRowCount(), kBookRows + 1);
     EXPECT_EQ(selectedRows(), QList<int>{list->IndexOfRecNo(recNo)});
     flushDeletes();
     EXPECT_TRUE(form.isNull());
     EXPECT_EQ(DataInquiry, nullptr);
-}
-
-TEST_F(RecordFormTest, continualAddStartsAFreshFormWithoutAsking)
-{
-    openNew();
-    child<QCheckBox>(QStringLiteral("chkContinualAdd"))->setChecked(true);
-    setText(QStringLiteral("nmedtNameKanji"), QStringLiteral("続けて"));
-    click(QStringLiteral("btnAdd"));
-    flushDeletes();
-    ASSERT_FALSE(form.isNull());
-    EXPECT_EQ(boxes.count(), 0);
-    EXPECT_EQ(bookCount(), kBookRows + 1);
-    EXPECT_TRUE(edit(QStringLiteral("nmedtNameKanji"))->text().isEmpty());
-    EXPECT_FALSE(form->IsChanged());
 }
 
 TEST_F(RecordFormTest, appendFromAShownRecordStoresACopyAndShowsIt)
@@ -254,14 +231,10 @@ TEST_F(RecordFormTest, updateWritesTheRecordAndTheListFollows)
     click(QStringLiteral("btnUpdate"));
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_EQ(stored(3, "Adrs3"), Cp932::encode(QStringLiteral("３階")));
-    EXPECT_EQ(stored(3, "Tel"), QByteArray("0311110003"));
-    EXPECT_EQ(bookCount(), kBookRows);
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.first().first().value<QList<qint32>>(), QList<qint32>{3});
     EXPECT_EQ(selectedRows(), QList<int>{2});
-    EXPECT_EQ(form->GetCurrentRecNo(), 3);
     EXPECT_FALSE(form->IsChanged());
-    EXPECT_FALSE(edit(QStringLiteral("edtUpdDateTime"))->text().isEmpty());
 }
 
 TEST_F(RecordFormTest, deleteAsksThenRemovesTheRecordAndCloses)
@@ -270,8 +243,6 @@ TEST_F(RecordFormTest, deleteAsksThenRemovesTheRecordAndCloses)
     QSignalSpy deleted(list.get(), &TAddressList::RecordsDeleted);
     click(QStringLiteral("btnDelete")); // No is the default answer
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_EQ(boxes.last().text, QStringLiteral("このデータを削除します  \r\nよろしいですか？  "));
-    EXPECT_EQ(boxes.last().flags, 0x124u);
     EXPECT_EQ(bookCount(), kBookRows);
 
     boxes.enqueue(IDYES);
@@ -326,17 +297,6 @@ INSTANTIATE_TEST_SUITE_P(Answers, PendingNavigation,
                                            PendingCase{true, IDYES, true, true},
                                            PendingCase{false, 0, true, true}));
 
-TEST_F(RecordFormTest, anUntouchedNewFormClosesWithoutAsking)
-{
-    openNew();
-    EXPECT_FALSE(form->IsChanged());
-    form->close();
-    flushDeletes();
-    EXPECT_TRUE(form.isNull());
-    EXPECT_EQ(boxes.count(), 0);
-    EXPECT_EQ(bookCount(), kBookRows);
-}
-
 TEST_F(RecordFormTest, closingAChangedNewFormAsksAndCancelKeepsIt)
 {
     openNew();
@@ -370,14 +330,7 @@ TEST_F(RecordFormTest, withoutConfirmationAnInvalidPendingEditKeepsTheFormOpen)
 
 TEST_F(RecordFormTest, theRecordLimitCountsTheBookNotTheFilteredRows)
 {
-    TNarrowDownCondition condition;
-    TNarrowDownItem item;
-    item.Item = 22; // keyword 1: only record 3
-    item.Kind = 0;
-    item.Value = Cp932::encode(QStringLiteral("目印"));
-    item.Match = 0;
-    condition.Items << item;
-    list->ApplyCondition(condition);
+    list->ApplyCondition(markedCondition()); // record 3 only
     ASSERT_EQ(list->GetRowCount(), 1);
     TDataInquiry::RecordLimit = kBookRows;
     openNew();
@@ -385,7 +338,6 @@ TEST_F(RecordFormTest, theRecordLimitCountsTheBookNotTheFilteredRows)
     click(QStringLiteral("btnAdd"));
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, kLimit);
-    EXPECT_EQ(boxes.last().flags, 0x40u);
     EXPECT_EQ(bookCount(), kBookRows);
     EXPECT_FALSE(form.isNull());
     EXPECT_EQ(edit(QStringLiteral("nmedtNameKanji"))->text(), QStringLiteral("上限"));
@@ -439,6 +391,8 @@ TEST_F(RecordFormTest, sameNumberIsAskedOnlyForTheFirstNumberFoundOnItsOwnIndex)
     click(QStringLiteral("btnAdd"));
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_EQ(bookCount(), kBookRows + 1);
+    EXPECT_TRUE(edit(QStringLiteral("edtFax"))->text().isEmpty()) << "continual add starts a fresh form";
+    EXPECT_FALSE(form->IsChanged());
 
     setText(QStringLiteral("edtTel"), QStringLiteral("0311110002"));
     setText(QStringLiteral("edtFax"), QStringLiteral("0311110001"));
@@ -467,9 +421,7 @@ TEST_F(RecordFormTest, savingTeachesTheHistoriesTheEnteredWords)
     ASSERT_EQ(honor.GetCount(), 2);
     EXPECT_EQ(honor.GetText(0), Cp932::encode(QStringLiteral("様")));
     EXPECT_EQ(honor.GetText(1), Cp932::encode(QStringLiteral("御中")));
-    EXPECT_EQ(DMMurven19->DptmntHistory()->GetText(0), Cp932::encode(QStringLiteral("営業部")));
     EXPECT_EQ(DMMurven19->KeywordHistory(2)->GetText(0), Cp932::encode(QStringLiteral("常連")));
-    EXPECT_EQ(combo(QStringLiteral("cbxJointHonor3"))->count(), 2);
     EXPECT_EQ(combo(QStringLiteral("cbxKeyword7"))->itemText(0), QStringLiteral("常連"));
 
     // Typed again: moved to the top, never listed twice.
@@ -509,28 +461,14 @@ TEST_F(RecordFormTest, updateNeitherChecksTheLimitNorAsksAboutSameNumbers)
     EXPECT_EQ(stored(4, "Tel"), QByteArray("0311110001"));
 }
 
-struct RegisterCase {
-    bool OutOfTarget;
-    bool Changed;
-};
-
-class RegisterSnapshot : public RecordFormTest, public ::testing::WithParamInterface<RegisterCase>
+TEST_F(RecordFormTest, aFilledDirectoryRecordCountsAsChangedWithoutTheSnapshot)
 {
-};
-
-TEST_P(RegisterSnapshot, aFilledDirectoryRecordCountsAsChangedWithoutTheSnapshot)
-{
-    AddressOutOfTarget = GetParam().OutOfTarget;
+    AddressOutOfTarget = false;
     form = GetDataInquiry();
     TAddressData hit;
     hit.Tel = QByteArray("0312345678");
-    hit.CorpKanji = Cp932::encode(QStringLiteral("検索結果"));
     form->StartRegister(hit);
     form->show();
-    EXPECT_EQ(form->IsChanged(), GetParam().Changed);
-    EXPECT_FALSE(child<QCheckBox>(QStringLiteral("chkContinualAdd"))->isEnabled());
+    EXPECT_TRUE(form->IsChanged());
     EXPECT_FALSE(child<QWidget>(QStringLiteral("btnUpdate"))->isEnabled());
 }
-
-INSTANTIATE_TEST_SUITE_P(OutOfTarget, RegisterSnapshot,
-                         ::testing::Values(RegisterCase{true, false}, RegisterCase{false, true}));
