@@ -4,7 +4,7 @@
 // layer's bare batch of the same operations (no window, no savepoints) on a
 // fresh copy of the same book in the same run.
 #include "BenchSupport.h"
-#include "BookGenerator.h"
+#include "BookFile.h"
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/AdrsList.h"
 #include "addressbook/AdrsListView.h"
@@ -43,41 +43,6 @@ public:
     }
 };
 
-void writeBook(const QString &path, int records)
-{
-    TTable table;
-    table.SetTableName(path);
-    table.SetPassword(TablePassword);
-    table.SetFieldDefs(AdrsFieldDefs);
-    table.SetIndexDefs(AdrsIndexDefs);
-    if (!table.CreateTable())
-        qFatal("cannot create %s", qPrintable(path));
-    table.Open();
-    BookGenerator gen;
-    table.BeginBatch();
-    for (int i = 0; i < records; ++i) {
-        const BookRecord r = gen.next();
-        table.Append();
-        const std::pair<const char *, const QString *> texts[] = {
-            {"CustomCode", &r.customCode}, {"Tel", &r.tel},       {"Fax", &r.fax},         {"Portable1", &r.portable1},
-            {"Pos", &r.pos},               {"Tdfkn", &r.tdfkn},   {"Adrs1", &r.adrs1},     {"Adrs2", &r.adrs2},
-            {"Adrs3", &r.adrs3},           {"AdrsKana", &r.adrsKana}, {"JisCode", &r.jisCode},
-            {"CorpKanji", &r.corpKanji},   {"CorpKana", &r.corpKana}, {"Dptmnt", &r.dptmnt},
-            {"Post", &r.post},             {"NameKana", &r.nameKana}, {"Honor", &r.honor},
-            {"EMail1", &r.email1},         {"Note", &r.note}};
-        for (const auto &[name, text] : texts)
-            table.FieldByName(QString::fromLatin1(name)).SetAsString(*text);
-        for (int k = 0; k < 8; ++k)
-            table.FieldByName(QStringLiteral("Keyword%1").arg(k + 1)).SetAsString(r.keywords[k]);
-        table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(r.nameKanji));
-        table.FieldByName(QStringLiteral("Group")).SetAsInteger(r.group);
-        table.FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(r.privCorp);
-        table.FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(r.added);
-        table.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(r.added);
-        table.Post();
-    }
-    table.EndBatch();
-}
 
 QString bookFile(const QString &folder) { return AdrsPath + folder + QStringLiteral("/Adrs.DB"); }
 
@@ -237,8 +202,8 @@ int main(int argc, char **argv)
 
     const QString generated = home.filePath(QStringLiteral("Generated.DB"));
     const QString empty = home.filePath(QStringLiteral("Empty.DB"));
-    writeBook(generated, kRecords);
-    writeBook(empty, 0);
+    WriteGeneratedBook(generated, kRecords);
+    WriteGeneratedBook(empty, 0);
     QList<qint32> recNos;
 
     // Delete: the main list's command on its first kRun rows.
