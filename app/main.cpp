@@ -72,14 +72,7 @@ int main(int argc, char **argv)
     };
     parts.freeWqhyp = [] { FreeWqhyp(); };
     parts.createDataModule = [] { DMMurven19 = new TDMMurven19; };
-    parts.freeDataModule = [] {
-        DMMurven19->FreeSenderTable();
-        DMMurven19->FreeAdrsTable();
-        DMMurven19->Disconnect();
-        DMMurven19->FreeDatabase(); // the histories with it
-        delete DMMurven19;
-        DMMurven19 = nullptr;
-    };
+    parts.freeDataModule = [] { FreeDataModule(); };
     parts.askPassword = [] {
         TInputPassword dialog;
         return dialog.exec() == QDialog::Accepted;

@@ -91,12 +91,7 @@ void closeList(std::unique_ptr<TAddressList> &list)
 {
     list.reset();
     QApplication::processEvents();
-    DMMurven19->FreeSenderTable();
-    DMMurven19->FreeAdrsTable();
-    DMMurven19->Disconnect();
-    DMMurven19->FreeDatabase();
-    delete DMMurven19;
-    DMMurven19 = nullptr;
+    FreeDataModule();
 }
 
 double timed(const std::function<void()> &work) { return bestOfMs(1, work); }

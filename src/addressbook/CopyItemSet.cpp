@@ -64,13 +64,7 @@ TCopyItemSet::TCopyItemSet(QWidget *Owner) : QDialog(Owner)
     btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    connect(bbtnTop, &QPushButton::clicked, this, [this] { MoveCurrentCheckRow(lvCopyItem, m_items, 0); });
-    connect(bbtnUp, &QPushButton::clicked, this,
-            [this] { MoveCurrentCheckRow(lvCopyItem, m_items, lvCopyItem->currentRow() - 1); });
-    connect(bbtnDown, &QPushButton::clicked, this,
-            [this] { MoveCurrentCheckRow(lvCopyItem, m_items, lvCopyItem->currentRow() + 1); });
-    connect(bbtnBottom, &QPushButton::clicked, this,
-            [this] { MoveCurrentCheckRow(lvCopyItem, m_items, lvCopyItem->count() - 1); });
+    ConnectCheckRowMoves(this, lvCopyItem, m_items, bbtnTop, bbtnUp, bbtnDown, bbtnBottom);
     connect(bbtnAll, &QPushButton::clicked, this, [this] {
         for (int row = 0; row < lvCopyItem->count(); ++row)
             lvCopyItem->item(row)->setCheckState(Qt::Checked);

@@ -59,13 +59,7 @@ THeaderSelect::THeaderSelect(QWidget *parent) : QDialog(parent)
     btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 
-    connect(bbtnTop, &QPushButton::clicked, this, [this] { MoveCurrentCheckRow(lvHeader, m_records, 0); });
-    connect(bbtnUp, &QPushButton::clicked, this,
-            [this] { MoveCurrentCheckRow(lvHeader, m_records, lvHeader->currentRow() - 1); });
-    connect(bbtnDown, &QPushButton::clicked, this,
-            [this] { MoveCurrentCheckRow(lvHeader, m_records, lvHeader->currentRow() + 1); });
-    connect(bbtnBottom, &QPushButton::clicked, this,
-            [this] { MoveCurrentCheckRow(lvHeader, m_records, lvHeader->count() - 1); });
+    ConnectCheckRowMoves(this, lvHeader, m_records, bbtnTop, bbtnUp, bbtnDown, bbtnBottom);
     connect(bbtnAll, &QPushButton::clicked, this, [this] { SetCheckMarks([](const TColumnRecord &) { return true; }); });
     connect(bbtnReView, &QPushButton::clicked, this, [this] {
         SetCheckMarks([](const TColumnRecord &r) {

@@ -9,6 +9,18 @@
 
 TDMMurven19 *DMMurven19 = nullptr;
 
+void FreeDataModule()
+{
+    if (!DMMurven19)
+        return;
+    DMMurven19->FreeSenderTable();
+    DMMurven19->FreeAdrsTable();
+    DMMurven19->Disconnect();
+    DMMurven19->FreeDatabase(); // the histories with it
+    delete DMMurven19;
+    DMMurven19 = nullptr;
+}
+
 const QByteArray TablePassword = QByteArrayLiteral("kestru42");
 
 namespace {

@@ -133,3 +133,7 @@ private:
 
 // The program's data module; created and freed by the main form.
 extern TDMMurven19 *DMMurven19;
+
+// Closes the data module's tables, its connection and its histories, and
+// frees it; nothing when there is none.
+void FreeDataModule();

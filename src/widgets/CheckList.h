@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QListWidget>
 
 #include <algorithm>
@@ -39,6 +40,21 @@ void MoveCurrentCheckRow(QListWidget *list, Records &records, int target)
     item->setSelected(true);
     list->scrollToItem(item);
     list->setFocus();
+}
+
+// Wires the four move buttons (to the top, one up, one down, to the bottom)
+// of a check-box list to MoveCurrentCheckRow; `owner` keeps the connections.
+template <typename Records>
+void ConnectCheckRowMoves(QObject *owner, QListWidget *list, Records &records, QAbstractButton *top,
+                          QAbstractButton *up, QAbstractButton *down, QAbstractButton *bottom)
+{
+    QObject::connect(top, &QAbstractButton::clicked, owner, [list, &records] { MoveCurrentCheckRow(list, records, 0); });
+    QObject::connect(up, &QAbstractButton::clicked, owner,
+                     [list, &records] { MoveCurrentCheckRow(list, records, list->currentRow() - 1); });
+    QObject::connect(down, &QAbstractButton::clicked, owner,
+                     [list, &records] { MoveCurrentCheckRow(list, records, list->currentRow() + 1); });
+    QObject::connect(bottom, &QAbstractButton::clicked, owner,
+                     [list, &records] { MoveCurrentCheckRow(list, records, list->count() - 1); });
 }
 
 // Writes each row's check mark into the `flag` of the record in that row.

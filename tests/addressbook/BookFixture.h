@@ -53,12 +53,7 @@ protected:
     void TearDown() override
     {
         list.reset();
-        DMMurven19->FreeSenderTable();
-        DMMurven19->FreeAdrsTable();
-        DMMurven19->Disconnect();
-        DMMurven19->FreeDatabase();
-        delete DMMurven19;
-        DMMurven19 = nullptr;
+        FreeDataModule();
         AdrsFolderList.clear();
         AdrsName = m_savedAdrsName;
     }

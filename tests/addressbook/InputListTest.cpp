@@ -52,9 +52,7 @@ protected:
     void TearDown() override
     {
         dialog.reset();
-        DMMurven19->FreeDatabase();
-        delete DMMurven19;
-        DMMurven19 = nullptr;
+        FreeDataModule();
         DataPath = m_saved[0];
         HistoryPath = m_saved[1];
         KeywordNames = m_names;
