@@ -29,6 +29,8 @@ const QString kInstanceName = QStringLiteral("Murven19.Instance");
 
 int main(int argc, char **argv)
 {
+    // Before anything is written: the books, settings and histories are the user's alone.
+    Folders::restrictNewFilesToUser();
     TApplication app(argc, argv);
     // Before the first window, the splash included.
     SetApplicationFont();
@@ -38,10 +40,14 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     TInstanceLock instance;
+    TInstanceCheck instanceCheck = TInstanceCheck::Acquired;
     QPointer<TAddressList> addressList;
 
     TStartupParts parts;
-    parts.checkPreviousInstance = [&] { return CheckPreviousInstance(instance, kInstanceName, true); };
+    parts.checkPreviousInstance = [&] {
+        instanceCheck = AcquireInstance(instance, kInstanceName, true);
+        return instanceCheck != TInstanceCheck::Acquired;
+    };
     // The marker goes on the window the user sees (the main list window).
     parts.setWindowMarker = [] {};
     parts.applicationSettings = [] { TntApplication()->SetTitle(ProductCaption()); };
@@ -111,5 +117,7 @@ int main(int argc, char **argv)
     parts.releaseLock = [&] { instance.reset(); };
 
     TStartup startup(std::move(parts));
-    return startup.Run();
+    const int rc = startup.Run();
+    // A start refused for a reason (said in its message) is a failed start.
+    return instanceCheck == TInstanceCheck::Refused ? 1 : rc;
 }

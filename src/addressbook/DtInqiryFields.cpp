@@ -5,6 +5,7 @@
 
 #include "addressbook/AddExtURL.h"
 #include "addressbook/AdrsList.h"
+#include "addressbook/ExtLinkKind.h"
 #include "addressbook/InputList.h"
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
@@ -1012,7 +1013,17 @@ void TDataInquiry::OpenLink()
     if (!current)
         return;
     const QString link = current->text(1);
-    const QUrl url = QUrl::fromUserInput(link, QString(), QUrl::AssumeLocalFile);
+    const QUrl url = ExtLinkUrl(link);
+    // The desktop runs programs, scripts and launchers it is handed: only web
+    // pages and documents open without a word.
+    if (ClassifyExtLink(url) == TExtLinkKind::Other
+        && ShowMessageBoxAt(this,
+                            QStringLiteral("このリンクはウェブページや文書ではなく、プログラムが実行される"
+                                           "おそれがあります  \r\n") + link
+                                + QStringLiteral("  \r\n\r\n開いてもよろしいですか？  "),
+                            ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0)
+               != IDYES)
+        return;
     QDesktopServices::openUrl(url);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Env.h"
 #include "core/HisInfo.h"
+#include "platform/Folders.h"
 #include "util/MsgBoxPos.h"
 
 #include <QDir>
@@ -407,7 +408,7 @@ bool TDMMurven19::EnsureSenderTableFile()
 {
     if (!m_senderTable)
         return false;
-    if (!QDir().mkpath(QFileInfo(m_senderTable->TableName()).absolutePath()))
+    if (!Folders::makePrivatePath(QFileInfo(m_senderTable->TableName()).absolutePath()))
         return false;
     return ensureTableFile(m_senderTable.get(), SenderFieldDefs, SenderIndexDefs);
 }

@@ -3,6 +3,7 @@
 #include "core/AdrsSel.h"
 #include "core/Env.h"
 #include "platform/Cp932.h"
+#include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
@@ -51,7 +52,7 @@ void LoadGroupNames(const QString &folder)
 
 bool SaveGroupNames(const QString &folder, QString *error)
 {
-    QDir().mkpath(AdrsPath + folder);
+    (void)Folders::makePrivatePath(AdrsPath + folder);
     TMemIniFile ini(GroupFileName(folder));
     for (int i = 1; i <= GroupCount; ++i)
         ini.WriteString(SecGroup, groupKey(i), GroupNames[i]);

@@ -1,6 +1,7 @@
 #include "core/HisInfo.h"
 
 #include "platform/Cp932.h"
+#include "platform/Folders.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
@@ -76,7 +77,7 @@ THistoryData::THistoryData(const QString &fileName, bool createIfMissing, int ma
     if (!QFileInfo::exists(m_fileName)) {
         if (!createIfMissing)
             throw EInOutError(m_fileName + CrLf + msgNotFound());
-        QDir().mkpath(QFileInfo(m_fileName).absolutePath());
+        (void)Folders::makePrivatePath(QFileInfo(m_fileName).absolutePath());
         const QByteArray empty(4, '\0');
         if (!SafeReplaceFile(m_fileName, empty))
             throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());
@@ -156,7 +157,7 @@ bool THistoryData::Save()
 {
     if (!m_items)
         return false;
-    QDir().mkpath(QFileInfo(m_fileName).absolutePath());
+    (void)Folders::makePrivatePath(QFileInfo(m_fileName).absolutePath());
     if (!SafeReplaceFile(m_fileName, Serialize()))
         throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());
     return true;

@@ -59,7 +59,17 @@ void TInputPassword::btnOkClick()
         m_medtPassword->setFocus();
         return;
     }
-    if (entry != DerivePassword(StartupPassword)) {
+    if (StoredPasswordState(StartupPassword) == TStoredPassword::Damaged) {
+        // Nothing can match a damaged value; the user learns why, not merely "wrong".
+        ShowMessageBoxAt(this,
+                         QStringLiteral("登録されているパスワードが壊れているため確認できません  \r\n"
+                                        "パスワードを設定し直してください  "),
+                         ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        m_medtPassword->clear();
+        m_medtPassword->setFocus();
+        return;
+    }
+    if (!PasswordMatches(StartupPassword, entry)) {
         ShowMessageBoxAt(this,
                          QStringLiteral("パスワードが違います  \r\n正しいパスワードを入力してください  "),
                          ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);

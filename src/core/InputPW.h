@@ -7,8 +7,9 @@ class QPushButton;
 class TTntEdit;
 
 // The start-up password prompt. OK compares the entry with the password
-// derived from StartupPassword at that moment; any other way of leaving the
-// dialog asks whether start-up is to be abandoned.
+// derived from StartupPassword at that moment (a damaged stored value refuses
+// every entry); any other way of leaving the dialog asks whether start-up is
+// to be abandoned.
 class TInputPassword : public QDialog
 {
     Q_OBJECT

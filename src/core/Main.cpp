@@ -6,6 +6,7 @@
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
+#include "platform/SafeFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 
@@ -102,13 +103,13 @@ QString MakeDataRoot(const QString &ProgramFolder)
 {
     if (!qEnvironmentVariableIsEmpty("MURVEN_SETTINGS_ROOT")) {
         const QString root = Folders::settingsRoot();
-        return QDir().mkpath(root) ? root : ProgramFolder;
+        return Folders::makePrivatePath(root) ? root : ProgramFolder;
     }
     const QString common = GetCommonAppDataFolder();
     if (common.isEmpty() || common == QStringLiteral("/"))
         return ProgramFolder;
     // A fresh account may not have its data folder yet; it is the user's own.
-    QDir().mkpath(common);
+    (void)Folders::makePrivatePath(common);
     const QString pyx = common + QStringLiteral("Pyx");
     if (!CreateFolderForEveryone(pyx))
         return ProgramFolder;
@@ -225,7 +226,7 @@ void LoadSettings()
             DataPath = Folders::includeTrailingPathDelimiter(DataPath);
         }
         if (!isFolder(DataPath))
-            QDir().mkpath(DataPath);
+            (void)Folders::makePrivatePath(DataPath);
 
         MustSelectAdrs = false;
         if (DataPathChanged) {
@@ -267,7 +268,8 @@ void LoadSettings()
         try {
             StartupPassword = registry.ReadString(QStringLiteral("Type"));
         } catch (const ERegistryException &) {
-            // A value of another type holds no password.
+            // A value of another type is a damaged one: the start asks and nothing matches.
+            StartupPassword = UnreadableStoredPassword();
         }
     }
 }
@@ -288,11 +290,16 @@ bool SaveDataPath()
 void EnsureWordFiles()
 {
     if (!isFolder(HistoryPath))
-        QDir().mkpath(HistoryPath);
+        (void)Folders::makePrivatePath(HistoryPath);
     for (const QString &name : {QStringLiteral("Post.mtd"), QStringLiteral("Honor.mtd")}) {
         const QString target = HistoryPath + name;
-        if (!QFileInfo::exists(target))
-            QFile::copy(AppPath + QStringLiteral("Common/History/") + name, target); // failures ignored
+        if (QFileInfo::exists(target))
+            continue;
+        // Copied byte for byte into a file of the user's own: a plain file copy
+        // would hand on the installed file's access for everyone.
+        QFile source(AppPath + QStringLiteral("Common/History/") + name);
+        if (source.open(QIODevice::ReadOnly))
+            (void)SafeReplaceFile(target, source.readAll()); // failures ignored
     }
 }
 
@@ -338,7 +345,7 @@ void TMainForm::StartupMessage()
 {
     if (m_closed)
         return;
-    if (!DerivePassword(StartupPassword).isEmpty() && !m_parts.askPassword()) {
+    if (StoredPasswordState(StartupPassword) != TStoredPassword::None && !m_parts.askPassword()) {
         Close();
         return;
     }

@@ -69,6 +69,29 @@ QString DerivePassword(const QString &Stored)
     return plain;
 }
 
+TStoredPassword StoredPasswordState(const QString &Stored)
+{
+    if (Stored.isEmpty())
+        return TStoredPassword::None;
+    if (Stored.size() % 4 != 0)
+        return TStoredPassword::Damaged;
+    for (const QChar c : Stored)
+        if (nibbleOf(c) < 0)
+            return TStoredPassword::Damaged;
+    return DerivePassword(Stored).isEmpty() ? TStoredPassword::None : TStoredPassword::Set;
+}
+
+QString UnreadableStoredPassword()
+{
+    // Outside the alphabet, so it can never derive a password.
+    return QStringLiteral("<not a string>");
+}
+
+bool PasswordMatches(const QString &Stored, const QString &Entry)
+{
+    return StoredPasswordState(Stored) == TStoredPassword::Set && Entry == DerivePassword(Stored);
+}
+
 bool IsStorablePassword(const QString &Plain)
 {
     for (const QChar c : Plain)

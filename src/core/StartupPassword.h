@@ -25,5 +25,25 @@
 // the result. Empty means that no password is set.
 [[nodiscard]] QString DerivePassword(const QString &Stored);
 
+// What a stored value asks of the start.
+enum class TStoredPassword {
+    None,    // empty, or only dropped characters: no password is asked
+    Set,     // whole groups of the alphabet: the derived password is asked
+    Damaged, // anything else: asked, and no entry can match (the start fails closed)
+};
+
+// The state of a stored text. A value the installation cannot have written (a
+// partial group, a character outside the alphabet) is damaged, never "none":
+// a broken value must not open the program.
+[[nodiscard]] TStoredPassword StoredPasswordState(const QString &Stored);
+
+// Stored in place of a value that is no string at all (a number, binary
+// data): damaged by the rule above.
+[[nodiscard]] QString UnreadableStoredPassword();
+
+// True when Entry opens a program whose stored password is Stored: never for
+// a damaged value.
+[[nodiscard]] bool PasswordMatches(const QString &Stored, const QString &Entry);
+
 // True when every character of Plain survives a round trip (none of "+-*/").
 [[nodiscard]] bool IsStorablePassword(const QString &Plain);

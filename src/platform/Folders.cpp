@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace {
 
 // A variable that is set but empty counts as not set, so an exported empty
@@ -81,6 +84,42 @@ QString userRegistryFile()
     if (config.isEmpty())
         return QString();
     return includeTrailingPathDelimiter(config) + QStringLiteral("Pyx/Murven19.reg");
+}
+
+bool makePrivatePath(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    struct stat st {};
+    // Each missing level from the top down, so that none of them is ever
+    // open to others, not even for a moment.
+    qsizetype from = 1;
+    while (from <= clean.size()) {
+        qsizetype end = clean.indexOf(QLatin1Char('/'), from);
+        if (end < 0)
+            end = clean.size();
+        const QByteArray level = QFile::encodeName(clean.left(end));
+        from = end + 1;
+        if (::stat(level.constData(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode))
+                return false;
+            continue;
+        }
+        if (::mkdir(level.constData(), 0700) != 0) {
+            if (errno != EEXIST)
+                return false;
+            continue;
+        }
+        // The mask could only take bits away; the owner needs all three.
+        ::chmod(level.constData(), 0700);
+    }
+    return ::stat(QFile::encodeName(clean).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void restrictNewFilesToUser()
+{
+    ::umask(077);
 }
 
 // An empty path stays empty: a lone '/' would name the file-system root.

@@ -26,6 +26,16 @@ namespace Folders {
 [[nodiscard]] QString machineRegistryFile();
 [[nodiscard]] QString userRegistryFile();
 
+// Makes the folder and every missing folder above it, each one entered and
+// read by the user only (0700): books, settings and histories are private.
+// Folders that exist keep their access rights. True when the folder exists.
+[[nodiscard]] bool makePrivatePath(const QString &path);
+
+// Sets the process's file-creation mask so that every file and folder made
+// from now on, by this program or by a library it calls, is the user's alone
+// (files 0600, folders 0700). Called once at the start of the program.
+void restrictNewFilesToUser();
+
 // Path helpers in the style the rest of the program uses.
 [[nodiscard]] QString includeTrailingPathDelimiter(const QString &path);
 [[nodiscard]] QString excludeTrailingPathDelimiter(const QString &path);

@@ -421,7 +421,7 @@ bool TRegistry::save(const Document &document, QString *error)
         *error = QStringLiteral("No file for the user's registry keys");
         return false;
     }
-    QDir().mkpath(QFileInfo(m_fileName).absolutePath());
+    (void)Folders::makePrivatePath(QFileInfo(m_fileName).absolutePath());
     if (!SafeReplaceFile(m_fileName, document.serialize(), error))
         return false;
     *m_document = document;

@@ -6,7 +6,9 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,15 +33,24 @@ bool injectedFailure(SafeFile::Step step)
 
 constexpr int kTemporarySuffixLength = 8;
 
-// The file the replacement really works on: a symbolic link is followed so
-// that the link itself survives.
+// Links followed before a chain counts as a loop (the system's own limit).
+constexpr int kMaxLinkHops = 40;
+
+// A temporary nobody holds and nobody has touched for this long belongs to a
+// write that died; a younger one may belong to a writer that has just made it.
+constexpr int kAbandonedTemporarySeconds = 60;
+
+// The file the replacement really works on: every symbolic link of a chain is
+// followed, so that the links themselves survive and the real file gets the
+// new bytes. Empty after too many links (a loop).
 QFileInfo resolvedTarget(const QString &path)
 {
     QFileInfo info(path);
-    if (info.isSymLink()) {
+    for (int hop = 0; info.isSymLink(); ++hop) {
         const QString target = info.symLinkTarget();
-        if (!target.isEmpty())
-            info = QFileInfo(target);
+        if (target.isEmpty() || hop == kMaxLinkHops)
+            return QFileInfo();
+        info = QFileInfo(target);
     }
     return info;
 }
@@ -113,6 +124,26 @@ bool syncFolder(const QByteArray &folder)
     return ok;
 }
 
+// Removes a temporary only when no writer holds it and it has lain untouched
+// long enough that a writer that has only just made it cannot be meant.
+void removeAbandonedTemporary(const QByteArray &name)
+{
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    if (std::time(nullptr) - st.st_mtime < kAbandonedTemporarySeconds)
+        return;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat held {};
+    // Still the same file under that name, and no live writer holds it.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_ino == st.st_ino &&
+        held.st_dev == st.st_dev)
+        ::unlink(name.constData());
+    ::close(fd);
+}
+
 } // namespace
 
 QString SafeReplaceBackupPath(const QString &path)
@@ -125,7 +156,8 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
 {
     const QFileInfo target = resolvedTarget(path);
     if (target.fileName().isEmpty())
-        return fail(error, QStringLiteral("No file name in \"%1\"").arg(QDir::toNativeSeparators(path)));
+        return fail(error, QStringLiteral("No file name in \"%1\" (or a loop of links)")
+                               .arg(QDir::toNativeSeparators(path)));
 
     const QString targetPath = target.absoluteFilePath();
     const QByteArray targetName = QFile::encodeName(targetPath);
@@ -148,23 +180,40 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporaryName = QFile::encodeName(target.absolutePath() + QLatin1Char('/') + temporaryPrefix(target) +
                                           randomSuffix());
-        fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Only the user may read a new file: books and settings hold private data.
+        fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
             return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), errno));
     }
     if (fd < 0)
         return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), EEXIST));
+    // Held until the temporary is in place, so that another process putting
+    // the folder right (RecoverSafeReplace) leaves this write alone. A second
+    // descriptor, because closing the written one is checked before the commit.
+    const int holdFd = ::dup(fd);
+    if (holdFd >= 0)
+        (void)::flock(holdFd, LOCK_EX | LOCK_NB);
+    const auto release = [holdFd] {
+        if (holdFd >= 0)
+            ::close(holdFd);
+    };
 
     const auto discardTemporary = [&](const QString &what) {
         const int code = errno;
         if (fd >= 0)
             ::close(fd);
         ::unlink(temporaryName.constData());
+        release();
         return fail(error, describe(what, targetPath, code));
     };
 
-    if (existed)
-        (void)::fchmod(fd, st.st_mode & 07777); // keep the owner's choice of access; best effort
+    if (existed) {
+        // Keep the owner's choice of access, and the owner and group where the
+        // system lets this process hand them on; best effort.
+        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
+            (void)::fchown(fd, st.st_uid, st.st_gid);
+        (void)::fchmod(fd, st.st_mode & 07777);
+    }
     if (!writeAll(fd, bytes))
         return discardTemporary(QStringLiteral("Cannot write"));
     if (injectedFailure(SafeFile::Step::SyncTemporary) || ::fsync(fd) != 0)
@@ -194,6 +243,7 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
     // 4. From here the new file is in place; a failure to sync the folder or to
     // delete the copy cannot undo that, and a "$$" copy left over is removed by
     // RecoverSafeReplace before the next read.
+    release();
     (void)syncFolder(folderName);
     if (!injectedFailure(SafeFile::Step::RemoveBackup))
         ::unlink(backupName.constData());
@@ -218,14 +268,16 @@ void RecoverSafeReplace(const QString &path)
             ::rename(backupName.constData(), targetName.constData());
     }
 
-    // Temporaries of a write that never reached its commit hold nothing anyone needs.
+    // Temporaries of a write that never reached its commit hold nothing anyone
+    // needs, unless their writer is still at work: another process may be
+    // saving the same file at this moment.
     const QString prefix = temporaryPrefix(target);
     const QDir folder = target.absoluteDir();
     // No name filter: a file name may hold wildcard characters of its own.
     const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : entries) {
         if (name.size() == prefix.size() + kTemporarySuffixLength && name.startsWith(prefix))
-            QFile::remove(folder.filePath(name));
+            removeAbandonedTemporary(QFile::encodeName(folder.filePath(name)));
     }
 }
 

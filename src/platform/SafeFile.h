@@ -14,7 +14,10 @@
 // either the complete old file or the complete new one, possibly beside a "$$"
 // copy; RecoverSafeReplace() puts such a folder right before the file is read.
 //
-// A target that is a symbolic link is replaced where the link points; the link stays.
+// A target that is a symbolic link (or a chain of them) is replaced where the
+// last link points; the links stay. A new file is readable by its owner only;
+// a replaced one keeps its access rights, and its owner and group where the
+// system allows.
 
 // False with a message in *error when the new bytes could not be put in place;
 // the original file is then untouched and no temporary is left behind.
@@ -22,7 +25,9 @@
 
 // Call before reading `path`: a missing file whose "$$" copy exists gets the
 // copy back; when both exist the file is the complete new one and the copy is
-// deleted. Temporaries left by an interrupted write are removed.
+// deleted. Temporaries left by an interrupted write are removed once no
+// process holds them and they have lain untouched for a minute, so a reader
+// never breaks another process's save in progress.
 void RecoverSafeReplace(const QString &path);
 
 // The name of the copy kept while a file is being replaced: "$$" + file name, same folder.

@@ -6,6 +6,9 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace SqlCipher {
 
 namespace {
@@ -92,6 +95,13 @@ sqlite3 *open(const QString &path, const QByteArray &password, bool create, QStr
     // A connection belongs to one table object on one thread: no locking of
     // its own, which every column read of a walk would otherwise pay.
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    if (create) {
+        // The engine would make a new book readable by everyone; made here
+        // first, for the user alone. Its journals take the book's access.
+        const int fd = ::open(path.toUtf8().constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            ::close(fd);
+    }
     if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK) {
         if (error)
             *error = QStringLiteral("The table file %1 cannot be opened: %2").arg(path, lastError(db));

@@ -1,45 +1,213 @@
 #include "util/SingleInstance.h"
 
+#include "platform/Folders.h"
 #include "util/MsgBoxPos.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QPointer>
-#include <QStandardPaths>
+#include <QSysInfo>
+#include <QThread>
 #include <QWidget>
 #include <QWindow>
 
 #include <memory>
 
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr char kRaiseRequest[] = "raise\n";
 
-// The runtime folder is private to the user and emptied at log-out, which is
-// what a lock of a running program needs; the temporary folder is the
-// fallback on systems without one.
-QString lockFolder()
+// A folder fit for the lock: a real folder of this user that nobody else can
+// enter. Empty when it is, else the reason, in words for the message.
+QString unfitFolderReason(const struct stat &st)
 {
-    QString dir;
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-        dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (dir.isEmpty() || !QDir().mkpath(dir))
-        dir = QDir::tempPath();
-    return dir;
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("フォルダーではありません（ファイルまたはリンクです）");
+    if (st.st_uid != ::geteuid())
+        return QStringLiteral("所有者がこのユーザーではありません");
+    if ((st.st_mode & 077) != 0)
+        return QStringLiteral("ほかのユーザーにもアクセス権があります");
+    return QString();
 }
 
-QString safeName(const QString &name)
+// The session's runtime folder, when the session has one that is the user's
+// alone (a variable carried over by "su" or "sudo" names another user's).
+QString runtimeFolder()
+{
+    const QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (dir.isEmpty() || !QDir::isAbsolutePath(dir))
+        return QString();
+    struct stat st {};
+    if (::stat(QFile::encodeName(dir).constData(), &st) != 0 || !unfitFolderReason(st).isEmpty())
+        return QString();
+    return Folders::includeTrailingPathDelimiter(dir);
+}
+
+// The folder of the lock and the socket: the runtime folder, else a folder
+// of the settings root made for them. Empty with the reason in *error.
+QString lockFolder(QString *error)
+{
+    const QString runtime = runtimeFolder();
+    if (!runtime.isEmpty())
+        return runtime;
+    const QString root = Folders::settingsRoot();
+    if (root.isEmpty()) {
+        *error = QStringLiteral("ユーザーのフォルダーが見つかりません");
+        return QString();
+    }
+    const QString folder = root + QStringLiteral("Instance");
+    const QByteArray native = QFile::encodeName(folder);
+    if (!Folders::makePrivatePath(root) || (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)) {
+        *error = QDir::toNativeSeparators(folder) + QStringLiteral("  \r\n") + qt_error_string(errno);
+        return QString();
+    }
+    // Never trusted for having been made here: someone may have made it first.
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0) {
+        *error = QDir::toNativeSeparators(folder) + QStringLiteral("  \r\n") + qt_error_string(errno);
+        return QString();
+    }
+    if (const QString why = unfitFolderReason(st); !why.isEmpty()) {
+        *error = QDir::toNativeSeparators(folder) + QStringLiteral("  \r\n") + why;
+        return QString();
+    }
+    return folder + QLatin1Char('/');
+}
+
+// The name of the files: the instance name and a key of the settings root,
+// so that a run with another settings root (another home, a portable set-up)
+// is another instance.
+QString fileBase(const QString &name)
 {
     QString s = name;
     for (QChar &c : s)
         if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
             c = QLatin1Char('_');
-    return s + QLatin1Char('-') + QString::number(getuid());
+    const QString root = QDir::cleanPath(QDir(Folders::settingsRoot()).absolutePath());
+    const QByteArray key = QCryptographicHash::hash(QFile::encodeName(root), QCryptographicHash::Sha256).toHex();
+    return s + QLatin1Char('-') + QString::fromLatin1(key.left(16));
+}
+
+void refuseStart(const QString &headline, const QString &detail)
+{
+    ShowMessageBoxAt(nullptr,
+                     headline + QStringLiteral("  \r\n") + detail + QStringLiteral("  \r\n\r\n") + ProductCaption()
+                         + QStringLiteral(" を起動できませんでした  "),
+                     ProductCaption(), MB_ICONERROR, mbpSystem, 0, 0);
+}
+
+bool isProcessAlive(pid_t pid)
+{
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+// Clears whatever stands under the lock's name and is no lock this user's
+// instance could hold: a link, a pipe, a socket, an empty folder, a file of
+// another owner. A file of the user's own that cannot be read gets its access
+// back. False when nothing could be done about it.
+bool clearWayFor(const QByteArray &path)
+{
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode))
+        return ::rmdir(path.constData()) == 0;
+    if (S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+        return ::chmod(path.constData(), 0600) == 0;
+    return ::unlink(path.constData()) == 0;
+}
+
+enum class TLockResult { Held, HeldElsewhere, Failed };
+
+// Opens and locks the lock file; on Held, *fd is the open, locked file.
+TLockResult lockFile(const QByteArray &path, int *fd, int *code)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        // Never through a link, never blocking on a pipe someone put there.
+        const int f = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (f < 0) {
+            *code = errno;
+            if (!clearWayFor(path))
+                return TLockResult::Failed;
+            continue;
+        }
+        struct stat st {};
+        if (::fstat(f, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+            *code = errno;
+            ::close(f);
+            if (!clearWayFor(path))
+                return TLockResult::Failed;
+            continue;
+        }
+        if (::flock(f, LOCK_EX | LOCK_NB) != 0) {
+            *code = errno;
+            if (errno == EWOULDBLOCK) {
+                ::close(f);
+                return TLockResult::HeldElsewhere;
+            }
+            // A file system without these locks: the process the file names decides.
+            char text[64] = {};
+            const ssize_t n = ::pread(f, text, sizeof text - 1, 0);
+            const pid_t pid = n > 0 ? pid_t(std::strtol(text, nullptr, 10)) : 0;
+            if (pid != ::getpid() && isProcessAlive(pid)) {
+                ::close(f);
+                return TLockResult::HeldElsewhere;
+            }
+        } else {
+            // The name may have been cleared and made anew between the open and the lock.
+            struct stat now {};
+            if (::stat(path.constData(), &now) != 0 || now.st_ino != st.st_ino || now.st_dev != st.st_dev) {
+                ::close(f);
+                continue;
+            }
+        }
+        (void)::fchmod(f, 0600);
+        // Who holds it, for a person looking at the folder.
+        const QByteArray who = QByteArray::number(qint64(::getpid())) + "\nmurven19\n"
+                               + QSysInfo::machineHostName().toUtf8() + '\n';
+        if (::ftruncate(f, 0) == 0) {
+            const ssize_t written = ::pwrite(f, who.constData(), size_t(who.size()), 0);
+            Q_UNUSED(written);
+        }
+        *fd = f;
+        return TLockResult::Held;
+    }
+    if (*code == 0)
+        *code = EAGAIN;
+    return TLockResult::Failed;
+}
+
+// Asks the instance on the socket to come forward; false when none answers.
+bool askToComeForward(const QString &socketPath)
+{
+    QElapsedTimer waited;
+    waited.start();
+    // The instance may have its lock but not yet its socket.
+    do {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath);
+        if (socket.waitForConnected(1000)) {
+            socket.write(kRaiseRequest);
+            const bool sent = socket.waitForBytesWritten(1000);
+            socket.disconnectFromServer();
+            return sent;
+        }
+        QThread::msleep(100);
+    } while (waited.elapsed() < 1500);
+    return false;
 }
 
 QByteArray markerProperty(const QString &name)
@@ -105,11 +273,15 @@ void bringForward(const QString &name, const TLastActive &last)
 } // namespace
 
 TInstanceLock::TInstanceLock() = default;
-TInstanceLock::~TInstanceLock() = default;
+
+TInstanceLock::~TInstanceLock()
+{
+    reset();
+}
 
 bool TInstanceLock::isHeld() const
 {
-    return m_lock && m_lock->isLocked();
+    return m_fd >= 0;
 }
 
 void TInstanceLock::reset()
@@ -117,45 +289,64 @@ void TInstanceLock::reset()
     if (m_server)
         m_server->close();
     m_server.reset();
-    m_lock.reset();
+    if (m_fd >= 0) {
+        // Removed while still held, so no other start can lock the old file
+        // and then find its name taken by a new one.
+        ::unlink(QFile::encodeName(m_lockPath).constData());
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    m_lockPath.clear();
 }
 
-bool CheckPreviousInstance(TInstanceLock &MutexHandle, const QString &Name, bool BringToFront)
+QString InstanceLockPath(const QString &Name, QString *Error)
 {
-    const QString base = lockFolder() + QLatin1Char('/') + safeName(Name);
-    auto lock = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
-    // Never stale by age: a long-running instance keeps its lock. A lock left
-    // by a crashed process is still taken over (its process is gone).
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        if (lock->error() != QLockFile::LockFailedError) {
-            // Without the lock a second instance could not be told apart from
-            // the first; the program does not start, and says why.
-            ShowMessageBoxAt(nullptr,
-                             QStringLiteral("起動中かどうかを確かめるためのファイルを作成できません  \r\n")
-                                 + QDir::toNativeSeparators(base + QStringLiteral(".lock"))
-                                 + QStringLiteral("  \r\n\r\n") + ProductCaption()
-                                 + QStringLiteral(" を起動できませんでした  "),
-                             ProductCaption(), MB_ICONERROR, mbpSystem, 0, 0);
-            return true;
+    QString error;
+    const QString folder = lockFolder(&error);
+    if (Error)
+        *Error = error;
+    return folder.isEmpty() ? QString() : folder + fileBase(Name) + QStringLiteral(".lock");
+}
+
+TInstanceCheck AcquireInstance(TInstanceLock &MutexHandle, const QString &Name, bool BringToFront)
+{
+    QString why;
+    const QString lockPath = InstanceLockPath(Name, &why);
+    if (lockPath.isEmpty()) {
+        // Others could squat or read a lock there: the program does not start, and says why.
+        refuseStart(QStringLiteral("起動中かどうかを確かめるためのフォルダーを使えません"), why);
+        return TInstanceCheck::Refused;
+    }
+    const QString socketPath = lockPath.chopped(5) + QStringLiteral(".sock");
+    int fd = -1;
+    int code = 0;
+    switch (lockFile(QFile::encodeName(lockPath), &fd, &code)) {
+    case TLockResult::Failed:
+        // Without the lock a second instance could not be told apart from the first.
+        refuseStart(QStringLiteral("起動中かどうかを確かめるためのファイルを作成できません"),
+                    QDir::toNativeSeparators(lockPath) + QStringLiteral("  \r\n") + qt_error_string(code));
+        return TInstanceCheck::Refused;
+    case TLockResult::HeldElsewhere:
+        if (BringToFront && !askToComeForward(socketPath)) {
+            refuseStart(ProductCaption() + QStringLiteral(" はすでに起動していますが、その画面を前に出せませんでした"),
+                        QDir::toNativeSeparators(lockPath));
+            return TInstanceCheck::Refused;
         }
-        if (BringToFront) {
-            QLocalSocket socket;
-            socket.connectToServer(base + QStringLiteral(".sock"));
-            if (socket.waitForConnected(1000)) {
-                socket.write(kRaiseRequest);
-                socket.waitForBytesWritten(1000);
-                socket.disconnectFromServer();
-            }
-        }
-        return true;
+        return TInstanceCheck::RunsAlready;
+    case TLockResult::Held:
+        break;
     }
 
+    MutexHandle.reset();
+    MutexHandle.m_fd = fd;
+    MutexHandle.m_lockPath = lockPath;
+    MutexHandle.m_name = Name;
+
     auto server = std::make_unique<QLocalServer>();
-    const QString socketPath = base + QStringLiteral(".sock");
     QLocalServer::removeServer(socketPath); // a socket file left by a crashed run
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (server->listen(socketPath)) {
+        ::chmod(QFile::encodeName(socketPath).constData(), 0600);
         QLocalServer *s = server.get();
         auto last = std::make_shared<TLastActive>();
         if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
@@ -179,11 +370,13 @@ bool CheckPreviousInstance(TInstanceLock &MutexHandle, const QString &Name, bool
     } else {
         qWarning("murven19: a second start cannot reach this instance: %s", qPrintable(server->errorString()));
     }
-    MutexHandle.reset();
-    MutexHandle.m_lock = std::move(lock);
     MutexHandle.m_server = std::move(server);
-    MutexHandle.m_name = Name;
-    return false;
+    return TInstanceCheck::Acquired;
+}
+
+bool CheckPreviousInstance(TInstanceLock &MutexHandle, const QString &Name, bool BringToFront)
+{
+    return AcquireInstance(MutexHandle, Name, BringToFront) != TInstanceCheck::Acquired;
 }
 
 bool SetWindowMarker(QWidget *Wnd, const QString &Name)

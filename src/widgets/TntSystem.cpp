@@ -453,7 +453,8 @@ int WideCreateFile(const QString &fileName, std::uint32_t access, std::uint32_t 
         return failWith(-1, EACCES);
 
     const QByteArray path = QFile::encodeName(fileName);
-    const int fd = ::open(path.constData(), flags, 0666);
+    // A file this program makes is the user's alone.
+    const int fd = ::open(path.constData(), flags, 0600);
     if (fd < 0)
         return -1;
 

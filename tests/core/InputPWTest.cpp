@@ -38,6 +38,22 @@ protected:
     QString m_saved;
 };
 
+// A damaged stored value refuses every entry, even the one derived from its
+// whole groups, and says why.
+TEST_F(InputPWTest, aDamagedStoredPasswordRefusesEveryEntry)
+{
+    StartupPassword = ScramblePassword(QStringLiteral("abc")) + QStringLiteral("Q7");
+    for (const QString &typed : {QStringLiteral("abc"), QStringLiteral("x")}) {
+        QTest::keyClicks(entry(), typed);
+        click("btnOk");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(entry()->text().isEmpty());
+    }
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("壊れている"))) << boxes.last().text.toStdString();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+}
+
 // Empty and wrong entries are refused with their message, the dialog stays
 // and a wrong entry is cleared; the right one, typed to the limit and beyond,
 // ends the dialog.

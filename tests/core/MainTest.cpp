@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString kAdrsDefault = QStringLiteral("アドレス");
@@ -215,6 +217,43 @@ TEST_F(SettingsTest, wordFilesAreCopiedOnlyWhenMissingIntoAFolderMadeForThem)
     EnsureWordFiles();
     EXPECT_TRUE(QFileInfo(HistoryPath).isDir());
     EXPECT_FALSE(QFileInfo::exists(HistoryPath + QStringLiteral("Post.mtd")));
+}
+
+// What the start makes for the user (the settings root of a portable set-up,
+// the data folder, the history folder and its word files) is the user's alone,
+// whatever the mask: the installed word files are readable by everyone.
+TEST_F(SettingsTest, foldersAndWordFilesMadeAtTheStartAreTheUsersAlone)
+{
+    const mode_t savedMask = ::umask(022);
+    const QString portable = home.root() + QStringLiteral("/stick/Murven19/");
+    qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(portable));
+    const QString root = MakeDataRoot(AppPath);
+    QDir().mkpath(AppPath + QStringLiteral("Common/History"));
+    writeBytes(AppPath + QStringLiteral("Common/History/Post.mtd"), "post");
+    ::chmod(QFile::encodeName(AppPath + QStringLiteral("Common/History/Post.mtd")).constData(), 0644);
+    HistoryPath = portable + QStringLiteral("Data/History/");
+    EnsureWordFiles();
+    ::umask(savedMask);
+
+    EXPECT_EQ(root, portable);
+    EXPECT_EQ(fileMode(home.root() + QStringLiteral("/stick")), 0700);
+    EXPECT_EQ(fileMode(portable), 0700);
+    EXPECT_EQ(fileMode(portable + QStringLiteral("Data")), 0700);
+    EXPECT_EQ(fileMode(HistoryPath), 0700);
+    EXPECT_EQ(fileMode(HistoryPath + QStringLiteral("Post.mtd")), 0600);
+    EXPECT_EQ(fileBytes(HistoryPath + QStringLiteral("Post.mtd")), QByteArray("post"));
+}
+
+// A "Type" value that is no string is a damaged password: asked, never matched.
+TEST_F(SettingsTest, aTypeValueThatIsNoStringAsksForAPasswordNothingMatches)
+{
+    QByteArray text = machineKey({QStringLiteral("Kanto")}, QString());
+    text.replace("19.0]\r\n", "19.0]\r\n\"Type\"=dword:00000001\r\n");
+    writeBytes(home.machineRegistry(), text);
+    setting(QStringLiteral("HIDDEN PARAMETER"), QStringLiteral("Path"), searchFolder);
+    load();
+    EXPECT_EQ(StoredPasswordState(StartupPassword), TStoredPassword::Damaged);
+    EXPECT_FALSE(PasswordMatches(StartupPassword, QStringLiteral("1")));
 }
 
 TEST_F(SettingsTest, dataRootFollowsTheRedirectElseIsMadeBelowTheApplicationData)
@@ -416,6 +455,10 @@ INSTANTIATE_TEST_SUITE_P(
                     .message = QStringLiteral("30 インストールが正常に行なわれていないようです  \r\n"
                                               "再セットアップしてください  ")},
         StartupCase{.name = "passwordOfDroppedCharactersIsNone", .password = ScramblePassword(QStringLiteral("+/"))},
+        StartupCase{.name = "damagedPasswordIsAskedAndRefusedEnds",
+                    .password = QStringLiteral("Q7K2M"),
+                    .entered = false,
+                    .steps = STARTUP_HEAD STARTUP_SETTINGS "askPassword freeDataModule removeWindowMarker releaseLock"},
         StartupCase{.name = "passwordAbandonedEnds",
                     .password = ScramblePassword(QStringLiteral("abc")),
                     .entered = false,

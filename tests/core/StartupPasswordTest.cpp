@@ -51,6 +51,42 @@ INSTANTIATE_TEST_SUITE_P(
                       DeriveCase{"onlyOperators", ScramblePassword(QStringLiteral("+-*/")), QString()}),
     [](const ::testing::TestParamInfo<DeriveCase> &info) { return std::string(info.param.name); });
 
+struct StateCase {
+    const char *name;
+    QString stored;
+    TStoredPassword state;
+};
+
+class StoredState : public ::testing::TestWithParam<StateCase>
+{
+};
+
+// A value the installation cannot have written asks for a password no entry
+// matches; only an empty value or one of dropped characters asks nothing.
+TEST_P(StoredState, failsClosedOnWhatTheInstallationCannotHaveWritten)
+{
+    const StateCase &c = GetParam();
+    EXPECT_EQ(StoredPasswordState(c.stored), c.state);
+    const QString derived = DerivePassword(c.stored);
+    EXPECT_EQ(PasswordMatches(c.stored, derived), c.state == TStoredPassword::Set);
+    EXPECT_FALSE(PasswordMatches(c.stored, QString())) << "an empty entry never opens";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, StoredState,
+    ::testing::Values(StateCase{"empty", QString(), TStoredPassword::None},
+                      StateCase{"onlyDroppedCharacters", ScramblePassword(QStringLiteral("+-")), TStoredPassword::None},
+                      StateCase{"wholeGroups", ScramblePassword(QStringLiteral("abc")), TStoredPassword::Set},
+                      StateCase{"partialGroupAfterWholeOnes",
+                                ScramblePassword(QStringLiteral("ab")) + QStringLiteral("Q7"), TStoredPassword::Damaged},
+                      StateCase{"lessThanOneGroup", QStringLiteral("Q7K"), TStoredPassword::Damaged},
+                      StateCase{"characterOutsideTheAlphabet",
+                                ScramblePassword(QStringLiteral("ab")) + QStringLiteral("zz!!"), TStoredPassword::Damaged},
+                      StateCase{"lowerCaseOfTheAlphabet", ScramblePassword(QStringLiteral("ab")).toLower(),
+                                TStoredPassword::Damaged},
+                      StateCase{"notAStringAtAll", UnreadableStoredPassword(), TStoredPassword::Damaged}),
+    [](const ::testing::TestParamInfo<StateCase> &info) { return std::string(info.param.name); });
+
 TEST(StartupPassword, equalCharactersAtDifferentPlacesAreStoredDifferently)
 {
     const QString stored = ScramblePassword(QStringLiteral("aaaa"));

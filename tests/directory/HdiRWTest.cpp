@@ -2,9 +2,14 @@
 
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
+#include "support/RowName.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,6 +93,7 @@ TEST_F(HdiFile, aReplaceKilledBetweenItsRenamesReadsBackWhole)
     ASSERT_TRUE(QFile::rename(w.FileName, SafeReplaceBackupPath(w.FileName)));
     const QString temporary = home.root() + QStringLiteral("/.Murven19.hdi.new-k1ll3d00");
     writeBytes(temporary, full.left(5));
+    ageFile(temporary, 3600); // left by a run that died long ago
 
     HdiFileRecord r = record();
     ASSERT_EQ(ReadHdiFile(r), 0);
@@ -100,6 +106,78 @@ TEST_F(HdiFile, aReplaceKilledBetweenItsRenamesReadsBackWhole)
     ASSERT_EQ(WriteHdiFile(w, true), 0);
     ASSERT_EQ(ReadHdiFile(r), 0);
     EXPECT_EQ(r.EntryCount, 0);
+}
+
+// The states a replace killed at each step leaves, and a write of the
+// installation file that comes next (the installation only rewrites a file
+// that exists): the write finds the complete file, replaces it, and leaves
+// nothing of the killed run behind.
+struct KilledReplace {
+    const char *name;
+    bool fileThere;   // the file under its own name
+    bool backupThere; // its "$$" copy
+    bool temporary;   // the killed run's half-written temporary
+};
+
+class HdiWriteAfterKill : public HdiFile, public ::testing::WithParamInterface<KilledReplace>
+{
+};
+
+TEST_P(HdiWriteAfterKill, writesOverTheCompleteFileAndLeavesNothingBehind)
+{
+    const KilledReplace &c = GetParam();
+    HdiFileRecord old = record();
+    old.Slots[3] = {4, "/dt/"};
+    ASSERT_EQ(WriteHdiFile(old, false), 0);
+    const QString backup = SafeReplaceBackupPath(old.FileName);
+    if (c.backupThere) {
+        ASSERT_TRUE(QFile::copy(old.FileName, backup));
+    }
+    if (!c.fileThere) {
+        ASSERT_TRUE(QFile::remove(old.FileName));
+    }
+    const QString temporary = home.root() + QStringLiteral("/.Murven19.hdi.new-k1ll3d00");
+    if (c.temporary) {
+        writeBytes(temporary, "half");
+        ageFile(temporary, 3600);
+    }
+
+    HdiFileRecord next = record();
+    next.Slots[5] = {6, "/next/"};
+    ASSERT_EQ(WriteHdiFile(next, true), 0);
+
+    HdiFileRecord read = record();
+    ASSERT_EQ(ReadHdiFile(read), 0);
+    EXPECT_EQ(read.EntryCount, 1);
+    EXPECT_EQ(read.Slots[5].Path, QByteArray("/next/"));
+    EXPECT_FALSE(QFile::exists(backup));
+    EXPECT_FALSE(QFile::exists(temporary));
+    EXPECT_EQ(fileMode(next.FileName), 0600);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, HdiWriteAfterKill,
+                         ::testing::Values(KilledReplace{"whileWritingTheTemporary", true, false, true},
+                                           KilledReplace{"afterMovingTheOldFileAside", false, true, true},
+                                           KilledReplace{"afterTheCommit", true, true, false}),
+                         rowName);
+
+TEST_F(HdiFile, aWriteLeavesTheTemporaryOfAnotherLiveWriterAlone)
+{
+    HdiFileRecord w = record();
+    w.Slots[1] = {4, "/xy/"};
+    ASSERT_EQ(WriteHdiFile(w, false), 0);
+    // Another process is saving the same file at this moment.
+    const QString theirs = home.root() + QStringLiteral("/.Murven19.hdi.new-l1v3w0rk");
+    writeBytes(theirs, "being written");
+    const int fd = ::open(QFile::encodeName(theirs).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    ageFile(theirs, 3600); // a slow writer
+
+    EXPECT_EQ(WriteHdiFile(w, true), 0);
+    HdiFileRecord r = record();
+    EXPECT_EQ(ReadHdiFile(r), 0);
+    EXPECT_EQ(fileBytes(theirs), "being written");
+    ::close(fd);
 }
 
 TEST_F(HdiFile, ignoresEntriesBeyondTheSlotsOrTheLongestPath)

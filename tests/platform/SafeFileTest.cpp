@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -66,6 +68,55 @@ TEST_F(SafeFileTest, replacesThroughSymbolicLinkAndKeepsTheLink)
     ASSERT_TRUE(SafeReplaceFile(file(), "new"));
     EXPECT_TRUE(QFileInfo(file()).isSymLink());
     EXPECT_EQ(fileBytes(real), "new");
+}
+
+TEST_F(SafeFileTest, replacesTheRealFileAtTheEndOfAChainOfLinks)
+{
+    const QString real = folder() + QStringLiteral("/real.ini");
+    const QString middle = folder() + QStringLiteral("/middle.ini");
+    writeBytes(real, "old");
+    ASSERT_TRUE(QFile::link(QStringLiteral("real.ini"), middle)); // relative, as users make them
+    ASSERT_TRUE(QFile::link(middle, file()));
+    ASSERT_TRUE(SafeReplaceFile(file(), "new"));
+    EXPECT_EQ(fileBytes(real), "new");
+    EXPECT_TRUE(QFileInfo(middle).isSymLink());
+    EXPECT_TRUE(QFileInfo(file()).isSymLink());
+    EXPECT_EQ(entries(folder()),
+              (QStringList{QStringLiteral("Murven19.ini"), QStringLiteral("middle.ini"), QStringLiteral("real.ini")}));
+}
+
+TEST_F(SafeFileTest, refusesALoopOfLinksWithAMessage)
+{
+    const QString other = folder() + QStringLiteral("/other.ini");
+    ASSERT_TRUE(QFile::link(other, file()));
+    ASSERT_TRUE(QFile::link(file(), other));
+    QString error;
+    EXPECT_FALSE(SafeReplaceFile(file(), "new", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(QFileInfo(file()).isSymLink());
+}
+
+TEST_F(SafeFileTest, aNewFileIsReadableByItsOwnerOnlyWhateverTheUmask)
+{
+    const mode_t saved = ::umask(022);
+    const bool ok = SafeReplaceFile(file(), "new");
+    ::umask(saved);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(fileMode(file()), 0600);
+}
+
+TEST_F(SafeFileTest, keepsOwnerAndGroupOfTheReplacedFile)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only the super-user can give a file to another user";
+    writeBytes(file(), "old");
+    ASSERT_EQ(::chown(QFile::encodeName(file()).constData(), 65534, 65534), 0);
+    ASSERT_TRUE(SafeReplaceFile(file(), "new"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(file()).constData(), &st), 0);
+    EXPECT_EQ(st.st_uid, 65534u);
+    EXPECT_EQ(st.st_gid, 65534u);
+    EXPECT_EQ(fileBytes(file()), "new");
 }
 
 TEST_F(SafeFileTest, refusesDirectoryAsTargetAndLeavesItAlone)
@@ -163,9 +214,12 @@ TEST_P(SafeFileRecovery, leavesOneCompleteFile)
         writeBytes(file(), s.file);
     if (s.backup)
         writeBytes(backup(), s.backup);
-    if (s.temporary)
+    if (s.temporary) {
         writeBytes(folder() + QStringLiteral("/.Murven19.ini.new-abcd1234"), "half");
+        ageFile(folder() + QStringLiteral("/.Murven19.ini.new-abcd1234"), 3600);
+    }
     writeBytes(folder() + QStringLiteral("/.Other.ini.new-abcd1234"), "someone else's");
+    ageFile(folder() + QStringLiteral("/.Other.ini.new-abcd1234"), 3600);
 
     RecoverSafeReplace(file());
 
@@ -187,5 +241,73 @@ INSTANTIATE_TEST_SUITE_P(
                       Interrupted{"afterCommit", "new", "old", false, "new"},
                       Interrupted{"temporaryOfNewFile", nullptr, nullptr, true, nullptr}),
     rowName);
+
+// A temporary beside the file: whether a writer holds it, how long ago it
+// was last written, and whether putting the folder right removes it.
+struct TemporaryCase {
+    const char *name;
+    bool held;
+    int ageSeconds;
+    bool removed;
+};
+
+class SafeFileTemporary : public SafeFileTest, public ::testing::WithParamInterface<TemporaryCase> {};
+
+TEST_P(SafeFileTemporary, isRemovedOnlyWhenNoWriterCanStillBeAtWork)
+{
+    const QString temporary = folder() + QStringLiteral("/.Murven19.ini.new-w0rk1ng0");
+    writeBytes(file(), "old");
+    writeBytes(temporary, "half");
+    ageFile(temporary, GetParam().ageSeconds);
+    const int fd = ::open(QFile::encodeName(temporary).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    if (GetParam().held) {
+        ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    }
+
+    RecoverSafeReplace(file());
+    ::close(fd);
+
+    EXPECT_EQ(QFile::exists(temporary), !GetParam().removed);
+    EXPECT_EQ(fileBytes(file()), "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, SafeFileTemporary,
+                         ::testing::Values(TemporaryCase{"abandonedLongAgo", false, 3600, true},
+                                           TemporaryCase{"heldByALiveWriter", true, 3600, false},
+                                           TemporaryCase{"justMadeNotYetHeld", false, 0, false}),
+                         rowName);
+
+// Another process reads the file (and so puts the folder right) at every
+// moment of a save; the save still succeeds and leaves its bytes.
+class SafeFileReadDuringSave : public SafeFileTest, public ::testing::WithParamInterface<SafeFile::Step> {};
+
+TEST_P(SafeFileReadDuringSave, neverBreaksTheSave)
+{
+    writeBytes(file(), "old");
+    const QString dir = folder();
+    SafeFile::setFailureHook([dir, at = GetParam(), this](SafeFile::Step s) {
+        if (s == at) {
+            // Even a temporary that looks old is left alone while its writer holds it.
+            for (const QString &name : entries(dir)) {
+                if (name.startsWith(QStringLiteral(".Murven19.ini.new-")))
+                    ageFile(dir + QLatin1Char('/') + name, 3600);
+            }
+            RecoverSafeReplace(file());
+        }
+        return false;
+    });
+    QString error;
+    EXPECT_TRUE(SafeReplaceFile(file(), "new", &error)) << error.toStdString();
+    SafeFile::setFailureHook({});
+    RecoverSafeReplace(file());
+    EXPECT_EQ(fileBytes(file()), "new");
+    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, SafeFileReadDuringSave,
+                         ::testing::Values(SafeFile::Step::SyncTemporary, SafeFile::Step::RenameOriginal,
+                                           SafeFile::Step::RenameTemporary, SafeFile::Step::SyncFolder,
+                                           SafeFile::Step::RemoveBackup));
 
 } // namespace

@@ -2,6 +2,10 @@
 
 #include <QFile>
 
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 QByteArray fileBytes(const QString &path)
 {
     QFile f(path);
@@ -27,4 +31,20 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     };
     return ::testing::AssertionFailure() << "first difference at byte " << i << ": expected "
                                          << at(expected, i).constData() << ", got " << at(actual, i).constData();
+}
+
+void ageFile(const QString &path, int seconds)
+{
+    const std::time_t then = std::time(nullptr) - seconds;
+    const struct timespec times[2] = {{then, 0}, {then, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, AT_SYMLINK_NOFOLLOW), 0)
+        << path.toStdString();
+}
+
+int fileMode(const QString &path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return int(st.st_mode & 07777);
 }

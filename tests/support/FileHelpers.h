@@ -14,3 +14,9 @@ void writeBytes(const QString &path, const QByteArray &bytes);
 // Equality of two stored forms; a failure names the first differing byte and
 // shows the bytes from there on.
 ::testing::AssertionResult sameBytes(const QByteArray &expected, const QByteArray &actual);
+// Sets the file's modification time the given number of seconds back, as a
+// file left by an earlier run would have it.
+void ageFile(const QString &path, int seconds);
+// The access bits (mode & 07777) of a path, not following a final link; -1
+// when it cannot be examined.
+int fileMode(const QString &path);

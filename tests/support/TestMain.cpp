@@ -1,6 +1,7 @@
 // The one test main: the program's application object on the offscreen
 // platform, a fixed locale and time zone, and a private temporary home so no
 // test can touch a user's settings, registry files or data.
+#include "platform/Folders.h"
 #include "support/TestEnvironment.h"
 #include "util/Application.h"
 #include "util/Font.h"
@@ -30,6 +31,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                      : qgetenv("QT_QPA_PLATFORM"));
     qputenv("TZ", "Asia/Tokyo");
+    // As the program does at its start: what the tests make is private too.
+    Folders::restrictNewFilesToUser();
     TestEnvironment::installProcessHome();
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     // The program's own application object, so an exception escaping a slot

@@ -9,6 +9,9 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSysInfo>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -20,6 +23,9 @@
 #include <functional>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -77,34 +83,224 @@ TEST(SingleInstance, secondStartBringsTheFirstForwardAndEnds)
     EXPECT_EQ(runSecondInstance(), 1); // the name is free again
 }
 
-TEST(SingleInstance, aLockLeftByACrashedRunIsTakenOver)
+// What stands at the lock's place before a start, as another user, a crash
+// or a carried-over session variable leaves it, and what the start must do.
+struct SquatCase {
+    const char *name;
+    // Prepares the home; gets the lock's path in the runtime folder and the
+    // folder the settings root would give the lock.
+    std::function<void(const QString &lock, const QString &instanceFolder)> prepare;
+    TInstanceCheck expected;
+    bool underSettingsRoot = false; // where the taken lock must lie
+    bool needsSuperUser = false;    // giving a file to another user
+    std::function<void(const QString &lock)> verify = {};
+};
+
+constexpr uid_t kOtherUser = 65534;
+
+void giveToOtherUser(const QString &path)
 {
-    const QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    const QString path = dir + QStringLiteral("/CrashedRun-%1.lock").arg(getuid());
-    QDir().mkpath(dir);
-    // A process id no live process has, on this host.
-    writeBytes(path, "2147483000\nmurven19\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    ASSERT_EQ(::lchown(QFile::encodeName(path).constData(), kOtherUser, kOtherUser), 0) << path.toStdString();
+}
+
+void noRuntimeFolder()
+{
+    qunsetenv("XDG_RUNTIME_DIR");
+}
+
+class SingleInstanceSquat : public ::testing::TestWithParam<SquatCase>
+{
+protected:
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+};
+
+TEST_P(SingleInstanceSquat, startsOnlyWithAPrivateLockAndSaysWhyOtherwise)
+{
+    const SquatCase &c = GetParam();
+    if (c.needsSuperUser && ::geteuid() != 0)
+        GTEST_SKIP() << "only the super-user can give a file to another user";
+    const QString lock = InstanceLockPath(kName);
+    ASSERT_FALSE(lock.isEmpty());
+    const QString instanceFolder = home.settingsRoot() + QStringLiteral("/Instance");
+    c.prepare(lock, instanceFolder);
+
+    TInstanceLock held;
+    QElapsedTimer took;
+    took.start();
+    const TInstanceCheck result = AcquireInstance(held, kName, false);
+    EXPECT_LT(took.elapsed(), 5000); // never hangs on what it found
+    EXPECT_EQ(result, c.expected);
+    EXPECT_EQ(held.isHeld(), c.expected == TInstanceCheck::Acquired);
+    // Every refusal is said; a start that goes on or finds its instance says nothing.
+    EXPECT_EQ(boxes.count(), c.expected == TInstanceCheck::Refused ? 1 : 0);
+    if (c.expected == TInstanceCheck::Refused) {
+        EXPECT_EQ(boxes.last().flags & MB_ICONMASK, unsigned(MB_ICONERROR));
+        EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("起動できませんでした")));
+    }
+    if (c.expected != TInstanceCheck::Acquired)
+        return;
+    const QString taken = InstanceLockPath(kName);
+    EXPECT_EQ(taken.startsWith(home.settingsRoot()), c.underSettingsRoot) << taken.toStdString();
+    EXPECT_EQ(fileMode(taken), 0600);
+    EXPECT_EQ(fileMode(QFileInfo(taken).absolutePath()), 0700);
+    EXPECT_TRUE(QFileInfo(taken).isFile() && !QFileInfo(taken).isSymLink());
+    if (c.verify)
+        c.verify(lock);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Squatters, SingleInstanceSquat,
+    ::testing::Values(
+        SquatCase{"nothingThere", [](const QString &, const QString &) {}, TInstanceCheck::Acquired},
+        SquatCase{"noRuntimeFolderUsesTheSettingsRoot", [](const QString &, const QString &) { noRuntimeFolder(); },
+                  TInstanceCheck::Acquired, true},
+        SquatCase{"runtimeFolderOpenToOthersIsPassedOver",
+                  [](const QString &lock, const QString &) {
+                      ::chmod(QFile::encodeName(QFileInfo(lock).absolutePath()).constData(), 0755);
+                  },
+                  TInstanceCheck::Acquired, true},
+        SquatCase{"runtimeFolderOfAnotherUserIsPassedOver",
+                  [](const QString &lock, const QString &) { giveToOtherUser(QFileInfo(lock).absolutePath()); },
+                  TInstanceCheck::Acquired, true, true},
+        SquatCase{"instanceFolderOpenToOthersIsRefused",
+                  [](const QString &, const QString &folder) {
+                      noRuntimeFolder();
+                      ASSERT_TRUE(QDir().mkpath(folder));
+                      ::chmod(QFile::encodeName(folder).constData(), 0777);
+                  },
+                  TInstanceCheck::Refused},
+        SquatCase{"instanceFolderOfAnotherUserIsRefused",
+                  [](const QString &, const QString &folder) {
+                      noRuntimeFolder();
+                      ASSERT_TRUE(QDir().mkpath(folder));
+                      ::chmod(QFile::encodeName(folder).constData(), 0700);
+                      giveToOtherUser(folder);
+                  },
+                  TInstanceCheck::Refused, false, true},
+        SquatCase{"instanceFolderThatIsALinkIsRefused",
+                  [](const QString &lock, const QString &folder) {
+                      noRuntimeFolder();
+                      QDir().mkpath(QFileInfo(folder).absolutePath());
+                      ASSERT_TRUE(QFile::link(QFileInfo(lock).absolutePath(), folder));
+                  },
+                  TInstanceCheck::Refused},
+        SquatCase{"namedPipeIsClearedWithoutHanging",
+                  [](const QString &lock, const QString &) {
+                      ASSERT_EQ(::mkfifo(QFile::encodeName(lock).constData(), 0666), 0);
+                  },
+                  TInstanceCheck::Acquired},
+        SquatCase{"linkIsClearedAndItsTargetLeftAlone",
+                  [](const QString &lock, const QString &) {
+                      const QString precious = QFileInfo(lock).absolutePath() + QStringLiteral("/../precious");
+                      writeBytes(precious, "keep me");
+                      ASSERT_TRUE(QFile::link(precious, lock));
+                  },
+                  TInstanceCheck::Acquired, false, false,
+                  [](const QString &lock) {
+                      EXPECT_EQ(fileBytes(QFileInfo(lock).absolutePath() + QStringLiteral("/../precious")), "keep me");
+                  }},
+        SquatCase{"lockOfACrashedRunIsTakenOver",
+                  [](const QString &lock, const QString &) {
+                      writeBytes(lock, "2147483000\nmurven19\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+                  },
+                  TInstanceCheck::Acquired},
+        SquatCase{"emptyLockIsTakenOver", [](const QString &lock, const QString &) { writeBytes(lock, {}); },
+                  TInstanceCheck::Acquired},
+        SquatCase{"lockOfAnotherHostNobodyHoldsIsTakenOver",
+                  [](const QString &lock, const QString &) {
+                      writeBytes(lock, QByteArray::number(qint64(::getppid())) + "\nmurven19\nelsewhere\n");
+                  },
+                  TInstanceCheck::Acquired},
+        SquatCase{"unreadableLockIsTakenOver",
+                  [](const QString &lock, const QString &) {
+                      writeBytes(lock, "garbage");
+                      ::chmod(QFile::encodeName(lock).constData(), 0);
+                  },
+                  TInstanceCheck::Acquired},
+        SquatCase{"lockOfAnotherOwnerIsTakenOver",
+                  [](const QString &lock, const QString &) {
+                      writeBytes(lock, "1\n");
+                      giveToOtherUser(lock);
+                  },
+                  TInstanceCheck::Acquired, false, true},
+        SquatCase{"folderWithFilesInTheLocksPlaceIsRefused",
+                  [](const QString &lock, const QString &) {
+                      ASSERT_TRUE(QDir().mkpath(lock));
+                      writeBytes(lock + QStringLiteral("/inside"), "x");
+                  },
+                  TInstanceCheck::Refused}),
+    rowName);
+
+// An empty or unreadable lock still counts while a live process holds it.
+TEST(SingleInstance, aLockHeldByALiveProcessCountsWhateverItHolds)
+{
+    ScopedHome home;
+    const QString lock = InstanceLockPath(kName);
+    writeBytes(lock, {});
+    const int fd = ::open(QFile::encodeName(lock).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    TInstanceLock second;
+    EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::RunsAlready);
+    ::close(fd);
+    EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::Acquired);
+}
+
+TEST(SingleInstance, eachSettingsRootHasAnInstanceOfItsOwn)
+{
+    ScopedHome home;
+    const QString first = home.root() + QStringLiteral("/first");
+    const QString other = home.root() + QStringLiteral("/other");
+    qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(first));
+    TInstanceLock a;
+    ASSERT_EQ(AcquireInstance(a, kName, false), TInstanceCheck::Acquired);
+    qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(other));
+    TInstanceLock b;
+    EXPECT_EQ(AcquireInstance(b, kName, false), TInstanceCheck::Acquired);
+    qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(first + QLatin1Char('/')));
+    TInstanceLock c;
+    EXPECT_EQ(AcquireInstance(c, kName, false), TInstanceCheck::RunsAlready);
+}
+
+TEST(SingleInstance, aReleasedLockLeavesNoFilesBehind)
+{
+    ScopedHome home;
     TInstanceLock lock;
-    EXPECT_FALSE(CheckPreviousInstance(lock, QStringLiteral("CrashedRun"), false));
-    EXPECT_TRUE(lock.isHeld());
+    ASSERT_EQ(AcquireInstance(lock, kName, false), TInstanceCheck::Acquired);
+    const QString path = InstanceLockPath(kName);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    lock.reset();
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
+}
+
+TEST(SingleInstance, aRunningInstanceThatCannotBeReachedIsSaid)
+{
+    ScopedHome home;
+    const QString lock = InstanceLockPath(kName);
+    writeBytes(lock, {});
+    const int fd = ::open(QFile::encodeName(lock).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0); // held, but no socket answers
+    ScriptedMessageBoxes boxes;
+    TInstanceLock second;
+    EXPECT_EQ(AcquireInstance(second, kName, true), TInstanceCheck::Refused);
+    ::close(fd);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("すでに起動しています"))) << boxes.last().text.toStdString();
 }
 
 TEST(SingleInstance, aLockThatCannotBeMadeIsSaidAndTheStartEnds)
 {
     ScopedHome home;
-    // A file where the lock's folder and every fallback should be.
+    // A file where the settings root should be, and no runtime folder.
     const QString blocker = home.root() + QStringLiteral("/not-a-folder");
     writeBytes(blocker, QByteArray());
-    const QByteArray savedTmp = qgetenv("TMPDIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(blocker));
-    qputenv("TMPDIR", QFile::encodeName(blocker));
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(blocker + QStringLiteral("/Murven19")));
     ScriptedMessageBoxes boxes;
     TInstanceLock lock;
     const bool ends = CheckPreviousInstance(lock, kName, true);
-    if (savedTmp.isNull())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", savedTmp);
 
     EXPECT_TRUE(ends);
     EXPECT_FALSE(lock.isHeld());

@@ -99,6 +99,7 @@ TEST(CreateFolderForEveryone, createsAFolderOnlyItsOwnerMayEnterKeepsAnExistingO
     EXPECT_EQ(modeOf(tmp.filePath(QStringLiteral("root"))), mode_t(0700));
     const QString shared = tmp.filePath(QStringLiteral("shared"));
     ASSERT_EQ(::mkdir(QFile::encodeName(shared).constData(), 0755), 0);
+    setMode(shared, 0755); // the tests' mask keeps folders private
     EXPECT_TRUE(CreateFolderForEveryone(shared));
     EXPECT_EQ(modeOf(shared), mode_t(0755));
     // No parent: nothing is made.
