@@ -190,7 +190,8 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
     // Held until the temporary is in place, so that another process putting
     // the folder right (RecoverSafeReplace) leaves this write alone. A second
     // descriptor, because closing the written one is checked before the commit.
-    const int holdFd = ::dup(fd);
+    // (Not handed to programs this process starts, or they would hold it too.)
+    const int holdFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (holdFd >= 0)
         (void)::flock(holdFd, LOCK_EX | LOCK_NB);
     const auto release = [holdFd] {

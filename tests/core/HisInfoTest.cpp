@@ -12,6 +12,8 @@
 #include <limits>
 #include <ostream>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray sjis(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
@@ -24,6 +26,22 @@ protected:
 };
 
 } // namespace
+
+// What the user typed is private: a history and the folders made for it are
+// the user's alone, whatever the mask.
+TEST_F(HistoryFile, aNewHistoryAndItsFoldersAreTheUsersAlone)
+{
+    const mode_t savedMask = ::umask(022);
+    {
+        THistoryData history(path("History/sub/Dptmnt.mtd"), true, 100);
+        history.Add(sjis("営業部"));
+        (void)history.Save();
+    }
+    ::umask(savedMask);
+    EXPECT_EQ(fileMode(path("History")), 0700);
+    EXPECT_EQ(fileMode(path("History/sub")), 0700);
+    EXPECT_EQ(fileMode(path("History/sub/Dptmnt.mtd")), 0600);
+}
 
 TEST_F(HistoryFile, missingFileIsCreatedEmptyWhenAskedElseRaisesAndAnEmptyFileIsAnEmptyList)
 {
