@@ -7,6 +7,7 @@
 #include "core/Env.h"
 #include "core/GrpEdt.h"
 #include "core/Inquiry.h"
+#include "platform/Colors.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
@@ -75,6 +76,17 @@ TTntEdit *byteEdit(QWidget *parent, const char *name, int bytes)
     edit->setObjectName(QLatin1String(name));
     edit->SetMaxLengthBytes(bytes);
     return edit;
+}
+
+// A field the user reads but does not type in: read-only, and painted on
+// the button face as the disabled company fields are, so it does not look
+// like a place to type.
+void readOnlyLook(QLineEdit *edit)
+{
+    edit->setReadOnly(true);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, ColorToQColor(clBtnFace));
+    edit->setPalette(palette);
 }
 
 TTntComboBox *pickCombo(QWidget *parent, const char *name, int bytes)
@@ -278,7 +290,7 @@ QWidget *TDataInquiry::CreateMainPage()
     edtPortable1 = byteEdit(page, "edtPortable1", 13);
     edtPortable2 = byteEdit(page, "edtPortable2", 13);
     edtPubDate = byteEdit(page, "edtPubDate", 0);
-    edtPubDate->setReadOnly(true);
+    readOnlyLook(edtPubDate);
     edtPos = byteEdit(page, "edtPos", 8);
     bbtnPosSch = toolButton(page, "bbtnPosSch", QStringLiteral("検索"));
     edtTdfkn = byteEdit(page, "edtTdfkn", 8);
@@ -288,7 +300,7 @@ QWidget *TDataInquiry::CreateMainPage()
     bbtnAdrsSearch = toolButton(page, "bbtnAdrsSearch", QStringLiteral("検索"));
     edtAdrsKana = byteEdit(page, "edtAdrsKana", 100);
     edtJisCode = byteEdit(page, "edtJisCode", 5);
-    edtJisCode->setReadOnly(true);
+    readOnlyLook(edtJisCode);
     bbtnGetJisCode = toolButton(page, "bbtnGetJisCode", QStringLiteral("市町村コード取得"));
     lblKajoCode = new QLabel(page);
     lblKajoCode->setObjectName(QStringLiteral("lblKajoCode"));
@@ -299,6 +311,11 @@ QWidget *TDataInquiry::CreateMainPage()
     bbtnWebSearch = toolButton(page, "bbtnWebSearch", QStringLiteral("Web検索"));
     for (TTntEdit *number : {edtTel, edtFax, edtPortable1, edtPortable2, edtPos})
         number->SetHalfWidthNumbers(true);
+    for (TTntEdit *number : {edtTel, edtFax, edtPortable1, edtPortable2})
+        number->SetPhoneNumber(true);
+    // This platform cannot put an input method into half-width katakana for
+    // a field: the readings are converted as they are entered instead.
+    edtAdrsKana->SetHalfWidthKana(true);
 
     sbtnPriv = toolButton(page, "sbtnPriv", QStringLiteral("個人"));
     sbtnCorp = toolButton(page, "sbtnCorp", QStringLiteral("会社"));
@@ -312,6 +329,7 @@ QWidget *TDataInquiry::CreateMainPage()
     nmedtCorpKanji->setObjectName(QStringLiteral("nmedtCorpKanji"));
     nmedtCorpKanji->setValidator(new TByteLimitValidator(112, nmedtCorpKanji));
     edtCorpKana = byteEdit(page, "edtCorpKana", 80);
+    edtCorpKana->SetHalfWidthKana(true);
     nmedtCorpKanji->SetAssociate(edtCorpKana);
     nmedtCorpKanji->SetInputType(TInputKind::itKanji);
     cbxDptmnt = pickCombo(page, "cbxDptmnt", 100);
@@ -320,10 +338,11 @@ QWidget *TDataInquiry::CreateMainPage()
     bbtnPost = toolButton(page, "bbtnPost", QStringLiteral("…"), QStringLiteral("役職の編集"));
     nmedtNameKanji = new TTntNMDEdit(page);
     nmedtNameKanji->setObjectName(QStringLiteral("nmedtNameKanji"));
-    nmedtNameKanji->setMaxLength(15); // 15 UTF-16 units fill the 75-byte "@" form
+    nmedtNameKanji->SetMaxLengthUnits(15); // 15 UTF-16 units fill the 75-byte "@" form
     nmedtNameKana = new TTntNMDEdit(page);
     nmedtNameKana->setObjectName(QStringLiteral("nmedtNameKana"));
     nmedtNameKana->SetMaxLengthBytes(25);
+    nmedtNameKana->SetHalfWidthKana(true);
     nmedtNameKana->SetInputType(TInputKind::itKana);
     nmedtNameKanji->SetAssociate(nmedtNameKana);
     nmedtNameKana->SetAssociate(nmedtNameKanji);
@@ -439,7 +458,7 @@ QWidget *TDataInquiry::CreateSubPage()
     for (int i = 0; i < 5; ++i) {
         auto *joint = new TTntNMDEdit(page);
         joint->setObjectName(QStringLiteral("nmedtJoint%1").arg(i + 1));
-        joint->setMaxLength(11); // 11 UTF-16 units fill the 55-byte "@" form
+        joint->SetMaxLengthUnits(11); // 11 UTF-16 units fill the 55-byte "@" form
         nmedtJoint[size_t(i)] = joint;
         cbxJointHonor[size_t(i)] = pickCombo(page, QStringLiteral("cbxJointHonor%1").arg(i + 1).toLatin1().constData(), 10);
         grid->addWidget(label(page, QStringLiteral("連名") + fullDigits[i]), row, 0);
@@ -531,8 +550,8 @@ QWidget *TDataInquiry::CreateOtherPage()
     auto *grid = new QGridLayout(page);
     edtAddDateTime = byteEdit(page, "edtAddDateTime", 0);
     edtUpdDateTime = byteEdit(page, "edtUpdDateTime", 0);
-    edtAddDateTime->setReadOnly(true);
-    edtUpdDateTime->setReadOnly(true);
+    readOnlyLook(edtAddDateTime);
+    readOnlyLook(edtUpdDateTime);
     lvExtLink = new QTreeWidget(page);
     lvExtLink->setObjectName(QStringLiteral("lvExtLink"));
     lvExtLink->setHeaderLabels({QStringLiteral("No"), QStringLiteral("リンク先")});
@@ -762,9 +781,18 @@ void TDataInquiry::StartInquiry(const TAddressData &AddressData)
     m_searchRecord.reset();
     chkContinualAdd->setEnabled(false);
     ShowAddressData(AddressData);
+    // The record's copy holds 112 bytes of a company name the table may
+    // hold 120 of: the name is shown whole.
+    if (const QString whole = WholeStoredCorpKanji(AddressData); !whole.isEmpty()) {
+        m_filling = true;
+        nmedtCorpKanji->setText(whole);
+        m_filling = false;
+    }
     m_bookRecord = AddressData;
     // A sender that is gone was shown as 標準: the record takes that too.
     m_bookRecord->Sender = m_sender;
+    m_shownRecord = GetFormData();
+    m_shownCorpKanji = nmedtCorpKanji->text();
     UpdateNavigation();
     btnUpdate->setEnabled(true);
     btnDelete->setEnabled(true);

@@ -94,7 +94,14 @@ public:
     // The form read back as the record it would store (numbers as digits,
     // names in the "@" form, texts trimmed and cut to their fields).
     [[nodiscard]] TAddressData GetFormData() const;
+    // Whether the user changed the record: an existing record is compared
+    // with the form as it was when the record was shown, so a value the form
+    // shows in its own way (blanks at the end, a group or mark it does not
+    // list) counts as unchanged until the user edits it.
     [[nodiscard]] bool IsChanged() const;
+    // The fields (table names) the user changed in the shown existing
+    // record (for a new one, those not empty). Only these are written by 変更.
+    [[nodiscard]] QStringList ChangedFields() const;
     [[nodiscard]] bool CheckInputData(bool IsNew);
     // 0 saved, 1 not saved (refused or declined), 9 failed (nothing stored).
     [[nodiscard]] int SaveAddressData(bool IsUpdate, qint32 *NewRecNo);
@@ -181,6 +188,13 @@ private:
     void FocusAtEnd(QWidget *Control);
     void NoteLeft();
     [[nodiscard]] TAddressData ReferenceRecord() const;
+    // The company name as the table holds it when the record's copy was cut
+    // to its width; empty when nothing was cut.
+    [[nodiscard]] QString WholeStoredCorpKanji(const TAddressData &Data) const;
+    [[nodiscard]] bool CorpKanjiChanged() const;
+    // A name whose stored form does not fit its field is named and focused;
+    // true when so.
+    [[nodiscard]] bool NameTooLong();
     void ShowDate(QLineEdit *Edit, const QDateTime &When);
 
     // Saving (DtInqirySave.cpp).
@@ -287,6 +301,10 @@ private:
     int m_inquiryMode = -1;
     std::optional<TAddressData> m_searchRecord;
     std::optional<TAddressData> m_bookRecord;
+    // The form read back right after the book record was shown: what the
+    // user changed is what differs from it.
+    std::optional<TAddressData> m_shownRecord;
+    QString m_shownCorpKanji; // the whole company name shown
     int m_group = 0;
     int m_jointOwner = 0;
     qint32 m_sender = 0;

@@ -87,12 +87,30 @@ QString pubDateText(const QByteArray &pubDate)
     return QLatin1Char(' ') + text(d.left(4)) + QStringLiteral("年") + text(d.mid(4, 2)) + QStringLiteral("月");
 }
 
-// The wide text of a name field in the "@" form the form writes.
-QByteArray nameField(const QString &name)
+// The wide text of a name field as the form writes it: the "@" form, which
+// holds any character. A name too long for that form in its field (a plain
+// Shift-JIS name written by an older version or a copy) is written as plain
+// Shift-JIS when every character has a form there and it fits, so that it is
+// never cut; else the "@" form, longer than the field, which NameTooLong
+// refuses before anything is written.
+QByteArray nameField(const QString &name, qsizetype width)
 {
     const QString trimmed = name.trimmed();
-    return trimmed.isEmpty() ? QByteArray() : EncodeUnicodeField(trimmed);
+    if (trimmed.isEmpty())
+        return QByteArray();
+    QByteArray stored = EncodeUnicodeField(trimmed);
+    if (stored.size() <= width)
+        return stored;
+    if (UnstorableChars(trimmed).isEmpty() && !trimmed.startsWith(QLatin1Char('@'))) {
+        const QByteArray plain = Cp932::encode(trimmed);
+        if (plain.size() <= width)
+            return plain;
+    }
+    return stored;
 }
+
+constexpr qsizetype kNameWidth = 75;
+constexpr qsizetype kJointWidth = 55;
 
 QString noteText(const std::optional<QStringList> &note)
 {
@@ -120,12 +138,12 @@ TAddressData comparable(const TAddressData &r)
     c.Portable2 = FilterNumberChars(r.Portable2.Bytes(), nckDigits);
     c.Pos = FilterNumberChars(r.Pos.Bytes(), nckDigits);
     c.PubDate = FilterNumberChars(r.PubDate.Bytes(), nckDigits);
-    c.NameKanji = nameField(DecodeUnicodeField(r.NameKanji.Bytes()));
-    c.Joint1 = nameField(DecodeUnicodeField(r.Joint1.Bytes()));
-    c.Joint2 = nameField(DecodeUnicodeField(r.Joint2.Bytes()));
-    c.Joint3 = nameField(DecodeUnicodeField(r.Joint3.Bytes()));
-    c.Joint4 = nameField(DecodeUnicodeField(r.Joint4.Bytes()));
-    c.Joint5 = nameField(DecodeUnicodeField(r.Joint5.Bytes()));
+    c.NameKanji = nameField(DecodeUnicodeField(r.NameKanji.Bytes()), kNameWidth);
+    c.Joint1 = nameField(DecodeUnicodeField(r.Joint1.Bytes()), kJointWidth);
+    c.Joint2 = nameField(DecodeUnicodeField(r.Joint2.Bytes()), kJointWidth);
+    c.Joint3 = nameField(DecodeUnicodeField(r.Joint3.Bytes()), kJointWidth);
+    c.Joint4 = nameField(DecodeUnicodeField(r.Joint4.Bytes()), kJointWidth);
+    c.Joint5 = nameField(DecodeUnicodeField(r.Joint5.Bytes()), kJointWidth);
     const QString note = noteText(r.Note).trimmed();
     c.Note = note.isEmpty() ? std::nullopt : std::optional<QStringList>(QStringList{note});
     if (c.ExtLink && c.ExtLink->isEmpty())
@@ -212,6 +230,8 @@ void TDataInquiry::SetShownSender(qint32 SenderRecNo)
     m_sender = found == 0 ? 0 : SenderRecNo;
     if (m_bookRecord)
         m_bookRecord->Sender = m_sender;
+    if (m_shownRecord)
+        m_shownRecord->Sender = m_sender;
 }
 
 void TDataInquiry::FillPickList(QComboBox *Combo, THistoryData *History)
@@ -587,18 +607,18 @@ TAddressData TDataInquiry::GetFormData() const
     r.CorpKana = ansi(edtCorpKana->text());
     r.Dptmnt = ansi(cbxDptmnt->currentText());
     r.Post = ansi(cbxPost->currentText());
-    r.NameKanji = nameField(nmedtNameKanji->text());
+    r.NameKanji = nameField(nmedtNameKanji->text(), kNameWidth);
     r.NameKana = ansi(nmedtNameKana->text());
     r.Honor = ansi(cbxHonor->currentText());
     r.IgnoreName = chkIgnoreName->isChecked();
     r.URL = ansi(edtURL->text());
     r.EMail1 = ansi(edtEMail1->text());
     r.EMail2 = ansi(edtEMail2->text());
-    r.Joint1 = nameField(nmedtJoint[0]->text());
-    r.Joint2 = nameField(nmedtJoint[1]->text());
-    r.Joint3 = nameField(nmedtJoint[2]->text());
-    r.Joint4 = nameField(nmedtJoint[3]->text());
-    r.Joint5 = nameField(nmedtJoint[4]->text());
+    r.Joint1 = nameField(nmedtJoint[0]->text(), kJointWidth);
+    r.Joint2 = nameField(nmedtJoint[1]->text(), kJointWidth);
+    r.Joint3 = nameField(nmedtJoint[2]->text(), kJointWidth);
+    r.Joint4 = nameField(nmedtJoint[3]->text(), kJointWidth);
+    r.Joint5 = nameField(nmedtJoint[4]->text(), kJointWidth);
     r.JointHonor1 = ansi(cbxJointHonor[0]->currentText());
     r.JointHonor2 = ansi(cbxJointHonor[1]->currentText());
     r.JointHonor3 = ansi(cbxJointHonor[2]->currentText());
@@ -648,7 +668,80 @@ TAddressData TDataInquiry::ReferenceRecord() const
 
 bool TDataInquiry::IsChanged() const
 {
+    if (m_bookRecord && m_shownRecord)
+        return !ChangedFields().isEmpty();
     return !(comparable(GetFormData()) == comparable(ReferenceRecord()));
+}
+
+QStringList TDataInquiry::ChangedFields() const
+{
+    const bool shown = m_bookRecord && m_shownRecord;
+    QStringList fields = ChangedAddressFields(GetFormData(), shown ? *m_shownRecord : TAddressData());
+    // Read whole: a change past the record's 112 bytes is a change too.
+    fields.removeAll(QStringLiteral("CorpKanji"));
+    if (shown ? CorpKanjiChanged() : !nmedtCorpKanji->text().trimmed().isEmpty())
+        fields << QStringLiteral("CorpKanji");
+    return fields;
+}
+
+bool TDataInquiry::CorpKanjiChanged() const
+{
+    if (!(m_bookRecord && m_shownRecord))
+        return true;
+    return nmedtCorpKanji->text().trimmed() != m_shownCorpKanji.trimmed();
+}
+
+QString TDataInquiry::WholeStoredCorpKanji(const TAddressData &Data) const
+{
+    // Only a name that fills the record's width may have been cut.
+    if (Data.CorpKanji.Length() < TShortString<112>::MaxBytes - 1)
+        return QString();
+    TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
+    if (!table || !table->Active())
+        return QString();
+    try {
+        table->SetIndexName(QString());
+        if (!table->FindKey({QVariant(Data.RecNo)}))
+            return QString();
+        const QByteArray whole =
+            TrimBlanks(QByteArrayView(table->FieldByName(QStringLiteral("CorpKanji")).AsBytes())).toByteArray();
+        return whole.size() > Data.CorpKanji.Length() ? Cp932::decode(whole) : QString();
+    } catch (const ETableError &) {
+        return QString();
+    }
+}
+
+bool TDataInquiry::NameTooLong()
+{
+    struct TName {
+        TTntNMDEdit *Edit;
+        qsizetype Width;
+        QString Caption;
+        int Units;
+    };
+    const QString joint = QStringLiteral("連名");
+    const TName names[] = {{nmedtNameKanji, kNameWidth, QStringLiteral("名前"), 15},
+                           {nmedtJoint[0], kJointWidth, joint + QStringLiteral("１"), 11},
+                           {nmedtJoint[1], kJointWidth, joint + QStringLiteral("２"), 11},
+                           {nmedtJoint[2], kJointWidth, joint + QStringLiteral("３"), 11},
+                           {nmedtJoint[3], kJointWidth, joint + QStringLiteral("４"), 11},
+                           {nmedtJoint[4], kJointWidth, joint + QStringLiteral("５"), 11}};
+    for (const TName &name : names) {
+        if (nameField(name.Edit->text(), name.Width).size() <= name.Width)
+            continue;
+        ShowMessageBoxAt(this,
+                         QStringLiteral("「%1」が長すぎます  \r\n%2文字以内にしてください  ")
+                             .arg(name.Caption)
+                             .arg(name.Units),
+                         ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        for (int page = 0; page < pgcInquiry->count(); ++page) {
+            if (pgcInquiry->widget(page)->isAncestorOf(name.Edit))
+                pgcInquiry->setCurrentIndex(page);
+        }
+        FocusAtEnd(name.Edit);
+        return true;
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -15,6 +15,7 @@
 #include "util/StrFunc.h"
 #include "util/WaitCursor.h"
 #include "widgets/ByteLimitValidator.h"
+#include "widgets/NMDEdit.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
@@ -47,7 +48,13 @@ bool TDataInquiry::UnstorableTextRefused()
         }
         return nullptr;
     };
+    // Only what the user typed or pasted is checked: a field of a shown
+    // record the user did not touch is not written, whatever bytes it holds.
+    const bool shown = m_bookRecord && m_shownRecord;
+    const QStringList changed = shown ? ChangedFields() : QStringList();
     const auto textOf = [&](QLatin1StringView field) -> std::optional<QString> {
+        if (shown && !changed.contains(field))
+            return QString();
         if (field == QLatin1StringView("Note"))
             return mmoNote->toPlainText();
         if (field == QLatin1StringView("ExtLink"))
@@ -120,7 +127,7 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
     if (!table || !table->Active())
         return 9;
     // Checked before anything is written: the input stays for the user to mend.
-    if (UnstorableTextRefused())
+    if (UnstorableTextRefused() || NameTooLong())
         return 1;
     try {
         if (IsUpdate) {
@@ -143,13 +150,26 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
         }
 
         TAddressData data = GetFormData();
+        // An update writes only what the user changed, so every other stored
+        // byte stays as it was read.
+        const QStringList fields = ChangedFields();
         const QDateTime now = TruncMilliseconds(QDateTime::currentDateTime());
         if (IsUpdate)
             table->Edit();
         else
             table->Append();
         try {
-            WriteAddressData(*table, data);
+            if (IsUpdate)
+                WriteAddressData(*table, data, fields);
+            else
+                WriteAddressData(*table, data);
+            // The record's copy holds 112 bytes of the 120 the column takes:
+            // the company name is written whole from the form.
+            if (!IsUpdate || fields.contains(QStringLiteral("CorpKanji"))) {
+                const qsizetype column = 120;
+                table->FieldByName(QStringLiteral("CorpKanji"))
+                    .SetAsBytes(Cp932::truncated(Cp932::encode(nmedtCorpKanji->text().trimmed()), column));
+            }
             if (!IsUpdate)
                 table->FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(now);
             table->FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(now);
@@ -423,4 +443,35 @@ void TDataInquiry::ApplyBatchChange(const TAddressData &Data, const std::array<b
     if (book)
         book->UpdDateTime = Data.UpdDateTime;
     m_filling = false;
+    // The batch change stored what it set: those fields are not the user's
+    // changes.
+    if (book && m_shownRecord) {
+        const TAddressData now = GetFormData();
+        TAddressData &shown = *m_shownRecord;
+        if (Flags[0])
+            shown.Group = now.Group;
+        if (Flags[1]) {
+            shown.JisCode = now.JisCode;
+            shown.KajoCode = now.KajoCode;
+        }
+        if (Flags[2])
+            shown.PrivCorp = now.PrivCorp;
+        if (Flags[3])
+            shown.IgnoreName = now.IgnoreName;
+        if (Flags[4])
+            shown.PrintTarget = now.PrintTarget;
+        if (Flags[5])
+            shown.Sender = now.Sender;
+        const std::array<TShortString<100> TAddressData::*, 8> keywordFields = {
+            &TAddressData::Keyword1, &TAddressData::Keyword2, &TAddressData::Keyword3, &TAddressData::Keyword4,
+            &TAddressData::Keyword5, &TAddressData::Keyword6, &TAddressData::Keyword7, &TAddressData::Keyword8};
+        for (int i = 0; i < 8; ++i) {
+            if (Flags[size_t(6 + i)])
+                shown.*keywordFields[size_t(i)] = now.*keywordFields[size_t(i)];
+        }
+        if (Flags[14])
+            shown.SymbolMark = now.SymbolMark;
+        if (Flags[15])
+            shown.SymbolColor = now.SymbolColor;
+    }
 }

@@ -181,6 +181,82 @@ struct TFieldWriter {
     }
 };
 
+// Each written field's value as bytes, to tell which fields two records
+// hold differently.
+struct TFieldDigest {
+    QList<std::pair<QString, QByteArray>> values;
+
+    void add(const char *name, const QByteArray &value) { values.append({QLatin1String(name), value}); }
+    void Key(const char *, qint32) {}
+    void Code(const char *, qint32) {}
+    void Stamp(const char *, const QDateTime &) {}
+    void Integer(const char *name, qint32 value) { add(name, QByteArray::number(value)); }
+    void Boolean(const char *name, bool value) { add(name, value ? "1" : "0"); }
+    template <qsizetype Width>
+    void Text(const char *name, const TShortString<Width> &value)
+    {
+        add(name, value.Bytes());
+    }
+    template <qsizetype Width>
+    void Name(const char *name, const TShortString<Width> &value)
+    {
+        add(name, value.Bytes());
+    }
+    template <qsizetype Width>
+    void Phone(const char *name, const TShortString<Width> &value)
+    {
+        add(name, value.Bytes());
+    }
+    void Memo(const char *name, const std::optional<QStringList> &value)
+    {
+        add(name, value ? "+" + value->join(QLatin1Char('\n')).toUtf8() : QByteArray());
+    }
+};
+
+// The writer limited to some fields.
+struct TChosenFieldWriter {
+    TFieldWriter writer;
+    const QStringList &fields;
+
+    bool chosen(const char *name) const { return fields.contains(QLatin1String(name)); }
+    void Key(const char *, qint32) {}
+    void Code(const char *, qint32) {}
+    void Stamp(const char *, const QDateTime &) {}
+    void Integer(const char *name, qint32 value)
+    {
+        if (chosen(name))
+            writer.Integer(name, value);
+    }
+    void Boolean(const char *name, bool value)
+    {
+        if (chosen(name))
+            writer.Boolean(name, value);
+    }
+    template <qsizetype Width>
+    void Text(const char *name, const TShortString<Width> &value)
+    {
+        if (chosen(name))
+            writer.Text(name, value);
+    }
+    template <qsizetype Width>
+    void Name(const char *name, const TShortString<Width> &value)
+    {
+        if (chosen(name))
+            writer.Name(name, value);
+    }
+    template <qsizetype Width>
+    void Phone(const char *name, const TShortString<Width> &value)
+    {
+        if (chosen(name))
+            writer.Phone(name, value);
+    }
+    void Memo(const char *name, const std::optional<QStringList> &value)
+    {
+        if (chosen(name))
+            writer.Memo(name, value);
+    }
+};
+
 // What the user knows each checked field by, as the record form labels it.
 QString fieldCaption(QLatin1StringView name)
 {
@@ -280,6 +356,26 @@ bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *ow
 void WriteAddressData(TTable &table, const TAddressData &record)
 {
     TFieldWriter writer{table};
+    visitAddressFields(record, writer);
+}
+
+QStringList ChangedAddressFields(const TAddressData &record, const TAddressData &base)
+{
+    TFieldDigest mine;
+    TFieldDigest theirs;
+    visitAddressFields(record, mine);
+    visitAddressFields(base, theirs);
+    QStringList changed;
+    for (qsizetype i = 0; i < mine.values.size(); ++i) {
+        if (mine.values[i].second != theirs.values[i].second)
+            changed << mine.values[i].first;
+    }
+    return changed;
+}
+
+void WriteAddressData(TTable &table, const TAddressData &record, const QStringList &fields)
+{
+    TChosenFieldWriter writer{TFieldWriter{table}, fields};
     visitAddressFields(record, writer);
 }
 

@@ -143,6 +143,17 @@ void ClearAddressData(TAddressData &record);
 // own business and are left alone.
 void WriteAddressData(TTable &table, const TAddressData &record);
 
+// The fields, by their table names and in table order, whose values differ
+// between record and base (the record number, the stamps and the codes are
+// the writers' own and never named).
+[[nodiscard]] QStringList ChangedAddressFields(const TAddressData &record, const TAddressData &base);
+
+// WriteAddressData limited to the named fields: a writer that changes some
+// fields of a record it read leaves every other stored byte as it was (text
+// longer than the record's width, bytes that are not valid CP932, values
+// another program wrote).
+void WriteAddressData(TTable &table, const TAddressData &record, const QStringList &fields);
+
 // A text field of the address record whose text cannot be stored.
 struct TUnstorableField {
     QString FieldName;  // as in the table: "Adrs1"

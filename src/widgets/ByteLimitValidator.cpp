@@ -1,7 +1,9 @@
 #include "widgets/ByteLimitValidator.h"
 
 #include "platform/Cp932.h"
+#include "widgets/NMDEdit.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,54 +18,92 @@ namespace {
 
 constexpr int kHintMs = 4000;
 
+// The length of the character starting at i: a surrogate pair is one
+// character, a lone surrogate one of its own.
+qsizetype charLength(QStringView text, qsizetype i)
+{
+    return (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+}
+
+bool lacksCp932(QStringView one)
+{
+    // ASCII is always stored; a "?" is only a loss where it was not typed.
+    // The look-alikes the encoder maps count as stored.
+    return one.front().unicode() >= 0x80 && Cp932::encode(one) == "?";
+}
+
 // One entry per character (a surrogate pair is one), with repeats, of the
 // characters code page 932 lacks.
 QStringList unstorableList(QStringView text)
 {
-    // Most text converts whole; only text that does not is looked at
-    // character by character (the look-alikes the encoder maps count as
-    // stored).
     QStringList found;
+    // Most text converts whole; only text that does not is looked at
+    // character by character.
     if (Cp932::canEncode(text))
         return found;
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len =
-            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        const qsizetype len = charLength(text, i);
         const QStringView one = text.sliced(i, len);
-        // ASCII is always stored; a "?" is only a loss where it was not typed.
-        if (one.front().unicode() >= 0x80 && Cp932::encode(one) == "?")
+        if (lacksCp932(one))
             found << one.toString();
         i += len;
     }
     return found;
 }
 
-// The characters of input that the code page lacks beyond those the text
-// already held.
-QString newlyUnstorable(QStringView input, QStringView before)
+void addOnce(QStringList &list, const QString &one)
 {
-    QStringList held = unstorableList(before);
-    QString added;
-    for (const QString &one : unstorableList(input)) {
-        if (held.removeOne(one))
-            continue;
-        if (!added.contains(one))
-            added += one;
-    }
-    return added;
+    if (!list.contains(one))
+        list << one;
+}
+
+// A character as the hint names it: one that shows nothing (a no-break
+// space from a web page, a control character, a lone surrogate) by its code.
+QString shownChar(const QString &one)
+{
+    const auto code = [](uint value) { return QStringLiteral("(U+%1)").arg(value, 4, 16, QLatin1Char('0')).toUpper(); };
+    if (one.size() == 1 && one.front().isSurrogate())
+        return code(one.front().unicode());
+    const char32_t c = char32_t(one.toUcs4().value(0));
+    if (QChar::isPrint(c) && !QChar::isSpace(c))
+        return one;
+    return code(uint(c));
+}
+
+QStringList shownList(const QStringList &characters)
+{
+    QStringList shown;
+    for (const QString &one : characters)
+        shown << shownChar(one);
+    return shown;
+}
+
+QString shownChars(const QStringList &characters)
+{
+    return shownList(characters).join(QLatin1Char(' '));
+}
+
+bool isParenthesis(char16_t u)
+{
+    return u == u'(' || u == u')' || u == 0xFF08 || u == 0xFF09;
 }
 
 QPointer<QLabel> g_hint;
+QPointer<QWidget> g_anchor;
 
 } // namespace
 
+QStringList UnstorableCharList(QStringView text)
+{
+    QStringList unique;
+    for (const QString &one : unstorableList(text))
+        addOnce(unique, one);
+    return unique;
+}
+
 QString UnstorableChars(QStringView text)
 {
-    QString unique;
-    for (const QString &one : unstorableList(text))
-        if (!unique.contains(one))
-            unique += one;
-    return unique;
+    return UnstorableCharList(text).join(QString());
 }
 
 QString HalfWidthNumberText(QStringView text)
@@ -79,21 +119,54 @@ QString HalfWidthNumberText(QStringView text)
     return out;
 }
 
-QString UnstorableCharsMessage(const QString &characters)
+QString PhoneNumberText(QStringView text, QStringList *leftOut, QChar before)
 {
-    // A character that shows nothing (a no-break space from a web page, a
-    // control character) is spelled out by its code.
-    QString shown;
-    for (const char32_t c : characters.toUcs4()) {
-        if (QChar::isPrint(c) && !QChar::isSpace(c))
-            shown += QString::fromUcs4(&c, 1);
-        else
-            shown += QStringLiteral("(U+%1)").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    const QString half = HalfWidthNumberText(text);
+    QString out;
+    QChar previous = before;
+    for (qsizetype i = 0; i < half.size();) {
+        const qsizetype len = charLength(half, i);
+        const QChar c = half[i];
+        if (len == 1 && ((c >= u'0' && c <= u'9') || c == u'-')) {
+            out += c;
+            previous = c;
+        } else if (len == 1 && isParenthesis(c.unicode())) {
+            // "(03)1234" and "03(1234)5678": the parentheses stand where the
+            // hyphens of the area code go; none at the very start, none twice.
+            if (!previous.isNull() && previous != u'-') {
+                out += QLatin1Char('-');
+                previous = QLatin1Char('-');
+            }
+        } else if (leftOut) {
+            addOnce(*leftOut, half.mid(i, len));
+        }
+        i += len;
     }
-    return QStringLiteral("この文字は保存できません: ") + shown;
+    return out;
 }
 
-void ShowInputRefusedHint(QWidget *widget, const QString &characters)
+QString HalfWidthKanaText(QStringView text)
+{
+    return Cp932::decode(ConvertReadingToHalfKana(text.toString()));
+}
+
+QString UnstorableCharsMessage(const QString &characters)
+{
+    QStringList list;
+    for (qsizetype i = 0; i < characters.size();) {
+        const qsizetype len = charLength(characters, i);
+        list << characters.mid(i, len);
+        i += len;
+    }
+    return QStringLiteral("この文字は保存できません: ") + shownList(list).join(QString());
+}
+
+QString UnstorableCharsMessage(const QStringList &characters)
+{
+    return QStringLiteral("この文字は保存できません: ") + shownChars(characters);
+}
+
+void ShowInputHint(QWidget *widget, const QString &message)
 {
     if (!widget)
         return;
@@ -111,13 +184,25 @@ void ShowInputRefusedHint(QWidget *widget, const QString &characters)
         label->setAutoFillBackground(true);
         label->setFrameStyle(QFrame::Box | QFrame::Plain);
         label->setMargin(4);
+        label->setTextFormat(Qt::PlainText);
         auto *timer = new QTimer(label);
         timer->setObjectName(QStringLiteral("HideTimer"));
         timer->setSingleShot(true);
         QObject::connect(timer, &QTimer::timeout, label, &QWidget::hide);
+        // The hint speaks of the field it stands under: it goes once the
+        // user has gone on to another one.
+        QObject::connect(qApp, &QApplication::focusChanged, label, [label](QWidget *, QWidget *now) {
+            QWidget *anchor = g_anchor.data();
+            if (!label->isVisible() || !anchor)
+                return;
+            if (now && (now == anchor || anchor->isAncestorOf(now)))
+                return;
+            label->hide();
+        });
         g_hint = label;
     }
-    g_hint->setText(UnstorableCharsMessage(characters));
+    g_anchor = widget;
+    g_hint->setText(message);
     g_hint->adjustSize();
     g_hint->move(widget->mapToGlobal(QPoint(0, widget->height())));
     g_hint->show();
@@ -125,9 +210,19 @@ void ShowInputRefusedHint(QWidget *widget, const QString &characters)
     g_hint->findChild<QTimer *>(QStringLiteral("HideTimer"))->start(kHintMs);
 }
 
+void ShowInputRefusedHint(QWidget *widget, const QString &characters)
+{
+    ShowInputHint(widget, UnstorableCharsMessage(characters));
+}
+
 QString ShownInputRefusedHint()
 {
     return g_hint && g_hint->isVisible() ? g_hint->text() : QString();
+}
+
+QWidget *ShownInputHintWidget()
+{
+    return g_hint && g_hint->isVisible() ? g_hint.data() : nullptr;
 }
 
 TByteLimitValidator::TByteLimitValidator(int maxBytes, QObject *parent)
@@ -144,11 +239,35 @@ void TByteLimitValidator::SetMaxBytes(int maxBytes)
     emit changed();
 }
 
+void TByteLimitValidator::SetLimitUnit(TLimitUnit unit)
+{
+    if (unit == m_unit)
+        return;
+    m_unit = unit;
+    emit changed();
+}
+
 void TByteLimitValidator::SetHalfWidthNumbers(bool on)
 {
     if (on == m_halfWidthNumbers)
         return;
     m_halfWidthNumbers = on;
+    emit changed();
+}
+
+void TByteLimitValidator::SetPhoneNumber(bool on)
+{
+    if (on == m_phoneNumber)
+        return;
+    m_phoneNumber = on;
+    emit changed();
+}
+
+void TByteLimitValidator::SetHalfWidthKana(bool on)
+{
+    if (on == m_halfWidthKana)
+        return;
+    m_halfWidthKana = on;
     emit changed();
 }
 
@@ -161,6 +280,18 @@ QLineEdit *TByteLimitValidator::WatchedEdit() const
     return nullptr;
 }
 
+QWidget *TByteLimitValidator::HintAnchor() const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(parent()))
+        return combo;
+    return WatchedEdit();
+}
+
+qsizetype TByteLimitValidator::Measure(QStringView text) const
+{
+    return m_unit == TLimitUnit::Utf16Units ? text.size() : Cp932::byteLength(text);
+}
+
 QValidator::State TByteLimitValidator::validate(QString &input, int &pos) const
 {
     // One character for one: the caret stays where it is.
@@ -168,57 +299,99 @@ QValidator::State TByteLimitValidator::validate(QString &input, int &pos) const
         input = HalfWidthNumberText(input);
 
     // The edit counts as modified while the user's input is validated; the
-    // program's setText resets it first.
+    // program's setText resets it first. Program text is a stored value: it
+    // is shown as it stands, whole.
     const QLineEdit *edit = WatchedEdit();
-    if (!edit || edit->isModified()) {
-        const QString refused = newlyUnstorable(input, m_lastAccepted);
-        if (!refused.isEmpty()) {
-            QWidget *anchor = qobject_cast<QComboBox *>(parent()) ? static_cast<QWidget *>(parent())
-                                                                   : const_cast<QLineEdit *>(edit);
-            ShowInputRefusedHint(anchor, refused);
-            return Invalid;
+    if (edit && !edit->isModified()) {
+        m_lastAccepted = input;
+        return Acceptable;
+    }
+
+    // What the user inserted ends at the caret and starts where the input
+    // stops matching the text held before.
+    const QString last = m_lastAccepted;
+    const qsizetype caret = std::clamp<qsizetype>(pos, 0, input.size());
+    const QString tail = input.mid(caret);
+    qsizetype most = std::min(caret, last.size());
+    if (last.endsWith(tail))
+        most = std::min(most, last.size() - tail.size());
+    qsizetype keep = 0;
+    while (keep < most && input[keep] == last[keep])
+        ++keep;
+    if (keep > 0 && keep < input.size() && input[keep].isLowSurrogate() && input[keep - 1].isHighSurrogate())
+        --keep;
+    const QString prefix = input.left(keep);
+    QString inserted = input.mid(keep, caret - keep);
+
+    // What cannot be stored stays out; the rest goes in.
+    QStringList unstorable;
+    if (m_unit == TLimitUnit::Cp932Bytes && !inserted.isEmpty()) {
+        unstorable = UnstorableCharList(inserted);
+        if (!unstorable.isEmpty()) {
+            QString kept;
+            for (qsizetype i = 0; i < inserted.size();) {
+                const qsizetype len = charLength(inserted, i);
+                if (!unstorable.contains(inserted.mid(i, len)))
+                    kept += QStringView(inserted).sliced(i, len);
+                i += len;
+            }
+            inserted = kept;
         }
     }
+    QStringList notAllowed;
+    if (m_phoneNumber)
+        inserted = PhoneNumberText(inserted, &notAllowed, prefix.isEmpty() ? QChar() : prefix.back());
+    if (m_halfWidthKana)
+        inserted = HalfWidthKanaText(inserted);
 
-    if (m_maxBytes == 0 || Cp932::byteLength(input) <= m_maxBytes) {
-        m_lastAccepted = input;
-        return Acceptable;
-    }
-    // A text that was already too long (the limit was lowered under it) may
-    // still be shortened or edited without growing.
-    if (Cp932::byteLength(input) <= Cp932::byteLength(m_lastAccepted)) {
-        m_lastAccepted = input;
-        return Acceptable;
-    }
-    // ... but not grow.
-    if (Cp932::byteLength(m_lastAccepted) > m_maxBytes)
-        return Invalid;
-
-    // What the user inserted ends at the caret: keep the text after it whole
-    // and cut the part before it back to the room that is left.
-    const qsizetype caret = std::clamp<qsizetype>(pos, 0, input.size());
-    const QStringView head = QStringView(input).left(caret);
-    const QStringView tail = QStringView(input).mid(caret);
-    const qsizetype room = m_maxBytes - Cp932::byteLength(tail);
+    // The limit: a text already longer (a stored value, or a lowered limit)
+    // may be edited as long as it does not grow; otherwise the insertion is
+    // cut after its last whole character that fits.
     QString cut;
-    qsizetype newPos = 0;
-    if (room >= 0) {
-        const QString keptHead = Cp932::truncatedToBytes(head, room);
-        newPos = keptHead.size();
-        cut = keptHead;
-        cut.append(tail);
-    } else {
-        cut = Cp932::truncatedToBytes(input, m_maxBytes);
-        newPos = cut.size();
+    QString result = prefix + inserted + tail;
+    const qsizetype size = Measure(result);
+    if (m_maxBytes > 0 && size > m_maxBytes && size > Measure(last)) {
+        const qsizetype room = m_maxBytes - Measure(prefix) - Measure(tail);
+        qsizetype fit = 0;
+        qsizetype used = 0;
+        while (room > 0 && fit < inserted.size()) {
+            const qsizetype len = charLength(inserted, fit);
+            const qsizetype width = Measure(QStringView(inserted).sliced(fit, len));
+            if (used + width > room)
+                break;
+            used += width;
+            fit += len;
+        }
+        cut = inserted.mid(fit);
+        inserted.truncate(fit);
+        result = prefix + inserted + tail;
     }
 
-    // Nothing of the insertion fits: refuse the key or paste, so the edit
-    // keeps its text and reports no change.
-    if (cut == m_lastAccepted)
-        return Invalid;
+    if (!unstorable.isEmpty() || !notAllowed.isEmpty() || !cut.isEmpty()) {
+        QStringList lines;
+        if (!unstorable.isEmpty())
+            lines << UnstorableCharsMessage(unstorable);
+        if (!notAllowed.isEmpty())
+            lines << QStringLiteral("この欄には数字とハイフンだけが入ります: ") + shownChars(notAllowed);
+        if (!cut.isEmpty()) {
+            lines << (m_unit == TLimitUnit::Utf16Units
+                          ? QStringLiteral("この欄には%1文字までしか入りません。入らなかった部分: %2")
+                                .arg(m_maxBytes)
+                                .arg(cut)
+                          : QStringLiteral("この欄には半角%1文字（全角%2文字）までしか入りません。入らなかった部分: %3")
+                                .arg(m_maxBytes)
+                                .arg(m_maxBytes / 2)
+                                .arg(cut));
+        }
+        ShowInputHint(HintAnchor(), lines.join(QLatin1Char('\n')));
+        // Nothing of the insertion went in: refuse the key or paste, so the
+        // edit keeps its text and reports no change.
+        if (result == last)
+            return Invalid;
+    }
 
-    input = cut;
-    pos = static_cast<int>(newPos);
+    input = result;
+    pos = static_cast<int>(prefix.size() + inserted.size());
     m_lastAccepted = input;
     return Acceptable;
 }

@@ -33,12 +33,19 @@ QString TTntCustomEdit::GetText() const
 
 void TTntCustomEdit::SetText(const QString &value)
 {
-    // Cut to the byte limit here, so the validator never sees program text it
+    // Cut to the limit here, so the validator never sees program text it
     // would have to refuse; a number counts in its half-width form.
     const QString entered = m_halfWidthNumbers ? HalfWidthNumberText(value) : value;
-    const QString fitted = (m_byteLimit && m_byteLimit->MaxBytes() > 0)
-                               ? Cp932::truncatedToBytes(entered, m_byteLimit->MaxBytes())
-                               : entered;
+    QString fitted = entered;
+    if (m_byteLimit && m_byteLimit->MaxBytes() > 0) {
+        if (m_byteLimit->LimitUnit() == TLimitUnit::Cp932Bytes) {
+            fitted = Cp932::truncatedToBytes(entered, m_byteLimit->MaxBytes());
+        } else if (fitted.size() > m_byteLimit->MaxBytes()) {
+            fitted.truncate(m_byteLimit->MaxBytes());
+            if (fitted.back().isHighSurrogate())
+                fitted.chop(1);
+        }
+    }
     if (fitted == text())
         return;
     setText(fitted);
@@ -127,7 +134,17 @@ QString TTntCustomEdit::GetSelText() const
 
 void TTntCustomEdit::SetMaxLengthBytes(int bytes)
 {
-    if (bytes <= 0) {
+    SetLimit(bytes, false);
+}
+
+void TTntCustomEdit::SetMaxLengthUnits(int units)
+{
+    SetLimit(units, true);
+}
+
+void TTntCustomEdit::SetLimit(int limit, bool units)
+{
+    if (limit <= 0) {
         if (m_byteLimit) {
             setValidator(nullptr);
             delete m_byteLimit;
@@ -136,8 +153,11 @@ void TTntCustomEdit::SetMaxLengthBytes(int bytes)
         return;
     }
     if (!m_byteLimit) {
-        m_byteLimit = new TByteLimitValidator(bytes, this);
+        m_byteLimit = new TByteLimitValidator(limit, this);
+        m_byteLimit->SetLimitUnit(units ? TLimitUnit::Utf16Units : TLimitUnit::Cp932Bytes);
         m_byteLimit->SetHalfWidthNumbers(m_halfWidthNumbers);
+        m_byteLimit->SetPhoneNumber(m_phoneNumber);
+        m_byteLimit->SetHalfWidthKana(m_halfWidthKana);
         // Start from the text the edit holds, so the first refused key is
         // recognised as one.
         QString current = text();
@@ -145,13 +165,28 @@ void TTntCustomEdit::SetMaxLengthBytes(int bytes)
         (void)m_byteLimit->validate(current, pos);
         setValidator(m_byteLimit);
     } else {
-        m_byteLimit->SetMaxBytes(bytes);
+        m_byteLimit->SetLimitUnit(units ? TLimitUnit::Utf16Units : TLimitUnit::Cp932Bytes);
+        m_byteLimit->SetMaxBytes(limit);
     }
+}
+
+void TTntCustomEdit::SetPhoneNumber(bool on)
+{
+    m_phoneNumber = on;
+    if (m_byteLimit)
+        m_byteLimit->SetPhoneNumber(on);
+}
+
+void TTntCustomEdit::SetHalfWidthKana(bool on)
+{
+    m_halfWidthKana = on;
+    if (m_byteLimit)
+        m_byteLimit->SetHalfWidthKana(on);
 }
 
 int TTntCustomEdit::GetMaxLengthBytes() const
 {
-    return m_byteLimit ? m_byteLimit->MaxBytes() : 0;
+    return m_byteLimit && m_byteLimit->LimitUnit() == TLimitUnit::Cp932Bytes ? m_byteLimit->MaxBytes() : 0;
 }
 
 void TTntCustomEdit::CutToMaxLengthBytes()
@@ -202,23 +237,55 @@ void TTntMemo::keyPressEvent(QKeyEvent *event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
+QString TTntMemo::Storable(const QString &text)
+{
+    const QStringList refused = UnstorableCharList(text);
+    if (refused.isEmpty())
+        return text;
+    ShowInputHint(this, UnstorableCharsMessage(refused));
+    QString kept;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len =
+            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+        if (!refused.contains(text.mid(i, len)))
+            kept += QStringView(text).sliced(i, len);
+        i += len;
+    }
+    return kept;
+}
+
 void TTntMemo::inputMethodEvent(QInputMethodEvent *event)
 {
-    if (!isReadOnly() && Refuses(event->commitString())) {
-        // The composition ends without inserting anything.
-        QInputMethodEvent nothing;
-        QPlainTextEdit::inputMethodEvent(&nothing);
-        event->accept();
+    if (isReadOnly() || event->commitString().isEmpty()) {
+        QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    QPlainTextEdit::inputMethodEvent(event);
+    const QString kept = Storable(event->commitString());
+    if (kept == event->commitString()) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    // The composition ends with what can be stored.
+    QInputMethodEvent storable(event->preeditString(), event->attributes());
+    storable.setCommitString(kept, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&storable);
+    event->accept();
 }
 
 void TTntMemo::insertFromMimeData(const QMimeData *source)
 {
-    if (source && source->hasText() && Refuses(source->text()))
+    if (!source || !source->hasText()) {
+        QPlainTextEdit::insertFromMimeData(source);
         return;
-    QPlainTextEdit::insertFromMimeData(source);
+    }
+    const QString kept = Storable(source->text());
+    if (kept == source->text()) {
+        QPlainTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QMimeData storable;
+    storable.setText(kept);
+    QPlainTextEdit::insertFromMimeData(&storable);
 }
 
 // ---------------------------------------------------------------------------

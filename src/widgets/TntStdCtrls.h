@@ -77,17 +77,30 @@ public:
     // half-width form).
     void SetHalfWidthNumbers(bool on);
     [[nodiscard]] bool GetHalfWidthNumbers() const { return m_halfWidthNumbers; }
+    // Input limit in UTF-16 units, for the names kept in the "@" form (any
+    // character, a surrogate pair taken or refused whole). Replaces a byte
+    // limit; 0 removes the limit.
+    void SetMaxLengthUnits(int units);
+    // Telephone, fax and mobile edits: only digits and hyphens are typed or
+    // pasted, parentheses becoming hyphens (TByteLimitValidator::PhoneNumber).
+    void SetPhoneNumber(bool on);
+    // Readings kept in half-width katakana: typed or pasted kana are entered
+    // half-width (TByteLimitValidator::HalfWidthKana).
+    void SetHalfWidthKana(bool on);
 
     // Fired after every change of the text (typed or set), with this edit.
     std::function<void(QObject *Sender)> OnChange;
 
 private:
     void applyPasswordChar();
+    void SetLimit(int limit, bool units);
 
     QChar m_passwordChar;
     QString m_passwordRule; // our part of the style sheet
     TByteLimitValidator *m_byteLimit = nullptr;
     bool m_halfWidthNumbers = false;
+    bool m_phoneNumber = false;
+    bool m_halfWidthKana = false;
 };
 
 // The edit the windows place (search words, condition fields); base of the
@@ -102,10 +115,10 @@ public:
 };
 
 // Multi-line edit of a memo field stored as CP932 text: a character the code
-// page lacks is refused where it is typed, committed by an input method,
-// pasted or dropped (the whole input is refused), and a hint under the memo
-// names it, as the byte-limited edits do. Text set by the program is taken as
-// it stands.
+// page lacks is refused where it is typed, and left out of what an input
+// method commits or what is pasted or dropped (the rest goes in); a hint
+// under the memo names it, as the byte-limited edits do. Text set by the
+// program is taken as it stands.
 class TTntMemo : public QPlainTextEdit
 {
     Q_OBJECT
@@ -122,6 +135,8 @@ protected:
 private:
     // True (and the hint shown) when text holds a character the memo refuses.
     bool Refuses(const QString &text);
+    // text without the characters the memo refuses (the hint names them).
+    QString Storable(const QString &text);
 };
 
 // Styles of the combo box: an edit with a drop-down list, or a drop-down list

@@ -155,18 +155,19 @@ const InputRoute kRoutes[] = {
 
 class UnstorableInput : public ::testing::TestWithParam<InputRoute> {};
 
-TEST_P(UnstorableInput, isRefusedWholeAndTheHintNamesTheCharacters)
+TEST_P(UnstorableInput, isLeftOutAndTheHintNamesTheCharacters)
 {
     auto edit = limitedEdit(100, QStringLiteral("東京"));
     edit->show();
     edit->setCursorPosition(1);
     QSignalSpy spy(edit.get(), &QLineEdit::textChanged);
-    GetParam().enter(edit.get(), QStringLiteral("a𠮷😀€"));
-    // Typed one by one, "a" goes in and each refusal names its character.
+    GetParam().enter(edit.get(), QStringLiteral("a𠮷😀€b"));
+    // What can be stored goes in; typed one by one, each refusal names its
+    // character and the last one stays.
     const bool typed = GetParam().enter == TypeCharacters;
-    EXPECT_EQ(edit->GetText(), typed ? QStringLiteral("東a京") : QStringLiteral("東京"));
-    EXPECT_EQ(spy.count(), typed ? 1 : 0);
-    const QString named = typed ? QStringLiteral("€") : QStringLiteral("𠮷😀€");
+    EXPECT_EQ(edit->GetText(), QStringLiteral("東ab京"));
+    EXPECT_EQ(spy.count(), typed ? 2 : 1);
+    const QString named = typed ? QStringLiteral("€") : QStringLiteral("𠮷 😀 €");
     EXPECT_EQ(ShownInputRefusedHint(), kRefused + named);
 }
 
@@ -177,7 +178,7 @@ TEST(ByteLimitValidator, aRefusedCharacterThatShowsNothingIsNamedByItsCode)
     auto edit = limitedEdit(100);
     edit->show();
     PasteText(edit.get(), QStringLiteral("a\u00A0b"));
-    EXPECT_TRUE(edit->GetText().isEmpty());
+    EXPECT_EQ(edit->GetText(), QStringLiteral("ab"));
     EXPECT_EQ(ShownInputRefusedHint(), kRefused + QStringLiteral("(U+00A0)"));
 }
 
@@ -205,5 +206,146 @@ TEST(ByteLimitValidator, numberFieldsTakeFullWidthDigitsAndHyphensAsHalfWidth)
     edit->SetText(QStringLiteral("０３―１２"));
     EXPECT_EQ(edit->GetText(), QStringLiteral("03-12"));
 }
+
+// ---- what the user meant ----------------------------------------------------------
+
+TEST(ByteLimitValidator, loneSurrogatesApartAreNamedEachByItsCode)
+{
+    auto edit = limitedEdit(100);
+    edit->show();
+    PasteText(edit.get(), QStringLiteral("x") + QChar(0xD842) + QStringLiteral("y") + QChar(0xDFB7));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("xy"));
+    EXPECT_EQ(ShownInputRefusedHint(), kRefused + QStringLiteral("(U+D842) (U+DFB7)"));
+}
+
+TEST(ByteLimitValidator, theHintLeavesWhenTheFocusLeavesItsField)
+{
+    QWidget window;
+    auto *edit = new TTntEdit(&window);
+    auto *other = new TTntEdit(&window);
+    edit->SetMaxLengthBytes(10);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    edit->setFocus();
+    PasteText(edit, QStringLiteral("😀"));
+    ASSERT_FALSE(ShownInputRefusedHint().isEmpty());
+    other->setFocus();
+    EXPECT_TRUE(ShownInputRefusedHint().isEmpty());
+}
+
+struct CutCase { const char *name; int limit; bool units; const char16_t *before; const char16_t *pasted;
+                 const char16_t *expected; const char16_t *hint; };
+
+const CutCase kCuts[] = {
+    {"bytesNameTheCutEnd", 6, false, u"ab", u"あいう", u"abあい",
+     u"この欄には半角6文字（全角3文字）までしか入りません。入らなかった部分: う"},
+    {"unitsKeepASurrogatePairWhole", 3, true, u"山田", u"𠮷", u"山田",
+     u"この欄には3文字までしか入りません。入らなかった部分: 𠮷"},
+    {"unitsCutAfterTheLastWholeCharacter", 3, true, u"山", u"田𠮷子", u"山田",
+     u"この欄には3文字までしか入りません。入らなかった部分: 𠮷子"},
+};
+
+class PasteBeyondTheLimit : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(PasteBeyondTheLimit, goesInAsFarAsItFitsAndTheHintTellsTheCut)
+{
+    const CutCase &c = GetParam();
+    auto edit = std::make_unique<TTntEdit>();
+    edit->SetText(QString::fromUtf16(c.before));
+    if (c.units)
+        edit->SetMaxLengthUnits(c.limit);
+    else
+        edit->SetMaxLengthBytes(c.limit);
+    edit->show();
+    edit->setCursorPosition(int(edit->GetText().size()));
+    PasteText(edit.get(), QString::fromUtf16(c.pasted));
+    EXPECT_EQ(edit->GetText(), QString::fromUtf16(c.expected));
+    EXPECT_EQ(ShownInputRefusedHint(), QString::fromUtf16(c.hint));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PasteBeyondTheLimit, ::testing::ValuesIn(kCuts), rowName);
+
+TEST(ByteLimitValidator, aNameLimitTakesAnyCharacterAndTypedOverflowIsRefusedWhole)
+{
+    auto edit = std::make_unique<TTntEdit>();
+    edit->SetMaxLengthUnits(3);
+    edit->show();
+    TypeCharacters(edit.get(), QStringLiteral("😀田𠮷"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("😀田"));
+    EXPECT_EQ(ShownInputRefusedHint(), QStringLiteral("この欄には3文字までしか入りません。入らなかった部分: 𠮷"));
+}
+
+TEST(ByteLimitValidator, programTextLongerThanTheLimitIsShownWholeAndMayOnlyShrink)
+{
+    auto edit = std::make_unique<TTntEdit>();
+    edit->SetMaxLengthUnits(3);
+    edit->show();
+    edit->setText(QStringLiteral("長い名前です"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("長い名前です"));
+    TypeCharacters(edit.get(), QStringLiteral("ね"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("長い名前です"));
+    QTest::keyClick(edit.get(), Qt::Key_Backspace);
+    EXPECT_EQ(edit->GetText(), QStringLiteral("長い名前で"));
+}
+
+struct PhoneCase { const char *name; const char16_t *entered; const char16_t *expected; const char16_t *leftOut; };
+
+const PhoneCase kPhones[] = {
+    {"areaCodeInFullWidthParentheses", u"０１１（２３１）４１１１", u"011-231-4111", u""},
+    {"leadingParenthesisIsDropped", u"(03)1234-5678", u"03-1234-5678", u""},
+    {"lettersAreLeftOutAndNamed", u"abc", u"", u"a b c"},
+    {"blanksAreLeftOut", u"03 1234", u"031234", u"(U+0020)"},
+};
+
+class PhoneNumberInput : public ::testing::TestWithParam<PhoneCase> {};
+
+TEST_P(PhoneNumberInput, takesDigitsAndHyphensOnly)
+{
+    const PhoneCase &c = GetParam();
+    QStringList leftOut;
+    EXPECT_EQ(PhoneNumberText(QString::fromUtf16(c.entered), &leftOut), QString::fromUtf16(c.expected));
+    QStringList named;
+    for (const QString &one : leftOut)
+        named << (one == QStringLiteral(" ") ? QStringLiteral("(U+0020)") : one);
+    EXPECT_EQ(named.join(QLatin1Char(' ')), QString::fromUtf16(c.leftOut));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PhoneNumberInput, ::testing::ValuesIn(kPhones), rowName);
+
+TEST(ByteLimitValidator, aPhoneEditRefusesLettersWithAHint)
+{
+    auto edit = limitedEdit(13);
+    edit->SetHalfWidthNumbers(true);
+    edit->SetPhoneNumber(true);
+    edit->show();
+    TypeCharacters(edit.get(), QStringLiteral("03a"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("03"));
+    EXPECT_EQ(ShownInputRefusedHint(), QStringLiteral("この欄には数字とハイフンだけが入ります: a"));
+    edit->SetText(QString());
+    PasteText(edit.get(), QStringLiteral("０１１（２３１）４１１１"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("011-231-4111"));
+}
+
+struct KanaCase { const char *name; const char16_t *typed; const char16_t *stored; };
+
+const KanaCase kKanas[] = {
+    {"hiragana", u"やまだ", u"ﾔﾏﾀﾞ"},
+    {"fullWidthKatakana", u"ヤマダ", u"ﾔﾏﾀﾞ"},
+    {"halfWidthStays", u"ﾔﾏﾀﾞ", u"ﾔﾏﾀﾞ"},
+    {"longVowelAndVu", u"ヴォーカル", u"ｳﾞｫｰｶﾙ"},
+};
+
+class HalfWidthKanaInput : public ::testing::TestWithParam<KanaCase> {};
+
+TEST_P(HalfWidthKanaInput, entersReadingsInHalfWidthKatakana)
+{
+    auto edit = limitedEdit(100);
+    edit->SetHalfWidthKana(true);
+    edit->show();
+    CommitThroughInputMethod(edit.get(), QString::fromUtf16(GetParam().typed));
+    EXPECT_EQ(edit->GetText(), QString::fromUtf16(GetParam().stored));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HalfWidthKanaInput, ::testing::ValuesIn(kKanas), rowName);
 
 } // namespace
