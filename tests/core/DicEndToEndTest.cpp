@@ -16,6 +16,12 @@
 
 #include <QFileInfo>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -149,6 +155,60 @@ TEST(DicEndToEnd, telephoneNumberGivesItsAreaCitiesAndTowns)
     EXPECT_EQ(text(result->City), QStringLiteral("小田原市"));
     EXPECT_EQ(text(result->CityKana), QStringLiteral("ｵﾀﾞﾜﾗｼ")); // from the detail library
     EXPECT_EQ(search.SearchPrefix(QStringLiteral("090-1234-5678")), 8);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+// Search objects of every kind made, used and destroyed on eight threads at
+// once: each shares its library's one handle, so no object's end unloads
+// the library under another's call, and each answers as it would alone.
+TEST(DicEndToEnd, searchObjectsOnEightThreadsAtOnceAnswerAsAlone)
+{
+    ScriptedMessageBoxes boxes;
+    const std::function<bool()> uses[] = {
+        [] {
+            TAdrsSearch search(kLibs, kData);
+            return search.SearchAddress(QStringLiteral("神奈川県小田原市栄町")) == 0 && search.GetCityCount() == 1
+                   && search.SearchTown(0, 0) == 0 && text(search.GetAddress(0, false)->Town) == QStringLiteral("栄町");
+        },
+        [] {
+            TPosSearch search(kLibs, kData);
+            return search.SearchPostcode(QStringLiteral("2500011")) == 0 && search.SearchTown(0, 0) == 0
+                   && text(search.GetAddress(0, true)->CityKana) == QStringLiteral("ｵﾀﾞﾜﾗｼ");
+        },
+        [] {
+            TKykbnSearch search(kLibs, kData);
+            QString hyphenated;
+            return search.SearchPrefix(QStringLiteral("0465123456"), &hyphenated) == 0
+                   && hyphenated == QStringLiteral("0465-12-3456") && search.SearchTown(0) == 0;
+        },
+        [] {
+            TKanaAdrsSearch search(kLibs, kData);
+            return search.SearchTdfkn(TKanaAdrsSearch::AllRegions) == 0 && search.GetTdfknCount() == 47;
+        },
+        [] {
+            TContinualAdrsSearch search(kLibs, kData);
+            return search.Search(QStringLiteral("神奈川県小田原市栄町")) == 0
+                   && QByteArray(search.GetAddress(true)->CityCode, 6) == "142069";
+        },
+    };
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 25;
+    std::atomic<int> wrong{0};
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kRounds; ++i) {
+                if (!uses[static_cast<std::size_t>(t + i) % std::size(uses)]())
+                    ++wrong;
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::cout << kThreads * kRounds << " searches on " << kThreads << " threads: " << ms << " ms\n";
+    EXPECT_EQ(wrong, 0);
     EXPECT_EQ(boxes.count(), 0);
 }
 
