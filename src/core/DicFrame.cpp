@@ -40,6 +40,11 @@ void showLoadError(const QString &text, const QString &caption)
     ShowMessageBoxAt(nullptr, text, caption, MB_ICONERROR, mbpSystem, 0, 0);
 }
 
+// The codes of a shared search-class library's failed load: the search
+// classes raise their own texts for them, no code leaves this file.
+constexpr int kClassLoadError = 1;
+constexpr int kClassEntryError = 2;
+
 // Whether the unusable dictionary data has been named in this run.
 struct TDataWarning {
     std::mutex mutex;
@@ -243,7 +248,7 @@ TDicLibrary &SharedDicLibrary(const QString &LibraryName, const QStringList &Ent
     const std::lock_guard<std::mutex> lock(mutex);
     std::unique_ptr<TDicLibrary> &library = libraries[path];
     if (!library)
-        library = std::make_unique<TDicLibrary>(LibraryName, EntryPoints, 1, 2);
+        library = std::make_unique<TDicLibrary>(LibraryName, EntryPoints, kClassLoadError, kClassEntryError);
     return *library;
 }
 
@@ -253,7 +258,7 @@ TDicClassLibrary::TDicClassLibrary(const QString &LibraryName, const QStringList
     TDicLibrary &library = SharedDicLibrary(LibraryName, EntryPoints, Folder);
     QString entry;
     const int code = library.LoadQuietly(Folder, &entry);
-    if (code == 1) {
+    if (code == kClassLoadError) {
         Raise(LibraryName + QStringLiteral(" LoadLibrary Error\r\nDLLのロードに失敗しました"));
         return;
     }
