@@ -22,6 +22,7 @@ TAdrsSearch::TAdrsSearch(const QString &LibFolder, const QString &DataFolder) : 
     static constexpr const char *kEntryPoints[] = {"WQZsJisCount", "WQZsJisList",    "WQZsTownCount",
                                                    "WQZsTownList", "WQZsLargeCount", "WQZsLargeList"};
     m_library = LoadDicClassLibrary<EWQZsError>(kLibraryName, kEntryPoints, m_libFolder, m_functions);
+    WarnIfDicDataUnusable(m_dataFolder);
 }
 
 TAdrsSearch::TAdrsSearch(const TWqzsFunctions &Functions, const QString &LibFolder, const QString &DataFolder)

@@ -36,6 +36,9 @@ class TAdrsSearch : public TDicTownLists<TWqzsCity, TWqzsTown, EAdrsSearchError>
 public:
     // Loads Wqzs.dll from LibFolder; an empty folder means the program folder.
     // Raises EWQZsError when the library or an entry point is missing.
+    // The library is shared with every other search object using that file
+    // (SharedDicLibrary), on any thread. A data file in DataFolder that cannot
+    // be used is named to the user (WarnIfDicDataUnusable).
     TAdrsSearch(const QString &LibFolder, const QString &DataFolder);
     // Uses the given entry points instead of loading the library.
     TAdrsSearch(const TWqzsFunctions &Functions, const QString &LibFolder, const QString &DataFolder);

@@ -19,6 +19,7 @@ TContinualAdrsSearch::TContinualAdrsSearch(const QString &LibFolder, const QStri
 {
     static constexpr const char *kEntryPoints[] = {"WQZSCAdrs"};
     m_library = LoadDicClassLibrary<EWQZsCnvErro>(kLibraryName, kEntryPoints, m_libFolder, m_functions);
+    WarnIfDicDataUnusable(m_dataFolder);
 }
 
 TContinualAdrsSearch::TContinualAdrsSearch(const TWqzscnvFunctions &Functions, const QString &LibFolder,

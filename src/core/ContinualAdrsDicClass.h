@@ -31,6 +31,9 @@ class TContinualAdrsSearch
 public:
     // Loads WQZsCnv.dll from LibFolder; an empty folder means the program
     // folder. Raises EWQZsCnvErro when the library or its entry point is missing.
+    // The library is shared with every other search object using that file
+    // (SharedDicLibrary), on any thread. A data file in DataFolder that cannot
+    // be used is named to the user (WarnIfDicDataUnusable).
     TContinualAdrsSearch(const QString &LibFolder, const QString &DataFolder);
     // Uses the given entry point instead of loading the library.
     TContinualAdrsSearch(const TWqzscnvFunctions &Functions, const QString &LibFolder, const QString &DataFolder);

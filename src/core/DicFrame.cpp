@@ -1,12 +1,19 @@
 #include "core/DicFrame.h"
 
 #include "core/Env.h"
+#include "platform/dic/DicApi.h"
+#include "platform/dic/store/DicSchema.h"
+#include "platform/dic/store/DicStore.h"
 #include "util/MsgBoxPos.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLibrary>
+#include <QThread>
 
 #include <array>
+#include <map>
 #include <utility>
 
 namespace {
@@ -33,6 +40,44 @@ void showLoadError(const QString &text, const QString &caption)
     ShowMessageBoxAt(nullptr, text, caption, MB_ICONERROR, mbpSystem, 0, 0);
 }
 
+// The codes of a shared search-class library's failed load: the search
+// classes raise their own texts for them, no code leaves this file.
+constexpr int kClassLoadError = 1;
+constexpr int kClassEntryError = 2;
+
+// Whether the unusable dictionary data has been named in this run.
+struct TDataWarning {
+    std::mutex mutex;
+    bool told = false;
+};
+
+TDataWarning &dataWarning()
+{
+    static TDataWarning instance;
+    return instance;
+}
+
+// Why the file cannot be used, in words the user can act on.
+QString dataProblemText(const TDicDataCheck &Check)
+{
+    switch (Check.problem) {
+    case TDicDataProblem::missing:
+        return QStringLiteral("辞書データのファイルがありません");
+    case TDicDataProblem::otherFormat:
+        return Check.format < DicSchemaVersion
+                   ? QStringLiteral("辞書データのファイルが古い形式です（形式 %1、このプログラムには形式 %2 が必要です）")
+                         .arg(Check.format)
+                         .arg(DicSchemaVersion)
+                   : QStringLiteral("辞書データのファイルがこのプログラムより新しい形式です（形式 %1、このプログラムは形式 %2）")
+                         .arg(Check.format)
+                         .arg(DicSchemaVersion);
+    case TDicDataProblem::unreadable:
+    case TDicDataProblem::none:
+        break;
+    }
+    return QStringLiteral("辞書データのファイルが壊れているか、読み込めません");
+}
+
 } // namespace
 
 QString DicLibraryFileName(const QString &LibraryName)
@@ -57,59 +102,59 @@ TDicLibrary::~TDicLibrary()
         m_library->unload();
 }
 
+int TDicLibrary::LoadQuietly(const QString &Folder, QString *MissingEntry, const std::function<void()> &OnLoaded)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    ++m_userCount;
+    if (m_library)
+        return 0;
+
+    // A use counts only while the library is really held: after a failed
+    // load the next caller tries to load it again instead of being told
+    // "loaded" and then finding nothing to call.
+    auto library = std::make_unique<QLibrary>(Folder + DicLibraryFileName(m_name));
+    if (!library->load()) {
+        --m_userCount;
+        return m_loadErrorCode;
+    }
+    std::vector<QFunctionPointer> addresses;
+    for (const QString &entry : std::as_const(m_entryPoints)) {
+        const QFunctionPointer address = library->resolve(entry.toLatin1().constData());
+        if (address == nullptr) {
+            library->unload();
+            --m_userCount;
+            if (MissingEntry != nullptr)
+                *MissingEntry = entry;
+            return m_entryErrorCode;
+        }
+        addresses.push_back(address);
+    }
+    m_library = std::move(library);
+    m_addresses = std::move(addresses);
+    if (OnLoaded)
+        OnLoaded();
+    return 0;
+}
+
 int TDicLibrary::Load(const QString &Folder, const std::function<void()> &OnLoaded)
 {
-    QString errorText;
-    QString errorCaption;
-    int code = 0;
-    {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        ++m_userCount;
-        if (m_library)
-            return 0;
-
-        // A use counts only while the library is really held: after a failed
-        // load the next caller tries to load it again instead of being told
-        // "loaded" and then finding nothing to call.
-        auto library = std::make_unique<QLibrary>(Folder + DicLibraryFileName(m_name));
-        std::vector<QFunctionPointer> addresses;
-        if (!library->load()) {
-            code = m_loadErrorCode;
-            errorText = m_style == msProgramCaption
-                            ? m_name + QStringLiteral(" LoadLibrary Error  \r\nDLLのロードに失敗しました  ")
-                            : m_name + QStringLiteral("\r\nDLLのロードに失敗しました");
-            errorCaption = m_style == msProgramCaption ? QStringLiteral("ピルカノス2014")
-                                                       : m_name + QStringLiteral(" LoadLibrary Error");
-        } else {
-            for (const QString &entry : std::as_const(m_entryPoints)) {
-                const QFunctionPointer address = library->resolve(entry.toLatin1().constData());
-                if (address == nullptr) {
-                    library->unload();
-                    code = m_entryErrorCode;
-                    errorText = m_style == msProgramCaption
-                                    ? entry + QStringLiteral(" (") + m_name +
-                                          QStringLiteral(") GetProcAddress Error  \r\n関数の割り当てに失敗しました  ")
-                                    : entry + QStringLiteral("\r\n関数の割り当てに失敗しました");
-                    errorCaption = m_style == msProgramCaption ? QStringLiteral("ピルカノス2014")
-                                                               : m_name + QStringLiteral(" GetProcAddress Error");
-                    break;
-                }
-                addresses.push_back(address);
-            }
-        }
-        if (code != 0) {
-            --m_userCount;
-        } else {
-            m_library = std::move(library);
-            m_addresses = std::move(addresses);
-            if (OnLoaded)
-                OnLoaded();
-        }
-    }
+    QString entry;
+    const int code = LoadQuietly(Folder, &entry, OnLoaded);
+    if (code == 0)
+        return code;
     // The box runs an event loop: shown without the lock, so nothing that
     // runs meanwhile waits for it.
-    if (code != 0)
-        showLoadError(errorText, errorCaption);
+    const bool program = m_style == msProgramCaption;
+    if (code == m_loadErrorCode) {
+        showLoadError(program ? m_name + QStringLiteral(" LoadLibrary Error  \r\nDLLのロードに失敗しました  ")
+                              : m_name + QStringLiteral("\r\nDLLのロードに失敗しました"),
+                      program ? ProductCaption() : m_name + QStringLiteral(" LoadLibrary Error"));
+    } else {
+        showLoadError(program ? entry + QStringLiteral(" (") + m_name +
+                                    QStringLiteral(") GetProcAddress Error  \r\n関数の割り当てに失敗しました  ")
+                              : entry + QStringLiteral("\r\n関数の割り当てに失敗しました"),
+                      program ? ProductCaption() : m_name + QStringLiteral(" GetProcAddress Error"));
+    }
     return code;
 }
 
@@ -126,6 +171,42 @@ void TDicLibrary::Free(const std::function<void()> &OnUnloaded)
         if (OnUnloaded)
             OnUnloaded();
     }
+}
+
+TDicLibrary::TCall TDicLibrary::Call(std::function<void()> OnUnloaded)
+{
+    TCall call;
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_library)
+        return call;
+    ++m_userCount;
+    call.m_library = this;
+    call.m_addresses = &m_addresses;
+    call.m_onUnloaded = std::move(OnUnloaded);
+    return call;
+}
+
+TDicLibrary::TCall::TCall(TCall &&Other) noexcept
+    : m_library(std::exchange(Other.m_library, nullptr)), m_addresses(std::exchange(Other.m_addresses, nullptr)),
+      m_onUnloaded(std::move(Other.m_onUnloaded))
+{
+}
+
+TDicLibrary::TCall::~TCall()
+{
+    if (m_library != nullptr)
+        m_library->Free(m_onUnloaded);
+}
+
+QFunctionPointer TDicLibrary::TCall::Symbol(std::size_t Index) const
+{
+    return m_addresses != nullptr && Index < m_addresses->size() ? (*m_addresses)[Index] : nullptr;
+}
+
+const std::vector<QFunctionPointer> &TDicLibrary::TCall::Symbols() const
+{
+    static const std::vector<QFunctionPointer> none;
+    return m_addresses != nullptr ? *m_addresses : none;
 }
 
 bool TDicLibrary::IsLoaded() const
@@ -157,31 +238,43 @@ std::vector<QFunctionPointer> TDicLibrary::Symbols() const
     return m_library ? m_addresses : std::vector<QFunctionPointer>();
 }
 
+TDicLibrary &SharedDicLibrary(const QString &LibraryName, const QStringList &EntryPoints, const QString &Folder)
+{
+    // Kept to the end of the program: a search object on any thread may
+    // still hold one, and the few files there are cost nothing.
+    static std::mutex mutex;
+    static std::map<QString, std::unique_ptr<TDicLibrary>> libraries;
+    const QString path = Folder + DicLibraryFileName(LibraryName);
+    const std::lock_guard<std::mutex> lock(mutex);
+    std::unique_ptr<TDicLibrary> &library = libraries[path];
+    if (!library)
+        library = std::make_unique<TDicLibrary>(LibraryName, EntryPoints, kClassLoadError, kClassEntryError);
+    return *library;
+}
+
 TDicClassLibrary::TDicClassLibrary(const QString &LibraryName, const QStringList &EntryPoints, const QString &Folder,
                                    const TRaise &Raise)
 {
-    auto library = std::make_unique<QLibrary>(Folder + DicLibraryFileName(LibraryName));
-    if (!library->load()) {
+    TDicLibrary &library = SharedDicLibrary(LibraryName, EntryPoints, Folder);
+    QString entry;
+    const int code = library.LoadQuietly(Folder, &entry);
+    if (code == kClassLoadError) {
         Raise(LibraryName + QStringLiteral(" LoadLibrary Error\r\nDLLのロードに失敗しました"));
         return;
     }
-    for (const QString &entry : EntryPoints) {
-        const QFunctionPointer address = library->resolve(entry.toLatin1().constData());
-        if (address == nullptr) {
-            library->unload();
-            Raise(entry + QStringLiteral(" (") + LibraryName +
-                  QStringLiteral(") GetProcAddress Error\r\n関数の割り当てに失敗しました"));
-            return;
-        }
-        m_addresses.push_back(address);
+    if (code != 0) {
+        Raise(entry + QStringLiteral(" (") + LibraryName +
+              QStringLiteral(") GetProcAddress Error\r\n関数の割り当てに失敗しました"));
+        return;
     }
-    m_library = std::move(library);
+    m_library = &library;
+    m_addresses = library.Symbols();
 }
 
 TDicClassLibrary::~TDicClassLibrary()
 {
-    if (m_library)
-        m_library->unload();
+    if (m_library != nullptr)
+        m_library->Free();
 }
 
 QString DicCallErrorText(const QString &Entry, const QString &LibraryName, int Code)
@@ -198,4 +291,44 @@ QString DicClassFolder(const QString &Folder)
     if (!folder.isEmpty() && !folder.endsWith(u'/'))
         folder += u'/';
     return folder;
+}
+
+void WarnIfDicDataUnusable(const QString &DataFolder)
+{
+    TDataWarning &warning = dataWarning();
+    QString text;
+    {
+        // Checked under the lock: searches made at once on several threads
+        // say it once between them.
+        const std::lock_guard<std::mutex> lock(warning.mutex);
+        if (warning.told)
+            return;
+        const TDicDataCheck check = TDicStore::check(QFile::encodeName(DataFolder).toStdString());
+        if (check.problem == TDicDataProblem::none)
+            return;
+        warning.told = true;
+        text = QStringLiteral("辞書データを使えないため、住所・郵便番号・電話番号の辞書検索と市町村コードの取得では"
+                              "何も見つかりません  \r\n\r\n理由: %1  \r\nファイル: %2  \r\n\r\n"
+                              "辞書データを入れ直してください  ")
+                   .arg(dataProblemText(check),
+                        QDir::toNativeSeparators(DataFolder + QString::fromLatin1(DicDataFileName)));
+    }
+    const auto show = [text] {
+        ShowMessageBoxAt(nullptr, text, ProductCaption(), MB_ICONWARNING, mbpSystem, 0, 0);
+    };
+    QCoreApplication *application = QCoreApplication::instance();
+    if (application == nullptr)
+        return;
+    // A box belongs to the main thread: a search made on another thread
+    // has it shown there.
+    if (QThread::currentThread() == application->thread())
+        show();
+    else
+        QMetaObject::invokeMethod(application, show, Qt::QueuedConnection);
+}
+
+void ResetDicDataWarningForTesting()
+{
+    const std::lock_guard<std::mutex> lock(dataWarning().mutex);
+    dataWarning().told = false;
 }

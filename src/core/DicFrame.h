@@ -17,22 +17,53 @@ class QLibrary;
 // name ("Wqhyp.dll" -> "libwqhyp.so"); unknown names come back unchanged.
 [[nodiscard]] QString DicLibraryFileName(const QString &LibraryName);
 
-// One dictionary library reached through unit functions: loaded by its first
-// user and freed by its last. Load shows the application's error box and
-// returns the library's own load or entry-point code on failure; every Load
-// (even a failed one) is matched by one Free. A new library of this kind is
-// one static TDicLibrary with its name, its entry points and its two codes.
+// One dictionary library file shared by all its users in the process:
+// loaded by its first user and freed by its last. The unit-function wrappers
+// keep one each; the search classes share one per file (SharedDicLibrary).
+// Load shows the application's error box and returns the library's own load
+// or entry-point code on failure; every Load (even a failed one) is matched by
+// one Free. A new library of this kind is one static TDicLibrary with its
+// name, its entry points and its two codes.
 //
 // Safe to use from several threads (the directory search calls from its
 // worker thread): the user count, the handle and the entry points are kept
 // under one lock, and a thread that calls an entry point holds a use of its
-// own, so no other thread's Free unloads the library under the call.
+// own for the call (Call), so no other thread's Free unloads the library
+// under the call.
 class TDicLibrary
 {
 public:
     // How the error boxes are worded: the library's name as caption, or the
     // program's caption with the library named in the text.
     enum TMessageStyle { msLibraryCaption, msProgramCaption };
+
+    // A use of the library held for the length of one call: taken only while
+    // the library is loaded (a call never loads it), released when the
+    // object goes; the release that is the last use unloads the library and
+    // runs OnUnloaded, as Free does.
+    class TCall
+    {
+    public:
+        TCall() = default;
+        TCall(TCall &&Other) noexcept;
+        TCall &operator=(TCall &&) = delete;
+        ~TCall();
+
+        // Whether a use is held (the library was loaded).
+        [[nodiscard]] explicit operator bool() const { return m_library != nullptr; }
+        // The address of entry point Index (in the order given); nullptr
+        // when no use is held.
+        [[nodiscard]] QFunctionPointer Symbol(std::size_t Index) const;
+        // Every entry point's address in order; empty when no use is held.
+        [[nodiscard]] const std::vector<QFunctionPointer> &Symbols() const;
+
+    private:
+        friend class TDicLibrary;
+        TDicLibrary *m_library = nullptr;
+        // The library's own list: unchanged while a use is held.
+        const std::vector<QFunctionPointer> *m_addresses = nullptr;
+        std::function<void()> m_onUnloaded;
+    };
 
     TDicLibrary(QString LibraryName, QStringList EntryPoints, int LoadErrorCode, int EntryErrorCode,
                 TMessageStyle Style = msLibraryCaption);
@@ -48,9 +79,16 @@ public:
     // call really loaded the library; the error box shows after the lock is
     // released.
     [[nodiscard]] int Load(const QString &Folder, const std::function<void()> &OnLoaded = {});
+    // Load without the error box, for a caller that reports the failure its
+    // own way; MissingEntry, when given, receives the entry point not found.
+    [[nodiscard]] int LoadQuietly(const QString &Folder, QString *MissingEntry = nullptr,
+                                  const std::function<void()> &OnLoaded = {});
     // Releases one use; the last one unloads the library and runs OnUnloaded
     // under the library's lock.
     void Free(const std::function<void()> &OnUnloaded = {});
+    // A use for one call when the library is loaded (see TCall); OnUnloaded
+    // runs when releasing that use unloads the library.
+    [[nodiscard]] TCall Call(std::function<void()> OnUnloaded = {});
 
     [[nodiscard]] bool IsLoaded() const;
     [[nodiscard]] int UserCount() const;
@@ -74,10 +112,19 @@ private:
     std::vector<QFunctionPointer> m_addresses; // in the order of m_entryPoints
 };
 
-// A dictionary library held by one search object for its whole life: the
-// constructor loads Folder + the library's file and looks up every entry
-// point in order; a failure calls Raise with the message (Raise must throw),
-// so no half-made object results.
+// The one TDicLibrary of the file Folder + the library's file, shared by every
+// search object of the process that loads that file: one handle, one user
+// count, so no object's release unloads the library under another object
+// (on any thread). EntryPoints are those of its first user; the entry lives
+// until the program ends.
+[[nodiscard]] TDicLibrary &SharedDicLibrary(const QString &LibraryName, const QStringList &EntryPoints,
+                                            const QString &Folder);
+
+// A use of a shared dictionary library held by one search object for its
+// whole life: the constructor takes a use of SharedDicLibrary (loading it
+// when this is the first) and reads every entry point in order; a failure
+// calls Raise with the message (Raise must throw), so no half-made object
+// results. The destructor releases the use.
 class TDicClassLibrary
 {
 public:
@@ -93,7 +140,7 @@ public:
     [[nodiscard]] QFunctionPointer Symbol(int Index) const { return m_addresses.at(static_cast<std::size_t>(Index)); }
 
 private:
-    std::unique_ptr<QLibrary> m_library;
+    TDicLibrary *m_library = nullptr;
     std::vector<QFunctionPointer> m_addresses;
 };
 
@@ -144,3 +191,12 @@ template <class TError, class T>
 // A search class's folder: the program folder when empty, else Folder with
 // a trailing '/'.
 [[nodiscard]] QString DicClassFolder(const QString &Folder);
+
+// Says once per run of the program, through the program's message box, that
+// the dictionary data file in DataFolder (ending with '/') cannot be used and
+// why (missing, damaged or of another format): without it every look-up
+// answers "not found". Nothing when the file can be used or when it was said
+// already. Called from another thread, the box is shown by the main thread.
+void WarnIfDicDataUnusable(const QString &DataFolder);
+// Lets the next WarnIfDicDataUnusable speak again.
+void ResetDicDataWarningForTesting();

@@ -29,6 +29,7 @@ TKanaAdrsSearch::TKanaAdrsSearch(const QString &LibFolder, const QString &DataFo
     static constexpr const char *kEntryPoints[] = {"WQK1ADTdfkn",    "WQK1ADTdfknPart",      "WQK1ADCityAll",
                                                    "WQK1ADOhazaAll", "WQK1ADOhazaAll_Chome", "WQK1ADAzaAll"};
     m_library = LoadDicClassLibrary<EWQK1ADError>(kLibraryName, kEntryPoints, m_libFolder, m_functions);
+    WarnIfDicDataUnusable(m_dataFolder);
 }
 
 TKanaAdrsSearch::TKanaAdrsSearch(const TWqk1adFunctions &Functions, const QString &LibFolder, const QString &DataFolder)

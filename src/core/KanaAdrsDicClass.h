@@ -39,6 +39,9 @@ public:
 
     // Loads Wqk1ad.dll from LibFolder; an empty folder means the program
     // folder. Raises EWQK1ADError when the library or an entry point is missing.
+    // The library is shared with every other search object using that file
+    // (SharedDicLibrary), on any thread. A data file in DataFolder that cannot
+    // be used is named to the user (WarnIfDicDataUnusable).
     TKanaAdrsSearch(const QString &LibFolder, const QString &DataFolder);
     // Uses the given entry points instead of loading the library.
     TKanaAdrsSearch(const TWqk1adFunctions &Functions, const QString &LibFolder, const QString &DataFolder);

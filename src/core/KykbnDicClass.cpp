@@ -42,6 +42,7 @@ TKykbnSearch::TKykbnSearch(const QString &LibFolder, const QString &DataFolder)
     static constexpr const char *kEntryPoints[] = {"WQTLPrefix", "WQTLCity2", "WQTLTown2First",
                                                    "WQTLTown2Close", "WQTLTown2Next", "WQTLTown2Prev"};
     m_library = LoadDicClassLibrary<EWQTelError>(kLibraryName, kEntryPoints, m_libFolder, m_functions);
+    WarnIfDicDataUnusable(m_dataFolder);
 }
 
 TKykbnSearch::TKykbnSearch(const TWqtelFunctions &Functions, const QString &LibFolder, const QString &DataFolder)

@@ -38,6 +38,9 @@ class TKykbnSearch
 public:
     // Loads Wqtel.dll from LibFolder; an empty folder means the program folder.
     // Raises EWQTelError when the library or an entry point is missing.
+    // The library is shared with every other search object using that file
+    // (SharedDicLibrary), on any thread. A data file in DataFolder that cannot
+    // be used is named to the user (WarnIfDicDataUnusable).
     TKykbnSearch(const QString &LibFolder, const QString &DataFolder);
     // Uses the given entry points instead of loading the library.
     TKykbnSearch(const TWqtelFunctions &Functions, const QString &LibFolder, const QString &DataFolder);

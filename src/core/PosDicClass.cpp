@@ -18,6 +18,7 @@ TPosSearch::TPosSearch(const QString &LibFolder, const QString &DataFolder) : TD
     static constexpr const char *kEntryPoints[] = {"WQZPLSTFirst",      "WQZPLSTCityList", "WQZPLSTTownList",
                                                    "WQZPLSTLgTownList", "WQZPLSTClose",    "WQZPLSTPost"};
     m_library = LoadDicClassLibrary<EWqzplstError>(kLibraryName, kEntryPoints, m_libFolder, m_functions);
+    WarnIfDicDataUnusable(m_dataFolder);
 }
 
 TPosSearch::TPosSearch(const TWqzplstFunctions &Functions, const QString &LibFolder, const QString &DataFolder)

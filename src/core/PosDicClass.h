@@ -38,6 +38,9 @@ public:
     // Loads Wqzplst.dll from LibFolder; an empty folder means the program
     // folder. Raises EWqzplstError when the library or an entry point is
     // missing.
+    // The library is shared with every other search object using that file
+    // (SharedDicLibrary), on any thread. A data file in DataFolder that cannot
+    // be used is named to the user (WarnIfDicDataUnusable).
     TPosSearch(const QString &LibFolder, const QString &DataFolder);
     // Uses the given entry points instead of loading the library.
     TPosSearch(const TWqzplstFunctions &Functions, const QString &LibFolder, const QString &DataFolder);

@@ -36,16 +36,26 @@ std::optional<TWqarea17Functions> &injected()
     return functions;
 }
 
-// The entry points in force, or nothing while the library is not loaded.
-std::optional<TWqarea17Functions> functions()
+// The entry points in force for one call, with the use of the library the
+// call holds (none for injected functions); nothing while the library is not
+// loaded. The use lasts as long as the object: another thread's last Free
+// waits for the call instead of unloading the library under it.
+struct TFunctionsInForce {
+    TDicLibrary::TCall call;
+    std::optional<TWqarea17Functions> functions;
+};
+
+TFunctionsInForce functions()
 {
-    if (injected())
-        return injected();
-    // One look at the library: the entry points of one loaded state, never
-    // half of them from before another thread's Free.
-    const std::vector<QFunctionPointer> symbols = library().Symbols();
+    TFunctionsInForce result;
+    if (injected()) {
+        result.functions = injected();
+        return result;
+    }
+    TDicLibrary::TCall call = library().Call();
+    const std::vector<QFunctionPointer> &symbols = call.Symbols();
     if (symbols.size() != std::size(kEntries))
-        return std::nullopt;
+        return result;
     TWqarea17Functions f;
     f.Tel = reinterpret_cast<Twqarea_tel>(symbols[0]);
     f.TelOne = reinterpret_cast<Twqarea_tel_one>(symbols[1]);
@@ -54,7 +64,7 @@ std::optional<TWqarea17Functions> functions()
     f.AreaFax = reinterpret_cast<Twqarea_area_fax>(symbols[4]);
     f.AreaCountFax = reinterpret_cast<Twqarea_area_count_fax>(symbols[5]);
     f.TelMask = reinterpret_cast<Tpup_tel_mask>(symbols[6]);
-    return f;
+    return TFunctionsInForce{std::move(call), f};
 }
 
 // A folder field read as text, trimmed, ending with '/', written back; the
@@ -86,7 +96,8 @@ void FreeWqarea17()
 
 int CallWqareaTel(TTelSearchCondition &Request, void *Result, std::int32_t &Count)
 {
-    const auto f = functions();
+    const TFunctionsInForce inForce = functions();
+    const auto &f = inForce.functions;
     if (!f || f->Tel == nullptr)
         return kNotLoaded;
     fixFolder(Request.DataFolder);
@@ -98,7 +109,8 @@ int CallWqareaTel(TTelSearchCondition &Request, void *Result, std::int32_t &Coun
 
 int CallWqareaTelOne(TTelSearchCondition &Request, TTelRecord &Result, std::int32_t Key)
 {
-    const auto f = functions();
+    const TFunctionsInForce inForce = functions();
+    const auto &f = inForce.functions;
     if (!f || f->TelOne == nullptr)
         return kNotLoaded;
     fixFolder(Request.DataFolder);
@@ -110,7 +122,8 @@ int CallWqareaTelOne(TTelSearchCondition &Request, TTelRecord &Result, std::int3
 int CallWqareaArea(TAreaSearchCondition &Condition, TAreaSearchHit *Page, std::int32_t &Count,
                    TAreaSearchPosition &Position, std::int32_t Limit, TAreaSearchCallback Callback)
 {
-    const auto f = functions();
+    const TFunctionsInForce inForce = functions();
+    const auto &f = inForce.functions;
     if (!f || f->Area == nullptr)
         return kNotLoaded;
     fixFolder(Condition.DataFolder);
@@ -124,7 +137,8 @@ int CallWqareaArea(TAreaSearchCondition &Condition, TAreaSearchHit *Page, std::i
 int CallWqareaAreaCount(TAreaSearchCondition &Condition, std::int32_t &Count, std::int32_t Limit,
                         TAreaSearchCallback Callback)
 {
-    const auto f = functions();
+    const TFunctionsInForce inForce = functions();
+    const auto &f = inForce.functions;
     if (!f || f->AreaCount == nullptr)
         return kNotLoaded;
     fixFolder(Condition.DataFolder);

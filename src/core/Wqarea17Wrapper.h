@@ -12,8 +12,10 @@
 // loadable, 102 entry point missing (both after the program's error box),
 // 103 called while not loaded; any other code is the library's. Before each
 // call the two folders inside the request or condition are trimmed and given
-// a trailing '/'. Safe from any thread: a thread that calls holds a use of
-// its own (LoadWqarea17 before, FreeWqarea17 after its calls).
+// a trailing '/'. Safe from any thread: each call holds a use of the library
+// for its length, so another thread's last FreeWqarea17 never unloads it
+// under the call; a thread loads it before its calls to be sure to find it
+// (LoadWqarea17 before, FreeWqarea17 after).
 
 // The entry points in the order they are looked up.
 struct TWqarea17Functions {

@@ -52,6 +52,11 @@ TGetHyphenFn &injected()
     return function;
 }
 
+void clearDefaultDataFolder()
+{
+    setDefaultDataFolder(QString());
+}
+
 TGetHyphenFn getHyphen()
 {
     if (injected() != nullptr)
@@ -85,7 +90,7 @@ int LoadWqhyp(const QString &DllFolder, const QString &DataFolder)
 
 void FreeWqhyp()
 {
-    library().Free([] { setDefaultDataFolder(QString()); });
+    library().Free(clearDefaultDataFolder);
 }
 
 bool WqhypLoaded()
@@ -95,7 +100,11 @@ bool WqhypLoaded()
 
 int CallWqhypGetHyphen(QByteArray &Number, const QString &DataFolder)
 {
-    const TGetHyphenFn function = getHyphen();
+    // The call holds a use of its own: another thread's last Free waits
+    // for it instead of unloading the library under it.
+    const TDicLibrary::TCall call = injected() != nullptr ? TDicLibrary::TCall() : library().Call(clearDefaultDataFolder);
+    const TGetHyphenFn function =
+        injected() != nullptr ? injected() : reinterpret_cast<TGetHyphenFn>(call.Symbol(0));
     if (function == nullptr)
         return kNotLoaded;
     std::array<char, WqhypOutputSize> output{};

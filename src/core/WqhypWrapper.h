@@ -10,7 +10,8 @@
 // The start-up loads it once from the program folder so every later caller
 // finds it loaded. Codes: 0 done, 11 library not loadable, 12 entry point
 // missing, 13 called while not loaded; any other code is the library's.
-// Safe from any thread: a thread that calls holds a use of its own.
+// Safe from any thread: each call holds a use of the library for its
+// length, so another thread's last Free never unloads it under the call.
 
 // Loads the library from DllFolder (0, 11 or 12; see TDicLibrary::Load).
 // DataFolder becomes the default data folder when this call really loads it.

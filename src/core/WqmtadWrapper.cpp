@@ -40,8 +40,10 @@ void FreeWqmtad()
 
 int CallWqMTAdrs(const QByteArray &Code, TWqmtadDetail &Detail, const QString &DataFolder)
 {
-    const TWQMTAdrs function =
-        injected() != nullptr ? injected() : reinterpret_cast<TWQMTAdrs>(library().Symbol(kEntry));
+    // The call holds a use of its own: another thread's last Free waits
+    // for it instead of unloading the library under it.
+    const TDicLibrary::TCall call = injected() != nullptr ? TDicLibrary::TCall() : library().Call();
+    const TWQMTAdrs function = injected() != nullptr ? injected() : reinterpret_cast<TWQMTAdrs>(call.Symbol(0));
     if (function == nullptr)
         return kNotLoaded;
     std::memset(&Detail, 0, sizeof Detail);

@@ -9,7 +9,8 @@
 // functions: loaded by its first user, freed by its last. Codes: 0 done,
 // 101 library not loadable, 102 entry point missing (both after the error
 // box), 103 called while not loaded; any other code is the library's. Safe
-// from any thread: a thread that calls holds a use of its own.
+// from any thread: each call holds a use of the library for its
+// length, so another thread's last Free never unloads it under the call.
 
 // Loads the library from Folder (ends with '/'): 0, 101 or 102.
 [[nodiscard]] int LoadWqmtad(const QString &Folder);

@@ -16,6 +16,12 @@
 
 #include <QFileInfo>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -131,7 +137,45 @@ INSTANTIATE_TEST_SUITE_P(
         WrittenAddress{"札幌市中央区北20条西", "札幌市中央区", "北二十条西", 0},
         // Several cities fit alike: all are listed, the conversion names none.
         WrittenAddress{"京都市西魚屋町", "京都市中京区|京都市下京区", "西魚屋町", 8},
-        WrittenAddress{"府中市", "府中市|府中市", "", 8}));
+        WrittenAddress{"府中市", "府中市|府中市", "", 8},
+        // A two-character town after its county, in two prefectures: named
+        // alone it names both; its town or its prefecture decides.
+        WrittenAddress{"森町", "茅部郡森町|周智郡森町", "", 8},
+        WrittenAddress{"森町赤井川", "茅部郡森町", "赤井川", 0},
+        WrittenAddress{"森町橘", "周智郡森町", "橘", 0},
+        WrittenAddress{"静岡県森町森", "周智郡森町", "森", 0},
+        WrittenAddress{"北海道森町本町", "茅部郡森町", "本町", 0}));
+
+// Every full-width digit of a dictionary name (the floors of 大手町ＪＡビル:
+// digit 0 in the tenth) reads as the same digit typed half- or full-width.
+class DicFullWidthDigits : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(DicFullWidthDigits, nameTheTownTypedInEitherWidth)
+{
+    const QString half = QString::number(GetParam() == 0 ? 10 : GetParam());
+    QString full;
+    for (const QChar c : half)
+        full += QChar(c.unicode() - u'0' + 0xFF10);
+    const QString town = QStringLiteral("大手町ＪＡビル") + full + u'階';
+    for (const QString &digits : {half, full}) {
+        const QString address = QStringLiteral("東京都千代田区大手町ＪＡビル") + digits + u'階';
+        SCOPED_TRACE(address.toStdString());
+        TAdrsSearch search(kLibs, kData);
+        ASSERT_EQ(search.SearchAddress(address), 0);
+        ASSERT_EQ(search.GetCityCount(), 1);
+        ASSERT_EQ(search.SearchTown(0, 0), 0);
+        ASSERT_EQ(search.GetTownCount(), 1);
+        EXPECT_EQ(text(search.GetTown(0)->Town), town);
+
+        TContinualAdrsSearch conversion(kLibs, kData);
+        ASSERT_EQ(conversion.Search(address), 0);
+        EXPECT_EQ(text(conversion.GetAddress(false)->Town), town);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Digits, DicFullWidthDigits, ::testing::Range(0, 10));
 
 TEST(DicEndToEnd, telephoneNumberGivesItsAreaCitiesAndTowns)
 {
@@ -149,6 +193,60 @@ TEST(DicEndToEnd, telephoneNumberGivesItsAreaCitiesAndTowns)
     EXPECT_EQ(text(result->City), QStringLiteral("小田原市"));
     EXPECT_EQ(text(result->CityKana), QStringLiteral("ｵﾀﾞﾜﾗｼ")); // from the detail library
     EXPECT_EQ(search.SearchPrefix(QStringLiteral("090-1234-5678")), 8);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+// Search objects of every kind made, used and destroyed on eight threads at
+// once: each shares its library's one handle, so no object's end unloads
+// the library under another's call, and each answers as it would alone.
+TEST(DicEndToEnd, searchObjectsOnEightThreadsAtOnceAnswerAsAlone)
+{
+    ScriptedMessageBoxes boxes;
+    const std::function<bool()> uses[] = {
+        [] {
+            TAdrsSearch search(kLibs, kData);
+            return search.SearchAddress(QStringLiteral("神奈川県小田原市栄町")) == 0 && search.GetCityCount() == 1
+                   && search.SearchTown(0, 0) == 0 && text(search.GetAddress(0, false)->Town) == QStringLiteral("栄町");
+        },
+        [] {
+            TPosSearch search(kLibs, kData);
+            return search.SearchPostcode(QStringLiteral("2500011")) == 0 && search.SearchTown(0, 0) == 0
+                   && text(search.GetAddress(0, true)->CityKana) == QStringLiteral("ｵﾀﾞﾜﾗｼ");
+        },
+        [] {
+            TKykbnSearch search(kLibs, kData);
+            QString hyphenated;
+            return search.SearchPrefix(QStringLiteral("0465123456"), &hyphenated) == 0
+                   && hyphenated == QStringLiteral("0465-12-3456") && search.SearchTown(0) == 0;
+        },
+        [] {
+            TKanaAdrsSearch search(kLibs, kData);
+            return search.SearchTdfkn(TKanaAdrsSearch::AllRegions) == 0 && search.GetTdfknCount() == 47;
+        },
+        [] {
+            TContinualAdrsSearch search(kLibs, kData);
+            return search.Search(QStringLiteral("神奈川県小田原市栄町")) == 0
+                   && QByteArray(search.GetAddress(true)->CityCode, 6) == "142069";
+        },
+    };
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 25;
+    std::atomic<int> wrong{0};
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kRounds; ++i) {
+                if (!uses[static_cast<std::size_t>(t + i) % std::size(uses)]())
+                    ++wrong;
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::cout << kThreads * kRounds << " searches on " << kThreads << " threads: " << ms << " ms\n";
+    EXPECT_EQ(wrong, 0);
     EXPECT_EQ(boxes.count(), 0);
 }
 
@@ -411,6 +509,32 @@ TEST_P(DicEndToEndData, kanaHeadingsRunContiguouslyInReadingOrder)
         }
     }
 }
+
+// The full data alone has the municipalities that former towns joined.
+class DicEndToEndFullData : public DicEndToEndData
+{
+};
+
+// A telephone area named after a former town lists the municipality the
+// town is part of now first, before others whose names hold the place.
+TEST_P(DicEndToEndFullData, telephoneAreaOfAFormerTownListsItsMunicipalityFirst)
+{
+    ScriptedMessageBoxes boxes;
+    TKykbnSearch search(kLibs, m_data);
+    const std::pair<const char *, const char16_t *> cases[] = {
+        {"0187-62-3456", u"秋田県大仙市"}, // 大曲
+        {"0197-22-3456", u"岩手県奥州市"}, // 水沢
+    };
+    for (const auto &[number, city] : cases) {
+        ASSERT_EQ(search.SearchPrefix(QString::fromLatin1(number)), 0) << number;
+        ASSERT_GE(search.GetCityCount(), 1) << number;
+        EXPECT_EQ(text(search.GetCity(0)->Name), QString::fromUtf16(city)) << number;
+    }
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, DicEndToEndFullData, ::testing::Values(MURVEN_DIC_FULL_DIR),
+                         [](const ::testing::TestParamInfo<const char *> &) { return std::string("Full"); });
 
 INSTANTIATE_TEST_SUITE_P(Data, DicEndToEndData,
                          ::testing::Values(MURVEN_DIC_EXCERPT_DIR, MURVEN_DIC_FULL_DIR),

@@ -6,11 +6,16 @@
 #include "core/KanaAdrsDicClass.h"
 #include "core/KykbnDicClass.h"
 #include "core/PosDicClass.h"
+#include "platform/dic/DicApi.h"
+#include "util/MsgBoxPos.h"
 
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <sqlcipher/sqlite3.h>
 
 #include <atomic>
 #include <functional>
@@ -53,6 +58,39 @@ TEST(DicLibrary, usesFromSeveralThreadsAtOnceCountRightAndEndUnloaded)
     }
     EXPECT_EQ(unheld, 0);
     EXPECT_GE(loads, 2);
+    EXPECT_EQ(lib.UserCount(), 0);
+    EXPECT_FALSE(lib.IsLoaded());
+}
+
+TEST(DicLibrary, aCallInProgressKeepsTheLibraryThroughTheLastFree)
+{
+    TDicLibrary lib(QStringLiteral("Wqhyp.dll"), {QStringLiteral("GetHyphen")}, 11, 12);
+    int unloads = 0;
+    const auto onUnloaded = [&unloads] { ++unloads; };
+    ASSERT_EQ(lib.Load(kLibraryDir), 0);
+    {
+        const TDicLibrary::TCall call = lib.Call(onUnloaded);
+        ASSERT_TRUE(call);
+        EXPECT_EQ(call.Symbol(0), lib.Symbol("GetHyphen"));
+        EXPECT_EQ(lib.UserCount(), 2);
+        lib.Free(onUnloaded); // the loader's last use, while the call runs
+        EXPECT_TRUE(lib.IsLoaded());
+        EXPECT_NE(call.Symbol(0), nullptr);
+        EXPECT_EQ(unloads, 0);
+    }
+    // The call's release was the last use: it unloads as Free would.
+    EXPECT_FALSE(lib.IsLoaded());
+    EXPECT_EQ(lib.UserCount(), 0);
+    EXPECT_EQ(unloads, 1);
+}
+
+TEST(DicLibrary, aCallNeverLoadsTheLibraryNorCountsAUse)
+{
+    TDicLibrary lib(QStringLiteral("Wqhyp.dll"), {QStringLiteral("GetHyphen")}, 11, 12);
+    const TDicLibrary::TCall call = lib.Call();
+    EXPECT_FALSE(call);
+    EXPECT_EQ(call.Symbol(0), nullptr);
+    EXPECT_TRUE(call.Symbols().empty());
     EXPECT_EQ(lib.UserCount(), 0);
     EXPECT_FALSE(lib.IsLoaded());
 }
@@ -122,5 +160,108 @@ INSTANTIATE_TEST_SUITE_P(
                       ClassLoadCase{"Wqk1ad.dll", "libwqk1ad.so", "WQK1ADTdfkn", loadError<TKanaAdrsSearch, EWQK1ADError>},
                       ClassLoadCase{"WQZsCnv.dll", "libwqzscnv.so", "WQZSCAdrs",
                                     loadError<TContinualAdrsSearch, EWQZsCnvErro>}));
+
+// A dictionary data file the libraries cannot use, and the reason the user
+// is given for it.
+struct UnusableDataCase {
+    const char *name;
+    std::function<void(const QString &folder)> make; // writes Dic/wqdic.db into folder, or nothing
+    const char16_t *reason;
+};
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// The excerpt's data file with another format number in its meta table.
+void writeFormat(const QString &folder, const char *format)
+{
+    const QString path = folder + QLatin1String(DicDataFileName);
+    ASSERT_TRUE(QFile::copy(QStringLiteral(MURVEN_DIC_EXCERPT_DIR) + QLatin1String(DicDataFileName), path));
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    const QByteArray sql = QByteArray("UPDATE meta SET value = '") + format + "' WHERE key = 'format'";
+    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK);
+}
+
+class DicDataWarning : public ::testing::TestWithParam<UnusableDataCase>
+{
+protected:
+    void SetUp() override { ResetDicDataWarningForTesting(); }
+    void TearDown() override { ResetDicDataWarningForTesting(); }
+};
+
+TEST_P(DicDataWarning, namesTheFileAndWhyOnceARun)
+{
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    const QString folder = dir.path() + u'/';
+    GetParam().make(folder);
+    const QString libs = QStringLiteral(MURVEN_DIC_LIB_DIR);
+    {
+        TContinualAdrsSearch search(libs, folder);
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("辞書データを使えないため")));
+        EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("理由: ") + QString::fromUtf16(GetParam().reason)))
+            << boxes.last().text.toStdString();
+        EXPECT_TRUE(boxes.last().text.contains(folder + QLatin1String(DicDataFileName)));
+        EXPECT_EQ(boxes.last().caption, ProductCaption());
+        EXPECT_EQ(boxes.last().flags & MB_ICONMASK, MB_ICONWARNING);
+        // The search still answers, as the library can: nothing found.
+        EXPECT_EQ(search.Search(QStringLiteral("神奈川県小田原市栄町")), DicNotFound);
+    }
+    // Every other search of the run, of any kind, goes on without a word.
+    TAdrsSearch address(libs, folder);
+    TPosSearch postcode(libs, folder);
+    TKykbnSearch telephone(libs, folder);
+    TKanaAdrsSearch kana(libs, folder);
+    EXPECT_EQ(boxes.count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DicDataWarning,
+    ::testing::Values(
+        UnusableDataCase{"Missing", [](const QString &) {}, u"辞書データのファイルがありません"},
+        UnusableDataCase{"Garbage",
+                         [](const QString &folder) {
+                             writeFile(folder + QLatin1String(DicDataFileName), QByteArray(4096, '\x5A'));
+                         },
+                         u"辞書データのファイルが壊れているか、読み込めません"},
+        UnusableDataCase{"Empty",
+                         [](const QString &folder) { writeFile(folder + QLatin1String(DicDataFileName), {}); },
+                         u"辞書データのファイルが壊れているか、読み込めません"},
+        UnusableDataCase{"OldVersion", [](const QString &folder) { writeFormat(folder, "1"); },
+                         u"辞書データのファイルが古い形式です（形式 1、このプログラムには形式 2 が必要です）"},
+        UnusableDataCase{"NewerVersion", [](const QString &folder) { writeFormat(folder, "3"); },
+                         u"辞書データのファイルがこのプログラムより新しい形式です（形式 3、このプログラムは形式 2）"}),
+    [](const ::testing::TestParamInfo<UnusableDataCase> &info) { return std::string(info.param.name); });
+
+TEST(DicDataWarning, usableDataSaysNothing)
+{
+    ResetDicDataWarningForTesting();
+    ScriptedMessageBoxes boxes;
+    TPosSearch search(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+// A search made on another thread has its box shown by the main thread.
+TEST(DicDataWarning, aSearchOnAnotherThreadHasTheMainThreadShowTheBox)
+{
+    ResetDicDataWarningForTesting();
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir empty;
+    std::thread([&] { TKanaAdrsSearch search(QStringLiteral(MURVEN_DIC_LIB_DIR), empty.path()); }).join();
+    EXPECT_EQ(boxes.count(), 0);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("辞書データのファイルがありません")));
+    ResetDicDataWarningForTesting();
+}
 
 } // namespace

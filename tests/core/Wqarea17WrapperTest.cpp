@@ -4,7 +4,10 @@
 
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <sqlcipher/sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -146,5 +149,127 @@ TEST(Wqarea17, unitLibrariesUsedFromSeveralThreadsAtOnceEndUnloaded)
     QByteArray number("0465123456");
     EXPECT_EQ(CallWqhypGetHyphen(number, QString()), 13);
 }
+
+// Whether the area-code library answered while the search's callback ran.
+std::atomic<bool> answeredInCallback{false};
+
+int freeTheLastUseInCallback(std::int32_t, std::int32_t)
+{
+    FreeWqarea17(); // the test's own use: the last but the call's
+    TTelSearchCondition request{};
+    TTelRecord record{};
+    answeredInCallback = CallWqareaTelOne(request, record, 1) != 103;
+    return 0; // stop the search
+}
+
+// The directory search's count runs in the library; meanwhile (in its
+// progress callback) the last load is freed: the library stays until the
+// count returns, then the count's own release unloads it.
+TEST(Wqarea17, aCallKeepsTheLibraryLoadedUntilItReturns)
+{
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    {
+        // The least a directory data file is: a table of listings.
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(dir.filePath(QStringLiteral("wqarea.db"))).constData(), &db),
+                  SQLITE_OK);
+        const int rc = sqlite3_exec(db, "CREATE TABLE listing(key INTEGER PRIMARY KEY)", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        ASSERT_EQ(rc, SQLITE_OK);
+    }
+    TAreaSearchCondition condition{};
+    std::strcpy(condition.AddressKey, "13");
+    condition.PhoneKinds = 1;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    std::strcpy(condition.DataFolder, folder.constData());
+    answeredInCallback = false;
+    ASSERT_EQ(LoadWqarea17(QStringLiteral(MURVEN_DIC_LIB_DIR)), 0);
+    std::int32_t count = -1;
+    EXPECT_NE(CallWqareaAreaCount(condition, count, 10000, freeTheLastUseInCallback), 103);
+    EXPECT_TRUE(answeredInCallback);
+    TTelSearchCondition request{};
+    TTelRecord record{};
+    EXPECT_EQ(CallWqareaTelOne(request, record, 1), 103);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+// A call made without a load of its own (the library held by someone else)
+// while other threads load and free it: the call holds a use for its
+// length, so it either reaches a loaded library or answers "not loaded",
+// and never runs into one another thread has just unloaded.
+struct UnitLibrary {
+    const char *name;
+    std::function<int()> load;
+    std::function<void()> free;
+    std::function<int()> call;
+    int notLoaded;
+};
+
+class UnitLibraryCalls : public ::testing::TestWithParam<UnitLibrary> {};
+
+TEST_P(UnitLibraryCalls, neverRunIntoALibraryFreedByAnotherThread)
+{
+    ScriptedMessageBoxes boxes;
+    const UnitLibrary &library = GetParam();
+    std::atomic<bool> done{false};
+    std::atomic<int> failedLoads{0};
+    std::atomic<int> reached{0};
+    std::vector<std::thread> users;
+    for (int t = 0; t < 4; ++t) {
+        users.emplace_back([&] {
+            for (int i = 0; i < 300; ++i) {
+                if (library.load() != 0 || library.call() == library.notLoaded)
+                    ++failedLoads;
+                library.free();
+            }
+        });
+    }
+    std::vector<std::thread> callers;
+    for (int t = 0; t < 4; ++t) {
+        callers.emplace_back([&] {
+            while (!done) {
+                if (library.call() != library.notLoaded)
+                    ++reached;
+            }
+        });
+    }
+    for (std::thread &thread : users)
+        thread.join();
+    done = true;
+    for (std::thread &thread : callers)
+        thread.join();
+    EXPECT_EQ(failedLoads, 0);
+    EXPECT_GT(reached, 0); // the calls did meet the library loaded
+    EXPECT_EQ(library.call(), library.notLoaded);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+const QString kLibs = QStringLiteral(MURVEN_DIC_LIB_DIR);
+const QString kData = QStringLiteral(MURVEN_DIC_EXCERPT_DIR);
+
+INSTANTIATE_TEST_SUITE_P(
+    Wrappers, UnitLibraryCalls,
+    ::testing::Values(
+        UnitLibrary{"Wqarea17", [] { return LoadWqarea17(kLibs); }, [] { FreeWqarea17(); },
+                    [] {
+                        TTelSearchCondition request{};
+                        TTelRecord record{};
+                        return CallWqareaTelOne(request, record, 1);
+                    },
+                    103},
+        UnitLibrary{"Wqmtad", [] { return LoadWqmtad(kLibs); }, [] { FreeWqmtad(); },
+                    [] {
+                        TWqmtadDetail record{};
+                        return CallWqMTAdrs("14206001000", record, kData);
+                    },
+                    103},
+        UnitLibrary{"Wqhyp", [] { return LoadWqhyp(kLibs, kData); }, [] { FreeWqhyp(); },
+                    [] {
+                        QByteArray number("0465123456");
+                        return CallWqhypGetHyphen(number, QString());
+                    },
+                    13}),
+    [](const ::testing::TestParamInfo<UnitLibrary> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -31,6 +31,8 @@ CITIES = [
     '20404',  # 下伊那郡阿南町: a telephone place named with the whole municipality name
     '31390',  # 西伯郡伯耆町 (根雨原) and
     '31402',  # 日野郡日野町 (根雨): the telephone place 根雨 lies in 日野町
+    '01345',  # 茅部郡森町 and
+    '22461',  # 周智郡森町: a two-character town after its county, in two prefectures
 ]
 # One small municipality of every other prefecture, so that each prefecture
 # has postcodes (the readings of 北海道, 東京都, 京都府, 兵庫県 and 鳥取県 have small kana).

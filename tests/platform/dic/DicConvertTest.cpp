@@ -72,12 +72,12 @@ sqlite3 *DicConvertExcerptTest::s_db = nullptr;
 TEST_F(DicConvertExcerptTest, holdsEveryPrefectureAndOnlyTheExcerptCities)
 {
     EXPECT_EQ(value("SELECT count(*) FROM pref"), "47");
-    EXPECT_EQ(value("SELECT count(*) FROM city"), "57");
+    EXPECT_EQ(value("SELECT count(*) FROM city"), "59");
     EXPECT_EQ(value("SELECT count(DISTINCT pref) FROM city c WHERE EXISTS (SELECT 1 FROM town t WHERE t.code5 = c.code5)"),
               "47");
     // Rows in the excerpt's postcode files, large offices among them.
-    EXPECT_EQ(value("SELECT count(*) FROM town"), "2569");
-    EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1"), "1115");
+    EXPECT_EQ(value("SELECT count(*) FROM town"), "2627");
+    EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1"), "1121");
     EXPECT_EQ(value("SELECT count(*) FROM town WHERE postcode = '4520961'"), "66");
     EXPECT_EQ(value("SELECT value FROM meta WHERE key = 'format'"), std::to_string(DicSchemaVersion));
     EXPECT_EQ(value("SELECT value FROM meta WHERE key = 'sources'").rfind(
@@ -119,8 +119,9 @@ TEST_F(DicConvertExcerptTest, prefecturesCarryRegionAndCityCount)
 TEST_F(DicConvertExcerptTest, citiesCarryCheckDigitHeadKanaAndKey)
 {
     const std::map<std::string, std::tuple<std::string, std::string, std::string>> expected = {
-        // sort: the place in the prefecture's reading order (旭川市 before 札幌市中央区).
-        {"01101", {"011011", "\x82\xB3", "2"}}, // remainder 0: check 1; さ from ｻｯﾎﾟﾛ
+        // sort: the place in the prefecture's reading order (旭川市 and
+        // 茅部郡森町 before 札幌市中央区).
+        {"01101", {"011011", "\x82\xB3", "3"}}, // remainder 0: check 1; さ from ｻｯﾎﾟﾛ
         {"14102", {"141020", "\x82\xE6", "4"}}, // remainder 1: check 0; よ; ｶﾅｶﾞﾜｸ before ﾂﾙﾐｸ
         {"13101", {"131016", "\x82\xBF", "1"}}, // ち from ﾁﾖﾀﾞｸ
         {"14206", {"142069", "\x82\xA8", "2"}}, // お from ｵﾀﾞﾜﾗｼ
@@ -349,7 +350,7 @@ TEST_F(DicConvertFailureTest, succeedsOnTheIntactCopyAndReplacesTheOlderFile)
     TDicConvertStats stats;
     ASSERT_TRUE(BuildDictionary(jpostal(), zipcode(), m_output, &error, &stats)) << error.toStdString();
     EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(stats.Towns, 2569);
+    EXPECT_EQ(stats.Towns, 2627);
     EXPECT_EQ(stats.UnmatchedRows, 0);
     EXPECT_TRUE(stats.MissingGeocoderPrefectures.isEmpty()) << stats.MissingGeocoderPrefectures.join(u',').toStdString();
     QFile file(m_output);

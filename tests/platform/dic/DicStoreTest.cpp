@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlcipher/sqlite3.h>
+
 #include <chrono>
+#include <fstream>
 
 TEST(DicStoreTest, MissingFileOrAnotherFormatGivesNoStore)
 {
@@ -15,6 +18,45 @@ TEST(DicStoreTest, MissingFileOrAnotherFormatGivesNoStore)
     // A file of the format before the rows of a town had their own numbers.
     const TDicFixture older({}, DicSchemaVersion - 1);
     EXPECT_FALSE(TDicStore::forFolder(older.folder()));
+}
+
+// A file the libraries cannot use, named by why: what the user is told.
+TEST(DicStoreTest, CheckTellsWhyAFileCannotBeUsed)
+{
+    const TDicFixture fixture;
+    EXPECT_EQ(TDicStore::check(fixture.folder()).problem, TDicDataProblem::none);
+    EXPECT_EQ(TDicStore::check(fixture.emptyFolder()).problem, TDicDataProblem::missing);
+    for (const int format : {DicSchemaVersion - 1, DicSchemaVersion + 1}) {
+        const TDicFixture other({}, format);
+        const TDicDataCheck check = TDicStore::check(other.folder());
+        EXPECT_EQ(check.problem, TDicDataProblem::otherFormat) << format;
+        EXPECT_EQ(check.format, format);
+    }
+    // Bytes that are no database, and a database without the tables.
+    std::ofstream(fixture.emptyFolder() + DicDataFileName, std::ios::binary) << std::string(4096, 'Z');
+    EXPECT_EQ(TDicStore::check(fixture.emptyFolder()).problem, TDicDataProblem::unreadable);
+    EXPECT_FALSE(TDicStore::forFolder(fixture.emptyFolder()));
+    std::remove((fixture.emptyFolder() + DicDataFileName).c_str());
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open((fixture.emptyFolder() + DicDataFileName).c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
+                               "INSERT INTO meta VALUES('format', '2');", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(TDicStore::check(fixture.emptyFolder()).problem, TDicDataProblem::unreadable);
+}
+
+TEST(DicStoreTest, EmptyTextIsBoundAsTextNotNull)
+{
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    const TDicStatement statement = DicPrepare(db, "SELECT ?1 IS NULL, length(?1)");
+    ASSERT_TRUE(statement);
+    ASSERT_EQ(DicBind(statement.get(), 1, std::string_view()), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(statement.get()), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(statement.get(), 0), 0);
+    EXPECT_EQ(sqlite3_column_int(statement.get(), 1), 0);
+    sqlite3_reset(statement.get());
+    sqlite3_close(db);
 }
 
 TEST(DicStoreTest, OpensWellUnderFiftyMillisecondsAndLooksUpFarUnderAMillisecond)

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string_view>
+
 struct TAddressKeyCase { const char *text; const char *key; }; // UTF-8
 class DicAddressKeyTest : public ::testing::TestWithParam<TAddressKeyCase> {};
 
@@ -47,4 +50,16 @@ TEST(DicTextTest, RowNumbersRoundTripAndFollowTheOazaNumberInTheTownCode)
     EXPECT_EQ(DicTownCode(3, 1), "0030100");
     EXPECT_EQ(DicTownCode(1001, 110), "A01AA00");
     EXPECT_TRUE(DicTownCode(3, DicMaxTownSeq + 1).empty());
+}
+
+// An answer field that is blank (or nothing at all) leaves the record's
+// field NUL from its first byte, whatever it held.
+TEST(DicTextTest, BlankOrMissingTextLeavesTheFieldAllNul)
+{
+    for (const std::string_view text : {std::string_view(), std::string_view(""), std::string_view("  \x81\x40 ")}) {
+        char field[8];
+        std::memset(field, 'x', sizeof field);
+        DicSetField(field, sizeof field, DicTrim(text));
+        EXPECT_EQ(std::string(field, sizeof field), std::string(sizeof field, '\0'));
+    }
 }

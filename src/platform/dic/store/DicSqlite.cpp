@@ -32,7 +32,9 @@ TDicStatement DicPrepare(sqlite3 *db, std::string_view sql)
 
 int DicBind(sqlite3_stmt *statement, int index, std::string_view text)
 {
-    return sqlite3_bind_text(statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    // An empty view may carry no address, which SQLite would bind as NULL.
+    return sqlite3_bind_text(statement, index, text.empty() ? "" : text.data(), static_cast<int>(text.size()),
+                             SQLITE_TRANSIENT);
 }
 
 int DicBind(sqlite3_stmt *statement, int index, std::int64_t value)

@@ -7,6 +7,8 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
+#include <filesystem>
 #include <map>
 
 namespace {
@@ -87,19 +89,45 @@ std::shared_ptr<TDicStore> TDicStore::forFolder(std::string_view folder)
     if (const auto it = c.stores.find(folder); it != c.stores.end())
         return it->second;
 
-    // A missing file is not remembered: the data may be installed later.
+    // A file that cannot be used is not remembered: the data may be
+    // installed later.
+    TDicDataCheck check;
+    std::shared_ptr<TDicStore> store = open(folder, check);
+    if (store)
+        c.stores.emplace(std::string(folder), store);
+    return store;
+}
+
+TDicDataCheck TDicStore::check(std::string_view folder)
+{
+    TDicDataCheck result;
+    (void)open(folder, result);
+    return result;
+}
+
+std::shared_ptr<TDicStore> TDicStore::open(std::string_view folder, TDicDataCheck &Check)
+{
+    Check = TDicDataCheck{};
     const std::string path = std::string(folder) + DicDataFileName;
-    TDicDatabase db = DicOpenReadOnly(path);
-    if (!db)
-        return nullptr;
-    std::shared_ptr<TDicStore> store(new TDicStore(std::move(db)));
-    try {
-        if (!store->load())
-            return nullptr;
-    } catch (const EDicStoreError &) {
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::path(path), error) && !error) {
+        Check.problem = TDicDataProblem::missing;
         return nullptr;
     }
-    c.stores.emplace(std::string(folder), store);
+    TDicDatabase db = DicOpenReadOnly(path);
+    if (!db) {
+        Check.problem = TDicDataProblem::unreadable;
+        return nullptr;
+    }
+    std::shared_ptr<TDicStore> store(new TDicStore(std::move(db)));
+    try {
+        if (!store->load(Check))
+            return nullptr;
+    } catch (const EDicStoreError &) {
+        // Not a database, damaged, or without the tables.
+        Check.problem = TDicDataProblem::unreadable;
+        return nullptr;
+    }
     return store;
 }
 
@@ -118,12 +146,19 @@ TDicStatement TDicStore::prepare(const char *sql)
     return statement;
 }
 
-bool TDicStore::load()
+bool TDicStore::load(TDicDataCheck &Check)
 {
     {
         const TDicStatement format = prepare("SELECT value FROM meta WHERE key = 'format'");
-        if (!stepRow(format.get()) || DicColumnBytes(format.get(), 0) != std::to_string(DicSchemaVersion))
+        const std::string value = stepRow(format.get()) ? DicColumnBytes(format.get(), 0) : std::string();
+        if (value != std::to_string(DicSchemaVersion)) {
+            int number = 0;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+            const bool named = error == std::errc() && end == value.data() + value.size() && number > 0;
+            Check.problem = named ? TDicDataProblem::otherFormat : TDicDataProblem::unreadable;
+            Check.format = named ? number : 0;
             return false;
+        }
     }
 
     const TDicStatement prefs = prepare("SELECT no, name, kana, region, city_count FROM pref ORDER BY no");

@@ -73,6 +73,19 @@ struct TDicPostcodeCity {
     int larges = 0;
 };
 
+// Why a data file cannot be used.
+enum class TDicDataProblem {
+    none,
+    missing,     // no file at all
+    unreadable,  // not a data file, damaged, or not readable
+    otherFormat, // a data file of another format (format says which)
+};
+
+struct TDicDataCheck {
+    TDicDataProblem problem = TDicDataProblem::none;
+    int format = 0; // the file's format number when it names one
+};
+
 struct TDicArea {
     std::string areaCode;                   // "0465"
     std::vector<const TDicCityRow *> cities; // the place's cities, the likeliest first
@@ -84,6 +97,9 @@ public:
     // The store of the data folder (ending with '/'), opened at the first
     // call; nullptr when the file is missing, unreadable or of another format.
     [[nodiscard]] static std::shared_ptr<TDicStore> forFolder(std::string_view folder);
+    // Whether the data file of the folder can be used, and if not why: it is
+    // opened and read as forFolder reads it, then closed again.
+    [[nodiscard]] static TDicDataCheck check(std::string_view folder);
 
     ~TDicStore();
     TDicStore(const TDicStore &) = delete;
@@ -114,7 +130,10 @@ public:
 
 private:
     explicit TDicStore(TDicDatabase db);
-    [[nodiscard]] bool load();
+    // The store of the folder's file; nullptr with the reason in Check.
+    [[nodiscard]] static std::shared_ptr<TDicStore> open(std::string_view folder, TDicDataCheck &Check);
+    // Reads the tables; false with the reason in Check.
+    [[nodiscard]] bool load(TDicDataCheck &Check);
     TDicStatement prepare(const char *sql);
     std::vector<TDicTownRow> readTowns(sqlite3_stmt *statement) const;
 

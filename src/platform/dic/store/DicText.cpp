@@ -64,7 +64,10 @@ void DicSetField(char *field, std::size_t size, std::string_view text, bool keep
     if (!field || size == 0)
         return;
     const std::string_view cut = DicCutBytes(text, keepNul ? size - 1 : size);
-    std::memcpy(field, cut.data(), cut.size());
+    // An empty answer (a blank field trims to a view of nothing) may carry no
+    // address at all: there is nothing to copy from it.
+    if (!cut.empty())
+        std::memcpy(field, cut.data(), cut.size());
     std::memset(field + cut.size(), 0, size - cut.size());
 }
 
