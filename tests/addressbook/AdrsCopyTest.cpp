@@ -525,4 +525,68 @@ INSTANTIATE_TEST_SUITE_P(
                                      + QStringLiteral("\r\n\r\nコピーできなかったデータ :  \r\nNo.1  （削除されたデータ）")}),
     rowName);
 
+// Into a book that holds its 100,000 records, a record that would only
+// overwrite its customer code's record, or be skipped, still goes through:
+// only a record the copy adds meets the limit.
+struct FullBookCase {
+    const char *name;
+    bool overwrite; // rbDestUpdate, else rbNotUpdate
+    QList<int> rows;
+    QString result;
+    int limitBoxes;
+};
+
+class CopyIntoAFullBook : public AddressCopyWindow, public ::testing::WithParamInterface<FullBookCase>
+{
+};
+
+TEST_P(CopyIntoAFullBook, countsTheLimitOnlyForRecordsItAdds)
+{
+    const FullBookCase &c = GetParam();
+    {
+        auto table = bookTable(QStringLiteral("Book2"));
+        table->Open();
+        table->BeginBatch();
+        for (int i = table->RecordCount(); i < 100000; ++i) {
+            table->Append();
+            table->FieldByName(QStringLiteral("Group")).SetAsInteger(0);
+            table->Post();
+        }
+        table->EndBatch();
+    }
+    openWindows();
+    check(c.overwrite ? "rbDestUpdate" : "rbNotUpdate");
+    select(c.rows);
+
+    runCopy(c.overwrite ? QList<int>{IDYES, IDYES} : QList<int>{IDYES});
+    const int limits = int(std::count_if(boxes.shown().cbegin(), boxes.shown().cend(), [](const auto &box) {
+        return box.text.startsWith(QStringLiteral("最大登録件数10万件に達しました"));
+    }));
+    EXPECT_EQ(limits, c.limitBoxes);
+    EXPECT_EQ(boxes.last().text, c.result);
+    auto table = bookTable(QStringLiteral("Book2"));
+    table->Open();
+    EXPECT_EQ(table->RecordCount(), 100000);
+    if (c.overwrite && c.rows == QList<int>{2}) {
+        EXPECT_TRUE(stored(QStringLiteral("Book2"), 2) == stored(QStringLiteral("Book1"), 3));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Copy, CopyIntoAFullBook,
+    ::testing::Values(
+        FullBookCase{"anOverwriteGoesThrough", true, {2},
+                     QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + countLines(1, 0)
+                         + QStringLiteral("\r\n上書き件数 : \t1 件  "),
+                     0},
+        FullBookCase{"aSkipGoesThrough", false, {2},
+                     QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + countLines(1, 0)
+                         + QStringLiteral("\r\n未処理件数 : \t1 件  "),
+                     0},
+        FullBookCase{"anAdditionStopsTheRun", true, {0, 2},
+                     QStringLiteral("アドレス帳のコピーを中止しました  \r\n\r\n") + countLines(2, 0)
+                         + QStringLiteral("\r\n中止で残った件数 : \t2 件  "),
+                     1}),
+    rowName);
+
 } // namespace

@@ -11,6 +11,7 @@
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
 #include "addressbook/BatchChg.h"
+#include "addressbook/ListColumns.h"
 #include "core/AdrsSel.h"
 #include "core/AppSub.h"
 #include "support/RowName.h"
@@ -417,5 +418,50 @@ INSTANTIATE_TEST_SUITE_P(Runs, CloseDuringARun,
                          ::testing::Values(CloseCase{"yesStopsAndCloses", IDYES, 1, true},
                                            CloseCase{"noGoesOn", IDNO, 6, false}),
                          rowName);
+
+// A record the run could not write is named as the user sees it in the
+// list: the list's No. (while the list shows that column), the name and the
+// telephone; here in 名前順, where the rows' order is not the records'.
+struct NamingCase {
+    const char *name;
+    bool numberShown;
+    QString named;
+};
+
+class RecordNaming : public RunInput, public ::testing::WithParamInterface<NamingCase>
+{
+};
+
+TEST_P(RecordNaming, refusedRecordsAreNamedByTheirRowNameAndTelephone)
+{
+    const NamingCase &c = GetParam();
+    listChild<QComboBox>("cbxSort")->setCurrentIndex(6); // 名前順
+    ASSERT_EQ(list->GetRowRecNo(1), 11);
+    ASSERT_EQ(list->GetRowRecNo(2), 2);
+    if (!c.numberShown) {
+        for (TColumnRecord &column : list->Model()->ColumnRecords()) {
+            if (column.Index == 0)
+                column.Shown = false;
+        }
+        list->RefreshList(true, false, true);
+    }
+    selectRows({0, 1, 2});
+    alterBook("CREATE TRIGGER keep BEFORE DELETE ON Data WHEN old.RecNo IN (11, 2) "
+              "BEGIN SELECT RAISE(ABORT, 'read-only'); END;");
+    boxes.enqueue(IDYES);
+    QTest::keyClick(list->View(), Qt::Key_Delete);
+
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("次の2件のデータは削除できませんでした  \r\n") + c.named))
+        << qPrintable(boxes.last().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Delete, RecordNaming,
+    ::testing::Values(NamingCase{"withTheListsNumber", true,
+                                 QStringLiteral("No.2  名前11  0311110011  \r\nNo.3  名前2  0311110002  ")},
+                      NamingCase{"withoutANumberColumn", false,
+                                 QStringLiteral("名前11  0311110011  \r\n名前2  0311110002  ")}),
+    rowName);
 
 } // namespace
