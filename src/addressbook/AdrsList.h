@@ -71,7 +71,7 @@ public:
     // and the telephone as the list shows them; "（削除されたデータ）" for a
     // record the book no longer holds. Moves the book's cursor.
     [[nodiscard]] QString RecordCaption(const TRunRecord &Record) const;
-    // The first ten records' captions, one a line, and " ほかn件" for the rest.
+    // The first ten records' captions, one a line, then "ほかn件" for the rest.
     [[nodiscard]] QString RecordListText(const TRunRecords &Records) const;
     // Rebuilds the columns (or only measures them again), walks the table
     // again (or only drops the cached texts) and keeps the top row.
