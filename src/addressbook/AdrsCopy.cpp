@@ -107,15 +107,6 @@ bool ensureBookTable(const QString &folder)
     return table.CreateTable();
 }
 
-// A name for the result message: the person's name, else the company's.
-QString recordName(TTable &source)
-{
-    QString name = DecodeUnicodeField(source.FieldByName(QStringLiteral("NameKanji")).AsBytes()).trimmed();
-    if (name.isEmpty())
-        name = DecodeUnicodeField(source.FieldByName(QStringLiteral("CorpKanji")).AsBytes()).trimmed();
-    return name;
-}
-
 } // namespace
 
 TAddressCopy::TAddressCopy(QWidget *Owner) : QWidget(Owner, Qt::Window)
@@ -621,32 +612,22 @@ int TAddressCopy::Inform(const QString &Text, unsigned Flags)
     return ShowMessageBoxAt(this, Text, ProductCaption(), Flags, mbpCenterOnOwner, 0, 0);
 }
 
-QList<int> TAddressCopy::RowsToCopy() const
+TRunRecords TAddressCopy::RecordsToCopy() const
 {
-    QList<int> rows;
     if (!AddressList)
-        return rows;
+        return {};
     switch (m_dataSelect) {
-    case 0: {
-        const int last = AddressList->GetLastSelected();
-        for (int row = AddressList->GetFirstSelected(); row >= 0 && row <= last; ++row) {
-            if (AddressList->IsRowSelected(row))
-                rows << row;
-        }
-        break;
-    }
+    case 0:
+        return AddressList->SelectedRunRecords();
     case 1:
-        for (int row = m_beginRange.Position - 1; row >= 0 && row <= m_endRange.Position - 1; ++row)
-            rows << row;
-        break;
+        if (m_beginRange.Position < 1)
+            return {};
+        return AddressList->RowRunRecords(m_beginRange.Position - 1, m_endRange.Position - 1);
     case 2:
-        for (int row = 0; row < AddressList->GetRowCount(); ++row)
-            rows << row;
-        break;
+        return AddressList->RowRunRecords(0, AddressList->GetRowCount() - 1);
     default:
-        break;
+        return {};
     }
-    return rows;
 }
 
 void TAddressCopy::btnCopyClick()
@@ -685,11 +666,16 @@ void TAddressCopy::btnCopyClick()
         return;
     }
 
+    if (TRecordRun::Running())
+        return;
+    // The records are taken now: nothing the run meets can move them.
+    const TRunRecords records = RecordsToCopy();
+    m_runTotal = int(records.size());
     bool stopped = false;
     int remaining = 0;
     {
         TWaitCursor hourglass;
-        pgbarAdrsCopy->setRange(0, qMax(m_copyCount, 1));
+        pgbarAdrsCopy->setRange(0, qMax(m_runTotal, 1));
         pgbarAdrsCopy->setValue(0);
         repaint();
 
@@ -708,7 +694,7 @@ void TAddressCopy::btnCopyClick()
         m_notCopied.clear();
         m_failReason.clear();
         m_targetCount = target.RecordCount();
-        CopyRows(source, target, RowsToCopy(), stopped, remaining);
+        CopyRows(source, target, records, stopped, remaining);
     }
 
     SaveSettings();
@@ -717,96 +703,99 @@ void TAddressCopy::btnCopyClick()
     close();
 }
 
-void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const QList<int> &Rows, bool &Stopped, int &Remaining)
+void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const TRunRecords &Records, bool &Stopped,
+                            int &Remaining)
 {
     // One transaction on the target for the run: a record that cannot be
     // posted costs only itself.
-    TRecordRun run(this, Target, QStringLiteral("アドレス帳のデータをコピーしています..."), int(Rows.size()));
+    TRecordRun run(this, Target, QStringLiteral("アドレス帳のデータをコピーしています..."), int(Records.size()));
+    TRunRecords notCopied;
     if (!run.Begin(&m_failReason)) {
-        for (const int row : Rows)
-            m_notCopied << TNotCopied{row + 1, QString()};
+        NameNotCopied(Records);
         return;
     }
-    QList<int> written; // rows in the batch, until the commit
-    for (int i = 0; i < Rows.size(); ++i) {
-        const int row = Rows[i];
+    TRunRecords written; // in the batch, until the commit
+    for (int i = 0; i < Records.size(); ++i) {
+        const TRunRecord &record = Records[i];
         bool found = false;
         try {
-            if (!Source.IndexName().isEmpty())
-                Source.SetIndexName(QString());
-            found = Source.FindKey({QVariant(AddressList->GetRowRecNo(row))});
+            found = FindRunRecord(Source, record.RecNo);
         } catch (const ETableError &) {
             found = false;
         }
-        if (!found) {
-            // Deleted since the list was read: nothing to copy, but named.
-            m_notCopied << TNotCopied{row + 1, QStringLiteral("（コピー元に見つかりません）")};
-            continue;
-        }
         TCopyResult result = TCopyResult::Failed;
-        // One post per record (an append or an overwrite), undone alone.
-        const bool kept = run.Record([&] {
-            result = CopyRecord(Source, Target);
-            return result == TCopyResult::Added || result == TCopyResult::Overwritten;
-        }, TTableBatch::TRecordWrites::One);
-        if (!kept && (result == TCopyResult::Added || result == TCopyResult::Overwritten)) {
-            if (result == TCopyResult::Added)
-                --m_targetCount;
-            result = TCopyResult::Failed; // the batch was lost under it
+        if (found) {
+            // One post per record (an append or an overwrite), undone alone.
+            const bool kept = run.Record([&] {
+                result = CopyRecord(Source, Target);
+                return result == TCopyResult::Added || result == TCopyResult::Overwritten;
+            }, TTableBatch::TRecordWrites::One);
+            if (!kept && (result == TCopyResult::Added || result == TCopyResult::Overwritten)) {
+                if (result == TCopyResult::Added)
+                    --m_targetCount;
+                result = TCopyResult::Failed; // the batch was lost under it
+            }
         }
         switch (result) {
         case TCopyResult::Added:
             ++m_addedCount;
-            written << row;
+            written << record;
             break;
         case TCopyResult::Overwritten:
             ++m_overwrittenCount;
-            written << row;
+            written << record;
             break;
         case TCopyResult::Skipped:
             ++m_skippedCount;
             break;
         case TCopyResult::Failed:
-            m_notCopied << TNotCopied{row + 1, recordName(Source)};
+            // Not found: deleted since the list was read.
+            notCopied << record;
             break;
         case TCopyResult::Stop:
+            // The target is full: this record and the rest stay uncopied.
             Stopped = true;
-            Remaining = int(Rows.size()) - i;
+            Remaining = int(Records.size()) - i;
             break;
         }
         if (Stopped)
             break;
-        pgbarAdrsCopy->setValue(pgbarAdrsCopy->value() + 1);
+        pgbarAdrsCopy->setValue(i + 1);
         if (!run.Next()) {
-            // Cancelled (what was copied stays), or the batch was lost.
-            Stopped = true;
-            Remaining = int(Rows.size()) - i - 1;
+            if (run.Cancelled()) {
+                // What was copied stays; the rest is left as the user asked.
+                Remaining = int(Records.size()) - (i + 1);
+                Stopped = Remaining > 0;
+            } else {
+                // The batch was lost: nothing more can be written.
+                notCopied << Records.mid(i + 1);
+            }
             break;
         }
     }
     if (!run.Commit(&m_failReason)) {
         // Nothing of the run reached the target.
-        for (const int row : std::as_const(written)) {
-            bool found = false;
-            try {
-                found = Source.FindKey({QVariant(AddressList->GetRowRecNo(row))});
-            } catch (const ETableError &) {
-                found = false;
-            }
-            m_notCopied << TNotCopied{row + 1, found ? recordName(Source) : QString()};
-        }
-        std::sort(m_notCopied.begin(), m_notCopied.end(),
-                  [](const TNotCopied &a, const TNotCopied &b) { return a.Row < b.Row; });
+        notCopied << written;
         m_addedCount = m_overwrittenCount = 0;
+    }
+    std::sort(notCopied.begin(), notCopied.end(),
+              [](const TRunRecord &a, const TRunRecord &b) { return a.Row < b.Row; });
+    NameNotCopied(notCopied);
+}
+
+void TAddressCopy::NameNotCopied(const TRunRecords &Records)
+{
+    // Named as the list shows them; past those the message lists, only counted.
+    for (int i = 0; i < Records.size(); ++i) {
+        QString name;
+        if (m_notCopied.size() < kListedRows && AddressList)
+            name = AddressList->RecordCaption(Records[i]);
+        m_notCopied << TNotCopied{Records[i].Row + 1, name};
     }
 }
 
 TAddressCopy::TCopyResult TAddressCopy::CopyRecord(TTable &Source, TTable &Target)
 {
-    if (m_targetCount > kMaxRecords - 1) {
-        Inform(QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "), MB_ICONINFORMATION);
-        return TCopyResult::Stop;
-    }
     try {
         // Text that would not survive (damaged bytes) is not carried on.
         if (FindUnstorableField({}, [&Source](QLatin1StringView field) -> std::optional<QString> {
@@ -827,6 +816,11 @@ TAddressCopy::TCopyResult TAddressCopy::CopyRecord(TTable &Source, TTable &Targe
             }
         }
 
+        // Only a record the copy adds counts against the target's limit.
+        if (!overwrite && m_targetCount > kMaxRecords - 1) {
+            Inform(QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "), MB_ICONINFORMATION);
+            return TCopyResult::Stop;
+        }
         if (overwrite)
             Target.Edit();
         else
@@ -936,7 +930,7 @@ QString TAddressCopy::ResultMessage(bool Stopped, int Remaining) const
         text = QStringLiteral("アドレス帳のコピーを中止しました  \r\n\r\n");
     else if (!m_notCopied.isEmpty())
         text = QStringLiteral("アドレス帳のコピー中にコピーできないデータがありました  \r\n\r\n");
-    text += QStringLiteral("対象件数 : \t") + QString::number(m_copyCount) + unit;
+    text += QStringLiteral("対象件数 : \t") + QString::number(m_runTotal) + unit;
     text += QStringLiteral("\r\n登録件数 : \t") + QString::number(m_addedCount) + unit;
     if (m_overwrittenCount > 0)
         text += QStringLiteral("\r\n上書き件数 : \t") + QString::number(m_overwrittenCount) + unit;
@@ -949,8 +943,7 @@ QString TAddressCopy::ResultMessage(bool Stopped, int Remaining) const
     if (!m_notCopied.isEmpty()) {
         text += QStringLiteral("\r\n\r\nコピーできなかったデータ :  ");
         for (int i = 0; i < m_notCopied.size() && i < kListedRows; ++i) {
-            text += QStringLiteral("\r\n") + QString::number(m_notCopied[i].Row) + QStringLiteral(" 行目  ")
-                    + m_notCopied[i].Name;
+            text += QStringLiteral("\r\n") + m_notCopied[i].Name;
         }
         if (m_notCopied.size() > kListedRows)
             text += QStringLiteral("\r\nほか ") + QString::number(m_notCopied.size() - kListedRows) + unit;

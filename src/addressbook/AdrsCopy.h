@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/RecordRun.h"
+
 #include <QList>
 #include <QString>
 #include <QWidget>
@@ -44,7 +46,8 @@ public:
     // Result of copying one record.
     enum class TCopyResult { Added = 0, Overwritten = 1, Skipped = 2, Failed = -1, Stop = 9 };
 
-    // A source row that was not copied: its 1-based row and a name to show.
+    // A source row that was not copied: its 1-based row and the record as
+    // the list shows it (empty past the rows the closing box names).
     struct TNotCopied {
         int Row = 0;
         QString Name;
@@ -98,8 +101,10 @@ private:
     void FocusNext(QWidget *From);
 
     void btnCopyClick();
-    [[nodiscard]] QList<int> RowsToCopy() const;
-    void CopyRows(TTable &Source, TTable &Target, const QList<int> &Rows, bool &Stopped, int &Reached);
+    // The records the chosen rows hold, taken before the run starts.
+    [[nodiscard]] TRunRecords RecordsToCopy() const;
+    void CopyRows(TTable &Source, TTable &Target, const TRunRecords &Records, bool &Stopped, int &Remaining);
+    void NameNotCopied(const TRunRecords &Records);
     [[nodiscard]] TCopyResult CopyRecord(TTable &Source, TTable &Target);
     [[nodiscard]] bool SameNumberFound(TTable &Source, TTable &Target, bool AnyItem) const;
     [[nodiscard]] QString ResultMessage(bool Stopped, int Remaining) const;
@@ -136,6 +141,7 @@ private:
     QList<QAbstractButton *> m_options; // every check box and radio button, for the caption colours
 
     int m_copyCount = 0;
+    int m_runTotal = 0; // records the last copy took
     int m_addedCount = 0;
     int m_overwrittenCount = 0;
     int m_skippedCount = 0;

@@ -52,6 +52,11 @@ const QString kDupliSection = QStringLiteral("DUPLI SEARCH");
 const QString kBaseSection = QStringLiteral("BASE");
 
 // Fills of status panel 1 (TColor, 0xBBGGRR).
+// Columns a record is named by in the closing boxes of the runs.
+constexpr int kNoColumnId = 0;
+constexpr int kTelColumnId = 3;
+constexpr int kCorpColumnId = 13;
+constexpr int kNameColumnId = 17;
 constexpr int kFillFilterDisabled = 0x8FBF8F;
 constexpr int kFillDuplicateDisabled = 0xBFBF8F;
 constexpr int kFillFilter = 0xAFFFAF;
@@ -86,22 +91,6 @@ QMenu *fillMenu(QMenu *menu, const QString &name, const QList<QAction *> &action
 }
 
 } // namespace
-
-QString RecordListText(const QList<qint32> &RecNos, const QStringList &Names)
-{
-    constexpr int listed = 20;
-    QStringList entries;
-    for (int i = 0; i < RecNos.size() && i < listed; ++i) {
-        QString entry = QStringLiteral("No.%1").arg(RecNos[i]);
-        if (i < Names.size() && !Names[i].isEmpty())
-            entry += u' ' + Names[i];
-        entries << entry;
-    }
-    QString text = entries.join(QStringLiteral("、"));
-    if (RecNos.size() > listed)
-        text += QStringLiteral(" ほか%1件").arg(RecNos.size() - listed);
-    return text;
-}
 
 // ---------------------------------------------------------------------------
 // Creation and destruction
@@ -973,6 +962,68 @@ std::vector<std::pair<int, int>> TAddressList::SelectedIntervals() const
             merged.push_back(interval);
     }
     return merged;
+}
+
+TRunRecords TAddressList::SelectedRunRecords() const
+{
+    TRunRecords records;
+    records.reserve(GetSelCount());
+    for (const auto &[first, last] : SelectedIntervals()) {
+        for (int row = first; row <= last; ++row)
+            records << TRunRecord{m_model->RecNoAt(row), row};
+    }
+    return records;
+}
+
+TRunRecords TAddressList::RowRunRecords(int First, int Last) const
+{
+    TRunRecords records;
+    First = qMax(First, 0);
+    Last = qMin(Last, GetRowCount() - 1);
+    records.reserve(qMax(Last - First + 1, 0));
+    for (int row = First; row <= Last; ++row)
+        records << TRunRecord{m_model->RecNoAt(row), row};
+    return records;
+}
+
+QString TAddressList::RecordCaption(const TRunRecord &Record) const
+{
+    QStringList parts;
+    const QList<int> &shown = m_model->ShownColumns();
+    if (Record.Row >= 0 && std::any_of(shown.cbegin(), shown.cend(), [this](int position) {
+            return m_model->ColumnRecords()[size_t(position)].Index == kNoColumnId;
+        }))
+        parts << QStringLiteral("No.%1").arg(Record.Row + 1);
+    bool found = false;
+    try {
+        found = PositionOn(Record.RecNo);
+    } catch (const ETableError &) {
+        found = false;
+    }
+    if (!found)
+        return (parts << QStringLiteral("（削除されたデータ）")).join(QStringLiteral("  "));
+    QString name = m_model->FormatCell(kNameColumnId, Record.Row).trimmed();
+    if (name.isEmpty())
+        name = m_model->FormatCell(kCorpColumnId, Record.Row).trimmed();
+    const QString tel = m_model->FormatCell(kTelColumnId, Record.Row).trimmed();
+    if (name.isEmpty() && tel.isEmpty())
+        name = QStringLiteral("（名前なし）");
+    for (const QString &part : {name, tel}) {
+        if (!part.isEmpty())
+            parts << part;
+    }
+    return parts.join(QStringLiteral("  "));
+}
+
+QString TAddressList::RecordListText(const TRunRecords &Records) const
+{
+    constexpr int listed = 10;
+    QStringList lines;
+    for (int i = 0; i < Records.size() && i < listed; ++i)
+        lines << RecordCaption(Records[i]);
+    if (Records.size() > listed)
+        lines << QStringLiteral("ほか%1件").arg(Records.size() - listed);
+    return lines.join(QStringLiteral("  \r\n"));
 }
 
 int TAddressList::GetRowCount() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addressbook/AdrsSch.h"
+#include "widgets/RecordRun.h"
 
 #include <QDialog>
 #include <QList>
@@ -61,6 +62,17 @@ public:
     // MakeVisible scrolls the row into view.
     void SelectRow(int Index, bool ClearOthers, bool MakeVisible);
     [[nodiscard]] int IndexOfRecNo(qint32 RecNo) const;
+    // The records of the selected rows, or of rows First..Last, as a run
+    // takes them before it starts (record number and row, in row order).
+    [[nodiscard]] TRunRecords SelectedRunRecords() const;
+    [[nodiscard]] TRunRecords RowRunRecords(int First, int Last) const;
+    // A record as the user knows it, for a closing box: the list's No. of
+    // its row when the list shows that column, the name (or the company)
+    // and the telephone as the list shows them; "（削除されたデータ）" for a
+    // record the book no longer holds. Moves the book's cursor.
+    [[nodiscard]] QString RecordCaption(const TRunRecord &Record) const;
+    // The first ten records' captions, one a line, then "ほかn件" for the rest.
+    [[nodiscard]] QString RecordListText(const TRunRecords &Records) const;
     // Rebuilds the columns (or only measures them again), walks the table
     // again (or only drops the cached texts) and keeps the top row.
     void RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTop);
@@ -263,7 +275,3 @@ private:
 // The main list window while it exists, else nullptr.
 extern TAddressList *AddressList;
 
-// The records a closing box names: "No." and the record number, followed by
-// the name at the same position of Names when there is one, joined by "、";
-// past the first 20 " ほか n件".
-[[nodiscard]] QString RecordListText(const QList<qint32> &RecNos, const QStringList &Names = {});

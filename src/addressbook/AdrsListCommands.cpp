@@ -21,13 +21,6 @@
 
 #include <QComboBox>
 
-namespace {
-
-constexpr int kCorpColumnId = 13;
-constexpr int kNameColumnId = 17;
-
-} // namespace
-
 void TAddressList::actInquiryExecute()
 {
     if (GetRowCount() == 0 || GetSelCount() == 0)
@@ -98,98 +91,89 @@ void TAddressList::actBatchChangeExecute()
 
 void TAddressList::actDeleteExecute()
 {
-    if (GetSelCount() < 1)
+    if (GetSelCount() < 1 || TRecordRun::Running())
         return;
     if (ShowMessageBoxAt(this, QStringLiteral("選択したデータを削除します  \r\nよろしいですか？  "), ProductCaption(),
                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0) != IDYES)
         return;
     TWaitCursor hourglass;
     const int first = GetFirstSelected();
-    const int selected = GetSelCount();
+    // The records are taken now: nothing the run meets can move them.
+    const TRunRecords records = SelectedRunRecords();
+    const int selected = int(records.size());
     TTable *table = m_model->Table();
-    QList<qint32> deleted;
-    QList<int> deletedRows;
+    TRunRecords deleted;
     // What the table refused (locked, read-only): kept, and named afterwards.
-    QList<qint32> refused;
-    QStringList refusedNames;
+    TRunRecords refused;
     QString reason;
     int vanished = 0;
-    // The name of a record the table still holds (a refused record's writes
-    // are undone before it is named).
-    const auto nameOf = [this](qint32 recNo, int row) {
-        try {
-            if (!PositionOn(recNo))
-                return QString();
-        } catch (const ETableError &) {
-            return QString();
-        }
-        const QString name = m_model->FormatCell(kNameColumnId, row);
-        return name.isEmpty() ? m_model->FormatCell(kCorpColumnId, row) : name;
-    };
-    const auto refuse = [&](qint32 recNo, int row, const QString &why) {
-        refused << recNo;
-        refusedNames << nameOf(recNo, row);
-        if (reason.isEmpty())
-            reason = why;
-    };
-    const auto intervals = SelectedIntervals();
+    int handled = 0;
+    bool cancelled = false;
     if (table) {
         // One transaction for the whole run: a refused record costs only
         // itself, and a locked table is waited for once, not per record.
         TRecordRun run(this, *table, QStringLiteral("選択したデータを削除しています..."), selected);
         QString error;
         const bool begun = run.Begin(&error);
-        bool stopped = !begun;
-        for (const auto &interval : intervals) {
-            for (int row = interval.first; row <= interval.second; ++row) {
-                const qint32 recNo = m_model->RecNoAt(row);
-                if (stopped) {
-                    // Cancelled: the rest stays as the user asked. Not begun,
-                    // or the run was lost: the rest is refused.
-                    if (!run.Cancelled())
-                        refuse(recNo, row, error);
-                    continue;
-                }
-                QString why;
-                bool gone = false;
-                // One statement per record, which the engine undoes alone.
-                const bool written = run.Record([&] {
-                    try {
-                        // A record removed meanwhile is skipped.
-                        if (!PositionOn(recNo)) {
-                            gone = true;
-                            return false;
-                        }
-                        table->Delete();
-                        return true;
-                    } catch (const ETableError &failure) {
-                        why = failure.Message();
+        if (!begun) {
+            refused = records;
+            reason = error;
+        }
+        for (int i = 0; begun && i < records.size(); ++i) {
+            const TRunRecord &record = records[i];
+            QString why;
+            bool gone = false;
+            // One statement per record, which the engine undoes alone.
+            const bool written = run.Record([&] {
+                try {
+                    // A record removed meanwhile is skipped.
+                    if (!FindRunRecord(*table, record.RecNo)) {
+                        gone = true;
                         return false;
                     }
-                }, TTableBatch::TRecordWrites::One);
-                if (written) {
-                    deleted << recNo;
-                    deletedRows << row;
-                } else if (gone) {
-                    ++vanished;
-                } else {
-                    refuse(recNo, row, why.isEmpty() ? QStringLiteral("The run of deletes was rolled back") : why);
+                    table->Delete();
+                    return true;
+                } catch (const ETableError &failure) {
+                    why = failure.Message();
+                    return false;
                 }
-                stopped = !run.Next();
+            }, TTableBatch::TRecordWrites::One);
+            ++handled;
+            if (written) {
+                deleted << record;
+            } else if (gone) {
+                ++vanished;
+            } else {
+                refused << record;
+                if (reason.isEmpty())
+                    reason = why.isEmpty() ? QStringLiteral("一連の削除が取り消されました") : why;
+            }
+            if (!run.Next()) {
+                // Cancelled: the rest stays as the user asked. The run was
+                // lost: the rest is refused.
+                cancelled = run.Cancelled();
+                if (!cancelled) {
+                    refused << records.mid(i + 1);
+                    handled = selected;
+                }
+                break;
             }
         }
         if (begun && !run.Commit(&error)) {
             // Nothing of the run reached the file: every record stays.
-            for (int i = 0; i < deleted.size(); ++i) {
-                refused << deleted[i];
-                refusedNames << nameOf(deleted[i], deletedRows[i]);
-            }
+            refused << deleted;
+            std::sort(refused.begin(), refused.end(),
+                      [](const TRunRecord &a, const TRunRecord &b) { return a.Row < b.Row; });
             deleted.clear();
-            deletedRows.clear();
             reason = error;
         }
     }
-    const bool inquiryDeleted = deletedRows.contains(m_model->InquiryRow());
+    QList<qint32> deletedRecNos;
+    bool inquiryDeleted = false;
+    for (const TRunRecord &record : std::as_const(deleted)) {
+        deletedRecNos << record.RecNo;
+        inquiryDeleted = inquiryDeleted || record.Row == m_model->InquiryRow();
+    }
     if (inquiryDeleted) {
         m_model->SetInquiryRow(-1);
         // The form showed a record that is gone: it closes without asking.
@@ -198,25 +182,32 @@ void TAddressList::actDeleteExecute()
             DataInquiry->close();
         }
     }
+    // The refused are named from the rows they were seen in, before the
+    // list is rebuilt without the deleted ones.
+    const QString refusedText = RecordListText(refused);
     // The list shows what the table really holds.
     if (!deleted.isEmpty() || vanished > 0) {
         RefreshList(false, true, true);
         SelectRow(first, false, true);
     }
     if (!deleted.isEmpty())
-        NotifyRecordsDeleted(deleted);
-    if (refused.isEmpty())
+        NotifyRecordsDeleted(deletedRecNos);
+    if (refused.isEmpty() && !cancelled)
         return;
-    QString text = QStringLiteral("選択した%1件のうち、%2件のデータを削除しました  \r\n"
-                                  "次の%3件のデータは削除できませんでした  \r\n%4  ")
-                       .arg(selected)
-                       .arg(deleted.size())
-                       .arg(refused.size())
-                       .arg(RecordListText(refused, refusedNames));
+    QString text;
+    if (cancelled)
+        text = QStringLiteral("データの削除を中止しました  \r\n");
+    text += QStringLiteral("選択した%1件のうち、%2件のデータを削除しました  ").arg(selected).arg(deleted.size());
+    if (cancelled)
+        text += QStringLiteral("\r\n残りの%1件のデータは削除していません  ").arg(selected - handled);
+    if (!refused.isEmpty())
+        text += QStringLiteral("\r\n次の%1件のデータは削除できませんでした  \r\n%2  ").arg(refused.size()).arg(refusedText);
     if (vanished > 0)
         text += QStringLiteral("\r\n%1件のデータは既に削除されていました  ").arg(vanished);
-    text += QStringLiteral("\r\n\r\n") + reason;
-    ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    if (!reason.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + reason;
+    ShowMessageBoxAt(this, text, ProductCaption(), refused.isEmpty() ? MB_ICONINFORMATION : MB_ICONERROR,
+                     mbpCenterOnOwner, 0, 0);
 }
 
 // ---------------------------------------------------------------------------

@@ -532,13 +532,13 @@ void TBatchChange::btnStartClick()
     }
 
     m_run = TRunResult{};
-    const int selected = AddressList->GetSelCount();
+    // The records are taken now: nothing the run meets can move them.
+    m_records = AddressList->SelectedRunRecords();
+    const int selected = int(m_records.size());
     m_run.Selected = selected;
     QList<qint32> changedRecNos(std::max(selected, 0), 0);
     {
         TWaitCursor wait;
-        if (!table->IndexName().isEmpty())
-            table->SetIndexName(QString());
         // One transaction for the run: a refused post costs only its record,
         // a locked table is waited for once, not once per record.
         TRecordRun run(this, *table, QStringLiteral("選択したデータを変更しています..."), selected);
@@ -546,21 +546,13 @@ void TBatchChange::btnStartClick()
         const bool begun = run.Begin(&error);
         // The record form hears of a change once it is in the file.
         std::vector<std::pair<int, TAddressData>> told;
-        const int last = AddressList->GetLastSelected();
-        int n = 0;
-        bool stopped = !begun;
-        for (int row = AddressList->GetFirstSelected(); row >= 0 && row <= last; ++row) {
-            if (!AddressList->IsRowSelected(row))
-                continue;
-            const qint32 recNo = AddressList->GetRowRecNo(row);
-            if (stopped) {
-                // Cancelled: the rest stays as the user asked; not begun or
-                // lost: the rest could not be written.
-                if (!run.Cancelled())
-                    m_run.Failed << recNo;
-                ++n;
-                continue;
-            }
+        if (!begun) {
+            // Not begun: no record could be written.
+            for (const TRunRecord &record : std::as_const(m_records))
+                m_run.Failed << record.RecNo;
+        }
+        for (int n = 0; begun && n < m_records.size(); ++n) {
+            const TRunRecord &record = m_records[n];
             TAddressData data;
             GatherValues(data);
             // Keywords that would lose a character are not written anywhere.
@@ -578,34 +570,44 @@ void TBatchChange::btnStartClick()
             const bool kept = run.Record([&] {
                 // A record deleted since the selection is named at the end;
                 // the others are still changed.
-                if (!table->FindKey({QVariant(recNo)})) {
+                if (!FindRunRecord(*table, record.RecNo)) {
                     gone = true;
                     return false;
                 }
-                data.RecNo = recNo;
+                data.RecNo = record.RecNo;
                 write = unstorable ? TWrite::Failed : ChangeRecord(*table, search.get(), data);
                 return write == TWrite::Written;
             }, TTableBatch::TRecordWrites::One);
+            ++m_run.Handled;
             if (gone) {
-                m_run.Vanished << recNo;
+                m_run.Vanished << record.RecNo;
             } else if (kept) {
                 if (BatchChangeFormHook)
-                    told.emplace_back(row, data);
-                if (n < changedRecNos.size())
-                    changedRecNos[n] = recNo;
-                m_run.Changed << recNo;
+                    told.emplace_back(record.Row, data);
+                changedRecNos[n] = record.RecNo;
+                m_run.Changed << record.RecNo;
             } else if (write != TWrite::Unchanged) {
-                m_run.Failed << recNo;
+                m_run.Failed << record.RecNo;
             }
-            ++n;
-            stopped = !run.Next();
+            if (!run.Next()) {
+                // Cancelled: the rest stays as the user asked; lost: the
+                // rest could not be written.
+                if (!run.Cancelled()) {
+                    for (const TRunRecord &rest : m_records.mid(n + 1))
+                        m_run.Failed << rest.RecNo;
+                    m_run.Handled = selected;
+                }
+                break;
+            }
         }
         m_run.Completed = !run.Cancelled();
 
         if (begun && !run.Commit(&error)) {
             // Nothing of the run reached the file.
             m_run.Failed << m_run.Changed;
-            std::sort(m_run.Failed.begin(), m_run.Failed.end());
+            std::sort(m_run.Failed.begin(), m_run.Failed.end(), [this](qint32 a, qint32 b) {
+                return RowOf(a) < RowOf(b);
+            });
             m_run.Changed.clear();
             told.clear();
         }
@@ -618,25 +620,49 @@ void TBatchChange::btnStartClick()
     }
     search.reset();
 
-    if (!m_run.Failed.isEmpty() || !m_run.Vanished.isEmpty())
+    if (!m_run.Failed.isEmpty() || !m_run.Vanished.isEmpty() || !m_run.Completed)
         ReportFailures();
     accept();
 }
 
+int TBatchChange::RowOf(qint32 RecNo) const
+{
+    for (const TRunRecord &record : m_records) {
+        if (record.RecNo == RecNo)
+            return record.Row;
+    }
+    return -1;
+}
+
+TRunRecords TBatchChange::RunRecordsOf(const QList<qint32> &RecNos) const
+{
+    TRunRecords records;
+    for (const qint32 recNo : RecNos)
+        records << TRunRecord{recNo, RowOf(recNo)};
+    return records;
+}
+
 void TBatchChange::ReportFailures()
 {
-    QString text = QStringLiteral("選択した%1件のうち、%2件のデータを変更しました  ")
-                       .arg(m_run.Selected)
-                       .arg(m_run.Changed.size());
+    QString text;
+    if (!m_run.Completed)
+        text = QStringLiteral("データの一括編集を中止しました  \r\n");
+    text += QStringLiteral("選択した%1件のうち、%2件のデータを変更しました  ")
+                .arg(m_run.Selected)
+                .arg(m_run.Changed.size());
+    if (!m_run.Completed)
+        text += QStringLiteral("\r\n残りの%1件のデータは変更していません  ").arg(m_run.Selected - m_run.Handled);
     if (!m_run.Failed.isEmpty())
         text += QStringLiteral("\r\n次の%1件のデータは変更できませんでした  \r\n%2  ")
                     .arg(m_run.Failed.size())
-                    .arg(RecordListText(m_run.Failed));
+                    .arg(AddressList->RecordListText(RunRecordsOf(m_run.Failed)));
     if (!m_run.Vanished.isEmpty())
         text += QStringLiteral("\r\n次の%1件のデータは削除されていたため変更していません  \r\n%2  ")
                     .arg(m_run.Vanished.size())
-                    .arg(RecordListText(m_run.Vanished));
+                    .arg(AddressList->RecordListText(RunRecordsOf(m_run.Vanished)));
     if (!m_run.Reason.isEmpty())
         text += QStringLiteral("\r\n\r\n") + m_run.Reason;
-    ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    const bool faults = !m_run.Failed.isEmpty() || !m_run.Vanished.isEmpty();
+    ShowMessageBoxAt(this, text, ProductCaption(), faults ? MB_ICONERROR : MB_ICONINFORMATION, mbpCenterOnOwner, 0,
+                     0);
 }

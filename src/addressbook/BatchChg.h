@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Colors.h"
+#include "widgets/RecordRun.h"
 
 #include <QDialog>
 #include <QList>
@@ -92,6 +93,7 @@ public:
         QList<qint32> Changed;
         QList<qint32> Failed;   // could not be written: left as they were
         QList<qint32> Vanished; // deleted since the selection
+        int Handled = 0;        // records the run came to (written or not)
         bool Completed = false; // every selected row was handled (not cancelled)
         QString Reason;         // why the run could not start or be committed
     };
@@ -111,6 +113,9 @@ private:
     enum class TWrite { Unchanged, Written, Failed };
     [[nodiscard]] TWrite ChangeRecord(TTable &Table, TContinualAdrsSearch *Search, TAddressData &Data);
     void ReportFailures();
+    // The row a record of the run was taken from (-1: not among them).
+    [[nodiscard]] int RowOf(qint32 RecNo) const;
+    [[nodiscard]] TRunRecords RunRecordsOf(const QList<qint32> &RecNos) const;
 
     QLabel *lblMessage1 = nullptr;
     QLabel *lblMessage2 = nullptr;
@@ -149,4 +154,5 @@ private:
     TColor m_symbolColor = InitialSymbolColor;
     TAdrsSearchFactory m_searchFactory;
     TRunResult m_run;
+    TRunRecords m_records; // of the last run, taken before it began
 };

@@ -3,10 +3,158 @@
 #include "util/MsgBoxPos.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QProgressDialog>
+#include <QSet>
+#include <QTimer>
 
 int TRecordRun::ShowAfterMs = 400;
 int TRecordRun::ServeEveryMs = 50;
+
+namespace {
+
+int g_running = 0;
+
+// The nearest widget a receiver belongs to (an action or a shortcut: the
+// widget that holds it), else nullptr.
+const QWidget *widgetOf(const QObject *receiver)
+{
+    for (const QObject *object = receiver; object; object = object->parent()) {
+        if (object->isWidgetType())
+            return static_cast<const QWidget *>(object);
+    }
+    return nullptr;
+}
+
+// Closes Window once no run owns the input and no other modal window (the
+// command's own closing box, its dialog) is up over it.
+void closeWhenFree(const QPointer<QWidget> &Window)
+{
+    if (!Window)
+        return;
+    QWidget *modal = QApplication::activeModalWidget();
+    if (TRecordRun::Running() || (modal && modal != Window)) {
+        QTimer::singleShot(50, Window, [Window] { closeWhenFree(Window); });
+        return;
+    }
+    Window->close();
+}
+
+} // namespace
+
+TRunRecords TakeTableRecords(TTable &Table)
+{
+    TRunRecords records;
+    const QString index = Table.IndexName();
+    if (!index.isEmpty())
+        Table.SetIndexName(QString());
+    records.reserve(Table.RecordCount());
+    for (Table.First(); !Table.Eof(); Table.Next())
+        records << TRunRecord{Table.FieldByName(QStringLiteral("RecNo")).AsInteger(), -1};
+    if (!index.isEmpty())
+        Table.SetIndexName(index);
+    return records;
+}
+
+bool FindRunRecord(TTable &Table, qint32 RecNo)
+{
+    if (!Table.IndexName().isEmpty())
+        Table.SetIndexName(QString());
+    return Table.FindKey({QVariant(RecNo)});
+}
+
+// Holds back the user's input to every window that existed when the run
+// began. An application-wide filter sees each event before its receiver
+// does, whichever window it is meant for, also the shortcuts of actions.
+class TRecordRun::TInputGuard : public QObject
+{
+public:
+    explicit TInputGuard(TRecordRun &Run) : m_run(Run)
+    {
+        for (const QWidget *window : QApplication::topLevelWidgets())
+            m_before.insert(window);
+        qApp->installEventFilter(this);
+        ++g_running;
+    }
+    ~TInputGuard() override
+    {
+        qApp->removeEventFilter(this);
+        --g_running;
+    }
+    TInputGuard(const TInputGuard &) = delete;
+    TInputGuard &operator=(const TInputGuard &) = delete;
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        switch (Event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+        case QEvent::NativeGesture:
+        case QEvent::Gesture:
+            // Window-system objects hand these on to their widgets, which
+            // are judged here in turn.
+            if (!Watched->isWidgetType() || !HeldBack(Watched))
+                return false;
+            Event->ignore();
+            return true;
+        case QEvent::ShortcutOverride:
+            if (!Watched->isWidgetType() || !HeldBack(Watched))
+                return false;
+            // Taken as the widget's own key, so no shortcut fires; the key
+            // itself is then held back as a key press.
+            Event->accept();
+            return true;
+        case QEvent::Shortcut:
+            if (!HeldBack(Watched))
+                return false;
+            Event->ignore();
+            return true;
+        case QEvent::Close:
+            if (!Event->spontaneous() || !Watched->isWidgetType() || !HeldBack(Watched)
+                || !static_cast<QWidget *>(Watched)->isWindow())
+                return false;
+            Event->ignore();
+            if (!m_asking) {
+                m_asking = true;
+                m_run.AskToClose(static_cast<QWidget *>(Watched));
+                m_asking = false;
+            }
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    // Meant for a window that was there before the run (or for nothing
+    // that has a window).
+    [[nodiscard]] bool HeldBack(const QObject *Watched) const
+    {
+        const QWidget *widget = widgetOf(Watched);
+        return !widget || m_before.contains(widget->window());
+    }
+
+    TRecordRun &m_run;
+    QSet<const QWidget *> m_before;
+    bool m_asking = false;
+};
 
 TRecordRun::TRecordRun(QWidget *Owner, TTable &Table, const QString &Label, int Total)
     : m_owner(Owner), m_table(Table), m_label(Label), m_total(Total)
@@ -16,8 +164,12 @@ TRecordRun::TRecordRun(QWidget *Owner, TTable &Table, const QString &Label, int 
 
 TRecordRun::~TRecordRun()
 {
-    if (m_arrowCursor)
-        QApplication::restoreOverrideCursor();
+    ReleaseInput();
+}
+
+bool TRecordRun::Running()
+{
+    return g_running > 0;
 }
 
 bool TRecordRun::Begin(QString *Error)
@@ -29,6 +181,7 @@ bool TRecordRun::Begin(QString *Error)
             *Error = error.Message();
         return false;
     }
+    m_guard = std::make_unique<TInputGuard>(*this);
     return true;
 }
 
@@ -49,14 +202,18 @@ void TRecordRun::Serve()
         m_progress = std::make_unique<QProgressDialog>(m_label, QStringLiteral("キャンセル"), 0, m_total, m_owner);
         m_progress->setObjectName(QStringLiteral("RecordRunProgress"));
         m_progress->setWindowTitle(ProductCaption());
-        // Nothing else may be started while the run holds the table.
-        m_progress->setWindowModality(Qt::ApplicationModal);
+        // Not modal: the run holds back every other window's input itself,
+        // and a modal dialog would drop a close of the main window unasked.
         m_progress->setAutoReset(false);
         m_progress->setAutoClose(false);
         m_progress->setMinimumDuration(0);
         QObject::connect(m_progress.get(), &QProgressDialog::canceled, [this] { m_cancelled = true; });
+        // Escape hides a dialog without its cancel signal: it cancels too.
+        QObject::connect(m_progress.get(), &QDialog::rejected, [this] { m_cancelled = true; });
         m_progress->setValue(m_done);
         m_progress->show();
+        m_progress->raise();
+        m_progress->activateWindow();
         m_shownOnce = true;
         // The cancel button takes the normal pointer over the caller's hourglass.
         QApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -67,17 +224,53 @@ void TRecordRun::Serve()
     QCoreApplication::processEvents();
 }
 
-bool TRecordRun::Commit(QString *Error)
+bool TRecordRun::AskToClose(QWidget *Window)
+{
+    if (!m_cancelled) {
+        QWidget *over = m_progress && m_progress->isVisible() ? m_progress.get() : Window;
+        if (ShowMessageBoxAt(over, QStringLiteral("データを処理しています  \r\n処理を中止して閉じますか？  "),
+                             ProductCaption(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0)
+            != IDYES)
+            return false;
+        // As the cancel button: the run stops after the record in hand.
+        m_cancelled = true;
+    }
+    m_closeAfter << QPointer<QWidget>(Window);
+    return true;
+}
+
+void TRecordRun::HideProgress()
 {
     if (m_arrowCursor)
         QApplication::restoreOverrideCursor();
     m_arrowCursor = false;
     if (m_progress)
         m_progress->hide();
-    if (!m_batch) {
-        if (Error)
-            *Error = QString();
-        return false;
+}
+
+void TRecordRun::ReleaseInput()
+{
+    HideProgress();
+    if (!m_guard)
+        return;
+    m_guard.reset();
+    // The windows whose close was asked close once the command is over.
+    for (const QPointer<QWidget> &window : std::as_const(m_closeAfter)) {
+        if (window)
+            QTimer::singleShot(0, window, [window] { closeWhenFree(window); });
     }
-    return m_batch->Commit(Error);
+    m_closeAfter.clear();
+}
+
+bool TRecordRun::Commit(QString *Error)
+{
+    HideProgress();
+    bool written = false;
+    if (m_batch)
+        written = m_batch->Commit(Error);
+    else if (Error)
+        *Error = QString();
+    // The input comes back once the run's writes are settled.
+    ReleaseInput();
+    return written;
 }

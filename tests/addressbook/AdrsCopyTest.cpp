@@ -1,9 +1,11 @@
 #include "addressbook/AdrsCopy.h"
 
 #include "BookFixture.h"
+#include "support/RowName.h"
 #include "addressbook/AdrsListModel.h"
 #include "core/AppSub.h"
 #include "core/Inquiry.h"
+#include "widgets/RecordRun.h"
 #include "widgets/TntComCtrls.h"
 
 #include <QCheckBox>
@@ -11,14 +13,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -72,6 +77,12 @@ std::unique_ptr<TTable> bookTable(const QString &folder, bool exclusive = false)
     table->SetIndexDefs(AdrsIndexDefs);
     table->SetExclusive(exclusive);
     return table;
+}
+
+// The first lines of a copy's closing box after its heading.
+QString countLines(int target, int added)
+{
+    return QStringLiteral("対象件数 : \t%1 件  \r\n登録件数 : \t%2 件  ").arg(target).arg(added);
 }
 
 // Fails the post of the records named, as a full disk would.
@@ -173,10 +184,7 @@ protected:
         data.RecNo = 0;
         return data;
     }
-    static QString counts(int target, int added)
-    {
-        return QStringLiteral("対象件数 : \t%1 件  \r\n登録件数 : \t%2 件  ").arg(target).arg(added);
-    }
+    static QString counts(int target, int added) { return countLines(target, added); }
 
     QPointer<TAddressCopy> copy;
 };
@@ -424,7 +432,7 @@ TEST_F(AddressCopyWindow, failedPostIsCancelledAndNamedWhileTheOthersAreCopied)
     EXPECT_EQ(boxes.last().text,
               QStringLiteral("アドレス帳のコピー中にコピーできないデータがありました  \r\n\r\n") + counts(3, 1)
                   + QStringLiteral("\r\n上書き件数 : \t1 件  \r\nコピーできなかった件数 : \t1 件  "
-                                   "\r\n\r\nコピーできなかったデータ :  \r\n2 行目  鈴木 花子"));
+                                   "\r\n\r\nコピーできなかったデータ :  \r\nNo.2  鈴木 花子  0611112222"));
     EXPECT_EQ(boxes.last().flags, 0x30u);
     // 佐藤 appended, 高橋 overwritten, nothing of 鈴木.
     EXPECT_EQ(targetNames(),
@@ -447,10 +455,138 @@ TEST_F(AddressCopyWindow, recordWithTextThatWouldNotSurviveIsNotCopiedAndNamed)
     openWindows();
     check("rbAll");
     runCopy({IDYES});
-    const QString named = QStringLiteral("コピーできなかったデータ :  \r\n2 行目  鈴木 花子");
+    const QString named = QStringLiteral("コピーできなかったデータ :  \r\nNo.2  鈴木 花子  0611112222");
     EXPECT_TRUE(boxes.last().text.endsWith(named)) << boxes.last().text.toStdString();
     EXPECT_FALSE(targetNames().contains(kSource[1].Name));
     EXPECT_TRUE(targetNames().contains(kSource[0].Name));
 }
+
+// The copy's progress shows at once and its cancel is pressed once the run
+// has come to record Done; the closing box counts what was copied and what
+// the cancel left.
+struct CancelCase {
+    const char *name;
+    bool vanishedFirst; // 佐藤 deleted from the book behind the list's back
+    int done;           // records passed when the cancel comes
+    QString counts;
+};
+
+class CancelledCopy : public AddressCopyWindow, public ::testing::WithParamInterface<CancelCase>
+{
+protected:
+    void TearDown() override
+    {
+        TRecordRun::ShowAfterMs = m_showAfter;
+        TRecordRun::ServeEveryMs = m_serveEvery;
+        AddressCopyWindow::TearDown();
+    }
+
+private:
+    const int m_showAfter = TRecordRun::ShowAfterMs;
+    const int m_serveEvery = TRecordRun::ServeEveryMs;
+};
+
+TEST_P(CancelledCopy, countsWhatWasCopiedAndWhatWasLeft)
+{
+    const CancelCase &c = GetParam();
+    openWindows();
+    check("rbAll");
+    if (c.vanishedFirst) {
+        TTable other;
+        openElsewhere(other);
+        ASSERT_TRUE(other.FindKey({QVariant(1)}));
+        other.Delete();
+    }
+    TRecordRun::ShowAfterMs = TRecordRun::ServeEveryMs = 0;
+    bool pressed = false;
+    std::function<void()> pressCancel = [&] {
+        auto *progress = copy->findChild<QProgressDialog *>(QStringLiteral("RecordRunProgress"));
+        if (!progress || !progress->isVisible() || progress->value() < c.done) {
+            QTimer::singleShot(0, pressCancel);
+            return;
+        }
+        QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+        pressed = true;
+    };
+    QTimer::singleShot(0, pressCancel);
+    runCopy();
+
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳のコピーを中止しました  \r\n\r\n") + c.counts)
+        << qPrintable(boxes.last().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Copy, CancelledCopy,
+    ::testing::Values(CancelCase{"afterTheFirstRecord", false, 1, countLines(3, 1) + QStringLiteral("\r\n中止で残った件数 : \t2 件  ")},
+                      CancelCase{"afterTheSecondRecord", false, 2, countLines(3, 2) + QStringLiteral("\r\n中止で残った件数 : \t1 件  ")},
+                      CancelCase{"afterARecordGoneFromTheBook", true, 2,
+                                 countLines(3, 1) + QStringLiteral("\r\nコピーできなかった件数 : \t1 件  \r\n中止で残った件数 : \t1 件  ")
+                                     + QStringLiteral("\r\n\r\nコピーできなかったデータ :  \r\nNo.1  （削除されたデータ）")}),
+    rowName);
+
+// Into a book that holds its 100,000 records, a record that would only
+// overwrite its customer code's record, or be skipped, still goes through:
+// only a record the copy adds meets the limit.
+struct FullBookCase {
+    const char *name;
+    bool overwrite; // rbDestUpdate, else rbNotUpdate
+    QList<int> rows;
+    QString result;
+    int limitBoxes;
+};
+
+class CopyIntoAFullBook : public AddressCopyWindow, public ::testing::WithParamInterface<FullBookCase>
+{
+};
+
+TEST_P(CopyIntoAFullBook, countsTheLimitOnlyForRecordsItAdds)
+{
+    const FullBookCase &c = GetParam();
+    {
+        auto table = bookTable(QStringLiteral("Book2"));
+        table->Open();
+        table->BeginBatch();
+        for (int i = table->RecordCount(); i < 100000; ++i) {
+            table->Append();
+            table->FieldByName(QStringLiteral("Group")).SetAsInteger(0);
+            table->Post();
+        }
+        table->EndBatch();
+    }
+    openWindows();
+    check(c.overwrite ? "rbDestUpdate" : "rbNotUpdate");
+    select(c.rows);
+
+    runCopy(c.overwrite ? QList<int>{IDYES, IDYES} : QList<int>{IDYES});
+    const int limits = int(std::count_if(boxes.shown().cbegin(), boxes.shown().cend(), [](const auto &box) {
+        return box.text.startsWith(QStringLiteral("最大登録件数10万件に達しました"));
+    }));
+    EXPECT_EQ(limits, c.limitBoxes);
+    EXPECT_EQ(boxes.last().text, c.result);
+    auto table = bookTable(QStringLiteral("Book2"));
+    table->Open();
+    EXPECT_EQ(table->RecordCount(), 100000);
+    if (c.overwrite && c.rows == QList<int>{2}) {
+        EXPECT_TRUE(stored(QStringLiteral("Book2"), 2) == stored(QStringLiteral("Book1"), 3));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Copy, CopyIntoAFullBook,
+    ::testing::Values(
+        FullBookCase{"anOverwriteGoesThrough", true, {2},
+                     QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + countLines(1, 0)
+                         + QStringLiteral("\r\n上書き件数 : \t1 件  "),
+                     0},
+        FullBookCase{"aSkipGoesThrough", false, {2},
+                     QStringLiteral("アドレス帳のコピーが完了しました  \r\n\r\n") + countLines(1, 0)
+                         + QStringLiteral("\r\n未処理件数 : \t1 件  "),
+                     0},
+        FullBookCase{"anAdditionStopsTheRun", true, {0, 2},
+                     QStringLiteral("アドレス帳のコピーを中止しました  \r\n\r\n") + countLines(2, 0)
+                         + QStringLiteral("\r\n中止で残った件数 : \t2 件  "),
+                     1}),
+    rowName);
 
 } // namespace

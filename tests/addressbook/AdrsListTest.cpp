@@ -194,6 +194,9 @@ TEST_P(RefusedDelete, deletesTheOthersAndNamesWhatWasAndWasNotDeleted)
         reader = SqlCipher::open(DMMurven19->AdrsTable()->TableName(), TablePassword, false, &error);
         ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;")); // holds the file until COMMIT
     }
+    QMap<qint32, int> rowOf;
+    for (const qint32 recNo : c.refused)
+        rowOf[recNo] = list->IndexOfRecNo(recNo);
     QSignalSpy deleted(list.get(), &TAddressList::RecordsDeleted);
     boxes.enqueue(IDYES);
     action("actDelete")->trigger();
@@ -212,7 +215,7 @@ TEST_P(RefusedDelete, deletesTheOthersAndNamesWhatWasAndWasNotDeleted)
         << qPrintable(text);
     EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
     for (const qint32 recNo : c.refused) {
-        EXPECT_TRUE(text.contains(QStringLiteral("No.%1 ").arg(recNo) + nameOf(recNo))) << qPrintable(text);
+        EXPECT_TRUE(text.contains(QStringLiteral("No.%1  ").arg(rowOf[recNo] + 1) + nameOf(recNo))) << qPrintable(text);
         EXPECT_GE(list->IndexOfRecNo(recNo), 0) << "still shown";
     }
     EXPECT_EQ(list->GetRowCount(), kRows - c.deleted.size());
@@ -235,7 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A delete whose progress shows at once, cancelled from its dialog: it
 // stops after the record in hand, keeps what it deleted, shows what the
-// table holds and asks nothing more.
+// table holds and says what was deleted and what the cancel left.
 TEST_F(AddressListWindow, cancelledDeleteKeepsWhatItDeletedAndTellsOfThose)
 {
     const int showAfter = TRecordRun::ShowAfterMs;
@@ -263,9 +266,16 @@ TEST_F(AddressListWindow, cancelledDeleteKeepsWhatItDeletedAndTellsOfThose)
     TRecordRun::ServeEveryMs = serveEvery;
 
     EXPECT_TRUE(pressed);
-    EXPECT_EQ(boxes.count(), 1) << "the question alone";
     ASSERT_EQ(deleted.count(), 1);
     const QList<qint32> told = deleted.first().first().value<QList<qint32>>();
+    ASSERT_EQ(boxes.count(), 2) << "the question and the closing box";
+    EXPECT_EQ(boxes.last().text, QStringLiteral("データの削除を中止しました  \r\n"
+                                                "選択した%1件のうち、%2件のデータを削除しました  \r\n"
+                                                "残りの%3件のデータは削除していません  ")
+                                     .arg(kRows)
+                                     .arg(told.size())
+                                     .arg(kRows - told.size()));
+    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONINFORMATION));
     EXPECT_GE(told.size(), 1);
     EXPECT_LT(told.size(), kRows);
     EXPECT_EQ(list->GetRowCount(), kRows - told.size());

@@ -398,7 +398,8 @@ TEST_F(BatchChange, aRecordGoneSinceTheSelectionIsListedAndTheOthersAreStillChan
 
     ASSERT_EQ(boxes.count(), 2) << "the question and one closing box";
     EXPECT_EQ(boxes.last().text, QStringLiteral("選択した3件のうち、2件のデータを変更しました  \r\n"
-                                                "次の1件のデータは削除されていたため変更していません  \r\nNo.3  "));
+                                                "次の1件のデータは削除されていたため変更していません  \r\n"
+                                                "No.3  （削除されたデータ）  "));
     EXPECT_EQ(dialog->LastRun().Vanished, QList<qint32>{3});
     EXPECT_EQ(dialog->LastRun().Changed, (QList<qint32>{1, 4}));
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
@@ -476,7 +477,10 @@ TEST_P(RefusedBatchChange, countsOnlyWhatReachedTheFileAndTellsTheFormOfThat)
                                     .arg(c.changed.size())
                                     .arg(c.failed.size())))
         << qPrintable(text);
-    EXPECT_TRUE(text.contains(RecordListText(c.failed))) << qPrintable(text);
+    TRunRecords failed;
+    for (const qint32 recNo : c.failed)
+        failed << TRunRecord{recNo, list->IndexOfRecNo(recNo)};
+    EXPECT_TRUE(text.contains(list->RecordListText(failed))) << qPrintable(text);
     if (c.reason) {
         EXPECT_TRUE(text.contains(QString::fromLatin1(c.reason))) << qPrintable(text);
     }
@@ -511,7 +515,8 @@ TEST_F(BatchChange, aKeywordShiftJisCannotHoldIsWrittenToNoRecordAndEachIsNamed)
     EXPECT_EQ(dialog->LastRun().Failed, (QList<qint32>{1, 3}));
     EXPECT_TRUE(dialog->LastRun().Changed.isEmpty());
     ASSERT_EQ(boxes.count(), 2);
-    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("No.1、No.3")));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("No.1  名前  \r\nNo.3  名前  ")))
+        << qPrintable(boxes.last().text);
     EXPECT_TRUE(readAll() == before);
 }
 

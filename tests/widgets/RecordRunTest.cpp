@@ -1,6 +1,7 @@
 #include "widgets/RecordRun.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -94,6 +95,49 @@ TEST_F(RecordRunTest, cancelStopsAfterTheCurrentRecordAndKeepsWhatWasWritten)
     EXPECT_GE(written, 1);
     EXPECT_LT(written, 1000);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the pointer is the caller's again";
+}
+
+// A run over a whole table takes its record numbers before it starts.
+TEST_F(RecordRunTest, takeTableRecordsListsEveryRecordInNumberOrder)
+{
+    for (int i = 0; i < 4; ++i) {
+        table.Append();
+        table.FieldByName(QStringLiteral("Step")).SetAsInteger(i);
+        table.Post();
+    }
+    ASSERT_TRUE(FindRunRecord(table, 2));
+    table.Delete();
+    const TRunRecords records = TakeTableRecords(table);
+    QList<qint32> recNos;
+    for (const TRunRecord &record : records) {
+        recNos << record.RecNo;
+        EXPECT_EQ(record.Row, -1);
+    }
+    EXPECT_EQ(recNos, (QList<qint32>{1, 3, 4}));
+    EXPECT_FALSE(FindRunRecord(table, 2));
+}
+
+// Between Begin and Commit typing reaches no window that was there before,
+// but a window the run opens (a question) takes it; afterwards all is as before.
+TEST_F(RecordRunTest, inputReachesOnlyWindowsOpenedDuringTheRun)
+{
+    QLineEdit before;
+    before.show();
+    TRecordRun run(&owner, table, QStringLiteral("入力"), 1);
+    ASSERT_TRUE(run.Begin(nullptr));
+    EXPECT_TRUE(TRecordRun::Running());
+    QLineEdit during;
+    during.show();
+    QTest::keyClicks(&before, QStringLiteral("ab"));
+    QTest::keyClicks(&during, QStringLiteral("cd"));
+    QTest::mouseDClick(&before, Qt::LeftButton);
+    EXPECT_EQ(before.text(), QString());
+    EXPECT_EQ(during.text(), QStringLiteral("cd"));
+    EXPECT_TRUE(run.Commit(nullptr));
+
+    EXPECT_FALSE(TRecordRun::Running());
+    QTest::keyClicks(&before, QStringLiteral("ef"));
+    EXPECT_EQ(before.text(), QStringLiteral("ef"));
 }
 
 } // namespace
