@@ -589,4 +589,190 @@ TEST_F(BookDialog, startupChoiceWithoutBooksCreatesAndAsksBeforeCancelling)
     EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
 }
 
+// ---- Through the dialog and the next start ------------------------------------------
+
+// Books "X" and " X": each operation on the one with the blank reaches that
+// book only, and the name comes back exactly.
+TEST_F(BookDialog, aBlankAtTheStartOfANameNamesItsOwnBook)
+{
+    for (const char *book : {"X", " X", " Y ", "Open"})
+        makeBook(book);
+    open("Open", 1);
+    select(" X");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    renameInPlace(" Y ", "Z");
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("X"), QStringLiteral("X"));
+    EXPECT_FALSE(exists(" X"));
+    EXPECT_EQ(tableOf("Z"), QStringLiteral(" Y "));
+    EXPECT_FALSE(exists(" Y "));
+
+    // The open book's name is kept for the next start as it is.
+    AdrsName = QStringLiteral(" blank ");
+    ASSERT_TRUE(SaveAdrsName());
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadString("BASE", "AdrsName", QString()), QStringLiteral(" blank "));
+}
+
+TEST_F(BookDialog, blanksTypedAtTheEndsOfANewNameAreDropped)
+{
+    makeBook("A");
+    makeBook("Open");
+    open("Open", 1);
+    renameInPlace("A", QStringLiteral("  B\t"));
+    EXPECT_EQ(m_boxes.count(), 0);
+    EXPECT_GE(rowOf("B"), 0);
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("B"), QStringLiteral("A"));
+}
+
+// A deletion that cannot be carried out keeps its folder: a new book of that
+// name, or one renamed to it, waits in its own folder, shown under its name,
+// and moves only once the old folder is gone.
+TEST_F(BookDialog, aFailedDeletionNeverSwallowsTheBookTakingItsName)
+{
+    for (const char *book : {"X", "Y", "Open"})
+        makeBook(book);
+    open("Open", 1);
+    select("X");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    child<QRadioButton>("rbNew")->setChecked(true);
+    child<TTntEdit>("edtNew")->SetText("X");
+    click("btnOk");
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    makeBook(QStringLiteral("X（1）"));
+    m_dialog.reset();
+
+    SetBookFolderRenameFailure([](const QString &from, const QString &) { return from == "X"; });
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf(QStringLiteral("X（1）")), QStringLiteral("X（1）"));
+    EXPECT_EQ(tableOf("X"), QStringLiteral("X"));
+    EXPECT_TRUE(names().contains("X"));
+
+    open("Open", 1);
+    renameInPlace("Y", "W");
+    renameInPlace("X", "Y"); // the new X takes Y's old name
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    SetBookFolderRenameFailure({});
+    EXPECT_EQ(tableOf("Y"), QStringLiteral("Y")) << "nothing moved behind the blocked deletion";
+    EXPECT_EQ(tableOf(QStringLiteral("X（1）")), QStringLiteral("X（1）"));
+    EXPECT_EQ(names(), QStringList({"Open", "", "Y", "W"}));
+
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(folders(), QStringList({"Open", "W", "Y"}));
+    EXPECT_EQ(tableOf("W"), QStringLiteral("Y"));
+    EXPECT_EQ(tableOf("Y"), QStringLiteral("X（1）"));
+    EXPECT_FALSE(exists("X"));
+    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
+}
+
+// P renamed to T, then Q to P: each book ends under its own new name, even
+// when one table file is named in other letter case.
+TEST_F(BookDialog, renamingChainsAreCarriedOutInTheOrderMade)
+{
+    makeBook("P");
+    makeBook("Q", QStringLiteral("adrs.db"));
+    makeBook("Open");
+    open("Open", 1);
+    renameInPlace("P", "T");
+    renameInPlace("Q", "P");
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("T"), QStringLiteral("P"));
+    EXPECT_EQ(QString::fromUtf8(fileBytes(AdrsPath + "P/adrs.db")), QStringLiteral("Q"));
+    EXPECT_FALSE(exists("P/Adrs.DB"));
+    EXPECT_FALSE(exists("Q"));
+    EXPECT_EQ(folders(), QStringList({"Open", "P", "T"}));
+}
+
+// The start-up killed right after any one of its folder moves, then started
+// again: every book ends where it belongs and nothing is done twice.
+class InterruptedStart : public BookDialog, public ::testing::WithParamInterface<int>
+{
+};
+
+struct Killed {};
+
+TEST_P(InterruptedStart, isHarmlessWhenStartedAgain)
+{
+    for (const char *book : {"X", "P", "Q", "Open"})
+        makeBook(book);
+    open("Open", 1);
+    select("X");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    child<QRadioButton>("rbNew")->setChecked(true);
+    child<TTntEdit>("edtNew")->SetText("X");
+    click("btnOk");
+    makeBook(QStringLiteral("X（1）"));
+    m_dialog.reset();
+    open("Open", 1);
+    renameInPlace("P", "T");
+    renameInPlace("Q", "P");
+    m_dialog.reset();
+
+    int moves = 0;
+    SetBookFolderRenameFailure([&moves](const QString &from, const QString &to) -> bool {
+        if (++moves < GetParam())
+            return false;
+        EXPECT_TRUE(QDir(AdrsPath).rename(from, to));
+        throw Killed{};
+    });
+    EXPECT_THROW((void)ScanAddressBooks(true), Killed);
+    SetBookFolderRenameFailure({});
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("X"), QStringLiteral("X（1）"));
+    EXPECT_EQ(tableOf("T"), QStringLiteral("P"));
+    EXPECT_EQ(tableOf("P"), QStringLiteral("Q"));
+    EXPECT_EQ(folders(), QStringList({"Open", "P", "T", "X"}));
+    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
+    EXPECT_TRUE(QDir(AdrsPath).entryList({".*"}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+// The moves of a start: the deletion of X, then X（1） to X, P to T and Q to P.
+INSTANTIATE_TEST_SUITE_P(AfterMove, InterruptedStart, ::testing::Values(1, 2, 3, 4));
+
+TEST_F(BookDialog, aRenameTooLongForAFolderReopensWithTheNameThatFits)
+{
+    makeBook("A");
+    makeBook("Open");
+    open("Open", 1);
+    renameInPlace("A", QString(86, u'ｱ'));
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_EQ(m_boxes.last().text, FolderTooLong);
+    ASSERT_NE(inPlaceEditor(), nullptr) << "editing did not reopen";
+    const QString fitted = inPlaceEditor()->text();
+    QTest::keyClick(inPlaceEditor(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_boxes.count(), 1);
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf(fitted), QStringLiteral("A"));
+    EXPECT_EQ(fitted, QString(fitted.size(), u'ｱ'));
+}
+
+// An order file that cannot be read is kept aside and named; the order
+// written at exit goes to a new file beside it.
+TEST_F(AddressBooks, anUnreadableOrderFileIsKeptAsideAndNotOverwritten)
+{
+    ScriptedMessageBoxes boxes;
+    makeBook("B");
+    makeBook("A");
+    const QByteArray garbage("\x01\x02\0\xFFgarbage", 12);
+    writeBytes(AdrsMngFileName(), garbage);
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(folders(), QStringList({"A", "B"}));
+    const QStringList copies = QDir(AdrsPath).entryList({"AdrsMng.ini.unreadable-*"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QDir::toNativeSeparators(AdrsPath + copies.first())));
+    ASSERT_TRUE(SaveBookOrder());
+    EXPECT_TRUE(sameBytes(garbage, fileBytes(AdrsPath + copies.first())));
+    EXPECT_EQ(TMemIniFile(AdrsMngFileName()).ReadString("SORT", "1", ""), QStringLiteral("A"));
+}
+
 } // namespace
