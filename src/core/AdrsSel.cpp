@@ -144,9 +144,9 @@ QString AdrsOpFileName() { return AdrsPath + QStringLiteral("AdrsOp.ini"); }
 
 bool AppendPendingDelete(const QString &folder, QString *error) { return appendPending(SecDelete, folder, error); }
 
-bool AppendPendingRename(const QString &oldFolder, const QString &newFolder, QString *error)
+bool AppendPendingRename(const QString &oldName, const QString &newName, QString *error)
 {
-    return appendPending(SecRename, oldFolder + QLatin1Char('/') + newFolder, error);
+    return appendPending(SecRename, oldName + QLatin1Char('/') + newName, error);
 }
 
 bool SaveBookOrder(QString *error)

@@ -36,14 +36,16 @@ extern int AdrsFolderIndex;
 
 // AdrsPath + "AdrsMng.ini" (section SORT: "1", "2", ... = folders in display
 // order) and AdrsPath + "AdrsOp.ini" (sections DELETE and RENAME: Count and
-// "1".."Count"; a renaming is "old folder/new folder").
+// "1".."Count"; a deletion names the folder as it was at the start of the
+// run; a renaming is "old name/new name", the name the book had when it was
+// made, and is carried out after those before it).
 [[nodiscard]] QString AdrsMngFileName();
 [[nodiscard]] QString AdrsOpFileName();
 
 // Append one pending operation to AdrsOp.ini and save it at once; false when
 // the file could not be written (error: the reason).
 [[nodiscard]] bool AppendPendingDelete(const QString &folder, QString *error = nullptr);
-[[nodiscard]] bool AppendPendingRename(const QString &oldFolder, const QString &newFolder,
+[[nodiscard]] bool AppendPendingRename(const QString &oldName, const QString &newName,
                                        QString *error = nullptr);
 
 // Writes the folders of AdrsFolderList, deleted ones included, to AdrsMng.ini
