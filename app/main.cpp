@@ -38,6 +38,8 @@ int main(int argc, char **argv)
     QApplication::setOrganizationName(QStringLiteral("Pyx"));
     // The hidden main controller decides when the program ends, not the last window.
     QApplication::setQuitOnLastWindowClosed(false);
+    // A settings file that cannot be read is kept aside and named to the user.
+    InstallUnreadableSettingsNotice();
 
     TInstanceLock instance;
     TInstanceCheck instanceCheck = TInstanceCheck::Acquired;
@@ -83,10 +85,7 @@ int main(int argc, char **argv)
         TInputPassword dialog;
         return dialog.exec() == QDialog::Accepted;
     };
-    parts.saveDataPath = [] {
-        if (!SaveDataPath())
-            qWarning("murven19: the data folder could not be written to %s", qPrintable(SettingsFileName()));
-    };
+    parts.saveDataPath = [] { SaveDataPathOrReport(); };
     parts.ensureWordFiles = [] { EnsureWordFiles(); };
     parts.scanAddressBooks = [] {
         // Operations carried out but still on record would run again at the next start.

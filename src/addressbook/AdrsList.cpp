@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QDir>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -612,6 +613,10 @@ void TAddressList::AfterShow()
     QString notice;
     if (FirstRun)
         notice = QStringLiteral("使用するアドレス帳を指定するためにアドレス帳の作成画面に入ります  ");
+    else if (!UnavailableDataPath.isEmpty())
+        notice = QStringLiteral("データ保存フォルダーが見つかりません  \r\n") + QDir::toNativeSeparators(UnavailableDataPath) +
+                 QStringLiteral("  \r\n\r\n今回は次の既定のフォルダーを使います  \r\n") + QDir::toNativeSeparators(DataPath) +
+                 QStringLiteral("  \r\n次回の起動時に元のフォルダーをもう一度探します  \r\n\r\n開くアドレス帳を指定してください  ");
     else if (DataPathChanged)
         notice = QStringLiteral("データ保存フォルダーが切り替わりました  \r\n新しく開くアドレス帳を指定してください  ");
     else if (MustSelectAdrs)

@@ -318,7 +318,9 @@ void TAddressListModel::SetTable(TTable *Table)
 
 void TAddressListModel::LoadListSettings(const QString &IniPath)
 {
-    const TMemIniFile ini(IniPath);
+    // Always written with content: an empty file is a damaged one, kept aside
+    // so that the defaults written at exit do not replace it.
+    const TMemIniFile ini(IniPath, TIniContent::Required);
 
     for (int n = 1; n <= KeywordCount; ++n) {
         QString name = ini.ReadString(kKeywordSection, QStringLiteral("Name%1").arg(n), QString());

@@ -46,8 +46,13 @@ QString msgForbidden()
 }
 QString msgLeadingDot() { return QStringLiteral("' . ' で始まる名前は指定できません  "); }
 QString msgTooLong() { return QStringLiteral("アドレス帳の名前の長さは全角で５０文字分までです  "); }
+QString msgFolderTooLong() { return QStringLiteral("アドレス帳の名前が長すぎてフォルダー名にできません  "); }
+QString msgControlChar() { return QStringLiteral("アドレス帳の名前に制御文字は使えません  "); }
+QString msgReserved() { return QStringLiteral("この名前はアドレス帳の管理ファイルに使われているため指定できません  "); }
 
-bool sameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+// Book names compare exactly, as the file system names their folders: "Abc"
+// and "abc" are two books.
+bool sameName(const QString &a, const QString &b) { return a == b; }
 
 bool appendPending(const QString &section, const QString &value, QString *error)
 {
@@ -63,8 +68,25 @@ struct TPendingRename {
     QString NewName;
 };
 
-// Deletes the files of a book folder, then the folder; true when it is gone.
-bool deleteBookFolder(const QString &path)
+// A book folder on its way out is first renamed to this prefix and a number,
+// so its own name is free at once and a replay of the deletion can never
+// reach a book that later took that name. No book name begins with ".".
+const QString DeletingPrefix = QStringLiteral(".deleting-");
+
+bool isDeletingFolder(const QString &name) { return name.startsWith(DeletingPrefix); }
+
+std::function<bool(const QString &, const QString &)> g_renameFailure;
+
+// Renames a folder under AdrsPath; false when it did not move.
+bool renameBookFolder(const QString &from, const QString &to)
+{
+    if (g_renameFailure && g_renameFailure(from, to))
+        return false;
+    return QDir(AdrsPath).rename(from, to);
+}
+
+// Deletes the files of a folder, then the folder; true when it is gone.
+bool deleteFolderFiles(const QString &path)
 {
     QDir dir(path);
     const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
@@ -74,19 +96,14 @@ bool deleteBookFolder(const QString &path)
     return !QFileInfo::exists(path);
 }
 
-// Moves a book folder: in one step when the target is free, else file by file
-// into the existing target, stopping at the first file that will not move.
-bool moveBookFolder(const QString &oldPath, const QString &newPath)
+// The name a deletion moves a book folder to: one that is not there yet.
+QString freeDeletingName()
 {
-    if (!QFileInfo::exists(newPath))
-        return QDir().rename(oldPath, newPath);
-    const QDir source(oldPath);
-    const QStringList files = source.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &file : files) {
-        if (!QFile::rename(source.filePath(file), QDir(newPath).filePath(file)))
-            return false;
+    for (int n = 1;; ++n) {
+        const QString name = DeletingPrefix + QString::number(n);
+        if (!QFileInfo::exists(AdrsPath + name) && !QFileInfo(AdrsPath + name).isSymLink())
+            return name;
     }
-    return QDir().rmdir(oldPath);
 }
 
 // A folder name straight under AdrsPath: a damaged or hand-edited AdrsOp.ini
@@ -105,16 +122,31 @@ bool holdsAddressTable(const QString &folderPath)
     });
 }
 
+bool isEmptyFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink() &&
+           QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot).isEmpty();
+}
+
+// Bytes the suffix "（k）" of a temporary book folder takes, for k up to 99.
+const int SuffixReserveBytes = static_cast<int>(QStringLiteral("（99）").toUtf8().size());
+
 } // namespace
+
+void SetBookFolderRenameFailure(std::function<bool(const QString &from, const QString &to)> hook)
+{
+    g_renameFailure = std::move(hook);
+}
 
 QString AdrsMngFileName() { return AdrsPath + QStringLiteral("AdrsMng.ini"); }
 QString AdrsOpFileName() { return AdrsPath + QStringLiteral("AdrsOp.ini"); }
 
 bool AppendPendingDelete(const QString &folder, QString *error) { return appendPending(SecDelete, folder, error); }
 
-bool AppendPendingRename(const QString &oldFolder, const QString &newFolder, QString *error)
+bool AppendPendingRename(const QString &oldName, const QString &newName, QString *error)
 {
-    return appendPending(SecRename, oldFolder + QLatin1Char('/') + newFolder, error);
+    return appendPending(SecRename, oldName + QLatin1Char('/') + newName, error);
 }
 
 bool SaveBookOrder(QString *error)
@@ -130,6 +162,10 @@ bool SaveBookOrder(QString *error)
 
 bool SaveAdrsName(QString *error)
 {
+    // The open book of a run on the stand-in data folder is no book of the
+    // configured one, whose setting is kept for the next start.
+    if (!UnavailableDataPath.isEmpty())
+        return true;
     TMemIniFile ini(SettingsFileName());
     ini.WriteString(QStringLiteral("BASE"), QStringLiteral("AdrsName"), AdrsName);
     return ini.UpdateFile(error);
@@ -143,10 +179,120 @@ TBookNameError CheckBookName(const QString &name)
         return TBookNameError::LeadingDot;
     if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return ForbiddenChars.contains(c); }))
         return TBookNameError::ForbiddenChar;
+    if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        return TBookNameError::ControlChar;
+    // The files that live beside the book folders, and their copies kept while
+    // they are replaced: a folder of that name would block them.
+    for (const QString &file : {QStringLiteral("AdrsOp.ini"), QStringLiteral("AdrsMng.ini")}) {
+        if (name == file || name == QStringLiteral("$$") + file)
+            return TBookNameError::Reserved;
+    }
     if (Cp932::byteLength(name) > MaxBookNameBytes)
         return TBookNameError::TooLong;
+    if (QFile::encodeName(name).size() + SuffixReserveBytes > MaxBookFolderBytes)
+        return TBookNameError::FolderTooLong;
     return TBookNameError::None;
 }
+
+QString TrimBookName(const QString &name) { return name.trimmed(); }
+
+QString FitBookName(const QString &name)
+{
+    QString fitted = Cp932::truncatedToBytes(name, MaxBookNameBytes);
+    while (!fitted.isEmpty() && QFile::encodeName(fitted).size() + SuffixReserveBytes > MaxBookFolderBytes) {
+        fitted.chop(1);
+        if (!fitted.isEmpty() && fitted.back().isHighSurrogate())
+            fitted.chop(1);
+    }
+    return fitted;
+}
+
+namespace {
+
+// The pending operations as AdrsOp.ini holds them, written back after every
+// step of the start-up, so that an interruption at any moment leaves only
+// operations that are still to be done.
+struct TPendingFile {
+    QStringList Deletions;
+    QList<TPendingRename> Renamings;
+
+    [[nodiscard]] bool Save(QString *error) const
+    {
+        if (Deletions.isEmpty() && Renamings.isEmpty()) {
+            QFile file(AdrsOpFileName());
+            if (!QFileInfo::exists(file.fileName()) || file.remove())
+                return true;
+            if (error)
+                *error = QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
+            return false;
+        }
+        TMemIniFile op(AdrsOpFileName());
+        op.Clear();
+        op.WriteInteger(SecDelete, KeyCount, static_cast<int>(Deletions.size()));
+        for (qsizetype i = 0; i < Deletions.size(); ++i)
+            op.WriteString(SecDelete, QString::number(i + 1), Deletions[i]);
+        op.WriteInteger(SecRename, KeyCount, static_cast<int>(Renamings.size()));
+        for (qsizetype i = 0; i < Renamings.size(); ++i)
+            op.WriteString(SecRename, QString::number(i + 1), Renamings[i].OldName + QLatin1Char('/') + Renamings[i].NewName);
+        return op.UpdateFile(error);
+    }
+};
+
+// Carries out the pending operations in the order they were made: the
+// deletions (made against the folders as they were at the start of the run
+// that recorded them), then the renamings one after the other, each a single
+// rename of a whole folder, never into a folder that is there already. The
+// first renaming that cannot be done stops the rest: a later one may need
+// its folder, or move what it was to free. False when the file could not be
+// brought up to date (error); nothing more is then carried out.
+bool applyPendingOperations(TPendingFile &pending, QStringList &order, QString *error)
+{
+    // Deletions an interrupted start left half done.
+    const QStringList leftovers =
+        QDir(AdrsPath).entryList({DeletingPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &folder : leftovers)
+        deleteFolderFiles(AdrsPath + folder);
+
+    for (qsizetype i = 0; i < pending.Deletions.size();) {
+        const QString folder = pending.Deletions[i];
+        const QString away = freeDeletingName();
+        if (QFileInfo::exists(AdrsPath + folder) && !renameBookFolder(folder, away)) {
+            ++i; // stays pending, and its folder keeps its name from new books
+            continue;
+        }
+        pending.Deletions.removeAt(i);
+        order.removeOne(folder);
+        if (!pending.Save(error))
+            return false;
+        deleteFolderFiles(AdrsPath + away); // what is left goes at the next start
+    }
+
+    while (!pending.Renamings.isEmpty()) {
+        const TPendingRename rename = pending.Renamings.first();
+        const QString oldPath = AdrsPath + rename.OldName;
+        const QString newPath = AdrsPath + rename.NewName;
+        // Nothing to move: done before an interruption, or the book was deleted.
+        const bool nothing = rename.NewName.isEmpty() || rename.OldName == rename.NewName ||
+                             (!QFileInfo::exists(oldPath) && !QFileInfo(oldPath).isSymLink());
+        if (!nothing) {
+            // An empty folder holds nothing to lose; anything else in the way blocks.
+            if (isEmptyFolder(newPath) && !pending.Deletions.contains(rename.NewName))
+                QDir().rmdir(newPath);
+            if (QFileInfo::exists(newPath) || QFileInfo(newPath).isSymLink() ||
+                !renameBookFolder(rename.OldName, rename.NewName))
+                break;
+            const qsizetype at = order.indexOf(rename.OldName);
+            if (at >= 0)
+                order[at] = rename.NewName;
+        }
+        pending.Renamings.removeFirst();
+        if (!pending.Save(error))
+            return false;
+    }
+    return pending.Save(error);
+}
+
+} // namespace
 
 bool ScanAddressBooks(bool applyPending, QString *error)
 {
@@ -157,7 +303,7 @@ bool ScanAddressBooks(bool applyPending, QString *error)
     // The order file; folder names compare exactly.
     QStringList order;
     {
-        const TMemIniFile mng(AdrsMngFileName());
+        const TMemIniFile mng(AdrsMngFileName(), TIniContent::Required);
         for (int key = 1; mng.ValueExists(SecSort, QString::number(key)); ++key) {
             const QString folder = mng.ReadString(SecSort, QString::number(key), QString());
             if (!order.contains(folder))
@@ -166,15 +312,14 @@ bool ScanAddressBooks(bool applyPending, QString *error)
     }
 
     // The pending operations.
-    QStringList deletions;
-    QList<TPendingRename> renamings;
+    TPendingFile pending;
     {
-        const TMemIniFile op(AdrsOpFileName());
+        const TMemIniFile op(AdrsOpFileName(), TIniContent::Required);
         const int deleteCount = op.ReadInteger(SecDelete, KeyCount, 0);
         for (int i = 1; i <= deleteCount; ++i) {
             const QString folder = op.ReadString(SecDelete, QString::number(i), QString());
-            if (isPlainFolderName(folder) && QFileInfo::exists(AdrsPath + folder))
-                deletions.append(folder);
+            if (isPlainFolderName(folder) && QFileInfo::exists(AdrsPath + folder) && !pending.Deletions.contains(folder))
+                pending.Deletions.append(folder);
         }
         const int renameCount = op.ReadInteger(SecRename, KeyCount, 0);
         for (int i = 1; i <= renameCount; ++i) {
@@ -185,58 +330,14 @@ bool ScanAddressBooks(bool applyPending, QString *error)
             const TPendingRename rename = slash < 0 ? TPendingRename{entry, QString()}
                                                     : TPendingRename{entry.left(slash), entry.mid(slash + 1)};
             if (isPlainFolderName(rename.OldName) && isPlainFolderName(rename.NewName))
-                renamings.append(rename);
+                pending.Renamings.append(rename);
         }
     }
 
-    if (applyPending) {
-        for (qsizetype i = deletions.size() - 1; i >= 0; --i) {
-            if (deleteBookFolder(AdrsPath + deletions[i])) {
-                order.removeOne(deletions[i]);
-                deletions.removeAt(i);
-            }
-        }
-        // A renaming is recorded as "current folder/new name", so a book renamed
-        // twice has two entries with the same old folder: the last one is the
-        // wanted name, and the earlier ones are stale once it has been tried.
-        QSet<QString> handled;
-        for (qsizetype i = renamings.size() - 1; i >= 0; --i) {
-            const TPendingRename rename = renamings[i];
-            if (handled.contains(rename.OldName)) {
-                renamings.removeAt(i);
-                continue;
-            }
-            handled.insert(rename.OldName);
-            const QString oldPath = AdrsPath + rename.OldName;
-            bool done = rename.NewName.isEmpty() || rename.OldName == rename.NewName || !QFileInfo::exists(oldPath);
-            if (!done)
-                done = moveBookFolder(oldPath, AdrsPath + rename.NewName);
-            if (done) {
-                const qsizetype at = order.indexOf(rename.OldName);
-                if (at >= 0 && !rename.NewName.isEmpty())
-                    order[at] = rename.NewName;
-                renamings.removeAt(i);
-            }
-        }
-        // What was carried out must not be carried out again: a folder
-        // deleted now may hold a new book of the same name by the next start.
-        QFile done(AdrsOpFileName());
-        if (done.exists() && !done.remove()) {
-            recorded = false;
-            if (error)
-                *error = QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(done.fileName()), done.errorString());
-        } else if (!deletions.isEmpty() || !renamings.isEmpty()) {
-            TMemIniFile op(AdrsOpFileName());
-            op.WriteInteger(SecDelete, KeyCount, static_cast<int>(deletions.size()));
-            for (qsizetype i = 0; i < deletions.size(); ++i)
-                op.WriteString(SecDelete, QString::number(i + 1), deletions[i]);
-            op.WriteInteger(SecRename, KeyCount, static_cast<int>(renamings.size()));
-            for (qsizetype i = 0; i < renamings.size(); ++i)
-                op.WriteString(SecRename, QString::number(i + 1),
-                               renamings[i].OldName + QLatin1Char('/') + renamings[i].NewName);
-            recorded = op.UpdateFile(error);
-        }
-    }
+    if (applyPending)
+        recorded = applyPendingOperations(pending, order, error);
+    const QStringList &deletions = pending.Deletions;
+    const QList<TPendingRename> &renamings = pending.Renamings;
 
     // The book folders, sorted ignoring case (exact spelling breaks ties).
     QStringList found;
@@ -245,6 +346,8 @@ bool ScanAddressBooks(bool applyPending, QString *error)
         // A deletion left half done keeps its folder listed as deleted until it
         // is retried, so a new book of that name cannot move into the folder
         // the next start removes.
+        if (isDeletingFolder(folder))
+            continue;
         if (holdsAddressTable(AdrsPath + folder) || deletions.contains(folder))
             found.append(folder);
     }
@@ -267,9 +370,10 @@ bool ScanAddressBooks(bool applyPending, QString *error)
             info.Name.clear();
             info.State = AdrsStateDeleted;
         } else {
-            for (qsizetype i = renamings.size() - 1; i >= 0; --i) {
-                if (renamings[i].OldName == info.Name && !renamings[i].NewName.isEmpty()) {
-                    info.Name = renamings[i].NewName;
+            // The renamings name the book as it was called when each was made.
+            for (const TPendingRename &rename : renamings) {
+                if (rename.OldName == info.Name && !rename.NewName.isEmpty()) {
+                    info.Name = rename.NewName;
                     // Still pending: its folder must not be taken for a new book's.
                     info.State = AdrsStateRenamed;
                 }
@@ -591,19 +695,22 @@ void TAddressSelect::ListEdited(TTntListItem *item, QString &text)
 {
     const QString oldCaption = item->Caption();
     const int row = lvAdrs->Items().IndexOf(item);
-    const QString typed = text;
-    if (typed == oldCaption)
+    if (text == oldCaption)
         return;
+    const QString typed = TrimBookName(text);
     // Refused names keep the old caption; the message (and a new edit) follow
     // once the editor has closed.
     text = oldCaption;
+    if (typed == oldCaption)
+        return;
     const auto later = [this](std::function<void()> step) {
         QMetaObject::invokeMethod(this, std::move(step), Qt::QueuedConnection);
     };
     QString message;
     QString reopenWith;
     bool reopen = false;
-    switch (CheckBookName(typed)) {
+    const TBookNameError check = CheckBookName(typed);
+    switch (check) {
     case TBookNameError::Empty:
         message = QStringLiteral("空白の名前に変更することはできません  ");
         break;
@@ -613,16 +720,23 @@ void TAddressSelect::ListEdited(TTntListItem *item, QString &text)
     case TBookNameError::ForbiddenChar:
         message = msgForbidden();
         break;
+    case TBookNameError::ControlChar:
+        message = msgControlChar();
+        break;
+    case TBookNameError::Reserved:
+        message = msgReserved();
+        break;
     case TBookNameError::TooLong:
+    case TBookNameError::FolderTooLong:
     case TBookNameError::None:
         break;
     }
     if (message.isEmpty() && sameName(oldCaption, BookName))
         message = QStringLiteral("現在編集中のアドレス帳の名前は変更できません  ");
-    if (message.isEmpty() && CheckBookName(typed) == TBookNameError::TooLong) {
-        message = msgTooLong();
+    if (message.isEmpty() && (check == TBookNameError::TooLong || check == TBookNameError::FolderTooLong)) {
+        message = check == TBookNameError::TooLong ? msgTooLong() : msgFolderTooLong();
         reopen = true;
-        reopenWith = Cp932::decode(Cp932::truncated(Cp932::encode(typed), MaxBookNameBytes));
+        reopenWith = FitBookName(typed);
     }
     if (message.isEmpty()) {
         for (int other = 0; other < lvAdrs->Items().Count(); ++other) {
@@ -646,10 +760,11 @@ void TAddressSelect::ListEdited(TTntListItem *item, QString &text)
     if (entry < 0)
         return;
     TAdrsFolderInfo &info = AdrsFolderList[entry];
-    // Recorded against the folder the book lives in now, so that a book
-    // renamed twice in one run ends under its last name.
+    // Recorded from the name the book has now: the start-up carries the
+    // renamings out in this order, so a chain (P to T, then Q to P) ends
+    // with each book where it was meant to be.
     QString error;
-    if (!AppendPendingRename(info.Folder, typed, &error)) {
+    if (!AppendPendingRename(oldCaption, typed, &error)) {
         // The name typed comes back in the editor, to try again or give up.
         later([this, row, typed, error] {
             ShowWriteFailure(this, QStringLiteral("アドレス帳の名前の変更"), AdrsOpFileName(), error);
@@ -715,7 +830,7 @@ void TAddressSelect::MoveSelected(int step)
 
 bool TAddressSelect::AcceptCreate()
 {
-    QString name = edtNew->GetText().trimmed();
+    QString name = TrimBookName(edtNew->GetText());
     switch (CheckBookName(name)) {
     case TBookNameError::Empty:
         Inform(QStringLiteral("作成するアドレス帳の名前を入力してください  "));
@@ -729,8 +844,20 @@ bool TAddressSelect::AcceptCreate()
         Inform(msgForbidden());
         FocusEdit();
         return false;
+    case TBookNameError::ControlChar:
+        Inform(msgControlChar());
+        FocusEdit();
+        return false;
+    case TBookNameError::Reserved:
+        Inform(msgReserved());
+        FocusEdit();
+        return false;
     case TBookNameError::TooLong:
         Inform(msgTooLong());
+        FocusEdit();
+        return false;
+    case TBookNameError::FolderTooLong:
+        Inform(msgFolderTooLong());
         FocusEdit();
         return false;
     case TBookNameError::None:
@@ -756,10 +883,22 @@ bool TAddressSelect::AcceptCreate()
         } else if (occupied->State != AdrsStateUnchanged) {
             // The folder is still held by a book deleted or renamed in this run:
             // the new book lives in "<name>（k）" until the next start moves it.
+            const auto taken = [&name](int k) {
+                const QString folder = name + QStringLiteral("（%1）").arg(k);
+                return QFileInfo::exists(AdrsPath + folder) ||
+                       std::any_of(AdrsFolderList.cbegin(), AdrsFolderList.cend(), [&folder](const TAdrsFolderInfo &info) {
+                           return info.Folder == folder || info.Name == folder;
+                       });
+            };
             int k = 1;
-            while (QFileInfo::exists(AdrsPath + name + QStringLiteral("（%1）").arg(k)))
+            while (taken(k))
                 ++k;
             const QString folder = name + QStringLiteral("（%1）").arg(k);
+            if (QFile::encodeName(folder).size() > MaxBookFolderBytes) {
+                Inform(msgFolderTooLong());
+                FocusEdit();
+                return false;
+            }
             QString error;
             if (!AppendPendingRename(folder, name, &error)) {
                 ShowWriteFailure(this, QStringLiteral("アドレス帳の作成"), AdrsOpFileName(), error);

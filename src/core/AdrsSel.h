@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -35,14 +36,16 @@ extern int AdrsFolderIndex;
 
 // AdrsPath + "AdrsMng.ini" (section SORT: "1", "2", ... = folders in display
 // order) and AdrsPath + "AdrsOp.ini" (sections DELETE and RENAME: Count and
-// "1".."Count"; a renaming is "old folder/new folder").
+// "1".."Count"; a deletion names the folder as it was at the start of the
+// run; a renaming is "old name/new name", the name the book had when it was
+// made, and is carried out after those before it).
 [[nodiscard]] QString AdrsMngFileName();
 [[nodiscard]] QString AdrsOpFileName();
 
 // Append one pending operation to AdrsOp.ini and save it at once; false when
 // the file could not be written (error: the reason).
 [[nodiscard]] bool AppendPendingDelete(const QString &folder, QString *error = nullptr);
-[[nodiscard]] bool AppendPendingRename(const QString &oldFolder, const QString &newFolder,
+[[nodiscard]] bool AppendPendingRename(const QString &oldName, const QString &newName,
                                        QString *error = nullptr);
 
 // Writes the folders of AdrsFolderList, deleted ones included, to AdrsMng.ini
@@ -56,29 +59,48 @@ extern int AdrsFolderIndex;
 
 // Rebuilds AdrsFolderList from the book folders under AdrsPath in the order
 // of AdrsMng.ini. With applyPending (start-up, before any table is open) the
-// pending deletions and renamings are carried out first; what fails stays in
-// AdrsOp.ini for the next start. Folder names compare exactly (the file system
+// pending deletions and renamings are carried out first, in the order they
+// were made, each taken out of AdrsOp.ini as soon as it is done, so that a
+// start interrupted at any moment repeats nothing. A deletion first renames
+// the folder to a hidden name of its own; a renaming moves a whole folder and
+// never into one that is there (it stays pending, and so do the renamings
+// after it, until it can be done). Names compare exactly (the file system
 // tells "Abc" from "abc"); the table file is found whatever its letter case.
-// False when AdrsOp.ini could not be brought up to date after applying (error:
-// the reason): operations carried out could be tried again, or failed ones
-// forgotten, so the caller must tell the user. The list is built either way.
+// False when AdrsOp.ini could not be brought up to date (error: the reason):
+// the caller must tell the user. The list is built either way.
 [[nodiscard]] bool ScanAddressBooks(bool applyPending, QString *error = nullptr);
+
+// Test seam: asked before the start-up renames a book folder (a deletion
+// moving it out of the way, or a renaming); returning true makes that rename
+// fail as the file system would. An empty function removes the hook.
+void SetBookFolderRenameFailure(std::function<bool(const QString &from, const QString &to)> hook);
 
 // The list "lvAdrs" that shows book names to choose one from: a single
 // column of `columnWidth` pixels without header, one row chosen at a time,
 // names not edited in place.
 [[nodiscard]] TTntListView *CreateBookListView(QWidget *parent, int columnWidth);
 
-// Why a book name is refused (creating and renaming).
+// Why a book name is refused (creating and renaming). Names are checked after
+// TrimBookName.
 enum class TBookNameError : std::uint8_t {
     None,
     Empty,
     LeadingDot,
     ForbiddenChar, // one of \ / : ; * ? " < > |
+    ControlChar,   // a control character anywhere
+    Reserved,      // AdrsOp.ini, AdrsMng.ini or their "$$" copies: files beside the books
     TooLong,       // more than 100 CP932 bytes
+    FolderTooLong, // the folder name, with room for "（99）", over the file system's limit in UTF-8 bytes
 };
 [[nodiscard]] TBookNameError CheckBookName(const QString &name);
 constexpr int MaxBookNameBytes = 100;
+constexpr int MaxBookFolderBytes = 255;
+
+// A typed name without the blanks and line breaks at its ends, which a
+// folder name would keep but the user never sees.
+[[nodiscard]] QString TrimBookName(const QString &name);
+// The longest start of the name within both length limits.
+[[nodiscard]] QString FitBookName(const QString &name);
 
 // The book dialog: create a book, or open, rename, delete and reorder the
 // existing ones. Renamings and deletions only record pending operations (in

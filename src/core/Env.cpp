@@ -25,6 +25,7 @@ bool SearchDriveExtend = false;
 bool EnableVicinage = false;
 bool EnableAllKind = false;
 bool DataPathChanged = false;
+QString UnavailableDataPath;
 QString AdrsName;
 bool MustSelectAdrs = false;
 int HisCount = 10;

@@ -39,6 +39,11 @@ extern bool SearchDriveExtend;
 extern bool EnableVicinage;
 extern bool EnableAllKind;
 extern bool DataPathChanged;
+// The data folder the settings name when it was not there at this start (a
+// drive not mounted), with '/' at the end; empty otherwise. DataPath is then
+// the default for this run only: the setting stays and is tried again at the
+// next start.
+extern QString UnavailableDataPath;
 extern QString AdrsName;
 extern bool MustSelectAdrs;
 extern int HisCount;

@@ -9,6 +9,7 @@
 #include "platform/SafeFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WriteFailure.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -175,7 +176,8 @@ void LoadSettings()
 {
     FirstRun = !QFileInfo::exists(SettingsFileName());
     {
-        const TMemIniFile ini(SettingsFileName());
+        // The program always writes this file with content; an empty one is damaged.
+        const TMemIniFile ini(SettingsFileName(), TIniContent::Required);
 
         UpdateDomain = ini.ReadString(kUpdateParameter, QStringLiteral("Domain"), kDefaultUpdateDomain);
         UpdatePath = ini.ReadString(kUpdateParameter, QStringLiteral("Path"), QStringLiteral("/check/"));
@@ -217,13 +219,20 @@ void LoadSettings()
                 UseArea[i] = isInstalled(i);
 
         DataPathChanged = false;
-        DataPath = ini.ReadString(kBase, QStringLiteral("DataPath"), QString());
-        if (DataPath.isEmpty() || !isFolder(DataPath)
-            || Folders::includeTrailingPathDelimiter(DataPath).size() > kMaxDataPathLength) {
+        UnavailableDataPath.clear();
+        const QString configured = ini.ReadString(kBase, QStringLiteral("DataPath"), QString());
+        if (configured.isEmpty()
+            || Folders::includeTrailingPathDelimiter(configured).size() > kMaxDataPathLength) {
+            DataPath = DataRoot + QStringLiteral("Data/");
+            DataPathChanged = true;
+        } else if (!isFolder(configured)) {
+            // Most likely a drive not mounted: the books there are not lost,
+            // so the setting keeps pointing at them.
+            UnavailableDataPath = Folders::includeTrailingPathDelimiter(configured);
             DataPath = DataRoot + QStringLiteral("Data/");
             DataPathChanged = true;
         } else {
-            DataPath = Folders::includeTrailingPathDelimiter(DataPath);
+            DataPath = Folders::includeTrailingPathDelimiter(configured);
         }
         if (!isFolder(DataPath))
             (void)Folders::makePrivatePath(DataPath);
@@ -276,15 +285,23 @@ void LoadSettings()
 
 bool ReadViewSplash()
 {
-    const TMemIniFile ini(SettingsFileName());
+    // The first reader of the settings file at start-up: it keeps a damaged one aside.
+    const TMemIniFile ini(SettingsFileName(), TIniContent::Required);
     return ini.ReadBool(kOperation, QStringLiteral("ViewSplash"), true);
 }
 
-bool SaveDataPath()
+bool SaveDataPath(QString *Error)
 {
     TMemIniFile ini(SettingsFileName());
     ini.WriteString(kBase, QStringLiteral("DataPath"), DataPath);
-    return ini.UpdateFile();
+    return ini.UpdateFile(Error);
+}
+
+void SaveDataPathOrReport()
+{
+    QString error;
+    if (!SaveDataPath(&error))
+        ShowWriteFailure(nullptr, QStringLiteral("データ保存フォルダーの設定"), SettingsFileName(), error);
 }
 
 void EnsureWordFiles()
@@ -349,7 +366,8 @@ void TMainForm::StartupMessage()
         Close();
         return;
     }
-    if (DataPathChanged)
+    // A configured folder that is only missing for now stays in the settings.
+    if (DataPathChanged && UnavailableDataPath.isEmpty())
         m_parts.saveDataPath();
     m_parts.ensureWordFiles();
     m_parts.scanAddressBooks();

@@ -38,15 +38,20 @@ using THdiReader = std::function<int(HdiFileRecord &)>;
 void LoadSearchAreas(const THdiReader &ReadHdi);
 
 // Fills every setting of Env.h from DataRoot + "Murven19.ini" and the machine
-// key; creates the data folder when missing. Needs SearchAreaList and the
-// region slots (LoadSearchAreas) first.
+// key; creates the data folder when missing. A configured data folder that is
+// not there leaves the setting alone and uses the default folder for this run
+// (UnavailableDataPath). Needs SearchAreaList and the region slots
+// (LoadSearchAreas) first.
 void LoadSettings();
 
 // [OPERATION] ViewSplash of the settings file (default true).
 [[nodiscard]] bool ReadViewSplash();
 
-// Writes [BASE] DataPath; false when the settings file could not be written.
-[[nodiscard]] bool SaveDataPath();
+// Writes [BASE] DataPath; false when the settings file could not be written
+// (Error: the reason).
+[[nodiscard]] bool SaveDataPath(QString *Error = nullptr);
+// SaveDataPath, telling the user which file could not be written and why.
+void SaveDataPathOrReport();
 
 // Makes HistoryPath and copies the default word files (Post.mtd, Honor.mtd)
 // from AppPath + "Common/History/" into it when they are missing there.

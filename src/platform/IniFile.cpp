@@ -4,8 +4,12 @@
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QMutex>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -19,9 +23,28 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// No settings file the program writes comes near this; a larger one is not
+// read into memory at all.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+// Every byte a single character or a lead byte followed by a trail byte.
+bool isWellFormedCp932(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF))
+            continue;
+        if (!Cp932::isLeadByte(b) || i + 1 >= bytes.size() || !Cp932::isTrailByte(static_cast<unsigned char>(bytes[i + 1])))
+            return false;
+        ++i;
+    }
+    return true;
+}
+
 // Settings files of earlier versions are code page 932; ours are UTF-8.
-// CP932 text with Japanese in it is practically never valid UTF-8.
-QString decodeFile(QByteArray bytes)
+// CP932 text with Japanese in it is practically never valid UTF-8. Null when
+// the bytes are neither.
+std::optional<QString> decodeFile(QByteArray bytes)
 {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
@@ -29,7 +52,77 @@ QString decodeFile(QByteArray bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
+    if (!isWellFormedCp932(bytes))
+        return std::nullopt;
     return Cp932::decode(bytes);
+}
+
+// Blanks and control characters around a name or value are not part of it
+// on reading (older files have "key = value"); such an end is kept by quotes.
+bool needsQuotes(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    if (text.front().unicode() <= 0x20 || text.back().unicode() <= 0x20)
+        return true;
+    return text.size() >= 2 && text.front() == QLatin1Char('"') && text.back() == QLatin1Char('"');
+}
+
+QString stored(const QString &text)
+{
+    return needsQuotes(text) ? QLatin1Char('"') + text + QLatin1Char('"') : text;
+}
+
+// The name or value a stored text stands for: blanks around it dropped, then
+// one pair of enclosing quotes taken off.
+QString unstored(QStringView text)
+{
+    const QStringView trimmed = TrimBlanksView(text);
+    if (trimmed.size() >= 2 && trimmed.front() == QLatin1Char('"') && trimmed.back() == QLatin1Char('"'))
+        return trimmed.sliced(1, trimmed.size() - 2).toString();
+    return trimmed.toString();
+}
+
+bool isSectionLine(QStringView line)
+{
+    return line.size() >= 2 && line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'));
+}
+
+TUnreadableFileNotice g_notice;
+QMutex g_noticeMutex;
+QSet<QString> g_told; // files already reported in this run
+
+void tellUnreadable(const QString &fileName, const QString &keptAs, const QString &reason)
+{
+    TUnreadableFileNotice notice;
+    {
+        QMutexLocker lock(&g_noticeMutex);
+        const QString key = QFileInfo(fileName).absoluteFilePath();
+        if (g_told.contains(key))
+            return;
+        g_told.insert(key);
+        notice = g_notice;
+    }
+    qWarning("murven19: settings file %s could not be read (%s); %s", qPrintable(fileName), qPrintable(reason),
+             keptAs.isEmpty() ? "it could not be moved aside and is left untouched"
+                              : qPrintable(QStringLiteral("kept as ") + keptAs));
+    if (notice)
+        notice(fileName, keptAs, reason);
+}
+
+// Renames the file beside itself with the date and time; the new name, or
+// empty when it could not be moved.
+QString keepAside(const QString &fileName)
+{
+    const QString base = fileName + QStringLiteral(".unreadable-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1; n < 1000; ++n) {
+        const QString target = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
+        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+            continue;
+        return QFile::rename(fileName, target) ? target : QString();
+    }
+    return QString();
 }
 
 int decimalDigit(QChar c)
@@ -89,13 +182,50 @@ std::optional<int> parseInteger(const QString &value)
 
 } // namespace
 
-TMemIniFile::TMemIniFile(const QString &fileName)
+TUnreadableFileNotice SetUnreadableFileNotice(TUnreadableFileNotice notice)
+{
+    QMutexLocker lock(&g_noticeMutex);
+    std::swap(g_notice, notice);
+    g_told.clear();
+    return notice;
+}
+
+TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
     : m_fileName(fileName)
 {
     RecoverSafeReplace(fileName);
+    // A folder in the file's place holds no settings; writing fails on it.
+    if (!QFileInfo(fileName).isFile())
+        return;
     QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly))
-        SetStrings(SplitLines(decodeFile(file.readAll())));
+    QString reason;
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = QStringLiteral("cannot open: ") + file.errorString();
+    } else if (file.size() > kMaxFileSize) {
+        reason = QStringLiteral("too large");
+    } else {
+        const QByteArray bytes = file.readAll();
+        const std::optional<QString> text = decodeFile(bytes);
+        if (bytes.contains('\0')) {
+            reason = QStringLiteral("binary content");
+        } else if (!text) {
+            reason = QStringLiteral("neither UTF-8 nor code page 932");
+        } else {
+            const QStringList lines = SplitLines(*text);
+            const bool anySection = std::any_of(lines.cbegin(), lines.cend(),
+                                                [](const QString &line) { return isSectionLine(TrimBlanksView(line)); });
+            if (!anySection && (content == TIniContent::Required || !TrimBlanksView(*text).isEmpty()))
+                reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
+            else
+                SetStrings(lines);
+        }
+    }
+    if (reason.isEmpty())
+        return;
+    file.close();
+    m_unreadable = true;
+    m_keptAside = keepAside(fileName);
+    tellUnreadable(fileName, m_keptAside, reason);
 }
 
 const TMemIniFile::Section *TMemIniFile::findSection(const QString &name) const
@@ -252,9 +382,9 @@ QStringList TMemIniFile::GetStrings() const
     for (const Section &s : m_sections) {
         if (!lines.isEmpty())
             lines << QString();
-        lines << QLatin1Char('[') + s.name + QLatin1Char(']');
+        lines << QLatin1Char('[') + stored(s.name) + QLatin1Char(']');
         for (const Key &k : s.keys)
-            lines << k.name + QLatin1Char('=') + k.value;
+            lines << stored(k.name) + QLatin1Char('=') + stored(k.value);
     }
     return lines;
 }
@@ -267,28 +397,33 @@ void TMemIniFile::SetStrings(const QStringList &lines)
         const QString line = TrimBlanks(raw);
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
-        if (line.size() >= 2 && line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+        if (isSectionLine(line)) {
             // A section written twice continues the first one.
-            current = &sectionForWriting(TrimBlanks(QStringView(line).sliced(1, line.size() - 2)));
+            current = &sectionForWriting(unstored(QStringView(line).sliced(1, line.size() - 2)));
             continue;
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         // Text before any section, and lines that are no "key=value", carry no setting.
         if (!current || eq < 0)
             continue;
-        const QString name = TrimBlanks(QStringView(line).first(eq));
+        const QString name = unstored(QStringView(line).first(eq));
         if (name.isEmpty())
             continue;
         // Of a key written twice the first counts; the later ones could never be read.
         const bool known = std::any_of(current->keys.cbegin(), current->keys.cend(),
                                        [&](const Key &k) { return sameName(k.name, name); });
         if (!known)
-            current->keys.push_back(Key{name, TrimBlanks(QStringView(line).sliced(eq + 1))});
+            current->keys.push_back(Key{name, unstored(QStringView(line).sliced(eq + 1))});
     }
 }
 
 bool TMemIniFile::UpdateFile(QString *error) const
 {
+    if (m_unreadable && m_keptAside.isEmpty() && QFileInfo(m_fileName).isFile()) {
+        if (error)
+            *error = QStringLiteral("The file could not be read and could not be moved aside; it was not overwritten");
+        return false;
+    }
     QString text;
     for (const QString &line : GetStrings())
         text += line + QStringLiteral("\r\n");

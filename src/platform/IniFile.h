@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 // The in-memory INI file: every routine that reads or writes settings opens one
@@ -11,20 +13,61 @@
 //
 // Section and key names compare without regard to letter case; sections and
 // keys keep their order (a new key goes to the end of its section, a new
-// section to the end of the file). Values are plain text: no quoting, no
-// escapes, no splitting at commas.
+// section to the end of the file). Values are plain text: no escapes, no
+// splitting at commas.
 //
 // Stored form: UTF-8 without a byte-order mark, CR LF after every line,
 // "[Section]" then "key=value" lines, an empty line between sections. Read
 // form: a UTF-8 mark is skipped; bytes that are not valid UTF-8 are taken as
 // code page 932, so settings files written by older versions still load.
+//
+// Blanks around names and values are not part of them when read, as in every
+// INI file. A section name, key or value that begins or ends with a blank or
+// control character, or is itself wrapped in double quotes, is therefore
+// written inside a pair of double quotes, which reading takes off again: every
+// value reads back exactly as it was written (book names with a blank at an
+// end included).
+//
+// A file that exists but cannot be taken as settings (see TIniContent) is
+// never overwritten: it is renamed beside itself with the date and time
+// ("Murven19.ini.unreadable-20240501-093000"), the notice set with
+// SetUnreadableFileNotice() tells the user once, and the object starts
+// empty, so its reader uses its defaults. When the file cannot be moved,
+// UpdateFile() refuses to write over it.
+
+// What a settings file must hold to count as readable. Any existing file is
+// unreadable when it cannot be opened, holds a zero byte, is neither UTF-8
+// nor code page 932, is larger than a settings file ever is (16 MiB), or
+// holds text but not one "[Section]" line. Required: a file without any
+// section (empty, only blanks) is unreadable too, for files the program
+// always writes with content.
+enum class TIniContent : std::uint8_t {
+    Optional,
+    Required,
+};
+
+// Told once per file and run that a settings file could not be read: the
+// file, where the unreadable copy now is (empty when it could not be moved
+// and stays in place) and the reason in a few English words for the log.
+using TUnreadableFileNotice =
+    std::function<void(const QString &fileName, const QString &keptAs, const QString &reason)>;
+// Installs the notice (an empty function: a warning in the log only) and
+// returns the one it replaces; the files told about are forgotten.
+TUnreadableFileNotice SetUnreadableFileNotice(TUnreadableFileNotice notice);
+
 class TMemIniFile
 {
 public:
     // Loads the file when it exists, after putting right an interrupted safe replace.
-    explicit TMemIniFile(const QString &fileName);
+    explicit TMemIniFile(const QString &fileName, TIniContent content = TIniContent::Optional);
 
     [[nodiscard]] const QString &FileName() const { return m_fileName; }
+
+    // The file on disk could not be read as settings: the object started
+    // empty. KeptAsidePath() is where the file was moved to, empty when it
+    // could not be moved (UpdateFile then fails).
+    [[nodiscard]] bool Unreadable() const { return m_unreadable; }
+    [[nodiscard]] const QString &KeptAsidePath() const { return m_keptAside; }
 
     // The value of an existing key, even when empty; else the default.
     [[nodiscard]] QString ReadString(const QString &section, const QString &ident, const QString &defaultValue) const;
@@ -59,7 +102,8 @@ public:
     void SetStrings(const QStringList &lines);
 
     // Writes the content to FileName() through the safe replace; on failure
-    // the file on disk is left as it was.
+    // the file on disk is left as it was. Refused while an unreadable file
+    // that could not be moved aside is in the way.
     [[nodiscard]] bool UpdateFile(QString *error = nullptr) const;
 
 private:
@@ -79,4 +123,6 @@ private:
 
     QString m_fileName;
     std::vector<Section> m_sections;
+    bool m_unreadable = false;
+    QString m_keptAside;
 };

@@ -65,6 +65,61 @@ QString quote(const QString &text)
     return out;
 }
 
+// A string holding a line break cannot stand between quotes on one line; it
+// is written as the registry editor writes such a string, "hex(1):" and the
+// UTF-16LE bytes with the closing zero, wrapped with a trailing backslash.
+bool needsHexForm(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+QString hexForm(const QString &name, const QString &text)
+{
+    QByteArray bytes;
+    for (const QChar c : text)
+        bytes.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+    bytes.append(2, '\0'); // the closing zero
+    QString out = name + QStringLiteral("=hex(1):");
+    qsizetype column = out.size();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const bool last = i == bytes.size() - 1;
+        const QString item = QStringLiteral("%1").arg(quint8(bytes[i]), 2, 16, QLatin1Char('0')) +
+                             (last ? QString() : QStringLiteral(","));
+        if (column + item.size() > 76) {
+            out += QStringLiteral("\\\r\n  ");
+            column = 2;
+        }
+        out += item;
+        column += item.size();
+    }
+    return out;
+}
+
+// The text of "hex(1):" data (comma-separated bytes, UTF-16LE, the closing
+// zero dropped); null when the data is damaged.
+std::optional<QString> parseHexString(QStringView data)
+{
+    QByteArray bytes;
+    if (!data.trimmed().isEmpty()) {
+        for (const QStringView item : data.split(QLatin1Char(','))) {
+            bool ok = false;
+            const QStringView digits = item.trimmed();
+            const uint value = digits.toUInt(&ok, 16);
+            if (!ok || digits.size() > 2)
+                return std::nullopt;
+            bytes.append(char(value));
+        }
+    }
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    QString text;
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+        text += QChar(char16_t(quint8(bytes[i]) | (quint8(bytes[i + 1]) << 8)));
+    if (text.endsWith(QChar(u'\0')))
+        text.chop(1);
+    return text;
+}
+
 struct Quoted {
     QString text;
     qsizetype end; // index after the closing quote
@@ -186,6 +241,14 @@ Entry TRegistry::Document::parseEntry(const QString &line, const QStringList &li
         e.text = text->text;
         return e;
     }
+    if (data.startsWith(QLatin1String("hex(1):"), Qt::CaseInsensitive)) {
+        const auto text = parseHexString(data.sliced(7));
+        if (!text)
+            return raw;
+        e.kind = Kind::String;
+        e.text = *text;
+        return e;
+    }
     if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
         const QStringView digits = data.sliced(6);
         bool ok = false;
@@ -275,7 +338,8 @@ QByteArray TRegistry::Document::serialize() const
             const QString name = e.name.isEmpty() ? QStringLiteral("@") : quote(e.name);
             switch (e.kind) {
             case Kind::String:
-                out += name + QLatin1Char('=') + quote(e.text) + QStringLiteral("\r\n");
+                out += (needsHexForm(e.text) ? hexForm(name, e.text) : name + QLatin1Char('=') + quote(e.text)) +
+                       QStringLiteral("\r\n");
                 break;
             case Kind::Dword:
                 out += name + QStringLiteral("=dword:") + QStringLiteral("%1").arg(e.dword, 8, 16, QLatin1Char('0')) +

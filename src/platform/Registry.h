@@ -27,6 +27,12 @@ inline constexpr TRootKey HKEY_LOCAL_MACHINE = TRootKey::LocalMachine;
 //   "Type"="text with \\ and \" escaped"
 //   "Count"=dword:0000002a
 //   @="the key's default value"
+//   "Note"=hex(1):41,00,0d,00,0a,00,42,00,00,00
+//
+// A string holding a line break is written in that "hex(1):" form (UTF-16LE
+// with the closing zero, lines continued by a trailing backslash), as the
+// registry editor writes it, so it reads back exactly; every other string is
+// written between quotes.
 //
 // HKEY_LOCAL_MACHINE is the installation's file (Folders::machineRegistryFile())
 // and is never written: opening a missing key with canCreate, writing and

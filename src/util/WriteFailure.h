@@ -8,3 +8,12 @@ class QWidget;
 // ("グループ名" ...), the file, and the system's reason, in an error box
 // centred on Owner. Whoever calls it keeps what the user entered.
 void ShowWriteFailure(QWidget *Owner, const QString &What, const QString &Path, const QString &Reason);
+
+// Tells the user that a settings file could not be read: the file, and where
+// the unreadable copy was kept (KeptAs empty: it could not be moved and is
+// left untouched); the defaults are used.
+void ShowUnreadableSettings(const QString &Path, const QString &KeptAs);
+
+// Makes the settings layer tell the user through ShowUnreadableSettings
+// (from another thread, once the user-interface thread is free again).
+void InstallUnreadableSettingsNotice();

@@ -8,11 +8,14 @@
 #include "core/WqhypWrapper.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "support/FileHelpers.h"
+#include "support/ScriptedMessageBoxes.h"
 #include "util/SubUnit.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QColor>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -256,6 +259,33 @@ TEST_F(ListSettings, outOfRangeValuesTakeTheirDefaults)
     EXPECT_EQ(model.ViewGroup, 0);
     EXPECT_TRUE(model.SortDir);
 }
+
+// A list settings file that cannot be read (garbage, or emptied) is kept
+// aside and named once; the defaults written at exit never replace it.
+class DamagedListSettings : public ListSettings, public ::testing::WithParamInterface<QByteArray>
+{
+};
+
+TEST_P(DamagedListSettings, areKeptAsideAndNotOverwrittenAtExit)
+{
+    ScriptedMessageBoxes boxes;
+    const QString path = dir.filePath(QStringLiteral("AdrsList.ini"));
+    writeBytes(path, GetParam());
+    TAddressListModel model;
+    model.LoadListSettings(path);
+    EXPECT_EQ(model.SortType, 0);
+    const QStringList copies = QDir(dir.path()).entryList({QStringLiteral("AdrsList.ini.unreadable-*")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QDir::toNativeSeparators(path)));
+    ASSERT_TRUE(model.SaveListSettings(path));
+    EXPECT_TRUE(sameBytes(GetParam(), fileBytes(dir.filePath(copies.first()))));
+    EXPECT_EQ(boxes.count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Contents, DamagedListSettings,
+                         ::testing::Values(QByteArray(), QByteArray("\x93\xFF\xFE[HEADER]\r\n"),
+                                           QByteArray("HeaderIndex=0,1,2\r\n")));
 
 // ---- Cell texts ---------------------------------------------------------------
 

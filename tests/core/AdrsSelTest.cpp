@@ -26,6 +26,9 @@
 namespace {
 
 const QString Forbidden = QStringLiteral("アドレス帳には次の文字は使えません\r\n \\ / : ; * ? \" < > |   ");
+const QString Reserved = QStringLiteral("この名前はアドレス帳の管理ファイルに使われているため指定できません  ");
+const QString ControlChar = QStringLiteral("アドレス帳の名前に制御文字は使えません  ");
+const QString FolderTooLong = QStringLiteral("アドレス帳の名前が長すぎてフォルダー名にできません  ");
 
 // A temporary book folder (AdrsPath) with helpers to make books and read back
 // the scanned list.
@@ -93,41 +96,65 @@ TEST_F(AddressBooks, aPendingDeletionThatFailsIsRetriedAtTheNextStart)
 {
     makeBook("gone");
     makeBook("keep");
-    QDir().mkpath(AdrsPath + "gone/held"); // a folder inside keeps the book folder from going
     ASSERT_TRUE(AppendPendingDelete("gone"));
-    ASSERT_TRUE(ScanAddressBooks(true));
+    SetBookFolderRenameFailure([](const QString &from, const QString &) { return from == "gone"; });
+    const bool scanned = ScanAddressBooks(true);
+    SetBookFolderRenameFailure({});
+    ASSERT_TRUE(scanned);
     EXPECT_TRUE(exists("gone"));
     EXPECT_EQ(TMemIniFile(AdrsOpFileName()).ReadString("DELETE", "1", ""), QStringLiteral("gone"));
     // Still held as deleted, so a new book "gone" gets a folder of its own.
     EXPECT_EQ(names(), QStringList({"", "keep"}));
     EXPECT_EQ(AdrsFolderList[0].State, AdrsStateDeleted);
 
-    ASSERT_TRUE(QDir().rmdir(AdrsPath + "gone/held"));
     ASSERT_TRUE(ScanAddressBooks(true));
     EXPECT_FALSE(exists("gone"));
     EXPECT_EQ(names(), QStringList({"keep"}));
     EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
 }
 
-TEST_F(AddressBooks, renamingIntoAnExistingFolderMovesFileByFileAndStaysPendingWhenBlocked)
+TEST_F(AddressBooks, aDeletionThatCannotFinishFreesTheNameAtOnceAndEndsAtTheNextStart)
+{
+    makeBook("gone");
+    QDir().mkpath(AdrsPath + "gone/held"); // a folder inside keeps the book folder from going
+    ASSERT_TRUE(AppendPendingDelete("gone"));
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_FALSE(exists("gone"));
+    EXPECT_TRUE(names().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
+    const QStringList left = QDir(AdrsPath).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    ASSERT_EQ(left.size(), 1);
+
+    ASSERT_TRUE(QDir().rmdir(AdrsPath + left.first() + "/held"));
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_TRUE(QDir(AdrsPath).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+// A renaming moves a whole folder: into an empty folder, or none; anything in
+// the way keeps it pending, and the renamings made after it wait too.
+TEST_F(AddressBooks, renamingNeverMergesIntoAFolderThatIsThere)
 {
     makeBook("old");
-    writeBytes(AdrsPath + "old/Group.dat", "g");
     QDir().mkpath(AdrsPath + "new");
     writeBytes(AdrsPath + "new/stray.txt", "s");
-    makeBook("old2");
-    makeBook("new2"); // an Adrs.DB already there: the move stops at it
+    makeBook("empty");
+    QDir().mkpath(AdrsPath + "free");
+    makeBook("later");
+    ASSERT_TRUE(AppendPendingRename("empty", "free"));
     ASSERT_TRUE(AppendPendingRename("old", "new"));
-    ASSERT_TRUE(AppendPendingRename("old2", "new2"));
+    ASSERT_TRUE(AppendPendingRename("later", "elsewhere"));
     ASSERT_TRUE(ScanAddressBooks(true));
-    EXPECT_FALSE(exists("old"));
-    EXPECT_EQ(tableOf("new"), QStringLiteral("old"));
-    EXPECT_EQ(fileBytes(AdrsPath + "new/Group.dat") + fileBytes(AdrsPath + "new/stray.txt"), QByteArray("gs"));
-    EXPECT_EQ(tableOf("old2") + tableOf("new2"), QStringLiteral("old2new2"));
+    EXPECT_EQ(tableOf("free"), QStringLiteral("empty"));
+    EXPECT_EQ(tableOf("old"), QStringLiteral("old"));
+    EXPECT_EQ(fileBytes(AdrsPath + "new/stray.txt"), QByteArray("s"));
+    EXPECT_FALSE(exists("new/Adrs.DB"));
+    EXPECT_EQ(tableOf("later"), QStringLiteral("later"));
     const TMemIniFile op(AdrsOpFileName());
-    EXPECT_EQ(op.ReadInteger("RENAME", "Count", 0), 1);
-    EXPECT_EQ(op.ReadString("RENAME", "1", ""), QStringLiteral("old2/new2"));
-    EXPECT_EQ(op.ReadInteger("DELETE", "Count", -1), 0);
+    EXPECT_EQ(op.ReadInteger("RENAME", "Count", 0), 2);
+    EXPECT_EQ(op.ReadString("RENAME", "1", ""), QStringLiteral("old/new"));
+    EXPECT_EQ(op.ReadString("RENAME", "2", ""), QStringLiteral("later/elsewhere"));
+    // Shown under the names they are waiting for.
+    EXPECT_EQ(names(), QStringList({"free", "elsewhere", "new"}));
 }
 
 TEST_F(AddressBooks, pendingEntriesReachingOutsideTheBooksAreDropped)
@@ -288,15 +315,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Refusal{"renameEmpty", false, "", "空白の名前に変更することはできません  "},
                       Refusal{"renameLeadingDot", false, ".hidden", "' . ' で始まる名前は指定できません  "},
                       Refusal{"renameSlash", false, "a/b", Forbidden},
-                      Refusal{"renameDuplicateIgnoringCase", false, "SECOND", "指定された名前のアドレス帳は既に存在します  "},
+                      Refusal{"renameDuplicate", false, "second", "指定された名前のアドレス帳は既に存在します  "},
+                      Refusal{"renameDuplicateAfterTrimming", false, " second ", "指定された名前のアドレス帳は既に存在します  "},
                       Refusal{"createBlank", true, "   ", "作成するアドレス帳の名前を入力してください  "},
-                      Refusal{"createColon", true, "a:b", Forbidden}),
+                      Refusal{"createColon", true, "a:b", Forbidden},
+                      Refusal{"renamePendingFile", false, "AdrsOp.ini", Reserved},
+                      Refusal{"renameOrderFileCopy", false, "$$AdrsMng.ini", Reserved},
+                      Refusal{"createOrderFile", true, "AdrsMng.ini", Reserved},
+                      Refusal{"createPendingFileCopy", true, "$$AdrsOp.ini", Reserved},
+                      Refusal{"renameControlCharacter", false, "a\x01b", ControlChar},
+                      Refusal{"createControlCharacter", true, "a\tb", ControlChar},
+                      // 86 half-width kana: 86 bytes in Shift-JIS, 258 in a folder name
+                      Refusal{"createTooLongForAFolder", true, QString(86, u'ｱ'), FolderTooLong}),
     [](const ::testing::TestParamInfo<Refusal> &info) { return std::string(info.param.name); });
 
 TEST_F(BookDialog, openBookCannotBeRenamedOrDeleted)
 {
     makeBook("Open");
-    open("open", 1);
+    open("Open", 1);
     renameInPlace("Open", "Closed");
     ASSERT_EQ(m_boxes.count(), 1);
     EXPECT_EQ(m_boxes.last().text, QStringLiteral("現在編集中のアドレス帳の名前は変更できません  "));
@@ -427,10 +463,10 @@ TEST_F(BookDialog, aPendingFileThatCannotBeWrittenIsReportedAndKeepsWhatWasTyped
 }
 
 // A name that differs from a book's only in the case of its letters, over the
-// whole alphabet, half- and full-width, names that book.
-class ExistingName : public BookDialog, public ::testing::WithParamInterface<std::pair<char16_t, char16_t>> {};
+// whole alphabet, half- and full-width, is another book, as its folder is.
+class OtherCaseName : public BookDialog, public ::testing::WithParamInterface<std::pair<char16_t, char16_t>> {};
 
-TEST_P(ExistingName, offersToOpenTheBook)
+TEST_P(OtherCaseName, isAnotherBook)
 {
     QString upper, lower;
     for (char16_t c = 0; c < 26; ++c) {
@@ -440,21 +476,59 @@ TEST_P(ExistingName, offersToOpenTheBook)
     makeBook(upper);
     open(upper, 0);
     child<TTntEdit>("edtNew")->SetText(lower);
-    m_boxes.enqueue(IDNO);
     click("btnOk");
-    EXPECT_EQ(m_boxes.last().text, QStringLiteral("アドレス帳 '") + upper + QStringLiteral("' は存在します  \r\n開きますか？  "));
-    EXPECT_TRUE(m_dialog->isVisible());
-    m_boxes.enqueue(IDYES);
-    click("btnOk");
+    EXPECT_EQ(m_boxes.count(), 0);
     EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
-    EXPECT_EQ(m_dialog->BookName, upper);
-    EXPECT_FALSE(m_dialog->Changed);
-    EXPECT_EQ(QDir(AdrsPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{upper});
+    EXPECT_EQ(m_dialog->BookName, lower);
+    EXPECT_TRUE(m_dialog->Changed);
+    QStringList made = QDir(AdrsPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    made.sort();
+    QStringList expected{upper, lower};
+    expected.sort();
+    EXPECT_EQ(made, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Alphabets, ExistingName,
+INSTANTIATE_TEST_SUITE_P(Alphabets, OtherCaseName,
                          ::testing::Values(std::pair<char16_t, char16_t>{u'A', u'a'},
                                            std::pair<char16_t, char16_t>{u'Ａ', u'ａ'}));
+
+TEST_F(BookDialog, theExactNameOffersToOpenTheBook)
+{
+    makeBook("Clients");
+    open("Clients", 0);
+    child<TTntEdit>("edtNew")->SetText(" Clients ");
+    m_boxes.enqueue(IDNO);
+    click("btnOk");
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_EQ(m_boxes.last().text, QStringLiteral("アドレス帳 'Clients' は存在します  \r\n開きますか？  "));
+    EXPECT_TRUE(m_dialog->isVisible());
+}
+
+// Two books whose names differ only in letter case: each can be chosen,
+// renamed and deleted on its own.
+TEST_F(BookDialog, booksDifferingInCaseAreEachTheirOwn)
+{
+    makeBook("abc");
+    makeBook("ABC");
+    makeBook("Open");
+    open("ABC", 1);
+    select("abc");
+    click("btnOk");
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(m_dialog->Changed);
+    EXPECT_EQ(m_dialog->BookName, QStringLiteral("abc"));
+
+    open("Open", 1);
+    renameInPlace("abc", "renamed");
+    select("ABC");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    EXPECT_EQ(m_boxes.count(), 1);
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("renamed"), QStringLiteral("abc"));
+    EXPECT_EQ(folders(), QStringList({"Open", "renamed"}));
+}
 
 TEST_F(BookDialog, createModeLimitsTheNameToHundredBytes)
 {
@@ -513,6 +587,192 @@ TEST_F(BookDialog, startupChoiceWithoutBooksCreatesAndAsksBeforeCancelling)
     m_boxes.enqueue(IDYES);
     click("btnCancel");
     EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+}
+
+// ---- Through the dialog and the next start ------------------------------------------
+
+// Books "X" and " X": each operation on the one with the blank reaches that
+// book only, and the name comes back exactly.
+TEST_F(BookDialog, aBlankAtTheStartOfANameNamesItsOwnBook)
+{
+    for (const char *book : {"X", " X", " Y ", "Open"})
+        makeBook(book);
+    open("Open", 1);
+    select(" X");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    renameInPlace(" Y ", "Z");
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("X"), QStringLiteral("X"));
+    EXPECT_FALSE(exists(" X"));
+    EXPECT_EQ(tableOf("Z"), QStringLiteral(" Y "));
+    EXPECT_FALSE(exists(" Y "));
+
+    // The open book's name is kept for the next start as it is.
+    AdrsName = QStringLiteral(" blank ");
+    ASSERT_TRUE(SaveAdrsName());
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadString("BASE", "AdrsName", QString()), QStringLiteral(" blank "));
+}
+
+TEST_F(BookDialog, blanksTypedAtTheEndsOfANewNameAreDropped)
+{
+    makeBook("A");
+    makeBook("Open");
+    open("Open", 1);
+    renameInPlace("A", QStringLiteral("  B\t"));
+    EXPECT_EQ(m_boxes.count(), 0);
+    EXPECT_GE(rowOf("B"), 0);
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("B"), QStringLiteral("A"));
+}
+
+// A deletion that cannot be carried out keeps its folder: a new book of that
+// name, or one renamed to it, waits in its own folder, shown under its name,
+// and moves only once the old folder is gone.
+TEST_F(BookDialog, aFailedDeletionNeverSwallowsTheBookTakingItsName)
+{
+    for (const char *book : {"X", "Y", "Open"})
+        makeBook(book);
+    open("Open", 1);
+    select("X");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    child<QRadioButton>("rbNew")->setChecked(true);
+    child<TTntEdit>("edtNew")->SetText("X");
+    click("btnOk");
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    makeBook(QStringLiteral("X（1）"));
+    m_dialog.reset();
+
+    SetBookFolderRenameFailure([](const QString &from, const QString &) { return from == "X"; });
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf(QStringLiteral("X（1）")), QStringLiteral("X（1）"));
+    EXPECT_EQ(tableOf("X"), QStringLiteral("X"));
+    EXPECT_TRUE(names().contains("X"));
+
+    open("Open", 1);
+    renameInPlace("Y", "W");
+    renameInPlace("X", "Y"); // the new X takes Y's old name
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    SetBookFolderRenameFailure({});
+    EXPECT_EQ(tableOf("Y"), QStringLiteral("Y")) << "nothing moved behind the blocked deletion";
+    EXPECT_EQ(tableOf(QStringLiteral("X（1）")), QStringLiteral("X（1）"));
+    EXPECT_EQ(names(), QStringList({"Open", "", "Y", "W"}));
+
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(folders(), QStringList({"Open", "W", "Y"}));
+    EXPECT_EQ(tableOf("W"), QStringLiteral("Y"));
+    EXPECT_EQ(tableOf("Y"), QStringLiteral("X（1）"));
+    EXPECT_FALSE(exists("X"));
+    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
+}
+
+// P renamed to T, then Q to P: each book ends under its own new name, even
+// when one table file is named in other letter case.
+TEST_F(BookDialog, renamingChainsAreCarriedOutInTheOrderMade)
+{
+    makeBook("P");
+    makeBook("Q", QStringLiteral("adrs.db"));
+    makeBook("Open");
+    open("Open", 1);
+    renameInPlace("P", "T");
+    renameInPlace("Q", "P");
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("T"), QStringLiteral("P"));
+    EXPECT_EQ(QString::fromUtf8(fileBytes(AdrsPath + "P/adrs.db")), QStringLiteral("Q"));
+    EXPECT_FALSE(exists("P/Adrs.DB"));
+    EXPECT_FALSE(exists("Q"));
+    EXPECT_EQ(folders(), QStringList({"Open", "P", "T"}));
+}
+
+// The start-up killed right after any one of its folder moves, then started
+// again: every book ends where it belongs and nothing is done twice.
+class InterruptedStart : public BookDialog, public ::testing::WithParamInterface<int>
+{
+};
+
+struct Killed {};
+
+TEST_P(InterruptedStart, isHarmlessWhenStartedAgain)
+{
+    for (const char *book : {"X", "P", "Q", "Open"})
+        makeBook(book);
+    open("Open", 1);
+    select("X");
+    m_boxes.enqueue(IDYES);
+    child<TTntAction>("actDelete")->trigger();
+    child<QRadioButton>("rbNew")->setChecked(true);
+    child<TTntEdit>("edtNew")->SetText("X");
+    click("btnOk");
+    makeBook(QStringLiteral("X（1）"));
+    m_dialog.reset();
+    open("Open", 1);
+    renameInPlace("P", "T");
+    renameInPlace("Q", "P");
+    m_dialog.reset();
+
+    int moves = 0;
+    SetBookFolderRenameFailure([&moves](const QString &from, const QString &to) -> bool {
+        if (++moves < GetParam())
+            return false;
+        EXPECT_TRUE(QDir(AdrsPath).rename(from, to));
+        throw Killed{};
+    });
+    EXPECT_THROW((void)ScanAddressBooks(true), Killed);
+    SetBookFolderRenameFailure({});
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf("X"), QStringLiteral("X（1）"));
+    EXPECT_EQ(tableOf("T"), QStringLiteral("P"));
+    EXPECT_EQ(tableOf("P"), QStringLiteral("Q"));
+    EXPECT_EQ(folders(), QStringList({"Open", "P", "T", "X"}));
+    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
+    EXPECT_TRUE(QDir(AdrsPath).entryList({".*"}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+// The moves of a start: the deletion of X, then X（1） to X, P to T and Q to P.
+INSTANTIATE_TEST_SUITE_P(AfterMove, InterruptedStart, ::testing::Values(1, 2, 3, 4));
+
+TEST_F(BookDialog, aRenameTooLongForAFolderReopensWithTheNameThatFits)
+{
+    makeBook("A");
+    makeBook("Open");
+    open("Open", 1);
+    renameInPlace("A", QString(86, u'ｱ'));
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_EQ(m_boxes.last().text, FolderTooLong);
+    ASSERT_NE(inPlaceEditor(), nullptr) << "editing did not reopen";
+    const QString fitted = inPlaceEditor()->text();
+    QTest::keyClick(inPlaceEditor(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_boxes.count(), 1);
+    m_dialog.reset();
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(tableOf(fitted), QStringLiteral("A"));
+    EXPECT_EQ(fitted, QString(fitted.size(), u'ｱ'));
+}
+
+// An order file that cannot be read is kept aside and named; the order
+// written at exit goes to a new file beside it.
+TEST_F(AddressBooks, anUnreadableOrderFileIsKeptAsideAndNotOverwritten)
+{
+    ScriptedMessageBoxes boxes;
+    makeBook("B");
+    makeBook("A");
+    const QByteArray garbage("\x01\x02\0\xFFgarbage", 12);
+    writeBytes(AdrsMngFileName(), garbage);
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_EQ(folders(), QStringList({"A", "B"}));
+    const QStringList copies = QDir(AdrsPath).entryList({"AdrsMng.ini.unreadable-*"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QDir::toNativeSeparators(AdrsPath + copies.first())));
+    ASSERT_TRUE(SaveBookOrder());
+    EXPECT_TRUE(sameBytes(garbage, fileBytes(AdrsPath + copies.first())));
+    EXPECT_EQ(TMemIniFile(AdrsMngFileName()).ReadString("SORT", "1", ""), QStringLiteral("A"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "core/Main.h"
 
+#include "core/AdrsSel.h"
 #include "core/Env.h"
 #include "core/Splash.h"
 #include "core/StartupPassword.h"
@@ -124,6 +125,12 @@ TEST_P(DataPathSetting, isKeptOrFallsBack)
     load();
     EXPECT_FALSE(FirstRun);
     EXPECT_EQ(DataPathChanged, c.fallsBack);
+    // A folder only missing for now is kept in the settings and named for the notice.
+    EXPECT_EQ(UnavailableDataPath, c.folder && !c.made ? folder : QString());
+    if (c.folder) {
+        EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadString("BASE", "DataPath", QString()),
+                  Folders::excludeTrailingPathDelimiter(folder));
+    }
     EXPECT_EQ(DataPath, c.fallsBack ? DataRoot + QStringLiteral("Data/") : folder);
     EXPECT_TRUE(QFileInfo(DataPath).isDir());
     EXPECT_EQ(AdrsName, c.fallsBack ? kAdrsDefault : QStringLiteral("取引先"));
@@ -348,6 +355,7 @@ struct StartupCase {
     QString password = QString(); // stored (scrambled) by loadSettings
     bool entered = true;
     bool dataPathChanged = false;
+    QString unavailable = QString(); // the configured data folder, not there at this start
     QString remembered = QStringLiteral("取引先");
     QStringList books = {kAdrsDefault, QStringLiteral("取引先")};
     const char *steps = STARTUP_HEAD STARTUP_SETTINGS STARTUP_TAIL;
@@ -364,6 +372,7 @@ protected:
     {
         StartupPassword.clear();
         DataPathChanged = false;
+        UnavailableDataPath.clear();
         AdrsName = c.remembered;
         MustSelectAdrs = false;
         SearchAreaList.clear();
@@ -404,6 +413,7 @@ protected:
             calls << QStringLiteral("loadSettings");
             StartupPassword = c.password;
             DataPathChanged = c.dataPathChanged;
+            UnavailableDataPath = c.unavailable;
         };
         parts.addressBookNames = [this] { return c.books; };
         parts.showAddressList = [this] {
@@ -466,6 +476,9 @@ INSTANTIATE_TEST_SUITE_P(
         StartupCase{.name = "resetDataFolderIsSaved",
                     .dataPathChanged = true,
                     .steps = STARTUP_HEAD STARTUP_SETTINGS "saveDataPath " STARTUP_TAIL},
+        StartupCase{.name = "dataFolderMissingForNowIsNotSaved",
+                    .dataPathChanged = true,
+                    .unavailable = QStringLiteral("/media/usb/books/")},
         StartupCase{.name = "missingBookOpensTheDefault",
                     .books = {kAdrsDefault, QStringLiteral("取引先２")},
                     .opened = kAdrsDefault,
@@ -480,6 +493,79 @@ INSTANTIATE_TEST_SUITE_P(
 #undef STARTUP_HEAD
 #undef STARTUP_SETTINGS
 #undef STARTUP_TAIL
+
+// ---- Settings that must not be lost --------------------------------------------------
+
+TEST_F(SettingsTest, dataFolderMissingAtOneStartIsUsedAgainAtTheNext)
+{
+    standard();
+    const QString books = home.root() + QStringLiteral("/usb/books/");
+    setting(QStringLiteral("BASE"), QStringLiteral("DataPath"), books);
+    load();
+    EXPECT_EQ(DataPath, DataRoot + QStringLiteral("Data/"));
+    EXPECT_EQ(UnavailableDataPath, books);
+    // The book opened in the stand-in folder is not remembered for the configured one.
+    setting(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QStringLiteral("取引先"));
+    AdrsName = QStringLiteral("仮の帳");
+    ASSERT_TRUE(SaveAdrsName());
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadString("BASE", "AdrsName", QString()), QStringLiteral("取引先"));
+
+    ASSERT_TRUE(QDir().mkpath(books)); // the drive is back
+    load();
+    EXPECT_EQ(DataPath, books);
+    EXPECT_TRUE(UnavailableDataPath.isEmpty());
+    EXPECT_FALSE(DataPathChanged);
+    EXPECT_EQ(AdrsName, QStringLiteral("取引先"));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(SettingsTest, aDataFolderSettingThatCannotBeWrittenIsReportedWithItsFile)
+{
+    standard();
+    load();
+    ASSERT_TRUE(QFile::remove(SettingsFileName()));
+    ASSERT_TRUE(QDir().mkpath(SettingsFileName())); // a folder in the file's place
+    SaveDataPathOrReport();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("データ保存フォルダーの設定をファイルに保存できませんでした  \r\n") +
+                                             QDir::toNativeSeparators(SettingsFileName())))
+        << qPrintable(boxes.last().text);
+}
+
+// A settings file that cannot be read, at the start: kept aside, named to the
+// user once, the defaults used and the copy never written over.
+class DamagedSettingsFile : public SettingsTest, public ::testing::WithParamInterface<QByteArray>
+{
+};
+
+TEST_P(DamagedSettingsFile, isKeptAsideAndToldOnce)
+{
+    installRegions({QStringLiteral("Kanto")});
+    writeBytes(SettingsFileName(), GetParam());
+    const auto told = [this] {
+        QStringList texts;
+        for (const TMessageBoxRequest &box : boxes.shown())
+            if (box.text.startsWith(QStringLiteral("設定ファイルを読み込めませんでした")))
+                texts << box.text;
+        return texts;
+    };
+    EXPECT_TRUE(ReadViewSplash());
+    load();
+    EXPECT_EQ(DataPath, DataRoot + QStringLiteral("Data/"));
+    ASSERT_EQ(told().size(), 1);
+    const QStringList copies = QDir(DataRoot).entryList({QStringLiteral("Murven19.ini.unreadable-*")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(told().first().contains(QDir::toNativeSeparators(SettingsFileName())));
+    EXPECT_TRUE(told().first().contains(QDir::toNativeSeparators(DataRoot + copies.first())));
+    ASSERT_TRUE(SaveDataPath());
+    load();
+    EXPECT_TRUE(sameBytes(GetParam(), fileBytes(DataRoot + copies.first())));
+    EXPECT_EQ(told().size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Contents, DamagedSettingsFile,
+                         ::testing::Values(QByteArray(), QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16),
+                                           QByteArray("DataPath=/home/u/books\r\n")));
 
 TEST_F(StartupTest, mainFormRefusesToCloseWhileTheListRunsAndCancelsIt)
 {

@@ -5,7 +5,9 @@
 #include "support/RowName.h"
 #include "support/TestEnvironment.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +231,154 @@ TEST_F(IniFileTest, floatsUseCNotationWhateverTheLocale)
     EXPECT_EQ(ini.ReadFloat("F", "grouped", 9.0), 9.0);
     EXPECT_EQ(ini.ReadFloat("F", "exp", 9.0), 2500.0);
     EXPECT_EQ(ini.ReadFloat("F", "missing", 9.0), 9.0);
+}
+
+// ---- Blanks at the ends ------------------------------------------------------------
+
+class IniFileExactText : public IniFileTest, public ::testing::WithParamInterface<const char16_t *> {};
+
+// The text as a section name, a key and a value, written and read back from the file.
+TEST_P(IniFileExactText, readsBackAsWritten)
+{
+    const QString text = QString::fromUtf16(GetParam());
+    {
+        TMemIniFile ini(path());
+        ini.WriteString(text, text, text);
+        ini.WriteString(text, QStringLiteral("after"), QStringLiteral("x"));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    const TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadSections(), QStringList{text});
+    EXPECT_EQ(ini.ReadSection(text), (QStringList{text, QStringLiteral("after")}));
+    EXPECT_EQ(ini.ReadString(text, text, QStringLiteral("<missing>")), text);
+    EXPECT_FALSE(ini.Unreadable());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, IniFileExactText,
+                         ::testing::Values(u" X", u"X ", u"  two  ", u"\tTab", u"end\t", u"\"quoted\"", u"\"\"",
+                                           u"\" open", u"a \"b\" c", u"　全角　", u"; not a comment "));
+
+TEST_F(IniFileTest, blanksAroundOlderValuesAreStillNoPartOfThem)
+{
+    writeBytes(path(), "[ BASE ]\r\n  AdrsName =  book  \r\nquoted= \"  kept  \" \r\n");
+    const TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadString("BASE", "AdrsName", QString()), QStringLiteral("book"));
+    EXPECT_EQ(ini.ReadString("BASE", "quoted", QString()), QStringLiteral("  kept  "));
+}
+
+// ---- Unreadable files -------------------------------------------------------------
+
+// Records what the program would tell the user.
+class IniFileNotice : public IniFileTest
+{
+protected:
+    struct Told {
+        QString file;
+        QString keptAs;
+    };
+    void SetUp() override
+    {
+        m_previous = SetUnreadableFileNotice(
+            [this](const QString &file, const QString &keptAs, const QString &) { m_told.append({file, keptAs}); });
+    }
+    void TearDown() override { SetUnreadableFileNotice(m_previous); }
+    // The files beside path() other than path() itself.
+    QStringList keptCopies() const
+    {
+        return QDir(home.root()).entryList({QStringLiteral("Murven19.ini.unreadable-*")}, QDir::Files);
+    }
+
+    QList<Told> m_told;
+    TUnreadableFileNotice m_previous;
+};
+
+struct ContentCase {
+    const char *name;
+    QByteArray bytes;
+    TIniContent content;
+    bool unreadable;
+};
+
+class IniFileContent : public IniFileNotice, public ::testing::WithParamInterface<ContentCase> {};
+
+TEST_P(IniFileContent, unreadableFileIsKeptAsideAndToldOnce)
+{
+    writeBytes(path(), GetParam().bytes);
+    TMemIniFile ini(path(), GetParam().content);
+    EXPECT_EQ(ini.Unreadable(), GetParam().unreadable);
+    if (!GetParam().unreadable) {
+        EXPECT_TRUE(m_told.isEmpty());
+        EXPECT_TRUE(keptCopies().isEmpty());
+        return;
+    }
+    EXPECT_TRUE(ini.GetStrings().isEmpty()) << "defaults, not part of the damaged file";
+    ASSERT_EQ(keptCopies().size(), 1);
+    const QString copy = home.root() + QLatin1Char('/') + keptCopies().first();
+    EXPECT_EQ(ini.KeptAsidePath(), copy);
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copy)));
+    ASSERT_EQ(m_told.size(), 1);
+    EXPECT_EQ(m_told[0].file, path());
+    EXPECT_EQ(m_told[0].keptAs, copy);
+
+    ini.WriteString("BASE", "DataPath", "/data/");
+    ASSERT_TRUE(ini.UpdateFile());
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copy))) << "the copy is never written";
+    EXPECT_EQ(TMemIniFile(path(), GetParam().content).ReadString("BASE", "DataPath", QString()), "/data/");
+    EXPECT_EQ(m_told.size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniFileContent,
+    ::testing::Values(
+        ContentCase{"zeroByte", QByteArray("[BASE]\r\nk=v\0\r\n", 15), TIniContent::Optional, true},
+        ContentCase{"neitherUtf8NorCp932", "[BASE]\r\nk=\xFF\xFE\x80\r\n", TIniContent::Optional, true},
+        ContentCase{"textWithoutSection", "DataPath=/home/u/books\r\n", TIniContent::Optional, true},
+        ContentCase{"emptyWhereRequired", "", TIniContent::Required, true},
+        ContentCase{"blanksWhereRequired", " \r\n\r\n", TIniContent::Required, true},
+        ContentCase{"emptyWhereOptional", "", TIniContent::Optional, false},
+        ContentCase{"codePage932", "[BASE]\r\nAdrsName=\x83\x5C\x83\x74\x83\x67\r\n", TIniContent::Required, false},
+        ContentCase{"sectionOnly", "[BASE]\r\n", TIniContent::Required, false}),
+    rowName);
+
+TEST_F(IniFileNotice, aFolderInTheFilesPlaceIsNoUnreadableFile)
+{
+    ASSERT_TRUE(QDir().mkpath(path()));
+    const TMemIniFile ini(path(), TIniContent::Required);
+    EXPECT_FALSE(ini.Unreadable());
+    EXPECT_TRUE(QFileInfo(path()).isDir());
+    EXPECT_TRUE(m_told.isEmpty());
+}
+
+// Random bytes and damaged copies of a real file: loading never fails hard,
+// and what is not loaded is kept byte for byte.
+TEST_F(IniFileNotice, garbageNeverCrashesTheReaderAndIsKeptWhole)
+{
+    const QByteArray valid = "[BASE]\r\nDataPath=/home/u/データ/\r\nAdrsName=\" 顧客 \"\r\n\r\n[ADRS LIST]\r\nLeft=10\r\n";
+    QRandomGenerator random(20240501);
+    for (int round = 0; round < 300; ++round) {
+        QByteArray bytes;
+        if (round % 3 == 0) {
+            bytes.resize(random.bounded(0, 400));
+            for (char &c : bytes)
+                c = char(random.bounded(256));
+        } else {
+            bytes = valid.left(random.bounded(valid.size() + 1));
+            for (int flips = random.bounded(4); flips > 0 && !bytes.isEmpty(); --flips)
+                bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+        }
+        writeBytes(path(), bytes);
+        const TMemIniFile ini(path(), round % 2 ? TIniContent::Required : TIniContent::Optional);
+        (void)ini.ReadString("BASE", "DataPath", QString());
+        (void)ini.ReadInteger("ADRS LIST", "Left", 0);
+        if (ini.Unreadable()) {
+            ASSERT_FALSE(ini.KeptAsidePath().isEmpty()) << "round " << round;
+            ASSERT_TRUE(sameBytes(bytes, fileBytes(ini.KeptAsidePath()))) << "round " << round;
+            ASSERT_FALSE(QFileInfo::exists(path()));
+            ASSERT_TRUE(QFile::remove(ini.KeptAsidePath()));
+        } else {
+            ASSERT_TRUE(sameBytes(bytes, fileBytes(path()))) << "round " << round;
+        }
+    }
 }
 
 // ---- Failures ---------------------------------------------------------------------

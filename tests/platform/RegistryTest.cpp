@@ -166,6 +166,41 @@ TEST_P(RegistryEscapes, stringSurvivesWriteAndRead)
 INSTANTIATE_TEST_SUITE_P(Table, RegistryEscapes,
                          ::testing::Values(u"C:\\Program Files\\", u"\\\"", u"\"", u"  blanks  ", u"ピルカノス①～"));
 
+// Values holding line breaks: every kind of break, at the ends, alone, and
+// long enough to be continued over several lines.
+class RegistryLineBreaks : public RegistryTest, public ::testing::WithParamInterface<const char16_t *> {};
+
+TEST_P(RegistryLineBreaks, stringReadsBackExactly)
+{
+    const QString text = QString::fromUtf16(GetParam());
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("Software\\Notes", true));
+        reg.WriteString("Note", text);
+        reg.WriteString("After", "next");
+    }
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly("Software\\Notes"));
+    EXPECT_EQ(reg.ReadString("Note"), text);
+    EXPECT_EQ(reg.ReadString("After"), QStringLiteral("next"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RegistryLineBreaks,
+                         ::testing::Values(u"one\r\ntwo", u"lf\nonly", u"cr\ronly", u"\r\n", u"\ntrailing\n",
+                                           u"東京都\r\n千代田区\r\n\r\n丸の内１－１－１ ビル\r\n"
+                                           u"long enough to be continued over more than one line of the file"));
+
+TEST_F(RegistryTest, stringWithALineBreakIsWrittenAsTheRegistryEditorDoes)
+{
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("Software\\Notes", true));
+        reg.WriteString("Note", QStringLiteral("A\r\nB"));
+    }
+    EXPECT_TRUE(userFile().contains("\r\n\"Note\"=hex(1):41,00,0d,00,0a,00,42,00,00,00\r\n"))
+        << userFile().constData();
+}
+
 TEST_F(RegistryTest, damagedAndUnknownLinesAreIgnoredButKept)
 {
     const QByteArray original = "Windows Registry Editor Version 5.00\r\n\r\n"

@@ -5,6 +5,7 @@
 #include "support/TestEnvironment.h"
 #include "util/Application.h"
 #include "util/Font.h"
+#include "util/WriteFailure.h"
 
 #include <QLocale>
 
@@ -40,6 +41,8 @@ int main(int argc, char **argv)
     TApplication app(argc, argv);
     // The program's font, so windows measure and look as in the program.
     SetApplicationFont();
+    // As in the program; the tests answer the boxes through their scripted sinks.
+    InstallUnreadableSettingsNotice();
     g_original = qInstallMessageHandler(quietHandler);
     QApplication::setApplicationName(QStringLiteral("murven19-tests"));
     ::testing::InitGoogleTest(&argc, argv);
