@@ -797,11 +797,8 @@ void TAddressCopy::NameNotCopied(const TRunRecords &Records)
 TAddressCopy::TCopyResult TAddressCopy::CopyRecord(TTable &Source, TTable &Target)
 {
     try {
-        // Text that would not survive (damaged bytes) is not carried on.
-        if (FindUnstorableField({}, [&Source](QLatin1StringView field) -> std::optional<QString> {
-                return Cp932::decode(Source.FieldByName(field.toString()).AsBytes());
-            }))
-            return TCopyResult::Failed;
+        // The copy carries stored bytes over as they are, damaged ones
+        // included: it re-encodes nothing, so nothing can be lost on the way.
         if (m_numTargetCount > 0 && rbNotAdd->isChecked() && SameNumberFound(Source, Target, rbOr->isChecked()))
             return TCopyResult::Skipped;
 
