@@ -173,7 +173,8 @@ void TAddressList::actDeleteExecute()
                 } else if (gone) {
                     ++vanished;
                 } else {
-                    refuse(recNo, row, why.isEmpty() ? QStringLiteral("The run of deletes was rolled back") : why);
+                    refuse(recNo, row,
+                           why.isEmpty() ? QStringLiteral("書き込みの全体が取り消されたため、削除できませんでした") : why);
                 }
                 stopped = !run.Next();
             }

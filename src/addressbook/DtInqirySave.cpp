@@ -143,7 +143,7 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
         }
 
         TAddressData data = GetFormData();
-        const QDateTime now = TruncMilliseconds(QDateTime::currentDateTime());
+        const QDateTime now = CurrentTimeStamp();
         if (IsUpdate)
             table->Edit();
         else

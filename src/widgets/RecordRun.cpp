@@ -7,6 +7,7 @@
 
 int TRecordRun::ShowAfterMs = 400;
 int TRecordRun::ServeEveryMs = 50;
+int TRecordRun::QuietCommitRetries = 1;
 
 TRecordRun::TRecordRun(QWidget *Owner, TTable &Table, const QString &Label, int Total)
     : m_owner(Owner), m_table(Table), m_label(Label), m_total(Total)
@@ -74,10 +75,29 @@ bool TRecordRun::Commit(QString *Error)
     m_arrowCursor = false;
     if (m_progress)
         m_progress->hide();
-    if (!m_batch) {
-        if (Error)
-            *Error = QString();
-        return false;
+    QString error;
+    bool written = false;
+    if (m_batch) {
+        // Another program reading the book holds the commit off past the busy
+        // wait: tried again once by itself, then as often as the user wants;
+        // only giving up throws the run away.
+        int quietTries = QuietCommitRetries;
+        while (!(written = m_batch->Commit(&error)) && m_batch->Busy()) {
+            if (quietTries-- > 0)
+                continue;
+            const int answer = ShowMessageBoxAt(
+                m_owner, error + QStringLiteral("  \r\n\r\n再試行すると、もう一度書き込みます  \r\n"
+                                                "キャンセルすると、この処理の変更をすべて取り消します  "),
+                ProductCaption(), MB_RETRYCANCEL | MB_ICONWARNING, mbpCenterOnOwner, 0, 0);
+            if (answer != IDRETRY) {
+                m_batch.reset(); // rolls the run back
+                error = QStringLiteral("書き込みを取りやめたため、この処理のデータは1件も書き込まれていません。") +
+                        error;
+                break;
+            }
+        }
     }
-    return m_batch->Commit(Error);
+    if (Error)
+        *Error = error;
+    return written;
 }

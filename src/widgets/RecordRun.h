@@ -65,13 +65,18 @@ public:
     [[nodiscard]] bool ProgressShown() const { return m_shownOnce; }
 
     // Writes the run to the file. False, with the reason, when nothing of it
-    // was written (a failed commit, or a batch lost on the way).
+    // was written (a failed commit, or a batch lost on the way). A file that
+    // another program holds past the table's busy wait is tried again
+    // QuietCommitRetries times, then the user chooses (a positioned message
+    // box, 再試行 or キャンセル) between trying again and giving the run up.
     [[nodiscard]] bool Commit(QString *Error);
 
     // How long a run goes before its progress appears, and how often the
     // event loop is served, in milliseconds.
     static int ShowAfterMs;
     static int ServeEveryMs;
+    // Further tries of a commit that met a busy file before the user is asked.
+    static int QuietCommitRetries;
 
 private:
     void Serve();

@@ -478,7 +478,7 @@ TEST_P(RefusedBatchChange, countsOnlyWhatReachedTheFileAndTellsTheFormOfThat)
         << qPrintable(text);
     EXPECT_TRUE(text.contains(RecordListText(c.failed))) << qPrintable(text);
     if (c.reason) {
-        EXPECT_TRUE(text.contains(QString::fromLatin1(c.reason))) << qPrintable(text);
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.reason))) << qPrintable(text);
     }
     expectOnly(before, readAll(), [&c](int recNo, TAddressData &d) {
         if (c.changed.contains(recNo)) {
@@ -491,7 +491,7 @@ TEST_P(RefusedBatchChange, countsOnlyWhatReachedTheFileAndTellsTheFormOfThat)
 INSTANTIATE_TEST_SUITE_P(
     Runs, RefusedBatchChange,
     ::testing::Values(RefusedRunCase{"oneRecord", false, {1, 4}, {3}, nullptr},
-                      RefusedRunCase{"lockedTable", true, {}, {1, 3, 4}, "locked"}),
+                      RefusedRunCase{"lockedTable", true, {}, {1, 3, 4}, "使用中"}),
     [](const ::testing::TestParamInfo<RefusedRunCase> &info) { return std::string(info.param.name); });
 
 // A keyword the edits would refuse, set past them, reaches no record: each is
