@@ -174,6 +174,7 @@ protected:
             TAddressData actual = after.at(recNo);
             if (expected.UpdDateTime != old.UpdDateTime) {
                 EXPECT_GE(actual.UpdDateTime, m_started.addSecs(-1)) << "RecNo " << recNo;
+                EXPECT_EQ(actual.UpdDateTime.time().msec(), 0) << "stamped to the second, RecNo " << recNo;
                 actual.UpdDateTime = expected.UpdDateTime;
             }
             EXPECT_TRUE(actual == expected) << "RecNo " << recNo;
