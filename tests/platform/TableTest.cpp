@@ -10,6 +10,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <numeric>
@@ -1041,6 +1042,65 @@ TEST_F(TableTest, caseInsensitiveIndexFindsEveryLetterByEitherCase)
     QList<int> alphabet(26);
     std::iota(alphabet.begin(), alphabet.end(), 0);
     EXPECT_EQ(groups, alphabet) << "the walk in alphabetical order, whatever the case";
+}
+
+// What the user reads for each refusal of the engine: a reason to act on,
+// told apart by the result code and, behind "cannot open" and I/O errors,
+// by the system's error number.
+struct ReasonCase {
+    const char *name;
+    int code;
+    int systemErrno;
+    const char *says;
+};
+void PrintTo(const ReasonCase &c, std::ostream *os) { *os << c.name; }
+class ErrorReasonTest : public ::testing::TestWithParam<ReasonCase> {};
+
+TEST_P(ErrorReasonTest, namesTheCauseInJapanese)
+{
+    const QString reason = SqlCipher::errorReason(GetParam().code, GetParam().systemErrno);
+    EXPECT_TRUE(reason.contains(QString::fromUtf8(GetParam().says))) << qPrintable(reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ErrorReasonTest,
+    ::testing::Values(ReasonCase{"readOnlyFile", SQLITE_READONLY, 0, "読み取り専用"},
+                      ReasonCase{"journalInAReadOnlyFolder", SQLITE_CANTOPEN, EACCES, "書き込む権限がありません"},
+                      ReasonCase{"readOnlyMedium", SQLITE_IOERR_WRITE, EROFS, "読み取り専用"},
+                      ReasonCase{"folderGone", SQLITE_CANTOPEN, ENOENT, "見つかりません"},
+                      ReasonCase{"lockedByAnotherProgram", SQLITE_BUSY, 0, "使用中"},
+                      ReasonCase{"lockedSnapshot", SQLITE_BUSY_SNAPSHOT, 0, "使用中"},
+                      ReasonCase{"diskFull", SQLITE_FULL, 0, "空き容量"},
+                      ReasonCase{"diskFullBehindAnIoError", SQLITE_IOERR_WRITE, ENOSPC, "空き容量"},
+                      ReasonCase{"quotaBehindAnIoError", SQLITE_IOERR_FSYNC, EDQUOT, "空き容量"},
+                      ReasonCase{"ioError", SQLITE_IOERR_READ, EIO, "ディスク"},
+                      ReasonCase{"damagedFile", SQLITE_CORRUPT, 0, "壊れています"},
+                      ReasonCase{"notADatabase", SQLITE_NOTADB, 0, "壊れています"},
+                      ReasonCase{"sameKey", SQLITE_CONSTRAINT_UNIQUE, 0, "同じキー"},
+                      ReasonCase{"refusedByTheFile", SQLITE_CONSTRAINT_TRIGGER, 0, "拒否"},
+                      ReasonCase{"outOfMemory", SQLITE_NOMEM, 0, "メモリ"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Through the layer: a delete the file refuses says what could not be done,
+// in which file, and why, with the engine's words only as the detail.
+TEST_F(TableTest, refusedDeleteSaysWhyInWordsAndTheEngineTextOnlyAsADetail)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}});
+    QString error;
+    sqlite3 *db = SqlCipher::open(path(), kKey, false, &error);
+    ASSERT_TRUE(SqlCipher::exec(db, "CREATE TRIGGER keep BEFORE DELETE ON Data "
+                                    "BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
+    SqlCipher::close(db);
+    try {
+        a.Delete();
+        FAIL() << "the delete went through";
+    } catch (const ETableError &e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("データを削除できません（Adrs.DB）。"))) << qPrintable(e.Message());
+        EXPECT_TRUE(e.Message().contains(SqlCipher::errorReason(SQLITE_CONSTRAINT_TRIGGER))) << qPrintable(e.Message());
+        EXPECT_TRUE(e.Message().endsWith(QStringLiteral("（詳細：kept）"))) << qPrintable(e.Message());
+    }
+    EXPECT_EQ(walk(a), QList<int>{1});
 }
 
 } // namespace
