@@ -3,6 +3,7 @@
 #include "util/MsgBoxPos.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QProgressDialog>
 
 int TRecordRun::ShowAfterMs = 400;
@@ -79,16 +80,20 @@ bool TRecordRun::Commit(QString *Error)
     bool written = false;
     if (m_batch) {
         // Another program reading the book holds the commit off past the busy
-        // wait: tried again once by itself, then as often as the user wants;
-        // only giving up throws the run away.
+        // wait: tried again QuietCommitRetries times by itself, then as often
+        // as the user wants; only giving up throws the run away.
         int quietTries = QuietCommitRetries;
         while (!(written = m_batch->Commit(&error)) && m_batch->Busy()) {
             if (quietTries-- > 0)
                 continue;
-            const int answer = ShowMessageBoxAt(
-                m_owner, error + QStringLiteral("  \r\n\r\n再試行すると、もう一度書き込みます  \r\n"
-                                                "キャンセルすると、この処理の変更をすべて取り消します  "),
-                ProductCaption(), MB_RETRYCANCEL | MB_ICONWARNING, mbpCenterOnOwner, 0, 0);
+            const QString text =
+                QStringLiteral("ほかのプログラムかほかの画面がファイル %1 を使用中のため、"
+                               "この処理の変更を書き込めません  \r\n\r\n"
+                               "再試行すると、もう一度書き込みます  \r\n"
+                               "キャンセルすると、この処理の変更をすべて取り消します  ")
+                    .arg(QFileInfo(m_table.TableName()).fileName());
+            const int answer = ShowMessageBoxAt(m_owner, text, ProductCaption(), MB_RETRYCANCEL | MB_ICONWARNING,
+                                                mbpCenterOnOwner, 0, 0);
             if (answer != IDRETRY) {
                 m_batch.reset(); // rolls the run back
                 error = QStringLiteral("書き込みを取りやめたため、この処理のデータは1件も書き込まれていません。") +

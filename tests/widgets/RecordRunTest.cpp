@@ -192,7 +192,7 @@ TEST_F(RecordRunTest, busyCommitAsksTheUserAndGivingUpWritesNothing)
     for (const TMessageBoxRequest &box : boxes.shown()) {
         EXPECT_EQ(box.flags, unsigned(MB_RETRYCANCEL | MB_ICONWARNING));
         EXPECT_EQ(box.owner, &owner);
-        EXPECT_TRUE(box.text.contains(QStringLiteral("使用中"))) << qPrintable(box.text);
+        EXPECT_TRUE(box.text.contains(QStringLiteral("Run.DB を使用中"))) << qPrintable(box.text);
     }
     EXPECT_TRUE(error.contains(QStringLiteral("1件も書き込まれていません"))) << qPrintable(error);
     letGo();
