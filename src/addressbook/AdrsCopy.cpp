@@ -851,11 +851,9 @@ TAddressCopy::TCopyResult TAddressCopy::CopyRecord(TTable &Source, TTable &Targe
                 break;
             }
         }
-        const QDateTime now = QDateTime::currentDateTime();
+        const QDateTime now = CurrentTimeStamp();
         if (!chkSameAddDateTime->isChecked()) {
-            QDateTime added = now;
-            added.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
-            Target.FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(added);
+            Target.FieldByName(QStringLiteral("AddDateTime")).SetAsDateTime(now);
             Target.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(now);
         } else if (!chkSameUpdDateTime->isChecked()) {
             Target.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(now);

@@ -1,6 +1,7 @@
 #include "addressbook/BatchChg.h"
 
 #include "addressbook/AdrsList.h"
+#include "core/AppSub.h"
 #include "core/ContinualAdrsDicClass.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
@@ -494,7 +495,7 @@ TBatchChange::TWrite TBatchChange::ChangeRecord(TTable &Table, TContinualAdrsSea
             Table.Cancel();
             return TWrite::Unchanged;
         }
-        Data.UpdDateTime = QDateTime::currentDateTime();
+        Data.UpdDateTime = CurrentTimeStamp();
         Table.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(Data.UpdDateTime);
         Table.Post();
         return TWrite::Written;

@@ -153,7 +153,7 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
         // An update writes only what the user changed, so every other stored
         // byte stays as it was read.
         const QStringList fields = ChangedFields();
-        const QDateTime now = TruncMilliseconds(QDateTime::currentDateTime());
+        const QDateTime now = CurrentTimeStamp();
         if (IsUpdate)
             table->Edit();
         else

@@ -70,10 +70,16 @@ QDateTime TruncMilliseconds(const QDateTime &dateTime)
 {
     if (!dateTime.isValid())
         return dateTime;
-    const QTime t = dateTime.time();
-    QDateTime result = dateTime;
-    result.setTime(QTime(t.hour(), t.minute(), t.second()));
-    return result;
+    // Zone offsets are whole seconds, so the milliseconds of the instant are
+    // those of the reading; floored, for instants before 1970 too.
+    const qint64 ms = dateTime.toMSecsSinceEpoch();
+    const qint64 extra = ((ms % 1000) + 1000) % 1000;
+    return dateTime.addMSecs(-extra);
+}
+
+QDateTime CurrentTimeStamp()
+{
+    return TruncMilliseconds(QDateTime::currentDateTime());
 }
 
 void EnsureMailtoProtocol()

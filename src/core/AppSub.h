@@ -29,10 +29,17 @@
 // byte of a double-byte character; s itself when it is not longer than n.
 [[nodiscard]] QByteArray CopyMbcsLeft(QByteArrayView s, qsizetype n);
 
-// The same moment without its milliseconds (same time spec). Every writer of
-// AddDateTime and UpdDateTime stamps through here, so stored stamps compare
-// equal to what a window shows to the second.
+// The same moment without its milliseconds (same time spec or zone). The
+// cut is made on the instant, not on the wall-clock reading: in the hour a
+// change from summer time repeats, a reading is ambiguous and rebuilding it
+// from its fields would pick the other pass, an hour off.
 [[nodiscard]] QDateTime TruncMilliseconds(const QDateTime &dateTime);
+
+// The stamp every writer of AddDateTime and UpdDateTime puts on a record:
+// the current local time without its milliseconds, so stored stamps compare
+// equal to what a window shows to the second. Read it once per record when
+// a record gets both stamps.
+[[nodiscard]] QDateTime CurrentTimeStamp();
 
 // Called before an e-mail address is opened as a "mailto:" link. Nothing to
 // prepare here: the desktop's URL handler (QDesktopServices) opens mailto

@@ -4,6 +4,8 @@
 
 #include <QCryptographicHash>
 
+#include <cerrno>
+
 #include <sqlcipher/sqlite3.h>
 
 #include <fcntl.h>
@@ -73,18 +75,79 @@ void registerCollation(sqlite3 *db)
     sqlite3_create_collation(db, kFoldCollation, SQLITE_UTF8, nullptr, &foldCollate);
 }
 
+QString errorReason(int resultCode, int systemErrno)
+{
+    const bool noPermission = systemErrno == EACCES || systemErrno == EPERM || systemErrno == EROFS;
+    const bool diskFull = systemErrno == ENOSPC || systemErrno == EDQUOT;
+    switch (resultCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("ほかのプログラムかほかの画面がファイルを使用中です。"
+                              "使用が終わるのを待ってから、やり直してください。");
+    case SQLITE_READONLY:
+        return QStringLiteral("ファイルが読み取り専用のため、書き込めません。"
+                              "ファイルの読み取り専用の設定を外してから、やり直してください。");
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("ファイルを使う権限がありません。");
+    case SQLITE_FULL:
+        return QStringLiteral("ディスクの空き容量が足りません。不要なファイルを削除してから、やり直してください。");
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return QStringLiteral("ファイルが壊れています。");
+    case SQLITE_NOMEM:
+        return QStringLiteral("メモリが足りません。ほかのプログラムを終了してから、やり直してください。");
+    case SQLITE_INTERRUPT:
+        return QStringLiteral("処理が中断されました。");
+    case SQLITE_ABORT:
+        return QStringLiteral("書き込みが取り消されました。");
+    case SQLITE_TOOBIG:
+        return QStringLiteral("データが大きすぎます。");
+    case SQLITE_CONSTRAINT:
+        if (resultCode == SQLITE_CONSTRAINT_UNIQUE || resultCode == SQLITE_CONSTRAINT_PRIMARYKEY)
+            return QStringLiteral("同じキーのデータが既にあります。");
+        return QStringLiteral("ファイルの設定により、このデータの書き込みは拒否されました。");
+    case SQLITE_CANTOPEN:
+        if (diskFull)
+            return errorReason(SQLITE_FULL);
+        if (noPermission)
+            return QStringLiteral("ファイルまたはそのフォルダーが読み取り専用か、書き込む権限がありません。");
+        if (systemErrno == ENOENT)
+            return QStringLiteral("ファイルまたはそのフォルダーが見つかりません。");
+        return QStringLiteral("ファイルを開けません。フォルダーが読み取り専用か、ファイルが移動されたおそれがあります。");
+    case SQLITE_IOERR:
+        if (diskFull)
+            return errorReason(SQLITE_FULL);
+        if (noPermission)
+            return errorReason(SQLITE_CANTOPEN, systemErrno);
+        return QStringLiteral("ディスクの読み書きでエラーが発生しました。ディスクやネットワークの接続を確かめてください。");
+    default:
+        return QStringLiteral("データベースエンジンでエラーが発生しました。");
+    }
+}
+
 QString lastError(sqlite3 *db)
 {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    if (!db)
+        return errorReason(SQLITE_NOMEM);
+    return errorReason(sqlite3_extended_errcode(db), sqlite3_system_errno(db)) +
+           QStringLiteral("（詳細：%1）").arg(QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 bool exec(sqlite3 *db, const char *sql, QString *error)
 {
     char *msg = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &msg) == SQLITE_OK)
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &msg);
+    if (rc == SQLITE_OK)
         return true;
-    if (error)
-        *error = msg ? QString::fromUtf8(msg) : lastError(db);
+    if (error) {
+        // The code of the statement that failed (extended: open() asks for
+        // those), not the connection's, which a failed COMMIT's own rollback
+        // may already have replaced.
+        *error = errorReason(rc, db ? sqlite3_system_errno(db) : 0);
+        if (msg)
+            *error += QStringLiteral("（詳細：%1）").arg(QString::fromUtf8(msg));
+    }
     sqlite3_free(msg);
     return false;
 }
@@ -102,27 +165,34 @@ sqlite3 *open(const QString &path, const QByteArray &password, bool create, QStr
         if (fd >= 0)
             ::close(fd);
     }
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr) != SQLITE_OK) {
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    if (db)
+        sqlite3_extended_result_codes(db, 1);
+    if (rc != SQLITE_OK) {
         if (error)
-            *error = QStringLiteral("The table file %1 cannot be opened: %2").arg(path, lastError(db));
+            *error = QStringLiteral("ファイル %1 を開けません。%2").arg(path, lastError(db));
         sqlite3_close(db);
         return nullptr;
     }
     QString why;
     if (!exec(db, keyPragma(password).constData(), &why)) {
         if (error)
-            *error = QStringLiteral("The table file %1 cannot be keyed: %2").arg(path, why);
+            *error = QStringLiteral("ファイル %1 を開けません。%2").arg(path, why);
         sqlite3_close(db);
         return nullptr;
     }
     // The first read of the schema is where a wrong key shows.
-    const int rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
+    const int readRc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
+    if (readRc != SQLITE_OK) {
         if (error) {
-            if (rc == SQLITE_NOTADB)
-                *error = QStringLiteral("The table password is wrong, or %1 is not a table file").arg(path);
+            // The key is built into the program: a file it does not open is
+            // another program's file or a damaged one.
+            if ((readRc & 0xff) == SQLITE_NOTADB)
+                *error = QStringLiteral("ファイル %1 を読み込めません。このプログラムのデータファイルではないか、"
+                                        "ファイルが壊れています。")
+                             .arg(path);
             else
-                *error = QStringLiteral("The table file %1 cannot be read: %2").arg(path, lastError(db));
+                *error = QStringLiteral("ファイル %1 を読み込めません。%2").arg(path, lastError(db));
         }
         sqlite3_close(db);
         return nullptr;

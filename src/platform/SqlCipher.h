@@ -28,8 +28,19 @@ void close(sqlite3 *db);
 // Registers the collation on a connection (open() already does).
 void registerCollation(sqlite3 *db);
 
-// Runs statements without results; false and error text on failure.
+// Runs statements without results; false and error text (lastError) on failure.
 [[nodiscard]] bool exec(sqlite3 *db, const char *sql, QString *error = nullptr);
+
+// Why the engine refused, in words the user can act on: the book is
+// read-only, used by another program, the disk is full, the file is
+// damaged... resultCode is a primary or extended SQLite result code;
+// systemErrno (the errno of the failed file call) tells apart a folder
+// without write permission, a missing file and a full disk behind the
+// engine's "cannot open" and I/O errors. Every error text of the table layer
+// is made through here, so every window says the same thing for one cause.
+[[nodiscard]] QString errorReason(int resultCode, int systemErrno = 0);
+// errorReason of the connection's last error, followed by the engine's own
+// text as a detail ("（詳細：...）").
 [[nodiscard]] QString lastError(sqlite3 *db);
 
 // A prepared statement released with its owner.

@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
+#include <utility>
 
 // Layout of a table file (an SQLCipher database):
 //   Data       the records; the autoincrement field is the INTEGER PRIMARY KEY
@@ -100,16 +102,47 @@ struct TTable::Impl
     TState state = TState::dsInactive;
     int batchDepth = 0;
     bool inTableBatch = false; // a TTableBatch holds the transaction
+    // Counts the TTableBatch runs (and the closes), so a run knows whether
+    // the transaction it began is still its own.
+    quint64 batchSerial = 0;
+    int runKept = 0;          // records the open TTableBatch kept
+    QString closedRunReason;  // what Close said when it rolled back a run
+    // The engine ended the transaction of a batch that is still open (a
+    // full disk, an I/O error, or a run joined to the batch lost it): why.
+    // Every write raises it until the outermost EndBatch reports it.
+    mutable QString lostReason;
+    mutable QString lastReason; // the reason of the last failure (fail())
     // A One record of a TTableBatch is open: its writes so far.
     bool oneWriteRecord = false;
     int recordWrites = 0;
 
-    // Before a write statement: a One record takes one.
+    QString fileName() const { return QFileInfo(path).fileName(); }
+
+    // The message of a batch the engine rolled back whole.
+    QString lostText() const
+    {
+        return QStringLiteral("データベースエンジンが書き込みの途中で全体を取り消したため、"
+                              "この一連の書き込みは1件も保存されていません（%1）。%2")
+            .arg(fileName(), lastReason);
+    }
+
+    // After a failed statement inside a batch: did the engine end the whole
+    // transaction? A TTableBatch finds out for itself (EndRecord).
+    void noteLostTransaction() const
+    {
+        if (db && batchDepth > 0 && !inTableBatch && lostReason.isEmpty() && sqlite3_get_autocommit(db))
+            lostReason = lostText();
+    }
+
+    // Before a write statement: a One record takes one; a batch whose
+    // transaction is gone takes none (each would be a transaction of its own).
     void beforeWrite() const
     {
+        if (!lostReason.isEmpty())
+            throw ETableError(lostReason);
         if (oneWriteRecord && recordWrites > 0)
             throw ETableError(
-                QStringLiteral("A record of this run takes one write (%1)").arg(QFileInfo(path).fileName()));
+                QStringLiteral("この処理では1件のデータに1回しか書き込めません（%1）").arg(fileName()));
     }
 
     int rowidField = -1; // the autoincrement field, the rowid itself
@@ -139,13 +172,15 @@ struct TTable::Impl
     bool eof = true;
     bool bof = true;
     qint64 cur = 0; // current record id, 0 = none
+    // The current record was deleted by someone else: cur is still its id,
+    // and pos is where the record after it now stands (order.size() when
+    // none), so Next and Prior go on from the place it had.
+    bool curGone = false;
 
     std::vector<QVariant> values; // the whole current record, or the edit buffer
     bool loaded = false;
     std::vector<QVariant> scratch;
 
-    qint64 savedCur = 0;
-    qsizetype savedPos = -1;
     bool savedEof = true, savedBof = true;
     std::vector<QVariant> original; // the record as Edit found it
 
@@ -181,7 +216,65 @@ struct TTable::Impl
         return true;
     }
 
-    SqlCipher::Statement insertStmt, updateStmt, deleteStmt, fetchStmt;
+    SqlCipher::Statement insertStmt, deleteStmt, fetchStmt;
+    // UPDATE statements by the fields they write (one flag per field).
+    std::map<std::vector<char>, SqlCipher::Statement> updateStmts;
+
+    sqlite3_stmt *updateStatement(const std::vector<char> &fields)
+    {
+        auto it = updateStmts.find(fields);
+        if (it == updateStmts.end()) {
+            QByteArray set;
+            for (size_t f = 0; f < fields.size(); ++f) {
+                if (fields[f])
+                    set += (set.isEmpty() ? "" : ", ") + columnOf(int(f)) + " = ?";
+            }
+            SqlCipher::Statement st(db, "UPDATE Data SET " + set + " WHERE rowid = ?;");
+            if (!st.valid())
+                fail(QStringLiteral("データを書き込めません"));
+            it = updateStmts.emplace(fields, std::move(st)).first;
+        }
+        return it->second.get();
+    }
+
+    // Whether two buffer values store the same (a text set from a QString
+    // and the same bytes read from the file are one value).
+    bool sameStored(int f, const QVariant &a, const QVariant &b) const
+    {
+        const bool nullA = !a.isValid() || a.isNull();
+        const bool nullB = !b.isValid() || b.isNull();
+        if (nullA || nullB)
+            return nullA == nullB;
+        if (isText(fieldDefs[f].DataType)) {
+            const auto bytes = [](const QVariant &v) {
+                return v.typeId() == QMetaType::QByteArray ? v.toByteArray() : Cp932::encode(v.toString());
+            };
+            return bytes(a) == bytes(b);
+        }
+        if (fieldDefs[f].DataType == TFieldType::ftDateTime) {
+            const auto ms = [](const QVariant &v) {
+                return v.typeId() == QMetaType::QDateTime ? v.toDateTime().toMSecsSinceEpoch() : v.toLongLong();
+            };
+            return ms(a) == ms(b);
+        }
+        return a.toLongLong() == b.toLongLong();
+    }
+
+    // A text key cut to its field's width, as writing the text would cut it.
+    QVariant keyValue(int f, const QVariant &v) const
+    {
+        if (f < 0 || fieldDefs[f].DataType != TFieldType::ftString || !v.isValid() || v.isNull())
+            return v;
+        const QByteArray bytes = v.typeId() == QMetaType::QByteArray ? v.toByteArray() : Cp932::encode(v.toString());
+        return QVariant(Cp932::truncated(bytes, fieldDefs[f].Size));
+    }
+    QList<QVariant> keyValues(const QList<int> &fields, const QList<QVariant> &vals) const
+    {
+        QList<QVariant> out;
+        for (int i = 0; i < vals.size(); ++i)
+            out << (i < fields.size() ? keyValue(fields[i], vals[i]) : vals[i]);
+        return out;
+    }
 
     QByteArray rowidColumn() const
     {
@@ -191,8 +284,9 @@ struct TTable::Impl
 
     [[noreturn]] void fail(const QString &what) const
     {
-        throw ETableError(QStringLiteral("%1 (%2): %3").arg(what, QFileInfo(path).fileName(),
-                                                             SqlCipher::lastError(db)));
+        lastReason = SqlCipher::lastError(db);
+        noteLostTransaction();
+        throw ETableError(QStringLiteral("%1（%2）。%3").arg(what, fileName(), lastReason));
     }
 
     // Our own write: the others re-read, we have brought our state up to
@@ -282,9 +376,12 @@ struct TTable::Impl
         sql += " FROM Data ORDER BY " + orderBy(descending);
         SqlCipher::Statement st(db, sql);
         if (!st.valid())
-            fail(QStringLiteral("The table order cannot be read"));
-        const size_t expected = order.size();
-        order.clear();
+            fail(QStringLiteral("データの並び順を読み込めません"));
+        // The order read before: where the current record stood in it, should
+        // it be gone from the new one.
+        std::vector<qint64> previous;
+        previous.swap(order);
+        const size_t expected = previous.size();
         hotVals.clear();
         hotNull.clear();
         const size_t arenaBefore = hotTextArena.size();
@@ -317,13 +414,14 @@ struct TTable::Impl
             }
         }
         if (rc != SQLITE_DONE)
-            fail(QStringLiteral("The table order cannot be read"));
+            fail(QStringLiteral("データの並び順を読み込めません"));
         orderValid = true;
         // Back onto the current record, or onto the place it had.
         const qsizetype n = qsizetype(order.size());
         if (n == 0) {
             pos = -1;
             cur = 0;
+            curGone = false;
             eof = bof = true;
             return;
         }
@@ -331,8 +429,28 @@ struct TTable::Impl
             const auto it = std::find(order.begin(), order.end(), cur);
             if (it != order.end()) {
                 pos = it - order.begin();
+                curGone = false;
                 return;
             }
+            // Deleted elsewhere. The cursor stays on it (so that Delete and
+            // Edit refuse it rather than take a neighbour), at the place of
+            // the first record after it that is still there.
+            const qsizetype start = curGone ? pos : pos + 1;
+            QHash<qint64, qsizetype> where;
+            where.reserve(n);
+            for (qsizetype i = 0; i < n; ++i)
+                where.insert(order[size_t(i)], i);
+            pos = n;
+            for (qsizetype i = std::max<qsizetype>(start, 0); i < qsizetype(previous.size()); ++i) {
+                const auto found = where.constFind(previous[size_t(i)]);
+                if (found != where.constEnd()) {
+                    pos = *found;
+                    break;
+                }
+            }
+            curGone = true;
+            loaded = false;
+            return;
         }
         pos = std::clamp<qsizetype>(pos, 0, n - 1);
         cur = order[size_t(pos)];
@@ -362,6 +480,7 @@ struct TTable::Impl
     {
         pos = p;
         cur = p >= 0 ? order[size_t(p)] : 0;
+        curGone = false;
         loaded = false;
     }
 
@@ -376,18 +495,27 @@ struct TTable::Impl
         return QVariant(qint64(sqlite3_column_int64(st, col)));
     }
 
-    void loadRecord()
+    // False when the current record is not in the file (the fields read empty).
+    bool loadRecord()
     {
         values.assign(size_t(fieldDefs.size()), QVariant());
         loaded = true;
         if (cur == 0)
-            return;
+            return false;
         sqlite3_bind_int64(fetchStmt, 1, cur);
-        if (sqlite3_step(fetchStmt) == SQLITE_ROW) {
+        const bool found = sqlite3_step(fetchStmt) == SQLITE_ROW;
+        if (found) {
             for (int f = 0; f < fieldDefs.size(); ++f)
                 values[size_t(f)] = readColumn(fetchStmt, f, f);
         }
         sqlite3_reset(fetchStmt);
+        return found;
+    }
+
+    [[noreturn]] void failDeletedElsewhere() const
+    {
+        throw ETableError(QStringLiteral("このデータはほかの画面かほかのプログラムで削除されています（%1）")
+                              .arg(fileName()));
     }
 
     void bindValue(sqlite3_stmt *st, int k, int f, const QVariant &v) const
@@ -441,7 +569,7 @@ struct TTable::Impl
     {
         SqlCipher::Statement st(db, sql);
         if (!st.valid())
-            fail(QStringLiteral("The table cannot be searched"));
+            fail(QStringLiteral("データを検索できません"));
         for (int k = 0; k < bound.size(); ++k)
             bindValue(st, k + 1, fields[bound[k]], vals[bound[k]]);
         return sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
@@ -479,7 +607,7 @@ const QVariant &TField::value() const
         d.scratch[i] = QVariant(d.cur);
         return d.scratch[i];
     }
-    if (!d.loaded && d.orderValid) {
+    if (!d.loaded && d.orderValid && !d.curGone) {
         const int slot = d.hotSlot[i];
         if (slot >= 0) {
             const size_t k = size_t(d.pos) * d.hot.size() + size_t(slot);
@@ -504,9 +632,9 @@ void TField::setValue(QVariant v)
 {
     TTable::Impl &d = *m_table->d;
     if (d.state != TTable::TState::dsEdit && d.state != TTable::TState::dsInsert)
-        throw ETableError(QStringLiteral("The table is not in edit or insert mode (field %1)").arg(m_name));
+        throw ETableError(QStringLiteral("データの編集中ではないため、項目 %1 に書き込めません").arg(m_name));
     if (m_type == TFieldType::ftAutoInc)
-        throw ETableError(QStringLiteral("The field %1 cannot be modified").arg(m_name));
+        throw ETableError(QStringLiteral("項目 %1 は変更できません").arg(m_name));
     d.values[size_t(m_index)] = std::move(v);
 }
 
@@ -519,7 +647,8 @@ bool TField::IsNull() const
 QByteArrayView TField::AsBytesView() const
 {
     TTable::Impl &d = *m_table->d;
-    if (isText(m_type) && d.state == TTable::TState::dsBrowse && d.cur != 0 && !d.loaded && d.orderValid) {
+    if (isText(m_type) && d.state == TTable::TState::dsBrowse && d.cur != 0 && !d.loaded && d.orderValid &&
+        !d.curGone) {
         const int slot = d.hotTextSlot[size_t(m_index)];
         if (slot >= 0) {
             const auto [offset, length] = d.hotTextRefs[size_t(d.pos) * d.hotText.size() + size_t(slot)];
@@ -599,7 +728,7 @@ void TField::SetAsString(const QString &text)
         bool ok = false;
         const qint32 n = text.trimmed().toInt(&ok);
         if (!ok)
-            throw ETableError(QStringLiteral("'%1' is not a valid integer value for field '%2'").arg(text, m_name));
+            throw ETableError(QStringLiteral("「%1」は項目 %2 に入る整数ではありません").arg(text, m_name));
         SetAsInteger(n);
     }
     }
@@ -654,7 +783,7 @@ QDateTime TField::AsDateTime() const
 void TField::SetAsDateTime(const QDateTime &value)
 {
     if (m_type != TFieldType::ftDateTime)
-        throw ETableError(QStringLiteral("The field %1 is not a date-time field").arg(m_name));
+        throw ETableError(QStringLiteral("項目 %1 は日時の項目ではありません").arg(m_name));
     setValue(value.isValid() ? QVariant(qint64(value.toMSecsSinceEpoch())) : QVariant());
 }
 
@@ -679,7 +808,7 @@ TTable::~TTable()
 void TTable::SetTableName(const QString &path)
 {
     if (Active())
-        throw ETableError(QStringLiteral("Cannot change the table name of an open table"));
+        throw ETableError(QStringLiteral("開いているファイルの名前は変えられません"));
     d->path = path;
 }
 QString TTable::TableName() const { return d->path; }
@@ -687,7 +816,7 @@ void TTable::SetPassword(const QByteArray &key) { d->password = key; }
 void TTable::SetExclusive(bool exclusive)
 {
     if (Active())
-        throw ETableError(QStringLiteral("Cannot change the sharing of an open table"));
+        throw ETableError(QStringLiteral("開いているファイルの共有の設定は変えられません"));
     d->exclusive = exclusive;
 }
 bool TTable::Exclusive() const { return d->exclusive; }
@@ -710,7 +839,7 @@ bool schemaSql(const QList<TFieldDef> &fields, const QList<TIndexDef> &indexes, 
         const TFieldDef &f = fields[i];
         if (f.Name.isEmpty() || byName.contains(f.Name.toLower()) ||
             f.Name.compare(QLatin1String(kHiddenRow), Qt::CaseInsensitive) == 0) {
-            *error = QStringLiteral("Invalid or duplicate field name '%1'").arg(f.Name);
+            *error = QStringLiteral("項目名 %1 が正しくないか、重複しています").arg(f.Name);
             return false;
         }
         byName.insert(f.Name.toLower(), i);
@@ -720,7 +849,7 @@ bool schemaSql(const QList<TFieldDef> &fields, const QList<TIndexDef> &indexes, 
         switch (f.DataType) {
         case TFieldType::ftAutoInc:
             if (autoInc >= 0) {
-                *error = QStringLiteral("A table has at most one autoincrement field");
+                *error = QStringLiteral("自動で番号を振る項目は一つまでです");
                 return false;
             }
             autoInc = i;
@@ -729,7 +858,7 @@ bool schemaSql(const QList<TFieldDef> &fields, const QList<TIndexDef> &indexes, 
         case TFieldType::ftString:
         case TFieldType::ftMemo:
             if (f.DataType == TFieldType::ftString && f.Size <= 0) {
-                *error = QStringLiteral("The text field '%1' has no width").arg(f.Name);
+                *error = QStringLiteral("文字の項目 %1 に長さがありません").arg(f.Name);
                 return false;
             }
             cols += " BLOB";
@@ -739,7 +868,7 @@ bool schemaSql(const QList<TFieldDef> &fields, const QList<TIndexDef> &indexes, 
         }
     }
     if (fields.isEmpty()) {
-        *error = QStringLiteral("A table needs at least one field");
+        *error = QStringLiteral("項目が一つもありません");
         return false;
     }
     if (autoInc < 0)
@@ -750,14 +879,14 @@ bool schemaSql(const QList<TFieldDef> &fields, const QList<TIndexDef> &indexes, 
         const TIndexDef &ix = indexes[n];
         const QStringList names = ix.Fields.split(u';', Qt::SkipEmptyParts);
         if (names.isEmpty()) {
-            *error = QStringLiteral("The index '%1' has no fields").arg(ix.Name);
+            *error = QStringLiteral("索引 %1 に項目がありません").arg(ix.Name);
             return false;
         }
         QByteArray terms;
         for (const QString &raw : names) {
             const int f = byName.value(raw.trimmed().toLower(), -1);
             if (f < 0) {
-                *error = QStringLiteral("The index '%1' names the unknown field '%2'").arg(ix.Name, raw);
+                *error = QStringLiteral("索引 %1 の項目 %2 がありません").arg(ix.Name, raw);
                 return false;
             }
             if (f == autoInc && names.size() == 1)
@@ -821,7 +950,7 @@ bool TTable::CreateTable(QString *error)
     QString dummy;
     QString &err = error ? *error : dummy;
     if (TableExists(d->path)) {
-        err = QStringLiteral("The table %1 already exists").arg(d->path);
+        err = QStringLiteral("ファイル %1 は既にあります").arg(d->path);
         return false;
     }
     QByteArray tableSql;
@@ -876,7 +1005,7 @@ bool TTable::CreateTable(QString *error)
     ok = ok && SqlCipher::exec(db, "COMMIT;", &err);
     SqlCipher::close(db);
     if (ok && !QFile::rename(tmp, target.absoluteFilePath())) {
-        err = QStringLiteral("The table %1 cannot be put in place").arg(d->path);
+        err = QStringLiteral("ファイル %1 を作成できません。フォルダーが読み取り専用か、書き込む権限がありません").arg(d->path);
         ok = false;
     }
     if (!ok) {
@@ -897,7 +1026,7 @@ void TTable::Open()
         return;
     const QString actual = resolvePath(d->path);
     if (actual.isEmpty())
-        throw ETableError(QStringLiteral("The table %1 does not exist").arg(d->path));
+        throw ETableError(QStringLiteral("ファイル %1 が見つかりません").arg(d->path));
     removeCreationLeftovers(actual);
     const QString key = QFileInfo(actual).canonicalFilePath();
     {
@@ -906,7 +1035,7 @@ void TTable::Open()
         if (e.exclusive || (d->exclusive && e.shared > 0)) {
             if (e.shared == 0 && !e.exclusive)
                 registry().remove(key);
-            throw ETableError(QStringLiteral("The table %1 is in use").arg(d->path));
+            throw ETableError(QStringLiteral("ファイル %1 はほかの処理が使用中です").arg(d->path));
         }
         if (d->exclusive)
             e.exclusive = true;
@@ -922,16 +1051,16 @@ void TTable::Open()
             throw ETableError(err);
         if (d->exclusive) {
             if (!SqlCipher::exec(d->db, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;", &err))
-                throw ETableError(QStringLiteral("The table %1 is in use: %2").arg(d->path, err));
+                throw ETableError(QStringLiteral("ファイル %1 はほかのプログラムが使用中です。%2").arg(d->path, err));
         } else {
-            sqlite3_busy_timeout(d->db, 3000);
+            sqlite3_busy_timeout(d->db, BusyWaitMs);
         }
         // The definitions come from the file.
         QList<TFieldDef> fields;
         {
             SqlCipher::Statement st(d->db, "SELECT Name, Type, Size FROM FieldDefs ORDER BY Pos;");
             if (!st.valid())
-                throw ETableError(QStringLiteral("%1 is not a table file").arg(d->path));
+                throw ETableError(QStringLiteral("%1 はこのプログラムのデータファイルではないか、ファイルが壊れています").arg(d->path));
             while (sqlite3_step(st) == SQLITE_ROW) {
                 fields << TFieldDef{QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))),
                                     TFieldType(sqlite3_column_int(st, 1)), sqlite3_column_int(st, 2)};
@@ -941,7 +1070,7 @@ void TTable::Open()
         {
             SqlCipher::Statement st(d->db, "SELECT Name, Fields, Options FROM IndexDefs ORDER BY Pos;");
             if (!st.valid())
-                throw ETableError(QStringLiteral("%1 is not a table file").arg(d->path));
+                throw ETableError(QStringLiteral("%1 はこのプログラムのデータファイルではないか、ファイルが壊れています").arg(d->path));
             while (sqlite3_step(st) == SQLITE_ROW) {
                 indexes << TIndexDef{QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0))),
                                      QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 1))),
@@ -953,7 +1082,7 @@ void TTable::Open()
         d->fieldIndex.clear();
         d->rowidField = -1;
         m_fields.clear();
-        QByteArray all, ins, marks, upd;
+        QByteArray all, ins, marks;
         for (int i = 0; i < fields.size(); ++i) {
             d->fieldIndex.insert(fields[i].Name.toLower(), i);
             m_fields.push_back(std::unique_ptr<TField>(new TField(this, i, fields[i])));
@@ -966,14 +1095,12 @@ void TTable::Open()
                 continue;
             ins += (ins.isEmpty() ? "" : ", ") + quoted(fields[i].Name);
             marks += marks.isEmpty() ? "?" : ", ?";
-            upd += (upd.isEmpty() ? "" : ", ") + quoted(fields[i].Name) + " = ?";
         }
         d->fetchStmt = SqlCipher::Statement(d->db, "SELECT " + all + " FROM Data WHERE rowid = ?;");
         d->insertStmt = SqlCipher::Statement(d->db, "INSERT INTO Data(" + ins + ") VALUES(" + marks + ");");
-        d->updateStmt = SqlCipher::Statement(d->db, "UPDATE Data SET " + upd + " WHERE rowid = ?;");
         d->deleteStmt = SqlCipher::Statement(d->db, "DELETE FROM Data WHERE rowid = ?;");
-        if (!d->fetchStmt.valid() || !d->insertStmt.valid() || !d->updateStmt.valid() || !d->deleteStmt.valid())
-            d->fail(QStringLiteral("The table cannot be prepared"));
+        if (!d->fetchStmt.valid() || !d->insertStmt.valid() || !d->deleteStmt.valid())
+            d->fail(QStringLiteral("ファイルを開けません"));
     } catch (...) {
         Close();
         throw;
@@ -991,11 +1118,12 @@ void TTable::Open()
     d->seen = d->version->load();
     d->cur = 0;
     d->pos = -1;
+    d->curGone = false;
     // An index chosen before the open is kept, as long as the file has it.
     if (!d->indexName.isEmpty() && !d->currentIndex()) {
         const QString name = d->indexName;
         Close();
-        throw ETableError(QStringLiteral("The table %1 has no index '%2'").arg(d->path, name));
+        throw ETableError(QStringLiteral("ファイル %1 に索引 %2 がありません").arg(d->path, name));
     }
     First();
 }
@@ -1006,15 +1134,31 @@ void TTable::Close()
         Cancel();
     if (d->db && d->batchDepth > 0) {
         d->batchDepth = 0;
-        // A TTableBatch's writes count only once it commits them.
-        if (SqlCipher::exec(d->db, d->inTableBatch ? "ROLLBACK;" : "COMMIT;"))
-            d->bump();
+        if (d->inTableBatch) {
+            // A TTableBatch's writes count only once it commits them: the run
+            // is told what was undone, and says so when it ends.
+            d->closedRunReason = QStringLiteral("ファイル %1 が閉じられたため、この処理で書き込んだ%2件のデータは"
+                                                "すべて取り消されました。")
+                                     .arg(d->fileName())
+                                     .arg(d->runKept);
+            if (!sqlite3_get_autocommit(d->db))
+                (void)SqlCipher::exec(d->db, "ROLLBACK;");
+        } else if (!sqlite3_get_autocommit(d->db)) {
+            QString why;
+            if (SqlCipher::exec(d->db, "COMMIT;", &why))
+                d->bump();
+            else
+                qWarning("The writes of an open batch on %s were lost at its close: %s", qPrintable(d->path),
+                         qPrintable(why));
+        }
     }
+    ++d->batchSerial;
     d->inTableBatch = false;
     d->oneWriteRecord = false;
+    d->lostReason.clear();
     d->fetchStmt = {};
     d->insertStmt = {};
-    d->updateStmt = {};
+    d->updateStmts.clear();
     d->deleteStmt = {};
     SqlCipher::close(d->db);
     d->db = nullptr;
@@ -1039,6 +1183,7 @@ void TTable::Close()
     d->hotNull.clear();
     d->cur = 0;
     d->pos = -1;
+    d->curGone = false;
     d->eof = d->bof = true;
     d->loaded = false;
 }
@@ -1049,7 +1194,7 @@ namespace {
 void checkActive(const TTable &t)
 {
     if (!t.Active())
-        throw ETableError(QStringLiteral("The table %1 is not open").arg(t.TableName()));
+        throw ETableError(QStringLiteral("ファイル %1 が開かれていません").arg(t.TableName()));
 }
 } // namespace
 
@@ -1060,7 +1205,7 @@ void TTable::SetIndexName(const QString &name)
         for (const TIndexDef &ix : d->indexDefs)
             found = found || ix.Name.compare(name, Qt::CaseInsensitive) == 0;
         if (!found)
-            throw ETableError(QStringLiteral("The table %1 has no index '%2'").arg(d->path, name));
+            throw ETableError(QStringLiteral("ファイル %1 に索引 %2 がありません").arg(d->path, name));
     }
     if (Active() && (d->state == TState::dsEdit || d->state == TState::dsInsert))
         Post();
@@ -1129,6 +1274,14 @@ void TTable::Next()
     if (!d->startMove())
         return;
     const qsizetype n = qsizetype(d->order.size());
+    if (d->curGone) {
+        // The record after the deleted one stands in its place.
+        const bool after = d->pos < n;
+        d->moveTo(after ? d->pos : n - 1);
+        d->eof = !after;
+        d->bof = false;
+        return;
+    }
     if (d->pos < n - 1) {
         d->moveTo(d->pos + 1);
         d->eof = false;
@@ -1143,6 +1296,13 @@ void TTable::Prior()
     toBrowse(*this);
     if (!d->startMove())
         return;
+    if (d->curGone) {
+        const bool before = d->pos > 0;
+        d->moveTo(before ? d->pos - 1 : 0);
+        d->bof = !before;
+        d->eof = false;
+        return;
+    }
     if (d->pos > 0) {
         d->moveTo(d->pos - 1);
         d->bof = false;
@@ -1168,7 +1328,7 @@ TField &TTable::FieldByName(const QString &name)
 {
     TField *f = FindField(name);
     if (!f)
-        throw ETableError(QStringLiteral("Field '%1' not found").arg(name));
+        throw ETableError(QStringLiteral("項目 %1 がありません").arg(name));
     return *f;
 }
 
@@ -1187,7 +1347,7 @@ int TTable::FieldCount() const { return int(m_fields.size()); }
 TField &TTable::Fields(int i)
 {
     if (i < 0 || i >= int(m_fields.size()))
-        throw ETableError(QStringLiteral("Field index out of range: %1").arg(i));
+        throw ETableError(QStringLiteral("項目の番号 %1 が範囲の外です").arg(i));
     return *m_fields[size_t(i)];
 }
 
@@ -1199,11 +1359,12 @@ bool TTable::FindKey(const QList<QVariant> &keyValues)
     fields = fields.mid(0, qMin(fields.size(), keyValues.size()));
     if (fields.isEmpty() || fields.contains(-1))
         return false;
+    const QList<QVariant> keys = d->keyValues(fields, keyValues.mid(0, fields.size()));
     QList<int> bound;
-    const QByteArray where = d->equalTerms(fields, keyValues, ix && (ix->Options & ixCaseInsensitive), &bound);
+    const QByteArray where = d->equalTerms(fields, keys, ix && (ix->Options & ixCaseInsensitive), &bound);
     const qint64 id = d->firstId("SELECT rowid FROM Data WHERE " + where + " ORDER BY " + d->orderBy(false) +
                                      " LIMIT 1;",
-                                 fields, keyValues, bound);
+                                 fields, keys, bound);
     if (id == 0)
         return false;
     d->goToId(id);
@@ -1234,7 +1395,7 @@ void TTable::FindNearest(const QList<QVariant> &keyValues)
         if (text && fold)
             lhs += QByteArray(" COLLATE ") + SqlCipher::kFoldCollation;
         rhs += i ? ", ?" : "?";
-        QVariant v = keyValues[i];
+        QVariant v = d->keyValue(f, keyValues[i]);
         if (d->isEmptyKey(f, v))
             v = text ? QVariant(QByteArray("")) : QVariant(kNullIntKey);
         vals << v;
@@ -1247,7 +1408,7 @@ void TTable::FindNearest(const QList<QVariant> &keyValues)
     // An empty text key must bind as '' (TEXT), not NULL.
     SqlCipher::Statement st(d->db, sql);
     if (!st.valid())
-        d->fail(QStringLiteral("The table cannot be searched"));
+        d->fail(QStringLiteral("データを検索できません"));
     for (int k = 0; k < vals.size(); ++k) {
         const QVariant &v = vals[k];
         if (v.typeId() == QMetaType::QByteArray && v.toByteArray().isEmpty())
@@ -1270,16 +1431,17 @@ bool TTable::Locate(const QString &fieldNames, const QList<QVariant> &values, bo
     for (const QString &n : fieldNames.split(u';', Qt::SkipEmptyParts)) {
         const int f = d->fieldIndex.value(n.trimmed().toLower(), -1);
         if (f < 0)
-            throw ETableError(QStringLiteral("Field '%1' not found").arg(n));
+            throw ETableError(QStringLiteral("項目 %1 がありません").arg(n));
         fields << f;
     }
     if (fields.isEmpty() || fields.size() != values.size())
         return false;
+    const QList<QVariant> keys = d->keyValues(fields, values);
     QList<int> bound;
-    const QByteArray where = d->equalTerms(fields, values, caseInsensitive, &bound);
+    const QByteArray where = d->equalTerms(fields, keys, caseInsensitive, &bound);
     const qint64 id = d->firstId("SELECT rowid FROM Data WHERE " + where + " ORDER BY " + d->orderBy(d->descending) +
                                      " LIMIT 1;",
-                                 fields, values, bound);
+                                 fields, keys, bound);
     if (id == 0)
         return false;
     d->goToId(id);
@@ -1289,8 +1451,9 @@ bool TTable::Locate(const QString &fieldNames, const QList<QVariant> &values, bo
 void TTable::Append()
 {
     toBrowse(*this);
-    d->savedCur = d->cur;
-    d->savedPos = d->pos;
+    // The cursor stays where it is while the new record is filled in (a
+    // re-read of the order meanwhile follows it); Cancel only restores the
+    // end flags.
     d->savedEof = d->eof;
     d->savedBof = d->bof;
     d->values.assign(size_t(d->fieldDefs.size()), QVariant());
@@ -1304,8 +1467,9 @@ void TTable::Edit()
         return;
     d->ensureFresh();
     if (d->cur == 0)
-        throw ETableError(QStringLiteral("The table %1 has no current record to edit").arg(d->path));
-    d->loadRecord();
+        throw ETableError(QStringLiteral("編集するデータがありません（%1）").arg(d->path));
+    if (d->curGone || !d->loadRecord())
+        d->failDeletedElsewhere();
     d->original = d->values;
     d->state = TState::dsEdit;
 }
@@ -1317,47 +1481,74 @@ void TTable::Post()
         return;
     const bool inserting = d->state == TState::dsInsert;
     d->beforeWrite();
-    sqlite3_stmt *st = inserting ? d->insertStmt.get() : d->updateStmt.get();
-    int k = 1;
-    for (int f = 0; f < d->fieldDefs.size(); ++f) {
-        if (f != d->rowidField)
-            d->bindValue(st, k++, f, d->values[size_t(f)]);
+    const size_t nf = size_t(d->fieldDefs.size());
+    sqlite3_stmt *st = nullptr;
+    if (inserting) {
+        st = d->insertStmt.get();
+        int k = 1;
+        for (int f = 0; f < int(nf); ++f) {
+            if (f != d->rowidField)
+                d->bindValue(st, k++, f, d->values[size_t(f)]);
+        }
+    } else {
+        // Only the fields set since Edit: another table object's change to
+        // the other fields meanwhile is not written back over.
+        std::vector<char> changed(nf, 0);
+        bool any = false;
+        for (int f = 0; f < int(nf); ++f) {
+            if (f != d->rowidField && !d->sameStored(f, d->values[size_t(f)], d->original[size_t(f)]))
+                changed[size_t(f)] = any = true;
+        }
+        if (any) {
+            st = d->updateStatement(changed);
+            int k = 1;
+            for (int f = 0; f < int(nf); ++f) {
+                if (changed[size_t(f)])
+                    d->bindValue(st, k++, f, d->values[size_t(f)]);
+            }
+            sqlite3_bind_int64(st, k, d->cur);
+        }
     }
-    if (!inserting)
-        sqlite3_bind_int64(st, k, d->cur);
-    const int rc = sqlite3_step(st);
-    sqlite3_reset(st);
-    sqlite3_clear_bindings(st);
-    if (rc != SQLITE_DONE) {
-        // Inside a batch only this statement is undone; the batch goes on.
-        d->fail(QStringLiteral("The record cannot be posted"));
+    if (st) {
+        const int rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+        if (rc != SQLITE_DONE) {
+            // Inside a batch only this statement is undone; the batch goes on.
+            d->fail(QStringLiteral("データを書き込めません"));
+        }
     }
-    ++d->recordWrites;
-    if (!inserting && sqlite3_changes(d->db) == 0) {
+    // Nothing to write still needs the record to be there.
+    const bool gone = !inserting && (st ? sqlite3_changes(d->db) == 0 : !d->loadRecord());
+    if (gone) {
         // Another table object deleted the record while it was being edited.
-        d->bump();
-        throw ETableError(QStringLiteral("The record was deleted by another user (%1)")
-                              .arg(QFileInfo(d->path).fileName()));
+        d->orderValid = false;
+        d->loaded = false;
+        d->failDeletedElsewhere();
     }
+    if (st)
+        ++d->recordWrites;
     if (inserting) {
         d->cur = sqlite3_last_insert_rowid(d->db);
+        d->curGone = false;
         if (d->rowidField >= 0)
             d->values[size_t(d->rowidField)] = QVariant(d->cur);
     }
-    d->loaded = true; // the buffer is the record as stored
+    // The buffer is the record as stored, unless someone else wrote since
+    // this table last looked (their fields may be newer than ours).
+    d->loaded = !d->version || d->version->load() == d->seen;
     if (inserting || !d->keepOrderAfterEdit())
         d->orderValid = false;
     d->eof = d->bof = false;
     d->state = TState::dsBrowse;
-    d->bump();
+    if (st)
+        d->bump();
 }
 
 void TTable::Cancel()
 {
     checkActive(*this);
     if (d->state == TState::dsInsert) {
-        d->cur = d->savedCur;
-        d->pos = d->savedPos;
         d->eof = d->savedEof;
         d->bof = d->savedBof;
     }
@@ -1376,13 +1567,21 @@ void TTable::Delete()
         Cancel();
     d->ensureOrder();
     if (d->cur == 0 || d->order.empty())
-        throw ETableError(QStringLiteral("The table %1 has no current record to delete").arg(d->path));
+        throw ETableError(QStringLiteral("削除するデータがありません（%1）").arg(d->path));
+    if (d->curGone)
+        d->failDeletedElsewhere();
     d->beforeWrite();
     sqlite3_bind_int64(d->deleteStmt, 1, d->cur);
     const int rc = sqlite3_step(d->deleteStmt);
     sqlite3_reset(d->deleteStmt);
     if (rc != SQLITE_DONE)
-        d->fail(QStringLiteral("The record cannot be deleted"));
+        d->fail(QStringLiteral("データを削除できません"));
+    if (sqlite3_changes(d->db) == 0) {
+        // Deleted by another program: the order this table holds is stale.
+        d->orderValid = false;
+        d->loaded = false;
+        d->failDeletedElsewhere();
+    }
     ++d->recordWrites;
     // Out of the walk without re-reading it: the next record takes the place.
     const size_t p = size_t(d->pos);
@@ -1408,9 +1607,12 @@ TTable::TState TTable::State() const { return d->state; }
 void TTable::BeginBatch()
 {
     checkActive(*this);
-    if (d->batchDepth++ == 0 && !SqlCipher::exec(d->db, "BEGIN IMMEDIATE;")) {
-        d->batchDepth = 0;
-        d->fail(QStringLiteral("The table cannot be written"));
+    if (d->batchDepth++ == 0) {
+        d->lostReason.clear();
+        if (!SqlCipher::exec(d->db, "BEGIN IMMEDIATE;")) {
+            d->batchDepth = 0;
+            d->fail(QStringLiteral("ファイルに書き込めません"));
+        }
     }
 }
 
@@ -1420,8 +1622,32 @@ void TTable::EndBatch()
     if (d->batchDepth == 0)
         return;
     if (--d->batchDepth == 0) {
-        if (!SqlCipher::exec(d->db, "COMMIT;"))
-            d->fail(QStringLiteral("The table cannot be written"));
+        // The engine may have ended the transaction (noted by a failed write,
+        // or by a run joined to the batch): nothing of the batch is in the
+        // file, and the one who began it must hear so.
+        if (d->lostReason.isEmpty() && sqlite3_get_autocommit(d->db))
+            d->lostReason = d->lostText();
+        if (!d->lostReason.isEmpty()) {
+            const QString reason = std::exchange(d->lostReason, QString());
+            if (!sqlite3_get_autocommit(d->db))
+                (void)SqlCipher::exec(d->db, "ROLLBACK;");
+            d->orderValid = false;
+            d->loaded = false;
+            d->bump();
+            throw ETableError(reason);
+        }
+        QString why;
+        if (!SqlCipher::exec(d->db, "COMMIT;", &why)) {
+            // Still open after a refused commit (another reader): undone, so
+            // the table is left as it was and the next batch starts clean.
+            if (!sqlite3_get_autocommit(d->db))
+                (void)SqlCipher::exec(d->db, "ROLLBACK;");
+            d->orderValid = false;
+            d->loaded = false;
+            d->bump();
+            throw ETableError(QStringLiteral("一連の書き込みを保存できませんでした（%1）。%2")
+                                  .arg(d->fileName(), why));
+        }
         // A page cache left behind by a big batch of writes slows the reads
         // that follow by a quarter; they are quicker filling it afresh.
         sqlite3_db_release_memory(d->db);
@@ -1436,8 +1662,10 @@ void TTable::FlushBuffers()
     // transaction; inside one, commit what is there and carry on. A
     // TTableBatch's transaction ends only by its own Commit.
     if (d->batchDepth > 0 && !d->inTableBatch) {
+        if (!d->lostReason.isEmpty())
+            throw ETableError(d->lostReason);
         if (!SqlCipher::exec(d->db, "COMMIT; BEGIN IMMEDIATE;"))
-            d->fail(QStringLiteral("The table cannot be written"));
+            d->fail(QStringLiteral("ファイルに書き込めません"));
         d->bump();
     }
 }
@@ -1446,9 +1674,9 @@ void TTable::Pack()
 {
     toBrowse(*this);
     if (d->batchDepth > 0)
-        throw ETableError(QStringLiteral("The table %1 cannot be packed during a batch").arg(d->path));
+        throw ETableError(QStringLiteral("書き込みの途中のため、ファイル %1 を最適化できません").arg(d->path));
     if (!SqlCipher::exec(d->db, "VACUUM;"))
-        d->fail(QStringLiteral("The table cannot be packed"));
+        d->fail(QStringLiteral("ファイルを最適化できません"));
     d->orderValid = false;
     d->bump();
 }
@@ -1457,7 +1685,7 @@ void TTable::RegenerateIndexes()
 {
     toBrowse(*this);
     if (d->batchDepth > 0)
-        throw ETableError(QStringLiteral("The indexes of %1 cannot be rebuilt during a batch").arg(d->path));
+        throw ETableError(QStringLiteral("書き込みの途中のため、ファイル %1 の索引を作り直せません").arg(d->path));
     QByteArray tableSql;
     QList<QByteArray> indexSql;
     QString err;
@@ -1480,7 +1708,7 @@ void TTable::RegenerateIndexes()
     ok = ok && SqlCipher::exec(d->db, "COMMIT;", &err);
     if (!ok) {
         (void)SqlCipher::exec(d->db, "ROLLBACK;");
-        throw ETableError(QStringLiteral("The indexes of %1 cannot be rebuilt: %2").arg(d->path, err));
+        throw ETableError(QStringLiteral("ファイル %1 の索引を作り直せません。%2").arg(d->path, err));
     }
     d->orderValid = false;
     d->bump();
@@ -1493,37 +1721,66 @@ namespace {
 constexpr const char *kRunSavepoint = "run";
 } // namespace
 
+int TTable::BusyWaitMs = 3000;
+
 TTableBatch::TTableBatch(TTable &Table) : m_table(Table)
 {
     checkActive(Table);
     TTable::Impl &d = *Table.d;
     if (d.inTableBatch)
-        throw ETableError(QStringLiteral("The table %1 is already in a run of writes").arg(d.path));
+        throw ETableError(QStringLiteral("ファイル %1 はほかの一連の書き込みの途中です").arg(d.path));
     if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
         Table.Post();
+    if (!d.lostReason.isEmpty())
+        throw ETableError(d.lostReason);
+    if (!d.exclusive)
+        sqlite3_busy_timeout(d.db, TTable::BusyWaitMs);
     const bool joined = d.batchDepth > 0;
     const QByteArray sql = joined ? QByteArray("SAVEPOINT ") + kRunSavepoint + ';' : QByteArray("BEGIN IMMEDIATE;");
     if (!SqlCipher::exec(d.db, sql.constData()))
-        d.fail(QStringLiteral("The table cannot be written"));
+        d.fail(QStringLiteral("ファイルに書き込めません"));
     ++d.batchDepth;
     d.inTableBatch = true;
+    d.runKept = 0;
+    m_serial = ++d.batchSerial;
     m_open = true;
 }
 
 TTableBatch::~TTableBatch()
 {
-    if (m_open)
+    if (stillOpen())
         Drop();
+}
+
+bool TTableBatch::stillOpen()
+{
+    if (!m_open)
+        return false;
+    const TTable::Impl &d = *m_table.d;
+    if (d.db && d.inTableBatch && d.batchSerial == m_serial)
+        return true;
+    // The table was closed under the run, which rolled it back.
+    m_open = false;
+    m_inRecord = false;
+    m_lost = true;
+    m_lostReason = d.closedRunReason;
+    return false;
+}
+
+bool TTableBatch::Lost()
+{
+    (void)stillOpen();
+    return m_lost;
 }
 
 void TTableBatch::BeginRecord(TRecordWrites Writes)
 {
     TTable::Impl &d = *m_table.d;
-    if (!m_open || m_inRecord)
+    if (!stillOpen() || m_inRecord)
         return;
     m_savepoint = Writes == TRecordWrites::Several;
     if (m_savepoint && !SqlCipher::exec(d.db, "SAVEPOINT rec;"))
-        d.fail(QStringLiteral("The table cannot be written"));
+        d.fail(QStringLiteral("ファイルに書き込めません"));
     d.oneWriteRecord = !m_savepoint;
     d.recordWrites = 0;
     m_inRecord = true;
@@ -1532,7 +1789,7 @@ void TTableBatch::BeginRecord(TRecordWrites Writes)
 bool TTableBatch::EndRecord(bool Keep)
 {
     TTable::Impl &d = *m_table.d;
-    if (!m_open)
+    if (!stillOpen())
         return false;
     if (d.state == TTable::TState::dsEdit || d.state == TTable::TState::dsInsert)
         m_table.Cancel();
@@ -1541,11 +1798,19 @@ bool TTableBatch::EndRecord(bool Keep)
         d.oneWriteRecord = false;
         QString error;
         bool ok = true;
-        if (m_savepoint) {
+        // A full disk or an I/O error makes the engine roll back the whole
+        // transaction: every later write would be a transaction of its own.
+        const bool engineEnded = sqlite3_get_autocommit(d.db) != 0;
+        if (engineEnded) {
+            ok = false;
+            error = d.lostText();
+        } else if (m_savepoint) {
             ok = SqlCipher::exec(d.db, Keep ? "RELEASE rec;" : "ROLLBACK TO rec; RELEASE rec;", &error);
         } else if (!Keep && d.recordWrites > 0) {
             ok = false;
-            error = QStringLiteral("A written record of the run could not be undone alone");
+            error = QStringLiteral("書き込んだデータを1件だけ取り消すことができないため、"
+                                   "この処理のデータは1件も書き込まれていません（%1）。")
+                        .arg(d.fileName());
         }
         if (!Keep && m_savepoint) {
             // The walk and the current record may hold what was undone.
@@ -1553,14 +1818,14 @@ bool TTableBatch::EndRecord(bool Keep)
             d.loaded = false;
             d.bump();
         }
-        // A full disk or an I/O error makes the engine roll back the whole
-        // transaction: every later write would be a transaction of its own.
         if (!ok || sqlite3_get_autocommit(d.db)) {
             m_lost = true;
-            m_lostReason = error.isEmpty() ? QStringLiteral("The run of writes was rolled back") : error;
+            m_lostReason = error.isEmpty() ? d.lostText() : error;
             Drop();
             return false;
         }
+        if (Keep)
+            ++d.runKept;
     }
     return true;
 }
@@ -1570,8 +1835,9 @@ bool TTableBatch::Commit(QString *Error)
     TTable::Impl &d = *m_table.d;
     QString dummy;
     QString &error = Error ? *Error : dummy;
-    if (!m_open) {
-        error = m_lost ? m_lostReason : QStringLiteral("The run of writes is over");
+    m_busy = false;
+    if (!stillOpen()) {
+        error = m_lost ? m_lostReason : QStringLiteral("この一連の書き込みは既に終わっています。");
         return false;
     }
     if (m_inRecord)
@@ -1586,7 +1852,13 @@ bool TTableBatch::Commit(QString *Error)
     const QByteArray sql = joined ? QByteArray("RELEASE ") + kRunSavepoint + ';' : QByteArray("COMMIT;");
     QString why;
     if (!SqlCipher::exec(d.db, sql.constData(), &why)) {
-        error = QStringLiteral("The table cannot be written (%1): %2").arg(QFileInfo(d.path).fileName(), why);
+        error = QStringLiteral("この処理のデータを書き込めませんでした（%1）。%2").arg(d.fileName(), why);
+        // Another connection reads the file: the engine keeps the
+        // transaction whole, so the commit can be tried again.
+        if (!sqlite3_get_autocommit(d.db) && (sqlite3_extended_errcode(d.db) & 0xff) == SQLITE_BUSY) {
+            m_busy = true;
+            return false;
+        }
         m_lost = true;
         m_lostReason = error;
         Drop();
@@ -1608,6 +1880,7 @@ void TTableBatch::Drop()
     TTable::Impl &d = *m_table.d;
     m_open = false;
     m_inRecord = false;
+    m_busy = false;
     d.oneWriteRecord = false;
     if (!d.db || d.batchDepth == 0)
         return;
@@ -1617,7 +1890,10 @@ void TTableBatch::Drop()
     const bool joined = d.batchDepth > 1;
     --d.batchDepth;
     if (sqlite3_get_autocommit(d.db)) {
-        d.batchDepth = 0; // the engine ended the whole transaction
+        // The engine ended the whole transaction, the batch this run joined
+        // with it: whoever began that batch hears of it at its EndBatch.
+        if (joined && d.lostReason.isEmpty())
+            d.lostReason = m_lostReason.isEmpty() ? d.lostText() : m_lostReason;
     } else if (joined) {
         (void)SqlCipher::exec(d.db, (QByteArray("ROLLBACK TO ") + kRunSavepoint + "; RELEASE " + kRunSavepoint +
                                      ';').constData());

@@ -80,7 +80,9 @@ private:
 };
 
 // Raised by TTable on a failed open, a write that the file refuses, or a
-// cursor operation in the wrong state. The message is for the user.
+// cursor operation in the wrong state. The message is for the user: what
+// could not be done, the file, and the reason in words the user can act on
+// (SqlCipher::errorReason), the engine's own text only as a detail.
 MURVEN_DECLARE_EXCEPTION(ETableError, Exception);
 
 // A keyed table in a file of its own, walked by a cursor in the order of any
@@ -134,7 +136,14 @@ public:
     // and index definitions are read from the file. The temporary files a
     // killed CreateTable of this table left in its folder are removed first.
     void Open();
+    // Never raises (destructors close). An open BeginBatch is committed; the
+    // writes of an unfinished TTableBatch are rolled back, and the run learns
+    // it: it is lost, and its Commit says how many records were undone.
     void Close();
+    // How long a write waits for another connection that holds the file
+    // (the engine's busy wait), in milliseconds; taken at Open and at the
+    // start of each TTableBatch.
+    static int BusyWaitMs;
     bool Active() const;
 
     // "" = primary order (record number).
@@ -166,16 +175,26 @@ public:
 
     // Exact match on the leading fields of the current index; the cursor goes
     // to the first matching record in index order. False leaves it unmoved.
+    // A text key longer than its field is cut to the field's width as a
+    // write would cut it, so what was written with it is found.
     bool FindKey(const QList<QVariant> &keyValues);
     // The first record whose key is at or after the given key (in the walk's
-    // direction); Eof when none.
+    // direction); Eof when none. Text keys are cut as for FindKey.
     void FindNearest(const QList<QVariant> &keyValues);
     // First record in the current order whose fields ("A;B") equal the values.
+    // Text values are cut as for FindKey.
     bool Locate(const QString &fieldNames, const QList<QVariant> &values, bool caseInsensitive = false);
 
     // After Post of an Append the cursor is on the new record; Edit+Post keeps
     // it on the edited record; Delete moves to the next record in the current
     // order (or the new last one); Cancel returns to the previous record.
+    //
+    // Another table object (or program) may delete the current record: the
+    // cursor then stays where the record was, its fields read empty, Edit
+    // and Delete raise ETableError (as Post does), and Next and Prior go to
+    // the records that were after and before it. Post of an Edit writes only
+    // the fields set since Edit, so what another object changed in the other
+    // fields meanwhile stays.
     void Append();
     void Edit();
     void Post();
@@ -184,7 +203,11 @@ public:
     TState State() const;
 
     // A run of posts in one transaction for speed. A post that fails inside
-    // the batch is undone alone; the others stay. EndBatch commits.
+    // the batch is undone alone; the others stay. EndBatch commits. When the
+    // engine rolled back the whole transaction (a full disk, an I/O error, a
+    // run joined to the batch that lost it), every write until the outermost
+    // EndBatch raises, and that EndBatch raises ETableError with the reason:
+    // nothing of the batch was written.
     void BeginBatch();
     void EndBatch();
 
@@ -246,17 +269,27 @@ public:
     // written.
     [[nodiscard]] bool EndRecord(bool Keep);
     // False, with the reason, when the commit failed or the batch was lost;
-    // then nothing of the batch was written.
+    // then nothing of the batch was written. When another connection held
+    // the file past the busy wait (Busy()), the batch stays whole and open:
+    // Commit may be called again, and destroying the batch gives it up.
     [[nodiscard]] bool Commit(QString *Error = nullptr);
-    [[nodiscard]] bool Lost() const { return m_lost; }
+    // The batch was rolled back: by the engine, by a failed commit, or by
+    // the table's Close. Nothing of it will be written.
+    [[nodiscard]] bool Lost();
+    // The last Commit met a file held by another connection.
+    [[nodiscard]] bool Busy() const { return m_busy; }
 
 private:
     void Drop();
+    // False (and the batch lost) once the table's Close rolled it back.
+    bool stillOpen();
 
     TTable &m_table;
+    quint64 m_serial = 0;
     bool m_open = false;
     bool m_inRecord = false;
     bool m_savepoint = false; // the record holds a savepoint
     bool m_lost = false;
+    bool m_busy = false;
     QString m_lostReason;
 };

@@ -4,12 +4,14 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QProgressDialog>
 #include <QSet>
 #include <QTimer>
 
 int TRecordRun::ShowAfterMs = 400;
 int TRecordRun::ServeEveryMs = 50;
+int TRecordRun::QuietCommitRetries = 1;
 
 namespace {
 
@@ -265,12 +267,36 @@ void TRecordRun::ReleaseInput()
 bool TRecordRun::Commit(QString *Error)
 {
     HideProgress();
+    QString error;
     bool written = false;
-    if (m_batch)
-        written = m_batch->Commit(Error);
-    else if (Error)
-        *Error = QString();
-    // The input comes back once the run's writes are settled.
+    if (m_batch) {
+        // Another program reading the book holds the commit off past the busy
+        // wait: tried again QuietCommitRetries times by itself, then as often
+        // as the user wants; only giving up throws the run away.
+        int quietTries = QuietCommitRetries;
+        while (!(written = m_batch->Commit(&error)) && m_batch->Busy()) {
+            if (quietTries-- > 0)
+                continue;
+            const QString text =
+                QStringLiteral("ほかのプログラムかほかの画面がファイル %1 を使用中のため、"
+                               "この処理の変更を書き込めません  \r\n\r\n"
+                               "再試行すると、もう一度書き込みます  \r\n"
+                               "キャンセルすると、この処理の変更をすべて取り消します  ")
+                    .arg(QFileInfo(m_table.TableName()).fileName());
+            const int answer = ShowMessageBoxAt(m_owner, text, ProductCaption(), MB_RETRYCANCEL | MB_ICONWARNING,
+                                                mbpCenterOnOwner, 0, 0);
+            if (answer != IDRETRY) {
+                m_batch.reset(); // rolls the run back
+                error = QStringLiteral("書き込みを取りやめたため、この処理のデータは1件も書き込まれていません。") +
+                        error;
+                break;
+            }
+        }
+    }
+    if (Error)
+        *Error = error;
+    // The input comes back once the run's writes are settled, the user's
+    // answer to a busy book included.
     ReleaseInput();
     return written;
 }

@@ -99,7 +99,10 @@ public:
 
     // Writes the run to the file and gives the input back. False, with the
     // reason, when nothing of it was written (a failed commit, or a batch
-    // lost on the way).
+    // lost on the way). A file that another program holds past the table's
+    // busy wait is tried again QuietCommitRetries times, then the user
+    // chooses (a positioned message box, 再試行 or キャンセル) between trying
+    // again and giving the run up.
     [[nodiscard]] bool Commit(QString *Error);
 
     // True while a run owns the input (between Begin and its end).
@@ -109,6 +112,8 @@ public:
     // event loop is served, in milliseconds.
     static int ShowAfterMs;
     static int ServeEveryMs;
+    // Further tries of a commit that met a busy file before the user is asked.
+    static int QuietCommitRetries;
 
 private:
     class TInputGuard;

@@ -174,6 +174,7 @@ protected:
             TAddressData actual = after.at(recNo);
             if (expected.UpdDateTime != old.UpdDateTime) {
                 EXPECT_GE(actual.UpdDateTime, m_started.addSecs(-1)) << "RecNo " << recNo;
+                EXPECT_EQ(actual.UpdDateTime.time().msec(), 0) << "stamped to the second, RecNo " << recNo;
                 actual.UpdDateTime = expected.UpdDateTime;
             }
             EXPECT_TRUE(actual == expected) << "RecNo " << recNo;
@@ -482,7 +483,7 @@ TEST_P(RefusedBatchChange, countsOnlyWhatReachedTheFileAndTellsTheFormOfThat)
         failed << TRunRecord{recNo, list->IndexOfRecNo(recNo)};
     EXPECT_TRUE(text.contains(list->RecordListText(failed))) << qPrintable(text);
     if (c.reason) {
-        EXPECT_TRUE(text.contains(QString::fromLatin1(c.reason))) << qPrintable(text);
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.reason))) << qPrintable(text);
     }
     expectOnly(before, readAll(), [&c](int recNo, TAddressData &d) {
         if (c.changed.contains(recNo)) {
@@ -495,7 +496,7 @@ TEST_P(RefusedBatchChange, countsOnlyWhatReachedTheFileAndTellsTheFormOfThat)
 INSTANTIATE_TEST_SUITE_P(
     Runs, RefusedBatchChange,
     ::testing::Values(RefusedRunCase{"oneRecord", false, {1, 4}, {3}, nullptr},
-                      RefusedRunCase{"lockedTable", true, {}, {1, 3, 4}, "locked"}),
+                      RefusedRunCase{"lockedTable", true, {}, {1, 3, 4}, "使用中"}),
     [](const ::testing::TestParamInfo<RefusedRunCase> &info) { return std::string(info.param.name); });
 
 // A keyword the edits would refuse, set past them, reaches no record: each is

@@ -2,7 +2,11 @@
 
 #include "platform/Cp932.h"
 
+#include <QTimeZone>
+
 #include <gtest/gtest.h>
+
+#include <ctime>
 
 namespace {
 
@@ -80,6 +84,82 @@ TEST(TruncMilliseconds, dropsTheMillisecondsOnTheSameDay)
     const QDateTime cut = TruncMilliseconds(stamp);
     EXPECT_EQ(cut, QDateTime(QDate(2013, 12, 31), QTime(23, 59, 59)));
     EXPECT_FALSE(TruncMilliseconds(QDateTime()).isValid());
+}
+
+// An instant (UTC milliseconds) seen in a zone: the stamp is the same
+// instant without its milliseconds, in the same zone, whatever the reading.
+// In the hour a change from summer time repeats, a reading names two
+// instants; the stamp must stay on the pass it was taken in.
+struct StampCase {
+    const char *name;
+    const char *zone;
+    qint64 utcMs;
+};
+void PrintTo(const StampCase &c, std::ostream *os) { *os << c.name; }
+
+qint64 utc(int y, int mo, int d, int h, int mi, int s, int ms)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC).toMSecsSinceEpoch();
+}
+
+const QList<StampCase> kStampCases = {
+    {"newYorkFirstPassOfTheRepeatedHour", "America/New_York", utc(2023, 11, 5, 5, 30, 0, 500)},
+    {"newYorkSecondPassOfTheRepeatedHour", "America/New_York", utc(2023, 11, 5, 6, 30, 0, 500)},
+    {"berlinFirstPassOfTheRepeatedHour", "Europe/Berlin", utc(2023, 10, 29, 0, 30, 59, 999)},
+    {"berlinSecondPassOfTheRepeatedHour", "Europe/Berlin", utc(2023, 10, 29, 1, 30, 59, 999)},
+    {"lordHoweHalfHourShiftRepeated", "Australia/Lord_Howe", utc(2023, 4, 1, 14, 45, 1, 1)},
+    {"tokyoWithoutSummerTime", "Asia/Tokyo", utc(2014, 3, 31, 14, 59, 58, 123)},
+    {"beforeNineteenSeventy", "Asia/Tokyo", utc(1969, 12, 31, 23, 59, 59, 250)},
+};
+
+class TimeStamp : public ::testing::TestWithParam<StampCase>
+{
+};
+
+TEST_P(TimeStamp, cutsTheMillisecondsOffTheInstantInAZone)
+{
+    const QTimeZone zone(GetParam().zone);
+    ASSERT_TRUE(zone.isValid()) << GetParam().zone;
+    const qint64 ms = GetParam().utcMs;
+    const qint64 whole = ms - (((ms % 1000) + 1000) % 1000);
+    const QDateTime cut = TruncMilliseconds(QDateTime::fromMSecsSinceEpoch(ms, zone));
+    EXPECT_EQ(cut.toMSecsSinceEpoch(), whole);
+    EXPECT_EQ(cut.timeZone(), zone);
+    EXPECT_EQ(cut.time().msec(), 0);
+}
+
+// The same in the process's own local time, the zone the program stamps in.
+TEST_P(TimeStamp, cutsTheMillisecondsOffTheInstantInLocalTime)
+{
+    const QByteArray saved = qgetenv("TZ");
+    qputenv("TZ", GetParam().zone);
+    tzset();
+    const qint64 ms = GetParam().utcMs;
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(ms);
+    const QDateTime cut = TruncMilliseconds(local);
+    const qint64 got = cut.toMSecsSinceEpoch();
+    const Qt::TimeSpec spec = cut.timeSpec();
+    const int offset = local.offsetFromUtc();
+    qputenv("TZ", saved);
+    tzset();
+    EXPECT_EQ(offset, QTimeZone(GetParam().zone).offsetFromUtc(QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)))
+        << "the local zone is the one under test";
+    EXPECT_EQ(got, ms - (((ms % 1000) + 1000) % 1000));
+    EXPECT_EQ(spec, Qt::LocalTime);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, TimeStamp, ::testing::ValuesIn(kStampCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(CurrentTimeStamp, isNowInLocalTimeToTheSecond)
+{
+    const qint64 before = QDateTime::currentMSecsSinceEpoch();
+    const QDateTime stamp = CurrentTimeStamp();
+    const qint64 after = QDateTime::currentMSecsSinceEpoch();
+    EXPECT_EQ(stamp.timeSpec(), Qt::LocalTime);
+    EXPECT_EQ(stamp.time().msec(), 0);
+    EXPECT_GE(stamp.toMSecsSinceEpoch(), before - before % 1000);
+    EXPECT_LE(stamp.toMSecsSinceEpoch(), after);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <functional>
 #include <numeric>
@@ -376,7 +377,7 @@ class TableSearchTest : public TableTest, public ::testing::WithParamInterface<S
 TEST_P(TableSearchTest, findsTheFirstMatchingRecord)
 {
     TTable t;
-    openNew(t, {{2, "xx", "b"}, {1, "yy", "a"}, {2, "zz", "B"}, {3, "", ""}});
+    openNew(t, {{2, "xx", "b"}, {1, "yy", "a"}, {2, "zz", "B"}, {3, "", ""}, {3, "vwxyz", ""}});
     const QString index = QString::fromLatin1(GetParam().index);
     t.SetIndexName(index.startsWith(QLatin1Char('-')) ? index.mid(1) : index);
     t.SetDescending(index.startsWith(QLatin1Char('-')));
@@ -406,7 +407,14 @@ INSTANTIATE_TEST_SUITE_P(
                       SearchCase{"FindNearestDescending", "-Group", findNearest({2}), 3},
                       SearchCase{"LocateExact", "", locate("Group;Name", {2, QByteArray("zz")}), 3},
                       SearchCase{"LocateCaseSensitiveMisses", "", locate("Kana", {QByteArray("A")}), 0},
-                      SearchCase{"LocateCaseInsensitive", "", locate("Kana", {QByteArray("A")}, true), 2}),
+                      SearchCase{"LocateCaseInsensitive", "", locate("Kana", {QByteArray("A")}, true), 2},
+                      // A key longer than the field (Name: 5 bytes) finds what writing it stored.
+                      SearchCase{"FindKeyCutsALongKey", "NameDesc", findKey({QByteArray("vwxyz+")}), 5},
+                      SearchCase{"FindKeyCutsALongText", "NameDesc", findKey({QStringLiteral("vwxyzあ")}), 5},
+                      SearchCase{"FindNearestCutsALongKey", "-NameDesc", findNearest({QByteArray("vwxyz+")}), 5},
+                      SearchCase{"LocateCutsALongText", "", locate("Name", {QStringLiteral("vwxyz0123")}), 5},
+                      SearchCase{"LocateCaseInsensitiveCutsALongText", "", locate("Name", {QByteArray("VWXYZ+")}, true),
+                                 5}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct WidthCase { QByteArray input; QByteArray stored; };
@@ -522,6 +530,128 @@ TEST_F(TableTest, postOfARecordDeletedByAnotherTableRaises)
     a.Cancel();
     EXPECT_EQ(walk(a), QList<int>{2});
     EXPECT_EQ(walk(a, "Group"), QList<int>{2});
+}
+
+// Another table object deletes the record a cursor stands on (record 3 of
+// 1..5, or the last one); what the cursor's next step does.
+struct DeletedElsewhereCase {
+    const char *name;
+    int current;
+    std::function<void(TTable &)> step;
+    bool raises;
+    int recNoAfter; // 0: on no record the step moved to (Eof)
+    QList<int> left;
+};
+void PrintTo(const DeletedElsewhereCase &c, std::ostream *os) { *os << c.name; }
+class TableDeletedElsewhereTest : public TableTest, public ::testing::WithParamInterface<DeletedElsewhereCase> {};
+
+TEST_P(TableDeletedElsewhereTest, cursorKeepsItsPlaceAndRefusesTheGoneRecord)
+{
+    const DeletedElsewhereCase &c = GetParam();
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}, {4, "d", "d"}, {5, "e", "e"}});
+    ASSERT_TRUE(a.FindKey({QVariant(c.current)}));
+    TTable b;
+    openOther(b);
+    ASSERT_TRUE(b.FindKey({QVariant(c.current)}));
+    b.Delete();
+    if (c.raises) {
+        EXPECT_THROW(c.step(a), ETableError);
+    } else {
+        c.step(a);
+        if (c.recNoAfter == 0)
+            EXPECT_TRUE(a.Eof());
+        else
+            EXPECT_EQ(recNo(a), c.recNoAfter);
+    }
+    if (a.State() != TTable::TState::dsBrowse)
+        a.Cancel();
+    EXPECT_EQ(walk(b), c.left);
+    EXPECT_EQ(walk(a), c.left);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cursors, TableDeletedElsewhereTest,
+    ::testing::Values(
+        DeletedElsewhereCase{"NextGoesToTheFollowingRecord", 3, [](TTable &t) { t.Next(); }, false, 4, {1, 2, 4, 5}},
+        DeletedElsewhereCase{"PriorGoesToThePreviousRecord", 3, [](TTable &t) { t.Prior(); }, false, 2, {1, 2, 4, 5}},
+        DeletedElsewhereCase{"NextAfterTheLastIsEof", 5, [](TTable &t) { t.Next(); }, false, 0, {1, 2, 3, 4}},
+        DeletedElsewhereCase{"NextAfterARecountStillFollows", 3,
+                             [](TTable &t) { (void)t.RecordCount(); t.Next(); }, false, 4, {1, 2, 4, 5}},
+        DeletedElsewhereCase{"DeleteRaisesAndKeepsTheNeighbour", 3, [](TTable &t) { t.Delete(); }, true, 0,
+                             {1, 2, 4, 5}},
+        DeletedElsewhereCase{"DeleteAfterARecountRaises", 3, [](TTable &t) { (void)t.RecordCount(); t.Delete(); },
+                             true, 0, {1, 2, 4, 5}},
+        DeletedElsewhereCase{"EditAfterARecountRaises", 3,
+                             [](TTable &t) {
+                                 (void)t.RecordCount();
+                                 t.Edit();
+                                 fld(t, "Group").SetAsInteger(9);
+                                 t.Post();
+                             },
+                             true, 0, {1, 2, 4, 5}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A walk while another table object deletes the record it stands on visits
+// every other record once.
+TEST_F(TableTest, walkWhileAnotherTableDeletesTheCurrentRecordSkipsNothing)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}, {4, "d", "d"}, {5, "e", "e"}});
+    a.SetIndexName(QStringLiteral("Kana"));
+    TTable b;
+    openOther(b);
+    QList<int> visited;
+    for (a.First(); !a.Eof(); a.Next()) {
+        visited << recNo(a);
+        if (recNo(a) == 3) {
+            ASSERT_TRUE(b.FindKey({QVariant(3)}));
+            b.Delete();
+        }
+    }
+    EXPECT_EQ(visited, (QList<int>{1, 2, 3, 4, 5}));
+}
+
+// Two table objects edit different fields of one record: each keeps the
+// other's change, however stale its own buffer was.
+TEST_F(TableTest, postWritesOnlyTheFieldsItsEditSet)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}});
+    TTable b;
+    openOther(b);
+    a.Edit();
+    fld(a, "Name").SetAsBytes("mine");
+    b.Edit();
+    fld(b, "Group").SetAsInteger(7);
+    fld(b, "Name").SetAsBytes("a"); // set to what it holds: no change
+    b.Post();
+    a.Post();
+    TTable c;
+    openOther(c);
+    EXPECT_EQ(fld(c, "Group").AsInteger(), 7);
+    EXPECT_EQ(fld(c, "Name").AsBytes(), QByteArray("mine"));
+    EXPECT_EQ(walk(a, "Group"), QList<int>{7});
+}
+
+// An append left by Cancel after the order was read again (another table's
+// write meanwhile) puts the cursor back on one record: the one a Delete then
+// removes from the file and from the walk alike.
+TEST_F(TableTest, cancelledAppendAfterARecountLeavesTheCursorOnOneRecord)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}});
+    ASSERT_TRUE(a.FindKey({QVariant(2)}));
+    TTable b;
+    openOther(b);
+    a.Append();
+    b.Delete(); // record 1: record 2 moves up in the order
+    EXPECT_EQ(a.RecordCount(), 2);
+    a.Cancel();
+    EXPECT_EQ(recNo(a), 2);
+    a.Delete();
+    EXPECT_EQ(walk(a), QList<int>{3});
+    EXPECT_EQ(walk(b), QList<int>{3});
 }
 
 // Moves from a fresh open of three records, and the flags and record after them.
@@ -659,31 +789,148 @@ TEST_F(TableTest, batchRefusedWhileAnotherTableWrites)
     EXPECT_TRUE(batch.Commit());
 }
 
-// A reader keeps the commit from taking the file: the commit fails, says
-// why, and nothing of the run is in the file or in the table's walk.
-TEST_F(TableTest, failedCommitWritesNothingOfTheRun)
+// A shorter busy wait for the tests that hold a file busy on purpose.
+class ShortBusyWait
 {
+public:
+    explicit ShortBusyWait(int ms) { TTable::BusyWaitMs = ms; }
+    ~ShortBusyWait() { TTable::BusyWaitMs = m_saved; }
+    ShortBusyWait(const ShortBusyWait &) = delete;
+    ShortBusyWait &operator=(const ShortBusyWait &) = delete;
+
+private:
+    const int m_saved = TTable::BusyWaitMs;
+};
+
+// A reader keeps the commit from taking the file: the commit fails and says
+// why, but the run stays whole, so it can be tried again; given up, nothing
+// of it is in the file or in the table's walk.
+TEST_F(TableTest, busyCommitKeepsTheRunWholeAndGivingUpWritesNothing)
+{
+    ShortBusyWait wait(50);
     TTable a;
     openNew(a, {{1, "a", "a"}, {2, "b", "b"}});
     QString error;
     sqlite3 *reader = SqlCipher::open(path(), kKey, false, &error);
     ASSERT_NE(reader, nullptr) << error.toStdString();
-    TTableBatch batch(a);
-    batch.BeginRecord();
-    a.First();
-    a.Delete();
-    EXPECT_TRUE(batch.EndRecord(true));
-    append(a, {{3, "c", "c"}});
-    ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;"));
-    EXPECT_FALSE(batch.Commit(&error));
-    EXPECT_TRUE(error.contains(QStringLiteral("Adrs.DB"))) << error.toStdString();
-    EXPECT_TRUE(batch.Lost());
+    {
+        TTableBatch batch(a);
+        batch.BeginRecord();
+        a.First();
+        a.Delete();
+        EXPECT_TRUE(batch.EndRecord(true));
+        append(a, {{3, "c", "c"}});
+        ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;"));
+        EXPECT_FALSE(batch.Commit(&error));
+        EXPECT_TRUE(error.contains(QStringLiteral("Adrs.DB"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("使用中"))) << error.toStdString();
+        EXPECT_TRUE(batch.Busy());
+        EXPECT_FALSE(batch.Lost());
+        EXPECT_FALSE(batch.Commit(&error)) << "still read";
+    }
     ASSERT_TRUE(SqlCipher::exec(reader, "COMMIT;"));
     SqlCipher::close(reader);
     EXPECT_EQ(walk(a), (QList<int>{1, 2}));
     TTable b;
     openOther(b);
     EXPECT_EQ(walk(b), (QList<int>{1, 2}));
+}
+
+TEST_F(TableTest, busyCommitTriedAgainAfterTheReaderLetGoWritesTheRun)
+{
+    ShortBusyWait wait(50);
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}});
+    QString error;
+    sqlite3 *reader = SqlCipher::open(path(), kKey, false, &error);
+    TTableBatch batch(a);
+    append(a, {{3, "c", "c"}});
+    ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;"));
+    ASSERT_FALSE(batch.Commit(&error));
+    ASSERT_TRUE(batch.Busy());
+    ASSERT_TRUE(SqlCipher::exec(reader, "COMMIT;"));
+    SqlCipher::close(reader);
+    EXPECT_TRUE(batch.Commit(&error)) << error.toStdString();
+    TTable b;
+    openOther(b);
+    EXPECT_EQ(walk(b), (QList<int>{1, 2, 3}));
+}
+
+// A trigger that makes the engine roll back the whole transaction when the
+// record is deleted, as a full disk or an I/O error would.
+void rollBackAllOnDeleteOf(const QString &file, int recNo)
+{
+    QString error;
+    sqlite3 *db = SqlCipher::open(file, kKey, false, &error);
+    ASSERT_NE(db, nullptr) << error.toStdString();
+    const QByteArray sql = "CREATE TRIGGER lose BEFORE DELETE ON Data WHEN old.RecNo = " + QByteArray::number(recNo) +
+                           " BEGIN SELECT RAISE(ROLLBACK, 'disk I/O error'); END;";
+    ASSERT_TRUE(SqlCipher::exec(db, sql.constData(), &error)) << error.toStdString();
+    SqlCipher::close(db);
+}
+
+// A run joined to a batch someone else began: the engine drops the whole
+// transaction; the run is lost, the outer batch writes nothing more and its
+// EndBatch says so, and the file holds none of it.
+TEST_F(TableTest, joinedRunWhoseTransactionTheEngineDropsIsReportedByTheOuterEndBatch)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}});
+    rollBackAllOnDeleteOf(path(), 2);
+    a.BeginBatch();
+    append(a, {{4, "d", "d"}});
+    {
+        TTableBatch run(a);
+        for (const int recNo : {1, 2}) {
+            run.BeginRecord(TTableBatch::TRecordWrites::One);
+            ASSERT_TRUE(a.FindKey({QVariant(recNo)}));
+            bool deleted = true;
+            try {
+                a.Delete();
+            } catch (const ETableError &) {
+                deleted = false;
+            }
+            EXPECT_EQ(run.EndRecord(deleted), recNo == 1);
+        }
+        EXPECT_TRUE(run.Lost());
+        QString error;
+        EXPECT_FALSE(run.Commit(&error));
+        EXPECT_TRUE(error.contains(QStringLiteral("1件も保存されていません"))) << error.toStdString();
+    }
+    EXPECT_THROW(append(a, {{5, "e", "e"}}), ETableError) << "no write of its own after the loss";
+    a.Cancel();
+    EXPECT_THROW(a.EndBatch(), ETableError);
+    EXPECT_EQ(walk(a), (QList<int>{1, 2, 3}));
+    TTable b;
+    openOther(b);
+    EXPECT_EQ(walk(b), (QList<int>{1, 2, 3}));
+    // The next batch starts clean.
+    a.BeginBatch();
+    append(a, {{6, "f", "f"}});
+    EXPECT_NO_THROW(a.EndBatch());
+    EXPECT_EQ(walk(b, "Group"), (QList<int>{1, 2, 3, 6}));
+}
+
+// Closing the table under a run undoes the run's writes; the run is lost and
+// its commit says how many records were undone.
+TEST_F(TableTest, closeDuringARunRollsItBackAndTheRunSaysWhatWasUndone)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}});
+    TTableBatch run(a);
+    for (int i = 0; i < 2; ++i) {
+        run.BeginRecord();
+        append(a, {{2, "b", "b"}});
+        ASSERT_TRUE(run.EndRecord(true));
+    }
+    a.Close();
+    EXPECT_TRUE(run.Lost());
+    QString error;
+    EXPECT_FALSE(run.Commit(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("2件"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("取り消されました"))) << error.toStdString();
+    a.Open();
+    EXPECT_EQ(walk(a), QList<int>{1});
 }
 
 // Records of one statement take no savepoint: the engine undoes a refused
@@ -725,6 +972,135 @@ TEST_F(TableTest, oneWriteRecordsAreUndoneAloneWithoutASavepoint)
     EXPECT_TRUE(batch.Lost());
     EXPECT_FALSE(batch.Commit(&error));
     EXPECT_EQ(walk(a), QList<int>{2});
+}
+
+// The case-blind comparison of the stored Shift-JIS bytes, letter by letter
+// over the whole alphabet: a letter equals its other case and keeps its
+// place among the other letters whatever the case of either; the signs next
+// to the letters in the code table ("@[`{") and full-width letters, which
+// the comparison does not fold, stay apart.
+class FoldedComparisonTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(FoldedComparisonTest, letterEqualsItsOtherCaseAndKeepsItsPlaceInTheAlphabet)
+{
+    const char lower = char('a' + GetParam());
+    const char upper = char('A' + GetParam());
+    const QByteArray l(1, lower), u(1, upper);
+    EXPECT_EQ(SqlCipher::compareFolded(l, u), 0);
+    EXPECT_EQ(SqlCipher::compareFolded(u, l), 0);
+    EXPECT_EQ(SqlCipher::compareFolded("x" + l + "y", "X" + u + "Y"), 0);
+    for (int other = 0; other < 26; ++other) {
+        if (other == GetParam())
+            continue;
+        const int expected = other < GetParam() ? 1 : -1;
+        for (const char otherCase : {char('a' + other), char('A' + other)}) {
+            const QByteArray o(1, otherCase);
+            EXPECT_EQ(SqlCipher::compareFolded(l, o), expected) << lower << " against " << otherCase;
+            EXPECT_EQ(SqlCipher::compareFolded(u, o), expected) << upper << " against " << otherCase;
+        }
+    }
+    // A double-byte character whose trail byte is this letter is no letter.
+    const QByteArray trailLower = QByteArray("\x83") + l;
+    const QByteArray trailUpper = QByteArray("\x83") + u;
+    EXPECT_NE(SqlCipher::compareFolded(trailLower, trailUpper), 0);
+    // Full-width: Ａ is 82 60 + n, ａ is 82 81 + n.
+    const QByteArray wideUpper{"\x82", 1};
+    EXPECT_NE(SqlCipher::compareFolded(wideUpper + char(0x60 + GetParam()), wideUpper + char(0x81 + GetParam())), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Alphabet, FoldedComparisonTest, ::testing::Range(0, 26),
+                         [](const auto &info) { return std::string(1, char('A' + info.param)); });
+
+TEST(FoldedComparison, signsBesideTheLettersAreNotFolded)
+{
+    for (const auto &[a, b] : {std::pair{"@", "`"}, std::pair{"[", "{"}, std::pair{"\\", "|"}, std::pair{"]", "}"},
+                               std::pair{"^", "~"}}) {
+        EXPECT_NE(SqlCipher::compareFolded(QByteArray(a), QByteArray(b)), 0) << a << " " << b;
+    }
+}
+
+// Through the table: a case-insensitive index finds every letter by either
+// case, and only that letter.
+TEST_F(TableTest, caseInsensitiveIndexFindsEveryLetterByEitherCase)
+{
+    TTable t;
+    openNew(t);
+    QList<Row> rows;
+    for (int i = 0; i < 26; ++i)
+        rows << Row{i, QByteArray(1, char('a' + i)), QByteArray(1, char((i % 2 ? 'a' : 'A') + i)) + "z"};
+    t.BeginBatch();
+    append(t, rows);
+    t.EndBatch();
+    t.SetIndexName(QStringLiteral("Kana"));
+    for (int i = 0; i < 26; ++i) {
+        for (const char c : {char('a' + i), char('A' + i)}) {
+            ASSERT_TRUE(t.FindKey({QByteArray(1, c) + "Z"})) << c;
+            EXPECT_EQ(fld(t, "Group").AsInteger(), i) << c;
+        }
+    }
+    QList<int> groups = walk(t, "Group");
+    QList<int> alphabet(26);
+    std::iota(alphabet.begin(), alphabet.end(), 0);
+    EXPECT_EQ(groups, alphabet) << "the walk in alphabetical order, whatever the case";
+}
+
+// What the user reads for each refusal of the engine: a reason to act on,
+// told apart by the result code and, behind "cannot open" and I/O errors,
+// by the system's error number.
+struct ReasonCase {
+    const char *name;
+    int code;
+    int systemErrno;
+    const char *says;
+};
+void PrintTo(const ReasonCase &c, std::ostream *os) { *os << c.name; }
+class ErrorReasonTest : public ::testing::TestWithParam<ReasonCase> {};
+
+TEST_P(ErrorReasonTest, namesTheCauseInJapanese)
+{
+    const QString reason = SqlCipher::errorReason(GetParam().code, GetParam().systemErrno);
+    EXPECT_TRUE(reason.contains(QString::fromUtf8(GetParam().says))) << qPrintable(reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ErrorReasonTest,
+    ::testing::Values(ReasonCase{"readOnlyFile", SQLITE_READONLY, 0, "読み取り専用"},
+                      ReasonCase{"journalInAReadOnlyFolder", SQLITE_CANTOPEN, EACCES, "書き込む権限がありません"},
+                      ReasonCase{"readOnlyMedium", SQLITE_IOERR_WRITE, EROFS, "読み取り専用"},
+                      ReasonCase{"folderGone", SQLITE_CANTOPEN, ENOENT, "見つかりません"},
+                      ReasonCase{"lockedByAnotherProgram", SQLITE_BUSY, 0, "使用中"},
+                      ReasonCase{"lockedSnapshot", SQLITE_BUSY_SNAPSHOT, 0, "使用中"},
+                      ReasonCase{"diskFull", SQLITE_FULL, 0, "空き容量"},
+                      ReasonCase{"diskFullBehindAnIoError", SQLITE_IOERR_WRITE, ENOSPC, "空き容量"},
+                      ReasonCase{"quotaBehindAnIoError", SQLITE_IOERR_FSYNC, EDQUOT, "空き容量"},
+                      ReasonCase{"ioError", SQLITE_IOERR_READ, EIO, "ディスク"},
+                      ReasonCase{"damagedFile", SQLITE_CORRUPT, 0, "壊れています"},
+                      ReasonCase{"notADatabase", SQLITE_NOTADB, 0, "壊れています"},
+                      ReasonCase{"sameKey", SQLITE_CONSTRAINT_UNIQUE, 0, "同じキー"},
+                      ReasonCase{"refusedByTheFile", SQLITE_CONSTRAINT_TRIGGER, 0, "拒否"},
+                      ReasonCase{"outOfMemory", SQLITE_NOMEM, 0, "メモリ"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Through the layer: a delete the file refuses says what could not be done,
+// in which file, and why, with the engine's words only as the detail.
+TEST_F(TableTest, refusedDeleteSaysWhyInWordsAndTheEngineTextOnlyAsADetail)
+{
+    TTable a;
+    openNew(a, {{1, "a", "a"}});
+    QString error;
+    sqlite3 *db = SqlCipher::open(path(), kKey, false, &error);
+    ASSERT_TRUE(SqlCipher::exec(db, "CREATE TRIGGER keep BEFORE DELETE ON Data "
+                                    "BEGIN SELECT RAISE(ABORT, 'kept'); END;"));
+    SqlCipher::close(db);
+    try {
+        a.Delete();
+        FAIL() << "the delete went through";
+    } catch (const ETableError &e) {
+        EXPECT_TRUE(e.Message().startsWith(QStringLiteral("データを削除できません（Adrs.DB）。"))) << qPrintable(e.Message());
+        EXPECT_TRUE(e.Message().contains(SqlCipher::errorReason(SQLITE_CONSTRAINT_TRIGGER))) << qPrintable(e.Message());
+        EXPECT_TRUE(e.Message().endsWith(QStringLiteral("（詳細：kept）"))) << qPrintable(e.Message());
+    }
+    EXPECT_EQ(walk(a), QList<int>{1});
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 #include "widgets/RecordRun.h"
 
+#include "platform/SqlCipher.h"
+#include "support/ScriptedMessageBoxes.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -10,6 +14,9 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include <sqlcipher/sqlite3.h>
+
+#include <functional>
 
 namespace {
 
@@ -28,7 +35,53 @@ protected:
         ASSERT_TRUE(table.CreateTable());
         table.Open();
     }
-    void TearDown() override { TRecordRun::ShowAfterMs = m_showAfter; }
+    void TearDown() override
+    {
+        TRecordRun::ShowAfterMs = m_showAfter;
+        TTable::BusyWaitMs = m_busyWait;
+        if (reader) {
+            (void)SqlCipher::exec(reader, "ROLLBACK;");
+            SqlCipher::close(reader);
+        }
+    }
+
+    // Another program's connection that reads the file and holds it, so no
+    // commit can take it; letGo() ends the read.
+    void holdWithAReader()
+    {
+        QString error;
+        reader = SqlCipher::open(table.TableName(), "kestru42", false, &error);
+        ASSERT_NE(reader, nullptr) << error.toStdString();
+        ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;"));
+    }
+    void letGo() { ASSERT_TRUE(SqlCipher::exec(reader, "COMMIT;")); }
+
+    // Records in the file, read by a table of its own.
+    int storedCount()
+    {
+        TTable other;
+        other.SetTableName(table.TableName());
+        other.SetPassword("kestru42");
+        other.Open();
+        return other.RecordCount();
+    }
+
+    // A run of Steps appends, up to its commit.
+    void appendRecords(TRecordRun &run, int steps)
+    {
+        ASSERT_TRUE(run.Begin(nullptr));
+        for (int i = 0; i < steps; ++i) {
+            EXPECT_TRUE(run.Record([&] {
+                table.Append();
+                table.FieldByName(QStringLiteral("Step")).SetAsInteger(i);
+                table.Post();
+                return true;
+            }));
+            ASSERT_TRUE(run.Next());
+        }
+    }
+
+    sqlite3 *reader = nullptr;
 
     // Runs Steps appends; returns how many the file holds afterwards.
     int runAppends(TRecordRun &run, int steps, int stepMs)
@@ -60,6 +113,22 @@ protected:
 
 private:
     const int m_showAfter = TRecordRun::ShowAfterMs;
+    const int m_busyWait = TTable::BusyWaitMs;
+};
+
+// Answers the message boxes through a callback.
+class AnsweringBoxes : public ScriptedMessageBoxes
+{
+public:
+    explicit AnsweringBoxes(std::function<int()> answer) : m_answer(std::move(answer)) {}
+    int answer(const TMessageBoxRequest &request) override
+    {
+        (void)ScriptedMessageBoxes::answer(request);
+        return m_answer();
+    }
+
+private:
+    std::function<int()> m_answer;
 };
 
 TEST_F(RecordRunTest, progressAppearsOnlyForARunThatTakesAWhile)
@@ -138,6 +207,101 @@ TEST_F(RecordRunTest, inputReachesOnlyWindowsOpenedDuringTheRun)
     EXPECT_FALSE(TRecordRun::Running());
     QTest::keyClicks(&before, QStringLiteral("ef"));
     EXPECT_EQ(before.text(), QStringLiteral("ef"));
+}
+
+// Another program reads the book past the busy wait at the commit: the
+// commit is tried again by itself, then the user is asked; every 再試行
+// tries once more, and キャンセル gives the whole run up.
+TEST_F(RecordRunTest, busyCommitAsksTheUserAndGivingUpWritesNothing)
+{
+    TTable::BusyWaitMs = 100;
+    QElapsedTimer clock;
+    qint64 firstAsked = -1;
+    QList<int> answers{IDRETRY, IDCANCEL};
+    AnsweringBoxes boxes([&] {
+        if (firstAsked < 0)
+            firstAsked = clock.elapsed();
+        return answers.takeFirst();
+    });
+    TRecordRun run(&owner, table, QStringLiteral("書き込み"), 20);
+    appendRecords(run, 20);
+    holdWithAReader();
+    QString error;
+    clock.start();
+    EXPECT_FALSE(run.Commit(&error));
+
+    EXPECT_GE(firstAsked, (1 + TRecordRun::QuietCommitRetries) * TTable::BusyWaitMs)
+        << "each quiet try waits for the reader before the user is asked";
+    ASSERT_EQ(boxes.count(), 2);
+    for (const TMessageBoxRequest &box : boxes.shown()) {
+        EXPECT_EQ(box.flags, unsigned(MB_RETRYCANCEL | MB_ICONWARNING));
+        EXPECT_EQ(box.owner, &owner);
+        EXPECT_TRUE(box.text.contains(QStringLiteral("Run.DB を使用中"))) << qPrintable(box.text);
+    }
+    EXPECT_TRUE(error.contains(QStringLiteral("1件も書き込まれていません"))) << qPrintable(error);
+    letGo();
+    EXPECT_EQ(storedCount(), 0);
+    EXPECT_EQ(table.RecordCount(), 0) << "the run's own walk holds none of it either";
+}
+
+TEST_F(RecordRunTest, busyCommitRetriedByTheUserAfterTheReaderLetGoWritesTheWholeRun)
+{
+    TTable::BusyWaitMs = 30;
+    AnsweringBoxes boxes([this] {
+        letGo();
+        return int(IDRETRY);
+    });
+    TRecordRun run(&owner, table, QStringLiteral("書き込み"), 20);
+    appendRecords(run, 20);
+    holdWithAReader();
+    QString error;
+    EXPECT_TRUE(run.Commit(&error)) << qPrintable(error);
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(storedCount(), 20);
+}
+
+// The engine rolls the whole transaction back in the middle of a run (a
+// full disk or an I/O error does; here the file's own rule does): the run
+// notices at that record, stops, and reports that nothing was written.
+TEST_F(RecordRunTest, runWhoseTransactionTheEngineRollsBackStopsAndWritesNothing)
+{
+    {
+        TRecordRun fill(&owner, table, QStringLiteral("準備"), 6);
+        appendRecords(fill, 6);
+        ASSERT_TRUE(fill.Commit(nullptr));
+    }
+    QString error;
+    sqlite3 *db = SqlCipher::open(table.TableName(), "kestru42", false, &error);
+    ASSERT_TRUE(SqlCipher::exec(db, "CREATE TRIGGER lose BEFORE DELETE ON Data WHEN old.RecNo = 4 "
+                                    "BEGIN SELECT RAISE(ROLLBACK, 'disk I/O error'); END;",
+                                &error))
+        << error.toStdString();
+    SqlCipher::close(db);
+
+    TRecordRun run(&owner, table, QStringLiteral("削除"), 6);
+    ASSERT_TRUE(run.Begin(&error));
+    QList<int> tried;
+    for (int recNo = 1; recNo <= 6; ++recNo) {
+        tried << recNo;
+        (void)run.Record([&] {
+            if (!table.FindKey({QVariant(recNo)}))
+                return false;
+            try {
+                table.Delete();
+                return true;
+            } catch (const ETableError &) {
+                return false;
+            }
+        }, TTableBatch::TRecordWrites::One);
+        if (!run.Next())
+            break;
+    }
+    EXPECT_EQ(tried, (QList<int>{1, 2, 3, 4})) << "stops at the record where the transaction was lost";
+    EXPECT_FALSE(run.Cancelled());
+    EXPECT_FALSE(run.Commit(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("1件も保存されていません"))) << qPrintable(error);
+    EXPECT_EQ(storedCount(), 6);
+    EXPECT_EQ(table.RecordCount(), 6);
 }
 
 } // namespace
