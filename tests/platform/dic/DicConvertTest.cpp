@@ -348,7 +348,8 @@ TEST_F(DicConvertFailureTest, succeedsOnTheIntactCopyAndReplacesTheOlderFile)
 {
     QString error;
     TDicConvertStats stats;
-    ASSERT_TRUE(BuildDictionary(jpostal(), zipcode(), m_output, &error, &stats)) << error.toStdString();
+    ASSERT_TRUE(BuildDictionary(jpostal(), zipcode(), m_output, &error, &stats, TDicSourceScope::Excerpt))
+        << error.toStdString();
     EXPECT_TRUE(error.isEmpty());
     EXPECT_EQ(stats.Towns, 2627);
     EXPECT_EQ(stats.UnmatchedRows, 0);
@@ -358,6 +359,40 @@ TEST_F(DicConvertFailureTest, succeedsOnTheIntactCopyAndReplacesTheOlderFile)
     EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
     EXPECT_FALSE(QFile::exists(m_output + QStringLiteral(".tmp")));
 }
+
+// Taken for the whole packages, the excerpt lacks the municipalities of
+// most telephone places: a dialled number would find no city.
+TEST_F(DicConvertFailureTest, wholeSourcesFailWhenAPlaceWithValidNumbersHasNoMunicipality)
+{
+    QString error;
+    EXPECT_FALSE(BuildDictionary(jpostal(), zipcode(), m_output, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("no municipality"))) << error.toStdString();
+    expectOlderFileUntouched();
+}
+
+struct SpellCase {
+    const char16_t *digits;
+    const char16_t *after;
+    const char16_t *reading;
+};
+class DicSpellNumberTest : public ::testing::TestWithParam<SpellCase> {};
+
+TEST_P(DicSpellNumberTest, digitsOfAReadingBecomeKana)
+{
+    const SpellCase &c = GetParam();
+    EXPECT_EQ(DicSpellNumber(QStringView(c.digits), QStringView(c.after)), QString::fromUtf16(c.reading));
+}
+
+INSTANTIATE_TEST_SUITE_P(Numbers, DicSpellNumberTest,
+                         ::testing::Values(SpellCase{u"1", u"ｼﾞｮｳﾋｶﾞｼ", u"ｲﾁ"}, SpellCase{u"10", u"ｼﾞｮｳ", u"ｼﾞｭｳ"},
+                                           SpellCase{u"11", u"", u"ｼﾞｭｳｲﾁ"}, SpellCase{u"24", u"ｾﾝ", u"ﾆｼﾞｭｳﾖﾝ"},
+                                           // Before 条 four and nine have their short readings.
+                                           SpellCase{u"4", u"ｼﾞｮｳ", u"ﾖ"}, SpellCase{u"19", u"ｼﾞｮｳ", u"ｼﾞｭｳｸ"},
+                                           SpellCase{u"4", u"ｺﾞｳ", u"ﾖﾝ"}, SpellCase{u"9", u"ｶｲ", u"ｷｭｳ"},
+                                           SpellCase{u"300", u"", u"ｻﾝﾋﾞｬｸ"}, SpellCase{u"608", u"", u"ﾛｯﾋﾟｬｸﾊﾁ"},
+                                           SpellCase{u"8240", u"", u"ﾊｯｾﾝﾆﾋｬｸﾖﾝｼﾞｭｳ"},
+                                           // No number a name would say: digit by digit.
+                                           SpellCase{u"05", u"", u"ｾﾞﾛｺﾞ"}, SpellCase{u"12345", u"", u"ｲﾁﾆｻﾝﾖﾝｺﾞ"}));
 
 TEST_F(DicConvertFailureTest, missingFolderFailsNamingTheFile)
 {

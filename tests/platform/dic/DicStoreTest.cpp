@@ -15,7 +15,7 @@ TEST(DicStoreTest, MissingFileOrAnotherFormatGivesNoStore)
     EXPECT_FALSE(TDicStore::forFolder(fixture.emptyFolder()));
     const TDicFixture future({}, DicSchemaVersion + 1);
     EXPECT_FALSE(TDicStore::forFolder(future.folder()));
-    // A file of the format before the rows of a town had their own numbers.
+    // A file of the format before the readings had their digits spelt out.
     const TDicFixture older({}, DicSchemaVersion - 1);
     EXPECT_FALSE(TDicStore::forFolder(older.folder()));
 }

@@ -32,7 +32,8 @@ TEST_P(WQZsCnvCaseTest, PicksOneCityAndTheLongestTown)
 INSTANTIATE_TEST_SUITE_P(
     Texts, WQZsCnvCaseTest,
     ::testing::Values(TCnvCase{"東京都千代田区千代田1-1", DicOk, "131016", "1000001", "千代田", "0030000"},
-                      TCnvCase{" 千代田区一ツ橋２丁目 ", DicOk, "131016", "1000003", "一ツ橋", "0050000"},
+                      // 一ツ橋 has rows of two postcodes that the text does not tell apart.
+                      TCnvCase{" 千代田区一ツ橋２丁目 ", DicNotFound, "", "", "", ""},
                       TCnvCase{"広島県府中市斗升町", DicOk, "342084", "7293201", "斗升町", "0010000"},
                       TCnvCase{"千代田区大阪町", DicCityOnly, "131016", "1000000", "", "0000000"},
                       TCnvCase{"広島県府中市", DicCityOnly, "342084", "", "", ""},

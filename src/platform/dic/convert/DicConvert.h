@@ -30,8 +30,15 @@ struct TDicConvertStats {
     qint64 Milliseconds = 0;
 };
 
+// Whole: the complete packages, where every telephone place with valid
+// numbers must lead to a municipality (else the build fails: the table of
+// known places wants a row). Excerpt: a cut of them (the tests' data), where
+// places whose municipalities were cut away are only counted.
+enum class TDicSourceScope { Whole, Excerpt };
+
 [[nodiscard]] bool BuildDictionary(const QString &JpostalFolder, const QString &ZipcodeLookupFolder,
-                                   const QString &OutputFile, QString *Error, TDicConvertStats *Stats = nullptr);
+                                   const QString &OutputFile, QString *Error, TDicConvertStats *Stats = nullptr,
+                                   TDicSourceScope Scope = TDicSourceScope::Whole);
 
 // The six-digit municipality code: code5 followed by its check digit (digits
 // weighted 6,5,4,3,2; r = sum mod 11; check = (11 - r) mod 10). Empty unless
@@ -47,6 +54,13 @@ struct TDicGeocoded {
     bool FixedLine = false; // a valid fixed-line number
 };
 [[nodiscard]] TDicGeocoded DicGeocodeNumber(quint64 nationalNumber);
+
+// The half-width katakana reading of a run of ASCII digits in a reading, as
+// the converter writes it in place of the digits: "1" -> "ｲﾁ", "13" ->
+// "ｼﾞｭｳｻﾝ", "300" -> "ｻﾝﾋﾞｬｸ"; before "ｼﾞｮｳ" (条) 4 and 9 are "ﾖ" and "ｸ".
+// A run with a leading zero or above 9999 is read digit by digit. after is
+// the reading that follows the digits.
+[[nodiscard]] QString DicSpellNumber(QStringView digits, QStringView after = {});
 
 // Region of a JIS prefecture number: 0 北海道・東北, 1 関東, 2 中部, 3 近畿,
 // 4 中国・四国, 5 九州・沖縄; -1 outside 1..47.

@@ -16,6 +16,7 @@ constexpr std::string_view kCity = "\x8E\x73";         // 市
 constexpr std::string_view kWard = "\x8B\xE6";         // 区
 constexpr std::string_view kTown = "\x92\xAC";         // 町
 constexpr std::string_view kVillage = "\x91\xBA";      // 村
+constexpr std::string_view kIsland = "\x93\x87";       // 島
 constexpr std::size_t kChar = 2;                       // bytes of one kanji
 
 // The byte offset of the first mark after the key's first character; npos
@@ -61,6 +62,12 @@ TCityKeys keysOfCity(const TDicCityRow &city)
         const std::string_view tail = whole.substr(county + kCounty.size());
         if (tail.size() >= 2 * kChar && (tail.ends_with(kTown) || tail.ends_with(kVillage)))
             keys.countyEnd = county + kCounty.size();
+    } else if (const std::size_t island = findAfterFirst(whole, kIsland); island != std::string_view::npos) {
+        // Tokyo's island towns and villages are written with their island in
+        // front (三宅島三宅村) or without it (三宅村), as a county is.
+        const std::string_view tail = whole.substr(island + kIsland.size());
+        if (tail.size() >= 2 * kChar && (tail.ends_with(kTown) || tail.ends_with(kVillage)))
+            keys.countyEnd = island + kIsland.size();
     }
     if (const std::size_t name = findAfterFirst(whole, kCity); name != std::string_view::npos) {
         const std::string_view tail = whole.substr(name + kCity.size());
@@ -176,31 +183,59 @@ bool withoutAza(std::string_view rest, std::string_view &stripped)
     return false;
 }
 
-const TDicTownRow *longestTown(const std::vector<TDicTownRow> &towns, std::string_view rest, std::size_t &length)
+// The towns with the longest key the text starts with, all of them when
+// several rows share that key, and the bytes of the key (0 without one).
+std::vector<const TDicTownRow *> longestTowns(const std::vector<TDicTownRow> &towns, std::string_view text,
+                                              std::size_t &length)
 {
-    const TDicTownRow *best = nullptr;
+    std::vector<const TDicTownRow *> best;
     length = 0;
     std::string buffer;
     for (const TDicTownRow &row : towns) {
         if (row.key.empty())
             continue;
         const std::string_view key = DicFoldNumerals(row.key, buffer);
-        if (rest.starts_with(key) && key.size() > length) {
-            best = &row;
-            length = key.size();
-        }
+        if (!text.starts_with(key) || key.size() < length)
+            continue;
+        if (key.size() > length)
+            best.clear();
+        best.push_back(&row);
+        length = key.size();
     }
     return best;
 }
 
-// The town the rest names and the bytes of its key (0 without one).
+// The same, read without a leading 大字 or 字 when it names none with it.
+std::vector<const TDicTownRow *> longestTownsOrAza(const std::vector<TDicTownRow> &towns, std::string_view text,
+                                                  std::size_t &length)
+{
+    std::vector<const TDicTownRow *> found = longestTowns(towns, text, length);
+    std::string_view stripped;
+    if (found.empty() && withoutAza(text, stripped))
+        found = longestTowns(towns, stripped, length);
+    return found;
+}
+
+// The towns the rest names and the bytes of the rest their key covers (0
+// without one). A town is never read from the start of a street indication
+// (烏丸通七条上る is no town 烏丸): a name that does not reach past the
+// street part gives way to the town after it.
+std::vector<const TDicTownRow *> townsOfRest(const std::vector<TDicTownRow> &towns, std::string_view rest,
+                                            std::size_t &length)
+{
+    std::vector<const TDicTownRow *> found = longestTownsOrAza(towns, rest, length);
+    const std::size_t street = DicStreetEnd(rest);
+    if (street == 0 || (!found.empty() && length >= street))
+        return found;
+    found = longestTownsOrAza(towns, rest.substr(street), length);
+    length = found.empty() ? 0 : length + street;
+    return found;
+}
+
 const TDicTownRow *townOfRest(const std::vector<TDicTownRow> &towns, std::string_view rest, std::size_t &length)
 {
-    const TDicTownRow *town = longestTown(towns, rest, length);
-    std::string_view stripped;
-    if (!town && withoutAza(rest, stripped))
-        town = longestTown(towns, stripped, length);
-    return town;
+    const std::vector<const TDicTownRow *> found = townsOfRest(towns, rest, length);
+    return found.empty() ? nullptr : found.front();
 }
 
 // Several cities named alike: those whose town list holds the longest town
@@ -294,7 +329,9 @@ std::string_view DicRestAfterCity(const TDicStore &store, const TDicCityRow &cit
     return part.kind == pkNone ? std::string_view() : part.rest;
 }
 
-std::vector<std::size_t> DicMatchKeys(const std::vector<std::string> &keys, std::string_view rest)
+namespace {
+
+std::vector<std::size_t> matchKeysOrAza(const std::vector<std::string> &keys, std::string_view rest)
 {
     std::vector<std::size_t> result = matchKeys(keys, rest);
     std::string_view stripped;
@@ -303,8 +340,83 @@ std::vector<std::size_t> DicMatchKeys(const std::vector<std::string> &keys, std:
     return result;
 }
 
+// One way of writing a direction of Kyoto's street indications; a bare 東入
+// or 西入 counts only after a street (…通), as towns are named 東入船.
+struct TDirection {
+    std::string_view word;
+    bool afterStreetOnly;
+};
+
+constexpr std::string_view kStreet = "\x92\xCA"; // 通
+constexpr TDirection kDirections[] = {
+    {"\x8F\xE3\x82\xE9", false},                         // 上る
+    {"\x8F\xE3\x83\x8B", false},                         // 上ル
+    {"\x8F\xE3\xD9", false},                             // 上ﾙ
+    {"\x8F\xE3\x82\xAA\x82\xE9", false},                 // 上がる
+    {"\x89\xBA\x82\xE9", false},                         // 下る
+    {"\x89\xBA\x83\x8B", false},                         // 下ル
+    {"\x89\xBA\xD9", false},                             // 下ﾙ
+    {"\x89\xBA\x82\xAA\x82\xE9", false},                 // 下がる
+    {"\x93\x8C\x93\xFC\x82\xE9", false},                 // 東入る
+    {"\x93\x8C\x93\xFC\x83\x8B", false},                 // 東入ル
+    {"\x93\x8C\x93\xFC\xD9", false},                     // 東入ﾙ
+    {"\x93\x8C\x93\xFC", true},                          // 東入
+    {"\x90\xBC\x93\xFC\x82\xE9", false},                 // 西入る
+    {"\x90\xBC\x93\xFC\x83\x8B", false},                 // 西入ル
+    {"\x90\xBC\x93\xFC\xD9", false},                     // 西入ﾙ
+    {"\x90\xBC\x93\xFC", true},                          // 西入
+    {"\x82\xA0\x82\xAA\x82\xE9", false},                 // あがる
+    {"\x82\xB3\x82\xAA\x82\xE9", false},                 // さがる
+    {"\x82\xD0\x82\xAA\x82\xB5\x82\xA2\x82\xE9", false}, // ひがしいる
+    {"\x82\xC9\x82\xB5\x82\xA2\x82\xE9", false},         // にしいる
+};
+
+} // namespace
+
+std::size_t DicStreetEnd(std::string_view rest)
+{
+    std::size_t end = 0;
+    bool street = false;
+    for (std::size_t i = 0, width = 1; i < rest.size(); i += width) {
+        width = DicIsLeadByte(static_cast<unsigned char>(rest[i])) ? 2 : 1;
+        const std::string_view here = rest.substr(i);
+        for (const TDirection &direction : kDirections) {
+            // The longer forms come first: 東入ル before 東入.
+            if (here.starts_with(direction.word) && (street || !direction.afterStreetOnly)) {
+                width = direction.word.size();
+                end = i + width;
+                break;
+            }
+        }
+        street = street || here.starts_with(kStreet);
+    }
+    return end;
+}
+
+std::vector<std::size_t> DicMatchKeys(const std::vector<std::string> &keys, std::string_view rest)
+{
+    std::vector<std::size_t> result = matchKeysOrAza(keys, rest);
+    const std::size_t street = DicStreetEnd(rest);
+    if (street == 0)
+        return result;
+    // Only a name that reaches past the street indication is read from its
+    // start; else the town is the one after it.
+    std::vector<std::size_t> whole;
+    for (const std::size_t i : result) {
+        if (keys[i].size() >= street && rest.starts_with(keys[i]))
+            whole.push_back(i);
+    }
+    return whole.empty() ? matchKeysOrAza(keys, rest.substr(street)) : whole;
+}
+
 const TDicTownRow *DicBestTown(const std::vector<TDicTownRow> &towns, std::string_view rest)
 {
     std::size_t length = 0;
     return townOfRest(towns, rest, length);
+}
+
+std::vector<const TDicTownRow *> DicBestTowns(const std::vector<TDicTownRow> &towns, std::string_view rest)
+{
+    std::size_t length = 0;
+    return townsOfRest(towns, rest, length);
 }

@@ -127,12 +127,18 @@ void DicFillTown(TTown &town, const TDicTownRow &row)
     DicSetField(town.TownCode, sizeof town.TownCode, DicTownCode(row), false);
 }
 
-// The large-office entry of a row: zero-filled, then reading and name.
+// The bytes of a large office's name and reading that reach the user: the
+// program's result record keeps 61 with the NUL, one less than the entry.
+constexpr std::size_t DicLargeTextBytes = 60;
+
+// The large-office entry of a row: zero-filled, then reading and name. A
+// longer name (some 180 offices) is cut on a character and ends in "…", so
+// the cut shows and survives the program's shorter field.
 inline void DicFillLarge(TDicLarge &large, const TDicTownRow &row)
 {
     std::memset(&large, 0, sizeof large);
-    DicSetField(large.Kana, sizeof large.Kana, row.officeKana);
-    DicSetField(large.Name, sizeof large.Name, row.office);
+    DicSetField(large.Kana, sizeof large.Kana, DicCutMarked(row.officeKana, DicLargeTextBytes));
+    DicSetField(large.Name, sizeof large.Name, DicCutMarked(row.office, DicLargeTextBytes));
 }
 
 #pragma GCC visibility pop

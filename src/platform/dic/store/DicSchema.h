@@ -17,7 +17,7 @@
 //   code6       TEXT                  with check digit, "131016"
 //   pref        INTEGER               pref.no
 //   name        BLOB                  "千代田区", "横浜市鶴見区", "足柄上郡中井町"
-//   kana        BLOB
+//   kana        BLOB                  half-width katakana only: digits of the source spelt out
 //   head        BLOB                  first kana of the reading as one double-byte hiragana
 //   sort        INTEGER               order within the prefecture: by reading, as the towns
 //   ohaza_count INTEGER               distinct serials > 0 of its towns (kind 0)
@@ -49,7 +49,8 @@
 //   postcode    TEXT                  seven digits
 //   kind        INTEGER               0 town, 1 large office
 //   name        BLOB                  the town (oaza and aza); for a large office, the town it lies in
-//   kana        BLOB                  reading of name
+//   kana        BLOB                  reading of name, half-width katakana: digits of the source
+//                                     spelt out ("1ｼﾞｮｳﾋｶﾞｼ" -> "ｲﾁｼﾞｮｳﾋｶﾞｼ")
 //   office      BLOB                  large office: its name; else empty
 //   office_kana BLOB                  large office: its reading (empty when the source has none)
 //   street      BLOB                  large office: the street part of its address; else empty
@@ -75,7 +76,7 @@
 // meta   key/value TEXT pairs: "format" = DicSchemaVersion, "sources" = the
 //        package names and versions the file was built from.
 
-constexpr int DicSchemaVersion = 2;
+constexpr int DicSchemaVersion = 3;
 
 // The highest seq: the last row number two characters can carry.
 constexpr int DicMaxTownSeq = 1035;

@@ -59,6 +59,16 @@ std::string_view DicField(const char *field, std::size_t size)
     return DicTrim(std::string_view(field, length));
 }
 
+std::string DicCutMarked(std::string_view text, std::size_t maxBytes)
+{
+    constexpr std::string_view kEllipsis = "\x81\x63";
+    if (text.size() <= maxBytes)
+        return std::string(text);
+    if (maxBytes < kEllipsis.size())
+        return std::string(DicCutBytes(text, maxBytes));
+    return std::string(DicTrim(DicCutBytes(text, maxBytes - kEllipsis.size()))) + std::string(kEllipsis);
+}
+
 void DicSetField(char *field, std::size_t size, std::string_view text, bool keepNul)
 {
     if (!field || size == 0)

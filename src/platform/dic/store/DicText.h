@@ -24,6 +24,11 @@
 // The text of a fixed-width field: up to the first NUL, trimmed.
 [[nodiscard]] std::string_view DicField(const char *field, std::size_t size);
 
+// text when it has at most maxBytes bytes; else its start cut on a character
+// boundary, without trailing blanks, followed by the ellipsis "…" (0x81 0x63)
+// so that the reader sees the text goes on, maxBytes in all at most.
+[[nodiscard]] std::string DicCutMarked(std::string_view text, std::size_t maxBytes);
+
 // Writes text into a fixed-width field: cut at a character boundary so that
 // a NUL still fits when keepNul (else the field may be filled to the last
 // byte), the rest NUL-filled.

@@ -3,8 +3,9 @@
 // the town with the longest name the rest starts with. Answers 0 (city and
 // town), 1 (the city alone), 4 (no text) or 8: no city, or several cities
 // that the text names alike and its town does not tell apart (府中市 of
-// Tokyo and of Hiroshima, 京都市 without its ward): one address is answered
-// or none, never a guess among several.
+// Tokyo and of Hiroshima, 京都市 without its ward), or a town name of
+// several postcodes that the text does not tell apart (京都市下京区材木町 has
+// three): one address is answered or none, never a guess among several.
 
 #include "DicAddressMatch.h"
 #include "DicEntry.h"
@@ -46,7 +47,14 @@ DIC_EXPORT int WQZSCAdrs(const char *text, TWqzscnvResult *result, const char *f
 
         const auto rows = store->towns(city->code5, 0);
         const std::vector<TDicTownRow> &towns = *rows;
-        const TDicTownRow *town = DicBestTown(towns, cities.front().rest);
+        const std::vector<const TDicTownRow *> named = DicBestTowns(towns, cities.front().rest);
+        const TDicTownRow *town = named.empty() ? nullptr : named.front();
+        for (const TDicTownRow *other : named) {
+            if (other->postcode != town->postcode) {
+                std::memset(result, 0, sizeof *result);
+                return DicNotFound;
+            }
+        }
         if (!town) {
             // The city's own postcode: its city-wide row (serial 0), first by postcode.
             if (!towns.empty() && towns.front().serial == 0) {
