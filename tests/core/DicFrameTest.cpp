@@ -7,6 +7,7 @@
 #include "core/KykbnDicClass.h"
 #include "core/PosDicClass.h"
 #include "platform/dic/DicApi.h"
+#include "platform/dic/store/DicSchema.h"
 #include "util/MsgBoxPos.h"
 
 #include "support/ScriptedMessageBoxes.h"
@@ -166,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct UnusableDataCase {
     const char *name;
     std::function<void(const QString &folder)> make; // writes Dic/wqdic.db into folder, or nothing
-    const char16_t *reason;
+    QString reason;
 };
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -177,14 +178,14 @@ void writeFile(const QString &path, const QByteArray &bytes)
 }
 
 // The excerpt's data file with another format number in its meta table.
-void writeFormat(const QString &folder, const char *format)
+void writeFormat(const QString &folder, int format)
 {
     const QString path = folder + QLatin1String(DicDataFileName);
     ASSERT_TRUE(QFile::copy(QStringLiteral(MURVEN_DIC_EXCERPT_DIR) + QLatin1String(DicDataFileName), path));
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-    const QByteArray sql = QByteArray("UPDATE meta SET value = '") + format + "' WHERE key = 'format'";
+    const QByteArray sql = QByteArray("UPDATE meta SET value = '") + QByteArray::number(format) + "' WHERE key = 'format'";
     const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
     ASSERT_EQ(rc, SQLITE_OK);
@@ -208,7 +209,7 @@ TEST_P(DicDataWarning, namesTheFileAndWhyOnceARun)
         TContinualAdrsSearch search(libs, folder);
         ASSERT_EQ(boxes.count(), 1);
         EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("辞書データを使えないため")));
-        EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("理由: ") + QString::fromUtf16(GetParam().reason)))
+        EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("理由: ") + GetParam().reason))
             << boxes.last().text.toStdString();
         EXPECT_TRUE(boxes.last().text.contains(folder + QLatin1String(DicDataFileName)));
         EXPECT_EQ(boxes.last().caption, ProductCaption());
@@ -227,19 +228,23 @@ TEST_P(DicDataWarning, namesTheFileAndWhyOnceARun)
 INSTANTIATE_TEST_SUITE_P(
     Files, DicDataWarning,
     ::testing::Values(
-        UnusableDataCase{"Missing", [](const QString &) {}, u"辞書データのファイルがありません"},
+        UnusableDataCase{"Missing", [](const QString &) {}, QStringLiteral("辞書データのファイルがありません")},
         UnusableDataCase{"Garbage",
                          [](const QString &folder) {
                              writeFile(folder + QLatin1String(DicDataFileName), QByteArray(4096, '\x5A'));
                          },
-                         u"辞書データのファイルが壊れているか、読み込めません"},
+                         QStringLiteral("辞書データのファイルが壊れているか、読み込めません")},
         UnusableDataCase{"Empty",
                          [](const QString &folder) { writeFile(folder + QLatin1String(DicDataFileName), {}); },
-                         u"辞書データのファイルが壊れているか、読み込めません"},
-        UnusableDataCase{"OldVersion", [](const QString &folder) { writeFormat(folder, "1"); },
-                         u"辞書データのファイルが古い形式です（形式 1、このプログラムには形式 2 が必要です）"},
-        UnusableDataCase{"NewerVersion", [](const QString &folder) { writeFormat(folder, "3"); },
-                         u"辞書データのファイルがこのプログラムより新しい形式です（形式 3、このプログラムは形式 2）"}),
+                         QStringLiteral("辞書データのファイルが壊れているか、読み込めません")},
+        UnusableDataCase{"OldVersion", [](const QString &folder) { writeFormat(folder, DicSchemaVersion - 1); },
+                         QStringLiteral("辞書データのファイルが古い形式です（形式 %1、このプログラムには形式 %2 が必要です）")
+                             .arg(DicSchemaVersion - 1)
+                             .arg(DicSchemaVersion)},
+        UnusableDataCase{"NewerVersion", [](const QString &folder) { writeFormat(folder, DicSchemaVersion + 1); },
+                         QStringLiteral("辞書データのファイルがこのプログラムより新しい形式です（形式 %1、このプログラムは形式 %2）")
+                             .arg(DicSchemaVersion + 1)
+                             .arg(DicSchemaVersion)}),
     [](const ::testing::TestParamInfo<UnusableDataCase> &info) { return std::string(info.param.name); });
 
 TEST(DicDataWarning, usableDataSaysNothing)

@@ -39,8 +39,9 @@ TEST(DicStoreTest, CheckTellsWhyAFileCannotBeUsed)
     std::remove((fixture.emptyFolder() + DicDataFileName).c_str());
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open((fixture.emptyFolder() + DicDataFileName).c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
-                               "INSERT INTO meta VALUES('format', '2');", nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string meta = "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);"
+                             "INSERT INTO meta VALUES('format', '" + std::to_string(DicSchemaVersion) + "');";
+    ASSERT_EQ(sqlite3_exec(db, meta.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     EXPECT_EQ(TDicStore::check(fixture.emptyFolder()).problem, TDicDataProblem::unreadable);
 }
