@@ -62,6 +62,8 @@ constexpr int kFillFilterDisabled = 0x8FBF8F;
 constexpr int kFillDuplicateDisabled = 0xBFBF8F;
 constexpr int kFillFilter = 0xAFFFAF;
 constexpr int kFillDuplicate = 0xFFFFAF;
+// Design width of the two count panels at 96 dpi.
+constexpr int kCountPanelWidth = 108;
 
 QString adrsListIni() { return DataPath + QStringLiteral("AdrsList.ini"); }
 QString searchListFile() { return DataPath + QStringLiteral("Search.lst"); }
@@ -507,7 +509,8 @@ void TAddressList::CreateStatusBar()
     stbarInfo = new QStatusBar(this);
     stbarInfo->setObjectName(QStringLiteral("stbarInfo"));
     stbarInfo->setSizeGripEnabled(true);
-    const int widths[5] = {0, ScaleForDpi(84, true), ScaleForDpi(108, true), ScaleForDpi(108, true), 50};
+    const int widths[5] = {0, ScaleForDpi(84, true), ScaleForDpi(kCountPanelWidth, true),
+                           ScaleForDpi(kCountPanelWidth, true), 50};
     for (int i = 0; i < 5; ++i) {
         auto *panel = new QLabel(stbarInfo);
         panel->setObjectName(QStringLiteral("pnlInfo%1").arg(i));
@@ -720,6 +723,9 @@ void TAddressList::OpenBookTable(bool FocusList)
 {
     if (AdrsFolderIndex < 0 || AdrsFolderIndex >= AdrsFolderList.size())
         return;
+    // A word searched in one book is no search of the next: its marks and
+    // F3 go with the book.
+    ApplySearchWord(QString());
     const QString folder = AdrsFolderList[AdrsFolderIndex].Folder;
     DMMurven19->CreateAdrsTable(folder);
     if (!DMMurven19->OpenAdrs())
@@ -845,8 +851,17 @@ void TAddressList::UpdateListColor()
 
 void TAddressList::UpdateCountPanels()
 {
-    m_panels[2]->setText(QStringLiteral("選択件数： ") + QString::number(GetSelCount()));
-    m_panels[3]->setText(QStringLiteral("表示件数： ") + QString::number(GetRowCount()));
+    SetCountPanel(2, QStringLiteral("選択件数： ") + QString::number(GetSelCount()));
+    SetCountPanel(3, QStringLiteral("表示件数： ") + QString::number(GetRowCount()));
+}
+
+void TAddressList::SetCountPanel(int Panel, const QString &Text)
+{
+    QLabel *panel = m_panels[Panel];
+    panel->setText(Text);
+    // The panel keeps its design width and grows to show a large count
+    // whole; a label clips its text without a sign.
+    panel->setFixedWidth(std::max(ScaleForDpi(kCountPanelWidth, true), panel->sizeHint().width()));
 }
 
 void TAddressList::UpdateFilterPanel()
@@ -1113,7 +1128,7 @@ int TAddressList::IndexOfRecNo(qint32 RecNo) const
 
 void TAddressList::SelectionChanged()
 {
-    m_panels[2]->setText(QStringLiteral("選択件数： ") + QString::number(GetSelCount()));
+    SetCountPanel(2, QStringLiteral("選択件数： ") + QString::number(GetSelCount()));
     const int first = GetFirstSelected();
     if (first >= 0 && AddressCopy)
         AddressCopy->UpdateDataRange();

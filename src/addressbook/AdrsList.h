@@ -174,6 +174,8 @@ private:
     void UpdateSortControls();
     void UpdateFilterPanel();
     void UpdateCountPanels();
+    // Sets the text of count panel 2 or 3, widened to show it whole.
+    void SetCountPanel(int Panel, const QString &Text);
     void ApplyColumnWidths();
     void ViewChanged(); // group, sort or direction changed
     void SearchChanged(); // filter, duplicate display or switch changed

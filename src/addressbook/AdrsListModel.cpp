@@ -741,6 +741,12 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
 {
     static const QString digits = QStringLiteral("0123456789");
     static const QString stamp = QStringLiteral("0123456789/: -");
+    // What the hyphenation library writes for a number it knows: digits and
+    // hyphens (brackets and blanks too, should a format ever use them); a
+    // number it does not know is shown as stored. Either way a word with
+    // any other character is not in the cell, and the library, by far the
+    // dearest part of a search, is not asked.
+    static const QString hyphenated = QStringLiteral("0123456789-() ");
     const TField *field = nullptr;
     TRecordFields::TSingle kind;
     if (f.Single(columnId, field, kind)) {
@@ -750,7 +756,7 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
         case TRecordFields::TSingle::Name:
             return word.MayHoldWide(viewOf(field));
         case TRecordFields::TSingle::Phone:
-            return phonesHyphenated || word.MayHold({viewOf(field)});
+            return word.MayHold({viewOf(field)}, phonesHyphenated ? QStringView(hyphenated) : QStringView());
         }
     }
     switch (columnId) {
@@ -902,22 +908,21 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
     };
 
     try {
-        // The list's own order: the rows come in walk order, so the first
-        // hit ends the walk. The duplicate display's rows are in key order;
-        // their records are met in record order and each answered in turn.
-        const bool duplicates = DupItem1 > 0 && !FilterDisabled;
-        table.SetIndexName(duplicates ? QString() : SortTypes[size_t(validSortType(SortType))].IndexName);
+        // Record order, whatever the list's order: the table reads a whole
+        // order with its fields before the first record, and the primary
+        // one costs the least (a sort index is read through the index, each
+        // record fetched apart). The records are met out of the list's
+        // order; each row is answered in turn.
+        table.SetIndexName(QString());
         if (table.Descending())
             table.SetDescending(false);
         table.SetWalkFields(walkFields);
-        const bool ascending = duplicates || SortDir;
         // First the rows from Start on, then round from row 0.
         for (const bool wrapped : {false, true}) {
             // A row from Start on still unanswered was never met: it is gone.
             if (wrapped && (decided() || next() >= Start))
                 break;
-            for (ascending ? table.First() : table.Last(); ascending ? !table.Eof() : !table.Bof();
-                 ascending ? table.Next() : table.Prior()) {
+            for (table.First(); !table.Eof(); table.Next()) {
                 const int row = rowOfRecNo(fields.RecNo->AsInteger());
                 if (row < 0 || (row >= Start) == wrapped || state[size_t(row)] != Unseen)
                     continue;

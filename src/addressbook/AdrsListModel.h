@@ -110,7 +110,7 @@ public:
     // The word search: the first row, from Start on and round through row
     // 0 once, one of whose shown cells (the symbol column aside) contains
     // Word as FormatCell shows it (a plain case-sensitive substring). One
-    // walk of the table in the list's order reads only the fields the shown
+    // walk of the table in record order reads only the fields the shown
     // columns need. ReadFailed: the record of a row before any hit is gone
     // or the table cannot be read; Row is the hit or that row.
     enum class TWordSearchResult { Found, NotFound, ReadFailed };

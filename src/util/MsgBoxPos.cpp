@@ -3,11 +3,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
+#include <QStyle>
 #include <QWidget>
 
 namespace {
@@ -50,6 +54,22 @@ QMessageBox::Icon iconFor(unsigned flags)
     case MB_ICONASTERISK: return QMessageBox::Information;
     default: return QMessageBox::NoIcon;
     }
+}
+
+// The width a title bar needs to show the caption whole: the window system
+// draws it beside the window's icon and up to three buttons, often in bold
+// and in a font of its own, and shortens it to "ピ…4" in a narrower box.
+// Qt knows the title bar's font only where the platform names one; the
+// larger of it and the application's font stands for it.
+int captionBarWidth(const QString &caption, const QWidget &box)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    const QFont plain = QApplication::font();
+    if (font.pointSizeF() < plain.pointSizeF())
+        font.setPointSizeF(plain.pointSizeF());
+    font.setBold(true);
+    const int decorations = 5 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+    return QFontMetrics(font).horizontalAdvance(caption) + decorations;
 }
 
 QRect workAreaAround(const QRect &r)
@@ -158,6 +178,12 @@ int ShowMessageBoxAt(QWidget *OwnerWnd, const QString &Text, const QString &Capt
     for (int i = 0; i < specs.size(); ++i)
         if (specs[i].id == IDCANCEL || specs.size() == 1)
             box.setEscapeButton(buttons[i]);
+
+    // QMessageBox sizes itself from its grid when shown; a row of the
+    // caption's width keeps the box from being narrower than its title.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(captionBarWidth(Caption, box), 0, QSizePolicy::Fixed, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 
     TMessageBoxRequest request;
     request.owner = OwnerWnd;

@@ -418,8 +418,67 @@ INSTANTIATE_TEST_SUITE_P(
         WordCase{"necCodeOfACharacter", {{"Keyword1", QByteArray("\x87\x9A")}}, 27, u"∵", true},
         WordCase{"symbolIsNeverSearched", {{"SymbolMark", sj("●")}, {"SymbolColor", 255}}, 36, u"●", false},
         WordCase{"trailByteIsNoLetter", {{"Keyword1", sj("ア")}}, 27, u"A", false},
-        WordCase{"caseCounts", {{"Keyword1", sj("abc")}}, 27, u"ABC", false}),
+        WordCase{"caseCounts", {{"Keyword1", sj("abc")}}, 27, u"ABC", false},
+        // Trail byte 0xFC, the last one a pair can end with: the IBM
+        // extension code of 髙, 珱 and 滌.
+        WordCase{"trailFcIbmExtension", {{"Keyword1", QByteArray("\x93\x8C\xFB\xFC")}}, 27, u"髙", true},
+        WordCase{"trailFcLevelTwo", {{"Keyword1", QByteArray("\xE0\xFC\x8B\xCA")}}, 27, u"珱玉", true},
+        WordCase{"trailFcAfterLeadNinetyF", {{"Keyword1", QByteArray("\x9F\xFC")}}, 27, u"滌", true},
+        WordCase{"trailFcInAPlainName", {{"NameKanji", QByteArray("\xFB\xFC\x8B\xB4")}}, 17, u"髙橋", true},
+        // The same two bytes across two neighbouring characters: 驎髜,
+        // 謂髜 and 亜髜 hold FB FC, E0 FC and 9F FC, none of the three.
+        WordCase{"fbFcAcrossNeighbours", {{"Keyword1", QByteArray("\xFB\xFB\xFC\x40")}}, 27, u"髙", false},
+        WordCase{"e0FcAcrossNeighbours", {{"Keyword1", QByteArray("\x88\xE0\xFC\x40")}}, 27, u"珱", false},
+        WordCase{"nineFFcAcrossNeighbours", {{"Keyword1", QByteArray("\x88\x9F\xFC\x40")}}, 27, u"滌", false}),
     [](const ::testing::TestParamInfo<WordCase> &info) { return std::string(info.param.name); });
+
+int hyphenCalls = 0;
+extern "C" int countedHyphen(const char *number, char *output, const char *folder, const TWqhypTime *time)
+{
+    ++hyphenCalls;
+    return fakeHyphen(number, output, folder, time);
+}
+
+struct PhoneWordCase {
+    const char *name;
+    const char16_t *word;
+    bool asksLibrary;
+    TFound found;
+};
+void PrintTo(const PhoneWordCase &c, std::ostream *os) { *os << c.name; }
+
+class WordInPhones : public ::testing::TestWithParam<PhoneWordCase>
+{
+};
+
+// The hyphenation library is asked only for a word a hyphenated number can
+// hold: for any other a search of a large book would call it for every
+// number it has.
+TEST_P(WordInPhones, asksTheLibraryOnlyForAWordANumberCanHold)
+{
+    SetWqhypForTesting(&countedHyphen);
+    Book book;
+    book.add({{"Tel", sj("0312345678")}, {"Fax", sj("0399")}, {"Portable1", sj("09012345678")}});
+    book.add({{"Tel", sj("0312345678")}, {"NameKanji", sj("山田")}});
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    showOnly(model, {3, 5, 7, 17});
+    model.ReloadRows(-1);
+    hyphenCalls = 0;
+    const auto [found, row] = findWord(model, GetParam().word, 0);
+    SetWqhypForTesting(nullptr);
+    EXPECT_EQ(hyphenCalls > 0, GetParam().asksLibrary) << hyphenCalls;
+    EXPECT_EQ(found, GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, WordInPhones,
+    ::testing::Values(PhoneWordCase{"nameInAnotherColumn", u"山田", false, TFound::Found},
+                      PhoneWordCase{"wordNoNumberHolds", u"該当なし", false, TFound::NotFound},
+                      PhoneWordCase{"digitsAfterALetter", u"a03", false, TFound::NotFound},
+                      PhoneWordCase{"hyphenatedDigits", u"3-1234", true, TFound::Found},
+                      PhoneWordCase{"digitsNoNumberHolds", u"777", true, TFound::NotFound}),
+    [](const ::testing::TestParamInfo<PhoneWordCase> &info) { return std::string(info.param.name); });
 
 // More rows than the cache keeps; the word in keyword 1 of two records.
 class WordSearchRows : public ::testing::Test

@@ -11,11 +11,13 @@
 #include "platform/Table.h"
 #include "util/SubUnit.h"
 #include "widgets/RecordRun.h"
+#include "widgets/TntComCtrls.h"
 #include "widgets/TntForms.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -384,6 +386,43 @@ TEST_F(AddressListWindow, wordSearchWrapsAndF3AfterTheLastHitStartsAtRowZero)
     EXPECT_FALSE(action("actWordNext")->isEnabled());
 }
 
+// Opening another book through the book dialog ends the search: no cell of
+// the new book is marked and F3 has nothing to look for.
+TEST_F(AddressListWindow, openingAnotherBookClearsTheSearchAndItsMarks)
+{
+    QDir().mkpath(AdrsPath + QStringLiteral("Book2"));
+    AdrsFolderList << TAdrsFolderInfo{QStringLiteral("空"), QStringLiteral("Book2"), AdrsStateUnchanged};
+    openWindow();
+    list->ApplySearchWord(kWord);
+    ASSERT_EQ(list->Model()->SearchWord, kWord);
+    ASSERT_TRUE(action("actWordNext")->isEnabled());
+
+    bool answered = false;
+    std::function<void()> choose = [&] {
+        auto *dialog = qobject_cast<TAddressSelect *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(10, choose);
+            return;
+        }
+        auto *books = dialog->findChild<TTntListView *>(QStringLiteral("lvAdrs"));
+        books->SetSelected(nullptr);
+        for (int row = 0; row < books->Items().Count(); ++row) {
+            if (books->Items().GetItem(row)->Caption() == QStringLiteral("空"))
+                books->SetSelected(books->Items().GetItem(row));
+        }
+        answered = true;
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOk")), Qt::LeftButton);
+    };
+    QTimer::singleShot(0, choose);
+    action("actOpen")->trigger();
+    ASSERT_TRUE(answered);
+    ASSERT_EQ(AdrsName, QStringLiteral("空"));
+
+    EXPECT_TRUE(list->SearchWord().isEmpty());
+    EXPECT_TRUE(list->Model()->SearchWord.isEmpty()) << "the new book's cells are not marked";
+    EXPECT_FALSE(action("actWordNext")->isEnabled());
+}
+
 TEST_F(AddressListWindow, dragFromRowSevenUpToRowThreeAddsTheRangeToTheSelection)
 {
     openWindow();
@@ -539,6 +578,46 @@ TEST_F(AddressListWindow, duplicateBlocksGatherRecordsApartBySecondKeyAndViewedG
     EXPECT_EQ(shown(), (QList<qint32>{3, 6, 7}));
     list->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(11);
     EXPECT_EQ(shown(), (QList<qint32>{3, 7}));
+}
+
+// A book of 100,000 records, written by SQL behind the table layer: the
+// list's counts take six digits.
+class LargeBookWindow : public BookFixture
+{
+protected:
+    static constexpr int kLarge = 100000;
+
+    void SetUp() override
+    {
+        BookFixture::SetUp();
+        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
+        ASSERT_TRUE(DMMurven19->OpenAdrs());
+        TTable &table = *DMMurven19->AdrsTable();
+        table.Append();
+        table.FieldByName(QStringLiteral("NameKanji")).SetAsString(QStringLiteral("最初"));
+        table.Post();
+        alterBook("WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+                  "INSERT INTO Data(NameKanji) SELECT CAST(i AS TEXT) FROM n;");
+        DMMurven19->CloseAdrs();
+    }
+};
+
+TEST_F(LargeBookWindow, countPanelsShowSixDigitCountsWhole)
+{
+    openList();
+    ASSERT_EQ(list->GetRowCount(), kLarge);
+    list->View()->selectAll();
+    QCoreApplication::processEvents(); // the status bar lays out its panels again
+    for (const int panel : {2, 3}) {
+        const auto *label = list->findChild<QLabel *>(QStringLiteral("pnlInfo%1").arg(panel));
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->text().endsWith(QStringLiteral(" 100000"))) << qPrintable(label->text());
+        // A framed label starts its text half an "x" in from its frame.
+        const QFontMetrics metrics(label->font());
+        EXPECT_LE(metrics.horizontalAdvance(u'x') / 2 + metrics.horizontalAdvance(label->text()),
+                  label->contentsRect().width())
+            << qPrintable(label->text());
+    }
 }
 
 struct DupliItemsCase {

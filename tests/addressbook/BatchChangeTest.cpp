@@ -352,6 +352,34 @@ TEST_F(BatchChange, cityCodesComeFromTheAddressAndAFailingSearchLeavesOnlyThatRe
     });
 }
 
+// A record whose codes are already those its address gives is not written:
+// it keeps its update stamp and is not counted as changed, while the record
+// next to it in the same run takes its new codes.
+TEST_F(BatchChange, cityCodesARecordAlreadyHoldsLeaveThatRecordUntouched)
+{
+    selectRecords({1, 4});
+    const auto before = readAll();
+    QSignalSpy changed(list.get(), &TAddressList::RecordsChanged);
+    openDialog();
+    check(QStringLiteral("chkGetJisCode"));
+    markStart();
+    start();
+
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->LastRun().Changed, QList<qint32>{1});
+    EXPECT_TRUE(dialog->LastRun().Failed.isEmpty());
+    expectOnly(before, readAll(), [](int recNo, TAddressData &d) {
+        if (recNo != 1)
+            return;
+        d.JisCode = QByteArray("13101");
+        d.KajoCode = QByteArray("001000");
+        d.UpdDateTime = QDateTime();
+    });
+    EXPECT_EQ(readAll().at(4).UpdDateTime, kOldStamp);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_FALSE(changed.first().first().value<QList<qint32>>().contains(4));
+}
+
 TEST_F(BatchChange, aMissingAddressLibraryChangesNothing)
 {
     selectRecords({1, 2});

@@ -2,15 +2,18 @@
 #include "util/MsgBoxPos.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -126,5 +129,46 @@ INSTANTIATE_TEST_SUITE_P(
                       FlagCase{0x124, QMessageBox::Question, u"はい(&Y)|いいえ(&N)", u"いいえ(&N)", IDNO},
                       FlagCase{0x123, QMessageBox::Question, u"はい(&Y)|いいえ(&N)|キャンセル", u"いいえ(&N)", IDNO},
                       FlagCase{0x134, QMessageBox::Warning, u"はい(&Y)|いいえ(&N)", u"いいえ(&N)", IDNO}));
+
+// The narrowest boxes the windows show: a short text with and without an
+// icon, one or three buttons. Each is as wide as its title bar needs to
+// show "ピルカノス2014" whole: the caption in bold beside the window's icon
+// and the three buttons a window system may put there, each about as wide
+// as the bar is high.
+struct NarrowCase { const char *name; const char16_t *text; unsigned flags; };
+void PrintTo(const NarrowCase &c, std::ostream *os) { *os << c.name; }
+
+class NarrowMessageBox : public ::testing::TestWithParam<NarrowCase> {};
+
+TEST_P(NarrowMessageBox, isAtLeastAsWideAsItsCaption)
+{
+    int width = 0;
+    int needed = 0;
+    std::function<void()> measure = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) {
+            QTimer::singleShot(20, measure);
+            return;
+        }
+        QFont title = QApplication::font("QMdiSubWindowTitleBar");
+        title.setBold(true);
+        needed = QFontMetrics(title).horizontalAdvance(box->windowTitle())
+                 + 4 * box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+        width = box->frameGeometry().width();
+        QTest::keyClick(box, Qt::Key_Escape);
+    };
+    QTimer::singleShot(20, measure);
+    (void)ShowMessageBoxAt(nullptr, QString::fromUtf16(GetParam().text), ProductCaption(), GetParam().flags,
+                           mbpSystem, 0, 0);
+    ASSERT_GT(needed, 0);
+    EXPECT_GE(width, needed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boxes, NarrowMessageBox,
+    ::testing::Values(NarrowCase{"oneLetterNoIcon", u"x", 0x0},
+                      NarrowCase{"shortNotice", u"該当なし  ", 0x40},
+                      NarrowCase{"shortQuestion", u"削除しますか？  ", 0x123}),
+    rowName);
 
 } // namespace
