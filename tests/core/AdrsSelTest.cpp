@@ -272,6 +272,20 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // Marks Name for deletion in the dialog, then creates a new book of the
+    // same name there, which waits in the folder "Name（1）" until the start.
+    void deleteAndCreateAgain(const QString &Name)
+    {
+        select(Name);
+        m_boxes.enqueue(IDYES);
+        child<TTntAction>("actDelete")->trigger();
+        child<QRadioButton>("rbNew")->setChecked(true);
+        child<TTntEdit>("edtNew")->SetText(Name);
+        click("btnOk");
+        ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+        makeBook(Name + QStringLiteral("（1）"));
+    }
+
     ScriptedMessageBoxes m_boxes;
     std::unique_ptr<TAddressSelect> m_dialog;
 };
@@ -636,14 +650,7 @@ TEST_F(BookDialog, aFailedDeletionNeverSwallowsTheBookTakingItsName)
     for (const char *book : {"X", "Y", "Open"})
         makeBook(book);
     open("Open", 1);
-    select("X");
-    m_boxes.enqueue(IDYES);
-    child<TTntAction>("actDelete")->trigger();
-    child<QRadioButton>("rbNew")->setChecked(true);
-    child<TTntEdit>("edtNew")->SetText("X");
-    click("btnOk");
-    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
-    makeBook(QStringLiteral("X（1）"));
+    deleteAndCreateAgain("X");
     m_dialog.reset();
 
     SetBookFolderRenameFailure([](const QString &from, const QString &) { return from == "X"; });
@@ -702,13 +709,7 @@ TEST_P(InterruptedStart, isHarmlessWhenStartedAgain)
     for (const char *book : {"X", "P", "Q", "Open"})
         makeBook(book);
     open("Open", 1);
-    select("X");
-    m_boxes.enqueue(IDYES);
-    child<TTntAction>("actDelete")->trigger();
-    child<QRadioButton>("rbNew")->setChecked(true);
-    child<TTntEdit>("edtNew")->SetText("X");
-    click("btnOk");
-    makeBook(QStringLiteral("X（1）"));
+    deleteAndCreateAgain("X");
     m_dialog.reset();
     open("Open", 1);
     renameInPlace("P", "T");
