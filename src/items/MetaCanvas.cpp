@@ -1,0 +1,72 @@
+#include "items/MetaCanvas.h"
+
+#include "items/TextShaper.h"
+
+TRecordingCanvas::TRecordingCanvas(TMetafileEx &Target, const TTextMetrics &Metrics, const TTextShaper *Shaper)
+    : m_target(Target), m_metrics(Metrics), m_shaper(Shaper)
+{
+}
+
+void TRecordingCanvas::TextOut(int X, int Y, QStringView Text)
+{
+    if (Text.isEmpty())
+        return;
+    record(X, Y, Text, m_metrics.advances(Font, Text));
+}
+
+void TRecordingCanvas::ExtTextOut(int X, int Y, QStringView Text, const QList<int> &Dx)
+{
+    if (Text.isEmpty())
+        return;
+    QList<int> adv = Dx.mid(0, Text.size());
+    adv.resize(Text.size(), 0);
+    record(X, Y, Text, adv);
+}
+
+void TRecordingCanvas::record(int X, int Y, QStringView Text, QList<int> Advances)
+{
+    TTextOp op;
+    op.Text = Text.toString();
+    op.Origin = QPoint(X, Y);
+    op.Font = Font;
+    op.CellHeight = m_metrics.lineHeight(Font);
+    op.Advances = std::move(Advances);
+    if (m_shaper) {
+        // Escapement is counter-clockwise on the page, whose y runs down.
+        const QTransform frame = QTransform().rotate(-Font.Escapement / 10.0) * QTransform::fromTranslate(X, Y);
+        op.Runs = m_shaper->shape(Font, Text, op.Advances, op.CellHeight, m_metrics.emSize(Font), frame);
+    }
+    m_target.Append(std::move(op));
+}
+
+void TRecordingCanvas::PushClip(const QRect &Rect)
+{
+    m_target.Append(TClipPushOp{QRectF(Rect)});
+    ++m_clipDepth;
+}
+
+void TRecordingCanvas::PopClip()
+{
+    if (m_clipDepth == 0)
+        return;
+    m_target.Append(TClipPopOp{});
+    --m_clipDepth;
+}
+
+void TRecordingCanvas::DrawPath(const QPainterPath &Path, const QPen &Pen, const QBrush &Brush)
+{
+    m_target.Append(TPathOp{Path, Pen, Brush});
+}
+
+void TRecordingCanvas::DrawImage(const QRectF &Target, const QImage &Image)
+{
+    m_target.Append(TImageOp{Image, Target});
+}
+
+bool WideExtTextOut(TRecordingCanvas &Canvas, int X, int Y, QStringView Text, const QList<int> &Dx)
+{
+    if (Dx.size() < Text.size())
+        return false;
+    Canvas.ExtTextOut(X, Y, Text, Dx);
+    return true;
+}

@@ -1,0 +1,265 @@
+#include "items/MetaRect.h"
+
+#include "items/TextShaper.h"
+#include "util/SubUnit.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+TReferenceDevice TReferenceDevice::screen()
+{
+    static const TDesignTextMetrics metrics;
+    static const THarfBuzzShaper shaper;
+    return {&metrics, &shaper, {96, 96}, false};
+}
+
+TReferenceDevice TReferenceDevice::printer(TDeviceDpi Dpi)
+{
+    TReferenceDevice d = screen();
+    d.Dpi = Dpi;
+    d.HasPrinter = true;
+    return d;
+}
+
+TMetaRect::TMetaRect() : m_device(TReferenceDevice::screen()) {}
+
+void TMetaRect::Assign(const TDrawRect &Source)
+{
+    TDrawRect::Assign(Source);
+    if (const auto *m = dynamic_cast<const TMetaRect *>(&Source)) {
+        m_font = m->m_font;
+        m_fontColor = m->m_fontColor;
+        m_baseHeight = m->m_baseHeight;
+        m_height = m->m_height;
+        m_horizontal = m->m_horizontal;
+        m_rotate180 = m->m_rotate180;
+    }
+    invalidate();
+}
+
+void TMetaRect::SetRect(const TPageRect &R)
+{
+    TDrawRect::SetRect(R);
+    invalidate();
+}
+
+void TMetaRect::SetDispRect(const TScreenRect &R)
+{
+    const TPageRect before = m_rect;
+    TDrawRect::SetDispRect(R);
+    // A move keeps the recording; only a new size needs a new layout.
+    if (m_rect.width() != before.width() || m_rect.height() != before.height())
+        invalidate();
+}
+
+void TMetaRect::SetClipSide(TClipSide Side)
+{
+    TDrawRect::SetClipSide(Side);
+    invalidate();
+}
+
+void TMetaRect::SetClipPos(qint32 Pos)
+{
+    TDrawRect::SetClipPos(Pos);
+    if (m_clipSide != TClipSide::None)
+        invalidate();
+}
+
+void TMetaRect::SetFont(const TFont &Font)
+{
+    m_font = Font;
+    m_fontColor = QColorToColor(Font.Color);
+    invalidate();
+}
+
+void TMetaRect::SetFontColor(TColor Color)
+{
+    m_fontColor = Color;
+    m_font.Color = ColorToQColor(Color);
+    invalidate();
+}
+
+void TMetaRect::SetHorizontal(bool Value)
+{
+    if (m_horizontal == Value)
+        return;
+    m_horizontal = Value;
+    invalidate();
+}
+
+void TMetaRect::ScaleFont(TTenthMm LongSide)
+{
+    // Formed as an integer and truncated towards zero, so a negative height
+    // never grows in magnitude by rounding.
+    m_height = static_cast<qint32>(qint64(m_baseHeight) * LongSide.value / BasePaperLongSide);
+    invalidate();
+}
+
+void TMetaRect::RescaleFont(TTenthMm PaperLongSide)
+{
+    ScaleFont(PaperLongSide);
+}
+
+void TMetaRect::ClearContent()
+{
+    m_metafile.Clear();
+    invalidate();
+}
+
+void TMetaRect::SetFontSizeIndex(qint32 Value)
+{
+    if (m_fontSizeIndex == Value)
+        return;
+    m_fontSizeIndex = Value;
+    invalidate();
+}
+
+void TMetaRect::SetRotate180(bool Value)
+{
+    if (m_rotate180 == Value)
+        return;
+    m_rotate180 = Value;
+    invalidate();
+}
+
+void TMetaRect::SetReferenceDevice(const TReferenceDevice &Device)
+{
+    m_device = Device;
+    invalidate();
+}
+
+void TMetaRect::Rebuild(bool Force)
+{
+    if (Force || !m_valid)
+        BuildMetafile();
+}
+
+void TMetaRect::Draw(QPainter &Canvas, int X, int Y)
+{
+    Rebuild(false);
+    const int side = qMax(m_dispRect.width(), m_dispRect.height());
+    const int left = m_dispRect.Left + X;
+    const int top = m_dispRect.Top + Y;
+    m_metafile.Draw(Canvas, TScreenRect{left, top, left + side, top + side});
+}
+
+void TMetaRect::Print(QPainter &Canvas, int X, int Y)
+{
+    m_metafile.Play(Canvas, QPointF(m_printRect.Left + X, m_printRect.Top + Y));
+}
+
+TCanvasFont TMetaRect::canvasFont(const TFont &Font, TColor Color, qint32 Height)
+{
+    TCanvasFont f;
+    f.Face = Font.Name;
+    f.Height = Height;
+    f.Escapement = Font.Escapement;
+    f.Style = Font.Style;
+    f.Color = ColorToQColor(Color);
+    return f;
+}
+
+TCanvasFont TMetaRect::contentFont() const
+{
+    const qint32 h = m_device.HasPrinter ? static_cast<qint32>(qint64(m_device.Dpi.y) * m_height / 96) : m_height;
+    return canvasFont(m_font, m_fontColor, h);
+}
+
+void TMetaRect::BuildMetafile()
+{
+    m_metafile.Clear();
+    if (m_rect.isEmpty())
+        return;
+    const TDeviceDpi dpi = m_device.HasPrinter ? m_device.Dpi : TDeviceDpi{96, 96};
+    const int w = PageToDots(TPagePx(m_rect.width()), dpi.x);
+    const int h = PageToDots(TPagePx(m_rect.height()), dpi.y);
+    // Square, so vertical and turned text share one recording and the
+    // content keeps its proportions when it is stretched onto the screen.
+    const int side = qMax(w, h);
+    m_metafile.SetSize(QSize(side, side));
+    m_metafile.SetDpi(dpi);
+    QRect clip;
+    const int x = PageToDots(TPagePx(m_clipPos - m_rect.Left), dpi.x);
+    const int y = PageToDots(TPagePx(m_clipPos - m_rect.Top), dpi.y);
+    switch (m_clipSide) {
+    case TClipSide::Left:
+        clip = QRect(QPoint(0, 0), QPoint(x, side));
+        break;
+    case TClipSide::Above:
+        clip = QRect(QPoint(0, 0), QPoint(side, y));
+        break;
+    case TClipSide::Right:
+        clip = QRect(QPoint(x, 0), QPoint(side, side));
+        break;
+    case TClipSide::Below:
+        clip = QRect(QPoint(0, y), QPoint(side, side));
+        break;
+    case TClipSide::None:
+        break;
+    }
+    TFixedTextMetrics fallback;
+    TRecordingCanvas canvas(m_metafile, m_device.Metrics ? *m_device.Metrics : fallback, m_device.Shaper);
+    canvas.Font = contentFont();
+    if (!clip.isNull())
+        canvas.PushClip(clip.adjusted(0, 0, -1, -1));
+    struct PopClip {
+        TRecordingCanvas &c;
+        bool on;
+        ~PopClip()
+        {
+            if (on)
+                c.PopClip();
+        }
+    } pop{canvas, !clip.isNull()};
+    BuildContent(canvas, QSize(w, h));
+    m_valid = true;
+}
+
+bool TMetaRect::FitFont(TRecordingCanvas &Canvas, int Available, int Needed, bool AllowGrow)
+{
+    const double r = double(Available) / double(Needed);
+    if (r < 0)
+        return true;
+    if (!AllowGrow && r >= 1)
+        return true;
+    const double scaled = std::trunc(Canvas.Font.Height * r);
+    if (!(scaled < 0)) // 0, positive, or not a number: the font would vanish
+        return false;
+    Canvas.Font.Height = static_cast<qint32>(qMax(scaled, -1e9));
+    return true;
+}
+
+void TMetaRect::LoadFromStream(TItemReader &Stream)
+{
+    TDrawRect::LoadFromStream(Stream);
+    const qint32 charset = Stream.readInt32();
+    const QString face = Stream.readXorString();
+    const qint32 size = Stream.readInt32();
+    const qint32 style = Stream.readInt32();
+    const TColor color = Stream.readInt32();
+    const qint32 sizeIndex = Stream.hasVersion(600) ? Stream.readInt32() : 0;
+    const bool horizontal = Stream.readFlag();
+    const bool rotate = Stream.hasVersion(200) ? Stream.readFlag() : false;
+    (void)SetFontAttributes(&m_font, charset, face, size, style);
+    m_fontColor = color;
+    m_font.Color = ColorToQColor(color);
+    // A stored size index is trusted only inside the table.
+    m_fontSizeIndex = sizeIndex >= 0 && sizeIndex < qint32(FontSizeTable.size()) ? sizeIndex : 0;
+    m_horizontal = horizontal;
+    m_rotate180 = rotate;
+    invalidate();
+}
+
+void TMetaRect::SaveToStream(TItemWriter &Stream) const
+{
+    TDrawRect::SaveToStream(Stream);
+    Stream.writeInt32(m_font.Charset);
+    Stream.writeXorString(m_font.Name);
+    Stream.writeInt32(m_font.Size);
+    Stream.writeInt32(FontStyleToBits(m_font));
+    Stream.writeInt32(m_fontColor);
+    Stream.writeInt32(m_fontSizeIndex);
+    Stream.writeFlag(m_horizontal);
+    Stream.writeFlag(m_rotate180);
+}

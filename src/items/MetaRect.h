@@ -1,0 +1,109 @@
+#pragma once
+
+#include "items/DrawRect.h"
+#include "items/MetaCanvas.h"
+#include "items/MetafileEx.h"
+#include "platform/Colors.h"
+#include "util/Font.h"
+
+#include <array>
+
+class TTextShaper;
+
+// The device a text item lays its content out for: the metrics and shaper
+// that measure and draw its text, and the resolution of the recording (the
+// printer's, or 96 dpi against the screen when no printer is installed).
+struct TReferenceDevice {
+    const TTextMetrics *Metrics = nullptr;
+    const TTextShaper *Shaper = nullptr;
+    TDeviceDpi Dpi{96, 96};
+    bool HasPrinter = false;
+
+    // The faces' design metrics and vertical shaping, at 96 dpi.
+    static TReferenceDevice screen();
+    // The same metrics and shaping at a printer's resolution.
+    static TReferenceDevice printer(TDeviceDpi Dpi);
+};
+
+// Font sizes in points of the fixed-size setting; index 0 lets the text follow its box.
+inline constexpr std::array<int, 28> FontSizeTable{0,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19,
+                                                   20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 36, 48, 72};
+
+// The longer side of a postcard in 0.1 mm: the paper the items' base heights are given for.
+inline constexpr qint32 BasePaperLongSide = 1480;
+
+// The common base of the items whose content is text (postcode, address,
+// name, company line, additional information, free text). It keeps the font
+// and the writing direction, scales the font to the paper, and keeps the
+// laid-out content as a display list recorded once at the reference device's
+// resolution, then drawn onto the screen at any zoom and onto the printer at
+// 1:1. A text item supplies BuildContent, which lays its text out on the
+// recording canvas, and appends its own stream fields.
+class TMetaRect : public TDrawRect
+{
+public:
+    TMetaRect();
+
+    void Assign(const TDrawRect &Source) override;
+    void SetRect(const TPageRect &R) override;
+    void SetDispRect(const TScreenRect &R) override;
+    void SetClipSide(TClipSide Side) override;
+    void SetClipPos(qint32 Pos) override;
+    void Draw(QPainter &Canvas, int X, int Y) override;
+    void Print(QPainter &Canvas, int X, int Y) override;
+    void Rebuild(bool Force) override;
+    void LoadFromStream(TItemReader &Stream) override;
+    void SaveToStream(TItemWriter &Stream) const override;
+
+    // Lays the text out; Size is the content's width and height in dots.
+    virtual void BuildContent(TRecordingCanvas &Canvas, QSize Size) = 0;
+    virtual void SetFont(const TFont &Font);
+    virtual void SetHorizontal(bool Value);
+    // Height := BaseHeight x LongSide / 1480, truncated towards zero.
+    virtual void ScaleFont(TTenthMm LongSide);
+    virtual void ClearContent();
+    // The items with size levels first take BaseHeight from their tables.
+    virtual void RescaleFont(TTenthMm PaperLongSide);
+
+    void SetFontSizeIndex(qint32 Value);
+    void SetRotate180(bool Value);
+    void SetReferenceDevice(const TReferenceDevice &Device);
+
+    const TFont &GetFont() const { return m_font; }
+    TColor GetFontColor() const { return m_fontColor; }
+    void SetFontColor(TColor Color);
+    bool IsHorizontal() const { return m_horizontal; }
+    bool IsRotate180() const { return m_rotate180; }
+    qint32 GetFontSizeIndex() const { return m_fontSizeIndex; }
+    qint32 GetBaseHeight() const { return m_baseHeight; }
+    void SetBaseHeight(qint32 Value) { m_baseHeight = Value; }
+    qint32 GetHeight() const { return m_height; }
+    bool IsValid() const { return m_valid; }
+    const TMetafileEx &GetMetafile() const { return m_metafile; }
+    const TReferenceDevice &GetReferenceDevice() const { return m_device; }
+
+    // Shrinks (or with AllowGrow also grows) the canvas font by
+    // Available / Needed. False when the font would vanish (its height
+    // truncates to 0 or above); the font is then unchanged.
+    static bool FitFont(TRecordingCanvas &Canvas, int Available, int Needed, bool AllowGrow);
+
+protected:
+    void BuildMetafile();
+    // The canvas font for the content: a copy of Font at the item's height
+    // on the reference device.
+    TCanvasFont contentFont() const;
+    // The canvas font of a TFont at the given pixel height.
+    static TCanvasFont canvasFont(const TFont &Font, TColor Color, qint32 Height);
+    void invalidate() { m_valid = false; }
+
+    TMetafileEx m_metafile;
+    TFont m_font;
+    TColor m_fontColor = clBlack;
+    qint32 m_baseHeight = 0;
+    qint32 m_height = 0;
+    qint32 m_fontSizeIndex = 0;
+    bool m_valid = false;
+    bool m_horizontal = false;
+    bool m_rotate180 = false;
+    TReferenceDevice m_device;
+};

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "items/TextMetrics.h"
+#include "items/Units.h"
+
+#include <QBrush>
+#include <QImage>
+#include <QList>
+#include <QPainterPath>
+#include <QPen>
+#include <QPointF>
+#include <QRawFont>
+#include <QRectF>
+#include <QTransform>
+
+#include <variant>
+#include <vector>
+
+class QPainter;
+
+// The recorded content of a text item: a display list in the dots of the
+// reference device (the printer, or the screen without one), built once and
+// played back scaled onto the screen at any zoom and 1:1 onto the printer.
+// It keeps shaped glyphs with their positions, so playing it never looks a
+// font up again and the fitting done while recording holds on every device.
+// Tests read the operations directly instead of rasterising.
+
+// Glyphs of one face drawn through one transform from their local
+// coordinates (the positions are glyph origins on the base line).
+struct TGlyphRun {
+    QRawFont Font;
+    QList<quint32> Glyphs;
+    QList<QPointF> Positions;
+    QTransform Transform;
+};
+
+// A text as it was laid out: what was written, where, in which font, with
+// which advances; and the glyph runs that draw it (none when the metrics
+// only measure, as the fixed test metrics do).
+struct TTextOp {
+    QString Text;
+    QPoint Origin;          // top-left of the first cell, before turning
+    TCanvasFont Font;
+    QList<int> Advances;    // per UTF-16 unit along the base line
+    int CellHeight = 0;     // the line height across the base line
+    std::vector<TGlyphRun> Runs;
+};
+
+struct TPathOp {
+    QPainterPath Path;
+    QPen Pen;
+    QBrush Brush;
+};
+
+struct TImageOp {
+    QImage Image;
+    QRectF Target;
+};
+
+struct TClipPushOp {
+    QRectF Rect;
+};
+
+struct TClipPopOp {};
+
+using TDisplayOp = std::variant<TTextOp, TPathOp, TImageOp, TClipPushOp, TClipPopOp>;
+
+class TMetafileEx
+{
+public:
+    void Clear();
+    bool IsEmpty() const { return m_ops.empty(); }
+
+    // The recording's size in reference-device dots and the device's resolution.
+    QSize Size() const { return m_size; }
+    void SetSize(QSize Size) { m_size = Size; }
+    TDeviceDpi Dpi() const { return m_dpi; }
+    void SetDpi(TDeviceDpi Dpi) { m_dpi = Dpi; }
+
+    void Append(TDisplayOp Op) { m_ops.push_back(std::move(Op)); }
+    const std::vector<TDisplayOp> &Ops() const { return m_ops; }
+    // The text operations in recording order.
+    QList<const TTextOp *> TextOps() const;
+
+    // Plays the recording stretched onto Rect, one unit larger at the right
+    // and bottom, as the editing canvas draws it: (0, 0, 99, 49) fills
+    // 100 x 50 pixels.
+    void Draw(QPainter &Canvas, const TScreenRect &Rect) const;
+    // Plays the recording unscaled with its top-left corner at Origin.
+    void Play(QPainter &Canvas, QPointF Origin) const;
+
+private:
+    void playOps(QPainter &Canvas) const;
+
+    std::vector<TDisplayOp> m_ops;
+    QSize m_size;
+    TDeviceDpi m_dpi;
+};

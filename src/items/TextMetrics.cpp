@@ -1,0 +1,181 @@
+#include "items/TextMetrics.h"
+
+#include "items/FontFaces.h"
+#include "platform/Cp932.h"
+#include "util/SubUnit.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QRawFont>
+
+#include <unicode/uchar.h>
+
+#include <cmath>
+
+namespace {
+
+char32_t codePointAt(QStringView Text, qsizetype i, int *units)
+{
+    const QChar c = Text[i];
+    if (c.isHighSurrogate() && i + 1 < Text.size() && Text[i + 1].isLowSurrogate()) {
+        *units = 2;
+        return QChar::surrogateToUcs4(c, Text[i + 1]);
+    }
+    *units = 1;
+    return c.unicode();
+}
+
+// The design metrics of one face and style, read once at its em size.
+struct TDesignFace {
+    QRawFont raw;
+    double unitsPerEm = 1000;
+    double ascentDescent = 1000; // in design units
+};
+
+const TDesignFace &designFace(const QString &Face, quint8 Style)
+{
+    static QMutex mutex;
+    static QHash<QString, TDesignFace> cache;
+    const QString key = (Face.startsWith(QLatin1Char('@')) ? Face.mid(1) : Face) + QChar(u'\x1F') + QChar(Style & 3);
+    QMutexLocker lock(&mutex);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        TDesignFace f;
+        f.raw = LoadRawFont(Face, 1000, Style);
+        if (f.raw.isValid()) {
+            f.unitsPerEm = f.raw.unitsPerEm();
+            f.raw.setPixelSize(f.unitsPerEm);
+            f.ascentDescent = f.raw.ascent() + f.raw.descent();
+        }
+        it = cache.insert(key, f);
+    }
+    return *it;
+}
+
+} // namespace
+
+bool IsFullWidthChar(char32_t C)
+{
+    if (C < 0x80)
+        return false;
+    if (C <= 0xFFFF) {
+        const QString s{QChar(char16_t(C))};
+        if (Cp932::canEncode(s))
+            return Cp932::encode(s).size() == 2;
+    }
+    const int w = u_getIntPropertyValue(UChar32(C), UCHAR_EAST_ASIAN_WIDTH);
+    return w == U_EA_FULLWIDTH || w == U_EA_WIDE || w == U_EA_AMBIGUOUS;
+}
+
+bool IsUprightInVertical(char32_t C)
+{
+    if (C < 0x80)
+        return false;
+    if (C <= 0xFFFF) {
+        const QString s{QChar(char16_t(C))};
+        if (Cp932::canEncode(s))
+            return Cp932::encode(s).size() == 2;
+    }
+    const int vo = u_getIntPropertyValue(UChar32(C), UCHAR_VERTICAL_ORIENTATION);
+    return vo != U_VO_ROTATED;
+}
+
+int TTextMetrics::width(const TCanvasFont &Font, QStringView Text) const
+{
+    int sum = 0;
+    for (int a : advances(Font, Text))
+        sum += a;
+    return sum;
+}
+
+int TTextMetrics::fitCount(const TCanvasFont &Font, QStringView Text, int MaxWidth) const
+{
+    const QList<int> adv = advances(Font, Text);
+    int sum = 0;
+    int fit = 0;
+    for (qsizetype i = 0; i < adv.size();) {
+        const int units = (Text[i].isHighSurrogate() && i + 1 < Text.size()) ? 2 : 1;
+        int a = adv[i];
+        if (units == 2)
+            a += adv[i + 1];
+        if (sum + a > MaxWidth)
+            break;
+        sum += a;
+        i += units;
+        fit = int(i);
+    }
+    return fit;
+}
+
+QList<int> TFixedTextMetrics::advances(const TCanvasFont &Font, QStringView Text) const
+{
+    const int em = int(emSize(Font));
+    QList<int> out(Text.size(), 0);
+    for (qsizetype i = 0; i < Text.size();) {
+        int units = 1;
+        const char32_t c = codePointAt(Text, i, &units);
+        const int natural = IsFullWidthChar(c) ? em : em / 2;
+        out[i] = Font.WidthRatio == 1.0 ? natural : int(RoundHalfAway(natural * Font.WidthRatio));
+        i += units;
+    }
+    return out;
+}
+
+int TFixedTextMetrics::lineHeight(const TCanvasFont &Font) const
+{
+    return int(emSize(Font));
+}
+
+double TFixedTextMetrics::emSize(const TCanvasFont &Font) const
+{
+    return std::abs(double(Font.Height));
+}
+
+QList<int> TDesignTextMetrics::advances(const TCanvasFont &Font, QStringView Text) const
+{
+    const TDesignFace &face = designFace(Font.Face, Font.Style);
+    const double scale = emSize(Font) / face.unitsPerEm;
+    QList<int> out(Text.size(), 0);
+    if (!face.raw.isValid())
+        return out;
+    const QString text = Text.toString();
+    QList<quint32> glyphs = face.raw.glyphIndexesForString(text);
+    const QList<QPointF> design = face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    // glyphIndexesForString gives one glyph per code point.
+    qsizetype g = 0;
+    for (qsizetype i = 0; i < Text.size() && g < design.size();) {
+        int units = 1;
+        (void)codePointAt(Text, i, &units);
+        const double natural = design[g].x() * scale;
+        out[i] = int(RoundHalfAway(natural * (Font.WidthRatio > 0 ? Font.WidthRatio : 1.0)));
+        i += units;
+        ++g;
+    }
+    return out;
+}
+
+int TDesignTextMetrics::lineHeight(const TCanvasFont &Font) const
+{
+    // The em box: the height of "一" in a Japanese face, whatever line gap
+    // the face's own ascent and descent leave around it.
+    return int(RoundHalfAway(emSize(Font)));
+}
+
+double TDesignTextMetrics::emSize(const TCanvasFont &Font) const
+{
+    if (Font.Height <= 0)
+        return -double(Font.Height);
+    const TDesignFace &face = designFace(Font.Face, Font.Style);
+    return Font.Height * face.unitsPerEm / face.ascentDescent;
+}
+
+void SplitAtWidth(const TTextMetrics &Metrics, const TCanvasFont &Font, QString &Text, int MaxWidth, QString &Rest)
+{
+    if (Text.isEmpty()) {
+        Rest.clear();
+        return;
+    }
+    const int fit = Metrics.fitCount(Font, Text, MaxWidth);
+    Rest = Text.mid(fit);
+    Text.truncate(fit);
+}

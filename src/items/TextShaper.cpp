@@ -1,0 +1,151 @@
+#include "items/TextShaper.h"
+
+#include "items/FontFaces.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QRawFont>
+
+#include <hb.h>
+
+namespace {
+
+// Where the base line lies in an em box whose top is at 0: the ideographic
+// em box of Japanese faces reaches 0.88 em above the base line.
+constexpr double kIdeographicAscent = 0.88;
+
+hb_blob_t *referenceTable(hb_face_t *, hb_tag_t tag, void *userData)
+{
+    const auto *raw = static_cast<const QRawFont *>(userData);
+    if (tag == 0)
+        return hb_blob_get_empty();
+    const char name[4] = {char(tag >> 24), char(tag >> 16), char(tag >> 8), char(tag)};
+    const QByteArray data = raw->fontTable(name);
+    if (data.isEmpty())
+        return hb_blob_get_empty();
+    return hb_blob_create(data.constData(), static_cast<unsigned>(data.size()), HB_MEMORY_MODE_DUPLICATE, nullptr,
+                          nullptr);
+}
+
+// One HarfBuzz font per face and style, built from the face's tables and
+// kept for the program's run.
+struct TShapingFace {
+    QRawFont raw; // owns the tables the HarfBuzz face reads
+    hb_font_t *font = nullptr;
+};
+
+TShapingFace *shapingFace(const QString &Face, int StyleBits)
+{
+    static QMutex mutex;
+    static QHash<QString, TShapingFace *> cache;
+    const QString family = ResolveFontFace(Face).family;
+    const QString key = family + QChar(u'\x1F') + QChar(StyleBits & 3);
+    QMutexLocker lock(&mutex);
+    if (TShapingFace *f = cache.value(key))
+        return f;
+    auto *f = new TShapingFace;
+    f->raw = LoadRawFont(Face, 100, StyleBits);
+    if (f->raw.isValid()) {
+        hb_face_t *face = hb_face_create_for_tables(referenceTable, &f->raw, nullptr);
+        hb_face_set_upem(face, static_cast<unsigned>(f->raw.unitsPerEm()));
+        f->font = hb_font_create(face);
+        hb_face_destroy(face);
+    }
+    cache.insert(key, f);
+    return f;
+}
+
+bool surrogatePairAt(QStringView Text, qsizetype i)
+{
+    return Text[i].isHighSurrogate() && i + 1 < Text.size() && Text[i + 1].isLowSurrogate();
+}
+
+} // namespace
+
+QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
+{
+    TShapingFace *f = shapingFace(Face, StyleBits);
+    QList<quint32> plain = f->raw.isValid() ? f->raw.glyphIndexesForString(Text.toString()) : QList<quint32>();
+    if (!Vertical || !f->font || Text.isEmpty())
+        return plain;
+    // Only the vertical substitutions: no ligatures or contextual forms, so
+    // each character keeps one glyph of its own.
+    hb_buffer_t *buffer = hb_buffer_create();
+    hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t *>(Text.utf16()), int(Text.size()), 0,
+                        int(Text.size()));
+    hb_buffer_set_direction(buffer, HB_DIRECTION_LTR);
+    hb_buffer_set_script(buffer, HB_SCRIPT_HAN);
+    hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
+    hb_feature_t features[6];
+    const char *spec[] = {"vert", "vrt2", "-liga", "-clig", "-calt", "-kern"};
+    for (int i = 0; i < 6; ++i)
+        hb_feature_from_string(spec[i], -1, &features[i]);
+    hb_shape(f->font, buffer, features, 6);
+    unsigned count = 0;
+    const hb_glyph_info_t *info = hb_buffer_get_glyph_infos(buffer, &count);
+    // Glyph per UTF-16 index of the cluster it came from.
+    QHash<quint32, quint32> byCluster;
+    for (unsigned i = 0; i < count; ++i)
+        if (!byCluster.contains(info[i].cluster))
+            byCluster.insert(info[i].cluster, info[i].codepoint);
+    hb_buffer_destroy(buffer);
+    QList<quint32> out;
+    qsizetype g = 0;
+    for (qsizetype i = 0; i < Text.size(); i += surrogatePairAt(Text, i) ? 2 : 1, ++g)
+        out.append(byCluster.value(quint32(i), g < plain.size() ? plain[g] : 0));
+    return out;
+}
+
+std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
+                                              int CellHeight, double EmSize, const QTransform &TextFrame) const
+{
+    std::vector<TGlyphRun> runs;
+    TShapingFace *f = shapingFace(Font.Face, Font.Style);
+    if (!f->raw.isValid() || Text.isEmpty() || EmSize <= 0)
+        return runs;
+    QRawFont raw = f->raw;
+    raw.setPixelSize(EmSize);
+    const double ratio = Font.WidthRatio > 0 ? Font.WidthRatio : 1.0;
+    const bool vertical = Font.isVertical();
+    const QList<quint32> plain = GlyphsForText(Font.Face, Font.Style, Text, false);
+    const QList<quint32> forms = vertical ? GlyphsForText(Font.Face, Font.Style, Text, true) : plain;
+    const double ascentShare = raw.ascent() + raw.descent() > 0 ? raw.ascent() / (raw.ascent() + raw.descent()) : 0.88;
+    const double sideBaseline = CellHeight * ascentShare;
+
+    TGlyphRun along{raw, {}, {}, TextFrame};
+    along.Transform = QTransform::fromScale(ratio, 1) * TextFrame;
+    TGlyphRun upright{raw, {}, {}, {}};
+    // Upright glyphs are turned back a quarter against the base line: in that
+    // frame u runs across the column and v along it.
+    upright.Transform = QTransform::fromScale(1, ratio) * QTransform().rotate(-90) * TextFrame;
+
+    double offset = 0;
+    qsizetype g = 0;
+    for (qsizetype i = 0; i < Text.size(); ++g) {
+        const bool pair = surrogatePairAt(Text, i);
+        const char32_t c = pair ? QChar::surrogateToUcs4(Text[i], Text[i + 1]) : Text[i].unicode();
+        const double adv = Advances.value(i) + (pair ? Advances.value(i + 1) : 0);
+        if (g >= plain.size())
+            break;
+        if (vertical && IsUprightInVertical(c)) {
+            const quint32 glyph = forms.value(g, plain[g]);
+            const double glyphAdvance = raw.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics)
+                                            .value(0)
+                                            .x();
+            const double u = -CellHeight / 2.0 - glyphAdvance / 2.0;
+            const double v = offset + adv / 2.0 - EmSize / 2.0 + kIdeographicAscent * EmSize;
+            upright.Glyphs.append(glyph);
+            upright.Positions.append(QPointF(u, v / ratio));
+        } else {
+            along.Glyphs.append(plain[g]);
+            along.Positions.append(QPointF(offset / ratio, vertical ? sideBaseline : CellHeight * ascentShare));
+        }
+        offset += adv;
+        i += pair ? 2 : 1;
+    }
+    if (!along.Glyphs.isEmpty())
+        runs.push_back(std::move(along));
+    if (!upright.Glyphs.isEmpty())
+        runs.push_back(std::move(upright));
+    return runs;
+}

@@ -1,0 +1,325 @@
+#include "items/FontFaces.h"
+#include "items/MetaCanvas.h"
+#include "items/TextShaper.h"
+#include "support/RowName.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TCanvasFont fontOf(qint32 Height, const QString &Face = QString::fromUtf16(u"ＭＳ 明朝"))
+{
+    TCanvasFont f;
+    f.Face = Face;
+    f.Height = Height;
+    return f;
+}
+
+// ---- Fixed metrics ---------------------------------------------------------
+
+struct WidthCase {
+    const char *name;
+    const char16_t *text;
+    qint32 height;
+    int width;
+};
+
+class FixedMetricsTest : public ::testing::TestWithParam<WidthCase> {};
+
+TEST_P(FixedMetricsTest, measuresFullWidthAsOneEmAndHalfWidthAsHalf)
+{
+    TFixedTextMetrics m;
+    EXPECT_EQ(m.width(fontOf(GetParam().height), QString::fromUtf16(GetParam().text)), GetParam().width);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FixedMetricsTest,
+                         ::testing::Values(WidthCase{"kanji", u"東京都", -40, 120},
+                                           WidthCase{"asciiDigits", u"123", -40, 60},
+                                           WidthCase{"halfWidthKana", u"ｱｲ", -40, 40},
+                                           WidthCase{"oddEmTruncatesHalf", u"1", -175, 87},
+                                           WidthCase{"positiveHeightIsTheEm", u"一", 30, 30},
+                                           // Outside Shift-JIS: judged by the East Asian width.
+                                           WidthCase{"wideOutsideShiftJis", u"𠮷", -40, 40},
+                                           WidthCase{"empty", u"", -40, 0}),
+                         rowName);
+
+TEST(FixedMetricsTest, lineHeightIsTheEm)
+{
+    EXPECT_EQ(TFixedTextMetrics().lineHeight(fontOf(-28)), 28);
+}
+
+TEST(FixedMetricsTest, widthRatioNarrowsEachCharacter)
+{
+    TCanvasFont f = fontOf(-40);
+    f.WidthRatio = 0.75;
+    EXPECT_EQ(TFixedTextMetrics().width(f, u"様方"), 60);
+}
+
+TEST(FixedMetricsTest, fitCountStopsBeforeTheFirstCharacterThatCrosses)
+{
+    TFixedTextMetrics m;
+    EXPECT_EQ(m.fitCount(fontOf(-10), u"一二三", 29), 2);
+    EXPECT_EQ(m.fitCount(fontOf(-10), u"一二三", 30), 3);
+    EXPECT_EQ(m.fitCount(fontOf(-10), u"一二三", 9), 0);
+}
+
+TEST(SplitAtWidthTest, narrowerThanTheFirstCharacterLeavesTextEmpty)
+{
+    QString text = QString::fromUtf16(u"東京都");
+    QString rest;
+    SplitAtWidth(TFixedTextMetrics(), fontOf(-10), text, 9, rest);
+    EXPECT_TRUE(text.isEmpty());
+    EXPECT_EQ(rest, QString::fromUtf16(u"東京都"));
+}
+
+TEST(SplitAtWidthTest, keepsWhatFitsAndPassesTheRest)
+{
+    QString text = QString::fromUtf16(u"東京都1");
+    QString rest = QStringLiteral("old");
+    SplitAtWidth(TFixedTextMetrics(), fontOf(-10), text, 25, rest);
+    EXPECT_EQ(text, QString::fromUtf16(u"東京"));
+    EXPECT_EQ(rest, QString::fromUtf16(u"都1"));
+}
+
+TEST(SplitAtWidthTest, emptyTextGivesEmptyRest)
+{
+    QString text, rest = QStringLiteral("x");
+    SplitAtWidth(TFixedTextMetrics(), fontOf(-10), text, 100, rest);
+    EXPECT_TRUE(rest.isEmpty());
+}
+
+TEST(SplitAtWidthTest, neverCutsASurrogatePair)
+{
+    QString text = QString::fromUtf16(u"a𠮷");
+    QString rest;
+    SplitAtWidth(TFixedTextMetrics(), fontOf(-10), text, 14, rest);
+    EXPECT_EQ(text, QStringLiteral("a"));
+    EXPECT_EQ(rest, QString::fromUtf16(u"𠮷"));
+}
+
+// ---- Character classes -------------------------------------------------------
+
+struct OrientationCase {
+    const char *name;
+    char32_t c;
+    bool upright;
+};
+
+class OrientationTest : public ::testing::TestWithParam<OrientationCase> {};
+
+TEST_P(OrientationTest, setsFullWidthUprightAndHalfWidthSideways)
+{
+    EXPECT_EQ(IsUprightInVertical(GetParam().c), GetParam().upright);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OrientationTest,
+                         ::testing::Values(OrientationCase{"kanji", U'東', true},
+                                           OrientationCase{"fullWidthDigit", U'１', true},
+                                           OrientationCase{"prolongedSound", U'ー', true},
+                                           OrientationCase{"asciiDigit", U'1', false},
+                                           OrientationCase{"halfWidthKatakana", U'ｱ', false},
+                                           // Not in Shift-JIS: its Unicode vertical orientation decides.
+                                           OrientationCase{"cyrillicOutsideSjisRotates", U'Ж', true},
+                                           OrientationCase{"latinExtendedRotates", U'ŀ', false},
+                                           OrientationCase{"hangulUpright", U'한', true}),
+                         rowName);
+
+// ---- Face table ------------------------------------------------------------------
+
+struct FaceCase {
+    const char *name;
+    const char16_t *face;
+    const char *family;
+    bool vertical;
+};
+
+class FaceTableTest : public ::testing::TestWithParam<FaceCase> {};
+
+TEST_P(FaceTableTest, mapsWindowsFacesOntoInstalledJapaneseFaces)
+{
+    const TResolvedFace r = ResolveFontFace(QString::fromUtf16(GetParam().face));
+    EXPECT_EQ(r.family, QString::fromLatin1(GetParam().family));
+    EXPECT_EQ(r.vertical, GetParam().vertical);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, FaceTableTest,
+                         ::testing::Values(FaceCase{"mincho", u"ＭＳ 明朝", "IPAexMincho", false},
+                                           FaceCase{"verticalMincho", u"@ＭＳ 明朝", "IPAexMincho", true},
+                                           FaceCase{"proportionalMincho", u"ＭＳ Ｐ明朝", "IPAexMincho", false},
+                                           FaceCase{"gothic", u"ＭＳ ゴシック", "Noto Sans Mono CJK JP", false},
+                                           FaceCase{"verticalGothic", u"@ＭＳ ゴシック", "Noto Sans Mono CJK JP", true},
+                                           FaceCase{"proportionalGothic", u"ＭＳ Ｐゴシック", "IPAexGothic", false},
+                                           FaceCase{"unknownFallsBackToMincho", u"存在しない書体", "IPAexMincho", false}),
+                         rowName);
+
+TEST(FaceTableTest, installedFaceNotInTableIsItself)
+{
+    EXPECT_EQ(ResolveFontFace(QStringLiteral("Noto Serif CJK JP")).family, QStringLiteral("Noto Serif CJK JP"));
+}
+
+// ---- Design metrics ----------------------------------------------------------------
+
+TEST(DesignMetricsTest, fullWidthIsOneEmAndLatinIsNarrower)
+{
+    TDesignTextMetrics m;
+    const TCanvasFont f = fontOf(-100);
+    EXPECT_EQ(m.width(f, u"一"), 100);
+    EXPECT_LT(m.width(f, u"i"), 50);
+    EXPECT_EQ(m.lineHeight(f), 100); // the IPAex faces' ascent and descent make one em
+}
+
+TEST(DesignMetricsTest, widthScalesWithTheHeightWithoutHinting)
+{
+    TDesignTextMetrics m;
+    const int w100 = m.width(fontOf(-100), u"Address");
+    const int w1000 = m.width(fontOf(-1000), u"Address");
+    EXPECT_NEAR(w1000, w100 * 10, 7); // only the per-character rounding differs
+}
+
+// ---- Vertical forms ------------------------------------------------------------------
+
+struct VertFormCase {
+    const char *name;
+    const char16_t *text;
+    bool substituted;
+};
+
+class VerticalFormTest : public ::testing::TestWithParam<VertFormCase> {};
+
+TEST_P(VerticalFormTest, vertFeatureSubstitutesPunctuationButNotKanji)
+{
+    const QString face = QString::fromUtf16(u"@ＭＳ 明朝");
+    const QString text = QString::fromUtf16(GetParam().text);
+    const QList<quint32> plain = GlyphsForText(face, 0, text, false);
+    const QList<quint32> vertical = GlyphsForText(face, 0, text, true);
+    ASSERT_EQ(plain.size(), 1);
+    ASSERT_EQ(vertical.size(), 1);
+    EXPECT_NE(plain[0], 0u);
+    EXPECT_EQ(plain[0] != vertical[0], GetParam().substituted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chars, VerticalFormTest,
+                         ::testing::Values(VertFormCase{"prolongedSound", u"ー", true},
+                                           VertFormCase{"ideographicComma", u"、", true},
+                                           VertFormCase{"openingParenthesis", u"（", true},
+                                           VertFormCase{"smallTsu", u"っ", true},
+                                           VertFormCase{"kanjiOne", u"一", false},
+                                           VertFormCase{"kanjiEast", u"東", false}),
+                         rowName);
+
+// ---- Recording and playing ----------------------------------------------------------
+
+TEST(RecordingCanvasTest, recordsTextWithItsLayoutForInspection)
+{
+    TMetafileEx mf;
+    TFixedTextMetrics m;
+    TRecordingCanvas c(mf, m, nullptr);
+    c.Font = fontOf(-20);
+    c.TextOut(5, 7, u"東京1");
+    ASSERT_EQ(mf.TextOps().size(), 1);
+    const TTextOp &op = *mf.TextOps()[0];
+    EXPECT_EQ(op.Text, QString::fromUtf16(u"東京1"));
+    EXPECT_EQ(op.Origin, QPoint(5, 7));
+    EXPECT_EQ(op.Advances, (QList<int>{20, 20, 10}));
+    EXPECT_EQ(op.CellHeight, 20);
+    EXPECT_TRUE(op.Runs.empty());
+}
+
+TEST(RecordingCanvasTest, wideExtTextOutTakesTheGivenAdvances)
+{
+    TMetafileEx mf;
+    TFixedTextMetrics m;
+    TRecordingCanvas c(mf, m, nullptr);
+    EXPECT_TRUE(WideExtTextOut(c, 0, 0, u"123", {30, 31, 0}));
+    EXPECT_FALSE(WideExtTextOut(c, 0, 0, u"123", {30}));
+    ASSERT_EQ(mf.TextOps().size(), 1);
+    EXPECT_EQ(mf.TextOps()[0]->Advances, (QList<int>{30, 31, 0}));
+}
+
+TEST(RecordingCanvasTest, unbalancedPopIsIgnored)
+{
+    TMetafileEx mf;
+    TFixedTextMetrics m;
+    TRecordingCanvas c(mf, m, nullptr);
+    c.PopClip();
+    c.PushClip(QRect(0, 0, 5, 5));
+    c.PopClip();
+    EXPECT_EQ(mf.Ops().size(), 2u);
+}
+
+int countInk(const QImage &img, const QRect &area)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(img.pixel(x, y)) < 128)
+                ++n;
+    return n;
+}
+
+TEST(MetafileTest, drawStretchesOntoTheRectangleOneUnitLarger)
+{
+    TMetafileEx mf;
+    mf.SetSize(QSize(200, 100));
+    QPainterPath p;
+    p.addRect(0, 0, 200, 100);
+    mf.Append(TPathOp{p, Qt::NoPen, Qt::black});
+    QImage img(120, 60, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    mf.Draw(painter, TScreenRect{0, 0, 99, 49});
+    painter.end();
+    EXPECT_EQ(countInk(img, img.rect()), 100 * 50);
+}
+
+TEST(MetafileTest, clipLimitsWhatFollowsUntilItIsPopped)
+{
+    TMetafileEx mf;
+    mf.SetSize(QSize(100, 100));
+    QPainterPath half;
+    half.addRect(0, 0, 100, 50);
+    QPainterPath low;
+    low.addRect(0, 50, 100, 50);
+    mf.Append(TClipPushOp{QRectF(0, 0, 10, 100)});
+    mf.Append(TPathOp{half, Qt::NoPen, Qt::black});
+    mf.Append(TClipPopOp{});
+    mf.Append(TPathOp{low, Qt::NoPen, Qt::black});
+    QImage img(100, 100, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    mf.Play(painter, QPointF(0, 0));
+    painter.end();
+    EXPECT_EQ(countInk(img, QRect(0, 0, 100, 50)), 10 * 50);
+    EXPECT_EQ(countInk(img, QRect(0, 50, 100, 50)), 100 * 50);
+}
+
+// A vertical line of text written downwards from (x, 0): every glyph stands
+// in the column left of x, none beyond it.
+TEST(MetafileTest, verticalTextIsDrawnDownTheColumnLeftOfItsOrigin)
+{
+    TMetafileEx mf;
+    mf.SetSize(QSize(200, 400));
+    TDesignTextMetrics m;
+    THarfBuzzShaper shaper;
+    TRecordingCanvas c(mf, m, &shaper);
+    c.Font = fontOf(-60, QString::fromUtf16(u"@ＭＳ 明朝"));
+    c.Font.Escapement = 2700;
+    c.TextOut(130, 10, u"東京都ー");
+    QImage img(200, 400, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    mf.Play(painter, QPointF(0, 0));
+    painter.end();
+    EXPECT_GT(countInk(img, QRect(70, 10, 60, 240)), 1000);
+    EXPECT_EQ(countInk(img, QRect(0, 0, 68, 400)), 0);
+    EXPECT_EQ(countInk(img, QRect(132, 0, 68, 400)), 0);
+    EXPECT_EQ(countInk(img, QRect(0, 252, 200, 148)), 0);
+    // Each of the four cells holds ink of its own character.
+    for (int i = 0; i < 4; ++i)
+        EXPECT_GT(countInk(img, QRect(70, 10 + 60 * i, 60, 60)), 30) << "cell " << i;
+}
+
+} // namespace
