@@ -9,6 +9,7 @@ PACKAGES=(
   libicu-dev libharfbuzz-dev libsqlcipher-dev libphonenumber-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipaexfont fonts-noto-cjk
+  mecab-ipadic
 )
 
 missing=()

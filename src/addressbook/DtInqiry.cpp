@@ -600,10 +600,11 @@ QWidget *TDataInquiry::CreateOtherPage()
 
 void TDataInquiry::ConnectControls()
 {
-    // Not built yet: directory, dictionaries, maps, routes and the web.
-    for (QToolButton *button : {bbtnTelSch, bbtnPosSch, bbtnAdrsSearch, bbtnGetJisCode, bbtnMap, bbtnQRMap, bbtnRoot,
-                                bbtnWebSearch, bbtnOpenURL, bbtnEMail1, bbtnEMail2})
+    // Not built yet: directory, municipality codes, maps, routes and the web.
+    for (QToolButton *button : {bbtnGetJisCode, bbtnMap, bbtnQRMap, bbtnRoot, bbtnWebSearch, bbtnOpenURL, bbtnEMail1,
+                                bbtnEMail2})
         button->setEnabled(false);
+    ConnectDictionaries();
 
     for (int tag = 0; tag < 4; ++tag)
         connect(sbtnMove[size_t(tag)], &QToolButton::clicked, this, [this, tag] { MoveRecord(tag); });

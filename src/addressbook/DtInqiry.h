@@ -69,6 +69,9 @@ public:
     void StartRegister(const TAddressData &Filled);
     // Shows an existing record of the open book.
     void StartInquiry(const TAddressData &AddressData);
+    // Kind 0 telephone, 1 postcode, 2 address: looks Text up in the
+    // dictionary search dialog and fills the form from the chosen address.
+    void FillFromDictionary(int Kind, const QString &Text, bool ShowSaveTel);
     // 0 saved, 1 nothing to save (or discarded), 9 stay (cancelled, invalid,
     // or the save did not store the record).
     [[nodiscard]] int ConfirmPendingEdit(bool Closing, bool SelectAfterSave);
@@ -160,6 +163,9 @@ private:
     void FillPickList(QComboBox *Combo, THistoryData *History);
     void FillPickLists(int Mask);
     void SetPrivCorp(bool Private, bool FocusName);
+    // The dictionary buttons and the name readings (DtInqiryDic.cpp).
+    void ConnectDictionaries();
+    void DictionaryButtonClick(int Tag);
     void JointNameChanged(int N);
     void JointNameLeft(int N);
     void RebuildOwnerList();
@@ -300,6 +306,7 @@ private:
     int m_navigationSource = -1;
     int m_inquiryMode = -1;
     std::optional<TAddressData> m_searchRecord;
+    class TNameDicLink *m_nameDic = nullptr;
     std::optional<TAddressData> m_bookRecord;
     // The form read back right after the book record was shown: what the
     // user changed is what differs from it.

@@ -24,7 +24,7 @@ struct TLibraryFile {
 };
 
 // The dictionary libraries and the files that stand for them here.
-constexpr std::array<TLibraryFile, 8> kLibraryFiles{{
+constexpr std::array<TLibraryFile, 9> kLibraryFiles{{
     {"Wqhyp.dll", "libwqhyp.so"},
     {"Wqarea17.dll", "libwqarea17.so"},
     {"Wqmtad.dll", "libwqmtad.so"},
@@ -33,6 +33,7 @@ constexpr std::array<TLibraryFile, 8> kLibraryFiles{{
     {"Wqtel.dll", "libwqtel.so"},
     {"Wqzplst.dll", "libwqzplst.so"},
     {"Wqzs.dll", "libwqzs.so"},
+    {"WqName99a.dll", "libwqname99a.so"},
 }};
 
 void showLoadError(const QString &text, const QString &caption)

@@ -1,8 +1,9 @@
 #pragma once
 
 // The call shapes of the dictionary libraries (libwqzs.so, libwqzplst.so,
-// libwqtel.so, libwqk1ad.so, libwqzscnv.so, libwqmtad.so and the directory
-// library libwqarea17.so), shared by the libraries and the program's wrappers.
+// libwqtel.so, libwqk1ad.so, libwqzscnv.so, libwqmtad.so, the directory
+// library libwqarea17.so and the name library libwqname99a.so), shared by the
+// libraries and the program's wrappers.
 // Plain C types only: the libraries are loaded at run time and looked up by
 // the entry points' unmangled names.
 //
@@ -177,6 +178,23 @@ static_assert(offsetof(TWqmtadDetail, CityKana) == 36 && offsetof(TWqmtadDetail,
 static_assert(offsetof(TWqmtadDetail, Oaza) == 126 && offsetof(TWqmtadDetail, AzaKana) == 164);
 static_assert(offsetof(TWqmtadDetail, Aza) == 198);
 
+// ---- WqName99a.dll: name readings to the kanji of surnames and given names ----
+
+// One candidate: the reading in half-width katakana, then the kanji; each
+// field NUL-padded, a full field has no terminator.
+struct TWqnameEntry {          // 24 bytes
+    char Reading[12];
+    char Kanji[12];
+};
+static_assert(sizeof(TWqnameEntry) == 24);
+
+// The most candidates one reading gives (count and list alike).
+constexpr int WqnameMaxCandidates = 300;
+// The longest reading looked up (bytes before the NUL).
+constexpr int WqnameMaxReading = 64;
+// The name data file in the data folder.
+constexpr const char *DicNameFileName = "wqname.db";
+
 // Length of the look-up code of WQMTAdrs: city code (6) + the first five
 // characters of the town code.
 constexpr int WqmtadCodeLength = 11;
@@ -305,6 +323,14 @@ using TWQK1ADAzaAll = int (*)(const char *ohazaCode, TWqk1adOhaza *azas, std::in
 
 // WQZsCnv.dll
 using TWQZSCAdrs = int (*)(const char *text, TWqzscnvResult *result, const char *folder);
+
+// WqName99a.dll: WQNMSeiCount/WQNMMeiCount and WQNMSeiList/WQNMMeiList
+// (surnames, given names). The reading is Shift-JIS kana of any width; the
+// candidates are those whose reading starts with it, the reading itself
+// first, then by reading, the most common spelling first within a reading.
+using TWQNMCount = int (*)(const char *reading, std::int32_t reserved, std::int32_t *count, const char *folder);
+using TWQNMList = int (*)(const char *reading, std::int32_t reserved, TWqnameEntry *entries, std::int32_t count,
+                          const char *folder);
 
 // Wqmtad.dll
 using TWQMTAdrs = int (*)(const char *code, TWqmtadDetail *detail, const char *folder);

@@ -53,3 +53,67 @@ std::string DicFoldSmallKana(std::string_view reading)
     }
     return folded;
 }
+
+namespace {
+
+// The half-width forms of the 83 kana that hiragana (0x829F..0x82F1) and
+// katakana (0x8340..0x8393, skipping 0x837F) share, in code order; nullptr
+// for the ones kept as full-width katakana.
+constexpr std::array<const char *, 83> kHalfKana = {
+    "\xA7", "\xB1", "\xA8", "\xB2", "\xA9", "\xB3", "\xAA", "\xB4", "\xAB", "\xB5",                     // ぁ..お
+    "\xB6", "\xB6\xDE", "\xB7", "\xB7\xDE", "\xB8", "\xB8\xDE", "\xB9", "\xB9\xDE", "\xBA", "\xBA\xDE", // か..ご
+    "\xBB", "\xBB\xDE", "\xBC", "\xBC\xDE", "\xBD", "\xBD\xDE", "\xBE", "\xBE\xDE", "\xBF", "\xBF\xDE", // さ..ぞ
+    "\xC0", "\xC0\xDE", "\xC1", "\xC1\xDE", "\xAF", "\xC2", "\xC2\xDE", "\xC3", "\xC3\xDE", "\xC4",     // た..と
+    "\xC4\xDE",                                                                                         // ど
+    "\xC5", "\xC6", "\xC7", "\xC8", "\xC9",                                                             // な..の
+    "\xCA", "\xCA\xDE", "\xCA\xDF", "\xCB", "\xCB\xDE", "\xCB\xDF", "\xCC", "\xCC\xDE", "\xCC\xDF",     // は..ぷ
+    "\xCD", "\xCD\xDE", "\xCD\xDF", "\xCE", "\xCE\xDE", "\xCE\xDF",                                     // へ..ぽ
+    "\xCF", "\xD0", "\xD1", "\xD2", "\xD3",                                                             // ま..も
+    "\xAC", "\xD4", "\xAD", "\xD5", "\xAE", "\xD6",                                                     // ゃ..よ
+    "\xD7", "\xD8", "\xD9", "\xDA", "\xDB",                                                             // ら..ろ
+    nullptr, "\xDC", nullptr, nullptr, "\xA6", "\xDD",                                                  // ゎ..ん
+};
+
+// The full-width katakana of kana position i (0..82).
+std::string fullKatakana(int i)
+{
+    const int trail = i < 63 ? 0x40 + i : 0x41 + i; // 0x837F is no character
+    return {static_cast<char>(0x83), static_cast<char>(trail)};
+}
+
+} // namespace
+
+std::string DicNameReading(std::string_view reading)
+{
+    std::string out;
+    out.reserve(reading.size());
+    for (std::size_t i = 0; i < reading.size(); ++i) {
+        const auto b = static_cast<unsigned char>(reading[i]);
+        if (!DicIsLeadByte(b) || i + 1 >= reading.size()) {
+            out.push_back(reading[i]);
+            continue;
+        }
+        const auto t = static_cast<unsigned char>(reading[i + 1]);
+        int kana = -1;
+        if (b == 0x82 && t >= 0x9F && t <= 0xF1)
+            kana = t - 0x9F;
+        else if (b == 0x83 && t >= 0x40 && t <= 0x7E)
+            kana = t - 0x40;
+        else if (b == 0x83 && t >= 0x80 && t <= 0x93)
+            kana = t - 0x41;
+        if (kana >= 0) {
+            const char *half = kHalfKana[static_cast<std::size_t>(kana)];
+            out += half ? std::string(half) : fullKatakana(kana);
+        } else if (b == 0x83 && t == 0x94) {
+            out += "\xB3\xDE"; // ヴ
+        } else if (b == 0x81 && t == 0x5B) {
+            out.push_back(static_cast<char>(0xB0)); // ー
+        } else if (b == 0x81 && (t == 0x4A || t == 0x4B)) {
+            out.push_back(static_cast<char>(t == 0x4A ? 0xDE : 0xDF)); // ゛゜
+        } else {
+            out.append(reading.substr(i, 2));
+        }
+        ++i;
+    }
+    return out;
+}

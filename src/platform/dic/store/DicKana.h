@@ -21,4 +21,12 @@
 // by. Double-byte characters pass unchanged.
 [[nodiscard]] std::string DicFoldSmallKana(std::string_view reading);
 
+// A typed or stored name reading in the one form the name library matches
+// on: Shift-JIS hiragana and full-width katakana (ヴ, the prolonged sound mark
+// and the two voicing marks included) as half-width katakana, a voiced kana
+// as its base and ﾞ or ﾟ ("よしこ", "ヨシコ" and "ﾖｼｺ" all give "ﾖｼｺ"). Kana
+// without a half-width form (ゎ, ゐ, ゑ, ヵ, ヶ) become the full-width
+// katakana; every other character passes unchanged, never split.
+[[nodiscard]] std::string DicNameReading(std::string_view reading);
+
 #pragma GCC visibility pop

@@ -1,0 +1,126 @@
+// The record form's dictionary part: the telephone, postcode and address
+// buttons open the dictionary search dialog and the chosen address fills the
+// form; the name edits offer the kanji of the reading being typed.
+
+#include "addressbook/AdrsList.h"
+#include "addressbook/DtInqiry.h"
+
+#include "core/Env.h"
+#include "directory/DicSch.h"
+#include "directory/TntNMDic.h"
+#include "platform/Cp932.h"
+#include "util/SubUnit.h"
+#include "widgets/NMDEdit.h"
+#include "widgets/TntNMDEdit.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QToolButton>
+
+void TDataInquiry::ConnectDictionaries()
+{
+    connect(bbtnTelSch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(0); });
+    connect(bbtnPosSch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(1); });
+    connect(bbtnAdrsSearch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(2); });
+
+    m_nameDic = new TNameDicLink(this);
+    m_nameDic->Attach(nmedtNameKanji, 0, false);
+    m_nameDic->Attach(nmedtNameKana, 1, false);
+    for (int i = 0; i < 5; ++i)
+        m_nameDic->Attach(nmedtJoint[static_cast<std::size_t>(i)], i + 2, true);
+}
+
+void TDataInquiry::DictionaryButtonClick(int Tag)
+{
+    TTntEdit *source = edtTel;
+    QString text;
+    if (Tag == 0) {
+        for (TTntEdit *edit : {edtTel, edtFax, edtPortable1, edtPortable2}) {
+            if (!edit->text().trimmed().isEmpty()) {
+                source = edit;
+                break;
+            }
+        }
+        text = source->text();
+    } else if (Tag == 1) {
+        source = edtPos;
+        text = edtPos->text();
+    } else {
+        source = edtTdfkn;
+        text = edtTdfkn->text() + edtAdrs1->text() + edtAdrs2->text() + edtAdrs3->text();
+    }
+    FillFromDictionary(Tag, text, false);
+    source->setCursorPosition(static_cast<int>(source->text().size()));
+    source->setFocus();
+}
+
+void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSaveTel)
+{
+    TDicSearch dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.SetOwnerHandle(this);
+    dialog.ListHelpContext = 24;
+    dialog.SetSearchOptions(15, true, ShowSaveTel);
+    const int started = dialog.StartSearch(Kind, Text);
+    if (started == 9 || (started == 0 && dialog.exec() != 1))
+        return;
+
+    if (dialog.ResultKind == drkBookRecord) {
+        TAddressData data;
+        if (AddressList && AddressList->ReadAddressData(dialog.GetFoundRecNo(), data)) {
+            SetNavigationSource(1);
+            StartInquiry(data);
+        }
+        return;
+    }
+
+    TDicSearchResult r;
+    dialog.GetResult(r);
+    const auto text = [](const QByteArray &bytes) { return Cp932::decode(bytes); };
+    if (dialog.ResultKind != drkPostcode && dialog.ResultKind != drkAddress) {
+        if (r.PhoneKind != 1)
+            edtTel->setText(text(r.Phone));
+        if (r.PhoneKind == 1 || r.PhoneKind == 2)
+            edtFax->setText(text(r.Phone));
+    }
+    chkMainNumber->setChecked(r.PhoneKind == 3);
+    edtPubDate->setText(r.PublishMonth.isEmpty()
+                            ? QString()
+                            : QStringLiteral(" %1年%2月").arg(text(r.PublishMonth.left(4)), text(r.PublishMonth.mid(4, 2))));
+    edtPos->setText(text(r.Postcode));
+
+    // An address already typed that goes on from the found one is kept.
+    const QString typed = (edtTdfkn->text() + edtAdrs1->text() + edtAdrs2->text() + edtAdrs3->text()).trimmed();
+    const QString found = text(r.Prefecture + r.City + r.Town + r.Address3);
+    if (typed.isEmpty() || !typed.startsWith(found)) {
+        edtTdfkn->setText(text(r.Prefecture));
+        edtAdrs1->setText(text(r.City));
+        edtAdrs2->setText(text(r.Town));
+        edtAdrs3->setText(text(r.Address3));
+    }
+    const QString typedKana = edtAdrsKana->text().trimmed();
+    if (typedKana.isEmpty() || !typedKana.startsWith(text(r.AddressKana)))
+        edtAdrsKana->setText(text(r.AddressKana));
+    edtJisCode->setText(text(r.CityCode));
+    lblKajoCode->setText(text(r.TownCode));
+    m_latitude = r.Latitude;
+    m_longitude = r.Longitude;
+    if (!r.Private) {
+        if (!sbtnCorp->isChecked())
+            SetPrivCorp(false, false);
+        nmedtCorpKanji->setText(text(r.Name));
+        edtCorpKana->setText(text(r.NameKana));
+    } else if (dialog.ResultKind == drkDirectory) {
+        if (!sbtnPriv->isChecked())
+            SetPrivCorp(true, false);
+        nmedtNameKanji->setText(text(r.Name));
+        nmedtNameKana->setText(text(r.NameKana));
+    }
+    if (AddressOutOfTarget) {
+        if (!m_bookRecord)
+            m_searchRecord = GetFormData();
+    } else {
+        m_searchRecord.reset();
+    }
+}

@@ -1,0 +1,351 @@
+// The dictionary search dialog over the real dictionary libraries and the
+// data of the committed excerpt (小田原市 and its area code 0465 among them).
+
+#include "directory/DicSch.h"
+
+#include "core/Env.h"
+#include "core/Wqarea17Wrapper.h"
+#include "platform/Cp932.h"
+
+#include "support/DicProgramFolder.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+const QColor kDarkRed(128, 0, 0);
+
+class DicSchTest : public ::testing::Test
+{
+protected:
+    DicSchTest()
+    {
+        UseArea.fill(false);
+        AreaOnDisk.fill(false);
+        DataRoot = home.settingsRoot() + QLatin1Char('/');
+    }
+    ~DicSchTest() override { SetWqarea17ForTesting(nullptr); }
+
+    template <class T>
+    T *find(const char *name)
+    {
+        T *w = dialog.findChild<T *>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString prompt(const char *name) { return find<QLabel>(name)->text(); }
+    QColor promptColor(const char *name) { return find<QLabel>(name)->palette().color(QPalette::WindowText); }
+    // Types text into a tab's edit and presses its search button.
+    void typeAndSearch(int tab, const char *edit, const char *button, const QString &text)
+    {
+        find<QTabWidget>("pgctlDicType")->setCurrentIndex(tab);
+        find<QLineEdit>(edit)->setText(text);
+        find<QToolButton>(button)->click();
+    }
+
+    ScopedHome home;
+    TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
+    ScriptedMessageBoxes boxes;
+    TDicSearch dialog;
+};
+
+TEST_F(DicSchTest, anEmptyPostcodeOpensItsTabWithoutSearching)
+{
+    dialog.SetSearchOptions(15, true, false);
+    EXPECT_EQ(dialog.StartSearch(1, QString()), 0);
+    EXPECT_EQ(find<QTabWidget>("pgctlDicType")->currentIndex(), 1);
+    EXPECT_EQ(dialog.ResultKind, drkPostcode);
+    EXPECT_EQ(find<QTreeWidget>("lvPosCity")->topLevelItemCount(), 0);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(DicSchTest, aRealPostcodeDecidesPrefectureCityAndTownWithReadings)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("〒250-0011")), 0);
+    EXPECT_EQ(find<QLineEdit>("edtPosSch")->text(), QStringLiteral("250-0011"));
+    ASSERT_EQ(find<QTreeWidget>("lvPosTown")->topLevelItemCount(), 1);
+    EXPECT_EQ(find<QTreeWidget>("lvPosTown")->topLevelItem(0)->text(0), QStringLiteral("250-0011"));
+    QTest::keyClick(find<QTreeWidget>("lvPosTown"), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), 1);
+    TDicSearchResult r;
+    dialog.GetResult(r);
+    EXPECT_EQ(Cp932::decode(r.Prefecture), QStringLiteral("神奈川県"));
+    EXPECT_EQ(Cp932::decode(r.City), QStringLiteral("小田原市"));
+    EXPECT_EQ(Cp932::decode(r.Town), QStringLiteral("栄町"));
+    EXPECT_EQ(Cp932::decode(r.AddressKana), QStringLiteral("ｶﾅｶﾞﾜｹﾝｵﾀﾞﾜﾗｼｻｶｴﾁｮｳ"));
+    EXPECT_EQ(r.Postcode, QByteArray("250-0011"));
+    EXPECT_EQ(r.CityCode, QByteArray("14206"));
+    EXPECT_TRUE(r.Private);
+}
+
+TEST_F(DicSchTest, anAddressListsItsCityAsPrefectureAndCity)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(2, QStringLiteral("小田原市栄町")), 0);
+    QTreeWidget *cities = find<QTreeWidget>("lvAdrsCity");
+    ASSERT_GE(cities->topLevelItemCount(), 1);
+    EXPECT_EQ(cities->topLevelItem(0)->text(0), QStringLiteral("神奈川県小田原市"));
+    EXPECT_GE(find<QTreeWidget>("lvAdrsTown")->topLevelItemCount(), 1);
+    EXPECT_EQ(prompt("lblAdrsSch"), QStringLiteral("住所検索結果から住所を選択してください。"));
+}
+
+struct TBadInput {
+    int tab;
+    const char *edit;
+    const char *button;
+    const char *label;
+    const char *text;   // UTF-8
+    const char *prompt; // UTF-8
+    bool darkRed;
+};
+
+class DicSchBadInputTest : public DicSchTest, public ::testing::WithParamInterface<TBadInput>
+{
+};
+
+TEST_P(DicSchBadInputTest, badInputIsNamedInThePromptAndNothingIsListed)
+{
+    const TBadInput &c = GetParam();
+    dialog.SetSearchOptions(15, false, false);
+    typeAndSearch(c.tab, c.edit, c.button, QString::fromUtf8(c.text));
+    EXPECT_EQ(prompt(c.label), QString::fromUtf8(c.prompt));
+    EXPECT_EQ(promptColor(c.label) == kDarkRed, c.darkRed);
+    for (const char *list : {"lvTelCity", "lvPosCity", "lvAdrsCity"})
+        EXPECT_EQ(find<QTreeWidget>(list)->topLevelItemCount(), 0) << list;
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(find<QLineEdit>(c.edit)->text(), QString::fromUtf8(c.text)); // kept for correction
+}
+
+constexpr const char *kOnlyDigits = "半角の数字とハイフン以外は無効です。";
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, DicSchBadInputTest,
+    ::testing::Values(
+        TBadInput{1, "edtPosSch", "bbtnPosSch", "lblPosSch", "25a0011", kOnlyDigits, true},
+        TBadInput{1, "edtPosSch", "bbtnPosSch", "lblPosSch", "２５００", kOnlyDigits, true},
+        TBadInput{1, "edtPosSch", "bbtnPosSch", "lblPosSch", "---", "ハイフンのみは無効です。", true},
+        TBadInput{1, "edtPosSch", "bbtnPosSch", "lblPosSch", "25000111", "入力した郵便番号に誤りがあります。", true},
+        TBadInput{1, "edtPosSch", "bbtnPosSch", "lblPosSch", "9999999", "該当する住所は見つかりませんでした。", true},
+        TBadInput{1, "edtPosSch", "bbtnPosSch", "lblPosSch", "  ", "検索する郵便番号を入力してください。", false},
+        TBadInput{2, "edtAdrsSch", "bbtnAdrsSch", "lblAdrsSch", " 　 ", "検索する住所を入力してください。", false},
+        TBadInput{0, "edtTelSch", "bbtnTelSch", "lblTelSch", "0465-ab", kOnlyDigits, true},
+        TBadInput{0, "edtTelSch", "bbtnTelSch", "lblTelSch", "0465123456789", "入力した局番に誤りがあります。",
+                  true}));
+
+TEST_F(DicSchTest, aNumberOutsideTheDirectoryFallsToTheAreaCodes)
+{
+    dialog.SetSearchOptions(15, false, false);
+    ASSERT_EQ(dialog.StartSearch(0, QStringLiteral("0465-12-3456")), 0);
+    EXPECT_EQ(dialog.ResultKind, drkPhone);
+    EXPECT_GE(find<QTreeWidget>("lvTelCity")->topLevelItemCount(), 1);
+    EXPECT_GE(find<QTreeWidget>("lvTelTown")->topLevelItemCount(), 1);
+    EXPECT_EQ(prompt("lblTelSch"),
+              QStringLiteral("該当するデータは見つかりませんでした。局番検索結果から住所を選択してください。"));
+}
+
+TEST_F(DicSchTest, switchingToLargeOfficesAndBackLeavesThreeColumns)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("250-0011")), 0);
+    QTreeWidget *towns = find<QTreeWidget>("lvPosTown");
+    find<QRadioButton>("rbPosViewOhguchi")->click();
+    EXPECT_EQ(towns->columnCount(), 4);
+    find<QRadioButton>("rbPosViewTown")->click();
+    EXPECT_EQ(towns->columnCount(), 3);
+    EXPECT_EQ(towns->columnWidth(2), 380);
+}
+
+TEST_F(DicSchTest, decidingOnAnEmptyTownListDoesNothing)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QString()), 0);
+    find<QPushButton>("btnDecision")->click();
+    EXPECT_EQ(dialog.result(), 0);
+}
+
+TEST_F(DicSchTest, theKanaFilterKeepsOnlyTheRowsOfItsSyllabaryRow)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("250")), 0);
+    QTreeWidget *towns = find<QTreeWidget>("lvPosTown");
+    const int all = towns->topLevelItemCount();
+    ASSERT_GT(all, 1);
+    QComboBox *kana = find<QComboBox>("cbxPosViewKana");
+    int filtered = 0;
+    for (int row = 1; row <= 10; ++row) {
+        kana->setCurrentIndex(row);
+        emit kana->activated(row);
+        filtered += towns->topLevelItemCount();
+    }
+    EXPECT_LE(filtered, all);
+    kana->setCurrentIndex(0);
+    emit kana->activated(0);
+    EXPECT_EQ(towns->topLevelItemCount(), all);
+    saveScreenshot(&dialog, QStringLiteral("DicSearch"));
+}
+
+struct TPostcodeCase {
+    const char *stored;
+    const char *shown;
+};
+class PostcodeCaptionTest : public ::testing::TestWithParam<TPostcodeCase>
+{
+};
+TEST_P(PostcodeCaptionTest, fiveAndSevenCharactersGetAHyphenOthersStay)
+{
+    EXPECT_EQ(TDicSearch::PostcodeCaption(GetParam().stored), QString::fromLatin1(GetParam().shown));
+}
+INSTANTIATE_TEST_SUITE_P(Lengths, PostcodeCaptionTest,
+                         ::testing::Values(TPostcodeCase{"25000", "250-00"}, TPostcodeCase{"2500011", "250-0011"},
+                                           TPostcodeCase{"2500", "2500"}, TPostcodeCase{"250001", "250001"},
+                                           TPostcodeCase{"", ""}));
+
+struct TKanaCase {
+    const char *reading; // UTF-8 half-width
+    int filter;
+    bool passes;
+};
+class KanaFilterTest : public ::testing::TestWithParam<TKanaCase>
+{
+};
+TEST_P(KanaFilterTest, aRowPassesByTheFirstKanaOfItsReading)
+{
+    EXPECT_EQ(TDicSearch::PassesKanaFilter(Cp932::encode(QString::fromUtf8(GetParam().reading)), GetParam().filter),
+              GetParam().passes);
+}
+INSTANTIATE_TEST_SUITE_P(Rows, KanaFilterTest,
+                         ::testing::Values(TKanaCase{"ﾜｶﾊﾞ", 10, true}, TKanaCase{"ｦ", 10, false},
+                                           TKanaCase{"ﾝ", 10, false}, TKanaCase{"Aﾁｮｳ", 0, true},
+                                           TKanaCase{"Aﾁｮｳ", 1, false}, TKanaCase{"ｶ", 2, true},
+                                           TKanaCase{"ｺ", 2, true}, TKanaCase{"ｻ", 2, false},
+                                           TKanaCase{"ﾖ", 8, true}, TKanaCase{"", 1, false}));
+
+TEST(KanaMarkTest, theFirstKanaIsShownAsHiraganaAndAnythingElseAsItself)
+{
+    EXPECT_EQ(TDicSearch::KanaMark(Cp932::encode(u"ｱｶﾞ")), QStringLiteral("あ"));
+    EXPECT_EQ(TDicSearch::KanaMark(Cp932::encode(u"ﾝ")), QStringLiteral("ん"));
+    EXPECT_EQ(TDicSearch::KanaMark(Cp932::encode(u"Aﾁ")), QStringLiteral("A"));
+}
+
+// ---- The telephone directory, answered by a made-up directory library ----
+
+struct TFakeDirectory {
+    static inline int calls = 0;
+    static inline std::vector<std::pair<int, std::vector<TTelRecord>>> answers; // per call: code, records
+    static inline std::int32_t reportedCount = -1;                           // overrides the count when >= 0
+    static int tel(TTelSearchCondition *, void *result, std::int32_t *count)
+    {
+        const auto &[code, records] = answers.at(static_cast<std::size_t>(std::min<int>(calls, int(answers.size()) - 1)));
+        ++calls;
+        std::memcpy(result, records.data(), records.size() * sizeof(TTelRecord));
+        *count = reportedCount >= 0 ? reportedCount : static_cast<std::int32_t>(records.size());
+        return code;
+    }
+};
+
+TTelRecord listing(const char *phone, const QString &name, int kind)
+{
+    TTelRecord r{};
+    std::memcpy(r.Phone, phone, std::min(std::strlen(phone), sizeof r.Phone));
+    const QByteArray n = Cp932::encode(name);
+    std::memcpy(r.Name, n.constData(), static_cast<std::size_t>(n.size()));
+    std::memcpy(r.Postcode, "2500011", 7);
+    std::memcpy(r.Codes, "14206001000000", 14);
+    r.ListingKind = kind;
+    r.Latitude = 256;
+    return r;
+}
+
+class DicSchDirectoryTest : public DicSchTest
+{
+protected:
+    DicSchDirectoryTest()
+    {
+        TFakeDirectory::calls = 0;
+        TFakeDirectory::reportedCount = -1;
+        functions.Tel = &TFakeDirectory::tel;
+        SetWqarea17ForTesting(&functions);
+        UseArea.fill(true);
+        dialog.SetSearchOptions(15, false, false);
+    }
+    TWqarea17Functions functions{};
+};
+
+TEST_F(DicSchDirectoryTest, aRegionAnsweringNothingFallsThroughToTheAreaCodes)
+{
+    TFakeDirectory::answers = {{0, {}}};
+    ASSERT_EQ(dialog.StartSearch(0, QStringLiteral("0465123456")), 0);
+    EXPECT_EQ(dialog.ResultKind, drkPhone);
+    EXPECT_EQ(find<QStackedWidget>("pgctlDicSch")->currentWidget()->objectName(), QStringLiteral("tabstSearch"));
+    EXPECT_GE(find<QTreeWidget>("lvTelCity")->topLevelItemCount(), 1);
+}
+
+TEST_F(DicSchDirectoryTest, secondDigitFourSearchesTokyoKantoAndChubuInTurn)
+{
+    TFakeDirectory::answers = {{8, {}}, {8, {}}, {0, {listing("0465123456", QStringLiteral("山田太郎"), 99)}}};
+    ASSERT_EQ(dialog.StartSearch(0, QStringLiteral("0465123456")), 1);
+    EXPECT_EQ(TFakeDirectory::calls, 3);
+    EXPECT_EQ(dialog.ResultKind, drkDirectory);
+    TDicSearchResult r;
+    dialog.GetResult(r);
+    EXPECT_EQ(Cp932::decode(r.Name), QStringLiteral("山田太郎"));
+    EXPECT_EQ(r.Postcode, QByteArray("250-0011"));
+    EXPECT_EQ(r.CityCode, QByteArray("14206"));
+    EXPECT_EQ(r.TownCode, QByteArray("001000"));
+    EXPECT_EQ(r.Latitude, 1000);
+    EXPECT_TRUE(r.Private);
+}
+
+TEST_F(DicSchDirectoryTest, severalListingsOpenTheListPageAndACompanyNameIsSpelledOut)
+{
+    TFakeDirectory::answers = {{0,
+                                {listing("0465123456", QStringLiteral("(株)小田原商事"), 1),
+                                 listing("0465123456", QStringLiteral("@5C0F@65E5"), 1)}}};
+    ASSERT_EQ(dialog.StartSearch(0, QStringLiteral("0465123456")), 0);
+    QTreeWidget *list = find<QTreeWidget>("lvTelList");
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("小日"));
+    EXPECT_FALSE(find<QPushButton>("btnPrior")->isHidden());
+    list->setCurrentItem(list->topLevelItem(0));
+    find<QPushButton>("btnDecision")->click();
+    ASSERT_EQ(dialog.result(), 1);
+    TDicSearchResult r;
+    dialog.GetResult(r);
+    EXPECT_EQ(Cp932::decode(r.Name), QStringLiteral("株式会社小田原商事"));
+    EXPECT_FALSE(r.Private);
+    EXPECT_EQ(dialog.GetFoundRecNo(), -1);
+}
+
+TEST_F(DicSchDirectoryTest, aHitCountBeyondEightIsHeldToTheEightRecords)
+{
+    std::vector<TTelRecord> eight(8, listing("0465123456", QStringLiteral("山田"), 99));
+    TFakeDirectory::answers = {{0, eight}};
+    TFakeDirectory::reportedCount = 5000;
+    ASSERT_EQ(dialog.StartSearch(0, QStringLiteral("0465123456")), 0);
+    EXPECT_EQ(find<QTreeWidget>("lvTelList")->topLevelItemCount(), 8);
+}
+
+TEST_F(DicSchDirectoryTest, aSingleDigitAsksNoRegion)
+{
+    TFakeDirectory::answers = {{0, {listing("0", QStringLiteral("山田"), 99)}}};
+    (void)dialog.StartSearch(0, QStringLiteral("0"));
+    EXPECT_EQ(TFakeDirectory::calls, 0);
+}
+
+} // namespace
