@@ -10,6 +10,7 @@
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
+#include "support/UnreadableNotices.h"
 #include "util/SubUnit.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 
@@ -338,6 +340,84 @@ TEST_P(HdiCodes, unreadableInstallationFilesAreReportedAndLeaveNoRegionOnDisk)
 
 INSTANTIATE_TEST_SUITE_P(Codes, HdiCodes,
                          ::testing::Values(std::pair{1, 0}, std::pair{4, 1}, std::pair{9, 1}));
+
+// The installation file as start-up reads it, with the program's own reader.
+// One that is damaged, or of another program, is kept aside whole and named
+// to the user before the installation message, so no later installation
+// writes over it; no region is then on disk.
+QByteArray hdiBytes(const QByteArray &signature, const QByteArray &entries, int count)
+{
+    return char(signature.size()) + EncodeHdiText(signature) + char(count) + entries;
+}
+
+struct HdiFileCase {
+    const char *name;
+    QByteArray bytes;
+    bool keptAside;
+};
+void PrintTo(const HdiFileCase &c, std::ostream *os) { *os << c.name; }
+
+class HdiFiles : public SearchAreasTest, public ::testing::WithParamInterface<HdiFileCase>
+{
+};
+
+TEST_P(HdiFiles, damagedOrForeignFilesAreKeptAsideAndNamed)
+{
+    installRegions({QStringLiteral("Kanto")});
+    const QString file = DataRoot + QStringLiteral("Murven19.hdi");
+    writeBytes(file, GetParam().bytes);
+    LoadSearchAreas(ReadHdiFile);
+    EXPECT_FALSE(AreaOnDisk[2]);
+    const QStringList copies = QDir(DataRoot).entryList({QStringLiteral("Murven19.hdi.unreadable-*")});
+    if (!GetParam().keptAside) {
+        EXPECT_TRUE(copies.isEmpty());
+        EXPECT_EQ(boxes.count(), 0);
+        EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(file)));
+        return;
+    }
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = DataRoot + copies[0];
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copy)));
+    EXPECT_FALSE(QFileInfo::exists(file));
+    ASSERT_EQ(boxes.count(), 2) << "the notice, then the installation message";
+    EXPECT_TRUE(boxes.shown()[0].text.contains(QDir::toNativeSeparators(file)));
+    EXPECT_TRUE(boxes.shown()[0].text.contains(QDir::toNativeSeparators(copy)));
+    EXPECT_TRUE(boxes.shown()[1].text.contains(QStringLiteral("HDDインストールしなおす必要")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HdiFiles,
+    ::testing::Values(HdiFileCase{"noEntries", hdiBytes("Murven19", {}, 0), false},
+                      HdiFileCase{"cutInTheSignature", hdiBytes("Murven19", {}, 0).left(4), true},
+                      HdiFileCase{"otherProgram", hdiBytes("Murven18", {}, 0), true},
+                      HdiFileCase{"cutInTheEntryCount", hdiBytes("Murven19", {}, 0).chopped(1), true},
+                      HdiFileCase{"pathBeyondTheEnd", hdiBytes("Murven19", QByteArray("\x01\xFF\x00", 3), 1), true}),
+    [](const ::testing::TestParamInfo<HdiFileCase> &info) { return std::string(info.param.name); });
+
+// Random bytes and damaged copies of a real file: start-up never fails hard,
+// what is not read is kept byte for byte, and what reads stays as it was.
+TEST_F(SearchAreasTest, garbageInstallationFilesNeverCrashAndAreKeptWhole)
+{
+    installRegions({QStringLiteral("Kanto")});
+    const QString file = DataRoot + QStringLiteral("Murven19.hdi");
+    const QByteArray valid = hdiBytes("Murven19", QByteArray("\x01\x00\x00", 3) + QByteArray("\x04\x03\x00", 3) +
+                                                      EncodeHdiText("/d5"), 2);
+    QRandomGenerator random(20240505);
+    for (int round = 0; round < 200; ++round) {
+        const QByteArray bytes = damagedBytes(random, valid, round);
+        writeBytes(file, bytes);
+        LoadSearchAreas(ReadHdiFile);
+        const QStringList copies = QDir(DataRoot).entryList({QStringLiteral("Murven19.hdi.unreadable-*")});
+        if (copies.isEmpty()) {
+            ASSERT_TRUE(sameBytes(bytes, fileBytes(file))) << "round " << round;
+            continue;
+        }
+        ASSERT_EQ(copies.size(), 1) << "round " << round;
+        ASSERT_TRUE(sameBytes(bytes, fileBytes(DataRoot + copies[0]))) << "round " << round;
+        ASSERT_FALSE(QFileInfo::exists(file)) << "round " << round;
+        ASSERT_TRUE(QFile::remove(DataRoot + copies[0]));
+    }
+}
 
 // ---- The start-up order -------------------------------------------------------------
 

@@ -1,0 +1,38 @@
+#include "support/UnreadableNotices.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+RecordedUnreadableNotices::RecordedUnreadableNotices()
+{
+    m_previous = SetUnreadableFileNotice(
+        [this](const QString &file, const QString &keptAs, const QString &) { m_told.append({file, keptAs}); });
+}
+
+RecordedUnreadableNotices::~RecordedUnreadableNotices() { SetUnreadableFileNotice(m_previous); }
+
+QStringList keptAsideCopies(const QString &path)
+{
+    const QFileInfo info(path);
+    const QDir folder = info.absoluteDir();
+    QStringList copies;
+    for (const QString &name : folder.entryList({info.fileName() + QStringLiteral(".unreadable-*")}, QDir::Files))
+        copies << folder.filePath(name);
+    return copies;
+}
+
+QByteArray damagedBytes(QRandomGenerator &random, const QByteArray &valid, int round)
+{
+    QByteArray bytes;
+    if (round % 3 == 0) {
+        bytes.resize(random.bounded(0, 400));
+        for (char &c : bytes)
+            c = char(random.bounded(256));
+        return bytes;
+    }
+    bytes = valid.left(random.bounded(int(valid.size()) + 1));
+    for (int flips = random.bounded(4); flips > 0 && !bytes.isEmpty(); --flips)
+        bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+    return bytes;
+}
