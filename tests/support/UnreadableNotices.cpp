@@ -1,5 +1,7 @@
 #include "support/UnreadableNotices.h"
 
+#include "support/FileHelpers.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -35,4 +37,23 @@ QByteArray damagedBytes(QRandomGenerator &random, const QByteArray &valid, int r
     for (int flips = random.bounded(4); flips > 0 && !bytes.isEmpty(); --flips)
         bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
     return bytes;
+}
+
+::testing::AssertionResult keptAsideAndNamed(const QString &file, const QByteArray &bytes, const QString &boxText,
+                                             QString *copy)
+{
+    const QStringList copies = keptAsideCopies(file);
+    if (copies.size() != 1)
+        return ::testing::AssertionFailure() << copies.size() << " copies of " << qPrintable(file) << " kept aside";
+    if (copy)
+        *copy = copies[0];
+    const ::testing::AssertionResult same = sameBytes(bytes, fileBytes(copies[0]));
+    if (!same)
+        return ::testing::AssertionFailure() << "the copy differs: " << same.message();
+    for (const QString &path : {file, copies[0]}) {
+        if (!boxText.contains(QDir::toNativeSeparators(path)))
+            return ::testing::AssertionFailure() << "the box does not name " << qPrintable(path) << ": "
+                                                 << qPrintable(boxText);
+    }
+    return ::testing::AssertionSuccess();
 }

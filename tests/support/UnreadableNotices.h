@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 class QRandomGenerator;
 
 // Records what the program would tell the user about files it cannot read,
@@ -42,3 +44,9 @@ private:
 // every third round random bytes of random length, else a random prefix of
 // the valid file with a few bytes changed (it may still be valid).
 [[nodiscard]] QByteArray damagedBytes(QRandomGenerator &random, const QByteArray &valid, int round);
+
+// What a window test checks once a damaged file was met: exactly one copy of
+// the file is kept aside, holding the damaged bytes; the box the user was
+// shown (its text) names the file and the copy. *copy gets the copy's path.
+[[nodiscard]] ::testing::AssertionResult keptAsideAndNamed(const QString &file, const QByteArray &bytes,
+                                                          const QString &boxText, QString *copy = nullptr);
