@@ -3,6 +3,7 @@
 #include "support/FileHelpers.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -24,6 +25,8 @@ QStringList keptAsideCopies(const QString &path)
     return copies;
 }
 
+namespace {
+
 QByteArray damagedBytes(QRandomGenerator &random, const QByteArray &valid, int round)
 {
     QByteArray bytes;
@@ -37,6 +40,35 @@ QByteArray damagedBytes(QRandomGenerator &random, const QByteArray &valid, int r
     for (int flips = random.bounded(4); flips > 0 && !bytes.isEmpty(); --flips)
         bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
     return bytes;
+}
+
+} // namespace
+
+::testing::AssertionResult garbageIsReadOrKeptWhole(const QString &file, const QByteArray &valid, quint32 seed,
+                                                    const std::function<bool()> &read)
+{
+    constexpr int Rounds = 300;
+    QRandomGenerator random(seed);
+    for (int round = 0; round < Rounds; ++round) {
+        const QByteArray bytes = damagedBytes(random, valid, round);
+        writeBytes(file, bytes);
+        const bool defaults = read();
+        const QStringList copies = keptAsideCopies(file);
+        if (copies.isEmpty()) {
+            if (!sameBytes(bytes, fileBytes(file)))
+                return ::testing::AssertionFailure() << "round " << round << ": a readable file was changed";
+            continue;
+        }
+        if (copies.size() != 1 || !sameBytes(bytes, fileBytes(copies[0])))
+            return ::testing::AssertionFailure() << "round " << round << ": the damaged file was not kept whole";
+        if (QFileInfo::exists(file))
+            return ::testing::AssertionFailure() << "round " << round << ": something was written in its place";
+        if (!defaults)
+            return ::testing::AssertionFailure() << "round " << round << ": the reader took part of a damaged file";
+        if (!QFile::remove(copies[0]))
+            return ::testing::AssertionFailure() << "round " << round << ": the copy could not be removed";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 ::testing::AssertionResult keptAsideAndNamed(const QString &file, const QByteArray &bytes, const QString &boxText,

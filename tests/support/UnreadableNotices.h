@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-class QRandomGenerator;
+#include <functional>
 
 // Records what the program would tell the user about files it cannot read,
 // in place of the message box, for the recorder's lifetime; the notice before
@@ -40,10 +40,15 @@ private:
 // "<name>.unreadable-*".
 [[nodiscard]] QStringList keptAsideCopies(const QString &path);
 
-// Bytes a damaged file might hold, for rounds of a reader's garbage test:
-// every third round random bytes of random length, else a random prefix of
-// the valid file with a few bytes changed (it may still be valid).
-[[nodiscard]] QByteArray damagedBytes(QRandomGenerator &random, const QByteArray &valid, int round);
+// A reader's garbage test: rounds of bytes a damaged file might hold (every
+// third round random bytes of random length, else a random prefix of the
+// valid file with a few bytes changed, which may still be valid) are written
+// to the file and read through `read`, which answers whether the reader went
+// on with its defaults. Holds when every round ends either with the file
+// untouched where it is, or with the whole file kept aside byte for byte and
+// the defaults used. A crash ends the test program, so it shows too.
+[[nodiscard]] ::testing::AssertionResult garbageIsReadOrKeptWhole(const QString &file, const QByteArray &valid,
+                                                                 quint32 seed, const std::function<bool()> &read);
 
 // What a window test checks once a damaged file was met: exactly one copy of
 // the file is kept aside, holding the damaged bytes; the box the user was
