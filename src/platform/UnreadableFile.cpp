@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QSet>
 
+#include <atomic>
 #include <utility>
 
 namespace {
@@ -13,6 +14,7 @@ namespace {
 TUnreadableFileNotice g_notice;
 QMutex g_noticeMutex;
 QSet<QString> g_told; // files already reported in this run
+std::atomic<bool> g_moveRefused{false};
 
 void tellUnreadable(const QString &fileName, const QString &keptAs, const QString &reason)
 {
@@ -37,6 +39,8 @@ void tellUnreadable(const QString &fileName, const QString &keptAs, const QStrin
 // never taken over.
 QString renameAside(const QString &fileName)
 {
+    if (g_moveRefused)
+        return QString();
     const QString base = fileName + QStringLiteral(".unreadable-") +
                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     for (int n = 1; n < 1000; ++n) {
@@ -66,3 +70,5 @@ QString KeepUnreadableFileAside(const QString &fileName, const QString &reason)
     tellUnreadable(fileName, keptAs, reason);
     return keptAs;
 }
+
+void UnreadableFile::setMoveRefused(bool refused) { g_moveRefused = refused; }

@@ -27,3 +27,12 @@ TUnreadableFileNotice SetUnreadableFileNotice(TUnreadableFileNotice notice);
 // it could not be moved (it is then left untouched where it is). A missing
 // file, or a folder in its place, is left alone and not told about.
 [[nodiscard]] QString KeepUnreadableFileAside(const QString &fileName, const QString &reason);
+
+namespace UnreadableFile {
+
+// Test seam: while set, no file can be moved aside, as in a folder the user
+// may not change; readers must then leave the damaged file where it is and
+// refuse to write over it.
+void setMoveRefused(bool refused);
+
+} // namespace UnreadableFile

@@ -347,6 +347,23 @@ INSTANTIATE_TEST_SUITE_P(
         UserFileCase{"oldHeader", "REGEDIT4\r\n\r\n" + kMapKey, false}),
     [](const ::testing::TestParamInfo<UserFileCase> &info) { return std::string(info.param.name); });
 
+// Where the damaged file cannot be moved, it stays and no write goes over it.
+TEST_F(RegistryTest, anUnreadableUserFileThatCannotBeMovedIsNeverWrittenOver)
+{
+    RecordedUnreadableNotices notices;
+    const QByteArray damaged = kMapKey; // no header
+    writeBytes(home.userRegistry(), damaged);
+    RefusedMovesAside refused;
+    TRegistry reg;
+    EXPECT_FALSE(reg.KeyExists("Software\\Map"));
+    EXPECT_FALSE(reg.OpenKey("Software\\Map", true));
+    ASSERT_TRUE(reg.OpenKey("\\", false));
+    EXPECT_THROW(reg.WriteString("Folder", "D:\\Map"), ERegistryException);
+    EXPECT_TRUE(sameBytes(damaged, userFile()));
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_TRUE(notices.told()[0].keptAs.isEmpty());
+}
+
 // The installation's file is never written, so nothing of it is moved.
 TEST_F(RegistryTest, anUnreadableMachineFileStaysWhereItIs)
 {

@@ -36,6 +36,17 @@ private:
     TUnreadableFileNotice m_previous;
 };
 
+// No file can be moved aside while it lives, as in a folder the user may not
+// change (which the superuser running the tests could change all the same).
+class RefusedMovesAside
+{
+public:
+    RefusedMovesAside() { UnreadableFile::setMoveRefused(true); }
+    ~RefusedMovesAside() { UnreadableFile::setMoveRefused(false); }
+    RefusedMovesAside(const RefusedMovesAside &) = delete;
+    RefusedMovesAside &operator=(const RefusedMovesAside &) = delete;
+};
+
 // The copies of the file kept aside: full paths of the files beside it named
 // "<name>.unreadable-*".
 [[nodiscard]] QStringList keptAsideCopies(const QString &path);
