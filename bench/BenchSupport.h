@@ -1,6 +1,12 @@
 #pragma once
 
+#include "core/AdrsSel.h"
+#include "core/Env.h"
+
+#include <QDir>
 #include <QElapsedTimer>
+#include <QList>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <functional>
@@ -24,4 +30,35 @@ inline void report(const char *name, double value, const char *unit, double bar)
 {
     std::printf("BENCH %s %.3f %s bar %g\n", name, value, unit, bar);
     std::fflush(stdout);
+}
+
+// Settings, registry files and books of a benchmark run live in a temporary
+// home, so a run never reads or writes a user's own: the folders the system
+// names come from the environment (set before the application object is
+// made), the program's folders point into <home>/root/ and <home>/data/.
+// The books are the data folder's, their folders made, the first one open.
+inline void redirectToTemporaryHome(const QTemporaryDir &home, const QList<TAdrsFolderInfo> &books)
+{
+    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "MURVEN_PROGRAM_DIR",
+                             "MURVEN_APPDATA", "MURVEN_SETTINGS_ROOT"}) {
+        const QString dir = home.filePath(QString::fromLatin1(name));
+        QDir().mkpath(dir);
+        qputenv(name, dir.toLocal8Bit());
+    }
+    qputenv("MURVEN_MACHINE_REGISTRY", home.filePath(QStringLiteral("machine.reg")).toLocal8Bit());
+    qputenv("MURVEN_USER_REGISTRY", home.filePath(QStringLiteral("user.reg")).toLocal8Bit());
+    const QString data = home.filePath(QStringLiteral("data/"));
+    DataRoot = home.filePath(QStringLiteral("root/"));
+    DataPath = data;
+    AdrsPath = data + QStringLiteral("Adrs/");
+    OtherPath = data + QStringLiteral("Other/");
+    HistoryPath = data + QStringLiteral("History/");
+    for (const QString &folder : {DataRoot, HistoryPath, OtherPath, AdrsPath})
+        QDir().mkpath(folder);
+    for (const TAdrsFolderInfo &book : books)
+        QDir().mkpath(AdrsPath + book.Folder);
+    AdrsFolderList = books;
+    AdrsFolderIndex = books.isEmpty() ? -1 : 0;
+    AdrsName = books.isEmpty() ? QString() : books.first().Name;
+    FirstRun = DataPathChanged = MustSelectAdrs = false;
 }

@@ -52,31 +52,6 @@ double residentMb()
     return 0;
 }
 
-// Settings and books of this run live in a temporary home.
-void redirectHome(const QTemporaryDir &home)
-{
-    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "MURVEN_PROGRAM_DIR",
-                             "MURVEN_APPDATA", "MURVEN_SETTINGS_ROOT"}) {
-        const QString dir = home.filePath(QString::fromLatin1(name));
-        QDir().mkpath(dir);
-        qputenv(name, dir.toLocal8Bit());
-    }
-    qputenv("MURVEN_MACHINE_REGISTRY", home.filePath(QStringLiteral("machine.reg")).toLocal8Bit());
-    qputenv("MURVEN_USER_REGISTRY", home.filePath(QStringLiteral("user.reg")).toLocal8Bit());
-    const QString data = home.filePath(QStringLiteral("data/"));
-    DataRoot = home.filePath(QStringLiteral("root/"));
-    DataPath = data;
-    AdrsPath = data + QStringLiteral("Adrs/");
-    OtherPath = data + QStringLiteral("Other/");
-    HistoryPath = data + QStringLiteral("History/");
-    for (const QString &folder : {DataRoot, HistoryPath, OtherPath, AdrsPath + QStringLiteral("Book1")})
-        QDir().mkpath(folder);
-    AdrsFolderList = {{QStringLiteral("大きな帳"), QStringLiteral("Book1"), AdrsStateUnchanged}};
-    AdrsFolderIndex = 0;
-    AdrsName = AdrsFolderList.first().Name;
-    FirstRun = DataPathChanged = MustSelectAdrs = false;
-}
-
 // Answers the "not found" box and notes when it was asked for, once the
 // window has painted what the search left (the real box's loop paints the
 // list behind it before the user sees the box).
@@ -120,7 +95,7 @@ double searchFromWindow(TAddressList &list, const QString &word, TAnswerClock &c
 int main(int argc, char **argv)
 {
     QTemporaryDir home;
-    redirectHome(home);
+    redirectToTemporaryHome(home, {{QStringLiteral("大きな帳"), QStringLiteral("Book1"), AdrsStateUnchanged}});
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

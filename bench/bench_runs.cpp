@@ -166,34 +166,13 @@ double bareCopy(const QList<qint32> &recNos)
 int main(int argc, char **argv)
 {
     QTemporaryDir home;
-    // Settings and books of this run stay in the temporary home.
-    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "MURVEN_PROGRAM_DIR",
-                             "MURVEN_APPDATA", "MURVEN_SETTINGS_ROOT"}) {
-        const QString dir = home.filePath(QString::fromLatin1(name));
-        QDir().mkpath(dir);
-        qputenv(name, dir.toLocal8Bit());
-    }
-    qputenv("MURVEN_MACHINE_REGISTRY", home.filePath(QStringLiteral("machine.reg")).toLocal8Bit());
-    qputenv("MURVEN_USER_REGISTRY", home.filePath(QStringLiteral("user.reg")).toLocal8Bit());
+    redirectToTemporaryHome(home, {{QStringLiteral("元帳"), QStringLiteral("Book1"), AdrsStateUnchanged},
+                                   {QStringLiteral("写し"), QStringLiteral("Book2"), AdrsStateUnchanged}});
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TYesSink yes;
     SetMessageBoxSink(&yes);
-
-    const QString data = home.filePath(QStringLiteral("data/"));
-    DataRoot = home.filePath(QStringLiteral("root/"));
-    DataPath = data;
-    AdrsPath = data + QStringLiteral("Adrs/");
-    OtherPath = data + QStringLiteral("Other/");
-    HistoryPath = data + QStringLiteral("History/");
-    for (const QString &folder : {DataRoot, HistoryPath, OtherPath, AdrsPath})
-        QDir().mkpath(folder);
-    AdrsFolderList = {{QStringLiteral("元帳"), QStringLiteral("Book1"), AdrsStateUnchanged},
-                      {QStringLiteral("写し"), QStringLiteral("Book2"), AdrsStateUnchanged}};
-    AdrsFolderIndex = 0;
-    AdrsName = AdrsFolderList.first().Name;
-    FirstRun = DataPathChanged = MustSelectAdrs = false;
 
     const QString generated = home.filePath(QStringLiteral("Generated.DB"));
     const QString empty = home.filePath(QStringLiteral("Empty.DB"));

@@ -71,14 +71,19 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-// Search.lst (the filter in force, in the data folder). Read: a missing or
-// damaged file gives the cleared condition and false. Write: with no items
-// the file is deleted; false when it could not be written (the caller shows
-// the message).
+// Search.lst (the filter in force, in the data folder). Read: a missing file
+// gives the cleared condition and false. A file that is there but cannot be
+// read (cut short, longer than its condition, not openable) gives the same,
+// and is first kept aside and named to the user (platform/UnreadableFile.h).
+// Write: with no items the file is deleted; false when it could not be
+// written (the caller shows the message), and when a damaged file that could
+// not be moved aside is still in its place.
 [[nodiscard]] bool ReadSearchList(const QString &Path, TNarrowDownCondition &Condition);
 [[nodiscard]] bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition);
 
-// Search.ptn (named filters, in the data folder).
+// Search.ptn (named filters, in the data folder). Read and write as for
+// Search.lst: a damaged file gives no patterns at all (every pattern stays in
+// the copy kept aside), never the ones before the damage.
 struct TSearchPattern {
     QByteArray Name; // Shift-JIS, at most 30 bytes
     TNarrowDownCondition Condition;

@@ -11,8 +11,10 @@
 #include "platform/SafeFile.h"
 #include "platform/Table.h"
 #include "platform/TextLines.h"
+#include "platform/UnreadableFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <array>
 #include <cstring>
@@ -364,6 +366,10 @@ public:
         return true;
     }
 
+    // Every byte read: a file longer than what it describes is not one this
+    // program wrote.
+    [[nodiscard]] bool AtEnd() const { return m_pos == m_bytes.size(); }
+
 private:
     QByteArrayView m_bytes;
     qsizetype m_pos = 0;
@@ -449,14 +455,103 @@ bool PutCondition(QByteArray &out, const TNarrowDownCondition &c)
     return true;
 }
 
-bool ReadWholeFile(const QString &path, QByteArray &bytes)
+// No filter file comes near this; a larger one is not read into memory.
+constexpr qint64 MaxFilterFileSize = 16 * 1024 * 1024;
+
+enum class TFileRead : std::uint8_t {
+    Missing,    // no file (a folder in its place counts as none)
+    Read,       // bytes holds the whole file
+    Unreadable, // reason says why
+};
+
+TFileRead ReadWholeFile(const QString &path, QByteArray &bytes, QString &reason)
 {
     RecoverSafeReplace(path);
+    if (!QFileInfo(path).isFile())
+        return TFileRead::Missing;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = QStringLiteral("cannot open: ") + file.errorString();
+        return TFileRead::Unreadable;
+    }
+    if (file.size() > MaxFilterFileSize) {
+        reason = QStringLiteral("too large");
+        return TFileRead::Unreadable;
+    }
     bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    if (file.error() != QFileDevice::NoError) {
+        reason = QStringLiteral("cannot read: ") + file.errorString();
+        return TFileRead::Unreadable;
+    }
+    return TFileRead::Read;
+}
+
+// Search.lst as a whole: one condition and nothing after it.
+bool ParseSearchList(QByteArrayView bytes, TNarrowDownCondition &condition)
+{
+    TByteReader in(bytes);
+    return ReadCondition(in, condition) && in.AtEnd();
+}
+
+// Search.ptn as a whole: the count, that many patterns, nothing after them.
+bool ParseSearchPatterns(QByteArrayView bytes, QList<TSearchPattern> &patterns)
+{
+    TByteReader in(bytes);
+    quint8 count = 0;
+    if (!in.U8(count))
+        return false;
+    for (int i = 0; i < count; ++i) {
+        TSearchPattern pattern;
+        quint8 length = 0;
+        if (!in.U8(length) || !in.Bytes(length, pattern.Name) || !ReadCondition(in, pattern.Condition))
+            return false;
+        patterns.append(pattern);
+    }
+    return in.AtEnd();
+}
+
+// Reads a filter file with its parser. A file that is there but cannot be
+// read is kept aside and the user told (false, the caller uses its
+// defaults); a missing file is false too, silently.
+template <typename T, typename Parse>
+bool ReadFilterFile(const QString &path, T &value, Parse parse)
+{
+    value = T();
+    QByteArray bytes;
+    QString reason;
+    switch (ReadWholeFile(path, bytes, reason)) {
+    case TFileRead::Missing:
+        return false;
+    case TFileRead::Read:
+        if (parse(bytes, value))
+            return true;
+        reason = QStringLiteral("damaged or cut short");
+        break;
+    case TFileRead::Unreadable:
+        break;
+    }
+    value = T();
+    (void)KeepUnreadableFileAside(path, reason);
+    return false;
+}
+
+// A damaged file that could not be moved aside is still in place: writing
+// the defaults over it is refused.
+template <typename T, typename Parse>
+bool DamagedFileInTheWay(const QString &path, Parse parse)
+{
+    QByteArray bytes;
+    QString reason;
+    T value;
+    switch (ReadWholeFile(path, bytes, reason)) {
+    case TFileRead::Missing:
+        return false;
+    case TFileRead::Read:
+        return !parse(bytes, value);
+    case TFileRead::Unreadable:
+        break;
+    }
+    return true;
 }
 
 // Writes the bytes, or deletes the file when there is nothing to keep.
@@ -473,20 +568,13 @@ bool ReplaceOrRemove(const QString &path, const QByteArray *bytes)
 
 bool ReadSearchList(const QString &Path, TNarrowDownCondition &Condition)
 {
-    Condition.Clear();
-    QByteArray bytes;
-    if (!ReadWholeFile(Path, bytes))
-        return false;
-    TByteReader in(bytes);
-    TNarrowDownCondition read;
-    if (!ReadCondition(in, read))
-        return false;
-    Condition = read;
-    return true;
+    return ReadFilterFile(Path, Condition, ParseSearchList);
 }
 
 bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition)
 {
+    if (DamagedFileInTheWay<TNarrowDownCondition>(Path, ParseSearchList))
+        return false;
     if (Condition.Items.isEmpty())
         return ReplaceOrRemove(Path, nullptr);
     QByteArray bytes;
@@ -498,31 +586,18 @@ bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition)
 QList<TSearchPattern> ReadSearchPatterns(const QString &Path)
 {
     QList<TSearchPattern> patterns;
-    QByteArray bytes;
-    if (!ReadWholeFile(Path, bytes))
-        return patterns;
-    TByteReader in(bytes);
-    quint8 count = 0;
-    if (!in.U8(count))
-        return patterns;
-    for (int i = 0; i < count; ++i) {
-        TSearchPattern pattern;
-        quint8 length = 0;
-        if (!in.U8(length) || !in.Bytes(length, pattern.Name))
-            break;
-        if (!ReadCondition(in, pattern.Condition))
-            break;
-        patterns.append(pattern);
-    }
+    (void)ReadFilterFile(Path, patterns, ParseSearchPatterns);
     return patterns;
 }
 
 bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns)
 {
-    if (Patterns.isEmpty())
-        return ReplaceOrRemove(Path, nullptr);
     if (Patterns.size() > MaxSearchPatterns)
         return false;
+    if (DamagedFileInTheWay<QList<TSearchPattern>>(Path, ParseSearchPatterns))
+        return false;
+    if (Patterns.isEmpty())
+        return ReplaceOrRemove(Path, nullptr);
     QByteArray bytes;
     bytes.append(static_cast<char>(Patterns.size()));
     for (const TSearchPattern &pattern : Patterns) {

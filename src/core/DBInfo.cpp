@@ -2,6 +2,7 @@
 
 #include "core/Env.h"
 #include "core/HisInfo.h"
+#include "core/Main.h"
 #include "platform/Folders.h"
 #include "util/MsgBoxPos.h"
 
@@ -337,10 +338,15 @@ void TDMMurven19::Connect()
     for (const auto &history : m_histories) {
         if (!history)
             continue;
-        // Load reports failure only by raising; a damaged file keeps what was
-        // read before the damage and must not lock the user out of the book.
+        // A damaged file is kept aside and named to the user by Load itself;
+        // the list then starts from the defaults: the shipped word list where
+        // there is one (Post, Honor), else empty. It never locks the user out
+        // of the book.
         try {
-            history->Load();
+            if (!history->Load() && !history->KeptAsidePath().isEmpty()) {
+                EnsureWordFiles();
+                history->Load();
+            }
         } catch (const EHistoryDataError &e) {
             ShowMessageBoxAt(nullptr, e.Message(), ProductCaption(), MB_ICONERROR, mbpSystem, 0, 0);
         }

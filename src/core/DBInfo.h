@@ -53,9 +53,10 @@ public:
     // (EHistoryDataError, EInOutError, ERangeError) pass to the caller.
     void CreateDatabase();
     // Connects and loads the histories in the order Dptmnt, Post, Honor,
-    // Keyword1..3. A damaged history file is reported (error box) and keeps
-    // the entries read before the damage; the others still load and the book
-    // still opens.
+    // Keyword1..3. A damaged history file is kept aside and named to the
+    // user; that history starts from its defaults (the shipped word list of
+    // Post and Honor, else empty), the others still load and the book still
+    // opens.
     void Connect();
     // Unloads the loaded histories, then disconnects.
     void Disconnect();

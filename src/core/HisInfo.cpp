@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/Folders.h"
 #include "platform/SafeFile.h"
+#include "platform/UnreadableFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,6 @@ const QString CrLf = QStringLiteral("\r\n");
 
 QString msgNotFound() { return QStringLiteral("ファイルが見つかりません"); }
 QString msgBadSize() { return QStringLiteral("項目サイズには1～255の値を指定してください"); }
-QString msgReadFailed() { return QStringLiteral("データが読み込めませんでした"); }
 QString msgWriteFailed() { return QStringLiteral("データが書き込めませんでした"); }
 QString msgIndex() { return QStringLiteral("Indexが範囲外です"); }
 
@@ -87,46 +87,67 @@ THistoryData::THistoryData(const QString &fileName, bool createIfMissing, int ma
 bool THistoryData::Load()
 {
     m_items.emplace();
+    m_unreadable = false;
+    m_keptAside.clear();
     RecoverSafeReplace(m_fileName);
-    QFile file(m_fileName);
-    if (!file.exists() || file.size() == 0)
+    // A folder in the file's place holds no history; saving fails on it.
+    if (!QFileInfo(m_fileName).isFile())
         return true;
+    QFile file(m_fileName);
+    QString reason;
+    std::vector<THistoryEntry> items;
     if (!file.open(QIODevice::ReadOnly))
-        throw EHistoryDataError(m_fileName + CrLf + msgReadFailed());
+        reason = QStringLiteral("cannot open: ") + file.errorString();
+    else if (file.size() > 0 && !readEntries(file, items))
+        reason = QStringLiteral("damaged or cut short");
+    if (reason.isEmpty()) {
+        *m_items = std::move(items);
+        return true;
+    }
+    // Never written over with a shorter list: the whole file stays as it was
+    // beside its place, and the list starts empty.
+    file.close();
+    m_unreadable = true;
+    m_keptAside = KeepUnreadableFileAside(m_fileName, reason);
+    return false;
+}
 
+bool THistoryData::readEntries(QFile &file, std::vector<THistoryEntry> &items)
+{
     const auto readExactly = [&file](char *target, qint64 size) { return file.read(target, size) == size; };
-    const auto fail = [this]() { throw EHistoryDataError(m_fileName + CrLf + msgReadFailed()); };
 
     char countBytes[4];
     if (!readExactly(countBytes, 4))
-        fail();
+        return false;
     const qint32 count = qFromLittleEndian<qint32>(countBytes);
     if (count < 0)
-        fail();
+        return false;
     // A record takes at least 9 bytes: never reserve more than the file can hold.
-    m_items->reserve(static_cast<size_t>(std::min<qint64>(count, file.size() / 9)));
+    items.reserve(static_cast<size_t>(std::min<qint64>(count, file.size() / 9)));
 
     for (qint32 i = 0; i < count; ++i) {
         char lengthByte = 0;
         if (!readExactly(&lengthByte, 1))
-            fail();
+            return false;
         const int length = (static_cast<unsigned char>(lengthByte) - 8) & 0xFF;
         char whenBytes[8];
         if (!readExactly(whenBytes, 8))
-            fail();
+            return false;
         const quint64 whenBits = qFromLittleEndian<quint64>(whenBytes);
         double when = 0.0;
         std::memcpy(&when, &whenBits, sizeof when);
         if (!isHistoryDay(when))
-            fail();
+            return false;
         QByteArray text(length, '\0');
         if (length > 0 && !readExactly(text.data(), length))
-            fail();
+            return false;
         for (char &c : text)
             c = static_cast<char>(c ^ 0xFF);
-        m_items->push_back(THistoryEntry{when, trimmedControls(std::move(text))});
+        items.push_back(THistoryEntry{when, trimmedControls(std::move(text))});
     }
-    return true;
+    // Bytes after the last entry: not a file this program wrote.
+    char extra = 0;
+    return file.read(&extra, 1) == 0;
 }
 
 QByteArray THistoryData::Serialize() const
@@ -157,6 +178,9 @@ bool THistoryData::Save()
 {
     if (!m_items)
         return false;
+    // A damaged file that could not be moved aside is never written over.
+    if (m_unreadable && m_keptAside.isEmpty() && QFileInfo(m_fileName).isFile())
+        throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());
     (void)Folders::makePrivatePath(QFileInfo(m_fileName).absolutePath());
     if (!SafeReplaceFile(m_fileName, Serialize()))
         throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());

@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+class QFile;
+
 // Errors of a history file (short read or write) and of a bad entry index.
 MURVEN_DECLARE_EXCEPTION(EHistoryDataError, Exception);
 // A history file that must exist is missing.
@@ -47,12 +49,18 @@ public:
     [[nodiscard]] int MaxLength() const { return m_maxLength; }
 
     // Reads the file into a fresh list (a missing or empty file gives an empty
-    // list). A short read, or an entry whose date is no day of the years 1 to
-    // 9999 (NaN, infinite, huge), raises EHistoryDataError; the entries read
-    // before it stay in the list. Returns true otherwise.
+    // list) and returns true. A file that cannot be read (not openable, cut
+    // short, a negative count, an entry whose date is no day of the years 1
+    // to 9999, bytes after the last entry) is kept aside whole and named to
+    // the user (platform/UnreadableFile.h): the list starts empty, false.
     bool Load();
+    // The last Load found the file unreadable; KeptAsidePath() is where it
+    // went, empty when it could not be moved (Save then refuses).
+    [[nodiscard]] bool Unreadable() const { return m_unreadable; }
+    [[nodiscard]] const QString &KeptAsidePath() const { return m_keptAside; }
     // Writes the list; a failed write raises EHistoryDataError and leaves the
-    // old file. Returns false when the list is not loaded (nothing written).
+    // old file, as does an unreadable file that could not be moved aside.
+    // Returns false when the list is not loaded (nothing written).
     bool Save();
     void Unload();
     [[nodiscard]] bool IsLoaded() const { return m_items.has_value(); }
@@ -79,10 +87,14 @@ public:
 
 private:
     void checkIndex(int index, int count) const;
+    // The entries of a non-empty file; false when it is damaged.
+    [[nodiscard]] static bool readEntries(QFile &file, std::vector<THistoryEntry> &items);
 
     QString m_fileName;
     int m_maxLength = 0;
     std::optional<std::vector<THistoryEntry>> m_items;
+    bool m_unreadable = false;
+    QString m_keptAside;
 };
 
 // Records a used text: moves (or inserts) it to the front of a loaded history

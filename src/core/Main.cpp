@@ -7,6 +7,7 @@
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
 #include "platform/SafeFile.h"
+#include "platform/UnreadableFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WriteFailure.h"
@@ -136,6 +137,10 @@ void LoadSearchAreas(const THdiReader &ReadHdi)
     record.FileName = DataRoot + QStringLiteral("Murven19.hdi");
     record.Signature = QByteArrayLiteral("Murven19");
     const int rc = ReadHdi ? ReadHdi(record) : 1;
+    // A damaged file, or one of another program, is never left for the next
+    // installation to write over: it is kept aside and named to the user.
+    if (rc != 0 && rc != 1)
+        (void)KeepUnreadableFileAside(record.FileName, QStringLiteral("installation file code %1").arg(rc));
 
     if (rc == 0) {
         for (int i = 1; i <= AreaCount; ++i) {

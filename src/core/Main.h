@@ -34,7 +34,9 @@ using THdiReader = std::function<int(HdiFileRecord &)>;
 
 // Fills SearchAreaList from the machine key and the region slots AreaOnDisk
 // and AreaDiskFolder from DataRoot + "Murven19.hdi"; reports regions whose
-// data went missing, and unreadable installation files.
+// data went missing, and unreadable installation files (a damaged one, or
+// one of another program, is first kept aside and named to the user, so no
+// installation writes over it).
 void LoadSearchAreas(const THdiReader &ReadHdi);
 
 // Fills every setting of Env.h from DataRoot + "Murven19.ini" and the machine

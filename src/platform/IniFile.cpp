@@ -3,13 +3,11 @@
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
+#include "platform/UnreadableFile.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QMutex>
-#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -88,43 +86,6 @@ bool isSectionLine(QStringView line)
     return line.size() >= 2 && line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'));
 }
 
-TUnreadableFileNotice g_notice;
-QMutex g_noticeMutex;
-QSet<QString> g_told; // files already reported in this run
-
-void tellUnreadable(const QString &fileName, const QString &keptAs, const QString &reason)
-{
-    TUnreadableFileNotice notice;
-    {
-        QMutexLocker lock(&g_noticeMutex);
-        const QString key = QFileInfo(fileName).absoluteFilePath();
-        if (g_told.contains(key))
-            return;
-        g_told.insert(key);
-        notice = g_notice;
-    }
-    qWarning("murven19: settings file %s could not be read (%s); %s", qPrintable(fileName), qPrintable(reason),
-             keptAs.isEmpty() ? "it could not be moved aside and is left untouched"
-                              : qPrintable(QStringLiteral("kept as ") + keptAs));
-    if (notice)
-        notice(fileName, keptAs, reason);
-}
-
-// Renames the file beside itself with the date and time; the new name, or
-// empty when it could not be moved.
-QString keepAside(const QString &fileName)
-{
-    const QString base = fileName + QStringLiteral(".unreadable-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int n = 1; n < 1000; ++n) {
-        const QString target = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
-        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
-            continue;
-        return QFile::rename(fileName, target) ? target : QString();
-    }
-    return QString();
-}
-
 int decimalDigit(QChar c)
 {
     const char16_t u = c.unicode();
@@ -182,14 +143,6 @@ std::optional<int> parseInteger(const QString &value)
 
 } // namespace
 
-TUnreadableFileNotice SetUnreadableFileNotice(TUnreadableFileNotice notice)
-{
-    QMutexLocker lock(&g_noticeMutex);
-    std::swap(g_notice, notice);
-    g_told.clear();
-    return notice;
-}
-
 TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
     : m_fileName(fileName)
 {
@@ -224,8 +177,7 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
         return;
     file.close();
     m_unreadable = true;
-    m_keptAside = keepAside(fileName);
-    tellUnreadable(fileName, m_keptAside, reason);
+    m_keptAside = KeepUnreadableFileAside(fileName, reason);
 }
 
 const TMemIniFile::Section *TMemIniFile::findSection(const QString &name) const

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/UnreadableFile.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 // The in-memory INI file: every routine that reads or writes settings opens one
@@ -30,8 +31,8 @@
 //
 // A file that exists but cannot be taken as settings (see TIniContent) is
 // never overwritten: it is renamed beside itself with the date and time
-// ("Murven19.ini.unreadable-20240501-093000"), the notice set with
-// SetUnreadableFileNotice() tells the user once, and the object starts
+// ("Murven19.ini.unreadable-20240501-093000") by KeepUnreadableFileAside(),
+// which tells the user once (platform/UnreadableFile.h), and the object starts
 // empty, so its reader uses its defaults. When the file cannot be moved,
 // UpdateFile() refuses to write over it.
 
@@ -45,15 +46,6 @@ enum class TIniContent : std::uint8_t {
     Optional,
     Required,
 };
-
-// Told once per file and run that a settings file could not be read: the
-// file, where the unreadable copy now is (empty when it could not be moved
-// and stays in place) and the reason in a few English words for the log.
-using TUnreadableFileNotice =
-    std::function<void(const QString &fileName, const QString &keptAs, const QString &reason)>;
-// Installs the notice (an empty function: a warning in the log only) and
-// returns the one it replaces; the files told about are forgotten.
-TUnreadableFileNotice SetUnreadableFileNotice(TUnreadableFileNotice notice);
 
 class TMemIniFile
 {

@@ -3,6 +3,7 @@
 #include "platform/Folders.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
+#include "platform/UnreadableFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -165,6 +166,33 @@ struct Section {
     QStringList path;
     std::vector<Entry> entries;
 };
+
+// No registry file the program writes comes near this; a larger one is not
+// read into memory.
+constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+
+// Why the bytes cannot be taken as the user's registry file; empty when they
+// can. Written back, text that is not UTF-8 would lose its bytes, and text
+// without the header is no registry file at all. An empty file (or one of
+// blanks only) holds no keys and loses nothing.
+QString unreadableReason(QByteArrayView bytes)
+{
+    if (bytes.contains('\0'))
+        return QStringLiteral("binary content");
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return QStringLiteral("not UTF-8");
+    for (const QString &line : SplitLines(text)) {
+        const QString trimmed = TrimBlanks(line);
+        if (trimmed.isEmpty())
+            continue;
+        return trimmed == kHeader || trimmed == kOldHeader ? QString() : QStringLiteral("no registry header");
+    }
+    return QString();
+}
 
 const Entry &requireValue(const Entry *entry, const QString &name, Kind kind)
 {
@@ -473,16 +501,38 @@ TRegistry::Document TRegistry::load() const
     // The installation's file is only ever read, so nothing of it needs putting right.
     if (writable())
         RecoverSafeReplace(m_fileName);
+    if (!QFileInfo(m_fileName).isFile())
+        return Document();
+    // The installation's file is never written, so whatever of it reads is
+    // taken; the user's own is kept aside whole when it cannot be read.
+    const QString reason = writable() ? unreadableFileReason() : QString();
+    if (!reason.isEmpty()) {
+        (void)KeepUnreadableFileAside(m_fileName, reason);
+        return Document();
+    }
+    QFile file(m_fileName);
+    return file.open(QIODevice::ReadOnly) ? Document::parse(file.readAll()) : Document();
+}
+
+QString TRegistry::unreadableFileReason() const
+{
     QFile file(m_fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return Document();
-    return Document::parse(file.readAll());
+        return QStringLiteral("cannot open: ") + file.errorString();
+    if (file.size() > kMaxFileSize)
+        return QStringLiteral("too large");
+    return unreadableReason(file.readAll());
 }
 
 bool TRegistry::save(const Document &document, QString *error)
 {
     if (m_fileName.isEmpty()) {
         *error = QStringLiteral("No file for the user's registry keys");
+        return false;
+    }
+    // An unreadable file that could not be moved aside is never written over.
+    if (QFileInfo(m_fileName).isFile() && !unreadableFileReason().isEmpty()) {
+        *error = QStringLiteral("The file could not be read and could not be moved aside; it was not overwritten");
         return false;
     }
     (void)Folders::makePrivatePath(QFileInfo(m_fileName).absolutePath());

@@ -39,7 +39,10 @@ inline constexpr TRootKey HKEY_LOCAL_MACHINE = TRootKey::LocalMachine;
 // deleting all fail. HKEY_CURRENT_USER is Folders::userRegistryFile(), saved
 // through the safe replace at every change. Lines this layer does not
 // understand (other value types, damaged lines, comments) are ignored on read
-// and written back unchanged.
+// and written back unchanged. A user's file that cannot be read as a whole
+// (not openable, not UTF-8, a zero byte, text without the header line) is
+// never written over: it is kept aside and named to the user
+// (platform/UnreadableFile.h) and its keys start empty.
 //
 // Key paths are separated by backslashes, ignore letter case, and are relative
 // to the open key unless they begin with a backslash. The default value has
@@ -88,6 +91,8 @@ private:
     class Document; // the parsed file
 
     [[nodiscard]] Document load() const;
+    // Why the existing file cannot be read; empty when it can.
+    [[nodiscard]] QString unreadableFileReason() const;
     // Saves and, on success, makes the document the current content.
     [[nodiscard]] bool save(const Document &document, QString *error);
     void writeValue(const QString &name, const std::function<void(Document &)> &change);

@@ -2,7 +2,7 @@
 
 #include "util/MsgBoxPos.h"
 
-#include "platform/IniFile.h"
+#include "platform/UnreadableFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

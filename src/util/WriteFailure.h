@@ -14,6 +14,6 @@ void ShowWriteFailure(QWidget *Owner, const QString &What, const QString &Path, 
 // left untouched); the defaults are used.
 void ShowUnreadableSettings(const QString &Path, const QString &KeptAs);
 
-// Makes the settings layer tell the user through ShowUnreadableSettings
+// Makes every reader of a stored file tell the user through ShowUnreadableSettings
 // (from another thread, once the user-interface thread is free again).
 void InstallUnreadableSettingsNotice();

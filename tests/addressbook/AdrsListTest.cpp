@@ -2,6 +2,7 @@
 
 #include "../../bench/BookGenerator.h"
 #include "addressbook/AdrsListModel.h"
+#include "addressbook/AdrsSch.h"
 #include "addressbook/AdrsListView.h"
 #include "BookFixture.h"
 #include "core/Inquiry.h"
@@ -9,6 +10,8 @@
 #include "platform/IniFile.h"
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
+#include "support/FileHelpers.h"
+#include "support/UnreadableNotices.h"
 #include "util/SubUnit.h"
 #include "widgets/RecordRun.h"
 #include "widgets/TntComCtrls.h"
@@ -478,6 +481,28 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     }
     closeWindow();
     EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("Search.lst")));
+}
+
+// A damaged saved filter: the list opens unfiltered, the user is told once
+// which file it was and where it is kept, and closing the window (which
+// writes the filter in force) leaves the copy as it was.
+TEST_F(AddressListWindow, aDamagedSavedFilterIsKeptAsideAndTheListOpensUnfiltered)
+{
+    const QString file = DataPath + QStringLiteral("Search.lst");
+    ASSERT_TRUE(WriteSearchList(file, markedCondition()));
+    const QByteArray damaged = fileBytes(file).chopped(1);
+    writeBytes(file, damaged);
+
+    openWindow();
+    EXPECT_TRUE(list->Model()->Condition.IsEmpty());
+    EXPECT_FALSE(action("actCancelSearch")->isEnabled());
+    ASSERT_EQ(boxes.count(), 1);
+    QString copy;
+    ASSERT_TRUE(keptAsideAndNamed(file, damaged, boxes.last().text, &copy));
+    closeWindow();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_FALSE(QFile::exists(file)) << "no filter in force";
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(copy)));
 }
 
 // A settings file the closing window cannot write, with a folder in its place.

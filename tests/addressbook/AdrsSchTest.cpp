@@ -11,6 +11,7 @@
 #include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
+#include "support/UnreadableNotices.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QCheckBox>
@@ -328,6 +329,33 @@ TEST_F(FilterDialog, the256thPatternIsRefusedWithAMessage)
     child<QComboBox>("cbxPattern")->setEditText(QStringLiteral("7"));
     click("bbtnSavePattern");
     EXPECT_EQ(boxes.count(), 1) << "an existing name is overwritten";
+}
+
+// A damaged pattern file: the dialog opens with no patterns, the user is told
+// once which file it was and where it is kept, and saving a pattern makes a
+// new file beside the untouched copy.
+TEST_F(FilterDialog, aDamagedPatternFileIsKeptAsideAndTheDialogStartsWithoutPatterns)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(0, "A", 0)};
+    ASSERT_TRUE(WriteSearchPatterns(ptnPath(), {{sj("東京"), c}, {QByteArray("B"), c}}));
+    const QByteArray damaged = fileBytes(ptnPath()).chopped(2);
+    writeBytes(ptnPath(), damaged);
+
+    open(1, c);
+    EXPECT_EQ(child<QComboBox>("cbxPattern")->count(), 0);
+    EXPECT_FALSE(child<QPushButton>("bbtnViewPattern")->isEnabled());
+    ASSERT_EQ(boxes.count(), 1);
+    QString copy;
+    ASSERT_TRUE(keptAsideAndNamed(ptnPath(), damaged, boxes.last().text, &copy));
+
+    type("cbxPattern", "大阪");
+    click("bbtnSavePattern");
+    EXPECT_EQ(boxes.count(), 1);
+    const QList<TSearchPattern> stored = ReadSearchPatterns(ptnPath());
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored[0].Name, sj("大阪"));
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(copy))) << "the copy is never written";
 }
 
 } // namespace

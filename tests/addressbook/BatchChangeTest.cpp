@@ -6,11 +6,14 @@
 #include "widgets/TntStdCtrls.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "support/FileHelpers.h"
 #include "support/KeyInput.h"
+#include "support/UnreadableNotices.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLineEdit>
@@ -218,6 +221,33 @@ TEST_F(BatchChange, colourButtonTakesThePickedColourAndKeepsTheCustomColoursInCs
     EXPECT_EQ(ini.ReadSection(QStringLiteral("COMMON")).size(), 16);
     EXPECT_EQ(ini.ReadString(QStringLiteral("COMMON"), QStringLiteral("3"), QString()), QStringLiteral("FF0000"));
     EXPECT_EQ(ini.ReadString(QStringLiteral("COMMON"), QStringLiteral("5"), QString()), QStringLiteral("563412"));
+}
+
+// Custom colours that cannot be read: the colour dialog offers the default
+// black ones, the user is told once which file it was and where it is kept,
+// and the colours chosen go to a new file beside the untouched copy.
+TEST_F(BatchChange, damagedCustomColoursAreKeptAsideAndTheDialogOffersTheDefaults)
+{
+    const QString file = DataRoot + QStringLiteral("CstmClr.ini");
+    const QByteArray damaged("[COMMON]\r\n3=FF0000\r\n\0\0\0\0", 24);
+    writeBytes(file, damaged);
+    openDialog();
+    check(QStringLiteral("chkSymbolColor"));
+    QColor custom3;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        auto *picker = dialog->findChild<QColorDialog *>(QStringLiteral("ColorDialog"));
+        ASSERT_NE(picker, nullptr);
+        custom3 = QColorDialog::customColor(3);
+        picker->accept();
+    });
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("bbtnSymbolColor")), Qt::LeftButton);
+
+    EXPECT_EQ(custom3, QColor(0, 0, 0));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(keptAsideAndNamed(file, damaged, boxes.last().text));
+    const TMemIniFile ini(file);
+    EXPECT_FALSE(ini.Unreadable());
+    EXPECT_EQ(ini.ReadSection(QStringLiteral("COMMON")).size(), 16);
 }
 
 TEST_F(BatchChange, groupNoneEmptiesTheGroupOfSelectedRecordsAndStampsOnlyThoseItMoved)

@@ -4,9 +4,11 @@
 #include "core/Env.h"
 #include "core/HisInfo.h"
 #include "platform/Cp932.h"
+#include "support/FileHelpers.h"
 #include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
+#include "support/UnreadableNotices.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
@@ -261,3 +263,31 @@ TEST_F(InputListTest, aHistoryThatCannotBeWrittenIsReportedAndTheDialogStaysOpen
 }
 
 } // namespace
+
+// A damaged history, found when the book's histories are loaded: its list
+// starts empty, the user is told once which file it was and where it is
+// kept, and OK writes a new file beside the untouched copy.
+TEST_F(InputListTest, aDamagedHistoryIsKeptAsideAndItsListStartsEmpty)
+{
+    dialog.reset();
+    const QString file = HistoryPath + QStringLiteral("Keyword2.mtd");
+    // One entry of two text bytes dated day 1.0, cut after its first text byte.
+    const QByteArray damaged = QByteArray::fromHex("010000000A000000000000F03F9E");
+    writeBytes(file, damaged);
+    DMMurven19->Connect();
+    dialog = std::make_unique<TInputList>(nullptr);
+    dialog->show();
+    dialog->SetListKind(TInputList::lkKeyword7);
+    EXPECT_EQ(list()->count(), 0);
+    ASSERT_EQ(boxes.count(), 1);
+    QString copy;
+    ASSERT_TRUE(keptAsideAndNamed(file, damaged, boxes.last().text, &copy));
+
+    type(QStringLiteral("関東"));
+    click("bbtnAdd");
+    click("btnOk");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(fileEntries(QStringLiteral("Keyword2.mtd")), QStringList{QStringLiteral("関東")});
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(copy))) << "the copy is never written";
+}

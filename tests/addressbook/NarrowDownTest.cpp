@@ -7,11 +7,17 @@
 #include "platform/Cp932.h"
 #include "platform/Table.h"
 #include "support/FileHelpers.h"
+#include "support/UnreadableNotices.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
+
 
 
 namespace {
@@ -115,6 +121,7 @@ class SearchFiles : public ::testing::Test
 protected:
     QString path(const char *name) const { return dir.path() + QLatin1Char('/') + QLatin1String(name); }
     QTemporaryDir dir;
+    RecordedUnreadableNotices notices;
 };
 
 TEST_F(SearchFiles, searchListRoundTripsByteForByte)
@@ -134,24 +141,24 @@ TEST_F(SearchFiles, emptyFilterDeletesSearchList)
     ASSERT_TRUE(WriteSearchList(path("Search.lst"), TNarrowDownCondition{}));
 }
 
-TEST_F(SearchFiles, everyShortSearchListGivesTheClearedFilter)
+TEST_F(SearchFiles, everyShortSearchListGivesTheClearedFilterAndIsKeptAsideWhole)
 {
     for (qsizetype n = 0; n < sampleBytes.size(); ++n) {
         writeBytes(path("Search.lst"), sampleBytes.left(n));
         TNarrowDownCondition read = sampleCondition();
         EXPECT_FALSE(ReadSearchList(path("Search.lst"), read)) << n;
         EXPECT_EQ(read, TNarrowDownCondition{}) << n;
+        const QStringList copies = keptAsideCopies(path("Search.lst"));
+        ASSERT_EQ(copies.size(), 1) << n;
+        EXPECT_TRUE(sameBytes(sampleBytes.left(n), fileBytes(copies[0]))) << n;
+        ASSERT_TRUE(QFile::remove(copies[0]));
     }
+    EXPECT_EQ(notices.told().size(), 1) << "told once per file and run";
+    notices.clear();
     TNarrowDownCondition read = sampleCondition();
     EXPECT_FALSE(ReadSearchList(path("missing.lst"), read));
     EXPECT_EQ(read, TNarrowDownCondition{});
-}
-
-TEST_F(SearchFiles, valueLengthBeyondTheFileIsAShortRead)
-{
-    writeBytes(path("Search.lst"), QByteArray::fromHex("01" "0000" "ffffff7f" "41" "00" "00" "01"));
-    TNarrowDownCondition read;
-    EXPECT_FALSE(ReadSearchList(path("Search.lst"), read));
+    EXPECT_TRUE(notices.told().isEmpty()) << "a missing file is no damaged one";
 }
 
 QList<TSearchPattern> samplePatterns()
@@ -176,28 +183,122 @@ TEST_F(SearchFiles, patternsRoundTripByteForByte)
     }
 }
 
-struct ShortPatternCase {
-    const char *behaviour;
-    qsizetype cutFromEnd; // bytes removed from samplePatternBytes
-    int kept;
+// The two filter files as the program reads them: whether the read counted,
+// whether it gave the defaults (the cleared filter, no patterns), and a write
+// of the sample.
+struct FilterFileKind {
+    const char *file;
+    QByteArray valid;
+    std::function<std::pair<bool, bool>(const QString &)> read;
+    std::function<bool(const QString &)> writeSample;
 };
 
-class ShortPatterns : public SearchFiles, public ::testing::WithParamInterface<ShortPatternCase>
+FilterFileKind filterFileKind(const char *file)
 {
-};
-
-TEST_P(ShortPatterns, keepThePatternsBeforeTheDamage)
-{
-    writeBytes(path("Search.ptn"), samplePatternBytes.chopped(GetParam().cutFromEnd));
-    EXPECT_EQ(ReadSearchPatterns(path("Search.ptn")).size(), GetParam().kept);
+    if (QByteArrayView(file) == "Search.lst")
+        return {file, sampleBytes,
+                [](const QString &path) {
+                    TNarrowDownCondition read = sampleCondition();
+                    const bool ok = ReadSearchList(path, read);
+                    return std::pair{ok, read == TNarrowDownCondition{}};
+                },
+                [](const QString &path) { return WriteSearchList(path, sampleCondition()); }};
+    return {file, samplePatternBytes,
+            [](const QString &path) {
+                const QList<TSearchPattern> read = ReadSearchPatterns(path);
+                return std::pair{!read.isEmpty(), read.isEmpty()};
+            },
+            [](const QString &path) { return WriteSearchPatterns(path, samplePatterns()); }};
 }
 
-INSTANTIATE_TEST_SUITE_P(Cuts, ShortPatterns,
-                         ::testing::Values(ShortPatternCase{"insideSecondCondition", 3, 1},
-                                           ShortPatternCase{"atSecondNameLength", 12, 1},
-                                           ShortPatternCase{"insideFirstCondition", 20, 0},
-                                           ShortPatternCase{"everything", samplePatternBytes.size(), 0}),
-                         [](const auto &info) { return std::string(info.param.behaviour); });
+struct DamagedFilterFile {
+    const char *behaviour;
+    const char *file;
+    QByteArray bytes;
+};
+
+class DamagedFilterFiles : public SearchFiles, public ::testing::WithParamInterface<DamagedFilterFile>
+{
+};
+
+// Never the patterns before the damage written over the rest: the whole file
+// is kept aside and named once, the reader gives its defaults, and the next
+// write makes a new file beside the untouched copy.
+TEST_P(DamagedFilterFiles, areKeptAsideWholeAndGiveTheDefaults)
+{
+    const FilterFileKind kind = filterFileKind(GetParam().file);
+    const QString file = path(GetParam().file);
+    writeBytes(file, GetParam().bytes);
+    const auto [read, defaults] = kind.read(file);
+    EXPECT_FALSE(read);
+    EXPECT_TRUE(defaults);
+    const QStringList copies = keptAsideCopies(file);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copies[0])));
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_EQ(notices.told()[0].file, file);
+    EXPECT_EQ(notices.told()[0].keptAs, copies[0]);
+
+    ASSERT_TRUE(kind.writeSample(file));
+    EXPECT_TRUE(sameBytes(kind.valid, fileBytes(file)));
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copies[0]))) << "the copy is never written";
+    EXPECT_EQ(notices.told().size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DamagedFilterFiles,
+    ::testing::Values(
+        DamagedFilterFile{"emptyList", "Search.lst", QByteArray()},
+        DamagedFilterFile{"listValueLengthBeyondTheFile", "Search.lst",
+                          QByteArray::fromHex("01" "0000" "ffffff7f" "41" "00" "00" "01")},
+        DamagedFilterFile{"listBytesAfterTheCondition", "Search.lst", sampleBytes + '\0'},
+        DamagedFilterFile{"emptyPatterns", "Search.ptn", QByteArray()},
+        DamagedFilterFile{"patternsCutInsideSecondCondition", "Search.ptn", samplePatternBytes.chopped(3)},
+        DamagedFilterFile{"patternsCutAtSecondNameLength", "Search.ptn", samplePatternBytes.chopped(12)},
+        DamagedFilterFile{"patternsCutInsideFirstCondition", "Search.ptn", samplePatternBytes.chopped(20)},
+        DamagedFilterFile{"patternCountBeyondThePatterns", "Search.ptn", "\x03" + samplePatternBytes.sliced(1)},
+        DamagedFilterFile{"patternsBytesAfterTheLast", "Search.ptn", samplePatternBytes + 'x'}),
+    [](const auto &info) { return std::string(info.param.behaviour); });
+
+class FilterFileGarbage : public SearchFiles, public ::testing::WithParamInterface<const char *>
+{
+};
+
+// Random bytes and damaged copies of a real file: reading never fails hard,
+// what is not read is kept byte for byte, and what reads stays as it was.
+TEST_P(FilterFileGarbage, neverCrashesTheReaderAndIsKeptWhole)
+{
+    const FilterFileKind kind = filterFileKind(GetParam());
+    const QString file = path(GetParam());
+    EXPECT_TRUE(garbageIsReadOrKeptWhole(file, kind.valid, 20240503, [&] {
+        const auto [read, defaults] = kind.read(file);
+        return !read && defaults;
+    }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FilterFileGarbage, ::testing::Values("Search.lst", "Search.ptn"),
+                         [](const auto &info) { return std::string(info.param).replace(6, 1, "_"); });
+
+// Where the damaged file cannot be moved, it stays and no write puts the
+// defaults over it (nor deletes it, as a write of no filter would).
+TEST_F(SearchFiles, aDamagedFilterFileThatCannotBeMovedIsNeverWrittenOver)
+{
+    const QByteArray damaged("\x01", 1); // one item or pattern, and nothing of it
+    for (const char *name : {"Search.lst", "Search.ptn"})
+        writeBytes(path(name), damaged);
+    RefusedMovesAside refused;
+    TNarrowDownCondition condition;
+    EXPECT_FALSE(ReadSearchList(path("Search.lst"), condition));
+    EXPECT_TRUE(ReadSearchPatterns(path("Search.ptn")).isEmpty());
+    EXPECT_FALSE(WriteSearchList(path("Search.lst"), TNarrowDownCondition{}));
+    EXPECT_FALSE(WriteSearchList(path("Search.lst"), sampleCondition()));
+    EXPECT_FALSE(WriteSearchPatterns(path("Search.ptn"), {}));
+    EXPECT_FALSE(WriteSearchPatterns(path("Search.ptn"), samplePatterns()));
+    for (const char *name : {"Search.lst", "Search.ptn"})
+        EXPECT_TRUE(sameBytes(damaged, fileBytes(path(name)))) << name;
+    ASSERT_EQ(notices.told().size(), 2);
+    EXPECT_TRUE(notices.told()[0].keptAs.isEmpty());
+}
 
 TEST_F(SearchFiles, noPatternsDeletesTheFileAndTooManyAreRefused)
 {

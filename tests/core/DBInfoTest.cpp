@@ -6,9 +6,11 @@
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
+#include "support/UnreadableNotices.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -203,21 +205,34 @@ TEST_F(DataModule, createDatabaseMakesTheSixHistoriesThatConnectLoadsAndDisconne
 // XOR 0xFF) and a record cut short.
 const QByteArray damagedHistory("\x02\0\0\0" "\x0a\0\0\0\0\0\0\0\0" "\x9e\x9d" "\x0d\0\0\0", 19);
 
-TEST_F(DataModule, damagedHistoriesAreReportedInOrderAndTheRestLoad)
+// A damaged history is kept aside whole and named to the user, in the order
+// of loading; it starts from its defaults (the shipped word list for Post,
+// nothing for Keyword2), the others load and the book opens.
+TEST_F(DataModule, damagedHistoriesAreKeptAsideAndStartFromTheirDefaults)
 {
+    const QString savedAppPath = AppPath;
+    AppPath = home.root() + QStringLiteral("/program/");
+    QDir().mkpath(AppPath + QStringLiteral("Common/History"));
+    THistoryData shipped(AppPath + QStringLiteral("Common/History/Post.mtd"), true, 50);
+    shipped.Add("shipped", 1.0);
+    ASSERT_TRUE(shipped.Save());
+
     dm.CreateDatabase();
     for (const char *name : {"Post.mtd", "Keyword2.mtd"})
         writeBytes(HistoryPath + QLatin1String(name), damagedHistory);
     ASSERT_NO_THROW(dm.Connect());
+    AppPath = savedAppPath;
     EXPECT_TRUE(dm.Connected());
     ASSERT_EQ(boxes.count(), 2);
-    EXPECT_TRUE(boxes.shown()[0].text.startsWith(HistoryPath + QStringLiteral("Post.mtd")));
-    EXPECT_TRUE(boxes.shown()[1].text.startsWith(HistoryPath + QStringLiteral("Keyword2.mtd")));
+    for (int i = 0; i < 2; ++i) {
+        const QString file = HistoryPath + QLatin1String(i == 0 ? "Post.mtd" : "Keyword2.mtd");
+        EXPECT_TRUE(keptAsideAndNamed(file, damagedHistory, boxes.shown()[i].text)) << i;
+    }
     for (THistoryData *history : histories(dm))
         EXPECT_TRUE(history->IsLoaded()) << history->FileName().toStdString();
-    // The entry read before the damage is kept.
     ASSERT_EQ(dm.PostHistory()->GetCount(), 1);
-    EXPECT_EQ(dm.PostHistory()->GetText(0), QByteArray("ab"));
+    EXPECT_EQ(dm.PostHistory()->GetText(0), QByteArray("shipped"));
+    EXPECT_EQ(dm.KeywordHistory(2)->GetCount(), 0);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/UnreadableNotices.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
@@ -191,3 +192,43 @@ TEST_F(GroupNamesTest, cancelChangesNothing)
     EXPECT_FALSE(QFile::exists(GroupFileName("Book")));
 }
 
+
+// Group names that cannot be read: the window shows the default names, the
+// user is told once which file it was and where it is kept, and OK writes a
+// new file beside the untouched copy.
+struct DamagedGroupFile {
+    const char *name;
+    QByteArray bytes;
+};
+void PrintTo(const DamagedGroupFile &c, std::ostream *os) { *os << c.name; }
+class GroupFileDamage : public GroupNamesTest, public ::testing::WithParamInterface<DamagedGroupFile>
+{
+};
+
+TEST_P(GroupFileDamage, isKeptAsideAndTheWindowShowsTheDefaultNames)
+{
+    const QString file = GroupFileName("Book");
+    writeBytes(file, GetParam().bytes);
+    LoadGroupNames("Book");
+    openDialog();
+    EXPECT_EQ(edit(1)->GetText(), QStringLiteral("グループ１"));
+    EXPECT_EQ(edit(10)->GetText(), QStringLiteral("グループ１０"));
+    ASSERT_EQ(m_boxes.count(), 1);
+    QString copy;
+    ASSERT_TRUE(keptAsideAndNamed(file, GetParam().bytes, m_boxes.last().text, &copy));
+
+    edit(2)->SetText(QStringLiteral("友人"));
+    pressOk();
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(m_boxes.count(), 1);
+    LoadGroupNames("Book");
+    EXPECT_EQ(GroupNames[2], QStringLiteral("友人"));
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copy))) << "the copy is never written";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GroupFileDamage,
+    ::testing::Values(DamagedGroupFile{"zeroByte", QByteArray("[GROUP]\r\nGroup1=a\0b\r\n", 21)},
+                      DamagedGroupFile{"neitherUtf8NorCp932", "[GROUP]\r\nGroup1=\xFF\xFE\x80\r\n"},
+                      DamagedGroupFile{"namesWithoutSection", "Group1=友人\r\nGroup2=家族\r\n"}),
+    [](const ::testing::TestParamInfo<DamagedGroupFile> &info) { return std::string(info.param.name); });

@@ -3,11 +3,15 @@
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
+#include "support/UnreadableNotices.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <ostream>
@@ -108,65 +112,136 @@ TEST_F(HistoryFile, roundTripKeepsBytesAndDatesAndTrimsTexts)
     EXPECT_EQ(again.GetText(2), QByteArray("lead and trail"));
 }
 
-TEST_F(HistoryFile, shortFileRaisesAndKeepsEntriesReadBefore)
-{
-    THistoryData history(path(), true, 100);
-    ASSERT_TRUE(history.Load());
-    history.Add("one", 1.0);
-    history.Add("two", 2.0);
-    ASSERT_TRUE(history.Save());
-    QByteArray bytes = fileBytes(path());
-    bytes.chop(1);
-    writeBytes(path(), bytes);
+// ---- Damaged files ------------------------------------------------------------------
 
-    try {
-        history.Load();
-        FAIL() << "no exception";
-    } catch (const EHistoryDataError &e) {
-        EXPECT_EQ(e.Message(), path() + "\r\nデータが読み込めませんでした");
+namespace {
+
+// The stored form of entries, written out here: int32 count, then per entry
+// 8 + L, the date as a little-endian double and the text XOR 0xFF.
+QByteArray historyBytes(const QList<std::pair<double, QByteArray>> &entries)
+{
+    QByteArray bytes;
+    const auto putLe = [&bytes](quint64 value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes.append(char((value >> (8 * i)) & 0xFF));
+    };
+    putLe(quint64(entries.size()), 4);
+    for (const auto &[when, text] : entries) {
+        bytes.append(char(8 + text.size()));
+        quint64 bits = 0;
+        std::memcpy(&bits, &when, sizeof bits);
+        putLe(bits, 8);
+        for (const char c : text)
+            bytes.append(char(c ^ 0xFF));
     }
-    ASSERT_EQ(history.GetCount(), 1);
-    EXPECT_EQ(history.GetText(0), QByteArray("one"));
+    return bytes;
 }
 
-class HistoryBadDate : public HistoryFile, public ::testing::WithParamInterface<double> {};
+const QByteArray kTwoEntries = historyBytes({{1.0, "one"}, {2.0, "two"}});
 
-TEST_P(HistoryBadDate, isADamagedEntry)
+struct DamagedHistory {
+    const char *name;
+    QByteArray bytes;
+};
+void PrintTo(const DamagedHistory &c, std::ostream *os) { *os << c.name; }
+
+class HistoryDamage : public HistoryFile, public ::testing::WithParamInterface<DamagedHistory>
 {
-    THistoryData history(path(), true, 100);
-    ASSERT_TRUE(history.Load());
-    history.Add("one", 1.0);
-    history.Add("two", GetParam());
-    history.Add("three", 3.0);
-    ASSERT_TRUE(history.Save());
+protected:
+    RecordedUnreadableNotices notices;
+};
 
-    EXPECT_THROW(history.Load(), EHistoryDataError);
-    ASSERT_EQ(history.GetCount(), 1);
-    EXPECT_EQ(history.GetText(0), QByteArray("one"));
-    EXPECT_FALSE(HistoryWhenToDateTime(GetParam()).isValid());
-}
+} // namespace
 
-INSTANTIATE_TEST_SUITE_P(Dates, HistoryBadDate,
-                         // the day after 9999-12-31
-                         ::testing::Values(std::numeric_limits<double>::quiet_NaN(),
-                                           -std::numeric_limits<double>::infinity(), 2958466.0));
-
-// Counts that no file of that size can hold, negative ones included: the
-// load raises instead of allocating or looping, and keeps nothing.
-class HistoryBadCount : public HistoryFile, public ::testing::WithParamInterface<const char *> {};
-
-TEST_P(HistoryBadCount, raisesWithoutAllocating)
+// Never the entries before the damage written over the rest: the whole file
+// is kept aside and named once, the list starts empty, and the next save
+// makes a new file beside the untouched copy.
+TEST_P(HistoryDamage, isKeptAsideWholeAndTheListStartsEmpty)
 {
-    writeBytes(path(), QByteArray::fromHex(GetParam()));
+    writeBytes(path(), GetParam().bytes);
     THistoryData history(path(), false, 100);
-    EXPECT_THROW(history.Load(), EHistoryDataError);
+    EXPECT_FALSE(history.Load());
+    EXPECT_TRUE(history.Unreadable());
+    EXPECT_TRUE(history.IsLoaded());
     EXPECT_EQ(history.GetCount(), 0);
+    const QStringList copies = keptAsideCopies(path());
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(history.KeptAsidePath(), copies[0]);
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copies[0])));
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_EQ(notices.told()[0].file, path());
+    EXPECT_EQ(notices.told()[0].keptAs, copies[0]);
+
+    ASSERT_TRUE(PutHistoryFirst(history, "new"));
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copies[0]))) << "the copy is never written";
+    THistoryData again(path(), false, 100);
+    ASSERT_TRUE(again.Load());
+    ASSERT_EQ(again.GetCount(), 1);
+    EXPECT_EQ(again.GetText(0), QByteArray("new"));
+    EXPECT_EQ(notices.told().size(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Counts, HistoryBadCount,
-                         ::testing::Values("FFFFFF7F", "FFFFFFFF", "010000",
-                                           // count 1 and a record whose text runs past the end
-                                           "01000000FF000000000000F03F"));
+INSTANTIATE_TEST_SUITE_P(
+    Table, HistoryDamage,
+    ::testing::Values(DamagedHistory{"cutInTheLastText", kTwoEntries.chopped(1)},
+                      DamagedHistory{"cutInTheCount", QByteArray::fromHex("010000")},
+                      DamagedHistory{"negativeCount", QByteArray::fromHex("FFFFFFFF")},
+                      // counts no file of that size can hold: nothing is allocated for them
+                      DamagedHistory{"hugeCount", QByteArray::fromHex("FFFFFF7F")},
+                      DamagedHistory{"textRunsPastTheEnd", QByteArray::fromHex("01000000FF000000000000F03F")},
+                      DamagedHistory{"bytesAfterTheLastEntry", kTwoEntries + "x"},
+                      DamagedHistory{"dateNaN", historyBytes({{1.0, "one"}, {std::nan(""), "two"}})},
+                      DamagedHistory{"dateMinusInfinity",
+                                     historyBytes({{-std::numeric_limits<double>::infinity(), "one"}})},
+                      // the day after 9999-12-31
+                      DamagedHistory{"dateAfter9999", historyBytes({{1.0, "one"}, {2958466.0, "two"}})}),
+    [](const ::testing::TestParamInfo<DamagedHistory> &info) { return std::string(info.param.name); });
+
+TEST_F(HistoryFile, theLastDayOf9999AndAnEmptyFileAreReadable)
+{
+    RecordedUnreadableNotices notices;
+    writeBytes(path(), historyBytes({{2958465.5, "last"}}));
+    THistoryData history(path(), false, 100);
+    ASSERT_TRUE(history.Load());
+    EXPECT_EQ(history.GetText(0), QByteArray("last"));
+    writeBytes(path(), QByteArray());
+    EXPECT_TRUE(history.Load());
+    EXPECT_EQ(history.GetCount(), 0);
+    EXPECT_TRUE(notices.told().isEmpty());
+    EXPECT_TRUE(keptAsideCopies(path()).isEmpty());
+}
+
+// Random bytes and damaged copies of a real file: loading never fails hard,
+// what is not loaded is kept byte for byte, and what loads stays as it was.
+TEST_F(HistoryFile, garbageNeverCrashesTheReaderAndIsKeptWhole)
+{
+    RecordedUnreadableNotices notices;
+    const QByteArray valid = historyBytes({{45000.25, sjis("営業部")}, {45001.5, "Sales"}, {1.0, sjis("総務")}});
+    EXPECT_TRUE(garbageIsReadOrKeptWhole(path(), valid, 20240502, [this] {
+        THistoryData history(path(), false, 100);
+        return !history.Load() && history.GetCount() == 0;
+    }));
+}
+
+// Where the damaged file cannot be moved, it stays and no save writes over it.
+TEST_F(HistoryFile, aDamagedFileThatCannotBeMovedIsNeverWrittenOver)
+{
+    RecordedUnreadableNotices notices;
+    const QByteArray damaged = kTwoEntries.chopped(2);
+    writeBytes(path(), damaged);
+    THistoryData history(path(), false, 100);
+    {
+        RefusedMovesAside refused;
+        EXPECT_FALSE(history.Load());
+    }
+    EXPECT_TRUE(history.Unreadable());
+    EXPECT_TRUE(history.KeptAsidePath().isEmpty());
+    history.Add("new");
+    EXPECT_THROW(history.Save(), EHistoryDataError);
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(path())));
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_TRUE(notices.told()[0].keptAs.isEmpty());
+}
 
 TEST_F(HistoryFile, failedSaveRaisesAndLeavesTheOldFile)
 {

@@ -10,6 +10,7 @@
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
+#include "support/UnreadableNotices.h"
 #include "util/SubUnit.h"
 
 #include <QCoreApplication>
@@ -21,6 +22,8 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -338,6 +341,67 @@ TEST_P(HdiCodes, unreadableInstallationFilesAreReportedAndLeaveNoRegionOnDisk)
 
 INSTANTIATE_TEST_SUITE_P(Codes, HdiCodes,
                          ::testing::Values(std::pair{1, 0}, std::pair{4, 1}, std::pair{9, 1}));
+
+// The installation file as start-up reads it, with the program's own reader.
+// One that is damaged, or of another program, is kept aside whole and named
+// to the user before the installation message, so no later installation
+// writes over it; no region is then on disk.
+QByteArray hdiBytes(const QByteArray &signature, const QByteArray &entries, int count)
+{
+    return char(signature.size()) + EncodeHdiText(signature) + char(count) + entries;
+}
+
+struct HdiFileCase {
+    const char *name;
+    QByteArray bytes;
+    bool keptAside;
+};
+void PrintTo(const HdiFileCase &c, std::ostream *os) { *os << c.name; }
+
+class HdiFiles : public SearchAreasTest, public ::testing::WithParamInterface<HdiFileCase>
+{
+};
+
+TEST_P(HdiFiles, damagedOrForeignFilesAreKeptAsideAndNamed)
+{
+    installRegions({QStringLiteral("Kanto")});
+    const QString file = DataRoot + QStringLiteral("Murven19.hdi");
+    writeBytes(file, GetParam().bytes);
+    LoadSearchAreas(ReadHdiFile);
+    EXPECT_FALSE(AreaOnDisk[2]);
+    if (!GetParam().keptAside) {
+        EXPECT_TRUE(keptAsideCopies(file).isEmpty());
+        EXPECT_EQ(boxes.count(), 0);
+        EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(file)));
+        return;
+    }
+    EXPECT_FALSE(QFileInfo::exists(file));
+    ASSERT_EQ(boxes.count(), 2) << "the notice, then the installation message";
+    EXPECT_TRUE(keptAsideAndNamed(file, GetParam().bytes, boxes.shown()[0].text));
+    EXPECT_TRUE(boxes.shown()[1].text.contains(QStringLiteral("HDDインストールしなおす必要")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HdiFiles,
+    ::testing::Values(HdiFileCase{"noEntries", hdiBytes("Murven19", {}, 0), false},
+                      HdiFileCase{"cutInTheSignature", hdiBytes("Murven19", {}, 0).left(4), true},
+                      HdiFileCase{"otherProgram", hdiBytes("Murven18", {}, 0), true},
+                      HdiFileCase{"cutInTheEntryCount", hdiBytes("Murven19", {}, 0).chopped(1), true},
+                      HdiFileCase{"pathBeyondTheEnd", hdiBytes("Murven19", QByteArray("\x01\xFF\x00", 3), 1), true}),
+    [](const ::testing::TestParamInfo<HdiFileCase> &info) { return std::string(info.param.name); });
+
+// Random bytes and damaged copies of a real file: start-up never fails hard,
+// what is not read is kept byte for byte, and what reads stays as it was.
+TEST_F(SearchAreasTest, garbageInstallationFilesNeverCrashAndAreKeptWhole)
+{
+    installRegions({QStringLiteral("Kanto")});
+    const QByteArray valid = hdiBytes("Murven19", QByteArray("\x01\x00\x00", 3) + QByteArray("\x04\x03\x00", 3) +
+                                                      EncodeHdiText("/d5"), 2);
+    EXPECT_TRUE(garbageIsReadOrKeptWhole(DataRoot + QStringLiteral("Murven19.hdi"), valid, 20240505, [] {
+        LoadSearchAreas(ReadHdiFile);
+        return std::none_of(AreaOnDisk.cbegin(), AreaOnDisk.cend(), [](bool onDisk) { return onDisk; });
+    }));
+}
 
 // ---- The start-up order -------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #include "support/FileHelpers.h"
 #include "support/RowName.h"
 #include "support/TestEnvironment.h"
+#include "support/UnreadableNotices.h"
 
 #include <QDir>
 #include <QFile>
@@ -347,6 +348,24 @@ TEST_F(IniFileNotice, aFolderInTheFilesPlaceIsNoUnreadableFile)
     EXPECT_FALSE(ini.Unreadable());
     EXPECT_TRUE(QFileInfo(path()).isDir());
     EXPECT_TRUE(m_told.isEmpty());
+}
+
+// Where the damaged file cannot be moved, it stays and no update goes over it.
+TEST_F(IniFileNotice, aDamagedFileThatCannotBeMovedIsNeverWrittenOver)
+{
+    const QByteArray damaged = "DataPath=/home/u/books\r\n";
+    writeBytes(path(), damaged);
+    RefusedMovesAside refused;
+    TMemIniFile ini(path(), TIniContent::Required);
+    EXPECT_TRUE(ini.Unreadable());
+    EXPECT_TRUE(ini.KeptAsidePath().isEmpty());
+    ini.WriteString("BASE", "DataPath", "/data/");
+    QString error;
+    EXPECT_FALSE(ini.UpdateFile(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(path())));
+    ASSERT_EQ(m_told.size(), 1);
+    EXPECT_TRUE(m_told[0].keptAs.isEmpty());
 }
 
 // Random bytes and damaged copies of a real file: loading never fails hard,

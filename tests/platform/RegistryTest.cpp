@@ -3,10 +3,14 @@
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/TestEnvironment.h"
+#include "support/UnreadableNotices.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
 
 namespace {
 
@@ -281,6 +285,112 @@ TEST_F(RegistryTest, failedSaveRaisesAndKeepsTheFileAndAnInterruptedReplaceIsRec
     TRegistry recovered;
     ASSERT_TRUE(recovered.OpenKeyReadOnly("K"));
     EXPECT_EQ(recovered.ReadString("a"), QStringLiteral("old"));
+}
+
+// ---- Unreadable user files ----------------------------------------------------------
+
+struct UserFileCase {
+    const char *name;
+    QByteArray bytes;
+    bool unreadable;
+};
+void PrintTo(const UserFileCase &c, std::ostream *os) { *os << c.name; }
+
+class UserFileContent : public RegistryTest, public ::testing::WithParamInterface<UserFileCase>
+{
+protected:
+    RecordedUnreadableNotices notices;
+};
+
+// A user's file that cannot be read as a whole is kept aside and named once,
+// its keys start empty, and the next write makes a new file beside the
+// untouched copy. A readable one is taken as it is.
+TEST_P(UserFileContent, unreadableFileIsKeptAsideAndToldOnce)
+{
+    writeBytes(home.userRegistry(), GetParam().bytes);
+    TRegistry reg;
+    const bool found = reg.KeyExists("Software\\Map");
+    const QStringList copies = keptAsideCopies(home.userRegistry());
+    if (!GetParam().unreadable) {
+        EXPECT_TRUE(copies.isEmpty());
+        EXPECT_TRUE(notices.told().isEmpty());
+        EXPECT_TRUE(sameBytes(GetParam().bytes, userFile()));
+        return;
+    }
+    EXPECT_FALSE(found);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copies[0])));
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_EQ(notices.told()[0].file, home.userRegistry());
+    EXPECT_EQ(notices.told()[0].keptAs, copies[0]);
+
+    ASSERT_TRUE(reg.OpenKey("Software\\Map", true));
+    reg.WriteString("Folder", "D:\\Map");
+    EXPECT_EQ(TRegistry().KeyExists("Software\\Map"), true);
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copies[0]))) << "the copy is never written";
+    EXPECT_EQ(notices.told().size(), 1);
+}
+
+const QByteArray kMapKey = "[HKEY_CURRENT_USER\\Software\\Map]\r\n\"Folder\"=\"C:\\\\Map\"\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, UserFileContent,
+    ::testing::Values(
+        UserFileCase{"zeroByte", "Windows Registry Editor Version 5.00\r\n\r\n" + kMapKey + QByteArray(1, '\0'), true},
+        UserFileCase{"notUtf8", "Windows Registry Editor Version 5.00\r\n\r\n" + kMapKey + "\"X\"=\"\x83\x5C\"\r\n",
+                     true},
+        UserFileCase{"noHeader", kMapKey, true},
+        UserFileCase{"headerAfterAKey", kMapKey + "Windows Registry Editor Version 5.00\r\n", true},
+        UserFileCase{"empty", QByteArray(), false},
+        UserFileCase{"blanksOnly", " \r\n\r\n", false},
+        UserFileCase{"markAndHeader", "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n" + kMapKey, false},
+        UserFileCase{"oldHeader", "REGEDIT4\r\n\r\n" + kMapKey, false}),
+    [](const ::testing::TestParamInfo<UserFileCase> &info) { return std::string(info.param.name); });
+
+// Where the damaged file cannot be moved, it stays and no write goes over it.
+TEST_F(RegistryTest, anUnreadableUserFileThatCannotBeMovedIsNeverWrittenOver)
+{
+    RecordedUnreadableNotices notices;
+    const QByteArray damaged = kMapKey; // no header
+    writeBytes(home.userRegistry(), damaged);
+    RefusedMovesAside refused;
+    TRegistry reg;
+    EXPECT_FALSE(reg.KeyExists("Software\\Map"));
+    EXPECT_FALSE(reg.OpenKey("Software\\Map", true));
+    ASSERT_TRUE(reg.OpenKey("\\", false));
+    EXPECT_THROW(reg.WriteString("Folder", "D:\\Map"), ERegistryException);
+    EXPECT_TRUE(sameBytes(damaged, userFile()));
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_TRUE(notices.told()[0].keptAs.isEmpty());
+}
+
+// The installation's file is never written, so nothing of it is moved.
+TEST_F(RegistryTest, anUnreadableMachineFileStaysWhereItIs)
+{
+    RecordedUnreadableNotices notices;
+    const QByteArray garbage("\x00\xFF garbage", 10);
+    writeBytes(home.machineRegistry(), garbage);
+    EXPECT_FALSE(TRegistry(HKEY_LOCAL_MACHINE).KeyExists(kProduct));
+    EXPECT_TRUE(sameBytes(garbage, fileBytes(home.machineRegistry())));
+    EXPECT_TRUE(keptAsideCopies(home.machineRegistry()).isEmpty());
+    EXPECT_TRUE(notices.told().isEmpty());
+}
+
+// Random bytes and damaged copies of a real file: reading never fails hard,
+// what is not read is kept byte for byte, and what reads stays as it was.
+TEST_F(RegistryTest, garbageNeverCrashesTheReaderAndIsKeptWhole)
+{
+    RecordedUnreadableNotices notices;
+    const QByteArray valid = "Windows Registry Editor Version 5.00\r\n\r\n" + kMapKey +
+                             "\"Count\"=dword:0000002a\r\n\"Note\"=hex(1):41,00,0d,00,0a,00,42,00,00,00\r\n\r\n";
+    EXPECT_TRUE(garbageIsReadOrKeptWhole(home.userRegistry(), valid, 20240504, [] {
+        TRegistry reg;
+        if (!reg.OpenKeyReadOnly("Software\\Map"))
+            return true;
+        for (const QString &name : reg.GetValueNames())
+            (void)reg.ValueExists(name);
+        return false;
+    }));
 }
 
 } // namespace
