@@ -4,6 +4,7 @@
 
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -216,9 +217,13 @@ TEST_P(UnitLibraryCalls, neverRunIntoALibraryFreedByAnotherThread)
     std::atomic<int> failedLoads{0};
     std::atomic<int> reached{0};
     std::vector<std::thread> users;
+    // On a busy machine the callers may not have been scheduled while the
+    // library was loaded; the users go on until a call has met it once.
+    QElapsedTimer clock;
+    clock.start();
     for (int t = 0; t < 4; ++t) {
         users.emplace_back([&] {
-            for (int i = 0; i < 300; ++i) {
+            for (int i = 0; i < 300 || (reached == 0 && clock.elapsed() < 10000); ++i) {
                 if (library.load() != 0 || library.call() == library.notLoaded)
                     ++failedLoads;
                 library.free();
