@@ -105,7 +105,40 @@ TImportRun::TImportRun(TTable &Table, const TImportFile &File, const TImportAssi
 {
 }
 
-int TImportRun::CheckCustomCode(TTable &Table, const QByteArray &Code, qint32 RecNo)
+qint32 TImportRun::recordOfCode(const QByteArray &Code)
+{
+    if (!m_codesRead) {
+        m_codesRead = true;
+        const QString index = m_table.IndexName();
+        if (!index.isEmpty())
+            m_table.SetIndexName(QString());
+        m_table.SetWalkFields({QStringLiteral("RecNo"), QStringLiteral("CustomCode")});
+        for (m_table.First(); !m_table.Eof(); m_table.Next()) {
+            const QByteArray code = m_table.FieldByName(QStringLiteral("CustomCode")).AsBytes();
+            if (!code.isEmpty())
+                noteCode(m_table.FieldByName(QStringLiteral("RecNo")).AsInteger(), code);
+        }
+        m_table.SetWalkFields({});
+    }
+    // Keys are compared as a write would store them: cut to the field.
+    const auto it = m_codes.constFind(Cp932::truncated(Code, 20));
+    return it == m_codes.constEnd() || it->empty() ? 0 : *it->begin();
+}
+
+void TImportRun::noteCode(qint32 RecNo, const QByteArray &Code)
+{
+    const auto old = m_codeOf.constFind(RecNo);
+    if (old != m_codeOf.constEnd()) {
+        m_codes[*old].erase(RecNo);
+        m_codeOf.erase(old);
+    }
+    if (!Code.isEmpty()) {
+        m_codes[Code].insert(RecNo);
+        m_codeOf.insert(RecNo, Code);
+    }
+}
+
+int TImportRun::CheckCustomCode(const QByteArray &Code, qint32 RecNo)
 {
     const QByteArray code = TrimBlanks(QByteArrayView(Code)).toByteArray();
     if (code.isEmpty())
@@ -116,18 +149,15 @@ int TImportRun::CheckCustomCode(TTable &Table, const QByteArray &Code, qint32 Re
         if (!allowed)
             return -1;
     }
-    if (Table.IndexName() != QStringLiteral("CustomCode"))
-        Table.SetIndexName(QStringLiteral("CustomCode"));
-    if (!Table.FindKey({QVariant(code)}))
-        return 0;
-    if (RecNo == 0 || Table.FieldByName(QStringLiteral("RecNo")).AsInteger() != RecNo)
+    const qint32 holder = recordOfCode(code);
+    if (holder != 0 && (RecNo == 0 || holder != RecNo))
         return -2;
     return 0;
 }
 
 int TImportRun::addLine(const TImportValues &Values, qint32 &BookCount)
 {
-    switch (CheckCustomCode(m_table, Values[irCustomCode - 1], 0)) {
+    switch (CheckCustomCode(Values[irCustomCode - 1], 0)) {
     case -1: return irsBadCustomCode;
     case -2: return irsCustomCodeTaken;
     default: break;
@@ -179,6 +209,8 @@ int TImportRun::addLine(const TImportValues &Values, qint32 &BookCount)
         return irsAddFailed;
     }
     ++BookCount;
+    if (m_codesRead && !record.CustomCode.IsEmpty())
+        noteCode(m_table.FieldByName(QStringLiteral("RecNo")).AsInteger(), record.CustomCode.Bytes());
     return 0;
 }
 
@@ -199,12 +231,8 @@ int TImportRun::findTarget(const QByteArray &MatchValue, qint32 &RecNo)
     const QByteArray code = TrimBlanks(QByteArrayView(MatchValue)).toByteArray();
     if (code.isEmpty())
         return 1;
-    if (m_table.IndexName() != QStringLiteral("CustomCode"))
-        m_table.SetIndexName(QStringLiteral("CustomCode"));
-    if (!m_table.FindKey({QVariant(code)}))
-        return 1;
-    RecNo = m_table.FieldByName(QStringLiteral("RecNo")).AsInteger();
-    return 0;
+    RecNo = recordOfCode(code);
+    return RecNo == 0 ? 1 : 0;
 }
 
 int TImportRun::updateLine(const QByteArray &MatchValue, const TImportValues &Values)
@@ -213,7 +241,7 @@ int TImportRun::updateLine(const QByteArray &MatchValue, const TImportValues &Va
     if (findTarget(MatchValue, recNo) != 0)
         return irsNoMatch;
     if (!m_options.MatchByCustomCode) {
-        switch (CheckCustomCode(m_table, Values[irCustomCode - 1], recNo)) {
+        switch (CheckCustomCode(Values[irCustomCode - 1], recNo)) {
         case -1: return irsBadCustomCodeUpd;
         case -2: return irsCustomCodeTakenUpd;
         default: break;
@@ -240,6 +268,8 @@ int TImportRun::updateLine(const QByteArray &MatchValue, const TImportValues &Va
             m_table.Cancel();
         return irsUpdateFailed;
     }
+    if (m_codesRead)
+        noteCode(recNo, m_table.FieldByName(QStringLiteral("CustomCode")).AsBytes());
     return 0;
 }
 

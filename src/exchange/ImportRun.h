@@ -3,10 +3,12 @@
 #include "exchange/ImportConv.h"
 
 #include <QFile>
+#include <QHash>
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <set>
 
 class QWidget;
 class TTable;
@@ -102,12 +104,24 @@ public:
 
     // 0, -1 (a character a code cannot hold) or -2 (held by another record
     // than RecNo; 0: by any record).
-    [[nodiscard]] static int CheckCustomCode(TTable &Table, const QByteArray &Code, qint32 RecNo);
+    [[nodiscard]] int CheckCustomCode(const QByteArray &Code, qint32 RecNo);
 
 private:
     int addLine(const TImportValues &Values, qint32 &BookCount);
     int updateLine(const QByteArray &MatchValue, const TImportValues &Values);
     int findTarget(const QByteArray &MatchValue, qint32 &RecNo);
+    // The record that the customer-code index finds first for Code (the
+    // lowest record number among equal codes), 0 none.
+    qint32 recordOfCode(const QByteArray &Code);
+    void noteCode(qint32 RecNo, const QByteArray &Code);
+
+    // The book's customer codes, read once when the run first needs them
+    // and kept up to date by its own writes: looking codes up in the table
+    // would switch its order between the code index and the record numbers
+    // on every line, which costs a read of the whole order each time.
+    bool m_codesRead = false;
+    QHash<QByteArray, std::set<qint32>> m_codes;
+    QHash<qint32, QByteArray> m_codeOf;
 
     TTable &m_table;
     const TImportFile &m_file;

@@ -239,6 +239,42 @@ TEST_F(ImportRunTest, updateByRecNoRefusesCodeOfAnotherRecord)
     EXPECT_TRUE(log().startsWith(sj("1,同じ顧客コードのデータが登録済み,")));
 }
 
+TEST_F(ImportRunTest, codeFreedEarlierInTheRunCanBeTaken)
+{
+    book.add({{"CustomCode", QByteArray("A001")}});
+    book.add({{"CustomCode", QByteArray("A002")}});
+    load(sj("no,code\r\n1,B001\r\n2,A001\r\n"));
+    assignment.PutSample(irCustomCode, 1);
+    options = {true, false, 0, true};
+    EXPECT_EQ(run().StoredCount, 2);
+}
+
+TEST_F(ImportRunTest, codeTakenEarlierInTheRunIsRefused)
+{
+    book.add({{"CustomCode", QByteArray("A001")}});
+    book.add({{"CustomCode", QByteArray("A002")}});
+    load(sj("no,code\r\n1,C001\r\n2,C001\r\n"));
+    assignment.PutSample(irCustomCode, 1);
+    options = {true, false, 0, true};
+    EXPECT_EQ(run().StoredCount, 1);
+    EXPECT_TRUE(log().startsWith(sj("2,同じ顧客コードのデータが登録済み,")));
+}
+
+TEST_F(ImportRunTest, sharedCodeUpdatesTheFirstRecordInCodeOrder)
+{
+    book.add({{"CustomCode", QByteArray("A001")}, {"Tel", QByteArray("01")}});
+    book.add({{"CustomCode", QByteArray("A001")}, {"Tel", QByteArray("02")}});
+    load(sj("code,tel\r\nA001,0399\r\n"));
+    assignment.PutSample(irTel, 1);
+    options = {true, true, 0, true};
+    EXPECT_EQ(run().StoredCount, 1);
+    book.table.SetIndexName(QString());
+    book.table.First();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("0399"));
+    book.table.Next();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("02"));
+}
+
 TEST_F(ImportRunTest, updateRejectedLineLeavesRecordWhole)
 {
     book.add({{"Tel", QByteArray("0300000000")}, {"Latitude", 5}});
