@@ -214,7 +214,7 @@ TWidthCut CutAtWidth(const QByteArray &Text, int Width)
 }
 
 TAddressSplit SplitAddress(const QByteArray &Row10, const QByteArray &Row11, const QByteArray &Row12, bool Run10,
-                           bool Run11, bool Run12)
+                           bool Run11, bool Run12, const QByteArray &Stored2, const QByteArray &Stored3)
 {
     TAddressSplit split;
     QByteArray overflow;
@@ -230,20 +230,20 @@ TAddressSplit SplitAddress(const QByteArray &Row10, const QByteArray &Row11, con
             overflow = c.Rest;
         }
     }
-    const QByteArray text2 = trim(Row11);
     if (Run11 || !overflow.isEmpty()) {
         split.Has2 = true;
+        const QByteArray text2 = trim(Run11 ? Row11 : Stored2);
         if (!text2.isEmpty() || !overflow.isEmpty()) {
-            const TWidthCut c = CutAtWidth(overflow + (Run11 ? text2 : QByteArray()), 100);
+            const TWidthCut c = CutAtWidth(overflow + text2, 100);
             split.Adrs2 = c.Head;
             overflow = c.Rest;
         }
     }
-    const QByteArray text3 = trim(Row12);
     if (Run12 || !overflow.isEmpty()) {
         split.Has3 = true;
+        const QByteArray text3 = trim(Run12 ? Row12 : Stored3);
         if (!text3.isEmpty() || !overflow.isEmpty())
-            split.Adrs3 = cut(overflow + (Run12 ? text3 : QByteArray()), 116);
+            split.Adrs3 = cut(overflow + text3, 116);
     }
     return split;
 }
@@ -507,7 +507,7 @@ bool ApplyImportValuesToTable(const TImportValues &Values, const TImportAssigned
         w.setText("Pos", digits(v(irPos)).left(7));
 
     const TAddressSplit split = SplitAddress(v(irAdrs1), v(irAdrs2), v(irAdrs3), on(irAdrs1), on(irAdrs2),
-                                             on(irAdrs3));
+                                             on(irAdrs3), w.text("Adrs2"), w.text("Adrs3"));
     if (split.Has1) {
         w.setText("Tdfkn", split.Tdfkn);
         w.setText("Adrs1", split.Adrs1);

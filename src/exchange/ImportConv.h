@@ -100,14 +100,18 @@ struct TWidthCut {
 
 // The three address rows spread over the prefecture and the three address
 // fields (32, 100 and 116 bytes), what does not fit carried to the next.
-// Run10..Run12 say which steps take part (all in add mode).
+// Run10..Run12 say which rows are assigned (all in add mode). A field whose
+// row is not assigned keeps its stored text (Stored2, Stored3): what the
+// field before it carries over goes in front of that text instead of
+// replacing it.
 struct TAddressSplit {
     QByteArray Tdfkn, Adrs1, Adrs2, Adrs3;
     bool Has1 = false, Has2 = false, Has3 = false; // which fields the split set
 };
 [[nodiscard]] TAddressSplit SplitAddress(const QByteArray &Row10, const QByteArray &Row11,
                                          const QByteArray &Row12, bool Run10 = true, bool Run11 = true,
-                                         bool Run12 = true);
+                                         bool Run12 = true, const QByteArray &Stored2 = {},
+                                         const QByteArray &Stored3 = {});
 
 // Latitude or longitude in thousandths of an arc-second; 0 for an empty or
 // over-long text or a value past 32 bits; raises EImportValueError for a
