@@ -3,8 +3,15 @@
 #include "exchange/FImport.h"
 #include "exchange/ImportConv.h"
 #include "platform/IniFile.h"
+#include "core/HisInfo.h"
+#include "exchange/ConstIn.h"
+#include "exchange/SetOrdVw.h"
+#include "support/Screenshot.h"
+
+#include "widgets/ByteLimitValidator.h"
 
 #include <QCheckBox>
+#include <QValidator>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -183,6 +190,103 @@ TEST_F(FileImportTest, unknownSetCorpTypeReadAsAll)
     ASSERT_TRUE(ini.UpdateFile());
     TFileImport window(nullptr);
     EXPECT_TRUE(window.rbAll->isChecked());
+}
+
+TEST_F(FileImportTest, skipFirstOnAOneLineFileDoesNotStart)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("名前,電話\r\n"))));
+    window.SetCurrentRow(irName);
+    window.SetOrAdd();
+    window.chkSkipRecord->setChecked(true);
+    window.btnImportClick();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("指定したテキストファイルには  \r\n内容が１件しかありませんでした  "));
+    EXPECT_EQ(table().RecordCount(), 0);
+}
+
+TEST_F(FileImportTest, enteredWordsGoIntoTheHistories)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("部署,名前\r\n営業企画部,山田\r\n"))));
+    boxes.enqueue(IDYES);
+    window.AutoAssign();
+    boxes.enqueue(IDYES);
+    window.btnImportClick();
+    ASSERT_EQ(table().RecordCount(), 1);
+    EXPECT_EQ(DMMurven19->DptmntHistory()->IndexOf(sj("営業企画部")), 0);
+}
+
+TEST_F(FileImportTest, reEnteringTheLoadedPathKeepsTheAssignment)
+{
+    TFileImport window(nullptr);
+    window.show();
+    const QString path = writeFile(QStringLiteral("in.csv"), sj("名前\r\n山田\r\n"));
+    window.edtFile->setText(path);
+    QTest::keyClick(window.edtFile, Qt::Key_Return);
+    ASSERT_TRUE(window.FileLoaded());
+    window.SetCurrentRow(irName);
+    window.SetOrAdd();
+    window.edtFile->setFocus();
+    QTest::keyClick(window.edtFile, Qt::Key_Return);
+    EXPECT_TRUE(window.Assignment().IsAssigned(irName));
+    saveScreenshot(&window, QStringLiteral("FileImport"));
+}
+
+TEST_F(FileImportTest, missingFileNamedWhenEntered)
+{
+    TFileImport window(nullptr);
+    window.edtFile->setText(DataPath + QStringLiteral("none.csv"));
+    QTest::keyClick(window.edtFile, Qt::Key_Return);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("指定したテキストファイルが見つかりません  "));
+    EXPECT_FALSE(window.FileLoaded());
+}
+
+TEST_F(FileImportTest, upAndDownMoveTheSlots)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("a,b\r\n"))));
+    window.SetCurrentRow(2);
+    window.SetCurrentSample(1);
+    window.SetOrAdd();
+    QTest::mouseClick(window.bbtnUp, Qt::LeftButton);
+    EXPECT_EQ(window.Assignment().Slot(1, 1).Column, 1);
+    EXPECT_FALSE(window.Assignment().IsAssigned(2));
+    EXPECT_EQ(window.CurrentRow(), 1);
+    EXPECT_FALSE(window.bbtnUp->isEnabled());
+}
+
+TEST(ConstantInput, blankTextActsAsCancel)
+{
+    TConstantInput dialog(nullptr, 10);
+    dialog.edtConst->setText(QStringLiteral("   "));
+    QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST(ConstantInput, textLimitedInBytesOfTheRow)
+{
+    TConstantInput limited(nullptr, 4);
+    const auto *validator = qobject_cast<const TByteLimitValidator *>(limited.edtConst->validator());
+    ASSERT_NE(validator, nullptr);
+    EXPECT_EQ(validator->MaxBytes(), 4);
+    EXPECT_EQ(validator->LimitUnit(), TLimitUnit::Cp932Bytes);
+    TConstantInput memo(nullptr, 0);
+    EXPECT_EQ(memo.edtConst->validator(), nullptr);
+}
+
+TEST(ConstantInput, dateButtonPutsToday)
+{
+    TConstantInput dialog(nullptr, 0);
+    QTest::mouseClick(dialog.btnDate, Qt::LeftButton);
+    EXPECT_EQ(dialog.Text(), QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+}
+
+TEST(SetOrderView, listsTheNineSlots)
+{
+    TSetOrderView view(nullptr, {QStringLiteral("姓"), QStringLiteral("名")});
+    EXPECT_EQ(view.sgView->rowCount(), 9);
+    EXPECT_EQ(view.sgView->item(1, 1)->text(), QStringLiteral("名"));
+    EXPECT_EQ(view.sgView->item(8, 0)->text(), QStringLiteral(" 9"));
 }
 
 TEST_F(FileImportTest, mainListCommandOpensTheImportAndReloads)

@@ -135,4 +135,25 @@ TEST(AutoAssignmentShown, cellShowsTheRecognisedName)
     EXPECT_EQ(a.Slot(irTel, 1).Text, QStringLiteral("TEL"));
 }
 
+TEST(ImportFieldList, everyRowHasACaptionAndNamesOfItsOwn)
+{
+    const auto fields = ImportFieldList();
+    QHash<QString, int> owner;
+    for (int row = 1; row <= ImportFieldCount; ++row) {
+        const TImportField &field = fields[row - 1];
+        EXPECT_FALSE(field.HeaderNames.isEmpty()) << row;
+        const bool memo = row == irNote || row == irExtLink;
+        EXPECT_EQ(field.Limit == 0, memo) << row;
+        // The fixed names (not the user's keyword captions) name one row each.
+        const int fixed = row >= irKeyword1 && row < irNote ? (row == irKeyword1 ? 2 : 1) : int(field.HeaderNames.size());
+        for (int i = 0; i < fixed; ++i) {
+            const QString name = field.HeaderNames[i];
+            EXPECT_FALSE(owner.contains(name)) << qPrintable(name);
+            owner.insert(name, row);
+        }
+    }
+    EXPECT_EQ(fields[irAdrs1 - 1].Caption, QStringLiteral("住所１"));
+    EXPECT_EQ(fields[irAddTime - 1].Caption, QStringLiteral("登録時刻"));
+}
+
 } // namespace
