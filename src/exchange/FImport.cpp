@@ -254,6 +254,13 @@ void TFileImport::CreateControls()
     connect(pmiRowClear, &QAction::triggered, this, [this] { ClearRow(); });
     connect(pmiAllClear, &QAction::triggered, this, [this] { ClearAll(); });
 
+    // Enter moves on to the next control in these, as in the rest of the
+    // program's windows.
+    for (QWidget *w : std::initializer_list<QWidget *>{rbImportAdd, rbImportUpdate, rbRecNo, rbCustomCode,
+                                                       cbxMatchingFileItem, chkSkipRecord, chkNotAutoSupplement,
+                                                       chkSetCorp, rbAll, rbNoName, chkPriorityClass})
+        w->installEventFilter(this);
+
     sgDest->setCurrentCell(0, 1);
     sgSrc->setCurrentCell(0, 1);
 }
@@ -747,8 +754,16 @@ bool TFileImport::eventFilter(QObject *Watched, QEvent *Event)
             sgSrc->setFocus();
             return true;
         }
-        if (Watched == sgSrc && enter) {
+        if (Watched == rbAll || Watched == rbNoName) {
+            if (enter) {
+                chkPriorityClass->setFocus();
+                return true;
+            }
+        } else if (enter && (Watched == sgSrc || qobject_cast<QAbstractButton *>(Watched) ||
+                             Watched == cbxMatchingFileItem)) {
             focusNextChild();
+            if (auto *edit = qobject_cast<QLineEdit *>(focusWidget()))
+                edit->setCursorPosition(int(edit->text().size()));
             return true;
         }
     }

@@ -10,6 +10,7 @@
 
 #include "widgets/ByteLimitValidator.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QValidator>
 #include <QComboBox>
@@ -253,6 +254,21 @@ TEST_F(FileImportTest, upAndDownMoveTheSlots)
     EXPECT_FALSE(window.Assignment().IsAssigned(2));
     EXPECT_EQ(window.CurrentRow(), 1);
     EXPECT_FALSE(window.bbtnUp->isEnabled());
+}
+
+TEST_F(FileImportTest, enterInAnOptionMovesToTheNext)
+{
+    TFileImport window(nullptr);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.chkSetCorp->setChecked(true);
+    window.rbAll->setFocus();
+    QTest::keyClick(window.rbAll, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), window.chkPriorityClass);
+    window.chkSkipRecord->setFocus();
+    QTest::keyClick(window.chkSkipRecord, Qt::Key_Return);
+    EXPECT_NE(QApplication::focusWidget(), window.chkSkipRecord);
+    EXPECT_FALSE(window.chkSkipRecord->isChecked());
 }
 
 TEST(ConstantInput, blankTextActsAsCancel)

@@ -11,8 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QThread>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -22,10 +24,10 @@
 
 // The import killed at random points: each trial starts a child process
 // (this test program, running only the child test below) that imports a
-// file into a book and tells its progress on its output; the parent kills
-// it at a random line or after the run said it was written. The book must
-// then open, pass SQLite's integrity check and hold every record the run
-// reported as written.
+// file into a book; the parent kills it at a random line, after a random
+// time, or after the run said it was written. The book must then open, pass
+// SQLite's integrity check and hold every record the run reported as
+// written.
 
 namespace {
 
@@ -33,6 +35,9 @@ constexpr int kLines = 1500;
 constexpr int kBase = 20; // records the book holds before each import
 
 const char *const kChildVariable = "MURVEN_IMPORT_KILL_BOOK";
+// The child holds still at this line (0: never), so the parent's kill
+// lands inside the run however slow the parent is.
+const char *const kPauseVariable = "MURVEN_IMPORT_KILL_PAUSE";
 
 QByteArray importFileBytes()
 {
@@ -89,9 +94,13 @@ TEST(ImportKillChild, importsAndReports)
     context.Now = QDateTime::currentDateTime();
     TImportRun run(table, file, assignment, options, context,
                    QString::fromLocal8Bit(book) + QStringLiteral(".InError.txt"));
-    run.OnLine = [](int read) {
-        std::printf("LINE %d\n", read);
-        std::fflush(stdout);
+    const int pauseAt = qEnvironmentVariableIntValue(kPauseVariable);
+    run.OnLine = [pauseAt](int read) {
+        if (read == pauseAt) {
+            std::printf("PAUSED %d\n", read);
+            std::fflush(stdout);
+            QThread::sleep(60);
+        }
     };
     const TImportRunReport report = run.Run(nullptr);
     std::printf("STORED %d %d\n", report.Committed ? 1 : 0, report.StoredCount);
@@ -121,12 +130,16 @@ TEST(ImportKillTrials, bookSurvivesAKillAtAnyPoint)
     int reportedTrials = 0;
     QRandomGenerator random(20141207);
     for (int trial = 0; trial < 20; ++trial) {
-        // Kill at a random line, or (one trial in five) once the run is over
-        // and reported, during the commit's aftermath.
-        const int target = random.bounded(kLines + kLines / 4);
+        // Even trials: the child holds still at a random line (or past the
+        // last one: it runs to its end) and is killed there. Odd trials: it
+        // is killed after a random time, wherever it is then, the commit
+        // included.
+        const bool atLine = trial % 2 == 0;
+        const int pauseAt = atLine ? 1 + random.bounded(kLines + kLines / 4) : 0;
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QString::fromLatin1(kChildVariable), path);
+        environment.insert(QString::fromLatin1(kPauseVariable), QString::number(pauseAt));
         child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         child.start(QCoreApplication::applicationFilePath(),
@@ -135,12 +148,14 @@ TEST(ImportKillTrials, bookSurvivesAKillAtAnyPoint)
         QByteArray output;
         bool reported = false;
         int storedReported = 0;
+        QElapsedTimer started;
+        started.start();
+        const int killAfterMs = atLine ? 60000 : random.bounded(400);
         for (;;) {
-            if (!child.waitForReadyRead(20000))
+            const int left = int(killAfterMs - started.elapsed());
+            if (left <= 0 || !child.waitForReadyRead(std::min(left, 20000)))
                 break;
             output += child.readAllStandardOutput();
-            const qsizetype at = output.lastIndexOf("LINE ");
-            const int line = at >= 0 ? output.mid(at + 5, output.indexOf('\n', at) - at - 5).toInt() : 0;
             const qsizetype stored = output.indexOf("STORED ");
             if (stored >= 0 && output.indexOf('\n', stored) > 0) {
                 const QList<QByteArray> words = output.mid(stored).split('\n').first().split(' ');
@@ -148,7 +163,7 @@ TEST(ImportKillTrials, bookSurvivesAKillAtAnyPoint)
                 storedReported = words.value(2).toInt();
                 break;
             }
-            if (line >= target)
+            if (output.contains("PAUSED "))
                 break;
         }
         ::kill(pid_t(child.processId()), SIGKILL);
