@@ -184,6 +184,22 @@ TEST_F(FileImportTest, addOptionsDisabledInUpdateMode)
     EXPECT_TRUE(window.chkSetCorp->isEnabled());
 }
 
+TEST_F(FileImportTest, rememberedFileShownOnlyWhileItExists)
+{
+    const QString kept = writeFile(QStringLiteral("kept.csv"), "a\r\n");
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteString(QStringLiteral("FILE IMPORT"), QStringLiteral("File"), kept);
+    ASSERT_TRUE(ini.UpdateFile());
+    {
+        TFileImport window(nullptr);
+        EXPECT_EQ(window.edtFile->text(), kept);
+        EXPECT_FALSE(window.FileLoaded());
+    }
+    QFile::remove(kept);
+    TFileImport window(nullptr);
+    EXPECT_TRUE(window.edtFile->text().isEmpty());
+}
+
 TEST_F(FileImportTest, unknownSetCorpTypeReadAsAll)
 {
     TMemIniFile ini(SettingsFileName());

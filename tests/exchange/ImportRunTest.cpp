@@ -120,6 +120,31 @@ TEST_F(ImportRunTest, lineNotShiftJisLoggedRaw)
     EXPECT_EQ(log(), "1," + sj("文字コード不正") + "," + bad + "\r\n");
 }
 
+TEST_F(ImportRunTest, binaryLinesRejectedAndGoodLinesKept)
+{
+    QByteArray bytes = sj("a,b,c,d\r\nA1,x,,\r\n");
+    bytes += QByteArray("\x00\x01\x82\xFF,\x9F\r\n", 8);
+    bytes += sj("A2,y,,\r\n");
+    load(bytes);
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.ReadCount, 3);
+    EXPECT_EQ(report.StoredCount, 2);
+    EXPECT_EQ(report.Rejected, 1);
+    EXPECT_TRUE(log().startsWith("2," + sj("文字コード不正") + ","));
+}
+
+TEST_F(ImportRunTest, quoteLeftOpenKeepsTheRestInOneField)
+{
+    load(sj("a,b,c,d\r\nA1,\"山田,03,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    EXPECT_EQ(run().StoredCount, 1);
+    book.table.First();
+    EXPECT_TRUE(book.table.FieldByName(QStringLiteral("Tel")).AsBytes().isEmpty());
+}
+
 TEST_F(ImportRunTest, logNumbersCountDataLinesOnly)
 {
     load(sj("a,b,c,d\r\nA1,x,,\r\nA1,y,,\r\nA1,z,,\r\n"));
