@@ -315,7 +315,7 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
                     break;
                 }
                 try {
-                    run.Record(
+                    const bool kept = run.Record(
                         [&] {
                             reason = m_options.Update
                                          ? updateLine(m_options.MatchColumn < parts.size() ? parts[m_options.MatchColumn]
@@ -325,6 +325,10 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
                             return reason == 0;
                         },
                         TTableBatch::TRecordWrites::One);
+                    // Written but not kept: the batch itself was lost, and
+                    // the run stops at Next.
+                    if (reason == 0 && !kept)
+                        reason = m_options.Update ? irsUpdateFailed : irsAddFailed;
                 } catch (const Exception &) {
                     // A value the conversion cannot read, or a table error
                     // on the way: the line is undone alone.

@@ -4,6 +4,7 @@
 #include "exchange/ImportRun.h"
 #include "exchange/ImportSlots.h"
 #include "platform/Cp932.h"
+#include "platform/SqlCipher.h"
 
 #include <gtest/gtest.h>
 
@@ -143,6 +144,26 @@ TEST_F(ImportRunTest, quoteLeftOpenKeepsTheRestInOneField)
     EXPECT_EQ(run().StoredCount, 1);
     book.table.First();
     EXPECT_TRUE(book.table.FieldByName(QStringLiteral("Tel")).AsBytes().isEmpty());
+}
+
+TEST_F(ImportRunTest, refusedAppendLoggedAndTheRestKept)
+{
+    QString error;
+    sqlite3 *db = SqlCipher::open(book.table.TableName(), TablePassword, false, &error);
+    ASSERT_NE(db, nullptr) << qPrintable(error);
+    ASSERT_TRUE(SqlCipher::exec(db,
+                                "CREATE TRIGGER refuse BEFORE INSERT ON Data WHEN new.CustomCode = 'B2' "
+                                "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
+                                &error))
+        << qPrintable(error);
+    SqlCipher::close(db);
+    load(sj("a,b,c,d\r\nB1,x,,\r\nB2,y,,\r\nB3,z,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 2);
+    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(log(), sj("2,アドレス帳登録失敗,B2,y,,\r\n"));
 }
 
 TEST_F(ImportRunTest, logNumbersCountDataLinesOnly)
