@@ -172,6 +172,11 @@ void TFileImport::CreateControls()
                            bbtnAllSet})
         buttons->addWidget(b);
     buttons->addStretch();
+    // The sample is narrow (number and text); the assignment shows its
+    // captions and the first slots.
+    sgSrc->setFixedWidth(ScaleForDpi(22 + 131 + 24, true));
+    sgDest->setMinimumWidth(ScaleForDpi(114 + 136 * 3 + 24, true));
+    sgDest->setMinimumHeight(ScaleForDpi(260, true));
     itemLayout->addWidget(sgSrc, 1, 0, 1, 2);
     itemLayout->addLayout(buttons, 1, 2);
     itemLayout->addWidget(sgDest, 1, 3);
