@@ -8,6 +8,7 @@
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
+#include "exchange/FImport.h"
 #include "platform/Folders.h"
 #include "util/Application.h"
 #include "util/Font.h"
@@ -40,6 +41,9 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     // A settings file that cannot be read is kept aside and named to the user.
     InstallUnreadableSettingsNotice();
+
+    // The main list reaches the import window through its opener.
+    RegisterFileImport();
 
     TInstanceLock instance;
     TInstanceCheck instanceCheck = TInstanceCheck::Acquired;

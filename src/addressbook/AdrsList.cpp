@@ -242,7 +242,7 @@ void TAddressList::CreateActions()
         {&actAdrsCopy, "actAdrsCopy", QStringLiteral("他のアドレス帳にコピー(&A)..."), none,
          QStringLiteral("アドレス帳データを別のアドレス帳にコピーします"), true, true},
         {&actImportFile, "actImportFile", QStringLiteral("テキストファイルの取り込み(&I)..."), none,
-         QStringLiteral("テキストファイルの内容をアドレス帳に取り込みます"), false, false},
+         QStringLiteral("テキストファイルの内容をアドレス帳に取り込みます"), true, false},
         {&actExportFile, "actExportFile", QStringLiteral("テキストファイルの出力(&E)..."), none,
          QStringLiteral("アドレス帳データをテキストファイル出力します"), false, true},
         {&actMarkExport, "actMarkExport", QStringLiteral("マークファイルの出力(&M)"), none,
@@ -347,6 +347,7 @@ void TAddressList::CreateActions()
     connect(actAdrsCopy, &QAction::triggered, this, [this] { ShowAddressCopy(this); });
     connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
     connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
+    connect(actImportFile, &QAction::triggered, this, [this] { actImportFileExecute(); });
     connect(actExit, &QAction::triggered, this, [this] { reject(); });
     connect(actInquiry, &QAction::triggered, this, [this] { actInquiryExecute(); });
     connect(actDelete, &QAction::triggered, this, [this] { actDeleteExecute(); });

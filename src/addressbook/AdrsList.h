@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -204,6 +205,7 @@ private:
     void actInitColumnExecute();
     void actReloadExecute();
     void actEditGroupExecute();
+    void actImportFileExecute();
 
     TAddressListModel *m_model = nullptr;
     TAddressListView *lvAddress = nullptr;
@@ -276,4 +278,10 @@ private:
 
 // The main list window while it exists, else nullptr.
 extern TAddressList *AddressList;
+
+// Opens the text import window over the main list, modally; true after a
+// completed import. Set by the import's library at start-up (the list
+// knows the import only through it); empty: the command does nothing.
+using TFileImportOpener = std::function<bool(QWidget *Owner)>;
+extern TFileImportOpener FileImportOpener;
 

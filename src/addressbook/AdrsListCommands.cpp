@@ -89,6 +89,23 @@ void TAddressList::actBatchChangeExecute()
     lvAddress->setFocus();
 }
 
+TFileImportOpener FileImportOpener;
+
+void TAddressList::actImportFileExecute()
+{
+    if (!FileImportOpener || TRecordRun::Running())
+        return;
+    // The import writes the book alone: the non-modal windows close first.
+    if (!CloseChildWindows())
+        return;
+    if (FileImportOpener(this)) {
+        RefreshList(false, true, false);
+        SelectRow(0, true, true);
+        emit CurrentRecordChanged();
+    }
+    lvAddress->setFocus();
+}
+
 void TAddressList::actDeleteExecute()
 {
     if (GetSelCount() < 1 || TRecordRun::Running())

@@ -1,0 +1,104 @@
+#include "exchange/ImportFile.h"
+
+#include "platform/Cp932.h"
+#include "platform/TextLines.h"
+#include "util/StrFunc.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+bool IsValidShiftJisLine(const QByteArray &Line)
+{
+    if (Line.contains('\0'))
+        return false;
+    bool ascii = true;
+    for (char c : Line) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    // The decoder gives U+FFFD for every byte it cannot read.
+    return ascii || !Cp932::decode(Line).contains(QChar(0xFFFD));
+}
+
+int CountCsvFields(const QByteArray &Line)
+{
+    int commas = 0;
+    bool quoted = false;
+    for (qsizetype i = 0; i < Line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(Line[i]);
+        if (Cp932::isLeadByte(c) && i + 1 < Line.size()) {
+            ++i;
+            continue;
+        }
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            ++commas;
+    }
+    return commas;
+}
+
+QList<QByteArray> SplitCsvLine(const QByteArray &Line, int Count, bool StripQuotes)
+{
+    QList<QByteArray> parts(std::max(Count, 1));
+    parts[0] = Line;
+    SplitFields(parts, StripQuotes ? smCsv : smCsvQuoted, 0, ",");
+    return parts;
+}
+
+void TImportFile::SetBytes(const QByteArray &Bytes)
+{
+    m_lines.clear();
+    m_invalidLines = 0;
+    QByteArrayView text(Bytes);
+    const bool bom = text.startsWith("\xEF\xBB\xBF");
+    if (bom)
+        text = text.sliced(3);
+    // An end-of-file mark ends the text, as older editors wrote it.
+    const qsizetype eof = text.indexOf('\x1A');
+    if (eof >= 0)
+        text = text.first(eof);
+    const QList<QByteArray> lines = SplitLines(text);
+    m_lines.reserve(lines.size());
+    for (const QByteArray &line : lines) {
+        TLine entry{line, IsValidShiftJisLine(line)};
+        if (!entry.ValidText)
+            ++m_invalidLines;
+        m_lines.append(std::move(entry));
+    }
+    // Japanese text in UTF-8 often reads as valid Shift-JIS too (as other
+    // characters), so any text that is valid UTF-8 with characters beyond
+    // ASCII is pointed out, not only one whose lines fail.
+    m_looksUtf8 = false;
+    bool high = bom;
+    for (qsizetype i = 0; i < text.size() && !high; ++i)
+        high = static_cast<unsigned char>(text[i]) >= 0x80;
+    if (high) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString decoded = utf8.decode(text);
+        bool nonAscii = false;
+        for (QChar c : decoded)
+            nonAscii = nonAscii || c.unicode() >= 0x80;
+        m_looksUtf8 = !utf8.hasError() && nonAscii;
+    }
+}
+
+bool TImportFile::Load(const QString &Path, QString *Error)
+{
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (Error)
+            *Error = file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (Error)
+            *Error = file.errorString();
+        return false;
+    }
+    SetBytes(bytes);
+    return true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// A comma-separated text file as the import reads it: the bytes split into
+// lines at CR LF (a lone LF or CR ends a line too), a UTF-8 byte-order mark
+// at the start and an end-of-file mark (Ctrl-Z) with whatever follows it
+// dropped, every line checked to be valid Shift-JIS (code page 932) on its
+// own. Lines stay bytes: the fields are cut and converted as CP932 text.
+class TImportFile
+{
+public:
+    struct TLine {
+        QByteArray Bytes;
+        bool ValidText = true; // false: not Shift-JIS (or holds a NUL)
+    };
+
+    // False, with the reason for the user, when the file cannot be read.
+    [[nodiscard]] bool Load(const QString &Path, QString *Error);
+    // Reads lines from bytes already in memory (tests, the benchmark).
+    void SetBytes(const QByteArray &Bytes);
+
+    [[nodiscard]] const QList<TLine> &Lines() const { return m_lines; }
+    [[nodiscard]] qsizetype LineCount() const { return m_lines.size(); }
+    [[nodiscard]] bool IsEmpty() const { return m_lines.isEmpty(); }
+    // The text is valid UTF-8 with characters beyond ASCII: most likely
+    // saved in another encoding than Shift-JIS (whose Japanese text is
+    // almost never valid UTF-8).
+    [[nodiscard]] bool LooksLikeUtf8() const { return m_looksUtf8; }
+    [[nodiscard]] int InvalidLineCount() const { return m_invalidLines; }
+
+private:
+    QList<TLine> m_lines;
+    bool m_looksUtf8 = false;
+    int m_invalidLines = 0;
+};
+
+// True when the line is text in code page 932: every lead byte has a trail
+// byte, every pair maps to a character, and no NUL byte.
+[[nodiscard]] bool IsValidShiftJisLine(const QByteArray &Line);
+
+// Commas outside double quotes; only single-byte characters are looked at,
+// so the second byte of a double-byte character never counts.
+[[nodiscard]] int CountCsvFields(const QByteArray &Line);
+
+// The line cut at the commas outside double quotes into Count parts (the
+// last takes the rest); with StripQuotes a part that begins and ends with a
+// double quote loses that one pair.
+[[nodiscard]] QList<QByteArray> SplitCsvLine(const QByteArray &Line, int Count, bool StripQuotes);

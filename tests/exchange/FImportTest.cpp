@@ -1,0 +1,345 @@
+#include "addressbook/BookFixture.h"
+#include "core/Env.h"
+#include "exchange/FImport.h"
+#include "exchange/ImportConv.h"
+#include "platform/IniFile.h"
+#include "core/HisInfo.h"
+#include "exchange/ConstIn.h"
+#include "exchange/SetOrdVw.h"
+#include "support/Screenshot.h"
+
+#include "widgets/ByteLimitValidator.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QValidator>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+namespace {
+
+// Counts the completion's searches and finds nothing.
+class NoLookup : public TImportAddressLookup
+{
+public:
+    std::optional<TImportFoundAddress> Find(const QByteArray &) override
+    {
+        ++calls;
+        return std::nullopt;
+    }
+    int calls = 0;
+};
+
+class FileImportTest : public BookFixture
+{
+protected:
+    void SetUp() override
+    {
+        BookFixture::SetUp();
+        DMMurven19->CreateDatabase();
+        DMMurven19->Connect();
+        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
+        ASSERT_TRUE(DMMurven19->OpenAdrs());
+        TFileImport::LookupOverride = &lookup;
+    }
+    void TearDown() override
+    {
+        TFileImport::LookupOverride = nullptr;
+        BookFixture::TearDown();
+    }
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = DataPath + name;
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    QByteArray sj(const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8)); }
+    TTable &table() { return *DMMurven19->AdrsTable(); }
+
+    NoLookup lookup;
+};
+
+TEST_F(FileImportTest, loadingShowsTheFirstLineAndEnablesTheCommands)
+{
+    TFileImport window(nullptr);
+    EXPECT_FALSE(window.btnImport->isEnabled());
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("名前,電話,\"住所\"\r\n山田,03,東京\r\n"))));
+    EXPECT_EQ(window.sgSrc->rowCount(), 3);
+    EXPECT_EQ(window.sgSrc->item(2, 1)->text(), QStringLiteral("\"住所\""));
+    EXPECT_EQ(window.cbxMatchingFileItem->count(), 3);
+    EXPECT_TRUE(window.btnImport->isEnabled());
+    EXPECT_TRUE(window.sgDest->isEnabled());
+}
+
+TEST_F(FileImportTest, errorLogRefusedAsInput)
+{
+    TFileImport window(nullptr);
+    EXPECT_FALSE(window.LoadFile(writeFile(QStringLiteral("InError.txt"), "a,b\r\n")));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("エラー時に出力するファイルと同じため")));
+}
+
+TEST_F(FileImportTest, emptyFileRefused)
+{
+    TFileImport window(nullptr);
+    EXPECT_FALSE(window.LoadFile(writeFile(QStringLiteral("empty.csv"), "")));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("指定したテキストファイルには内容がありませんでした  "));
+}
+
+TEST_F(FileImportTest, utf8FileWarnedWhenLoaded)
+{
+    TFileImport window(nullptr);
+    EXPECT_TRUE(window.LoadFile(writeFile(QStringLiteral("u.csv"), QString::fromUtf8("データ\r\nテスト\r\n").toUtf8())));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("UTF-8")));
+}
+
+TEST_F(FileImportTest, setThenAddFillSlotsOfTheCurrentRow)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("姓,名\r\n"))));
+    window.SetCurrentRow(irName);
+    window.SetCurrentSample(0);
+    EXPECT_FALSE(window.bbtnSet->isHidden());
+    QTest::mouseClick(window.bbtnSet, Qt::LeftButton);
+    EXPECT_TRUE(window.bbtnSet->isHidden());
+    window.SetCurrentSample(1);
+    QTest::mouseClick(window.bbtnAdd, Qt::LeftButton);
+    EXPECT_EQ(window.sgDest->item(irName - 1, 2)->text(), QStringLiteral("名"));
+    EXPECT_TRUE(window.bbtnUp->isEnabled());
+    QTest::mouseClick(window.bbtnDelete, Qt::LeftButton);
+    EXPECT_EQ(window.Assignment().FilledCount(irName), 1);
+}
+
+TEST_F(FileImportTest, importAddsRecordsWritesOptionsAndCloses)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"),
+                                          sj("名前,電話,住所\r\n山田,03-1111-2222,東京都新宿区\r\n鈴木,,\r\n"))));
+    boxes.enqueue(IDYES); // automatic assignment
+    QTest::mouseClick(window.bbtnAllSet, Qt::LeftButton);
+    EXPECT_TRUE(window.chkSkipRecord->isChecked());
+    boxes.enqueue(IDYES); // start
+    window.btnImportClick();
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    EXPECT_EQ(table().RecordCount(), 2);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("テキストファイルの追加取り込みが完了しました  \r\n\r\n"
+                                                "読込件数 : 2 件  \r\n登録件数 : 2 件  "));
+    EXPECT_TRUE(QFileInfo::exists(DataPath + QStringLiteral("backup.imp/Adrs/テスト/Adrs.DB")));
+    TMemIniFile ini(SettingsFileName());
+    EXPECT_TRUE(ini.ReadBool(QStringLiteral("FILE IMPORT"), QStringLiteral("SkipRecord"), false));
+    EXPECT_EQ(lookup.calls, 1); // only the record with an address
+}
+
+TEST_F(FileImportTest, failedSafetyCopyStopsBeforeAnythingIsWritten)
+{
+    writeFile(QStringLiteral("backup.imp"), "in the way");
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("名前\r\n山田\r\n"))));
+    window.SetCurrentRow(irName);
+    window.SetOrAdd();
+    boxes.enqueue(IDYES);
+    window.btnImportClick();
+    EXPECT_EQ(table().RecordCount(), 0);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("バックアップが作成できなかった")));
+    EXPECT_NE(window.result(), QDialog::Accepted);
+}
+
+TEST_F(FileImportTest, answeringNoStartsNothing)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("名前\r\n山田\r\n"))));
+    window.SetCurrentRow(irName);
+    window.SetOrAdd();
+    window.btnImportClick(); // the default answer is No
+    EXPECT_EQ(table().RecordCount(), 0);
+}
+
+TEST_F(FileImportTest, updateByCustomCodeEmptiesTheCodeRow)
+{
+    TFileImport window(nullptr);
+    window.rbImportUpdate->setChecked(true);
+    window.rbCustomCode->setChecked(true);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("顧客コード\r\nA1\r\n"))));
+    window.SetCurrentRow(irCustomCode);
+    window.SetOrAdd();
+    window.btnImportClick();
+    ASSERT_GE(boxes.count(), 2);
+    EXPECT_TRUE(boxes.shown()[boxes.count() - 2].text.startsWith(QStringLiteral("顧客コードで突き合わすため")));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("入力する項目がセットされていません  "));
+    EXPECT_FALSE(window.Assignment().IsAssigned(irCustomCode));
+}
+
+TEST_F(FileImportTest, addOptionsDisabledInUpdateMode)
+{
+    TFileImport window(nullptr);
+    window.rbImportUpdate->setChecked(true);
+    EXPECT_FALSE(window.chkNotAutoSupplement->isEnabled());
+    EXPECT_FALSE(window.chkSetCorp->isEnabled());
+    window.rbImportAdd->setChecked(true);
+    EXPECT_TRUE(window.chkSetCorp->isEnabled());
+}
+
+TEST_F(FileImportTest, rememberedFileShownOnlyWhileItExists)
+{
+    const QString kept = writeFile(QStringLiteral("kept.csv"), "a\r\n");
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteString(QStringLiteral("FILE IMPORT"), QStringLiteral("File"), kept);
+    ASSERT_TRUE(ini.UpdateFile());
+    {
+        TFileImport window(nullptr);
+        EXPECT_EQ(window.edtFile->text(), kept);
+        EXPECT_FALSE(window.FileLoaded());
+    }
+    QFile::remove(kept);
+    TFileImport window(nullptr);
+    EXPECT_TRUE(window.edtFile->text().isEmpty());
+}
+
+TEST_F(FileImportTest, unknownSetCorpTypeReadAsAll)
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(QStringLiteral("FILE IMPORT"), QStringLiteral("SetCorpType"), 7);
+    ASSERT_TRUE(ini.UpdateFile());
+    TFileImport window(nullptr);
+    EXPECT_TRUE(window.rbAll->isChecked());
+}
+
+TEST_F(FileImportTest, skipFirstOnAOneLineFileDoesNotStart)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("名前,電話\r\n"))));
+    window.SetCurrentRow(irName);
+    window.SetOrAdd();
+    window.chkSkipRecord->setChecked(true);
+    window.btnImportClick();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("指定したテキストファイルには  \r\n内容が１件しかありませんでした  "));
+    EXPECT_EQ(table().RecordCount(), 0);
+}
+
+TEST_F(FileImportTest, enteredWordsGoIntoTheHistories)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("部署,名前\r\n営業企画部,山田\r\n"))));
+    boxes.enqueue(IDYES);
+    window.AutoAssign();
+    boxes.enqueue(IDYES);
+    window.btnImportClick();
+    ASSERT_EQ(table().RecordCount(), 1);
+    EXPECT_EQ(DMMurven19->DptmntHistory()->IndexOf(sj("営業企画部")), 0);
+}
+
+TEST_F(FileImportTest, reEnteringTheLoadedPathKeepsTheAssignment)
+{
+    TFileImport window(nullptr);
+    window.show();
+    const QString path = writeFile(QStringLiteral("in.csv"), sj("名前\r\n山田\r\n"));
+    window.edtFile->setText(path);
+    QTest::keyClick(window.edtFile, Qt::Key_Return);
+    ASSERT_TRUE(window.FileLoaded());
+    window.SetCurrentRow(irName);
+    window.SetOrAdd();
+    window.edtFile->setFocus();
+    QTest::keyClick(window.edtFile, Qt::Key_Return);
+    EXPECT_TRUE(window.Assignment().IsAssigned(irName));
+    saveScreenshot(&window, QStringLiteral("FileImport"));
+}
+
+TEST_F(FileImportTest, missingFileNamedWhenEntered)
+{
+    TFileImport window(nullptr);
+    window.edtFile->setText(DataPath + QStringLiteral("none.csv"));
+    QTest::keyClick(window.edtFile, Qt::Key_Return);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("指定したテキストファイルが見つかりません  "));
+    EXPECT_FALSE(window.FileLoaded());
+}
+
+TEST_F(FileImportTest, upAndDownMoveTheSlots)
+{
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("a,b\r\n"))));
+    window.SetCurrentRow(2);
+    window.SetCurrentSample(1);
+    window.SetOrAdd();
+    QTest::mouseClick(window.bbtnUp, Qt::LeftButton);
+    EXPECT_EQ(window.Assignment().Slot(1, 1).Column, 1);
+    EXPECT_FALSE(window.Assignment().IsAssigned(2));
+    EXPECT_EQ(window.CurrentRow(), 1);
+    EXPECT_FALSE(window.bbtnUp->isEnabled());
+}
+
+TEST_F(FileImportTest, enterInAnOptionMovesToTheNext)
+{
+    TFileImport window(nullptr);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.chkSetCorp->setChecked(true);
+    window.rbAll->setFocus();
+    QTest::keyClick(window.rbAll, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), window.chkPriorityClass);
+    window.chkSkipRecord->setFocus();
+    QTest::keyClick(window.chkSkipRecord, Qt::Key_Return);
+    EXPECT_NE(QApplication::focusWidget(), window.chkSkipRecord);
+    EXPECT_FALSE(window.chkSkipRecord->isChecked());
+}
+
+TEST(ConstantInput, blankTextActsAsCancel)
+{
+    TConstantInput dialog(nullptr, 10);
+    dialog.edtConst->setText(QStringLiteral("   "));
+    QTest::mouseClick(dialog.btnOk, Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST(ConstantInput, textLimitedInBytesOfTheRow)
+{
+    TConstantInput limited(nullptr, 4);
+    const auto *validator = qobject_cast<const TByteLimitValidator *>(limited.edtConst->validator());
+    ASSERT_NE(validator, nullptr);
+    EXPECT_EQ(validator->MaxBytes(), 4);
+    EXPECT_EQ(validator->LimitUnit(), TLimitUnit::Cp932Bytes);
+    TConstantInput memo(nullptr, 0);
+    EXPECT_EQ(memo.edtConst->validator(), nullptr);
+}
+
+TEST(ConstantInput, dateButtonPutsToday)
+{
+    TConstantInput dialog(nullptr, 0);
+    QTest::mouseClick(dialog.btnDate, Qt::LeftButton);
+    EXPECT_EQ(dialog.Text(), QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+}
+
+TEST(SetOrderView, listsTheNineSlots)
+{
+    TSetOrderView view(nullptr, {QStringLiteral("姓"), QStringLiteral("名")});
+    EXPECT_EQ(view.sgView->rowCount(), 9);
+    EXPECT_EQ(view.sgView->item(1, 1)->text(), QStringLiteral("名"));
+    EXPECT_EQ(view.sgView->item(8, 0)->text(), QStringLiteral(" 9"));
+}
+
+TEST_F(FileImportTest, mainListCommandOpensTheImportAndReloads)
+{
+    openList();
+    QAction *command = action("actImportFile");
+    ASSERT_NE(command, nullptr);
+    EXPECT_TRUE(command->isEnabled());
+    int opened = 0;
+    const TFileImportOpener saved = FileImportOpener;
+    FileImportOpener = [&](QWidget *) {
+        ++opened;
+        TTable &t = *DMMurven19->AdrsTable();
+        t.Append();
+        t.Post();
+        return true;
+    };
+    command->trigger();
+    FileImportOpener = saved;
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(list->GetRowCount(), 1);
+}
+
+} // namespace

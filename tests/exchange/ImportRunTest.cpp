@@ -1,0 +1,395 @@
+#include "addressbook/TableBook.h"
+#include "core/AppSub.h"
+#include "exchange/ImportFile.h"
+#include "exchange/ImportRun.h"
+#include "exchange/ImportSlots.h"
+#include "platform/Cp932.h"
+#include "platform/SqlCipher.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray sj(const char *utf8)
+{
+    return Cp932::encode(QString::fromUtf8(utf8));
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A book, a file and a run over it: columns 顧客コード,名前,電話,緯度 by
+// default, assigned to the rows of the same names.
+class ImportRunTest : public ::testing::Test
+{
+protected:
+    void load(const QByteArray &bytes)
+    {
+        file.SetBytes(bytes);
+        const QByteArray first = file.Lines().value(0).Bytes;
+        assignment.SetSamples(SplitCsvLine(first, CountCsvFields(first) + 1, false));
+    }
+    void assignDefault()
+    {
+        assignment.PutSample(irCustomCode, 0);
+        assignment.PutSample(irName, 1);
+        assignment.PutSample(irTel, 2);
+        assignment.PutSample(irLatitude, 3);
+    }
+    TImportRunReport run()
+    {
+        TImportContext context;
+        context.Now = QDateTime(QDate(2014, 6, 1), QTime(9, 0));
+        context.GroupNames = {QStringLiteral("指定なし")};
+        TImportRun importRun(book.table, file, assignment, options, context, logPath());
+        return importRun.Run(nullptr);
+    }
+    QString logPath() const { return dir.filePath(QStringLiteral("InError.txt")); }
+    QByteArray log() const { return readAll(logPath()); }
+    int count() { return book.table.RecordCount(); }
+
+    Book book;
+    QTemporaryDir dir;
+    TImportFile file;
+    TImportAssignment assignment;
+    TImportRunOptions options;
+};
+
+TEST_F(ImportRunTest, addsEveryGoodLine)
+{
+    load(sj("顧客コード,名前,電話,緯度\r\nA1,山田,03-1111-2222,\r\nA2,鈴木,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_TRUE(report.Committed);
+    EXPECT_EQ(report.ReadCount, 2);
+    EXPECT_EQ(report.StoredCount, 2);
+    EXPECT_EQ(count(), 2);
+    book.table.First();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("0311112222"));
+    EXPECT_EQ(DecodeUnicodeField(book.table.FieldByName(QStringLiteral("NameKanji")).AsBytes()), QStringLiteral("山田"));
+}
+
+TEST_F(ImportRunTest, headerOnlyWithoutSkipBecomesARecord)
+{
+    load(sj("顧客コード,名前,電話,緯度\r\n"));
+    assignment.PutSample(irName, 1);
+    EXPECT_EQ(run().StoredCount, 1);
+}
+
+TEST_F(ImportRunTest, longLineRejectedWithFieldCountReason)
+{
+    load(sj("a,b,c,d\r\nA1,山田,1,2,5\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 0);
+    EXPECT_EQ(log(), sj("1,１件目と項目数が不一致,A1,山田,1,2,5\r\n"));
+}
+
+TEST_F(ImportRunTest, shortLinePaddedAndLoggedWithItsCommas)
+{
+    load(sj("a,b,c,d\r\nA_1,山田\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    (void)run();
+    EXPECT_EQ(log(), sj("1,顧客コードに使用不可な文字が含まれていた,A_1,山田,,\r\n"));
+}
+
+TEST_F(ImportRunTest, emptyLineBecomesRecordOfDefaults)
+{
+    load(sj("a,b,c,d\r\n\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    EXPECT_EQ(run().StoredCount, 1);
+}
+
+TEST_F(ImportRunTest, lineNotShiftJisLoggedRaw)
+{
+    const QByteArray bad = QString::fromUtf8("B1,テスト").toUtf8();
+    load(sj("a,b,c,d\r\n") + bad + "\r\n" + sj("B2,山田,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 1);
+    EXPECT_EQ(log(), "1," + sj("文字コード不正") + "," + bad + "\r\n");
+}
+
+TEST_F(ImportRunTest, binaryLinesRejectedAndGoodLinesKept)
+{
+    QByteArray bytes = sj("a,b,c,d\r\nA1,x,,\r\n");
+    bytes += QByteArray("\x00\x01\x82\xFF,\x9F\r\n", 8);
+    bytes += sj("A2,y,,\r\n");
+    load(bytes);
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.ReadCount, 3);
+    EXPECT_EQ(report.StoredCount, 2);
+    EXPECT_EQ(report.Rejected, 1);
+    EXPECT_TRUE(log().startsWith("2," + sj("文字コード不正") + ","));
+}
+
+TEST_F(ImportRunTest, quoteLeftOpenKeepsTheRestInOneField)
+{
+    load(sj("a,b,c,d\r\nA1,\"山田,03,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    EXPECT_EQ(run().StoredCount, 1);
+    book.table.First();
+    EXPECT_TRUE(book.table.FieldByName(QStringLiteral("Tel")).AsBytes().isEmpty());
+}
+
+TEST_F(ImportRunTest, refusedAppendLoggedAndTheRestKept)
+{
+    QString error;
+    sqlite3 *db = SqlCipher::open(book.table.TableName(), TablePassword, false, &error);
+    ASSERT_NE(db, nullptr) << qPrintable(error);
+    ASSERT_TRUE(SqlCipher::exec(db,
+                                "CREATE TRIGGER refuse BEFORE INSERT ON Data WHEN new.CustomCode = 'B2' "
+                                "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
+                                &error))
+        << qPrintable(error);
+    SqlCipher::close(db);
+    load(sj("a,b,c,d\r\nB1,x,,\r\nB2,y,,\r\nB3,z,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 2);
+    EXPECT_EQ(count(), 2);
+    EXPECT_EQ(log(), sj("2,アドレス帳登録失敗,B2,y,,\r\n"));
+}
+
+TEST_F(ImportRunTest, logNumbersCountDataLinesOnly)
+{
+    load(sj("a,b,c,d\r\nA1,x,,\r\nA1,y,,\r\nA1,z,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 1);
+    EXPECT_EQ(log(), sj("2,同じ顧客コードのデータが登録済み,A1,y,,\r\n3,同じ顧客コードのデータが登録済み,A1,z,,\r\n"));
+}
+
+TEST_F(ImportRunTest, logNumbersWithoutSkipCountTheFirstLine)
+{
+    load(sj("A_,b,c,d\r\n"));
+    assignDefault();
+    (void)run();
+    EXPECT_TRUE(log().startsWith("1,"));
+}
+
+TEST_F(ImportRunTest, runWithoutErrorsLeavesOldLog)
+{
+    QFile old(logPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    load(sj("a,b,c,d\r\nA1,x,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    (void)run();
+    EXPECT_EQ(log(), QByteArray("old"));
+}
+
+TEST_F(ImportRunTest, runWithAnErrorReplacesOldLog)
+{
+    QFile old(logPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old line\r\n");
+    old.close();
+    load(sj("a,b,c,d\r\nA_,x,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    (void)run();
+    EXPECT_FALSE(log().contains("old"));
+}
+
+TEST_F(ImportRunTest, decimalLatitudeRejectsOnlyItsLine)
+{
+    load(sj("a,b,c,d\r\nA1,x,,35.6895\r\nA2,y,,356895\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 1);
+    EXPECT_TRUE(log().startsWith(sj("1,その他のエラー,")));
+}
+
+TEST_F(ImportRunTest, recordLimitStopsTheRun)
+{
+    // 99,999 records take one more, and the next line stops the run.
+    book.table.BeginBatch();
+    for (int i = 0; i < TImportRun::RecordLimit - 1; ++i) {
+        book.table.Append();
+        book.table.Post();
+    }
+    book.table.EndBatch();
+    load(sj("a,b,c,d\r\nA1,x,,\r\nA2,y,,\r\nA3,z,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_TRUE(report.LimitReached);
+    EXPECT_EQ(report.StoredCount, 1);
+    EXPECT_EQ(report.ReadCount, 2);
+    EXPECT_EQ(count(), TImportRun::RecordLimit);
+}
+
+TEST_F(ImportRunTest, updateByCustomCodeTrimsTheValue)
+{
+    book.add({{"CustomCode", QByteArray("A001")}, {"Tel", QByteArray("0300000000")}});
+    load(sj("code,tel\r\n A001 ,0311112222\r\n"));
+    assignment.PutSample(irTel, 1);
+    options = {true, true, 0, true};
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 1);
+    book.table.SetIndexName(QString());
+    book.table.First();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("0311112222"));
+}
+
+TEST_F(ImportRunTest, updateWithoutMatchLogsNoMatch)
+{
+    book.add({{"CustomCode", QByteArray("A001")}});
+    load(sj("code,tel\r\nB001,0311112222\r\nx,1\r\n"));
+    assignment.PutSample(irTel, 1);
+    options = {true, false, 0, true};
+    (void)run();
+    EXPECT_EQ(log(), sj("1,突き合わす項目と一致するデータが無い,B001,0311112222\r\n"
+                        "2,突き合わす項目と一致するデータが無い,x,1\r\n"));
+}
+
+TEST_F(ImportRunTest, updateWithSameValuesChangesNothing)
+{
+    book.add({{"Tel", QByteArray("0311112222")}});
+    load(sj("no,tel\r\n1,03-1111-2222\r\n"));
+    assignment.PutSample(irTel, 1);
+    options = {true, false, 0, true};
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 0);
+    EXPECT_TRUE(log().startsWith(sj("1,内容が同じなので更新の必要が無い,")));
+}
+
+TEST_F(ImportRunTest, updateByRecNoRefusesCodeOfAnotherRecord)
+{
+    book.add({{"CustomCode", QByteArray("A001")}});
+    book.add({{"CustomCode", QByteArray("A002")}});
+    load(sj("no,code\r\n2,A001\r\n"));
+    assignment.PutSample(irCustomCode, 1);
+    options = {true, false, 0, true};
+    (void)run();
+    EXPECT_TRUE(log().startsWith(sj("1,同じ顧客コードのデータが登録済み,")));
+}
+
+TEST_F(ImportRunTest, codeFreedEarlierInTheRunCanBeTaken)
+{
+    book.add({{"CustomCode", QByteArray("A001")}});
+    book.add({{"CustomCode", QByteArray("A002")}});
+    load(sj("no,code\r\n1,B001\r\n2,A001\r\n"));
+    assignment.PutSample(irCustomCode, 1);
+    options = {true, false, 0, true};
+    EXPECT_EQ(run().StoredCount, 2);
+}
+
+TEST_F(ImportRunTest, codeTakenEarlierInTheRunIsRefused)
+{
+    book.add({{"CustomCode", QByteArray("A001")}});
+    book.add({{"CustomCode", QByteArray("A002")}});
+    load(sj("no,code\r\n1,C001\r\n2,C001\r\n"));
+    assignment.PutSample(irCustomCode, 1);
+    options = {true, false, 0, true};
+    EXPECT_EQ(run().StoredCount, 1);
+    EXPECT_TRUE(log().startsWith(sj("2,同じ顧客コードのデータが登録済み,")));
+}
+
+TEST_F(ImportRunTest, sharedCodeUpdatesTheFirstRecordInCodeOrder)
+{
+    book.add({{"CustomCode", QByteArray("A001")}, {"Tel", QByteArray("01")}});
+    book.add({{"CustomCode", QByteArray("A001")}, {"Tel", QByteArray("02")}});
+    load(sj("code,tel\r\nA001,0399\r\n"));
+    assignment.PutSample(irTel, 1);
+    options = {true, true, 0, true};
+    EXPECT_EQ(run().StoredCount, 1);
+    book.table.SetIndexName(QString());
+    book.table.First();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("0399"));
+    book.table.Next();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("02"));
+}
+
+TEST_F(ImportRunTest, updateRejectedLineLeavesRecordWhole)
+{
+    book.add({{"Tel", QByteArray("0300000000")}, {"Latitude", 5}});
+    load(sj("no,tel,lat\r\n1,0311112222,35.5\r\n"));
+    assignment.PutSample(irTel, 1);
+    assignment.PutSample(irLatitude, 2);
+    options = {true, false, 0, true};
+    (void)run();
+    book.table.First();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("0300000000"));
+}
+
+TEST(ImportBackup, copiesTheTableFile)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("book"));
+    QFile table(dir.filePath(QStringLiteral("book/Adrs.DB")));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.write("table bytes");
+    table.close();
+    QString error;
+    ASSERT_TRUE(BackupBookForImport(dir.filePath(QStringLiteral("book")), dir.filePath(QStringLiteral("backup.imp/Adrs/帳")),
+                                    &error));
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("backup.imp/Adrs/帳/Adrs.DB"))), QByteArray("table bytes"));
+}
+
+TEST(ImportBackup, failsWhenTheFolderCannotBeMade)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("book"));
+    QFile table(dir.filePath(QStringLiteral("book/Adrs.DB")));
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.close();
+    QFile blocker(dir.filePath(QStringLiteral("backup.imp")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QString error;
+    EXPECT_FALSE(BackupBookForImport(dir.filePath(QStringLiteral("book")), dir.filePath(QStringLiteral("backup.imp/Adrs/帳")),
+                                     &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(ImportBackup, failsWithoutTheTableFile)
+{
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_FALSE(BackupBookForImport(dir.path(), dir.filePath(QStringLiteral("copy")), &error));
+}
+
+TEST(ImportErrorLogPath, sameFileThroughDotDot)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("sub"));
+    QFile log(dir.filePath(QStringLiteral("InError.txt")));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.close();
+    EXPECT_TRUE(IsSameFile(dir.filePath(QStringLiteral("sub/../InError.txt")), log.fileName()));
+}
+
+TEST(ImportErrorLogPath, letterCaseMatters)
+{
+    QTemporaryDir dir;
+    QFile log(dir.filePath(QStringLiteral("InError.txt")));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.close();
+    QFile other(dir.filePath(QStringLiteral("inerror.txt")));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.close();
+    EXPECT_FALSE(IsSameFile(other.fileName(), log.fileName()));
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "exchange/ImportFile.h"
+#include "exchange/ImportSlots.h"
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Kind = TImportAssignment::TSlotKind;
+
+QList<QByteArray> header(const char *utf8)
+{
+    const QByteArray line = Cp932::encode(QString::fromUtf8(utf8));
+    return SplitCsvLine(line, CountCsvFields(line) + 1, false);
+}
+
+TImportAssignment withSamples(const char *utf8)
+{
+    TImportAssignment a;
+    a.SetSamples(header(utf8));
+    return a;
+}
+
+TEST(ImportAssignment, sampleGoesIntoFirstFreeSlot)
+{
+    TImportAssignment a = withSamples("名前,電話");
+    EXPECT_EQ(a.PutSample(irName, 0), 1);
+    EXPECT_EQ(a.PutSample(irName, 1), 2);
+    EXPECT_EQ(a.Slot(irName, 2).Column, 1);
+    EXPECT_EQ(a.Slot(irName, 1).Text, QStringLiteral("名前"));
+}
+
+TEST(ImportAssignment, blankHeaderShownAsNumberedItem)
+{
+    TImportAssignment a = withSamples("名前, ,\"\"");
+    a.PutSample(irName, 1);
+    a.PutSample(irName, 2);
+    EXPECT_EQ(a.Slot(irName, 1).Kind, Kind::BlankColumn);
+    EXPECT_EQ(a.Slot(irName, 1).Text, QStringLiteral("項目2"));
+    EXPECT_EQ(a.Slot(irName, 2).Text, QStringLiteral("項目3"));
+}
+
+TEST(ImportAssignment, tenthSlotRefused)
+{
+    TImportAssignment a = withSamples("a");
+    for (int i = 0; i < 9; ++i)
+        ASSERT_EQ(a.PutSample(irNote, 0), i + 1);
+    EXPECT_TRUE(a.IsFull(irNote));
+    EXPECT_EQ(a.PutSample(irNote, 0), 0);
+    EXPECT_EQ(a.PutConstant(irNote, QStringLiteral("x")), 0);
+    EXPECT_EQ(a.DeleteLast(irNote), 9);
+    EXPECT_FALSE(a.IsFull(irNote));
+}
+
+TEST(ImportAssignment, blankConstantNeverSet)
+{
+    TImportAssignment a = withSamples("a");
+    EXPECT_EQ(a.PutConstant(irHonor, QStringLiteral(" 　 ").trimmed()), 0);
+    EXPECT_EQ(a.PutConstant(irHonor, QStringLiteral("  ")), 0);
+    EXPECT_FALSE(a.IsAssigned(irHonor));
+}
+
+TEST(ImportAssignment, valuesJoinColumnsAndConstants)
+{
+    TImportAssignment a = withSamples("姓,名");
+    a.PutSample(irName, 0);
+    a.PutConstant(irName, QStringLiteral(" ・ "));
+    a.PutSample(irName, 1);
+    const TImportValues values = a.Values({Cp932::encode(u"山田"), Cp932::encode(u"花子")});
+    EXPECT_EQ(values[irName - 1], Cp932::encode(u"山田・花子"));
+    EXPECT_TRUE(values[irTel - 1].isEmpty());
+}
+
+TEST(ImportAssignment, swapMovesSlotsBothWays)
+{
+    TImportAssignment a = withSamples("a,b");
+    a.PutSample(1, 0);
+    a.PutSample(2, 1);
+    a.SwapRows(2, 1);
+    EXPECT_EQ(a.Slot(1, 1).Column, 1);
+    EXPECT_EQ(a.Slot(2, 1).Column, 0);
+}
+
+TEST(ImportAssignment, newSamplesClearTheAssignment)
+{
+    TImportAssignment a = withSamples("a");
+    a.PutSample(1, 0);
+    a.SetSamples(header("b"));
+    EXPECT_FALSE(a.AnyAssigned());
+}
+
+struct AutoCase {
+    const char *name;
+    const char *header;
+    int row;
+    std::vector<int> columns;
+};
+
+void PrintTo(const AutoCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class AutoAssignment : public ::testing::TestWithParam<AutoCase>
+{
+};
+
+TEST_P(AutoAssignment, rowTakesColumns)
+{
+    TImportAssignment a = withSamples(GetParam().header);
+    a.AutoAssign(ImportFieldList());
+    std::vector<int> columns;
+    for (int k = 1; k <= a.FilledCount(GetParam().row); ++k)
+        columns.push_back(a.Slot(GetParam().row, k).Column);
+    EXPECT_EQ(columns, GetParam().columns);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, AutoAssignment,
+    ::testing::Values(AutoCase{"nameByAlias", "電話,氏名", irName, {1}},
+                      AutoCase{"telByEnglishName", "tel,名前", irTel, {0}},
+                      AutoCase{"telInFullWidthLetters", "名前,ＴＥＬ", irTel, {1}},
+                      AutoCase{"quotedHeaderNotRecognised", "\"電話番号\",名前", irTel, {}},
+                      AutoCase{"prefectureBeforeAddress", "住所,都道府県", irAdrs1, {1, 0}},
+                      AutoCase{"firstMatchingColumnWins", "携帯番号,携帯", irPortable1, {0}},
+                      AutoCase{"firstMatchingColumnWinsReversed", "携帯,携帯番号", irPortable1, {0}},
+                      AutoCase{"unknownHeaderNothing", "趣味", irName, {}},
+                      AutoCase{"postcodeMark", "〒,住所", irPos, {0}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(AutoAssignmentShown, cellShowsTheRecognisedName)
+{
+    TImportAssignment a = withSamples("ｔｅｌ");
+    a.AutoAssign(ImportFieldList());
+    EXPECT_EQ(a.Slot(irTel, 1).Text, QStringLiteral("TEL"));
+}
+
+TEST(ImportFieldList, everyRowHasACaptionAndNamesOfItsOwn)
+{
+    const auto fields = ImportFieldList();
+    QHash<QString, int> owner;
+    for (int row = 1; row <= ImportFieldCount; ++row) {
+        const TImportField &field = fields[row - 1];
+        EXPECT_FALSE(field.HeaderNames.isEmpty()) << row;
+        const bool memo = row == irNote || row == irExtLink;
+        EXPECT_EQ(field.Limit == 0, memo) << row;
+        // The fixed names (not the user's keyword captions) name one row each.
+        const int fixed = row >= irKeyword1 && row < irNote ? (row == irKeyword1 ? 2 : 1) : int(field.HeaderNames.size());
+        for (int i = 0; i < fixed; ++i) {
+            const QString name = field.HeaderNames[i];
+            EXPECT_FALSE(owner.contains(name)) << qPrintable(name);
+            owner.insert(name, row);
+        }
+    }
+    EXPECT_EQ(fields[irAdrs1 - 1].Caption, QStringLiteral("住所１"));
+    EXPECT_EQ(fields[irAddTime - 1].Caption, QStringLiteral("登録時刻"));
+}
+
+} // namespace
