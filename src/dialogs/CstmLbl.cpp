@@ -37,29 +37,6 @@ constexpr int kMinFramePixels = 10;
 
 int rounded(double v) { return static_cast<int>(RoundHalfAway(static_cast<long double>(v))); }
 
-QRadioButton *radio(QWidget *parent, const char *name, const QString &text)
-{
-    auto *b = new QRadioButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QWidget *pair(QWidget *parent, QRadioButton *a, QRadioButton *b)
-{
-    auto *box = new QWidget(parent);
-    auto *group = new QButtonGroup(box);
-    group->addButton(a);
-    group->addButton(b);
-    auto *row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    a->setParent(box);
-    b->setParent(box);
-    row->addWidget(a);
-    row->addWidget(b);
-    row->addStretch();
-    return box;
-}
-
 bool isLengthField(int tag) { return tag != TCustomLabelDialog::fCol && tag != TCustomLabelDialog::fRow; }
 
 } // namespace
@@ -80,27 +57,27 @@ TCustomLabelDialog::TCustomLabelDialog(TNewLabelDialog *sheets, QWidget *owner) 
     cbxLblCategory->setObjectName(QStringLiteral("cbxLblCategory"));
     lbLabel = new QListWidget(labelPage);
     lbLabel->setObjectName(QStringLiteral("lbLabel"));
-    rbLblV = radio(labelPage, "rbLblV", QStringLiteral("縦"));
-    rbLblH = radio(labelPage, "rbLblH", QStringLiteral("横"));
+    rbLblV = PaperDlg::radio(labelPage, "rbLblV", QStringLiteral("縦"));
+    rbLblH = PaperDlg::radio(labelPage, "rbLblH", QStringLiteral("横"));
     auto *labelForm = new QFormLayout(labelPage);
     labelForm->addRow(QStringLiteral("種類："), cbxLblCategory);
     labelForm->addRow(QStringLiteral("用紙："), lbLabel);
-    labelForm->addRow(QStringLiteral("用紙方向："), pair(labelPage, rbLblV, rbLblH));
+    labelForm->addRow(QStringLiteral("用紙方向："), PaperDlg::radioPair(labelPage, rbLblV, rbLblH));
     pgcBase->addWidget(labelPage);
     auto *cardPage = new QWidget(pgcBase);
     cbxCrdCategory = new QComboBox(cardPage);
     cbxCrdCategory->setObjectName(QStringLiteral("cbxCrdCategory"));
     lbCard = new QListWidget(cardPage);
     lbCard->setObjectName(QStringLiteral("lbCard"));
-    rbCrdV = radio(cardPage, "rbCrdV", QStringLiteral("縦"));
-    rbCrdH = radio(cardPage, "rbCrdH", QStringLiteral("横"));
-    rbCrdWordV = radio(cardPage, "rbCrdWordV", QStringLiteral("縦書き"));
-    rbCrdWordH = radio(cardPage, "rbCrdWordH", QStringLiteral("横書き"));
+    rbCrdV = PaperDlg::radio(cardPage, "rbCrdV", QStringLiteral("縦"));
+    rbCrdH = PaperDlg::radio(cardPage, "rbCrdH", QStringLiteral("横"));
+    rbCrdWordV = PaperDlg::radio(cardPage, "rbCrdWordV", QStringLiteral("縦書き"));
+    rbCrdWordH = PaperDlg::radio(cardPage, "rbCrdWordH", QStringLiteral("横書き"));
     auto *cardForm = new QFormLayout(cardPage);
     cardForm->addRow(QStringLiteral("種類："), cbxCrdCategory);
     cardForm->addRow(QStringLiteral("用紙："), lbCard);
-    cardForm->addRow(QStringLiteral("用紙方向："), pair(cardPage, rbCrdV, rbCrdH));
-    cardForm->addRow(QStringLiteral("方向："), pair(cardPage, rbCrdWordV, rbCrdWordH));
+    cardForm->addRow(QStringLiteral("用紙方向："), PaperDlg::radioPair(cardPage, rbCrdV, rbCrdH));
+    cardForm->addRow(QStringLiteral("方向："), PaperDlg::radioPair(cardPage, rbCrdWordV, rbCrdWordH));
     pgcBase->addWidget(cardPage);
     auto *baseBox = new QGroupBox(QStringLiteral("元にする用紙"), this);
     (new QVBoxLayout(baseBox))->addWidget(pgcBase);
@@ -440,14 +417,11 @@ void TCustomLabelDialog::ScaleFrames()
             TFrameRect &r = to->Rects[static_cast<size_t>(i)];
             if (label && i == from->Count - 1) {
                 // The barcode keeps its size and stays on the label.
-                const int bw = b.Right - b.Left, bh = b.Bottom - b.Top;
-                if (turned()) {
-                    r.Top = std::clamp(rounded(b.Top * fy), 0, std::max(0, pieceH - bh));
-                    r.Left = rounded(b.Left * fx);
-                } else {
-                    r.Left = std::clamp(rounded(b.Left * fx), 0, std::max(0, pieceW - bw));
-                    r.Top = rounded(b.Top * fy);
-                }
+                // A barcode longer than the label cannot print (the notice says so);
+                // its frame is cut to the label so it never lies outside it.
+                const int bw = std::min(b.Right - b.Left, pieceW), bh = std::min(b.Bottom - b.Top, pieceH);
+                r.Left = std::clamp(rounded(b.Left * fx), 0, std::max(0, pieceW - bw));
+                r.Top = std::clamp(rounded(b.Top * fy), 0, std::max(0, pieceH - bh));
                 r.Right = r.Left + bw;
                 r.Bottom = r.Top + bh;
                 continue;
@@ -476,15 +450,12 @@ void TCustomLabelDialog::EditLeft(int tag)
         }
         return;
     }
-    const QString trimmed = TrimBlanks(text);
-    const QString filtered = QString::fromLatin1(FilterNumberChars(Cp932::encode(text), nckDigits | nckPeriod));
-    const qsizetype dot = text.indexOf(QLatin1Char('.'));
-    const double v = filtered.toDouble(&ok);
-    if (text.isEmpty() || trimmed != filtered || (dot >= 0 && text.indexOf(QLatin1Char('.'), dot + 1) >= 0) || !ok) {
+    const std::optional<int> tenths = PaperDlg::parseTenths(text);
+    if (!tenths) {
         m_edits[tag]->setText(QString::asprintf("%.1f", m_upDowns[tag]->Position() / 10.0));
         return;
     }
-    m_upDowns[tag]->SetPosition(static_cast<int>(std::min<qint64>(RoundHalfAway(v * 10.0L), kMaxPosition)));
+    m_upDowns[tag]->SetPosition(*tenths);
     ApplyValues();
 }
 

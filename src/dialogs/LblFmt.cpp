@@ -26,37 +26,6 @@ namespace {
 // categories never start at record 0, which belongs to the postcards.
 constexpr int kCustomEntry = -1;
 
-QRadioButton *radio(QWidget *parent, const char *name, const QString &text)
-{
-    auto *b = new QRadioButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QWidget *pair(QWidget *parent, QRadioButton *a, QRadioButton *b)
-{
-    auto *box = new QWidget(parent);
-    auto *group = new QButtonGroup(box);
-    group->addButton(a);
-    group->addButton(b);
-    auto *row = new QHBoxLayout(box);
-    row->setContentsMargins(0, 0, 0, 0);
-    a->setParent(box);
-    b->setParent(box);
-    row->addWidget(a);
-    row->addWidget(b);
-    row->addStretch();
-    return box;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &text)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
@@ -74,17 +43,17 @@ TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
     cbxLblCategory->setObjectName(QStringLiteral("cbxLblCategory"));
     lbLabel = new QListWidget(labelPage);
     lbLabel->setObjectName(QStringLiteral("lbLabel"));
-    rbLblV = radio(labelPage, "rbLblV", QStringLiteral("縦"));
-    rbLblH = radio(labelPage, "rbLblH", QStringLiteral("横"));
-    rbLblAdrs = radio(labelPage, "rbLblAdrs", QStringLiteral("宛先"));
-    rbLblSender = radio(labelPage, "rbLblSender", QStringLiteral("差出人"));
-    bbtnLblAdd = button(labelPage, "bbtnLblAdd", QStringLiteral("登録"));
-    bbtnLblDelete = button(labelPage, "bbtnLblDelete", QStringLiteral("削除"));
+    rbLblV = PaperDlg::radio(labelPage, "rbLblV", QStringLiteral("縦"));
+    rbLblH = PaperDlg::radio(labelPage, "rbLblH", QStringLiteral("横"));
+    rbLblAdrs = PaperDlg::radio(labelPage, "rbLblAdrs", QStringLiteral("宛先"));
+    rbLblSender = PaperDlg::radio(labelPage, "rbLblSender", QStringLiteral("差出人"));
+    bbtnLblAdd = PaperDlg::button(labelPage, "bbtnLblAdd", QStringLiteral("登録"));
+    bbtnLblDelete = PaperDlg::button(labelPage, "bbtnLblDelete", QStringLiteral("削除"));
     auto *labelForm = new QFormLayout(labelPage);
     labelForm->addRow(QStringLiteral("種類："), cbxLblCategory);
     labelForm->addRow(QStringLiteral("用紙："), lbLabel);
-    labelForm->addRow(QStringLiteral("用紙方向："), pair(labelPage, rbLblV, rbLblH));
-    labelForm->addRow(QStringLiteral("表示："), pair(labelPage, rbLblAdrs, rbLblSender));
+    labelForm->addRow(QStringLiteral("用紙方向："), PaperDlg::radioPair(labelPage, rbLblV, rbLblH));
+    labelForm->addRow(QStringLiteral("表示："), PaperDlg::radioPair(labelPage, rbLblAdrs, rbLblSender));
     auto *labelButtons = new QHBoxLayout;
     labelButtons->addWidget(bbtnLblAdd);
     labelButtons->addWidget(bbtnLblDelete);
@@ -97,21 +66,21 @@ TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
     cbxCrdCategory->setObjectName(QStringLiteral("cbxCrdCategory"));
     lbCard = new QListWidget(cardPage);
     lbCard->setObjectName(QStringLiteral("lbCard"));
-    rbCrdV = radio(cardPage, "rbCrdV", QStringLiteral("縦"));
-    rbCrdH = radio(cardPage, "rbCrdH", QStringLiteral("横"));
-    rbCrdWordV = radio(cardPage, "rbCrdWordV", QStringLiteral("縦書き"));
-    rbCrdWordH = radio(cardPage, "rbCrdWordH", QStringLiteral("横書き"));
+    rbCrdV = PaperDlg::radio(cardPage, "rbCrdV", QStringLiteral("縦"));
+    rbCrdH = PaperDlg::radio(cardPage, "rbCrdH", QStringLiteral("横"));
+    rbCrdWordV = PaperDlg::radio(cardPage, "rbCrdWordV", QStringLiteral("縦書き"));
+    rbCrdWordH = PaperDlg::radio(cardPage, "rbCrdWordH", QStringLiteral("横書き"));
     rbCrdWordV->setEnabled(false);
-    rbCrdAdrs = radio(cardPage, "rbCrdAdrs", QStringLiteral("宛先"));
-    rbCrdSender = radio(cardPage, "rbCrdSender", QStringLiteral("差出人"));
-    bbtnCrdAdd = button(cardPage, "bbtnCrdAdd", QStringLiteral("登録"));
-    bbtnCrdDelete = button(cardPage, "bbtnCrdDelete", QStringLiteral("削除"));
+    rbCrdAdrs = PaperDlg::radio(cardPage, "rbCrdAdrs", QStringLiteral("宛先"));
+    rbCrdSender = PaperDlg::radio(cardPage, "rbCrdSender", QStringLiteral("差出人"));
+    bbtnCrdAdd = PaperDlg::button(cardPage, "bbtnCrdAdd", QStringLiteral("登録"));
+    bbtnCrdDelete = PaperDlg::button(cardPage, "bbtnCrdDelete", QStringLiteral("削除"));
     auto *cardForm = new QFormLayout(cardPage);
     cardForm->addRow(QStringLiteral("種類："), cbxCrdCategory);
     cardForm->addRow(QStringLiteral("用紙："), lbCard);
-    cardForm->addRow(QStringLiteral("用紙方向："), pair(cardPage, rbCrdV, rbCrdH));
-    cardForm->addRow(QStringLiteral("方向："), pair(cardPage, rbCrdWordV, rbCrdWordH));
-    cardForm->addRow(QStringLiteral("表示："), pair(cardPage, rbCrdAdrs, rbCrdSender));
+    cardForm->addRow(QStringLiteral("用紙方向："), PaperDlg::radioPair(cardPage, rbCrdV, rbCrdH));
+    cardForm->addRow(QStringLiteral("方向："), PaperDlg::radioPair(cardPage, rbCrdWordV, rbCrdWordH));
+    cardForm->addRow(QStringLiteral("表示："), PaperDlg::radioPair(cardPage, rbCrdAdrs, rbCrdSender));
     auto *cardButtons = new QHBoxLayout;
     cardButtons->addWidget(bbtnCrdAdd);
     cardButtons->addWidget(bbtnCrdDelete);

@@ -1,10 +1,18 @@
 #include "dialogs/PaperDlgSub.h"
 
+#include "platform/Cp932.h"
+#include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
+#include "util/StrFunc.h"
+#include "util/SubUnit.h"
 #include "util/WriteFailure.h"
 #include "widgets/CheckedCaption.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -72,10 +80,53 @@ void inform(QWidget *owner, const QStringList &lines)
                      MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
 }
 
+QRadioButton *radio(QWidget *parent, const char *name, const QString &text)
+{
+    auto *b = new QRadioButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QWidget *radioPair(QWidget *parent, QRadioButton *a, QRadioButton *b)
+{
+    auto *box = new QWidget(parent);
+    auto *group = new QButtonGroup(box);
+    group->addButton(a);
+    group->addButton(b);
+    auto *row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    a->setParent(box);
+    b->setParent(box);
+    row->addWidget(a);
+    row->addWidget(b);
+    row->addStretch();
+    return box;
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &text)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
 void paintPair(QAbstractButton *a, QAbstractButton *b)
 {
     PaintCheckedCaption(a);
     PaintCheckedCaption(b);
+}
+
+std::optional<int> parseTenths(const QString &text)
+{
+    const QString filtered = QString::fromLatin1(FilterNumberChars(Cp932::encode(text), nckDigits | nckPeriod));
+    const qsizetype dot = text.indexOf(QLatin1Char('.'));
+    bool ok = false;
+    const double v = filtered.toDouble(&ok);
+    if (text.isEmpty() || TrimBlanks(text) != filtered || (dot >= 0 && text.indexOf(QLatin1Char('.'), dot + 1) >= 0) ||
+        !ok)
+        return std::nullopt;
+    return static_cast<int>(std::min<qint64>(RoundHalfAway(v * 10.0L), 32767));
 }
 
 QString sizeText(int width, int height)
