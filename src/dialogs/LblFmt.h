@@ -87,7 +87,8 @@ private:
 
     TLayoutCatalogue m_catalogue;
     TCustomFormats m_user;
-    bool m_saveAllowed = true;
+    // The user's sheets are read by SetLabelKind; until then nothing is written back.
+    bool m_saveAllowed = false;
     int m_firstLabel = -1, m_firstCard = -1;
     bool m_hasCustomLabels = false, m_hasCustomCards = false;
     TPaperKind m_kind = TPaperKind::Label;

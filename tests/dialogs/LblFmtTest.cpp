@@ -235,6 +235,22 @@ TEST_F(LabelDialog, damagedUserFileIsKeptAsideAndNamed)
     EXPECT_EQ(f.readAll(), QByteArray("garbage that is no format file"));
 }
 
+TEST_F(LabelDialog, closedBeforeTheUserSheetsWereReadWritesNothing)
+{
+    open(2, 0);
+    registerSheet("bbtnLblAdd", QStringLiteral("残す"));
+    dialog->accept();
+    QFile before(CustomFormatsPath());
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    before.close();
+    TNewLabelDialog unused(nullptr);
+    unused.reject();
+    QFile after(CustomFormatsPath());
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), bytes);
+}
+
 struct HorizontalCase {
     const char *name;
     int kind;
