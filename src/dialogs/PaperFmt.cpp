@@ -616,3 +616,67 @@ QString BackgroundFolder() { return CatalogueFolder() + QStringLiteral("Format/"
 QString LayoutCataloguePath() { return CatalogueFolder() + QStringLiteral("Lyt.fmt"); }
 QString DesignCataloguePath() { return CatalogueFolder() + QStringLiteral("Dsn.fmt"); }
 QString CustomFormatsPath() { return DataPath + QStringLiteral("CstmL.fmt"); }
+
+// ---- The editors' reader ------------------------------------------------------
+
+namespace {
+
+QString catalogueMissing() { return QStringLiteral("用紙情報ファイルが見つかりません"); }
+
+bool editorTakes(TPaperEditor editor, TPaperKind kind)
+{
+    switch (editor) {
+    case TPaperEditor::AddressSide:
+        return kind == TPaperKind::Postcard || kind == TPaperKind::Envelope;
+    case TPaperEditor::Label:
+        return kind == TPaperKind::Label;
+    case TPaperEditor::Card:
+        return kind == TPaperKind::Card;
+    }
+    return false;
+}
+
+} // namespace
+
+bool ReadPaperFormat(int formatIndex, TPaperEditor editor, TLayoutFormat &format, TLabelGrid &grid, QString *error)
+{
+    if (error)
+        error->clear();
+    if (formatIndex >= 0) {
+        TLayoutCatalogue catalogue;
+        QString reason;
+        if (!catalogue.load(LayoutCataloguePath(), &reason))
+            return fail(error, catalogueMissing());
+        if (formatIndex >= catalogue.Records.size())
+            return false;
+        format = catalogue.Records.at(formatIndex);
+        grid = catalogue.gridOf(format);
+        return true;
+    }
+    TCustomFormats user;
+    QString reason;
+    if (!user.load(CustomFormatsPath(), &reason))
+        return fail(error, reason);
+    for (const TCustomFormat &c : user.Records) {
+        if (c.Id != -static_cast<std::int64_t>(formatIndex) || !editorTakes(editor, c.Format.PaperKind()))
+            continue;
+        format = c.Format;
+        grid = user.gridOf(c);
+        return true;
+    }
+    return false;
+}
+
+bool ReadDesignFormat(int formatIndex, TDesignFormat &format, QString *error)
+{
+    if (error)
+        error->clear();
+    TDesignCatalogue catalogue;
+    QString reason;
+    if (!catalogue.load(DesignCataloguePath(), &reason))
+        return fail(error, catalogueMissing());
+    if (formatIndex < 0 || formatIndex >= catalogue.Records.size())
+        return false;
+    format = catalogue.Records.at(formatIndex);
+    return true;
+}

@@ -205,3 +205,17 @@ QString BackgroundFolder();       // AppPath + "Common/Format/"
 QString LayoutCataloguePath();    // Lyt.fmt
 QString DesignCataloguePath();    // Dsn.fmt
 QString CustomFormatsPath();      // DataPath + "CstmL.fmt"
+
+// What a layout editor reads when it opens or creates a layout: the paper
+// named by the layout's format index (0 or more: a record of Lyt.fmt; below
+// 0: minus the id of a user format in CstmL.fmt of a kind the editor takes)
+// and its cell grid (all zero for a single piece per sheet).
+enum class TPaperEditor : std::uint8_t { AddressSide, Label, Card };
+
+// False when nothing can be read: an unreadable or foreign catalogue
+// (*error "用紙情報ファイルが見つかりません"), an index beyond the catalogue,
+// or a user format that was deleted or is of another kind (*error empty).
+[[nodiscard]] bool ReadPaperFormat(int formatIndex, TPaperEditor editor, TLayoutFormat &format, TLabelGrid &grid,
+                                   QString *error);
+// The design editor's paper: record formatIndex of Dsn.fmt.
+[[nodiscard]] bool ReadDesignFormat(int formatIndex, TDesignFormat &format, QString *error);
