@@ -354,6 +354,10 @@ void TNewLayoutDialog::ShowFormat(int index)
     m_updating = true;
     m_selectedIndex = m_formatInUse = index;
     int at = index < 0 ? m_user.indexOfId(-index) : -1;
+    // A label or card sheet of the user is no paper of this dialog.
+    if (at >= 0 && m_user.Records.at(at).Format.PaperKind() != TPaperKind::Postcard &&
+        m_user.Records.at(at).Format.PaperKind() != TPaperKind::Envelope)
+        at = -1;
     if (index < 0 && at < 0)
         m_selectedIndex = 0;
     if (at < 0 && (m_selectedIndex >= m_catalogue.Records.size())) {
