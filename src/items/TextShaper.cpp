@@ -133,7 +133,9 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
                                             .value(0)
                                             .x();
             const double u = -CellHeight / 2.0 - glyphAdvance / 2.0;
-            const double v = offset + adv / 2.0 - EmSize / 2.0 + kIdeographicAscent * EmSize;
+            // Narrowed glyphs are squeezed along the column around the
+            // middle of their own (narrowed) cell.
+            const double v = offset + adv / 2.0 + (kIdeographicAscent - 0.5) * EmSize * ratio;
             upright.Glyphs.append(glyph);
             upright.Positions.append(QPointF(u, v / ratio));
         } else {
