@@ -139,6 +139,21 @@ TEST(AddressRectTest, twoColumnsStandRightToLeftTheSecondEndingAtTheBottom)
     EXPECT_EQ(ops[1]->Origin.y() + 10 * th, 200 - 4);
 }
 
+// 100 x 200: 92 x 192 inside. The longest column (10 characters and two
+// more) fits 192 at -16; the columns stand 1 dot apart, centred, the
+// second ending a character before the bottom, the third at the bottom.
+TEST(AddressRectTest, threeColumnsAreStaggeredDownTheItem)
+{
+    const auto a =
+        address(false, {0, 0, 100, 200}, {u(u"東京都千代田区"), u(u"永田町一丁目七番一号"), u(u"国会前ビル十二階")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 3);
+    EXPECT_EQ(ops[0]->Font.Height, -16);
+    EXPECT_EQ(ops[0]->Origin, QPoint(75, 4));
+    EXPECT_EQ(ops[1]->Origin, QPoint(58, 4 + 192 - 160 - 16));
+    EXPECT_EQ(ops[2]->Origin, QPoint(41, 4 + 192 - 128));
+}
+
 TEST(AddressRectTest, fixedSizeTooLargeCutsTheEndOff)
 {
     TAddressRect a;
