@@ -52,6 +52,19 @@ TEST(NameRectTest, jointGivenNameStartsInTheColumnOfTheMainGivenName)
     EXPECT_EQ(ops[3]->Origin, QPoint(47, 4 + 250));
 }
 
+TEST(NameRectTest, turnedNameIsDrawnFromTheMirroredPointsWithTheHonorificBeforeThem)
+{
+    auto n = privateName(false, u(u"山田 太郎"), {u(u"花子")});
+    n->SetRotate180(true);
+    layOut(*n, {0, 0, 100, 300});
+    const auto ops = textOps(*n);
+    ASSERT_EQ(ops.size(), 4);
+    EXPECT_EQ(ops[0]->Origin, QPoint(100 - 92, 300 - 4));
+    EXPECT_EQ(ops[0]->Font.Escapement, 900);
+    EXPECT_EQ(ops[1]->Origin, QPoint(100 - 92, 300 - 4 - 250));
+    EXPECT_EQ(ops[2]->Origin, QPoint(100 - 47, 300 - 4));
+}
+
 struct AlignCase {
     const char *name;
     quint8 align;
