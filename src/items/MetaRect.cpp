@@ -22,6 +22,36 @@ TReferenceDevice TReferenceDevice::printer(TDeviceDpi Dpi)
     return d;
 }
 
+void SetFontWidthRatio(TRecordingCanvas &Canvas, double Ratio)
+{
+    Canvas.Font.WidthRatio = Ratio > 0 && Ratio != 1.0 ? Ratio : 1.0;
+}
+
+void SetCanvasFontVertical(TCanvasFont &Font)
+{
+    if (!Font.isVertical())
+        Font.Face.prepend(QLatin1Char('@'));
+    Font.Escapement = 2700;
+}
+
+void SetCanvasFontHorizontal(TCanvasFont &Font)
+{
+    if (Font.isVertical())
+        Font.Face.remove(0, 1);
+    Font.Escapement = 0;
+}
+
+void RotateCanvasFont180(TCanvasFont &Font)
+{
+    Font.Escapement = Font.Escapement < 1800 ? Font.Escapement + 1800 : Font.Escapement - 1800;
+}
+
+QPoint TextItemMargins(const TRecordingCanvas &Canvas)
+{
+    const TDeviceDpi dpi = Canvas.Dpi();
+    return {PageToDots(TPagePx(4), dpi.x), PageToDots(TPagePx(4), dpi.y)};
+}
+
 TMetaRect::TMetaRect() : m_device(TReferenceDevice::screen()) {}
 
 void TMetaRect::Assign(const TDrawRect &Source)
@@ -158,6 +188,28 @@ TCanvasFont TMetaRect::canvasFont(const TFont &Font, TColor Color, qint32 Height
     f.Style = Font.Style;
     f.Color = ColorToQColor(Color);
     return f;
+}
+
+qint32 TMetaRect::pointsToHeight(int Points, const TRecordingCanvas &Canvas)
+{
+    // A size in points is a character height of Points / 72 inch.
+    return -static_cast<qint32>(RoundHalfAway(double(Points) * Canvas.Dpi().y / 72.0));
+}
+
+void TMetaRect::drawTurned(TRecordingCanvas &Canvas, QSize Size, int X, int Y, QStringView Text,
+                           const QList<int> *Advances) const
+{
+    if (m_rotate180) {
+        RotateCanvasFont180(Canvas.Font);
+        X = Size.width() - X;
+        Y = Size.height() - Y;
+    }
+    if (Advances)
+        (void)WideExtTextOut(Canvas, X, Y, Text, *Advances);
+    else
+        Canvas.TextOut(X, Y, Text);
+    if (m_rotate180)
+        RotateCanvasFont180(Canvas.Font);
 }
 
 TCanvasFont TMetaRect::contentFont() const

@@ -32,6 +32,29 @@ inline constexpr std::array<int, 28> FontSizeTable{0,  7,  8,  9,  10, 11, 12, 1
 // The longer side of a postcard in 0.1 mm: the paper the items' base heights are given for.
 inline constexpr qint32 BasePaperLongSide = 1480;
 
+// The most rounds a text item's wrap-and-fit loop runs. Each round either
+// draws, gives up, or joins two lines (or pieces) and starts again, so a
+// sound layout ends within a handful of rounds; the limit keeps a layout
+// whose measures disagree with each other from looping for ever (it then
+// draws nothing).
+inline constexpr int MaxFitRounds = 16;
+
+// Narrows (or widens) the characters of the canvas font to Ratio of their
+// natural width; 0 and 1 give the natural width. In vertical writing the
+// upright characters are narrowed along the column.
+void SetFontWidthRatio(TRecordingCanvas &Canvas, double Ratio);
+// The canvas font in the vertical form of its face ("@", text running
+// down), or in the horizontal form, at the same height.
+void SetCanvasFontVertical(TCanvasFont &Font);
+void SetCanvasFontHorizontal(TCanvasFont &Font);
+// The turned-around font of Rotate180: escapement plus 1800 tenths of a
+// degree, or minus 1800 from 1800 on, so turning twice restores it.
+void RotateCanvasFont180(TCanvasFont &Font);
+
+// The margins of the text items: 4 page pixels on each side, in dots of the
+// recording.
+QPoint TextItemMargins(const TRecordingCanvas &Canvas);
+
 // The common base of the items whose content is text (postcode, address,
 // name, company line, additional information, free text). It keeps the font
 // and the writing direction, scales the font to the paper, and keeps the
@@ -85,7 +108,7 @@ public:
     // Shrinks (or with AllowGrow also grows) the canvas font by
     // Available / Needed. False when the font would vanish (its height
     // truncates to 0 or above); the font is then unchanged.
-    static bool FitFont(TRecordingCanvas &Canvas, int Available, int Needed, bool AllowGrow);
+    static bool FitFont(TRecordingCanvas &Canvas, int Available, int Needed, bool AllowGrow = false);
 
 protected:
     void BuildMetafile();
@@ -94,6 +117,12 @@ protected:
     TCanvasFont contentFont() const;
     // The canvas font of a TFont at the given pixel height.
     static TCanvasFont canvasFont(const TFont &Font, TColor Color, qint32 Height);
+    // The canvas font height of a size in points on the recording's device.
+    static qint32 pointsToHeight(int Points, const TRecordingCanvas &Canvas);
+    // Turns the font for Rotate180 while drawing one piece at the mirrored
+    // point (Size - (X, Y)), then turns it back.
+    void drawTurned(TRecordingCanvas &Canvas, QSize Size, int X, int Y, QStringView Text,
+                    const QList<int> *Advances = nullptr) const;
     void invalidate() { m_valid = false; }
 
     TMetafileEx m_metafile;

@@ -3,11 +3,6 @@
 #include "util/SubUnit.h"
 
 
-void RotateCanvasFont180(TCanvasFont &Font)
-{
-    Font.Escapement = Font.Escapement < 1800 ? Font.Escapement + 1800 : Font.Escapement - 1800;
-}
-
 TPosRect::TPosRect()
 {
     m_baseHeight = -24;

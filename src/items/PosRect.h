@@ -40,7 +40,3 @@ private:
     bool m_sender = false;
     bool m_inBlock = false;
 };
-
-// The turned-around font of Rotate180: escapement plus 1800 tenths of a
-// degree, or minus 1800 from 1800 on, so turning twice restores it.
-void RotateCanvasFont180(TCanvasFont &Font);

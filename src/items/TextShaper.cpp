@@ -133,7 +133,10 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
                                             .value(0)
                                             .x();
             const double u = -CellHeight / 2.0 - glyphAdvance / 2.0;
-            const double v = offset + adv / 2.0 - EmSize / 2.0 + kIdeographicAscent * EmSize;
+            // The glyph's em box (narrowed along the column by the width
+            // ratio) starts where its cell starts: a wider advance spaces the
+            // characters out, it does not move a glyph into the space after it.
+            const double v = offset + kIdeographicAscent * EmSize * ratio;
             upright.Glyphs.append(glyph);
             upright.Positions.append(QPointF(u, v / ratio));
         } else {

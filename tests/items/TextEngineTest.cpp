@@ -1,4 +1,5 @@
 #include "items/FontFaces.h"
+#include "items/MetaRect.h"
 #include "items/MetaCanvas.h"
 #include "items/TextShaper.h"
 #include "support/RowName.h"
@@ -320,6 +321,62 @@ TEST(MetafileTest, verticalTextIsDrawnDownTheColumnLeftOfItsOrigin)
     // Each of the four cells holds ink of its own character.
     for (int i = 0; i < 4; ++i)
         EXPECT_GT(countInk(img, QRect(70, 10 + 60 * i, 60, 60)), 30) << "cell " << i;
+}
+
+// The ink's bounding box of a recording played 1:1 onto a white page.
+QRect inkBounds(const TMetafileEx &Mf, QSize Page)
+{
+    QImage img(Page, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    Mf.Play(painter, QPointF(0, 0));
+    painter.end();
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// A narrowed upright character in a vertical column is squeezed along the
+// column (down the page) and stays inside its own narrowed cell, while its
+// breadth across the column is unchanged.
+TEST(MetafileTest, narrowedVerticalCharacterIsSqueezedAlongTheColumnInsideItsCell)
+{
+    TDesignTextMetrics m;
+    THarfBuzzShaper shaper;
+    auto record = [&](double ratio, TMetafileEx &mf) {
+        TRecordingCanvas c(mf, m, &shaper);
+        c.Font = fontOf(-100, QString::fromUtf16(u"@ＭＳ 明朝"));
+        c.Font.Escapement = 2700;
+        SetFontWidthRatio(c, ratio);
+        c.TextOut(150, 20, u"口");
+        return c.TextWidth(u"口");
+    };
+    TMetafileEx natural, narrow;
+    EXPECT_EQ(record(1.0, natural), 100);
+    EXPECT_EQ(record(0.75, narrow), 75);
+    const QRect a = inkBounds(natural, QSize(200, 200));
+    const QRect b = inkBounds(narrow, QSize(200, 200));
+    ASSERT_FALSE(a.isEmpty());
+    ASSERT_FALSE(b.isEmpty());
+    EXPECT_NEAR(double(b.height()) / a.height(), 0.75, 0.05);
+    EXPECT_NEAR(b.width(), a.width(), 2);
+    EXPECT_GE(b.top(), 20);
+    EXPECT_LE(b.bottom(), 20 + 75);
+}
+
+TEST(RecordingCanvasTest, widthRatioOfZeroOrOneIsTheNaturalWidth)
+{
+    TMetafileEx mf;
+    TFixedTextMetrics m;
+    TRecordingCanvas c(mf, m, nullptr);
+    c.Font = fontOf(-40);
+    SetFontWidthRatio(c, 0.75);
+    EXPECT_EQ(c.TextWidth(u"様方"), 60);
+    SetFontWidthRatio(c, 0);
+    EXPECT_EQ(c.TextWidth(u"様方"), 80);
 }
 
 } // namespace

@@ -1,0 +1,507 @@
+#include "items/AddressRect.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString kOne = QStringLiteral("一");
+
+bool isFullWidthDigit(QChar c)
+{
+    return c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19;
+}
+
+QString digitsToHalfWidth(const QString &Digits)
+{
+    QString out;
+    out.reserve(Digits.size());
+    for (QChar c : Digits)
+        out.append(QChar(char16_t(c.unicode() - 0xFF10 + u'0')));
+    return out;
+}
+
+using TRun = TAddressRect::TRun;
+
+struct TColumn {
+    QList<TRun> runs;
+    int length = 0;
+    int breadth = 0;
+    qsizetype chars() const
+    {
+        qsizetype n = 0;
+        for (const TRun &r : runs)
+            n += r.Text.size();
+        return n;
+    }
+};
+
+// The font a run is measured and drawn in: the vertical form for upright
+// runs, the horizontal one for digits set across.
+TCanvasFont runFont(const TCanvasFont &Font, bool Across)
+{
+    TCanvasFont f = Font;
+    if (Across)
+        SetCanvasFontHorizontal(f);
+    else
+        SetCanvasFontVertical(f);
+    return f;
+}
+
+void measureRun(const TTextMetrics &Metrics, const TCanvasFont &Font, TRun &Run)
+{
+    const TCanvasFont f = runFont(Font, Run.Across);
+    const int width = Metrics.width(f, Run.Text);
+    const int height = Metrics.lineHeight(f);
+    Run.Advance = Run.Across ? height : width;
+    Run.Breadth = Run.Across ? width : height;
+}
+
+void measureColumn(const TTextMetrics &Metrics, const TCanvasFont &Font, TColumn &Column)
+{
+    Column.length = 0;
+    Column.breadth = 0;
+    for (TRun &r : Column.runs) {
+        measureRun(Metrics, Font, r);
+        Column.length += r.Advance;
+        Column.breadth = qMax(Column.breadth, r.Breadth);
+    }
+}
+
+void append(TColumn &To, const TColumn &From)
+{
+    To.runs += From.runs;
+}
+
+// Shortens a column to Limit along it: runs wholly beyond it are dropped,
+// an upright run that crosses it keeps the characters that fit.
+void shortenColumn(const TTextMetrics &Metrics, const TCanvasFont &Font, TColumn &Column, int Limit)
+{
+    int used = 0;
+    QList<TRun> kept;
+    for (TRun r : Column.runs) {
+        if (used + r.Advance <= Limit) {
+            used += r.Advance;
+            kept.append(r);
+            continue;
+        }
+        if (!r.Across && used < Limit) {
+            QString rest;
+            SplitAtWidth(Metrics, runFont(Font, false), r.Text, Limit - used, rest);
+            if (!r.Text.isEmpty()) {
+                measureRun(Metrics, Font, r);
+                kept.append(r);
+            }
+        }
+        break;
+    }
+    Column.runs = kept;
+    measureColumn(Metrics, Font, Column);
+}
+
+} // namespace
+
+TAddressRect::TAddressRect()
+{
+    m_baseHeight = RecipientHeights[2];
+}
+
+TDrawRectKind TAddressRect::GetKind() const
+{
+    return m_sender ? TDrawRectKind::SenderAddress : TDrawRectKind::RecipientAddress;
+}
+
+void TAddressRect::Assign(const TDrawRect &Source)
+{
+    TMetaRect::Assign(Source);
+    if (const auto *a = dynamic_cast<const TAddressRect *>(&Source))
+        m_sizeLevel = a->m_sizeLevel;
+}
+
+QString TAddressRect::GetAddressLine(int Index) const
+{
+    return Index >= 0 && Index < 3 ? m_lines[size_t(Index)] : QString();
+}
+
+void TAddressRect::SetAddressLine(int Index, const QString &Text)
+{
+    if (Index < 0 || Index >= 3 || m_lines[size_t(Index)] == Text)
+        return;
+    m_lines[size_t(Index)] = Text;
+    invalidate();
+}
+
+void TAddressRect::SetVertNumeral(bool Value)
+{
+    if (m_vertNumeral == Value)
+        return;
+    m_vertNumeral = Value;
+    invalidate();
+}
+
+void TAddressRect::SetSizeLevel(qint32 Value)
+{
+    m_sizeLevel = qBound(1, Value, 5);
+}
+
+void TAddressRect::ClearContent()
+{
+    TMetaRect::ClearContent();
+    m_lines = {};
+}
+
+void TAddressRect::RescaleFont(TTenthMm PaperLongSide)
+{
+    // An address inside a sender block takes the recipient's sizes.
+    const auto &row = m_sender && !m_inBlock ? SenderHeights : RecipientHeights;
+    m_baseHeight = row[size_t(qBound(1, m_sizeLevel, 5) - 1)];
+    TMetaRect::RescaleFont(PaperLongSide);
+}
+
+void TAddressRect::LoadFromStream(TItemReader &Stream)
+{
+    TMetaRect::LoadFromStream(Stream);
+    // A level outside the table is damage; it is kept inside the table.
+    m_sizeLevel = Stream.hasVersion(500) ? qBound(1, Stream.readInt32(), 5) : 3;
+    // The documents set the size index from their data format.
+    m_fontSizeIndex = 0;
+}
+
+void TAddressRect::SaveToStream(TItemWriter &Stream) const
+{
+    TMetaRect::SaveToStream(Stream);
+    Stream.writeInt32(m_sizeLevel);
+}
+
+QList<TAddressRect::TRun> TAddressRect::SplitVerticalRuns(const QString &Line, bool VertNumeral)
+{
+    QList<TRun> runs;
+    if (Line.isEmpty())
+        return runs;
+    if (VertNumeral) {
+        runs.append({false, Line, 0, 0});
+        return runs;
+    }
+    QString upright;
+    for (qsizetype i = 0; i < Line.size();) {
+        if (!isFullWidthDigit(Line[i])) {
+            upright.append(Line[i++]);
+            continue;
+        }
+        qsizetype j = i;
+        while (j < Line.size() && isFullWidthDigit(Line[j]))
+            ++j;
+        const QString digits = Line.mid(i, j - i);
+        // Up to four digits fit across a column; longer numbers stand upright.
+        if (digits.size() >= 5) {
+            upright += digits;
+        } else {
+            if (!upright.isEmpty())
+                runs.append({false, std::exchange(upright, {}), 0, 0});
+            runs.append({true, digitsToHalfWidth(digits), 0, 0});
+        }
+        i = j;
+    }
+    if (!upright.isEmpty())
+        runs.append({false, upright, 0, 0});
+    return runs;
+}
+
+void TAddressRect::BuildContent(TRecordingCanvas &Canvas, QSize Size)
+{
+    if (m_horizontal)
+        buildHorizontal(Canvas, Size);
+    else
+        buildVertical(Canvas, Size);
+}
+
+void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
+{
+    SetFontHorizontal(m_font);
+    QStringList lines;
+    for (const QString &l : m_lines)
+        if (!l.isEmpty())
+            lines.append(l);
+    int n = int(lines.size());
+    if (n == 0)
+        return;
+    const QPoint m = TextItemMargins(Canvas);
+    const int mx = m.x(), my = m.y();
+    const int aw = Size.width() - 2 * mx;
+    const int ah = Size.height() - 2 * my;
+    if (aw < 1 || ah < 1)
+        return;
+    auto W = [&](const QString &s) { return Canvas.TextWidth(s); };
+    auto TH = [&] { return Canvas.TextHeight(); };
+    auto draw = [&](int x, int y, const QString &s) { drawTurned(Canvas, Size, x, y, s); };
+    QString L0 = lines.value(0), L1 = lines.value(1), L2 = lines.value(2);
+
+    for (int round = 0; round < MaxFitRounds; ++round) {
+        Canvas.Font = contentFont();
+        if (n == 1) {
+            if (!FitFont(Canvas, ah, TH() + TH() / 10) || !FitFont(Canvas, aw, W(L0)))
+                return;
+            draw(mx, (ah - TH()) / 2 + my, L0);
+            return;
+        }
+        if (n == 2) {
+            if (L0.size() < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
+                L0 += L1;
+                n = 1;
+                continue;
+            }
+            const QString &wider = W(L1) > W(L0) ? L1 : L0;
+            if (!FitFont(Canvas, aw, W(wider + kOne)))
+                return;
+            if (W(L0 + L1) - W(kOne) < aw) {
+                L0 += L1;
+                n = 1;
+                continue;
+            }
+            const int th = TH(), gap = th / 10;
+            draw(mx, ah / 2 + my - gap - th, L0);
+            draw(mx + aw - W(L1), ah / 2 + my, L1);
+            return;
+        }
+        // Three lines.
+        if (L0.size() < 5) {
+            L0 += L1;
+            L1 = L2;
+            n = 2;
+            continue;
+        }
+        int k;
+        if (W(L1) < W(L2))
+            k = W(L2) >= W(L0) ? 2 : 0;
+        else
+            k = W(L1) >= W(L0) ? 1 : 0;
+        auto joinTwo = [&] {
+            if (k != 0 && W(L0) <= W(L2)) {
+                L0 += L1;
+                L1 = L2;
+            } else {
+                L1 += L2;
+            }
+            n = 2;
+        };
+        if (!FitFont(Canvas, ah, (TH() + TH() / 10) * 3)) {
+            joinTwo();
+            continue;
+        }
+        const QString &widest = k == 0 ? L0 : k == 1 ? L1 : L2;
+        if (!FitFont(Canvas, aw, W(widest + kOne + kOne)))
+            return;
+        if (W(L0 + L1) - W(kOne) < aw) {
+            joinTwo();
+            continue;
+        }
+        if (W(L1 + L2 + kOne) < aw) {
+            L1 += L2;
+            n = 2;
+            continue;
+        }
+        const int th = TH(), gap = th / 10;
+        const int y1 = (ah - th) / 2 + my;
+        draw(mx, y1 - gap - th, L0);
+        draw(mx + aw - W(L1 + kOne), y1, L1);
+        draw(mx + aw - W(L2), y1 + gap + th, L2);
+        return;
+    }
+}
+
+void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
+{
+    SetFontVertical(m_font);
+    QList<TColumn> cols;
+    for (const QString &l : m_lines)
+        if (!l.isEmpty())
+            cols.append(TColumn{SplitVerticalRuns(l, m_vertNumeral)});
+    if (cols.isEmpty())
+        return;
+    const QPoint m = TextItemMargins(Canvas);
+    const int mx = m.x(), my = m.y();
+    const int aw = Size.width() - 2 * mx;
+    const int ah = Size.height() - 2 * my;
+    if (aw < 1 || ah < 1)
+        return;
+    // A short first line (up to four characters, such as a prefecture
+    // alone) never stands in a column of its own.
+    if (cols.size() >= 2 && cols[0].chars() < 5) {
+        append(cols[0], cols[1]);
+        cols.removeAt(1);
+    }
+    const TTextMetrics &metrics = Canvas.Metrics();
+    const bool fixed = m_fontSizeIndex > 0 && m_fontSizeIndex < qint32(FontSizeTable.size());
+    auto measureAll = [&] {
+        for (TColumn &c : cols)
+            measureColumn(metrics, Canvas.Font, c);
+    };
+    auto TH = [&] { return Canvas.TextHeight(); };
+    auto advanceOfOne = [&] { return metrics.width(runFont(Canvas.Font, false), kOne); };
+    int fitting = 3; // columns that fit across at the fixed size
+
+    bool placed = false;
+    bool dropped = false; // columns left out at a fixed size too large for all
+    for (int round = 0; round < MaxFitRounds && !placed; ++round) {
+        Canvas.Font = contentFont();
+        SetCanvasFontVertical(Canvas.Font);
+        if (fixed) {
+            Canvas.Font.Height = pointsToHeight(FontSizeTable[size_t(m_fontSizeIndex)], Canvas);
+            const int th = TH();
+            if (th >= aw)
+                return;
+            fitting = 1;
+            for (int c = 3; c >= 1; --c)
+                if (th * c + (th / 10) * (c - 1) < aw) {
+                    fitting = c;
+                    break;
+                }
+        }
+        measureAll();
+        const int gap = TH() / 10;
+        if (cols.size() == 1) {
+            if (!fixed) {
+                if (!FitFont(Canvas, aw, cols[0].breadth + gap))
+                    return;
+                measureAll();
+                if (!FitFont(Canvas, ah, cols[0].length))
+                    return;
+                measureAll();
+            } else {
+                shortenColumn(metrics, Canvas.Font, cols[0], ah);
+            }
+            placed = true;
+            break;
+        }
+        if (cols.size() == 2) {
+            if (!fixed) {
+                if (!FitFont(Canvas, aw, cols[0].breadth + cols[1].breadth + gap * 2)) {
+                    append(cols[0], cols[1]);
+                    cols.removeAt(1);
+                    continue;
+                }
+                measureAll();
+                if (!FitFont(Canvas, ah, qMax(cols[0].length, cols[1].length) + advanceOfOne()))
+                    return;
+                measureAll();
+            }
+            const int a = fixed ? 0 : advanceOfOne();
+            if (cols[0].length + cols[1].length - a < ah) {
+                append(cols[0], cols[1]);
+                cols.removeAt(1);
+                continue;
+            }
+            if (fixed) {
+                if (fitting < 2) {
+                    cols.removeAt(1);
+                    dropped = true;
+                }
+                const int one = advanceOfOne();
+                for (qsizetype i = 0; i < cols.size(); ++i)
+                    shortenColumn(metrics, Canvas.Font, cols[i], ah - (i > 0 ? one : 0));
+            }
+            placed = true;
+            break;
+        }
+        // Three columns.
+        int k = 0;
+        for (int i = 1; i < 3; ++i)
+            if (cols[i].length > cols[k].length)
+                k = i;
+        auto joinTwo = [&] {
+            if (k != 0 && cols[0].length <= cols[2].length) {
+                append(cols[0], cols[1]);
+                cols.removeAt(1);
+            } else {
+                append(cols[1], cols[2]);
+                cols.removeAt(2);
+            }
+        };
+        if (!fixed) {
+            if (!FitFont(Canvas, aw, cols[0].breadth + cols[1].breadth + cols[2].breadth + gap * 3)) {
+                joinTwo();
+                continue;
+            }
+            measureAll();
+            if (!FitFont(Canvas, ah, cols[k].length + 2 * advanceOfOne()))
+                return;
+            measureAll();
+        }
+        const int a = fixed ? 0 : advanceOfOne();
+        if (cols[0].length + cols[1].length - a < ah) {
+            joinTwo();
+            continue;
+        }
+        if (cols[1].length + cols[2].length + a < ah) {
+            append(cols[1], cols[2]);
+            cols.removeAt(2);
+            continue;
+        }
+        if (fixed) {
+            while (cols.size() > fitting) {
+                cols.removeLast();
+                dropped = true;
+            }
+            const int one = advanceOfOne();
+            for (qsizetype i = 0; i < cols.size(); ++i)
+                shortenColumn(metrics, Canvas.Font, cols[i], ah - (i > 0 ? one : 0));
+        }
+        placed = true;
+    }
+    if (!placed)
+        return;
+
+    // Placing, right to left.
+    const int th = TH();
+    const int gap = th / 10;
+    const int A = advanceOfOne();
+    const qsizetype count = cols.size();
+    QList<QPoint> at(count);
+    if (dropped) {
+        // What fits stands from the right margin on, one column's breadth
+        // and a gap apart, each from the top.
+        for (qsizetype i = 0; i < count; ++i)
+            at[i] = QPoint(mx + aw - int(i) * (cols[0].breadth + gap), my);
+    } else if (count == 1) {
+        at[0] = QPoint((aw - cols[0].breadth) / 2 + mx + th, my);
+    } else if (count == 2) {
+        const int x1 = (aw - cols[0].breadth - cols[1].breadth - gap) / 2 + mx;
+        const int x0 = x1 + cols[1].breadth + gap;
+        at[0] = QPoint(x0 + (cols[0].breadth + th) / 2, my);
+        // The second column ends at the bottom.
+        at[1] = QPoint(x1 + (cols[1].breadth + th) / 2, my + ah - cols[1].length);
+    } else {
+        const int x2 = (aw - cols[0].breadth - cols[1].breadth - cols[2].breadth - 2 * gap) / 2 + mx;
+        const int x1 = x2 + cols[2].breadth + gap;
+        const int x0 = x1 + cols[1].breadth + gap;
+        int y1 = my + ah - cols[1].length - A;
+        if (y1 < my + A)
+            y1 = my + A;
+        else if (y1 > cols[0].length - 2 * A)
+            y1 = cols[0].length - 2 * A;
+        int y2 = my + ah - cols[2].length;
+        if (y2 < my + A)
+            y2 = my + A;
+        else if (y2 > y1 + cols[1].length - A)
+            y2 = y1 + cols[1].length - A;
+        at[0] = QPoint(x0 + (cols[0].breadth + th) / 2, my);
+        at[1] = QPoint(x1 + (cols[1].breadth + th) / 2, y1);
+        at[2] = QPoint(x2 + (cols[2].breadth + th) / 2, y2);
+    }
+
+    const TCanvasFont base = Canvas.Font;
+    for (qsizetype i = 0; i < count; ++i) {
+        int y = at[i].y();
+        const int x = at[i].x();
+        for (const TRun &r : cols[i].runs) {
+            Canvas.Font = runFont(base, r.Across);
+            if (r.Across) {
+                const int one = Canvas.TextWidth(kOne);
+                drawTurned(Canvas, Size, x - r.Breadth / 2 - one / 2, y, r.Text);
+            } else {
+                drawTurned(Canvas, Size, x, y, r.Text);
+            }
+            y += r.Advance;
+        }
+    }
+    Canvas.Font = base;
+}

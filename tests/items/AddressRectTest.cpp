@@ -1,0 +1,250 @@
+#include "StreamBytes.h"
+#include "TextItemSupport.h"
+#include "items/AddressRect.h"
+#include "support/RowName.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::unique_ptr<TAddressRect> address(bool Horizontal, const TPageRect &R, std::initializer_list<QString> Lines)
+{
+    auto a = std::make_unique<TAddressRect>();
+    a->SetHorizontal(Horizontal);
+    int i = 0;
+    for (const QString &l : Lines)
+        a->SetAddressLine(i++, l);
+    layOut(*a, R);
+    return a;
+}
+
+QString u(const char16_t *s)
+{
+    return QString::fromUtf16(s);
+}
+
+// ---- Horizontal --------------------------------------------------------------------
+
+// 200 x 40 at 96 dpi: 192 x 32 inside the margins, the font at -28.
+TEST(AddressRectTest, fourCharacterFirstLineJoinsTheNextHorizontally)
+{
+    const auto a = address(true, {0, 0, 200, 40}, {u(u"神奈川県"), u(u"横浜市中区")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 1);
+    EXPECT_EQ(ops[0]->Text, u(u"神奈川県横浜市中区"));
+    EXPECT_EQ(ops[0]->Font.Height, -21); // 9 characters of 28 shrunk into 192
+    EXPECT_EQ(ops[0]->Origin, QPoint(4, (32 - 21) / 2 + 4));
+}
+
+TEST(AddressRectTest, twoLongLinesStandOnTwoRowsTheSecondFlushRight)
+{
+    const auto a = address(true, {0, 0, 200, 40}, {u(u"東京都港区"), u(u"芝公園四丁目二番地三号")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 2);
+    // Two rows of 28 + 2 fit 32 at -14 (the gap is a tenth of the height).
+    EXPECT_EQ(ops[0]->Font.Height, -14);
+    EXPECT_EQ(ops[0]->Origin, QPoint(4, 32 / 2 + 4 - 1 - 14));
+    EXPECT_EQ(ops[1]->Origin, QPoint(4 + 192 - 11 * 14, 32 / 2 + 4));
+}
+
+TEST(AddressRectTest, twoLinesThatFitOnOneWithSlackAreJoined)
+{
+    // At -14 the two lines together are 14 characters less one: 182 < 192.
+    const auto a = address(true, {0, 0, 200, 40}, {u(u"東京都港区"), u(u"芝公園四丁目一番地")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 1);
+    EXPECT_EQ(ops[0]->Text, u(u"東京都港区芝公園四丁目一番地"));
+}
+
+TEST(AddressRectTest, emptyFirstLineLetsTheSecondLeadHorizontally)
+{
+    const auto a = address(true, {0, 0, 200, 40}, {QString(), u(u"横浜市")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 1);
+    EXPECT_EQ(ops[0]->Text, u(u"横浜市"));
+    EXPECT_EQ(ops[0]->Font.Height, -28);
+}
+
+TEST(AddressRectTest, itemSixPixelsWideDrawsNothing)
+{
+    const auto a = address(true, {0, 0, 6, 40}, {u(u"横浜市")});
+    EXPECT_TRUE(textOps(*a).isEmpty());
+    EXPECT_TRUE(a->IsValid());
+}
+
+// ---- Vertical runs ----------------------------------------------------------------------
+
+struct RunCase {
+    const char *name;
+    const char16_t *line;
+    bool vertNumeral;
+    QList<std::pair<bool, QString>> runs; // across?, text
+};
+
+class VerticalRunTest : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(VerticalRunTest, cutsTheLineIntoUprightAndAcrossRuns)
+{
+    const auto runs = TAddressRect::SplitVerticalRuns(QString::fromUtf16(GetParam().line), GetParam().vertNumeral);
+    QList<std::pair<bool, QString>> got;
+    for (const auto &r : runs)
+        got.append({r.Across, r.Text});
+    EXPECT_EQ(got, GetParam().runs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, VerticalRunTest,
+    ::testing::Values(RunCase{"shortNumbersSetAcrossInHalfWidth", u"芝公園４丁目１２番", false,
+                              {{false, u(u"芝公園")}, {true, "4"}, {false, u(u"丁目")}, {true, "12"}, {false, u(u"番")}}},
+                      RunCase{"fourDigitsStillAcross", u"番地１２３４", false, {{false, u(u"番地")}, {true, "1234"}}},
+                      RunCase{"fiveDigitsStandUpright", u"私書箱１２３４５", false, {{false, u(u"私書箱１２３４５")}}},
+                      RunCase{"vertNumeralKeepsEveryDigitUpright", u"芝４丁目", true, {{false, u(u"芝４丁目")}}}),
+    rowName);
+
+// ---- Vertical layout --------------------------------------------------------------------------
+
+// 60 x 300 at 96 dpi: 52 x 292 inside the margins, one column of -28 centred.
+TEST(AddressRectTest, digitRunIsSetAcrossTheColumnCentredOnIt)
+{
+    const auto a = address(false, {0, 0, 60, 300}, {u(u"芝４丁目")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 3);
+    const int x = (52 - 28) / 2 + 4 + 28; // the column's right edge
+    EXPECT_EQ(ops[0]->Origin, QPoint(x, 4));
+    EXPECT_EQ(ops[0]->Font.Escapement, 2700);
+    EXPECT_TRUE(ops[0]->Font.isVertical());
+    EXPECT_EQ(ops[1]->Text, "4");
+    EXPECT_EQ(ops[1]->Font.Escapement, 0);
+    EXPECT_EQ(ops[1]->Origin, QPoint(x - 14 / 2 - 28 / 2, 4 + 28));
+    EXPECT_EQ(ops[2]->Origin, QPoint(x, 4 + 28 + 28));
+}
+
+TEST(AddressRectTest, fourCharacterFirstLineJoinsTheNextVertically)
+{
+    const auto a = address(false, {0, 0, 60, 300}, {u(u"神奈川県"), u(u"横浜市")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 2);
+    EXPECT_EQ(ops[0]->Origin.x(), ops[1]->Origin.x());
+    EXPECT_EQ(ops[1]->Origin.y(), ops[0]->Origin.y() + 4 * -ops[0]->Font.Height);
+}
+
+TEST(AddressRectTest, twoColumnsStandRightToLeftTheSecondEndingAtTheBottom)
+{
+    const auto a = address(false, {0, 0, 80, 200}, {u(u"東京都千代田区"), u(u"永田町一丁目七番一号")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 2);
+    EXPECT_GT(ops[0]->Origin.x(), ops[1]->Origin.x());
+    EXPECT_EQ(ops[0]->Origin.y(), 4);
+    const int th = -ops[1]->Font.Height;
+    EXPECT_EQ(ops[1]->Origin.y() + 10 * th, 200 - 4);
+}
+
+// 100 x 200: 92 x 192 inside. The longest column (10 characters and two
+// more) fits 192 at -16; the columns stand 1 dot apart, centred, the
+// second ending a character before the bottom, the third at the bottom.
+TEST(AddressRectTest, threeColumnsAreStaggeredDownTheItem)
+{
+    const auto a =
+        address(false, {0, 0, 100, 200}, {u(u"東京都千代田区"), u(u"永田町一丁目七番一号"), u(u"国会前ビル十二階")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 3);
+    EXPECT_EQ(ops[0]->Font.Height, -16);
+    EXPECT_EQ(ops[0]->Origin, QPoint(75, 4));
+    EXPECT_EQ(ops[1]->Origin, QPoint(58, 4 + 192 - 160 - 16));
+    EXPECT_EQ(ops[2]->Origin, QPoint(41, 4 + 192 - 128));
+}
+
+TEST(AddressRectTest, fixedSizeTooLargeCutsTheEndOff)
+{
+    TAddressRect a;
+    a.SetHorizontal(false);
+    a.SetFontSizeIndex(13); // 19 pt: -25 at 96 dpi
+    a.SetAddressLine(0, u(u"東京都千代田区永田町一丁目"));
+    layOut(a, {0, 0, 60, 100});
+    const auto ops = textOps(a);
+    ASSERT_EQ(ops.size(), 1);
+    EXPECT_EQ(ops[0]->Font.Height, -25);
+    EXPECT_EQ(ops[0]->Text, u(u"東京都")); // 92 dots hold three characters of 25
+}
+
+// ---- Sizes and stream ---------------------------------------------------------------------------
+
+struct AddressHeightCase {
+    const char *name;
+    bool sender, inBlock;
+    int level;
+    qint32 base;
+};
+
+class AddressHeightTest : public ::testing::TestWithParam<AddressHeightCase> {};
+
+TEST_P(AddressHeightTest, takesTheBaseHeightOfItsRoleAndLevel)
+{
+    TAddressRect a;
+    a.SetSender(GetParam().sender);
+    a.SetInBlock(GetParam().inBlock);
+    a.SetSizeLevel(GetParam().level);
+    a.RescaleFont(TTenthMm(1480));
+    EXPECT_EQ(a.GetBaseHeight(), GetParam().base);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roles, AddressHeightTest,
+                         ::testing::Values(AddressHeightCase{"recipientLevel1", false, false, 1, -18},
+                                           AddressHeightCase{"recipientLevel5", false, false, 5, -40},
+                                           AddressHeightCase{"senderLevel3", true, false, 3, -21},
+                                           AddressHeightCase{"senderInBlockLevel3", true, true, 3, -28}),
+                         rowName);
+
+struct AddressStreamCase {
+    const char *name;
+    qint32 version;
+    QByteArray bytes;
+    qint32 level;
+};
+
+class AddressStreamTest : public ::testing::TestWithParam<AddressStreamCase> {};
+
+TEST_P(AddressStreamTest, readsTheSizeLevelOfItsVersion)
+{
+    TItemReader r(GetParam().bytes, {GetParam().version});
+    TAddressRect a;
+    a.LoadFromStream(r);
+    EXPECT_TRUE(r.atEnd());
+    EXPECT_EQ(a.GetSizeLevel(), GetParam().level);
+    EXPECT_EQ(a.GetFontSizeIndex(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, AddressStreamTest,
+    ::testing::Values(AddressStreamCase{"v400", 400, hexBytes(kItemRect) + "\x01" + hexBytes(kItemFont) + hexBytes("00 01"), 3},
+                      AddressStreamCase{"v500", 500,
+                                        hexBytes(kItemRect) + "\x01" + hexBytes(kItemFont) + hexBytes("00 01 04000000"), 4},
+                      AddressStreamCase{"v600", 600,
+                                        hexBytes(kItemRect) + "\x01" + hexBytes(kItemFont) +
+                                            hexBytes("07000000 00 01 02000000"),
+                                        2},
+                      AddressStreamCase{"levelOutsideTheTableIsKeptInside", 600,
+                                        hexBytes(kItemRect) + "\x01" + hexBytes(kItemFont) +
+                                            hexBytes("00000000 00 01 FFFFFF7F"),
+                                        5}),
+    rowName);
+
+TEST(AddressStreamTest, roundTripsByteForByte)
+{
+    const QByteArray bytes = hexBytes(kItemRect) + "\x01" + hexBytes(kItemFont) + hexBytes("00000000 00 01 02000000");
+    TItemReader r(bytes, {});
+    TAddressRect a;
+    a.LoadFromStream(r);
+    TItemWriter w;
+    a.SaveToStream(w);
+    EXPECT_TRUE(sameBytes(w.bytes(), bytes));
+}
+
+TEST(AddressStreamTest, truncatedSizeLevelIsAFormatError)
+{
+    TItemReader r(hexBytes(kItemRect) + "\x01" + hexBytes(kItemFont) + hexBytes("00000000 00 01 0200"), {600});
+    TAddressRect a;
+    EXPECT_THROW(a.LoadFromStream(r), EItemFormatError);
+}
+
+} // namespace

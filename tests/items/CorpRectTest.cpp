@@ -1,0 +1,152 @@
+#include "StreamBytes.h"
+#include "TextItemSupport.h"
+#include "items/CorpRect.h"
+#include "support/RowName.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString u(const char16_t *s)
+{
+    return QString::fromUtf16(s);
+}
+
+struct BreakCase {
+    const char *name;
+    const char16_t *text;
+    const char16_t *first;
+    const char16_t *second;
+    bool broken;
+};
+
+class BreakAtSpaceTest : public ::testing::TestWithParam<BreakCase> {};
+
+TEST_P(BreakAtSpaceTest, breaksAtTheSpaceNearestTheMiddle)
+{
+    const TBreakResult r = BreakAtSpace(u(GetParam().text));
+    EXPECT_EQ(r.First, u(GetParam().first));
+    EXPECT_EQ(r.Second, u(GetParam().second));
+    EXPECT_EQ(r.Broken, GetParam().broken);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, BreakAtSpaceTest,
+    ::testing::Values(BreakCase{"noSpaceStaysWhole", u"山田商事株式会社", u"山田商事株式会社", u"", false},
+                      BreakCase{"onlySpace", u"山田商事　営業部", u"山田商事", u"営業部", true},
+                      // Spaces at 5 and 10 of 14: the middle is 8, nearer the second.
+                      BreakCase{"nearerSpaceWins", u"株式会社　山田商事　大阪支店", u"株式会社　山田商事", u"大阪支店", true},
+                      // Nine characters: the fifth, the middle one, is a space.
+                      BreakCase{"middleCharacterIsTheSpace", u"山田商事　大阪　支", u"山田商事", u"大阪　支", true},
+                      // Spaces at 4 and 8 of 10, each two from the middle: the left one.
+                      BreakCase{"tieGoesLeft", u"山田商　大阪市　支店", u"山田商", u"大阪市　支店", true},
+                      BreakCase{"shortPartIsUndone", u"山田　株式会社", u"山田　株式会社", u"", false}),
+    rowName);
+
+std::unique_ptr<TCorpRect> corpLine(const QString &Text, const TPageRect &R, bool Break)
+{
+    auto c = std::make_unique<TCorpRect>();
+    c->SetHorizontal(true);
+    c->SetCorpBreak(Break);
+    c->SetText(Text);
+    layOut(*c, R);
+    return c;
+}
+
+// 280 x 100 at 96 dpi: 272 along, 92 across, the font at -40.
+TEST(CorpRectTest, longLineBreaksIntoTwoTheSecondEndingAtTheFarEnd)
+{
+    const auto c = corpLine(u(u"山田商事　大阪支店"), {0, 0, 280, 100}, true);
+    const auto ops = textOps(*c);
+    ASSERT_EQ(ops.size(), 2);
+    EXPECT_EQ(ops[0]->Text, u(u"山田商事"));
+    EXPECT_EQ(ops[0]->Font.Height, -40);
+    EXPECT_EQ(ops[0]->Origin, QPoint(4, 92 / 2 + 4 - 40));
+    EXPECT_EQ(ops[1]->Text, u(u"大阪支店"));
+    EXPECT_EQ(ops[1]->Origin, QPoint(4 + 272 - 160, 92 / 2 + 4));
+}
+
+// 280 x 50: two rows shrink to -21, where both parts fit one row: the line
+// is whole again, fitted from the unshrunk height.
+TEST(CorpRectTest, brokenLineThatFitsOneRowAfterShrinkingIsJoinedAtTheUnshrunkHeight)
+{
+    const auto c = corpLine(u(u"山田商事　大阪支店"), {0, 0, 280, 50}, true);
+    const auto ops = textOps(*c);
+    ASSERT_EQ(ops.size(), 1);
+    EXPECT_EQ(ops[0]->Text, u(u"山田商事　大阪支店"));
+    EXPECT_EQ(ops[0]->Font.Height, -30); // 9 characters of 40 into 272
+    EXPECT_EQ(ops[0]->Origin, QPoint(4, (42 - 30) / 2 + 4));
+}
+
+TEST(CorpRectTest, withoutBreakingTheLineShrinksOnOneRow)
+{
+    const auto c = corpLine(u(u"山田商事　大阪支店"), {0, 0, 280, 100}, false);
+    ASSERT_EQ(textOps(*c).size(), 1);
+    EXPECT_EQ(textOps(*c)[0]->Font.Height, -30);
+}
+
+TEST(CorpRectTest, honorificFollowsAfterAThirdOfACharacter)
+{
+    auto c = std::make_unique<TCorpRect>();
+    c->SetHorizontal(true);
+    c->SetText(u(u"営業部"));
+    c->SetHonor(u(u"御中"));
+    layOut(*c, {0, 0, 280, 100});
+    const auto ops = textOps(*c);
+    ASSERT_EQ(ops.size(), 2);
+    EXPECT_EQ(ops[1]->Origin.x(), 4 + 120 + 13);
+}
+
+TEST(CorpRectTest, verticalLineIsCentredAcrossFromTheTop)
+{
+    auto c = std::make_unique<TCorpRect>();
+    c->SetText(u(u"営業部"));
+    layOut(*c, {0, 0, 100, 280});
+    const auto ops = textOps(*c);
+    ASSERT_EQ(ops.size(), 1);
+    EXPECT_EQ(ops[0]->Origin, QPoint(4 + 92 - (92 - 40) / 2, 4));
+    EXPECT_TRUE(ops[0]->Font.isVertical());
+}
+
+TEST(CorpRectTest, hiddenHonorificChangeKeepsTheRecording)
+{
+    auto c = corpLine(u(u"営業部"), {0, 0, 280, 100}, false);
+    c->SetShowHonor(false);
+    c->SetHonor(u(u"御中"));
+    EXPECT_TRUE(c->IsValid());
+    c->SetShowHonor(true);
+    c->SetHonor(u(u"様"));
+    EXPECT_FALSE(c->IsValid());
+}
+
+TEST(CorpRectTest, senderDepartmentInABlockTakesTheRecipientSize)
+{
+    TCorpRect c;
+    c.SetSender(true);
+    c.RescaleFont(TTenthMm(1480));
+    EXPECT_EQ(c.GetBaseHeight(), -29);
+    c.SetInBlock(true);
+    c.RescaleFont(TTenthMm(1480));
+    EXPECT_EQ(c.GetBaseHeight(), -40);
+    EXPECT_EQ(c.GetKind(), TDrawRectKind::SenderName);
+}
+
+TEST(CorpRectTest, streamRoundTripsAndOldStreamsTakeLevelThree)
+{
+    const QByteArray v600 = hexBytes(kItemRect) + "\x01" + hexBytes(kItemFont) + hexBytes("00000000 01 00 05000000");
+    TItemReader r(v600, {600});
+    TCorpRect c;
+    c.LoadFromStream(r);
+    EXPECT_EQ(c.GetSizeLevel(), 5);
+    TItemWriter w;
+    c.SaveToStream(w);
+    EXPECT_TRUE(sameBytes(w.bytes(), v600));
+
+    TItemReader old(hexBytes(kItemRect) + hexBytes(kItemFont) + hexBytes("01 00"), {200});
+    TCorpRect o;
+    o.LoadFromStream(old);
+    EXPECT_TRUE(old.atEnd());
+    EXPECT_EQ(o.GetSizeLevel(), 3);
+}
+
+} // namespace
