@@ -344,7 +344,7 @@ qint64 BackupNeedSize(const QString &src, const QStringList &bookFolders, qint64
     const QString s = withSlash(src);
     qint64 need = 0;
     QStringList bookFiles = AdrsTableFiles();
-    bookFiles << GroupFileName;
+    bookFiles << GroupDataFile;
     for (const QString &folder : bookFolders)
         need += filesSize(s + QStringLiteral("Adrs/") + folder, bookFiles, cluster);
     need += filesSize(s + QStringLiteral("Adrs/"), {QStringLiteral("AdrsMng.ini")}, cluster);
@@ -440,9 +440,9 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
         const QString groupLabel = QStringLiteral("グループ名： ") + book.Name;
         if (r == CopyResult::NoFolder) {
             out.BookResults.append({groupLabel, CopyResult::NoFolder});
-        } else if (QFileInfo::exists(from + GroupFileName)) {
+        } else if (QFileInfo::exists(from + GroupDataFile)) {
             out.BookResults.append(
-                {groupLabel, CopyDataFile(from + GroupFileName, to + GroupFileName) ? CopyResult::Done : CopyResult::Failed});
+                {groupLabel, CopyDataFile(from + GroupDataFile, to + GroupDataFile) ? CopyResult::Done : CopyResult::Failed});
         }
         step();
     }
@@ -499,4 +499,238 @@ bool MakeSafetyCopy(const QString &safetyFolder, const TBackupBook &book, bool w
             return false;
     }
     return true;
+}
+
+// --- the wizard ---------------------------------------------------------------
+
+#include "core/AdrsSel.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString WizardCaption = QStringLiteral("ピルカノス2014");
+const QString SizeNote = QStringLiteral("※必要サイズは環境によって誤差がでますので、目安として参考にしてください");
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QLabel *makePanel(QWidget *parent, const char *name)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFrameShape(QFrame::StyledPanel);
+    return l;
+}
+
+} // namespace
+
+QTreeWidget *CreateResultList(QWidget *parent)
+{
+    auto *list = new QTreeWidget(parent);
+    list->setObjectName(QStringLiteral("lvResult"));
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels({QStringLiteral("ファイル"), QStringLiteral("成否"), QStringLiteral("要因")});
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    return list;
+}
+
+void FillResultList(QTreeWidget *list, const TCopyRows &rows)
+{
+    list->clear();
+    for (const TCopyRow &row : rows)
+        new QTreeWidgetItem(list, {row.Label, CopyResultMark(row.Code), CopyResultReason(row.Code)});
+}
+
+TBackupData::TBackupData(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("バックアップ"));
+    SrcFolder = DataPath;
+    auto *layout = new QVBoxLayout(this);
+    pages = new QStackedWidget(this);
+    layout->addWidget(pages);
+
+    auto *page1 = new QWidget(pages);
+    auto *g1 = new QGridLayout(page1);
+    g1->addWidget(new QLabel(QStringLiteral("保存先のフォルダー："), page1), 0, 0, 1, 2);
+    edtDest = new QLineEdit(page1);
+    edtDest->setObjectName(QStringLiteral("edtDest"));
+    edtDest->setMaxLength(200);
+    edtDest->setText(DataPath + BackupFolderName() + QLatin1Char('/'));
+    g1->addWidget(edtDest, 1, 0);
+    bbtnBrowseDest = makeButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
+    g1->addWidget(bbtnBrowseDest, 1, 1);
+    pages->addWidget(page1);
+
+    auto *page2 = new QWidget(pages);
+    auto *g2 = new QGridLayout(page2);
+    g2->addWidget(new QLabel(QStringLiteral("保存先："), page2), 0, 0);
+    pnlConfirmationDest = makePanel(page2, "pnlConfirmationDest");
+    g2->addWidget(pnlConfirmationDest, 0, 1);
+    g2->addWidget(new QLabel(QStringLiteral("必要サイズ (KB)："), page2), 1, 0);
+    pnlNeedSize = makePanel(page2, "pnlNeedSize");
+    g2->addWidget(pnlNeedSize, 1, 1);
+    g2->addWidget(new QLabel(QStringLiteral("空き容量 (KB)："), page2), 2, 0);
+    pnlFreeSize = makePanel(page2, "pnlFreeSize");
+    g2->addWidget(pnlFreeSize, 2, 1);
+    g2->addWidget(new QLabel(SizeNote, page2), 3, 0, 1, 2);
+    pgbCopy = new QProgressBar(page2);
+    pgbCopy->setObjectName(QStringLiteral("pgbCopy"));
+    pgbCopy->setValue(0);
+    g2->addWidget(pgbCopy, 4, 0, 1, 2);
+    pages->addWidget(page2);
+
+    auto *page3 = new QWidget(pages);
+    auto *v3 = new QVBoxLayout(page3);
+    v3->addWidget(new QLabel(QStringLiteral("バックアップが完了しました"), page3));
+    lvResult = CreateResultList(page3);
+    v3->addWidget(lvResult);
+    pages->addWidget(page3);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    btnPrior = makeButton(this, "btnPrior", QStringLiteral("< 戻る"));
+    btnNext = makeButton(this, "btnNext", QStringLiteral("次へ >"));
+    btnBackup = makeButton(this, "btnBackup", QStringLiteral("バックアップ"));
+    btnCancel = makeButton(this, "btnCancel", QStringLiteral("キャンセル"));
+    btnClose = makeButton(this, "btnClose", QStringLiteral("閉じる"));
+    for (QPushButton *b : {btnPrior, btnNext, btnBackup, btnCancel, btnClose})
+        buttons->addWidget(b);
+    layout->addLayout(buttons);
+    btnPrior->setEnabled(false);
+    btnBackup->setEnabled(false);
+    btnClose->hide();
+
+    connect(btnNext, &QPushButton::clicked, this, [this] { btnNextClick(); });
+    connect(btnPrior, &QPushButton::clicked, this, [this] { btnPriorClick(); });
+    connect(btnBackup, &QPushButton::clicked, this, [this] { btnBackupClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    connect(bbtnBrowseDest, &QPushButton::clicked, this, [this] {
+        QString folder;
+        {
+            TWaitCursor wait;
+            const QString typed = edtDest->text().trimmed();
+            folder = QFileInfo(typed).isDir() ? typed : DataRoot;
+        }
+        if (BrowseForFolder(folder, this, QStringLiteral("保存先のフォルダーを指定してください"), false, true)) {
+            edtDest->setText(folder);
+            edtDest->setCursorPosition(int(folder.size()));
+            edtDest->setFocus();
+        }
+    });
+}
+
+int TBackupData::Page() const
+{
+    return pages->currentIndex();
+}
+
+int TBackupData::Inform(const QString &text, unsigned flags)
+{
+    return ShowMessageBoxAt(this, text, WizardCaption, flags, 0, 0, 0);
+}
+
+void TBackupData::CheckBackupSpace()
+{
+    QStringList folders;
+    for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList)) {
+        if (book.State != AdrsStateDeleted)
+            folders << book.Folder;
+    }
+    ReadFreeSpace(DestFolder, Space);
+    Space.NeedSize = BackupNeedSize(SrcFolder, folders, Space.ClusterSize);
+    pnlNeedSize->setText(FormatKiloBytes(Space.NeedSize));
+    pnlFreeSize->setText(FormatKiloBytes(Space.FreeSize, Space.FreeKnown));
+}
+
+void TBackupData::btnNextClick()
+{
+    const QString d = Folders::includeTrailingPathDelimiter(edtDest->text().trimmed());
+    switch (CheckBackupDestination(SrcFolder, d)) {
+    case TBackupDestError::SameAsSource:
+        Inform(QStringLiteral("現在使用しているデータ保存フォルダーを指定しています  "));
+        edtDest->setCursorPosition(int(edtDest->text().size()));
+        edtDest->setFocus();
+        return;
+    case TBackupDestError::InsideCopied:
+        Inform(QStringLiteral("バックアップするフォルダーの中は保存先に指定できません  "));
+        edtDest->setCursorPosition(int(edtDest->text().size()));
+        edtDest->setFocus();
+        return;
+    case TBackupDestError::None: break;
+    }
+    DestFolder = d;
+    pnlConfirmationDest->setText(d);
+    CheckBackupSpace();
+    btnPrior->setEnabled(true);
+    btnNext->setEnabled(false);
+    btnBackup->setEnabled(true);
+    pages->setCurrentIndex(1);
+    btnBackup->setFocus();
+}
+
+void TBackupData::btnPriorClick()
+{
+    btnPrior->setEnabled(false);
+    btnNext->setEnabled(true);
+    btnBackup->setEnabled(false);
+    pages->setCurrentIndex(0);
+    edtDest->setCursorPosition(int(edtDest->text().size()));
+    edtDest->setFocus();
+}
+
+void TBackupData::btnBackupClick()
+{
+    if (!Space.Enough()) {
+        Inform(QStringLiteral("空き容量が足りません  "));
+        btnPrior->setFocus();
+        return;
+    }
+    if (Inform(QStringLiteral("データのバックアップを行います  \r\nよろしいですか？  "), 0x124) != IDYES)
+        return;
+    if (!QFileInfo(DestFolder).isDir()) {
+        if (Inform(QStringLiteral("保存先フォルダーが見つかりません  \r\n作成してもよろしいですか？  "), 0x24) != IDYES)
+            return;
+        if (!Folders::makePrivatePath(DestFolder)) {
+            Inform(QStringLiteral("保存先フォルダーが作成できませんでした  "));
+            return;
+        }
+    }
+    repaint();
+    QList<TBackupBook> books;
+    for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList))
+        books.append({book.Name.isEmpty() ? book.Folder : book.Name, book.Folder});
+    {
+        TWaitCursor wait;
+        Outcome = RunBackup(SrcFolder, DestFolder, books, [this](int done, int total) {
+            pgbCopy->setMaximum(total);
+            pgbCopy->setValue(done);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    }
+    FillResultList(lvResult, Outcome.AllRows());
+    btnPrior->setEnabled(false);
+    btnBackup->setEnabled(false);
+    btnCancel->hide();
+    btnClose->show();
+    pages->setCurrentIndex(2);
+    btnClose->setFocus();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -54,7 +55,7 @@ struct TLayoutKind
 [[nodiscard]] const QList<TLayoutKind> &LayoutKinds();
 // The row label of a history or data-folder file.
 [[nodiscard]] QString DataFileLabel(const QString &fileName);
-inline const QString GroupFileName = QStringLiteral("Group.dat");
+inline const QString GroupDataFile = QStringLiteral("Group.dat");
 
 // Copies one file, replacing `to` only once the whole copy is on disk. A
 // table file (".DB") is read consistently with the table key; it fails when
@@ -140,3 +141,55 @@ using TCopyProgress = std::function<void(int done, int total)>;
 // command must not go on.
 [[nodiscard]] bool MakeSafetyCopy(const QString &safetyFolder, const TBackupBook &book, bool withBook,
                                   bool withSender, QString *error);
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QTreeWidget;
+
+// The backup wizard "バックアップ": destination (page 0), confirmation with
+// the sizes (page 1), result list (page 2). Copies DataPath as it stands,
+// the open book included (its table is read consistently). Accepted by
+// btnClose after a run, rejected by btnCancel before one.
+class TBackupData : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TBackupData(QWidget *parent = nullptr);
+
+    void btnNextClick();
+    void btnPriorClick();
+    void btnBackupClick();
+    void CheckBackupSpace();
+
+    QString SrcFolder;
+    QString DestFolder;
+    TBackupSpace Space;
+    TBackupOutcome Outcome;
+    [[nodiscard]] int Page() const;
+
+private:
+    int Inform(const QString &text, unsigned flags = 0x40);
+
+    QStackedWidget *pages = nullptr;
+    QLineEdit *edtDest = nullptr;
+    QPushButton *bbtnBrowseDest = nullptr;
+    QLabel *pnlConfirmationDest = nullptr;
+    QLabel *pnlNeedSize = nullptr;
+    QLabel *pnlFreeSize = nullptr;
+    QProgressBar *pgbCopy = nullptr;
+    QTreeWidget *lvResult = nullptr;
+    QPushButton *btnPrior = nullptr;
+    QPushButton *btnNext = nullptr;
+    QPushButton *btnBackup = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QPushButton *btnClose = nullptr;
+};
+
+// Fills a result list (columns "ファイル", "成否", "要因") from rows.
+void FillResultList(QTreeWidget *list, const TCopyRows &rows);
+// Builds the result list of the backup and restore wizards.
+[[nodiscard]] QTreeWidget *CreateResultList(QWidget *parent);

@@ -348,14 +348,14 @@ void TRestoreRun::RestoreBooks()
     const int total = int(SourceBooks.size()) + 2;
     int done = 0;
     QStringList bookFiles = AdrsTableFiles();
-    bookFiles << GroupFileName;
+    bookFiles << GroupDataFile;
     for (const QString &book : std::as_const(SourceBooks)) {
         const QString target = TargetFolder(book);
         const QString from = s + book + QLatin1Char('/');
         const int r = RestoreFolder(from, d + target, bookFiles);
         if (r != CopyResult::Nothing)
             BookResults.append({QStringLiteral("アドレス帳： ") + book, r});
-        if (QFileInfo::exists(from + GroupFileName))
+        if (QFileInfo::exists(from + GroupDataFile))
             BookResults.append({QStringLiteral("グループ名： ") + book, r == CopyResult::Nothing ? CopyResult::Done : r});
         if (Progress)
             Progress(++done, total);
@@ -412,4 +412,342 @@ bool TRestoreRun::WritePendingRenamings()
     for (qsizetype i = 0; i < RenameFrom.size(); ++i)
         ini.WriteString(QStringLiteral("RENAME"), QString::number(i + 1), RenameFrom[i] + QLatin1Char('/') + RenameTo[i]);
     return ini.UpdateFile();
+}
+
+// --- the wizard ---------------------------------------------------------------
+
+#include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/CheckedCaption.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString WizardCaption = QStringLiteral("ピルカノス2014");
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QLabel *makePanel(QWidget *parent, const char *name)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFrameShape(QFrame::StyledPanel);
+    return l;
+}
+
+// The folder as the file system names it, with '/' (names compare exactly).
+QString canonicalFolder(const QString &path)
+{
+    const QString c = QFileInfo(path).canonicalFilePath();
+    return withSlash(c.isEmpty() ? QDir::cleanPath(QDir(path).absolutePath()) : c);
+}
+
+} // namespace
+
+void CloseDataModuleTables()
+{
+    if (!DMMurven19)
+        return;
+    while (DMMurven19->AdrsOpenCount() > 0)
+        DMMurven19->CloseAdrs();
+    while (DMMurven19->SenderOpenCount() > 0)
+        DMMurven19->CloseSender();
+    if (DMMurven19->AdrsSubTable())
+        DMMurven19->CloseAdrsSub();
+    if (DMMurven19->SenderSubTable())
+        DMMurven19->CloseSenderSub();
+}
+
+TRestoreData::TRestoreData(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("復元"));
+    auto *layout = new QVBoxLayout(this);
+    pages = new QStackedWidget(this);
+    layout->addWidget(pages);
+
+    auto *page1 = new QWidget(pages);
+    auto *g1 = new QGridLayout(page1);
+    g1->addWidget(new QLabel(QStringLiteral("復元元のフォルダー："), page1), 0, 0, 1, 2);
+    edtSrc = new QLineEdit(page1);
+    edtSrc->setObjectName(QStringLiteral("edtSrc"));
+    edtSrc->setMaxLength(200);
+    edtSrc->setText(DataPath);
+    g1->addWidget(edtSrc, 1, 0);
+    bbtnBrowseSrc = makeButton(page1, "bbtnBrowseSrc", QStringLiteral("参照..."));
+    g1->addWidget(bbtnBrowseSrc, 1, 1);
+    rbNowDataPath = new QRadioButton(QStringLiteral("現在のデータ保存フォルダーに上書きする"), page1);
+    rbNowDataPath->setObjectName(QStringLiteral("rbNowDataPath"));
+    rbNowDataPath->setChecked(true);
+    g1->addWidget(rbNowDataPath, 2, 0, 1, 2);
+    rbSelectDataPath = new QRadioButton(QStringLiteral("フォルダーを指定する"), page1);
+    rbSelectDataPath->setObjectName(QStringLiteral("rbSelectDataPath"));
+    g1->addWidget(rbSelectDataPath, 3, 0, 1, 2);
+    edtDest = new QLineEdit(page1);
+    edtDest->setObjectName(QStringLiteral("edtDest"));
+    edtDest->setMaxLength(200);
+    edtDest->setText(DataPath);
+    g1->addWidget(edtDest, 4, 0);
+    bbtnBrowseDest = makeButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
+    g1->addWidget(bbtnBrowseDest, 4, 1);
+    pages->addWidget(page1);
+
+    auto *page2 = new QWidget(pages);
+    auto *g2 = new QGridLayout(page2);
+    g2->addWidget(new QLabel(QStringLiteral("復元元："), page2), 0, 0);
+    pnlConfirmationSrc = makePanel(page2, "pnlConfirmationSrc");
+    g2->addWidget(pnlConfirmationSrc, 0, 1);
+    g2->addWidget(new QLabel(QStringLiteral("復元先："), page2), 1, 0);
+    pnlConfirmationDest = makePanel(page2, "pnlConfirmationDest");
+    g2->addWidget(pnlConfirmationDest, 1, 1);
+    g2->addWidget(new QLabel(QStringLiteral("必要サイズ (KB)："), page2), 2, 0);
+    pnlNeedSize = makePanel(page2, "pnlNeedSize");
+    g2->addWidget(pnlNeedSize, 2, 1);
+    g2->addWidget(new QLabel(QStringLiteral("空き容量 (KB)："), page2), 3, 0);
+    pnlFreeSize = makePanel(page2, "pnlFreeSize");
+    g2->addWidget(pnlFreeSize, 3, 1);
+    g2->addWidget(new QLabel(QStringLiteral("※必要サイズは環境によって誤差がでますので、目安として参考にしてください"), page2),
+                  4, 0, 1, 2);
+    pgbCopy = new QProgressBar(page2);
+    pgbCopy->setObjectName(QStringLiteral("pgbCopy"));
+    pgbCopy->setValue(0);
+    g2->addWidget(pgbCopy, 5, 0, 1, 2);
+    pages->addWidget(page2);
+
+    auto *page3 = new QWidget(pages);
+    auto *v3 = new QVBoxLayout(page3);
+    v3->addWidget(new QLabel(QStringLiteral("復元が完了しました"), page3));
+    lvResult = CreateResultList(page3);
+    v3->addWidget(lvResult);
+    chkChangeDataPath = new QCheckBox(QStringLiteral("データ保存フォルダーを復元したフォルダーに変更する"), page3);
+    chkChangeDataPath->setObjectName(QStringLiteral("chkChangeDataPath"));
+    v3->addWidget(chkChangeDataPath);
+    pages->addWidget(page3);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    btnPrior = makeButton(this, "btnPrior", QStringLiteral("< 戻る"));
+    btnNext = makeButton(this, "btnNext", QStringLiteral("次へ >"));
+    btnRestore = makeButton(this, "btnRestore", QStringLiteral("復元"));
+    btnCancel = makeButton(this, "btnCancel", QStringLiteral("キャンセル"));
+    btnClose = makeButton(this, "btnClose", QStringLiteral("閉じる"));
+    for (QPushButton *b : {btnPrior, btnNext, btnRestore, btnCancel, btnClose})
+        buttons->addWidget(b);
+    layout->addLayout(buttons);
+    btnPrior->setEnabled(false);
+    btnRestore->setEnabled(false);
+    btnClose->hide();
+
+    connect(rbNowDataPath, &QRadioButton::toggled, this, [this] { UpdateDestChoice(); });
+    connect(chkChangeDataPath, &QCheckBox::toggled, this, [this] { PaintCheckedCaption(chkChangeDataPath); });
+    connect(btnNext, &QPushButton::clicked, this, [this] { btnNextClick(); });
+    connect(btnPrior, &QPushButton::clicked, this, [this] { btnPriorClick(); });
+    connect(btnRestore, &QPushButton::clicked, this, [this] { btnRestoreClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    for (auto [button, edit, title] :
+         {std::tuple{bbtnBrowseSrc, edtSrc, QStringLiteral("復元する元のデータフォルダー")},
+          std::tuple{bbtnBrowseDest, edtDest, QStringLiteral("復元する先のデータフォルダー")}}) {
+        connect(button, &QPushButton::clicked, this, [this, edit, title] {
+            QString folder;
+            {
+                TWaitCursor wait;
+                const QString typed = edit->text().trimmed();
+                folder = QFileInfo(typed).isDir() ? typed : DataRoot;
+            }
+            if (BrowseForFolder(folder, this, title + QStringLiteral("を指定してください"), false, true)) {
+                edit->setText(folder);
+                edit->setCursorPosition(int(folder.size()));
+                edit->setFocus();
+            }
+        });
+    }
+    UpdateDestChoice();
+}
+
+void TRestoreData::UpdateDestChoice()
+{
+    const bool select = rbSelectDataPath->isChecked();
+    PaintCheckedCaption(rbNowDataPath);
+    PaintCheckedCaption(rbSelectDataPath);
+    edtDest->setEnabled(select);
+    bbtnBrowseDest->setEnabled(select);
+}
+
+int TRestoreData::Page() const
+{
+    return pages->currentIndex();
+}
+
+bool TRestoreData::GetChangeDataPath() const
+{
+    return chkChangeDataPath->isChecked();
+}
+
+int TRestoreData::Inform(const QString &text, unsigned flags)
+{
+    return ShowMessageBoxAt(this, text, WizardCaption, flags, 0, 0, 0);
+}
+
+void TRestoreData::btnNextClick()
+{
+    const QString s = withSlash(edtSrc->text().trimmed());
+    auto stayOn = [](QLineEdit *edit) {
+        edit->setCursorPosition(int(edit->text().size()));
+        edit->setFocus();
+    };
+    if (!QFileInfo(s).isDir()) {
+        Inform(QStringLiteral("復元元フォルダーが見つかりません  "));
+        stayOn(edtSrc);
+        return;
+    }
+    if (canonicalFolder(s) == canonicalFolder(DataPath)) {
+        Inform(QStringLiteral("復元元に現在使用しているデータ保存フォルダーを指定しています  "));
+        stayOn(edtSrc);
+        return;
+    }
+    const QString d = rbNowDataPath->isChecked() ? DataPath : withSlash(edtDest->text().trimmed());
+    if (canonicalFolder(d) == canonicalFolder(s)) {
+        Inform(QStringLiteral("復元元と復元先で同じフォルダーを指定しています  "));
+        stayOn(edtDest);
+        return;
+    }
+    if (canonicalFolder(d).startsWith(canonicalFolder(s))) {
+        Inform(QStringLiteral("復元元フォルダーの中は復元先に指定できません  "));
+        stayOn(edtDest);
+        return;
+    }
+    SrcFolder = s;
+    DestFolder = d;
+    TRestoreSourceCheck check;
+    {
+        TWaitCursor wait;
+        check = CheckRestoreSource(s);
+    }
+    if (!check.Problem.isEmpty()) {
+        Inform(check.Problem);
+        return;
+    }
+    SourceBooks = check.Books;
+    pnlConfirmationSrc->setText(s);
+    pnlConfirmationDest->setText(d);
+    ReadFreeSpace(d, Space);
+    Space.NeedSize = RestoreNeedSize(s, SourceBooks, Space.ClusterSize);
+    pnlNeedSize->setText(FormatKiloBytes(Space.NeedSize));
+    pnlFreeSize->setText(FormatKiloBytes(Space.FreeSize, Space.FreeKnown));
+    btnPrior->setEnabled(true);
+    btnNext->setEnabled(false);
+    btnRestore->setEnabled(true);
+    pages->setCurrentIndex(1);
+    btnRestore->setFocus();
+}
+
+void TRestoreData::btnPriorClick()
+{
+    btnPrior->setEnabled(false);
+    btnNext->setEnabled(true);
+    btnRestore->setEnabled(false);
+    pages->setCurrentIndex(0);
+    edtSrc->setCursorPosition(int(edtSrc->text().size()));
+    edtSrc->setFocus();
+}
+
+void TRestoreData::btnRestoreClick()
+{
+    if (!Space.Enough()) {
+        Inform(QStringLiteral("空き容量が足りません  "));
+        btnPrior->setFocus();
+        return;
+    }
+    if (Inform(QStringLiteral("バックアップデータの復元を行います  \r\nよろしいですか？  "), 0x124) != IDYES)
+        return;
+    if (!QFileInfo(DestFolder).isDir()) {
+        if (Inform(QStringLiteral("復元先フォルダーが見つかりません  \r\n作成してもよろしいですか？  "), 0x24) != IDYES)
+            return;
+        if (!Folders::makePrivatePath(DestFolder)) {
+            Inform(QStringLiteral("復元先フォルダーが作成できませんでした  "));
+            return;
+        }
+    }
+    if (CloseChildWindows && !CloseChildWindows())
+        return;
+    repaint();
+    const bool live = canonicalFolder(DestFolder) == canonicalFolder(DataPath);
+    // Every table of the data module under the destination is closed before
+    // a file there is replaced.
+    if (live || canonicalFolder(DataPath).startsWith(canonicalFolder(DestFolder))) {
+        if (CloseTables)
+            CloseTables();
+        else
+            CloseDataModuleTables();
+        TablesClosed = true;
+    }
+    TRestoreRun run;
+    run.SrcFolder = SrcFolder;
+    run.DestFolder = DestFolder;
+    run.SourceBooks = SourceBooks;
+    run.Reopen = live && SourceBooks.contains(AdrsName);
+    run.Progress = [this](int done, int total) {
+        pgbCopy->setMaximum(total);
+        pgbCopy->setValue(done);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    bool ran = false;
+    {
+        TWaitCursor wait;
+        ran = run.Run();
+    }
+    if (!ran) {
+        Inform(run.Problem, 0x10);
+        return;
+    }
+    Results = run.AllRows();
+    FillResultList(lvResult, Results);
+    chkChangeDataPath->setChecked(!live);
+    chkChangeDataPath->setEnabled(!live);
+    PaintCheckedCaption(chkChangeDataPath);
+    btnPrior->setEnabled(false);
+    btnRestore->setEnabled(false);
+    btnCancel->hide();
+    btnClose->show();
+    pages->setCurrentIndex(2);
+    btnClose->setFocus();
+}
+
+void TRestoreData::btnCloseClick()
+{
+    if (chkChangeDataPath->isChecked()) {
+        DataPath = DestFolder;
+        AdrsPath = DataPath + QStringLiteral("Adrs/");
+        OtherPath = DataPath + QStringLiteral("Other/");
+        HistoryPath = DataPath + QStringLiteral("History/");
+        LayoutPath = DataPath + QStringLiteral("Layout/");
+        LabelPath = DataPath + QStringLiteral("Label/");
+        CardPath = DataPath + QStringLiteral("Card/");
+        DesignPath = DataPath + QStringLiteral("Design/");
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteString(QStringLiteral("BASE"), QStringLiteral("DataPath"), DataPath);
+        QString error;
+        if (!ini.UpdateFile(&error))
+            Inform(QStringLiteral("設定ファイルに書き込めませんでした  \r\n") + error, 0x10);
+    }
+    accept();
 }

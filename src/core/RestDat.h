@@ -2,6 +2,7 @@
 
 #include "core/BkupDat.h"
 
+#include <QDialog>
 #include <QString>
 #include <QStringList>
 
@@ -87,3 +88,71 @@ private:
     QStringList m_deleteList;
     qsizetype m_keptRenamings = 0; // RenameFrom/To hold these from the file, then the added ones
 };
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTreeWidget;
+
+// The restore wizard "復元": folders (page 0), confirmation with the sizes
+// (page 1), result list (page 2). Before it writes it lets the main list
+// close its other windows (CloseChildWindows) and close every table of the
+// data module when the destination holds them (CloseTables; TablesClosed
+// tells the caller to open the book again). Accepted by btnClose after a
+// run; then GetChangeDataPath tells whether DataPath moved to DestFolder.
+class TRestoreData : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TRestoreData(QWidget *parent = nullptr);
+
+    std::function<bool()> CloseChildWindows;
+    std::function<void()> CloseTables;
+    bool TablesClosed = false;
+
+    void btnNextClick();
+    void btnPriorClick();
+    void btnRestoreClick();
+    void btnCloseClick();
+    [[nodiscard]] bool GetChangeDataPath() const;
+    [[nodiscard]] int Page() const;
+
+    QString SrcFolder;
+    QString DestFolder;
+    TBackupSpace Space;
+    QStringList SourceBooks;
+    TCopyRows Results;
+
+private:
+    int Inform(const QString &text, unsigned flags = 0x40);
+    void UpdateDestChoice();
+
+    QStackedWidget *pages = nullptr;
+    QLineEdit *edtSrc = nullptr;
+    QLineEdit *edtDest = nullptr;
+    QPushButton *bbtnBrowseSrc = nullptr;
+    QPushButton *bbtnBrowseDest = nullptr;
+    QRadioButton *rbNowDataPath = nullptr;
+    QRadioButton *rbSelectDataPath = nullptr;
+    QLabel *pnlConfirmationSrc = nullptr;
+    QLabel *pnlConfirmationDest = nullptr;
+    QLabel *pnlNeedSize = nullptr;
+    QLabel *pnlFreeSize = nullptr;
+    QProgressBar *pgbCopy = nullptr;
+    QTreeWidget *lvResult = nullptr;
+    QCheckBox *chkChangeDataPath = nullptr;
+    QPushButton *btnPrior = nullptr;
+    QPushButton *btnNext = nullptr;
+    QPushButton *btnRestore = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QPushButton *btnClose = nullptr;
+};
+
+// Closes every table the data module holds (the book's and the sender's,
+// shared and exclusive), whatever their open counts.
+void CloseDataModuleTables();
