@@ -94,7 +94,8 @@ bool ConvertRecordAddress(TAdrsFields &F, const TAdrsConversion &C)
     return changed;
 }
 
-bool ConvertAddresses(QWidget *Owner, TConversionCounts &Counts, bool *NoDictionary, QString *Error)
+bool ConvertAddresses(QWidget *Owner, const QString &LibFolder, const QString &DataFolder, TConversionCounts &Counts,
+                      bool *NoDictionary, QString *Error)
 {
     *NoDictionary = false;
     if (!DMMurven19 || AdrsFolderIndex < 0 || AdrsFolderIndex >= AdrsFolderList.size() || !DMMurven19->AdrsTable()) {
@@ -110,8 +111,8 @@ bool ConvertAddresses(QWidget *Owner, TConversionCounts &Counts, bool *NoDiction
     std::unique_ptr<TContinualAdrsSearch> addresses;
     std::unique_ptr<TPosSearch> postcodes;
     try {
-        addresses = std::make_unique<TContinualAdrsSearch>(AppPath, AppPath + QStringLiteral("Dic/"));
-        postcodes = std::make_unique<TPosSearch>(AppPath, AppPath + QStringLiteral("Dic/"));
+        addresses = std::make_unique<TContinualAdrsSearch>(LibFolder, DataFolder);
+        postcodes = std::make_unique<TPosSearch>(LibFolder, DataFolder);
     } catch (const Exception &) {
         addresses.reset();
         postcodes.reset();
@@ -210,7 +211,7 @@ void TConvertAdrsPos::btnConvertClick()
     bool ok = false;
     {
         TWaitCursor wait;
-        ok = ConvertAddresses(this, counts, &noDictionary, &error);
+        ok = ConvertAddresses(this, AppPath, AppPath + QStringLiteral("Dic/"), counts, &noDictionary, &error);
     }
     if (!ok) {
         ShowMessageBoxAt(this, error, Caption, 0x10, 0, 0, 0);

@@ -56,7 +56,10 @@ struct TAdrsConversion
 // knows replaces a different one (not a large office's); addresses do not
 // change (no merger data ships). NoDictionary: the dictionary data could not
 // be used, so nothing was converted.
-[[nodiscard]] bool ConvertAddresses(QWidget *Owner, TConversionCounts &Counts, bool *NoDictionary, QString *Error);
+// LibFolder and DataFolder: where the dictionary libraries and their data
+// are (the program folder and its "Dic/").
+[[nodiscard]] bool ConvertAddresses(QWidget *Owner, const QString &LibFolder, const QString &DataFolder,
+                                    TConversionCounts &Counts, bool *NoDictionary, QString *Error);
 
 // The dialog "住所・郵便番号変換". Accepted after a conversion.
 class TConvertAdrsPos : public QDialog

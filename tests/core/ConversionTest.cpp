@@ -2,6 +2,7 @@
 #include "core/ConvKykbn.h"
 
 #include "core/AdrsSel.h"
+#include "core/AdrsDicClass.h"
 #include "core/BkupDat.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
@@ -237,20 +238,57 @@ TEST_F(TableConversion, areaCodeConversionStopsWhenTheSafetyCopyFails)
 
 TEST_F(TableConversion, addressConversionWithoutDictionaryDataChangesNothingAndSaysSo)
 {
-    const QString savedApp = AppPath;
-    AppPath = home.root() + "/noprogram/";
-    const QByteArray before = BookMarkers(AdrsPath + "Book1/Adrs.DB").join(',').toUtf8();
+    const QString nowhere = home.root() + "/noprogram/";
     TConversionCounts counts;
     bool noDictionary = false;
     QString error;
-    const bool ok = ConvertAddresses(nullptr, counts, &noDictionary, &error);
-    AppPath = savedApp;
-    ASSERT_TRUE(ok) << qPrintable(error);
+    ASSERT_TRUE(ConvertAddresses(nullptr, nowhere, nowhere + "Dic/", counts, &noDictionary, &error))
+        << qPrintable(error);
     EXPECT_TRUE(noDictionary);
     EXPECT_EQ(counts.Converted, 0);
     EXPECT_EQ(counts.Processed, 4);
     EXPECT_TRUE(QFileInfo::exists(DataPath + "backup.cap/Adrs/家族/Adrs.DB"));
     EXPECT_FALSE(QFileInfo::exists(DataPath + "backup.cap/Other"));
+}
+
+TEST_F(TableConversion, postcodeOfAnAddressTheShippedDictionaryKnowsIsPutRight)
+{
+    const QString libs = QStringLiteral(MURVEN_DIC_LIB_DIR);
+    const QString data = QStringLiteral(MURVEN_DIC_EXCERPT_DIR);
+    TTable &t = *DMMurven19->AdrsTable();
+    auto add = [&t](const QString &pref, const QString &city, const QString &rest, const QString &pos) {
+        t.Append();
+        t.FieldByName("Tdfkn").SetAsString(pref);
+        t.FieldByName("Adrs1").SetAsString(city);
+        t.FieldByName("Adrs2").SetAsString(rest);
+        t.FieldByName("Pos").SetAsString(pos);
+        t.Post();
+    };
+    add("神奈川県", "足柄上郡中井町", "比奈窪５６", "0000000");
+    add("架空県", "架空市", "本町１", "1111111");
+    // The postcode the dictionary lists for the town, read through the
+    // postcode search (a route of its own).
+    TAdrsSearch towns(libs, data);
+    ASSERT_EQ(towns.SearchAddress("神奈川県足柄上郡中井町比奈窪"), 0);
+    ASSERT_EQ(towns.SearchTown(0, 0), 0);
+    const QString expected =
+        QString::fromLatin1(towns.GetTown(0)->Postcode, qstrnlen(towns.GetTown(0)->Postcode, sizeof towns.GetTown(0)->Postcode))
+            .remove('-').trimmed();
+
+    TConversionCounts counts;
+    bool noDictionary = true;
+    QString error;
+    ASSERT_TRUE(ConvertAddresses(nullptr, libs, data, counts, &noDictionary, &error)) << qPrintable(error);
+    EXPECT_FALSE(noDictionary);
+    EXPECT_EQ(counts.Converted, 1);
+    EXPECT_EQ(field(AdrsPath + "Book1/Adrs.DB", 5, "Pos"), expected);
+    EXPECT_EQ(field(AdrsPath + "Book1/Adrs.DB", 5, "Adrs2"), QStringLiteral("比奈窪５６"));
+    EXPECT_EQ(field(AdrsPath + "Book1/Adrs.DB", 6, "Pos"), QStringLiteral("1111111"));
+
+    // A second run finds nothing left to put right.
+    TConversionCounts again;
+    ASSERT_TRUE(ConvertAddresses(nullptr, libs, data, again, &noDictionary, &error));
+    EXPECT_EQ(again.Converted, 0);
 }
 
 } // namespace
