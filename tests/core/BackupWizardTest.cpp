@@ -7,6 +7,7 @@
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
+#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "util/MsgBoxPos.h"
@@ -100,6 +101,7 @@ TEST_F(Wizards, backupRunsAfterTheQuestionAndListsEachItemDone)
     EXPECT_EQ(wizard.Page(), 2);
     EXPECT_EQ(boxes.shown().at(1).text, QStringLiteral("保存先フォルダーが見つかりません  \r\n作成してもよろしいですか？  "));
     EXPECT_EQ(marks(wizard), (QStringList{"○", "○"})); // the book and the (empty) sender folder
+    EXPECT_FALSE(saveScreenshot(&wizard, QStringLiteral("BackupData-result")).isEmpty());
     EXPECT_EQ(BookMarkers(dest + "Adrs/Book1/Adrs.DB"), Markers("a", 3));
 }
 
@@ -177,6 +179,7 @@ TEST_F(Wizards, restoreIntoAnotherFolderCanMakeItTheDataFolder)
     ASSERT_EQ(wizard.Page(), 2);
     EXPECT_FALSE(wizard.TablesClosed);
     EXPECT_TRUE(wizard.GetChangeDataPath());
+    EXPECT_FALSE(saveScreenshot(&wizard, QStringLiteral("RestoreData-result")).isEmpty());
     wizard.btnCloseClick();
     EXPECT_EQ(DataPath, dest);
     EXPECT_EQ(AdrsPath, dest + "Adrs/");
