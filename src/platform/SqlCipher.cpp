@@ -211,6 +211,9 @@ bool readConsistent(const QString &path, const QByteArray &password,
     sqlite3 *db = open(path, password, false, error);
     if (!db)
         return false;
+    // A writer's commit holds the file for a moment; wait for it as the
+    // tables do rather than fail the copy.
+    sqlite3_busy_timeout(db, 3000);
     QString why;
     // A deferred transaction's first read takes the shared lock and keeps it
     // to the end; the schema read is that first read.
