@@ -507,6 +507,7 @@ bool MakeSafetyCopy(const QString &safetyFolder, const TBackupBook &book, bool w
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "widgets/EnterKey.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -623,6 +624,7 @@ TBackupData::TBackupData(QWidget *parent) : QDialog(parent)
     connect(btnBackup, &QPushButton::clicked, this, [this] { btnBackupClick(); });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    edtDest->installEventFilter(this);
     connect(bbtnBrowseDest, &QPushButton::clicked, this, [this] {
         QString folder;
         {
@@ -636,6 +638,19 @@ TBackupData::TBackupData(QWidget *parent) : QDialog(parent)
             edtDest->setFocus();
         }
     });
+}
+
+bool TBackupData::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter in the folder edit moves on instead of pressing a button.
+    if (watched == edtDest && IsEnterKeyPress(event)) {
+        if (edtDest->text().trimmed().isEmpty())
+            bbtnBrowseDest->setFocus();
+        else
+            btnNext->setFocus();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 int TBackupData::Page() const

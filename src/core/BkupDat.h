@@ -171,6 +171,9 @@ public:
     TBackupOutcome Outcome;
     [[nodiscard]] int Page() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     int Inform(const QString &text, unsigned flags = 0x40);
 

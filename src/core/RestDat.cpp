@@ -421,6 +421,7 @@ bool TRestoreRun::WritePendingRenamings()
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/EnterKey.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -580,7 +581,37 @@ TRestoreData::TRestoreData(QWidget *parent) : QDialog(parent)
             }
         });
     }
+    for (QWidget *w : std::initializer_list<QWidget *>{edtSrc, edtDest, rbNowDataPath, rbSelectDataPath})
+        w->installEventFilter(this);
     UpdateDestChoice();
+}
+
+bool TRestoreData::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!IsEnterKeyPress(event))
+        return QDialog::eventFilter(watched, event);
+    // Enter moves on through the folders to the next step.
+    if (watched == edtSrc) {
+        if (edtSrc->text().trimmed().isEmpty())
+            bbtnBrowseSrc->setFocus();
+        else if (rbNowDataPath->isChecked())
+            rbNowDataPath->setFocus();
+        else
+            rbSelectDataPath->setFocus();
+    } else if (watched == rbNowDataPath) {
+        btnNext->setFocus();
+    } else if (watched == rbSelectDataPath) {
+        edtDest->setFocus();
+        edtDest->setCursorPosition(int(edtDest->text().size()));
+    } else if (watched == edtDest) {
+        if (edtDest->text().trimmed().isEmpty())
+            bbtnBrowseDest->setFocus();
+        else
+            btnNext->setFocus();
+    } else {
+        return QDialog::eventFilter(watched, event);
+    }
+    return true;
 }
 
 void TRestoreData::UpdateDestChoice()

@@ -128,6 +128,9 @@ public:
     QStringList SourceBooks;
     TCopyRows Results;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     int Inform(const QString &text, unsigned flags = 0x40);
     void UpdateDestChoice();

@@ -12,10 +12,13 @@
 #include "support/TestEnvironment.h"
 #include "util/MsgBoxPos.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -114,6 +117,35 @@ TEST_F(Wizards, backupAnsweredNoWritesNothing)
     wizard.btnBackupClick(); // the default answer of the question is No
     EXPECT_EQ(wizard.Page(), 1);
     EXPECT_FALSE(QFileInfo::exists(dest));
+}
+
+TEST_F(Wizards, enterInTheBackupFolderMovesToNextWithoutStarting)
+{
+    TBackupData wizard;
+    wizard.show();
+    auto *edit = child<QLineEdit>(wizard, "edtDest");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(wizard.focusWidget(), child<QPushButton>(wizard, "btnNext"));
+    EXPECT_EQ(wizard.Page(), 0);
+    EXPECT_EQ(boxes.count(), 0);
+    edit->clear();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(wizard.focusWidget(), child<QPushButton>(wizard, "bbtnBrowseDest"));
+}
+
+TEST_F(Wizards, enterWalksTheRestoreFoldersToNext)
+{
+    TRestoreData wizard;
+    wizard.show();
+    auto *src = child<QLineEdit>(wizard, "edtSrc");
+    src->setFocus();
+    QTest::keyClick(src, Qt::Key_Return);
+    EXPECT_EQ(wizard.focusWidget(), child<QRadioButton>(wizard, "rbNowDataPath"));
+    QTest::keyClick(wizard.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(wizard.focusWidget(), child<QPushButton>(wizard, "btnNext"));
+    EXPECT_EQ(wizard.Page(), 0);
 }
 
 TEST_F(Wizards, restoreRefusesAFolderThatIsNoBackup)
