@@ -2,11 +2,13 @@
 #include "DtInqiryFixture.h"
 
 #include "core/BkupDat.h"
+#include "core/ConvKykbn.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "core/OptData.h"
 #include "core/RestDat.h"
 #include "util/MsgBoxPos.h"
+#include "widgets/RecordRun.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -77,6 +79,31 @@ TEST_F(MaintenanceCommandsTest, optimiseEndsWithItsMessageAndTheListStillShowsTh
     ASSERT_GE(boxes.count(), 2);
     EXPECT_EQ(boxes.last().text, QStringLiteral("最適化が完了しました  "));
     EXPECT_EQ(list->GetRowCount(), kBookRows);
+}
+
+TEST_F(MaintenanceCommandsTest, areaCodeConversionReportsItsCountsAndTheListShowsTheNewNumber)
+{
+    TTable &table = *DMMurven19->AdrsTable();
+    table.Append();
+    table.FieldByName(QStringLiteral("Tel")).SetAsString(QStringLiteral("0101234567"));
+    table.Post();
+    list->RefreshList(false, true, false);
+    ASSERT_EQ(list->GetRowCount(), kBookRows + 1);
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<TConvertKykbn *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        boxes.enqueue(IDYES);
+        dialog->btnConvertClick();
+        if (QApplication::activeModalWidget() == dialog)
+            dialog->reject();
+    });
+    action("actConvertKykbn")->trigger();
+    ASSERT_GE(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("局番変換が完了しました"))) << qPrintable(boxes.last().text);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("変換件数 = 1 件"))) << qPrintable(boxes.last().text);
+    EXPECT_EQ(list->GetRowCount(), kBookRows + 1);
+    ASSERT_TRUE(FindRunRecord(table, list->GetRowRecNo(kBookRows)));
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Tel")).AsString(), QStringLiteral("09011234567"));
 }
 
 } // namespace
