@@ -219,7 +219,7 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error)
             }
         }
     }
-    if (ok && ::fsync(fd) != 0) {
+    if (ok && ::fdatasync(fd) != 0) {
         writeErrno = errno;
         ok = false;
     }
