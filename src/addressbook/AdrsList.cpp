@@ -295,17 +295,17 @@ void TAddressList::CreateActions()
         {&actEnvironment, "actEnvironment", QStringLiteral("環境設定(&E)..."), QKeySequence(Qt::CTRL | Qt::Key_E),
          QStringLiteral("実行環境を設定します"), false, false},
         {&actBackup, "actBackup", QStringLiteral("バックアップ(&B)..."), none,
-         QStringLiteral("データのバックアップを取ります"), false, false},
+         QStringLiteral("データのバックアップを取ります"), true, false},
         {&actRestore, "actRestore", QStringLiteral("復元(&R)..."), none,
-         QStringLiteral("バックアップしたデータを復元します"), false, false},
+         QStringLiteral("バックアップしたデータを復元します"), true, false},
         {&actOptimize, "actOptimize", QStringLiteral("データの最適化(&O)..."), none,
-         QStringLiteral("データベースを最適化します"), false, true},
+         QStringLiteral("データベースを最適化します"), true, true},
         {&actConvertKykbn, "actConvertKykbn", QStringLiteral("局番変換(&K)..."), none,
-         QStringLiteral("アドレス帳データの局番を変換します"), false, true},
+         QStringLiteral("アドレス帳データの局番を変換します"), true, true},
         {&actConvertAdrsPos, "actConvertAdrsPos", QStringLiteral("住所・郵便番号変換(&A)..."), none,
-         QStringLiteral("アドレス帳データの住所と郵便番号を変換します"), false, true},
+         QStringLiteral("アドレス帳データの住所と郵便番号を変換します"), true, true},
         {&actRepairIndex, "actRepairIndex", QStringLiteral("インデックス修復(&I)..."), none,
-         QStringLiteral("インデックスが破損したり古くなったりしたアドレス帳データを修復します"), false, true},
+         QStringLiteral("インデックスが破損したり古くなったりしたアドレス帳データを修復します"), true, true},
         {&actTopic, "actTopic", QStringLiteral("ピルカノス2014 操作ガイド(&H)"), none,
          QStringLiteral("ピルカノス2014 の操作ガイドを表示します"), false, false},
         {&actVersion, "actVersion", QStringLiteral("バージョン情報(&A)"), none,
@@ -348,6 +348,12 @@ void TAddressList::CreateActions()
     connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
     connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
     connect(actImportFile, &QAction::triggered, this, [this] { actImportFileExecute(); });
+    connect(actBackup, &QAction::triggered, this, [this] { actBackupExecute(); });
+    connect(actRestore, &QAction::triggered, this, [this] { actRestoreExecute(); });
+    connect(actOptimize, &QAction::triggered, this, [this] { actOptimizeExecute(); });
+    connect(actRepairIndex, &QAction::triggered, this, [this] { actRepairIndexExecute(); });
+    connect(actConvertKykbn, &QAction::triggered, this, [this] { actConvertKykbnExecute(); });
+    connect(actConvertAdrsPos, &QAction::triggered, this, [this] { actConvertAdrsPosExecute(); });
     connect(actExit, &QAction::triggered, this, [this] { reject(); });
     connect(actInquiry, &QAction::triggered, this, [this] { actInquiryExecute(); });
     connect(actDelete, &QAction::triggered, this, [this] { actDeleteExecute(); });

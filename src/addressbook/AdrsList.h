@@ -194,6 +194,17 @@ private:
     void actInquiryExecute();
     void actNumerSearchExecute();
     void actBatchChangeExecute();
+    void actBackupExecute();
+    void actRestoreExecute();
+    void actOptimizeExecute();
+    void actRepairIndexExecute();
+    void actConvertKykbnExecute();
+    void actConvertAdrsPosExecute();
+    // Lets go of the open book's table (the list shows no rows meanwhile)
+    // and opens it again, reading the book list anew; for the commands that
+    // replace or rewrite the book's file.
+    void ReleaseBook();
+    void ReopenBook(bool NewDataFolder);
     void actAdrsSearchExecute();
     void actDuplicateSearchExecute();
     void actDisableSearchExecute();

@@ -11,7 +11,15 @@
 #include "addressbook/HdrSel.h"
 #include "addressbook/KeywdEdt.h"
 #include "addressbook/WordSch.h"
+#include "core/AdrsSel.h"
+#include "core/BkupDat.h"
+#include "core/ConvAdrsPos.h"
+#include "core/ConvKykbn.h"
+#include "core/DBInfo.h"
 #include "core/GrpEdt.h"
+#include "core/OptData.h"
+#include "core/RepIndex.h"
+#include "core/RestDat.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -452,5 +460,106 @@ void TAddressList::actReloadExecute()
     const int first = GetFirstSelected();
     RefreshList(false, true, true);
     SelectRow(first, false, false);
+    lvAddress->setFocus();
+}
+
+// ---------------------------------------------------------------------------
+// Backup, restore and table maintenance
+
+void TAddressList::actBackupExecute()
+{
+    TBackupData dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.exec();
+    lvAddress->setFocus();
+}
+
+void TAddressList::ReleaseBook()
+{
+    m_model->SetTable(nullptr);
+    m_model->ClearRows();
+    if (m_adrsOpened) {
+        DMMurven19->CloseAdrs();
+        m_adrsOpened = false;
+    }
+}
+
+void TAddressList::ReopenBook(bool NewDataFolder)
+{
+    TWaitCursor hourglass;
+    ReleaseBook();
+    CloseDataModuleTables();
+    DMMurven19->FreeSenderTable();
+    DMMurven19->FreeAdrsTable();
+    // The histories come from the data folder the book lives in.
+    if (NewDataFolder)
+        DMMurven19->FreeDatabase();
+    else
+        DMMurven19->Disconnect();
+    QString error;
+    if (!ScanAddressBooks(false, &error))
+        ShowMessageBoxAt(this, error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    OpenAddressBook(false);
+    if (!m_adrsOpened) {
+        for (QAction *action : std::as_const(m_rowCommands))
+            action->setEnabled(false);
+        UpdateCountPanels();
+    }
+}
+
+void TAddressList::actRestoreExecute()
+{
+    TRestoreData dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
+    dialog.CloseTables = [this] {
+        ReleaseBook();
+        CloseDataModuleTables();
+    };
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted || dialog.TablesClosed)
+        ReopenBook(accepted && dialog.GetChangeDataPath());
+    lvAddress->setFocus();
+}
+
+void TAddressList::actOptimizeExecute()
+{
+    TOptimizeData dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
+    if (dialog.exec() == QDialog::Accepted)
+        RefreshList(false, true, true);
+    lvAddress->setFocus();
+}
+
+void TAddressList::actRepairIndexExecute()
+{
+    TRepairIndex dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
+    if (dialog.exec() == QDialog::Accepted && dialog.Repaired)
+        RefreshList(false, true, true);
+    lvAddress->setFocus();
+}
+
+void TAddressList::actConvertKykbnExecute()
+{
+    TConvertKykbn dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
+    if (dialog.exec() == QDialog::Accepted) {
+        RefreshList(false, true, true);
+        LoadSenderList();
+    }
+    lvAddress->setFocus();
+}
+
+void TAddressList::actConvertAdrsPosExecute()
+{
+    TConvertAdrsPos dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
+    if (dialog.exec() == QDialog::Accepted)
+        RefreshList(false, true, true);
     lvAddress->setFocus();
 }

@@ -205,6 +205,49 @@ sqlite3 *open(const QString &path, const QByteArray &password, bool create, QStr
     return db;
 }
 
+bool readConsistent(const QString &path, const QByteArray &password,
+                    const std::function<bool(const char *data, qint64 size)> &sink, QString *error)
+{
+    sqlite3 *db = open(path, password, false, error);
+    if (!db)
+        return false;
+    // A writer's commit holds the file for a moment; wait for it as the
+    // tables do rather than fail the copy.
+    sqlite3_busy_timeout(db, 3000);
+    QString why;
+    // A deferred transaction's first read takes the shared lock and keeps it
+    // to the end; the schema read is that first read.
+    bool ok = exec(db, "BEGIN; SELECT count(*) FROM sqlite_master;", &why);
+    sqlite3_file *file = nullptr;
+    if (ok && (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+               !file->pMethods)) {
+        why = errorReason(SQLITE_IOERR);
+        ok = false;
+    }
+    sqlite3_int64 size = 0;
+    if (ok && file->pMethods->xFileSize(file, &size) != SQLITE_OK) {
+        why = errorReason(SQLITE_IOERR, sqlite3_system_errno(db));
+        ok = false;
+    }
+    constexpr int kPiece = 1 << 20;
+    QByteArray buffer(kPiece, Qt::Uninitialized);
+    for (sqlite3_int64 at = 0; ok && at < size; at += kPiece) {
+        const int n = int(qMin<sqlite3_int64>(kPiece, size - at));
+        if (file->pMethods->xRead(file, buffer.data(), n, at) != SQLITE_OK) {
+            why = errorReason(SQLITE_IOERR, sqlite3_system_errno(db));
+            ok = false;
+        } else if (!sink(buffer.constData(), n)) {
+            why.clear(); // the sink says why
+            ok = false;
+        }
+    }
+    (void)exec(db, "COMMIT;");
+    close(db);
+    if (!ok && error && !why.isEmpty())
+        *error = QStringLiteral("ファイル %1 を読み込めません。%2").arg(path, why);
+    return ok;
+}
+
 void close(sqlite3 *db)
 {
     if (db)

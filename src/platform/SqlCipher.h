@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -27,6 +29,16 @@ void close(sqlite3 *db);
 
 // Registers the collation on a connection (open() already does).
 void registerCollation(sqlite3 *db);
+
+// Reads the bytes of a table file as one consistent state: under the
+// engine's shared lock (no writer can commit meanwhile; an interrupted write
+// is rolled back first) and through the connection's own file handle (a
+// second handle's close would drop the process's locks on the file). The
+// bytes stay encrypted: a copy is the same table with the same key. sink gets
+// the file in order, in pieces; false from it stops the read. False with the
+// reason when the file is no table of this key or cannot be read.
+[[nodiscard]] bool readConsistent(const QString &path, const QByteArray &password,
+                                  const std::function<bool(const char *data, qint64 size)> &sink, QString *error);
 
 // Runs statements without results; false and error text (lastError) on failure.
 [[nodiscard]] bool exec(sqlite3 *db, const char *sql, QString *error = nullptr);

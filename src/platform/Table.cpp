@@ -1020,6 +1020,22 @@ bool TTable::TableExists(const QString &path)
     return !resolvePath(path).isEmpty();
 }
 
+QStringList TTable::OpenFilesUnder(const QString &folder)
+{
+    QString root = QFileInfo(folder).canonicalFilePath();
+    if (root.isEmpty())
+        return {};
+    if (!root.endsWith(QLatin1Char('/')))
+        root += QLatin1Char('/');
+    QStringList open;
+    QMutexLocker lock(&registryMutex);
+    for (auto it = registry().cbegin(); it != registry().cend(); ++it) {
+        if ((it->shared > 0 || it->exclusive) && it.key().startsWith(root))
+            open << it.key();
+    }
+    return open;
+}
+
 void TTable::Open()
 {
     if (Active())
@@ -1712,6 +1728,21 @@ void TTable::RegenerateIndexes()
     }
     d->orderValid = false;
     d->bump();
+}
+
+QString TTable::IntegrityCheck()
+{
+    toBrowse(*this);
+    SqlCipher::Statement st(d->db, "PRAGMA integrity_check;");
+    if (!st.valid())
+        throw ETableError(QStringLiteral("ファイル %1 を検査できません。%2").arg(d->path, SqlCipher::lastError(d->db)));
+    QStringList findings;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        findings << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    if (rc != SQLITE_DONE)
+        throw ETableError(QStringLiteral("ファイル %1 を検査できません。%2").arg(d->path, SqlCipher::lastError(d->db)));
+    return findings.join(QLatin1Char('\n'));
 }
 
 // --- TTableBatch -----------------------------------------------------------

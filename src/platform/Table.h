@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -130,6 +131,10 @@ public:
     [[nodiscard]] bool CreateTable(QString *error = nullptr);
     // Finds the file whatever the letter case of its name.
     static bool TableExists(const QString &path);
+    // The table files this process has open (any TTable, shared or
+    // exclusive) inside the folder or below it; what must be closed before
+    // the folder's files are replaced.
+    [[nodiscard]] static QStringList OpenFilesUnder(const QString &folder);
 
     // Raises ETableError: missing file, wrong key, held by an exclusive
     // holder, or an exclusive open while others have the file open. The field
@@ -218,6 +223,9 @@ public:
     // record numbers survive). Need the table open.
     void Pack();
     void RegenerateIndexes();
+    // The engine's full check of the file and its indexes: "ok", or what it
+    // found wrong, one finding a line. Needs the table open.
+    [[nodiscard]] QString IntegrityCheck();
 
     // Kept for the callers' shape; the table has no controls to update.
     void DisableControls() {}

@@ -1,0 +1,751 @@
+#include "core/BkupDat.h"
+
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "platform/Folders.h"
+#include "platform/SqlCipher.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStorageInfo>
+
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+std::function<bool(const QString &)> &copyFailureHook()
+{
+    static std::function<bool(const QString &)> hook;
+    return hook;
+}
+
+bool isTableFile(const QString &name)
+{
+    return name.endsWith(QStringLiteral(".DB"), Qt::CaseInsensitive);
+}
+
+QString withSlash(const QString &path)
+{
+    return Folders::includeTrailingPathDelimiter(path);
+}
+
+bool syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+QString writeError(const QString &path, int err)
+{
+    if (err == ENOSPC || err == EDQUOT)
+        return QStringLiteral("ファイル %1 を書き込めません。ディスクの空き容量が足りません。").arg(path);
+    if (err == EACCES || err == EPERM || err == EROFS)
+        return QStringLiteral("ファイル %1 を書き込めません。フォルダーが読み取り専用か、書き込む権限がありません。").arg(path);
+    return QStringLiteral("ファイル %1 を書き込めません。ディスクの読み書きでエラーが発生しました。").arg(path);
+}
+
+} // namespace
+
+QString CopyResultMark(int code)
+{
+    if (code == CopyResult::Done)
+        return QStringLiteral("○");
+    if (code == CopyResult::Partly)
+        return QStringLiteral("△");
+    return QStringLiteral("×");
+}
+
+QString CopyResultReason(int code)
+{
+    switch (code) {
+    case CopyResult::Partly: return QStringLiteral("一部失敗");
+    case CopyResult::Failed: return QStringLiteral("コピー失敗");
+    case CopyResult::NoFolder: return QStringLiteral("フォルダーの作成に失敗");
+    default: return {};
+    }
+}
+
+const QStringList &AdrsTableFiles()
+{
+    static const QStringList names = [] {
+        // The family of a table with its index files: the secondary index
+        // numbers 02..0A and G0..GB, each as .X (index) and .Y (its data).
+        const QStringList ext = {QStringLiteral("02"), QStringLiteral("03"), QStringLiteral("04"),
+                                 QStringLiteral("06"), QStringLiteral("08"), QStringLiteral("09"),
+                                 QStringLiteral("0A")};
+        QStringList n = {QStringLiteral("Adrs.DB"), QStringLiteral("Adrs.MB"), QStringLiteral("Adrs.PX")};
+        for (const QChar letter : {QLatin1Char('X'), QLatin1Char('Y')}) {
+            for (const QString &e : ext)
+                n << QStringLiteral("Adrs.") + letter + e;
+            for (int g = 0; g < 12; ++g)
+                n << QStringLiteral("Adrs.") + letter + QLatin1Char('G') + QString::number(g, 16).toUpper();
+        }
+        return n;
+    }();
+    return names;
+}
+
+const QStringList &SenderTableFiles()
+{
+    static const QStringList names = {QStringLiteral("Sender.DB"), QStringLiteral("Sender.PX")};
+    return names;
+}
+
+const QStringList &HistoryFiles()
+{
+    static const QStringList names = {QStringLiteral("Dptmnt.mtd"),   QStringLiteral("Post.mtd"),
+                                      QStringLiteral("Honor.mtd"),    QStringLiteral("Keyword1.mtd"),
+                                      QStringLiteral("Keyword2.mtd"), QStringLiteral("Keyword3.mtd")};
+    return names;
+}
+
+const QStringList &DataFolderFiles()
+{
+    static const QStringList names = {QStringLiteral("Search.ptn"), QStringLiteral("LPCustom.tpl"),
+                                      QStringLiteral("CstmL.fmt"), QStringLiteral("Sender.ini")};
+    return names;
+}
+
+const QList<TLayoutKind> &LayoutKinds()
+{
+    static const QList<TLayoutKind> kinds = {
+        {QStringLiteral("Layout/"), QStringLiteral("*.gpl"), QStringLiteral("宛名ファイル")},
+        {QStringLiteral("Label/"), QStringLiteral("*.gpa"), QStringLiteral("ラベルファイル")},
+        {QStringLiteral("Card/"), QStringLiteral("*.gpc"), QStringLiteral("名刺ファイル")},
+        {QStringLiteral("Design/"), QStringLiteral("*.gpd"), QStringLiteral("文面ファイル")},
+    };
+    return kinds;
+}
+
+QString DataFileLabel(const QString &fileName)
+{
+    static const QList<std::pair<QString, QString>> fixed = {
+        {QStringLiteral("Dptmnt.mtd"), QStringLiteral("部署ファイル")},
+        {QStringLiteral("Post.mtd"), QStringLiteral("役職ファイル")},
+        {QStringLiteral("Honor.mtd"), QStringLiteral("敬称ファイル")},
+        {QStringLiteral("Search.ptn"), QStringLiteral("絞り込み条件パターンファイル")},
+        {QStringLiteral("LPCustom.tpl"), QStringLiteral("一覧表カスタムテンプレートファイル")},
+        {QStringLiteral("CstmL.fmt"), QStringLiteral("印刷系カスタム用紙ファイル")},
+        {QStringLiteral("Sender.ini"), QStringLiteral("差出人情報ファイル")},
+    };
+    for (const auto &[name, label] : fixed) {
+        if (name == fileName)
+            return label;
+    }
+    // Keyword1..3.mtd hold the inputs of keywords 6..8: named by their captions.
+    for (int k = 1; k <= 3; ++k) {
+        if (fileName == QStringLiteral("Keyword%1.mtd").arg(k)) {
+            QString caption = KeywordNames[5 + k];
+            if (caption.isEmpty())
+                caption = QStringLiteral("キーワード") + QChar(u'０' + 5 + k);
+            return caption + QStringLiteral("ファイル");
+        }
+    }
+    return fileName;
+}
+
+void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook)
+{
+    copyFailureHook() = std::move(hook);
+}
+
+bool CopyDataFile(const QString &from, const QString &to, QString *error)
+{
+    QString dummy;
+    QString &err = error ? *error : dummy;
+    const QFileInfo target(to);
+    const QString tmp = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral(".copying-%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    const QByteArray tmpName = QFile::encodeName(tmp);
+    const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        err = writeError(to, errno);
+        return false;
+    }
+    int writeErrno = 0;
+    off_t written = 0;
+    auto sink = [&](const char *data, qint64 size) {
+        const off_t start = written;
+        written += size;
+        while (size > 0) {
+            const ssize_t n = ::write(fd, data, size_t(size));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                writeErrno = errno;
+                return false;
+            }
+            data += n;
+            size -= n;
+        }
+        // The disk writes the copy while the next piece is read, so the
+        // final sync finds little left to do.
+        (void)::sync_file_range(fd, start, written - start, SYNC_FILE_RANGE_WRITE);
+        return true;
+    };
+    bool ok = true;
+    if (copyFailureHook() && copyFailureHook()(from)) {
+        writeErrno = ENOSPC;
+        ok = false;
+    } else if (isTableFile(from)) {
+        ok = SqlCipher::readConsistent(from, TablePassword, sink, &err);
+    } else {
+        QFile in(from);
+        if (!in.open(QIODevice::ReadOnly)) {
+            err = QStringLiteral("ファイル %1 を読み込めません。%2").arg(from, in.errorString());
+            ok = false;
+        }
+        QByteArray buffer(1 << 20, Qt::Uninitialized);
+        while (ok) {
+            const qint64 n = in.read(buffer.data(), buffer.size());
+            if (n < 0) {
+                err = QStringLiteral("ファイル %1 を読み込めません。%2").arg(from, in.errorString());
+                ok = false;
+            } else if (n == 0) {
+                break;
+            } else {
+                ok = sink(buffer.constData(), n);
+            }
+        }
+    }
+    if (ok && ::fdatasync(fd) != 0) {
+        writeErrno = errno;
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        writeErrno = errno;
+        ok = false;
+    }
+    if (ok && std::rename(tmpName.constData(), QFile::encodeName(to).constData()) != 0) {
+        writeErrno = errno;
+        ok = false;
+    }
+    if (!ok) {
+        if (writeErrno != 0)
+            err = writeError(to, writeErrno);
+        ::unlink(tmpName.constData());
+        return false;
+    }
+    (void)syncFolder(target.absolutePath());
+    return true;
+}
+
+QList<std::pair<QString, QString>> PresentFiles(const QString &folder, const QStringList &names)
+{
+    QList<std::pair<QString, QString>> present;
+    const QStringList entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (entries.contains(name)) {
+            present.append({name, name});
+            continue;
+        }
+        for (const QString &e : entries) {
+            if (e.compare(name, Qt::CaseInsensitive) == 0) {
+                present.append({name, e});
+                break;
+            }
+        }
+    }
+    return present;
+}
+
+int CopyFolder(const QString &src, const QString &dest, const QStringList &names, QString *error)
+{
+    if (!Folders::makePrivatePath(dest)) {
+        if (error)
+            *error = QStringLiteral("フォルダー %1 を作成できません").arg(dest);
+        return CopyResult::NoFolder;
+    }
+    QStringList copied;
+    for (const auto &[listed, onDisk] : PresentFiles(src, names)) {
+        if (!CopyDataFile(withSlash(src) + onDisk, withSlash(dest) + listed, error)) {
+            // Half a table family is no copy: take back what this call put there.
+            for (const QString &name : std::as_const(copied))
+                QFile::remove(withSlash(dest) + name);
+            return CopyResult::Failed;
+        }
+        copied << listed;
+    }
+    return CopyResult::Done;
+}
+
+int CopyMatchingFiles(const QString &src, const QString &dest, const QStringList &masks)
+{
+    int found = 0;
+    int copied = 0;
+    for (const QString &mask : masks) {
+        const QStringList matches = QDir(src).entryList({mask}, QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString &name : matches) {
+            if (found == 0 && !Folders::makePrivatePath(dest))
+                return CopyResult::NoFolder;
+            ++found;
+            if (CopyDataFile(withSlash(src) + name, withSlash(dest) + name))
+                ++copied;
+        }
+    }
+    if (found == 0)
+        return CopyResult::Nothing;
+    if (copied == found)
+        return CopyResult::Done;
+    return copied > 0 ? CopyResult::Partly : CopyResult::Failed;
+}
+
+qint64 ClusterRounded(qint64 size, qint64 cluster)
+{
+    if (cluster <= 0)
+        return size;
+    return (size + cluster - 1) / cluster * cluster;
+}
+
+void ReadFreeSpace(const QString &dest, TBackupSpace &space)
+{
+    QString existing = QDir::cleanPath(dest);
+    while (!existing.isEmpty() && !QFileInfo(existing).isDir()) {
+        const QString up = QFileInfo(existing).path();
+        if (up == existing)
+            break;
+        existing = up;
+    }
+    QStorageInfo storage(existing);
+    space.FreeKnown = !existing.isEmpty() && storage.isValid() && storage.isReady() && storage.bytesFree() >= 0;
+    space.FreeSize = space.FreeKnown ? storage.bytesFree() : 0;
+    space.ClusterSize = space.FreeKnown && storage.blockSize() > 0 ? storage.blockSize() : 0;
+}
+
+namespace {
+
+qint64 filesSize(const QString &folder, const QStringList &namesOrMasks, qint64 cluster)
+{
+    qint64 sum = 0;
+    const QDir dir(folder);
+    for (const QString &n : namesOrMasks) {
+        const QFileInfoList files = dir.entryInfoList({n}, QDir::Files | QDir::Hidden | QDir::System);
+        for (const QFileInfo &f : files)
+            sum += ClusterRounded(f.size(), cluster);
+    }
+    return sum;
+}
+
+} // namespace
+
+qint64 BackupNeedSize(const QString &src, const QStringList &bookFolders, qint64 cluster)
+{
+    const QString s = withSlash(src);
+    qint64 need = 0;
+    QStringList bookFiles = AdrsTableFiles();
+    bookFiles << GroupDataFile;
+    for (const QString &folder : bookFolders)
+        need += filesSize(s + QStringLiteral("Adrs/") + folder, bookFiles, cluster);
+    need += filesSize(s + QStringLiteral("Adrs/"), {QStringLiteral("AdrsMng.ini")}, cluster);
+    need += filesSize(s + QStringLiteral("Other/"), SenderTableFiles(), cluster);
+    for (const TLayoutKind &kind : LayoutKinds())
+        need += filesSize(s + kind.Folder, {kind.Mask}, cluster);
+    need += filesSize(s + QStringLiteral("History/"), HistoryFiles(), cluster);
+    need += filesSize(s, DataFolderFiles(), cluster);
+    return need;
+}
+
+QString FormatKiloBytes(qint64 bytes, bool known)
+{
+    if (!known)
+        return QStringLiteral("--- ");
+    const qint64 kb = (bytes + 1023) / 1024;
+    QString digits = QString::number(kb);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, QLatin1Char(','));
+    return digits + QLatin1Char(' ');
+}
+
+namespace {
+
+// The path as the file system names it: canonical where it exists, else the
+// canonical folder above it with the rest appended.
+QString resolvedPath(const QString &path)
+{
+    QString p = QDir::cleanPath(QDir(path).absolutePath());
+    QStringList rest;
+    while (!QFileInfo::exists(p)) {
+        const QFileInfo fi(p);
+        if (fi.path() == p)
+            break;
+        rest.prepend(fi.fileName());
+        p = fi.path();
+    }
+    QString canonical = QFileInfo(p).canonicalFilePath();
+    if (canonical.isEmpty())
+        canonical = p;
+    for (const QString &part : std::as_const(rest))
+        canonical = withSlash(canonical) + part;
+    return withSlash(canonical);
+}
+
+} // namespace
+
+TBackupDestError CheckBackupDestination(const QString &src, const QString &dest)
+{
+    const QString s = resolvedPath(src);
+    const QString d = resolvedPath(dest);
+    if (s == d)
+        return TBackupDestError::SameAsSource;
+    QStringList copiedFolders = {QStringLiteral("Adrs/"), QStringLiteral("Other/"), QStringLiteral("History/")};
+    for (const TLayoutKind &kind : LayoutKinds())
+        copiedFolders << kind.Folder;
+    for (const QString &folder : std::as_const(copiedFolders)) {
+        if (d.startsWith(resolvedPath(s + folder)))
+            return TBackupDestError::InsideCopied;
+    }
+    return TBackupDestError::None;
+}
+
+QString BackupFolderName()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd HHmmss"));
+}
+
+bool TBackupOutcome::AllDone() const
+{
+    const TCopyRows rows = AllRows();
+    return std::all_of(rows.cbegin(), rows.cend(), [](const TCopyRow &r) { return r.Code == CopyResult::Done; });
+}
+
+TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TBackupBook> &books,
+                         const TCopyProgress &progress)
+{
+    const QString s = withSlash(src);
+    const QString d = withSlash(dest);
+    TBackupOutcome out;
+    const int total = int(books.size()) + 3;
+    int done = 0;
+    auto step = [&] {
+        if (progress)
+            progress(++done, total);
+    };
+
+    for (const TBackupBook &book : books) {
+        const QString from = s + QStringLiteral("Adrs/") + book.Folder + QLatin1Char('/');
+        const QString to = d + QStringLiteral("Adrs/") + book.Folder + QLatin1Char('/');
+        const int r = CopyFolder(from, to, AdrsTableFiles());
+        out.BookResults.append({QStringLiteral("アドレス帳： ") + book.Name, r});
+        const QString groupLabel = QStringLiteral("グループ名： ") + book.Name;
+        if (r == CopyResult::NoFolder) {
+            out.BookResults.append({groupLabel, CopyResult::NoFolder});
+        } else if (QFileInfo::exists(from + GroupDataFile)) {
+            out.BookResults.append(
+                {groupLabel, CopyDataFile(from + GroupDataFile, to + GroupDataFile) ? CopyResult::Done : CopyResult::Failed});
+        }
+        step();
+    }
+    if (!Folders::makePrivatePath(d + QStringLiteral("Adrs/"))) {
+        out.BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::NoFolder});
+    } else if (QFileInfo::exists(s + QStringLiteral("Adrs/AdrsMng.ini"))) {
+        const bool ok = CopyDataFile(s + QStringLiteral("Adrs/AdrsMng.ini"), d + QStringLiteral("Adrs/AdrsMng.ini"));
+        out.BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
+    }
+    out.BookResults.append(
+        {QStringLiteral("差出人ファイル"), CopyFolder(s + QStringLiteral("Other/"), d + QStringLiteral("Other/"), SenderTableFiles())});
+    step();
+
+    for (const TLayoutKind &kind : LayoutKinds()) {
+        const int r = CopyMatchingFiles(s + kind.Folder, d + kind.Folder, {kind.Mask});
+        if (r != CopyResult::Nothing)
+            out.LayoutResults.append({kind.Label, r});
+    }
+    step();
+
+    const bool historyFolder = Folders::makePrivatePath(d + QStringLiteral("History/"));
+    for (const QString &name : HistoryFiles()) {
+        const QString from = s + QStringLiteral("History/") + name;
+        if (!QFileInfo::exists(from))
+            continue;
+        int r = CopyResult::NoFolder;
+        if (historyFolder)
+            r = CopyDataFile(from, d + QStringLiteral("History/") + name) ? CopyResult::Done : CopyResult::Failed;
+        out.OtherResults.append({DataFileLabel(name), r});
+    }
+    for (const QString &name : DataFolderFiles()) {
+        if (!QFileInfo::exists(s + name))
+            continue;
+        out.OtherResults.append(
+            {DataFileLabel(name), CopyDataFile(s + name, d + name) ? CopyResult::Done : CopyResult::Failed});
+    }
+    step();
+    return out;
+}
+
+bool MakeSafetyCopy(const QString &safetyFolder, const TBackupBook &book, bool withBook, bool withSender,
+                    QString *error)
+{
+    const QString root = withSlash(DataPath + safetyFolder);
+    if (withBook) {
+        const int r = CopyFolder(AdrsPath + book.Folder + QLatin1Char('/'),
+                                 root + QStringLiteral("Adrs/") + book.Name + QLatin1Char('/'), AdrsTableFiles(), error);
+        if (r != CopyResult::Done)
+            return false;
+    }
+    if (withSender) {
+        const int r = CopyFolder(OtherPath, root + QStringLiteral("Other/"), SenderTableFiles(), error);
+        if (r != CopyResult::Done)
+            return false;
+    }
+    return true;
+}
+
+// --- the wizard ---------------------------------------------------------------
+
+#include "core/AdrsSel.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/EnterKey.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString WizardCaption = QStringLiteral("ピルカノス2014");
+const QString SizeNote = QStringLiteral("※必要サイズは環境によって誤差がでますので、目安として参考にしてください");
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QLabel *makePanel(QWidget *parent, const char *name)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFrameShape(QFrame::StyledPanel);
+    return l;
+}
+
+} // namespace
+
+QTreeWidget *CreateResultList(QWidget *parent)
+{
+    auto *list = new QTreeWidget(parent);
+    list->setObjectName(QStringLiteral("lvResult"));
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels({QStringLiteral("ファイル"), QStringLiteral("成否"), QStringLiteral("要因")});
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    return list;
+}
+
+void FillResultList(QTreeWidget *list, const TCopyRows &rows)
+{
+    list->clear();
+    for (const TCopyRow &row : rows)
+        new QTreeWidgetItem(list, {row.Label, CopyResultMark(row.Code), CopyResultReason(row.Code)});
+}
+
+TBackupData::TBackupData(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("バックアップ"));
+    SrcFolder = DataPath;
+    auto *layout = new QVBoxLayout(this);
+    pages = new QStackedWidget(this);
+    layout->addWidget(pages);
+
+    auto *page1 = new QWidget(pages);
+    auto *g1 = new QGridLayout(page1);
+    g1->addWidget(new QLabel(QStringLiteral("保存先のフォルダー："), page1), 0, 0, 1, 2);
+    edtDest = new QLineEdit(page1);
+    edtDest->setObjectName(QStringLiteral("edtDest"));
+    edtDest->setMaxLength(200);
+    edtDest->setText(DataPath + BackupFolderName() + QLatin1Char('/'));
+    g1->addWidget(edtDest, 1, 0);
+    bbtnBrowseDest = makeButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
+    g1->addWidget(bbtnBrowseDest, 1, 1);
+    pages->addWidget(page1);
+
+    auto *page2 = new QWidget(pages);
+    auto *g2 = new QGridLayout(page2);
+    g2->addWidget(new QLabel(QStringLiteral("保存先："), page2), 0, 0);
+    pnlConfirmationDest = makePanel(page2, "pnlConfirmationDest");
+    g2->addWidget(pnlConfirmationDest, 0, 1);
+    g2->addWidget(new QLabel(QStringLiteral("必要サイズ (KB)："), page2), 1, 0);
+    pnlNeedSize = makePanel(page2, "pnlNeedSize");
+    g2->addWidget(pnlNeedSize, 1, 1);
+    g2->addWidget(new QLabel(QStringLiteral("空き容量 (KB)："), page2), 2, 0);
+    pnlFreeSize = makePanel(page2, "pnlFreeSize");
+    g2->addWidget(pnlFreeSize, 2, 1);
+    g2->addWidget(new QLabel(SizeNote, page2), 3, 0, 1, 2);
+    pgbCopy = new QProgressBar(page2);
+    pgbCopy->setObjectName(QStringLiteral("pgbCopy"));
+    pgbCopy->setValue(0);
+    g2->addWidget(pgbCopy, 4, 0, 1, 2);
+    pages->addWidget(page2);
+
+    auto *page3 = new QWidget(pages);
+    auto *v3 = new QVBoxLayout(page3);
+    v3->addWidget(new QLabel(QStringLiteral("バックアップが完了しました"), page3));
+    lvResult = CreateResultList(page3);
+    v3->addWidget(lvResult);
+    pages->addWidget(page3);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    btnPrior = makeButton(this, "btnPrior", QStringLiteral("< 戻る"));
+    btnNext = makeButton(this, "btnNext", QStringLiteral("次へ >"));
+    btnBackup = makeButton(this, "btnBackup", QStringLiteral("バックアップ"));
+    btnCancel = makeButton(this, "btnCancel", QStringLiteral("キャンセル"));
+    btnClose = makeButton(this, "btnClose", QStringLiteral("閉じる"));
+    for (QPushButton *b : {btnPrior, btnNext, btnBackup, btnCancel, btnClose})
+        buttons->addWidget(b);
+    layout->addLayout(buttons);
+    btnPrior->setEnabled(false);
+    btnBackup->setEnabled(false);
+    btnClose->hide();
+
+    connect(btnNext, &QPushButton::clicked, this, [this] { btnNextClick(); });
+    connect(btnPrior, &QPushButton::clicked, this, [this] { btnPriorClick(); });
+    connect(btnBackup, &QPushButton::clicked, this, [this] { btnBackupClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
+    edtDest->installEventFilter(this);
+    connect(bbtnBrowseDest, &QPushButton::clicked, this, [this] {
+        QString folder;
+        {
+            TWaitCursor wait;
+            const QString typed = edtDest->text().trimmed();
+            folder = QFileInfo(typed).isDir() ? typed : DataRoot;
+        }
+        if (BrowseForFolder(folder, this, QStringLiteral("保存先のフォルダーを指定してください"), false, true)) {
+            edtDest->setText(folder);
+            edtDest->setCursorPosition(int(folder.size()));
+            edtDest->setFocus();
+        }
+    });
+}
+
+bool TBackupData::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter in the folder edit moves on instead of pressing a button.
+    if (watched == edtDest && IsEnterKeyPress(event)) {
+        if (edtDest->text().trimmed().isEmpty())
+            bbtnBrowseDest->setFocus();
+        else
+            btnNext->setFocus();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+int TBackupData::Page() const
+{
+    return pages->currentIndex();
+}
+
+int TBackupData::Inform(const QString &text, unsigned flags)
+{
+    return ShowMessageBoxAt(this, text, WizardCaption, flags, 0, 0, 0);
+}
+
+void TBackupData::CheckBackupSpace()
+{
+    QStringList folders;
+    for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList)) {
+        if (book.State != AdrsStateDeleted)
+            folders << book.Folder;
+    }
+    ReadFreeSpace(DestFolder, Space);
+    Space.NeedSize = BackupNeedSize(SrcFolder, folders, Space.ClusterSize);
+    pnlNeedSize->setText(FormatKiloBytes(Space.NeedSize));
+    pnlFreeSize->setText(FormatKiloBytes(Space.FreeSize, Space.FreeKnown));
+}
+
+void TBackupData::btnNextClick()
+{
+    const QString d = Folders::includeTrailingPathDelimiter(edtDest->text().trimmed());
+    switch (CheckBackupDestination(SrcFolder, d)) {
+    case TBackupDestError::SameAsSource:
+        Inform(QStringLiteral("現在使用しているデータ保存フォルダーを指定しています  "));
+        edtDest->setCursorPosition(int(edtDest->text().size()));
+        edtDest->setFocus();
+        return;
+    case TBackupDestError::InsideCopied:
+        Inform(QStringLiteral("バックアップするフォルダーの中は保存先に指定できません  "));
+        edtDest->setCursorPosition(int(edtDest->text().size()));
+        edtDest->setFocus();
+        return;
+    case TBackupDestError::None: break;
+    }
+    DestFolder = d;
+    pnlConfirmationDest->setText(d);
+    CheckBackupSpace();
+    btnPrior->setEnabled(true);
+    btnNext->setEnabled(false);
+    btnBackup->setEnabled(true);
+    pages->setCurrentIndex(1);
+    btnBackup->setFocus();
+}
+
+void TBackupData::btnPriorClick()
+{
+    btnPrior->setEnabled(false);
+    btnNext->setEnabled(true);
+    btnBackup->setEnabled(false);
+    pages->setCurrentIndex(0);
+    edtDest->setCursorPosition(int(edtDest->text().size()));
+    edtDest->setFocus();
+}
+
+void TBackupData::btnBackupClick()
+{
+    if (!Space.Enough()) {
+        Inform(QStringLiteral("空き容量が足りません  "));
+        btnPrior->setFocus();
+        return;
+    }
+    if (Inform(QStringLiteral("データのバックアップを行います  \r\nよろしいですか？  "), 0x124) != IDYES)
+        return;
+    if (!QFileInfo(DestFolder).isDir()) {
+        if (Inform(QStringLiteral("保存先フォルダーが見つかりません  \r\n作成してもよろしいですか？  "), 0x24) != IDYES)
+            return;
+        if (!Folders::makePrivatePath(DestFolder)) {
+            Inform(QStringLiteral("保存先フォルダーが作成できませんでした  "));
+            return;
+        }
+    }
+    repaint();
+    QList<TBackupBook> books;
+    for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList))
+        books.append({book.Name.isEmpty() ? book.Folder : book.Name, book.Folder});
+    {
+        TWaitCursor wait;
+        Outcome = RunBackup(SrcFolder, DestFolder, books, [this](int done, int total) {
+            pgbCopy->setMaximum(total);
+            pgbCopy->setValue(done);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    }
+    FillResultList(lvResult, Outcome.AllRows());
+    btnPrior->setEnabled(false);
+    btnBackup->setEnabled(false);
+    btnCancel->hide();
+    btnClose->show();
+    pages->setCurrentIndex(2);
+    btnClose->setFocus();
+}

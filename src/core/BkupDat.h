@@ -1,0 +1,198 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Copying the data folder: the backup (data folder -> backup folder), the
+// safety copies the table maintenance makes before it changes anything, and
+// the pieces the restore (RestDat) shares.
+//
+// Table files are never copied byte by byte from the disk while a write may
+// be open: they are read as one consistent state under the engine's lock
+// (SqlCipher::readConsistent), so every copy is a whole book. Every file is
+// written under a temporary name beside its target, synced and renamed over
+// it: a copy that fails leaves the earlier file as it was, and a copy that
+// fails counts as failed (code 8), never as done.
+
+// Result codes of a copy, shown per item of the result list.
+namespace CopyResult {
+constexpr int Done = 0;
+constexpr int Nothing = 1; // nothing to copy: no row is shown
+constexpr int Partly = 2;
+constexpr int Failed = 8;
+constexpr int NoFolder = 9; // the destination folder cannot be made
+} // namespace CopyResult
+
+// One row of the result list: what was copied, and how it went.
+struct TCopyRow
+{
+    QString Label;
+    int Code = CopyResult::Done;
+};
+using TCopyRows = QList<TCopyRow>;
+
+// The mark and the reason a result row shows: "○"/"△"/"×" and "一部失敗",
+// "コピー失敗", "フォルダーの作成に失敗" or nothing.
+[[nodiscard]] QString CopyResultMark(int code);
+[[nodiscard]] QString CopyResultReason(int code);
+
+// The fixed file sets of the data folder.
+[[nodiscard]] const QStringList &AdrsTableFiles();   // the Adrs.DB family, 41 names
+[[nodiscard]] const QStringList &SenderTableFiles(); // Sender.DB, Sender.PX
+[[nodiscard]] const QStringList &HistoryFiles();     // the six .mtd files
+// Files directly in the data folder; the restore takes all but Sender.ini.
+[[nodiscard]] const QStringList &DataFolderFiles();
+struct TLayoutKind
+{
+    QString Folder; // under the data folder, with '/'
+    QString Mask;
+    QString Label;
+};
+[[nodiscard]] const QList<TLayoutKind> &LayoutKinds();
+// The row label of a history or data-folder file.
+[[nodiscard]] QString DataFileLabel(const QString &fileName);
+inline const QString GroupDataFile = QStringLiteral("Group.dat");
+
+// Copies one file, replacing `to` only once the whole copy is on disk. A
+// table file (".DB") is read consistently with the table key; it fails when
+// the file is no table of this program. False with the reason.
+[[nodiscard]] bool CopyDataFile(const QString &from, const QString &to, QString *error = nullptr);
+
+// Test seam: asked before each file copy; returning true makes that copy
+// fail as a full disk would. An empty function removes the hook.
+void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook);
+
+// The names of `names` present in the folder (whatever their letter case,
+// as a table file is found), as (listed name, name on disk).
+[[nodiscard]] QList<std::pair<QString, QString>> PresentFiles(const QString &folder, const QStringList &names);
+
+// Folder copy of a fixed file set: makes dest (and the folders above it)
+// when missing (failure: 9), copies each named file of src that exists,
+// overwriting; when one copy fails the listed files already copied into dest
+// by this call are removed again and the result is 8; else 0 (also when src
+// held none of the names).
+[[nodiscard]] int CopyFolder(const QString &src, const QString &dest, const QStringList &names,
+                             QString *error = nullptr);
+
+// Copies the files of src matching the masks: 1 when none matched, 9 when
+// dest cannot be made, 0 all copied, 2 some, 8 none.
+[[nodiscard]] int CopyMatchingFiles(const QString &src, const QString &dest, const QStringList &masks);
+
+// Sizes of a backup or restore, in bytes, 64-bit throughout.
+struct TBackupSpace
+{
+    qint64 ClusterSize = 0; // 0: unknown, sizes then count as they are
+    qint64 NeedSize = 0;
+    qint64 FreeSize = 0;
+    bool FreeKnown = false; // false: the free space could not be read; any non-empty copy is refused
+    [[nodiscard]] bool Enough() const { return NeedSize == 0 || (FreeKnown && NeedSize <= FreeSize); }
+};
+// Free space and block size of the file system that holds `dest` (or the
+// nearest folder above it that exists).
+void ReadFreeSpace(const QString &dest, TBackupSpace &space);
+// Size of one file rounded up to whole clusters.
+[[nodiscard]] qint64 ClusterRounded(qint64 size, qint64 cluster);
+// Sizes of the files a backup of `src` takes: the books' table files and
+// Group.dat (folders of `bookFolders`), AdrsMng.ini, the sender table, the
+// layouts, the histories and the data-folder files.
+[[nodiscard]] qint64 BackupNeedSize(const QString &src, const QStringList &bookFolders, qint64 cluster);
+// "1,234 " (KB, rounded up, with separators) or "--- ".
+[[nodiscard]] QString FormatKiloBytes(qint64 bytes, bool known = true);
+
+// Why a backup destination is refused.
+enum class TBackupDestError {
+    None,
+    SameAsSource,  // the data folder itself
+    InsideCopied,  // inside a folder the backup copies from (Adrs/, Other/, History/, ...)
+};
+// Paths compare as the file system names them (canonical where they exist).
+[[nodiscard]] TBackupDestError CheckBackupDestination(const QString &src, const QString &dest);
+// "yyyymmdd hhnnss" of now: the default backup folder's name.
+[[nodiscard]] QString BackupFolderName();
+
+// One backup run: books (every entry of `books`: (name, folder)), then
+// layouts, then histories and data-folder files, from src into dest (both
+// with '/'). dest must exist or be makeable. The progress function gets the
+// item done and the count of items; it runs between copies.
+struct TBackupBook
+{
+    QString Name;
+    QString Folder;
+};
+struct TBackupOutcome
+{
+    TCopyRows BookResults;
+    TCopyRows LayoutResults;
+    TCopyRows OtherResults;
+    [[nodiscard]] TCopyRows AllRows() const { return BookResults + LayoutResults + OtherResults; }
+    [[nodiscard]] bool AllDone() const;
+};
+using TCopyProgress = std::function<void(int done, int total)>;
+[[nodiscard]] TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TBackupBook> &books,
+                                       const TCopyProgress &progress = {});
+
+// Safety copy of the maintenance commands: the book's table files into
+// DataPath + safetyFolder + "Adrs/" + name, and with withSender the sender
+// table into its "Other/". False with the reason when any copy failed: the
+// command must not go on.
+[[nodiscard]] bool MakeSafetyCopy(const QString &safetyFolder, const TBackupBook &book, bool withBook,
+                                  bool withSender, QString *error);
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QTreeWidget;
+
+// The backup wizard "バックアップ": destination (page 0), confirmation with
+// the sizes (page 1), result list (page 2). Copies DataPath as it stands,
+// the open book included (its table is read consistently). Accepted by
+// btnClose after a run, rejected by btnCancel before one.
+class TBackupData : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TBackupData(QWidget *parent = nullptr);
+
+    void btnNextClick();
+    void btnPriorClick();
+    void btnBackupClick();
+    void CheckBackupSpace();
+
+    QString SrcFolder;
+    QString DestFolder;
+    TBackupSpace Space;
+    TBackupOutcome Outcome;
+    [[nodiscard]] int Page() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int Inform(const QString &text, unsigned flags = 0x40);
+
+    QStackedWidget *pages = nullptr;
+    QLineEdit *edtDest = nullptr;
+    QPushButton *bbtnBrowseDest = nullptr;
+    QLabel *pnlConfirmationDest = nullptr;
+    QLabel *pnlNeedSize = nullptr;
+    QLabel *pnlFreeSize = nullptr;
+    QProgressBar *pgbCopy = nullptr;
+    QTreeWidget *lvResult = nullptr;
+    QPushButton *btnPrior = nullptr;
+    QPushButton *btnNext = nullptr;
+    QPushButton *btnBackup = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QPushButton *btnClose = nullptr;
+};
+
+// Fills a result list (columns "ファイル", "成否", "要因") from rows.
+void FillResultList(QTreeWidget *list, const TCopyRows &rows);
+// Builds the result list of the backup and restore wizards.
+[[nodiscard]] QTreeWidget *CreateResultList(QWidget *parent);

@@ -1,0 +1,784 @@
+#include "core/RestDat.h"
+
+#include "core/AdrsSel.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
+#include "platform/SqlCipher.h"
+#include "platform/Table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The book list removes folders of this prefix at the next start and never
+// lists them: the right name for a book on its way in or out.
+const QString RestorePrefix = QStringLiteral(".deleting-restore-");
+const QString AdrsMngName = QStringLiteral("AdrsMng.ini");
+constexpr qint64 MaxSettingsFileSize = 16 * 1024 * 1024;
+
+QString withSlash(const QString &path)
+{
+    return Folders::includeTrailingPathDelimiter(path);
+}
+
+void syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool containsName(const QStringList &names, const QString &name)
+{
+    return std::any_of(names.cbegin(), names.cend(),
+                       [&name](const QString &n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+}
+
+bool isJournal(const QString &name)
+{
+    return name.endsWith(QStringLiteral("-journal")) || name.endsWith(QStringLiteral("-wal")) ||
+           name.endsWith(QStringLiteral("-shm"));
+}
+
+// A table file that opens with the program's key and holds its definitions.
+bool tableOpens(const QString &path)
+{
+    QString error;
+    sqlite3 *db = SqlCipher::open(path, TablePassword, false, &error);
+    if (!db)
+        return false;
+    const bool ok = SqlCipher::exec(db, "SELECT count(*) FROM FieldDefs; SELECT count(*) FROM IndexDefs;");
+    SqlCipher::close(db);
+    return ok;
+}
+
+// The book list's settings file: text with at least one section, as the
+// program writes it. A damaged one is not restored (the destination keeps
+// its own order).
+bool settingsFileReadable(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > MaxSettingsFileSize)
+        return false;
+    const QByteArray bytes = f.readAll();
+    if (bytes.contains('\0'))
+        return false;
+    const QList<QByteArray> lines = bytes.split('\n');
+    return std::any_of(lines.cbegin(), lines.cend(), [](const QByteArray &l) {
+        const QByteArray t = l.trimmed();
+        return t.size() >= 2 && t.startsWith('[') && t.endsWith(']');
+    });
+}
+
+void removeTree(const QString &folder)
+{
+    if (!QDir(folder).removeRecursively())
+        qWarning("The folder %s left by a restore cannot be removed", qPrintable(QDir::toNativeSeparators(folder)));
+}
+
+// Lets a journal of an interrupted write be rolled back into its table
+// before the table is replaced beside it; false when it stays.
+bool settleJournal(const QString &table)
+{
+    if (!QFileInfo::exists(table + QStringLiteral("-journal")))
+        return true;
+    sqlite3 *db = SqlCipher::open(table, TablePassword, false, nullptr);
+    SqlCipher::close(db);
+    return !QFileInfo::exists(table + QStringLiteral("-journal"));
+}
+
+} // namespace
+
+TRestoreSourceCheck CheckRestoreSource(const QString &src)
+{
+    TRestoreSourceCheck check;
+    const QString s = withSlash(src);
+    const QString adrs = s + QStringLiteral("Adrs/");
+    const QStringList folders = QDir(adrs).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    for (const QString &folder : folders) {
+        if (folder.startsWith(QLatin1Char('.')))
+            continue; // a deletion or restore in progress: no book
+        const auto tables = PresentFiles(adrs + folder, {QStringLiteral("Adrs.DB")});
+        if (tables.isEmpty())
+            continue;
+        const QString path = adrs + folder + QLatin1Char('/') + tables.first().second;
+        if (tableOpens(path))
+            check.Books << folder;
+        else
+            check.Unusable << path;
+    }
+    check.Books.sort();
+    const auto sender = PresentFiles(s + QStringLiteral("Other/"), {QStringLiteral("Sender.DB")});
+    if (!sender.isEmpty() && !tableOpens(s + QStringLiteral("Other/") + sender.first().second))
+        check.Unusable << s + QStringLiteral("Other/") + sender.first().second;
+    if (!check.Unusable.isEmpty()) {
+        QStringList shown;
+        for (const QString &p : std::as_const(check.Unusable))
+            shown << QDir::toNativeSeparators(p);
+        check.Problem = QStringLiteral("復元元フォルダーのデータファイルが壊れているか、このプログラムのデータファイルではありません  \r\n") +
+                        shown.join(QStringLiteral("  \r\n")) + QStringLiteral("  ");
+        return check;
+    }
+    if (RestoreNeedSize(src, check.Books, 0) == 0)
+        check.Problem = QStringLiteral("復元元フォルダーには復元するデータがありません  ");
+    return check;
+}
+
+qint64 RestoreNeedSize(const QString &src, const QStringList &books, qint64 cluster)
+{
+    return BackupNeedSize(src, books, cluster);
+}
+
+void RemoveRestoreLeftovers(const QString &folder)
+{
+    const QStringList left =
+        QDir(folder).entryList({RestorePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString &name : left)
+        removeTree(withSlash(folder) + name);
+}
+
+int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names, QString *error)
+{
+    const QString src = withSlash(srcFolder);
+    const QString dest = QDir::cleanPath(destFolder);
+    const auto present = PresentFiles(src, names);
+    if (present.isEmpty())
+        return CopyResult::Nothing;
+    const QString parent = QFileInfo(dest).path();
+    if (!Folders::makePrivatePath(parent))
+        return CopyResult::NoFolder;
+    const QString tmp = withSlash(parent) + RestorePrefix +
+                        QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    if (!QDir().mkdir(tmp)) {
+        if (error)
+            *error = QStringLiteral("フォルダー %1 を作成できません").arg(tmp);
+        return CopyResult::NoFolder;
+    }
+    QStringList restored;
+    for (const auto &[listed, onDisk] : present) {
+        Q_UNUSED(onDisk);
+        restored << listed;
+    }
+    bool ok = true;
+    const bool exists = QFileInfo(dest).isDir();
+    // What the backup lacks stays: the folder's other files come along.
+    if (exists) {
+        const QStringList own = QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString &name : own) {
+            if (!ok)
+                break;
+            if (isJournal(name) || name.startsWith(QLatin1Char('.')) || containsName(restored, name))
+                continue;
+            ok = CopyDataFile(dest + QLatin1Char('/') + name, tmp + QLatin1Char('/') + name, error);
+        }
+    }
+    for (const auto &[listed, onDisk] : present) {
+        if (!ok)
+            break;
+        ok = CopyDataFile(src + onDisk, tmp + QLatin1Char('/') + listed, error);
+    }
+    if (!ok) {
+        removeTree(tmp);
+        return CopyResult::Failed;
+    }
+    syncFolder(tmp);
+    const QByteArray tmpName = QFile::encodeName(tmp);
+    const QByteArray destName = QFile::encodeName(dest);
+    if (!exists) {
+        if (std::rename(tmpName.constData(), destName.constData()) != 0) {
+            removeTree(tmp);
+            return CopyResult::Failed;
+        }
+        syncFolder(parent);
+        return CopyResult::Done;
+    }
+    if (::renameat2(AT_FDCWD, tmpName.constData(), AT_FDCWD, destName.constData(), RENAME_EXCHANGE) == 0) {
+        syncFolder(parent);
+        removeTree(tmp); // now the old folder
+        return CopyResult::Done;
+    }
+    // A file system that cannot exchange two folders: each file is replaced
+    // alone (each table old or new, never half).
+    for (const QString &name : std::as_const(restored)) {
+        const QString target = dest + QLatin1Char('/') + name;
+        for (const QString &other : QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            if (other != name && other.compare(name, Qt::CaseInsensitive) == 0 && !settleJournal(dest + QLatin1Char('/') + other))
+                ok = false;
+        }
+        if (!ok || !settleJournal(target) ||
+            std::rename(QFile::encodeName(tmp + QLatin1Char('/') + name).constData(),
+                        QFile::encodeName(target).constData()) != 0) {
+            ok = false;
+            break;
+        }
+    }
+    syncFolder(dest);
+    removeTree(tmp);
+    return ok ? CopyResult::Done : CopyResult::Failed;
+}
+
+bool TRestoreRun::Run()
+{
+    Problem.clear();
+    BookResults.clear();
+    LayoutResults.clear();
+    OtherResults.clear();
+    const QStringList open = TTable::OpenFilesUnder(DestFolder);
+    if (!open.isEmpty()) {
+        Problem = QStringLiteral("復元先のデータファイルが使用中のため、復元できません  \r\n") +
+                  QDir::toNativeSeparators(open.first()) + QStringLiteral("  ");
+        return false;
+    }
+    RemoveRestoreLeftovers(DestFolder);
+    RemoveRestoreLeftovers(DestFolder + QStringLiteral("Adrs/"));
+    ReadPendingOperations();
+    RestoreBooks();
+    RestoreOthers();
+    if (!WritePendingRenamings())
+        BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::Failed});
+    return true;
+}
+
+void TRestoreRun::ReadPendingOperations()
+{
+    RenameFrom.clear();
+    RenameTo.clear();
+    m_deleteList.clear();
+    const QString adrs = DestFolder + QStringLiteral("Adrs/");
+    if (!QFileInfo::exists(adrs + QStringLiteral("AdrsOp.ini")))
+        return;
+    // A damaged file is kept aside and the user told; the restore goes on
+    // as if there were no pending operations.
+    TMemIniFile ini(adrs + QStringLiteral("AdrsOp.ini"));
+    const int renames = ini.ReadInteger(QStringLiteral("RENAME"), QStringLiteral("Count"), 0);
+    for (int i = 1; i <= renames; ++i) {
+        const QString entry = ini.ReadString(QStringLiteral("RENAME"), QString::number(i), QString());
+        if (entry.isEmpty())
+            continue;
+        const qsizetype slash = entry.indexOf(QLatin1Char('/'));
+        RenameFrom << (slash < 0 ? entry : entry.left(slash));
+        RenameTo << (slash < 0 ? QString() : entry.mid(slash + 1));
+    }
+    m_keptRenamings = RenameFrom.size();
+    const int deletes = ini.ReadInteger(QStringLiteral("DELETE"), QStringLiteral("Count"), 0);
+    for (int i = 1; i <= deletes; ++i) {
+        const QString folder = ini.ReadString(QStringLiteral("DELETE"), QString::number(i), QString());
+        if (!folder.isEmpty() && QFileInfo::exists(adrs + folder))
+            m_deleteList.prepend(folder);
+    }
+}
+
+QString TRestoreRun::NewFreeFolder(const QString &book)
+{
+    const QString adrs = DestFolder + QStringLiteral("Adrs/");
+    for (int n = 1;; ++n) {
+        const QString candidate = QStringLiteral("%1（%2）").arg(book).arg(n);
+        const bool taken = QFileInfo::exists(adrs + candidate) || RenameTo.contains(candidate) ||
+                           RenameFrom.contains(candidate) || m_deleteList.contains(candidate) ||
+                           std::any_of(AdrsFolderList.cbegin(), AdrsFolderList.cend(), [&](const TAdrsFolderInfo &b) {
+                               return Reopen && b.Folder == candidate;
+                           });
+        if (!taken) {
+            RenameFrom << candidate;
+            RenameTo << book;
+            return candidate;
+        }
+    }
+}
+
+QString TRestoreRun::TargetFolder(const QString &book)
+{
+    const QString adrs = DestFolder + QStringLiteral("Adrs/");
+    if (Reopen) {
+        // A book whose deletion is pending has no name any more: its folder
+        // is about to go, and nothing is restored into it.
+        for (const TAdrsFolderInfo &b : std::as_const(AdrsFolderList)) {
+            if (b.State != AdrsStateDeleted && b.Name == book)
+                return b.Folder;
+        }
+        const bool held = std::any_of(AdrsFolderList.cbegin(), AdrsFolderList.cend(),
+                                      [&book](const TAdrsFolderInfo &b) { return b.Folder == book; });
+        if (held || m_deleteList.contains(book))
+            return NewFreeFolder(book);
+        return book;
+    }
+    QString target = book;
+    bool found = false;
+    for (qsizetype i = RenameTo.size() - 1; i >= 0; --i) {
+        if (!RenameTo[i].isEmpty() && RenameTo[i] == target) {
+            target = RenameFrom[i];
+            found = true;
+        }
+    }
+    if (found) {
+        if (!m_deleteList.contains(target))
+            return target;
+        return QFileInfo::exists(adrs + book) ? NewFreeFolder(book) : book;
+    }
+    if (!QFileInfo::exists(adrs + book))
+        return book;
+    if (m_deleteList.contains(book))
+        return NewFreeFolder(book);
+    QString name = book;
+    for (qsizetype i = 0; i < RenameFrom.size(); ++i) {
+        if (RenameFrom[i] == name && !RenameTo[i].isEmpty())
+            name = RenameTo[i];
+    }
+    return name != book ? NewFreeFolder(book) : book;
+}
+
+void TRestoreRun::RestoreBooks()
+{
+    const QString s = SrcFolder + QStringLiteral("Adrs/");
+    const QString d = DestFolder + QStringLiteral("Adrs/");
+    const int total = int(SourceBooks.size()) + 2;
+    int done = 0;
+    QStringList bookFiles = AdrsTableFiles();
+    bookFiles << GroupDataFile;
+    for (const QString &book : std::as_const(SourceBooks)) {
+        const QString target = TargetFolder(book);
+        const QString from = s + book + QLatin1Char('/');
+        const int r = RestoreFolder(from, d + target, bookFiles);
+        if (r != CopyResult::Nothing)
+            BookResults.append({QStringLiteral("アドレス帳： ") + book, r});
+        if (QFileInfo::exists(from + GroupDataFile))
+            BookResults.append({QStringLiteral("グループ名： ") + book, r == CopyResult::Nothing ? CopyResult::Done : r});
+        if (Progress)
+            Progress(++done, total);
+    }
+    if (!Folders::makePrivatePath(d)) {
+        BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::NoFolder});
+    } else if (QFileInfo::exists(s + AdrsMngName)) {
+        const bool ok = settingsFileReadable(s + AdrsMngName) && CopyDataFile(s + AdrsMngName, d + AdrsMngName);
+        BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
+    }
+    const int r = RestoreFolder(SrcFolder + QStringLiteral("Other/"), DestFolder + QStringLiteral("Other/"),
+                                SenderTableFiles());
+    if (r != CopyResult::Nothing)
+        BookResults.append({QStringLiteral("差出人ファイル"), r});
+    if (Progress)
+        Progress(++done, total);
+}
+
+void TRestoreRun::RestoreOthers()
+{
+    for (const TLayoutKind &kind : LayoutKinds()) {
+        const int r = CopyMatchingFiles(SrcFolder + kind.Folder, DestFolder + kind.Folder, {kind.Mask});
+        if (r != CopyResult::Nothing)
+            LayoutResults.append({kind.Label, r});
+    }
+    const bool historyFolder = Folders::makePrivatePath(DestFolder + QStringLiteral("History/"));
+    for (const QString &name : HistoryFiles()) {
+        const QString from = SrcFolder + QStringLiteral("History/") + name;
+        if (!QFileInfo::exists(from))
+            continue;
+        int r = CopyResult::NoFolder;
+        if (historyFolder)
+            r = CopyDataFile(from, DestFolder + QStringLiteral("History/") + name) ? CopyResult::Done : CopyResult::Failed;
+        OtherResults.append({DataFileLabel(name), r});
+    }
+    for (const QString &name : DataFolderFiles()) {
+        // The default sender belongs to the installation using the folder.
+        if (name == QStringLiteral("Sender.ini") || !QFileInfo::exists(SrcFolder + name))
+            continue;
+        OtherResults.append({DataFileLabel(name),
+                             CopyDataFile(SrcFolder + name, DestFolder + name) ? CopyResult::Done : CopyResult::Failed});
+    }
+    if (Progress)
+        Progress(int(SourceBooks.size()) + 2, int(SourceBooks.size()) + 2);
+}
+
+bool TRestoreRun::WritePendingRenamings()
+{
+    if (RenameFrom.size() == m_keptRenamings)
+        return true;
+    TMemIniFile ini(DestFolder + QStringLiteral("Adrs/AdrsOp.ini"));
+    ini.EraseSection(QStringLiteral("RENAME"));
+    ini.WriteInteger(QStringLiteral("RENAME"), QStringLiteral("Count"), int(RenameFrom.size()));
+    for (qsizetype i = 0; i < RenameFrom.size(); ++i)
+        ini.WriteString(QStringLiteral("RENAME"), QString::number(i + 1), RenameFrom[i] + QLatin1Char('/') + RenameTo[i]);
+    return ini.UpdateFile();
+}
+
+// --- the wizard ---------------------------------------------------------------
+
+#include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/CheckedCaption.h"
+#include "widgets/EnterKey.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString WizardCaption = QStringLiteral("ピルカノス2014");
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QLabel *makePanel(QWidget *parent, const char *name)
+{
+    auto *l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFrameShape(QFrame::StyledPanel);
+    return l;
+}
+
+// The folder as the file system names it, with '/' (names compare exactly).
+QString canonicalFolder(const QString &path)
+{
+    const QString c = QFileInfo(path).canonicalFilePath();
+    return withSlash(c.isEmpty() ? QDir::cleanPath(QDir(path).absolutePath()) : c);
+}
+
+} // namespace
+
+void CloseDataModuleTables()
+{
+    if (!DMMurven19)
+        return;
+    while (DMMurven19->AdrsOpenCount() > 0)
+        DMMurven19->CloseAdrs();
+    while (DMMurven19->SenderOpenCount() > 0)
+        DMMurven19->CloseSender();
+    if (DMMurven19->AdrsSubTable())
+        DMMurven19->CloseAdrsSub();
+    if (DMMurven19->SenderSubTable())
+        DMMurven19->CloseSenderSub();
+}
+
+TRestoreData::TRestoreData(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("復元"));
+    auto *layout = new QVBoxLayout(this);
+    pages = new QStackedWidget(this);
+    layout->addWidget(pages);
+
+    auto *page1 = new QWidget(pages);
+    auto *g1 = new QGridLayout(page1);
+    g1->addWidget(new QLabel(QStringLiteral("復元元のフォルダー："), page1), 0, 0, 1, 2);
+    edtSrc = new QLineEdit(page1);
+    edtSrc->setObjectName(QStringLiteral("edtSrc"));
+    edtSrc->setMaxLength(200);
+    edtSrc->setText(DataPath);
+    g1->addWidget(edtSrc, 1, 0);
+    bbtnBrowseSrc = makeButton(page1, "bbtnBrowseSrc", QStringLiteral("参照..."));
+    g1->addWidget(bbtnBrowseSrc, 1, 1);
+    rbNowDataPath = new QRadioButton(QStringLiteral("現在のデータ保存フォルダーに上書きする"), page1);
+    rbNowDataPath->setObjectName(QStringLiteral("rbNowDataPath"));
+    rbNowDataPath->setChecked(true);
+    g1->addWidget(rbNowDataPath, 2, 0, 1, 2);
+    rbSelectDataPath = new QRadioButton(QStringLiteral("フォルダーを指定する"), page1);
+    rbSelectDataPath->setObjectName(QStringLiteral("rbSelectDataPath"));
+    g1->addWidget(rbSelectDataPath, 3, 0, 1, 2);
+    edtDest = new QLineEdit(page1);
+    edtDest->setObjectName(QStringLiteral("edtDest"));
+    edtDest->setMaxLength(200);
+    edtDest->setText(DataPath);
+    g1->addWidget(edtDest, 4, 0);
+    bbtnBrowseDest = makeButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
+    g1->addWidget(bbtnBrowseDest, 4, 1);
+    pages->addWidget(page1);
+
+    auto *page2 = new QWidget(pages);
+    auto *g2 = new QGridLayout(page2);
+    g2->addWidget(new QLabel(QStringLiteral("復元元："), page2), 0, 0);
+    pnlConfirmationSrc = makePanel(page2, "pnlConfirmationSrc");
+    g2->addWidget(pnlConfirmationSrc, 0, 1);
+    g2->addWidget(new QLabel(QStringLiteral("復元先："), page2), 1, 0);
+    pnlConfirmationDest = makePanel(page2, "pnlConfirmationDest");
+    g2->addWidget(pnlConfirmationDest, 1, 1);
+    g2->addWidget(new QLabel(QStringLiteral("必要サイズ (KB)："), page2), 2, 0);
+    pnlNeedSize = makePanel(page2, "pnlNeedSize");
+    g2->addWidget(pnlNeedSize, 2, 1);
+    g2->addWidget(new QLabel(QStringLiteral("空き容量 (KB)："), page2), 3, 0);
+    pnlFreeSize = makePanel(page2, "pnlFreeSize");
+    g2->addWidget(pnlFreeSize, 3, 1);
+    g2->addWidget(new QLabel(QStringLiteral("※必要サイズは環境によって誤差がでますので、目安として参考にしてください"), page2),
+                  4, 0, 1, 2);
+    pgbCopy = new QProgressBar(page2);
+    pgbCopy->setObjectName(QStringLiteral("pgbCopy"));
+    pgbCopy->setValue(0);
+    g2->addWidget(pgbCopy, 5, 0, 1, 2);
+    pages->addWidget(page2);
+
+    auto *page3 = new QWidget(pages);
+    auto *v3 = new QVBoxLayout(page3);
+    v3->addWidget(new QLabel(QStringLiteral("復元が完了しました"), page3));
+    lvResult = CreateResultList(page3);
+    v3->addWidget(lvResult);
+    chkChangeDataPath = new QCheckBox(QStringLiteral("データ保存フォルダーを復元したフォルダーに変更する"), page3);
+    chkChangeDataPath->setObjectName(QStringLiteral("chkChangeDataPath"));
+    v3->addWidget(chkChangeDataPath);
+    pages->addWidget(page3);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    btnPrior = makeButton(this, "btnPrior", QStringLiteral("< 戻る"));
+    btnNext = makeButton(this, "btnNext", QStringLiteral("次へ >"));
+    btnRestore = makeButton(this, "btnRestore", QStringLiteral("復元"));
+    btnCancel = makeButton(this, "btnCancel", QStringLiteral("キャンセル"));
+    btnClose = makeButton(this, "btnClose", QStringLiteral("閉じる"));
+    for (QPushButton *b : {btnPrior, btnNext, btnRestore, btnCancel, btnClose})
+        buttons->addWidget(b);
+    layout->addLayout(buttons);
+    btnPrior->setEnabled(false);
+    btnRestore->setEnabled(false);
+    btnClose->hide();
+
+    connect(rbNowDataPath, &QRadioButton::toggled, this, [this] { UpdateDestChoice(); });
+    connect(chkChangeDataPath, &QCheckBox::toggled, this, [this] { PaintCheckedCaption(chkChangeDataPath); });
+    connect(btnNext, &QPushButton::clicked, this, [this] { btnNextClick(); });
+    connect(btnPrior, &QPushButton::clicked, this, [this] { btnPriorClick(); });
+    connect(btnRestore, &QPushButton::clicked, this, [this] { btnRestoreClick(); });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnClose, &QPushButton::clicked, this, [this] { btnCloseClick(); });
+    for (auto [button, edit, title] :
+         {std::tuple{bbtnBrowseSrc, edtSrc, QStringLiteral("復元する元のデータフォルダー")},
+          std::tuple{bbtnBrowseDest, edtDest, QStringLiteral("復元する先のデータフォルダー")}}) {
+        connect(button, &QPushButton::clicked, this, [this, edit, title] {
+            QString folder;
+            {
+                TWaitCursor wait;
+                const QString typed = edit->text().trimmed();
+                folder = QFileInfo(typed).isDir() ? typed : DataRoot;
+            }
+            if (BrowseForFolder(folder, this, title + QStringLiteral("を指定してください"), false, true)) {
+                edit->setText(folder);
+                edit->setCursorPosition(int(folder.size()));
+                edit->setFocus();
+            }
+        });
+    }
+    for (QWidget *w : std::initializer_list<QWidget *>{edtSrc, edtDest, rbNowDataPath, rbSelectDataPath})
+        w->installEventFilter(this);
+    UpdateDestChoice();
+}
+
+bool TRestoreData::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!IsEnterKeyPress(event))
+        return QDialog::eventFilter(watched, event);
+    // Enter moves on through the folders to the next step.
+    if (watched == edtSrc) {
+        if (edtSrc->text().trimmed().isEmpty())
+            bbtnBrowseSrc->setFocus();
+        else if (rbNowDataPath->isChecked())
+            rbNowDataPath->setFocus();
+        else
+            rbSelectDataPath->setFocus();
+    } else if (watched == rbNowDataPath) {
+        btnNext->setFocus();
+    } else if (watched == rbSelectDataPath) {
+        edtDest->setFocus();
+        edtDest->setCursorPosition(int(edtDest->text().size()));
+    } else if (watched == edtDest) {
+        if (edtDest->text().trimmed().isEmpty())
+            bbtnBrowseDest->setFocus();
+        else
+            btnNext->setFocus();
+    } else {
+        return QDialog::eventFilter(watched, event);
+    }
+    return true;
+}
+
+void TRestoreData::UpdateDestChoice()
+{
+    const bool select = rbSelectDataPath->isChecked();
+    PaintCheckedCaption(rbNowDataPath);
+    PaintCheckedCaption(rbSelectDataPath);
+    edtDest->setEnabled(select);
+    bbtnBrowseDest->setEnabled(select);
+}
+
+int TRestoreData::Page() const
+{
+    return pages->currentIndex();
+}
+
+bool TRestoreData::GetChangeDataPath() const
+{
+    return chkChangeDataPath->isChecked();
+}
+
+int TRestoreData::Inform(const QString &text, unsigned flags)
+{
+    return ShowMessageBoxAt(this, text, WizardCaption, flags, 0, 0, 0);
+}
+
+void TRestoreData::btnNextClick()
+{
+    const QString s = withSlash(edtSrc->text().trimmed());
+    auto stayOn = [](QLineEdit *edit) {
+        edit->setCursorPosition(int(edit->text().size()));
+        edit->setFocus();
+    };
+    if (!QFileInfo(s).isDir()) {
+        Inform(QStringLiteral("復元元フォルダーが見つかりません  "));
+        stayOn(edtSrc);
+        return;
+    }
+    if (canonicalFolder(s) == canonicalFolder(DataPath)) {
+        Inform(QStringLiteral("復元元に現在使用しているデータ保存フォルダーを指定しています  "));
+        stayOn(edtSrc);
+        return;
+    }
+    const QString d = rbNowDataPath->isChecked() ? DataPath : withSlash(edtDest->text().trimmed());
+    if (canonicalFolder(d) == canonicalFolder(s)) {
+        Inform(QStringLiteral("復元元と復元先で同じフォルダーを指定しています  "));
+        stayOn(edtDest);
+        return;
+    }
+    if (canonicalFolder(d).startsWith(canonicalFolder(s))) {
+        Inform(QStringLiteral("復元元フォルダーの中は復元先に指定できません  "));
+        stayOn(edtDest);
+        return;
+    }
+    SrcFolder = s;
+    DestFolder = d;
+    TRestoreSourceCheck check;
+    {
+        TWaitCursor wait;
+        check = CheckRestoreSource(s);
+    }
+    if (!check.Problem.isEmpty()) {
+        Inform(check.Problem);
+        return;
+    }
+    SourceBooks = check.Books;
+    pnlConfirmationSrc->setText(s);
+    pnlConfirmationDest->setText(d);
+    ReadFreeSpace(d, Space);
+    Space.NeedSize = RestoreNeedSize(s, SourceBooks, Space.ClusterSize);
+    pnlNeedSize->setText(FormatKiloBytes(Space.NeedSize));
+    pnlFreeSize->setText(FormatKiloBytes(Space.FreeSize, Space.FreeKnown));
+    btnPrior->setEnabled(true);
+    btnNext->setEnabled(false);
+    btnRestore->setEnabled(true);
+    pages->setCurrentIndex(1);
+    btnRestore->setFocus();
+}
+
+void TRestoreData::btnPriorClick()
+{
+    btnPrior->setEnabled(false);
+    btnNext->setEnabled(true);
+    btnRestore->setEnabled(false);
+    pages->setCurrentIndex(0);
+    edtSrc->setCursorPosition(int(edtSrc->text().size()));
+    edtSrc->setFocus();
+}
+
+void TRestoreData::btnRestoreClick()
+{
+    if (!Space.Enough()) {
+        Inform(QStringLiteral("空き容量が足りません  "));
+        btnPrior->setFocus();
+        return;
+    }
+    if (Inform(QStringLiteral("バックアップデータの復元を行います  \r\nよろしいですか？  "), 0x124) != IDYES)
+        return;
+    if (!QFileInfo(DestFolder).isDir()) {
+        if (Inform(QStringLiteral("復元先フォルダーが見つかりません  \r\n作成してもよろしいですか？  "), 0x24) != IDYES)
+            return;
+        if (!Folders::makePrivatePath(DestFolder)) {
+            Inform(QStringLiteral("復元先フォルダーが作成できませんでした  "));
+            return;
+        }
+    }
+    if (CloseChildWindows && !CloseChildWindows())
+        return;
+    repaint();
+    const bool live = canonicalFolder(DestFolder) == canonicalFolder(DataPath);
+    // Every table of the data module under the destination is closed before
+    // a file there is replaced.
+    if (live || canonicalFolder(DataPath).startsWith(canonicalFolder(DestFolder))) {
+        if (CloseTables)
+            CloseTables();
+        else
+            CloseDataModuleTables();
+        TablesClosed = true;
+    }
+    TRestoreRun run;
+    run.SrcFolder = SrcFolder;
+    run.DestFolder = DestFolder;
+    run.SourceBooks = SourceBooks;
+    run.Reopen = live && SourceBooks.contains(AdrsName);
+    run.Progress = [this](int done, int total) {
+        pgbCopy->setMaximum(total);
+        pgbCopy->setValue(done);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    bool ran = false;
+    {
+        TWaitCursor wait;
+        ran = run.Run();
+    }
+    if (!ran) {
+        Inform(run.Problem, 0x10);
+        return;
+    }
+    Results = run.AllRows();
+    FillResultList(lvResult, Results);
+    chkChangeDataPath->setChecked(!live);
+    chkChangeDataPath->setEnabled(!live);
+    PaintCheckedCaption(chkChangeDataPath);
+    btnPrior->setEnabled(false);
+    btnRestore->setEnabled(false);
+    btnCancel->hide();
+    btnClose->show();
+    pages->setCurrentIndex(2);
+    btnClose->setFocus();
+}
+
+void TRestoreData::btnCloseClick()
+{
+    if (chkChangeDataPath->isChecked()) {
+        DataPath = DestFolder;
+        AdrsPath = DataPath + QStringLiteral("Adrs/");
+        OtherPath = DataPath + QStringLiteral("Other/");
+        HistoryPath = DataPath + QStringLiteral("History/");
+        LayoutPath = DataPath + QStringLiteral("Layout/");
+        LabelPath = DataPath + QStringLiteral("Label/");
+        CardPath = DataPath + QStringLiteral("Card/");
+        DesignPath = DataPath + QStringLiteral("Design/");
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteString(QStringLiteral("BASE"), QStringLiteral("DataPath"), DataPath);
+        QString error;
+        if (!ini.UpdateFile(&error))
+            Inform(QStringLiteral("設定ファイルに書き込めませんでした  \r\n") + error, 0x10);
+    }
+    accept();
+}

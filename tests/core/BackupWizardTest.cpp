@@ -1,0 +1,222 @@
+#include "core/BkupDat.h"
+#include "core/RestDat.h"
+
+#include "core/AdrsSel.h"
+#include "core/Env.h"
+#include "DataFolderBooks.h"
+#include "platform/IniFile.h"
+#include "support/DataFolders.h"
+#include "support/FileHelpers.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+#include "util/MsgBoxPos.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Wizards : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(DataRoot);
+        WriteMarkedBook(AdrsPath + "Book1", "a", 3);
+        AdrsFolderList = {{"家族", "Book1", AdrsStateUnchanged}};
+        AdrsFolderIndex = 0;
+    }
+    void TearDown() override
+    {
+        AdrsFolderList.clear();
+        AdrsFolderIndex = -1;
+    }
+    template <typename T> static T *child(QWidget &w, const char *name)
+    {
+        T *c = w.findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    static QStringList marks(QWidget &w)
+    {
+        QStringList m;
+        auto *list = child<QTreeWidget>(w, "lvResult");
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            m << list->topLevelItem(i)->text(1);
+        return m;
+    }
+
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+    ScopedDataFolders folders{home.root()};
+};
+
+TEST_F(Wizards, backupOffersANewDatedFolderInsideTheDataFolder)
+{
+    TBackupData wizard;
+    const QString dest = child<QLineEdit>(wizard, "edtDest")->text();
+    EXPECT_TRUE(dest.startsWith(DataPath));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\\d{8} \\d{6}/$")).match(dest).hasMatch()) << qPrintable(dest);
+}
+
+struct RefusedDest
+{
+    const char *dest; // relative to the data folder
+    const char *message;
+};
+class BackupRefuses : public Wizards, public ::testing::WithParamInterface<RefusedDest>
+{
+};
+TEST_P(BackupRefuses, destinationAndStaysOnTheFirstPage)
+{
+    TBackupData wizard;
+    child<QLineEdit>(wizard, "edtDest")->setText(DataPath + QString::fromUtf8(GetParam().dest));
+    wizard.btnNextClick();
+    EXPECT_EQ(wizard.Page(), 0);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QString::fromUtf8(GetParam().message));
+}
+INSTANTIATE_TEST_SUITE_P(
+    Folders, BackupRefuses,
+    ::testing::Values(RefusedDest{"", "現在使用しているデータ保存フォルダーを指定しています  "},
+                      RefusedDest{"Adrs/Book1/copy", "バックアップするフォルダーの中は保存先に指定できません  "}));
+
+TEST_F(Wizards, backupRunsAfterTheQuestionAndListsEachItemDone)
+{
+    TBackupData wizard;
+    const QString dest = home.root() + "/usb/backup/";
+    child<QLineEdit>(wizard, "edtDest")->setText(dest);
+    wizard.btnNextClick();
+    ASSERT_EQ(wizard.Page(), 1);
+    EXPECT_GT(wizard.Space.NeedSize, 0);
+    boxes.enqueue(IDYES); // back up
+    boxes.enqueue(IDYES); // make the folder
+    wizard.btnBackupClick();
+    EXPECT_EQ(wizard.Page(), 2);
+    EXPECT_EQ(boxes.shown().at(1).text, QStringLiteral("保存先フォルダーが見つかりません  \r\n作成してもよろしいですか？  "));
+    EXPECT_EQ(marks(wizard), (QStringList{"○", "○"})); // the book and the (empty) sender folder
+    EXPECT_FALSE(saveScreenshot(&wizard, QStringLiteral("BackupData-result")).isEmpty());
+    EXPECT_EQ(BookMarkers(dest + "Adrs/Book1/Adrs.DB"), Markers("a", 3));
+}
+
+TEST_F(Wizards, backupAnsweredNoWritesNothing)
+{
+    TBackupData wizard;
+    const QString dest = home.root() + "/usb/backup/";
+    child<QLineEdit>(wizard, "edtDest")->setText(dest);
+    wizard.btnNextClick();
+    wizard.btnBackupClick(); // the default answer of the question is No
+    EXPECT_EQ(wizard.Page(), 1);
+    EXPECT_FALSE(QFileInfo::exists(dest));
+}
+
+TEST_F(Wizards, enterInTheBackupFolderMovesToNextWithoutStarting)
+{
+    TBackupData wizard;
+    wizard.show();
+    auto *edit = child<QLineEdit>(wizard, "edtDest");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(wizard.focusWidget(), child<QPushButton>(wizard, "btnNext"));
+    EXPECT_EQ(wizard.Page(), 0);
+    EXPECT_EQ(boxes.count(), 0);
+    edit->clear();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(wizard.focusWidget(), child<QPushButton>(wizard, "bbtnBrowseDest"));
+}
+
+TEST_F(Wizards, enterWalksTheRestoreFoldersToNext)
+{
+    TRestoreData wizard;
+    wizard.show();
+    auto *src = child<QLineEdit>(wizard, "edtSrc");
+    src->setFocus();
+    QTest::keyClick(src, Qt::Key_Return);
+    EXPECT_EQ(wizard.focusWidget(), child<QRadioButton>(wizard, "rbNowDataPath"));
+    QTest::keyClick(wizard.focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(wizard.focusWidget(), child<QPushButton>(wizard, "btnNext"));
+    EXPECT_EQ(wizard.Page(), 0);
+}
+
+TEST_F(Wizards, restoreRefusesAFolderThatIsNoBackup)
+{
+    const QString src = home.root() + "/photos/";
+    QDir().mkpath(src);
+    writeBytes(src + "a.jpg", "jpeg");
+    TRestoreData wizard;
+    child<QLineEdit>(wizard, "edtSrc")->setText(src);
+    wizard.btnNextClick();
+    EXPECT_EQ(wizard.Page(), 0);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("復元元フォルダーには復元するデータがありません  "));
+}
+
+TEST_F(Wizards, restoreRefusesADestinationInsideTheSource)
+{
+    const QString src = home.root() + "/backup/";
+    WriteMarkedBook(src + "Adrs/Book1", "new", 2);
+    TRestoreData wizard;
+    child<QLineEdit>(wizard, "edtSrc")->setText(src);
+    child<QRadioButton>(wizard, "rbSelectDataPath")->setChecked(true);
+    child<QLineEdit>(wizard, "edtDest")->setText(src + "inner");
+    wizard.btnNextClick();
+    EXPECT_EQ(wizard.Page(), 0);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("復元元フォルダーの中は復元先に指定できません  "));
+}
+
+TEST_F(Wizards, restoreIntoTheDataFolderClosesTheTablesFirstAndKeepsTheDataFolder)
+{
+    const QString src = home.root() + "/backup/";
+    WriteMarkedBook(src + "Adrs/Book1", "new", 2);
+    TRestoreData wizard;
+    bool closed = false;
+    wizard.CloseTables = [&closed] { closed = true; };
+    child<QLineEdit>(wizard, "edtSrc")->setText(src);
+    wizard.btnNextClick();
+    ASSERT_EQ(wizard.Page(), 1);
+    boxes.enqueue(IDYES);
+    wizard.btnRestoreClick();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(wizard.TablesClosed);
+    EXPECT_EQ(wizard.Page(), 2);
+    EXPECT_FALSE(wizard.GetChangeDataPath());
+    EXPECT_FALSE(child<QCheckBox>(wizard, "chkChangeDataPath")->isEnabled());
+    EXPECT_EQ(BookMarkers(AdrsPath + "Book1/Adrs.DB"), Markers("new", 2));
+}
+
+TEST_F(Wizards, restoreIntoAnotherFolderCanMakeItTheDataFolder)
+{
+    const QString src = home.root() + "/backup/";
+    const QString dest = home.root() + "/second/";
+    WriteMarkedBook(src + "Adrs/Book1", "new", 2);
+    TRestoreData wizard;
+    child<QLineEdit>(wizard, "edtSrc")->setText(src);
+    child<QRadioButton>(wizard, "rbSelectDataPath")->setChecked(true);
+    child<QLineEdit>(wizard, "edtDest")->setText(dest);
+    wizard.btnNextClick();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    wizard.btnRestoreClick();
+    ASSERT_EQ(wizard.Page(), 2);
+    EXPECT_FALSE(wizard.TablesClosed);
+    EXPECT_TRUE(wizard.GetChangeDataPath());
+    EXPECT_FALSE(saveScreenshot(&wizard, QStringLiteral("RestoreData-result")).isEmpty());
+    wizard.btnCloseClick();
+    EXPECT_EQ(DataPath, dest);
+    EXPECT_EQ(AdrsPath, dest + "Adrs/");
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadString("BASE", "DataPath", QString()), dest);
+    EXPECT_EQ(BookMarkers(dest + "Adrs/Book1/Adrs.DB"), Markers("new", 2));
+}
+
+} // namespace

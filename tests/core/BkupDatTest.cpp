@@ -1,0 +1,290 @@
+#include "core/BkupDat.h"
+
+#include "core/Env.h"
+#include "DataFolderBooks.h"
+#include "support/DataFolders.h"
+#include "support/FileHelpers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DataFolderBackup : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        src = home.path() + QStringLiteral("/data/");
+        dest = src + BackupFolderName() + QLatin1Char('/');
+    }
+    void TearDown() override { SetDataFileCopyFailure({}); }
+
+    // A data folder with one of everything the backup takes.
+    void fillDataFolder()
+    {
+        WriteMarkedBook(src + QStringLiteral("Adrs/家族"), QStringLiteral("a"), 5);
+        writeBytes(src + QStringLiteral("Adrs/家族/Group.dat"), "groups");
+        WriteMarkedBook(src + QStringLiteral("Adrs/仕事"), QStringLiteral("b"), 3);
+        writeBytes(src + QStringLiteral("Adrs/AdrsMng.ini"), "[SORT]\r\n1=家族\r\n2=仕事\r\n");
+        WriteSenderTable(src + QStringLiteral("Other"), 2);
+        QDir().mkpath(src + QStringLiteral("Layout"));
+        writeBytes(src + QStringLiteral("Layout/年賀.gpl"), "layout");
+        writeBytes(src + QStringLiteral("Layout/ignored.txt"), "not a layout");
+        QDir().mkpath(src + QStringLiteral("History"));
+        writeBytes(src + QStringLiteral("History/Post.mtd"), QByteArray(4, '\0'));
+        writeBytes(src + QStringLiteral("Search.ptn"), "p");
+        writeBytes(src + QStringLiteral("Sender.ini"), "[SENDER]\r\n");
+    }
+    QList<TBackupBook> books() const
+    {
+        return {{QStringLiteral("家族"), QStringLiteral("家族")}, {QStringLiteral("仕事"), QStringLiteral("仕事")}};
+    }
+
+    QTemporaryDir home;
+    QString src;
+    QString dest;
+};
+
+TEST(AdrsTableFiles, namesTheWholeFamilyOfFortyOneFiles)
+{
+    const QStringList &names = AdrsTableFiles();
+    EXPECT_EQ(names.size(), 41);
+    EXPECT_EQ(names.first(), QStringLiteral("Adrs.DB"));
+    EXPECT_TRUE(names.contains(QStringLiteral("Adrs.XGB")));
+    EXPECT_TRUE(names.contains(QStringLiteral("Adrs.Y0A")));
+    QStringList unique = names;
+    EXPECT_EQ(unique.removeDuplicates(), 0);
+}
+
+struct ResultCase
+{
+    int code;
+    const char *mark;
+    const char *reason;
+};
+class ResultRow : public ::testing::TestWithParam<ResultCase>
+{
+};
+TEST_P(ResultRow, showsMarkAndReasonOfCode)
+{
+    EXPECT_EQ(CopyResultMark(GetParam().code), QString::fromUtf8(GetParam().mark));
+    EXPECT_EQ(CopyResultReason(GetParam().code), QString::fromUtf8(GetParam().reason));
+}
+INSTANTIATE_TEST_SUITE_P(Codes, ResultRow,
+                         ::testing::Values(ResultCase{0, "○", ""}, ResultCase{2, "△", "一部失敗"},
+                                           ResultCase{8, "×", "コピー失敗"},
+                                           ResultCase{9, "×", "フォルダーの作成に失敗"}));
+
+struct KbCase
+{
+    qint64 bytes;
+    const char *shown;
+};
+class KiloBytes : public ::testing::TestWithParam<KbCase>
+{
+};
+TEST_P(KiloBytes, roundsUpWithSeparators)
+{
+    EXPECT_EQ(FormatKiloBytes(GetParam().bytes), QString::fromUtf8(GetParam().shown));
+}
+INSTANTIATE_TEST_SUITE_P(Sizes, KiloBytes,
+                         ::testing::Values(KbCase{0, "0 "}, KbCase{1, "1 "}, KbCase{1024, "1 "}, KbCase{1025, "2 "},
+                                           KbCase{qint64(1234567) * 1024, "1,234,567 "},
+                                           KbCase{qint64(6) << 40, "6,442,450,944 "}));
+
+TEST(BackupSpace, unknownFreeSpaceRefusesAnyNonEmptyBackup)
+{
+    TBackupSpace space;
+    space.NeedSize = 1;
+    space.FreeKnown = false;
+    EXPECT_FALSE(space.Enough());
+    EXPECT_EQ(FormatKiloBytes(space.FreeSize, space.FreeKnown), QStringLiteral("--- "));
+}
+
+TEST(BackupSpace, readsFreeSpaceOfNearestExistingFolder)
+{
+    QTemporaryDir dir;
+    TBackupSpace space;
+    ReadFreeSpace(dir.path() + QStringLiteral("/not/yet/made/"), space);
+    EXPECT_TRUE(space.FreeKnown);
+    EXPECT_GT(space.FreeSize, 0);
+    EXPECT_GT(space.ClusterSize, 0);
+}
+
+TEST(BackupSpace, roundsEachFileUpToWholeClusters)
+{
+    EXPECT_EQ(ClusterRounded(1, 4096), 4096);
+    EXPECT_EQ(ClusterRounded(4096, 4096), 4096);
+    EXPECT_EQ(ClusterRounded(4097, 0), 4097);
+    EXPECT_EQ(ClusterRounded(qint64(5) << 30, 4096), qint64(5) << 30);
+}
+
+TEST_F(DataFolderBackup, sumsFoldersBeyondFourGigabytesIn64Bits)
+{
+    QDir().mkpath(src + QStringLiteral("History"));
+    QFile big(src + QStringLiteral("History/Post.mtd"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(qint64(5) << 30)); // sparse: no disk used
+    big.close();
+    EXPECT_EQ(BackupNeedSize(src, {}, 4096), qint64(5) << 30);
+}
+
+struct DestCase
+{
+    const char *dest; // relative to the data folder's parent
+    TBackupDestError expected;
+};
+class BackupDestination : public ::testing::TestWithParam<DestCase>
+{
+};
+TEST_P(BackupDestination, isJudgedAgainstTheCopiedFolders)
+{
+    QTemporaryDir home;
+    const QString data = home.path() + QStringLiteral("/data/");
+    QDir().mkpath(data + QStringLiteral("Adrs"));
+    EXPECT_EQ(CheckBackupDestination(data, home.path() + QLatin1Char('/') + QString::fromUtf8(GetParam().dest)),
+              GetParam().expected);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Folders, BackupDestination,
+    ::testing::Values(DestCase{"data", TBackupDestError::SameAsSource},
+                      DestCase{"data/", TBackupDestError::SameAsSource},
+                      DestCase{"data/Adrs/x", TBackupDestError::InsideCopied},
+                      DestCase{"data/Adrs", TBackupDestError::InsideCopied},
+                      DestCase{"data/History/old", TBackupDestError::InsideCopied},
+                      DestCase{"data/Layout/", TBackupDestError::InsideCopied},
+                      DestCase{"data/20240501 093000", TBackupDestError::None},
+                      DestCase{"data/adrs/x", TBackupDestError::None}, // another folder on this file system
+                      DestCase{"elsewhere", TBackupDestError::None}));
+
+TEST_F(DataFolderBackup, copiesEveryItemAndReportsEachDone)
+{
+    fillDataFolder();
+    const TBackupOutcome out = RunBackup(src, dest, books());
+    EXPECT_TRUE(out.AllDone());
+    QStringList labels;
+    for (const TCopyRow &row : out.AllRows())
+        labels << row.Label;
+    EXPECT_EQ(labels, (QStringList{"アドレス帳： 家族", "グループ名： 家族", "アドレス帳： 仕事", "アドレス帳管理ファイル",
+                                   "差出人ファイル", "宛名ファイル", "役職ファイル", "絞り込み条件パターンファイル",
+                                   "差出人情報ファイル"}));
+    EXPECT_EQ(BookMarkers(dest + QStringLiteral("Adrs/家族/Adrs.DB")), Markers(QStringLiteral("a"), 5));
+    EXPECT_EQ(BookMarkers(dest + QStringLiteral("Adrs/仕事/Adrs.DB")), Markers(QStringLiteral("b"), 3));
+    EXPECT_EQ(fileBytes(dest + QStringLiteral("Adrs/家族/Group.dat")), QByteArray("groups"));
+    EXPECT_TRUE(QFileInfo::exists(dest + QStringLiteral("Other/Sender.DB")));
+    EXPECT_TRUE(QFileInfo::exists(dest + QStringLiteral("Layout/年賀.gpl")));
+    EXPECT_FALSE(QFileInfo::exists(dest + QStringLiteral("Layout/ignored.txt")));
+}
+
+TEST_F(DataFolderBackup, copiesOnlyCommittedStateOfBookBeingWritten)
+{
+    fillDataFolder();
+    TTable writer;
+    writer.SetTableName(src + QStringLiteral("Adrs/家族/Adrs.DB"));
+    writer.SetPassword(TablePassword);
+    writer.Open();
+    TTableBatch batch(writer);
+    for (int i = 0; i < 50; ++i) {
+        batch.BeginRecord();
+        writer.Append();
+        writer.FieldByName(QStringLiteral("Keyword1")).SetAsString(QStringLiteral("uncommitted"));
+        writer.Post();
+        ASSERT_TRUE(batch.EndRecord(true));
+    }
+    const TBackupOutcome out = RunBackup(src, dest, books());
+    ASSERT_TRUE(batch.Commit());
+    writer.Close();
+    EXPECT_TRUE(out.AllDone());
+    EXPECT_EQ(IntegrityCheck(dest + QStringLiteral("Adrs/家族/Adrs.DB")), QStringLiteral("ok"));
+    EXPECT_EQ(BookMarkers(dest + QStringLiteral("Adrs/家族/Adrs.DB")), Markers(QStringLiteral("a"), 5));
+}
+
+TEST_F(DataFolderBackup, failedTableCopyCountsAsFailedAndLeavesNoHalfCopy)
+{
+    fillDataFolder();
+    SetDataFileCopyFailure([](const QString &from) { return from.endsWith(QStringLiteral("仕事/Adrs.DB")); });
+    const TBackupOutcome out = RunBackup(src, dest, books());
+    EXPECT_FALSE(out.AllDone());
+    EXPECT_EQ(out.BookResults.at(2).Label, QStringLiteral("アドレス帳： 仕事"));
+    EXPECT_EQ(out.BookResults.at(2).Code, CopyResult::Failed);
+    EXPECT_FALSE(QFileInfo::exists(dest + QStringLiteral("Adrs/仕事/Adrs.DB")));
+    EXPECT_TRUE(QDir(dest + QStringLiteral("Adrs/仕事")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(DataFolderBackup, failedCopyKeepsTheEarlierCopyWhole)
+{
+    fillDataFolder();
+    ASSERT_EQ(CopyFolder(src + QStringLiteral("Adrs/家族/"), dest, AdrsTableFiles()), CopyResult::Done);
+    const QByteArray earlier = fileBytes(dest + QStringLiteral("Adrs.DB"));
+    WriteMarkedBook(src + QStringLiteral("Adrs/新"), QStringLiteral("n"), 9);
+    SetDataFileCopyFailure([](const QString &) { return true; });
+    QString error;
+    EXPECT_EQ(CopyFolder(src + QStringLiteral("Adrs/新/"), dest, AdrsTableFiles(), &error), CopyResult::Failed);
+    EXPECT_FALSE(error.isEmpty());
+    // The removal of the listed files takes only what this call copied.
+    EXPECT_TRUE(sameBytes(earlier, fileBytes(dest + QStringLiteral("Adrs.DB"))));
+}
+
+TEST_F(DataFolderBackup, damagedTableIsAFailedCopyNotADoneOne)
+{
+    fillDataFolder();
+    writeBytes(src + QStringLiteral("Adrs/仕事/Adrs.DB"), QByteArray(8192, 'x'));
+    const TBackupOutcome out = RunBackup(src, dest, books());
+    EXPECT_EQ(out.BookResults.at(2).Code, CopyResult::Failed);
+}
+
+struct MatchCase
+{
+    int files;
+    int failing;
+    int expected;
+};
+class MatchingFiles : public ::testing::TestWithParam<MatchCase>
+{
+};
+TEST_P(MatchingFiles, reportsHowManyOfTheMatchesCopied)
+{
+    QTemporaryDir dir;
+    const QString from = dir.path() + QStringLiteral("/from/");
+    QDir().mkpath(from);
+    for (int i = 0; i < GetParam().files; ++i)
+        writeBytes(from + QStringLiteral("%1.gpd").arg(i), "d");
+    const int failing = GetParam().failing;
+    SetDataFileCopyFailure([failing](const QString &f) { return QFileInfo(f).baseName().toInt() < failing; });
+    EXPECT_EQ(CopyMatchingFiles(from, dir.path() + QStringLiteral("/to/"), {QStringLiteral("*.gpd")}),
+              GetParam().expected);
+    SetDataFileCopyFailure({});
+}
+INSTANTIATE_TEST_SUITE_P(Counts, MatchingFiles,
+                         ::testing::Values(MatchCase{0, 0, CopyResult::Nothing}, MatchCase{3, 0, CopyResult::Done},
+                                           MatchCase{3, 1, CopyResult::Partly}, MatchCase{3, 3, CopyResult::Failed}));
+
+TEST_F(DataFolderBackup, bookWithoutGroupFileGivesNoGroupRow)
+{
+    WriteMarkedBook(src + QStringLiteral("Adrs/仕事"), QStringLiteral("b"), 1);
+    const TBackupOutcome out = RunBackup(src, dest, {{QStringLiteral("仕事"), QStringLiteral("仕事")}});
+    for (const TCopyRow &row : out.BookResults)
+        EXPECT_FALSE(row.Label.startsWith(QStringLiteral("グループ名")));
+}
+
+TEST_F(DataFolderBackup, safetyCopyFailureIsReported)
+{
+    ScopedDataFolders folders(home.path());
+    WriteMarkedBook(AdrsPath + QStringLiteral("家族"), QStringLiteral("a"), 2);
+    SetDataFileCopyFailure([](const QString &) { return true; });
+    QString error;
+    EXPECT_FALSE(MakeSafetyCopy(QStringLiteral("backup.opt/"), {QStringLiteral("家族"), QStringLiteral("家族")}, true,
+                                false, &error));
+    EXPECT_FALSE(error.isEmpty());
+    SetDataFileCopyFailure({});
+    EXPECT_TRUE(MakeSafetyCopy(QStringLiteral("backup.opt/"), {QStringLiteral("家族"), QStringLiteral("家族")}, true,
+                               false, &error));
+    EXPECT_EQ(BookMarkers(DataPath + QStringLiteral("backup.opt/Adrs/家族/Adrs.DB")), Markers(QStringLiteral("a"), 2));
+}
+
+} // namespace
