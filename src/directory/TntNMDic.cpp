@@ -361,8 +361,11 @@ bool TTntNameDic::eventFilter(QObject *watched, QEvent *event)
 
 void TTntNameDic::checkActive()
 {
+    // The popup belongs to its form: it goes when the user turns to another
+    // window or program, as nothing else would close it then.
     const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
-    if (!QApplication::activeWindow() || (owner && QApplication::activeWindow() != owner))
+    const QWidget *active = ActiveWindowProbe ? ActiveWindowProbe() : QApplication::activeWindow();
+    if (!active || (owner && active != owner))
         close();
 }
 

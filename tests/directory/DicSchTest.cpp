@@ -12,14 +12,18 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -198,6 +202,100 @@ TEST_F(DicSchTest, theKanaFilterKeepsOnlyTheRowsOfItsSyllabaryRow)
     emit kana->activated(0);
     EXPECT_EQ(towns->topLevelItemCount(), all);
     saveScreenshot(&dialog, QStringLiteral("DicSearch"));
+}
+
+struct TWheelCase {
+    int from;
+    int delta; // positive: wheel turned up
+    int to;
+};
+class DicSchWheelTest : public DicSchTest, public ::testing::WithParamInterface<TWheelCase>
+{
+};
+
+TEST_P(DicSchWheelTest, theWheelOverATabTurnsTheTabsRound)
+{
+    dialog.SetSearchOptions(15, true, false);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto *tabs = find<QTabWidget>("pgctlDicType");
+    tabs->setCurrentIndex(GetParam().from);
+    QTabBar *bar = tabs->tabBar();
+    const QPointF at = bar->tabRect(1).center();
+    QWheelEvent wheel(at, bar->mapToGlobal(at), QPoint(), QPoint(0, GetParam().delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_TRUE(wheel.isAccepted());
+    EXPECT_EQ(tabs->currentIndex(), GetParam().to);
+    EXPECT_EQ(dialog.ResultKind, GetParam().to);
+    static constexpr int help[] = {24, 26, 27};
+    EXPECT_EQ(dialog.property("HelpContext").toInt(), help[GetParam().to]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Turns, DicSchWheelTest,
+                         ::testing::Values(TWheelCase{0, -120, 1}, TWheelCase{1, -120, 2}, TWheelCase{2, -120, 0},
+                                           TWheelCase{0, 120, 2}, TWheelCase{2, 120, 1}, TWheelCase{1, 120, 0},
+                                           TWheelCase{0, -240, 2}, TWheelCase{0, -60, 0}));
+
+TEST_F(DicSchTest, theWheelPassesOverATabTheCallerHid)
+{
+    dialog.SetSearchOptions(5, false, false); // no address tab
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto *tabs = find<QTabWidget>("pgctlDicType");
+    tabs->setCurrentIndex(1);
+    QTabBar *bar = tabs->tabBar();
+    const QPointF at = bar->tabRect(1).center();
+    QWheelEvent wheel(at, bar->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+struct TKeepCase {
+    const char *list;
+    bool onRow; // control-click on the selected row, else a click below the rows
+};
+class DicSchKeepSelection : public DicSchTest, public ::testing::WithParamInterface<TKeepCase>
+{
+};
+
+TEST_P(DicSchKeepSelection, aListWithRowsKeepsASelectedRowWhereverItIsClicked)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("2500011")), 0);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTreeWidget *list = find<QTreeWidget>(GetParam().list);
+    ASSERT_GE(list->topLevelItemCount(), 1);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    QTreeWidgetItem *selected = list->selectedItems().front();
+    const QPoint at = GetParam().onRow ? list->visualItemRect(selected).center()
+                                       : QPoint(4, list->viewport()->height() - 4);
+    ASSERT_TRUE(GetParam().onRow || list->itemAt(at) == nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, GetParam().onRow ? Qt::ControlModifier : Qt::NoModifier, at);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems().front(), selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, DicSchKeepSelection,
+                         ::testing::Values(TKeepCase{"lvPosCity", false}, TKeepCase{"lvPosTown", false},
+                                           TKeepCase{"lvPosCity", true}, TKeepCase{"lvPosTown", true}));
+
+TEST_F(DicSchTest, escapeCancelsTheShownDialog)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QString()), 0);
+    QTimer::singleShot(0, &dialog, [this] { QTest::keyClick(find<QLineEdit>("edtPosSch"), Qt::Key_Escape); });
+    EXPECT_EQ(dialog.ShowModal(), 2);
+}
+
+TEST_F(DicSchTest, decidingAShownDialogAnswersOne)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("2500011")), 0);
+    QTimer::singleShot(0, &dialog, [this] { QTest::keyClick(find<QTreeWidget>("lvPosTown"), Qt::Key_Return); });
+    EXPECT_EQ(dialog.ShowModal(), 1);
 }
 
 struct TPostcodeCase {

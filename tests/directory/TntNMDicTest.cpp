@@ -30,9 +30,10 @@ protected:
         popup = new TTntNameDic(&form);
         popup->SetFolders(AppPath, AppPath + QStringLiteral("Dic/"));
         popup->Initialize();
-        // Offscreen no window is ever active: the popup would close itself.
-        popup->findChild<QTimer *>(QStringLiteral("tmrActive"))->stop();
+        // Offscreen no window is ever active: the test says which one is.
+        TTntNameDic::ActiveWindowProbe = [this]() -> QWidget * { return activeWindow; };
     }
+    ~TntNMDicTest() override { TTntNameDic::ActiveWindowProbe = nullptr; }
     // Fills the popup with the candidates of Reading; their number.
     int fill(const QString &reading, TNameDicKind kind)
     {
@@ -52,6 +53,7 @@ protected:
 
     TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
     QWidget form;
+    QWidget *activeWindow = &form;
     QPointer<TTntNameDic> popup;
 };
 
@@ -177,7 +179,6 @@ TEST_F(TntNMDicTest, theLinkWritesTheChosenNameIntoItsEdit)
     link.Attach(edit, 0, false);
     edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
     ASSERT_NE(link.Popup(), nullptr);
-    link.Popup()->findChild<QTimer *>(QStringLiteral("tmrActive"))->stop();
     EXPECT_TRUE(link.Popup()->isVisible());
     quint32 key = kDown;
     bool used = false;
@@ -187,6 +188,49 @@ TEST_F(TntNMDicTest, theLinkWritesTheChosenNameIntoItsEdit)
     edit->OnConvertKeyDown(edit, key, used);
     QTRY_COMPARE(link.Popup(), nullptr);
     EXPECT_TRUE(edit->text().startsWith(QStringLiteral("吉田")));
+}
+
+// Which window the program has active while the popup's timer looks.
+enum class TActive { owner, none, other };
+
+class TntNMDicTimerTest : public TntNMDicTest, public ::testing::WithParamInterface<TActive>
+{
+};
+
+TEST_P(TntNMDicTimerTest, thePopupStaysOnlyWhileItsFormIsTheActiveWindow)
+{
+    QWidget other;
+    ASSERT_EQ(fill(QStringLiteral("ヨシダ"), TNameDicKind::nkLineage), 4);
+    popup->show();
+    activeWindow = GetParam() == TActive::owner ? &form : GetParam() == TActive::none ? nullptr : &other;
+    if (GetParam() == TActive::owner) {
+        QTest::qWait(350); // three checks of the 100 ms timer
+        EXPECT_FALSE(popup.isNull());
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), 2000);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Active, TntNMDicTimerTest, ::testing::Values(TActive::owner, TActive::none, TActive::other));
+
+TEST_F(TntNMDicTest, thePopupFollowsItsEditWhenTheFormMoves)
+{
+    delete popup;
+    form.resize(400, 300);
+    form.move(100, 100);
+    auto *edit = new TTntNMDEdit(&form);
+    edit->setGeometry(20, 40, 200, 24);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    TNameDicLink link(&form);
+    link.Attach(edit, 0, false);
+    edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
+    ASSERT_NE(link.Popup(), nullptr);
+    const QPoint under = edit->mapToGlobal(QPoint(0, edit->height()));
+    EXPECT_EQ(link.Popup()->pos(), under);
+    form.move(form.pos() + QPoint(60, 30));
+    QTRY_COMPARE(edit->mapToGlobal(QPoint(0, edit->height())), under + QPoint(60, 30));
+    QTRY_COMPARE(link.Popup()->pos(), under + QPoint(60, 30));
 }
 
 } // namespace
