@@ -148,6 +148,10 @@ TDicSearch::TDicSearch(QWidget *Owner) : QDialog(Owner)
     buttons->addWidget(btnCancel);
     outer->addLayout(buttons);
 
+    // Enter on a focused button presses it (Enter in the telephone list
+    // brings the user to 決定), and nowhere else presses a button.
+    for (QPushButton *button : {btnPrior, btnDecision, btnCancel})
+        button->installEventFilter(this);
     connect(btnPrior, &QPushButton::clicked, this, &TDicSearch::priorClicked);
     connect(btnDecision, &QPushButton::clicked, this, &TDicSearch::decision);
     connect(btnCancel, &QPushButton::clicked, this, [this] { done(2); });
@@ -1089,6 +1093,12 @@ bool TDicSearch::eventFilter(QObject *watched, QEvent *event)
         if (watched == lvTelList) {
             btnDecision->setFocus();
             return true;
+        }
+        for (QPushButton *button : {btnPrior, btnDecision, btnCancel}) {
+            if (watched == button) {
+                button->click();
+                return true;
+            }
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -167,8 +167,9 @@ TEST_F(DicSchBookTest, twoRecordsWithTheNumberAsFaxOpenTheListPageNamedFax)
     EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("小田原商事"));
     EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("担当"));
     list->setCurrentItem(list->topLevelItem(1));
-    QTest::keyClick(list, Qt::Key_Return); // Enter goes to 決定
-    find<QPushButton>("btnDecision")->click();
+    QTest::keyClick(list, Qt::Key_Return); // Enter goes to 決定 ...
+    EXPECT_EQ(dialog->result(), 0);
+    QTest::keyClick(find<QPushButton>("btnDecision"), Qt::Key_Return); // ... and presses it
     EXPECT_EQ(dialog->result(), 1);
     EXPECT_EQ(dialog->GetFoundRecNo(), 4);
 }

@@ -5,6 +5,8 @@
 
 #include "core/Env.h"
 #include "core/Wqarea17Wrapper.h"
+#include "core/WqhypWrapper.h"
+#include "platform/IniFile.h"
 #include "platform/Cp932.h"
 
 #include "support/DicProgramFolder.h"
@@ -13,7 +15,10 @@
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,6 +48,7 @@ protected:
         UseArea.fill(false);
         AreaOnDisk.fill(false);
         DataRoot = home.settingsRoot() + QLatin1Char('/');
+        QDir().mkpath(DataRoot);
     }
     ~DicSchTest() override { SetWqarea17ForTesting(nullptr); }
 
@@ -296,6 +302,60 @@ TEST_F(DicSchTest, decidingAShownDialogAnswersOne)
     ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("2500011")), 0);
     QTimer::singleShot(0, &dialog, [this] { QTest::keyClick(find<QTreeWidget>("lvPosTown"), Qt::Key_Return); });
     EXPECT_EQ(dialog.ShowModal(), 1);
+}
+
+struct TSaveCase {
+    const char *name;
+    bool checked;
+    const char *typed;
+    bool written;
+    bool save;
+    const char *tel;
+};
+class DicSchSaveAreaCode : public DicSchTest, public ::testing::WithParamInterface<TSaveCase>
+{
+protected:
+    DicSchSaveAreaCode() { EXPECT_EQ(LoadWqhyp(AppPath, AppPath + QStringLiteral("Dic/")), 0); }
+    ~DicSchSaveAreaCode() override { FreeWqhyp(); }
+};
+
+TEST_P(DicSchSaveAreaCode, aFoundNumberKeepsItsAreaCodeOnlyWhenTheBoxIsChecked)
+{
+    const TSaveCase &c = GetParam();
+    dialog.SetSearchOptions(15, false, true);
+    find<QCheckBox>("chkSaveTel")->setChecked(c.checked);
+    (void)dialog.StartSearch(0, QString::fromLatin1(c.typed));
+    const QString path = DataRoot + QStringLiteral("Kykbn.dat");
+    ASSERT_EQ(QFile::exists(path), c.written);
+    EXPECT_EQ(boxes.count(), 0);
+    if (!c.written)
+        return;
+    const TMemIniFile ini(path);
+    EXPECT_EQ(ini.ReadBool(QStringLiteral("KYKBN"), QStringLiteral("Save"), !c.save), c.save);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("KYKBN"), QStringLiteral("Tel"), QStringLiteral("?")),
+              QString::fromLatin1(c.tel));
+}
+
+INSTANTIATE_TEST_SUITE_P(Box, DicSchSaveAreaCode,
+                         ::testing::Values(TSaveCase{"checked", true, "0465230000", true, true, "0465"},
+                                           TSaveCase{"unchecked", false, "0465230000", true, false, ""},
+                                           TSaveCase{"refusedInput", true, "0465-ab", false, false, ""}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(DicSchTest, theKeptAreaCodeWaitsInTheEmptyTelephonePage)
+{
+    {
+        TMemIniFile ini(DataRoot + QStringLiteral("Kykbn.dat"));
+        ini.WriteBool(QStringLiteral("KYKBN"), QStringLiteral("Save"), true);
+        ini.WriteString(QStringLiteral("KYKBN"), QStringLiteral("Tel"), QStringLiteral("0465"));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    dialog.SetSearchOptions(15, true, true);
+    EXPECT_EQ(dialog.StartSearch(0, QString()), 0);
+    EXPECT_EQ(find<QLineEdit>("edtTelSch")->text(), QStringLiteral("0465"));
+    EXPECT_EQ(find<QLineEdit>("edtTelSch")->cursorPosition(), 4);
+    EXPECT_TRUE(find<QCheckBox>("chkSaveTel")->isChecked());
+    EXPECT_EQ(find<QTreeWidget>("lvTelCity")->topLevelItemCount(), 0); // nothing searched yet
 }
 
 struct TPostcodeCase {
