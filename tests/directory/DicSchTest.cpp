@@ -4,6 +4,7 @@
 #include "directory/DicSch.h"
 
 #include "core/Env.h"
+#include "core/Main.h"
 #include "core/Wqarea17Wrapper.h"
 #include "core/WqhypWrapper.h"
 #include "platform/IniFile.h"
@@ -405,10 +406,12 @@ TEST(KanaMarkTest, theFirstKanaIsShownAsHiraganaAndAnythingElseAsItself)
 
 struct TFakeDirectory {
     static inline int calls = 0;
+    static inline std::vector<QString> folders; // the data folder of each call
     static inline std::vector<std::pair<int, std::vector<TTelRecord>>> answers; // per call: code, records
     static inline std::int32_t reportedCount = -1;                           // overrides the count when >= 0
-    static int tel(TTelSearchCondition *, void *result, std::int32_t *count)
+    static int tel(TTelSearchCondition *request, void *result, std::int32_t *count)
     {
+        folders.push_back(QString::fromLocal8Bit(request->DataFolder));
         const auto &[code, records] = answers.at(static_cast<std::size_t>(std::min<int>(calls, int(answers.size()) - 1)));
         ++calls;
         std::memcpy(result, records.data(), records.size() * sizeof(TTelRecord));
@@ -436,6 +439,7 @@ protected:
     DicSchDirectoryTest()
     {
         TFakeDirectory::calls = 0;
+        TFakeDirectory::folders.clear();
         TFakeDirectory::reportedCount = -1;
         functions.Tel = &TFakeDirectory::tel;
         SetWqarea17ForTesting(&functions);
@@ -505,5 +509,59 @@ TEST_F(DicSchDirectoryTest, aSingleDigitAsksNoRegion)
     (void)dialog.StartSearch(0, QStringLiteral("0"));
     EXPECT_EQ(TFakeDirectory::calls, 0);
 }
+
+TEST_F(DicSchDirectoryTest, aListedButWithheldNumberSaysSoAboveTheAreaCodes)
+{
+    TFakeDirectory::answers = {{2, {}}};
+    ASSERT_EQ(dialog.StartSearch(0, QStringLiteral("0465123456")), 0);
+    EXPECT_EQ(dialog.ResultKind, drkPhone);
+    EXPECT_EQ(prompt("lblTelSch"),
+              QStringLiteral("該当するデータは表示できません。局番検索結果から住所を選択してください。"));
+}
+
+TEST_F(DicSchDirectoryTest, aRegionOnTheHardDiskIsReadFromItsFolderThere)
+{
+    const QString kept = AreaDiskFolder[3];
+    AreaOnDisk[3] = true;
+    AreaDiskFolder[3] = QStringLiteral("/hd/Murven/");
+    TFakeDirectory::answers = {{8, {}}};
+    (void)dialog.StartSearch(0, QStringLiteral("0312345678"));
+    AreaDiskFolder[3] = kept;
+    EXPECT_EQ(TFakeDirectory::folders, std::vector<QString>{QStringLiteral("/hd/Murven/") + AreaSubFolders[3]});
+}
+
+struct TRegionCase {
+    const char *number;
+    std::vector<int> inUse; // empty: every region
+    std::vector<int> asked; // in order
+};
+class DicSchRegionTest : public DicSchDirectoryTest, public ::testing::WithParamInterface<TRegionCase>
+{
+};
+
+TEST_P(DicSchRegionTest, theSecondDigitChoosesTheRegionsInUseInTheirOrder)
+{
+    const TRegionCase &c = GetParam();
+    if (!c.inUse.empty()) {
+        UseArea.fill(false);
+        for (int region : c.inUse)
+            UseArea[static_cast<std::size_t>(region)] = true;
+    }
+    TFakeDirectory::answers = {{8, {}}};
+    (void)dialog.StartSearch(0, QString::fromLatin1(c.number));
+    std::vector<QString> expected;
+    for (int region : c.asked)
+        expected.push_back(SearchDataPath + QStringLiteral("Murven19/") + AreaSubFolders[static_cast<std::size_t>(region)]);
+    EXPECT_EQ(TFakeDirectory::folders, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Digits, DicSchRegionTest,
+    ::testing::Values(TRegionCase{"0112345678", {}, {1}}, TRegionCase{"0212345678", {}, {2, 4, 1}},
+                      TRegionCase{"0312345678", {}, {3}}, TRegionCase{"0465123456", {}, {3, 2, 4}},
+                      TRegionCase{"0465123456", {2}, {2}}, TRegionCase{"0512345678", {}, {4, 5}},
+                      TRegionCase{"0612345678", {}, {5}}, TRegionCase{"0712345678", {}, {5, 4}},
+                      TRegionCase{"0812345678", {}, {6}}, TRegionCase{"0912345678", {}, {7}},
+                      TRegionCase{"0012345678", {}, {}}, TRegionCase{"0465123456", {1, 5, 6, 7}, {}}));
 
 } // namespace
