@@ -190,6 +190,54 @@ TEST_F(TntNMDicTest, theLinkWritesTheChosenNameIntoItsEdit)
     EXPECT_TRUE(edit->text().startsWith(QStringLiteral("吉田")));
 }
 
+struct TClickCase {
+    const char *name;
+    int column;
+    int row;
+    Qt::MouseButton button;
+    bool doubleClick;
+    int selectedColumn; // -1: nothing selected
+    bool chosen;
+};
+
+class TntNMDicClickTest : public TntNMDicTest, public ::testing::WithParamInterface<TClickCase>
+{
+};
+
+TEST_P(TntNMDicClickTest, onlyALeftClickOnANameSelectsItAndADoubleClickChoosesIt)
+{
+    const TClickCase &c = GetParam();
+    // ヨシ: row 0 five given names; row 2 (ヨシイ) one.
+    ASSERT_EQ(fill(QStringLiteral("ヨシ"), TNameDicKind::nkFirst), 20);
+    ASSERT_TRUE(cell(2, 2).isEmpty());
+    popup->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup.data()));
+    QSignalSpy chosen(popup.data(), &TTntNameDic::NameChosen);
+    QTableWidget *grid = popup->Grid();
+    const QPoint at = grid->visualRect(grid->model()->index(c.row, c.column)).center();
+    if (c.doubleClick)
+        QTest::mouseDClick(grid->viewport(), c.button, {}, at);
+    else
+        QTest::mouseClick(grid->viewport(), c.button, {}, at);
+    EXPECT_EQ(popup->SelectedColumn(), c.selectedColumn < 0 ? 1 : c.selectedColumn);
+    EXPECT_EQ(popup->SelectedRow(), c.selectedColumn < 0 ? -1 : c.row);
+    EXPECT_EQ(chosen.wait(c.chosen ? 1000 : 50), c.chosen);
+    if (c.chosen) {
+        EXPECT_EQ(popup->ChosenName, Cp932::encode(cell(c.column, c.row)));
+    }
+    EXPECT_FALSE(grid->hasFocus());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clicks, TntNMDicClickTest,
+    ::testing::Values(TClickCase{"leftOnAName", 2, 0, Qt::LeftButton, false, 2, false},
+                      TClickCase{"doubleOnAName", 3, 0, Qt::LeftButton, true, 3, true},
+                      TClickCase{"leftOnTheReading", 0, 0, Qt::LeftButton, false, -1, false},
+                      TClickCase{"leftOnAnEmptyCell", 2, 2, Qt::LeftButton, false, -1, false},
+                      TClickCase{"rightOnAName", 2, 0, Qt::RightButton, false, -1, false},
+                      TClickCase{"middleDoubleOnAName", 2, 0, Qt::MiddleButton, true, -1, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // Which window the program has active while the popup's timer looks.
 enum class TActive { owner, none, other };
 
