@@ -4,6 +4,8 @@
 
 #include "DtInqiryFixture.h"
 
+#include "core/Env.h"
+#include "core/Wqarea17Wrapper.h"
 #include "directory/DicSch.h"
 #include "platform/Cp932.h"
 
@@ -15,6 +17,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -239,5 +243,97 @@ TEST_F(RecordFormDicTest, cancellingTheBookQuestionLeavesTheFormAsItWas)
     EXPECT_TRUE(text("nmedtNameKanji").isEmpty());
     EXPECT_EQ(text("edtTel"), QStringLiteral("0311110002"));
 }
+
+// ---- A directory listing decided at once (one hit) ----
+
+struct TOneListing {
+    static inline TTelRecord record{};
+    static int tel(TTelSearchCondition *, void *result, std::int32_t *count)
+    {
+        std::memcpy(result, &record, sizeof record);
+        *count = 1;
+        return 0;
+    }
+};
+
+struct TListingCase {
+    const char *name;
+    int phoneKind;
+    int listingKind;
+    bool tel, fax, mainNumber;
+    bool company;
+};
+
+class RecordFormListing : public RecordFormDicTest, public ::testing::WithParamInterface<TListingCase>
+{
+protected:
+    void SetUp() override
+    {
+        RecordFormDicTest::SetUp();
+        m_useArea = UseArea;
+        UseArea.fill(true);
+        functions.Tel = &TOneListing::tel;
+        SetWqarea17ForTesting(&functions);
+    }
+    void TearDown() override
+    {
+        SetWqarea17ForTesting(nullptr);
+        UseArea = m_useArea;
+        RecordFormDicTest::TearDown();
+    }
+    static void copy(char *field, std::size_t size, const QString &text)
+    {
+        const QByteArray bytes = Cp932::encode(text);
+        std::memcpy(field, bytes.constData(), std::min<std::size_t>(size, static_cast<std::size_t>(bytes.size())));
+    }
+    TWqarea17Functions functions{};
+
+private:
+    decltype(UseArea) m_useArea{};
+};
+
+TEST_P(RecordFormListing, aListingFillsTheNumberByItsKindAndTheNameByItsListing)
+{
+    const TListingCase &c = GetParam();
+    TTelRecord &r = TOneListing::record;
+    r = TTelRecord{};
+    copy(r.Phone, sizeof r.Phone, QStringLiteral("0465230001"));
+    r.PhoneKind = c.phoneKind;
+    r.ListingKind = c.listingKind;
+    copy(r.Name, sizeof r.Name, c.company ? QStringLiteral("(株)小田原商事") : QStringLiteral("山田太郎"));
+    copy(r.NameKana, sizeof r.NameKana, QStringLiteral("ﾔﾏﾀﾞ"));
+    copy(r.Pref, sizeof r.Pref, QStringLiteral("神奈川県"));
+    copy(r.City, sizeof r.City, QStringLiteral("小田原市"));
+    copy(r.Address2a, sizeof r.Address2a, QStringLiteral("栄町"));
+    copy(r.FirstMonth, sizeof r.FirstMonth, QStringLiteral("201404"));
+    openNew();
+    const int dialogsBefore = dicShown;
+    // Typed where neither 電話 nor FAX is: what they show comes from the listing.
+    setText(QStringLiteral("edtPortable1"), QStringLiteral("0465230001"));
+    click(QStringLiteral("bbtnTelSch"));
+    EXPECT_EQ(dicShown, dialogsBefore); // one listing decides without the dialog
+    EXPECT_EQ(text("edtTel").isEmpty(), !c.tel);
+    EXPECT_EQ(text("edtFax").isEmpty(), !c.fax);
+    EXPECT_EQ(child<QAbstractButton>(QStringLiteral("chkMainNumber"))->isChecked(), c.mainNumber);
+    EXPECT_EQ(text("edtTdfkn"), QStringLiteral("神奈川県"));
+    EXPECT_EQ(text("edtAdrs2"), QStringLiteral("栄町"));
+    EXPECT_EQ(text("edtPubDate"), QStringLiteral(" 2014年04月"));
+    EXPECT_EQ(child<QAbstractButton>(QStringLiteral("sbtnCorp"))->isChecked(), c.company);
+    if (c.company) {
+        EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("株式会社小田原商事"));
+        EXPECT_TRUE(text("nmedtNameKanji").isEmpty());
+    } else {
+        EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("山田太郎"));
+        EXPECT_EQ(text("nmedtNameKana"), QStringLiteral("ﾔﾏﾀﾞ"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RecordFormListing,
+                         ::testing::Values(TListingCase{"telephone", 0, 99, true, false, false, false},
+                                           TListingCase{"faxOnly", 1, 99, false, true, false, false},
+                                           TListingCase{"telephoneAndFax", 2, 99, true, true, false, false},
+                                           TListingCase{"mainNumber", 3, 1, true, false, true, true},
+                                           TListingCase{"company", 0, 1, true, false, false, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
