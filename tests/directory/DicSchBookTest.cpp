@@ -10,6 +10,7 @@
 
 #include "support/DataFolders.h"
 #include "support/DicProgramFolder.h"
+#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -166,6 +167,7 @@ TEST_F(DicSchBookTest, twoRecordsWithTheNumberAsFaxOpenTheListPageNamedFax)
     EXPECT_EQ(list->topLevelItem(0)->text(0), QStringLiteral("会社"));
     EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("小田原商事"));
     EXPECT_EQ(list->topLevelItem(0)->text(2), QStringLiteral("担当"));
+    saveScreenshot(dialog.get(), QStringLiteral("DicSearchList"));
     list->setCurrentItem(list->topLevelItem(1));
     QTest::keyClick(list, Qt::Key_Return); // Enter goes to 決定 ...
     EXPECT_EQ(dialog->result(), 0);
