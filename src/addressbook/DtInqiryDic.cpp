@@ -76,6 +76,9 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
         TAddressData data;
         const int row = AddressList->IndexOfRecNo(recNo);
         const bool read = row >= 0 ? AddressList->GetRecordAt(row, data) : AddressList->ReadAddressData(recNo, data);
+        // A record the list does not show has no place in it to count from.
+        if (read && row < 0)
+            AddressList->SetInquiryIndex(-1);
         if (read) {
             SetNavigationSource(1);
             StartInquiry(data);

@@ -222,15 +222,18 @@ INSTANTIATE_TEST_SUITE_P(Fields, RecordFormBookNumber,
 TEST_F(RecordFormDicTest, aBookRecordTheListDoesNotShowIsReadByItsNumber)
 {
     writeField(5, "Group", 3);
-    openNew();
     list->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(1); // 未指定のみ: not record 5
     QCoreApplication::processEvents();
     ASSERT_EQ(list->IndexOfRecNo(5), -1);
+    openRow(1); // the list marks the row the form shows
+    ASSERT_EQ(list->InquiryRow(), 1);
     setText(QStringLiteral("edtTel"), QStringLiteral("0311110005"));
     boxes.enqueue(IDYES);
     click(QStringLiteral("bbtnTelSch"));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("アドレス帳情報照会"));
     EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("名前5"));
+    EXPECT_EQ(list->InquiryRow(), -1);
+    EXPECT_EQ(position(), QStringLiteral("--- / 4"));
 }
 
 TEST_F(RecordFormDicTest, cancellingTheBookQuestionLeavesTheFormAsItWas)

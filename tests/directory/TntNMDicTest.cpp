@@ -159,6 +159,8 @@ TEST_F(TntNMDicTest, thePopupNeverTakesTheFocus)
     EXPECT_TRUE(popup->windowFlags().testFlag(Qt::Tool));
     EXPECT_TRUE(popup->testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_EQ(popup->Grid()->focusPolicy(), Qt::NoFocus);
+    // No composition can start on the grid: the edit under it keeps its own.
+    EXPECT_FALSE(popup->Grid()->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 TEST(TntNMDicLibraryTest, withoutTheLibraryNoCandidateIsCounted)
