@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -239,6 +240,43 @@ INSTANTIATE_TEST_SUITE_P(
                       TClickCase{"rightOnAName", 2, 0, Qt::RightButton, false, -1, false},
                       TClickCase{"middleDoubleOnAName", 2, 0, Qt::MiddleButton, true, -1, false}),
     [](const auto &info) { return std::string(info.param.name); });
+
+enum class TCloseRoute { closeButton, editStopsAsking, readingWithoutNames };
+
+class TntNMDicLinkCloseTest : public TntNMDicTest, public ::testing::WithParamInterface<TCloseRoute>
+{
+};
+
+TEST_P(TntNMDicLinkCloseTest, theLinkedPopupGoesAndLeavesTheEditAsItWas)
+{
+    delete popup;
+    auto *edit = new TTntNMDEdit(&form);
+    TNameDicLink link(&form);
+    link.Attach(edit, 0, false);
+    edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
+    ASSERT_NE(link.Popup(), nullptr);
+    ASSERT_TRUE(link.Popup()->isVisible());
+    switch (GetParam()) {
+    case TCloseRoute::closeButton:
+        link.Popup()->findChild<QToolButton *>(QStringLiteral("sbtnClose"))->click();
+        break;
+    case TCloseRoute::editStopsAsking:
+        edit->OnConvertNeed(edit, TNameDicKind::nkLineage, false, QByteArray());
+        break;
+    case TCloseRoute::readingWithoutNames:
+        edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾝﾝﾝﾝ"));
+        break;
+    }
+    QTRY_COMPARE(link.Popup(), nullptr);
+    EXPECT_TRUE(edit->text().isEmpty());
+    // The next reading brings a new popup.
+    edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
+    EXPECT_NE(link.Popup(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, TntNMDicLinkCloseTest,
+                         ::testing::Values(TCloseRoute::closeButton, TCloseRoute::editStopsAsking,
+                                           TCloseRoute::readingWithoutNames));
 
 // Which window the program has active while the popup's timer looks.
 enum class TActive { owner, none, other };
