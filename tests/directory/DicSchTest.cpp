@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -288,6 +289,35 @@ TEST_P(DicSchKeepSelection, aListWithRowsKeepsASelectedRowWhereverItIsClicked)
 INSTANTIATE_TEST_SUITE_P(Lists, DicSchKeepSelection,
                          ::testing::Values(TKeepCase{"lvPosCity", false}, TKeepCase{"lvPosTown", false},
                                            TKeepCase{"lvPosCity", true}, TKeepCase{"lvPosTown", true}));
+
+struct TEnterCase {
+    const char *pressedIn;
+    const char *focused;
+};
+class DicSchEnterTest : public DicSchTest, public ::testing::WithParamInterface<TEnterCase>
+{
+};
+
+TEST_P(DicSchEnterTest, enterMovesOnToTheNextStepAndIsConsumed)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("2500011")), 0);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QWidget *from = find<QWidget>(GetParam().pressedIn);
+    from->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(from, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(dialog.focusWidget(), find<QWidget>(GetParam().focused));
+    EXPECT_EQ(dialog.result(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, DicSchEnterTest,
+                         ::testing::Values(TEnterCase{"lvPosCity", "lvPosTown"},
+                                           TEnterCase{"rbPosViewTown", "cbxPosViewKana"},
+                                           TEnterCase{"rbPosViewOhguchi", "cbxPosViewKana"},
+                                           TEnterCase{"cbxPosViewKana", "lvPosTown"}));
 
 TEST_F(DicSchTest, escapeCancelsTheShownDialog)
 {
