@@ -91,6 +91,48 @@ TEST_F(RecordFormDicTest, aPostcodeWithLettersFillsNothing)
     EXPECT_TRUE(text("edtAdrs1").isEmpty());
 }
 
+struct TSourceCase {
+    const char *name;
+    const char *button;
+    std::vector<std::pair<const char *, const char *>> typed; // edit, text
+    const char *focused;
+};
+
+class RecordFormSearchSource : public RecordFormDicTest, public ::testing::WithParamInterface<TSourceCase>
+{
+};
+
+TEST_P(RecordFormSearchSource, theEditThatGaveTheTextTakesTheFocusWithTheCaretAtItsEnd)
+{
+    const TSourceCase &c = GetParam();
+    openNew();
+    for (const auto &[name, value] : c.typed) {
+        setText(QLatin1String(name), QString::fromUtf8(value));
+        edit(QLatin1String(name))->setCursorPosition(0);
+    }
+    QString searched;
+    dicAnswer = [&searched](TDicSearch &dialog) {
+        const int tab = dialog.findChild<QTabWidget *>(QStringLiteral("pgctlDicType"))->currentIndex();
+        static const char *const edits[] = {"edtTelSch", "edtPosSch", "edtAdrsSch"};
+        searched = dialog.findChild<QLineEdit *>(QLatin1String(edits[tab]))->text();
+        return 2;
+    };
+    click(QLatin1String(c.button));
+    QLineEdit *focused = edit(QLatin1String(c.focused));
+    EXPECT_EQ(form->focusWidget(), focused);
+    EXPECT_EQ(focused->cursorPosition(), focused->text().size());
+    EXPECT_FALSE(searched.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, RecordFormSearchSource,
+    ::testing::Values(TSourceCase{"telephoneFirst", "bbtnTelSch", {{"edtTel", "0465"}, {"edtFax", "0466"}}, "edtTel"},
+                      TSourceCase{"faxWhenNoTelephone", "bbtnTelSch", {{"edtFax", "0466"}, {"edtPortable2", "090"}}, "edtFax"},
+                      TSourceCase{"portable2Last", "bbtnTelSch", {{"edtPortable2", "090"}}, "edtPortable2"},
+                      TSourceCase{"postcode", "bbtnPosSch", {{"edtPos", "250"}}, "edtPos"},
+                      TSourceCase{"addressFromAnyPart", "bbtnAdrsSearch", {{"edtAdrs2", "栄町"}}, "edtTdfkn"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // What the dictionary dialog showed when the form opened it.
 struct TShownDialog {
     int tab = -1;

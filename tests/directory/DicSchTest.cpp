@@ -540,6 +540,19 @@ TEST_F(DicSchDirectoryTest, aSingleDigitAsksNoRegion)
     EXPECT_EQ(TFakeDirectory::calls, 0);
 }
 
+TEST_F(DicSchDirectoryTest, aFoundListingClearsAnEarlierInputMessageAndShowsItsNumber)
+{
+    typeAndSearch(0, "edtTelSch", "bbtnTelSch", QStringLiteral("0465-ab"));
+    ASSERT_EQ(promptColor("lblTelSch"), kDarkRed);
+    TFakeDirectory::answers = {{0, {listing("0465123456", QStringLiteral("山田"), 99), listing("0465123456", QStringLiteral("田中"), 99)}}};
+    typeAndSearch(0, "edtTelSch", "bbtnTelSch", QStringLiteral("0465-12-3456"));
+    EXPECT_EQ(prompt("lblTelSch"), QStringLiteral("検索する電話番号を入力してください。"));
+    EXPECT_NE(promptColor("lblTelSch"), kDarkRed);
+    EXPECT_EQ(find<QLineEdit>("edtTelSch")->text(), QStringLiteral("0465123456"));
+    EXPECT_EQ(find<QLabel>("lblTelList1")->text(), QStringLiteral("電話帳データに複数のデータが見つかりました。"));
+    EXPECT_TRUE(find<QLabel>("pnlSchKey")->isHidden()); // no book field named
+}
+
 TEST_F(DicSchDirectoryTest, aListedButWithheldNumberSaysSoAboveTheAreaCodes)
 {
     TFakeDirectory::answers = {{2, {}}};
