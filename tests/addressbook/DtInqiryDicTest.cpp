@@ -91,6 +91,41 @@ TEST_F(RecordFormDicTest, aPostcodeWithLettersFillsNothing)
     EXPECT_TRUE(text("edtAdrs1").isEmpty());
 }
 
+struct TSnapshotCase {
+    const char *name;
+    bool outOfTarget;
+    bool existingRecord;
+    bool asks;
+};
+
+class RecordFormFilledSnapshot : public RecordFormDicTest, public ::testing::WithParamInterface<TSnapshotCase>
+{
+};
+
+TEST_P(RecordFormFilledSnapshot, aFormFilledFromTheDictionaryCountsAsChangedOnlyAsTheSettingSays)
+{
+    const TSnapshotCase &c = GetParam();
+    AddressOutOfTarget = c.outOfTarget;
+    if (c.existingRecord)
+        openRow(1);
+    else
+        openNew();
+    setText(QStringLiteral("edtPos"), QStringLiteral("2500011"));
+    decideWhenShown();
+    click(QStringLiteral("bbtnPosSch"));
+    ASSERT_EQ(text("edtTdfkn"), QStringLiteral("神奈川県"));
+    boxes.clear();
+    boxes.enqueue(IDNO);
+    form->close();
+    EXPECT_EQ(boxes.count(), c.asks ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, RecordFormFilledSnapshot,
+                         ::testing::Values(TSnapshotCase{"newRecordWithTheSetting", true, false, false},
+                                           TSnapshotCase{"newRecordWithoutTheSetting", false, false, true},
+                                           TSnapshotCase{"shownRecordWithTheSetting", true, true, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 struct TSourceCase {
     const char *name;
     const char *button;
