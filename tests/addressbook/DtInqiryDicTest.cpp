@@ -219,6 +219,20 @@ TEST_F(RecordFormNewRecordSearch, theNewRecordButtonOpensTheTelephonePageToo)
     EXPECT_TRUE(text("nmedtNameKanji").isEmpty());
 }
 
+TEST_F(RecordFormNewRecordSearch, theListsNumberSearchCommandOpensTheFormOnTheTelephonePage)
+{
+    recordShownDialogs();
+    list->findChild<QAction *>(QStringLiteral("actNumerSearch"))->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    QTRY_COMPARE(shownDialogs.size(), 1u);
+    EXPECT_EQ(shownDialogs[0].tab, 0);
+    EXPECT_TRUE(shownDialogs[0].saveBoxShown);
+    // The command again on the shown form starts another new record.
+    list->findChild<QAction *>(QStringLiteral("actNumerSearch"))->trigger();
+    EXPECT_EQ(shownDialogs.size(), 2u);
+}
+
 TEST_F(RecordFormNewRecordSearch, theKeptAreaCodeIsOfferedWhenTheBoxWasLeftChecked)
 {
     QFile kept(DataRoot + QStringLiteral("Kykbn.dat"));
