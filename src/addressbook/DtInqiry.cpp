@@ -827,7 +827,9 @@ void TDataInquiry::bbtnNewClick()
 
 void TDataInquiry::OpenNewRecordSearch()
 {
-    // The dictionary search on its telephone page opens here once it exists.
+    // A new record starts from a telephone number: the telephone page opens
+    // empty, with the box that keeps the area code for the next time.
+    FillFromDictionary(0, QString(), true);
     cbxGroup->setFocus();
 }
 
@@ -952,6 +954,9 @@ void TDataInquiry::showEvent(QShowEvent *Event)
         return;
     }
     setWindowTitle(kRegisterCaption);
+    // A form brought back from the task bar is not a new start.
+    if (Event->spontaneous())
+        return;
     // Queued, so the form is on screen before the search dialog opens.
     QTimer::singleShot(0, this, [this] { OpenNewRecordSearch(); });
 }

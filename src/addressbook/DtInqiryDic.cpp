@@ -63,12 +63,23 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
     dialog.ListHelpContext = 24;
     dialog.SetSearchOptions(15, true, ShowSaveTel);
     const int started = dialog.StartSearch(Kind, Text);
-    if (started == 9 || (started == 0 && dialog.exec() != 1))
+    if (started == 9 || (started == 0 && dialog.ShowModal() != 1))
         return;
 
     if (dialog.ResultKind == drkBookRecord) {
+        // The number belongs to a record of the book: that record is shown
+        // instead of filling the form. Read from its row when the list shows
+        // it, so the list marks it and the navigation counts from it.
+        const qint32 recNo = dialog.GetFoundRecNo();
+        if (!AddressList || recNo < 0)
+            return;
         TAddressData data;
-        if (AddressList && AddressList->ReadAddressData(dialog.GetFoundRecNo(), data)) {
+        const int row = AddressList->IndexOfRecNo(recNo);
+        const bool read = row >= 0 ? AddressList->GetRecordAt(row, data) : AddressList->ReadAddressData(recNo, data);
+        // A record the list does not show has no place in it to count from.
+        if (read && row < 0)
+            AddressList->SetInquiryIndex(-1);
+        if (read) {
             SetNavigationSource(1);
             StartInquiry(data);
         }

@@ -29,11 +29,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -144,10 +148,18 @@ TDicSearch::TDicSearch(QWidget *Owner) : QDialog(Owner)
     buttons->addWidget(btnCancel);
     outer->addLayout(buttons);
 
+    // Enter on a focused button presses it (Enter in the telephone list
+    // brings the user to 決定), and nowhere else presses a button.
+    for (QPushButton *button : {btnPrior, btnDecision, btnCancel})
+        button->installEventFilter(this);
     connect(btnPrior, &QPushButton::clicked, this, &TDicSearch::priorClicked);
     connect(btnDecision, &QPushButton::clicked, this, &TDicSearch::decision);
     connect(btnCancel, &QPushButton::clicked, this, [this] { done(2); });
     connect(pgctlDicType, &QTabWidget::currentChanged, this, &TDicSearch::tabChanged);
+    pgctlDicType->tabBar()->installEventFilter(this);
+    for (QTreeWidget *list : {m_tabs[0].cities, m_tabs[0].towns, m_tabs[1].cities, m_tabs[1].towns, m_tabs[2].cities,
+                              m_tabs[2].towns, lvTelList})
+        connect(list, &QTreeWidget::itemSelectionChanged, this, [this, list] { keepSelection(list); });
     pgctlDicSch->setCurrentWidget(tabstSearch);
     tabChanged();
 }
@@ -346,8 +358,17 @@ int TDicSearch::StartSearch(int Kind, const QString &Text)
 
 void TDicSearch::tabChanged()
 {
-    const int index = pgctlDicType->currentIndex();
-    ResultKind = index < 0 ? drkPhone : index;
+    static constexpr int helpContexts[] = {24, 26, 27};
+    const int index = std::max(0, pgctlDicType->currentIndex());
+    ResultKind = index;
+    TabHelpContext = helpContexts[index];
+    setProperty("HelpContext", TabHelpContext);
+}
+
+int TDicSearch::ShowModal()
+{
+    const int answer = ModalRunner ? ModalRunner(*this) : exec();
+    return answer == 1 ? 1 : 2;
 }
 
 void TDicSearch::setPrompt(int Tab, const QString &Text, bool Error)
@@ -794,6 +815,7 @@ void TDicSearch::priorClicked()
 
 void TDicSearch::showListPage()
 {
+    setProperty("HelpContext", ListHelpContext);
     pgctlDicSch->setCurrentWidget(tabstTelList);
     pnlSchTel->setText(m_tabs[TabTel].edit->text());
     pnlSchKey->setText(m_phoneKindText);
@@ -1042,6 +1064,8 @@ void TDicSearch::SaveAreaCode(const QString &Code)
 
 bool TDicSearch::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == pgctlDicType->tabBar() && event->type() == QEvent::Wheel)
+        return wheelOverTabs(event);
     if (IsEnterKeyPress(event)) {
         for (int i = 0; i < 3; ++i) {
             TTab &tab = m_tabs[static_cast<std::size_t>(i)];
@@ -1070,8 +1094,59 @@ bool TDicSearch::eventFilter(QObject *watched, QEvent *event)
             btnDecision->setFocus();
             return true;
         }
+        for (QPushButton *button : {btnPrior, btnDecision, btnCancel}) {
+            if (watched == button) {
+                button->click();
+                return true;
+            }
+        }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+bool TDicSearch::wheelOverTabs(QEvent *event)
+{
+    auto *wheel = static_cast<QWheelEvent *>(event);
+    QTabBar *bar = pgctlDicType->tabBar();
+    // Only the tabs themselves turn; the bar's empty end does nothing.
+    if (bar->tabAt(wheel->position().toPoint()) < 0) {
+        m_wheelDelta = 0;
+        return true;
+    }
+    const QPoint angle = wheel->angleDelta();
+    m_wheelDelta += angle.y() != 0 ? angle.y() : angle.x();
+    // A fine-grained wheel turns a tab per notch, not per event.
+    const int steps = m_wheelDelta / QWheelEvent::DefaultDeltasPerStep;
+    if (steps == 0)
+        return true;
+    m_wheelDelta -= steps * QWheelEvent::DefaultDeltasPerStep;
+    const int count = pgctlDicType->count();
+    int index = pgctlDicType->currentIndex();
+    // Wheel up goes back, wheel down forward; tabs hidden by the caller are
+    // passed over.
+    const int direction = steps > 0 ? -1 : 1;
+    for (int n = 0; n < std::abs(steps); ++n) {
+        for (int tries = 0; tries < count; ++tries) {
+            index = (index + direction + count) % count;
+            if (pgctlDicType->isTabVisible(index))
+                break;
+        }
+    }
+    pgctlDicType->setCurrentIndex(index);
+    tabChanged();
+    return true;
+}
+
+void TDicSearch::keepSelection(QTreeWidget *List)
+{
+    // A list with rows always has a selected row: a click beside the rows
+    // (or a control-click on the selected one) selects the focused row again,
+    // so 決定 always has a town to take.
+    if (List->topLevelItemCount() == 0 || !List->selectedItems().isEmpty())
+        return;
+    QTreeWidgetItem *item = List->currentItem() ? List->currentItem() : List->topLevelItem(0);
+    List->setCurrentItem(item);
+    item->setSelected(true);
 }
 
 void TDicSearch::showEvent(QShowEvent *event)

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -85,10 +86,21 @@ public:
     // Kind 0 telephone, 1 postcode, 2 address. 1 when a result is already
     // decided, 9 when the telephone search was refused or cancelled, else 0.
     [[nodiscard]] int StartSearch(int Kind, const QString &Text);
+    // The dialog shown modally: 1 when the user decided, 2 when cancelled
+    // (the window's close button and Escape cancel too).
+    [[nodiscard]] int ShowModal();
+    // Tests answer the shown dialog through this instead of a modal loop:
+    // it gets the dialog ready to be driven and returns what ShowModal
+    // would.
+    static inline std::function<int(TDicSearch &)> ModalRunner;
     void GetResult(TDicSearchResult &R) const { R = m_result; }
     [[nodiscard]] qint32 GetFoundRecNo() const;
 
     int ResultKind = drkPhone;
+    // Help topics: the active tab's (24 telephone, 26 postcode, 27 address)
+    // and the list page's, set by the caller. The dialog's own "HelpContext"
+    // property follows the page shown.
+    int TabHelpContext = 24;
     int ListHelpContext = 0;
 
     // The telephone tab's search: 9 refused or cancelled, else 0.
@@ -162,6 +174,9 @@ private:
     void buildDirectoryResult(const TTelRecord &Record);
     void priorClicked();
     void showListPage();
+    // The wheel over a tab turns the tabs round, after the last the first.
+    [[nodiscard]] bool wheelOverTabs(QEvent *event);
+    void keepSelection(QTreeWidget *List);
 
     [[nodiscard]] int bookLookup(const QByteArray &Digits);
     [[nodiscard]] int directoryLookup(const QByteArray &Digits);
@@ -198,4 +213,5 @@ private:
     std::vector<TTelRecord> m_telRecords;
     std::int32_t m_hitCount = 0;
     int m_selectedHit = -1;
+    int m_wheelDelta = 0;
 };

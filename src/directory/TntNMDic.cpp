@@ -1,6 +1,7 @@
 #include "directory/TntNMDic.h"
 
 #include "core/Env.h"
+#include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/TntNMDEdit.h"
 
@@ -123,7 +124,7 @@ void TTntNameDic::SetFolders(const QString &DllFolder, const QString &DicFolder)
 void TTntNameDic::Initialize()
 {
     (void)m_library.Load(m_dllFolder);
-    sgNameList->horizontalHeader()->setDefaultSectionSize(64);
+    sgNameList->horizontalHeader()->setDefaultSectionSize(ScaleForDpi(64, true));
     sgNameList->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
     m_row = -1;
     m_column = 1;
@@ -361,8 +362,11 @@ bool TTntNameDic::eventFilter(QObject *watched, QEvent *event)
 
 void TTntNameDic::checkActive()
 {
+    // The popup belongs to its form: it goes when the user turns to another
+    // window or program, as nothing else would close it then.
     const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
-    if (!QApplication::activeWindow() || (owner && QApplication::activeWindow() != owner))
+    const QWidget *active = ActiveWindowProbe ? ActiveWindowProbe() : QApplication::activeWindow();
+    if (!active || (owner && active != owner))
         close();
 }
 

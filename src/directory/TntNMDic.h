@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 
 class QLabel;
@@ -58,6 +59,11 @@ public:
     [[nodiscard]] int SelectedRow() const { return m_row; }
     [[nodiscard]] int SelectedColumn() const { return m_column; }
     [[nodiscard]] QTableWidget *Grid() const { return sgNameList; }
+
+    // The window the popup's timer takes for the active one (nullptr: the
+    // program is not active). QApplication::activeWindow unless a test
+    // stands in for the window system, which offscreen activates nothing.
+    static inline std::function<QWidget *()> ActiveWindowProbe;
 
 signals:
     void NameChosen();

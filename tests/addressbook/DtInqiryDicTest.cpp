@@ -4,14 +4,22 @@
 
 #include "DtInqiryFixture.h"
 
+#include "core/Env.h"
+#include "core/Wqarea17Wrapper.h"
 #include "directory/DicSch.h"
 #include "platform/Cp932.h"
 
 #include "support/DicProgramFolder.h"
 
-#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
 #include <QPushButton>
-#include <QTimer>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,18 +28,14 @@ namespace {
 class RecordFormDicTest : public RecordFormTest
 {
 protected:
-    // Presses 決定 of the dictionary dialog as soon as it is shown.
-    static void decideWhenShown()
+    // Presses 決定 of the dictionary dialog once it is shown.
+    void decideWhenShown()
     {
-        QTimer::singleShot(0, [] {
-            for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (auto *dialog = qobject_cast<TDicSearch *>(w); dialog && dialog->isVisible()) {
-                    dialog->findChild<QPushButton *>(QStringLiteral("btnDecision"))->click();
-                    return;
-                }
-            }
-            decideWhenShown();
-        });
+        dicAnswer = [](TDicSearch &dialog) {
+            dialog.show();
+            dialog.findChild<QPushButton *>(QStringLiteral("btnDecision"))->click();
+            return dialog.result();
+        };
     }
     QString text(const char *name) const { return edit(QLatin1String(name))->text(); }
 
@@ -78,15 +82,352 @@ TEST_F(RecordFormDicTest, aPostcodeWithLettersFillsNothing)
 {
     openNew();
     setText(QStringLiteral("edtPos"), QStringLiteral("25a-0011"));
-    QTimer::singleShot(0, [] {
-        for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (auto *dialog = qobject_cast<TDicSearch *>(w); dialog && dialog->isVisible())
-                dialog->findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
-        }
-    });
+    dicAnswer = [](TDicSearch &dialog) {
+        dialog.findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
+        return dialog.result();
+    };
     click(QStringLiteral("bbtnPosSch"));
     EXPECT_TRUE(text("edtTdfkn").isEmpty());
     EXPECT_TRUE(text("edtAdrs1").isEmpty());
 }
+
+struct TSnapshotCase {
+    const char *name;
+    bool outOfTarget;
+    bool existingRecord;
+    bool asks;
+};
+
+class RecordFormFilledSnapshot : public RecordFormDicTest, public ::testing::WithParamInterface<TSnapshotCase>
+{
+};
+
+TEST_P(RecordFormFilledSnapshot, aFormFilledFromTheDictionaryCountsAsChangedOnlyAsTheSettingSays)
+{
+    const TSnapshotCase &c = GetParam();
+    AddressOutOfTarget = c.outOfTarget;
+    if (c.existingRecord)
+        openRow(1);
+    else
+        openNew();
+    setText(QStringLiteral("edtPos"), QStringLiteral("2500011"));
+    decideWhenShown();
+    click(QStringLiteral("bbtnPosSch"));
+    ASSERT_EQ(text("edtTdfkn"), QStringLiteral("神奈川県"));
+    boxes.clear();
+    boxes.enqueue(IDNO);
+    form->close();
+    EXPECT_EQ(boxes.count(), c.asks ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, RecordFormFilledSnapshot,
+                         ::testing::Values(TSnapshotCase{"newRecordWithTheSetting", true, false, false},
+                                           TSnapshotCase{"newRecordWithoutTheSetting", false, false, true},
+                                           TSnapshotCase{"shownRecordWithTheSetting", true, true, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+struct TSourceCase {
+    const char *name;
+    const char *button;
+    std::vector<std::pair<const char *, const char *>> typed; // edit, text
+    const char *focused;
+};
+
+class RecordFormSearchSource : public RecordFormDicTest, public ::testing::WithParamInterface<TSourceCase>
+{
+};
+
+TEST_P(RecordFormSearchSource, theEditThatGaveTheTextTakesTheFocusWithTheCaretAtItsEnd)
+{
+    const TSourceCase &c = GetParam();
+    openNew();
+    for (const auto &[name, value] : c.typed) {
+        setText(QLatin1String(name), QString::fromUtf8(value));
+        edit(QLatin1String(name))->setCursorPosition(0);
+    }
+    QString searched;
+    dicAnswer = [&searched](TDicSearch &dialog) {
+        const int tab = dialog.findChild<QTabWidget *>(QStringLiteral("pgctlDicType"))->currentIndex();
+        static const char *const edits[] = {"edtTelSch", "edtPosSch", "edtAdrsSch"};
+        searched = dialog.findChild<QLineEdit *>(QLatin1String(edits[tab]))->text();
+        return 2;
+    };
+    click(QLatin1String(c.button));
+    QLineEdit *focused = edit(QLatin1String(c.focused));
+    EXPECT_EQ(form->focusWidget(), focused);
+    EXPECT_EQ(focused->cursorPosition(), focused->text().size());
+    EXPECT_FALSE(searched.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, RecordFormSearchSource,
+    ::testing::Values(TSourceCase{"telephoneFirst", "bbtnTelSch", {{"edtTel", "0465"}, {"edtFax", "0466"}}, "edtTel"},
+                      TSourceCase{"faxWhenNoTelephone", "bbtnTelSch", {{"edtFax", "0466"}, {"edtPortable2", "090"}}, "edtFax"},
+                      TSourceCase{"portable2Last", "bbtnTelSch", {{"edtPortable2", "090"}}, "edtPortable2"},
+                      TSourceCase{"postcode", "bbtnPosSch", {{"edtPos", "250"}}, "edtPos"},
+                      TSourceCase{"addressFromAnyPart", "bbtnAdrsSearch", {{"edtAdrs2", "栄町"}}, "edtTdfkn"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// What the dictionary dialog showed when the form opened it.
+struct TShownDialog {
+    int tab = -1;
+    QString number;
+    bool saveBoxShown = false;
+    bool saveBoxChecked = false;
+};
+
+class RecordFormNewRecordSearch : public RecordFormDicTest
+{
+protected:
+    void recordShownDialogs()
+    {
+        dicAnswer = [this](TDicSearch &dialog) {
+            TShownDialog seen;
+            seen.tab = dialog.findChild<QTabWidget *>(QStringLiteral("pgctlDicType"))->currentIndex();
+            seen.number = dialog.findChild<QLineEdit *>(QStringLiteral("edtTelSch"))->text();
+            const auto *save = dialog.findChild<QCheckBox *>(QStringLiteral("chkSaveTel"));
+            seen.saveBoxShown = !save->isHidden();
+            seen.saveBoxChecked = save->isChecked();
+            shownDialogs.push_back(seen);
+            return 2;
+        };
+    }
+    std::vector<TShownDialog> shownDialogs;
+};
+
+TEST_F(RecordFormNewRecordSearch, aFreshNewRecordOpensTheEmptyTelephonePageWithTheSaveBox)
+{
+    recordShownDialogs();
+    openNew();
+    ASSERT_EQ(shownDialogs.size(), 1u);
+    EXPECT_EQ(shownDialogs[0].tab, 0);
+    EXPECT_TRUE(shownDialogs[0].number.isEmpty());
+    EXPECT_TRUE(shownDialogs[0].saveBoxShown);
+    EXPECT_FALSE(shownDialogs[0].saveBoxChecked);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("アドレス帳情報登録"));
+}
+
+TEST_F(RecordFormNewRecordSearch, theNewRecordButtonOpensTheTelephonePageToo)
+{
+    recordShownDialogs();
+    openRow(1);
+    ASSERT_TRUE(shownDialogs.empty()); // a shown record opens no search
+    click(QStringLiteral("bbtnNew"));
+    ASSERT_EQ(shownDialogs.size(), 1u);
+    EXPECT_EQ(shownDialogs[0].tab, 0);
+    EXPECT_TRUE(shownDialogs[0].saveBoxShown);
+    EXPECT_TRUE(text("nmedtNameKanji").isEmpty());
+}
+
+TEST_F(RecordFormNewRecordSearch, theListsNumberSearchCommandOpensTheFormOnTheTelephonePage)
+{
+    recordShownDialogs();
+    list->findChild<QAction *>(QStringLiteral("actNumerSearch"))->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    QTRY_COMPARE(shownDialogs.size(), 1u);
+    EXPECT_EQ(shownDialogs[0].tab, 0);
+    EXPECT_TRUE(shownDialogs[0].saveBoxShown);
+    // The command again on the shown form starts another new record.
+    list->findChild<QAction *>(QStringLiteral("actNumerSearch"))->trigger();
+    EXPECT_EQ(shownDialogs.size(), 2u);
+}
+
+TEST_F(RecordFormNewRecordSearch, theKeptAreaCodeIsOfferedWhenTheBoxWasLeftChecked)
+{
+    QFile kept(DataRoot + QStringLiteral("Kykbn.dat"));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.write("[KYKBN]\r\nSave=1\r\nTel=0465\r\n");
+    kept.close();
+    recordShownDialogs();
+    openNew();
+    ASSERT_EQ(shownDialogs.size(), 1u);
+    EXPECT_EQ(shownDialogs[0].number, QStringLiteral("0465"));
+    EXPECT_TRUE(shownDialogs[0].saveBoxChecked);
+}
+
+TEST_F(RecordFormNewRecordSearch, theDictionaryButtonsDoNotOfferTheSaveBox)
+{
+    openNew();
+    recordShownDialogs();
+    click(QStringLiteral("bbtnTelSch"));
+    ASSERT_EQ(shownDialogs.size(), 1u);
+    EXPECT_FALSE(shownDialogs[0].saveBoxShown);
+}
+
+TEST_F(RecordFormNewRecordSearch, aNumberDecidedOnTheNewRecordPageFillsTheForm)
+{
+    dicAnswer = [](TDicSearch &dialog) {
+        dialog.show();
+        dialog.findChild<QLineEdit *>(QStringLiteral("edtTelSch"))->setText(QStringLiteral("0465-23-0000"));
+        dialog.findChild<QToolButton *>(QStringLiteral("bbtnTelSch"))->click();
+        dialog.findChild<QPushButton *>(QStringLiteral("btnDecision"))->click();
+        return dialog.result();
+    };
+    openNew();
+    EXPECT_EQ(text("edtTdfkn"), QStringLiteral("神奈川県"));
+    EXPECT_EQ(text("edtAdrs1"), QStringLiteral("小田原市"));
+    EXPECT_FALSE(text("edtTel").isEmpty());
+}
+
+// The book's records carry 0311110000 + RecNo as their telephone number.
+struct TBookNumberCase {
+    const char *name;
+    const char *field; // where record 4's number is written, "Tel" keeps it
+    const char *edit;  // the form's edit the number is typed into
+};
+
+class RecordFormBookNumber : public RecordFormDicTest, public ::testing::WithParamInterface<TBookNumberCase>
+{
+};
+
+TEST_P(RecordFormBookNumber, aNumberOfABookRecordShowsThatRecordInsteadOfFillingTheForm)
+{
+    const TBookNumberCase &c = GetParam();
+    if (QLatin1String(c.field) != QLatin1String("Tel")) {
+        writeField(4, "Tel", QString());
+        writeField(4, c.field, QStringLiteral("0465770004"));
+    }
+    const QString number = QLatin1String(c.field) == QLatin1String("Tel") ? QStringLiteral("0311110004")
+                                                                         : QStringLiteral("0465-77-0004");
+    openNew();
+    const int dialogsBefore = dicShown;
+    setText(QLatin1String(c.edit), number);
+    boxes.enqueue(IDYES);
+    click(QStringLiteral("bbtnTelSch"));
+    EXPECT_EQ(dicShown, dialogsBefore); // one record decides without the dialog
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("アドレス帳情報照会"));
+    EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("名前4"));
+    EXPECT_EQ(position(), QStringLiteral("4 / 5"));
+    EXPECT_EQ(list->InquiryRow(), 3);
+    EXPECT_TRUE(text("edtTdfkn").isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, RecordFormBookNumber,
+                         ::testing::Values(TBookNumberCase{"tel", "Tel", "edtTel"},
+                                           TBookNumberCase{"fax", "Fax", "edtFax"},
+                                           TBookNumberCase{"portable1", "Portable1", "edtPortable1"},
+                                           TBookNumberCase{"portable2", "Portable2", "edtPortable2"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RecordFormDicTest, aBookRecordTheListDoesNotShowIsReadByItsNumber)
+{
+    writeField(5, "Group", 3);
+    list->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(1); // 未指定のみ: not record 5
+    QCoreApplication::processEvents();
+    ASSERT_EQ(list->IndexOfRecNo(5), -1);
+    openRow(1); // the list marks the row the form shows
+    ASSERT_EQ(list->InquiryRow(), 1);
+    setText(QStringLiteral("edtTel"), QStringLiteral("0311110005"));
+    boxes.enqueue(IDYES);
+    click(QStringLiteral("bbtnTelSch"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("アドレス帳情報照会"));
+    EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("名前5"));
+    EXPECT_EQ(list->InquiryRow(), -1);
+    EXPECT_EQ(position(), QStringLiteral("--- / 4"));
+}
+
+TEST_F(RecordFormDicTest, cancellingTheBookQuestionLeavesTheFormAsItWas)
+{
+    openNew();
+    setText(QStringLiteral("edtTel"), QStringLiteral("0311110002"));
+    boxes.enqueue(IDCANCEL);
+    click(QStringLiteral("bbtnTelSch"));
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("アドレス帳情報登録"));
+    EXPECT_TRUE(text("nmedtNameKanji").isEmpty());
+    EXPECT_EQ(text("edtTel"), QStringLiteral("0311110002"));
+}
+
+// ---- A directory listing decided at once (one hit) ----
+
+struct TOneListing {
+    static inline TTelRecord record{};
+    static int tel(TTelSearchCondition *, void *result, std::int32_t *count)
+    {
+        std::memcpy(result, &record, sizeof record);
+        *count = 1;
+        return 0;
+    }
+};
+
+struct TListingCase {
+    const char *name;
+    int phoneKind;
+    int listingKind;
+    bool tel, fax, mainNumber;
+    bool company;
+};
+
+class RecordFormListing : public RecordFormDicTest, public ::testing::WithParamInterface<TListingCase>
+{
+protected:
+    void SetUp() override
+    {
+        RecordFormDicTest::SetUp();
+        m_useArea = UseArea;
+        UseArea.fill(true);
+        functions.Tel = &TOneListing::tel;
+        SetWqarea17ForTesting(&functions);
+    }
+    void TearDown() override
+    {
+        SetWqarea17ForTesting(nullptr);
+        UseArea = m_useArea;
+        RecordFormDicTest::TearDown();
+    }
+    static void copy(char *field, std::size_t size, const QString &text)
+    {
+        const QByteArray bytes = Cp932::encode(text);
+        std::memcpy(field, bytes.constData(), std::min<std::size_t>(size, static_cast<std::size_t>(bytes.size())));
+    }
+    TWqarea17Functions functions{};
+
+private:
+    decltype(UseArea) m_useArea{};
+};
+
+TEST_P(RecordFormListing, aListingFillsTheNumberByItsKindAndTheNameByItsListing)
+{
+    const TListingCase &c = GetParam();
+    TTelRecord &r = TOneListing::record;
+    r = TTelRecord{};
+    copy(r.Phone, sizeof r.Phone, QStringLiteral("0465230001"));
+    r.PhoneKind = c.phoneKind;
+    r.ListingKind = c.listingKind;
+    copy(r.Name, sizeof r.Name, c.company ? QStringLiteral("(株)小田原商事") : QStringLiteral("山田太郎"));
+    copy(r.NameKana, sizeof r.NameKana, QStringLiteral("ﾔﾏﾀﾞ"));
+    copy(r.Pref, sizeof r.Pref, QStringLiteral("神奈川県"));
+    copy(r.City, sizeof r.City, QStringLiteral("小田原市"));
+    copy(r.Address2a, sizeof r.Address2a, QStringLiteral("栄町"));
+    copy(r.FirstMonth, sizeof r.FirstMonth, QStringLiteral("201404"));
+    openNew();
+    const int dialogsBefore = dicShown;
+    // Typed where neither 電話 nor FAX is: what they show comes from the listing.
+    setText(QStringLiteral("edtPortable1"), QStringLiteral("0465230001"));
+    click(QStringLiteral("bbtnTelSch"));
+    EXPECT_EQ(dicShown, dialogsBefore); // one listing decides without the dialog
+    EXPECT_EQ(text("edtTel").isEmpty(), !c.tel);
+    EXPECT_EQ(text("edtFax").isEmpty(), !c.fax);
+    EXPECT_EQ(child<QAbstractButton>(QStringLiteral("chkMainNumber"))->isChecked(), c.mainNumber);
+    EXPECT_EQ(text("edtTdfkn"), QStringLiteral("神奈川県"));
+    EXPECT_EQ(text("edtAdrs2"), QStringLiteral("栄町"));
+    EXPECT_EQ(text("edtPubDate"), QStringLiteral(" 2014年04月"));
+    EXPECT_EQ(child<QAbstractButton>(QStringLiteral("sbtnCorp"))->isChecked(), c.company);
+    if (c.company) {
+        EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("株式会社小田原商事"));
+        EXPECT_TRUE(text("nmedtNameKanji").isEmpty());
+    } else {
+        EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("山田太郎"));
+        EXPECT_EQ(text("nmedtNameKana"), QStringLiteral("ﾔﾏﾀﾞ"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RecordFormListing,
+                         ::testing::Values(TListingCase{"telephone", 0, 99, true, false, false, false},
+                                           TListingCase{"faxOnly", 1, 99, false, true, false, false},
+                                           TListingCase{"telephoneAndFax", 2, 99, true, true, false, false},
+                                           TListingCase{"mainNumber", 3, 1, true, false, true, true},
+                                           TListingCase{"company", 0, 1, true, false, false, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

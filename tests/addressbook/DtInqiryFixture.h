@@ -3,6 +3,7 @@
 #include "BookFixture.h"
 #include "addressbook/DtInqiry.h"
 #include "core/Inquiry.h"
+#include "directory/DicSch.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -10,9 +11,13 @@
 #include <QLineEdit>
 #include <QPointer>
 
+#include <functional>
+
 // A book "テスト" of kBookRows records (RecNo n: telephone 0311110000 + n,
 // name "名前n", customer code "C00n"; record 3 carries the keyword "目印"),
-// the main list window opened on it, and a record form.
+// the main list window opened on it, and a record form. The dictionary
+// search the form opens is answered by dicAnswer (cancelled when unset) and
+// counted in dicShown.
 class RecordFormTest : public BookFixture
 {
 protected:
@@ -24,6 +29,10 @@ protected:
         AddressChangeData = AddressFormClose = AddressConfirmation = true;
         AddressOutOfTarget = true;
         AddressSameNum = false;
+        TDicSearch::ModalRunner = [this](TDicSearch &dialog) {
+            ++dicShown;
+            return dicAnswer ? dicAnswer(dialog) : 2;
+        };
         BookFixture::SetUp();
         writeBook();
         ASSERT_NO_FATAL_FAILURE(openList());
@@ -39,6 +48,7 @@ protected:
         flushDeletes();
         delete form.data();
         TDataInquiry::RecordLimit = 100000;
+        TDicSearch::ModalRunner = nullptr;
         AddressChangeData = m_flags[0];
         AddressFormClose = m_flags[1];
         AddressConfirmation = m_flags[2];
@@ -144,6 +154,8 @@ protected:
         table.Post();
     }
     QPointer<TDataInquiry> form;
+    int dicShown = 0;
+    std::function<int(TDicSearch &)> dicAnswer;
 
 private:
     QList<bool> m_flags;

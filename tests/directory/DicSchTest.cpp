@@ -4,7 +4,10 @@
 #include "directory/DicSch.h"
 
 #include "core/Env.h"
+#include "core/Main.h"
 #include "core/Wqarea17Wrapper.h"
+#include "core/WqhypWrapper.h"
+#include "platform/IniFile.h"
 #include "platform/Cp932.h"
 
 #include "support/DicProgramFolder.h"
@@ -12,14 +15,22 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -39,6 +50,7 @@ protected:
         UseArea.fill(false);
         AreaOnDisk.fill(false);
         DataRoot = home.settingsRoot() + QLatin1Char('/');
+        QDir().mkpath(DataRoot);
     }
     ~DicSchTest() override { SetWqarea17ForTesting(nullptr); }
 
@@ -200,6 +212,183 @@ TEST_F(DicSchTest, theKanaFilterKeepsOnlyTheRowsOfItsSyllabaryRow)
     saveScreenshot(&dialog, QStringLiteral("DicSearch"));
 }
 
+struct TWheelCase {
+    int from;
+    int delta; // positive: wheel turned up
+    int to;
+};
+class DicSchWheelTest : public DicSchTest, public ::testing::WithParamInterface<TWheelCase>
+{
+};
+
+TEST_P(DicSchWheelTest, theWheelOverATabTurnsTheTabsRound)
+{
+    dialog.SetSearchOptions(15, true, false);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto *tabs = find<QTabWidget>("pgctlDicType");
+    tabs->setCurrentIndex(GetParam().from);
+    QTabBar *bar = tabs->tabBar();
+    const QPointF at = bar->tabRect(1).center();
+    QWheelEvent wheel(at, bar->mapToGlobal(at), QPoint(), QPoint(0, GetParam().delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_TRUE(wheel.isAccepted());
+    EXPECT_EQ(tabs->currentIndex(), GetParam().to);
+    EXPECT_EQ(dialog.ResultKind, GetParam().to);
+    static constexpr int help[] = {24, 26, 27};
+    EXPECT_EQ(dialog.property("HelpContext").toInt(), help[GetParam().to]);
+}
+
+INSTANTIATE_TEST_SUITE_P(Turns, DicSchWheelTest,
+                         ::testing::Values(TWheelCase{0, -120, 1}, TWheelCase{1, -120, 2}, TWheelCase{2, -120, 0},
+                                           TWheelCase{0, 120, 2}, TWheelCase{2, 120, 1}, TWheelCase{1, 120, 0},
+                                           TWheelCase{0, -240, 2}, TWheelCase{0, -60, 0}));
+
+TEST_F(DicSchTest, theWheelPassesOverATabTheCallerHid)
+{
+    dialog.SetSearchOptions(5, false, false); // no address tab
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto *tabs = find<QTabWidget>("pgctlDicType");
+    tabs->setCurrentIndex(1);
+    QTabBar *bar = tabs->tabBar();
+    const QPointF at = bar->tabRect(1).center();
+    QWheelEvent wheel(at, bar->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(bar, &wheel);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+}
+
+struct TKeepCase {
+    const char *list;
+    bool onRow; // control-click on the selected row, else a click below the rows
+};
+class DicSchKeepSelection : public DicSchTest, public ::testing::WithParamInterface<TKeepCase>
+{
+};
+
+TEST_P(DicSchKeepSelection, aListWithRowsKeepsASelectedRowWhereverItIsClicked)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("2500011")), 0);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QTreeWidget *list = find<QTreeWidget>(GetParam().list);
+    ASSERT_GE(list->topLevelItemCount(), 1);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    QTreeWidgetItem *selected = list->selectedItems().front();
+    const QPoint at = GetParam().onRow ? list->visualItemRect(selected).center()
+                                       : QPoint(4, list->viewport()->height() - 4);
+    ASSERT_TRUE(GetParam().onRow || list->itemAt(at) == nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, GetParam().onRow ? Qt::ControlModifier : Qt::NoModifier, at);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->selectedItems().front(), selected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, DicSchKeepSelection,
+                         ::testing::Values(TKeepCase{"lvPosCity", false}, TKeepCase{"lvPosTown", false},
+                                           TKeepCase{"lvPosCity", true}, TKeepCase{"lvPosTown", true}));
+
+struct TEnterCase {
+    const char *pressedIn;
+    const char *focused;
+};
+class DicSchEnterTest : public DicSchTest, public ::testing::WithParamInterface<TEnterCase>
+{
+};
+
+TEST_P(DicSchEnterTest, enterMovesOnToTheNextStepAndIsConsumed)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("2500011")), 0);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QWidget *from = find<QWidget>(GetParam().pressedIn);
+    from->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(from, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_EQ(dialog.focusWidget(), find<QWidget>(GetParam().focused));
+    EXPECT_EQ(dialog.result(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, DicSchEnterTest,
+                         ::testing::Values(TEnterCase{"lvPosCity", "lvPosTown"},
+                                           TEnterCase{"rbPosViewTown", "cbxPosViewKana"},
+                                           TEnterCase{"rbPosViewOhguchi", "cbxPosViewKana"},
+                                           TEnterCase{"cbxPosViewKana", "lvPosTown"}));
+
+TEST_F(DicSchTest, escapeCancelsTheShownDialog)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QString()), 0);
+    QTimer::singleShot(0, &dialog, [this] { QTest::keyClick(find<QLineEdit>("edtPosSch"), Qt::Key_Escape); });
+    EXPECT_EQ(dialog.ShowModal(), 2);
+}
+
+TEST_F(DicSchTest, decidingAShownDialogAnswersOne)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("2500011")), 0);
+    QTimer::singleShot(0, &dialog, [this] { QTest::keyClick(find<QTreeWidget>("lvPosTown"), Qt::Key_Return); });
+    EXPECT_EQ(dialog.ShowModal(), 1);
+}
+
+struct TSaveCase {
+    const char *name;
+    bool checked;
+    const char *typed;
+    bool written;
+    bool save;
+    const char *tel;
+};
+class DicSchSaveAreaCode : public DicSchTest, public ::testing::WithParamInterface<TSaveCase>
+{
+protected:
+    DicSchSaveAreaCode() { EXPECT_EQ(LoadWqhyp(AppPath, AppPath + QStringLiteral("Dic/")), 0); }
+    ~DicSchSaveAreaCode() override { FreeWqhyp(); }
+};
+
+TEST_P(DicSchSaveAreaCode, aFoundNumberKeepsItsAreaCodeOnlyWhenTheBoxIsChecked)
+{
+    const TSaveCase &c = GetParam();
+    dialog.SetSearchOptions(15, false, true);
+    find<QCheckBox>("chkSaveTel")->setChecked(c.checked);
+    (void)dialog.StartSearch(0, QString::fromLatin1(c.typed));
+    const QString path = DataRoot + QStringLiteral("Kykbn.dat");
+    ASSERT_EQ(QFile::exists(path), c.written);
+    EXPECT_EQ(boxes.count(), 0);
+    if (!c.written)
+        return;
+    const TMemIniFile ini(path);
+    EXPECT_EQ(ini.ReadBool(QStringLiteral("KYKBN"), QStringLiteral("Save"), !c.save), c.save);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("KYKBN"), QStringLiteral("Tel"), QStringLiteral("?")),
+              QString::fromLatin1(c.tel));
+}
+
+INSTANTIATE_TEST_SUITE_P(Box, DicSchSaveAreaCode,
+                         ::testing::Values(TSaveCase{"checked", true, "0465230000", true, true, "0465"},
+                                           TSaveCase{"unchecked", false, "0465230000", true, false, ""},
+                                           TSaveCase{"refusedInput", true, "0465-ab", false, false, ""}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(DicSchTest, theKeptAreaCodeWaitsInTheEmptyTelephonePage)
+{
+    {
+        TMemIniFile ini(DataRoot + QStringLiteral("Kykbn.dat"));
+        ini.WriteBool(QStringLiteral("KYKBN"), QStringLiteral("Save"), true);
+        ini.WriteString(QStringLiteral("KYKBN"), QStringLiteral("Tel"), QStringLiteral("0465"));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    dialog.SetSearchOptions(15, true, true);
+    EXPECT_EQ(dialog.StartSearch(0, QString()), 0);
+    EXPECT_EQ(find<QLineEdit>("edtTelSch")->text(), QStringLiteral("0465"));
+    EXPECT_EQ(find<QLineEdit>("edtTelSch")->cursorPosition(), 4);
+    EXPECT_TRUE(find<QCheckBox>("chkSaveTel")->isChecked());
+    EXPECT_EQ(find<QTreeWidget>("lvTelCity")->topLevelItemCount(), 0); // nothing searched yet
+}
+
 struct TPostcodeCase {
     const char *stored;
     const char *shown;
@@ -247,10 +436,12 @@ TEST(KanaMarkTest, theFirstKanaIsShownAsHiraganaAndAnythingElseAsItself)
 
 struct TFakeDirectory {
     static inline int calls = 0;
+    static inline std::vector<QString> folders; // the data folder of each call
     static inline std::vector<std::pair<int, std::vector<TTelRecord>>> answers; // per call: code, records
     static inline std::int32_t reportedCount = -1;                           // overrides the count when >= 0
-    static int tel(TTelSearchCondition *, void *result, std::int32_t *count)
+    static int tel(TTelSearchCondition *request, void *result, std::int32_t *count)
     {
+        folders.push_back(QString::fromLocal8Bit(request->DataFolder));
         const auto &[code, records] = answers.at(static_cast<std::size_t>(std::min<int>(calls, int(answers.size()) - 1)));
         ++calls;
         std::memcpy(result, records.data(), records.size() * sizeof(TTelRecord));
@@ -278,6 +469,7 @@ protected:
     DicSchDirectoryTest()
     {
         TFakeDirectory::calls = 0;
+        TFakeDirectory::folders.clear();
         TFakeDirectory::reportedCount = -1;
         functions.Tel = &TFakeDirectory::tel;
         SetWqarea17ForTesting(&functions);
@@ -347,5 +539,72 @@ TEST_F(DicSchDirectoryTest, aSingleDigitAsksNoRegion)
     (void)dialog.StartSearch(0, QStringLiteral("0"));
     EXPECT_EQ(TFakeDirectory::calls, 0);
 }
+
+TEST_F(DicSchDirectoryTest, aFoundListingClearsAnEarlierInputMessageAndShowsItsNumber)
+{
+    typeAndSearch(0, "edtTelSch", "bbtnTelSch", QStringLiteral("0465-ab"));
+    ASSERT_EQ(promptColor("lblTelSch"), kDarkRed);
+    TFakeDirectory::answers = {{0, {listing("0465123456", QStringLiteral("山田"), 99), listing("0465123456", QStringLiteral("田中"), 99)}}};
+    typeAndSearch(0, "edtTelSch", "bbtnTelSch", QStringLiteral("0465-12-3456"));
+    EXPECT_EQ(prompt("lblTelSch"), QStringLiteral("検索する電話番号を入力してください。"));
+    EXPECT_NE(promptColor("lblTelSch"), kDarkRed);
+    EXPECT_EQ(find<QLineEdit>("edtTelSch")->text(), QStringLiteral("0465123456"));
+    EXPECT_EQ(find<QLabel>("lblTelList1")->text(), QStringLiteral("電話帳データに複数のデータが見つかりました。"));
+    EXPECT_TRUE(find<QLabel>("pnlSchKey")->isHidden()); // no book field named
+}
+
+TEST_F(DicSchDirectoryTest, aListedButWithheldNumberSaysSoAboveTheAreaCodes)
+{
+    TFakeDirectory::answers = {{2, {}}};
+    ASSERT_EQ(dialog.StartSearch(0, QStringLiteral("0465123456")), 0);
+    EXPECT_EQ(dialog.ResultKind, drkPhone);
+    EXPECT_EQ(prompt("lblTelSch"),
+              QStringLiteral("該当するデータは表示できません。局番検索結果から住所を選択してください。"));
+}
+
+TEST_F(DicSchDirectoryTest, aRegionOnTheHardDiskIsReadFromItsFolderThere)
+{
+    const QString kept = AreaDiskFolder[3];
+    AreaOnDisk[3] = true;
+    AreaDiskFolder[3] = QStringLiteral("/hd/Murven/");
+    TFakeDirectory::answers = {{8, {}}};
+    (void)dialog.StartSearch(0, QStringLiteral("0312345678"));
+    AreaDiskFolder[3] = kept;
+    EXPECT_EQ(TFakeDirectory::folders, std::vector<QString>{QStringLiteral("/hd/Murven/") + AreaSubFolders[3]});
+}
+
+struct TRegionCase {
+    const char *number;
+    std::vector<int> inUse; // empty: every region
+    std::vector<int> asked; // in order
+};
+class DicSchRegionTest : public DicSchDirectoryTest, public ::testing::WithParamInterface<TRegionCase>
+{
+};
+
+TEST_P(DicSchRegionTest, theSecondDigitChoosesTheRegionsInUseInTheirOrder)
+{
+    const TRegionCase &c = GetParam();
+    if (!c.inUse.empty()) {
+        UseArea.fill(false);
+        for (int region : c.inUse)
+            UseArea[static_cast<std::size_t>(region)] = true;
+    }
+    TFakeDirectory::answers = {{8, {}}};
+    (void)dialog.StartSearch(0, QString::fromLatin1(c.number));
+    std::vector<QString> expected;
+    for (int region : c.asked)
+        expected.push_back(SearchDataPath + QStringLiteral("Murven19/") + AreaSubFolders[static_cast<std::size_t>(region)]);
+    EXPECT_EQ(TFakeDirectory::folders, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Digits, DicSchRegionTest,
+    ::testing::Values(TRegionCase{"0112345678", {}, {1}}, TRegionCase{"0212345678", {}, {2, 4, 1}},
+                      TRegionCase{"0312345678", {}, {3}}, TRegionCase{"0465123456", {}, {3, 2, 4}},
+                      TRegionCase{"0465123456", {2}, {2}}, TRegionCase{"0512345678", {}, {4, 5}},
+                      TRegionCase{"0612345678", {}, {5}}, TRegionCase{"0712345678", {}, {5, 4}},
+                      TRegionCase{"0812345678", {}, {6}}, TRegionCase{"0912345678", {}, {7}},
+                      TRegionCase{"0012345678", {}, {}}, TRegionCase{"0465123456", {1, 5, 6, 7}, {}}));
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -30,9 +31,10 @@ protected:
         popup = new TTntNameDic(&form);
         popup->SetFolders(AppPath, AppPath + QStringLiteral("Dic/"));
         popup->Initialize();
-        // Offscreen no window is ever active: the popup would close itself.
-        popup->findChild<QTimer *>(QStringLiteral("tmrActive"))->stop();
+        // Offscreen no window is ever active: the test says which one is.
+        TTntNameDic::ActiveWindowProbe = [this]() -> QWidget * { return activeWindow; };
     }
+    ~TntNMDicTest() override { TTntNameDic::ActiveWindowProbe = nullptr; }
     // Fills the popup with the candidates of Reading; their number.
     int fill(const QString &reading, TNameDicKind kind)
     {
@@ -52,6 +54,7 @@ protected:
 
     TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
     QWidget form;
+    QWidget *activeWindow = &form;
     QPointer<TTntNameDic> popup;
 };
 
@@ -157,6 +160,8 @@ TEST_F(TntNMDicTest, thePopupNeverTakesTheFocus)
     EXPECT_TRUE(popup->windowFlags().testFlag(Qt::Tool));
     EXPECT_TRUE(popup->testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_EQ(popup->Grid()->focusPolicy(), Qt::NoFocus);
+    // No composition can start on the grid: the edit under it keeps its own.
+    EXPECT_FALSE(popup->Grid()->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 TEST(TntNMDicLibraryTest, withoutTheLibraryNoCandidateIsCounted)
@@ -177,7 +182,6 @@ TEST_F(TntNMDicTest, theLinkWritesTheChosenNameIntoItsEdit)
     link.Attach(edit, 0, false);
     edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
     ASSERT_NE(link.Popup(), nullptr);
-    link.Popup()->findChild<QTimer *>(QStringLiteral("tmrActive"))->stop();
     EXPECT_TRUE(link.Popup()->isVisible());
     quint32 key = kDown;
     bool used = false;
@@ -187,6 +191,134 @@ TEST_F(TntNMDicTest, theLinkWritesTheChosenNameIntoItsEdit)
     edit->OnConvertKeyDown(edit, key, used);
     QTRY_COMPARE(link.Popup(), nullptr);
     EXPECT_TRUE(edit->text().startsWith(QStringLiteral("吉田")));
+}
+
+struct TClickCase {
+    const char *name;
+    int column;
+    int row;
+    Qt::MouseButton button;
+    bool doubleClick;
+    int selectedColumn; // -1: nothing selected
+    bool chosen;
+};
+
+class TntNMDicClickTest : public TntNMDicTest, public ::testing::WithParamInterface<TClickCase>
+{
+};
+
+TEST_P(TntNMDicClickTest, onlyALeftClickOnANameSelectsItAndADoubleClickChoosesIt)
+{
+    const TClickCase &c = GetParam();
+    // ヨシ: row 0 five given names; row 2 (ヨシイ) one.
+    ASSERT_EQ(fill(QStringLiteral("ヨシ"), TNameDicKind::nkFirst), 20);
+    ASSERT_TRUE(cell(2, 2).isEmpty());
+    popup->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(popup.data()));
+    QSignalSpy chosen(popup.data(), &TTntNameDic::NameChosen);
+    QTableWidget *grid = popup->Grid();
+    const QPoint at = grid->visualRect(grid->model()->index(c.row, c.column)).center();
+    if (c.doubleClick)
+        QTest::mouseDClick(grid->viewport(), c.button, {}, at);
+    else
+        QTest::mouseClick(grid->viewport(), c.button, {}, at);
+    EXPECT_EQ(popup->SelectedColumn(), c.selectedColumn < 0 ? 1 : c.selectedColumn);
+    EXPECT_EQ(popup->SelectedRow(), c.selectedColumn < 0 ? -1 : c.row);
+    EXPECT_EQ(chosen.wait(c.chosen ? 1000 : 50), c.chosen);
+    if (c.chosen) {
+        EXPECT_EQ(popup->ChosenName, Cp932::encode(cell(c.column, c.row)));
+    }
+    EXPECT_FALSE(grid->hasFocus());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Clicks, TntNMDicClickTest,
+    ::testing::Values(TClickCase{"leftOnAName", 2, 0, Qt::LeftButton, false, 2, false},
+                      TClickCase{"doubleOnAName", 3, 0, Qt::LeftButton, true, 3, true},
+                      TClickCase{"leftOnTheReading", 0, 0, Qt::LeftButton, false, -1, false},
+                      TClickCase{"leftOnAnEmptyCell", 2, 2, Qt::LeftButton, false, -1, false},
+                      TClickCase{"rightOnAName", 2, 0, Qt::RightButton, false, -1, false},
+                      TClickCase{"middleDoubleOnAName", 2, 0, Qt::MiddleButton, true, -1, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+enum class TCloseRoute { closeButton, editStopsAsking, readingWithoutNames };
+
+class TntNMDicLinkCloseTest : public TntNMDicTest, public ::testing::WithParamInterface<TCloseRoute>
+{
+};
+
+TEST_P(TntNMDicLinkCloseTest, theLinkedPopupGoesAndLeavesTheEditAsItWas)
+{
+    delete popup;
+    auto *edit = new TTntNMDEdit(&form);
+    TNameDicLink link(&form);
+    link.Attach(edit, 0, false);
+    edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
+    ASSERT_NE(link.Popup(), nullptr);
+    ASSERT_TRUE(link.Popup()->isVisible());
+    switch (GetParam()) {
+    case TCloseRoute::closeButton:
+        link.Popup()->findChild<QToolButton *>(QStringLiteral("sbtnClose"))->click();
+        break;
+    case TCloseRoute::editStopsAsking:
+        edit->OnConvertNeed(edit, TNameDicKind::nkLineage, false, QByteArray());
+        break;
+    case TCloseRoute::readingWithoutNames:
+        edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾝﾝﾝﾝ"));
+        break;
+    }
+    QTRY_COMPARE(link.Popup(), nullptr);
+    EXPECT_TRUE(edit->text().isEmpty());
+    // The next reading brings a new popup.
+    edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
+    EXPECT_NE(link.Popup(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, TntNMDicLinkCloseTest,
+                         ::testing::Values(TCloseRoute::closeButton, TCloseRoute::editStopsAsking,
+                                           TCloseRoute::readingWithoutNames));
+
+// Which window the program has active while the popup's timer looks.
+enum class TActive { owner, none, other };
+
+class TntNMDicTimerTest : public TntNMDicTest, public ::testing::WithParamInterface<TActive>
+{
+};
+
+TEST_P(TntNMDicTimerTest, thePopupStaysOnlyWhileItsFormIsTheActiveWindow)
+{
+    QWidget other;
+    ASSERT_EQ(fill(QStringLiteral("ヨシダ"), TNameDicKind::nkLineage), 4);
+    popup->show();
+    activeWindow = GetParam() == TActive::owner ? &form : GetParam() == TActive::none ? nullptr : &other;
+    if (GetParam() == TActive::owner) {
+        QTest::qWait(350); // three checks of the 100 ms timer
+        EXPECT_FALSE(popup.isNull());
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(popup.isNull(), 2000);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Active, TntNMDicTimerTest, ::testing::Values(TActive::owner, TActive::none, TActive::other));
+
+TEST_F(TntNMDicTest, thePopupFollowsItsEditWhenTheFormMoves)
+{
+    delete popup;
+    form.resize(400, 300);
+    form.move(100, 100);
+    auto *edit = new TTntNMDEdit(&form);
+    edit->setGeometry(20, 40, 200, 24);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    TNameDicLink link(&form);
+    link.Attach(edit, 0, false);
+    edit->OnConvertNeed(edit, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
+    ASSERT_NE(link.Popup(), nullptr);
+    const QPoint under = edit->mapToGlobal(QPoint(0, edit->height()));
+    EXPECT_EQ(link.Popup()->pos(), under);
+    form.move(form.pos() + QPoint(60, 30));
+    QTRY_COMPARE(edit->mapToGlobal(QPoint(0, edit->height())), under + QPoint(60, 30));
+    QTRY_COMPARE(link.Popup()->pos(), under + QPoint(60, 30));
 }
 
 } // namespace
