@@ -15,7 +15,8 @@ class QWidget;
 // chosen kind. Everything outside goes through LinkServices(), so a machine
 // without these programs (any machine here) finds none of them.
 
-// ---- Detection -----------------------------------------------------------------
+// ---- Detection
+// -----------------------------------------------------------------
 
 // AtlasMate 5, then 4 in the machine registry ("exe" not blank), else a
 // mounted volume labelled "atlasmate" (any case, blanks around ignored).
@@ -23,11 +24,10 @@ class QWidget;
 [[nodiscard]] bool IsAtlasMateInstalled(QString *WorkFolder = nullptr);
 // One of the ProAtlas 2002 keys (Rdw70 down to Rdw30) with a sub-key.
 [[nodiscard]] bool IsProAtlasInstalled();
-struct TProAtlasWInstall
-{
-    int Version = 0; // 1 W, 2 W2, 3 W3, 4 SV, 5 SV2
-    QString InstallPath;
-    QString AppPath;
+struct TProAtlasWInstall {
+  int Version = 0; // 1 W, 2 W2, 3 W3, 4 SV, 5 SV2
+  QString InstallPath;
+  QString AppPath;
 };
 // The newest version whose install folder and program file exist.
 [[nodiscard]] bool IsProAtlasWInstalled(TProAtlasWInstall *Install = nullptr);
@@ -41,13 +41,17 @@ struct TProAtlasWInstall
 // the version-1 registry key naming a folder that holds Mapple.exe.
 [[nodiscard]] bool IsMappleInstalled(int *Version = nullptr);
 
-// ---- Command-line programs ---------------------------------------------------------
+// ---- Command-line programs
+// ---------------------------------------------------------
 
 // The command each launcher starts; nullopt when the program is not installed
 // (or, for QorNavi, the mode is neither 0 nor 1).
-[[nodiscard]] std::optional<TCommand> AtlasZCommand(const TMapSearchParams &Params);
-[[nodiscard]] std::optional<TCommand> QorNaviCommand(const TMapSearchParams &Params);
-[[nodiscard]] std::optional<TCommand> GrandMapCommand(const TMapSearchParams &Params);
+[[nodiscard]] std::optional<TCommand>
+AtlasZCommand(const TMapSearchParams &Params);
+[[nodiscard]] std::optional<TCommand>
+QorNaviCommand(const TMapSearchParams &Params);
+[[nodiscard]] std::optional<TCommand>
+GrandMapCommand(const TMapSearchParams &Params);
 // Starts the program without waiting; false when it is not installed.
 bool ShowAtlasZMap(const TMapSearchParams &Params);
 bool ShowQorNaviMap(const TMapSearchParams &Params);
@@ -55,76 +59,83 @@ bool ShowGrandMap(const TMapSearchParams &Params);
 
 // The Super Mapple starter (version 2 and later) with the tail for the view's
 // fixed-up request: coordinates, the address as one argument, or nothing.
-[[nodiscard]] TCommand MappleKickCommand(const QString &ProgramFolder, qint32 Mode, qint32 Latitude,
-                                         qint32 Longitude, const QString &Address);
+[[nodiscard]] TCommand MappleKickCommand(const QString &ProgramFolder,
+                                         qint32 Mode, qint32 Latitude,
+                                         qint32 Longitude,
+                                         const QString &Address);
 
-// ---- Views -----------------------------------------------------------------------
+// ---- Views
+// -----------------------------------------------------------------------
 
 // What a view keeps of the request after its SetSearchParams.
-struct TMapViewRequest
-{
-    qint32 Mode = 0;
-    qint32 Latitude = 0;
-    qint32 Longitude = 0;
-    QString Text; // the address, or the telephone number for AtlasMate
-    qint32 ResultLatitude = 0;
-    qint32 ResultLongitude = 0;
+struct TMapViewRequest {
+  qint32 Mode = 0;
+  qint32 Latitude = 0;
+  qint32 Longitude = 0;
+  QString Text; // the address, or the telephone number for AtlasMate
+  qint32 ResultLatitude = 0;
+  qint32 ResultLongitude = 0;
 };
 
 // SetSearchParams of each view: the kind's own copy of the request and the
 // answer. Version is the installed program's version where it matters
 // (ProAtlas W 1-5, Super Mapple 1-14), else unused.
-[[nodiscard]] TMapFixUp MapViewSetSearchParams(TMapProgramKind Kind, const TMapSearchParams &Params, int Version,
+[[nodiscard]] TMapFixUp MapViewSetSearchParams(TMapProgramKind Kind,
+                                               const TMapSearchParams &Params,
+                                               int Version,
                                                TMapViewRequest &Request);
 
 // One map view as the launch protocol drives it. A view that is never
 // visible takes the caller only as the owner of its messages; a visible one
 // centres itself on it.
-class IMapView
-{
+class IMapView {
 public:
-    virtual ~IMapView() = default;
-    virtual void SetProgramDir(const QString &Folder) = 0;
-    virtual void SetParentWnd(QWidget *Caller) = 0;
-    virtual void CenterOnOwner(QWidget *Caller, int HelpContext) = 0;
-    [[nodiscard]] virtual TMapFixUp SetSearchParams(const TMapSearchParams &Params) = 0;
-    virtual int ShowModal() = 0;
-    // Latitude, longitude the user left the map at.
-    [[nodiscard]] virtual std::pair<qint32, qint32> GetResult() const = 0;
+  virtual ~IMapView() = default;
+  virtual void SetProgramDir(const QString &Folder) = 0;
+  virtual void SetParentWnd(QWidget *Caller) = 0;
+  virtual void CenterOnOwner(QWidget *Caller, int HelpContext) = 0;
+  [[nodiscard]] virtual TMapFixUp
+  SetSearchParams(const TMapSearchParams &Params) = 0;
+  virtual int ShowModal() = 0;
+  // Latitude, longitude the user left the map at.
+  [[nodiscard]] virtual std::pair<qint32, qint32> GetResult() const = 0;
 };
 
 // The programs of this machine: their tests, their views and launchers.
-class IMapPrograms
-{
+class IMapPrograms {
 public:
-    virtual ~IMapPrograms() = default;
-    [[nodiscard]] virtual bool IsInstalled(TMapProgramKind Kind) = 0;
-    // Null when no view of that kind can be made.
-    [[nodiscard]] virtual std::unique_ptr<IMapView> CreateView(TMapProgramKind Kind, QWidget *Caller) = 0;
-    // Kinds 3, 4 and 9: false when the program is not installed.
-    virtual bool Launch(TMapProgramKind Kind, const TMapSearchParams &Params) = 0;
+  virtual ~IMapPrograms() = default;
+  [[nodiscard]] virtual bool IsInstalled(TMapProgramKind Kind) = 0;
+  // Null when no view of that kind can be made.
+  [[nodiscard]] virtual std::unique_ptr<IMapView>
+  CreateView(TMapProgramKind Kind, QWidget *Caller) = 0;
+  // Kinds 3, 4 and 9: false when the program is not installed.
+  virtual bool Launch(TMapProgramKind Kind, const TMapSearchParams &Params) = 0;
 };
 
 // The real set: the detection and launchers above; the map views themselves
 // (ActiveX controls and automation servers of the outside programs) exist
 // on no machine this program runs on, so no view is ever made.
-class TPlatformMapPrograms : public IMapPrograms
-{
+class TPlatformMapPrograms : public IMapPrograms {
 public:
-    [[nodiscard]] bool IsInstalled(TMapProgramKind Kind) override;
-    [[nodiscard]] std::unique_ptr<IMapView> CreateView(TMapProgramKind Kind, QWidget *Caller) override;
-    bool Launch(TMapProgramKind Kind, const TMapSearchParams &Params) override;
+  [[nodiscard]] bool IsInstalled(TMapProgramKind Kind) override;
+  [[nodiscard]] std::unique_ptr<IMapView> CreateView(TMapProgramKind Kind,
+                                                     QWidget *Caller) override;
+  bool Launch(TMapProgramKind Kind, const TMapSearchParams &Params) override;
 };
 
 enum class TMapLinkResult {
-    Missing,       // the program's message was shown
-    NothingToShow, // AtlasMate without position and telephone: asked for the number
-    Shown,         // a view ran (its position, if any, is in Params)
-    Started,       // a command-line program was started
+  Missing,       // the program's message was shown
+  NothingToShow, // AtlasMate without position and telephone: asked for the
+                 // number
+  Shown,         // a view ran (its position, if any, is in Params)
+  Started,       // a command-line program was started
 };
 
 // The launch protocol: test, create, set up, show, copy the position back
 // into Params (kinds 0, 1, 2, 5, 8). CheckNothingToShow: the record form's
 // AtlasMate rule (ask for the telephone number instead of an empty map).
-TMapLinkResult RunMapLink(TMapProgramKind Kind, TMapSearchParams &Params, QWidget *Caller, IMapPrograms &Programs,
-                          const QString &ProgramFolder, bool CheckNothingToShow);
+TMapLinkResult RunMapLink(TMapProgramKind Kind, TMapSearchParams &Params,
+                          QWidget *Caller, IMapPrograms &Programs,
+                          const QString &ProgramFolder,
+                          bool CheckNothingToShow);
