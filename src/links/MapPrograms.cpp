@@ -383,6 +383,25 @@ bool TPlatformMapPrograms::Launch(TMapProgramKind Kind,
 
 namespace {
 
+IMapPrograms *&programsInUse() {
+  static TPlatformMapPrograms platform;
+  static IMapPrograms *inUse = &platform;
+  return inUse;
+}
+
+} // namespace
+
+IMapPrograms &MapPrograms() { return *programsInUse(); }
+
+TScopedMapPrograms::TScopedMapPrograms(IMapPrograms &Programs)
+    : m_previous(programsInUse()) {
+  programsInUse() = &Programs;
+}
+
+TScopedMapPrograms::~TScopedMapPrograms() { programsInUse() = m_previous; }
+
+namespace {
+
 void reportMissing(TMapProgramKind Kind, QWidget *Caller) {
   ShowMessageBoxAt(Caller, MapMissingMessages[size_t(Kind)], ProductCaption(),
                    MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);

@@ -124,6 +124,19 @@ public:
   bool Launch(TMapProgramKind Kind, const TMapSearchParams &Params) override;
 };
 
+// The set in use (the platform's unless a test put another in place).
+[[nodiscard]] IMapPrograms &MapPrograms();
+class TScopedMapPrograms {
+public:
+  explicit TScopedMapPrograms(IMapPrograms &Programs);
+  ~TScopedMapPrograms();
+  TScopedMapPrograms(const TScopedMapPrograms &) = delete;
+  TScopedMapPrograms &operator=(const TScopedMapPrograms &) = delete;
+
+private:
+  IMapPrograms *m_previous;
+};
+
 enum class TMapLinkResult {
   Missing,       // the program's message was shown
   NothingToShow, // AtlasMate without position and telephone: asked for the
