@@ -338,6 +338,58 @@ TMapFixUp MapViewSetSearchParams(TMapProgramKind Kind,
   }
 }
 
+TAreaChoice ChooseProAtlasArea(const std::vector<TAreaProbe> &Areas,
+                               qint32 Mode, qint32 Latitude, qint32 Longitude) {
+  std::optional<TAreaChoice> byAddress;
+  std::optional<TAreaChoice> byPosition;
+  for (int i = 0; i < int(Areas.size()); ++i) {
+    const TAreaProbe &a = Areas[size_t(i)];
+    if (a.AddressFound && (!byAddress || a.AddressScale < byAddress->Scale))
+      byAddress = TAreaChoice{i, true, a.AddressScale, a.AddressLatitude,
+                              a.AddressLongitude};
+    if (a.IncludesPosition &&
+        (!byPosition || a.PositionScale < byPosition->Scale))
+      byPosition = TAreaChoice{i, true, a.PositionScale, Latitude, Longitude};
+  }
+  const std::optional<TAreaChoice> &first = Mode == 1 ? byAddress : byPosition;
+  const std::optional<TAreaChoice> &second = Mode == 1 ? byPosition : byAddress;
+  if (first)
+    return *first;
+  if (second)
+    return *second;
+  return {};
+}
+
+int MapFanOpeningScale(quint32 Mask) {
+  for (int index = 11; index >= 0; --index)
+    if (Mask & (0x40000u << index))
+      return index;
+  return -1;
+}
+
+std::pair<qint32, qint32> ProAtlasWResult(int Version,
+                                          const QString &LatitudeText,
+                                          const QString &LongitudeText,
+                                          qint32 Latitude, qint32 Longitude) {
+  if (Version <= 2)
+    return {ProAtlasPositionValue(LatitudeText),
+            ProAtlasPositionValue(LongitudeText)};
+  return {Latitude, Longitude};
+}
+
+TAtlasMesh ParseAtlasPhoneAnswer(const QByteArray &Answer) {
+  auto field = [&Answer](qsizetype from, qsizetype length, int base) {
+    return Answer.mid(from, length).trimmed().toULong(nullptr, base);
+  };
+  TAtlasMesh mesh;
+  mesh.Word = quint16(field(0, 4, 16));
+  mesh.Byte1 = quint8(field(4, 2, 16));
+  mesh.Byte2 = quint8(field(6, 2, 16));
+  mesh.Long1 = quint32(field(10, 8, 10));
+  mesh.Long2 = quint32(field(18, 8, 10));
+  return mesh;
+}
+
 bool TPlatformMapPrograms::IsInstalled(TMapProgramKind Kind) {
   switch (Kind) {
   case TMapProgramKind::AtlasMate:

@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -84,6 +86,59 @@ struct TMapViewRequest {
                                                const TMapSearchParams &Params,
                                                int Version,
                                                TMapViewRequest &Request);
+
+// ---- What the views decide for themselves
+// ----------------------------------------
+
+// ProAtlas 2002: what one map area of the control offers for the request
+// (a smaller scale is a more detailed map).
+struct TAreaProbe {
+  bool AddressFound = false;
+  qint32 AddressScale = 0;
+  qint32 AddressLatitude = 0;
+  qint32 AddressLongitude = 0;
+  bool IncludesPosition = false;
+  qint32 PositionScale = 0;
+};
+struct TAreaChoice {
+  int Area = 0;
+  bool Found = false; // else area 0 at its own centre
+  qint32 Scale = 0;
+  qint32 Latitude = 0;
+  qint32 Longitude = 0;
+};
+// The most detailed area for the address and for the position (on a tie the
+// earlier area stays); mode 1 prefers the address, mode 0 the position.
+[[nodiscard]] TAreaChoice
+ChooseProAtlasArea(const std::vector<TAreaProbe> &Areas, qint32 Mode,
+                   qint32 Latitude, qint32 Longitude);
+
+// MapFan IV/V opens at the most detailed of the scales its map offers (bit
+// 18 + index of the mask); -1 when it offers none.
+[[nodiscard]] int MapFanOpeningScale(quint32 Mask);
+
+// ProAtlas W: versions 1 and 2 hand the position back as text, later ones as
+// numbers.
+[[nodiscard]] std::pair<qint32, qint32>
+ProAtlasWResult(int Version, const QString &LatitudeText,
+                const QString &LongitudeText, qint32 Latitude,
+                qint32 Longitude);
+
+// AtlasMate's map position ("mesh"); empty when all parts are 0.
+struct TAtlasMesh {
+  quint16 Word = 0;
+  quint8 Byte1 = 0;
+  quint8 Byte2 = 0;
+  quint32 Long1 = 0;
+  quint32 Long2 = 0;
+  [[nodiscard]] bool IsEmpty() const {
+    return !Word && !Byte1 && !Byte2 && !Long1 && !Long2;
+  }
+  bool operator==(const TAtlasMesh &) const = default;
+};
+// The mesh in the answer of AtlasMate's telephone look-up: characters 1-4,
+// 5-6 and 7-8 hexadecimal, then eight decimal digits at offsets 10 and 18.
+[[nodiscard]] TAtlasMesh ParseAtlasPhoneAnswer(const QByteArray &Answer);
 
 // One map view as the launch protocol drives it. A view that is never
 // visible takes the caller only as the owner of its messages; a visible one
