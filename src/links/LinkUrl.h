@@ -20,14 +20,14 @@
 extern const QByteArray MapLinkHost;
 [[nodiscard]] QByteArray MapLinkUrl(const QString &Address);
 
-struct TWebSearchEngine {
-  QString Name;
-  QByteArray Url; // up to and including the query key that takes the text
-  bool Utf8;      // else Shift-JIS
+struct TWebSearchEngine
+{
+    QString Name;
+    QByteArray Url; // up to and including the query key that takes the text
+    bool Utf8;      // else Shift-JIS
 };
 inline constexpr int WebSearchEngineCount = 5;
 extern const QByteArray WebSearchPartnerCode;
-[[nodiscard]] const std::array<TWebSearchEngine, WebSearchEngineCount> &
-WebSearchEngines();
+[[nodiscard]] const std::array<TWebSearchEngine, WebSearchEngineCount> &WebSearchEngines();
 // The engine's search URL for the text (trimmed first).
 [[nodiscard]] QByteArray WebSearchUrl(int Engine, const QString &Text);

@@ -23,31 +23,33 @@ inline constexpr int QrQuietZone = 4;
 // site's link to the record's address, to be read with a telephone. The
 // module size (1..5 pixels) is chosen with the arrows or typed; either way
 // the code is drawn again, and the size is kept in [QRMAP] Size.
-class TQRCodeMap : public QDialog {
-  Q_OBJECT
+class TQRCodeMap : public QDialog
+{
+    Q_OBJECT
 
 public:
-  explicit TQRCodeMap(QWidget *Owner = nullptr);
-  ~TQRCodeMap() override;
+    explicit TQRCodeMap(QWidget *Owner = nullptr);
+    ~TQRCodeMap() override;
 
-  void SetAddress(const QString &Address);
-  [[nodiscard]] QString Address() const { return m_address; }
-  [[nodiscard]] int ModuleSize() const { return m_moduleSize; }
-  // The code as shown (null before the first build).
-  [[nodiscard]] const QImage &Code() const { return m_code; }
+    void SetAddress(const QString &Address);
+    [[nodiscard]] QString Address() const { return m_address; }
+    [[nodiscard]] int ModuleSize() const { return m_moduleSize; }
+    // The code as shown (null before the first build).
+    [[nodiscard]] const QImage &Code() const { return m_code; }
 
 protected:
-  void showEvent(QShowEvent *Event) override;
+    void showEvent(QShowEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-  void BuildCode();
-  void SizeChanged(int Size);
+    void BuildCode();
+    void SizeChanged(int Size);
 
-  QString m_address;
-  int m_moduleSize = 3;
-  QImage m_code;
-  QLineEdit *edtAdrs = nullptr;
-  QWidget *pnlQRCode = nullptr;
-  QSpinBox *udSize = nullptr;
-  QPushButton *btnClose = nullptr;
+    QString m_address;
+    int m_moduleSize = 3;
+    QImage m_code;
+    QLineEdit *edtAdrs = nullptr;
+    QWidget *pnlQRCode = nullptr;
+    QSpinBox *udSize = nullptr;
+    QPushButton *btnClose = nullptr;
 };

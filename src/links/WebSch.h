@@ -9,22 +9,23 @@ class QPushButton;
 // The dialog "Web検索": searches the web for a name with one of five engines
 // and hands the search URL to the desktop's browser. The engine last used is
 // kept in [WEB SEARCH] Engine.
-class TWebSearch : public QDialog {
-  Q_OBJECT
+class TWebSearch : public QDialog
+{
+    Q_OBJECT
 
 public:
-  explicit TWebSearch(QWidget *Owner = nullptr);
+    explicit TWebSearch(QWidget *Owner = nullptr);
 
-  void SetSearchText(const QString &Text);
+    void SetSearchText(const QString &Text);
 
 protected:
-  bool eventFilter(QObject *Watched, QEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-  void bbtnSearchClick();
+    void bbtnSearchClick();
 
-  QLineEdit *edtWord = nullptr;
-  QComboBox *cbxEngine = nullptr;
-  QPushButton *bbtnSearch = nullptr;
-  QPushButton *btnClose = nullptr;
+    QLineEdit *edtWord = nullptr;
+    QComboBox *cbxEngine = nullptr;
+    QPushButton *bbtnSearch = nullptr;
+    QPushButton *btnClose = nullptr;
 };

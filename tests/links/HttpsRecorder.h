@@ -6,18 +6,15 @@
 #include <QUrl>
 
 // Stands for the desktop's opener of https URLs while it lives.
-class THttpsRecorder : public QObject {
-  Q_OBJECT
+class THttpsRecorder : public QObject
+{
+    Q_OBJECT
 
 public:
-  THttpsRecorder() {
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open");
-  }
-  ~THttpsRecorder() override {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-  }
-  QList<QUrl> opened;
+    THttpsRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "open"); }
+    ~THttpsRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
+    QList<QUrl> opened;
 
 public slots:
-  void open(const QUrl &url) { opened << url; }
+    void open(const QUrl &url) { opened << url; }
 };
