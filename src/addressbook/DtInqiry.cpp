@@ -600,11 +600,11 @@ QWidget *TDataInquiry::CreateOtherPage()
 
 void TDataInquiry::ConnectControls()
 {
-    // Not built yet: directory, municipality codes, maps, routes and the web.
-    for (QToolButton *button : {bbtnGetJisCode, bbtnMap, bbtnQRMap, bbtnRoot, bbtnWebSearch, bbtnOpenURL, bbtnEMail1,
-                                bbtnEMail2})
+    // Not built yet: municipality codes and routes.
+    for (QToolButton *button : {bbtnGetJisCode, bbtnRoot})
         button->setEnabled(false);
     ConnectDictionaries();
+    ConnectLinks();
 
     for (int tag = 0; tag < 4; ++tag)
         connect(sbtnMove[size_t(tag)], &QToolButton::clicked, this, [this, tag] { MoveRecord(tag); });

@@ -157,6 +157,16 @@ private:
     [[nodiscard]] bool WheelOverTabs(QWheelEvent *Event);
     void FocusGroupIfMain();
 
+    // Maps, QR code, web search, browser and mail (DtInqiryLinks.cpp).
+    void ConnectLinks();
+    void bbtnMapClick();
+    void bbtnQRMapClick();
+    void bbtnWebSearchClick();
+    void bbtnOpenURLClick();
+    void bbtnEMailClick(int Tag);
+    // Writes a position taken from a map into the shown book record at once.
+    void StoreMapPosition(qint32 Latitude, qint32 Longitude);
+
     // Fields (DtInqiryFields.cpp).
     void FillGroupCombo();
     void FillSenderCombo();

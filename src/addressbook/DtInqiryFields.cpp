@@ -299,12 +299,6 @@ void TDataInquiry::RefreshKeywordCaptions()
     }
 }
 
-void TDataInquiry::RefreshLinkHints()
-{
-    // The map and route programs are not available yet; their buttons keep
-    // their plain captions.
-}
-
 void TDataInquiry::EditGroup()
 {
     if (AddressList) {

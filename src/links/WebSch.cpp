@@ -1,0 +1,103 @@
+#include "links/WebSch.h"
+
+#include "core/Env.h"
+#include "links/LinkServices.h"
+#include "links/LinkUrl.h"
+#include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString kSection = QStringLiteral("WEB SEARCH");
+const QString kEngine = QStringLiteral("Engine");
+
+} // namespace
+
+TWebSearch::TWebSearch(QWidget *Owner)
+    : QDialog(Owner)
+{
+    setWindowTitle(QStringLiteral("Web検索"));
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(QStringLiteral("検索名称"), this), 0, 0);
+    edtWord = new QLineEdit(this);
+    edtWord->setObjectName(QStringLiteral("edtWord"));
+    edtWord->setMaxLength(112);
+    grid->addWidget(edtWord, 0, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("検索エンジン"), this), 1, 0);
+    cbxEngine = new QComboBox(this);
+    cbxEngine->setObjectName(QStringLiteral("cbxEngine"));
+    for (const TWebSearchEngine &engine : WebSearchEngines())
+        cbxEngine->addItem(engine.Name);
+    grid->addWidget(cbxEngine, 1, 1, 1, 2);
+    bbtnSearch = new QPushButton(QStringLiteral("検索"), this);
+    bbtnSearch->setObjectName(QStringLiteral("bbtnSearch"));
+    bbtnSearch->setAutoDefault(false);
+    btnClose = new QPushButton(QStringLiteral("閉じる"), this);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose->setAutoDefault(false);
+    grid->addWidget(bbtnSearch, 2, 1);
+    grid->addWidget(btnClose, 2, 2);
+    connect(bbtnSearch, &QPushButton::clicked, this, [this] { bbtnSearchClick(); });
+    connect(btnClose, &QPushButton::clicked, this, [this] { done(2); });
+    edtWord->installEventFilter(this);
+    cbxEngine->installEventFilter(this);
+
+    const TMemIniFile ini(SettingsFileName());
+    int engine = ini.ReadInteger(kSection, kEngine, 0);
+    if (engine < 0 || engine >= WebSearchEngineCount)
+        engine = 0;
+    cbxEngine->setCurrentIndex(engine);
+}
+
+void TWebSearch::SetSearchText(const QString &Text)
+{
+    edtWord->setText(Text);
+    edtWord->setCursorPosition(int(edtWord->text().size()));
+}
+
+bool TWebSearch::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Watched == edtWord) {
+                cbxEngine->setFocus();
+                return true;
+            }
+            if (Watched == cbxEngine) {
+                bbtnSearch->setFocus();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(Watched, Event);
+}
+
+void TWebSearch::bbtnSearchClick()
+{
+    // Blanks alone would search for nothing at all: refused like an empty word.
+    if (edtWord->text().trimmed().isEmpty()) {
+        ShowMessageBoxAt(this, QStringLiteral("検索名称を入力してください  "), ProductCaption(), MB_ICONINFORMATION,
+                         mbpCenterOnOwner, 0, 0);
+        edtWord->setFocus();
+        return;
+    }
+    const int engine = cbxEngine->currentIndex();
+    if (!LinkServices().Urls->Open(WebSearchUrl(engine, edtWord->text()))) {
+        ShowMessageBoxAt(this, QStringLiteral("ブラウザーが起動できませんでした  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        return;
+    }
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(kSection, kEngine, engine);
+    (void)ini.UpdateFile(); // the engine is a convenience: a failed write loses
+                            // only it
+    done(1);
+}

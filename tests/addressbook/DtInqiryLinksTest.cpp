@@ -1,0 +1,306 @@
+#include "DtInqiryFixture.h"
+
+#include "links/LinkFakes.h"
+#include "links/LinkUrl.h"
+#include "links/QRMap.h"
+#include "links/WebSch.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr qint32 kPickedLat = 128000123;
+constexpr qint32 kPickedLon = 503000456;
+
+// A map view that "hands back" the position the user picked.
+class TPickingView : public IMapView
+{
+public:
+    void SetProgramDir(const QString &) override {}
+    void SetParentWnd(QWidget *) override {}
+    void CenterOnOwner(QWidget *, int) override {}
+    TMapFixUp SetSearchParams(const TMapSearchParams &Params) override
+    {
+        given = Params;
+        return TMapFixUp::ByPosition;
+    }
+    int ShowModal() override { return 1; }
+    std::pair<qint32, qint32> GetResult() const override { return {kPickedLat, kPickedLon}; }
+    static inline TMapSearchParams given;
+};
+
+class TPickingPrograms : public IMapPrograms
+{
+public:
+    bool IsInstalled(TMapProgramKind) override { return true; }
+    std::unique_ptr<IMapView> CreateView(TMapProgramKind, QWidget *) override
+    {
+        ++views;
+        return std::make_unique<TPickingView>();
+    }
+    bool Launch(TMapProgramKind, const TMapSearchParams &) override { return true; }
+    int views = 0;
+};
+
+class RecordFormLinksTest : public RecordFormTest
+{
+protected:
+    TFakeLinkWorld world;
+    int keptMap = CooperateMap;
+    int keptKind = CooperateMapSearchKind;
+
+    void TearDown() override
+    {
+        CooperateMap = keptMap;
+        CooperateMapSearchKind = keptKind;
+        RecordFormTest::TearDown();
+    }
+
+    // Runs Check on the modal dialog of type T once it is up, then closes it.
+    template <class T, class F>
+    void whenModal(F Check)
+    {
+        QTimer::singleShot(0, [Check] {
+            auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            Check(dialog);
+            dialog->reject();
+        });
+    }
+};
+
+TEST_F(RecordFormLinksTest, linkButtonsAreEnabledAndRouteWaits)
+{
+    openNew();
+    for (const char *name : {"bbtnMap", "bbtnQRMap", "bbtnWebSearch", "bbtnOpenURL", "bbtnEMail1", "bbtnEMail2"})
+        EXPECT_TRUE(child<QToolButton>(QLatin1String(name))->isEnabled()) << name;
+    EXPECT_FALSE(child<QToolButton>(QStringLiteral("bbtnRoot"))->isEnabled());
+}
+
+TEST_F(RecordFormLinksTest, mapButtonHintNamesTheChosenProgram)
+{
+    CooperateMap = 9;
+    openNew();
+    EXPECT_EQ(child<QToolButton>(QStringLiteral("bbtnMap"))->toolTip(),
+              QStringLiteral("地図表示\r\nグランマップ東京都全域版"));
+}
+
+class RecordFormMapMissingTest : public RecordFormLinksTest, public ::testing::WithParamInterface<int>
+{
+};
+
+// No map program exists on this machine: each kind names itself as missing
+// and the record stays as it was.
+TEST_P(RecordFormMapMissingTest, reportsTheProgramAsNotInstalled)
+{
+    CooperateMap = GetParam();
+    openNew();
+    setText(QStringLiteral("edtTdfkn"), QStringLiteral("東京都"));
+    setText(QStringLiteral("edtTel"), QStringLiteral("03-1234-5678"));
+    click(QStringLiteral("bbtnMap"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, MapMissingMessages[size_t(GetParam())]);
+    EXPECT_TRUE(world.runner.started.isEmpty());
+    EXPECT_EQ(form->GetFormData().Latitude, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, RecordFormMapMissingTest, ::testing::Range(0, MapProgramCount));
+
+TEST_F(RecordFormLinksTest, mapGetsTheJoinedAddressAndTheTelephoneDigits)
+{
+    TPickingPrograms programs;
+    TScopedMapPrograms scope(programs);
+    CooperateMap = 5;
+    CooperateMapSearchKind = 1;
+    openNew();
+    setText(QStringLiteral("edtTdfkn"), QStringLiteral(" 東京都 "));
+    setText(QStringLiteral("edtAdrs1"), QStringLiteral("港区"));
+    setText(QStringLiteral("edtAdrs3"), QStringLiteral("芝公園 "));
+    setText(QStringLiteral("edtTel"), QStringLiteral("03-1234-5678"));
+    click(QStringLiteral("bbtnMap"));
+    EXPECT_EQ(TPickingView::given.Address, QStringLiteral("東京都港区芝公園"));
+    EXPECT_EQ(TPickingView::given.Phone, QStringLiteral("0312345678"));
+    EXPECT_EQ(TPickingView::given.Mode, 1);
+}
+
+TEST_F(RecordFormLinksTest, newRecordTakesThePickedPositionWithoutAsking)
+{
+    TPickingPrograms programs;
+    TScopedMapPrograms scope(programs);
+    CooperateMap = 8;
+    openNew();
+    click(QStringLiteral("bbtnMap"));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(form->GetFormData().Latitude, kPickedLat);
+    EXPECT_EQ(form->GetFormData().Longitude, kPickedLon);
+}
+
+TEST_F(RecordFormLinksTest, storedRecordKeepsItsPositionWithSuperMapple)
+{
+    TPickingPrograms programs;
+    TScopedMapPrograms scope(programs);
+    CooperateMap = 8;
+    ASSERT_NO_FATAL_FAILURE(openRow(0));
+    const qint32 recNo = form->GetCurrentRecNo();
+    click(QStringLiteral("bbtnMap"));
+    EXPECT_EQ(programs.views, 1);
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(form->GetFormData().Latitude, 0);
+    TTable &table = *DMMurven19->AdrsTable();
+    ASSERT_TRUE(table.FindKey({QVariant(recNo)}));
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Latitude")).AsInteger(), 0);
+}
+
+TEST_F(RecordFormLinksTest, confirmedPositionIsStoredAtOnceAndFormStaysUnchanged)
+{
+    TPickingPrograms programs;
+    TScopedMapPrograms scope(programs);
+    CooperateMap = 5;
+    ASSERT_NO_FATAL_FAILURE(openRow(1));
+    const qint32 recNo = form->GetCurrentRecNo();
+    boxes.enqueue(IDYES);
+    click(QStringLiteral("bbtnMap"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("地図で指定した座標の緯度経度を保存してもよろしいですか？  "));
+    TTable &table = *DMMurven19->AdrsTable();
+    table.SetIndexName(QString());
+    ASSERT_TRUE(table.FindKey({QVariant(recNo)}));
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Latitude")).AsInteger(), kPickedLat);
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Longitude")).AsInteger(), kPickedLon);
+    EXPECT_TRUE(table.FieldByName(QStringLiteral("UpdDateTime")).AsDateTime().isValid());
+    EXPECT_FALSE(form->IsChanged());
+    EXPECT_EQ(form->GetFormData().Latitude, kPickedLat);
+}
+
+TEST_F(RecordFormLinksTest, declinedPositionLeavesTheRecord)
+{
+    TPickingPrograms programs;
+    TScopedMapPrograms scope(programs);
+    CooperateMap = 2;
+    ASSERT_NO_FATAL_FAILURE(openRow(1));
+    boxes.enqueue(IDNO);
+    click(QStringLiteral("bbtnMap"));
+    EXPECT_EQ(programs.views, 1);
+    EXPECT_EQ(form->GetFormData().Latitude, 0);
+}
+
+TEST_F(RecordFormLinksTest, atlasMateWithoutPhoneOrPositionAsksForThePhone)
+{
+    CooperateMap = 0;
+    openNew();
+    // AtlasMate answers that it has nothing to show (no position, no
+    // telephone number): the form asks for the number instead.
+    struct TEmptyPrograms : TPickingPrograms
+    {
+        std::unique_ptr<IMapView> CreateView(TMapProgramKind, QWidget *) override
+        {
+            struct TEmptyView : TPickingView
+            {
+                TMapFixUp SetSearchParams(const TMapSearchParams &) override { return TMapFixUp::NothingForPosition; }
+            };
+            return std::make_unique<TEmptyView>();
+        }
+    } empty;
+    TScopedMapPrograms scope(empty);
+    click(QStringLiteral("bbtnMap"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("電話番号を入力してください  "));
+    EXPECT_EQ(QApplication::focusWidget(), edit(QStringLiteral("edtTel")));
+}
+
+TEST_F(RecordFormLinksTest, qrButtonShowsTheCodeOfTheJoinedAddress)
+{
+    openNew();
+    setText(QStringLiteral("edtTdfkn"), QStringLiteral("東京都"));
+    setText(QStringLiteral("edtAdrs1"), QStringLiteral("港区 芝公園"));
+    QString shown;
+    bool drawn = false;
+    whenModal<TQRCodeMap>([&](TQRCodeMap *dialog) {
+        shown = dialog->Address();
+        drawn = !dialog->Code().isNull();
+    });
+    click(QStringLiteral("bbtnQRMap"));
+    EXPECT_EQ(shown, QStringLiteral("東京都港区 芝公園"));
+    EXPECT_TRUE(drawn);
+}
+
+TEST_F(RecordFormLinksTest, webSearchOffersTheCompanyNameInCompanyMode)
+{
+    openNew();
+    click(QStringLiteral("sbtnCorp"));
+    setText(QStringLiteral("nmedtCorpKanji"), QStringLiteral("株式会社テスト"));
+    QString word;
+    whenModal<TWebSearch>(
+        [&](TWebSearch *dialog) { word = dialog->findChild<QLineEdit *>(QStringLiteral("edtWord"))->text(); });
+    click(QStringLiteral("bbtnWebSearch"));
+    EXPECT_EQ(word, QStringLiteral("株式会社テスト"));
+}
+
+TEST_F(RecordFormLinksTest, webSearchOffersNothingForAPrivatePerson)
+{
+    openNew();
+    QString word = QStringLiteral("<not shown>");
+    whenModal<TWebSearch>(
+        [&](TWebSearch *dialog) { word = dialog->findChild<QLineEdit *>(QStringLiteral("edtWord"))->text(); });
+    click(QStringLiteral("bbtnWebSearch"));
+    EXPECT_EQ(word, QString());
+}
+
+TEST_F(RecordFormLinksTest, browserRefusesAnEmptyUrl)
+{
+    openNew();
+    setText(QStringLiteral("edtURL"), QStringLiteral("  "));
+    click(QStringLiteral("bbtnOpenURL"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("ホームページURLを入力してください  "));
+    EXPECT_TRUE(world.urls.opened.isEmpty());
+}
+
+struct OpenCase
+{
+    const char *name;
+    const char *edit;
+    const char *button;
+    const char *typed;
+    const char *opened;
+};
+
+class RecordFormOpenTest : public RecordFormLinksTest, public ::testing::WithParamInterface<OpenCase>
+{
+};
+
+TEST_P(RecordFormOpenTest, opensTheLink)
+{
+    openNew();
+    setText(QLatin1String(GetParam().edit), QString::fromUtf8(GetParam().typed));
+    click(QLatin1String(GetParam().button));
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_EQ(world.urls.opened.size(), 1);
+    EXPECT_EQ(world.urls.opened.constFirst(), QByteArray(GetParam().opened));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, RecordFormOpenTest,
+                         ::testing::Values(OpenCase{"urlWithoutSchemeGetsHttp", "edtURL", "bbtnOpenURL",
+                                                    " www.example.jp/a ", "http://www.example.jp/a"},
+                                           OpenCase{"httpsUrlStaysAsTyped", "edtURL", "bbtnOpenURL",
+                                                    "https://example.jp/?q=%93%8C", "https://example.jp/?q=%93%8C"},
+                                           OpenCase{"mailGetsMailto", "edtEMail1", "bbtnEMail1", "taro@example.jp",
+                                                    "mailto:taro@example.jp"},
+                                           OpenCase{"mailtoIsNotDoubled", "edtEMail2", "bbtnEMail2",
+                                                    "mailto:hanako@example.jp", "mailto:hanako@example.jp"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(RecordFormLinksTest, mailRefusesAnEmptyAddressAndFocusesIt)
+{
+    openNew();
+    click(QStringLiteral("bbtnEMail2"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("メールアドレスを入力してください  "));
+    EXPECT_EQ(QApplication::focusWidget(), edit(QStringLiteral("edtEMail2")));
+}
+
+} // namespace
