@@ -204,6 +204,10 @@ private:
     void actInitColumnExecute();
     void actReloadExecute();
     void actEditGroupExecute();
+    void actVersionExecute();
+    void actEnvironmentExecute();
+    void SaveFolderSettings();
+    void ChangeDataFolder();
 
     TAddressListModel *m_model = nullptr;
     TAddressListView *lvAddress = nullptr;

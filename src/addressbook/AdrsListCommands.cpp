@@ -12,6 +12,7 @@
 #include "addressbook/KeywdEdt.h"
 #include "addressbook/WordSch.h"
 #include "core/GrpEdt.h"
+#include "core/VersionInfo.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -436,4 +437,11 @@ void TAddressList::actReloadExecute()
     RefreshList(false, true, true);
     SelectRow(first, false, false);
     lvAddress->setFocus();
+}
+
+void TAddressList::actVersionExecute()
+{
+    TVersionInfo dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.exec();
 }

@@ -4,7 +4,9 @@
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
 #include "BookFixture.h"
+#include "core/InfoDlg.h"
 #include "core/Inquiry.h"
+#include "core/VersionInfo.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SqlCipher.h"
@@ -14,6 +16,7 @@
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntForms.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
@@ -119,6 +122,49 @@ TEST_F(AddressListWindow, firstShowOpensTheLastBookWithRowZeroSelected)
     EXPECT_EQ(list->PanelText(3), QStringLiteral("表示件数： 12"));
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_TRUE(action("actDelete")->isEnabled());
+}
+
+// With [BASE] Info on, the first show greets the user before the book opens;
+// the greeting's answer is stored for the next start.
+TEST_F(AddressListWindow, firstShowGreetsWhenInfoIsOnAndStoresTheAnswer)
+{
+    {
+        TMemIniFile settings(SettingsFileName());
+        settings.WriteBool(QStringLiteral("BASE"), QStringLiteral("Info"), true);
+        ASSERT_TRUE(settings.UpdateFile());
+    }
+    bool greeted = false;
+    std::function<void()> answer = [&] {
+        auto *dialog = qobject_cast<TInfoDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        greeted = true;
+        dialog->findChild<QCheckBox *>(QStringLiteral("ckbInfo"))->setChecked(false);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    };
+    QTimer::singleShot(0, answer);
+    openWindow();
+    EXPECT_TRUE(greeted);
+    EXPECT_EQ(list->GetRowCount(), kRows);
+    const TMemIniFile settings(SettingsFileName());
+    EXPECT_FALSE(settings.ReadBool(QStringLiteral("BASE"), QStringLiteral("Info"), true));
+}
+
+TEST_F(AddressListWindow, versionCommandShowsTheAboutBox)
+{
+    openWindow();
+    ASSERT_TRUE(action("actVersion")->isEnabled());
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<TVersionInfo *>(QApplication::activeModalWidget());
+        shown = box != nullptr;
+        if (box)
+            QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    });
+    action("actVersion")->trigger();
+    EXPECT_TRUE(shown);
 }
 
 // A sender is written only for an existing record and only when the table
@@ -495,10 +541,22 @@ class BlockedSettings : public AddressListWindow, public ::testing::WithParamInt
 TEST_P(BlockedSettings, isReportedNamingTheFileWhenTheWindowCloses)
 {
     const QString file = GetParam().file();
+    QFile::remove(file); // the fixture's settings file, where the folder goes
     ASSERT_TRUE(QDir().mkpath(file));
+    // Without a readable settings file the greeting shows, and its answer
+    // cannot be stored either: that is reported when it closes.
+    QTimer greeting;
+    QObject::connect(&greeting, &QTimer::timeout, [] {
+        if (auto *dialog = qobject_cast<TInfoDialog *>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    greeting.start(10);
     openWindow();
+    greeting.stop();
+    const int atOpen = boxes.count();
+    EXPECT_LE(atOpen, 1);
     closeWindow();
-    ASSERT_EQ(boxes.count(), 1);
+    ASSERT_EQ(boxes.count(), atOpen + 1);
     EXPECT_TRUE(boxes.last().text.startsWith(QString::fromUtf16(GetParam().what) +
                                              QStringLiteral("をファイルに保存できませんでした  \r\n") +
                                              QDir::toNativeSeparators(file)))
