@@ -4,6 +4,7 @@
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
 #include "BookFixture.h"
+#include "core/Environment.h"
 #include "core/InfoDlg.h"
 #include "core/Inquiry.h"
 #include "core/VersionInfo.h"
@@ -467,6 +468,63 @@ TEST_F(AddressListWindow, openingAnotherBookClearsTheSearchAndItsMarks)
     EXPECT_TRUE(list->SearchWord().isEmpty());
     EXPECT_TRUE(list->Model()->SearchWord.isEmpty()) << "the new book's cells are not marked";
     EXPECT_FALSE(action("actWordNext")->isEnabled());
+}
+
+// A new data folder chosen in the settings dialog: the list settings stay
+// in the old folder, the books of the new one are scanned and, with none
+// there, the user creates the first one ("アドレス" offered).
+TEST_F(AddressListWindow, settingsDialogSwitchesToANewDataFolder)
+{
+    const QString oldFolder = DataPath;
+    const QString newFolder = home.root() + QStringLiteral("/other/");
+    ASSERT_TRUE(QDir().mkpath(newFolder));
+    openWindow();
+    ASSERT_TRUE(action("actEnvironment")->isEnabled());
+    QFile::remove(oldFolder + QStringLiteral("AdrsList.ini"));
+
+    bool setDone = false;
+    bool chosen = false;
+    std::function<void()> answer = [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *settings = qobject_cast<TEnvironment *>(modal); settings && !setDone) {
+            setDone = true;
+            settings->findChild<QComboBox *>(QStringLiteral("cbxDataPath"))->setEditText(newFolder);
+            QTest::mouseClick(settings->findChild<QPushButton *>(QStringLiteral("btnSet")), Qt::LeftButton);
+        } else if (auto *books = qobject_cast<TAddressSelect *>(modal)) {
+            chosen = true;
+            QTest::mouseClick(books->findChild<QPushButton *>(QStringLiteral("btnOk")), Qt::LeftButton);
+            return;
+        }
+        QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(0, answer);
+    action("actEnvironment")->trigger();
+    ASSERT_TRUE(setDone);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(DataPath, newFolder);
+    EXPECT_EQ(AdrsName, QStringLiteral("アドレス"));
+    EXPECT_EQ(list->windowTitle(), QStringLiteral("ピルカノス2014 - アドレス"));
+    ASSERT_EQ(AdrsFolderList.size(), 1);
+    EXPECT_TRUE(QFileInfo(AdrsPath + AdrsFolderList.first().Folder).isDir());
+    EXPECT_TRUE(AdrsPath.startsWith(newFolder));
+    EXPECT_EQ(list->GetRowCount(), 0);
+    EXPECT_TRUE(QFile::exists(oldFolder + QStringLiteral("AdrsList.ini"))) << "the old folder keeps its list settings";
+    const TMemIniFile settings(SettingsFileName());
+    EXPECT_EQ(settings.ReadString(QStringLiteral("BASE"), QStringLiteral("DataPath"), QString()), newFolder);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(AddressListWindow, settingsDialogCancelledChangesNothing)
+{
+    openWindow();
+    const QString before = DataPath;
+    QTimer::singleShot(0, [] {
+        if (auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget()))
+            QTest::mouseClick(settings->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+    });
+    action("actEnvironment")->trigger();
+    EXPECT_EQ(DataPath, before);
+    EXPECT_EQ(list->GetRowCount(), kRows);
 }
 
 TEST_F(AddressListWindow, dragFromRowSevenUpToRowThreeAddsTheRangeToTheSelection)
