@@ -11,6 +11,7 @@
 #include "core/DBInfo.h"
 #include "core/Environment.h"
 #include "core/Main.h"
+#include "core/PDFHelp.h"
 #include "core/UpdateDlg.h"
 #include "core/InfoDlg.h"
 #include "core/Env.h"
@@ -311,7 +312,7 @@ void TAddressList::CreateActions()
         {&actRepairIndex, "actRepairIndex", QStringLiteral("インデックス修復(&I)..."), none,
          QStringLiteral("インデックスが破損したり古くなったりしたアドレス帳データを修復します"), false, true},
         {&actTopic, "actTopic", QStringLiteral("ピルカノス2014 操作ガイド(&H)"), none,
-         QStringLiteral("ピルカノス2014 の操作ガイドを表示します"), false, false},
+         QStringLiteral("ピルカノス2014 の操作ガイドを表示します"), true, false},
         {&actVersion, "actVersion", QStringLiteral("バージョン情報(&A)"), none,
          QStringLiteral("バージョン情報を表示します"), true, false},
     };
@@ -366,6 +367,7 @@ void TAddressList::CreateActions()
     connect(actReload, &QAction::triggered, this, [this] { actReloadExecute(); });
     connect(actVersion, &QAction::triggered, this, [this] { actVersionExecute(); });
     connect(actEnvironment, &QAction::triggered, this, [this] { actEnvironmentExecute(); });
+    connect(actTopic, &QAction::triggered, this, [this] { ShowHelp(HelpContextOf(this)); });
 }
 
 void TAddressList::CreateMenus()
