@@ -705,9 +705,10 @@ void TEnvironment::btnSetClick()
 
     // 5. Write the settings file; the program's variables change only when
     // it was written, so a failure leaves the run as it was.
-    const QString dvd = cbxDrive->count() > 0 ? driveOfItem(cbxDrive->currentText()) : withoutDelimiter(SearchDataPath);
     TMemIniFile ini(SettingsFileName());
-    ini.WriteString(kBase, QStringLiteral("DVD"), dvd);
+    // With no disc drive found the drive setting stays as it was.
+    if (cbxDrive->count() > 0)
+        ini.WriteString(kBase, QStringLiteral("DVD"), driveOfItem(cbxDrive->currentText()));
     for (int i = 1; i <= AreaCount; ++i)
         ini.WriteBool(kBase, QStringLiteral("Use%1").arg(i), chkArea[size_t(i)]->isChecked());
     // A run on the stand-in folder (the configured one was not there at the

@@ -102,6 +102,14 @@ bool IsBareFileName(const QString &Name)
     });
 }
 
+bool IsPackageManagedInstallation(const QString &ProgramFolder, bool Writable)
+{
+    if (!Writable)
+        return true;
+    const QString folder = QDir::cleanPath(ProgramFolder) + QLatin1Char('/');
+    return folder.startsWith(QLatin1String("/usr/")) && !folder.startsWith(QLatin1String("/usr/local/"));
+}
+
 TUpdateDialog::TUpdateDialog() = default;
 
 QString TUpdateDialog::UpdateFolder()
@@ -481,7 +489,7 @@ bool RunUpdateCheck(QWidget *Owner, bool Manual)
         }
     }
     // Files installed by the system's package manager are replaced by it alone.
-    if (!QFileInfo(AppPath).isWritable()) {
+    if (IsPackageManagedInstallation(AppPath, QFileInfo(AppPath).isWritable())) {
         show(QStringLiteral("最新のアップデートが公開されています  \r\n\r\n"
                             "このプログラムはシステムのパッケージ管理でインストールされています  \r\n"
                             "アップデートはパッケージ管理ソフトから適用してください  "),

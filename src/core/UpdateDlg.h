@@ -40,6 +40,11 @@ class QWidget;
 // name: not empty, no separator, not "." or "..", no control character.
 [[nodiscard]] bool IsBareFileName(const QString &Name);
 
+// An installation the system's package manager owns: its program folder
+// cannot be written, or lies in the system's own tree (/usr but not
+// /usr/local). Its files are replaced by the package manager alone.
+[[nodiscard]] bool IsPackageManagedInstallation(const QString &ProgramFolder, bool Writable);
+
 struct TUpdateFile {
     QString Name;
     QString JpName;

@@ -26,6 +26,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -151,6 +152,24 @@ TEST_F(AddressListWindow, firstShowGreetsWhenInfoIsOnAndStoresTheAnswer)
     EXPECT_EQ(list->GetRowCount(), kRows);
     const TMemIniFile settings(SettingsFileName());
     EXPECT_FALSE(settings.ReadBool(QStringLiteral("BASE"), QStringLiteral("Info"), true));
+}
+
+// The automatic update check at the first show says nothing when the
+// server cannot be reached, and the book opens as usual.
+TEST_F(AddressListWindow, automaticUpdateCheckStaysSilentWhenTheServerIsUnreachable)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    const QString savedDomain = UpdateDomain;
+    UpdateDomain = QStringLiteral("127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    UpdateCheck = true;
+    openWindow();
+    UpdateDomain = savedDomain;
+    UpdateCheck = false;
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(list->GetRowCount(), kRows);
+    EXPECT_TRUE(list->isVisible());
 }
 
 TEST_F(AddressListWindow, versionCommandShowsTheAboutBox)

@@ -135,6 +135,32 @@ INSTANTIATE_TEST_SUITE_P(Names, DownloadNames,
                                            NameCase{"..\\evil", false}, NameCase{"/etc/passwd", false},
                                            NameCase{"a\nb", false}));
 
+struct InstallCase {
+    const char *folder;
+    bool writable;
+    bool packaged;
+};
+
+class Installations : public ::testing::TestWithParam<InstallCase>
+{
+};
+
+TEST_P(Installations, packagesAreUpdatedByThePackageManager)
+{
+    EXPECT_EQ(IsPackageManagedInstallation(QString::fromLatin1(GetParam().folder), GetParam().writable),
+              GetParam().packaged)
+        << GetParam().folder;
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, Installations,
+                         ::testing::Values(InstallCase{"/usr/share/murven19/", true, true},
+                                           InstallCase{"/usr/lib/murven19", true, true},
+                                           InstallCase{"/usr/local/share/murven19/", true, false},
+                                           InstallCase{"/opt/murven19/", true, false},
+                                           InstallCase{"/opt/murven19/", false, true},
+                                           InstallCase{"/home/u/murven/", true, false},
+                                           InstallCase{"/usrx/murven/", true, false}));
+
 // ---- The description --------------------------------------------------------
 
 struct ParseCase {
