@@ -5,6 +5,7 @@
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/Screenshot.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -191,6 +192,11 @@ private:
 TEST_F(SettingsDialog, onlyInstalledRegionsCanBeChosen)
 {
     open();
+    for (int page = 0; page < 6; ++page) {
+        dialog->ShowPage(page);
+        EXPECT_FALSE(saveScreenshot(dialog.get(), QStringLiteral("Environment-page%1").arg(page)).isEmpty());
+    }
+    dialog->ShowPage(0);
     EXPECT_FALSE(child<QCheckBox>("chkArea1")->isEnabled());
     EXPECT_TRUE(child<QCheckBox>("chkArea2")->isChecked());
     EXPECT_TRUE(child<QCheckBox>("chkArea3")->isEnabled());

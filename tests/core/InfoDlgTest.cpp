@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/Screenshot.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -51,6 +52,8 @@ TEST_F(InfoDialogTest, greetsWithTheProductNameAndTicksUpdateFromTheSetting)
 {
     UpdateCheck = false;
     TInfoDialog dialog;
+    dialog.show();
+    EXPECT_FALSE(saveScreenshot(&dialog, QStringLiteral("InfoDialog")).isEmpty());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ピルカノス2014"));
     EXPECT_TRUE(dialog.findChild<QLabel *>(QStringLiteral("lblInfo1"))->text().startsWith(QStringLiteral("ピルカノス2014 をお買い上げ")));
     EXPECT_TRUE(dialog.GetShowInfo());

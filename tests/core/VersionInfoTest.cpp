@@ -1,5 +1,6 @@
 #include "core/VersionInfo.h"
 
+#include "support/Screenshot.h"
 #include "support/UrlRecorder.h"
 
 #include <QSysInfo>
@@ -101,6 +102,8 @@ TEST(VersionBox, linksOpenThePublisherAndProductPagesThroughTheDesktop)
 TEST(VersionBox, showsTheVersionAndAMemoryBarWithinItsRange)
 {
     TVersionInfo box;
+    box.show();
+    EXPECT_FALSE(saveScreenshot(&box, QStringLiteral("VersionInfo")).isEmpty());
     EXPECT_EQ(box.findChild<QLabel *>(QStringLiteral("lblVersion"))->text(), FormatVersionLabel(ProgramVersion()));
     EXPECT_TRUE(box.findChild<QLabel *>(QStringLiteral("lblMemory"))->text().startsWith(QStringLiteral("利用可能なメモリ:  ")));
     const auto *bar = box.findChild<QProgressBar *>(QStringLiteral("pbMemory"));
