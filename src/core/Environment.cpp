@@ -13,6 +13,7 @@
 #include "widgets/CheckedCaption.h"
 #include "widgets/EnterKey.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -198,7 +199,10 @@ TEnvironment::TEnvironment(QWidget *Owner)
     for (QCheckBox *box : findChildren<QCheckBox *>()) {
         PaintCheckedCaption(box);
         connect(box, &QCheckBox::toggled, this, [box] { PaintCheckedCaption(box); });
+        box->installEventFilter(this);
     }
+    for (QComboBox *combo : {cbxDrive, cbxMapSoft, cbxMapSearchKind, cbxRootSoft})
+        combo->installEventFilter(this);
     ShowPage(m_page);
     adjustSize();
 }
@@ -598,6 +602,21 @@ bool TEnvironment::eventFilter(QObject *Watched, QEvent *Event)
         }
         if (QWidget *target = first[m_page] ? first[m_page] : cbxDataPath)
             target->setFocus();
+        return true;
+    } else if (Watched == cbxDrive && IsEnterKeyPress(Event)) {
+        // Enter moves on through the fields; only btnSet itself saves.
+        cbxDataPath->setFocus();
+        cbxDataPath->lineEdit()->end(false);
+        return true;
+    } else if ((Watched == chkBGPaint || Watched == chkUpdate) && IsEnterKeyPress(Event)) {
+        btnSet->setFocus();
+        return true;
+    } else if ((qobject_cast<QCheckBox *>(Watched) || Watched == cbxMapSoft || Watched == cbxMapSearchKind ||
+                Watched == cbxRootSoft) &&
+               IsEnterKeyPress(Event)) {
+        focusNextChild();
+        if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+            edit->end(false);
         return true;
     } else if (Watched == cbxDataPath && IsEnterKeyPress(Event)) {
         if (cbxDataPath->currentText().isEmpty())

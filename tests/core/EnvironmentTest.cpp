@@ -7,6 +7,7 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "support/Screenshot.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -434,6 +435,25 @@ TEST_F(SettingsDialog, pageKeysMoveTheHistoryCountByTenWithinTheRange)
     pressSet();
     EXPECT_TRUE(dialog->Changes().HisCount);
     EXPECT_EQ(HisCount, 30);
+}
+
+TEST_F(SettingsDialog, enterMovesThroughTheFieldsWithoutSaving)
+{
+    const QByteArray before = settingsBytes();
+    open();
+    dialog->ShowPage(2);
+    auto *changeData = child<QCheckBox>("chkChangeData");
+    changeData->setFocus();
+    QTest::keyClick(changeData, Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_NE(QApplication::focusWidget(), changeData);
+    dialog->ShowPage(5);
+    auto *update = child<QCheckBox>("chkUpdate");
+    update->setFocus();
+    QTest::keyClick(update, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), child<QPushButton>("btnSet"));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(settingsBytes(), before);
 }
 
 TEST_F(SettingsDialog, theListColourFlagFollowsColourAndSwitch)
