@@ -66,8 +66,7 @@ enum TUpdateCode : int {
     ucTimeout = 1501,
     ucHostNotFound = 1502,
     ucCannotConnect = 1503,
-    ucNetworkOther = 1600, // plus Qt's network error number
-    ucHttpStatus = 1700,   // never stored itself: the HTTP status is stored
+    ucNetworkOther = 1600, // plus Qt's network error number; an HTTP status other than 2xx is stored as it is
     ucNoXml = 2000,
     ucRootNotUpdate = 2001,
     ucNoApp = 2002,
