@@ -5,6 +5,7 @@
 #include "core/InputPW.h"
 #include "core/Inquiry.h"
 #include "core/Main.h"
+#include "core/PDFHelp.h"
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
@@ -83,6 +84,9 @@ int main(int argc, char **argv)
         (void)LoadWqhyp(AppPath, AppPath + QStringLiteral("Dic/"));
     };
     parts.freeWqhyp = [] { FreeWqhyp(); };
+    parts.createManual = [] { CreateManual(); };
+    parts.closeManual = [] { CloseManual(); };
+    parts.freeManual = [] { FreeManual(); };
     parts.createDataModule = [] { DMMurven19 = new TDMMurven19; };
     parts.freeDataModule = [] { FreeDataModule(); };
     parts.askPassword = [] {

@@ -9,6 +9,11 @@
 #include "addressbook/AdrsListView.h"
 #include "core/AdrsSel.h"
 #include "core/DBInfo.h"
+#include "core/Environment.h"
+#include "core/Main.h"
+#include "core/PDFHelp.h"
+#include "core/UpdateDlg.h"
+#include "core/InfoDlg.h"
 #include "core/Env.h"
 #include "core/GrpEdt.h"
 #include "core/Inquiry.h"
@@ -293,7 +298,7 @@ void TAddressList::CreateActions()
         {&actListPrint, "actListPrint", QStringLiteral("一覧表印刷(&L)..."), none,
          QStringLiteral("アドレス帳データの一覧を印刷します"), false, true},
         {&actEnvironment, "actEnvironment", QStringLiteral("環境設定(&E)..."), QKeySequence(Qt::CTRL | Qt::Key_E),
-         QStringLiteral("実行環境を設定します"), false, false},
+         QStringLiteral("実行環境を設定します"), true, false},
         {&actBackup, "actBackup", QStringLiteral("バックアップ(&B)..."), none,
          QStringLiteral("データのバックアップを取ります"), true, false},
         {&actRestore, "actRestore", QStringLiteral("復元(&R)..."), none,
@@ -307,9 +312,9 @@ void TAddressList::CreateActions()
         {&actRepairIndex, "actRepairIndex", QStringLiteral("インデックス修復(&I)..."), none,
          QStringLiteral("インデックスが破損したり古くなったりしたアドレス帳データを修復します"), true, true},
         {&actTopic, "actTopic", QStringLiteral("ピルカノス2014 操作ガイド(&H)"), none,
-         QStringLiteral("ピルカノス2014 の操作ガイドを表示します"), false, false},
+         QStringLiteral("ピルカノス2014 の操作ガイドを表示します"), true, false},
         {&actVersion, "actVersion", QStringLiteral("バージョン情報(&A)"), none,
-         QStringLiteral("バージョン情報を表示します"), false, false},
+         QStringLiteral("バージョン情報を表示します"), true, false},
     };
     for (const TCommand &command : commands) {
         auto *action = new TTntAction(command.Caption, this);
@@ -367,6 +372,9 @@ void TAddressList::CreateActions()
     connect(actViewColumn, &QAction::triggered, this, [this] { actViewColumnExecute(); });
     connect(actInitColumn, &QAction::triggered, this, [this] { actInitColumnExecute(); });
     connect(actReload, &QAction::triggered, this, [this] { actReloadExecute(); });
+    connect(actVersion, &QAction::triggered, this, [this] { actVersionExecute(); });
+    connect(actEnvironment, &QAction::triggered, this, [this] { actEnvironmentExecute(); });
+    connect(actTopic, &QAction::triggered, this, [this] { ShowHelp(HelpContextOf(this)); });
 }
 
 void TAddressList::CreateMenus()
@@ -618,8 +626,13 @@ void TAddressList::AfterShow()
 {
     if (isVisible())
         repaint();
-    // The information dialog and the update check come with their own
-    // windows; the keys Info and UpdateCheck stay as they are meanwhile.
+    if (m_showInfo)
+        ShowInfoDialog(this);
+    if (UpdateCheck && RunUpdateCheck(this, false)) {
+        // The update program replaces the files once this run has ended.
+        QDialog::reject();
+        return;
+    }
     QString notice;
     if (FirstRun)
         notice = QStringLiteral("使用するアドレス帳を指定するためにアドレス帳の作成画面に入ります  ");
@@ -784,6 +797,76 @@ void TAddressList::SwitchBook(int Mode)
             action->setEnabled(false);
         UpdateCountPanels();
     }
+}
+
+void TAddressList::actEnvironmentExecute()
+{
+    TEnvironment dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
+    dialog.SaveListSettings = [this] { SaveFolderSettings(); };
+    const int result = dialog.exec();
+    if (dialog.Restart()) {
+        // The update program replaces the files once this run has ended.
+        QDialog::reject();
+        return;
+    }
+    if (result != QDialog::Accepted)
+        return;
+    const TEnvironmentChanges &changes = dialog.Changes();
+    if (changes.DataPath) {
+        ChangeDataFolder();
+        return;
+    }
+    if (changes.ListColor)
+        UpdateListColor();
+}
+
+void TAddressList::SaveFolderSettings()
+{
+    SaveSearchList();
+    QString error;
+    if (!m_model->SaveListSettings(adrsListIni(), &error))
+        ShowWriteFailure(this, QStringLiteral("一覧の表示項目と表示順の設定"), adrsListIni(), error);
+    SaveBookOrder();
+}
+
+void TAddressList::ChangeDataFolder()
+{
+    // Everything of the old folder goes: its filter, rows, tables, histories.
+    TWaitCursor hourglass;
+    m_model->Condition.Clear();
+    m_model->FilterDisabled = false;
+    actDisableSearch->setChecked(false);
+    ApplySearchWord(QString());
+    m_model->SetTable(nullptr);
+    m_model->ClearRows();
+    if (m_adrsOpened && DMMurven19) {
+        DMMurven19->CloseAdrs();
+        m_adrsOpened = false;
+    }
+    if (DMMurven19) {
+        DMMurven19->FreeSenderTable();
+        DMMurven19->FreeAdrsTable();
+        DMMurven19->FreeDatabase();
+    }
+    for (QAction *action : std::as_const(m_rowCommands))
+        action->setEnabled(false);
+    UpdateFilterPanel();
+    UpdateCountPanels();
+
+    EnsureWordFiles();
+    QString error;
+    if (!ScanAddressBooks(false, &error))
+        ShowWriteFailure(this, QStringLiteral("アドレス帳の削除・名前の変更の予定"), AdrsOpFileName(), error);
+    m_model->LoadListSettings(adrsListIni());
+    LoadSearchList();
+    FillSortCombo();
+    UpdateSortDirButton();
+    UpdateSortControls();
+    OpenAddressBook(true);
+    if (!m_adrsOpened)
+        UpdateCountPanels();
 }
 
 // ---------------------------------------------------------------------------

@@ -217,6 +217,10 @@ private:
     void actReloadExecute();
     void actEditGroupExecute();
     void actImportFileExecute();
+    void actVersionExecute();
+    void actEnvironmentExecute();
+    void SaveFolderSettings();
+    void ChangeDataFolder();
 
     TAddressListModel *m_model = nullptr;
     TAddressListView *lvAddress = nullptr;

@@ -20,6 +20,7 @@
 #include "core/OptData.h"
 #include "core/RepIndex.h"
 #include "core/RestDat.h"
+#include "core/VersionInfo.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -562,4 +563,11 @@ void TAddressList::actConvertAdrsPosExecute()
     if (dialog.exec() == QDialog::Accepted)
         RefreshList(false, true, true);
     lvAddress->setFocus();
+}
+
+void TAddressList::actVersionExecute()
+{
+    TVersionInfo dialog(this);
+    CenterFormOnOwner(&dialog, this);
+    dialog.exec();
 }

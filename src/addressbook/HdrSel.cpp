@@ -30,6 +30,8 @@ QPushButton *makeButton(const QString &caption, const QString &name, QWidget *pa
 THeaderSelect::THeaderSelect(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("HeaderSelect"));
+    // The manual page F1 opens.
+    setProperty("HelpContext", HelpContext);
     setWindowTitle(QStringLiteral("表示項目の設定"));
 
     lvHeader = new QListWidget(this);

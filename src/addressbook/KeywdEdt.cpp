@@ -48,6 +48,8 @@ int modeIndex(int value)
 TKeywordEdit::TKeywordEdit(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("KeywordEdit"));
+    // The manual page F1 opens.
+    setProperty("HelpContext", HelpContext);
     setWindowTitle(QStringLiteral("キーワード項目の設定"));
 
     auto *grid = new QGridLayout;

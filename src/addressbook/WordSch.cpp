@@ -18,6 +18,8 @@
 TWordSearch::TWordSearch(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("WordSearch"));
+    // The manual page F1 opens.
+    setProperty("HelpContext", HelpContext);
     setWindowTitle(QStringLiteral("一覧内のワード検索"));
 
     lblMsg1 = new QLabel(QStringLiteral("表示しているアドレス帳一覧の内容を、指定した文字列で検索します"), this);

@@ -403,6 +403,8 @@ TTntListView *CreateBookListView(QWidget *parent, int columnWidth)
 TAddressSelect::TAddressSelect(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AddressSelect"));
+    // The manual page F1 opens.
+    setProperty("HelpContext", HelpContext);
     setWindowTitle(QStringLiteral("アドレス帳の作成"));
 
     rbNew = new QRadioButton(QStringLiteral("新しいアドレス帳を作成する："), this);

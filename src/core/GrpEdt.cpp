@@ -75,6 +75,8 @@ bool SaveGroupNames(QString *error)
 TGruopEdit::TGruopEdit(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("GruopEdit"));
+    // The manual page F1 opens.
+    setProperty("HelpContext", HelpContext);
     setWindowTitle(QStringLiteral("グループ名の設定"));
 
     lblMsg = new QLabel(QStringLiteral("アドレス帳のグループ項目の名称を設定します："), this);

@@ -15,6 +15,7 @@ TInputPassword::TInputPassword(QWidget *Owner)
     : QDialog(Owner)
 {
     setObjectName(QStringLiteral("InputPassword"));
+    setProperty("HelpContext", 1); // the manual page F1 opens
     setWindowTitle(QStringLiteral("起動時パスワードの入力"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

@@ -67,7 +67,8 @@ namespace {
 constexpr int kMaxDataPathLength = 200;
 
 const QString kDefaultAdrsName = QStringLiteral("アドレス");
-const QString kDefaultUpdateDomain = QStringLiteral("update.pyx-soft.example");
+// No update server is published: without a configured host no check runs.
+const QString kDefaultUpdateDomain;
 
 const QString kBase = QStringLiteral("BASE");
 const QString kHidden = QStringLiteral("HIDDEN PARAMETER");

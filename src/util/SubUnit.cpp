@@ -408,6 +408,11 @@ QStringList DrivesFromMountTable(const QString &mountTable, quint8 Kinds, const 
     return result;
 }
 
+bool IsRemoteFileSystemType(const QString &Type)
+{
+    return remoteTypes().contains(Type) || Type.startsWith(QStringLiteral("fuse.sshfs"));
+}
+
 void ListDrives(quint8 Kinds)
 {
     QStringList drives;

@@ -100,6 +100,10 @@ struct TDriveProbe {
 // mount, the one that is visible, decides its kind.
 QStringList DrivesFromMountTable(const QString &mountTable, quint8 Kinds, const TDriveProbe &probe);
 
+// A file-system type of the mount table that lives on another machine
+// (nfs, cifs, sshfs ...): ListDrives' dkRemote kind.
+[[nodiscard]] bool IsRemoteFileSystemType(const QString &Type);
+
 // Rebuilds DriveList and DriveCount from /proc/self/mounts. Kinds 0 empties
 // the list.
 void ListDrives(quint8 Kinds);

@@ -5,7 +5,10 @@
 #include "addressbook/AdrsSch.h"
 #include "addressbook/AdrsListView.h"
 #include "BookFixture.h"
+#include "core/Environment.h"
+#include "core/InfoDlg.h"
 #include "core/Inquiry.h"
+#include "core/VersionInfo.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SqlCipher.h"
@@ -17,6 +20,7 @@
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntForms.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
@@ -25,6 +29,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -122,6 +127,67 @@ TEST_F(AddressListWindow, firstShowOpensTheLastBookWithRowZeroSelected)
     EXPECT_EQ(list->PanelText(3), QStringLiteral("表示件数： 12"));
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_TRUE(action("actDelete")->isEnabled());
+}
+
+// With [BASE] Info on, the first show greets the user before the book opens;
+// the greeting's answer is stored for the next start.
+TEST_F(AddressListWindow, firstShowGreetsWhenInfoIsOnAndStoresTheAnswer)
+{
+    {
+        TMemIniFile settings(SettingsFileName());
+        settings.WriteBool(QStringLiteral("BASE"), QStringLiteral("Info"), true);
+        ASSERT_TRUE(settings.UpdateFile());
+    }
+    bool greeted = false;
+    std::function<void()> answer = [&] {
+        auto *dialog = qobject_cast<TInfoDialog *>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        greeted = true;
+        dialog->findChild<QCheckBox *>(QStringLiteral("ckbInfo"))->setChecked(false);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    };
+    QTimer::singleShot(0, answer);
+    openWindow();
+    EXPECT_TRUE(greeted);
+    EXPECT_EQ(list->GetRowCount(), kRows);
+    const TMemIniFile settings(SettingsFileName());
+    EXPECT_FALSE(settings.ReadBool(QStringLiteral("BASE"), QStringLiteral("Info"), true));
+}
+
+// The automatic update check at the first show says nothing when the
+// server cannot be reached, and the book opens as usual.
+TEST_F(AddressListWindow, automaticUpdateCheckStaysSilentWhenTheServerIsUnreachable)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    const QString savedDomain = UpdateDomain;
+    UpdateDomain = QStringLiteral("127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    UpdateCheck = true;
+    openWindow();
+    UpdateDomain = savedDomain;
+    UpdateCheck = false;
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(list->GetRowCount(), kRows);
+    EXPECT_TRUE(list->isVisible());
+}
+
+TEST_F(AddressListWindow, versionCommandShowsTheAboutBox)
+{
+    openWindow();
+    ASSERT_TRUE(action("actVersion")->isEnabled());
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<TVersionInfo *>(QApplication::activeModalWidget());
+        shown = box != nullptr;
+        if (box)
+            QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    });
+    action("actVersion")->trigger();
+    EXPECT_TRUE(shown);
 }
 
 // A sender is written only for an existing record and only when the table
@@ -426,6 +492,63 @@ TEST_F(AddressListWindow, openingAnotherBookClearsTheSearchAndItsMarks)
     EXPECT_FALSE(action("actWordNext")->isEnabled());
 }
 
+// A new data folder chosen in the settings dialog: the list settings stay
+// in the old folder, the books of the new one are scanned and, with none
+// there, the user creates the first one ("アドレス" offered).
+TEST_F(AddressListWindow, settingsDialogSwitchesToANewDataFolder)
+{
+    const QString oldFolder = DataPath;
+    const QString newFolder = home.root() + QStringLiteral("/other/");
+    ASSERT_TRUE(QDir().mkpath(newFolder));
+    openWindow();
+    ASSERT_TRUE(action("actEnvironment")->isEnabled());
+    QFile::remove(oldFolder + QStringLiteral("AdrsList.ini"));
+
+    bool setDone = false;
+    bool chosen = false;
+    std::function<void()> answer = [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *settings = qobject_cast<TEnvironment *>(modal); settings && !setDone) {
+            setDone = true;
+            settings->findChild<QComboBox *>(QStringLiteral("cbxDataPath"))->setEditText(newFolder);
+            QTest::mouseClick(settings->findChild<QPushButton *>(QStringLiteral("btnSet")), Qt::LeftButton);
+        } else if (auto *books = qobject_cast<TAddressSelect *>(modal)) {
+            chosen = true;
+            QTest::mouseClick(books->findChild<QPushButton *>(QStringLiteral("btnOk")), Qt::LeftButton);
+            return;
+        }
+        QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(0, answer);
+    action("actEnvironment")->trigger();
+    ASSERT_TRUE(setDone);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(DataPath, newFolder);
+    EXPECT_EQ(AdrsName, QStringLiteral("アドレス"));
+    EXPECT_EQ(list->windowTitle(), QStringLiteral("ピルカノス2014 - アドレス"));
+    ASSERT_EQ(AdrsFolderList.size(), 1);
+    EXPECT_TRUE(QFileInfo(AdrsPath + AdrsFolderList.first().Folder).isDir());
+    EXPECT_TRUE(AdrsPath.startsWith(newFolder));
+    EXPECT_EQ(list->GetRowCount(), 0);
+    EXPECT_TRUE(QFile::exists(oldFolder + QStringLiteral("AdrsList.ini"))) << "the old folder keeps its list settings";
+    const TMemIniFile settings(SettingsFileName());
+    EXPECT_EQ(settings.ReadString(QStringLiteral("BASE"), QStringLiteral("DataPath"), QString()), newFolder);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(AddressListWindow, settingsDialogCancelledChangesNothing)
+{
+    openWindow();
+    const QString before = DataPath;
+    QTimer::singleShot(0, [] {
+        if (auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget()))
+            QTest::mouseClick(settings->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+    });
+    action("actEnvironment")->trigger();
+    EXPECT_EQ(DataPath, before);
+    EXPECT_EQ(list->GetRowCount(), kRows);
+}
+
 TEST_F(AddressListWindow, dragFromRowSevenUpToRowThreeAddsTheRangeToTheSelection)
 {
     openWindow();
@@ -520,10 +643,22 @@ class BlockedSettings : public AddressListWindow, public ::testing::WithParamInt
 TEST_P(BlockedSettings, isReportedNamingTheFileWhenTheWindowCloses)
 {
     const QString file = GetParam().file();
+    QFile::remove(file); // the fixture's settings file, where the folder goes
     ASSERT_TRUE(QDir().mkpath(file));
+    // Without a readable settings file the greeting shows, and its answer
+    // cannot be stored either: that is reported when it closes.
+    QTimer greeting;
+    QObject::connect(&greeting, &QTimer::timeout, [] {
+        if (auto *dialog = qobject_cast<TInfoDialog *>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    greeting.start(10);
     openWindow();
+    greeting.stop();
+    const int atOpen = boxes.count();
+    EXPECT_LE(atOpen, 1);
     closeWindow();
-    ASSERT_EQ(boxes.count(), 1);
+    ASSERT_EQ(boxes.count(), atOpen + 1);
     EXPECT_TRUE(boxes.last().text.startsWith(QString::fromUtf16(GetParam().what) +
                                              QStringLiteral("をファイルに保存できませんでした  \r\n") +
                                              QDir::toNativeSeparators(file)))

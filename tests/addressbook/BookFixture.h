@@ -6,6 +6,7 @@
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "platform/Cp932.h"
+#include "platform/IniFile.h"
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
 #include "support/DataFolders.h"
@@ -47,6 +48,12 @@ protected:
         AdrsFolderIndex = 0;
         AdrsName = m_books.first().Name;
         FirstRun = DataPathChanged = MustSelectAdrs = false;
+        // The greeting and the automatic update check are switched off, as a
+        // user does after the first start; tests of those turn them on.
+        TMemIniFile settings(SettingsFileName());
+        settings.WriteBool(QStringLiteral("BASE"), QStringLiteral("Info"), false);
+        ASSERT_TRUE(settings.UpdateFile());
+        UpdateCheck = false;
         DMMurven19 = new TDMMurven19;
     }
 

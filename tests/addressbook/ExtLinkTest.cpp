@@ -1,7 +1,7 @@
 #include "addressbook/ExtLinkKind.h"
 
 #include "DtInqiryFixture.h"
-#include "UrlRecorder.h"
+#include "support/UrlRecorder.h"
 #include "support/FileHelpers.h"
 #include "support/RowName.h"
 #include "widgets/ByteLimitValidator.h"
