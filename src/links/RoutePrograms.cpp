@@ -88,3 +88,13 @@ std::pair<qint32, qint32> ExpertPointOf(qint32 Latitude, qint32 Longitude)
         return {ToMapFanUnits(Latitude), ToMapFanUnits(Longitude)};
     return {0, 0};
 }
+
+TMapLinkResult ShowStationOnMap(TMapProgramKind Kind, qint32 Latitude, qint32 Longitude, QWidget *Caller,
+                                IMapPrograms &Programs, const QString &ProgramFolder)
+{
+    TMapSearchParams params;
+    params.Mode = 0;
+    params.Latitude = Latitude;
+    params.Longitude = Longitude;
+    return RunMapLink(Kind, params, Caller, Programs, ProgramFolder, false);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "links/MapPrograms.h"
 #include "links/NoriMain.h"
 #include "links/StationIndex.h"
 
@@ -90,3 +91,10 @@ TRouteLinkResult RunRouteLink(TRouteProgramKind Kind, QWidget *Caller, IRoutePro
 // 1/256 arc-second when its latitude is not 0 and its longitude above 0,
 // else (0, 0).
 [[nodiscard]] std::pair<qint32, qint32> ExpertPointOf(qint32 Latitude, qint32 Longitude);
+
+// The map button of both front ends: the station's position (thousandths of
+// an arc-second; the Ekispert front end converts its own unit back first) is
+// shown by position in the map program of Kind through the common launch
+// protocol; nothing is taken back.
+TMapLinkResult ShowStationOnMap(TMapProgramKind Kind, qint32 Latitude, qint32 Longitude, QWidget *Caller,
+                                IMapPrograms &Programs, const QString &ProgramFolder);

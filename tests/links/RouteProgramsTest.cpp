@@ -1,5 +1,6 @@
 #include "links/RoutePrograms.h"
 
+#include "LinkFakes.h"
 #include "RouteFakes.h"
 #include "links/MapSearch.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -126,6 +127,67 @@ TEST(ExpertPoint, conversionRoundsHalfAwayFromZero)
 {
     // 126,000,002 × 0.256 = 32,256,000.512.
     EXPECT_EQ(ExpertPointOf(126000002, 1000).first, 32256001);
+}
+
+// A map view that records the request it was given.
+class TRecordingView : public IMapView
+{
+public:
+    explicit TRecordingView(TMapSearchParams &Given)
+        : m_given(Given)
+    {
+    }
+    void SetProgramDir(const QString &) override {}
+    void SetParentWnd(QWidget *) override {}
+    void CenterOnOwner(QWidget *, int) override {}
+    TMapFixUp SetSearchParams(const TMapSearchParams &Params) override
+    {
+        m_given = Params;
+        return TMapFixUp::ByPosition;
+    }
+    int ShowModal() override { return 1; }
+    std::pair<qint32, qint32> GetResult() const override { return {1, 1}; }
+
+private:
+    TMapSearchParams &m_given;
+};
+
+class TRecordingMapPrograms : public IMapPrograms
+{
+public:
+    bool IsInstalled(TMapProgramKind) override { return installed; }
+    std::unique_ptr<IMapView> CreateView(TMapProgramKind, QWidget *) override
+    {
+        return std::make_unique<TRecordingView>(given);
+    }
+    bool Launch(TMapProgramKind, const TMapSearchParams &) override { return false; }
+    bool installed = true;
+    TMapSearchParams given;
+};
+
+TEST(StationOnMap, stationIsShownByItsPosition)
+{
+    ScriptedMessageBoxes boxes;
+    TRecordingMapPrograms programs;
+    const qint32 latitude = FromMapFanUnits(32256000);
+    EXPECT_EQ(ShowStationOnMap(TMapProgramKind::MapFan, latitude, 502200000, nullptr, programs, QString()),
+              TMapLinkResult::Shown);
+    EXPECT_EQ(programs.given.Mode, 0);
+    EXPECT_EQ(programs.given.Latitude, 126000000);
+    EXPECT_EQ(programs.given.Longitude, 502200000);
+    EXPECT_TRUE(programs.given.Address.isEmpty());
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST(StationOnMap, missingMapProgramShowsItsMessage)
+{
+    ScriptedMessageBoxes boxes;
+    TRecordingMapPrograms programs;
+    programs.installed = false;
+    EXPECT_EQ(ShowStationOnMap(TMapProgramKind::ProAtlas2002, 126000000, 502200000, nullptr, programs, QString()),
+              TMapLinkResult::Missing);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, MapMissingMessages[1]);
 }
 
 } // namespace
