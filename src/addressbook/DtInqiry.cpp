@@ -600,9 +600,8 @@ QWidget *TDataInquiry::CreateOtherPage()
 
 void TDataInquiry::ConnectControls()
 {
-    // Not built yet: municipality codes and routes.
-    for (QToolButton *button : {bbtnGetJisCode, bbtnRoot})
-        button->setEnabled(false);
+    // Not built yet: municipality codes.
+    bbtnGetJisCode->setEnabled(false);
     ConnectDictionaries();
     ConnectLinks();
 

@@ -161,6 +161,7 @@ private:
     void ConnectLinks();
     void bbtnMapClick();
     void bbtnQRMapClick();
+    void bbtnRootClick();
     void bbtnWebSearchClick();
     void bbtnOpenURLClick();
     void bbtnEMailClick(int Tag);

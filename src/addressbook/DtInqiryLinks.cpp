@@ -1,6 +1,6 @@
 // The record form's links to outside programs: the map of the address (and
-// the position picked there), the QR code of a map link, the web search, the
-// browser and the mail program.
+// the position picked there), the QR code of a map link, the train-route
+// program, the web search, the browser and the mail program.
 #include "addressbook/DtInqiry.h"
 
 #include "addressbook/ExtLinkKind.h"
@@ -10,6 +10,7 @@
 #include "links/LinkServices.h"
 #include "links/MapPrograms.h"
 #include "links/QRMap.h"
+#include "links/RoutePrograms.h"
 #include "links/WebSch.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
@@ -24,6 +25,7 @@ void TDataInquiry::ConnectLinks()
 {
     connect(bbtnMap, &QToolButton::clicked, this, [this] { bbtnMapClick(); });
     connect(bbtnQRMap, &QToolButton::clicked, this, [this] { bbtnQRMapClick(); });
+    connect(bbtnRoot, &QToolButton::clicked, this, [this] { bbtnRootClick(); });
     connect(bbtnWebSearch, &QToolButton::clicked, this, [this] { bbtnWebSearchClick(); });
     connect(bbtnOpenURL, &QToolButton::clicked, this, [this] { bbtnOpenURLClick(); });
     connect(bbtnEMail1, &QToolButton::clicked, this, [this] { bbtnEMailClick(0); });
@@ -150,6 +152,16 @@ void TDataInquiry::bbtnQRMapClick()
                            + edtAdrs3->text().trimmed());
     }
     dialog->exec();
+}
+
+void TDataInquiry::bbtnRootClick()
+{
+    TWaitCursor hourglass;
+    const auto kind = CooperateRoot == 1 ? TRouteProgramKind::Norikae : TRouteProgramKind::Ekispert;
+    // A missing or broken program is reported by RunRouteLink. The route
+    // front-end windows are not built, so a program that answers opens
+    // nothing yet; none can answer on this system.
+    (void)RunRouteLink(kind, this, RoutePrograms(), AppPath);
 }
 
 void TDataInquiry::bbtnWebSearchClick()

@@ -6,6 +6,9 @@
 #include "links/WebSch.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
@@ -73,12 +76,71 @@ protected:
     }
 };
 
-TEST_F(RecordFormLinksTest, linkButtonsAreEnabledAndRouteWaits)
+TEST_F(RecordFormLinksTest, linkButtonsAreEnabled)
 {
     openNew();
-    for (const char *name : {"bbtnMap", "bbtnQRMap", "bbtnWebSearch", "bbtnOpenURL", "bbtnEMail1", "bbtnEMail2"})
+    for (const char *name :
+         {"bbtnMap", "bbtnQRMap", "bbtnRoot", "bbtnWebSearch", "bbtnOpenURL", "bbtnEMail1", "bbtnEMail2"})
         EXPECT_TRUE(child<QToolButton>(QLatin1String(name))->isEnabled()) << name;
-    EXPECT_FALSE(child<QToolButton>(QStringLiteral("bbtnRoot"))->isEnabled());
+}
+
+class RecordFormRouteTest : public RecordFormLinksTest
+{
+protected:
+    int keptRoot = CooperateRoot;
+    QString keptAppPath = AppPath;
+    QTemporaryDir program;
+
+    void SetUp() override
+    {
+        RecordFormLinksTest::SetUp();
+        AppPath = program.path() + QLatin1Char('/');
+    }
+    void TearDown() override
+    {
+        CooperateRoot = keptRoot;
+        AppPath = keptAppPath;
+        RecordFormLinksTest::TearDown();
+    }
+};
+
+TEST_F(RecordFormRouteTest, missingEkispertIsReportedAsNotInstalled)
+{
+    CooperateRoot = 0;
+    openNew();
+    click(QStringLiteral("bbtnRoot"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("駅すぱあとがインストールされていません  "));
+    EXPECT_TRUE(world.runner.started.isEmpty());
+}
+
+TEST_F(RecordFormRouteTest, ekispertLibraryThatCannotLoadIsNamed)
+{
+    CooperateRoot = 0;
+    QFile dll(QDir(program.path()).filePath(QStringLiteral("Wqstinf.dll")));
+    ASSERT_TRUE(dll.open(QIODevice::WriteOnly));
+    dll.close();
+    openNew();
+    click(QStringLiteral("bbtnRoot"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().caption, QStringLiteral("Wqstinf.dll LoadLibrary Error"));
+}
+
+TEST_F(RecordFormRouteTest, missingNorikaeIsReportedAsNotInstalled)
+{
+    CooperateRoot = 1;
+    openNew();
+    click(QStringLiteral("bbtnRoot"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("乗換案内がインストールされていません  "));
+}
+
+TEST_F(RecordFormRouteTest, routeButtonHintNamesTheChosenProgram)
+{
+    CooperateRoot = 1;
+    openNew();
+    EXPECT_EQ(child<QToolButton>(QStringLiteral("bbtnRoot"))->toolTip(), RouteButtonHint(1));
+    EXPECT_TRUE(child<QToolButton>(QStringLiteral("bbtnRoot"))->toolTip().startsWith(QStringLiteral("路線検索\r\n")));
 }
 
 TEST_F(RecordFormLinksTest, mapButtonHintNamesTheChosenProgram)

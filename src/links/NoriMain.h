@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <stdexcept>
+#include <vector>
+
+class TMemIniFile;
+
+// The logic of the Norikae Annai (乗換案内) route search and its station
+// picker. The route program is driven through its automation servers, seen
+// here through IRailServ and INorikaeAnnai; a failed call of theirs throws
+// ERouteServerError. Positions are thousandths of an arc-second, as in the
+// records.
+
+class ERouteServerError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "RailServ.Control" and "RailServ.MNNodeDetector" together.
+class IRailServ
+{
+public:
+    virtual ~IRailServ() = default;
+    [[nodiscard]] virtual QString JrailPath() = 0;
+    virtual void DetectNearNodes(int Max, qint32 Latitude, qint32 Longitude, int RadiusMetres) = 0;
+    [[nodiscard]] virtual int NodeCount() = 0;
+    virtual void GetNodeInfo(int Index, QString &Name, QString &Other, qint32 &Latitude, qint32 &Longitude) = 0;
+    virtual void SetHKensakuEki(int Index, const QString &Value) = 0;
+    virtual void SetHKensakuRosen(int Index, const QString &Value) = 0;
+    virtual void DoKensaku() = 0;
+};
+
+// "NorikaeDllSDK100.NorikaeAnnai" and its station-candidate object.
+class INorikaeAnnai
+{
+public:
+    virtual ~INorikaeAnnai() = default;
+    [[nodiscard]] virtual int Init(const QString &A, const QString &B, const QString &C) = 0; // negative: failed
+    virtual void GetEkiKouho(const QString &Text) = 0;
+    [[nodiscard]] virtual int EkiKouhoCount() = 0;
+    [[nodiscard]] virtual QString EkiKouhoList(int Index) = 0;
+};
+
+// A station the detector found, with its distance and direction from the
+// searched point.
+struct TNearNode
+{
+    qint32 Latitude = 0;
+    qint32 Longitude = 0;
+    QString Name; // at most 32 Shift-JIS bytes (the record's 33 with its end)
+    qint32 Distance = 0;
+    qint32 Direction = 0;
+};
+
+// The station record of this front end and its picker.
+struct TNorikaeSelectStInfo
+{
+    QString Name;    // the search text typed in the picker
+    qint32 Index = 0; // the chosen candidate row
+    QString Station; // the chosen station, what the route program receives
+    bool operator==(const TNorikaeSelectStInfo &) const = default;
+};
+
+inline constexpr int NorikaeNearCount = 3;
+inline constexpr int NorikaeSearchRadius = 10000;
+
+// ---- Settings: [NORIKAE START STATION]
+[[nodiscard]] TNorikaeSelectStInfo ReadNorikaeStartStation(const TMemIniFile &Ini);
+void WriteNorikaeStartStation(TMemIniFile &Ini, const TNorikaeSelectStInfo &Station);
+
+// ---- The front end
+// The route program is there when its data path is not empty; a failing
+// server counts as missing.
+[[nodiscard]] bool InitRailServ(IRailServ &Server);
+// At most three stations within 10 km, in the detector's order, each with
+// StationDistance and StationDirection from the point. Throws
+// ERouteServerError when the detector fails.
+[[nodiscard]] std::vector<TNearNode> NorikaeNearNodes(IRailServ &Server, qint32 Latitude, qint32 Longitude);
+// "駅名", "距離（ｍ）" ("%-8d") and "方角" of a found station.
+[[nodiscard]] std::array<QString, 3> NorikaeNearRowTexts(const TNearNode &Node);
+// The destination of the selected row: a found station's name, or the
+// station chosen in the picker for the row after them.
+[[nodiscard]] QString NorikaeDestination(const std::vector<TNearNode> &Nodes, int Row,
+                                         const TNorikaeSelectStInfo &NearChoice);
+// Hands departure and destination to the route program and lets it search;
+// false when one of its calls failed (nothing is to be saved then).
+[[nodiscard]] bool StartNorikaeSearch(IRailServ &Server, const TNorikaeSelectStInfo &Start,
+                                      const QString &Destination);
+
+// ---- The picker
+// Init with "", "9.99", ""; false when it failed.
+[[nodiscard]] bool InitNorikaeAnnai(INorikaeAnnai &Server);
+// The candidates for a search text, trimmed, in the server's order.
+[[nodiscard]] QStringList NorikaeCandidates(INorikaeAnnai &Server, const QString &Text);
+// The row the picker selects at show: the remembered one when it exists,
+// else the first; -1 for an empty list.
+[[nodiscard]] int NorikaePickerRow(qint32 Index, int Count);
+// OK in the picker.
+[[nodiscard]] TNorikaeSelectStInfo NorikaePickerChoice(const QString &NameText, int Row, const QString &Candidate);

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "StationFixture.h"
+#include "links/NoriMain.h"
+
+#include <QList>
+#include <QPair>
+
+// The route program's rail server over the station fixture: the detector
+// answers from a TMemoryStationIndex, the search records what it was given.
+class TFakeRailServ : public IRailServ
+{
+public:
+    QString JrailPath() override
+    {
+        if (failPath)
+            throw ERouteServerError("JrailPath");
+        return path;
+    }
+    void DetectNearNodes(int Max, qint32 Latitude, qint32 Longitude, int RadiusMetres) override
+    {
+        detected = {Max, RadiusMetres};
+        nodes = index.Nearest(Latitude, Longitude, RadiusMetres, Max);
+    }
+    int NodeCount() override { return int(nodes.size()); }
+    void GetNodeInfo(int Index, QString &Name, QString &Other, qint32 &Latitude, qint32 &Longitude) override
+    {
+        const TStation &s = nodes.at(size_t(Index)).Station;
+        Name = s.Name;
+        Other = s.Kana;
+        Latitude = s.Latitude;
+        Longitude = s.Longitude;
+    }
+    void SetHKensakuEki(int Index, const QString &Value) override { eki << qMakePair(Index, Value); }
+    void SetHKensakuRosen(int Index, const QString &Value) override { rosen << qMakePair(Index, Value); }
+    void DoKensaku() override
+    {
+        if (failSearch)
+            throw ERouteServerError("DoKensaku");
+        ++searches;
+    }
+
+    TMemoryStationIndex index{fixture::Stations()};
+    QString path = QStringLiteral("C:\\Norikae\\Data");
+    bool failPath = false;
+    bool failSearch = false;
+    QPair<int, int> detected;
+    std::vector<TNearStation> nodes;
+    QList<QPair<int, QString>> eki;
+    QList<QPair<int, QString>> rosen;
+    int searches = 0;
+};
+
+// The picker's server: candidates are the fixture's names that begin with
+// the search text.
+class TFakeNorikaeAnnai : public INorikaeAnnai
+{
+public:
+    int Init(const QString &A, const QString &B, const QString &C) override
+    {
+        initArguments = {A, B, C};
+        return initResult;
+    }
+    void GetEkiKouho(const QString &Text) override
+    {
+        candidates.clear();
+        for (const TStation &s : fixture::Stations())
+            if (!Text.isEmpty() && s.Name.startsWith(Text))
+                candidates << QStringLiteral(" ") + s.Name + QStringLiteral(" ");
+    }
+    int EkiKouhoCount() override { return int(candidates.size()); }
+    QString EkiKouhoList(int Index) override { return candidates.value(Index); }
+
+    int initResult = 0;
+    QStringList initArguments;
+    QStringList candidates;
+};
