@@ -111,7 +111,8 @@ public:
 
     bool PtInRect(int X, int Y) const;
     THitZone HitZone(int X, int Y) const;
-    TItemCursor GetCursor(int X, int Y) const;
+    // Items that cannot be resized ask for the default cursor everywhere.
+    virtual TItemCursor GetCursor(int X, int Y) const;
 
 protected:
     TPageRect m_rect;
