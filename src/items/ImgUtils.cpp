@@ -489,3 +489,80 @@ QImage StretchBitmapAll(const QImage &Source, int Width, int Height, TStretchMod
         return {};
     return dest;
 }
+
+namespace {
+
+// Black (kept) as 255, anything else as 0, at the mask's own size.
+QImage maskAlpha(const QImage &Mask)
+{
+    QImage gray = Mask.convertToFormat(QImage::Format_Grayscale8);
+    QImage alpha(gray.size(), QImage::Format_Alpha8);
+    for (int y = 0; y < gray.height(); ++y) {
+        const uchar *in = gray.constScanLine(y);
+        uchar *out = alpha.scanLine(y);
+        for (int x = 0; x < gray.width(); ++x)
+            out[x] = in[x] < 128 ? 255 : 0;
+    }
+    return alpha;
+}
+
+} // namespace
+
+QImage ComposeMasked(const QImage &Picture, const QImage &Mask, const QRect &MaskRect, QSize Dest)
+{
+    if (Picture.isNull() || Dest.isEmpty())
+        return {};
+    QImage out = Picture.scaled(Dest, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                     .convertToFormat(QImage::Format_ARGB32);
+    // Outside the mask's rectangle nothing of the picture shows.
+    QImage coverage(Dest, QImage::Format_Alpha8);
+    coverage.fill(0);
+    if (!Mask.isNull() && !MaskRect.isEmpty()) {
+        QPainter p(&coverage);
+        p.drawImage(MaskRect, maskAlpha(Mask));
+    }
+    for (int y = 0; y < out.height(); ++y) {
+        auto *px = reinterpret_cast<QRgb *>(out.scanLine(y));
+        const uchar *a = coverage.constScanLine(y);
+        for (int x = 0; x < out.width(); ++x)
+            px[x] = a[x] >= 128 ? (px[x] | 0xFF000000u) : 0u;
+    }
+    return out;
+}
+
+QImage ComposeTransparent(const QImage &Picture, QRgb TransparentColor, QSize Dest)
+{
+    if (Picture.isNull() || Dest.isEmpty())
+        return {};
+    QImage src = Picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = TransparentColor & 0xFFFFFFu;
+    for (int y = 0; y < src.height(); ++y) {
+        auto *px = reinterpret_cast<QRgb *>(src.scanLine(y));
+        for (int x = 0; x < src.width(); ++x)
+            px[x] = (px[x] & 0xFFFFFFu) == key ? 0u : (px[x] | 0xFF000000u);
+    }
+    return src.scaled(Dest, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+QRegion RegionFromBitmap(const QImage &Mask)
+{
+    const QImage gray = Mask.convertToFormat(QImage::Format_Grayscale8);
+    QList<QRect> runs;
+    for (int y = 0; y < gray.height(); ++y) {
+        const uchar *line = gray.constScanLine(y);
+        int x = 0;
+        while (x < gray.width()) {
+            if (line[x] >= 128) {
+                ++x;
+                continue;
+            }
+            const int x0 = x;
+            while (x < gray.width() && line[x] < 128)
+                ++x;
+            runs.append(QRect(x0, y, x - x0, 1));
+        }
+    }
+    QRegion region;
+    region.setRects(runs.constData(), int(runs.size()));
+    return region;
+}

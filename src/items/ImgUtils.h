@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 
@@ -72,3 +73,17 @@ enum class TStretchMode : quint8 { Bilinear = 0, Bicubic = 1, AreaAverage = 2 };
                                  QPoint DestPos, TStretchMode Mode);
 // The whole resampled picture.
 [[nodiscard]] QImage StretchBitmapAll(const QImage &Source, int Width, int Height, TStretchMode Mode);
+
+// ---- Masked and transparent pictures ----------------------------------------------
+
+// The picture stretched to Dest's size where the mask (stretched into
+// MaskRect of an area of Dest's size) is black, transparent elsewhere:
+// drawn over any canvas, the masked part leaves it untouched. This replaces
+// the printers' raster-operation blits by one pre-composed ARGB image.
+[[nodiscard]] QImage ComposeMasked(const QImage &Picture, const QImage &Mask, const QRect &MaskRect, QSize Dest);
+// The picture stretched to Dest's size, its pixels of the transparent colour
+// (RGB, compared before stretching) left transparent.
+[[nodiscard]] QImage ComposeTransparent(const QImage &Picture, QRgb TransparentColor, QSize Dest);
+// The runs of black pixels (index 0 of a 1-bit mask, or dark pixels of any
+// other image) as a region, row by row.
+[[nodiscard]] QRegion RegionFromBitmap(const QImage &Mask);

@@ -247,3 +247,62 @@ TEST(StretchTest, aLargePictureResampledInBandsEqualsItsPartsResampledAlone)
 }
 
 } // namespace
+
+namespace {
+
+TEST(MaskTest, maskedPartIsTransparentAndTheRestIsThePicture)
+{
+    QImage picture(4, 4, QImage::Format_RGB888);
+    picture.fill(QColor(10, 20, 30));
+    QImage mask(2, 2, QImage::Format_Mono);
+    mask.setColor(0, qRgb(0, 0, 0));
+    mask.setColor(1, qRgb(255, 255, 255));
+    mask.fill(1);
+    mask.setPixel(0, 0, 0); // only the top-left quarter is kept
+    const QImage out = ComposeMasked(picture, mask, QRect(0, 0, 8, 8), QSize(8, 8));
+    ASSERT_EQ(out.size(), QSize(8, 8));
+    EXPECT_EQ(out.pixel(1, 1), qRgba(10, 20, 30, 255));
+    EXPECT_EQ(qAlpha(out.pixel(6, 1)), 0);
+    EXPECT_EQ(qAlpha(out.pixel(1, 6)), 0);
+    // Drawn over a red canvas the masked part keeps the canvas.
+    QImage canvas(8, 8, QImage::Format_RGB32);
+    canvas.fill(Qt::red);
+    {
+        QPainter p(&canvas);
+        p.drawImage(0, 0, out);
+    }
+    EXPECT_EQ(canvas.pixel(6, 6), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.pixel(2, 2), qRgb(10, 20, 30));
+}
+
+TEST(MaskTest, transparentColourLeavesTheCanvas)
+{
+    QImage picture(2, 1, QImage::Format_RGB888);
+    picture.setPixel(0, 0, qRgb(255, 255, 255));
+    picture.setPixel(1, 0, qRgb(1, 2, 3));
+    const QImage out = ComposeTransparent(picture, qRgb(255, 255, 255), QSize(4, 2));
+    EXPECT_EQ(qAlpha(out.pixel(0, 1)), 0);
+    EXPECT_EQ(out.pixel(3, 1), qRgba(1, 2, 3, 255));
+}
+
+TEST(MaskTest, regionIsTheUnionOfTheBlackRuns)
+{
+    QImage mask(300, 40, QImage::Format_Grayscale8);
+    mask.fill(255);
+    int black = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = y % 2; x < 300; x += 2) { // 6000 single-pixel runs
+            mask.setPixel(x, y, qRgb(0, 0, 0));
+            ++black;
+        }
+    const QRegion region = RegionFromBitmap(mask);
+    int covered = 0;
+    for (const QRect &r : region)
+        covered += r.width() * r.height();
+    EXPECT_EQ(covered, black);
+    EXPECT_TRUE(region.contains(QPoint(0, 0)));
+    EXPECT_FALSE(region.contains(QPoint(1, 0)));
+    EXPECT_TRUE(region.contains(QPoint(1, 1)));
+}
+
+} // namespace
