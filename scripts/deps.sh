@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipaexfont fonts-noto-cjk
   mecab-ipadic
-  libqrencode-dev zbar-tools
+  libzint-dev libqrencode-dev zbar-tools
 )
 
 missing=()

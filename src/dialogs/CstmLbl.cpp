@@ -4,6 +4,7 @@
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
 #include "dialogs/UpDown.h"
+#include "items/BarRect.h"
 #include "platform/Cp932.h"
 #include "platform/TextLines.h"
 #include "util/StrFunc.h"
@@ -333,7 +334,7 @@ void TCustomLabelDialog::ShowCurrentSheet()
     ud[fHeight]->SetPosition(m_format.Height);
     if (m_format.PaperKind() == TPaperKind::Label) {
         int size = 0;
-        m_noBarcode = !PaperFmt::barcodeSizeForLength(PaperFmt::barcodeAxisLength(m_format), size);
+        m_noBarcode = !BarcodeSizeForLength(PaperFmt::barcodeAxisLength(m_format), size);
     } else {
         m_noBarcode = false;
     }

@@ -4,6 +4,7 @@
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
 #include "dialogs/UpDown.h"
+#include "items/BarRect.h"
 #include "platform/Cp932.h"
 #include "platform/TextLines.h"
 #include "util/SubUnit.h"
@@ -264,7 +265,7 @@ void TCustomLayoutFormatDialog::ShowCurrentFormat()
     udPaperHeight->SetPosition(m_format.Height);
     int size = 0;
     // One axis for every paper dialog: the piece's longer side.
-    m_noBarcode = !PaperFmt::barcodeSizeForLength(PaperFmt::barcodeAxisLength(m_format), size);
+    m_noBarcode = !BarcodeSizeForLength(PaperFmt::barcodeAxisLength(m_format), size);
     edPaperWidth->setText(QString::asprintf("%.1f", udPaperWidth->Position() / 10.0));
     edPaperHeight->setText(QString::asprintf("%.1f", udPaperHeight->Position() / 10.0));
     if (m_base.Background != m_pictureName) {

@@ -3,6 +3,7 @@
 #include "dialogs/CstmLbl.h"
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
+#include "items/BarRect.h"
 #include "util/SubUnit.h"
 #include "widgets/EnterKey.h"
 
@@ -349,7 +350,7 @@ void TNewLabelDialog::BarcodeCheck(bool)
 {
     // One axis for every paper dialog: the piece's longer side.
     int size = m_barcodeSize;
-    m_noBarcode = !PaperFmt::barcodeSizeForLength(PaperFmt::barcodeAxisLength(m_format), size);
+    m_noBarcode = !BarcodeSizeForLength(PaperFmt::barcodeAxisLength(m_format), size);
     m_barcodeSize = size;
 }
 

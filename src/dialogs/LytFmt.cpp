@@ -3,6 +3,7 @@
 #include "dialogs/CstmLyt.h"
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
+#include "items/BarRect.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/EnterKey.h"
@@ -311,7 +312,7 @@ void TNewLayoutDialog::BarcodeCheck()
 {
     // One axis for every paper dialog: the piece's longer side.
     int size = m_barcodeSize;
-    m_noBarcode = !PaperFmt::barcodeSizeForLength(PaperFmt::barcodeAxisLength(m_format), size);
+    m_noBarcode = !BarcodeSizeForLength(PaperFmt::barcodeAxisLength(m_format), size);
     m_barcodeSize = size;
 }
 

@@ -305,21 +305,6 @@ int tenthsToPixels(double tenths)
     return static_cast<int>(RoundHalfAway(static_cast<long double>(tenths) / 254.0L * 96.0L));
 }
 
-bool barcodeSizeForLength(int length, int &sizeIndex)
-{
-    static constexpr int kPoints[4] = {8, 9, 10, 11};
-    bool result = false;
-    for (int i = 0; i < 4; ++i) {
-        const long double h = static_cast<long double>(RoundHalfAway(kPoints[i] * 96.0L / 72.0L));
-        const auto needed = static_cast<std::int64_t>(std::ceil(h / 96.0L * 254.0L * 23.4215384615L));
-        if (needed >= length)
-            break;
-        sizeIndex = i;
-        result = true;
-    }
-    return result;
-}
-
 int barcodeAxisLength(const TLayoutFormat &f)
 {
     return std::max(f.Width, f.Height);

@@ -132,10 +132,6 @@ namespace PaperFmt {
 // 0.1 mm <-> 96-dpi pixels, rounded half away from zero.
 [[nodiscard]] int tenthsToPixels(double tenths);
 
-// The customer barcode's length search: the largest of the four bar sizes
-// (8, 9, 10, 11 points) whose barcode is shorter than `length` (0.1 mm).
-// False, sizeIndex untouched, when even 8 points does not fit.
-[[nodiscard]] bool barcodeSizeForLength(int length, int &sizeIndex);
 // Every paper dialog measures the barcode's room on the same axis: the
 // piece's longer side, whatever its direction or origin.
 [[nodiscard]] int barcodeAxisLength(const TLayoutFormat &f);

@@ -81,9 +81,9 @@ public:
     virtual void Assign(const TDrawRect &Source);
     virtual void SetZoom(double Value);
     double GetZoom() const { return m_zoom; }
-    TPageRect GetRect() const { return m_rect; }
+    virtual TPageRect GetRect() const { return m_rect; }
     virtual void SetRect(const TPageRect &R);
-    TScreenRect GetDispRect() const { return m_dispRect; }
+    virtual TScreenRect GetDispRect() const { return m_dispRect; }
     virtual void SetDispRect(const TScreenRect &R);
     TDotRect GetPrintRect() const { return m_printRect; }
     TClipSide GetClipSide() const { return m_clipSide; }
@@ -109,9 +109,11 @@ public:
     void LoadFromStream(TItemReader &Stream) override;
     void SaveToStream(TItemWriter &Stream) const override;
 
-    bool PtInRect(int X, int Y) const;
-    THitZone HitZone(int X, int Y) const;
-    TItemCursor GetCursor(int X, int Y) const;
+    // A sender block in child mode also selects the child hit.
+    virtual bool PtInRect(int X, int Y) const;
+    virtual THitZone HitZone(int X, int Y) const;
+    // Items that cannot be resized ask for the default cursor everywhere.
+    virtual TItemCursor GetCursor(int X, int Y) const;
 
 protected:
     TPageRect m_rect;

@@ -2,7 +2,10 @@
 
 #include "util/SubUnit.h"
 
+#include "items/MetaCanvas.h"
+
 #include <QPainter>
+#include <QPainterPath>
 
 #include <cmath>
 
@@ -18,15 +21,17 @@ QRect shrunk(const QRect &R, int By)
     return R.adjusted(By, By, -By, -By);
 }
 
-// Draws an outline of pen width P inside the bounds of R (the pen never
-// reaches outside R), with corner ellipses of Radius x Radius when rounded.
-void outline(QPainter &Canvas, const QRect &R, int P, bool Rounded, int Radius)
+// An outline of pen width P inside the bounds of R (the pen never reaches
+// outside R), with corner ellipses of Radius x Radius when rounded.
+QPainterPath outline(const QRect &R, int P, bool Rounded, int Radius)
 {
     const QRectF inside = QRectF(R).adjusted(P / 2.0, P / 2.0, -P / 2.0, -P / 2.0);
+    QPainterPath path;
     if (Rounded)
-        Canvas.drawRoundedRect(inside, Radius / 2.0, Radius / 2.0);
+        path.addRoundedRect(inside, Radius / 2.0, Radius / 2.0);
     else
-        Canvas.drawRect(inside);
+        path.addRect(inside);
+    return path;
 }
 
 } // namespace
@@ -106,38 +111,55 @@ int TRectFrame::widthAt(double Scale) const
 
 void TRectFrame::Draw(QPainter &Canvas, const QRect &R, QRect &Inner, double Scale) const
 {
+    drawPaths(
+        [&Canvas](const QPainterPath &Path, const QPen &Pen, const QBrush &Brush) {
+            Canvas.save();
+            Canvas.setPen(Pen);
+            Canvas.setBrush(Brush);
+            Canvas.drawPath(Path);
+            Canvas.restore();
+        },
+        R, Inner, Scale);
+}
+
+void TRectFrame::Draw(TRecordingCanvas &Canvas, const QRect &R, QRect &Inner, double Scale) const
+{
+    drawPaths([&Canvas](const QPainterPath &Path, const QPen &Pen, const QBrush &Brush) { Canvas.DrawPath(Path, Pen, Brush); },
+              R, Inner, Scale);
+}
+
+void TRectFrame::drawPaths(const TPathSink &Sink, const QRect &R, QRect &Inner, double Scale) const
+{
     Inner = R;
     if (!m_frame) {
-        if (m_back)
-            Canvas.fillRect(R, ColorToQColor(m_backColor));
+        if (m_back) {
+            QPainterPath path;
+            path.addRect(QRectF(R));
+            Sink(path, Qt::NoPen, QBrush(ColorToQColor(m_backColor)));
+        }
         return;
     }
-    Canvas.save();
-    Canvas.setBrush(m_back ? QBrush(ColorToQColor(m_backColor)) : QBrush(Qt::NoBrush));
+    QBrush brush = m_back ? QBrush(ColorToQColor(m_backColor)) : QBrush(Qt::NoBrush);
     int p = qMax(1, widthAt(Scale));
     QPen pen(ColorToQColor(m_frameColor));
     pen.setWidth(p);
     pen.setJoinStyle(Qt::MiterJoin);
-    Canvas.setPen(pen);
     const bool rounded = m_corner == 1;
     int r = rounded ? roundHalfAway(qMin(R.width(), R.height()) / 5.0) : 0;
-    outline(Canvas, R, p, rounded, r);
+    Sink(outline(R, p, rounded, r), pen, brush);
     if (m_lineCount == 1) {
         const int q = qMax(1, p / 2);
         pen.setWidth(q);
-        Canvas.setPen(pen);
-        Canvas.setBrush(Qt::NoBrush);
         Inner = shrunk(Inner, m_lineWidth != 0 ? q + p : 2 * p);
         if (Inner.width() >= 1 && Inner.height() >= 1) {
             if (rounded)
                 r = roundHalfAway(qMin(Inner.width(), Inner.height()) / (m_lineWidth != 0 ? 6.0 : 5.0));
-            outline(Canvas, Inner, q, rounded, r);
+            Sink(outline(Inner, q, rounded, r), pen, Qt::NoBrush);
         }
         p = q;
     }
     const int s = rounded ? roundHalfAway(std::abs(r / 2.0 - p) / 2.0) : 0;
     Inner = shrunk(Inner, s + p);
-    Canvas.restore();
 }
 
 void TRectFrame::InnerRect(const QRect &R, QRect &Inner, double Scale) const

@@ -8,7 +8,11 @@
 #include <array>
 #include <functional>
 
+class QBrush;
 class QPainter;
+class QPainterPath;
+class QPen;
+class TRecordingCanvas;
 
 // The outline and background fill that the free-text, picture and
 // sender-block items own: a single or double line with square or rounded
@@ -50,6 +54,8 @@ public:
     // Draws the frame around R at the given scale; Inner receives the
     // rectangle left for the content.
     void Draw(QPainter &Canvas, const QRect &R, QRect &Inner, double Scale) const;
+    // The same into a text item's recording.
+    void Draw(TRecordingCanvas &Canvas, const QRect &R, QRect &Inner, double Scale) const;
     // The content rectangle of a frame around R, without drawing.
     void InnerRect(const QRect &R, QRect &Inner, double Scale) const;
     // The rectangle a frame needs around the content rectangle R, at scale 1.
@@ -62,6 +68,8 @@ public:
     void SaveToStream(TItemWriter &Stream) const;
 
 private:
+    using TPathSink = std::function<void(const QPainterPath &, const QPen &, const QBrush &)>;
+    void drawPaths(const TPathSink &Sink, const QRect &R, QRect &Inner, double Scale) const;
     int widthAt(double Scale) const;
     void changed();
     void backChanged();

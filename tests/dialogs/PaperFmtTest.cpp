@@ -1,4 +1,5 @@
 #include "dialogs/PaperFmt.h"
+#include "items/BarRect.h"
 
 #include <gtest/gtest.h>
 
@@ -427,7 +428,7 @@ class BarcodeFit : public testing::TestWithParam<BarcodeCase> {};
 TEST_P(BarcodeFit, choosesTheLargestBarShorterThanTheRoom)
 {
     int size = -1;
-    EXPECT_EQ(PaperFmt::barcodeSizeForLength(GetParam().length, size), GetParam().fits);
+    EXPECT_EQ(BarcodeSizeForLength(GetParam().length, size), GetParam().fits);
     EXPECT_EQ(size, GetParam().size);
 }
 

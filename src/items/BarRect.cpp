@@ -1,0 +1,664 @@
+#include "items/BarRect.h"
+
+#include "platform/Cp932.h"
+#include "util/SubUnit.h"
+
+#include <QPainter>
+
+#include <qrencode.h>
+#include <zint.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// 7612 / 325: a bar height times this is the barcode's length, as the
+// stored layouts computed it.
+constexpr long double LengthFactor = 23.4215384615L;
+// The code holds twenty characters; a letter takes two of them.
+constexpr int CodeCharacters = 20;
+
+// ---- Address number ----------------------------------------------------------
+
+const QString KanjiNumerals = QStringLiteral("〇一二三四五六七八九");
+
+bool isKanjiNumeral(QChar c)
+{
+    return KanjiNumerals.contains(c) || c == u'十' || c == u'百' || c == u'千';
+}
+
+// A kanji numeral run such as "二十三" or "百五" as a number.
+qint64 kanjiValue(QStringView run)
+{
+    qint64 total = 0;
+    qint64 digits = -1; // a digit read and not yet placed
+    bool positional = true;
+    for (QChar c : run)
+        if (c == u'十' || c == u'百' || c == u'千') {
+            positional = false;
+            break;
+        }
+    if (positional) { // "二〇三" reads digit by digit
+        for (QChar c : run)
+            total = total * 10 + KanjiNumerals.indexOf(c);
+        return total;
+    }
+    for (QChar c : run) {
+        const int unit = c == u'十' ? 10 : c == u'百' ? 100 : c == u'千' ? 1000 : 0;
+        if (unit == 0) {
+            digits = KanjiNumerals.indexOf(c);
+        } else {
+            total += (digits < 0 ? 1 : digits) * unit;
+            digits = -1;
+        }
+    }
+    return total + (digits < 0 ? 0 : digits);
+}
+
+// The words that end a block, lot or house number; each becomes "-".
+const QStringList &numberMarkers()
+{
+    static const QStringList markers{QStringLiteral("丁目"), QStringLiteral("番地"), QStringLiteral("地割"),
+                                     QStringLiteral("丁"),   QStringLiteral("番"),   QStringLiteral("号"),
+                                     QStringLiteral("の"),   QStringLiteral("ノ")};
+    return markers;
+}
+
+bool markerAt(const QString &S, qsizetype Pos, qsizetype *Length = nullptr)
+{
+    for (const QString &m : numberMarkers())
+        if (QStringView(S).mid(Pos).startsWith(m)) {
+            if (Length)
+                *Length = m.size();
+            return true;
+        }
+    return false;
+}
+
+// Full-width digits, letters and hyphens to half width, spaces gone, letters
+// in capitals.
+QString narrowed(const QString &S)
+{
+    QString out;
+    for (QChar c : S.normalized(QString::NormalizationForm_KC)) {
+        if (c.isSpace())
+            continue;
+        if (c == u'ー' || c == u'‐' || c == u'−' || c == u'―' || c == u'–' || c == u'—' || c == u'－')
+            c = u'-';
+        out += c.toUpper();
+    }
+    return out;
+}
+
+} // namespace
+
+QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
+{
+    QString s = narrowed(Address);
+    // What the dictionary names as the town may hold numerals of its own
+    // ("三田", "十二ケ村"); the number starts after it.
+    qsizetype from = 0;
+    for (const QString &town : TownNames) {
+        const QString t = narrowed(town);
+        if (t.isEmpty())
+            continue;
+        const qsizetype at = s.lastIndexOf(t);
+        if (at >= 0)
+            from = std::max(from, at + t.size());
+    }
+    s = s.mid(from);
+
+    // Kanji numerals count only next to a number: a marker or "-" after them,
+    // or a number (or its marker) before them, as in "十五番の四".
+    QString converted;
+    for (qsizetype i = 0; i < s.size();) {
+        if (isKanjiNumeral(s[i])) {
+            qsizetype j = i;
+            while (j < s.size() && isKanjiNumeral(s[j]))
+                ++j;
+            const bool before = !converted.isEmpty()
+                                && (converted.back() == u'-' || (converted.back().isDigit() && converted.back().unicode() < 0x80)
+                                    || std::any_of(numberMarkers().cbegin(), numberMarkers().cend(),
+                                                   [&](const QString &m) { return converted.endsWith(m); }));
+            if (before || markerAt(s, j) || j == s.size() || s[j] == u'-')
+                converted += QString::number(kanjiValue(QStringView(s).mid(i, j - i)));
+            else
+                converted += s.mid(i, j - i);
+            i = j;
+        } else {
+            converted += s[i++];
+        }
+    }
+
+    // Digits and capital letters are kept; everything else separates.
+    QString out;
+    auto separate = [&out] {
+        if (!out.isEmpty() && !out.endsWith(u'-'))
+            out += u'-';
+    };
+    for (qsizetype i = 0; i < converted.size();) {
+        const QChar c = converted[i];
+        qsizetype n = 0;
+        if (c.isDigit() && c.unicode() < 0x80) {
+            out += c;
+            ++i;
+        } else if (c >= u'A' && c <= u'Z') {
+            // A letter that ends a number (3A, 12-B) belongs to it.
+            if (!out.isEmpty() && out.back().isDigit())
+                out += u'-';
+            out += c;
+            ++i;
+            if (i < converted.size() && converted[i].isDigit())
+                out += u'-';
+        } else if (markerAt(converted, i, &n)) {
+            separate();
+            i += n;
+        } else {
+            separate();
+            ++i;
+        }
+    }
+    while (out.endsWith(u'-'))
+        out.chop(1);
+    return out;
+}
+
+QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const QStringList &TownNames)
+{
+    QString code;
+    for (QChar c : narrowed(Postcode))
+        if (c.isDigit() && c.unicode() < 0x80)
+            code += c;
+    if (code.size() != 7)
+        return {};
+    int used = 7;
+    for (QChar c : AddressNumberOf(Address, TownNames)) {
+        const int cost = (c >= u'A' && c <= u'Z') ? 2 : 1;
+        if (used + cost > CodeCharacters)
+            break;
+        code += c;
+        used += cost;
+    }
+    while (code.size() > 7 && code.endsWith(u'-'))
+        code.chop(1);
+    return code;
+}
+
+QList<TPostBar> EncodeCustomerBarcode(const QString &Data)
+{
+    if (Data.isEmpty())
+        return {};
+    std::unique_ptr<zint_symbol, void (*)(zint_symbol *)> symbol(ZBarcode_Create(), ZBarcode_Delete);
+    if (!symbol)
+        return {};
+    symbol->symbology = BARCODE_JAPANPOST;
+    const QByteArray bytes = Data.toLatin1();
+    if (ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
+                        int(bytes.size())) >= ZINT_ERROR
+        || symbol->rows != 3)
+        return {};
+    auto set = [&](int row, int column) { return (symbol->encoded_data[row][column / 8] >> (column % 8)) & 1; };
+    // Bars stand on the even modules; row 0 is the upper half, row 2 the lower.
+    QList<TPostBar> bars;
+    for (int column = 0; column < symbol->width; column += 2)
+        bars.append(TPostBar((set(0, column) ? 1 : 0) | (set(2, column) ? 2 : 0)));
+    return bars;
+}
+
+qint32 BarcodeBarHeight(int SizeIndex)
+{
+    return qint32(RoundHalfAway(BarcodePoints.at(std::clamp(SizeIndex, 0, 3)) * 96.0L / 72.0L));
+}
+
+qint32 BarcodeLength(int SizeIndex)
+{
+    return qint32(RoundHalfAway(BarcodeBarHeight(SizeIndex) * LengthFactor));
+}
+
+bool BarcodeSizeForLength(int Length, int &SizeIndex)
+{
+    bool result = false;
+    for (int i = 0; i < int(BarcodePoints.size()); ++i) {
+        const long double h = BarcodeBarHeight(i);
+        const auto needed = static_cast<qint64>(std::ceil(h / 96.0L * 254.0L * LengthFactor));
+        if (needed >= Length)
+            break;
+        SizeIndex = i;
+        result = true;
+    }
+    return result;
+}
+
+// ---- TBarcodeRect ------------------------------------------------------------
+
+TItemCursor TBarcodeRect::GetCursor(int, int) const
+{
+    return TItemCursor::Default;
+}
+
+void TBarcodeRect::Assign(const TDrawRect &Source)
+{
+    if (const auto *other = dynamic_cast<const TBarcodeRect *>(&Source)) {
+        m_sizeIndex = other->m_sizeIndex;
+        m_horizontal = other->m_horizontal;
+    }
+    TDrawRect::Assign(Source);
+}
+
+void TBarcodeRect::SetRect(const TPageRect &R)
+{
+    TPageRect r = R;
+    if (!m_keepRect) {
+        const qint32 h = BarcodeBarHeight(m_sizeIndex);
+        const qint32 l = BarcodeLength(m_sizeIndex);
+        r.Right = r.Left + (m_horizontal ? l : h);
+        r.Bottom = r.Top + (m_horizontal ? h : l);
+    }
+    m_keepRect = false;
+    TDrawRect::SetRect(r);
+}
+
+void TBarcodeRect::SetDispRect(const TScreenRect &R)
+{
+    if (m_zoom == 0.0)
+        return;
+    const auto dx = qint32(RoundHalfAway((R.Left - m_dispRect.Left) / static_cast<long double>(m_zoom)));
+    const auto dy = qint32(RoundHalfAway((R.Top - m_dispRect.Top) / static_cast<long double>(m_zoom)));
+    m_keepRect = true;
+    SetRect({m_rect.Left + dx, m_rect.Top + dy, m_rect.Right + dx, m_rect.Bottom + dy});
+}
+
+void TBarcodeRect::SetBarSize(int Index)
+{
+    Index = std::clamp(Index, 0, 3);
+    if (Index == m_sizeIndex)
+        return;
+    m_sizeIndex = Index;
+    const qint32 h = BarcodeBarHeight(Index);
+    const qint32 l = BarcodeLength(Index);
+    const qint32 w = m_horizontal ? l : h;
+    const qint32 hh = m_horizontal ? h : l;
+    const qint32 top = m_rect.Top + (m_rect.height() - hh) / 2;
+    const qint32 left = m_rect.Left + (m_rect.width() - w) / 2;
+    m_keepRect = true;
+    SetRect({left, top, left + w, top + hh});
+}
+
+void TBarcodeRect::RenderCustomerBarcode(const QString &Postcode, const QString &Address, const TTownNameLookup &Towns)
+{
+    const QStringList towns = Towns ? Towns(Postcode) : QStringList();
+    m_bars = EncodeCustomerBarcode(CustomerBarcodeData(Postcode, Address, towns));
+}
+
+void TBarcodeRect::Rotate180()
+{
+    QList<TPostBar> turned;
+    turned.reserve(m_bars.size());
+    for (auto it = m_bars.crbegin(); it != m_bars.crend(); ++it) {
+        // Upside down an ascender reaches below the tracker.
+        const auto b = quint8(*it);
+        turned.append(TPostBar(((b & 1) << 1) | ((b & 2) >> 1)));
+    }
+    m_bars = turned;
+}
+
+void TBarcodeRect::drawBars(QPainter &Canvas, double Left, double Top, double Width, double Height) const
+{
+    if (m_bars.isEmpty())
+        return;
+    // Japan Post proportions: bars and gaps of equal width; the tracker is
+    // the middle third of a long bar, ascenders and descenders two thirds.
+    const double along = m_horizontal ? Width : Height;
+    const double across = m_horizontal ? Height : Width;
+    const double module = along / double(2 * m_bars.size() - 1);
+    Canvas.save();
+    Canvas.setPen(Qt::NoPen);
+    Canvas.setBrush(Qt::black);
+    for (int i = 0; i < m_bars.size(); ++i) {
+        const auto b = quint8(m_bars.at(i));
+        // Measured from the upper edge of a horizontal code; a vertical code
+        // is the horizontal one turned clockwise, so its upper edge lies right.
+        const double from = (b & 1) ? 0.0 : across / 3.0;
+        const double to = (b & 2) ? across : across * 2.0 / 3.0;
+        const double pos = i * 2 * module;
+        QRectF bar = m_horizontal ? QRectF(Left + pos, Top + from, module, to - from)
+                                  : QRectF(Left + Width - to, Top + pos, to - from, module);
+        Canvas.drawRect(bar);
+    }
+    Canvas.restore();
+}
+
+void TBarcodeRect::Draw(QPainter &Canvas, int X, int Y)
+{
+    drawBars(Canvas, m_dispRect.Left + X, m_dispRect.Top + Y, m_dispRect.width(), m_dispRect.height());
+}
+
+void TBarcodeRect::Print(QPainter &Canvas, int X, int Y)
+{
+    drawBars(Canvas, m_printRect.Left + X, m_printRect.Top + Y, m_printRect.width(), m_printRect.height());
+}
+
+void TBarcodeRect::LoadFromStream(TItemReader &Stream)
+{
+    // The stored rectangle is taken as it stands: the size fields follow it.
+    m_keepRect = true;
+    TDrawRect::LoadFromStream(Stream);
+    m_keepRect = false;
+    if (!Stream.hasVersion(200))
+        SetVisible(Stream.readFlag());
+    const quint8 size = Stream.readByte();
+    // A size outside the table is damage; the nearest size keeps the item usable.
+    m_sizeIndex = std::min<int>(size, 3);
+    m_horizontal = Stream.readFlag();
+}
+
+void TBarcodeRect::SaveToStream(TItemWriter &Stream) const
+{
+    TDrawRect::SaveToStream(Stream);
+    Stream.writeByte(quint8(m_sizeIndex));
+    Stream.writeFlag(m_horizontal);
+}
+
+// ---- QR code -----------------------------------------------------------------
+
+QString EscapeQRField(const QString &S, bool IsName)
+{
+    QString r = S;
+    r.replace(u'\\', QStringLiteral("\\\\"));
+    r.replace(u':', QStringLiteral("\\:"));
+    r.replace(u';', QStringLiteral("\\;"));
+    if (IsName)
+        r.replace(u',', QStringLiteral("\\,"));
+    return r;
+}
+
+TItemCursor TQRCodeRect::GetCursor(int, int) const
+{
+    return TItemCursor::Default;
+}
+
+void TQRCodeRect::Assign(const TDrawRect &Source)
+{
+    TDrawRect::Assign(Source);
+    if (const auto *o = dynamic_cast<const TQRCodeRect *>(&Source)) {
+        m_cellPitch = o->m_cellPitch;
+        m_darkColor = o->m_darkColor;
+        m_lightColor = o->m_lightColor;
+        m_kind = o->m_kind;
+        m_text = o->m_text;
+        m_name = o->m_name;
+        m_kana = o->m_kana;
+        m_tel = o->m_tel;
+        m_mail = o->m_mail;
+        m_memo = o->m_memo;
+        m_mailTo = o->m_mailTo;
+        m_subject = o->m_subject;
+        m_body = o->m_body;
+    }
+    m_modules.clear();
+    m_valid = false;
+}
+
+void TQRCodeRect::SetRect(const TPageRect &R)
+{
+    TPageRect r = R;
+    if (!m_keepRect) {
+        r.Right = r.Left + m_rect.width();
+        r.Bottom = r.Top + m_rect.height();
+    }
+    m_keepRect = false;
+    TDrawRect::SetRect(r);
+}
+
+void TQRCodeRect::SetDispRect(const TScreenRect &R)
+{
+    if (m_zoom == 0.0)
+        return;
+    const auto dx = qint32(RoundHalfAway((R.Left - m_dispRect.Left) / static_cast<long double>(m_zoom)));
+    const auto dy = qint32(RoundHalfAway((R.Top - m_dispRect.Top) / static_cast<long double>(m_zoom)));
+    m_keepRect = true;
+    SetRect({m_rect.Left + dx, m_rect.Top + dy, m_rect.Right + dx, m_rect.Bottom + dy});
+}
+
+void TQRCodeRect::SetQRKind(TQRKind Value)
+{
+    if (quint8(Value) > quint8(TQRKind::MailSoftBank) || Value == m_kind)
+        return;
+    m_kind = Value;
+    m_valid = false;
+}
+
+void TQRCodeRect::SetCellPitch(qint32 Value)
+{
+    Value = std::clamp(Value, MinCellPitch, MaxCellPitch);
+    if (Value == m_cellPitch)
+        return;
+    m_cellPitch = Value;
+    m_valid = false;
+}
+
+void TQRCodeRect::SetDarkColor(TColor Value)
+{
+    if (Value != m_darkColor) {
+        m_darkColor = Value;
+        m_valid = false;
+    }
+}
+
+void TQRCodeRect::SetLightColor(TColor Value)
+{
+    if (Value != m_lightColor) {
+        m_lightColor = Value;
+        m_valid = false;
+    }
+}
+
+void TQRCodeRect::SetTurned(bool Value)
+{
+    if (Value != m_turned) {
+        m_turned = Value;
+        m_valid = false;
+    }
+}
+
+void TQRCodeRect::SetText(const QString &Value)
+{
+    if (Value == m_text)
+        return;
+    m_text = Value;
+    if (m_kind == TQRKind::Text)
+        m_valid = false;
+}
+
+void TQRCodeRect::setPhoneField(QString &Field, const QString &Value)
+{
+    if (Value == Field)
+        return;
+    Field = Value;
+    if (m_kind == TQRKind::PhoneDocomo || m_kind == TQRKind::PhoneSoftBank)
+        m_valid = false;
+}
+
+void TQRCodeRect::setMailField(QString &Field, const QString &Value)
+{
+    if (Value == Field)
+        return;
+    Field = Value;
+    if (m_kind == TQRKind::MailDocomo || m_kind == TQRKind::MailSoftBank)
+        m_valid = false;
+}
+
+void TQRCodeRect::SetName(const QString &Value) { setPhoneField(m_name, Value); }
+void TQRCodeRect::SetKana(const QString &Value) { setPhoneField(m_kana, Value); }
+void TQRCodeRect::SetTel(int Index, const QString &Value) { setPhoneField(m_tel.at(Index & 1), Value); }
+void TQRCodeRect::SetMail(int Index, const QString &Value) { setPhoneField(m_mail.at(Index & 1), Value); }
+void TQRCodeRect::SetMemo(const QString &Value) { setPhoneField(m_memo, Value); }
+void TQRCodeRect::SetMailTo(const QString &Value) { setMailField(m_mailTo, Value); }
+void TQRCodeRect::SetSubject(const QString &Value) { setMailField(m_subject, Value); }
+void TQRCodeRect::SetBody(const QString &Value) { setMailField(m_body, Value); }
+
+QString TQRCodeRect::BuildQRPayload() const
+{
+    const QString crlf = QStringLiteral("\r\n");
+    QString d;
+    auto part = [&d](const QString &Key, const QString &Field, const QString &Value, const QString &End) {
+        if (!Field.isEmpty())
+            d += Key + Value + End;
+    };
+    switch (m_kind) {
+    case TQRKind::Text:
+        d = m_text;
+        break;
+    case TQRKind::PhoneDocomo: {
+        const QString sc = QStringLiteral(";");
+        part(QStringLiteral("N:"), m_name, EscapeQRField(m_name, true), sc);
+        part(QStringLiteral("SOUND:"), m_kana, EscapeQRField(m_kana, true), sc);
+        for (const QString &t : m_tel)
+            part(QStringLiteral("TEL:"), t, EscapeQRField(t, false), sc);
+        for (const QString &m : m_mail)
+            part(QStringLiteral("EMAIL:"), m, EscapeQRField(m, false), sc);
+        part(QStringLiteral("NOTE:"), m_memo, EscapeQRField(m_memo, false), sc);
+        if (!d.isEmpty())
+            d = QStringLiteral("MECARD:") + d + sc;
+        break;
+    }
+    case TQRKind::PhoneSoftBank:
+        part(QStringLiteral("NAME1:"), m_name, m_name, crlf);
+        part(QStringLiteral("NAME2:"), m_kana, m_kana, crlf);
+        part(QStringLiteral("TEL1:"), m_tel[0], m_tel[0], crlf);
+        part(m_tel[0].isEmpty() ? QStringLiteral("TEL1:") : QStringLiteral("TEL2:"), m_tel[1], m_tel[1], crlf);
+        part(QStringLiteral("MAIL1:"), m_mail[0], m_mail[0], crlf);
+        part(m_mail[0].isEmpty() ? QStringLiteral("MAIL1:") : QStringLiteral("MAIL2:"), m_mail[1], m_mail[1], crlf);
+        if (!d.isEmpty())
+            d = QStringLiteral("MEMORY:") + m_memo + crlf + d;
+        break;
+    case TQRKind::MailDocomo: {
+        const QString sc = QStringLiteral(";");
+        part(QStringLiteral("TO:"), m_mailTo, EscapeQRField(m_mailTo, false), sc);
+        part(QStringLiteral("SUB:"), m_subject, EscapeQRField(m_subject, false), sc);
+        part(QStringLiteral("BODY:"), m_body, EscapeQRField(m_body, false), sc);
+        if (!d.isEmpty())
+            d = QStringLiteral("MATMSG:") + d + sc;
+        break;
+    }
+    case TQRKind::MailSoftBank:
+        if (!m_mailTo.isEmpty()) {
+            d = QStringLiteral("MAILTO:") + m_mailTo + crlf;
+            part(QStringLiteral("BODY:"), m_body, m_body, crlf);
+            part(QStringLiteral("SUBJECT:"), m_subject, m_subject, crlf);
+        }
+        break;
+    }
+    return d;
+}
+
+void TQRCodeRect::Rebuild(bool Force)
+{
+    if (Force || !m_valid)
+        render();
+}
+
+void TQRCodeRect::render()
+{
+    m_modules.clear();
+    const QByteArray data = Cp932::encode(BuildQRPayload());
+    int width = 21; // an empty code keeps the room of the smallest symbol
+    if (!data.isEmpty()) {
+        // Phones read kanji from Shift-JIS; Kanji mode packs those pairs.
+        std::unique_ptr<QRcode, void (*)(QRcode *)> code(
+            QRcode_encodeString(data.constData(), 0, QR_ECLEVEL_M, QR_MODE_KANJI, 1), QRcode_free);
+        if (code) {
+            width = code->width;
+            for (int y = 0; y < width; ++y) {
+                QList<bool> row(width);
+                for (int x = 0; x < width; ++x)
+                    row[x] = code->data[y * width + x] & 1;
+                m_modules.append(row);
+            }
+        }
+    }
+    const qint32 side = (width + 2 * QuietZone) * m_cellPitch;
+    TPageRect r{m_rect.Left, m_rect.Top, m_rect.Left + side, m_rect.Top + side};
+    if (m_rect.width() != 0 && m_rect.height() != 0) {
+        const qint32 dx = (m_rect.width() - side) / 2;
+        const qint32 dy = (m_rect.height() - side) / 2;
+        r = {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+    }
+    m_keepRect = true;
+    SetRect(r);
+    m_valid = true;
+}
+
+void TQRCodeRect::drawModules(QPainter &Canvas, double Left, double Top, double Width, double Height) const
+{
+    Canvas.save();
+    Canvas.setPen(Qt::NoPen);
+    Canvas.fillRect(QRectF(Left, Top, Width, Height), ColorToQColor(m_lightColor));
+    const int n = int(m_modules.size());
+    if (n > 0) {
+        const double mw = Width / (n + 2 * QuietZone);
+        const double mh = Height / (n + 2 * QuietZone);
+        Canvas.setBrush(ColorToQColor(m_darkColor));
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                // Turned for reversed printing: the last module comes first.
+                const bool dark = m_turned ? m_modules[n - 1 - y][n - 1 - x] : m_modules[y][x];
+                if (dark)
+                    Canvas.drawRect(QRectF(Left + (x + QuietZone) * mw, Top + (y + QuietZone) * mh, mw, mh));
+            }
+    }
+    Canvas.restore();
+}
+
+void TQRCodeRect::Draw(QPainter &Canvas, int X, int Y)
+{
+    Rebuild(false);
+    drawModules(Canvas, m_dispRect.Left + X, m_dispRect.Top + Y, m_dispRect.width(), m_dispRect.height());
+}
+
+void TQRCodeRect::Print(QPainter &Canvas, int X, int Y)
+{
+    Rebuild(false);
+    drawModules(Canvas, m_printRect.Left + X, m_printRect.Top + Y, m_printRect.width(), m_printRect.height());
+}
+
+void TQRCodeRect::LoadFromStream(TItemReader &Stream)
+{
+    m_keepRect = true;
+    TDrawRect::LoadFromStream(Stream);
+    m_keepRect = false;
+    // A module size outside what the settings offer is damage; clamp it.
+    m_cellPitch = std::clamp(Stream.readInt32(), MinCellPitch, MaxCellPitch);
+    m_darkColor = Stream.readInt32();
+    m_lightColor = Stream.readInt32();
+    m_kind = TQRKind(std::min<quint8>(Stream.readByte(), quint8(TQRKind::MailSoftBank)));
+    m_text = Stream.readXorString();
+    m_name = Stream.readXorString();
+    m_kana = Stream.readXorString();
+    m_tel[0] = Stream.readXorString();
+    m_tel[1] = Stream.readXorString();
+    m_mail[0] = Stream.readXorString();
+    m_mail[1] = Stream.readXorString();
+    m_memo = Stream.readXorString();
+    m_mailTo = Stream.readXorString();
+    m_subject = Stream.readXorString();
+    m_body = Stream.readXorString();
+    m_turned = Stream.hasVersion(301) ? Stream.readFlag() : false;
+    m_modules.clear();
+    m_valid = false;
+}
+
+void TQRCodeRect::SaveToStream(TItemWriter &Stream) const
+{
+    TDrawRect::SaveToStream(Stream);
+    Stream.writeInt32(m_cellPitch);
+    Stream.writeInt32(m_darkColor);
+    Stream.writeInt32(m_lightColor);
+    Stream.writeByte(quint8(m_kind));
+    for (const QString *s : {&m_text, &m_name, &m_kana, &m_tel[0], &m_tel[1], &m_mail[0], &m_mail[1], &m_memo,
+                             &m_mailTo, &m_subject, &m_body})
+        Stream.writeXorString(*s);
+    Stream.writeFlag(m_turned);
+}

@@ -1,0 +1,234 @@
+#include "StreamBytes.h"
+#include "items/BarRect.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// ---- Address number ----------------------------------------------------------
+
+struct AddressCase {
+    const char *postcode;
+    const char *address;
+    const char *town;
+    const char *expected;
+};
+
+class CustomerBarcodeDataTest : public testing::TestWithParam<AddressCase> {};
+
+TEST_P(CustomerBarcodeDataTest, joinsThePostcodeAndTheAddressNumber)
+{
+    const auto &c = GetParam();
+    const QStringList towns = *c.town ? QStringList{QString::fromUtf8(c.town)} : QStringList();
+    EXPECT_EQ(CustomerBarcodeData(QString::fromUtf8(c.postcode), QString::fromUtf8(c.address), towns),
+              QString::fromUtf8(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CustomerBarcodeDataTest,
+    testing::Values(
+        AddressCase{"9813205", "宮城県仙台市泉区 紫山 3-1-4", "紫山", "98132053-1-4"},
+        AddressCase{"0283623", "岩手県紫波郡矢巾町大字煙山 第3地割14番地2", "大字煙山", "02836233-14-2"},
+        // Full width digits, kanji numerals before 丁目 and 番地/号/の all separate.
+        AddressCase{"1000001", "千代田区千代田１丁目２番３号", "千代田", "10000011-2-3"},
+        AddressCase{"1080073", "港区三田二丁目十五番の四", "三田", "10800732-15-4"},
+        // Without the dictionary a kanji town name stays text, not a number.
+        AddressCase{"1080073", "港区三田2-15-4", "", "10800732-15-4"},
+        // A numeral inside the town name is cut with the town.
+        AddressCase{"0600042", "札幌市中央区大通西十二丁目3", "大通西", "060004212-3"},
+        AddressCase{"1234567", "どこか町5番地 ＡＢビル", "どこか町", "12345675-AB"},
+        // Twenty code characters at most, a letter counting two.
+        AddressCase{"1234567", "某町1234-5678-9012-3456", "某町", "12345671234-5678-901"},
+        AddressCase{"123456", "某町1-2", "某町", ""},
+        AddressCase{"１２３－４５６７", "某町1-2", "某町", "12345671-2"}));
+
+TEST(CustomerBarcodeTest, encodesSixtySevenBarsWithStartAndStopCodes)
+{
+    const QList<TPostBar> bars = EncodeCustomerBarcode(QStringLiteral("98132053-1-4"));
+    ASSERT_EQ(bars.size(), 67);
+    // Start code: long bar, descender; stop code: descender, long bar.
+    EXPECT_EQ(bars.at(0), TPostBar::Long);
+    EXPECT_EQ(bars.at(1), TPostBar::Descender);
+    EXPECT_EQ(bars.at(65), TPostBar::Descender);
+    EXPECT_EQ(bars.at(66), TPostBar::Long);
+}
+
+TEST(CustomerBarcodeTest, refusedDataGivesNoBars)
+{
+    EXPECT_TRUE(EncodeCustomerBarcode(QString()).isEmpty());
+    EXPECT_TRUE(EncodeCustomerBarcode(QStringLiteral("12#4")).isEmpty());
+}
+
+// ---- Sizes -----------------------------------------------------------------------
+
+TEST(BarcodeSizeTest, sizeTableGivesHeightsAndLengths)
+{
+    const int heights[] = {11, 12, 13, 15};
+    const int lengths[] = {258, 281, 304, 351};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(BarcodeBarHeight(i), heights[i]) << i;
+        EXPECT_EQ(BarcodeLength(i), lengths[i]) << i;
+    }
+}
+
+struct FitCase {
+    int length;
+    bool fits;
+    int size;
+};
+class BarcodeFitTest : public testing::TestWithParam<FitCase> {};
+
+TEST_P(BarcodeFitTest, choosesTheLargestBarShorterThanTheRoom)
+{
+    int size = -1;
+    EXPECT_EQ(BarcodeSizeForLength(GetParam().length, size), GetParam().fits);
+    EXPECT_EQ(size, GetParam().size);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BarcodeFitTest,
+                         testing::Values(FitCase{682, false, -1}, FitCase{683, true, 0}, FitCase{744, true, 0},
+                                         FitCase{745, true, 1}, FitCase{930, true, 2}, FitCase{931, true, 3}));
+
+// ---- The item ----------------------------------------------------------------------
+
+TEST(BarcodeRectTest, setRectImposesTheSizeOfTheTable)
+{
+    TBarcodeRect item;
+    item.SetRect({10, 20, 500, 500});
+    EXPECT_EQ(item.GetRect(), (TPageRect{10, 20, 268, 31}));
+    item.SetHorizontal(false);
+    item.SetRect({10, 20, 0, 0});
+    EXPECT_EQ(item.GetRect(), (TPageRect{10, 20, 21, 278}));
+}
+
+TEST(BarcodeRectTest, setBarSizeKeepsTheCentre)
+{
+    TBarcodeRect item;
+    item.SetRect({100, 100, 358, 111});
+    item.SetBarSize(0);
+    EXPECT_EQ(item.GetRect(), (TPageRect{100, 100, 358, 111}));
+    item.SetBarSize(3);
+    EXPECT_EQ(item.GetRect(), (TPageRect{54, 98, 405, 113}));
+}
+
+TEST(BarcodeRectTest, draggingTheScreenRectangleMovesWithoutResizing)
+{
+    TBarcodeRect item;
+    item.SetRect({100, 100, 0, 0});
+    item.SetZoom(2);
+    TScreenRect r = item.GetDispRect();
+    item.SetDispRect({r.Left + 10, r.Top + 10, r.Right + 30, r.Bottom + 40});
+    EXPECT_EQ(item.GetRect(), (TPageRect{105, 105, 363, 116}));
+    EXPECT_EQ(item.GetCursor(r.Left + 12, r.Top + 12), TItemCursor::Default);
+}
+
+TEST(BarcodeRectTest, assignCopiesSizeAndOrientation)
+{
+    TBarcodeRect a, b;
+    a.SetHorizontal(false);
+    a.SetBarSize(2);
+    b.Assign(a);
+    EXPECT_EQ(b.GetSizeIndex(), 2);
+    EXPECT_FALSE(b.IsHorizontal());
+    EXPECT_EQ(b.GetRect(), a.GetRect());
+}
+
+TEST(BarcodeRectTest, rotateTwiceGivesTheSameBars)
+{
+    TBarcodeRect item;
+    item.RenderCustomerBarcode(QStringLiteral("9813205"), QStringLiteral("泉区紫山3-1-4"),
+                               [](const QString &) { return QStringList{QStringLiteral("紫山")}; });
+    const QList<TPostBar> bars = item.Bars();
+    ASSERT_EQ(bars.size(), 67);
+    item.Rotate180();
+    EXPECT_NE(item.Bars(), bars);
+    EXPECT_EQ(item.Bars().at(1), TPostBar::Ascender); // the stop code's descender, upside down
+    item.Rotate180();
+    EXPECT_EQ(item.Bars(), bars);
+}
+
+// Counts the dark runs along the middle line of the image.
+int countBars(const QImage &Image)
+{
+    int runs = 0;
+    bool dark = false;
+    const int y = Image.height() / 2;
+    for (int x = 0; x < Image.width(); ++x) {
+        const bool d = qGray(Image.pixel(x, y)) < 128;
+        if (d && !dark)
+            ++runs;
+        dark = d;
+    }
+    return runs;
+}
+
+TEST(BarcodeRectTest, drawsEveryBarAcrossTheTracker)
+{
+    TBarcodeRect item;
+    item.SetBarSize(3);
+    item.SetRect({0, 0, 0, 0});
+    item.SetZoom(4); // 1404 pixels: 133 modules of about 10.5 pixels
+    item.RenderCustomerBarcode(QStringLiteral("0283623"), QStringLiteral("大字煙山 第3地割14番地2"), {});
+    QImage image(item.GetDispRect().width(), item.GetDispRect().height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    item.Draw(p, 0, 0);
+    p.end();
+    EXPECT_EQ(countBars(image), 67);
+}
+
+TEST(BarcodeRectTest, streamWritesSizeAndOrientationAfterTheBase)
+{
+    TBarcodeRect item;
+    item.SetHorizontal(false);
+    item.SetRect({1, 2, 0, 0});
+    item.SetBarSize(1);
+    TItemWriter w;
+    item.SaveToStream(w);
+    // rect (1,2)-(13,283) after centring the 12 x 281 bar of size 1 on 11 x 258, visible, size 1, vertical
+    TPageRect r = item.GetRect();
+    EXPECT_EQ(r.width(), 12);
+    EXPECT_EQ(r.height(), 281);
+    TItemWriter expected;
+    expected.writeInt32(r.Left);
+    expected.writeInt32(r.Top);
+    expected.writeInt32(r.Right);
+    expected.writeInt32(r.Bottom);
+    expected.writeBytes(hexBytes("01 01 00"));
+    EXPECT_TRUE(sameBytes(w.bytes(), expected.bytes()));
+
+    TBarcodeRect back;
+    TItemReader reader(w.bytes(), {});
+    back.LoadFromStream(reader);
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_EQ(back.GetRect(), r);
+    EXPECT_EQ(back.GetSizeIndex(), 1);
+    EXPECT_FALSE(back.IsHorizontal());
+}
+
+TEST(BarcodeRectTest, oldStreamsCarryAVisibilityByteAndLargeSizesAreClamped)
+{
+    const QByteArray v150 = hexBytes("0A000000 14000000 16010000 1F000000 00 09 01");
+    TBarcodeRect item;
+    TItemReader reader(v150, {150});
+    item.LoadFromStream(reader);
+    EXPECT_TRUE(reader.atEnd());
+    EXPECT_FALSE(item.IsVisible());
+    EXPECT_EQ(item.GetSizeIndex(), 3);
+    EXPECT_EQ(item.GetRect(), (TPageRect{10, 20, 278, 31}));
+}
+
+TEST(BarcodeRectTest, shortStreamIsRefused)
+{
+    TBarcodeRect item;
+    TItemReader reader(hexBytes("0A000000 14000000 16010000 1F000000 01 02"), {});
+    EXPECT_THROW(item.LoadFromStream(reader), EItemFormatError);
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+#include "items/PrtInfo.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Printers as a test sets them up: names, papers, whether a user size is
+// kept, and the sheet every setting reports.
+class TFakeBackend final : public TPrinterBackend
+{
+public:
+    QStringList printers{QStringLiteral("Office"), QStringLiteral("Label Printer With A Rather Long Queue Name")};
+    QList<TPaperInfo> papers{{9, QStringLiteral("A4"), {2100, 2970}},
+                             {50, QStringLiteral("はがき"), {1000, 1480}},
+                             {CustomPaperId, QStringLiteral("ユーザー定義サイズ"), {}}};
+    bool keepsCustom = true;
+    TPrinterCaps caps{{600, 600}, {5100, 7000}, {100, 100}, {4900, 6800}};
+
+    QStringList Printers() const override { return printers; }
+    QString DefaultPrinter() const override { return printers.value(0); }
+    QList<TPaperInfo> Papers(const QString &) const override { return papers; }
+    TPrinterSettings Apply(const TPrinterSettings &S) const override
+    {
+        TPrinterSettings kept = S;
+        if (!keepsCustom && S.PaperId == CustomPaperId)
+            kept.CustomSize = {};
+        return kept;
+    }
+    TPrinterCaps Caps(const TPrinterSettings &) const override { return caps; }
+};
+
+class PrinterInfoTest : public testing::Test {
+protected:
+    QString file() const { return dir.filePath(QStringLiteral("Layout.pi")); }
+    QTemporaryDir dir;
+    TFakeBackend backend;
+};
+
+TEST_F(PrinterInfoTest, missingOrShortFileSelectsTheDefaultPrinter)
+{
+    TPrinterInfo missing(file(), backend);
+    EXPECT_EQ(missing.Settings().PrinterName, QStringLiteral("Office"));
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("MVP");
+    f.close();
+    TPrinterInfo shortFile(file(), backend);
+    EXPECT_EQ(shortFile.Settings().PrinterName, QStringLiteral("Office"));
+    EXPECT_EQ(shortFile.Settings().PaperId, 0);
+}
+
+TEST_F(PrinterInfoTest, savedSettingsComeBackEvenForLongPrinterNames)
+{
+    {
+        TPrinterInfo info(file(), backend);
+        TPrinterSettings s;
+        s.PrinterName = backend.printers.at(1);
+        s.PaperId = 50;
+        s.Orientation = 2;
+        s.Copies = 3;
+        s.Resolution = 300;
+        info.AssignSettings(s);
+        QString error;
+        ASSERT_TRUE(info.Save(&error)) << error.toStdString();
+    }
+    TPrinterInfo back(file(), backend);
+    EXPECT_EQ(back.Settings().PrinterName, backend.printers.at(1));
+    EXPECT_EQ(back.Settings().PaperId, 50);
+    EXPECT_EQ(back.GetOrientation(), 2);
+    EXPECT_EQ(back.GetCopies(), 3);
+    EXPECT_EQ(back.Settings().Resolution, 300);
+    backend.printers.removeAt(1); // the printer is gone
+    TPrinterInfo gone(file(), backend);
+    EXPECT_EQ(gone.Settings().PrinterName, QStringLiteral("Office"));
+    EXPECT_EQ(gone.Settings().PaperId, 0);
+}
+
+TEST_F(PrinterInfoTest, aForeignFileSelectsTheDefaultPrinter)
+{
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QByteArray devmode(156, '\0');
+    devmode.replace(0, 6, "Office");
+    f.write(QByteArray::fromHex("9c000000") + devmode);
+    f.close();
+    TPrinterInfo info(file(), backend);
+    TPrinterSettings defaults;
+    defaults.PrinterName = QStringLiteral("Office");
+    EXPECT_EQ(info.Settings(), defaults);
+}
+
+TEST_F(PrinterInfoTest, selectPaperPrefersTheListedIdThenTheNamedSizeThenAUserSize)
+{
+    TPrinterInfo info(file(), backend);
+    info.SelectPaper(9, 2, 1000, 1480);
+    EXPECT_EQ(info.Settings().PaperId, 9);
+    EXPECT_EQ(info.GetOrientation(), 2);
+    info.SelectPaper(77, 1, 1000, 1480); // not listed: the paper of that size
+    EXPECT_EQ(info.Settings().PaperId, 50);
+    info.SelectPaper(0, 1, 1200, 2350);
+    EXPECT_EQ(info.Settings().PaperId, CustomPaperId);
+    EXPECT_EQ(info.Settings().CustomSize, QSize(1200, 2350));
+    backend.keepsCustom = false;
+    info.SelectPaper(0, 1, 1200, 2350);
+    EXPECT_EQ(info.Settings().PaperId, 9); // the first listed paper
+    backend.papers.removeLast();
+    info.SelectPaper(50, 1, 0, 0);
+    info.SelectPaper(0, 2, 1200, 2350); // no such paper, no user sizes: only the orientation
+    EXPECT_EQ(info.Settings().PaperId, 50);
+    EXPECT_EQ(info.GetOrientation(), 2);
+}
+
+TEST_F(PrinterInfoTest, printableRectAndConversionsInScreenUnits)
+{
+    TPrinterInfo info(file(), backend);
+    const QRect r = info.GetPrintableRect(0, 0);
+    EXPECT_EQ(r.left(), 16);
+    EXPECT_EQ(r.width(), 800);
+    EXPECT_EQ(info.GetPaperSize(), QPoint(816, 1120));
+    EXPECT_EQ(info.TenthMMToDevice(QPoint(254, 127)), QPoint(600, 300));
+    EXPECT_EQ(info.PointsToDevice(12), 100);
+}
+
+TEST_F(PrinterInfoTest, paperNamesAndTheDialogsReport)
+{
+    TPrinterInfo info(file(), backend);
+    int error = -1;
+    QString name;
+    info.GetPaperName(error, name);
+    EXPECT_EQ(error, 0);
+    EXPECT_EQ(name, QStringLiteral("A4"));
+    EXPECT_EQ(info.Settings().PaperId, 9);
+    QString device, paper;
+    quint8 orientation = 0;
+    info.GetPrinterPaperInfo(device, paper, orientation);
+    EXPECT_EQ(device, QStringLiteral("Office"));
+    EXPECT_EQ(paper, QStringLiteral("A4"));
+    EXPECT_EQ(orientation, 1);
+    backend.papers.clear();
+    info.GetPaperName(error, name);
+    EXPECT_EQ(error, 1);
+}
+
+TEST_F(PrinterInfoTest, aRealPdfTakesThePostcardSizeAndOrientation)
+{
+    const QString pdf = dir.filePath(QStringLiteral("card.pdf"));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        TPrinterSettings s;
+        s.PaperId = CustomPaperId;
+        s.CustomSize = QSize(1000, 1480);
+        s.Orientation = 2;
+        TQtPrinterBackend::Configure(printer, s);
+        QPainter p(&printer);
+        p.drawText(100, 100, QStringLiteral("x"));
+    }
+    // 148 x 100 mm on its side: 419.53 x 283.46 points, landscape (wider than high).
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    if (!pdfinfo.isEmpty()) {
+        QProcess proc;
+        proc.start(pdfinfo, {pdf});
+        ASSERT_TRUE(proc.waitForFinished(20000));
+        const QString out = QString::fromUtf8(proc.readAllStandardOutput());
+        const auto m = QRegularExpression(QStringLiteral(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)")).match(out);
+        ASSERT_TRUE(m.hasMatch()) << out.toStdString();
+        EXPECT_NEAR(m.captured(1).toDouble(), 419.53, 1.0);
+        EXPECT_NEAR(m.captured(2).toDouble(), 283.46, 1.0);
+        return;
+    }
+    // Without poppler the page box is read from the file itself.
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(f.readAll());
+    const QRegularExpression box(QStringLiteral(R"(/MediaBox\s*\[\s*0\s+0\s+([\d.]+)\s+([\d.]+)\s*\])"));
+    const auto m = box.match(text);
+    ASSERT_TRUE(m.hasMatch());
+    // The writer gives the box in whole points.
+    EXPECT_NEAR(m.captured(1).toDouble(), 419.53, 1.0);
+    EXPECT_NEAR(m.captured(2).toDouble(), 283.46, 1.0);
+}
+
+} // namespace
