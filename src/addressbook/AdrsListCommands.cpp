@@ -98,6 +98,13 @@ void TAddressList::actBatchChangeExecute()
 }
 
 TFileImportOpener FileImportOpener;
+TListPrintOpener ListPrintOpener;
+
+void TAddressList::actListPrintExecute()
+{
+    if (ListPrintOpener && !TRecordRun::Running())
+        ListPrintOpener(this);
+}
 
 void TAddressList::actImportFileExecute()
 {
