@@ -2,6 +2,7 @@
 #include "addressbook/TableBook.h"
 #include "core/Env.h"
 #include "exchange/ListPrt.h"
+#include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
 #include "support/FileHelpers.h"
 
@@ -150,4 +151,19 @@ TEST_F(ListPrintWindowTest, aPageTooSmallForOneRecordRefusesToPrint)
     EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("none.pdf")));
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, ListPrintNoRoomMessage);
+}
+
+TEST_F(ListPrintWindowTest, selectedRowsAreTakenInListOrderAndARangeIsCutToTheList)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    selectRows({2, 7, 40});
+    w->rbAll->setChecked(true);
+    w->rbList->setChecked(true);
+    EXPECT_EQ(w->DataCount(), 3);
+    const std::vector<qint32> selected = TakeListPrintRecords(*list, 0, 0, 0);
+    EXPECT_EQ(selected, (std::vector<qint32>{list->GetRowRecNo(2), list->GetRowRecNo(7), list->GetRowRecNo(40)}));
+    EXPECT_EQ(TakeListPrintRecords(*list, 1, 249, 300).size(), 2U);
+    EXPECT_TRUE(TakeListPrintRecords(*list, 1, 0, 0).empty());
+    EXPECT_EQ(TakeListPrintRecords(*list, 2, 0, 0).size(), 250U);
 }
