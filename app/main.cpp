@@ -10,6 +10,7 @@
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
 #include "exchange/FImport.h"
+#include "exchange/ListPrt.h"
 #include "platform/Folders.h"
 #include "util/Application.h"
 #include "util/Font.h"
@@ -45,6 +46,7 @@ int main(int argc, char **argv)
 
     // The main list reaches the import window through its opener.
     RegisterFileImport();
+    RegisterListPrint();
 
     TInstanceLock instance;
     TInstanceCheck instanceCheck = TInstanceCheck::Acquired;

@@ -296,7 +296,7 @@ void TAddressList::CreateActions()
         {&actDesignPrint, "actDesignPrint", QStringLiteral("文面印刷(&D)..."), none, QStringLiteral("文面印刷をします"),
          false, false},
         {&actListPrint, "actListPrint", QStringLiteral("一覧表印刷(&L)..."), none,
-         QStringLiteral("アドレス帳データの一覧を印刷します"), false, true},
+         QStringLiteral("アドレス帳データの一覧を印刷します"), true, true},
         {&actEnvironment, "actEnvironment", QStringLiteral("環境設定(&E)..."), QKeySequence(Qt::CTRL | Qt::Key_E),
          QStringLiteral("実行環境を設定します"), true, false},
         {&actBackup, "actBackup", QStringLiteral("バックアップ(&B)..."), none,
@@ -353,6 +353,7 @@ void TAddressList::CreateActions()
     connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
     connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
     connect(actImportFile, &QAction::triggered, this, [this] { actImportFileExecute(); });
+    connect(actListPrint, &QAction::triggered, this, [this] { actListPrintExecute(); });
     connect(actBackup, &QAction::triggered, this, [this] { actBackupExecute(); });
     connect(actRestore, &QAction::triggered, this, [this] { actRestoreExecute(); });
     connect(actOptimize, &QAction::triggered, this, [this] { actOptimizeExecute(); });

@@ -221,6 +221,7 @@ private:
     void actEnvironmentExecute();
     void SaveFolderSettings();
     void ChangeDataFolder();
+    void actListPrintExecute();
 
     TAddressListModel *m_model = nullptr;
     TAddressListView *lvAddress = nullptr;
@@ -299,4 +300,9 @@ extern TAddressList *AddressList;
 // knows the import only through it); empty: the command does nothing.
 using TFileImportOpener = std::function<bool(QWidget *Owner)>;
 extern TFileImportOpener FileImportOpener;
+
+// Opens the list-print window over the main list (or brings it forward). Set
+// by the list print's library at start-up; empty: the command does nothing.
+using TListPrintOpener = std::function<void(TAddressList *List)>;
+extern TListPrintOpener ListPrintOpener;
 

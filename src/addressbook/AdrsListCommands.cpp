@@ -99,6 +99,13 @@ void TAddressList::actBatchChangeExecute()
 }
 
 TFileImportOpener FileImportOpener;
+TListPrintOpener ListPrintOpener;
+
+void TAddressList::actListPrintExecute()
+{
+    if (ListPrintOpener && !TRecordRun::Running())
+        ListPrintOpener(this);
+}
 
 void TAddressList::actImportFileExecute()
 {

@@ -1,0 +1,487 @@
+#include "exchange/ListPrtPaint.h"
+
+#include "exchange/ListPrtPrinter.h"
+#include "util/SubUnit.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// The half-width measuring character: one column of the table is this wide.
+const QString kMeasure = QStringLiteral("ｳ");
+
+int halfAway(double value)
+{
+    return static_cast<int>(RoundHalfAway(static_cast<long double>(value)));
+}
+
+Qt::Alignment horizontal(int align)
+{
+    switch (align) {
+    case 1:
+        return Qt::AlignHCenter;
+    case 2:
+        return Qt::AlignRight;
+    default:
+        return Qt::AlignLeft;
+    }
+}
+
+struct TRuleStyle {
+    Qt::PenStyle Pen;
+    int Factor;
+};
+
+TRuleStyle ruleStyle(int lineType)
+{
+    switch (lineType) {
+    case 1:
+        return {Qt::SolidLine, 2};
+    case 2:
+        return {Qt::SolidLine, 3};
+    case 3:
+        return {Qt::DotLine, 1};
+    case 4:
+        return {Qt::DotLine, 2};
+    case 5:
+        return {Qt::DashDotLine, 1};
+    default:
+        return {Qt::SolidLine, 1};
+    }
+}
+
+// Left, top, right and bottom in printer pixels, inclusive like the
+// rectangles the rules are reckoned in.
+struct TBox {
+    int Left;
+    int Top;
+    int Right;
+    int Bottom;
+};
+
+QRect rectOf(int left, int top, int right, int bottom)
+{
+    return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
+}
+
+class TPagePainter
+{
+public:
+    TPagePainter(QPainter &painter, const TListPrintJob &job, const TListPageMetrics &m)
+        : p(painter), job(job), l(job.Layout), m(m)
+    {
+    }
+
+    // Draws rule line `line` (0..5) when it is on; a horizontal one gives Box
+    // the rows it took.
+    void rule(int line, TBox &box)
+    {
+        const auto index = static_cast<std::size_t>(line);
+        if (!l.Lines[index])
+            return;
+        const TRuleStyle style = ruleStyle(l.LineTypes[index]);
+        const bool solid = style.Pen == Qt::SolidLine;
+        p.setPen(QPen(Qt::black, 1, style.Pen, Qt::FlatCap));
+        if (line <= 2) {
+            const int t = ListRuleThickness(l.LineTypes[index], m.ScaleY);
+            const int c = box.Top + (box.Bottom - box.Top) / 2;
+            const int first = c - (t - 1) / 2;
+            const int last = c + t / 2;
+            if (solid)
+                p.fillRect(QRect(box.Left, first, box.Right - box.Left, last - first + 1), Qt::black);
+            else
+                for (int row = first; row <= last; ++row)
+                    p.drawLine(QPointF(box.Left, row + 0.5), QPointF(box.Right, row + 0.5));
+            box.Top = first;
+            box.Bottom = last;
+            return;
+        }
+        const int t = ListRuleThickness(l.LineTypes[index], m.ScaleX);
+        int first = 0;
+        int last = 0;
+        if (line == 3) {
+            first = box.Left;
+            last = box.Left + t;
+        } else if (line == 4) {
+            const int pos = box.Left + (box.Right - box.Left) / 2;
+            first = pos - (t - 1) / 2;
+            last = pos + t / 2;
+        } else {
+            first = box.Right - t;
+            last = box.Right;
+        }
+        if (solid)
+            p.fillRect(QRect(first, box.Top, last - first + 1, box.Bottom - box.Top + 1), Qt::black);
+        else
+            for (int col = first; col <= last; ++col)
+                p.drawLine(QPointF(col + 0.5, box.Top), QPointF(col + 0.5, box.Bottom + 1));
+    }
+
+    void paint(const std::vector<QStringList> &rows, int pageNo, int pageCount, int firstNumber)
+    {
+        const int X0 = m.Origin.x();
+        const int Y0 = m.Origin.y();
+        const int PW = m.PW;
+        const int PH = m.PH;
+        const int H = m.H;
+        const int G = m.G;
+        const int W = m.W;
+        int Y = Y0;
+        p.setBrush(Qt::NoBrush);
+        p.setPen(Qt::black);
+
+        if (!l.Title.isEmpty()) {
+            p.setFont(m.TitleFont);
+            p.drawText(rectOf(X0, Y, PW, Y + m.TitleBox),
+                       static_cast<int>(horizontal(l.TitlePosX) | Qt::AlignVCenter) | Qt::TextSingleLine, l.Title);
+            Y += m.TitleBox;
+        }
+        p.setFont(m.BodyFont);
+        const int headingFlags = Qt::AlignTop | Qt::TextSingleLine;
+        if (l.ViewDate) {
+            const QString text = ListPrintDateText(l.Date);
+            const int flags = static_cast<int>(horizontal(l.DatePosX)) | headingFlags;
+            if (l.DatePosY == 0) {
+                p.drawText(rectOf(X0, Y, PW, Y + H), flags, text);
+                if (!l.ViewPage || l.PagePosY == 1)
+                    Y += H + G;
+                else if (l.DatePosX == l.PagePosX)
+                    Y += H;
+            } else {
+                int top = PH - H;
+                if (l.ViewPage && l.DatePosX == l.PagePosX && l.DatePosY == l.PagePosY)
+                    top -= H;
+                p.drawText(rectOf(X0, top, PW, top + H), flags, text);
+            }
+        }
+        if (l.ViewPage) {
+            const QString text = ListPrintPageText(l.PageType, pageNo, pageCount);
+            const int flags = static_cast<int>(horizontal(l.PagePosX)) | headingFlags;
+            if (l.PagePosY == 0) {
+                p.drawText(rectOf(X0, Y, PW, Y + H), flags, text);
+                Y += H + G;
+            } else {
+                p.drawText(rectOf(X0, PH - H, PW, PH), flags, text);
+            }
+        }
+
+        const int PL = l.Lines[3] ? (2 * W) / 3 : 0;
+        const int PR = l.Lines[5] ? (2 * W) / 3 : 0;
+        const int rightLimit = PW - PR;
+        const int sizes = std::accumulate(job.Columns.begin(), job.Columns.end(), 0,
+                                          [](int sum, const TListPrintColumn &c) { return sum + c.ItemSize; });
+        const int count = static_cast<int>(job.Columns.size());
+        const int TR = std::min(X0 + PL + W * sizes + W * std::max(0, count - 1) + PR, PW);
+
+        if (Y == Y0) {
+            Y += G / 2;
+            if (l.Lines[0])
+                Y += (ListRuleThickness(l.LineTypes[0], m.ScaleY) - 1) / 2;
+        }
+        if (l.HeaderColorExists)
+            p.fillRect(rectOf(X0, Y - G / 2, TR, Y + H + G / 2), ColorToQColor(l.HeaderColor));
+        forEachCell([&](const TListPrintColumn &c, int left, int right) {
+            if (c.ItemNo != 0)
+                p.drawText(rectOf(left, Y, right, Y + H),
+                           static_cast<int>(horizontal(c.ItemAlign) | Qt::AlignVCenter) | Qt::TextSingleLine,
+                           ListPrintHeaderCaption(job.Items, c.ItemNo));
+        }, X0 + PL, rightLimit);
+
+        int frameTop = Y - G / 2;
+        if (l.Lines[0]) {
+            TBox box{X0, Y - G, TR, Y};
+            rule(0, box);
+            frameTop = box.Top;
+        }
+        const int headerBottom = Y + H;
+        Y = headerBottom + G;
+        int bandTop = Y - G / 2;
+        if (l.Lines[0]) {
+            TBox box{X0, headerBottom, TR, Y};
+            rule(0, box);
+            bandTop = box.Bottom + 1;
+        }
+
+        int lastCellBottom = headerBottom;
+        const int rowsPerRecord = std::max(1, l.iRowCount);
+        int lastRight = X0 + PL;
+        int k = 0;
+        for (const QStringList &texts : rows) {
+            const int cellBottom = Y + H * rowsPerRecord;
+            if (!l.Colors.empty()) {
+                const TColor colour = l.Colors[static_cast<std::size_t>(k) % l.Colors.size()];
+                // To where the next band begins, so that an odd gap leaves
+                // no white hairline between two bands.
+                p.fillRect(rectOf(X0, bandTop, TR, cellBottom + G - G / 2), ColorToQColor(colour));
+            }
+            int column = 0;
+            forEachCell([&](const TListPrintColumn &c, int left, int right) {
+                QString text = column < texts.size() ? texts[column] : QString();
+                if (c.ItemNo == 1)
+                    text = QString::number(firstNumber + k);
+                p.drawText(rectOf(left, Y, right, cellBottom),
+                           static_cast<int>(horizontal(c.ItemAlign) | Qt::AlignTop) | Qt::TextWordWrap, text);
+                lastRight = right;
+                ++column;
+            }, X0 + PL, rightLimit);
+            ++k;
+            lastCellBottom = cellBottom;
+            Y = cellBottom + G;
+            // Never below the page's last record: that place is the bottom line's.
+            if (l.Lines[1] && k % std::max(1, l.HorzInterval) == 0 && k < static_cast<int>(rows.size())) {
+                TBox box{X0, cellBottom, TR, Y};
+                rule(1, box);
+                bandTop = box.Bottom + 1;
+            } else {
+                bandTop = Y - G / 2;
+            }
+        }
+        if (rows.empty())
+            forEachCell([&](const TListPrintColumn &, int, int right) { lastRight = right; }, X0 + PL, rightLimit);
+
+        int frameBottom = Y - G / 2;
+        if (l.Lines[2]) {
+            TBox box{X0, lastCellBottom, TR, Y};
+            rule(2, box);
+            frameBottom = box.Bottom;
+        }
+        if (l.Lines[3]) {
+            TBox box{X0, frameTop, X0 + PL, frameBottom};
+            rule(3, box);
+        }
+        if (l.Lines[5]) {
+            TBox box{lastRight, frameTop, lastRight + PR, frameBottom};
+            rule(5, box);
+        }
+        if (l.Lines[4] && !job.Columns.empty()) {
+            int right = std::min(X0 + PL + W * job.Columns.front().ItemSize, rightLimit);
+            for (std::size_t i = 1; i < job.Columns.size() && right < rightLimit; ++i) {
+                TBox box{right, frameTop, right + W, frameBottom};
+                rule(4, box);
+                right = std::min(right + W + W * job.Columns[i].ItemSize, rightLimit);
+            }
+        }
+    }
+
+private:
+    // Walks the columns from `left`: a one-character gap between columns, each
+    // cut at the right limit; a column that begins at or beyond it is not drawn.
+    template <typename F>
+    void forEachCell(F &&cell, int left, int rightLimit)
+    {
+        for (std::size_t i = 0; i < job.Columns.size(); ++i) {
+            if (i > 0)
+                left += m.W;
+            if (left >= rightLimit)
+                break;
+            const int right = std::min(left + m.W * job.Columns[i].ItemSize, rightLimit);
+            cell(job.Columns[i], left, right);
+            left = right;
+        }
+    }
+
+    QPainter &p;
+    const TListPrintJob &job;
+    const TListPrintLayout &l;
+    const TListPageMetrics &m;
+};
+
+} // namespace
+
+TListPageMetrics MeasureListPage(const TListPrintLayout &layout, const TListPrinterInfo &printer)
+{
+    TListPageMetrics m;
+    const QSize printable = printer.PrintableSize();
+    m.PW = printable.width();
+    m.PH = printable.height();
+    m.Origin = printer.TenthMMToDevice(QPoint(layout.OffsetX, layout.OffsetY));
+    m.ScaleX = printer.ScaleX();
+    m.ScaleY = printer.ScaleY();
+
+    QFont body(layout.FontName.trimmed());
+    body.setBold((layout.FontStyle & 1) != 0);
+    body.setItalic((layout.FontStyle & 2) != 0);
+    body.setStyleStrategy(QFont::PreferOutline);
+    const int pixels = std::max(1, printer.PointsToDevice(layout.FontSize));
+    body.setPixelSize(pixels);
+    QFont title = body;
+    title.setPixelSize(std::max(1, (pixels / 3) * 4));
+    title.setBold(true);
+    m.BodyFont = body;
+    m.TitleFont = title;
+
+    auto *device = const_cast<QPrinter *>(&printer.Printer());
+    const QFontMetrics bodyMetrics(body, device);
+    const QFontMetrics titleMetrics(title, device);
+    m.H = bodyMetrics.height();
+    m.W = bodyMetrics.horizontalAdvance(kMeasure);
+    m.G = halfAway(m.H / 2.0);
+    m.TitleBox = 2 * titleMetrics.height();
+    return m;
+}
+
+int ListPageCapacity(const TListPrintJob &job, const TListPageMetrics &m)
+{
+    const TListPrintLayout &l = job.Layout;
+    const int H = m.H;
+    const int G = m.G;
+    const int Y0 = m.Origin.y();
+    int Y = Y0;
+    if (!l.Title.isEmpty())
+        Y += m.TitleBox;
+    if (l.ViewDate && l.DatePosY == 0) {
+        if (!l.ViewPage || l.PagePosY == 1)
+            Y += H + G;
+        else if (l.DatePosX == l.PagePosX)
+            Y += H;
+    }
+    if (l.ViewPage && l.PagePosY == 0)
+        Y += H + G;
+    if (Y == Y0) {
+        Y += G / 2;
+        if (l.Lines[0])
+            Y += (ListRuleThickness(l.LineTypes[0], m.ScaleY) - 1) / 2;
+    }
+    const int firstBand = Y + H + G;
+
+    // What stands at the bottom of the page.
+    int bottom = m.PH;
+    const bool dateBottom = l.ViewDate && l.DatePosY == 1;
+    const bool pageBottom = l.ViewPage && l.PagePosY == 1;
+    if (dateBottom || pageBottom)
+        bottom -= H;
+    if (dateBottom && pageBottom && l.DatePosX == l.PagePosX)
+        bottom -= H;
+
+    // Below the last record's cells: its colour band, the frame's lines and
+    // the bottom rule reach into the gap.
+    int below = G - G / 2 + 1;
+    if (l.Lines[2])
+        below = std::max(below, G / 2 + ListRuleThickness(l.LineTypes[2], m.ScaleY) / 2 + 1);
+
+    const int band = std::max(1, l.iRowCount) * H + G;
+    const int room = bottom - firstBand - below + G;
+    if (room < band || band <= 0)
+        return 0;
+    return room / band;
+}
+
+int ListPageCount(int count, int perPage)
+{
+    if (perPage < 1 || count <= 0)
+        return 0;
+    return (count + perPage - 1) / perPage;
+}
+
+QString ListPrintDateText(const QDate &date)
+{
+    return QString::asprintf("%4d/%2d/%2d", date.year(), date.month(), date.day());
+}
+
+QString ListPrintPageText(int pageType, int page, int pageCount)
+{
+    switch (pageType) {
+    case 1:
+        return QString::asprintf("- %d -", page);
+    case 2:
+        return QStringLiteral("%1 ページ").arg(page);
+    case 3:
+        return QString::asprintf("Page. %d / %d", page, pageCount);
+    case 4:
+        return QString::asprintf("- %d / %d -", page, pageCount);
+    case 5:
+        return QStringLiteral("%1 / %2 ページ").arg(page).arg(pageCount);
+    default:
+        return QString::asprintf("Page. %d", page);
+    }
+}
+
+QString ListPrintHeaderCaption(const std::vector<TListPrintItem> &items, int itemNo)
+{
+    static const std::vector<std::pair<int, QString>> shortCaptions{
+        {1, QStringLiteral("No.")},    {3, QStringLiteral("顧CD")},     {4, QStringLiteral("TEL")},
+        {5, QStringLiteral("代表")},   {6, QStringLiteral("FAX")},      {7, QStringLiteral("初期掲載")},
+        {8, QStringLiteral("携帯1")},  {9, QStringLiteral("携帯2")},    {10, QStringLiteral("〒")},
+        {13, QStringLiteral("住CD")},  {14, QStringLiteral("個会")},    {21, QStringLiteral("URL")},
+        {22, QStringLiteral("E-Mail1")}, {23, QStringLiteral("E-Mail2")}, {24, QStringLiteral("連名1")},
+        {25, QStringLiteral("連名2")}, {26, QStringLiteral("連名3")},   {27, QStringLiteral("連名4")},
+        {28, QStringLiteral("連名5")}, {38, QStringLiteral("ｼﾝﾎﾞﾙ")},
+    };
+    for (const auto &[no, caption] : shortCaptions)
+        if (no == itemNo)
+            return caption;
+    if (itemNo < 0 || itemNo >= static_cast<int>(items.size()))
+        return {};
+    return items[static_cast<std::size_t>(itemNo)].Caption.trimmed();
+}
+
+int ListRuleThickness(int lineType, double scale)
+{
+    return std::max(1, halfAway(ruleStyle(lineType).Factor * scale));
+}
+
+void PaintListPage(QPainter &painter, const TListPrintJob &job, const TListPageMetrics &m,
+                   const std::vector<QStringList> &rows, int pageNo, int pageCount, int firstNumber)
+{
+    painter.save();
+    TPagePainter(painter, job, m).paint(rows, pageNo, pageCount, firstNumber);
+    painter.restore();
+}
+
+TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job, const std::vector<qint32> &records,
+                           const TListRowFetch &fetch, const TListPrintProgress &progress)
+{
+    TListPrintResult result;
+    const TListPageMetrics metrics = MeasureListPage(job.Layout, printerInfo);
+    const int perPage = ListPageCapacity(job, metrics);
+    if (perPage < 1) {
+        result.Error = ListPrintNoRoomMessage;
+        return result;
+    }
+    const int total = static_cast<int>(records.size());
+    const int pageCount = ListPageCount(total, perPage);
+    if (pageCount == 0)
+        return result;
+
+    QPrinter &printer = printerInfo.Printer();
+    printer.setDocName(ListPrintDocName);
+    printerInfo.SetCopies(job.Layout.Copies);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
+        return result;
+    }
+    std::size_t next = 0;
+    int printed = 0;
+    for (int page = 1; page <= pageCount && !result.Cancelled; ++page) {
+        std::vector<QStringList> rows;
+        while (next < records.size() && static_cast<int>(rows.size()) < perPage) {
+            if (auto texts = fetch(records[next]))
+                rows.push_back(std::move(*texts));
+            ++next;
+            if (progress && !progress(static_cast<int>(next), total)) {
+                result.Cancelled = true;
+                break;
+            }
+        }
+        if (result.Cancelled)
+            break;
+        if (page > 1 && !printer.newPage()) {
+            result.Error = QStringLiteral("印刷中に失敗しました（%1 ページ目）。").arg(page);
+            break;
+        }
+        PaintListPage(painter, job, metrics, rows, page, pageCount, printed + 1);
+        printed += static_cast<int>(rows.size());
+        ++result.Pages;
+    }
+    if (result.Cancelled || !result.Error.isEmpty())
+        printer.abort();
+    painter.end();
+    result.Records = printed;
+    return result;
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "exchange/ListPrtLayout.h"
+
+#include <QFont>
+#include <QPoint>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QPainter;
+class TListPrinterInfo;
+
+// What a list page is painted from: the layout, the chosen columns and the
+// items (for the header captions).
+struct TListPrintJob {
+    TListPrintLayout Layout;
+    TListPrintColumns Columns;
+    std::vector<TListPrintItem> Items;
+};
+
+// The page's quantities in printer pixels, measured once on the printer with
+// the fonts the painter uses, so that the capacity and the painting agree.
+struct TListPageMetrics {
+    int PW = 0;       // printable width
+    int PH = 0;       // printable height
+    QPoint Origin;    // left and top margins
+    int H = 0;        // line height: the text height of "ｳ" in the body font
+    int W = 0;        // character width: the advance of "ｳ"
+    int G = 0;        // gap: H / 2 rounded half away from zero
+    int TitleBox = 0; // height of the title box: twice the title font's "ｳ"
+    double ScaleX = 1.0;
+    double ScaleY = 1.0;
+    QFont BodyFont;
+    QFont TitleFont;
+};
+
+[[nodiscard]] TListPageMetrics MeasureListPage(const TListPrintLayout &layout, const TListPrinterInfo &printer);
+
+// Records that fit one page; 0 or less when not even one does.
+[[nodiscard]] int ListPageCapacity(const TListPrintJob &job, const TListPageMetrics &m);
+// Pages for count records: count / perPage rounded up; 0 when perPage < 1.
+[[nodiscard]] int ListPageCount(int count, int perPage);
+
+// The texts printed above the table.
+[[nodiscard]] QString ListPrintDateText(const QDate &date);
+[[nodiscard]] QString ListPrintPageText(int pageType, int page, int pageCount);
+[[nodiscard]] QString ListPrintHeaderCaption(const std::vector<TListPrintItem> &items, int itemNo);
+
+// Thickness in printer pixels of a rule line of the given style, across a
+// line drawn horizontally (vertical = false) or vertically.
+[[nodiscard]] int ListRuleThickness(int lineType, double scale);
+
+// One page: heading texts, header row and the page's records (one text per
+// chosen column; item 1's text is replaced by the running number, which
+// starts at firstNumber). Paints in printer pixels of the printable area on
+// any painter: a printer, a PDF, an image or a preview through a scale.
+void PaintListPage(QPainter &painter, const TListPrintJob &job, const TListPageMetrics &m,
+                   const std::vector<QStringList> &rows, int pageNo, int pageCount, int firstNumber);
+
+// ---- The print run --------------------------------------------------------
+
+struct TListPrintResult {
+    int Pages = 0;
+    int Records = 0;
+    bool Cancelled = false;
+    QString Error; // empty when the job went through or was cancelled
+};
+
+// The cell texts of one record, nullopt when the record is gone.
+using TListRowFetch = std::function<std::optional<QStringList>(qint32 recNo)>;
+// Called after each record with the records looked at so far; false cancels.
+using TListPrintProgress = std::function<bool(int done, int total)>;
+
+inline const QString ListPrintDocName = QStringLiteral("一覧表データ");
+inline const QString ListPrintNoRoomMessage =
+    QStringLiteral("用紙に１件も印刷できません。\r\n文字の大きさ・余白・１件の行数を見直してください。");
+
+// Prints the records (taken before the run, in list order) on the printer
+// of printerInfo: pages of the job = records / capacity rounded up; a record
+// that is gone is skipped and the next ones move up. A cancelled job is
+// aborted (nothing reaches the printer).
+[[nodiscard]] TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job,
+                                         const std::vector<qint32> &records, const TListRowFetch &fetch,
+                                         const TListPrintProgress &progress = {});

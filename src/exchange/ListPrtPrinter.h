@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+
+class QPrinter;
+
+// Printer settings of one kind of document, kept in a ".pi" file: the
+// printer, its paper and orientation and the number of copies. The printer
+// behind it is a QPrinter: a CUPS printer, or the PDF target, which counts as
+// a printer so that printing works on a machine without any.
+//
+// The list print's own printer: one QPrinter it prints through; the file holds one section
+// "PRINTER INFO" with Device, Paper (a QPageSize key), Orientation (1
+// portrait, 2 landscape), Copies and, for the PDF target, OutputFile.
+class TListPrinterInfo
+{
+public:
+    // The device name of the PDF target.
+    static const QString PdfDevice;
+    // Dots per inch of the PDF target.
+    static constexpr int PdfResolution = 600;
+
+    // Loads the file when it exists (an unreadable one is kept aside by the
+    // settings layer), else takes the default printer, or the PDF target when
+    // no printer is installed.
+    explicit TListPrinterInfo(const QString &fileName);
+    ~TListPrinterInfo();
+    TListPrinterInfo(const TListPrinterInfo &) = delete;
+    TListPrinterInfo &operator=(const TListPrinterInfo &) = delete;
+
+    [[nodiscard]] const QString &FileName() const { return m_fileName; }
+    // The printer with the kept settings; paint on it to print.
+    [[nodiscard]] QPrinter &Printer() { return *m_printer; }
+    [[nodiscard]] const QPrinter &Printer() const { return *m_printer; }
+
+    // Takes over a printer the user just chose, with its settings.
+    void AssignCurrentPrinter(const QPrinter &chosen);
+    // Switches to the PDF target writing to fileName.
+    void SelectPdf(const QString &fileName);
+    [[nodiscard]] bool Save(QString *error = nullptr) const;
+
+    [[nodiscard]] QString DeviceName() const;
+    [[nodiscard]] bool IsPdf() const;
+    [[nodiscard]] int DpiX() const;
+    [[nodiscard]] int DpiY() const;
+    [[nodiscard]] double ScaleX() const { return DpiX() / 96.0; }
+    [[nodiscard]] double ScaleY() const { return DpiY() / 96.0; }
+    // Physical page size and the offset of the printable area, in printer pixels.
+    [[nodiscard]] QSize PhysicalSize() const;
+    [[nodiscard]] QPoint PhysicalOffset() const;
+    // The printable area's size in printer pixels.
+    [[nodiscard]] QSize PrintableSize() const;
+    [[nodiscard]] QString GetPaperName() const;
+    // The paper in 96-dpi units.
+    [[nodiscard]] QSize GetPaperSize() const;
+    [[nodiscard]] QPoint TenthMMToDevice(QPoint tenthMM) const;
+    [[nodiscard]] int PointsToDevice(int points) const;
+    [[nodiscard]] int GetOrientation() const; // 2 landscape, else 1
+    [[nodiscard]] int GetCopies() const;
+    void SetCopies(int copies);
+
+private:
+    void takeDefault();
+    QString m_fileName;
+    std::unique_ptr<QPrinter> m_printer;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "exchange/ListPrtPaint.h"
+
+#include <QStringList>
+
+#include <array>
+
+class TTable;
+class TAddressList;
+
+// The cell texts of the address table's current record, one per chosen
+// column (item 1, the running number, is left to the painter). groupNames
+// are the open book's ([1..10]); phone numbers are hyphenated with the
+// dictionary of dataFolder.
+[[nodiscard]] QStringList ListPrintRowTexts(TTable &table, const TListPrintJob &job,
+                                            const std::array<QString, 11> &groupNames, const QString &dataFolder);
+
+// The record numbers to print, taken from the main list before the run, in
+// its order: 0 the selected rows, 1 the 1-based positions begin..end, 2 every
+// shown row. Positions outside the list are left out.
+[[nodiscard]] std::vector<qint32> TakeListPrintRecords(const TAddressList &list, int dataSelect, int beginPos,
+                                                       int endPos);
+
+// The left and top margin fields: millimetres with one decimal typed as
+// text, taken as tenths of a millimetre ("12.5" -> 125, "12." -> 120, "5" ->
+// 50); nullopt for anything else ("1.25", "123", two points, blanks between
+// digits, a point alone) and for values outside 0..500.
+[[nodiscard]] std::optional<int> ParseListPrintMargin(const QString &text);
+[[nodiscard]] QString ListPrintMarginText(int tenths);

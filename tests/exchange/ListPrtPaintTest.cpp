@@ -1,0 +1,267 @@
+#include "exchange/ListPrtPaint.h"
+#include "exchange/ListPrtPrinter.h"
+#include "support/FileHelpers.h"
+#include "support/Screenshot.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A PDF printer at a low resolution keeps the test images small; every
+// quantity of the page scales with it.
+constexpr int kTestDpi = 150;
+
+class ListPrtPaintTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    TListPrinterInfo printer{QString()};
+    TListPrintJob job;
+
+    void SetUp() override
+    {
+        printer.SelectPdf(dir.filePath(QStringLiteral("list.pdf")));
+        printer.Printer().setResolution(kTestDpi);
+        job.Items = MakeListPrintItems({});
+        job.Layout.FontName = QStringLiteral("Noto Sans CJK JP");
+        job.Layout.FontSize = 10;
+        job.Layout.Date = QDate(2014, 4, 1);
+        job.Columns = {{0, 2, 0}, {1, 4, 2}, {19, 14, 0}, {37, 60, 0}};
+    }
+
+    [[nodiscard]] TListPageMetrics metrics() const { return MeasureListPage(job.Layout, printer); }
+
+    static std::vector<QStringList> records(int count)
+    {
+        std::vector<QStringList> rows;
+        for (int i = 0; i < count; ++i)
+            rows.push_back({QString(), QString(), QStringLiteral("山田 太郎%1").arg(i),
+                            QStringLiteral("備考の長い文章がここに入ります。").repeated(8)});
+        return rows;
+    }
+
+    // The page painted on a white image of the printable size plus `extra`
+    // rows below it, in printer pixels.
+    QImage paint(const std::vector<QStringList> &rows, int extra = 0) const
+    {
+        const TListPageMetrics m = metrics();
+        QImage image(m.PW, m.PH + extra, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PaintListPage(painter, job, m, rows, 1, 1, 1);
+        return image;
+    }
+
+    static int lowestInk(const QImage &image)
+    {
+        for (int y = image.height() - 1; y >= 0; --y) {
+            const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                if ((line[x] & 0xFFFFFF) != 0xFFFFFF)
+                    return y;
+        }
+        return -1;
+    }
+};
+
+} // namespace
+
+TEST(ListPrtTexts, dateIsPaddedWithBlanksAndPageTextsFollowTheirForm)
+{
+    EXPECT_EQ(ListPrintDateText(QDate(2014, 4, 1)), QStringLiteral("2014/ 4/ 1"));
+    EXPECT_EQ(ListPrintDateText(QDate(2014, 12, 25)), QStringLiteral("2014/12/25"));
+    const std::vector<std::pair<int, QString>> cases{
+        {0, QStringLiteral("Page. 3")},         {1, QStringLiteral("- 3 -")},
+        {2, QStringLiteral("3 ページ")},        {3, QStringLiteral("Page. 3 / 7")},
+        {4, QStringLiteral("- 3 / 7 -")},       {5, QStringLiteral("3 / 7 ページ")}};
+    for (const auto &[type, text] : cases)
+        EXPECT_EQ(ListPrintPageText(type, 3, 7), text) << type;
+}
+
+TEST(ListPrtTexts, headerCaptionsAreShortWhereTheItemHasOneAndKeywordNamesElsewhere)
+{
+    std::array<QString, 9> names;
+    names[2] = QStringLiteral(" 趣味 ");
+    const auto items = MakeListPrintItems(names);
+    EXPECT_EQ(ListPrintHeaderCaption(items, 38), QStringLiteral("ｼﾝﾎﾞﾙ"));
+    EXPECT_EQ(ListPrintHeaderCaption(items, 4), QStringLiteral("TEL"));
+    EXPECT_EQ(ListPrintHeaderCaption(items, 30), QStringLiteral("趣味"));
+    EXPECT_EQ(ListPrintHeaderCaption(items, 15), QStringLiteral("会社名"));
+    EXPECT_EQ(ListPrintHeaderCaption(items, 45), QString());
+}
+
+TEST(ListPrtTexts, lineType2OnA600DpiPrinterIs19PixelsThick)
+{
+    EXPECT_EQ(ListRuleThickness(2, 600 / 96.0), 19);
+    EXPECT_EQ(ListRuleThickness(0, 600 / 96.0), 6);
+    EXPECT_EQ(ListRuleThickness(4, 1.0), 2);
+}
+
+TEST(ListPrtTexts, pageCountRoundsUpAndRefusesAnEmptyPage)
+{
+    EXPECT_EQ(ListPageCount(250, 40), 7);
+    EXPECT_EQ(ListPageCount(240, 40), 6);
+    EXPECT_EQ(ListPageCount(10, 0), 0);
+    EXPECT_EQ(ListPageCount(10, -3), 0);
+}
+
+TEST_F(ListPrtPaintTest, printerInfoConvertsTenthsOfMillimetresAndPoints)
+{
+    printer.Printer().setResolution(600);
+    EXPECT_EQ(printer.TenthMMToDevice(QPoint(125, 254)), QPoint(295, 600));
+    EXPECT_EQ(printer.PointsToDevice(9), 75);
+    EXPECT_DOUBLE_EQ(printer.ScaleY(), 6.25);
+}
+
+TEST_F(ListPrtPaintTest, printerSettingsSurviveTheirFile)
+{
+    const QString file = dir.filePath(QStringLiteral("LstPrint.pi"));
+    printer.Printer().setPageSize(QPageSize(QPageSize::B5));
+    printer.Printer().setPageOrientation(QPageLayout::Landscape);
+    printer.SetCopies(3);
+    {
+        TListPrinterInfo saved(file);
+        saved.AssignCurrentPrinter(printer.Printer());
+        ASSERT_TRUE(saved.Save());
+    }
+    const TListPrinterInfo loaded(file);
+    EXPECT_TRUE(loaded.IsPdf());
+    EXPECT_EQ(loaded.GetOrientation(), 2);
+    EXPECT_EQ(loaded.GetCopies(), 3);
+    EXPECT_EQ(loaded.Printer().pageLayout().pageSize().id(), QPageSize::B5);
+}
+
+// Every placement of the date and page number, with and without a title, one
+// and three rows a record, the bottom rule on: a full page stays on the paper,
+// and one record more would not.
+TEST_F(ListPrtPaintTest, aFullPageNeverInksBelowThePrintableBottom)
+{
+    job.Layout.Lines = {true, true, true, true, true, true};
+    job.Layout.LineTypes = {2, 0, 2, 1, 0, 1};
+    job.Layout.Colors = {0xE0E0FF, 0xE0FFE0};
+    for (const bool title : {false, true})
+        for (const int rows : {1, 3})
+            for (int place = 0; place < 9; ++place) {
+                job.Layout.Title = title ? QStringLiteral("会員名簿") : QString();
+                job.Layout.iRowCount = rows;
+                job.Layout.ViewDate = place != 0;
+                job.Layout.ViewPage = place != 1;
+                job.Layout.DatePosY = (place / 2) % 2;
+                job.Layout.PagePosY = place % 2;
+                job.Layout.DatePosX = 2;
+                job.Layout.PagePosX = place >= 6 ? 2 : 1;
+                const TListPageMetrics m = metrics();
+                const int capacity = ListPageCapacity(job, m);
+                SCOPED_TRACE(testing::Message() << "title " << title << " rows " << rows << " place " << place);
+                ASSERT_GT(capacity, 0);
+                const QImage full = paint(records(capacity), 400);
+                EXPECT_LT(lowestInk(full), m.PH);
+                // Without texts at the bottom the page is used to the end.
+                if (!(job.Layout.ViewDate && job.Layout.DatePosY == 1) &&
+                    !(job.Layout.ViewPage && job.Layout.PagePosY == 1)) {
+                    const QImage over = paint(records(capacity + 1), 400);
+                    EXPECT_GE(lowestInk(over), m.PH);
+                }
+            }
+}
+
+TEST_F(ListPrtPaintTest, threeRowsARecordFitFewerRecordsThanOne)
+{
+    const int one = ListPageCapacity(job, metrics());
+    job.Layout.iRowCount = 3;
+    const TListPageMetrics m = metrics();
+    const int three = ListPageCapacity(job, m);
+    EXPECT_LT(three, one);
+    EXPECT_GE(one, (three * (3 * m.H + m.G)) / (m.H + m.G));
+}
+
+TEST_F(ListPrtPaintTest, aPageThatCannotHoldOneRecordPrintsNothing)
+{
+    job.Layout.FontSize = 30;
+    job.Layout.iRowCount = 3;
+    job.Layout.OffsetY = 500;
+    printer.Printer().setPageSize(QPageSize(QPageSize::A6));
+    printer.Printer().setPageOrientation(QPageLayout::Landscape);
+    ASSERT_LE(ListPageCapacity(job, metrics()), 0);
+    const TListPrintResult result =
+        PrintList(printer, job, {1, 2, 3}, [](qint32) { return std::optional<QStringList>(QStringList{}); });
+    EXPECT_EQ(result.Pages, 0);
+    EXPECT_EQ(result.Error, ListPrintNoRoomMessage);
+}
+
+// Colour bands repeat record by record under a coloured header, between the
+// rules: read back by pixels.
+TEST_F(ListPrtPaintTest, bandsAndRulesStandWhereTheLayoutPutsThem)
+{
+    job.Layout.ViewDate = false;
+    job.Layout.ViewPage = false;
+    job.Layout.Lines = {true, false, true, false, false, false};
+    job.Layout.HeaderColorExists = true;
+    job.Layout.HeaderColor = 0x00FFFF;                      // yellow
+    job.Layout.Colors = {0x0000FF, 0x00FF00, 0xFF0000};    // red, green, blue
+    const QImage image = paint(records(7));
+    EXPECT_FALSE(saveScreenshot(image, QStringLiteral("ListPrtPage")).isEmpty());
+    const TListPageMetrics m = metrics();
+    const int H = m.H;
+    const int G = m.G;
+    const int t = ListRuleThickness(0, m.ScaleY);
+    const int headerTop = G / 2 + (t - 1) / 2;
+    const int x = 2; // inside the blank first column: no text there
+    EXPECT_EQ(image.pixelColor(x, headerTop + H / 2), QColor(Qt::yellow));
+    // The top rule in the gaps above and below the header.
+    EXPECT_EQ(image.pixelColor(x, headerTop - G / 2), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(x, headerTop + H + G / 2), QColor(Qt::black));
+    const QColor expected[] = {Qt::red, Qt::green, Qt::blue, Qt::red, Qt::green, Qt::blue, Qt::red};
+    int top = headerTop + H + G;
+    for (int k = 0; k < 7; ++k) {
+        EXPECT_EQ(image.pixelColor(x, top + H / 2), expected[k]) << "record " << k;
+        top += H + G;
+    }
+    // The bottom rule below the seventh record, white paper below it.
+    const int lastBottom = top - G;
+    EXPECT_EQ(image.pixelColor(x, lastBottom + G / 2), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(x, lastBottom + G + t + 2), QColor(Qt::white));
+    // The colours stop at the table's right end.
+    EXPECT_EQ(image.pixelColor(m.PW - 2, top - G - H / 2), QColor(Qt::white));
+}
+
+TEST_F(ListPrtPaintTest, aSmallBookPrintsToPdfOnTheCountedPages)
+{
+    job.Layout.Title = QStringLiteral("顧客一覧");
+    job.Layout.PageType = 3;
+    const int capacity = ListPageCapacity(job, metrics());
+    ASSERT_GT(capacity, 0);
+    std::vector<qint32> numbers;
+    for (qint32 n = 1; n <= 250; ++n)
+        numbers.push_back(n);
+    int fetched = 0;
+    const TListPrintResult result = PrintList(printer, job, numbers, [&](qint32 recNo) -> std::optional<QStringList> {
+        ++fetched;
+        if (recNo % 50 == 0)
+            return std::nullopt; // gone since the list was taken
+        return QStringList{QString(), QString(), QStringLiteral("氏名%1").arg(recNo), QStringLiteral("備考")};
+    });
+    EXPECT_TRUE(result.Error.isEmpty()) << result.Error.toStdString();
+    EXPECT_EQ(fetched, 250);
+    EXPECT_EQ(result.Records, 245);
+    EXPECT_EQ(result.Pages, ListPageCount(250, capacity));
+    const QByteArray pdf = fileBytes(dir.filePath(QStringLiteral("list.pdf")));
+    const auto pages = QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)")));
+    EXPECT_EQ(pages, result.Pages);
+}
+
+TEST_F(ListPrtPaintTest, cancellingStopsTheJobAndSendsNothing)
+{
+    std::vector<qint32> numbers(100, 1);
+    const TListPrintResult result = PrintList(
+        printer, job, numbers, [](qint32) { return std::optional<QStringList>(QStringList{}); },
+        [](int done, int) { return done < 10; });
+    EXPECT_TRUE(result.Cancelled);
+    EXPECT_EQ(result.Pages, 0);
+}

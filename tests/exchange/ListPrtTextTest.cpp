@@ -1,0 +1,109 @@
+#include "addressbook/TableBook.h"
+#include "core/AppSub.h"
+#include "exchange/ListPrtText.h"
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray sj(const char *utf8)
+{
+    return Cp932::encode(QString::fromUtf8(utf8));
+}
+
+struct CellCase {
+    const char *name;
+    TRecordValues values;
+    int item;
+    const char *expected;
+    bool ignoreTdfkn = false;
+};
+
+class ListPrtCellText : public ::testing::TestWithParam<CellCase> {};
+
+} // namespace
+
+TEST_P(ListPrtCellText, printsTheFieldAsTheListShowsIt)
+{
+    const CellCase &c = GetParam();
+    Book book;
+    book.add(c.values);
+    book.table.First();
+    TListPrintJob job;
+    job.Layout.IgnoreTdfkn = c.ignoreTdfkn;
+    job.Columns = {{c.item, 10, 0}};
+    std::array<QString, 11> groups;
+    groups[3] = QStringLiteral("取引先");
+    const QStringList texts = ListPrintRowTexts(book.table, job, groups, QString());
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_EQ(texts.front(), QString::fromUtf8(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListPrtCellText,
+    ::testing::Values(
+        CellCase{"groupName", {{"Group", 3}}, 2, "取引先"},
+        CellCase{"noGroup", {{"Group", 0}}, 2, ""},
+        CellCase{"sevenDigitPostcode", {{"Pos", sj("1234567")}}, 10, "123-4567"},
+        CellCase{"fiveDigitPostcode", {{"Pos", sj("12345")}}, 10, "123-45"},
+        CellCase{"fourDigitPostcodeUnchanged", {{"Pos", sj("1234")}}, 10, "1234"},
+        CellCase{"yearAndMonth", {{"PubDate", sj("201404")}}, 7, "2014/04"},
+        CellCase{"representativeTelephone", {{"TelDiv", 3}}, 5, "○"},
+        CellCase{"otherTelephone", {{"TelDiv", 1}}, 5, ""},
+        CellCase{"addressWithPrefecture",
+                 {{"Tdfkn", sj("東京都 ")}, {"Adrs1", sj(" 千代田区")}, {"Adrs2", sj("丸の内")}},
+                 11,
+                 "東京都千代田区丸の内"},
+        CellCase{"addressWithoutPrefecture",
+                 {{"Tdfkn", sj("東京都")}, {"Adrs1", sj("千代田区")}},
+                 11,
+                 "千代田区",
+                 true},
+        CellCase{"private", {{"PrivCorp", true}}, 14, "個人"},
+        CellCase{"company", {{"PrivCorp", false}}, 14, "会社"},
+        CellCase{"notesOnOneLine", {{"Note", sj("一行目\r\n二行目")}}, 37, "一行目 二行目"},
+        CellCase{"keywordTrimmed", {{"Keyword2", sj(" 趣味 ")}}, 30, "趣味"},
+        CellCase{"addStamp", {{"AddDateTime", QDateTime(QDate(2014, 4, 1), QTime(9, 5, 7))}}, 39,
+                 "2014/04/01 09:05:07"},
+        CellCase{"addTime", {{"AddDateTime", QDateTime(QDate(2014, 4, 1), QTime(9, 5, 7))}}, 41, "09:05:07"},
+        CellCase{"blankColumn", {{"Keyword1", sj("x")}}, 0, ""},
+        CellCase{"itemOutsideTheCatalogue", {{"Keyword1", sj("x")}}, 45, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ListPrtCellTexts, nameIsDecodedFromItsWideForm)
+{
+    Book book;
+    const QString name = QStringLiteral("髙橋 𠮷男");
+    book.add({{"NameKanji", EncodeUnicodeField(name)}});
+    book.table.First();
+    TListPrintJob job;
+    job.Columns = {{19, 14, 0}, {1, 4, 0}};
+    EXPECT_EQ(ListPrintRowTexts(book.table, job, {}, QString()), (QStringList{name, QString()}));
+}
+
+struct MarginCase {
+    const char *text;
+    std::optional<int> tenths;
+};
+
+class ListPrtMargin : public ::testing::TestWithParam<MarginCase> {};
+
+TEST_P(ListPrtMargin, takesMillimetresWithOneDecimal)
+{
+    EXPECT_EQ(ParseListPrintMargin(QString::fromLatin1(GetParam().text)), GetParam().tenths) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ListPrtMargin,
+                         ::testing::Values(MarginCase{"12.5", 125}, MarginCase{"12.", 120}, MarginCase{"5", 50},
+                                           MarginCase{" 50.0 ", 500}, MarginCase{".5", 5}, MarginCase{"0", 0},
+                                           MarginCase{"123", std::nullopt}, MarginCase{"1.25", std::nullopt},
+                                           MarginCase{"1..2", std::nullopt}, MarginCase{"1 2", std::nullopt},
+                                           MarginCase{".", std::nullopt}, MarginCase{"60.0", std::nullopt},
+                                           MarginCase{"", std::nullopt}, MarginCase{"-1", std::nullopt}));
+
+TEST(ListPrtMarginText, showsOneDecimal)
+{
+    EXPECT_EQ(ListPrintMarginText(125), QStringLiteral("12.5"));
+    EXPECT_EQ(ListPrintMarginText(0), QStringLiteral("0.0"));
+}
