@@ -7,7 +7,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// Writes one region's directory data file (wqarea.db, WqareaSchema.h) in one
+// Writes one region's directory data file (WqareaSchema.h) in one
 // transaction: the sample data generator writes it, and tests write small
 // made-up regions with it. Rows are added in key order; Finish builds the
 // indexes and the format mark. A file left by a failed run is deleted.
