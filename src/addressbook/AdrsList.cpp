@@ -8,6 +8,7 @@
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
 #include "core/AdrsSel.h"
+#include "directory/NmAdSch.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "core/GrpEdt.h"
@@ -195,6 +196,9 @@ TAddressList::TAddressList(QWidget *Owner) : QDialog(Owner)
 
 TAddressList::~TAddressList()
 {
+    // The directory search window has no parent; it goes with the main list
+    // (its destructor stops a running search and waits for the worker).
+    delete NameAdrsSearchWindow;
     if (m_hintTaken) {
         TntApplication()->OnHint = {};
         m_hintTaken = false;
@@ -256,7 +260,7 @@ void TAddressList::CreateActions()
         {&actBatchChange, "actBatchChange", QStringLiteral("一括編集(&B)..."), none,
          QStringLiteral("選択しているアドレス帳データの内容を一括で編集します"), true, true},
         {&actNameAdrsSearch, "actNameAdrsSearch", QStringLiteral("名称住所検索(&A)..."),
-         QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("名称と住所から検索します"), false, false},
+         QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("名称と住所から検索します"), true, false},
         {&actNumerSearch, "actNumerSearch", QStringLiteral("番号検索(&N)..."), QKeySequence(Qt::CTRL | Qt::Key_N),
          QStringLiteral("電話番号や郵便番号などから検索します"), true, false},
         {&actWordSearch, "actWordSearch", QStringLiteral("一覧内のワード検索(&W)..."),
@@ -346,6 +350,7 @@ void TAddressList::CreateActions()
     connect(actEditGroup, &QAction::triggered, this, [this] { actEditGroupExecute(); });
     connect(actAdrsCopy, &QAction::triggered, this, [this] { ShowAddressCopy(this); });
     connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
+    connect(actNameAdrsSearch, &QAction::triggered, this, [] { (void)ShowNameAdrsSearch(); });
     connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
     connect(actImportFile, &QAction::triggered, this, [this] { actImportFileExecute(); });
     connect(actExit, &QAction::triggered, this, [this] { reject(); });

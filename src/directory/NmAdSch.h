@@ -1,0 +1,139 @@
+#pragma once
+
+#include "directory/SchThred.h"
+
+#include <QAbstractTableModel>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class TKanaAdrsSearch;
+
+// The hits of one result page for the result list: No., number, kind,
+// listing name, address and first-listing month. Numbers arrive hyphenated.
+class THitListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit THitListModel(QObject *Parent = nullptr);
+    void SetPage(std::vector<TAreaSearchHit> Hits, int FirstNumber);
+    void Clear();
+    [[nodiscard]] const std::vector<TAreaSearchHit> &Hits() const { return m_hits; }
+
+    int rowCount(const QModelIndex &Parent = {}) const override;
+    int columnCount(const QModelIndex &Parent = {}) const override;
+    QVariant data(const QModelIndex &Index, int Role) const override;
+    QVariant headerData(int Section, Qt::Orientation Orientation, int Role) const override;
+
+private:
+    std::vector<TAreaSearchHit> m_hits;
+    int m_firstNumber = 1;
+};
+
+// The directory search window: a top-level window (its own taskbar entry, at
+// most one, NameAdrsSearchWindow) in which the user searches the directory
+// by listing name within a region's prefectures or cities, pages through the
+// hits and counts them. Every library call runs on the search worker
+// (SchThred.h); the window only builds the conditions, starts runs and shows
+// what comes back. Closing is refused while a run is going on.
+class TNameAdrsSearch : public QWidget {
+    Q_OBJECT
+public:
+    explicit TNameAdrsSearch(QWidget *Parent = nullptr);
+    ~TNameAdrsSearch() override;
+
+    // The status bar's twelve panels.
+    static constexpr int StatusPanelCount = 12;
+    [[nodiscard]] QString StatusText(int Panel) const;
+    [[nodiscard]] bool Running() const;
+    [[nodiscard]] int GetHitCount() const;
+    [[nodiscard]] int PageNumber() const { return m_pageNo; }
+    [[nodiscard]] THitListModel *ResultModel() const { return m_model; }
+
+signals:
+    // After each done handler, for tests and the record form.
+    void RunFinished();
+
+protected:
+    void closeEvent(QCloseEvent *Event) override;
+
+private:
+    enum class TRun { None, Search, Count };
+
+    void buildUi();
+    void fillAreaCombo();
+    void fillPrefectures();
+    void fillCities();
+    void updateKeys();
+    void categoryChanged();
+    void yearChanged();
+    [[nodiscard]] std::vector<TAreaSearchCondition> buildConditions() const;
+    [[nodiscard]] bool validateConditions(int Mode);
+    void startSearch(TSearchMove Move);
+    void startCount();
+    void setRunning(bool Running, const QString &Operation);
+    void searchDone(const TSearchPage &Page);
+    void countDone(const TSearchCount &Count);
+    void showConditionPanels(const TAreaSearchCondition &First);
+    void clearConditionPanels();
+    void clearResult();
+    void setPanel(int Panel, const QString &Text);
+    [[nodiscard]] int currentRegion() const;
+    TSearchThreadHost &host();
+
+    std::unique_ptr<TKanaAdrsSearch> m_dic;
+    std::unique_ptr<TSearchThreadHost> m_host;
+    std::vector<TAreaSearchCondition> m_conditions;
+    int m_conditionRegion = 0;
+    QStringList m_keys;
+    int m_pageNo = -1;
+    int m_blockSize = 20;
+    TRun m_run = TRun::None;
+
+    QLineEdit *nmedtName = nullptr;
+    QButtonGroup *m_matchGroup = nullptr;
+    QButtonGroup *m_categoryGroup = nullptr;
+    QRadioButton *rbFront = nullptr;
+    QRadioButton *rbAmbiguous = nullptr;
+    QRadioButton *rbRear = nullptr;
+    QRadioButton *rbFull = nullptr;
+    QRadioButton *rbPriv = nullptr;
+    QRadioButton *rbCorp = nullptr;
+    QRadioButton *rbBoth = nullptr;
+    std::array<QCheckBox *, 4> m_kinds{};
+    QComboBox *cbxCorpDiv = nullptr;
+    QComboBox *cbxPubFromYear = nullptr;
+    QComboBox *cbxPubFromMonth = nullptr;
+    QComboBox *cbxPubToYear = nullptr;
+    QComboBox *cbxPubToMonth = nullptr;
+    QComboBox *cbxGetCount = nullptr;
+    QComboBox *cbxArea = nullptr;
+    QListWidget *lbxTdfkn = nullptr;
+    QListWidget *lbxCity = nullptr;
+    QPushButton *bbtnSearch = nullptr;
+    QPushButton *bbtnNext = nullptr;
+    QPushButton *bbtnPrior = nullptr;
+    QPushButton *bbtnCount = nullptr;
+    QPushButton *bbtnStop = nullptr;
+    QPushButton *bbtnClose = nullptr;
+    QLabel *pnlAdrs = nullptr;
+    QTableView *lvResult = nullptr;
+    THitListModel *m_model = nullptr;
+    std::array<QLabel *, StatusPanelCount> m_panels{};
+    std::vector<QWidget *> m_conditionControls;
+};
+
+// The one directory search window while it is open; null otherwise.
+extern TNameAdrsSearch *NameAdrsSearchWindow;
+// Opens the window (or brings the open one to the front).
+TNameAdrsSearch *ShowNameAdrsSearch();
