@@ -3,6 +3,7 @@
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/BatchChg.h"
 #include "addressbook/DtInqiry.h"
+#include "addressbook/DtInqiryTel.h"
 
 #include "addressbook/AdrsListDelegate.h"
 #include "addressbook/AdrsListModel.h"
@@ -350,7 +351,20 @@ void TAddressList::CreateActions()
     connect(actEditGroup, &QAction::triggered, this, [this] { actEditGroupExecute(); });
     connect(actAdrsCopy, &QAction::triggered, this, [this] { ShowAddressCopy(this); });
     connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
-    connect(actNameAdrsSearch, &QAction::triggered, this, [] { (void)ShowNameAdrsSearch(); });
+    connect(actNameAdrsSearch, &QAction::triggered, this, [] {
+        TNameAdrsSearch *search = ShowNameAdrsSearch();
+        // A hit taken from the directory opens the record form with a new record filled from it.
+        search->OnTakeHit = [](const TTelRecord &record) {
+            TDataInquiry *form = DataInquiry;
+            if (form != nullptr && form->isVisible() && form->ConfirmPendingEdit(false, true) == 9)
+                return;
+            form = GetDataInquiry();
+            form->StartRegister(AddressFromTelRecord(record));
+            form->show();
+            form->raise();
+            form->activateWindow();
+        };
+    });
     connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
     connect(actImportFile, &QAction::triggered, this, [this] { actImportFileExecute(); });
     connect(actExit, &QAction::triggered, this, [this] { reject(); });

@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "core/KanaAdrsDicClass.h"
 #include "core/Main.h"
+#include "core/Wqarea17Wrapper.h"
 #include "core/WqhypWrapper.h"
 #include "directory/SchArea.h"
 #include "platform/Cp932.h"
@@ -313,7 +314,12 @@ void TNameAdrsSearch::buildUi()
 
     pnlAdrs = new QLabel;
     pnlAdrs->setObjectName(QStringLiteral("pnlAdrs"));
-    root->addWidget(pnlAdrs);
+    sbtnInquiry = new QPushButton(QStringLiteral("照会"));
+    sbtnInquiry->setObjectName(QStringLiteral("sbtnInquiry"));
+    auto *resultBar = new QHBoxLayout;
+    resultBar->addWidget(sbtnInquiry);
+    resultBar->addWidget(pnlAdrs, 1);
+    root->addLayout(resultBar);
     lvResult = new QTableView;
     lvResult->setObjectName(QStringLiteral("lvResult"));
     m_model = new THitListModel(lvResult);
@@ -364,6 +370,9 @@ void TNameAdrsSearch::buildUi()
             m_host->Stop();
     });
     connect(bbtnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(sbtnInquiry, &QPushButton::clicked, this, [this] { TakeSelectedHit(); });
+    connect(lvResult, &QTableView::doubleClicked, this, [this] { TakeSelectedHit(); });
+    connect(lvResult, &QTableView::activated, this, [this] { TakeSelectedHit(); });
     connect(nmedtName, &QLineEdit::returnPressed, bbtnSearch, &QPushButton::click);
     connect(m_categoryGroup, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on)
@@ -751,6 +760,55 @@ void TNameAdrsSearch::closeEvent(QCloseEvent *Event)
         return;
     }
     QWidget::closeEvent(Event);
+}
+
+bool TNameAdrsSearch::ShowHitAt(int Index, TTelRecord &Record)
+{
+    const std::vector<TAreaSearchHit> &hits = m_model->Hits();
+    if (Running() || Index < 0 || Index >= std::ssize(hits) || m_conditions.empty()
+        || !CheckAreaData(m_conditionRegion, this))
+        return false;
+    const TAreaSearchHit &hit = hits[static_cast<std::size_t>(Index)];
+    TTelSearchCondition request{};
+    int n = 0;
+    for (char c : QByteArrayView(hit.Phone, static_cast<qsizetype>(strnlen(hit.Phone, sizeof hit.Phone))))
+        if (c >= '0' && c <= '9' && n < 15)
+            request.Phone[n++] = c;
+    request.Always1 = 1;
+    std::memcpy(request.DataFolder, m_conditions.front().DataFolder, sizeof request.DataFolder);
+    std::memcpy(request.DicFolder, m_conditions.front().DicFolder, sizeof request.DicFolder);
+    // The worker holds the library for the window's life; this call holds it for its own length.
+    if (LoadWqarea17(AppPath) != 0)
+        return false;
+    const int code = CallWqareaTelOne(request, Record, hit.RecordKey);
+    FreeWqarea17();
+    if (code != 0) {
+        ShowMessageBoxAt(this, QStringLiteral("名称住所検索エラー  \r\nRC = %1  ").arg(code), ProductCaption(),
+                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return false;
+    }
+    const QByteArray hyphenated = HyphenatePhoneNumber(QByteArray(Record.Phone, static_cast<qsizetype>(strnlen(Record.Phone, sizeof Record.Phone))));
+    if (!hyphenated.isEmpty() && hyphenated.size() < static_cast<qsizetype>(sizeof Record.Phone)) {
+        std::memset(Record.Phone, 0, sizeof Record.Phone);
+        std::memcpy(Record.Phone, hyphenated.constData(), static_cast<std::size_t>(hyphenated.size()));
+    }
+    lvResult->clearSelection();
+    lvResult->selectRow(Index);
+    lvResult->scrollTo(m_model->index(Index, 0));
+    return true;
+}
+
+void TNameAdrsSearch::TakeSelectedHit()
+{
+    const QModelIndexList rows = lvResult->selectionModel()->selectedRows();
+    const int row = lvResult->currentIndex().isValid() ? lvResult->currentIndex().row()
+                    : rows.isEmpty()                   ? -1
+                                                       : rows.front().row();
+    TTelRecord record{};
+    if (row < 0 || !ShowHitAt(row, record))
+        return;
+    if (OnTakeHit)
+        OnTakeHit(record);
 }
 
 TNameAdrsSearch *ShowNameAdrsSearch()

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -59,6 +60,14 @@ public:
     [[nodiscard]] int GetHitCount() const;
     [[nodiscard]] int PageNumber() const { return m_pageNo; }
     [[nodiscard]] THitListModel *ResultModel() const { return m_model; }
+
+    // Fetches the full record of hit Index of the page (after checking the
+    // region's data) and selects its row; false when it cannot be had.
+    [[nodiscard]] bool ShowHitAt(int Index, TTelRecord &Record);
+    // Takes the hit of the focused or first selected row: OnTakeHit is given
+    // its full record (the address-book windows open the record form with it).
+    void TakeSelectedHit();
+    std::function<void(const TTelRecord &)> OnTakeHit;
 
 signals:
     // After each done handler, for tests and the record form.
@@ -126,6 +135,7 @@ private:
     QPushButton *bbtnCount = nullptr;
     QPushButton *bbtnStop = nullptr;
     QPushButton *bbtnClose = nullptr;
+    QPushButton *sbtnInquiry = nullptr;
     QLabel *pnlAdrs = nullptr;
     QTableView *lvResult = nullptr;
     THitListModel *m_model = nullptr;

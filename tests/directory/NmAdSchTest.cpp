@@ -15,9 +15,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 // The directory search window over the real directory library, the address
 // dictionary excerpt and a made-up 東京都 region on a "disc": 5 listings in
@@ -214,6 +217,25 @@ TEST_F(NmAdSchTest, theLastPhoneKindCannotBeUnticked)
     for (const char *name : {"chkNormal", "chkFax", "chkFaxCombi", "chkMainNumber"})
         find<QCheckBox>(name)->setChecked(false);
     EXPECT_TRUE(find<QCheckBox>("chkMainNumber")->isChecked());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NmAdSchTest, takingAHitHandsOverItsFullRecord)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    std::optional<TTelRecord> taken;
+    window->OnTakeHit = [&](const TTelRecord &r) { taken = r; };
+    QTableView *list = find<QTableView>("lvResult");
+    list->setCurrentIndex(window->ResultModel()->index(1, 0));
+    find<QPushButton>("sbtnInquiry")->click();
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(Cp932::decode(QByteArray(taken->Name)), QStringLiteral("見本試験2"));
+    EXPECT_EQ(taken->PhoneKind, 1);
+    EXPECT_EQ(QByteArray(taken->FirstMonth, 6), QByteArray("200304"));
+    EXPECT_TRUE(list->selectionModel()->isRowSelected(1, {}));
 }
 
 } // namespace
