@@ -1,4 +1,5 @@
 #include "addressbook/AdrsList.h"
+#include "directory/NmAdSch.h"
 
 #include "../../bench/BookGenerator.h"
 #include "addressbook/AdrsListModel.h"
@@ -675,5 +676,24 @@ TEST_P(DupliSettings, storedItemsStartTheDuplicateDisplay)
 INSTANTIATE_TEST_SUITE_P(Items, DupliSettings,
                          ::testing::Values(DupliItemsCase{3, 2, 3, 2, true}, DupliItemsCase{0, 2, 0, 0, false},
                                            DupliItemsCase{5, 1, 0, 0, false}));
+
+} // namespace
+
+namespace {
+
+TEST_F(AddressListWindow, theDirectorySearchCommandOpensTheOneSearchWindow)
+{
+    openWindow();
+    QAction *command = action("actNameAdrsSearch");
+    ASSERT_TRUE(command->isEnabled());
+    command->trigger();
+    TNameAdrsSearch *first = NameAdrsSearchWindow;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isWindow());
+    command->trigger();
+    EXPECT_EQ(NameAdrsSearchWindow, first);
+    delete first;
+    EXPECT_EQ(NameAdrsSearchWindow, nullptr);
+}
 
 } // namespace
