@@ -4,6 +4,7 @@
 #include "core/Wqarea17Wrapper.h"
 #include "directory/SchArea.h"
 
+#include <QFile>
 #include <QMetaObject>
 
 #include <algorithm>
@@ -180,6 +181,94 @@ void TSearchThread::CountHits(std::vector<TAreaSearchCondition> Conditions)
     emit CountDone(result);
 }
 
+void TSearchThread::ExportFile(std::vector<TAreaSearchCondition> Conditions, const TExportRequest &Request)
+{
+    TExportResult result;
+    result.Code = AreaResultNoMore;
+    QFile file(Request.FileName);
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | (Request.Append ? QIODevice::Append : QIODevice::Truncate);
+    if (Conditions.empty() || !file.open(mode)) {
+        result.Code = ExportFileFailed;
+        result.FileError = file.errorString();
+        emit ExportDone(result);
+        return;
+    }
+    bool header = Request.Header;
+    const bool needsRecord = ExportNeedsRecord(Request.Columns);
+    auto write = [&](const QByteArray &line) {
+        if (file.write(line + "\r\n") != line.size() + 2) {
+            result.Code = ExportFileFailed;
+            result.FileError = file.errorString();
+            return false;
+        }
+        return true;
+    };
+    auto writeHits = [&](const TAreaSearchHit *hits, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (header) {
+                if (!write(BuildHeaderLine(Request.Columns)))
+                    return false;
+                header = false;
+            }
+            const std::optional<TTelRecord> record =
+                needsRecord ? FetchHitRecord(hits[i], Conditions.front()) : std::nullopt;
+            const QByteArray line = BuildHitLine(hits[i], record, Request.Columns);
+            if (line.isEmpty())
+                continue;
+            if (!write(line))
+                return false;
+            ++result.Lines;
+        }
+        return true;
+    };
+
+    const int b = std::clamp(Conditions.front().BlockSize, 1, 200);
+    std::vector<TAreaSearchHit> block(static_cast<std::size_t>(b));
+    TAreaSearchPosition position = freshPosition();
+    for (std::size_t index = 0; index < Conditions.size();) {
+        TAreaSearchCondition &condition = Conditions[index];
+        condition.BlockSize = b;
+        std::int32_t count = 0;
+        ++m_libraryCalls;
+        int code = CallWqareaArea(condition, block.data(), count, position, AreaSearchLimit, AreaSearchCallback);
+        if (code == AreaResultBlock && stopRequested())
+            code = AreaResultStopped;
+        count = std::clamp<std::int32_t>(count, 0, b);
+        if (code == AreaResultNoMore) {
+            ++index;
+            position = freshPosition();
+            continue;
+        }
+        if (code != AreaResultBlock && code != AreaResultStopped) {
+            result.Code = code;
+            break;
+        }
+        result.Hits += count;
+        emit SearchProgress();
+        if (!writeHits(block.data(), count))
+            break;
+        if (code == AreaResultStopped) {
+            result.Code = code;
+            break;
+        }
+        result.Code = AreaResultBlock;
+        if (position.EndFlag != 0) {
+            ++index;
+            position = freshPosition();
+        } else {
+            condition.Continue = 1;
+        }
+    }
+    if (result.Code == AreaResultNoMore && result.Hits > 0)
+        result.Code = AreaResultBlock;
+    if (!file.flush() && result.Code != ExportFileFailed) {
+        result.Code = ExportFileFailed;
+        result.FileError = file.errorString();
+    }
+    file.close();
+    emit ExportDone(result);
+}
+
 // ---------------------------------------------------------------------------
 
 TSearchThreadHost::TSearchThreadHost(QObject *Parent) : QObject(Parent)
@@ -195,6 +284,10 @@ TSearchThreadHost::TSearchThreadHost(QObject *Parent) : QObject(Parent)
     connect(m_worker, &TSearchThread::CountDone, this, [this](const TSearchCount &count) {
         m_busy = false;
         emit CountDone(count);
+    });
+    connect(m_worker, &TSearchThread::ExportDone, this, [this](const TExportResult &result) {
+        m_busy = false;
+        emit ExportDone(result);
     });
     m_thread.start();
 }
@@ -232,6 +325,11 @@ void TSearchThreadHost::MovePage(TSearchMove Move)
 void TSearchThreadHost::Count(const std::vector<TAreaSearchCondition> &Conditions)
 {
     queue([Conditions](TSearchThread *w) { w->CountHits(Conditions); });
+}
+
+void TSearchThreadHost::Export(const std::vector<TAreaSearchCondition> &Conditions, const TExportRequest &Request)
+{
+    queue([Conditions, Request](TSearchThread *w) { w->ExportFile(Conditions, Request); });
 }
 
 void TSearchThreadHost::Stop()

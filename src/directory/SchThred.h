@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/SchExport.h"
 #include "platform/dic/DicApi.h"
 
 #include <QObject>
@@ -39,6 +40,26 @@ struct TSearchCount {
     int Count = 0;
 };
 
+// An export of every hit of the conditions. The worker opens the file (new,
+// or appended to) and writes the header line first when asked.
+struct TExportRequest {
+    QString FileName;
+    bool Append = false;
+    bool Header = true;
+    TExportColumns Columns = DefaultExportColumns();
+};
+
+// Code: the library's (0 done, 1 no hit, 100 stopped, else a failure), or
+// ExportFileFailed when the file could not be opened or written (FileError
+// then says why). Lines written stay in the file in every case.
+constexpr int ExportFileFailed = -1;
+struct TExportResult {
+    int Code = 0;
+    int Lines = 0;
+    int Hits = 0;
+    QString FileError;
+};
+
 class TSearchThread : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +71,8 @@ public:
     void SearchPage(TSearchMove Move);
     // Counts with its own copy of the conditions, so the pages read so far stay.
     void CountHits(std::vector<TAreaSearchCondition> Conditions);
+    // Exports with its own copy of the conditions, like a count.
+    void ExportFile(std::vector<TAreaSearchCondition> Conditions, const TExportRequest &Request);
 
     // How many library calls this worker made (for tests and measurements).
     [[nodiscard]] int LibraryCalls() const { return m_libraryCalls; }
@@ -58,6 +81,7 @@ signals:
     void SearchProgress();
     void SearchDone(const TSearchPage &Page);
     void CountDone(const TSearchCount &Count);
+    void ExportDone(const TExportResult &Result);
 
 private:
     void reset();
@@ -88,6 +112,7 @@ public:
     void Search(const std::vector<TAreaSearchCondition> &Conditions);
     void MovePage(TSearchMove Move);
     void Count(const std::vector<TAreaSearchCondition> &Conditions);
+    void Export(const std::vector<TAreaSearchCondition> &Conditions, const TExportRequest &Request);
     // Asks the running call to end; the run then reports Code 100.
     void Stop();
 
@@ -97,6 +122,7 @@ public:
 signals:
     void SearchDone(const TSearchPage &Page);
     void CountDone(const TSearchCount &Count);
+    void ExportDone(const TExportResult &Result);
 
 private:
     void queue(std::function<void(TSearchThread *)> Run);

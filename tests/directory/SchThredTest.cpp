@@ -9,6 +9,7 @@
 #include "support/DicProgramFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -311,6 +312,98 @@ TEST_F(ScriptedThreadTest, aCountLeavesThePagesReadSoFar)
     d.worker.CountHits(scriptedConditions({5, 45}));
     EXPECT_EQ(d.counted->Count, 50);
     EXPECT_EQ(d.page(TSearchMove::Next).keys, range(45, 16, 35));
+}
+
+// ---- export of every hit ---------------------------------------------------
+
+int scriptedTelOne(std::int32_t, TTelSearchCondition *, TTelRecord *record, std::int32_t key)
+{
+    std::snprintf(record->Phone, sizeof record->Phone, "0312%06d", key % 1000000);
+    record->ListingKind = 99;
+    return 0;
+}
+
+class ScriptedExportTest : public ScriptedThreadTest {
+protected:
+    ScriptedExportTest()
+    {
+        TWqarea17Functions f;
+        f.Area = scriptedArea;
+        f.AreaCount = scriptedCount;
+        f.TelOne = scriptedTelOne;
+        SetWqarea17ForTesting(&f);
+        QObject::connect(&worker, &TSearchThread::ExportDone, [this](const TExportResult &r) { result = r; });
+    }
+    TExportResult exportTo(const QString &file, std::vector<int> sizes, bool append, bool header)
+    {
+        TExportRequest request;
+        request.FileName = file;
+        request.Append = append;
+        request.Header = header;
+        result.reset();
+        worker.ExportFile(scriptedConditions(sizes), request);
+        return result.value_or(TExportResult{-99, 0, 0, {}});
+    }
+    static QList<QByteArray> lines(const QString &file)
+    {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        QList<QByteArray> all = f.readAll().split('\n');
+        if (!all.isEmpty() && all.back().isEmpty())
+            all.pop_back();
+        return all;
+    }
+    TSearchThread worker;
+    std::optional<TExportResult> result;
+    QTemporaryDir dir;
+};
+
+TEST_F(ScriptedExportTest, aNewFileGetsTheHeaderThenOneLinePerHit)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    const TExportResult r = exportTo(file, {5, 30}, false, true);
+    EXPECT_EQ(r.Code, 0);
+    EXPECT_EQ(r.Lines, 35);
+    const QList<QByteArray> written = lines(file);
+    ASSERT_EQ(written.size(), 36);
+    EXPECT_TRUE(written.front().startsWith(Cp932::encode(u"電話番号,代表電話")));
+    EXPECT_TRUE(written.back().endsWith("\r"));
+}
+
+TEST_F(ScriptedExportTest, appendingKeepsTheFileAndWritesNoHeader)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    (void)exportTo(file, {5}, false, true);
+    const TExportResult r = exportTo(file, {3}, true, false);
+    EXPECT_EQ(r.Lines, 3);
+    EXPECT_EQ(lines(file).size(), 1 + 5 + 3);
+}
+
+TEST_F(ScriptedExportTest, aFileThatCannotBeOpenedIsReportedAndNothingIsRead)
+{
+    const TExportResult r = exportTo(dir.path(), {5}, false, true); // a folder, not a file
+    EXPECT_EQ(r.Code, ExportFileFailed);
+    EXPECT_FALSE(r.FileError.isEmpty());
+    EXPECT_EQ(g_calls, 0);
+}
+
+TEST_F(ScriptedExportTest, aStoppedExportKeepsTheLinesAlreadyWritten)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    g_stopOnCall = 2;
+    g_stopAfterHits = 3;
+    const TExportResult r = exportTo(file, {45}, false, false);
+    EXPECT_EQ(r.Code, 100);
+    EXPECT_EQ(r.Lines, 23);
+    EXPECT_EQ(lines(file).size(), 23);
+}
+
+TEST_F(ScriptedExportTest, anExportWithoutHitsSaysSo)
+{
+    const TExportResult r = exportTo(dir.filePath(QStringLiteral("none.csv")), {0}, false, true);
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_EQ(r.Lines, 0);
 }
 
 // ---- on a real thread ------------------------------------------------------
