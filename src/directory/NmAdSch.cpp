@@ -14,6 +14,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -166,6 +169,7 @@ TSearchThreadHost &TNameAdrsSearch::host()
         m_host = std::make_unique<TSearchThreadHost>();
         connect(m_host.get(), &TSearchThreadHost::SearchDone, this, &TNameAdrsSearch::searchDone);
         connect(m_host.get(), &TSearchThreadHost::CountDone, this, &TNameAdrsSearch::countDone);
+        connect(m_host.get(), &TSearchThreadHost::ExportDone, this, &TNameAdrsSearch::exportDone);
     }
     return *m_host;
 }
@@ -303,6 +307,7 @@ void TNameAdrsSearch::buildUi()
     button(bbtnPrior, "bbtnPrior", QStringLiteral("前へ"));
     button(bbtnNext, "bbtnNext", QStringLiteral("次へ"));
     button(bbtnStop, "bbtnStop", QStringLiteral("中断"));
+    button(bbtnFileExport, "bbtnFileExport", QStringLiteral("ファイル出力"));
     buttons->addStretch();
     button(bbtnClose, "bbtnClose", QStringLiteral("閉じる"));
     bbtnPrior->setToolTip(QStringLiteral("１つ前のページに戻ります"));
@@ -371,6 +376,7 @@ void TNameAdrsSearch::buildUi()
     });
     connect(bbtnClose, &QPushButton::clicked, this, &QWidget::close);
     connect(sbtnInquiry, &QPushButton::clicked, this, [this] { TakeSelectedHit(); });
+    connect(bbtnFileExport, &QPushButton::clicked, this, [this] { startExport(); });
     connect(lvResult, &QTableView::doubleClicked, this, [this] { TakeSelectedHit(); });
     connect(lvResult, &QTableView::activated, this, [this] { TakeSelectedHit(); });
     connect(nmedtName, &QLineEdit::returnPressed, bbtnSearch, &QPushButton::click);
@@ -535,6 +541,11 @@ bool TNameAdrsSearch::validateConditions(int Mode)
         return false;
     if (EnableVicinage)
         return true;
+    if (Mode == 1 && m_keys.size() > 1 && m_keys.front().size() == 2) {
+        ShowMessageBoxAt(this, QStringLiteral("複数都道府県を指定したファイル出力はできません  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        return false;
+    }
     QByteArray name = FilterNameText(nmedtName->text());
     name.replace(' ', QByteArray());
     name.replace(QByteArrayLiteral("\x81\x40"), QByteArray());
@@ -559,7 +570,7 @@ void TNameAdrsSearch::setRunning(bool Running, const QString &Operation)
         categoryChanged();
         yearChanged();
     }
-    for (QPushButton *b : {bbtnCount, bbtnSearch, bbtnPrior, bbtnNext, bbtnClose})
+    for (QPushButton *b : {bbtnCount, bbtnSearch, bbtnPrior, bbtnNext, bbtnClose, bbtnFileExport})
         b->setEnabled(!Running);
     bbtnStop->setEnabled(Running);
     if (Running) {
@@ -725,6 +736,110 @@ void TNameAdrsSearch::countDone(const TSearchCount &Count)
     default:
         setPanel(8, QStringLiteral(" エラー"));
         text = QStringLiteral("件数確認エラー  \r\nRC = %1  ").arg(Count.Code);
+        icon = MB_ICONERROR;
+        break;
+    }
+    ShowMessageBoxAt(this, text, ProductCaption(), icon, mbpCenterOnOwner, 0, 0);
+    emit RunFinished();
+}
+
+int TNameAdrsSearch::chooseExportFile()
+{
+    QString proposal = m_exportFile;
+    if (proposal.isEmpty() || !QFileInfo(proposal).dir().exists())
+        proposal = DataPath + QStringLiteral("検索結果");
+    QString name = ExportFileChooser ? ExportFileChooser(proposal)
+                                     : QFileDialog::getSaveFileName(
+                                           this, QString(), proposal,
+                                           QStringLiteral("テキストファイル (*.txt);;CSVファイル (*.csv);;すべてのファイル (*.*)"));
+    name = name.trimmed();
+    if (name.isEmpty())
+        return 9;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".txt");
+    const QString folder = QFileInfo(name).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        ShowMessageBoxAt(this, QStringLiteral("フォルダーが作成できませんでした  "), ProductCaption(), MB_ICONERROR,
+                         mbpCenterOnOwner, 0, 0);
+        return 9;
+    }
+    int choice = 0;
+    if (QFileInfo(name).isFile()) {
+        const int answer = ShowMessageBoxAt(this,
+                                            QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
+                                                           "追加するなら「いいえ」  \r\n中止するなら「キャンセル」  \r\n"
+                                                           "を選択してください  "),
+                                            ProductCaption(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                            mbpCenterOnOwner, 0, 0);
+        if (answer == IDCANCEL)
+            return 9;
+        choice = answer == IDYES ? 0 : 1;
+    }
+    m_exportFile = name;
+    return choice;
+}
+
+void TNameAdrsSearch::startExport()
+{
+    if (m_run != TRun::None || !validateConditions(1) || !CheckAreaData(currentRegion(), this))
+        return;
+    if (ShowMessageBoxAt(this,
+                         QStringLiteral("検索条件に該当するデータを  \r\nCSV形式でテキストファイルに出力します  \r\n"
+                                        "よろしいですか？  "),
+                         ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
+        != IDYES)
+        return;
+    const int choice = chooseExportFile();
+    if (choice == 9)
+        return;
+    m_conditions = buildConditions();
+    if (m_conditions.empty())
+        return;
+    m_conditionRegion = currentRegion();
+    TExportRequest request;
+    request.FileName = m_exportFile;
+    request.Append = choice == 1;
+    request.Header = choice == 0;
+    request.Columns = m_exportColumns;
+    m_run = TRun::Export;
+    setRunning(true, QStringLiteral("ファイル出力"));
+    clearResult();
+    host().Export(m_conditions, request);
+}
+
+void TNameAdrsSearch::exportDone(const TExportResult &Result)
+{
+    m_run = TRun::None;
+    setRunning(false, QString());
+    bbtnPrior->setEnabled(false);
+    bbtnNext->setEnabled(false);
+    if (!m_conditions.empty())
+        showConditionPanels(m_conditions.front());
+    setPanel(7, QStringLiteral(" 件数： ") + QString::number(Result.Lines));
+    QString text;
+    unsigned icon = MB_ICONINFORMATION;
+    switch (Result.Code) {
+    case AreaResultBlock:
+        setPanel(8, QStringLiteral("出力完了"));
+        text = QString::number(Result.Lines) + QStringLiteral(" 件のデータを出力しました  ");
+        break;
+    case AreaResultNoMore:
+        setPanel(8, QStringLiteral("該当無し"));
+        text = QStringLiteral("該当するデータが見つかりませんでした  ");
+        break;
+    case AreaResultStopped:
+        setPanel(8, QStringLiteral("検索中断"));
+        text = QStringLiteral("中断しました  ");
+        break;
+    case ExportFileFailed:
+        setPanel(8, QStringLiteral(" エラー"));
+        text = QStringLiteral("ファイルに出力できませんでした  \r\n") + QDir::toNativeSeparators(m_exportFile)
+               + QStringLiteral("  \r\n") + Result.FileError + QStringLiteral("  ");
+        icon = MB_ICONERROR;
+        break;
+    default:
+        setPanel(8, QStringLiteral(" エラー"));
+        text = QStringLiteral("ファイル出力エラー  \r\nRC = %1  ").arg(Result.Code);
         icon = MB_ICONERROR;
         break;
     }

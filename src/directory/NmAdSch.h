@@ -68,6 +68,9 @@ public:
     // its full record (the address-book windows open the record form with it).
     void TakeSelectedHit();
     std::function<void(const TTelRecord &)> OnTakeHit;
+    // Asks for the export file, proposing a name; empty when cancelled.
+    // The file dialog by default; tests answer it themselves.
+    std::function<QString(const QString &Proposal)> ExportFileChooser;
 
 signals:
     // After each done handler, for tests and the record form.
@@ -77,7 +80,7 @@ protected:
     void closeEvent(QCloseEvent *Event) override;
 
 private:
-    enum class TRun { None, Search, Count };
+    enum class TRun { None, Search, Count, Export };
 
     void buildUi();
     void fillAreaCombo();
@@ -93,6 +96,10 @@ private:
     void setRunning(bool Running, const QString &Operation);
     void searchDone(const TSearchPage &Page);
     void countDone(const TSearchCount &Count);
+    void startExport();
+    // 0 a new file (or overwritten), 1 appended to, 9 cancelled.
+    [[nodiscard]] int chooseExportFile();
+    void exportDone(const TExportResult &Result);
     void showConditionPanels(const TAreaSearchCondition &First);
     void clearConditionPanels();
     void clearResult();
@@ -136,6 +143,9 @@ private:
     QPushButton *bbtnStop = nullptr;
     QPushButton *bbtnClose = nullptr;
     QPushButton *sbtnInquiry = nullptr;
+    QPushButton *bbtnFileExport = nullptr;
+    QString m_exportFile;
+    TExportColumns m_exportColumns = DefaultExportColumns();
     QLabel *pnlAdrs = nullptr;
     QTableView *lvResult = nullptr;
     THitListModel *m_model = nullptr;

@@ -11,6 +11,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -236,6 +237,46 @@ TEST_F(NmAdSchTest, takingAHitHandsOverItsFullRecord)
     EXPECT_EQ(taken->PhoneKind, 1);
     EXPECT_EQ(QByteArray(taken->FirstMonth, 6), QByteArray("200304"));
     EXPECT_TRUE(list->selectionModel()->isRowSelected(1, {}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NmAdSchTest, anExportWritesEveryHitOfTheConditionsToTheChosenFile)
+{
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("hits.csv"));
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    ASSERT_TRUE(run("bbtnFileExport"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("50 件のデータを出力しました  "));
+    EXPECT_EQ(window->StatusText(8), QStringLiteral("出力完了"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count('\n'), 51); // the header and 50 hits
+}
+
+TEST_F(NmAdSchTest, anExportToAnExistingFileAppendsWhenTheUserSaysNo)
+{
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("hits.csv"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("kept\r\n");
+    }
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDNO); // append
+    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    ASSERT_TRUE(run("bbtnFileExport"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray all = f.readAll();
+    EXPECT_TRUE(all.startsWith("kept\r\n"));
+    EXPECT_EQ(all.count('\n'), 51); // the kept line and 50 hits, no header
 }
 
 } // namespace
