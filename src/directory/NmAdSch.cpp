@@ -5,6 +5,8 @@
 #include "core/Main.h"
 #include "core/Wqarea17Wrapper.h"
 #include "core/WqhypWrapper.h"
+#include "directory/ChgDisc.h"
+#include "directory/HDDInst.h"
 #include "directory/SchArea.h"
 #include "platform/Cp932.h"
 #include "util/MsgBoxPos.h"
@@ -431,6 +433,25 @@ void TNameAdrsSearch::fillAreaCombo()
     fillPrefectures();
 }
 
+bool TNameAdrsSearch::ensureAreaData(int Region)
+{
+    if (Region >= 1 && Region <= AreaCount && !AreaOnDisk[static_cast<std::size_t>(Region)]
+        && !QFileInfo(AreaDataFolder(Region)).isDir()) {
+        const QString text = QStringLiteral("ピルカノス2014のDVD-ROMを入れてください  ");
+        const QString root = AskForDisc ? AskForDisc(text) : [&] {
+            TChangeDisc prompt(this);
+            prompt.SetMessage(text);
+            prompt.SetDrive(SearchDataPath);
+            return prompt.exec() == QDialog::Accepted ? prompt.Drive() : QString();
+        }();
+        if (root.isEmpty())
+            return false;
+        if (IsDataDiscRoot(root))
+            SearchDataPath = QDir::cleanPath(root);
+    }
+    return CheckAreaData(Region, this);
+}
+
 int TNameAdrsSearch::currentRegion() const
 {
     return cbxArea->currentData().toInt();
@@ -597,14 +618,14 @@ void TNameAdrsSearch::startSearch(TSearchMove Move)
     if (m_run != TRun::None)
         return;
     if (Move == TSearchMove::New) {
-        if (!validateConditions(2) || !CheckAreaData(currentRegion(), this))
+        if (!validateConditions(2) || !ensureAreaData(currentRegion()))
             return;
         m_conditions = buildConditions();
         if (m_conditions.empty())
             return;
         m_conditionRegion = currentRegion();
         m_blockSize = m_conditions.front().BlockSize;
-    } else if (!CheckAreaData(m_conditionRegion, this)) {
+    } else if (!ensureAreaData(m_conditionRegion)) {
         return;
     }
     m_run = TRun::Search;
@@ -618,7 +639,7 @@ void TNameAdrsSearch::startSearch(TSearchMove Move)
 
 void TNameAdrsSearch::startCount()
 {
-    if (m_run != TRun::None || !validateConditions(0) || !CheckAreaData(currentRegion(), this))
+    if (m_run != TRun::None || !validateConditions(0) || !ensureAreaData(currentRegion()))
         return;
     if (ShowMessageBoxAt(this, QStringLiteral("検索条件に該当するデータの総件数を調べます  \r\nよろしいですか？  "),
                          ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
@@ -781,7 +802,7 @@ int TNameAdrsSearch::chooseExportFile()
 
 void TNameAdrsSearch::startExport()
 {
-    if (m_run != TRun::None || !validateConditions(1) || !CheckAreaData(currentRegion(), this))
+    if (m_run != TRun::None || !validateConditions(1) || !ensureAreaData(currentRegion()))
         return;
     if (ShowMessageBoxAt(this,
                          QStringLiteral("検索条件に該当するデータを  \r\nCSV形式でテキストファイルに出力します  \r\n"
@@ -881,7 +902,7 @@ bool TNameAdrsSearch::ShowHitAt(int Index, TTelRecord &Record)
 {
     const std::vector<TAreaSearchHit> &hits = m_model->Hits();
     if (Running() || Index < 0 || Index >= std::ssize(hits) || m_conditions.empty()
-        || !CheckAreaData(m_conditionRegion, this))
+        || !ensureAreaData(m_conditionRegion))
         return false;
     const TAreaSearchHit &hit = hits[static_cast<std::size_t>(Index)];
     TTelSearchCondition request{};

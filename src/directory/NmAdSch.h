@@ -71,6 +71,9 @@ public:
     // Asks for the export file, proposing a name; empty when cancelled.
     // The file dialog by default; tests answer it themselves.
     std::function<QString(const QString &Proposal)> ExportFileChooser;
+    // Asks where the data disc is (the disc prompt by default), given the
+    // text to show; empty when cancelled.
+    std::function<QString(const QString &Text)> AskForDisc;
 
 signals:
     // After each done handler, for tests and the record form.
@@ -105,6 +108,9 @@ private:
     void clearResult();
     void setPanel(int Panel, const QString &Text);
     [[nodiscard]] int currentRegion() const;
+    // CheckAreaData, but for a region read from the disc the disc prompt
+    // first asks for the disc when it is not found.
+    [[nodiscard]] bool ensureAreaData(int Region);
     TSearchThreadHost &host();
 
     std::unique_ptr<TKanaAdrsSearch> m_dic;

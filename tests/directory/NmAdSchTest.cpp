@@ -192,10 +192,35 @@ TEST_F(NmAdSchTest, anEmptyNameIsRefusedBeforeAnyRun)
               QStringLiteral("この条件で検索を行うために  \r\n名称が入力されている必要があります  "));
 }
 
-TEST_F(NmAdSchTest, aMissingDiscIsAskedForAndNothingRuns)
+TEST_F(NmAdSchTest, aMissingDiscIsAskedForAndACancelRunsNothing)
 {
     QTemporaryDir empty;
     SearchDataPath = empty.path();
+    QString asked;
+    window->AskForDisc = [&](const QString &text) { asked = text; return QString(); };
+    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    find<QPushButton>("bbtnSearch")->click();
+    EXPECT_FALSE(window->Running());
+    EXPECT_EQ(asked, QStringLiteral("ピルカノス2014のDVD-ROMを入れてください  "));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(NmAdSchTest, theDiscChosenInThePromptIsSearched)
+{
+    const QString disc = SearchDataPath;
+    QTemporaryDir empty;
+    SearchDataPath = empty.path();
+    window->AskForDisc = [&](const QString &) { return disc; };
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    EXPECT_EQ(window->GetHitCount(), 20);
+    EXPECT_EQ(SearchDataPath, QDir::cleanPath(disc));
+}
+
+TEST_F(NmAdSchTest, aFolderThatIsNoDataDiscIsToldAndNothingRuns)
+{
+    QTemporaryDir empty;
+    SearchDataPath = empty.path();
+    window->AskForDisc = [&](const QString &) { return empty.path(); };
     find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
     find<QPushButton>("bbtnSearch")->click();
     EXPECT_FALSE(window->Running());
