@@ -352,13 +352,26 @@ void TAddressList::CreateActions()
     connect(actAdrsCopy, &QAction::triggered, this, [this] { ShowAddressCopy(this); });
     connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
     connect(actNameAdrsSearch, &QAction::triggered, this, [] {
+        const bool fresh = NameAdrsSearchWindow == nullptr;
         TNameAdrsSearch *search = ShowNameAdrsSearch();
+        if (!fresh)
+            return;
+        // A record form walking the hits follows the page, and stops walking when the window goes.
+        QObject::connect(search, &TNameAdrsSearch::ResultChanged, search, [] {
+            if (DataInquiry && DataInquiry->NavigationSource() == 0)
+                DataInquiry->UpdateNavigation();
+        });
+        QObject::connect(search, &QObject::destroyed, [] {
+            if (DataInquiry && DataInquiry->NavigationSource() == 0)
+                DataInquiry->DisableNavigation();
+        });
         // A hit taken from the directory opens the record form with a new record filled from it.
         search->OnTakeHit = [](const TTelRecord &record) {
             TDataInquiry *form = DataInquiry;
             if (form != nullptr && form->isVisible() && form->ConfirmPendingEdit(false, true) == 9)
                 return;
             form = GetDataInquiry();
+            form->SetNavigationSource(0);
             form->StartRegister(AddressFromTelRecord(record));
             form->show();
             form->raise();

@@ -608,6 +608,8 @@ void TNameAdrsSearch::clearResult()
 {
     m_model->Clear();
     m_pageNo = -1;
+    m_inquiryIndex = -1;
+    emit ResultChanged();
     pnlAdrs->clear();
     setPanel(10, QStringLiteral(" 表示ページ： ---"));
     setPanel(11, QStringLiteral(" 検索総件数： -----"));
@@ -690,6 +692,8 @@ void TNameAdrsSearch::searchDone(const TSearchPage &Page)
         m_pageNo = Page.PageNo;
         const int firstNumber = (Page.PageNo - 1) * m_blockSize + 1;
         m_model->SetPage(std::move(hits), firstNumber);
+        m_inquiryIndex = -1;
+        emit ResultChanged();
         showConditionPanels(first);
         setPanel(7, QStringLiteral(" 件数： ") + QString::number(Page.Hits.size()));
         setPanel(8, Page.Code == AreaResultStopped ? QStringLiteral("検索中断") : QStringLiteral("検索完了"));
@@ -928,10 +932,47 @@ bool TNameAdrsSearch::ShowHitAt(int Index, TTelRecord &Record)
         std::memset(Record.Phone, 0, sizeof Record.Phone);
         std::memcpy(Record.Phone, hyphenated.constData(), static_cast<std::size_t>(hyphenated.size()));
     }
+    m_inquiryIndex = Index;
     lvResult->clearSelection();
     lvResult->selectRow(Index);
     lvResult->scrollTo(m_model->index(Index, 0));
     return true;
+}
+
+bool TNameAdrsSearch::ShowFirstHit(TTelRecord &Record)
+{
+    return ShowHitAt(0, Record);
+}
+
+bool TNameAdrsSearch::ShowPriorHit(TTelRecord &Record)
+{
+    return !IsFirstHit() && ShowHitAt(m_inquiryIndex - 1, Record);
+}
+
+bool TNameAdrsSearch::ShowNextHit(TTelRecord &Record)
+{
+    return !IsLastHit() && ShowHitAt(m_inquiryIndex + 1, Record);
+}
+
+bool TNameAdrsSearch::ShowLastHit(TTelRecord &Record)
+{
+    return ShowHitAt(GetHitCount() - 1, Record);
+}
+
+bool TNameAdrsSearch::IsFirstHit() const
+{
+    return GetHitCount() == 0 || m_inquiryIndex < 1;
+}
+
+bool TNameAdrsSearch::IsLastHit() const
+{
+    return GetHitCount() == 0 || m_inquiryIndex >= GetHitCount() - 1;
+}
+
+void TNameAdrsSearch::SetInquiryIndex(int Index)
+{
+    if (Index >= -1 && Index <= GetHitCount() - 1)
+        m_inquiryIndex = Index;
 }
 
 void TNameAdrsSearch::TakeSelectedHit()

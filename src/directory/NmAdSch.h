@@ -67,6 +67,17 @@ public:
     // Takes the hit of the focused or first selected row: OnTakeHit is given
     // its full record (the address-book windows open the record form with it).
     void TakeSelectedHit();
+    // The record form's walk through the page: the full record of the first,
+    // prior, next or last hit (prior and next from the hit it shows).
+    [[nodiscard]] bool ShowFirstHit(TTelRecord &Record);
+    [[nodiscard]] bool ShowPriorHit(TTelRecord &Record);
+    [[nodiscard]] bool ShowNextHit(TTelRecord &Record);
+    [[nodiscard]] bool ShowLastHit(TTelRecord &Record);
+    [[nodiscard]] bool IsFirstHit() const;
+    [[nodiscard]] bool IsLastHit() const;
+    // The hit the record form shows, -1 for none; taken only inside -1 .. hits - 1.
+    void SetInquiryIndex(int Index);
+    [[nodiscard]] int InquiryIndex() const { return m_inquiryIndex; }
     std::function<void(const TTelRecord &)> OnTakeHit;
     // Asks for the export file, proposing a name; empty when cancelled.
     // The file dialog by default; tests answer it themselves.
@@ -78,6 +89,9 @@ public:
 signals:
     // After each done handler, for tests and the record form.
     void RunFinished();
+    // The page shown changed (a run started or ended): a record form that
+    // walks the hits updates its move buttons.
+    void ResultChanged();
 
 protected:
     void closeEvent(QCloseEvent *Event) override;
@@ -119,6 +133,7 @@ private:
     int m_conditionRegion = 0;
     QStringList m_keys;
     int m_pageNo = -1;
+    int m_inquiryIndex = -1;
     int m_blockSize = 20;
     TRun m_run = TRun::None;
 
