@@ -9,7 +9,9 @@
 #include "directory/HDDInst.h"
 #include "directory/SchArea.h"
 #include "platform/Cp932.h"
+#include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
+#include "util/WriteFailure.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -155,12 +157,51 @@ TNameAdrsSearch::TNameAdrsSearch(QWidget *Parent) : QWidget(Parent, Qt::Window)
     buildUi();
     fillAreaCombo();
     NameAdrsSearchWindow = this;
-    resize(960, 719);
+    readSettings();
+}
+
+namespace {
+const QString kSettingsSection = QStringLiteral("NAMEADRS SEARCH");
+const int kColumnWidths[] = {48, 108, 48, 180, 260, 108};
+} // namespace
+
+// Sizes are stored at 96 dpi.
+void TNameAdrsSearch::readSettings()
+{
+    const TMemIniFile ini(SettingsFileName());
+    const double scale = logicalDpiX() / 96.0;
+    resize(static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("Width"), 960) * scale),
+           static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("Height"), 719) * scale));
+    for (int i = 0; i < 6; ++i) {
+        const int width = ini.ReadInteger(kSettingsSection, QStringLiteral("HeaderWidth%1").arg(i + 1), kColumnWidths[i]);
+        lvResult->setColumnWidth(i, static_cast<int>((width < 1 ? kColumnWidths[i] : width) * scale));
+    }
+    m_exportFile = ini.ReadString(kSettingsSection, QStringLiteral("ExportFile"), QString());
+    m_exportColumns = ParseExportColumns(ini.ReadString(kSettingsSection, QStringLiteral("ExportItemIndex"), QString()),
+                                         ini.ReadString(kSettingsSection, QStringLiteral("ExportItemExport"), QString()));
+}
+
+void TNameAdrsSearch::writeSettings()
+{
+    TMemIniFile ini(SettingsFileName());
+    const double scale = 96.0 / logicalDpiX();
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Width"), static_cast<int>(width() * scale));
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Height"), static_cast<int>(height() * scale));
+    for (int i = 0; i < 6; ++i)
+        ini.WriteInteger(kSettingsSection, QStringLiteral("HeaderWidth%1").arg(i + 1),
+                         static_cast<int>(lvResult->columnWidth(i) * scale));
+    ini.WriteString(kSettingsSection, QStringLiteral("ExportFile"), m_exportFile);
+    ini.WriteString(kSettingsSection, QStringLiteral("ExportItemIndex"), ExportItemsText(m_exportColumns));
+    ini.WriteString(kSettingsSection, QStringLiteral("ExportItemExport"), ExportFlagsText(m_exportColumns));
+    QString error;
+    if (!ini.UpdateFile(&error))
+        ShowWriteFailure(this, QStringLiteral("名称住所検索の設定"), ini.FileName(), error);
 }
 
 TNameAdrsSearch::~TNameAdrsSearch()
 {
     m_host.reset(); // stops a run, ends the worker's thread and waits for it
+    writeSettings();
     if (NameAdrsSearchWindow == this)
         NameAdrsSearchWindow = nullptr;
 }

@@ -100,6 +100,8 @@ private:
     enum class TRun { None, Search, Count, Export };
 
     void buildUi();
+    void readSettings();
+    void writeSettings();
     void fillAreaCombo();
     void fillPrefectures();
     void fillCities();

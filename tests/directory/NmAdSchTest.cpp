@@ -37,6 +37,7 @@ protected:
         UseArea[3] = true;
         AreaOnDisk.fill(false);
         DataRoot = home.settingsRoot() + QLatin1Char('/');
+        QDir().mkpath(DataRoot);
         SearchDataPath = disc.path();
         writeRegion();
         window = new TNameAdrsSearch;
@@ -302,6 +303,32 @@ TEST_F(NmAdSchTest, anExportToAnExistingFileAppendsWhenTheUserSaysNo)
     const QByteArray all = f.readAll();
     EXPECT_TRUE(all.startsWith("kept\r\n"));
     EXPECT_EQ(all.count('\n'), 51); // the kept line and 50 hits, no header
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(NmAdSchTest, theExportFileAndColumnWidthsSurviveACloseAndReopen)
+{
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("hits.csv"));
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    ASSERT_TRUE(run("bbtnFileExport"));
+    find<QTableView>("lvResult")->setColumnWidth(3, 222);
+    const int shown = boxes.count();
+    delete window;
+    EXPECT_EQ(boxes.count(), shown); // the settings were written
+    window = new TNameAdrsSearch;
+    QString proposed;
+    window->ExportFileChooser = [&](const QString &proposal) { proposed = proposal; return QString(); };
+    boxes.enqueue(IDYES);
+    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    find<QPushButton>("bbtnFileExport")->click();
+    EXPECT_EQ(proposed, file);
+    EXPECT_EQ(find<QTableView>("lvResult")->columnWidth(3), 222 * window->logicalDpiX() / 96);
 }
 
 } // namespace
