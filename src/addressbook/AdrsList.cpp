@@ -3,11 +3,13 @@
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/BatchChg.h"
 #include "addressbook/DtInqiry.h"
+#include "addressbook/DtInqiryTel.h"
 
 #include "addressbook/AdrsListDelegate.h"
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
 #include "core/AdrsSel.h"
+#include "directory/NmAdSch.h"
 #include "core/DBInfo.h"
 #include "core/Environment.h"
 #include "core/Main.h"
@@ -200,6 +202,9 @@ TAddressList::TAddressList(QWidget *Owner) : QDialog(Owner)
 
 TAddressList::~TAddressList()
 {
+    // The directory search window has no parent; it goes with the main list
+    // (its destructor stops a running search and waits for the worker).
+    delete NameAdrsSearchWindow;
     if (m_hintTaken) {
         TntApplication()->OnHint = {};
         m_hintTaken = false;
@@ -261,7 +266,7 @@ void TAddressList::CreateActions()
         {&actBatchChange, "actBatchChange", QStringLiteral("一括編集(&B)..."), none,
          QStringLiteral("選択しているアドレス帳データの内容を一括で編集します"), true, true},
         {&actNameAdrsSearch, "actNameAdrsSearch", QStringLiteral("名称住所検索(&A)..."),
-         QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("名称と住所から検索します"), false, false},
+         QKeySequence(Qt::CTRL | Qt::Key_S), QStringLiteral("名称と住所から検索します"), true, false},
         {&actNumerSearch, "actNumerSearch", QStringLiteral("番号検索(&N)..."), QKeySequence(Qt::CTRL | Qt::Key_N),
          QStringLiteral("電話番号や郵便番号などから検索します"), true, false},
         {&actWordSearch, "actWordSearch", QStringLiteral("一覧内のワード検索(&W)..."),
@@ -351,6 +356,33 @@ void TAddressList::CreateActions()
     connect(actEditGroup, &QAction::triggered, this, [this] { actEditGroupExecute(); });
     connect(actAdrsCopy, &QAction::triggered, this, [this] { ShowAddressCopy(this); });
     connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
+    connect(actNameAdrsSearch, &QAction::triggered, this, [] {
+        const bool fresh = NameAdrsSearchWindow == nullptr;
+        TNameAdrsSearch *search = ShowNameAdrsSearch();
+        if (!fresh)
+            return;
+        // A record form walking the hits follows the page, and stops walking when the window goes.
+        QObject::connect(search, &TNameAdrsSearch::ResultChanged, search, [] {
+            if (DataInquiry && DataInquiry->NavigationSource() == 0)
+                DataInquiry->UpdateNavigation();
+        });
+        QObject::connect(search, &QObject::destroyed, [] {
+            if (DataInquiry && DataInquiry->NavigationSource() == 0)
+                DataInquiry->DisableNavigation();
+        });
+        // A hit taken from the directory opens the record form with a new record filled from it.
+        search->OnTakeHit = [](const TTelRecord &record) {
+            TDataInquiry *form = DataInquiry;
+            if (form != nullptr && form->isVisible() && form->ConfirmPendingEdit(false, true) == 9)
+                return;
+            form = GetDataInquiry();
+            form->SetNavigationSource(0);
+            form->StartRegister(AddressFromTelRecord(record));
+            form->show();
+            form->raise();
+            form->activateWindow();
+        };
+    });
     connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
     connect(actImportFile, &QAction::triggered, this, [this] { actImportFileExecute(); });
     connect(actListPrint, &QAction::triggered, this, [this] { actListPrintExecute(); });

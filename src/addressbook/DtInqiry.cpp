@@ -1,6 +1,8 @@
 // The record form: its controls, settings, modes, pending-edit guard,
 // navigation over the main list and window behaviour.
 #include "addressbook/DtInqiry.h"
+#include "addressbook/DtInqiryTel.h"
+#include "directory/NmAdSch.h"
 
 #include "addressbook/AdrsList.h"
 #include "core/DBInfo.h"
@@ -896,6 +898,19 @@ void TDataInquiry::MoveRecord(int Tag)
     const int confirmed = ConfirmPendingEdit(false, false);
     if (confirmed == 9)
         return;
+    if (m_navigationSource == 0 && NameAdrsSearchWindow) {
+        TTelRecord record{};
+        bool ok = false;
+        switch (Tag) {
+        case 0: ok = NameAdrsSearchWindow->ShowFirstHit(record); break;
+        case 1: ok = NameAdrsSearchWindow->ShowPriorHit(record); break;
+        case 2: ok = NameAdrsSearchWindow->ShowNextHit(record); break;
+        default: ok = NameAdrsSearchWindow->ShowLastHit(record); break;
+        }
+        if (ok)
+            StartRegister(AddressFromTelRecord(record));
+        UpdateNavigation();
+    }
     if (m_navigationSource == 1 && AddressList) {
         TAddressData data;
         bool ok = false;
@@ -917,7 +932,20 @@ void TDataInquiry::MoveRecord(int Tag)
 
 void TDataInquiry::UpdateNavigation()
 {
-    // Source 0 (the directory search result) has no window yet.
+    if (m_navigationSource == 0 && NameAdrsSearchWindow) {
+        const TNameAdrsSearch *search = NameAdrsSearchWindow;
+        const bool first = search->IsFirstHit();
+        const bool last = search->IsLastHit();
+        sbtnMove[0]->setEnabled(!first);
+        sbtnMove[1]->setEnabled(!first);
+        sbtnMove[2]->setEnabled(!last);
+        sbtnMove[3]->setEnabled(!last);
+        const int total = search->GetHitCount();
+        lblPosition->setText(search->InquiryIndex() < 0 || total == 0 ? QStringLiteral("---")
+                                                                        : QString::number(search->InquiryIndex() + 1));
+        lblCount->setText(total == 0 ? QStringLiteral("---") : QString::number(total));
+        return;
+    }
     if (m_navigationSource != 1 || !AddressList) {
         DisableNavigation();
         return;

@@ -1,4 +1,18 @@
 #include "addressbook/AdrsList.h"
+#include "addressbook/DtInqiry.h"
+#include "core/AppSub.h"
+#include "directory/NmAdSch.h"
+#include "directory/WqareaWriter.h"
+#include "platform/Cp932.h"
+#include "platform/dic/wqarea17/WqareaSchema.h"
+#include "support/DicProgramFolder.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
 
 #include "../../bench/BookGenerator.h"
 #include "addressbook/AdrsListModel.h"
@@ -810,5 +824,90 @@ TEST_P(DupliSettings, storedItemsStartTheDuplicateDisplay)
 INSTANTIATE_TEST_SUITE_P(Items, DupliSettings,
                          ::testing::Values(DupliItemsCase{3, 2, 3, 2, true}, DupliItemsCase{0, 2, 0, 0, false},
                                            DupliItemsCase{5, 1, 0, 0, false}));
+
+} // namespace
+
+namespace {
+
+TEST_F(AddressListWindow, theDirectorySearchCommandOpensTheOneSearchWindow)
+{
+    openWindow();
+    QAction *command = action("actNameAdrsSearch");
+    ASSERT_TRUE(command->isEnabled());
+    command->trigger();
+    TNameAdrsSearch *first = NameAdrsSearchWindow;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(first->isWindow());
+    command->trigger();
+    EXPECT_EQ(NameAdrsSearchWindow, first);
+    delete first;
+    EXPECT_EQ(NameAdrsSearchWindow, nullptr);
+}
+
+// A made-up 東京都 region of three listings on a "disc", searched from the
+// main list; the hits go into the record form and are walked from there.
+TEST_F(AddressListWindow, aDirectoryHitOpensTheRecordFormWhichWalksThePage)
+{
+    QTemporaryDir disc;
+    const QString folder = disc.filePath(QStringLiteral("Murven19/Dt03/"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    {
+        TWqareaWriter writer;
+        ASSERT_TRUE(writer.Open(folder + QString::fromLatin1(WqareaDataFileName)));
+        for (int i = 1; i <= 3; ++i) {
+            TWqareaListing l;
+            l.Key = i;
+            l.Phone = "033000000" + std::to_string(i);
+            l.Name = Cp932::encode(QStringLiteral("見本一郎%1").arg(i)).toStdString();
+            l.Pref = Cp932::encode(QStringLiteral("東京都")).toStdString();
+            l.CityCode = "13101";
+            l.TownCode = "001001";
+            l.ListingKind = 99;
+            l.FirstMonth = "200101";
+            ASSERT_TRUE(writer.Add(l));
+        }
+        ASSERT_TRUE(writer.Finish());
+    }
+    const auto keptUse = UseArea;
+    const auto keptOnDisk = AreaOnDisk;
+    const QString keptPath = SearchDataPath;
+    UseArea.fill(false);
+    UseArea[3] = true;
+    AreaOnDisk.fill(false);
+    SearchDataPath = disc.path();
+    {
+        TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
+        openWindow();
+        action("actNameAdrsSearch")->trigger();
+        TNameAdrsSearch *search = NameAdrsSearchWindow;
+        ASSERT_NE(search, nullptr);
+        search->findChild<QLineEdit *>(QStringLiteral("nmedtName"))->setText(QStringLiteral("見本"));
+        QSignalSpy finished(search, &TNameAdrsSearch::RunFinished);
+        search->findChild<QPushButton *>(QStringLiteral("bbtnSearch"))->click();
+        ASSERT_TRUE(finished.wait(5000));
+        ASSERT_EQ(search->GetHitCount(), 3);
+        search->findChild<QTableView *>(QStringLiteral("lvResult"))->setCurrentIndex(search->ResultModel()->index(0, 0));
+        search->findChild<QPushButton *>(QStringLiteral("sbtnInquiry"))->click();
+        ASSERT_NE(DataInquiry, nullptr);
+        EXPECT_EQ(DataInquiry->NavigationSource(), 0);
+        EXPECT_EQ(DecodeUnicodeField(DataInquiry->GetFormData().NameKanji.Bytes()), QStringLiteral("見本一郎1"));
+        QToolButton *next = DataInquiry->findChild<QToolButton *>(QStringLiteral("sbtnNext"));
+        ASSERT_NE(next, nullptr);
+        EXPECT_TRUE(next->isEnabled());
+        next->click();
+        EXPECT_EQ(DecodeUnicodeField(DataInquiry->GetFormData().NameKanji.Bytes()), QStringLiteral("見本一郎2"));
+        EXPECT_EQ(search->InquiryIndex(), 1);
+        DataInquiry->findChild<QToolButton *>(QStringLiteral("sbtnLast"))->click();
+        EXPECT_EQ(search->InquiryIndex(), 2);
+        EXPECT_FALSE(next->isEnabled());
+        delete search;
+        EXPECT_FALSE(DataInquiry->findChild<QToolButton *>(QStringLiteral("sbtnFirst"))->isEnabled());
+        DataInquiry->SetSkipConfirm(true);
+        DataInquiry->close();
+    }
+    UseArea = keptUse;
+    AreaOnDisk = keptOnDisk;
+    SearchDataPath = keptPath;
+}
 
 } // namespace

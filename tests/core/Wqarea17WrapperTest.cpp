@@ -1,6 +1,7 @@
 #include "core/Wqarea17Wrapper.h"
 #include "core/WqhypWrapper.h"
 #include "core/WqmtadWrapper.h"
+#include "platform/dic/wqarea17/WqareaSchema.h"
 
 #include "support/ScriptedMessageBoxes.h"
 
@@ -173,7 +174,7 @@ TEST(Wqarea17, aCallKeepsTheLibraryLoadedUntilItReturns)
     {
         // The least a directory data file is: a table of listings.
         sqlite3 *db = nullptr;
-        ASSERT_EQ(sqlite3_open(QFile::encodeName(dir.filePath(QStringLiteral("wqarea.db"))).constData(), &db),
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(dir.filePath(QString::fromLatin1(WqareaDataFileName))).constData(), &db),
                   SQLITE_OK);
         const int rc = sqlite3_exec(db, "CREATE TABLE listing(key INTEGER PRIMARY KEY)", nullptr, nullptr, nullptr);
         sqlite3_close(db);

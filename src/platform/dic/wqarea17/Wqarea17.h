@@ -1,7 +1,7 @@
 #pragma once
 
 // libwqarea17.so: the telephone-directory search over one region's data file
-// (wqarea.db in the data folder, WqareaSchema.h). Seven C entry points with
+// (dba17am in the data folder, WqareaSchema.h). Seven C entry points with
 // the types of DicApi.h. The dictionary folder of a request is not used.
 //
 // wqarea_area (condition, hits, count, position, limit, callback)

@@ -72,7 +72,7 @@ public:
     TWqareaReader(const TWqareaReader &) = delete;
     TWqareaReader &operator=(const TWqareaReader &) = delete;
 
-    // Opens folder + wqarea.db read-only; false when the file is missing or
+    // Opens folder + dba17am read-only; false when the file is missing or
     // holds no listing table.
     [[nodiscard]] bool open(const std::string &folder);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// The telephone-directory data of one region: the file wqarea.db in the
+// The telephone-directory data of one region: the file dba17am in the
 // region's data folder (Dt01/ .. Dt07/), written by the directory data
 // installation and only read by libwqarea17.so. An SQLite database, not
 // encrypted. Text the library copies into a record is stored as a BLOB of
@@ -49,7 +49,7 @@
 constexpr int WqareaSchemaVersion = 1;
 
 // The data file's name inside the region's data folder.
-constexpr const char *WqareaDataFileName = "wqarea.db";
+constexpr const char *WqareaDataFileName = "dba17am";
 
 constexpr const char *WqareaSchemaSql = R"sql(
 CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);

@@ -1,0 +1,369 @@
+#include "directory/HDDInst.h"
+
+#include "core/Env.h"
+#include "core/Main.h"
+#include "directory/ChgDisc.h"
+#include "directory/HdiRW.h"
+#include "directory/SampleDir.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStorageInfo>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+const std::array<std::array<std::int64_t, 7>, 8> AreaFileSizes = {{
+    {},
+    {1024, 4096, 459776, 117544960, 4096, 172032, 175771648},
+    {1024, 5120, 581632, 148668416, 4096, 225280, 228892672},
+    {1024, 2048, 181248, 46217216, 4096, 73728, 73756672},
+    {1024, 6144, 702464, 179757056, 4096, 270336, 273276928},
+    {1024, 4096, 471040, 120467456, 4096, 180224, 184070144},
+    {1024, 3072, 392192, 100182016, 4096, 151552, 153935872},
+    {1024, 4096, 406528, 103901184, 4096, 159744, 159838208},
+}};
+
+namespace {
+
+QString areaFolderName(int Area)
+{
+    return QStringLiteral("Dt%1/").arg(Area, 2, 10, QLatin1Char('0'));
+}
+
+bool available(int Area)
+{
+    return SearchAreaList.contains(AreaKeyNames[static_cast<std::size_t>(Area)], Qt::CaseInsensitive);
+}
+
+QString megabytes(std::int64_t Bytes)
+{
+    return QLocale(QLocale::Japanese).toString(static_cast<double>(Bytes) / 1024.0 / 1024.0, 'f', 2);
+}
+
+} // namespace
+
+std::int64_t AreaDiskSize(int Area, std::int64_t ClusterSize)
+{
+    if (Area < 1 || Area > AreaCount)
+        return 0;
+    std::int64_t total = 0;
+    for (std::int64_t size : AreaFileSizes[static_cast<std::size_t>(Area)])
+        total += ClusterSize > 0 ? (size + ClusterSize - 1) / ClusterSize * ClusterSize : size;
+    return total;
+}
+
+bool InstallSpaceSuffices(std::int64_t Free, std::int64_t Need)
+{
+    return Free - Need > InstallSpareBytes;
+}
+
+bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, QString *Error)
+{
+    const QString source = QDir(DiscRoot).filePath(QStringLiteral("Murven19/") + areaFolderName(Area));
+    const QString target = QDir(TargetRoot).filePath(areaFolderName(Area));
+    QString failure;
+    if (!QDir().mkpath(target))
+        failure = QStringLiteral("フォルダーが作成できません: ") + target;
+    for (const char *name : AreaDataFileNames) {
+        if (!failure.isEmpty())
+            break;
+        const QString from = source + QString::fromLatin1(name);
+        const QString to = target + QString::fromLatin1(name);
+        QFile::remove(to);
+        QFile file(from);
+        if (!file.copy(to)) {
+            failure = from + QStringLiteral(": ") + file.errorString();
+            break;
+        }
+        QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    if (failure.isEmpty())
+        return true;
+    // Only this region's partial copy goes; the others stay as they are.
+    (void)DeleteFolderTree(target, false);
+    if (Error != nullptr)
+        *Error = failure;
+    return false;
+}
+
+bool UninstallArea(int Area)
+{
+    const auto a = static_cast<std::size_t>(Area);
+    if (Area < 1 || Area > AreaCount || !AreaOnDisk[a])
+        return false;
+    // Without its trailing '/', so that a file in the folder's place still counts as there.
+    const QString folder = QDir::cleanPath(AreaDiskFolder[a] + AreaSubFolders[a]);
+    (void)DeleteFolderTree(folder, false);
+    if (QFileInfo::exists(folder))
+        return false;
+    AreaOnDisk[a] = false;
+    AreaDiskFolder[a].clear();
+    return true;
+}
+
+bool SaveInstalledAreas()
+{
+    HdiFileRecord record;
+    record.FileName = DataRoot + QStringLiteral("Murven19.hdi");
+    record.Signature = QByteArrayLiteral("Murven19");
+    for (int area = 1; area <= AreaCount; ++area) {
+        const auto a = static_cast<std::size_t>(area);
+        if (!available(area) || !AreaOnDisk[a])
+            continue;
+        THdiSlot &slot = record.Slots[a - 1];
+        if (QDir::cleanPath(AreaDiskFolder[a]).compare(QDir::cleanPath(DataRoot), Qt::CaseInsensitive) == 0) {
+            slot.PathLength = 0;
+        } else {
+            slot.Path = QFile::encodeName(AreaDiskFolder[a]);
+            slot.PathLength = static_cast<int>(slot.Path.size());
+        }
+        ++record.EntryCount;
+    }
+    if (record.EntryCount == 0)
+        return !QFile::exists(record.FileName) || QFile::remove(record.FileName);
+    return WriteHdiFile(record, false) == 0;
+}
+
+bool IsDataDiscRoot(const QString &Root)
+{
+    if (Root.isEmpty())
+        return false;
+    for (int area = 1; area <= AreaCount; ++area)
+        if (QFileInfo(QDir(Root).filePath(QStringLiteral("Murven19/") + areaFolderName(area))).isDir())
+            return true;
+    return false;
+}
+
+// ---- the dialog ------------------------------------------------------------
+
+THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
+{
+    setObjectName(QStringLiteral("HDDInstall"));
+    setWindowTitle(QStringLiteral("電話帳データのインストール"));
+    const QStorageInfo storage(DataRoot);
+    m_cluster = storage.isValid() ? storage.blockSize() : 0;
+    FreeSpace = [] {
+        const QStorageInfo info(DataRoot);
+        return info.isValid() ? info.bytesAvailable() : std::int64_t{-1};
+    };
+    AskForDisc = [this] {
+        TChangeDisc prompt(this);
+        prompt.SetMessage(QStringLiteral("ピルカノス2014のDVD-ROMの場所を指定してください  \r\n\r\n"
+                                         "キャンセルすると、インストール処理を中止します  "));
+        prompt.SetDrive(SearchDataPath);
+        return prompt.exec() == QDialog::Accepted ? prompt.Drive() : QString();
+    };
+
+    auto *root = new QVBoxLayout(this);
+    pgctl = new QTabWidget;
+    pgctl->setObjectName(QStringLiteral("pgctlInstall"));
+    root->addWidget(pgctl);
+    auto page = [&](const QString &caption, QListWidget *&list, QLabel *&need, const QString &needCaption,
+                    QPushButton *&action, const char *actionName, const QString &actionCaption) {
+        auto *w = new QWidget;
+        auto *v = new QVBoxLayout(w);
+        list = new QListWidget;
+        list->setObjectName(QLatin1String(actionName) + QStringLiteral("List"));
+        v->addWidget(list);
+        auto *sizes = new QHBoxLayout;
+        sizes->addWidget(new QLabel(needCaption));
+        need = new QLabel;
+        sizes->addWidget(need);
+        sizes->addWidget(new QLabel(QStringLiteral("MB")));
+        sizes->addStretch();
+        v->addLayout(sizes);
+        action = new QPushButton(actionCaption);
+        action->setObjectName(QLatin1String(actionName));
+        v->addWidget(action);
+        pgctl->addTab(w, caption);
+        connect(list, &QListWidget::itemChanged, this, [this] { updateSizes(); });
+    };
+    page(QStringLiteral("インストール"), lvInstall, lblNeed, QStringLiteral("必要なサイズ："), bbtnInstall,
+         "bbtnInstall", QStringLiteral("インストール"));
+    page(QStringLiteral("アンインストール"), lvUninstall, lblRemove, QStringLiteral("削除されるサイズ："),
+         bbtnUninstall, "bbtnUninstall", QStringLiteral("アンインストール"));
+    auto *free = new QHBoxLayout;
+    free->addWidget(new QLabel(QStringLiteral("現在の空き容量：")));
+    lblFree = new QLabel;
+    lblFree->setObjectName(QStringLiteral("lblFree"));
+    free->addWidget(lblFree);
+    free->addWidget(new QLabel(QStringLiteral("MB")));
+    free->addStretch();
+    root->addLayout(free);
+    root->addWidget(new QLabel(QStringLiteral("※必要サイズは環境によって誤差がでますので、目安として参考にしてください")));
+    auto *close = new QPushButton(QStringLiteral("閉じる"));
+    close->setObjectName(QStringLiteral("btnClose"));
+    root->addWidget(close, 0, Qt::AlignRight);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(bbtnInstall, &QPushButton::clicked, this, [this] { install(); });
+    connect(bbtnUninstall, &QPushButton::clicked, this, [this] { uninstall(); });
+    RefreshLists();
+}
+
+void THDDInstall::RefreshLists()
+{
+    for (QListWidget *list : {lvInstall, lvUninstall}) {
+        const QSignalBlocker block(list);
+        list->clear();
+    }
+    for (int area = 1; area <= AreaCount; ++area) {
+        if (!available(area))
+            continue;
+        QListWidget *list = AreaOnDisk[static_cast<std::size_t>(area)] ? lvUninstall : lvInstall;
+        const QSignalBlocker block(list);
+        auto *item = new QListWidgetItem(AreaCaptions[static_cast<std::size_t>(area)] + QStringLiteral("\t")
+                                             + megabytes(AreaDiskSize(area, m_cluster)) + QStringLiteral(" MB"),
+                                         list);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+        item->setData(Qt::UserRole, area);
+    }
+    bbtnInstall->setEnabled(lvInstall->count() > 0);
+    bbtnUninstall->setEnabled(lvUninstall->count() > 0);
+    updateSizes();
+}
+
+void THDDInstall::updateSizes()
+{
+    auto ticked = [this](QListWidget *list) {
+        std::int64_t total = 0;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->checkState() == Qt::Checked)
+                total += AreaDiskSize(list->item(i)->data(Qt::UserRole).toInt(), m_cluster);
+        return total;
+    };
+    lblNeed->setText(megabytes(ticked(lvInstall)));
+    lblRemove->setText(megabytes(ticked(lvUninstall)));
+    const std::int64_t free = FreeSpace ? FreeSpace() : -1;
+    lblFree->setText(free < 0 ? QStringLiteral("--- ") : megabytes(free));
+}
+
+QString THDDInstall::NeedText() const
+{
+    return lblNeed->text();
+}
+
+QString THDDInstall::FreeText() const
+{
+    return lblFree->text();
+}
+
+void THDDInstall::install()
+{
+    std::vector<int> areas;
+    std::int64_t need = 0;
+    for (int i = 0; i < lvInstall->count(); ++i)
+        if (lvInstall->item(i)->checkState() == Qt::Checked) {
+            areas.push_back(lvInstall->item(i)->data(Qt::UserRole).toInt());
+            need += AreaDiskSize(areas.back(), m_cluster);
+        }
+    const std::int64_t free = FreeSpace ? std::max<std::int64_t>(FreeSpace(), 0) : 0;
+    if (!InstallSpaceSuffices(free, need)) {
+        ShowMessageBoxAt(this, QStringLiteral("空き容量が足りません  \r\n\r\n※作業領域として10MBほど余分に必要です  "),
+                         ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        return;
+    }
+    if (areas.empty()) {
+        ShowMessageBoxAt(this, QStringLiteral("インストールする地域を指定してください  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        lvInstall->setFocus();
+        return;
+    }
+    if (ShowMessageBoxAt(this,
+                         QStringLiteral("選択した地域の電話帳データをハードディスクにインストールします  \r\n"
+                                        "よろしいですか？  "),
+                         ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
+        != IDYES)
+        return;
+    QString disc = SearchDataPath;
+    while (!IsDataDiscRoot(disc)) {
+        disc = AskForDisc ? AskForDisc() : QString();
+        if (disc.isEmpty())
+            return; // cancelled: nothing installed, the installation file as it was
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QStringList failed;
+    bool any = false;
+    for (int area : areas) {
+        QString error;
+        if (CopyAreaData(area, disc, DataRoot, &error)) {
+            AreaOnDisk[static_cast<std::size_t>(area)] = true;
+            AreaDiskFolder[static_cast<std::size_t>(area)] = DataRoot;
+            any = true;
+        } else {
+            failed << AreaCaptions[static_cast<std::size_t>(area)];
+        }
+    }
+    if (any && !SaveInstalledAreas())
+        ShowMessageBoxAt(this, QStringLiteral("HDDインストール情報が書き込めませんでした  "), ProductCaption(),
+                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    RefreshLists();
+    QApplication::restoreOverrideCursor();
+    QString text;
+    if (!any) {
+        text = QStringLiteral("電話帳データのインストールを中止しました  ");
+    } else {
+        text = QStringLiteral("電話帳データのインストールが完了しました  \r\n\r\n");
+        if (!failed.isEmpty()) {
+            text += QStringLiteral("以下の地域はインストールできませんでした  ");
+            for (const QString &name : failed)
+                text += QStringLiteral("\r\n　　") + name + QStringLiteral("  ");
+        }
+    }
+    ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+    lvInstall->setFocus();
+}
+
+void THDDInstall::uninstall()
+{
+    std::vector<int> areas;
+    for (int i = 0; i < lvUninstall->count(); ++i)
+        if (lvUninstall->item(i)->checkState() == Qt::Checked)
+            areas.push_back(lvUninstall->item(i)->data(Qt::UserRole).toInt());
+    if (areas.empty()) {
+        ShowMessageBoxAt(this, QStringLiteral("アンインストールする地域を指定してください  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        lvUninstall->setFocus();
+        return;
+    }
+    if (ShowMessageBoxAt(this,
+                         QStringLiteral("選択した地域の電話帳データをアンインストールします  \r\nよろしいですか？  "),
+                         ProductCaption(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0)
+        != IDYES)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QStringList kept;
+    bool any = false;
+    for (int area : areas) {
+        if (UninstallArea(area))
+            any = true;
+        else
+            kept << AreaCaptions[static_cast<std::size_t>(area)];
+    }
+    if (any && !SaveInstalledAreas())
+        ShowMessageBoxAt(this, QStringLiteral("HDDインストール情報が書き込めませんでした  "), ProductCaption(),
+                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    RefreshLists();
+    QApplication::restoreOverrideCursor();
+    QString text;
+    if (!any) {
+        text = QStringLiteral("電話帳データのアンインストールを中止しました  ");
+    } else {
+        text = QStringLiteral("電話帳データのアンインストールが完了しました  \r\n\r\n");
+        if (!kept.isEmpty()) {
+            text += QStringLiteral("以下の地域はアンインストールできませんでした  ");
+            for (const QString &name : kept)
+                text += QStringLiteral("\r\n　　") + name + QStringLiteral("  ");
+        }
+    }
+    ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+    lvUninstall->setFocus();
+}

@@ -1,0 +1,1040 @@
+#include "directory/NmAdSch.h"
+
+#include "core/Env.h"
+#include "core/KanaAdrsDicClass.h"
+#include "core/Main.h"
+#include "core/Wqarea17Wrapper.h"
+#include "core/WqhypWrapper.h"
+#include "directory/ChgDisc.h"
+#include "directory/HDDInst.h"
+#include "directory/SchArea.h"
+#include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+#include "util/WriteFailure.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+TNameAdrsSearch *NameAdrsSearchWindow = nullptr;
+
+namespace {
+
+const char16_t *const kMatchKinds[] = {u"前方一致", u"あいまい", u"後方一致", u"完全一致"};
+const char16_t *const kCategories[] = {u"個人", u"法人", u"両方"};
+const char16_t *const kCorpForms[] = {u"指定しない", u"株式", u"有限", u"合資", u"合名", u"相互", u"財団法人", u"社団法人"};
+const char16_t *const kKindLetters[] = {u"通", u"Ｆ", u"兼", u"代"};
+// Panel widths at 96 dpi; panel 9 takes the rest.
+const int kPanelWidths[] = {60, 60, 36, 60, 60, 42, 72, 100, 60, -1, 108, 140};
+
+// The dictionary's prefecture indexes (0-based, in JIS order) of a region;
+// 三重県 (index 23) stands with 中部 while 近畿 is not in use.
+std::vector<int> prefectureIndexes(int region)
+{
+    std::vector<int> r;
+    auto span = [&](int from, int to) {
+        for (int i = from; i <= to; ++i)
+            r.push_back(i);
+    };
+    switch (region) {
+    case 1: span(0, 6); break;
+    case 2: span(7, 13); std::erase(r, 12); break;
+    case 3: r.push_back(12); break;
+    case 4: span(14, 22); if (!UseArea[5]) r.push_back(23); break;
+    case 5: span(23, 29); break;
+    case 6: span(30, 38); break;
+    case 7: span(39, 46); break;
+    default: break;
+    }
+    return r;
+}
+
+QString trimmedText(const char *field, std::size_t size)
+{
+    return Cp932::decode(QByteArrayView(field, static_cast<qsizetype>(strnlen(field, size)))).trimmed();
+}
+
+} // namespace
+
+// ---- the result list -------------------------------------------------------
+
+THitListModel::THitListModel(QObject *Parent) : QAbstractTableModel(Parent) {}
+
+void THitListModel::SetPage(std::vector<TAreaSearchHit> Hits, int FirstNumber)
+{
+    beginResetModel();
+    m_hits = std::move(Hits);
+    m_firstNumber = FirstNumber;
+    endResetModel();
+}
+
+void THitListModel::Clear()
+{
+    SetPage({}, 1);
+}
+
+int THitListModel::rowCount(const QModelIndex &Parent) const
+{
+    return Parent.isValid() ? 0 : static_cast<int>(m_hits.size());
+}
+
+int THitListModel::columnCount(const QModelIndex &Parent) const
+{
+    return Parent.isValid() ? 0 : 6;
+}
+
+QVariant THitListModel::data(const QModelIndex &Index, int Role) const
+{
+    if (!Index.isValid() || Index.row() >= rowCount() || Role != Qt::DisplayRole)
+        return {};
+    const TAreaSearchHit &h = m_hits[static_cast<std::size_t>(Index.row())];
+    switch (Index.column()) {
+    case 0:
+        return QString::number(m_firstNumber + Index.row());
+    case 1:
+        return trimmedText(h.Phone, sizeof h.Phone);
+    case 2:
+        return h.PhoneKind == 1 ? QStringLiteral("Fax")
+               : h.PhoneKind == 2 ? QStringLiteral("F兼")
+               : h.PhoneKind == 3 ? QStringLiteral("代表")
+                                  : QString();
+    case 3:
+        return trimmedText(h.Name, sizeof h.Name);
+    case 4:
+        return trimmedText(h.Address, sizeof h.Address);
+    case 5: {
+        const QString month = trimmedText(h.FirstMonth, sizeof h.FirstMonth);
+        return month.size() == 6 ? month.left(4) + u'年' + month.mid(4) + u'月' : month;
+    }
+    default:
+        return {};
+    }
+}
+
+QVariant THitListModel::headerData(int Section, Qt::Orientation Orientation, int Role) const
+{
+    static const char16_t *const captions[] = {u"No.", u"電話番号", u"区分", u"掲載名", u"住所", u"初期掲載年月"};
+    if (Orientation != Qt::Horizontal || Role != Qt::DisplayRole || Section < 0 || Section >= 6)
+        return {};
+    return QString::fromUtf16(captions[Section]);
+}
+
+// ---- the window ------------------------------------------------------------
+
+TNameAdrsSearch::TNameAdrsSearch(QWidget *Parent) : QWidget(Parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("NameAdrsSearch"));
+    setWindowTitle(QStringLiteral("名称住所検索"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    try {
+        m_dic = std::make_unique<TKanaAdrsSearch>(AppPath, AppPath + QStringLiteral("Dic/"));
+        if (m_dic->SearchTdfkn(TKanaAdrsSearch::AllRegions) != 0)
+            m_dic.reset();
+    } catch (const std::exception &) {
+        // Without the address dictionary the lists stay empty and no search can be made.
+        m_dic.reset();
+    }
+    buildUi();
+    fillAreaCombo();
+    NameAdrsSearchWindow = this;
+    readSettings();
+}
+
+namespace {
+const QString kSettingsSection = QStringLiteral("NAMEADRS SEARCH");
+const int kColumnWidths[] = {48, 108, 48, 180, 260, 108};
+} // namespace
+
+// Sizes are stored at 96 dpi.
+void TNameAdrsSearch::readSettings()
+{
+    const TMemIniFile ini(SettingsFileName());
+    const double scale = logicalDpiX() / 96.0;
+    resize(static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("Width"), 960) * scale),
+           static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("Height"), 719) * scale));
+    for (int i = 0; i < 6; ++i) {
+        const int width = ini.ReadInteger(kSettingsSection, QStringLiteral("HeaderWidth%1").arg(i + 1), kColumnWidths[i]);
+        lvResult->setColumnWidth(i, static_cast<int>((width < 1 ? kColumnWidths[i] : width) * scale));
+    }
+    m_exportFile = ini.ReadString(kSettingsSection, QStringLiteral("ExportFile"), QString());
+    m_exportColumns = ParseExportColumns(ini.ReadString(kSettingsSection, QStringLiteral("ExportItemIndex"), QString()),
+                                         ini.ReadString(kSettingsSection, QStringLiteral("ExportItemExport"), QString()));
+}
+
+void TNameAdrsSearch::writeSettings()
+{
+    TMemIniFile ini(SettingsFileName());
+    const double scale = 96.0 / logicalDpiX();
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Width"), static_cast<int>(width() * scale));
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Height"), static_cast<int>(height() * scale));
+    for (int i = 0; i < 6; ++i)
+        ini.WriteInteger(kSettingsSection, QStringLiteral("HeaderWidth%1").arg(i + 1),
+                         static_cast<int>(lvResult->columnWidth(i) * scale));
+    ini.WriteString(kSettingsSection, QStringLiteral("ExportFile"), m_exportFile);
+    ini.WriteString(kSettingsSection, QStringLiteral("ExportItemIndex"), ExportItemsText(m_exportColumns));
+    ini.WriteString(kSettingsSection, QStringLiteral("ExportItemExport"), ExportFlagsText(m_exportColumns));
+    QString error;
+    if (!ini.UpdateFile(&error))
+        ShowWriteFailure(this, QStringLiteral("名称住所検索の設定"), ini.FileName(), error);
+}
+
+TNameAdrsSearch::~TNameAdrsSearch()
+{
+    m_host.reset(); // stops a run, ends the worker's thread and waits for it
+    writeSettings();
+    if (NameAdrsSearchWindow == this)
+        NameAdrsSearchWindow = nullptr;
+}
+
+TSearchThreadHost &TNameAdrsSearch::host()
+{
+    if (!m_host) {
+        m_host = std::make_unique<TSearchThreadHost>();
+        connect(m_host.get(), &TSearchThreadHost::SearchDone, this, &TNameAdrsSearch::searchDone);
+        connect(m_host.get(), &TSearchThreadHost::CountDone, this, &TNameAdrsSearch::countDone);
+        connect(m_host.get(), &TSearchThreadHost::ExportDone, this, &TNameAdrsSearch::exportDone);
+    }
+    return *m_host;
+}
+
+void TNameAdrsSearch::buildUi()
+{
+    auto *root = new QVBoxLayout(this);
+    auto *top = new QHBoxLayout;
+    root->addLayout(top);
+
+    auto *conditions = new QGridLayout;
+    top->addLayout(conditions, 1);
+    int row = 0;
+    nmedtName = new QLineEdit;
+    nmedtName->setObjectName(QStringLiteral("nmedtName"));
+    conditions->addWidget(new QLabel(QStringLiteral("名称：")), row, 0);
+    conditions->addWidget(nmedtName, row++, 1, 1, 4);
+
+    auto radios = [&](QButtonGroup *&group, std::initializer_list<std::pair<QRadioButton **, const char *>> list,
+                      const char16_t *const *captions) {
+        group = new QButtonGroup(this);
+        auto *line = new QHBoxLayout;
+        int tag = 0;
+        for (const auto &[button, name] : list) {
+            *button = new QRadioButton(QString::fromUtf16(captions[tag]));
+            (*button)->setObjectName(QLatin1String(name));
+            group->addButton(*button, tag++);
+            line->addWidget(*button);
+        }
+        line->addStretch();
+        return line;
+    };
+    conditions->addWidget(new QLabel(QStringLiteral("一致：")), row, 0);
+    conditions->addLayout(radios(m_matchGroup,
+                                 {{&rbFront, "rbFront"}, {&rbAmbiguous, "rbAmbiguous"}, {&rbRear, "rbRear"},
+                                  {&rbFull, "rbFull"}},
+                                 kMatchKinds),
+                          row++, 1, 1, 4);
+    conditions->addWidget(new QLabel(QStringLiteral("区分：")), row, 0);
+    conditions->addLayout(radios(m_categoryGroup, {{&rbPriv, "rbPriv"}, {&rbCorp, "rbCorp"}, {&rbBoth, "rbBoth"}},
+                                 kCategories),
+                          row++, 1, 1, 4);
+    rbFront->setChecked(true);
+    rbBoth->setChecked(true);
+
+    auto *kinds = new QHBoxLayout;
+    const char *kindNames[] = {"chkNormal", "chkFax", "chkFaxCombi", "chkMainNumber"};
+    const char16_t *kindCaptions[] = {u"通常", u"FAX", u"FAX兼用", u"代表"};
+    for (int i = 0; i < 4; ++i) {
+        m_kinds[static_cast<std::size_t>(i)] = new QCheckBox(QString::fromUtf16(kindCaptions[i]));
+        QCheckBox *box = m_kinds[static_cast<std::size_t>(i)];
+        box->setObjectName(QLatin1String(kindNames[i]));
+        box->setChecked(true);
+        kinds->addWidget(box);
+        // The last kind ticked stays ticked: a search needs at least one.
+        connect(box, &QCheckBox::toggled, this, [this, box](bool on) {
+            if (on)
+                return;
+            for (QCheckBox *other : m_kinds)
+                if (other->isChecked())
+                    return;
+            box->setChecked(true);
+        });
+    }
+    kinds->addStretch();
+    conditions->addWidget(new QLabel(QStringLiteral("種別：")), row, 0);
+    conditions->addLayout(kinds, row++, 1, 1, 4);
+
+    cbxCorpDiv = new QComboBox;
+    cbxCorpDiv->setObjectName(QStringLiteral("cbxCorpDiv"));
+    for (const char16_t *form : kCorpForms)
+        cbxCorpDiv->addItem(QString::fromUtf16(form));
+    conditions->addWidget(new QLabel(QStringLiteral("法人格：")), row, 0);
+    conditions->addWidget(cbxCorpDiv, row++, 1);
+
+    cbxPubFromYear = new QComboBox;
+    cbxPubFromYear->setObjectName(QStringLiteral("cbxPubFromYear"));
+    cbxPubToYear = new QComboBox;
+    cbxPubToYear->setObjectName(QStringLiteral("cbxPubToYear"));
+    cbxPubFromMonth = new QComboBox;
+    cbxPubFromMonth->setObjectName(QStringLiteral("cbxPubFromMonth"));
+    cbxPubToMonth = new QComboBox;
+    cbxPubToMonth->setObjectName(QStringLiteral("cbxPubToMonth"));
+    cbxPubFromYear->addItem(QStringLiteral("指定しない"), 0);
+    for (int year = 2013; year >= 1995; --year) {
+        cbxPubFromYear->addItem(QString::number(year) + u'年', year);
+        cbxPubToYear->addItem(QString::number(year) + u'年', year);
+    }
+    for (int month = 1; month <= 12; ++month) {
+        cbxPubFromMonth->addItem(QString::number(month) + u'月', month);
+        cbxPubToMonth->addItem(QString::number(month) + u'月', month);
+    }
+    auto *months = new QHBoxLayout;
+    for (QWidget *w : {static_cast<QWidget *>(cbxPubFromYear), static_cast<QWidget *>(cbxPubFromMonth),
+                       static_cast<QWidget *>(new QLabel(QStringLiteral("～"))), static_cast<QWidget *>(cbxPubToYear),
+                       static_cast<QWidget *>(cbxPubToMonth)})
+        months->addWidget(w);
+    months->addStretch();
+    conditions->addWidget(new QLabel(QStringLiteral("初期掲載：")), row, 0);
+    conditions->addLayout(months, row++, 1, 1, 4);
+
+    cbxGetCount = new QComboBox;
+    cbxGetCount->setObjectName(QStringLiteral("cbxGetCount"));
+    for (int n : {20, 50, 100, 200})
+        cbxGetCount->addItem(QStringLiteral("%1 件").arg(n), n);
+    conditions->addWidget(new QLabel(QStringLiteral("表示件数：")), row, 0);
+    conditions->addWidget(cbxGetCount, row++, 1);
+    conditions->setRowStretch(row, 1);
+
+    auto *address = new QVBoxLayout;
+    top->addLayout(address, 2);
+    cbxArea = new QComboBox;
+    cbxArea->setObjectName(QStringLiteral("cbxArea"));
+    address->addWidget(cbxArea);
+    auto *lists = new QHBoxLayout;
+    address->addLayout(lists, 1);
+    lbxTdfkn = new QListWidget;
+    lbxTdfkn->setObjectName(QStringLiteral("lbxTdfkn"));
+    lbxTdfkn->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lbxCity = new QListWidget;
+    lbxCity->setObjectName(QStringLiteral("lbxCity"));
+    lbxCity->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lists->addWidget(lbxTdfkn, 1);
+    lists->addWidget(lbxCity, 2);
+
+    auto *buttons = new QVBoxLayout;
+    top->addLayout(buttons);
+    auto button = [&](QPushButton *&b, const char *name, const QString &caption) {
+        b = new QPushButton(caption);
+        b->setObjectName(QLatin1String(name));
+        buttons->addWidget(b);
+    };
+    button(bbtnCount, "bbtnCount", QStringLiteral("件数確認"));
+    button(bbtnSearch, "bbtnSearch", QStringLiteral("検索"));
+    button(bbtnPrior, "bbtnPrior", QStringLiteral("前へ"));
+    button(bbtnNext, "bbtnNext", QStringLiteral("次へ"));
+    button(bbtnStop, "bbtnStop", QStringLiteral("中断"));
+    button(bbtnFileExport, "bbtnFileExport", QStringLiteral("ファイル出力"));
+    buttons->addStretch();
+    button(bbtnClose, "bbtnClose", QStringLiteral("閉じる"));
+    bbtnPrior->setToolTip(QStringLiteral("１つ前のページに戻ります"));
+    bbtnNext->setToolTip(QStringLiteral("次のページの検索を行います"));
+    bbtnNext->setProperty("Tag", 1);
+    bbtnPrior->setEnabled(false);
+    bbtnNext->setEnabled(false);
+    bbtnStop->setEnabled(false);
+
+    pnlAdrs = new QLabel;
+    pnlAdrs->setObjectName(QStringLiteral("pnlAdrs"));
+    sbtnInquiry = new QPushButton(QStringLiteral("照会"));
+    sbtnInquiry->setObjectName(QStringLiteral("sbtnInquiry"));
+    auto *resultBar = new QHBoxLayout;
+    resultBar->addWidget(sbtnInquiry);
+    resultBar->addWidget(pnlAdrs, 1);
+    root->addLayout(resultBar);
+    lvResult = new QTableView;
+    lvResult->setObjectName(QStringLiteral("lvResult"));
+    m_model = new THitListModel(lvResult);
+    lvResult->setModel(m_model);
+    lvResult->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvResult->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvResult->verticalHeader()->hide();
+    lvResult->verticalHeader()->setDefaultSectionSize(lvResult->fontMetrics().height() + 6);
+    const int widths[] = {48, 108, 48, 180, 260, 108};
+    for (int i = 0; i < 6; ++i)
+        lvResult->setColumnWidth(i, widths[i]);
+    root->addWidget(lvResult, 1);
+
+    auto *status = new QStatusBar;
+    status->setObjectName(QStringLiteral("stbarInfo"));
+    status->setSizeGripEnabled(false);
+    for (int i = 0; i < StatusPanelCount; ++i) {
+        auto *panel = new QLabel;
+        panel->setObjectName(QStringLiteral("stbarInfo%1").arg(i));
+        panel->setTextFormat(Qt::PlainText);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setAlignment(i == 7 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        if (kPanelWidths[i] > 0)
+            panel->setFixedWidth(kPanelWidths[i] * logicalDpiX() / 96);
+        status->addWidget(panel, kPanelWidths[i] > 0 ? 0 : 1);
+        m_panels[static_cast<std::size_t>(i)] = panel;
+    }
+    m_panels[0]->setText(QStringLiteral("検索条件："));
+    m_panels[10]->setText(QStringLiteral(" 表示ページ： ---"));
+    m_panels[11]->setText(QStringLiteral(" 検索総件数： -----"));
+    root->addWidget(status);
+
+    m_conditionControls = {nmedtName, rbFront, rbAmbiguous, rbRear, rbFull, rbPriv, rbCorp, rbBoth, cbxCorpDiv,
+                           cbxPubFromYear, cbxPubFromMonth, cbxPubToYear, cbxPubToMonth, cbxGetCount, cbxArea,
+                           lbxTdfkn, lbxCity};
+    for (QCheckBox *box : m_kinds)
+        m_conditionControls.push_back(box);
+
+    connect(bbtnSearch, &QPushButton::clicked, this, [this] { startSearch(TSearchMove::New); });
+    connect(bbtnNext, &QPushButton::clicked, this, [this] {
+        startSearch(bbtnNext->property("Tag").toInt() == 3 ? TSearchMove::Again : TSearchMove::Next);
+    });
+    connect(bbtnPrior, &QPushButton::clicked, this, [this] { startSearch(TSearchMove::Prior); });
+    connect(bbtnCount, &QPushButton::clicked, this, [this] { startCount(); });
+    connect(bbtnStop, &QPushButton::clicked, this, [this] {
+        if (m_host)
+            m_host->Stop();
+    });
+    connect(bbtnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(sbtnInquiry, &QPushButton::clicked, this, [this] { TakeSelectedHit(); });
+    connect(bbtnFileExport, &QPushButton::clicked, this, [this] { startExport(); });
+    connect(lvResult, &QTableView::doubleClicked, this, [this] { TakeSelectedHit(); });
+    connect(lvResult, &QTableView::activated, this, [this] { TakeSelectedHit(); });
+    connect(nmedtName, &QLineEdit::returnPressed, bbtnSearch, &QPushButton::click);
+    connect(m_categoryGroup, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on)
+            categoryChanged();
+    });
+    connect(cbxPubFromYear, &QComboBox::currentIndexChanged, this, [this] { yearChanged(); });
+    connect(cbxArea, &QComboBox::currentIndexChanged, this, [this] { fillPrefectures(); });
+    connect(lbxTdfkn, &QListWidget::itemSelectionChanged, this, [this] { fillCities(); });
+    connect(lbxCity, &QListWidget::itemSelectionChanged, this, [this] {
+        // "指定しない" stands alone: choosing it clears the cities.
+        const QList<QListWidgetItem *> chosen = lbxCity->selectedItems();
+        if (chosen.size() > 1 && lbxCity->item(0)->isSelected()) {
+            const QSignalBlocker block(lbxCity);
+            lbxCity->item(0)->setSelected(false);
+        }
+        updateKeys();
+    });
+    categoryChanged();
+    yearChanged();
+}
+
+void TNameAdrsSearch::categoryChanged()
+{
+    const int category = m_categoryGroup->checkedId();
+    const bool corporate = category == 1 || EnableAllKind;
+    rbAmbiguous->setEnabled(corporate);
+    rbRear->setEnabled(corporate);
+    if (!corporate && (rbAmbiguous->isChecked() || rbRear->isChecked()))
+        rbFront->setChecked(true);
+    cbxCorpDiv->setEnabled(category != 0);
+}
+
+void TNameAdrsSearch::yearChanged()
+{
+    const bool any = cbxPubFromYear->currentData().toInt() != 0;
+    cbxPubFromMonth->setEnabled(any);
+    cbxPubToYear->setEnabled(any);
+    cbxPubToMonth->setEnabled(any);
+}
+
+void TNameAdrsSearch::fillAreaCombo()
+{
+    const QSignalBlocker block(cbxArea);
+    cbxArea->clear();
+    for (int area = 1; area <= AreaCount; ++area)
+        if (UseArea[static_cast<std::size_t>(area)])
+            cbxArea->addItem(AreaCaptions[static_cast<std::size_t>(area)], area);
+    if (cbxArea->count() > 0)
+        cbxArea->setCurrentIndex(0);
+    fillPrefectures();
+}
+
+bool TNameAdrsSearch::ensureAreaData(int Region)
+{
+    if (Region >= 1 && Region <= AreaCount && !AreaOnDisk[static_cast<std::size_t>(Region)]
+        && !QFileInfo(AreaDataFolder(Region)).isDir()) {
+        const QString text = QStringLiteral("ピルカノス2014のDVD-ROMを入れてください  ");
+        const QString root = AskForDisc ? AskForDisc(text) : [&] {
+            TChangeDisc prompt(this);
+            prompt.SetMessage(text);
+            prompt.SetDrive(SearchDataPath);
+            return prompt.exec() == QDialog::Accepted ? prompt.Drive() : QString();
+        }();
+        if (root.isEmpty())
+            return false;
+        if (IsDataDiscRoot(root))
+            SearchDataPath = QDir::cleanPath(root);
+    }
+    return CheckAreaData(Region, this);
+}
+
+int TNameAdrsSearch::currentRegion() const
+{
+    return cbxArea->currentData().toInt();
+}
+
+void TNameAdrsSearch::fillPrefectures()
+{
+    {
+        const QSignalBlocker block(lbxTdfkn);
+        lbxTdfkn->clear();
+        if (m_dic) {
+            for (int index : prefectureIndexes(currentRegion())) {
+                const TWqk1adPref *pref = index < m_dic->GetTdfknCount() ? m_dic->GetTdfkn(index) : nullptr;
+                if (pref == nullptr)
+                    continue;
+                auto *item = new QListWidgetItem(trimmedText(pref->Name, sizeof pref->Name), lbxTdfkn);
+                item->setData(Qt::UserRole, QStringLiteral("%1").arg(pref->Number, 2, 10, QLatin1Char('0')));
+                item->setData(Qt::UserRole + 1, static_cast<int>(pref->CityCount));
+            }
+        }
+        if (lbxTdfkn->count() > 0)
+            lbxTdfkn->item(0)->setSelected(true);
+    }
+    fillCities();
+}
+
+void TNameAdrsSearch::fillCities()
+{
+    const QSignalBlocker block(lbxCity);
+    lbxCity->clear();
+    const QList<QListWidgetItem *> prefs = lbxTdfkn->selectedItems();
+    if (prefs.size() == 1 && m_dic) {
+        new QListWidgetItem(QStringLiteral("指定しない"), lbxCity);
+        const int number = prefs.front()->data(Qt::UserRole).toString().toInt();
+        try {
+            if (m_dic->SearchCity(number, prefs.front()->data(Qt::UserRole + 1).toInt()) == 0) {
+                QString lastHead;
+                for (int i = 0; i < m_dic->GetCityCount(); ++i) {
+                    const TWqk1adCity *city = m_dic->GetCity(i);
+                    const QString head = trimmedText(city->Head, sizeof city->Head);
+                    auto *item = new QListWidgetItem((head == lastHead ? QString() : head) + u'\t'
+                                                         + trimmedText(city->Name, sizeof city->Name),
+                                                     lbxCity);
+                    lastHead = head;
+                    item->setData(Qt::UserRole, trimmedText(city->CityCode, sizeof city->CityCode));
+                }
+            }
+        } catch (const std::exception &) {
+            // The city list stays with "指定しない" alone.
+        }
+        lbxCity->item(0)->setSelected(true);
+    }
+    updateKeys();
+}
+
+void TNameAdrsSearch::updateKeys()
+{
+    m_keys.clear();
+    const QList<QListWidgetItem *> prefs = lbxTdfkn->selectedItems();
+    QStringList cities;
+    if (prefs.size() == 1)
+        for (QListWidgetItem *item : lbxCity->selectedItems())
+            if (lbxCity->row(item) > 0)
+                cities << item->data(Qt::UserRole).toString();
+    if (!cities.isEmpty()) {
+        m_keys = cities;
+        return;
+    }
+    for (int i = 0; i < lbxTdfkn->count(); ++i)
+        if (lbxTdfkn->item(i)->isSelected())
+            m_keys << lbxTdfkn->item(i)->data(Qt::UserRole).toString();
+}
+
+std::vector<TAreaSearchCondition> TNameAdrsSearch::buildConditions() const
+{
+    std::vector<TAreaSearchCondition> result;
+    const int region = currentRegion();
+    const QByteArray name = FilterNameText(nmedtName->text());
+    unsigned kinds = 0;
+    for (std::size_t i = 0; i < m_kinds.size(); ++i)
+        if (m_kinds[i]->isChecked())
+            kinds |= 1U << i;
+    for (const QString &key : m_keys) {
+        TAreaSearchCondition c{};
+        std::memcpy(c.Name, name.constData(), static_cast<std::size_t>(name.size()));
+        const QByteArray k = key.toLatin1();
+        std::memcpy(c.AddressKey, k.constData(), std::min<std::size_t>(static_cast<std::size_t>(k.size()), 55));
+        c.Category = m_categoryGroup->checkedId();
+        c.PhoneKinds = static_cast<std::int32_t>(kinds);
+        c.MatchKind = m_matchGroup->checkedId();
+        if (cbxPubFromYear->currentData().toInt() != 0)
+            SetConditionMonths(c, cbxPubFromYear->currentData().toInt(), cbxPubFromMonth->currentData().toInt(),
+                               cbxPubToYear->currentData().toInt(), cbxPubToMonth->currentData().toInt());
+        c.CorporateForm = c.Category != 0 ? cbxCorpDiv->currentIndex() : 0;
+        c.Continue = 0;
+        c.Always1 = 1;
+        c.BlockSize = cbxGetCount->currentData().toInt();
+        (void)SetFolderField(c.DataFolder, AreaDataFolder(region));
+        (void)SetFolderField(c.DicFolder, AreaDicFolder());
+        result.push_back(c);
+    }
+    return result;
+}
+
+bool TNameAdrsSearch::validateConditions(int Mode)
+{
+    if (m_keys.isEmpty() || currentRegion() == 0)
+        return false;
+    if (EnableVicinage)
+        return true;
+    if (Mode == 1 && m_keys.size() > 1 && m_keys.front().size() == 2) {
+        ShowMessageBoxAt(this, QStringLiteral("複数都道府県を指定したファイル出力はできません  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        return false;
+    }
+    QByteArray name = FilterNameText(nmedtName->text());
+    name.replace(' ', QByteArray());
+    name.replace(QByteArrayLiteral("\x81\x40"), QByteArray());
+    const bool cityChosen = m_keys.front().size() >= 5;
+    if (name.isEmpty() && !(m_categoryGroup->checkedId() == 1 && cityChosen)) {
+        static const char16_t *const operations[] = {u"件数確認", u"ファイル出力", u"検索"};
+        ShowMessageBoxAt(this,
+                         QStringLiteral("この条件で") + QString::fromUtf16(operations[Mode])
+                             + QStringLiteral("を行うために  \r\n名称が入力されている必要があります  "),
+                         ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        nmedtName->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void TNameAdrsSearch::setRunning(bool Running, const QString &Operation)
+{
+    for (QWidget *w : m_conditionControls)
+        w->setEnabled(!Running);
+    if (!Running) {
+        categoryChanged();
+        yearChanged();
+    }
+    for (QPushButton *b : {bbtnCount, bbtnSearch, bbtnPrior, bbtnNext, bbtnClose, bbtnFileExport})
+        b->setEnabled(!Running);
+    bbtnStop->setEnabled(Running);
+    if (Running) {
+        setPanel(6, Operation);
+        setPanel(7, QString());
+        setPanel(8, QString());
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TNameAdrsSearch::clearResult()
+{
+    m_model->Clear();
+    m_pageNo = -1;
+    m_inquiryIndex = -1;
+    emit ResultChanged();
+    pnlAdrs->clear();
+    setPanel(10, QStringLiteral(" 表示ページ： ---"));
+    setPanel(11, QStringLiteral(" 検索総件数： -----"));
+}
+
+void TNameAdrsSearch::startSearch(TSearchMove Move)
+{
+    if (m_run != TRun::None)
+        return;
+    if (Move == TSearchMove::New) {
+        if (!validateConditions(2) || !ensureAreaData(currentRegion()))
+            return;
+        m_conditions = buildConditions();
+        if (m_conditions.empty())
+            return;
+        m_conditionRegion = currentRegion();
+        m_blockSize = m_conditions.front().BlockSize;
+    } else if (!ensureAreaData(m_conditionRegion)) {
+        return;
+    }
+    m_run = TRun::Search;
+    setRunning(true, QStringLiteral("検索"));
+    clearResult();
+    if (Move == TSearchMove::New)
+        host().Search(m_conditions);
+    else
+        host().MovePage(Move);
+}
+
+void TNameAdrsSearch::startCount()
+{
+    if (m_run != TRun::None || !validateConditions(0) || !ensureAreaData(currentRegion()))
+        return;
+    if (ShowMessageBoxAt(this, QStringLiteral("検索条件に該当するデータの総件数を調べます  \r\nよろしいですか？  "),
+                         ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
+        != IDYES)
+        return;
+    const std::vector<TAreaSearchCondition> conditions = buildConditions();
+    if (conditions.empty())
+        return;
+    m_run = TRun::Count;
+    setRunning(true, QStringLiteral("件数確認"));
+    clearResult();
+    host().Count(conditions);
+}
+
+void TNameAdrsSearch::showConditionPanels(const TAreaSearchCondition &First)
+{
+    setPanel(1, QString::fromUtf16(kMatchKinds[std::clamp(First.MatchKind, 0, 3)]));
+    setPanel(2, QString::fromUtf16(kCategories[std::clamp(First.Category, 0, 2)]));
+    QString kinds;
+    for (int i = 0; i < 4; ++i)
+        if (First.PhoneKinds & (1 << i))
+            kinds += QString::fromUtf16(kKindLetters[i]);
+    setPanel(3, kinds);
+    setPanel(4, QString::fromUtf16(kCorpForms[std::clamp(First.CorporateForm, 0, 7)]));
+}
+
+void TNameAdrsSearch::clearConditionPanels()
+{
+    for (int i = 1; i <= 4; ++i)
+        setPanel(i, QString());
+}
+
+void TNameAdrsSearch::searchDone(const TSearchPage &Page)
+{
+    m_run = TRun::None;
+    setRunning(false, QString());
+    const TAreaSearchCondition first = m_conditions.empty() ? TAreaSearchCondition{} : m_conditions.front();
+    if (Page.Code == AreaResultBlock || Page.Code == AreaResultStopped) {
+        std::vector<TAreaSearchHit> hits = Page.Hits;
+        for (TAreaSearchHit &h : hits) {
+            const QByteArray digits(h.Phone, static_cast<qsizetype>(strnlen(h.Phone, sizeof h.Phone)));
+            const QByteArray hyphenated = HyphenatePhoneNumber(digits);
+            if (!hyphenated.isEmpty() && hyphenated.size() < static_cast<qsizetype>(sizeof h.Phone)) {
+                std::memset(h.Phone, 0, sizeof h.Phone);
+                std::memcpy(h.Phone, hyphenated.constData(), static_cast<std::size_t>(hyphenated.size()));
+            }
+        }
+        m_pageNo = Page.PageNo;
+        const int firstNumber = (Page.PageNo - 1) * m_blockSize + 1;
+        m_model->SetPage(std::move(hits), firstNumber);
+        m_inquiryIndex = -1;
+        emit ResultChanged();
+        showConditionPanels(first);
+        setPanel(7, QStringLiteral(" 件数： ") + QString::number(Page.Hits.size()));
+        setPanel(8, Page.Code == AreaResultStopped ? QStringLiteral("検索中断") : QStringLiteral("検索完了"));
+        if (!Page.Hits.empty()) {
+            setPanel(10, QStringLiteral(" 表示ページ： ") + QString::number(Page.PageNo));
+            setPanel(11, QStringLiteral(" 検索総件数： ") + QString::number(firstNumber - 1 + std::ssize(Page.Hits)));
+        }
+        lvResult->setFocus();
+    } else if (Page.Code == AreaResultNoMore) {
+        clearResult();
+        clearConditionPanels();
+        setPanel(7, QStringLiteral(" 件数： 0"));
+        setPanel(8, QStringLiteral("該当無し"));
+        ShowMessageBoxAt(this, QStringLiteral("該当するデータが見つかりませんでした  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        nmedtName->setFocus();
+        nmedtName->selectAll();
+    } else {
+        clearResult();
+        clearConditionPanels();
+        setPanel(7, QStringLiteral(" 件数： "));
+        setPanel(8, QStringLiteral(" エラー"));
+        ShowMessageBoxAt(this, QStringLiteral("名称住所検索エラー  \r\nRC = %1  ").arg(Page.Code), ProductCaption(),
+                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        bbtnClose->setFocus();
+    }
+    // After a stop on a later page the next button repeats the stopped page.
+    const bool repeat = Page.Code == AreaResultStopped && Page.PageNo > 1;
+    bbtnNext->setProperty("Tag", repeat ? 3 : 1);
+    bbtnNext->setText(repeat ? QStringLiteral("再検索") : QStringLiteral("次へ"));
+    bbtnNext->setToolTip(repeat ? QStringLiteral("中断した検索を再度行います") : QStringLiteral("次のページの検索を行います"));
+    const bool paged = Page.Code == AreaResultBlock || Page.Code == AreaResultStopped;
+    bbtnPrior->setEnabled(paged && !Page.FirstPage);
+    bbtnNext->setEnabled(paged && (!Page.LastPage || repeat));
+    if (Page.Code == AreaResultStopped)
+        (bbtnNext->isEnabled() ? bbtnNext : bbtnSearch)->setFocus();
+    emit RunFinished();
+}
+
+void TNameAdrsSearch::countDone(const TSearchCount &Count)
+{
+    m_run = TRun::None;
+    setRunning(false, QString());
+    bbtnPrior->setEnabled(false);
+    bbtnNext->setEnabled(false);
+    const std::vector<TAreaSearchCondition> conditions = buildConditions();
+    if (!conditions.empty())
+        showConditionPanels(conditions.front());
+    setPanel(7, QStringLiteral(" 件数： ") + QString::number(Count.Count));
+    QString text;
+    unsigned icon = MB_ICONINFORMATION;
+    switch (Count.Code) {
+    case AreaResultBlock:
+        setPanel(8, QStringLiteral("確認完了"));
+        text = QString::number(Count.Count) + QStringLiteral(" 件のデータが見つかりました  ");
+        break;
+    case AreaResultNoMore:
+        setPanel(8, QStringLiteral("該当無し"));
+        text = QStringLiteral("該当するデータが見つかりませんでした  ");
+        break;
+    case AreaResultStopped:
+        setPanel(8, QStringLiteral("検索中断"));
+        text = QStringLiteral("中断しました  ");
+        break;
+    default:
+        setPanel(8, QStringLiteral(" エラー"));
+        text = QStringLiteral("件数確認エラー  \r\nRC = %1  ").arg(Count.Code);
+        icon = MB_ICONERROR;
+        break;
+    }
+    ShowMessageBoxAt(this, text, ProductCaption(), icon, mbpCenterOnOwner, 0, 0);
+    emit RunFinished();
+}
+
+int TNameAdrsSearch::chooseExportFile()
+{
+    QString proposal = m_exportFile;
+    if (proposal.isEmpty() || !QFileInfo(proposal).dir().exists())
+        proposal = DataPath + QStringLiteral("検索結果");
+    QString name = ExportFileChooser ? ExportFileChooser(proposal)
+                                     : QFileDialog::getSaveFileName(
+                                           this, QString(), proposal,
+                                           QStringLiteral("テキストファイル (*.txt);;CSVファイル (*.csv);;すべてのファイル (*.*)"));
+    name = name.trimmed();
+    if (name.isEmpty())
+        return 9;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".txt");
+    const QString folder = QFileInfo(name).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        ShowMessageBoxAt(this, QStringLiteral("フォルダーが作成できませんでした  "), ProductCaption(), MB_ICONERROR,
+                         mbpCenterOnOwner, 0, 0);
+        return 9;
+    }
+    int choice = 0;
+    if (QFileInfo(name).isFile()) {
+        const int answer = ShowMessageBoxAt(this,
+                                            QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
+                                                           "追加するなら「いいえ」  \r\n中止するなら「キャンセル」  \r\n"
+                                                           "を選択してください  "),
+                                            ProductCaption(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                            mbpCenterOnOwner, 0, 0);
+        if (answer == IDCANCEL)
+            return 9;
+        choice = answer == IDYES ? 0 : 1;
+    }
+    m_exportFile = name;
+    return choice;
+}
+
+void TNameAdrsSearch::startExport()
+{
+    if (m_run != TRun::None || !validateConditions(1) || !ensureAreaData(currentRegion()))
+        return;
+    if (ShowMessageBoxAt(this,
+                         QStringLiteral("検索条件に該当するデータを  \r\nCSV形式でテキストファイルに出力します  \r\n"
+                                        "よろしいですか？  "),
+                         ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
+        != IDYES)
+        return;
+    const int choice = chooseExportFile();
+    if (choice == 9)
+        return;
+    m_conditions = buildConditions();
+    if (m_conditions.empty())
+        return;
+    m_conditionRegion = currentRegion();
+    TExportRequest request;
+    request.FileName = m_exportFile;
+    request.Append = choice == 1;
+    request.Header = choice == 0;
+    request.Columns = m_exportColumns;
+    m_run = TRun::Export;
+    setRunning(true, QStringLiteral("ファイル出力"));
+    clearResult();
+    host().Export(m_conditions, request);
+}
+
+void TNameAdrsSearch::exportDone(const TExportResult &Result)
+{
+    m_run = TRun::None;
+    setRunning(false, QString());
+    bbtnPrior->setEnabled(false);
+    bbtnNext->setEnabled(false);
+    if (!m_conditions.empty())
+        showConditionPanels(m_conditions.front());
+    setPanel(7, QStringLiteral(" 件数： ") + QString::number(Result.Lines));
+    QString text;
+    unsigned icon = MB_ICONINFORMATION;
+    switch (Result.Code) {
+    case AreaResultBlock:
+        setPanel(8, QStringLiteral("出力完了"));
+        text = QString::number(Result.Lines) + QStringLiteral(" 件のデータを出力しました  ");
+        break;
+    case AreaResultNoMore:
+        setPanel(8, QStringLiteral("該当無し"));
+        text = QStringLiteral("該当するデータが見つかりませんでした  ");
+        break;
+    case AreaResultStopped:
+        setPanel(8, QStringLiteral("検索中断"));
+        text = QStringLiteral("中断しました  ");
+        break;
+    case ExportFileFailed:
+        setPanel(8, QStringLiteral(" エラー"));
+        text = QStringLiteral("ファイルに出力できませんでした  \r\n") + QDir::toNativeSeparators(m_exportFile)
+               + QStringLiteral("  \r\n") + Result.FileError + QStringLiteral("  ");
+        icon = MB_ICONERROR;
+        break;
+    default:
+        setPanel(8, QStringLiteral(" エラー"));
+        text = QStringLiteral("ファイル出力エラー  \r\nRC = %1  ").arg(Result.Code);
+        icon = MB_ICONERROR;
+        break;
+    }
+    ShowMessageBoxAt(this, text, ProductCaption(), icon, mbpCenterOnOwner, 0, 0);
+    emit RunFinished();
+}
+
+void TNameAdrsSearch::setPanel(int Panel, const QString &Text)
+{
+    m_panels[static_cast<std::size_t>(Panel)]->setText(Text);
+}
+
+QString TNameAdrsSearch::StatusText(int Panel) const
+{
+    return Panel >= 0 && Panel < StatusPanelCount ? m_panels[static_cast<std::size_t>(Panel)]->text() : QString();
+}
+
+bool TNameAdrsSearch::Running() const
+{
+    return m_run != TRun::None;
+}
+
+int TNameAdrsSearch::GetHitCount() const
+{
+    return m_model->rowCount();
+}
+
+void TNameAdrsSearch::closeEvent(QCloseEvent *Event)
+{
+    // A run is stopped first; the window closes once it has ended.
+    if (Running()) {
+        Event->ignore();
+        return;
+    }
+    QWidget::closeEvent(Event);
+}
+
+bool TNameAdrsSearch::ShowHitAt(int Index, TTelRecord &Record)
+{
+    const std::vector<TAreaSearchHit> &hits = m_model->Hits();
+    if (Running() || Index < 0 || Index >= std::ssize(hits) || m_conditions.empty()
+        || !ensureAreaData(m_conditionRegion))
+        return false;
+    const TAreaSearchHit &hit = hits[static_cast<std::size_t>(Index)];
+    TTelSearchCondition request{};
+    int n = 0;
+    for (char c : QByteArrayView(hit.Phone, static_cast<qsizetype>(strnlen(hit.Phone, sizeof hit.Phone))))
+        if (c >= '0' && c <= '9' && n < 15)
+            request.Phone[n++] = c;
+    request.Always1 = 1;
+    std::memcpy(request.DataFolder, m_conditions.front().DataFolder, sizeof request.DataFolder);
+    std::memcpy(request.DicFolder, m_conditions.front().DicFolder, sizeof request.DicFolder);
+    // The worker holds the library for the window's life; this call holds it for its own length.
+    if (LoadWqarea17(AppPath) != 0)
+        return false;
+    const int code = CallWqareaTelOne(request, Record, hit.RecordKey);
+    FreeWqarea17();
+    if (code != 0) {
+        ShowMessageBoxAt(this, QStringLiteral("名称住所検索エラー  \r\nRC = %1  ").arg(code), ProductCaption(),
+                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return false;
+    }
+    const QByteArray hyphenated = HyphenatePhoneNumber(QByteArray(Record.Phone, static_cast<qsizetype>(strnlen(Record.Phone, sizeof Record.Phone))));
+    if (!hyphenated.isEmpty() && hyphenated.size() < static_cast<qsizetype>(sizeof Record.Phone)) {
+        std::memset(Record.Phone, 0, sizeof Record.Phone);
+        std::memcpy(Record.Phone, hyphenated.constData(), static_cast<std::size_t>(hyphenated.size()));
+    }
+    m_inquiryIndex = Index;
+    lvResult->clearSelection();
+    lvResult->selectRow(Index);
+    lvResult->scrollTo(m_model->index(Index, 0));
+    return true;
+}
+
+bool TNameAdrsSearch::ShowFirstHit(TTelRecord &Record)
+{
+    return ShowHitAt(0, Record);
+}
+
+bool TNameAdrsSearch::ShowPriorHit(TTelRecord &Record)
+{
+    return !IsFirstHit() && ShowHitAt(m_inquiryIndex - 1, Record);
+}
+
+bool TNameAdrsSearch::ShowNextHit(TTelRecord &Record)
+{
+    return !IsLastHit() && ShowHitAt(m_inquiryIndex + 1, Record);
+}
+
+bool TNameAdrsSearch::ShowLastHit(TTelRecord &Record)
+{
+    return ShowHitAt(GetHitCount() - 1, Record);
+}
+
+bool TNameAdrsSearch::IsFirstHit() const
+{
+    return GetHitCount() == 0 || m_inquiryIndex < 1;
+}
+
+bool TNameAdrsSearch::IsLastHit() const
+{
+    return GetHitCount() == 0 || m_inquiryIndex >= GetHitCount() - 1;
+}
+
+void TNameAdrsSearch::SetInquiryIndex(int Index)
+{
+    if (Index >= -1 && Index <= GetHitCount() - 1)
+        m_inquiryIndex = Index;
+}
+
+void TNameAdrsSearch::TakeSelectedHit()
+{
+    const QModelIndexList rows = lvResult->selectionModel()->selectedRows();
+    const int row = lvResult->currentIndex().isValid() ? lvResult->currentIndex().row()
+                    : rows.isEmpty()                   ? -1
+                                                       : rows.front().row();
+    TTelRecord record{};
+    if (row < 0 || !ShowHitAt(row, record))
+        return;
+    if (OnTakeHit)
+        OnTakeHit(record);
+}
+
+TNameAdrsSearch *ShowNameAdrsSearch()
+{
+    if (NameAdrsSearchWindow == nullptr)
+        new TNameAdrsSearch;
+    NameAdrsSearchWindow->show();
+    NameAdrsSearchWindow->raise();
+    NameAdrsSearchWindow->activateWindow();
+    return NameAdrsSearchWindow;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/dic/DicApi.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+// Export of directory hits: the column array (the 15 rows of
+// HitColumnCatalogue in the user's order, each exported or not) and the
+// comma-separated Shift-JIS lines. A value holding a comma, a quote or a line
+// break is quoted (quotes doubled), so a name with a comma stays one field.
+
+struct TExportColumn {
+    int Item = 0;          // row of HitColumnCatalogue
+    bool Exported = true;
+    bool operator==(const TExportColumn &) const = default;
+};
+using TExportColumns = std::array<TExportColumn, 15>;
+
+// Catalogue order, every column exported.
+[[nodiscard]] TExportColumns DefaultExportColumns();
+// From the settings' two comma lists; a list of other than 15 items (or not
+// a permutation of the rows) falls back as the window's settings describe:
+// order to catalogue order, flags to all exported.
+[[nodiscard]] TExportColumns ParseExportColumns(const QString &Items, const QString &Flags);
+[[nodiscard]] QString ExportItemsText(const TExportColumns &Columns);
+[[nodiscard]] QString ExportFlagsText(const TExportColumns &Columns);
+
+// Whether an exported column needs the hit's full record.
+[[nodiscard]] bool ExportNeedsRecord(const TExportColumns &Columns);
+[[nodiscard]] QByteArray BuildHeaderLine(const TExportColumns &Columns);
+// The line of one hit; the values come from Record when it is given, else
+// from the hit alone. Empty when every exported value is empty.
+[[nodiscard]] QByteArray BuildHitLine(const TAreaSearchHit &Hit, const std::optional<TTelRecord> &Record,
+                                      const TExportColumns &Columns);
+
+// The full record of a hit, by its number and key, with its number
+// hyphenated; nullopt when the library does not give it. Folders from the
+// search's first condition.
+[[nodiscard]] std::optional<TTelRecord> FetchHitRecord(const TAreaSearchHit &Hit, const TAreaSearchCondition &First);

@@ -1,0 +1,97 @@
+#include "addressbook/DtInqiryTel.h"
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+// The record a directory listing fills in the record form.
+
+namespace {
+
+TTelRecord listing(int phoneKind, int listingKind, const char16_t *name)
+{
+    TTelRecord r{};
+    std::strcpy(r.Phone, "03-1234-5678");
+    r.PhoneKind = phoneKind;
+    std::strcpy(r.Postcode, "1000001");
+    const QByteArray n = Cp932::encode(QString::fromUtf16(name));
+    std::memcpy(r.Name, n.constData(), static_cast<std::size_t>(n.size()));
+    std::strcpy(r.NameKana, "\xB6\xB8\xB3"); // ｶｸｳ
+    const QByteArray pref = Cp932::encode(u"東京都");
+    std::memcpy(r.Pref, pref.constData(), static_cast<std::size_t>(pref.size()));
+    const QByteArray a = Cp932::encode(u"丸の内"), b = Cp932::encode(u"１丁目"), c = Cp932::encode(u"架空ビル");
+    std::memcpy(r.Address2a, a.constData(), static_cast<std::size_t>(a.size()));
+    std::memcpy(r.Address2b, b.constData(), static_cast<std::size_t>(b.size()));
+    std::memcpy(r.Address2c, c.constData(), static_cast<std::size_t>(c.size()));
+    std::strcpy(r.Codes, "13101001001");
+    r.ListingKind = listingKind;
+    std::strcpy(r.FirstMonth, "200304");
+    return r;
+}
+
+struct KindCase { const char *label; int kind; const char *tel; const char *fax; int telDiv; };
+void PrintTo(const KindCase &c, std::ostream *os) { *os << c.label; }
+class TelRecordKindTest : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(TelRecordKindTest, theNumberGoesWhereItsKindSays)
+{
+    const TAddressData d = AddressFromTelRecord(listing(GetParam().kind, 99, u"見本太郎"));
+    EXPECT_EQ(d.Tel.Bytes(), QByteArray(GetParam().tel));
+    EXPECT_EQ(d.Fax.Bytes(), QByteArray(GetParam().fax));
+    EXPECT_EQ(d.TelDiv, GetParam().telDiv);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, TelRecordKindTest,
+                         ::testing::Values(KindCase{"ordinary", 0, "03-1234-5678", "", 0},
+                                           KindCase{"faxOnly", 1, "", "03-1234-5678", 0},
+                                           KindCase{"phoneAndFaxFillsBoth", 2, "03-1234-5678", "03-1234-5678", 0},
+                                           KindCase{"mainNumber", 3, "03-1234-5678", "", 3}));
+
+TEST(TelRecordFill, aPersonFillsTheNameAndLeavesTheCompanyEmpty)
+{
+    const TAddressData d = AddressFromTelRecord(listing(0, 99, u"見本太郎"));
+    EXPECT_TRUE(d.PrivCorp);
+    EXPECT_EQ(Cp932::decode(d.NameKanji.Bytes()), QStringLiteral("見本太郎"));
+    EXPECT_EQ(d.NameKana.Bytes(), QByteArray("\xB6\xB8\xB3"));
+    EXPECT_TRUE(d.CorpKanji.IsEmpty());
+}
+
+TEST(TelRecordFill, aCompanyHasItsAbbreviatedFormWrittenOut)
+{
+    const TAddressData d = AddressFromTelRecord(listing(0, 1, u"(株)架空商事"));
+    EXPECT_FALSE(d.PrivCorp);
+    EXPECT_EQ(Cp932::decode(d.CorpKanji.Bytes()), QStringLiteral("株式会社架空商事"));
+    EXPECT_TRUE(d.NameKanji.IsEmpty());
+}
+
+TEST(TelRecordFill, theAddressPartsCodesAndMonthAreTakenApart)
+{
+    const TAddressData d = AddressFromTelRecord(listing(0, 99, u"見本太郎"));
+    EXPECT_EQ(Cp932::decode(d.Adrs2.Bytes()), QStringLiteral("丸の内１丁目架空ビル"));
+    EXPECT_EQ(d.JisCode.Bytes(), QByteArray("13101"));
+    EXPECT_EQ(d.KajoCode.Bytes(), QByteArray("001001"));
+    EXPECT_EQ(d.PubDate.Bytes(), QByteArray("200304"));
+    EXPECT_EQ(d.Pos.Bytes(), QByteArray("1000001"));
+}
+
+struct PositionCase { std::uint32_t stored; qint32 thousandths; };
+class TelRecordPositionTest : public ::testing::TestWithParam<PositionCase> {};
+
+TEST_P(TelRecordPositionTest, convertsWithoutOverflowAndRoundsHalfUp)
+{
+    TTelRecord r = listing(0, 99, u"見本");
+    r.Latitude = GetParam().stored;
+    r.Longitude = GetParam().stored;
+    const TAddressData d = AddressFromTelRecord(r);
+    EXPECT_EQ(d.Latitude, GetParam().thousandths);
+    EXPECT_EQ(d.Longitude, GetParam().thousandths);
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, TelRecordPositionTest,
+                         ::testing::Values(PositionCase{0, 0}, PositionCase{1, 4}, PositionCase{128, 500},
+                                           // 35°41' north: the product 32400906240 needs 64 bits.
+                                           PositionCase{32400906, 126566039},
+                                           PositionCase{139U * 3600 * 256, 139 * 3600 * 1000}));
+
+} // namespace

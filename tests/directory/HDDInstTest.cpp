@@ -1,0 +1,224 @@
+#include "core/Env.h"
+#include "core/Main.h"
+#include "directory/ChgDisc.h"
+#include "directory/HDDInst.h"
+#include "directory/HdiRW.h"
+#include "directory/SampleDir.h"
+
+#include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// Installing directory regions from a data disc (a folder here) into the
+// settings root, and removing them again.
+
+namespace {
+
+struct SizeCase { int area; std::int64_t cluster; std::int64_t bytes; };
+class AreaDiskSizeTest : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(AreaDiskSizeTest, roundsEachFileUpToWholeClusters)
+{
+    EXPECT_EQ(AreaDiskSize(GetParam().area, GetParam().cluster), GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, AreaDiskSizeTest,
+                         ::testing::Values(SizeCase{3, 0, 120236032}, SizeCase{3, 65536, 120586240},
+                                           SizeCase{0, 4096, 0}));
+
+TEST(InstallSpace, exactlyTenMegabytesBeyondTheNeedIsRefusedOneByteMoreIsAccepted)
+{
+    const std::int64_t need = 5000000;
+    EXPECT_FALSE(InstallSpaceSuffices(need + InstallSpareBytes, need));
+    EXPECT_TRUE(InstallSpaceSuffices(need + InstallSpareBytes + 1, need));
+}
+
+class InstallTest : public ::testing::Test {
+protected:
+    InstallTest()
+        : m_keptList(SearchAreaList), m_keptOnDisk(AreaOnDisk), m_keptFolder(AreaDiskFolder), m_keptPath(SearchDataPath)
+    {
+        DataRoot = home.settingsRoot() + QLatin1Char('/');
+        QDir().mkpath(DataRoot);
+        SearchAreaList = {AreaKeyNames[1], AreaKeyNames[3], AreaKeyNames[7]};
+        AreaOnDisk.fill(false);
+        SearchDataPath = disc.path();
+        for (int area : {1, 3, 7})
+            writeDiscRegion(area);
+    }
+    ~InstallTest() override
+    {
+        SearchAreaList = m_keptList;
+        AreaOnDisk = m_keptOnDisk;
+        AreaDiskFolder = m_keptFolder;
+        SearchDataPath = m_keptPath;
+    }
+    void writeDiscRegion(int area, const char *skip = nullptr)
+    {
+        const QString folder = disc.filePath(QStringLiteral("Murven19/Dt%1/").arg(area, 2, 10, QLatin1Char('0')));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        for (const char *name : AreaDataFileNames) {
+            if (skip != nullptr && std::strcmp(name, skip) == 0) {
+                QFile::remove(folder + QString::fromLatin1(name));
+                continue;
+            }
+            QFile f(folder + QString::fromLatin1(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(100, char('0' + area)));
+            f.close();
+            f.setPermissions(QFile::ReadOwner); // as on a disc
+        }
+    }
+    QString installed(int area) const
+    {
+        return DataRoot + QStringLiteral("Dt%1/").arg(area, 2, 10, QLatin1Char('0'));
+    }
+
+    ScopedHome home;
+    QTemporaryDir disc;
+    ScriptedMessageBoxes boxes;
+
+private:
+    QStringList m_keptList;
+    std::array<bool, AreaCount + 1> m_keptOnDisk;
+    std::array<QString, AreaCount + 1> m_keptFolder;
+    QString m_keptPath;
+};
+
+TEST_F(InstallTest, aCopiedRegionHoldsItsSevenFilesWritable)
+{
+    QString error;
+    ASSERT_TRUE(CopyAreaData(3, disc.path(), DataRoot, &error)) << error.toStdString();
+    for (const char *name : AreaDataFileNames) {
+        const QFileInfo file(installed(3) + QString::fromLatin1(name));
+        EXPECT_TRUE(file.isFile()) << name;
+        EXPECT_TRUE(file.isWritable()) << name;
+    }
+}
+
+TEST_F(InstallTest, aFailedCopyDeletesOnlyThatRegionsCopy)
+{
+    ASSERT_TRUE(CopyAreaData(1, disc.path(), DataRoot, nullptr));
+    writeDiscRegion(3, "dba17ti2");
+    QString error;
+    EXPECT_FALSE(CopyAreaData(3, disc.path(), DataRoot, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("dba17ti2")));
+    EXPECT_FALSE(QFileInfo::exists(installed(3)));
+    EXPECT_TRUE(QFileInfo(installed(1) + QStringLiteral("dba17am")).isFile());
+}
+
+TEST_F(InstallTest, uninstallMarksARegionNotInstalledOnlyWhenItsFolderIsGone)
+{
+    AreaOnDisk[3] = true;
+    AreaDiskFolder[3] = DataRoot;
+    ASSERT_TRUE(CopyAreaData(3, disc.path(), DataRoot, nullptr));
+    EXPECT_TRUE(UninstallArea(3));
+    EXPECT_FALSE(AreaOnDisk[3]);
+    // A "folder" that is a file cannot be taken away as a folder: the region stays installed.
+    AreaOnDisk[7] = true;
+    AreaDiskFolder[7] = DataRoot;
+    QFile blocker(installed(7).chopped(1));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EXPECT_FALSE(UninstallArea(7));
+    EXPECT_TRUE(AreaOnDisk[7]);
+}
+
+TEST_F(InstallTest, theInstallationFileRecordsARegionInTheSettingsRootWithoutAPath)
+{
+    AreaOnDisk[3] = true;
+    AreaDiskFolder[3] = DataRoot;
+    ASSERT_TRUE(SaveInstalledAreas());
+    HdiFileRecord record;
+    record.FileName = DataRoot + QStringLiteral("Murven19.hdi");
+    record.Signature = QByteArrayLiteral("Murven19");
+    ASSERT_EQ(ReadHdiFile(record), 0);
+    EXPECT_EQ(record.Slots[2].PathLength, 0);
+    EXPECT_EQ(record.Slots[0].PathLength, -1);
+}
+
+TEST_F(InstallTest, removingTheLastInstalledRegionDeletesTheInstallationFile)
+{
+    AreaOnDisk[3] = true;
+    AreaDiskFolder[3] = DataRoot;
+    ASSERT_TRUE(SaveInstalledAreas());
+    AreaOnDisk[3] = false;
+    ASSERT_TRUE(SaveInstalledAreas());
+    EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
+}
+
+// ---- the dialog ------------------------------------------------------------
+
+class InstallDialogTest : public InstallTest {
+protected:
+    void tick(const char *list, int row)
+    {
+        dialog.findChild<QListWidget *>(QLatin1String(list))->item(row)->setCheckState(Qt::Checked);
+    }
+    void press(const char *button) { dialog.findChild<QPushButton *>(QLatin1String(button))->click(); }
+    THDDInstall dialog;
+};
+
+TEST_F(InstallDialogTest, offersTheAvailableRegionsNotYetInstalled)
+{
+    EXPECT_EQ(dialog.findChild<QListWidget *>(QStringLiteral("bbtnInstallList"))->count(), 3);
+    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("bbtnUninstall"))->isEnabled());
+}
+
+TEST_F(InstallDialogTest, tooLittleFreeSpaceRefusesTheInstallation)
+{
+    dialog.FreeSpace = [] { return std::int64_t{1000}; };
+    tick("bbtnInstallList", 1);
+    press("bbtnInstall");
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("空き容量が足りません  \r\n\r\n※作業領域として10MBほど余分に必要です  "));
+    EXPECT_FALSE(AreaOnDisk[3]);
+}
+
+TEST_F(InstallDialogTest, installsTheTickedRegionsAndNamesThoseThatFailed)
+{
+    dialog.FreeSpace = [] { return std::int64_t{100} * 1024 * 1024 * 1024; };
+    writeDiscRegion(7, "dba17am");
+    tick("bbtnInstallList", 1); // 東京都
+    tick("bbtnInstallList", 2); // 九州・沖縄, whose disc copy lacks a file
+    boxes.enqueue(IDYES);
+    press("bbtnInstall");
+    EXPECT_TRUE(AreaOnDisk[3]);
+    EXPECT_FALSE(AreaOnDisk[7]);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのインストールが完了しました  \r\n\r\n"
+                                                "以下の地域はインストールできませんでした  \r\n　　九州・沖縄  "));
+    EXPECT_TRUE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
+    EXPECT_EQ(dialog.findChild<QListWidget *>(QStringLiteral("bbtnUninstallList"))->count(), 1);
+}
+
+TEST_F(InstallDialogTest, cancellingTheDiscPromptInstallsNothing)
+{
+    dialog.FreeSpace = [] { return std::int64_t{100} * 1024 * 1024 * 1024; };
+    SearchDataPath = home.settingsRoot() + QStringLiteral("/nowhere");
+    int asked = 0;
+    dialog.AskForDisc = [&] { ++asked; return QString(); };
+    tick("bbtnInstallList", 0);
+    boxes.enqueue(IDYES);
+    press("bbtnInstall");
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(AreaOnDisk[1]);
+    EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
+}
+
+TEST(ChangeDisc, aTypedFolderIsTheChosenDrive)
+{
+    TChangeDisc prompt;
+    prompt.SetDrive(QStringLiteral("/media/sample-disc"));
+    prompt.findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+    EXPECT_EQ(prompt.Drive(), QStringLiteral("/media/sample-disc"));
+}
+
+} // namespace
