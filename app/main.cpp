@@ -8,6 +8,7 @@
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
+#include "exchange/FExport.h"
 #include "exchange/FImport.h"
 #include "platform/Folders.h"
 #include "util/Application.h"
@@ -44,6 +45,7 @@ int main(int argc, char **argv)
 
     // The main list reaches the import window through its opener.
     RegisterFileImport();
+    RegisterFileExport();
 
     TInstanceLock instance;
     TInstanceCheck instanceCheck = TInstanceCheck::Acquired;

@@ -244,7 +244,7 @@ void TAddressList::CreateActions()
         {&actImportFile, "actImportFile", QStringLiteral("テキストファイルの取り込み(&I)..."), none,
          QStringLiteral("テキストファイルの内容をアドレス帳に取り込みます"), true, false},
         {&actExportFile, "actExportFile", QStringLiteral("テキストファイルの出力(&E)..."), none,
-         QStringLiteral("アドレス帳データをテキストファイル出力します"), false, true},
+         QStringLiteral("アドレス帳データをテキストファイル出力します"), true, true},
         {&actMarkExport, "actMarkExport", QStringLiteral("マークファイルの出力(&M)"), none,
          QStringLiteral("緯度経度情報の保存されているアドレス帳データをマークファイルとして出力します"), false, true},
         {&actExit, "actExit", QStringLiteral("ピルカノス2014の終了(&X)"), none,
@@ -348,6 +348,10 @@ void TAddressList::CreateActions()
     connect(actNumerSearch, &QAction::triggered, this, [this] { actNumerSearchExecute(); });
     connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
     connect(actImportFile, &QAction::triggered, this, [this] { actImportFileExecute(); });
+    connect(actExportFile, &QAction::triggered, this, [this] {
+        if (FileExportOpener && !TRecordRun::Running())
+            FileExportOpener(this);
+    });
     connect(actExit, &QAction::triggered, this, [this] { reject(); });
     connect(actInquiry, &QAction::triggered, this, [this] { actInquiryExecute(); });
     connect(actDelete, &QAction::triggered, this, [this] { actDeleteExecute(); });
@@ -673,6 +677,10 @@ bool TAddressList::CloseChildWindows()
         return false;
     if (AddressCopy && !AddressCopy->close())
         return false;
+    for (const QPointer<QWidget> &window : RowWindows()) {
+        if (window && !window->close())
+            return false;
+    }
     return ClosePrintEditors(0);
 }
 
@@ -826,6 +834,7 @@ void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTo
     // The rows changed under the windows that work on a range of them.
     if (AddressCopy)
         AddressCopy->UpdateDataRange();
+    NotifyRowWindows("UpdateDataRange");
 }
 
 void TAddressList::ApplyColumnWidths()
