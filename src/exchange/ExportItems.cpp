@@ -6,6 +6,9 @@
 #include "platform/Cp932.h"
 #include "platform/Table.h"
 
+#include <QHash>
+
+
 namespace {
 
 // How an item turns its field into text.
@@ -88,14 +91,9 @@ const TItemRow kItems[ExportItemCount] = {
 
 const char *const kJointFields[] = {"NameKanji", "Joint1", "Joint2", "Joint3", "Joint4", "Joint5"};
 
-TField &field(TTable &table, const char *name)
+QString wide(const TField &field)
 {
-    return table.FieldByName(QLatin1StringView(name));
-}
-
-QString wide(TTable &table, const char *name)
-{
-    QString text = DecodeUnicodeField(field(table, name).AsBytesView());
+    QString text = DecodeUnicodeField(field.AsBytesView());
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text.at(begin).unicode() <= 0x20)
@@ -158,76 +156,208 @@ QStringList ExportItemFields(int Item)
     return {QLatin1StringView(kItems[Item].Field)};
 }
 
+namespace {
+
+// Two decimal digits of a value below 100.
+void appendTwoDigits(QByteArray &out, int value)
+{
+    out += char('0' + value / 10 % 10);
+    out += char('0' + value % 10);
+}
+
+// "yyyy/mm/dd" or "hh:nn:ss" of a stamp; nothing for none.
+void appendStamp(QByteArray &out, const QDateTime &stamp, bool date)
+{
+    if (!stamp.isValid())
+        return;
+    if (date) {
+        const QDate d = stamp.date();
+        const int year = d.year() % 10000;
+        appendTwoDigits(out, year / 100);
+        appendTwoDigits(out, year % 100);
+        out += '/';
+        appendTwoDigits(out, d.month());
+        out += '/';
+        appendTwoDigits(out, d.day());
+    } else {
+        const QTime t = stamp.time();
+        appendTwoDigits(out, t.hour());
+        out += ':';
+        appendTwoDigits(out, t.minute());
+        out += ':';
+        appendTwoDigits(out, t.second());
+    }
+}
+
+} // namespace
+
 QString FormatExportValue(int Item, TTable &Table, const TExportContext &Context)
 {
     if (Item < 0 || Item >= ExportItemCount)
         return {};
+    return TExportItemReader(Table).Value(Item, Context);
+}
+
+TExportItemReader::TExportItemReader(TTable &Table)
+{
+    for (int i = 0; i < ExportItemCount; ++i)
+        m_fields[i] = &Table.FieldByName(QLatin1StringView(kItems[i].Field));
+    for (int i = 0; i < 6; ++i)
+        m_joints[i] = &Table.FieldByName(QLatin1StringView(kJointFields[i]));
+}
+
+QString TExportItemReader::Value(int Item, const TExportContext &Context) const
+{
+    if (Item < 0 || Item >= ExportItemCount)
+        return {};
+    // The decoded names are wide text: they keep characters the code page
+    // lacks until the line is written.
+    switch (kItems[Item].Rule) {
+    case TRule::Wide: return wide(*m_fields[Item]);
+    case TRule::JointOwner: {
+        const int owner = m_fields[Item]->AsInteger();
+        return owner >= 0 && owner <= 5 ? wide(*m_joints[owner]) : QString();
+    }
+    default: {
+        QByteArray bytes;
+        AppendBytes(Item, Context, bytes);
+        return Cp932::decode(bytes);
+    }
+    }
+}
+
+namespace {
+
+QByteArrayView trimmedView(QByteArrayView bytes)
+{
+    qsizetype begin = 0;
+    qsizetype end = bytes.size();
+    while (begin < end && static_cast<unsigned char>(bytes[begin]) <= 0x20)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(bytes[end - 1]) <= 0x20)
+        --end;
+    return bytes.sliced(begin, end - begin);
+}
+
+const QByteArray &word(const char16_t *text)
+{
+    // The fixed words, encoded once each.
+    static QHash<const char16_t *, QByteArray> words;
+    auto it = words.find(text);
+    if (it == words.end())
+        it = words.insert(text, Cp932::encode(QStringView(text)));
+    return *it;
+}
+
+} // namespace
+
+void TExportItemReader::AppendBytes(int Item, const TExportContext &Context, QByteArray &Out) const
+{
+    if (Item < 0 || Item >= ExportItemCount)
+        return;
     const TItemRow &row = kItems[Item];
+    const TField &f = *m_fields[Item];
     switch (row.Rule) {
-    case TRule::RecNo: return QString::number(field(Table, row.Field).AsInteger());
+    case TRule::RecNo: Out += QByteArray::number(f.AsInteger()); return;
     case TRule::Group: {
         // Stored values past the ten groups have no name: empty, as for 0.
-        const int group = field(Table, row.Field).AsInteger();
-        return group >= 1 && group <= 10 ? Context.GroupNames.value(group) : QString();
+        const int group = f.AsInteger();
+        if (group >= 1 && group <= 10)
+            Out += Cp932::encode(Context.GroupNames.value(group));
+        return;
     }
-    case TRule::Trim: return Cp932::decode(TrimExportBytes(field(Table, row.Field).AsBytesView()));
+    case TRule::Trim: Out += trimmedView(f.AsBytesView()); return;
     case TRule::Hyphen: {
-        QByteArray number = TrimExportBytes(field(Table, row.Field).AsBytesView());
-        if (!number.isEmpty() && hyphenSwitch(Item, Context.Format))
-            number = HyphenatePhoneNumber(number);
-        return Cp932::decode(number);
+        const QByteArrayView number = trimmedView(f.AsBytesView());
+        if (!number.isEmpty() && hyphenSwitch(Item, Context.Format) && WqhypLoaded())
+            Out += HyphenatePhoneNumber(number.toByteArray());
+        else
+            Out += number;
+        return;
     }
-    case TRule::TelDiv: return field(Table, row.Field).AsInteger() == 3 ? QStringLiteral("代表") : QString();
+    case TRule::TelDiv:
+        if (f.AsInteger() == 3)
+            Out += word(u"代表");
+        return;
     case TRule::PubDate: {
-        const QByteArray date = TrimExportBytes(field(Table, row.Field).AsBytesView());
-        if (date.isEmpty())
-            return {};
-        return Cp932::decode(date.left(4)) + u'/' + Cp932::decode(date.mid(4, 2));
+        const QByteArrayView date = trimmedView(f.AsBytesView());
+        if (!date.isEmpty()) {
+            Out += date.first(qMin<qsizetype>(4, date.size()));
+            Out += '/';
+            if (date.size() > 4)
+                Out += date.sliced(4, qMin<qsizetype>(2, date.size() - 4));
+        }
+        return;
     }
     case TRule::Pos: {
-        const QByteArray pos = TrimExportBytes(field(Table, row.Field).AsBytesView());
-        if (hyphenSwitch(Item, Context.Format) && (pos.size() == 5 || pos.size() == 7))
-            return Cp932::decode(pos.left(3)) + u'-' + Cp932::decode(pos.mid(3));
-        return Cp932::decode(pos);
+        const QByteArrayView pos = trimmedView(f.AsBytesView());
+        if (hyphenSwitch(Item, Context.Format) && (pos.size() == 5 || pos.size() == 7)) {
+            Out += pos.first(3);
+            Out += '-';
+            Out += pos.sliced(3);
+        } else {
+            Out += pos;
+        }
+        return;
     }
-    case TRule::PrivCorp:
-        return field(Table, row.Field).AsBoolean() ? QStringLiteral("個人") : QStringLiteral("会社");
-    case TRule::Wide: return wide(Table, row.Field);
-    case TRule::IgnoreName:
-        return field(Table, row.Field).AsBoolean() ? QStringLiteral("印刷しない") : QStringLiteral("印刷する");
+    case TRule::PrivCorp: Out += word(f.AsBoolean() ? u"個人" : u"会社"); return;
+    case TRule::Wide: Out += Cp932::encode(wide(f)); return;
+    case TRule::IgnoreName: Out += word(f.AsBoolean() ? u"印刷しない" : u"印刷する"); return;
     case TRule::JointOwner: {
-        const int owner = field(Table, row.Field).AsInteger();
-        return owner >= 0 && owner <= 5 ? wide(Table, kJointFields[owner]) : QString();
+        const int owner = f.AsInteger();
+        if (owner >= 0 && owner <= 5)
+            Out += Cp932::encode(wide(*m_joints[owner]));
+        return;
     }
-    case TRule::Print: return field(Table, row.Field).AsBoolean() ? QStringLiteral("印刷") : QString();
+    case TRule::Print:
+        if (f.AsBoolean())
+            Out += word(u"印刷");
+        return;
     case TRule::PrintTarget:
-        switch (field(Table, row.Field).AsInteger()) {
-        case 0: return QStringLiteral("指定なし");
-        case 1: return QStringLiteral("印刷対象");
-        case 2: return QStringLiteral("印刷除外");
-        default: return {};
+        switch (f.AsInteger()) {
+        case 0: Out += word(u"指定なし"); return;
+        case 1: Out += word(u"印刷対象"); return;
+        case 2: Out += word(u"印刷除外"); return;
+        default: return;
         }
     case TRule::Sender: {
-        const qint32 sender = field(Table, row.Field).AsInteger();
+        const qint32 sender = f.AsInteger();
         if (sender <= 0)
-            return {};
+            return;
         for (const auto &[title, recNo] : Context.Senders) {
-            if (recNo == sender)
-                return title;
+            if (recNo == sender) {
+                Out += Cp932::encode(title);
+                return;
+            }
         }
-        return {};
+        return;
     }
     case TRule::Memo: {
         // A line of the file cannot hold a line break: the memo's lines are
         // joined by tabs, which the import splits again.
-        QByteArray memo = field(Table, row.Field).AsBytes();
-        memo.replace("\r\n", "\t");
-        return Cp932::decode(memo);
+        const QByteArrayView memo = f.AsBytesView();
+        qsizetype from = 0;
+        for (qsizetype at = memo.indexOf("\r\n"); at >= 0; at = memo.indexOf("\r\n", from)) {
+            Out += memo.sliced(from, at - from);
+            Out += '\t';
+            from = at + 2;
+        }
+        Out += memo.sliced(from);
+        return;
     }
-    case TRule::SymbolColor:
-        return QStringLiteral("%1").arg(quint32(field(Table, row.Field).AsInteger()), 8, 16, QLatin1Char('0')).toUpper();
-    case TRule::Date: return field(Table, row.Field).AsDateTime().toString(QStringLiteral("yyyy/MM/dd"));
-    case TRule::Time: return field(Table, row.Field).AsDateTime().toString(QStringLiteral("HH:mm:ss"));
+    case TRule::SymbolColor: {
+        const quint32 colour = static_cast<quint32>(f.AsInteger());
+        for (int shift = 28; shift >= 0; shift -= 4)
+            Out += "0123456789ABCDEF"[(colour >> shift) & 0xF];
+        return;
     }
-    return {};
+    case TRule::Date:
+    case TRule::Time:
+        if (m_stampField != &f) {
+            m_stamp = f.AsDateTime();
+            m_stampField = &f;
+        }
+        appendStamp(Out, m_stamp, row.Rule == TRule::Date);
+        return;
+    }
 }

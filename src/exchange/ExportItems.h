@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -53,6 +54,30 @@ struct TExportContext {
 // The export text of Item for the record at which Table stands; empty text
 // for an index outside 0..62.
 [[nodiscard]] QString FormatExportValue(int Item, TTable &Table, const TExportContext &Context);
+
+class TField;
+
+// FormatExportValue for many records of one table: the fields of the items
+// are looked up once, so a run pays only for reading them.
+class TExportItemReader
+{
+public:
+    explicit TExportItemReader(TTable &Table);
+    [[nodiscard]] QString Value(int Item, const TExportContext &Context) const;
+    // The same text in code page 932, appended to Out (a character the code
+    // page lacks becomes "?"). Text fields are copied as stored.
+    void AppendBytes(int Item, const TExportContext &Context, QByteArray &Out) const;
+    // Call when the table moved to another record: a stamp read for one
+    // item serves the next item of the same field (reading one costs a
+    // look at the system's time zone).
+    void BeginRecord() const { m_stampField = nullptr; }
+
+private:
+    mutable const TField *m_stampField = nullptr;
+    mutable QDateTime m_stamp;
+    TField *m_fields[ExportItemCount];
+    TField *m_joints[6]; // NameKanji, Joint1 .. Joint5
+};
 
 // Leading and trailing bytes up to the blank (control characters and
 // U+0020) removed; a trail byte of a double-byte character is never one.

@@ -6,8 +6,11 @@
 #include "util/StrFunc.h"
 
 #include <QFile>
+#include <QHash>
 #include <QFileInfo>
 #include <QIODevice>
+
+#include <algorithm>
 
 int TExportLayout::ColumnCount() const
 {
@@ -174,32 +177,38 @@ QByteArray BuildExportHeader(const TExportLayout &Layout, const QStringList &Cap
 
 QString BuildExportLine(const TExportLayout &Layout, TTable &Table, const TExportContext &Context, bool Quote)
 {
-    QString line;
+    QByteArray line;
+    AppendExportLine(Layout, TExportItemReader(Table), Context, Quote, line);
+    return Cp932::decode(line);
+}
+
+void AppendExportLine(const TExportLayout &Layout, const TExportItemReader &Reader, const TExportContext &Context,
+                      bool Quote, QByteArray &Out)
+{
+    Reader.BeginRecord();
     bool open = false;
     for (const TExportLayoutItem &item : Layout.Items()) {
         if (item.Column != 0 || !open) {
             if (open) {
                 if (Quote)
-                    line += u'"';
-                line += u',';
+                    Out += '"';
+                Out += ',';
             }
             if (Quote)
-                line += u'"';
+                Out += '"';
             open = true;
         }
-        line += FormatExportValue(item.Item, Table, Context);
+        Reader.AppendBytes(item.Item, Context, Out);
     }
     if (open && Quote)
-        line += u'"';
-    return line;
+        Out += '"';
 }
 
 namespace {
 
-bool writeLine(QIODevice &out, const QByteArray &line, QString *error)
+// Bytes already ended by CR LF.
+bool writeBytes(QIODevice &out, const QByteArray &bytes, QString *error)
 {
-    QByteArray bytes = line;
-    bytes += "\r\n";
     if (out.write(bytes) != bytes.size()) {
         *error = QStringLiteral("出力ファイルに書き込めませんでした  \r\n") + out.errorString();
         return false;
@@ -215,19 +224,98 @@ TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecord
                                  const std::function<bool()> &Next)
 {
     TExportRunResult result;
-    if (Options.OutHeader && !writeLine(Out, BuildExportHeader(Layout, Captions), &result.Failure))
+    if (Options.OutHeader && !writeBytes(Out, BuildExportHeader(Layout, Captions) + "\r\n", &result.Failure))
         return result;
-    for (const TRunRecord &record : Records) {
-        if (FindRunRecord(Table, record.RecNo)) {
-            if (!writeLine(Out, Cp932::encode(BuildExportLine(Layout, Table, Context, Options.BindDblQuote)),
-                           &result.Failure))
+    const TExportItemReader reader(Table);
+    auto line = [&] {
+        QByteArray bytes;
+        bytes.reserve(512);
+        AppendExportLine(Layout, reader, Context, Options.BindDblQuote, bytes);
+        bytes += "\r\n";
+        return bytes;
+    };
+
+    if (qsizetype(Records.size()) * 8 < Table.RecordCount()) {
+        for (const TRunRecord &record : Records) {
+            if (FindRunRecord(Table, record.RecNo)) {
+                if (!writeBytes(Out, line(), &result.Failure))
+                    return result;
+                ++result.Written;
+            }
+            if (Next && !Next()) {
+                result.Cancelled = true;
+                break;
+            }
+        }
+        return result;
+    }
+
+    Table.SetIndexName(QString());
+    QStringList fields = Layout.Fields();
+    if (!fields.contains(QStringLiteral("RecNo")))
+        fields << QStringLiteral("RecNo");
+    Table.SetWalkFields(fields);
+    TField &recNo = Table.FieldByName(QStringLiteral("RecNo"));
+
+    // Rows in record-number order (a list in registration order): the walk
+    // meets them in the order they are written.
+    const bool ascending = std::is_sorted(Records.cbegin(), Records.cend(), [](const auto &a, const auto &b) {
+        return a.RecNo <= b.RecNo;
+    });
+    if (ascending) {
+        qsizetype next = 0;
+        for (Table.First(); !Table.Eof() && next < Records.size(); Table.Next()) {
+            const qint32 current = recNo.AsInteger();
+            while (next < Records.size() && Records[next].RecNo < current) {
+                ++next; // gone from the table
+                if (Next && !Next()) {
+                    result.Cancelled = true;
+                    return result;
+                }
+            }
+            if (next >= Records.size() || Records[next].RecNo != current)
+                continue;
+            if (!writeBytes(Out, line(), &result.Failure))
                 return result;
             ++result.Written;
+            ++next;
+            if (Next && !Next()) {
+                result.Cancelled = true;
+                return result;
+            }
         }
-        if (Next && !Next()) {
-            result.Cancelled = true;
+        return result;
+    }
+
+    // Any other order: each record's line lands at its place(s) in Records.
+    QHash<qint32, QList<int>> places;
+    places.reserve(Records.size());
+    for (int i = 0; i < Records.size(); ++i)
+        places[Records[i].RecNo] << i;
+    std::vector<QByteArray> lines(size_t(Records.size()));
+    std::vector<bool> found(size_t(Records.size()), false);
+    for (Table.First(); !Table.Eof(); Table.Next()) {
+        const auto it = places.constFind(recNo.AsInteger());
+        if (it == places.cend())
+            continue;
+        const QByteArray text = line();
+        for (const int place : *it) {
+            lines[size_t(place)] = text;
+            found[size_t(place)] = true;
+            if (Next && !Next()) {
+                result.Cancelled = true;
+                break;
+            }
+        }
+        if (result.Cancelled)
             break;
-        }
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!found[i])
+            continue;
+        if (!writeBytes(Out, lines[i], &result.Failure))
+            return result;
+        ++result.Written;
     }
     return result;
 }

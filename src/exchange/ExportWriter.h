@@ -77,6 +77,9 @@ private:
 // quotes when Quote (nothing inside is escaped), columns joined by ",".
 [[nodiscard]] QString BuildExportLine(const TExportLayout &Layout, TTable &Table, const TExportContext &Context,
                                       bool Quote);
+// The same line in code page 932, appended to Out.
+void AppendExportLine(const TExportLayout &Layout, const TExportItemReader &Reader, const TExportContext &Context,
+                      bool Quote, QByteArray &Out);
 
 struct TExportOptions {
     bool OutHeader = true;
@@ -92,7 +95,9 @@ struct TExportRunResult {
 // Writes the header (when asked) and one CP932 line ended by CR LF per record
 // of Records that is still in Table, in their order, into Out. Records gone
 // from the table are skipped. Next is called after each record; false stops
-// the writing (cancelled).
+// the writing (cancelled). A few records are found one by one; many are read
+// in one pass over the table in record-number order (far cheaper than a
+// search per record) and written in the order of Records afterwards.
 [[nodiscard]] TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecords &Records,
                                                const TExportLayout &Layout, const TExportContext &Context,
                                                const TExportOptions &Options, const QStringList &Captions,
