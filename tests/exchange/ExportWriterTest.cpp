@@ -254,3 +254,48 @@ TEST(SaveExportFile, aFailedReplaceIsReportedAndLeavesTheFileAsItWas)
 }
 
 } // namespace
+
+namespace {
+
+// The lines come in the order of the rows whichever way the records are
+// read: one by one (few of many), or in one pass in record-number order.
+struct OrderCase {
+    const char *name;
+    int bookSize;
+    QList<qint32> recNos;
+    const char *expected;
+};
+
+class ExportRowOrder : public ::testing::TestWithParam<OrderCase>
+{
+};
+
+TEST_P(ExportRowOrder, linesFollowTheRowsAndSkipGoneRecords)
+{
+    Book book;
+    for (int i = 1; i <= GetParam().bookSize; ++i)
+        book.add({{"CustomCode", QByteArray::number(i)}});
+    TRunRecords records;
+    for (const qint32 recNo : GetParam().recNos)
+        records << TRunRecord{recNo, -1};
+    TExportLayout layout;
+    layout.FromKeys({QStringLiteral("2")});
+    TExportOptions options;
+    options.OutHeader = false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const TExportRunResult result = WriteExportRows(buffer, book.table, records, layout, {}, options, {});
+    EXPECT_EQ(buffer.data(), QByteArray(GetParam().expected));
+    EXPECT_EQ(result.Written, buffer.data().count('\n'));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writer, ExportRowOrder,
+    ::testing::Values(OrderCase{"fewRecordsFoundOneByOne", 40, {30, 5, 99}, "30\r\n5\r\n"},
+                      OrderCase{"ascendingRowsInOnePass", 5, {1, 2, 4, 9}, "1\r\n2\r\n4\r\n"},
+                      OrderCase{"ascendingWithAGoneRecordFirst", 5, {0, 3, 5}, "3\r\n5\r\n"},
+                      OrderCase{"anyOrderInOnePass", 5, {4, 1, 9, 3, 2, 5}, "4\r\n1\r\n3\r\n2\r\n5\r\n"},
+                      OrderCase{"aRowListedTwiceWrittenTwice", 3, {2, 1, 2}, "2\r\n1\r\n2\r\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
