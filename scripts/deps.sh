@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipaexfont fonts-noto-cjk
   mecab-ipadic
+  libzip-dev p7zip-full
 )
 
 missing=()

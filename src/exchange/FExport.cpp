@@ -1,5 +1,8 @@
 #include "exchange/FExport.h"
 
+#include "exchange/FExpPw.h"
+#include "exchange/Zvkcrtpup.h"
+
 #include "addressbook/AdrsList.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
@@ -37,7 +40,8 @@
 
 TFileExport *FileExport = nullptr;
 std::function<QString(const QString &, int &)> TFileExport::SaveDialogOverride;
-bool TFileExport::EncryptedOutputAvailable = false;
+bool TFileExport::EncryptedOutputAvailable = true;
+std::function<QString(QWidget *)> TFileExport::PasswordOverride;
 
 namespace {
 
@@ -717,23 +721,10 @@ int TFileExport::ChooseTextTarget()
     if (openDialog) {
         const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("アドレス帳"));
         int filter = 1;
-        QString chosen;
-        if (SaveDialogOverride) {
-            chosen = SaveDialogOverride(start, filter);
-        } else {
-            QFileDialog dialog(this, QString(), start);
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setOption(QFileDialog::DontConfirmOverwrite);
-            const QStringList filters{QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("ＣＳＶファイル (*.csv)"),
-                                      QStringLiteral("すべてのファイル (*)")};
-            dialog.setNameFilters(filters);
-            dialog.selectFile(start);
-            dialog.move(frameGeometry().topLeft() + QPoint(15, 15));
-            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-                chosen = dialog.selectedFiles().first();
-                filter = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-            }
-        }
+        QString chosen = AskSaveName(start,
+                                     {QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("ＣＳＶファイル (*.csv)"),
+                                      QStringLiteral("すべてのファイル (*)")},
+                                     filter);
         chosen = chosen.trimmed();
         if (chosen.isEmpty())
             return 9;
@@ -758,6 +749,58 @@ int TFileExport::ChooseTextTarget()
     }
     m_fileNormal = path;
     return result;
+}
+
+QString TFileExport::AskSaveName(const QString &Path, const QStringList &Filters, int &FilterIndex)
+{
+    if (SaveDialogOverride)
+        return SaveDialogOverride(Path, FilterIndex);
+    QFileDialog dialog(this, QString(), Path);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(Filters);
+    dialog.selectFile(Path);
+    dialog.move(frameGeometry().topLeft() + QPoint(15, 15));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    FilterIndex = int(Filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return dialog.selectedFiles().first();
+}
+
+int TFileExport::ChooseEncryptedTarget()
+{
+    // Targets of older settings named a self-extracting ".exe".
+    QString path = m_fileEncrypt.isEmpty() ? QString() : EncryptedTargetName(m_fileEncrypt);
+    bool openDialog = true;
+    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
+        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
+                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+        if (answer == IDCANCEL)
+            return 9;
+        openDialog = answer == IDYES;
+    } else if (!path.isEmpty()) {
+        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
+    }
+    if (openDialog) {
+        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("アドレス帳"));
+        int filter = 1;
+        const QString chosen =
+            AskSaveName(start, {QStringLiteral("暗号化ZIPファイル (*.zip)")}, filter).trimmed();
+        if (chosen.isEmpty())
+            return 9;
+        path = EncryptedTargetName(chosen);
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
+        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return 9;
+    }
+    if (QFileInfo::exists(path) &&
+        Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きしてもよろしいですか？  "),
+               MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return 9;
+    m_fileEncrypt = path;
+    return 0;
 }
 
 TRunRecords TFileExport::RecordsToExport() const
@@ -803,9 +846,23 @@ void TFileExport::btnExportClick()
     if (Inform(QStringLiteral("アドレス帳のデータをファイルに出力します  \r\nよろしいですか？  "),
                MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    const int target = ChooseTextTarget();
+    const bool encrypted = m_type == 0 && EncryptedOutputAvailable;
+    const int target = encrypted ? ChooseEncryptedTarget() : ChooseTextTarget();
     if (target == 9)
         return;
+    QString password;
+    if (encrypted) {
+        if (PasswordOverride) {
+            password = PasswordOverride(this);
+        } else {
+            TFileExportPassword dialog(this);
+            CenterFormOnOwner(&dialog, this);
+            if (dialog.exec() == QDialog::Accepted)
+                password = dialog.Password();
+        }
+        if (password.isEmpty())
+            return;
+    }
     TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
     if (!table)
         return;
@@ -857,7 +914,14 @@ void TFileExport::btnExportClick()
         Inform(QStringLiteral("出力を中止しました  \r\nファイルには何も書き込んでいません  "), MB_ICONINFORMATION);
         return;
     }
-    if (!SaveExportFile(m_fileNormal, target == 1, buffer.data(), &failure)) {
+    if (encrypted) {
+        // The text goes into the archive from memory: no plain copy on disk.
+        const QString entry = QFileInfo(m_fileEncrypt).completeBaseName() + QStringLiteral(".txt");
+        if (!CreateEncryptedExport(m_fileEncrypt, entry, buffer.data(), password, &failure)) {
+            Inform(failure + QStringLiteral("  \r\n") + m_fileEncrypt, MB_ICONERROR);
+            return;
+        }
+    } else if (!SaveExportFile(m_fileNormal, target == 1, buffer.data(), &failure)) {
         Inform(QStringLiteral("ファイルに出力できませんでした  \r\n") + m_fileNormal + QStringLiteral("  \r\n") + failure,
                MB_ICONERROR);
         return;

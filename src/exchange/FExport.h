@@ -69,6 +69,9 @@ public:
     static std::function<QString(const QString &StartPath, int &FilterIndex)> SaveDialogOverride;
     // The encrypted output can be chosen (the archive writer is built in).
     static bool EncryptedOutputAvailable;
+    // Asks the archive's password (empty: cancelled); tests set it.
+    static std::function<QString(QWidget *Owner)> PasswordOverride;
+    [[nodiscard]] QString FileEncrypt() const { return m_fileEncrypt; }
 
     QTableWidget *sgDest = nullptr;
     QTableWidget *sgSrc = nullptr;
@@ -130,6 +133,9 @@ private:
     [[nodiscard]] bool RefuseFull();
     // 0 new or overwritten file, 1 append, 9 cancelled.
     [[nodiscard]] int ChooseTextTarget();
+    // 0 chosen, 9 cancelled.
+    [[nodiscard]] int ChooseEncryptedTarget();
+    [[nodiscard]] QString AskSaveName(const QString &Path, const QStringList &Filters, int &FilterIndex);
     [[nodiscard]] TRunRecords RecordsToExport() const;
     [[nodiscard]] TExportContext Context() const;
     int Inform(const QString &Text, unsigned Flags);

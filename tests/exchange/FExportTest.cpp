@@ -104,6 +104,7 @@ TEST_F(FileExportTest, freshSettingsGiveTheDefaults)
     EXPECT_EQ(w.sgSrc->rowCount(), ExportItemCount);
     EXPECT_EQ(w.DataSelect(), 0);
     EXPECT_TRUE(w.rbList->isChecked());
+    EXPECT_TRUE(w.rbEncrypt->isChecked());
     EXPECT_TRUE(w.chkOutHeader->isChecked());
     EXPECT_FALSE(w.chkBindDblQuote->isChecked());
     for (QCheckBox *box : {w.chkEditHyphen, w.chkEditTel, w.chkEditFax, w.chkEditPos, w.chkEditPortable1,
@@ -139,6 +140,7 @@ TEST_F(FileExportTest, aRangeOfThreeToFiveCountsThreeRows)
 
 TEST_F(FileExportTest, anExportWritesTheChosenRowsAndSaysSo)
 {
+    window().rbNormal->click();
     setItem(eiName);
     setItem(eiHonor);
     window().rbRange->click();
@@ -154,6 +156,7 @@ TEST_F(FileExportTest, anExportWritesTheChosenRowsAndSaysSo)
 
 TEST_F(FileExportTest, appendingAddsASecondHeaderAfterTheOldLines)
 {
+    window().rbNormal->click();
     setItem(eiHonor);
     window().rbAll->click();
     window().btnExportClick();
@@ -168,6 +171,7 @@ TEST_F(FileExportTest, appendingAddsASecondHeaderAfterTheOldLines)
 
 TEST_F(FileExportTest, aFailedWriteIsReportedAndNeverCalledDone)
 {
+    window().rbNormal->click();
     setItem(eiName);
     window().rbAll->click();
     SafeFile::setFailureHook([](SafeFile::Step step) { return step == SafeFile::Step::RenameTemporary; });
@@ -189,6 +193,7 @@ TEST_F(FileExportTest, anEmptyLayoutAsksForItems)
 
 TEST_F(FileExportTest, aSuccessfulRunStoresTheLayoutForTheNextWindow)
 {
+    window().rbNormal->click();
     setItem(eiName);
     window().sgDest->selectRow(0);
     window().sgSrc->selectRow(eiHonor);
