@@ -9,6 +9,7 @@
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
+#include "exchange/FExport.h"
 #include "exchange/FImport.h"
 #include "exchange/ListPrt.h"
 #include "platform/Folders.h"
@@ -47,6 +48,7 @@ int main(int argc, char **argv)
     // The main list reaches the import window through its opener.
     RegisterFileImport();
     RegisterListPrint();
+    RegisterFileExport();
 
     TInstanceLock instance;
     TInstanceCheck instanceCheck = TInstanceCheck::Acquired;

@@ -254,7 +254,7 @@ void TAddressList::CreateActions()
         {&actImportFile, "actImportFile", QStringLiteral("テキストファイルの取り込み(&I)..."), none,
          QStringLiteral("テキストファイルの内容をアドレス帳に取り込みます"), true, false},
         {&actExportFile, "actExportFile", QStringLiteral("テキストファイルの出力(&E)..."), none,
-         QStringLiteral("アドレス帳データをテキストファイル出力します"), false, true},
+         QStringLiteral("アドレス帳データをテキストファイル出力します"), true, true},
         {&actMarkExport, "actMarkExport", QStringLiteral("マークファイルの出力(&M)"), none,
          QStringLiteral("緯度経度情報の保存されているアドレス帳データをマークファイルとして出力します"), false, true},
         {&actExit, "actExit", QStringLiteral("ピルカノス2014の終了(&X)"), none,
@@ -392,6 +392,10 @@ void TAddressList::CreateActions()
     connect(actRepairIndex, &QAction::triggered, this, [this] { actRepairIndexExecute(); });
     connect(actConvertKykbn, &QAction::triggered, this, [this] { actConvertKykbnExecute(); });
     connect(actConvertAdrsPos, &QAction::triggered, this, [this] { actConvertAdrsPosExecute(); });
+    connect(actExportFile, &QAction::triggered, this, [this] {
+        if (FileExportOpener && !TRecordRun::Running())
+            FileExportOpener(this);
+    });
     connect(actExit, &QAction::triggered, this, [this] { reject(); });
     connect(actInquiry, &QAction::triggered, this, [this] { actInquiryExecute(); });
     connect(actDelete, &QAction::triggered, this, [this] { actDeleteExecute(); });
@@ -725,6 +729,10 @@ bool TAddressList::CloseChildWindows()
         return false;
     if (AddressCopy && !AddressCopy->close())
         return false;
+    for (const QPointer<QWidget> &window : RowWindows()) {
+        if (window && !window->close())
+            return false;
+    }
     return ClosePrintEditors(0);
 }
 
@@ -948,6 +956,7 @@ void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTo
     // The rows changed under the windows that work on a range of them.
     if (AddressCopy)
         AddressCopy->UpdateDataRange();
+    NotifyRowWindows("UpdateDataRange");
 }
 
 void TAddressList::ApplyColumnWidths()

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QPair>
 #include <QSet>
 #include <QString>
@@ -305,4 +306,20 @@ extern TFileImportOpener FileImportOpener;
 // by the list print's library at start-up; empty: the command does nothing.
 using TListPrintOpener = std::function<void(TAddressList *List)>;
 extern TListPrintOpener ListPrintOpener;
+
+// Opens (or brings back) the text export window over the main list. Set by
+// the export's library at start-up; empty: the command stays disabled.
+using TRowWindowOpener = std::function<void(QWidget *Owner)>;
+extern TRowWindowOpener FileExportOpener;
+
+// Non-modal windows of other libraries that work on the list's rows (the
+// text export). The list closes them with its own child windows and, while
+// they exist, calls their invokable UpdateDataRange after each rebuild of its
+// rows and UpdateKeywordNames after the keyword captions changed. A window
+// registers itself when it is created; a destroyed one drops out.
+void RegisterRowWindow(QWidget *Window);
+// The registered windows that still exist, and a call of the invokable
+// Method on each of them.
+QList<QPointer<QWidget>> &RowWindows();
+void NotifyRowWindows(const char *Method);
 

@@ -107,6 +107,30 @@ void TAddressList::actListPrintExecute()
         ListPrintOpener(this);
 }
 
+TRowWindowOpener FileExportOpener;
+
+QList<QPointer<QWidget>> &RowWindows()
+{
+    static QList<QPointer<QWidget>> windows;
+    windows.removeAll(QPointer<QWidget>());
+    return windows;
+}
+
+void RegisterRowWindow(QWidget *Window)
+{
+    if (Window && !RowWindows().contains(Window))
+        RowWindows() << Window;
+}
+
+void NotifyRowWindows(const char *Method)
+{
+    const QList<QPointer<QWidget>> windows = RowWindows();
+    for (const QPointer<QWidget> &window : windows) {
+        if (window)
+            QMetaObject::invokeMethod(window, Method);
+    }
+}
+
 void TAddressList::actImportFileExecute()
 {
     if (!FileImportOpener || TRecordRun::Running())
@@ -442,6 +466,8 @@ void TAddressList::actKeywordEditExecute()
     }
     if (accepted && (dialog.NamesChanged() || dialog.ModesChanged()) && DataInquiry)
         DataInquiry->RefreshKeywordCaptions();
+    if (accepted && dialog.NamesChanged())
+        NotifyRowWindows("UpdateKeywordNames");
     lvAddress->setFocus();
 }
 

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class TTable;
+
+// The 63 items a text export can write, identified by their index 0..62 in
+// catalogue order (the order is part of the stored layouts). Each item has a
+// caption, shown in the export window and written in the header line, and a
+// rule that turns the stored fields of the current address record into the
+// exported text. The captions are the import's header names, so an exported
+// file with its header line is assigned automatically by the import.
+constexpr int ExportItemCount = 63;
+
+// Items whose index the writer and the window name.
+enum TExportItem : int {
+    eiRecNo = 0, eiGroup = 1, eiTel = 3, eiTelDiv = 4, eiFax = 5, eiPubDate = 6, eiPortable1 = 7,
+    eiPortable2 = 8, eiPos = 9, eiName = 21, eiHonor = 23, eiJoint1 = 28, eiJointOwner = 38, eiSender = 46,
+    eiKeyword1 = 47, eiKeyword8 = 54, eiNote = 55, eiExtLink = 56, eiSymbolColor = 58, eiUpdTime = 62,
+};
+
+// The hyphenation switches of the export window: a number is hyphenated only
+// when the master switch and its own switch are both on.
+struct TExportFormat {
+    bool EditHyphen = true;
+    bool EditTel = true;
+    bool EditFax = true;
+    bool EditPos = true;
+    bool EditPortable1 = true;
+    bool EditPortable2 = true;
+};
+
+// What the rules read besides the record.
+struct TExportContext {
+    TExportFormat Format;
+    // Entry 0 "指定なし", entries 1..10 the book's group names.
+    QStringList GroupNames;
+    // The main list's senders: title, Sender.DB record number.
+    QList<QPair<QString, qint32>> Senders;
+};
+
+// The captions in index order, the keyword items (47..54) carrying the
+// user's keyword names as they are now.
+[[nodiscard]] QStringList ExportItemCatalogue();
+
+// The address-table fields the rule of Item reads (for the table's walk).
+[[nodiscard]] QStringList ExportItemFields(int Item);
+
+// The export text of Item for the record at which Table stands; empty text
+// for an index outside 0..62.
+[[nodiscard]] QString FormatExportValue(int Item, TTable &Table, const TExportContext &Context);
+
+class TField;
+
+// FormatExportValue for many records of one table: the fields of the items
+// are looked up once, so a run pays only for reading them.
+class TExportItemReader
+{
+public:
+    explicit TExportItemReader(TTable &Table);
+    [[nodiscard]] QString Value(int Item, const TExportContext &Context) const;
+    // The same text in code page 932, appended to Out (a character the code
+    // page lacks becomes "?"). Text fields are copied as stored.
+    void AppendBytes(int Item, const TExportContext &Context, QByteArray &Out) const;
+    // Call when the table moved to another record: a stamp read for one
+    // item serves the next item of the same field (reading one costs a
+    // look at the system's time zone).
+    void BeginRecord() const { m_stampField = nullptr; }
+
+private:
+    mutable const TField *m_stampField = nullptr;
+    mutable QDateTime m_stamp;
+    TField *m_fields[ExportItemCount];
+    TField *m_joints[6]; // NameKanji, Joint1 .. Joint5
+};
+
+// Leading and trailing bytes up to the blank (control characters and
+// U+0020) removed; a trail byte of a double-byte character is never one.
+[[nodiscard]] QByteArray TrimExportBytes(QByteArrayView Bytes);

@@ -1,0 +1,956 @@
+#include "exchange/FExport.h"
+
+#include "exchange/FExpPw.h"
+#include "exchange/Zvkcrtpup.h"
+
+#include "addressbook/AdrsList.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "core/GrpEdt.h"
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
+#include "platform/Table.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/CheckedCaption.h"
+#include "widgets/RecordRun.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TFileExport *FileExport = nullptr;
+std::function<QString(const QString &, int &)> TFileExport::SaveDialogOverride;
+bool TFileExport::EncryptedOutputAvailable = true;
+std::function<QString(QWidget *)> TFileExport::PasswordOverride;
+
+namespace {
+
+const QString kSection = QStringLiteral("FILE EXPORT");
+
+bool isDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+QTableWidget *makeGrid(QWidget *parent, const char *name, int columns)
+{
+    auto *grid = new QTableWidget(0, columns, parent);
+    grid->setObjectName(QString::fromLatin1(name));
+    grid->horizontalHeader()->hide();
+    grid->verticalHeader()->hide();
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setAttribute(Qt::WA_InputMethodEnabled, false);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+    return grid;
+}
+
+} // namespace
+
+TFileExport::TFileExport(QWidget *Owner) : QWidget(Owner, Qt::Window)
+{
+    FileExport = this;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("FileExport"));
+    setWindowTitle(QStringLiteral("テキストファイルの出力"));
+    CreateControls();
+    LoadSettings();
+    RegisterRowWindow(this);
+}
+
+TFileExport::~TFileExport()
+{
+    SavePosition();
+    if (FileExport == this)
+        FileExport = nullptr;
+}
+
+void TFileExport::CreateControls()
+{
+    auto makeButton = [this](const char *name, const QString &caption) {
+        auto *button = new QPushButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setAutoDefault(false);
+        return button;
+    };
+    auto makeRadio = [this](const char *name, const QString &caption, int tag) {
+        auto *button = new QRadioButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setProperty("Tag", tag);
+        button->installEventFilter(this);
+        m_options << button;
+        return button;
+    };
+    auto makeCheck = [this](const char *name, const QString &caption) {
+        auto *box = new QCheckBox(caption, this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->installEventFilter(this);
+        m_options << box;
+        return box;
+    };
+    auto makeUpDown = [this](const char *name, Qt::ArrowType arrow) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setArrowType(arrow);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoRepeat(true);
+        button->setFixedSize(ScaleForDpi(16, true), ScaleForDpi(11, true));
+        return button;
+    };
+    auto makeRangeEdit = [this](const char *name) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setMaxLength(6);
+        edit->setAlignment(Qt::AlignRight);
+        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+        edit->setFixedWidth(ScaleForDpi(64, true));
+        edit->installEventFilter(this);
+        return edit;
+    };
+
+    // Column layout and catalogue.
+    auto *boxItems = new QGroupBox(QStringLiteral("出力項目"), this);
+    sgDest = makeGrid(this, "sgDest", 2);
+    sgDest->setColumnWidth(0, ScaleForDpi(22, true));
+    sgDest->setColumnWidth(1, ScaleForDpi(121, true));
+    sgDest->installEventFilter(this);
+    sgSrc = makeGrid(this, "sgSrc", 1);
+    sgSrc->setColumnWidth(0, ScaleForDpi(121, true));
+    sgSrc->installEventFilter(this);
+    const QStringList captions = ExportItemCatalogue();
+    sgSrc->setRowCount(ExportItemCount);
+    for (int i = 0; i < ExportItemCount; ++i)
+        sgSrc->setItem(i, 0, new QTableWidgetItem(captions[i]));
+    sgSrc->selectRow(0);
+    for (QTableWidget *grid : {sgDest, sgSrc})
+        grid->setMinimumHeight(ScaleForDpi(260, true));
+    sgDest->setFixedWidth(ScaleForDpi(22 + 121 + 24, true));
+    sgSrc->setFixedWidth(ScaleForDpi(121 + 24, true));
+    bbtnSet = makeButton("bbtnSet", QStringLiteral("セット"));
+    bbtnAdd = makeButton("bbtnAdd", QStringLiteral("連結"));
+    bbtnAllSet = makeButton("bbtnAllSet", QStringLiteral("全セット"));
+    bbtnDelete = makeButton("bbtnDelete", QStringLiteral("削除"));
+    bbtnAllDelete = makeButton("bbtnAllDelete", QStringLiteral("全削除"));
+    bbtnUp = makeButton("bbtnUp", QStringLiteral("↑"));
+    bbtnDown = makeButton("bbtnDown", QStringLiteral("↓"));
+    auto *commandColumn = new QVBoxLayout;
+    for (QPushButton *button : {bbtnSet, bbtnAdd, bbtnAllSet, bbtnDelete, bbtnAllDelete, bbtnUp, bbtnDown})
+        commandColumn->addWidget(button);
+    commandColumn->addStretch();
+    auto *itemsRow = new QHBoxLayout(boxItems);
+    itemsRow->addWidget(sgDest);
+    itemsRow->addLayout(commandColumn);
+    itemsRow->addWidget(sgSrc);
+
+    // Rows to export.
+    auto *boxData = new QGroupBox(QStringLiteral("出力するデータ"), this);
+    rbList = makeRadio("rbList", QStringLiteral("一覧で選択したデータ"), 0);
+    rbRange = makeRadio("rbRange", QStringLiteral("数値で範囲を指定"), 1);
+    rbAll = makeRadio("rbAll", QStringLiteral("一覧に表示されているすべてのデータ"), 2);
+    auto *dataGroup = new QButtonGroup(this);
+    for (QRadioButton *button : {rbList, rbRange, rbAll})
+        dataGroup->addButton(button);
+    edtRangeBegin = makeRangeEdit("edtRangeBegin");
+    edtRangeEnd = makeRangeEdit("edtRangeEnd");
+    udRangeBeginUp = makeUpDown("udRangeBeginUp", Qt::UpArrow);
+    udRangeBeginDown = makeUpDown("udRangeBeginDown", Qt::DownArrow);
+    udRangeEndUp = makeUpDown("udRangeEndUp", Qt::UpArrow);
+    udRangeEndDown = makeUpDown("udRangeEndDown", Qt::DownArrow);
+    lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
+    lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
+    lblRangeTo = new QLabel(QStringLiteral("件目"), this);
+    lblRangeTo->setObjectName(QStringLiteral("lblRangeTo"));
+    lblDataCount = new QLabel(QStringLiteral("000000 件"), this);
+    lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
+    lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto upDown = [](QToolButton *up, QToolButton *down) {
+        auto *column = new QVBoxLayout;
+        column->setSpacing(0);
+        column->addWidget(up);
+        column->addWidget(down);
+        return column;
+    };
+    auto *rangeRow = new QHBoxLayout;
+    rangeRow->addSpacing(ScaleForDpi(20, true));
+    rangeRow->addWidget(edtRangeBegin);
+    rangeRow->addLayout(upDown(udRangeBeginUp, udRangeBeginDown));
+    rangeRow->addWidget(lblRangeFrom);
+    rangeRow->addWidget(edtRangeEnd);
+    rangeRow->addLayout(upDown(udRangeEndUp, udRangeEndDown));
+    rangeRow->addWidget(lblRangeTo);
+    rangeRow->addStretch();
+    auto *countRow = new QHBoxLayout;
+    countRow->addStretch();
+    countRow->addWidget(new QLabel(QStringLiteral("出力対象件数："), this));
+    countRow->addWidget(lblDataCount);
+    auto *dataColumn = new QVBoxLayout(boxData);
+    dataColumn->addWidget(rbList);
+    dataColumn->addWidget(rbRange);
+    dataColumn->addLayout(rangeRow);
+    dataColumn->addWidget(rbAll);
+    dataColumn->addLayout(countRow);
+
+    // Options.
+    auto *boxOptions = new QGroupBox(QStringLiteral("オプション"), this);
+    chkOutHeader = makeCheck("chkOutHeader", QStringLiteral("１レコード目に項目名を出力する"));
+    chkBindDblQuote = makeCheck("chkBindDblQuote", QStringLiteral("項目を 「”」 でくくる"));
+    chkEditHyphen = makeCheck("chkEditHyphen", QStringLiteral("ハイフン編集をする"));
+    chkEditTel = makeCheck("chkEditTel", QStringLiteral("電話番号"));
+    chkEditFax = makeCheck("chkEditFax", QStringLiteral("FAX番号"));
+    chkEditPos = makeCheck("chkEditPos", QStringLiteral("郵便番号"));
+    chkEditPortable1 = makeCheck("chkEditPortable1", QStringLiteral("携帯番号１"));
+    chkEditPortable2 = makeCheck("chkEditPortable2", QStringLiteral("携帯番号２"));
+    auto *optionGrid = new QGridLayout(boxOptions);
+    optionGrid->addWidget(chkOutHeader, 0, 0, 1, 3);
+    optionGrid->addWidget(chkBindDblQuote, 1, 0, 1, 3);
+    optionGrid->addWidget(chkEditHyphen, 2, 0, 1, 3);
+    optionGrid->addWidget(chkEditTel, 3, 1);
+    optionGrid->addWidget(chkEditFax, 3, 2);
+    optionGrid->addWidget(chkEditPos, 4, 1);
+    optionGrid->addWidget(chkEditPortable1, 5, 1);
+    optionGrid->addWidget(chkEditPortable2, 5, 2);
+    optionGrid->setColumnMinimumWidth(0, ScaleForDpi(16, true));
+
+    // Output type.
+    auto *boxType = new QGroupBox(QStringLiteral("出力形式"), this);
+    rbEncrypt = makeRadio("rbEncrypt", QStringLiteral("暗号化出力"), 0);
+    rbNormal = makeRadio("rbNormal", QStringLiteral("通常出力"), 1);
+    auto *typeGroup = new QButtonGroup(this);
+    typeGroup->addButton(rbEncrypt);
+    typeGroup->addButton(rbNormal);
+    auto *typeRow = new QHBoxLayout(boxType);
+    typeRow->addWidget(rbEncrypt);
+    typeRow->addWidget(rbNormal);
+    rbEncrypt->setEnabled(EncryptedOutputAvailable);
+
+    pgbarExport = new QProgressBar(this);
+    pgbarExport->setObjectName(QStringLiteral("pgbarExport"));
+    pgbarExport->setTextVisible(false);
+    btnSave = makeButton("btnSave", QStringLiteral("設定保存"));
+    btnExport = makeButton("btnExport", QStringLiteral("出力"));
+    btnClose = makeButton("btnClose", QStringLiteral("閉じる"));
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(pgbarExport, 1);
+    buttonRow->addWidget(btnSave);
+    buttonRow->addWidget(btnExport);
+    buttonRow->addWidget(btnClose);
+
+    auto *side = new QVBoxLayout;
+    side->addWidget(boxData);
+    side->addWidget(boxOptions);
+    side->addWidget(boxType);
+    side->addStretch();
+    auto *body = new QHBoxLayout;
+    body->addWidget(boxItems);
+    body->addLayout(side);
+    auto *main = new QVBoxLayout(this);
+    main->addLayout(body);
+    main->addLayout(buttonRow);
+
+    connect(bbtnSet, &QPushButton::clicked, this, &TFileExport::SetItem);
+    connect(bbtnAdd, &QPushButton::clicked, this, &TFileExport::JoinItem);
+    connect(bbtnAllSet, &QPushButton::clicked, this, &TFileExport::SetAllItems);
+    connect(bbtnDelete, &QPushButton::clicked, this, &TFileExport::DeleteItem);
+    connect(bbtnAllDelete, &QPushButton::clicked, this, &TFileExport::DeleteAllItems);
+    connect(bbtnUp, &QPushButton::clicked, this, &TFileExport::MoveUp);
+    connect(bbtnDown, &QPushButton::clicked, this, &TFileExport::MoveDown);
+    connect(sgDest, &QTableWidget::itemSelectionChanged, this, &TFileExport::UpdateMoveButtons);
+    connect(sgDest, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        if (bbtnDelete->isEnabled() && row < m_layout.Count()) {
+            sgDest->selectRow(row);
+            DeleteItem();
+        }
+    });
+    connect(sgSrc, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        SetItem();
+        sgSrc->selectRow(row);
+    });
+    for (QRadioButton *button : {rbList, rbRange, rbAll}) {
+        connect(button, &QRadioButton::toggled, this, [this, button](bool checked) {
+            if (checked)
+                DataSelectClick(button->property("Tag").toInt());
+        });
+    }
+    connect(rbEncrypt, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            m_type = 0;
+    });
+    connect(rbNormal, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            m_type = 1;
+    });
+    connect(chkEditHyphen, &QCheckBox::toggled, this, [this](bool checked) {
+        for (QCheckBox *box : {chkEditTel, chkEditFax, chkEditPos, chkEditPortable1, chkEditPortable2})
+            box->setEnabled(checked);
+    });
+    for (QAbstractButton *button : std::as_const(m_options))
+        connect(button, &QAbstractButton::toggled, this, [this] { UpdateCaptionColours(); });
+    connect(udRangeBeginUp, &QToolButton::clicked, this, [this] { StepRange(true, 1); });
+    connect(udRangeBeginDown, &QToolButton::clicked, this, [this] { StepRange(true, -1); });
+    connect(udRangeEndUp, &QToolButton::clicked, this, [this] { StepRange(false, 1); });
+    connect(udRangeEndDown, &QToolButton::clicked, this, [this] { StepRange(false, -1); });
+    connect(btnSave, &QPushButton::clicked, this, [this] {
+        TWaitCursor hourglass;
+        SaveExportSettings();
+    });
+    connect(btnExport, &QPushButton::clicked, this, &TFileExport::btnExportClick);
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TFileExport::LoadSettings()
+{
+    const TMemIniFile ini(SettingsFileName());
+    adjustSize();
+    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry().size()
+                                                       : QSize(0, 0);
+    const int width = ScaleForDpi(frameGeometry().width(), false);
+    const int height = ScaleForDpi(frameGeometry().height(), false);
+    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
+    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
+    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+
+    QStringList keys;
+    for (int n = 1; n <= TExportLayout::MaxItems; ++n) {
+        const QString value = ini.ReadString(kSection, QStringLiteral("Layout%1").arg(n), QString());
+        if (value.isEmpty())
+            break;
+        keys << value;
+    }
+    m_layout.FromKeys(keys);
+
+    auto choice = [&ini](const char *key, int max) {
+        const int value = ini.ReadInteger(kSection, QString::fromLatin1(key), 0);
+        return value < 0 || value > max ? 0 : value;
+    };
+    const int dataSelect = choice("DataSelect", 2);
+    const int type = choice("Type", 1);
+    chkOutHeader->setChecked(ini.ReadBool(kSection, QStringLiteral("OutHeader"), true));
+    chkBindDblQuote->setChecked(ini.ReadBool(kSection, QStringLiteral("BindDblQuote"), false));
+    chkEditHyphen->setChecked(ini.ReadBool(kSection, QStringLiteral("EditHyphen"), true));
+    chkEditTel->setChecked(ini.ReadBool(kSection, QStringLiteral("EditTel"), true));
+    chkEditFax->setChecked(ini.ReadBool(kSection, QStringLiteral("EditFax"), true));
+    chkEditPos->setChecked(ini.ReadBool(kSection, QStringLiteral("EditPos"), true));
+    chkEditPortable1->setChecked(ini.ReadBool(kSection, QStringLiteral("EditPortable1"), true));
+    chkEditPortable2->setChecked(ini.ReadBool(kSection, QStringLiteral("EditPortable2"), true));
+    for (QCheckBox *box : {chkEditTel, chkEditFax, chkEditPos, chkEditPortable1, chkEditPortable2})
+        box->setEnabled(chkEditHyphen->isChecked());
+    m_fileEncrypt = ini.ReadString(kSection, QStringLiteral("FileEncrypt"), QString());
+    m_fileNormal = ini.ReadString(kSection, QStringLiteral("FileNormal"), QString());
+
+    InitRanges(ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
+               ini.ReadInteger(kSection, QStringLiteral("EndPos"), 0));
+    m_dataSelect = -1;
+    UpdateRangeControls();
+    (dataSelect == 1 ? rbRange : dataSelect == 2 ? rbAll : rbList)->setChecked(true);
+    // Without the archive writer only the plain output can be chosen.
+    (type == 0 && EncryptedOutputAvailable ? rbEncrypt : rbNormal)->setChecked(true);
+    FillLayoutGrid(0);
+    UpdateCaptionColours();
+}
+
+void TFileExport::SaveExportSettings() const
+{
+    TMemIniFile ini(SettingsFileName());
+    for (int n = 1; n <= TExportLayout::MaxItems; ++n)
+        ini.DeleteKey(kSection, QStringLiteral("Layout%1").arg(n));
+    const QStringList keys = m_layout.ToKeys();
+    for (int n = 0; n < keys.size(); ++n)
+        ini.WriteString(kSection, QStringLiteral("Layout%1").arg(n + 1), keys[n]);
+    ini.WriteInteger(kSection, QStringLiteral("DataSelect"), m_dataSelect);
+    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_beginPos);
+    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_endPos);
+    ini.WriteInteger(kSection, QStringLiteral("Type"), m_type);
+    ini.WriteBool(kSection, QStringLiteral("OutHeader"), chkOutHeader->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("BindDblQuote"), chkBindDblQuote->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("EditHyphen"), chkEditHyphen->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("EditTel"), chkEditTel->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("EditFax"), chkEditFax->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("EditPos"), chkEditPos->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("EditPortable1"), chkEditPortable1->isChecked());
+    ini.WriteBool(kSection, QStringLiteral("EditPortable2"), chkEditPortable2->isChecked());
+    ini.WriteString(kSection, QStringLiteral("FileEncrypt"), m_fileEncrypt);
+    ini.WriteString(kSection, QStringLiteral("FileNormal"), m_fileNormal);
+    QString error;
+    if (!ini.UpdateFile(&error))
+        ShowMessageBoxAt(const_cast<TFileExport *>(this), error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner,
+                         0, 0);
+}
+
+void TFileExport::SavePosition() const
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(frameGeometry().left(), false));
+    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(frameGeometry().top(), false));
+    (void)ini.UpdateFile();
+}
+
+void TFileExport::InitRanges(int BeginPos, int EndPos)
+{
+    const int rows = AddressList ? AddressList->GetRowCount() : 0;
+    const int min = rows > 0 ? 1 : 0;
+    m_beginMin = m_endMin = min;
+    m_beginMax = m_endMax = rows;
+    m_beginPos = BeginPos < 1 || BeginPos > rows ? min : BeginPos;
+    m_endPos = EndPos < 1 || EndPos > rows ? rows : EndPos;
+    if (m_beginPos > m_endPos)
+        m_beginPos = min;
+    ShowRanges();
+}
+
+void TFileExport::UpdateDataRange()
+{
+    const int rows = AddressList ? AddressList->GetRowCount() : 0;
+    if (rows != m_endMax) {
+        const int min = rows > 0 ? 1 : 0;
+        m_beginMin = m_endMin = min;
+        m_beginMax = m_endMax = rows;
+        m_beginPos = min;
+        m_endPos = rows;
+        ShowRanges();
+    }
+    CalcOutputCount();
+}
+
+void TFileExport::UpdateKeywordNames()
+{
+    const QStringList captions = ExportItemCatalogue();
+    for (int i = eiKeyword1; i <= eiKeyword8; ++i)
+        sgSrc->item(i, 0)->setText(captions[i]);
+    for (int row = 0; row < m_layout.Count(); ++row) {
+        const int item = m_layout.Items()[row].Item;
+        if (item >= eiKeyword1 && item <= eiKeyword8)
+            sgDest->item(row, 1)->setText(captions[item]);
+    }
+}
+
+void TFileExport::FillLayoutGrid(int SelectRow)
+{
+    const QSignalBlocker blocker(sgDest);
+    sgDest->setRowCount(m_layout.Count() + 1);
+    for (int row = 0; row <= m_layout.Count(); ++row) {
+        QString number, caption;
+        if (row < m_layout.Count()) {
+            const TExportLayoutItem &item = m_layout.Items()[row];
+            if (item.Column != 0)
+                number = QString::asprintf("%3d", item.Column);
+            caption = sgSrc->item(item.Item, 0)->text();
+        }
+        sgDest->setItem(row, 0, new QTableWidgetItem(number));
+        sgDest->setItem(row, 1, new QTableWidgetItem(caption));
+    }
+    sgDest->selectRow(qBound(0, SelectRow, m_layout.Count()));
+    UpdateButtons();
+}
+
+void TFileExport::UpdateButtons()
+{
+    const bool any = !m_layout.IsEmpty();
+    bbtnAdd->setEnabled(any);
+    bbtnDelete->setEnabled(any);
+    bbtnAllDelete->setEnabled(any);
+    btnExport->setEnabled(any && m_outputCount != 0);
+    UpdateMoveButtons();
+}
+
+void TFileExport::UpdateMoveButtons()
+{
+    const int row = DestRow();
+    bbtnUp->setEnabled(m_layout.CanMoveUp(row));
+    bbtnDown->setEnabled(m_layout.CanMoveDown(row));
+}
+
+int TFileExport::DestRow() const
+{
+    const QList<QTableWidgetSelectionRange> ranges = sgDest->selectedRanges();
+    return ranges.isEmpty() ? sgDest->currentRow() : ranges.first().topRow();
+}
+
+int TFileExport::SrcRow() const
+{
+    const QList<QTableWidgetSelectionRange> ranges = sgSrc->selectedRanges();
+    return qMax(ranges.isEmpty() ? sgSrc->currentRow() : ranges.first().topRow(), 0);
+}
+
+int TFileExport::Inform(const QString &Text, unsigned Flags)
+{
+    return ShowMessageBoxAt(this, Text, ProductCaption(), Flags, mbpCenterOnOwner, 0, 0);
+}
+
+bool TFileExport::RefuseFull()
+{
+    if (!m_layout.IsFull())
+        return false;
+    Inform(QStringLiteral("セットできる最大項目数は") + QString::number(TExportLayout::MaxItems) +
+               QStringLiteral("項目です  "),
+           MB_ICONINFORMATION);
+    return true;
+}
+
+void TFileExport::SetItem()
+{
+    if (RefuseFull())
+        return;
+    const int row = qMax(DestRow(), 0);
+    const int src = SrcRow();
+    (void)m_layout.Set(row, src);
+    FillLayoutGrid(row + 1);
+    if (src < ExportItemCount - 1)
+        sgSrc->selectRow(src + 1);
+}
+
+void TFileExport::JoinItem()
+{
+    if (RefuseFull())
+        return;
+    const int row = qMax(DestRow(), 0);
+    (void)m_layout.Join(row, SrcRow());
+    FillLayoutGrid(qMin(row, m_layout.Count() - 1) + 1);
+}
+
+void TFileExport::SetAllItems()
+{
+    m_layout.SetAll();
+    FillLayoutGrid(DestRow());
+}
+
+void TFileExport::DeleteItem()
+{
+    if (m_layout.IsEmpty())
+        return;
+    const int row = DestRow();
+    m_layout.Delete(row);
+    FillLayoutGrid(qMin(row, m_layout.Count()));
+}
+
+void TFileExport::DeleteAllItems()
+{
+    m_layout.Clear();
+    FillLayoutGrid(0);
+}
+
+void TFileExport::MoveUp()
+{
+    FillLayoutGrid(m_layout.MoveUp(DestRow()));
+}
+
+void TFileExport::MoveDown()
+{
+    FillLayoutGrid(m_layout.MoveDown(DestRow()));
+}
+
+void TFileExport::UpdateCaptionColours()
+{
+    for (QAbstractButton *button : std::as_const(m_options))
+        PaintCheckedCaption(button);
+}
+
+void TFileExport::UpdateRangeControls()
+{
+    const bool range = m_dataSelect == 1;
+    for (QWidget *w : std::initializer_list<QWidget *>{edtRangeBegin, edtRangeEnd, udRangeBeginUp, udRangeBeginDown,
+                                                        udRangeEndUp, udRangeEndDown, lblRangeFrom, lblRangeTo})
+        w->setEnabled(range);
+    for (QLineEdit *edit : {edtRangeBegin, edtRangeEnd}) {
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, QApplication::palette().color(range ? QPalette::Base : QPalette::Button));
+        edit->setPalette(palette);
+    }
+}
+
+void TFileExport::DataSelectClick(int Tag)
+{
+    if (Tag == m_dataSelect)
+        return;
+    m_dataSelect = Tag;
+    UpdateRangeControls();
+    UpdateCaptionColours();
+    CalcOutputCount();
+}
+
+void TFileExport::CalcOutputCount()
+{
+    switch (m_dataSelect) {
+    case 0: m_outputCount = AddressList ? AddressList->GetSelCount() : 0; break;
+    case 1: m_outputCount = m_beginPos == 0 ? 0 : m_endPos - m_beginPos + 1; break;
+    case 2: m_outputCount = AddressList ? AddressList->GetRowCount() : 0; break;
+    default: m_outputCount = 0; break;
+    }
+    lblDataCount->setText(QString::number(m_outputCount) + QStringLiteral(" 件"));
+    btnExport->setEnabled(m_outputCount != 0 && !m_layout.IsEmpty());
+}
+
+void TFileExport::ShowRanges()
+{
+    edtRangeBegin->setText(QString::number(m_beginPos));
+    edtRangeEnd->setText(QString::number(m_endPos));
+}
+
+void TFileExport::SetRangeValue(bool Begin, int Value)
+{
+    if (Begin) {
+        m_beginPos = Value;
+        if (m_endPos < m_beginPos)
+            m_endPos = m_beginPos;
+    } else {
+        m_endPos = Value;
+        if (m_beginPos > m_endPos)
+            m_beginPos = m_endPos;
+    }
+    ShowRanges();
+    if (m_dataSelect == 1)
+        CalcOutputCount();
+}
+
+bool TFileExport::ApplyRangeText(bool Begin)
+{
+    QLineEdit *edit = Begin ? edtRangeBegin : edtRangeEnd;
+    const int min = Begin ? m_beginMin : m_endMin;
+    const int max = Begin ? m_beginMax : m_endMax;
+    const QString text = edit->text().trimmed();
+    bool ok = isDigits(text);
+    const int value = ok ? text.toInt(&ok) : 0;
+    if (!ok || value < min || value > max) {
+        SetRangeValue(Begin, Begin ? m_beginAtEntry : m_endAtEntry);
+        return false;
+    }
+    if (value == (Begin ? m_beginPos : m_endPos)) {
+        ShowRanges();
+        return false;
+    }
+    SetRangeValue(Begin, value);
+    edit->selectAll();
+    return true;
+}
+
+void TFileExport::StepRange(bool Begin, int Step)
+{
+    const int min = Begin ? m_beginMin : m_endMin;
+    const int max = Begin ? m_beginMax : m_endMax;
+    SetRangeValue(Begin, qBound(min, (Begin ? m_beginPos : m_endPos) + Step, max));
+}
+
+bool TFileExport::eventFilter(QObject *Watched, QEvent *Event)
+{
+    const bool rangeEdit = Watched == edtRangeBegin || Watched == edtRangeEnd;
+    const bool begin = Watched == edtRangeBegin;
+    if (rangeEdit && Event->type() == QEvent::FocusIn) {
+        (begin ? m_beginAtEntry : m_endAtEntry) = begin ? m_beginPos : m_endPos;
+    } else if (rangeEdit && Event->type() == QEvent::FocusOut) {
+        (void)ApplyRangeText(begin);
+    } else if (Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (rangeEdit) {
+            const int step = key == Qt::Key_Up ? 1 : key == Qt::Key_Down ? -1 : key == Qt::Key_PageUp ? 10
+                             : key == Qt::Key_PageDown                     ? -10
+                                                                           : 0;
+            if (step != 0) {
+                StepRange(begin, step);
+                return true;
+            }
+        }
+        if (Watched == sgDest && key == Qt::Key_Delete) {
+            if (bbtnDelete->isEnabled())
+                DeleteItem();
+            return true;
+        }
+        if (Watched == sgSrc && key == Qt::Key_Insert) {
+            SetItem();
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Watched == sgDest) {
+                sgSrc->setFocus();
+                return true;
+            }
+            if (rangeEdit && ApplyRangeText(begin))
+                return true;
+            QWidget *from = static_cast<QWidget *>(Watched);
+            QWidget *target = nullptr;
+            if (from == rbList)
+                target = rbEncrypt->isEnabled() ? static_cast<QWidget *>(rbEncrypt) : rbNormal;
+            else if (from == chkEditHyphen && !chkEditHyphen->isChecked())
+                target = btnExport->isEnabled() ? btnExport : btnClose;
+            else if (from == chkEditPortable2)
+                target = btnExport->isEnabled() ? btnExport : btnClose;
+            if (target)
+                target->setFocus(Qt::TabFocusReason);
+            else
+                focusNextChild();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+int TFileExport::ChooseTextTarget()
+{
+    QString path = m_fileNormal;
+    bool openDialog = true;
+    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
+        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
+                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+        if (answer == IDCANCEL)
+            return 9;
+        openDialog = answer == IDYES;
+    } else if (!path.isEmpty()) {
+        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
+    }
+    if (openDialog) {
+        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("アドレス帳"));
+        int filter = 1;
+        QString chosen = AskSaveName(start,
+                                     {QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("ＣＳＶファイル (*.csv)"),
+                                      QStringLiteral("すべてのファイル (*)")},
+                                     filter);
+        chosen = chosen.trimmed();
+        if (chosen.isEmpty())
+            return 9;
+        if (QFileInfo(chosen).suffix().isEmpty())
+            chosen += filter == 2 ? QStringLiteral(".csv") : QStringLiteral(".txt");
+        path = chosen;
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
+        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return 9;
+    }
+    int result = 0;
+    if (QFileInfo::exists(path)) {
+        const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
+                                                 "追加するなら「いいえ」  \r\n中止するなら「キャンセル」  \r\n"
+                                                 "を選択してください  "),
+                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+        if (answer == IDCANCEL)
+            return 9;
+        result = answer == IDYES ? 0 : 1;
+    }
+    m_fileNormal = path;
+    return result;
+}
+
+QString TFileExport::AskSaveName(const QString &Path, const QStringList &Filters, int &FilterIndex)
+{
+    if (SaveDialogOverride)
+        return SaveDialogOverride(Path, FilterIndex);
+    QFileDialog dialog(this, QString(), Path);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(Filters);
+    dialog.selectFile(Path);
+    dialog.move(frameGeometry().topLeft() + QPoint(15, 15));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    FilterIndex = int(Filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return dialog.selectedFiles().first();
+}
+
+int TFileExport::ChooseEncryptedTarget()
+{
+    // Targets of older settings named a self-extracting ".exe".
+    QString path = m_fileEncrypt.isEmpty() ? QString() : EncryptedTargetName(m_fileEncrypt);
+    bool openDialog = true;
+    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
+        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
+                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+        if (answer == IDCANCEL)
+            return 9;
+        openDialog = answer == IDYES;
+    } else if (!path.isEmpty()) {
+        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
+    }
+    if (openDialog) {
+        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("アドレス帳"));
+        int filter = 1;
+        const QString chosen =
+            AskSaveName(start, {QStringLiteral("暗号化ZIPファイル (*.zip)")}, filter).trimmed();
+        if (chosen.isEmpty())
+            return 9;
+        path = EncryptedTargetName(chosen);
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
+        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return 9;
+    }
+    if (QFileInfo::exists(path) &&
+        Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きしてもよろしいですか？  "),
+               MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return 9;
+    m_fileEncrypt = path;
+    return 0;
+}
+
+TRunRecords TFileExport::RecordsToExport() const
+{
+    if (!AddressList)
+        return {};
+    switch (m_dataSelect) {
+    case 0: return AddressList->SelectedRunRecords();
+    case 1:
+        if (m_beginPos < 1)
+            return {};
+        return AddressList->RowRunRecords(m_beginPos - 1, m_endPos - 1);
+    case 2: return AddressList->RowRunRecords(0, AddressList->GetRowCount() - 1);
+    default: return {};
+    }
+}
+
+TExportContext TFileExport::Context() const
+{
+    TExportContext context;
+    context.Format.EditHyphen = chkEditHyphen->isChecked();
+    context.Format.EditTel = chkEditTel->isChecked();
+    context.Format.EditFax = chkEditFax->isChecked();
+    context.Format.EditPos = chkEditPos->isChecked();
+    context.Format.EditPortable1 = chkEditPortable1->isChecked();
+    context.Format.EditPortable2 = chkEditPortable2->isChecked();
+    for (const QString &name : GroupNames)
+        context.GroupNames << name;
+    if (AddressList) {
+        for (int i = 0; i < AddressList->GetSenderCount(); ++i)
+            context.Senders << qMakePair(AddressList->GetSenderName(i), AddressList->GetSenderRecNo(i));
+    }
+    return context;
+}
+
+void TFileExport::btnExportClick()
+{
+    if (m_layout.IsEmpty()) {
+        Inform(QStringLiteral("出力する項目をセットしてください  "), MB_ICONINFORMATION);
+        sgSrc->setFocus();
+        return;
+    }
+    if (Inform(QStringLiteral("アドレス帳のデータをファイルに出力します  \r\nよろしいですか？  "),
+               MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    const bool encrypted = m_type == 0 && EncryptedOutputAvailable;
+    const int target = encrypted ? ChooseEncryptedTarget() : ChooseTextTarget();
+    if (target == 9)
+        return;
+    QString password;
+    if (encrypted) {
+        if (PasswordOverride) {
+            password = PasswordOverride(this);
+        } else {
+            TFileExportPassword dialog(this);
+            CenterFormOnOwner(&dialog, this);
+            if (dialog.exec() == QDialog::Accepted)
+                password = dialog.Password();
+        }
+        if (password.isEmpty())
+            return;
+    }
+    TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
+    if (!table)
+        return;
+
+    // The records are taken now: nothing that happens during the run can
+    // put another record under a row.
+    const TRunRecords records = RecordsToExport();
+    const TExportContext context = Context();
+    const QStringList captions = [this] {
+        QStringList list;
+        for (int i = 0; i < ExportItemCount; ++i)
+            list << sgSrc->item(i, 0)->text();
+        return list;
+    }();
+    TExportOptions options;
+    options.OutHeader = chkOutHeader->isChecked();
+    options.BindDblQuote = chkBindDblQuote->isChecked();
+
+    TWaitCursor hourglass;
+    pgbarExport->setRange(0, qMax(int(records.size()), 1));
+    pgbarExport->setValue(0);
+    repaint();
+
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QString failure;
+    TExportRunResult result;
+    {
+        // One read transaction: the file shows the book as it was at one moment.
+        TRecordRun run(this, *table, QStringLiteral("テキストファイルの出力"), int(records.size()));
+        if (!run.Begin(&failure)) {
+            Inform(QStringLiteral("出力できませんでした  \r\n") + failure, MB_ICONERROR);
+            return;
+        }
+        table->SetWalkFields(m_layout.Fields());
+        result = WriteExportRows(buffer, *table, records, m_layout, context, options, captions, [&] {
+            pgbarExport->setValue(pgbarExport->value() + 1);
+            return run.Next();
+        });
+        (void)run.Commit(&failure);
+    }
+    pgbarExport->setValue(0);
+    m_lastWritten = 0;
+    if (!result.Failure.isEmpty()) {
+        Inform(result.Failure, MB_ICONERROR);
+        return;
+    }
+    if (result.Cancelled) {
+        Inform(QStringLiteral("出力を中止しました  \r\nファイルには何も書き込んでいません  "), MB_ICONINFORMATION);
+        return;
+    }
+    if (encrypted) {
+        // The text goes into the archive from memory: no plain copy on disk.
+        const QString entry = QFileInfo(m_fileEncrypt).completeBaseName() + QStringLiteral(".txt");
+        if (!CreateEncryptedExport(m_fileEncrypt, entry, buffer.data(), password, &failure)) {
+            Inform(failure + QStringLiteral("  \r\n") + m_fileEncrypt, MB_ICONERROR);
+            return;
+        }
+    } else if (!SaveExportFile(m_fileNormal, target == 1, buffer.data(), &failure)) {
+        Inform(QStringLiteral("ファイルに出力できませんでした  \r\n") + m_fileNormal + QStringLiteral("  \r\n") + failure,
+               MB_ICONERROR);
+        return;
+    }
+    m_lastWritten = result.Written;
+    SaveExportSettings();
+    Inform(QStringLiteral("テキストファイルの出力が完了しました  \r\n\r\n対象件数 : ") + QString::number(m_outputCount) +
+               QStringLiteral(" 件  \r\n出力件数 : ") + QString::number(result.Written) + QStringLiteral(" 件  "),
+           MB_ICONINFORMATION);
+    btnClose->setFocus();
+}
+
+TFileExport *ShowFileExport(QWidget *Owner)
+{
+    if (!FileExport) {
+        TWaitCursor hourglass;
+        new TFileExport(Owner);
+        FileExport->show();
+    } else if (FileExport->isMinimized()) {
+        FileExport->showNormal();
+    } else {
+        FileExport->show();
+    }
+    FileExport->raise();
+    FileExport->activateWindow();
+    return FileExport;
+}
+
+void RegisterFileExport()
+{
+    FileExportOpener = [](QWidget *Owner) { ShowFileExport(Owner); };
+}

@@ -1,0 +1,148 @@
+#include "addressbook/TableBook.h"
+#include "core/AppSub.h"
+#include "core/Env.h"
+#include "core/WqhypWrapper.h"
+#include "exchange/ExportItems.h"
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+QByteArray sj(const char *utf8)
+{
+    return Cp932::encode(QString::fromUtf8(utf8));
+}
+
+// A hyphenation library stand-in: "0312345678" becomes "03-1234-5678".
+int fakeHyphen(const char *number, char *output, const char *, const TWqhypTime *)
+{
+    const QByteArray in(number);
+    if (in.size() != 10)
+        return 1;
+    const QByteArray out = in.left(2) + '-' + in.mid(2, 4) + '-' + in.mid(6);
+    std::memcpy(output, out.constData(), size_t(out.size() + 1));
+    return 0;
+}
+
+struct FormatCase {
+    const char *name;
+    int item;
+    TRecordValues record;
+    TExportFormat format;
+    const char *expected; // UTF-8
+};
+
+TExportFormat noHyphen()
+{
+    TExportFormat format;
+    format.EditHyphen = false;
+    return format;
+}
+TExportFormat posOff()
+{
+    TExportFormat format;
+    format.EditPos = false;
+    return format;
+}
+TExportFormat telOff()
+{
+    TExportFormat format;
+    format.EditTel = false;
+    return format;
+}
+
+std::vector<FormatCase> formatCases()
+{
+    const TExportFormat on;
+    return {
+        {"pubDateYearAndMonth", eiPubDate, {{"PubDate", sj("201406")}}, on, "2014/06"},
+        {"pubDateYearAloneEndsWithSlash", eiPubDate, {{"PubDate", sj("2014")}}, on, "2014/"},
+        {"pubDateEmptyStaysEmpty", eiPubDate, {{"PubDate", sj("")}}, on, ""},
+        {"postcodeSevenDigitsHyphenated", eiPos, {{"Pos", sj("1000001")}}, on, "100-0001"},
+        {"postcodeFiveDigitsHyphenated", eiPos, {{"Pos", sj("10001")}}, on, "100-01"},
+        {"postcodeSixCharactersNotHyphenated", eiPos, {{"Pos", sj("100001")}}, on, "100001"},
+        {"postcodeMasterSwitchOff", eiPos, {{"Pos", sj("1000001")}}, noHyphen(), "1000001"},
+        {"postcodeOwnSwitchOff", eiPos, {{"Pos", sj("1000001")}}, posOff(), "1000001"},
+        {"telHyphenatedWhenBothSwitchesOn", eiTel, {{"Tel", sj(" 0312345678 ")}}, on, "03-1234-5678"},
+        {"telTrimmedWhenOwnSwitchOff", eiTel, {{"Tel", sj(" 0312345678 ")}}, telOff(), "0312345678"},
+        {"telTrimmedWhenMasterOff", eiTel, {{"Tel", sj("0312345678")}}, noHyphen(), "0312345678"},
+        {"mainNumberThree", eiTelDiv, {{"TelDiv", 3}}, on, "代表"},
+        {"mainNumberTwoEmpty", eiTelDiv, {{"TelDiv", 2}}, on, ""},
+        {"mainNumberZeroEmpty", eiTelDiv, {{"TelDiv", 0}}, on, ""},
+        {"colourBlue", eiSymbolColor, {{"SymbolColor", 255}}, on, "000000FF"},
+        {"colourNegativeAsTwosComplement", eiSymbolColor, {{"SymbolColor", -1}}, on, "FFFFFFFF"},
+        {"jointOwnerZeroIsTheName", eiJointOwner, {{"JointOwner", 0}, {"NameKanji", EncodeUnicodeField(u"山田太郎")}}, on,
+         "山田太郎"},
+        {"jointOwnerThreeIsThirdJoint", eiJointOwner, {{"JointOwner", 3}, {"Joint3", EncodeUnicodeField(u"花子")}}, on,
+         "花子"},
+        {"jointOwnerSixEmpty", eiJointOwner, {{"JointOwner", 6}, {"NameKanji", EncodeUnicodeField(u"山田")}}, on, ""},
+        {"senderZeroEmpty", eiSender, {{"Sender", 0}}, on, ""},
+        {"senderInListGivesTitle", eiSender, {{"Sender", 7}}, on, "本社"},
+        {"senderMissingFromListEmpty", eiSender, {{"Sender", 9}}, on, ""},
+        {"noteLinesJoinedByTab", eiNote, {{"Note", sj(" 一行目\r\n二行目 ")}}, on, " 一行目\t二行目 "},
+        {"nameDecodedAndTrimmed", eiName, {{"NameKanji", EncodeUnicodeField(u" 髙橋 ")}}, on, "髙橋"},
+        {"nameStoredAsPlainText", eiName, {{"NameKanji", sj("鈴木")}}, on, "鈴木"},
+        {"privateRecord", 16, {{"PrivCorp", true}}, on, "個人"},
+        {"companyRecord", 16, {{"PrivCorp", false}}, on, "会社"},
+        {"nameNotPrinted", 24, {{"IgnoreName", true}}, on, "印刷しない"},
+        {"jointPrinted", 39, {{"JointPrint", true}}, on, "印刷"},
+        {"jointNotPrintedEmpty", 40, {{"JointPrint1", false}}, on, ""},
+        {"printTargetExcluded", 45, {{"PrintTarget", 2}}, on, "印刷除外"},
+        {"printTargetUnknownEmpty", 45, {{"PrintTarget", 5}}, on, ""},
+        {"groupNamed", eiGroup, {{"Group", 2}}, on, "取引先"},
+        {"groupZeroEmpty", eiGroup, {{"Group", 0}}, on, ""},
+        {"groupPastTenEmpty", eiGroup, {{"Group", 11}}, on, ""},
+        {"addDate", 59, {{"AddDateTime", QDateTime(QDate(2014, 3, 9), QTime(7, 5, 2))}}, on, "2014/03/09"},
+        {"addTimeTwentyFourHour", 60, {{"AddDateTime", QDateTime(QDate(2014, 3, 9), QTime(17, 5, 2))}}, on,
+         "17:05:02"},
+        {"customCodeTrimmed", 2, {{"CustomCode", sj("  A01  ")}}, on, "A01"},
+        {"itemPastCatalogueEmpty", 63, {{"CustomCode", sj("A01")}}, on, ""},
+    };
+}
+
+class FormatExportValueTest : public ::testing::TestWithParam<FormatCase>
+{
+protected:
+    void SetUp() override { SetWqhypForTesting(&fakeHyphen); }
+    void TearDown() override { SetWqhypForTesting(nullptr); }
+};
+
+TEST_P(FormatExportValueTest, formatsTheStoredValue)
+{
+    const FormatCase &c = GetParam();
+    Book book;
+    book.add(c.record);
+    book.table.First();
+    TExportContext context;
+    context.Format = c.format;
+    context.GroupNames = {QStringLiteral("指定なし"), QStringLiteral("友人"), QStringLiteral("取引先")};
+    context.Senders = {{QStringLiteral("自宅"), 3}, {QStringLiteral("本社"), 7}};
+    EXPECT_EQ(FormatExportValue(c.item, book.table, context), QString::fromUtf8(c.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, FormatExportValueTest, ::testing::ValuesIn(formatCases()),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ExportItemCatalogue, keywordItemsCarryTheUsersNames)
+{
+    const QString saved = KeywordNames[3];
+    KeywordNames[3] = QStringLiteral("趣味");
+    const QStringList captions = ExportItemCatalogue();
+    KeywordNames[3] = saved;
+    ASSERT_EQ(captions.size(), ExportItemCount);
+    EXPECT_EQ(captions[eiKeyword1 + 2], QStringLiteral("趣味"));
+}
+
+TEST(ExportItemCatalogue, everyItemReadsAFieldOfTheAddressTable)
+{
+    Book book;
+    for (int item = 0; item < ExportItemCount; ++item) {
+        for (const QString &name : ExportItemFields(item))
+            EXPECT_NE(book.table.FindField(name), nullptr) << item << " " << name.toStdString();
+    }
+}
+
+} // namespace

@@ -1,0 +1,183 @@
+#include "addressbook/TableBook.h"
+#include "core/AppSub.h"
+#include "core/Env.h"
+#include "core/WqhypWrapper.h"
+#include "exchange/ExportWriter.h"
+#include "exchange/ImportFile.h"
+#include "exchange/ImportRun.h"
+#include "exchange/ImportSlots.h"
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QTemporaryDir>
+
+#include <cstring>
+
+namespace {
+
+QByteArray sj(const char *utf8)
+{
+    return Cp932::encode(QString::fromUtf8(utf8));
+}
+
+// Hyphenates ten-digit numbers as 03-1234-5678, so the round trip also
+// proves that the import reads hyphenated numbers back to their digits.
+int fakeHyphen(const char *number, char *output, const char *, const TWqhypTime *)
+{
+    const QByteArray in(number);
+    if (in.size() != 10 && in.size() != 11)
+        return 1;
+    const QByteArray out = in.left(in.size() - 8) + '-' + in.mid(in.size() - 8, 4) + '-' + in.right(4);
+    std::memcpy(output, out.constData(), size_t(out.size() + 1));
+    return 0;
+}
+
+// Every field the 63 items carry, in the forms the import stores (names in
+// the "@" form, numbers as digits).
+TRecordValues fullRecord(int n)
+{
+    const auto text = [n](const char *utf8) { return Cp932::encode(QString::fromUtf8(utf8).arg(n)); };
+    return {
+        {"Group", 1 + n % 2},
+        {"CustomCode", text("C%1")},
+        {"Tel", text("031234567%1")},
+        {"TelDiv", n % 2 ? 3 : 0},
+        {"Fax", text("066666777%1")},
+        {"PubDate", text("20140%1")},
+        {"Portable1", text("0901234567%1")},
+        {"Portable2", text("0801234567%1")},
+        {"Pos", text("100000%1")},
+        {"Tdfkn", sj("東京都")},
+        {"Adrs1", sj("千代田区千代田")},
+        {"Adrs2", text("%1丁目")},
+        {"Adrs3", text("ビル%1階")},
+        {"AdrsKana", sj("ﾁﾖﾀﾞｸﾁﾖﾀﾞ")},
+        {"JisCode", sj("13101")},
+        {"PrivCorp", n % 2 == 0},
+        {"CorpKanji", text("株式会社%1")},
+        {"CorpKana", sj("ｶﾌﾞｼｷｶﾞｲｼｬ")},
+        {"Dptmnt", sj("営業部")},
+        {"Post", sj("部長")},
+        {"NameKanji", EncodeUnicodeField(QStringLiteral("山田%1郎").arg(n))},
+        {"NameKana", sj("ﾔﾏﾀﾞ")},
+        {"Honor", sj("様")},
+        {"IgnoreName", n % 2 == 1},
+        {"URL", text("https://example.jp/%1")},
+        {"EMail1", text("a%1@example.jp")},
+        {"EMail2", text("b%1@example.jp")},
+        {"Joint1", EncodeUnicodeField(u"花子")},
+        {"Joint2", EncodeUnicodeField(u"次郎")},
+        {"Joint3", EncodeUnicodeField(u"三郎")},
+        {"Joint4", EncodeUnicodeField(u"四郎")},
+        {"Joint5", EncodeUnicodeField(u"五郎")},
+        {"JointHonor1", sj("様")},
+        {"JointHonor2", sj("君")},
+        {"JointHonor3", sj("殿")},
+        {"JointHonor4", sj("様")},
+        {"JointHonor5", sj("様")},
+        {"JointOwner", n % 3},
+        {"JointPrint", true},
+        // The owner is always printed (the import keeps that rule).
+        {"JointPrint1", n % 3 == 1 || n % 2 == 0},
+        {"JointPrint2", true},
+        {"JointPrint3", false},
+        {"JointPrint4", true},
+        {"JointPrint5", false},
+        {"PrintTarget", n % 3},
+        {"Sender", n % 2 ? 20 : 10},
+        {"Keyword1", text("趣味%1")},
+        {"Keyword2", sj("釣り")},
+        {"Keyword3", sj("囲碁")},
+        {"Keyword4", sj("将棋")},
+        {"Keyword5", sj("登山")},
+        {"Keyword6", sj("旅行")},
+        {"Keyword7", sj("読書")},
+        {"Keyword8", sj("料理")},
+        {"Note", text("一行目%1\r\n二行目")},
+        {"ExtLink", sj("/home/a.txt\r\n/home/b.txt")},
+        {"SymbolMark", sj("★")},
+        {"SymbolColor", 0x00FF8040 + n},
+        {"AddDateTime", QDateTime(QDate(2013, 12, 1 + n), QTime(8, 30, n))},
+        {"UpdDateTime", QDateTime(QDate(2014, 1, 1 + n), QTime(9, 0, n))},
+    };
+}
+
+TEST(ExportRoundTrip, allItemsWithHeadersComeBackThroughTheAutomaticAssignment)
+{
+    // The user's keyword captions name the keyword columns on both sides.
+    const auto savedKeywords = KeywordNames;
+    const QStringList captions{QStringLiteral("趣味"), QStringLiteral("特技"), QStringLiteral("出身"),
+                               QStringLiteral("血液型"), QStringLiteral("星座"), QStringLiteral("好物"),
+                               QStringLiteral("嫌物"), QStringLiteral("その他")};
+    for (int i = 0; i < 8; ++i)
+        KeywordNames[size_t(i + 1)] = captions[i];
+    SetWqhypForTesting(&fakeHyphen);
+
+    const QStringList groups{QStringLiteral("指定なし"), QStringLiteral("友人"), QStringLiteral("取引先")};
+    const QList<QPair<QString, qint32>> senders{{QStringLiteral("自宅"), 10}, {QStringLiteral("本社"), 20}};
+
+    Book source;
+    TRunRecords records;
+    for (int n = 1; n <= 4; ++n) {
+        source.add(fullRecord(n));
+        records << TRunRecord{n, n - 1};
+    }
+    TExportLayout layout;
+    layout.SetAll();
+    TExportContext exportContext;
+    exportContext.GroupNames = groups;
+    exportContext.Senders = senders;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const TExportRunResult written =
+        WriteExportRows(buffer, source.table, records, layout, exportContext, {}, ExportItemCatalogue());
+    ASSERT_TRUE(written.Failure.isEmpty());
+    ASSERT_EQ(written.Written, 4);
+
+    TImportFile file;
+    file.SetBytes(buffer.data());
+    const QByteArray header = file.Lines().value(0).Bytes;
+    TImportAssignment assignment;
+    assignment.SetSamples(SplitCsvLine(header, CountCsvFields(header) + 1, false));
+    assignment.AutoAssign(ImportFieldList());
+    TImportRunOptions options;
+    options.SkipFirst = true;
+    TImportContext importContext;
+    importContext.Options.NotAutoSupplement = true;
+    importContext.GroupNames = groups;
+    importContext.Senders = senders;
+    importContext.Now = QDateTime(QDate(2014, 6, 1), QTime(9, 0));
+    Book target;
+    QTemporaryDir logDir;
+    TImportRun run(target.table, file, assignment, options, importContext, logDir.filePath(QStringLiteral("log")));
+    const TImportRunReport report = run.Run(nullptr);
+
+    SetWqhypForTesting(nullptr);
+    KeywordNames = savedKeywords;
+
+    ASSERT_EQ(report.StoredCount, 4) << report.Failure.toStdString();
+    ASSERT_EQ(target.table.RecordCount(), 4);
+    // Every field the export writes comes back; the update stamp is the
+    // import's own (the import has no column for it).
+    source.table.First();
+    target.table.First();
+    for (int n = 1; n <= 4; ++n, source.table.Next(), target.table.Next()) {
+        for (int i = 0; i < source.table.FieldCount(); ++i) {
+            const TField &field = source.table.Fields(i);
+            if (field.FieldName() == QStringLiteral("UpdDateTime"))
+                continue;
+            const TField &back = target.table.FieldByName(field.FieldName());
+            const std::string name = std::to_string(n) + " " + field.FieldName().toStdString();
+            switch (field.DataType()) {
+            case TFieldType::ftDateTime: EXPECT_EQ(back.AsDateTime(), field.AsDateTime()) << name; break;
+            case TFieldType::ftString:
+            case TFieldType::ftMemo: EXPECT_EQ(back.AsBytes(), field.AsBytes()) << name; break;
+            default: EXPECT_EQ(back.AsInteger(), field.AsInteger()) << name; break;
+            }
+        }
+    }
+}
+
+} // namespace

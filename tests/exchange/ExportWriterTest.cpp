@@ -1,0 +1,301 @@
+#include "addressbook/TableBook.h"
+#include "core/AppSub.h"
+#include "core/WqhypWrapper.h"
+#include "exchange/ExportWriter.h"
+#include "platform/Cp932.h"
+#include "platform/SafeFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstring>
+
+namespace {
+
+QByteArray sj(const char *utf8)
+{
+    return Cp932::encode(QString::fromUtf8(utf8));
+}
+
+// The layout as "column:item" pairs, e.g. "1:21 0:23 2:3".
+std::string show(const TExportLayout &layout)
+{
+    std::string text;
+    for (const TExportLayoutItem &item : layout.Items())
+        text += (text.empty() ? "" : " ") + std::to_string(item.Column) + ":" + std::to_string(item.Item);
+    return text;
+}
+
+TExportLayout layoutOf(const QStringList &keys)
+{
+    TExportLayout layout;
+    layout.FromKeys(keys);
+    return layout;
+}
+
+struct EditCase {
+    const char *name;
+    QStringList keys; // starting layout
+    std::function<int(TExportLayout &)> edit;
+    const char *expected;
+};
+
+std::vector<EditCase> editCases()
+{
+    return {
+        {"setOnEmptyRowAppendsAColumn", {"21", "3"}, [](auto &l) { return int(l.Set(2, 9)); }, "1:21 2:3 3:9"},
+        {"setOnAHeadPushesTheColumnsAlong", {"21", "3"}, [](auto &l) { return int(l.Set(1, 9)); }, "1:21 2:9 3:3"},
+        {"setInsideAColumnTakesTheJoinedItemsAfterIt", {"21,23,2"},
+         [](auto &l) { return int(l.Set(2, 9)); }, "1:21 0:23 2:9 0:2"},
+        {"joinAfterTheRow", {"21", "3"}, [](auto &l) { return int(l.Join(0, 23)); }, "1:21 0:23 2:3"},
+        {"joinOnEmptyRowJoinsTheLastColumn", {"21", "3"}, [](auto &l) { return int(l.Join(2, 23)); },
+         "1:21 2:3 0:23"},
+        {"deletingAHeadMakesTheJoinedItemTheHead", {"21,23", "3"}, [](auto &l) { l.Delete(0); return 0; },
+         "1:23 2:3"},
+        {"deletingOnEmptyRowTakesTheLastItem", {"21", "3"}, [](auto &l) { l.Delete(2); return 0; }, "1:21"},
+        {"upOnAJoinedItemInRowOneDoesNothing", {"21,23"}, [](auto &l) { return l.MoveUp(1); }, "1:21 0:23"},
+        {"upSwapsTwoColumns", {"21", "3"}, [](auto &l) { return l.MoveUp(1); }, "1:3 2:21"},
+        {"downOnAHeadWithAJoinedNextMakesItTheHead", {"21,23", "3"},
+         [](auto &l) { return l.MoveDown(0); }, "1:23 2:21 3:3"},
+        {"downOnTheLastItemOnlyMovesTheSelection", {"21", "3"}, [](auto &l) { return l.MoveDown(1); }, "1:21 2:3"},
+        {"keysWithAForeignPartKeepTheRest", {"21,x,23", "99", "3"}, [](auto &) { return 0; }, "1:21 0:23 2:3"},
+    };
+}
+
+class ExportLayoutEdit : public ::testing::TestWithParam<EditCase>
+{
+};
+
+TEST_P(ExportLayoutEdit, editsTheLayout)
+{
+    TExportLayout layout = layoutOf(GetParam().keys);
+    (void)GetParam().edit(layout);
+    EXPECT_EQ(show(layout), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layout, ExportLayoutEdit, ::testing::ValuesIn(editCases()),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ExportLayout, theHundredAndFirstItemIsRefused)
+{
+    TExportLayout layout;
+    for (int i = 0; i < TExportLayout::MaxItems; ++i)
+        ASSERT_TRUE(layout.Set(layout.Count(), i % ExportItemCount));
+    EXPECT_FALSE(layout.Set(0, 1));
+    EXPECT_FALSE(layout.Join(0, 1));
+    EXPECT_EQ(layout.Count(), TExportLayout::MaxItems);
+}
+
+TEST(ExportLayout, keysRoundTrip)
+{
+    const QStringList keys{QStringLiteral("21,23"), QStringLiteral("3"), QStringLiteral("55,56,0")};
+    EXPECT_EQ(layoutOf(keys).ToKeys(), keys);
+}
+
+TEST(ExportLayout, allSetIsEveryItemInItsOwnColumn)
+{
+    TExportLayout layout;
+    layout.SetAll();
+    ASSERT_EQ(layout.Count(), ExportItemCount);
+    EXPECT_EQ(layout.ColumnCount(), ExportItemCount);
+    EXPECT_EQ(layout.Items().last(), (TExportLayoutItem{ExportItemCount, ExportItemCount - 1}));
+}
+
+// A device that takes Limit bytes and refuses the rest, as a full disk does.
+class FullDevice : public QIODevice
+{
+public:
+    explicit FullDevice(qint64 limit) : m_limit(limit) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 len) override
+    {
+        if (m_written + len > m_limit) {
+            setErrorString(QStringLiteral("デバイスに空き領域がありません"));
+            return -1;
+        }
+        m_written += len;
+        return len;
+    }
+
+private:
+    qint64 m_limit;
+    qint64 m_written = 0;
+};
+
+class ExportWriterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        book.add({{"NameKanji", EncodeUnicodeField(u"山田")}, {"Honor", sj("様")}, {"Tel", sj("0312345678")},
+                  {"Note", sj("a \"b\",c")}});
+        book.add({{"NameKanji", EncodeUnicodeField(u"鈴木")}, {"Honor", sj("殿")}});
+        records = {{1, 0}, {2, 1}};
+    }
+    QByteArray write(const QStringList &keys, const TExportOptions &options, const std::function<bool()> &next = {})
+    {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        result = WriteExportRows(buffer, book.table, records, layoutOf(keys), context, options,
+                                 ExportItemCatalogue(), next);
+        return buffer.data();
+    }
+
+    Book book;
+    TRunRecords records;
+    TExportContext context;
+    TExportRunResult result;
+};
+
+TEST_F(ExportWriterTest, joinedItemsShareAColumnAndTheHeaderNamesThemWithAPlus)
+{
+    EXPECT_EQ(write({"21,23"}, {}), sj("名前＋敬称\r\n山田様\r\n鈴木殿\r\n"));
+    EXPECT_EQ(result.Written, 2);
+}
+
+TEST_F(ExportWriterTest, withoutTheHeaderOptionOnlyRecordLines)
+{
+    TExportOptions options;
+    options.OutHeader = false;
+    EXPECT_EQ(write({"21", "23"}, options), sj("山田,様\r\n鈴木,殿\r\n"));
+}
+
+TEST_F(ExportWriterTest, quotesEncloseEachColumnAndLeaveInnerQuotesAlone)
+{
+    TExportOptions options;
+    options.OutHeader = false;
+    options.BindDblQuote = true;
+    records = {{1, 0}};
+    EXPECT_EQ(write({"21,23", "55"}, options), sj("\"山田様\",\"a \"b\",c\"\r\n"));
+}
+
+TEST_F(ExportWriterTest, theHeaderIsNeverQuoted)
+{
+    TExportOptions options;
+    options.BindDblQuote = true;
+    records = {};
+    EXPECT_EQ(write({"21", "23"}, options), sj("名前,敬称\r\n"));
+}
+
+TEST_F(ExportWriterTest, hyphenationFollowsTheSwitches)
+{
+    SetWqhypForTesting([](const char *number, char *output, const char *, const TWqhypTime *) {
+        const QByteArray out = QByteArray(number).insert(2, '-').insert(7, '-');
+        std::memcpy(output, out.constData(), size_t(out.size() + 1));
+        return 0;
+    });
+    TExportOptions options;
+    options.OutHeader = false;
+    records = {{1, 0}};
+    const QByteArray on = write({"3"}, options);
+    context.Format.EditTel = false;
+    const QByteArray off = write({"3"}, options);
+    SetWqhypForTesting(nullptr);
+    EXPECT_EQ(on, "03-1234-5678\r\n");
+    EXPECT_EQ(off, "0312345678\r\n");
+}
+
+TEST_F(ExportWriterTest, aRecordGoneFromTheTableIsSkipped)
+{
+    records = {{1, 0}, {7, 1}, {2, 2}};
+    TExportOptions options;
+    options.OutHeader = false;
+    EXPECT_EQ(write({"21"}, options), sj("山田\r\n鈴木\r\n"));
+    EXPECT_EQ(result.Written, 2);
+}
+
+TEST_F(ExportWriterTest, stoppingAfterTheFirstRecordCancels)
+{
+    TExportOptions options;
+    options.OutHeader = false;
+    EXPECT_EQ(write({"21"}, options, [] { return false; }), sj("山田\r\n"));
+    EXPECT_TRUE(result.Cancelled);
+}
+
+TEST_F(ExportWriterTest, aRefusedWriteIsReportedWithTheDevicesReason)
+{
+    FullDevice device(20);
+    const TExportRunResult r = WriteExportRows(device, book.table, records, layoutOf({"21", "23"}), context, {},
+                                               ExportItemCatalogue());
+    EXPECT_EQ(r.Written, 1);
+    EXPECT_TRUE(r.Failure.contains(QStringLiteral("空き領域")));
+}
+
+TEST(SaveExportFile, appendKeepsTheOldContentInFront)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    ASSERT_TRUE(SaveExportFile(path, false, "a\r\n", nullptr));
+    ASSERT_TRUE(SaveExportFile(path, true, "b\r\n", nullptr));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "a\r\nb\r\n");
+}
+
+TEST(SaveExportFile, aFailedReplaceIsReportedAndLeavesTheFileAsItWas)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    ASSERT_TRUE(SaveExportFile(path, false, "old\r\n", nullptr));
+    SafeFile::setFailureHook([](SafeFile::Step step) { return step == SafeFile::Step::RenameTemporary; });
+    QString error;
+    const bool saved = SaveExportFile(path, false, "new\r\n", &error);
+    SafeFile::setFailureHook({});
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(error.isEmpty());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "old\r\n");
+}
+
+} // namespace
+
+namespace {
+
+// The lines come in the order of the rows whichever way the records are
+// read: one by one (few of many), or in one pass in record-number order.
+struct OrderCase {
+    const char *name;
+    int bookSize;
+    QList<qint32> recNos;
+    const char *expected;
+};
+
+class ExportRowOrder : public ::testing::TestWithParam<OrderCase>
+{
+};
+
+TEST_P(ExportRowOrder, linesFollowTheRowsAndSkipGoneRecords)
+{
+    Book book;
+    for (int i = 1; i <= GetParam().bookSize; ++i)
+        book.add({{"CustomCode", QByteArray::number(i)}});
+    TRunRecords records;
+    for (const qint32 recNo : GetParam().recNos)
+        records << TRunRecord{recNo, -1};
+    TExportLayout layout;
+    layout.FromKeys({QStringLiteral("2")});
+    TExportOptions options;
+    options.OutHeader = false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const TExportRunResult result = WriteExportRows(buffer, book.table, records, layout, {}, options, {});
+    EXPECT_EQ(buffer.data(), QByteArray(GetParam().expected));
+    EXPECT_EQ(result.Written, buffer.data().count('\n'));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writer, ExportRowOrder,
+    ::testing::Values(OrderCase{"fewRecordsFoundOneByOne", 40, {30, 5, 99}, "30\r\n5\r\n"},
+                      OrderCase{"ascendingRowsInOnePass", 5, {1, 2, 4, 9}, "1\r\n2\r\n4\r\n"},
+                      OrderCase{"ascendingWithAGoneRecordFirst", 5, {0, 3, 5}, "3\r\n5\r\n"},
+                      OrderCase{"anyOrderInOnePass", 5, {4, 1, 9, 3, 2, 5}, "4\r\n1\r\n3\r\n2\r\n5\r\n"},
+                      OrderCase{"aRowListedTwiceWrittenTwice", 3, {2, 1, 2}, "2\r\n1\r\n2\r\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,222 @@
+#include "addressbook/BookFixture.h"
+#include "core/AppSub.h"
+#include "core/Env.h"
+#include "exchange/FExport.h"
+#include "platform/IniFile.h"
+#include "platform/SafeFile.h"
+#include "support/Screenshot.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+namespace {
+
+QByteArray sj(const char *utf8)
+{
+    return Cp932::encode(QString::fromUtf8(utf8));
+}
+
+// A book of six records (names 名0 .. 名5, honorific 様) shown in the main
+// list, and the export window over it with its file dialog answered.
+class FileExportTest : public BookFixture
+{
+protected:
+    void SetUp() override
+    {
+        BookFixture::SetUp();
+        DMMurven19->CreateDatabase();
+        DMMurven19->Connect();
+        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
+        ASSERT_TRUE(DMMurven19->OpenAdrs());
+        TTable &table = *DMMurven19->AdrsTable();
+        for (int i = 0; i < 6; ++i) {
+            table.Append();
+            table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("名%1").arg(i)));
+            table.FieldByName(QStringLiteral("Honor")).SetAsBytes(sj("様"));
+            table.Post();
+        }
+        DMMurven19->CloseAdrs();
+        openList();
+        RegisterFileExport();
+        TFileExport::SaveDialogOverride = [this](const QString &, int &filter) {
+            filter = 1;
+            return target;
+        };
+        target = DataPath + QStringLiteral("out/export.txt");
+    }
+    void TearDown() override
+    {
+        if (FileExport)
+            delete FileExport;
+        TFileExport::SaveDialogOverride = nullptr;
+        FileExportOpener = nullptr;
+        BookFixture::TearDown();
+    }
+    TFileExport &window()
+    {
+        if (!FileExport)
+            action("actExportFile")->trigger();
+        return *FileExport;
+    }
+    // Puts catalogue item Item at the end of the layout as a new column.
+    void setItem(int item)
+    {
+        window().sgDest->selectRow(window().Layout().Count());
+        window().sgSrc->selectRow(item);
+        window().SetItem();
+    }
+    // Types a range end and confirms it with Enter.
+    void typeRange(QLineEdit *edit, int value)
+    {
+        edit->setText(QString::number(value));
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    QByteArray written() const
+    {
+        QFile file(target);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QString target;
+};
+
+TEST_F(FileExportTest, theFileMenuCommandOpensTheWindowOnce)
+{
+    ASSERT_TRUE(action("actExportFile")->isEnabled());
+    action("actExportFile")->trigger();
+    TFileExport *first = FileExport;
+    ASSERT_NE(first, nullptr);
+    action("actExportFile")->trigger();
+    EXPECT_EQ(FileExport, first);
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("テキストファイルの出力"));
+}
+
+TEST_F(FileExportTest, freshSettingsGiveTheDefaults)
+{
+    TFileExport &w = window();
+    EXPECT_TRUE(w.Layout().IsEmpty());
+    EXPECT_EQ(w.sgDest->rowCount(), 1);
+    EXPECT_EQ(w.sgSrc->rowCount(), ExportItemCount);
+    EXPECT_EQ(w.DataSelect(), 0);
+    EXPECT_TRUE(w.rbList->isChecked());
+    EXPECT_TRUE(w.rbEncrypt->isChecked());
+    EXPECT_TRUE(w.chkOutHeader->isChecked());
+    EXPECT_FALSE(w.chkBindDblQuote->isChecked());
+    for (QCheckBox *box : {w.chkEditHyphen, w.chkEditTel, w.chkEditFax, w.chkEditPos, w.chkEditPortable1,
+                           w.chkEditPortable2})
+        EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
+    EXPECT_FALSE(w.btnExport->isEnabled());
+    EXPECT_FALSE(w.bbtnDelete->isEnabled());
+}
+
+TEST_F(FileExportTest, theLayoutGridShowsColumnNumbersAndCaptions)
+{
+    setItem(eiName);
+    window().sgDest->selectRow(0);
+    window().sgSrc->selectRow(eiHonor);
+    window().JoinItem();
+    EXPECT_EQ(window().sgDest->rowCount(), 3);
+    EXPECT_EQ(window().sgDest->item(0, 0)->text(), QStringLiteral("  1"));
+    EXPECT_EQ(window().sgDest->item(1, 0)->text(), QString());
+    EXPECT_EQ(window().sgDest->item(1, 1)->text(), QStringLiteral("敬称"));
+}
+
+TEST_F(FileExportTest, aRangeOfThreeToFiveCountsThreeRows)
+{
+    TFileExport &w = window();
+    w.rbRange->click();
+    typeRange(w.edtRangeBegin, 3);
+    typeRange(w.edtRangeEnd, 5);
+    EXPECT_EQ(w.BeginPos(), 3);
+    EXPECT_EQ(w.EndPos(), 5);
+    EXPECT_EQ(w.OutputCount(), 3);
+    EXPECT_EQ(w.lblDataCount->text(), QStringLiteral("3 件"));
+}
+
+TEST_F(FileExportTest, anExportWritesTheChosenRowsAndSaysSo)
+{
+    window().rbNormal->click();
+    setItem(eiName);
+    setItem(eiHonor);
+    window().rbRange->click();
+    typeRange(window().edtRangeBegin, 2);
+    typeRange(window().edtRangeEnd, 3);
+    window().btnExportClick();
+    EXPECT_EQ(written(), sj("名前,敬称\r\n名1,様\r\n名2,様\r\n"));
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("テキストファイルの出力が完了しました")));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("出力件数 : 2 件")));
+    (void)saveScreenshot(&window(), QStringLiteral("FileExport"));
+}
+
+TEST_F(FileExportTest, appendingAddsASecondHeaderAfterTheOldLines)
+{
+    window().rbNormal->click();
+    setItem(eiHonor);
+    window().rbAll->click();
+    window().btnExportClick();
+    // Second run: keep the target (No), then append (No).
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDNO);
+    boxes.enqueue(IDNO);
+    window().btnExportClick();
+    const QByteArray once = sj("敬称\r\n") + sj("様\r\n").repeated(6);
+    EXPECT_EQ(written(), once + once);
+}
+
+TEST_F(FileExportTest, aFailedWriteIsReportedAndNeverCalledDone)
+{
+    window().rbNormal->click();
+    setItem(eiName);
+    window().rbAll->click();
+    SafeFile::setFailureHook([](SafeFile::Step step) { return step == SafeFile::Step::RenameTemporary; });
+    window().btnExportClick();
+    SafeFile::setFailureHook({});
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("ファイルに出力できませんでした")));
+    for (const TMessageBoxRequest &box : boxes.shown())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("完了しました")));
+    EXPECT_FALSE(QFile::exists(target));
+}
+
+TEST_F(FileExportTest, anEmptyLayoutAsksForItems)
+{
+    window().btnExportClick();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("出力する項目をセットしてください  "));
+}
+
+TEST_F(FileExportTest, aSuccessfulRunStoresTheLayoutForTheNextWindow)
+{
+    window().rbNormal->click();
+    setItem(eiName);
+    window().sgDest->selectRow(0);
+    window().sgSrc->selectRow(eiHonor);
+    window().JoinItem();
+    setItem(eiTel);
+    window().rbAll->click();
+    window().btnExportClick();
+    delete FileExport;
+    TFileExport &again = window();
+    EXPECT_EQ(again.Layout().ToKeys(), (QStringList{QStringLiteral("21,23"), QStringLiteral("3")}));
+    EXPECT_EQ(again.DataSelect(), 2);
+    EXPECT_EQ(again.FileNormal(), target);
+}
+
+TEST_F(FileExportTest, newKeywordNamesReachTheCatalogueAndTheLayout)
+{
+    setItem(eiKeyword1);
+    const QString saved = KeywordNames[1];
+    KeywordNames[1] = QStringLiteral("趣味");
+    NotifyRowWindows("UpdateKeywordNames");
+    KeywordNames[1] = saved;
+    EXPECT_EQ(window().sgSrc->item(eiKeyword1, 0)->text(), QStringLiteral("趣味"));
+    EXPECT_EQ(window().sgDest->item(0, 1)->text(), QStringLiteral("趣味"));
+}
+
+} // namespace
