@@ -63,6 +63,13 @@ public:
     TScreenRect GetMaskDispRect() const { return m_maskDispRect; }
     // While the user drags the mask frame on screen.
     void SetMaskRect(const TScreenRect &DisplayRect);
+    // The edge zones and the cursor of the mask frame on screen.
+    [[nodiscard]] THitZone MaskHitZone(int X, int Y) const { return HitZoneIn(m_maskDispRect, X, Y); }
+    [[nodiscard]] TItemCursor GetMaskCursor(int X, int Y) const
+    {
+        return CursorForZone(MaskHitZone(X, Y), X >= m_maskDispRect.Left && X < m_maskDispRect.Right &&
+                                                    Y >= m_maskDispRect.Top && Y < m_maskDispRect.Bottom);
+    }
     // Relative to the item's print rectangle, in printer dots.
     QRect GetMaskPrintRect() const { return m_maskPrintRect; }
     bool IsMaskRotate180() const { return m_maskRotate180; }

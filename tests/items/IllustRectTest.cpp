@@ -340,3 +340,99 @@ TEST(MaskShapes, BrokenFilesNameTheFault)
     EXPECT_THROW(LoadMaskFiles(QStringLiteral("/nonexistent/masks.txt")), EMaskShapeError);
     EXPECT_EQ(MaskFileCount(), 0);
 }
+
+TEST_F(IllustRect, MaskFrameHasItsOwnEdgeZonesAndCursors)
+{
+    TIllustRect item;
+    item.SetZoom(1);
+    item.SetRect({0, 0, 200, 100});
+    item.SetMaskRect({50, 20, 150, 80});
+    struct Case {
+        int x, y;
+        TItemCursor cursor;
+    } cases[] = {
+        {50, 20, TItemCursor::SizeNWSE}, {149, 79, TItemCursor::SizeNWSE}, {100, 20, TItemCursor::SizeNS},
+        {50, 50, TItemCursor::SizeWE},   {90, 60, TItemCursor::Move},       {10, 10, TItemCursor::Default},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(item.GetMaskCursor(c.x, c.y), c.cursor) << c.x << "," << c.y;
+    EXPECT_EQ(item.MaskHitZone(0, 0).x, THitZoneX::None);
+}
+
+TEST_F(IllustRect, TurnedMaskShowsTheSameOnPaperAsOnScreen)
+{
+    QPainterPath top;
+    top.addRect(0, 0, 1, 0.5);
+    SetMaskFiles({{1, QStringLiteral("top"), top}});
+    TIllustRect source;
+    source.SetRect({0, 0, 16, 16});
+    QImage blue(10, 10, QImage::Format_RGB888);
+    blue.fill(Qt::blue);
+    source.SetPicture(blue);
+    source.SetMask(0);
+    QByteArray bytes = saved(source);
+    bytes[bytes.size() - 1] = 1; // the mask's half turn, only ever read from files
+    TIllustRect item;
+    load(item, bytes);
+    ASSERT_TRUE(item.IsMaskRotate180());
+    item.SetZoom(1);
+    QImage screen(16, 16, QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    {
+        QPainter p(&screen);
+        item.Draw(p, 0, 0);
+    }
+    EXPECT_EQ(screen.pixelColor(8, 2), QColor(Qt::white));
+    EXPECT_EQ(screen.pixelColor(8, 13), QColor(Qt::blue));
+    item.CalcPrintRect({}, TPrinterGeometry{}, true);
+    QImage page(100, 100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter p(&page);
+        item.Print(p, 0, 0);
+    }
+    EXPECT_EQ(page.pixelColor(50, 10), QColor(Qt::white));
+    EXPECT_EQ(page.pixelColor(50, 90), QColor(Qt::blue));
+}
+
+TEST_F(IllustRect, TransparentColourLeavesTheBackgroundShowing)
+{
+    TIllustRect item;
+    item.SetZoom(1);
+    item.SetRect({0, 0, 20, 10});
+    QImage img(2, 1, QImage::Format_RGB888);
+    img.setPixelColor(0, 0, Qt::red);
+    img.setPixelColor(1, 0, Qt::white);
+    item.SetPicture(img);
+    item.SetTransparentColor(0xFFFFFF);
+    QImage canvas(20, 10, QImage::Format_RGB32);
+    canvas.fill(Qt::green);
+    {
+        QPainter p(&canvas);
+        item.Draw(p, 0, 0);
+    }
+    EXPECT_EQ(canvas.pixelColor(3, 5), QColor(Qt::red));
+    EXPECT_EQ(canvas.pixelColor(16, 5), QColor(Qt::green));
+    // A new picture drops the colour: it belonged to the old one.
+    item.SetPicture(img);
+    EXPECT_EQ(item.GetTransparentColor(), TIllustRect::NoColor);
+}
+
+TEST_F(IllustRect, AssignCopiesAllButSmoothing)
+{
+    TIllustRect source;
+    source.SetRect({1, 2, 41, 32});
+    const QByteArray bytes = jpeg(picture(8, 8));
+    source.SetPicture(QImage::fromData(bytes), bytes);
+    source.Rotate(1);
+    source.SetMask(5);
+    source.SetResolution(144);
+    source.SetLimitedPrinter(true);
+    source.SetSmoothStretch(true);
+    TIllustRect copy;
+    copy.Assign(source);
+    EXPECT_TRUE(sameBytes(saved(copy), saved(source)));
+    EXPECT_TRUE(copy.HasMaskShape());
+    EXPECT_TRUE(copy.IsLimitedPrinter());
+    EXPECT_FALSE(copy.IsSmoothStretch());
+}
