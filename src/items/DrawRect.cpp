@@ -120,10 +120,14 @@ bool TDrawRect::PtInRect(int X, int Y) const
 
 THitZone TDrawRect::HitZone(int X, int Y) const
 {
+    return HitZoneIn(m_dispRect, X, Y);
+}
+
+THitZone HitZoneIn(const TScreenRect &r, int X, int Y)
+{
     // Tested in the order near edge, middle, far edge, so that on a box
     // narrower than 7 pixels the near edge wins.
     const auto near = [](int v, int at) { return at - 3 <= v && v <= at + 3; };
-    const TScreenRect &r = m_dispRect;
     THitZone z;
     if (near(X, r.Left))
         z.x = THitZoneX::Left;
@@ -142,7 +146,11 @@ THitZone TDrawRect::HitZone(int X, int Y) const
 
 TItemCursor TDrawRect::GetCursor(int X, int Y) const
 {
-    const THitZone z = HitZone(X, Y);
+    return CursorForZone(HitZone(X, Y), PtInRect(X, Y));
+}
+
+TItemCursor CursorForZone(THitZone z, bool Inside)
+{
     switch (z.x) {
     case THitZoneX::Left:
         if (z.y == THitZoneY::Top)
@@ -167,7 +175,7 @@ TItemCursor TDrawRect::GetCursor(int X, int Y) const
     case THitZoneX::None:
         break;
     }
-    return PtInRect(X, Y) ? TItemCursor::Move : TItemCursor::Default;
+    return Inside ? TItemCursor::Move : TItemCursor::Default;
 }
 
 QString NormalizeNameSpace(const QString &Name)

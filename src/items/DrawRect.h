@@ -125,6 +125,13 @@ protected:
     bool m_visible = true;
 };
 
+// The edge zones of a screen rectangle (3 pixels around each edge and the
+// middle), and the cursor a zone asks for; Inside: the point lies in the
+// rectangle. Items with a second rectangle to drag (the picture's mask) use
+// them on that rectangle.
+[[nodiscard]] THitZone HitZoneIn(const TScreenRect &R, int X, int Y);
+[[nodiscard]] TItemCursor CursorForZone(THitZone Zone, bool Inside);
+
 // Makes the separator between family and given name one half-width space:
 // the first full-width space becomes one, and the spaces of either width that
 // follow it are dropped. A name without any space comes back with one
