@@ -9,6 +9,7 @@
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
+#include "editors/PrintEditors.h"
 #include "exchange/FImport.h"
 #include "platform/Folders.h"
 #include "util/Application.h"
@@ -45,6 +46,7 @@ int main(int argc, char **argv)
 
     // The main list reaches the import window through its opener.
     RegisterFileImport();
+    RegisterPrintEditors();
 
     TInstanceLock instance;
     TInstanceCheck instanceCheck = TInstanceCheck::Acquired;

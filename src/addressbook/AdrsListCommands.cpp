@@ -99,6 +99,7 @@ void TAddressList::actBatchChangeExecute()
 }
 
 TFileImportOpener FileImportOpener;
+TPrintEditorOpener PrintEditorOpener;
 
 void TAddressList::actImportFileExecute()
 {
