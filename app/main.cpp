@@ -9,6 +9,7 @@
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
+#include "editors/PrintData.h"
 #include "editors/PrintEditors.h"
 #include "exchange/FImport.h"
 #include "platform/Folders.h"
@@ -90,6 +91,7 @@ int main(int argc, char **argv)
     parts.closeManual = [] { CloseManual(); };
     parts.freeManual = [] { FreeManual(); };
     parts.createDataModule = [] { DMMurven19 = new TDMMurven19; };
+    parts.freeItemCopyStream = [] { FreeItemCopyStream(); };
     parts.freeDataModule = [] { FreeDataModule(); };
     parts.askPassword = [] {
         TInputPassword dialog;

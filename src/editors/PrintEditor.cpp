@@ -5,12 +5,14 @@
 #include "dialogs/LytFmt.h"
 #include "editors/EditorHost.h"
 #include "editors/PageView.h"
+#include "editors/PrintData.h"
 #include "items/MetaRect.h"
 #include "util/MsgBoxPos.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -44,6 +46,11 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
         return dialog.exec() == QDialog::Accepted;
     };
     ExecPreview = [](QDialog &Dialog) { Dialog.exec(); };
+    ExecFileDialog = [this](bool Save) {
+        const QString filter = QStringLiteral("印刷データ (*.mpd)");
+        return Save ? QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), m_fileName, filter)
+                    : QFileDialog::getOpenFileName(this, QStringLiteral("開く"), m_fileName, filter);
+    };
 
     sbxPage = new QScrollArea(this);
     sbxPage->setObjectName(QStringLiteral("sbxPage"));
@@ -71,6 +78,11 @@ void TPrintEditor::CreateActions()
         addAction(Action);
     };
     make(actNew, "actNew", QStringLiteral("新規作成(&N)..."), QKeySequence(Qt::CTRL | Qt::Key_N));
+    make(actOpen, "actOpen", QStringLiteral("開く(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    make(actSave, "actSave", QStringLiteral("上書き保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    make(actSaveAs, "actSaveAs", QStringLiteral("名前を付けて保存(&A)..."), {});
+    make(actCopy, "actCopy", QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
+    make(actPaste, "actPaste", QStringLiteral("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
     make(actPrint, "actPrint", QStringLiteral("印刷(&P)..."), QKeySequence(Qt::CTRL | Qt::Key_P));
     make(actPreview, "actPreview", QStringLiteral("印刷プレビュー(&V)..."), {});
     make(actClose, "actClose", QStringLiteral("閉じる(&X)"), {});
@@ -80,6 +92,25 @@ void TPrintEditor::CreateActions()
     make(actZoomOut, "actZoomOut", QStringLiteral("縮小(&O)"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
     connect(actNew, &QAction::triggered, this, &TPrintEditor::actNewExecute);
     connect(actPrint, &QAction::triggered, this, &TPrintEditor::actPrintExecute);
+    connect(actOpen, &QAction::triggered, this, [this] {
+        const QString path = ExecFileDialog(false);
+        if (!path.isEmpty())
+            (void)OpenFile(path);
+    });
+    auto saveAs = [this] {
+        const QString path = ExecFileDialog(true);
+        if (!path.isEmpty())
+            (void)SaveFile(path);
+    };
+    connect(actSave, &QAction::triggered, this, [this, saveAs] {
+        if (m_fileName.isEmpty())
+            saveAs();
+        else
+            (void)SaveFile(m_fileName);
+    });
+    connect(actSaveAs, &QAction::triggered, this, saveAs);
+    connect(actCopy, &QAction::triggered, this, &TPrintEditor::CopySelected);
+    connect(actPaste, &QAction::triggered, this, [this] { (void)Paste(); });
     connect(actPreview, &QAction::triggered, this, &TPrintEditor::actPreviewExecute);
     connect(actClose, &QAction::triggered, this, &QWidget::close);
     connect(actUndo, &QAction::triggered, this, [this] {
@@ -97,7 +128,7 @@ void TPrintEditor::CreateActions()
     menus->setObjectName(QStringLiteral("mnuMain"));
     QMenu *file = menus->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    file->addActions({actNew});
+    file->addActions({actNew, actOpen, actSave, actSaveAs});
     file->addSeparator();
     file->addActions({actPreview, actPrint});
     file->addSeparator();
@@ -105,6 +136,8 @@ void TPrintEditor::CreateActions()
     QMenu *edit = menus->addMenu(QStringLiteral("編集(&E)"));
     edit->setObjectName(QStringLiteral("mnuEdit"));
     edit->addActions({actUndo, actRedo});
+    edit->addSeparator();
+    edit->addActions({actCopy, actPaste});
     QMenu *view = menus->addMenu(QStringLiteral("表示(&V)"));
     view->setObjectName(QStringLiteral("mnuView"));
     view->addActions({actZoomIn, actZoomOut});
@@ -212,6 +245,66 @@ bool TPrintEditor::RunPaperDialog()
     }
     }
     return false;
+}
+
+bool TPrintEditor::OpenFile(const QString &Path)
+{
+    TLayoutDocument read;
+    QString error;
+    if (!LoadPrintData(Path, read, &error)) {
+        ShowMessageBoxAt(this, error + QStringLiteral("\r\n") + Path, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner,
+                         0, 0);
+        return false;
+    }
+    if (read.Kind != m_document.Kind) {
+        ShowMessageBoxAt(this, QStringLiteral("この印刷データはこの画面では開けません\r\n") + Path, ProductCaption(),
+                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return false;
+    }
+    m_document.FormatIndex = read.FormatIndex;
+    m_document.Format = read.Format;
+    m_document.Grid = read.Grid;
+    m_document.Detail = read.Detail;
+    m_document.Items = std::move(read.Items);
+    m_document.ItemRoles = std::move(read.ItemRoles);
+    m_fileName = Path;
+    m_undo.Clear();
+    pbxPage->SetSelected(-1);
+    MergeCurrentRecord();
+    UpdateActions();
+    return true;
+}
+
+bool TPrintEditor::SaveFile(const QString &Path)
+{
+    QString error;
+    if (!SavePrintData(Path, m_document, &error)) {
+        ShowMessageBoxAt(this, QStringLiteral("印刷データを保存できませんでした\r\n") + error, ProductCaption(),
+                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return false;
+    }
+    m_fileName = Path;
+    return true;
+}
+
+void TPrintEditor::CopySelected()
+{
+    if (pbxPage->Selected() >= 0)
+        CopyPrintItems(m_document, {pbxPage->Selected()});
+}
+
+bool TPrintEditor::Paste()
+{
+    // Pasted items stand a little below and right of the copied ones.
+    constexpr int shift = 8;
+    const int added = PastePrintItems(m_document, shift);
+    if (added == 0)
+        return false;
+    m_undo.Clear();
+    MergeCurrentRecord();
+    pbxPage->SetSelected(int(m_document.Items.size()) - 1);
+    UpdateActions();
+    return true;
 }
 
 void TPrintEditor::actNewExecute()

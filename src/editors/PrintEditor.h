@@ -52,6 +52,17 @@ public:
     // current record.
     [[nodiscard]] virtual bool MergesSender() const { return false; }
 
+    // Opens a print-data file; a refused file is named to the user with its
+    // reason and the layout shown stays.
+    [[nodiscard]] bool OpenFile(const QString &Path);
+    // Saves to Path (temporary file, then renamed over the old one).
+    [[nodiscard]] bool SaveFile(const QString &Path);
+    [[nodiscard]] const QString &FileName() const { return m_fileName; }
+    // Copies the selected item to the editors' shared copy store; pastes it
+    // back slightly moved, as a new selected item.
+    void CopySelected();
+    [[nodiscard]] bool Paste();
+
     // Prints the host's selected records (taken now, before the run) onto
     // Printer with the options the wizard gives. False with a reason.
     [[nodiscard]] bool PrintSelected(QPrinter &Printer, QString *Error);
@@ -64,6 +75,8 @@ public:
     std::function<void(QDialog &)> ExecPreview;
     // The print wizard; empty: one copy of each record from the first cell.
     std::function<bool(TPrintOptions &)> PrintWizard;
+    // The file to open (Save false) or save to (Save true); empty: cancelled.
+    std::function<QString(bool Save)> ExecFileDialog;
 
 signals:
     // The layout, the merged record or the items changed.
@@ -76,6 +89,11 @@ protected:
     [[nodiscard]] TEditorHost &Host() const { return m_host; }
 
     QAction *actNew = nullptr;
+    QAction *actOpen = nullptr;
+    QAction *actSave = nullptr;
+    QAction *actSaveAs = nullptr;
+    QAction *actCopy = nullptr;
+    QAction *actPaste = nullptr;
     QAction *actPrint = nullptr;
     QAction *actPreview = nullptr;
     QAction *actUndo = nullptr;
@@ -101,6 +119,7 @@ private:
     TLayoutDocument m_document;
     TUndoList m_undo;
     TPrintOptions m_options;
+    QString m_fileName;
     QScrollArea *sbxPage = nullptr;
     TPageView *pbxPage = nullptr;
     QComboBox *cbxZoom = nullptr;
