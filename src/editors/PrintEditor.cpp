@@ -12,11 +12,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
@@ -341,7 +343,20 @@ bool TPrintEditor::PrintSelected(QPrinter &Printer, QString *Error)
     TPrintLoop loop(m_document, RecordSource());
     if (!MergesSender())
         loop.Sender = m_host.SenderRecord();
+    // A long run shows its progress after a moment and can be stopped; the
+    // dialog is modal to the editor, so nothing changes the layout meanwhile.
+    QProgressDialog progress(QStringLiteral("印刷しています..."), QStringLiteral("中止"), 0, 0, this);
+    progress.setObjectName(QStringLiteral("PrintProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(1000);
+    loop.Progress = [&progress](int Done, int Total) {
+        progress.setMaximum(Total);
+        progress.setValue(Done);
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    };
     const bool done = loop.Run(Printer, recNos, m_options, Error);
+    progress.reset();
     // The loop laid the items out for the printer; the page view gets its
     // own layout and the current record back.
     MergeCurrentRecord();
