@@ -255,7 +255,9 @@ void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TA
             }
             c->SetText(line);
         }
-        item->Rebuild(true);
+        // Only the items whose content changed lay themselves out again (the
+        // sender block stays as it is from record to record).
+        item->Rebuild(false);
     }
 }
 
