@@ -9,6 +9,8 @@
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
+#include "editors/PrintData.h"
+#include "editors/PrintEditors.h"
 #include "exchange/FExport.h"
 #include "exchange/FImport.h"
 #include "exchange/ListPrt.h"
@@ -49,6 +51,7 @@ int main(int argc, char **argv)
     RegisterFileImport();
     RegisterListPrint();
     RegisterFileExport();
+    RegisterPrintEditors();
 
     TInstanceLock instance;
     TInstanceCheck instanceCheck = TInstanceCheck::Acquired;
@@ -92,6 +95,7 @@ int main(int argc, char **argv)
     parts.closeManual = [] { CloseManual(); };
     parts.freeManual = [] { FreeManual(); };
     parts.createDataModule = [] { DMMurven19 = new TDMMurven19; };
+    parts.freeItemCopyStream = [] { FreeItemCopyStream(); };
     parts.freeDataModule = [] { FreeDataModule(); };
     parts.askPassword = [] {
         TInputPassword dialog;

@@ -293,13 +293,13 @@ void TAddressList::CreateActions()
         {&actReload, "actReload", QStringLiteral("一覧の再表示(&R)"), QKeySequence(Qt::Key_F5),
          QStringLiteral("アドレス帳の一覧を表示し直します"), true, false},
         {&actLayoutPrint, "actLayoutPrint", QStringLiteral("宛名印刷(&A)..."), none, QStringLiteral("宛名印刷をします"),
-         false, false},
+         true, false},
         {&actLabelPrint, "actLabelPrint", QStringLiteral("ラベル印刷(&B)..."), none,
-         QStringLiteral("ラベル印刷をします"), false, false},
+         QStringLiteral("ラベル印刷をします"), true, false},
         {&actCardPrint, "actCardPrint", QStringLiteral("名刺印刷(&C)..."), none, QStringLiteral("名刺印刷をします"),
-         false, false},
+         true, false},
         {&actDesignPrint, "actDesignPrint", QStringLiteral("文面印刷(&D)..."), none, QStringLiteral("文面印刷をします"),
-         false, false},
+         true, false},
         {&actListPrint, "actListPrint", QStringLiteral("一覧表印刷(&L)..."), none,
          QStringLiteral("アドレス帳データの一覧を印刷します"), true, true},
         {&actEnvironment, "actEnvironment", QStringLiteral("環境設定(&E)..."), QKeySequence(Qt::CTRL | Qt::Key_E),
@@ -386,6 +386,10 @@ void TAddressList::CreateActions()
     connect(actBatchChange, &QAction::triggered, this, [this] { actBatchChangeExecute(); });
     connect(actImportFile, &QAction::triggered, this, [this] { actImportFileExecute(); });
     connect(actListPrint, &QAction::triggered, this, [this] { actListPrintExecute(); });
+    connect(actLayoutPrint, &QAction::triggered, this, [this] { OpenPrintEditor(TPrintEditorKind::AddressSide); });
+    connect(actLabelPrint, &QAction::triggered, this, [this] { OpenPrintEditor(TPrintEditorKind::Label); });
+    connect(actCardPrint, &QAction::triggered, this, [this] { OpenPrintEditor(TPrintEditorKind::Card); });
+    connect(actDesignPrint, &QAction::triggered, this, [this] { OpenPrintEditor(TPrintEditorKind::Design); });
     connect(actBackup, &QAction::triggered, this, [this] { actBackupExecute(); });
     connect(actRestore, &QAction::triggered, this, [this] { actRestoreExecute(); });
     connect(actOptimize, &QAction::triggered, this, [this] { actOptimizeExecute(); });
@@ -738,9 +742,76 @@ bool TAddressList::CloseChildWindows()
 
 bool TAddressList::ClosePrintEditors(int Keep)
 {
-    Q_UNUSED(Keep);
-    // No print editor exists yet.
+    // A closed editor frees itself later; it is forgotten at once so that
+    // a print command opening another one never finds it.
+    auto closeEditor = [](QPointer<QWidget> &Editor) {
+        if (!Editor)
+            return true;
+        if (!Editor->close())
+            return false;
+        Editor = nullptr;
+        return true;
+    };
+    auto *label = dynamic_cast<TPrintEditorNotice *>(m_labelForm.data());
+    const bool cardMode = label && label->IsCardMode();
+    if (Keep != 1 && !closeEditor(m_layoutForm))
+        return false;
+    if (!cardMode && Keep != 2 && !closeEditor(m_labelForm))
+        return false;
+    if (cardMode && Keep != 3 && !closeEditor(m_labelForm))
+        return false;
+    if (Keep != 4 && !closeEditor(m_designForm))
+        return false;
     return true;
+}
+
+QWidget *TAddressList::PrintEditor(TPrintEditorKind Kind) const
+{
+    switch (Kind) {
+    case TPrintEditorKind::AddressSide: return m_layoutForm;
+    case TPrintEditorKind::Label:
+    case TPrintEditorKind::Card: {
+        auto *label = dynamic_cast<TPrintEditorNotice *>(m_labelForm.data());
+        const bool wanted = Kind == TPrintEditorKind::Card;
+        return label && label->IsCardMode() == wanted ? m_labelForm.data() : nullptr;
+    }
+    case TPrintEditorKind::Design: return m_designForm;
+    }
+    return nullptr;
+}
+
+void TAddressList::OpenPrintEditor(TPrintEditorKind Kind)
+{
+    if (!PrintEditorOpener || TRecordRun::Running())
+        return;
+    if (!ClosePrintEditors(int(Kind)))
+        return;
+    QPointer<QWidget> &slot = Kind == TPrintEditorKind::AddressSide ? m_layoutForm
+                              : Kind == TPrintEditorKind::Design     ? m_designForm
+                                                                     : m_labelForm;
+    if (!slot) {
+        QWidget *editor = PrintEditorOpener(Kind, this);
+        if (!editor)
+            return;
+        // The editor frees itself when closed; the pointer then clears.
+        editor->setAttribute(Qt::WA_DeleteOnClose);
+        slot = editor;
+    }
+    if (slot->isMinimized())
+        slot->showNormal();
+    else
+        slot->show();
+    slot->raise();
+    slot->activateWindow();
+}
+
+void TAddressList::NotifyPrintEditors(const std::function<void(TPrintEditorNotice &)> &Notice) const
+{
+    // The design editor is never told.
+    for (QWidget *editor : {m_layoutForm.data(), m_labelForm.data()}) {
+        if (auto *notice = dynamic_cast<TPrintEditorNotice *>(editor))
+            Notice(*notice);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -1089,6 +1160,7 @@ void TAddressList::ViewChanged()
         repaint();
     RefreshList(false, true, false);
     SelectRow(m_model->InquiryRow(), false, true);
+    NotifyPrintEditors([](TPrintEditorNotice &Editor) { Editor.NotifyCurrentRecordChanged(); });
     emit CurrentRecordChanged();
     lvAddress->setFocus();
 }
@@ -1268,7 +1340,8 @@ void TAddressList::SelectionChanged()
         // The exports, the copy window and the list printing would take the
         // new data range here; the print editors the new current record.
         m_currentRow = first;
-        emit CurrentRecordChanged();
+        NotifyPrintEditors([](TPrintEditorNotice &Editor) { Editor.NotifyCurrentRecordChanged(); });
+    emit CurrentRecordChanged();
     }
     m_searchPos = -1;
 }
@@ -1358,11 +1431,13 @@ void TAddressList::SetInquiryIndex(int Index)
 
 void TAddressList::NotifyRecordsChanged(const QList<qint32> &RecNos)
 {
+    NotifyPrintEditors([&RecNos](TPrintEditorNotice &Editor) { Editor.NotifyRecordUpdated(RecNos); });
     emit RecordsChanged(RecNos);
 }
 
 void TAddressList::NotifyRecordsDeleted(const QList<qint32> &RecNos)
 {
+    NotifyPrintEditors([&RecNos](TPrintEditorNotice &Editor) { Editor.NotifyRecordDeleted(RecNos); });
     emit RecordsDeleted(RecNos);
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "addressbook/AdrsSch.h"
+#include "addressbook/PrintEditors.h"
 #include "widgets/RecordRun.h"
 
 #include <QDialog>
 #include <QList>
 #include <QPointer>
 #include <QPair>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -40,7 +42,8 @@ struct TAddressData;
 // outside the rows give -1, false or empty, never an error). The selection
 // lives only in the view's selection model.
 //
-// Commands whose windows do not exist yet stay in the menus, disabled.
+// Commands whose windows do not exist yet stay in the menus, disabled. The
+// print editors are opened through PrintEditorOpener (PrintEditors.h).
 class TAddressList : public QDialog
 {
     Q_OBJECT
@@ -96,7 +99,8 @@ public:
     // The row whose record the record form shows (-1 none).
     [[nodiscard]] int InquiryRow() const;
     void SetInquiryIndex(int Index);
-    // Tell the open print editors; emit RecordsChanged / RecordsDeleted.
+    // Tell the open address-side and label editors; emit RecordsChanged /
+    // RecordsDeleted.
     void NotifyRecordsChanged(const QList<qint32> &RecNos);
     void NotifyRecordsDeleted(const QList<qint32> &RecNos);
 
@@ -123,6 +127,8 @@ public:
     // Closes the print editors except the one Keep names (1 address side,
     // 2 label, 3 card, 4 design); false when one stays.
     [[nodiscard]] bool ClosePrintEditors(int Keep);
+    // The open editor of that kind (the label window only in its mode), or null.
+    [[nodiscard]] QWidget *PrintEditor(TPrintEditorKind Kind) const;
 
     // ---- What the filter, duplicate and word commands do after OK ----
     void ApplyCondition(const TNarrowDownCondition &Condition);
@@ -218,6 +224,10 @@ private:
     void actReloadExecute();
     void actEditGroupExecute();
     void actImportFileExecute();
+    // The print commands: close the other editors (asking them), then
+    // create the editor or bring the open one back.
+    void OpenPrintEditor(TPrintEditorKind Kind);
+    void NotifyPrintEditors(const std::function<void(TPrintEditorNotice &)> &Notice) const;
     void actVersionExecute();
     void actEnvironmentExecute();
     void SaveFolderSettings();
@@ -280,6 +290,10 @@ private:
     QSet<QAction *> m_unavailable;
     // Enabled only while the list has rows.
     QList<QAction *> m_rowCommands;
+
+    QPointer<QWidget> m_layoutForm;
+    QPointer<QWidget> m_labelForm; // label or card mode
+    QPointer<QWidget> m_designForm;
 
     QList<QPair<QString, qint32>> m_senders; // title, RecNo
     QString m_searchWord;

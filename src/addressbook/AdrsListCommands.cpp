@@ -131,6 +131,8 @@ void NotifyRowWindows(const char *Method)
     }
 }
 
+TPrintEditorOpener PrintEditorOpener;
+
 void TAddressList::actImportFileExecute()
 {
     if (!FileImportOpener || TRecordRun::Running())

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/Inquiry.h"
+
+#include <QList>
+
+#include <optional>
+
+// What an editor needs of the window it prints for: the record to merge
+// while editing, the records to print (taken before the run starts) and the
+// records themselves. The main list supplies it (MainListHost); tests hand
+// a fake, so an editor is tested without the main list.
+class TEditorHost
+{
+public:
+    virtual ~TEditorHost() = default;
+    // The record the editors merge (the first selected row), 0 for none.
+    [[nodiscard]] virtual qint32 CurrentRecNo() const = 0;
+    // The selected rows' records, in row order.
+    [[nodiscard]] virtual QList<qint32> SelectedRecNos() const = 0;
+    // The record, or nothing when the book no longer holds it. Quiet.
+    [[nodiscard]] virtual std::optional<TAddressData> ReadRecord(qint32 RecNo) const = 0;
+    // The sender the card and sender modes merge, or nothing.
+    [[nodiscard]] virtual std::optional<TAddressData> SenderRecord() const = 0;
+};
+
+// The host over the program-wide main list window and its open book; null
+// records while either is missing.
+TEditorHost &MainListHost();

@@ -1,0 +1,284 @@
+#include "editors/LayoutDoc.h"
+
+#include "core/Inquiry.h"
+#include "items/AddressRect.h"
+#include "items/CorpRect.h"
+#include "items/MetaRect.h"
+#include "items/NameRect.h"
+#include "items/PosRect.h"
+#include "platform/Cp932.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+QString text(const auto &Field)
+{
+    return Cp932::decode(Field.Bytes()).trimmed();
+}
+
+TPageRect pageRect(const TFrameRect &R)
+{
+    return {R.Left, R.Top, R.Right, R.Bottom};
+}
+
+bool isPostalPaper(const TLayoutFormat &F)
+{
+    return F.PaperKind() == TPaperKind::Postcard || F.PaperKind() == TPaperKind::Envelope;
+}
+
+// What the detail set's frames hold, in the order of its roles.
+enum class TRole {
+    Postcode,
+    Address,
+    Address1,
+    Address2,
+    Company,
+    Department,
+    Post,
+    Name,
+    Joint,
+    Barcode,
+    SenderPostcode,
+    SenderAddress,
+    SenderName
+};
+
+QList<TRole> rolesOf(const TLayoutFormat &F, bool Detail)
+{
+    const bool postal = isPostalPaper(F);
+    if (!Detail) {
+        QList<TRole> roles{TRole::Postcode, TRole::Address, TRole::Name, TRole::Barcode};
+        if (postal)
+            roles << TRole::SenderPostcode << TRole::SenderAddress << TRole::SenderName;
+        return roles;
+    }
+    QList<TRole> roles{TRole::Postcode,   TRole::Address1, TRole::Address2, TRole::Company,
+                       TRole::Department, TRole::Post,     TRole::Name};
+    if (postal)
+        roles << TRole::Joint;
+    roles << TRole::Barcode;
+    if (postal)
+        roles << TRole::SenderPostcode << TRole::SenderAddress << TRole::SenderName;
+    return roles;
+}
+
+QString honorOr(const QString &Honor)
+{
+    return Honor.isEmpty() ? QStringLiteral("様") : Honor;
+}
+
+void mergeName(TNameRect &Item, const TAddressData *Record, bool Detail)
+{
+    if (!Record) {
+        Item.SetName({});
+        Item.SetHonor({});
+        Item.SetCorp({});
+        Item.SetJointCount(0);
+        return;
+    }
+    const bool company = Record->PrivCorp && !Detail;
+    Item.SetNameKind(company ? 2 : 1);
+    Item.SetName(text(Record->NameKanji));
+    Item.SetHonor(Item.IsSender() ? QString() : honorOr(text(Record->Honor)));
+    Item.SetShowHonor(!Item.IsSender());
+    if (company) {
+        Item.SetCorp(text(Record->CorpKanji));
+        Item.SetDptmnt(0, text(Record->Dptmnt));
+        Item.SetPost(text(Record->Post));
+    } else {
+        Item.SetCorp({});
+    }
+    const std::array joints{&Record->Joint1, &Record->Joint2, &Record->Joint3, &Record->Joint4, &Record->Joint5};
+    const std::array honors{&Record->JointHonor1, &Record->JointHonor2, &Record->JointHonor3, &Record->JointHonor4,
+                            &Record->JointHonor5};
+    const std::array prints{Record->JointPrint1, Record->JointPrint2, Record->JointPrint3, Record->JointPrint4,
+                            Record->JointPrint5};
+    QList<std::pair<QString, QString>> shown;
+    if (!Item.IsSender() && Record->JointPrint) {
+        for (size_t i = 0; i < joints.size(); ++i)
+            if (prints[i] && !joints[i]->IsEmpty())
+                shown.append({text(*joints[i]), honorOr(text(*honors[i]))});
+    }
+    Item.SetJointCount(int(shown.size()));
+    for (int i = 0; i < shown.size(); ++i) {
+        Item.SetJointName(i, shown[i].first);
+        Item.SetJointHonor(i, shown[i].second);
+    }
+}
+
+void mergeAddress(TAddressRect &Item, const TAddressData *Record, int FirstLine, int LineCount)
+{
+    QStringList lines(3);
+    if (Record) {
+        lines[0] = text(Record->Tdfkn) + text(Record->Adrs1);
+        lines[1] = text(Record->Adrs2);
+        lines[2] = text(Record->Adrs3);
+    }
+    for (int i = 0; i < 3; ++i)
+        Item.SetAddressLine(i, i < LineCount && FirstLine + i < 3 ? lines[FirstLine + i] : QString());
+}
+
+} // namespace
+
+void TLayoutDocument::BuildDefaultItems()
+{
+    Items.clear();
+    ItemRoles.clear();
+    const TFrameSet &set = Detail ? Format.Detail : Format.Simple;
+    const QList<TRole> roles = rolesOf(Format, Detail);
+    const int count = std::clamp(set.Count, 0, kMaxFrames);
+    const bool horizontal = HorizontalWriting();
+    for (int i = 0; i < count && i < roles.size(); ++i) {
+        std::unique_ptr<TMetaRect> item;
+        const TRole role = roles[i];
+        switch (role) {
+        case TRole::Postcode:
+        case TRole::SenderPostcode: {
+            auto p = std::make_unique<TPosRect>();
+            p->SetSender(role == TRole::SenderPostcode);
+            item = std::move(p);
+            break;
+        }
+        case TRole::Address:
+        case TRole::Address1:
+        case TRole::Address2:
+        case TRole::SenderAddress: {
+            auto a = std::make_unique<TAddressRect>();
+            a->SetSender(role == TRole::SenderAddress);
+            item = std::move(a);
+            break;
+        }
+        case TRole::Name:
+        case TRole::SenderName: {
+            auto n = std::make_unique<TNameRect>();
+            n->SetSender(role == TRole::SenderName);
+            item = std::move(n);
+            break;
+        }
+        case TRole::Company:
+        case TRole::Department:
+        case TRole::Post: item = std::make_unique<TCorpRect>(); break;
+        case TRole::Joint:
+        case TRole::Barcode: continue;
+        }
+        item->SetRect(pageRect(set.Rects[size_t(i)]));
+        if (role != TRole::Postcode && role != TRole::SenderPostcode)
+            item->SetHorizontal(horizontal);
+        item->RescaleFont(TTenthMm(std::max(Format.Width, Format.Height)));
+        ItemRoles.push_back(int(role));
+        Items.push_back(std::move(item));
+    }
+}
+
+int TLayoutDocument::FrameCount() const
+{
+    return std::clamp((Detail ? Format.Detail : Format.Simple).Count, 0, kMaxFrames);
+}
+
+bool TLayoutDocument::HorizontalWriting() const
+{
+    switch (Format.PaperKind()) {
+    case TPaperKind::Postcard:
+    case TPaperKind::Envelope: return Format.Direction != 0;
+    case TPaperKind::Label: return Format.Direction == 0;
+    case TPaperKind::Card: return Format.Direction != 2;
+    }
+    return true;
+}
+
+int TLayoutDocument::CellsPerSheet() const
+{
+    if (Grid.Columns <= 0 || Grid.Rows <= 0)
+        return 1;
+    return Grid.Columns * Grid.Rows;
+}
+
+QSize TLayoutDocument::SheetSize() const
+{
+    if (CellsPerSheet() > 1 || (Grid.SheetWidth > 0 && Grid.SheetHeight > 0))
+        return QSize(Grid.SheetWidth, Grid.SheetHeight);
+    return PieceSize();
+}
+
+QSize TLayoutDocument::PiecePixels() const
+{
+    return QSize(PaperFmt::tenthsToPixels(Format.Width), PaperFmt::tenthsToPixels(Format.Height));
+}
+
+QRect TLayoutDocument::CellRect(int Cell) const
+{
+    if (Grid.Columns <= 0 || Grid.Rows <= 0)
+        return QRect(QPoint(0, 0), PieceSize());
+    return PaperFmt::cellRect(Format, Grid, Cell % Grid.Columns, Cell / Grid.Columns);
+}
+
+void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
+{
+    for (auto &item : Items) {
+        if (auto *meta = dynamic_cast<TMetaRect *>(item.get())) {
+            meta->SetReferenceDevice(Device);
+            meta->RescaleFont(TTenthMm(std::max(Format.Width, Format.Height)));
+        }
+    }
+}
+
+void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender)
+{
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        TDrawRect *item = Document.Items[i].get();
+        const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
+        if (auto *p = dynamic_cast<TPosRect *>(item)) {
+            const TAddressData *r = p->IsSender() ? Sender : Record;
+            p->SetPostcode(r ? text(r->Pos) : QString());
+        } else if (auto *a = dynamic_cast<TAddressRect *>(item)) {
+            const TAddressData *r = a->IsSender() ? Sender : Record;
+            if (role == int(TRole::Address1))
+                mergeAddress(*a, r, 0, 1);
+            else if (role == int(TRole::Address2))
+                mergeAddress(*a, r, 1, 2);
+            else
+                mergeAddress(*a, r, 0, 3);
+        } else if (auto *n = dynamic_cast<TNameRect *>(item)) {
+            mergeName(*n, n->IsSender() ? Sender : Record, Document.Detail);
+        } else if (auto *c = dynamic_cast<TCorpRect *>(item)) {
+            QString line;
+            if (Record && Record->PrivCorp) {
+                if (role == int(TRole::Company))
+                    line = text(Record->CorpKanji);
+                else if (role == int(TRole::Department))
+                    line = text(Record->Dptmnt);
+                else if (role == int(TRole::Post))
+                    line = text(Record->Post);
+            }
+            c->SetText(line);
+        }
+        // Only the items whose content changed lay themselves out again (the
+        // sender block stays as it is from record to record).
+        item->Rebuild(false);
+    }
+}
+
+void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots, TDeviceDpi Dpi, TTenthMmPoint Offset,
+                bool UpsideDown)
+{
+    Painter.save();
+    Painter.translate(OriginDots);
+    if (UpsideDown) {
+        const QSize piece = Document.PieceSize();
+        Painter.translate(TenthMmToDots(TTenthMm(piece.width()), Dpi.x),
+                          TenthMmToDots(TTenthMm(piece.height()), Dpi.y));
+        Painter.rotate(180);
+    }
+    const TPrinterGeometry geometry{Dpi, 0, 0};
+    for (auto &item : Document.Items) {
+        if (!item->IsVisible())
+            continue;
+        item->CalcPrintRect(Offset, geometry, true);
+        item->Rebuild(false);
+        item->Print(Painter, 0, 0);
+    }
+    Painter.restore();
+}

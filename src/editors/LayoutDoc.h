@@ -1,0 +1,76 @@
+#pragma once
+
+#include "dialogs/PaperFmt.h"
+#include "items/DrawRect.h"
+
+#include <QList>
+#include <QSizeF>
+
+#include <memory>
+#include <vector>
+
+struct TAddressData;
+struct TReferenceDevice;
+
+// Which editor a layout belongs to; decides how its paper is read and which
+// record its sender items take.
+enum class TLayoutKind : quint8 { AddressSide = 0, Label = 1, Card = 2, Design = 3 };
+
+// One layout as the editors hold it: the paper (format record and its cell
+// grid) and the printable items on one piece, in page pixels (96 dpi) from
+// the piece's top-left corner. Painting never happens here: PaintPiece draws
+// the items of one piece onto any painter, so the editor's page view, the
+// printer, the preview and the tests share one path.
+class TLayoutDocument
+{
+public:
+    TLayoutKind Kind = TLayoutKind::AddressSide;
+    qint32 FormatIndex = 0;
+    TLayoutFormat Format;
+    TLabelGrid Grid;
+    // Simple (false) or detail (true) frame set in use.
+    bool Detail = false;
+    std::vector<std::unique_ptr<TDrawRect>> Items;
+    // The frame role of each default item (its position in the frame set's
+    // roles), so that the two address frames and the company lines of the
+    // detail set know their part of the record; -1 for an item added later.
+    std::vector<int> ItemRoles;
+
+    // Replaces the items by the fixed items of the format's frame set in
+    // the roles' order (postcode, address, name, then the sender's; the
+    // detail set adds company, department and title lines). The barcode
+    // frame is left empty: no item of that kind exists here.
+    void BuildDefaultItems();
+    // The frames of the set in use.
+    [[nodiscard]] int FrameCount() const;
+    // Horizontal writing: postcards and envelopes of direction 1 or 2, wide
+    // labels, and cards other than the tall vertical one.
+    [[nodiscard]] bool HorizontalWriting() const;
+    // Cells on one sheet (1 for a single piece per sheet).
+    [[nodiscard]] int CellsPerSheet() const;
+    // The printed sheet in 0.1 mm: the grid's sheet, or the piece itself.
+    [[nodiscard]] QSize SheetSize() const;
+    // One piece in 0.1 mm and in page pixels.
+    [[nodiscard]] QSize PieceSize() const { return QSize(Format.Width, Format.Height); }
+    [[nodiscard]] QSize PiecePixels() const;
+    // Cell (0-based, row by row) of the sheet: its rectangle in 0.1 mm on
+    // the upright sheet.
+    [[nodiscard]] QRect CellRect(int Cell) const;
+
+    // Sets every text item's reference device and rescales its font to the paper.
+    void SetReferenceDevice(const TReferenceDevice &Device);
+};
+
+// Puts a record's fields into the items: postcode, the address in three
+// lines (prefecture with line 1, line 2, line 3), the name with its
+// honorific and joint names, and the company lines. Sender items take
+// Sender; a null record empties the items it would fill (a record deleted
+// meanwhile merges as empty, never as the record shown before).
+void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender);
+
+// Draws the items of one piece at OriginDots (device dots of the painter,
+// Dpi its resolution); Offset is the user's print position correction.
+// UpsideDown turns the piece half round about its centre (postcards fed
+// the other way round).
+void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots, TDeviceDpi Dpi,
+                TTenthMmPoint Offset = {}, bool UpsideDown = false);

@@ -1,0 +1,169 @@
+#include "editors/PageView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+TPageView::TPageView(TLayoutDocument &Document, QWidget *Parent) : QWidget(Parent), m_document(Document)
+{
+    setObjectName(QStringLiteral("pbxPage"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPageView::SetZoom(double Value)
+{
+    m_zoom = std::clamp(Value, 0.25, 4.0);
+    DocumentChanged();
+}
+
+void TPageView::SetSelected(int Index)
+{
+    const int index = Index >= 0 && Index < int(m_document.Items.size()) ? Index : -1;
+    if (index == m_selected)
+        return;
+    m_selected = index;
+    update();
+    emit SelectionChanged();
+}
+
+void TPageView::DocumentChanged()
+{
+    for (auto &item : m_document.Items)
+        item->SetZoom(m_zoom);
+    if (m_selected >= int(m_document.Items.size()))
+        m_selected = -1;
+    updateGeometry();
+    resize(sizeHint());
+    update();
+}
+
+QPoint TPageView::ToScreen(QPoint PagePixel) const
+{
+    return QPoint(Margin + int(std::lround(PagePixel.x() * m_zoom)), Margin + int(std::lround(PagePixel.y() * m_zoom)));
+}
+
+QSize TPageView::sizeHint() const
+{
+    const QSize piece = m_document.PiecePixels();
+    return QSize(int(piece.width() * m_zoom) + 2 * Margin, int(piece.height() * m_zoom) + 2 * Margin);
+}
+
+void TPageView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Dark));
+    const QSize piece = m_document.PiecePixels();
+    const QRect page(Margin, Margin, int(piece.width() * m_zoom), int(piece.height() * m_zoom));
+    painter.fillRect(page, Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawRect(page.adjusted(0, 0, -1, -1));
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (auto &item : m_document.Items) {
+        if (!item->IsVisible())
+            continue;
+        item->SetZoom(m_zoom);
+        item->Draw(painter, Margin, Margin);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    // The frames of the items, so an empty item can still be found.
+    painter.setPen(QPen(QColor(160, 160, 160), 0, Qt::DotLine));
+    for (auto &item : m_document.Items) {
+        const TScreenRect r = item->GetDispRect();
+        painter.drawRect(QRect(Margin + r.Left, Margin + r.Top, r.width() - 1, r.height() - 1));
+    }
+    if (m_selected >= 0) {
+        const TScreenRect r = m_document.Items[size_t(m_selected)]->GetDispRect();
+        const QRect box(Margin + r.Left, Margin + r.Top, r.width() - 1, r.height() - 1);
+        painter.setPen(QPen(Qt::blue, 0));
+        painter.drawRect(box);
+        for (const QPoint p : {box.topLeft(), box.topRight(), box.bottomLeft(), box.bottomRight()})
+            painter.fillRect(QRect(p - QPoint(2, 2), QSize(5, 5)), Qt::blue);
+    }
+}
+
+int TPageView::itemAt(QPoint Pos) const
+{
+    // The topmost first: later items are drawn over earlier ones.
+    for (int i = int(m_document.Items.size()) - 1; i >= 0; --i) {
+        const THitZone zone = m_document.Items[size_t(i)]->HitZone(Pos.x() - Margin, Pos.y() - Margin);
+        if (zone.x != THitZoneX::None && zone.y != THitZoneY::None)
+            return i;
+    }
+    return -1;
+}
+
+void TPageView::mousePressEvent(QMouseEvent *Event)
+{
+    if (Event->button() != Qt::LeftButton)
+        return;
+    const QPoint pos = Event->position().toPoint();
+    // The selected item's handles win over an item lying above it.
+    int index = -1;
+    if (m_selected >= 0) {
+        const THitZone zone = m_document.Items[size_t(m_selected)]->HitZone(pos.x() - Margin, pos.y() - Margin);
+        if (zone.x != THitZoneX::None && zone.y != THitZoneY::None)
+            index = m_selected;
+    }
+    if (index < 0)
+        index = itemAt(pos);
+    SetSelected(index);
+    if (index < 0)
+        return;
+    TDrawRect &item = *m_document.Items[size_t(index)];
+    m_zone = item.HitZone(pos.x() - Margin, pos.y() - Margin);
+    m_pressPos = pos;
+    m_startRect = item.GetRect();
+    m_dragging = true;
+}
+
+void TPageView::mouseMoveEvent(QMouseEvent *Event)
+{
+    const QPoint pos = Event->position().toPoint();
+    if (!m_dragging) {
+        const int index = m_selected >= 0 ? m_selected : itemAt(pos);
+        if (index >= 0)
+            setCursor(toCursorShape(m_document.Items[size_t(index)]->GetCursor(pos.x() - Margin, pos.y() - Margin)));
+        else
+            unsetCursor();
+        return;
+    }
+    const int dx = int(std::lround((pos.x() - m_pressPos.x()) / m_zoom));
+    const int dy = int(std::lround((pos.y() - m_pressPos.y()) / m_zoom));
+    TPageRect r = m_startRect;
+    const bool move = m_zone.x == THitZoneX::Middle && m_zone.y == THitZoneY::Middle;
+    if (move) {
+        r.Left += dx, r.Right += dx, r.Top += dy, r.Bottom += dy;
+    } else {
+        if (m_zone.x == THitZoneX::Left)
+            r.Left = std::min(r.Left + dx, r.Right - MinItemSize);
+        if (m_zone.x == THitZoneX::Right)
+            r.Right = std::max(r.Right + dx, r.Left + MinItemSize);
+        if (m_zone.y == THitZoneY::Top)
+            r.Top = std::min(r.Top + dy, r.Bottom - MinItemSize);
+        if (m_zone.y == THitZoneY::Bottom)
+            r.Bottom = std::max(r.Bottom + dy, r.Top + MinItemSize);
+    }
+    TDrawRect &item = *m_document.Items[size_t(m_selected)];
+    if (item.GetRect() != r) {
+        item.SetRect(r);
+        update();
+    }
+}
+
+void TPageView::mouseReleaseEvent(QMouseEvent *Event)
+{
+    if (Event->button() != Qt::LeftButton || !m_dragging)
+        return;
+    m_dragging = false;
+    if (m_selected < 0)
+        return;
+    TDrawRect &item = *m_document.Items[size_t(m_selected)];
+    if (item.GetRect() != m_startRect) {
+        item.Rebuild(true);
+        update();
+        emit ItemGeometryChanged(m_selected, m_startRect, item.GetRect());
+    }
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "editors/LayoutDoc.h"
+
+#include <QWidget>
+
+// The editor's page: one piece of the layout's paper at the editor's zoom
+// with its frames and items (the items draw themselves through the same
+// calls as on the printer), the selected item outlined with its handles.
+// A press selects the topmost item under the mouse; dragging its middle
+// moves it, dragging an edge or corner resizes it. The view changes only
+// the rectangles; the owner records each finished drag for undo.
+class TPageView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TPageView(TLayoutDocument &Document, QWidget *Parent);
+
+    // Space around the page, screen pixels.
+    static constexpr int Margin = 16;
+    // Smallest width and height an item is resized to, page pixels.
+    static constexpr int MinItemSize = 8;
+
+    [[nodiscard]] double Zoom() const { return m_zoom; }
+    // Clamped to 0.25 .. 4.
+    void SetZoom(double Value);
+    // -1 when nothing is selected.
+    [[nodiscard]] int Selected() const { return m_selected; }
+    void SetSelected(int Index);
+    // Call after the document's paper or items were replaced.
+    void DocumentChanged();
+    // The screen point of a page pixel.
+    [[nodiscard]] QPoint ToScreen(QPoint PagePixel) const;
+
+    QSize sizeHint() const override;
+
+signals:
+    // A drag ended with the item's rectangle changed.
+    void ItemGeometryChanged(int Index, TPageRect Before, TPageRect After);
+    void SelectionChanged();
+
+protected:
+    void paintEvent(QPaintEvent *Event) override;
+    void mousePressEvent(QMouseEvent *Event) override;
+    void mouseMoveEvent(QMouseEvent *Event) override;
+    void mouseReleaseEvent(QMouseEvent *Event) override;
+
+private:
+    [[nodiscard]] int itemAt(QPoint Pos) const;
+
+    TLayoutDocument &m_document;
+    double m_zoom = 1.0;
+    int m_selected = -1;
+    bool m_dragging = false;
+    THitZone m_zone;
+    QPoint m_pressPos;
+    TPageRect m_startRect;
+};

@@ -1,0 +1,267 @@
+#include "editors/PrintData.h"
+
+#include "items/AddressRect.h"
+#include "items/CorpRect.h"
+#include "items/ItemStream.h"
+#include "items/NameRect.h"
+#include "items/PosRect.h"
+#include "platform/SafeFile.h"
+
+#include <QFile>
+
+namespace {
+
+constexpr char kSignature[] = "Murven PrintData";
+constexpr int kSignatureSize = 16;
+constexpr char kEndMark[] = "END.";
+
+QString damaged()
+{
+    return QStringLiteral("印刷データファイルが壊れているか、このプログラムの印刷データではありません");
+}
+
+void writeRecord(TItemWriter &Out, const TDrawRect &Item, int Role)
+{
+    TItemWriter stream;
+    Item.SaveToStream(stream);
+    Out.writeByte(PrintItemClass(Item));
+    Out.writeFlag(Item.GetKind() == TDrawRectKind::SenderPostcode || Item.GetKind() == TDrawRectKind::SenderAddress ||
+                  Item.GetKind() == TDrawRectKind::SenderName);
+    Out.writeInt32(Role);
+    Out.writeUInt32(quint32(stream.bytes().size()));
+    Out.writeBytes(stream.bytes());
+}
+
+// Reads one item record; throws EItemFormatError on any damage.
+std::unique_ptr<TDrawRect> readRecord(TItemReader &In, int &Role)
+{
+    const quint8 itemClass = In.readByte();
+    const bool sender = In.readFlag();
+    Role = In.readInt32();
+    const quint32 length = In.readUInt32();
+    if (length > quint32(In.remaining()))
+        throw EItemFormatError("item record longer than the file");
+    const QByteArray bytes = In.readBytes(qsizetype(length));
+    std::unique_ptr<TDrawRect> item = CreatePrintItem(itemClass, sender);
+    if (!item)
+        throw EItemFormatError("unknown item class");
+    TItemReader stream(bytes, In.context());
+    item->LoadFromStream(stream);
+    if (!stream.atEnd())
+        throw EItemFormatError("item stream longer than its item");
+    return item;
+}
+
+} // namespace
+
+quint8 PrintItemClass(const TDrawRect &Item)
+{
+    if (dynamic_cast<const TPosRect *>(&Item))
+        return quint8(TItemClass::Postcode);
+    if (dynamic_cast<const TAddressRect *>(&Item))
+        return quint8(TItemClass::Address);
+    if (dynamic_cast<const TNameRect *>(&Item))
+        return quint8(TItemClass::Name);
+    if (dynamic_cast<const TCorpRect *>(&Item))
+        return quint8(TItemClass::Corp);
+    return 0;
+}
+
+std::unique_ptr<TDrawRect> CreatePrintItem(quint8 Class, bool Sender)
+{
+    switch (TItemClass(Class)) {
+    case TItemClass::Postcode: {
+        auto item = std::make_unique<TPosRect>();
+        item->SetSender(Sender);
+        return item;
+    }
+    case TItemClass::Address: {
+        auto item = std::make_unique<TAddressRect>();
+        item->SetSender(Sender);
+        return item;
+    }
+    case TItemClass::Name: {
+        auto item = std::make_unique<TNameRect>();
+        item->SetSender(Sender);
+        return item;
+    }
+    case TItemClass::Corp: {
+        auto item = std::make_unique<TCorpRect>();
+        item->SetSender(Sender);
+        return item;
+    }
+    }
+    return nullptr;
+}
+
+QByteArray EncodeItemRecord(const TDrawRect &Item, int Role)
+{
+    TItemWriter out;
+    writeRecord(out, Item, Role);
+    return out.takeBytes();
+}
+
+QByteArray EncodePrintData(const TLayoutDocument &Document)
+{
+    TItemWriter out;
+    out.writeBytes(QByteArrayView(kSignature, kSignatureSize));
+    out.writeInt32(DrawRectVersion);
+    out.writeInt32(PrintDataContainerVersion);
+    out.writeByte(quint8(Document.Kind));
+    out.writeFlag(Document.Detail);
+    out.writeByte(0);
+    out.writeByte(0);
+    out.writeInt32(Document.FormatIndex);
+    const QByteArray format = PaperFmt::encode(Document.Format);
+    out.writeUInt32(quint32(format.size()));
+    out.writeBytes(format);
+    const QByteArray grid = PaperFmt::encode(Document.Grid);
+    out.writeUInt32(quint32(grid.size()));
+    out.writeBytes(grid);
+    out.writeUInt32(0); // no thumbnail yet
+    int count = 0;
+    for (const auto &item : Document.Items)
+        count += PrintItemClass(*item) != 0 ? 1 : 0;
+    out.writeInt32(count);
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        if (PrintItemClass(*Document.Items[i]) == 0)
+            continue;
+        writeRecord(out, *Document.Items[i], i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1);
+    }
+    out.writeBytes(QByteArrayView(kEndMark, 4));
+    return out.takeBytes();
+}
+
+bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *Error)
+{
+    auto fail = [Error](const QString &Reason) {
+        if (Error)
+            *Error = Reason;
+        return false;
+    };
+    if (Bytes.size() < kSignatureSize + 8 || Bytes.first(kSignatureSize) != QByteArrayView(kSignature, kSignatureSize))
+        return fail(QStringLiteral("このプログラムの印刷データファイルではありません"));
+    try {
+        TItemReader header(Bytes, {});
+        (void)header.readBytes(kSignatureSize);
+        const qint32 version = header.readInt32();
+        const qint32 container = header.readInt32();
+        if (version < 100 || version > DrawRectVersion || container != PrintDataContainerVersion)
+            return fail(QStringLiteral("この印刷データファイルは新しい版で作られたため読み込めません"));
+        TItemReader in(Bytes, {version});
+        in.seek(header.position());
+        TLayoutDocument read;
+        const quint8 kind = in.readByte();
+        if (kind > quint8(TLayoutKind::Design))
+            return fail(damaged());
+        read.Kind = TLayoutKind(kind);
+        read.Detail = in.readFlag();
+        (void)in.readByte();
+        (void)in.readByte();
+        read.FormatIndex = in.readInt32();
+        const quint32 formatSize = in.readUInt32();
+        if (formatSize != quint32(TLayoutFormat::Size))
+            return fail(damaged());
+        QString reason;
+        if (!PaperFmt::decode(in.readBytes(formatSize), read.Format, &reason))
+            return fail(damaged());
+        const quint32 gridSize = in.readUInt32();
+        if (gridSize != quint32(TLabelGrid::Size))
+            return fail(damaged());
+        read.Grid = PaperFmt::decodeGrid(in.readBytes(gridSize));
+        const quint32 thumbnail = in.readUInt32();
+        if (thumbnail > quint32(PrintDataMaxThumbnail) || thumbnail > quint32(in.remaining()))
+            return fail(damaged());
+        (void)in.readBytes(thumbnail);
+        const qint32 count = in.readCount(PrintDataMaxItems, "items");
+        for (qint32 i = 0; i < count; ++i) {
+            int role = -1;
+            read.Items.push_back(readRecord(in, role));
+            read.ItemRoles.push_back(role);
+        }
+        if (in.readBytes(4) != QByteArray(kEndMark, 4) || !in.atEnd())
+            return fail(damaged());
+        Document.Kind = read.Kind;
+        Document.Detail = read.Detail;
+        Document.FormatIndex = read.FormatIndex;
+        Document.Format = read.Format;
+        Document.Grid = read.Grid;
+        Document.Items = std::move(read.Items);
+        Document.ItemRoles = std::move(read.ItemRoles);
+        return true;
+    } catch (const EItemFormatError &) {
+        return fail(damaged());
+    }
+}
+
+bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error)
+{
+    return SafeReplaceFile(Path, EncodePrintData(Document), Error);
+}
+
+bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Error)
+{
+    RecoverSafeReplace(Path);
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (Error)
+            *Error = QStringLiteral("印刷データファイルを開けませんでした");
+        return false;
+    }
+    // Far beyond any layout: items, paper and the largest thumbnail.
+    constexpr qint64 maxFile = 16 * 1024 * 1024;
+    if (file.size() > maxFile) {
+        if (Error)
+            *Error = damaged();
+        return false;
+    }
+    return DecodePrintData(file.readAll(), Document, Error);
+}
+
+TItemCopyStream *ItemCopyStream = nullptr;
+
+void FreeItemCopyStream()
+{
+    delete ItemCopyStream;
+    ItemCopyStream = nullptr;
+}
+
+void CopyPrintItems(const TLayoutDocument &Document, const QList<int> &Indexes)
+{
+    TItemWriter out;
+    QList<int> kept;
+    for (const int index : Indexes)
+        if (index >= 0 && index < int(Document.Items.size()) && PrintItemClass(*Document.Items[size_t(index)]) != 0)
+            kept << index;
+    out.writeInt32(int(kept.size()));
+    for (const int index : kept)
+        writeRecord(out, *Document.Items[size_t(index)], -1);
+    if (!ItemCopyStream)
+        ItemCopyStream = new TItemCopyStream;
+    ItemCopyStream->Bytes = out.takeBytes();
+}
+
+int PastePrintItems(TLayoutDocument &Document, int Shift)
+{
+    if (!ItemCopyStream || ItemCopyStream->Bytes.isEmpty())
+        return 0;
+    std::vector<std::unique_ptr<TDrawRect>> pasted;
+    try {
+        TItemReader in(ItemCopyStream->Bytes, {});
+        const qint32 count = in.readCount(PrintDataMaxItems, "copied items");
+        for (qint32 i = 0; i < count; ++i) {
+            int role = -1;
+            pasted.push_back(readRecord(in, role));
+        }
+    } catch (const EItemFormatError &) {
+        return 0;
+    }
+    for (auto &item : pasted) {
+        TPageRect r = item->GetRect();
+        r.Left += Shift, r.Right += Shift, r.Top += Shift, r.Bottom += Shift;
+        item->SetRect(r);
+        Document.Items.push_back(std::move(item));
+        Document.ItemRoles.push_back(-1);
+    }
+    return int(pasted.size());
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "editors/LayoutDoc.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// The print-data file (*.mpd): one layout as the editors save it.
+//
+// All integers little-endian (the item streams' own encoding, ItemStream.h):
+//   0   16 bytes  signature "Murven PrintData"
+//   16  int32     item stream version (DrawRectVersion, 600)
+//   20  int32     container version (1)
+//   24  byte      editor kind (TLayoutKind), byte detail frame set, 2 zero
+//   28  int32     paper format index (ReadPaperFormat / ReadDesignFormat)
+//   32  uint32 n, n bytes   the paper record (TLayoutFormat, 656 bytes)
+//   ..  uint32 n, n bytes   the cell grid (TLabelGrid, 32 bytes)
+//   ..  uint32 n, n bytes   thumbnail (PNG; may be empty), at most 4 MiB
+//   ..  int32 count         items, at most MaxItems, in drawing order; each:
+//         byte class (TItemClass), byte sender, int32 frame role,
+//         uint32 n, n bytes of the item's own stream
+//   ..  4 bytes   end mark "END."
+//
+// The reader checks everything before trusting it: signature, versions,
+// every length against what remains, every count against its limit, each
+// item stream read to its exact end, the end mark and nothing after it. A
+// file failing any check is refused whole with a reason; the document is
+// only replaced after the whole file was read.
+
+inline constexpr int PrintDataContainerVersion = 1;
+inline constexpr int PrintDataMaxItems = 256;
+inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
+
+// The classes an item record names; a new item kind is one more value here
+// and one line in CreatePrintItem.
+enum class TItemClass : quint8 { Postcode = 1, Address = 2, Name = 3, Corp = 4 };
+
+// The class of an item, 0 for an item kind the file cannot hold.
+[[nodiscard]] quint8 PrintItemClass(const TDrawRect &Item);
+// A new empty item of a class; null for an unknown class.
+[[nodiscard]] std::unique_ptr<TDrawRect> CreatePrintItem(quint8 Class, bool Sender);
+
+// One item as a record (class, sender, role, length, stream) and back.
+[[nodiscard]] QByteArray EncodeItemRecord(const TDrawRect &Item, int Role);
+
+[[nodiscard]] QByteArray EncodePrintData(const TLayoutDocument &Document);
+[[nodiscard]] bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *Error);
+
+// Written to a temporary file and renamed over the old one.
+[[nodiscard]] bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error);
+// The document is untouched when the file is refused.
+[[nodiscard]] bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Error);
+
+// The editors' shared store of copied items: the item records of the last
+// copy, pasted by any editor. Created at the first copy; the main form frees
+// it at shutdown (FreeItemCopyStream).
+struct TItemCopyStream {
+    QByteArray Bytes; // int32 count, then the item records
+};
+extern TItemCopyStream *ItemCopyStream;
+void FreeItemCopyStream();
+
+// Copies the items at Indexes into ItemCopyStream (creating it).
+void CopyPrintItems(const TLayoutDocument &Document, const QList<int> &Indexes);
+// Appends copies of the stored items, each moved by Shift page pixels;
+// returns how many were added (0 when nothing was copied or the store is
+// damaged).
+int PastePrintItems(TLayoutDocument &Document, int Shift);

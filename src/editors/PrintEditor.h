@@ -1,0 +1,126 @@
+#pragma once
+
+#include "dialogs/PaperFmt.h"
+#include "editors/LayoutDoc.h"
+#include "editors/PrintLoop.h"
+#include "items/UndoList.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QDialog;
+class QPrinter;
+class QScrollArea;
+class TEditorHost;
+class TPageView;
+
+// The base of the three print editors (address side, labels and cards,
+// design): a main window with the page view and its zoom, the paper chosen
+// through the paper dialogs, the host's current record merged into the
+// items, moving and resizing items with undo, and printing the host's
+// selected records through the print loop to a printer, a PDF file or the
+// preview. The thin windows choose their paper dialog, their caption and
+// which record their items take.
+//
+// The print wizard plugs in at PrintWizard: it is handed the run's options
+// before each print and preview, and a false answer cancels the run.
+class TPrintEditor : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner);
+    ~TPrintEditor() override;
+
+    [[nodiscard]] TLayoutDocument &Document() { return m_document; }
+    [[nodiscard]] TPageView *PageView() const { return pbxPage; }
+    [[nodiscard]] TUndoList &UndoList() { return m_undo; }
+
+    // A new layout on a paper of the catalogue or the user's formats (the
+    // design editor: of the design catalogue). False, after a message, when
+    // the paper cannot be read; the layout shown stays.
+    // Quiet: no message (the default paper a new window tries).
+    [[nodiscard]] bool NewLayout(int FormatIndex, bool Quiet = false);
+    // A new layout on a paper already read (the paper dialogs' answer).
+    void SetLayout(int FormatIndex, const TLayoutFormat &Format, const TLabelGrid &Grid);
+    // Merges the record of the data side into the items again and repaints.
+    void MergeCurrentRecord();
+    // True when the items take the sender record rather than the host's
+    // current record.
+    [[nodiscard]] virtual bool MergesSender() const { return false; }
+
+    // Opens a print-data file; a refused file is named to the user with its
+    // reason and the layout shown stays.
+    [[nodiscard]] bool OpenFile(const QString &Path);
+    // Saves to Path (temporary file, then renamed over the old one).
+    [[nodiscard]] bool SaveFile(const QString &Path);
+    [[nodiscard]] const QString &FileName() const { return m_fileName; }
+    // Copies the selected item to the editors' shared copy store; pastes it
+    // back slightly moved, as a new selected item.
+    void CopySelected();
+    [[nodiscard]] bool Paste();
+
+    // Prints the host's selected records (taken now, before the run) onto
+    // Printer with the options the wizard gives. False with a reason.
+    [[nodiscard]] bool PrintSelected(QPrinter &Printer, QString *Error);
+
+    // Seams for the modal steps; tests answer them. ExecDialog runs a paper
+    // dialog (exec by default); ExecPrintDialog the printer choice
+    // (QPrintDialog); ExecPreview the preview (QPrintPreviewDialog).
+    std::function<int(QDialog &)> ExecDialog;
+    std::function<bool(QPrinter &)> ExecPrintDialog;
+    std::function<void(QDialog &)> ExecPreview;
+    // The print wizard; empty: one copy of each record from the first cell.
+    std::function<bool(TPrintOptions &)> PrintWizard;
+    // The file to open (Save false) or save to (Save true); empty: cancelled.
+    std::function<QString(bool Save)> ExecFileDialog;
+
+signals:
+    // The layout, the merged record or the items changed.
+    void LayoutChanged();
+
+protected:
+    // Runs the editor's own paper dialog; false on cancel.
+    [[nodiscard]] virtual bool RunPaperDialog();
+    void closeEvent(QCloseEvent *Event) override;
+    [[nodiscard]] TEditorHost &Host() const { return m_host; }
+
+    QAction *actNew = nullptr;
+    QAction *actOpen = nullptr;
+    QAction *actSave = nullptr;
+    QAction *actSaveAs = nullptr;
+    QAction *actCopy = nullptr;
+    QAction *actPaste = nullptr;
+    QAction *actPrint = nullptr;
+    QAction *actPreview = nullptr;
+    QAction *actUndo = nullptr;
+    QAction *actRedo = nullptr;
+    QAction *actZoomIn = nullptr;
+    QAction *actZoomOut = nullptr;
+    QAction *actClose = nullptr;
+
+private:
+    void CreateActions();
+    void actNewExecute();
+    void actPrintExecute();
+    void actPreviewExecute();
+    void UpdateActions();
+    void SetZoom(double Zoom);
+    void ItemGeometryChanged(int Index, TPageRect Before, TPageRect After);
+    void UndoRedo(TUndoKind Kind, TUndoData &Data, bool Redo);
+    [[nodiscard]] bool PrepareOptions(TPrintOptions &Options);
+    [[nodiscard]] TRecordSource RecordSource() const;
+
+    TLayoutKind m_kind;
+    TEditorHost &m_host;
+    TLayoutDocument m_document;
+    TUndoList m_undo;
+    TPrintOptions m_options;
+    QString m_fileName;
+    QScrollArea *sbxPage = nullptr;
+    TPageView *pbxPage = nullptr;
+    QComboBox *cbxZoom = nullptr;
+};

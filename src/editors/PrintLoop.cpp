@@ -1,0 +1,182 @@
+#include "editors/PrintLoop.h"
+
+#include "core/Inquiry.h"
+#include "items/MetaRect.h"
+#include "platform/Table.h"
+
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+
+#include <algorithm>
+
+QList<TPiecePlace> PlanPieces(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
+{
+    QList<TPiecePlace> places;
+    const int cells = std::max(1, CellsPerSheet);
+    const int first = std::clamp(Options.FirstCell, 1, cells) - 1;
+    const int prints = std::max(1, Options.PrintsPerRecord);
+    const int copies = std::max(1, Options.Copies);
+    if (RecordCount <= 0)
+        return places;
+    int sheet = 0;
+    for (int copy = 0; copy < copies; ++copy) {
+        int cell = first;
+        for (int record = 0; record < RecordCount; ++record) {
+            for (int p = 0; p < prints; ++p) {
+                if (cell == cells) {
+                    cell = 0;
+                    ++sheet;
+                }
+                places.append({sheet, cell, record});
+                ++cell;
+            }
+        }
+        ++sheet;
+    }
+    return places;
+}
+
+int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
+{
+    const QList<TPiecePlace> places = PlanPieces(RecordCount, CellsPerSheet, Options);
+    return places.isEmpty() ? 0 : places.last().Sheet + 1;
+}
+
+TRecordSource TableRecordSource(TTable &Table)
+{
+    return [&Table](qint32 RecNo) -> std::optional<TAddressData> {
+        Table.SetIndexName(QString());
+        if (!Table.Active() || !Table.FindKey({QVariant(RecNo)}))
+            return std::nullopt;
+        TAddressData data;
+        if (!ReadAddressData(Table, RecNo, data, nullptr))
+            return std::nullopt;
+        return data;
+    };
+}
+
+void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document)
+{
+    const QSize sheet = Document.SheetSize();
+    const QPageSize size(QSizeF(sheet.width() / 10.0, sheet.height() / 10.0), QPageSize::Millimeter, QString(),
+                         QPageSize::ExactMatch);
+    Device.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+}
+
+TPrintLoop::TPrintLoop(TLayoutDocument &Document, TRecordSource Source)
+    : m_document(Document), m_source(std::move(Source))
+{}
+
+void TPrintLoop::paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TPrintOptions &Options)
+{
+    const QRect cell = m_document.CellRect(Cell);
+    const QSize piece = m_document.PieceSize();
+    Painter.save();
+    Painter.translate(TenthMmToDots(TTenthMm(cell.left()), Dpi.x), TenthMmToDots(TTenthMm(cell.top()), Dpi.y));
+    // A piece laid on its side on the sheet: its top edge runs down the
+    // cell's right edge.
+    if (cell.width() != piece.width() && cell.width() == piece.height()) {
+        Painter.translate(TenthMmToDots(TTenthMm(cell.width()), Dpi.x), 0);
+        Painter.rotate(90);
+    }
+    PaintPiece(Painter, m_document, {}, Dpi, Options.Offset, Options.UpsideDown);
+    Painter.restore();
+}
+
+bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, const TPrintOptions &Options,
+                     QString *Error)
+{
+    m_pages = 0;
+    if (RecNos.isEmpty()) {
+        if (Error)
+            *Error = QStringLiteral("印刷するデータがありません");
+        return false;
+    }
+    const int resolution = Device.logicalDpiX() > 0 ? Device.logicalDpiX() : 300;
+    const TDeviceDpi dpi{resolution, Device.logicalDpiY() > 0 ? Device.logicalDpiY() : resolution};
+    QPainter painter;
+    if (!painter.begin(&Device)) {
+        if (Error)
+            *Error = QStringLiteral("プリンタを開けませんでした");
+        return false;
+    }
+    const bool done = runOn(
+        painter, [&Device] { return Device.newPage(); }, dpi, RecNos, Options, Error);
+    // Ending the painter writes the file; a PDF that cannot be finished is
+    // a failed run, not a printed one.
+    if (!painter.end() && done) {
+        if (Error)
+            *Error = QStringLiteral("印刷データを書き込めませんでした");
+        return false;
+    }
+    return done;
+}
+
+bool TPrintLoop::RunToImages(TDeviceDpi Dpi, const QList<qint32> &RecNos, const TPrintOptions &Options,
+                             QList<QImage> &Pages, QString *Error)
+{
+    m_pages = 0;
+    Pages.clear();
+    if (RecNos.isEmpty()) {
+        if (Error)
+            *Error = QStringLiteral("印刷するデータがありません");
+        return false;
+    }
+    const QSize sheet = m_document.SheetSize();
+    const QSize pixels(TenthMmToDots(TTenthMm(sheet.width()), Dpi.x), TenthMmToDots(TTenthMm(sheet.height()), Dpi.y));
+    auto blank = [&] {
+        QImage page(pixels, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        page.setDotsPerMeterX(qRound(Dpi.x / 0.0254));
+        page.setDotsPerMeterY(qRound(Dpi.y / 0.0254));
+        return page;
+    };
+    Pages.append(blank());
+    QPainter painter(&Pages.last());
+    auto newPage = [&] {
+        painter.end();
+        Pages.append(blank());
+        return painter.begin(&Pages.last());
+    };
+    const bool done = runOn(painter, newPage, Dpi, RecNos, Options, Error);
+    painter.end();
+    return done;
+}
+
+bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, TDeviceDpi Dpi,
+                       const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error)
+{
+    const QList<TPiecePlace> places = PlanPieces(int(RecNos.size()), m_document.CellsPerSheet(), Options);
+    m_document.SetReferenceDevice(TReferenceDevice::printer(Dpi));
+    Painter.setRenderHint(QPainter::Antialiasing);
+    m_pages = 1;
+    int sheet = 0;
+    int merged = -1;
+    for (int i = 0; i < places.size(); ++i) {
+        const TPiecePlace &place = places[i];
+        if (place.Sheet != sheet) {
+            if (!NewPage()) {
+                if (Error)
+                    *Error = QStringLiteral("次のページを始められませんでした");
+                return false;
+            }
+            sheet = place.Sheet;
+            ++m_pages;
+        }
+        if (place.Record != merged) {
+            const std::optional<TAddressData> record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
+            MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
+            merged = place.Record;
+        }
+        paintCell(Painter, place.Cell, Dpi, Options);
+        if (Progress && !Progress(i + 1, int(places.size()))) {
+            if (Error)
+                *Error = QStringLiteral("印刷を中止しました");
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "core/Inquiry.h"
+#include "editors/LayoutDoc.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QImage;
+class QPagedPaintDevice;
+class QPainter;
+class TTable;
+
+// What the user chose for one print run. The print wizard fills it; without
+// the wizard the editors print one copy of each record from the first cell.
+struct TPrintOptions {
+    int Copies = 1;          // the whole run, this many times
+    int PrintsPerRecord = 1; // pieces of each record, side by side
+    int FirstCell = 1;       // 1-based cell of the first sheet (labels and cards)
+    TTenthMmPoint Offset{};  // print position correction
+    bool UpsideDown = false; // pieces turned half round
+};
+
+// Where one piece of a run goes.
+struct TPiecePlace {
+    int Sheet = 0;  // 0-based sheet of the whole run, copies included
+    int Cell = 0;   // 0-based cell of that sheet
+    int Record = 0; // index into the run's record list
+};
+
+// The pieces of a run in printing order: each record PrintsPerRecord times,
+// filling the cells from FirstCell on the first sheet and from the first
+// cell on every later one; the whole run again for each further copy, each
+// copy starting from FirstCell on a sheet of its own.
+[[nodiscard]] QList<TPiecePlace> PlanPieces(int RecordCount, int CellsPerSheet, const TPrintOptions &Options);
+[[nodiscard]] int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options);
+
+// Reads one record by its number; an empty result for a record the book no
+// longer holds (it merges as empty). Never shows a box.
+using TRecordSource = std::function<std::optional<TAddressData>(qint32 RecNo)>;
+// The records of an open address table, read quietly by RecNo.
+[[nodiscard]] TRecordSource TableRecordSource(TTable &Table);
+
+// The print loop: for each record of a list taken before the run, merge its
+// fields into the layout's items and draw the pieces onto the device's pages
+// (a QPrinter to a printer or a PDF file, or a QPdfWriter). The sender items
+// take Sender. Progress reports the pieces drawn and may ask to stop.
+class TPrintLoop
+{
+public:
+    TPrintLoop(TLayoutDocument &Document, TRecordSource Source);
+
+    std::optional<TAddressData> Sender;
+    // Called after each piece with (done, total); false stops the run.
+    std::function<bool(int Done, int Total)> Progress;
+
+    // False with a reason when the device cannot be painted on or the run
+    // was stopped; the pages drawn so far stay in the device.
+    [[nodiscard]] bool Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, const TPrintOptions &Options,
+                           QString *Error);
+    // The same run drawn onto images of the sheet at Dpi (white paper), one
+    // per page: what the preview and the tests look at.
+    [[nodiscard]] bool RunToImages(TDeviceDpi Dpi, const QList<qint32> &RecNos, const TPrintOptions &Options,
+                                   QList<QImage> &Pages, QString *Error);
+    [[nodiscard]] int PagesPrinted() const { return m_pages; }
+
+private:
+    void paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TPrintOptions &Options);
+    // The loop itself; NewPage ends the page being drawn and starts the next.
+    [[nodiscard]] bool runOn(QPainter &Painter, const std::function<bool()> &NewPage, TDeviceDpi Dpi,
+                             const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error);
+
+    TLayoutDocument &m_document;
+    TRecordSource m_source;
+    int m_pages = 0;
+};
+
+// Sets the device's page to the layout's sheet, full page, no margins.
+void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document);

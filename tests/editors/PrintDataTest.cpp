@@ -1,0 +1,200 @@
+#include "editors/PrintData.h"
+#include "EditorsFixture.h"
+#include "FakeHost.h"
+#include "editors/LayoutForm.h"
+#include "editors/PageView.h"
+#include "items/NameRect.h"
+#include "platform/SafeFile.h"
+#include "support/FileHelpers.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QAction>
+
+namespace {
+
+TLayoutDocument postcardLayout()
+{
+    TLayoutDocument document;
+    loadLayout(document, 0, TLayoutKind::AddressSide);
+    return document;
+}
+
+// The first differing byte, -1 when equal.
+qsizetype firstDifference(const QByteArray &A, const QByteArray &B)
+{
+    for (qsizetype i = 0; i < std::min(A.size(), B.size()); ++i)
+        if (A[i] != B[i])
+            return i;
+    return A.size() == B.size() ? -1 : std::min(A.size(), B.size());
+}
+
+TEST(PrintData, roundTripsByteForByte)
+{
+    TLayoutDocument document = postcardLayout();
+    document.Items[2]->SetRect({100, 120, 150, 400});
+    const QByteArray first = EncodePrintData(document);
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(first, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Items.size(), document.Items.size());
+    EXPECT_EQ(read.Format, document.Format);
+    EXPECT_EQ(read.Items[2]->GetRect(), (TPageRect{100, 120, 150, 400}));
+    const QByteArray second = EncodePrintData(read);
+    EXPECT_EQ(firstDifference(first, second), -1);
+}
+
+TEST(PrintData, keepsTheSenderItemsApart)
+{
+    TLayoutDocument read;
+    ASSERT_TRUE(DecodePrintData(EncodePrintData(postcardLayout()), read, nullptr));
+    int senders = 0;
+    for (auto &item : read.Items)
+        senders += item->GetKind() == TDrawRectKind::SenderName || item->GetKind() == TDrawRectKind::SenderAddress ||
+                           item->GetKind() == TDrawRectKind::SenderPostcode
+                       ? 1
+                       : 0;
+    EXPECT_EQ(senders, 3);
+}
+
+TEST(PrintData, refusesEveryTruncation)
+{
+    const QByteArray bytes = EncodePrintData(postcardLayout());
+    for (qsizetype size = 0; size < bytes.size(); ++size) {
+        TLayoutDocument read;
+        EXPECT_FALSE(DecodePrintData(bytes.first(size), read, nullptr)) << "size " << size;
+    }
+}
+
+struct DamageCase {
+    const char *name;
+    std::function<void(QByteArray &)> damage;
+};
+
+class PrintDataDamage : public ::testing::TestWithParam<DamageCase>
+{};
+
+void putInt32(QByteArray &Bytes, qsizetype At, qint32 Value)
+{
+    for (int i = 0; i < 4; ++i)
+        Bytes[At + i] = char((quint32(Value) >> (8 * i)) & 0xFF);
+}
+
+// Offset of the item count: after the fixed header, the paper, the grid and
+// the (empty) thumbnail.
+constexpr qsizetype kItemCountAt = 32 + 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size + 4;
+
+TEST_P(PrintDataDamage, isRefusedWithAReason)
+{
+    QByteArray bytes = EncodePrintData(postcardLayout());
+    GetParam().damage(bytes);
+    TLayoutDocument read;
+    QString error;
+    EXPECT_FALSE(DecodePrintData(bytes, read, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(read.Items.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PrintData, PrintDataDamage,
+    ::testing::Values(DamageCase{"foreignSignature", [](QByteArray &b) { b[0] = 'X'; }},
+                      DamageCase{"newerVersion", [](QByteArray &b) { putInt32(b, 16, 601); }},
+                      DamageCase{"otherContainer", [](QByteArray &b) { putInt32(b, 20, 2); }},
+                      DamageCase{"unknownEditor", [](QByteArray &b) { b[24] = 9; }},
+                      DamageCase{"paperRecordSize", [](QByteArray &b) { putInt32(b, 32, 655); }},
+                      DamageCase{"hugeThumbnail", [](QByteArray &b) { putInt32(b, kItemCountAt - 4, 0x7FFFFFFF); }},
+                      DamageCase{"negativeItemCount", [](QByteArray &b) { putInt32(b, kItemCountAt, -1); }},
+                      DamageCase{"itemCountBeyondLimit", [](QByteArray &b) { putInt32(b, kItemCountAt, 100000); }},
+                      DamageCase{"moreItemsThanStored", [](QByteArray &b) { putInt32(b, kItemCountAt, 7); }},
+                      DamageCase{"unknownItemClass", [](QByteArray &b) { b[kItemCountAt + 4] = char(77); }},
+                      DamageCase{"itemLongerThanFile",
+                                 [](QByteArray &b) { putInt32(b, kItemCountAt + 4 + 6, 0x00FFFFFF); }},
+                      DamageCase{"trailingBytes", [](QByteArray &b) { b.append('x'); }},
+                      DamageCase{"lostEndMark", [](QByteArray &b) { b[b.size() - 1] = '!'; }}),
+    [](const ::testing::TestParamInfo<DamageCase> &info) { return std::string(info.param.name); });
+
+TEST(PrintDataFile, failedSaveLeavesTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("card.mpd"));
+    TLayoutDocument document = postcardLayout();
+    ASSERT_TRUE(SavePrintData(path, document, nullptr));
+    const QByteArray before = fileBytes(path);
+    document.Items.pop_back();
+    SafeFile::setFailureHook([](SafeFile::Step Step) { return Step == SafeFile::Step::RenameTemporary; });
+    QString error;
+    EXPECT_FALSE(SavePrintData(path, document, &error));
+    SafeFile::setFailureHook({});
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path), before);
+}
+
+class PrintDataEditor : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TLabelGrid grid;
+        form.SetLayout(0, catalogueFormat(0, &grid), grid);
+    }
+    void TearDown() override { FreeItemCopyStream(); }
+
+    SampleBook book;
+    FakeHost host{book.table};
+    ScriptedMessageBoxes boxes;
+    TLayoutForm form{nullptr, host};
+    QTemporaryDir dir;
+};
+
+TEST_F(PrintDataEditor, savedLayoutOpensWithItsMovedItem)
+{
+    const QString path = dir.filePath(QStringLiteral("card.mpd"));
+    form.Document().Items[2]->SetRect({60, 110, 120, 420});
+    ASSERT_TRUE(form.SaveFile(path));
+    TLayoutForm other(nullptr, host);
+    ASSERT_TRUE(other.OpenFile(path));
+    EXPECT_EQ(other.Document().Items[2]->GetRect(), (TPageRect{60, 110, 120, 420}));
+    EXPECT_EQ(other.FileName(), path);
+    // The current record is merged into the opened layout.
+    EXPECT_EQ(dynamic_cast<TNameRect &>(*other.Document().Items[2]).GetName(), QStringLiteral("山田 太郎"));
+}
+
+TEST_F(PrintDataEditor, damagedFileIsRefusedAndTheLayoutStays)
+{
+    const QString path = dir.filePath(QStringLiteral("broken.mpd"));
+    QByteArray bytes = EncodePrintData(form.Document());
+    bytes.truncate(bytes.size() / 2);
+    writeBytes(path, bytes);
+    const size_t items = form.Document().Items.size();
+    EXPECT_FALSE(form.OpenFile(path));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(path));
+    EXPECT_EQ(form.Document().Items.size(), items);
+    EXPECT_TRUE(form.findChild<QAction *>(QStringLiteral("actPrint"))->isEnabled());
+}
+
+TEST_F(PrintDataEditor, copiedItemPastesMovedIntoAnotherEditor)
+{
+    form.PageView()->SetSelected(2);
+    form.CopySelected();
+    ASSERT_NE(ItemCopyStream, nullptr);
+    TLayoutForm other(nullptr, host);
+    TLabelGrid grid;
+    other.SetLayout(0, catalogueFormat(0, &grid), grid);
+    const size_t before = other.Document().Items.size();
+    ASSERT_TRUE(other.Paste());
+    ASSERT_EQ(other.Document().Items.size(), before + 1);
+    const TPageRect source = form.Document().Items[2]->GetRect();
+    const TPageRect pasted = other.Document().Items.back()->GetRect();
+    EXPECT_EQ(pasted.Left, source.Left + 8);
+    EXPECT_EQ(pasted.Top, source.Top + 8);
+    EXPECT_EQ(other.PageView()->Selected(), int(before));
+}
+
+TEST_F(PrintDataEditor, pasteWithNothingCopiedAddsNothing)
+{
+    const size_t before = form.Document().Items.size();
+    EXPECT_FALSE(form.Paste());
+    EXPECT_EQ(form.Document().Items.size(), before);
+}
+
+} // namespace

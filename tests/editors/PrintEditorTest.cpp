@@ -1,0 +1,158 @@
+#include "editors/PrintEditor.h"
+#include "EditorsFixture.h"
+#include "FakeHost.h"
+#include "editors/PageView.h"
+#include "support/Screenshot.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTest>
+
+namespace {
+
+class PrintEditorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TLabelGrid grid;
+        const TLayoutFormat format = catalogueFormat(0, &grid);
+        editor.SetLayout(0, format, grid);
+        editor.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    }
+
+    QImage page() { return editor.PageView()->grab().toImage(); }
+    // The name item's frame on the page view.
+    QRect nameOnScreen()
+    {
+        const TScreenRect r = editor.Document().Items[2]->GetDispRect();
+        return QRect(TPageView::Margin + r.Left, TPageView::Margin + r.Top, r.width(), r.height());
+    }
+    QAction *action(const char *Name) { return editor.findChild<QAction *>(QLatin1String(Name)); }
+
+    SampleBook book;
+    FakeHost host{book.table};
+    TPrintEditor editor{TLayoutKind::AddressSide, host, nullptr};
+};
+
+TEST_F(PrintEditorTest, pageShowsTheCurrentRecordMerged)
+{
+    const QImage shown = page();
+    saveScreenshot(shown, QStringLiteral("editors_page_view"));
+    EXPECT_GT(inkIn(shown, nameOnScreen().adjusted(2, 2, -2, -2)), 50);
+}
+
+TEST_F(PrintEditorTest, currentRecordGoneMergesAsEmpty)
+{
+    host.Current = 99;
+    editor.MergeCurrentRecord();
+    EXPECT_EQ(inkIn(page(), nameOnScreen().adjusted(2, 2, -2, -2)), 0);
+}
+
+TEST_F(PrintEditorTest, dragMovesTheItemAndUndoPutsItBack)
+{
+    TPageView *view = editor.PageView();
+    const TPageRect before = editor.Document().Items[2]->GetRect();
+    const QPoint start = nameOnScreen().center();
+    QTest::mousePress(view, Qt::LeftButton, {}, start);
+    QTest::mouseMove(view, start + QPoint(20, 10));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, start + QPoint(20, 10));
+    const TPageRect moved = editor.Document().Items[2]->GetRect();
+    EXPECT_EQ(view->Selected(), 2);
+    EXPECT_EQ(moved.Left - before.Left, 20);
+    EXPECT_EQ(moved.Top - before.Top, 10);
+    EXPECT_EQ(moved.width(), before.width());
+    ASSERT_TRUE(action("actUndo")->isEnabled());
+    action("actUndo")->trigger();
+    EXPECT_EQ(editor.Document().Items[2]->GetRect(), before);
+    action("actRedo")->trigger();
+    EXPECT_EQ(editor.Document().Items[2]->GetRect(), moved);
+}
+
+TEST_F(PrintEditorTest, dragOnTheRightEdgeResizes)
+{
+    TPageView *view = editor.PageView();
+    const TPageRect before = editor.Document().Items[2]->GetRect();
+    const QRect onScreen = nameOnScreen();
+    const QPoint start(onScreen.right(), onScreen.center().y());
+    QTest::mousePress(view, Qt::LeftButton, {}, start);
+    QTest::mouseMove(view, start + QPoint(15, 0));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, start + QPoint(15, 0));
+    const TPageRect after = editor.Document().Items[2]->GetRect();
+    EXPECT_EQ(after.Left, before.Left);
+    EXPECT_EQ(after.width(), before.width() + 15);
+}
+
+TEST_F(PrintEditorTest, zoomDoublesThePage)
+{
+    const QSize at100 = editor.PageView()->sizeHint();
+    editor.PageView()->SetZoom(2.0);
+    const QSize at200 = editor.PageView()->sizeHint();
+    EXPECT_NEAR(at200.width() - 2 * TPageView::Margin, 2 * (at100.width() - 2 * TPageView::Margin), 2);
+}
+
+TEST_F(PrintEditorTest, printCommandPrintsTheSelectedRecordsToPdf)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("selected.pdf"));
+    host.Selected = {1, 3};
+    editor.ExecPrintDialog = [&](QPrinter &Printer) {
+        Printer.setOutputFormat(QPrinter::PdfFormat);
+        Printer.setOutputFileName(pdf);
+        Printer.setResolution(300);
+        return true;
+    };
+    action("actPrint")->trigger();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count("/Type /Page\n"), 2);
+}
+
+TEST_F(PrintEditorTest, wizardCopiesAreHonoured)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("copies.pdf"));
+    host.Selected = {1};
+    editor.PrintWizard = [](TPrintOptions &Options) {
+        Options.Copies = 3;
+        return true;
+    };
+    editor.ExecPrintDialog = [&](QPrinter &Printer) {
+        Printer.setOutputFormat(QPrinter::PdfFormat);
+        Printer.setOutputFileName(pdf);
+        return true;
+    };
+    action("actPrint")->trigger();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count("/Type /Page\n"), 3);
+}
+
+TEST_F(PrintEditorTest, cancelledWizardPrintsNothing)
+{
+    bool dialogShown = false;
+    host.Selected = {1};
+    editor.PrintWizard = [](TPrintOptions &) { return false; };
+    editor.ExecPrintDialog = [&](QPrinter &) { return dialogShown = true; };
+    action("actPrint")->trigger();
+    EXPECT_FALSE(dialogShown);
+}
+
+TEST_F(PrintEditorTest, previewShowsOnePagePerSelectedPostcard)
+{
+    host.Selected = {1, 2, 3};
+    int pages = -1;
+    editor.ExecPreview = [&](QDialog &Dialog) {
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        pages = preview->pageCount();
+    };
+    action("actPreview")->trigger();
+    EXPECT_EQ(pages, 3);
+}
+
+} // namespace
