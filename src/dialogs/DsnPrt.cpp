@@ -1,0 +1,236 @@
+#include "dialogs/DsnPrt.h"
+
+#include "core/Env.h"
+#include "dialogs/PrtSub.h"
+#include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+#include "widgets/CheckedCaption.h"
+#include "widgets/EnterKey.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kSection = QStringLiteral("DESIGN PRINT");
+
+template <typename T> T *named(T *w, const char *name)
+{
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+} // namespace
+
+TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDialog(Owner), m_printer(Printer)
+{
+    setObjectName(QStringLiteral("DesignPrintDialog"));
+    setWindowTitle(QStringLiteral("文面印刷"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    RunPrinterSetup = RunPrinterSetupDialog;
+
+    auto *gbxOffset = named(new QGroupBox(QStringLiteral("印刷領域の微調整："), this), "gbxOffset");
+    auto *offset = new QGridLayout(gbxOffset);
+    const auto bar = [gbxOffset](const char *name) {
+        auto *b = named(new QScrollBar(Qt::Horizontal, gbxOffset), name);
+        b->setRange(0, 1000);
+        b->setPageStep(10);
+        b->setValue(ShiftCentre);
+        b->setMinimumWidth(200);
+        return b;
+    };
+    scbVert = bar("scbVert");
+    scbHorz = bar("scbHorz");
+    lblVert = named(new QLabel(gbxOffset), "lblVert");
+    lblOffsetV = named(new QLabel(gbxOffset), "lblOffsetV");
+    lblHorz = named(new QLabel(gbxOffset), "lblHorz");
+    lblOffsetH = named(new QLabel(gbxOffset), "lblOffsetH");
+    offset->addWidget(new QLabel(QStringLiteral("縦："), gbxOffset), 0, 0);
+    offset->addWidget(scbVert, 0, 1);
+    offset->addWidget(lblVert, 0, 2);
+    offset->addWidget(lblOffsetV, 0, 3);
+    offset->addWidget(new QLabel(QStringLiteral("横："), gbxOffset), 1, 0);
+    offset->addWidget(scbHorz, 1, 1);
+    offset->addWidget(lblHorz, 1, 2);
+    offset->addWidget(lblOffsetH, 1, 3);
+
+    auto *gbxCopy = named(new QGroupBox(QStringLiteral("部数："), this), "gbxCopy");
+    edCopy = new TCountField(gbxCopy, QStringLiteral("edCopy"), QStringLiteral("udCopy"), 4);
+    edCopy->SetRange(1, 1000);
+    lblCopy = named(new QLabel(gbxCopy), "lblCopy");
+    auto *copy = new QHBoxLayout(gbxCopy);
+    copy->addWidget(edCopy);
+    copy->addWidget(new QLabel(QStringLiteral("部"), gbxCopy));
+    copy->addSpacing(20);
+    copy->addWidget(new QLabel(QStringLiteral("用紙枚数："), gbxCopy));
+    copy->addWidget(lblCopy);
+    copy->addStretch();
+
+    auto *gbxPrinter = new QGroupBox(this);
+    pnlPrinter = named(new QLabel(gbxPrinter), "pnlPrinter");
+    pnlPaperSize = named(new QLabel(gbxPrinter), "pnlPaperSize");
+    pnlOriental = named(new QLabel(gbxPrinter), "pnlOriental");
+    bbtnPrinters = named(new QPushButton(QStringLiteral("設定"), gbxPrinter), "bbtnPrinters");
+    auto *prn = new QGridLayout(gbxPrinter);
+    prn->addWidget(new QLabel(QStringLiteral("プリンタ名："), gbxPrinter), 0, 0);
+    prn->addWidget(pnlPrinter, 0, 1);
+    prn->addWidget(bbtnPrinters, 0, 2);
+    prn->addWidget(new QLabel(QStringLiteral("用紙サイズ："), gbxPrinter), 1, 0);
+    prn->addWidget(pnlPaperSize, 1, 1);
+    prn->addWidget(new QLabel(QStringLiteral("印刷方向："), gbxPrinter), 2, 0);
+    prn->addWidget(pnlOriental, 2, 1);
+
+    ckbLimitedPrinter = named(
+        new QCheckBox(QStringLiteral("イラストの型抜き・透明化が正しく印刷できないプリンタを使う"), this),
+        "ckbLimitedPrinter");
+    connect(ckbLimitedPrinter, &QCheckBox::toggled, this, [this] { PaintCheckedCaption(ckbLimitedPrinter); });
+    auto *note = new QLabel(QStringLiteral("※この設定を有効にすると、印刷に時間がかかる場合があります"), this);
+    note->setStyleSheet(QStringLiteral("color: red"));
+    lblRangeInfo = named(new QLabel(QStringLiteral("※※ 印刷内容が、印刷可能領域に入りきらない可能性があります ※※"),
+                                    this),
+                         "lblRangeInfo");
+    lblRangeInfo->setStyleSheet(QStringLiteral("color: red"));
+    btnPrint = named(new QPushButton(QStringLiteral("印刷"), this), "btnPrint");
+    btnCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnPrint);
+    buttons->addWidget(btnCancel);
+    auto *main = new QVBoxLayout(this);
+    main->addWidget(gbxOffset);
+    main->addWidget(gbxCopy);
+    main->addWidget(gbxPrinter);
+    main->addWidget(ckbLimitedPrinter);
+    main->addWidget(note);
+    main->addWidget(lblRangeInfo);
+    main->addLayout(buttons);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Creation: stored settings, then the printer as it stands.
+    const TMemIniFile ini(SettingsFileName());
+    scbHorz->setValue(ini.ReadInteger(kSection, QStringLiteral("OffsetX"), ShiftCentre));
+    scbVert->setValue(ini.ReadInteger(kSection, QStringLiteral("OffsetY"), ShiftCentre));
+    int copies = ini.ReadInteger(kSection, QStringLiteral("Copy"), 1);
+    if (copies < 1 || copies > 1000)
+        copies = 1;
+    edCopy->SetValue(copies);
+    ckbLimitedPrinter->setChecked(ini.ReadBool(kSection, QStringLiteral("LimitedPrinter"), false));
+    ShowPrinter();
+    m_printer.setCopyCount(copies);
+    lblCopy->setText(QString::asprintf("%d 枚", copies));
+    lblRangeInfo->setVisible(false);
+    UpdateShift();
+
+    for (QScrollBar *b : {scbVert, scbHorz}) {
+        connect(b, &QScrollBar::valueChanged, this, [this] {
+            UpdateShift();
+            UpdateOffsetPreview();
+        });
+        b->installEventFilter(this);
+    }
+    edCopy->Edit()->installEventFilter(this);
+    edCopy->OnChange = [this] { CopiesChanged(); };
+    connect(bbtnPrinters, &QPushButton::clicked, this, [this] {
+        if (!RunPrinterSetup || !RunPrinterSetup(m_printer, this))
+            return;
+        ShowPrinter();
+        PrinterChanged = true;
+        UpdateOffsetPreview();
+    });
+    connect(btnPrint, &QPushButton::clicked, this, &TDesignPrintDialog::PrintClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TDesignPrintDialog::SetContentRect(const TContentRect &Rect)
+{
+    m_content = Rect;
+    UpdateOffsetPreview();
+}
+
+QPoint TDesignPrintDialog::GetOffset() const
+{
+    return {scbHorz->value() - ShiftCentre, scbVert->value() - ShiftCentre};
+}
+
+bool TDesignPrintDialog::GetLimitedPrinter() const
+{
+    return ckbLimitedPrinter->isChecked();
+}
+
+int TDesignPrintDialog::GetCopies() const
+{
+    return edCopy->Value();
+}
+
+bool TDesignPrintDialog::RangeWarningShown() const
+{
+    return !lblRangeInfo->isHidden();
+}
+
+void TDesignPrintDialog::UpdateShift()
+{
+    lblVert->setText(ShiftDirectionText(scbVert->value(), true));
+    lblOffsetV->setText(ShiftValueText(scbVert->value()));
+    lblHorz->setText(ShiftDirectionText(scbHorz->value(), false));
+    lblOffsetH->setText(ShiftValueText(scbHorz->value()));
+}
+
+void TDesignPrintDialog::UpdateOffsetPreview()
+{
+    lblRangeInfo->setVisible(!m_content.IsEmpty()
+                             && ContentLeavesPrintableArea(PrinterPageOf(m_printer), m_content, scbHorz->value(),
+                                                           scbVert->value(), 0));
+}
+
+void TDesignPrintDialog::CopiesChanged()
+{
+    lblCopy->setText(QString::asprintf("%d 枚", edCopy->Value()));
+    m_printer.setCopyCount(edCopy->Value());
+    UpdateOffsetPreview();
+}
+
+void TDesignPrintDialog::ShowPrinter()
+{
+    const TPrinterPaperInfo info = PrinterPaperInfo(m_printer);
+    pnlPrinter->setText(info.DeviceName);
+    pnlPaperSize->setText(info.PaperName);
+    pnlOriental->setText(info.Orientation);
+}
+
+void TDesignPrintDialog::PrintClick()
+{
+    if (ShowMessageBoxAt(this, QStringLiteral("文面デザインを印刷します  \nよろしいですか？"), ProductCaption(),
+                         MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
+        != IDYES)
+        return;
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(kSection, QStringLiteral("OffsetX"), scbHorz->value());
+    ini.WriteInteger(kSection, QStringLiteral("OffsetY"), scbVert->value());
+    ini.WriteInteger(kSection, QStringLiteral("Copy"), edCopy->Value());
+    ini.WriteBool(kSection, QStringLiteral("LimitedPrinter"), ckbLimitedPrinter->isChecked());
+    QString error;
+    if (!ini.UpdateFile(&error))
+        ShowMessageBoxAt(this, QStringLiteral("印刷の設定を保存できませんでした  \n") + error, ProductCaption(),
+                         MB_OK | MB_ICONWARNING, mbpCenterOnOwner, 0, 0);
+    accept();
+}
+
+bool TDesignPrintDialog::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (IsEnterKeyPress(Event)) {
+        if (Watched == edCopy->Edit())
+            btnPrint->setFocus();
+        else
+            focusNextChild();
+        return true;
+    }
+    return QDialog::eventFilter(Watched, Event);
+}

@@ -1,0 +1,386 @@
+#include "dialogs/PrtOpen.h"
+
+#include "util/MsgBoxPos.h"
+#include "widgets/ByteLimitValidator.h"
+
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+TPrintDataFileDialog::TPrintDataFileDialog(QWidget *Owner) : QDialog(Owner)
+{
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    lvFile = new QTreeWidget(this);
+    lvFile->setObjectName(QStringLiteral("lvFile"));
+    lvFile->setRootIsDecorated(false);
+    lvFile->setHeaderLabels({QStringLiteral("タイトル"), QStringLiteral("日付")});
+    lvFile->header()->setSectionsClickable(false);
+    lvFile->setColumnWidth(0, 250);
+    lvFile->setColumnWidth(1, 100);
+    lvFile->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvFile->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
+    lvFile->installEventFilter(this);
+    sbtnDelete = new QToolButton(this);
+    sbtnDelete->setObjectName(QStringLiteral("sbtnDelete"));
+    sbtnDelete->setText(QStringLiteral("削除"));
+    sbtnRename = new QToolButton(this);
+    sbtnRename->setObjectName(QStringLiteral("sbtnRename"));
+    sbtnRename->setText(QStringLiteral("名前の変更"));
+    sbtnDelete->setEnabled(false);
+    sbtnRename->setEnabled(false);
+    pmFile = new QMenu(this);
+    QAction *pmiDelete = pmFile->addAction(QStringLiteral("削除(&D)"));
+    QAction *pmiRename = pmFile->addAction(QStringLiteral("名前の変更(&M)"));
+    pmiDelete->setObjectName(QStringLiteral("pmiDelete"));
+    pmiRename->setObjectName(QStringLiteral("pmiRename"));
+    const auto startRename = [this] {
+        if (QTreeWidgetItem *item = lvFile->currentItem(); item && sbtnRename->isEnabled()) {
+            m_renaming = true;
+            lvFile->editItem(item, 0);
+        }
+    };
+    connect(sbtnDelete, &QToolButton::clicked, this, &TPrintDataFileDialog::DeleteSelected);
+    connect(pmiDelete, &QAction::triggered, this, &TPrintDataFileDialog::DeleteSelected);
+    connect(sbtnRename, &QToolButton::clicked, this, startRename);
+    connect(pmiRename, &QAction::triggered, this, startRename);
+    connect(lvFile, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        if (lvFile->itemAt(pos))
+            pmFile->popup(lvFile->viewport()->mapToGlobal(pos));
+    });
+    connect(lvFile, &QTreeWidget::itemSelectionChanged, this, [this] { SelectionChanged(); });
+    connect(lvFile, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem *item, int column) {
+        if (column != 0 || !m_renaming)
+            return;
+        m_renaming = false;
+        RenameEntry(lvFile->indexOfTopLevelItem(item), item->text(0));
+    });
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TPrintDataFileDialog::SetDocKind(int Kind)
+{
+    m_info = DocKindInfo(Kind);
+    FillList();
+}
+
+void TPrintDataFileDialog::FillList()
+{
+    const QSignalBlocker block(lvFile);
+    lvFile->clear();
+    if (!m_info)
+        return;
+    for (const TPrintDataEntry &e : ListPrintDataFiles(static_cast<int>(
+             m_info->Extension == QLatin1String(".gpl")   ? 0
+             : m_info->Extension == QLatin1String(".gpa") ? 1
+             : m_info->Extension == QLatin1String(".gpc") ? 2
+                                                          : 3))) {
+        auto *item = new QTreeWidgetItem(lvFile, {e.Title, e.Modified.toString(QStringLiteral("yyyy/MM/dd"))});
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+        // The file's title, apart from the text an in-place edit changes.
+        item->setData(0, Qt::UserRole, e.Title);
+    }
+}
+
+QStringList TPrintDataFileDialog::Titles() const
+{
+    QStringList titles;
+    for (int i = 0; i < lvFile->topLevelItemCount(); ++i)
+        titles.append(lvFile->topLevelItem(i)->data(0, Qt::UserRole).toString());
+    return titles;
+}
+
+void TPrintDataFileDialog::SetSelectedName(const QString &Title)
+{
+    m_currentTitle = Title;
+    for (int i = 0; i < lvFile->topLevelItemCount(); ++i)
+        if (lvFile->topLevelItem(i)->text(0) == Title) {
+            lvFile->setCurrentItem(lvFile->topLevelItem(i));
+            lvFile->scrollToItem(lvFile->topLevelItem(i));
+            lvFile->setFocus();
+            break;
+        }
+    SelectionChanged();
+}
+
+int TPrintDataFileDialog::SelectedRow() const
+{
+    const QList<QTreeWidgetItem *> items = lvFile->selectedItems();
+    return items.isEmpty() ? -1 : lvFile->indexOfTopLevelItem(items.first());
+}
+
+QString TPrintDataFileDialog::PathOf(const QString &Title) const
+{
+    return m_info ? m_info->Folder + Title + m_info->Extension : QString();
+}
+
+void TPrintDataFileDialog::Inform(const QString &Text, unsigned Flags)
+{
+    ShowMessageBoxAt(this, Text, ProductCaption(), Flags, mbpCenterOnOwner, 0, 0);
+}
+
+void TPrintDataFileDialog::SelectionChanged()
+{
+    const int row = SelectedRow();
+    const bool other = row >= 0 && lvFile->topLevelItem(row)->text(0) != m_currentTitle;
+    sbtnDelete->setEnabled(other);
+    sbtnRename->setEnabled(other);
+}
+
+void TPrintDataFileDialog::DeleteSelected()
+{
+    const int row = SelectedRow();
+    if (row < 0)
+        return;
+    const QString title = lvFile->topLevelItem(row)->text(0);
+    if (title == m_currentTitle) {
+        Inform(QStringLiteral("現在開いているファイルは削除できません  "), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (ShowMessageBoxAt(this, QStringLiteral("選択中のファイルを削除します  \nよろしいですか？"), ProductCaption(),
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0)
+        != IDYES)
+        return;
+    QFile file(PathOf(title));
+    if (!file.remove()) {
+        Inform(QStringLiteral("ファイル「%1」を削除できませんでした  \n%2").arg(title, file.errorString()),
+               MB_OK | MB_ICONERROR);
+        return;
+    }
+    delete lvFile->takeTopLevelItem(row);
+    FilesChanged = true;
+    SelectionChanged();
+}
+
+void TPrintDataFileDialog::RenameEntry(int Row, const QString &Text)
+{
+    if (Row < 0 || Row >= lvFile->topLevelItemCount())
+        return;
+    QTreeWidgetItem *item = lvFile->topLevelItem(Row);
+    const QStringList titles = Titles();
+    // The item already shows the edited text; the old title is the file's.
+    const QString oldTitle = titles[Row];
+    const QString newTitle = NormalizeTitle(Text);
+    const QSignalBlocker block(lvFile);
+    const auto restore = [&] { item->setText(0, oldTitle); };
+    switch (CheckRename(oldTitle, newTitle, m_currentTitle, titles)) {
+    case TRenameCheck::rcUnchanged:
+        restore();
+        return;
+    case TRenameCheck::rcOpenDocument:
+        restore();
+        Inform(QStringLiteral("現在開いているファイルの名前は変更できません  "), MB_OK | MB_ICONINFORMATION);
+        return;
+    case TRenameCheck::rcForbidden:
+        restore();
+        Inform(ForbiddenTitleMessage(), MB_OK | MB_ICONINFORMATION);
+        return;
+    case TRenameCheck::rcDuplicate:
+        restore();
+        Inform(QStringLiteral("指定されたファイル名は既に存在します  "), MB_OK | MB_ICONINFORMATION);
+        return;
+    case TRenameCheck::rcOk:
+        break;
+    }
+    QFile file(PathOf(oldTitle));
+    // A title differing only in letter case is the same entry; anything else
+    // must not replace a file that appeared since the list was made.
+    if (newTitle.compare(oldTitle, Qt::CaseInsensitive) != 0 && QFile::exists(PathOf(newTitle))) {
+        restore();
+        Inform(QStringLiteral("指定されたファイル名は既に存在します  "), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (!file.rename(PathOf(newTitle))) {
+        restore();
+        Inform(QStringLiteral("ファイル「%1」の名前を変更できませんでした  \n%2").arg(oldTitle, file.errorString()),
+               MB_OK | MB_ICONERROR);
+        return;
+    }
+    item->setText(0, newTitle);
+    item->setData(0, Qt::UserRole, newTitle);
+    FilesChanged = true;
+}
+
+bool TPrintDataFileDialog::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Watched == lvFile && Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (key == Qt::Key_Delete && !m_renaming) {
+            DeleteSelected();
+            return true;
+        }
+        if (key == Qt::Key_F2) {
+            if (QTreeWidgetItem *item = lvFile->currentItem(); item && sbtnRename->isEnabled()) {
+                m_renaming = true;
+                lvFile->editItem(item, 0);
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(Watched, Event);
+}
+
+// ---- Open -----------------------------------------------------------------
+
+TPrintDataOpenDialog::TPrintDataOpenDialog(QWidget *Owner) : TPrintDataFileDialog(Owner)
+{
+    setObjectName(QStringLiteral("PrintDataOpenDialog"));
+    setWindowTitle(QStringLiteral("開く"));
+    auto *pnlPreview = new QWidget(this);
+    pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
+    pnlPreview->setFixedSize(220, 220);
+    pbxPreview = new QLabel(pnlPreview);
+    pbxPreview->setObjectName(QStringLiteral("pbxPreview"));
+    pbxPreview->setAlignment(Qt::AlignCenter);
+    pbxPreview->setGeometry(0, 0, 220, 220);
+    connect(lvFile, &QTreeWidget::itemDoubleClicked, this, [this] { accept(); });
+
+    auto *tools = new QHBoxLayout;
+    tools->addWidget(new QLabel(QStringLiteral("保存ファイル一覧"), this));
+    tools->addStretch();
+    tools->addWidget(sbtnDelete);
+    tools->addWidget(sbtnRename);
+    auto *left = new QVBoxLayout;
+    left->addLayout(tools);
+    left->addWidget(lvFile);
+    auto *right = new QVBoxLayout;
+    right->addWidget(new QLabel(QStringLiteral("プレビュー"), this));
+    right->addWidget(pnlPreview);
+    right->addStretch();
+    auto *body = new QHBoxLayout;
+    body->addLayout(left, 1);
+    body->addLayout(right);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    auto *main = new QVBoxLayout(this);
+    main->addLayout(body);
+    main->addLayout(buttons);
+    resize(640, 360);
+}
+
+QString TPrintDataOpenDialog::GetSelectedName() const
+{
+    const int row = SelectedRow();
+    return row >= 0 ? lvFile->topLevelItem(row)->text(0) : QString();
+}
+
+void TPrintDataOpenDialog::showEvent(QShowEvent *Event)
+{
+    TPrintDataFileDialog::showEvent(Event);
+    if (SelectedRow() < 0 && lvFile->topLevelItemCount() > 0) {
+        lvFile->setCurrentItem(lvFile->topLevelItem(0));
+        lvFile->setFocus();
+    }
+}
+
+void TPrintDataOpenDialog::SelectionChanged()
+{
+    TPrintDataFileDialog::SelectionChanged();
+    m_thumbnail = QImage();
+    pbxPreview->clear();
+    const int row = SelectedRow();
+    if (row < 0 || !m_info)
+        return;
+    const QString path = PathOf(lvFile->topLevelItem(row)->text(0));
+    if (!QFile::exists(path)) {
+        Inform(QStringLiteral("ファイルが見つかりません  "), MB_OK | MB_ICONINFORMATION);
+        delete lvFile->takeTopLevelItem(row);
+        return;
+    }
+    m_thumbnail = ReadThumbnail(path, *m_info);
+    if (m_thumbnail.isNull())
+        return;
+    const QSize area = pbxPreview->size() * 0.9;
+    pbxPreview->setPixmap(QPixmap::fromImage(
+        m_thumbnail.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TPrintDataOpenDialog::accept()
+{
+    if (SelectedRow() < 0)
+        return;
+    TPrintDataFileDialog::accept();
+}
+
+// ---- Save -----------------------------------------------------------------
+
+TPrintDataSaveDialog::TPrintDataSaveDialog(QWidget *Owner) : TPrintDataFileDialog(Owner)
+{
+    setObjectName(QStringLiteral("PrintDataSaveDialog"));
+    setWindowTitle(QStringLiteral("名前を付けて保存"));
+    edTitle = new QLineEdit(this);
+    edTitle->setObjectName(QStringLiteral("edTitle"));
+    edTitle->setValidator(new TByteLimitValidator(TitleMaxBytes, edTitle));
+    connect(edTitle, &QLineEdit::returnPressed, this, [this] { btnOK->setFocus(); });
+    auto *tools = new QHBoxLayout;
+    tools->addWidget(new QLabel(QStringLiteral("保存ファイル一覧"), this));
+    tools->addStretch();
+    tools->addWidget(sbtnDelete);
+    tools->addWidget(sbtnRename);
+    auto *title = new QHBoxLayout;
+    title->addWidget(new QLabel(QStringLiteral("タイトル"), this));
+    title->addWidget(edTitle, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    auto *main = new QVBoxLayout(this);
+    main->addLayout(tools);
+    main->addWidget(lvFile);
+    main->addLayout(title);
+    main->addLayout(buttons);
+    resize(420, 360);
+}
+
+QString TPrintDataSaveDialog::GetTitle() const
+{
+    return edTitle->text().trimmed();
+}
+
+void TPrintDataSaveDialog::SetSelectedName(const QString &Title)
+{
+    TPrintDataFileDialog::SetSelectedName(Title);
+    edTitle->end(false);
+}
+
+void TPrintDataSaveDialog::SelectionChanged()
+{
+    TPrintDataFileDialog::SelectionChanged();
+    const int row = SelectedRow();
+    if (row >= 0)
+        edTitle->setText(lvFile->topLevelItem(row)->text(0));
+}
+
+void TPrintDataSaveDialog::accept()
+{
+    const QString title = GetTitle();
+    if (title.isEmpty())
+        return;
+    if (HasForbiddenTitleChar(title)) {
+        Inform(ForbiddenTitleMessage(), MB_OK | MB_ICONINFORMATION);
+        edTitle->end(false);
+        edTitle->setFocus();
+        return;
+    }
+    if (FindTitle(Titles(), title) >= 0
+        && ShowMessageBoxAt(this, QStringLiteral("同名のファイルが存在します．上書きしますか？  "), ProductCaption(),
+                            MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
+               != IDYES)
+        return;
+    TPrintDataFileDialog::accept();
+}

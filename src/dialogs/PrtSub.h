@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QLineEdit;
+class QPrinter;
+class TUpDown;
+
+// A whole-number edit with its arrows, as the print dialogs use them for
+// copies, the first label cell and the prints per record: the arrows step
+// by one, Page Up / Page Down by ten, Up / Down by one; leaving the edit
+// reads it (a non-number or a negative restores the value in force, other
+// values are clamped to the range). OnChange follows every change.
+class TCountField : public QWidget
+{
+public:
+    TCountField(QWidget *Parent, const QString &EditName, const QString &UpDownName, int MaxChars);
+
+    [[nodiscard]] int Value() const;
+    void SetValue(int V); // clamped
+    void SetRange(int Min, int Max);
+    [[nodiscard]] int Max() const;
+    [[nodiscard]] QLineEdit *Edit() const { return m_edit; }
+
+    std::function<void()> OnChange;
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+    void Changed(int V);
+
+    QLineEdit *m_edit = nullptr;
+    TUpDown *m_upDown = nullptr;
+};
+
+// What the print dialogs show of the printer: its name, the paper and the
+// orientation ("縦"/"横").
+struct TPrinterPaperInfo
+{
+    QString DeviceName;
+    QString PaperName;
+    QString Orientation;
+};
+[[nodiscard]] TPrinterPaperInfo PrinterPaperInfo(const QPrinter &Printer);
+
+// The platform's printer set-up dialog on Printer; true when confirmed.
+[[nodiscard]] bool RunPrinterSetupDialog(QPrinter &Printer, QWidget *Owner);

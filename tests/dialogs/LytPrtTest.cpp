@@ -1,0 +1,233 @@
+#include "dialogs/LytPrt.h"
+#include "platform/IniFile.h"
+#include "support/DataFolders.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "support/Screenshot.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+namespace {
+
+class Rows : public TPrintRowSource
+{
+public:
+    std::vector<qint32> recNos;
+    std::set<int> selected;
+    int RowCount() const override { return static_cast<int>(recNos.size()); }
+    bool IsRowSelected(int Row) const override { return selected.count(Row) > 0; }
+    qint32 RowRecNo(int Row) const override { return recNos.at(static_cast<std::size_t>(Row)); }
+    int FirstSelected() const override { return selected.empty() ? -1 : *selected.begin(); }
+};
+
+class NoMarks : public TPrintMarkSource
+{
+public:
+    std::optional<qint32> PrintTarget(qint32 RecNo) override { return RecNo % 2 == 0 ? 1 : 0; }
+};
+
+template <typename T> T *child(QWidget &w, const char *name)
+{
+    T *c = w.findChild<T *>(QLatin1String(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+void leave(QWidget *w)
+{
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(w, &out);
+}
+
+class PrintWizard : public ::testing::Test
+{
+protected:
+    QTemporaryDir home;
+    ScopedDataFolders folders{home.path()};
+    Rows rows;
+    NoMarks marks;
+    QPrinter printer{QPrinter::HighResolution};
+    ScriptedMessageBoxes boxes;
+
+    void SetUp() override
+    {
+        QDir().mkpath(DataRoot);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        rows.recNos = {21, 22, 23, 24, 25, 26};
+        rows.selected = {1, 2, 4};
+    }
+    void store(const QString &section, const QString &key, int value)
+    {
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteInteger(section, key, value);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    std::unique_ptr<TLayoutPrintDialog> open(TLayoutKind kind, int itemsPerSheet = 1, bool useData = true)
+    {
+        auto d = std::make_unique<TLayoutPrintDialog>(nullptr, rows, marks, printer);
+        d->SetUseAddressData(useData);
+        d->SetLayoutKind(kind);
+        d->SetItemsPerSheet(itemsPerSheet);
+        d->SetContentRect({100, 100, 300, 400});
+        d->Prepare();
+        return d;
+    }
+};
+
+TEST_F(PrintWizard, SheetCountOfTheExample)
+{
+    store(QStringLiteral("LABEL PRINT"), QStringLiteral("Range"), 1);
+    store(QStringLiteral("LABEL PRINT"), QStringLiteral("LabelStart"), 9);
+    store(QStringLiteral("LABEL PRINT"), QStringLiteral("LabelCount"), 2);
+    auto d = open(TLayoutKind::lkLabel, 10);
+    child<QLineEdit>(*d, "edCopy")->setText(QStringLiteral("2"));
+    leave(child<QLineEdit>(*d, "edCopy"));
+    EXPECT_EQ(child<QLabel>(*d, "lblDataNum")->text(), QStringLiteral("3 件"));
+    EXPECT_EQ(child<QLabel>(*d, "lblCopy")->text(), QStringLiteral("4 枚"));
+    EXPECT_EQ(printer.copyCount(), 2);
+    saveScreenshot(d.get(), QStringLiteral("LayoutPrintDialogData"));
+}
+
+TEST_F(PrintWizard, ShownRecordWithoutSelectionBlocksNext)
+{
+    rows.selected.clear();
+    auto d = open(TLayoutKind::lkPostcard);
+    EXPECT_TRUE(child<QRadioButton>(*d, "rbViewData")->isChecked());
+    EXPECT_EQ(child<QLabel>(*d, "lblDataNum")->text(), QStringLiteral("0 件"));
+    child<QPushButton>(*d, "btnNext")->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷するデータがありません  "));
+    EXPECT_EQ(d->CurrentPage(), 0);
+}
+
+TEST_F(PrintWizard, ShownRecordWithLimitOpensWithPrintAll)
+{
+    store(QStringLiteral("LAYOUT PRINT"), QStringLiteral("Range"), 0);
+    store(QStringLiteral("LAYOUT PRINT"), QStringLiteral("Limit"), 2);
+    auto d = open(TLayoutKind::lkEnvelope);
+    EXPECT_TRUE(child<QRadioButton>(*d, "rbNone")->isChecked());
+    EXPECT_EQ(d->PrintRecNos, (QList<qint32>{22}));
+}
+
+TEST_F(PrintWizard, StoredBoundsOpenInsideTheRows)
+{
+    store(QStringLiteral("CARD PRINT"), QStringLiteral("Range"), 2);
+    store(QStringLiteral("CARD PRINT"), QStringLiteral("StartRange"), 0);
+    store(QStringLiteral("CARD PRINT"), QStringLiteral("EndRange"), 3);
+    auto d = open(TLayoutKind::lkCard);
+    EXPECT_EQ(child<QLineEdit>(*d, "edStartRange")->text(), QStringLiteral("1"));
+    EXPECT_EQ(d->PrintRecNos, (QList<qint32>{21, 22, 23}));
+    // leaving the start above the row count takes the end along
+    child<QLineEdit>(*d, "edStartRange")->setText(QStringLiteral("40"));
+    leave(child<QLineEdit>(*d, "edStartRange"));
+    EXPECT_EQ(child<QLineEdit>(*d, "edStartRange")->text(), QStringLiteral("6"));
+    EXPECT_EQ(child<QLineEdit>(*d, "edEndRange")->text(), QStringLiteral("6"));
+    EXPECT_EQ(d->PrintRecNos, (QList<qint32>{26}));
+    child<QLineEdit>(*d, "edEndRange")->setText(QStringLiteral("x"));
+    leave(child<QLineEdit>(*d, "edEndRange"));
+    EXPECT_EQ(child<QLineEdit>(*d, "edEndRange")->text(), QStringLiteral("6"));
+}
+
+TEST_F(PrintWizard, EmptyListOpensBoundsAtZero)
+{
+    rows.recNos.clear();
+    rows.selected.clear();
+    store(QStringLiteral("CARD PRINT"), QStringLiteral("Range"), 2);
+    store(QStringLiteral("CARD PRINT"), QStringLiteral("StartRange"), 5);
+    auto d = open(TLayoutKind::lkCard);
+    EXPECT_EQ(child<QLineEdit>(*d, "edStartRange")->text(), QStringLiteral("0"));
+    EXPECT_TRUE(d->PrintRecNos.isEmpty());
+}
+
+TEST_F(PrintWizard, MarkFilterAppliesToSelectedRows)
+{
+    auto d = open(TLayoutKind::lkPostcard);
+    child<QRadioButton>(*d, "rbSelect")->setChecked(true);
+    child<QRadioButton>(*d, "rbPrint")->setChecked(true);
+    EXPECT_EQ(d->PrintRecNos, (QList<qint32>{22}));
+}
+
+TEST_F(PrintWizard, FlapTextIsReadInTenths)
+{
+    auto d = open(TLayoutKind::lkEnvelope);
+    auto *flap = child<QLineEdit>(*d, "edFlap");
+    flap->setText(QStringLiteral("12.5"));
+    leave(flap);
+    EXPECT_EQ(d->GetFlap(), 125);
+    EXPECT_EQ(flap->text(), QStringLiteral("12.5"));
+    flap->setText(QStringLiteral("1.2.3"));
+    leave(flap);
+    EXPECT_EQ(d->GetFlap(), 125);
+    EXPECT_EQ(flap->text(), QStringLiteral("12.5"));
+    flap->setText(QStringLiteral("99"));
+    leave(flap);
+    EXPECT_EQ(flap->text(), QStringLiteral("50.0"));
+}
+
+TEST_F(PrintWizard, PrintAsksAndSavesOnlyOnYes)
+{
+    auto d = open(TLayoutKind::lkLabel);
+    child<QRadioButton>(*d, "rbAll")->setChecked(true);
+    child<QPushButton>(*d, "btnNext")->click();
+    EXPECT_EQ(d->CurrentPage(), 1);
+    saveScreenshot(d.get(), QStringLiteral("LayoutPrintDialogPrint"));
+    boxes.enqueue(IDNO);
+    child<QPushButton>(*d, "btnPrint")->click();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("ラベルレイアウトを印刷します  \nよろしいですか？"));
+    EXPECT_EQ(d->result(), 0);
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadInteger(QStringLiteral("LABEL PRINT"), QStringLiteral("Range"), -1), -1);
+    boxes.enqueue(IDYES);
+    child<QPushButton>(*d, "btnPrint")->click();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(d->PrintRecNos.size(), 6);
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadInteger(QStringLiteral("LABEL PRINT"), QStringLiteral("Range"), -1), 3);
+}
+
+TEST_F(PrintWizard, WithoutAddressDataRangeKeysAreNeverWritten)
+{
+    auto d = open(TLayoutKind::lkPostcard, 1, false);
+    EXPECT_EQ(d->CurrentPage(), 1);
+    EXPECT_TRUE(child<QPushButton>(*d, "btnBack")->isHidden());
+    EXPECT_EQ(child<QLabel>(*d, "lblCopy")->text(), QStringLiteral("1 枚"));
+    boxes.enqueue(IDYES);
+    child<QPushButton>(*d, "btnPrint")->click();
+    const TMemIniFile ini(SettingsFileName());
+    EXPECT_FALSE(ini.ValueExists(QStringLiteral("LAYOUT PRINT"), QStringLiteral("Range")));
+    EXPECT_TRUE(ini.ValueExists(QStringLiteral("LAYOUT PRINT"), QStringLiteral("OffsetX")));
+}
+
+TEST_F(PrintWizard, PrinterSetUpTakesTheCopiesAndIsReported)
+{
+    auto d = open(TLayoutKind::lkPostcard);
+    d->RunPrinterSetup = [](QPrinter &p, QWidget *) {
+        p.setCopyCount(3);
+        return true;
+    };
+    child<QPushButton>(*d, "bbtnPrinters")->click();
+    EXPECT_TRUE(d->PrinterChanged);
+    EXPECT_EQ(d->GetCopies(), 3);
+    EXPECT_EQ(child<QLabel>(*d, "lblCopy")->text(), QStringLiteral("3 枚"));
+}
+
+TEST_F(PrintWizard, ShiftOutsideThePageShowsTheWarning)
+{
+    auto d = open(TLayoutKind::lkPostcard);
+    EXPECT_FALSE(d->RangeWarningShown());
+    d->SetContentRect({-50, 10, 300, 400});
+    EXPECT_TRUE(d->RangeWarningShown());
+}
+
+} // namespace
