@@ -466,19 +466,11 @@ TCustomFormat TCustomLabelDialog::GetCustomSheet() const
 
 void TCustomLabelDialog::done(int result)
 {
-    if (result == QDialog::Accepted) {
-        const QString name = TrimBlanks(edName->text());
-        QString message;
-        if (name.isEmpty())
-            message = QStringLiteral("用紙名を入力してください");
-        else if (m_sheets->IsCustomNameUsed(Cp932::encode(name), m_format.PaperKind()))
-            message = QStringLiteral("指定された用紙名はすでに使われています");
-        if (!message.isEmpty()) {
-            PaperDlg::inform(this, {message});
-            edName->setFocus();
-            return;
-        }
-    }
+    if (result == QDialog::Accepted &&
+        !PaperDlg::nameAccepted(this, edName, [this](const QByteArray &name) {
+            return m_sheets->IsCustomNameUsed(name, m_format.PaperKind());
+        }))
+        return;
     QDialog::done(result);
 }
 
@@ -494,15 +486,7 @@ bool TCustomLabelDialog::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         const QVariant tag = watched->property("tag");
         if (edit && tag.isValid() && !edit->isReadOnly()) {
-            int delta = 0;
-            if (key == Qt::Key_PageUp)
-                delta = 10;
-            else if (key == Qt::Key_PageDown)
-                delta = -10;
-            else if (key == Qt::Key_Up)
-                delta = 1;
-            else if (key == Qt::Key_Down)
-                delta = -1;
+            const int delta = PaperDlg::stepForKey(key);
             if (delta != 0) {
                 TUpDown *ud = m_upDowns[tag.toInt()];
                 ud->SetPosition(ud->Position() + delta);

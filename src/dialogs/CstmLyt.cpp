@@ -350,19 +350,11 @@ TCustomFormat TCustomLayoutFormatDialog::GetCustomFormat() const
 
 void TCustomLayoutFormatDialog::done(int result)
 {
-    if (result == QDialog::Accepted) {
-        const QString name = TrimBlanks(edName->text());
-        QString message;
-        if (name.isEmpty())
-            message = QStringLiteral("用紙名を入力してください");
-        else if (m_papers->IsCustomNameUsed(Cp932::encode(name), m_format.PaperKind()))
-            message = QStringLiteral("指定された用紙名はすでに使われています");
-        if (!message.isEmpty()) {
-            PaperDlg::inform(this, {message});
-            edName->setFocus();
-            return;
-        }
-    }
+    if (result == QDialog::Accepted &&
+        !PaperDlg::nameAccepted(this, edName, [this](const QByteArray &name) {
+            return m_papers->IsCustomNameUsed(name, m_format.PaperKind());
+        }))
+        return;
     QDialog::done(result);
 }
 
@@ -377,11 +369,7 @@ bool TCustomLayoutFormatDialog::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         TUpDown *ud = watched == edPaperWidth ? udPaperWidth : watched == edPaperHeight ? udPaperHeight : nullptr;
         if (ud) {
-            const int delta = key == Qt::Key_PageUp     ? 10
-                              : key == Qt::Key_PageDown ? -10
-                              : key == Qt::Key_Up       ? 1
-                              : key == Qt::Key_Down     ? -1
-                                                        : 0;
+            const int delta = PaperDlg::stepForKey(key);
             if (delta != 0) {
                 ud->SetPosition(ud->Position() + delta);
                 FitFramesToPaper();

@@ -1,7 +1,10 @@
 #include "dialogs/PaperDlgCommon.h"
 
+#include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperFmt.h"
 #include "dialogs/PaperPreview.h"
+#include "platform/Cp932.h"
+#include "platform/TextLines.h"
 #include "util/SubUnit.h"
 #include "widgets/ByteLimitValidator.h"
 
@@ -69,6 +72,21 @@ QLineEdit *nameEdit(QWidget *parent)
     return edit;
 }
 
+bool nameAccepted(QWidget *owner, QLineEdit *name, const std::function<bool(const QByteArray &)> &used)
+{
+    const QString text = TrimBlanks(name->text());
+    QString message;
+    if (text.isEmpty())
+        message = QStringLiteral("用紙名を入力してください");
+    else if (used(Cp932::encode(text)))
+        message = QStringLiteral("指定された用紙名はすでに使われています");
+    if (message.isEmpty())
+        return true;
+    inform(owner, {message});
+    name->setFocus();
+    return false;
+}
+
 QHBoxLayout *nameRow(QWidget *parent, QLineEdit *name)
 {
     auto *row = new QHBoxLayout;
@@ -103,6 +121,22 @@ void writeAcrossOnlyWhen(QAbstractButton *acrossOnly, QAbstractButton *other, QA
     if (acrossOnly->isChecked())
         wordH->setChecked(true);
     wordV->setEnabled(other->isChecked());
+}
+
+int stepForKey(int key)
+{
+    switch (key) {
+    case Qt::Key_PageUp:
+        return 10;
+    case Qt::Key_PageDown:
+        return -10;
+    case Qt::Key_Up:
+        return 1;
+    case Qt::Key_Down:
+        return -1;
+    default:
+        return 0;
+    }
 }
 
 } // namespace PaperDlg

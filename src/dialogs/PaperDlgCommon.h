@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 class QAbstractButton;
+class QByteArray;
 class QDialog;
 class QFrame;
 class QHBoxLayout;
@@ -49,6 +50,9 @@ void okCancel(QWidget *parent, QPushButton *&ok, QPushButton *&cancel);
 // The paper's name of a custom format ("edName"): 20 characters at the
 // most, no more bytes than the format file keeps.
 QLineEdit *nameEdit(QWidget *parent);
+// The name typed is refused, told and the field focused when it is empty or
+// `used` (given it in CP932) finds it among the user's formats already.
+[[nodiscard]] bool nameAccepted(QWidget *owner, QLineEdit *name, const std::function<bool(const QByteArray &)> &used);
 // "用紙名：" and the name beside it.
 QHBoxLayout *nameRow(QWidget *parent, QLineEdit *name);
 
@@ -64,5 +68,9 @@ void lockToChecked(std::initializer_list<QAbstractButton *> radios, bool locked)
 // direction follows, and vertical writing is offered only with `other`.
 void writeAcrossOnlyWhen(QAbstractButton *acrossOnly, QAbstractButton *other, QAbstractButton *wordV,
                          QAbstractButton *wordH);
+
+// How far Page Up/Down (10) and Up/Down (1) move a length field's up-down;
+// 0 for any other key.
+int stepForKey(int key);
 
 } // namespace PaperDlg
