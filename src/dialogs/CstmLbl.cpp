@@ -1,6 +1,7 @@
 #include "dialogs/CstmLbl.h"
 
 #include "dialogs/LblFmt.h"
+#include "dialogs/PaperDlgCommon.h"
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
 #include "dialogs/UpDown.h"
@@ -47,17 +48,12 @@ TCustomLabelDialog::TCustomLabelDialog(TNewLabelDialog *sheets, QWidget *owner) 
     setObjectName(QStringLiteral("CustomLabelDialog"));
     setWindowTitle(QStringLiteral("カスタム用紙の作成"));
 
-    edName = new QLineEdit(this);
-    edName->setObjectName(QStringLiteral("edName"));
-    edName->setMaxLength(20);
-    edName->setValidator(new TByteLimitValidator(TLayoutFormat::NameCapacity, edName));
+    edName = PaperDlg::nameEdit(this);
 
     pgcBase = new QStackedWidget(this);
     auto *labelPage = new QWidget(pgcBase);
-    cbxLblCategory = new QComboBox(labelPage);
-    cbxLblCategory->setObjectName(QStringLiteral("cbxLblCategory"));
-    lbLabel = new QListWidget(labelPage);
-    lbLabel->setObjectName(QStringLiteral("lbLabel"));
+    cbxLblCategory = PaperDlg::control<QComboBox>(labelPage, "cbxLblCategory");
+    lbLabel = PaperDlg::control<QListWidget>(labelPage, "lbLabel");
     rbLblV = PaperDlg::radio(labelPage, "rbLblV", QStringLiteral("縦"));
     rbLblH = PaperDlg::radio(labelPage, "rbLblH", QStringLiteral("横"));
     auto *labelForm = new QFormLayout(labelPage);
@@ -66,10 +62,8 @@ TCustomLabelDialog::TCustomLabelDialog(TNewLabelDialog *sheets, QWidget *owner) 
     labelForm->addRow(QStringLiteral("用紙方向："), PaperDlg::radioPair(labelPage, rbLblV, rbLblH));
     pgcBase->addWidget(labelPage);
     auto *cardPage = new QWidget(pgcBase);
-    cbxCrdCategory = new QComboBox(cardPage);
-    cbxCrdCategory->setObjectName(QStringLiteral("cbxCrdCategory"));
-    lbCard = new QListWidget(cardPage);
-    lbCard->setObjectName(QStringLiteral("lbCard"));
+    cbxCrdCategory = PaperDlg::control<QComboBox>(cardPage, "cbxCrdCategory");
+    lbCard = PaperDlg::control<QListWidget>(cardPage, "lbCard");
     rbCrdV = PaperDlg::radio(cardPage, "rbCrdV", QStringLiteral("縦"));
     rbCrdH = PaperDlg::radio(cardPage, "rbCrdH", QStringLiteral("横"));
     rbCrdWordV = PaperDlg::radio(cardPage, "rbCrdWordV", QStringLiteral("縦書き"));
@@ -124,39 +118,19 @@ TCustomLabelDialog::TCustomLabelDialog(TNewLabelDialog *sheets, QWidget *owner) 
         }
     }
 
-    pnlImage = new QFrame(this);
-    pnlImage->setObjectName(QStringLiteral("pnlImage"));
-    pnlImage->setFrameShape(QFrame::StyledPanel);
-    pnlImage->setMinimumSize(ScaleForDpi(240, true), ScaleForDpi(300, true));
+    pnlImage = PaperDlg::previewFrame(this, "pnlImage", 240, 300);
     pnlImage->installEventFilter(this);
-    pnlCard = new TPreviewPanel(pnlImage);
-    pnlCard->setObjectName(QStringLiteral("pnlCard"));
-    pnlCard->OnPaint = [this](QPainter &p) { paintCard(p); };
+    pnlCard = PaperDlg::previewCard(pnlImage, [this](QPainter &p) { paintCard(p); });
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setAutoDefault(false);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
+    btnOK = PaperDlg::button(this, "btnOK", QStringLiteral("OK"));
+    btnCancel = PaperDlg::button(this, "btnCancel", QStringLiteral("キャンセル"));
 
-    auto *nameRow = new QHBoxLayout;
-    nameRow->addWidget(new QLabel(QStringLiteral("用紙名："), this));
-    nameRow->addWidget(edName, 1);
+    QHBoxLayout *nameRow = PaperDlg::nameRow(this, edName);
     auto *left = new QVBoxLayout;
     left->addLayout(nameRow);
     left->addWidget(baseBox);
     left->addWidget(valuesBox);
-    auto *top = new QHBoxLayout;
-    top->addLayout(left);
-    top->addWidget(pnlImage, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
+    PaperDlg::arrange(this, left, pnlImage, btnOK, btnCancel);
 
     for (QWidget *w : {static_cast<QWidget *>(edName), static_cast<QWidget *>(cbxLblCategory),
                        static_cast<QWidget *>(cbxCrdCategory), static_cast<QWidget *>(lbLabel),
@@ -182,9 +156,7 @@ TCustomLabelDialog::TCustomLabelDialog(TNewLabelDialog *sheets, QWidget *owner) 
         PaperDlg::paintPair(rbCrdV, rbCrdH);
         if (m_updating)
             return;
-        if (rbCrdV->isChecked())
-            rbCrdWordH->setChecked(true);
-        rbCrdWordV->setEnabled(rbCrdH->isChecked());
+        PaperDlg::writeAcrossOnlyWhen(rbCrdV, rbCrdH, rbCrdWordV, rbCrdWordH);
         SelectFormat(true);
     });
     connect(rbCrdWordV, &QRadioButton::toggled, this, [this] {
@@ -494,19 +466,11 @@ TCustomFormat TCustomLabelDialog::GetCustomSheet() const
 
 void TCustomLabelDialog::done(int result)
 {
-    if (result == QDialog::Accepted) {
-        const QString name = TrimBlanks(edName->text());
-        QString message;
-        if (name.isEmpty())
-            message = QStringLiteral("用紙名を入力してください");
-        else if (m_sheets->IsCustomNameUsed(Cp932::encode(name), m_format.PaperKind()))
-            message = QStringLiteral("指定された用紙名はすでに使われています");
-        if (!message.isEmpty()) {
-            PaperDlg::inform(this, {message});
-            edName->setFocus();
-            return;
-        }
-    }
+    if (result == QDialog::Accepted &&
+        !PaperDlg::nameAccepted(this, edName, [this](const QByteArray &name) {
+            return m_sheets->IsCustomNameUsed(name, m_format.PaperKind());
+        }))
+        return;
     QDialog::done(result);
 }
 
@@ -522,15 +486,7 @@ bool TCustomLabelDialog::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         const QVariant tag = watched->property("tag");
         if (edit && tag.isValid() && !edit->isReadOnly()) {
-            int delta = 0;
-            if (key == Qt::Key_PageUp)
-                delta = 10;
-            else if (key == Qt::Key_PageDown)
-                delta = -10;
-            else if (key == Qt::Key_Up)
-                delta = 1;
-            else if (key == Qt::Key_Down)
-                delta = -1;
+            const int delta = PaperDlg::stepForKey(key);
             if (delta != 0) {
                 TUpDown *ud = m_upDowns[tag.toInt()];
                 ud->SetPosition(ud->Position() + delta);

@@ -1,6 +1,7 @@
 #include "dialogs/CstmLyt.h"
 
 #include "dialogs/LytFmt.h"
+#include "dialogs/PaperDlgCommon.h"
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
 #include "dialogs/UpDown.h"
@@ -41,15 +42,11 @@ TCustomLayoutFormatDialog::TCustomLayoutFormatDialog(TNewLayoutDialog *papers, Q
 {
     setObjectName(QStringLiteral("CustomLayoutFormatDialog"));
     setWindowTitle(QStringLiteral("カスタム用紙の作成"));
-    edName = new QLineEdit(this);
-    edName->setObjectName(QStringLiteral("edName"));
-    edName->setMaxLength(20);
-    edName->setValidator(new TByteLimitValidator(TLayoutFormat::NameCapacity, edName));
+    edName = PaperDlg::nameEdit(this);
 
     pgcBase = new QStackedWidget(this);
     auto *pst = new QWidget(pgcBase);
-    lbPostCard = new QListWidget(pst);
-    lbPostCard->setObjectName(QStringLiteral("lbPostCard"));
+    lbPostCard = PaperDlg::control<QListWidget>(pst, "lbPostCard");
     rbPostCardV = PaperDlg::radio(pst, "rbPostCardV", QStringLiteral("縦書き"));
     rbPostCardH = PaperDlg::radio(pst, "rbPostCardH", QStringLiteral("横書き"));
     auto *pstForm = new QFormLayout(pst);
@@ -57,10 +54,8 @@ TCustomLayoutFormatDialog::TCustomLayoutFormatDialog(TNewLayoutDialog *papers, Q
     pstForm->addRow(QStringLiteral("方向："), PaperDlg::radioPair(pst, rbPostCardV, rbPostCardH));
     pgcBase->addWidget(pst);
     auto *env = new QWidget(pgcBase);
-    cbxEnvCategory = new QComboBox(env);
-    cbxEnvCategory->setObjectName(QStringLiteral("cbxEnvCategory"));
-    lbEnvelope = new QListWidget(env);
-    lbEnvelope->setObjectName(QStringLiteral("lbEnvelope"));
+    cbxEnvCategory = PaperDlg::control<QComboBox>(env, "cbxEnvCategory");
+    lbEnvelope = PaperDlg::control<QListWidget>(env, "lbEnvelope");
     rbEnvCardV = PaperDlg::radio(env, "rbEnvCardV", QStringLiteral("縦"));
     rbEnvCardH = PaperDlg::radio(env, "rbEnvCardH", QStringLiteral("横"));
     rbEnvWordV = PaperDlg::radio(env, "rbEnvWordV", QStringLiteral("縦書き"));
@@ -104,34 +99,18 @@ TCustomLayoutFormatDialog::TCustomLayoutFormatDialog(TNewLayoutDialog *papers, Q
     sizeRow->addWidget(udPaperHeight);
     sizeRow->addStretch();
 
-    pnlPreview = new QFrame(this);
-    pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
-    pnlPreview->setFrameShape(QFrame::StyledPanel);
-    pnlPreview->setMinimumSize(ScaleForDpi(220, true), ScaleForDpi(300, true));
+    pnlPreview = PaperDlg::previewFrame(this, "pnlPreview", 220, 300);
     pnlPreview->installEventFilter(this);
-    pnlCard = new TPreviewPanel(pnlPreview);
-    pnlCard->setObjectName(QStringLiteral("pnlCard"));
-    pnlCard->OnPaint = [this](QPainter &p) { paintCard(p); };
+    pnlCard = PaperDlg::previewCard(pnlPreview, [this](QPainter &p) { paintCard(p); });
     btnOK = PaperDlg::button(this, "btnOK", QStringLiteral("OK"));
     btnCancel = PaperDlg::button(this, "btnCancel", QStringLiteral("キャンセル"));
 
-    auto *nameRow = new QHBoxLayout;
-    nameRow->addWidget(new QLabel(QStringLiteral("用紙名："), this));
-    nameRow->addWidget(edName, 1);
+    QHBoxLayout *nameRow = PaperDlg::nameRow(this, edName);
     auto *left = new QVBoxLayout;
     left->addLayout(nameRow);
     left->addWidget(baseBox);
     left->addLayout(sizeRow);
-    auto *top = new QHBoxLayout;
-    top->addLayout(left);
-    top->addWidget(pnlPreview, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
+    PaperDlg::arrange(this, left, pnlPreview, btnOK, btnCancel);
 
     connect(cbxEnvCategory, &QComboBox::activated, this, [this] {
         fillEnvelopeNames();
@@ -147,9 +126,7 @@ TCustomLayoutFormatDialog::TCustomLayoutFormatDialog(TNewLayoutDialog *papers, Q
         PaperDlg::paintPair(rbEnvCardV, rbEnvCardH);
         if (m_updating)
             return;
-        if (rbEnvCardH->isChecked())
-            rbEnvWordH->setChecked(true);
-        rbEnvWordV->setEnabled(rbEnvCardV->isChecked());
+        PaperDlg::writeAcrossOnlyWhen(rbEnvCardH, rbEnvCardV, rbEnvWordV, rbEnvWordH);
         SelectFormat();
     });
     connect(rbEnvWordV, &QRadioButton::toggled, this, [this] {
@@ -373,19 +350,11 @@ TCustomFormat TCustomLayoutFormatDialog::GetCustomFormat() const
 
 void TCustomLayoutFormatDialog::done(int result)
 {
-    if (result == QDialog::Accepted) {
-        const QString name = TrimBlanks(edName->text());
-        QString message;
-        if (name.isEmpty())
-            message = QStringLiteral("用紙名を入力してください");
-        else if (m_papers->IsCustomNameUsed(Cp932::encode(name), m_format.PaperKind()))
-            message = QStringLiteral("指定された用紙名はすでに使われています");
-        if (!message.isEmpty()) {
-            PaperDlg::inform(this, {message});
-            edName->setFocus();
-            return;
-        }
-    }
+    if (result == QDialog::Accepted &&
+        !PaperDlg::nameAccepted(this, edName, [this](const QByteArray &name) {
+            return m_papers->IsCustomNameUsed(name, m_format.PaperKind());
+        }))
+        return;
     QDialog::done(result);
 }
 
@@ -400,11 +369,7 @@ bool TCustomLayoutFormatDialog::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         TUpDown *ud = watched == edPaperWidth ? udPaperWidth : watched == edPaperHeight ? udPaperHeight : nullptr;
         if (ud) {
-            const int delta = key == Qt::Key_PageUp     ? 10
-                              : key == Qt::Key_PageDown ? -10
-                              : key == Qt::Key_Up       ? 1
-                              : key == Qt::Key_Down     ? -1
-                                                        : 0;
+            const int delta = PaperDlg::stepForKey(key);
             if (delta != 0) {
                 ud->SetPosition(ud->Position() + delta);
                 FitFramesToPaper();

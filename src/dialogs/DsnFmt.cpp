@@ -1,5 +1,6 @@
 #include "dialogs/DsnFmt.h"
 
+#include "dialogs/PaperDlgCommon.h"
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
 #include "util/SubUnit.h"
@@ -27,32 +28,23 @@ TNewDesignDialog::TNewDesignDialog(QWidget *owner) : QDialog(owner)
     setObjectName(QStringLiteral("NewDesignDialog"));
     setWindowTitle(QStringLiteral("用紙の設定"));
 
-    cbxKind = new QComboBox(this);
-    cbxKind->setObjectName(QStringLiteral("cbxKind"));
+    cbxKind = PaperDlg::control<QComboBox>(this, "cbxKind");
     cbxKind->addItems({QStringLiteral("はがき"), QStringLiteral("普通紙")});
-    lbFormat = new QListWidget(this);
-    lbFormat->setObjectName(QStringLiteral("lbFormat"));
+    lbFormat = PaperDlg::control<QListWidget>(this, "lbFormat");
     rbVert = new QRadioButton(QStringLiteral("縦"), this);
     rbVert->setObjectName(QStringLiteral("rbVert"));
     rbVert->setChecked(true);
     rbHorz = new QRadioButton(QStringLiteral("横"), this);
     rbHorz->setObjectName(QStringLiteral("rbHorz"));
-    lblSize = new QLabel(this);
-    lblSize->setObjectName(QStringLiteral("lblSize"));
+    lblSize = PaperDlg::control<QLabel>(this, "lblSize");
     pnlImage = new QFrame(this);
     pnlImage->setObjectName(QStringLiteral("pnlImage"));
     pnlImage->setMinimumSize(ScaleForDpi(220, true), ScaleForDpi(220, true));
-    pnlCard = new TPreviewPanel(pnlImage);
-    pnlCard->setObjectName(QStringLiteral("pnlCard"));
-    pnlCard->OnPaint = [this](QPainter &p) {
+    pnlCard = PaperDlg::previewCard(pnlImage, [this](QPainter &p) {
         p.setPen(QColor(0x80, 0x80, 0x80));
         p.drawRect(QRect(QPoint(0, 0), pnlCard->size() - QSize(1, 1)));
-    };
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    });
+    PaperDlg::okCancel(this, btnOK, btnCancel);
 
     auto *orientation = new QHBoxLayout;
     orientation->addWidget(rbVert);
@@ -63,16 +55,7 @@ TNewDesignDialog::TNewDesignDialog(QWidget *owner) : QDialog(owner)
     form->addRow(QStringLiteral("用紙："), lbFormat);
     form->addRow(QStringLiteral("用紙方向："), orientation);
     form->addRow(QStringLiteral("用紙サイズ："), lblSize);
-    auto *top = new QHBoxLayout;
-    top->addLayout(form);
-    top->addWidget(pnlImage, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
+    PaperDlg::arrange(this, form, pnlImage, btnOK, btnCancel);
 
     for (QWidget *w : {static_cast<QWidget *>(cbxKind), static_cast<QWidget *>(lbFormat),
                        static_cast<QWidget *>(rbVert), static_cast<QWidget *>(rbHorz)})

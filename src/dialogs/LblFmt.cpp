@@ -1,6 +1,7 @@
 #include "dialogs/LblFmt.h"
 
 #include "dialogs/CstmLbl.h"
+#include "dialogs/PaperDlgCommon.h"
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
 #include "items/BarRect.h"
@@ -40,10 +41,8 @@ TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
 
     auto *labelPage = new QWidget(pgcSheets);
     labelPage->setObjectName(QStringLiteral("tbsLabel"));
-    cbxLblCategory = new QComboBox(labelPage);
-    cbxLblCategory->setObjectName(QStringLiteral("cbxLblCategory"));
-    lbLabel = new QListWidget(labelPage);
-    lbLabel->setObjectName(QStringLiteral("lbLabel"));
+    cbxLblCategory = PaperDlg::control<QComboBox>(labelPage, "cbxLblCategory");
+    lbLabel = PaperDlg::control<QListWidget>(labelPage, "lbLabel");
     rbLblV = PaperDlg::radio(labelPage, "rbLblV", QStringLiteral("縦"));
     rbLblH = PaperDlg::radio(labelPage, "rbLblH", QStringLiteral("横"));
     rbLblAdrs = PaperDlg::radio(labelPage, "rbLblAdrs", QStringLiteral("宛先"));
@@ -63,10 +62,8 @@ TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
 
     auto *cardPage = new QWidget(pgcSheets);
     cardPage->setObjectName(QStringLiteral("tbsCard"));
-    cbxCrdCategory = new QComboBox(cardPage);
-    cbxCrdCategory->setObjectName(QStringLiteral("cbxCrdCategory"));
-    lbCard = new QListWidget(cardPage);
-    lbCard->setObjectName(QStringLiteral("lbCard"));
+    cbxCrdCategory = PaperDlg::control<QComboBox>(cardPage, "cbxCrdCategory");
+    lbCard = PaperDlg::control<QListWidget>(cardPage, "lbCard");
     rbCrdV = PaperDlg::radio(cardPage, "rbCrdV", QStringLiteral("縦"));
     rbCrdH = PaperDlg::radio(cardPage, "rbCrdH", QStringLiteral("横"));
     rbCrdWordV = PaperDlg::radio(cardPage, "rbCrdWordV", QStringLiteral("縦書き"));
@@ -88,26 +85,15 @@ TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
     cardForm->addRow(cardButtons);
     pgcSheets->addWidget(cardPage);
 
-    pnlImage = new QFrame(this);
-    pnlImage->setObjectName(QStringLiteral("pnlImage"));
-    pnlImage->setFrameShape(QFrame::StyledPanel);
-    pnlImage->setMinimumSize(ScaleForDpi(260, true), ScaleForDpi(300, true));
-    pnlCard = new TPreviewPanel(pnlImage);
-    pnlCard->setObjectName(QStringLiteral("pnlCard"));
-    pnlCard->OnPaint = [this](QPainter &p) { paintCard(p); };
-    pnlNoBarcode = new QLabel(QStringLiteral("※バーコードは印刷できません"), pnlImage);
-    pnlNoBarcode->setObjectName(QStringLiteral("pnlNoBarcode"));
-    pnlNoBarcode->setStyleSheet(QStringLiteral("color: red;"));
-    pnlNoBarcode->hide();
+    pnlImage = PaperDlg::previewFrame(this, "pnlImage", 260, 300);
+    pnlCard = PaperDlg::previewCard(pnlImage, [this](QPainter &p) { paintCard(p); });
+    pnlNoBarcode = PaperDlg::noBarcodeNote(pnlImage);
 
-    lblSheetSize = new QLabel(this);
-    lblSheetSize->setObjectName(QStringLiteral("lblSheetSize"));
-    lblLabelSize = new QLabel(this);
-    lblLabelSize->setObjectName(QStringLiteral("lblLabelSize"));
+    lblSheetSize = PaperDlg::control<QLabel>(this, "lblSheetSize");
+    lblLabelSize = PaperDlg::control<QLabel>(this, "lblLabelSize");
     lblCount = new QLabel(QStringLiteral("ラベル数："), this);
     lblCount->setObjectName(QStringLiteral("lblCount"));
-    lblNum = new QLabel(this);
-    lblNum->setObjectName(QStringLiteral("lblNum"));
+    lblNum = PaperDlg::control<QLabel>(this, "lblNum");
     auto *info = new QGridLayout;
     info->addWidget(new QLabel(QStringLiteral("用紙サイズ："), this), 0, 0);
     info->addWidget(lblSheetSize, 0, 1);
@@ -116,25 +102,12 @@ TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
     info->addWidget(lblCount, 2, 0);
     info->addWidget(lblNum, 2, 1);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    PaperDlg::okCancel(this, btnOK, btnCancel);
 
     auto *left = new QVBoxLayout;
     left->addWidget(pgcSheets);
     left->addLayout(info);
-    auto *top = new QHBoxLayout;
-    top->addLayout(left);
-    top->addWidget(pnlImage, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
+    PaperDlg::arrange(this, left, pnlImage, btnOK, btnCancel);
 
     connect(cbxLblCategory, &QComboBox::activated, this, [this] { categoryClick(); });
     connect(cbxCrdCategory, &QComboBox::activated, this, [this] { categoryClick(); });
@@ -148,9 +121,7 @@ TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
         PaperDlg::paintPair(rbCrdV, rbCrdH);
         if (m_updating)
             return;
-        if (rbCrdV->isChecked())
-            rbCrdWordH->setChecked(true);
-        rbCrdWordV->setEnabled(rbCrdH->isChecked());
+        PaperDlg::writeAcrossOnlyWhen(rbCrdV, rbCrdH, rbCrdWordV, rbCrdWordH);
         SelectFormat();
     });
     connect(rbCrdWordV, &QRadioButton::toggled, this, [this] {
@@ -325,20 +296,13 @@ void TNewLabelDialog::CheckRadiosFor(int direction, bool userFormat)
     m_updating = true;
     if (!cardPage()) {
         (direction == 0 ? rbLblV : rbLblH)->setChecked(true);
-        rbLblV->setEnabled(!userFormat || rbLblV->isChecked());
-        rbLblH->setEnabled(!userFormat || rbLblH->isChecked());
+        PaperDlg::lockToChecked({rbLblV, rbLblH}, userFormat);
     } else {
         (direction == 0 ? rbCrdV : rbCrdH)->setChecked(true);
         (direction == 2 ? rbCrdWordV : rbCrdWordH)->setChecked(true);
-        if (userFormat) {
-            for (QRadioButton *b : {rbCrdV, rbCrdH, rbCrdWordV, rbCrdWordH})
-                b->setEnabled(b->isChecked());
-        } else {
-            rbCrdV->setEnabled(true);
-            rbCrdH->setEnabled(true);
-            rbCrdWordH->setEnabled(true);
+        PaperDlg::lockToChecked({rbCrdV, rbCrdH, rbCrdWordV, rbCrdWordH}, userFormat);
+        if (!userFormat)
             rbCrdWordV->setEnabled(rbCrdH->isChecked());
-        }
     }
     PaperDlg::paintPair(rbLblV, rbLblH);
     PaperDlg::paintPair(rbCrdV, rbCrdH);
@@ -529,9 +493,7 @@ void TNewLabelDialog::UpdatePreview()
     const TSheetPreview p = PaperPreview::sheet(m_format, m_grid, pnlImage->size());
     CenterPreviewCard(pnlCard, pnlImage->size(), p.Size);
     pnlCard->update();
-    pnlNoBarcode->setVisible(m_noBarcode);
-    pnlNoBarcode->adjustSize();
-    pnlNoBarcode->move(4, pnlImage->height() - pnlNoBarcode->height() - 4);
+    PaperDlg::placeNoBarcode(pnlNoBarcode, m_noBarcode, pnlImage);
 }
 
 void TNewLabelDialog::paintCard(QPainter &painter)

@@ -1,6 +1,7 @@
 #include "dialogs/LytFmt.h"
 
 #include "dialogs/CstmLyt.h"
+#include "dialogs/PaperDlgCommon.h"
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
 #include "items/BarRect.h"
@@ -34,28 +35,22 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
     setWindowTitle(QStringLiteral("新規作成"));
     ExecCustomFormat = [](TCustomLayoutFormatDialog &d) { return d.exec(); };
 
-    cbxPaperKind = new QComboBox(this);
-    cbxPaperKind->setObjectName(QStringLiteral("cbxPaperKind"));
+    cbxPaperKind = PaperDlg::control<QComboBox>(this, "cbxPaperKind");
     cbxPaperKind->addItems({QStringLiteral("はがき"), QStringLiteral("封筒")});
     pgcPapers = new QStackedWidget(this);
     pgcPapers->setObjectName(QStringLiteral("pgcPapers"));
 
     auto *pst = new QWidget(pgcPapers);
     pst->setObjectName(QStringLiteral("tbsPostCard"));
-    cbxPstCategory = new QComboBox(pst);
-    cbxPstCategory->setObjectName(QStringLiteral("cbxPstCategory"));
-    lbPostcard = new QListWidget(pst);
-    lbPostcard->setObjectName(QStringLiteral("lbPostcard"));
+    cbxPstCategory = PaperDlg::control<QComboBox>(pst, "cbxPstCategory");
+    lbPostcard = PaperDlg::control<QListWidget>(pst, "lbPostcard");
     rbPostCardV = PaperDlg::radio(pst, "rbPostCardV", QStringLiteral("縦書き"));
     rbPostCardH = PaperDlg::radio(pst, "rbPostCardH", QStringLiteral("横書き"));
     bbtnPstAdd = PaperDlg::button(pst, "bbtnPstAdd", QStringLiteral("登録"));
     bbtnPstDelete = PaperDlg::button(pst, "bbtnPstDelete", QStringLiteral("削除"));
-    lblPostCardSheetSize = new QLabel(pst);
-    lblPostCardSheetSize->setObjectName(QStringLiteral("lblPostCardSheetSize"));
-    lblPostCardSize = new QLabel(pst);
-    lblPostCardSize->setObjectName(QStringLiteral("lblPostCardSize"));
-    lblPostCardNum = new QLabel(pst);
-    lblPostCardNum->setObjectName(QStringLiteral("lblPostCardNum"));
+    lblPostCardSheetSize = PaperDlg::control<QLabel>(pst, "lblPostCardSheetSize");
+    lblPostCardSize = PaperDlg::control<QLabel>(pst, "lblPostCardSize");
+    lblPostCardNum = PaperDlg::control<QLabel>(pst, "lblPostCardNum");
     auto *pstForm = new QFormLayout(pst);
     pstForm->addRow(QStringLiteral("分類："), cbxPstCategory);
     pstForm->addRow(QStringLiteral("用紙："), lbPostcard);
@@ -71,10 +66,8 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
 
     auto *env = new QWidget(pgcPapers);
     env->setObjectName(QStringLiteral("tbsEnvelope"));
-    cbxEnvCategory = new QComboBox(env);
-    cbxEnvCategory->setObjectName(QStringLiteral("cbxEnvCategory"));
-    lbEnvelope = new QListWidget(env);
-    lbEnvelope->setObjectName(QStringLiteral("lbEnvelope"));
+    cbxEnvCategory = PaperDlg::control<QComboBox>(env, "cbxEnvCategory");
+    lbEnvelope = PaperDlg::control<QListWidget>(env, "lbEnvelope");
     rbEnvCardV = PaperDlg::radio(env, "rbEnvCardV", QStringLiteral("縦"));
     rbEnvCardH = PaperDlg::radio(env, "rbEnvCardH", QStringLiteral("横"));
     rbEnvWordV = PaperDlg::radio(env, "rbEnvWordV", QStringLiteral("縦書き"));
@@ -83,8 +76,7 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
     rbEnvSender = PaperDlg::radio(env, "rbEnvSender", QStringLiteral("差出人"));
     bbtnEnvAdd = PaperDlg::button(env, "bbtnEnvAdd", QStringLiteral("登録"));
     bbtnEnvDelete = PaperDlg::button(env, "bbtnEnvDelete", QStringLiteral("削除"));
-    lblEnvlopeSize = new QLabel(env);
-    lblEnvlopeSize->setObjectName(QStringLiteral("lblEnvlopeSize"));
+    lblEnvlopeSize = PaperDlg::control<QLabel>(env, "lblEnvlopeSize");
     auto *envForm = new QFormLayout(env);
     envForm->addRow(QStringLiteral("分類："), cbxEnvCategory);
     envForm->addRow(QStringLiteral("用紙："), lbEnvelope);
@@ -98,39 +90,18 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
     envForm->addRow(QStringLiteral("用紙サイズ："), lblEnvlopeSize);
     pgcPapers->addWidget(env);
 
-    pnlPreview = new QFrame(this);
-    pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
-    pnlPreview->setFrameShape(QFrame::StyledPanel);
-    pnlPreview->setMinimumSize(ScaleForDpi(260, true), ScaleForDpi(320, true));
+    pnlPreview = PaperDlg::previewFrame(this, "pnlPreview", 260, 320);
     pnlPreview->installEventFilter(this);
-    pnlCard = new TPreviewPanel(pnlPreview);
-    pnlCard->setObjectName(QStringLiteral("pnlCard"));
-    pnlCard->OnPaint = [this](QPainter &p) { paintCard(p); };
-    pnlNoBarcode = new QLabel(QStringLiteral("※バーコードは印刷できません"), pnlPreview);
-    pnlNoBarcode->setObjectName(QStringLiteral("pnlNoBarcode"));
-    pnlNoBarcode->setStyleSheet(QStringLiteral("color: red;"));
-    pnlNoBarcode->hide();
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    pnlCard = PaperDlg::previewCard(pnlPreview, [this](QPainter &p) { paintCard(p); });
+    pnlNoBarcode = PaperDlg::noBarcodeNote(pnlPreview);
+    PaperDlg::okCancel(this, btnOK, btnCancel);
 
     auto *kindRow = new QFormLayout;
     kindRow->addRow(QStringLiteral("種類："), cbxPaperKind);
     auto *left = new QVBoxLayout;
     left->addLayout(kindRow);
     left->addWidget(pgcPapers);
-    auto *top = new QHBoxLayout;
-    top->addLayout(left);
-    top->addWidget(pnlPreview, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addLayout(buttons);
+    PaperDlg::arrange(this, left, pnlPreview, btnOK, btnCancel);
 
     connect(cbxPaperKind, &QComboBox::activated, this, [this](int index) {
         pgcPapers->setCurrentIndex(index);
@@ -149,9 +120,7 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
         if (m_updating)
             return;
         // A turned envelope is written across only.
-        if (rbEnvCardH->isChecked())
-            rbEnvWordH->setChecked(true);
-        rbEnvWordV->setEnabled(rbEnvCardV->isChecked());
+        PaperDlg::writeAcrossOnlyWhen(rbEnvCardH, rbEnvCardV, rbEnvWordV, rbEnvWordH);
         SelectFormat();
     });
     connect(rbEnvWordV, &QRadioButton::toggled, this, [this] {
@@ -287,20 +256,13 @@ void TNewLayoutDialog::CheckRadiosFor(int direction, bool userFormat)
     m_updating = true;
     if (!envelopePage()) {
         (direction == 0 ? rbPostCardV : rbPostCardH)->setChecked(true);
-        rbPostCardV->setEnabled(!userFormat || rbPostCardV->isChecked());
-        rbPostCardH->setEnabled(!userFormat || rbPostCardH->isChecked());
+        PaperDlg::lockToChecked({rbPostCardV, rbPostCardH}, userFormat);
     } else {
         (direction == 2 ? rbEnvCardH : rbEnvCardV)->setChecked(true);
         (direction == 0 ? rbEnvWordV : rbEnvWordH)->setChecked(true);
-        if (userFormat) {
-            for (QRadioButton *b : {rbEnvCardV, rbEnvCardH, rbEnvWordV, rbEnvWordH})
-                b->setEnabled(b->isChecked());
-        } else {
-            rbEnvCardV->setEnabled(true);
-            rbEnvCardH->setEnabled(true);
-            rbEnvWordH->setEnabled(true);
+        PaperDlg::lockToChecked({rbEnvCardV, rbEnvCardH, rbEnvWordV, rbEnvWordH}, userFormat);
+        if (!userFormat)
             rbEnvWordV->setEnabled(rbEnvCardV->isChecked());
-        }
     }
     PaperDlg::paintPair(rbPostCardV, rbPostCardH);
     PaperDlg::paintPair(rbEnvCardV, rbEnvCardH);
@@ -478,9 +440,7 @@ void TNewLayoutDialog::UpdatePreview()
     const TSheetPreview p = PaperPreview::paper(m_format, m_grid, pnlPreview->size());
     CenterPreviewCard(pnlCard, pnlPreview->size(), p.Size);
     pnlCard->update();
-    pnlNoBarcode->setVisible(m_noBarcode);
-    pnlNoBarcode->adjustSize();
-    pnlNoBarcode->move(4, pnlPreview->height() - pnlNoBarcode->height() - 4);
+    PaperDlg::placeNoBarcode(pnlNoBarcode, m_noBarcode, pnlPreview);
 }
 
 void TNewLayoutDialog::paintCard(QPainter &painter)

@@ -16,7 +16,7 @@
 
 namespace {
 
-class LabelDialog : public PaperDialogFixture
+class LabelDialog : public PaperDialogTest<TNewLabelDialog>
 {
 protected:
     void open(int kind, int index)
@@ -28,14 +28,6 @@ protected:
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
-    template <typename T>
-    T *child(const char *name) const
-    {
-        auto *w = dialog->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    void click(const char *name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
     // Registers a sheet named `name` from what is selected, answering the
     // custom sheet dialog with OK.
     void registerSheet(const char *button, const QString &name)
@@ -55,8 +47,6 @@ protected:
                 return i;
         return -1;
     }
-
-    std::unique_ptr<TNewLabelDialog> dialog;
 };
 
 } // namespace

@@ -16,7 +16,7 @@
 
 namespace {
 
-class LayoutDialog : public PaperDialogFixture
+class LayoutDialog : public PaperDialogTest<TNewLayoutDialog>
 {
 protected:
     void open(int index)
@@ -28,14 +28,6 @@ protected:
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
-    template <typename T>
-    T *child(const char *name) const
-    {
-        auto *w = dialog->findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    void click(const char *name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
     // Registers a format named `name`, with the width typed when given.
     void registerFormat(const char *button, const QString &name, const QString &width = {})
     {
@@ -63,7 +55,6 @@ protected:
         return n;
     }
 
-    std::unique_ptr<TNewLayoutDialog> dialog;
     std::unique_ptr<TCustomLayoutFormatDialog> custom;
     int baseOfLastRegistration = -2;
 };

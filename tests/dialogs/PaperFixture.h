@@ -4,9 +4,13 @@
 #include "dialogs/PaperFmt.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -68,4 +72,21 @@ protected:
 
 private:
     QString m_savedApp, m_savedData;
+};
+
+// A paper dialog of the test's own, with its controls found by object name.
+template <typename Dialog>
+class PaperDialogTest : public PaperDialogFixture
+{
+protected:
+    template <typename T>
+    T *child(const char *name) const
+    {
+        auto *w = dialog->template findChild<T *>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void click(const char *name) { QTest::mouseClick(child<QAbstractButton>(name), Qt::LeftButton); }
+
+    std::unique_ptr<Dialog> dialog;
 };
