@@ -4,6 +4,7 @@
 #include "core/AppSub.h"
 #include "core/ContinualAdrsDicClass.h"
 #include "core/DBInfo.h"
+#include "core/Environment.h"
 #include "core/Env.h"
 #include "core/GrpEdt.h"
 #include "core/HisInfo.h"
@@ -24,7 +25,6 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -35,7 +35,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -45,7 +44,6 @@ TBatchChangeFormHook BatchChangeFormHook;
 namespace {
 
 constexpr int KeywordBytes = 100; // width of Keyword1..8 in Adrs.DB
-const QString SecCommon = QStringLiteral("COMMON");
 
 template <class T>
 T *Named(T *widget, const char *name)
@@ -74,8 +72,6 @@ void applyInputMode(QWidget *widget, int mode)
 {
     widget->setInputMethodHints(mode == 1 || mode == 5 ? Qt::ImhPreferLatin : Qt::ImhNone);
 }
-
-QString customColorFileName() { return DataRoot + QStringLiteral("CstmClr.ini"); }
 
 // The colour-set glyph of the colour button: three overlapping swatches.
 QIcon colorSetGlyph()
@@ -366,36 +362,14 @@ bool TBatchChange::eventFilter(QObject *Watched, QEvent *Event)
 
 void TBatchChange::bbtnSymbolColorClick()
 {
-    // Sixteen custom colours as six hexadecimal digits BBGGRR under keys "0".."15".
-    TMemIniFile ini(customColorFileName());
-    for (int i = 0; i < 16; ++i) {
-        const QString value = ini.ReadString(SecCommon, QString::number(i), QStringLiteral("000000"));
-        QColorDialog::setCustomColor(i, ColorToQColor(HexToColor(value, clBlack)));
-    }
-
-    QColorDialog dialog(ColorToQColor(m_symbolColor), this);
-    dialog.setObjectName(QStringLiteral("ColorDialog"));
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    dialog.adjustSize();
-    // At the dialog's top-left plus 15 pixels, kept inside the work area.
-    const QRect area = screen() ? screen()->availableGeometry() : QRect();
-    QPoint pos = frameGeometry().topLeft() + QPoint(15, 15);
-    if (area.isValid()) {
-        const QSize size = dialog.frameGeometry().size();
-        pos.setX(std::max(area.left(), std::min(pos.x(), area.right() + 1 - size.width())));
-        pos.setY(std::max(area.top(), std::min(pos.y(), area.bottom() + 1 - size.height())));
-    }
-    dialog.move(pos);
-    if (dialog.exec() != QDialog::Accepted)
+    TMemIniFile ini(CustomColorFileName());
+    const std::optional<QColor> chosen = ChooseCustomColor(this, ColorToQColor(m_symbolColor), ini);
+    if (!chosen)
         return;
-
-    m_symbolColor = QColorToColor(dialog.selectedColor());
+    m_symbolColor = QColorToColor(*chosen);
     QPalette panel = pnlSymbolColor->palette();
     panel.setColor(QPalette::Window, ColorToQColor(m_symbolColor));
     pnlSymbolColor->setPalette(panel);
-
-    for (int i = 0; i < 16; ++i)
-        ini.WriteString(SecCommon, QString::number(i), ColorToHex(QColorToColor(QColorDialog::customColor(i))));
     (void)ini.UpdateFile(); // the custom colours are a convenience; the choice stands without them
 }
 

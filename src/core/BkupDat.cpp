@@ -526,14 +526,16 @@ namespace {
 const QString WizardCaption = QStringLiteral("ピルカノス2014");
 const QString SizeNote = QStringLiteral("※必要サイズは環境によって誤差がでますので、目安として参考にしてください");
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
+} // namespace
+
+QPushButton *MakeWizardButton(QWidget *parent, const char *name, const QString &text)
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(QString::fromLatin1(name));
     return b;
 }
 
-QLabel *makePanel(QWidget *parent, const char *name)
+QLabel *MakeWizardPanel(QWidget *parent, const char *name)
 {
     auto *l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
@@ -541,7 +543,37 @@ QLabel *makePanel(QWidget *parent, const char *name)
     return l;
 }
 
-} // namespace
+QPushButton *AddMaintenanceButtons(QDialog *dialog, QBoxLayout *layout, const char *name, const QString &text,
+                                   QPushButton *&close)
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto *action = MakeWizardButton(dialog, name, text);
+    close = MakeWizardButton(dialog, "btnClose", QStringLiteral("閉じる"));
+    buttons->addWidget(action);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::reject);
+    return action;
+}
+
+int WizardInform(QWidget *parent, const QString &text, unsigned flags)
+{
+    return ShowMessageBoxAt(parent, text, WizardCaption, flags, 0, 0, 0);
+}
+
+bool EnsureWizardFolder(QWidget *parent, const QString &folder, const QString &place)
+{
+    if (QFileInfo(folder).isDir())
+        return true;
+    if (WizardInform(parent, place + QStringLiteral("フォルダーが見つかりません  \r\n作成してもよろしいですか？  "), 0x24) != IDYES)
+        return false;
+    if (!Folders::makePrivatePath(folder)) {
+        WizardInform(parent, place + QStringLiteral("フォルダーが作成できませんでした  "), 0x40);
+        return false;
+    }
+    return true;
+}
 
 QTreeWidget *CreateResultList(QWidget *parent)
 {
@@ -576,20 +608,20 @@ TBackupData::TBackupData(QWidget *parent) : QDialog(parent)
     edtDest->setMaxLength(200);
     edtDest->setText(DataPath + BackupFolderName() + QLatin1Char('/'));
     g1->addWidget(edtDest, 1, 0);
-    bbtnBrowseDest = makeButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
+    bbtnBrowseDest = MakeWizardButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
     g1->addWidget(bbtnBrowseDest, 1, 1);
     pages->addWidget(page1);
 
     auto *page2 = new QWidget(pages);
     auto *g2 = new QGridLayout(page2);
     g2->addWidget(new QLabel(QStringLiteral("保存先："), page2), 0, 0);
-    pnlConfirmationDest = makePanel(page2, "pnlConfirmationDest");
+    pnlConfirmationDest = MakeWizardPanel(page2, "pnlConfirmationDest");
     g2->addWidget(pnlConfirmationDest, 0, 1);
     g2->addWidget(new QLabel(QStringLiteral("必要サイズ (KB)："), page2), 1, 0);
-    pnlNeedSize = makePanel(page2, "pnlNeedSize");
+    pnlNeedSize = MakeWizardPanel(page2, "pnlNeedSize");
     g2->addWidget(pnlNeedSize, 1, 1);
     g2->addWidget(new QLabel(QStringLiteral("空き容量 (KB)："), page2), 2, 0);
-    pnlFreeSize = makePanel(page2, "pnlFreeSize");
+    pnlFreeSize = MakeWizardPanel(page2, "pnlFreeSize");
     g2->addWidget(pnlFreeSize, 2, 1);
     g2->addWidget(new QLabel(SizeNote, page2), 3, 0, 1, 2);
     pgbCopy = new QProgressBar(page2);
@@ -607,11 +639,11 @@ TBackupData::TBackupData(QWidget *parent) : QDialog(parent)
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnPrior = makeButton(this, "btnPrior", QStringLiteral("< 戻る"));
-    btnNext = makeButton(this, "btnNext", QStringLiteral("次へ >"));
-    btnBackup = makeButton(this, "btnBackup", QStringLiteral("バックアップ"));
-    btnCancel = makeButton(this, "btnCancel", QStringLiteral("キャンセル"));
-    btnClose = makeButton(this, "btnClose", QStringLiteral("閉じる"));
+    btnPrior = MakeWizardButton(this, "btnPrior", QStringLiteral("< 戻る"));
+    btnNext = MakeWizardButton(this, "btnNext", QStringLiteral("次へ >"));
+    btnBackup = MakeWizardButton(this, "btnBackup", QStringLiteral("バックアップ"));
+    btnCancel = MakeWizardButton(this, "btnCancel", QStringLiteral("キャンセル"));
+    btnClose = MakeWizardButton(this, "btnClose", QStringLiteral("閉じる"));
     for (QPushButton *b : {btnPrior, btnNext, btnBackup, btnCancel, btnClose})
         buttons->addWidget(b);
     layout->addLayout(buttons);
@@ -660,7 +692,7 @@ int TBackupData::Page() const
 
 int TBackupData::Inform(const QString &text, unsigned flags)
 {
-    return ShowMessageBoxAt(this, text, WizardCaption, flags, 0, 0, 0);
+    return WizardInform(this, text, flags);
 }
 
 void TBackupData::CheckBackupSpace()
@@ -721,14 +753,8 @@ void TBackupData::btnBackupClick()
     }
     if (Inform(QStringLiteral("データのバックアップを行います  \r\nよろしいですか？  "), 0x124) != IDYES)
         return;
-    if (!QFileInfo(DestFolder).isDir()) {
-        if (Inform(QStringLiteral("保存先フォルダーが見つかりません  \r\n作成してもよろしいですか？  "), 0x24) != IDYES)
-            return;
-        if (!Folders::makePrivatePath(DestFolder)) {
-            Inform(QStringLiteral("保存先フォルダーが作成できませんでした  "));
-            return;
-        }
-    }
+    if (!EnsureWizardFolder(this, DestFolder, QStringLiteral("保存先")))
+        return;
     repaint();
     QList<TBackupBook> books;
     for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList))

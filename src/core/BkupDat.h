@@ -196,3 +196,18 @@ private:
 void FillResultList(QTreeWidget *list, const TCopyRows &rows);
 // Builds the result list of the backup and restore wizards.
 [[nodiscard]] QTreeWidget *CreateResultList(QWidget *parent);
+// A named push button and a framed read-only panel of the backup and restore wizards.
+[[nodiscard]] QPushButton *MakeWizardButton(QWidget *parent, const char *name, const QString &text);
+[[nodiscard]] QLabel *MakeWizardPanel(QWidget *parent, const char *name);
+// A message of the backup and restore wizards under their caption; returns the answer.
+int WizardInform(QWidget *parent, const QString &text, unsigned flags);
+// Makes sure the wizard's target folder exists: when missing, asks to create it
+// (place names it in the messages, "保存先" or "復元先") and reports a failed
+// creation. False when the folder is still missing.
+[[nodiscard]] bool EnsureWizardFolder(QWidget *parent, const QString &folder, const QString &place);
+// The button row closing a data maintenance dialog: the action button (name,
+// text) and "閉じる" (btnClose, rejecting the dialog) at the right, added to
+// layout. Returns the action button; close receives the other.
+class QBoxLayout;
+[[nodiscard]] QPushButton *AddMaintenanceButtons(QDialog *dialog, QBoxLayout *layout, const char *name,
+                                                 const QString &text, QPushButton *&close);

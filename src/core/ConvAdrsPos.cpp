@@ -183,17 +183,8 @@ TConvertAdrsPos::TConvertAdrsPos(QWidget *parent) : QDialog(parent)
                                                 "市町村合併による住所の変換データはないため、住所は変換しません。\n"
                                                 "変換の前に、データの控えを backup.cap フォルダーに作成します。"),
                                  this));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    btnConvert = new QPushButton(QStringLiteral("変換"), this);
-    btnConvert->setObjectName(QStringLiteral("btnConvert"));
-    btnClose = new QPushButton(QStringLiteral("閉じる"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    buttons->addWidget(btnConvert);
-    buttons->addWidget(btnClose);
-    layout->addLayout(buttons);
+    btnConvert = AddMaintenanceButtons(this, layout, "btnConvert", QStringLiteral("変換"), btnClose);
     connect(btnConvert, &QPushButton::clicked, this, [this] { btnConvertClick(); });
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TConvertAdrsPos::btnConvertClick()

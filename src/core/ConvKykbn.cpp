@@ -154,17 +154,8 @@ TConvertKykbn::TConvertKykbn(QWidget *parent) : QDialog(parent)
     layout->addWidget(new QLabel(QStringLiteral("アドレス帳と差出人の電話番号・FAX番号・携帯番号の古い局番を新しい局番に変換します。\n"
                                                 "変換の前に、データの控えを backup.kyk フォルダーに作成します。"),
                                  this));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    btnConvert = new QPushButton(QStringLiteral("変換"), this);
-    btnConvert->setObjectName(QStringLiteral("btnConvert"));
-    btnClose = new QPushButton(QStringLiteral("閉じる"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    buttons->addWidget(btnConvert);
-    buttons->addWidget(btnClose);
-    layout->addLayout(buttons);
+    btnConvert = AddMaintenanceButtons(this, layout, "btnConvert", QStringLiteral("変換"), btnClose);
     connect(btnConvert, &QPushButton::clicked, this, [this] { btnConvertClick(); });
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TConvertKykbn::btnConvertClick()

@@ -11,6 +11,18 @@ QString LabelPath;
 QString CardPath;
 QString DesignPath;
 
+void SetDataPath(const QString &Folder)
+{
+    DataPath = Folder;
+    AdrsPath = DataPath + QStringLiteral("Adrs/");
+    OtherPath = DataPath + QStringLiteral("Other/");
+    HistoryPath = DataPath + QStringLiteral("History/");
+    LayoutPath = DataPath + QStringLiteral("Layout/");
+    LabelPath = DataPath + QStringLiteral("Label/");
+    CardPath = DataPath + QStringLiteral("Card/");
+    DesignPath = DataPath + QStringLiteral("Design/");
+}
+
 QStringList SearchAreaList;
 std::array<bool, AreaCount + 1> UseArea{};
 std::array<bool, AreaCount + 1> AreaOnDisk{};

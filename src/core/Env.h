@@ -21,6 +21,8 @@ extern QString LayoutPath;  // DataPath + "Layout/"
 extern QString LabelPath;   // DataPath + "Label/"
 extern QString CardPath;    // DataPath + "Card/"
 extern QString DesignPath;  // DataPath + "Design/"
+// Makes Folder the data folder and points the folders under it there.
+void SetDataPath(const QString &Folder);
 
 // Directory regions (index 1..7; index 0 unused).
 constexpr int AreaCount = 7;

@@ -131,6 +131,31 @@ QString CustomColorFileName()
     return DataRoot + QStringLiteral("CstmClr.ini");
 }
 
+std::optional<QColor> ChooseCustomColor(QWidget *Parent, const QColor &Initial, TMemIniFile &Ini)
+{
+    for (int i = 0; i < 16; ++i) {
+        const QString value = Ini.ReadString(kCommon, QString::number(i), QStringLiteral("000000"));
+        QColorDialog::setCustomColor(i, ColorToQColor(HexToColor(value, clBlack)));
+    }
+    QColorDialog dialog(Initial, Parent);
+    dialog.setObjectName(QStringLiteral("ColorDialog"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    dialog.adjustSize();
+    const QRect area = Parent->screen() ? Parent->screen()->availableGeometry() : QRect();
+    QPoint pos = Parent->frameGeometry().topLeft() + QPoint(15, 15);
+    if (area.isValid()) {
+        const QSize size = dialog.frameGeometry().size();
+        pos.setX(std::max(area.left(), std::min(pos.x(), area.right() + 1 - size.width())));
+        pos.setY(std::max(area.top(), std::min(pos.y(), area.bottom() + 1 - size.height())));
+    }
+    dialog.move(pos);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    for (int i = 0; i < 16; ++i)
+        Ini.WriteString(kCommon, QString::number(i), ColorToHex(QColorToColor(QColorDialog::customColor(i))));
+    return dialog.selectedColor();
+}
+
 // ---------------------------------------------------------------------------
 
 TEnvironment::TEnvironment(QWidget *Owner)
@@ -470,29 +495,11 @@ void TEnvironment::UpdateColorButtons()
 void TEnvironment::ChooseColor()
 {
     TMemIniFile ini(CustomColorFileName());
-    for (int i = 0; i < 16; ++i) {
-        const QString value = ini.ReadString(kCommon, QString::number(i), QStringLiteral("000000"));
-        QColorDialog::setCustomColor(i, ColorToQColor(HexToColor(value, clBlack)));
-    }
-    QColorDialog dialog(ColorToQColor(m_color), this);
-    dialog.setObjectName(QStringLiteral("ColorDialog"));
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    dialog.adjustSize();
-    // 15 pixels right and below this window's corner, inside the work area.
-    const QRect area = screen() ? screen()->availableGeometry() : QRect();
-    QPoint pos = frameGeometry().topLeft() + QPoint(15, 15);
-    if (area.isValid()) {
-        const QSize size = dialog.frameGeometry().size();
-        pos.setX(std::max(area.left(), std::min(pos.x(), area.right() + 1 - size.width())));
-        pos.setY(std::max(area.top(), std::min(pos.y(), area.bottom() + 1 - size.height())));
-    }
-    dialog.move(pos);
-    if (dialog.exec() != QDialog::Accepted)
+    const std::optional<QColor> chosen = ChooseCustomColor(this, ColorToQColor(m_color), ini);
+    if (!chosen)
         return;
-    m_color = QColorToColor(dialog.selectedColor()) & 0xFFFFFF;
+    m_color = QColorToColor(*chosen) & 0xFFFFFF;
     UpdateColorButtons();
-    for (int i = 0; i < 16; ++i)
-        ini.WriteString(kCommon, QString::number(i), ColorToHex(QColorToColor(QColorDialog::customColor(i))));
     QString error;
     if (!ini.UpdateFile(&error))
         ShowWriteFailure(this, QStringLiteral("作成した色"), CustomColorFileName(), error);
@@ -761,14 +768,7 @@ void TEnvironment::btnSetClick()
     for (int i = 1; i <= AreaCount; ++i)
         UseArea[size_t(i)] = chkArea[size_t(i)]->isChecked();
     if (changes.DataPath) {
-        DataPath = folder;
-        AdrsPath = DataPath + QStringLiteral("Adrs/");
-        OtherPath = DataPath + QStringLiteral("Other/");
-        HistoryPath = DataPath + QStringLiteral("History/");
-        LayoutPath = DataPath + QStringLiteral("Layout/");
-        LabelPath = DataPath + QStringLiteral("Label/");
-        CardPath = DataPath + QStringLiteral("Card/");
-        DesignPath = DataPath + QStringLiteral("Design/");
+        SetDataPath(folder);
         AdrsName = adrsName;
         UnavailableDataPath.clear();
     }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QColor>
 #include <QDialog>
 #include <QString>
 #include <QStringList>
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -55,6 +57,12 @@ constexpr int RecentFolderCount = 5;
 // The sixteen custom colours of the colour dialogs, DataRoot + "CstmClr.ini"
 // (section COMMON, keys "0".."15", six hexadecimal digits BBGGRR).
 [[nodiscard]] QString CustomColorFileName();
+// The colour dialog ("ColorDialog") started on Initial with the custom colours
+// of Ini, 15 pixels right and below Parent's corner inside the work area. On
+// OK the custom colours go back into Ini (the caller writes the file) and the
+// choice is returned; nothing when cancelled.
+class TMemIniFile;
+[[nodiscard]] std::optional<QColor> ChooseCustomColor(QWidget *Parent, const QColor &Initial, TMemIniFile &Ini);
 
 // ---- The dialog ---------------------------------------------------------------
 

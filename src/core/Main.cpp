@@ -255,13 +255,7 @@ void LoadSettings()
             }
         }
 
-        AdrsPath = DataPath + QStringLiteral("Adrs/");
-        OtherPath = DataPath + QStringLiteral("Other/");
-        HistoryPath = DataPath + QStringLiteral("History/");
-        LayoutPath = DataPath + QStringLiteral("Layout/");
-        LabelPath = DataPath + QStringLiteral("Label/");
-        CardPath = DataPath + QStringLiteral("Card/");
-        DesignPath = DataPath + QStringLiteral("Design/");
+        SetDataPath(DataPath);
 
         HisCount = inRange(ini.ReadInteger(kOperation, QStringLiteral("HisCount"), 10), 30, 10);
         AddressChangeData = ini.ReadBool(kAddress, QStringLiteral("ChangeData"), true);

@@ -70,17 +70,8 @@ TOptimizeData::TOptimizeData(QWidget *parent) : QDialog(parent)
                              this);
     label->setObjectName(QStringLiteral("lblMessage"));
     layout->addWidget(label);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    btnOptimize = new QPushButton(QStringLiteral("最適化"), this);
-    btnOptimize->setObjectName(QStringLiteral("btnOptimize"));
-    btnClose = new QPushButton(QStringLiteral("閉じる"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    buttons->addWidget(btnOptimize);
-    buttons->addWidget(btnClose);
-    layout->addLayout(buttons);
+    btnOptimize = AddMaintenanceButtons(this, layout, "btnOptimize", QStringLiteral("最適化"), btnClose);
     connect(btnOptimize, &QPushButton::clicked, this, [this] { btnOptimizeClick(); });
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TOptimizeData::btnOptimizeClick()

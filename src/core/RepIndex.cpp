@@ -138,15 +138,7 @@ TRepairIndex::TRepairIndex(QWidget *parent) : QDialog(parent)
     chkSender->setObjectName(QStringLiteral("chkSender"));
     chkSender->setChecked(true);
     layout->addWidget(chkSender);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    btnRepair = new QPushButton(QStringLiteral("修復"), this);
-    btnRepair->setObjectName(QStringLiteral("btnRepair"));
-    btnClose = new QPushButton(QStringLiteral("閉じる"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    buttons->addWidget(btnRepair);
-    buttons->addWidget(btnClose);
-    layout->addLayout(buttons);
+    btnRepair = AddMaintenanceButtons(this, layout, "btnRepair", QStringLiteral("修復"), btnClose);
 
     TTntListItems &items = lvAdrs->Items();
     for (int i = 0; i < AdrsFolderList.size(); ++i) {
@@ -163,7 +155,6 @@ TRepairIndex::TRepairIndex(QWidget *parent) : QDialog(parent)
     connect(chkAdrs, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     connect(chkSender, &QCheckBox::toggled, this, [this] { UpdateControls(); });
     connect(btnRepair, &QPushButton::clicked, this, [this] { btnRepairClick(); });
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
     UpdateControls();
 }
 

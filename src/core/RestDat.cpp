@@ -438,23 +438,6 @@ bool TRestoreRun::WritePendingRenamings()
 
 namespace {
 
-const QString WizardCaption = QStringLiteral("ピルカノス2014");
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
-}
-
-QLabel *makePanel(QWidget *parent, const char *name)
-{
-    auto *l = new QLabel(parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFrameShape(QFrame::StyledPanel);
-    return l;
-}
-
 // The folder as the file system names it, with '/' (names compare exactly).
 QString canonicalFolder(const QString &path)
 {
@@ -493,7 +476,7 @@ TRestoreData::TRestoreData(QWidget *parent) : QDialog(parent)
     edtSrc->setMaxLength(200);
     edtSrc->setText(DataPath);
     g1->addWidget(edtSrc, 1, 0);
-    bbtnBrowseSrc = makeButton(page1, "bbtnBrowseSrc", QStringLiteral("参照..."));
+    bbtnBrowseSrc = MakeWizardButton(page1, "bbtnBrowseSrc", QStringLiteral("参照..."));
     g1->addWidget(bbtnBrowseSrc, 1, 1);
     rbNowDataPath = new QRadioButton(QStringLiteral("現在のデータ保存フォルダーに上書きする"), page1);
     rbNowDataPath->setObjectName(QStringLiteral("rbNowDataPath"));
@@ -507,23 +490,23 @@ TRestoreData::TRestoreData(QWidget *parent) : QDialog(parent)
     edtDest->setMaxLength(200);
     edtDest->setText(DataPath);
     g1->addWidget(edtDest, 4, 0);
-    bbtnBrowseDest = makeButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
+    bbtnBrowseDest = MakeWizardButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
     g1->addWidget(bbtnBrowseDest, 4, 1);
     pages->addWidget(page1);
 
     auto *page2 = new QWidget(pages);
     auto *g2 = new QGridLayout(page2);
     g2->addWidget(new QLabel(QStringLiteral("復元元："), page2), 0, 0);
-    pnlConfirmationSrc = makePanel(page2, "pnlConfirmationSrc");
+    pnlConfirmationSrc = MakeWizardPanel(page2, "pnlConfirmationSrc");
     g2->addWidget(pnlConfirmationSrc, 0, 1);
     g2->addWidget(new QLabel(QStringLiteral("復元先："), page2), 1, 0);
-    pnlConfirmationDest = makePanel(page2, "pnlConfirmationDest");
+    pnlConfirmationDest = MakeWizardPanel(page2, "pnlConfirmationDest");
     g2->addWidget(pnlConfirmationDest, 1, 1);
     g2->addWidget(new QLabel(QStringLiteral("必要サイズ (KB)："), page2), 2, 0);
-    pnlNeedSize = makePanel(page2, "pnlNeedSize");
+    pnlNeedSize = MakeWizardPanel(page2, "pnlNeedSize");
     g2->addWidget(pnlNeedSize, 2, 1);
     g2->addWidget(new QLabel(QStringLiteral("空き容量 (KB)："), page2), 3, 0);
-    pnlFreeSize = makePanel(page2, "pnlFreeSize");
+    pnlFreeSize = MakeWizardPanel(page2, "pnlFreeSize");
     g2->addWidget(pnlFreeSize, 3, 1);
     g2->addWidget(new QLabel(QStringLiteral("※必要サイズは環境によって誤差がでますので、目安として参考にしてください"), page2),
                   4, 0, 1, 2);
@@ -545,11 +528,11 @@ TRestoreData::TRestoreData(QWidget *parent) : QDialog(parent)
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    btnPrior = makeButton(this, "btnPrior", QStringLiteral("< 戻る"));
-    btnNext = makeButton(this, "btnNext", QStringLiteral("次へ >"));
-    btnRestore = makeButton(this, "btnRestore", QStringLiteral("復元"));
-    btnCancel = makeButton(this, "btnCancel", QStringLiteral("キャンセル"));
-    btnClose = makeButton(this, "btnClose", QStringLiteral("閉じる"));
+    btnPrior = MakeWizardButton(this, "btnPrior", QStringLiteral("< 戻る"));
+    btnNext = MakeWizardButton(this, "btnNext", QStringLiteral("次へ >"));
+    btnRestore = MakeWizardButton(this, "btnRestore", QStringLiteral("復元"));
+    btnCancel = MakeWizardButton(this, "btnCancel", QStringLiteral("キャンセル"));
+    btnClose = MakeWizardButton(this, "btnClose", QStringLiteral("閉じる"));
     for (QPushButton *b : {btnPrior, btnNext, btnRestore, btnCancel, btnClose})
         buttons->addWidget(b);
     layout->addLayout(buttons);
@@ -635,7 +618,7 @@ bool TRestoreData::GetChangeDataPath() const
 
 int TRestoreData::Inform(const QString &text, unsigned flags)
 {
-    return ShowMessageBoxAt(this, text, WizardCaption, flags, 0, 0, 0);
+    return WizardInform(this, text, flags);
 }
 
 void TRestoreData::btnNextClick()
@@ -710,14 +693,8 @@ void TRestoreData::btnRestoreClick()
     }
     if (Inform(QStringLiteral("バックアップデータの復元を行います  \r\nよろしいですか？  "), 0x124) != IDYES)
         return;
-    if (!QFileInfo(DestFolder).isDir()) {
-        if (Inform(QStringLiteral("復元先フォルダーが見つかりません  \r\n作成してもよろしいですか？  "), 0x24) != IDYES)
-            return;
-        if (!Folders::makePrivatePath(DestFolder)) {
-            Inform(QStringLiteral("復元先フォルダーが作成できませんでした  "));
-            return;
-        }
-    }
+    if (!EnsureWizardFolder(this, DestFolder, QStringLiteral("復元先")))
+        return;
     if (CloseChildWindows && !CloseChildWindows())
         return;
     repaint();
@@ -766,14 +743,7 @@ void TRestoreData::btnRestoreClick()
 void TRestoreData::btnCloseClick()
 {
     if (chkChangeDataPath->isChecked()) {
-        DataPath = DestFolder;
-        AdrsPath = DataPath + QStringLiteral("Adrs/");
-        OtherPath = DataPath + QStringLiteral("Other/");
-        HistoryPath = DataPath + QStringLiteral("History/");
-        LayoutPath = DataPath + QStringLiteral("Layout/");
-        LabelPath = DataPath + QStringLiteral("Label/");
-        CardPath = DataPath + QStringLiteral("Card/");
-        DesignPath = DataPath + QStringLiteral("Design/");
+        SetDataPath(DestFolder);
         TMemIniFile ini(SettingsFileName());
         ini.WriteString(QStringLiteral("BASE"), QStringLiteral("DataPath"), DataPath);
         QString error;

@@ -3,9 +3,7 @@
 #include "items/ImgUtils.h"
 #include "util/SubUnit.h"
 
-#include <QBuffer>
 #include <QPainter>
-#include <QtEndian>
 
 #include <array>
 #include <cmath>
@@ -377,38 +375,13 @@ void TBackImage::LoadFromStream(TItemReader &Stream)
     if (kind >= Fitted && kind <= Tiled) {
         SetExtension(Stream.readXorString());
         if (!m_extension.isEmpty()) {
-            QByteArray bytes;
-            quint8 h = 0, v = 0, turn = 3;
+            const TStoredPicture stored = ReadStoredPicture(Stream, isJpegExtension());
+            m_picture = stored.Image;
             if (isJpegExtension()) {
-                const qint32 count = Stream.readCount(qint32(std::min<qsizetype>(Stream.remaining(), MaxImageFileBytes)),
-                                                      "JPEG のバイト数");
-                bytes = Stream.readBytes(count);
-                h = Stream.readByte();
-                v = Stream.readByte();
-                turn = Stream.readByte();
-            } else {
-                // A BMP image states its own length in its file header.
-                const QByteArray head = Stream.readBytes(6);
-                if (head.left(2) != "BM")
-                    throw EItemFormatError(QStringLiteral("画像が読み込めませんでした  "));
-                const quint32 size = qFromLittleEndian<quint32>(head.constData() + 2);
-                if (size < 6 || size - 6 > quint64(Stream.remaining()))
-                    throw EItemFormatError(QStringLiteral("画像が読み込めませんでした  "));
-                bytes = head + Stream.readBytes(qsizetype(size - 6));
-            }
-            std::optional<TLoadedImage> loaded;
-            try {
-                loaded = LoadImageBytes(bytes, isJpegExtension() ? 2 : 1);
-            } catch (const EImageFileError &) {
-            }
-            if (!loaded)
-                throw EItemFormatError(QStringLiteral("画像が読み込めませんでした  "));
-            m_picture = loaded->Image.convertToFormat(QImage::Format_RGB888);
-            if (isJpegExtension()) {
-                m_jpeg = bytes;
-                m_flipH = h & 1;
-                m_flipV = v & 1;
-                m_rotateCode = turn <= 2 ? turn : 3;
+                m_jpeg = stored.Jpeg;
+                m_flipH = stored.FlipH & 1;
+                m_flipV = stored.FlipV & 1;
+                m_rotateCode = stored.Turn <= 2 ? stored.Turn : 3;
                 m_picture = applyStored(m_picture, m_flipH, m_flipV, m_rotateCode);
             } else {
                 m_flipH = m_flipV = 0;
@@ -434,25 +407,7 @@ void TBackImage::SaveToStream(TItemWriter &Stream) const
     const bool picture = m_kind >= Fitted && m_kind <= Tiled;
     Stream.writeByte(m_kind);
     if (picture) {
-        // A missing picture is written without extension, so the reader
-        // never looks for picture bytes that are not there.
-        const bool hasPicture = !m_picture.isNull() && (!isJpegExtension() || !m_jpeg.isEmpty());
-        Stream.writeXorString(hasPicture ? m_extension : QString());
-        if (hasPicture) {
-            if (isJpegExtension()) {
-                Stream.writeInt32(qint32(m_jpeg.size()));
-                Stream.writeBytes(m_jpeg);
-                Stream.writeByte(m_flipH);
-                Stream.writeByte(m_flipV);
-                Stream.writeByte(m_rotateCode);
-            } else {
-                QByteArray bmp;
-                QBuffer b(&bmp);
-                b.open(QIODevice::WriteOnly);
-                m_picture.save(&b, "BMP");
-                Stream.writeBytes(bmp);
-            }
-        }
+        WriteStoredPicture(Stream, m_extension, m_picture, m_jpeg, m_flipH, m_flipV, m_rotateCode);
         Stream.writeInt32(m_resolution);
     }
     if (m_kind == Colour || m_kind == Gradient)

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -90,6 +91,18 @@ QString narrowed(const QString &S)
         out += c.toUpper();
     }
     return out;
+}
+
+// The page rectangle moved as far as its screen rectangle moved from Was to
+// Now (the size kept); nothing at zoom 0.
+std::optional<TPageRect> movedWithScreen(const TPageRect &Page, const TScreenRect &Was, const TScreenRect &Now,
+                                         double Zoom)
+{
+    if (Zoom == 0.0)
+        return std::nullopt;
+    const auto dx = qint32(RoundHalfAway((Now.Left - Was.Left) / static_cast<long double>(Zoom)));
+    const auto dy = qint32(RoundHalfAway((Now.Top - Was.Top) / static_cast<long double>(Zoom)));
+    return TPageRect{Page.Left + dx, Page.Top + dy, Page.Right + dx, Page.Bottom + dy};
 }
 
 } // namespace
@@ -262,12 +275,11 @@ void TBarcodeRect::SetRect(const TPageRect &R)
 
 void TBarcodeRect::SetDispRect(const TScreenRect &R)
 {
-    if (m_zoom == 0.0)
+    const std::optional<TPageRect> moved = movedWithScreen(m_rect, m_dispRect, R, m_zoom);
+    if (!moved)
         return;
-    const auto dx = qint32(RoundHalfAway((R.Left - m_dispRect.Left) / static_cast<long double>(m_zoom)));
-    const auto dy = qint32(RoundHalfAway((R.Top - m_dispRect.Top) / static_cast<long double>(m_zoom)));
     m_keepRect = true;
-    SetRect({m_rect.Left + dx, m_rect.Top + dy, m_rect.Right + dx, m_rect.Bottom + dy});
+    SetRect(*moved);
 }
 
 void TBarcodeRect::SetBarSize(int Index)
@@ -414,12 +426,11 @@ void TQRCodeRect::SetRect(const TPageRect &R)
 
 void TQRCodeRect::SetDispRect(const TScreenRect &R)
 {
-    if (m_zoom == 0.0)
+    const std::optional<TPageRect> moved = movedWithScreen(m_rect, m_dispRect, R, m_zoom);
+    if (!moved)
         return;
-    const auto dx = qint32(RoundHalfAway((R.Left - m_dispRect.Left) / static_cast<long double>(m_zoom)));
-    const auto dy = qint32(RoundHalfAway((R.Top - m_dispRect.Top) / static_cast<long double>(m_zoom)));
     m_keepRect = true;
-    SetRect({m_rect.Left + dx, m_rect.Top + dy, m_rect.Right + dx, m_rect.Bottom + dy});
+    SetRect(*moved);
 }
 
 void TQRCodeRect::SetQRKind(TQRKind Value)

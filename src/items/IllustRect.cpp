@@ -4,9 +4,7 @@
 #include "items/MaskShapes.h"
 #include "util/SubUnit.h"
 
-#include <QBuffer>
 #include <QPainter>
-#include <QtEndian>
 
 namespace {
 
@@ -28,11 +26,6 @@ QRect toQRect(const TPageRect &R)
 QRect toQRect(const TDotRect &R)
 {
     return QRect(R.Left, R.Top, R.width(), R.height());
-}
-
-[[noreturn]] void unreadable()
-{
-    throw EItemFormatError(QStringLiteral("画像が読み込めませんでした  "));
 }
 
 // RotateCode after a further turn by Code: both turns summed.
@@ -349,42 +342,17 @@ void TIllustRect::LoadFromStream(TItemReader &Stream)
     m_flipH = m_flipV = 0;
     m_rotateCode = 3;
     if (!m_extension.isEmpty()) {
-        QByteArray bytes;
-        quint8 h = 0, v = 0, turn = 3;
+        const TStoredPicture stored = ReadStoredPicture(Stream, isJpegExtension());
+        m_picture = stored.Image;
         if (isJpegExtension()) {
-            const qint32 count =
-                Stream.readCount(qint32(std::min<qsizetype>(Stream.remaining(), MaxImageFileBytes)), "JPEG のバイト数");
-            bytes = Stream.readBytes(count);
-            h = Stream.readByte();
-            v = Stream.readByte();
-            turn = Stream.readByte();
-        } else {
-            // A BMP image states its own length in its file header.
-            const QByteArray head = Stream.readBytes(6);
-            if (head.left(2) != "BM")
-                unreadable();
-            const quint32 size = qFromLittleEndian<quint32>(head.constData() + 2);
-            if (size < 6 || size - 6 > quint64(Stream.remaining()))
-                unreadable();
-            bytes = head + Stream.readBytes(qsizetype(size - 6));
-        }
-        std::optional<TLoadedImage> loaded;
-        try {
-            loaded = LoadImageBytes(bytes, isJpegExtension() ? 2 : 1);
-        } catch (const EImageFileError &) {
-        }
-        if (!loaded)
-            unreadable();
-        m_picture = loaded->Image.convertToFormat(QImage::Format_RGB888);
-        if (isJpegExtension()) {
-            m_jpeg = bytes;
+            m_jpeg = stored.Jpeg;
             // Replayed through the tracking operations, which restore the flags.
-            if (h)
+            if (stored.FlipH)
                 Mirror(false);
-            if (v)
+            if (stored.FlipV)
                 Mirror(true);
-            if (turn <= 2)
-                Rotate(turn);
+            if (stored.Turn <= 2)
+                Rotate(stored.Turn);
         }
     }
     m_resolution = Stream.readInt32();
@@ -414,25 +382,7 @@ void TIllustRect::LoadFromStream(TItemReader &Stream)
 void TIllustRect::SaveToStream(TItemWriter &Stream) const
 {
     TDrawRect::SaveToStream(Stream);
-    // A missing picture is written without extension, so the reader never
-    // looks for picture bytes that are not there.
-    const bool hasPicture = !m_picture.isNull() && (!isJpegExtension() || !m_jpeg.isEmpty());
-    Stream.writeXorString(hasPicture ? m_extension : QString());
-    if (hasPicture) {
-        if (isJpegExtension()) {
-            Stream.writeInt32(qint32(m_jpeg.size()));
-            Stream.writeBytes(m_jpeg);
-            Stream.writeByte(m_flipH);
-            Stream.writeByte(m_flipV);
-            Stream.writeByte(m_rotateCode);
-        } else {
-            QByteArray bmp;
-            QBuffer b(&bmp);
-            b.open(QIODevice::WriteOnly);
-            m_picture.save(&b, "BMP");
-            Stream.writeBytes(bmp);
-        }
-    }
+    WriteStoredPicture(Stream, m_extension, m_picture, m_jpeg, m_flipH, m_flipV, m_rotateCode);
     Stream.writeInt32(m_resolution);
     Stream.writeInt32(m_maskIndex);
     Stream.writeInt32(m_maskRect.Left);

@@ -1,5 +1,7 @@
 #include "items/ImgUtils.h"
 
+#include "items/ItemStream.h"
+
 #include "util/SubUnit.h"
 
 #include <QBuffer>
@@ -565,4 +567,75 @@ QRegion RegionFromBitmap(const QImage &Mask)
     QRegion region;
     region.setRects(runs.constData(), int(runs.size()));
     return region;
+}
+
+namespace {
+
+[[noreturn]] void unreadablePicture()
+{
+    throw EItemFormatError(QStringLiteral("画像が読み込めませんでした  "));
+}
+
+bool isJpegName(const QString &Extension)
+{
+    return Extension == u"jpg" || Extension == u"jpeg";
+}
+
+} // namespace
+
+TStoredPicture ReadStoredPicture(TItemReader &Stream, bool Jpeg)
+{
+    TStoredPicture stored;
+    QByteArray bytes;
+    if (Jpeg) {
+        const qint32 count =
+            Stream.readCount(qint32(std::min<qsizetype>(Stream.remaining(), MaxImageFileBytes)), "JPEG のバイト数");
+        bytes = Stream.readBytes(count);
+        stored.FlipH = Stream.readByte();
+        stored.FlipV = Stream.readByte();
+        stored.Turn = Stream.readByte();
+    } else {
+        // A BMP image states its own length in its file header.
+        const QByteArray head = Stream.readBytes(6);
+        if (head.left(2) != "BM")
+            unreadablePicture();
+        const quint32 size = qFromLittleEndian<quint32>(head.constData() + 2);
+        if (size < 6 || size - 6 > quint64(Stream.remaining()))
+            unreadablePicture();
+        bytes = head + Stream.readBytes(qsizetype(size - 6));
+    }
+    std::optional<TLoadedImage> loaded;
+    try {
+        loaded = LoadImageBytes(bytes, Jpeg ? 2 : 1);
+    } catch (const EImageFileError &) {
+    }
+    if (!loaded)
+        unreadablePicture();
+    stored.Image = loaded->Image.convertToFormat(QImage::Format_RGB888);
+    if (Jpeg)
+        stored.Jpeg = bytes;
+    return stored;
+}
+
+void WriteStoredPicture(TItemWriter &Stream, const QString &Extension, const QImage &Picture, const QByteArray &JpegBytes,
+                        quint8 FlipH, quint8 FlipV, quint8 Turn)
+{
+    const bool jpeg = isJpegName(Extension);
+    const bool hasPicture = !Picture.isNull() && (!jpeg || !JpegBytes.isEmpty());
+    Stream.writeXorString(hasPicture ? Extension : QString());
+    if (!hasPicture)
+        return;
+    if (jpeg) {
+        Stream.writeInt32(qint32(JpegBytes.size()));
+        Stream.writeBytes(JpegBytes);
+        Stream.writeByte(FlipH);
+        Stream.writeByte(FlipV);
+        Stream.writeByte(Turn);
+    } else {
+        QByteArray bmp;
+        QBuffer b(&bmp);
+        b.open(QIODevice::WriteOnly);
+        Picture.save(&b, "BMP");
+        Stream.writeBytes(bmp);
+    }
 }

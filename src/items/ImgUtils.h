@@ -12,6 +12,8 @@
 #include <optional>
 
 class QPainter;
+class TItemReader;
+class TItemWriter;
 
 // A picture file that could not be read.
 MURVEN_DECLARE_EXCEPTION(EImageFileError, Exception);
@@ -46,6 +48,21 @@ inline constexpr int MaxImageSide = 30000;
 [[nodiscard]] std::optional<TLoadedImage> LoadImageFile(const QString &FileName);
 // The same from bytes already read, the type given as GetImageFileType does.
 [[nodiscard]] std::optional<TLoadedImage> LoadImageBytes(const QByteArray &Bytes, int Type);
+
+// A picture embedded in an item file after its extension: a JPEG keeps its
+// bytes and its stored mirror and turn codes (as read, unchecked); a BMP
+// states its own length. Image is already decoded, in RGB888.
+struct TStoredPicture {
+    QImage Image;
+    QByteArray Jpeg;
+    quint8 FlipH = 0, FlipV = 0, Turn = 3;
+};
+// Raises EItemFormatError "画像が読み込めませんでした  " when the bytes are not a picture.
+[[nodiscard]] TStoredPicture ReadStoredPicture(TItemReader &Stream, bool Jpeg);
+// Writes the extension (empty for a missing picture, so a reader never looks
+// for bytes that are not there) and the picture as ReadStoredPicture reads it.
+void WriteStoredPicture(TItemWriter &Stream, const QString &Extension, const QImage &Picture, const QByteArray &JpegBytes,
+                        quint8 FlipH, quint8 FlipV, quint8 Turn);
 
 // Horizontal: left to right mirror; otherwise top to bottom.
 [[nodiscard]] QImage MirrorBitmap(const QImage &Image, bool Horizontal);

@@ -1,4 +1,5 @@
 #include "items/ImgUtils.h"
+#include "items/ItemStream.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -306,3 +307,62 @@ TEST(MaskTest, regionIsTheUnionOfTheBlackRuns)
 }
 
 } // namespace
+
+namespace {
+
+// Reads back what WriteStoredPicture wrote, the extension first.
+TStoredPicture storedRoundTrip(const QString &Extension, const QImage &Picture, const QByteArray &Jpeg, quint8 H,
+                               quint8 V, quint8 Turn)
+{
+    TItemWriter w;
+    WriteStoredPicture(w, Extension, Picture, Jpeg, H, V, Turn);
+    TItemReader r(w.bytes(), {});
+    EXPECT_EQ(r.readXorString(), Extension);
+    TStoredPicture stored = ReadStoredPicture(r, Extension == u"jpg");
+    EXPECT_EQ(r.remaining(), 0);
+    return stored;
+}
+
+} // namespace
+
+TEST(StoredPicture, bmpComesBackWithItsPixelsAndNoTurn)
+{
+    const QImage picture = row({0, 128, 255}, 2);
+    const TStoredPicture stored = storedRoundTrip(QStringLiteral("bmp"), picture, {}, 1, 1, 0);
+    EXPECT_EQ(stored.Image, picture);
+    EXPECT_TRUE(stored.Jpeg.isEmpty());
+    EXPECT_EQ(stored.Turn, 3);
+}
+
+TEST(StoredPicture, jpegKeepsItsBytesAndStoredCodes)
+{
+    QByteArray jpeg;
+    QBuffer b(&jpeg);
+    b.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(row({10, 200}, 2).save(&b, "JPG"));
+    const TStoredPicture stored = storedRoundTrip(QStringLiteral("jpg"), row({10, 200}, 2), jpeg, 1, 0, 2);
+    EXPECT_EQ(stored.Jpeg, jpeg);
+    EXPECT_EQ(stored.FlipH, 1);
+    EXPECT_EQ(stored.FlipV, 0);
+    EXPECT_EQ(stored.Turn, 2);
+    EXPECT_EQ(stored.Image.size(), QSize(2, 2));
+}
+
+TEST(StoredPicture, missingPictureWritesOnlyAnEmptyExtension)
+{
+    for (const QString &ext : {QStringLiteral("bmp"), QStringLiteral("jpg")}) {
+        TItemWriter w;
+        WriteStoredPicture(w, ext, ext == u"bmp" ? QImage() : row({1}), {}, 0, 0, 3);
+        TItemReader r(w.bytes(), {});
+        EXPECT_TRUE(r.readXorString().isEmpty()) << ext.toStdString();
+        EXPECT_EQ(r.remaining(), 0) << ext.toStdString();
+    }
+}
+
+TEST(StoredPicture, bytesThatAreNoBitmapAreRefused)
+{
+    TItemWriter w;
+    w.writeBytes(QByteArray("XX\x10\0\0\0abcdefghij", 16));
+    TItemReader r(w.bytes(), {});
+    EXPECT_THROW((void)ReadStoredPicture(r, false), EItemFormatError);
+}
