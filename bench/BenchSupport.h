@@ -2,6 +2,7 @@
 
 #include "core/AdrsSel.h"
 #include "core/Env.h"
+#include "platform/IniFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -61,4 +62,11 @@ inline void redirectToTemporaryHome(const QTemporaryDir &home, const QList<TAdrs
     AdrsFolderIndex = books.isEmpty() ? -1 : 0;
     AdrsName = books.isEmpty() ? QString() : books.first().Name;
     FirstRun = DataPathChanged = MustSelectAdrs = false;
+    // The greeting and the automatic update check are off, as after a user's
+    // first start: a benchmark answers no dialog.
+    TMemIniFile settings(SettingsFileName());
+    settings.WriteBool(QStringLiteral("BASE"), QStringLiteral("Info"), false);
+    if (!settings.UpdateFile())
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(SettingsFileName()));
+    UpdateCheck = false;
 }
