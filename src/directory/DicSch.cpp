@@ -9,6 +9,7 @@
 #include "core/PosDicClass.h"
 #include "core/Wqarea17Wrapper.h"
 #include "core/WqhypWrapper.h"
+#include "directory/SchArea.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
@@ -969,14 +970,13 @@ int TDicSearch::directoryLookup(const QByteArray &Digits)
     m_telRecords.assign(8, TTelRecord{});
     m_hitCount = 0;
     for (int region : regions) {
-        const auto r = static_cast<std::size_t>(region);
-        const QString folder = AreaOnDisk[r] ? AreaDiskFolder[r] + AreaSubFolders[r]
-                                             : SearchDataPath + QStringLiteral("Murven19/") + AreaSubFolders[r];
+        // The same folder the directory search reads, with its separators.
+        const QString folder = AreaDataFolder(region);
         TTelSearchCondition request{};
         std::memcpy(request.Phone, Digits.constData(), static_cast<std::size_t>(Digits.size()));
         request.Always1 = 1;
         const QByteArray data = QFile::encodeName(folder);
-        const QByteArray dic = QFile::encodeName(AppPath + QStringLiteral("Dic/"));
+        const QByteArray dic = QFile::encodeName(AreaDicFolder());
         std::memcpy(request.DataFolder, data.constData(), std::min<std::size_t>(data.size(), 255));
         std::memcpy(request.DicFolder, dic.constData(), std::min<std::size_t>(dic.size(), 255));
         std::int32_t count = 0;

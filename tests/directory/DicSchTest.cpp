@@ -591,10 +591,14 @@ TEST_P(DicSchRegionTest, theSecondDigitChoosesTheRegionsInUseInTheirOrder)
             UseArea[static_cast<std::size_t>(region)] = true;
     }
     TFakeDirectory::answers = {{8, {}}};
+    // The start-up keeps the disc's folder without its trailing '/'.
+    const QString kept = SearchDataPath;
+    SearchDataPath = QStringLiteral("/media/disc");
     (void)dialog.StartSearch(0, QString::fromLatin1(c.number));
+    SearchDataPath = kept;
     std::vector<QString> expected;
     for (int region : c.asked)
-        expected.push_back(SearchDataPath + QStringLiteral("Murven19/") + AreaSubFolders[static_cast<std::size_t>(region)]);
+        expected.push_back(QStringLiteral("/media/disc/Murven19/") + AreaSubFolders[static_cast<std::size_t>(region)]);
     EXPECT_EQ(TFakeDirectory::folders, expected);
 }
 
