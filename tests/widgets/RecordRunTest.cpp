@@ -3,6 +3,7 @@
 #include "platform/SqlCipher.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -207,6 +208,32 @@ TEST_F(RecordRunTest, inputReachesOnlyWindowsOpenedDuringTheRun)
     EXPECT_FALSE(TRecordRun::Running());
     QTest::keyClicks(&before, QStringLiteral("ef"));
     EXPECT_EQ(before.text(), QStringLiteral("ef"));
+}
+
+// A menu command's key on a window that was there before the run is held
+// back like any other input, so no second command starts inside the run.
+TEST_F(RecordRunTest, shortcutOfAWindowOpenBeforeTheRunDoesNotFireDuringIt)
+{
+    QWidget before;
+    QAction command(&before);
+    command.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    before.addAction(&command);
+    int fired = 0;
+    QObject::connect(&command, &QAction::triggered, [&] { ++fired; });
+    before.show();
+    before.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&before));
+    QTest::keyClick(&before, Qt::Key_D, Qt::ControlModifier);
+    ASSERT_EQ(fired, 1) << "the key reaches the command outside a run";
+
+    TRecordRun run(&owner, table, QStringLiteral("入力"), 1);
+    ASSERT_TRUE(run.Begin(nullptr));
+    QTest::keyClick(&before, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(fired, 1);
+    EXPECT_TRUE(run.Commit(nullptr));
+
+    QTest::keyClick(&before, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(fired, 2);
 }
 
 // Another program reads the book past the busy wait at the commit: the
