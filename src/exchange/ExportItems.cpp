@@ -5,6 +5,7 @@
 #include "core/WqhypWrapper.h"
 #include "platform/Cp932.h"
 #include "platform/Table.h"
+#include "widgets/ByteLimitValidator.h"
 
 #include <QHash>
 
@@ -251,6 +252,14 @@ const QByteArray &word(const char16_t *text)
 
 } // namespace
 
+void TExportItemReader::AppendName(const QString &Name, QByteArray &Out) const
+{
+    // The look-alikes the encoder maps are no loss; only a "?" is.
+    if (!UnstorableCharList(Name).isEmpty())
+        ++m_lossyNames;
+    Out += Cp932::encode(Name);
+}
+
 void TExportItemReader::AppendBytes(int Item, const TExportContext &Context, QByteArray &Out) const
 {
     if (Item < 0 || Item >= ExportItemCount)
@@ -301,12 +310,12 @@ void TExportItemReader::AppendBytes(int Item, const TExportContext &Context, QBy
         return;
     }
     case TRule::PrivCorp: Out += word(f.AsBoolean() ? u"個人" : u"会社"); return;
-    case TRule::Wide: Out += Cp932::encode(wide(f)); return;
+    case TRule::Wide: AppendName(wide(f), Out); return;
     case TRule::IgnoreName: Out += word(f.AsBoolean() ? u"印刷しない" : u"印刷する"); return;
     case TRule::JointOwner: {
         const int owner = f.AsInteger();
         if (owner >= 0 && owner <= 5)
-            Out += Cp932::encode(wide(*m_joints[owner]));
+            AppendName(wide(*m_joints[owner]), Out);
         return;
     }
     case TRule::Print:

@@ -71,9 +71,15 @@ public:
     // item serves the next item of the same field (reading one costs a
     // look at the system's time zone).
     void BeginRecord() const { m_stampField = nullptr; }
+    // How many names so far held a character the code page lacks: the
+    // file cannot carry them back.
+    [[nodiscard]] int LossyNames() const { return m_lossyNames; }
 
 private:
+    void AppendName(const QString &Name, QByteArray &Out) const;
+
     mutable const TField *m_stampField = nullptr;
+    mutable int m_lossyNames = 0;
     mutable QDateTime m_stamp;
     TField *m_fields[ExportItemCount];
     TField *m_joints[6]; // NameKanji, Joint1 .. Joint5

@@ -230,7 +230,10 @@ TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecord
     auto line = [&] {
         QByteArray bytes;
         bytes.reserve(512);
+        const int lossy = reader.LossyNames();
         AppendExportLine(Layout, reader, Context, Options.BindDblQuote, bytes);
+        if (reader.LossyNames() != lossy)
+            ++result.LossyLines;
         bytes += "\r\n";
         return bytes;
     };

@@ -90,6 +90,7 @@ struct TExportRunResult {
     int Written = 0;
     bool Cancelled = false;
     QString Failure; // the device refused a write: the output is incomplete
+    int LossyLines = 0; // lines with a name the code page cannot hold ("?" in its place)
 };
 
 // Writes the header (when asked) and one CP932 line ended by CR LF per record

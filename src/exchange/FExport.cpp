@@ -928,9 +928,14 @@ void TFileExport::btnExportClick()
     }
     m_lastWritten = result.Written;
     SaveExportSettings();
-    Inform(QStringLiteral("テキストファイルの出力が完了しました  \r\n\r\n対象件数 : ") + QString::number(m_outputCount) +
-               QStringLiteral(" 件  \r\n出力件数 : ") + QString::number(result.Written) + QStringLiteral(" 件  "),
-           MB_ICONINFORMATION);
+    QString done = QStringLiteral("テキストファイルの出力が完了しました  \r\n\r\n対象件数 : ") + QString::number(m_outputCount) +
+                   QStringLiteral(" 件  \r\n出力件数 : ") + QString::number(result.Written) + QStringLiteral(" 件  ");
+    // The file is Shift-JIS: a name with a character it lacks went out as
+    // "?", and an import would store the "?".
+    if (result.LossyLines > 0)
+        done += QStringLiteral("\r\n\r\n名前に出力できない文字があり「?」で出力したデータ : ") +
+                QString::number(result.LossyLines) + QStringLiteral(" 件  ");
+    Inform(done, result.LossyLines > 0 ? MB_ICONWARNING : MB_ICONINFORMATION);
     btnClose->setFocus();
 }
 

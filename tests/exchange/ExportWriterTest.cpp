@@ -226,6 +226,26 @@ TEST_F(ExportWriterTest, aRefusedWriteIsReportedWithTheDevicesReason)
     EXPECT_TRUE(r.Failure.contains(QStringLiteral("空き領域")));
 }
 
+TEST_F(ExportWriterTest, aNameWithACharacterShiftJisLacksIsCountedNotDroppedUnseen)
+{
+    // "𠮷" has no Shift-JIS form: the line carries "?" and the run says so.
+    book.add({{"NameKanji", EncodeUnicodeField(u"𠮷田")}, {"Honor", sj("様")}});
+    records = {{1, 0}, {2, 1}, {3, 2}};
+    TExportOptions options;
+    options.OutHeader = false;
+    EXPECT_EQ(write({"21"}, options), sj("山田\r\n鈴木\r\n?田\r\n"));
+    EXPECT_EQ(result.Written, 3);
+    EXPECT_EQ(result.LossyLines, 1);
+}
+
+TEST_F(ExportWriterTest, namesShiftJisHoldsLeaveNoLossyLine)
+{
+    TExportOptions options;
+    options.OutHeader = false;
+    EXPECT_EQ(write({"21", "23"}, options), sj("山田,様\r\n鈴木,殿\r\n"));
+    EXPECT_EQ(result.LossyLines, 0);
+}
+
 TEST(SaveExportFile, appendKeepsTheOldContentInFront)
 {
     QTemporaryDir dir;
