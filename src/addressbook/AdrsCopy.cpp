@@ -12,6 +12,7 @@
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/RangeControls.h"
 #include "widgets/RecordRun.h"
 #include "widgets/TntComCtrls.h"
 
@@ -145,26 +146,6 @@ void TAddressCopy::CreateControls()
         for (QRadioButton *button : buttons)
             group->addButton(button);
     };
-    auto makeUpDown = [this](const char *name, Qt::ArrowType arrow) {
-        auto *button = new QToolButton(this);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setArrowType(arrow);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setAutoRepeat(true);
-        button->setFixedSize(ScaleForDpi(16, true), ScaleForDpi(11, true));
-        return button;
-    };
-    auto makeRangeEdit = [this](const char *name) {
-        auto *edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromLatin1(name));
-        edit->setMaxLength(6);
-        edit->setAlignment(Qt::AlignRight);
-        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-        edit->setInputMethodHints(Qt::ImhDigitsOnly);
-        edit->setFixedWidth(ScaleForDpi(64, true));
-        edit->installEventFilter(this);
-        return edit;
-    };
 
     // Target books.
     auto *boxTarget = new QGroupBox(QStringLiteral("コピー先のアドレス帳"), this);
@@ -181,12 +162,12 @@ void TAddressCopy::CreateControls()
     rbRange->setProperty("Tag", 1);
     rbAll->setProperty("Tag", 2);
     makeGroup({rbList, rbRange, rbAll});
-    edtRangeBegin = makeRangeEdit("edtRangeBegin");
-    edtRangeEnd = makeRangeEdit("edtRangeEnd");
-    udRangeBeginUp = makeUpDown("udRangeBeginUp", Qt::UpArrow);
-    udRangeBeginDown = makeUpDown("udRangeBeginDown", Qt::DownArrow);
-    udRangeEndUp = makeUpDown("udRangeEndUp", Qt::UpArrow);
-    udRangeEndDown = makeUpDown("udRangeEndDown", Qt::DownArrow);
+    edtRangeBegin = MakeRangeEdit(this, "edtRangeBegin", this, true);
+    edtRangeEnd = MakeRangeEdit(this, "edtRangeEnd", this, true);
+    udRangeBeginUp = MakeRangeUpDown(this, "udRangeBeginUp", Qt::UpArrow);
+    udRangeBeginDown = MakeRangeUpDown(this, "udRangeBeginDown", Qt::DownArrow);
+    udRangeEndUp = MakeRangeUpDown(this, "udRangeEndUp", Qt::UpArrow);
+    udRangeEndDown = MakeRangeUpDown(this, "udRangeEndDown", Qt::DownArrow);
     lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
     lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
     lblRangeTo = new QLabel(QStringLiteral("件目"), this);
@@ -194,20 +175,13 @@ void TAddressCopy::CreateControls()
     lblDataCount = new QLabel(this);
     lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
     lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto upDown = [this](QToolButton *up, QToolButton *down) {
-        auto *column = new QVBoxLayout;
-        column->setSpacing(0);
-        column->addWidget(up);
-        column->addWidget(down);
-        return column;
-    };
     auto *rangeRow = new QHBoxLayout;
     rangeRow->addSpacing(ScaleForDpi(20, true));
     rangeRow->addWidget(edtRangeBegin);
-    rangeRow->addLayout(upDown(udRangeBeginUp, udRangeBeginDown));
+    rangeRow->addLayout(MakeUpDownColumn(udRangeBeginUp, udRangeBeginDown));
     rangeRow->addWidget(lblRangeFrom);
     rangeRow->addWidget(edtRangeEnd);
-    rangeRow->addLayout(upDown(udRangeEndUp, udRangeEndDown));
+    rangeRow->addLayout(MakeUpDownColumn(udRangeEndUp, udRangeEndDown));
     rangeRow->addWidget(lblRangeTo);
     rangeRow->addStretch(1);
     auto *countRow = new QHBoxLayout;

@@ -14,6 +14,7 @@
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/RangeControls.h"
 #include "widgets/RecordRun.h"
 
 #include <QApplication>
@@ -111,25 +112,6 @@ void TFileExport::CreateControls()
         m_options << box;
         return box;
     };
-    auto makeUpDown = [this](const char *name, Qt::ArrowType arrow) {
-        auto *button = new QToolButton(this);
-        button->setObjectName(QString::fromLatin1(name));
-        button->setArrowType(arrow);
-        button->setFocusPolicy(Qt::NoFocus);
-        button->setAutoRepeat(true);
-        button->setFixedSize(ScaleForDpi(16, true), ScaleForDpi(11, true));
-        return button;
-    };
-    auto makeRangeEdit = [this](const char *name) {
-        auto *edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromLatin1(name));
-        edit->setMaxLength(6);
-        edit->setAlignment(Qt::AlignRight);
-        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-        edit->setFixedWidth(ScaleForDpi(64, true));
-        edit->installEventFilter(this);
-        return edit;
-    };
 
     // Column layout and catalogue.
     auto *boxItems = new QGroupBox(QStringLiteral("出力項目"), this);
@@ -173,12 +155,12 @@ void TFileExport::CreateControls()
     auto *dataGroup = new QButtonGroup(this);
     for (QRadioButton *button : {rbList, rbRange, rbAll})
         dataGroup->addButton(button);
-    edtRangeBegin = makeRangeEdit("edtRangeBegin");
-    edtRangeEnd = makeRangeEdit("edtRangeEnd");
-    udRangeBeginUp = makeUpDown("udRangeBeginUp", Qt::UpArrow);
-    udRangeBeginDown = makeUpDown("udRangeBeginDown", Qt::DownArrow);
-    udRangeEndUp = makeUpDown("udRangeEndUp", Qt::UpArrow);
-    udRangeEndDown = makeUpDown("udRangeEndDown", Qt::DownArrow);
+    edtRangeBegin = MakeRangeEdit(this, "edtRangeBegin", this, false);
+    edtRangeEnd = MakeRangeEdit(this, "edtRangeEnd", this, false);
+    udRangeBeginUp = MakeRangeUpDown(this, "udRangeBeginUp", Qt::UpArrow);
+    udRangeBeginDown = MakeRangeUpDown(this, "udRangeBeginDown", Qt::DownArrow);
+    udRangeEndUp = MakeRangeUpDown(this, "udRangeEndUp", Qt::UpArrow);
+    udRangeEndDown = MakeRangeUpDown(this, "udRangeEndDown", Qt::DownArrow);
     lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
     lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
     lblRangeTo = new QLabel(QStringLiteral("件目"), this);
@@ -186,20 +168,13 @@ void TFileExport::CreateControls()
     lblDataCount = new QLabel(QStringLiteral("000000 件"), this);
     lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
     lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto upDown = [](QToolButton *up, QToolButton *down) {
-        auto *column = new QVBoxLayout;
-        column->setSpacing(0);
-        column->addWidget(up);
-        column->addWidget(down);
-        return column;
-    };
     auto *rangeRow = new QHBoxLayout;
     rangeRow->addSpacing(ScaleForDpi(20, true));
     rangeRow->addWidget(edtRangeBegin);
-    rangeRow->addLayout(upDown(udRangeBeginUp, udRangeBeginDown));
+    rangeRow->addLayout(MakeUpDownColumn(udRangeBeginUp, udRangeBeginDown));
     rangeRow->addWidget(lblRangeFrom);
     rangeRow->addWidget(edtRangeEnd);
-    rangeRow->addLayout(upDown(udRangeEndUp, udRangeEndDown));
+    rangeRow->addLayout(MakeUpDownColumn(udRangeEndUp, udRangeEndDown));
     rangeRow->addWidget(lblRangeTo);
     rangeRow->addStretch();
     auto *countRow = new QHBoxLayout;
