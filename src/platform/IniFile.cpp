@@ -71,6 +71,28 @@ QString stored(const QString &text)
     return needsQuotes(text) ? QLatin1Char('"') + text + QLatin1Char('"') : text;
 }
 
+// A key name with '=' in it, or one that would make its line a comment or a
+// section, is written in quotes so the line reads back as that name.
+QString storedName(const QString &name)
+{
+    if (name.contains(QLatin1Char('=')) || name.startsWith(QLatin1Char(';')) || name.startsWith(QLatin1Char('[')))
+        return QLatin1Char('"') + name + QLatin1Char('"');
+    return stored(name);
+}
+
+// Where a key line's name ends: the first '=' outside a quoted name; for a
+// line that has none such (older files), the first '='.
+qsizetype nameEnd(QStringView line)
+{
+    const qsizetype first = line.indexOf(QLatin1Char('='));
+    for (qsizetype eq = first; eq >= 0; eq = line.indexOf(QLatin1Char('='), eq + 1)) {
+        const QStringView name = TrimBlanksView(line.first(eq));
+        if (!name.startsWith(QLatin1Char('"')) || (name.size() >= 2 && name.endsWith(QLatin1Char('"'))))
+            return eq;
+    }
+    return first;
+}
+
 // The name or value a stored text stands for: blanks around it dropped, then
 // one pair of enclosing quotes taken off.
 QString unstored(QStringView text)
@@ -336,7 +358,7 @@ QStringList TMemIniFile::GetStrings() const
             lines << QString();
         lines << QLatin1Char('[') + stored(s.name) + QLatin1Char(']');
         for (const Key &k : s.keys)
-            lines << stored(k.name) + QLatin1Char('=') + stored(k.value);
+            lines << storedName(k.name) + QLatin1Char('=') + stored(k.value);
     }
     return lines;
 }
@@ -354,7 +376,7 @@ void TMemIniFile::SetStrings(const QStringList &lines)
             current = &sectionForWriting(unstored(QStringView(line).sliced(1, line.size() - 2)));
             continue;
         }
-        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        const qsizetype eq = nameEnd(line);
         // Text before any section, and lines that are no "key=value", carry no setting.
         if (!current || eq < 0)
             continue;

@@ -257,7 +257,9 @@ TEST_P(IniFileExactText, readsBackAsWritten)
 
 INSTANTIATE_TEST_SUITE_P(Table, IniFileExactText,
                          ::testing::Values(u" X", u"X ", u"  two  ", u"\tTab", u"end\t", u"\"quoted\"", u"\"\"",
-                                           u"\" open", u"a \"b\" c", u"　全角　", u"; not a comment "));
+                                           u"\" open", u"a \"b\" c", u"　全角　", u"; not a comment ",
+                                           u"a=b", u"=lead", u"\"x=y\"", u";comment-like", u"[section-like]",
+                                           u"[open"));
 
 TEST_F(IniFileTest, blanksAroundOlderValuesAreStillNoPartOfThem)
 {
