@@ -38,29 +38,7 @@ TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDia
     RunPrinterSetup = RunPrinterSetupDialog;
 
     auto *gbxOffset = named(new QGroupBox(QStringLiteral("印刷領域の微調整："), this), "gbxOffset");
-    auto *offset = new QGridLayout(gbxOffset);
-    const auto bar = [gbxOffset](const char *name) {
-        auto *b = named(new QScrollBar(Qt::Horizontal, gbxOffset), name);
-        b->setRange(0, 1000);
-        b->setPageStep(10);
-        b->setValue(ShiftCentre);
-        b->setMinimumWidth(200);
-        return b;
-    };
-    scbVert = bar("scbVert");
-    scbHorz = bar("scbHorz");
-    lblVert = named(new QLabel(gbxOffset), "lblVert");
-    lblOffsetV = named(new QLabel(gbxOffset), "lblOffsetV");
-    lblHorz = named(new QLabel(gbxOffset), "lblHorz");
-    lblOffsetH = named(new QLabel(gbxOffset), "lblOffsetH");
-    offset->addWidget(new QLabel(QStringLiteral("縦："), gbxOffset), 0, 0);
-    offset->addWidget(scbVert, 0, 1);
-    offset->addWidget(lblVert, 0, 2);
-    offset->addWidget(lblOffsetV, 0, 3);
-    offset->addWidget(new QLabel(QStringLiteral("横："), gbxOffset), 1, 0);
-    offset->addWidget(scbHorz, 1, 1);
-    offset->addWidget(lblHorz, 1, 2);
-    offset->addWidget(lblOffsetH, 1, 3);
+    m_shift = AddShiftControls(gbxOffset);
 
     auto *gbxCopy = named(new QGroupBox(QStringLiteral("部数："), this), "gbxCopy");
     edCopy = new TCountField(gbxCopy, QStringLiteral("edCopy"), QStringLiteral("udCopy"), 4);
@@ -116,8 +94,8 @@ TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDia
 
     // Creation: stored settings, then the printer as it stands.
     const TMemIniFile ini(SettingsFileName());
-    scbHorz->setValue(ini.ReadInteger(kSection, QStringLiteral("OffsetX"), ShiftCentre));
-    scbVert->setValue(ini.ReadInteger(kSection, QStringLiteral("OffsetY"), ShiftCentre));
+    m_shift.Horz->setValue(ini.ReadInteger(kSection, QStringLiteral("OffsetX"), ShiftCentre));
+    m_shift.Vert->setValue(ini.ReadInteger(kSection, QStringLiteral("OffsetY"), ShiftCentre));
     int copies = ini.ReadInteger(kSection, QStringLiteral("Copy"), 1);
     if (copies < 1 || copies > 1000)
         copies = 1;
@@ -127,11 +105,11 @@ TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDia
     m_printer.setCopyCount(copies);
     lblCopy->setText(QString::asprintf("%d 枚", copies));
     lblRangeInfo->setVisible(false);
-    UpdateShift();
+    m_shift.ShowShift();
 
-    for (QScrollBar *b : {scbVert, scbHorz}) {
+    for (QScrollBar *b : {m_shift.Vert, m_shift.Horz}) {
         connect(b, &QScrollBar::valueChanged, this, [this] {
-            UpdateShift();
+            m_shift.ShowShift();
             UpdateOffsetPreview();
         });
         b->installEventFilter(this);
@@ -157,7 +135,7 @@ void TDesignPrintDialog::SetContentRect(const TContentRect &Rect)
 
 QPoint TDesignPrintDialog::GetOffset() const
 {
-    return {scbHorz->value() - ShiftCentre, scbVert->value() - ShiftCentre};
+    return m_shift.Offset();
 }
 
 bool TDesignPrintDialog::GetLimitedPrinter() const
@@ -175,19 +153,11 @@ bool TDesignPrintDialog::RangeWarningShown() const
     return !lblRangeInfo->isHidden();
 }
 
-void TDesignPrintDialog::UpdateShift()
-{
-    lblVert->setText(ShiftDirectionText(scbVert->value(), true));
-    lblOffsetV->setText(ShiftValueText(scbVert->value()));
-    lblHorz->setText(ShiftDirectionText(scbHorz->value(), false));
-    lblOffsetH->setText(ShiftValueText(scbHorz->value()));
-}
-
 void TDesignPrintDialog::UpdateOffsetPreview()
 {
     lblRangeInfo->setVisible(!m_content.IsEmpty()
-                             && ContentLeavesPrintableArea(PrinterPageOf(m_printer), m_content, scbHorz->value(),
-                                                           scbVert->value(), 0));
+                             && ContentLeavesPrintableArea(PrinterPageOf(m_printer), m_content, m_shift.Horz->value(),
+                                                           m_shift.Vert->value(), 0));
 }
 
 void TDesignPrintDialog::CopiesChanged()
@@ -212,8 +182,8 @@ void TDesignPrintDialog::PrintClick()
         != IDYES)
         return;
     TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(kSection, QStringLiteral("OffsetX"), scbHorz->value());
-    ini.WriteInteger(kSection, QStringLiteral("OffsetY"), scbVert->value());
+    ini.WriteInteger(kSection, QStringLiteral("OffsetX"), m_shift.Horz->value());
+    ini.WriteInteger(kSection, QStringLiteral("OffsetY"), m_shift.Vert->value());
     ini.WriteInteger(kSection, QStringLiteral("Copy"), edCopy->Value());
     ini.WriteBool(kSection, QStringLiteral("LimitedPrinter"), ckbLimitedPrinter->isChecked());
     QString error;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/PrtList.h"
+#include "dialogs/PrtSub.h"
 
 #include <QDialog>
 #include <QPoint>
@@ -39,19 +40,13 @@ protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-    void UpdateShift();
     void UpdateOffsetPreview();
     void CopiesChanged();
     void ShowPrinter();
     void PrintClick();
 
     QPrinter &m_printer;
-    QScrollBar *scbVert = nullptr;
-    QScrollBar *scbHorz = nullptr;
-    QLabel *lblVert = nullptr;
-    QLabel *lblOffsetV = nullptr;
-    QLabel *lblHorz = nullptr;
-    QLabel *lblOffsetH = nullptr;
+    TShiftControls m_shift;
     TCountField *edCopy = nullptr;
     QLabel *lblCopy = nullptr;
     QLabel *pnlPrinter = nullptr;

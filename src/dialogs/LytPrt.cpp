@@ -41,17 +41,6 @@ struct WaitCursor
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-QScrollBar *shiftBar(QWidget *parent, const char *name)
-{
-    auto *bar = named(new QScrollBar(Qt::Horizontal, parent), name);
-    bar->setRange(0, 1000);
-    bar->setPageStep(10);
-    bar->setSingleStep(1);
-    bar->setValue(ShiftCentre);
-    bar->setMinimumWidth(200);
-    return bar;
-}
-
 } // namespace
 
 TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Rows, TPrintMarkSource &Marks,
@@ -152,24 +141,10 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     // ---- Print page ----
     auto *print = new QWidget;
     auto *gbxOffset = named(new QGroupBox(QStringLiteral("印刷位置の微調整"), print), "gbxOffset");
-    scbVert = shiftBar(gbxOffset, "scbVert");
-    scbHorz = shiftBar(gbxOffset, "scbHorz");
-    lblVert = named(new QLabel(gbxOffset), "lblVert");
-    lblOffsetV = named(new QLabel(gbxOffset), "lblOffsetV");
-    lblHorz = named(new QLabel(gbxOffset), "lblHorz");
-    lblOffsetH = named(new QLabel(gbxOffset), "lblOffsetH");
-    auto *offset = new QGridLayout(gbxOffset);
-    offset->addWidget(new QLabel(QStringLiteral("縦："), gbxOffset), 0, 0);
-    offset->addWidget(scbVert, 0, 1);
-    offset->addWidget(lblVert, 0, 2);
-    offset->addWidget(lblOffsetV, 0, 3);
-    offset->addWidget(new QLabel(QStringLiteral("横："), gbxOffset), 1, 0);
-    offset->addWidget(scbHorz, 1, 1);
-    offset->addWidget(lblHorz, 1, 2);
-    offset->addWidget(lblOffsetH, 1, 3);
-    for (QScrollBar *bar : {scbVert, scbHorz})
+    m_shift = AddShiftControls(gbxOffset);
+    for (QScrollBar *bar : {m_shift.Vert, m_shift.Horz})
         connect(bar, &QScrollBar::valueChanged, this, [this] {
-            UpdateShiftLabels();
+            m_shift.ShowShift();
             UpdateOffsetPreview();
         });
 
@@ -293,7 +268,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
 
     ShowPrinter();
     m_printer.setCopyCount(1);
-    UpdateShiftLabels();
+    m_shift.ShowShift();
 }
 
 TLayoutPrintDialog::~TLayoutPrintDialog() = default;
@@ -356,7 +331,7 @@ void TLayoutPrintDialog::SetContentRect(const TContentRect &Rect)
 
 QPoint TLayoutPrintDialog::GetOffset() const
 {
-    return {scbHorz->value() - ShiftCentre, scbVert->value() - ShiftCentre};
+    return m_shift.Offset();
 }
 
 int TLayoutPrintDialog::GetFlap() const
@@ -448,8 +423,8 @@ void TLayoutPrintDialog::LoadSettings()
                        static_cast<QWidget *>(udStartRange), static_cast<QWidget *>(udEndRange)})
         w->setEnabled(boundsOn);
 
-    scbHorz->setValue(ini.ReadInteger(s, QStringLiteral("OffsetX"), ShiftCentre));
-    scbVert->setValue(ini.ReadInteger(s, QStringLiteral("OffsetY"), ShiftCentre));
+    m_shift.Horz->setValue(ini.ReadInteger(s, QStringLiteral("OffsetX"), ShiftCentre));
+    m_shift.Vert->setValue(ini.ReadInteger(s, QStringLiteral("OffsetY"), ShiftCentre));
     if (m_kind == TLayoutKind::lkEnvelope) {
         udFlap->SetPosition(ini.ReadInteger(s, QStringLiteral("Flap"), 0));
         edFlap->setText(FlapText(udFlap->Position()));
@@ -459,7 +434,7 @@ void TLayoutPrintDialog::LoadSettings()
         edLabelStart->SetValue(ini.ReadInteger(s, QStringLiteral("LabelStart"), 1));
         edLabelCount->SetValue(ini.ReadInteger(s, QStringLiteral("LabelCount"), 1));
     }
-    UpdateShiftLabels();
+    m_shift.ShowShift();
     UpdateOffsetPreview();
 }
 
@@ -485,8 +460,8 @@ void TLayoutPrintDialog::SaveSettings()
         ini.WriteInteger(s, QStringLiteral("StartRange"), m_bounds.Start);
         ini.WriteInteger(s, QStringLiteral("EndRange"), m_bounds.End);
     }
-    ini.WriteInteger(s, QStringLiteral("OffsetX"), scbHorz->value());
-    ini.WriteInteger(s, QStringLiteral("OffsetY"), scbVert->value());
+    ini.WriteInteger(s, QStringLiteral("OffsetX"), m_shift.Horz->value());
+    ini.WriteInteger(s, QStringLiteral("OffsetY"), m_shift.Vert->value());
     if (m_kind == TLayoutKind::lkEnvelope) {
         ini.WriteInteger(s, QStringLiteral("Flap"), udFlap->Position());
         ini.WriteBool(s, QStringLiteral("Reverse"), ckbReverse->isChecked());
@@ -529,20 +504,13 @@ void TLayoutPrintDialog::UpdateSheetCount()
     lblCopy->setText(QString::asprintf("%d 枚", SheetCount(in)));
 }
 
-void TLayoutPrintDialog::UpdateShiftLabels()
-{
-    lblVert->setText(ShiftDirectionText(scbVert->value(), true));
-    lblOffsetV->setText(ShiftValueText(scbVert->value()));
-    lblHorz->setText(ShiftDirectionText(scbHorz->value(), false));
-    lblOffsetH->setText(ShiftValueText(scbHorz->value()));
-}
-
 void TLayoutPrintDialog::UpdateOffsetPreview()
 {
     const TPrinterPage page = PrinterPageOf(m_printer);
     const int flap = m_kind == TLayoutKind::lkEnvelope ? udFlap->Position() : 0;
     lblRangeInfo->setVisible(!m_content.IsEmpty()
-                             && ContentLeavesPrintableArea(page, m_content, scbHorz->value(), scbVert->value(), flap));
+                             && ContentLeavesPrintableArea(page, m_content, m_shift.Horz->value(),
+                                                           m_shift.Vert->value(), flap));
 }
 
 void TLayoutPrintDialog::ShowBounds()

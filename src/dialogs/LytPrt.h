@@ -2,6 +2,7 @@
 
 #include "dialogs/LayoutKind.h"
 #include "dialogs/PrtList.h"
+#include "dialogs/PrtSub.h"
 
 #include <QDialog>
 #include <QList>
@@ -82,7 +83,6 @@ private:
     void UpdateRecordCount();
     void UpdateSheetCount();
     void UpdateOffsetPreview();
-    void UpdateShiftLabels();
     void ShowBounds();
     void RangeArrow(bool IsEnd);
     void LeaveBound(bool IsEnd);
@@ -111,12 +111,7 @@ private:
     QPushButton *btnNext = nullptr;
     QPushButton *btnCancel1 = nullptr;
 
-    QScrollBar *scbVert = nullptr;
-    QScrollBar *scbHorz = nullptr;
-    QLabel *lblVert = nullptr;
-    QLabel *lblOffsetV = nullptr;
-    QLabel *lblHorz = nullptr;
-    QLabel *lblOffsetH = nullptr;
+    TShiftControls m_shift;
     TCountField *edCopy = nullptr;
     QLabel *lblCopy = nullptr;
     QGroupBox *gbxEnvelope = nullptr;

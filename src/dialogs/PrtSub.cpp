@@ -4,12 +4,16 @@
 #include "dialogs/UpDown.h"
 
 #include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollBar>
 
 TCountField::TCountField(QWidget *Parent, const QString &EditName, const QString &UpDownName, int MaxChars)
     : QWidget(Parent)
@@ -96,4 +100,53 @@ bool RunPrinterSetupDialog(QPrinter &Printer, QWidget *Owner)
 {
     QPrintDialog dialog(&Printer, Owner);
     return dialog.exec() == QDialog::Accepted;
+}
+
+QPoint TShiftControls::Offset() const
+{
+    return {Horz->value() - ShiftCentre, Vert->value() - ShiftCentre};
+}
+
+void TShiftControls::ShowShift() const
+{
+    VertDir->setText(ShiftDirectionText(Vert->value(), true));
+    VertAmount->setText(ShiftValueText(Vert->value()));
+    HorzDir->setText(ShiftDirectionText(Horz->value(), false));
+    HorzAmount->setText(ShiftValueText(Horz->value()));
+}
+
+TShiftControls AddShiftControls(QGroupBox *Box)
+{
+    const auto label = [Box](const char *Name) {
+        auto *l = new QLabel(Box);
+        l->setObjectName(QLatin1String(Name));
+        return l;
+    };
+    const auto bar = [Box](const char *Name) {
+        auto *b = new QScrollBar(Qt::Horizontal, Box);
+        b->setObjectName(QLatin1String(Name));
+        b->setRange(0, 1000);
+        b->setPageStep(10);
+        b->setSingleStep(1);
+        b->setValue(ShiftCentre);
+        b->setMinimumWidth(200);
+        return b;
+    };
+    TShiftControls c;
+    c.Vert = bar("scbVert");
+    c.Horz = bar("scbHorz");
+    c.VertDir = label("lblVert");
+    c.VertAmount = label("lblOffsetV");
+    c.HorzDir = label("lblHorz");
+    c.HorzAmount = label("lblOffsetH");
+    auto *grid = new QGridLayout(Box);
+    grid->addWidget(new QLabel(QStringLiteral("縦："), Box), 0, 0);
+    grid->addWidget(c.Vert, 0, 1);
+    grid->addWidget(c.VertDir, 0, 2);
+    grid->addWidget(c.VertAmount, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("横："), Box), 1, 0);
+    grid->addWidget(c.Horz, 1, 1);
+    grid->addWidget(c.HorzDir, 1, 2);
+    grid->addWidget(c.HorzAmount, 1, 3);
+    return c;
 }

@@ -3,9 +3,14 @@
 #include <QString>
 #include <QWidget>
 
+#include <QPoint>
+
 #include <functional>
 
+class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QScrollBar;
 class QPrinter;
 class TUpDown;
 
@@ -49,3 +54,23 @@ struct TPrinterPaperInfo
 
 // The platform's printer set-up dialog on Printer; true when confirmed.
 [[nodiscard]] bool RunPrinterSetupDialog(QPrinter &Printer, QWidget *Owner);
+
+// The print dialogs' offset adjustment: a vertical and a horizontal bar that
+// rest on ShiftCentre, each followed by its direction ("上："...) and amount.
+struct TShiftControls
+{
+    QScrollBar *Vert = nullptr;     // scbVert
+    QScrollBar *Horz = nullptr;     // scbHorz
+    QLabel *VertDir = nullptr;      // lblVert
+    QLabel *VertAmount = nullptr;   // lblOffsetV
+    QLabel *HorzDir = nullptr;      // lblHorz
+    QLabel *HorzAmount = nullptr;   // lblOffsetH
+
+    // The shift chosen, in the bars' steps from the centre.
+    [[nodiscard]] QPoint Offset() const;
+    // Shows the bars' positions in their labels.
+    void ShowShift() const;
+};
+
+// Builds the two bars and their labels in Box, laid out in rows "縦：" and "横：".
+[[nodiscard]] TShiftControls AddShiftControls(QGroupBox *Box);
