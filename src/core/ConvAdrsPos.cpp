@@ -165,9 +165,16 @@ bool ConvertAddresses(QWidget *Owner, const QString &LibFolder, const QString &D
                       t.FieldByName(names[6]).AsString()};
         if (!ConvertRecordAddress(f, conversion))
             return false;
+        // Only what the conversion changed is written: a field written back
+        // as read would lose the stored form of a character code page 932
+        // spells twice (an NEC-selected IBM extension comes back as its IBM
+        // code).
         const QString values[] = {f.Tdfkn, f.Adrs1, f.Adrs2, f.Adrs3, f.Pos, f.JisCode, f.AdrsKana};
-        for (int i = 0; i < 7; ++i)
-            t.FieldByName(names[i]).SetAsString(values[i]);
+        for (int i = 0; i < 7; ++i) {
+            TField &field = t.FieldByName(names[i]);
+            if (values[i] != field.AsString())
+                field.SetAsString(values[i]);
+        }
         t.FieldByName(QStringLiteral("UpdDateTime")).SetAsDateTime(CurrentTimeStamp());
         return true;
     }, Counts, Error);

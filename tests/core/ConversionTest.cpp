@@ -291,4 +291,37 @@ TEST_F(TableConversion, postcodeOfAnAddressTheShippedDictionaryKnowsIsPutRight)
     EXPECT_EQ(again.Converted, 0);
 }
 
+TEST_F(TableConversion, postcodeConversionKeepsTheStoredBytesOfTheOtherAddressFields)
+{
+    const QString libs = QStringLiteral(MURVEN_DIC_LIB_DIR);
+    const QString data = QStringLiteral(MURVEN_DIC_EXCERPT_DIR);
+    // 纊 as an NEC-selected IBM extension (0xED40) and ≒ from the NEC row 13
+    // (0x8790): code page 932 reads each back as a character it writes with
+    // another code.
+    const QByteArray third = QByteArrayLiteral("\xED\x40\x87\x90");
+    TTable &t = *DMMurven19->AdrsTable();
+    t.Append();
+    t.FieldByName("Tdfkn").SetAsString("神奈川県");
+    t.FieldByName("Adrs1").SetAsString("足柄上郡中井町");
+    t.FieldByName("Adrs2").SetAsString("比奈窪５６");
+    t.FieldByName("Adrs3").SetAsBytes(third);
+    t.FieldByName("Pos").SetAsString("0000000");
+    t.Post();
+    ASSERT_EQ(t.FieldByName("Adrs3").AsBytes(), third);
+
+    TConversionCounts counts;
+    bool noDictionary = true;
+    QString error;
+    ASSERT_TRUE(ConvertAddresses(nullptr, libs, data, counts, &noDictionary, &error)) << qPrintable(error);
+    ASSERT_EQ(counts.Converted, 1);
+
+    TTable check;
+    check.SetTableName(AdrsPath + "Book1/Adrs.DB");
+    check.SetPassword(TablePassword);
+    check.Open();
+    check.Last();
+    EXPECT_NE(check.FieldByName("Pos").AsString(), QStringLiteral("0000000"));
+    EXPECT_EQ(check.FieldByName("Adrs3").AsBytes().toHex(), third.toHex());
+}
+
 } // namespace
