@@ -426,16 +426,7 @@ void TDicSearch::postcodeSearch()
         showDictionaryError(e.Message());
         rc = 9;
     }
-    if (rc == 4)
-        setPrompt(TabPos, QStringLiteral("入力した郵便番号に誤りがあります。"), true);
-    else if (rc == 8)
-        setPrompt(TabPos, kNotFound, true);
-    if (rc != 0) {
-        tab.cities->clear();
-        tab.towns->clear();
-    } else if (isVisible()) {
-        tab.cities->setFocus();
-    }
+    showSearchOutcome(TabPos, rc, QStringLiteral("入力した郵便番号に誤りがあります。"));
 }
 
 void TDicSearch::addressSearch()
@@ -466,11 +457,20 @@ void TDicSearch::addressSearch()
         showDictionaryError(e.Message());
         rc = 9;
     }
-    if (rc == 4)
-        setPrompt(TabAdrs, QStringLiteral("入力した住所に誤りがあります。"), true);
-    else if (rc == 8)
-        setPrompt(TabAdrs, kNotFound, true);
-    if (rc != 0) {
+    showSearchOutcome(TabAdrs, rc, QStringLiteral("入力した住所に誤りがあります。"));
+}
+
+// After a postcode or address search: a wrong entry (4) or nothing found (8)
+// is told on the tab's prompt and the lists emptied; a success moves on to
+// the cities found.
+void TDicSearch::showSearchOutcome(int Tab, int Rc, const QString &WrongText)
+{
+    TTab &tab = m_tabs[static_cast<std::size_t>(Tab)];
+    if (Rc == 4)
+        setPrompt(Tab, WrongText, true);
+    else if (Rc == 8)
+        setPrompt(Tab, kNotFound, true);
+    if (Rc != 0) {
         tab.cities->clear();
         tab.towns->clear();
     } else if (isVisible()) {

@@ -160,6 +160,7 @@ private:
     [[nodiscard]] bool checkNumberInput(int Tab, QByteArray &Digits);
     void postcodeSearch();
     void addressSearch();
+    void showSearchOutcome(int Tab, int Rc, const QString &WrongText);
     void fillCities(int Tab, const QStringList &Captions);
     void citySelected(int Tab);
     void buildTownList(int Tab);

@@ -5,7 +5,6 @@
 
 #include <QPainter>
 
-#include <qrencode.h>
 #include <zint.h>
 
 #include <algorithm>
@@ -575,21 +574,10 @@ void TQRCodeRect::render()
 {
     m_modules.clear();
     const QByteArray data = Cp932::encode(BuildQRPayload());
-    int width = 21; // an empty code keeps the room of the smallest symbol
-    if (!data.isEmpty()) {
-        // Phones read kanji from Shift-JIS; Kanji mode packs those pairs.
-        std::unique_ptr<QRcode, void (*)(QRcode *)> code(
-            QRcode_encodeString(data.constData(), 0, QR_ECLEVEL_M, QR_MODE_KANJI, 1), QRcode_free);
-        if (code) {
-            width = code->width;
-            for (int y = 0; y < width; ++y) {
-                QList<bool> row(width);
-                for (int x = 0; x < width; ++x)
-                    row[x] = code->data[y * width + x] & 1;
-                m_modules.append(row);
-            }
-        }
-    }
+    // Phones read kanji from Shift-JIS; Kanji mode packs those pairs.
+    m_modules = QrEncodeModules(data, EQrMode::Kanji);
+    // An empty code keeps the room of the smallest symbol.
+    const int width = m_modules.isEmpty() ? 21 : int(m_modules.size());
     const qint32 side = (width + 2 * QuietZone) * m_cellPitch;
     TPageRect r{m_rect.Left, m_rect.Top, m_rect.Left + side, m_rect.Top + side};
     if (m_rect.width() != 0 && m_rect.height() != 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/DrawRect.h"
+#include "items/QrModules.h"
 
 #include <QByteArray>
 #include "platform/Colors.h"
@@ -103,7 +104,7 @@ enum class TQRKind : quint8 { Text = 0, PhoneDocomo = 1, PhoneSoftBank = 2, Mail
 class TQRCodeRect : public TDrawRect
 {
 public:
-    static constexpr int QuietZone = 4;
+    static constexpr int QuietZone = QrQuietZone;
 
     TQRCodeRect() = default;
 

@@ -7,32 +7,14 @@
 
 #include <QGridLayout>
 #include <QKeyEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 
-#include <qrencode.h>
-
-#include <memory>
 
 namespace {
-
-struct TQrFree
-{
-    void operator()(QRcode *Code) const { QRcode_free(Code); }
-};
-using TQrPtr = std::unique_ptr<QRcode, TQrFree>;
-
-TQrPtr encode(const QByteArray &Data)
-{
-    if (Data.isEmpty())
-        return nullptr;
-    return TQrPtr(QRcode_encodeData(int(Data.size()), reinterpret_cast<const unsigned char *>(Data.constData()), 0,
-                                    QR_ECLEVEL_M));
-}
 
 const QString kSection = QStringLiteral("QRMAP");
 const QString kSize = QStringLiteral("Size");
@@ -70,23 +52,22 @@ private:
 
 int QrCodeModules(const QByteArray &Data)
 {
-    const TQrPtr code = encode(Data);
-    return code ? code->width : 0;
+    return int(QrEncodeModules(Data, EQrMode::Bytes).size());
 }
 
 QImage QrCodeImage(const QByteArray &Data, int ModuleSize)
 {
-    const TQrPtr code = encode(Data);
-    if (!code || ModuleSize < 1)
+    const QList<QList<bool>> code = QrEncodeModules(Data, EQrMode::Bytes);
+    if (code.isEmpty() || ModuleSize < 1)
         return {};
-    const int modules = code->width;
+    const int modules = int(code.size());
     const int side = (modules + 2 * QrQuietZone) * ModuleSize;
     QImage image(side, side, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
     for (int y = 0; y < modules; ++y)
         for (int x = 0; x < modules; ++x)
-            if (code->data[y * modules + x] & 1) // bit 0 set: a dark module
+            if (code[y][x])
                 painter.fillRect((x + QrQuietZone) * ModuleSize, (y + QrQuietZone) * ModuleSize, ModuleSize, ModuleSize,
                                  Qt::black);
     return image;

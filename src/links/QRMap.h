@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 
+#include "items/QrModules.h"
+
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -17,7 +19,6 @@ class QWidget;
 // Modules across the code of Data, without the quiet zone; 0 when it does not
 // fit.
 [[nodiscard]] int QrCodeModules(const QByteArray &Data);
-inline constexpr int QrQuietZone = 4;
 
 // The dialog "iMapFan/ケータイ地図MapFan": the QR code of the mobile map
 // site's link to the record's address, to be read with a telephone. The
