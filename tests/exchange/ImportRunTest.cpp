@@ -5,10 +5,16 @@
 #include "exchange/ImportSlots.h"
 #include "platform/Cp932.h"
 #include "platform/SqlCipher.h"
+#include "platform/Table.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "widgets/RecordRun.h"
+#include "core/DBInfo.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -361,6 +367,50 @@ TEST(ImportBackup, failsWhenTheFolderCannotBeMade)
     EXPECT_FALSE(BackupBookForImport(dir.filePath(QStringLiteral("book")), dir.filePath(QStringLiteral("backup.imp/Adrs/帳")),
                                      &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+namespace {
+void writeBackupFile(const QString &Path, const QByteArray &Bytes)
+{
+    QFile file(Path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Bytes);
+}
+} // namespace
+
+TEST(ImportBackup, failedCopyLeavesThePreviousBackupWhole)
+{
+    QTemporaryDir dir;
+    const QString backup = dir.filePath(QStringLiteral("backup.imp/Adrs/帳"));
+    QDir(dir.path()).mkpath(QStringLiteral("backup.imp/Adrs/帳"));
+    writeBackupFile(backup + QStringLiteral("/Adrs.DB"), "old table");
+    writeBackupFile(backup + QStringLiteral("/Adrs.PX"), "old index");
+    QDir(dir.path()).mkpath(QStringLiteral("book"));
+    writeBackupFile(dir.filePath(QStringLiteral("book/Adrs.DB")), "new table");
+    // A folder where a family file should be cannot be read, so the copy fails after the table.
+    QDir(dir.path()).mkpath(QStringLiteral("book/Adrs.PX"));
+    QString error;
+    EXPECT_FALSE(BackupBookForImport(dir.filePath(QStringLiteral("book")), backup, &error));
+    EXPECT_EQ(readAll(backup + QStringLiteral("/Adrs.DB")), QByteArray("old table"));
+    EXPECT_EQ(readAll(backup + QStringLiteral("/Adrs.PX")), QByteArray("old index"));
+}
+
+TEST(ImportBackup, newCopyKeepsNoFileOfTheOlderOne)
+{
+    QTemporaryDir dir;
+    const QString backup = dir.filePath(QStringLiteral("backup.imp/Adrs/帳"));
+    QDir(dir.path()).mkpath(QStringLiteral("backup.imp/Adrs/帳"));
+    writeBackupFile(backup + QStringLiteral("/Adrs.DB"), "old table");
+    writeBackupFile(backup + QStringLiteral("/Adrs.X02"), "old secondary index");
+    QDir(dir.path()).mkpath(QStringLiteral("book"));
+    writeBackupFile(dir.filePath(QStringLiteral("book/Adrs.DB")), "new table");
+    QString error;
+    ASSERT_TRUE(BackupBookForImport(dir.filePath(QStringLiteral("book")), backup, &error)) << error.toStdString();
+    EXPECT_EQ(readAll(backup + QStringLiteral("/Adrs.DB")), QByteArray("new table"));
+    EXPECT_FALSE(QFileInfo::exists(backup + QStringLiteral("/Adrs.X02")));
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("backup.imp/Adrs"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("帳")})
+        << "no temporary of the copy is left";
 }
 
 TEST(ImportBackup, failsWithoutTheTableFile)
