@@ -34,27 +34,22 @@ QString ImportReasonText(int Reason)
     }
 }
 
-bool TImportErrorLog::Write(int LineNumber, int Reason, const QByteArray &Line, QString *Error)
+void TImportErrorLog::Write(int LineNumber, int Reason, const QByteArray &Line)
 {
-    if (!m_file) {
-        m_file = std::make_unique<QFile>(m_path);
-        if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            if (Error)
-                *Error = QStringLiteral("%1 に書き込めませんでした（%2）").arg(QDir::toNativeSeparators(m_path),
-                                                                           m_file->errorString());
-            m_file.reset();
-            return false;
-        }
-    }
-    const QByteArray entry =
-        QByteArray::number(LineNumber) + ',' + Cp932::encode(ImportReasonText(Reason)) + ',' + Line + "\r\n";
-    if (m_file->write(entry) != entry.size() || !m_file->flush()) {
+    m_bytes += QByteArray::number(LineNumber) + ',' + Cp932::encode(ImportReasonText(Reason)) + ',' + Line + "\r\n";
+    ++m_count;
+}
+
+bool TImportErrorLog::Save(QString *Error) const
+{
+    if (m_count == 0)
+        return true;
+    QString reason;
+    if (!SafeReplaceFile(m_path, m_bytes, &reason)) {
         if (Error)
-            *Error = QStringLiteral("%1 に書き込めませんでした（%2）").arg(QDir::toNativeSeparators(m_path),
-                                                                       m_file->errorString());
+            *Error = QStringLiteral("%1 に書き込めませんでした（%2）").arg(QDir::toNativeSeparators(m_path), reason);
         return false;
     }
-    ++m_count;
     return true;
 }
 
@@ -367,10 +362,7 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
                 OnStored(values);
         } else {
             ++report.Rejected;
-            if (!log.Write(report.ReadCount, reason, held, &error)) {
-                report.Failure = error;
-                break;
-            }
+            log.Write(report.ReadCount, reason, held);
         }
         if (OnLine)
             OnLine(report.ReadCount);
@@ -386,6 +378,8 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
     }
     report.Committed = true;
     report.StoredCount = stored;
+    if (!log.Save(&error))
+        report.Failure = error;
     return report;
 }
 

@@ -216,6 +216,46 @@ TEST_F(ImportRunTest, runWithAnErrorReplacesOldLog)
     EXPECT_FALSE(log().contains("old"));
 }
 
+// Another program reads the book at the commit and the user gives the run
+// up: the book is as before, so the log of the last import must be too.
+TEST_F(ImportRunTest, runGivenUpAtItsCommitLeavesOldLog)
+{
+    QFile old(logPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old line\r\n");
+    old.close();
+    load(sj("a,b,c,d\r\nA_,x,,\r\nA1,y,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const int busyWait = TTable::BusyWaitMs;
+    const int quietRetries = TRecordRun::QuietCommitRetries;
+    TTable::BusyWaitMs = 20;
+    TRecordRun::QuietCommitRetries = 0;
+    ScriptedMessageBoxes boxes;
+    boxes.enqueue(IDCANCEL);
+    sqlite3 *reader = nullptr;
+    TImportContext context;
+    context.GroupNames = {QStringLiteral("指定なし")};
+    TImportRun importRun(book.table, file, assignment, options, context, logPath());
+    importRun.OnLine = [&](int read) {
+        if (read == 2 && !reader) {
+            reader = SqlCipher::open(book.table.TableName(), TablePassword, false, nullptr);
+            ASSERT_NE(reader, nullptr);
+            ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;"));
+        }
+    };
+    const TImportRunReport report = importRun.Run(nullptr);
+    if (reader) {
+        (void)SqlCipher::exec(reader, "COMMIT;");
+        SqlCipher::close(reader);
+    }
+    TTable::BusyWaitMs = busyWait;
+    TRecordRun::QuietCommitRetries = quietRetries;
+    EXPECT_FALSE(report.Committed);
+    EXPECT_EQ(report.Rejected, 1);
+    EXPECT_EQ(log(), QByteArray("old line\r\n"));
+}
+
 TEST_F(ImportRunTest, decimalLatitudeRejectsOnlyItsLine)
 {
     load(sj("a,b,c,d\r\nA1,x,,35.6895\r\nA2,y,,356895\r\n"));
