@@ -715,7 +715,8 @@ void TFileImport::btnImportClick()
     text += (update ? QStringLiteral("更新件数 : %1 件  ") : QStringLiteral("登録件数 : %1 件  ")).arg(report.StoredCount);
     if (report.Cancelled)
         text += QStringLiteral("\r\n\r\n途中で中止しました  ");
-    if (report.Rejected > 0)
+    // A failure after the commit is the log that could not be written.
+    if (report.Rejected > 0 && report.Failure.isEmpty())
         text += QStringLiteral("\r\n\r\n取り込めなかった %1 件は InError.txt に記録しました  ").arg(report.Rejected);
     if (!report.Failure.isEmpty())
         text += QStringLiteral("\r\n\r\n%1  ").arg(report.Failure);

@@ -34,27 +34,22 @@ QString ImportReasonText(int Reason)
     }
 }
 
-bool TImportErrorLog::Write(int LineNumber, int Reason, const QByteArray &Line, QString *Error)
+void TImportErrorLog::Write(int LineNumber, int Reason, const QByteArray &Line)
 {
-    if (!m_file) {
-        m_file = std::make_unique<QFile>(m_path);
-        if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            if (Error)
-                *Error = QStringLiteral("%1 に書き込めませんでした（%2）").arg(QDir::toNativeSeparators(m_path),
-                                                                           m_file->errorString());
-            m_file.reset();
-            return false;
-        }
-    }
-    const QByteArray entry =
-        QByteArray::number(LineNumber) + ',' + Cp932::encode(ImportReasonText(Reason)) + ',' + Line + "\r\n";
-    if (m_file->write(entry) != entry.size() || !m_file->flush()) {
+    m_bytes += QByteArray::number(LineNumber) + ',' + Cp932::encode(ImportReasonText(Reason)) + ',' + Line + "\r\n";
+    ++m_count;
+}
+
+bool TImportErrorLog::Save(QString *Error) const
+{
+    if (m_count == 0)
+        return true;
+    QString reason;
+    if (!SafeReplaceFile(m_path, m_bytes, &reason)) {
         if (Error)
-            *Error = QStringLiteral("%1 に書き込めませんでした（%2）").arg(QDir::toNativeSeparators(m_path),
-                                                                       m_file->errorString());
+            *Error = QStringLiteral("%1 に書き込めませんでした（%2）").arg(QDir::toNativeSeparators(m_path), reason);
         return false;
     }
-    ++m_count;
     return true;
 }
 
@@ -73,8 +68,19 @@ bool BackupBookForImport(const QString &BookFolderPath, const QString &BackupFol
             *Error = text;
         return false;
     };
-    if (!QDir().mkpath(BackupFolderPath))
-        return fail(QStringLiteral("フォルダー %1 を作成できませんでした").arg(QDir::toNativeSeparators(BackupFolderPath)));
+    // The new copy is made beside the previous one and only takes its place
+    // once complete: a failed or killed copy must leave the last good backup
+    // whole, and no file of an older copy may stay mixed into the new one.
+    // A book name never holds ';', so these names cannot be another book's copy.
+    const QString target = QDir::cleanPath(BackupFolderPath);
+    const QString building = target + QStringLiteral(";new");
+    const QString previous = target + QStringLiteral(";old");
+    if (!QFileInfo::exists(target) && QFileInfo::exists(previous) && !QDir().rename(previous, target))
+        return fail(QStringLiteral("%1 を戻せませんでした").arg(QDir::toNativeSeparators(previous)));
+    if (QFileInfo::exists(building) && !QDir(building).removeRecursively())
+        return fail(QStringLiteral("%1 を削除できませんでした").arg(QDir::toNativeSeparators(building)));
+    if (!QDir().mkpath(building))
+        return fail(QStringLiteral("フォルダー %1 を作成できませんでした").arg(QDir::toNativeSeparators(building)));
     const QDir source(BookFolderPath);
     bool tableCopied = false;
     for (const char *name : kFamily) {
@@ -88,13 +94,27 @@ bool BackupBookForImport(const QString &BookFolderPath, const QString &BackupFol
         if (in.error() != QFileDevice::NoError)
             return fail(QStringLiteral("%1 を読み出せませんでした（%2）").arg(QDir::toNativeSeparators(from), in.errorString()));
         QString reason;
-        const QString to = QDir(BackupFolderPath).filePath(QLatin1String(name));
+        const QString to = QDir(building).filePath(QLatin1String(name));
         if (!SafeReplaceFile(to, bytes, &reason))
             return fail(QStringLiteral("%1 に書き込めませんでした（%2）").arg(QDir::toNativeSeparators(to), reason));
         tableCopied = tableCopied || qstrcmp(name, "Adrs.DB") == 0;
     }
-    if (!tableCopied)
+    if (!tableCopied) {
+        (void)QDir(building).removeRecursively();
         return fail(QStringLiteral("%1 が見つかりませんでした").arg(QDir::toNativeSeparators(source.filePath(QStringLiteral("Adrs.DB")))));
+    }
+    if (QFileInfo::exists(target)) {
+        if (QFileInfo::exists(previous) && !QDir(previous).removeRecursively())
+            return fail(QStringLiteral("%1 を削除できませんでした").arg(QDir::toNativeSeparators(previous)));
+        if (!QDir().rename(target, previous))
+            return fail(QStringLiteral("%1 を置き換えられませんでした").arg(QDir::toNativeSeparators(target)));
+    }
+    if (!QDir().rename(building, target)) {
+        (void)QDir().rename(previous, target);
+        return fail(QStringLiteral("%1 を置き換えられませんでした").arg(QDir::toNativeSeparators(target)));
+    }
+    // The new copy is in place; a previous one left behind is removed by the next copy.
+    (void)QDir(previous).removeRecursively();
     return true;
 }
 
@@ -342,10 +362,7 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
                 OnStored(values);
         } else {
             ++report.Rejected;
-            if (!log.Write(report.ReadCount, reason, held, &error)) {
-                report.Failure = error;
-                break;
-            }
+            log.Write(report.ReadCount, reason, held);
         }
         if (OnLine)
             OnLine(report.ReadCount);
@@ -361,6 +378,8 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
     }
     report.Committed = true;
     report.StoredCount = stored;
+    if (!log.Save(&error))
+        report.Failure = error;
     return report;
 }
 

@@ -42,13 +42,18 @@ class TImportErrorLog
 {
 public:
     explicit TImportErrorLog(QString Path) : m_path(std::move(Path)) {}
-    // False with the reason when the log cannot be written.
-    [[nodiscard]] bool Write(int LineNumber, int Reason, const QByteArray &Line, QString *Error);
+    // Notes one rejected line; nothing reaches the disk before Save.
+    void Write(int LineNumber, int Reason, const QByteArray &Line);
     [[nodiscard]] int Count() const { return m_count; }
+    // Replaces the log on disk with the lines noted, when there are any.
+    // Called only for a run that was written: a run given up must leave the
+    // log of the last import as it was. False with the reason when the file
+    // could not be written (the previous log then stays whole).
+    [[nodiscard]] bool Save(QString *Error) const;
 
 private:
     QString m_path;
-    std::unique_ptr<QFile> m_file;
+    QByteArray m_bytes;
     int m_count = 0;
 };
 

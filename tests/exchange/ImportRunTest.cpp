@@ -5,10 +5,16 @@
 #include "exchange/ImportSlots.h"
 #include "platform/Cp932.h"
 #include "platform/SqlCipher.h"
+#include "platform/Table.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "widgets/RecordRun.h"
+#include "core/DBInfo.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -210,6 +216,46 @@ TEST_F(ImportRunTest, runWithAnErrorReplacesOldLog)
     EXPECT_FALSE(log().contains("old"));
 }
 
+// Another program reads the book at the commit and the user gives the run
+// up: the book is as before, so the log of the last import must be too.
+TEST_F(ImportRunTest, runGivenUpAtItsCommitLeavesOldLog)
+{
+    QFile old(logPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old line\r\n");
+    old.close();
+    load(sj("a,b,c,d\r\nA_,x,,\r\nA1,y,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const int busyWait = TTable::BusyWaitMs;
+    const int quietRetries = TRecordRun::QuietCommitRetries;
+    TTable::BusyWaitMs = 20;
+    TRecordRun::QuietCommitRetries = 0;
+    ScriptedMessageBoxes boxes;
+    boxes.enqueue(IDCANCEL);
+    sqlite3 *reader = nullptr;
+    TImportContext context;
+    context.GroupNames = {QStringLiteral("指定なし")};
+    TImportRun importRun(book.table, file, assignment, options, context, logPath());
+    importRun.OnLine = [&](int read) {
+        if (read == 2 && !reader) {
+            reader = SqlCipher::open(book.table.TableName(), TablePassword, false, nullptr);
+            ASSERT_NE(reader, nullptr);
+            ASSERT_TRUE(SqlCipher::exec(reader, "BEGIN; SELECT count(*) FROM Data;"));
+        }
+    };
+    const TImportRunReport report = importRun.Run(nullptr);
+    if (reader) {
+        (void)SqlCipher::exec(reader, "COMMIT;");
+        SqlCipher::close(reader);
+    }
+    TTable::BusyWaitMs = busyWait;
+    TRecordRun::QuietCommitRetries = quietRetries;
+    EXPECT_FALSE(report.Committed);
+    EXPECT_EQ(report.Rejected, 1);
+    EXPECT_EQ(log(), QByteArray("old line\r\n"));
+}
+
 TEST_F(ImportRunTest, decimalLatitudeRejectsOnlyItsLine)
 {
     load(sj("a,b,c,d\r\nA1,x,,35.6895\r\nA2,y,,356895\r\n"));
@@ -361,6 +407,50 @@ TEST(ImportBackup, failsWhenTheFolderCannotBeMade)
     EXPECT_FALSE(BackupBookForImport(dir.filePath(QStringLiteral("book")), dir.filePath(QStringLiteral("backup.imp/Adrs/帳")),
                                      &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+namespace {
+void writeBackupFile(const QString &Path, const QByteArray &Bytes)
+{
+    QFile file(Path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(Bytes);
+}
+} // namespace
+
+TEST(ImportBackup, failedCopyLeavesThePreviousBackupWhole)
+{
+    QTemporaryDir dir;
+    const QString backup = dir.filePath(QStringLiteral("backup.imp/Adrs/帳"));
+    QDir(dir.path()).mkpath(QStringLiteral("backup.imp/Adrs/帳"));
+    writeBackupFile(backup + QStringLiteral("/Adrs.DB"), "old table");
+    writeBackupFile(backup + QStringLiteral("/Adrs.PX"), "old index");
+    QDir(dir.path()).mkpath(QStringLiteral("book"));
+    writeBackupFile(dir.filePath(QStringLiteral("book/Adrs.DB")), "new table");
+    // A folder where a family file should be cannot be read, so the copy fails after the table.
+    QDir(dir.path()).mkpath(QStringLiteral("book/Adrs.PX"));
+    QString error;
+    EXPECT_FALSE(BackupBookForImport(dir.filePath(QStringLiteral("book")), backup, &error));
+    EXPECT_EQ(readAll(backup + QStringLiteral("/Adrs.DB")), QByteArray("old table"));
+    EXPECT_EQ(readAll(backup + QStringLiteral("/Adrs.PX")), QByteArray("old index"));
+}
+
+TEST(ImportBackup, newCopyKeepsNoFileOfTheOlderOne)
+{
+    QTemporaryDir dir;
+    const QString backup = dir.filePath(QStringLiteral("backup.imp/Adrs/帳"));
+    QDir(dir.path()).mkpath(QStringLiteral("backup.imp/Adrs/帳"));
+    writeBackupFile(backup + QStringLiteral("/Adrs.DB"), "old table");
+    writeBackupFile(backup + QStringLiteral("/Adrs.X02"), "old secondary index");
+    QDir(dir.path()).mkpath(QStringLiteral("book"));
+    writeBackupFile(dir.filePath(QStringLiteral("book/Adrs.DB")), "new table");
+    QString error;
+    ASSERT_TRUE(BackupBookForImport(dir.filePath(QStringLiteral("book")), backup, &error)) << error.toStdString();
+    EXPECT_EQ(readAll(backup + QStringLiteral("/Adrs.DB")), QByteArray("new table"));
+    EXPECT_FALSE(QFileInfo::exists(backup + QStringLiteral("/Adrs.X02")));
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("backup.imp/Adrs"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("帳")})
+        << "no temporary of the copy is left";
 }
 
 TEST(ImportBackup, failsWithoutTheTableFile)
