@@ -215,7 +215,9 @@ void TConvertAdrsPos::btnConvertClick()
         ShowMessageBoxAt(this, error, Caption, 0x10, 0, 0, 0);
         return;
     }
-    QString text = ConversionReport(QStringLiteral("住所・郵便番号変換が完了しました"), counts);
+    QString text = ConversionReport(counts.Cancelled ? QStringLiteral("住所・郵便番号変換を中止しました")
+                                                     : QStringLiteral("住所・郵便番号変換が完了しました"),
+                                    counts);
     text += noDictionary ? QStringLiteral("\r\n\r\n  辞書データがないため、何も変換していません  ")
                          : QStringLiteral("\r\n\r\n  市町村合併による住所の変換データがないため、住所は変換していません  ");
     ShowMessageBoxAt(this, text, Caption, 64, 0, 0, 0);

@@ -55,7 +55,6 @@ bool ConvertRecords(QWidget *Owner, TTable &Table, const QString &Label, const s
                     TConversionCounts &Counts, QString *Error)
 {
     const TRunRecords records = TakeTableRecords(Table);
-    Counts.Processed += int(records.size());
     if (records.isEmpty())
         return true;
     TRecordRun run(Owner, Table, Label, int(records.size()));
@@ -84,8 +83,10 @@ bool ConvertRecords(QWidget *Owner, TTable &Table, const QString &Label, const s
         if (!run.Next())
             break;
     }
+    Counts.Cancelled = Counts.Cancelled || run.Cancelled();
     if (!run.Commit(Error))
         return false;
+    Counts.Processed += run.Done();
     Counts.Converted += converted;
     return true;
 }
@@ -131,6 +132,8 @@ bool ConvertAreaCodes(QWidget *Owner, TConversionCounts &Counts, QString *Error)
     DMMurven19->CloseAdrs();
     if (!ok)
         return false;
+    if (Counts.Cancelled)
+        return true; // stopped by the user: the sender records stay as they are
     if (!DMMurven19->SenderTable() || !DMMurven19->EnsureSenderTableFile() || !DMMurven19->OpenSender())
         return true; // no sender records to convert
     ok = ConvertRecords(Owner, *DMMurven19->SenderTable(), QStringLiteral("局番変換"), [&](TTable &t) {
@@ -172,6 +175,10 @@ void TConvertKykbn::btnConvertClick()
         ShowMessageBoxAt(this, error, Caption, 0x10, 0, 0, 0);
         return;
     }
-    ShowMessageBoxAt(this, ConversionReport(QStringLiteral("局番変換が完了しました"), counts), Caption, 64, 0, 0, 0);
+    ShowMessageBoxAt(this,
+                     ConversionReport(counts.Cancelled ? QStringLiteral("局番変換を中止しました")
+                                                       : QStringLiteral("局番変換が完了しました"),
+                                      counts),
+                     Caption, 64, 0, 0, 0);
     accept();
 }

@@ -24,6 +24,9 @@ struct TConversionCounts
 {
     int Processed = 0;
     int Converted = 0;
+    // The user stopped the run: what was converted before stays converted,
+    // and the report must say the run was stopped, not that it finished.
+    bool Cancelled = false;
 };
 
 // Runs Change over every record of Table, taken in record-number order

@@ -13,7 +13,14 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
+#include "widgets/RecordRun.h"
+
+#include <QApplication>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -224,6 +231,38 @@ TEST_F(TableConversion, areaCodesOfBookAndSendersAreConvertedAndCounted)
     EXPECT_TRUE(QFileInfo::exists(DataPath + "backup.kyk/Other/Sender.DB"));
     EXPECT_EQ(ConversionReport(QStringLiteral("局番変換が完了しました"), counts),
               QStringLiteral("局番変換が完了しました  \r\n\r\n  処理件数 = 5 件  \r\n  変換件数 = 2 件  "));
+}
+
+// Stopping the run keeps what was converted, leaves the rest and the sender
+// records alone, and the counts and the report say it stopped.
+TEST_F(TableConversion, areaCodeConversionStoppedByTheUserSaysSoAndLeavesTheRest)
+{
+    const int showAfter = TRecordRun::ShowAfterMs;
+    const int serveEvery = TRecordRun::ServeEveryMs;
+    TRecordRun::ShowAfterMs = 0;
+    TRecordRun::ServeEveryMs = 0;
+    std::function<void()> pressCancel = [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *progress = qobject_cast<QProgressDialog *>(w);
+            if (progress && progress->objectName() == QStringLiteral("RecordRunProgress") && progress->isVisible()) {
+                QTest::mouseClick(progress->findChild<QPushButton *>(), Qt::LeftButton);
+                return;
+            }
+        }
+        QTimer::singleShot(0, pressCancel);
+    };
+    QTimer::singleShot(0, pressCancel);
+    TConversionCounts counts;
+    QString error;
+    const bool ok = ConvertAreaCodes(nullptr, counts, &error);
+    TRecordRun::ShowAfterMs = showAfter;
+    TRecordRun::ServeEveryMs = serveEvery;
+    ASSERT_TRUE(ok) << qPrintable(error);
+    EXPECT_TRUE(counts.Cancelled);
+    EXPECT_GE(counts.Processed, 1);
+    EXPECT_LT(counts.Processed, 4);
+    EXPECT_EQ(field(AdrsPath + "Book1/Adrs.DB", 4, "Tel"), QStringLiteral("0101234567"));
+    EXPECT_EQ(field(OtherPath + "Sender.DB", 1, "Fax"), QStringLiteral("061234567"));
 }
 
 TEST_F(TableConversion, areaCodeConversionStopsWhenTheSafetyCopyFails)
