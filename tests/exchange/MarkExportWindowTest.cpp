@@ -255,3 +255,27 @@ TEST_F(MarkExportTest, theExportButtonFollowsTheCount)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MarkExportTest, aRebuiltListUpdatesTheCount)
+{
+    window().rbAll->click();
+    ASSERT_EQ(window().OutputCount(), 6);
+    list->SelectRow(0, true, true);
+    boxes.enqueue(IDYES);
+    action("actDelete")->trigger();
+    ASSERT_EQ(list->GetRowCount(), 5);
+    EXPECT_EQ(window().OutputCount(), 5);
+    EXPECT_EQ(window().lblDataCount->text(), QStringLiteral("5 件"));
+}
+
+TEST_F(MarkExportTest, theMainListClosesItWithItsOtherWindows)
+{
+    (void)window();
+    EXPECT_TRUE(list->CloseChildWindows());
+    settle();
+    EXPECT_EQ(MarkExport, nullptr);
+}
+
+} // namespace
