@@ -373,6 +373,29 @@ TEST_F(RouteWindowTest, expertConditionsAreEditedAndStored)
     EXPECT_TRUE(front->btnCondition->isEnabled());
 }
 
+TEST_F(RouteWindowTest, expertConditionsChosenInTheDialogGoIntoTheCommandLine)
+{
+    saveExpertStart();
+    auto front = openExpert();
+    whenModal<TExpertSearchCondition>([](TExpertSearchCondition *dialog) {
+        QTest::mouseClick(dialog->rbConditions[size_t(TExpertCondition::FirstTrainSt)][1], Qt::LeftButton);
+        QTest::mouseClick(dialog->rbConditions[size_t(TExpertCondition::Airway)][2], Qt::LeftButton);
+        dialog->dtpRideDate->setDate(QDate(2099, 5, 6));
+        QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(front->btnCondition, Qt::LeftButton);
+    pickExpert(QStringLiteral("ﾜｶ"));
+    QTest::mouseClick(front->bbtnNear, Qt::LeftButton);
+    // わかば has no lines, so the route cannot start from it.
+    EXPECT_FALSE(front->btnStartUp->isEnabled());
+    selectRow(front->lvNear, 0);
+    QTest::mouseClick(front->btnStartUp, Qt::LeftButton);
+    ASSERT_EQ(world.runner.started.size(), 1);
+    EXPECT_EQ(world.runner.started.first().Arguments, (QStringList{QStringLiteral("-d20990506"),
+                                                                   QStringLiteral("-c1000002"),
+                                                                   QStringLiteral("100007"), QStringLiteral("100001")}));
+}
+
 TEST_F(RouteWindowTest, expertCancelledConditionsChangeNothing)
 {
     auto front = openExpert();
