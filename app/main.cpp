@@ -14,6 +14,7 @@
 #include "exchange/FExport.h"
 #include "exchange/FImport.h"
 #include "exchange/ListPrt.h"
+#include "exchange/MExport.h"
 #include "platform/Folders.h"
 #include "util/Application.h"
 #include "util/Font.h"
@@ -51,6 +52,7 @@ int main(int argc, char **argv)
     RegisterFileImport();
     RegisterListPrint();
     RegisterFileExport();
+    RegisterMarkExport();
     RegisterPrintEditors();
 
     TInstanceLock instance;

@@ -256,7 +256,7 @@ void TAddressList::CreateActions()
         {&actExportFile, "actExportFile", QStringLiteral("テキストファイルの出力(&E)..."), none,
          QStringLiteral("アドレス帳データをテキストファイル出力します"), true, true},
         {&actMarkExport, "actMarkExport", QStringLiteral("マークファイルの出力(&M)"), none,
-         QStringLiteral("緯度経度情報の保存されているアドレス帳データをマークファイルとして出力します"), false, true},
+         QStringLiteral("緯度経度情報の保存されているアドレス帳データをマークファイルとして出力します"), true, true},
         {&actExit, "actExit", QStringLiteral("ピルカノス2014の終了(&X)"), none,
          QStringLiteral("ピルカノス2014 を終了します"), true, false},
         {&actInquiry, "actInquiry", QStringLiteral("照会(&I)..."), QKeySequence(Qt::CTRL | Qt::Key_I),
@@ -399,6 +399,10 @@ void TAddressList::CreateActions()
     connect(actExportFile, &QAction::triggered, this, [this] {
         if (FileExportOpener && !TRecordRun::Running())
             FileExportOpener(this);
+    });
+    connect(actMarkExport, &QAction::triggered, this, [this] {
+        if (MarkExportOpener && !TRecordRun::Running())
+            MarkExportOpener(this);
     });
     connect(actExit, &QAction::triggered, this, [this] { reject(); });
     connect(actInquiry, &QAction::triggered, this, [this] { actInquiryExecute(); });

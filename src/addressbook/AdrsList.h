@@ -325,9 +325,11 @@ extern TListPrintOpener ListPrintOpener;
 // the export's library at start-up; empty: the command stays disabled.
 using TRowWindowOpener = std::function<void(QWidget *Owner)>;
 extern TRowWindowOpener FileExportOpener;
+// The same for the mark export window.
+extern TRowWindowOpener MarkExportOpener;
 
 // Non-modal windows of other libraries that work on the list's rows (the
-// text export). The list closes them with its own child windows and, while
+// text and mark exports). The list closes them with its own child windows and, while
 // they exist, calls their invokable UpdateDataRange after each rebuild of its
 // rows and UpdateKeywordNames after the keyword captions changed. A window
 // registers itself when it is created; a destroyed one drops out.

@@ -108,6 +108,7 @@ void TAddressList::actListPrintExecute()
 }
 
 TRowWindowOpener FileExportOpener;
+TRowWindowOpener MarkExportOpener;
 
 QList<QPointer<QWidget>> &RowWindows()
 {
@@ -125,8 +126,11 @@ void RegisterRowWindow(QWidget *Window)
 void NotifyRowWindows(const char *Method)
 {
     const QList<QPointer<QWidget>> windows = RowWindows();
+    const QByteArray signature = QByteArray(Method) + "()";
     for (const QPointer<QWidget> &window : windows) {
-        if (window)
+        // Not every row window has every notification (the mark export has
+        // no keyword captions).
+        if (window && window->metaObject()->indexOfMethod(signature.constData()) >= 0)
             QMetaObject::invokeMethod(window, Method);
     }
 }

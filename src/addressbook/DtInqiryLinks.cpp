@@ -7,8 +7,10 @@
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "links/ExpMain.h"
 #include "links/LinkServices.h"
 #include "links/MapPrograms.h"
+#include "links/NoriMain.h"
 #include "links/QRMap.h"
 #include "links/RoutePrograms.h"
 #include "links/WebSch.h"
@@ -156,12 +158,36 @@ void TDataInquiry::bbtnQRMapClick()
 
 void TDataInquiry::bbtnRootClick()
 {
-    TWaitCursor hourglass;
-    const auto kind = CooperateRoot == 1 ? TRouteProgramKind::Norikae : TRouteProgramKind::Ekispert;
-    // A missing or broken program is reported by RunRouteLink. The route
-    // front-end windows are not built, so a program that answers opens
-    // nothing yet; none can answer on this system.
-    (void)RunRouteLink(kind, this, RoutePrograms(), AppPath);
+    if (CooperateRoot == 1) {
+        TNorikaeMain front(this);
+        {
+            TWaitCursor hourglass;
+            // A missing program is reported by InitRailServ.
+            if (!front.InitRailServ())
+                return;
+            CenterFormOnOwner(&front, this);
+            front.SetProgramDir(AppPath);
+            front.SetHelpContexts(50, 49, 49);
+            front.SetPoint(m_latitude, m_longitude);
+        }
+        front.exec();
+        return;
+    }
+    TExpertMain front(this);
+    {
+        TWaitCursor hourglass;
+        const QString folder = AppPath;
+        front.SetFolders(folder, folder + QStringLiteral("Dic/"));
+        // A missing or broken station library is reported here.
+        if (!front.LoadStationLibrary())
+            return;
+        CenterFormOnOwner(&front, this);
+        front.SetColors(Qt::blue, palette().color(QPalette::WindowText));
+        front.SetHelpContexts(50, 50, 49, 49);
+        const auto [latitude, longitude] = ExpertPointOf(m_latitude, m_longitude);
+        front.SetPoint(latitude, longitude);
+    }
+    front.exec();
 }
 
 void TDataInquiry::bbtnWebSearchClick()

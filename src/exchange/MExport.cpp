@@ -1,10 +1,38 @@
 #include "exchange/MExport.h"
 
+#include "addressbook/AdrsList.h"
 #include "core/AppSub.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
 #include "platform/Cp932.h"
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/Table.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/CheckedCaption.h"
+#include "widgets/RangeControls.h"
 
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QtEndian>
 
 namespace {
 
@@ -17,26 +45,35 @@ public:
             *Reason = QStringLiteral("地図ソフトがインストールされていません  \r\nマークファイルを出力できません  ");
         return false;
     }
-    bool AddMarkToFile(const QString &, const TMarkEntry &) override { return false; }
+    std::optional<QByteArray> MarkRecord(const TMarkEntry &) override { return std::nullopt; }
 };
 
 } // namespace
 
-QList<TMarkEntry> CollectMarkRows(TTable &Table, const TRunRecords &Records)
+QList<TMarkEntry> CollectMarkRows(TTable &Table, const TRunRecords &Records, const std::function<bool()> &Next,
+                                  bool *Stopped)
 {
+    if (Stopped)
+        *Stopped = false;
     QList<TMarkEntry> marks;
     for (const TRunRecord &record : Records) {
-        if (!FindRunRecord(Table, record.RecNo))
-            continue;
-        const qint32 latitude = Table.FieldByName(QStringLiteral("Latitude")).AsInteger();
-        const qint32 longitude = Table.FieldByName(QStringLiteral("Longitude")).AsInteger();
-        if (latitude <= 0 || longitude <= 0)
-            continue;
-        const QByteArray name =
-            Table.FieldByName(QStringLiteral("PrivCorp")).AsBoolean()
-                ? Cp932::encode(DecodeUnicodeField(Table.FieldByName(QStringLiteral("NameKanji")).AsBytesView()))
-                : Table.FieldByName(QStringLiteral("CorpKanji")).AsBytes();
-        marks << TMarkEntry{name, latitude, longitude};
+        if (FindRunRecord(Table, record.RecNo)) {
+            const qint32 latitude = Table.FieldByName(QStringLiteral("Latitude")).AsInteger();
+            const qint32 longitude = Table.FieldByName(QStringLiteral("Longitude")).AsInteger();
+            if (latitude > 0 && longitude > 0) {
+                const QByteArray name =
+                    Table.FieldByName(QStringLiteral("PrivCorp")).AsBoolean()
+                        ? Cp932::encode(
+                              DecodeUnicodeField(Table.FieldByName(QStringLiteral("NameKanji")).AsBytesView()))
+                        : Table.FieldByName(QStringLiteral("CorpKanji")).AsBytes();
+                marks << TMarkEntry{name, latitude, longitude};
+            }
+        }
+        if (Next && !Next()) {
+            if (Stopped)
+                *Stopped = true;
+            break;
+        }
     }
     return marks;
 }
@@ -44,6 +81,58 @@ QList<TMarkEntry> CollectMarkRows(TTable &Table, const TRunRecords &Records)
 std::unique_ptr<TMarkWriter> CreateMarkWriter()
 {
     return std::make_unique<TNoMapProgram>();
+}
+
+QByteArray AtlasMarkRecord(const TAtlasMesh &Mesh, const QByteArray &Name)
+{
+    QByteArray record(AtlasMarkRecordSize, '\0');
+    char *p = record.data();
+    qToLittleEndian<quint16>(1, p);
+    qToLittleEndian<quint16>(0, p + 2);
+    qToLittleEndian<quint16>(Mesh.Word, p + 4);
+    p[6] = char(Mesh.Byte1);
+    p[7] = char(Mesh.Byte2);
+    qToLittleEndian<quint32>(Mesh.Long1, p + 8);
+    qToLittleEndian<quint32>(Mesh.Long2, p + 12);
+    // The name stays zero-terminated inside its field.
+    const QByteArray name = Name.left(AtlasMarkNameSize - 1);
+    std::copy(name.cbegin(), name.cend(), p + 16);
+    return record;
+}
+
+std::optional<QList<TAtlasMark>> ReadAtlasMarkFile(const QByteArray &Bytes)
+{
+    if (Bytes.size() % AtlasMarkRecordSize != 0)
+        return std::nullopt;
+    QList<TAtlasMark> marks;
+    for (qsizetype at = 0; at < Bytes.size(); at += AtlasMarkRecordSize) {
+        const char *p = Bytes.constData() + at;
+        if (qFromLittleEndian<quint16>(p) != 1 || qFromLittleEndian<quint16>(p + 2) != 0)
+            return std::nullopt;
+        TAtlasMark mark;
+        mark.Mesh.Word = qFromLittleEndian<quint16>(p + 4);
+        mark.Mesh.Byte1 = quint8(p[6]);
+        mark.Mesh.Byte2 = quint8(p[7]);
+        mark.Mesh.Long1 = qFromLittleEndian<quint32>(p + 8);
+        mark.Mesh.Long2 = qFromLittleEndian<quint32>(p + 12);
+        const QByteArray field(p + 16, AtlasMarkNameSize);
+        const qsizetype end = field.indexOf('\0');
+        if (end < 0)
+            return std::nullopt;
+        mark.Name = field.left(end);
+        marks << mark;
+    }
+    return marks;
+}
+
+std::optional<QByteArray> TAtlasMarkWriter::MarkRecord(const TMarkEntry &Mark)
+{
+    if (Mark.Latitude == 0 || Mark.Longitude == 0 || !m_meshOf)
+        return std::nullopt;
+    const std::optional<TAtlasMesh> mesh = m_meshOf(Mark.Latitude, Mark.Longitude);
+    if (!mesh || mesh->IsEmpty())
+        return std::nullopt;
+    return AtlasMarkRecord(*mesh, Mark.Name);
 }
 
 QString MarkNothingMessage(int DataSelect)
@@ -73,15 +162,515 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
     TMarkRunResult result;
     if (!Writer.Available(&result.Failure))
         return result;
-    if (Overwrite && QFile::exists(File) && !QFile::remove(File)) {
-        result.Failure = QStringLiteral("既にあるファイルを削除できませんでした  \r\n") + File;
-        return result;
+    QByteArray content;
+    if (!Overwrite && QFileInfo::exists(File)) {
+        QFile old(File);
+        if (!old.open(QIODevice::ReadOnly) || (content = old.readAll(), old.error() != QFileDevice::NoError)) {
+            result.Failure = QStringLiteral("追加先のファイルが読めませんでした  \r\n") + File + QStringLiteral("  \r\n") +
+                             old.errorString();
+            return result;
+        }
     }
+    int taken = 0;
     for (const TMarkEntry &mark : Marks) {
-        if (Writer.AddMarkToFile(File, mark))
-            ++result.Written;
+        if (const std::optional<QByteArray> record = Writer.MarkRecord(mark)) {
+            content += *record;
+            ++taken;
+        }
         if (Progress)
             Progress();
     }
+    // No mark taken: the old file, if any, is left as it is.
+    if (taken == 0)
+        return result;
+    QString error;
+    if (!SafeReplaceFile(File, content, &error)) {
+        result.Failure = QStringLiteral("マークファイルに出力できませんでした  \r\n") + File + QStringLiteral("  \r\n") + error;
+        return result;
+    }
+    result.Written = taken;
     return result;
+}
+
+// ---- The window
+
+TMarkExport *MarkExport = nullptr;
+std::function<QString(const QString &, int &)> TMarkExport::SaveDialogOverride;
+std::function<std::unique_ptr<TMarkWriter>()> TMarkExport::WriterOverride;
+
+namespace {
+
+const QString kSection = QStringLiteral("MARK EXPORT");
+
+bool isDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+} // namespace
+
+TMarkExport::TMarkExport(QWidget *Owner) : QWidget(Owner, Qt::Window)
+{
+    MarkExport = this;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("MarkExport"));
+    setWindowTitle(QStringLiteral("マークファイルの出力"));
+    CreateControls();
+    LoadWindowPosition();
+    LoadMarkSettings();
+    RegisterRowWindow(this);
+}
+
+TMarkExport::~TMarkExport()
+{
+    SaveWindowPosition();
+    if (MarkExport == this)
+        MarkExport = nullptr;
+}
+
+void TMarkExport::CreateControls()
+{
+    auto makeRadio = [this](const char *name, const QString &caption, int tag) {
+        auto *button = new QRadioButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setProperty("Tag", tag);
+        button->installEventFilter(this);
+        return button;
+    };
+    auto makeButton = [this](const char *name, const QString &caption) {
+        auto *button = new QPushButton(caption, this);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setAutoDefault(false);
+        return button;
+    };
+
+    auto *boxData = new QGroupBox(QStringLiteral("出力するデータ"), this);
+    rbList = makeRadio("rbList", QStringLiteral("一覧で選択したデータ"), 0);
+    rbRange = makeRadio("rbRange", QStringLiteral("数値で範囲を指定"), 1);
+    rbAll = makeRadio("rbAll", QStringLiteral("一覧に表示されているすべてのデータ"), 2);
+    auto *dataGroup = new QButtonGroup(this);
+    for (QRadioButton *button : {rbList, rbRange, rbAll})
+        dataGroup->addButton(button);
+    edtRangeBegin = MakeRangeEdit(this, "edtRangeBegin", this, false);
+    edtRangeEnd = MakeRangeEdit(this, "edtRangeEnd", this, false);
+    udRangeBeginUp = MakeRangeUpDown(this, "udRangeBeginUp", Qt::UpArrow);
+    udRangeBeginDown = MakeRangeUpDown(this, "udRangeBeginDown", Qt::DownArrow);
+    udRangeEndUp = MakeRangeUpDown(this, "udRangeEndUp", Qt::UpArrow);
+    udRangeEndDown = MakeRangeUpDown(this, "udRangeEndDown", Qt::DownArrow);
+    lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
+    lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
+    lblRangeTo = new QLabel(QStringLiteral("件目"), this);
+    lblRangeTo->setObjectName(QStringLiteral("lblRangeTo"));
+    lblDataCount = new QLabel(QStringLiteral("000000 件"), this);
+    lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
+    lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto *rangeRow = new QHBoxLayout;
+    rangeRow->addSpacing(ScaleForDpi(20, true));
+    rangeRow->addWidget(edtRangeBegin);
+    rangeRow->addLayout(MakeUpDownColumn(udRangeBeginUp, udRangeBeginDown));
+    rangeRow->addWidget(lblRangeFrom);
+    rangeRow->addWidget(edtRangeEnd);
+    rangeRow->addLayout(MakeUpDownColumn(udRangeEndUp, udRangeEndDown));
+    rangeRow->addWidget(lblRangeTo);
+    rangeRow->addStretch();
+    auto *countRow = new QHBoxLayout;
+    countRow->addStretch();
+    countRow->addWidget(new QLabel(QStringLiteral("出力対象件数："), this));
+    countRow->addWidget(lblDataCount);
+    auto *dataColumn = new QVBoxLayout(boxData);
+    dataColumn->addWidget(rbList);
+    dataColumn->addWidget(rbRange);
+    dataColumn->addLayout(rangeRow);
+    dataColumn->addWidget(rbAll);
+    dataColumn->addLayout(countRow);
+
+    pgbarExport = new QProgressBar(this);
+    pgbarExport->setObjectName(QStringLiteral("pgbarExport"));
+    pgbarExport->setTextVisible(false);
+    btnExport = makeButton("btnExport", QStringLiteral("出力"));
+    btnClose = makeButton("btnClose", QStringLiteral("閉じる"));
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(pgbarExport, 1);
+    buttonRow->addWidget(btnExport);
+    buttonRow->addWidget(btnClose);
+
+    auto *main = new QVBoxLayout(this);
+    main->addWidget(boxData);
+    main->addLayout(buttonRow);
+
+    for (QRadioButton *button : {rbList, rbRange, rbAll}) {
+        connect(button, &QRadioButton::toggled, this, [this, button](bool checked) {
+            PaintCheckedCaption(button);
+            if (checked)
+                DataSelectClick(button->property("Tag").toInt());
+        });
+    }
+    connect(udRangeBeginUp, &QToolButton::clicked, this, [this] { StepRange(true, 1); });
+    connect(udRangeBeginDown, &QToolButton::clicked, this, [this] { StepRange(true, -1); });
+    connect(udRangeEndUp, &QToolButton::clicked, this, [this] { StepRange(false, 1); });
+    connect(udRangeEndDown, &QToolButton::clicked, this, [this] { StepRange(false, -1); });
+    connect(btnExport, &QPushButton::clicked, this, &TMarkExport::btnExportClick);
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TMarkExport::LoadWindowPosition()
+{
+    const TMemIniFile ini(SettingsFileName());
+    adjustSize();
+    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry().size()
+                                                       : QSize(0, 0);
+    const int width = ScaleForDpi(frameGeometry().width(), false);
+    const int height = ScaleForDpi(frameGeometry().height(), false);
+    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
+    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
+    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+}
+
+void TMarkExport::SaveWindowPosition() const
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(frameGeometry().left(), false));
+    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(frameGeometry().top(), false));
+    (void)ini.UpdateFile();
+}
+
+void TMarkExport::LoadMarkSettings()
+{
+    const TMemIniFile ini(SettingsFileName());
+    int dataSelect = ini.ReadInteger(kSection, QStringLiteral("DataSelect"), 0);
+    if (dataSelect < 0 || dataSelect > 2)
+        dataSelect = 0;
+    m_file = ini.ReadString(kSection, QStringLiteral("File"), QString());
+    InitRanges(ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
+               ini.ReadInteger(kSection, QStringLiteral("EndPos"), 0));
+    m_dataSelect = -1;
+    UpdateRangeControls();
+    (dataSelect == 1 ? rbRange : dataSelect == 2 ? rbAll : rbList)->setChecked(true);
+}
+
+void TMarkExport::SaveMarkSettings()
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(kSection, QStringLiteral("DataSelect"), m_dataSelect);
+    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_beginPos);
+    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_endPos);
+    ini.WriteString(kSection, QStringLiteral("File"), m_file);
+    QString error;
+    if (!ini.UpdateFile(&error))
+        Inform(error, MB_ICONERROR);
+}
+
+void TMarkExport::InitRanges(int BeginPos, int EndPos)
+{
+    const int rows = AddressList ? AddressList->GetRowCount() : 0;
+    const int min = rows > 0 ? 1 : 0;
+    m_beginMin = m_endMin = min;
+    m_beginMax = m_endMax = rows;
+    m_beginPos = BeginPos < 1 || BeginPos > rows ? min : BeginPos;
+    m_endPos = EndPos < 1 || EndPos > rows ? rows : EndPos;
+    if (m_beginPos > m_endPos)
+        m_beginPos = min;
+    ShowRanges();
+}
+
+void TMarkExport::UpdateDataRange()
+{
+    const int rows = AddressList ? AddressList->GetRowCount() : 0;
+    if (rows != m_endMax) {
+        const int min = rows > 0 ? 1 : 0;
+        m_beginMin = m_endMin = min;
+        m_beginMax = m_endMax = rows;
+        m_beginPos = min;
+        m_endPos = rows;
+        ShowRanges();
+    }
+    CalcOutputCount();
+}
+
+void TMarkExport::UpdateRangeControls()
+{
+    const bool range = m_dataSelect == 1;
+    for (QWidget *w : std::initializer_list<QWidget *>{edtRangeBegin, edtRangeEnd, udRangeBeginUp, udRangeBeginDown,
+                                                        udRangeEndUp, udRangeEndDown, lblRangeFrom, lblRangeTo})
+        w->setEnabled(range);
+    for (QLineEdit *edit : {edtRangeBegin, edtRangeEnd}) {
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, QApplication::palette().color(range ? QPalette::Base : QPalette::Button));
+        edit->setPalette(palette);
+    }
+}
+
+void TMarkExport::DataSelectClick(int Tag)
+{
+    if (Tag == m_dataSelect)
+        return;
+    m_dataSelect = Tag;
+    UpdateRangeControls();
+    CalcOutputCount();
+}
+
+void TMarkExport::CalcOutputCount()
+{
+    switch (m_dataSelect) {
+    case 0: m_outputCount = AddressList ? AddressList->GetSelCount() : 0; break;
+    case 1: m_outputCount = m_beginPos == 0 ? 0 : m_endPos - m_beginPos + 1; break;
+    case 2: m_outputCount = AddressList ? AddressList->GetRowCount() : 0; break;
+    default: m_outputCount = 0; break;
+    }
+    lblDataCount->setText(QString::number(m_outputCount) + QStringLiteral(" 件"));
+    btnExport->setEnabled(m_outputCount != 0);
+}
+
+void TMarkExport::ShowRanges()
+{
+    edtRangeBegin->setText(QString::number(m_beginPos));
+    edtRangeEnd->setText(QString::number(m_endPos));
+}
+
+void TMarkExport::SetRangeValue(bool Begin, int Value)
+{
+    if (Begin) {
+        m_beginPos = Value;
+        if (m_endPos < m_beginPos)
+            m_endPos = m_beginPos;
+    } else {
+        m_endPos = Value;
+        if (m_beginPos > m_endPos)
+            m_beginPos = m_endPos;
+    }
+    ShowRanges();
+    if (m_dataSelect == 1)
+        CalcOutputCount();
+}
+
+bool TMarkExport::ApplyRangeText(bool Begin)
+{
+    QLineEdit *edit = Begin ? edtRangeBegin : edtRangeEnd;
+    const int min = Begin ? m_beginMin : m_endMin;
+    const int max = Begin ? m_beginMax : m_endMax;
+    const QString text = edit->text().trimmed();
+    bool ok = isDigits(text);
+    const int value = ok ? text.toInt(&ok) : 0;
+    if (!ok || value < min || value > max) {
+        SetRangeValue(Begin, Begin ? m_beginAtEntry : m_endAtEntry);
+        return false;
+    }
+    if (value == (Begin ? m_beginPos : m_endPos)) {
+        ShowRanges();
+        return false;
+    }
+    SetRangeValue(Begin, value);
+    edit->selectAll();
+    return true;
+}
+
+void TMarkExport::StepRange(bool Begin, int Step)
+{
+    const int min = Begin ? m_beginMin : m_endMin;
+    const int max = Begin ? m_beginMax : m_endMax;
+    SetRangeValue(Begin, qBound(min, (Begin ? m_beginPos : m_endPos) + Step, max));
+}
+
+bool TMarkExport::eventFilter(QObject *Watched, QEvent *Event)
+{
+    const bool rangeEdit = Watched == edtRangeBegin || Watched == edtRangeEnd;
+    const bool begin = Watched == edtRangeBegin;
+    if (rangeEdit && Event->type() == QEvent::FocusIn) {
+        (begin ? m_beginAtEntry : m_endAtEntry) = begin ? m_beginPos : m_endPos;
+    } else if (rangeEdit && Event->type() == QEvent::FocusOut) {
+        (void)ApplyRangeText(begin);
+    } else if (Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (rangeEdit) {
+            const int step = key == Qt::Key_Up ? 1 : key == Qt::Key_Down ? -1 : key == Qt::Key_PageUp ? 10
+                             : key == Qt::Key_PageDown                     ? -10
+                                                                           : 0;
+            if (step != 0) {
+                StepRange(begin, step);
+                return true;
+            }
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (rangeEdit && ApplyRangeText(begin))
+                return true;
+            if (Watched == rbList)
+                (btnExport->isEnabled() ? btnExport : btnClose)->setFocus(Qt::TabFocusReason);
+            else
+                focusNextChild();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+int TMarkExport::Inform(const QString &Text, unsigned Flags)
+{
+    return ShowMessageBoxAt(this, Text, ProductCaption(), Flags, mbpCenterOnOwner, 0, 0);
+}
+
+QString TMarkExport::AskSaveName(const QString &Path, int &FilterIndex)
+{
+    if (SaveDialogOverride)
+        return SaveDialogOverride(Path, FilterIndex);
+    const QStringList filters{QStringLiteral("マークファイル (*.mri)"), QStringLiteral("すべてのファイル (*)")};
+    QFileDialog dialog(this, QString(), Path);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(filters);
+    dialog.selectFile(Path);
+    dialog.move(frameGeometry().topLeft() + QPoint(15, 15));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return dialog.selectedFiles().first();
+}
+
+int TMarkExport::ChooseMarkFile()
+{
+    QString path = m_file;
+    bool openDialog = true;
+    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
+        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
+                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+        if (answer == IDCANCEL)
+            return 9;
+        openDialog = answer == IDYES;
+    } else if (!path.isEmpty()) {
+        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
+    }
+    if (openDialog) {
+        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("Mark01.mri"));
+        int filter = 1;
+        QString chosen = AskSaveName(start, filter).trimmed();
+        if (chosen.isEmpty())
+            return 9;
+        // Whatever filter entry was chosen, a bare name is a mark file.
+        if (QFileInfo(chosen).suffix().isEmpty())
+            chosen += QStringLiteral(".mri");
+        path = chosen;
+    }
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
+        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return 9;
+    }
+    int result = 0;
+    if (QFileInfo::exists(path)) {
+        const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
+                                                 "追加するなら「いいえ」  \r\n中止するなら「キャンセル」  \r\n"
+                                                 "を選択してください  "),
+                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+        if (answer == IDCANCEL)
+            return 9;
+        result = answer == IDYES ? 0 : 1;
+    }
+    m_file = path;
+    return result;
+}
+
+TRunRecords TMarkExport::RecordsToExport() const
+{
+    if (!AddressList)
+        return {};
+    switch (m_dataSelect) {
+    case 0: return AddressList->SelectedRunRecords();
+    case 1:
+        if (m_beginPos < 1)
+            return {};
+        return AddressList->RowRunRecords(m_beginPos - 1, m_endPos - 1);
+    case 2: return AddressList->RowRunRecords(0, AddressList->GetRowCount() - 1);
+    default: return {};
+    }
+}
+
+std::unique_ptr<TMarkWriter> TMarkExport::MakeWriter() const
+{
+    return WriterOverride ? WriterOverride() : CreateMarkWriter();
+}
+
+void TMarkExport::btnExportClick()
+{
+    TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
+    if (!table || m_outputCount == 0)
+        return;
+    // Without the map program there is nothing to write into: said before
+    // the user is asked anything.
+    const std::unique_ptr<TMarkWriter> writer = MakeWriter();
+    QString failure;
+    if (!writer->Available(&failure)) {
+        Inform(failure, MB_ICONINFORMATION);
+        return;
+    }
+
+    // The records are taken now: nothing that happens during the run can
+    // put another record under a row.
+    const TRunRecords records = RecordsToExport();
+    const int outputCount = m_outputCount;
+    QList<TMarkEntry> marks;
+    bool stopped = false;
+    {
+        TWaitCursor hourglass;
+        TRecordRun run(this, *table, windowTitle(), int(records.size()));
+        if (!run.Begin(&failure)) {
+            Inform(QStringLiteral("出力できませんでした  \r\n") + failure, MB_ICONERROR);
+            return;
+        }
+        marks = CollectMarkRows(*table, records, [&] { return run.Next(); }, &stopped);
+        (void)run.Commit(&failure);
+    }
+    if (stopped) {
+        Inform(QStringLiteral("出力を中止しました  \r\nファイルには何も書き込んでいません  "), MB_ICONINFORMATION);
+        return;
+    }
+    if (marks.isEmpty()) {
+        Inform(MarkNothingMessage(m_dataSelect), MB_ICONINFORMATION);
+        return;
+    }
+    if (Inform(MarkQuestion(int(marks.size())), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    const int target = ChooseMarkFile();
+    if (target == 9)
+        return;
+
+    TMarkRunResult result;
+    {
+        TWaitCursor hourglass;
+        pgbarExport->setRange(0, int(marks.size()));
+        pgbarExport->setValue(0);
+        repaint();
+        result = WriteMarks(*writer, m_file, target == 0, marks, [this] {
+            pgbarExport->setValue(pgbarExport->value() + 1);
+        });
+        pgbarExport->setValue(0);
+    }
+    if (!result.Failure.isEmpty()) {
+        Inform(result.Failure, MB_ICONERROR);
+        return;
+    }
+    SaveMarkSettings();
+    Inform(MarkDoneMessage(outputCount, result.Written), MB_ICONINFORMATION);
+    close();
+}
+
+TMarkExport *ShowMarkExport(QWidget *Owner)
+{
+    if (!MarkExport) {
+        TWaitCursor hourglass;
+        new TMarkExport(Owner);
+        MarkExport->show();
+    } else if (MarkExport->isMinimized()) {
+        MarkExport->showNormal();
+    } else {
+        MarkExport->show();
+    }
+    MarkExport->raise();
+    MarkExport->activateWindow();
+    return MarkExport;
+}
+
+void RegisterMarkExport()
+{
+    MarkExportOpener = [](QWidget *Owner) { ShowMarkExport(Owner); };
 }

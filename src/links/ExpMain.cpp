@@ -1,8 +1,26 @@
 #include "links/ExpMain.h"
 
+#include "core/AppSub.h"
+#include "core/Env.h"
+#include "links/ExpSch.h"
+#include "links/ExpSel.h"
 #include "links/MapSearch.h"
+#include "links/RoutePrograms.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -63,9 +81,9 @@ void WriteExpertStartStation(TMemIniFile &Ini, const TExpertSelectStInfo &Statio
     Ini.WriteString(kStartSection, QStringLiteral("Kana"), Station.Kana.trimmed());
 }
 
-TExpertSearchCondition ReadExpertSearchCondition(const TMemIniFile &Ini, const QDateTime &Now)
+TExpertConditions ReadExpertSearchCondition(const TMemIniFile &Ini, const QDateTime &Now)
 {
-    TExpertSearchCondition c;
+    TExpertConditions c;
     for (int i = 0; i < ExpertConditionCount; ++i) {
         const qint32 value = Ini.ReadInteger(kSearchSection, ExpertConditionKeys[size_t(i)], 0);
         // Read as unsigned: a negative value is as far out of range as a large one.
@@ -79,7 +97,7 @@ TExpertSearchCondition ReadExpertSearchCondition(const TMemIniFile &Ini, const Q
     return c;
 }
 
-void WriteExpertSearchCondition(TMemIniFile &Ini, const TExpertSearchCondition &Condition)
+void WriteExpertSearchCondition(TMemIniFile &Ini, const TExpertConditions &Condition)
 {
     for (int i = 0; i < ExpertConditionCount; ++i)
         Ini.WriteInteger(kSearchSection, ExpertConditionKeys[size_t(i)], Condition.Values[size_t(i)]);
@@ -209,7 +227,7 @@ bool ExpertCanStart(bool HasNearRows, bool HasLineRows, const TExpertSelectStInf
     return HasNearRows && HasLineRows && !Start.KickCode.trimmed().isEmpty();
 }
 
-QString ExpertKickParameters(const TExpertSearchCondition &Condition, const TExpertSelectStInfo &Start,
+QString ExpertKickParameters(const TExpertConditions &Condition, const TExpertSelectStInfo &Start,
                              const TExpertSelectStInfo &Destination, const QDate &Today)
 {
     QString date = Condition.RideDate.trimmed();
@@ -233,4 +251,313 @@ TCommand ExpertQuitCommand(const QString &ProgramFolder)
 {
     const QString program = withDelimiter(ProgramFolder) + ExpertStarterName;
     return {program, {QStringLiteral("-q")}, JoinCommandLine(program, true, {QStringLiteral("-q")}), QString()};
+}
+
+// ---- The front end window
+
+namespace {
+
+QTreeWidget *makeList(QWidget *Parent, const char *Name, const QStringList &Columns, const QList<int> &Widths)
+{
+    auto *list = new QTreeWidget(Parent);
+    list->setObjectName(QString::fromLatin1(Name));
+    list->setHeaderLabels(Columns);
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The columns keep the widths they are made with.
+    list->header()->setSectionResizeMode(QHeaderView::Fixed);
+    list->header()->setSectionsMovable(false);
+    for (int i = 0; i < Widths.size(); ++i)
+        list->setColumnWidth(i, Widths[i]);
+    return list;
+}
+
+QPushButton *makeButton(QWidget *Parent, const char *Name, const QString &Caption)
+{
+    auto *button = new QPushButton(Caption, Parent);
+    button->setObjectName(QString::fromLatin1(Name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+const QString kStarterFailed = QStringLiteral("駅すぱあとが起動できませんでした  ");
+const QString kNoStationNear = QStringLiteral("半径 10km 以内に駅は見つかりませんでした  ");
+
+} // namespace
+
+TExpertMain::TExpertMain(QWidget *Owner) : QDialog(Owner)
+{
+    setObjectName(QStringLiteral("ExpertMain"));
+    setWindowTitle(QStringLiteral(" 駅すぱあと"));
+    m_highlight = m_normal = palette().color(QPalette::WindowText);
+
+    auto *nearBox = new QGroupBox(QStringLiteral("到着駅（住所の最寄り駅）"), this);
+    lvNear = makeList(nearBox, "lvNear",
+                      {QStringLiteral("駅名"), QStringLiteral("カナ"), QStringLiteral("距離（ｍ）"), QStringLiteral("方角")},
+                      {130, 130, 80, 50});
+    lvNear->setMinimumWidth(400);
+    lvNear->setFixedHeight(110);
+    bbtnNear = makeButton(nearBox, "bbtnNear", QStringLiteral("駅選択..."));
+    bbtnMap = makeButton(nearBox, "bbtnMap", QStringLiteral("地図"));
+    lvRailway = makeList(nearBox, "lvRailway", {QStringLiteral("路線")}, {260});
+    lvRailway->setFixedHeight(110);
+    auto *nearButtons = new QVBoxLayout;
+    nearButtons->addWidget(bbtnNear);
+    nearButtons->addWidget(bbtnMap);
+    nearButtons->addStretch();
+    auto *nearGrid = new QGridLayout(nearBox);
+    nearGrid->addWidget(lvNear, 0, 0);
+    nearGrid->addLayout(nearButtons, 0, 1);
+    nearGrid->addWidget(lvRailway, 1, 0);
+
+    auto *startBox = new QGroupBox(QStringLiteral("出発駅"), this);
+    lvStart = makeList(startBox, "lvStart", {QStringLiteral("駅名"), QStringLiteral("カナ")}, {130, 130});
+    lvStart->setFixedHeight(50);
+    bbtnStart = makeButton(startBox, "bbtnStart", QStringLiteral("駅選択..."));
+    auto *startRow = new QHBoxLayout(startBox);
+    startRow->addWidget(lvStart, 1);
+    startRow->addWidget(bbtnStart, 0, Qt::AlignTop);
+
+    btnCondition = makeButton(this, "btnCondition", QStringLiteral("探索条件..."));
+    btnStartUp = makeButton(this, "btnStartUp", QStringLiteral("探索開始"));
+    btnCancel = makeButton(this, "btnCancel", QStringLiteral("閉じる"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(btnCondition);
+    buttons->addStretch();
+    buttons->addWidget(btnStartUp);
+    buttons->addWidget(btnCancel);
+    auto *main = new QVBoxLayout(this);
+    main->addWidget(nearBox);
+    main->addWidget(startBox);
+    main->addLayout(buttons);
+
+    for (QWidget *w : std::initializer_list<QWidget *>{lvNear, lvRailway, lvStart})
+        w->installEventFilter(this);
+    connect(lvNear, &QTreeWidget::currentItemChanged, this, [this] { NearRowChanged(); });
+    connect(bbtnNear, &QPushButton::clicked, this, [this] { ChooseStation(0); });
+    connect(bbtnStart, &QPushButton::clicked, this, [this] { ChooseStation(1); });
+    connect(bbtnMap, &QPushButton::clicked, this, &TExpertMain::bbtnMapClick);
+    connect(btnCondition, &QPushButton::clicked, this, &TExpertMain::btnConditionClick);
+    connect(btnStartUp, &QPushButton::clicked, this, &TExpertMain::btnStartUpClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    UpdateStartButton();
+}
+
+TExpertMain::~TExpertMain()
+{
+    // A route program started from here is asked to quit with the window.
+    if (m_started && LinkServices().Processes)
+        (void)LinkServices().Processes->Start(ExpertQuitCommand(m_dllFolder));
+}
+
+void TExpertMain::SetFolders(const QString &DllFolder, const QString &DicFolder)
+{
+    m_dllFolder = DllFolder;
+    m_dicFolder = DicFolder;
+}
+
+void TExpertMain::SetColors(const QColor &Highlight, const QColor &Normal)
+{
+    m_highlight = Highlight;
+    m_normal = Normal;
+}
+
+void TExpertMain::SetHelpContexts(int Picker, int Condition, int ProAtlas, int MapFan)
+{
+    m_helpContexts = {Picker, Condition, ProAtlas, MapFan};
+}
+
+void TExpertMain::SetPoint(qint32 Latitude, qint32 Longitude)
+{
+    m_pointLatitude = Latitude;
+    m_pointLongitude = Longitude;
+}
+
+bool TExpertMain::LoadStationLibrary()
+{
+    m_index = OpenExpertLibrary(parentWidget() ? parentWidget() : this, RoutePrograms(), m_dllFolder, m_dicFolder);
+    return m_index != nullptr;
+}
+
+void TExpertMain::SetStationIndex(std::unique_ptr<IStationIndex> Index)
+{
+    m_index = std::move(Index);
+}
+
+int TExpertMain::Inform(const QString &Text, const QString &Caption, unsigned Flags)
+{
+    return ShowMessageBoxAt(this, Text, Caption, Flags, mbpCenterOnOwner, 0, 0);
+}
+
+void TExpertMain::showEvent(QShowEvent *Event)
+{
+    QDialog::showEvent(Event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    FormShow();
+}
+
+void TExpertMain::FormShow()
+{
+    if (m_index && m_pointLatitude != 0 && m_pointLongitude != 0) {
+        const TExpertNearResult near = ExpertNearStations(*m_index, m_pointLatitude, m_pointLongitude);
+        if (near.Code == ExpertFound) {
+            m_nearRows = near.Stations;
+            FillNearList(0);
+        } else {
+            Inform(kNoStationNear, ProductCaption(), MB_ICONINFORMATION);
+        }
+    }
+    m_nearChoice = {};
+    const TMemIniFile ini(SettingsFileName());
+    m_startStation = ReadExpertStartStation(ini);
+    m_searchCondition = ReadExpertSearchCondition(ini, CurrentTimeStamp());
+    ShowStartStation();
+    UpdateStartButton();
+    (lvNear->topLevelItemCount() > 0 ? static_cast<QWidget *>(lvNear) : btnCancel)->setFocus();
+}
+
+void TExpertMain::FillNearList(int Select)
+{
+    lvNear->clear();
+    for (const TExpertSelectStInfo &row : m_nearRows) {
+        const std::array<QString, 4> texts = ExpertNearRowTexts(row);
+        lvNear->addTopLevelItem(new QTreeWidgetItem({texts[0], texts[1], texts[2], texts[3]}));
+    }
+    if (Select >= 0 && Select < lvNear->topLevelItemCount())
+        lvNear->setCurrentItem(lvNear->topLevelItem(Select));
+    NearRowChanged();
+}
+
+int TExpertMain::SelectedNearRow() const
+{
+    QTreeWidgetItem *item = lvNear->currentItem();
+    const int row = item && item->isSelected() ? lvNear->indexOfTopLevelItem(item) : -1;
+    return row >= 0 && row < int(m_nearRows.size()) ? row : -1;
+}
+
+void TExpertMain::NearRowChanged()
+{
+    lvRailway->clear();
+    const int row = SelectedNearRow();
+    if (row >= 0 && m_index) {
+        const TExpertLineResult lines = ExpertLineList(*m_index, m_nearRows[size_t(row)].Through);
+        if (lines.Code == ExpertFound) {
+            for (const QString &line : lines.Lines)
+                lvRailway->addTopLevelItem(new QTreeWidgetItem({line}));
+            if (lvRailway->topLevelItemCount() > 0)
+                lvRailway->setCurrentItem(lvRailway->topLevelItem(0));
+        } else {
+            Inform(kNoStationNear, ProductCaption(), MB_ICONINFORMATION);
+        }
+    }
+    UpdateStartButton();
+}
+
+void TExpertMain::ShowStartStation()
+{
+    if (m_startStation.StNameKj.trimmed().isEmpty())
+        return;
+    lvStart->clear();
+    lvStart->addTopLevelItem(
+        new QTreeWidgetItem({m_startStation.StNameKj.trimmed(), m_startStation.StNameKn.trimmed()}));
+    lvStart->setCurrentItem(lvStart->topLevelItem(0));
+}
+
+void TExpertMain::UpdateStartButton()
+{
+    btnStartUp->setEnabled(
+        ExpertCanStart(lvNear->topLevelItemCount() > 0, lvRailway->topLevelItemCount() > 0, m_startStation));
+}
+
+void TExpertMain::ChooseStation(int Tag)
+{
+    if (!m_index)
+        return;
+    TExpertSelectStation picker(*m_index, this);
+    {
+        TWaitCursor hourglass;
+        CenterFormOnOwner(&picker, this);
+        picker.SetColors(m_highlight, m_normal);
+        picker.SetRecord(Tag == 1 ? m_startStation : m_nearChoice);
+    }
+    if (picker.exec() == QDialog::Accepted) {
+        TWaitCursor hourglass;
+        if (Tag == 1) {
+            m_startStation = picker.Record();
+            ShowStartStation();
+        } else {
+            m_nearChoice = picker.Record();
+            ExpertAppendChoice(m_nearRows, m_nearChoice);
+            FillNearList(int(m_nearRows.size()) - 1);
+        }
+    }
+    UpdateStartButton();
+    (Tag == 1 ? lvStart : lvNear)->setFocus();
+}
+
+void TExpertMain::btnConditionClick()
+{
+    btnCondition->setEnabled(false);
+    {
+        TExpertSearchCondition dialog(this);
+        CenterFormOnOwner(&dialog, this);
+        dialog.SetColors(m_highlight, m_normal);
+        dialog.SetCondition(m_searchCondition);
+        if (dialog.exec() == QDialog::Accepted)
+            m_searchCondition = dialog.Condition();
+    }
+    btnCondition->setEnabled(true);
+    btnCondition->setFocus();
+}
+
+void TExpertMain::btnStartUpClick()
+{
+    const int row = SelectedNearRow();
+    if (row < 0 || !btnStartUp->isEnabled())
+        return;
+    TWaitCursor hourglass;
+    const QString parameters = ExpertKickParameters(m_searchCondition, m_startStation, m_nearRows[size_t(row)],
+                                                    CurrentTimeStamp().date());
+    IProcessRunner *runner = LinkServices().Processes;
+    if (!runner || !runner->Start(ExpertKickCommand(m_dllFolder, parameters))) {
+        Inform(kStarterFailed, ProductCaption(), MB_ICONWARNING);
+        return;
+    }
+    m_started = true;
+    TMemIniFile ini(SettingsFileName());
+    WriteExpertStartStation(ini, m_startStation);
+    QString error;
+    if (!ini.UpdateFile(&error))
+        Inform(error, ProductCaption(), MB_ICONERROR);
+}
+
+void TExpertMain::bbtnMapClick()
+{
+    const int row = SelectedNearRow();
+    // A station chosen in the picker has no position of its own here.
+    if (row < 0 || m_nearRows[size_t(row)].Direction == ExpertChosenStation)
+        return;
+    if (CooperateMap < 0 || CooperateMap >= MapProgramCount)
+        return;
+    TWaitCursor hourglass;
+    const TExpertSelectStInfo &station = m_nearRows[size_t(row)];
+    (void)ShowStationOnMap(TMapProgramKind(CooperateMap), FromMapFanUnits(station.Latitude),
+                           FromMapFanUnits(station.Longitude), this, MapPrograms(), m_dllFolder);
+}
+
+bool TExpertMain::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Watched == lvNear)
+                lvRailway->setFocus();
+            else
+                (m_startStation.KickCode.trimmed().isEmpty() ? bbtnStart : btnStartUp)->setFocus();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(Watched, Event);
 }

@@ -3,13 +3,18 @@
 #include "links/LinkServices.h"
 #include "links/StationIndex.h"
 
+#include <QColor>
 #include <QDate>
 #include <QDateTime>
+#include <QDialog>
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <vector>
 
+class QPushButton;
+class QTreeWidget;
 class TMemIniFile;
 
 // The logic of the Ekispert (駅すぱあと) route search: the stations nearest a
@@ -60,11 +65,11 @@ extern const std::array<QString, ExpertConditionCount> ExpertConditionKeys;
 // The largest value of each condition (the first two have two choices).
 extern const std::array<qint32, ExpertConditionCount> ExpertConditionMaximum;
 
-struct TExpertSearchCondition
+struct TExpertConditions
 {
     std::array<qint32, ExpertConditionCount> Values{};
     QString RideDate; // "yyyymmdd" or empty (today)
-    bool operator==(const TExpertSearchCondition &) const = default;
+    bool operator==(const TExpertConditions &) const = default;
 };
 
 // ---- Settings
@@ -73,8 +78,8 @@ struct TExpertSearchCondition
 void WriteExpertStartStation(TMemIniFile &Ini, const TExpertSelectStInfo &Station);
 // [EXPERT STATION SEARCH]: a value outside its range (negative ones too)
 // reads as 0; RideDate is kept only when it is a date after Now.
-[[nodiscard]] TExpertSearchCondition ReadExpertSearchCondition(const TMemIniFile &Ini, const QDateTime &Now);
-void WriteExpertSearchCondition(TMemIniFile &Ini, const TExpertSearchCondition &Condition);
+[[nodiscard]] TExpertConditions ReadExpertSearchCondition(const TMemIniFile &Ini, const QDateTime &Now);
+void WriteExpertSearchCondition(TMemIniFile &Ini, const TExpertConditions &Condition);
 
 // ---- Station look-ups (codes: 0 found, 8 nothing found)
 inline constexpr int ExpertFound = 0;
@@ -133,7 +138,7 @@ void ExpertTakePickerChoice(TExpertSelectStInfo &Record, const TExpertSelectStIn
 [[nodiscard]] bool ExpertCanStart(bool HasNearRows, bool HasLineRows, const TExpertSelectStInfo &Start);
 // "-dYYYYMMDD -cNNNNNNN <departure code> <destination code>"; the date is the
 // condition's ride date, or Today when it has none.
-[[nodiscard]] QString ExpertKickParameters(const TExpertSearchCondition &Condition, const TExpertSelectStInfo &Start,
+[[nodiscard]] QString ExpertKickParameters(const TExpertConditions &Condition, const TExpertSelectStInfo &Start,
                                            const TExpertSelectStInfo &Destination, const QDate &Today);
 // The starter in the program folder with those parameters, one argument per
 // blank-separated part.
@@ -142,3 +147,83 @@ void ExpertTakePickerChoice(TExpertSelectStInfo &Record, const TExpertSelectStIn
 [[nodiscard]] TCommand ExpertQuitCommand(const QString &ProgramFolder);
 inline const QString ExpertStarterName = QStringLiteral("Exp_kick.exe");
 inline const QString ExpertLibraryName = QStringLiteral("Wqstinf.dll");
+
+// ---- The front end window
+
+// The Ekispert front end " 駅すぱあと": the stations nearest a record with the
+// lines through the chosen one, a remembered departure station and the
+// search conditions; 探索開始 hands the route program's starter its command
+// line through the process layer (LinkServices), which reports a starter
+// that cannot be started. The record form opens it modally after
+// LoadStationLibrary succeeded; the station data stays loaded until the
+// window goes.
+class TExpertMain : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TExpertMain(QWidget *Owner = nullptr);
+    ~TExpertMain() override;
+
+    void SetFolders(const QString &DllFolder, const QString &DicFolder);
+    void SetColors(const QColor &Highlight, const QColor &Normal);
+    // Picker, condition dialog, ProAtlas 2002 and MapFan help contexts.
+    void SetHelpContexts(int Picker, int Condition, int ProAtlas, int MapFan);
+    // The searched point in the route program's unit (0, 0: none).
+    void SetPoint(qint32 Latitude, qint32 Longitude);
+    // Opens the station library of DllFolder; false after the message of a
+    // missing or broken library (the window is then not to be shown).
+    [[nodiscard]] bool LoadStationLibrary();
+    // Tests give the index directly.
+    void SetStationIndex(std::unique_ptr<IStationIndex> Index);
+
+    [[nodiscard]] const TExpertSelectStInfo &StartStation() const { return m_startStation; }
+    [[nodiscard]] const TExpertSelectStInfo &NearChoice() const { return m_nearChoice; }
+    [[nodiscard]] const TExpertConditions &SearchCondition() const { return m_searchCondition; }
+    [[nodiscard]] const std::vector<TExpertSelectStInfo> &NearRows() const { return m_nearRows; }
+    [[nodiscard]] bool Started() const { return m_started; }
+
+    // Tag 0 picks the destination, 1 the departure station.
+    void ChooseStation(int Tag);
+    void btnConditionClick();
+    void btnStartUpClick();
+    void bbtnMapClick();
+
+    QTreeWidget *lvNear = nullptr;
+    QTreeWidget *lvRailway = nullptr;
+    QTreeWidget *lvStart = nullptr;
+    QPushButton *btnCondition = nullptr;
+    QPushButton *btnStartUp = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QPushButton *bbtnNear = nullptr;
+    QPushButton *bbtnMap = nullptr;
+    QPushButton *bbtnStart = nullptr;
+
+protected:
+    void showEvent(QShowEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+    void FormShow();
+    void FillNearList(int Select);
+    void NearRowChanged();
+    void ShowStartStation();
+    void UpdateStartButton();
+    [[nodiscard]] int SelectedNearRow() const;
+    int Inform(const QString &Text, const QString &Caption, unsigned Flags);
+
+    QString m_dllFolder;
+    QString m_dicFolder;
+    std::array<int, 4> m_helpContexts{};
+    QColor m_highlight;
+    QColor m_normal;
+    qint32 m_pointLatitude = 0;
+    qint32 m_pointLongitude = 0;
+    std::unique_ptr<IStationIndex> m_index;
+    std::vector<TExpertSelectStInfo> m_nearRows;
+    TExpertConditions m_searchCondition;
+    TExpertSelectStInfo m_nearChoice;
+    TExpertSelectStInfo m_startStation;
+    bool m_started = false;
+    bool m_shown = false;
+};

@@ -1,8 +1,23 @@
 #include "links/NoriMain.h"
 
+#include "core/Env.h"
+#include "links/MapSearch.h"
+#include "links/NoriSel.h"
+#include "links/RoutePrograms.h"
 #include "links/StationIndex.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -113,4 +128,232 @@ int NorikaePickerRow(qint32 Index, int Count)
 TNorikaeSelectStInfo NorikaePickerChoice(const QString &NameText, int Row, const QString &Candidate)
 {
     return {NameText.trimmed(), Row, Candidate.trimmed()};
+}
+
+// ---- The front end window
+
+namespace {
+
+QTreeWidget *makeList(QWidget *Parent, const char *Name, const QStringList &Columns, const QList<int> &Widths)
+{
+    auto *list = new QTreeWidget(Parent);
+    list->setObjectName(QString::fromLatin1(Name));
+    list->setHeaderLabels(Columns);
+    list->setRootIsDecorated(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The columns keep the widths they are made with.
+    list->header()->setSectionResizeMode(QHeaderView::Fixed);
+    list->header()->setSectionsMovable(false);
+    for (int i = 0; i < Widths.size(); ++i)
+        list->setColumnWidth(i, Widths[i]);
+    return list;
+}
+
+QPushButton *makeButton(QWidget *Parent, const char *Name, const QString &Caption)
+{
+    auto *button = new QPushButton(Caption, Parent);
+    button->setObjectName(QString::fromLatin1(Name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+TNorikaeMain::TNorikaeMain(QWidget *Owner) : QDialog(Owner)
+{
+    setObjectName(QStringLiteral("NorikaeMain"));
+    setWindowTitle(QStringLiteral("乗換案内"));
+
+    auto *nearBox = new QGroupBox(QStringLiteral("到着駅（住所の最寄り駅）"), this);
+    lvNear = makeList(nearBox, "lvNear", {QStringLiteral("駅名"), QStringLiteral("距離（ｍ）"), QStringLiteral("方角")},
+                      {160, 80, 50});
+    lvNear->setMinimumWidth(310);
+    lvNear->setFixedHeight(110);
+    bbtnNear = makeButton(nearBox, "bbtnNear", QStringLiteral("駅選択..."));
+    bbtnMap = makeButton(nearBox, "bbtnMap", QStringLiteral("地図"));
+    auto *nearButtons = new QVBoxLayout;
+    nearButtons->addWidget(bbtnNear);
+    nearButtons->addWidget(bbtnMap);
+    nearButtons->addStretch();
+    auto *nearRow = new QHBoxLayout(nearBox);
+    nearRow->addWidget(lvNear, 1);
+    nearRow->addLayout(nearButtons);
+
+    auto *startBox = new QGroupBox(QStringLiteral("出発駅"), this);
+    lvStart = makeList(startBox, "lvStart", {QStringLiteral("駅名")}, {160});
+    lvStart->setFixedHeight(50);
+    bbtnStart = makeButton(startBox, "bbtnStart", QStringLiteral("駅選択..."));
+    auto *startRow = new QHBoxLayout(startBox);
+    startRow->addWidget(lvStart, 1);
+    startRow->addWidget(bbtnStart, 0, Qt::AlignTop);
+
+    btnStartUp = makeButton(this, "btnStartUp", QStringLiteral("探索開始"));
+    btnCancel = makeButton(this, "btnCancel", QStringLiteral("閉じる"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnStartUp);
+    buttons->addWidget(btnCancel);
+    auto *main = new QVBoxLayout(this);
+    main->addWidget(nearBox);
+    main->addWidget(startBox);
+    main->addLayout(buttons);
+
+    lvNear->installEventFilter(this);
+    lvStart->installEventFilter(this);
+    connect(lvNear, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateButtons(); });
+    connect(lvStart, &QTreeWidget::itemSelectionChanged, this, [this] { UpdateButtons(); });
+    connect(bbtnNear, &QPushButton::clicked, this, [this] { ChooseStation(0); });
+    connect(bbtnStart, &QPushButton::clicked, this, [this] { ChooseStation(1); });
+    connect(bbtnMap, &QPushButton::clicked, this, &TNorikaeMain::bbtnMapClick);
+    connect(btnStartUp, &QPushButton::clicked, this, &TNorikaeMain::btnStartUpClick);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    UpdateButtons();
+}
+
+TNorikaeMain::~TNorikaeMain() = default;
+
+bool TNorikaeMain::InitRailServ()
+{
+    m_server = OpenRailServ(parentWidget() ? parentWidget() : this, RoutePrograms());
+    return m_server != nullptr;
+}
+
+void TNorikaeMain::SetHelpContexts(int Picker, int ProAtlas, int MapFan)
+{
+    m_helpContexts = {Picker, ProAtlas, MapFan};
+}
+
+void TNorikaeMain::SetPoint(qint32 Latitude, qint32 Longitude)
+{
+    m_pointLatitude = Latitude;
+    m_pointLongitude = Longitude;
+}
+
+void TNorikaeMain::showEvent(QShowEvent *Event)
+{
+    QDialog::showEvent(Event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    FormShow();
+}
+
+void TNorikaeMain::FormShow()
+{
+    if (m_server && m_pointLatitude != 0 && m_pointLongitude != 0) {
+        try {
+            m_nodes = NorikaeNearNodes(*m_server, m_pointLatitude, m_pointLongitude);
+        } catch (const ERouteServerError &) {
+            m_nodes.clear();
+            ShowMessageBoxAt(this, NorikaeStartFailedMessage, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        }
+        if (m_nodes.empty()) {
+            ShowMessageBoxAt(this, QStringLiteral("半径10km以内に駅は見つかりませんでした  "), ProductCaption(),
+                             MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        } else {
+            for (const TNearNode &node : m_nodes) {
+                const std::array<QString, 3> texts = NorikaeNearRowTexts(node);
+                lvNear->addTopLevelItem(new QTreeWidgetItem({texts[0], texts[1], texts[2]}));
+            }
+            lvNear->setCurrentItem(lvNear->topLevelItem(0));
+        }
+    }
+    m_nearChoice = {};
+    m_startStation = ReadNorikaeStartStation(TMemIniFile(SettingsFileName()));
+    ShowStartStation();
+    UpdateButtons();
+    (lvNear->topLevelItemCount() > 0 ? static_cast<QWidget *>(lvNear) : btnCancel)->setFocus();
+}
+
+void TNorikaeMain::ShowStartStation()
+{
+    if (m_startStation.Station.trimmed().isEmpty())
+        return;
+    lvStart->clear();
+    lvStart->addTopLevelItem(new QTreeWidgetItem({m_startStation.Station.trimmed()}));
+    lvStart->setCurrentItem(lvStart->topLevelItem(0));
+}
+
+int TNorikaeMain::SelectedRow(QTreeWidget *List) const
+{
+    QTreeWidgetItem *item = List->currentItem();
+    return item && item->isSelected() ? List->indexOfTopLevelItem(item) : -1;
+}
+
+void TNorikaeMain::UpdateButtons()
+{
+    btnStartUp->setEnabled(m_server && SelectedRow(lvNear) >= 0 && SelectedRow(lvStart) >= 0);
+    const int row = SelectedRow(lvNear);
+    bbtnMap->setEnabled(row >= 0 && row < int(m_nodes.size()));
+}
+
+void TNorikaeMain::ChooseStation(int Tag)
+{
+    TNorikaeSelectStation picker(this);
+    {
+        TWaitCursor hourglass;
+        if (!picker.Init())
+            return;
+        CenterFormOnOwner(&picker, this);
+        picker.SetRecord(Tag == 1 ? m_startStation : m_nearChoice);
+    }
+    if (picker.exec() == QDialog::Accepted) {
+        if (Tag == 1) {
+            m_startStation = picker.Record();
+            ShowStartStation();
+        } else {
+            m_nearChoice = picker.Record();
+            // Only one chosen row, after the stations found.
+            const int found = qMin(int(m_nodes.size()), NorikaeNearCount);
+            if (lvNear->topLevelItemCount() == found + 1)
+                delete lvNear->takeTopLevelItem(found);
+            lvNear->addTopLevelItem(new QTreeWidgetItem({m_nearChoice.Station.trimmed(), QString(), QString()}));
+            lvNear->setCurrentItem(lvNear->topLevelItem(lvNear->topLevelItemCount() - 1));
+        }
+    }
+    UpdateButtons();
+    (Tag == 1 ? lvStart : lvNear)->setFocus();
+}
+
+void TNorikaeMain::btnStartUpClick()
+{
+    const int row = SelectedRow(lvNear);
+    if (!m_server || row < 0 || SelectedRow(lvStart) < 0)
+        return;
+    TWaitCursor hourglass;
+    if (!StartNorikaeSearch(*m_server, m_startStation, NorikaeDestination(m_nodes, row, m_nearChoice))) {
+        ShowMessageBoxAt(this, NorikaeStartFailedMessage, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return;
+    }
+    TMemIniFile ini(SettingsFileName());
+    WriteNorikaeStartStation(ini, m_startStation);
+    QString error;
+    if (!ini.UpdateFile(&error))
+        ShowMessageBoxAt(this, error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+}
+
+void TNorikaeMain::bbtnMapClick()
+{
+    const int row = SelectedRow(lvNear);
+    // The chosen row has no position.
+    if (row < 0 || row >= int(m_nodes.size()) || CooperateMap < 0 || CooperateMap >= MapProgramCount)
+        return;
+    TWaitCursor hourglass;
+    (void)ShowStationOnMap(TMapProgramKind(CooperateMap), m_nodes[size_t(row)].Latitude,
+                           m_nodes[size_t(row)].Longitude, this, MapPrograms(), m_programDir);
+}
+
+bool TNorikaeMain::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Watched == lvNear)
+                lvStart->setFocus();
+            else
+                (m_startStation.Station.trimmed().isEmpty() ? bbtnStart : btnStartUp)->setFocus();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(Watched, Event);
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QDialog>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
+class QPushButton;
+class QTreeWidget;
 class TMemIniFile;
 
 // The logic of the Norikae Annai (乗換案内) route search and its station
@@ -102,3 +106,64 @@ void WriteNorikaeStartStation(TMemIniFile &Ini, const TNorikaeSelectStInfo &Stat
 [[nodiscard]] int NorikaePickerRow(qint32 Index, int Count);
 // OK in the picker.
 [[nodiscard]] TNorikaeSelectStInfo NorikaePickerChoice(const QString &NameText, int Row, const QString &Candidate);
+
+// ---- The front end window
+
+// The Norikae Annai front end "乗換案内": the stations nearest a record with
+// their distance and direction, a remembered departure station, and 探索開始,
+// which hands both stations to the route program. The record form creates
+// it, opens the route program's server with InitRailServ and only then
+// shows it modally.
+class TNorikaeMain : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TNorikaeMain(QWidget *Owner = nullptr);
+    ~TNorikaeMain() override;
+
+    // False after the message that the route program is not installed.
+    [[nodiscard]] bool InitRailServ();
+    void SetProgramDir(const QString &Folder) { m_programDir = Folder; }
+    // Picker, ProAtlas 2002 and MapFan help contexts.
+    void SetHelpContexts(int Picker, int ProAtlas, int MapFan);
+    // The searched point in thousandths of an arc-second (0, 0: none).
+    void SetPoint(qint32 Latitude, qint32 Longitude);
+
+    [[nodiscard]] const TNorikaeSelectStInfo &StartStation() const { return m_startStation; }
+    [[nodiscard]] const TNorikaeSelectStInfo &NearChoice() const { return m_nearChoice; }
+    [[nodiscard]] const std::vector<TNearNode> &Nodes() const { return m_nodes; }
+
+    // Tag 0 picks the destination, 1 the departure station.
+    void ChooseStation(int Tag);
+    void btnStartUpClick();
+    void bbtnMapClick();
+
+    QTreeWidget *lvNear = nullptr;
+    QTreeWidget *lvStart = nullptr;
+    QPushButton *btnStartUp = nullptr;
+    QPushButton *btnCancel = nullptr;
+    QPushButton *bbtnNear = nullptr;
+    QPushButton *bbtnMap = nullptr;
+    QPushButton *bbtnStart = nullptr;
+
+protected:
+    void showEvent(QShowEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+    void FormShow();
+    void ShowStartStation();
+    void UpdateButtons();
+    [[nodiscard]] int SelectedRow(QTreeWidget *List) const;
+
+    std::unique_ptr<IRailServ> m_server;
+    QString m_programDir;
+    std::array<int, 3> m_helpContexts{};
+    qint32 m_pointLatitude = 0;
+    qint32 m_pointLongitude = 0;
+    std::vector<TNearNode> m_nodes;
+    TNorikaeSelectStInfo m_nearChoice;
+    TNorikaeSelectStInfo m_startStation;
+    bool m_shown = false;
+};

@@ -58,6 +58,38 @@ TScopedRoutePrograms::~TScopedRoutePrograms()
     programsInUse() = m_previous;
 }
 
+namespace {
+
+void reportLibraryFailure(QWidget *Caller, int Code)
+{
+    if (Code == LibraryMissing)
+        ShowMessageBoxAt(Caller, ExpertMissingMessage, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+    else
+        ShowMessageBoxAt(Caller, ExpertLibraryLoadMessage, ExpertLibraryLoadCaption, MB_ICONERROR, mbpCenterOnOwner, 0,
+                         0);
+}
+
+} // namespace
+
+std::unique_ptr<IStationIndex> OpenExpertLibrary(QWidget *Caller, IRoutePrograms &Programs, const QString &DllFolder,
+                                                 const QString &DicFolder)
+{
+    TExpertStationLibrary library = Programs.OpenExpertStations(withDelimiter(DllFolder), DicFolder);
+    if (library.Code == LibraryLoaded && library.Index)
+        return std::move(library.Index);
+    reportLibraryFailure(Caller, library.Code == LibraryLoaded ? LibraryUnloadable : library.Code);
+    return nullptr;
+}
+
+std::unique_ptr<IRailServ> OpenRailServ(QWidget *Caller, IRoutePrograms &Programs)
+{
+    std::unique_ptr<IRailServ> server = Programs.CreateRailServ();
+    if (server && InitRailServ(*server))
+        return server;
+    ShowMessageBoxAt(Caller, NorikaeMissingMessage, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+    return nullptr;
+}
+
 TRouteLinkResult RunRouteLink(TRouteProgramKind Kind, QWidget *Caller, IRoutePrograms &Programs,
                               const QString &ProgramFolder)
 {
@@ -66,20 +98,10 @@ TRouteLinkResult RunRouteLink(TRouteProgramKind Kind, QWidget *Caller, IRoutePro
         const TExpertStationLibrary library = Programs.OpenExpertStations(folder, folder + QStringLiteral("Dic/"));
         if (library.Code == LibraryLoaded && library.Index)
             return TRouteLinkResult::Ready;
-        if (library.Code == LibraryMissing) {
-            ShowMessageBoxAt(Caller, ExpertMissingMessage, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0,
-                             0);
-            return TRouteLinkResult::Missing;
-        }
-        ShowMessageBoxAt(Caller, ExpertLibraryLoadMessage, ExpertLibraryLoadCaption, MB_ICONERROR, mbpCenterOnOwner, 0,
-                         0);
-        return TRouteLinkResult::Failed;
+        reportLibraryFailure(Caller, library.Code == LibraryLoaded ? LibraryUnloadable : library.Code);
+        return library.Code == LibraryMissing ? TRouteLinkResult::Missing : TRouteLinkResult::Failed;
     }
-    const std::unique_ptr<IRailServ> server = Programs.CreateRailServ();
-    if (server && InitRailServ(*server))
-        return TRouteLinkResult::Ready;
-    ShowMessageBoxAt(Caller, NorikaeMissingMessage, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
-    return TRouteLinkResult::Missing;
+    return OpenRailServ(Caller, Programs) ? TRouteLinkResult::Ready : TRouteLinkResult::Missing;
 }
 
 std::pair<qint32, qint32> ExpertPointOf(qint32 Latitude, qint32 Longitude)

@@ -80,6 +80,14 @@ enum class TRouteLinkResult {
     Ready,   // the program answered; its front end may open
 };
 
+// The Ekispert station library of the program in DllFolder for its front
+// end; nullptr after the message of a missing or broken library on Caller.
+[[nodiscard]] std::unique_ptr<IStationIndex> OpenExpertLibrary(QWidget *Caller, IRoutePrograms &Programs,
+                                                               const QString &DllFolder, const QString &DicFolder);
+// The Norikae Annai rail server when the program answers with its data
+// path; nullptr after the message that it is not installed.
+[[nodiscard]] std::unique_ptr<IRailServ> OpenRailServ(QWidget *Caller, IRoutePrograms &Programs);
+
 // What the record form's route button does before the front end opens: the
 // program of Kind is looked for and, when missing or broken, reported on
 // Caller. Latitude and Longitude are the record's (thousandths of an

@@ -1,6 +1,10 @@
 #include "DtInqiryFixture.h"
 
+#include "links/ExpMain.h"
 #include "links/LinkFakes.h"
+#include "links/NoriMain.h"
+#include "links/RouteFakes.h"
+#include "links/RoutePrograms.h"
 #include "links/LinkUrl.h"
 #include "links/QRMap.h"
 #include "links/WebSch.h"
@@ -133,6 +137,47 @@ TEST_F(RecordFormRouteTest, missingNorikaeIsReportedAsNotInstalled)
     click(QStringLiteral("bbtnRoot"));
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("乗換案内がインストールされていません  "));
+}
+
+// Route programs that answer, over the made-up stations.
+class TAnsweringRoutes : public IRoutePrograms
+{
+public:
+    TExpertStationLibrary OpenExpertStations(const QString &, const QString &) override
+    {
+        TExpertStationLibrary library;
+        library.Code = LibraryLoaded;
+        library.Index = std::make_unique<TMemoryStationIndex>(fixture::Stations());
+        return library;
+    }
+    std::unique_ptr<IRailServ> CreateRailServ() override { return std::make_unique<TFakeRailServ>(); }
+    std::unique_ptr<INorikaeAnnai> CreateNorikaeAnnai() override { return std::make_unique<TFakeNorikaeAnnai>(); }
+};
+
+TEST_F(RecordFormRouteTest, anAnsweringEkispertOpensItsFrontEnd)
+{
+    TAnsweringRoutes routes;
+    TScopedRoutePrograms use(routes);
+    CooperateRoot = 0;
+    openNew();
+    QString title;
+    whenModal<TExpertMain>([&title](TExpertMain *front) { title = front->windowTitle(); });
+    click(QStringLiteral("bbtnRoot"));
+    EXPECT_EQ(title, QStringLiteral(" 駅すぱあと"));
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(RecordFormRouteTest, anAnsweringNorikaeOpensItsFrontEnd)
+{
+    TAnsweringRoutes routes;
+    TScopedRoutePrograms use(routes);
+    CooperateRoot = 1;
+    openNew();
+    QString title;
+    whenModal<TNorikaeMain>([&title](TNorikaeMain *front) { title = front->windowTitle(); });
+    click(QStringLiteral("bbtnRoot"));
+    EXPECT_EQ(title, QStringLiteral("乗換案内"));
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 TEST_F(RecordFormRouteTest, routeButtonHintNamesTheChosenProgram)

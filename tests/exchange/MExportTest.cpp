@@ -2,11 +2,13 @@
 #include "core/AppSub.h"
 #include "exchange/MExport.h"
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 
@@ -55,22 +57,24 @@ TEST(CollectMarkRows, namesPrivateRecordsByNameAndCompaniesByCompany)
     EXPECT_EQ(marks, (QList<TMarkEntry>{{sj(u" 見本商事"), 3, 4}, {sj(u"山田 太郎"), 1, 2}}));
 }
 
-// Takes every mark except those named "拒否", and remembers them.
+// Takes every mark except those named "拒否"; a mark is its name and a line end.
 class FakeWriter : public TMarkWriter
 {
 public:
     bool Available(QString *) const override { return true; }
-    bool AddMarkToFile(const QString &file, const TMarkEntry &mark) override
+    std::optional<QByteArray> MarkRecord(const TMarkEntry &mark) override
     {
         if (mark.Name == sj(u"拒否"))
-            return false;
-        QFile out(file);
-        if (!out.open(QIODevice::Append))
-            return false;
-        out.write(mark.Name + "\n");
-        return true;
+            return std::nullopt;
+        return mark.Name + "\n";
     }
 };
+
+QByteArray readAll(const QString &file)
+{
+    QFile in(file);
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
 
 TEST(MarkRun, tenRowsFourWithAPositionGiveBothCounts)
 {
@@ -93,6 +97,19 @@ TEST(MarkRun, tenRowsFourWithAPositionGiveBothCounts)
               QStringLiteral("マークファイルの出力が完了しました  \r\n\r\n対象件数 : 10 件  \r\n出力件数 : 4 件  "));
 }
 
+TEST(CollectMarkRows, stopsWhenTheRunIsCancelled)
+{
+    Book book;
+    for (int i = 0; i < 3; ++i)
+        book.add({{"PrivCorp", false}, {"CorpKanji", QByteArray::number(i)}, {"Latitude", 1}, {"Longitude", 2}});
+    bool stopped = false;
+    int calls = 0;
+    const QList<TMarkEntry> marks =
+        CollectMarkRows(book.table, {{1, 0}, {2, 1}, {3, 2}}, [&] { return ++calls < 2; }, &stopped);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(marks.size(), 2);
+}
+
 TEST(MarkRun, aRefusedMarkOnlyLowersTheWrittenCount)
 {
     QTemporaryDir dir;
@@ -110,36 +127,126 @@ TEST(MarkRun, overwriteStartsAnewAndAppendKeepsTheOldMarks)
     FakeWriter writer;
     (void)WriteMarks(writer, file, true, {{"old", 1, 1}});
     (void)WriteMarks(writer, file, false, {{"new", 1, 1}});
-    QFile appended(file);
-    ASSERT_TRUE(appended.open(QIODevice::ReadOnly));
-    EXPECT_EQ(appended.readAll(), "old\nnew\n");
-    appended.close();
+    EXPECT_EQ(readAll(file), "old\nnew\n");
     (void)WriteMarks(writer, file, true, {{"only", 1, 1}});
-    QFile overwritten(file);
-    ASSERT_TRUE(overwritten.open(QIODevice::ReadOnly));
-    EXPECT_EQ(overwritten.readAll(), "only\n");
+    EXPECT_EQ(readAll(file), "only\n");
 }
 
-// Counts the marks it is handed.
-class CountingWriter : public TMarkWriter
-{
-public:
-    bool Available(QString *) const override { return true; }
-    bool AddMarkToFile(const QString &, const TMarkEntry &) override { return ++calls > 0; }
-    int calls = 0;
-};
-
-TEST(MarkRun, anOldFileThatCannotBeDeletedStopsTheRun)
+TEST(MarkRun, whenEveryMarkIsRefusedTheOldFileIsLeftAlone)
 {
     QTemporaryDir dir;
-    // A folder in the file's place cannot be deleted as a file, not even by root.
+    const QString file = dir.filePath(QStringLiteral("m.mri"));
+    FakeWriter writer;
+    (void)WriteMarks(writer, file, true, {{"old", 1, 1}});
+    const TMarkRunResult result = WriteMarks(writer, file, true, {{sj(u"拒否"), 1, 1}});
+    EXPECT_EQ(result.Written, 0);
+    EXPECT_EQ(readAll(file), "old\n");
+}
+
+TEST(MarkRun, aFileThatCannotBeReplacedStopsTheRunAndStaysAsItWas)
+{
+    QTemporaryDir dir;
+    // A folder in the file's place cannot be replaced by a file, not even by root.
     const QString file = dir.filePath(QStringLiteral("m.mri"));
     QDir().mkpath(file + QStringLiteral("/inside"));
-    CountingWriter writer;
+    FakeWriter writer;
     const TMarkRunResult result = WriteMarks(writer, file, true, {{"new", 1, 1}});
-    EXPECT_EQ(writer.calls, 0);
     EXPECT_EQ(result.Written, 0);
-    EXPECT_TRUE(result.Failure.startsWith(QStringLiteral("既にあるファイルを削除できませんでした")));
+    EXPECT_TRUE(result.Failure.startsWith(QStringLiteral("マークファイルに出力できませんでした")));
+    EXPECT_TRUE(QFileInfo(file + QStringLiteral("/inside")).isDir());
+}
+
+TEST(MarkRun, aFailedReplaceKeepsTheOldMarksWhole)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("m.mri"));
+    FakeWriter writer;
+    (void)WriteMarks(writer, file, true, {{"old", 1, 1}});
+    for (const SafeFile::Step failing : {SafeFile::Step::WriteTemporary, SafeFile::Step::RenameOriginal,
+                                         SafeFile::Step::RenameTemporary}) {
+        SafeFile::setFailureHook([failing](SafeFile::Step step) { return step == failing; });
+        const TMarkRunResult result = WriteMarks(writer, file, false, {{"new", 1, 1}});
+        SafeFile::setFailureHook({});
+        EXPECT_EQ(result.Written, 0) << int(failing);
+        EXPECT_FALSE(result.Failure.isEmpty()) << int(failing);
+        EXPECT_EQ(readAll(file), "old\n") << int(failing);
+    }
+}
+
+// ---- AtlasMate's mark records
+
+struct RecordCase {
+    const char *name;
+    QByteArray markName;
+    QByteArray stored;
+};
+
+class AtlasMarkRecordRoundTrip : public ::testing::TestWithParam<RecordCase>
+{
+};
+
+TEST_P(AtlasMarkRecordRoundTrip, readsBackTheMeshAndTheStoredName)
+{
+    const TAtlasMesh mesh{0x1234, 0x56, 0x78, 0x9abcdef0u, 42};
+    const QByteArray record = AtlasMarkRecord(mesh, GetParam().markName);
+    ASSERT_EQ(record.size(), AtlasMarkRecordSize);
+    const std::optional<QList<TAtlasMark>> marks = ReadAtlasMarkFile(record);
+    ASSERT_TRUE(marks.has_value());
+    EXPECT_EQ(*marks, (QList<TAtlasMark>{{mesh, GetParam().stored}}));
+    // Write, read, write: the same bytes.
+    EXPECT_EQ(AtlasMarkRecord(marks->first().Mesh, marks->first().Name), record);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, AtlasMarkRecordRoundTrip,
+    ::testing::Values(RecordCase{"empty", QByteArray(), QByteArray()},
+                      RecordCase{"shiftJis", sj(u"見本商事 本店"), sj(u"見本商事 本店")},
+                      RecordCase{"longestThatFits", QByteArray(515, 'a'), QByteArray(515, 'a')},
+                      RecordCase{"tooLongIsCut", QByteArray(600, 'b'), QByteArray(515, 'b')}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(AtlasMarkRecord, laysOutTheHeaderAndTheMeshLittleEndian)
+{
+    const QByteArray record = AtlasMarkRecord({0x0102, 3, 4, 0x05060708u, 0x090a0b0cu}, "x");
+    EXPECT_EQ(record.left(17), QByteArray::fromHex("01000000" "0201" "0304" "08070605" "0c0b0a09" "78"));
+    EXPECT_EQ(record.at(17), '\0');
+}
+
+struct BrokenCase {
+    const char *name;
+    QByteArray bytes;
+};
+
+class BrokenMarkFile : public ::testing::TestWithParam<BrokenCase>
+{
+};
+
+TEST_P(BrokenMarkFile, isNotTakenForMarks)
+{
+    EXPECT_FALSE(ReadAtlasMarkFile(GetParam().bytes).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, BrokenMarkFile,
+    ::testing::Values(BrokenCase{"truncated", AtlasMarkRecord({1, 0, 0, 0, 0}, "a").left(531)},
+                      BrokenCase{"wrongHeader", QByteArray(1, '\2') + AtlasMarkRecord({1, 0, 0, 0, 0}, "a").mid(1)},
+                      BrokenCase{"nameWithoutEnd", AtlasMarkRecord({1, 0, 0, 0, 0}, "a").left(16)
+                                                        + QByteArray(AtlasMarkNameSize, 'z')}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(AtlasMarkWriter, refusesAPositionOffTheMap)
+{
+    TAtlasMarkWriter writer([](qint32 latitude, qint32) -> std::optional<TAtlasMesh> {
+        if (latitude == 1)
+            return std::nullopt;
+        if (latitude == 2)
+            return TAtlasMesh{};
+        return TAtlasMesh{7, 0, 0, 0, 0};
+    });
+    EXPECT_FALSE(writer.MarkRecord({"a", 1, 5}).has_value());
+    EXPECT_FALSE(writer.MarkRecord({"a", 2, 5}).has_value());
+    EXPECT_FALSE(writer.MarkRecord({"a", 3, 0}).has_value());
+    EXPECT_TRUE(writer.MarkRecord({"a", 3, 5}).has_value());
 }
 
 TEST(MarkRun, withoutTheMapProgramNothingIsWrittenAndTheUserIsTold)

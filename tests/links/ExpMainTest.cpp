@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ExpertSettingsTest, conditionsRoundTrip)
 {
-    TExpertSearchCondition c;
+    TExpertConditions c;
     c.Values = {1, 0, 2, 1, 2, 0, 1};
     c.RideDate = QStringLiteral("20150101");
     WriteExpertSearchCondition(ini, c);
@@ -114,7 +114,7 @@ TEST_F(ExpertSettingsTest, overlongStoredNameIsCutToTheFieldWithoutSplittingACha
 
 TEST(ExpertKick, commandLineHasDateConditionsAndBothCodes)
 {
-    TExpertSearchCondition c;
+    TExpertConditions c;
     c.Values = {0, 1, 2, 0, 0, 0, 0};
     TExpertSelectStInfo start;
     start.KickCode = QStringLiteral(" 200001 ");
@@ -131,7 +131,7 @@ TEST(ExpertKick, commandLineHasDateConditionsAndBothCodes)
 
 TEST(ExpertKick, rideDateOfTheConditionReplacesToday)
 {
-    TExpertSearchCondition c;
+    TExpertConditions c;
     c.RideDate = QStringLiteral("20140401");
     TExpertSelectStInfo start;
     start.KickCode = QStringLiteral("1");
