@@ -60,6 +60,21 @@ bool surrogatePairAt(QStringView Text, qsizetype i)
     return Text[i].isHighSurrogate() && i + 1 < Text.size() && Text[i + 1].isLowSurrogate();
 }
 
+// The installed Japanese faces a character is taken from when the face
+// itself lacks it (IPAex has no "𠮷", for one): the other faces of its row
+// of the face table, then the Noto faces.
+QStringList fallbackFamilies(const QString &Face)
+{
+    const QString primary = ResolveFontFace(Face).family;
+    QStringList out;
+    QStringList candidates = FaceCandidates(Face);
+    candidates << QStringLiteral("Noto Serif CJK JP") << QStringLiteral("Noto Sans CJK JP");
+    for (const QString &family : candidates)
+        if (family != primary && !out.contains(family) && ResolveFontFace(family).family == family)
+            out.append(family);
+    return out;
+}
+
 } // namespace
 
 QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
@@ -110,7 +125,6 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     const QList<quint32> plain = GlyphsForText(Font.Face, Font.Style, Text, false);
     const QList<quint32> forms = vertical ? GlyphsForText(Font.Face, Font.Style, Text, true) : plain;
     const double ascentShare = raw.ascent() + raw.descent() > 0 ? raw.ascent() / (raw.ascent() + raw.descent()) : 0.88;
-    const double sideBaseline = CellHeight * ascentShare;
 
     TGlyphRun along{raw, {}, {}, TextFrame};
     along.Transform = QTransform::fromScale(ratio, 1) * TextFrame;
@@ -118,6 +132,25 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     // Upright glyphs are turned back a quarter against the base line: in that
     // frame u runs across the column and v along it.
     upright.Transform = QTransform::fromScale(1, ratio) * QTransform().rotate(-90) * TextFrame;
+
+    // Characters the face lacks, drawn from another face: one run per face
+    // and orientation, after the face's own runs.
+    struct TFallbackRun {
+        QString Family;
+        bool Upright;
+        TGlyphRun Run;
+    };
+    std::vector<TFallbackRun> fallbacks;
+    const QStringList families = plain.contains(0u) ? fallbackFamilies(Font.Face) : QStringList();
+    auto fallbackRun = [&](const QString &Family, bool Upright, const TGlyphRun &Like) -> TGlyphRun & {
+        for (TFallbackRun &r : fallbacks)
+            if (r.Family == Family && r.Upright == Upright)
+                return r.Run;
+        QRawFont other = shapingFace(Family, Font.Style)->raw;
+        other.setPixelSize(EmSize);
+        fallbacks.push_back({Family, Upright, TGlyphRun{other, {}, {}, Like.Transform}});
+        return fallbacks.back().Run;
+    };
 
     double offset = 0;
     qsizetype g = 0;
@@ -127,21 +160,38 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         const double adv = Advances.value(i) + (pair ? Advances.value(i + 1) : 0);
         if (g >= plain.size())
             break;
-        if (vertical && IsUprightInVertical(c)) {
-            const quint32 glyph = forms.value(g, plain[g]);
-            const double glyphAdvance = raw.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics)
-                                            .value(0)
-                                            .x();
+        const bool standing = vertical && IsUprightInVertical(c);
+        quint32 glyph = standing ? forms.value(g, plain[g]) : plain[g];
+        TGlyphRun *target = standing ? &upright : &along;
+        if (plain[g] == 0 && c > 0x20) {
+            const QStringView one = Text.mid(i, pair ? 2 : 1);
+            for (const QString &family : families) {
+                const quint32 found = GlyphsForText(family, Font.Style, one, standing).value(0);
+                if (found != 0) {
+                    glyph = found;
+                    target = &fallbackRun(family, standing, standing ? upright : along);
+                    break;
+                }
+            }
+        }
+        if (standing) {
+            const double glyphAdvance =
+                target->Font.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics).value(0).x();
             const double u = -CellHeight / 2.0 - glyphAdvance / 2.0;
             // The glyph's em box (narrowed along the column by the width
             // ratio) starts where its cell starts: a wider advance spaces the
             // characters out, it does not move a glyph into the space after it.
             const double v = offset + kIdeographicAscent * EmSize * ratio;
-            upright.Glyphs.append(glyph);
-            upright.Positions.append(QPointF(u, v / ratio));
+            target->Glyphs.append(glyph);
+            target->Positions.append(QPointF(u, v / ratio));
         } else {
-            along.Glyphs.append(plain[g]);
-            along.Positions.append(QPointF(offset / ratio, vertical ? sideBaseline : CellHeight * ascentShare));
+            const QRawFont &font = target->Font;
+            const double share =
+                target == &along ? ascentShare
+                                 : (font.ascent() + font.descent() > 0 ? font.ascent() / (font.ascent() + font.descent())
+                                                                       : 0.88);
+            target->Glyphs.append(glyph);
+            target->Positions.append(QPointF(offset / ratio, CellHeight * share));
         }
         offset += adv;
         i += pair ? 2 : 1;
@@ -150,5 +200,7 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         runs.push_back(std::move(along));
     if (!upright.Glyphs.isEmpty())
         runs.push_back(std::move(upright));
+    for (TFallbackRun &r : fallbacks)
+        runs.push_back(std::move(r.Run));
     return runs;
 }

@@ -323,6 +323,60 @@ TEST(MetafileTest, verticalTextIsDrawnDownTheColumnLeftOfItsOrigin)
         EXPECT_GT(countInk(img, QRect(70, 10 + 60 * i, 60, 60)), 30) << "cell " << i;
 }
 
+// A name such as "𠮷田" has a character the first Japanese face of the
+// table lacks; it is drawn from another installed Japanese face, never as
+// the empty box of a missing glyph.
+TEST(MetafileTest, aCharacterTheFaceLacksIsDrawnFromAnotherJapaneseFace)
+{
+    const QString face = QString::fromUtf16(u"ＭＳ 明朝");
+    const QString text = QString::fromUtf16(u"𠮷田");
+    if (GlyphsForText(face, 0, text, false).value(0) != 0)
+        GTEST_SKIP() << "the first face has the character itself";
+    bool elsewhere = false;
+    for (const QString &family : FaceCandidates(face))
+        elsewhere = elsewhere || GlyphsForText(family, 0, text, false).value(0) != 0;
+    if (!elsewhere)
+        GTEST_SKIP() << "no installed face has the character";
+    THarfBuzzShaper shaper;
+    for (const QString &name : {face, QLatin1Char('@') + face}) {
+        TCanvasFont font = fontOf(-60, name);
+        if (name.startsWith(QLatin1Char('@')))
+            font.Escapement = 2700;
+        const std::vector<TGlyphRun> runs = shaper.shape(font, text, {60, 0, 60}, 60, 60, QTransform());
+        qsizetype glyphs = 0;
+        for (const TGlyphRun &r : runs) {
+            glyphs += r.Glyphs.size();
+            for (quint32 g : r.Glyphs)
+                EXPECT_NE(g, 0u) << qPrintable(name);
+            EXPECT_EQ(r.Glyphs.size(), r.Positions.size());
+        }
+        EXPECT_EQ(glyphs, 2) << qPrintable(name);
+    }
+}
+
+TEST(MetafileTest, aBorrowedCharacterStandsInItsOwnCellOfTheColumn)
+{
+    const QString face = QString::fromUtf16(u"@ＭＳ 明朝");
+    TMetafileEx mf;
+    mf.SetSize(QSize(200, 400));
+    TDesignTextMetrics m;
+    THarfBuzzShaper shaper;
+    TRecordingCanvas c(mf, m, &shaper);
+    c.Font = fontOf(-60, face);
+    c.Font.Escapement = 2700;
+    c.TextOut(130, 10, u"田𠮷田");
+    QImage img(200, 400, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    mf.Play(painter, QPointF(0, 0));
+    painter.end();
+    EXPECT_EQ(countInk(img, QRect(0, 0, 68, 400)), 0);
+    EXPECT_EQ(countInk(img, QRect(132, 0, 68, 400)), 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(countInk(img, QRect(70, 10 + 60 * i, 60, 60)), 30) << "cell " << i;
+    EXPECT_EQ(countInk(img, QRect(0, 192, 200, 208)), 0);
+}
+
 // The ink's bounding box of a recording played 1:1 onto a white page.
 QRect inkBounds(const TMetafileEx &Mf, QSize Page)
 {
