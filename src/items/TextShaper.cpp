@@ -7,6 +7,7 @@
 #include <QRawFont>
 
 #include <hb.h>
+#include <unicode/uchar.h>
 
 namespace {
 
@@ -58,6 +59,28 @@ TShapingFace *shapingFace(const QString &Face, int StyleBits)
 bool surrogatePairAt(QStringView Text, qsizetype i)
 {
     return Text[i].isHighSurrogate() && i + 1 < Text.size() && Text[i + 1].isLowSurrogate();
+}
+
+// Punctuation and mathematical signs whose vertical orientation is to be
+// turned with the column.
+bool turnsInVertical(char32_t C)
+{
+    const int vo = u_getIntPropertyValue(UChar32(C), UCHAR_VERTICAL_ORIENTATION);
+    if (vo != U_VO_ROTATED && vo != U_VO_TRANSFORMED_ROTATED)
+        return false;
+    switch (u_charType(UChar32(C))) {
+    case U_DASH_PUNCTUATION:
+    case U_START_PUNCTUATION:
+    case U_END_PUNCTUATION:
+    case U_CONNECTOR_PUNCTUATION:
+    case U_OTHER_PUNCTUATION:
+    case U_INITIAL_PUNCTUATION:
+    case U_FINAL_PUNCTUATION:
+    case U_MATH_SYMBOL:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // The installed Japanese faces a character is taken from when the face
@@ -160,7 +183,13 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         const double adv = Advances.value(i) + (pair ? Advances.value(i + 1) : 0);
         if (g >= plain.size())
             break;
-        const bool standing = vertical && IsUprightInVertical(c);
+        // A full-width dash or other mark that vertical writing turns ("－",
+        // "：") stands upright only in the vertical form the face gives it;
+        // without one it is turned with the column, in the same cell. Letters
+        // (Greek, Cyrillic) stay upright as Japanese vertical text sets them.
+        bool standing = vertical && IsUprightInVertical(c);
+        if (standing && plain[g] != 0 && forms.value(g, plain[g]) == plain[g] && turnsInVertical(c))
+            standing = false;
         quint32 glyph = standing ? forms.value(g, plain[g]) : plain[g];
         TGlyphRun *target = standing ? &upright : &along;
         if (plain[g] == 0 && c > 0x20) {

@@ -421,6 +421,44 @@ TEST(MetafileTest, narrowedVerticalCharacterIsSqueezedAlongTheColumnInsideItsCel
     EXPECT_LE(b.bottom(), 20 + 75);
 }
 
+// Dashes between the numbers of a vertical address run along the column: a
+// horizontal stroke there reads as the kanji "一". A dash the face has no
+// vertical form for is turned with the column, inside its own cell.
+struct DashCase {
+    const char *name;
+    const char16_t *face;
+    const char16_t *text;
+};
+
+class VerticalDashTest : public ::testing::TestWithParam<DashCase> {};
+
+TEST_P(VerticalDashTest, runsAlongTheColumnInsideItsCell)
+{
+    TDesignTextMetrics m;
+    THarfBuzzShaper shaper;
+    TMetafileEx mf;
+    mf.SetSize(QSize(200, 200));
+    TRecordingCanvas c(mf, m, &shaper);
+    c.Font = fontOf(-100, QString::fromUtf16(GetParam().face));
+    c.Font.Escapement = 2700;
+    c.TextOut(150, 20, QString::fromUtf16(GetParam().text));
+    const QRect ink = inkBounds(mf, QSize(200, 200));
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 2 * ink.width()) << ink.width() << "x" << ink.height();
+    EXPECT_GE(ink.left(), 50);
+    EXPECT_LE(ink.right(), 150);
+    EXPECT_GE(ink.top(), 20);
+    EXPECT_LE(ink.bottom(), 120);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, VerticalDashTest,
+                         ::testing::Values(DashCase{"fullWidthHyphenMincho", u"@ＭＳ 明朝", u"－"},
+                                           DashCase{"minusMincho", u"@ＭＳ 明朝", u"−"},
+                                           DashCase{"fullWidthHyphenGothic", u"@ＭＳ Ｐゴシック", u"－"},
+                                           DashCase{"prolongedSoundMincho", u"@ＭＳ 明朝", u"ー"},
+                                           DashCase{"horizontalBarMincho", u"@ＭＳ 明朝", u"―"}),
+                         rowName);
+
 TEST(RecordingCanvasTest, widthRatioOfZeroOrOneIsTheNaturalWidth)
 {
     TMetafileEx mf;
