@@ -150,15 +150,17 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
     s = s.mid(from);
 
     // Kanji numerals count only where they end a number: before a marker,
-    // a "-", a blank or the end, as in "十一丁目" or "十五番の四". Followed by
-    // other text they belong to a name ("三井ビル", "五輪ハイツ").
+    // a "-", a blank, a letter or digit, or the end, as in "十一丁目" or
+    // "十五番の四". Followed by other text they belong to a name ("三井ビル",
+    // "五輪ハイツ").
     QString converted;
     for (qsizetype i = 0; i < s.size();) {
         if (isKanjiNumeral(s[i])) {
             qsizetype j = i;
             while (j < s.size() && isKanjiNumeral(s[j]))
                 ++j;
-            if (markerAt(s, j) || j == s.size() || s[j] == u'-' || s[j] == u' ')
+            if (markerAt(s, j) || j == s.size() || s[j] == u'-' || s[j] == u' ' || isCodeLetter(s[j])
+                || isCodeDigit(s[j]))
                 converted += QString::number(kanjiValue(QStringView(s).mid(i, j - i)));
             else
                 converted += s.mid(i, j - i);

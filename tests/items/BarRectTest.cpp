@@ -61,7 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Kanji numerals of a building name are part of the name.
         AddressCase{"1234567", "某町1番地 三井ビル2F", "某町", "12345671-2"},
         AddressCase{"1234567", "某町2丁目3番5号 五輪ハイツ101", "某町", "12345672-3-5-101"},
-        AddressCase{"1234567", "某町青梅十一丁目六番地一号 郵便タワー601", "某町", "123456711-6-1-601"}));
+        AddressCase{"1234567", "某町青梅十一丁目六番地一号 郵便タワー601", "某町", "123456711-6-1-601"},
+        AddressCase{"1234567", "某町十五番地の四ＡＢＣマンション", "某町", "123456715-4"},
+        AddressCase{"1234567", "某町十五番地の四Ａ棟", "某町", "123456715-4A"}));
 
 TEST(CustomerBarcodeTest, encodesSixtySevenBarsWithStartAndStopCodes)
 {
