@@ -123,10 +123,14 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
 {
     // "&", "/", "・" and "." are dropped, not separators: "A&B" is the two
     // letters "AB" of a building name.
-    QString s;
-    for (QChar c : narrowed(Address))
-        if (c != u'&' && c != u'/' && c != u'・' && c != u'.')
-            s += c;
+    const auto packedText = [](const QString &Text) {
+        QString out;
+        for (QChar c : narrowed(Text))
+            if (c != u'&' && c != u'/' && c != u'・' && c != u'.')
+                out += c;
+        return out;
+    };
+    QString s = packedText(Address);
 
     // What the dictionary names as the town may hold numerals of its own
     // ("三田", "十二ケ村"); the number starts after it. Blanks do not count
@@ -140,7 +144,7 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
         }
     qsizetype from = 0;
     for (const QString &town : TownNames) {
-        const QString t = narrowed(town).remove(u' ');
+        const QString t = packedText(town).remove(u' ');
         if (t.isEmpty())
             continue;
         const qsizetype at = packed.lastIndexOf(t);
