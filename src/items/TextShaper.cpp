@@ -104,7 +104,13 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
 {
     TShapingFace *f = shapingFace(Face, StyleBits);
     QList<quint32> plain = f->raw.isValid() ? f->raw.glyphIndexesForString(Text.toString()) : QList<quint32>();
-    if (!Vertical || !f->font || Text.isEmpty())
+    // A variation selector picks the form of the character before it from
+    // the face's variation sequences, which only the shaping reads.
+    bool selector = false;
+    for (qsizetype i = 0; i < Text.size() && !selector; i += surrogatePairAt(Text, i) ? 2 : 1)
+        selector = IsVariationSelector(surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1])
+                                                                : char32_t(Text[i].unicode()));
+    if ((!Vertical && !selector) || !f->font || Text.isEmpty())
         return plain;
     // Only the vertical substitutions: no ligatures or contextual forms, so
     // each character keeps one glyph of its own.
@@ -115,10 +121,11 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     hb_buffer_set_script(buffer, HB_SCRIPT_HAN);
     hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
     hb_feature_t features[6];
-    const char *spec[] = {"vert", "vrt2", "-liga", "-clig", "-calt", "-kern"};
-    for (int i = 0; i < 6; ++i)
+    const char *spec[] = {"-liga", "-clig", "-calt", "-kern", "vert", "vrt2"};
+    const int featureCount = Vertical ? 6 : 4;
+    for (int i = 0; i < featureCount; ++i)
         hb_feature_from_string(spec[i], -1, &features[i]);
-    hb_shape(f->font, buffer, features, 6);
+    hb_shape(f->font, buffer, features, unsigned(featureCount));
     unsigned count = 0;
     const hb_glyph_info_t *info = hb_buffer_get_glyph_infos(buffer, &count);
     // Glyph per UTF-16 index of the cluster it came from.
@@ -183,6 +190,12 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         const double adv = Advances.value(i) + (pair ? Advances.value(i + 1) : 0);
         if (g >= plain.size())
             break;
+        // Its character was drawn in the form it selects.
+        if (IsVariationSelector(c)) {
+            offset += adv;
+            i += pair ? 2 : 1;
+            continue;
+        }
         // A full-width dash or other mark that vertical writing turns ("－",
         // "：") stands upright only in the vertical form the face gives it;
         // without one it is turned with the column, in the same cell. Letters

@@ -354,6 +354,35 @@ TEST(MetafileTest, aCharacterTheFaceLacksIsDrawnFromAnotherJapaneseFace)
     }
 }
 
+// A name written with an ideographic variation sequence ("葛" followed by
+// U+E0100, as official registers write it) keeps the place of one character
+// and draws no empty box for the selector.
+TEST(MetafileTest, aVariationSelectorTakesNoCellAndDrawsNoBox)
+{
+    const QString plainName = QString::fromUtf16(u"葛西");
+    const QString selected = QString::fromUtf16(u"葛\U000E0100西");
+    ASSERT_EQ(selected.size(), 4);
+    TDesignTextMetrics design;
+    TFixedTextMetrics fixed;
+    for (const QString &face : {QString::fromUtf16(u"ＭＳ 明朝"), QString::fromUtf16(u"@ＭＳ 明朝")}) {
+        TCanvasFont font = fontOf(-60, face);
+        EXPECT_EQ(design.width(font, selected), design.width(font, plainName)) << qPrintable(face);
+        EXPECT_EQ(fixed.width(font, selected), fixed.width(font, plainName)) << qPrintable(face);
+        if (face.startsWith(QLatin1Char('@')))
+            font.Escapement = 2700;
+        THarfBuzzShaper shaper;
+        const std::vector<TGlyphRun> runs =
+            shaper.shape(font, selected, design.advances(font, selected), 60, 60, QTransform());
+        qsizetype glyphs = 0;
+        for (const TGlyphRun &r : runs) {
+            glyphs += r.Glyphs.size();
+            for (quint32 g : r.Glyphs)
+                EXPECT_NE(g, 0u) << qPrintable(face);
+        }
+        EXPECT_EQ(glyphs, 2) << qPrintable(face);
+    }
+}
+
 TEST(MetafileTest, aBorrowedCharacterStandsInItsOwnCellOfTheColumn)
 {
     const QString face = QString::fromUtf16(u"@ＭＳ 明朝");
