@@ -105,10 +105,11 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     TShapingFace *f = shapingFace(Face, StyleBits);
     QList<quint32> plain = f->raw.isValid() ? f->raw.glyphIndexesForString(Text.toString()) : QList<quint32>();
     // A variation selector picks the form of the character before it from
-    // the face's variation sequences, which only the shaping reads.
+    // the face's variation sequences, and a combining mark composes with it;
+    // only the shaping reads those.
     bool selector = false;
     for (qsizetype i = 0; i < Text.size() && !selector; i += surrogatePairAt(Text, i) ? 2 : 1)
-        selector = IsVariationSelector(surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1])
+        selector = IsJoiningMark(surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1])
                                                                 : char32_t(Text[i].unicode()));
     if ((!Vertical && !selector) || !f->font || Text.isEmpty())
         return plain;
@@ -190,8 +191,8 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         const double adv = Advances.value(i) + (pair ? Advances.value(i + 1) : 0);
         if (g >= plain.size())
             break;
-        // Its character was drawn in the form it selects.
-        if (IsVariationSelector(c)) {
+        // Its character was drawn in the form it selects or composes.
+        if (IsJoiningMark(c)) {
             offset += adv;
             i += pair ? 2 : 1;
             continue;

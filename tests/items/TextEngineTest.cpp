@@ -383,6 +383,34 @@ TEST(MetafileTest, aVariationSelectorTakesNoCellAndDrawsNoBox)
     }
 }
 
+// A name pasted in decomposed form ("か" and the combining voiced mark, as
+// some systems write file names) takes the cells of the composed name.
+TEST(MetafileTest, aCombiningMarkJoinsTheCharacterBeforeIt)
+{
+    const QString composed = QString::fromUtf16(u"かがみ");
+    const QString decomposed = QString::fromUtf16(u"か\u304B\u3099み");
+    ASSERT_EQ(decomposed.size(), 4);
+    TDesignTextMetrics design;
+    TFixedTextMetrics fixed;
+    for (const QString &face : {QString::fromUtf16(u"ＭＳ 明朝"), QString::fromUtf16(u"@ＭＳ 明朝")}) {
+        TCanvasFont font = fontOf(-60, face);
+        EXPECT_EQ(design.width(font, decomposed), design.width(font, composed)) << qPrintable(face);
+        EXPECT_EQ(fixed.width(font, decomposed), fixed.width(font, composed)) << qPrintable(face);
+        if (face.startsWith(QLatin1Char('@')))
+            font.Escapement = 2700;
+        THarfBuzzShaper shaper;
+        const std::vector<TGlyphRun> runs =
+            shaper.shape(font, decomposed, design.advances(font, decomposed), 60, 60, QTransform());
+        qsizetype glyphs = 0;
+        for (const TGlyphRun &r : runs) {
+            glyphs += r.Glyphs.size();
+            for (quint32 g : r.Glyphs)
+                EXPECT_NE(g, 0u) << qPrintable(face);
+        }
+        EXPECT_EQ(glyphs, 3) << qPrintable(face);
+    }
+}
+
 TEST(MetafileTest, aBorrowedCharacterStandsInItsOwnCellOfTheColumn)
 {
     const QString face = QString::fromUtf16(u"@ＭＳ 明朝");
