@@ -142,12 +142,22 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
             packed += s[i];
             origin.append(i);
         }
+    // A building may be named after its town ("本町ガーデンシティ" after
+    // "本町3-6-4"): the town is the last mention before the first digit.
+    qsizetype firstDigit = packed.size();
+    for (qsizetype i = 0; i < packed.size(); ++i)
+        if (isCodeDigit(packed[i])) {
+            firstDigit = i;
+            break;
+        }
     qsizetype from = 0;
     for (const QString &town : TownNames) {
         const QString t = packedText(town).remove(u' ');
         if (t.isEmpty())
             continue;
-        const qsizetype at = packed.lastIndexOf(t);
+        qsizetype at = packed.indexOf(t);
+        for (qsizetype next = at; next >= 0 && next < firstDigit; next = packed.indexOf(t, next + 1))
+            at = next;
         if (at >= 0)
             from = std::max(from, origin.at(at + t.size() - 1) + 1);
     }
