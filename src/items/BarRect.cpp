@@ -77,6 +77,22 @@ bool markerAt(const QString &S, qsizetype Pos, qsizetype *Length = nullptr)
     return false;
 }
 
+// A marker at Pos that ends a number. "丁" or "番" followed by another
+// ideograph is part of a name, as in the towns 八丁堀 and 四番町 or the
+// building 一番館; "丁目", "番地", "号" and the others always end one.
+bool endsNumber(const QString &S, qsizetype Pos)
+{
+    qsizetype n = 0;
+    if (!markerAt(S, Pos, &n))
+        return false;
+    if (n == 1 && (S[Pos] == u'丁' || S[Pos] == u'番') && Pos + 1 < S.size()) {
+        const QChar next = S[Pos + 1];
+        if (next.script() == QChar::Script_Han && !isKanjiNumeral(next) && !markerAt(S, Pos + 1))
+            return false;
+    }
+    return true;
+}
+
 // Full-width digits, letters and hyphens to half width, letters in capitals,
 // every blank a single space.
 QString narrowed(const QString &S)
@@ -173,7 +189,7 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
             qsizetype j = i;
             while (j < s.size() && isKanjiNumeral(s[j]))
                 ++j;
-            if (markerAt(s, j) || j == s.size() || s[j] == u'-' || s[j] == u' ' || isCodeLetter(s[j])
+            if (endsNumber(s, j) || j == s.size() || s[j] == u'-' || s[j] == u' ' || isCodeLetter(s[j])
                 || isCodeDigit(s[j]))
                 converted += QString::number(kanjiValue(QStringView(s).mid(i, j - i)));
             else

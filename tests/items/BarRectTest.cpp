@@ -62,6 +62,12 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"0270203", "岩手県宮古市大字津軽石第二十一地割大淵川480", "大字津軽石", "027020321-480"},
         // Cut at the twentieth character, a hyphen there stays.
         AddressCase{"0640804", "北海道札幌市中央区南四条西29丁目1524-23 第2郵便ハウス501", "南四条西", "064080429-1524-23-2-"},
+        // Without the dictionary, town names such as 四番町 and 八丁堀 are
+        // names, not numbers; a building 一番館 neither.
+        AddressCase{"1020081", "東京都千代田区四番町5-6", "", "10200815-6"},
+        AddressCase{"1040032", "東京都中央区八丁堀3-1-1", "", "10400323-1-1"},
+        AddressCase{"9800811", "宮城県仙台市青葉区一番町4-1-1", "", "98008114-1-1"},
+        AddressCase{"1234567", "某町2丁目3番5号 一番館101", "某町", "12345672-3-5-101"},
         // A building named after its town does not move the start of the number.
         AddressCase{"5410053", "大阪府大阪市中央区本町3-6-4 本町ガーデンシティ10F", "本町", "54100533-6-4-10"},
         AddressCase{"5410053", "大阪府大阪市中央区本町三丁目6番4号本町ガーデンシティ", "本町", "54100533-6-4"},
