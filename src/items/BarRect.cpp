@@ -77,19 +77,48 @@ bool markerAt(const QString &S, qsizetype Pos, qsizetype *Length = nullptr)
     return false;
 }
 
-// Full-width digits, letters and hyphens to half width, spaces gone, letters
-// in capitals.
+// A marker at Pos that ends a number. "丁" or "番" followed by another
+// ideograph is part of a name, as in the towns 八丁堀 and 四番町 or the
+// building 一番館; "丁目", "番地", "号" and the others always end one.
+bool endsNumber(const QString &S, qsizetype Pos)
+{
+    qsizetype n = 0;
+    if (!markerAt(S, Pos, &n))
+        return false;
+    if (n == 1 && (S[Pos] == u'丁' || S[Pos] == u'番') && Pos + 1 < S.size()) {
+        const QChar next = S[Pos + 1];
+        if (next.script() == QChar::Script_Han && !isKanjiNumeral(next) && !markerAt(S, Pos + 1))
+            return false;
+    }
+    return true;
+}
+
+// Full-width digits, letters and hyphens to half width, letters in capitals,
+// every blank a single space.
 QString narrowed(const QString &S)
 {
     QString out;
     for (QChar c : S.normalized(QString::NormalizationForm_KC)) {
-        if (c.isSpace())
+        if (c.isSpace()) {
+            if (!out.endsWith(u' '))
+                out += u' ';
             continue;
+        }
         if (c == u'ー' || c == u'‐' || c == u'−' || c == u'―' || c == u'–' || c == u'—' || c == u'－')
             c = u'-';
         out += c.toUpper();
     }
     return out;
+}
+
+bool isCodeLetter(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
+
+bool isCodeDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
 }
 
 // The page rectangle moved as far as its screen rectangle moved from Was to
@@ -108,33 +137,60 @@ std::optional<TPageRect> movedWithScreen(const TPageRect &Page, const TScreenRec
 
 QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
 {
-    QString s = narrowed(Address);
+    // "&", "/", "・" and "." are dropped, not separators: "A&B" is the two
+    // letters "AB" of a building name.
+    const auto packedText = [](const QString &Text) {
+        QString out;
+        for (QChar c : narrowed(Text))
+            if (c != u'&' && c != u'/' && c != u'・' && c != u'.')
+                out += c;
+        return out;
+    };
+    QString s = packedText(Address);
+
     // What the dictionary names as the town may hold numerals of its own
-    // ("三田", "十二ケ村"); the number starts after it.
+    // ("三田", "十二ケ村"); the number starts after it. Blanks do not count
+    // when the town is looked for.
+    QString packed;
+    QList<qsizetype> origin;
+    for (qsizetype i = 0; i < s.size(); ++i)
+        if (s[i] != u' ') {
+            packed += s[i];
+            origin.append(i);
+        }
+    // A building may be named after its town ("本町ガーデンシティ" after
+    // "本町3-6-4"): the town is the last mention before the first digit.
+    qsizetype firstDigit = packed.size();
+    for (qsizetype i = 0; i < packed.size(); ++i)
+        if (isCodeDigit(packed[i])) {
+            firstDigit = i;
+            break;
+        }
     qsizetype from = 0;
     for (const QString &town : TownNames) {
-        const QString t = narrowed(town);
+        const QString t = packedText(town).remove(u' ');
         if (t.isEmpty())
             continue;
-        const qsizetype at = s.lastIndexOf(t);
+        qsizetype at = packed.indexOf(t);
+        for (qsizetype next = at; next >= 0 && next < firstDigit; next = packed.indexOf(t, next + 1))
+            at = next;
         if (at >= 0)
-            from = std::max(from, at + t.size());
+            from = std::max(from, origin.at(at + t.size() - 1) + 1);
     }
     s = s.mid(from);
 
-    // Kanji numerals count only next to a number: a marker or "-" after them,
-    // or a number (or its marker) before them, as in "十五番の四".
+    // Kanji numerals count only where they end a number: before a marker,
+    // a "-", a blank, a letter or digit, or the end, as in "十一丁目" or
+    // "十五番の四". Followed by other text they belong to a name ("三井ビル",
+    // "五輪ハイツ").
     QString converted;
     for (qsizetype i = 0; i < s.size();) {
         if (isKanjiNumeral(s[i])) {
             qsizetype j = i;
             while (j < s.size() && isKanjiNumeral(s[j]))
                 ++j;
-            const bool before = !converted.isEmpty()
-                                && (converted.back() == u'-' || (converted.back().isDigit() && converted.back().unicode() < 0x80)
-                                    || std::any_of(numberMarkers().cbegin(), numberMarkers().cend(),
-                                                   [&](const QString &m) { return converted.endsWith(m); }));
-            if (before || markerAt(s, j) || j == s.size() || s[j] == u'-')
+            if (endsNumber(s, j) || j == s.size() || s[j] == u'-' || s[j] == u' ' || isCodeLetter(s[j])
+                || isCodeDigit(s[j]))
                 converted += QString::number(kanjiValue(QStringView(s).mid(i, j - i)));
             else
                 converted += s.mid(i, j - i);
@@ -144,7 +200,8 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
         }
     }
 
-    // Digits and capital letters are kept; everything else separates.
+    // Digits, "-" and single letters are kept; everything else, two or more
+    // letters in a row and a floor "F" after a number separate.
     QString out;
     auto separate = [&out] {
         if (!out.isEmpty() && !out.endsWith(u'-'))
@@ -153,17 +210,19 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
     for (qsizetype i = 0; i < converted.size();) {
         const QChar c = converted[i];
         qsizetype n = 0;
-        if (c.isDigit() && c.unicode() < 0x80) {
+        if (isCodeDigit(c)) {
             out += c;
             ++i;
-        } else if (c >= u'A' && c <= u'Z') {
-            // A letter that ends a number (3A, 12-B) belongs to it.
-            if (!out.isEmpty() && out.back().isDigit())
-                out += u'-';
-            out += c;
-            ++i;
-            if (i < converted.size() && converted[i].isDigit())
-                out += u'-';
+        } else if (isCodeLetter(c)) {
+            qsizetype j = i;
+            while (j < converted.size() && isCodeLetter(converted[j]))
+                ++j;
+            const bool floor = c == u'F' && j == i + 1 && i > 0 && isCodeDigit(converted[i - 1]);
+            if (j == i + 1 && !floor)
+                out += c;
+            else
+                separate();
+            i = j;
         } else if (markerAt(converted, i, &n)) {
             separate();
             i += n;
@@ -172,29 +231,37 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
             ++i;
         }
     }
-    while (out.endsWith(u'-'))
-        out.chop(1);
-    return out;
+    // A letter joins its neighbours without hyphens ("5-B604" is "5B604").
+    QString joined;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out[i] == u'-'
+            && ((i > 0 && isCodeLetter(out[i - 1])) || (i + 1 < out.size() && isCodeLetter(out[i + 1]))))
+            continue;
+        joined += out[i];
+    }
+    while (joined.endsWith(u'-'))
+        joined.chop(1);
+    return joined;
 }
 
 QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const QStringList &TownNames)
 {
     QString code;
     for (QChar c : narrowed(Postcode))
-        if (c.isDigit() && c.unicode() < 0x80)
+        if (isCodeDigit(c))
             code += c;
     if (code.size() != 7)
         return {};
     int used = 7;
+    // Cut at the twentieth code character as it falls: a hyphen there is
+    // part of the code.
     for (QChar c : AddressNumberOf(Address, TownNames)) {
-        const int cost = (c >= u'A' && c <= u'Z') ? 2 : 1;
+        const int cost = isCodeLetter(c) ? 2 : 1;
         if (used + cost > CodeCharacters)
             break;
         code += c;
         used += cost;
     }
-    while (code.size() > 7 && code.endsWith(u'-'))
-        code.chop(1);
     return code;
 }
 

@@ -111,6 +111,12 @@ void TPrinterInfo::AssignPrinter(int Index)
 
 void TPrinterInfo::AssignSettings(const TPrinterSettings &Settings)
 {
+    apply(Settings);
+    m_keepFile = false;
+}
+
+void TPrinterInfo::apply(const TPrinterSettings &Settings)
+{
     m_settings = m_backend.Apply(Settings);
     m_caps = m_backend.Caps(m_settings);
 }
@@ -140,6 +146,7 @@ void TPrinterInfo::LoadFromFile()
         // The full name is kept, so long printer names come back too.
         if (!m_backend.Printers().contains(s.PrinterName)) {
             AssignPrinter(-1);
+            m_keepFile = true;
             return;
         }
         AssignSettings(s);
@@ -150,6 +157,8 @@ void TPrinterInfo::LoadFromFile()
 
 bool TPrinterInfo::Save(QString *Error) const
 {
+    if (m_keepFile)
+        return true;
     TItemWriter w;
     w.writeBytes(Magic);
     w.writeUInt32(FileVersion);
@@ -194,7 +203,7 @@ void TPrinterInfo::SetCopies(qint32 Value)
     if (Value != m_settings.Copies && Value > 0) {
         TPrinterSettings s = m_settings;
         s.Copies = Value;
-        AssignSettings(s);
+        apply(s);
     }
 }
 
@@ -215,7 +224,7 @@ void TPrinterInfo::GetPaperName(int &ErrorCode, QString &PaperName)
     PaperName = papers.first().Name;
     TPrinterSettings s = m_settings;
     s.PaperId = papers.first().Id;
-    AssignSettings(s);
+    apply(s);
 }
 
 void TPrinterInfo::SelectPaper(qint32 PaperId, quint8 Orientation, int Width, int Height)
@@ -243,12 +252,12 @@ void TPrinterInfo::SelectPaper(qint32 PaperId, quint8 Orientation, int Width, in
             custom = true;
         }
     }
-    AssignSettings(s);
+    apply(s);
     // A driver that does not keep the user size prints on its first paper.
     if (custom && m_settings.CustomSize != QSize(Width, Height)) {
         s.PaperId = papers.first().Id;
         s.CustomSize = {};
-        AssignSettings(s);
+        apply(s);
     }
 }
 

@@ -73,7 +73,8 @@ public:
 // the next, in its ".pi" file of the settings folder: "MVPI", format
 // version, then the printer's full name, paper id, custom size, orientation,
 // copies and resolution. A missing, foreign, short or damaged file, or a
-// printer no longer installed, selects the default printer; no message.
+// printer no longer installed, selects the default printer; no message. The
+// file of a printer not installed is not overwritten by the stand-in.
 class TPrinterInfo
 {
 public:
@@ -111,6 +112,9 @@ public:
     void GetPrinterPaperInfo(QString &DeviceName, QString &PaperName, quint8 &Orientation) const;
 
 private:
+    // The settings the driver keeps for Settings, without touching the file's fate.
+    void apply(const TPrinterSettings &Settings);
+
     double scaleX() const { return m_caps.Dpi.x / 96.0; }
     double scaleY() const { return m_caps.Dpi.y / 96.0; }
 
@@ -118,4 +122,8 @@ private:
     const TPrinterBackend &m_backend;
     TPrinterSettings m_settings;
     TPrinterCaps m_caps;
+    // The file names a printer that is not installed now: the default printer
+    // stands in for this session, and Save keeps the file as it is until the
+    // owner assigns a printer or settings.
+    bool m_keepFile = false;
 };

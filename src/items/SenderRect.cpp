@@ -552,6 +552,11 @@ void TSenderRect::CalcPrintRect(TTenthMmPoint Offset, const TPrinterGeometry &Pr
 
 void TSenderRect::LoadFromStream(TItemReader &Stream)
 {
+    // The stored rectangle is the block's, whichever child is being edited
+    // when the stream is read back (an undo does that); the mode itself is
+    // read further on.
+    m_wholeBlock = true;
+    m_selected = nullptr;
     TDrawRect::LoadFromStream(Stream);
     const bool current = Stream.hasVersion(201);
     m_senderTitle = Stream.readXorString();

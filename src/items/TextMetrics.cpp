@@ -67,6 +67,11 @@ bool IsFullWidthChar(char32_t C)
     return w == U_EA_FULLWIDTH || w == U_EA_WIDE || w == U_EA_AMBIGUOUS;
 }
 
+bool IsJoiningMark(char32_t C)
+{
+    return (C >= 0xFE00 && C <= 0xFE0F) || (C >= 0xE0100 && C <= 0xE01EF) || C == 0x3099 || C == 0x309A;
+}
+
 bool IsUprightInVertical(char32_t C)
 {
     if (C < 0x80)
@@ -114,7 +119,7 @@ QList<int> TFixedTextMetrics::advances(const TCanvasFont &Font, QStringView Text
     for (qsizetype i = 0; i < Text.size();) {
         int units = 1;
         const char32_t c = codePointAt(Text, i, &units);
-        const int natural = IsFullWidthChar(c) ? em : em / 2;
+        const int natural = IsJoiningMark(c) ? 0 : IsFullWidthChar(c) ? em : em / 2;
         out[i] = Font.WidthRatio == 1.0 ? natural : int(RoundHalfAway(natural * Font.WidthRatio));
         i += units;
     }
@@ -145,8 +150,8 @@ QList<int> TDesignTextMetrics::advances(const TCanvasFont &Font, QStringView Tex
     qsizetype g = 0;
     for (qsizetype i = 0; i < Text.size() && g < design.size();) {
         int units = 1;
-        (void)codePointAt(Text, i, &units);
-        const double natural = design[g].x() * scale;
+        const char32_t c = codePointAt(Text, i, &units);
+        const double natural = IsJoiningMark(c) ? 0.0 : design[g].x() * scale;
         out[i] = int(RoundHalfAway(natural * (Font.WidthRatio > 0 ? Font.WidthRatio : 1.0)));
         i += units;
         ++g;

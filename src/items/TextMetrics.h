@@ -28,6 +28,12 @@ struct TCanvasFont {
 // katakana). Characters Shift-JIS lacks are judged by their East Asian width.
 bool IsFullWidthChar(char32_t C);
 
+// A variation selector (U+FE00..FE0F, U+E0100..E01EF) or a combining
+// (semi-)voiced mark of decomposed kana (U+3099, U+309A): it belongs to the
+// character before it, picking its form or composing with it, and takes no
+// cell of its own.
+bool IsJoiningMark(char32_t C);
+
 // How vertical writing sets a character: upright in the column (full-width
 // characters, with their vertical forms) or lying on its side (half-width
 // ones). Characters outside Shift-JIS follow their Unicode vertical

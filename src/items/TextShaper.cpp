@@ -7,6 +7,7 @@
 #include <QRawFont>
 
 #include <hb.h>
+#include <unicode/uchar.h>
 
 namespace {
 
@@ -60,13 +61,57 @@ bool surrogatePairAt(QStringView Text, qsizetype i)
     return Text[i].isHighSurrogate() && i + 1 < Text.size() && Text[i + 1].isLowSurrogate();
 }
 
+// Punctuation and mathematical signs whose vertical orientation is to be
+// turned with the column.
+bool turnsInVertical(char32_t C)
+{
+    const int vo = u_getIntPropertyValue(UChar32(C), UCHAR_VERTICAL_ORIENTATION);
+    if (vo != U_VO_ROTATED && vo != U_VO_TRANSFORMED_ROTATED)
+        return false;
+    switch (u_charType(UChar32(C))) {
+    case U_DASH_PUNCTUATION:
+    case U_START_PUNCTUATION:
+    case U_END_PUNCTUATION:
+    case U_CONNECTOR_PUNCTUATION:
+    case U_OTHER_PUNCTUATION:
+    case U_INITIAL_PUNCTUATION:
+    case U_FINAL_PUNCTUATION:
+    case U_MATH_SYMBOL:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The installed Japanese faces a character is taken from when the face
+// itself lacks it (IPAex has no "𠮷", for one): the other faces of its row
+// of the face table, then the Noto faces.
+QStringList fallbackFamilies(const QString &Face)
+{
+    const QString primary = ResolveFontFace(Face).family;
+    QStringList out;
+    QStringList candidates = FaceCandidates(Face);
+    candidates << QStringLiteral("Noto Serif CJK JP") << QStringLiteral("Noto Sans CJK JP");
+    for (const QString &family : candidates)
+        if (family != primary && !out.contains(family) && ResolveFontFace(family).family == family)
+            out.append(family);
+    return out;
+}
+
 } // namespace
 
 QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
 {
     TShapingFace *f = shapingFace(Face, StyleBits);
     QList<quint32> plain = f->raw.isValid() ? f->raw.glyphIndexesForString(Text.toString()) : QList<quint32>();
-    if (!Vertical || !f->font || Text.isEmpty())
+    // A variation selector picks the form of the character before it from
+    // the face's variation sequences, and a combining mark composes with it;
+    // only the shaping reads those.
+    bool selector = false;
+    for (qsizetype i = 0; i < Text.size() && !selector; i += surrogatePairAt(Text, i) ? 2 : 1)
+        selector = IsJoiningMark(surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1])
+                                                                : char32_t(Text[i].unicode()));
+    if ((!Vertical && !selector) || !f->font || Text.isEmpty())
         return plain;
     // Only the vertical substitutions: no ligatures or contextual forms, so
     // each character keeps one glyph of its own.
@@ -77,10 +122,11 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     hb_buffer_set_script(buffer, HB_SCRIPT_HAN);
     hb_buffer_set_language(buffer, hb_language_from_string("ja", -1));
     hb_feature_t features[6];
-    const char *spec[] = {"vert", "vrt2", "-liga", "-clig", "-calt", "-kern"};
-    for (int i = 0; i < 6; ++i)
+    const char *spec[] = {"-liga", "-clig", "-calt", "-kern", "vert", "vrt2"};
+    const int featureCount = Vertical ? 6 : 4;
+    for (int i = 0; i < featureCount; ++i)
         hb_feature_from_string(spec[i], -1, &features[i]);
-    hb_shape(f->font, buffer, features, 6);
+    hb_shape(f->font, buffer, features, unsigned(featureCount));
     unsigned count = 0;
     const hb_glyph_info_t *info = hb_buffer_get_glyph_infos(buffer, &count);
     // Glyph per UTF-16 index of the cluster it came from.
@@ -110,7 +156,6 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     const QList<quint32> plain = GlyphsForText(Font.Face, Font.Style, Text, false);
     const QList<quint32> forms = vertical ? GlyphsForText(Font.Face, Font.Style, Text, true) : plain;
     const double ascentShare = raw.ascent() + raw.descent() > 0 ? raw.ascent() / (raw.ascent() + raw.descent()) : 0.88;
-    const double sideBaseline = CellHeight * ascentShare;
 
     TGlyphRun along{raw, {}, {}, TextFrame};
     along.Transform = QTransform::fromScale(ratio, 1) * TextFrame;
@@ -118,6 +163,25 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     // Upright glyphs are turned back a quarter against the base line: in that
     // frame u runs across the column and v along it.
     upright.Transform = QTransform::fromScale(1, ratio) * QTransform().rotate(-90) * TextFrame;
+
+    // Characters the face lacks, drawn from another face: one run per face
+    // and orientation, after the face's own runs.
+    struct TFallbackRun {
+        QString Family;
+        bool Upright;
+        TGlyphRun Run;
+    };
+    std::vector<TFallbackRun> fallbacks;
+    const QStringList families = plain.contains(0u) ? fallbackFamilies(Font.Face) : QStringList();
+    auto fallbackRun = [&](const QString &Family, bool Upright, const TGlyphRun &Like) -> TGlyphRun & {
+        for (TFallbackRun &r : fallbacks)
+            if (r.Family == Family && r.Upright == Upright)
+                return r.Run;
+        QRawFont other = shapingFace(Family, Font.Style)->raw;
+        other.setPixelSize(EmSize);
+        fallbacks.push_back({Family, Upright, TGlyphRun{other, {}, {}, Like.Transform}});
+        return fallbacks.back().Run;
+    };
 
     double offset = 0;
     qsizetype g = 0;
@@ -127,21 +191,50 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         const double adv = Advances.value(i) + (pair ? Advances.value(i + 1) : 0);
         if (g >= plain.size())
             break;
-        if (vertical && IsUprightInVertical(c)) {
-            const quint32 glyph = forms.value(g, plain[g]);
-            const double glyphAdvance = raw.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics)
-                                            .value(0)
-                                            .x();
+        // Its character was drawn in the form it selects or composes.
+        if (IsJoiningMark(c)) {
+            offset += adv;
+            i += pair ? 2 : 1;
+            continue;
+        }
+        // A full-width dash or other mark that vertical writing turns ("－",
+        // "：") stands upright only in the vertical form the face gives it;
+        // without one it is turned with the column, in the same cell. Letters
+        // (Greek, Cyrillic) stay upright as Japanese vertical text sets them.
+        bool standing = vertical && IsUprightInVertical(c);
+        if (standing && plain[g] != 0 && forms.value(g, plain[g]) == plain[g] && turnsInVertical(c))
+            standing = false;
+        quint32 glyph = standing ? forms.value(g, plain[g]) : plain[g];
+        TGlyphRun *target = standing ? &upright : &along;
+        if (plain[g] == 0 && c > 0x20) {
+            const QStringView one = Text.mid(i, pair ? 2 : 1);
+            for (const QString &family : families) {
+                const quint32 found = GlyphsForText(family, Font.Style, one, standing).value(0);
+                if (found != 0) {
+                    glyph = found;
+                    target = &fallbackRun(family, standing, standing ? upright : along);
+                    break;
+                }
+            }
+        }
+        if (standing) {
+            const double glyphAdvance =
+                target->Font.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics).value(0).x();
             const double u = -CellHeight / 2.0 - glyphAdvance / 2.0;
             // The glyph's em box (narrowed along the column by the width
             // ratio) starts where its cell starts: a wider advance spaces the
             // characters out, it does not move a glyph into the space after it.
             const double v = offset + kIdeographicAscent * EmSize * ratio;
-            upright.Glyphs.append(glyph);
-            upright.Positions.append(QPointF(u, v / ratio));
+            target->Glyphs.append(glyph);
+            target->Positions.append(QPointF(u, v / ratio));
         } else {
-            along.Glyphs.append(plain[g]);
-            along.Positions.append(QPointF(offset / ratio, vertical ? sideBaseline : CellHeight * ascentShare));
+            const QRawFont &font = target->Font;
+            const double share =
+                target == &along ? ascentShare
+                                 : (font.ascent() + font.descent() > 0 ? font.ascent() / (font.ascent() + font.descent())
+                                                                       : 0.88);
+            target->Glyphs.append(glyph);
+            target->Positions.append(QPointF(offset / ratio, CellHeight * share));
         }
         offset += adv;
         i += pair ? 2 : 1;
@@ -150,5 +243,7 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         runs.push_back(std::move(along));
     if (!upright.Glyphs.isEmpty())
         runs.push_back(std::move(upright));
+    for (TFallbackRun &r : fallbacks)
+        runs.push_back(std::move(r.Run));
     return runs;
 }

@@ -42,11 +42,44 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"1080073", "港区三田2-15-4", "", "10800732-15-4"},
         // A numeral inside the town name is cut with the town.
         AddressCase{"0600042", "札幌市中央区大通西十二丁目3", "大通西", "060004212-3"},
-        AddressCase{"1234567", "どこか町5番地 ＡＢビル", "どこか町", "12345675-AB"},
+        // Two or more letters in a row name a building, not a number.
+        AddressCase{"1234567", "どこか町5番地 ＡＢビル", "どこか町", "12345675"},
         // Twenty code characters at most, a letter counting two.
         AddressCase{"1234567", "某町1234-5678-9012-3456", "某町", "12345671234-5678-901"},
         AddressCase{"123456", "某町1-2", "某町", ""},
-        AddressCase{"１２３－４５６７", "某町1-2", "某町", "12345671-2"}));
+        AddressCase{"１２３－４５６７", "某町1-2", "某町", "12345671-2"},
+        // Japan Post's own examples: "&", "/", "・" and "." are dropped so the
+        // letters around them meet; a single letter joins the number without
+        // a hyphen; a floor "F" after a number ends it.
+        AddressCase{"2730102", "千葉県鎌ケ谷市右京塚東3丁目-20-5 郵便・A&bコーポB604号", "右京塚", "27301023-20-5B604"},
+        AddressCase{"3170055", "茨城県日立市宮田町6丁目7-14 ABCビル2F", "宮田町", "31700556-7-14-2"},
+        AddressCase{"6230011", "京都府綾部市青野町出口 6-7 LプラザB 106", "青野町", "62300116-7LB106"},
+        AddressCase{"1830044", "東京都府中市日鋼町1番地1号 Jタワー5F", "日鋼町", "18300441-1J5"},
+        AddressCase{"1000013", "東京都千代田区霞が関1丁目3番2号 郵便プラザ503室", "霞が関", "10000131-3-2-503"},
+        AddressCase{"2630023", "千葉県千葉市稲毛区緑町3丁目30-8 郵便ビル403号", "緑町", "26300233-30-8-403"},
+        AddressCase{"0600906", "北海道札幌市東区北六条東4丁目 郵便センター6号館", "北六条東", "06009064-6"},
+        AddressCase{"5900016", "大阪府堺市堺区中田出井町四丁目六番十九号", "中田出井町", "59000164-6-19"},
+        AddressCase{"0270203", "岩手県宮古市大字津軽石第二十一地割大淵川480", "大字津軽石", "027020321-480"},
+        // Cut at the twentieth character, a hyphen there stays.
+        AddressCase{"0640804", "北海道札幌市中央区南四条西29丁目1524-23 第2郵便ハウス501", "南四条西", "064080429-1524-23-2-"},
+        // Without the dictionary, town names such as 四番町 and 八丁堀 are
+        // names, not numbers; a building 一番館 neither.
+        AddressCase{"1020081", "東京都千代田区四番町5-6", "", "10200815-6"},
+        AddressCase{"1040032", "東京都中央区八丁堀3-1-1", "", "10400323-1-1"},
+        AddressCase{"9800811", "宮城県仙台市青葉区一番町4-1-1", "", "98008114-1-1"},
+        AddressCase{"1234567", "某町2丁目3番5号 一番館101", "某町", "12345672-3-5-101"},
+        // Every hyphen look-alike, "の" and "ノ" separate.
+        AddressCase{"1234567", "某町1‐2―3ｰ4−5－6", "某町", "12345671-2-3-4-5-6"},
+        AddressCase{"1234567", "某町１の２ノ３", "某町", "12345671-2-3"},
+        // A building named after its town does not move the start of the number.
+        AddressCase{"5410053", "大阪府大阪市中央区本町3-6-4 本町ガーデンシティ10F", "本町", "54100533-6-4-10"},
+        AddressCase{"5410053", "大阪府大阪市中央区本町三丁目6番4号本町ガーデンシティ", "本町", "54100533-6-4"},
+        // Kanji numerals of a building name are part of the name.
+        AddressCase{"1234567", "某町1番地 三井ビル2F", "某町", "12345671-2"},
+        AddressCase{"1234567", "某町2丁目3番5号 五輪ハイツ101", "某町", "12345672-3-5-101"},
+        AddressCase{"1234567", "某町青梅十一丁目六番地一号 郵便タワー601", "某町", "123456711-6-1-601"},
+        AddressCase{"1234567", "某町十五番地の四ＡＢＣマンション", "某町", "123456715-4"},
+        AddressCase{"1234567", "某町十五番地の四Ａ棟", "某町", "123456715-4A"}));
 
 TEST(CustomerBarcodeTest, encodesSixtySevenBarsWithStartAndStopCodes)
 {

@@ -83,6 +83,46 @@ TEST_F(PrinterInfoTest, savedSettingsComeBackEvenForLongPrinterNames)
     EXPECT_EQ(gone.Settings().PaperId, 0);
 }
 
+// A printer switched off or not yet found at start prints on the default
+// printer for the session, but the file keeps the user's printer and paper
+// for when it is back; a printer the user then chooses replaces them.
+TEST_F(PrinterInfoTest, aPrinterNotFoundAtStartIsNotForgottenWhenTheSettingsAreSaved)
+{
+    TPrinterSettings chosen;
+    chosen.PrinterName = backend.printers.at(1);
+    chosen.PaperId = 50;
+    chosen.Orientation = 2;
+    {
+        TPrinterInfo info(file(), backend);
+        info.AssignSettings(chosen);
+        ASSERT_TRUE(info.Save());
+    }
+    const QString gone = backend.printers.takeAt(1);
+    {
+        TPrinterInfo info(file(), backend);
+        EXPECT_EQ(info.Settings().PrinterName, QStringLiteral("Office"));
+        info.SelectPaper(9, 1, 2100, 2970); // printing on the default printer
+        QString error;
+        EXPECT_TRUE(info.Save(&error)) << error.toStdString();
+    }
+    backend.printers.append(gone);
+    {
+        TPrinterInfo info(file(), backend);
+        EXPECT_EQ(info.Settings().PrinterName, chosen.PrinterName);
+        EXPECT_EQ(info.Settings().PaperId, 50);
+        EXPECT_EQ(info.GetOrientation(), 2);
+        TPrinterSettings other;
+        other.PrinterName = QStringLiteral("Office");
+        other.PaperId = 9;
+        backend.printers.removeAt(1);
+        TPrinterInfo fallback(file(), backend);
+        fallback.AssignSettings(other);
+        ASSERT_TRUE(fallback.Save());
+    }
+    TPrinterInfo info(file(), backend);
+    EXPECT_EQ(info.Settings().PaperId, 9);
+}
+
 TEST_F(PrinterInfoTest, aForeignFileSelectsTheDefaultPrinter)
 {
     QFile f(file());

@@ -172,6 +172,29 @@ TEST(SenderRectTest, streamRoundTripsInTheNewestForm)
                                     + 13 + 1);
 }
 
+// Undo puts a block back by reading its stream into it, while the user may
+// be editing one of its children: the stored rectangle is the block's.
+TEST(SenderRectTest, readingIntoABlockWhoseChildIsSelectedTakesTheBlockRectangle)
+{
+    TSenderRect source;
+    source.ResetChildRect(-1);
+    source.SetRect({1, 2, 300, 400});
+    TItemWriter w;
+    source.SaveToStream(w);
+
+    TSenderRect block;
+    square(block);
+    block.SetWholeBlock(false);
+    ASSERT_TRUE(block.PtInRect(100, 100));
+    TItemReader r(w.bytes(), {});
+    block.LoadFromStream(r);
+    EXPECT_EQ(block.GetBlockRect(), (TPageRect{1, 2, 300, 400}));
+    EXPECT_TRUE(block.IsWholeBlock());
+    TItemWriter again;
+    block.SaveToStream(again);
+    EXPECT_TRUE(sameBytes(again.bytes(), w.bytes()));
+}
+
 TEST(SenderRectTest, version200FileTakesCorpPlacesFromTheTableAndAByteSelection)
 {
     TItemWriter w;

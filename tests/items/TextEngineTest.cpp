@@ -323,6 +323,117 @@ TEST(MetafileTest, verticalTextIsDrawnDownTheColumnLeftOfItsOrigin)
         EXPECT_GT(countInk(img, QRect(70, 10 + 60 * i, 60, 60)), 30) << "cell " << i;
 }
 
+// A name such as "𠮷田" has a character the first Japanese face of the
+// table lacks; it is drawn from another installed Japanese face, never as
+// the empty box of a missing glyph.
+TEST(MetafileTest, aCharacterTheFaceLacksIsDrawnFromAnotherJapaneseFace)
+{
+    const QString face = QString::fromUtf16(u"ＭＳ 明朝");
+    const QString text = QString::fromUtf16(u"𠮷田");
+    if (GlyphsForText(face, 0, text, false).value(0) != 0)
+        GTEST_SKIP() << "the first face has the character itself";
+    bool elsewhere = false;
+    for (const QString &family : FaceCandidates(face))
+        elsewhere = elsewhere || GlyphsForText(family, 0, text, false).value(0) != 0;
+    if (!elsewhere)
+        GTEST_SKIP() << "no installed face has the character";
+    THarfBuzzShaper shaper;
+    for (const QString &name : {face, QLatin1Char('@') + face}) {
+        TCanvasFont font = fontOf(-60, name);
+        if (name.startsWith(QLatin1Char('@')))
+            font.Escapement = 2700;
+        const std::vector<TGlyphRun> runs = shaper.shape(font, text, {60, 0, 60}, 60, 60, QTransform());
+        qsizetype glyphs = 0;
+        for (const TGlyphRun &r : runs) {
+            glyphs += r.Glyphs.size();
+            for (quint32 g : r.Glyphs)
+                EXPECT_NE(g, 0u) << qPrintable(name);
+            EXPECT_EQ(r.Glyphs.size(), r.Positions.size());
+        }
+        EXPECT_EQ(glyphs, 2) << qPrintable(name);
+    }
+}
+
+// A name written with an ideographic variation sequence ("葛" followed by
+// U+E0100, as official registers write it) keeps the place of one character
+// and draws no empty box for the selector.
+TEST(MetafileTest, aVariationSelectorTakesNoCellAndDrawsNoBox)
+{
+    const QString plainName = QString::fromUtf16(u"葛西");
+    const QString selected = QString::fromUtf16(u"葛\U000E0100西");
+    ASSERT_EQ(selected.size(), 4);
+    TDesignTextMetrics design;
+    TFixedTextMetrics fixed;
+    for (const QString &face : {QString::fromUtf16(u"ＭＳ 明朝"), QString::fromUtf16(u"@ＭＳ 明朝")}) {
+        TCanvasFont font = fontOf(-60, face);
+        EXPECT_EQ(design.width(font, selected), design.width(font, plainName)) << qPrintable(face);
+        EXPECT_EQ(fixed.width(font, selected), fixed.width(font, plainName)) << qPrintable(face);
+        if (face.startsWith(QLatin1Char('@')))
+            font.Escapement = 2700;
+        THarfBuzzShaper shaper;
+        const std::vector<TGlyphRun> runs =
+            shaper.shape(font, selected, design.advances(font, selected), 60, 60, QTransform());
+        qsizetype glyphs = 0;
+        for (const TGlyphRun &r : runs) {
+            glyphs += r.Glyphs.size();
+            for (quint32 g : r.Glyphs)
+                EXPECT_NE(g, 0u) << qPrintable(face);
+        }
+        EXPECT_EQ(glyphs, 2) << qPrintable(face);
+    }
+}
+
+// A name pasted in decomposed form ("か" and the combining voiced mark, as
+// some systems write file names) takes the cells of the composed name.
+TEST(MetafileTest, aCombiningMarkJoinsTheCharacterBeforeIt)
+{
+    const QString composed = QString::fromUtf16(u"かがみ");
+    const QString decomposed = QString::fromUtf16(u"か\u304B\u3099み");
+    ASSERT_EQ(decomposed.size(), 4);
+    TDesignTextMetrics design;
+    TFixedTextMetrics fixed;
+    for (const QString &face : {QString::fromUtf16(u"ＭＳ 明朝"), QString::fromUtf16(u"@ＭＳ 明朝")}) {
+        TCanvasFont font = fontOf(-60, face);
+        EXPECT_EQ(design.width(font, decomposed), design.width(font, composed)) << qPrintable(face);
+        EXPECT_EQ(fixed.width(font, decomposed), fixed.width(font, composed)) << qPrintable(face);
+        if (face.startsWith(QLatin1Char('@')))
+            font.Escapement = 2700;
+        THarfBuzzShaper shaper;
+        const std::vector<TGlyphRun> runs =
+            shaper.shape(font, decomposed, design.advances(font, decomposed), 60, 60, QTransform());
+        qsizetype glyphs = 0;
+        for (const TGlyphRun &r : runs) {
+            glyphs += r.Glyphs.size();
+            for (quint32 g : r.Glyphs)
+                EXPECT_NE(g, 0u) << qPrintable(face);
+        }
+        EXPECT_EQ(glyphs, 3) << qPrintable(face);
+    }
+}
+
+TEST(MetafileTest, aBorrowedCharacterStandsInItsOwnCellOfTheColumn)
+{
+    const QString face = QString::fromUtf16(u"@ＭＳ 明朝");
+    TMetafileEx mf;
+    mf.SetSize(QSize(200, 400));
+    TDesignTextMetrics m;
+    THarfBuzzShaper shaper;
+    TRecordingCanvas c(mf, m, &shaper);
+    c.Font = fontOf(-60, face);
+    c.Font.Escapement = 2700;
+    c.TextOut(130, 10, u"田𠮷田");
+    QImage img(200, 400, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    mf.Play(painter, QPointF(0, 0));
+    painter.end();
+    EXPECT_EQ(countInk(img, QRect(0, 0, 68, 400)), 0);
+    EXPECT_EQ(countInk(img, QRect(132, 0, 68, 400)), 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(countInk(img, QRect(70, 10 + 60 * i, 60, 60)), 30) << "cell " << i;
+    EXPECT_EQ(countInk(img, QRect(0, 192, 200, 208)), 0);
+}
+
 // The ink's bounding box of a recording played 1:1 onto a white page.
 QRect inkBounds(const TMetafileEx &Mf, QSize Page)
 {
@@ -366,6 +477,44 @@ TEST(MetafileTest, narrowedVerticalCharacterIsSqueezedAlongTheColumnInsideItsCel
     EXPECT_GE(b.top(), 20);
     EXPECT_LE(b.bottom(), 20 + 75);
 }
+
+// Dashes between the numbers of a vertical address run along the column: a
+// horizontal stroke there reads as the kanji "一". A dash the face has no
+// vertical form for is turned with the column, inside its own cell.
+struct DashCase {
+    const char *name;
+    const char16_t *face;
+    const char16_t *text;
+};
+
+class VerticalDashTest : public ::testing::TestWithParam<DashCase> {};
+
+TEST_P(VerticalDashTest, runsAlongTheColumnInsideItsCell)
+{
+    TDesignTextMetrics m;
+    THarfBuzzShaper shaper;
+    TMetafileEx mf;
+    mf.SetSize(QSize(200, 200));
+    TRecordingCanvas c(mf, m, &shaper);
+    c.Font = fontOf(-100, QString::fromUtf16(GetParam().face));
+    c.Font.Escapement = 2700;
+    c.TextOut(150, 20, QString::fromUtf16(GetParam().text));
+    const QRect ink = inkBounds(mf, QSize(200, 200));
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 2 * ink.width()) << ink.width() << "x" << ink.height();
+    EXPECT_GE(ink.left(), 50);
+    EXPECT_LE(ink.right(), 150);
+    EXPECT_GE(ink.top(), 20);
+    EXPECT_LE(ink.bottom(), 120);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, VerticalDashTest,
+                         ::testing::Values(DashCase{"fullWidthHyphenMincho", u"@ＭＳ 明朝", u"－"},
+                                           DashCase{"minusMincho", u"@ＭＳ 明朝", u"−"},
+                                           DashCase{"fullWidthHyphenGothic", u"@ＭＳ Ｐゴシック", u"－"},
+                                           DashCase{"prolongedSoundMincho", u"@ＭＳ 明朝", u"ー"},
+                                           DashCase{"horizontalBarMincho", u"@ＭＳ 明朝", u"―"}),
+                         rowName);
 
 TEST(RecordingCanvasTest, widthRatioOfZeroOrOneIsTheNaturalWidth)
 {
