@@ -263,6 +263,50 @@ TEST(SingleInstance, eachSettingsRootHasAnInstanceOfItsOwn)
     EXPECT_EQ(AcquireInstance(c, kName, false), TInstanceCheck::RunsAlready);
 }
 
+// One settings root is one instance whatever the session tells a start: a
+// start from a desktop session (runtime folder set) and one from "su -" or a
+// cron job (none) would otherwise both open the same books.
+struct SessionCase {
+    const char *name;
+    bool firstHasRuntimeFolder;
+    bool secondHasRuntimeFolder;
+};
+
+class SingleInstanceSessions : public ::testing::TestWithParam<SessionCase>
+{
+protected:
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+};
+
+TEST_P(SingleInstanceSessions, aSecondStartOnTheSameSettingsRootNeverTakesTheName)
+{
+    const SessionCase &c = GetParam();
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!c.firstHasRuntimeFolder)
+        qunsetenv("XDG_RUNTIME_DIR");
+    TInstanceLock first;
+    ASSERT_EQ(AcquireInstance(first, kName, false), TInstanceCheck::Acquired);
+
+    if (c.secondHasRuntimeFolder)
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    TInstanceLock second;
+    EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::RunsAlready);
+    EXPECT_FALSE(second.isHeld());
+
+    first.reset();
+    EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::Acquired);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, SingleInstanceSessions,
+                         ::testing::Values(SessionCase{"desktopThenWithout", true, false},
+                                           SessionCase{"withoutThenDesktop", false, true},
+                                           SessionCase{"desktopTwice", true, true},
+                                           SessionCase{"withoutTwice", false, false}),
+                         rowName);
+
 TEST(SingleInstance, aReleasedLockLeavesNoFilesBehind)
 {
     ScopedHome home;
