@@ -671,7 +671,7 @@ void TAddressList::AfterShow()
         ShowInfoDialog(this);
     if (UpdateCheck && RunUpdateCheck(this, false)) {
         // The update program replaces the files once this run has ended.
-        QDialog::reject();
+        reject();
         return;
     }
     QString notice;
@@ -919,8 +919,10 @@ void TAddressList::actEnvironmentExecute()
     dialog.SaveListSettings = [this] { SaveFolderSettings(); };
     const int result = dialog.exec();
     if (dialog.Restart()) {
-        // The update program replaces the files once this run has ended.
-        QDialog::reject();
+        // The update program replaces the files once this run has ended. The
+        // run ends as every close does: the other windows are asked first,
+        // so an edit pending in one of them is saved or kept, never dropped.
+        reject();
         return;
     }
     if (result != QDialog::Accepted)

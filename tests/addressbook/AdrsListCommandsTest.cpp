@@ -5,6 +5,9 @@
 
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/BatchChg.h"
+#include "core/Environment.h"
+
+#include <QPushButton>
 
 #include <QTest>
 #include <QTimer>
@@ -64,6 +67,35 @@ TEST_F(ListCommandsTest, batchChangeClosesTheFormAndReselectsTheFirstRow)
     flushDeletes();
     EXPECT_TRUE(ran);
     EXPECT_EQ(DataInquiry, nullptr);
+}
+
+// An update that ends the program closes the list as any close does: the
+// record form with an edit pending is asked first, and Cancel keeps both.
+TEST_F(ListCommandsTest, anUpdateThatEndsTheProgramAsksThePendingRecordFirst)
+{
+    list->SelectRow(2, true, false);
+    action("actInquiry")->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    setText(QStringLiteral("edtURL"), QStringLiteral("http://example.jp/")); // an edit pending
+    bool updated = false;
+    QTimer::singleShot(0, [&] {
+        auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget());
+        if (!settings)
+            return;
+        settings->UpdateRun = [&](QWidget *) {
+            updated = true;
+            return true; // the update program has started and waits for this run to end
+        };
+        settings->findChild<QPushButton *>(QStringLiteral("bbtnUpdate"))->click();
+    });
+    boxes.enqueue(IDCANCEL);
+    action("actEnvironment")->trigger();
+    ASSERT_TRUE(updated);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("照会中のデータが変更されています"))) << boxes.last().text.toStdString();
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(DataInquiry, form.data());
 }
 
 TEST_F(ListCommandsTest, copyWindowIsOneAndClosesWithTheList)
