@@ -934,6 +934,8 @@ void TAddressList::actEnvironmentExecute()
     }
     if (changes.ListColor)
         UpdateListColor();
+    if (changes.Cooperate && DataInquiry)
+        DataInquiry->RefreshLinkHints();
 }
 
 void TAddressList::SaveFolderSettings()

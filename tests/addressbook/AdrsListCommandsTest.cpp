@@ -7,7 +7,9 @@
 #include "addressbook/BatchChg.h"
 #include "core/Environment.h"
 
+#include <QComboBox>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <QTest>
 #include <QTimer>
@@ -96,6 +98,34 @@ TEST_F(ListCommandsTest, anUpdateThatEndsTheProgramAsksThePendingRecordFirst)
     EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("照会中のデータが変更されています"))) << boxes.last().text.toStdString();
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(DataInquiry, form.data());
+}
+
+// Another map program chosen in the settings: the open record form's map
+// button names it at once.
+TEST_F(ListCommandsTest, theOpenRecordFormTakesOverANewMapProgram)
+{
+    const int keptMap = CooperateMap;
+    CooperateMap = 2;
+    list->SelectRow(0, true, false);
+    action("actInquiry")->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    auto *map = form->findChild<QToolButton *>(QStringLiteral("bbtnMap"));
+    ASSERT_NE(map, nullptr);
+    const QString before = map->toolTip();
+    QTimer::singleShot(0, [] {
+        auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget());
+        if (!settings)
+            return;
+        settings->findChild<QComboBox *>(QStringLiteral("cbxMapSoft"))->setCurrentIndex(5);
+        settings->findChild<QPushButton *>(QStringLiteral("btnSet"))->click();
+    });
+    action("actEnvironment")->trigger();
+    const int chosen = CooperateMap;
+    CooperateMap = keptMap;
+    EXPECT_EQ(chosen, 5);
+    EXPECT_NE(map->toolTip(), before);
+    EXPECT_TRUE(map->toolTip().contains(QStringLiteral("MapFan"))) << map->toolTip().toStdString();
 }
 
 TEST_F(ListCommandsTest, copyWindowIsOneAndClosesWithTheList)
