@@ -260,6 +260,7 @@ QWidget *TEnvironment::CreateBasePage()
             HddInstall(this);
         }
     });
+    // Enabled on show, once the caller has handed in the installation window.
     bbtnHDDInstall->setEnabled(false);
     FillDrives(false);
 
@@ -541,6 +542,8 @@ int TEnvironment::HelpContext() const
 void TEnvironment::showEvent(QShowEvent *Event)
 {
     QDialog::showEvent(Event);
+    if (auto *install = findChild<QPushButton *>(QStringLiteral("bbtnHDDInstall")))
+        install->setEnabled(bool(HddInstall));
     ShowPage(m_page);
     tvEnv->setFocus();
 }

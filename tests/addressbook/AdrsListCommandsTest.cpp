@@ -128,6 +128,20 @@ TEST_F(ListCommandsTest, theOpenRecordFormTakesOverANewMapProgram)
     EXPECT_TRUE(map->toolTip().contains(QStringLiteral("MapFan"))) << map->toolTip().toStdString();
 }
 
+TEST_F(ListCommandsTest, theSettingsDialogReachesTheHardDiskInstallation)
+{
+    bool enabled = false;
+    QTimer::singleShot(0, [&] {
+        auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget());
+        if (!settings)
+            return;
+        enabled = settings->findChild<QPushButton *>(QStringLiteral("bbtnHDDInstall"))->isEnabled();
+        settings->reject();
+    });
+    action("actEnvironment")->trigger();
+    EXPECT_TRUE(enabled);
+}
+
 TEST_F(ListCommandsTest, copyWindowIsOneAndClosesWithTheList)
 {
     list->SelectRow(0, true, false);

@@ -364,6 +364,27 @@ TEST_F(SettingsDialog, theChosenDiscDriveIsWrittenExactlyAndTakenAtOnce)
     EXPECT_EQ(taken.toStdString(), chosen.toStdString());
 }
 
+// The hard-disk installation is reached from the first page whenever the
+// caller hands in its window, with the settings dialog as the owner.
+TEST_F(SettingsDialog, theInstallButtonOpensTheInstallationWindowOverTheDialog)
+{
+    dialog = std::make_unique<TEnvironment>();
+    QWidget *owner = nullptr;
+    dialog->HddInstall = [&](QWidget *Owner) { owner = Owner; };
+    dialog->show();
+    auto *install = child<QPushButton>("bbtnHDDInstall");
+    ASSERT_NE(install, nullptr);
+    ASSERT_TRUE(install->isEnabled());
+    QTest::mouseClick(install, Qt::LeftButton);
+    EXPECT_EQ(owner, dialog.get());
+}
+
+TEST_F(SettingsDialog, withoutAnInstallationWindowTheButtonStaysDisabled)
+{
+    open();
+    EXPECT_FALSE(child<QPushButton>("bbtnHDDInstall")->isEnabled());
+}
+
 TEST_F(SettingsDialog, cancelWritesOnlyThePageAndTheRecentFolders)
 {
     open();
