@@ -323,6 +323,14 @@ int TUpdateDialog::Parse(const QByteArray &Answer)
             return ucNoDlFile;
         if (!IsBareFileName(file.DlFile))
             return ucDlFileNotBare;
+        // One file per download: a second of the same name, or one named as
+        // a file the check writes itself, would replace one already checked.
+        static const QStringList ownFiles = {kUpdaterName, QStringLiteral("updateinfo.dat"),
+                                             QStringLiteral("upderr.dat"), QStringLiteral("runapp.log")};
+        if (ownFiles.contains(file.DlFile)
+            || std::any_of(Files.cbegin(), Files.cend(),
+                           [&](const TUpdateFile &earlier) { return earlier.DlFile == file.DlFile; }))
+            return ucDlFileNotBare;
         file.DlParam = childText(fields, QStringLiteral("dlparam"), &present).trimmed();
         if (!present)
             return ucNoDlParam;

@@ -87,7 +87,7 @@ enum TUpdateCode : int {
     ucBadDateTime = 2105,
     ucNoDlFile = 2106,
     ucNoDlParam = 2107,
-    ucDlFileNotBare = 2108,
+    ucDlFileNotBare = 2108, // a dlfile that is no bare file name, or names a file already taken
     ucNameNotBare = 2109, // a name with a control character, or one that leaves the program folder
 };
 

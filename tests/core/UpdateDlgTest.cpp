@@ -225,14 +225,25 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"lineBreakInName", description("1", fileElement("a.so&#13;&#10;DLFile=../../x")), ucNameNotBare},
         ParseCase{"rawLineBreakInName", description("1", fileElement("a.so\n[FILE2]")), ucNameNotBare},
         ParseCase{"traversalInName", description("1", fileElement("../../../bin/sh")), ucNameNotBare},
+        // Each download keeps its own file: a second one of the same name, or
+        // one named as the update program or the files the check writes,
+        // would replace a file already checked against its size.
+        ParseCase{"twoFilesOneDownloadName",
+                  description("2", fileElement("a.so", {}, "x.bin") + fileElement("b.so", {}, "x.bin")), ucDlFileNotBare},
+        ParseCase{"downloadNamedAsTheUpdater", description("1", fileElement("a.so", {}, "updateapp.exe")), ucDlFileNotBare},
+        ParseCase{"downloadNamedAsTheUpdateInfo", description("1", fileElement("a.so", {}, "updateinfo.dat")),
+                  ucDlFileNotBare},
+        ParseCase{"downloadNamesDifferingInCase",
+                  description("2", fileElement("a.so", {}, "x.bin") + fileElement("b.so", {}, "X.bin")), ucSuccess},
         ParseCase{"nameInAFolderOfThePath", description("1", fileElement("Lyt.fmt", "<path>Common/</path>")), ucSuccess}),
     [](const ::testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.name); });
 
 TEST(Description, restartIsSetOnlyByTheTextOne)
 {
     TUpdateDialog update;
-    ASSERT_EQ(update.Parse(description("3", fileElement("a", "<restart>true</restart>") +
-                                                fileElement("b", "<restart>1</restart>") + fileElement("c"))),
+    ASSERT_EQ(update.Parse(description("3", fileElement("a", "<restart>true</restart>", "a.bin") +
+                                                fileElement("b", "<restart>1</restart>", "b.bin") +
+                                                fileElement("c", {}, "c.bin"))),
               ucSuccess);
     EXPECT_FALSE(update.Files[0].Restart);
     EXPECT_TRUE(update.Files[1].Restart);
