@@ -97,6 +97,21 @@ QString lockFolder(QString *error)
     return settingsRootLockFolder(error);
 }
 
+// The folder as the file system knows it, however it was spelt (links, "..",
+// a trailing '/'); a part not made yet is taken as spelt, so the answer does
+// not change once it is made.
+QString canonicalFolder(const QString &path)
+{
+    QString existing = QDir::cleanPath(QDir(path).absolutePath());
+    QString rest;
+    while (!existing.isEmpty() && existing != QLatin1String("/") && !QFileInfo(existing).exists()) {
+        rest = QLatin1Char('/') + QFileInfo(existing).fileName() + rest;
+        existing = QFileInfo(existing).path();
+    }
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    return (canonical.isEmpty() ? existing : canonical) + rest;
+}
+
 // The name of the files: the instance name and a key of the settings root,
 // so that a run with another settings root (another home, a portable set-up)
 // is another instance.
@@ -106,7 +121,7 @@ QString fileBase(const QString &name)
     for (QChar &c : s)
         if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
             c = QLatin1Char('_');
-    const QString root = QDir::cleanPath(QDir(Folders::settingsRoot()).absolutePath());
+    const QString root = canonicalFolder(Folders::settingsRoot());
     const QByteArray key = QCryptographicHash::hash(QFile::encodeName(root), QCryptographicHash::Sha256).toHex();
     return s + QLatin1Char('-') + QString::fromLatin1(key.left(16));
 }

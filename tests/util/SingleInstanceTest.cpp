@@ -307,6 +307,28 @@ INSTANTIATE_TEST_SUITE_P(Sessions, SingleInstanceSessions,
                                            SessionCase{"withoutTwice", false, false}),
                          rowName);
 
+// The same settings root reached through a link (a home folder reached by
+// two spellings) is the same instance, with a runtime folder or without.
+TEST(SingleInstance, aSettingsRootReachedThroughALinkIsTheSameInstance)
+{
+    for (const bool runtime : {true, false}) {
+        ScopedHome home;
+        ScriptedMessageBoxes boxes;
+        if (!runtime)
+            qunsetenv("XDG_RUNTIME_DIR");
+        const QString real = home.root() + QStringLiteral("/real");
+        const QString link = home.root() + QStringLiteral("/link");
+        ASSERT_TRUE(QDir().mkpath(real));
+        ASSERT_TRUE(QFile::link(real, link));
+        qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(real));
+        TInstanceLock first;
+        ASSERT_EQ(AcquireInstance(first, kName, false), TInstanceCheck::Acquired);
+        qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(link));
+        TInstanceLock second;
+        EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::RunsAlready) << (runtime ? "runtime" : "none");
+    }
+}
+
 TEST(SingleInstance, aReleasedLockLeavesNoFilesBehind)
 {
     ScopedHome home;
