@@ -366,20 +366,22 @@ TInstanceCheck AcquireInstance(TInstanceLock &MutexHandle, const QString &Name, 
     QString rootLockPath;
     if (!Folders::settingsRoot().isEmpty()
         && QFileInfo(lockPath).path() + QLatin1Char('/') != Folders::settingsRoot() + QStringLiteral("Instance/")) {
-        const QString rootFolder = settingsRootLockFolder(&why);
-        if (rootFolder.isEmpty()) {
-            refuseStart(QStringLiteral("起動中かどうかを確かめるためのフォルダーを使えません"), why);
-            return TInstanceCheck::Refused;
-        }
-        rootLockPath = rootFolder + fileBase(Name) + QStringLiteral(".lock");
-        int code = 0;
-        switch (lockFile(QFile::encodeName(rootLockPath), &rootFd, &code)) {
-        case TLockResult::Failed:
-            return refuseLock(rootLockPath, code);
-        case TLockResult::HeldElsewhere:
-            return runsAlready({socketPath, rootLockPath.chopped(5) + QStringLiteral(".sock")}, rootLockPath);
-        case TLockResult::Held:
-            break;
+        // A settings root that cannot be made (a read-only home: the program
+        // folder then holds the settings) leaves the runtime folder's lock
+        // alone in charge, as before.
+        QString unused;
+        const QString rootFolder = settingsRootLockFolder(&unused);
+        if (!rootFolder.isEmpty()) {
+            rootLockPath = rootFolder + fileBase(Name) + QStringLiteral(".lock");
+            int code = 0;
+            switch (lockFile(QFile::encodeName(rootLockPath), &rootFd, &code)) {
+            case TLockResult::Failed:
+                return refuseLock(rootLockPath, code);
+            case TLockResult::HeldElsewhere:
+                return runsAlready({socketPath, rootLockPath.chopped(5) + QStringLiteral(".sock")}, rootLockPath);
+            case TLockResult::Held:
+                break;
+            }
         }
     }
     const auto releaseRoot = [&] {

@@ -329,6 +329,22 @@ TEST(SingleInstance, aSettingsRootReachedThroughALinkIsTheSameInstance)
     }
 }
 
+// A settings root that cannot be made (the program folder then keeps the
+// settings) does not stop a start that has the session's runtime folder.
+TEST(SingleInstance, aSettingsRootThatCannotBeMadeLeavesTheRuntimeLockInCharge)
+{
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+    const QString blocker = home.root() + QStringLiteral("/not-a-folder");
+    writeBytes(blocker, QByteArray());
+    qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(blocker + QStringLiteral("/Murven19")));
+    TInstanceLock first;
+    EXPECT_EQ(AcquireInstance(first, kName, false), TInstanceCheck::Acquired);
+    EXPECT_EQ(boxes.count(), 0);
+    TInstanceLock second;
+    EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::RunsAlready);
+}
+
 TEST(SingleInstance, aReleasedLockLeavesNoFilesBehind)
 {
     ScopedHome home;
