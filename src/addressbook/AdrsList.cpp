@@ -9,6 +9,7 @@
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
 #include "core/AdrsSel.h"
+#include "directory/HDDInst.h"
 #include "directory/NmAdSch.h"
 #include "core/DBInfo.h"
 #include "core/Environment.h"
@@ -675,7 +676,7 @@ void TAddressList::AfterShow()
         ShowInfoDialog(this);
     if (UpdateCheck && RunUpdateCheck(this, false)) {
         // The update program replaces the files once this run has ended.
-        QDialog::reject();
+        reject();
         return;
     }
     QString notice;
@@ -921,10 +922,17 @@ void TAddressList::actEnvironmentExecute()
     CenterFormOnOwner(&dialog, this);
     dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
     dialog.SaveListSettings = [this] { SaveFolderSettings(); };
+    dialog.HddInstall = [](QWidget *Owner) {
+        THDDInstall window(Owner);
+        CenterFormOnOwner(&window, Owner);
+        window.exec();
+    };
     const int result = dialog.exec();
     if (dialog.Restart()) {
-        // The update program replaces the files once this run has ended.
-        QDialog::reject();
+        // The update program replaces the files once this run has ended. The
+        // run ends as every close does: the other windows are asked first,
+        // so an edit pending in one of them is saved or kept, never dropped.
+        reject();
         return;
     }
     if (result != QDialog::Accepted)
@@ -936,6 +944,8 @@ void TAddressList::actEnvironmentExecute()
     }
     if (changes.ListColor)
         UpdateListColor();
+    if (changes.Cooperate && DataInquiry)
+        DataInquiry->RefreshLinkHints();
 }
 
 void TAddressList::SaveFolderSettings()

@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QUrlQuery>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -50,6 +53,18 @@ TExtLinkKind classifyLocal(const QString &path)
     return hasDocumentSuffix(path) ? TExtLinkKind::Document : TExtLinkKind::Other;
 }
 
+// A mail link whose query asks the mail program to attach a file: mail
+// programs take "attach" or "attachment" and put a local file, the books or
+// a key among them, into the new mail.
+bool attachesAFile(const QUrl &Url)
+{
+    const QList<std::pair<QString, QString>> items = QUrlQuery(Url).queryItems(QUrl::FullyDecoded);
+    return std::any_of(items.cbegin(), items.cend(), [](const std::pair<QString, QString> &item) {
+        const QString key = item.first.trimmed().toLower();
+        return key == QLatin1String("attach") || key == QLatin1String("attachment");
+    });
+}
+
 } // namespace
 
 QUrl ExtLinkUrl(const QString &Link)
@@ -62,7 +77,9 @@ TExtLinkKind ClassifyExtLink(const QUrl &Url)
     if (!Url.isValid())
         return TExtLinkKind::Other;
     const QString scheme = Url.scheme().toLower();
-    if (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto"))
+    if (scheme == QLatin1String("mailto"))
+        return attachesAFile(Url) ? TExtLinkKind::Other : TExtLinkKind::WebPage;
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
         return TExtLinkKind::WebPage;
     if (Url.isLocalFile())
         return classifyLocal(Url.toLocalFile());

@@ -11,9 +11,9 @@
 // record form asks first. A new document type is one entry in the table of
 // the .cpp file.
 enum class TExtLinkKind {
-    WebPage,  // http, https, mailto
+    WebPage,  // http, https, mailto (a mail that attaches a file is Other)
     Document, // a local or shared document, or a local folder
-    Other,    // may run a program: asked before opening
+    Other,    // may run a program or send a file: asked before opening
 };
 
 // The URL a link text stands for: a web address, a URL, or a local path.

@@ -62,13 +62,6 @@ QString withoutDelimiter(const QString &path)
     return path.size() > 1 && path.endsWith(QLatin1Char('/')) ? path.chopped(1) : path;
 }
 
-// The mount point part of a drive item "/media/cdrom [LABEL]".
-QString driveOfItem(const QString &item)
-{
-    const qsizetype bracket = item.indexOf(QStringLiteral(" ["));
-    return bracket < 0 ? item : item.left(bracket);
-}
-
 } // namespace
 
 TVolumeState SystemVolumeState(const QString &Path)
@@ -267,6 +260,7 @@ QWidget *TEnvironment::CreateBasePage()
             HddInstall(this);
         }
     });
+    // Enabled on show, once the caller has handed in the installation window.
     bbtnHDDInstall->setEnabled(false);
     FillDrives(false);
 
@@ -463,14 +457,16 @@ void TEnvironment::FillDrives(bool Rescan)
     for (int i = 0; i < DriveCount; ++i) {
         const QString drive = withoutDelimiter(DriveList[size_t(i)]);
         const QString label = QStorageInfo(drive).name().trimmed();
-        cbxDrive->addItem(label.isEmpty() ? drive : drive + QStringLiteral(" [") + label + QLatin1Char(']'));
+        // The mount point rides with the item: the shown text cannot be
+        // taken apart again when the label is part of the mount point.
+        cbxDrive->addItem(label.isEmpty() ? drive : drive + QStringLiteral(" [") + label + QLatin1Char(']'), drive);
     }
     if (cbxDrive->count() == 0)
         return;
     cbxDrive->setCurrentIndex(0);
     const QString dvd = withoutDelimiter(SearchDataPath);
     for (int i = 0; i < cbxDrive->count(); ++i) {
-        if (driveOfItem(cbxDrive->itemText(i)) == dvd)
+        if (cbxDrive->itemData(i).toString() == dvd)
             cbxDrive->setCurrentIndex(i);
     }
 }
@@ -546,6 +542,8 @@ int TEnvironment::HelpContext() const
 void TEnvironment::showEvent(QShowEvent *Event)
 {
     QDialog::showEvent(Event);
+    if (auto *install = findChild<QPushButton *>(QStringLiteral("bbtnHDDInstall")))
+        install->setEnabled(bool(HddInstall));
     ShowPage(m_page);
     tvEnv->setFocus();
 }
@@ -733,8 +731,9 @@ void TEnvironment::btnSetClick()
     // it was written, so a failure leaves the run as it was.
     TMemIniFile ini(SettingsFileName());
     // With no disc drive found the drive setting stays as it was.
-    if (cbxDrive->count() > 0)
-        ini.WriteString(kBase, QStringLiteral("DVD"), driveOfItem(cbxDrive->currentText()));
+    const QString drive = cbxDrive->count() > 0 ? cbxDrive->currentData().toString() : QString();
+    if (!drive.isEmpty())
+        ini.WriteString(kBase, QStringLiteral("DVD"), drive);
     for (int i = 1; i <= AreaCount; ++i)
         ini.WriteBool(kBase, QStringLiteral("Use%1").arg(i), chkArea[size_t(i)]->isChecked());
     // A run on the stand-in folder (the configured one was not there at the
@@ -765,6 +764,8 @@ void TEnvironment::btnSetClick()
         return;
     }
 
+    if (!drive.isEmpty())
+        SearchDataPath = drive;
     for (int i = 1; i <= AreaCount; ++i)
         UseArea[size_t(i)] = chkArea[size_t(i)]->isChecked();
     if (changes.DataPath) {

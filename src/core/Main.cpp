@@ -273,12 +273,17 @@ void LoadSettings()
 
     StartupPassword.clear();
     TRegistry registry(HKEY_LOCAL_MACHINE);
-    if (registry.OpenKeyReadOnly(MachineKeyName) && registry.ValueExists(QStringLiteral("Type"))) {
-        try {
-            StartupPassword = registry.ReadString(QStringLiteral("Type"));
-        } catch (const ERegistryException &) {
-            // A value of another type is a damaged one: the start asks and nothing matches.
+    if (registry.OpenKeyReadOnly(MachineKeyName)) {
+        if (registry.ValueDamaged(QStringLiteral("Type"))) {
+            // A line that cannot be read is a damaged password, never none at all.
             StartupPassword = UnreadableStoredPassword();
+        } else if (registry.ValueExists(QStringLiteral("Type"))) {
+            try {
+                StartupPassword = registry.ReadString(QStringLiteral("Type"));
+            } catch (const ERegistryException &) {
+                // A value of another type is a damaged one: the start asks and nothing matches.
+                StartupPassword = UnreadableStoredPassword();
+            }
         }
     }
 }

@@ -17,6 +17,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTimer>
 #include <QUrl>
@@ -100,6 +101,16 @@ bool IsBareFileName(const QString &Name)
     return std::none_of(Name.cbegin(), Name.cend(), [](QChar c) {
         return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7F;
     });
+}
+
+bool IsProgramRelativeName(const QString &Name)
+{
+    if (Name.startsWith(QLatin1Char('/')) || Name.startsWith(QLatin1Char('\\')))
+        return false;
+    if (std::any_of(Name.cbegin(), Name.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        return false;
+    const QStringList parts = Name.split(QRegularExpression(QStringLiteral("[/\\\\]")));
+    return std::none_of(parts.cbegin(), parts.cend(), [](const QString &part) { return part == QLatin1String(".."); });
 }
 
 bool IsPackageManagedInstallation(const QString &ProgramFolder, bool Writable)
@@ -287,6 +298,9 @@ int TUpdateDialog::Parse(const QByteArray &Answer)
         file.Name = childText(fields, QStringLiteral("name"), &present).trimmed();
         if (!present)
             return ucNoName;
+        // One line of updateinfo.dat, and a file below the program folder.
+        if (!IsProgramRelativeName(file.Name))
+            return ucNameNotBare;
         file.JpName = childText(fields, QStringLiteral("jpname"), nullptr).left(128);
         file.Path = childText(fields, QStringLiteral("path"), nullptr).trimmed();
         file.Version = childText(fields, QStringLiteral("version"), nullptr).trimmed().left(24);
@@ -308,6 +322,14 @@ int TUpdateDialog::Parse(const QByteArray &Answer)
         if (!present)
             return ucNoDlFile;
         if (!IsBareFileName(file.DlFile))
+            return ucDlFileNotBare;
+        // One file per download: a second of the same name, or one named as
+        // a file the check writes itself, would replace one already checked.
+        static const QStringList ownFiles = {kUpdaterName, QStringLiteral("updateinfo.dat"),
+                                             QStringLiteral("upderr.dat"), QStringLiteral("runapp.log")};
+        if (ownFiles.contains(file.DlFile)
+            || std::any_of(Files.cbegin(), Files.cend(),
+                           [&](const TUpdateFile &earlier) { return earlier.DlFile == file.DlFile; }))
             return ucDlFileNotBare;
         file.DlParam = childText(fields, QStringLiteral("dlparam"), &present).trimmed();
         if (!present)

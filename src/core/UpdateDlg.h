@@ -40,6 +40,11 @@ class QWidget;
 // name: not empty, no separator, not "." or "..", no control character.
 [[nodiscard]] bool IsBareFileName(const QString &Name);
 
+// A file's name is taken only when it is one line of updateinfo.dat and names
+// a file below the program folder: no control character, not absolute, no
+// ".." part. It may name a sub-folder ("lib/a.so").
+[[nodiscard]] bool IsProgramRelativeName(const QString &Name);
+
 // An installation the system's package manager owns: its program folder
 // cannot be written, or lies in the system's own tree (/usr but not
 // /usr/local). Its files are replaced by the package manager alone.
@@ -82,7 +87,8 @@ enum TUpdateCode : int {
     ucBadDateTime = 2105,
     ucNoDlFile = 2106,
     ucNoDlParam = 2107,
-    ucDlFileNotBare = 2108,
+    ucDlFileNotBare = 2108, // a dlfile that is no bare file name, or names a file already taken
+    ucNameNotBare = 2109, // a name with a control character, or one that leaves the program folder
 };
 
 class TUpdateDialog

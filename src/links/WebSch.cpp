@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "links/LinkServices.h"
 #include "links/LinkUrl.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
 
@@ -90,6 +91,28 @@ void TWebSearch::bbtnSearchClick()
         return;
     }
     const int engine = cbxEngine->currentIndex();
+    // A site asked in Shift-JIS would get "?" for a character Shift-JIS
+    // lacks, and search for another name: the word is refused and the
+    // character named.
+    const TWebSearchEngine &site = WebSearchEngines()[size_t(qBound(0, engine, WebSearchEngineCount - 1))];
+    const QString word = edtWord->text().trimmed();
+    if (!site.Utf8 && !Cp932::canEncode(word)) {
+        QString lacking;
+        for (qsizetype i = 0; i < word.size() && lacking.isEmpty(); ++i) {
+            const qsizetype length = word.at(i).isHighSurrogate() && i + 1 < word.size() ? 2 : 1;
+            const QString one = word.mid(i, length);
+            if (!Cp932::canEncode(one))
+                lacking = one;
+            i += length - 1;
+        }
+        ShowMessageBoxAt(this,
+                         QStringLiteral("「") + lacking + QStringLiteral("」は ") + site.Name
+                             + QStringLiteral(" の検索に使えない文字です  \r\n"
+                                              "文字を置き換えるか、ほかの検索サイトを選んでください  "),
+                         ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        edtWord->setFocus();
+        return;
+    }
     if (!LinkServices().Urls->Open(WebSearchUrl(engine, edtWord->text()))) {
         ShowMessageBoxAt(this, QStringLiteral("ブラウザーが起動できませんでした  "), ProductCaption(),
                          MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);

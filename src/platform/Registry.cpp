@@ -157,6 +157,7 @@ struct Entry {
     QString text;
     quint32 dword = 0;
     QStringList lines; // the lines as read, for Other and Raw
+    bool damaged = false; // Raw: a value line whose name was read but not its data
 };
 
 struct Section {
@@ -217,6 +218,7 @@ public:
     [[nodiscard]] QStringList keyNames(const QString &root, const QStringList &path) const;
     [[nodiscard]] QStringList valueNames(const QString &root, const QStringList &path) const;
     [[nodiscard]] const Entry *findValue(const QString &root, const QStringList &path, const QString &name) const;
+    [[nodiscard]] bool valueDamaged(const QString &root, const QStringList &path, const QString &name) const;
 
     Section &sectionForWriting(const QString &root, const QStringList &path);
     void setValue(const QString &root, const QStringList &path, Entry entry);
@@ -252,6 +254,9 @@ Entry TRegistry::Document::parseEntry(const QString &line, const QStringList &li
     } else {
         return raw;
     }
+    // From here a line that is not taken stays a damaged value of this name.
+    raw.name = e.name;
+    raw.damaged = true;
     while (pos < line.size() && line[pos].unicode() <= 0x20)
         ++pos;
     if (pos >= line.size() || line[pos] != QLatin1Char('='))
@@ -439,6 +444,22 @@ const Entry *TRegistry::Document::findValue(const QString &root, const QStringLi
     return found;
 }
 
+// The last line naming the value could not be read: it counts over any
+// readable one before it, as its last setting would.
+bool TRegistry::Document::valueDamaged(const QString &root, const QStringList &path, const QString &name) const
+{
+    bool damaged = false;
+    for (const Section &s : m_sections) {
+        if (!isKey(s, root, path))
+            continue;
+        for (const Entry &e : s.entries) {
+            if ((e.kind != Kind::Raw || e.damaged) && sameName(e.name, name))
+                damaged = e.kind == Kind::Raw;
+        }
+    }
+    return damaged;
+}
+
 Section &TRegistry::Document::sectionForWriting(const QString &root, const QStringList &path)
 {
     for (auto it = m_sections.rbegin(); it != m_sections.rend(); ++it) {
@@ -615,6 +636,11 @@ QStringList TRegistry::GetValueNames() const
 bool TRegistry::ValueExists(const QString &name) const
 {
     return m_open && m_document->findValue(rootName(m_root), m_currentPath, name) != nullptr;
+}
+
+bool TRegistry::ValueDamaged(const QString &name) const
+{
+    return m_open && m_document->valueDamaged(rootName(m_root), m_currentPath, name);
 }
 
 QString TRegistry::ReadString(const QString &name) const

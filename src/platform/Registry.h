@@ -72,6 +72,11 @@ public:
     // Names of the open key's values.
     [[nodiscard]] QStringList GetValueNames() const;
     [[nodiscard]] bool ValueExists(const QString &name) const;
+    // A line of the open key names the value but its data cannot be read (a
+    // quote missing, digits that are no number); such a value does not
+    // exist for ValueExists and the readers. True only when that line is the
+    // value's last setting in the file.
+    [[nodiscard]] bool ValueDamaged(const QString &name) const;
 
     // These raise ERegistryException for a missing value or one of another type.
     [[nodiscard]] QString ReadString(const QString &name) const;

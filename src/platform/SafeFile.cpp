@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -144,6 +145,34 @@ void removeAbandonedTemporary(const QByteArray &name)
     ::close(fd);
 }
 
+// Hands the attributes of the replaced file to its successor: the access
+// list (rights given to other users beside the mode bits) and whatever the
+// desktop or the user attached. Best effort: an attribute this process may
+// not set (a security label) stays behind.
+void copyExtendedAttributes(const QByteArray &from, int to)
+{
+    ssize_t size = ::listxattr(from.constData(), nullptr, 0);
+    if (size <= 0)
+        return;
+    QByteArray names(size, '\0');
+    size = ::listxattr(from.constData(), names.data(), size_t(names.size()));
+    if (size <= 0)
+        return;
+    names.truncate(size);
+    for (const QByteArray &name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const ssize_t length = ::getxattr(from.constData(), name.constData(), nullptr, 0);
+        if (length < 0)
+            continue;
+        QByteArray value(length, '\0');
+        const ssize_t got = ::getxattr(from.constData(), name.constData(), value.data(), size_t(value.size()));
+        if (got < 0)
+            continue;
+        (void)::fsetxattr(to, name.constData(), value.constData(), size_t(got), 0);
+    }
+}
+
 } // namespace
 
 QString SafeReplaceBackupPath(const QString &path)
@@ -214,6 +243,7 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
         if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
             (void)::fchown(fd, st.st_uid, st.st_gid);
         (void)::fchmod(fd, st.st_mode & 07777);
+        copyExtendedAttributes(targetName, fd);
     }
     if (!writeAll(fd, bytes))
         return discardTemporary(QStringLiteral("Cannot write"));

@@ -16,8 +16,8 @@
 //
 // A target that is a symbolic link (or a chain of them) is replaced where the
 // last link points; the links stay. A new file is readable by its owner only;
-// a replaced one keeps its access rights, and its owner and group where the
-// system allows.
+// a replaced one keeps its access rights (mode bits, access list and other
+// extended attributes), and its owner and group where the system allows.
 
 // False with a message in *error when the new bytes could not be put in place;
 // the original file is then untouched and no temporary is left behind.

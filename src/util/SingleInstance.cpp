@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -16,7 +17,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 #include <cerrno>
 #include <csignal>
@@ -56,13 +59,10 @@ QString runtimeFolder()
     return Folders::includeTrailingPathDelimiter(dir);
 }
 
-// The folder of the lock and the socket: the runtime folder, else a folder
-// of the settings root made for them. Empty with the reason in *error.
-QString lockFolder(QString *error)
+// The folder "Instance/" of the settings root, made for the lock and the
+// socket and checked before use. Empty with the reason in *error.
+QString settingsRootLockFolder(QString *error)
 {
-    const QString runtime = runtimeFolder();
-    if (!runtime.isEmpty())
-        return runtime;
     const QString root = Folders::settingsRoot();
     if (root.isEmpty()) {
         *error = QStringLiteral("ユーザーのフォルダーが見つかりません");
@@ -87,6 +87,31 @@ QString lockFolder(QString *error)
     return folder + QLatin1Char('/');
 }
 
+// The folder of the lock and the socket: the runtime folder, else a folder
+// of the settings root made for them. Empty with the reason in *error.
+QString lockFolder(QString *error)
+{
+    const QString runtime = runtimeFolder();
+    if (!runtime.isEmpty())
+        return runtime;
+    return settingsRootLockFolder(error);
+}
+
+// The folder as the file system knows it, however it was spelt (links, "..",
+// a trailing '/'); a part not made yet is taken as spelt, so the answer does
+// not change once it is made.
+QString canonicalFolder(const QString &path)
+{
+    QString existing = QDir::cleanPath(QDir(path).absolutePath());
+    QString rest;
+    while (!existing.isEmpty() && existing != QLatin1String("/") && !QFileInfo(existing).exists()) {
+        rest = QLatin1Char('/') + QFileInfo(existing).fileName() + rest;
+        existing = QFileInfo(existing).path();
+    }
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    return (canonical.isEmpty() ? existing : canonical) + rest;
+}
+
 // The name of the files: the instance name and a key of the settings root,
 // so that a run with another settings root (another home, a portable set-up)
 // is another instance.
@@ -96,7 +121,7 @@ QString fileBase(const QString &name)
     for (QChar &c : s)
         if (!c.isLetterOrNumber() && c != QLatin1Char('-') && c != QLatin1Char('_'))
             c = QLatin1Char('_');
-    const QString root = QDir::cleanPath(QDir(Folders::settingsRoot()).absolutePath());
+    const QString root = canonicalFolder(Folders::settingsRoot());
     const QByteArray key = QCryptographicHash::hash(QFile::encodeName(root), QCryptographicHash::Sha256).toHex();
     return s + QLatin1Char('-') + QString::fromLatin1(key.left(16));
 }
@@ -289,14 +314,16 @@ void TInstanceLock::reset()
     if (m_server)
         m_server->close();
     m_server.reset();
-    if (m_fd >= 0) {
-        // Removed while still held, so no other start can lock the old file
-        // and then find its name taken by a new one.
-        ::unlink(QFile::encodeName(m_lockPath).constData());
-        ::close(m_fd);
-        m_fd = -1;
+    // Removed while still held, so no other start can lock the old file and
+    // then find its name taken by a new one.
+    for (auto [fd, path] : {std::pair{&m_fd, &m_lockPath}, std::pair{&m_rootFd, &m_rootLockPath}}) {
+        if (*fd >= 0) {
+            ::unlink(QFile::encodeName(*path).constData());
+            ::close(*fd);
+            *fd = -1;
+        }
+        path->clear();
     }
-    m_lockPath.clear();
 }
 
 QString InstanceLockPath(const QString &Name, QString *Error)
@@ -318,21 +345,61 @@ TInstanceCheck AcquireInstance(TInstanceLock &MutexHandle, const QString &Name, 
         return TInstanceCheck::Refused;
     }
     const QString socketPath = lockPath.chopped(5) + QStringLiteral(".sock");
+    const auto refuseLock = [](const QString &path, int code) {
+        // Without the lock a second instance could not be told apart from the first.
+        refuseStart(QStringLiteral("起動中かどうかを確かめるためのファイルを作成できません"),
+                    QDir::toNativeSeparators(path) + QStringLiteral("  \r\n") + qt_error_string(code));
+        return TInstanceCheck::Refused;
+    };
+    const auto runsAlready = [&](const QStringList &sockets, const QString &path) {
+        if (BringToFront && std::none_of(sockets.cbegin(), sockets.cend(), askToComeForward)) {
+            refuseStart(ProductCaption() + QStringLiteral(" はすでに起動していますが、その画面を前に出せませんでした"),
+                        QDir::toNativeSeparators(path));
+            return TInstanceCheck::Refused;
+        }
+        return TInstanceCheck::RunsAlready;
+    };
+
+    // The lock in the runtime folder is seen only by starts that have that
+    // folder; the settings root's lock by every start on the same books.
+    int rootFd = -1;
+    QString rootLockPath;
+    if (!Folders::settingsRoot().isEmpty()
+        && QFileInfo(lockPath).path() + QLatin1Char('/') != Folders::settingsRoot() + QStringLiteral("Instance/")) {
+        // A settings root that cannot be made (a read-only home: the program
+        // folder then holds the settings) leaves the runtime folder's lock
+        // alone in charge, as before.
+        QString unused;
+        const QString rootFolder = settingsRootLockFolder(&unused);
+        if (!rootFolder.isEmpty()) {
+            rootLockPath = rootFolder + fileBase(Name) + QStringLiteral(".lock");
+            int code = 0;
+            switch (lockFile(QFile::encodeName(rootLockPath), &rootFd, &code)) {
+            case TLockResult::Failed:
+                return refuseLock(rootLockPath, code);
+            case TLockResult::HeldElsewhere:
+                return runsAlready({socketPath, rootLockPath.chopped(5) + QStringLiteral(".sock")}, rootLockPath);
+            case TLockResult::Held:
+                break;
+            }
+        }
+    }
+    const auto releaseRoot = [&] {
+        if (rootFd >= 0) {
+            ::unlink(QFile::encodeName(rootLockPath).constData());
+            ::close(rootFd);
+        }
+    };
+
     int fd = -1;
     int code = 0;
     switch (lockFile(QFile::encodeName(lockPath), &fd, &code)) {
     case TLockResult::Failed:
-        // Without the lock a second instance could not be told apart from the first.
-        refuseStart(QStringLiteral("起動中かどうかを確かめるためのファイルを作成できません"),
-                    QDir::toNativeSeparators(lockPath) + QStringLiteral("  \r\n") + qt_error_string(code));
-        return TInstanceCheck::Refused;
+        releaseRoot();
+        return refuseLock(lockPath, code);
     case TLockResult::HeldElsewhere:
-        if (BringToFront && !askToComeForward(socketPath)) {
-            refuseStart(ProductCaption() + QStringLiteral(" はすでに起動していますが、その画面を前に出せませんでした"),
-                        QDir::toNativeSeparators(lockPath));
-            return TInstanceCheck::Refused;
-        }
-        return TInstanceCheck::RunsAlready;
+        releaseRoot();
+        return runsAlready({socketPath}, lockPath);
     case TLockResult::Held:
         break;
     }
@@ -340,6 +407,8 @@ TInstanceCheck AcquireInstance(TInstanceLock &MutexHandle, const QString &Name, 
     MutexHandle.reset();
     MutexHandle.m_fd = fd;
     MutexHandle.m_lockPath = lockPath;
+    MutexHandle.m_rootFd = rootFd;
+    MutexHandle.m_rootLockPath = rootLockPath;
     MutexHandle.m_name = Name;
 
     auto server = std::make_unique<QLocalServer>();

@@ -37,6 +37,10 @@ private:
     friend TInstanceCheck AcquireInstance(TInstanceLock &, const QString &, bool);
     int m_fd = -1;
     QString m_lockPath;
+    // The settings root's own lock, held beside the one in the runtime
+    // folder: a start that sees no runtime folder (su -, cron) looks there.
+    int m_rootFd = -1;
+    QString m_rootLockPath;
     std::unique_ptr<QLocalServer> m_server;
     QString m_name;
 };
@@ -56,7 +60,10 @@ private:
 
 // The lock file of Name for the current settings root; its folder is made
 // when missing. Empty, with the reason in *Error, when no folder only the user
-// can enter can be had.
+// can enter can be had. A run that keeps its lock in the session's runtime
+// folder holds the lock of the settings root's "Instance/" folder as well, so
+// that every start on the same settings root finds it, with a runtime folder
+// or without.
 [[nodiscard]] QString InstanceLockPath(const QString &Name, QString *Error = nullptr);
 
 // A marker on a top-level window, by which the instance finds the window to

@@ -5,6 +5,11 @@
 
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/BatchChg.h"
+#include "core/Environment.h"
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QToolButton>
 
 #include <QTest>
 #include <QTimer>
@@ -64,6 +69,77 @@ TEST_F(ListCommandsTest, batchChangeClosesTheFormAndReselectsTheFirstRow)
     flushDeletes();
     EXPECT_TRUE(ran);
     EXPECT_EQ(DataInquiry, nullptr);
+}
+
+// An update that ends the program closes the list as any close does: the
+// record form with an edit pending is asked first, and Cancel keeps both.
+TEST_F(ListCommandsTest, anUpdateThatEndsTheProgramAsksThePendingRecordFirst)
+{
+    list->SelectRow(2, true, false);
+    action("actInquiry")->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    setText(QStringLiteral("edtURL"), QStringLiteral("http://example.jp/")); // an edit pending
+    bool updated = false;
+    QTimer::singleShot(0, [&] {
+        auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget());
+        if (!settings)
+            return;
+        settings->UpdateRun = [&](QWidget *) {
+            updated = true;
+            return true; // the update program has started and waits for this run to end
+        };
+        settings->findChild<QPushButton *>(QStringLiteral("bbtnUpdate"))->click();
+    });
+    boxes.enqueue(IDCANCEL);
+    action("actEnvironment")->trigger();
+    ASSERT_TRUE(updated);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("照会中のデータが変更されています"))) << boxes.last().text.toStdString();
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(DataInquiry, form.data());
+}
+
+// Another map program chosen in the settings: the open record form's map
+// button names it at once.
+TEST_F(ListCommandsTest, theOpenRecordFormTakesOverANewMapProgram)
+{
+    const int keptMap = CooperateMap;
+    CooperateMap = 2;
+    list->SelectRow(0, true, false);
+    action("actInquiry")->trigger();
+    form = DataInquiry;
+    ASSERT_NE(form, nullptr);
+    auto *map = form->findChild<QToolButton *>(QStringLiteral("bbtnMap"));
+    ASSERT_NE(map, nullptr);
+    const QString before = map->toolTip();
+    QTimer::singleShot(0, [] {
+        auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget());
+        if (!settings)
+            return;
+        settings->findChild<QComboBox *>(QStringLiteral("cbxMapSoft"))->setCurrentIndex(5);
+        settings->findChild<QPushButton *>(QStringLiteral("btnSet"))->click();
+    });
+    action("actEnvironment")->trigger();
+    const int chosen = CooperateMap;
+    CooperateMap = keptMap;
+    EXPECT_EQ(chosen, 5);
+    EXPECT_NE(map->toolTip(), before);
+    EXPECT_TRUE(map->toolTip().contains(QStringLiteral("MapFan"))) << map->toolTip().toStdString();
+}
+
+TEST_F(ListCommandsTest, theSettingsDialogReachesTheHardDiskInstallation)
+{
+    bool enabled = false;
+    QTimer::singleShot(0, [&] {
+        auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget());
+        if (!settings)
+            return;
+        enabled = settings->findChild<QPushButton *>(QStringLiteral("bbtnHDDInstall"))->isEnabled();
+        settings->reject();
+    });
+    action("actEnvironment")->trigger();
+    EXPECT_TRUE(enabled);
 }
 
 TEST_F(ListCommandsTest, copyWindowIsOneAndClosesWithTheList)

@@ -401,6 +401,31 @@ INSTANTIATE_TEST_SUITE_P(Links, RecordFormOpenTest,
                                                     "mailto:hanako@example.jp", "mailto:hanako@example.jp"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// A mail address taken from a record may carry a query that tells the mail
+// program to attach a local file (the book, a key) to the new mail: that is
+// no plain mail link any more, and the user is asked first, No by default.
+class RecordFormMailAttachTest : public RecordFormLinksTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(RecordFormMailAttachTest, asksBeforeHandingOverAMailThatAttachesAFile)
+{
+    openNew();
+    setText(QStringLiteral("edtEMail1"), QString::fromUtf8(GetParam()));
+    boxes.enqueue(IDNO);
+    click(QStringLiteral("bbtnEMail1"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("開いてもよろしいですか"))) << boxes.last().text.toStdString();
+    EXPECT_EQ(ScriptedMessageBoxes::defaultAnswer(boxes.last().flags), IDNO);
+    EXPECT_TRUE(world.urls.opened.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, RecordFormMailAttachTest,
+                         ::testing::Values("taro@example.jp?attach=/home/taro/.ssh/id_rsa",
+                                           "mailto:taro@example.jp?subject=a&ATTACHMENT=file:///etc/passwd",
+                                           "taro@example.jp?%61ttach=/etc/passwd",
+                                           "taro@example.jp?body=x&Attach%3D=y&attach=z"));
+
 TEST_F(RecordFormLinksTest, mailRefusesAnEmptyAddressAndFocusesIt)
 {
     openNew();

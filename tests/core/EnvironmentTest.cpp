@@ -6,6 +6,7 @@
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/Screenshot.h"
+#include "util/SubUnit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -332,6 +333,56 @@ TEST_F(SettingsDialog, aSettingsFileThatCannotBeWrittenIsReportedAndTheRunKeepsI
     EXPECT_TRUE(dialog->isVisible());
     ASSERT_GE(boxes.count(), 1);
     EXPECT_EQ(boxes.last().flags & MB_ICONMASK, unsigned(MB_ICONERROR));
+}
+
+// The chosen disc drive is written as the mount point it is, whatever its
+// name holds (a volume label with " [" in it becomes part of the mount
+// point), and this run searches it from now on, not only the next one.
+TEST_F(SettingsDialog, theChosenDiscDriveIsWrittenExactlyAndTakenAtOnce)
+{
+    const auto savedList = DriveList;
+    const int savedCount = DriveCount;
+    const QString savedSearch = SearchDataPath;
+    const QString chosen = home.path() + QStringLiteral("/media/Disc [2024]");
+    DriveList = {};
+    DriveList[0] = home.path() + QStringLiteral("/media/Other/");
+    DriveList[1] = chosen + QLatin1Char('/');
+    DriveCount = 2;
+    SearchDataPath = home.path() + QStringLiteral("/media/Other");
+    open();
+    auto *drives = child<QComboBox>("cbxDrive");
+    ASSERT_EQ(drives->count(), 2);
+    drives->setCurrentIndex(1);
+    pressSet();
+    const QString written = setting(QStringLiteral("BASE"), QStringLiteral("DVD"));
+    const QString taken = SearchDataPath;
+    DriveList = savedList;
+    DriveCount = savedCount;
+    SearchDataPath = savedSearch;
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(written.toStdString(), chosen.toStdString());
+    EXPECT_EQ(taken.toStdString(), chosen.toStdString());
+}
+
+// The hard-disk installation is reached from the first page whenever the
+// caller hands in its window, with the settings dialog as the owner.
+TEST_F(SettingsDialog, theInstallButtonOpensTheInstallationWindowOverTheDialog)
+{
+    dialog = std::make_unique<TEnvironment>();
+    QWidget *owner = nullptr;
+    dialog->HddInstall = [&](QWidget *Owner) { owner = Owner; };
+    dialog->show();
+    auto *install = child<QPushButton>("bbtnHDDInstall");
+    ASSERT_NE(install, nullptr);
+    ASSERT_TRUE(install->isEnabled());
+    QTest::mouseClick(install, Qt::LeftButton);
+    EXPECT_EQ(owner, dialog.get());
+}
+
+TEST_F(SettingsDialog, withoutAnInstallationWindowTheButtonStaysDisabled)
+{
+    open();
+    EXPECT_FALSE(child<QPushButton>("bbtnHDDInstall")->isEnabled());
 }
 
 TEST_F(SettingsDialog, cancelWritesOnlyThePageAndTheRecentFolders)

@@ -266,6 +266,32 @@ TEST_F(SettingsTest, aTypeValueThatIsNoStringAsksForAPasswordNothingMatches)
     EXPECT_FALSE(PasswordMatches(StartupPassword, QStringLiteral("1")));
 }
 
+// A "Type" line the registry layer cannot read at all (a quote missing, a
+// value without quotes, digits that are no number) is a damaged password
+// too: the start asks and nothing matches; it never means "no password".
+class DamagedTypeLine : public SettingsTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(DamagedTypeLine, asksForAPasswordNothingMatches)
+{
+    const QString stored = ScramblePassword(QStringLiteral("1234"));
+    QByteArray text = machineKey({QStringLiteral("Kanto")}, QString());
+    QByteArray line = GetParam();
+    line.replace("<stored>", stored.toUtf8());
+    text.replace("19.0]\r\n", "19.0]\r\n" + line + "\r\n");
+    writeBytes(home.machineRegistry(), text);
+    setting(QStringLiteral("HIDDEN PARAMETER"), QStringLiteral("Path"), searchFolder);
+    load();
+    EXPECT_EQ(StoredPasswordState(StartupPassword), TStoredPassword::Damaged) << line.constData();
+    EXPECT_FALSE(PasswordMatches(StartupPassword, QStringLiteral("1234")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, DamagedTypeLine,
+                         ::testing::Values("\"Type\"=\"<stored>", "\"Type\"=<stored>", "\"type\"=dword:zz",
+                                           "\"Type\"=hex(1):zz", "\"Type\" \"<stored>\"",
+                                           "\"Type\"=\"<stored>\"\r\n\"Type\"=\"<stored>"));
+
 TEST_F(SettingsTest, dataRootFollowsTheRedirectElseIsMadeBelowTheApplicationData)
 {
     EXPECT_EQ(MakeDataRoot(AppPath), Folders::settingsRoot());

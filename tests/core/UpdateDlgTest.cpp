@@ -219,14 +219,31 @@ INSTANTIATE_TEST_SUITE_P(
                   description("1", "<file><name>a</name><size>1</size><datetime>2030-01-02T03:04:05</datetime>"
                                    "<dlfile>x</dlfile></file>"),
                   ucNoDlParam},
-        ParseCase{"traversalInDlFile", description("1", fileElement("a", {}, "../../evil")), ucDlFileNotBare}),
+        ParseCase{"traversalInDlFile", description("1", fileElement("a", {}, "../../evil")), ucDlFileNotBare},
+        // The name goes into updateinfo.dat as one line, and the folder is the
+        // path element's: a line break would write keys of its own there.
+        ParseCase{"lineBreakInName", description("1", fileElement("a.so&#13;&#10;DLFile=../../x")), ucNameNotBare},
+        ParseCase{"rawLineBreakInName", description("1", fileElement("a.so\n[FILE2]")), ucNameNotBare},
+        ParseCase{"traversalInName", description("1", fileElement("../../../bin/sh")), ucNameNotBare},
+        // Each download keeps its own file: a second one of the same name, or
+        // one named as the update program or the files the check writes,
+        // would replace a file already checked against its size.
+        ParseCase{"twoFilesOneDownloadName",
+                  description("2", fileElement("a.so", {}, "x.bin") + fileElement("b.so", {}, "x.bin")), ucDlFileNotBare},
+        ParseCase{"downloadNamedAsTheUpdater", description("1", fileElement("a.so", {}, "updateapp.exe")), ucDlFileNotBare},
+        ParseCase{"downloadNamedAsTheUpdateInfo", description("1", fileElement("a.so", {}, "updateinfo.dat")),
+                  ucDlFileNotBare},
+        ParseCase{"downloadNamesDifferingInCase",
+                  description("2", fileElement("a.so", {}, "x.bin") + fileElement("b.so", {}, "X.bin")), ucSuccess},
+        ParseCase{"nameInAFolderOfThePath", description("1", fileElement("Lyt.fmt", "<path>Common/</path>")), ucSuccess}),
     [](const ::testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.name); });
 
 TEST(Description, restartIsSetOnlyByTheTextOne)
 {
     TUpdateDialog update;
-    ASSERT_EQ(update.Parse(description("3", fileElement("a", "<restart>true</restart>") +
-                                                fileElement("b", "<restart>1</restart>") + fileElement("c"))),
+    ASSERT_EQ(update.Parse(description("3", fileElement("a", "<restart>true</restart>", "a.bin") +
+                                                fileElement("b", "<restart>1</restart>", "b.bin") +
+                                                fileElement("c", {}, "c.bin"))),
               ucSuccess);
     EXPECT_FALSE(update.Files[0].Restart);
     EXPECT_TRUE(update.Files[1].Restart);
@@ -440,6 +457,19 @@ TEST_F(UpdateCheck, aTraversingDlFileWritesNothingOutsideTheUpdateFolder)
     EXPECT_FALSE(update.HasNewerFiles());
     EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("evil.bin")));
     EXPECT_FALSE(server.requested.contains(QStringLiteral("/dl/p1/")));
+}
+
+TEST_F(UpdateCheck, aNameThatWouldAddLinesToUpdateInfoDownloadsNothing)
+{
+    serve(description("1", fileElement("a.so&#10;[FILE2]&#10;Name=../../.profile", {}, "a.bin", "5")));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, "x"});
+    TUpdateDialog update;
+    EXPECT_FALSE(update.GetUpdateInfo());
+    EXPECT_EQ(update.ErrorCode, ucNameNotBare);
+    EXPECT_FALSE(update.HasNewerFiles());
+    EXPECT_FALSE(server.requested.contains(QStringLiteral("/dl/p1/")));
+    EXPECT_FALSE(QFileInfo::exists(updateFile(QStringLiteral("updateinfo.dat"))));
 }
 
 // ---- The check as the windows run it ------------------------------------------

@@ -74,6 +74,29 @@ TEST_F(WebSearchTest, searchOpensTheChosenEnginesUrlAndKeepsTheEngine)
     EXPECT_EQ(storedEngine(), 3);
 }
 
+// A Shift-JIS search site cannot be asked for a character Shift-JIS lacks:
+// the word would reach it with "?" in its place, a search for another name.
+// Refused and named; the site that takes UTF-8 searches the word as it is.
+TEST_F(WebSearchTest, aWordShiftJisCannotCarryIsRefusedForAShiftJisSite)
+{
+    const QString word = QStringLiteral("𠮷野家");
+    TWebSearch dialog;
+    dialog.SetSearchText(word);
+    dialog.show();
+    engine(dialog)->setCurrentIndex(0);
+    click(dialog);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("𠮷"))) << boxes.last().text.toStdString();
+    EXPECT_TRUE(world.urls.opened.isEmpty());
+    EXPECT_TRUE(dialog.isVisible());
+
+    engine(dialog)->setCurrentIndex(3);
+    click(dialog);
+    ASSERT_EQ(world.urls.opened.size(), 1);
+    EXPECT_EQ(world.urls.opened.constFirst(), WebSearchUrl(3, word));
+    EXPECT_TRUE(world.urls.opened.constFirst().endsWith("%E9%87%8E%E5%AE%B6"));
+}
+
 TEST_F(WebSearchTest, storedEngineOutOfRangeOpensWithTheFirst)
 {
     TMemIniFile ini(SettingsFileName());

@@ -205,6 +205,32 @@ TEST_F(RegistryTest, stringWithALineBreakIsWrittenAsTheRegistryEditorDoes)
         << userFile().constData();
 }
 
+// A line that names a value but whose data cannot be read is told apart
+// from a value that is not there; its last setting decides.
+TEST_F(RegistryTest, aValueLineThatCannotBeReadIsToldApartFromAMissingValue)
+{
+    writeBytes(home.userRegistry(), "Windows Registry Editor Version 5.00\r\n\r\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Map]\r\n"
+                                    "\"Folder\"=\"C:\\\\Map\"\r\n"
+                                    "\"Broken\"=\"no closing quote\r\n"
+                                    "\"Count\"=dword:zz\r\n"
+                                    "\"Fixed\"=dword:zz\r\n"
+                                    "\"Fixed\"=dword:00000002\r\n"
+                                    "\"Spoilt\"=dword:00000002\r\n"
+                                    "\"Spoilt\"=unquoted\r\n"
+                                    "garbage line\r\n");
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("Software\\Map", false));
+    EXPECT_FALSE(reg.ValueDamaged("Folder"));
+    EXPECT_TRUE(reg.ValueDamaged("Broken"));
+    EXPECT_TRUE(reg.ValueDamaged("count"));
+    EXPECT_FALSE(reg.ValueDamaged("Fixed"));
+    EXPECT_EQ(reg.ReadInteger("Fixed"), 2);
+    EXPECT_TRUE(reg.ValueDamaged("Spoilt"));
+    EXPECT_FALSE(reg.ValueDamaged("Missing"));
+    EXPECT_FALSE(reg.ValueDamaged("garbage line"));
+}
+
 TEST_F(RegistryTest, damagedAndUnknownLinesAreIgnoredButKept)
 {
     const QByteArray original = "Windows Registry Editor Version 5.00\r\n\r\n"

@@ -11,8 +11,11 @@
 
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cstring>
 
 namespace {
 
@@ -58,6 +61,46 @@ TEST_F(SafeFileTest, keepsAccessRightsOfReplacedFile)
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(file()).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// What the owner attached to the file beside its mode bits: an access list
+// that lets another user read it, and attributes of the desktop's own.
+QByteArray attribute(const QString &path, const char *name)
+{
+    QByteArray value(256, '\0');
+    const ssize_t n = ::getxattr(QFile::encodeName(path).constData(), name, value.data(), size_t(value.size()));
+    return n < 0 ? QByteArray() : value.left(n);
+}
+
+QByteArray accessListReadableBy(uint32_t user)
+{
+    // The system's stored form: version 2, then (tag, permissions, id) entries.
+    QByteArray acl;
+    auto put16 = [&](uint16_t v) { acl.append(char(v & 0xFF)).append(char(v >> 8)); };
+    auto put32 = [&](uint32_t v) { put16(uint16_t(v & 0xFFFF)); put16(uint16_t(v >> 16)); };
+    put32(2);
+    const uint32_t none = 0xFFFFFFFF;
+    put16(0x01); put16(6); put32(none); // owner rw
+    put16(0x02); put16(4); put32(user); // the other user r
+    put16(0x04); put16(0); put32(none); // group -
+    put16(0x10); put16(4); put32(none); // mask r
+    put16(0x20); put16(0); put32(none); // others -
+    return acl;
+}
+
+TEST_F(SafeFileTest, keepsTheAccessListAndAttributesOfTheReplacedFile)
+{
+    writeBytes(file(), "old");
+    const QByteArray name = QFile::encodeName(file());
+    const QByteArray acl = accessListReadableBy(65534);
+    if (::setxattr(name.constData(), "user.xdg.tags", "仕事", strlen("仕事"), 0) != 0
+        || ::setxattr(name.constData(), "system.posix_acl_access", acl.constData(), size_t(acl.size()), 0) != 0)
+        GTEST_SKIP() << "the file system of the test folder keeps no attributes or access lists";
+    const QByteArray before = attribute(file(), "system.posix_acl_access");
+    ASSERT_TRUE(SafeReplaceFile(file(), "new"));
+    EXPECT_EQ(fileBytes(file()), "new");
+    EXPECT_EQ(attribute(file(), "user.xdg.tags"), QByteArray("仕事"));
+    EXPECT_EQ(attribute(file(), "system.posix_acl_access"), before);
 }
 
 TEST_F(SafeFileTest, replacesThroughSymbolicLinkAndKeepsTheLink)

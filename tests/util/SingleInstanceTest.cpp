@@ -263,6 +263,88 @@ TEST(SingleInstance, eachSettingsRootHasAnInstanceOfItsOwn)
     EXPECT_EQ(AcquireInstance(c, kName, false), TInstanceCheck::RunsAlready);
 }
 
+// One settings root is one instance whatever the session tells a start: a
+// start from a desktop session (runtime folder set) and one from "su -" or a
+// cron job (none) would otherwise both open the same books.
+struct SessionCase {
+    const char *name;
+    bool firstHasRuntimeFolder;
+    bool secondHasRuntimeFolder;
+};
+
+class SingleInstanceSessions : public ::testing::TestWithParam<SessionCase>
+{
+protected:
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+};
+
+TEST_P(SingleInstanceSessions, aSecondStartOnTheSameSettingsRootNeverTakesTheName)
+{
+    const SessionCase &c = GetParam();
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (!c.firstHasRuntimeFolder)
+        qunsetenv("XDG_RUNTIME_DIR");
+    TInstanceLock first;
+    ASSERT_EQ(AcquireInstance(first, kName, false), TInstanceCheck::Acquired);
+
+    if (c.secondHasRuntimeFolder)
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    TInstanceLock second;
+    EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::RunsAlready);
+    EXPECT_FALSE(second.isHeld());
+
+    first.reset();
+    EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::Acquired);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sessions, SingleInstanceSessions,
+                         ::testing::Values(SessionCase{"desktopThenWithout", true, false},
+                                           SessionCase{"withoutThenDesktop", false, true},
+                                           SessionCase{"desktopTwice", true, true},
+                                           SessionCase{"withoutTwice", false, false}),
+                         rowName);
+
+// The same settings root reached through a link (a home folder reached by
+// two spellings) is the same instance, with a runtime folder or without.
+TEST(SingleInstance, aSettingsRootReachedThroughALinkIsTheSameInstance)
+{
+    for (const bool runtime : {true, false}) {
+        ScopedHome home;
+        ScriptedMessageBoxes boxes;
+        if (!runtime)
+            qunsetenv("XDG_RUNTIME_DIR");
+        const QString real = home.root() + QStringLiteral("/real");
+        const QString link = home.root() + QStringLiteral("/link");
+        ASSERT_TRUE(QDir().mkpath(real));
+        ASSERT_TRUE(QFile::link(real, link));
+        qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(real));
+        TInstanceLock first;
+        ASSERT_EQ(AcquireInstance(first, kName, false), TInstanceCheck::Acquired);
+        qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(link));
+        TInstanceLock second;
+        EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::RunsAlready) << (runtime ? "runtime" : "none");
+    }
+}
+
+// A settings root that cannot be made (the program folder then keeps the
+// settings) does not stop a start that has the session's runtime folder.
+TEST(SingleInstance, aSettingsRootThatCannotBeMadeLeavesTheRuntimeLockInCharge)
+{
+    ScopedHome home;
+    ScriptedMessageBoxes boxes;
+    const QString blocker = home.root() + QStringLiteral("/not-a-folder");
+    writeBytes(blocker, QByteArray());
+    qputenv("MURVEN_SETTINGS_ROOT", QFile::encodeName(blocker + QStringLiteral("/Murven19")));
+    TInstanceLock first;
+    EXPECT_EQ(AcquireInstance(first, kName, false), TInstanceCheck::Acquired);
+    EXPECT_EQ(boxes.count(), 0);
+    TInstanceLock second;
+    EXPECT_EQ(AcquireInstance(second, kName, false), TInstanceCheck::RunsAlready);
+}
+
 TEST(SingleInstance, aReleasedLockLeavesNoFilesBehind)
 {
     ScopedHome home;
