@@ -1,6 +1,7 @@
 #include "dialogs/AddInfo.h"
 
 #include "core/Env.h"
+#include "widgets/ByteLimitValidator.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/EnterKey.h"
 
@@ -43,6 +44,9 @@ TAdditionInfoDialog::TAdditionInfoDialog(QWidget *Owner) : QDialog(Owner)
         cbxAddition[i]->setMaxVisibleItems(15);
         cbxAddition[i]->setInsertPolicy(QComboBox::NoInsert);
         cbxAddition[i]->lineEdit()->setMaxLength(kAdditionMaxChars);
+        // The line is stored in Shift-JIS: a character the code page lacks is
+        // refused as it is typed instead of printing as "?".
+        cbxAddition[i]->setValidator(new TByteLimitValidator(0, cbxAddition[i]));
         cbxAddition[i]->setMinimumContentsLength(24);
         QCheckBox *box = ckbAddition[i];
         QComboBox *combo = cbxAddition[i];

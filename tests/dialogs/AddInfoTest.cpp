@@ -1,10 +1,12 @@
 #include "core/Env.h"
 #include "dialogs/AddInfo.h"
+#include "support/KeyInput.h"
 #include "support/Screenshot.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +62,20 @@ TEST(AdditionInfoDialog, FreeTextAnswersIdZeroAndTrimmedText)
     dialog.SetAdditionItem(3, 8);
     EXPECT_EQ(dialog.GetAdditionItem(3), 0);
     EXPECT_EQ(dialog.GetAdditionItem(9), 0);
+}
+
+TEST(AdditionInfoDialog, FreeTextRefusesACharacterShiftJisLacks)
+{
+    TAdditionInfoDialog dialog(nullptr);
+    dialog.SetLayoutKind(TLayoutKind::lkLabel);
+    dialog.SetDataSource(1);
+    dialog.show();
+    auto *combo = dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition1"));
+    combo->setCurrentIndex(-1);
+    combo->setEditText(QString());
+    combo->lineEdit()->setFocus();
+    TypeCharacters(combo->lineEdit(), QStringLiteral("𠮷田様"));
+    EXPECT_EQ(dialog.GetAdditionText(0), QStringLiteral("田様"));
 }
 
 TEST(AdditionInfoDialog, PostcardShowsOnlyTheBarcodeAndKeepsTheLines)
