@@ -60,6 +60,12 @@ void TPageView::paintEvent(QPaintEvent *)
     painter.fillRect(page, Qt::white);
     painter.setPen(Qt::black);
     painter.drawRect(page.adjusted(0, 0, -1, -1));
+    if (m_document.Background.GetKind() != TBackImage::None) {
+        m_document.Background.SetPaperSize(m_document.PieceSize().width(), m_document.PieceSize().height());
+        m_document.Background.SetPageRect(QRect(QPoint(0, 0), piece));
+        m_document.Background.SetZoom(m_zoom);
+        m_document.Background.Draw(painter, Margin, Margin);
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     for (auto &item : m_document.Items) {
         if (!item->IsVisible())
@@ -165,5 +171,17 @@ void TPageView::mouseReleaseEvent(QMouseEvent *Event)
         item.Rebuild(true);
         update();
         emit ItemGeometryChanged(m_selected, m_startRect, item.GetRect());
+    }
+}
+
+void TPageView::mouseDoubleClickEvent(QMouseEvent *Event)
+{
+    if (Event->button() != Qt::LeftButton)
+        return;
+    m_dragging = false;
+    const int index = itemAt(Event->position().toPoint());
+    if (index >= 0) {
+        SetSelected(index);
+        emit ItemDoubleClicked(index);
     }
 }

@@ -1,6 +1,10 @@
 #include "editors/PrintData.h"
 
 #include "items/AddressRect.h"
+#include "items/BarRect.h"
+#include "items/FigureRect.h"
+#include "items/IllustRect.h"
+#include "items/SenderRect.h"
 #include "items/CorpRect.h"
 #include "items/ItemStream.h"
 #include "items/NameRect.h"
@@ -56,6 +60,14 @@ std::unique_ptr<TDrawRect> readRecord(TItemReader &In, int &Role)
 
 quint8 PrintItemClass(const TDrawRect &Item)
 {
+    // The sender block before its children's classes: it is none of them.
+    switch (Item.GetKind()) {
+    case TDrawRectKind::Illust: return quint8(TItemClass::Illust);
+    case TDrawRectKind::Figure: return quint8(TItemClass::Figure);
+    case TDrawRectKind::QRCode: return quint8(TItemClass::QRCode);
+    case TDrawRectKind::SenderBlock: return quint8(TItemClass::SenderBlock);
+    default: break;
+    }
     if (dynamic_cast<const TPosRect *>(&Item))
         return quint8(TItemClass::Postcode);
     if (dynamic_cast<const TAddressRect *>(&Item))
@@ -90,6 +102,10 @@ std::unique_ptr<TDrawRect> CreatePrintItem(quint8 Class, bool Sender)
         item->SetSender(Sender);
         return item;
     }
+    case TItemClass::Illust: return std::make_unique<TIllustRect>();
+    case TItemClass::Figure: return std::make_unique<TFigureRect>();
+    case TItemClass::QRCode: return std::make_unique<TQRCodeRect>();
+    case TItemClass::SenderBlock: return std::make_unique<TSenderRect>();
     }
     return nullptr;
 }

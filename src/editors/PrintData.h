@@ -37,7 +37,16 @@ inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
 
 // The classes an item record names; a new item kind is one more value here
 // and one line in CreatePrintItem.
-enum class TItemClass : quint8 { Postcode = 1, Address = 2, Name = 3, Corp = 4 };
+enum class TItemClass : quint8 {
+    Postcode = 1,
+    Address = 2,
+    Name = 3,
+    Corp = 4,
+    Illust = 5,
+    Figure = 6,
+    QRCode = 7,
+    SenderBlock = 8,
+};
 
 // The class of an item, 0 for an item kind the file cannot hold.
 [[nodiscard]] quint8 PrintItemClass(const TDrawRect &Item);
