@@ -20,7 +20,7 @@
 namespace {
 
 // Hyphenates ten-digit Tokyo numbers as the library would: 03-1234-5678.
-extern "C" int fakeHyphen(const char *Number, char *Output, const char *, const TWqhypTime *)
+int fakeHyphen(const char *Number, char *Output, const char *, const TWqhypTime *)
 {
     const std::string n(Number);
     if (n.size() != 10)
