@@ -161,7 +161,7 @@ QString ChooseImageFileName(QWidget *Parent)
     dialog.setObjectName(QStringLiteral("ImageFileDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters({QStringLiteral("画像ファイル (*.bmp *.jpg *.jpeg *.png *.gif *.tif *.tiff)"),
+    dialog.setNameFilters({QStringLiteral("画像ファイル (*.bmp *.jpg *.jpeg)"),
                            QStringLiteral("すべてのファイル (*)")});
     auto *preview = new QLabel(&dialog);
     preview->setObjectName(QStringLiteral("lblImagePreview"));
