@@ -23,6 +23,8 @@
 //   ..  int32 count         items, at most MaxItems, in drawing order; each:
 //         byte class (TItemClass), byte sender, int32 frame role,
 //         uint32 n, n bytes of the item's own stream
+//   ..  (container version 2, design layouts only) uint32 n, n bytes of the
+//         page background's stream (TBackImage)
 //   ..  4 bytes   end mark "END."
 //
 // The reader checks everything before trusting it: signature, versions,
@@ -31,7 +33,12 @@
 // file failing any check is refused whole with a reason; the document is
 // only replaced after the whole file was read.
 
+// Design layouts are written as version 2 (with their background), the
+// others as version 1; both are read.
 inline constexpr int PrintDataContainerVersion = 1;
+inline constexpr int PrintDataBackgroundVersion = 2;
+// The longest background stream taken (a picture of the largest side).
+inline constexpr int PrintDataMaxBackground = 64 * 1024 * 1024;
 inline constexpr int PrintDataMaxItems = 256;
 inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
 

@@ -12,6 +12,7 @@
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
 #include "editors/PrintLoop.h"
+#include "items/BackImage.h"
 #include "items/BarRect.h"
 #include "items/FigureRect.h"
 #include "items/IllustRect.h"
@@ -326,6 +327,57 @@ TEST_F(ItemCommandsTest, postcardWithSenderBlockAndQRCodePrints)
     proc.start(zbar, {QStringLiteral("--raw"), QStringLiteral("-q"), png});
     ASSERT_TRUE(proc.waitForFinished(20000));
     EXPECT_EQ(QString::fromUtf8(proc.readAllStandardOutput()).trimmed(), QStringLiteral("https://example.jp/murven"));
+}
+
+} // namespace
+
+namespace {
+
+class DesignBackground : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TLabelGrid grid;
+        editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+        editor.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    }
+    SampleBook book;
+    FakeHost host{book.table};
+    TDesignForm editor{nullptr, host};
+};
+
+TEST_F(DesignBackground, backgroundCommandColoursThePageAndTheFileKeepsIt)
+{
+    editor.ExecDialog = [](QDialog &D) {
+        D.findChild<QRadioButton *>(QStringLiteral("rbColor"))->click();
+        D.accept();
+        return D.result();
+    };
+    editor.findChild<QAction *>(QStringLiteral("actBackImage"))->trigger();
+    ASSERT_EQ(editor.Document().Background.GetKind(), TBackImage::Colour);
+    const QImage page = editor.PageView()->grab().toImage();
+    EXPECT_EQ(page.pixelColor(page.width() / 2, page.height() / 2), QColor(255, 160, 91));
+
+    const QByteArray bytes = EncodePrintData(editor.Document());
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(bytes, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Background.GetKind(), TBackImage::Colour);
+    EXPECT_EQ(read.Background.GetColor1(), editor.Document().Background.GetColor1());
+    EXPECT_EQ(EncodePrintData(read), bytes);
+}
+
+TEST_F(DesignBackground, backgroundPrintsUnderTheItems)
+{
+    editor.Document().Background.SetKind(TBackImage::Colour);
+    editor.Document().Background.SetColor1(clBlue);
+    TPrintLoop loop(editor.Document(), TableRecordSource(book.table));
+    QList<QImage> pages;
+    ASSERT_TRUE(loop.RunToImages({150, 150}, {1}, {}, pages, nullptr));
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_EQ(pages.first().pixelColor(10, 10), QColor(0, 0, 255));
 }
 
 } // namespace
