@@ -330,7 +330,10 @@ void TIllustSettingDialog::SetItem(const TIllustRect &Item)
             rbTransparent->setChecked(true);
         }
     } else {
-        m_selectedMask = m_work->GetMaskIndex();
+        // A stored index beyond the shapes installed selects the first
+        // thumbnail; the item keeps its own until the user picks one.
+        const int stored = m_work->GetMaskIndex();
+        m_selectedMask = stored < m_thumbnails.size() ? stored : 0;
         rbMask->setChecked(true);
     }
     for (int i = 0; i < m_thumbnails.size(); ++i)

@@ -4,6 +4,7 @@
 #include "items/BarRect.h"
 #include "platform/Cp932.h"
 #include "util/StrFunc.h"
+#include "util/SubUnit.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/EnterKey.h"
 #include "widgets/TntNMDEdit.h"
@@ -203,10 +204,11 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     main->addLayout(left, 3);
     main->addLayout(right, 2);
 
-    const std::pair<int, int> size = {ReadDesignSetting(QStringLiteral("QRWidth"), 32767),
-                                  ReadDesignSetting(QStringLiteral("QRHeight"), 32767)};
-    if (size.first != 32767 && size.second != 32767)
-        resize(size.first, size.second);
+    // The size is kept in 96-dpi units.
+    const int width = ReadDesignSetting(QStringLiteral("QRWidth"), 32767);
+    const int height = ReadDesignSetting(QStringLiteral("QRHeight"), 32767);
+    if (width != 32767 && height != 32767)
+        resize(ScaleForDpi(width, true), ScaleForDpi(height, true));
 
     m_senders = LoadSenders();
     for (const TSenderData &s : m_senders)
@@ -242,8 +244,9 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
 
 TQRCodeSettingDialog::~TQRCodeSettingDialog()
 {
-    WriteDesignSetting(QStringLiteral("QRWidth"), width());
-    WriteDesignSetting(QStringLiteral("QRHeight"), height());
+    const QSize normal = isMaximized() ? normalGeometry().size() : size();
+    WriteDesignSetting(QStringLiteral("QRWidth"), ScaleForDpi(normal.width(), false));
+    WriteDesignSetting(QStringLiteral("QRHeight"), ScaleForDpi(normal.height(), false));
 }
 
 void TQRCodeSettingDialog::SetQRCode(const TQRCodeRect &Item)

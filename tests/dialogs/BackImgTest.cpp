@@ -5,6 +5,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -165,6 +169,25 @@ TEST_F(BackImageDialog, gradientKeepsItsSecondColourAndAngle)
     EXPECT_TRUE(child<QRadioButton>(dialog, "rbGradation")->isChecked());
     EXPECT_EQ(dialog.WorkItem().GetColor2(), clYellow);
     EXPECT_EQ(child<QLineEdit>(dialog, "edAngle")->text(), QStringLiteral("30"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BackImageDialog, aFileDroppedOnTheMiniatureBecomesThePicture)
+{
+    open();
+    QWidget *card = child<QWidget>(dialog, "pnlCard");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(pictureFile())});
+    const QPointF at(card->width() / 2.0, card->height() / 2.0);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(card, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(card, &drop);
+    EXPECT_FALSE(dialog.WorkItem().Picture().isNull());
+    EXPECT_EQ(dialog.WorkItem().GetKind(), TBackImage::Fitted);
 }
 
 } // namespace

@@ -162,3 +162,17 @@ TEST_F(FigureDialog, rememberedPageOutsideThePagesOpensTheFirst)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FigureDialog, figureWithoutSizeOpensSafely)
+{
+    TFigureRect figure;
+    fillSample(figure);
+    figure.SetRect({5, 5, 5, 5});
+    open(figure);
+    EXPECT_GT(dialog.WorkItem().GetZoom(), 0.0);
+    EXPECT_FALSE(child<QWidget>(dialog, "pnlPreview")->grab().isNull());
+}
+
+} // namespace

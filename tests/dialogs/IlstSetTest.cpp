@@ -189,3 +189,25 @@ TEST_F(IllustDialog, rememberedPageOutsideThePagesOpensTheFirstAndIsWrittenBack)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(IllustDialog, storedMaskIndexBeyondTheShapesOpensOnTheFirstThumbnail)
+{
+    item.SetMask(99);
+    open();
+    EXPECT_TRUE(child<QRadioButton>(*dialog, "rbMask")->isChecked());
+    EXPECT_EQ(dialog->SelectedMask(), 0);
+    EXPECT_EQ(dialog->WorkItem().GetMaskIndex(), 99);
+    child<QToolButton>(*dialog, "pbxMask1")->click();
+    EXPECT_EQ(dialog->WorkItem().GetMaskIndex(), 1);
+}
+
+TEST_F(IllustDialog, pictureWithoutSizeOpensSafely)
+{
+    item.SetRect({40, 40, 40, 40});
+    open();
+    EXPECT_FALSE(child<QWidget>(*dialog, "pbxPreview")->grab().isNull());
+}
+
+} // namespace

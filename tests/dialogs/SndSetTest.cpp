@@ -129,3 +129,15 @@ TEST_F(SenderSettingDialog, storedPageOutsideThePagesOpensTheFontPage)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SenderSettingDialog, blockWithoutSizeOpensSafely)
+{
+    block.SetRect({0, 0, 0, 0});
+    open();
+    EXPECT_GT(dialog->WorkItem().GetZoom(), 0.0);
+    EXPECT_FALSE(child<QWidget>(*dialog, "pnlPreview")->grab().isNull());
+}
+
+} // namespace
