@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -303,13 +304,17 @@ void TIllustSettingDialog::BuildMaskThumbnails()
         b->setIcon(maskIcon(*shape));
         b->setIconSize(QSize(kThumb, kThumb));
         b->setCheckable(true);
-        b->setAutoRaise(true);
+        // Grey outline, the chosen shape in a thick red one.
+        b->setStyleSheet(QStringLiteral("QToolButton { border: 1px solid rgb(128,128,128); background: white; }"
+                                        "QToolButton:checked { border: 3px solid rgb(255,0,0); }"));
         // Two rows filled column by column.
         grid->addWidget(b, i % 2, i / 2);
         connect(b, &QToolButton::clicked, this, [this, i] { SelectMask(i); });
         m_thumbnails.append(b);
     }
     grid->setColumnStretch(grid->columnCount(), 1);
+    sbxMask->setFocusPolicy(Qt::StrongFocus);
+    sbxMask->installEventFilter(this);
 }
 
 void TIllustSettingDialog::SetItem(const TIllustRect &Item)
@@ -633,6 +638,21 @@ void TIllustSettingDialog::FrameColorClick(int Tag)
 
 bool TIllustSettingDialog::eventFilter(QObject *Watched, QEvent *Event)
 {
+    // The arrows move through the thumbnails: two rows filled column by
+    // column, so left and right skip a row's worth.
+    if (Watched == sbxMask && Event->type() == QEvent::KeyPress) {
+        int step = 0;
+        switch (static_cast<QKeyEvent *>(Event)->key()) {
+        case Qt::Key_Left: step = m_selectedMask > 1 ? -2 : 0; break;
+        case Qt::Key_Right: step = m_selectedMask + 2 < m_thumbnails.size() ? 2 : 0; break;
+        case Qt::Key_Up: step = m_selectedMask > 0 ? -1 : 0; break;
+        case Qt::Key_Down: step = m_selectedMask + 1 < m_thumbnails.size() ? 1 : 0; break;
+        default: return QDialog::eventFilter(Watched, Event);
+        }
+        if (step != 0)
+            SelectMask(m_selectedMask + step);
+        return true;
+    }
     if (IsEnterKeyPress(Event)) {
         QWidget *target = nullptr;
         if (Watched == rbHorz || Watched == rbVert)

@@ -204,6 +204,8 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     main->addLayout(left, 3);
     main->addLayout(right, 2);
 
+    setSizeGripEnabled(true);
+    setMinimumSize(ScaleForDpi(580, true), ScaleForDpi(460, true));
     // The size is kept in 96-dpi units.
     const int width = ReadDesignSetting(QStringLiteral("QRWidth"), 32767);
     const int height = ReadDesignSetting(QStringLiteral("QRHeight"), 32767);

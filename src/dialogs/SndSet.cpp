@@ -67,6 +67,7 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
         item->setData(Qt::UserRole, charset);
     }
     lbFonts->sortItems();
+    lbFonts->setMinimumWidth(200);
     lblCharset = label(tbsFont, "lblCharset", QStringLiteral("日本語"));
     ckbBold = new QCheckBox(QStringLiteral("太字"), tbsFont);
     ckbBold->setObjectName(QStringLiteral("ckbBold"));
@@ -212,6 +213,8 @@ TSenderSettingDialog::~TSenderSettingDialog()
 void TSenderSettingDialog::SetItem(const TSenderRect &Item)
 {
     m_work->Assign(Item);
+    // The preview lays its texts out for the screen, as the editor's page does.
+    m_work->SetReferenceDevice(TReferenceDevice::screen());
     const TPageRect r = m_work->GetRect();
     const int w = std::max(1, r.Right - r.Left), h = std::max(1, r.Bottom - r.Top);
     const double zoom = std::min(pnlPreview->width() * 0.9 / w, pnlPreview->height() * 0.9 / h);

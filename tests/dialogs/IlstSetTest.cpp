@@ -211,3 +211,46 @@ TEST_F(IllustDialog, pictureWithoutSizeOpensSafely)
 }
 
 } // namespace
+
+namespace {
+
+struct ArrowCase {
+    const char *name;
+    int from;
+    Qt::Key key;
+    int to;
+};
+
+class IllustMaskArrows : public IllustDialog, public ::testing::WithParamInterface<ArrowCase>
+{
+protected:
+    void SetUp() override
+    {
+        IllustDialog::SetUp();
+        std::string text;
+        for (int i = 1; i <= 5; ++i)
+            text += "shape " + std::to_string(i) + " s\nM 0 0\nL 1 0\nL 1 1\nZ\nend\n";
+        SetMaskFiles(ParseMaskShapes(QByteArray::fromStdString(text)));
+    }
+};
+
+TEST_P(IllustMaskArrows, arrowsMoveThroughTheTwoRowsOfThumbnails)
+{
+    item.SetMask(GetParam().from);
+    open();
+    QWidget *masks = child<QWidget>(*dialog, "sbxMask");
+    QTest::keyClick(masks, GetParam().key);
+    EXPECT_EQ(dialog->SelectedMask(), GetParam().to);
+    EXPECT_EQ(dialog->WorkItem().GetMaskIndex(), GetParam().to);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, IllustMaskArrows,
+                         ::testing::Values(ArrowCase{"rightSkipsARow", 1, Qt::Key_Right, 3},
+                                           ArrowCase{"rightStopsAtTheEnd", 3, Qt::Key_Right, 3},
+                                           ArrowCase{"leftSkipsARow", 2, Qt::Key_Left, 0},
+                                           ArrowCase{"leftStopsInTheFirstColumn", 1, Qt::Key_Left, 1},
+                                           ArrowCase{"downTakesTheNext", 2, Qt::Key_Down, 3},
+                                           ArrowCase{"upStopsAtTheFirst", 0, Qt::Key_Up, 0}),
+                         rowName);
+
+} // namespace

@@ -45,6 +45,7 @@ protected:
     {
         dialog = std::make_unique<TSenderSettingDialog>(nullptr);
         dialog->SetItem(block);
+        dialog->SetFontScale(1480);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return *dialog;
@@ -58,6 +59,13 @@ TEST_F(SenderSettingDialog, previewIsFilledFromTheSenderTheBlockNames)
     open();
     EXPECT_EQ(child<QComboBox>(*dialog, "cbxSender")->currentText(), QStringLiteral("自宅"));
     EXPECT_EQ(dialog->WorkItem().NameRect().GetName(), QStringLiteral("山田 太郎"));
+    // The name's characters are drawn in the preview.
+    const QImage preview = child<QWidget>(*dialog, "pnlPreview")->grab().toImage();
+    int ink = 0;
+    for (int y = 0; y < preview.height(); ++y)
+        for (int x = 0; x < preview.width(); ++x)
+            ink += qGray(preview.pixel(x, y)) < 80 ? 1 : 0;
+    EXPECT_GT(ink, 50);
     saveScreenshot(dialog.get(), QStringLiteral("SenderSettingDialog"));
 }
 
