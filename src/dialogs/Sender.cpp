@@ -119,10 +119,10 @@ TSenderForm::TSenderForm(QWidget *Owner) : QDialog(Owner)
             table->Last();
             m_lastNo = std::max(m_lastNo, table->FieldByName(QStringLiteral("RecNo")).AsInteger());
         }
-    } catch (const ETableError &) {
+    } catch (const ETableError &error) {
         if (table->State() != TTable::TState::dsBrowse)
             table->Cancel();
-        ShowError(QStringLiteral("差出人情報の作成に失敗しました  "));
+        ShowError(QStringLiteral("差出人情報の作成に失敗しました  \r\n\r\n") + error.Message());
         m_broken = true;
         return;
     }
@@ -513,14 +513,14 @@ bool TSenderForm::SaveRecord()
     const TSenderData d = CollectRecord();
     try {
         if (!t->Locate(QStringLiteral("RecNo"), {SenderNo}))
-            throw ETableError(QStringLiteral("record missing"));
+            throw ETableError(QStringLiteral("差出人が見つかりません"));
         t->Edit();
         WriteSenderFields(*t, d);
         PostAndFlush(*t);
-    } catch (const ETableError &) {
+    } catch (const ETableError &error) {
         if (t->State() != TTable::TState::dsBrowse)
             t->Cancel();
-        ShowError(QStringLiteral("保存できませんでした  "));
+        ShowError(QStringLiteral("保存できませんでした  \r\n\r\n") + error.Message());
         return false;
     }
     PushHistory(cbxDptmnt, 0);
@@ -592,10 +592,10 @@ void TSenderForm::bbtnNewClick()
         fresh.Title = title;
         WriteSenderFields(*t, fresh);
         PostAndFlush(*t);
-    } catch (const ETableError &) {
+    } catch (const ETableError &error) {
         if (t->State() != TTable::TState::dsBrowse)
             t->Cancel();
-        ShowError(QStringLiteral("差出人情報の作成に失敗しました  "));
+        ShowError(QStringLiteral("差出人情報の作成に失敗しました  \r\n\r\n") + error.Message());
         return;
     }
     SenderNo = ++m_lastNo;
@@ -626,10 +626,10 @@ void TSenderForm::bbtnDeleteClick()
             cleared.Title = QStringLiteral("差出人1");
             WriteSenderFields(*t, cleared);
             PostAndFlush(*t);
-        } catch (const ETableError &) {
+        } catch (const ETableError &error) {
             if (t->State() != TTable::TState::dsBrowse)
                 t->Cancel();
-            ShowError(QStringLiteral("クリアできませんでした  "));
+            ShowError(QStringLiteral("クリアできませんでした  \r\n\r\n") + error.Message());
             return;
         }
         SenderNo = 1;
@@ -640,11 +640,13 @@ void TSenderForm::bbtnDeleteClick()
         const qint32 deleted = SenderNo;
         try {
             if (!t->Locate(QStringLiteral("RecNo"), {SenderNo}))
-                throw ETableError(QStringLiteral("record missing"));
+                throw ETableError(QStringLiteral("差出人が見つかりません"));
             t->Delete();
             t->FlushBuffers();
-        } catch (const ETableError &) {
-            ShowError(QStringLiteral("削除できませんでした  "));
+        } catch (const ETableError &error) {
+            if (t->State() != TTable::TState::dsBrowse)
+                t->Cancel();
+            ShowError(QStringLiteral("削除できませんでした  \r\n\r\n") + error.Message());
             return;
         }
         // The record after the deleted one becomes current, the one before

@@ -269,3 +269,78 @@ TEST_F(SenderFormTest, homeAndCorporateChoicesExcludeEachOther)
 }
 
 } // namespace
+
+#include "platform/SqlCipher.h"
+
+namespace {
+
+// A sender table that refuses one kind of change, as a damaged or locked
+// file would.
+class RefusingTable : public SenderFormTest
+{
+protected:
+    void refuse(const char *Operation)
+    {
+        const QString sql = QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON Data "
+                                           "BEGIN SELECT RAISE(ABORT, 'refused'); END;")
+                                .arg(QLatin1String(Operation));
+        QString error;
+        sqlite3 *db = SqlCipher::open(table().TableName(), TablePassword, false, &error);
+        ASSERT_NE(db, nullptr) << qPrintable(error);
+        EXPECT_TRUE(SqlCipher::exec(db, sql.toUtf8().constData(), &error)) << qPrintable(error);
+        SqlCipher::close(db);
+    }
+    bool told(const char16_t *Start) const
+    {
+        return boxes.count() > 0 && boxes.last().text.startsWith(QString::fromUtf16(Start)) &&
+               boxes.last().flags == unsigned(MB_ICONERROR);
+    }
+};
+
+TEST_F(RefusingTable, failedSaveKeepsTheEditAndSaysSo)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    open(1);
+    refuse("UPDATE");
+    child<QLineEdit>("edName")->setText(QStringLiteral("山田 太郎"));
+    EXPECT_FALSE(form->SaveRecord());
+    EXPECT_TRUE(told(u"保存できませんでした"));
+    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(text("edName"), QStringLiteral("山田 太郎"));
+    EXPECT_TRUE(stored().first().Name.isEmpty());
+}
+
+TEST_F(RefusingTable, failedNewAddsNothingAndSaysSo)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    open(1);
+    refuse("INSERT");
+    child<QPushButton>("bbtnNew")->click();
+    EXPECT_TRUE(told(u"差出人情報の作成に失敗しました"));
+    EXPECT_EQ(stored().size(), 1);
+    EXPECT_EQ(form->SenderNo, 1);
+    EXPECT_EQ(text("edTitle"), QStringLiteral("自宅"));
+}
+
+TEST_F(RefusingTable, failedDeleteKeepsTheRecordAndSaysSo)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    addSender(2, titled(QStringLiteral("会社")));
+    open(1);
+    refuse("DELETE");
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    EXPECT_TRUE(told(u"削除できませんでした"));
+    EXPECT_EQ(stored().size(), 2);
+    EXPECT_EQ(form->SenderNo, 1);
+}
+
+TEST_F(RefusingTable, firstUseThatCannotCreateTheFirstSenderSaysSo)
+{
+    refuse("INSERT");
+    form = std::make_unique<TSenderForm>(nullptr);
+    EXPECT_TRUE(told(u"差出人情報の作成に失敗しました"));
+    EXPECT_TRUE(stored().isEmpty());
+}
+
+} // namespace

@@ -1,5 +1,6 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
+#include "core/AppSub.h"
 #include "core/Env.h"
 #include "dialogs/FgrSet.h"
 #include "dialogs/QRCode.h"
@@ -379,5 +380,39 @@ TEST_F(DesignBackground, backgroundPrintsUnderTheItems)
     ASSERT_EQ(pages.size(), 1);
     EXPECT_EQ(pages.first().pixelColor(10, 10), QColor(0, 0, 255));
 }
+
+} // namespace
+
+namespace {
+
+struct HostSenderCase {
+    const char *name;
+    qint32 chosen;
+    qint32 defaultNo;
+    const char16_t *expected;
+};
+
+class MainListHostSender : public ::testing::TestWithParam<HostSenderCase>
+{
+protected:
+    void TearDown() override { MainListHost().SetSenderNo(0); }
+    SenderBook senders;
+};
+
+TEST_P(MainListHostSender, takesTheChosenThenTheDefaultThenTheFirstSender)
+{
+    DefaultSenderNo = GetParam().defaultNo;
+    MainListHost().SetSenderNo(GetParam().chosen);
+    const std::optional<TAddressData> sender = MainListHost().SenderRecord();
+    ASSERT_TRUE(sender.has_value());
+    EXPECT_EQ(DecodeUnicodeField(sender->NameKanji.Bytes()), QString::fromUtf16(GetParam().expected));
+    EXPECT_EQ(DMMurven19->SenderOpenCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Senders, MainListHostSender,
+                         ::testing::Values(HostSenderCase{"chosen", 6, 5, u"差出 花子"},
+                                           HostSenderCase{"defaultWhenNoneChosen", 0, 6, u"差出 花子"},
+                                           HostSenderCase{"firstWhenTheChosenIsGone", 99, 0, u"差出 太郎"}),
+                         rowName);
 
 } // namespace
