@@ -59,4 +59,6 @@ private:
     THitZone m_zone;
     QPoint m_pressPos;
     TPageRect m_startRect;
+    QSize m_backPaper;
+    double m_backZoom = 0;
 };
