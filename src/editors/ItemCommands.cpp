@@ -52,6 +52,8 @@ void takeBack(TDrawRect &Item, const TDrawRect &Work)
 TItemCommands::TItemCommands(TPrintEditor &Editor, TEditorHost &Host) : QObject(&Editor), m_editor(Editor), m_host(Host)
 {
     setObjectName(QStringLiteral("ItemCommands"));
+    // The default sender lives in Sender.ini; the sender window changes it.
+    LoadDefaultSenderNo();
     ChooseImageFile = [this] { return ChooseImageFileName(Window()); };
     auto make = [this](QAction *&Action, const char *Name, const QString &Caption) {
         Action = new QAction(Caption, &m_editor);

@@ -18,6 +18,7 @@
 #include "items/FigureRect.h"
 #include "items/IllustRect.h"
 #include "items/SenderRect.h"
+#include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/RowName.h"
 #include "support/Screenshot.h"
@@ -414,5 +415,27 @@ INSTANTIATE_TEST_SUITE_P(Senders, MainListHostSender,
                                            HostSenderCase{"defaultWhenNoneChosen", 0, 6, u"差出 花子"},
                                            HostSenderCase{"firstWhenTheChosenIsGone", 99, 0, u"差出 太郎"}),
                          rowName);
+
+} // namespace
+
+namespace {
+
+TEST(ItemCommandsDefaultSender, anEditorReadsTheDefaultSenderFromSenderIni)
+{
+    SenderBook senders;
+    TMemIniFile ini(SenderIniFileName());
+    ini.WriteInteger(QStringLiteral("SENDER"), QStringLiteral("Default"), 6);
+    ASSERT_TRUE(ini.UpdateFile());
+    SampleBook book;
+    FakeHost host{book.table};
+    TLayoutForm editor{nullptr, host};
+    TLabelGrid grid;
+    editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+    EXPECT_EQ(DefaultSenderNo, 6);
+    editor.findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
+    auto *block = dynamic_cast<TSenderRect *>(editor.Document().Items.back().get());
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->GetSenderTitle(), QStringLiteral("会社"));
+}
 
 } // namespace
