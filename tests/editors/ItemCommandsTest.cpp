@@ -25,6 +25,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -211,6 +212,53 @@ TEST_F(ItemCommandsTest, insertingAPictureTakesTheChosenFile)
     auto *illust = dynamic_cast<TIllustRect *>(&last());
     ASSERT_NE(illust, nullptr);
     EXPECT_EQ(illust->GetBitmap().size(), QSize(64, 32));
+}
+
+TEST_F(ItemCommandsTest, pictureSettingsComeBackTurnedAndFramedFromTheSameCorner)
+{
+    auto illust = std::make_unique<TIllustRect>();
+    QImage image(64, 32, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    illust->SetPicture(image);
+    illust->SetRect({40, 50, 104, 82});
+    editor.Document().Items.push_back(std::move(illust));
+    editor.Document().ItemRoles.push_back(-1);
+    editor.MergeCurrentRecord();
+    editor.PageView()->SetSelected(0);
+    editor.ExecDialog = [this](QDialog &D) {
+        shownDialogs << D.objectName();
+        D.findChild<QRadioButton *>(QStringLiteral("rbR90"))->click();
+        D.findChild<QPushButton *>(QStringLiteral("bbtnRotate"))->click();
+        D.findChild<QCheckBox *>(QStringLiteral("ckbFrame"))->click();
+        return int(QDialog::Accepted);
+    };
+    action("actItemSetting")->trigger();
+    EXPECT_EQ(shownDialogs, QStringList{QStringLiteral("IllustSettingDialog")});
+    auto &edited = dynamic_cast<TIllustRect &>(last());
+    const TPageRect r = edited.GetRect();
+    EXPECT_EQ(r.Left, 40);
+    EXPECT_EQ(r.Top, 50);
+    EXPECT_EQ(r.Right - r.Left, 32);
+    EXPECT_EQ(r.Bottom - r.Top, 64);
+    EXPECT_TRUE(edited.Frame().HasFrame());
+    EXPECT_EQ(edited.GetBitmap().size(), QSize(32, 64));
+}
+
+TEST_F(ItemCommandsTest, cancelledSettingsLeaveTheItem)
+{
+    auto figure = std::make_unique<TFigureRect>();
+    figure->SetFigureKind(TFigureRect::Diamond);
+    figure->SetRect({50, 60, 150, 120});
+    editor.Document().Items.push_back(std::move(figure));
+    editor.Document().ItemRoles.push_back(-1);
+    editor.ExecDialog = [](QDialog &D) {
+        auto *kind = D.findChild<QComboBox *>(QStringLiteral("cbxFigureKind"));
+        kind->setCurrentIndex(3);
+        emit kind->activated(3);
+        return int(QDialog::Rejected);
+    };
+    EXPECT_FALSE(commands->EditItem(0));
+    EXPECT_EQ(dynamic_cast<TFigureRect &>(last()).GetFigureKind(), TFigureRect::Diamond);
 }
 
 TEST_F(ItemCommandsTest, senderBlockNamesTheDefaultSenderAndIsComposedFromSenderDb)
