@@ -2,6 +2,7 @@
 
 #include "addressbook/AdrsList.h"
 #include "core/DBInfo.h"
+#include "dialogs/SenderData.h"
 #include "editors/PrintLoop.h"
 #include "platform/Table.h"
 
@@ -34,15 +35,20 @@ public:
             return std::nullopt;
         return TableRecordSource(*DMMurven19->AdrsTable())(RecNo);
     }
-    // The first sender of the sender table, its fields under the address
-    // record's names.
+    // The chosen sender, else the default one, else the first of the
+    // sender table, its fields under the address record's names.
     std::optional<TAddressData> SenderRecord() const override
     {
         if (!DMMurven19 || !DMMurven19->SenderTable() || !DMMurven19->OpenSender())
             return std::nullopt;
         TTable &table = *DMMurven19->SenderTable();
         std::optional<TAddressData> sender;
-        table.First();
+        bool found = false;
+        for (const qint32 recNo : {SenderNo(), DefaultSenderNo})
+            if (!found && recNo > 0)
+                found = table.Locate(QStringLiteral("RecNo"), {recNo});
+        if (!found)
+            table.First();
         if (!table.Eof()) {
             TAddressData data;
             auto bytes = [&table](const char *Name) { return table.FieldByName(QLatin1String(Name)).AsBytes(); };

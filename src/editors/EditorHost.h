@@ -22,6 +22,13 @@ public:
     [[nodiscard]] virtual std::optional<TAddressData> ReadRecord(qint32 RecNo) const = 0;
     // The sender the card and sender modes merge, or nothing.
     [[nodiscard]] virtual std::optional<TAddressData> SenderRecord() const = 0;
+    // The sender the editors print (its RecNo), chosen in the sender
+    // window; 0 for the default sender.
+    [[nodiscard]] virtual qint32 SenderNo() const { return m_senderNo; }
+    virtual void SetSenderNo(qint32 RecNo) { m_senderNo = RecNo; }
+
+private:
+    qint32 m_senderNo = 0;
 };
 
 // The host over the program-wide main list window and its open book; null

@@ -6,6 +6,8 @@
 #include "items/MetaRect.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
+#include "items/SenderRect.h"
+#include "dialogs/SndCmp.h"
 #include "platform/Cp932.h"
 
 #include <QPainter>
@@ -221,6 +223,9 @@ void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
         if (auto *meta = dynamic_cast<TMetaRect *>(item.get())) {
             meta->SetReferenceDevice(Device);
             meta->RescaleFont(TTenthMm(std::max(Format.Width, Format.Height)));
+        } else if (auto *block = dynamic_cast<TSenderRect *>(item.get())) {
+            block->SetReferenceDevice(Device);
+            block->RescaleFonts(TTenthMm(std::max(Format.Width, Format.Height)));
         }
     }
 }
@@ -230,6 +235,13 @@ void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TA
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
+        if (auto *block = dynamic_cast<TSenderRect *>(item)) {
+            const std::optional<TSenderData> sender =
+                Document.FindSender ? Document.FindSender(block->GetSenderTitle()) : std::nullopt;
+            ComposeSenderBlock(*block, sender ? &*sender : nullptr, Document.DataFormat.get(), true);
+            block->Rebuild(true);
+            continue;
+        }
         if (auto *p = dynamic_cast<TPosRect *>(item)) {
             const TAddressData *r = p->IsSender() ? Sender : Record;
             p->SetPostcode(r ? text(r->Pos) : QString());
@@ -273,6 +285,15 @@ void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots,
         Painter.rotate(180);
     }
     const TPrinterGeometry geometry{Dpi, 0, 0};
+    if (Document.Background.GetKind() != TBackImage::None) {
+        const QSize piece = Document.PieceSize();
+        Document.Background.SetPaperSize(piece.width(), piece.height());
+        Document.Background.SetRotate180(false);
+        const QSize dots(TenthMmToDots(TTenthMm(piece.width()), Dpi.x), TenthMmToDots(TTenthMm(piece.height()), Dpi.y));
+        Document.Background.PreparePrint(Offset, true, 0, geometry, dots);
+        Document.Background.Print(Painter, 0, 0);
+        Document.Background.ReleasePrint();
+    }
     for (auto &item : Document.Items) {
         if (!item->IsVisible())
             continue;

@@ -1,15 +1,20 @@
 #pragma once
 
 #include "dialogs/PaperFmt.h"
+#include "dialogs/SenderData.h"
+#include "items/BackImage.h"
 #include "items/DrawRect.h"
 
 #include <QList>
 #include <QSizeF>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct TAddressData;
+struct TDataFormat;
 struct TReferenceDevice;
 
 // Which editor a layout belongs to; decides how its paper is read and which
@@ -35,6 +40,15 @@ public:
     // roles), so that the two address frames and the company lines of the
     // detail set know their part of the record; -1 for an item added later.
     std::vector<int> ItemRoles;
+    // The conversions of the layout's texts (the sender blocks read them).
+    // Null: the defaults.
+    std::shared_ptr<const TDataFormat> DataFormat;
+    // The page background (design layouts), drawn under every item.
+    TBackImage Background;
+    // Finds the sender a sender block names by its title; nothing when no
+    // sender has it (the block then merges empty). Reads Sender.DB through
+    // the data module unless replaced.
+    std::function<std::optional<TSenderData>(const QString &Title)> FindSender = LoadSenderByTitle;
 
     // Replaces the items by the fixed items of the format's frame set in
     // the roles' order (postcode, address, name, then the sender's; the

@@ -1,9 +1,12 @@
 #include "editors/LayoutForm.h"
 
+#include "editors/ItemCommands.h"
+
 TLayoutForm::TLayoutForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayoutKind::AddressSide, Host, Owner)
 {
     setObjectName(QStringLiteral("LayoutForm"));
     setWindowTitle(QStringLiteral("宛名印刷"));
+    new TItemCommands(*this, Host);
 }
 
 void TLayoutForm::SetDataMode(int Mode)

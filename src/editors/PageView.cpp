@@ -31,6 +31,8 @@ void TPageView::SetSelected(int Index)
 
 void TPageView::DocumentChanged()
 {
+    // The background may have been replaced with another page's sizes.
+    m_backZoom = 0;
     for (auto &item : m_document.Items)
         item->SetZoom(m_zoom);
     if (m_selected >= int(m_document.Items.size()))
@@ -60,6 +62,18 @@ void TPageView::paintEvent(QPaintEvent *)
     painter.fillRect(page, Qt::white);
     painter.setPen(Qt::black);
     painter.drawRect(page.adjusted(0, 0, -1, -1));
+    if (m_document.Background.GetKind() != TBackImage::None) {
+        // The background keeps its image of the page until the paper or the
+        // zoom changes; telling it the same sizes again would redraw it.
+        if (m_backPaper != m_document.PieceSize() || m_backZoom != m_zoom) {
+            m_backPaper = m_document.PieceSize();
+            m_backZoom = m_zoom;
+            m_document.Background.SetPaperSize(m_backPaper.width(), m_backPaper.height());
+            m_document.Background.SetPageRect(QRect(QPoint(0, 0), piece));
+            m_document.Background.SetZoom(m_zoom);
+        }
+        m_document.Background.Draw(painter, Margin, Margin);
+    }
     painter.setRenderHint(QPainter::Antialiasing);
     for (auto &item : m_document.Items) {
         if (!item->IsVisible())
@@ -165,5 +179,17 @@ void TPageView::mouseReleaseEvent(QMouseEvent *Event)
         item.Rebuild(true);
         update();
         emit ItemGeometryChanged(m_selected, m_startRect, item.GetRect());
+    }
+}
+
+void TPageView::mouseDoubleClickEvent(QMouseEvent *Event)
+{
+    if (Event->button() != Qt::LeftButton)
+        return;
+    m_dragging = false;
+    const int index = itemAt(Event->position().toPoint());
+    if (index >= 0) {
+        SetSelected(index);
+        emit ItemDoubleClicked(index);
     }
 }

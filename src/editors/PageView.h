@@ -39,12 +39,15 @@ signals:
     // A drag ended with the item's rectangle changed.
     void ItemGeometryChanged(int Index, TPageRect Before, TPageRect After);
     void SelectionChanged();
+    // A double click on an item: the editor opens its settings.
+    void ItemDoubleClicked(int Index);
 
 protected:
     void paintEvent(QPaintEvent *Event) override;
     void mousePressEvent(QMouseEvent *Event) override;
     void mouseMoveEvent(QMouseEvent *Event) override;
     void mouseReleaseEvent(QMouseEvent *Event) override;
+    void mouseDoubleClickEvent(QMouseEvent *Event) override;
 
 private:
     [[nodiscard]] int itemAt(QPoint Pos) const;
@@ -56,4 +59,6 @@ private:
     THitZone m_zone;
     QPoint m_pressPos;
     TPageRect m_startRect;
+    QSize m_backPaper;
+    double m_backZoom = 0;
 };

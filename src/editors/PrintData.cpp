@@ -1,6 +1,10 @@
 #include "editors/PrintData.h"
 
 #include "items/AddressRect.h"
+#include "items/BarRect.h"
+#include "items/FigureRect.h"
+#include "items/IllustRect.h"
+#include "items/SenderRect.h"
 #include "items/CorpRect.h"
 #include "items/ItemStream.h"
 #include "items/NameRect.h"
@@ -56,6 +60,14 @@ std::unique_ptr<TDrawRect> readRecord(TItemReader &In, int &Role)
 
 quint8 PrintItemClass(const TDrawRect &Item)
 {
+    // The sender block before its children's classes: it is none of them.
+    switch (Item.GetKind()) {
+    case TDrawRectKind::Illust: return quint8(TItemClass::Illust);
+    case TDrawRectKind::Figure: return quint8(TItemClass::Figure);
+    case TDrawRectKind::QRCode: return quint8(TItemClass::QRCode);
+    case TDrawRectKind::SenderBlock: return quint8(TItemClass::SenderBlock);
+    default: break;
+    }
     if (dynamic_cast<const TPosRect *>(&Item))
         return quint8(TItemClass::Postcode);
     if (dynamic_cast<const TAddressRect *>(&Item))
@@ -90,6 +102,10 @@ std::unique_ptr<TDrawRect> CreatePrintItem(quint8 Class, bool Sender)
         item->SetSender(Sender);
         return item;
     }
+    case TItemClass::Illust: return std::make_unique<TIllustRect>();
+    case TItemClass::Figure: return std::make_unique<TFigureRect>();
+    case TItemClass::QRCode: return std::make_unique<TQRCodeRect>();
+    case TItemClass::SenderBlock: return std::make_unique<TSenderRect>();
     }
     return nullptr;
 }
@@ -105,8 +121,9 @@ QByteArray EncodePrintData(const TLayoutDocument &Document)
 {
     TItemWriter out;
     out.writeBytes(QByteArrayView(kSignature, kSignatureSize));
+    const bool withBackground = Document.Kind == TLayoutKind::Design;
     out.writeInt32(DrawRectVersion);
-    out.writeInt32(PrintDataContainerVersion);
+    out.writeInt32(withBackground ? PrintDataBackgroundVersion : PrintDataContainerVersion);
     out.writeByte(quint8(Document.Kind));
     out.writeFlag(Document.Detail);
     out.writeByte(0);
@@ -128,6 +145,12 @@ QByteArray EncodePrintData(const TLayoutDocument &Document)
             continue;
         writeRecord(out, *Document.Items[i], i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1);
     }
+    if (withBackground) {
+        TItemWriter background;
+        Document.Background.SaveToStream(background);
+        out.writeUInt32(quint32(background.bytes().size()));
+        out.writeBytes(background.bytes());
+    }
     out.writeBytes(QByteArrayView(kEndMark, 4));
     return out.takeBytes();
 }
@@ -146,7 +169,8 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         (void)header.readBytes(kSignatureSize);
         const qint32 version = header.readInt32();
         const qint32 container = header.readInt32();
-        if (version < 100 || version > DrawRectVersion || container != PrintDataContainerVersion)
+        if (version < 100 || version > DrawRectVersion ||
+            (container != PrintDataContainerVersion && container != PrintDataBackgroundVersion))
             return fail(QStringLiteral("この印刷データファイルは新しい版で作られたため読み込めません"));
         TItemReader in(Bytes, {version});
         in.seek(header.position());
@@ -179,6 +203,15 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             read.Items.push_back(readRecord(in, role));
             read.ItemRoles.push_back(role);
         }
+        if (container == PrintDataBackgroundVersion) {
+            const quint32 length = in.readUInt32();
+            if (length > quint32(PrintDataMaxBackground) || length > quint32(in.remaining()))
+                return fail(damaged());
+            TItemReader stream(in.readBytes(qsizetype(length)), in.context());
+            read.Background.LoadFromStream(stream);
+            if (!stream.atEnd())
+                return fail(damaged());
+        }
         if (in.readBytes(4) != QByteArray(kEndMark, 4) || !in.atEnd())
             return fail(damaged());
         Document.Kind = read.Kind;
@@ -188,6 +221,7 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         Document.Grid = read.Grid;
         Document.Items = std::move(read.Items);
         Document.ItemRoles = std::move(read.ItemRoles);
+        Document.Background.Assign(read.Background);
         return true;
     } catch (const EItemFormatError &) {
         return fail(damaged());

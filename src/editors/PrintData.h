@@ -23,6 +23,8 @@
 //   ..  int32 count         items, at most MaxItems, in drawing order; each:
 //         byte class (TItemClass), byte sender, int32 frame role,
 //         uint32 n, n bytes of the item's own stream
+//   ..  (container version 2, design layouts only) uint32 n, n bytes of the
+//         page background's stream (TBackImage)
 //   ..  4 bytes   end mark "END."
 //
 // The reader checks everything before trusting it: signature, versions,
@@ -31,13 +33,27 @@
 // file failing any check is refused whole with a reason; the document is
 // only replaced after the whole file was read.
 
+// Design layouts are written as version 2 (with their background), the
+// others as version 1; both are read.
 inline constexpr int PrintDataContainerVersion = 1;
+inline constexpr int PrintDataBackgroundVersion = 2;
+// The longest background stream taken (a picture of the largest side).
+inline constexpr int PrintDataMaxBackground = 64 * 1024 * 1024;
 inline constexpr int PrintDataMaxItems = 256;
 inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
 
 // The classes an item record names; a new item kind is one more value here
 // and one line in CreatePrintItem.
-enum class TItemClass : quint8 { Postcode = 1, Address = 2, Name = 3, Corp = 4 };
+enum class TItemClass : quint8 {
+    Postcode = 1,
+    Address = 2,
+    Name = 3,
+    Corp = 4,
+    Illust = 5,
+    Figure = 6,
+    QRCode = 7,
+    SenderBlock = 8,
+};
 
 // The class of an item, 0 for an item kind the file cannot hold.
 [[nodiscard]] quint8 PrintItemClass(const TDrawRect &Item);

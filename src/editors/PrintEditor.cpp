@@ -268,6 +268,7 @@ bool TPrintEditor::OpenFile(const QString &Path)
     m_document.Grid = read.Grid;
     m_document.Detail = read.Detail;
     m_document.Items = std::move(read.Items);
+    m_document.Background.Assign(read.Background);
     m_document.ItemRoles = std::move(read.ItemRoles);
     m_fileName = Path;
     m_undo.Clear();

@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
     PrintData, PrintDataDamage,
     ::testing::Values(DamageCase{"foreignSignature", [](QByteArray &b) { b[0] = 'X'; }},
                       DamageCase{"newerVersion", [](QByteArray &b) { putInt32(b, 16, 601); }},
-                      DamageCase{"otherContainer", [](QByteArray &b) { putInt32(b, 20, 2); }},
+                      DamageCase{"otherContainer", [](QByteArray &b) { putInt32(b, 20, 3); }},
                       DamageCase{"unknownEditor", [](QByteArray &b) { b[24] = 9; }},
                       DamageCase{"paperRecordSize", [](QByteArray &b) { putInt32(b, 32, 655); }},
                       DamageCase{"hugeThumbnail", [](QByteArray &b) { putInt32(b, kItemCountAt - 4, 0x7FFFFFFF); }},

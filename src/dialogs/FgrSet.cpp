@@ -1,0 +1,490 @@
+#include "dialogs/FgrSet.h"
+
+#include "dialogs/UpDown.h"
+#include "items/FigureRect.h"
+#include "widgets/EnterKey.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr TColor kLightRed = 0xBFBFFF; // RGB 255, 191, 191
+
+// The rows of the line-type list: a sample line in each dash style.
+class TLineTypeDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *P, const QStyleOptionViewItem &Option, const QModelIndex &Index) const override
+    {
+        const QRect r = Option.rect;
+        const bool selected = Option.state & QStyle::State_Selected;
+        P->fillRect(r, selected ? QColor(191, 223, 255) : Option.palette.base().color());
+        if (selected) {
+            P->setPen(QPen(Qt::black, 1, Qt::DotLine));
+            P->drawRect(r.adjusted(0, 0, -1, -1));
+        }
+        QPen pen(Qt::black, 2);
+        const QList<qreal> dashes = TFigureRect::DashPattern(quint8(Index.row()));
+        if (!dashes.isEmpty())
+            pen.setDashPattern(dashes);
+        P->setPen(pen);
+        const int y = r.center().y();
+        P->drawLine(r.left() + 4, y, r.right() - 4, y);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return {76, 16}; }
+};
+
+QLabel *label(QWidget *Parent, const char *Name, const QString &Caption)
+{
+    auto *l = new QLabel(Caption, Parent);
+    l->setObjectName(QLatin1String(Name));
+    return l;
+}
+
+} // namespace
+
+TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TFigureRect>())
+{
+    setObjectName(QStringLiteral("FigureSettingDialog"));
+    setWindowTitle(QStringLiteral("図形の設定"));
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    RunColorDialog = DefaultColorDialogRunner(this);
+
+    pgcSetting = new QTabWidget(this);
+    pgcSetting->setObjectName(QStringLiteral("pgcSetting"));
+    tbsFont = new QWidget;
+    tbsFont->setObjectName(QStringLiteral("tbsFont"));
+    tbsFrame = new QWidget;
+    tbsFrame->setObjectName(QStringLiteral("tbsFrame"));
+    pgcSetting->addTab(tbsFont, QStringLiteral("図形"));
+    pgcSetting->addTab(tbsFrame, QStringLiteral("色・設定"));
+
+    // Page "図形": the kind and the panel of the kind's options.
+    cbxFigureKind = new QComboBox(tbsFont);
+    cbxFigureKind->setObjectName(QStringLiteral("cbxFigureKind"));
+    cbxFigureKind->addItems({QStringLiteral("直線"), QStringLiteral("四角"), QStringLiteral("四角（角丸）"),
+                             QStringLiteral("円"), QStringLiteral("扇形"), QStringLiteral("ひし形")});
+    pnlLine = new QGroupBox(QStringLiteral("線の方向"), tbsFont);
+    pnlLine->setObjectName(QStringLiteral("pnlLine"));
+    auto *lineLayout = new QVBoxLayout(pnlLine);
+    const std::array<std::pair<const char *, QString>, 4> directions{
+        std::pair{"ckbHorizontal", QStringLiteral("水平線")}, std::pair{"ckbVertical", QStringLiteral("垂直線")},
+        std::pair{"ckbDiagonal_L", QStringLiteral("対角線： 左上から右下")},
+        std::pair{"ckbDiagonal_R", QStringLiteral("対角線： 右上から左下")}};
+    for (size_t i = 0; i < 4; ++i) {
+        auto *b = new QCheckBox(directions[i].second, pnlLine);
+        b->setObjectName(QLatin1String(directions[i].first));
+        b->setProperty("tag", int(i));
+        ckbDirection[i] = b;
+        lineLayout->addWidget(b);
+        connect(b, &QCheckBox::clicked, this, [this, b] { ckbLineClick(b); });
+    }
+    pnlRoundRect = new QGroupBox(QStringLiteral("角の半径"), tbsFont);
+    pnlRoundRect->setObjectName(QStringLiteral("pnlRoundRect"));
+    auto *roundLayout = new QGridLayout(pnlRoundRect);
+    cbxDiameterV = new QComboBox(pnlRoundRect);
+    cbxDiameterV->setObjectName(QStringLiteral("cbxDiameterV"));
+    cbxDiameterV->setProperty("tag", 1);
+    cbxDiameterH = new QComboBox(pnlRoundRect);
+    cbxDiameterH->setObjectName(QStringLiteral("cbxDiameterH"));
+    cbxDiameterH->setProperty("tag", 0);
+    for (QComboBox *c : {cbxDiameterV, cbxDiameterH}) {
+        c->addItems({QStringLiteral("小さい"), QStringLiteral("普通"), QStringLiteral("大きい")});
+        connect(c, &QComboBox::activated, this, [this, c] { cbxDiameterClick(c); });
+    }
+    roundLayout->addWidget(label(pnlRoundRect, "Label1", QStringLiteral("縦方向：")), 0, 0);
+    roundLayout->addWidget(cbxDiameterV, 0, 1);
+    roundLayout->addWidget(label(pnlRoundRect, "Label2", QStringLiteral("横方向：")), 1, 0);
+    roundLayout->addWidget(cbxDiameterH, 1, 1);
+    pnlSector = new QGroupBox(QStringLiteral("頂点の方向"), tbsFont);
+    pnlSector->setObjectName(QStringLiteral("pnlSector"));
+    auto *sectorLayout = new QGridLayout(pnlSector);
+    const std::array<std::pair<const char *, QString>, 4> sectors{
+        std::pair{"rbBottomRight", QStringLiteral("右下")}, std::pair{"rbBottomLeft", QStringLiteral("左下")},
+        std::pair{"rbTopRight", QStringLiteral("右上")}, std::pair{"rbTopLeft", QStringLiteral("左上")}};
+    for (int i = 0; i < 4; ++i) {
+        auto *r = new QRadioButton(sectors[size_t(i)].second, pnlSector);
+        r->setObjectName(QLatin1String(sectors[size_t(i)].first));
+        rbSector[size_t(i)] = r;
+        sectorLayout->addWidget(r, i < 2 ? 1 : 0, i % 2 == 0 ? 1 : 0);
+        connect(r, &QRadioButton::clicked, this, [this, i] { rbSectorDirClick(i); });
+    }
+    auto *kindPage = new QVBoxLayout(tbsFont);
+    auto *kindRow = new QHBoxLayout;
+    kindRow->addWidget(label(tbsFont, "lblItem8", QStringLiteral("種類：")));
+    kindRow->addWidget(cbxFigureKind, 1);
+    kindPage->addLayout(kindRow);
+    kindPage->addWidget(pnlLine);
+    kindPage->addWidget(pnlRoundRect);
+    kindPage->addWidget(pnlSector);
+    kindPage->addStretch();
+
+    // Page "色・設定": outline and fill.
+    auto *gbxFrame = new QGroupBox(tbsFrame);
+    gbxFrame->setObjectName(QStringLiteral("gbxFrame"));
+    ckbFrame = new QCheckBox(QStringLiteral("枠線"), gbxFrame);
+    ckbFrame->setObjectName(QStringLiteral("ckbFrame"));
+    ckbFrame->setChecked(true);
+    dgLineType = new QListWidget(gbxFrame);
+    dgLineType->setObjectName(QStringLiteral("dgLineType"));
+    dgLineType->setItemDelegate(new TLineTypeDelegate(dgLineType));
+    for (int i = 0; i < 5; ++i)
+        dgLineType->addItem(QString());
+    dgLineType->setFixedSize(80, 5 * 16 + 4);
+    dgLineType->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    edLineWidth = new QLineEdit(gbxFrame);
+    edLineWidth->setObjectName(QStringLiteral("edLineWidth"));
+    edLineWidth->setMaxLength(4);
+    udLineWidth = new TUpDown(gbxFrame);
+    udLineWidth->setObjectName(QStringLiteral("udLineWidth"));
+    udLineWidth->SetMin(1);
+    udLineWidth->SetMax(50);
+    udLineWidth->SetPosition(1);
+    pnlFrameColor = new TColorSwatch(gbxFrame);
+    pnlFrameColor->setObjectName(QStringLiteral("pnlFrameColor"));
+    bbtnFrameColor = new QPushButton(QStringLiteral("..."), gbxFrame);
+    bbtnFrameColor->setObjectName(QStringLiteral("bbtnFrameColor"));
+    lblItem7 = label(gbxFrame, "lblItem7", QStringLiteral("種類："));
+    lblItem9 = label(gbxFrame, "lblItem9", QStringLiteral("太さ："));
+    lblItem10 = label(gbxFrame, "lblItem10", QStringLiteral("色："));
+    auto *frameLayout = new QGridLayout(gbxFrame);
+    frameLayout->addWidget(ckbFrame, 0, 0, 1, 3);
+    frameLayout->addWidget(lblItem7, 1, 0);
+    frameLayout->addWidget(dgLineType, 1, 1, 1, 2);
+    frameLayout->addWidget(lblItem9, 2, 0);
+    frameLayout->addWidget(edLineWidth, 2, 1);
+    frameLayout->addWidget(udLineWidth, 2, 2);
+    frameLayout->addWidget(label(gbxFrame, "lblItem18", QStringLiteral("(ピクセル)")), 2, 3);
+    frameLayout->addWidget(lblItem10, 3, 0);
+    frameLayout->addWidget(pnlFrameColor, 3, 1);
+    frameLayout->addWidget(bbtnFrameColor, 3, 2);
+
+    auto *gbxBack = new QGroupBox(tbsFrame);
+    gbxBack->setObjectName(QStringLiteral("gbxBack"));
+    ckbBack = new QCheckBox(QStringLiteral("背景"), gbxBack);
+    ckbBack->setObjectName(QStringLiteral("ckbBack"));
+    ckbBack->setChecked(true);
+    rbFilled = new QRadioButton(QStringLiteral("単色"), gbxBack);
+    rbFilled->setObjectName(QStringLiteral("rbFilled"));
+    rbGradation = new QRadioButton(QStringLiteral("グラデーション"), gbxBack);
+    rbGradation->setObjectName(QStringLiteral("rbGradation"));
+    pnlColor1 = new TColorSwatch(gbxBack);
+    pnlColor1->setObjectName(QStringLiteral("pnlColor1"));
+    pnlColor2 = new TColorSwatch(gbxBack);
+    pnlColor2->setObjectName(QStringLiteral("pnlColor2"));
+    bbtnColorDlg1 = new QPushButton(QStringLiteral("..."), gbxBack);
+    bbtnColorDlg1->setObjectName(QStringLiteral("bbtnColorDlg1"));
+    bbtnColorDlg2 = new QPushButton(QStringLiteral("..."), gbxBack);
+    bbtnColorDlg2->setObjectName(QStringLiteral("bbtnColorDlg2"));
+    lblItem1 = label(gbxBack, "lblItem1", QStringLiteral("色１："));
+    lblItem2 = label(gbxBack, "lblItem2", QStringLiteral("色２："));
+    lblItem3 = label(gbxBack, "lblItem3", QStringLiteral("角度："));
+    edAngle = new QLineEdit(QStringLiteral("0"), gbxBack);
+    edAngle->setObjectName(QStringLiteral("edAngle"));
+    edAngle->setMaxLength(3);
+    udAngle = new TUpDown(gbxBack);
+    udAngle->setObjectName(QStringLiteral("udAngle"));
+    udAngle->SetMin(0);
+    udAngle->SetMax(359);
+    auto *backLayout = new QGridLayout(gbxBack);
+    backLayout->addWidget(ckbBack, 0, 0, 1, 3);
+    backLayout->addWidget(rbFilled, 1, 0);
+    backLayout->addWidget(rbGradation, 1, 1, 1, 2);
+    backLayout->addWidget(lblItem1, 2, 0);
+    backLayout->addWidget(pnlColor1, 2, 1);
+    backLayout->addWidget(bbtnColorDlg1, 2, 2);
+    backLayout->addWidget(lblItem2, 3, 0);
+    backLayout->addWidget(pnlColor2, 3, 1);
+    backLayout->addWidget(bbtnColorDlg2, 3, 2);
+    backLayout->addWidget(lblItem3, 4, 0);
+    backLayout->addWidget(edAngle, 4, 1);
+    backLayout->addWidget(udAngle, 4, 2);
+    auto *framePage = new QHBoxLayout(tbsFrame);
+    framePage->addWidget(gbxFrame);
+    framePage->addWidget(gbxBack);
+
+    pnlPreview = new TItemPreview(this);
+    pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
+    pnlPreview->setFixedSize(239, 239);
+    pnlPreview->OnPaint = [this](QPainter &P) { pnlPreviewPaint(P); };
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    for (QPushButton *b : {btnOK, btnCancel, bbtnFrameColor, bbtnColorDlg1, bbtnColorDlg2})
+        b->setAutoDefault(false);
+    auto *top = new QHBoxLayout;
+    top->addWidget(pgcSetting, 1);
+    top->addWidget(pnlPreview);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+    auto *main = new QVBoxLayout(this);
+    main->addLayout(top);
+    main->addLayout(buttons);
+
+    m_widthLink = new TNumberEditLink(edLineWidth, udLineWidth);
+    m_widthLink->OnChange = [this](int V) {
+        m_work->SetLineWidth(V);
+        Repaint();
+    };
+    m_angleLink = new TNumberEditLink(edAngle, udAngle);
+    m_angleLink->OnChange = [this](int V) {
+        m_work->SetGradientAngle(V);
+        Repaint();
+    };
+    connect(cbxFigureKind, &QComboBox::activated, this, &TFigureSettingDialog::cbxFigureKindClick);
+    connect(ckbFrame, &QCheckBox::clicked, this, &TFigureSettingDialog::ckbFrameClick);
+    connect(ckbBack, &QCheckBox::clicked, this, &TFigureSettingDialog::ckbBackClick);
+    connect(dgLineType, &QListWidget::currentRowChanged, this, &TFigureSettingDialog::dgLineTypeClick);
+    connect(bbtnFrameColor, &QPushButton::clicked, this, &TFigureSettingDialog::bbtnFrameColorClick);
+    connect(rbFilled, &QRadioButton::clicked, this, &TFigureSettingDialog::rbColorKindClick);
+    connect(rbGradation, &QRadioButton::clicked, this, &TFigureSettingDialog::rbColorKindClick);
+    connect(bbtnColorDlg1, &QPushButton::clicked, this, [this] { bbtnColorDlgClick(0); });
+    connect(bbtnColorDlg2, &QPushButton::clicked, this, [this] { bbtnColorDlgClick(1); });
+    connect(btnOK, &QPushButton::clicked, this, [this] {
+        m_widthLink->Exit();
+        m_angleLink->Exit();
+        accept();
+    });
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    for (QWidget *w : findChildren<QWidget *>())
+        if (qobject_cast<QCheckBox *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QRadioButton *>(w) ||
+            qobject_cast<QLineEdit *>(w) || w == dgLineType)
+            w->installEventFilter(this);
+
+    const int page = ReadDesignSetting(QStringLiteral("FigureSet"), 0);
+    pgcSetting->setCurrentIndex(page < 0 || page >= pgcSetting->count() ? 0 : page);
+}
+
+TFigureSettingDialog::~TFigureSettingDialog()
+{
+    WriteDesignSetting(QStringLiteral("FigureSet"), pgcSetting->currentIndex());
+}
+
+void TFigureSettingDialog::SetItem(const TFigureRect &Item)
+{
+    m_updating = true;
+    m_work->Assign(Item);
+    const TPageRect r = Item.GetRect();
+    const int w = std::max(1, r.Right - r.Left), h = std::max(1, r.Bottom - r.Top);
+    const double zoom = std::min(pnlPreview->width() * 0.9 / w, pnlPreview->height() * 0.9 / h);
+    m_work->SetZoom(zoom);
+    const int dx = (qRound(pnlPreview->width() / zoom) - w) / 2;
+    const int dy = (qRound(pnlPreview->height() / zoom) - h) / 2;
+    m_work->SetRect({dx, dy, dx + w, dy + h});
+
+    cbxFigureKind->setCurrentIndex(std::clamp(int(m_work->GetFigureKind()), 0, 5));
+    const quint8 directions = m_work->GetLineDirections();
+    for (size_t i = 0; i < 4; ++i) {
+        ckbDirection[i]->setChecked(directions & (1u << i));
+        SetBlueCaption(ckbDirection[i], ckbDirection[i]->isChecked());
+    }
+    cbxDiameterH->setCurrentIndex(std::clamp(int(m_work->GetCornerRadius(0)), 0, 2));
+    cbxDiameterV->setCurrentIndex(std::clamp(int(m_work->GetCornerRadius(1)), 0, 2));
+    const int sector = std::clamp(int(m_work->GetSectorDirection()), 0, 3);
+    rbSector[size_t(sector)]->setChecked(true);
+    for (int i = 0; i < 4; ++i)
+        SetBlueCaption(rbSector[size_t(i)], i == sector);
+    ckbFrame->setChecked(m_work->HasFrame());
+    dgLineType->setCurrentRow(std::clamp(int(m_work->GetLineStyle()), 0, 4));
+    m_widthLink->Show(m_work->GetLineWidth());
+    pnlFrameColor->SetColor(m_work->GetFrameColor());
+    ckbBack->setChecked(m_work->HasBack());
+    if (!m_work->HasBack() && m_work->GetColor1() == clBlack)
+        m_work->SetColor1(kLightRed);
+    if (!m_work->HasGradation()) {
+        rbFilled->setChecked(true);
+        if (m_work->GetColor2() == clBlack)
+            m_work->SetColor2(clWhite);
+    } else {
+        rbGradation->setChecked(true);
+    }
+    m_angleLink->Show(m_work->GetGradientAngle());
+    pnlColor1->SetColor(m_work->GetColor1());
+    pnlColor2->SetColor(m_work->GetColor2());
+    m_updating = false;
+    cbxFigureKindClick();
+    ckbFrameClick();
+    ckbBackClick();
+}
+
+void TFigureSettingDialog::showEvent(QShowEvent *Event)
+{
+    QDialog::showEvent(Event);
+    if (pgcSetting->currentIndex() == 0)
+        cbxFigureKind->setFocus();
+    else if (ckbFrame->isEnabled())
+        ckbFrame->setFocus();
+    else
+        dgLineType->setFocus();
+}
+
+void TFigureSettingDialog::Repaint()
+{
+    pnlPreview->update();
+}
+
+void TFigureSettingDialog::pnlPreviewPaint(QPainter &Canvas)
+{
+    m_work->Draw(Canvas, 0, 0);
+    const bool shownRect =
+        m_work->GetFigureKind() == TFigureRect::Rectangle && (m_work->HasFrame() || m_work->HasBack());
+    if (!shownRect) {
+        const TScreenRect d = m_work->GetDispRect();
+        Canvas.setPen(QPen(QColor(128, 128, 128), 1, Qt::DotLine));
+        Canvas.setBrush(Qt::NoBrush);
+        Canvas.drawRect(QRect(d.Left, d.Top, d.Right - d.Left - 1, d.Bottom - d.Top - 1));
+    }
+}
+
+void TFigureSettingDialog::cbxFigureKindClick()
+{
+    const int kind = cbxFigureKind->currentIndex();
+    if (!m_updating)
+        m_work->SetFigureKind(quint8(kind));
+    pnlLine->setVisible(kind == TFigureRect::Line);
+    pnlRoundRect->setVisible(kind == TFigureRect::RoundRect);
+    pnlSector->setVisible(kind == TFigureRect::Sector);
+    if (kind == TFigureRect::Line) {
+        // A line always has its outline.
+        ckbFrame->setChecked(true);
+        ckbFrameClick();
+        ckbFrame->setEnabled(false);
+    } else {
+        ckbFrame->setEnabled(true);
+    }
+    Repaint();
+}
+
+void TFigureSettingDialog::ckbLineClick(QCheckBox *Box)
+{
+    SetBlueCaption(Box, Box->isChecked());
+    const quint8 bit = quint8(1u << Box->property("tag").toInt());
+    quint8 set = m_work->GetLineDirections();
+    set = Box->isChecked() ? quint8(set | bit) : quint8(set & ~bit);
+    m_work->SetLineDirections(set);
+    Repaint();
+}
+
+void TFigureSettingDialog::cbxDiameterClick(QComboBox *List)
+{
+    m_work->SetCornerRadius(List->property("tag").toInt(), quint8(List->currentIndex()));
+    Repaint();
+}
+
+void TFigureSettingDialog::rbSectorDirClick(int Tag)
+{
+    if (Tag == m_work->GetSectorDirection())
+        return;
+    for (int i = 0; i < 4; ++i)
+        SetBlueCaption(rbSector[size_t(i)], i == Tag);
+    m_work->SetSectorDirection(quint8(Tag));
+    Repaint();
+}
+
+void TFigureSettingDialog::ckbFrameClick()
+{
+    const bool on = ckbFrame->isChecked();
+    SetBlueCaption(ckbFrame, on);
+    if (!m_updating)
+        m_work->SetFrame(on);
+    for (QWidget *w : std::initializer_list<QWidget *>{dgLineType, udLineWidth, edLineWidth, bbtnFrameColor, lblItem7,
+                                                       lblItem9, lblItem10})
+        w->setEnabled(on);
+    Repaint();
+}
+
+void TFigureSettingDialog::ckbBackClick()
+{
+    const bool on = ckbBack->isChecked();
+    SetBlueCaption(ckbBack, on);
+    if (!m_updating)
+        m_work->SetBack(on);
+    const bool gradient = on && rbGradation->isChecked();
+    for (QWidget *w : std::initializer_list<QWidget *>{rbFilled, rbGradation, bbtnColorDlg1, lblItem1})
+        w->setEnabled(on);
+    for (QWidget *w : std::initializer_list<QWidget *>{bbtnColorDlg2, udAngle, edAngle, lblItem2, lblItem3})
+        w->setEnabled(gradient);
+    Repaint();
+}
+
+void TFigureSettingDialog::rbColorKindClick()
+{
+    SetBlueCaption(rbFilled, rbFilled->isChecked());
+    SetBlueCaption(rbGradation, rbGradation->isChecked());
+    const bool gradient = rbGradation->isChecked();
+    m_work->SetGradation(gradient);
+    for (QWidget *w : std::initializer_list<QWidget *>{bbtnColorDlg2, udAngle, edAngle, lblItem2, lblItem3})
+        w->setEnabled(gradient);
+    Repaint();
+}
+
+void TFigureSettingDialog::dgLineTypeClick()
+{
+    if (m_updating || dgLineType->currentRow() < 0)
+        return;
+    m_work->SetLineStyle(quint8(dgLineType->currentRow()));
+    Repaint();
+}
+
+void TFigureSettingDialog::bbtnFrameColorClick()
+{
+    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, pnlFrameColor->Color())) {
+        pnlFrameColor->SetColor(*c);
+        m_work->SetFrameColor(*c);
+    }
+    Repaint();
+}
+
+void TFigureSettingDialog::bbtnColorDlgClick(int Tag)
+{
+    TColorSwatch *swatch = Tag == 0 ? pnlColor1 : pnlColor2;
+    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, swatch->Color(), false)) {
+        swatch->SetColor(*c);
+        if (Tag == 0)
+            m_work->SetColor1(*c);
+        else
+            m_work->SetColor2(*c);
+    }
+    Repaint();
+}
+
+bool TFigureSettingDialog::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (IsEnterKeyPress(Event)) {
+        QWidget *target = nullptr;
+        if (Watched == edLineWidth) {
+            m_widthLink->Exit();
+            target = ckbBack;
+        } else if (Watched == rbGradation || Watched == rbFilled) {
+            target = edAngle->isEnabled() ? static_cast<QWidget *>(edAngle) : btnOK;
+        } else if (auto *w = qobject_cast<QWidget *>(Watched)) {
+            if (Watched == edAngle)
+                m_angleLink->Exit();
+            target = w->nextInFocusChain();
+            while (target && target != w &&
+                   (!target->isEnabled() || !target->isVisible() || target->focusPolicy() == Qt::NoFocus))
+                target = target->nextInFocusChain();
+        }
+        if (target)
+            target->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return QDialog::eventFilter(Watched, Event);
+}

@@ -1,0 +1,188 @@
+#include "dialogs/ItemDlgSub.h"
+
+#include "core/Env.h"
+#include "dialogs/LytFont.h"
+#include "platform/IniFile.h"
+
+#include <QColorDialog>
+#include <QMouseEvent>
+#include <QPainter>
+
+TItemPreview::TItemPreview(QWidget *Parent) : QWidget(Parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void TItemPreview::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    if (OnPaint)
+        OnPaint(p);
+}
+
+void TItemPreview::mousePressEvent(QMouseEvent *Event)
+{
+    if (OnMousePress)
+        OnMousePress(Event);
+}
+
+void TItemPreview::mouseMoveEvent(QMouseEvent *Event)
+{
+    if (OnMouseMove)
+        OnMouseMove(Event);
+}
+
+void TItemPreview::mouseReleaseEvent(QMouseEvent *Event)
+{
+    if (OnMouseRelease)
+        OnMouseRelease(Event);
+}
+
+TColorSwatch::TColorSwatch(QWidget *Parent) : QLabel(Parent)
+{
+    setFixedSize(40, 20);
+    setFrameShape(QFrame::Box);
+    SetColor(clBlack);
+}
+
+void TColorSwatch::SetColor(TColor Value)
+{
+    m_color = Value;
+    setStyleSheet(QStringLiteral("background-color: %1").arg(ColorToQColor(Value).name()));
+}
+
+TColorDialogRunner DefaultColorDialogRunner(QWidget *Parent)
+{
+    return [Parent](const QColor &Current, QList<QColor> &Custom) -> std::optional<QColor> {
+        for (int i = 0; i < Custom.size(); ++i)
+            QColorDialog::setCustomColor(i, Custom[i]);
+        const QColor chosen = QColorDialog::getColor(Current, Parent);
+        for (int i = 0; i < Custom.size(); ++i)
+            Custom[i] = QColorDialog::customColor(i);
+        return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
+    };
+}
+
+std::optional<TColor> ChooseItemColor(const TColorDialogRunner &Run, TColor Current, bool WithCustomColors)
+{
+    QList<QColor> custom = WithCustomColors ? LoadCustomColors() : QList<QColor>(16, Qt::black);
+    const std::optional<QColor> chosen = Run ? Run(ColorToQColor(Current), custom) : std::nullopt;
+    if (WithCustomColors)
+        SaveCustomColors(custom);
+    if (!chosen)
+        return std::nullopt;
+    return QColorToColor(*chosen);
+}
+
+void SetBlueCaption(QWidget *Widget, bool Blue)
+{
+    Widget->setStyleSheet(Blue ? QStringLiteral("color: rgb(0,0,255)") : QString());
+}
+
+int ReadDesignSetting(const QString &Key, int Default)
+{
+    const TMemIniFile ini(SettingsFileName());
+    return ini.ReadInteger(QStringLiteral("DESIGN"), Key, Default);
+}
+
+void WriteDesignSetting(const QString &Key, int Value)
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(QStringLiteral("DESIGN"), Key, Value);
+    // A remembered page is a convenience; the file layer reports a failure.
+    (void)ini.UpdateFile();
+}
+
+#include "dialogs/UpDown.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+TNumberEditLink::TNumberEditLink(QLineEdit *Edit, TUpDown *UpDown) : QObject(Edit), m_edit(Edit), m_upDown(UpDown)
+{
+    m_edit->installEventFilter(this);
+    connect(m_edit, &QLineEdit::editingFinished, this, &TNumberEditLink::Exit);
+    m_upDown->OnClick = [this] {
+        m_edit->setText(QString::number(m_upDown->Position()));
+        if (OnChange)
+            OnChange(m_upDown->Position());
+    };
+}
+
+void TNumberEditLink::Show(int Value)
+{
+    m_upDown->SetPosition(Value);
+    m_edit->setText(QString::number(m_upDown->Position()));
+}
+
+void TNumberEditLink::Exit()
+{
+    bool ok = false;
+    const int value = m_edit->text().trimmed().toInt(&ok);
+    if (!ok || value < 0) {
+        m_edit->setText(QString::number(m_upDown->Position()));
+        return;
+    }
+    Show(value);
+    if (OnChange)
+        OnChange(m_upDown->Position());
+}
+
+bool TNumberEditLink::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Watched == m_edit && Event->type() == QEvent::KeyPress) {
+        int step = 0;
+        switch (static_cast<QKeyEvent *>(Event)->key()) {
+        case Qt::Key_PageUp: step = 10; break;
+        case Qt::Key_PageDown: step = -10; break;
+        case Qt::Key_Up: step = 1; break;
+        case Qt::Key_Down: step = -1; break;
+        default: break;
+        }
+        if (step != 0) {
+            Show(m_upDown->Position() + step);
+            if (OnChange)
+                OnChange(m_upDown->Position());
+            return true;
+        }
+    }
+    return QObject::eventFilter(Watched, Event);
+}
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QImageReader>
+
+QString ChooseImageFileName(QWidget *Parent)
+{
+    QFileDialog dialog(Parent, QStringLiteral("画像を選択"));
+    dialog.setObjectName(QStringLiteral("ImageFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("画像ファイル (*.bmp *.jpg *.jpeg)"),
+                           QStringLiteral("すべてのファイル (*)")});
+    auto *preview = new QLabel(&dialog);
+    preview->setObjectName(QStringLiteral("lblImagePreview"));
+    preview->setFixedSize(160, 160);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::Box);
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString &Path) {
+        QImageReader reader(Path);
+        reader.setAutoTransform(true);
+        const QSize size = reader.size();
+        // A damaged header never makes the preview allocate without bound.
+        if (!size.isValid() || size.width() > 20000 || size.height() > 20000) {
+            preview->clear();
+            return;
+        }
+        reader.setScaledSize(size.scaled(156, 156, Qt::KeepAspectRatio));
+        preview->setPixmap(QPixmap::fromImage(reader.read()));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class TTable;
+
+// One sender record of Sender.DB as the windows use it: the name and joint
+// names decoded from their "@" form, every other text as stored (Shift-JIS
+// decoded), telephone, fax and postcode as digits.
+struct TSenderData {
+    qint32 RecNo = 0;
+    QString Title;
+    QString Name;
+    QString Tel, Fax, Pos;
+    QString Tdfkn, Adrs1, Adrs2, Adrs3;
+    qint32 SelectInfo = 0; // 0 neither, 1 joint names, 2 company
+    std::array<QString, 5> Joint, Note;
+    bool NamePrint = true;
+    std::array<bool, 5> JointPrint{true, true, true, true, true};
+    QString Corp, Dptmnt, Post;
+    std::array<QString, 4> Head, Addition;
+    std::array<bool, 4> AdditionPrint{};
+};
+
+// The fields of the table's current record.
+[[nodiscard]] TSenderData ReadSenderFields(TTable &Table);
+// Writes every field but RecNo into the record being edited or appended;
+// the name and joint names in the "@" form.
+void WriteSenderFields(TTable &Table, const TSenderData &Data);
+// Every sender in table order.
+[[nodiscard]] QList<TSenderData> ReadAllSenders(TTable &Table);
+// The sender numbered RecNo, or nothing: never the record the table cursor
+// happens to stand on.
+[[nodiscard]] std::optional<TSenderData> FindSenderByRecNo(TTable &Table, qint32 RecNo);
+// The first sender whose trimmed title equals Title, or nothing.
+[[nodiscard]] std::optional<TSenderData> FindSenderByTitle(TTable &Table, const QString &Title);
+
+// The same through the data module's sender table, opened and closed around
+// the read; nothing when the table cannot be opened.
+[[nodiscard]] QList<TSenderData> LoadSenders();
+[[nodiscard]] std::optional<TSenderData> LoadSenderByTitle(const QString &Title);
+[[nodiscard]] std::optional<TSenderData> LoadSenderByRecNo(qint32 RecNo);
+
+// The default sender's number, kept in Sender.ini of the data folder
+// (section SENDER, key Default); the editors read it, the sender window
+// changes it.
+extern qint32 DefaultSenderNo;
+[[nodiscard]] QString SenderIniFileName();
+// Reads Default into DefaultSenderNo (0 when missing).
+void LoadDefaultSenderNo();

@@ -1,0 +1,283 @@
+#include "editors/ItemCommands.h"
+
+#include "addressbook/AdrsList.h"
+#include "addressbook/InputList.h"
+#include "core/DBInfo.h"
+#include "dialogs/BackImg.h"
+#include "dialogs/FgrSet.h"
+#include "dialogs/IlstSet.h"
+#include "dialogs/QRCode.h"
+#include "dialogs/Sender.h"
+#include "dialogs/SenderData.h"
+#include "dialogs/SndSet.h"
+#include "editors/EditorHost.h"
+#include "editors/PageView.h"
+#include "editors/PrintEditor.h"
+#include "items/BarRect.h"
+#include "items/FigureRect.h"
+#include "items/IllustRect.h"
+#include "items/ImgUtils.h"
+#include "items/SenderRect.h"
+#include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+// New items stand at the middle of the piece at these sizes (page pixels).
+constexpr int kFigureSide = 120;
+constexpr int kSenderWidth = 200, kSenderHeight = 160;
+
+TPageRect centred(const TLayoutDocument &D, int W, int H)
+{
+    const QSize piece = D.PiecePixels();
+    const int left = std::max(0, (piece.width() - W) / 2), top = std::max(0, (piece.height() - H) / 2);
+    return {left, top, left + W, top + H};
+}
+
+// Copies the dialog's working item back, keeping the item's top-left corner.
+void takeBack(TDrawRect &Item, const TDrawRect &Work)
+{
+    const TPageRect old = Item.GetRect();
+    const TPageRect w = Work.GetRect();
+    Item.Assign(Work);
+    Item.SetRect({old.Left, old.Top, old.Left + (w.Right - w.Left), old.Top + (w.Bottom - w.Top)});
+}
+
+} // namespace
+
+TItemCommands::TItemCommands(TPrintEditor &Editor, TEditorHost &Host) : QObject(&Editor), m_editor(Editor), m_host(Host)
+{
+    setObjectName(QStringLiteral("ItemCommands"));
+    // The default sender lives in Sender.ini; the sender window changes it.
+    LoadDefaultSenderNo();
+    ChooseImageFile = [this] { return ChooseImageFileName(Window()); };
+    auto make = [this](QAction *&Action, const char *Name, const QString &Caption) {
+        Action = new QAction(Caption, &m_editor);
+        Action->setObjectName(QLatin1String(Name));
+        m_editor.addAction(Action);
+    };
+    make(actInsertIllust, "actInsertIllust", QStringLiteral("イラスト(&I)..."));
+    make(actInsertFigure, "actInsertFigure", QStringLiteral("図形(&F)..."));
+    make(actInsertQRCode, "actInsertQRCode", QStringLiteral("QRコード(&Q)..."));
+    make(actInsertSender, "actInsertSender", QStringLiteral("差出人情報(&S)..."));
+    make(actItemSetting, "actItemSetting", QStringLiteral("項目の設定(&E)..."));
+    make(actSender, "actSender", QStringLiteral("差出人の編集(&D)..."));
+    const bool design = m_editor.Document().Kind == TLayoutKind::Design;
+    if (design)
+        make(actBackImage, "actBackImage", QStringLiteral("背景(&B)..."));
+
+    QMenu *insert = m_editor.menuBar()->addMenu(QStringLiteral("挿入(&I)"));
+    insert->setObjectName(QStringLiteral("mnuInsert"));
+    insert->addActions({actInsertIllust, actInsertFigure, actInsertQRCode, actInsertSender});
+    if (actBackImage) {
+        insert->addSeparator();
+        insert->addAction(actBackImage);
+    }
+    insert->addSeparator();
+    insert->addActions({actItemSetting, actSender});
+
+    connect(actInsertIllust, &QAction::triggered, this, &TItemCommands::InsertIllust);
+    connect(actInsertFigure, &QAction::triggered, this, &TItemCommands::InsertFigure);
+    connect(actInsertQRCode, &QAction::triggered, this, &TItemCommands::InsertQRCode);
+    connect(actInsertSender, &QAction::triggered, this, &TItemCommands::InsertSender);
+    connect(actItemSetting, &QAction::triggered, this, [this] { (void)EditItem(m_editor.PageView()->Selected()); });
+    connect(actSender, &QAction::triggered, this, &TItemCommands::EditSenders);
+    if (actBackImage)
+        connect(actBackImage, &QAction::triggered, this, &TItemCommands::EditBackground);
+    connect(m_editor.PageView(), &TPageView::ItemDoubleClicked, this, [this](int Index) { (void)EditItem(Index); });
+    connect(m_editor.PageView(), &TPageView::SelectionChanged, this, &TItemCommands::UpdateActions);
+    UpdateActions();
+}
+
+QWidget *TItemCommands::Window() const
+{
+    return &m_editor;
+}
+
+void TItemCommands::UpdateActions()
+{
+    const int selected = m_editor.PageView()->Selected();
+    bool editable = false;
+    if (selected >= 0 && selected < int(m_editor.Document().Items.size())) {
+        const TDrawRectKind kind = m_editor.Document().Items[size_t(selected)]->GetKind();
+        editable = kind == TDrawRectKind::Illust || kind == TDrawRectKind::Figure || kind == TDrawRectKind::QRCode ||
+                   kind == TDrawRectKind::SenderBlock;
+    }
+    actItemSetting->setEnabled(editable);
+}
+
+void TItemCommands::AddItem(std::unique_ptr<TDrawRect> Item)
+{
+    TLayoutDocument &d = m_editor.Document();
+    d.Items.push_back(std::move(Item));
+    d.ItemRoles.push_back(-1);
+    // The undo steps hold item positions; an added item would shift them.
+    m_editor.UndoList().Clear();
+    m_editor.MergeCurrentRecord();
+    m_editor.PageView()->SetSelected(int(d.Items.size()) - 1);
+}
+
+bool TItemCommands::EditItem(int Index)
+{
+    TLayoutDocument &d = m_editor.Document();
+    if (Index < 0 || Index >= int(d.Items.size()))
+        return false;
+    TDrawRect &item = *d.Items[size_t(Index)];
+    bool done = false;
+    if (auto *illust = dynamic_cast<TIllustRect *>(&item)) {
+        TIllustSettingDialog dialog(Window());
+        CenterFormOnOwner(&dialog, Window());
+        dialog.SetItem(*illust);
+        if ((done = m_editor.ExecDialog(dialog) == QDialog::Accepted))
+            takeBack(item, dialog.WorkItem());
+    } else if (auto *figure = dynamic_cast<TFigureRect *>(&item)) {
+        TFigureSettingDialog dialog(Window());
+        CenterFormOnOwner(&dialog, Window());
+        dialog.SetItem(*figure);
+        if ((done = m_editor.ExecDialog(dialog) == QDialog::Accepted))
+            takeBack(item, dialog.WorkItem());
+    } else if (auto *qr = dynamic_cast<TQRCodeRect *>(&item)) {
+        TQRCodeSettingDialog dialog(Window());
+        CenterFormOnOwner(&dialog, Window());
+        dialog.SetQRCode(*qr);
+        if ((done = m_editor.ExecDialog(dialog) == QDialog::Accepted))
+            takeBack(item, dialog.PreviewItem());
+    } else if (auto *block = dynamic_cast<TSenderRect *>(&item)) {
+        TSenderSettingDialog dialog(Window());
+        CenterFormOnOwner(&dialog, Window());
+        dialog.SetItem(*block);
+        dialog.SetFontScale(std::max(d.Format.Width, d.Format.Height));
+        dialog.SetDataFormat(d.DataFormat.get());
+        if ((done = m_editor.ExecDialog(dialog) == QDialog::Accepted))
+            takeBack(item, dialog.WorkItem());
+    }
+    if (done) {
+        m_editor.UndoList().Clear();
+        m_editor.MergeCurrentRecord();
+    }
+    return done;
+}
+
+void TItemCommands::InsertIllust()
+{
+    const QString file = ChooseImageFile ? ChooseImageFile() : QString();
+    if (file.isEmpty())
+        return;
+    std::optional<TLoadedImage> loaded = LoadImageFile(file);
+    if (!loaded) {
+        ShowMessageBoxAt(Window(), QStringLiteral("画像ファイルを読み込めませんでした  \r\n") + file, ProductCaption(),
+                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return;
+    }
+    auto item = std::make_unique<TIllustRect>();
+    item->SetPicture(loaded->Image, loaded->JpegBytes);
+    item->SetResolution(loaded->Dpi);
+    // The picture at its own size, shrunk to half the piece when larger.
+    const QSize piece = m_editor.Document().PiecePixels();
+    QSize size = loaded->Image.size();
+    if (loaded->Dpi > 0)
+        size = QSize(std::max(1, size.width() * 96 / loaded->Dpi), std::max(1, size.height() * 96 / loaded->Dpi));
+    size = size.boundedTo(piece / 2).isValid() && (size.width() > piece.width() / 2 || size.height() > piece.height() / 2)
+               ? size.scaled(piece / 2, Qt::KeepAspectRatio)
+               : size;
+    item->SetRect(centred(m_editor.Document(), std::max(8, size.width()), std::max(8, size.height())));
+    AddItem(std::move(item));
+}
+
+void TItemCommands::InsertFigure()
+{
+    TFigureRect figure;
+    figure.SetFigureKind(TFigureRect::Rectangle);
+    figure.SetRect(centred(m_editor.Document(), kFigureSide, kFigureSide));
+    TFigureSettingDialog dialog(Window());
+    CenterFormOnOwner(&dialog, Window());
+    dialog.SetItem(figure);
+    if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
+        return;
+    auto item = std::make_unique<TFigureRect>();
+    item->SetRect(figure.GetRect());
+    takeBack(*item, dialog.WorkItem());
+    AddItem(std::move(item));
+}
+
+void TItemCommands::InsertQRCode()
+{
+    TQRCodeRect qr;
+    qr.SetRect(centred(m_editor.Document(), 1, 1));
+    TQRCodeSettingDialog dialog(Window());
+    CenterFormOnOwner(&dialog, Window());
+    dialog.SetQRCode(qr);
+    if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
+        return;
+    auto item = std::make_unique<TQRCodeRect>();
+    item->SetRect(qr.GetRect());
+    takeBack(*item, dialog.PreviewItem());
+    AddItem(std::move(item));
+}
+
+void TItemCommands::InsertSender()
+{
+    auto item = std::make_unique<TSenderRect>();
+    TLayoutDocument &d = m_editor.Document();
+    const bool horizontal = d.Kind == TLayoutKind::Design || d.HorizontalWriting();
+    item->SetHorizontal(horizontal);
+    item->SetRect(centred(d, horizontal ? kSenderWidth : kSenderHeight, horizontal ? kSenderHeight : kSenderWidth));
+    item->ResetChildRect(-1);
+    item->RescaleFonts(TTenthMm(std::max(d.Format.Width, d.Format.Height)));
+    // The block names the editor's sender, else the default one.
+    std::optional<TSenderData> sender = LoadSenderByRecNo(m_host.SenderNo());
+    if (!sender)
+        sender = LoadSenderByRecNo(DefaultSenderNo);
+    if (!sender) {
+        const QList<TSenderData> all = LoadSenders();
+        if (!all.isEmpty())
+            sender = all.first();
+    }
+    if (sender) {
+        item->SetSenderTitle(sender->Title.trimmed());
+        item->SetPrivate(sender->SelectInfo != 2);
+    }
+    AddItem(std::move(item));
+}
+
+void TItemCommands::EditBackground()
+{
+    TLayoutDocument &d = m_editor.Document();
+    TBackImageDialog dialog(Window());
+    CenterFormOnOwner(&dialog, Window());
+    dialog.SetBackImage(d.Background, d.Format.Width, d.Format.Height);
+    if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
+        return;
+    d.Background.Assign(dialog.WorkItem());
+    m_editor.MergeCurrentRecord();
+}
+
+void TItemCommands::EditSenders()
+{
+    if (!DMMurven19 || !DMMurven19->SenderTable() || !DMMurven19->OpenSender())
+        return;
+    int result = 0;
+    qint32 chosen = 0;
+    {
+        TSenderForm form(Window());
+        CenterFormOnOwner(&form, Window());
+        form.SenderNo = m_host.SenderNo();
+        form.EditPickList = [&form](int Kind) {
+            TInputList list(&form);
+            list.SetListKind(Kind == 0 ? TInputList::lkDepartment : TInputList::lkPost);
+            return list.exec() == QDialog::Accepted ? int(list.GetChangedLists()) : 0;
+        };
+        result = m_editor.ExecDialog(form);
+        chosen = form.SenderNo;
+    }
+    if (AddressList)
+        AddressList->LoadSenderList();
+    if (result == 1)
+        m_host.SetSenderNo(chosen);
+    DMMurven19->CloseSender();
+    m_editor.MergeCurrentRecord();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QWidget;
+class TDrawRect;
+class TEditorHost;
+class TPrintEditor;
+
+// The item commands of a print editor: inserting a picture, a figure, a QR
+// code and a sender block, the design editor's page background, opening an
+// item's settings (also by double-clicking it) and the sender records
+// window. Each command runs its dialog through the editor's ExecDialog seam
+// and copies the dialog's working item back on OK, keeping the item's
+// top-left corner. Created by each editor window for itself.
+class TItemCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    TItemCommands(TPrintEditor &Editor, TEditorHost &Host);
+
+    QAction *actInsertIllust = nullptr;
+    QAction *actInsertFigure = nullptr;
+    QAction *actInsertQRCode = nullptr;
+    QAction *actInsertSender = nullptr;
+    QAction *actBackImage = nullptr; // design editor only
+    QAction *actItemSetting = nullptr;
+    QAction *actSender = nullptr;
+
+    // The picture file to insert; empty: cancelled. Tests answer it.
+    std::function<QString()> ChooseImageFile;
+
+    // Opens the settings dialog of the item at Index; true when confirmed.
+    bool EditItem(int Index);
+    void InsertIllust();
+    void InsertFigure();
+    void InsertQRCode();
+    void InsertSender();
+    void EditBackground();
+    void EditSenders();
+
+private:
+    void AddItem(std::unique_ptr<TDrawRect> Item);
+    [[nodiscard]] QWidget *Window() const;
+    void UpdateActions();
+
+    TPrintEditor &m_editor;
+    TEditorHost &m_host;
+};

@@ -1,0 +1,207 @@
+#include "SenderFixture.h"
+#include "dialogs/QRCode.h"
+#include "items/BarRect.h"
+#include "support/Screenshot.h"
+#include "support/RowName.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+template <typename T> T *child(QWidget &W, const char *Name)
+{
+    return W.findChild<T *>(QLatin1String(Name));
+}
+
+void type(QWidget &W, const char *Name, const QString &Text)
+{
+    child<QLineEdit>(W, Name)->setText(Text);
+}
+
+struct KindCase {
+    const char *name;
+    const char *kindButton;
+    const char *carrierButton;
+    TQRKind expected;
+};
+
+class QRKindMapping : public ::testing::TestWithParam<KindCase>
+{
+};
+
+TEST_P(QRKindMapping, applyTakesTheKindFromTheButtons)
+{
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(TQRCodeRect());
+    child<QRadioButton>(dialog, GetParam().kindButton)->click();
+    child<QRadioButton>(dialog, GetParam().carrierButton)->click();
+    dialog.btnRefreshClick();
+    EXPECT_EQ(dialog.PreviewItem().GetQRKind(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, QRKindMapping,
+                         ::testing::Values(KindCase{"text", "rbText", "rbDocomo", TQRKind::Text},
+                                           KindCase{"textIgnoresTheCarrier", "rbText", "rbSoftBank", TQRKind::Text},
+                                           KindCase{"phoneDocomo", "rbAddress", "rbDocomo", TQRKind::PhoneDocomo},
+                                           KindCase{"phoneSoftBank", "rbAddress", "rbSoftBank", TQRKind::PhoneSoftBank},
+                                           KindCase{"mailDocomo", "rbMail", "rbDocomo", TQRKind::MailDocomo},
+                                           KindCase{"mailSoftBank", "rbMail", "rbSoftBank", TQRKind::MailSoftBank}),
+                         rowName);
+
+struct SlotCase {
+    const char *name;
+    const char *first, *second;   // typed into the two fields
+    const char *slot0, *slot1;    // what the item holds after apply
+    bool phone;
+};
+
+class QRSlots : public ::testing::TestWithParam<SlotCase>
+{
+};
+
+// The item starts with both slots filled, so a stale value would show.
+TEST_P(QRSlots, applyFillsTheSlotsFromTheFieldsAndClearsEmptiedOnes)
+{
+    const SlotCase &c = GetParam();
+    TQRCodeRect item;
+    item.SetQRKind(TQRKind::PhoneDocomo);
+    item.SetName(QStringLiteral("山田"));
+    for (int i = 0; i < 2; ++i) {
+        item.SetTel(i, QStringLiteral("0120000000"));
+        item.SetMail(i, QStringLiteral("old@example.jp"));
+    }
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(item);
+    type(dialog, c.phone ? "edTel1" : "edMail1", QString::fromUtf8(c.first));
+    type(dialog, c.phone ? "edTel2" : "edMail2", QString::fromUtf8(c.second));
+    dialog.btnRefreshClick();
+    const TQRCodeRect &out = dialog.PreviewItem();
+    EXPECT_EQ(c.phone ? out.GetTel(0) : out.GetMail(0), QString::fromUtf8(c.slot0));
+    EXPECT_EQ(c.phone ? out.GetTel(1) : out.GetMail(1), QString::fromUtf8(c.slot1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, QRSlots,
+    ::testing::Values(SlotCase{"telephoneKeepsDigitsOnly", "03-1234-5678", "", "0312345678", "", true},
+                      SlotCase{"secondTelephoneAloneMovesToTheFirst", "", "090-1111-2222", "09011112222", "", true},
+                      SlotCase{"bothTelephones", "03-1234-5678", "09011112222", "0312345678", "09011112222", true},
+                      SlotCase{"emptiedTelephonesClearBothSlots", "", "", "", "", true},
+                      SlotCase{"secondMailAloneMovesToTheFirst", "", "b@example.jp", "b@example.jp", "", false},
+                      SlotCase{"emptiedMailsClearBothSlots", "", "", "", "", false}),
+    rowName);
+
+TEST(QRCodeDialog, opensASoftBankMailOnTheMailPage)
+{
+    TQRCodeRect item;
+    item.SetQRKind(TQRKind::MailSoftBank);
+    item.SetMailTo(QStringLiteral("to@example.jp"));
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(item);
+    EXPECT_TRUE(child<QRadioButton>(dialog, "rbMail")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(dialog, "rbSoftBank")->isChecked());
+    EXPECT_EQ(child<QStackedWidget>(dialog, "pgcKind")->currentWidget()->objectName(), QStringLiteral("tbsMail"));
+    EXPECT_EQ(child<QLineEdit>(dialog, "edMailTo")->text(), QStringLiteral("to@example.jp"));
+}
+
+TEST(QRCodeDialog, textKindDisablesTheCarrier)
+{
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(TQRCodeRect());
+    EXPECT_FALSE(child<QRadioButton>(dialog, "rbDocomo")->isEnabled());
+    child<QRadioButton>(dialog, "rbAddress")->click();
+    EXPECT_TRUE(child<QRadioButton>(dialog, "rbDocomo")->isEnabled());
+}
+
+TEST(QRCodeDialog, withoutSendersTheListShowsNoneAndTheButtonIsOff)
+{
+    TQRCodeSettingDialog dialog(nullptr);
+    auto *list = child<QComboBox>(dialog, "cbxSender");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("なし"));
+    EXPECT_FALSE(child<QPushButton>(dialog, "btnSender")->isEnabled());
+}
+
+TEST(QRCodeDialog, enterInTheSizeEditConfirms)
+{
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(TQRCodeRect());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    child<QPlainTextEdit>(dialog, "memText")->setPlainText(QStringLiteral("こんにちは"));
+    auto *size = child<QSpinBox>(dialog, "udSize");
+    size->setValue(4);
+    size->setFocus();
+    QTest::keyClick(size, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.PreviewItem().GetCellPitch(), 4);
+    EXPECT_EQ(dialog.PreviewItem().GetText(), QStringLiteral("こんにちは"));
+}
+
+TEST(QRCodeDialog, enterInAContentEditOnlyMovesOn)
+{
+    TQRCodeRect item;
+    item.SetQRKind(TQRKind::PhoneDocomo);
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(item);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto *kana = child<QLineEdit>(dialog, "edKana");
+    kana->setFocus();
+    QTest::keyClick(kana, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(QApplication::focusWidget(), kana);
+}
+
+TEST(QRCodeDialog, previewShowsTheCode)
+{
+    TQRCodeRect item;
+    item.SetText(QStringLiteral("https://example.jp/"));
+    item.SetCellPitch(3);
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(item);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.btnRefreshClick();
+    const QImage shot = child<QWidget>(dialog, "pbxPreview")->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            dark += qGray(shot.pixel(x, y)) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 100);
+    saveScreenshot(&dialog, QStringLiteral("QRCodeSettingDialog"));
+}
+
+class QRFromSender : public SenderFixture
+{
+};
+
+TEST_F(QRFromSender, takesNameTelephoneMobileAndMailOfTheChosenSender)
+{
+    TSenderData d = titled(QStringLiteral("自宅"));
+    d.Name = QStringLiteral("山田 太郎");
+    d.Tel = QStringLiteral("0312345678");
+    d.Head = {QStringLiteral("携帯"), QStringLiteral("E-Mail"), QStringLiteral("携帯"), QStringLiteral("E-Mail")};
+    d.Addition = {QStringLiteral("090-1111-2222"), QStringLiteral("a@example.jp"), QStringLiteral("08033334444"),
+                  QStringLiteral("b@example.jp")};
+    addSender(1, d);
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(TQRCodeRect());
+    ASSERT_EQ(child<QComboBox>(dialog, "cbxSender")->itemText(0), QStringLiteral("自宅"));
+    child<QPushButton>(dialog, "btnSender")->click();
+    EXPECT_EQ(child<QLineEdit>(dialog, "edName")->text(), QStringLiteral("山田 太郎"));
+    EXPECT_EQ(child<QLineEdit>(dialog, "edTel1")->text(), QStringLiteral("0312345678"));
+    EXPECT_EQ(child<QLineEdit>(dialog, "edTel2")->text(), QStringLiteral("09011112222"));
+    EXPECT_EQ(child<QLineEdit>(dialog, "edMail1")->text(), QStringLiteral("a@example.jp"));
+    EXPECT_EQ(child<QLineEdit>(dialog, "edMail2")->text(), QStringLiteral("b@example.jp"));
+}
+
+} // namespace

@@ -1,0 +1,346 @@
+#include "SenderFixture.h"
+#include "core/WqhypWrapper.h"
+#include "dialogs/Sender.h"
+#include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// Hyphenates ten-digit Tokyo numbers as the library would: 03-1234-5678.
+int fakeHyphen(const char *Number, char *Output, const char *, const TWqhypTime *)
+{
+    const std::string n(Number);
+    if (n.size() != 10)
+        return 1;
+    const std::string r = n.substr(0, 2) + "-" + n.substr(2, 4) + "-" + n.substr(6);
+    std::memcpy(Output, r.c_str(), r.size() + 1);
+    return 0;
+}
+
+class SenderFormTest : public SenderFixture
+{
+protected:
+    void TearDown() override
+    {
+        form.reset();
+        SenderFixture::TearDown();
+    }
+    TSenderForm &open(qint32 SenderNo = 0)
+    {
+        form = std::make_unique<TSenderForm>(nullptr);
+        form->SenderNo = SenderNo;
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        return *form;
+    }
+    template <typename T> T *child(const char *Name) const { return form->findChild<T *>(QLatin1String(Name)); }
+    QString text(const char *Name) const { return child<QLineEdit>(Name)->text(); }
+    QList<TSenderData> stored() const { return ReadAllSenders(table()); }
+
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<TSenderForm> form;
+};
+
+TEST_F(SenderFormTest, firstUseCreatesSender1AsRecordOneAndTheDefault)
+{
+    open();
+    const QList<TSenderData> all = stored();
+    ASSERT_EQ(all.size(), 1);
+    EXPECT_EQ(all[0].RecNo, 1);
+    EXPECT_EQ(all[0].Title, QStringLiteral("差出人1"));
+    EXPECT_TRUE(all[0].NamePrint);
+    EXPECT_EQ(DefaultSenderNo, 1);
+    EXPECT_EQ(text("edTitle"), QStringLiteral("差出人1"));
+    EXPECT_TRUE(child<QCheckBox>("ckbDefault")->isChecked());
+    saveScreenshot(form.get(), QStringLiteral("SenderForm_firstUse"));
+}
+
+TEST_F(SenderFormTest, newProposesTheFirstFreeNumberFromTheRecordCount)
+{
+    addSender(1, titled(QStringLiteral("差出人1")));
+    addSender(2, titled(QStringLiteral("差出人3")));
+    addSender(3, titled(QStringLiteral("差出人4")));
+    open(1);
+    child<QPushButton>("bbtnNew")->click();
+    EXPECT_EQ(text("edTitle"), QStringLiteral("差出人5"));
+    EXPECT_EQ(stored().size(), 4);
+    EXPECT_EQ(form->SenderNo, 4);
+    EXPECT_EQ(child<QLabel>("lblNo")->text(), QStringLiteral("4"));
+}
+
+TEST_F(SenderFormTest, deletingTheOnlyRecordClearsItInstead)
+{
+    TSenderData d = titled(QStringLiteral("自宅"));
+    d.Name = QStringLiteral("山田 太郎");
+    d.Tel = QStringLiteral("0312345678");
+    addSender(7, d);
+    open(7);
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    const QList<TSenderData> all = stored();
+    ASSERT_EQ(all.size(), 1);
+    EXPECT_EQ(all[0].RecNo, 1);
+    EXPECT_EQ(all[0].Title, QStringLiteral("差出人1"));
+    EXPECT_TRUE(all[0].Name.isEmpty());
+    EXPECT_TRUE(all[0].Tel.isEmpty());
+    EXPECT_EQ(form->SenderNo, 1);
+    EXPECT_EQ(DefaultSenderNo, 1);
+    EXPECT_EQ(text("edTitle"), QStringLiteral("差出人1"));
+}
+
+TEST_F(SenderFormTest, answeringNoDeletesNothing)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    open(1);
+    boxes.enqueue(IDNO);
+    child<QPushButton>("bbtnDelete")->click();
+    EXPECT_EQ(stored().size(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("差出人'A'を削除します")));
+}
+
+TEST_F(SenderFormTest, deletingTheDefaultMakesTheNextShownRecordTheDefault)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    addSender(3, titled(QStringLiteral("C")));
+    DefaultSenderNo = 2;
+    open(2);
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    EXPECT_EQ(stored().size(), 2);
+    EXPECT_EQ(form->SenderNo, 3);
+    EXPECT_EQ(DefaultSenderNo, 3);
+    EXPECT_EQ(text("edTitle"), QStringLiteral("C"));
+}
+
+TEST_F(SenderFormTest, aRecordWithFourContactTogglesShowsOnlyTheFirstTwo)
+{
+    TSenderData d = titled(QStringLiteral("A"));
+    d.AdditionPrint = {true, true, true, true};
+    addSender(1, d);
+    open(1);
+    const std::array expected{true, true, false, false};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(child<QToolButton>(qPrintable(QStringLiteral("sbtnAdditionPrint%1").arg(i + 1)))->isChecked(),
+                  expected[size_t(i)])
+            << i;
+    EXPECT_EQ(form->AdditionPrintCount(), 2);
+}
+
+TEST_F(SenderFormTest, pressingAThirdContactToggleReleasesTheHighestOther)
+{
+    TSenderData d = titled(QStringLiteral("A"));
+    d.AdditionPrint = {true, true, false, false};
+    addSender(1, d);
+    open(1);
+    child<QToolButton>("sbtnAdditionPrint3")->click();
+    EXPECT_TRUE(child<QToolButton>("sbtnAdditionPrint1")->isChecked());
+    EXPECT_FALSE(child<QToolButton>("sbtnAdditionPrint2")->isChecked());
+    EXPECT_TRUE(child<QToolButton>("sbtnAdditionPrint3")->isChecked());
+    EXPECT_EQ(form->AdditionPrintCount(), 2);
+}
+
+TEST_F(SenderFormTest, telephoneIsShownHyphenatedAndStoredAsDigits)
+{
+    SetWqhypForTesting(&fakeHyphen);
+    TSenderData d = titled(QStringLiteral("A"));
+    d.Tel = QStringLiteral("0312345678");
+    d.Head[0] = QStringLiteral("TEL");
+    d.Addition[0] = QStringLiteral("0312345678");
+    addSender(1, d);
+    open(1);
+    EXPECT_EQ(text("edTel"), QStringLiteral("03-1234-5678"));
+    EXPECT_EQ(text("edAddition1"), QStringLiteral("03-1234-5678"));
+    child<QLineEdit>("edAdrs3")->setText(QStringLiteral("101号"));
+    ASSERT_TRUE(form->SaveRecord());
+    SetWqhypForTesting(nullptr);
+    const TSenderData saved = stored().first();
+    EXPECT_EQ(saved.Tel, QStringLiteral("0312345678"));
+    EXPECT_EQ(saved.Addition[0], QStringLiteral("0312345678"));
+    EXPECT_EQ(saved.Adrs3, QStringLiteral("101号"));
+}
+
+TEST_F(SenderFormTest, postcodeOfSevenDigitsIsShownWithItsHyphen)
+{
+    TSenderData d = titled(QStringLiteral("A"));
+    d.Pos = QStringLiteral("1000014");
+    addSender(1, d);
+    open(1);
+    EXPECT_EQ(text("edPos"), QStringLiteral("100-0014"));
+}
+
+class DuplicateTitle : public SenderFormTest
+{
+protected:
+    void SetUp() override
+    {
+        SenderFormTest::SetUp();
+        addSender(1, titled(QStringLiteral("自宅")));
+        addSender(2, titled(QStringLiteral("会社")));
+        open(1);
+        QLineEdit *title = child<QLineEdit>("edTitle");
+        title->setFocus();
+        title->selectAll();
+        // Typed as one committed text, as the input method hands it over.
+        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("会社"));
+        QCoreApplication::sendEvent(title, &typed);
+        boxes.clear();
+    }
+    bool toldDuplicate() const
+    {
+        return boxes.count() > 0 && boxes.last().text.startsWith(QStringLiteral("おなじ登録名が存在します"));
+    }
+};
+
+TEST_F(DuplicateTitle, blocksMovingToTheNextRecord)
+{
+    child<QToolButton>("sbtnNext")->click();
+    EXPECT_TRUE(toldDuplicate());
+    EXPECT_EQ(form->SenderNo, 1);
+    EXPECT_EQ(stored().first().Title, QStringLiteral("自宅"));
+}
+
+TEST_F(DuplicateTitle, blocksChoosingTheSender)
+{
+    child<QPushButton>("btnChoice")->click();
+    EXPECT_TRUE(toldDuplicate());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_NE(form->result(), 1);
+    EXPECT_EQ(stored().first().Title, QStringLiteral("自宅"));
+}
+
+TEST_F(DuplicateTitle, blocksClosingTheWindow)
+{
+    child<QPushButton>("btnClose")->click();
+    EXPECT_TRUE(toldDuplicate());
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(SenderFormTest, chooseSavesTheEditAndClosesWithTheShownSender)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    addSender(2, titled(QStringLiteral("会社")));
+    open(1);
+    child<QToolButton>("sbtnNext")->click();
+    child<QLineEdit>("edName")->setText(QStringLiteral("山田 花子"));
+    child<QPushButton>("btnChoice")->click();
+    EXPECT_EQ(form->result(), 1);
+    EXPECT_EQ(form->SenderNo, 2);
+    EXPECT_EQ(stored()[1].Name, QStringLiteral("山田 花子"));
+}
+
+TEST_F(SenderFormTest, closingWritesTheDefaultAndLastNumberToSenderIni)
+{
+    addSender(4, titled(QStringLiteral("A")));
+    open(4);
+    child<QPushButton>("btnClose")->click();
+    EXPECT_FALSE(form->isVisible());
+    LoadDefaultSenderNo();
+    EXPECT_EQ(DefaultSenderNo, 4);
+}
+
+TEST_F(SenderFormTest, homeAndCorporateChoicesExcludeEachOther)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    open(1);
+    auto *home = child<QCheckBox>("ckbHome");
+    auto *corp = child<QCheckBox>("ckbCorp");
+    home->click();
+    EXPECT_TRUE(child<QToolButton>("sbtnNamePrint")->isEnabled());
+    corp->click();
+    EXPECT_FALSE(home->isChecked());
+    EXPECT_FALSE(child<QToolButton>("sbtnNamePrint")->isEnabled());
+    ASSERT_TRUE(form->SaveRecord());
+    EXPECT_EQ(stored().first().SelectInfo, 2);
+}
+
+} // namespace
+
+#include "platform/SqlCipher.h"
+
+namespace {
+
+// A sender table that refuses one kind of change, as a damaged or locked
+// file would.
+class RefusingTable : public SenderFormTest
+{
+protected:
+    void refuse(const char *Operation)
+    {
+        const QString sql = QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON Data "
+                                           "BEGIN SELECT RAISE(ABORT, 'refused'); END;")
+                                .arg(QLatin1String(Operation));
+        QString error;
+        sqlite3 *db = SqlCipher::open(table().TableName(), TablePassword, false, &error);
+        ASSERT_NE(db, nullptr) << qPrintable(error);
+        EXPECT_TRUE(SqlCipher::exec(db, sql.toUtf8().constData(), &error)) << qPrintable(error);
+        SqlCipher::close(db);
+    }
+    bool told(const char16_t *Start) const
+    {
+        return boxes.count() > 0 && boxes.last().text.startsWith(QString::fromUtf16(Start)) &&
+               boxes.last().flags == unsigned(MB_ICONERROR);
+    }
+};
+
+TEST_F(RefusingTable, failedSaveKeepsTheEditAndSaysSo)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    open(1);
+    refuse("UPDATE");
+    child<QLineEdit>("edName")->setText(QStringLiteral("山田 太郎"));
+    EXPECT_FALSE(form->SaveRecord());
+    EXPECT_TRUE(told(u"保存できませんでした"));
+    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(text("edName"), QStringLiteral("山田 太郎"));
+    EXPECT_TRUE(stored().first().Name.isEmpty());
+}
+
+TEST_F(RefusingTable, failedNewAddsNothingAndSaysSo)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    open(1);
+    refuse("INSERT");
+    child<QPushButton>("bbtnNew")->click();
+    EXPECT_TRUE(told(u"差出人情報の作成に失敗しました"));
+    EXPECT_EQ(stored().size(), 1);
+    EXPECT_EQ(form->SenderNo, 1);
+    EXPECT_EQ(text("edTitle"), QStringLiteral("自宅"));
+}
+
+TEST_F(RefusingTable, failedDeleteKeepsTheRecordAndSaysSo)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    addSender(2, titled(QStringLiteral("会社")));
+    open(1);
+    refuse("DELETE");
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    EXPECT_TRUE(told(u"削除できませんでした"));
+    EXPECT_EQ(stored().size(), 2);
+    EXPECT_EQ(form->SenderNo, 1);
+}
+
+TEST_F(RefusingTable, firstUseThatCannotCreateTheFirstSenderSaysSo)
+{
+    refuse("INSERT");
+    form = std::make_unique<TSenderForm>(nullptr);
+    EXPECT_TRUE(told(u"差出人情報の作成に失敗しました"));
+    EXPECT_TRUE(stored().isEmpty());
+}
+
+} // namespace

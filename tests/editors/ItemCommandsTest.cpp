@@ -1,0 +1,489 @@
+#include "EditorsFixture.h"
+#include "FakeHost.h"
+#include "core/AppSub.h"
+#include "core/Env.h"
+#include "dialogs/FgrSet.h"
+#include "dialogs/QRCode.h"
+#include "dialogs/Sender.h"
+#include "dialogs/SenderData.h"
+#include "editors/DesignForm.h"
+#include "editors/ItemCommands.h"
+#include "editors/LabelForm.h"
+#include "editors/LayoutForm.h"
+#include "editors/PageView.h"
+#include "editors/PrintData.h"
+#include "editors/PrintLoop.h"
+#include "items/BackImage.h"
+#include "items/BarRect.h"
+#include "items/FigureRect.h"
+#include "items/IllustRect.h"
+#include "items/SenderRect.h"
+#include "platform/IniFile.h"
+#include "support/DataFolders.h"
+#include "support/RowName.h"
+#include "support/Screenshot.h"
+#include "support/TestEnvironment.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// A data folder of its own whose sender table holds one private sender.
+class SenderBook
+{
+public:
+    SenderBook()
+    {
+        for (const QString &folder : {DataRoot, DataPath, OtherPath, HistoryPath})
+            QDir().mkpath(folder);
+        DefaultSenderNo = 0;
+        DMMurven19 = new TDMMurven19;
+        DMMurven19->CreateSenderTable();
+        if (!DMMurven19->OpenSender())
+            throw std::runtime_error("sender table not opened");
+        TSenderData d;
+        d.Title = QStringLiteral("自宅");
+        d.Name = QStringLiteral("差出 太郎");
+        d.SelectInfo = 1;
+        d.Pos = QStringLiteral("1000014");
+        d.Tdfkn = QStringLiteral("東京都");
+        d.Adrs1 = QStringLiteral("千代田区永田町");
+        d.Adrs2 = QStringLiteral("1-7-1");
+        add(5, d);
+        d.Title = QStringLiteral("会社");
+        d.Name = QStringLiteral("差出 花子");
+        add(6, d);
+        DMMurven19->CloseSender();
+    }
+    ~SenderBook()
+    {
+        FreeDataModule();
+        DefaultSenderNo = 0;
+    }
+    static void add(qint32 RecNo, const TSenderData &D)
+    {
+        TTable &t = *DMMurven19->SenderTable();
+        t.Append();
+        t.FieldByName(QStringLiteral("RecNo")).SetAsInteger(RecNo);
+        WriteSenderFields(t, D);
+        PostAndFlush(t);
+    }
+
+    ScopedHome home;
+    ScopedDataFolders folders{home.root()};
+};
+
+template <typename Form> std::unique_ptr<TPrintEditor> makeEditor(FakeHost &Host, int Format)
+{
+    auto form = std::make_unique<Form>(nullptr, Host);
+    TLabelGrid grid;
+    form->SetLayout(Format, catalogueFormat(Format, &grid), grid);
+    return form;
+}
+
+struct EditorCase {
+    const char *name;
+    std::function<std::unique_ptr<TPrintEditor>(FakeHost &)> make;
+    bool background;
+};
+
+class EditorItemCommands : public ::testing::TestWithParam<EditorCase>
+{
+protected:
+    SampleBook book;
+    FakeHost host{book.table};
+};
+
+TEST_P(EditorItemCommands, insertMenuOffersTheItemsAndOnlyTheDesignHasABackground)
+{
+    std::unique_ptr<TPrintEditor> editor = GetParam().make(host);
+    for (const char *name :
+         {"actInsertIllust", "actInsertFigure", "actInsertQRCode", "actInsertSender", "actItemSetting", "actSender"})
+        EXPECT_NE(editor->findChild<QAction *>(QLatin1String(name)), nullptr) << name;
+    EXPECT_EQ(editor->findChild<QAction *>(QStringLiteral("actBackImage")) != nullptr, GetParam().background);
+    EXPECT_NE(editor->findChild<QMenu *>(QStringLiteral("mnuInsert")), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editors, EditorItemCommands,
+    ::testing::Values(EditorCase{"postcard", [](FakeHost &H) { return makeEditor<TLayoutForm>(H, 0); }, false},
+                      EditorCase{"label", [](FakeHost &H) { return makeEditor<TLabelForm>(H, 24); }, false},
+                      EditorCase{"design", [](FakeHost &H) { return makeEditor<TDesignForm>(H, 0); }, true}),
+    rowName);
+
+class ItemCommandsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TLabelGrid grid;
+        editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+        // Only the items the test adds, so their ink is all there is.
+        editor.Document().Items.clear();
+        editor.Document().ItemRoles.clear();
+        editor.MergeCurrentRecord();
+        commands = editor.findChild<TItemCommands *>();
+        ASSERT_NE(commands, nullptr);
+        editor.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    }
+    QAction *action(const char *Name) { return editor.findChild<QAction *>(QLatin1String(Name)); }
+    TDrawRect &last() { return *editor.Document().Items.back(); }
+
+    SenderBook senders;
+    SampleBook book;
+    FakeHost host{book.table};
+    TLayoutForm editor{nullptr, host};
+    TItemCommands *commands = nullptr;
+    QStringList shownDialogs;
+};
+
+TEST_F(ItemCommandsTest, insertingAQRCodeTakesWhatTheDialogSays)
+{
+    editor.ExecDialog = [this](QDialog &D) {
+        shownDialogs << D.objectName();
+        D.findChild<QPlainTextEdit *>(QStringLiteral("memText"))->setPlainText(QStringLiteral("https://example.jp/"));
+        D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        return D.result();
+    };
+    action("actInsertQRCode")->trigger();
+    EXPECT_EQ(shownDialogs, QStringList{QStringLiteral("QRCodeSettingDialog")});
+    ASSERT_EQ(editor.Document().Items.size(), 1u);
+    auto *qr = dynamic_cast<TQRCodeRect *>(&last());
+    ASSERT_NE(qr, nullptr);
+    EXPECT_EQ(qr->GetText(), QStringLiteral("https://example.jp/"));
+    EXPECT_EQ(editor.PageView()->Selected(), 0);
+}
+
+TEST_F(ItemCommandsTest, cancelledFigureAddsNothing)
+{
+    editor.ExecDialog = [](QDialog &) { return int(QDialog::Rejected); };
+    action("actInsertFigure")->trigger();
+    EXPECT_TRUE(editor.Document().Items.empty());
+}
+
+TEST_F(ItemCommandsTest, doubleClickOpensTheItemsSettingsAndKeepsItsCorner)
+{
+    auto figure = std::make_unique<TFigureRect>();
+    figure->SetFigureKind(TFigureRect::Rectangle);
+    figure->SetRect({50, 60, 150, 120});
+    editor.Document().Items.push_back(std::move(figure));
+    editor.Document().ItemRoles.push_back(-1);
+    editor.MergeCurrentRecord();
+    editor.ExecDialog = [this](QDialog &D) {
+        shownDialogs << D.objectName();
+        auto *kind = D.findChild<QComboBox *>(QStringLiteral("cbxFigureKind"));
+        kind->setCurrentIndex(3);
+        emit kind->activated(3);
+        return int(QDialog::Accepted);
+    };
+    const QPoint inside = editor.PageView()->ToScreen(QPoint(100, 90));
+    QTest::mouseDClick(editor.PageView(), Qt::LeftButton, {}, inside);
+    EXPECT_EQ(shownDialogs, QStringList{QStringLiteral("FigureSettingDialog")});
+    auto &edited = dynamic_cast<TFigureRect &>(last());
+    EXPECT_EQ(edited.GetFigureKind(), TFigureRect::Ellipse);
+    EXPECT_EQ(edited.GetRect().Left, 50);
+    EXPECT_EQ(edited.GetRect().Top, 60);
+    EXPECT_EQ(edited.GetRect().Right, 150);
+}
+
+TEST_F(ItemCommandsTest, insertingAPictureTakesTheChosenFile)
+{
+    QTemporaryDir dir;
+    QImage image(64, 32, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const QString file = dir.filePath(QStringLiteral("leaf.bmp"));
+    ASSERT_TRUE(image.save(file));
+    commands->ChooseImageFile = [file] { return file; };
+    action("actInsertIllust")->trigger();
+    ASSERT_EQ(editor.Document().Items.size(), 1u);
+    auto *illust = dynamic_cast<TIllustRect *>(&last());
+    ASSERT_NE(illust, nullptr);
+    EXPECT_EQ(illust->GetBitmap().size(), QSize(64, 32));
+}
+
+TEST_F(ItemCommandsTest, pictureSettingsComeBackTurnedAndFramedFromTheSameCorner)
+{
+    auto illust = std::make_unique<TIllustRect>();
+    QImage image(64, 32, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    illust->SetPicture(image);
+    illust->SetRect({40, 50, 104, 82});
+    editor.Document().Items.push_back(std::move(illust));
+    editor.Document().ItemRoles.push_back(-1);
+    editor.MergeCurrentRecord();
+    editor.PageView()->SetSelected(0);
+    editor.ExecDialog = [this](QDialog &D) {
+        shownDialogs << D.objectName();
+        D.findChild<QRadioButton *>(QStringLiteral("rbR90"))->click();
+        D.findChild<QPushButton *>(QStringLiteral("bbtnRotate"))->click();
+        D.findChild<QCheckBox *>(QStringLiteral("ckbFrame"))->click();
+        return int(QDialog::Accepted);
+    };
+    action("actItemSetting")->trigger();
+    EXPECT_EQ(shownDialogs, QStringList{QStringLiteral("IllustSettingDialog")});
+    auto &edited = dynamic_cast<TIllustRect &>(last());
+    const TPageRect r = edited.GetRect();
+    EXPECT_EQ(r.Left, 40);
+    EXPECT_EQ(r.Top, 50);
+    EXPECT_EQ(r.Right - r.Left, 32);
+    EXPECT_EQ(r.Bottom - r.Top, 64);
+    EXPECT_TRUE(edited.Frame().HasFrame());
+    EXPECT_EQ(edited.GetBitmap().size(), QSize(32, 64));
+}
+
+TEST_F(ItemCommandsTest, cancelledSettingsLeaveTheItem)
+{
+    auto figure = std::make_unique<TFigureRect>();
+    figure->SetFigureKind(TFigureRect::Diamond);
+    figure->SetRect({50, 60, 150, 120});
+    editor.Document().Items.push_back(std::move(figure));
+    editor.Document().ItemRoles.push_back(-1);
+    editor.ExecDialog = [](QDialog &D) {
+        auto *kind = D.findChild<QComboBox *>(QStringLiteral("cbxFigureKind"));
+        kind->setCurrentIndex(3);
+        emit kind->activated(3);
+        return int(QDialog::Rejected);
+    };
+    EXPECT_FALSE(commands->EditItem(0));
+    EXPECT_EQ(dynamic_cast<TFigureRect &>(last()).GetFigureKind(), TFigureRect::Diamond);
+}
+
+TEST_F(ItemCommandsTest, senderBlockNamesTheDefaultSenderAndIsComposedFromSenderDb)
+{
+    DefaultSenderNo = 6;
+    action("actInsertSender")->trigger();
+    auto *block = dynamic_cast<TSenderRect *>(&last());
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->GetSenderTitle(), QStringLiteral("会社"));
+    EXPECT_EQ(block->NameRect().GetName(), QStringLiteral("差出 花子"));
+}
+
+TEST_F(ItemCommandsTest, senderBlockWhoseSenderIsGoneMergesEmpty)
+{
+    action("actInsertSender")->trigger();
+    auto *block = dynamic_cast<TSenderRect *>(&last());
+    ASSERT_NE(block, nullptr);
+    block->SetSenderTitle(QStringLiteral("削除された差出人"));
+    editor.MergeCurrentRecord();
+    EXPECT_TRUE(block->NameRect().GetName().isEmpty());
+    EXPECT_TRUE(block->PosRect().GetPostcode().isEmpty());
+}
+
+TEST_F(ItemCommandsTest, senderCommandChoosesTheSenderTheEditorPrints)
+{
+    editor.ExecDialog = [this](QDialog &D) {
+        shownDialogs << D.objectName();
+        D.findChild<QPushButton *>(QStringLiteral("btnChoice"))->click();
+        return D.result();
+    };
+    host.SetSenderNo(6);
+    action("actSender")->trigger();
+    EXPECT_EQ(shownDialogs, QStringList{QStringLiteral("SenderForm")});
+    EXPECT_EQ(host.SenderNo(), 6);
+    EXPECT_EQ(DMMurven19->SenderOpenCount(), 0);
+}
+
+TEST_F(ItemCommandsTest, newItemsSurviveSavingAndOpening)
+{
+    action("actInsertSender")->trigger();
+    auto qr = std::make_unique<TQRCodeRect>();
+    qr->SetText(QStringLiteral("QR"));
+    qr->SetRect({10, 10, 20, 20});
+    editor.Document().Items.push_back(std::move(qr));
+    editor.Document().ItemRoles.push_back(-1);
+    auto figure = std::make_unique<TFigureRect>();
+    figure->SetRect({30, 30, 90, 90});
+    figure->SetFigureKind(TFigureRect::Diamond);
+    editor.Document().Items.push_back(std::move(figure));
+    editor.Document().ItemRoles.push_back(-1);
+    const QByteArray bytes = EncodePrintData(editor.Document());
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(bytes, read, &error)) << qPrintable(error);
+    ASSERT_EQ(read.Items.size(), 3u);
+    EXPECT_EQ(read.Items[0]->GetKind(), TDrawRectKind::SenderBlock);
+    EXPECT_EQ(dynamic_cast<TSenderRect &>(*read.Items[0]).GetSenderTitle(), QStringLiteral("自宅"));
+    EXPECT_EQ(dynamic_cast<TQRCodeRect &>(*read.Items[1]).GetText(), QStringLiteral("QR"));
+    EXPECT_EQ(dynamic_cast<TFigureRect &>(*read.Items[2]).GetFigureKind(), TFigureRect::Diamond);
+    EXPECT_EQ(EncodePrintData(read), bytes);
+}
+
+// A postcard with a sender block and a QR code: printed to a PDF file by
+// the print command, and drawn by the same print loop onto a page image
+// that shows ink in both items and a code that reads back.
+TEST_F(ItemCommandsTest, postcardWithSenderBlockAndQRCodePrints)
+{
+    action("actInsertSender")->trigger();
+    last().SetRect({30, 40, 230, 200});
+    auto qr = std::make_unique<TQRCodeRect>();
+    qr->SetQRKind(TQRKind::Text);
+    qr->SetText(QStringLiteral("https://example.jp/murven"));
+    qr->SetCellPitch(3);
+    qr->SetRect({60, 380, 61, 381});
+    editor.Document().Items.push_back(std::move(qr));
+    editor.Document().ItemRoles.push_back(-1);
+    editor.MergeCurrentRecord();
+    const TPageRect senderRect = editor.Document().Items[0]->GetRect();
+    const TPageRect qrRect = editor.Document().Items[1]->GetRect();
+
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("postcard.pdf"));
+    host.Selected = {1};
+    editor.ExecPrintDialog = [&](QPrinter &Printer) {
+        Printer.setOutputFormat(QPrinter::PdfFormat);
+        Printer.setOutputFileName(pdf);
+        Printer.setResolution(300);
+        return true;
+    };
+    action("actPrint")->trigger();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().count("/Type /Page\n"), 1);
+
+    constexpr int dpi = 300;
+    TPrintLoop loop(editor.Document(), TableRecordSource(book.table));
+    QList<QImage> pages;
+    QString error;
+    ASSERT_TRUE(loop.RunToImages({dpi, dpi}, {1}, {}, pages, &error)) << qPrintable(error);
+    ASSERT_EQ(pages.size(), 1);
+    saveScreenshot(pages.first(), QStringLiteral("editors_postcard_sender_qr"));
+    auto dots = [](const TPageRect &R) {
+        auto d = [](int px) { return PageToDots(TPagePx(px), dpi); };
+        return QRect(QPoint(d(R.Left), d(R.Top)), QPoint(d(R.Right) - 1, d(R.Bottom) - 1));
+    };
+    EXPECT_GT(inkIn(pages.first(), dots(senderRect)), 500);
+    const QRect qrArea = dots(qrRect);
+    EXPECT_GT(inkIn(pages.first(), qrArea), 1000);
+
+    const QString zbar = QStandardPaths::findExecutable(QStringLiteral("zbarimg"));
+    if (zbar.isEmpty())
+        GTEST_SKIP() << "zbarimg is not installed";
+    const QString png = out.filePath(QStringLiteral("qr.png"));
+    ASSERT_TRUE(pages.first().copy(qrArea.adjusted(-40, -40, 40, 40)).save(png));
+    QProcess proc;
+    proc.start(zbar, {QStringLiteral("--raw"), QStringLiteral("-q"), png});
+    ASSERT_TRUE(proc.waitForFinished(20000));
+    EXPECT_EQ(QString::fromUtf8(proc.readAllStandardOutput()).trimmed(), QStringLiteral("https://example.jp/murven"));
+}
+
+} // namespace
+
+namespace {
+
+class DesignBackground : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TLabelGrid grid;
+        editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+        editor.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    }
+    SampleBook book;
+    FakeHost host{book.table};
+    TDesignForm editor{nullptr, host};
+};
+
+TEST_F(DesignBackground, backgroundCommandColoursThePageAndTheFileKeepsIt)
+{
+    editor.ExecDialog = [](QDialog &D) {
+        D.findChild<QRadioButton *>(QStringLiteral("rbColor"))->click();
+        D.accept();
+        return D.result();
+    };
+    editor.findChild<QAction *>(QStringLiteral("actBackImage"))->trigger();
+    ASSERT_EQ(editor.Document().Background.GetKind(), TBackImage::Colour);
+    const QImage page = editor.PageView()->grab().toImage();
+    EXPECT_EQ(page.pixelColor(page.width() / 2, page.height() / 2), QColor(255, 160, 91));
+
+    const QByteArray bytes = EncodePrintData(editor.Document());
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(bytes, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Background.GetKind(), TBackImage::Colour);
+    EXPECT_EQ(read.Background.GetColor1(), editor.Document().Background.GetColor1());
+    EXPECT_EQ(EncodePrintData(read), bytes);
+}
+
+TEST_F(DesignBackground, backgroundPrintsUnderTheItems)
+{
+    editor.Document().Background.SetKind(TBackImage::Colour);
+    editor.Document().Background.SetColor1(clBlue);
+    TPrintLoop loop(editor.Document(), TableRecordSource(book.table));
+    QList<QImage> pages;
+    ASSERT_TRUE(loop.RunToImages({150, 150}, {1}, {}, pages, nullptr));
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_EQ(pages.first().pixelColor(10, 10), QColor(0, 0, 255));
+}
+
+} // namespace
+
+namespace {
+
+struct HostSenderCase {
+    const char *name;
+    qint32 chosen;
+    qint32 defaultNo;
+    const char16_t *expected;
+};
+
+class MainListHostSender : public ::testing::TestWithParam<HostSenderCase>
+{
+protected:
+    void TearDown() override { MainListHost().SetSenderNo(0); }
+    SenderBook senders;
+};
+
+TEST_P(MainListHostSender, takesTheChosenThenTheDefaultThenTheFirstSender)
+{
+    DefaultSenderNo = GetParam().defaultNo;
+    MainListHost().SetSenderNo(GetParam().chosen);
+    const std::optional<TAddressData> sender = MainListHost().SenderRecord();
+    ASSERT_TRUE(sender.has_value());
+    EXPECT_EQ(DecodeUnicodeField(sender->NameKanji.Bytes()), QString::fromUtf16(GetParam().expected));
+    EXPECT_EQ(DMMurven19->SenderOpenCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Senders, MainListHostSender,
+                         ::testing::Values(HostSenderCase{"chosen", 6, 5, u"差出 花子"},
+                                           HostSenderCase{"defaultWhenNoneChosen", 0, 6, u"差出 花子"},
+                                           HostSenderCase{"firstWhenTheChosenIsGone", 99, 0, u"差出 太郎"}),
+                         rowName);
+
+} // namespace
+
+namespace {
+
+TEST(ItemCommandsDefaultSender, anEditorReadsTheDefaultSenderFromSenderIni)
+{
+    SenderBook senders;
+    TMemIniFile ini(SenderIniFileName());
+    ini.WriteInteger(QStringLiteral("SENDER"), QStringLiteral("Default"), 6);
+    ASSERT_TRUE(ini.UpdateFile());
+    SampleBook book;
+    FakeHost host{book.table};
+    TLayoutForm editor{nullptr, host};
+    TLabelGrid grid;
+    editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+    EXPECT_EQ(DefaultSenderNo, 6);
+    editor.findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
+    auto *block = dynamic_cast<TSenderRect *>(editor.Document().Items.back().get());
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->GetSenderTitle(), QStringLiteral("会社"));
+}
+
+} // namespace
