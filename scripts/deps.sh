@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipaexfont fonts-noto-cjk
   mecab-ipadic
-  libzint-dev libqrencode-dev zbar-tools libzip-dev p7zip-full
+  libzint-dev libqrencode-dev zbar-tools libzip-dev p7zip-full poppler-utils
 )
 
 missing=()
