@@ -73,6 +73,10 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
         const qint32 recNo = dialog.GetFoundRecNo();
         if (!AddressList || recNo < 0)
             return;
+        // Showing that record is a change of record like any other: what
+        // was typed into the form is saved, dropped or kept as the user says.
+        if (ConfirmPendingEdit(false, true) == 9)
+            return;
         TAddressData data;
         const int row = AddressList->IndexOfRecNo(recNo);
         const bool read = row >= 0 ? AddressList->GetRecordAt(row, data) : AddressList->ReadAddressData(recNo, data);

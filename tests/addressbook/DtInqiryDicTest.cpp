@@ -327,6 +327,46 @@ TEST_F(RecordFormDicTest, aBookRecordTheListDoesNotShowIsReadByItsNumber)
     EXPECT_EQ(position(), QStringLiteral("--- / 4"));
 }
 
+// What the user typed into the form before searching a number that a book
+// record holds is not dropped for that record unasked: the pending-edit
+// question comes first, and its キャンセル keeps the typing.
+struct TTypedBeforeCase {
+    const char *name;
+    bool existingRecord; // editing a shown record rather than a new one
+    int answer;          // to the pending-edit question
+    bool recordShown;    // record 2 ends up shown
+};
+
+class RecordFormTypedBeforeBookNumber : public RecordFormDicTest, public ::testing::WithParamInterface<TTypedBeforeCase>
+{
+};
+
+TEST_P(RecordFormTypedBeforeBookNumber, thePendingEditQuestionComesBeforeTheFoundRecord)
+{
+    const TTypedBeforeCase &c = GetParam();
+    if (c.existingRecord)
+        openRow(0);
+    else
+        openNew();
+    setText(QStringLiteral("edtAdrs3"), QStringLiteral("入力中の住所"));
+    setText(QStringLiteral("edtTel"), QStringLiteral("0311110002"));
+    boxes.clear();
+    boxes.enqueue(IDYES);   // show the book's record
+    boxes.enqueue(c.answer); // and what was typed?
+    click(QStringLiteral("bbtnTelSch"));
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(text("nmedtNameKanji") == QStringLiteral("名前2"), c.recordShown);
+    EXPECT_EQ(text("edtAdrs3") == QStringLiteral("入力中の住所"), !c.recordShown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, RecordFormTypedBeforeBookNumber,
+    ::testing::Values(TTypedBeforeCase{"newRecordCancelled", false, IDCANCEL, false},
+                      TTypedBeforeCase{"newRecordDiscarded", false, IDNO, true},
+                      TTypedBeforeCase{"shownRecordCancelled", true, IDCANCEL, false},
+                      TTypedBeforeCase{"shownRecordDiscarded", true, IDNO, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(RecordFormDicTest, cancellingTheBookQuestionLeavesTheFormAsItWas)
 {
     openNew();
