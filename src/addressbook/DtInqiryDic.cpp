@@ -108,7 +108,8 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
     // An address already typed that goes on from the found one is kept.
     const QString typed = (edtTdfkn->text() + edtAdrs1->text() + edtAdrs2->text() + edtAdrs3->text()).trimmed();
     const QString found = text(r.Prefecture + r.City + r.Town + r.Address3);
-    if (typed.isEmpty() || !typed.startsWith(found)) {
+    const bool addressReplaced = typed.isEmpty() || !typed.startsWith(found);
+    if (addressReplaced) {
         edtTdfkn->setText(text(r.Prefecture));
         edtAdrs1->setText(text(r.City));
         edtAdrs2->setText(text(r.Town));
@@ -119,8 +120,13 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
         edtAdrsKana->setText(text(r.AddressKana));
     edtJisCode->setText(text(r.CityCode));
     lblKajoCode->setText(text(r.TownCode));
-    m_latitude = r.Latitude;
-    m_longitude = r.Longitude;
+    // The dictionaries know no positions (they answer 0): the position
+    // the record has for the address it keeps (picked on a map) stays, and
+    // that of an address the result replaced goes with it.
+    if (r.Latitude != 0 || r.Longitude != 0 || addressReplaced) {
+        m_latitude = r.Latitude;
+        m_longitude = r.Longitude;
+    }
     if (!r.Private) {
         if (!sbtnCorp->isChecked())
             SetPrivCorp(false, false);

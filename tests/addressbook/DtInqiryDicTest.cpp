@@ -91,6 +91,46 @@ TEST_F(RecordFormDicTest, aPostcodeWithLettersFillsNothing)
     EXPECT_TRUE(text("edtAdrs1").isEmpty());
 }
 
+// The dictionary knows no positions (it answers 0): a look-up that keeps
+// the typed address keeps the position the record has for it (picked on a
+// map), and one that puts another address in drops the old address's.
+struct TPositionCase {
+    const char *name;
+    const char16_t *town; // the stored 住所２
+    bool kept;
+};
+
+class RecordFormPositionAfterLookup : public RecordFormDicTest, public ::testing::WithParamInterface<TPositionCase>
+{
+};
+
+TEST_P(RecordFormPositionAfterLookup, thePositionGoesOnlyWithTheAddress)
+{
+    const TPositionCase &c = GetParam();
+    writeField(2, "Tdfkn", QStringLiteral("神奈川県"));
+    writeField(2, "Adrs1", QStringLiteral("小田原市"));
+    writeField(2, "Adrs2", QString::fromUtf16(c.town));
+    writeField(2, "Pos", QStringLiteral("2500011"));
+    writeField(2, "Latitude", 126000123);
+    writeField(2, "Longitude", 503000456);
+    openRow(1);
+    ASSERT_EQ(text("nmedtNameKanji"), QStringLiteral("名前2"));
+    decideWhenShown();
+    click(QStringLiteral("bbtnPosSch"));
+    ASSERT_EQ(text("edtAdrs2") == QString::fromUtf16(c.town), c.kept);
+    click(QStringLiteral("btnUpdate"));
+    TTable &table = *DMMurven19->AdrsTable();
+    table.SetIndexName(QString());
+    ASSERT_TRUE(table.FindKey({QVariant(2)}));
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Latitude")).AsInteger(), c.kept ? 126000123 : 0);
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Longitude")).AsInteger(), c.kept ? 503000456 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, RecordFormPositionAfterLookup,
+                         ::testing::Values(TPositionCase{"addressKept", u"栄町一丁目１－１", true},
+                                           TPositionCase{"addressReplaced", u"本町", false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 struct TSnapshotCase {
     const char *name;
     bool outOfTarget;
