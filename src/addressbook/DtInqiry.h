@@ -176,6 +176,9 @@ private:
     void SetPrivCorp(bool Private, bool FocusName);
     // The dictionary buttons and the name readings (DtInqiryDic.cpp).
     void ConnectDictionaries();
+    // The name popup offers spellings for what is typed into the record
+    // shown: it goes when the form shows or starts another.
+    void CloseNamePopup();
     void DictionaryButtonClick(int Tag);
     void JointNameChanged(int N);
     void JointNameLeft(int N);

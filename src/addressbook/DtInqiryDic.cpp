@@ -31,6 +31,12 @@ void TDataInquiry::ConnectDictionaries()
         m_nameDic->Attach(nmedtJoint[static_cast<std::size_t>(i)], i + 2, true);
 }
 
+void TDataInquiry::CloseNamePopup()
+{
+    if (m_nameDic)
+        m_nameDic->ClosePopup();
+}
+
 void TDataInquiry::DictionaryButtonClick(int Tag)
 {
     TTntEdit *source = edtTel;

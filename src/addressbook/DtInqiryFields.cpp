@@ -453,6 +453,7 @@ void TDataInquiry::ShowDate(QLineEdit *Edit, const QDateTime &When)
 
 void TDataInquiry::ClearInputs()
 {
+    CloseNamePopup();
     m_filling = true;
     pgcInquiry->setCurrentIndex(0);
     for (QLineEdit *edit : findChildren<QLineEdit *>()) {
@@ -495,6 +496,7 @@ void TDataInquiry::ClearInputs()
 
 void TDataInquiry::ShowAddressData(const TAddressData &Data)
 {
+    CloseNamePopup();
     m_filling = true;
     m_group = qBound(0, int(Data.Group), GroupCount);
     cbxGroup->setCurrentIndex(m_group);

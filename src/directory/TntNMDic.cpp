@@ -399,15 +399,21 @@ void TNameDicLink::Attach(TTntNMDEdit *Edit, int Tag, bool AlwaysGivenName)
         convertNeed(Edit, Kind, Show, Value);
     };
     Edit->OnConvertKeyDown = [this](QObject *, quint32 &Key, bool &Result) {
-        if (m_popup)
+        // A popup that closed itself (its × or the timer) is gone for the
+        // keys even before it is deleted.
+        if (m_popup && m_popup->isVisible())
             Result = m_popup->ConvertKeyDown(Key);
     };
 }
 
 void TNameDicLink::ClosePopup()
 {
-    if (m_popup)
-        m_popup->close();
+    // Forgotten at once: it is deleted only later, and a choice it still
+    // announces must not reach an edit.
+    if (TTntNameDic *popup = m_popup.data()) {
+        m_popup.clear();
+        popup->close();
+    }
 }
 
 void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, const QByteArray &Value)
@@ -447,7 +453,7 @@ void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, 
 
 void TNameDicLink::chosen()
 {
-    if (!m_popup)
+    if (!m_popup || sender() != m_popup.data() || !m_popup->isVisible())
         return;
     const auto it = m_edits.find(m_popup->property("nameDicTag").toInt());
     TTntNMDEdit *edit = it == m_edits.end() ? nullptr : it->second.data();

@@ -7,9 +7,11 @@
 #include "core/Env.h"
 #include "core/Wqarea17Wrapper.h"
 #include "directory/DicSch.h"
+#include "directory/TntNMDic.h"
 #include "platform/Cp932.h"
 
 #include "support/DicProgramFolder.h"
+#include "widgets/TntNMDEdit.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -130,6 +132,39 @@ INSTANTIATE_TEST_SUITE_P(Addresses, RecordFormPositionAfterLookup,
                          ::testing::Values(TPositionCase{"addressKept", u"栄町一丁目１－１", true},
                                            TPositionCase{"addressReplaced", u"本町", false}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// The name popup offers spellings of what was being typed into the shown
+// record: when the form moves on to another record the popup goes with it,
+// so a key or click meant for it never writes into the next record.
+TEST_F(RecordFormDicTest, theNamePopupGoesWhenTheFormShowsAnotherRecord)
+{
+    openRow(0);
+    // Offscreen no window is active: the form counts as the active one.
+    struct TActiveForm {
+        explicit TActiveForm(QPointer<TDataInquiry> &f) { TTntNameDic::ActiveWindowProbe = [&f] { return static_cast<QWidget *>(f.data()); }; }
+        ~TActiveForm() { TTntNameDic::ActiveWindowProbe = nullptr; }
+    } active(form);
+    auto *name = form->findChild<TTntNMDEdit *>(QStringLiteral("nmedtNameKanji"));
+    ASSERT_NE(name, nullptr);
+    name->OnConvertNeed(name, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
+    auto *popup = form->findChild<TTntNameDic *>();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->isVisible());
+    quint32 key = 40; // Down: the first spelling is selected
+    bool used = false;
+    name->OnConvertKeyDown(name, key, used);
+    ASSERT_TRUE(used);
+
+    click(QStringLiteral("sbtnNext"));
+    ASSERT_EQ(text("nmedtNameKanji"), QStringLiteral("名前2"));
+    key = 13; // Enter, for the popup if it were still there
+    used = false;
+    name->OnConvertKeyDown(name, key, used);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(used);
+    EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("名前2"));
+    EXPECT_TRUE(form->findChild<TTntNameDic *>() == nullptr || !form->findChild<TTntNameDic *>()->isVisible());
+}
 
 struct TSnapshotCase {
     const char *name;
