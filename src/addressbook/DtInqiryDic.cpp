@@ -9,7 +9,9 @@
 #include "directory/DicSch.h"
 #include "directory/TntNMDic.h"
 #include "platform/Cp932.h"
+#include "util/StrFunc.h"
 #include "util/SubUnit.h"
+#include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/TntNMDEdit.h"
 #include "widgets/TntStdCtrls.h"
@@ -80,8 +82,10 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
         if (!AddressList || recNo < 0)
             return;
         // Showing that record is a change of record like any other: what
-        // was typed into the form is saved, dropped or kept as the user says.
-        if (ConfirmPendingEdit(false, true) == 9)
+        // was typed into the form is saved, dropped or kept as the user says
+        // (the number typed to search it alone is that record's own).
+        const QByteArray searched = FilterNumberChars(Cp932::encode(HalfWidthNumberText(Text)), nckDigits);
+        if (ChangedBesidesNumber(searched) && ConfirmPendingEdit(false, true) == 9)
             return;
         TAddressData data;
         const int row = AddressList->IndexOfRecNo(recNo);

@@ -669,6 +669,28 @@ bool TDataInquiry::IsChanged() const
     return !(comparable(GetFormData()) == comparable(ReferenceRecord()));
 }
 
+bool TDataInquiry::ChangedBesidesNumber(const QByteArray &Digits) const
+{
+    const bool shown = m_bookRecord && m_shownRecord;
+    const TAddressData reference = shown ? *m_shownRecord : ReferenceRecord();
+    TAddressData form = GetFormData();
+    // The number typed only to search it holds nothing to keep.
+    const std::pair<TShortString<13> *, const TShortString<13> *> numbers[] = {
+        {&form.Tel, &reference.Tel},
+        {&form.Fax, &reference.Fax},
+        {&form.Portable1, &reference.Portable1},
+        {&form.Portable2, &reference.Portable2}};
+    for (const auto &[mine, theirs] : numbers) {
+        if (!Digits.isEmpty() && mine->Bytes() == Digits)
+            *mine = *theirs;
+    }
+    if (!shown)
+        return !(comparable(form) == comparable(reference));
+    QStringList fields = ChangedAddressFields(form, reference);
+    fields.removeAll(QStringLiteral("CorpKanji"));
+    return !fields.isEmpty() || CorpKanjiChanged();
+}
+
 QStringList TDataInquiry::ChangedFields() const
 {
     const bool shown = m_bookRecord && m_shownRecord;
