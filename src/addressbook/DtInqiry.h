@@ -183,6 +183,8 @@ private:
     // shown: it goes when the form shows or starts another.
     void CloseNamePopup();
     void DictionaryButtonClick(int Tag);
+    // 市町村コード取得: the JIS and local codes of the address typed.
+    void GetJisCodeClick();
     void JointNameChanged(int N);
     void JointNameLeft(int N);
     void RebuildOwnerList();

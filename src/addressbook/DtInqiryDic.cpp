@@ -5,12 +5,16 @@
 #include "addressbook/AdrsList.h"
 #include "addressbook/DtInqiry.h"
 
+#include "core/ContinualAdrsDicClass.h"
 #include "core/Env.h"
 #include "directory/DicSch.h"
 #include "directory/TntNMDic.h"
 #include "platform/Cp932.h"
+#include "platform/TextLines.h"
+#include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/TntNMDEdit.h"
@@ -25,6 +29,7 @@ void TDataInquiry::ConnectDictionaries()
     connect(bbtnTelSch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(0); });
     connect(bbtnPosSch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(1); });
     connect(bbtnAdrsSearch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(2); });
+    connect(bbtnGetJisCode, &QToolButton::clicked, this, [this] { GetJisCodeClick(); });
 
     m_nameDic = new TNameDicLink(this);
     m_nameDic->Attach(nmedtNameKanji, 0, false);
@@ -61,6 +66,34 @@ void TDataInquiry::DictionaryButtonClick(int Tag)
     FillFromDictionary(Tag, text, false);
     source->setCursorPosition(static_cast<int>(source->text().size()));
     source->setFocus();
+}
+
+void TDataInquiry::GetJisCodeClick()
+{
+    const QString text = edtTdfkn->text().trimmed() + edtAdrs1->text().trimmed() + edtAdrs2->text().trimmed()
+                         + edtAdrs3->text().trimmed();
+    if (text.isEmpty()) {
+        edtJisCode->clear();
+        lblKajoCode->clear();
+        return;
+    }
+    try {
+        const TWaitCursor wait;
+        TContinualAdrsSearch search(AppPath, AppPath + QStringLiteral("Dic/"));
+        // Only one address answers: a city alone, or an address the
+        // dictionary cannot place, leaves the codes as they are.
+        if (search.Search(text) != DicOk)
+            return;
+        const TDicAdrsShortResult *found = search.GetAddress(false);
+        // The fields hold the JIS code without its check digit and the
+        // six-character local code, as the dictionary dialog fills them.
+        edtJisCode->setText(QString::fromLatin1(
+            Cp932::truncated(TrimBlanks(DicFieldText(found->CityCode)).toByteArray(), TDicSearchResult::CityCodeBytes)));
+        lblKajoCode->setText(QString::fromLatin1(
+            Cp932::truncated(TrimBlanks(DicFieldText(found->TownCode)).toByteArray(), TDicSearchResult::TownCodeBytes)));
+    } catch (const Exception &e) {
+        ShowMessageBoxAt(this, e.Message(), ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    }
 }
 
 void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSaveTel)

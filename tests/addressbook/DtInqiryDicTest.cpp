@@ -402,6 +402,49 @@ TEST_F(RecordFormDicTest, aBookRecordTheListDoesNotShowIsReadByItsNumber)
     EXPECT_EQ(position(), QStringLiteral("--- / 4"));
 }
 
+// 市町村コード取得 over the real one-address conversion: the codes of the
+// address as the form holds it; nothing to search clears them; an address
+// the dictionary cannot place leaves them as they were.
+struct TJisCodeCase {
+    const char *name;
+    const char16_t *pref, *city, *town;
+    const char *jisBefore;
+    const char *jis;  // after the click
+    bool kajoFilled;  // the town code comes with it
+};
+
+class RecordFormJisCode : public RecordFormDicTest, public ::testing::WithParamInterface<TJisCodeCase>
+{
+};
+
+TEST_P(RecordFormJisCode, theButtonTakesTheCodesOfTheTypedAddress)
+{
+    const TJisCodeCase &c = GetParam();
+    openNew();
+    setText(QStringLiteral("edtTdfkn"), QString::fromUtf16(c.pref));
+    setText(QStringLiteral("edtAdrs1"), QString::fromUtf16(c.city));
+    setText(QStringLiteral("edtAdrs2"), QString::fromUtf16(c.town));
+    setText(QStringLiteral("edtJisCode"), QLatin1String(c.jisBefore));
+    auto *kajo = child<QLabel>(QStringLiteral("lblKajoCode"));
+    kajo->setText(QStringLiteral("999999"));
+    ASSERT_TRUE(child<QAbstractButton>(QStringLiteral("bbtnGetJisCode"))->isEnabled());
+    click(QStringLiteral("bbtnGetJisCode"));
+    EXPECT_EQ(text("edtJisCode"), QLatin1String(c.jis));
+    if (c.kajoFilled) {
+        EXPECT_EQ(kajo->text().size(), 6);
+        EXPECT_NE(kajo->text(), QStringLiteral("999999"));
+    } else {
+        EXPECT_EQ(kajo->text(), QLatin1String(*c.jis ? "999999" : ""));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, RecordFormJisCode,
+    ::testing::Values(TJisCodeCase{"knownTown", u"神奈川県", u"小田原市", u"栄町一丁目１－１", "", "14206", true},
+                      TJisCodeCase{"nothingTyped", u"", u"", u"", "14206", "", false},
+                      TJisCodeCase{"unknownPlaceKeepsTheCodes", u"架空県", u"架空市", u"本町", "14206", "14206", false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // What the user typed into the form before searching a number that a book
 // record holds is not dropped for that record unasked: the pending-edit
 // question comes first, and its キャンセル keeps the typing.
