@@ -34,6 +34,7 @@ void TDataInquiry::ConnectDictionaries()
     m_nameDic = new TNameDicLink(this);
     m_nameDic->Attach(nmedtNameKanji, 0, false);
     m_nameDic->Attach(nmedtNameKana, 1, false);
+    m_nameDic->SetReadingEdit(nmedtNameKanji, nmedtNameKana);
     for (int i = 0; i < 5; ++i)
         m_nameDic->Attach(nmedtJoint[static_cast<std::size_t>(i)], i + 2, true);
 }

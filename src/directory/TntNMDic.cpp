@@ -406,6 +406,12 @@ void TNameDicLink::Attach(TTntNMDEdit *Edit, int Tag, bool AlwaysGivenName)
     };
 }
 
+void TNameDicLink::SetReadingEdit(TTntNMDEdit *Edit, TTntEdit *ReadingEdit)
+{
+    m_readingEdits[Edit] = ReadingEdit;
+    Edit->SetAssociate(ReadingEdit);
+}
+
 void TNameDicLink::ClosePopup()
 {
     // Forgotten at once: it is deleted only later, and a choice it still
@@ -421,6 +427,10 @@ void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, 
     if (!Show) {
         ClosePopup();
         return;
+    }
+    if (const auto it = m_readingEdits.find(Edit); it != m_readingEdits.end() && it->second) {
+        TTntEdit *reading = it->second.data();
+        Edit->SetAssociate(Kind == TNameDicKind::nkFirst || reading->text().isEmpty() ? reading : nullptr);
     }
     const TWaitCursor wait;
     if (!m_popup) {

@@ -11,10 +11,13 @@
 #include "platform/Cp932.h"
 
 #include "support/DicProgramFolder.h"
+#include "widgets/NMDEdit.h"
 #include "widgets/TntNMDEdit.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QTextCharFormat>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -92,6 +95,59 @@ TEST_F(RecordFormDicTest, aPostcodeWithLettersFillsNothing)
     EXPECT_TRUE(text("edtTdfkn").isEmpty());
     EXPECT_TRUE(text("edtAdrs1").isEmpty());
 }
+
+// Retyping the surname of a name whose reading is filled in leaves that
+// reading alone: the name edit writes its reading into the reading edit
+// only while that edit is empty, or for a given name.
+struct TRetypeCase {
+    const char *name;
+    const char16_t *kana;     // the reading edit before
+    int selectFrom, selectTo; // the part of "山田　太郎" retyped
+    const char16_t *typed, *converted;
+    TNameDicKind kind;
+    const char16_t *kanaAfter;
+};
+
+class RecordFormRetypedName : public RecordFormDicTest, public ::testing::WithParamInterface<TRetypeCase>
+{
+};
+
+TEST_P(RecordFormRetypedName, theReadingEditTakesTheReadingOnlyWhenItMay)
+{
+    const TRetypeCase &c = GetParam();
+    openRow(0);
+    auto *name = form->findChild<TTntNMDEdit *>(QStringLiteral("nmedtNameKanji"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QStringLiteral("山田　太郎"));
+    setText(QStringLiteral("nmedtNameKana"), QString::fromUtf16(c.kana));
+    name->setSelection(c.selectFrom, c.selectTo - c.selectFrom);
+    const auto preedit = [name](const QString &text, bool converted) {
+        QTextCharFormat format;
+        format.setFontUnderline(true);
+        if (converted)
+            format.setBackground(Qt::darkBlue);
+        QInputMethodEvent event(text, {{QInputMethodEvent::TextFormat, 0, int(text.size()), QVariant(format)}});
+        QCoreApplication::sendEvent(name, &event);
+    };
+    preedit(QString::fromUtf16(c.typed), false);
+    // As the edit reports the reading once the input method has drawn it.
+    name->OnConvertNeed(name, c.kind, true, ConvertReadingToHalfKana(QString::fromUtf16(c.typed)));
+    preedit(QString::fromUtf16(c.converted), true);
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf16(c.converted));
+    QCoreApplication::sendEvent(name, &commit);
+    EXPECT_EQ(text("nmedtNameKana"), QString::fromUtf16(c.kanaAfter));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RecordFormRetypedName,
+    ::testing::Values(TRetypeCase{"surnameOfAFilledReading", u"ﾔﾏﾀﾞ ﾀﾛｳ", 0, 2, u"やまだ", u"山多", TNameDicKind::nkLineage,
+                                  u"ﾔﾏﾀﾞ ﾀﾛｳ"},
+                      TRetypeCase{"surnameOfAnEmptyReading", u"", 0, 2, u"やまだ", u"山多", TNameDicKind::nkLineage,
+                                  u"ﾔﾏﾀﾞ"},
+                      TRetypeCase{"givenName", u"ﾔﾏﾀﾞ ", 3, 5, u"たろう", u"太朗", TNameDicKind::nkFirst,
+                                  u"ﾔﾏﾀﾞ ﾀﾛｳ"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // The dictionary knows no positions (it answers 0): a look-up that keeps
 // the typed address keeps the position the record has for it (picked on a
