@@ -5,6 +5,7 @@
 #include "addressbook/AdrsList.h"
 #include "addressbook/DtInqiry.h"
 
+#include "core/AppSub.h"
 #include "core/ContinualAdrsDicClass.h"
 #include "core/Env.h"
 #include "directory/DicSch.h"
@@ -174,12 +175,12 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
     if (!r.Private) {
         if (!sbtnCorp->isChecked())
             SetPrivCorp(false, false);
-        nmedtCorpKanji->setText(text(r.Name));
+        nmedtCorpKanji->setText(DecodeUnicodeField(r.Name));
         edtCorpKana->setText(text(r.NameKana));
     } else if (dialog.ResultKind == drkDirectory) {
         if (!sbtnPriv->isChecked())
             SetPrivCorp(true, false);
-        nmedtNameKanji->setText(text(r.Name));
+        nmedtNameKanji->setText(DecodeUnicodeField(r.Name));
         nmedtNameKana->setText(text(r.NameKana));
     }
     if (AddressOutOfTarget) {

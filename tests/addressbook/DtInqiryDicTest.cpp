@@ -4,6 +4,7 @@
 
 #include "DtInqiryFixture.h"
 
+#include "core/AppSub.h"
 #include "core/Env.h"
 #include "core/Wqarea17Wrapper.h"
 #include "directory/DicSch.h"
@@ -643,5 +644,46 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RecordFormListing,
                                            TListingCase{"mainNumber", 3, 1, true, false, true, true},
                                            TListingCase{"company", 0, 1, true, false, false, true}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// A listing whose name the directory holds in the "@" form (a character
+// code page 932 lacks) reaches the form as that name, not with "?" in its
+// place: a person's name is stored so, a company's is refused at the save.
+struct TWideNameCase {
+    const char *name;
+    int listingKind;
+    const char16_t *stored; // the listing's name, written in the "@" form
+    const char *edit;
+    const char16_t *shown;
+};
+
+class RecordFormWideListing : public RecordFormListing
+{
+};
+
+TEST_F(RecordFormWideListing, aNameInTheAtFormKeepsItsCharacters)
+{
+    const TWideNameCase cases[] = {
+        {"person", 99, u"𠮷田太郎", "nmedtNameKanji", u"𠮷田太郎"},
+        {"company", 1, u"(株)𠮷野家", "nmedtCorpKanji", u"株式会社𠮷野家"},
+    };
+    for (const TWideNameCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TTelRecord &r = TOneListing::record;
+        r = TTelRecord{};
+        copy(r.Phone, sizeof r.Phone, QStringLiteral("0465230001"));
+        r.ListingKind = c.listingKind;
+        const QByteArray wide = EncodeUnicodeField(QString::fromUtf16(c.stored));
+        ASSERT_LE(wide.size(), qsizetype(sizeof r.Name));
+        std::memcpy(r.Name, wide.constData(), static_cast<std::size_t>(wide.size()));
+        copy(r.Pref, sizeof r.Pref, QStringLiteral("神奈川県"));
+        openNew();
+        setText(QStringLiteral("edtTel"), QStringLiteral("0465230001"));
+        click(QStringLiteral("bbtnTelSch"));
+        EXPECT_EQ(text(c.edit), QString::fromUtf16(c.shown));
+        form->SetSkipConfirm(true);
+        form->close();
+        flushDeletes();
+    }
+}
 
 } // namespace
