@@ -510,6 +510,7 @@ struct TTypedBeforeCase {
     bool existingRecord; // editing a shown record rather than a new one
     int answer;          // to the pending-edit question
     bool recordShown;    // record 2 ends up shown
+    bool saved = false;  // the typing was saved first
 };
 
 class RecordFormTypedBeforeBookNumber : public RecordFormDicTest, public ::testing::WithParamInterface<TTypedBeforeCase>
@@ -532,6 +533,10 @@ TEST_P(RecordFormTypedBeforeBookNumber, thePendingEditQuestionComesBeforeTheFoun
     ASSERT_EQ(boxes.count(), 2);
     EXPECT_EQ(text("nmedtNameKanji") == QStringLiteral("名前2"), c.recordShown);
     EXPECT_EQ(text("edtAdrs3") == QStringLiteral("入力中の住所"), !c.recordShown);
+    EXPECT_EQ(bookCount(), kBookRows + (c.saved && !c.existingRecord ? 1 : 0));
+    if (c.saved && c.existingRecord) {
+        EXPECT_EQ(Cp932::decode(stored(1, "Adrs3")), QStringLiteral("入力中の住所"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -539,7 +544,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TTypedBeforeCase{"newRecordCancelled", false, IDCANCEL, false},
                       TTypedBeforeCase{"newRecordDiscarded", false, IDNO, true},
                       TTypedBeforeCase{"shownRecordCancelled", true, IDCANCEL, false},
-                      TTypedBeforeCase{"shownRecordDiscarded", true, IDNO, true}),
+                      TTypedBeforeCase{"shownRecordDiscarded", true, IDNO, true},
+                      TTypedBeforeCase{"newRecordSaved", false, IDYES, true, true},
+                      TTypedBeforeCase{"shownRecordSaved", true, IDYES, true, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(RecordFormDicTest, cancellingTheBookQuestionLeavesTheFormAsItWas)
