@@ -89,10 +89,11 @@ void TDataInquiry::GetJisCodeClick()
         const TDicAdrsShortResult *found = search.GetAddress(false);
         // The fields hold the JIS code without its check digit and the
         // six-character local code, as the dictionary dialog fills them.
-        edtJisCode->setText(QString::fromLatin1(
-            Cp932::truncated(TrimBlanks(DicFieldText(found->CityCode)).toByteArray(), TDicSearchResult::CityCodeBytes)));
-        lblKajoCode->setText(QString::fromLatin1(
-            Cp932::truncated(TrimBlanks(DicFieldText(found->TownCode)).toByteArray(), TDicSearchResult::TownCodeBytes)));
+        const auto code = [](const QByteArray &field, int bytes) {
+            return QString::fromLatin1(Cp932::truncated(TrimBlanks(field).toByteArray(), bytes));
+        };
+        edtJisCode->setText(code(DicFieldText(found->CityCode), TDicSearchResult::CityCodeBytes));
+        lblKajoCode->setText(code(DicFieldText(found->TownCode), TDicSearchResult::TownCodeBytes));
     } catch (const Exception &e) {
         ShowMessageBoxAt(this, e.Message(), ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
     }

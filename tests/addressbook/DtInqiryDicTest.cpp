@@ -198,7 +198,10 @@ TEST_F(RecordFormDicTest, theNamePopupGoesWhenTheFormShowsAnotherRecord)
     openRow(0);
     // Offscreen no window is active: the form counts as the active one.
     struct TActiveForm {
-        explicit TActiveForm(QPointer<TDataInquiry> &f) { TTntNameDic::ActiveWindowProbe = [&f] { return static_cast<QWidget *>(f.data()); }; }
+        explicit TActiveForm(QPointer<TDataInquiry> &f)
+        {
+            TTntNameDic::ActiveWindowProbe = [&f] { return static_cast<QWidget *>(f.data()); };
+        }
         ~TActiveForm() { TTntNameDic::ActiveWindowProbe = nullptr; }
     } active(form);
     auto *name = form->findChild<TTntNMDEdit *>(QStringLiteral("nmedtNameKanji"));
