@@ -602,8 +602,6 @@ QWidget *TDataInquiry::CreateOtherPage()
 
 void TDataInquiry::ConnectControls()
 {
-    // Not built yet: municipality codes.
-    bbtnGetJisCode->setEnabled(false);
     ConnectDictionaries();
     ConnectLinks();
 

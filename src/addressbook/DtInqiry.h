@@ -102,6 +102,9 @@ public:
     // shows in its own way (blanks at the end, a group or mark it does not
     // list) counts as unchanged until the user edits it.
     [[nodiscard]] bool IsChanged() const;
+    // Whether the form holds changes other than Digits typed into a
+    // telephone field (the number searched with them).
+    [[nodiscard]] bool ChangedBesidesNumber(const QByteArray &Digits) const;
     // The fields (table names) the user changed in the shown existing
     // record (for a new one, those not empty). Only these are written by 変更.
     [[nodiscard]] QStringList ChangedFields() const;
@@ -176,7 +179,12 @@ private:
     void SetPrivCorp(bool Private, bool FocusName);
     // The dictionary buttons and the name readings (DtInqiryDic.cpp).
     void ConnectDictionaries();
+    // The name popup offers spellings for what is typed into the record
+    // shown: it goes when the form shows or starts another.
+    void CloseNamePopup();
     void DictionaryButtonClick(int Tag);
+    // 市町村コード取得: the JIS and local codes of the address typed.
+    void GetJisCodeClick();
     void JointNameChanged(int N);
     void JointNameLeft(int N);
     void RebuildOwnerList();

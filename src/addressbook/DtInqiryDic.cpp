@@ -5,11 +5,18 @@
 #include "addressbook/AdrsList.h"
 #include "addressbook/DtInqiry.h"
 
+#include "core/AppSub.h"
+#include "core/ContinualAdrsDicClass.h"
 #include "core/Env.h"
 #include "directory/DicSch.h"
 #include "directory/TntNMDic.h"
 #include "platform/Cp932.h"
+#include "platform/TextLines.h"
+#include "util/MsgBoxPos.h"
+#include "util/StrFunc.h"
 #include "util/SubUnit.h"
+#include "util/WaitCursor.h"
+#include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/TntNMDEdit.h"
 #include "widgets/TntStdCtrls.h"
@@ -23,12 +30,20 @@ void TDataInquiry::ConnectDictionaries()
     connect(bbtnTelSch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(0); });
     connect(bbtnPosSch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(1); });
     connect(bbtnAdrsSearch, &QToolButton::clicked, this, [this] { DictionaryButtonClick(2); });
+    connect(bbtnGetJisCode, &QToolButton::clicked, this, [this] { GetJisCodeClick(); });
 
     m_nameDic = new TNameDicLink(this);
     m_nameDic->Attach(nmedtNameKanji, 0, false);
     m_nameDic->Attach(nmedtNameKana, 1, false);
+    m_nameDic->SetReadingEdit(nmedtNameKanji, nmedtNameKana);
     for (int i = 0; i < 5; ++i)
         m_nameDic->Attach(nmedtJoint[static_cast<std::size_t>(i)], i + 2, true);
+}
+
+void TDataInquiry::CloseNamePopup()
+{
+    if (m_nameDic)
+        m_nameDic->ClosePopup();
 }
 
 void TDataInquiry::DictionaryButtonClick(int Tag)
@@ -55,6 +70,35 @@ void TDataInquiry::DictionaryButtonClick(int Tag)
     source->setFocus();
 }
 
+void TDataInquiry::GetJisCodeClick()
+{
+    const QString text = edtTdfkn->text().trimmed() + edtAdrs1->text().trimmed() + edtAdrs2->text().trimmed()
+                         + edtAdrs3->text().trimmed();
+    if (text.isEmpty()) {
+        edtJisCode->clear();
+        lblKajoCode->clear();
+        return;
+    }
+    try {
+        const TWaitCursor wait;
+        TContinualAdrsSearch search(AppPath, AppPath + QStringLiteral("Dic/"));
+        // Only one address answers: a city alone, or an address the
+        // dictionary cannot place, leaves the codes as they are.
+        if (search.Search(text) != DicOk)
+            return;
+        const TDicAdrsShortResult *found = search.GetAddress(false);
+        // The fields hold the JIS code without its check digit and the
+        // six-character local code, as the dictionary dialog fills them.
+        const auto code = [](const QByteArray &field, int bytes) {
+            return QString::fromLatin1(Cp932::truncated(TrimBlanks(field).toByteArray(), bytes));
+        };
+        edtJisCode->setText(code(DicFieldText(found->CityCode), TDicSearchResult::CityCodeBytes));
+        lblKajoCode->setText(code(DicFieldText(found->TownCode), TDicSearchResult::TownCodeBytes));
+    } catch (const Exception &e) {
+        ShowMessageBoxAt(this, e.Message(), ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    }
+}
+
 void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSaveTel)
 {
     TDicSearch dialog(this);
@@ -72,6 +116,12 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
         // it, so the list marks it and the navigation counts from it.
         const qint32 recNo = dialog.GetFoundRecNo();
         if (!AddressList || recNo < 0)
+            return;
+        // Showing that record is a change of record like any other: what
+        // was typed into the form is saved, dropped or kept as the user says
+        // (the number typed to search it alone is that record's own).
+        const QByteArray searched = FilterNumberChars(Cp932::encode(HalfWidthNumberText(Text)), nckDigits);
+        if (ChangedBesidesNumber(searched) && ConfirmPendingEdit(false, true) == 9)
             return;
         TAddressData data;
         const int row = AddressList->IndexOfRecNo(recNo);
@@ -104,7 +154,8 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
     // An address already typed that goes on from the found one is kept.
     const QString typed = (edtTdfkn->text() + edtAdrs1->text() + edtAdrs2->text() + edtAdrs3->text()).trimmed();
     const QString found = text(r.Prefecture + r.City + r.Town + r.Address3);
-    if (typed.isEmpty() || !typed.startsWith(found)) {
+    const bool addressReplaced = typed.isEmpty() || !typed.startsWith(found);
+    if (addressReplaced) {
         edtTdfkn->setText(text(r.Prefecture));
         edtAdrs1->setText(text(r.City));
         edtAdrs2->setText(text(r.Town));
@@ -115,17 +166,22 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
         edtAdrsKana->setText(text(r.AddressKana));
     edtJisCode->setText(text(r.CityCode));
     lblKajoCode->setText(text(r.TownCode));
-    m_latitude = r.Latitude;
-    m_longitude = r.Longitude;
+    // The dictionaries know no positions (they answer 0): the position
+    // the record has for the address it keeps (picked on a map) stays, and
+    // that of an address the result replaced goes with it.
+    if (r.Latitude != 0 || r.Longitude != 0 || addressReplaced) {
+        m_latitude = r.Latitude;
+        m_longitude = r.Longitude;
+    }
     if (!r.Private) {
         if (!sbtnCorp->isChecked())
             SetPrivCorp(false, false);
-        nmedtCorpKanji->setText(text(r.Name));
+        nmedtCorpKanji->setText(DecodeUnicodeField(r.Name));
         edtCorpKana->setText(text(r.NameKana));
     } else if (dialog.ResultKind == drkDirectory) {
         if (!sbtnPriv->isChecked())
             SetPrivCorp(true, false);
-        nmedtNameKanji->setText(text(r.Name));
+        nmedtNameKanji->setText(DecodeUnicodeField(r.Name));
         nmedtNameKana->setText(text(r.NameKana));
     }
     if (AddressOutOfTarget) {

@@ -453,6 +453,7 @@ void TDataInquiry::ShowDate(QLineEdit *Edit, const QDateTime &When)
 
 void TDataInquiry::ClearInputs()
 {
+    CloseNamePopup();
     m_filling = true;
     pgcInquiry->setCurrentIndex(0);
     for (QLineEdit *edit : findChildren<QLineEdit *>()) {
@@ -495,6 +496,7 @@ void TDataInquiry::ClearInputs()
 
 void TDataInquiry::ShowAddressData(const TAddressData &Data)
 {
+    CloseNamePopup();
     m_filling = true;
     m_group = qBound(0, int(Data.Group), GroupCount);
     cbxGroup->setCurrentIndex(m_group);
@@ -665,6 +667,28 @@ bool TDataInquiry::IsChanged() const
     if (m_bookRecord && m_shownRecord)
         return !ChangedFields().isEmpty();
     return !(comparable(GetFormData()) == comparable(ReferenceRecord()));
+}
+
+bool TDataInquiry::ChangedBesidesNumber(const QByteArray &Digits) const
+{
+    const bool shown = m_bookRecord && m_shownRecord;
+    const TAddressData reference = shown ? *m_shownRecord : ReferenceRecord();
+    TAddressData form = GetFormData();
+    // The number typed only to search it holds nothing to keep.
+    const std::pair<TShortString<13> *, const TShortString<13> *> numbers[] = {
+        {&form.Tel, &reference.Tel},
+        {&form.Fax, &reference.Fax},
+        {&form.Portable1, &reference.Portable1},
+        {&form.Portable2, &reference.Portable2}};
+    for (const auto &[mine, theirs] : numbers) {
+        if (!Digits.isEmpty() && mine->Bytes() == Digits)
+            *mine = *theirs;
+    }
+    if (!shown)
+        return !(comparable(form) == comparable(reference));
+    QStringList fields = ChangedAddressFields(form, reference);
+    fields.removeAll(QStringLiteral("CorpKanji"));
+    return !fields.isEmpty() || CorpKanjiChanged();
 }
 
 QStringList TDataInquiry::ChangedFields() const

@@ -87,7 +87,8 @@ bool ConvertRecordAddress(TAdrsFields &F, const TAdrsConversion &C)
         F.AdrsKana = (prefCity + found->TownKana).left(188).trimmed();
     }
     const QString postcode = found->Postcode.trimmed();
-    if (!postcode.isEmpty() && postcode != F.Pos && !(C.LargeOffice && C.LargeOffice(F.Pos))) {
+    if (!postcode.isEmpty() && postcode != F.Pos && !(C.LargeOffice && C.LargeOffice(F.Pos))
+        && !(C.OfTown && C.OfTown(F.Pos, *found))) {
         F.Pos = postcode;
         changed = true;
     }
@@ -129,9 +130,12 @@ bool ConvertAddresses(QWidget *Owner, const QString &LibFolder, const QString &D
                 const QString postcode = digitsOnly(fieldText(r->Postcode, sizeof r->Postcode));
                 if (postcode.size() != 7)
                     return std::nullopt;
-                return TAddressLookup{postcode, fieldText(r->CityCode, sizeof r->CityCode),
-                                      fieldText(r->PrefKana, sizeof r->PrefKana), fieldText(r->CityKana, sizeof r->CityKana),
-                                      fieldText(r->TownKana, sizeof r->TownKana)};
+                return TAddressLookup{postcode,
+                                      fieldText(r->CityCode, sizeof r->CityCode),
+                                      fieldText(r->PrefKana, sizeof r->PrefKana),
+                                      fieldText(r->CityKana, sizeof r->CityKana),
+                                      fieldText(r->TownKana, sizeof r->TownKana),
+                                      fieldText(r->TownCode, sizeof r->TownCode)};
             } catch (const Exception &) {
                 return std::nullopt;
             }
@@ -145,6 +149,32 @@ bool ConvertAddresses(QWidget *Owner, const QString &LibFolder, const QString &D
             } catch (const Exception &) {
                 return false;
             }
+        };
+        // The town's rows share its oaza number, the first three characters
+        // of their town codes: a building's floors are listed under the town
+        // the building's name starts with.
+        conversion.OfTown = [&postcodes](const QString &pos, const TAddressLookup &town) {
+            const QByteArray oaza = town.TownCode.left(3).toLatin1();
+            if (pos.size() != 7 || oaza.size() != 3)
+                return false;
+            try {
+                if (postcodes->SearchPostcode(pos) != 0)
+                    return false;
+                for (int i = 0; i < postcodes->GetCityCount(); ++i) {
+                    const TWqzplstCity *city = postcodes->GetCity(i);
+                    if (fieldText(city->CityCode, sizeof city->CityCode) != town.JisCode)
+                        continue;
+                    if (postcodes->SearchTown(i, 0) != 0)
+                        continue;
+                    for (int j = 0; j < postcodes->GetTownCount(); ++j) {
+                        const TWqzplstTown *row = postcodes->GetTown(j);
+                        if (QByteArray(row->TownCode, qstrnlen(row->TownCode, sizeof row->TownCode)).startsWith(oaza))
+                            return true;
+                    }
+                }
+            } catch (const Exception &) {
+            }
+            return false;
         };
     } else {
         *NoDictionary = true;

@@ -30,9 +30,13 @@ struct TAdrsSplit
 // What the conversion of one record may use. Merger: an address changed by
 // a municipal merger to its new form (prefecture, city, the rest, the whole
 // new address); the program has no such data, so it is left empty and no
-// address changes. Lookup: the postcode (seven digits), JIS code and reading
-// of an address, when the dictionary knows exactly one. LargeOffice: whether
-// a postcode belongs to a large office (kept as it is).
+// address changes. Lookup: the postcode (seven digits), JIS code, reading
+// and town code of an address, when the dictionary knows exactly one.
+// LargeOffice: whether a postcode belongs to a large office (kept as it
+// is). OfTown: whether a postcode is one the dictionary gives the town that
+// was looked up (a building's floor in it, or one of the town's several
+// postcodes), which is kept as it is too: the address text rarely names the
+// building the way the dictionary does.
 struct TMergedAddress
 {
     QString Pref, City, Rest, Full;
@@ -40,12 +44,14 @@ struct TMergedAddress
 struct TAddressLookup
 {
     QString Postcode, JisCode, PrefKana, CityKana, TownKana;
+    QString TownCode{};
 };
 struct TAdrsConversion
 {
     std::function<std::optional<TMergedAddress>(const QString &full)> Merger;
     std::function<std::optional<TAddressLookup>(const QString &full)> Lookup;
     std::function<bool(const QString &postcode)> LargeOffice;
+    std::function<bool(const QString &postcode, const TAddressLookup &town)> OfTown;
 };
 // Converts one record's fields; true when anything changed.
 [[nodiscard]] bool ConvertRecordAddress(TAdrsFields &Fields, const TAdrsConversion &Conversion);

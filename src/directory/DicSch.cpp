@@ -786,10 +786,20 @@ void TDicSearch::buildDirectoryResult(const TTelRecord &Record)
     r.CityCode = cutField(codes.left(5), TDicSearchResult::CityCodeBytes);
     r.TownCode = cutField(codes.mid(5, 6), TDicSearchResult::TownCodeBytes);
     const QByteArray name = trimmedField(Record.Name, sizeof Record.Name);
-    // A company's name may come as wide text in the "@" form.
+    // A name may come as wide text in the "@" form. One that code page 932
+    // cannot hold stays in that form (whole characters of it), so no
+    // character turns into "?" on its way to the form.
     const QString decoded = DecodeUnicodeField(name);
-    r.Name = cutField(r.Private ? Cp932::encode(decoded) : Cp932::encode(ExpandCompanyTypeW(decoded)),
-                      TDicSearchResult::NameBytes);
+    const QString spelled = r.Private ? decoded : ExpandCompanyTypeW(decoded);
+    if (Cp932::canEncode(spelled)) {
+        r.Name = cutField(Cp932::encode(spelled), TDicSearchResult::NameBytes);
+    } else {
+        constexpr qsizetype group = 5; // "@" and four hexadecimal digits a unit
+        qsizetype units = std::min<qsizetype>(spelled.size(), TDicSearchResult::NameBytes / group);
+        if (units > 0 && units < spelled.size() && spelled.at(units - 1).isHighSurrogate())
+            --units;
+        r.Name = EncodeUnicodeField(QStringView(spelled).left(units));
+    }
     r.NameKana = cutField(trimmedField(Record.NameKana, sizeof Record.NameKana), TDicSearchResult::NameKanaBytes);
     r.PublishMonth = cutField(trimmedField(Record.FirstMonth, sizeof Record.FirstMonth),
                               TDicSearchResult::PublishMonthBytes);

@@ -29,7 +29,8 @@ class TPosSearch;
 
 // The address the dictionary search dialog hands to its caller. Texts are
 // Shift-JIS, trimmed and cut to the byte lengths below without splitting a
-// double-byte character.
+// double-byte character; a directory name code page 932 cannot hold comes in
+// the "@" form (DecodeUnicodeField reads both).
 struct TDicSearchResult {
     static constexpr int PhoneBytes = 13, PostcodeBytes = 8, PrefectureBytes = 8, CityBytes = 32, TownBytes = 100,
                          Address3Bytes = 116, AddressKanaBytes = 146, CityCodeBytes = 5, TownCodeBytes = 6,

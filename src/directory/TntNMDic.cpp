@@ -399,15 +399,27 @@ void TNameDicLink::Attach(TTntNMDEdit *Edit, int Tag, bool AlwaysGivenName)
         convertNeed(Edit, Kind, Show, Value);
     };
     Edit->OnConvertKeyDown = [this](QObject *, quint32 &Key, bool &Result) {
-        if (m_popup)
+        // A popup that closed itself (its × or the timer) is gone for the
+        // keys even before it is deleted.
+        if (m_popup && m_popup->isVisible())
             Result = m_popup->ConvertKeyDown(Key);
     };
 }
 
+void TNameDicLink::SetReadingEdit(TTntNMDEdit *Edit, TTntEdit *ReadingEdit)
+{
+    m_readingEdits[Edit] = ReadingEdit;
+    Edit->SetAssociate(ReadingEdit);
+}
+
 void TNameDicLink::ClosePopup()
 {
-    if (m_popup)
-        m_popup->close();
+    // Forgotten at once: it is deleted only later, and a choice it still
+    // announces must not reach an edit.
+    if (TTntNameDic *popup = m_popup.data()) {
+        m_popup.clear();
+        popup->close();
+    }
 }
 
 void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, const QByteArray &Value)
@@ -415,6 +427,10 @@ void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, 
     if (!Show) {
         ClosePopup();
         return;
+    }
+    if (const auto it = m_readingEdits.find(Edit); it != m_readingEdits.end() && it->second) {
+        TTntEdit *reading = it->second.data();
+        Edit->SetAssociate(Kind == TNameDicKind::nkFirst || reading->text().isEmpty() ? reading : nullptr);
     }
     const TWaitCursor wait;
     if (!m_popup) {
@@ -447,7 +463,7 @@ void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, 
 
 void TNameDicLink::chosen()
 {
-    if (!m_popup)
+    if (!m_popup || sender() != m_popup.data() || !m_popup->isVisible())
         return;
     const auto it = m_edits.find(m_popup->property("nameDicTag").toInt());
     TTntNMDEdit *edit = it == m_edits.end() ? nullptr : it->second.data();

@@ -16,6 +16,7 @@ class QRadioButton;
 class QTableWidget;
 class QTimer;
 class QToolButton;
+class TTntEdit;
 class TTntNMDEdit;
 
 // The name-reading popup: the kanji spellings the name library knows for the
@@ -109,6 +110,10 @@ public:
     ~TNameDicLink() override;
 
     void Attach(TTntNMDEdit *Edit, int Tag, bool AlwaysGivenName);
+    // Edit (attached) writes the reading of what is typed into ReadingEdit
+    // only while ReadingEdit is empty, or for a given name: retyping the
+    // surname of a name whose reading is filled in leaves that reading.
+    void SetReadingEdit(TTntNMDEdit *Edit, TTntEdit *ReadingEdit);
     [[nodiscard]] TTntNameDic *Popup() const { return m_popup.data(); }
     void ClosePopup();
 
@@ -124,4 +129,5 @@ private:
     QPointer<TTntNameDic> m_popup;
     std::map<int, QPointer<TTntNMDEdit>> m_edits;
     std::map<TTntNMDEdit *, bool> m_alwaysGiven;
+    std::map<TTntNMDEdit *, QPointer<TTntEdit>> m_readingEdits;
 };

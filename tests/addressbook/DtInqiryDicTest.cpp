@@ -4,15 +4,21 @@
 
 #include "DtInqiryFixture.h"
 
+#include "core/AppSub.h"
 #include "core/Env.h"
 #include "core/Wqarea17Wrapper.h"
 #include "directory/DicSch.h"
+#include "directory/TntNMDic.h"
 #include "platform/Cp932.h"
 
 #include "support/DicProgramFolder.h"
+#include "widgets/NMDEdit.h"
+#include "widgets/TntNMDEdit.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QTextCharFormat>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -89,6 +95,135 @@ TEST_F(RecordFormDicTest, aPostcodeWithLettersFillsNothing)
     click(QStringLiteral("bbtnPosSch"));
     EXPECT_TRUE(text("edtTdfkn").isEmpty());
     EXPECT_TRUE(text("edtAdrs1").isEmpty());
+}
+
+// Retyping the surname of a name whose reading is filled in leaves that
+// reading alone: the name edit writes its reading into the reading edit
+// only while that edit is empty, or for a given name.
+struct TRetypeCase {
+    const char *name;
+    const char16_t *kana;     // the reading edit before
+    int selectFrom, selectTo; // the part of "山田　太郎" retyped
+    const char16_t *typed, *converted;
+    TNameDicKind kind;
+    const char16_t *kanaAfter;
+};
+
+class RecordFormRetypedName : public RecordFormDicTest, public ::testing::WithParamInterface<TRetypeCase>
+{
+};
+
+TEST_P(RecordFormRetypedName, theReadingEditTakesTheReadingOnlyWhenItMay)
+{
+    const TRetypeCase &c = GetParam();
+    openRow(0);
+    auto *name = form->findChild<TTntNMDEdit *>(QStringLiteral("nmedtNameKanji"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QStringLiteral("山田　太郎"));
+    setText(QStringLiteral("nmedtNameKana"), QString::fromUtf16(c.kana));
+    name->setSelection(c.selectFrom, c.selectTo - c.selectFrom);
+    const auto preedit = [name](const QString &text, bool converted) {
+        QTextCharFormat format;
+        format.setFontUnderline(true);
+        if (converted)
+            format.setBackground(Qt::darkBlue);
+        QInputMethodEvent event(text, {{QInputMethodEvent::TextFormat, 0, int(text.size()), QVariant(format)}});
+        QCoreApplication::sendEvent(name, &event);
+    };
+    preedit(QString::fromUtf16(c.typed), false);
+    // As the edit reports the reading once the input method has drawn it.
+    name->OnConvertNeed(name, c.kind, true, ConvertReadingToHalfKana(QString::fromUtf16(c.typed)));
+    preedit(QString::fromUtf16(c.converted), true);
+    QInputMethodEvent commit;
+    commit.setCommitString(QString::fromUtf16(c.converted));
+    QCoreApplication::sendEvent(name, &commit);
+    EXPECT_EQ(text("nmedtNameKana"), QString::fromUtf16(c.kanaAfter));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RecordFormRetypedName,
+    ::testing::Values(TRetypeCase{"surnameOfAFilledReading", u"ﾔﾏﾀﾞ ﾀﾛｳ", 0, 2, u"やまだ", u"山多", TNameDicKind::nkLineage,
+                                  u"ﾔﾏﾀﾞ ﾀﾛｳ"},
+                      TRetypeCase{"surnameOfAnEmptyReading", u"", 0, 2, u"やまだ", u"山多", TNameDicKind::nkLineage,
+                                  u"ﾔﾏﾀﾞ"},
+                      TRetypeCase{"givenName", u"ﾔﾏﾀﾞ ", 3, 5, u"たろう", u"太朗", TNameDicKind::nkFirst,
+                                  u"ﾔﾏﾀﾞ ﾀﾛｳ"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The dictionary knows no positions (it answers 0): a look-up that keeps
+// the typed address keeps the position the record has for it (picked on a
+// map), and one that puts another address in drops the old address's.
+struct TPositionCase {
+    const char *name;
+    const char16_t *town; // the stored 住所２
+    bool kept;
+};
+
+class RecordFormPositionAfterLookup : public RecordFormDicTest, public ::testing::WithParamInterface<TPositionCase>
+{
+};
+
+TEST_P(RecordFormPositionAfterLookup, thePositionGoesOnlyWithTheAddress)
+{
+    const TPositionCase &c = GetParam();
+    writeField(2, "Tdfkn", QStringLiteral("神奈川県"));
+    writeField(2, "Adrs1", QStringLiteral("小田原市"));
+    writeField(2, "Adrs2", QString::fromUtf16(c.town));
+    writeField(2, "Pos", QStringLiteral("2500011"));
+    writeField(2, "Latitude", 126000123);
+    writeField(2, "Longitude", 503000456);
+    openRow(1);
+    ASSERT_EQ(text("nmedtNameKanji"), QStringLiteral("名前2"));
+    decideWhenShown();
+    click(QStringLiteral("bbtnPosSch"));
+    ASSERT_EQ(text("edtAdrs2") == QString::fromUtf16(c.town), c.kept);
+    click(QStringLiteral("btnUpdate"));
+    TTable &table = *DMMurven19->AdrsTable();
+    table.SetIndexName(QString());
+    ASSERT_TRUE(table.FindKey({QVariant(2)}));
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Latitude")).AsInteger(), c.kept ? 126000123 : 0);
+    EXPECT_EQ(table.FieldByName(QStringLiteral("Longitude")).AsInteger(), c.kept ? 503000456 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, RecordFormPositionAfterLookup,
+                         ::testing::Values(TPositionCase{"addressKept", u"栄町一丁目１－１", true},
+                                           TPositionCase{"addressReplaced", u"本町", false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The name popup offers spellings of what was being typed into the shown
+// record: when the form moves on to another record the popup goes with it,
+// so a key or click meant for it never writes into the next record.
+TEST_F(RecordFormDicTest, theNamePopupGoesWhenTheFormShowsAnotherRecord)
+{
+    openRow(0);
+    // Offscreen no window is active: the form counts as the active one.
+    struct TActiveForm {
+        explicit TActiveForm(QPointer<TDataInquiry> &f)
+        {
+            TTntNameDic::ActiveWindowProbe = [&f] { return static_cast<QWidget *>(f.data()); };
+        }
+        ~TActiveForm() { TTntNameDic::ActiveWindowProbe = nullptr; }
+    } active(form);
+    auto *name = form->findChild<TTntNMDEdit *>(QStringLiteral("nmedtNameKanji"));
+    ASSERT_NE(name, nullptr);
+    name->OnConvertNeed(name, TNameDicKind::nkLineage, true, Cp932::encode(u"ﾖｼﾀﾞ"));
+    auto *popup = form->findChild<TTntNameDic *>();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->isVisible());
+    quint32 key = 40; // Down: the first spelling is selected
+    bool used = false;
+    name->OnConvertKeyDown(name, key, used);
+    ASSERT_TRUE(used);
+
+    click(QStringLiteral("sbtnNext"));
+    ASSERT_EQ(text("nmedtNameKanji"), QStringLiteral("名前2"));
+    key = 13; // Enter, for the popup if it were still there
+    used = false;
+    name->OnConvertKeyDown(name, key, used);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(used);
+    EXPECT_EQ(text("nmedtNameKanji"), QStringLiteral("名前2"));
+    EXPECT_TRUE(form->findChild<TTntNameDic *>() == nullptr || !form->findChild<TTntNameDic *>()->isVisible());
 }
 
 struct TSnapshotCase {
@@ -327,6 +462,96 @@ TEST_F(RecordFormDicTest, aBookRecordTheListDoesNotShowIsReadByItsNumber)
     EXPECT_EQ(position(), QStringLiteral("--- / 4"));
 }
 
+// 市町村コード取得 over the real one-address conversion: the codes of the
+// address as the form holds it; nothing to search clears them; an address
+// the dictionary cannot place leaves them as they were.
+struct TJisCodeCase {
+    const char *name;
+    const char16_t *pref, *city, *town;
+    const char *jisBefore;
+    const char *jis;  // after the click
+    bool kajoFilled;  // the town code comes with it
+};
+
+class RecordFormJisCode : public RecordFormDicTest, public ::testing::WithParamInterface<TJisCodeCase>
+{
+};
+
+TEST_P(RecordFormJisCode, theButtonTakesTheCodesOfTheTypedAddress)
+{
+    const TJisCodeCase &c = GetParam();
+    openNew();
+    setText(QStringLiteral("edtTdfkn"), QString::fromUtf16(c.pref));
+    setText(QStringLiteral("edtAdrs1"), QString::fromUtf16(c.city));
+    setText(QStringLiteral("edtAdrs2"), QString::fromUtf16(c.town));
+    setText(QStringLiteral("edtJisCode"), QLatin1String(c.jisBefore));
+    auto *kajo = child<QLabel>(QStringLiteral("lblKajoCode"));
+    kajo->setText(QStringLiteral("999999"));
+    ASSERT_TRUE(child<QAbstractButton>(QStringLiteral("bbtnGetJisCode"))->isEnabled());
+    click(QStringLiteral("bbtnGetJisCode"));
+    EXPECT_EQ(text("edtJisCode"), QLatin1String(c.jis));
+    if (c.kajoFilled) {
+        EXPECT_EQ(kajo->text().size(), 6);
+        EXPECT_NE(kajo->text(), QStringLiteral("999999"));
+    } else {
+        EXPECT_EQ(kajo->text(), QLatin1String(*c.jis ? "999999" : ""));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, RecordFormJisCode,
+    ::testing::Values(TJisCodeCase{"knownTown", u"神奈川県", u"小田原市", u"栄町一丁目１－１", "", "14206", true},
+                      TJisCodeCase{"nothingTyped", u"", u"", u"", "14206", "", false},
+                      TJisCodeCase{"unknownPlaceKeepsTheCodes", u"架空県", u"架空市", u"本町", "14206", "14206", false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// What the user typed into the form before searching a number that a book
+// record holds is not dropped for that record unasked: the pending-edit
+// question comes first, and its キャンセル keeps the typing.
+struct TTypedBeforeCase {
+    const char *name;
+    bool existingRecord; // editing a shown record rather than a new one
+    int answer;          // to the pending-edit question
+    bool recordShown;    // record 2 ends up shown
+    bool saved = false;  // the typing was saved first
+};
+
+class RecordFormTypedBeforeBookNumber : public RecordFormDicTest, public ::testing::WithParamInterface<TTypedBeforeCase>
+{
+};
+
+TEST_P(RecordFormTypedBeforeBookNumber, thePendingEditQuestionComesBeforeTheFoundRecord)
+{
+    const TTypedBeforeCase &c = GetParam();
+    if (c.existingRecord)
+        openRow(0);
+    else
+        openNew();
+    setText(QStringLiteral("edtAdrs3"), QStringLiteral("入力中の住所"));
+    setText(QStringLiteral("edtTel"), QStringLiteral("0311110002"));
+    boxes.clear();
+    boxes.enqueue(IDYES);   // show the book's record
+    boxes.enqueue(c.answer); // and what was typed?
+    click(QStringLiteral("bbtnTelSch"));
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(text("nmedtNameKanji") == QStringLiteral("名前2"), c.recordShown);
+    EXPECT_EQ(text("edtAdrs3") == QStringLiteral("入力中の住所"), !c.recordShown);
+    EXPECT_EQ(bookCount(), kBookRows + (c.saved && !c.existingRecord ? 1 : 0));
+    if (c.saved && c.existingRecord) {
+        EXPECT_EQ(Cp932::decode(stored(1, "Adrs3")), QStringLiteral("入力中の住所"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, RecordFormTypedBeforeBookNumber,
+    ::testing::Values(TTypedBeforeCase{"newRecordCancelled", false, IDCANCEL, false},
+                      TTypedBeforeCase{"newRecordDiscarded", false, IDNO, true},
+                      TTypedBeforeCase{"shownRecordCancelled", true, IDCANCEL, false},
+                      TTypedBeforeCase{"shownRecordDiscarded", true, IDNO, true},
+                      TTypedBeforeCase{"newRecordSaved", false, IDYES, true, true},
+                      TTypedBeforeCase{"shownRecordSaved", true, IDYES, true, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(RecordFormDicTest, cancellingTheBookQuestionLeavesTheFormAsItWas)
 {
     openNew();
@@ -429,5 +654,46 @@ INSTANTIATE_TEST_SUITE_P(Kinds, RecordFormListing,
                                            TListingCase{"mainNumber", 3, 1, true, false, true, true},
                                            TListingCase{"company", 0, 1, true, false, false, true}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// A listing whose name the directory holds in the "@" form (a character
+// code page 932 lacks) reaches the form as that name, not with "?" in its
+// place: a person's name is stored so, a company's is refused at the save.
+struct TWideNameCase {
+    const char *name;
+    int listingKind;
+    const char16_t *stored; // the listing's name, written in the "@" form
+    const char *edit;
+    const char16_t *shown;
+};
+
+class RecordFormWideListing : public RecordFormListing
+{
+};
+
+TEST_F(RecordFormWideListing, aNameInTheAtFormKeepsItsCharacters)
+{
+    const TWideNameCase cases[] = {
+        {"person", 99, u"𠮷田太郎", "nmedtNameKanji", u"𠮷田太郎"},
+        {"company", 1, u"(株)𠮷野家", "nmedtCorpKanji", u"株式会社𠮷野家"},
+    };
+    for (const TWideNameCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        TTelRecord &r = TOneListing::record;
+        r = TTelRecord{};
+        copy(r.Phone, sizeof r.Phone, QStringLiteral("0465230001"));
+        r.ListingKind = c.listingKind;
+        const QByteArray wide = EncodeUnicodeField(QString::fromUtf16(c.stored));
+        ASSERT_LE(wide.size(), qsizetype(sizeof r.Name));
+        std::memcpy(r.Name, wide.constData(), static_cast<std::size_t>(wide.size()));
+        copy(r.Pref, sizeof r.Pref, QStringLiteral("神奈川県"));
+        openNew();
+        setText(QStringLiteral("edtTel"), QStringLiteral("0465230001"));
+        click(QStringLiteral("bbtnTelSch"));
+        EXPECT_EQ(text(c.edit), QString::fromUtf16(c.shown));
+        form->SetSkipConfirm(true);
+        form->close();
+        flushDeletes();
+    }
+}
 
 } // namespace

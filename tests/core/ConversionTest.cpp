@@ -121,6 +121,23 @@ TEST(RecordAddress, largeOfficePostcodeIsKept)
     EXPECT_EQ(f.Pos, QStringLiteral("1000001"));
 }
 
+TEST(RecordAddress, anotherPostcodeOfTheFoundTownIsKept)
+{
+    TAdrsFields f = sampleFields();
+    TAdrsConversion c;
+    c.Lookup = [](const QString &) {
+        return std::optional<TAddressLookup>(TAddressLookup{"1000005", "131016", {}, {}, {}, "0010000"});
+    };
+    QString askedTown;
+    c.OfTown = [&askedTown](const QString &pos, const TAddressLookup &town) {
+        askedTown = town.TownCode;
+        return pos == "1000001";
+    };
+    EXPECT_FALSE(ConvertRecordAddress(f, c));
+    EXPECT_EQ(f.Pos, QStringLiteral("1000001"));
+    EXPECT_EQ(askedTown, QStringLiteral("0010000"));
+}
+
 TEST(RecordAddress, mergedAddressIsSplitAndTakesItsCodeAndReading)
 {
     TAdrsFields f = sampleFields();
@@ -328,6 +345,41 @@ TEST_F(TableConversion, postcodeOfAnAddressTheShippedDictionaryKnowsIsPutRight)
     TConversionCounts again;
     ASSERT_TRUE(ConvertAddresses(nullptr, libs, data, again, &noDictionary, &error));
     EXPECT_EQ(again.Converted, 0);
+}
+
+// A building of its own postcodes (one for each floor, listed under the town
+// its name starts with) in an address written the usual way, with the block
+// number between the town and the building: the floor's postcode is one the
+// dictionary gives that very town, and is kept; another town's is put right.
+TEST_F(TableConversion, aFloorPostcodeOfTheAddressedTownIsKept)
+{
+    const QString libs = QStringLiteral(MURVEN_DIC_LIB_DIR);
+    const QString data = QStringLiteral(MURVEN_DIC_FULL_DIR);
+    if (!QFileInfo::exists(data + QLatin1String(DicDataFileName)))
+        GTEST_SKIP() << "no full dictionary data in " << data.toStdString();
+    TTable &t = *DMMurven19->AdrsTable();
+    auto add = [&t](const QString &rest, const QString &building, const QString &pos) {
+        t.Append();
+        t.FieldByName("Tdfkn").SetAsString(QStringLiteral("東京都"));
+        t.FieldByName("Adrs1").SetAsString(QStringLiteral("新宿区"));
+        t.FieldByName("Adrs2").SetAsString(rest);
+        t.FieldByName("Adrs3").SetAsString(building);
+        t.FieldByName("Pos").SetAsString(pos);
+        t.Post();
+    };
+    add(QStringLiteral("西新宿８－１７－１"), QStringLiteral("住友不動産新宿グランドタワー１０階"), "1606110");
+    add(QStringLiteral("西新宿８－１７－１"), QStringLiteral("住友不動産新宿グランドタワー"), "1606190");
+    add(QStringLiteral("西新宿２－６－１"), QString(), "1600022"); // 新宿's postcode: wrong for 西新宿
+
+    TConversionCounts counts;
+    bool noDictionary = true;
+    QString error;
+    ASSERT_TRUE(ConvertAddresses(nullptr, libs, data, counts, &noDictionary, &error)) << qPrintable(error);
+    ASSERT_FALSE(noDictionary);
+    EXPECT_EQ(field(AdrsPath + "Book1/Adrs.DB", 5, "Pos"), QStringLiteral("1606110"));
+    EXPECT_EQ(field(AdrsPath + "Book1/Adrs.DB", 6, "Pos"), QStringLiteral("1606190"));
+    EXPECT_EQ(field(AdrsPath + "Book1/Adrs.DB", 7, "Pos"), QStringLiteral("1600023"));
+    EXPECT_EQ(counts.Converted, 1);
 }
 
 TEST_F(TableConversion, postcodeConversionKeepsTheStoredBytesOfTheOtherAddressFields)

@@ -212,6 +212,33 @@ TEST_F(DicSchTest, theKanaFilterKeepsOnlyTheRowsOfItsSyllabaryRow)
     saveScreenshot(&dialog, QStringLiteral("DicSearch"));
 }
 
+// The rows a kana filter leaves are not the dictionary's first towns:
+// deciding one must give that row's town, for every row of every filter.
+TEST_F(DicSchTest, aRowOfAFilteredListDecidesItsOwnTown)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("250")), 0);
+    QTreeWidget *towns = find<QTreeWidget>("lvPosTown");
+    QComboBox *kana = find<QComboBox>("cbxPosViewKana");
+    int decided = 0;
+    for (int filter = 2; filter <= 10; ++filter) {
+        kana->setCurrentIndex(filter);
+        emit kana->activated(filter);
+        for (int row = 0; row < towns->topLevelItemCount(); ++row) {
+            QTreeWidgetItem *item = towns->topLevelItem(row);
+            towns->setCurrentItem(item);
+            find<QPushButton>("btnDecision")->click();
+            TDicSearchResult r;
+            dialog.GetResult(r);
+            SCOPED_TRACE(item->text(2).toStdString());
+            EXPECT_EQ(Cp932::decode(r.Town), item->text(2));
+            EXPECT_EQ(QString::fromLatin1(r.Postcode), item->text(0));
+            ++decided;
+        }
+    }
+    EXPECT_GT(decided, 1);
+}
+
 struct TWheelCase {
     int from;
     int delta; // positive: wheel turned up
