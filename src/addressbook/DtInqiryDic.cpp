@@ -173,16 +173,24 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
         m_latitude = r.Latitude;
         m_longitude = r.Longitude;
     }
+    // A result without a reading (the large offices have none) leaves the
+    // reading typed for the same name; for another name it would be stale.
+    const auto takeName = [&](QLineEdit *NameEdit, QLineEdit *KanaEdit) {
+        const QString name = DecodeUnicodeField(r.Name);
+        const QString kana = text(r.NameKana);
+        const bool keepKana = kana.isEmpty() && NameEdit->text().trimmed() == name.trimmed();
+        NameEdit->setText(name);
+        if (!keepKana)
+            KanaEdit->setText(kana);
+    };
     if (!r.Private) {
         if (!sbtnCorp->isChecked())
             SetPrivCorp(false, false);
-        nmedtCorpKanji->setText(DecodeUnicodeField(r.Name));
-        edtCorpKana->setText(text(r.NameKana));
+        takeName(nmedtCorpKanji, edtCorpKana);
     } else if (dialog.ResultKind == drkDirectory) {
         if (!sbtnPriv->isChecked())
             SetPrivCorp(true, false);
-        nmedtNameKanji->setText(DecodeUnicodeField(r.Name));
-        nmedtNameKana->setText(text(r.NameKana));
+        takeName(nmedtNameKanji, nmedtNameKana);
     }
     if (AddressOutOfTarget) {
         if (!m_bookRecord)

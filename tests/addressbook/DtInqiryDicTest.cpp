@@ -97,6 +97,30 @@ TEST_F(RecordFormDicTest, aPostcodeWithLettersFillsNothing)
     EXPECT_TRUE(text("edtAdrs1").isEmpty());
 }
 
+// The large offices of the public data have no readings: taking one into
+// the form keeps the reading typed for that same name, and drops a reading
+// typed for another name, which would be stale.
+class RecordFormLargeOfficeReading : public RecordFormDicTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(RecordFormLargeOfficeReading, isKeptOnlyForTheSameName)
+{
+    const bool sameName = GetParam();
+    openNew();
+    click(QStringLiteral("sbtnCorp"));
+    setText(QStringLiteral("nmedtCorpKanji"), sameName ? QStringLiteral("古久根建設　株式会社") : QStringLiteral("別の会社"));
+    setText(QStringLiteral("edtCorpKana"), QStringLiteral("ｺｸﾈｹﾝｾﾂ"));
+    setText(QStringLiteral("edtPos"), QStringLiteral("1028102"));
+    decideWhenShown();
+    click(QStringLiteral("bbtnPosSch"));
+    EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("古久根建設　株式会社"));
+    EXPECT_EQ(text("edtCorpKana"), sameName ? QStringLiteral("ｺｸﾈｹﾝｾﾂ") : QString());
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RecordFormLargeOfficeReading, ::testing::Bool(),
+                         [](const auto &info) { return info.param ? "sameName" : "otherName"; });
+
 // Retyping the surname of a name whose reading is filled in leaves that
 // reading alone: the name edit writes its reading into the reading edit
 // only while that edit is empty, or for a given name.
