@@ -381,27 +381,9 @@ TNameDicLink::TNameDicLink(QWidget *Form) : QObject(Form), m_form(Form)
 TNameDicLink::~TNameDicLink()
 {
     // An edit that outlives the link must not call into it any more.
-    for (auto &[tag, edit] : m_edits) {
-        if (edit) {
-            edit->OnConvertNeed = nullptr;
-            edit->OnConvertKeyDown = nullptr;
-        }
-    }
+    for (auto &[tag, entry] : m_edits)
+        entry.Detach();
     ClosePopup();
-}
-
-void TNameDicLink::Attach(TTntNMDEdit *Edit, int Tag, bool AlwaysGivenName)
-{
-    m_edits[Tag] = Edit;
-    m_alwaysGiven[Edit] = AlwaysGivenName;
-    Edit->setProperty("nameDicTag", Tag);
-    Edit->OnConvertNeed = [this, Edit](QObject *, TNameDicKind Kind, bool Show, const QByteArray &Value) {
-        convertNeed(Edit, Kind, Show, Value);
-    };
-    Edit->OnConvertKeyDown = [this](QObject *, quint32 &Key, bool &Result) {
-        if (m_popup)
-            Result = m_popup->ConvertKeyDown(Key);
-    };
 }
 
 void TNameDicLink::ClosePopup()
@@ -410,13 +392,20 @@ void TNameDicLink::ClosePopup()
         m_popup->close();
 }
 
-void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, const QByteArray &Value)
+void TNameDicLink::convertNeed(int Tag, TNameDicKind Kind, bool Show, const QByteArray &Value)
 {
     if (!Show) {
         ClosePopup();
         return;
     }
     const TWaitCursor wait;
+    // A closed popup deletes itself at the next turn of the event loop: one
+    // closed in this turn (the focus left the edit, say) is not shown again,
+    // or it would vanish with a choice of the user's still to come.
+    if (m_popup && !m_popup->isVisible()) {
+        disconnect(m_popup.data(), nullptr, this, nullptr);
+        m_popup = nullptr;
+    }
     if (!m_popup) {
         m_popup = new TTntNameDic(m_form);
         m_popup->SetFolders(AppPath, AppPath + QStringLiteral("Dic/"));
@@ -424,7 +413,7 @@ void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, 
         m_popup->Initialize();
         connect(m_popup.data(), &TTntNameDic::NameChosen, this, &TNameDicLink::chosen);
     }
-    TNameDicKind kind = m_alwaysGiven[Edit] ? TNameDicKind::nkFirst : Kind;
+    TNameDicKind kind = m_edits[Tag].AlwaysGiven ? TNameDicKind::nkFirst : Kind;
     if (m_popup->isVisible())
         kind = m_popup->Kind;
     const int count = m_popup->CountCandidates(Value, kind == TNameDicKind::nkFirst);
@@ -434,7 +423,7 @@ void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, 
     }
     if (!m_popup->isVisible()) {
         m_popup->SetNameKind(kind);
-        m_popup->setProperty("nameDicTag", Edit->property("nameDicTag"));
+        m_popup->setProperty("nameDicTag", Tag);
     }
     m_popup->Reading = Value;
     if (!m_popup->FillCandidates(count))
@@ -450,9 +439,9 @@ void TNameDicLink::chosen()
     if (!m_popup)
         return;
     const auto it = m_edits.find(m_popup->property("nameDicTag").toInt());
-    TTntNMDEdit *edit = it == m_edits.end() ? nullptr : it->second.data();
+    QWidget *edit = it == m_edits.end() ? nullptr : it->second.Widget.data();
     if (edit)
-        edit->InsertName(m_popup->ChosenName, m_popup->Reading, m_popup->Kind != TNameDicKind::nkLineage);
+        it->second.Insert(m_popup->ChosenName, m_popup->Reading, m_popup->Kind != TNameDicKind::nkLineage);
     ClosePopup();
     if (edit)
         edit->setFocus();
@@ -465,7 +454,7 @@ void TNameDicLink::place()
     const auto it = m_edits.find(m_popup->property("nameDicTag").toInt());
     if (it == m_edits.end())
         return;
-    QWidget *edit = it->second.data();
+    QWidget *edit = it->second.Widget.data();
     if (!edit)
         return;
     m_popup->move(edit->mapToGlobal(QPoint(0, edit->height())));
