@@ -9,6 +9,7 @@
 #include "addressbook/AdrsListModel.h"
 #include "addressbook/AdrsListView.h"
 #include "core/AdrsSel.h"
+#include "directory/HDDInst.h"
 #include "directory/NmAdSch.h"
 #include "core/DBInfo.h"
 #include "core/Environment.h"
@@ -917,6 +918,11 @@ void TAddressList::actEnvironmentExecute()
     CenterFormOnOwner(&dialog, this);
     dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
     dialog.SaveListSettings = [this] { SaveFolderSettings(); };
+    dialog.HddInstall = [](QWidget *Owner) {
+        THDDInstall install(Owner);
+        CenterFormOnOwner(&install, Owner);
+        install.exec();
+    };
     const int result = dialog.exec();
     if (dialog.Restart()) {
         // The update program replaces the files once this run has ended.
@@ -932,6 +938,12 @@ void TAddressList::actEnvironmentExecute()
     }
     if (changes.ListColor)
         UpdateListColor();
+    if (NameAdrsSearchWindow) {
+        if (changes.HisCount)
+            NameAdrsSearchWindow->ApplyHistoryCount();
+        if (changes.Areas)
+            NameAdrsSearchWindow->RefreshAreaSettings();
+    }
 }
 
 void TAddressList::SaveFolderSettings()

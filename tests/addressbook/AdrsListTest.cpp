@@ -881,7 +881,7 @@ TEST_F(AddressListWindow, aDirectoryHitOpensTheRecordFormWhichWalksThePage)
         action("actNameAdrsSearch")->trigger();
         TNameAdrsSearch *search = NameAdrsSearchWindow;
         ASSERT_NE(search, nullptr);
-        search->findChild<QLineEdit *>(QStringLiteral("nmedtName"))->setText(QStringLiteral("見本"));
+        search->NameEdit()->setText(QStringLiteral("見本")); // the history combo or the plain edit
         QSignalSpy finished(search, &TNameAdrsSearch::RunFinished);
         search->findChild<QPushButton *>(QStringLiteral("bbtnSearch"))->click();
         ASSERT_TRUE(finished.wait(5000));
