@@ -1,6 +1,7 @@
 #include "addressbook/AdrsList.h"
 #include "addressbook/DtInqiry.h"
 #include "core/AppSub.h"
+#include "directory/HDDInst.h"
 #include "directory/NmAdSch.h"
 #include "directory/WqareaWriter.h"
 #include "platform/Cp932.h"
@@ -504,6 +505,41 @@ TEST_F(AddressListWindow, openingAnotherBookClearsTheSearchAndItsMarks)
     EXPECT_TRUE(list->SearchWord().isEmpty());
     EXPECT_TRUE(list->Model()->SearchWord.isEmpty()) << "the new book's cells are not marked";
     EXPECT_FALSE(action("actWordNext")->isEnabled());
+}
+
+// The hard-disk installation of the directory regions is reached from the
+// settings dialog's button, over the settings dialog, and returns to it.
+TEST_F(AddressListWindow, settingsDialogOpensTheDirectoryInstallation)
+{
+    openWindow();
+    bool opened = false;
+    bool installShown = false;
+    std::function<void()> answer = [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *install = qobject_cast<THDDInstall *>(modal)) {
+            installShown = true;
+            EXPECT_EQ(install->windowTitle(), QStringLiteral("電話帳データのインストール"));
+            EXPECT_EQ(install->parentWidget(), qobject_cast<QWidget *>(install->parent()));
+            EXPECT_TRUE(qobject_cast<TEnvironment *>(install->parentWidget()) != nullptr);
+            QTest::mouseClick(install->findChild<QPushButton *>(QStringLiteral("btnClose")), Qt::LeftButton);
+        } else if (auto *settings = qobject_cast<TEnvironment *>(modal)) {
+            if (!opened) {
+                opened = true;
+                QPushButton *button = settings->findChild<QPushButton *>(QStringLiteral("bbtnHDDInstall"));
+                EXPECT_TRUE(button->isEnabled());
+                QTimer::singleShot(10, answer);
+                button->click(); // modal: returns when the installation window closes
+                return;
+            }
+            QTest::mouseClick(settings->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+            return;
+        }
+        QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(0, answer);
+    action("actEnvironment")->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(installShown);
 }
 
 // A new data folder chosen in the settings dialog: the list settings stay
