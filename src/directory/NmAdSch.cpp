@@ -782,7 +782,8 @@ void TNameAdrsSearch::setRunning(bool Running, const QString &Operation)
         categoryChanged();
         yearChanged();
     }
-    for (QPushButton *b : {bbtnCount, bbtnSearch, bbtnPrior, bbtnNext, bbtnClose, bbtnFileExport})
+    for (QPushButton *b : {bbtnCount, bbtnSearch, bbtnPrior, bbtnNext, bbtnClose, bbtnFileExport, sbtnInquiry,
+                           sbtnFileExport, sbtnExportItemSelect})
         b->setEnabled(!Running);
     bbtnStop->setEnabled(Running);
     if (Running) {
@@ -968,13 +969,28 @@ void TNameAdrsSearch::countDone(const TSearchCount &Count)
 
 int TNameAdrsSearch::chooseExportFile()
 {
-    QString proposal = m_exportFile;
-    if (proposal.isEmpty() || !QFileInfo(proposal).dir().exists())
-        proposal = DataPath + QStringLiteral("検索結果");
-    QString name = ExportFileChooser ? ExportFileChooser(proposal)
-                                     : QFileDialog::getSaveFileName(
-                                           this, QString(), proposal,
-                                           QStringLiteral("テキストファイル (*.txt);;CSVファイル (*.csv);;すべてのファイル (*.*)"));
+    QString name = m_exportFile;
+    bool choose = true;
+    if (!name.isEmpty() && QFileInfo(name).dir().exists()) {
+        const int answer = ShowMessageBoxAt(this,
+                                            QDir::toNativeSeparators(name)
+                                                + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
+                                            ProductCaption(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                            mbpCenterOnOwner, 0, 0);
+        if (answer == IDCANCEL)
+            return 9;
+        choose = answer == IDYES;
+    } else if (!name.isEmpty()) {
+        // Its folder has gone: the same file name in the data folder.
+        name = DataPath + QFileInfo(name).fileName();
+    }
+    if (choose) {
+        const QString proposal = QFileInfo(name).isFile() ? name : DataPath + QStringLiteral("検索結果");
+        name = ExportFileChooser ? ExportFileChooser(proposal)
+                                 : QFileDialog::getSaveFileName(
+                                       this, QString(), proposal,
+                                       QStringLiteral("テキストファイル (*.txt);;CSVファイル (*.csv);;すべてのファイル (*.*)"));
+    }
     name = name.trimmed();
     if (name.isEmpty())
         return 9;

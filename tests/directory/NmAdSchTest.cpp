@@ -351,6 +351,7 @@ TEST_F(NmAdSchTest, theExportFileAndColumnWidthsSurviveACloseAndReopen)
     QString proposed;
     window->ExportFileChooser = [&](const QString &proposal) { proposed = proposal; return QString(); };
     boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES); // another file than the one kept
     setName(QStringLiteral("見本"));
     find<QPushButton>("bbtnFileExport")->click();
     EXPECT_EQ(proposed, file);
@@ -616,6 +617,81 @@ TEST_F(NmAdSchTest, aReadingTypedIntoTheNameEntryOffersItsKanjiUnderTheEntry)
     QTRY_COMPARE(link->Popup(), nullptr);
     EXPECT_TRUE(window->NameText().startsWith(QStringLiteral("吉田"))) << window->NameText().toStdString();
     TTntNameDic::ActiveWindowProbe = nullptr;
+}
+
+} // namespace
+
+// ---- the regions in use ---------------------------------------------------------
+
+namespace {
+
+TEST_F(NmAdSchTest, aRegionTakenIntoUseAppearsAndTheChosenAddressStays)
+{
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
+    UseArea[1] = true;
+    window->RefreshAreaSettings();
+    QComboBox *areas = find<QComboBox>("cbxArea");
+    ASSERT_EQ(areas->count(), 2);
+    EXPECT_EQ(areas->itemText(0), QStringLiteral("北海道・東北"));
+    EXPECT_EQ(areas->currentData().toInt(), 3);
+    ASSERT_EQ(find<QListWidget>("lbxCity")->selectedItems().size(), 1);
+    EXPECT_EQ(find<QListWidget>("lbxCity")->selectedItems().front()->data(Qt::UserRole).toString(), QStringLiteral("13206"));
+}
+
+} // namespace
+
+// ---- the export file ----------------------------------------------------------
+
+namespace {
+
+TEST_F(NmAdSchTest, theLastExportFileIsOfferedFirstAndKeptWithoutTheFileDialog)
+{
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("hits.csv"));
+    int chosen = 0;
+    window->ExportFileChooser = [&](const QString &) { ++chosen; return file; };
+    boxes.enqueue(IDYES);
+    setName(QStringLiteral("見本"));
+    ASSERT_TRUE(run("bbtnFileExport"));
+    EXPECT_EQ(chosen, 1);
+
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDNO);  // keep the file
+    boxes.enqueue(IDYES); // and write it anew
+    setName(QStringLiteral("見本試験"));
+    ASSERT_TRUE(run("bbtnFileExport"));
+    EXPECT_EQ(chosen, 1);
+    const QList<TMessageBoxRequest> &shown = boxes.shown();
+    EXPECT_EQ(shown.at(shown.size() - 3).text,
+              QDir::toNativeSeparators(file) + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count('\n'), 6); // the header and the five 見本試験
+
+    // Cancel at the question: nothing runs.
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDCANCEL);
+    find<QPushButton>("bbtnFileExport")->click();
+    EXPECT_FALSE(window->Running());
+}
+
+TEST_F(NmAdSchTest, aKeptExportFileWhoseFolderHasGoneIsProposedInTheDataFolder)
+{
+    {
+        QTemporaryDir gone;
+        QString first = gone.filePath(QStringLiteral("hits.csv"));
+        window->ExportFileChooser = [&](const QString &) { return first; };
+        boxes.enqueue(IDYES);
+        setName(QStringLiteral("見本"));
+        ASSERT_TRUE(run("bbtnFileExport"));
+    }
+    QString proposed;
+    window->ExportFileChooser = [&](const QString &proposal) { proposed = proposal; return QString(); };
+    boxes.enqueue(IDYES);
+    const int shown = boxes.count();
+    find<QPushButton>("bbtnFileExport")->click();
+    EXPECT_EQ(boxes.count(), shown + 1) << "no question about a file that cannot be written";
+    EXPECT_EQ(proposed, DataPath + QStringLiteral("検索結果"));
 }
 
 } // namespace
