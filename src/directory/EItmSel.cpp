@@ -94,6 +94,9 @@ void TExportItemSelect::SetItems(const TExportColumns &Columns)
         addRow(c);
     lvItem->setCurrentRow(0);
     lvItem->setFocus();
+    // Every column in view at once.
+    if (lvItem->count() > 0)
+        lvItem->setMinimumHeight(lvItem->sizeHintForRow(0) * lvItem->count() + 2 * lvItem->frameWidth() + 4);
 }
 
 TExportColumns TExportItemSelect::GetItems() const

@@ -36,9 +36,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -97,6 +99,56 @@ QString cutToBytes(const QString &Text, int Max)
     }
     return out;
 }
+
+// The address lists: a row is a heading kana, a tab and a name; the heading
+// stands 2 pixels and the name 24 pixels (at 96 dpi) from the left edge, so
+// the names line up in one column under their headings.
+class TAddressListDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *Painter, const QStyleOptionViewItem &Option, const QModelIndex &Index) const override
+    {
+        QStyleOptionViewItem option(Option);
+        initStyleOption(&option, Index);
+        const QString text = option.text;
+        option.text.clear();
+        const QWidget *widget = option.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &option, Painter, widget);
+        const bool enabled = option.state.testFlag(QStyle::State_Enabled);
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        const QPalette &palette = option.palette;
+        const QColor color = selected ? palette.color(enabled ? QPalette::Active : QPalette::Disabled,
+                                                      QPalette::HighlightedText)
+                             : enabled ? palette.color(QPalette::Active, QPalette::Text)
+                                       : palette.color(QPalette::Disabled, QPalette::Text);
+        const double scale = widget ? widget->logicalDpiX() / 96.0 : 1.0;
+        const qsizetype tab = text.indexOf(u'\t');
+        Painter->save();
+        Painter->setPen(color);
+        const QRect rect = option.rect;
+        const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+        if (tab >= 0) {
+            Painter->drawText(rect.adjusted(static_cast<int>(2 * scale), 0, 0, 0), flags, text.left(tab));
+            Painter->drawText(rect.adjusted(static_cast<int>(24 * scale), 0, 0, 0), flags, text.mid(tab + 1));
+        } else {
+            Painter->drawText(rect.adjusted(static_cast<int>(2 * scale), 0, 0, 0), flags, text);
+        }
+        Painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &Option, const QModelIndex &Index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(Option, Index);
+        const QString text = Index.data(Qt::DisplayRole).toString();
+        const qsizetype tab = text.indexOf(u'\t');
+        const double scale = Option.widget ? Option.widget->logicalDpiX() / 96.0 : 1.0;
+        size.setWidth(static_cast<int>((tab >= 0 ? 24 : 2) * scale)
+                      + Option.fontMetrics.horizontalAdvance(tab >= 0 ? text.mid(tab + 1) : text) + 4);
+        return size;
+    }
+};
 
 QString trimmedText(const char *field, std::size_t size)
 {
@@ -396,6 +448,8 @@ void TNameAdrsSearch::buildUi()
     lists->addWidget(lbxTdfkn, 1);
     lists->addWidget(lbxCity, 2);
     lists->addWidget(lbxOhaza, 2);
+    for (QListWidget *list : {lbxTdfkn, lbxCity, lbxOhaza})
+        list->setItemDelegate(new TAddressListDelegate(list));
 
     auto *buttons = new QVBoxLayout;
     top->addLayout(buttons);
