@@ -342,6 +342,30 @@ TEST_F(InstallDialogTest, aDoubleClickTicksARowAndTheSizesFollow)
     EXPECT_EQ(dialog.NeedText(), none);
 }
 
+TEST_F(InstallTest, withEveryRegionInstalledTheInstallPageIsEmptyAndRemovingTheLastDeletesTheFile)
+{
+    for (int area : {1, 3, 7}) {
+        ASSERT_TRUE(CopyAreaData(area, disc.path(), DataRoot, nullptr));
+        AreaOnDisk[static_cast<std::size_t>(area)] = true;
+        AreaDiskFolder[static_cast<std::size_t>(area)] = DataRoot;
+    }
+    ASSERT_TRUE(SaveInstalledAreas());
+    THDDInstall dialog;
+    auto list = [&](const char *name) { return dialog.findChild<QListWidget *>(QLatin1String(name)); };
+    EXPECT_EQ(list("bbtnInstallList")->count(), 0);
+    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("bbtnInstall"))->isEnabled());
+    ASSERT_EQ(list("bbtnUninstallList")->count(), 3);
+    for (int row = 0; row < 3; ++row)
+        list("bbtnUninstallList")->item(row)->setCheckState(Qt::Checked);
+    boxes.enqueue(IDYES);
+    dialog.findChild<QPushButton *>(QStringLiteral("bbtnUninstall"))->click();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのアンインストールが完了しました  \r\n\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
+    EXPECT_FALSE(QFileInfo::exists(installed(3)));
+    EXPECT_EQ(list("bbtnInstallList")->count(), 3);
+    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("bbtnUninstall"))->isEnabled());
+}
+
 TEST(ChangeDisc, aTypedFolderIsTheChosenDrive)
 {
     TChangeDisc prompt;

@@ -546,6 +546,14 @@ TEST_F(NmAdSchTest, withoutAHistoryThePlainEditServesAndOnlyTheCurrentConditions
     EXPECT_EQ(window->NameText(), QStringLiteral("見本花子"));
 }
 
+TEST_F(NmAdSchTest, aSearchWithoutHitsIsRememberedToo)
+{
+    ASSERT_TRUE(search(QStringLiteral("該当者無")));
+    EXPECT_EQ(window->StatusText(8), QStringLiteral("該当無し"));
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), QStringList{QStringLiteral("該当者無")});
+    EXPECT_EQ(Cp932::decode(window->CurrentConditions().Name), QStringLiteral("該当者無"));
+}
+
 TEST_F(NmAdSchTest, aCountAndAnExportAreRememberedLikeASearch)
 {
     boxes.enqueue(IDYES);
