@@ -1043,7 +1043,8 @@ int TNameAdrsSearch::chooseExportFile()
         name = ExportFileChooser ? ExportFileChooser(proposal)
                                  : QFileDialog::getSaveFileName(
                                        this, QString(), proposal,
-                                       QStringLiteral("テキストファイル (*.txt);;CSVファイル (*.csv);;すべてのファイル (*.*)"));
+                                       QStringLiteral("テキストファイル (*.txt);;CSVファイル (*.csv);;すべてのファイル (*.*)"),
+                                       nullptr, QFileDialog::DontConfirmOverwrite); // the window asks: overwrite or append
     }
     name = name.trimmed();
     if (name.isEmpty())
