@@ -923,9 +923,9 @@ void TAddressList::actEnvironmentExecute()
     dialog.CloseChildWindows = [this] { return CloseChildWindows(); };
     dialog.SaveListSettings = [this] { SaveFolderSettings(); };
     dialog.HddInstall = [](QWidget *Owner) {
-        THDDInstall window(Owner);
-        CenterFormOnOwner(&window, Owner);
-        window.exec();
+        THDDInstall install(Owner);
+        CenterFormOnOwner(&install, Owner);
+        install.exec();
     };
     const int result = dialog.exec();
     if (dialog.Restart()) {
@@ -946,6 +946,12 @@ void TAddressList::actEnvironmentExecute()
         UpdateListColor();
     if (changes.Cooperate && DataInquiry)
         DataInquiry->RefreshLinkHints();
+    if (NameAdrsSearchWindow) {
+        if (changes.HisCount)
+            NameAdrsSearchWindow->ApplyHistoryCount();
+        if (changes.Areas)
+            NameAdrsSearchWindow->RefreshAreaSettings();
+    }
 }
 
 void TAddressList::SaveFolderSettings()

@@ -542,8 +542,9 @@ int TEnvironment::HelpContext() const
 void TEnvironment::showEvent(QShowEvent *Event)
 {
     QDialog::showEvent(Event);
+    // The installation window belongs to the directory search, which the caller hands in.
     if (auto *install = findChild<QPushButton *>(QStringLiteral("bbtnHDDInstall")))
-        install->setEnabled(bool(HddInstall));
+        install->setEnabled(static_cast<bool>(HddInstall));
     ShowPage(m_page);
     tvEnv->setFocus();
 }

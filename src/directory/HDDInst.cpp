@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTabWidget>
@@ -65,30 +66,82 @@ bool InstallSpaceSuffices(std::int64_t Free, std::int64_t Need)
     return Free - Need > InstallSpareBytes;
 }
 
-bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, QString *Error)
+std::int64_t AreaCopyPieceBytes = 1024 * 1024;
+
+bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, QString *Error,
+                  const TAreaCopyProgress &Progress)
 {
     const QString source = QDir(DiscRoot).filePath(QStringLiteral("Murven19/") + areaFolderName(Area));
     const QString target = QDir(TargetRoot).filePath(areaFolderName(Area));
+    // Beside the region folder, hidden, and named so that no region reads it.
+    const QString partial = QDir(TargetRoot).filePath(QStringLiteral(".") + areaFolderName(Area).chopped(1)
+                                                      + QStringLiteral(".copying/"));
     QString failure;
-    if (!QDir().mkpath(target))
-        failure = QStringLiteral("フォルダーが作成できません: ") + target;
+    (void)DeleteFolderTree(partial, false); // a copy killed before
+    if (QFileInfo::exists(partial) || !QDir().mkpath(partial))
+        failure = QStringLiteral("フォルダーが作成できません: ") + QDir::toNativeSeparators(partial);
+    std::int64_t total = 0;
+    for (const char *name : AreaDataFileNames)
+        total += QFileInfo(source + QString::fromLatin1(name)).size();
+    std::int64_t done = 0;
+    const auto piece = static_cast<qint64>(std::max<std::int64_t>(AreaCopyPieceBytes, 1));
+    QByteArray buffer(static_cast<qsizetype>(std::min<qint64>(piece, 16 * 1024 * 1024)), '\0');
     for (const char *name : AreaDataFileNames) {
         if (!failure.isEmpty())
             break;
         const QString from = source + QString::fromLatin1(name);
-        const QString to = target + QString::fromLatin1(name);
-        QFile::remove(to);
-        QFile file(from);
-        if (!file.copy(to)) {
-            failure = from + QStringLiteral(": ") + file.errorString();
+        const QString to = partial + QString::fromLatin1(name);
+        QFile in(from);
+        QFile out(to);
+        if (!in.open(QIODevice::ReadOnly)) {
+            failure = QDir::toNativeSeparators(from) + QStringLiteral(": ") + in.errorString();
             break;
         }
-        QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + out.errorString();
+            break;
+        }
+        const qint64 size = in.size();
+        qint64 copied = 0;
+        for (;;) {
+            const qint64 n = in.read(buffer.data(), std::min<qint64>(piece, buffer.size()));
+            if (n < 0) {
+                failure = QDir::toNativeSeparators(from) + QStringLiteral(": ") + in.errorString();
+                break;
+            }
+            if (n == 0)
+                break;
+            if (out.write(buffer.constData(), n) != n) {
+                failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + out.errorString();
+                break;
+            }
+            copied += n;
+            done += n;
+            if (Progress && !Progress(done, total)) {
+                failure = QStringLiteral("中止しました");
+                break;
+            }
+        }
+        if (failure.isEmpty() && (!out.flush() || out.error() != QFileDevice::NoError))
+            failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + out.errorString();
+        out.close();
+        // A file that ends before its size said (a disc read cut short) is no copy.
+        if (failure.isEmpty() && (copied != size || QFileInfo(to).size() != size))
+            failure = QDir::toNativeSeparators(from) + QStringLiteral(": 読み込みが途中で終わりました");
+        if (failure.isEmpty())
+            QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    if (failure.isEmpty()) {
+        // A region folder left by an earlier run is not installed (or it would
+        // not be offered): the complete copy takes its place.
+        (void)DeleteFolderTree(target, false);
+        if (QFileInfo::exists(QDir::cleanPath(target)) || !QDir().rename(QDir::cleanPath(partial), QDir::cleanPath(target)))
+            failure = QStringLiteral("フォルダーの名前が変えられません: ") + QDir::toNativeSeparators(target);
     }
     if (failure.isEmpty())
         return true;
     // Only this region's partial copy goes; the others stay as they are.
-    (void)DeleteFolderTree(target, false);
+    (void)DeleteFolderTree(partial, false);
     if (Error != nullptr)
         *Error = failure;
     return false;
@@ -167,7 +220,8 @@ THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
     pgctl->setObjectName(QStringLiteral("pgctlInstall"));
     root->addWidget(pgctl);
     auto page = [&](const QString &caption, QListWidget *&list, QLabel *&need, const QString &needCaption,
-                    QPushButton *&action, const char *actionName, const QString &actionCaption) {
+                    QPushButton *&action, const char *actionName, const QString &actionCaption,
+                    const char *updateName) {
         auto *w = new QWidget;
         auto *v = new QVBoxLayout(w);
         list = new QListWidget;
@@ -179,7 +233,15 @@ THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
         sizes->addWidget(need);
         sizes->addWidget(new QLabel(QStringLiteral("MB")));
         sizes->addStretch();
+        auto *update = new QPushButton(QStringLiteral("更新"));
+        update->setObjectName(QLatin1String(updateName));
+        sizes->addWidget(update);
         v->addLayout(sizes);
+        connect(update, &QPushButton::clicked, this, [this] { updateSizes(); });
+        // A double-click on a row ticks or clears it, like a click on its box.
+        connect(list, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem *Item) {
+            Item->setCheckState(Item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        });
         action = new QPushButton(actionCaption);
         action->setObjectName(QLatin1String(actionName));
         v->addWidget(action);
@@ -187,9 +249,9 @@ THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
         connect(list, &QListWidget::itemChanged, this, [this] { updateSizes(); });
     };
     page(QStringLiteral("インストール"), lvInstall, lblNeed, QStringLiteral("必要なサイズ："), bbtnInstall,
-         "bbtnInstall", QStringLiteral("インストール"));
+         "bbtnInstall", QStringLiteral("インストール"), "bbtnUpdate1");
     page(QStringLiteral("アンインストール"), lvUninstall, lblRemove, QStringLiteral("削除されるサイズ："),
-         bbtnUninstall, "bbtnUninstall", QStringLiteral("アンインストール"));
+         bbtnUninstall, "bbtnUninstall", QStringLiteral("アンインストール"), "bbtnUpdate2");
     auto *free = new QHBoxLayout;
     free->addWidget(new QLabel(QStringLiteral("現在の空き容量：")));
     lblFree = new QLabel;
@@ -293,8 +355,32 @@ void THDDInstall::install()
     QStringList failed;
     bool any = false;
     for (int area : areas) {
+        // One progress window per region, modal over this dialog; its cancel
+        // ends this region's copy, and the next ticked region follows.
+        QProgressDialog progress(this);
+        progress.setObjectName(QStringLiteral("pgbCopy"));
+        const QString title = AreaCaptions[static_cast<std::size_t>(area)] + QStringLiteral("版のデータをインストール中．．．");
+        progress.setWindowTitle(title);
+        progress.setLabelText(title);
+        progress.setCancelButtonText(QStringLiteral("キャンセル"));
+        progress.setRange(0, 1000);
+        progress.setMinimumDuration(0);
+        progress.setAutoClose(false);
+        progress.setAutoReset(false);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setValue(0);
+        m_progress = &progress;
         QString error;
-        if (CopyAreaData(area, disc, DataRoot, &error)) {
+        const bool copied = CopyAreaData(area, disc, DataRoot, &error, [&](std::int64_t Done, std::int64_t Total) {
+            progress.setValue(Total > 0 ? static_cast<int>(Done * 1000 / Total) : 1000);
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        });
+        m_progress = nullptr;
+        progress.close();
+        raise();
+        activateWindow();
+        if (copied) {
             AreaOnDisk[static_cast<std::size_t>(area)] = true;
             AreaDiskFolder[static_cast<std::size_t>(area)] = DataRoot;
             any = true;

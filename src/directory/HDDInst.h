@@ -27,10 +27,21 @@ constexpr std::int64_t InstallSpareBytes = 10 * 1024 * 1024;
 // Whether Free bytes leave more than the spare once Need more bytes are taken.
 [[nodiscard]] bool InstallSpaceSuffices(std::int64_t Free, std::int64_t Need);
 
+// Told the bytes copied so far and the bytes to copy after each piece of a
+// region's copy; false cancels the copy.
+using TAreaCopyProgress = std::function<bool(std::int64_t Done, std::int64_t Total)>;
+// The size of one piece (a test makes it small to cancel in the middle).
+extern std::int64_t AreaCopyPieceBytes;
+
 // Copies the region's seven files from DiscRoot + "Murven19/DtNN/" into
-// TargetRoot + "DtNN/", made writable. On any failure the region's copy is
-// deleted again (and only it) and Error says which file failed.
-[[nodiscard]] bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, QString *Error);
+// TargetRoot + "DtNN/", made writable. The files go into a temporary folder
+// beside it first, each checked to hold all of its source's bytes, and the
+// folder takes its name only when every file is complete: a region folder
+// never holds a partial copy, whatever stops the copy. On a failure or a
+// cancel the partial copy is deleted again (and only it) and Error says
+// which file failed, or that the copy was cancelled.
+[[nodiscard]] bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, QString *Error,
+                                const TAreaCopyProgress &Progress = {});
 // Deletes an installed region's folder; the region is marked not installed
 // only when its folder is really gone. True when it is.
 [[nodiscard]] bool UninstallArea(int Area);
@@ -55,6 +66,8 @@ public:
     std::function<QString()> AskForDisc;
 
     void RefreshLists();
+    // The progress window of the region being copied; null between copies.
+    [[nodiscard]] class QProgressDialog *CopyProgress() const { return m_progress; }
     [[nodiscard]] QString NeedText() const;
     [[nodiscard]] QString FreeText() const;
 
@@ -64,6 +77,7 @@ private:
     void uninstall();
 
     std::int64_t m_cluster = 0;
+    class QProgressDialog *m_progress = nullptr;
     QTabWidget *pgctl = nullptr;
     QListWidget *lvInstall = nullptr;
     QListWidget *lvUninstall = nullptr;

@@ -7,11 +7,18 @@
 #include "core/WqhypWrapper.h"
 #include "directory/ChgDisc.h"
 #include "directory/HDDInst.h"
+#include "directory/EItmSel.h"
 #include "directory/SchArea.h"
+#include "directory/TntNMDic.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
+#include "util/WaitCursor.h"
 #include "util/WriteFailure.h"
+#include "widgets/ByteLimitValidator.h"
+#include "widgets/NMDEdit.h"
+#include "widgets/TntNMDEdit.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -25,16 +32,20 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <optional>
 
 TNameAdrsSearch *NameAdrsSearchWindow = nullptr;
 
@@ -68,6 +79,76 @@ std::vector<int> prefectureIndexes(int region)
     }
     return r;
 }
+
+// Text cut after the last whole character that fits Max bytes of its
+// Shift-JIS form (a character that has none counts as one byte, as the
+// condition drops it anyway).
+QString cutToBytes(const QString &Text, int Max)
+{
+    QString out;
+    int bytes = 0;
+    for (qsizetype i = 0; i < Text.size();) {
+        const qsizetype len = Text.at(i).isHighSurrogate() && i + 1 < Text.size() ? 2 : 1;
+        const QStringView ch = QStringView(Text).mid(i, len);
+        const int n = Cp932::canEncode(ch) ? static_cast<int>(Cp932::encode(ch).size()) : 1;
+        if (bytes + n > Max)
+            break;
+        out += ch;
+        bytes += n;
+        i += len;
+    }
+    return out;
+}
+
+// The address lists: a row is a heading kana, a tab and a name; the heading
+// stands 2 pixels and the name 24 pixels (at 96 dpi) from the left edge, so
+// the names line up in one column under their headings.
+class TAddressListDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *Painter, const QStyleOptionViewItem &Option, const QModelIndex &Index) const override
+    {
+        QStyleOptionViewItem option(Option);
+        initStyleOption(&option, Index);
+        const QString text = option.text;
+        option.text.clear();
+        const QWidget *widget = option.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &option, Painter, widget);
+        const bool enabled = option.state.testFlag(QStyle::State_Enabled);
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        const QPalette &palette = option.palette;
+        const QColor color = selected ? palette.color(enabled ? QPalette::Active : QPalette::Disabled,
+                                                      QPalette::HighlightedText)
+                             : enabled ? palette.color(QPalette::Active, QPalette::Text)
+                                       : palette.color(QPalette::Disabled, QPalette::Text);
+        const double scale = widget ? widget->logicalDpiX() / 96.0 : 1.0;
+        const qsizetype tab = text.indexOf(u'\t');
+        Painter->save();
+        Painter->setPen(color);
+        const QRect rect = option.rect;
+        const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+        if (tab >= 0) {
+            Painter->drawText(rect.adjusted(static_cast<int>(2 * scale), 0, 0, 0), flags, text.left(tab));
+            Painter->drawText(rect.adjusted(static_cast<int>(24 * scale), 0, 0, 0), flags, text.mid(tab + 1));
+        } else {
+            Painter->drawText(rect.adjusted(static_cast<int>(2 * scale), 0, 0, 0), flags, text);
+        }
+        Painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &Option, const QModelIndex &Index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(Option, Index);
+        const QString text = Index.data(Qt::DisplayRole).toString();
+        const qsizetype tab = text.indexOf(u'\t');
+        const double scale = Option.widget ? Option.widget->logicalDpiX() / 96.0 : 1.0;
+        size.setWidth(static_cast<int>((tab >= 0 ? 24 : 2) * scale)
+                      + Option.fontMetrics.horizontalAdvance(tab >= 0 ? text.mid(tab + 1) : text) + 4);
+        return size;
+    }
+};
 
 QString trimmedText(const char *field, std::size_t size)
 {
@@ -158,6 +239,20 @@ TNameAdrsSearch::TNameAdrsSearch(QWidget *Parent) : QWidget(Parent, Qt::Window)
     fillAreaCombo();
     NameAdrsSearchWindow = this;
     readSettings();
+    // The conditions of the last run come back, with the history behind them.
+    const std::vector<TSearchHistoryEntry> saved = ReadSearchHistoryFile(
+        SearchHistoryFileName(), HisCount,
+        [](int Region) { return Region >= 1 && Region <= AreaCount && UseArea[static_cast<std::size_t>(Region)]; },
+        &m_historyBlocked);
+    if (!saved.empty()) {
+        m_current = saved.front();
+        if (HisCount > 0)
+            m_history = saved;
+    }
+    chooseNameEntry();
+    fillHistoryCombo();
+    if (!saved.empty())
+        applyHistoryEntry(m_current);
 }
 
 namespace {
@@ -226,10 +321,22 @@ void TNameAdrsSearch::buildUi()
     auto *conditions = new QGridLayout;
     top->addLayout(conditions, 1);
     int row = 0;
-    nmedtName = new QLineEdit;
+    nmedtName = new TTntNMDEdit;
     nmedtName->setObjectName(QStringLiteral("nmedtName"));
+    nmedtName->SetMaxLengthBytes(AreaNameMaxBytes);
+    nmcbxName = new TNMDComboBox;
+    nmcbxName->setObjectName(QStringLiteral("nmcbxName"));
+    nmcbxName->setInsertPolicy(QComboBox::NoInsert);
+    nmcbxName->lineEdit()->setValidator(new TByteLimitValidator(AreaNameMaxBytes, nmcbxName));
+    nmcbxName->view()->installEventFilter(this);
+    auto *names = new QHBoxLayout;
+    names->addWidget(nmedtName);
+    names->addWidget(nmcbxName);
     conditions->addWidget(new QLabel(QStringLiteral("名称：")), row, 0);
-    conditions->addWidget(nmedtName, row++, 1, 1, 4);
+    conditions->addLayout(names, row++, 1, 1, 4);
+    m_nameDic = new TNameDicLink(this);
+    m_nameDic->Attach(nmedtName, 0, false);
+    m_nameDic->Attach(nmcbxName, 1, false);
 
     auto radios = [&](QButtonGroup *&group, std::initializer_list<std::pair<QRadioButton **, const char *>> list,
                       const char16_t *const *captions) {
@@ -335,8 +442,14 @@ void TNameAdrsSearch::buildUi()
     lbxCity = new QListWidget;
     lbxCity->setObjectName(QStringLiteral("lbxCity"));
     lbxCity->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lbxOhaza = new QListWidget;
+    lbxOhaza->setObjectName(QStringLiteral("lbxOhaza"));
+    lbxOhaza->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lists->addWidget(lbxTdfkn, 1);
     lists->addWidget(lbxCity, 2);
+    lists->addWidget(lbxOhaza, 2);
+    for (QListWidget *list : {lbxTdfkn, lbxCity, lbxOhaza})
+        list->setItemDelegate(new TAddressListDelegate(list));
 
     auto *buttons = new QVBoxLayout;
     top->addLayout(buttons);
@@ -364,8 +477,14 @@ void TNameAdrsSearch::buildUi()
     pnlAdrs->setObjectName(QStringLiteral("pnlAdrs"));
     sbtnInquiry = new QPushButton(QStringLiteral("照会"));
     sbtnInquiry->setObjectName(QStringLiteral("sbtnInquiry"));
+    sbtnFileExport = new QPushButton(QStringLiteral("選択出力"));
+    sbtnFileExport->setObjectName(QStringLiteral("sbtnFileExport"));
+    sbtnExportItemSelect = new QPushButton(QStringLiteral("項目設定"));
+    sbtnExportItemSelect->setObjectName(QStringLiteral("sbtnExportItemSelect"));
     auto *resultBar = new QHBoxLayout;
     resultBar->addWidget(sbtnInquiry);
+    resultBar->addWidget(sbtnFileExport);
+    resultBar->addWidget(sbtnExportItemSelect);
     resultBar->addWidget(pnlAdrs, 1);
     root->addLayout(resultBar);
     lvResult = new QTableView;
@@ -401,9 +520,9 @@ void TNameAdrsSearch::buildUi()
     m_panels[11]->setText(QStringLiteral(" 検索総件数： -----"));
     root->addWidget(status);
 
-    m_conditionControls = {nmedtName, rbFront, rbAmbiguous, rbRear, rbFull, rbPriv, rbCorp, rbBoth, cbxCorpDiv,
+    m_conditionControls = {nmedtName, nmcbxName, rbFront, rbAmbiguous, rbRear, rbFull, rbPriv, rbCorp, rbBoth, cbxCorpDiv,
                            cbxPubFromYear, cbxPubFromMonth, cbxPubToYear, cbxPubToMonth, cbxGetCount, cbxArea,
-                           lbxTdfkn, lbxCity};
+                           lbxTdfkn, lbxCity, lbxOhaza};
     for (QCheckBox *box : m_kinds)
         m_conditionControls.push_back(box);
 
@@ -420,9 +539,31 @@ void TNameAdrsSearch::buildUi()
     connect(bbtnClose, &QPushButton::clicked, this, &QWidget::close);
     connect(sbtnInquiry, &QPushButton::clicked, this, [this] { TakeSelectedHit(); });
     connect(bbtnFileExport, &QPushButton::clicked, this, [this] { startExport(); });
+    connect(sbtnFileExport, &QPushButton::clicked, this, [this] { exportSelected(); });
+    connect(sbtnExportItemSelect, &QPushButton::clicked, this, [this] { selectExportItems(); });
     connect(lvResult, &QTableView::doubleClicked, this, [this] { TakeSelectedHit(); });
     connect(lvResult, &QTableView::activated, this, [this] { TakeSelectedHit(); });
     connect(nmedtName, &QLineEdit::returnPressed, bbtnSearch, &QPushButton::click);
+    connect(nmcbxName->lineEdit(), &QLineEdit::returnPressed, bbtnSearch, &QPushButton::click);
+    // A text set longer than the field (a pasted or kept one) is cut when the entry is left.
+    connect(nmedtName, &QLineEdit::editingFinished, this, [this] { nmedtName->CutToMaxLengthBytes(); });
+    connect(nmcbxName->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const QString text = nmcbxName->currentText();
+        const QString cut = cutToBytes(text, AreaNameMaxBytes);
+        if (cut != text)
+            nmcbxName->setEditText(cut);
+    });
+    // Only a pick from the dropped-down list applies an entry: leaving the
+    // entry with a remembered name typed in also "activates" that item.
+    nmcbxName->view()->viewport()->installEventFilter(this);
+    connect(nmcbxName, &QComboBox::activated, this, [this](int Index) {
+        const bool picked = m_pickedFromList;
+        m_pickedFromList = false;
+        if (!picked || Index < 0 || Index >= std::ssize(m_history))
+            return;
+        m_historyIndex = Index;
+        applyHistoryEntry(m_history[static_cast<std::size_t>(Index)]);
+    });
     connect(m_categoryGroup, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on)
             categoryChanged();
@@ -430,15 +571,8 @@ void TNameAdrsSearch::buildUi()
     connect(cbxPubFromYear, &QComboBox::currentIndexChanged, this, [this] { yearChanged(); });
     connect(cbxArea, &QComboBox::currentIndexChanged, this, [this] { fillPrefectures(); });
     connect(lbxTdfkn, &QListWidget::itemSelectionChanged, this, [this] { fillCities(); });
-    connect(lbxCity, &QListWidget::itemSelectionChanged, this, [this] {
-        // "指定しない" stands alone: choosing it clears the cities.
-        const QList<QListWidgetItem *> chosen = lbxCity->selectedItems();
-        if (chosen.size() > 1 && lbxCity->item(0)->isSelected()) {
-            const QSignalBlocker block(lbxCity);
-            lbxCity->item(0)->setSelected(false);
-        }
-        updateKeys();
-    });
+    connect(lbxCity, &QListWidget::itemSelectionChanged, this, [this] { addressListChanged(lbxCity); });
+    connect(lbxOhaza, &QListWidget::itemSelectionChanged, this, [this] { addressListChanged(lbxOhaza); });
     categoryChanged();
     yearChanged();
 }
@@ -490,7 +624,7 @@ bool TNameAdrsSearch::ensureAreaData(int Region)
         if (IsDataDiscRoot(root))
             SearchDataPath = QDir::cleanPath(root);
     }
-    return CheckAreaData(Region, this);
+    return CheckAreaData(Region, this) && CheckAreaDataFile(Region, this);
 }
 
 int TNameAdrsSearch::currentRegion() const
@@ -538,6 +672,7 @@ void TNameAdrsSearch::fillCities()
                                                      lbxCity);
                     lastHead = head;
                     item->setData(Qt::UserRole, trimmedText(city->CityCode, sizeof city->CityCode));
+                    item->setData(Qt::UserRole + 1, static_cast<int>(city->OhazaCount));
                 }
             }
         } catch (const std::exception &) {
@@ -545,18 +680,86 @@ void TNameAdrsSearch::fillCities()
         }
         lbxCity->item(0)->setSelected(true);
     }
+    fillOazas();
+}
+
+void TNameAdrsSearch::fillOazas()
+{
+    {
+        const QSignalBlocker block(lbxOhaza);
+        lbxOhaza->clear();
+        QStringList cities;
+        for (QListWidgetItem *item : lbxCity->selectedItems())
+            if (lbxCity->row(item) > 0)
+                cities << item->data(Qt::UserRole).toString();
+        if (cities.size() == 1 && lbxTdfkn->selectedItems().size() == 1 && m_dic) {
+            new QListWidgetItem(QStringLiteral("指定しない"), lbxOhaza);
+            QListWidgetItem *city = lbxCity->selectedItems().front();
+            try {
+                if (m_dic->SearchOhaza(cities.front(), std::max(city->data(Qt::UserRole + 1).toInt(), 1), true) == 0) {
+                    QString lastHead;
+                    for (int i = 0; i < m_dic->GetOhazaCount(); ++i) {
+                        const TWqk1adOhaza *oaza = m_dic->GetOhaza(i);
+                        const QString head = trimmedText(oaza->Head, sizeof oaza->Head);
+                        auto *item = new QListWidgetItem((head == lastHead ? QString() : head) + u'\t'
+                                                             + trimmedText(oaza->Name, sizeof oaza->Name),
+                                                         lbxOhaza);
+                        lastHead = head;
+                        item->setData(Qt::UserRole,
+                                      QString::fromLatin1(oaza->Code, static_cast<qsizetype>(strnlen(oaza->Code, sizeof oaza->Code))));
+                    }
+                }
+            } catch (const std::exception &) {
+                // The oaza list stays with "指定しない" alone.
+            }
+            lbxOhaza->item(0)->setSelected(true);
+        }
+    }
     updateKeys();
+}
+
+void TNameAdrsSearch::addressListChanged(QListWidget *List)
+{
+    {
+        const QSignalBlocker block(List);
+        QListWidgetItem *none = List->count() > 0 ? List->item(0) : nullptr;
+        const QList<QListWidgetItem *> chosen = List->selectedItems();
+        if (chosen.isEmpty()) {
+            // Nothing chosen is no choice: the clicked item stays chosen.
+            if (QListWidgetItem *current = List->currentItem() ? List->currentItem() : none)
+                current->setSelected(true);
+        } else if (none && none->isSelected() && chosen.size() > 1) {
+            // "指定しない" stands alone: clicked now, it clears the others; else it goes.
+            const bool clickedNone = List->currentItem() == none;
+            for (QListWidgetItem *item : chosen)
+                item->setSelected(clickedNone ? item == none : item != none);
+        }
+    }
+    if (List == lbxCity)
+        fillOazas();
+    else
+        updateKeys();
 }
 
 void TNameAdrsSearch::updateKeys()
 {
     m_keys.clear();
     const QList<QListWidgetItem *> prefs = lbxTdfkn->selectedItems();
-    QStringList cities;
-    if (prefs.size() == 1)
-        for (QListWidgetItem *item : lbxCity->selectedItems())
-            if (lbxCity->row(item) > 0)
-                cities << item->data(Qt::UserRole).toString();
+    // In list order, each code once: several chome of one oaza share its code.
+    auto chosenCodes = [](QListWidget *list) {
+        QStringList codes;
+        for (int i = 1; i < list->count(); ++i)
+            if (list->item(i)->isSelected())
+                codes << list->item(i)->data(Qt::UserRole).toString();
+        codes.removeDuplicates();
+        return codes;
+    };
+    const QStringList cities = prefs.size() == 1 ? chosenCodes(lbxCity) : QStringList();
+    const QStringList oazas = cities.size() == 1 ? chosenCodes(lbxOhaza) : QStringList();
+    if (!oazas.isEmpty()) {
+        m_keys = oazas;
+        return;
+    }
     if (!cities.isEmpty()) {
         m_keys = cities;
         return;
@@ -570,7 +773,7 @@ std::vector<TAreaSearchCondition> TNameAdrsSearch::buildConditions() const
 {
     std::vector<TAreaSearchCondition> result;
     const int region = currentRegion();
-    const QByteArray name = FilterNameText(nmedtName->text());
+    const QByteArray name = FilterNameText(NameText());
     unsigned kinds = 0;
     for (std::size_t i = 0; i < m_kinds.size(); ++i)
         if (m_kinds[i]->isChecked())
@@ -608,17 +811,18 @@ bool TNameAdrsSearch::validateConditions(int Mode)
                          MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
         return false;
     }
-    QByteArray name = FilterNameText(nmedtName->text());
+    QByteArray name = FilterNameText(NameText());
     name.replace(' ', QByteArray());
     name.replace(QByteArrayLiteral("\x81\x40"), QByteArray());
-    const bool cityChosen = m_keys.front().size() >= 5;
-    if (name.isEmpty() && !(m_categoryGroup->checkedId() == 1 && cityChosen)) {
+    // Corporations may go without a name within a city (an oaza for an export).
+    const bool narrowed = Mode == 1 ? m_keys.front().size() == 8 : m_keys.front().size() >= 5;
+    if (name.isEmpty() && !(m_categoryGroup->checkedId() == 1 && narrowed)) {
         static const char16_t *const operations[] = {u"件数確認", u"ファイル出力", u"検索"};
         ShowMessageBoxAt(this,
                          QStringLiteral("この条件で") + QString::fromUtf16(operations[Mode])
                              + QStringLiteral("を行うために  \r\n名称が入力されている必要があります  "),
                          ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
-        nmedtName->setFocus();
+        nameEntry()->setFocus();
         return false;
     }
     return true;
@@ -632,7 +836,8 @@ void TNameAdrsSearch::setRunning(bool Running, const QString &Operation)
         categoryChanged();
         yearChanged();
     }
-    for (QPushButton *b : {bbtnCount, bbtnSearch, bbtnPrior, bbtnNext, bbtnClose, bbtnFileExport})
+    for (QPushButton *b : {bbtnCount, bbtnSearch, bbtnPrior, bbtnNext, bbtnClose, bbtnFileExport, sbtnInquiry,
+                           sbtnFileExport, sbtnExportItemSelect})
         b->setEnabled(!Running);
     bbtnStop->setEnabled(Running);
     if (Running) {
@@ -668,9 +873,11 @@ void TNameAdrsSearch::startSearch(TSearchMove Move)
             return;
         m_conditionRegion = currentRegion();
         m_blockSize = m_conditions.front().BlockSize;
+        m_runEntry = entryOf(m_conditions);
     } else if (!ensureAreaData(m_conditionRegion)) {
         return;
     }
+    m_newSearch = Move == TSearchMove::New;
     m_run = TRun::Search;
     setRunning(true, QStringLiteral("検索"));
     clearResult();
@@ -691,6 +898,7 @@ void TNameAdrsSearch::startCount()
     const std::vector<TAreaSearchCondition> conditions = buildConditions();
     if (conditions.empty())
         return;
+    m_runEntry = entryOf(conditions);
     m_run = TRun::Count;
     setRunning(true, QStringLiteral("件数確認"));
     clearResult();
@@ -750,8 +958,8 @@ void TNameAdrsSearch::searchDone(const TSearchPage &Page)
         setPanel(8, QStringLiteral("該当無し"));
         ShowMessageBoxAt(this, QStringLiteral("該当するデータが見つかりませんでした  "), ProductCaption(),
                          MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
-        nmedtName->setFocus();
-        nmedtName->selectAll();
+        nameEntry()->setFocus();
+        NameEdit()->selectAll();
     } else {
         clearResult();
         clearConditionPanels();
@@ -762,6 +970,8 @@ void TNameAdrsSearch::searchDone(const TSearchPage &Page)
         bbtnClose->setFocus();
     }
     // After a stop on a later page the next button repeats the stopped page.
+    if (m_newSearch && (Page.Code == AreaResultBlock || Page.Code == AreaResultNoMore || Page.Code == AreaResultStopped))
+        remember();
     const bool repeat = Page.Code == AreaResultStopped && Page.PageNo > 1;
     bbtnNext->setProperty("Tag", repeat ? 3 : 1);
     bbtnNext->setText(repeat ? QStringLiteral("再検索") : QStringLiteral("次へ"));
@@ -805,19 +1015,37 @@ void TNameAdrsSearch::countDone(const TSearchCount &Count)
         icon = MB_ICONERROR;
         break;
     }
+    if (Count.Code == AreaResultBlock || Count.Code == AreaResultNoMore || Count.Code == AreaResultStopped)
+        remember();
     ShowMessageBoxAt(this, text, ProductCaption(), icon, mbpCenterOnOwner, 0, 0);
     emit RunFinished();
 }
 
 int TNameAdrsSearch::chooseExportFile()
 {
-    QString proposal = m_exportFile;
-    if (proposal.isEmpty() || !QFileInfo(proposal).dir().exists())
-        proposal = DataPath + QStringLiteral("検索結果");
-    QString name = ExportFileChooser ? ExportFileChooser(proposal)
-                                     : QFileDialog::getSaveFileName(
-                                           this, QString(), proposal,
-                                           QStringLiteral("テキストファイル (*.txt);;CSVファイル (*.csv);;すべてのファイル (*.*)"));
+    QString name = m_exportFile;
+    bool choose = true;
+    if (!name.isEmpty() && QFileInfo(name).dir().exists()) {
+        const int answer = ShowMessageBoxAt(this,
+                                            QDir::toNativeSeparators(name)
+                                                + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
+                                            ProductCaption(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                            mbpCenterOnOwner, 0, 0);
+        if (answer == IDCANCEL)
+            return 9;
+        choose = answer == IDYES;
+    } else if (!name.isEmpty()) {
+        // Its folder has gone: the same file name in the data folder.
+        name = DataPath + QFileInfo(name).fileName();
+    }
+    if (choose) {
+        const QString proposal = QFileInfo(name).isFile() ? name : DataPath + QStringLiteral("検索結果");
+        name = ExportFileChooser ? ExportFileChooser(proposal)
+                                 : QFileDialog::getSaveFileName(
+                                       this, QString(), proposal,
+                                       QStringLiteral("テキストファイル (*.txt);;CSVファイル (*.csv);;すべてのファイル (*.*)"),
+                                       nullptr, QFileDialog::DontConfirmOverwrite); // the window asks: overwrite or append
+    }
     name = name.trimmed();
     if (name.isEmpty())
         return 9;
@@ -862,6 +1090,7 @@ void TNameAdrsSearch::startExport()
     if (m_conditions.empty())
         return;
     m_conditionRegion = currentRegion();
+    m_runEntry = entryOf(m_conditions);
     TExportRequest request;
     request.FileName = m_exportFile;
     request.Append = choice == 1;
@@ -909,6 +1138,8 @@ void TNameAdrsSearch::exportDone(const TExportResult &Result)
         icon = MB_ICONERROR;
         break;
     }
+    if (Result.Code == AreaResultBlock || Result.Code == AreaResultNoMore || Result.Code == AreaResultStopped)
+        remember();
     ShowMessageBoxAt(this, text, ProductCaption(), icon, mbpCenterOnOwner, 0, 0);
     emit RunFinished();
 }
@@ -1037,4 +1268,328 @@ TNameAdrsSearch *ShowNameAdrsSearch()
     NameAdrsSearchWindow->raise();
     NameAdrsSearchWindow->activateWindow();
     return NameAdrsSearchWindow;
+}
+
+// ---- name entry and history --------------------------------------------------
+
+QString TNameAdrsSearch::NameText() const
+{
+    return m_useCombo ? nmcbxName->currentText() : nmedtName->text();
+}
+
+void TNameAdrsSearch::SetNameText(const QString &Text)
+{
+    if (m_useCombo)
+        nmcbxName->setEditText(Text);
+    else
+        nmedtName->setText(Text);
+}
+
+QLineEdit *TNameAdrsSearch::NameEdit() const
+{
+    return m_useCombo ? nmcbxName->lineEdit() : static_cast<QLineEdit *>(nmedtName);
+}
+
+QWidget *TNameAdrsSearch::nameEntry() const
+{
+    return m_useCombo ? static_cast<QWidget *>(nmcbxName) : static_cast<QWidget *>(nmedtName);
+}
+
+void TNameAdrsSearch::chooseNameEntry()
+{
+    const QString text = NameText();
+    m_useCombo = HisCount > 0;
+    nmcbxName->setVisible(m_useCombo);
+    nmedtName->setVisible(!m_useCombo);
+    SetNameText(text);
+}
+
+void TNameAdrsSearch::fillHistoryCombo()
+{
+    const QString text = nmcbxName->currentText();
+    const QSignalBlocker block(nmcbxName);
+    nmcbxName->clear();
+    for (const TSearchHistoryEntry &entry : m_history)
+        nmcbxName->addItem(Cp932::decode(entry.Name));
+    nmcbxName->setCurrentIndex(-1);
+    nmcbxName->setEditText(text);
+}
+
+TSearchHistoryEntry TNameAdrsSearch::entryOf(const std::vector<TAreaSearchCondition> &Conditions) const
+{
+    TSearchHistoryEntry entry;
+    if (Conditions.empty())
+        return entry;
+    const TAreaSearchCondition &c = Conditions.front();
+    entry.Name = QByteArray(c.Name, static_cast<qsizetype>(strnlen(c.Name, sizeof c.Name)));
+    entry.MatchKind = c.MatchKind;
+    entry.Category = c.Category;
+    entry.PhoneKinds = c.PhoneKinds;
+    entry.CorporateForm = c.CorporateForm;
+    entry.MonthFrom = QByteArray(c.MonthFrom, static_cast<qsizetype>(strnlen(c.MonthFrom, sizeof c.MonthFrom)));
+    entry.MonthTo = QByteArray(c.MonthTo, static_cast<qsizetype>(strnlen(c.MonthTo, sizeof c.MonthTo)));
+    entry.BlockSize = c.BlockSize;
+    entry.Keys = m_keys;
+    entry.KeyLevel = m_keys.isEmpty() ? 0 : static_cast<int>(m_keys.front().size());
+    entry.Region = m_keys.isEmpty() ? 0 : currentRegion();
+    return entry;
+}
+
+void TNameAdrsSearch::remember()
+{
+    m_current = m_runEntry;
+    RememberSearch(m_history, m_runEntry, HisCount);
+    m_historyIndex = m_history.empty() ? -1 : 0;
+    writeHistory();
+    fillHistoryCombo();
+}
+
+void TNameAdrsSearch::writeHistory()
+{
+    // A damaged file that could not be kept aside is not written over.
+    if (m_historyBlocked)
+        return;
+    QString error;
+    if (!WriteSearchHistoryFile(SearchHistoryFileName(), m_current, m_history, &error))
+        ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), SearchHistoryFileName(), error);
+}
+
+void TNameAdrsSearch::deleteHistoryItem(int Index)
+{
+    if (Index < 0 || Index >= std::ssize(m_history))
+        return;
+    const bool last = Index == std::ssize(m_history) - 1;
+    m_history.erase(m_history.begin() + Index);
+    if (Index == m_historyIndex && last)
+        m_historyIndex = -1;
+    else if (Index < m_historyIndex)
+        --m_historyIndex;
+    writeHistory();
+    fillHistoryCombo();
+    if (nmcbxName->view()->isVisible() && nmcbxName->count() > 0)
+        nmcbxName->view()->setCurrentIndex(nmcbxName->model()->index(std::min<int>(Index, nmcbxName->count() - 1), 0));
+}
+
+void TNameAdrsSearch::ApplyHistoryCount()
+{
+    if (HisCount < 1)
+        m_history.clear();
+    else if (std::ssize(m_history) > HisCount)
+        m_history.resize(static_cast<std::size_t>(HisCount));
+    if (m_historyIndex >= std::ssize(m_history))
+        m_historyIndex = -1;
+    chooseNameEntry();
+    writeHistory();
+    fillHistoryCombo();
+}
+
+void TNameAdrsSearch::RefreshAreaSettings()
+{
+    const int region = currentRegion();
+    const QStringList keys = m_keys;
+    fillAreaCombo();
+    const int index = cbxArea->findData(region);
+    if (index >= 0 && index != cbxArea->currentIndex())
+        cbxArea->setCurrentIndex(index);
+    if (index >= 0 && !keys.isEmpty())
+        selectKeys(keys);
+}
+
+void TNameAdrsSearch::applyHistoryEntry(const TSearchHistoryEntry &Entry)
+{
+    SetNameText(Cp932::decode(Entry.Name));
+    if (QAbstractButton *category = m_categoryGroup->button(std::clamp(Entry.Category, 0, 2)))
+        category->setChecked(true);
+    categoryChanged();
+    QAbstractButton *match = m_matchGroup->button(std::clamp(Entry.MatchKind, 0, 3));
+    (match && match->isEnabled() ? match : rbFront)->setChecked(true);
+    const int kinds = (Entry.PhoneKinds & 0xF) == 0 ? 0xF : Entry.PhoneKinds & 0xF;
+    for (std::size_t i = 0; i < m_kinds.size(); ++i)
+        m_kinds[i]->setChecked(true); // the last one ticked cannot go, so all first
+    for (std::size_t i = 0; i < m_kinds.size(); ++i)
+        m_kinds[i]->setChecked((kinds & (1 << i)) != 0);
+    cbxCorpDiv->setCurrentIndex(std::clamp(Entry.CorporateForm, 0, 7));
+    auto setMonth = [](QComboBox *year, QComboBox *month, const QByteArray &text, int none) {
+        const int y = text.size() == 6 ? text.left(4).toInt() : 0;
+        const int m = text.size() == 6 ? text.mid(4).toInt() : 0;
+        const int yi = y > 0 ? year->findData(y) : -1;
+        year->setCurrentIndex(yi >= 0 ? yi : none);
+        if (m >= 1 && m <= 12)
+            month->setCurrentIndex(m - 1);
+    };
+    setMonth(cbxPubFromYear, cbxPubFromMonth, Entry.MonthFrom, 0);
+    if (cbxPubFromYear->currentIndex() > 0)
+        setMonth(cbxPubToYear, cbxPubToMonth, Entry.MonthTo, 0);
+    yearChanged();
+    const int block = cbxGetCount->findData(Entry.BlockSize);
+    cbxGetCount->setCurrentIndex(block >= 0 ? block : 0);
+    const int region = Entry.Region > 0 ? cbxArea->findData(Entry.Region) : -1;
+    if (region >= 0) {
+        if (region != cbxArea->currentIndex())
+            cbxArea->setCurrentIndex(region);
+        selectKeys(Entry.Keys);
+    }
+}
+
+void TNameAdrsSearch::selectKeys(const QStringList &Keys)
+{
+    if (Keys.isEmpty())
+        return;
+    const int level = static_cast<int>(Keys.front().size());
+    auto select = [](QListWidget *list, const QStringList &codes) {
+        bool any = false;
+        {
+            const QSignalBlocker block(list);
+            for (int i = 0; i < list->count(); ++i) {
+                const QString code = list->item(i)->data(Qt::UserRole).toString();
+                const bool on = !code.isEmpty() && codes.contains(code);
+                list->item(i)->setSelected(on);
+                any = any || on;
+            }
+            if (!any && list->count() > 0)
+                list->item(0)->setSelected(true);
+            for (int i = 0; i < list->count(); ++i)
+                if (list->item(i)->isSelected()) {
+                    list->setCurrentItem(list->item(i), QItemSelectionModel::NoUpdate);
+                    list->scrollToItem(list->item(i));
+                    break;
+                }
+        }
+        return any;
+    };
+    QStringList prefs;
+    for (const QString &key : Keys)
+        prefs << key.left(2);
+    prefs.removeDuplicates();
+    select(lbxTdfkn, level == 2 ? prefs : QStringList{prefs.front()});
+    fillCities();
+    if (level >= 5) {
+        QStringList cities;
+        for (const QString &key : Keys)
+            cities << key.left(5);
+        cities.removeDuplicates();
+        select(lbxCity, level == 5 ? cities : QStringList{cities.front()});
+        fillOazas();
+        if (level == 8) {
+            // Several chome of one oaza share its code: all of them are chosen.
+            select(lbxOhaza, Keys);
+            updateKeys();
+        }
+    }
+}
+
+bool TNameAdrsSearch::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Watched == nmcbxName->view()->viewport() && Event->type() == QEvent::MouseButtonRelease)
+        m_pickedFromList = true;
+    if (Watched == nmcbxName->view() && Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(Event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            m_pickedFromList = true;
+    }
+    // Delete on the dropped-down history removes the entry under the cursor.
+    if (Watched == nmcbxName->view() && Event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(Event)->key() == Qt::Key_Delete) {
+        deleteHistoryItem(nmcbxName->view()->currentIndex().row());
+        return true;
+    }
+    return QWidget::eventFilter(Watched, Event);
+}
+
+// ---- export of the selected rows ---------------------------------------------
+
+void TNameAdrsSearch::selectExportItems()
+{
+    std::optional<TExportItemSelect> dialog;
+    {
+        const TWaitCursor wait;
+        dialog.emplace(this);
+        CenterFormOnOwner(&*dialog, this);
+        dialog->SetItems(m_exportColumns);
+    }
+    if (dialog->exec() != QDialog::Accepted)
+        return;
+    m_exportColumns = dialog->GetItems();
+    // Kept at once: the choice holds for the next export even if this window is killed.
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteString(kSettingsSection, QStringLiteral("ExportItemIndex"), ExportItemsText(m_exportColumns));
+    ini.WriteString(kSettingsSection, QStringLiteral("ExportItemExport"), ExportFlagsText(m_exportColumns));
+    QString error;
+    if (!ini.UpdateFile(&error))
+        ShowWriteFailure(this, QStringLiteral("名称住所検索の出力項目"), ini.FileName(), error);
+}
+
+void TNameAdrsSearch::exportSelected()
+{
+    if (Running() || m_conditions.empty())
+        return;
+    QList<int> rows;
+    for (const QModelIndex &index : lvResult->selectionModel()->selectedRows())
+        rows << index.row();
+    if (rows.isEmpty() || !ensureAreaData(m_conditionRegion))
+        return;
+    std::sort(rows.begin(), rows.end());
+    if (ShowMessageBoxAt(this,
+                         QString::number(rows.size())
+                             + QStringLiteral(" 件のデータを  \r\nCSV形式でテキストファイルに出力します  \r\n"
+                                              "よろしいですか？  "),
+                         ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
+        != IDYES)
+        return;
+    setPanel(6, QStringLiteral("ファイル出力"));
+    const int choice = chooseExportFile();
+    if (choice == 9)
+        return;
+    const TWaitCursor wait;
+    QFile file(m_exportFile);
+    int lines = 0;
+    QString failure;
+    if (!file.open(choice == 1 ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate)) {
+        failure = file.errorString();
+    } else {
+        auto write = [&](const QByteArray &line) {
+            if (file.write(line + "\r\n") == line.size() + 2)
+                return true;
+            failure = file.errorString();
+            return false;
+        };
+        bool ok = choice == 1 || write(BuildHeaderLine(m_exportColumns));
+        const bool needsRecord = ExportNeedsRecord(m_exportColumns);
+        // The worker holds the library for the window's life; these fetches hold it for their own length.
+        const bool loaded = needsRecord && LoadWqarea17(AppPath) == 0;
+        const std::vector<TAreaSearchHit> &hits = m_model->Hits();
+        for (int row : rows) {
+            if (!ok || row >= std::ssize(hits))
+                break;
+            const TAreaSearchHit &hit = hits[static_cast<std::size_t>(row)];
+            const std::optional<TTelRecord> record =
+                loaded ? FetchHitRecord(hit, m_conditions.front()) : std::optional<TTelRecord>();
+            const QByteArray line = BuildHitLine(hit, record, m_exportColumns);
+            if (line.isEmpty())
+                continue;
+            ok = write(line);
+            if (ok)
+                ++lines;
+        }
+        if (loaded)
+            FreeWqarea17();
+        if (!file.flush() && failure.isEmpty())
+            failure = file.errorString();
+        file.close();
+        if (file.error() != QFileDevice::NoError && failure.isEmpty())
+            failure = file.errorString();
+    }
+    setPanel(7, QStringLiteral(" 件数： ") + QString::number(lines));
+    if (!failure.isEmpty()) {
+        // The lines written stay; the user learns where it stopped.
+        setPanel(8, QStringLiteral(" エラー"));
+        ShowMessageBoxAt(this,
+                         QStringLiteral("ファイルに出力できませんでした  \r\n") + QDir::toNativeSeparators(m_exportFile)
+                             + QStringLiteral("  \r\n") + failure + QStringLiteral("  "),
+                         ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return;
+    }
+    setPanel(8, QStringLiteral("出力完了"));
+    ShowMessageBoxAt(this, QString::number(lines) + QStringLiteral(" 件のデータを出力しました  "), ProductCaption(),
+                     MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/SchHist.h"
 #include "directory/SchThred.h"
 
 #include <QAbstractTableModel>
@@ -20,6 +21,9 @@ class QPushButton;
 class QRadioButton;
 class QTableView;
 class TKanaAdrsSearch;
+class TNameDicLink;
+class TNMDComboBox;
+class TTntNMDEdit;
 
 // The hits of one result page for the result list: No., number, kind,
 // listing name, address and first-listing month. Numbers arrive hyphenated.
@@ -61,6 +65,25 @@ public:
     [[nodiscard]] int PageNumber() const { return m_pageNo; }
     [[nodiscard]] THitListModel *ResultModel() const { return m_model; }
 
+    // The name entry in use: the history combo nmcbxName while HisCount is
+    // above 0, else the plain edit nmedtName. Both hold at most 34 bytes.
+    [[nodiscard]] QString NameText() const;
+    void SetNameText(const QString &Text);
+    [[nodiscard]] QLineEdit *NameEdit() const;
+    // The conditions remembered in NmAd.shc: the current ones, and the
+    // history (newest first) the combo lists.
+    [[nodiscard]] const TSearchHistoryEntry &CurrentConditions() const { return m_current; }
+    [[nodiscard]] const std::vector<TSearchHistoryEntry> &History() const { return m_history; }
+    // The history entry the combo shows (its index in History), -1 for none.
+    [[nodiscard]] int HistoryIndex() const { return m_historyIndex; }
+    // After the settings dialog changed HisCount: the history is cut to it,
+    // the combo or the plain edit is chosen anew and NmAd.shc rewritten.
+    void ApplyHistoryCount();
+    // After the settings dialog changed the regions in use.
+    void RefreshAreaSettings();
+    // The name-reading popup of the name entry.
+    [[nodiscard]] TNameDicLink *NameDictionary() const { return m_nameDic; }
+
     // Fetches the full record of hit Index of the page (after checking the
     // region's data) and selects its row; false when it cannot be had.
     [[nodiscard]] bool ShowHitAt(int Index, TTelRecord &Record);
@@ -95,6 +118,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *Event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
     enum class TRun { None, Search, Count, Export };
@@ -105,7 +129,22 @@ private:
     void fillAreaCombo();
     void fillPrefectures();
     void fillCities();
+    void fillOazas();
     void updateKeys();
+    // A click in the city or oaza list: "指定しない" stands alone, and a
+    // click that leaves nothing selected selects the clicked item again.
+    void addressListChanged(QListWidget *List);
+    void selectKeys(const QStringList &Keys);
+    void chooseNameEntry();
+    void fillHistoryCombo();
+    void applyHistoryEntry(const TSearchHistoryEntry &Entry);
+    [[nodiscard]] TSearchHistoryEntry entryOf(const std::vector<TAreaSearchCondition> &Conditions) const;
+    void remember();
+    void writeHistory();
+    void deleteHistoryItem(int Index);
+    void exportSelected();
+    void selectExportItems();
+    [[nodiscard]] QWidget *nameEntry() const;
     void categoryChanged();
     void yearChanged();
     [[nodiscard]] std::vector<TAreaSearchCondition> buildConditions() const;
@@ -124,8 +163,8 @@ private:
     void clearResult();
     void setPanel(int Panel, const QString &Text);
     [[nodiscard]] int currentRegion() const;
-    // CheckAreaData, but for a region read from the disc the disc prompt
-    // first asks for the disc when it is not found.
+    // CheckAreaData and CheckAreaDataFile, but for a region read from the
+    // disc the disc prompt first asks for the disc when it is not found.
     [[nodiscard]] bool ensureAreaData(int Region);
     TSearchThreadHost &host();
 
@@ -138,8 +177,19 @@ private:
     int m_inquiryIndex = -1;
     int m_blockSize = 20;
     TRun m_run = TRun::None;
+    // What the run going on will remember when it ends.
+    TSearchHistoryEntry m_runEntry;
+    bool m_newSearch = false;
+    TSearchHistoryEntry m_current;
+    std::vector<TSearchHistoryEntry> m_history;
+    int m_historyIndex = -1;
+    bool m_historyBlocked = false;
+    bool m_useCombo = false;
+    bool m_pickedFromList = false;
 
-    QLineEdit *nmedtName = nullptr;
+    TTntNMDEdit *nmedtName = nullptr;
+    TNMDComboBox *nmcbxName = nullptr;
+    TNameDicLink *m_nameDic = nullptr;
     QButtonGroup *m_matchGroup = nullptr;
     QButtonGroup *m_categoryGroup = nullptr;
     QRadioButton *rbFront = nullptr;
@@ -159,6 +209,7 @@ private:
     QComboBox *cbxArea = nullptr;
     QListWidget *lbxTdfkn = nullptr;
     QListWidget *lbxCity = nullptr;
+    QListWidget *lbxOhaza = nullptr;
     QPushButton *bbtnSearch = nullptr;
     QPushButton *bbtnNext = nullptr;
     QPushButton *bbtnPrior = nullptr;
@@ -167,6 +218,8 @@ private:
     QPushButton *bbtnClose = nullptr;
     QPushButton *sbtnInquiry = nullptr;
     QPushButton *bbtnFileExport = nullptr;
+    QPushButton *sbtnFileExport = nullptr;
+    QPushButton *sbtnExportItemSelect = nullptr;
     QString m_exportFile;
     TExportColumns m_exportColumns = DefaultExportColumns();
     QLabel *pnlAdrs = nullptr;

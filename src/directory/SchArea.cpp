@@ -5,6 +5,9 @@
 #include "platform/Cp932.h"
 #include "util/MsgBoxPos.h"
 
+#include "platform/dic/wqarea17/WqareaFormat.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -60,6 +63,25 @@ bool CheckAreaData(int Area, QWidget *Owner)
                                                                           "確認してください  ")
                                        : QStringLiteral("ピルカノス2014のDVD-ROMを入れてください  ");
     ShowMessageBoxAt(Owner, text, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+    return false;
+}
+
+bool CheckAreaDataFile(int Area, QWidget *Owner)
+{
+    if (Area < 1 || Area > AreaCount)
+        return false;
+    const QString file = AreaDataFolder(Area) + QString::fromLatin1(WqareaDataFileName);
+    const int format = WqareaFileFormatAt(QFile::encodeName(file).toStdString());
+    if (WqareaFormatKnown(format))
+        return true;
+    const QString region = AreaCaptions[static_cast<std::size_t>(Area)];
+    const QString text =
+        format > WqareaSchemaVersion
+            ? region + QStringLiteral("版の電話帳データは新しい形式のため読めません  \r\n") + QDir::toNativeSeparators(file)
+                  + QStringLiteral("  \r\nプログラムを更新してください  ")
+            : region + QStringLiteral("版の電話帳データが読めません  \r\n") + QDir::toNativeSeparators(file)
+                  + QStringLiteral("  \r\nファイルが壊れているか、電話帳データではありません  ");
+    ShowMessageBoxAt(Owner, text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
     return false;
 }
 

@@ -26,6 +26,11 @@ class QWidget;
 // answer is false; no call into the library may follow.
 [[nodiscard]] bool CheckAreaData(int Area, QWidget *Owner);
 
+// Whether the region's data file is one this program reads. A missing or
+// foreign file, and one of a newer format, is named to the user (the answer
+// is false) and no search may start over it. CheckAreaData first.
+[[nodiscard]] bool CheckAreaDataFile(int Area, QWidget *Owner);
+
 // The name as a condition takes it: characters without a Shift-JIS form are
 // dropped one by one, then every byte that is neither part of a double-byte
 // character, nor 32..127, nor half-width kana (161..223); the result is cut

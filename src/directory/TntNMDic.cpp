@@ -381,34 +381,22 @@ TNameDicLink::TNameDicLink(QWidget *Form) : QObject(Form), m_form(Form)
 TNameDicLink::~TNameDicLink()
 {
     // An edit that outlives the link must not call into it any more.
-    for (auto &[tag, edit] : m_edits) {
-        if (edit) {
-            edit->OnConvertNeed = nullptr;
-            edit->OnConvertKeyDown = nullptr;
-        }
-    }
+    for (auto &[tag, entry] : m_edits)
+        entry.Detach();
     ClosePopup();
-}
-
-void TNameDicLink::Attach(TTntNMDEdit *Edit, int Tag, bool AlwaysGivenName)
-{
-    m_edits[Tag] = Edit;
-    m_alwaysGiven[Edit] = AlwaysGivenName;
-    Edit->setProperty("nameDicTag", Tag);
-    Edit->OnConvertNeed = [this, Edit](QObject *, TNameDicKind Kind, bool Show, const QByteArray &Value) {
-        convertNeed(Edit, Kind, Show, Value);
-    };
-    Edit->OnConvertKeyDown = [this](QObject *, quint32 &Key, bool &Result) {
-        // A popup that closed itself (its × or the timer) is gone for the
-        // keys even before it is deleted.
-        if (m_popup && m_popup->isVisible())
-            Result = m_popup->ConvertKeyDown(Key);
-    };
 }
 
 void TNameDicLink::SetReadingEdit(TTntNMDEdit *Edit, TTntEdit *ReadingEdit)
 {
-    m_readingEdits[Edit] = ReadingEdit;
+    const auto it = m_edits.find(Edit->property("nameDicTag").toInt());
+    if (it == m_edits.end() || it->second.Widget != Edit)
+        return;
+    const QPointer<TTntNMDEdit> edit(Edit);
+    it->second.Reading = ReadingEdit;
+    it->second.Associate = [edit](TTntEdit *Reading) {
+        if (edit)
+            edit->SetAssociate(Reading);
+    };
     Edit->SetAssociate(ReadingEdit);
 }
 
@@ -422,17 +410,24 @@ void TNameDicLink::ClosePopup()
     }
 }
 
-void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, const QByteArray &Value)
+void TNameDicLink::convertNeed(int Tag, TNameDicKind Kind, bool Show, const QByteArray &Value)
 {
     if (!Show) {
         ClosePopup();
         return;
     }
-    if (const auto it = m_readingEdits.find(Edit); it != m_readingEdits.end() && it->second) {
-        TTntEdit *reading = it->second.data();
-        Edit->SetAssociate(Kind == TNameDicKind::nkFirst || reading->text().isEmpty() ? reading : nullptr);
+    if (const auto it = m_edits.find(Tag); it != m_edits.end() && it->second.Reading && it->second.Associate) {
+        TTntEdit *reading = it->second.Reading.data();
+        it->second.Associate(Kind == TNameDicKind::nkFirst || reading->text().isEmpty() ? reading : nullptr);
     }
     const TWaitCursor wait;
+    // A closed popup deletes itself at the next turn of the event loop: one
+    // closed in this turn (the focus left the edit, say) is not shown again,
+    // or it would vanish with a choice of the user's still to come.
+    if (m_popup && !m_popup->isVisible()) {
+        disconnect(m_popup.data(), nullptr, this, nullptr);
+        m_popup = nullptr;
+    }
     if (!m_popup) {
         m_popup = new TTntNameDic(m_form);
         m_popup->SetFolders(AppPath, AppPath + QStringLiteral("Dic/"));
@@ -440,7 +435,7 @@ void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, 
         m_popup->Initialize();
         connect(m_popup.data(), &TTntNameDic::NameChosen, this, &TNameDicLink::chosen);
     }
-    TNameDicKind kind = m_alwaysGiven[Edit] ? TNameDicKind::nkFirst : Kind;
+    TNameDicKind kind = m_edits[Tag].AlwaysGiven ? TNameDicKind::nkFirst : Kind;
     if (m_popup->isVisible())
         kind = m_popup->Kind;
     const int count = m_popup->CountCandidates(Value, kind == TNameDicKind::nkFirst);
@@ -450,7 +445,7 @@ void TNameDicLink::convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, 
     }
     if (!m_popup->isVisible()) {
         m_popup->SetNameKind(kind);
-        m_popup->setProperty("nameDicTag", Edit->property("nameDicTag"));
+        m_popup->setProperty("nameDicTag", Tag);
     }
     m_popup->Reading = Value;
     if (!m_popup->FillCandidates(count))
@@ -466,9 +461,9 @@ void TNameDicLink::chosen()
     if (!m_popup || sender() != m_popup.data() || !m_popup->isVisible())
         return;
     const auto it = m_edits.find(m_popup->property("nameDicTag").toInt());
-    TTntNMDEdit *edit = it == m_edits.end() ? nullptr : it->second.data();
+    QWidget *edit = it == m_edits.end() ? nullptr : it->second.Widget.data();
     if (edit)
-        edit->InsertName(m_popup->ChosenName, m_popup->Reading, m_popup->Kind != TNameDicKind::nkLineage);
+        it->second.Insert(m_popup->ChosenName, m_popup->Reading, m_popup->Kind != TNameDicKind::nkLineage);
     ClosePopup();
     if (edit)
         edit->setFocus();
@@ -481,7 +476,7 @@ void TNameDicLink::place()
     const auto it = m_edits.find(m_popup->property("nameDicTag").toInt());
     if (it == m_edits.end())
         return;
-    QWidget *edit = it->second.data();
+    QWidget *edit = it->second.Widget.data();
     if (!edit)
         return;
     m_popup->move(edit->mapToGlobal(QPoint(0, edit->height())));

@@ -98,9 +98,9 @@ private:
 // What a form does to offer name readings under its name edits: creates the
 // popup on the first need, places it under the edit being typed into,
 // forwards the edit's navigation keys, writes the chosen name into that edit
-// and follows the form when it moves. Attach each name edit once; GivenName
-// edits (joint names) always look up given names, the others take the kind
-// the edit reports.
+// and follows the form when it moves. Attach each name edit once (a line
+// edit or a combo box: any TNameEditHost); GivenName edits (joint names)
+// always look up given names, the others take the kind the edit reports.
 class TNameDicLink : public QObject
 {
     Q_OBJECT
@@ -109,7 +109,35 @@ public:
     explicit TNameDicLink(QWidget *Form);
     ~TNameDicLink() override;
 
-    void Attach(TTntNMDEdit *Edit, int Tag, bool AlwaysGivenName);
+    template <class Host>
+    void Attach(Host *Edit, int Tag, bool AlwaysGivenName)
+    {
+        const QPointer<Host> edit(Edit);
+        TEntry entry;
+        entry.Widget = Edit;
+        entry.AlwaysGiven = AlwaysGivenName;
+        entry.Insert = [edit](const QByteArray &Kanji, const QByteArray &Kana, bool NoSeparator) {
+            if (edit)
+                edit->InsertName(Kanji, Kana, NoSeparator);
+        };
+        entry.Detach = [edit] {
+            if (edit) {
+                edit->OnConvertNeed = nullptr;
+                edit->OnConvertKeyDown = nullptr;
+            }
+        };
+        m_edits[Tag] = std::move(entry);
+        Edit->setProperty("nameDicTag", Tag);
+        Edit->OnConvertNeed = [this, Tag](QObject *, TNameDicKind Kind, bool Show, const QByteArray &Value) {
+            convertNeed(Tag, Kind, Show, Value);
+        };
+        Edit->OnConvertKeyDown = [this](QObject *, quint32 &Key, bool &Result) {
+            // A popup that closed itself (its × or the timer) is gone for the
+            // keys even before it is deleted.
+            if (m_popup && m_popup->isVisible())
+                Result = m_popup->ConvertKeyDown(Key);
+        };
+    }
     // Edit (attached) writes the reading of what is typed into ReadingEdit
     // only while ReadingEdit is empty, or for a given name: retyping the
     // surname of a name whose reading is filled in leaves that reading.
@@ -121,13 +149,22 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void convertNeed(TTntNMDEdit *Edit, TNameDicKind Kind, bool Show, const QByteArray &Reading);
+    struct TEntry {
+        QPointer<QWidget> Widget;
+        bool AlwaysGiven = false;
+        std::function<void(const QByteArray &, const QByteArray &, bool)> Insert;
+        std::function<void()> Detach;
+        // Set by SetReadingEdit: the reading edit and how to hand it to the
+        // name edit as the one its readings go to (nullptr: none).
+        QPointer<TTntEdit> Reading;
+        std::function<void(TTntEdit *)> Associate;
+    };
+
+    void convertNeed(int Tag, TNameDicKind Kind, bool Show, const QByteArray &Reading);
     void chosen();
     void place();
 
     QWidget *m_form;
     QPointer<TTntNameDic> m_popup;
-    std::map<int, QPointer<TTntNMDEdit>> m_edits;
-    std::map<TTntNMDEdit *, bool> m_alwaysGiven;
-    std::map<TTntNMDEdit *, QPointer<TTntEdit>> m_readingEdits;
+    std::map<int, TEntry> m_edits;
 };

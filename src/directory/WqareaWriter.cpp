@@ -37,7 +37,7 @@ bool TWqareaWriter::Open(const QString &FileName)
         return fail("schema");
     if (sqlite3_prepare_v2(m_db,
                            "INSERT INTO listing VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, "
-                           "?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23)",
+                           "?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24)",
                            -1, &m_insert, nullptr)
         != SQLITE_OK)
         return fail("prepare");
@@ -78,6 +78,7 @@ bool TWqareaWriter::Add(const TWqareaListing &l)
     text(21, l.FirstMonth);
     sqlite3_bind_int64(m_insert, 22, l.Latitude);
     sqlite3_bind_int64(m_insert, 23, l.Longitude);
+    blob(24, WqareaNameHeadOf(l.Name));
     if (sqlite3_step(m_insert) != SQLITE_DONE)
         return fail("insert");
     return true;

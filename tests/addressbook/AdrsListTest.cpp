@@ -1,6 +1,7 @@
 #include "addressbook/AdrsList.h"
 #include "addressbook/DtInqiry.h"
 #include "core/AppSub.h"
+#include "directory/HDDInst.h"
 #include "directory/NmAdSch.h"
 #include "directory/WqareaWriter.h"
 #include "platform/Cp932.h"
@@ -506,6 +507,41 @@ TEST_F(AddressListWindow, openingAnotherBookClearsTheSearchAndItsMarks)
     EXPECT_FALSE(action("actWordNext")->isEnabled());
 }
 
+// The hard-disk installation of the directory regions is reached from the
+// settings dialog's button, over the settings dialog, and returns to it.
+TEST_F(AddressListWindow, settingsDialogOpensTheDirectoryInstallation)
+{
+    openWindow();
+    bool opened = false;
+    bool installShown = false;
+    std::function<void()> answer = [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *install = qobject_cast<THDDInstall *>(modal)) {
+            installShown = true;
+            EXPECT_EQ(install->windowTitle(), QStringLiteral("電話帳データのインストール"));
+            EXPECT_EQ(install->parentWidget(), qobject_cast<QWidget *>(install->parent()));
+            EXPECT_TRUE(qobject_cast<TEnvironment *>(install->parentWidget()) != nullptr);
+            QTest::mouseClick(install->findChild<QPushButton *>(QStringLiteral("btnClose")), Qt::LeftButton);
+        } else if (auto *settings = qobject_cast<TEnvironment *>(modal)) {
+            if (!opened) {
+                opened = true;
+                QPushButton *button = settings->findChild<QPushButton *>(QStringLiteral("bbtnHDDInstall"));
+                EXPECT_TRUE(button->isEnabled());
+                QTimer::singleShot(10, answer);
+                button->click(); // modal: returns when the installation window closes
+                return;
+            }
+            QTest::mouseClick(settings->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+            return;
+        }
+        QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(0, answer);
+    action("actEnvironment")->trigger();
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(installShown);
+}
+
 // A new data folder chosen in the settings dialog: the list settings stay
 // in the old folder, the books of the new one are scanned and, with none
 // there, the user creates the first one ("アドレス" offered).
@@ -881,7 +917,7 @@ TEST_F(AddressListWindow, aDirectoryHitOpensTheRecordFormWhichWalksThePage)
         action("actNameAdrsSearch")->trigger();
         TNameAdrsSearch *search = NameAdrsSearchWindow;
         ASSERT_NE(search, nullptr);
-        search->findChild<QLineEdit *>(QStringLiteral("nmedtName"))->setText(QStringLiteral("見本"));
+        search->NameEdit()->setText(QStringLiteral("見本")); // the history combo or the plain edit
         QSignalSpy finished(search, &TNameAdrsSearch::RunFinished);
         search->findChild<QPushButton *>(QStringLiteral("bbtnSearch"))->click();
         ASSERT_TRUE(finished.wait(5000));

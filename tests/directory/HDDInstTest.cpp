@@ -5,6 +5,7 @@
 #include "directory/HdiRW.h"
 #include "directory/SampleDir.h"
 
+#include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
@@ -12,8 +13,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -211,6 +215,155 @@ TEST_F(InstallDialogTest, cancellingTheDiscPromptInstallsNothing)
     EXPECT_EQ(asked, 1);
     EXPECT_FALSE(AreaOnDisk[1]);
     EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
+}
+
+// ---- the copy: progress, cancel, never a partial region ----------------------------
+
+// Copies in one-byte pieces, so a copy can be watched and cancelled in the middle.
+class SmallPieces {
+public:
+    SmallPieces() : m_kept(AreaCopyPieceBytes) { AreaCopyPieceBytes = 1; }
+    ~SmallPieces() { AreaCopyPieceBytes = m_kept; }
+
+private:
+    std::int64_t m_kept;
+};
+
+TEST_F(InstallTest, theRegionFolderAppearsOnlyOnceEveryFileIsComplete)
+{
+    SmallPieces pieces;
+    std::int64_t last = 0;
+    std::int64_t total = 0;
+    bool seenEarly = false;
+    ASSERT_TRUE(CopyAreaData(3, disc.path(), DataRoot, nullptr, [&](std::int64_t done, std::int64_t all) {
+        EXPECT_GT(done, last);
+        last = done;
+        total = all;
+        seenEarly = seenEarly || QFileInfo::exists(installed(3));
+        return true;
+    }));
+    EXPECT_FALSE(seenEarly);
+    EXPECT_EQ(total, 700);
+    EXPECT_EQ(last, total);
+    EXPECT_TRUE(QFileInfo(installed(3) + QStringLiteral("dba17tm")).isFile());
+    EXPECT_EQ(QDir(DataRoot).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("Dt03")})
+        << "no temporary folder is left";
+}
+
+TEST_F(InstallTest, aCancelledCopyLeavesNothingOfTheRegion)
+{
+    SmallPieces pieces;
+    QString error;
+    EXPECT_FALSE(CopyAreaData(3, disc.path(), DataRoot, &error,
+                              [](std::int64_t done, std::int64_t) { return done < 350; }));
+    EXPECT_EQ(error, QStringLiteral("中止しました"));
+    EXPECT_FALSE(QFileInfo::exists(installed(3)));
+    EXPECT_TRUE(QDir(DataRoot).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST_F(InstallTest, theLeftoversOfACopyKilledBeforeAreReplacedByAWholeCopy)
+{
+    // A region folder with one file and a temporary folder, as a killed run may leave them.
+    ASSERT_TRUE(QDir().mkpath(installed(3)));
+    ASSERT_TRUE(QDir().mkpath(DataRoot + QStringLiteral(".Dt03.copying")));
+    QFile stale(installed(3) + QStringLiteral("dba17am"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("stale");
+    stale.close();
+    QString error;
+    ASSERT_TRUE(CopyAreaData(3, disc.path(), DataRoot, &error)) << error.toStdString();
+    for (const char *name : AreaDataFileNames)
+        EXPECT_EQ(QFileInfo(installed(3) + QString::fromLatin1(name)).size(), 100) << name;
+    EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral(".Dt03.copying")));
+}
+
+TEST_F(InstallDialogTest, eachRegionIsCopiedUnderAProgressWindowWhoseCancelEndsOnlyThatRegion)
+{
+    SmallPieces pieces;
+    dialog.FreeSpace = [] { return std::int64_t{100} * 1024 * 1024 * 1024; };
+    dialog.show();
+    tick("bbtnInstallList", 1); // 東京都
+    tick("bbtnInstallList", 2); // 九州・沖縄
+    boxes.enqueue(IDYES);
+    QString title;
+    bool modal = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        QProgressDialog *progress = dialog.CopyProgress();
+        ASSERT_NE(progress, nullptr);
+        title = progress->windowTitle();
+        modal = progress->isModal();
+        saveScreenshot(progress, QStringLiteral("HDDInstall-progress"));
+        progress->cancel();
+    });
+    press("bbtnInstall");
+    EXPECT_EQ(title, QStringLiteral("東京都版のデータをインストール中．．．"));
+    EXPECT_TRUE(modal);
+    EXPECT_FALSE(AreaOnDisk[3]);
+    EXPECT_FALSE(QFileInfo::exists(installed(3)));
+    EXPECT_TRUE(AreaOnDisk[7]);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのインストールが完了しました  \r\n\r\n"
+                                                "以下の地域はインストールできませんでした  \r\n　　東京都  "));
+    EXPECT_EQ(dialog.CopyProgress(), nullptr);
+    saveScreenshot(&dialog, QStringLiteral("HDDInstall-afterInstall"));
+}
+
+TEST_F(InstallDialogTest, cancellingTheOnlyRegionReportsTheInstallationStoppedAndWritesNoFile)
+{
+    SmallPieces pieces;
+    dialog.FreeSpace = [] { return std::int64_t{100} * 1024 * 1024 * 1024; };
+    tick("bbtnInstallList", 1);
+    boxes.enqueue(IDYES);
+    QTimer::singleShot(0, &dialog, [&] {
+        if (QProgressDialog *progress = dialog.CopyProgress())
+            progress->cancel();
+    });
+    press("bbtnInstall");
+    EXPECT_FALSE(AreaOnDisk[3]);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのインストールを中止しました  "));
+    EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
+    EXPECT_EQ(dialog.findChild<QListWidget *>(QStringLiteral("bbtnInstallList"))->count(), 3);
+}
+
+TEST_F(InstallDialogTest, aDoubleClickTicksARowAndTheSizesFollow)
+{
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QListWidget *list = dialog.findChild<QListWidget *>(QStringLiteral("bbtnInstallList"));
+    const QPoint at = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    const QString none = QStringLiteral("0.00");
+    EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+    EXPECT_NE(dialog.NeedText(), none);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(dialog.NeedText(), none);
+}
+
+TEST_F(InstallTest, withEveryRegionInstalledTheInstallPageIsEmptyAndRemovingTheLastDeletesTheFile)
+{
+    for (int area : {1, 3, 7}) {
+        ASSERT_TRUE(CopyAreaData(area, disc.path(), DataRoot, nullptr));
+        AreaOnDisk[static_cast<std::size_t>(area)] = true;
+        AreaDiskFolder[static_cast<std::size_t>(area)] = DataRoot;
+    }
+    ASSERT_TRUE(SaveInstalledAreas());
+    THDDInstall dialog;
+    auto list = [&](const char *name) { return dialog.findChild<QListWidget *>(QLatin1String(name)); };
+    EXPECT_EQ(list("bbtnInstallList")->count(), 0);
+    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("bbtnInstall"))->isEnabled());
+    ASSERT_EQ(list("bbtnUninstallList")->count(), 3);
+    for (int row = 0; row < 3; ++row)
+        list("bbtnUninstallList")->item(row)->setCheckState(Qt::Checked);
+    boxes.enqueue(IDYES);
+    dialog.findChild<QPushButton *>(QStringLiteral("bbtnUninstall"))->click();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのアンインストールが完了しました  \r\n\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
+    EXPECT_FALSE(QFileInfo::exists(installed(3)));
+    EXPECT_EQ(list("bbtnInstallList")->count(), 3);
+    EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("bbtnUninstall"))->isEnabled());
 }
 
 TEST(ChangeDisc, aTypedFolderIsTheChosenDrive)

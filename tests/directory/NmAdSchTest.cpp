@@ -5,12 +5,27 @@
 #include "platform/dic/wqarea17/WqareaSchema.h"
 
 #include "support/DicProgramFolder.h"
+#include "support/KeyInput.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
+#include "directory/EItmSel.h"
+#include "directory/SchArea.h"
+#include "directory/TntNMDic.h"
+#include "platform/IniFile.h"
+#include "widgets/NMDEdit.h"
+
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QInputMethodEvent>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextCharFormat>
+#include <QTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,13 +46,18 @@ namespace {
 
 class NmAdSchTest : public ::testing::Test {
 protected:
-    NmAdSchTest() : m_keptUse(UseArea), m_keptOnDisk(AreaOnDisk), m_keptPath(SearchDataPath)
+    NmAdSchTest()
+        : m_keptUse(UseArea), m_keptOnDisk(AreaOnDisk), m_keptPath(SearchDataPath), m_keptData(DataPath),
+          m_keptHisCount(HisCount)
     {
         UseArea.fill(false);
         UseArea[3] = true;
         AreaOnDisk.fill(false);
         DataRoot = home.settingsRoot() + QLatin1Char('/');
         QDir().mkpath(DataRoot);
+        DataPath = DataRoot + QStringLiteral("Data/");
+        QDir().mkpath(DataPath);
+        HisCount = 10;
         SearchDataPath = disc.path();
         writeRegion();
         window = new TNameAdrsSearch;
@@ -49,6 +69,8 @@ protected:
         UseArea = m_keptUse;
         AreaOnDisk = m_keptOnDisk;
         SearchDataPath = m_keptPath;
+        DataPath = m_keptData;
+        HisCount = m_keptHisCount;
     }
     void writeRegion()
     {
@@ -91,9 +113,11 @@ protected:
         find<QPushButton>(button)->click();
         return finished.wait(5000);
     }
+    // Types into the name entry in use (the history combo, or the plain edit).
+    void setName(const QString &name) { window->NameEdit()->setText(name); }
     bool search(const QString &name)
     {
-        find<QLineEdit>("nmedtName")->setText(name);
+        setName(name);
         return run("bbtnSearch");
     }
     QString cell(int row, int column)
@@ -111,6 +135,8 @@ private:
     std::array<bool, AreaCount + 1> m_keptUse;
     std::array<bool, AreaCount + 1> m_keptOnDisk;
     QString m_keptPath;
+    QString m_keptData;
+    int m_keptHisCount;
 };
 
 TEST_F(NmAdSchTest, opensAsTheOneTopLevelWindowWithTheRegionsInUse)
@@ -185,7 +211,7 @@ TEST_F(NmAdSchTest, aSearchWithoutHitsSaysSoAndLeavesPagingOff)
 
 TEST_F(NmAdSchTest, anEmptyNameIsRefusedBeforeAnyRun)
 {
-    find<QLineEdit>("nmedtName")->setText(QStringLiteral("  "));
+    setName(QStringLiteral("  "));
     find<QPushButton>("bbtnSearch")->click();
     EXPECT_FALSE(window->Running());
     ASSERT_EQ(boxes.count(), 1);
@@ -199,7 +225,7 @@ TEST_F(NmAdSchTest, aMissingDiscIsAskedForAndACancelRunsNothing)
     SearchDataPath = empty.path();
     QString asked;
     window->AskForDisc = [&](const QString &text) { asked = text; return QString(); };
-    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    setName(QStringLiteral("見本"));
     find<QPushButton>("bbtnSearch")->click();
     EXPECT_FALSE(window->Running());
     EXPECT_EQ(asked, QStringLiteral("ピルカノス2014のDVD-ROMを入れてください  "));
@@ -222,7 +248,7 @@ TEST_F(NmAdSchTest, aFolderThatIsNoDataDiscIsToldAndNothingRuns)
     QTemporaryDir empty;
     SearchDataPath = empty.path();
     window->AskForDisc = [&](const QString &) { return empty.path(); };
-    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    setName(QStringLiteral("見本"));
     find<QPushButton>("bbtnSearch")->click();
     EXPECT_FALSE(window->Running());
     ASSERT_EQ(boxes.count(), 1);
@@ -232,7 +258,7 @@ TEST_F(NmAdSchTest, aFolderThatIsNoDataDiscIsToldAndNothingRuns)
 TEST_F(NmAdSchTest, aCountAsksFirstAndReportsTheTotal)
 {
     boxes.enqueue(IDYES);
-    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    setName(QStringLiteral("見本"));
     ASSERT_TRUE(run("bbtnCount"));
     EXPECT_EQ(window->StatusText(8), QStringLiteral("確認完了"));
     EXPECT_EQ(window->StatusText(7), QStringLiteral(" 件数： 50"));
@@ -275,7 +301,7 @@ TEST_F(NmAdSchTest, anExportWritesEveryHitOfTheConditionsToTheChosenFile)
     const QString file = out.filePath(QStringLiteral("hits.csv"));
     window->ExportFileChooser = [&](const QString &) { return file; };
     boxes.enqueue(IDYES);
-    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    setName(QStringLiteral("見本"));
     ASSERT_TRUE(run("bbtnFileExport"));
     EXPECT_EQ(boxes.last().text, QStringLiteral("50 件のデータを出力しました  "));
     EXPECT_EQ(window->StatusText(8), QStringLiteral("出力完了"));
@@ -296,7 +322,7 @@ TEST_F(NmAdSchTest, anExportToAnExistingFileAppendsWhenTheUserSaysNo)
     window->ExportFileChooser = [&](const QString &) { return file; };
     boxes.enqueue(IDYES);
     boxes.enqueue(IDNO); // append
-    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    setName(QStringLiteral("見本"));
     ASSERT_TRUE(run("bbtnFileExport"));
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -315,7 +341,7 @@ TEST_F(NmAdSchTest, theExportFileAndColumnWidthsSurviveACloseAndReopen)
     const QString file = out.filePath(QStringLiteral("hits.csv"));
     window->ExportFileChooser = [&](const QString &) { return file; };
     boxes.enqueue(IDYES);
-    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    setName(QStringLiteral("見本"));
     ASSERT_TRUE(run("bbtnFileExport"));
     find<QTableView>("lvResult")->setColumnWidth(3, 222);
     const int shown = boxes.count();
@@ -325,10 +351,604 @@ TEST_F(NmAdSchTest, theExportFileAndColumnWidthsSurviveACloseAndReopen)
     QString proposed;
     window->ExportFileChooser = [&](const QString &proposal) { proposed = proposal; return QString(); };
     boxes.enqueue(IDYES);
-    find<QLineEdit>("nmedtName")->setText(QStringLiteral("見本"));
+    boxes.enqueue(IDYES); // another file than the one kept
+    setName(QStringLiteral("見本"));
     find<QPushButton>("bbtnFileExport")->click();
     EXPECT_EQ(proposed, file);
     EXPECT_EQ(find<QTableView>("lvResult")->columnWidth(3), 222 * window->logicalDpiX() / 96);
+}
+
+} // namespace
+
+// ---- the oaza list ------------------------------------------------------------
+
+namespace {
+
+// Selects the items of list whose codes are given (a click on the first,
+// Ctrl-clicks on the others), as a user does.
+void choose(QListWidget *list, const QStringList &codes)
+{
+    bool first = true;
+    for (int i = 0; i < list->count(); ++i) {
+        if (!codes.contains(list->item(i)->data(Qt::UserRole).toString()))
+            continue;
+        list->scrollToItem(list->item(i));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, first ? Qt::NoModifier : Qt::ControlModifier,
+                          list->visualItemRect(list->item(i)).center());
+        first = false;
+    }
+}
+
+QStringList chosenTexts(QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->isSelected())
+            texts << list->item(i)->text();
+    return texts;
+}
+
+TEST_F(NmAdSchTest, theOazaListOffersTheTownsOfTheOneChosenCityAndNarrowsTheSearchToThem)
+{
+    QListWidget *oazas = find<QListWidget>("lbxOhaza");
+    EXPECT_EQ(oazas->count(), 0); // no city chosen
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13101")});
+    ASSERT_GE(oazas->count(), 3);
+    EXPECT_EQ(oazas->item(0)->text(), QStringLiteral("指定しない"));
+    EXPECT_EQ(chosenTexts(oazas), QStringList{QStringLiteral("指定しない")});
+    for (int i = 1; i < oazas->count(); ++i)
+        EXPECT_EQ(oazas->item(i)->data(Qt::UserRole).toString().size(), 8) << i;
+
+    // The listings of 13101 lie in its oaza 001.
+    choose(oazas, {QStringLiteral("13101001")});
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    EXPECT_EQ(window->GetHitCount(), 5);
+    saveScreenshot(window, QStringLiteral("NameAdrsSearch-oaza"));
+    QString other;
+    for (int i = 1; i < oazas->count() && other.isEmpty(); ++i)
+        if (!oazas->item(i)->data(Qt::UserRole).toString().endsWith(QStringLiteral("001")))
+            other = oazas->item(i)->data(Qt::UserRole).toString();
+    choose(oazas, {other});
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    EXPECT_EQ(window->StatusText(8), QStringLiteral("該当無し"));
+
+    // Two cities: no oaza list.
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13101"), QStringLiteral("13206")});
+    EXPECT_EQ(oazas->count(), 0);
+}
+
+TEST_F(NmAdSchTest, notSpecifiedStandsAloneInItsList)
+{
+    QListWidget *cities = find<QListWidget>("lbxCity");
+    choose(cities, {QStringLiteral("13101"), QStringLiteral("13206")});
+    EXPECT_EQ(chosenTexts(cities).size(), 2);
+    EXPECT_FALSE(cities->item(0)->isSelected());
+    // A Ctrl-click on "指定しない" clears the cities.
+    QTest::mouseClick(cities->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      cities->visualItemRect(cities->item(0)).center());
+    EXPECT_EQ(chosenTexts(cities), QStringList{QStringLiteral("指定しない")});
+    // Ctrl-clicking it again would leave nothing chosen: it stays.
+    QTest::mouseClick(cities->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      cities->visualItemRect(cities->item(0)).center());
+    EXPECT_EQ(chosenTexts(cities), QStringList{QStringLiteral("指定しない")});
+}
+
+} // namespace
+
+// ---- the name history -----------------------------------------------------------
+
+namespace {
+
+QStringList comboItems(QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+// Picks item Row of the dropped-down history with the mouse.
+void pickHistory(QComboBox *combo, int Row)
+{
+    combo->showPopup();
+    QAbstractItemView *view = combo->view();
+    ASSERT_TRUE(view->isVisible());
+    const QRect rect = view->visualRect(view->model()->index(Row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+TEST_F(NmAdSchTest, eachSearchGoesToTheFrontOfTheHistoryAndComesBackWithTheWindow)
+{
+    QComboBox *combo = find<QComboBox>("nmcbxName");
+    EXPECT_TRUE(combo->isVisible());
+    EXPECT_FALSE(find<QLineEdit>("nmedtName")->isVisible());
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
+    find<QRadioButton>("rbCorp")->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("見本花子")));
+    find<QRadioButton>("rbBoth")->setChecked(true);
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13101")});
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    ASSERT_TRUE(search(QStringLiteral("見本花子"))); // not the same conditions: 両方 in 13101
+    EXPECT_EQ(comboItems(combo), (QStringList{QStringLiteral("見本花子"), QStringLiteral("見本"), QStringLiteral("見本花子")}));
+    ASSERT_TRUE(search(QStringLiteral("見本"))); // the same as the second: moved to the front
+    EXPECT_EQ(comboItems(combo), (QStringList{QStringLiteral("見本"), QStringLiteral("見本花子"), QStringLiteral("見本花子")}));
+    EXPECT_EQ(window->HistoryIndex(), 0);
+    saveScreenshot(window, QStringLiteral("NameAdrsSearch-history"));
+
+    delete window;
+    window = new TNameAdrsSearch;
+    window->show();
+    combo = find<QComboBox>("nmcbxName");
+    EXPECT_EQ(comboItems(combo), (QStringList{QStringLiteral("見本"), QStringLiteral("見本花子"), QStringLiteral("見本花子")}));
+    EXPECT_EQ(window->NameText(), QStringLiteral("見本"));
+    EXPECT_EQ(chosenTexts(find<QListWidget>("lbxCity")).size(), 1);
+    EXPECT_TRUE(find<QListWidget>("lbxCity")->selectedItems().front()->data(Qt::UserRole) == QStringLiteral("13101"));
+}
+
+TEST_F(NmAdSchTest, pickingAHistoryItemBringsBackAllItsConditions)
+{
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
+    find<QRadioButton>("rbCorp")->setChecked(true);
+    find<QRadioButton>("rbRear")->setChecked(true);
+    find<QComboBox>("cbxGetCount")->setCurrentIndex(2);
+    find<QComboBox>("cbxPubFromYear")->setCurrentIndex(3);
+    ASSERT_TRUE(search(QStringLiteral("花子1")));
+    find<QRadioButton>("rbBoth")->setChecked(true);
+    find<QComboBox>("cbxGetCount")->setCurrentIndex(0);
+    find<QComboBox>("cbxPubFromYear")->setCurrentIndex(0);
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13101")});
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+
+    pickHistory(find<QComboBox>("nmcbxName"), 1);
+    EXPECT_EQ(window->NameText(), QStringLiteral("花子1"));
+    EXPECT_TRUE(find<QRadioButton>("rbCorp")->isChecked());
+    EXPECT_TRUE(find<QRadioButton>("rbRear")->isChecked());
+    EXPECT_EQ(find<QComboBox>("cbxGetCount")->currentData().toInt(), 100);
+    EXPECT_EQ(find<QComboBox>("cbxPubFromYear")->currentIndex(), 3);
+    EXPECT_EQ(find<QListWidget>("lbxCity")->selectedItems().front()->data(Qt::UserRole).toString(), QStringLiteral("13206"));
+    EXPECT_EQ(window->HistoryIndex(), 1);
+}
+
+TEST_F(NmAdSchTest, deleteOnTheDroppedHistoryRemovesTheEntryFromTheFileToo)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本試験")));
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    QComboBox *combo = find<QComboBox>("nmcbxName");
+    pickHistory(combo, 1); // the last entry is the one shown
+    EXPECT_EQ(window->HistoryIndex(), 1);
+    combo->showPopup();
+    combo->view()->setCurrentIndex(combo->model()->index(1, 0));
+    QTest::keyClick(combo->view(), Qt::Key_Delete);
+    EXPECT_EQ(comboItems(combo), QStringList{QStringLiteral("見本")});
+    EXPECT_EQ(window->HistoryIndex(), -1);
+    combo->hidePopup();
+
+    delete window;
+    window = new TNameAdrsSearch;
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), QStringList{QStringLiteral("見本")});
+}
+
+TEST_F(NmAdSchTest, withoutAHistoryThePlainEditServesAndOnlyTheCurrentConditionsAreKept)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本試験")));
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    HisCount = 0;
+    window->ApplyHistoryCount();
+    EXPECT_TRUE(find<QLineEdit>("nmedtName")->isVisible());
+    EXPECT_FALSE(find<QComboBox>("nmcbxName")->isVisible());
+    EXPECT_EQ(window->NameText(), QStringLiteral("見本")); // carried over
+    EXPECT_TRUE(window->History().empty());
+    ASSERT_TRUE(search(QStringLiteral("見本花子")));
+    delete window;
+    HisCount = 10;
+    window = new TNameAdrsSearch;
+    EXPECT_EQ(window->History().size(), 1u);
+    EXPECT_EQ(window->NameText(), QStringLiteral("見本花子"));
+}
+
+TEST_F(NmAdSchTest, aSearchWithoutHitsIsRememberedToo)
+{
+    ASSERT_TRUE(search(QStringLiteral("該当者無")));
+    EXPECT_EQ(window->StatusText(8), QStringLiteral("該当無し"));
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), QStringList{QStringLiteral("該当者無")});
+    EXPECT_EQ(Cp932::decode(window->CurrentConditions().Name), QStringLiteral("該当者無"));
+}
+
+TEST_F(NmAdSchTest, aCountAndAnExportAreRememberedLikeASearch)
+{
+    boxes.enqueue(IDYES);
+    setName(QStringLiteral("見本試験"));
+    ASSERT_TRUE(run("bbtnCount"));
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), QStringList{QStringLiteral("見本試験")});
+    QTemporaryDir out;
+    window->ExportFileChooser = [&](const QString &) { return out.filePath(QStringLiteral("a.csv")); };
+    boxes.enqueue(IDYES);
+    setName(QStringLiteral("見本"));
+    ASSERT_TRUE(run("bbtnFileExport"));
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), (QStringList{QStringLiteral("見本"), QStringLiteral("見本試験")}));
+}
+
+TEST_F(NmAdSchTest, theNameEntryTakesAtMost34BytesAndCutsALongerTextWhenLeft)
+{
+    QLineEdit *edit = window->NameEdit();
+    TypeCharacters(edit, QStringLiteral("あいうえおかきくけこさしすせそたちつ")); // 18 characters, 36 bytes
+    EXPECT_EQ(window->NameText(), QStringLiteral("あいうえおかきくけこさしすせそたち"));
+    window->SetNameText(QStringLiteral("Aあいうえおかきくけこさしすせそたち")); // 35 bytes set by the program
+    edit->setFocus();
+    find<QPushButton>("bbtnClose")->setFocus();
+    QApplication::processEvents();
+    emit edit->editingFinished();
+    EXPECT_EQ(window->NameText(), QStringLiteral("Aあいうえおかきくけこさしすせそた"));
+}
+
+// ---- the name-reading popup ---------------------------------------------------
+
+void sendPreedit(QWidget *target, const QString &preedit)
+{
+    QTextCharFormat format;
+    format.setFontUnderline(true);
+    QInputMethodEvent event(preedit, {{QInputMethodEvent::TextFormat, 0, int(preedit.size()), QVariant(format)}});
+    QCoreApplication::sendEvent(target, &event);
+}
+
+TEST_F(NmAdSchTest, aReadingTypedIntoTheNameEntryOffersItsKanjiUnderTheEntry)
+{
+    // Offscreen nothing is activated: the popup takes this window for the active one.
+    TTntNameDic::ActiveWindowProbe = [this] { return static_cast<QWidget *>(window); };
+    auto *combo = window->findChild<TNMDComboBox *>(QStringLiteral("nmcbxName"));
+    ASSERT_NE(combo, nullptr);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    combo->setFocus();
+    sendPreedit(combo, QStringLiteral("よしだ"));
+    QCoreApplication::processEvents(); // the reading settles in a queued call
+    TNameDicLink *link = window->NameDictionary();
+    ASSERT_NE(link->Popup(), nullptr);
+    EXPECT_EQ(link->Popup()->Reading, Cp932::encode(QStringLiteral("ﾖｼﾀﾞ")));
+    EXPECT_GE(link->Popup()->Grid()->rowCount(), 1);
+
+    // The offscreen platform hands the focus to a window as it shows, which
+    // closes the popup at once (the entry was left); the entry's own report
+    // stands in for the settled reading, and a fresh popup comes.
+    combo->OnConvertNeed(combo, TNameDicKind::nkLineage, true, Cp932::encode(QStringLiteral("ﾖｼﾀﾞ")));
+    ASSERT_NE(link->Popup(), nullptr);
+    ASSERT_TRUE(link->Popup()->isVisible());
+    EXPECT_EQ(link->Popup()->pos(), combo->mapToGlobal(QPoint(0, combo->height())));
+    saveScreenshot(link->Popup(), QStringLiteral("NameAdrsSearch-namePopup"));
+    // The entry's keys go to the popup: down to the first name, Enter takes it.
+    quint32 key = 40;
+    bool used = false;
+    combo->OnConvertKeyDown(combo, key, used);
+    EXPECT_TRUE(used);
+    key = 13;
+    combo->OnConvertKeyDown(combo, key, used);
+    QTRY_COMPARE(link->Popup(), nullptr);
+    EXPECT_TRUE(window->NameText().startsWith(QStringLiteral("吉田"))) << window->NameText().toStdString();
+    TTntNameDic::ActiveWindowProbe = nullptr;
+}
+
+} // namespace
+
+// ---- the regions in use ---------------------------------------------------------
+
+namespace {
+
+TEST_F(NmAdSchTest, aRegionTakenIntoUseAppearsAndTheChosenAddressStays)
+{
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
+    UseArea[1] = true;
+    window->RefreshAreaSettings();
+    QComboBox *areas = find<QComboBox>("cbxArea");
+    ASSERT_EQ(areas->count(), 2);
+    EXPECT_EQ(areas->itemText(0), QStringLiteral("北海道・東北"));
+    EXPECT_EQ(areas->currentData().toInt(), 3);
+    ASSERT_EQ(find<QListWidget>("lbxCity")->selectedItems().size(), 1);
+    EXPECT_EQ(find<QListWidget>("lbxCity")->selectedItems().front()->data(Qt::UserRole).toString(), QStringLiteral("13206"));
+}
+
+} // namespace
+
+// ---- the export file ----------------------------------------------------------
+
+namespace {
+
+TEST_F(NmAdSchTest, theLastExportFileIsOfferedFirstAndKeptWithoutTheFileDialog)
+{
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("hits.csv"));
+    int chosen = 0;
+    window->ExportFileChooser = [&](const QString &) { ++chosen; return file; };
+    boxes.enqueue(IDYES);
+    setName(QStringLiteral("見本"));
+    ASSERT_TRUE(run("bbtnFileExport"));
+    EXPECT_EQ(chosen, 1);
+
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDNO);  // keep the file
+    boxes.enqueue(IDYES); // and write it anew
+    setName(QStringLiteral("見本試験"));
+    ASSERT_TRUE(run("bbtnFileExport"));
+    EXPECT_EQ(chosen, 1);
+    const QList<TMessageBoxRequest> &shown = boxes.shown();
+    EXPECT_EQ(shown.at(shown.size() - 3).text,
+              QDir::toNativeSeparators(file) + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count('\n'), 6); // the header and the five 見本試験
+
+    // Cancel at the question: nothing runs.
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDCANCEL);
+    find<QPushButton>("bbtnFileExport")->click();
+    EXPECT_FALSE(window->Running());
+}
+
+TEST_F(NmAdSchTest, aKeptExportFileWhoseFolderHasGoneIsProposedInTheDataFolder)
+{
+    {
+        QTemporaryDir gone;
+        QString first = gone.filePath(QStringLiteral("hits.csv"));
+        window->ExportFileChooser = [&](const QString &) { return first; };
+        boxes.enqueue(IDYES);
+        setName(QStringLiteral("見本"));
+        ASSERT_TRUE(run("bbtnFileExport"));
+    }
+    QString proposed;
+    window->ExportFileChooser = [&](const QString &proposal) { proposed = proposal; return QString(); };
+    boxes.enqueue(IDYES);
+    const int shown = boxes.count();
+    find<QPushButton>("bbtnFileExport")->click();
+    EXPECT_EQ(boxes.count(), shown + 1) << "no question about a file that cannot be written";
+    EXPECT_EQ(proposed, DataPath + QStringLiteral("検索結果"));
+}
+
+} // namespace
+
+// ---- export of the selected rows and the export columns ---------------------------
+
+namespace {
+
+// Ctrl-clicks the rows of the result list, as a user picks them.
+void pickRows(QTableView *list, std::initializer_list<int> rows)
+{
+    list->clearSelection();
+    for (int row : rows)
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualRect(list->model()->index(row, 1)).center());
+}
+
+QList<QByteArray> fileLines(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QList<QByteArray> lines = f.readAll().split('\n');
+    if (!lines.isEmpty() && lines.back().isEmpty())
+        lines.pop_back();
+    for (QByteArray &line : lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+    return lines;
+}
+
+// Runs Script on the column dialog once it is shown modally over the window.
+void onItemDialog(TNameAdrsSearch *window, std::function<void(TExportItemSelect *)> Script)
+{
+    QTimer::singleShot(0, window, [window, Script] {
+        auto *dialog = window->findChild<TExportItemSelect *>();
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(dialog->isVisible());
+        Script(dialog);
+    });
+}
+
+void press(QWidget *dialog, const char *name)
+{
+    auto *button = dialog->findChild<QPushButton *>(QLatin1String(name));
+    ASSERT_NE(button, nullptr) << name;
+    button->click();
+}
+
+QListWidget *itemList(QWidget *dialog)
+{
+    return dialog->findChild<QListWidget *>(QStringLiteral("lvItem"));
+}
+
+// Ticks only the columns of the given captions.
+void tickOnly(QListWidget *list, const QStringList &captions)
+{
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(captions.contains(list->item(i)->text()) ? Qt::Checked : Qt::Unchecked);
+}
+
+TEST_F(NmAdSchTest, theSelectedRowsAreWrittenWithEveryColumnOfTheirFullRecords)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    pickRows(find<QTableView>("lvResult"), {3, 1});
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("chosen.csv"));
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    find<QPushButton>("sbtnFileExport")->click();
+    EXPECT_EQ(boxes.shown().at(boxes.count() - 2).text, QStringLiteral("2 件のデータを  \r\nCSV形式でテキストファイルに出力します  \r\nよろしいですか？  "));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("2 件のデータを出力しました  "));
+    EXPECT_EQ(window->StatusText(7), QStringLiteral(" 件数： 2"));
+    EXPECT_EQ(window->StatusText(8), QStringLiteral("出力完了"));
+    const QList<QByteArray> lines = fileLines(file);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(Cp932::encode(u"電話番号,代表電話,FAX番号,郵便番号")));
+    // In row order, numbers as the list shows them; the second listing is a
+    // FAX, the fourth an ordinary number.
+    EXPECT_TRUE(lines[1].startsWith(",," + cell(1, 1).toLatin1() + ',')) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(Cp932::encode(u"見本試験2")));
+    EXPECT_TRUE(lines[1].contains(Cp932::encode(u",個人,2003年04月")));
+    EXPECT_TRUE(lines[2].startsWith(cell(3, 1).toLatin1() + ",,"));
+    EXPECT_TRUE(lines[2].contains(Cp932::encode(u"見本試験4")));
+}
+
+TEST_F(NmAdSchTest, withNoRowSelectedNothingIsAskedOrWritten)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    find<QTableView>("lvResult")->clearSelection();
+    bool asked = false;
+    window->ExportFileChooser = [&](const QString &) { asked = true; return QString(); };
+    const int shown = boxes.count();
+    find<QPushButton>("sbtnFileExport")->click();
+    EXPECT_EQ(boxes.count(), shown);
+    EXPECT_FALSE(asked);
+}
+
+TEST_F(NmAdSchTest, theColumnDialogsOrderAndTicksGoIntoTheNextExportAndTheSettingsAtOnce)
+{
+    onItemDialog(window, [](TExportItemSelect *dialog) {
+        QListWidget *list = itemList(dialog);
+        saveScreenshot(dialog, QStringLiteral("ExportItemSelect"));
+        tickOnly(list, {QStringLiteral("電話番号"), QStringLiteral("名前")});
+        list->setCurrentRow(12); // 名前
+        press(dialog, "bbtnTop");
+        EXPECT_EQ(list->currentRow(), 0);
+        press(dialog, "btnOk");
+    });
+    find<QPushButton>("sbtnExportItemSelect")->click();
+    const TMemIniFile ini(SettingsFileName());
+    EXPECT_EQ(ini.ReadString(QStringLiteral("NAMEADRS SEARCH"), QStringLiteral("ExportItemIndex"), QString()),
+              QStringLiteral("12,0,1,2,3,4,5,6,7,8,9,10,11,13,14"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("NAMEADRS SEARCH"), QStringLiteral("ExportItemExport"), QString()),
+              QStringLiteral("1,1,0,0,0,0,0,0,0,0,0,0,0,0,0"));
+
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    pickRows(find<QTableView>("lvResult"), {0});
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("two.csv"));
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    find<QPushButton>("sbtnFileExport")->click();
+    const QList<QByteArray> lines = fileLines(file);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], Cp932::encode(u"名前,電話番号"));
+    EXPECT_EQ(lines[1], Cp932::encode(u"見本試験1,") + cell(0, 1).toLatin1());
+    EXPECT_TRUE(cell(0, 1).remove(u'-') == QStringLiteral("0330000001"));
+}
+
+TEST_F(NmAdSchTest, onlyTheMainNumberColumnWritesNoLineForOtherKinds)
+{
+    onItemDialog(window, [](TExportItemSelect *dialog) {
+        tickOnly(itemList(dialog), {QStringLiteral("代表電話")});
+        press(dialog, "btnOk");
+    });
+    find<QPushButton>("sbtnExportItemSelect")->click();
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    pickRows(find<QTableView>("lvResult"), {0, 1, 2});
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("main.csv"));
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    find<QPushButton>("sbtnFileExport")->click();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("0 件のデータを出力しました  "));
+    EXPECT_EQ(fileLines(file), QList<QByteArray>{Cp932::encode(u"代表電話")});
+}
+
+TEST_F(NmAdSchTest, theSelectedRowsAppendedToAFileGoWithoutAHeader)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    pickRows(find<QTableView>("lvResult"), {0});
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("kept.csv"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("kept\r\n");
+    }
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDNO); // append
+    find<QPushButton>("sbtnFileExport")->click();
+    const QList<QByteArray> lines = fileLines(file);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "kept");
+    EXPECT_TRUE(lines[1].startsWith(cell(0, 1).toLatin1()));
+}
+
+TEST_F(NmAdSchTest, aFileThatCannotBeWrittenIsNamedToTheUser)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    pickRows(find<QTableView>("lvResult"), {0});
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("folder.csv"));
+    ASSERT_TRUE(QDir().mkpath(file)); // a folder where the file should be
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    find<QPushButton>("sbtnFileExport")->click();
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("ファイルに出力できませんでした  \r\n")));
+    EXPECT_TRUE(boxes.last().text.contains(QDir::toNativeSeparators(file)));
+    EXPECT_EQ(window->StatusText(8), QStringLiteral(" エラー"));
+}
+
+// ---- the column dialog on its own ---------------------------------------------
+
+class ExportItemSelectTest : public ::testing::Test {
+protected:
+    ExportItemSelectTest() { dialog.SetItems(DefaultExportColumns()); }
+    QStringList captions()
+    {
+        QStringList texts;
+        for (int i = 0; i < itemList(&dialog)->count(); ++i)
+            texts << itemList(&dialog)->item(i)->text();
+        return texts;
+    }
+    ScriptedMessageBoxes boxes;
+    TExportItemSelect dialog;
+};
+
+TEST_F(ExportItemSelectTest, theMoveButtonsCarryTheFocusedRowAndKeepItFocused)
+{
+    QListWidget *list = itemList(&dialog);
+    EXPECT_EQ(list->currentRow(), 0);
+    press(&dialog, "bbtnDown");
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(captions().mid(0, 2), (QStringList{QStringLiteral("代表電話"), QStringLiteral("電話番号")}));
+    press(&dialog, "bbtnBottom");
+    EXPECT_EQ(list->currentRow(), 14);
+    EXPECT_EQ(captions().back(), QStringLiteral("電話番号"));
+    press(&dialog, "bbtnDown"); // already at the bottom
+    EXPECT_EQ(list->currentRow(), 14);
+    press(&dialog, "bbtnUp");
+    EXPECT_EQ(captions().at(13), QStringLiteral("電話番号"));
+    list->item(2)->setCheckState(Qt::Unchecked);
+    press(&dialog, "bbtnReSort");
+    EXPECT_EQ(captions(), ([] {
+                  QStringList all;
+                  for (const THitColumn &c : HitColumnCatalogue)
+                      all << QString::fromUtf16(c.Caption);
+                  return all;
+              }()));
+    const TExportColumns columns = dialog.GetItems();
+    EXPECT_FALSE(std::find_if(columns.begin(), columns.end(), [](const TExportColumn &c) { return c.Item == 3; })->Exported)
+        << "the check stays with its column (郵便番号 was row 2)";
+    press(&dialog, "bbtnAll");
+    for (const TExportColumn &c : dialog.GetItems())
+        EXPECT_TRUE(c.Exported);
+}
+
+TEST_F(ExportItemSelectTest, okWithNothingTickedIsRefusedAndADoubleClickTicks)
+{
+    QListWidget *list = itemList(&dialog);
+    tickOnly(list, {});
+    press(&dialog, "btnOk");
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("出力する項目は１つ以上選択してください  "));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    // A person's double-click: the first click, then the second as a double-click.
+    const QPoint at = list->visualItemRect(list->item(4)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(list->item(4)->checkState(), Qt::Checked);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(boxes.count(), 1);
 }
 
 } // namespace

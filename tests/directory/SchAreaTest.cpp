@@ -1,13 +1,18 @@
 #include "core/Env.h"
 #include "directory/SchArea.h"
+#include "directory/WqareaWriter.h"
+#include "platform/dic/wqarea17/WqareaSchema.h"
 #include "platform/Cp932.h"
 
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sqlcipher/sqlite3.h>
 
 #include <cstring>
 
@@ -117,6 +122,62 @@ TEST_F(AreaDataTest, aPresentFolderPassesSilently)
     EXPECT_TRUE(CheckAreaData(5, nullptr));
     EXPECT_EQ(boxes.count(), 0);
 }
+
+// ---- whether the region's data file is one this program reads --------------
+
+struct DataFileCase {
+    const char *label;
+    // What lies at the data file's place: "ours", "noMeta" (the first
+    // format), "format3", "text", "none".
+    const char *file;
+    const char16_t *message; // empty when the file passes
+};
+void PrintTo(const DataFileCase &c, std::ostream *os) { *os << c.label; }
+class AreaDataFileTest : public AreaDataTest, public ::testing::WithParamInterface<DataFileCase> {};
+
+TEST_P(AreaDataFileTest, refusesWhatItCannotReadNamingTheRegion)
+{
+    const QString folder = disc.filePath(QStringLiteral("Murven19/Dt03/"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString file = folder + QString::fromLatin1(WqareaDataFileName);
+    const std::string kind = GetParam().file;
+    if (kind == "text") {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Murven19 sample directory data\n");
+    } else if (kind != "none") {
+        TWqareaWriter writer;
+        ASSERT_TRUE(writer.Open(file));
+        TWqareaListing l;
+        l.Key = 1;
+        l.Phone = "0312345678";
+        l.CityCode = "13101";
+        ASSERT_TRUE(writer.Add(l));
+        ASSERT_TRUE(writer.Finish());
+        const char *change = kind == "noMeta" ? "DELETE FROM meta" : kind == "format3" ? "UPDATE meta SET value = '3'" : "";
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, change, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    const QString message = QString::fromUtf16(GetParam().message);
+    EXPECT_EQ(CheckAreaDataFile(3, nullptr), message.isEmpty());
+    if (message.isEmpty()) {
+        EXPECT_EQ(boxes.count(), 0);
+    } else {
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_TRUE(boxes.last().text.startsWith(message)) << boxes.last().text.toStdString();
+        EXPECT_TRUE(boxes.last().text.contains(QDir::toNativeSeparators(file)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, AreaDataFileTest,
+    ::testing::Values(DataFileCase{"currentFormatPasses", "ours", u""},
+                      DataFileCase{"firstFormatStillReads", "noMeta", u""},
+                      DataFileCase{"newerFormatAsksForAnUpdate", "format3", u"東京都版の電話帳データは新しい形式のため読めません"},
+                      DataFileCase{"foreignFileIsNamed", "text", u"東京都版の電話帳データが読めません"},
+                      DataFileCase{"missingFileIsNamed", "none", u"東京都版の電話帳データが読めません"}));
 
 TEST(AreaSearchCallback, answersStopOnlyWhileTheStopFlagIsSet)
 {

@@ -1,6 +1,8 @@
 #include "DicFixture.h"
 #include "platform/dic/wqarea17/WqareaSchema.h"
 
+#include <QDir>
+
 #include <sqlcipher/sqlite3.h>
 
 #include <gtest/gtest.h>
@@ -46,16 +48,43 @@ const char16_t *cityOf(const std::string &city)
     return city == "13101" ? u"千代田区" : city == "13102" ? u"中央区" : city == "14101" ? u"横浜市鶴見区" : u"大阪市北区";
 }
 
-void writeData(const std::string &path)
+// The first data format: no name head, no name indexes, no meta table.
+constexpr const char *kFormat1Sql = R"sql(
+CREATE TABLE listing(key INTEGER PRIMARY KEY, phone TEXT, phone_kind INTEGER, name BLOB, name_kana BLOB,
+                     postcode TEXT, pref BLOB, city BLOB, address2a BLOB, address2b BLOB, address2c BLOB,
+                     pref_kana BLOB, city_kana BLOB, address2a_kana BLOB, address2b_kana BLOB,
+                     address2c_kana BLOB, city_code TEXT, town_code TEXT, listing_kind INTEGER,
+                     corporate_form INTEGER, first_month TEXT, latitude INTEGER, longitude INTEGER);
+CREATE INDEX listing_pref ON listing(substr(city_code, 1, 2));
+CREATE INDEX listing_city ON listing(city_code);
+CREATE INDEX listing_oaza ON listing(city_code, substr(town_code, 1, 3));
+CREATE INDEX listing_phone ON listing(phone);
+)sql";
+
+// The data in format 1, or in the format of this build with its meta row
+// saying formatMark (the reader's own version unless a test says otherwise).
+void writeData(const std::string &path, int format, const char *formatMark = nullptr)
 {
+    const bool current = format != 1;
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, WqareaSchemaSql, nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, current ? WqareaSchemaSql : "", nullptr, nullptr, nullptr), SQLITE_OK);
+    if (current) {
+        const std::string mark = formatMark ? formatMark : std::to_string(WqareaSchemaVersion);
+        ASSERT_EQ(sqlite3_exec(db, ("INSERT INTO meta VALUES('format', '" + mark + "')").c_str(), nullptr, nullptr,
+                               nullptr),
+                  SQLITE_OK);
+    }
     ASSERT_EQ(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+    if (!current) {
+        ASSERT_EQ(sqlite3_exec(db, kFormat1Sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    }
     sqlite3_stmt *insert = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(db,
-                                 "INSERT INTO listing VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, "
-                                 "?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23)",
+                                 current ? "INSERT INTO listing VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, "
+                                           "?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23, ?24)"
+                                         : "INSERT INTO listing VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, "
+                                           "?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22, ?23)",
                                  -1, &insert, nullptr),
               SQLITE_OK);
     auto blob = [&](int column, const std::string &bytes) {
@@ -87,6 +116,9 @@ void writeData(const std::string &path)
         sqlite3_bind_text(insert, 21, r.month, -1, SQLITE_TRANSIENT);
         sqlite3_bind_int64(insert, 22, 35 * 3600 * 256 + 1);
         sqlite3_bind_int64(insert, 23, 139 * 3600 * 256 + 2);
+        if (current) {
+            blob(24, WqareaNameHeadOf(name));
+        }
         ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
     };
     for (const Row &r : kRows)
@@ -97,7 +129,9 @@ void writeData(const std::string &path)
         add(Row{1000 + i, "0666660000", 0, nullptr, "27127", "001001", 1, 0, "202001"}, sj(u"見本"));
     sqlite3_finalize(insert);
     ASSERT_EQ(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, WqareaIndexSql, nullptr, nullptr, nullptr), SQLITE_OK);
+    if (current) {
+        ASSERT_EQ(sqlite3_exec(db, WqareaIndexSql, nullptr, nullptr, nullptr), SQLITE_OK);
+    }
     sqlite3_close(db);
 }
 
@@ -118,7 +152,10 @@ protected:
     {
         s_dir = std::make_unique<QTemporaryDir>();
         s_folder = s_dir->path().toStdString() + "/";
-        writeData(s_folder + WqareaDataFileName);
+        writeData(s_folder + WqareaDataFileName, WqareaSchemaVersion);
+        s_format1Folder = s_folder + "format1/";
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(s_format1Folder)));
+        writeData(s_format1Folder + WqareaDataFileName, 1);
         s_library = std::make_unique<TDicLibrary>("wqarea17");
         TDicLibrary &l = *s_library;
         s_api = {l.fn<Twqarea_tel>("wqarea_tel"), l.fn<Twqarea_tel_one>("wqarea_tel_one"),
@@ -182,6 +219,7 @@ protected:
 
     static inline std::unique_ptr<QTemporaryDir> s_dir;
     static inline std::string s_folder;
+    static inline std::string s_format1Folder;
     static inline std::unique_ptr<TDicLibrary> s_library;
     static inline Api s_api;
 };
@@ -202,15 +240,25 @@ TEST_P(Wqarea17SelectTest, returnsTheMatchingListingsInKeyOrder)
     std::strcpy(c.MonthFrom, p.from);
     std::strcpy(c.MonthTo, p.to);
     c.CorporateForm = p.form;
-    int code = -1;
-    EXPECT_EQ(keysOf(c, code, p.fax), p.keys);
-    EXPECT_EQ(code, p.keys.empty() ? 1 : 0);
+    // Data of the first format (no name index) gives the same answers.
+    for (const std::string &folder : {s_folder, s_format1Folder}) {
+        std::strcpy(c.DataFolder, folder.c_str());
+        int code = -1;
+        EXPECT_EQ(keysOf(c, code, p.fax), p.keys) << folder;
+        EXPECT_EQ(code, p.keys.empty() ? 1 : 0) << folder;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Wqarea17SelectTest,
     ::testing::Values(
         SelectCase{"prefix", "13101", u"山田", 0, 2, 15, "", "", 0, false, {101}},
+        SelectCase{"prefixOneCharacter", "13101", u"架", 0, 2, 15, "", "", 0, false, {102, 103}},
+        SelectCase{"prefixLongerThanTheHead", "13101", u"架空商事株", 0, 2, 15, "", "", 0, false, {102}},
+        SelectCase{"prefixWithinAPrefecture", "14", u"架空運輸", 0, 2, 15, "", "", 0, false, {107, 108}},
+        SelectCase{"prefixWithinAnOaza", "13101002", u"試験", 0, 2, 15, "", "", 0, false, {104}},
+        SelectCase{"exactOneCharacterIsNoPrefix", "13101", u"架", 3, 2, 15, "", "", 0, false, {}},
+        SelectCase{"prefixWithATrailByteLetter", "13101", u"アイ", 0, 2, 15, "", "", 0, false, {109}},
         SelectCase{"contains", "13101", u"山田", 1, 2, 15, "", "", 0, false, {101, 104, 105}},
         SelectCase{"suffix", "13101", u"山田", 2, 2, 15, "", "", 0, false, {104, 105}},
         SelectCase{"exact", "13101", u"架空商事", 3, 2, 15, "", "", 0, false, {103}},
@@ -301,18 +349,75 @@ TEST_F(Wqarea17Test, callbackAnsweringZeroStopsWithHundred)
 
 TEST_F(Wqarea17Test, callbackIsAskedEveryThousandListingsRead)
 {
-    // 2500 listings read, none matching: asked at the start, after 1000 and 2000.
+    // A suffix cannot use the name index: 2500 listings read, none matching,
+    // asked at the start, after 1000 and 2000.
     int code = -1;
-    EXPECT_TRUE(keysOf(condition("27127", u"該当なし", 3), code).empty());
+    EXPECT_TRUE(keysOf(condition("27127", u"該当なし", 2), code).empty());
     EXPECT_EQ(code, 1);
     EXPECT_EQ(callbackCalls, 3);
 
     callbackCalls = 0;
     callbackStopAt = 2;
     std::int32_t count = -1;
-    TAreaSearchCondition c = condition("27127", u"該当なし", 3);
+    TAreaSearchCondition c = condition("27127", u"該当なし", 2);
     EXPECT_EQ(s_api.count(&c, &count, 10000, countingCallback), 100);
     EXPECT_EQ(count, 0);
+}
+
+struct IndexCase { const char *label; const char16_t *name; int matchKind; int hits; int callbacks; };
+void PrintTo(const IndexCase &c, std::ostream *os) { *os << c.label; }
+class Wqarea17NameIndexTest : public Wqarea17Test, public ::testing::WithParamInterface<IndexCase> {};
+
+// The 2500 listings of 27127 are all named 見本: a prefix or exact name of
+// two characters or more reads only the listings with its head (the
+// callback asked once, at the start); the others read the whole key.
+TEST_P(Wqarea17NameIndexTest, readsOnlyTheListingsOfTheNameHead)
+{
+    const IndexCase &p = GetParam();
+    std::int32_t count = -1;
+    TAreaSearchCondition c = condition("27", p.name, p.matchKind);
+    EXPECT_EQ(s_api.count(&c, &count, 10000, countingCallback), p.hits > 0 ? 0 : 1);
+    EXPECT_EQ(count, p.hits);
+    EXPECT_EQ(callbackCalls, p.callbacks);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Wqarea17NameIndexTest,
+                         ::testing::Values(IndexCase{"prefixNobodyHas", u"該当なし", 0, 0, 1},
+                                           IndexCase{"exactNobodyHas", u"該当なし", 3, 0, 1},
+                                           IndexCase{"prefixOfEveryone", u"見本", 0, 2500, 3},
+                                           IndexCase{"sameHeadLongerName", u"見本帳", 0, 0, 3},
+                                           IndexCase{"oneCharacterReadsAll", u"該", 0, 0, 3},
+                                           IndexCase{"containsReadsAll", u"該当なし", 1, 0, 3}));
+
+TEST_F(Wqarea17Test, nameHeadIsTheFirstTwoCharactersWithoutBlanks)
+{
+    EXPECT_EQ(WqareaNameHeadOf(sj(u"山田架空太郎")), sj(u"山田"));
+    EXPECT_EQ(WqareaNameHeadOf(sj(u"　山 田架空")), sj(u"山田"));
+    EXPECT_EQ(WqareaNameHeadOf(sj(u"ｶｸｳ")), sj(u"ｶｸ"));
+    EXPECT_EQ(WqareaNameHeadOf(sj(u"ｶ山田")), sj(u"ｶ山"));
+    EXPECT_EQ(WqareaNameHeadOf(sj(u"山")), sj(u"山"));
+    EXPECT_EQ(WqareaNameHeadOf(std::string()), std::string());
+    EXPECT_EQ(WqareaNameHeadOf(std::string("\x8e")), std::string("\x8e")) << "a lone lead byte is one character";
+}
+
+TEST_F(Wqarea17Test, dataOfAnUnknownFormatIsRefusedWithEight)
+{
+    for (const char *mark : {"3", "two", ""}) {
+        QTemporaryDir dir;
+        const std::string folder = dir.path().toStdString() + "/";
+        writeData(folder + WqareaDataFileName, WqareaSchemaVersion, mark);
+        TAreaSearchCondition c = condition("13101", u"山田");
+        std::strcpy(c.DataFolder, folder.c_str());
+        int code = -1;
+        EXPECT_TRUE(keysOf(c, code).empty()) << mark;
+        EXPECT_EQ(code, 8) << mark;
+        std::int32_t count = -1;
+        EXPECT_EQ(s_api.count(&c, &count, 10000, nullptr), 8) << mark;
+        TTelSearchCondition r = request("0311110002");
+        std::strcpy(r.DataFolder, folder.c_str());
+        TTelRecord record{};
+        EXPECT_EQ(s_api.telOne(0, &r, &record, 102), 8) << mark;
+    }
 }
 
 TEST_F(Wqarea17Test, countCountsUpToTheLimit)

@@ -1,5 +1,6 @@
 #include "WqareaReader.h"
 
+#include "WqareaFormat.h"
 #include "WqareaSchema.h"
 #include "platform/dic/store/DicSqlite.h"
 #include "platform/dic/store/DicText.h"
@@ -21,7 +22,24 @@ constexpr const char *kColumns =
 // Record keys travel as 32-bit values; a larger key could not be fetched back.
 constexpr const char *kKeyRange = " AND key <= 2147483647";
 
-using TValues = std::vector<std::variant<std::int64_t, std::string>>;
+// Bytes compared with a BLOB column: bound as a BLOB, since a TEXT value
+// never equals a BLOB in SQLite.
+struct TBlob {
+    std::string Bytes;
+};
+
+using TValues = std::vector<std::variant<std::int64_t, std::string, TBlob>>;
+
+int bind(sqlite3_stmt *stmt, int index, const TBlob &blob)
+{
+    return sqlite3_bind_blob(stmt, index, blob.Bytes.data(), static_cast<int>(blob.Bytes.size()), SQLITE_TRANSIENT);
+}
+
+template <typename T>
+int bind(sqlite3_stmt *stmt, int index, const T &value)
+{
+    return DicBind(stmt, index, value);
+}
 
 // The statement of sql with values bound in order; null when either fails.
 TDicStatement prepared(sqlite3 *db, const std::string &sql, const TValues &values)
@@ -29,7 +47,7 @@ TDicStatement prepared(sqlite3 *db, const std::string &sql, const TValues &value
     TDicStatement stmt = DicPrepare(db, sql);
     for (std::size_t i = 0; stmt && i < values.size(); ++i) {
         const int index = static_cast<int>(i) + 1;
-        if (std::visit([&](const auto &v) { return DicBind(stmt.get(), index, v); }, values[i]) != SQLITE_OK)
+        if (std::visit([&](const auto &v) { return bind(stmt.get(), index, v); }, values[i]) != SQLITE_OK)
             stmt.reset();
     }
     return stmt;
@@ -79,6 +97,16 @@ bool isBoundary(std::string_view text, std::size_t pos)
     return i == pos;
 }
 
+// The characters of the head of a normalized key (at most WqareaNameHeadChars).
+std::size_t headChars(std::string_view key)
+{
+    const std::string head = WqareaNameHead(key);
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < head.size(); ++n)
+        i += DicIsLeadByte(static_cast<unsigned char>(head[i])) && i + 1 < head.size() ? 2 : 1;
+    return n;
+}
+
 } // namespace
 
 bool WqareaNameMatches(const TWqareaFilter &filter, const std::string &name)
@@ -122,8 +150,13 @@ bool TWqareaReader::open(const std::string &folder)
     if (!m_db)
         return false;
     sqlite3_busy_timeout(m_db, 2000);
-    // A file that is not a directory data file fails here, not in the middle of a search.
-    return DicPrepare(m_db, "SELECT key FROM listing LIMIT 1") != nullptr;
+    m_format = WqareaFileFormat(m_db);
+    if (!WqareaFormatKnown(m_format)) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return false;
+    }
+    return true;
 }
 
 TWqareaReader::TScan TWqareaReader::scan(const TWqareaFilter &filter, std::int64_t afterKey,
@@ -144,6 +177,14 @@ TWqareaReader::TScan TWqareaReader::scan(const TWqareaFilter &filter, std::int64
         sql += "WHERE city_code = ? AND substr(town_code, 1, 3) = ?";
         values.emplace_back(filter.CityPrefix);
         values.emplace_back(filter.OazaNumber);
+    }
+    // A prefix or exact name reads only the rows of its head, through the
+    // name index of the address key. A one-character prefix has no head of
+    // its own; its rows are matched as they are read.
+    if (m_format >= WqareaNameHeadVersion && !filter.NameKey.empty()
+        && (filter.MatchKind == 3 || (filter.MatchKind == 0 && headChars(filter.NameKey) >= WqareaNameHeadChars))) {
+        sql += " AND name_head = ?";
+        values.emplace_back(TBlob{WqareaNameHead(filter.NameKey)});
     }
     sql += " AND key > ?";
     values.emplace_back(afterKey);
@@ -182,8 +223,8 @@ TWqareaReader::TScan TWqareaReader::scan(const TWqareaFilter &filter, std::int64
             return TScan::Done;
         if (rc != SQLITE_ROW)
             return TScan::Failed;
-        const TWqareaListing row = readRow(stmt.get());
-        if (WqareaNameMatches(filter, row.Name) && !visit(row))
+        // The name first: a row that does not match is never copied out.
+        if (WqareaNameMatches(filter, DicColumnBytes(stmt.get(), 3)) && !visit(readRow(stmt.get())))
             return TScan::Done;
         if (++read % ProgressRows == 0 && !progress())
             return TScan::Stopped;

@@ -72,9 +72,11 @@ public:
     TWqareaReader(const TWqareaReader &) = delete;
     TWqareaReader &operator=(const TWqareaReader &) = delete;
 
-    // Opens folder + dba17am read-only; false when the file is missing or
-    // holds no listing table.
+    // Opens folder + dba17am read-only; false when the file is missing,
+    // holds no listing table or is of a format this reader does not know
+    // (WqareaFileFormat).
     [[nodiscard]] bool open(const std::string &folder);
+    [[nodiscard]] int format() const { return m_format; }
 
     // The rows of filter with a key above afterKey, in key order.
     [[nodiscard]] TScan scan(const TWqareaFilter &filter, std::int64_t afterKey, const TRowVisitor &visit,
@@ -86,4 +88,6 @@ public:
 
 private:
     sqlite3 *m_db = nullptr;
+    int m_format = 0;
 };
+

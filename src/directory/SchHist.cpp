@@ -1,0 +1,239 @@
+#include "directory/SchHist.h"
+
+#include "core/Env.h"
+#include "platform/SafeFile.h"
+#include "platform/UnreadableFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// No history file comes near this; a larger one is not read into memory.
+constexpr qint64 MaxHistoryFileSize = 16 * 1024 * 1024;
+
+class TReader {
+public:
+    explicit TReader(QByteArrayView Bytes) : m_bytes(Bytes) {}
+    bool Int(int &Value)
+    {
+        if (m_bytes.size() - m_pos < 4)
+            return false;
+        std::uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = (v << 8) | static_cast<std::uint8_t>(m_bytes[m_pos + i]);
+        Value = static_cast<std::int32_t>(v);
+        m_pos += 4;
+        return true;
+    }
+    // A length byte and Capacity bytes; false when cut short or the length
+    // is beyond the capacity.
+    bool Short(int Capacity, QByteArray &Value)
+    {
+        if (m_bytes.size() - m_pos < Capacity + 1)
+            return false;
+        const int length = static_cast<std::uint8_t>(m_bytes[m_pos]);
+        if (length > Capacity)
+            return false;
+        Value = m_bytes.sliced(m_pos + 1, length).toByteArray();
+        m_pos += Capacity + 1;
+        return true;
+    }
+
+private:
+    QByteArrayView m_bytes;
+    qsizetype m_pos = 0;
+};
+
+void putInt(QByteArray &Out, int Value)
+{
+    const auto v = static_cast<std::uint32_t>(Value);
+    for (int i = 0; i < 4; ++i)
+        Out.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+void putShort(QByteArray &Out, QByteArrayView Value, int Capacity)
+{
+    const auto length = static_cast<int>(std::min<qsizetype>(Value.size(), Capacity));
+    Out.append(static_cast<char>(length));
+    Out.append(Value.first(length));
+    Out.append(QByteArray(Capacity - length, '\0'));
+}
+
+bool isKey(const QByteArray &Key, int Level)
+{
+    if (Key.size() != Level)
+        return false;
+    for (const char c : Key)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z')))
+            return false;
+    return true;
+}
+
+// One entry; false when it is damaged.
+bool readEntry(TReader &In, TSearchHistoryEntry &Entry)
+{
+    int keyCount = 0;
+    if (!In.Short(SearchHistoryNameBytes, Entry.Name) || !In.Int(Entry.MatchKind) || !In.Int(Entry.Category)
+        || !In.Int(Entry.PhoneKinds) || !In.Int(Entry.CorporateForm)
+        || !In.Short(SearchHistoryMonthBytes, Entry.MonthFrom) || !In.Short(SearchHistoryMonthBytes, Entry.MonthTo)
+        || !In.Int(Entry.BlockSize) || !In.Int(Entry.Region) || !In.Int(keyCount) || !In.Int(Entry.KeyLevel))
+        return false;
+    if (keyCount < 0)
+        return false;
+    if (keyCount == 0) {
+        // Conditions without an address are still conditions: kept, so that
+        // nothing after them is lost.
+        Entry.KeyLevel = 0;
+        return true;
+    }
+    if (Entry.KeyLevel != 2 && Entry.KeyLevel != 5 && Entry.KeyLevel != 8)
+        return false;
+    for (int i = 0; i < keyCount; ++i) {
+        QByteArray key;
+        if (!In.Short(Entry.KeyLevel, key) || !isKey(key, Entry.KeyLevel))
+            return false;
+        Entry.Keys << QString::fromLatin1(key);
+    }
+    return true;
+}
+
+} // namespace
+
+bool SameSearchConditions(const TSearchHistoryEntry &A, const TSearchHistoryEntry &B)
+{
+    auto same = [](const QByteArray &a, const QByteArray &b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
+    if (!same(A.Name, B.Name) || !same(A.MonthFrom, B.MonthFrom) || !same(A.MonthTo, B.MonthTo))
+        return false;
+    if (A.MatchKind != B.MatchKind || A.Category != B.Category || A.PhoneKinds != B.PhoneKinds
+        || A.CorporateForm != B.CorporateForm || A.BlockSize != B.BlockSize || A.KeyLevel != B.KeyLevel
+        || A.Region != B.Region || A.Keys.size() != B.Keys.size())
+        return false;
+    for (qsizetype i = 0; i < A.Keys.size(); ++i)
+        if (A.Keys[i].compare(B.Keys[i], Qt::CaseInsensitive) != 0)
+            return false;
+    return true;
+}
+
+void RememberSearch(std::vector<TSearchHistoryEntry> &History, const TSearchHistoryEntry &Entry, int HisCount)
+{
+    if (HisCount < 1) {
+        History.clear();
+        return;
+    }
+    const auto equal = std::find_if(History.begin(), History.end(),
+                                    [&](const TSearchHistoryEntry &e) { return SameSearchConditions(e, Entry); });
+    if (equal != History.end()) {
+        std::rotate(History.begin(), equal, equal + 1);
+        return;
+    }
+    History.insert(History.begin(), Entry);
+    if (History.size() > static_cast<std::size_t>(HisCount))
+        History.resize(static_cast<std::size_t>(HisCount));
+}
+
+std::vector<TSearchHistoryEntry> ParseSearchHistory(QByteArrayView Bytes, int HisCount,
+                                                    const std::function<bool(int)> &RegionInUse, bool *Damaged)
+{
+    std::vector<TSearchHistoryEntry> entries;
+    bool damaged = false;
+    TReader in(Bytes);
+    int count = 0;
+    if (!in.Int(count) || count < 1) {
+        damaged = true;
+    } else {
+        const int wanted = std::min(count, std::max(HisCount, 1));
+        while (static_cast<int>(entries.size()) < wanted) {
+            TSearchHistoryEntry entry;
+            if (!readEntry(in, entry)) {
+                damaged = true;
+                break;
+            }
+            if (entry.Region < 1 || entry.Region > AreaCount || !RegionInUse || !RegionInUse(entry.Region)) {
+                entry.Region = 0;
+                entry.KeyLevel = 0;
+                entry.Keys.clear();
+            }
+            entries.push_back(std::move(entry));
+        }
+    }
+    if (Damaged != nullptr)
+        *Damaged = damaged;
+    return entries;
+}
+
+QByteArray SearchHistoryBytes(const TSearchHistoryEntry &Current, const std::vector<TSearchHistoryEntry> &History)
+{
+    std::vector<const TSearchHistoryEntry *> entries{&Current};
+    for (std::size_t i = 0; i < History.size(); ++i)
+        if (i > 0 || !SameSearchConditions(History[i], Current))
+            entries.push_back(&History[i]);
+    QByteArray out;
+    putInt(out, static_cast<int>(entries.size()));
+    for (const TSearchHistoryEntry *e : entries) {
+        putShort(out, e->Name, SearchHistoryNameBytes);
+        putInt(out, e->MatchKind);
+        putInt(out, e->Category);
+        putInt(out, e->PhoneKinds);
+        putInt(out, e->CorporateForm);
+        putShort(out, e->MonthFrom, SearchHistoryMonthBytes);
+        putShort(out, e->MonthTo, SearchHistoryMonthBytes);
+        putInt(out, e->BlockSize);
+        putInt(out, e->Region);
+        const int level = e->Keys.isEmpty() ? 0 : e->KeyLevel;
+        putInt(out, static_cast<int>(e->Keys.size()));
+        putInt(out, level);
+        for (const QString &key : e->Keys)
+            putShort(out, key.toLatin1(), level);
+    }
+    return out;
+}
+
+std::vector<TSearchHistoryEntry> ReadSearchHistoryFile(const QString &Path, int HisCount,
+                                                       const std::function<bool(int)> &RegionInUse, bool *Blocked)
+{
+    if (Blocked != nullptr)
+        *Blocked = false;
+    RecoverSafeReplace(Path);
+    if (!QFileInfo(Path).isFile())
+        return {};
+    QFile file(Path);
+    QString reason;
+    QByteArray bytes;
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = QStringLiteral("cannot open: ") + file.errorString();
+    } else if (file.size() > MaxHistoryFileSize) {
+        reason = QStringLiteral("too large");
+    } else {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            reason = QStringLiteral("cannot read: ") + file.errorString();
+    }
+    file.close();
+    std::vector<TSearchHistoryEntry> entries;
+    if (reason.isEmpty()) {
+        bool damaged = false;
+        entries = ParseSearchHistory(bytes, HisCount, RegionInUse, &damaged);
+        if (!damaged)
+            return entries;
+        reason = QStringLiteral("damaged or cut short");
+    }
+    // The entries after the damage stay in the copy kept aside.
+    if (KeepUnreadableFileAside(Path, reason).isEmpty() && Blocked != nullptr)
+        *Blocked = true;
+    return entries;
+}
+
+bool WriteSearchHistoryFile(const QString &Path, const TSearchHistoryEntry &Current,
+                            const std::vector<TSearchHistoryEntry> &History, QString *Error)
+{
+    return SafeReplaceFile(Path, SearchHistoryBytes(Current, History), Error);
+}
+
+QString SearchHistoryFileName()
+{
+    return DataPath + QStringLiteral("NmAd.shc");
+}
