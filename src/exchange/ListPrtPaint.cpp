@@ -433,29 +433,13 @@ void PaintListPage(QPainter &painter, const TListPrintJob &job, const TListPageM
     painter.restore();
 }
 
-TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job, const std::vector<qint32> &records,
-                           const TListRowFetch &fetch, const TListPrintProgress &progress)
+TListPrintResult PaintListJob(QPainter &painter, const std::function<bool()> &newPage, const TListPrintJob &job,
+                              const TListPageMetrics &metrics, int perPage, const std::vector<qint32> &records,
+                              const TListRowFetch &fetch, const TListPrintProgress &progress)
 {
     TListPrintResult result;
-    const TListPageMetrics metrics = MeasureListPage(job.Layout, printerInfo);
-    const int perPage = ListPageCapacity(job, metrics);
-    if (perPage < 1) {
-        result.Error = ListPrintNoRoomMessage;
-        return result;
-    }
     const int total = static_cast<int>(records.size());
     const int pageCount = ListPageCount(total, perPage);
-    if (pageCount == 0)
-        return result;
-
-    QPrinter &printer = printerInfo.Printer();
-    printer.setDocName(ListPrintDocName);
-    printerInfo.SetCopies(job.Layout.Copies);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
-        return result;
-    }
     std::size_t next = 0;
     int printed = 0;
     for (int page = 1; page <= pageCount && !result.Cancelled; ++page) {
@@ -471,7 +455,7 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         }
         if (result.Cancelled)
             break;
-        if (page > 1 && !printer.newPage()) {
+        if (page > 1 && !newPage()) {
             result.Error = QStringLiteral("印刷中に失敗しました（%1 ページ目）。").arg(page);
             break;
         }
@@ -479,9 +463,56 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         printed += static_cast<int>(rows.size());
         ++result.Pages;
     }
+    result.Records = printed;
+    return result;
+}
+
+TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job, const std::vector<qint32> &records,
+                           const TListRowFetch &fetch, const TListPrintProgress &progress)
+{
+    TListPrintResult result;
+    const TListPageMetrics metrics = MeasureListPage(job.Layout, printerInfo);
+    const int perPage = ListPageCapacity(job, metrics);
+    if (perPage < 1) {
+        result.Error = ListPrintNoRoomMessage;
+        return result;
+    }
+    if (ListPageCount(static_cast<int>(records.size()), perPage) == 0)
+        return result;
+
+    QPrinter &printer = printerInfo.Printer();
+    printer.setDocName(ListPrintDocName);
+    printerInfo.SetCopies(job.Layout.Copies);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
+        return result;
+    }
+    result = PaintListJob(painter, [&printer] { return printer.newPage(); }, job, metrics, perPage, records, fetch,
+                          progress);
     if (result.Cancelled || !result.Error.isEmpty())
         printer.abort();
     painter.end();
-    result.Records = printed;
     return result;
+}
+
+void PaintListPreviewPage(QPainter &painter, const TListPrintJob &job, const TListPageMetrics &m,
+                          const QRect &printable, const std::vector<QStringList> &rows, int pageNo, int pageCount,
+                          int firstNumber)
+{
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1, Qt::DotLine));
+    painter.drawRect(printable.adjusted(0, 0, -1, -1));
+    painter.translate(printable.topLeft());
+    PaintListPage(painter, job, m, rows, pageNo, pageCount, firstNumber);
+    painter.restore();
+}
+
+double ListPreviewFitScale(QSize paper, QSize view)
+{
+    if (paper.width() <= 0 || paper.height() <= 0)
+        return 1.0;
+    return std::max(0.01, std::min((view.width() - 44) / static_cast<double>(paper.width()),
+                                   (view.height() - 44) / static_cast<double>(paper.height())));
 }

@@ -55,6 +55,16 @@ protected:
         window = list->findChild<TListPrint *>();
         return window;
     }
+    // Selects the source row of item and sets it at the end of the columns.
+    static void setItem(TListPrint *w, int item)
+    {
+        for (int row = 0; row < w->lbxSrc->count(); ++row)
+            if (w->lbxSrc->item(row)->data(Qt::UserRole).toInt() == item)
+                w->lbxSrc->setCurrentRow(row);
+        ASSERT_EQ(w->lbxSrc->currentItem()->data(Qt::UserRole).toInt(), item);
+        w->lbxDest->setCurrentRow(w->lbxDest->count() - 1);
+        w->bbtnSet->click();
+    }
     TListPrintOpener saved;
     QPointer<TListPrint> window;
 };
@@ -67,7 +77,11 @@ TEST_F(ListPrintWindowTest, theMainListCommandOpensOneWindow)
     ASSERT_NE(first, nullptr);
     action("actListPrint")->trigger();
     EXPECT_EQ(list->findChildren<TListPrint *>().size(), 1);
-    EXPECT_EQ(first->lbxItems->count(), 45);
+    // Every item stands in one of the two lists; the blank in the source list always.
+    int blanks = 0;
+    for (const TListPrintColumn &c : first->ColumnEditor().Columns())
+        blanks += c.ItemNo == 0 ? 1 : 0;
+    EXPECT_EQ(first->lbxSrc->count() + first->lbxDest->count() - 1 - blanks, 45);
 }
 
 TEST_F(ListPrintWindowTest, columnsAreAddedOnceMovedAndPrintWaitsForThem)
@@ -75,17 +89,20 @@ TEST_F(ListPrintWindowTest, columnsAreAddedOnceMovedAndPrintWaitsForThem)
     TListPrint *w = open();
     ASSERT_NE(w, nullptr);
     w->rbAll->setChecked(true);
-    w->btnItemAllClear->click();
+    w->bbtnAllDelete->click();
     EXPECT_FALSE(w->btnPrint->isEnabled());
-    for (int item : {3, 3, 0, 0, 1}) {
-        w->lbxItems->setCurrentRow(item);
-        w->btnItemAdd->click();
-    }
-    // 顧客コード once, the blank twice, the running number after the current row.
-    ASSERT_EQ(w->lvColumns->topLevelItemCount(), 4);
+    EXPECT_FALSE(w->btnSave->isEnabled());
+    for (int item : {3, 0, 0, 1})
+        setItem(w, item);
+    // 顧客コード has left the source list; the blank stays and stands twice.
+    ASSERT_EQ(w->lbxDest->count(), 5);
+    EXPECT_EQ(w->lbxSrc->count(), 43);
     EXPECT_EQ(w->CollectLayout().Columns.back().ItemNo, 1);
-    w->btnUp->click();
+    w->lbxDest->setCurrentRow(3);
+    EXPECT_FALSE(w->bbtnDown->isEnabled());
+    w->bbtnUp->click();
     EXPECT_EQ(w->CollectLayout().Columns[2].ItemNo, 1);
+    EXPECT_EQ(w->lbxDest->currentRow(), 2);
     EXPECT_TRUE(w->btnPrint->isEnabled());
 }
 
@@ -115,11 +132,9 @@ TEST_F(ListPrintWindowTest, printingToPdfWritesTheCountedPagesAndKeepsTheSetting
     const QString pdf = DataPath + QStringLiteral("list.pdf");
     w->PrinterInfo().SelectPdf(pdf);
     w->rbAll->setChecked(true);
-    w->btnItemAllClear->click();
-    for (int item : {1, 3}) {
-        w->lbxItems->setCurrentRow(item);
-        w->btnItemAdd->click();
-    }
+    w->bbtnAllDelete->click();
+    for (int item : {1, 3})
+        setItem(w, item);
     w->UpdatePageCapacity();
     const int pages = w->PageCount();
     ASSERT_GT(pages, 1);
@@ -139,8 +154,7 @@ TEST_F(ListPrintWindowTest, aPageTooSmallForOneRecordRefusesToPrint)
     w->PrinterInfo().SelectPdf(DataPath + QStringLiteral("none.pdf"));
     w->PrinterInfo().Printer().setPageSize(QPageSize(QPageSize::A7));
     w->rbAll->setChecked(true);
-    w->lbxItems->setCurrentRow(3);
-    w->btnItemAdd->click();
+    setItem(w, 3);
     w->cbxFontSize->setCurrentIndex(23);
     w->cbxRows->setCurrentIndex(2);
     w->edtOffsetY->setText(QStringLiteral("50"));
