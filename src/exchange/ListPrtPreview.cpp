@@ -215,9 +215,8 @@ void TListPrintPreview::renderPage()
             if (auto texts = m_source.Fetch(job, records[i]))
                 rows.push_back(std::move(*texts));
     }
-    m_picture = QPicture();
-    m_picture.setBoundingRect(QRect(QPoint(0, 0), m_paper));
-    QPainter painter(&m_picture);
+    m_page = std::make_unique<TListDisplayList>(m_paper, m_source.Printer->DpiX(), m_source.Printer->DpiY());
+    QPainter painter(m_page.get());
     if (job.Columns.empty()) {
         // With no columns only the heading texts are shown.
         TListPrintJob headings = job;
@@ -268,13 +267,13 @@ void TListPrintPreview::paintImage()
 {
     QPainter p(pnlImage);
     p.fillRect(pnlImage->rect(), Qt::white);
-    if (!m_paper.isEmpty()) {
+    if (!m_paper.isEmpty() && m_page) {
         p.save();
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.scale(pnlImage->width() / static_cast<double>(m_paper.width()),
                 pnlImage->height() / static_cast<double>(m_paper.height()));
-        p.drawPicture(0, 0, m_picture);
+        m_page->Play(p);
         p.restore();
     }
     p.setPen(QColor(128, 128, 128));
@@ -283,6 +282,9 @@ void TListPrintPreview::paintImage()
 
 bool TListPrintPreview::eventFilter(QObject *watched, QEvent *event)
 {
+    // Every resize of the view fits the whole paper anew.
+    if (watched == sbxPreview->viewport() && event->type() == QEvent::Resize)
+        sizeImage();
     if (watched == pnlImage) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         switch (event->type()) {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "exchange/ListPrtDisplay.h"
 #include "exchange/ListPrtPaint.h"
 
-#include <QPicture>
 #include <QWidget>
 
 #include <functional>
@@ -27,8 +27,9 @@ struct TListPreviewSource {
 inline constexpr std::array<int, 8> ListPreviewZooms{0, 200, 175, 150, 125, 100, 75, 50};
 
 // "印刷プレビュー": the list print's pages one at a time, painted by the
-// same painter as the paper with the printer's metrics into a recording
-// (QPicture) of the whole paper in printer pixels, then shown through a scale.
+// same painter as the paper into a display list of the whole paper at the
+// printer's resolution (so the text is laid out with the printer's metrics),
+// then played onto the screen through a scale.
 class TListPrintPreview : public QWidget
 {
     Q_OBJECT
@@ -43,7 +44,8 @@ public:
 
     [[nodiscard]] int PreviewPageNo() const { return m_pageNo; }
     [[nodiscard]] int PreviewPageCount() const { return m_pageCount; }
-    [[nodiscard]] const QPicture &PreviewPicture() const { return m_picture; }
+    // The shown page, in printer pixels of the whole paper.
+    [[nodiscard]] const TListDisplayList &PreviewPage() const { return *m_page; }
     [[nodiscard]] QRect PrintableRect() const { return m_printable; }
     [[nodiscard]] double Scale() const { return m_scale; }
 
@@ -75,7 +77,7 @@ private:
     void saveSettings() const;
 
     TListPreviewSource m_source;
-    QPicture m_picture;
+    std::unique_ptr<TListDisplayList> m_page;
     QSize m_paper;       // printer pixels
     QSize m_paper96;     // 96-dpi units
     QRect m_printable;   // printer pixels
