@@ -711,8 +711,19 @@ void TListPrint::showSettings()
     cbxPagePosY->setCurrentIndex(l.PagePosY);
     for (QWidget *w : std::initializer_list<QWidget *>{cbxPageType, cbxPagePosX, cbxPagePosY})
         w->setEnabled(l.ViewPage);
-    const QList<QListWidgetItem *> font = lbxFontName->findItems(l.FontName.trimmed(), Qt::MatchExactly);
-    lbxFontName->setCurrentRow(font.isEmpty() ? 0 : lbxFontName->row(font.first()));
+    // A face this machine lacks (the default "ＭＳ ゴシック" on most) gives
+    // the monospaced Japanese Gothic, so that columns counted in half-width
+    // characters still line up; else the first face.
+    int fontRow = 0;
+    for (const QString &name : {l.FontName.trimmed(), QStringLiteral("Noto Sans Mono CJK JP"),
+                                QStringLiteral("Noto Sans CJK JP")}) {
+        const QList<QListWidgetItem *> found = lbxFontName->findItems(name, Qt::MatchExactly);
+        if (!found.isEmpty()) {
+            fontRow = lbxFontName->row(found.first());
+            break;
+        }
+    }
+    lbxFontName->setCurrentRow(fontRow);
     cbxFontSize->setCurrentIndex(l.FontSize - ListPrintMinFontSize);
     chkBold->setChecked((l.FontStyle & 1) != 0);
     chkItalic->setChecked((l.FontStyle & 2) != 0);
@@ -1383,8 +1394,15 @@ bool TListPrint::PrintList()
                              static_cast<int>(records.size()), this);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(500);
+    TTable &table = *m_list->Model()->Table();
+    TListRowReader reader(table, job, GroupNames, DataPath);
     const TListPrintResult result = ::PrintList(
-        *m_printer, job, records, [&](qint32 recNo) { return FetchRow(job, recNo); },
+        *m_printer, job, records,
+        [&](qint32 recNo) -> std::optional<QStringList> {
+            if (!FindRunRecord(table, recNo))
+                return std::nullopt;
+            return reader.Read();
+        },
         [&](int done, int) {
             progress.setValue(done);
             return !progress.wasCanceled();

@@ -3,12 +3,15 @@
 #include "exchange/ListPrtLayout.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <unordered_map>
 #include <optional>
 #include <vector>
 
@@ -37,6 +40,26 @@ struct TListPageMetrics {
     double ScaleY = 1.0;
     QFont BodyFont;
     QFont TitleFont;
+    // Advances of the body font's characters on the printer, kept while the
+    // metrics live: a cell text of Japanese, Latin and kana that plainly fits
+    // its cell is drawn as one line without a line-breaking layout.
+    std::shared_ptr<class TListAdvances> Advances;
+};
+
+class TListAdvances
+{
+public:
+    TListAdvances(const QFont &font, QPaintDevice *device);
+    // The text's width when every character is one that neither joins nor
+    // combines (Latin, kana, CJK, full- and half-width forms), else nullopt.
+    [[nodiscard]] std::optional<double> SimpleWidth(const QString &text);
+    [[nodiscard]] double ShapedWidth(const QString &text) const;
+    [[nodiscard]] double Ascent() const { return m_ascent; }
+
+private:
+    QFontMetricsF m_metrics;
+    double m_ascent;
+    std::unordered_map<char16_t, double> m_advances;
 };
 
 [[nodiscard]] TListPageMetrics MeasureListPage(const TListPrintLayout &layout, const TListPrinterInfo &printer);

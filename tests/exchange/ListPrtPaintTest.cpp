@@ -380,3 +380,42 @@ TEST_F(ListPrtPaintTest, twoHundredFiftyRecordsMakeARealPdfWithNothingOffThePage
         ASSERT_LT(lowest, m.PH + 1) << call.Text.toStdString();
     }
 }
+
+// A cell text that fits its cell takes the short way (no line-breaking
+// layout); it must stand exactly where the wrapped, aligned layout of the
+// cell puts it, for each alignment.
+TEST_F(ListPrtPaintTest, aFittingCellTextStandsWhereTheCellLayoutPutsIt)
+{
+    job.Layout.ViewDate = false;
+    job.Layout.ViewPage = false;
+    const TListPageMetrics m = metrics();
+    for (const int align : {0, 1, 2}) {
+        job.Columns = {{19, 20, align}};
+        const QString text = QStringLiteral("山田 Taro ﾀﾛｳ 12");
+        TListDisplayList ours(QSize(m.PW, m.PH), printer.DpiX(), printer.DpiY());
+        {
+            QPainter painter(&ours);
+            PaintListPage(painter, job, m, {{text}}, 1, 1, 1);
+        }
+        const int top = m.G / 2 + m.H + m.G;
+        const QRect cell(0, top, m.W * 20, m.H);
+        TListDisplayList reference(QSize(m.PW, m.PH), printer.DpiX(), printer.DpiY());
+        {
+            QPainter painter(&reference);
+            painter.setFont(m.BodyFont);
+            const Qt::Alignment horizontal = align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft;
+            painter.drawText(cell, static_cast<int>(horizontal | Qt::AlignTop) | Qt::TextWordWrap, text);
+        }
+        // The text's runs (one a script), after the header caption.
+        std::vector<TListDrawCall> runs;
+        for (const TListDrawCall &c : ours.Calls())
+            if (c.Kind == TListDrawCall::TKind::Text && c.Rect.y() > top)
+                runs.push_back(c);
+        ASSERT_EQ(runs.size(), reference.Calls().size()) << align;
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].Text, reference.Calls()[i].Text);
+            EXPECT_NEAR(runs[i].Rect.x(), reference.Calls()[i].Rect.x(), 0.5) << align;
+            EXPECT_NEAR(runs[i].Rect.y(), reference.Calls()[i].Rect.y(), 0.01) << align;
+        }
+    }
+}

@@ -531,7 +531,7 @@ TEST_F(ListPrintWindowTest, previewButtonOpensAndClosesThePreview)
     int dark = 0;
     for (int y = 2; y < shown.height() - 2; ++y)
         for (int x = 2; x < shown.width() - 2; ++x)
-            dark += qGray(shown.pixel(x, y)) < 128 ? 1 : 0;
+            dark += qGray(shown.pixel(x, y)) < 192 ? 1 : 0;
     EXPECT_GT(dark, 100);
     preview->sbtnLast->click();
     EXPECT_EQ(preview->PreviewPageNo(), w->PageCount());
