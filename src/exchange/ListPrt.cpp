@@ -233,6 +233,7 @@ TListPrint::TListPrint(TAddressList *list)
     top->addLayout(commands);
 
     connectControls();
+    RegisterRowWindow(this);
     m_showing = true;
     showSettings();
     loadTemplates();
@@ -626,6 +627,7 @@ void TListPrint::connectControls()
     connect(btnPrint, &QPushButton::clicked, this, [this] { printClicked(); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
 
+    lbxSrc->viewport()->installEventFilter(this);
     for (QWidget *w : std::initializer_list<QWidget *>{lbxSrc, lbxDest, cbxAlign, cbxTemplateName, edtCopies,
                                                        lbxColor, chkViewDate, chkViewPage, cbxPagePosY, rbList})
         w->installEventFilter(this);
@@ -650,6 +652,30 @@ void TListPrint::ShowPage(int page)
 
 bool TListPrint::eventFilter(QObject *watched, QEvent *event)
 {
+    // An item dragged from the source list and dropped on a chosen row is set
+    // before that row (on the end row or below the rows: at the end).
+    if (watched == lbxSrc->viewport()) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            m_dragFrom = mouse->position().toPoint();
+            m_dragging = false;
+        } else if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton) &&
+                   (mouse->position().toPoint() - m_dragFrom).manhattanLength() >= QApplication::startDragDistance()) {
+            m_dragging = true;
+            lbxSrc->setCursor(Qt::DragCopyCursor);
+        } else if (event->type() == QEvent::MouseButtonRelease && m_dragging) {
+            m_dragging = false;
+            lbxSrc->unsetCursor();
+            const QPoint at = lbxDest->viewport()->mapFromGlobal(mouse->globalPosition().toPoint());
+            if (lbxDest->viewport()->rect().contains(at)) {
+                const int row = lbxDest->indexAt(at).row();
+                lbxDest->setCurrentRow(row < 0 ? m_columns.EndRow() : row);
+                setClicked();
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();

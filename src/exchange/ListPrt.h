@@ -75,8 +75,9 @@ public:
 
     void UpdatePageCapacity();
     void RecountData();
-    void UpdateDataRange();
-    void UpdateKeywordNames();
+    // Called by the main list after it rebuilt its rows or renamed its keywords.
+    Q_INVOKABLE void UpdateDataRange();
+    Q_INVOKABLE void UpdateKeywordNames();
     void UpdateListLayoutTemplate();
     void RefreshListPreview();
     void ShowPage(int page);
@@ -227,6 +228,8 @@ private:
     int m_dataCount = 0;
     int m_pageCount = 0;
     bool m_showing = false;
+    QPoint m_dragFrom;
+    bool m_dragging = false;
 };
 
 // Opens the window over the main list, or brings the open one forward.

@@ -656,3 +656,48 @@ TEST_F(ListPrintWindowTest, pageButtonsShowTheirPageAndFocusItsFirstControl)
     buttons[0]->click(); // the shown page's button stays pressed
     EXPECT_TRUE(buttons[0]->isChecked());
 }
+
+TEST_F(ListPrintWindowTest, anItemDroppedOnAChosenRowIsSetBeforeIt)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    setItem(w, 11);
+    w->resize(900, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    int row = -1;
+    for (int r = 0; r < w->lbxSrc->count(); ++r)
+        if (w->lbxSrc->item(r)->data(Qt::UserRole).toInt() == 4)
+            row = r;
+    ASSERT_GE(row, 0);
+    w->lbxSrc->scrollToItem(w->lbxSrc->item(row));
+    QWidget *source = w->lbxSrc->viewport();
+    const QPoint from = w->lbxSrc->visualItemRect(w->lbxSrc->item(row)).center();
+    const QPoint onto = w->lbxDest->viewport()->mapTo(source->window(),
+                                                      w->lbxDest->visualItemRect(w->lbxDest->item(1)).center());
+    const QPoint to = source->mapFrom(source->window(), onto);
+    QTest::mousePress(source, Qt::LeftButton, {}, from);
+    QTest::mouseMove(source, from + QPoint(QApplication::startDragDistance() + 2, 0));
+    QTest::mouseMove(source, to);
+    QTest::mouseRelease(source, Qt::LeftButton, {}, to);
+    EXPECT_EQ(w->ColumnEditor().Columns(),
+              (TListPrintColumns{DefaultListPrintColumn(19), DefaultListPrintColumn(4), DefaultListPrintColumn(11)}));
+}
+
+TEST_F(ListPrintWindowTest, theMainListsKeywordNamesRenameTheKeywordColumns)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 31);
+    w->lbxDest->setCurrentRow(0);
+    w->edtSize->setValue(12);
+    const QString before = KeywordNames[3];
+    KeywordNames[3] = QStringLiteral("趣味");
+    NotifyRowWindows("UpdateKeywordNames");
+    KeywordNames[3] = before;
+    EXPECT_EQ(w->lbxDest->item(0)->text(), QStringLiteral("趣味"));
+    EXPECT_EQ(w->CollectLayout().Columns[0], (TListPrintColumn{31, 12, 0}));
+}
