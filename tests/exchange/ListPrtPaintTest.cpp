@@ -1,6 +1,7 @@
 #include "exchange/ListPrtDisplay.h"
 #include "exchange/ListPrtPaint.h"
 #include "exchange/ListPrtPrinter.h"
+#include "items/PrtInfo.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
 #include "util/SubUnit.h"
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -418,4 +420,36 @@ TEST_F(ListPrtPaintTest, aFittingCellTextStandsWhereTheCellLayoutPutsIt)
             EXPECT_NEAR(runs[i].Rect.y(), reference.Calls()[i].Rect.y(), 0.01) << align;
         }
     }
+}
+
+TEST_F(ListPrtPaintTest, printerSettingsAreKeptInTheItemsFormAndTheEarlierIniFormIsRead)
+{
+    const QString file = dir.filePath(QStringLiteral("LstPrint.pi"));
+    writeBytes(file, "[PRINTER INFO]\r\nDevice=PDF\r\nPaper=" + QPageSize::key(QPageSize::B5).toLatin1() +
+                         "\r\nOrientation=2\r\nCopies=4\r\nOutputFile=/tmp/x.pdf\r\n");
+    {
+        TListPrinterInfo earlier(file);
+        EXPECT_TRUE(earlier.IsPdf());
+        EXPECT_EQ(earlier.Printer().pageLayout().pageSize().id(), QPageSize::B5);
+        EXPECT_EQ(earlier.GetOrientation(), 2);
+        EXPECT_EQ(earlier.GetCopies(), 4);
+        EXPECT_EQ(earlier.Printer().outputFileName(), QStringLiteral("/tmp/x.pdf"));
+        ASSERT_TRUE(earlier.Save());
+    }
+    EXPECT_TRUE(fileBytes(file).startsWith("MVPI"));
+    const TListPrinterInfo again(file);
+    EXPECT_EQ(again.Settings().Settings().PrinterName, TListPrinterInfo::PdfDevice);
+    EXPECT_EQ(again.Printer().pageLayout().pageSize().id(), QPageSize::B5);
+    EXPECT_EQ(again.GetOrientation(), 2);
+    EXPECT_EQ(again.GetCopies(), 4);
+}
+
+TEST_F(ListPrtPaintTest, aPrinterNoLongerInstalledGivesTheDefaultPrinter)
+{
+    const QString file = dir.filePath(QStringLiteral("LstPrint.pi"));
+    writeBytes(file, QByteArrayLiteral("[PRINTER INFO]\r\nDevice=Gone Printer 9000\r\nPaper=A5\r\n"));
+    const TListPrinterInfo info(file);
+    const QString expected = QPrinterInfo::defaultPrinterName().isEmpty() ? TListPrinterInfo::PdfDevice
+                                                                          : QPrinterInfo::defaultPrinterName();
+    EXPECT_EQ(info.DeviceName(), expected);
 }
