@@ -1382,6 +1382,8 @@ void TListPrint::choosePrinter()
     showPrinter();
     UpdatePageCapacity();
     QApplication::restoreOverrideCursor();
+    if (m_printer->PaperError() == 1)
+        tell(this, QStringLiteral("用紙の種類数が取得できませんでした  "), MB_OK | MB_ICONERROR);
 }
 
 void TListPrint::printClicked()

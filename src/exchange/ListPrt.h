@@ -78,7 +78,9 @@ public:
     // Called by the main list after it rebuilt its rows or renamed its keywords.
     Q_INVOKABLE void UpdateDataRange();
     Q_INVOKABLE void UpdateKeywordNames();
-    void UpdateListLayoutTemplate();
+    // Called by the main list after its shown columns or its group names changed.
+    Q_INVOKABLE void UpdateListLayoutTemplate();
+    Q_INVOKABLE void RefreshOpenListPreview() { RefreshListPreview(); }
     void RefreshListPreview();
     void ShowPage(int page);
     // Prints the data range; false when nothing was printed. The message of

@@ -236,6 +236,11 @@ QString TListPrinterInfo::GetPaperName() const
     return m_printer->pageLayout().pageSize().name();
 }
 
+int TListPrinterInfo::PaperError() const
+{
+    return listBackend().Papers(DeviceName()).isEmpty() ? 1 : 0;
+}
+
 QSize TListPrinterInfo::GetPaperSize() const
 {
     const QSize physical = PhysicalSize();

@@ -58,6 +58,8 @@ public:
     // The printable area's size in printer pixels.
     [[nodiscard]] QSize PrintableSize() const;
     [[nodiscard]] QString GetPaperName() const;
+    // 1 when the printer lists no paper at all, else 0 (the printer stays in use).
+    [[nodiscard]] int PaperError() const;
     // The paper in 96-dpi units.
     [[nodiscard]] QSize GetPaperSize() const;
     [[nodiscard]] QPoint TenthMMToDevice(QPoint tenthMM) const;

@@ -1,4 +1,6 @@
+#include "addressbook/AdrsListModel.h"
 #include "addressbook/BookFixture.h"
+#include "addressbook/ListColumns.h"
 #include "addressbook/TableBook.h"
 #include "core/Env.h"
 #include "exchange/ListPrt.h"
@@ -700,4 +702,36 @@ TEST_F(ListPrintWindowTest, theMainListsKeywordNamesRenameTheKeywordColumns)
     KeywordNames[3] = before;
     EXPECT_EQ(w->lbxDest->item(0)->text(), QStringLiteral("趣味"));
     EXPECT_EQ(w->CollectLayout().Columns[0], (TListPrintColumn{31, 12, 0}));
+}
+
+TEST_F(ListPrintWindowTest, newMainListColumnsReachTheAppliedListLayoutButNotAUserTemplate)
+{
+    writeBytes(DataPath + QStringLiteral("LPCustom.tpl"),
+               TemplateFileBytes({{QStringLiteral("A"), {DefaultListPrintColumn(3)}}}));
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("アドレス帳一覧のレイアウト"));
+    const std::size_t before = w->ColumnEditor().Columns().size();
+    // Every column of the main list shown.
+    for (TColumnRecord &record : list->Model()->ColumnRecords())
+        record.Shown = true;
+    list->RefreshList(true, false, true);
+    NotifyRowWindows("UpdateListLayoutTemplate");
+    std::vector<int> shown;
+    for (int i = 0; i < list->GetColumnCount(); ++i)
+        shown.push_back(list->GetColumnDefIndex(i));
+    EXPECT_GT(w->ColumnEditor().Columns().size(), before);
+    EXPECT_EQ(w->ColumnEditor().Columns(), ListLayoutColumns(shown));
+
+    w->cbxTemplateName->setCurrentIndex(1);
+    emit w->cbxTemplateName->activated(1);
+    for (TColumnRecord &record : list->Model()->ColumnRecords())
+        record.Shown = record.DefIndex < 3;
+    list->RefreshList(true, false, true);
+    NotifyRowWindows("UpdateListLayoutTemplate");
+    EXPECT_EQ(w->ColumnEditor().Columns(), (TListPrintColumns{DefaultListPrintColumn(3)}));
+    shown.clear();
+    for (int i = 0; i < list->GetColumnCount(); ++i)
+        shown.push_back(list->GetColumnDefIndex(i));
+    EXPECT_EQ(w->CustomTemplates()[0].Columns, ListLayoutColumns(shown));
 }
