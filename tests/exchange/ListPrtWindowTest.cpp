@@ -12,6 +12,7 @@
 #include "exchange/ListPrtPreview.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QPainter>
 #include <QColorDialog>
 #include <QTimer>
@@ -654,6 +655,7 @@ TEST_F(ListPrintWindowTest, pageButtonsShowTheirPageAndFocusItsFirstControl)
         EXPECT_EQ(w->pgcPages->currentIndex(), page);
         EXPECT_TRUE(buttons[static_cast<std::size_t>(page)]->isChecked());
         EXPECT_EQ(w->focusWidget(), first[static_cast<std::size_t>(page)]) << page;
+        EXPECT_FALSE(saveScreenshot(w->grab().toImage(), QStringLiteral("ListPrtPage%1").arg(page)).isEmpty());
     }
     buttons[0]->click(); // the shown page's button stays pressed
     EXPECT_TRUE(buttons[0]->isChecked());
@@ -734,4 +736,30 @@ TEST_F(ListPrintWindowTest, newMainListColumnsReachTheAppliedListLayoutButNotAUs
     for (int i = 0; i < list->GetColumnCount(); ++i)
         shown.push_back(list->GetColumnDefIndex(i));
     EXPECT_EQ(w->CustomTemplates()[0].Columns, ListLayoutColumns(shown));
+}
+
+TEST_F(ListPrintWindowTest, theOriginalTemplatesComeFromTheProgramsCommonFolder)
+{
+    const QString kept = AppPath;
+    AppPath = home.programFolder() + QLatin1Char('/');
+    QDir().mkpath(AppPath + QStringLiteral("Common"));
+    writeBytes(AppPath + QStringLiteral("Common/LstPrint.tpl"),
+               TemplateFileBytes({{QStringLiteral("名簿"), {DefaultListPrintColumn(1), DefaultListPrintColumn(19)}},
+                                  {QStringLiteral("電話帳"), {DefaultListPrintColumn(19), DefaultListPrintColumn(4)}}}));
+    TListPrint *w = open();
+    AppPath = kept;
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->StandardTemplates().size(), 2U);
+    w->cbxTemplateType->setCurrentIndex(0);
+    emit w->cbxTemplateType->activated(0);
+    EXPECT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("名簿"));
+    EXPECT_EQ(w->ColumnEditor().Columns(), (TListPrintColumns{DefaultListPrintColumn(1), DefaultListPrintColumn(19)}));
+    EXPECT_FALSE(w->btnTemplateDelete->isEnabled());
+    w->cbxTemplateName->setCurrentIndex(1);
+    emit w->cbxTemplateName->activated(1);
+    EXPECT_EQ(w->ColumnEditor().Columns(), (TListPrintColumns{DefaultListPrintColumn(19), DefaultListPrintColumn(4)}));
+    // The program's file is only read.
+    EXPECT_EQ(fileBytes(home.programFolder() + QStringLiteral("/Common/LstPrint.tpl")),
+              TemplateFileBytes({{QStringLiteral("名簿"), {DefaultListPrintColumn(1), DefaultListPrintColumn(19)}},
+                                 {QStringLiteral("電話帳"), {DefaultListPrintColumn(19), DefaultListPrintColumn(4)}}}));
 }
