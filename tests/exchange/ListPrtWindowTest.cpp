@@ -8,6 +8,7 @@
 #include "platform/IniFile.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
+#include "util/SubUnit.h"
 
 #include "exchange/ListPrtPreview.h"
 
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTest>
@@ -762,4 +764,35 @@ TEST_F(ListPrintWindowTest, theOriginalTemplatesComeFromTheProgramsCommonFolder)
     EXPECT_EQ(fileBytes(home.programFolder() + QStringLiteral("/Common/LstPrint.tpl")),
               TemplateFileBytes({{QStringLiteral("名簿"), {DefaultListPrintColumn(1), DefaultListPrintColumn(19)}},
                                  {QStringLiteral("電話帳"), {DefaultListPrintColumn(19), DefaultListPrintColumn(4)}}}));
+}
+
+TEST_F(ListPrintWindowTest, previewZoomSizesThePaperAndIsKeptForTheNextPreview)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(DataPath + QStringLiteral("z.pdf"));
+    w->btnPreview->click();
+    TListPrintPreview *preview = w->Preview();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+    const QSize paper = w->PrinterInfo().GetPaperSize();
+    preview->cbxZoom->setCurrentIndex(7); // 50%
+    emit preview->cbxZoom->activated(7);
+    EXPECT_EQ(preview->pnlImage->size(), QSize((paper.width() + 1) / 2, (paper.height() + 1) / 2));
+    EXPECT_EQ(preview->lblZoom->text(), QStringLiteral("  表示： 50%"));
+    preview->SetZoom(5); // 100%
+    EXPECT_EQ(preview->pnlImage->size(), paper);
+    // Centred in the view, but never nearer its edge than 20: taller than
+    // the view, the page begins 20 below its top.
+    const int viewWidth = preview->sbxPreview->viewport()->width();
+    EXPECT_EQ(preview->pnlImage->pos(),
+              QPoint(std::max(20, static_cast<int>(RoundHalfAway((viewWidth - paper.width()) / 2.0))), 20));
+    preview->close();
+    QCoreApplication::processEvents();
+    const TMemIniFile ini(SettingsFileName());
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("LIST PRINT PREVIEW"), QStringLiteral("Zoom"), -1), 5);
+    w->btnPreview->click();
+    ASSERT_NE(w->Preview(), nullptr);
+    EXPECT_EQ(w->Preview()->cbxZoom->currentIndex(), 5);
+    EXPECT_EQ(w->Preview()->PreviewPageNo(), 1);
 }
