@@ -61,7 +61,7 @@ int main(int argc, char **argv)
     l.HeaderColorExists = true;
     l.HeaderColor = 0xE0E0E0;
 
-    TListPrinterInfo printer{QString()};
+    TListPrinterInfo printer{home.filePath(QStringLiteral("LstPrint.pi"))};
     const QString listPdf = home.filePath(QStringLiteral("list.pdf"));
     printer.SelectPdf(listPdf);
     const TListPageMetrics metrics = MeasureListPage(l, printer);
