@@ -331,7 +331,10 @@ extern TRowWindowOpener MarkExportOpener;
 // Non-modal windows of other libraries that work on the list's rows (the
 // text and mark exports). The list closes them with its own child windows and, while
 // they exist, calls their invokable UpdateDataRange after each rebuild of its
-// rows and UpdateKeywordNames after the keyword captions changed. A window
+// rows and UpdateKeywordNames after the keyword captions changed (the list
+// print also UpdateListLayoutTemplate after the shown columns changed and
+// RefreshOpenListPreview after the group names changed; a window takes only
+// the notices it has an invokable method for). A window
 // registers itself when it is created; a destroyed one drops out.
 void RegisterRowWindow(QWidget *Window);
 // The registered windows that still exist, and a call of the invokable

@@ -126,10 +126,9 @@ void RegisterRowWindow(QWidget *Window)
 void NotifyRowWindows(const char *Method)
 {
     const QList<QPointer<QWidget>> windows = RowWindows();
-    const QByteArray signature = QByteArray(Method) + "()";
+    const QByteArray signature = QMetaObject::normalizedSignature(QByteArray(Method).append("()").constData());
     for (const QPointer<QWidget> &window : windows) {
-        // Not every row window has every notification (the mark export has
-        // no keyword captions).
+        // A window takes only the notices it has a method for.
         if (window && window->metaObject()->indexOfMethod(signature.constData()) >= 0)
             QMetaObject::invokeMethod(window, Method);
     }
@@ -448,6 +447,7 @@ void TAddressList::actViewColumnExecute()
         const int first = GetFirstSelected();
         RefreshList(true, false, true);
         SelectRow(first, false, false);
+        NotifyRowWindows("UpdateListLayoutTemplate");
     }
     lvAddress->setFocus();
 }
@@ -490,6 +490,7 @@ void TAddressList::actEditGroupExecute()
         SelectRow(first, false, false);
         if (DataInquiry)
             DataInquiry->RefreshGroups();
+        NotifyRowWindows("RefreshOpenListPreview");
     }
     if (active)
         lvAddress->setFocus();

@@ -3,31 +3,40 @@
 #include "addressbook/AdrsList.h"
 #include "addressbook/AdrsListModel.h"
 #include "core/Env.h"
+#include "core/Environment.h"
 #include "core/GrpEdt.h"
+#include "exchange/ListPrtPreview.h"
 #include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
+#include "util/SubUnit.h"
 #include "widgets/RecordRun.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QPainter>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
-#include <QTreeWidget>
+#include <QStackedWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,13 +44,111 @@ namespace {
 QPointer<TListPrint> OpenListPrint;
 
 const QStringList kAlignNames{QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右")};
+const QStringList kVertNames{QStringLiteral("上"), QStringLiteral("下")};
+const QString kPreviousLayout = QStringLiteral("前回のレイアウト");
+const QString kListLayout = QStringLiteral("アドレス帳一覧のレイアウト");
+const QString kOriginal = QStringLiteral("オリジナル");
+const QString kCustom = QStringLiteral("カスタム");
 
-void tell(QWidget *owner, const QString &text, unsigned icon)
+int tell(QWidget *owner, const QString &text, unsigned flags)
 {
-    ShowMessageBoxAt(owner, text, ProductCaption(), MB_OK | icon, mbpCenterOnOwner, 0, 0);
+    return ShowMessageBoxAt(owner, text, ProductCaption(), flags, mbpCenterOnOwner, 0, 0);
 }
 
+QString customTemplateFile()
+{
+    return DataPath + QStringLiteral("LPCustom.tpl");
+}
+
+QString standardTemplateFile()
+{
+    return AppPath + QStringLiteral("Common/LstPrint.tpl");
+}
+
+// Pen of a line type: dotted for 3 and 4, dash-dot for 5.
+Qt::PenStyle linePen(int type)
+{
+    return type == 3 || type == 4 ? Qt::DotLine : type == 5 ? Qt::DashDotLine : Qt::SolidLine;
+}
+
+// Strokes drawn side by side for a line type in the window's samples.
+int lineStrokes(int type)
+{
+    return type == 1 || type == 4 ? 2 : type == 2 ? 3 : 1;
+}
+
+QPixmap lineTypeSample(int type, QSize size)
+{
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QPen(Qt::black, 1, linePen(type)));
+    const int m = size.height() / 2;
+    const int strokes = lineStrokes(type);
+    const int first = strokes == 3 ? m - 1 : m;
+    for (int i = 0; i < strokes; ++i)
+        p.drawLine(4, first + i, size.width() - 5, first + i);
+    return pixmap;
+}
+
+QPixmap swatch(TColor color)
+{
+    QPixmap pixmap(48, 14);
+    pixmap.fill(ColorToQColor(color));
+    return pixmap;
+}
+
+class TLinePreview : public QWidget
+{
+public:
+    explicit TLinePreview(std::function<void()> paint, QWidget *parent)
+        : QWidget(parent), m_paint(std::move(paint))
+    {
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override { m_paint(); }
+
+private:
+    std::function<void()> m_paint;
+};
+
 } // namespace
+
+// ---- Colour list ----------------------------------------------------------
+
+void TListColorBox::mousePressEvent(QMouseEvent *event)
+{
+    QListWidget::mousePressEvent(event);
+    m_dragRow = event->button() == Qt::LeftButton ? indexAt(event->position().toPoint()).row() : -1;
+    m_pressAt = event->position().toPoint();
+    m_dragging = false;
+}
+
+void TListColorBox::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragRow >= 0 && (event->position().toPoint() - m_pressAt).manhattanLength() >= QApplication::startDragDistance())
+        m_dragging = true;
+    if (!m_dragging)
+        QListWidget::mouseMoveEvent(event);
+}
+
+void TListColorBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const int from = m_dragRow;
+    const bool dragged = m_dragging;
+    m_dragRow = -1;
+    m_dragging = false;
+    QListWidget::mouseReleaseEvent(event);
+    if (!dragged || from < 0)
+        return;
+    // A drop below the last row or on the row itself changes nothing.
+    const int to = indexAt(event->position().toPoint()).row();
+    if (to >= 0 && to != from)
+        emit swapRequested(from, to);
+}
+
+// ---- Window ---------------------------------------------------------------
 
 TListPrint::TListPrint(TAddressList *list)
     : QWidget(list, Qt::Window), m_list(list)
@@ -49,128 +156,52 @@ TListPrint::TListPrint(TAddressList *list)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("ListPrint"));
     setWindowTitle(QStringLiteral("一覧表の印刷"));
+    ChooseColor = [](QWidget *parent, const QColor &initial) -> std::optional<QColor> {
+        TMemIniFile ini(CustomColorFileName());
+        std::optional<QColor> chosen = ChooseCustomColor(parent, initial, ini);
+        if (chosen)
+            (void)ini.UpdateFile(); // the custom colours hold no record data
+        return chosen;
+    };
     m_items = MakeListPrintItems(KeywordNames);
     {
         const TMemIniFile ini(SettingsFileName());
         m_settings = LoadListPrintLayout(ini);
+        const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry() : QRect();
+        const int left = ini.ReadInteger(ListPrintSection, QStringLiteral("Left"), -1);
+        const int top = ini.ReadInteger(ListPrintSection, QStringLiteral("Top"), -1);
+        if (left >= 0 && top >= 0 && screen.isValid())
+            move(ScaleForDpi(left, true), ScaleForDpi(top, true));
     }
     m_printer = std::make_unique<TListPrinterInfo>(DataRoot + QStringLiteral("LstPrint.pi"));
-    buildControls();
-    showSettings();
-    UpdateDataRange();
-    UpdatePageCapacity();
-}
-
-TListPrint::~TListPrint() = default;
-
-void TListPrint::buildControls()
-{
     auto *top = new QVBoxLayout(this);
-    auto *info = new QGroupBox(QStringLiteral("付加情報"), this);
-    auto *infoGrid = new QGridLayout(info);
-    edtTitle = new QLineEdit(info);
-    edtTitle->setObjectName(QStringLiteral("edtTitle"));
-    edtTitle->setMaxLength(200);
-    chkViewDate = new QCheckBox(QStringLiteral("日付を表示する"), info);
-    chkViewDate->setObjectName(QStringLiteral("chkViewDate"));
-    chkViewPage = new QCheckBox(QStringLiteral("ページ数を表示する"), info);
-    chkViewPage->setObjectName(QStringLiteral("chkViewPage"));
-    cbxPageType = new QComboBox(info);
-    cbxPageType->setObjectName(QStringLiteral("cbxPageType"));
-    cbxPageType->addItems({QStringLiteral("Page. ***"), QStringLiteral("- *** -"), QStringLiteral("*** ページ"),
-                           QStringLiteral("Page. *** / [total]"), QStringLiteral("- *** / [total] -"),
-                           QStringLiteral("*** / [total] ページ")});
-    infoGrid->addWidget(new QLabel(QStringLiteral("タイトル："), info), 0, 0);
-    infoGrid->addWidget(edtTitle, 0, 1, 1, 2);
-    infoGrid->addWidget(chkViewDate, 1, 0);
-    infoGrid->addWidget(chkViewPage, 2, 0);
-    infoGrid->addWidget(cbxPageType, 2, 1);
-    top->addWidget(info);
-
-    auto *content = new QGroupBox(QStringLiteral("印刷項目"), this);
-    auto *contentRow = new QHBoxLayout(content);
-    lbxItems = new QListWidget(content);
-    lbxItems->setObjectName(QStringLiteral("lbxItems"));
-    for (const TListPrintItem &item : m_items)
-        lbxItems->addItem(item.Caption);
-    auto *buttons = new QVBoxLayout;
-    auto button = [&](QPushButton *&b, const char *name, const QString &caption) {
-        b = new QPushButton(caption, content);
-        b->setObjectName(QString::fromLatin1(name));
-        buttons->addWidget(b);
-    };
-    button(btnItemAdd, "btnItemAdd", QStringLiteral("追加 →"));
-    button(btnItemDelete, "btnItemDelete", QStringLiteral("削除"));
-    button(btnItemAllClear, "btnItemAllClear", QStringLiteral("全削除"));
-    button(btnUp, "btnUp", QStringLiteral("↑"));
-    button(btnDown, "btnDown", QStringLiteral("↓"));
-    buttons->addStretch();
-    lvColumns = new QTreeWidget(content);
-    lvColumns->setObjectName(QStringLiteral("lvColumns"));
-    lvColumns->setRootIsDecorated(false);
-    lvColumns->setHeaderLabels({QStringLiteral("項目"), QStringLiteral("幅"), QStringLiteral("位置")});
-    contentRow->addWidget(lbxItems);
-    contentRow->addLayout(buttons);
-    contentRow->addWidget(lvColumns, 1);
-    top->addWidget(content, 1);
-
-    auto *format = new QGroupBox(QStringLiteral("書式"), this);
-    auto *formatRow = new QHBoxLayout(format);
-    cbxFontSize = new QComboBox(format);
-    cbxFontSize->setObjectName(QStringLiteral("cbxFontSize"));
-    for (int size = ListPrintMinFontSize; size <= ListPrintMaxFontSize; ++size)
-        cbxFontSize->addItem(QString::number(size));
-    cbxRows = new QComboBox(format);
-    cbxRows->setObjectName(QStringLiteral("cbxRows"));
-    cbxRows->addItems({QStringLiteral("1行"), QStringLiteral("2行"), QStringLiteral("3行")});
-    edtOffsetX = new QLineEdit(format);
-    edtOffsetX->setObjectName(QStringLiteral("edtOffsetX"));
-    edtOffsetX->setMaxLength(4);
-    edtOffsetY = new QLineEdit(format);
-    edtOffsetY->setObjectName(QStringLiteral("edtOffsetY"));
-    edtOffsetY->setMaxLength(4);
-    formatRow->addWidget(new QLabel(QStringLiteral("サイズ："), format));
-    formatRow->addWidget(cbxFontSize);
-    formatRow->addWidget(new QLabel(QStringLiteral("１件の行数："), format));
-    formatRow->addWidget(cbxRows);
-    formatRow->addWidget(new QLabel(QStringLiteral("余白：  左"), format));
-    formatRow->addWidget(edtOffsetX);
-    formatRow->addWidget(new QLabel(QStringLiteral("上"), format));
-    formatRow->addWidget(edtOffsetY);
-    formatRow->addWidget(new QLabel(QStringLiteral("mm"), format));
-    top->addWidget(format);
-
-    auto *range = new QGroupBox(QStringLiteral("印刷データの選択"), this);
-    auto *rangeGrid = new QGridLayout(range);
-    rbList = new QRadioButton(QStringLiteral("一覧で選択したデータ"), range);
-    rbList->setObjectName(QStringLiteral("rbList"));
-    rbRange = new QRadioButton(QStringLiteral("数値で範囲を指定"), range);
-    rbRange->setObjectName(QStringLiteral("rbRange"));
-    rbAll = new QRadioButton(QStringLiteral("一覧に表示されているすべてのデータ"), range);
-    rbAll->setObjectName(QStringLiteral("rbAll"));
-    edtRangeBegin = new QSpinBox(range);
-    edtRangeBegin->setObjectName(QStringLiteral("edtRangeBegin"));
-    edtRangeEnd = new QSpinBox(range);
-    edtRangeEnd->setObjectName(QStringLiteral("edtRangeEnd"));
-    rangeGrid->addWidget(rbList, 0, 0, 1, 4);
-    rangeGrid->addWidget(rbRange, 1, 0);
-    rangeGrid->addWidget(edtRangeBegin, 1, 1);
-    rangeGrid->addWidget(new QLabel(QStringLiteral("件目 ～"), range), 1, 2);
-    rangeGrid->addWidget(edtRangeEnd, 1, 3);
-    rangeGrid->addWidget(new QLabel(QStringLiteral("件目"), range), 1, 4);
-    rangeGrid->addWidget(rbAll, 2, 0, 1, 4);
-    lblPrinter = new QLabel(range);
-    lblPrinter->setObjectName(QStringLiteral("lblPrinter"));
-    btnPrinter = new QPushButton(QStringLiteral("プリンターの設定..."), range);
-    btnPrinter->setObjectName(QStringLiteral("btnPrinter"));
-    edtCopies = new QSpinBox(range);
-    edtCopies->setObjectName(QStringLiteral("edtCopies"));
-    edtCopies->setRange(1, 100);
-    rangeGrid->addWidget(lblPrinter, 3, 0, 1, 3);
-    rangeGrid->addWidget(btnPrinter, 3, 3, 1, 2);
-    rangeGrid->addWidget(new QLabel(QStringLiteral("部数："), range), 4, 0);
-    rangeGrid->addWidget(edtCopies, 4, 1);
-    top->addWidget(range);
+    auto *pageRow = new QHBoxLayout;
+    auto *pageGroup = new QButtonGroup(this);
+    const std::array<std::pair<QToolButton **, const char *>, 4> pages{{{&sbtnContents, "sbtnContents"},
+                                                                         {&sbtnFormat, "sbtnFormat"},
+                                                                         {&sbtnLines, "sbtnLines"},
+                                                                         {&sbtnRange, "sbtnRange"}}};
+    const QStringList pageCaptions{QStringLiteral("印刷内容"), QStringLiteral("書式"), QStringLiteral("罫線・色"),
+                                   QStringLiteral("範囲・プリンター")};
+    for (int i = 0; i < 4; ++i) {
+        auto *button = new QToolButton(this);
+        button->setObjectName(QString::fromLatin1(pages[static_cast<std::size_t>(i)].second));
+        button->setText(pageCaptions[i]);
+        button->setCheckable(true);
+        pageGroup->addButton(button, i);
+        pageRow->addWidget(button);
+        *pages[static_cast<std::size_t>(i)].first = button;
+        connect(button, &QToolButton::clicked, this, [this, i] { ShowPage(i); });
+    }
+    pageRow->addStretch();
+    top->addLayout(pageRow);
+    pgcPages = new QStackedWidget(this);
+    pgcPages->setObjectName(QStringLiteral("pgcPages"));
+    pgcPages->addWidget(buildContentsPage());
+    pgcPages->addWidget(buildFormatPage());
+    pgcPages->addWidget(buildLinesPage());
+    pgcPages->addWidget(buildRangePage());
+    top->addWidget(pgcPages, 1);
 
     auto *counts = new QHBoxLayout;
     lblDataCount = new QLabel(this);
@@ -185,30 +216,344 @@ void TListPrint::buildControls()
     counts->addWidget(lblLineCount);
     counts->addWidget(new QLabel(QStringLiteral("用紙枚数："), this));
     counts->addWidget(lblPaperCount);
+    counts->addStretch();
     top->addLayout(counts);
 
     auto *commands = new QHBoxLayout;
-    btnSaveSetting = new QPushButton(QStringLiteral("設定保存"), this);
-    btnSaveSetting->setObjectName(QStringLiteral("btnSaveSetting"));
-    btnPrint = new QPushButton(QStringLiteral("印刷"), this);
-    btnPrint->setObjectName(QStringLiteral("btnPrint"));
-    btnClose = new QPushButton(QStringLiteral("閉じる"), this);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
+    auto command = [&](QPushButton *&b, const char *name, const QString &caption) {
+        b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        commands->addWidget(b);
+    };
     commands->addStretch();
-    commands->addWidget(btnSaveSetting);
-    commands->addWidget(btnPrint);
-    commands->addWidget(btnClose);
+    command(btnPreview, "btnPreview", QStringLiteral("プレビューを開く"));
+    command(btnSave, "btnSave", QStringLiteral("設定保存"));
+    command(btnPrint, "btnPrint", QStringLiteral("印刷"));
+    command(btnClose, "btnClose", QStringLiteral("閉じる"));
     top->addLayout(commands);
 
+    connectControls();
+    RegisterRowWindow(this);
+    m_showing = true;
+    showSettings();
+    loadTemplates();
+    m_showing = false;
+    UpdateDataRange();
+    UpdatePageCapacity();
+    ShowPage(0);
+}
+
+TListPrint::~TListPrint()
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteInteger(ListPrintSection, QStringLiteral("Left"), ScaleForDpi(pos().x(), false));
+    ini.WriteInteger(ListPrintSection, QStringLiteral("Top"), ScaleForDpi(pos().y(), false));
+    (void)ini.UpdateFile(); // a lost window position loses no data
+}
+
+QWidget *TListPrint::buildContentsPage()
+{
+    auto *page = new QWidget(this);
+    auto *column = new QVBoxLayout(page);
+
+    auto *templates = new QHBoxLayout;
+    cbxTemplateType = new QComboBox(page);
+    cbxTemplateType->setObjectName(QStringLiteral("cbxTemplateType"));
+    cbxTemplateName = new QComboBox(page);
+    cbxTemplateName->setObjectName(QStringLiteral("cbxTemplateName"));
+    cbxTemplateName->setEditable(true);
+    cbxTemplateName->setInsertPolicy(QComboBox::NoInsert);
+    cbxTemplateName->setMaxVisibleItems(11);
+    cbxTemplateName->lineEdit()->setMaxLength(ListPrintTemplateNameMax);
+    btnTemplateSave = new QPushButton(QStringLiteral("保存"), page);
+    btnTemplateSave->setObjectName(QStringLiteral("btnTemplateSave"));
+    btnTemplateDelete = new QPushButton(QStringLiteral("削除"), page);
+    btnTemplateDelete->setObjectName(QStringLiteral("btnTemplateDelete"));
+    templates->addWidget(new QLabel(QStringLiteral("テンプレート："), page));
+    templates->addWidget(cbxTemplateType);
+    templates->addWidget(cbxTemplateName, 1);
+    templates->addWidget(btnTemplateSave);
+    templates->addWidget(btnTemplateDelete);
+    column->addLayout(templates);
+
+    auto *items = new QGroupBox(QStringLiteral("印刷項目の設定"), page);
+    auto *itemRow = new QGridLayout(items);
+    lbxSrc = new QListWidget(items);
+    lbxSrc->setObjectName(QStringLiteral("lbxSrc"));
+    lbxDest = new QListWidget(items);
+    lbxDest->setObjectName(QStringLiteral("lbxDest"));
+    auto *buttons = new QVBoxLayout;
+    auto button = [&](QPushButton *&b, const char *name, const QString &caption) {
+        b = new QPushButton(caption, items);
+        b->setObjectName(QString::fromLatin1(name));
+        buttons->addWidget(b);
+    };
+    button(bbtnSet, "bbtnSet", QStringLiteral("セット"));
+    button(bbtnDelete, "bbtnDelete", QStringLiteral("削除"));
+    button(bbtnAllDelete, "bbtnAllDelete", QStringLiteral("全削除"));
+    button(bbtnUp, "bbtnUp", QStringLiteral("↑"));
+    button(bbtnDown, "bbtnDown", QStringLiteral("↓"));
+    buttons->addStretch();
+    edtSize = new QSpinBox(items);
+    edtSize->setObjectName(QStringLiteral("edtSize"));
+    edtSize->setRange(1, 999);
+    cbxAlign = new QComboBox(items);
+    cbxAlign->setObjectName(QStringLiteral("cbxAlign"));
+    cbxAlign->addItems(kAlignNames);
+    itemRow->addWidget(new QLabel(QStringLiteral("項目名："), items), 0, 0);
+    itemRow->addWidget(new QLabel(QStringLiteral("印刷順："), items), 0, 2);
+    itemRow->addWidget(lbxSrc, 1, 0);
+    itemRow->addLayout(buttons, 1, 1);
+    itemRow->addWidget(lbxDest, 1, 2);
+    auto *detail = new QHBoxLayout;
+    detail->addWidget(new QLabel(QStringLiteral("項目幅："), items));
+    detail->addWidget(edtSize);
+    detail->addWidget(new QLabel(QStringLiteral("(半角文字数)"), items));
+    detail->addWidget(new QLabel(QStringLiteral("横位置："), items));
+    detail->addWidget(cbxAlign);
+    detail->addStretch();
+    itemRow->addLayout(detail, 2, 0, 1, 3);
+    chkIgnoreTdfkn = new QCheckBox(QStringLiteral("都道府県名は印刷しない"), items);
+    chkIgnoreTdfkn->setObjectName(QStringLiteral("chkIgnoreTdfkn"));
+    itemRow->addWidget(chkIgnoreTdfkn, 3, 0, 1, 3);
+    column->addWidget(items, 1);
+
+    auto *info = new QGroupBox(QStringLiteral("付加情報"), page);
+    auto *grid = new QGridLayout(info);
+    auto combo = [&](QComboBox *&box, const char *name, const QStringList &entries) {
+        box = new QComboBox(info);
+        box->setObjectName(QString::fromLatin1(name));
+        box->addItems(entries);
+    };
+    edtTitle = new QLineEdit(info);
+    edtTitle->setObjectName(QStringLiteral("edtTitle"));
+    edtTitle->setMaxLength(200);
+    combo(cbxTitlePosX, "cbxTitlePosX", kAlignNames);
+    chkViewDate = new QCheckBox(QStringLiteral("日付を表示する"), info);
+    chkViewDate->setObjectName(QStringLiteral("chkViewDate"));
+    dtpViewDate = new QDateEdit(QDate::currentDate(), info);
+    dtpViewDate->setObjectName(QStringLiteral("dtpViewDate"));
+    dtpViewDate->setCalendarPopup(true);
+    combo(cbxDatePosX, "cbxDatePosX", kAlignNames);
+    combo(cbxDatePosY, "cbxDatePosY", kVertNames);
+    chkViewPage = new QCheckBox(QStringLiteral("ページ数を表示する"), info);
+    chkViewPage->setObjectName(QStringLiteral("chkViewPage"));
+    combo(cbxPageType, "cbxPageType",
+          {QStringLiteral("Page. ***"), QStringLiteral("- *** -"), QStringLiteral("*** ページ"),
+           QStringLiteral("Page. *** / [total]"), QStringLiteral("- *** / [total] -"),
+           QStringLiteral("*** / [total] ページ")});
+    combo(cbxPagePosX, "cbxPagePosX", kAlignNames);
+    combo(cbxPagePosY, "cbxPagePosY", kVertNames);
+    grid->addWidget(new QLabel(QStringLiteral("タイトル："), info), 0, 0);
+    grid->addWidget(edtTitle, 0, 1, 1, 2);
+    grid->addWidget(cbxTitlePosX, 0, 3);
+    grid->addWidget(chkViewDate, 1, 0);
+    grid->addWidget(dtpViewDate, 1, 1);
+    grid->addWidget(cbxDatePosX, 1, 2);
+    grid->addWidget(cbxDatePosY, 1, 3);
+    grid->addWidget(chkViewPage, 2, 0);
+    grid->addWidget(cbxPageType, 2, 1);
+    grid->addWidget(cbxPagePosX, 2, 2);
+    grid->addWidget(cbxPagePosY, 2, 3);
+    column->addWidget(info);
+    return page;
+}
+
+QWidget *TListPrint::buildFormatPage()
+{
+    auto *page = new QWidget(this);
+    auto *grid = new QGridLayout(page);
+    lbxFontName = new QListWidget(page);
+    lbxFontName->setObjectName(QStringLiteral("lbxFontName"));
+    QStringList families = QFontDatabase::families();
+    families.sort();
+    for (const QString &family : families)
+        if (!QFontDatabase::isPrivateFamily(family))
+            lbxFontName->addItem(family);
+    cbxFontSize = new QComboBox(page);
+    cbxFontSize->setObjectName(QStringLiteral("cbxFontSize"));
+    for (int size = ListPrintMinFontSize; size <= ListPrintMaxFontSize; ++size)
+        cbxFontSize->addItem(QString::number(size));
+    chkBold = new QCheckBox(QStringLiteral("太字"), page);
+    chkBold->setObjectName(QStringLiteral("chkBold"));
+    chkItalic = new QCheckBox(QStringLiteral("斜体"), page);
+    chkItalic->setObjectName(QStringLiteral("chkItalic"));
+    cbxRows = new QComboBox(page);
+    cbxRows->setObjectName(QStringLiteral("cbxRows"));
+    cbxRows->addItems({QStringLiteral("1行"), QStringLiteral("2行"), QStringLiteral("3行")});
+    edtOffsetX = new QLineEdit(page);
+    edtOffsetX->setObjectName(QStringLiteral("edtOffsetX"));
+    edtOffsetX->setMaxLength(4);
+    edtOffsetY = new QLineEdit(page);
+    edtOffsetY->setObjectName(QStringLiteral("edtOffsetY"));
+    edtOffsetY->setMaxLength(4);
+    grid->addWidget(new QLabel(QStringLiteral("書体："), page), 0, 0);
+    grid->addWidget(lbxFontName, 1, 0, 5, 1);
+    grid->addWidget(new QLabel(QStringLiteral("サイズ："), page), 1, 1);
+    grid->addWidget(cbxFontSize, 1, 2);
+    grid->addWidget(chkBold, 2, 1);
+    grid->addWidget(chkItalic, 2, 2);
+    grid->addWidget(new QLabel(QStringLiteral("１件の行数："), page), 3, 1);
+    grid->addWidget(cbxRows, 3, 2);
+    auto *margins = new QHBoxLayout;
+    margins->addWidget(new QLabel(QStringLiteral("余白：  左"), page));
+    margins->addWidget(edtOffsetX);
+    margins->addWidget(new QLabel(QStringLiteral("上"), page));
+    margins->addWidget(edtOffsetY);
+    margins->addWidget(new QLabel(QStringLiteral("mm"), page));
+    grid->addLayout(margins, 4, 1, 1, 2);
+    return page;
+}
+
+QWidget *TListPrint::buildLinesPage()
+{
+    auto *page = new QWidget(this);
+    auto *row = new QHBoxLayout(page);
+    auto *lines = new QGroupBox(QStringLiteral("罫線"), page);
+    auto *grid = new QGridLayout(lines);
+    static const std::array<const char *, 9> names{"sbtnTop",   "sbtnHorzCenter", "sbtnBottom", "sbtnLeft", "sbtnVertCenter",
+                                                   "sbtnRight", "sbtnNone",       "sbtnOuter",  "sbtnInner"};
+    static const std::array<const char *, 9> captions{"上", "横中", "下", "左", "縦中", "右", "なし", "外枠", "内側"};
+    for (int tag = 0; tag < 9; ++tag) {
+        auto *button = new QToolButton(lines);
+        button->setObjectName(QString::fromLatin1(names[static_cast<std::size_t>(tag)]));
+        button->setText(QString::fromUtf8(captions[static_cast<std::size_t>(tag)]));
+        button->setCheckable(tag < 6);
+        sbtnLine[static_cast<std::size_t>(tag)] = button;
+        grid->addWidget(button, tag < 6 ? tag / 3 : 2, tag < 6 ? tag % 3 : tag - 6);
+        connect(button, &QToolButton::clicked, this, [this, tag] { lineClicked(tag); });
+    }
+    pnlLinePreview = new TLinePreview([this] { paintLinePreview(); }, lines);
+    pnlLinePreview->setObjectName(QStringLiteral("pnlLinePreview"));
+    pnlLinePreview->setFixedSize(90, 70);
+    grid->addWidget(pnlLinePreview, 0, 3, 3, 1);
+    dgLineType = new QListWidget(lines);
+    dgLineType->setObjectName(QStringLiteral("dgLineType"));
+    dgLineType->setIconSize(QSize(80, 12));
+    for (int type = 0; type < 6; ++type) {
+        auto *entry = new QListWidgetItem(QIcon(lineTypeSample(type, QSize(80, 12))), QString(), dgLineType);
+        entry->setData(Qt::UserRole, type);
+    }
+    dgLineType->setCurrentRow(0);
+    grid->addWidget(new QLabel(QStringLiteral("線種："), lines), 3, 0);
+    grid->addWidget(dgLineType, 4, 0, 1, 4);
+    edtInterval = new QSpinBox(lines);
+    edtInterval->setObjectName(QStringLiteral("edtInterval"));
+    edtInterval->setRange(1, 20);
+    auto *interval = new QHBoxLayout;
+    interval->addWidget(new QLabel(QStringLiteral("水平線の間隔："), lines));
+    interval->addWidget(edtInterval);
+    interval->addWidget(new QLabel(QStringLiteral("行おき"), lines));
+    grid->addLayout(interval, 5, 0, 1, 4);
+    row->addWidget(lines);
+
+    auto *colors = new QGroupBox(QStringLiteral("背景色"), page);
+    auto *cgrid = new QGridLayout(colors);
+    pnlHeaderColor = new QLabel(colors);
+    pnlHeaderColor->setObjectName(QStringLiteral("pnlHeaderColor"));
+    pnlHeaderColor->setAutoFillBackground(true);
+    pnlHeaderColor->setAlignment(Qt::AlignCenter);
+    pnlHeaderColor->setMinimumSize(60, 20);
+    bbtnHeaderColor = new QPushButton(QStringLiteral("設定"), colors);
+    bbtnHeaderColor->setObjectName(QStringLiteral("bbtnHeaderColor"));
+    bbtnClearHeaderColor = new QPushButton(QStringLiteral("解除"), colors);
+    bbtnClearHeaderColor->setObjectName(QStringLiteral("bbtnClearHeaderColor"));
+    lbxColor = new TListColorBox(colors);
+    lbxColor->setObjectName(QStringLiteral("lbxColor"));
+    lbxColor->setIconSize(QSize(48, 14));
+    bbtnDataColor = new QPushButton(QStringLiteral("追加"), colors);
+    bbtnDataColor->setObjectName(QStringLiteral("bbtnDataColor"));
+    bbtnDeleteDataColor = new QPushButton(QStringLiteral("削除"), colors);
+    bbtnDeleteDataColor->setObjectName(QStringLiteral("bbtnDeleteDataColor"));
+    cgrid->addWidget(new QLabel(QStringLiteral("項目名の行："), colors), 0, 0);
+    cgrid->addWidget(pnlHeaderColor, 0, 1);
+    cgrid->addWidget(bbtnHeaderColor, 0, 2);
+    cgrid->addWidget(bbtnClearHeaderColor, 0, 3);
+    cgrid->addWidget(new QLabel(QStringLiteral("データの行："), colors), 1, 0);
+    cgrid->addWidget(lbxColor, 2, 0, 3, 2);
+    cgrid->addWidget(bbtnDataColor, 2, 2);
+    cgrid->addWidget(bbtnDeleteDataColor, 3, 2);
+    row->addWidget(colors);
+    return page;
+}
+
+QWidget *TListPrint::buildRangePage()
+{
+    auto *page = new QWidget(this);
+    auto *grid = new QGridLayout(page);
+    rbList = new QRadioButton(QStringLiteral("一覧で選択したデータ"), page);
+    rbList->setObjectName(QStringLiteral("rbList"));
+    rbRange = new QRadioButton(QStringLiteral("数値で範囲を指定"), page);
+    rbRange->setObjectName(QStringLiteral("rbRange"));
+    rbAll = new QRadioButton(QStringLiteral("一覧に表示されているすべてのデータ"), page);
+    rbAll->setObjectName(QStringLiteral("rbAll"));
+    edtRangeBegin = new QSpinBox(page);
+    edtRangeBegin->setObjectName(QStringLiteral("edtRangeBegin"));
+    edtRangeEnd = new QSpinBox(page);
+    edtRangeEnd->setObjectName(QStringLiteral("edtRangeEnd"));
+    grid->addWidget(new QLabel(QStringLiteral("印刷データの選択"), page), 0, 0, 1, 5);
+    grid->addWidget(rbList, 1, 0, 1, 5);
+    grid->addWidget(rbRange, 2, 0);
+    grid->addWidget(edtRangeBegin, 2, 1);
+    grid->addWidget(new QLabel(QStringLiteral("件目 ～"), page), 2, 2);
+    grid->addWidget(edtRangeEnd, 2, 3);
+    grid->addWidget(new QLabel(QStringLiteral("件目"), page), 2, 4);
+    grid->addWidget(rbAll, 3, 0, 1, 5);
+    lblPrinter = new QLabel(page);
+    lblPrinter->setObjectName(QStringLiteral("lblPrinter"));
+    lblPaper = new QLabel(page);
+    lblPaper->setObjectName(QStringLiteral("lblPaper"));
+    lblOrientation = new QLabel(page);
+    lblOrientation->setObjectName(QStringLiteral("lblOrientation"));
+    bbtnPrinter = new QPushButton(QStringLiteral("設定"), page);
+    bbtnPrinter->setObjectName(QStringLiteral("bbtnPrinter"));
+    edtCopies = new QSpinBox(page);
+    edtCopies->setObjectName(QStringLiteral("edtCopies"));
+    edtCopies->setRange(1, 100);
+    grid->addWidget(new QLabel(QStringLiteral("プリンター："), page), 4, 0);
+    grid->addWidget(lblPrinter, 4, 1, 1, 3);
+    grid->addWidget(bbtnPrinter, 4, 4);
+    grid->addWidget(lblPaper, 5, 1, 1, 2);
+    grid->addWidget(lblOrientation, 5, 3);
+    grid->addWidget(new QLabel(QStringLiteral("印刷部数："), page), 6, 0);
+    grid->addWidget(edtCopies, 6, 1);
+    grid->addWidget(new QLabel(QStringLiteral("部"), page), 6, 2);
+    grid->setRowStretch(7, 1);
+    return page;
+}
+
+void TListPrint::connectControls()
+{
+    auto refresh = [this] { RefreshListPreview(); };
+    connect(edtTitle, &QLineEdit::textChanged, this, refresh);
     connect(edtTitle, &QLineEdit::editingFinished, this, [this] { UpdatePageCapacity(); });
-    connect(chkViewDate, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
-    connect(chkViewPage, &QCheckBox::toggled, this, [this](bool on) {
-        cbxPageType->setEnabled(on);
+    connect(cbxTitlePosX, &QComboBox::activated, this, refresh);
+    connect(chkViewDate, &QCheckBox::toggled, this, [this](bool on) {
+        dtpViewDate->setEnabled(on);
+        cbxDatePosX->setEnabled(on);
+        cbxDatePosY->setEnabled(on);
         UpdatePageCapacity();
     });
-    connect(cbxFontSize, &QComboBox::activated, this, [this] { UpdatePageCapacity(); });
-    connect(cbxRows, &QComboBox::activated, this, [this] { UpdatePageCapacity(); });
-    connect(edtOffsetX, &QLineEdit::editingFinished, this, [this] { marginLeft(edtOffsetX, m_offsetX); });
+    connect(dtpViewDate, &QDateEdit::dateChanged, this, refresh);
+    connect(chkViewPage, &QCheckBox::toggled, this, [this](bool on) {
+        cbxPageType->setEnabled(on);
+        cbxPagePosX->setEnabled(on);
+        cbxPagePosY->setEnabled(on);
+        UpdatePageCapacity();
+    });
+    connect(cbxPageType, &QComboBox::activated, this, refresh);
+    for (QComboBox *box : {cbxDatePosX, cbxDatePosY, cbxPagePosX, cbxPagePosY})
+        connect(box, &QComboBox::activated, this, [this] { UpdatePageCapacity(); });
+    connect(chkIgnoreTdfkn, &QCheckBox::toggled, this, refresh);
+    connect(lbxFontName, &QListWidget::currentRowChanged, this, [this] { UpdatePageCapacity(); });
+    connect(chkBold, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
+    connect(chkItalic, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
+    connect(cbxFontSize, &QComboBox::currentIndexChanged, this, [this] { UpdatePageCapacity(); });
+    connect(cbxRows, &QComboBox::currentIndexChanged, this, [this] { UpdatePageCapacity(); });
+    connect(edtOffsetX, &QLineEdit::editingFinished, this, [this] {
+        marginLeft(edtOffsetX, m_offsetX);
+        RefreshListPreview();
+    });
     connect(edtOffsetY, &QLineEdit::editingFinished, this, [this] {
         marginLeft(edtOffsetY, m_offsetY);
         UpdatePageCapacity();
@@ -231,113 +576,621 @@ void TListPrint::buildControls()
             edtRangeBegin->setValue(value);
         RecountData();
     });
-    connect(edtCopies, &QSpinBox::valueChanged, this, [this] { RecountData(); });
-    connect(btnItemAdd, &QPushButton::clicked, this, [this] { addItem(); });
-    connect(lbxItems, &QListWidget::itemDoubleClicked, this, [this] { addItem(); });
-    connect(btnItemDelete, &QPushButton::clicked, this, [this] {
-        delete lvColumns->currentItem();
+    connect(edtCopies, &QSpinBox::valueChanged, this, [this](int copies) {
+        lblPaperCount->setText(QString::number(copies * m_pageCount) + QStringLiteral(" 枚"));
+    });
+
+    connect(bbtnSet, &QPushButton::clicked, this, [this] { setClicked(); });
+    connect(lbxSrc, &QListWidget::itemDoubleClicked, this, [this] { setClicked(); });
+    connect(bbtnDelete, &QPushButton::clicked, this, [this] { deleteClicked(); });
+    connect(lbxDest, &QListWidget::itemDoubleClicked, this, [this] { deleteClicked(); });
+    connect(bbtnAllDelete, &QPushButton::clicked, this, [this] { allDeleteClicked(); });
+    connect(bbtnUp, &QPushButton::clicked, this, [this] { moveClicked(-1); });
+    connect(bbtnDown, &QPushButton::clicked, this, [this] { moveClicked(1); });
+    connect(lbxDest, &QListWidget::currentRowChanged, this, [this] {
+        showColumnDetails();
         updateButtons();
     });
-    connect(btnItemAllClear, &QPushButton::clicked, this, [this] {
-        lvColumns->clear();
-        updateButtons();
+    connect(edtSize, &QSpinBox::valueChanged, this, [this](int width) {
+        if (m_columns.SetWidth(lbxDest->currentRow(), width))
+            RefreshListPreview();
     });
-    connect(btnUp, &QPushButton::clicked, this, [this] { moveColumn(-1); });
-    connect(btnDown, &QPushButton::clicked, this, [this] { moveColumn(1); });
-    connect(lvColumns, &QTreeWidget::currentItemChanged, this, [this] { updateButtons(); });
-    connect(btnPrinter, &QPushButton::clicked, this, [this] { choosePrinter(); });
-    connect(btnSaveSetting, &QPushButton::clicked, this, [this] { (void)SaveSettings(); });
-    connect(btnPrint, &QPushButton::clicked, this, [this] { PrintList(); });
+    connect(cbxAlign, &QComboBox::activated, this, [this](int align) {
+        if (m_columns.SetAlign(lbxDest->currentRow(), align))
+            RefreshListPreview();
+    });
+
+    connect(edtInterval, &QSpinBox::valueChanged, this, refresh);
+    connect(bbtnHeaderColor, &QPushButton::clicked, this, [this] { setColorClicked(0); });
+    connect(bbtnDataColor, &QPushButton::clicked, this, [this] { setColorClicked(1); });
+    connect(bbtnClearHeaderColor, &QPushButton::clicked, this, [this] { deleteColorClicked(0); });
+    connect(bbtnDeleteDataColor, &QPushButton::clicked, this, [this] { deleteColorClicked(1); });
+    connect(lbxColor, &TListColorBox::swapRequested, this, [this](int from, int to) {
+        if (SwapListColors(m_colors, from, to)) {
+            showDataColors(to);
+            RefreshListPreview();
+        }
+    });
+
+    connect(cbxTemplateType, &QComboBox::activated, this, [this] { templateTypeClicked(); });
+    connect(cbxTemplateName, &QComboBox::activated, this, [this] { templateNameClicked(); });
+    connect(btnTemplateSave, &QPushButton::clicked, this, [this] { saveTemplate(); });
+    connect(btnTemplateDelete, &QPushButton::clicked, this, [this] { deleteTemplate(); });
+
+    connect(bbtnPrinter, &QPushButton::clicked, this, [this] { choosePrinter(); });
+    connect(btnPreview, &QPushButton::clicked, this, [this] { togglePreview(); });
+    connect(btnSave, &QPushButton::clicked, this, [this] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        (void)SaveSettings();
+        QApplication::restoreOverrideCursor();
+    });
+    connect(btnPrint, &QPushButton::clicked, this, [this] { printClicked(); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+
+    lbxSrc->viewport()->installEventFilter(this);
+    for (QWidget *w : std::initializer_list<QWidget *>{lbxSrc, lbxDest, cbxAlign, cbxTemplateName, edtCopies,
+                                                       lbxColor, chkViewDate, chkViewPage, cbxPagePosY, rbList})
+        w->installEventFilter(this);
+}
+
+void TListPrint::ShowPage(int page)
+{
+    page = std::clamp(page, 0, 3);
+    const std::array<QToolButton *, 4> buttons{sbtnContents, sbtnFormat, sbtnLines, sbtnRange};
+    buttons[static_cast<std::size_t>(page)]->setChecked(true);
+    if (pgcPages->currentIndex() == page)
+        return;
+    pgcPages->setCurrentIndex(page);
+    QWidget *first = page == 0 ? static_cast<QWidget *>(lbxSrc)
+                     : page == 1 ? static_cast<QWidget *>(lbxFontName)
+                     : page == 2 ? static_cast<QWidget *>(dgLineType)
+                                 : static_cast<QWidget *>(rbRange->isChecked() ? rbRange
+                                                          : rbAll->isChecked() ? rbAll
+                                                                               : rbList);
+    first->setFocus();
+}
+
+bool TListPrint::eventFilter(QObject *watched, QEvent *event)
+{
+    // An item dragged from the source list and dropped on a chosen row is set
+    // before that row (on the end row or below the rows: at the end).
+    if (watched == lbxSrc->viewport()) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            m_dragFrom = mouse->position().toPoint();
+            m_dragging = false;
+        } else if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton) &&
+                   (mouse->position().toPoint() - m_dragFrom).manhattanLength() >= QApplication::startDragDistance()) {
+            m_dragging = true;
+            lbxSrc->setCursor(Qt::DragCopyCursor);
+        } else if (event->type() == QEvent::MouseButtonRelease && m_dragging) {
+            m_dragging = false;
+            lbxSrc->unsetCursor();
+            const QPoint at = lbxDest->viewport()->mapFromGlobal(mouse->globalPosition().toPoint());
+            if (lbxDest->viewport()->rect().contains(at)) {
+                const int row = lbxDest->indexAt(at).row();
+                lbxDest->setCurrentRow(row < 0 ? m_columns.EndRow() : row);
+                setClicked();
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (watched == lbxSrc && key == Qt::Key_Insert) {
+        setClicked();
+        return true;
+    }
+    if (watched == lbxDest && key == Qt::Key_Delete) {
+        deleteClicked();
+        return true;
+    }
+    if (!enter)
+        return QWidget::eventFilter(watched, event);
+    if (watched == lbxDest) {
+        (lbxDest->currentRow() >= m_columns.EndRow() ? static_cast<QWidget *>(lbxSrc) : edtSize)->setFocus();
+    } else if (watched == cbxAlign) {
+        lbxSrc->setFocus();
+    } else if (watched == cbxTemplateName) {
+        m_templateNameIndex = -1;
+        templateNameClicked();
+        lbxDest->setFocus();
+    } else if (watched == edtCopies) {
+        (btnPrint->isEnabled() ? btnPrint : btnClose)->setFocus();
+    } else if (watched == lbxColor) {
+        ShowPage(3);
+    } else if (watched == chkViewDate) {
+        (chkViewDate->isChecked() ? static_cast<QWidget *>(dtpViewDate) : chkViewPage)->setFocus();
+    } else if (watched == chkViewPage) {
+        if (chkViewPage->isChecked())
+            cbxPageType->setFocus();
+        else
+            ShowPage(1);
+    } else if (watched == cbxPagePosY) {
+        ShowPage(1);
+    } else if (watched == rbList) {
+        edtCopies->setFocus();
+    } else {
+        focusNextChild();
+    }
+    return true;
 }
 
 void TListPrint::showSettings()
 {
     const TListPrintLayout &l = m_settings.Layout;
-    edtTitle->setText(l.Title);
+    chkIgnoreTdfkn->setChecked(l.IgnoreTdfkn);
+    edtTitle->setText(l.Title.trimmed());
+    cbxTitlePosX->setCurrentIndex(l.TitlePosX);
     chkViewDate->setChecked(l.ViewDate);
+    dtpViewDate->setDate(QDate::currentDate());
+    cbxDatePosX->setCurrentIndex(l.DatePosX);
+    cbxDatePosY->setCurrentIndex(l.DatePosY);
+    for (QWidget *w : std::initializer_list<QWidget *>{dtpViewDate, cbxDatePosX, cbxDatePosY})
+        w->setEnabled(l.ViewDate);
     chkViewPage->setChecked(l.ViewPage);
     cbxPageType->setCurrentIndex(l.PageType);
-    cbxPageType->setEnabled(l.ViewPage);
+    cbxPagePosX->setCurrentIndex(l.PagePosX);
+    cbxPagePosY->setCurrentIndex(l.PagePosY);
+    for (QWidget *w : std::initializer_list<QWidget *>{cbxPageType, cbxPagePosX, cbxPagePosY})
+        w->setEnabled(l.ViewPage);
+    // A face this machine lacks (the default "ＭＳ ゴシック" on most) gives
+    // the monospaced Japanese Gothic, so that columns counted in half-width
+    // characters still line up; else the first face.
+    int fontRow = 0;
+    for (const QString &name : {l.FontName.trimmed(), QStringLiteral("Noto Sans Mono CJK JP"),
+                                QStringLiteral("Noto Sans CJK JP")}) {
+        const QList<QListWidgetItem *> found = lbxFontName->findItems(name, Qt::MatchExactly);
+        if (!found.isEmpty()) {
+            fontRow = lbxFontName->row(found.first());
+            break;
+        }
+    }
+    lbxFontName->setCurrentRow(fontRow);
     cbxFontSize->setCurrentIndex(l.FontSize - ListPrintMinFontSize);
+    chkBold->setChecked((l.FontStyle & 1) != 0);
+    chkItalic->setChecked((l.FontStyle & 2) != 0);
     cbxRows->setCurrentIndex(l.iRowCount - 1);
     m_offsetX = l.OffsetX;
     m_offsetY = l.OffsetY;
     edtOffsetX->setText(ListPrintMarginText(m_offsetX));
     edtOffsetY->setText(ListPrintMarginText(m_offsetY));
+    m_rules.Flags = l.Lines;
+    m_rules.Types = l.LineTypes;
+    showLineButtons();
+    edtInterval->setValue(l.HorzInterval);
+    showHeaderColor(l.HeaderColorExists, l.HeaderColor);
+    m_colors = l.Colors;
+    showDataColors(0);
     (l.DataSelect == 1 ? rbRange : l.DataSelect == 2 ? rbAll : rbList)->setChecked(true);
     edtRangeBegin->setEnabled(l.DataSelect == 1);
     edtRangeEnd->setEnabled(l.DataSelect == 1);
     edtCopies->setValue(l.Copies);
-    lblPrinter->setText(m_printer->DeviceName() + QStringLiteral("  ") + m_printer->GetPaperName());
-    fillColumns(m_settings.Columns);
+    showPrinter();
+    m_columns.Reset(m_settings.Columns);
+    showColumns();
 }
 
-void TListPrint::fillColumns(const TListPrintColumns &columns)
+void TListPrint::showPrinter()
 {
-    lvColumns->clear();
-    for (const TListPrintColumn &c : columns) {
-        auto *row = new QTreeWidgetItem(lvColumns);
-        row->setText(0, m_items[static_cast<std::size_t>(c.ItemNo)].Caption);
-        row->setText(1, QString::number(c.ItemSize));
-        row->setText(2, kAlignNames.value(c.ItemAlign));
-        row->setData(0, Qt::UserRole, c.ItemNo);
-        row->setData(1, Qt::UserRole, c.ItemSize);
-        row->setData(2, Qt::UserRole, c.ItemAlign);
+    lblPrinter->setText(m_printer->DeviceName());
+    lblPaper->setText(m_printer->GetPaperName());
+    lblOrientation->setText(m_printer->GetOrientation() == 2 ? QStringLiteral("横") : QStringLiteral("縦"));
+}
+
+// ---- Columns --------------------------------------------------------------
+
+void TListPrint::showColumns(int destRow)
+{
+    const QSignalBlocker blockSrc(lbxSrc);
+    const QSignalBlocker blockDest(lbxDest);
+    lbxSrc->clear();
+    for (int item : m_columns.Source()) {
+        auto *row = new QListWidgetItem(m_items[static_cast<std::size_t>(item)].Caption, lbxSrc);
+        row->setData(Qt::UserRole, item);
     }
+    lbxDest->clear();
+    for (const TListPrintColumn &c : m_columns.Columns())
+        lbxDest->addItem(m_items[static_cast<std::size_t>(c.ItemNo)].Caption);
+    lbxDest->addItem(QString()); // the end row: "after the last column"
+    lbxDest->setCurrentRow(std::clamp(destRow, 0, m_columns.EndRow()));
+    if (lbxSrc->currentRow() < 0)
+        lbxSrc->setCurrentRow(0);
+    showColumnDetails();
     updateButtons();
 }
 
-TListPrintColumns TListPrint::columns() const
+void TListPrint::showColumnDetails()
 {
-    TListPrintColumns result;
-    for (int i = 0; i < lvColumns->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *row = lvColumns->topLevelItem(i);
-        result.push_back({row->data(0, Qt::UserRole).toInt(), row->data(1, Qt::UserRole).toInt(),
-                          row->data(2, Qt::UserRole).toInt()});
+    const int row = lbxDest->currentRow();
+    const QSignalBlocker blockSize(edtSize);
+    const QSignalBlocker blockAlign(cbxAlign);
+    if (row >= 0 && row < m_columns.EndRow()) {
+        const TListPrintColumn &c = m_columns.Columns()[static_cast<std::size_t>(row)];
+        edtSize->setRange(1, 999);
+        edtSize->setValue(c.ItemSize);
+        edtSize->setEnabled(true);
+        cbxAlign->setCurrentIndex(c.ItemAlign);
+        cbxAlign->setEnabled(true);
+    } else {
+        edtSize->setRange(0, 0);
+        edtSize->setEnabled(false);
+        cbxAlign->setCurrentIndex(-1);
+        cbxAlign->setEnabled(false);
     }
-    return result;
-}
-
-void TListPrint::addItem()
-{
-    const int item = lbxItems->currentRow();
-    if (item < 0 || lvColumns->topLevelItemCount() >= ListPrintMaxColumns)
-        return;
-    TListPrintColumns current = columns();
-    // Every item but the blank stands once.
-    if (item != 0 && std::any_of(current.begin(), current.end(), [&](const auto &c) { return c.ItemNo == item; }))
-        return;
-    const int at = lvColumns->currentItem() ? lvColumns->indexOfTopLevelItem(lvColumns->currentItem()) + 1
-                                            : static_cast<int>(current.size());
-    current.insert(current.begin() + at, DefaultListPrintColumn(item));
-    fillColumns(current);
-    lvColumns->setCurrentItem(lvColumns->topLevelItem(at));
-}
-
-void TListPrint::moveColumn(int step)
-{
-    const int at = lvColumns->indexOfTopLevelItem(lvColumns->currentItem());
-    const int to = at + step;
-    if (at < 0 || to < 0 || to >= lvColumns->topLevelItemCount())
-        return;
-    TListPrintColumns current = columns();
-    std::swap(current[static_cast<std::size_t>(at)], current[static_cast<std::size_t>(to)]);
-    fillColumns(current);
-    lvColumns->setCurrentItem(lvColumns->topLevelItem(to));
 }
 
 void TListPrint::updateButtons()
 {
-    const bool any = lvColumns->topLevelItemCount() > 0;
-    const int at = lvColumns->indexOfTopLevelItem(lvColumns->currentItem());
-    btnItemDelete->setEnabled(any && at >= 0);
-    btnItemAllClear->setEnabled(any);
-    btnSaveSetting->setEnabled(any);
-    btnUp->setEnabled(at > 0);
-    btnDown->setEnabled(at >= 0 && at < lvColumns->topLevelItemCount() - 1);
+    const bool any = !m_columns.Columns().empty();
+    const int row = lbxDest->currentRow();
+    bbtnDelete->setEnabled(any);
+    bbtnAllDelete->setEnabled(any);
+    btnSave->setEnabled(any);
+    btnTemplateSave->setEnabled(any && userTemplateCount() < ListPrintMaxTemplates);
+    bbtnUp->setEnabled(m_columns.CanMoveUp(row));
+    bbtnDown->setEnabled(m_columns.CanMoveDown(row));
     btnPrint->setEnabled(any && m_dataCount > 0);
 }
+
+void TListPrint::columnsChanged()
+{
+    updateButtons();
+    RefreshListPreview();
+}
+
+void TListPrint::setClicked()
+{
+    int newSrc = 0;
+    const int dest = std::max(0, lbxDest->currentRow());
+    switch (m_columns.Set(lbxSrc->currentRow(), dest, &newSrc)) {
+    case TListColumnEditor::TSet::Full:
+        tell(this,
+             QStringLiteral("設定できる項目数は") + QString::number(ListPrintMaxColumns) +
+                 QStringLiteral("項目です  \r\nこれ以上追加できません  "),
+             MB_OK | MB_ICONINFORMATION);
+        return;
+    case TListColumnEditor::TSet::NoItem:
+        return;
+    case TListColumnEditor::TSet::Set:
+        break;
+    }
+    // The selection stays on the row it stood on, now the next column; the
+    // new column stands just above it.
+    showColumns(dest + 1);
+    lbxSrc->setCurrentRow(newSrc);
+    columnsChanged();
+}
+
+void TListPrint::deleteClicked()
+{
+    int newSrc = -1;
+    int newDest = 0;
+    if (!m_columns.Delete(lbxDest->currentRow(), &newSrc, &newDest))
+        return;
+    showColumns(newDest);
+    if (newSrc >= 0)
+        lbxSrc->setCurrentRow(newSrc);
+    if (m_columns.Columns().empty())
+        lbxSrc->setFocus();
+    columnsChanged();
+}
+
+void TListPrint::allDeleteClicked()
+{
+    m_columns.AllDelete();
+    showColumns();
+    lbxSrc->setFocus();
+    columnsChanged();
+}
+
+void TListPrint::moveClicked(int step)
+{
+    const int row = lbxDest->currentRow();
+    if (!m_columns.Move(row, step))
+        return;
+    showColumns(row + step);
+    columnsChanged();
+}
+
+void TListPrint::UpdateKeywordNames()
+{
+    m_items = MakeListPrintItems(KeywordNames);
+    showColumns(lbxDest->currentRow());
+    RefreshListPreview();
+}
+
+// ---- Lines and colours ----------------------------------------------------
+
+void TListPrint::lineClicked(int tag)
+{
+    const int type = std::max(0, dgLineType->currentRow());
+    const bool capacity = ClickRuleButton(m_rules, tag, type);
+    showLineButtons();
+    pnlLinePreview->update();
+    if (capacity)
+        UpdatePageCapacity();
+    else
+        RefreshListPreview();
+}
+
+void TListPrint::showLineButtons()
+{
+    for (std::size_t i = 0; i < 6; ++i)
+        sbtnLine[i]->setChecked(m_rules.Flags[i]);
+    if (pnlLinePreview)
+        pnlLinePreview->update();
+}
+
+void TListPrint::paintLinePreview()
+{
+    QPainter p(pnlLinePreview);
+    p.fillRect(pnlLinePreview->rect(), Qt::white);
+    const int W = pnlLinePreview->width() - 1;
+    const int H = pnlLinePreview->height() - 1;
+    const int cx = (W + 1) / 2;
+    const int cy = (H + 1) / 2;
+    p.setPen(QColor(192, 192, 192));
+    for (const QPoint corner : {QPoint(2, 2), QPoint(W - 2, 2), QPoint(2, H - 2), QPoint(W - 2, H - 2)}) {
+        const int dx = corner.x() < cx ? 4 : -4;
+        const int dy = corner.y() < cy ? 4 : -4;
+        p.drawLine(corner, corner + QPoint(dx, 0));
+        p.drawLine(corner, corner + QPoint(0, dy));
+    }
+    p.drawLine(cx, 2, cx, 5);
+    p.drawLine(cx, H - 2, cx, H - 5);
+    p.drawLine(2, cy, 5, cy);
+    p.drawLine(W - 2, cy, W - 5, cy);
+    auto strokes = [&](std::size_t line, auto draw) {
+        if (!m_rules.Flags[line])
+            return;
+        const int type = m_rules.Types[line];
+        p.setPen(QPen(Qt::black, 1, linePen(type)));
+        const int n = lineStrokes(type);
+        for (int i = 0; i < n; ++i)
+            draw(i, n);
+    };
+    strokes(0, [&](int i, int) { p.drawLine(6, 6 + i, W - 5, 6 + i); });
+    strokes(2, [&](int i, int) { p.drawLine(6, H - 6 - i, W - 5, H - 6 - i); });
+    strokes(3, [&](int i, int) { p.drawLine(6 + i, 6, 6 + i, H - 5); });
+    strokes(5, [&](int i, int) { p.drawLine(W - 6 - i, 6, W - 6 - i, H - 5); });
+    strokes(1, [&](int i, int n) {
+        const int y = n == 3 ? cy - 1 + i : cy + i;
+        p.drawLine(6, y, W - 5, y);
+    });
+    strokes(4, [&](int i, int n) {
+        const int x = n == 3 ? cx - 1 + i : cx + i;
+        p.drawLine(x, 6, x, H - 5);
+    });
+}
+
+void TListPrint::showHeaderColor(bool exists, TColor color)
+{
+    m_headerColorExists = exists;
+    m_headerColor = exists ? color : QColorToColor(palette().color(QPalette::Button));
+    QPalette pal = pnlHeaderColor->palette();
+    pal.setColor(QPalette::Window, exists ? ColorToQColor(color) : palette().color(QPalette::Button));
+    pnlHeaderColor->setPalette(pal);
+    pnlHeaderColor->setText(exists ? QString() : QStringLiteral("なし"));
+}
+
+void TListPrint::showDataColors(int select)
+{
+    lbxColor->clear();
+    for (std::size_t i = 0; i < m_colors.size(); ++i) {
+        auto *row = new QListWidgetItem(QIcon(swatch(m_colors[i])), QString::number(i + 1), lbxColor);
+        row->setData(Qt::UserRole, static_cast<qint64>(m_colors[i]));
+    }
+    if (!m_colors.empty())
+        lbxColor->setCurrentRow(std::clamp(select, 0, static_cast<int>(m_colors.size()) - 1));
+}
+
+void TListPrint::setColorClicked(int tag)
+{
+    if (tag == 1 && static_cast<int>(m_colors.size()) >= ListPrintMaxColors)
+        return;
+    const int selected = lbxColor->currentRow();
+    QColor initial = Qt::white;
+    if (tag == 0)
+        initial = ColorToQColor(m_headerColor);
+    else if (!m_colors.empty() && selected >= 0)
+        initial = ColorToQColor(m_colors[static_cast<std::size_t>(selected)]);
+    const std::optional<QColor> chosen = ChooseColor(this, initial);
+    if (!chosen)
+        return;
+    if (tag == 0) {
+        showHeaderColor(true, QColorToColor(*chosen));
+    } else {
+        const int row = InsertListColor(m_colors, selected, QColorToColor(*chosen));
+        showDataColors(row);
+    }
+    RefreshListPreview();
+}
+
+void TListPrint::deleteColorClicked(int tag)
+{
+    if (tag == 0) {
+        if (!m_headerColorExists)
+            return;
+        showHeaderColor(false, 0);
+    } else {
+        if (m_colors.empty())
+            return;
+        showDataColors(DeleteListColor(m_colors, lbxColor->currentRow()));
+    }
+    RefreshListPreview();
+}
+
+// ---- Templates --------------------------------------------------------------
+
+void TListPrint::loadTemplates()
+{
+    m_standard.clear();
+    m_custom.clear();
+    (void)ReadTemplateFile(standardTemplateFile(), m_standard);
+    (void)ReadTemplateFile(customTemplateFile(), m_custom);
+    std::vector<int> shown;
+    for (int i = 0; i < m_list->GetColumnCount(); ++i)
+        shown.push_back(m_list->GetColumnDefIndex(i));
+    m_custom.insert(m_custom.begin(), TListPrintTemplate{kListLayout, ListLayoutColumns(shown)});
+    m_hasPreviousLayout = !m_settings.Columns.empty();
+    if (m_hasPreviousLayout)
+        m_custom.insert(m_custom.begin(), TListPrintTemplate{kPreviousLayout, m_settings.Columns});
+    fillTemplateTypes(m_custom.empty() ? 0 : 1);
+}
+
+void TListPrint::fillTemplateTypes(int select)
+{
+    const QSignalBlocker block(cbxTemplateType);
+    cbxTemplateType->clear();
+    cbxTemplateType->addItem(kOriginal);
+    if (!m_custom.empty())
+        cbxTemplateType->addItem(kCustom);
+    cbxTemplateType->setCurrentIndex(std::min(select, cbxTemplateType->count() - 1));
+    m_templateTypeIndex = -1;
+    templateTypeClicked();
+}
+
+void TListPrint::templateTypeClicked()
+{
+    if (cbxTemplateType->currentIndex() == m_templateTypeIndex)
+        return;
+    m_templateTypeIndex = cbxTemplateType->currentIndex();
+    fillTemplateNames();
+}
+
+void TListPrint::fillTemplateNames()
+{
+    const QString typed = cbxTemplateName->currentText().trimmed();
+    const TListPrintTemplates &shown = m_templateTypeIndex == 1 ? m_custom : m_standard;
+    {
+        const QSignalBlocker block(cbxTemplateName);
+        cbxTemplateName->clear();
+        for (const TListPrintTemplate &t : shown)
+            cbxTemplateName->addItem(t.Name);
+        int select = shown.empty() ? -1 : 0;
+        for (int i = 0; i < static_cast<int>(shown.size()); ++i)
+            if (shown[static_cast<std::size_t>(i)].Name == typed)
+                select = i;
+        cbxTemplateName->setCurrentIndex(select);
+    }
+    btnTemplateDelete->setEnabled(m_templateTypeIndex == 1 && userTemplateCount() > 0);
+    m_templateNameIndex = -1;
+    templateNameClicked();
+}
+
+void TListPrint::templateNameClicked()
+{
+    const int index = cbxTemplateName->currentIndex();
+    if (index == m_templateNameIndex)
+        return;
+    const TListPrintTemplates &shown = m_templateTypeIndex == 1 ? m_custom : m_standard;
+    // An empty list of the shown type applies nothing and keeps the columns.
+    if (index >= 0 && index < static_cast<int>(shown.size())) {
+        m_templateNameIndex = index;
+        m_columns.Reset(shown[static_cast<std::size_t>(index)].Columns);
+        showColumns();
+    }
+    btnTemplateDelete->setEnabled(m_templateTypeIndex == 1 && index >= builtInCount());
+    updateButtons();
+    if (!m_showing)
+        RefreshListPreview();
+}
+
+void TListPrint::saveCustomTemplates()
+{
+    const TListPrintTemplates user(m_custom.begin() + builtInCount(), m_custom.end());
+    QString error;
+    if (!WriteTemplateFile(customTemplateFile(), user, &error))
+        tell(this, QStringLiteral("テンプレートを保存できませんでした。\r\n") + error, MB_OK | MB_ICONERROR);
+}
+
+void TListPrint::saveTemplate()
+{
+    const QString name = cbxTemplateName->currentText().trimmed();
+    auto refuse = [this](const QString &text) {
+        tell(this, text, MB_OK | MB_ICONINFORMATION);
+        cbxTemplateName->lineEdit()->end(false);
+        cbxTemplateName->setFocus();
+    };
+    if (name.isEmpty()) {
+        refuse(QStringLiteral("保存するにはテンプレート名をつけてください  "));
+        return;
+    }
+    if (name == kPreviousLayout || name == kListLayout) {
+        refuse(QStringLiteral("その名称はアプリケーションで使われています  \r\n別の名称で保存してください  "));
+        return;
+    }
+    const auto found = std::find_if(m_custom.begin(), m_custom.end(),
+                                    [&](const TListPrintTemplate &t) { return t.Name == name; });
+    if (found != m_custom.end()) {
+        const int at = static_cast<int>(found - m_custom.begin());
+        if (m_templateTypeIndex != 1 || at != m_templateNameIndex) {
+            refuse(QStringLiteral("同じ名称のカスタムテンプレートが保存されています  \r\n別の名称で保存してください  "));
+            return;
+        }
+        found->Columns = m_columns.Columns();
+    } else {
+        if (userTemplateCount() >= ListPrintMaxTemplates)
+            return;
+        m_custom.push_back({name, m_columns.Columns()});
+    }
+    saveCustomTemplates();
+    cbxTemplateName->setEditText(name);
+    {
+        const QSignalBlocker block(cbxTemplateType);
+        if (cbxTemplateType->count() < 2)
+            cbxTemplateType->addItem(kCustom);
+        cbxTemplateType->setCurrentIndex(1);
+    }
+    m_templateTypeIndex = 1;
+    fillTemplateNames();
+    cbxTemplateName->setFocus();
+}
+
+void TListPrint::deleteTemplate()
+{
+    const QString name = cbxTemplateName->currentText().trimmed();
+    if (name == kPreviousLayout || name == kListLayout) {
+        tell(this, QStringLiteral("その名称はアプリケーションで使われているため  \r\n削除できません  "),
+             MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    const auto found = std::find_if(m_custom.begin() + builtInCount(), m_custom.end(),
+                                    [&](const TListPrintTemplate &t) { return t.Name == name; });
+    if (found == m_custom.end()) {
+        tell(this, QStringLiteral("指定したテンプレート名が見つかりません  "), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (tell(this,
+             QStringLiteral("「") + name + QStringLiteral("」  \r\n\r\nこのテンプレートを削除してもよろしいですか？  "),
+             MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    m_custom.erase(found);
+    saveCustomTemplates();
+    cbxTemplateName->setEditText(QString());
+    fillTemplateNames();
+}
+
+void TListPrint::UpdateListLayoutTemplate()
+{
+    std::vector<int> shown;
+    for (int i = 0; i < m_list->GetColumnCount(); ++i)
+        shown.push_back(m_list->GetColumnDefIndex(i));
+    const int at = m_hasPreviousLayout ? 1 : 0;
+    if (at >= static_cast<int>(m_custom.size()))
+        return;
+    m_custom[static_cast<std::size_t>(at)].Columns = ListLayoutColumns(shown);
+    if (m_templateTypeIndex == 1 && m_templateNameIndex == at) {
+        m_templateNameIndex = -1;
+        templateNameClicked();
+    }
+}
+
+// ---- Page settings, counts and printing -----------------------------------
 
 void TListPrint::marginLeft(QLineEdit *edit, int &remembered)
 {
@@ -356,17 +1209,32 @@ TListPrintJob TListPrint::CollectLayout() const
 {
     TListPrintJob job;
     job.Items = m_items;
-    job.Columns = columns();
-    job.Layout = m_settings.Layout;
+    job.Columns = m_columns.Columns();
     TListPrintLayout &l = job.Layout;
+    l.IgnoreTdfkn = chkIgnoreTdfkn->isChecked();
     l.Title = edtTitle->text().trimmed();
+    l.TitlePosX = std::max(0, cbxTitlePosX->currentIndex());
     l.ViewDate = chkViewDate->isChecked();
+    l.Date = dtpViewDate->date();
+    l.DatePosX = std::max(0, cbxDatePosX->currentIndex());
+    l.DatePosY = std::max(0, cbxDatePosY->currentIndex());
     l.ViewPage = chkViewPage->isChecked();
-    l.PageType = cbxPageType->currentIndex();
-    l.FontSize = ListPrintMinFontSize + cbxFontSize->currentIndex();
-    l.iRowCount = cbxRows->currentIndex() + 1;
+    l.PageType = std::max(0, cbxPageType->currentIndex());
+    l.PagePosX = std::max(0, cbxPagePosX->currentIndex());
+    l.PagePosY = std::max(0, cbxPagePosY->currentIndex());
+    l.FontName = lbxFontName->currentItem() ? lbxFontName->currentItem()->text() : m_settings.Layout.FontName;
+    l.FontCharset = m_settings.Layout.FontCharset;
+    l.FontSize = ListPrintMinFontSize + std::max(0, cbxFontSize->currentIndex());
+    l.FontStyle = (chkBold->isChecked() ? 1 : 0) | (chkItalic->isChecked() ? 2 : 0);
+    l.iRowCount = std::max(0, cbxRows->currentIndex()) + 1;
     l.OffsetX = m_offsetX;
     l.OffsetY = m_offsetY;
+    l.Lines = m_rules.Flags;
+    l.LineTypes = m_rules.Types;
+    l.HorzInterval = edtInterval->value();
+    l.HeaderColor = m_headerColor;
+    l.HeaderColorExists = m_headerColorExists;
+    l.Colors = m_colors;
     l.DataSelect = dataSelect();
     l.Copies = edtCopies->value();
     return job;
@@ -374,6 +1242,8 @@ TListPrintJob TListPrint::CollectLayout() const
 
 void TListPrint::UpdatePageCapacity()
 {
+    if (m_showing)
+        return;
     const TListPrintJob job = CollectLayout();
     m_recordsPerPage = ListPageCapacity(job, MeasureListPage(job.Layout, *m_printer));
     lblLineCount->setText(QString::asprintf("%d", std::max(0, m_recordsPerPage)) + QStringLiteral(" 件"));
@@ -382,6 +1252,8 @@ void TListPrint::UpdatePageCapacity()
 
 void TListPrint::RecountData()
 {
+    if (m_showing)
+        return;
     switch (dataSelect()) {
     case 0:
         m_dataCount = m_list->GetSelCount();
@@ -396,6 +1268,7 @@ void TListPrint::RecountData()
     lblDataCount->setText(QString::number(m_dataCount) + QStringLiteral(" 件"));
     lblPaperCount->setText(QString::number(edtCopies->value() * m_pageCount) + QStringLiteral(" 枚"));
     updateButtons();
+    RefreshListPreview();
 }
 
 void TListPrint::UpdateDataRange()
@@ -417,19 +1290,69 @@ void TListPrint::UpdateDataRange()
     RecountData();
 }
 
+std::vector<qint32> TListPrint::TakeRecords() const
+{
+    return TakeListPrintRecords(*m_list, dataSelect(), edtRangeBegin->value(), edtRangeEnd->value());
+}
+
+std::optional<QStringList> TListPrint::FetchRow(const TListPrintJob &job, qint32 recNo) const
+{
+    TTable *table = m_list->Model()->Table();
+    if (table == nullptr || !FindRunRecord(*table, recNo))
+        return std::nullopt;
+    return ListPrintRowTexts(*table, job, GroupNames, DataPath);
+}
+
+void TListPrint::RefreshListPreview()
+{
+    if (m_preview && !m_showing)
+        m_preview->RefreshListPreview();
+}
+
+void TListPrint::togglePreview()
+{
+    if (m_preview) {
+        m_preview->close();
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TListPreviewSource source;
+    source.Job = [this] { return CollectLayout(); };
+    source.Records = [this] { return TakeRecords(); };
+    source.Fetch = [this](const TListPrintJob &job, qint32 recNo) { return FetchRow(job, recNo); };
+    source.PerPage = [this] { return m_recordsPerPage; };
+    source.Printer = m_printer.get();
+    m_preview = new TListPrintPreview(source, this);
+    connect(m_preview, &TListPrintPreview::closing, this,
+            [this] { btnPreview->setText(QStringLiteral("プレビューを開く")); });
+    m_preview->show();
+    btnPreview->setText(QStringLiteral("プレビューを閉じる"));
+    QApplication::restoreOverrideCursor();
+}
+
+void TListPrint::closeEvent(QCloseEvent *event)
+{
+    if (m_preview && !m_preview->close()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 bool TListPrint::SaveSettings()
 {
-    TListPrintSettings settings{CollectLayout().Layout, columns(), edtRangeBegin->value(), edtRangeEnd->value()};
+    TListPrintSettings settings{CollectLayout().Layout, m_columns.Columns(), edtRangeBegin->value(),
+                                edtRangeEnd->value()};
     TMemIniFile ini(SettingsFileName());
     SaveListPrintLayout(ini, settings);
     QString error;
     if (!ini.UpdateFile(&error)) {
-        tell(this, QStringLiteral("設定を保存できませんでした。\r\n") + error, MB_ICONERROR);
+        tell(this, QStringLiteral("設定を保存できませんでした。\r\n") + error, MB_OK | MB_ICONERROR);
         return false;
     }
     m_printer->SetCopies(settings.Layout.Copies);
     if (!m_printer->Save(&error)) {
-        tell(this, QStringLiteral("プリンターの設定を保存できませんでした。\r\n") + error, MB_ICONERROR);
+        tell(this, QStringLiteral("プリンターの設定を保存できませんでした。\r\n") + error, MB_OK | MB_ICONERROR);
         return false;
     }
     return true;
@@ -437,23 +1360,53 @@ bool TListPrint::SaveSettings()
 
 void TListPrint::choosePrinter()
 {
+    if (m_printer->GetCopies() != edtCopies->value())
+        m_printer->SetCopies(edtCopies->value());
     QPrinter chosen(QPrinter::HighResolution);
     chosen.setPageLayout(m_printer->Printer().pageLayout());
-    if (!m_printer->IsPdf())
+    chosen.setCopyCount(m_printer->GetCopies());
+    if (m_printer->IsPdf()) {
+        chosen.setOutputFormat(QPrinter::PdfFormat);
+        chosen.setOutputFileName(m_printer->Printer().outputFileName());
+    } else {
         chosen.setPrinterName(m_printer->DeviceName());
+    }
     QPrintDialog dialog(&chosen, this);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    dialog.move(pos() + QPoint(15, 15));
     if (dialog.exec() != QDialog::Accepted)
         return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_printer->AssignCurrentPrinter(chosen);
-    lblPrinter->setText(m_printer->DeviceName() + QStringLiteral("  ") + m_printer->GetPaperName());
+    edtCopies->setValue(m_printer->GetCopies());
+    showPrinter();
     UpdatePageCapacity();
+    QApplication::restoreOverrideCursor();
+    if (m_printer->PaperError() == 1)
+        tell(this, QStringLiteral("用紙の種類数が取得できませんでした  "), MB_OK | MB_ICONERROR);
+}
+
+void TListPrint::printClicked()
+{
+    if (m_columns.Columns().empty()) {
+        tell(this, QStringLiteral("印刷する項目をセットしてください  "), MB_OK | MB_ICONINFORMATION);
+        lbxSrc->setFocus();
+        return;
+    }
+    if (tell(this, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "),
+             MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    repaint();
+    if (PrintList())
+        tell(this, QStringLiteral("一覧表の印刷が完了しました  "), MB_OK | MB_ICONINFORMATION);
+    btnClose->setFocus();
 }
 
 bool TListPrint::PrintList()
 {
     UpdatePageCapacity();
     if (m_recordsPerPage < 1) {
-        tell(this, ListPrintNoRoomMessage, MB_ICONERROR);
+        tell(this, ListPrintNoRoomMessage, MB_OK | MB_ICONERROR);
         return false;
     }
     const TListPrintJob job = CollectLayout();
@@ -461,29 +1414,31 @@ bool TListPrint::PrintList()
         return false;
     // The records are taken now, in the list's order: nothing that happens
     // while the pages are painted can put another record under a row.
-    const std::vector<qint32> records =
-        TakeListPrintRecords(*m_list, job.Layout.DataSelect, edtRangeBegin->value(), edtRangeEnd->value());
-    TTable *table = m_list->Model()->Table();
-    if (records.empty() || table == nullptr)
+    const std::vector<qint32> records = TakeRecords();
+    if (records.empty() || m_list->Model()->Table() == nullptr)
         return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     QProgressDialog progress(QStringLiteral("印刷しています..."), QStringLiteral("キャンセル"), 0,
                              static_cast<int>(records.size()), this);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(500);
+    TTable &table = *m_list->Model()->Table();
+    TListRowReader reader(table, job, GroupNames, DataPath);
     const TListPrintResult result = ::PrintList(
         *m_printer, job, records,
         [&](qint32 recNo) -> std::optional<QStringList> {
-            if (!FindRunRecord(*table, recNo))
+            if (!FindRunRecord(table, recNo))
                 return std::nullopt;
-            return ListPrintRowTexts(*table, job, GroupNames, DataPath);
+            return reader.Read();
         },
         [&](int done, int) {
             progress.setValue(done);
             return !progress.wasCanceled();
         });
     progress.reset();
+    QApplication::restoreOverrideCursor();
     if (!result.Error.isEmpty()) {
-        tell(this, result.Error, MB_ICONERROR);
+        tell(this, result.Error, MB_OK | MB_ICONERROR);
         return false;
     }
     if (result.Cancelled)

@@ -4,8 +4,12 @@
 #include "util/SubUnit.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
+
+#include <cmath>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <numeric>
@@ -73,7 +77,7 @@ class TPagePainter
 {
 public:
     TPagePainter(QPainter &painter, const TListPrintJob &job, const TListPageMetrics &m)
-        : p(painter), job(job), l(job.Layout), m(m)
+        : p(painter), job(job), l(job.Layout), m(m), hadClip(painter.hasClipping())
     {
     }
 
@@ -224,8 +228,7 @@ public:
                 QString text = column < texts.size() ? texts[column] : QString();
                 if (c.ItemNo == 1)
                     text = QString::number(firstNumber + k);
-                p.drawText(rectOf(left, Y, right, cellBottom),
-                           static_cast<int>(horizontal(c.ItemAlign) | Qt::AlignTop) | Qt::TextWordWrap, text);
+                drawCell(rectOf(left, Y, right, cellBottom), c.ItemAlign, text);
                 lastRight = right;
                 ++column;
             }, X0 + PL, rightLimit);
@@ -269,6 +272,77 @@ public:
     }
 
 private:
+    // A cell text, word-wrapped, top-aligned and clipped to the cell. A text
+    // that plainly fits on one line is drawn at its baseline straight away:
+    // the same place the wrapped layout gives it, without the line-breaking
+    // analysis that costs most of a long list's time.
+    void drawCell(const QRect &cell, int align, const QString &text)
+    {
+        if (text.isEmpty())
+            return;
+        if (m.Advances) {
+            const std::optional<double> width = m.Advances->SimpleWidth(text);
+            // One character's width to spare keeps kerning from ever
+            // pushing the text past the cell's edge.
+            if (width && *width + m.W / 8.0 <= cell.width()) {
+                // Centred and right-aligned texts take their shaped width:
+                // kerning makes it differ from the sum of the advances.
+                double x = cell.left();
+                if (align == 1)
+                    x += (cell.width() - m.Advances->ShapedWidth(text)) / 2;
+                else if (align == 2)
+                    x += cell.width() - m.Advances->ShapedWidth(text);
+                p.drawText(QPointF(x, cell.top() + m.Advances->Ascent()), text);
+                return;
+            }
+        }
+        // Wrapped at word boundaries (between any two characters of
+        // unspaced Japanese); each line starts on a whole pixel. Lines that
+        // start below the cell are not shown; only a line that crosses the
+        // cell's edge is drawn under a clip, which is costly on a PDF.
+        QTextLayout layout(text, p.font(), p.device());
+        QTextOption option(horizontal(align));
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.setCacheEnabled(false);
+        const QFontMetricsF metrics(p.font(), p.device());
+        const double leading = metrics.leading();
+        double y = -leading;
+        int shown = 0;
+        layout.beginLayout();
+        for (;;) {
+            QTextLine line = layout.createLine();
+            if (!line.isValid())
+                break;
+            line.setLineWidth(cell.width());
+            y = std::ceil(y + leading);
+            if (y >= cell.height())
+                break;
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+            ++shown;
+        }
+        layout.endLayout();
+        for (int i = 0; i < shown; ++i) {
+            const QTextLine line = layout.lineAt(i);
+            const bool crosses = line.naturalTextWidth() > cell.width() || line.y() + line.height() > cell.height();
+            if (!crosses) {
+                line.draw(&p, cell.topLeft());
+            } else if (hadClip) {
+                p.save();
+                p.setClipRect(cell, Qt::IntersectClip);
+                line.draw(&p, cell.topLeft());
+                p.restore();
+            } else {
+                // Without a clip of the caller's, setting and dropping one is
+                // much cheaper on a PDF than saving and restoring the state.
+                p.setClipRect(cell);
+                line.draw(&p, cell.topLeft());
+                p.setClipping(false);
+            }
+        }
+    }
+
     // Walks the columns from `left`: a one-character gap between columns, each
     // cut at the right limit; a column that begins at or beyond it is not drawn.
     template <typename F>
@@ -289,6 +363,7 @@ private:
     const TListPrintJob &job;
     const TListPrintLayout &l;
     const TListPageMetrics &m;
+    const bool hadClip;
 };
 
 } // namespace
@@ -317,12 +392,44 @@ TListPageMetrics MeasureListPage(const TListPrintLayout &layout, const TListPrin
 
     auto *device = const_cast<QPrinter *>(&printer.Printer());
     const QFontMetrics bodyMetrics(body, device);
-    const QFontMetrics titleMetrics(title, device);
-    m.H = bodyMetrics.height();
+    const QFontMetricsF bodyLine(body, device);
+    const QFontMetricsF titleLine(title, device);
+    // The whole line in whole pixels: a box of the rounded height would be a
+    // fraction of a pixel short of the laid-out line, and every cell's text
+    // would be clipped to it.
+    m.H = static_cast<int>(std::ceil(bodyLine.height()));
     m.W = bodyMetrics.horizontalAdvance(kMeasure);
     m.G = halfAway(m.H / 2.0);
-    m.TitleBox = 2 * titleMetrics.height();
+    m.TitleBox = 2 * static_cast<int>(std::ceil(titleLine.height()));
+    m.Advances = std::make_shared<TListAdvances>(body, device);
     return m;
+}
+
+TListAdvances::TListAdvances(const QFont &font, QPaintDevice *device)
+    : m_metrics(font, device), m_ascent(m_metrics.ascent())
+{
+}
+
+double TListAdvances::ShapedWidth(const QString &text) const
+{
+    return m_metrics.horizontalAdvance(text);
+}
+
+std::optional<double> TListAdvances::SimpleWidth(const QString &text)
+{
+    double width = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool simple = (u >= 0x20 && u < 0x7F) || (u >= 0x3000 && u <= 0x30FF) || (u >= 0x4E00 && u <= 0x9FFF) ||
+                            (u >= 0xFF01 && u <= 0xFF9F);
+        if (!simple)
+            return std::nullopt;
+        auto at = m_advances.find(u);
+        if (at == m_advances.end())
+            at = m_advances.emplace(u, m_metrics.horizontalAdvance(c)).first;
+        width += at->second;
+    }
+    return width;
 }
 
 int ListPageCapacity(const TListPrintJob &job, const TListPageMetrics &m)
@@ -433,29 +540,13 @@ void PaintListPage(QPainter &painter, const TListPrintJob &job, const TListPageM
     painter.restore();
 }
 
-TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job, const std::vector<qint32> &records,
-                           const TListRowFetch &fetch, const TListPrintProgress &progress)
+TListPrintResult PaintListJob(QPainter &painter, const std::function<bool()> &newPage, const TListPrintJob &job,
+                              const TListPageMetrics &metrics, int perPage, const std::vector<qint32> &records,
+                              const TListRowFetch &fetch, const TListPrintProgress &progress)
 {
     TListPrintResult result;
-    const TListPageMetrics metrics = MeasureListPage(job.Layout, printerInfo);
-    const int perPage = ListPageCapacity(job, metrics);
-    if (perPage < 1) {
-        result.Error = ListPrintNoRoomMessage;
-        return result;
-    }
     const int total = static_cast<int>(records.size());
     const int pageCount = ListPageCount(total, perPage);
-    if (pageCount == 0)
-        return result;
-
-    QPrinter &printer = printerInfo.Printer();
-    printer.setDocName(ListPrintDocName);
-    printerInfo.SetCopies(job.Layout.Copies);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
-        return result;
-    }
     std::size_t next = 0;
     int printed = 0;
     for (int page = 1; page <= pageCount && !result.Cancelled; ++page) {
@@ -471,7 +562,7 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         }
         if (result.Cancelled)
             break;
-        if (page > 1 && !printer.newPage()) {
+        if (page > 1 && !newPage()) {
             result.Error = QStringLiteral("印刷中に失敗しました（%1 ページ目）。").arg(page);
             break;
         }
@@ -479,9 +570,56 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         printed += static_cast<int>(rows.size());
         ++result.Pages;
     }
+    result.Records = printed;
+    return result;
+}
+
+TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job, const std::vector<qint32> &records,
+                           const TListRowFetch &fetch, const TListPrintProgress &progress)
+{
+    TListPrintResult result;
+    const TListPageMetrics metrics = MeasureListPage(job.Layout, printerInfo);
+    const int perPage = ListPageCapacity(job, metrics);
+    if (perPage < 1) {
+        result.Error = ListPrintNoRoomMessage;
+        return result;
+    }
+    if (ListPageCount(static_cast<int>(records.size()), perPage) == 0)
+        return result;
+
+    QPrinter &printer = printerInfo.Printer();
+    printer.setDocName(ListPrintDocName);
+    printerInfo.SetCopies(job.Layout.Copies);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
+        return result;
+    }
+    result = PaintListJob(painter, [&printer] { return printer.newPage(); }, job, metrics, perPage, records, fetch,
+                          progress);
     if (result.Cancelled || !result.Error.isEmpty())
         printer.abort();
     painter.end();
-    result.Records = printed;
     return result;
+}
+
+void PaintListPreviewPage(QPainter &painter, const TListPrintJob &job, const TListPageMetrics &m,
+                          const QRect &printable, const std::vector<QStringList> &rows, int pageNo, int pageCount,
+                          int firstNumber)
+{
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1, Qt::DotLine));
+    painter.drawRect(printable.adjusted(0, 0, -1, -1));
+    painter.translate(printable.topLeft());
+    PaintListPage(painter, job, m, rows, pageNo, pageCount, firstNumber);
+    painter.restore();
+}
+
+double ListPreviewFitScale(QSize paper, QSize view)
+{
+    if (paper.width() <= 0 || paper.height() <= 0)
+        return 1.0;
+    return std::max(0.01, std::min((view.width() - 44) / static_cast<double>(paper.width()),
+                                   (view.height() - 44) / static_cast<double>(paper.height())));
 }

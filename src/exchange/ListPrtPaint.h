@@ -3,10 +3,15 @@
 #include "exchange/ListPrtLayout.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
+#include <unordered_map>
 #include <optional>
 #include <vector>
 
@@ -35,6 +40,26 @@ struct TListPageMetrics {
     double ScaleY = 1.0;
     QFont BodyFont;
     QFont TitleFont;
+    // Advances of the body font's characters on the printer, kept while the
+    // metrics live: a cell text of Japanese, Latin and kana that plainly fits
+    // its cell is drawn as one line without a line-breaking layout.
+    std::shared_ptr<class TListAdvances> Advances;
+};
+
+class TListAdvances
+{
+public:
+    TListAdvances(const QFont &font, QPaintDevice *device);
+    // The text's width when every character is one that neither joins nor
+    // combines (Latin, kana, CJK, full- and half-width forms), else nullopt.
+    [[nodiscard]] std::optional<double> SimpleWidth(const QString &text);
+    [[nodiscard]] double ShapedWidth(const QString &text) const;
+    [[nodiscard]] double Ascent() const { return m_ascent; }
+
+private:
+    QFontMetricsF m_metrics;
+    double m_ascent;
+    std::unordered_map<char16_t, double> m_advances;
 };
 
 [[nodiscard]] TListPageMetrics MeasureListPage(const TListPrintLayout &layout, const TListPrinterInfo &printer);
@@ -77,6 +102,26 @@ using TListPrintProgress = std::function<bool(int done, int total)>;
 inline const QString ListPrintDocName = QStringLiteral("一覧表データ");
 inline const QString ListPrintNoRoomMessage =
     QStringLiteral("用紙に１件も印刷できません。\r\n文字の大きさ・余白・１件の行数を見直してください。");
+
+// The pages of a job painted through painter: newPage() is called between
+// pages (false ends the job with an error). The print run and the tests share it.
+[[nodiscard]] TListPrintResult PaintListJob(QPainter &painter, const std::function<bool()> &newPage,
+                                            const TListPrintJob &job, const TListPageMetrics &metrics, int perPage,
+                                            const std::vector<qint32> &records, const TListRowFetch &fetch,
+                                            const TListPrintProgress &progress = {});
+
+// ---- The preview ------------------------------------------------------------
+
+// The preview's page in printer pixels of the whole paper: the printable area
+// (the printer's real one) framed dotted light grey, and the page painted at
+// its place with the printer's metrics, so that it lays out as on paper.
+void PaintListPreviewPage(QPainter &painter, const TListPrintJob &job, const TListPageMetrics &m,
+                          const QRect &printable, const std::vector<QStringList> &rows, int pageNo, int pageCount,
+                          int firstNumber);
+
+// Zoom "用紙全体": the scale that fits the paper (96-dpi units) into a view
+// with 4 pixels of border and 40 of margin.
+[[nodiscard]] double ListPreviewFitScale(QSize paper, QSize view);
 
 // Prints the records (taken before the run, in list order) on the printer
 // of printerInfo: pages of the job = records / capacity rounded up; a record

@@ -1,7 +1,10 @@
 #include "exchange/ListPrtPrinter.h"
 
+#include "items/PrtInfo.h"
 #include "platform/IniFile.h"
 #include "util/SubUnit.h"
+
+#include <QFile>
 
 #include <QFileInfo>
 #include <QPageSize>
@@ -28,80 +31,166 @@ void preparePdf(QPrinter &printer)
 
 const QString TListPrinterInfo::PdfDevice = QStringLiteral("PDF");
 
-TListPrinterInfo::TListPrinterInfo(const QString &fileName)
-    : m_fileName(fileName), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+namespace {
+
+// The installed printers and, after them, the PDF target, which counts as a
+// printer so that the list prints on a machine without any.
+class TListPrinterBackend final : public TPrinterBackend
 {
-    takeDefault();
-    if (fileName.isEmpty() || !QFileInfo::exists(fileName))
-        return;
+public:
+    QStringList Printers() const override { return m_qt.Printers() << TListPrinterInfo::PdfDevice; }
+    QString DefaultPrinter() const override
+    {
+        const QString name = m_qt.DefaultPrinter();
+        return name.isEmpty() ? TListPrinterInfo::PdfDevice : name;
+    }
+    QList<TPaperInfo> Papers(const QString &printer) const override
+    {
+        if (printer != TListPrinterInfo::PdfDevice)
+            return m_qt.Papers(printer);
+        QList<TPaperInfo> papers;
+        for (int id = 0; id < QPageSize::LastPageSize; ++id) {
+            const QPageSize size(static_cast<QPageSize::PageSizeId>(id));
+            if (size.id() == QPageSize::Custom)
+                continue;
+            const QSizeF mm = size.size(QPageSize::Millimeter);
+            papers.append({id + 1, size.name(),
+                           QSize(static_cast<int>(RoundHalfAway(mm.width() * 10.0L)),
+                                 static_cast<int>(RoundHalfAway(mm.height() * 10.0L)))});
+        }
+        papers.append({CustomPaperId, QStringLiteral("ユーザー定義サイズ"), {}});
+        return papers;
+    }
+    TPrinterSettings Apply(const TPrinterSettings &settings) const override
+    {
+        return settings.PrinterName == TListPrinterInfo::PdfDevice ? settings : m_qt.Apply(settings);
+    }
+    TPrinterCaps Caps(const TPrinterSettings &settings) const override
+    {
+        if (settings.PrinterName != TListPrinterInfo::PdfDevice)
+            return m_qt.Caps(settings);
+        QPrinter printer(QPrinter::HighResolution);
+        preparePdf(printer);
+        TQtPrinterBackend::Configure(printer, settings);
+        TPrinterCaps caps;
+        caps.Dpi = {printer.logicalDpiX(), printer.logicalDpiY()};
+        const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
+        const QRect page = printer.pageRect(QPrinter::DevicePixel).toRect();
+        caps.Physical = paper.size();
+        caps.PhysicalOffset = page.topLeft() - paper.topLeft();
+        caps.Page = page.size();
+        return caps;
+    }
+
+private:
+    TQtPrinterBackend m_qt;
+};
+
+const TListPrinterBackend &listBackend()
+{
+    static const TListPrinterBackend backend;
+    return backend;
+}
+
+// The settings the printer holds now, in the items' form.
+TPrinterSettings settingsOf(const QPrinter &printer, const QString &device)
+{
+    TPrinterSettings s;
+    s.PrinterName = device;
+    const QPageSize size = printer.pageLayout().pageSize();
+    if (size.id() == QPageSize::Custom) {
+        s.PaperId = CustomPaperId;
+        const QSizeF mm = size.size(QPageSize::Millimeter);
+        s.CustomSize = QSize(static_cast<int>(RoundHalfAway(mm.width() * 10.0L)),
+                             static_cast<int>(RoundHalfAway(mm.height() * 10.0L)));
+    } else {
+        s.PaperId = static_cast<qint32>(size.id()) + 1;
+    }
+    s.Orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    s.Copies = std::clamp(printer.copyCount(), 1, 100);
+    return s;
+}
+
+// An earlier form of the file: an INI text with section "PRINTER INFO".
+bool readIniForm(const QString &fileName, TPrinterSettings &settings, QString &outputFile)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024)
+        return false;
+    const QByteArray head = file.read(64).trimmed();
+    if (!head.startsWith('['))
+        return false;
+    file.close();
     const TMemIniFile ini(fileName);
     const QString device = ini.ReadString(kSection, QStringLiteral("Device"), {});
-    if (device == PdfDevice) {
-        preparePdf(*m_printer);
-        m_printer->setOutputFileName(ini.ReadString(kSection, QStringLiteral("OutputFile"), {}));
-    } else if (!device.isEmpty()) {
-        const QPrinterInfo info = QPrinterInfo::printerInfo(device);
-        if (!info.isNull())
-            m_printer->setPrinterName(device);
-    }
+    if (device.isEmpty())
+        return false;
+    settings.PrinterName = device;
     const QString paper = ini.ReadString(kSection, QStringLiteral("Paper"), {});
-    for (int id = 0; id <= QPageSize::LastPageSize; ++id) {
-        const auto pageId = static_cast<QPageSize::PageSizeId>(id);
-        if (QPageSize::key(pageId) == paper) {
-            m_printer->setPageSize(QPageSize(pageId));
+    for (int id = 0; id <= QPageSize::LastPageSize; ++id)
+        if (QPageSize::key(static_cast<QPageSize::PageSizeId>(id)) == paper) {
+            settings.PaperId = id + 1;
             break;
         }
+    settings.Orientation = ini.ReadInteger(kSection, QStringLiteral("Orientation"), 1) == 2 ? 2 : 1;
+    settings.Copies = std::clamp(ini.ReadInteger(kSection, QStringLiteral("Copies"), 1), 1, 100);
+    outputFile = ini.ReadString(kSection, QStringLiteral("OutputFile"), {});
+    return true;
+}
+
+} // namespace
+
+TListPrinterInfo::TListPrinterInfo(const QString &fileName)
+    : m_fileName(fileName), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
+      m_info(std::make_unique<TPrinterInfo>(fileName, listBackend()))
+{
+    // The file of an earlier version is read and written anew on the next save.
+    TPrinterSettings legacy;
+    if (!fileName.isEmpty() && readIniForm(fileName, legacy, m_outputFile)) {
+        if (listBackend().Printers().contains(legacy.PrinterName))
+            m_info->AssignSettings(legacy);
     }
-    m_printer->setPageOrientation(ini.ReadInteger(kSection, QStringLiteral("Orientation"), 1) == 2
-                                      ? QPageLayout::Landscape
-                                      : QPageLayout::Portrait);
-    SetCopies(ini.ReadInteger(kSection, QStringLiteral("Copies"), 1));
+    applySettings();
 }
 
 TListPrinterInfo::~TListPrinterInfo() = default;
 
-void TListPrinterInfo::takeDefault()
+void TListPrinterInfo::applySettings()
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() || info.printerName().isEmpty()) {
+    const TPrinterSettings &s = m_info->Settings();
+    if (s.PrinterName == PdfDevice) {
         preparePdf(*m_printer);
-        m_printer->setPageSize(QPageSize(QPageSize::A4));
+        m_printer->setOutputFileName(m_outputFile);
+        if (s.PaperId == 0)
+            m_printer->setPageSize(QPageSize(QPageSize::A4));
     } else {
-        m_printer->setPrinterName(info.printerName());
+        m_printer->setOutputFormat(QPrinter::NativeFormat);
     }
+    TQtPrinterBackend::Configure(*m_printer, s);
 }
 
 void TListPrinterInfo::AssignCurrentPrinter(const QPrinter &chosen)
 {
-    if (chosen.outputFormat() == QPrinter::PdfFormat) {
-        preparePdf(*m_printer);
-        m_printer->setOutputFileName(chosen.outputFileName());
-    } else {
-        m_printer->setOutputFormat(QPrinter::NativeFormat);
-        m_printer->setPrinterName(chosen.printerName());
-    }
-    m_printer->setPageSize(chosen.pageLayout().pageSize());
-    m_printer->setPageOrientation(chosen.pageLayout().orientation());
-    m_printer->setCopyCount(chosen.copyCount());
+    const bool pdf = chosen.outputFormat() == QPrinter::PdfFormat;
+    if (pdf)
+        m_outputFile = chosen.outputFileName();
+    m_info->AssignSettings(settingsOf(chosen, pdf ? PdfDevice : chosen.printerName()));
+    applySettings();
 }
 
 void TListPrinterInfo::SelectPdf(const QString &fileName)
 {
-    preparePdf(*m_printer);
-    m_printer->setOutputFileName(fileName);
+    m_outputFile = fileName;
+    TPrinterSettings s = settingsOf(*m_printer, PdfDevice);
+    m_info->AssignSettings(s);
+    applySettings();
 }
 
 bool TListPrinterInfo::Save(QString *error) const
 {
-    TMemIniFile ini(m_fileName);
-    ini.EraseSection(kSection);
-    ini.WriteString(kSection, QStringLiteral("Device"), DeviceName());
-    ini.WriteString(kSection, QStringLiteral("Paper"), QPageSize::key(m_printer->pageLayout().pageSize().id()));
-    ini.WriteInteger(kSection, QStringLiteral("Orientation"), GetOrientation());
-    ini.WriteInteger(kSection, QStringLiteral("Copies"), GetCopies());
-    if (IsPdf())
-        ini.WriteString(kSection, QStringLiteral("OutputFile"), m_printer->outputFileName());
-    return ini.UpdateFile(error);
+    // What the printer holds now: the window and the print dialog set it.
+    m_info->AssignSettings(settingsOf(*m_printer, DeviceName()));
+    return m_info->Save(error);
 }
 
 QString TListPrinterInfo::DeviceName() const
@@ -145,6 +234,11 @@ QSize TListPrinterInfo::PrintableSize() const
 QString TListPrinterInfo::GetPaperName() const
 {
     return m_printer->pageLayout().pageSize().name();
+}
+
+int TListPrinterInfo::PaperError() const
+{
+    return listBackend().Papers(DeviceName()).isEmpty() ? 1 : 0;
 }
 
 QSize TListPrinterInfo::GetPaperSize() const

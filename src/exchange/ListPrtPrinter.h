@@ -7,15 +7,18 @@
 #include <memory>
 
 class QPrinter;
+class TPrinterInfo;
 
 // Printer settings of one kind of document, kept in a ".pi" file: the
 // printer, its paper and orientation and the number of copies. The printer
 // behind it is a QPrinter: a CUPS printer, or the PDF target, which counts as
 // a printer so that printing works on a machine without any.
 //
-// The list print's own printer: one QPrinter it prints through; the file holds one section
-// "PRINTER INFO" with Device, Paper (a QPageSize key), Orientation (1
-// portrait, 2 landscape), Copies and, for the PDF target, OutputFile.
+// The list print's printer: one QPrinter it prints through, its settings
+// kept by the items' printer settings (TPrinterInfo) in their file form;
+// the PDF target stands in the printer list under the name "PDF". A file of
+// the earlier INI form (section "PRINTER INFO": Device, Paper as a QPageSize
+// key, Orientation, Copies, OutputFile) is still read.
 class TListPrinterInfo
 {
 public:
@@ -55,6 +58,8 @@ public:
     // The printable area's size in printer pixels.
     [[nodiscard]] QSize PrintableSize() const;
     [[nodiscard]] QString GetPaperName() const;
+    // 1 when the printer lists no paper at all, else 0 (the printer stays in use).
+    [[nodiscard]] int PaperError() const;
     // The paper in 96-dpi units.
     [[nodiscard]] QSize GetPaperSize() const;
     [[nodiscard]] QPoint TenthMMToDevice(QPoint tenthMM) const;
@@ -63,8 +68,13 @@ public:
     [[nodiscard]] int GetCopies() const;
     void SetCopies(int copies);
 
+    // The items' settings behind this printer.
+    [[nodiscard]] const TPrinterInfo &Settings() const { return *m_info; }
+
 private:
-    void takeDefault();
+    void applySettings();
     QString m_fileName;
     std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<TPrinterInfo> m_info;
+    QString m_outputFile;
 };

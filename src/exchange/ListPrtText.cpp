@@ -7,38 +7,63 @@
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 
+#include <unordered_map>
+
 namespace {
 
-QString plain(TTable &table, const char *name)
+// The table's fields by name, looked up once per print instead of once per
+// cell (a name lookup walks the table's 67 fields).
+class TFields
 {
-    return Cp932::decode(TrimBlanks(table.FieldByName(QString::fromLatin1(name)).AsBytesView()));
+public:
+    explicit TFields(TTable &table) : m_table(table) {}
+    TField &operator()(const char *name)
+    {
+        auto at = m_cache.find(name);
+        if (at == m_cache.end())
+            at = m_cache.emplace(name, &m_table.FieldByName(QString::fromLatin1(name))).first;
+        return *at->second;
+    }
+
+private:
+    TTable &m_table;
+    std::unordered_map<const char *, TField *> m_cache;
+};
+
+constexpr const char *kJoints[] = {"Joint1", "Joint2", "Joint3", "Joint4", "Joint5"};
+constexpr const char *kKeywords[] = {"Keyword1", "Keyword2", "Keyword3", "Keyword4",
+                                     "Keyword5", "Keyword6", "Keyword7", "Keyword8"};
+
+QString plain(TFields &table, const char *name)
+{
+    return Cp932::decode(TrimBlanks(table(name).AsBytesView()));
 }
 
-QString wide(TTable &table, const QString &name)
+QString wide(TFields &table, const char *name)
 {
-    return TrimBlanks(DecodeUnicodeField(table.FieldByName(name).AsBytesView()));
+    return TrimBlanks(DecodeUnicodeField(table(name).AsBytesView()));
 }
 
-QString phone(TTable &table, const char *name, const QString &dataFolder)
+QString phone(TFields &table, const char *name, const QString &dataFolder)
 {
-    const QByteArrayView number = TrimBlanks(table.FieldByName(QString::fromLatin1(name)).AsBytesView());
+    const QByteArrayView number = TrimBlanks(table(name).AsBytesView());
     if (number.isEmpty())
         return {};
     return Cp932::decode(HyphenatePhoneNumber(number.toByteArray(), dataFolder));
 }
 
-QString stamp(TTable &table, const char *name, const char *format)
+QString stamp(TFields &table, const char *name, const char *format)
 {
-    const QDateTime value = table.FieldByName(QString::fromLatin1(name)).AsDateTime();
+    const QDateTime value = table(name).AsDateTime();
     return value.isValid() ? value.toString(QString::fromLatin1(format)) : QString();
 }
 
-QString cellText(TTable &table, int item, const TListPrintLayout &layout, const std::array<QString, 11> &groups,
+QString cellText(TFields &table, int item, const TListPrintLayout &layout, const std::array<QString, 11> &groups,
                  const QString &dataFolder)
 {
     switch (item) {
     case 2: {
-        const int group = table.FieldByName(QStringLiteral("Group")).AsInteger();
+        const int group = table("Group").AsInteger();
         return group >= 1 && group <= 10 ? groups[static_cast<std::size_t>(group)] : QString();
     }
     case 3:
@@ -46,7 +71,7 @@ QString cellText(TTable &table, int item, const TListPrintLayout &layout, const 
     case 4:
         return phone(table, "Tel", dataFolder);
     case 5:
-        return table.FieldByName(QStringLiteral("TelDiv")).AsInteger() == 3 ? QStringLiteral("○") : QString();
+        return table("TelDiv").AsInteger() == 3 ? QStringLiteral("○") : QString();
     case 6:
         return phone(table, "Fax", dataFolder);
     case 7: {
@@ -70,7 +95,7 @@ QString cellText(TTable &table, int item, const TListPrintLayout &layout, const 
     case 13:
         return plain(table, "JisCode");
     case 14:
-        return table.FieldByName(QStringLiteral("PrivCorp")).AsBoolean() ? QStringLiteral("個人")
+        return table("PrivCorp").AsBoolean() ? QStringLiteral("個人")
                                                                           : QStringLiteral("会社");
     case 15:
         return plain(table, "CorpKanji");
@@ -81,7 +106,7 @@ QString cellText(TTable &table, int item, const TListPrintLayout &layout, const 
     case 18:
         return plain(table, "Post");
     case 19:
-        return wide(table, QStringLiteral("NameKanji"));
+        return wide(table, "NameKanji");
     case 20:
         return plain(table, "NameKana");
     case 21:
@@ -91,7 +116,7 @@ QString cellText(TTable &table, int item, const TListPrintLayout &layout, const 
     case 23:
         return plain(table, "EMail2");
     case 37:
-        return table.FieldByName(QStringLiteral("Note")).AsString().replace(QStringLiteral("\r\n"),
+        return table("Note").AsString().replace(QStringLiteral("\r\n"),
                                                                               QStringLiteral(" "));
     case 38:
         return plain(table, "SymbolMark");
@@ -111,23 +136,43 @@ QString cellText(TTable &table, int item, const TListPrintLayout &layout, const 
         break;
     }
     if (item >= 24 && item <= 28)
-        return wide(table, QStringLiteral("Joint%1").arg(item - 23));
+        return wide(table, kJoints[item - 24]);
     if (item >= 29 && item <= 36)
         return Cp932::decode(
-            TrimBlanks(table.FieldByName(QStringLiteral("Keyword%1").arg(item - 28)).AsBytesView()));
+            TrimBlanks(table(kKeywords[item - 29]).AsBytesView()));
     return {}; // 0, 1 and numbers outside the catalogue
 }
 
 } // namespace
 
+struct TListRowReader::TImpl {
+    TFields Fields;
+    const TListPrintJob &Job;
+    const std::array<QString, 11> &Groups;
+    QString DataFolder;
+};
+
+TListRowReader::TListRowReader(TTable &table, const TListPrintJob &job, const std::array<QString, 11> &groupNames,
+                               const QString &dataFolder)
+    : d(std::make_unique<TImpl>(TImpl{TFields(table), job, groupNames, dataFolder}))
+{
+}
+
+TListRowReader::~TListRowReader() = default;
+
+QStringList TListRowReader::Read()
+{
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(d->Job.Columns.size()));
+    for (const TListPrintColumn &column : d->Job.Columns)
+        texts << cellText(d->Fields, column.ItemNo, d->Job.Layout, d->Groups, d->DataFolder);
+    return texts;
+}
+
 QStringList ListPrintRowTexts(TTable &table, const TListPrintJob &job, const std::array<QString, 11> &groupNames,
                               const QString &dataFolder)
 {
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(job.Columns.size()));
-    for (const TListPrintColumn &column : job.Columns)
-        texts << cellText(table, column.ItemNo, job.Layout, groupNames, dataFolder);
-    return texts;
+    return TListRowReader(table, job, groupNames, dataFolder).Read();
 }
 
 std::vector<qint32> TakeListPrintRecords(const TAddressList &list, int dataSelect, int beginPos, int endPos)

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 
 class TTable;
 class TAddressList;
@@ -15,6 +16,23 @@ class TAddressList;
 // dictionary of dataFolder.
 [[nodiscard]] QStringList ListPrintRowTexts(TTable &table, const TListPrintJob &job,
                                             const std::array<QString, 11> &groupNames, const QString &dataFolder);
+
+// The same for many records of one table: the fields are looked up once.
+// Read() reads the table's current record.
+class TListRowReader
+{
+public:
+    TListRowReader(TTable &table, const TListPrintJob &job, const std::array<QString, 11> &groupNames,
+                   const QString &dataFolder);
+    ~TListRowReader();
+    TListRowReader(const TListRowReader &) = delete;
+    TListRowReader &operator=(const TListRowReader &) = delete;
+    [[nodiscard]] QStringList Read();
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> d;
+};
 
 // The record numbers to print, taken from the main list before the run, in
 // its order: 0 the selected rows, 1 the 1-based positions begin..end, 2 every

@@ -1,11 +1,19 @@
+#include "exchange/ListPrtDisplay.h"
 #include "exchange/ListPrtPaint.h"
 #include "exchange/ListPrtPrinter.h"
+#include "items/PrtInfo.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
+#include "util/SubUnit.h"
 
+#include <QDir>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -264,4 +272,184 @@ TEST_F(ListPrtPaintTest, cancellingStopsTheJobAndSendsNothing)
         [](int done, int) { return done < 10; });
     EXPECT_TRUE(result.Cancelled);
     EXPECT_EQ(result.Pages, 0);
+}
+
+TEST(ListPrtPreviewZoom, wholePaperFitsTheViewLessBorderAndMargin)
+{
+    // A4 at 96 dpi in a view of 604 x 364.
+    const double s = ListPreviewFitScale(QSize(794, 1123), QSize(604, 364));
+    EXPECT_NEAR(s, 320.0 / 1123.0, 1e-9);
+    EXPECT_EQ(static_cast<int>(RoundHalfAway(794 * s)), 226);
+    EXPECT_EQ(static_cast<int>(RoundHalfAway(1123 * s)), 320);
+    EXPECT_EQ(static_cast<int>(RoundHalfAway(s * 100)), 28);
+}
+
+// A font with tall line metrics (Noto Sans CJK: its line is about 1.45 times
+// its size): the capacity counts the painter's own line height, so the page's
+// records with their gaps stay inside the printable height.
+TEST_F(ListPrtPaintTest, capacityWithATallMetricFontStaysWithinThePrintableHeight)
+{
+    job.Layout.ViewDate = false;
+    job.Layout.ViewPage = false;
+    for (const int size : {7, 9, 12, 20, 30})
+        for (const int rows : {1, 2, 3}) {
+            job.Layout.FontSize = size;
+            job.Layout.iRowCount = rows;
+            const TListPageMetrics m = metrics();
+            SCOPED_TRACE(testing::Message() << "size " << size << " rows " << rows);
+            // The measured line is taller than the nominal point size.
+            ASSERT_GT(m.H, printer.PointsToDevice(size));
+            const int capacity = ListPageCapacity(job, m);
+            ASSERT_GT(capacity, 0);
+            const int header = m.G / 2 + m.H + m.G;
+            EXPECT_LE(header + capacity * (rows * m.H + m.G) - m.G, m.PH);
+        }
+}
+
+// 250 records to a real PDF: the pages counted by the file itself and, where
+// poppler is installed, by pdfinfo; no ink below the printable bottom on any
+// page (pdftoppm's pixels, else the page's own draw calls).
+TEST_F(ListPrtPaintTest, twoHundredFiftyRecordsMakeARealPdfWithNothingOffThePage)
+{
+    job.Layout.Title = QStringLiteral("顧客一覧");
+    job.Layout.Lines = {true, true, true, true, true, true};
+    job.Layout.LineTypes = {2, 0, 2, 0, 0, 0};
+    job.Layout.Colors = {0xF0E0E0};
+    job.Layout.DatePosY = 1;
+    job.Layout.PagePosY = 1;
+    const TListPageMetrics m = metrics();
+    const int capacity = ListPageCapacity(job, m);
+    ASSERT_GT(capacity, 0);
+    std::vector<qint32> numbers;
+    for (qint32 n = 1; n <= 250; ++n)
+        numbers.push_back(n);
+    const auto fetch = [](qint32 recNo) -> std::optional<QStringList> {
+        return QStringList{QString(), QString(), QStringLiteral("氏名%1").arg(recNo),
+                           QStringLiteral("備考の長い文章がここに入ります。").repeated(6)};
+    };
+    const TListPrintResult result = PrintList(printer, job, numbers, fetch);
+    ASSERT_TRUE(result.Error.isEmpty()) << result.Error.toStdString();
+    const int pages = ListPageCount(250, capacity);
+    ASSERT_EQ(result.Pages, pages);
+    const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
+    EXPECT_EQ(QString::fromLatin1(fileBytes(pdf)).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))),
+              pages);
+
+    const int bottom = printer.PhysicalOffset().y() + m.PH; // in paper pixels
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (!pdfinfo.isEmpty() && !pdftoppm.isEmpty()) {
+        QProcess info;
+        info.start(pdfinfo, {pdf});
+        ASSERT_TRUE(info.waitForFinished(30000));
+        const auto match = QRegularExpression(QStringLiteral(R"(Pages:\s+(\d+))"))
+                               .match(QString::fromUtf8(info.readAllStandardOutput()));
+        ASSERT_TRUE(match.hasMatch());
+        EXPECT_EQ(match.captured(1).toInt(), pages);
+        QProcess render;
+        render.start(pdftoppm, {QStringLiteral("-r"), QString::number(kTestDpi), QStringLiteral("-png"), pdf,
+                                dir.filePath(QStringLiteral("page"))});
+        ASSERT_TRUE(render.waitForFinished(120000));
+        const QStringList images = QDir(dir.path()).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name);
+        ASSERT_EQ(images.size(), pages);
+        for (const QString &name : images) {
+            const QImage page(dir.filePath(name));
+            ASSERT_FALSE(page.isNull());
+            // One pixel of anti-aliasing below the last row is allowed.
+            EXPECT_LE(lowestInk(page.convertToFormat(QImage::Format_RGB32)), bottom + 1) << name.toStdString();
+        }
+        return;
+    }
+    // Without poppler: the same job through a display list at the printer's
+    // resolution, every call inside the printable area.
+    TListDisplayList calls(QSize(m.PW, m.PH), printer.DpiX(), printer.DpiY());
+    {
+        QPainter painter(&calls);
+        const TListPrintResult again =
+            PaintListJob(painter, [] { return true; }, job, m, capacity, numbers, fetch);
+        ASSERT_EQ(again.Pages, pages);
+    }
+    for (const TListDrawCall &call : calls.Calls()) {
+        double lowest = call.Rect.bottom();
+        if (call.Kind == TListDrawCall::TKind::Line)
+            lowest = std::max(call.Line.y1(), call.Line.y2());
+        else if (call.Kind == TListDrawCall::TKind::Path)
+            lowest = call.Path.boundingRect().bottom();
+        else if (call.Kind == TListDrawCall::TKind::Text)
+            lowest = call.Rect.top() + QFontMetricsF(call.Font, &calls).descent();
+        // The font's line is measured in whole pixels: under one pixel of its
+        // descent may pass the line box, as on paper.
+        ASSERT_LT(lowest, m.PH + 1) << call.Text.toStdString();
+    }
+}
+
+// A cell text that fits its cell takes the short way (no line-breaking
+// layout); it must stand exactly where the wrapped, aligned layout of the
+// cell puts it, for each alignment.
+TEST_F(ListPrtPaintTest, aFittingCellTextStandsWhereTheCellLayoutPutsIt)
+{
+    job.Layout.ViewDate = false;
+    job.Layout.ViewPage = false;
+    const TListPageMetrics m = metrics();
+    for (const int align : {0, 1, 2}) {
+        job.Columns = {{19, 20, align}};
+        const QString text = QStringLiteral("山田 Taro ﾀﾛｳ 12");
+        TListDisplayList ours(QSize(m.PW, m.PH), printer.DpiX(), printer.DpiY());
+        {
+            QPainter painter(&ours);
+            PaintListPage(painter, job, m, {{text}}, 1, 1, 1);
+        }
+        const int top = m.G / 2 + m.H + m.G;
+        const QRect cell(0, top, m.W * 20, m.H);
+        TListDisplayList reference(QSize(m.PW, m.PH), printer.DpiX(), printer.DpiY());
+        {
+            QPainter painter(&reference);
+            painter.setFont(m.BodyFont);
+            const Qt::Alignment horizontal = align == 1 ? Qt::AlignHCenter : align == 2 ? Qt::AlignRight : Qt::AlignLeft;
+            painter.drawText(cell, static_cast<int>(horizontal | Qt::AlignTop) | Qt::TextWordWrap, text);
+        }
+        // The text's runs (one a script), after the header caption.
+        std::vector<TListDrawCall> runs;
+        for (const TListDrawCall &c : ours.Calls())
+            if (c.Kind == TListDrawCall::TKind::Text && c.Rect.y() > top)
+                runs.push_back(c);
+        ASSERT_EQ(runs.size(), reference.Calls().size()) << align;
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i].Text, reference.Calls()[i].Text);
+            EXPECT_NEAR(runs[i].Rect.x(), reference.Calls()[i].Rect.x(), 0.5) << align;
+            EXPECT_NEAR(runs[i].Rect.y(), reference.Calls()[i].Rect.y(), 0.01) << align;
+        }
+    }
+}
+
+TEST_F(ListPrtPaintTest, printerSettingsAreKeptInTheItemsFormAndTheEarlierIniFormIsRead)
+{
+    const QString file = dir.filePath(QStringLiteral("LstPrint.pi"));
+    writeBytes(file, "[PRINTER INFO]\r\nDevice=PDF\r\nPaper=" + QPageSize::key(QPageSize::B5).toLatin1() +
+                         "\r\nOrientation=2\r\nCopies=4\r\nOutputFile=/tmp/x.pdf\r\n");
+    {
+        TListPrinterInfo earlier(file);
+        EXPECT_TRUE(earlier.IsPdf());
+        EXPECT_EQ(earlier.Printer().pageLayout().pageSize().id(), QPageSize::B5);
+        EXPECT_EQ(earlier.GetOrientation(), 2);
+        EXPECT_EQ(earlier.GetCopies(), 4);
+        EXPECT_EQ(earlier.Printer().outputFileName(), QStringLiteral("/tmp/x.pdf"));
+        ASSERT_TRUE(earlier.Save());
+    }
+    EXPECT_TRUE(fileBytes(file).startsWith("MVPI"));
+    const TListPrinterInfo again(file);
+    EXPECT_EQ(again.Settings().Settings().PrinterName, TListPrinterInfo::PdfDevice);
+    EXPECT_EQ(again.Printer().pageLayout().pageSize().id(), QPageSize::B5);
+    EXPECT_EQ(again.GetOrientation(), 2);
+    EXPECT_EQ(again.GetCopies(), 4);
+}
+
+TEST_F(ListPrtPaintTest, aPrinterNoLongerInstalledGivesTheDefaultPrinter)
+{
+    const QString file = dir.filePath(QStringLiteral("LstPrint.pi"));
+    writeBytes(file, QByteArrayLiteral("[PRINTER INFO]\r\nDevice=Gone Printer 9000\r\nPaper=A5\r\n"));
+    const TListPrinterInfo info(file);
+    const QString expected = QPrinterInfo::defaultPrinterName().isEmpty() ? TListPrinterInfo::PdfDevice
+                                                                          : QPrinterInfo::defaultPrinterName();
+    EXPECT_EQ(info.DeviceName(), expected);
 }

@@ -1,12 +1,23 @@
+#include "addressbook/AdrsListModel.h"
 #include "addressbook/BookFixture.h"
+#include "addressbook/ListColumns.h"
 #include "addressbook/TableBook.h"
 #include "core/Env.h"
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
 #include "support/FileHelpers.h"
+#include "support/Screenshot.h"
+#include "util/SubUnit.h"
+
+#include "exchange/ListPrtPreview.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QPainter>
+#include <QColorDialog>
+#include <QTimer>
+#include <QToolButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +26,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -55,9 +68,49 @@ protected:
         window = list->findChild<TListPrint *>();
         return window;
     }
+    // Selects the source row of item and sets it at the end of the columns.
+    static void setItem(TListPrint *w, int item)
+    {
+        for (int row = 0; row < w->lbxSrc->count(); ++row)
+            if (w->lbxSrc->item(row)->data(Qt::UserRole).toInt() == item)
+                w->lbxSrc->setCurrentRow(row);
+        ASSERT_EQ(w->lbxSrc->currentItem()->data(Qt::UserRole).toInt(), item);
+        w->lbxDest->setCurrentRow(w->lbxDest->count() - 1);
+        w->bbtnSet->click();
+    }
     TListPrintOpener saved;
     QPointer<TListPrint> window;
 };
+
+// A draw call as it reaches the paper, shifted back by offset.
+struct TCall {
+    TListDrawCall::TKind Kind;
+    QRect Box;
+    QString Text;
+    int FontPixels;
+    QRgb PenColor;
+    int Pen;
+    QRgb BrushColor;
+    int Brush;
+    friend bool operator==(const TCall &, const TCall &) = default;
+};
+
+TCall callOf(const TListDrawCall &call, QPoint offset)
+{
+    QRectF box = call.Rect;
+    if (call.Kind == TListDrawCall::TKind::Line)
+        box = QRectF(call.Line.p1(), call.Line.p2());
+    else if (call.Kind == TListDrawCall::TKind::Path)
+        box = call.Path.boundingRect();
+    return {call.Kind,
+            box.translated(-QPointF(offset)).toRect(),
+            call.Text,
+            call.Kind == TListDrawCall::TKind::Text ? call.Font.pixelSize() : 0,
+            call.Pen.color().rgb(),
+            static_cast<int>(call.Pen.style()),
+            call.Brush.color().rgb(),
+            static_cast<int>(call.Brush.style())};
+}
 
 } // namespace
 
@@ -67,7 +120,11 @@ TEST_F(ListPrintWindowTest, theMainListCommandOpensOneWindow)
     ASSERT_NE(first, nullptr);
     action("actListPrint")->trigger();
     EXPECT_EQ(list->findChildren<TListPrint *>().size(), 1);
-    EXPECT_EQ(first->lbxItems->count(), 45);
+    // Every item stands in one of the two lists; the blank in the source list always.
+    int blanks = 0;
+    for (const TListPrintColumn &c : first->ColumnEditor().Columns())
+        blanks += c.ItemNo == 0 ? 1 : 0;
+    EXPECT_EQ(first->lbxSrc->count() + first->lbxDest->count() - 1 - blanks, 45);
 }
 
 TEST_F(ListPrintWindowTest, columnsAreAddedOnceMovedAndPrintWaitsForThem)
@@ -75,17 +132,20 @@ TEST_F(ListPrintWindowTest, columnsAreAddedOnceMovedAndPrintWaitsForThem)
     TListPrint *w = open();
     ASSERT_NE(w, nullptr);
     w->rbAll->setChecked(true);
-    w->btnItemAllClear->click();
+    w->bbtnAllDelete->click();
     EXPECT_FALSE(w->btnPrint->isEnabled());
-    for (int item : {3, 3, 0, 0, 1}) {
-        w->lbxItems->setCurrentRow(item);
-        w->btnItemAdd->click();
-    }
-    // 顧客コード once, the blank twice, the running number after the current row.
-    ASSERT_EQ(w->lvColumns->topLevelItemCount(), 4);
+    EXPECT_FALSE(w->btnSave->isEnabled());
+    for (int item : {3, 0, 0, 1})
+        setItem(w, item);
+    // 顧客コード has left the source list; the blank stays and stands twice.
+    ASSERT_EQ(w->lbxDest->count(), 5);
+    EXPECT_EQ(w->lbxSrc->count(), 43);
     EXPECT_EQ(w->CollectLayout().Columns.back().ItemNo, 1);
-    w->btnUp->click();
+    w->lbxDest->setCurrentRow(3);
+    EXPECT_FALSE(w->bbtnDown->isEnabled());
+    w->bbtnUp->click();
     EXPECT_EQ(w->CollectLayout().Columns[2].ItemNo, 1);
+    EXPECT_EQ(w->lbxDest->currentRow(), 2);
     EXPECT_TRUE(w->btnPrint->isEnabled());
 }
 
@@ -115,11 +175,9 @@ TEST_F(ListPrintWindowTest, printingToPdfWritesTheCountedPagesAndKeepsTheSetting
     const QString pdf = DataPath + QStringLiteral("list.pdf");
     w->PrinterInfo().SelectPdf(pdf);
     w->rbAll->setChecked(true);
-    w->btnItemAllClear->click();
-    for (int item : {1, 3}) {
-        w->lbxItems->setCurrentRow(item);
-        w->btnItemAdd->click();
-    }
+    w->bbtnAllDelete->click();
+    for (int item : {1, 3})
+        setItem(w, item);
     w->UpdatePageCapacity();
     const int pages = w->PageCount();
     ASSERT_GT(pages, 1);
@@ -139,8 +197,7 @@ TEST_F(ListPrintWindowTest, aPageTooSmallForOneRecordRefusesToPrint)
     w->PrinterInfo().SelectPdf(DataPath + QStringLiteral("none.pdf"));
     w->PrinterInfo().Printer().setPageSize(QPageSize(QPageSize::A7));
     w->rbAll->setChecked(true);
-    w->lbxItems->setCurrentRow(3);
-    w->btnItemAdd->click();
+    setItem(w, 3);
     w->cbxFontSize->setCurrentIndex(23);
     w->cbxRows->setCurrentIndex(2);
     w->edtOffsetY->setText(QStringLiteral("50"));
@@ -166,4 +223,576 @@ TEST_F(ListPrintWindowTest, selectedRowsAreTakenInListOrderAndARangeIsCutToTheLi
     EXPECT_EQ(TakeListPrintRecords(*list, 1, 249, 300).size(), 2U);
     EXPECT_TRUE(TakeListPrintRecords(*list, 1, 0, 0).empty());
     EXPECT_EQ(TakeListPrintRecords(*list, 2, 0, 0).size(), 250U);
+}
+
+// ---- Column details ----------------------------------------------------------
+
+TEST_F(ListPrintWindowTest, widthAndAlignmentFollowTheSelectedColumnAndTheEndRowHasNone)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    setItem(w, 11);
+    w->lbxDest->setCurrentRow(1);
+    EXPECT_EQ(w->edtSize->value(), 50);
+    w->edtSize->setValue(33);
+    w->cbxAlign->setCurrentIndex(2);
+    emit w->cbxAlign->activated(2);
+    EXPECT_EQ(w->CollectLayout().Columns[1], (TListPrintColumn{11, 33, 2}));
+    EXPECT_EQ(w->CollectLayout().Columns[0], (TListPrintColumn{19, 14, 0}));
+    w->lbxDest->setCurrentRow(2); // the end row
+    EXPECT_FALSE(w->edtSize->isEnabled());
+    EXPECT_EQ(w->edtSize->value(), 0);
+    EXPECT_FALSE(w->cbxAlign->isEnabled());
+}
+
+TEST_F(ListPrintWindowTest, deletingTheLastColumnDisablesTheCommandsAndFocusesTheSourceList)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->rbAll->setChecked(true);
+    w->bbtnAllDelete->click();
+    setItem(w, 4);
+    EXPECT_TRUE(w->btnPrint->isEnabled());
+    w->activateWindow();
+    w->lbxDest->setCurrentRow(1); // the end row deletes the last column
+    w->bbtnDelete->click();
+    EXPECT_TRUE(w->ColumnEditor().Columns().empty());
+    for (QPushButton *b : {w->bbtnDelete, w->bbtnAllDelete, w->btnSave, w->btnPrint, w->btnTemplateSave})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_EQ(w->lbxSrc->count(), 45);
+}
+
+TEST_F(ListPrintWindowTest, printingWithoutColumnsAsksForThem)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    w->btnPrint->setEnabled(true); // as if the button were pressed by its key
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷する項目をセットしてください  "));
+}
+
+// ---- Lines and colours ---------------------------------------------------------
+
+TEST_F(ListPrintWindowTest, ruleButtonsTakeTheSelectedLineTypeIntoTheLayout)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->ShowPage(2);
+    w->dgLineType->setCurrentRow(3);
+    w->sbtnLine[7]->click(); // 外枠
+    TListPrintLayout l = w->CollectLayout().Layout;
+    EXPECT_EQ(l.Lines, (std::array<bool, 6>{true, false, true, true, false, true}));
+    EXPECT_EQ(l.LineTypes[0], 3);
+    EXPECT_TRUE(w->sbtnLine[5]->isChecked());
+    w->dgLineType->setCurrentRow(0);
+    w->sbtnLine[0]->click(); // on with another type: stays on, solid now
+    l = w->CollectLayout().Layout;
+    EXPECT_TRUE(l.Lines[0]);
+    EXPECT_EQ(l.LineTypes[0], 0);
+    EXPECT_TRUE(w->sbtnLine[0]->isChecked());
+    w->sbtnLine[6]->click(); // なし
+    EXPECT_FALSE(w->sbtnLine[0]->isChecked());
+    EXPECT_EQ(w->CollectLayout().Layout.Lines, (std::array<bool, 6>{}));
+}
+
+TEST_F(ListPrintWindowTest, thickerBottomRuleIsCountedInTheCapacity)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->rbAll->setChecked(true);
+    w->cbxFontSize->setCurrentIndex(0);
+    const int before = w->RecordsPerPage();
+    // Many rows a page: a much thicker bottom rule must cost room somewhere in
+    // the page, never ink below it; the capacity is recomputed on the click.
+    w->dgLineType->setCurrentRow(2);
+    w->sbtnLine[2]->click();
+    const TListPrintJob job = w->CollectLayout();
+    EXPECT_EQ(w->RecordsPerPage(), ListPageCapacity(job, MeasureListPage(job.Layout, w->PrinterInfo())));
+    EXPECT_LE(w->RecordsPerPage(), before);
+}
+
+TEST_F(ListPrintWindowTest, headerColourGoesThroughTheColourDialogAndKeepsCustomColoursInBgrOrder)
+{
+    {
+        TMemIniFile ini(DataRoot + QStringLiteral("CstmClr.ini"));
+        ini.WriteString(QStringLiteral("COMMON"), QStringLiteral("2"), QStringLiteral("0000FF")); // red
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->ShowPage(2);
+    QColor custom2;
+    QTimer::singleShot(0, w, [&] {
+        auto *picker = w->findChild<QColorDialog *>(QStringLiteral("ColorDialog"));
+        ASSERT_NE(picker, nullptr);
+        custom2 = QColorDialog::customColor(2);
+        QColorDialog::setCustomColor(7, QColor(0x12, 0x34, 0x56));
+        picker->setCurrentColor(QColor(10, 20, 30));
+        picker->accept();
+    });
+    QTest::mouseClick(w->bbtnHeaderColor, Qt::LeftButton);
+    EXPECT_EQ(custom2, QColor(255, 0, 0));
+    const TListPrintLayout l = w->CollectLayout().Layout;
+    EXPECT_TRUE(l.HeaderColorExists);
+    EXPECT_EQ(l.HeaderColor, 10U | (20U << 8) | (30U << 16));
+    EXPECT_TRUE(w->pnlHeaderColor->text().isEmpty());
+    const TMemIniFile ini(DataRoot + QStringLiteral("CstmClr.ini"));
+    EXPECT_EQ(ini.ReadSection(QStringLiteral("COMMON")).size(), 16);
+    EXPECT_EQ(ini.ReadString(QStringLiteral("COMMON"), QStringLiteral("2"), QString()), QStringLiteral("0000FF"));
+    EXPECT_EQ(ini.ReadString(QStringLiteral("COMMON"), QStringLiteral("7"), QString()), QStringLiteral("563412"));
+
+    w->bbtnClearHeaderColor->click();
+    EXPECT_FALSE(w->CollectLayout().Layout.HeaderColorExists);
+    EXPECT_EQ(w->pnlHeaderColor->text(), QStringLiteral("なし"));
+}
+
+TEST_F(ListPrintWindowTest, aCancelledColourDialogChangesNeitherColoursNorTheFile)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    QTimer::singleShot(0, w, [&] {
+        auto *picker = w->findChild<QColorDialog *>(QStringLiteral("ColorDialog"));
+        ASSERT_NE(picker, nullptr);
+        picker->reject();
+    });
+    QTest::mouseClick(w->bbtnDataColor, Qt::LeftButton);
+    EXPECT_TRUE(w->CollectLayout().Layout.Colors.empty());
+    EXPECT_FALSE(QFile::exists(DataRoot + QStringLiteral("CstmClr.ini")));
+}
+
+TEST_F(ListPrintWindowTest, dataColoursInsertAfterTheSelectionAndSwapWhenDragged)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->ShowPage(2);
+    TColor next = 1;
+    w->ChooseColor = [&](QWidget *, const QColor &) -> std::optional<QColor> { return ColorToQColor(next++); };
+    for (int i = 0; i < 3; ++i)
+        w->bbtnDataColor->click();
+    w->lbxColor->setCurrentRow(0);
+    w->bbtnDataColor->click(); // after the first row
+    EXPECT_EQ(w->CollectLayout().Layout.Colors, (std::vector<TColor>{1, 4, 2, 3}));
+    EXPECT_EQ(w->lbxColor->currentRow(), 1);
+
+    // Colour 1 dragged onto colour 3.
+    w->show();
+    QWidget *viewport = w->lbxColor->viewport();
+    const QPoint from = w->lbxColor->visualItemRect(w->lbxColor->item(0)).center();
+    const QPoint to = w->lbxColor->visualItemRect(w->lbxColor->item(2)).center();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, from + QPoint(0, QApplication::startDragDistance() + 1));
+    QTest::mouseMove(viewport, to);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    EXPECT_EQ(w->CollectLayout().Layout.Colors, (std::vector<TColor>{2, 4, 1, 3}));
+
+    for (int i = 0; i < 10; ++i)
+        w->bbtnDataColor->click();
+    EXPECT_EQ(w->CollectLayout().Layout.Colors.size(), 10U);
+}
+
+// ---- Templates -----------------------------------------------------------------
+
+TEST_F(ListPrintWindowTest, firstUseAppliesTheMainListsColumns)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->cbxTemplateType->currentText(), QStringLiteral("カスタム"));
+    EXPECT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("アドレス帳一覧のレイアウト"));
+    std::vector<int> shown;
+    for (int i = 0; i < list->GetColumnCount(); ++i)
+        shown.push_back(list->GetColumnDefIndex(i));
+    EXPECT_EQ(w->ColumnEditor().Columns(), ListLayoutColumns(shown));
+    EXPECT_FALSE(w->ColumnEditor().Columns().empty());
+    EXPECT_FALSE(w->btnTemplateDelete->isEnabled());
+}
+
+TEST_F(ListPrintWindowTest, savedColumnsComeBackAsThePreviousLayout)
+{
+    {
+        TMemIniFile ini(SettingsFileName());
+        TListPrintSettings settings;
+        settings.Columns = {DefaultListPrintColumn(1), DefaultListPrintColumn(3)};
+        SaveListPrintLayout(ini, settings);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_GE(w->CustomTemplates().size(), 2U);
+    EXPECT_EQ(w->CustomTemplates()[0].Name, QStringLiteral("前回のレイアウト"));
+    EXPECT_EQ(w->CustomTemplates()[1].Name, QStringLiteral("アドレス帳一覧のレイアウト"));
+    EXPECT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("前回のレイアウト"));
+    EXPECT_EQ(w->ColumnEditor().Columns(), (TListPrintColumns{DefaultListPrintColumn(1), DefaultListPrintColumn(3)}));
+}
+
+TEST_F(ListPrintWindowTest, aTemplateIsSavedTrimmedAndReservedOrTakenNamesAreRefused)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setEditText(QStringLiteral("  名簿  "));
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 0);
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(DataPath + QStringLiteral("LPCustom.tpl"), stored), TTemplateRead::Read);
+    ASSERT_EQ(stored.size(), 1U);
+    EXPECT_EQ(stored[0], (TListPrintTemplate{QStringLiteral("名簿"), {DefaultListPrintColumn(19)}}));
+    EXPECT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("名簿"));
+    EXPECT_TRUE(w->btnTemplateDelete->isEnabled());
+
+    // The applied template is overwritten without a question.
+    setItem(w, 4);
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 0);
+    stored.clear();
+    ASSERT_EQ(ReadTemplateFile(DataPath + QStringLiteral("LPCustom.tpl"), stored), TTemplateRead::Read);
+    EXPECT_EQ(stored.at(0).Columns.size(), 2U);
+
+    w->cbxTemplateName->setEditText(QStringLiteral("アドレス帳一覧のレイアウト"));
+    w->btnTemplateSave->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text,
+              QStringLiteral("その名称はアプリケーションで使われています  \r\n別の名称で保存してください  "));
+
+    // Another template's name, while the list layout is applied.
+    w->cbxTemplateName->setCurrentIndex(0);
+    emit w->cbxTemplateName->activated(0);
+    w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+    w->btnTemplateSave->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().text,
+              QStringLiteral("同じ名称のカスタムテンプレートが保存されています  \r\n別の名称で保存してください  "));
+
+    w->cbxTemplateName->setEditText(QStringLiteral("   "));
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("保存するにはテンプレート名をつけてください  "));
+}
+
+TEST_F(ListPrintWindowTest, deletingATemplateAsksAndAppliesTheFirstCustomTemplate)
+{
+    writeBytes(DataPath + QStringLiteral("LPCustom.tpl"),
+               TemplateFileBytes({{QStringLiteral("A"), {DefaultListPrintColumn(3)}},
+                                  {QStringLiteral("B"), {DefaultListPrintColumn(4)}}}));
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->cbxTemplateName->setCurrentIndex(2);
+    emit w->cbxTemplateName->activated(2);
+    ASSERT_EQ(w->ColumnEditor().Columns(), (TListPrintColumns{DefaultListPrintColumn(4)}));
+    boxes.enqueue(IDNO);
+    w->btnTemplateDelete->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("「B」  \r\n\r\nこのテンプレートを削除してもよろしいですか？  "));
+    EXPECT_EQ(w->CustomTemplates().size(), 3U);
+    boxes.enqueue(IDYES);
+    w->btnTemplateDelete->click();
+    EXPECT_EQ(w->CustomTemplates().size(), 2U);
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(DataPath + QStringLiteral("LPCustom.tpl"), stored), TTemplateRead::Read);
+    EXPECT_EQ(stored, (TListPrintTemplates{{QStringLiteral("A"), {DefaultListPrintColumn(3)}}}));
+    EXPECT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("アドレス帳一覧のレイアウト"));
+    EXPECT_EQ(w->ColumnEditor().Columns(), w->CustomTemplates()[0].Columns);
+
+    // A built-in's name typed while a user template is applied.
+    w->cbxTemplateName->setCurrentIndex(1);
+    emit w->cbxTemplateName->activated(1);
+    w->cbxTemplateName->setEditText(QStringLiteral("アドレス帳一覧のレイアウト"));
+    w->btnTemplateDelete->click();
+    EXPECT_EQ(boxes.last().text, QStringLiteral("その名称はアプリケーションで使われているため  \r\n削除できません  "));
+}
+
+TEST_F(ListPrintWindowTest, choosingTheAppliedTemplateAgainKeepsTheEditedColumns)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    setItem(w, 0);
+    const TListPrintColumns edited = w->ColumnEditor().Columns();
+    emit w->cbxTemplateName->activated(w->cbxTemplateName->currentIndex());
+    EXPECT_EQ(w->ColumnEditor().Columns(), edited);
+}
+
+// ---- Preview and commands ------------------------------------------------------
+
+TEST_F(ListPrintWindowTest, previewButtonOpensAndClosesThePreview)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(DataPath + QStringLiteral("p.pdf"));
+    w->rbAll->setChecked(true);
+    w->btnPreview->click();
+    TListPrintPreview *preview = w->Preview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(w->btnPreview->text(), QStringLiteral("プレビューを閉じる"));
+    EXPECT_EQ(preview->PreviewPageNo(), 1);
+    EXPECT_EQ(preview->PreviewPageCount(), w->PageCount());
+    EXPECT_FALSE(preview->sbtnFirst->isEnabled());
+    EXPECT_TRUE(preview->sbtnLast->isEnabled());
+    // The page is painted: text and rules show as dark pixels on the paper.
+    const QImage shown = preview->pnlImage->grab().toImage();
+    EXPECT_FALSE(saveScreenshot(preview->grab().toImage(), QStringLiteral("ListPrtPreview")).isEmpty());
+    int dark = 0;
+    for (int y = 2; y < shown.height() - 2; ++y)
+        for (int x = 2; x < shown.width() - 2; ++x)
+            dark += qGray(shown.pixel(x, y)) < 192 ? 1 : 0;
+    EXPECT_GT(dark, 100);
+    preview->sbtnLast->click();
+    EXPECT_EQ(preview->PreviewPageNo(), w->PageCount());
+    EXPECT_FALSE(preview->sbtnNext->isEnabled());
+    // A change in the window renders page 1 again.
+    w->cbxRows->setCurrentIndex(2);
+    EXPECT_EQ(preview->PreviewPageNo(), 1);
+    EXPECT_EQ(preview->PreviewPageCount(), w->PageCount());
+    w->btnPreview->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->Preview(), nullptr);
+    EXPECT_EQ(w->btnPreview->text(), QStringLiteral("プレビューを開く"));
+}
+
+// The preview page and the printed page send the same calls to their
+// devices, the preview's shifted by the printable area's offset and framed.
+TEST_F(ListPrintWindowTest, previewAndPrintMakeTheSameDrawCalls)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    TListPrinterInfo &printer = w->PrinterInfo();
+    printer.SelectPdf(DataPath + QStringLiteral("same.pdf"));
+    printer.Printer().setResolution(150);
+    w->rbAll->setChecked(true);
+    w->edtTitle->setText(QStringLiteral("会員名簿"));
+    w->dgLineType->setCurrentRow(1);
+    w->sbtnLine[7]->click();
+    w->sbtnLine[8]->click();
+    w->ChooseColor = [](QWidget *, const QColor &) -> std::optional<QColor> { return QColor(200, 220, 240); };
+    w->bbtnDataColor->click();
+    w->bbtnHeaderColor->click();
+    w->UpdatePageCapacity();
+    w->btnPreview->click();
+    TListPrintPreview *preview = w->Preview();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_GE(preview->PreviewPageCount(), 2);
+    preview->ShowPreviewPage(2);
+
+    TListDisplayList printDevice(printer.PrintableSize(), printer.DpiX(), printer.DpiY());
+    std::vector<std::size_t> pageStarts{0};
+    {
+        const TListPrintJob job = w->CollectLayout();
+        QPainter p(&printDevice);
+        const TListPrintResult result = PaintListJob(
+            p,
+            [&] {
+                pageStarts.push_back(printDevice.Calls().size());
+                return true;
+            },
+            job, MeasureListPage(job.Layout, printer), w->RecordsPerPage(), w->TakeRecords(),
+            [&](qint32 recNo) { return w->FetchRow(job, recNo); });
+        ASSERT_TRUE(result.Error.isEmpty());
+    }
+    pageStarts.push_back(printDevice.Calls().size());
+    ASSERT_GE(pageStarts.size(), 3U);
+    // The second printed page.
+    std::vector<TCall> printed;
+    for (std::size_t i = pageStarts[1]; i < pageStarts[2]; ++i)
+        printed.push_back(callOf(printDevice.Calls()[i], {}));
+    std::vector<TCall> previewed;
+    for (const TListDrawCall &call : preview->PreviewPage().Calls())
+        previewed.push_back(callOf(call, preview->PrintableRect().topLeft()));
+    ASSERT_FALSE(previewed.empty());
+    // The first call of the preview is its dotted frame of the printable area.
+    EXPECT_EQ(previewed.front().Box.translated(preview->PrintableRect().topLeft()),
+              preview->PrintableRect().adjusted(0, 0, -1, -1));
+    EXPECT_EQ(previewed.front().Pen, static_cast<int>(Qt::DotLine));
+    previewed.erase(previewed.begin());
+    ASSERT_EQ(previewed.size(), printed.size());
+    for (std::size_t i = 0; i < previewed.size(); ++i)
+        ASSERT_EQ(previewed[i], printed[i]) << "call " << i << " kind " << static_cast<int>(previewed[i].Kind)
+                                            << " text " << previewed[i].Text.toStdString();
+}
+
+TEST_F(ListPrintWindowTest, printCommandAsksFirstAndReportsTheEnd)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    const QString pdf = DataPath + QStringLiteral("asked.pdf");
+    w->PrinterInfo().SelectPdf(pdf);
+    w->rbAll->setChecked(true);
+    boxes.enqueue(IDNO);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
+    EXPECT_FALSE(QFile::exists(pdf));
+    boxes.enqueue(IDYES);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 3);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("一覧表の印刷が完了しました  "));
+    EXPECT_TRUE(QFile::exists(pdf));
+}
+
+TEST_F(ListPrintWindowTest, copiesMultiplyTheSheetCount)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->rbAll->setChecked(true);
+    ASSERT_GT(w->PageCount(), 1);
+    w->edtCopies->setValue(3);
+    EXPECT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(3 * w->PageCount()));
+    w->edtCopies->setValue(150);
+    EXPECT_EQ(w->edtCopies->value(), 100);
+    EXPECT_EQ(w->CollectLayout().Layout.Copies, 100);
+}
+
+TEST_F(ListPrintWindowTest, pageButtonsShowTheirPageAndFocusItsFirstControl)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->show();
+    w->activateWindow();
+    const std::array<QToolButton *, 4> buttons{w->sbtnContents, w->sbtnFormat, w->sbtnLines, w->sbtnRange};
+    const std::array<QWidget *, 4> first{w->lbxSrc, w->lbxFontName, w->dgLineType, w->rbAll};
+    w->rbAll->setChecked(true);
+    for (int page : {1, 2, 3, 0}) {
+        buttons[static_cast<std::size_t>(page)]->click();
+        EXPECT_EQ(w->pgcPages->currentIndex(), page);
+        EXPECT_TRUE(buttons[static_cast<std::size_t>(page)]->isChecked());
+        EXPECT_EQ(w->focusWidget(), first[static_cast<std::size_t>(page)]) << page;
+        EXPECT_FALSE(saveScreenshot(w->grab().toImage(), QStringLiteral("ListPrtPage%1").arg(page)).isEmpty());
+    }
+    buttons[0]->click(); // the shown page's button stays pressed
+    EXPECT_TRUE(buttons[0]->isChecked());
+}
+
+TEST_F(ListPrintWindowTest, anItemDroppedOnAChosenRowIsSetBeforeIt)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    setItem(w, 11);
+    w->resize(900, 700);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    int row = -1;
+    for (int r = 0; r < w->lbxSrc->count(); ++r)
+        if (w->lbxSrc->item(r)->data(Qt::UserRole).toInt() == 4)
+            row = r;
+    ASSERT_GE(row, 0);
+    w->lbxSrc->scrollToItem(w->lbxSrc->item(row));
+    QWidget *source = w->lbxSrc->viewport();
+    const QPoint from = w->lbxSrc->visualItemRect(w->lbxSrc->item(row)).center();
+    const QPoint onto = w->lbxDest->viewport()->mapTo(source->window(),
+                                                      w->lbxDest->visualItemRect(w->lbxDest->item(1)).center());
+    const QPoint to = source->mapFrom(source->window(), onto);
+    QTest::mousePress(source, Qt::LeftButton, {}, from);
+    QTest::mouseMove(source, from + QPoint(QApplication::startDragDistance() + 2, 0));
+    QTest::mouseMove(source, to);
+    QTest::mouseRelease(source, Qt::LeftButton, {}, to);
+    EXPECT_EQ(w->ColumnEditor().Columns(),
+              (TListPrintColumns{DefaultListPrintColumn(19), DefaultListPrintColumn(4), DefaultListPrintColumn(11)}));
+}
+
+TEST_F(ListPrintWindowTest, theMainListsKeywordNamesRenameTheKeywordColumns)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 31);
+    w->lbxDest->setCurrentRow(0);
+    w->edtSize->setValue(12);
+    const QString before = KeywordNames[3];
+    KeywordNames[3] = QStringLiteral("趣味");
+    NotifyRowWindows("UpdateKeywordNames");
+    KeywordNames[3] = before;
+    EXPECT_EQ(w->lbxDest->item(0)->text(), QStringLiteral("趣味"));
+    EXPECT_EQ(w->CollectLayout().Columns[0], (TListPrintColumn{31, 12, 0}));
+}
+
+TEST_F(ListPrintWindowTest, newMainListColumnsReachTheAppliedListLayoutButNotAUserTemplate)
+{
+    writeBytes(DataPath + QStringLiteral("LPCustom.tpl"),
+               TemplateFileBytes({{QStringLiteral("A"), {DefaultListPrintColumn(3)}}}));
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("アドレス帳一覧のレイアウト"));
+    const std::size_t before = w->ColumnEditor().Columns().size();
+    // Every column of the main list shown.
+    for (TColumnRecord &record : list->Model()->ColumnRecords())
+        record.Shown = true;
+    list->RefreshList(true, false, true);
+    NotifyRowWindows("UpdateListLayoutTemplate");
+    std::vector<int> shown;
+    for (int i = 0; i < list->GetColumnCount(); ++i)
+        shown.push_back(list->GetColumnDefIndex(i));
+    EXPECT_GT(w->ColumnEditor().Columns().size(), before);
+    EXPECT_EQ(w->ColumnEditor().Columns(), ListLayoutColumns(shown));
+
+    w->cbxTemplateName->setCurrentIndex(1);
+    emit w->cbxTemplateName->activated(1);
+    for (TColumnRecord &record : list->Model()->ColumnRecords())
+        record.Shown = record.DefIndex < 3;
+    list->RefreshList(true, false, true);
+    NotifyRowWindows("UpdateListLayoutTemplate");
+    EXPECT_EQ(w->ColumnEditor().Columns(), (TListPrintColumns{DefaultListPrintColumn(3)}));
+    shown.clear();
+    for (int i = 0; i < list->GetColumnCount(); ++i)
+        shown.push_back(list->GetColumnDefIndex(i));
+    EXPECT_EQ(w->CustomTemplates()[0].Columns, ListLayoutColumns(shown));
+}
+
+TEST_F(ListPrintWindowTest, theOriginalTemplatesComeFromTheProgramsCommonFolder)
+{
+    const QString kept = AppPath;
+    AppPath = home.programFolder() + QLatin1Char('/');
+    QDir().mkpath(AppPath + QStringLiteral("Common"));
+    writeBytes(AppPath + QStringLiteral("Common/LstPrint.tpl"),
+               TemplateFileBytes({{QStringLiteral("名簿"), {DefaultListPrintColumn(1), DefaultListPrintColumn(19)}},
+                                  {QStringLiteral("電話帳"), {DefaultListPrintColumn(19), DefaultListPrintColumn(4)}}}));
+    TListPrint *w = open();
+    AppPath = kept;
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->StandardTemplates().size(), 2U);
+    w->cbxTemplateType->setCurrentIndex(0);
+    emit w->cbxTemplateType->activated(0);
+    EXPECT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("名簿"));
+    EXPECT_EQ(w->ColumnEditor().Columns(), (TListPrintColumns{DefaultListPrintColumn(1), DefaultListPrintColumn(19)}));
+    EXPECT_FALSE(w->btnTemplateDelete->isEnabled());
+    w->cbxTemplateName->setCurrentIndex(1);
+    emit w->cbxTemplateName->activated(1);
+    EXPECT_EQ(w->ColumnEditor().Columns(), (TListPrintColumns{DefaultListPrintColumn(19), DefaultListPrintColumn(4)}));
+    // The program's file is only read.
+    EXPECT_EQ(fileBytes(home.programFolder() + QStringLiteral("/Common/LstPrint.tpl")),
+              TemplateFileBytes({{QStringLiteral("名簿"), {DefaultListPrintColumn(1), DefaultListPrintColumn(19)}},
+                                 {QStringLiteral("電話帳"), {DefaultListPrintColumn(19), DefaultListPrintColumn(4)}}}));
+}
+
+TEST_F(ListPrintWindowTest, previewZoomSizesThePaperAndIsKeptForTheNextPreview)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(DataPath + QStringLiteral("z.pdf"));
+    w->btnPreview->click();
+    TListPrintPreview *preview = w->Preview();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+    const QSize paper = w->PrinterInfo().GetPaperSize();
+    preview->cbxZoom->setCurrentIndex(7); // 50%
+    emit preview->cbxZoom->activated(7);
+    EXPECT_EQ(preview->pnlImage->size(), QSize((paper.width() + 1) / 2, (paper.height() + 1) / 2));
+    EXPECT_EQ(preview->lblZoom->text(), QStringLiteral("  表示： 50%"));
+    preview->SetZoom(5); // 100%
+    EXPECT_EQ(preview->pnlImage->size(), paper);
+    // Centred in the view, but never nearer its edge than 20: taller than
+    // the view, the page begins 20 below its top.
+    const int viewWidth = preview->sbxPreview->viewport()->width();
+    EXPECT_EQ(preview->pnlImage->pos(),
+              QPoint(std::max(20, static_cast<int>(RoundHalfAway((viewWidth - paper.width()) / 2.0))), 20));
+    preview->close();
+    QCoreApplication::processEvents();
+    const TMemIniFile ini(SettingsFileName());
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("LIST PRINT PREVIEW"), QStringLiteral("Zoom"), -1), 5);
+    w->btnPreview->click();
+    ASSERT_NE(w->Preview(), nullptr);
+    EXPECT_EQ(w->Preview()->cbxZoom->currentIndex(), 5);
+    EXPECT_EQ(w->Preview()->PreviewPageNo(), 1);
 }
