@@ -1,7 +1,10 @@
 #include "editors/DesignForm.h"
 
+#include "editors/EditorTextCommands.h"
+
 TDesignForm::TDesignForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayoutKind::Design, Host, Owner)
 {
     setObjectName(QStringLiteral("DesignForm"));
     setWindowTitle(QStringLiteral("文面印刷"));
+    new TTextCommands(*this);
 }

@@ -1,11 +1,14 @@
 #include "editors/LabelForm.h"
 
+#include "editors/EditorTextCommands.h"
+
 #include <QAction>
 
 TLabelForm::TLabelForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayoutKind::Label, Host, Owner)
 {
     setObjectName(QStringLiteral("LabelForm"));
     setWindowTitle(QStringLiteral("ラベル印刷"));
+    new TTextCommands(*this);
 }
 
 void TLabelForm::SetCardMode(bool Card)

@@ -10,6 +10,7 @@
 #include <vector>
 
 struct TAddressData;
+struct TDataFormat;
 struct TReferenceDevice;
 
 // Which editor a layout belongs to; decides how its paper is read and which
@@ -35,6 +36,9 @@ public:
     // roles), so that the two address frames and the company lines of the
     // detail set know their part of the record; -1 for an item added later.
     std::vector<int> ItemRoles;
+    // The conversions of the layout's texts (the sender blocks read them).
+    // Null: the defaults.
+    std::shared_ptr<const TDataFormat> DataFormat;
 
     // Replaces the items by the fixed items of the format's frame set in
     // the roles' order (postcode, address, name, then the sender's; the

@@ -1,9 +1,12 @@
 #include "editors/LayoutForm.h"
 
+#include "editors/EditorTextCommands.h"
+
 TLayoutForm::TLayoutForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayoutKind::AddressSide, Host, Owner)
 {
     setObjectName(QStringLiteral("LayoutForm"));
     setWindowTitle(QStringLiteral("宛名印刷"));
+    new TTextCommands(*this);
 }
 
 void TLayoutForm::SetDataMode(int Mode)

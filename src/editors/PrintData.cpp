@@ -1,10 +1,13 @@
 #include "editors/PrintData.h"
 
+#include "dialogs/DataFormat.h"
+#include "items/AdditionRect.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
 #include "items/ItemStream.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
+#include "items/WordRect.h"
 #include "platform/SafeFile.h"
 
 #include <QFile>
@@ -14,6 +17,7 @@ namespace {
 constexpr char kSignature[] = "Murven PrintData";
 constexpr int kSignatureSize = 16;
 constexpr char kEndMark[] = "END.";
+constexpr char kFormatMark[] = "DFMT";
 
 QString damaged()
 {
@@ -64,6 +68,10 @@ quint8 PrintItemClass(const TDrawRect &Item)
         return quint8(TItemClass::Name);
     if (dynamic_cast<const TCorpRect *>(&Item))
         return quint8(TItemClass::Corp);
+    if (dynamic_cast<const TWordRect *>(&Item))
+        return quint8(TItemClass::Word);
+    if (dynamic_cast<const TAdditionRect *>(&Item))
+        return quint8(TItemClass::Addition);
     return 0;
 }
 
@@ -90,6 +98,8 @@ std::unique_ptr<TDrawRect> CreatePrintItem(quint8 Class, bool Sender)
         item->SetSender(Sender);
         return item;
     }
+    case TItemClass::Word: return std::make_unique<TWordRect>();
+    case TItemClass::Addition: return std::make_unique<TAdditionRect>();
     }
     return nullptr;
 }
@@ -127,6 +137,12 @@ QByteArray EncodePrintData(const TLayoutDocument &Document)
         if (PrintItemClass(*Document.Items[i]) == 0)
             continue;
         writeRecord(out, *Document.Items[i], i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1);
+    }
+    if (Document.DataFormat) {
+        const QByteArray format = WriteDataFormat(*Document.DataFormat);
+        out.writeBytes(QByteArrayView(kFormatMark, 4));
+        out.writeUInt32(quint32(format.size()));
+        out.writeBytes(format);
     }
     out.writeBytes(QByteArrayView(kEndMark, 4));
     return out.takeBytes();
@@ -179,7 +195,17 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             read.Items.push_back(readRecord(in, role));
             read.ItemRoles.push_back(role);
         }
-        if (in.readBytes(4) != QByteArray(kEndMark, 4) || !in.atEnd())
+        QByteArray mark = in.readBytes(4);
+        if (mark == QByteArray(kFormatMark, 4)) {
+            if (in.readUInt32() != quint32(DataFormatSize))
+                return fail(damaged());
+            const std::optional<TDataFormat> format = ReadDataFormat(in.readBytes(DataFormatSize));
+            if (!format)
+                return fail(damaged());
+            read.DataFormat = std::make_shared<const TDataFormat>(*format);
+            mark = in.readBytes(4);
+        }
+        if (mark != QByteArray(kEndMark, 4) || !in.atEnd())
             return fail(damaged());
         Document.Kind = read.Kind;
         Document.Detail = read.Detail;
@@ -188,6 +214,8 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         Document.Grid = read.Grid;
         Document.Items = std::move(read.Items);
         Document.ItemRoles = std::move(read.ItemRoles);
+        if (read.DataFormat)
+            Document.DataFormat = read.DataFormat;
         return true;
     } catch (const EItemFormatError &) {
         return fail(damaged());

@@ -23,6 +23,8 @@
 //   ..  int32 count         items, at most MaxItems, in drawing order; each:
 //         byte class (TItemClass), byte sender, int32 frame role,
 //         uint32 n, n bytes of the item's own stream
+//   ..  (optional) "DFMT", uint32 108, the data format block (TDataFormat);
+//         a file without it leaves the document's record as it was
 //   ..  4 bytes   end mark "END."
 //
 // The reader checks everything before trusting it: signature, versions,
@@ -37,7 +39,7 @@ inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
 
 // The classes an item record names; a new item kind is one more value here
 // and one line in CreatePrintItem.
-enum class TItemClass : quint8 { Postcode = 1, Address = 2, Name = 3, Corp = 4 };
+enum class TItemClass : quint8 { Postcode = 1, Address = 2, Name = 3, Corp = 4, Word = 10, Addition = 11 };
 
 // The class of an item, 0 for an item kind the file cannot hold.
 [[nodiscard]] quint8 PrintItemClass(const TDrawRect &Item);

@@ -269,6 +269,8 @@ bool TPrintEditor::OpenFile(const QString &Path)
     m_document.Detail = read.Detail;
     m_document.Items = std::move(read.Items);
     m_document.ItemRoles = std::move(read.ItemRoles);
+    if (read.DataFormat)
+        m_document.DataFormat = read.DataFormat;
     m_fileName = Path;
     m_undo.Clear();
     pbxPage->SetSelected(-1);

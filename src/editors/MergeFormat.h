@@ -1,0 +1,23 @@
+#pragma once
+
+#include "dialogs/DataFormat.h"
+
+class TLayoutDocument;
+struct TAddressData;
+
+// The data format a layout's merge uses: its own record, or, while it has
+// none, the record a new layout of its kind starts with.
+[[nodiscard]] TDataFormat EffectiveDataFormat(const TLayoutDocument &Document);
+
+// Applies the layout's data format to the items a merge has just filled:
+// the address conversions (prefecture left out, kanji numerals, "－" as
+// "の", upright digits), the corporate form, the honorifics a record leaves
+// empty, the size steps, company ratios, name spacing and alignment, and
+// the line breaking of company lines; and fills the additional lines from
+// the record's fields. Part of every merge, on screen and on paper.
+void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender);
+
+// Address text as the data format converts it.
+[[nodiscard]] QString ConvertAddressText(const QString &Text, const TDataFormat &Format);
+// A company name in the data format's corporate form.
+[[nodiscard]] QString ConvertCorpForm(const QString &Text, qint32 CorpForm);
