@@ -8,7 +8,9 @@
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
 #include "items/NameRect.h"
+#include "items/PosRect.h"
 #include "platform/Cp932.h"
+#include "util/StrFunc.h"
 
 #include <QDate>
 
@@ -20,15 +22,6 @@ QString text(const auto &Field)
 {
     return Cp932::decode(Field.Bytes()).trimmed();
 }
-
-// The written-out and abbreviated corporate forms, in the same order.
-const std::array<std::pair<const char16_t *, const char16_t *>, 5> kCorpForms{{
-    {u"株式会社", u"（株）"},
-    {u"有限会社", u"（有）"},
-    {u"合資会社", u"（資）"},
-    {u"合名会社", u"（名）"},
-    {u"合同会社", u"（同）"},
-}};
 
 TDataFormatEditor editorOf(const TLayoutDocument &D)
 {
@@ -96,38 +89,41 @@ TDataFormat EffectiveDataFormat(const TLayoutDocument &Document)
     if (Document.DataFormat)
         return *Document.DataFormat;
     TDataFormat format;
-    ApplyNewLayoutDefaults(format, editorOf(Document), true);
+    // Papers with a picture of the printed boxes keep the digits in the
+    // boxes; the others write the postcode out.
+    ApplyNewLayoutDefaults(format, editorOf(Document), Document.Format.BackgroundText().isEmpty());
     return format;
 }
 
 QString ConvertAddressText(const QString &Text, const TDataFormat &Format)
 {
     QString out = Text;
+    if (Format.KanjiNumerals)
+        out = DigitsToKanjiW(out);
     if (Format.HyphenToNo)
-        for (const QChar dash : {QChar(0xFF0D), QChar(u'-'), QChar(0x2212), QChar(0x2010)})
-            out.replace(dash, QChar(u'の'));
-    if (Format.KanjiNumerals) {
-        static const char16_t kanji[] = u"〇一二三四五六七八九";
-        for (QChar &c : out) {
-            if (c >= QChar(u'0') && c <= QChar(u'9'))
-                c = QChar(kanji[c.unicode() - u'0']);
-            else if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
-                c = QChar(kanji[c.unicode() - 0xFF10]);
-        }
-    }
+        out = ReplaceDashesW(out, 1);
     return out;
 }
 
 QString ConvertCorpForm(const QString &Text, qint32 CorpForm)
 {
-    QString out = Text;
-    for (const auto &[full, brief] : kCorpForms) {
-        if (CorpForm == 1)
-            out.replace(QString::fromUtf16(full), QString::fromUtf16(brief));
-        else if (CorpForm == 2)
-            out.replace(QString::fromUtf16(brief), QString::fromUtf16(full));
-    }
-    return out;
+    if (CorpForm == 1)
+        return AbbreviateCompanyTypeW(Text, true);
+    if (CorpForm == 2)
+        return ExpandCompanyTypeW(Text);
+    return Text;
+}
+
+QString ConvertPostcode(const QString &Postcode, qint32 Mark)
+{
+    QString p = Postcode.trimmed();
+    if (p.isEmpty() || (Mark != 1 && Mark != 2))
+        return p;
+    if (p.size() > 3 && p.indexOf(QLatin1Char('-')) < 0)
+        p = p.left(3) + QLatin1Char('-') + p.mid(3);
+    if (Mark == 1 && !p.startsWith(QChar(u'〒')))
+        p.prepend(QChar(u'〒'));
+    return p;
 }
 
 void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender)
@@ -136,10 +132,16 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, cons
     const TTenthMm longSide(std::max(Document.Format.Width, Document.Format.Height));
     for (auto &owned : Document.Items) {
         TDrawRect *item = owned.get();
-        if (auto *a = dynamic_cast<TAddressRect *>(item)) {
+        if (auto *p = dynamic_cast<TPosRect *>(item)) {
+            const QString postcode = ConvertPostcode(p->GetPostcode(), p->IsSender() ? f.SendPostalMark : f.PostalMark);
+            if (postcode != p->GetPostcode())
+                p->SetPostcode(postcode);
+        } else if (auto *a = dynamic_cast<TAddressRect *>(item)) {
             const TAddressData *r = a->IsSender() ? Sender : Record;
             for (int line = 0; line < 3; ++line) {
                 QString value = a->GetAddressLine(line);
+                // Only the first line carries the prefecture; a town of the
+                // same name further on stays.
                 if (f.HidePrefecture && r && line == 0) {
                     const QString prefecture = text(r->Tdfkn);
                     if (!prefecture.isEmpty() && value.startsWith(prefecture))

@@ -10,8 +10,8 @@ struct TAddressData;
 [[nodiscard]] TDataFormat EffectiveDataFormat(const TLayoutDocument &Document);
 
 // Applies the layout's data format to the items a merge has just filled:
-// the address conversions (prefecture left out, kanji numerals, "－" as
-// "の", upright digits), the corporate form, the honorifics a record leaves
+// the postal marks, the address conversions (prefecture left out, kanji
+// numerals, dashes as "の", upright digits), the corporate form, the honorifics a record leaves
 // empty, the size steps, company ratios, name spacing and alignment, and
 // the line breaking of company lines; and fills the additional lines from
 // the record's fields. Part of every merge, on screen and on paper.
@@ -19,5 +19,8 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, cons
 
 // Address text as the data format converts it.
 [[nodiscard]] QString ConvertAddressText(const QString &Text, const TDataFormat &Format);
+// A postcode as a postal mark code writes it: 0 the digits as stored (the
+// printed boxes), 1 "〒" and the digits with their hyphen, 2 with the hyphen.
+[[nodiscard]] QString ConvertPostcode(const QString &Postcode, qint32 Mark);
 // A company name in the data format's corporate form.
 [[nodiscard]] QString ConvertCorpForm(const QString &Text, qint32 CorpForm);

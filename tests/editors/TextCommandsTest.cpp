@@ -421,8 +421,9 @@ TEST(MergeFormat, addressConversions)
     const ConvertCase cases[] = {
         {u"一丁目７番１号", false, false, u"一丁目７番１号"},
         {u"一丁目７番１号", true, false, u"一丁目七番一号"},
-        {u"3－10", true, true, u"三の一〇"},
-        {u"3-10", false, true, u"3の10"},
+        {u"３－１０", true, true, u"三の一〇"},
+        {u"３－１０", false, true, u"３の１０"},
+        {u"３－１０", true, false, u"三－一〇"},
         {u"ABC", true, true, u"ABC"},
     };
     for (const ConvertCase &c : cases) {
@@ -451,6 +452,28 @@ TEST(MergeFormat, corporateForms)
     };
     for (const CorpCase &c : cases)
         EXPECT_EQ(ConvertCorpForm(QString::fromUtf16(c.text), c.form), QString::fromUtf16(c.expected));
+}
+
+struct PostcodeCase
+{
+    const char *postcode;
+    int mark;
+    const char16_t *expected;
+};
+
+TEST(MergeFormat, postalMarks)
+{
+    const PostcodeCase cases[] = {
+        {"1000014", 0, u"1000014"},
+        {"1000014", 1, u"〒100-0014"},
+        {"1000014", 2, u"100-0014"},
+        {"100", 2, u"100"},
+        {"", 1, u""},
+        {"1000014", 7, u"1000014"},
+    };
+    for (const PostcodeCase &c : cases)
+        EXPECT_EQ(ConvertPostcode(QString::fromLatin1(c.postcode), c.mark), QString::fromUtf16(c.expected))
+            << c.postcode << " " << c.mark;
 }
 
 TEST(MergeFormat, aLayoutWithoutItsOwnRecordUsesTheNewLayoutDefaultsOfItsKind)
