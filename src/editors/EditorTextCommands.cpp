@@ -413,18 +413,28 @@ bool TTextCommands::EditLayoutDetail()
         Changed(-1);
         return true;
     }
-    auto pending = Begin(indexesOf(d, [](const TDrawRect &) { return true; }), true);
+    // The visibility each item takes; an OK that changes nothing records
+    // no step.
+    std::vector<bool> visible(d.Items.size());
     for (size_t i = 0; i < d.Items.size(); ++i) {
+        visible[i] = d.Items[i]->IsVisible();
         const std::vector<TDetailBox> boxes = boxesOf(i < d.ItemRoles.size() ? d.ItemRoles[i] : -1);
-        if (!boxes.empty()) {
-            bool visible = false;
-            for (const TDetailBox box : boxes)
-                visible = visible || request.Visible[size_t(box)];
-            d.Items[i]->SetVisible(visible);
-        }
+        if (!boxes.empty())
+            visible[i] = std::any_of(boxes.begin(), boxes.end(),
+                                     [&request](TDetailBox Box) { return request.Visible[size_t(Box)]; });
     }
     for (size_t k = 0; k < additions.size(); ++k)
-        d.Items[size_t(additions[k])]->SetVisible(request.Visible[size_t(TDetailBox::Addition1) + k]);
+        visible[size_t(additions[k])] = request.Visible[size_t(TDetailBox::Addition1) + k];
+    std::vector<int> changed;
+    for (size_t i = 0; i < d.Items.size(); ++i)
+        if (visible[i] != d.Items[i]->IsVisible())
+            changed.push_back(int(i));
+    const bool formatChanged = !d.DataFormat || !(format == *d.DataFormat);
+    if (changed.empty() && !formatChanged)
+        return false;
+    auto pending = Begin(changed, formatChanged);
+    for (const int i : changed)
+        d.Items[size_t(i)]->SetVisible(visible[size_t(i)]);
     d.DataFormat = std::make_shared<const TDataFormat>(format);
     Commit(std::move(pending));
     return true;

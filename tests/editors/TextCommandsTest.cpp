@@ -264,6 +264,28 @@ TEST_F(TextCommandsTest, detailedFramesReplaceTheDefaultItemsAndKeepTheUsersText
     EXPECT_EQ(form.Document().ItemRoles.size(), form.Document().Items.size());
 }
 
+TEST_F(TextCommandsTest, aFrameHiddenInTheDetailedSetIsHiddenAndUndone)
+{
+    answer([](QDialog &D) { child<QCheckBox>(D, "ckbAuto")->setChecked(false); });
+    ASSERT_TRUE(commands->EditLayoutDetail());
+    ASSERT_TRUE(itemOf<TNameRect>(form)->IsVisible());
+    bool enabled = false;
+    answer([&enabled](QDialog &D) {
+        auto *name = child<QCheckBox>(D, "ckbName");
+        enabled = name->isEnabled() && name->isChecked();
+        name->setChecked(false);
+    });
+    ASSERT_TRUE(commands->EditLayoutDetail());
+    EXPECT_TRUE(enabled);
+    EXPECT_FALSE(itemOf<TNameRect>(form)->IsVisible());
+    action("actUndo")->trigger();
+    EXPECT_TRUE(itemOf<TNameRect>(form)->IsVisible());
+    // An OK that changes nothing records no step.
+    answer({});
+    EXPECT_FALSE(commands->EditLayoutDetail());
+    EXPECT_FALSE(form.UndoList().CanUndo());
+}
+
 TEST_F(TextCommandsTest, fontGoesToTheSelectedItemOnlyUnlessAllAndUndoes)
 {
     QString face;
@@ -309,7 +331,7 @@ protected:
         book.table.Post();
         host.Current = 4;
         TLabelGrid grid;
-        label.SetLayout(24, catalogueFormat(24, &grid), grid);
+        label.SetLayout(14, catalogueFormat(14, &grid), grid);
     }
     TLabelForm label{nullptr, host};
 };
@@ -536,5 +558,85 @@ INSTANTIATE_TEST_SUITE_P(
                       HonorCase{"personWithPost", true, u"山田 太郎", u"部長", u"", u"殿"},
                       HonorCase{"personAtCompany", true, u"山田 太郎", u"", u"", u"様"}),
     [](const ::testing::TestParamInfo<HonorCase> &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// What each editor tells the format dialogs of its layout, seen in the
+// controls they leave enabled.
+struct KindCase
+{
+    const char *name;
+    int editor; // 0 postcard, 1 envelope, 2 label, 3 card, 4 design
+    bool honorifics;
+    bool senderMarks;
+    bool addresseeMarks;
+    bool addresseeSizes;
+    const char16_t *additionCaption;
+};
+
+class FormatDialogKinds : public ::testing::TestWithParam<KindCase>
+{
+protected:
+    QTemporaryDir home;
+    ScopedDataFolders folders{home.path()};
+    SampleBook book;
+    FakeHost host{book.table};
+};
+
+TEST_P(FormatDialogKinds, eachEditorOpensTheDialogsForItsLayout)
+{
+    const KindCase &c = GetParam();
+    QDir().mkpath(DataRoot);
+    std::unique_ptr<TPrintEditor> editor;
+    TLabelGrid grid;
+    if (c.editor <= 1) {
+        editor = std::make_unique<TLayoutForm>(nullptr, host);
+        const int paper = c.editor == 0 ? 0 : 2;
+        editor->SetLayout(paper, catalogueFormat(paper, &grid), grid);
+    } else if (c.editor <= 3) {
+        auto label = std::make_unique<TLabelForm>(nullptr, host);
+        label->SetCardMode(c.editor == 3);
+        editor = std::move(label);
+        const int paper = c.editor == 2 ? 14 : 24;
+        editor->SetLayout(paper, catalogueFormat(paper, &grid), grid);
+    } else {
+        // The design editor on a postcard-sized paper.
+        editor = std::make_unique<TDesignForm>(nullptr, host);
+        editor->SetLayout(0, catalogueFormat(0, &grid), grid);
+    }
+    auto *commands = editor->findChild<TTextCommands *>(QStringLiteral("TextCommands"));
+    ASSERT_NE(commands, nullptr);
+    QString title;
+    editor->ExecDialog = [&](QDialog &D) {
+        if (D.objectName() == QStringLiteral("AdditionInfoDialog")) {
+            title = D.windowTitle();
+        } else if (auto *honor = D.findChild<QLineEdit *>(QStringLiteral("edDefHonor"))) {
+            EXPECT_EQ(honor->isEnabled(), c.honorifics);
+            EXPECT_EQ(D.findChild<QWidget *>(QStringLiteral("rbSendPosMark"))->isEnabled(), c.senderMarks);
+            EXPECT_EQ(D.findChild<QWidget *>(QStringLiteral("rbPosMark"))->isEnabled(), c.addresseeMarks);
+        } else if (auto *name = D.findChild<QSlider *>(QStringLiteral("tbrName"))) {
+            EXPECT_EQ(name->isEnabled(), c.addresseeSizes);
+        }
+        return int(QDialog::Rejected);
+    };
+    EXPECT_FALSE(commands->EditDataFormat());
+    EXPECT_FALSE(commands->EditLayoutDetail());
+    if (c.editor != 4) {
+        EXPECT_FALSE(commands->EditAddition());
+        EXPECT_EQ(title, QString::fromUtf16(c.additionCaption));
+    }
+    EXPECT_FALSE(editor->UndoList().CanUndo());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextCommands, FormatDialogKinds,
+    ::testing::Values(KindCase{"postcard", 0, true, true, true, true, u"バーコードの設定"},
+                      KindCase{"envelope", 1, true, true, true, true, u"バーコードの設定"},
+                      KindCase{"label", 2, true, false, true, true, u"追加情報の設定"},
+                      KindCase{"card", 3, false, false, true, true, u"追加情報の設定"},
+                      KindCase{"design", 4, false, true, false, false, u""}),
+    [](const ::testing::TestParamInfo<KindCase> &info) { return std::string(info.param.name); });
 
 } // namespace
