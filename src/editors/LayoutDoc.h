@@ -39,6 +39,9 @@ public:
     // The conversions of the layout's texts (the sender blocks read them).
     // Null: the defaults.
     std::shared_ptr<const TDataFormat> DataFormat;
+    // The addressee's items take the sender's own record (a reply card
+    // addressed to the sender): their honorific is the sender-addressed one.
+    bool SenderAsAddressee = false;
 
     // Replaces the items by the fixed items of the format's frame set in
     // the roles' order (postcode, address, name, then the sender's; the

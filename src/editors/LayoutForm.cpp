@@ -12,6 +12,7 @@ TLayoutForm::TLayoutForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayo
 void TLayoutForm::SetDataMode(int Mode)
 {
     m_dataMode = Mode;
+    Document().SenderAsAddressee = Mode == SenderDataMode;
     MergeCurrentRecord();
 }
 

@@ -159,7 +159,10 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, cons
             }
         } else if (auto *n = dynamic_cast<TNameRect *>(item)) {
             const TAddressData *r = n->IsSender() ? Sender : Record;
-            if (r && !n->IsSender()) {
+            if (r && !n->IsSender() && Document.SenderAsAddressee) {
+                n->SetHonor(TDataFormat::HonorText(f.SenderHonor));
+                n->SetShowHonor(true);
+            } else if (r && !n->IsSender()) {
                 if (text(r->Honor).isEmpty())
                     n->SetHonor(honorFor(*r, f));
                 const std::array honors{&r->JointHonor1, &r->JointHonor2, &r->JointHonor3, &r->JointHonor4,

@@ -240,6 +240,21 @@ TEST_F(TextCommandsTest, dataFormatChangesTheMergedRecordAtOnceAndUndoes)
     EXPECT_EQ(itemOf<TNameRect>(form)->GetHonor(), QStringLiteral("殿"));
 }
 
+TEST_F(TextCommandsTest, theSendersOwnCardTakesTheSenderAddressedHonorific)
+{
+    TAddressData sender;
+    sender.NameKanji = Cp932::encode(QStringLiteral("差出 太郎"));
+    host.Sender = sender;
+    form.SetDataMode(TLayoutForm::SenderDataMode);
+    EXPECT_EQ(itemOf<TNameRect>(form)->GetName(), QStringLiteral("差出 太郎"));
+    EXPECT_EQ(itemOf<TNameRect>(form)->GetHonor(), QStringLiteral("行"));
+    answer([](QDialog &D) { child<QLineEdit>(D, "edSenderHonor")->setText(QStringLiteral("宛")); });
+    ASSERT_TRUE(commands->EditDataFormat());
+    EXPECT_EQ(itemOf<TNameRect>(form)->GetHonor(), QStringLiteral("宛"));
+    form.SetDataMode(0);
+    EXPECT_EQ(itemOf<TNameRect>(form)->GetHonor(), QStringLiteral("様"));
+}
+
 TEST_F(TextCommandsTest, layoutDetailSizesTheNameAndUndoes)
 {
     const qint32 level = itemOf<TNameRect>(form)->GetSizeLevel();
