@@ -95,6 +95,16 @@ TDataFormat EffectiveDataFormat(const TLayoutDocument &Document)
     return format;
 }
 
+void ApplyNewLayoutFormat(TLayoutDocument &Document)
+{
+    // Without a record of its own the layout follows the defaults anyway.
+    if (!Document.DataFormat)
+        return;
+    TDataFormat format = *Document.DataFormat;
+    ApplyNewLayoutDefaults(format, editorOf(Document), Document.Format.BackgroundText().isEmpty());
+    Document.DataFormat = std::make_shared<const TDataFormat>(format);
+}
+
 QString ConvertAddressText(const QString &Text, const TDataFormat &Format)
 {
     QString out = Text;

@@ -9,6 +9,10 @@ struct TAddressData;
 // none, the record a new layout of its kind starts with.
 [[nodiscard]] TDataFormat EffectiveDataFormat(const TLayoutDocument &Document);
 
+// A new layout: the fields a new layout of the document's kind starts with
+// are set in its record; the others keep the values the user gave them.
+void ApplyNewLayoutFormat(TLayoutDocument &Document);
+
 // Applies the layout's data format to the items a merge has just filled:
 // the postal marks, the address conversions (prefecture left out, kanji
 // numerals, dashes as "の", upright digits), the corporate form, the honorifics a record leaves

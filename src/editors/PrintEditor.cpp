@@ -4,6 +4,7 @@
 #include "dialogs/LblFmt.h"
 #include "dialogs/LytFmt.h"
 #include "editors/EditorHost.h"
+#include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
 #include "items/MetaRect.h"
@@ -197,6 +198,7 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     m_document.Format = Format;
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
+    ApplyNewLayoutFormat(m_document);
     m_undo.Clear();
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();

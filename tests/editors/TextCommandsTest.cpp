@@ -12,6 +12,7 @@
 #include "items/AdditionRect.h"
 #include "items/AddressRect.h"
 #include "items/NameRect.h"
+#include "items/PosRect.h"
 #include "items/WordRect.h"
 #include "support/DataFolders.h"
 #include "support/Screenshot.h"
@@ -253,6 +254,22 @@ TEST_F(TextCommandsTest, theSendersOwnCardTakesTheSenderAddressedHonorific)
     EXPECT_EQ(itemOf<TNameRect>(form)->GetHonor(), QStringLiteral("宛"));
     form.SetDataMode(0);
     EXPECT_EQ(itemOf<TNameRect>(form)->GetHonor(), QStringLiteral("様"));
+}
+
+TEST_F(TextCommandsTest, aNewLayoutResetsTheDefaultFieldsAndKeepsTheOthers)
+{
+    answer([](QDialog &D) {
+        child<QCheckBox>(D, "ckbTdfkn")->setChecked(true);
+        child<QLineEdit>(D, "edDefHonor")->setText(QStringLiteral("殿"));
+    });
+    ASSERT_TRUE(commands->EditDataFormat());
+    TLabelGrid grid;
+    form.SetLayout(2, catalogueFormat(2, &grid), grid); // an envelope: no picture of the boxes
+    ASSERT_TRUE(form.Document().DataFormat);
+    EXPECT_EQ(TDataFormat::HonorText(form.Document().DataFormat->DefHonor), QStringLiteral("様"));
+    EXPECT_TRUE(form.Document().DataFormat->HidePrefecture);
+    EXPECT_EQ(form.Document().DataFormat->PostalMark, 2);
+    EXPECT_EQ(itemOf<TPosRect>(form)->GetPostcode(), QStringLiteral("100-0014"));
 }
 
 TEST_F(TextCommandsTest, layoutDetailSizesTheNameAndUndoes)
