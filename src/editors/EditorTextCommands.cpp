@@ -9,6 +9,7 @@
 #include "editors/PrintData.h"
 #include "editors/PrintEditor.h"
 #include "items/AdditionRect.h"
+#include "items/BarRect.h"
 #include "items/UndoList.h"
 #include "items/WordRect.h"
 #include "util/SubUnit.h"
@@ -288,13 +289,17 @@ void TTextCommands::UndoRedo(TUndoList &List, TUndoKind Kind, TUndoData &Data, b
         const int index = piece->ZIndex;
         if (index < 0 || index >= int(d.Items.size()))
             return;
-        const TDrawRect &old = *d.Items[size_t(index)];
+        TDrawRect &old = *d.Items[size_t(index)];
         std::unique_ptr<TDrawRect> item = CreatePrintItem(quint8(piece->ListIndex), isSenderKind(old.GetKind()));
-        if (!item)
-            return;
         TItemReader reader = piece->GetStream(state).reader();
-        item->LoadFromStream(reader);
-        d.Items[size_t(index)] = std::move(item);
+        // An item kind the print-data file does not name is put back in
+        // place; its stream restores every field it has.
+        if (item) {
+            item->LoadFromStream(reader);
+            d.Items[size_t(index)] = std::move(item);
+        } else {
+            old.LoadFromStream(reader);
+        }
         Changed(m_editor.PageView()->Selected());
     } else if (auto *object = dynamic_cast<TObjectUndoData *>(&Data)) {
         TFormatSnapshot snapshot;
@@ -449,8 +454,23 @@ bool TTextCommands::EditAddition()
         lines.resize(4);
     TAdditionRequest request;
     request.DataSource = d.Kind == TLayoutKind::Card ? 2 : 1;
-    // No barcode item stands in these layouts: the barcode cannot be chosen.
-    request.BarcodeDisabled = true;
+    // The customer barcode: its item, when the layout has one, at a size
+    // whose code fits along the piece; without one it cannot be chosen.
+    int barcode = -1;
+    for (size_t i = 0; i < d.Items.size() && barcode < 0; ++i)
+        if (dynamic_cast<const TBarcodeRect *>(d.Items[i].get()))
+            barcode = int(i);
+    int maxSize = -1;
+    if (barcode >= 0) {
+        const auto &bar = static_cast<const TBarcodeRect &>(*d.Items[size_t(barcode)]);
+        const int length = bar.IsHorizontal() ? d.Format.Width : d.Format.Height;
+        if (!BarcodeSizeForLength(length, maxSize))
+            maxSize = -1;
+        request.Barcode = bar.IsVisible();
+        request.BarSize = bar.GetSizeIndex();
+    }
+    request.BarcodeDisabled = maxSize < 0;
+    request.MaxBarSize = std::max(0, maxSize);
     for (size_t i = 0; i < lines.size(); ++i) {
         const auto &add = static_cast<const TAdditionRect &>(*d.Items[size_t(lines[i])]);
         request.Checked[i] = add.IsVisible();
@@ -459,9 +479,26 @@ bool TTextCommands::EditAddition()
     }
     if (!RunAdditionInfoDialog(&m_editor, setup, request))
         return false;
+    const bool barcodeChanged =
+        !request.BarcodeDisabled &&
+        (request.Barcode != d.Items[size_t(barcode)]->IsVisible() ||
+         request.BarSize != static_cast<const TBarcodeRect &>(*d.Items[size_t(barcode)]).GetSizeIndex());
+    auto applyBarcode = [&] {
+        if (!barcodeChanged)
+            return;
+        auto &bar = static_cast<TBarcodeRect &>(*d.Items[size_t(barcode)]);
+        bar.SetVisible(request.Barcode);
+        bar.SetBarSize(request.BarSize);
+    };
     // Postcards and envelopes show only the barcode part.
-    if (setup.Design || setup.LayoutKind < 2)
-        return false;
+    if (setup.Design || setup.LayoutKind < 2) {
+        if (!barcodeChanged)
+            return false;
+        auto pending = Begin({barcode}, false);
+        applyBarcode();
+        Commit(std::move(pending));
+        return true;
+    }
     const bool created = lines.size() < 4 && std::find(request.Checked.begin(), request.Checked.end(), true) !=
                                                  request.Checked.end();
     if (created) {
@@ -480,7 +517,11 @@ bool TTextCommands::EditAddition()
             lines.push_back(int(d.Items.size()) - 1);
         }
     }
-    auto pending = Begin(lines, false);
+    std::vector<int> touched = lines;
+    if (barcodeChanged)
+        touched.push_back(barcode);
+    auto pending = Begin(touched, false);
+    applyBarcode();
     for (size_t i = 0; i < lines.size(); ++i) {
         auto &add = static_cast<TAdditionRect &>(*d.Items[size_t(lines[i])]);
         add.SetVisible(request.Checked[i]);

@@ -103,10 +103,12 @@ bool RunAdditionInfoDialog(QWidget *Owner, const TFormatDialogSetup &Setup, TAdd
             dialog.SetAdditionText(i, Request.Texts[size_t(i)]);
     }
     dialog.SetBarcode(Request.Barcode);
-    if (Request.BarcodeDisabled)
+    if (Request.BarcodeDisabled) {
         dialog.DisableBarcode(true);
-    else
+    } else {
+        dialog.SetMaxBarSize(Request.MaxBarSize);
         dialog.SetBarSize(Request.BarSize);
+    }
     if (exec(Setup, dialog) != QDialog::Accepted)
         return false;
     for (int i = 0; i < 4; ++i) {

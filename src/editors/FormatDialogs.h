@@ -74,6 +74,7 @@ struct TAdditionRequest
     bool Barcode = false;
     int BarSize = 0;
     bool BarcodeDisabled = false; // the layout carries no barcode
+    int MaxBarSize = 3;           // the largest size the paper takes
 };
 
 // "追加情報の設定" ("バーコードの設定" for postcards and envelopes).

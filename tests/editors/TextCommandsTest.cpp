@@ -10,6 +10,7 @@
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
 #include "items/AdditionRect.h"
+#include "items/BarRect.h"
 #include "items/AddressRect.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
@@ -403,6 +404,38 @@ TEST_F(LabelTextCommandsTest, additionalLinesAreAddedAndFilledFromTheRecord)
     };
     label.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
     EXPECT_TRUE(shown);
+}
+
+TEST_F(TextCommandsTest, barcodeOfAPostcardTakesVisibilityAndSizeAndUndoes)
+{
+    answer({});
+    EXPECT_FALSE(commands->EditAddition()); // no barcode item: nothing to set
+    auto bar = std::make_unique<TBarcodeRect>();
+    bar->SetHorizontal(false);
+    bar->SetRect({300, 100, 310, 400});
+    bar->SetBarSize(3);
+    form.Document().Items.push_back(std::move(bar));
+    form.Document().ItemRoles.push_back(-1);
+    const int index = int(form.Document().Items.size()) - 1;
+    int offered = -1;
+    answer([&offered](QDialog &D) {
+        auto *sizes = child<QComboBox>(D, "cbxBarSize");
+        offered = sizes->count();
+        EXPECT_TRUE(child<QCheckBox>(D, "ckbBarcode")->isChecked());
+        EXPECT_EQ(sizes->currentIndex(), 3);
+        sizes->setCurrentIndex(0);
+    });
+    ASSERT_TRUE(commands->EditAddition());
+    EXPECT_EQ(offered, 4);
+    auto *item = static_cast<TBarcodeRect *>(form.Document().Items[size_t(index)].get());
+    EXPECT_EQ(item->GetSizeIndex(), 0);
+    answer([](QDialog &D) { child<QCheckBox>(D, "ckbBarcode")->setChecked(false); });
+    ASSERT_TRUE(commands->EditAddition());
+    EXPECT_FALSE(form.Document().Items[size_t(index)]->IsVisible());
+    action("actUndo")->trigger();
+    EXPECT_TRUE(form.Document().Items[size_t(index)]->IsVisible());
+    action("actUndo")->trigger();
+    EXPECT_EQ(static_cast<TBarcodeRect &>(*form.Document().Items[size_t(index)]).GetSizeIndex(), 3);
 }
 
 TEST_F(TextCommandsTest, saveAndOpenKeepTheFormatTheTextItemAndTheMergedChange)
