@@ -168,6 +168,8 @@ void TTextCommands::UpdateActions()
     actInsertWord->setEnabled(paper);
     for (QAction *a : {actDataFormat, actLayoutDetail, actAddition})
         a->setEnabled(paper);
+    // The design has neither additional lines nor a barcode.
+    actAddition->setVisible(d.Kind != TLayoutKind::Design);
 }
 
 int TTextCommands::ItemAt(QPoint Pos) const

@@ -105,13 +105,15 @@ void ApplyNewLayoutFormat(TLayoutDocument &Document)
     Document.DataFormat = std::make_shared<const TDataFormat>(format);
 }
 
-QString ConvertAddressText(const QString &Text, const TDataFormat &Format)
+QString ConvertAddressText(const QString &Text, const TDataFormat &Format, bool Vertical)
 {
     QString out = Text;
     if (Format.KanjiNumerals)
         out = DigitsToKanjiW(out);
     if (Format.HyphenToNo)
         out = ReplaceDashesW(out, 1);
+    if (Vertical)
+        out = ReplaceDashesW(out, 0);
     return out;
 }
 
@@ -157,7 +159,7 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, cons
                     if (!prefecture.isEmpty() && value.startsWith(prefecture))
                         value.remove(0, prefecture.size());
                 }
-                const QString converted = ConvertAddressText(value, f);
+                const QString converted = ConvertAddressText(value, f, !a->IsHorizontal());
                 if (converted != a->GetAddressLine(line))
                     a->SetAddressLine(line, converted);
             }

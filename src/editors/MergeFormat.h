@@ -21,8 +21,9 @@ void ApplyNewLayoutFormat(TLayoutDocument &Document);
 // the record's fields. Part of every merge, on screen and on paper.
 void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender);
 
-// Address text as the data format converts it.
-[[nodiscard]] QString ConvertAddressText(const QString &Text, const TDataFormat &Format);
+// Address text as the data format converts it; in vertical writing the
+// dashes left become the long vowel mark, which stands upright in a column.
+[[nodiscard]] QString ConvertAddressText(const QString &Text, const TDataFormat &Format, bool Vertical = false);
 // A postcode as a postal mark code writes it: 0 the digits as stored (the
 // printed boxes), 1 "〒" and the digits with their hyphen, 2 with the hyphen.
 [[nodiscard]] QString ConvertPostcode(const QString &Postcode, qint32 Mark);

@@ -501,6 +501,7 @@ struct ConvertCase
     bool kanji;
     bool hyphen;
     const char16_t *expected;
+    bool vertical = false;
 };
 
 TEST(MergeFormat, addressConversions)
@@ -512,12 +513,14 @@ TEST(MergeFormat, addressConversions)
         {u"３－１０", false, true, u"３の１０"},
         {u"３－１０", true, false, u"三－一〇"},
         {u"ABC", true, true, u"ABC"},
+        {u"３－１０", false, false, u"３ー１０", true},
+        {u"３－１０", false, true, u"３の１０", true},
     };
     for (const ConvertCase &c : cases) {
         TDataFormat f;
         f.KanjiNumerals = c.kanji;
         f.HyphenToNo = c.hyphen;
-        EXPECT_EQ(ConvertAddressText(QString::fromUtf16(c.text), f), QString::fromUtf16(c.expected))
+        EXPECT_EQ(ConvertAddressText(QString::fromUtf16(c.text), f, c.vertical), QString::fromUtf16(c.expected))
             << QString::fromUtf16(c.text).toStdString();
     }
 }
