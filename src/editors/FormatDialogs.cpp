@@ -6,6 +6,8 @@
 #include "dialogs/LytDtl.h"
 #include "util/SubUnit.h"
 
+#include <algorithm>
+
 namespace {
 
 TLayoutKind dialogKind(int Kind)
