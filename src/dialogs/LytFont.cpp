@@ -206,7 +206,9 @@ void TLayoutFontDialog::UpdateSample()
 
 void TLayoutFontDialog::FaceChosen(int Row)
 {
-    if (m_updating || Row < 0)
+    // The list makes its first entry current when it takes the focus
+    // without choosing it; only a chosen entry changes the face.
+    if (m_updating || Row < 0 || !lbFonts->item(Row)->isSelected())
         return;
     QListWidgetItem *item = lbFonts->item(Row);
     m_font.Charset = static_cast<quint8>(item->data(Qt::UserRole).toInt());

@@ -1,10 +1,12 @@
 #include "editors/DesignForm.h"
 
 #include "editors/ItemCommands.h"
+#include "editors/EditorTextCommands.h"
 
 TDesignForm::TDesignForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayoutKind::Design, Host, Owner)
 {
     setObjectName(QStringLiteral("DesignForm"));
     setWindowTitle(QStringLiteral("文面印刷"));
     new TItemCommands(*this, Host);
+    new TTextCommands(*this);
 }

@@ -1,6 +1,7 @@
 #include "editors/LabelForm.h"
 
 #include "editors/ItemCommands.h"
+#include "editors/EditorTextCommands.h"
 
 #include <QAction>
 
@@ -9,6 +10,7 @@ TLabelForm::TLabelForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayout
     setObjectName(QStringLiteral("LabelForm"));
     setWindowTitle(QStringLiteral("ラベル印刷"));
     new TItemCommands(*this, Host);
+    new TTextCommands(*this);
 }
 
 void TLabelForm::SetCardMode(bool Card)

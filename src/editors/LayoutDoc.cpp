@@ -1,6 +1,7 @@
 #include "editors/LayoutDoc.h"
 
 #include "core/Inquiry.h"
+#include "editors/MergeFormat.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
 #include "items/MetaRect.h"
@@ -267,10 +268,12 @@ void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TA
             }
             c->SetText(line);
         }
-        // Only the items whose content changed lay themselves out again (the
-        // sender block stays as it is from record to record).
-        item->Rebuild(false);
     }
+    ApplyDataFormat(Document, Record, Sender);
+    // Only the items whose content changed lay themselves out again (the
+    // sender block stays as it is from record to record).
+    for (auto &item : Document.Items)
+        item->Rebuild(false);
 }
 
 void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots, TDeviceDpi Dpi, TTenthMmPoint Offset,

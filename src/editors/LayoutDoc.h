@@ -49,6 +49,9 @@ public:
     // sender has it (the block then merges empty). Reads Sender.DB through
     // the data module unless replaced.
     std::function<std::optional<TSenderData>(const QString &Title)> FindSender = LoadSenderByTitle;
+    // The addressee's items take the sender's own record (a reply card
+    // addressed to the sender): their honorific is the sender-addressed one.
+    bool SenderAsAddressee = false;
 
     // Replaces the items by the fixed items of the format's frame set in
     // the roles' order (postcode, address, name, then the sender's; the

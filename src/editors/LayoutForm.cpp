@@ -1,17 +1,20 @@
 #include "editors/LayoutForm.h"
 
 #include "editors/ItemCommands.h"
+#include "editors/EditorTextCommands.h"
 
 TLayoutForm::TLayoutForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayoutKind::AddressSide, Host, Owner)
 {
     setObjectName(QStringLiteral("LayoutForm"));
     setWindowTitle(QStringLiteral("宛名印刷"));
     new TItemCommands(*this, Host);
+    new TTextCommands(*this);
 }
 
 void TLayoutForm::SetDataMode(int Mode)
 {
     m_dataMode = Mode;
+    Document().SenderAsAddressee = Mode == SenderDataMode;
     MergeCurrentRecord();
 }
 

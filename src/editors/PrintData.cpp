@@ -1,5 +1,7 @@
 #include "editors/PrintData.h"
 
+#include "dialogs/DataFormat.h"
+#include "items/AdditionRect.h"
 #include "items/AddressRect.h"
 #include "items/BarRect.h"
 #include "items/FigureRect.h"
@@ -9,6 +11,7 @@
 #include "items/ItemStream.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
+#include "items/WordRect.h"
 #include "platform/SafeFile.h"
 
 #include <QFile>
@@ -18,6 +21,7 @@ namespace {
 constexpr char kSignature[] = "Murven PrintData";
 constexpr int kSignatureSize = 16;
 constexpr char kEndMark[] = "END.";
+constexpr char kFormatMark[] = "DFMT";
 
 QString damaged()
 {
@@ -76,6 +80,10 @@ quint8 PrintItemClass(const TDrawRect &Item)
         return quint8(TItemClass::Name);
     if (dynamic_cast<const TCorpRect *>(&Item))
         return quint8(TItemClass::Corp);
+    if (dynamic_cast<const TWordRect *>(&Item))
+        return quint8(TItemClass::Word);
+    if (dynamic_cast<const TAdditionRect *>(&Item))
+        return quint8(TItemClass::Addition);
     return 0;
 }
 
@@ -106,6 +114,8 @@ std::unique_ptr<TDrawRect> CreatePrintItem(quint8 Class, bool Sender)
     case TItemClass::Figure: return std::make_unique<TFigureRect>();
     case TItemClass::QRCode: return std::make_unique<TQRCodeRect>();
     case TItemClass::SenderBlock: return std::make_unique<TSenderRect>();
+    case TItemClass::Word: return std::make_unique<TWordRect>();
+    case TItemClass::Addition: return std::make_unique<TAdditionRect>();
     }
     return nullptr;
 }
@@ -150,6 +160,12 @@ QByteArray EncodePrintData(const TLayoutDocument &Document)
         Document.Background.SaveToStream(background);
         out.writeUInt32(quint32(background.bytes().size()));
         out.writeBytes(background.bytes());
+    }
+    if (Document.DataFormat) {
+        const QByteArray format = WriteDataFormat(*Document.DataFormat);
+        out.writeBytes(QByteArrayView(kFormatMark, 4));
+        out.writeUInt32(quint32(format.size()));
+        out.writeBytes(format);
     }
     out.writeBytes(QByteArrayView(kEndMark, 4));
     return out.takeBytes();
@@ -212,7 +228,17 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             if (!stream.atEnd())
                 return fail(damaged());
         }
-        if (in.readBytes(4) != QByteArray(kEndMark, 4) || !in.atEnd())
+        QByteArray mark = in.readBytes(4);
+        if (mark == QByteArray(kFormatMark, 4)) {
+            if (in.readUInt32() != quint32(DataFormatSize))
+                return fail(damaged());
+            const std::optional<TDataFormat> format = ReadDataFormat(in.readBytes(DataFormatSize));
+            if (!format)
+                return fail(damaged());
+            read.DataFormat = std::make_shared<const TDataFormat>(*format);
+            mark = in.readBytes(4);
+        }
+        if (mark != QByteArray(kEndMark, 4) || !in.atEnd())
             return fail(damaged());
         Document.Kind = read.Kind;
         Document.Detail = read.Detail;
@@ -222,6 +248,8 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         Document.Items = std::move(read.Items);
         Document.ItemRoles = std::move(read.ItemRoles);
         Document.Background.Assign(read.Background);
+        if (read.DataFormat)
+            Document.DataFormat = read.DataFormat;
         return true;
     } catch (const EItemFormatError &) {
         return fail(damaged());

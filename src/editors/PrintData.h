@@ -25,6 +25,8 @@
 //         uint32 n, n bytes of the item's own stream
 //   ..  (container version 2, design layouts only) uint32 n, n bytes of the
 //         page background's stream (TBackImage)
+//   ..  (optional) "DFMT", uint32 108, the data format block (TDataFormat);
+//         a file without it leaves the document's record as it was
 //   ..  4 bytes   end mark "END."
 //
 // The reader checks everything before trusting it: signature, versions,
@@ -53,6 +55,8 @@ enum class TItemClass : quint8 {
     Figure = 6,
     QRCode = 7,
     SenderBlock = 8,
+    Word = 10,
+    Addition = 11,
 };
 
 // The class of an item, 0 for an item kind the file cannot hold.

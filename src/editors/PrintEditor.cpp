@@ -4,6 +4,7 @@
 #include "dialogs/LblFmt.h"
 #include "dialogs/LytFmt.h"
 #include "editors/EditorHost.h"
+#include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
 #include "items/MetaRect.h"
@@ -197,6 +198,7 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     m_document.Format = Format;
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
+    ApplyNewLayoutFormat(m_document);
     m_undo.Clear();
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();
@@ -270,6 +272,8 @@ bool TPrintEditor::OpenFile(const QString &Path)
     m_document.Items = std::move(read.Items);
     m_document.Background.Assign(read.Background);
     m_document.ItemRoles = std::move(read.ItemRoles);
+    if (read.DataFormat)
+        m_document.DataFormat = read.DataFormat;
     m_fileName = Path;
     m_undo.Clear();
     pbxPage->SetSelected(-1);

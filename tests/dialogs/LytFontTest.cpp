@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -55,6 +57,19 @@ TEST_F(LayoutFont, MissingFaceSelectsNothingAndKeepsTheSample)
     EXPECT_EQ(d.findChild<QListWidget *>(QStringLiteral("lbFonts"))->currentItem(), nullptr);
     EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("pnlSample"))->text(), QStringLiteral("ピルカノス2014"));
     EXPECT_TRUE(d.GetApplyToAll());
+}
+
+TEST_F(LayoutFont, ShownDialogKeepsAFaceTheListDoesNotHold)
+{
+    TLayoutFontDialog d(nullptr);
+    d.SetFont({QStringLiteral("存在しない書体"), 128, false, false, Qt::black});
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    d.findChild<QListWidget *>(QStringLiteral("lbFonts"))->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(d.GetFont().Face, QStringLiteral("存在しない書体"));
+    d.reject();
 }
 
 TEST_F(LayoutFont, StyleBoxesRebuildTheFont)

@@ -1,0 +1,676 @@
+#include "editors/EditorTextCommands.h"
+
+#include "dialogs/LytFont.h"
+#include "dialogs/WordEdit.h"
+#include "dialogs/WordSet.h"
+#include "editors/FormatDialogs.h"
+#include "editors/MergeFormat.h"
+#include "editors/PageView.h"
+#include "editors/PrintData.h"
+#include "editors/PrintEditor.h"
+#include "items/AdditionRect.h"
+#include "items/BarRect.h"
+#include "items/UndoList.h"
+#include "items/WordRect.h"
+#include "util/SubUnit.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace {
+
+// The frame roles of the default items, in the order the layout document
+// numbers them (LayoutDoc.cpp).
+enum TRoleNo : int {
+    roPostcode = 0,
+    roAddress = 1,
+    roAddress1 = 2,
+    roAddress2 = 3,
+    roCompany = 4,
+    roDepartment = 5,
+    roPost = 6,
+    roName = 7,
+    roSenderPostcode = 10,
+    roSenderAddress = 11,
+    roSenderName = 12,
+};
+
+// A new free text stands at the middle of the piece at this size, turned
+// for vertical writing.
+constexpr int kWordLong = 240, kWordShort = 80;
+// The additional lines stand one under another from the piece's lower left.
+constexpr int kAdditionHeight = 20, kAdditionMargin = 12;
+
+// The data format as an undo snapshot, tagged so that no other object
+// snapshot is taken for it.
+class TFormatSnapshot : public TStreamObject
+{
+public:
+    static constexpr char Tag[] = "DFMT";
+    TDataFormat Format;
+    bool Read = false;
+    void SaveToStream(TItemWriter &Stream) const override
+    {
+        Stream.writeBytes(QByteArrayView(Tag, 4));
+        Stream.writeBytes(WriteDataFormat(Format));
+    }
+    void LoadFromStream(TItemReader &Stream) override
+    {
+        if (Stream.remaining() < 4 + DataFormatSize || Stream.readBytes(4) != QByteArray(Tag, 4))
+            return;
+        const std::optional<TDataFormat> f = ReadDataFormat(Stream.readBytes(DataFormatSize));
+        if (f) {
+            Format = *f;
+            Read = true;
+        }
+    }
+};
+
+bool isSenderKind(TDrawRectKind Kind)
+{
+    return Kind == TDrawRectKind::SenderPostcode || Kind == TDrawRectKind::SenderAddress ||
+           Kind == TDrawRectKind::SenderName;
+}
+
+TPageRect centred(const TLayoutDocument &D, int W, int H)
+{
+    const QSize piece = D.PiecePixels();
+    const int left = std::max(0, (piece.width() - W) / 2), top = std::max(0, (piece.height() - H) / 2);
+    return {left, top, left + W, top + H};
+}
+
+// Turns a box a quarter about its top-left corner.
+TPageRect turned(const TPageRect &R)
+{
+    return {R.Left, R.Top, R.Left + (R.Bottom - R.Top), R.Top + (R.Right - R.Left)};
+}
+
+} // namespace
+
+struct TTextCommands::TPending {
+    std::unique_ptr<TUndoDatas> Action;
+    std::vector<std::pair<int, int>> Pieces; // item index, piece index
+    int FormatPiece = -1;
+};
+
+TTextCommands::TTextCommands(TPrintEditor &Editor) : QObject(&Editor), m_editor(Editor)
+{
+    setObjectName(QStringLiteral("TextCommands"));
+    auto make = [this](QAction *&Action, const char *Name, const QString &Caption) {
+        Action = new QAction(Caption, &m_editor);
+        Action->setObjectName(QLatin1String(Name));
+        m_editor.addAction(Action);
+    };
+    make(actDataFormat, "actDataFormat", QStringLiteral("書式(&D)..."));
+    make(actLayoutDetail, "actLayoutDetail", QStringLiteral("詳細(&T)..."));
+    make(actAddition, "actAddition", QStringLiteral("付加情報(&A)..."));
+    make(actFont, "actFont", QStringLiteral("フォント(&F)..."));
+    make(actInsertWord, "actInsertWord", QStringLiteral("文字の挿入(&I)..."));
+    make(actWordEdit, "actWordEdit", QStringLiteral("文章の編集(&E)..."));
+    make(actWordSetting, "actWordSetting", QStringLiteral("文章の表示設定(&S)..."));
+
+    QMenu *format = m_editor.menuBar()->addMenu(QStringLiteral("書式(&O)"));
+    format->setObjectName(QStringLiteral("mnuFormat"));
+    format->addActions({actDataFormat, actLayoutDetail, actAddition});
+    format->addSeparator();
+    format->addAction(actFont);
+    QMenu *word = m_editor.menuBar()->addMenu(QStringLiteral("文字(&W)"));
+    word->setObjectName(QStringLiteral("mnuWord"));
+    word->addAction(actInsertWord);
+    word->addSeparator();
+    word->addActions({actWordEdit, actWordSetting});
+
+    connect(actDataFormat, &QAction::triggered, this, [this] { (void)EditDataFormat(); });
+    connect(actLayoutDetail, &QAction::triggered, this, [this] { (void)EditLayoutDetail(); });
+    connect(actAddition, &QAction::triggered, this, [this] { (void)EditAddition(); });
+    connect(actFont, &QAction::triggered, this, [this] { (void)EditFont(); });
+    connect(actInsertWord, &QAction::triggered, this, [this] { (void)InsertWord(); });
+    connect(actWordEdit, &QAction::triggered, this, [this] { (void)EditWord(SelectedWord()); });
+    connect(actWordSetting, &QAction::triggered, this, [this] { (void)EditWordSetting(SelectedWord()); });
+    connect(m_editor.PageView(), &TPageView::SelectionChanged, this, &TTextCommands::UpdateActions);
+    connect(&m_editor, &TPrintEditor::LayoutChanged, this, &TTextCommands::UpdateActions);
+    m_editor.PageView()->installEventFilter(this);
+
+    // The editor puts back moves and resizes; the steps recorded here are
+    // put back by this object, and anything else still reaches the editor.
+    m_previousUndo = m_editor.UndoList().OnUndoRedo;
+    m_editor.UndoList().OnUndoRedo = [this](TUndoList &List, TUndoKind Kind, TUndoData &Data, bool Redo) {
+        UndoRedo(List, Kind, Data, Redo);
+    };
+    UpdateActions();
+}
+
+int TTextCommands::SelectedWord() const
+{
+    const int selected = m_editor.PageView()->Selected();
+    const auto &items = m_editor.Document().Items;
+    if (selected < 0 || selected >= int(items.size()))
+        return -1;
+    return items[size_t(selected)]->GetKind() == TDrawRectKind::Word ? selected : -1;
+}
+
+void TTextCommands::UpdateActions()
+{
+    const bool word = SelectedWord() >= 0;
+    actWordEdit->setEnabled(word);
+    actWordSetting->setEnabled(word);
+    const TLayoutDocument &d = m_editor.Document();
+    const bool paper = d.Format.Width > 0 && d.Format.Height > 0;
+    bool text = false;
+    for (const auto &item : d.Items)
+        text = text || dynamic_cast<const TMetaRect *>(item.get()) != nullptr;
+    actFont->setEnabled(text);
+    actInsertWord->setEnabled(paper);
+    for (QAction *a : {actDataFormat, actLayoutDetail, actAddition})
+        a->setEnabled(paper);
+    // The design has neither additional lines nor a barcode.
+    actAddition->setVisible(d.Kind != TLayoutKind::Design);
+}
+
+int TTextCommands::ItemAt(QPoint Pos) const
+{
+    const auto &items = m_editor.Document().Items;
+    for (int i = int(items.size()) - 1; i >= 0; --i) {
+        const THitZone zone =
+            items[size_t(i)]->HitZone(Pos.x() - TPageView::Margin, Pos.y() - TPageView::Margin);
+        if (zone.x != THitZoneX::None && zone.y != THitZoneY::None)
+            return i;
+    }
+    return -1;
+}
+
+bool TTextCommands::eventFilter(QObject *Watched, QEvent *Event)
+{
+    // A double click on a free text opens its display settings; other
+    // items are left to the commands that know them.
+    if (Watched == m_editor.PageView() && Event->type() == QEvent::MouseButtonDblClick) {
+        const auto *mouse = static_cast<QMouseEvent *>(Event);
+        const int index = mouse->button() == Qt::LeftButton ? ItemAt(mouse->position().toPoint()) : -1;
+        if (index >= 0 && m_editor.Document().Items[size_t(index)]->GetKind() == TDrawRectKind::Word) {
+            m_editor.PageView()->SetSelected(index);
+            (void)EditWordSetting(index);
+            return true;
+        }
+    }
+    return QObject::eventFilter(Watched, Event);
+}
+
+std::unique_ptr<TTextCommands::TPending> TTextCommands::Begin(const std::vector<int> &Indexes, bool Format)
+{
+    auto pending = std::make_unique<TPending>();
+    pending->Action = std::make_unique<TUndoDatas>(TUndoKind::Property);
+    const TLayoutDocument &d = m_editor.Document();
+    for (const int index : Indexes) {
+        const TDrawRect &item = *d.Items[size_t(index)];
+        const int piece = pending->Action->AddDrawRect(item, index, PrintItemClass(item), TUndoState::Before);
+        pending->Pieces.push_back({index, piece});
+    }
+    if (Format) {
+        TFormatSnapshot snapshot;
+        snapshot.Format = EffectiveDataFormat(d);
+        pending->FormatPiece = pending->Action->AddObject(snapshot, TUndoState::Before);
+    }
+    const int selected = m_editor.PageView()->Selected();
+    pending->Action->SetSelectionCount(TUndoState::Before, selected >= 0 ? 1 : 0);
+    if (selected >= 0)
+        pending->Action->SetSelection(TUndoState::Before, 0, selected);
+    pending->Action->SetMainSelection(TUndoState::Before, selected);
+    return pending;
+}
+
+void TTextCommands::Commit(std::unique_ptr<TPending> Pending)
+{
+    const TLayoutDocument &d = m_editor.Document();
+    for (const auto &[index, piece] : Pending->Pieces)
+        Pending->Action->SetObject(piece, *d.Items[size_t(index)], TUndoState::After);
+    if (Pending->FormatPiece >= 0) {
+        TFormatSnapshot snapshot;
+        snapshot.Format = EffectiveDataFormat(d);
+        Pending->Action->SetObject(Pending->FormatPiece, snapshot, TUndoState::After);
+    }
+    const int selected = m_editor.PageView()->Selected();
+    Pending->Action->SetSelectionCount(TUndoState::After, selected >= 0 ? 1 : 0);
+    if (selected >= 0)
+        Pending->Action->SetSelection(TUndoState::After, 0, selected);
+    Pending->Action->SetMainSelection(TUndoState::After, selected);
+    m_editor.UndoList().Add(std::move(Pending->Action));
+    Changed(selected);
+}
+
+void TTextCommands::Changed(int Select)
+{
+    m_editor.MergeCurrentRecord();
+    m_editor.PageView()->SetSelected(Select);
+    if (QAction *undo = m_editor.findChild<QAction *>(QStringLiteral("actUndo")))
+        undo->setEnabled(m_editor.UndoList().CanUndo());
+    if (QAction *redo = m_editor.findChild<QAction *>(QStringLiteral("actRedo")))
+        redo->setEnabled(m_editor.UndoList().CanRedo());
+    UpdateActions();
+}
+
+void TTextCommands::UndoRedo(TUndoList &List, TUndoKind Kind, TUndoData &Data, bool Redo)
+{
+    const TUndoState state = Redo ? TUndoState::After : TUndoState::Before;
+    TLayoutDocument &d = m_editor.Document();
+    if (Kind == TUndoKind::Insert) {
+        auto *piece = dynamic_cast<TDrawRectUndoData *>(&Data);
+        if (!piece)
+            return;
+        const int index = piece->ZIndex;
+        if (!Redo) {
+            if (index >= 0 && index < int(d.Items.size())) {
+                d.Items.erase(d.Items.begin() + index);
+                if (index < int(d.ItemRoles.size()))
+                    d.ItemRoles.erase(d.ItemRoles.begin() + index);
+            }
+            Changed(-1);
+            return;
+        }
+        std::unique_ptr<TDrawRect> item = CreatePrintItem(quint8(piece->ListIndex), false);
+        if (!item || index < 0 || index > int(d.Items.size()))
+            return;
+        TItemReader reader = piece->GetStream(TUndoState::After).reader();
+        item->LoadFromStream(reader);
+        d.Items.insert(d.Items.begin() + index, std::move(item));
+        if (index <= int(d.ItemRoles.size()))
+            d.ItemRoles.insert(d.ItemRoles.begin() + index, -1);
+        Changed(index);
+        return;
+    }
+    if (Kind != TUndoKind::Property) {
+        if (m_previousUndo)
+            m_previousUndo(List, Kind, Data, Redo);
+        return;
+    }
+    if (auto *piece = dynamic_cast<TDrawRectUndoData *>(&Data)) {
+        const int index = piece->ZIndex;
+        if (index < 0 || index >= int(d.Items.size()))
+            return;
+        TDrawRect &old = *d.Items[size_t(index)];
+        std::unique_ptr<TDrawRect> item = CreatePrintItem(quint8(piece->ListIndex), isSenderKind(old.GetKind()));
+        TItemReader reader = piece->GetStream(state).reader();
+        // An item kind the print-data file does not name is put back in
+        // place; its stream restores every field it has.
+        if (item) {
+            item->LoadFromStream(reader);
+            d.Items[size_t(index)] = std::move(item);
+        } else {
+            old.LoadFromStream(reader);
+        }
+        Changed(m_editor.PageView()->Selected());
+    } else if (auto *object = dynamic_cast<TObjectUndoData *>(&Data)) {
+        TFormatSnapshot snapshot;
+        TItemReader reader = object->GetStream(state).reader();
+        snapshot.LoadFromStream(reader);
+        if (!snapshot.Read)
+            return;
+        d.DataFormat = std::make_shared<const TDataFormat>(snapshot.Format);
+        Changed(m_editor.PageView()->Selected());
+    }
+}
+
+namespace {
+
+TFormatDialogSetup setupOf(TPrintEditor &Editor)
+{
+    TFormatDialogSetup setup;
+    const TLayoutDocument &d = Editor.Document();
+    switch (d.Kind) {
+    case TLayoutKind::AddressSide: setup.LayoutKind = d.Format.PaperKind() == TPaperKind::Envelope ? 1 : 0; break;
+    case TLayoutKind::Label: setup.LayoutKind = 2; break;
+    case TLayoutKind::Card: setup.LayoutKind = 3; break;
+    case TLayoutKind::Design: setup.Design = true; break;
+    }
+    setup.Exec = Editor.ExecDialog;
+    return setup;
+}
+
+std::vector<int> indexesOf(const TLayoutDocument &D, const std::function<bool(const TDrawRect &)> &Take)
+{
+    std::vector<int> indexes;
+    for (size_t i = 0; i < D.Items.size(); ++i)
+        if (Take(*D.Items[i]))
+            indexes.push_back(int(i));
+    return indexes;
+}
+
+} // namespace
+
+bool TTextCommands::EditDataFormat()
+{
+    TDataFormat format = EffectiveDataFormat(m_editor.Document());
+    const TDataFormat before = format;
+    if (!RunDataFormatDialog(&m_editor, setupOf(m_editor), format))
+        return false;
+    if (format == before && m_editor.Document().DataFormat)
+        return false;
+    auto pending = Begin({}, true);
+    m_editor.Document().DataFormat = std::make_shared<const TDataFormat>(format);
+    Commit(std::move(pending));
+    return true;
+}
+
+bool TTextCommands::EditLayoutDetail()
+{
+    TLayoutDocument &d = m_editor.Document();
+    TDetailRequest request;
+    request.DetailedFrames = d.Detail;
+    if (d.Kind == TLayoutKind::AddressSide)
+        request.DataSide = d.FrameCount() > 4 ? 0 : 1;
+    else if (d.Kind == TLayoutKind::Label)
+        request.DataSide = 1;
+    else if (d.Kind == TLayoutKind::Card)
+        request.DataSide = 2;
+    request.Visible.fill(true);
+    // Which boxes each default frame answers to.
+    auto boxesOf = [](int Role) -> std::vector<TDetailBox> {
+        switch (Role) {
+        case roPostcode: return {TDetailBox::Pos};
+        case roAddress: return {TDetailBox::Address1, TDetailBox::Address2, TDetailBox::Address3};
+        case roAddress1: return {TDetailBox::Address1};
+        case roAddress2: return {TDetailBox::Address2, TDetailBox::Address3};
+        case roCompany: return {TDetailBox::Corp};
+        case roDepartment: return {TDetailBox::Dptmnt};
+        case roPost: return {TDetailBox::Post};
+        case roName: return {TDetailBox::Name};
+        case roSenderPostcode: return {TDetailBox::SenderPos};
+        case roSenderAddress:
+            return {TDetailBox::SenderAddress1, TDetailBox::SenderAddress2, TDetailBox::SenderAddress3};
+        case roSenderName: return {TDetailBox::SenderName};
+        default: return {};
+        }
+    };
+    std::vector<int> additions;
+    for (size_t i = 0; i < d.Items.size(); ++i) {
+        const int role = i < d.ItemRoles.size() ? d.ItemRoles[i] : -1;
+        for (const TDetailBox box : boxesOf(role))
+            request.Visible[size_t(box)] = d.Items[i]->IsVisible();
+        if (d.Items[i]->GetKind() == TDrawRectKind::Addition && additions.size() < 4) {
+            request.Visible[size_t(TDetailBox::Addition1) + additions.size()] = d.Items[i]->IsVisible();
+            additions.push_back(int(i));
+        }
+    }
+    TDataFormat format = EffectiveDataFormat(d);
+    if (!RunLayoutDetailDialog(&m_editor, setupOf(m_editor), request, format))
+        return false;
+
+    const bool switchSet = request.DetailedFrames != d.Detail &&
+                           (d.Kind == TLayoutKind::AddressSide || d.Kind == TLayoutKind::Label);
+    if (switchSet) {
+        // The other frame set replaces the default items; the user's own
+        // items stay. The steps recorded hold item positions, which the
+        // new set invalidates.
+        std::vector<std::unique_ptr<TDrawRect>> own;
+        for (size_t i = 0; i < d.Items.size(); ++i)
+            if ((i < d.ItemRoles.size() ? d.ItemRoles[i] : -1) < 0)
+                own.push_back(std::move(d.Items[i]));
+        d.Detail = request.DetailedFrames;
+        d.BuildDefaultItems();
+        for (auto &item : own) {
+            d.Items.push_back(std::move(item));
+            d.ItemRoles.push_back(-1);
+        }
+        d.DataFormat = std::make_shared<const TDataFormat>(format);
+        m_editor.UndoList().Clear();
+        Changed(-1);
+        return true;
+    }
+    // The visibility each item takes; an OK that changes nothing records
+    // no step.
+    std::vector<bool> visible(d.Items.size());
+    for (size_t i = 0; i < d.Items.size(); ++i) {
+        visible[i] = d.Items[i]->IsVisible();
+        const std::vector<TDetailBox> boxes = boxesOf(i < d.ItemRoles.size() ? d.ItemRoles[i] : -1);
+        if (!boxes.empty())
+            visible[i] = std::any_of(boxes.begin(), boxes.end(),
+                                     [&request](TDetailBox Box) { return request.Visible[size_t(Box)]; });
+    }
+    for (size_t k = 0; k < additions.size(); ++k)
+        visible[size_t(additions[k])] = request.Visible[size_t(TDetailBox::Addition1) + k];
+    std::vector<int> changed;
+    for (size_t i = 0; i < d.Items.size(); ++i)
+        if (visible[i] != d.Items[i]->IsVisible())
+            changed.push_back(int(i));
+    const bool formatChanged = !d.DataFormat || !(format == *d.DataFormat);
+    if (changed.empty() && !formatChanged)
+        return false;
+    auto pending = Begin(changed, formatChanged);
+    for (const int i : changed)
+        d.Items[size_t(i)]->SetVisible(visible[size_t(i)]);
+    d.DataFormat = std::make_shared<const TDataFormat>(format);
+    Commit(std::move(pending));
+    return true;
+}
+
+bool TTextCommands::EditAddition()
+{
+    TLayoutDocument &d = m_editor.Document();
+    const TFormatDialogSetup setup = setupOf(m_editor);
+    std::vector<int> lines = indexesOf(d, [](const TDrawRect &I) { return I.GetKind() == TDrawRectKind::Addition; });
+    if (lines.size() > 4)
+        lines.resize(4);
+    TAdditionRequest request;
+    request.DataSource = d.Kind == TLayoutKind::Card ? 2 : 1;
+    // The customer barcode: its item, when the layout has one, at a size
+    // whose code fits along the piece; without one it cannot be chosen.
+    int barcode = -1;
+    for (size_t i = 0; i < d.Items.size() && barcode < 0; ++i)
+        if (dynamic_cast<const TBarcodeRect *>(d.Items[i].get()))
+            barcode = int(i);
+    int maxSize = -1;
+    if (barcode >= 0) {
+        const auto &bar = static_cast<const TBarcodeRect &>(*d.Items[size_t(barcode)]);
+        const int length = bar.IsHorizontal() ? d.Format.Width : d.Format.Height;
+        if (!BarcodeSizeForLength(length, maxSize))
+            maxSize = -1;
+        request.Barcode = bar.IsVisible();
+        request.BarSize = bar.GetSizeIndex();
+    }
+    request.BarcodeDisabled = maxSize < 0;
+    request.MaxBarSize = std::max(0, maxSize);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const auto &add = static_cast<const TAdditionRect &>(*d.Items[size_t(lines[i])]);
+        request.Checked[i] = add.IsVisible();
+        request.Ids[i] = add.GetAddKind();
+        request.Texts[i] = add.GetAddKind() == 0 ? add.GetContent() : QString();
+    }
+    if (!RunAdditionInfoDialog(&m_editor, setup, request))
+        return false;
+    const bool barcodeChanged =
+        !request.BarcodeDisabled &&
+        (request.Barcode != d.Items[size_t(barcode)]->IsVisible() ||
+         request.BarSize != static_cast<const TBarcodeRect &>(*d.Items[size_t(barcode)]).GetSizeIndex());
+    auto applyBarcode = [&] {
+        if (!barcodeChanged)
+            return;
+        auto &bar = static_cast<TBarcodeRect &>(*d.Items[size_t(barcode)]);
+        bar.SetVisible(request.Barcode);
+        bar.SetBarSize(request.BarSize);
+    };
+    // Postcards and envelopes show only the barcode part.
+    if (setup.Design || setup.LayoutKind < 2) {
+        if (!barcodeChanged)
+            return false;
+        auto pending = Begin({barcode}, false);
+        applyBarcode();
+        Commit(std::move(pending));
+        return true;
+    }
+    const bool created = lines.size() < 4 && std::find(request.Checked.begin(), request.Checked.end(), true) !=
+                                                 request.Checked.end();
+    if (created) {
+        // The missing lines are added at once, hidden unless chosen, one
+        // under another above the piece's lower edge.
+        const QSize piece = d.PiecePixels();
+        const bool horizontal = d.HorizontalWriting();
+        for (size_t i = lines.size(); i < 4; ++i) {
+            auto add = std::make_unique<TAdditionRect>();
+            const int top = piece.height() - kAdditionMargin - int(4 - i) * kAdditionHeight;
+            add->SetRect({kAdditionMargin, top, piece.width() / 2, top + kAdditionHeight});
+            add->SetHorizontal(horizontal);
+            add->SetVisible(false);
+            d.Items.push_back(std::move(add));
+            d.ItemRoles.push_back(-1);
+            lines.push_back(int(d.Items.size()) - 1);
+        }
+    }
+    std::vector<int> touched = lines;
+    if (barcodeChanged)
+        touched.push_back(barcode);
+    auto pending = Begin(touched, false);
+    applyBarcode();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        auto &add = static_cast<TAdditionRect &>(*d.Items[size_t(lines[i])]);
+        add.SetVisible(request.Checked[i]);
+        add.SetAddKind(quint8(request.Ids[i]));
+        if (request.Ids[i] == 0) {
+            add.SetCaption({});
+            add.SetContent(request.Texts[i]);
+        }
+    }
+    if (created) {
+        // Added items shift what the recorded steps point at.
+        m_editor.UndoList().Clear();
+        Changed(m_editor.PageView()->Selected());
+    } else {
+        Commit(std::move(pending));
+    }
+    return true;
+}
+
+bool TTextCommands::EditFont()
+{
+    TLayoutDocument &d = m_editor.Document();
+    const std::vector<int> texts =
+        indexesOf(d, [](const TDrawRect &I) { return dynamic_cast<const TMetaRect *>(&I) != nullptr; });
+    if (texts.empty())
+        return false;
+    const int selected = m_editor.PageView()->Selected();
+    const bool selectedText = std::find(texts.begin(), texts.end(), selected) != texts.end();
+    const auto &source = static_cast<const TMetaRect &>(*d.Items[size_t(selectedText ? selected : texts.front())]);
+    const TFont current = source.GetFont();
+    TLayoutFontDialog dialog(&m_editor);
+    CenterFormOnOwner(&dialog, &m_editor);
+    dialog.SetFont({current.baseName(), quint8(current.Charset), bool(current.Style & fsBold),
+                    bool(current.Style & fsItalic), ColorToQColor(source.GetFontColor())});
+    if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
+        return false;
+    const TLayoutFont chosen = dialog.GetFont();
+    const std::vector<int> targets =
+        dialog.GetApplyToAll() || !selectedText ? texts : std::vector<int>{selected};
+    auto pending = Begin(targets, false);
+    for (const int index : targets) {
+        auto &item = static_cast<TMetaRect &>(*d.Items[size_t(index)]);
+        // The item keeps its size and writing direction.
+        TFont font = item.GetFont();
+        font.Name = (font.isVertical() ? QStringLiteral("@") : QString()) + chosen.Face;
+        font.Charset = chosen.Charset;
+        font.Style = static_cast<unsigned char>((font.Style & ~(fsBold | fsItalic)) | (chosen.Bold ? fsBold : 0) |
+                                                (chosen.Italic ? fsItalic : 0));
+        font.Color = chosen.Color;
+        item.SetFont(font);
+    }
+    Commit(std::move(pending));
+    return true;
+}
+
+bool TTextCommands::InsertWord()
+{
+    TLayoutDocument &d = m_editor.Document();
+    if (d.Format.Width <= 0 || d.Format.Height <= 0)
+        return false;
+    auto item = std::make_unique<TWordRect>();
+    const bool horizontal = d.Kind == TLayoutKind::Design || d.HorizontalWriting();
+    item->SetHorizontal(horizontal);
+    item->SetRect(horizontal ? centred(d, kWordLong, kWordShort) : centred(d, kWordShort, kWordLong));
+    TWordEditDialog dialog(&m_editor);
+    CenterFormOnOwner(&dialog, &m_editor);
+    dialog.SetLines({});
+    dialog.SetDirection(horizontal ? 1 : 0);
+    dialog.SetFont(item->GetFont().toQFont());
+    if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
+        return false;
+    const QStringList lines = dialog.GetLines();
+    if (lines.join(QString()).trimmed().isEmpty())
+        return false;
+    item->SetLineCount(int(lines.size()));
+    for (int i = 0; i < lines.size(); ++i)
+        item->SetLine(i, lines[i]);
+    if ((dialog.GetDirection() == 1) != horizontal) {
+        item->SetHorizontal(!horizontal);
+        item->SetRect(turned(item->GetRect()));
+    }
+    const int index = int(d.Items.size());
+    auto action = std::make_unique<TUndoDatas>(TUndoKind::Insert);
+    const int piece = action->AddDrawRect(*item, index, PrintItemClass(*item), TUndoState::After);
+    (void)piece;
+    action->SetSelectionCount(TUndoState::After, 1);
+    action->SetSelection(TUndoState::After, 0, index);
+    action->SetMainSelection(TUndoState::After, index);
+    d.Items.push_back(std::move(item));
+    d.ItemRoles.resize(d.Items.size() - 1, -1);
+    d.ItemRoles.push_back(-1);
+    m_editor.UndoList().Add(std::move(action));
+    Changed(index);
+    return true;
+}
+
+bool TTextCommands::EditWord(int Index)
+{
+    TLayoutDocument &d = m_editor.Document();
+    if (Index < 0 || Index >= int(d.Items.size()) || d.Items[size_t(Index)]->GetKind() != TDrawRectKind::Word)
+        return false;
+    auto &item = static_cast<TWordRect &>(*d.Items[size_t(Index)]);
+    TWordEditDialog dialog(&m_editor);
+    CenterFormOnOwner(&dialog, &m_editor);
+    dialog.SetLines(item.Lines());
+    dialog.SetDirection(item.IsHorizontal() ? 1 : 0);
+    dialog.SetFont(item.GetFont().toQFont());
+    if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
+        return false;
+    const QStringList lines = dialog.GetLines();
+    const bool horizontal = dialog.GetDirection() == 1;
+    if (lines == item.Lines() && horizontal == item.IsHorizontal())
+        return false;
+    m_editor.PageView()->SetSelected(Index);
+    auto pending = Begin({Index}, false);
+    item.SetLineCount(int(lines.size()));
+    for (int i = 0; i < lines.size(); ++i)
+        item.SetLine(i, lines[i]);
+    if (horizontal != item.IsHorizontal()) {
+        item.SetHorizontal(horizontal);
+        item.SetRect(turned(item.GetRect()));
+    }
+    Commit(std::move(pending));
+    return true;
+}
+
+bool TTextCommands::EditWordSetting(int Index)
+{
+    TLayoutDocument &d = m_editor.Document();
+    if (Index < 0 || Index >= int(d.Items.size()) || d.Items[size_t(Index)]->GetKind() != TDrawRectKind::Word)
+        return false;
+    auto &item = static_cast<TWordRect &>(*d.Items[size_t(Index)]);
+    TWordSettingDialog dialog(&m_editor);
+    CenterFormOnOwner(&dialog, &m_editor);
+    dialog.SetItem(item);
+    if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
+        return false;
+    m_editor.PageView()->SetSelected(Index);
+    auto pending = Begin({Index}, false);
+    // The item takes the working copy, keeping its top-left corner and
+    // taking the copy's width and height.
+    const TPageRect old = item.GetRect();
+    const TPageRect work = dialog.WorkItem().GetRect();
+    const double zoom = item.GetZoom();
+    item.Assign(dialog.WorkItem());
+    item.SetZoom(zoom);
+    item.SetRect({old.Left, old.Top, old.Left + (work.Right - work.Left), old.Top + (work.Bottom - work.Top)});
+    Commit(std::move(pending));
+    return true;
+}

@@ -1,0 +1,226 @@
+#include "editors/MergeFormat.h"
+
+#include "core/Env.h"
+#include "core/Inquiry.h"
+#include "editors/FormatDialogs.h"
+#include "editors/LayoutDoc.h"
+#include "items/AdditionRect.h"
+#include "items/AddressRect.h"
+#include "items/CorpRect.h"
+#include "items/NameRect.h"
+#include "items/PosRect.h"
+#include "platform/Cp932.h"
+#include "util/StrFunc.h"
+
+#include <QDate>
+
+#include <algorithm>
+
+namespace {
+
+QString text(const auto &Field)
+{
+    return Cp932::decode(Field.Bytes()).trimmed();
+}
+
+TDataFormatEditor editorOf(const TLayoutDocument &D)
+{
+    switch (D.Kind) {
+    case TLayoutKind::Label: return TDataFormatEditor::dfeLabel;
+    case TLayoutKind::Card: return TDataFormatEditor::dfeCard;
+    case TLayoutKind::Design: return TDataFormatEditor::dfeDesign;
+    default: return TDataFormatEditor::dfeAddressSide;
+    }
+}
+
+double ratioOf(qint32 Index)
+{
+    return (10 - std::clamp(Index, 0, 5)) / 10.0;
+}
+
+// The honorific a record without its own gets.
+QString honorFor(const TAddressData &Record, const TDataFormat &F)
+{
+    if (Record.PrivCorp && text(Record.NameKanji).isEmpty())
+        return TDataFormat::HonorText(F.CorpHonor);
+    if (Record.PrivCorp && !text(Record.Post).isEmpty())
+        return TDataFormat::HonorText(F.PostHonor);
+    return TDataFormat::HonorText(F.DefHonor);
+}
+
+QString additionValue(int Id, const TAddressData *Record)
+{
+    // The sender's contact lines are not among the fields the host hands
+    // over; such a line prints empty rather than another field.
+    if (Id >= 19 && Id <= 22)
+        return {};
+    if (!Record)
+        return {};
+    switch (Id) {
+    case 1: {
+        QString digits;
+        for (const QChar c : text(Record->Tel))
+            if (c.isDigit())
+                digits.prepend(c);
+        return digits;
+    }
+    case 2: return QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    case 3: return text(Record->Tel);
+    case 4: return text(Record->Fax);
+    case 5: return text(Record->Portable1);
+    case 6: return text(Record->Portable2);
+    case 7: return text(Record->URL);
+    case 9: return text(Record->EMail1);
+    case 10: return text(Record->EMail2);
+    default: break;
+    }
+    if (Id >= 11 && Id <= 18) {
+        const std::array keys{&Record->Keyword1, &Record->Keyword2, &Record->Keyword3, &Record->Keyword4,
+                              &Record->Keyword5, &Record->Keyword6, &Record->Keyword7, &Record->Keyword8};
+        return text(*keys[size_t(Id - 11)]);
+    }
+    return {};
+}
+
+} // namespace
+
+TDataFormat EffectiveDataFormat(const TLayoutDocument &Document)
+{
+    if (Document.DataFormat)
+        return *Document.DataFormat;
+    TDataFormat format;
+    // Papers with a picture of the printed boxes keep the digits in the
+    // boxes; the others write the postcode out.
+    ApplyNewLayoutDefaults(format, editorOf(Document), Document.Format.BackgroundText().isEmpty());
+    return format;
+}
+
+void ApplyNewLayoutFormat(TLayoutDocument &Document)
+{
+    // Without a record of its own the layout follows the defaults anyway.
+    if (!Document.DataFormat)
+        return;
+    TDataFormat format = *Document.DataFormat;
+    ApplyNewLayoutDefaults(format, editorOf(Document), Document.Format.BackgroundText().isEmpty());
+    Document.DataFormat = std::make_shared<const TDataFormat>(format);
+}
+
+QString ConvertAddressText(const QString &Text, const TDataFormat &Format, bool Vertical)
+{
+    QString out = Text;
+    if (Format.KanjiNumerals)
+        out = DigitsToKanjiW(out);
+    if (Format.HyphenToNo)
+        out = ReplaceDashesW(out, 1);
+    if (Vertical)
+        out = ReplaceDashesW(out, 0);
+    return out;
+}
+
+QString ConvertCorpForm(const QString &Text, qint32 CorpForm)
+{
+    if (CorpForm == 1)
+        return AbbreviateCompanyTypeW(Text, true);
+    if (CorpForm == 2)
+        return ExpandCompanyTypeW(Text);
+    return Text;
+}
+
+QString ConvertPostcode(const QString &Postcode, qint32 Mark)
+{
+    QString p = Postcode.trimmed();
+    if (p.isEmpty() || (Mark != 1 && Mark != 2))
+        return p;
+    if (p.size() > 3 && p.indexOf(QLatin1Char('-')) < 0)
+        p = p.left(3) + QLatin1Char('-') + p.mid(3);
+    if (Mark == 1 && !p.startsWith(QChar(u'〒')))
+        p.prepend(QChar(u'〒'));
+    return p;
+}
+
+void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender)
+{
+    const TDataFormat f = EffectiveDataFormat(Document);
+    const TTenthMm longSide(std::max(Document.Format.Width, Document.Format.Height));
+    for (auto &owned : Document.Items) {
+        TDrawRect *item = owned.get();
+        if (auto *p = dynamic_cast<TPosRect *>(item)) {
+            const QString postcode = ConvertPostcode(p->GetPostcode(), p->IsSender() ? f.SendPostalMark : f.PostalMark);
+            if (postcode != p->GetPostcode())
+                p->SetPostcode(postcode);
+        } else if (auto *a = dynamic_cast<TAddressRect *>(item)) {
+            const TAddressData *r = a->IsSender() ? Sender : Record;
+            for (int line = 0; line < 3; ++line) {
+                QString value = a->GetAddressLine(line);
+                // Only the first line carries the prefecture; a town of the
+                // same name further on stays.
+                if (f.HidePrefecture && r && line == 0) {
+                    const QString prefecture = text(r->Tdfkn);
+                    if (!prefecture.isEmpty() && value.startsWith(prefecture))
+                        value.remove(0, prefecture.size());
+                }
+                const QString converted = ConvertAddressText(value, f, !a->IsHorizontal());
+                if (converted != a->GetAddressLine(line))
+                    a->SetAddressLine(line, converted);
+            }
+            a->SetVertNumeral(f.VerticalDigits);
+            const qint32 level = a->IsSender() ? f.SendAddressSize : f.AddressSize;
+            if (level >= 1 && level <= 5 && level != a->GetSizeLevel()) {
+                a->SetSizeLevel(level);
+                a->RescaleFont(longSide);
+            }
+        } else if (auto *n = dynamic_cast<TNameRect *>(item)) {
+            const TAddressData *r = n->IsSender() ? Sender : Record;
+            if (r && !n->IsSender() && Document.SenderAsAddressee) {
+                n->SetHonor(TDataFormat::HonorText(f.SenderHonor));
+                n->SetShowHonor(true);
+            } else if (r && !n->IsSender()) {
+                if (text(r->Honor).isEmpty())
+                    n->SetHonor(honorFor(*r, f));
+                const std::array honors{&r->JointHonor1, &r->JointHonor2, &r->JointHonor3, &r->JointHonor4,
+                                        &r->JointHonor5};
+                // The merge keeps only the printed joint names, in order; an
+                // empty honorific of the record is the default one.
+                int shown = 0;
+                const std::array prints{r->JointPrint1, r->JointPrint2, r->JointPrint3, r->JointPrint4,
+                                        r->JointPrint5};
+                const std::array joints{&r->Joint1, &r->Joint2, &r->Joint3, &r->Joint4, &r->Joint5};
+                for (size_t i = 0; i < joints.size() && shown < n->GetJointCount(); ++i) {
+                    if (!prints[i] || joints[i]->IsEmpty())
+                        continue;
+                    if (text(*honors[i]).isEmpty())
+                        n->SetJointHonor(shown, TDataFormat::HonorText(f.DefHonor));
+                    ++shown;
+                }
+            }
+            if (!n->GetCorp().isEmpty())
+                n->SetCorp(ConvertCorpForm(n->GetCorp(), f.CorpForm));
+            n->SetCorpRatio(ratioOf(f.CorpRatio));
+            n->SetDptmntRatio(ratioOf(f.DptmntRatio));
+            n->SetPostRatio(ratioOf(f.PostRatio));
+            n->SetCharSpace(f.CharSpace);
+            n->SetCorpBreak(f.CorpBreak);
+            n->SetNameAlign(std::min<quint8>(n->IsSender() ? f.SendNameAlign : f.NameAlign, 3));
+            const qint32 level = n->IsSender() ? f.SendNameSize : f.NameSize;
+            if (level >= 1 && level <= 5 && level != n->GetSizeLevel()) {
+                n->SetSizeLevel(level);
+                n->RescaleFont(longSide);
+            }
+        } else if (auto *c = dynamic_cast<TCorpRect *>(item)) {
+            if (!c->GetText().isEmpty())
+                c->SetText(ConvertCorpForm(c->GetText(), f.CorpForm));
+            c->SetCorpBreak(f.CorpBreak);
+        } else if (auto *add = dynamic_cast<TAdditionRect *>(item)) {
+            const int id = add->GetAddKind();
+            if (id != 0) {
+                add->SetCaption(AdditionCaption(id));
+                add->SetContent(additionValue(id, Record));
+            }
+            const qint32 level = Document.Kind == TLayoutKind::Card ? f.SendAdditionSize : f.AdditionSize;
+            if (level >= 1 && level <= 5 && level != add->GetSizeLevel()) {
+                add->SetSizeLevel(level);
+                add->RescaleFont(longSide);
+            }
+        }
+    }
+}
