@@ -20,6 +20,8 @@
 #include <QInputMethodEvent>
 #include <QTextCharFormat>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTreeWidget>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -112,7 +114,14 @@ TEST_P(RecordFormLargeOfficeReading, isKeptOnlyForTheSameName)
     setText(QStringLiteral("nmedtCorpKanji"), sameName ? QStringLiteral("古久根建設　株式会社") : QStringLiteral("別の会社"));
     setText(QStringLiteral("edtCorpKana"), QStringLiteral("ｺｸﾈｹﾝｾﾂ"));
     setText(QStringLiteral("edtPos"), QStringLiteral("1028102"));
-    decideWhenShown();
+    dicAnswer = [](TDicSearch &dialog) {
+        dialog.show();
+        dialog.findChild<QRadioButton *>(QStringLiteral("rbPosViewOhguchi"))->click();
+        auto *offices = dialog.findChild<QTreeWidget *>(QStringLiteral("lvPosTown"));
+        offices->setCurrentItem(offices->topLevelItem(0));
+        dialog.findChild<QPushButton *>(QStringLiteral("btnDecision"))->click();
+        return dialog.result();
+    };
     click(QStringLiteral("bbtnPosSch"));
     EXPECT_EQ(text("nmedtCorpKanji"), QStringLiteral("古久根建設　株式会社"));
     EXPECT_EQ(text("edtCorpKana"), sameName ? QStringLiteral("ｺｸﾈｹﾝｾﾂ") : QString());
