@@ -7,6 +7,17 @@
 
 namespace {
 
+// The main list's row interface as the print wizard reads it; no rows
+// while the window is missing.
+class TMainListRows final : public TPrintRowSource
+{
+public:
+    int RowCount() const override { return AddressList ? AddressList->GetRowCount() : 0; }
+    bool IsRowSelected(int Row) const override { return AddressList && AddressList->IsRowSelected(Row); }
+    qint32 RowRecNo(int Row) const override { return AddressList ? AddressList->GetRowRecNo(Row) : 0; }
+    int FirstSelected() const override { return AddressList ? AddressList->GetFirstSelected() : -1; }
+};
+
 class TMainListHost final : public TEditorHost
 {
 public:
@@ -61,6 +72,16 @@ public:
         DMMurven19->CloseSender();
         return sender;
     }
+    const TPrintRowSource &PrintRows() const override { return m_rows; }
+    std::unique_ptr<TPrintMarkSource> PrintMarks() const override
+    {
+        // A book that is not open reads as holding no record.
+        const QString path = DMMurven19 && DMMurven19->AdrsTable() ? DMMurven19->AdrsTable()->TableName() : QString();
+        return std::make_unique<TTablePrintMarks>(path, TablePassword);
+    }
+
+private:
+    TMainListRows m_rows;
 };
 
 } // namespace

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/Inquiry.h"
+#include "dialogs/PrtList.h"
 
 #include <QList>
 
+#include <memory>
 #include <optional>
 
 // What an editor needs of the window it prints for: the record to merge
@@ -22,6 +24,12 @@ public:
     [[nodiscard]] virtual std::optional<TAddressData> ReadRecord(qint32 RecNo) const = 0;
     // The sender the card and sender modes merge, or nothing.
     [[nodiscard]] virtual std::optional<TAddressData> SenderRecord() const = 0;
+    // The list's rows as the print wizard walks them: display order, the
+    // selection and each row's record.
+    [[nodiscard]] virtual const TPrintRowSource &PrintRows() const = 0;
+    // The records' print marks, read by record number through a table
+    // handle of their own (the list's shared cursor never moves).
+    [[nodiscard]] virtual std::unique_ptr<TPrintMarkSource> PrintMarks() const = 0;
 };
 
 // The host over the program-wide main list window and its open book; null
