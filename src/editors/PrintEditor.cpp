@@ -14,7 +14,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -50,11 +49,7 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     };
     ExecPreview = [](QDialog &Dialog) { Dialog.exec(); };
     PrintWizard = [this](QPrinter &Printer, TPrintRequest &Request) { return RunWizard(Printer, Request); };
-    ExecFileDialog = [this](bool Save) {
-        const QString filter = QStringLiteral("印刷データ (*.mpd)");
-        return Save ? QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), m_fileName, filter)
-                    : QFileDialog::getOpenFileName(this, QStringLiteral("開く"), m_fileName, filter);
-    };
+    ExecFileDialog = [this](bool Save) { return RunFileDialog(Save); };
 
     sbxPage = new QScrollArea(this);
     sbxPage->setObjectName(QStringLiteral("sbxPage"));
@@ -65,6 +60,7 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     connect(pbxPage, &TPageView::ItemGeometryChanged, this, &TPrintEditor::ItemGeometryChanged);
     m_undo.OnUndoRedo = [this](TUndoList &, TUndoKind Kind, TUndoData &Data, bool Redo) { UndoRedo(Kind, Data, Redo); };
     CreateActions();
+    CreateFileActions();
     statusBar()->setObjectName(QStringLiteral("stbarInfo"));
     resize(640, 760);
     UpdateActions();
@@ -272,6 +268,7 @@ bool TPrintEditor::OpenFile(const QString &Path)
     m_document.Items = std::move(read.Items);
     m_document.ItemRoles = std::move(read.ItemRoles);
     m_fileName = Path;
+    RememberFile(Path);
     m_undo.Clear();
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();
@@ -282,12 +279,13 @@ bool TPrintEditor::OpenFile(const QString &Path)
 bool TPrintEditor::SaveFile(const QString &Path)
 {
     QString error;
-    if (!SavePrintData(Path, m_document, &error)) {
+    if (!SavePrintData(Path, m_document, &error, MakeThumbnail())) {
         ShowMessageBoxAt(this, QStringLiteral("印刷データを保存できませんでした\r\n") + error, ProductCaption(),
                          MB_ICONERROR, mbpCenterOnOwner, 0, 0);
         return false;
     }
     m_fileName = Path;
+    RememberFile(Path);
     return true;
 }
 

@@ -68,6 +68,13 @@ public:
     // Saves to Path (temporary file, then renamed over the old one).
     [[nodiscard]] bool SaveFile(const QString &Path);
     [[nodiscard]] const QString &FileName() const { return m_fileName; }
+    // The start menu an editor shows when it opens: a new layout, a saved
+    // one, or the file edited last; with the menu switched off the last
+    // file when it still exists, else a new layout. Modal steps go through
+    // ExecDialog.
+    void RunStartMenu();
+    // The file of this editor's kind titled Title, in the kind's folder.
+    [[nodiscard]] QString PrintDataPath(const QString &Title) const;
     // Copies the selected item to the editors' shared copy store; pastes it
     // back slightly moved, as a new selected item.
     void CopySelected();
@@ -94,6 +101,7 @@ public:
     // through ExecPrintDialog); false cancels.
     std::function<bool(QPrinter &, TPrintRequest &)> PrintWizard;
     // The file to open (Save false) or save to (Save true); empty: cancelled.
+    // By default the print-data open and save dialogs of the editor's kind.
     std::function<QString(bool Save)> ExecFileDialog;
 
 signals:
@@ -119,6 +127,7 @@ protected:
     QAction *actZoomIn = nullptr;
     QAction *actZoomOut = nullptr;
     QAction *actClose = nullptr;
+    QAction *actShowMenu = nullptr;
 
 private:
     void CreateActions();
@@ -130,6 +139,12 @@ private:
     void ItemGeometryChanged(int Index, TPageRect Before, TPageRect After);
     void UndoRedo(TUndoKind Kind, TUndoData &Data, bool Redo);
     [[nodiscard]] bool RunWizard(QPrinter &Printer, TPrintRequest &Request);
+    // The print-data files (EditorFiles.cpp).
+    [[nodiscard]] QString RunFileDialog(bool Save);
+    [[nodiscard]] QByteArray MakeThumbnail();
+    [[nodiscard]] QString FilesSection() const;
+    void RememberFile(const QString &Path);
+    void CreateFileActions();
     void ShowPreview(const TPrintRequest &Request);
     [[nodiscard]] TRecordSource RecordSource() const;
 

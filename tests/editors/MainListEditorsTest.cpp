@@ -36,12 +36,14 @@ protected:
         DMMurven19->CloseAdrs();
         saved = PrintEditorOpener;
         RegisterPrintEditors();
+        ShowEditorStartMenu = false;
         openList();
     }
     void TearDown() override
     {
         list.reset();
         PrintEditorOpener = saved;
+        ShowEditorStartMenu = true;
         BookFixture::TearDown();
     }
 
