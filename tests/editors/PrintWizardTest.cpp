@@ -124,6 +124,20 @@ TEST_F(EditorWizard, cardModeSkipsTheRecordsAndPrintsTheSenderCards)
     EXPECT_EQ(printedPages(), 2);
 }
 
+TEST_F(EditorWizard, senderModePrintsTheSendersPostcardPerCopy)
+{
+    TLayoutForm form(nullptr, host);
+    prepare(form, 0);
+    form.SetDataMode(TLayoutForm::SenderDataMode);
+    host.Sender = host.ReadRecord(2);
+    host.Rows.RecNos = {1, 2, 3};
+    host.Rows.SelectedRows = {0, 1, 2};
+    answer.Fill = [](QDialog &Dialog) { typeInto(Dialog, "edCopy", QStringLiteral("2")); };
+    print(form);
+    EXPECT_TRUE(answer.DataCount.isEmpty()); // the records' page was never shown
+    EXPECT_EQ(printedPages(), 2);
+}
+
 TEST_F(EditorWizard, envelopeFlapLengthensThePage)
 {
     TLayoutForm form(nullptr, host);
