@@ -1,6 +1,7 @@
 #include "editors/PrintData.h"
 
 #include "items/AddressRect.h"
+#include "items/BarRect.h"
 #include "items/CorpRect.h"
 #include "items/ItemStream.h"
 #include "items/NameRect.h"
@@ -87,6 +88,8 @@ quint8 PrintItemClass(const TDrawRect &Item)
         return quint8(TItemClass::Name);
     if (dynamic_cast<const TCorpRect *>(&Item))
         return quint8(TItemClass::Corp);
+    if (dynamic_cast<const TBarcodeRect *>(&Item))
+        return quint8(TItemClass::CustomerBarcode);
     return 0;
 }
 
@@ -108,6 +111,7 @@ std::unique_ptr<TDrawRect> CreatePrintItem(quint8 Class, bool Sender)
         item->SetSender(Sender);
         return item;
     }
+    case TItemClass::CustomerBarcode: return std::make_unique<TBarcodeRect>();
     case TItemClass::Corp: {
         auto item = std::make_unique<TCorpRect>();
         item->SetSender(Sender);

@@ -44,7 +44,7 @@ inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
 
 // The classes an item record names; a new item kind is one more value here
 // and one line in CreatePrintItem.
-enum class TItemClass : quint8 { Postcode = 1, Address = 2, Name = 3, Corp = 4 };
+enum class TItemClass : quint8 { Postcode = 1, Address = 2, Name = 3, Corp = 4, CustomerBarcode = 9 };
 
 // The class of an item, 0 for an item kind the file cannot hold.
 [[nodiscard]] quint8 PrintItemClass(const TDrawRect &Item);

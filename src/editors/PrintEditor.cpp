@@ -7,6 +7,7 @@
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
 #include "editors/PrintWizard.h"
+#include "editors/TownNames.h"
 #include "items/MetaRect.h"
 #include "util/MsgBoxPos.h"
 
@@ -42,6 +43,7 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     : QMainWindow(Owner, Qt::Window), m_kind(Kind), m_host(Host)
 {
     m_document.Kind = Kind;
+    m_document.TownNames = ProgramTownNames();
     ExecDialog = [](QDialog &Dialog) { return Dialog.exec(); };
     ExecPrintDialog = [this](QPrinter &Printer) {
         QPrintDialog dialog(&Printer, this);

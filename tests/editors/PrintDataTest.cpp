@@ -79,6 +79,14 @@ void putInt32(QByteArray &Bytes, qsizetype At, qint32 Value)
         Bytes[At + i] = char((quint32(Value) >> (8 * i)) & 0xFF);
 }
 
+qint32 getInt32(const QByteArray &Bytes, qsizetype At)
+{
+    quint32 v = 0;
+    for (int i = 0; i < 4; ++i)
+        v |= quint32(quint8(Bytes[At + i])) << (8 * i);
+    return qint32(v);
+}
+
 // Offsets in an address-side file: the signature "Murven Layout File", the
 // version, the 28-byte header, then the (empty) thumbnail, the paper, the
 // grid and the item count.
@@ -111,7 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DamageCase{"hugeThumbnail", [](QByteArray &b) { putInt32(b, kThumbnailAt, 0x7FFFFFFF); }},
                       DamageCase{"negativeItemCount", [](QByteArray &b) { putInt32(b, kItemCountAt, -1); }},
                       DamageCase{"itemCountBeyondLimit", [](QByteArray &b) { putInt32(b, kItemCountAt, 100000); }},
-                      DamageCase{"moreItemsThanStored", [](QByteArray &b) { putInt32(b, kItemCountAt, 7); }},
+                      DamageCase{"moreItemsThanStored",
+                                 [](QByteArray &b) { putInt32(b, kItemCountAt, getInt32(b, kItemCountAt) + 1); }},
                       DamageCase{"unknownItemClass", [](QByteArray &b) { b[kItemCountAt + 4] = char(77); }},
                       DamageCase{"itemLongerThanFile",
                                  [](QByteArray &b) { putInt32(b, kItemCountAt + 4 + 6, 0x00FFFFFF); }},
