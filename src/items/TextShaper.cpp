@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QRawFont>
 
+#include <cstring>
+
 #include <hb.h>
 
 namespace {
@@ -32,7 +34,25 @@ hb_blob_t *referenceTable(hb_face_t *, hb_tag_t tag, void *userData)
 struct TShapingFace {
     QRawFont raw; // owns the tables the HarfBuzz face reads
     hb_font_t *font = nullptr;
+    // The face at the sizes asked for, and the design advances of upright
+    // glyphs at each: resizing a raw font builds a new font engine whose
+    // glyphs all load again, and a print run asks for the same few sizes
+    // record after record. Guarded by sizedMutex; emptied when it grows
+    // past kSizedFaces (fitted texts take many sizes over a long session).
+    QHash<quint64, QRawFont> sized;
+    QHash<QPair<quint64, quint32>, double> advances;
 };
+
+QMutex sizedMutex;
+constexpr qsizetype kSizedFaces = 64;
+
+quint64 sizeKey(double EmSize)
+{
+    quint64 bits = 0;
+    static_assert(sizeof bits == sizeof EmSize);
+    std::memcpy(&bits, &EmSize, sizeof bits);
+    return bits;
+}
 
 TShapingFace *shapingFace(const QString &Face, int StyleBits)
 {
@@ -103,8 +123,19 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     TShapingFace *f = shapingFace(Font.Face, Font.Style);
     if (!f->raw.isValid() || Text.isEmpty() || EmSize <= 0)
         return runs;
-    QRawFont raw = f->raw;
-    raw.setPixelSize(EmSize);
+    QMutexLocker lock(&sizedMutex);
+    const quint64 size = sizeKey(EmSize);
+    auto sized = f->sized.find(size);
+    if (sized == f->sized.end()) {
+        if (f->sized.size() >= kSizedFaces) {
+            f->sized.clear();
+            f->advances.clear();
+        }
+        QRawFont resized = f->raw;
+        resized.setPixelSize(EmSize);
+        sized = f->sized.insert(size, resized);
+    }
+    const QRawFont raw = *sized;
     const double ratio = Font.WidthRatio > 0 ? Font.WidthRatio : 1.0;
     const bool vertical = Font.isVertical();
     const QList<quint32> plain = GlyphsForText(Font.Face, Font.Style, Text, false);
@@ -129,9 +160,12 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
             break;
         if (vertical && IsUprightInVertical(c)) {
             const quint32 glyph = forms.value(g, plain[g]);
-            const double glyphAdvance = raw.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics)
-                                            .value(0)
-                                            .x();
+            auto known = f->advances.constFind({size, glyph});
+            if (known == f->advances.cend())
+                known = f->advances.insert(
+                    {size, glyph},
+                    raw.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics).value(0).x());
+            const double glyphAdvance = *known;
             const double u = -CellHeight / 2.0 - glyphAdvance / 2.0;
             // The glyph's em box (narrowed along the column by the width
             // ratio) starts where its cell starts: a wider advance spaces the
