@@ -40,22 +40,42 @@ void TMetafileEx::Play(QPainter &Canvas, QPointF Origin) const
 void TMetafileEx::playOps(QPainter &Canvas) const
 {
     int pushed = 0;
+    // Text runs only change the transform and the pen, and set both for
+    // every run: they are drawn without saving the whole painter state
+    // around each, which on a PDF page would write the state out again
+    // for every run. The caller's transform and pen come back after them.
+    bool inText = false;
+    QTransform base;
+    QPen pen;
+    auto endText = [&] {
+        if (!inText)
+            return;
+        Canvas.setTransform(base);
+        Canvas.setPen(pen);
+        inText = false;
+    };
     for (const TDisplayOp &op : m_ops) {
         if (const auto *t = std::get_if<TTextOp>(&op)) {
             for (const TGlyphRun &r : t->Runs) {
                 if (r.Glyphs.isEmpty() || !r.Font.isValid())
                     continue;
+                if (!inText) {
+                    base = Canvas.transform();
+                    pen = Canvas.pen();
+                    inText = true;
+                }
                 QGlyphRun run;
                 run.setRawFont(r.Font);
                 run.setGlyphIndexes(r.Glyphs);
                 run.setPositions(r.Positions);
-                Canvas.save();
-                Canvas.setTransform(r.Transform, true);
+                Canvas.setTransform(r.Transform * base);
                 Canvas.setPen(t->Font.Color);
                 Canvas.drawGlyphRun(QPointF(0, 0), run);
-                Canvas.restore();
             }
-        } else if (const auto *p = std::get_if<TPathOp>(&op)) {
+            continue;
+        }
+        endText();
+        if (const auto *p = std::get_if<TPathOp>(&op)) {
             Canvas.save();
             Canvas.setPen(p->Pen);
             Canvas.setBrush(p->Brush);
@@ -72,6 +92,7 @@ void TMetafileEx::playOps(QPainter &Canvas) const
             --pushed;
         }
     }
+    endText();
     // A recording cut short leaves no clip behind on the caller's canvas.
     while (pushed-- > 0)
         Canvas.restore();
