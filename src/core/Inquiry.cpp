@@ -353,6 +353,18 @@ bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *ow
     return true;
 }
 
+bool FindAddressData(TTable &table, int recNo, TAddressData &record)
+{
+    table.SetIndexName(QString());
+    if (!table.FindKey({QVariant(recNo)}))
+        return false;
+    TAddressData r;
+    TFieldReader reader{table};
+    visitAddressFields(r, reader);
+    record = std::move(r);
+    return true;
+}
+
 void WriteAddressData(TTable &table, const TAddressData &record)
 {
     TFieldWriter writer{table};

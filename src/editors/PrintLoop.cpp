@@ -48,11 +48,8 @@ int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
 TRecordSource TableRecordSource(TTable &Table)
 {
     return [&Table](qint32 RecNo) -> std::optional<TAddressData> {
-        Table.SetIndexName(QString());
-        if (!Table.Active() || !Table.FindKey({QVariant(RecNo)}))
-            return std::nullopt;
         TAddressData data;
-        if (!ReadAddressData(Table, RecNo, data, nullptr))
+        if (!Table.Active() || !FindAddressData(Table, RecNo, data))
             return std::nullopt;
         return data;
     };

@@ -41,22 +41,33 @@ QMutex advanceMutex;
 
 const TDesignFace &designFace(const QString &Face, quint8 Style)
 {
+    // The same face is asked for again and again while one text is laid
+    // out: the last one answers without the key and the lock.
+    thread_local const TDesignFace *lastFace = nullptr;
+    thread_local QString lastName;
+    thread_local quint8 lastStyle = 0;
+    if (lastFace && Style == lastStyle && Face == lastName)
+        return *lastFace;
     static QMutex mutex;
-    static QHash<QString, TDesignFace> cache;
+    // Faces live for the program's run, so the references handed out stay.
+    static QHash<QString, TDesignFace *> cache;
     const QString key = (Face.startsWith(QLatin1Char('@')) ? Face.mid(1) : Face) + QChar(u'\x1F') + QChar(Style & 3);
     QMutexLocker lock(&mutex);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        TDesignFace f;
-        f.raw = LoadRawFont(Face, 1000, Style);
-        if (f.raw.isValid()) {
-            f.unitsPerEm = f.raw.unitsPerEm();
-            f.raw.setPixelSize(f.unitsPerEm);
-            f.ascentDescent = f.raw.ascent() + f.raw.descent();
+    TDesignFace *face = cache.value(key);
+    if (!face) {
+        face = new TDesignFace;
+        face->raw = LoadRawFont(Face, 1000, Style);
+        if (face->raw.isValid()) {
+            face->unitsPerEm = face->raw.unitsPerEm();
+            face->raw.setPixelSize(face->unitsPerEm);
+            face->ascentDescent = face->raw.ascent() + face->raw.descent();
         }
-        it = cache.insert(key, f);
+        cache.insert(key, face);
     }
-    return *it;
+    lastFace = face;
+    lastName = Face;
+    lastStyle = Style;
+    return *face;
 }
 
 } // namespace

@@ -56,13 +56,24 @@ quint64 sizeKey(double EmSize)
 
 TShapingFace *shapingFace(const QString &Face, int StyleBits)
 {
+    // The same face is asked for again and again while one text is shaped:
+    // the last one answers without resolving the name and the lock.
+    thread_local TShapingFace *lastFace = nullptr;
+    thread_local QString lastName;
+    thread_local int lastStyle = 0;
+    if (lastFace && StyleBits == lastStyle && Face == lastName)
+        return lastFace;
     static QMutex mutex;
     static QHash<QString, TShapingFace *> cache;
     const QString family = ResolveFontFace(Face).family;
     const QString key = family + QChar(u'\x1F') + QChar(StyleBits & 3);
     QMutexLocker lock(&mutex);
-    if (TShapingFace *f = cache.value(key))
+    if (TShapingFace *f = cache.value(key)) {
+        lastFace = f;
+        lastName = Face;
+        lastStyle = StyleBits;
         return f;
+    }
     auto *f = new TShapingFace;
     f->raw = LoadRawFont(Face, 100, StyleBits);
     if (f->raw.isValid()) {
@@ -72,6 +83,9 @@ TShapingFace *shapingFace(const QString &Face, int StyleBits)
         hb_face_destroy(face);
     }
     cache.insert(key, f);
+    lastFace = f;
+    lastName = Face;
+    lastStyle = StyleBits;
     return f;
 }
 
