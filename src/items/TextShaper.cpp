@@ -41,6 +41,10 @@ struct TShapingFace {
     // past kSizedFaces (fitted texts take many sizes over a long session).
     QHash<quint64, QRawFont> sized;
     QHash<QPair<quint64, quint32>, double> advances;
+    // The glyph of each character found so far, upright and with the
+    // vertical substitutions. Guarded by glyphMutex.
+    QHash<char32_t, quint32> plainGlyphs;
+    QHash<char32_t, quint32> verticalGlyphs;
 };
 
 QMutex sizedMutex;
@@ -96,14 +100,16 @@ bool surrogatePairAt(QStringView Text, qsizetype i)
 
 } // namespace
 
-QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
+namespace {
+
+// The glyphs of Text as one string; Vertical also applies the vertical
+// substitutions (only those: no ligatures or contextual forms, so each
+// character keeps one glyph of its own).
+QList<quint32> shapeGlyphs(TShapingFace &F, QStringView Text, bool Vertical)
 {
-    TShapingFace *f = shapingFace(Face, StyleBits);
-    QList<quint32> plain = f->raw.isValid() ? f->raw.glyphIndexesForString(Text.toString()) : QList<quint32>();
-    if (!Vertical || !f->font || Text.isEmpty())
+    QList<quint32> plain = F.raw.glyphIndexesForString(Text.toString());
+    if (!Vertical || !F.font || Text.isEmpty())
         return plain;
-    // Only the vertical substitutions: no ligatures or contextual forms, so
-    // each character keeps one glyph of its own.
     hb_buffer_t *buffer = hb_buffer_create();
     hb_buffer_add_utf16(buffer, reinterpret_cast<const uint16_t *>(Text.utf16()), int(Text.size()), 0,
                         int(Text.size()));
@@ -114,7 +120,7 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     const char *spec[] = {"vert", "vrt2", "-liga", "-clig", "-calt", "-kern"};
     for (int i = 0; i < 6; ++i)
         hb_feature_from_string(spec[i], -1, &features[i]);
-    hb_shape(f->font, buffer, features, 6);
+    hb_shape(F.font, buffer, features, 6);
     unsigned count = 0;
     const hb_glyph_info_t *info = hb_buffer_get_glyph_infos(buffer, &count);
     // Glyph per UTF-16 index of the cluster it came from.
@@ -127,6 +133,56 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     qsizetype g = 0;
     for (qsizetype i = 0; i < Text.size(); i += surrogatePairAt(Text, i) ? 2 : 1, ++g)
         out.append(byCluster.value(quint32(i), g < plain.size() ? plain[g] : 0));
+    return out;
+}
+
+// A character whose glyph may depend on its neighbours: marks (a sound
+// mark composed with its kana), variation selectors and joiners.
+bool joinsNeighbours(char32_t C)
+{
+    const QChar::Category c = QChar::category(C);
+    return c == QChar::Mark_NonSpacing || c == QChar::Mark_SpacingCombining || c == QChar::Mark_Enclosing
+        || (C >= 0xFE00 && C <= 0xFE0F) || (C >= 0xE0100 && C <= 0xE01EF) || C == 0x200D;
+}
+
+QMutex glyphMutex;
+
+} // namespace
+
+QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
+{
+    TShapingFace *f = shapingFace(Face, StyleBits);
+    if (!f->raw.isValid())
+        return {};
+    // Each character's glyph is kept once found: with ligatures and
+    // contextual forms off it does not depend on the text around it, unless
+    // the text holds marks or selectors, which are shaped whole every time.
+    QList<char32_t> codes;
+    codes.reserve(Text.size());
+    for (qsizetype i = 0; i < Text.size(); i += surrogatePairAt(Text, i) ? 2 : 1) {
+        const char32_t c = surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1]) : Text[i].unicode();
+        if (joinsNeighbours(c) || (!surrogatePairAt(Text, i) && Text[i].isSurrogate()))
+            return shapeGlyphs(*f, Text, Vertical);
+        codes.append(c);
+    }
+    QMutexLocker lock(&glyphMutex);
+    QHash<char32_t, quint32> &known = Vertical ? f->verticalGlyphs : f->plainGlyphs;
+    QString missing;
+    QList<char32_t> missingCodes;
+    for (const char32_t c : codes)
+        if (!known.contains(c) && !missingCodes.contains(c)) {
+            missingCodes.append(c);
+            missing.append(QString::fromUcs4(&c, 1));
+        }
+    if (!missing.isEmpty()) {
+        const QList<quint32> found = shapeGlyphs(*f, missing, Vertical);
+        for (qsizetype i = 0; i < missingCodes.size(); ++i)
+            known.insert(missingCodes[i], found.value(i));
+    }
+    QList<quint32> out;
+    out.reserve(codes.size());
+    for (const char32_t c : codes)
+        out.append(known.value(c));
     return out;
 }
 
