@@ -355,7 +355,10 @@ bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *ow
 
 bool FindAddressData(TTable &table, int recNo, TAddressData &record)
 {
-    table.SetIndexName(QString());
+    // Setting an index, even the one in force, sorts the table again; a run
+    // reading record after record keeps the order it has.
+    if (!table.IndexName().isEmpty())
+        table.SetIndexName(QString());
     if (!table.FindKey({QVariant(recNo)}))
         return false;
     TAddressData r;

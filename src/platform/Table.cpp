@@ -1225,10 +1225,6 @@ void TTable::SetIndexName(const QString &name)
     }
     if (Active() && (d->state == TState::dsEdit || d->state == TState::dsInsert))
         Post();
-    // The index in force again keeps the order loaded: writes elsewhere
-    // are noticed by the version check, ours by Post.
-    if (name == d->indexName)
-        return;
     d->indexName = name;
     d->orderValid = false;
 }
