@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QDir>
 #include <QPdfWriter>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -103,6 +104,27 @@ TEST_F(EditorWizard, labelSheetsFollowFirstCellPrintsAndCopies)
     answer.Fill = [](QDialog &Dialog) { typeInto(Dialog, "edCopy", QStringLiteral("2")); };
     print(form);
     EXPECT_EQ(printedPages(), 4);
+}
+
+TEST_F(EditorWizard, wizardPreviewShowsTheSheetsOfTheRun)
+{
+    TLabelForm form(nullptr, host);
+    prepare(form, 16);
+    store("LABEL PRINT", "LabelStart", 9);
+    host.Rows.RecNos = {1, 2, 3};
+    host.Rows.SelectedRows = {0, 1, 2};
+    answer.Preview = true;
+    int pages = -1;
+    form.ExecPreview = [&](QDialog &Dialog) {
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        pages = preview->pageCount();
+    };
+    print(form);
+    // Cells 9 and 10 of the first sheet, then the first of the second.
+    EXPECT_EQ(pages, 2);
+    EXPECT_FALSE(QFile::exists(pdfPath()));
 }
 
 TEST_F(EditorWizard, cardModeSkipsTheRecordsAndPrintsTheSenderCards)

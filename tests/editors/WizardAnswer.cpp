@@ -32,6 +32,11 @@ int WizardAnswer::operator()(QDialog &Dialog, ScriptedMessageBoxes &Boxes)
     }
     if (Fill)
         Fill(Dialog);
+    if (Preview) {
+        Dialog.findChild<QPushButton *>(QStringLiteral("btnPreview2"))->click();
+        PrintList = wizard->PrintRecNos;
+        return Dialog.result();
+    }
     Boxes.enqueue(IDYES);
     Dialog.findChild<QPushButton *>(QStringLiteral("btnPrint"))->click();
     PrintList = wizard->PrintRecNos;

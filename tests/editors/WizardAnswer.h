@@ -20,6 +20,8 @@ struct WizardAnswer
     std::function<void(QDialog &)> Fill;
     // Stop after the data page (the dialog is cancelled there).
     bool CancelAfterData = false;
+    // Close through the print page's preview button instead of printing.
+    bool Preview = false;
 
     bool Shown = false;
     QString DataCount;       // lblDataNum of the data page
