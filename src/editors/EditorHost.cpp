@@ -72,6 +72,31 @@ public:
         DMMurven19->CloseSender();
         return sender;
     }
+    std::function<std::optional<TAddressData>(qint32)> PrintRecordSource() const override
+    {
+        if (!DMMurven19 || !DMMurven19->AdrsTable())
+            return [](qint32) -> std::optional<TAddressData> { return std::nullopt; };
+        auto table = std::make_shared<TTable>();
+        table->SetTableName(DMMurven19->AdrsTable()->TableName());
+        table->SetPassword(TablePassword);
+        try {
+            table->Open();
+        } catch (const ETableError &) {
+            // The book's own handle still reads it; only the cursor moves.
+            return TEditorHost::PrintRecordSource();
+        }
+        // The handle lives as long as the run's source and closes with it.
+        return [table](qint32 RecNo) -> std::optional<TAddressData> {
+            TAddressData data;
+            try {
+                if (RecNo <= 0 || !FindAddressData(*table, RecNo, data))
+                    return std::nullopt;
+            } catch (const ETableError &) {
+                return std::nullopt;
+            }
+            return data;
+        };
+    }
     const TPrintRowSource &PrintRows() const override { return m_rows; }
     std::unique_ptr<TPrintMarkSource> PrintMarks() const override
     {
@@ -85,6 +110,11 @@ private:
 };
 
 } // namespace
+
+std::function<std::optional<TAddressData>(qint32)> TEditorHost::PrintRecordSource() const
+{
+    return [this](qint32 RecNo) { return ReadRecord(RecNo); };
+}
 
 TEditorHost &MainListHost()
 {

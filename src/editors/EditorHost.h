@@ -5,6 +5,7 @@
 
 #include <QList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,6 +25,10 @@ public:
     [[nodiscard]] virtual std::optional<TAddressData> ReadRecord(qint32 RecNo) const = 0;
     // The sender the card and sender modes merge, or nothing.
     [[nodiscard]] virtual std::optional<TAddressData> SenderRecord() const = 0;
+    // The records of one print run, read by number; by default ReadRecord.
+    // The main list's host reads them through a table handle of the run's
+    // own, so that printing never moves the list's shared cursor.
+    [[nodiscard]] virtual std::function<std::optional<TAddressData>(qint32 RecNo)> PrintRecordSource() const;
     // The list's rows as the print wizard walks them: display order, the
     // selection and each row's record.
     [[nodiscard]] virtual const TPrintRowSource &PrintRows() const = 0;

@@ -320,7 +320,7 @@ TRecordSource TPrintEditor::RecordSource() const
 {
     if (MergesSender())
         return [this](qint32) { return m_host.SenderRecord(); };
-    return [this](qint32 RecNo) { return m_host.ReadRecord(RecNo); };
+    return m_host.PrintRecordSource();
 }
 
 QPrinter &TPrintEditor::Printer()

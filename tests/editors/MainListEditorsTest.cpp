@@ -1,6 +1,7 @@
 #include "EditorsFixture.h"
 #include "addressbook/BookFixture.h"
 #include "editors/LabelForm.h"
+#include "editors/EditorHost.h"
 #include "editors/LayoutForm.h"
 #include "editors/PrintEditors.h"
 #include "items/NameRect.h"
@@ -163,6 +164,18 @@ TEST_P(MainListMarks, allRowsAreFilteredByTheRecordsMarks)
 
 INSTANTIATE_TEST_SUITE_P(MainListEditors, MainListMarks,
                          ::testing::Values(MarkCase{"rbNone", 3}, MarkCase{"rbPrint", 1}, MarkCase{"rbExcept", 2}));
+
+TEST_F(MainListPrint, printRunReadsRecordsWithoutMovingTheListsCursor)
+{
+    TTable &shared = *DMMurven19->AdrsTable();
+    ASSERT_TRUE(shared.Locate(QStringLiteral("RecNo"), {2}));
+    const auto source = MainListHost().PrintRecordSource();
+    const std::optional<TAddressData> third = source(3);
+    ASSERT_TRUE(third.has_value());
+    EXPECT_EQ(Cp932::decode(third->NameKanji.Bytes()).trimmed(), QStringLiteral("鈴木 一郎"));
+    EXPECT_FALSE(source(99).has_value());
+    EXPECT_EQ(shared.FieldByName(QStringLiteral("RecNo")).AsInteger(), 2);
+}
 
 TEST_F(MainListPrint, countingTheMarksLeavesTheListsCursorAlone)
 {
