@@ -31,6 +31,9 @@ void TMetafileEx::Draw(QPainter &Canvas, const TScreenRect &Rect) const
 
 void TMetafileEx::Play(QPainter &Canvas, QPointF Origin) const
 {
+    // An empty recording leaves no trace, not even a saved state on a PDF page.
+    if (m_ops.empty())
+        return;
     Canvas.save();
     Canvas.translate(Origin);
     playOps(Canvas);
@@ -46,7 +49,7 @@ void TMetafileEx::playOps(QPainter &Canvas) const
     // for every run. Consecutive runs of one font and colour whose
     // transforms differ only by a shift (the digits of a postcode, the
     // lines of a column) are drawn as one run, their positions moved into
-    // the first one's frame. The caller's transform and pen come back after.
+    // the first one's frame. The caller restores its state after playing.
     bool inText = false;
     QTransform base;
     QPen pen;
@@ -71,9 +74,11 @@ void TMetafileEx::playOps(QPainter &Canvas) const
         pendingGlyphs.clear();
         pendingPositions.clear();
     };
-    auto endText = [&] {
+    // Restore: the ops after the text are drawn in the caller's frame; the
+    // last text needs no restoring, the callers restore the whole state.
+    auto endText = [&](bool Restore) {
         flush();
-        if (!inText)
+        if (!inText || !Restore)
             return;
         Canvas.setTransform(base);
         Canvas.setPen(pen);
@@ -115,7 +120,7 @@ void TMetafileEx::playOps(QPainter &Canvas) const
             }
             continue;
         }
-        endText();
+        endText(true);
         if (const auto *p = std::get_if<TPathOp>(&op)) {
             Canvas.save();
             Canvas.setPen(p->Pen);
@@ -133,7 +138,7 @@ void TMetafileEx::playOps(QPainter &Canvas) const
             --pushed;
         }
     }
-    endText();
+    endText(false);
     // A recording cut short leaves no clip behind on the caller's canvas.
     while (pushed-- > 0)
         Canvas.restore();
