@@ -328,6 +328,7 @@ QPrinter &TPrintEditor::Printer()
     if (!m_printer) {
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
         m_printer->setFullPage(true);
+        LoadPrinter(*m_printer);
     }
     return *m_printer;
 }
@@ -350,7 +351,11 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
     const std::unique_ptr<TPrintMarkSource> marks = m_host.PrintMarks();
     TWizardAnswer answer;
     const TWizardSeams seams{ExecDialog, ExecPrintDialog};
-    if (!RunPrintWizard(this, setup, m_host.PrintRows(), *marks, Printer, seams, answer))
+    const bool accepted = RunPrintWizard(this, setup, m_host.PrintRows(), *marks, Printer, seams, answer);
+    // A printer chosen in the set-up stays this kind's printer, printed or not.
+    if (answer.PrinterChanged)
+        SavePrinter(Printer);
+    if (!accepted)
         return false;
     // Without address records the run is the sender's card (or the design)
     // once, repeated by the prints per record and the copies.

@@ -139,6 +139,11 @@ private:
     void ItemGeometryChanged(int Index, TPageRect Before, TPageRect After);
     void UndoRedo(TUndoKind Kind, TUndoData &Data, bool Redo);
     [[nodiscard]] bool RunWizard(QPrinter &Printer, TPrintRequest &Request);
+    // The printer this kind of layout keeps from run to run, in its ".pi"
+    // file of the settings root (EditorPrinter.cpp).
+    [[nodiscard]] QString PrinterFile() const;
+    void LoadPrinter(QPrinter &Printer) const;
+    void SavePrinter(const QPrinter &Printer);
     // The print-data files (EditorFiles.cpp).
     [[nodiscard]] QString RunFileDialog(bool Save);
     [[nodiscard]] QByteArray MakeThumbnail();

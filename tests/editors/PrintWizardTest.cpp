@@ -4,6 +4,7 @@
 #include "editors/DesignForm.h"
 #include "editors/LabelForm.h"
 #include "editors/LayoutForm.h"
+#include "items/PrtInfo.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 
@@ -18,6 +19,17 @@
 #include <QTemporaryDir>
 
 namespace {
+
+// A system whose one printer is the unnamed PDF target.
+class OnePrinter final : public TPrinterBackend
+{
+public:
+    QStringList Printers() const override { return {QString()}; }
+    QString DefaultPrinter() const override { return {}; }
+    QList<TPaperInfo> Papers(const QString &) const override { return {}; }
+    TPrinterSettings Apply(const TPrinterSettings &Settings) const override { return Settings; }
+    TPrinterCaps Caps(const TPrinterSettings &) const override { return {}; }
+};
 
 // An editor of the test's kind over a sample book, printing to a PDF file
 // through the real print dialogs, answered by the test.
@@ -158,6 +170,38 @@ TEST_F(EditorWizard, senderModePrintsTheSendersPostcardPerCopy)
     print(form);
     EXPECT_TRUE(answer.DataCount.isEmpty()); // the records' page was never shown
     EXPECT_EQ(printedPages(), 2);
+}
+
+// The printer chosen through the wizard's set-up is the next editor's.
+TEST_F(EditorWizard, printerChosenInTheSetUpIsKeptForTheKind)
+{
+    {
+        TLayoutForm form(nullptr, host);
+        prepare(form, 0);
+        host.Rows.RecNos = {1};
+        host.Rows.SelectedRows = {0};
+        form.ExecPrintDialog = [](QPrinter &Printer) {
+            Printer.setResolution(200);
+            return true;
+        };
+        answer.CancelAfterData = true;
+        bool setUp = false;
+        form.ExecDialog = [&](QDialog &Dialog) {
+            const int result = answer(Dialog, boxes);
+            // Cancelled after the set-up: the choice is kept all the same.
+            Dialog.findChild<QPushButton *>(QStringLiteral("bbtnPrinters"))->click();
+            setUp = true;
+            return result;
+        };
+        print(form);
+        ASSERT_TRUE(setUp);
+        EXPECT_FALSE(QFile::exists(pdfPath()));
+    }
+    // The PDF target of this machine stands for its printer (no name).
+    const OnePrinter backend;
+    const TPrinterInfo kept(DataRoot + QStringLiteral("Layout.pi"), backend);
+    EXPECT_EQ(kept.Settings().Resolution, 200);
+    EXPECT_FALSE(QFile::exists(DataRoot + QStringLiteral("Label.pi")));
 }
 
 TEST_F(EditorWizard, envelopeFlapLengthensThePage)
