@@ -1,9 +1,8 @@
 // Printing 1,000 postcards from a book into one PDF through the print loop
 // (each record read from the table, merged into the postcode, vertical
-// address, name with honorific and sender items, laid out and drawn),
-// against drawing the same texts with plain QPainter::drawText calls into a
-// PDF of the same pages. The customer barcode is not in the layout: its item
-// is not part of this library yet.
+// address, name with honorific, customer barcode and sender items, laid out
+// and drawn), against drawing the same texts with plain QPainter::drawText
+// calls into a PDF of the same pages.
 #include "BenchSupport.h"
 #include "core/DBInfo.h"
 #include "core/Inquiry.h"

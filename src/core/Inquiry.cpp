@@ -353,6 +353,21 @@ bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *ow
     return true;
 }
 
+bool FindAddressData(TTable &table, int recNo, TAddressData &record)
+{
+    // Setting an index, even the one in force, sorts the table again; a run
+    // reading record after record keeps the order it has.
+    if (!table.IndexName().isEmpty())
+        table.SetIndexName(QString());
+    if (!table.FindKey({QVariant(recNo)}))
+        return false;
+    TAddressData r;
+    TFieldReader reader{table};
+    visitAddressFields(r, reader);
+    record = std::move(r);
+    return true;
+}
+
 void WriteAddressData(TTable &table, const TAddressData &record)
 {
     TFieldWriter writer{table};

@@ -135,6 +135,10 @@ void ClearAddressData(TAddressData &record);
 // such record, the error box "アドレス帳が読み出せませんでした  " is shown
 // centred on owner, record keeps its content and the result is false.
 [[nodiscard]] bool ReadAddressData(TTable &table, int recNo, TAddressData &record, QWidget *owner);
+// The same read without any message: false when the table holds no record
+// of that number. Leaves the primary order loaded as it is, so reading one
+// record after another stays cheap.
+[[nodiscard]] bool FindAddressData(TTable &table, int recNo, TAddressData &record);
 
 // Sets every field of the table's record in edit or insert state from
 // record, the reverse of ReadAddressData: texts as they stand (telephone

@@ -8,6 +8,17 @@
 
 namespace {
 
+// The main list's row interface as the print wizard reads it; no rows
+// while the window is missing.
+class TMainListRows final : public TPrintRowSource
+{
+public:
+    int RowCount() const override { return AddressList ? AddressList->GetRowCount() : 0; }
+    bool IsRowSelected(int Row) const override { return AddressList && AddressList->IsRowSelected(Row); }
+    qint32 RowRecNo(int Row) const override { return AddressList ? AddressList->GetRowRecNo(Row) : 0; }
+    int FirstSelected() const override { return AddressList ? AddressList->GetFirstSelected() : -1; }
+};
+
 class TMainListHost final : public TEditorHost
 {
 public:
@@ -67,9 +78,49 @@ public:
         DMMurven19->CloseSender();
         return sender;
     }
+    std::function<std::optional<TAddressData>(qint32)> PrintRecordSource() const override
+    {
+        if (!DMMurven19 || !DMMurven19->AdrsTable())
+            return [](qint32) -> std::optional<TAddressData> { return std::nullopt; };
+        auto table = std::make_shared<TTable>();
+        table->SetTableName(DMMurven19->AdrsTable()->TableName());
+        table->SetPassword(TablePassword);
+        try {
+            table->Open();
+        } catch (const ETableError &) {
+            // The book's own handle still reads it; only the cursor moves.
+            return TEditorHost::PrintRecordSource();
+        }
+        // The handle lives as long as the run's source and closes with it.
+        return [table](qint32 RecNo) -> std::optional<TAddressData> {
+            TAddressData data;
+            try {
+                if (RecNo <= 0 || !FindAddressData(*table, RecNo, data))
+                    return std::nullopt;
+            } catch (const ETableError &) {
+                return std::nullopt;
+            }
+            return data;
+        };
+    }
+    const TPrintRowSource &PrintRows() const override { return m_rows; }
+    std::unique_ptr<TPrintMarkSource> PrintMarks() const override
+    {
+        // A book that is not open reads as holding no record.
+        const QString path = DMMurven19 && DMMurven19->AdrsTable() ? DMMurven19->AdrsTable()->TableName() : QString();
+        return std::make_unique<TTablePrintMarks>(path, TablePassword);
+    }
+
+private:
+    TMainListRows m_rows;
 };
 
 } // namespace
+
+std::function<std::optional<TAddressData>(qint32)> TEditorHost::PrintRecordSource() const
+{
+    return [this](qint32 RecNo) { return ReadRecord(RecNo); };
+}
 
 TEditorHost &MainListHost()
 {

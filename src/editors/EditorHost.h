@@ -1,9 +1,12 @@
 #pragma once
 
 #include "core/Inquiry.h"
+#include "dialogs/PrtList.h"
 
 #include <QList>
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 // What an editor needs of the window it prints for: the record to merge
@@ -26,6 +29,16 @@ public:
     // window; 0 for the default sender.
     [[nodiscard]] virtual qint32 SenderNo() const { return m_senderNo; }
     virtual void SetSenderNo(qint32 RecNo) { m_senderNo = RecNo; }
+    // The records of one print run, read by number; by default ReadRecord.
+    // The main list's host reads them through a table handle of the run's
+    // own, so that printing never moves the list's shared cursor.
+    [[nodiscard]] virtual std::function<std::optional<TAddressData>(qint32 RecNo)> PrintRecordSource() const;
+    // The list's rows as the print wizard walks them: display order, the
+    // selection and each row's record.
+    [[nodiscard]] virtual const TPrintRowSource &PrintRows() const = 0;
+    // The records' print marks, read by record number through a table
+    // handle of their own (the list's shared cursor never moves).
+    [[nodiscard]] virtual std::unique_ptr<TPrintMarkSource> PrintMarks() const = 0;
 
 private:
     qint32 m_senderNo = 0;

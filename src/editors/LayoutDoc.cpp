@@ -124,6 +124,27 @@ void mergeAddress(TAddressRect &Item, const TAddressData *Record, int FirstLine,
         Item.SetAddressLine(i, i < LineCount && FirstLine + i < 3 ? lines[FirstLine + i] : QString());
 }
 
+// The customer barcode centred in its frame, along the frame's longer side,
+// at the largest size shorter than the frame (the smallest when none is).
+std::unique_ptr<TBarcodeRect> makeBarcode(const TFrameRect &Frame)
+{
+    auto bar = std::make_unique<TBarcodeRect>();
+    const bool horizontal = Frame.Right - Frame.Left >= Frame.Bottom - Frame.Top;
+    bar->SetHorizontal(horizontal);
+    const qint32 along = horizontal ? Frame.Right - Frame.Left : Frame.Bottom - Frame.Top;
+    int size = 0;
+    (void)BarcodeSizeForLength(qRound(along * 254.0 / 96.0), size);
+    bar->SetBarSize(size);
+    const qint32 length = BarcodeLength(size);
+    const qint32 height = BarcodeBarHeight(size);
+    const qint32 w = horizontal ? length : height;
+    const qint32 h = horizontal ? height : length;
+    const qint32 left = Frame.Left + (Frame.Right - Frame.Left - w) / 2;
+    const qint32 top = Frame.Top + (Frame.Bottom - Frame.Top - h) / 2;
+    bar->SetRect({left, top, left + w, top + h});
+    return bar;
+}
+
 } // namespace
 
 void TLayoutDocument::BuildDefaultItems()
@@ -164,8 +185,12 @@ void TLayoutDocument::BuildDefaultItems()
         case TRole::Company:
         case TRole::Department:
         case TRole::Post: item = std::make_unique<TCorpRect>(); break;
-        case TRole::Joint:
-        case TRole::Barcode: continue;
+        case TRole::Joint: continue;
+        case TRole::Barcode: {
+            Items.push_back(makeBarcode(set.Rects[size_t(i)]));
+            ItemRoles.push_back(int(role));
+            continue;
+        }
         }
         item->SetRect(pageRect(set.Rects[size_t(i)]));
         if (role != TRole::Postcode && role != TRole::SenderPostcode)
@@ -267,6 +292,14 @@ void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TA
                     line = text(Record->Post);
             }
             c->SetText(line);
+        } else if (auto *b = dynamic_cast<TBarcodeRect *>(item)) {
+            if (Record)
+                b->RenderCustomerBarcode(text(Record->Pos),
+                                         text(Record->Tdfkn) + text(Record->Adrs1) + text(Record->Adrs2)
+                                             + text(Record->Adrs3),
+                                         Document.TownNames);
+            else
+                b->ClearImage();
         }
     }
     ApplyDataFormat(Document, Record, Sender);

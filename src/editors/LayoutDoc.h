@@ -3,6 +3,7 @@
 #include "dialogs/PaperFmt.h"
 #include "dialogs/SenderData.h"
 #include "items/BackImage.h"
+#include "items/BarRect.h"
 #include "items/DrawRect.h"
 
 #include <QList>
@@ -35,6 +36,9 @@ public:
     TLabelGrid Grid;
     // Simple (false) or detail (true) frame set in use.
     bool Detail = false;
+    // The towns of a postcode for the customer barcode (none: the address
+    // alone decides its number).
+    TTownNameLookup TownNames;
     std::vector<std::unique_ptr<TDrawRect>> Items;
     // The frame role of each default item (its position in the frame set's
     // roles), so that the two address frames and the company lines of the
@@ -55,8 +59,8 @@ public:
 
     // Replaces the items by the fixed items of the format's frame set in
     // the roles' order (postcode, address, name, then the sender's; the
-    // detail set adds company, department and title lines). The barcode
-    // frame is left empty: no item of that kind exists here.
+    // detail set adds company, department and title lines; the customer
+    // barcode stands centred in its frame at the largest size that fits).
     void BuildDefaultItems();
     // The frames of the set in use.
     [[nodiscard]] int FrameCount() const;
@@ -80,7 +84,8 @@ public:
 
 // Puts a record's fields into the items: postcode, the address in three
 // lines (prefecture with line 1, line 2, line 3), the name with its
-// honorific and joint names, and the company lines. Sender items take
+// honorific and joint names, the company lines and the customer barcode
+// (with the document's TownNames). Sender items take
 // Sender; a null record empties the items it would fill (a record deleted
 // meanwhile merges as empty, never as the record shown before).
 void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender);

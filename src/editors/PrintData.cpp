@@ -1,16 +1,17 @@
 #include "editors/PrintData.h"
 
 #include "dialogs/DataFormat.h"
+#include "dialogs/PrtFiles.h"
 #include "items/AdditionRect.h"
 #include "items/AddressRect.h"
 #include "items/BarRect.h"
+#include "items/CorpRect.h"
 #include "items/FigureRect.h"
 #include "items/IllustRect.h"
-#include "items/SenderRect.h"
-#include "items/CorpRect.h"
 #include "items/ItemStream.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
+#include "items/SenderRect.h"
 #include "items/WordRect.h"
 #include "platform/SafeFile.h"
 
@@ -18,10 +19,32 @@
 
 namespace {
 
-constexpr char kSignature[] = "Murven PrintData";
-constexpr int kSignatureSize = 16;
 constexpr char kEndMark[] = "END.";
 constexpr char kFormatMark[] = "DFMT";
+// The header after the version: 28 bytes, 32 for a design.
+constexpr int kHeaderUsed = 12;
+
+int headerSize(TLayoutKind Kind)
+{
+    return DocKindInfo(int(Kind))->HeaderSize;
+}
+
+QByteArray invertedSignature(TLayoutKind Kind)
+{
+    QByteArray bytes = DocKindInfo(int(Kind))->Signature;
+    for (char &c : bytes)
+        c = char(c ^ 0xFF);
+    return bytes;
+}
+
+// The kind whose signature the file starts with.
+std::optional<TLayoutKind> signatureKind(QByteArrayView Bytes)
+{
+    for (const TLayoutKind kind : {TLayoutKind::AddressSide, TLayoutKind::Label, TLayoutKind::Card, TLayoutKind::Design})
+        if (Bytes.startsWith(invertedSignature(kind)))
+            return kind;
+    return std::nullopt;
+}
 
 QString damaged()
 {
@@ -80,6 +103,8 @@ quint8 PrintItemClass(const TDrawRect &Item)
         return quint8(TItemClass::Name);
     if (dynamic_cast<const TCorpRect *>(&Item))
         return quint8(TItemClass::Corp);
+    if (dynamic_cast<const TBarcodeRect *>(&Item))
+        return quint8(TItemClass::CustomerBarcode);
     if (dynamic_cast<const TWordRect *>(&Item))
         return quint8(TItemClass::Word);
     if (dynamic_cast<const TAdditionRect *>(&Item))
@@ -105,6 +130,7 @@ std::unique_ptr<TDrawRect> CreatePrintItem(quint8 Class, bool Sender)
         item->SetSender(Sender);
         return item;
     }
+    case TItemClass::CustomerBarcode: return std::make_unique<TBarcodeRect>();
     case TItemClass::Corp: {
         auto item = std::make_unique<TCorpRect>();
         item->SetSender(Sender);
@@ -127,25 +153,27 @@ QByteArray EncodeItemRecord(const TDrawRect &Item, int Role)
     return out.takeBytes();
 }
 
-QByteArray EncodePrintData(const TLayoutDocument &Document)
+QByteArray EncodePrintData(const TLayoutDocument &Document, const QByteArray &Thumbnail)
 {
     TItemWriter out;
-    out.writeBytes(QByteArrayView(kSignature, kSignatureSize));
-    const bool withBackground = Document.Kind == TLayoutKind::Design;
+    out.writeBytes(invertedSignature(Document.Kind));
     out.writeInt32(DrawRectVersion);
-    out.writeInt32(withBackground ? PrintDataBackgroundVersion : PrintDataContainerVersion);
+    out.writeInt32(PrintDataContainerVersion);
     out.writeByte(quint8(Document.Kind));
     out.writeFlag(Document.Detail);
     out.writeByte(0);
     out.writeByte(0);
     out.writeInt32(Document.FormatIndex);
+    out.writeBytes(QByteArray(headerSize(Document.Kind) - kHeaderUsed, '\0'));
+    const QByteArray thumbnail = Thumbnail.size() <= PrintDataMaxThumbnail ? Thumbnail : QByteArray();
+    out.writeUInt32(quint32(thumbnail.size()));
+    out.writeBytes(thumbnail);
     const QByteArray format = PaperFmt::encode(Document.Format);
     out.writeUInt32(quint32(format.size()));
     out.writeBytes(format);
     const QByteArray grid = PaperFmt::encode(Document.Grid);
     out.writeUInt32(quint32(grid.size()));
     out.writeBytes(grid);
-    out.writeUInt32(0); // no thumbnail yet
     int count = 0;
     for (const auto &item : Document.Items)
         count += PrintItemClass(*item) != 0 ? 1 : 0;
@@ -155,7 +183,7 @@ QByteArray EncodePrintData(const TLayoutDocument &Document)
             continue;
         writeRecord(out, *Document.Items[i], i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1);
     }
-    if (withBackground) {
+    if (Document.Kind == TLayoutKind::Design) {
         TItemWriter background;
         Document.Background.SaveToStream(background);
         out.writeUInt32(quint32(background.bytes().size()));
@@ -178,27 +206,32 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             *Error = Reason;
         return false;
     };
-    if (Bytes.size() < kSignatureSize + 8 || Bytes.first(kSignatureSize) != QByteArrayView(kSignature, kSignatureSize))
+    const std::optional<TLayoutKind> signature = signatureKind(Bytes);
+    if (!signature)
         return fail(QStringLiteral("このプログラムの印刷データファイルではありません"));
     try {
         TItemReader header(Bytes, {});
-        (void)header.readBytes(kSignatureSize);
+        (void)header.readBytes(invertedSignature(*signature).size());
         const qint32 version = header.readInt32();
         const qint32 container = header.readInt32();
-        if (version < 100 || version > DrawRectVersion ||
-            (container != PrintDataContainerVersion && container != PrintDataBackgroundVersion))
+        if (version < 100 || version > DrawRectVersion || container != PrintDataContainerVersion)
             return fail(QStringLiteral("この印刷データファイルは新しい版で作られたため読み込めません"));
         TItemReader in(Bytes, {version});
         in.seek(header.position());
         TLayoutDocument read;
         const quint8 kind = in.readByte();
-        if (kind > quint8(TLayoutKind::Design))
+        if (kind != quint8(*signature))
             return fail(damaged());
         read.Kind = TLayoutKind(kind);
         read.Detail = in.readFlag();
         (void)in.readByte();
         (void)in.readByte();
         read.FormatIndex = in.readInt32();
+        (void)in.readBytes(headerSize(read.Kind) - kHeaderUsed);
+        const quint32 thumbnail = in.readUInt32();
+        if (thumbnail > quint32(PrintDataMaxThumbnail) || thumbnail > quint32(in.remaining()))
+            return fail(damaged());
+        (void)in.readBytes(thumbnail);
         const quint32 formatSize = in.readUInt32();
         if (formatSize != quint32(TLayoutFormat::Size))
             return fail(damaged());
@@ -209,17 +242,13 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         if (gridSize != quint32(TLabelGrid::Size))
             return fail(damaged());
         read.Grid = PaperFmt::decodeGrid(in.readBytes(gridSize));
-        const quint32 thumbnail = in.readUInt32();
-        if (thumbnail > quint32(PrintDataMaxThumbnail) || thumbnail > quint32(in.remaining()))
-            return fail(damaged());
-        (void)in.readBytes(thumbnail);
         const qint32 count = in.readCount(PrintDataMaxItems, "items");
         for (qint32 i = 0; i < count; ++i) {
             int role = -1;
             read.Items.push_back(readRecord(in, role));
             read.ItemRoles.push_back(role);
         }
-        if (container == PrintDataBackgroundVersion) {
+        if (read.Kind == TLayoutKind::Design) {
             const quint32 length = in.readUInt32();
             if (length > quint32(PrintDataMaxBackground) || length > quint32(in.remaining()))
                 return fail(damaged());
@@ -256,9 +285,9 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
     }
 }
 
-bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error)
+bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error, const QByteArray &Thumbnail)
 {
-    return SafeReplaceFile(Path, EncodePrintData(Document), Error);
+    return SafeReplaceFile(Path, EncodePrintData(Document, Thumbnail), Error);
 }
 
 bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Error)

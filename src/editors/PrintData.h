@@ -9,36 +9,40 @@
 #include <memory>
 #include <vector>
 
-// The print-data file (*.mpd): one layout as the editors save it.
+// The print-data file: one layout as the editors save it, in the folder
+// and with the extension of its kind (.gpl address side, .gpa label, .gpc
+// business card, .gpd design; DocKindInfo in dialogs/PrtFiles.h).
 //
 // All integers little-endian (the item streams' own encoding, ItemStream.h):
-//   0   16 bytes  signature "Murven PrintData"
-//   16  int32     item stream version (DrawRectVersion, 600)
-//   20  int32     container version (1)
-//   24  byte      editor kind (TLayoutKind), byte detail frame set, 2 zero
-//   28  int32     paper format index (ReadPaperFormat / ReadDesignFormat)
-//   32  uint32 n, n bytes   the paper record (TLayoutFormat, 656 bytes)
+//   0   n bytes   the kind's signature text ("Murven Layout File"...), each
+//                 byte XOR 0xFF
+//   n   int32     item stream version (DrawRectVersion, 600)
+//   then the header, 28 bytes (32 for a design):
+//       int32     container version (2)
+//       byte      editor kind (TLayoutKind), byte detail frame set, 2 zero
+//       int32     paper format index (ReadPaperFormat / ReadDesignFormat)
+//       zeros     to the header's end
+//   ..  uint32 n, n bytes   thumbnail (JPEG; may be empty), at most 4 MiB
+//   ..  uint32 n, n bytes   the paper record (TLayoutFormat, 656 bytes)
 //   ..  uint32 n, n bytes   the cell grid (TLabelGrid, 32 bytes)
-//   ..  uint32 n, n bytes   thumbnail (PNG; may be empty), at most 4 MiB
 //   ..  int32 count         items, at most MaxItems, in drawing order; each:
 //         byte class (TItemClass), byte sender, int32 frame role,
 //         uint32 n, n bytes of the item's own stream
-//   ..  (container version 2, design layouts only) uint32 n, n bytes of the
+//   ..  (design layouts only) uint32 n, n bytes of the
 //         page background's stream (TBackImage)
 //   ..  (optional) "DFMT", uint32 108, the data format block (TDataFormat);
 //         a file without it leaves the document's record as it was
 //   ..  4 bytes   end mark "END."
 //
-// The reader checks everything before trusting it: signature, versions,
-// every length against what remains, every count against its limit, each
-// item stream read to its exact end, the end mark and nothing after it. A
-// file failing any check is refused whole with a reason; the document is
-// only replaced after the whole file was read.
+// The prefix up to the thumbnail is what the open and save dialogs read of
+// any kind's file. The reader checks everything before trusting it:
+// signature, versions, the kind against the signature, every length against
+// what remains, every count against its limit, each item stream read to its
+// exact end, the end mark and nothing after it. A file failing any check is
+// refused whole with a reason; the document is only replaced after the
+// whole file was read.
 
-// Design layouts are written as version 2 (with their background), the
-// others as version 1; both are read.
-inline constexpr int PrintDataContainerVersion = 1;
-inline constexpr int PrintDataBackgroundVersion = 2;
+inline constexpr int PrintDataContainerVersion = 2;
 // The longest background stream taken (a picture of the largest side).
 inline constexpr int PrintDataMaxBackground = 64 * 1024 * 1024;
 inline constexpr int PrintDataMaxItems = 256;
@@ -55,6 +59,7 @@ enum class TItemClass : quint8 {
     Figure = 6,
     QRCode = 7,
     SenderBlock = 8,
+    CustomerBarcode = 9,
     Word = 10,
     Addition = 11,
 };
@@ -67,11 +72,13 @@ enum class TItemClass : quint8 {
 // One item as a record (class, sender, role, length, stream) and back.
 [[nodiscard]] QByteArray EncodeItemRecord(const TDrawRect &Item, int Role);
 
-[[nodiscard]] QByteArray EncodePrintData(const TLayoutDocument &Document);
+// Thumbnail: the JPEG the open dialog shows (may be empty).
+[[nodiscard]] QByteArray EncodePrintData(const TLayoutDocument &Document, const QByteArray &Thumbnail = {});
 [[nodiscard]] bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *Error);
 
 // Written to a temporary file and renamed over the old one.
-[[nodiscard]] bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error);
+[[nodiscard]] bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error,
+                                 const QByteArray &Thumbnail = {});
 // The document is untouched when the file is refused.
 [[nodiscard]] bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Error);
 

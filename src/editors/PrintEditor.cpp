@@ -7,6 +7,8 @@
 #include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
+#include "editors/PrintWizard.h"
+#include "editors/TownNames.h"
 #include "items/MetaRect.h"
 #include "util/MsgBoxPos.h"
 
@@ -14,7 +16,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -43,17 +44,15 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     : QMainWindow(Owner, Qt::Window), m_kind(Kind), m_host(Host)
 {
     m_document.Kind = Kind;
+    m_document.TownNames = ProgramTownNames();
     ExecDialog = [](QDialog &Dialog) { return Dialog.exec(); };
     ExecPrintDialog = [this](QPrinter &Printer) {
         QPrintDialog dialog(&Printer, this);
         return dialog.exec() == QDialog::Accepted;
     };
     ExecPreview = [](QDialog &Dialog) { Dialog.exec(); };
-    ExecFileDialog = [this](bool Save) {
-        const QString filter = QStringLiteral("印刷データ (*.mpd)");
-        return Save ? QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), m_fileName, filter)
-                    : QFileDialog::getOpenFileName(this, QStringLiteral("開く"), m_fileName, filter);
-    };
+    PrintWizard = [this](QPrinter &Printer, TPrintRequest &Request) { return RunWizard(Printer, Request); };
+    ExecFileDialog = [this](bool Save) { return RunFileDialog(Save); };
 
     sbxPage = new QScrollArea(this);
     sbxPage->setObjectName(QStringLiteral("sbxPage"));
@@ -64,6 +63,7 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     connect(pbxPage, &TPageView::ItemGeometryChanged, this, &TPrintEditor::ItemGeometryChanged);
     m_undo.OnUndoRedo = [this](TUndoList &, TUndoKind Kind, TUndoData &Data, bool Redo) { UndoRedo(Kind, Data, Redo); };
     CreateActions();
+    CreateFileActions();
     statusBar()->setObjectName(QStringLiteral("stbarInfo"));
     resize(640, 760);
     UpdateActions();
@@ -275,6 +275,7 @@ bool TPrintEditor::OpenFile(const QString &Path)
     if (read.DataFormat)
         m_document.DataFormat = read.DataFormat;
     m_fileName = Path;
+    RememberFile(Path);
     m_undo.Clear();
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();
@@ -285,12 +286,13 @@ bool TPrintEditor::OpenFile(const QString &Path)
 bool TPrintEditor::SaveFile(const QString &Path)
 {
     QString error;
-    if (!SavePrintData(Path, m_document, &error)) {
+    if (!SavePrintData(Path, m_document, &error, MakeThumbnail())) {
         ShowMessageBoxAt(this, QStringLiteral("印刷データを保存できませんでした\r\n") + error, ProductCaption(),
                          MB_ICONERROR, mbpCenterOnOwner, 0, 0);
         return false;
     }
     m_fileName = Path;
+    RememberFile(Path);
     return true;
 }
 
@@ -323,28 +325,69 @@ TRecordSource TPrintEditor::RecordSource() const
 {
     if (MergesSender())
         return [this](qint32) { return m_host.SenderRecord(); };
-    return [this](qint32 RecNo) { return m_host.ReadRecord(RecNo); };
+    return m_host.PrintRecordSource();
 }
 
-bool TPrintEditor::PrepareOptions(TPrintOptions &Options)
+QPrinter &TPrintEditor::Printer()
 {
-    Options = m_options;
-    if (PrintWizard && !PrintWizard(Options))
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setFullPage(true);
+        LoadPrinter(*m_printer);
+    }
+    return *m_printer;
+}
+
+bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
+{
+    TWizardSetup setup;
+    setup.Design = m_kind == TLayoutKind::Design;
+    switch (m_kind) {
+    case TLayoutKind::AddressSide:
+        setup.LayoutKind = m_document.Format.Kind == quint8(TPaperKind::Envelope) ? 1 : 0;
+        break;
+    case TLayoutKind::Label: setup.LayoutKind = 2; break;
+    case TLayoutKind::Card: setup.LayoutKind = 3; break;
+    case TLayoutKind::Design: break;
+    }
+    setup.UseAddressData = !setup.Design && !MergesSender();
+    setup.ItemsPerSheet = m_document.CellsPerSheet();
+    setup.Content = PrintedContent(m_document);
+    const std::unique_ptr<TPrintMarkSource> marks = m_host.PrintMarks();
+    TWizardAnswer answer;
+    const TWizardSeams seams{ExecDialog, ExecPrintDialog};
+    const bool accepted = RunPrintWizard(this, setup, m_host.PrintRows(), *marks, Printer, seams, answer);
+    // A printer chosen in the set-up stays this kind's printer, printed or not.
+    if (answer.PrinterChanged)
+        SavePrinter(Printer);
+    if (!accepted)
         return false;
-    m_options = Options;
+    // Without address records the run is the sender's card (or the design)
+    // once, repeated by the prints per record and the copies.
+    Request.RecNos = setup.UseAddressData ? answer.RecNos : QList<qint32>{0};
+    Request.Preview = answer.Preview;
+    TPrintOptions &o = Request.Options;
+    o = TPrintOptions{};
+    o.Copies = answer.Copies;
+    if (setup.ItemsPerSheet > 1) {
+        o.FirstCell = answer.LabelStart;
+        o.PrintsPerRecord = answer.LabelCount;
+    }
+    o.Offset = TTenthMmPoint{TTenthMm(answer.Offset.x()), TTenthMm(answer.Offset.y())};
+    o.UpsideDown = answer.Reverse;
+    o.Flap = answer.Flap;
     return true;
 }
 
-bool TPrintEditor::PrintSelected(QPrinter &Printer, QString *Error)
+bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, const TPrintOptions &Options,
+                                QString *Error)
 {
-    // The sender's card is one record however many rows are selected.
-    const QList<qint32> recNos = MergesSender() ? QList<qint32>{0} : m_host.SelectedRecNos();
-    if (recNos.isEmpty()) {
+    if (RecNos.isEmpty()) {
         if (Error)
             *Error = QStringLiteral("印刷するデータが選択されていません");
         return false;
     }
-    SetupPrinterPage(Printer, m_document);
+    SetupPrinterPage(Printer, m_document, Options.Flap);
     TPrintLoop loop(m_document, RecordSource());
     if (!MergesSender())
         loop.Sender = m_host.SenderRecord();
@@ -360,7 +403,7 @@ bool TPrintEditor::PrintSelected(QPrinter &Printer, QString *Error)
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
     };
-    const bool done = loop.Run(Printer, recNos, m_options, Error);
+    const bool done = loop.Run(Printer, RecNos, Options, Error);
     progress.reset();
     // The loop laid the items out for the printer; the page view gets its
     // own layout and the current record back.
@@ -368,35 +411,53 @@ bool TPrintEditor::PrintSelected(QPrinter &Printer, QString *Error)
     return done;
 }
 
+bool TPrintEditor::PrintSelected(QPrinter &Printer, QString *Error)
+{
+    // The sender's card is one record however many rows are selected.
+    const QList<qint32> recNos = MergesSender() ? QList<qint32>{0} : m_host.SelectedRecNos();
+    return PrintRecords(Printer, recNos, TPrintOptions{}, Error);
+}
+
+void TPrintEditor::ShowPreview(const TPrintRequest &Request)
+{
+    QPrinter &printer = Printer();
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("PrintPreview"));
+    QString error;
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &error, &Request](QPrinter *Target) {
+        (void)PrintRecords(*Target, Request.RecNos, Request.Options, &error);
+    });
+    ExecPreview(dialog);
+}
+
 void TPrintEditor::actPrintExecute()
 {
-    TPrintOptions options;
-    if (!PrepareOptions(options))
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
+    QPrinter &printer = Printer();
     SetupPrinterPage(printer, m_document);
-    if (!ExecPrintDialog(printer))
+    TPrintRequest request;
+    if (!PrintWizard || !PrintWizard(printer, request))
+        return;
+    if (request.Preview) {
+        ShowPreview(request);
+        return;
+    }
+    // With no printer chosen the run goes to a PDF file; the user names it.
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()
+        && !ExecPrintDialog(printer))
         return;
     QString error;
-    if (!PrintSelected(printer, &error))
+    if (!PrintRecords(printer, request.RecNos, request.Options, &error))
         ShowMessageBoxAt(this, error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }
 
 void TPrintEditor::actPreviewExecute()
 {
-    TPrintOptions options;
-    if (!PrepareOptions(options))
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setFullPage(true);
+    QPrinter &printer = Printer();
     SetupPrinterPage(printer, m_document);
-    QPrintPreviewDialog dialog(&printer, this);
-    dialog.setObjectName(QStringLiteral("PrintPreview"));
-    QString error;
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this, &error](QPrinter *Target) { (void)PrintSelected(*Target, &error); });
-    ExecPreview(dialog);
+    TPrintRequest request;
+    if (!PrintWizard || !PrintWizard(printer, request))
+        return;
+    ShowPreview(request);
 }
 
 void TPrintEditor::UpdateActions()

@@ -17,6 +17,15 @@ class QScrollArea;
 class TEditorHost;
 class TPageView;
 
+// One print run as the print wizard answers it: the records in list order
+// (the sender's card and the design print record 0, which merges the sender
+// or nothing) and how they are laid out.
+struct TPrintRequest {
+    QList<qint32> RecNos;
+    TPrintOptions Options;
+    bool Preview = false; // the wizard was closed through a preview button
+};
+
 // The base of the three print editors (address side, labels and cards,
 // design): a main window with the page view and its zoom, the paper chosen
 // through the paper dialogs, the host's current record merged into the
@@ -25,8 +34,9 @@ class TPageView;
 // preview. The thin windows choose their paper dialog, their caption and
 // which record their items take.
 //
-// The print wizard plugs in at PrintWizard: it is handed the run's options
-// before each print and preview, and a false answer cancels the run.
+// Printing and its preview go through PrintWizard (the print wizard, or the
+// design print dialog): it answers the records and options of the run on
+// the editor's printer, and a false answer cancels the run.
 class TPrintEditor : public QMainWindow
 {
     Q_OBJECT
@@ -58,6 +68,13 @@ public:
     // Saves to Path (temporary file, then renamed over the old one).
     [[nodiscard]] bool SaveFile(const QString &Path);
     [[nodiscard]] const QString &FileName() const { return m_fileName; }
+    // The start menu an editor shows when it opens: a new layout, a saved
+    // one, or the file edited last; with the menu switched off the last
+    // file when it still exists, else a new layout. Modal steps go through
+    // ExecDialog.
+    void RunStartMenu();
+    // The file of this editor's kind titled Title, in the kind's folder.
+    [[nodiscard]] QString PrintDataPath(const QString &Title) const;
     // Copies the selected item to the editors' shared copy store; pastes it
     // back slightly moved, as a new selected item.
     void CopySelected();
@@ -66,6 +83,12 @@ public:
     // Prints the host's selected records (taken now, before the run) onto
     // Printer with the options the wizard gives. False with a reason.
     [[nodiscard]] bool PrintSelected(QPrinter &Printer, QString *Error);
+    // Prints RecNos (taken before the run) onto Printer. False with a reason.
+    [[nodiscard]] bool PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, const TPrintOptions &Options,
+                                    QString *Error);
+    // The printer the editor's runs go to; the wizard's set-up changes it
+    // for the editor's later runs.
+    [[nodiscard]] QPrinter &Printer();
 
     // Seams for the modal steps; tests answer them. ExecDialog runs a paper
     // dialog (exec by default); ExecPrintDialog the printer choice
@@ -73,9 +96,12 @@ public:
     std::function<int(QDialog &)> ExecDialog;
     std::function<bool(QPrinter &)> ExecPrintDialog;
     std::function<void(QDialog &)> ExecPreview;
-    // The print wizard; empty: one copy of each record from the first cell.
-    std::function<bool(TPrintOptions &)> PrintWizard;
+    // The print wizard over the host's rows on the editor's printer (by
+    // default the dialogs, run through ExecDialog, their printer set-up
+    // through ExecPrintDialog); false cancels.
+    std::function<bool(QPrinter &, TPrintRequest &)> PrintWizard;
     // The file to open (Save false) or save to (Save true); empty: cancelled.
+    // By default the print-data open and save dialogs of the editor's kind.
     std::function<QString(bool Save)> ExecFileDialog;
 
 signals:
@@ -101,6 +127,7 @@ protected:
     QAction *actZoomIn = nullptr;
     QAction *actZoomOut = nullptr;
     QAction *actClose = nullptr;
+    QAction *actShowMenu = nullptr;
 
 private:
     void CreateActions();
@@ -111,14 +138,26 @@ private:
     void SetZoom(double Zoom);
     void ItemGeometryChanged(int Index, TPageRect Before, TPageRect After);
     void UndoRedo(TUndoKind Kind, TUndoData &Data, bool Redo);
-    [[nodiscard]] bool PrepareOptions(TPrintOptions &Options);
+    [[nodiscard]] bool RunWizard(QPrinter &Printer, TPrintRequest &Request);
+    // The printer this kind of layout keeps from run to run, in its ".pi"
+    // file of the settings root (EditorPrinter.cpp).
+    [[nodiscard]] QString PrinterFile() const;
+    void LoadPrinter(QPrinter &Printer) const;
+    void SavePrinter(const QPrinter &Printer);
+    // The print-data files (EditorFiles.cpp).
+    [[nodiscard]] QString RunFileDialog(bool Save);
+    [[nodiscard]] QByteArray MakeThumbnail();
+    [[nodiscard]] QString FilesSection() const;
+    void RememberFile(const QString &Path);
+    void CreateFileActions();
+    void ShowPreview(const TPrintRequest &Request);
     [[nodiscard]] TRecordSource RecordSource() const;
 
     TLayoutKind m_kind;
     TEditorHost &m_host;
     TLayoutDocument m_document;
     TUndoList m_undo;
-    TPrintOptions m_options;
+    std::unique_ptr<QPrinter> m_printer;
     QString m_fileName;
     QScrollArea *sbxPage = nullptr;
     TPageView *pbxPage = nullptr;

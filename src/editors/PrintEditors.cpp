@@ -5,6 +5,8 @@
 #include "editors/LabelForm.h"
 #include "editors/LayoutForm.h"
 
+#include <QTimer>
+
 namespace {
 
 // The paper a new window starts on: the first of its kind in the shipped
@@ -17,6 +19,8 @@ constexpr int kFirstCard = 24;
 constexpr int kFirstDesign = 0;
 
 } // namespace
+
+bool ShowEditorStartMenu = true;
 
 QWidget *CreatePrintEditor(TPrintEditorKind Kind, QWidget *Owner)
 {
@@ -43,8 +47,12 @@ QWidget *CreatePrintEditor(TPrintEditorKind Kind, QWidget *Owner)
         paper = kFirstDesign;
         break;
     }
-    if (editor)
-        (void)editor->NewLayout(paper, true);
+    if (!editor)
+        return nullptr;
+    (void)editor->NewLayout(paper, true);
+    // The menu waits until the window is up, over it.
+    if (ShowEditorStartMenu)
+        QTimer::singleShot(0, editor, &TPrintEditor::RunStartMenu);
     return editor;
 }
 

@@ -7,3 +7,6 @@
 void RegisterPrintEditors();
 // The editor window of that kind over the main list, not yet shown.
 QWidget *CreatePrintEditor(TPrintEditorKind Kind, QWidget *Owner);
+// Whether a new editor window offers its start menu once it is up (on by
+// default; tests of the main list's commands switch it off).
+extern bool ShowEditorStartMenu;

@@ -48,19 +48,50 @@ int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
 TRecordSource TableRecordSource(TTable &Table)
 {
     return [&Table](qint32 RecNo) -> std::optional<TAddressData> {
-        Table.SetIndexName(QString());
-        if (!Table.Active() || !Table.FindKey({QVariant(RecNo)}))
-            return std::nullopt;
         TAddressData data;
-        if (!ReadAddressData(Table, RecNo, data, nullptr))
+        if (!Table.Active() || !FindAddressData(Table, RecNo, data))
             return std::nullopt;
         return data;
     };
 }
 
-void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document)
+int FlapOf(const TLayoutDocument &Document, int Flap)
 {
-    const QSize sheet = Document.SheetSize();
+    return Document.Format.Kind == quint8(TPaperKind::Envelope) ? std::clamp(Flap, 0, FlapMax) : 0;
+}
+
+TContentRect PrintedContent(const TLayoutDocument &Document)
+{
+    QRect items;
+    for (const auto &item : Document.Items) {
+        if (!item->IsVisible())
+            continue;
+        const TPageRect r = item->GetRect();
+        if (!r.isEmpty())
+            items |= QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+    }
+    if (items.isEmpty())
+        return {};
+    const QSize piece = Document.PieceSize();
+    auto px = [](int Tenths) { return PaperFmt::tenthsToPixels(Tenths); };
+    QRect all;
+    for (int cell = 0; cell < Document.CellsPerSheet(); ++cell) {
+        const QRect c = Document.CellRect(cell);
+        QRect placed = items;
+        // A piece laid on its side: its top edge runs down the cell's right
+        // edge, so (x, y) of the piece lands at (cell width - y, x).
+        if (c.width() != piece.width() && c.width() == piece.height())
+            placed = QRect(QPoint(px(c.width()) - items.bottom() - 1, items.left()),
+                           QSize(items.height(), items.width()));
+        all |= placed.translated(px(c.left()), px(c.top()));
+    }
+    return {all.left(), all.top(), all.right() + 1, all.bottom() + 1};
+}
+
+void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document, int Flap)
+{
+    QSize sheet = Document.SheetSize();
+    sheet.rheight() += FlapOf(Document, Flap);
     const QPageSize size(QSizeF(sheet.width() / 10.0, sheet.height() / 10.0), QPageSize::Millimeter, QString(),
                          QPageSize::ExactMatch);
     Device.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
@@ -82,7 +113,10 @@ void TPrintLoop::paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TP
         Painter.translate(TenthMmToDots(TTenthMm(cell.width()), Dpi.x), 0);
         Painter.rotate(90);
     }
-    PaintPiece(Painter, m_document, {}, Dpi, Options.Offset, Options.UpsideDown);
+    TTenthMmPoint offset = Options.Offset;
+    if (!Options.UpsideDown)
+        offset.y = TTenthMm(offset.y.value + FlapOf(m_document, Options.Flap));
+    PaintPiece(Painter, m_document, {}, Dpi, offset, Options.UpsideDown);
     Painter.restore();
 }
 
@@ -125,7 +159,8 @@ bool TPrintLoop::RunToImages(TDeviceDpi Dpi, const QList<qint32> &RecNos, const 
             *Error = QStringLiteral("印刷するデータがありません");
         return false;
     }
-    const QSize sheet = m_document.SheetSize();
+    QSize sheet = m_document.SheetSize();
+    sheet.rheight() += FlapOf(m_document, Options.Flap);
     const QSize pixels(TenthMmToDots(TTenthMm(sheet.width()), Dpi.x), TenthMmToDots(TTenthMm(sheet.height()), Dpi.y));
     auto blank = [&] {
         QImage page(pixels, QImage::Format_RGB32);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Inquiry.h"
+#include "dialogs/PrtList.h"
 #include "editors/LayoutDoc.h"
 
 #include <QList>
@@ -22,6 +23,10 @@ struct TPrintOptions {
     int FirstCell = 1;       // 1-based cell of the first sheet (labels and cards)
     TTenthMmPoint Offset{};  // print position correction
     bool UpsideDown = false; // pieces turned half round
+    // Envelopes fed with the flap open: its length in 0.1 mm. Fed top first
+    // the flap leads, so the content moves down by it and the page grows
+    // by it; fed upside down the flap trails and nothing moves.
+    int Flap = 0;
 };
 
 // Where one piece of a run goes.
@@ -78,5 +83,13 @@ private:
     int m_pages = 0;
 };
 
-// Sets the device's page to the layout's sheet, full page, no margins.
-void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document);
+// Sets the device's page to the layout's sheet, full page, no margins; an
+// envelope's page is longer by the open flap (0.1 mm).
+void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document, int Flap = 0);
+// The flap length that applies to the layout: envelopes only.
+[[nodiscard]] int FlapOf(const TLayoutDocument &Document, int Flap);
+
+// Everything the layout prints on a sheet, every cell included, in page
+// pixels (96 per inch) from the paper's top-left corner: what the print
+// dialogs check against the printer's printable area. Empty without items.
+[[nodiscard]] TContentRect PrintedContent(const TLayoutDocument &Document);

@@ -386,25 +386,39 @@ void TBarcodeRect::drawBars(QPainter &Canvas, double Left, double Top, double Wi
 {
     if (m_bars.isEmpty())
         return;
-    // Japan Post proportions: bars and gaps of equal width; the tracker is
-    // the middle third of a long bar, ascenders and descenders two thirds.
+    // Japan Post proportions: bars and gaps of equal width.
     const double along = m_horizontal ? Width : Height;
     const double across = m_horizontal ? Height : Width;
     const double module = along / double(2 * m_bars.size() - 1);
-    Canvas.save();
-    Canvas.setPen(Qt::NoPen);
-    Canvas.setBrush(Qt::black);
+    if (module <= 0 || across <= 0)
+        return;
+    // The bars are drawn in a frame of one module along the code and one
+    // third of it across, where each bar is a rectangle of whole units, and
+    // all in one fill: a PDF page then holds short integers and one fill
+    // operator for the code instead of long fractions and one per bar.
+    // A vertical code is the horizontal one turned clockwise, so its upper
+    // edge lies right: across runs from the right edge leftwards.
+    QList<QRectF> bars;
+    bars.reserve(m_bars.size());
     for (int i = 0; i < m_bars.size(); ++i) {
         const auto b = quint8(m_bars.at(i));
-        // Measured from the upper edge of a horizontal code; a vertical code
-        // is the horizontal one turned clockwise, so its upper edge lies right.
-        const double from = (b & 1) ? 0.0 : across / 3.0;
-        const double to = (b & 2) ? across : across * 2.0 / 3.0;
-        const double pos = i * 2 * module;
-        QRectF bar = m_horizontal ? QRectF(Left + pos, Top + from, module, to - from)
-                                  : QRectF(Left + Width - to, Top + pos, to - from, module);
-        Canvas.drawRect(bar);
+        // The tracker is the middle third of a long bar, ascenders and
+        // descenders two thirds.
+        const int from = (b & 1) ? 0 : 1;
+        const int to = (b & 2) ? 3 : 2;
+        bars.append(m_horizontal ? QRectF(2 * i, from, 1, to - from) : QRectF(from, 2 * i, to - from, 1));
     }
+    Canvas.save();
+    if (m_horizontal) {
+        Canvas.translate(Left, Top);
+        Canvas.scale(module, across / 3.0);
+    } else {
+        Canvas.translate(Left + Width, Top);
+        Canvas.scale(-across / 3.0, module);
+    }
+    Canvas.setPen(Qt::NoPen);
+    Canvas.setBrush(Qt::black);
+    Canvas.drawRects(bars.constData(), int(bars.size()));
     Canvas.restore();
 }
 

@@ -31,6 +31,9 @@ void TMetafileEx::Draw(QPainter &Canvas, const TScreenRect &Rect) const
 
 void TMetafileEx::Play(QPainter &Canvas, QPointF Origin) const
 {
+    // An empty recording leaves no trace, not even a saved state on a PDF page.
+    if (m_ops.empty())
+        return;
     Canvas.save();
     Canvas.translate(Origin);
     playOps(Canvas);
@@ -40,22 +43,85 @@ void TMetafileEx::Play(QPainter &Canvas, QPointF Origin) const
 void TMetafileEx::playOps(QPainter &Canvas) const
 {
     int pushed = 0;
+    // Text runs only change the transform and the pen, and set both for
+    // every run: they are drawn without saving the whole painter state
+    // around each, which on a PDF page would write the state out again
+    // for every run. Consecutive runs of one font and colour whose
+    // transforms differ only by a shift (the digits of a postcode, the
+    // lines of a column) are drawn as one run, their positions moved into
+    // the first one's frame. The caller restores its state after playing.
+    bool inText = false;
+    QTransform base;
+    QPen pen;
+    // The run being gathered.
+    bool pending = false;
+    QRawFont pendingFont;
+    QColor pendingColor;
+    QTransform pendingTransform;
+    QList<quint32> pendingGlyphs;
+    QList<QPointF> pendingPositions;
+    auto flush = [&] {
+        if (!pending)
+            return;
+        QGlyphRun run;
+        run.setRawFont(pendingFont);
+        run.setGlyphIndexes(pendingGlyphs);
+        run.setPositions(pendingPositions);
+        Canvas.setTransform(pendingTransform * base);
+        Canvas.setPen(pendingColor);
+        Canvas.drawGlyphRun(QPointF(0, 0), run);
+        pending = false;
+        pendingGlyphs.clear();
+        pendingPositions.clear();
+    };
+    // Restore: the ops after the text are drawn in the caller's frame; the
+    // last text needs no restoring, the callers restore the whole state.
+    auto endText = [&](bool Restore) {
+        flush();
+        if (!inText || !Restore)
+            return;
+        Canvas.setTransform(base);
+        Canvas.setPen(pen);
+        inText = false;
+    };
+    auto sameLinear = [](const QTransform &A, const QTransform &B) {
+        return A.type() <= QTransform::TxRotate && B.type() <= QTransform::TxRotate && A.m11() == B.m11()
+            && A.m12() == B.m12() && A.m21() == B.m21() && A.m22() == B.m22();
+    };
     for (const TDisplayOp &op : m_ops) {
         if (const auto *t = std::get_if<TTextOp>(&op)) {
             for (const TGlyphRun &r : t->Runs) {
                 if (r.Glyphs.isEmpty() || !r.Font.isValid())
                     continue;
-                QGlyphRun run;
-                run.setRawFont(r.Font);
-                run.setGlyphIndexes(r.Glyphs);
-                run.setPositions(r.Positions);
-                Canvas.save();
-                Canvas.setTransform(r.Transform, true);
-                Canvas.setPen(t->Font.Color);
-                Canvas.drawGlyphRun(QPointF(0, 0), run);
-                Canvas.restore();
+                if (!inText) {
+                    base = Canvas.transform();
+                    pen = Canvas.pen();
+                    inText = true;
+                }
+                if (pending && pendingFont == r.Font && pendingColor == t->Font.Color
+                    && sameLinear(pendingTransform, r.Transform)) {
+                    // p * L + d2 == (p + s) * L + d1 with s = (d2 - d1) * L^-1.
+                    const QTransform linear(r.Transform.m11(), r.Transform.m12(), r.Transform.m21(),
+                                            r.Transform.m22(), 0, 0);
+                    const QPointF shift = linear.inverted().map(
+                        QPointF(r.Transform.dx() - pendingTransform.dx(), r.Transform.dy() - pendingTransform.dy()));
+                    pendingGlyphs += r.Glyphs;
+                    for (const QPointF &p : r.Positions)
+                        pendingPositions.append(p + shift);
+                    continue;
+                }
+                flush();
+                pending = true;
+                pendingFont = r.Font;
+                pendingColor = t->Font.Color;
+                pendingTransform = r.Transform;
+                pendingGlyphs = r.Glyphs;
+                pendingPositions = r.Positions;
             }
-        } else if (const auto *p = std::get_if<TPathOp>(&op)) {
+            continue;
+        }
+        endText(true);
+        if (const auto *p = std::get_if<TPathOp>(&op)) {
             Canvas.save();
             Canvas.setPen(p->Pen);
             Canvas.setBrush(p->Brush);
@@ -72,6 +138,7 @@ void TMetafileEx::playOps(QPainter &Canvas) const
             --pushed;
         }
     }
+    endText(false);
     // A recording cut short leaves no clip behind on the caller's canvas.
     while (pushed-- > 0)
         Canvas.restore();

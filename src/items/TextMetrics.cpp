@@ -30,26 +30,44 @@ struct TDesignFace {
     QRawFont raw;
     double unitsPerEm = 1000;
     double ascentDescent = 1000; // in design units
+    // Design advances by code point, filled as texts are measured: asking
+    // the font again loads each glyph again, and the same few hundred
+    // characters are measured for every record of a print run. Guarded by
+    // advanceMutex.
+    QHash<char32_t, double> advances;
 };
+
+QMutex advanceMutex;
 
 const TDesignFace &designFace(const QString &Face, quint8 Style)
 {
+    // The same face is asked for again and again while one text is laid
+    // out: the last one answers without the key and the lock.
+    thread_local const TDesignFace *lastFace = nullptr;
+    thread_local QString lastName;
+    thread_local quint8 lastStyle = 0;
+    if (lastFace && Style == lastStyle && Face == lastName)
+        return *lastFace;
     static QMutex mutex;
-    static QHash<QString, TDesignFace> cache;
+    // Faces live for the program's run, so the references handed out stay.
+    static QHash<QString, TDesignFace *> cache;
     const QString key = (Face.startsWith(QLatin1Char('@')) ? Face.mid(1) : Face) + QChar(u'\x1F') + QChar(Style & 3);
     QMutexLocker lock(&mutex);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
-        TDesignFace f;
-        f.raw = LoadRawFont(Face, 1000, Style);
-        if (f.raw.isValid()) {
-            f.unitsPerEm = f.raw.unitsPerEm();
-            f.raw.setPixelSize(f.unitsPerEm);
-            f.ascentDescent = f.raw.ascent() + f.raw.descent();
+    TDesignFace *face = cache.value(key);
+    if (!face) {
+        face = new TDesignFace;
+        face->raw = LoadRawFont(Face, 1000, Style);
+        if (face->raw.isValid()) {
+            face->unitsPerEm = face->raw.unitsPerEm();
+            face->raw.setPixelSize(face->unitsPerEm);
+            face->ascentDescent = face->raw.ascent() + face->raw.descent();
         }
-        it = cache.insert(key, f);
+        cache.insert(key, face);
     }
-    return *it;
+    lastFace = face;
+    lastName = Face;
+    lastStyle = Style;
+    return *face;
 }
 
 } // namespace
@@ -143,18 +161,37 @@ QList<int> TDesignTextMetrics::advances(const TCanvasFont &Font, QStringView Tex
     QList<int> out(Text.size(), 0);
     if (!face.raw.isValid())
         return out;
-    const QString text = Text.toString();
-    QList<quint32> glyphs = face.raw.glyphIndexesForString(text);
-    const QList<QPointF> design = face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
-    // glyphIndexesForString gives one glyph per code point.
-    qsizetype g = 0;
-    for (qsizetype i = 0; i < Text.size() && g < design.size();) {
+    QMutexLocker lock(&advanceMutex);
+    auto &known = const_cast<TDesignFace &>(face).advances;
+    // The characters not measured yet, asked of the font in one call; a
+    // glyph's design advance does not depend on its neighbours.
+    QString missing;
+    QList<char32_t> missingCodes;
+    for (qsizetype i = 0; i < Text.size();) {
         int units = 1;
         const char32_t c = codePointAt(Text, i, &units);
-        const double natural = IsJoiningMark(c) ? 0.0 : design[g].x() * scale;
+        if (!known.contains(c) && !missingCodes.contains(c)) {
+            missing.append(Text.mid(i, units));
+            missingCodes.append(c);
+        }
+        i += units;
+    }
+    if (!missing.isEmpty()) {
+        // glyphIndexesForString gives one glyph per code point.
+        const QList<quint32> glyphs = face.raw.glyphIndexesForString(missing);
+        const QList<QPointF> design = face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+        for (qsizetype g = 0; g < missingCodes.size() && g < design.size(); ++g)
+            known.insert(missingCodes[g], design[g].x());
+    }
+    for (qsizetype i = 0; i < Text.size();) {
+        int units = 1;
+        const char32_t c = codePointAt(Text, i, &units);
+        const auto at = known.constFind(c);
+        if (at == known.cend())
+            break;
+        const double natural = IsJoiningMark(c) ? 0.0 : *at * scale;
         out[i] = int(RoundHalfAway(natural * (Font.WidthRatio > 0 ? Font.WidthRatio : 1.0)));
         i += units;
-        ++g;
     }
     return out;
 }

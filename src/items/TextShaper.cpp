@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QRawFont>
 
+#include <cstring>
+
 #include <hb.h>
 #include <unicode/uchar.h>
 
@@ -33,17 +35,51 @@ hb_blob_t *referenceTable(hb_face_t *, hb_tag_t tag, void *userData)
 struct TShapingFace {
     QRawFont raw; // owns the tables the HarfBuzz face reads
     hb_font_t *font = nullptr;
+    // The face at the sizes asked for, and the design advances of upright
+    // glyphs at each: resizing a raw font builds a new font engine whose
+    // glyphs all load again, and a print run asks for the same few sizes
+    // record after record. Guarded by sizedMutex; emptied when it grows
+    // past kSizedFaces (fitted texts take many sizes over a long session).
+    QHash<quint64, QRawFont> sized;
+    QHash<QPair<quint64, quint32>, double> advances;
+    // The glyph of each character found so far, upright and with the
+    // vertical substitutions. Guarded by glyphMutex.
+    QHash<char32_t, quint32> plainGlyphs;
+    QHash<char32_t, quint32> verticalGlyphs;
 };
+
+QMutex sizedMutex;
+constexpr qsizetype kSizedFaces = 64;
+
+quint64 sizeKey(double EmSize)
+{
+    quint64 bits = 0;
+    static_assert(sizeof bits == sizeof EmSize);
+    std::memcpy(&bits, &EmSize, sizeof bits);
+    return bits;
+}
+
 
 TShapingFace *shapingFace(const QString &Face, int StyleBits)
 {
+    // The same face is asked for again and again while one text is shaped:
+    // the last one answers without resolving the name and the lock.
+    thread_local TShapingFace *lastFace = nullptr;
+    thread_local QString lastName;
+    thread_local int lastStyle = 0;
+    if (lastFace && StyleBits == lastStyle && Face == lastName)
+        return lastFace;
     static QMutex mutex;
     static QHash<QString, TShapingFace *> cache;
     const QString family = ResolveFontFace(Face).family;
     const QString key = family + QChar(u'\x1F') + QChar(StyleBits & 3);
     QMutexLocker lock(&mutex);
-    if (TShapingFace *f = cache.value(key))
+    if (TShapingFace *f = cache.value(key)) {
+        lastFace = f;
+        lastName = Face;
+        lastStyle = StyleBits;
         return f;
+    }
     auto *f = new TShapingFace;
     f->raw = LoadRawFont(Face, 100, StyleBits);
     if (f->raw.isValid()) {
@@ -53,6 +89,9 @@ TShapingFace *shapingFace(const QString &Face, int StyleBits)
         hb_face_destroy(face);
     }
     cache.insert(key, f);
+    lastFace = f;
+    lastName = Face;
+    lastStyle = StyleBits;
     return f;
 }
 
@@ -100,10 +139,14 @@ QStringList fallbackFamilies(const QString &Face)
 
 } // namespace
 
-QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
+namespace {
+
+// The glyphs of Text as one string; Vertical also applies the vertical
+// substitutions (only those: no ligatures or contextual forms, so each
+// character keeps one glyph of its own).
+QList<quint32> shapeGlyphs(TShapingFace *f, QStringView Text, bool Vertical)
 {
-    TShapingFace *f = shapingFace(Face, StyleBits);
-    QList<quint32> plain = f->raw.isValid() ? f->raw.glyphIndexesForString(Text.toString()) : QList<quint32>();
+    QList<quint32> plain = f->raw.glyphIndexesForString(Text.toString());
     // A variation selector picks the form of the character before it from
     // the face's variation sequences, and a combining mark composes with it;
     // only the shaping reads those.
@@ -142,6 +185,56 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     return out;
 }
 
+// A character whose glyph may depend on its neighbours: marks (a sound
+// mark composed with its kana), variation selectors and joiners.
+bool joinsNeighbours(char32_t C)
+{
+    const QChar::Category c = QChar::category(C);
+    return c == QChar::Mark_NonSpacing || c == QChar::Mark_SpacingCombining || c == QChar::Mark_Enclosing
+        || (C >= 0xFE00 && C <= 0xFE0F) || (C >= 0xE0100 && C <= 0xE01EF) || C == 0x200D;
+}
+
+QMutex glyphMutex;
+
+} // namespace
+
+QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
+{
+    TShapingFace *f = shapingFace(Face, StyleBits);
+    if (!f->raw.isValid())
+        return {};
+    // Each character's glyph is kept once found: with ligatures and
+    // contextual forms off it does not depend on the text around it, unless
+    // the text holds marks or selectors, which are shaped whole every time.
+    QList<char32_t> codes;
+    codes.reserve(Text.size());
+    for (qsizetype i = 0; i < Text.size(); i += surrogatePairAt(Text, i) ? 2 : 1) {
+        const char32_t c = surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1]) : Text[i].unicode();
+        if (joinsNeighbours(c) || (!surrogatePairAt(Text, i) && Text[i].isSurrogate()))
+            return shapeGlyphs(f, Text, Vertical);
+        codes.append(c);
+    }
+    QMutexLocker lock(&glyphMutex);
+    QHash<char32_t, quint32> &known = Vertical ? f->verticalGlyphs : f->plainGlyphs;
+    QString missing;
+    QList<char32_t> missingCodes;
+    for (const char32_t c : codes)
+        if (!known.contains(c) && !missingCodes.contains(c)) {
+            missingCodes.append(c);
+            missing.append(QString::fromUcs4(&c, 1));
+        }
+    if (!missing.isEmpty()) {
+        const QList<quint32> found = shapeGlyphs(f, missing, Vertical);
+        for (qsizetype i = 0; i < missingCodes.size(); ++i)
+            known.insert(missingCodes[i], found.value(i));
+    }
+    QList<quint32> out;
+    out.reserve(codes.size());
+    for (const char32_t c : codes)
+        out.append(known.value(c));
+    return out;
+}
+
 std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
                                               int CellHeight, double EmSize, const QTransform &TextFrame) const
 {
@@ -149,8 +242,19 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     TShapingFace *f = shapingFace(Font.Face, Font.Style);
     if (!f->raw.isValid() || Text.isEmpty() || EmSize <= 0)
         return runs;
-    QRawFont raw = f->raw;
-    raw.setPixelSize(EmSize);
+    QMutexLocker lock(&sizedMutex);
+    const quint64 size = sizeKey(EmSize);
+    auto sized = f->sized.find(size);
+    if (sized == f->sized.end()) {
+        if (f->sized.size() >= kSizedFaces) {
+            f->sized.clear();
+            f->advances.clear();
+        }
+        QRawFont resized = f->raw;
+        resized.setPixelSize(EmSize);
+        sized = f->sized.insert(size, resized);
+    }
+    const QRawFont raw = *sized;
     const double ratio = Font.WidthRatio > 0 ? Font.WidthRatio : 1.0;
     const bool vertical = Font.isVertical();
     const QList<quint32> plain = GlyphsForText(Font.Face, Font.Style, Text, false);
@@ -218,8 +322,18 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
             }
         }
         if (standing) {
-            const double glyphAdvance =
-                target->Font.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics).value(0).x();
+            double glyphAdvance = 0;
+            if (target == &upright) {
+                auto known = f->advances.constFind({size, glyph});
+                if (known == f->advances.cend())
+                    known = f->advances.insert(
+                        {size, glyph},
+                        raw.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics).value(0).x());
+                glyphAdvance = *known;
+            } else {
+                glyphAdvance =
+                    target->Font.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics).value(0).x();
+            }
             const double u = -CellHeight / 2.0 - glyphAdvance / 2.0;
             // The glyph's em box (narrowed along the column by the width
             // ratio) starts where its cell starts: a wider advance spaces the

@@ -1,9 +1,11 @@
 #include "EditorsFixture.h"
 #include "addressbook/BookFixture.h"
 #include "editors/LabelForm.h"
+#include "editors/EditorHost.h"
 #include "editors/LayoutForm.h"
 #include "editors/PrintEditors.h"
 #include "items/NameRect.h"
+#include "WizardAnswer.h"
 
 #include <QPointer>
 #include <QPrinter>
@@ -20,8 +22,12 @@ protected:
         DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
         ASSERT_TRUE(DMMurven19->OpenAdrs());
         TTable &table = *DMMurven19->AdrsTable();
+        // Print marks: none, 「除外」, 「印刷」.
+        const int marks[] = {0, 2, 1};
+        int i = 0;
         for (const char16_t *name : {u"山田 太郎", u"佐藤 花子", u"鈴木 一郎"}) {
             table.Append();
+            table.FieldByName(QStringLiteral("PrintTarget")).SetAsInteger(marks[i++]);
             table.FieldByName(QStringLiteral("NameKanji")).SetAsString(QString::fromUtf16(name));
             table.FieldByName(QStringLiteral("Pos")).SetAsString(QStringLiteral("1000014"));
             table.FieldByName(QStringLiteral("Adrs1")).SetAsString(QStringLiteral("千代田区永田町"));
@@ -31,12 +37,14 @@ protected:
         DMMurven19->CloseAdrs();
         saved = PrintEditorOpener;
         RegisterPrintEditors();
+        ShowEditorStartMenu = false;
         openList();
     }
     void TearDown() override
     {
         list.reset();
         PrintEditorOpener = saved;
+        ShowEditorStartMenu = true;
         BookFixture::TearDown();
     }
 
@@ -94,25 +102,97 @@ TEST_F(MainListEditors, selectingAnotherRowMergesItIntoTheLayout)
     EXPECT_EQ(name, QStringLiteral("佐藤 花子"));
 }
 
-TEST_F(MainListEditors, editorPrintsTheSelectedRowsToPdf)
+// The address-side editor on the vertical postcard printing to a PDF file,
+// its wizard answered by Answer.
+class MainListPrint : public MainListEditors
 {
-    action("actLayoutPrint")->trigger();
-    auto *form = editor<TLayoutForm>(TPrintEditorKind::AddressSide);
-    ASSERT_NE(form, nullptr);
-    TLabelGrid grid;
-    form->SetLayout(0, catalogueFormat(0, &grid), grid);
-    selectRows({0, 2});
+protected:
+    TLayoutForm *openLayout()
+    {
+        action("actLayoutPrint")->trigger();
+        auto *form = editor<TLayoutForm>(TPrintEditorKind::AddressSide);
+        if (!form)
+            return nullptr;
+        TLabelGrid grid;
+        form->SetLayout(0, catalogueFormat(0, &grid), grid);
+        form->Printer().setOutputFormat(QPrinter::PdfFormat);
+        form->Printer().setOutputFileName(out.filePath(QStringLiteral("list.pdf")));
+        form->ExecDialog = [this](QDialog &Dialog) { return answer(Dialog, boxes); };
+        return form;
+    }
+    int printedPages()
+    {
+        QFile file(out.filePath(QStringLiteral("list.pdf")));
+        return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("/Type /Page\n")) : 0;
+    }
+
     QTemporaryDir out;
-    const QString pdf = out.filePath(QStringLiteral("list.pdf"));
-    form->ExecPrintDialog = [&](QPrinter &Printer) {
-        Printer.setOutputFormat(QPrinter::PdfFormat);
-        Printer.setOutputFileName(pdf);
-        return true;
-    };
+    WizardAnswer answer;
+};
+
+TEST_F(MainListPrint, wizardPrintsTheSelectedRows)
+{
+    TLayoutForm *form = openLayout();
+    ASSERT_NE(form, nullptr);
+    selectRows({0, 2});
     form->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
-    QFile file(pdf);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().count("/Type /Page\n"), 2);
+    EXPECT_TRUE(answer.Shown);
+    EXPECT_EQ(answer.DataCount, QStringLiteral("2 件"));
+    EXPECT_EQ(printedPages(), 2);
+}
+
+struct MarkCase
+{
+    const char *Limit;
+    int Pages;
+};
+
+class MainListMarks : public MainListPrint, public ::testing::WithParamInterface<MarkCase>
+{
+};
+
+TEST_P(MainListMarks, allRowsAreFilteredByTheRecordsMarks)
+{
+    TLayoutForm *form = openLayout();
+    ASSERT_NE(form, nullptr);
+    selectRows({0});
+    answer.Range = "rbAll";
+    answer.Limit = GetParam().Limit;
+    form->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    EXPECT_EQ(printedPages(), GetParam().Pages);
+}
+
+INSTANTIATE_TEST_SUITE_P(MainListEditors, MainListMarks,
+                         ::testing::Values(MarkCase{"rbNone", 3}, MarkCase{"rbPrint", 1}, MarkCase{"rbExcept", 2}));
+
+TEST_F(MainListPrint, printRunReadsRecordsWithoutMovingTheListsCursor)
+{
+    TTable &shared = *DMMurven19->AdrsTable();
+    ASSERT_TRUE(shared.Locate(QStringLiteral("RecNo"), {2}));
+    const auto source = MainListHost().PrintRecordSource();
+    const std::optional<TAddressData> third = source(3);
+    ASSERT_TRUE(third.has_value());
+    EXPECT_EQ(Cp932::decode(third->NameKanji.Bytes()).trimmed(), QStringLiteral("鈴木 一郎"));
+    EXPECT_FALSE(source(99).has_value());
+    EXPECT_EQ(shared.FieldByName(QStringLiteral("RecNo")).AsInteger(), 2);
+}
+
+TEST_F(MainListPrint, countingTheMarksLeavesTheListsCursorAlone)
+{
+    TLayoutForm *form = openLayout();
+    ASSERT_NE(form, nullptr);
+    selectRows({0});
+    TTable &shared = *DMMurven19->AdrsTable();
+    ASSERT_TRUE(shared.Locate(QStringLiteral("RecNo"), {2}));
+    answer.Range = "rbAll";
+    answer.Limit = "rbExcept";
+    answer.CancelAfterData = true;
+    form->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    QList<qint32> printed = answer.PrintList;
+    std::sort(printed.begin(), printed.end());
+    EXPECT_EQ(printed, (QList<qint32>{1, 3}));
+    EXPECT_EQ(shared.FieldByName(QStringLiteral("RecNo")).AsInteger(), 2);
+    EXPECT_EQ(printedPages(), 0);
 }
 
 } // namespace

@@ -79,9 +79,23 @@ void putInt32(QByteArray &Bytes, qsizetype At, qint32 Value)
         Bytes[At + i] = char((quint32(Value) >> (8 * i)) & 0xFF);
 }
 
-// Offset of the item count: after the fixed header, the paper, the grid and
-// the (empty) thumbnail.
-constexpr qsizetype kItemCountAt = 32 + 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size + 4;
+qint32 getInt32(const QByteArray &Bytes, qsizetype At)
+{
+    quint32 v = 0;
+    for (int i = 0; i < 4; ++i)
+        v |= quint32(quint8(Bytes[At + i])) << (8 * i);
+    return qint32(v);
+}
+
+// Offsets in an address-side file: the signature "Murven Layout File", the
+// version, the 28-byte header, then the (empty) thumbnail, the paper, the
+// grid and the item count.
+constexpr qsizetype kVersionAt = 18;
+constexpr qsizetype kContainerAt = kVersionAt + 4;
+constexpr qsizetype kKindAt = kContainerAt + 4;
+constexpr qsizetype kThumbnailAt = kVersionAt + 4 + 28;
+constexpr qsizetype kPaperAt = kThumbnailAt + 4;
+constexpr qsizetype kItemCountAt = kPaperAt + 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size;
 
 TEST_P(PrintDataDamage, isRefusedWithAReason)
 {
@@ -97,14 +111,16 @@ TEST_P(PrintDataDamage, isRefusedWithAReason)
 INSTANTIATE_TEST_SUITE_P(
     PrintData, PrintDataDamage,
     ::testing::Values(DamageCase{"foreignSignature", [](QByteArray &b) { b[0] = 'X'; }},
-                      DamageCase{"newerVersion", [](QByteArray &b) { putInt32(b, 16, 601); }},
-                      DamageCase{"otherContainer", [](QByteArray &b) { putInt32(b, 20, 3); }},
-                      DamageCase{"unknownEditor", [](QByteArray &b) { b[24] = 9; }},
-                      DamageCase{"paperRecordSize", [](QByteArray &b) { putInt32(b, 32, 655); }},
-                      DamageCase{"hugeThumbnail", [](QByteArray &b) { putInt32(b, kItemCountAt - 4, 0x7FFFFFFF); }},
+                      DamageCase{"newerVersion", [](QByteArray &b) { putInt32(b, kVersionAt, 601); }},
+                      DamageCase{"otherContainer", [](QByteArray &b) { putInt32(b, kContainerAt, 3); }},
+                      DamageCase{"unknownEditor", [](QByteArray &b) { b[kKindAt] = 9; }},
+                      DamageCase{"kindOtherThanSignature", [](QByteArray &b) { b[kKindAt] = 1; }},
+                      DamageCase{"paperRecordSize", [](QByteArray &b) { putInt32(b, kPaperAt, 655); }},
+                      DamageCase{"hugeThumbnail", [](QByteArray &b) { putInt32(b, kThumbnailAt, 0x7FFFFFFF); }},
                       DamageCase{"negativeItemCount", [](QByteArray &b) { putInt32(b, kItemCountAt, -1); }},
                       DamageCase{"itemCountBeyondLimit", [](QByteArray &b) { putInt32(b, kItemCountAt, 100000); }},
-                      DamageCase{"moreItemsThanStored", [](QByteArray &b) { putInt32(b, kItemCountAt, 7); }},
+                      DamageCase{"moreItemsThanStored",
+                                 [](QByteArray &b) { putInt32(b, kItemCountAt, getInt32(b, kItemCountAt) + 1); }},
                       DamageCase{"unknownItemClass", [](QByteArray &b) { b[kItemCountAt + 4] = char(77); }},
                       DamageCase{"itemLongerThanFile",
                                  [](QByteArray &b) { putInt32(b, kItemCountAt + 4 + 6, 0x00FFFFFF); }},
@@ -115,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PrintDataFile, failedSaveLeavesTheOldFile)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("card.mpd"));
+    const QString path = dir.filePath(QStringLiteral("card.gpl"));
     TLayoutDocument document = postcardLayout();
     ASSERT_TRUE(SavePrintData(path, document, nullptr));
     const QByteArray before = fileBytes(path);
@@ -147,7 +163,7 @@ protected:
 
 TEST_F(PrintDataEditor, savedLayoutOpensWithItsMovedItem)
 {
-    const QString path = dir.filePath(QStringLiteral("card.mpd"));
+    const QString path = dir.filePath(QStringLiteral("card.gpl"));
     form.Document().Items[2]->SetRect({60, 110, 120, 420});
     ASSERT_TRUE(form.SaveFile(path));
     TLayoutForm other(nullptr, host);
@@ -160,7 +176,7 @@ TEST_F(PrintDataEditor, savedLayoutOpensWithItsMovedItem)
 
 TEST_F(PrintDataEditor, damagedFileIsRefusedAndTheLayoutStays)
 {
-    const QString path = dir.filePath(QStringLiteral("broken.mpd"));
+    const QString path = dir.filePath(QStringLiteral("broken.gpl"));
     QByteArray bytes = EncodePrintData(form.Document());
     bytes.truncate(bytes.size() / 2);
     writeBytes(path, bytes);

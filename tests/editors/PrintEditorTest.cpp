@@ -94,19 +94,17 @@ TEST_F(PrintEditorTest, zoomDoublesThePage)
     EXPECT_NEAR(at200.width() - 2 * TPageView::Margin, 2 * (at100.width() - 2 * TPageView::Margin), 2);
 }
 
-TEST_F(PrintEditorTest, printCommandPrintsTheSelectedRecordsToPdf)
+TEST_F(PrintEditorTest, printSelectedPrintsTheSelectedRecordsToPdf)
 {
     QTemporaryDir out;
-    const QString pdf = out.filePath(QStringLiteral("selected.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(out.filePath(QStringLiteral("selected.pdf")));
+    printer.setResolution(300);
     host.Selected = {1, 3};
-    editor.ExecPrintDialog = [&](QPrinter &Printer) {
-        Printer.setOutputFormat(QPrinter::PdfFormat);
-        Printer.setOutputFileName(pdf);
-        Printer.setResolution(300);
-        return true;
-    };
-    action("actPrint")->trigger();
-    QFile file(pdf);
+    QString error;
+    ASSERT_TRUE(editor.PrintSelected(printer, &error)) << qPrintable(error);
+    QFile file(printer.outputFileName());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().count("/Type /Page\n"), 2);
 }
@@ -115,14 +113,11 @@ TEST_F(PrintEditorTest, wizardCopiesAreHonoured)
 {
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("copies.pdf"));
-    host.Selected = {1};
-    editor.PrintWizard = [](TPrintOptions &Options) {
-        Options.Copies = 3;
-        return true;
-    };
-    editor.ExecPrintDialog = [&](QPrinter &Printer) {
-        Printer.setOutputFormat(QPrinter::PdfFormat);
-        Printer.setOutputFileName(pdf);
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1};
+        Request.Options.Copies = 3;
         return true;
     };
     action("actPrint")->trigger();
@@ -133,17 +128,42 @@ TEST_F(PrintEditorTest, wizardCopiesAreHonoured)
 
 TEST_F(PrintEditorTest, cancelledWizardPrintsNothing)
 {
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("none.pdf"));
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
     bool dialogShown = false;
-    host.Selected = {1};
-    editor.PrintWizard = [](TPrintOptions &) { return false; };
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &) { return false; };
     editor.ExecPrintDialog = [&](QPrinter &) { return dialogShown = true; };
     action("actPrint")->trigger();
     EXPECT_FALSE(dialogShown);
+    EXPECT_FALSE(QFile::exists(pdf));
 }
 
-TEST_F(PrintEditorTest, previewShowsOnePagePerSelectedPostcard)
+TEST_F(PrintEditorTest, printerWithoutOutputAsksForTheFile)
 {
-    host.Selected = {1, 2, 3};
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("asked.pdf"));
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(QString());
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {2};
+        return true;
+    };
+    editor.ExecPrintDialog = [&](QPrinter &Printer) {
+        Printer.setOutputFileName(pdf);
+        return true;
+    };
+    action("actPrint")->trigger();
+    EXPECT_TRUE(QFile::exists(pdf));
+}
+
+TEST_F(PrintEditorTest, previewShowsOnePagePerRecordOfTheWizard)
+{
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1, 2, 3};
+        return true;
+    };
     int pages = -1;
     editor.ExecPreview = [&](QDialog &Dialog) {
         auto *preview = Dialog.findChild<QPrintPreviewWidget *>();

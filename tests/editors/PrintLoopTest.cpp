@@ -166,3 +166,91 @@ TEST(LabelRun, firstCellLeavesTheCellsBeforeItBlank)
 }
 
 } // namespace
+
+namespace {
+
+// The vertical long envelope (120 x 235 mm) of the shipped catalogue.
+class EnvelopeRun : public ::testing::Test
+{
+protected:
+    void SetUp() override { loadLayout(layout, 2, TLayoutKind::AddressSide); }
+
+    // The first row of the first page with any ink.
+    int firstInkRow(const TPrintOptions &Options, int *Height = nullptr)
+    {
+        TPrintLoop loop(layout, TableRecordSource(book.table));
+        QList<QImage> pages;
+        if (!loop.RunToImages({kDpi, kDpi}, {1}, Options, pages, nullptr) || pages.isEmpty())
+            return -1;
+        if (Height)
+            *Height = pages.first().height();
+        for (int y = 0; y < pages.first().height(); ++y)
+            if (inkIn(pages.first(), QRect(0, y, pages.first().width(), 1)) > 0)
+                return y;
+        return -1;
+    }
+
+    SampleBook book;
+    TLayoutDocument layout;
+};
+
+} // namespace
+
+TEST_F(EnvelopeRun, openFlapMovesTheContentDownAndLengthensThePage)
+{
+    int plainHeight = 0;
+    int flapHeight = 0;
+    const int plain = firstInkRow({}, &plainHeight);
+    TPrintOptions options;
+    options.Flap = 300; // 30.0 mm
+    const int moved = firstInkRow(options, &flapHeight);
+    ASSERT_GE(plain, 0);
+    EXPECT_NEAR(moved - plain, TenthMmToDots(TTenthMm(300), kDpi), 1);
+    EXPECT_EQ(flapHeight - plainHeight, TenthMmToDots(TTenthMm(300), kDpi));
+}
+
+TEST_F(EnvelopeRun, flapTrailsWhenPrintedUpsideDown)
+{
+    TPrintOptions turned;
+    turned.UpsideDown = true;
+    TPrintOptions turnedFlap = turned;
+    turnedFlap.Flap = 300;
+    // Fed bottom first, the envelope's lower edge leads: nothing moves.
+    const int row = firstInkRow(turned);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(firstInkRow(turnedFlap), row);
+}
+
+TEST(PrintLoopFlap, appliesToEnvelopesOnly)
+{
+    TLayoutDocument postcard;
+    loadLayout(postcard, 0, TLayoutKind::AddressSide);
+    TLayoutDocument envelope;
+    loadLayout(envelope, 2, TLayoutKind::AddressSide);
+    EXPECT_EQ(FlapOf(postcard, 300), 0);
+    EXPECT_EQ(FlapOf(envelope, 300), 300);
+    EXPECT_EQ(FlapOf(envelope, 9999), FlapMax);
+}
+
+TEST(PrintedContent, spansEveryCellOfTheSheet)
+{
+    TLayoutDocument label;
+    loadLayout(label, 16, TLayoutKind::Label); // A4, 2 x 5 cells
+    const TContentRect all = PrintedContent(label);
+    const QRect first = label.CellRect(0);
+    const QRect last = label.CellRect(9);
+    // From inside the first cell to inside the last one.
+    EXPECT_GE(all.Left, PaperFmt::tenthsToPixels(first.left()));
+    EXPECT_LT(all.Left, PaperFmt::tenthsToPixels(first.right()));
+    EXPECT_GT(all.Bottom, PaperFmt::tenthsToPixels(last.top()));
+    EXPECT_LE(all.Bottom, PaperFmt::tenthsToPixels(last.bottom()) + 1);
+    EXPECT_GT(all.Right, PaperFmt::tenthsToPixels(last.left()));
+}
+
+TEST(PrintedContent, isEmptyWithoutItems)
+{
+    TLayoutDocument layout;
+    loadLayout(layout, 0, TLayoutKind::AddressSide);
+    layout.Items.clear();
+    EXPECT_TRUE(PrintedContent(layout).IsEmpty());
+}

@@ -211,6 +211,28 @@ INSTANTIATE_TEST_SUITE_P(Chars, VerticalFormTest,
                                            VertFormCase{"kanjiEast", u"東", false}),
                          rowName);
 
+TEST(VerticalForms, textGivesTheGlyphsOfItsCharacters)
+{
+    const QString face = QString::fromUtf16(u"@ＭＳ 明朝");
+    const QString text = QString::fromUtf16(u"東京（一ー二）、っ");
+    for (const bool vertical : {false, true}) {
+        const QList<quint32> whole = GlyphsForText(face, 0, text, vertical);
+        ASSERT_EQ(whole.size(), text.size());
+        for (qsizetype i = 0; i < text.size(); ++i)
+            EXPECT_EQ(GlyphsForText(face, 0, text.mid(i, 1), vertical).value(0), whole[i]) << i << vertical;
+    }
+}
+
+// A combining sound mark joins its kana: such a text is shaped as a whole.
+TEST(VerticalForms, soundMarkIsComposedWithItsKana)
+{
+    const QString face = QString::fromUtf16(u"@ＭＳ 明朝");
+    const QList<quint32> marked = GlyphsForText(face, 0, QString::fromUtf16(u"か\u3099ー"), true);
+    ASSERT_EQ(marked.size(), 3);
+    EXPECT_EQ(marked[0], GlyphsForText(face, 0, QStringLiteral("が"), true).value(0));
+    EXPECT_EQ(marked[2], GlyphsForText(face, 0, QStringLiteral("ー"), true).value(0));
+}
+
 // ---- Recording and playing ----------------------------------------------------------
 
 TEST(RecordingCanvasTest, recordsTextWithItsLayoutForInspection)

@@ -1,0 +1,48 @@
+// The printer each kind of layout keeps from one run to the next: the
+// printer the user chose in the print dialogs' set-up, kept in the kind's
+// ".pi" file. The page itself always follows the layout's sheet.
+#include "editors/PrintEditor.h"
+
+#include "core/Env.h"
+#include "items/PrtInfo.h"
+#include "util/MsgBoxPos.h"
+
+#include <QPageLayout>
+#include <QPrinter>
+
+QString TPrintEditor::PrinterFile() const
+{
+    switch (m_document.Kind) {
+    case TLayoutKind::AddressSide: return DataRoot + QStringLiteral("Layout.pi");
+    case TLayoutKind::Label: return DataRoot + QStringLiteral("Label.pi");
+    case TLayoutKind::Card: return DataRoot + QStringLiteral("Card.pi");
+    case TLayoutKind::Design: break;
+    }
+    return DataRoot + QStringLiteral("Design.pi");
+}
+
+void TPrintEditor::LoadPrinter(QPrinter &Printer) const
+{
+    const TQtPrinterBackend backend;
+    const TPrinterInfo info(PrinterFile(), backend);
+    TQtPrinterBackend::Configure(Printer, info.Settings());
+    // The print loop makes the copies itself, in whole runs.
+    Printer.setCopyCount(1);
+}
+
+void TPrintEditor::SavePrinter(const QPrinter &Printer)
+{
+    TPrinterSettings settings;
+    // The PDF target is no printer of the system: the default one is kept.
+    if (Printer.outputFormat() == QPrinter::NativeFormat)
+        settings.PrinterName = Printer.printerName();
+    settings.Orientation = Printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    settings.Resolution = Printer.resolution();
+    const TQtPrinterBackend backend;
+    TPrinterInfo info(PrinterFile(), backend);
+    info.AssignSettings(settings);
+    QString error;
+    if (!info.Save(&error))
+        ShowMessageBoxAt(this, QStringLiteral("プリンタの設定を保存できませんでした  \n") + error, ProductCaption(),
+                         MB_OK | MB_ICONWARNING, mbpCenterOnOwner, 0, 0);
+}

@@ -1,0 +1,168 @@
+#include "EditorsFixture.h"
+#include "FakeHost.h"
+#include "core/Env.h"
+#include "dialogs/LytFmt.h"
+#include "dialogs/PrtFiles.h"
+#include "dialogs/PrtMenu.h"
+#include "dialogs/PrtOpen.h"
+#include "editors/LayoutForm.h"
+#include "platform/IniFile.h"
+#include "support/DataFolders.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTreeWidget>
+
+namespace {
+
+// The address-side editor with its print-data folder in a temporary home.
+class EditorFiles : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(DataRoot);
+        LayoutPath = home.path() + QStringLiteral("/data/Layout/");
+        TLabelGrid grid;
+        form.SetLayout(0, catalogueFormat(0, &grid), grid);
+    }
+    void TearDown() override { LayoutPath = savedLayoutPath; }
+
+    QAction *action(const char *Name) { return form.findChild<QAction *>(QLatin1String(Name)); }
+    // Saves the layout as Title through the save dialog.
+    void saveAs(const QString &Title)
+    {
+        form.ExecDialog = [&](QDialog &Dialog) {
+            auto *save = dynamic_cast<TPrintDataSaveDialog *>(&Dialog);
+            EXPECT_NE(save, nullptr);
+            Dialog.findChild<QLineEdit *>(QStringLiteral("edTitle"))->setText(Title);
+            Dialog.accept();
+            return Dialog.result();
+        };
+        action("actSaveAs")->trigger();
+    }
+    QString storedLastFile() const
+    {
+        return TMemIniFile(SettingsFileName()).ReadString(QStringLiteral("LAYOUT EDIT"), QStringLiteral("LastFile"), {});
+    }
+
+    QTemporaryDir home;
+    ScopedDataFolders folders{home.path()};
+    QString savedLayoutPath = LayoutPath;
+    ScriptedMessageBoxes boxes;
+    SampleBook book;
+    FakeHost host{book.table};
+    TLayoutForm form{nullptr, host};
+};
+
+TEST_F(EditorFiles, saveAsWritesTheTitleInTheKindsFolder)
+{
+    saveAs(QStringLiteral("年賀状"));
+    const QString path = LayoutPath + QStringLiteral("年賀状.gpl");
+    EXPECT_EQ(form.FileName(), path);
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(storedLastFile(), path);
+}
+
+TEST_F(EditorFiles, savedFileIsListedWithItsThumbnail)
+{
+    saveAs(QStringLiteral("年賀状"));
+    const QList<TPrintDataEntry> listed = ListPrintDataFiles(0);
+    ASSERT_EQ(listed.size(), 1);
+    EXPECT_EQ(listed.first().Title, QStringLiteral("年賀状"));
+    const QImage thumbnail = ReadThumbnail(form.FileName(), *DocKindInfo(0));
+    ASSERT_FALSE(thumbnail.isNull());
+    // A postcard standing upright, drawn with its addressee's ink.
+    EXPECT_GT(thumbnail.height(), thumbnail.width());
+    EXPECT_GT(inkIn(thumbnail, thumbnail.rect()), 50);
+}
+
+TEST_F(EditorFiles, openDialogOpensTheChosenTitle)
+{
+    form.Document().Items[2]->SetRect({100, 120, 150, 400});
+    saveAs(QStringLiteral("案内"));
+    TLabelGrid grid;
+    form.SetLayout(0, catalogueFormat(0, &grid), grid);
+    QString offered;
+    form.ExecDialog = [&](QDialog &Dialog) {
+        auto *open = dynamic_cast<TPrintDataOpenDialog *>(&Dialog);
+        EXPECT_NE(open, nullptr);
+        offered = open ? open->GetSelectedName() : QString();
+        Dialog.accept();
+        return Dialog.result();
+    };
+    action("actOpen")->trigger();
+    EXPECT_EQ(offered, QStringLiteral("案内"));
+    EXPECT_EQ(form.Document().Items[2]->GetRect(), (TPageRect{100, 120, 150, 400}));
+}
+
+TEST_F(EditorFiles, cancelledSaveDialogWritesNothing)
+{
+    form.ExecDialog = [](QDialog &) { return int(QDialog::Rejected); };
+    action("actSaveAs")->trigger();
+    EXPECT_TRUE(form.FileName().isEmpty());
+    EXPECT_TRUE(ListPrintDataFiles(0).isEmpty());
+}
+
+TEST_F(EditorFiles, startMenuWithoutALastFileOffersNewOnly)
+{
+    bool continueEnabled = true;
+    bool newChecked = false;
+    bool paperDialog = false;
+    form.ExecDialog = [&](QDialog &Dialog) {
+        if (Dialog.objectName() != QStringLiteral("PrintMenuDialog") && !dynamic_cast<TPrintMenuDialog *>(&Dialog)) {
+            paperDialog = dynamic_cast<TNewLayoutDialog *>(&Dialog) != nullptr;
+            return int(QDialog::Rejected);
+        }
+        continueEnabled = Dialog.findChild<QRadioButton *>(QStringLiteral("rbContinue"))->isEnabled();
+        newChecked = Dialog.findChild<QRadioButton *>(QStringLiteral("rbNew"))->isChecked();
+        Dialog.accept();
+        return Dialog.result();
+    };
+    form.RunStartMenu();
+    EXPECT_FALSE(continueEnabled);
+    EXPECT_TRUE(newChecked);
+    EXPECT_TRUE(paperDialog);
+}
+
+TEST_F(EditorFiles, startMenuOpenChoiceWithTheBoxClearedTurnsTheMenuOff)
+{
+    bool openDialog = false;
+    form.ExecDialog = [&](QDialog &Dialog) {
+        if (auto *menu = dynamic_cast<TPrintMenuDialog *>(&Dialog)) {
+            Dialog.findChild<QRadioButton *>(QStringLiteral("rbOpen"))->setChecked(true);
+            Dialog.findChild<QCheckBox *>(QStringLiteral("ckbShowMenu"))->setChecked(false);
+            menu->accept();
+            return menu->result();
+        }
+        openDialog = dynamic_cast<TPrintDataOpenDialog *>(&Dialog) != nullptr;
+        return int(QDialog::Rejected);
+    };
+    form.RunStartMenu();
+    EXPECT_TRUE(openDialog);
+    EXPECT_FALSE(action("actShowMenu")->isChecked());
+    EXPECT_FALSE(TMemIniFile(SettingsFileName()).ReadBool(QStringLiteral("LAYOUT EDIT"), QStringLiteral("ShowMenu"), true));
+}
+
+TEST_F(EditorFiles, menuSwitchedOffReopensTheLastFileAtOnce)
+{
+    form.Document().Items[2]->SetRect({90, 110, 140, 390});
+    saveAs(QStringLiteral("前回"));
+    TLayoutForm next(nullptr, host);
+    next.findChild<QAction *>(QStringLiteral("actShowMenu"))->setChecked(false);
+    bool dialogShown = false;
+    next.ExecDialog = [&](QDialog &) {
+        dialogShown = true;
+        return int(QDialog::Rejected);
+    };
+    next.RunStartMenu();
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(next.FileName(), LayoutPath + QStringLiteral("前回.gpl"));
+    EXPECT_EQ(next.Document().Items[2]->GetRect(), (TPageRect{90, 110, 140, 390}));
+}
+
+} // namespace

@@ -1,0 +1,238 @@
+#include "EditorsFixture.h"
+#include "FakeHost.h"
+#include "WizardAnswer.h"
+#include "editors/DesignForm.h"
+#include "editors/LabelForm.h"
+#include "editors/LayoutForm.h"
+#include "items/PrtInfo.h"
+#include "platform/IniFile.h"
+#include "support/DataFolders.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QDir>
+#include <QPdfWriter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+// A system whose one printer is the unnamed PDF target.
+class OnePrinter final : public TPrinterBackend
+{
+public:
+    QStringList Printers() const override { return {QString()}; }
+    QString DefaultPrinter() const override { return {}; }
+    QList<TPaperInfo> Papers(const QString &) const override { return {}; }
+    TPrinterSettings Apply(const TPrinterSettings &Settings) const override { return Settings; }
+    TPrinterCaps Caps(const TPrinterSettings &) const override { return {}; }
+};
+
+// An editor of the test's kind over a sample book, printing to a PDF file
+// through the real print dialogs, answered by the test.
+class EditorWizard : public ::testing::Test
+{
+protected:
+    void SetUp() override { QDir().mkpath(DataRoot); }
+
+    void prepare(TPrintEditor &Editor, int Paper)
+    {
+        TLabelGrid grid;
+        Editor.SetLayout(Paper, catalogueFormat(Paper, &grid), grid);
+        Editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+        Editor.Printer().setOutputFileName(pdfPath());
+        Editor.ExecDialog = [this](QDialog &Dialog) { return answer(Dialog, boxes); };
+    }
+    QString pdfPath() const { return out.filePath(QStringLiteral("run.pdf")); }
+    int printedPages() const
+    {
+        QFile file(pdfPath());
+        return file.open(QIODevice::ReadOnly) ? int(file.readAll().count("/Type /Page\n")) : 0;
+    }
+    // The first page's size in points, read from the PDF.
+    QSizeF firstPageSize() const
+    {
+        QFile file(pdfPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray pdf = file.readAll();
+        static const QRegularExpression box(QStringLiteral(R"(/MediaBox\s*\[\s*0\s+0\s+([\d.]+)\s+([\d.]+)\s*\])"));
+        const QRegularExpressionMatch m = box.match(QString::fromLatin1(pdf));
+        return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+    }
+    void print(TPrintEditor &Editor) { Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger(); }
+    void store(const char *Section, const char *Key, int Value)
+    {
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteInteger(QLatin1String(Section), QLatin1String(Key), Value);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+
+    QTemporaryDir home;
+    ScopedDataFolders folders{home.path()};
+    ScriptedMessageBoxes boxes;
+    SampleBook book;
+    FakeHost host{book.table};
+    QTemporaryDir out;
+    WizardAnswer answer;
+};
+
+TEST_F(EditorWizard, recordsPrintInTheListsOrder)
+{
+    TLayoutForm form(nullptr, host);
+    prepare(form, 0);
+    host.Rows.RecNos = {3, 1, 2};
+    host.Rows.SelectedRows = {0, 2};
+    print(form);
+    EXPECT_EQ(answer.PrintList, (QList<qint32>{3, 2}));
+    EXPECT_EQ(printedPages(), 2);
+}
+
+TEST_F(EditorWizard, shownRecordWithoutSelectionPrintsNothing)
+{
+    TLayoutForm form(nullptr, host);
+    prepare(form, 0);
+    host.Rows.RecNos = {1, 2, 3};
+    answer.Range = "rbViewData";
+    print(form);
+    EXPECT_EQ(answer.DataCount, QStringLiteral("0 件"));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷するデータがありません  "));
+    EXPECT_FALSE(QFile::exists(pdfPath()));
+}
+
+// The ten-cell label sheet: 3 records, 2 prints each from cell 9, 2 copies.
+TEST_F(EditorWizard, labelSheetsFollowFirstCellPrintsAndCopies)
+{
+    TLabelForm form(nullptr, host);
+    prepare(form, 16);
+    ASSERT_EQ(form.Document().CellsPerSheet(), 10);
+    store("LABEL PRINT", "LabelStart", 9);
+    store("LABEL PRINT", "LabelCount", 2);
+    host.Rows.RecNos = {1, 2, 3};
+    host.Rows.SelectedRows = {0, 1, 2};
+    answer.Fill = [](QDialog &Dialog) { typeInto(Dialog, "edCopy", QStringLiteral("2")); };
+    print(form);
+    EXPECT_EQ(printedPages(), 4);
+}
+
+TEST_F(EditorWizard, wizardPreviewShowsTheSheetsOfTheRun)
+{
+    TLabelForm form(nullptr, host);
+    prepare(form, 16);
+    store("LABEL PRINT", "LabelStart", 9);
+    host.Rows.RecNos = {1, 2, 3};
+    host.Rows.SelectedRows = {0, 1, 2};
+    answer.Preview = true;
+    int pages = -1;
+    form.ExecPreview = [&](QDialog &Dialog) {
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        pages = preview->pageCount();
+    };
+    print(form);
+    // Cells 9 and 10 of the first sheet, then the first of the second.
+    EXPECT_EQ(pages, 2);
+    EXPECT_FALSE(QFile::exists(pdfPath()));
+}
+
+TEST_F(EditorWizard, cardModeSkipsTheRecordsAndPrintsTheSenderCards)
+{
+    TLabelForm form(nullptr, host);
+    form.SetCardMode(true);
+    prepare(form, 24);
+    host.Sender = host.ReadRecord(1);
+    host.Rows.RecNos = {1, 2, 3};
+    bool dataPage = true;
+    answer.Fill = [&](QDialog &Dialog) {
+        typeInto(Dialog, "edLabelStart", QStringLiteral("1"));
+        typeInto(Dialog, "edLabelCount", QStringLiteral("12"));
+        dataPage = !Dialog.findChild<QPushButton *>(QStringLiteral("btnBack"))->isHidden();
+    };
+    print(form);
+    EXPECT_FALSE(dataPage);
+    // Twelve cards on sheets of ten.
+    EXPECT_EQ(printedPages(), 2);
+}
+
+TEST_F(EditorWizard, senderModePrintsTheSendersPostcardPerCopy)
+{
+    TLayoutForm form(nullptr, host);
+    prepare(form, 0);
+    form.SetDataMode(TLayoutForm::SenderDataMode);
+    host.Sender = host.ReadRecord(2);
+    host.Rows.RecNos = {1, 2, 3};
+    host.Rows.SelectedRows = {0, 1, 2};
+    answer.Fill = [](QDialog &Dialog) { typeInto(Dialog, "edCopy", QStringLiteral("2")); };
+    print(form);
+    EXPECT_TRUE(answer.DataCount.isEmpty()); // the records' page was never shown
+    EXPECT_EQ(printedPages(), 2);
+}
+
+// The printer chosen through the wizard's set-up is the next editor's.
+TEST_F(EditorWizard, printerChosenInTheSetUpIsKeptForTheKind)
+{
+    {
+        TLayoutForm form(nullptr, host);
+        prepare(form, 0);
+        host.Rows.RecNos = {1};
+        host.Rows.SelectedRows = {0};
+        form.ExecPrintDialog = [](QPrinter &Printer) {
+            Printer.setResolution(200);
+            return true;
+        };
+        answer.CancelAfterData = true;
+        bool setUp = false;
+        form.ExecDialog = [&](QDialog &Dialog) {
+            const int result = answer(Dialog, boxes);
+            // Cancelled after the set-up: the choice is kept all the same.
+            Dialog.findChild<QPushButton *>(QStringLiteral("bbtnPrinters"))->click();
+            setUp = true;
+            return result;
+        };
+        print(form);
+        ASSERT_TRUE(setUp);
+        EXPECT_FALSE(QFile::exists(pdfPath()));
+    }
+    // The PDF target of this machine stands for its printer (no name).
+    const OnePrinter backend;
+    const TPrinterInfo kept(DataRoot + QStringLiteral("Layout.pi"), backend);
+    EXPECT_EQ(kept.Settings().Resolution, 200);
+    EXPECT_FALSE(QFile::exists(DataRoot + QStringLiteral("Label.pi")));
+}
+
+TEST_F(EditorWizard, envelopeFlapLengthensThePage)
+{
+    TLayoutForm form(nullptr, host);
+    prepare(form, 2);
+    host.Rows.RecNos = {1};
+    host.Rows.SelectedRows = {0};
+    answer.Fill = [](QDialog &Dialog) {
+        typeInto(Dialog, "edFlap", QStringLiteral("30"));
+    };
+    print(form);
+    ASSERT_EQ(printedPages(), 1);
+    // 235 mm of envelope and 30 mm of flap, in points.
+    EXPECT_NEAR(firstPageSize().height(), 265 / 25.4 * 72, 1.0);
+}
+
+TEST_F(EditorWizard, designPrintsItsCopiesThroughTheDesignDialog)
+{
+    TDesignForm form(nullptr, host);
+    prepare(form, 0);
+    bool design = false;
+    form.ExecDialog = [&](QDialog &Dialog) {
+        design = Dialog.objectName() == QStringLiteral("DesignPrintDialog");
+        typeInto(Dialog, "edCopy", QStringLiteral("3"));
+        Dialog.accept();
+        return Dialog.result();
+    };
+    print(form);
+    EXPECT_TRUE(design);
+    EXPECT_EQ(printedPages(), 3);
+}
+
+} // namespace
