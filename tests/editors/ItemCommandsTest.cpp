@@ -342,10 +342,11 @@ TEST_F(ItemCommandsTest, postcardWithSenderBlockAndQRCodePrints)
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("postcard.pdf"));
     host.Selected = {1};
-    editor.ExecPrintDialog = [&](QPrinter &Printer) {
-        Printer.setOutputFormat(QPrinter::PdfFormat);
-        Printer.setOutputFileName(pdf);
-        Printer.setResolution(300);
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
+    editor.Printer().setResolution(300);
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1};
         return true;
     };
     action("actPrint")->trigger();

@@ -408,15 +408,13 @@ TEST_F(LabelTextCommandsTest, additionalLinesAreAddedAndFilledFromTheRecord)
 
 TEST_F(TextCommandsTest, barcodeOfAPostcardTakesVisibilityAndSizeAndUndoes)
 {
-    answer({});
-    EXPECT_FALSE(commands->EditAddition()); // no barcode item: nothing to set
-    auto bar = std::make_unique<TBarcodeRect>();
-    bar->SetHorizontal(false);
-    bar->SetRect({300, 100, 310, 400});
-    bar->SetBarSize(3);
-    form.Document().Items.push_back(std::move(bar));
-    form.Document().ItemRoles.push_back(-1);
-    const int index = int(form.Document().Items.size()) - 1;
+    // A postal layout carries the customer barcode among its items.
+    int index = -1;
+    for (size_t i = 0; i < form.Document().Items.size() && index < 0; ++i)
+        if (dynamic_cast<TBarcodeRect *>(form.Document().Items[i].get()))
+            index = int(i);
+    ASSERT_GE(index, 0);
+    static_cast<TBarcodeRect &>(*form.Document().Items[size_t(index)]).SetBarSize(3);
     int offered = -1;
     answer([&offered](QDialog &D) {
         auto *sizes = child<QComboBox>(D, "cbxBarSize");
