@@ -84,6 +84,8 @@ bool SaveRememberedPassword(const QString &Path, const QString &Password, QStrin
 
 std::optional<QString> LoadRememberedPassword(const QString &Path)
 {
+    // A save killed half-way leaves the file aside under its "$$" name.
+    RecoverSafeReplace(Path);
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -177,6 +179,8 @@ bool TFileExportPassword::SavePasswordSetting()
     QString error;
     bool saved = ini.UpdateFile(&error);
     const QString path = RememberedPasswordPath();
+    // Forgetting must not leave a copy of an interrupted save behind.
+    RecoverSafeReplace(path);
     if (saved && chkSavePassword->isChecked())
         saved = SaveRememberedPassword(path, m_password, &error);
     else if (saved && QFile::exists(path) && !QFile::remove(path))

@@ -9,6 +9,7 @@
 #include "core/GrpEdt.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -712,6 +713,8 @@ int TFileExport::ChooseTextTarget()
         Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
         return 9;
     }
+    // The old file of a replace killed half-way is back before the question.
+    RecoverSafeReplace(path);
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
@@ -770,6 +773,7 @@ int TFileExport::ChooseEncryptedTarget()
         Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
         return 9;
     }
+    RecoverSafeReplace(path);
     if (QFileInfo::exists(path) &&
         Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きしてもよろしいですか？  "),
                MB_YESNO | MB_ICONQUESTION) != IDYES)

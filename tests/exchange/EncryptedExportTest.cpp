@@ -248,6 +248,29 @@ TEST_F(EncryptedExportWindow, aStoredExeTargetBecomesAZip)
     EXPECT_TRUE(QFile::exists(DataPath + QStringLiteral("old.zip")));
 }
 
+TEST_F(EncryptedExportWindow, anArchiveLeftAsideByAnInterruptedRunIsNotOverwrittenUnasked)
+{
+    const QString archive = DataPath + QStringLiteral("enc/a.zip");
+    ASSERT_TRUE(QDir().mkpath(DataPath + QStringLiteral("enc")));
+    {
+        // As a run killed between the two renames of its replace leaves it.
+        QFile aside(SafeReplaceBackupPath(archive));
+        ASSERT_TRUE(aside.open(QIODevice::WriteOnly));
+        aside.write("the archive sent last week");
+    }
+    chosen = archive;
+    TFileExport *w = ShowFileExport(list.get());
+    w->sgSrc->selectRow(eiName);
+    w->SetItem();
+    w->rbAll->click();
+    boxes.enqueue(IDYES); // export
+    boxes.enqueue(IDNO);  // do not overwrite
+    w->btnExportClick();
+    QFile file(archive);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "the archive sent last week");
+}
+
 TEST_F(EncryptedExportWindow, theDialogRemembersAndForgetsThePassword)
 {
     {
@@ -265,6 +288,28 @@ TEST_F(EncryptedExportWindow, theDialogRemembersAndForgetsThePassword)
     again.chkSavePassword->setChecked(false);
     again.btnSetClick();
     EXPECT_FALSE(QFile::exists(RememberedPasswordPath()));
+}
+
+TEST_F(EncryptedExportWindow, aPasswordFileLeftAsideByAnInterruptedSaveIsRememberedAndForgottenWhole)
+{
+    {
+        TFileExportPassword dialog(nullptr);
+        dialog.medtPassword1->setText(kPassword);
+        dialog.medtPassword2->setText(kPassword);
+        dialog.chkSavePassword->setChecked(true);
+        dialog.btnSetClick();
+    }
+    // As a save killed between the two renames of its replace leaves it.
+    const QString path = RememberedPasswordPath();
+    ASSERT_TRUE(QFile::rename(path, SafeReplaceBackupPath(path)));
+    TFileExportPassword again(nullptr);
+    EXPECT_TRUE(again.chkSavePassword->isChecked());
+    EXPECT_EQ(again.medtPassword1->text(), kPassword);
+    again.chkSavePassword->setChecked(false);
+    again.btnSetClick();
+    // Forgetting leaves no copy of the password behind.
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(path)));
 }
 
 } // namespace
