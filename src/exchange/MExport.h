@@ -32,6 +32,8 @@ struct TMarkEntry {
     QByteArray Name;
     qint32 Latitude = 0;
     qint32 Longitude = 0;
+    // The name had a character Shift-JIS lacks: Name holds "?" for it.
+    bool LossyName = false;
     bool operator==(const TMarkEntry &) const = default;
 };
 
@@ -90,10 +92,14 @@ private:
 // The messages of a run.
 [[nodiscard]] QString MarkNothingMessage(int DataSelect);
 [[nodiscard]] QString MarkQuestion(int Count);
-[[nodiscard]] QString MarkDoneMessage(int OutputCount, int Written);
+// LossyNames: marks written whose name went out with "?" in it; Refused:
+// marks the map program did not take (none written: the file is unchanged).
+[[nodiscard]] QString MarkDoneMessage(int OutputCount, int Written, int LossyNames = 0, int Refused = 0);
 
 struct TMarkRunResult {
     int Written = 0;
+    int LossyNames = 0; // marks written with "?" in their name
+    int Refused = 0;    // marks the map program did not take
     QString Failure; // nothing was written; the file is as it was
 };
 
