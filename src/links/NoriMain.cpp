@@ -53,7 +53,8 @@ bool InitRailServ(IRailServ &Server)
 std::vector<TNearNode> NorikaeNearNodes(IRailServ &Server, qint32 Latitude, qint32 Longitude)
 {
     Server.DetectNearNodes(NorikaeNearCount, Latitude, Longitude, NorikaeSearchRadius);
-    const int count = Server.NodeCount();
+    // Three were asked for: more would pass a chosen row off as a found one.
+    const int count = qMin(Server.NodeCount(), NorikaeNearCount);
     std::vector<TNearNode> nodes;
     for (int i = 0; i < count; ++i) {
         QString name;

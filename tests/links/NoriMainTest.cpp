@@ -54,6 +54,28 @@ TEST(NorikaeNear, distanceAndDirectionAreComputedFromThePoint)
     EXPECT_EQ(nodes[2].Direction, 5);
 }
 
+// A detector that hands back more stations than it was asked for.
+class TGenerousRailServ : public TFakeRailServ
+{
+public:
+    void DetectNearNodes(int, qint32 Latitude, qint32 Longitude, int RadiusMetres) override
+    {
+        nodes = index.Nearest(Latitude, Longitude, RadiusMetres, 10);
+    }
+};
+
+// The list holds the found stations and then one chosen row; more found rows
+// would make a chosen row look like a found one, and the route program be
+// given another station than the one selected.
+TEST(NorikaeNear, neverMoreThanThreeStationsWhateverTheDetectorGives)
+{
+    TGenerousRailServ server;
+    ASSERT_GT(server.index.Nearest(kCentreLat, kCentreLon, 10000, 10).size(), 3u);
+    const auto nodes = NorikaeNearNodes(server, kCentreLat, kCentreLon);
+    ASSERT_EQ(nodes.size(), 3u);
+    EXPECT_EQ(nodes[0].Name, QStringLiteral("みどり台"));
+}
+
 TEST(NorikaeNear, nothingNearGivesNoNodes)
 {
     TFakeRailServ server;
