@@ -345,7 +345,9 @@ bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, Q
     }
     // Old lines whose last one has no line end: the new lines still start
     // on a line of their own instead of running into it.
-    if (!content.isEmpty() && !content.endsWith('\n'))
+    if (content.endsWith('\r'))
+        content += '\n';
+    else if (!content.isEmpty() && !content.endsWith('\n'))
         content += "\r\n";
     content += Bytes;
     return SafeReplaceFile(Path, content, Error);

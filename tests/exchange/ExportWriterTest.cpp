@@ -309,7 +309,7 @@ TEST_P(SaveExportAppend, startsTheNewLinesOnALineOfTheirOwn)
 INSTANTIATE_TEST_SUITE_P(
     Append, SaveExportAppend,
     ::testing::Values(AppendCase{"empty", "", "b\r\n"}, AppendCase{"endedByCrLf", "a\r\n", "a\r\nb\r\n"},
-                      AppendCase{"endedByLf", "a\n", "a\nb\r\n"},
+                      AppendCase{"endedByLf", "a\n", "a\nb\r\n"}, AppendCase{"endedByCr", "a\r", "a\r\nb\r\n"},
                       AppendCase{"lastLineWithoutEnd", "a\r\nz", "a\r\nz\r\nb\r\n"}),
     [](const auto &info) { return std::string(info.param.name); });
 
