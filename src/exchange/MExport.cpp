@@ -141,6 +141,11 @@ std::optional<QByteArray> TAtlasMarkWriter::MarkRecord(const TMarkEntry &Mark)
     return AtlasMarkRecord(*mesh, Mark.Name);
 }
 
+bool TAtlasMarkWriter::IsMarkFile(const QByteArray &Bytes) const
+{
+    return ReadAtlasMarkFile(Bytes).has_value();
+}
+
 QString MarkNothingMessage(int DataSelect)
 {
     const QString where = DataSelect == 1   ? QStringLiteral("指定した範囲のデータの中には  ")
@@ -187,6 +192,13 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
         if (!old.open(QIODevice::ReadOnly) || (content = old.readAll(), old.error() != QFileDevice::NoError)) {
             result.Failure = QStringLiteral("追加先のファイルが読めませんでした  \r\n") + File + QStringLiteral("  \r\n") +
                              old.errorString();
+            return result;
+        }
+        // Records after bytes of another kind would spoil that file and be
+        // unreadable to the map program.
+        if (!Writer.IsMarkFile(content)) {
+            result.Failure = QStringLiteral("マークファイルではないファイルには追加できません  \r\n") + File +
+                             QStringLiteral("  ");
             return result;
         }
     }
