@@ -352,3 +352,14 @@ bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, Q
     content += Bytes;
     return SafeReplaceFile(Path, content, Error);
 }
+
+bool IsReadOnlyExportTarget(const QString &Path)
+{
+    const QFileInfo info(Path);
+    return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
+}
+
+QString ReadOnlyExportTargetMessage(const QString &Path)
+{
+    return QStringLiteral("読み取り専用のファイルには出力できません  \r\n") + Path + QStringLiteral("  ");
+}

@@ -715,6 +715,10 @@ int TFileExport::ChooseTextTarget()
     }
     // The old file of a replace killed half-way is back before the question.
     RecoverSafeReplace(path);
+    if (IsReadOnlyExportTarget(path)) {
+        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
+        return 9;
+    }
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
@@ -774,6 +778,10 @@ int TFileExport::ChooseEncryptedTarget()
         return 9;
     }
     RecoverSafeReplace(path);
+    if (IsReadOnlyExportTarget(path)) {
+        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
+        return 9;
+    }
     if (QFileInfo::exists(path) &&
         Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きしてもよろしいですか？  "),
                MB_YESNO | MB_ICONQUESTION) != IDYES)

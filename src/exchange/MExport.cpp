@@ -1,5 +1,7 @@
 #include "exchange/MExport.h"
 
+#include "exchange/ExportWriter.h"
+
 #include "addressbook/AdrsList.h"
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
@@ -594,6 +596,10 @@ int TMarkExport::ChooseMarkFile()
     }
     // The old file of a replace killed half-way is back before the question.
     RecoverSafeReplace(path);
+    if (IsReadOnlyExportTarget(path)) {
+        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
+        return 9;
+    }
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"

@@ -271,6 +271,30 @@ TEST_F(EncryptedExportWindow, anArchiveLeftAsideByAnInterruptedRunIsNotOverwritt
     EXPECT_EQ(file.readAll(), "the archive sent last week");
 }
 
+TEST_F(EncryptedExportWindow, aReadOnlyArchiveIsNotReplaced)
+{
+    const QString archive = DataPath + QStringLiteral("enc/a.zip");
+    ASSERT_TRUE(QDir().mkpath(DataPath + QStringLiteral("enc")));
+    {
+        QFile old(archive);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("kept");
+    }
+    ASSERT_TRUE(QFile::setPermissions(archive, QFileDevice::ReadOwner));
+    chosen = archive;
+    TFileExport *w = ShowFileExport(list.get());
+    w->sgSrc->selectRow(eiName);
+    w->SetItem();
+    w->rbAll->click();
+    boxes.enqueue(IDYES); // export
+    boxes.enqueue(IDYES); // overwrite, if asked
+    w->btnExportClick();
+    QFile::setPermissions(archive, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile file(archive);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "kept");
+}
+
 TEST_F(EncryptedExportWindow, theDialogRemembersAndForgetsThePassword)
 {
     {

@@ -208,6 +208,28 @@ TEST_F(FileExportTest, aFileLeftAsideByAnInterruptedExportIsAskedAboutAndKept)
     EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(target)));
 }
 
+// A file its owner made read-only is not replaced behind that protection.
+TEST_F(FileExportTest, aReadOnlyTargetIsRefusedAndLeftAsItWas)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("keep\r\n");
+    }
+    ASSERT_TRUE(QFile::setPermissions(target, QFileDevice::ReadOwner));
+    window().rbNormal->click();
+    setItem(eiHonor);
+    window().rbAll->click();
+    boxes.enqueue(IDYES); // export
+    boxes.enqueue(IDYES); // overwrite, if asked
+    window().btnExportClick();
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(written(), "keep\r\n");
+    for (const TMessageBoxRequest &box : boxes.shown())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("完了しました")));
+}
+
 TEST_F(FileExportTest, anEmptyLayoutAsksForItems)
 {
     window().btnExportClick();

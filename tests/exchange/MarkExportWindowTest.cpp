@@ -224,6 +224,22 @@ TEST_F(MarkExportTest, whenEveryMarkIsRefusedTheEndMessageSaysTheFileIsUnchanged
     EXPECT_EQ(done.flags & 0xF0u, unsigned(MB_ICONWARNING));
 }
 
+TEST_F(MarkExportTest, aReadOnlyMarkFileIsRefusedAndLeftAsItWas)
+{
+    exportAll();
+    const QByteArray before = written();
+    ASSERT_TRUE(QFile::setPermissions(target, QFileDevice::ReadOwner));
+    boxes.clear();
+    boxes.enqueue(IDYES); // the question
+    boxes.enqueue(IDNO);  // keep the file
+    boxes.enqueue(IDYES); // overwrite, if asked
+    exportAll();
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(written(), before);
+    for (const TMessageBoxRequest &box : boxes.shown())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("完了しました")));
+}
+
 TEST_F(MarkExportTest, answeringYesToOverwriteLeavesOnlyTheNewMarks)
 {
     exportAll();
