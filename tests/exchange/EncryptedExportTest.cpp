@@ -168,6 +168,32 @@ TEST(RememberedPassword, isWrittenForTheOwnerAloneAndReadBack)
     EXPECT_FALSE(file.readAll().contains(kPassword.toLatin1()));
 }
 
+// A remembered file that had become readable by others is replaced without
+// the new password ever lying in a file others may read.
+TEST(RememberedPassword, theNewPasswordNeverLiesInAFileOthersMayRead)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("FExport.pwd"));
+    ASSERT_TRUE(SaveRememberedPassword(path, QStringLiteral("Older123"), nullptr));
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QStringList exposed;
+    SafeFile::setFailureHook([&](SafeFile::Step step) {
+        if (step == SafeFile::Step::SyncTemporary) {
+            for (const QFileInfo &entry : QDir(dir.path()).entryInfoList(QDir::Files | QDir::Hidden)) {
+                if (entry.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther))
+                    exposed << entry.fileName();
+            }
+        }
+        return false;
+    });
+    const bool saved = SaveRememberedPassword(path, kPassword, nullptr);
+    SafeFile::setFailureHook({});
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(exposed.isEmpty()) << qPrintable(exposed.join(u' '));
+    EXPECT_EQ(LoadRememberedPassword(path), kPassword);
+}
+
 TEST(RememberedPassword, aDamagedFileIsNotTrusted)
 {
     QTemporaryDir dir;
