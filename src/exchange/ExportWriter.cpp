@@ -325,6 +325,9 @@ TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecord
 
 bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error)
 {
+    // A replace killed half-way leaves the old file aside under its "$$"
+    // name; it is put back first, or this replace would delete it.
+    RecoverSafeReplace(Path);
     QByteArray content;
     if (Append && QFileInfo::exists(Path)) {
         QFile old(Path);
@@ -340,6 +343,23 @@ bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, Q
             return false;
         }
     }
+    // Old lines whose last one has no line end: the new lines still start
+    // on a line of their own instead of running into it.
+    if (content.endsWith('\r'))
+        content += '\n';
+    else if (!content.isEmpty() && !content.endsWith('\n'))
+        content += "\r\n";
     content += Bytes;
     return SafeReplaceFile(Path, content, Error);
+}
+
+bool IsReadOnlyExportTarget(const QString &Path)
+{
+    const QFileInfo info(Path);
+    return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
+}
+
+QString ReadOnlyExportTargetMessage(const QString &Path)
+{
+    return QStringLiteral("読み取り専用のファイルには出力できません  \r\n") + Path + QStringLiteral("  ");
 }

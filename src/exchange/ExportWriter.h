@@ -105,6 +105,13 @@ struct TExportRunResult {
                                                const std::function<bool()> &Next = {});
 
 // Puts Bytes in place as the file Path through a safe replace; with Append
-// after the file's present content. False with the reason when anything
-// failed: the file is then as it was.
+// after the file's present content (on a line of their own). A file left
+// aside by an interrupted replace is put back first. False with the reason
+// when anything failed: the file is then as it was.
 [[nodiscard]] bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error);
+
+// An existing file its owner made read-only: an export does not replace it
+// behind that protection (a replace would only need the folder writable).
+[[nodiscard]] bool IsReadOnlyExportTarget(const QString &Path);
+// The message for such a target.
+[[nodiscard]] QString ReadOnlyExportTargetMessage(const QString &Path);

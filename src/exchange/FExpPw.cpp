@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -71,6 +72,13 @@ bool SaveRememberedPassword(const QString &Path, const QString &Password, QStrin
     qToLittleEndian<qint32>(qint32(text.size()), bytes.data());
     for (const char c : text)
         bytes += char(~c);
+    // A replace takes the old file's mode: one others may read is closed
+    // first, so the new password never lies in such a file.
+    if (QFileInfo::exists(Path) && !QFile::setPermissions(Path, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        if (Error)
+            *Error = QStringLiteral("パスワードファイルの属性を設定できませんでした  ");
+        return false;
+    }
     if (!SafeReplaceFile(Path, bytes, Error))
         return false;
     // A replaced file keeps its mode: the password is the owner's alone.
@@ -84,6 +92,8 @@ bool SaveRememberedPassword(const QString &Path, const QString &Password, QStrin
 
 std::optional<QString> LoadRememberedPassword(const QString &Path)
 {
+    // A save killed half-way leaves the file aside under its "$$" name.
+    RecoverSafeReplace(Path);
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -177,6 +187,8 @@ bool TFileExportPassword::SavePasswordSetting()
     QString error;
     bool saved = ini.UpdateFile(&error);
     const QString path = RememberedPasswordPath();
+    // Forgetting must not leave a copy of an interrupted save behind.
+    RecoverSafeReplace(path);
     if (saved && chkSavePassword->isChecked())
         saved = SaveRememberedPassword(path, m_password, &error);
     else if (saved && QFile::exists(path) && !QFile::remove(path))

@@ -9,6 +9,7 @@
 #include "core/GrpEdt.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -712,6 +713,12 @@ int TFileExport::ChooseTextTarget()
         Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
         return 9;
     }
+    // The old file of a replace killed half-way is back before the question.
+    RecoverSafeReplace(path);
+    if (IsReadOnlyExportTarget(path)) {
+        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
+        return 9;
+    }
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
@@ -768,6 +775,11 @@ int TFileExport::ChooseEncryptedTarget()
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
         Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return 9;
+    }
+    RecoverSafeReplace(path);
+    if (IsReadOnlyExportTarget(path)) {
+        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
         return 9;
     }
     if (QFileInfo::exists(path) &&

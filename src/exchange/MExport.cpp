@@ -1,5 +1,7 @@
 #include "exchange/MExport.h"
 
+#include "exchange/ExportWriter.h"
+
 #include "addressbook/AdrsList.h"
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
@@ -13,6 +15,7 @@
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/ByteLimitValidator.h"
 #include "widgets/RangeControls.h"
 
 #include <QApplication>
@@ -61,12 +64,17 @@ QList<TMarkEntry> CollectMarkRows(TTable &Table, const TRunRecords &Records, con
             const qint32 latitude = Table.FieldByName(QStringLiteral("Latitude")).AsInteger();
             const qint32 longitude = Table.FieldByName(QStringLiteral("Longitude")).AsInteger();
             if (latitude > 0 && longitude > 0) {
-                const QByteArray name =
-                    Table.FieldByName(QStringLiteral("PrivCorp")).AsBoolean()
-                        ? Cp932::encode(
-                              DecodeUnicodeField(Table.FieldByName(QStringLiteral("NameKanji")).AsBytesView()))
-                        : Table.FieldByName(QStringLiteral("CorpKanji")).AsBytes();
-                marks << TMarkEntry{name, latitude, longitude};
+                TMarkEntry mark{QByteArray(), latitude, longitude};
+                if (Table.FieldByName(QStringLiteral("PrivCorp")).AsBoolean()) {
+                    const QString name =
+                        DecodeUnicodeField(Table.FieldByName(QStringLiteral("NameKanji")).AsBytesView());
+                    // The look-alikes the encoder maps are no loss; only a "?" is.
+                    mark.LossyName = !UnstorableCharList(name).isEmpty();
+                    mark.Name = Cp932::encode(name);
+                } else {
+                    mark.Name = Table.FieldByName(QStringLiteral("CorpKanji")).AsBytes();
+                }
+                marks << mark;
             }
         }
         if (Next && !Next()) {
@@ -135,6 +143,11 @@ std::optional<QByteArray> TAtlasMarkWriter::MarkRecord(const TMarkEntry &Mark)
     return AtlasMarkRecord(*mesh, Mark.Name);
 }
 
+bool TAtlasMarkWriter::IsMarkFile(const QByteArray &Bytes) const
+{
+    return ReadAtlasMarkFile(Bytes).has_value();
+}
+
 QString MarkNothingMessage(int DataSelect)
 {
     const QString where = DataSelect == 1   ? QStringLiteral("指定した範囲のデータの中には  ")
@@ -149,11 +162,21 @@ QString MarkQuestion(int Count)
         .arg(Count);
 }
 
-QString MarkDoneMessage(int OutputCount, int Written)
+QString MarkDoneMessage(int OutputCount, int Written, int LossyNames, int Refused)
 {
-    return QStringLiteral("マークファイルの出力が完了しました  \r\n\r\n対象件数 : %1 件  \r\n出力件数 : %2 件  ")
-        .arg(OutputCount)
-        .arg(Written);
+    QString text = QStringLiteral("マークファイルの出力が完了しました  \r\n\r\n対象件数 : %1 件  \r\n出力件数 : %2 件  ")
+                       .arg(OutputCount)
+                       .arg(Written);
+    // The mark file is Shift-JIS: the map program shows "?" in such a name.
+    if (LossyNames > 0)
+        text += QStringLiteral("\r\n\r\n名前に出力できない文字があり「?」で出力したデータ : %1 件  ").arg(LossyNames);
+    // Refused marks would otherwise pass for records without a position.
+    if (Refused > 0) {
+        text += QStringLiteral("\r\n\r\n地図ソフトが受け付けなかったデータ : %1 件  ").arg(Refused);
+        if (Written == 0)
+            text += QStringLiteral("\r\nマークファイルは変更していません  ");
+    }
+    return text;
 }
 
 TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwrite, const QList<TMarkEntry> &Marks,
@@ -162,6 +185,9 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
     TMarkRunResult result;
     if (!Writer.Available(&result.Failure))
         return result;
+    // A replace killed half-way leaves the old file aside under its "$$"
+    // name; it is put back first, or this replace would delete it.
+    RecoverSafeReplace(File);
     QByteArray content;
     if (!Overwrite && QFileInfo::exists(File)) {
         QFile old(File);
@@ -170,16 +196,27 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
                              old.errorString();
             return result;
         }
+        // Records after bytes of another kind would spoil that file and be
+        // unreadable to the map program.
+        if (!Writer.IsMarkFile(content)) {
+            result.Failure = QStringLiteral("マークファイルではないファイルには追加できません  \r\n") + File +
+                             QStringLiteral("  ");
+            return result;
+        }
     }
     int taken = 0;
+    int lossy = 0;
     for (const TMarkEntry &mark : Marks) {
         if (const std::optional<QByteArray> record = Writer.MarkRecord(mark)) {
             content += *record;
             ++taken;
+            if (mark.LossyName)
+                ++lossy;
         }
         if (Progress)
             Progress();
     }
+    result.Refused = int(Marks.size()) - taken;
     // No mark taken: the old file, if any, is left as it is.
     if (taken == 0)
         return result;
@@ -189,6 +226,7 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
         return result;
     }
     result.Written = taken;
+    result.LossyNames = lossy;
     return result;
 }
 
@@ -556,6 +594,12 @@ int TMarkExport::ChooseMarkFile()
         Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
         return 9;
     }
+    // The old file of a replace killed half-way is back before the question.
+    RecoverSafeReplace(path);
+    if (IsReadOnlyExportTarget(path)) {
+        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
+        return 9;
+    }
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
@@ -650,7 +694,8 @@ void TMarkExport::btnExportClick()
         return;
     }
     SaveMarkSettings();
-    Inform(MarkDoneMessage(outputCount, result.Written), MB_ICONINFORMATION);
+    Inform(MarkDoneMessage(outputCount, result.Written, result.LossyNames, result.Refused),
+           result.LossyNames > 0 || result.Refused > 0 ? MB_ICONWARNING : MB_ICONINFORMATION);
     close();
 }
 

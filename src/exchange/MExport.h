@@ -32,6 +32,8 @@ struct TMarkEntry {
     QByteArray Name;
     qint32 Latitude = 0;
     qint32 Longitude = 0;
+    // The name had a character Shift-JIS lacks: Name holds "?" for it.
+    bool LossyName = false;
     bool operator==(const TMarkEntry &) const = default;
 };
 
@@ -53,6 +55,13 @@ public:
     // The bytes of one mark as the mark file holds them; nullopt when the
     // map program refuses the mark (its position lies off its map).
     [[nodiscard]] virtual std::optional<QByteArray> MarkRecord(const TMarkEntry &Mark) = 0;
+    // Whether Bytes, a file's present content, is a mark file of the map
+    // program that marks may be appended to.
+    [[nodiscard]] virtual bool IsMarkFile(const QByteArray &Bytes) const
+    {
+        Q_UNUSED(Bytes);
+        return true;
+    }
 };
 
 // The writer of this system: no map program is installed.
@@ -82,6 +91,7 @@ public:
     explicit TAtlasMarkWriter(TMeshOf MeshOf) : m_meshOf(std::move(MeshOf)) {}
     [[nodiscard]] bool Available(QString *) const override { return true; }
     [[nodiscard]] std::optional<QByteArray> MarkRecord(const TMarkEntry &Mark) override;
+    [[nodiscard]] bool IsMarkFile(const QByteArray &Bytes) const override;
 
 private:
     TMeshOf m_meshOf;
@@ -90,15 +100,19 @@ private:
 // The messages of a run.
 [[nodiscard]] QString MarkNothingMessage(int DataSelect);
 [[nodiscard]] QString MarkQuestion(int Count);
-[[nodiscard]] QString MarkDoneMessage(int OutputCount, int Written);
+// LossyNames: marks written whose name went out with "?" in it; Refused:
+// marks the map program did not take (none written: the file is unchanged).
+[[nodiscard]] QString MarkDoneMessage(int OutputCount, int Written, int LossyNames = 0, int Refused = 0);
 
 struct TMarkRunResult {
     int Written = 0;
+    int LossyNames = 0; // marks written with "?" in their name
+    int Refused = 0;    // marks the map program did not take
     QString Failure; // nothing was written; the file is as it was
 };
 
 // Writes Marks into File: with Overwrite the file holds only the new marks,
-// else they follow its old bytes. The file is put in place through a safe
+// else they follow its old bytes (refused when those are no mark file). The file is put in place through a safe
 // replace, so a failed write leaves the old file whole and is reported.
 // Refused marks are skipped; when none is taken the file is not touched.
 // Progress is called after each mark.

@@ -222,13 +222,21 @@ void ExpertTakePickerChoice(TExpertSelectStInfo &Record, const TExpertSelectStIn
     Record.Kana = NameText.trimmed();
 }
 
-bool ExpertCanStart(bool HasNearRows, bool HasLineRows, const TExpertSelectStInfo &Start)
+bool ExpertIsKickCode(const QString &Code)
 {
-    return HasNearRows && HasLineRows && !Start.KickCode.trimmed().isEmpty();
+    const QString code = Code.trimmed();
+    return !code.isEmpty() && std::all_of(code.cbegin(), code.cend(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+    });
 }
 
-QString ExpertKickParameters(const TExpertConditions &Condition, const TExpertSelectStInfo &Start,
-                             const TExpertSelectStInfo &Destination, const QDate &Today)
+bool ExpertCanStart(bool HasNearRows, bool HasLineRows, const TExpertSelectStInfo &Start)
+{
+    return HasNearRows && HasLineRows && ExpertIsKickCode(Start.KickCode);
+}
+
+QStringList ExpertKickArguments(const TExpertConditions &Condition, const TExpertSelectStInfo &Start,
+                                const TExpertSelectStInfo &Destination, const QDate &Today)
 {
     QString date = Condition.RideDate.trimmed();
     if (date.isEmpty())
@@ -236,15 +244,20 @@ QString ExpertKickParameters(const TExpertConditions &Condition, const TExpertSe
     QString conditions;
     for (const qint32 value : Condition.Values)
         conditions += QString::number(value % 10);
-    return QStringLiteral("-d") + date + QStringLiteral(" -c") + conditions + QLatin1Char(' ')
-           + Start.KickCode.trimmed() + QLatin1Char(' ') + Destination.KickCode.trimmed();
+    return {QStringLiteral("-d") + date, QStringLiteral("-c") + conditions, Start.KickCode.trimmed(),
+            Destination.KickCode.trimmed()};
 }
 
-TCommand ExpertKickCommand(const QString &ProgramFolder, const QString &Parameters)
+QString ExpertKickParameters(const TExpertConditions &Condition, const TExpertSelectStInfo &Start,
+                             const TExpertSelectStInfo &Destination, const QDate &Today)
+{
+    return ExpertKickArguments(Condition, Start, Destination, Today).join(QLatin1Char(' '));
+}
+
+TCommand ExpertKickCommand(const QString &ProgramFolder, const QStringList &Arguments)
 {
     const QString program = withDelimiter(ProgramFolder) + ExpertStarterName;
-    const QStringList arguments = Parameters.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    return {program, arguments, JoinCommandLine(program, true, {Parameters}), QString()};
+    return {program, Arguments, JoinCommandLine(program, true, {Arguments.join(QLatin1Char(' '))}), QString()};
 }
 
 TCommand ExpertQuitCommand(const QString &ProgramFolder)
@@ -518,10 +531,14 @@ void TExpertMain::btnStartUpClick()
     if (row < 0 || !btnStartUp->isEnabled())
         return;
     TWaitCursor hourglass;
-    const QString parameters = ExpertKickParameters(m_searchCondition, m_startStation, m_nearRows[size_t(row)],
-                                                    CurrentTimeStamp().date());
+    const TExpertSelectStInfo &destination = m_nearRows[size_t(row)];
+    const QStringList arguments =
+        ExpertKickArguments(m_searchCondition, m_startStation, destination, CurrentTimeStamp().date());
     IProcessRunner *runner = LinkServices().Processes;
-    if (!runner || !runner->Start(ExpertKickCommand(m_dllFolder, parameters))) {
+    // A destination code from the station data that is no station code is
+    // never handed on: it could read as an option of the starter.
+    if (!runner || !ExpertIsKickCode(destination.KickCode) ||
+        !runner->Start(ExpertKickCommand(m_dllFolder, arguments))) {
         Inform(kStarterFailed, ProductCaption(), MB_ICONWARNING);
         return;
     }

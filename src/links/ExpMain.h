@@ -134,15 +134,22 @@ void ExpertTakePickerChoice(TExpertSelectStInfo &Record, const TExpertSelectStIn
                             const QString &NameText);
 
 // ---- Starting the route program
+// A station code the starter can be given: half-width letters and digits
+// only (after trimming), so that it can never read as an option or as two
+// arguments, whatever a settings file or the station data holds.
+[[nodiscard]] bool ExpertIsKickCode(const QString &Code);
 // The start button counts only with stations, lines and a departure code.
 [[nodiscard]] bool ExpertCanStart(bool HasNearRows, bool HasLineRows, const TExpertSelectStInfo &Start);
-// "-dYYYYMMDD -cNNNNNNN <departure code> <destination code>"; the date is the
-// condition's ride date, or Today when it has none.
+// "-dYYYYMMDD", "-cNNNNNNN", the departure code and the destination code; the
+// date is the condition's ride date, or Today when it has none.
+[[nodiscard]] QStringList ExpertKickArguments(const TExpertConditions &Condition, const TExpertSelectStInfo &Start,
+                                              const TExpertSelectStInfo &Destination, const QDate &Today);
+// The same joined by blanks: "-dYYYYMMDD -cNNNNNNN <departure> <destination>".
 [[nodiscard]] QString ExpertKickParameters(const TExpertConditions &Condition, const TExpertSelectStInfo &Start,
                                            const TExpertSelectStInfo &Destination, const QDate &Today);
-// The starter in the program folder with those parameters, one argument per
-// blank-separated part.
-[[nodiscard]] TCommand ExpertKickCommand(const QString &ProgramFolder, const QString &Parameters);
+// The starter in the program folder with those arguments, each passed on
+// whole.
+[[nodiscard]] TCommand ExpertKickCommand(const QString &ProgramFolder, const QStringList &Arguments);
 // Asks a running route program to quit.
 [[nodiscard]] TCommand ExpertQuitCommand(const QString &ProgramFolder);
 inline const QString ExpertStarterName = QStringLiteral("Exp_kick.exe");

@@ -5,7 +5,6 @@
 #include "links/NoriSel.h"
 #include "links/RoutePrograms.h"
 #include "links/StationIndex.h"
-#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -22,7 +21,6 @@
 namespace {
 
 const QString kSection = QStringLiteral("NORIKAE START STATION");
-constexpr int kNameBytes = 32;
 constexpr int kPathLength = 260;
 
 } // namespace
@@ -55,15 +53,17 @@ bool InitRailServ(IRailServ &Server)
 std::vector<TNearNode> NorikaeNearNodes(IRailServ &Server, qint32 Latitude, qint32 Longitude)
 {
     Server.DetectNearNodes(NorikaeNearCount, Latitude, Longitude, NorikaeSearchRadius);
-    const int count = Server.NodeCount();
+    // Three were asked for: more would pass a chosen row off as a found one.
+    const int count = qMin(Server.NodeCount(), NorikaeNearCount);
     std::vector<TNearNode> nodes;
     for (int i = 0; i < count; ++i) {
         QString name;
         QString other;
         TNearNode node;
         Server.GetNodeInfo(i, name, other, node.Latitude, node.Longitude);
-        // Cut as the record's field is, never inside a double-byte character.
-        node.Name = Cp932::decode(Cp932::truncated(Cp932::encode(name), kNameBytes));
+        // Kept whole: the name is what the route program looks the
+        // destination up by, and a cut one names no station (or another).
+        node.Name = name;
         node.Distance = StationDistance(Latitude, Longitude, node.Latitude, node.Longitude);
         node.Direction = StationDirection(Latitude, Longitude, node.Latitude, node.Longitude);
         nodes.push_back(node);

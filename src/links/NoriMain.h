@@ -56,7 +56,7 @@ struct TNearNode
 {
     qint32 Latitude = 0;
     qint32 Longitude = 0;
-    QString Name; // at most 32 Shift-JIS bytes (the record's 33 with its end)
+    QString Name; // whole, as the detector gives it
     qint32 Distance = 0;
     qint32 Direction = 0;
 };

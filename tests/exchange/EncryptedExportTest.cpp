@@ -168,6 +168,32 @@ TEST(RememberedPassword, isWrittenForTheOwnerAloneAndReadBack)
     EXPECT_FALSE(file.readAll().contains(kPassword.toLatin1()));
 }
 
+// A remembered file that had become readable by others is replaced without
+// the new password ever lying in a file others may read.
+TEST(RememberedPassword, theNewPasswordNeverLiesInAFileOthersMayRead)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("FExport.pwd"));
+    ASSERT_TRUE(SaveRememberedPassword(path, QStringLiteral("Older123"), nullptr));
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    QStringList exposed;
+    SafeFile::setFailureHook([&](SafeFile::Step step) {
+        if (step == SafeFile::Step::SyncTemporary) {
+            for (const QFileInfo &entry : QDir(dir.path()).entryInfoList(QDir::Files | QDir::Hidden)) {
+                if (entry.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther))
+                    exposed << entry.fileName();
+            }
+        }
+        return false;
+    });
+    const bool saved = SaveRememberedPassword(path, kPassword, nullptr);
+    SafeFile::setFailureHook({});
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(exposed.isEmpty()) << qPrintable(exposed.join(u' '));
+    EXPECT_EQ(LoadRememberedPassword(path), kPassword);
+}
+
 TEST(RememberedPassword, aDamagedFileIsNotTrusted)
 {
     QTemporaryDir dir;
@@ -248,6 +274,53 @@ TEST_F(EncryptedExportWindow, aStoredExeTargetBecomesAZip)
     EXPECT_TRUE(QFile::exists(DataPath + QStringLiteral("old.zip")));
 }
 
+TEST_F(EncryptedExportWindow, anArchiveLeftAsideByAnInterruptedRunIsNotOverwrittenUnasked)
+{
+    const QString archive = DataPath + QStringLiteral("enc/a.zip");
+    ASSERT_TRUE(QDir().mkpath(DataPath + QStringLiteral("enc")));
+    {
+        // As a run killed between the two renames of its replace leaves it.
+        QFile aside(SafeReplaceBackupPath(archive));
+        ASSERT_TRUE(aside.open(QIODevice::WriteOnly));
+        aside.write("the archive sent last week");
+    }
+    chosen = archive;
+    TFileExport *w = ShowFileExport(list.get());
+    w->sgSrc->selectRow(eiName);
+    w->SetItem();
+    w->rbAll->click();
+    boxes.enqueue(IDYES); // export
+    boxes.enqueue(IDNO);  // do not overwrite
+    w->btnExportClick();
+    QFile file(archive);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "the archive sent last week");
+}
+
+TEST_F(EncryptedExportWindow, aReadOnlyArchiveIsNotReplaced)
+{
+    const QString archive = DataPath + QStringLiteral("enc/a.zip");
+    ASSERT_TRUE(QDir().mkpath(DataPath + QStringLiteral("enc")));
+    {
+        QFile old(archive);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("kept");
+    }
+    ASSERT_TRUE(QFile::setPermissions(archive, QFileDevice::ReadOwner));
+    chosen = archive;
+    TFileExport *w = ShowFileExport(list.get());
+    w->sgSrc->selectRow(eiName);
+    w->SetItem();
+    w->rbAll->click();
+    boxes.enqueue(IDYES); // export
+    boxes.enqueue(IDYES); // overwrite, if asked
+    w->btnExportClick();
+    QFile::setPermissions(archive, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile file(archive);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "kept");
+}
+
 TEST_F(EncryptedExportWindow, theDialogRemembersAndForgetsThePassword)
 {
     {
@@ -265,6 +338,28 @@ TEST_F(EncryptedExportWindow, theDialogRemembersAndForgetsThePassword)
     again.chkSavePassword->setChecked(false);
     again.btnSetClick();
     EXPECT_FALSE(QFile::exists(RememberedPasswordPath()));
+}
+
+TEST_F(EncryptedExportWindow, aPasswordFileLeftAsideByAnInterruptedSaveIsRememberedAndForgottenWhole)
+{
+    {
+        TFileExportPassword dialog(nullptr);
+        dialog.medtPassword1->setText(kPassword);
+        dialog.medtPassword2->setText(kPassword);
+        dialog.chkSavePassword->setChecked(true);
+        dialog.btnSetClick();
+    }
+    // As a save killed between the two renames of its replace leaves it.
+    const QString path = RememberedPasswordPath();
+    ASSERT_TRUE(QFile::rename(path, SafeReplaceBackupPath(path)));
+    TFileExportPassword again(nullptr);
+    EXPECT_TRUE(again.chkSavePassword->isChecked());
+    EXPECT_EQ(again.medtPassword1->text(), kPassword);
+    again.chkSavePassword->setChecked(false);
+    again.btnSetClick();
+    // Forgetting leaves no copy of the password behind.
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(path)));
 }
 
 } // namespace

@@ -257,6 +257,62 @@ TEST(SaveExportFile, appendKeepsTheOldContentInFront)
     EXPECT_EQ(file.readAll(), "a\r\nb\r\n");
 }
 
+// The state a kill between the two renames of a replace leaves: the old file
+// aside under its "$$" name, none under its own.
+void leaveInterruptedReplace(const QString &path, const QByteArray &old)
+{
+    QFile aside(SafeReplaceBackupPath(path));
+    ASSERT_TRUE(aside.open(QIODevice::WriteOnly));
+    ASSERT_EQ(aside.write(old), old.size());
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(SaveExportFile, appendingAfterAnInterruptedReplaceKeepsTheOldLines)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    leaveInterruptedReplace(path, "old\r\n");
+    ASSERT_TRUE(SaveExportFile(path, true, "new\r\n", nullptr));
+    EXPECT_EQ(contentOf(path), "old\r\nnew\r\n");
+    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(path)));
+}
+
+struct AppendCase {
+    const char *name;
+    QByteArray old;
+    QByteArray expected;
+};
+
+class SaveExportAppend : public ::testing::TestWithParam<AppendCase>
+{
+};
+
+// Appended lines start on a line of their own, whatever the old file's end.
+TEST_P(SaveExportAppend, startsTheNewLinesOnALineOfTheirOwn)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(GetParam().old);
+    }
+    ASSERT_TRUE(SaveExportFile(path, true, "b\r\n", nullptr));
+    EXPECT_EQ(contentOf(path), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Append, SaveExportAppend,
+    ::testing::Values(AppendCase{"empty", "", "b\r\n"}, AppendCase{"endedByCrLf", "a\r\n", "a\r\nb\r\n"},
+                      AppendCase{"endedByLf", "a\n", "a\nb\r\n"}, AppendCase{"endedByCr", "a\r", "a\r\nb\r\n"},
+                      AppendCase{"lastLineWithoutEnd", "a\r\nz", "a\r\nz\r\nb\r\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(SaveExportFile, aFailedReplaceIsReportedAndLeavesTheFileAsItWas)
 {
     QTemporaryDir dir;

@@ -7,7 +7,9 @@
 #include "support/Screenshot.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -182,6 +184,50 @@ TEST_F(FileExportTest, aFailedWriteIsReportedAndNeverCalledDone)
     for (const TMessageBoxRequest &box : boxes.shown())
         EXPECT_FALSE(box.text.contains(QStringLiteral("完了しました")));
     EXPECT_FALSE(QFile::exists(target));
+}
+
+TEST_F(FileExportTest, aFileLeftAsideByAnInterruptedExportIsAskedAboutAndKept)
+{
+    // A run killed between the two renames of its replace left the old
+    // file under its "$$" name and none under its own.
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+    {
+        QFile aside(SafeReplaceBackupPath(target));
+        ASSERT_TRUE(aside.open(QIODevice::WriteOnly));
+        aside.write("old\r\n");
+    }
+    window().rbNormal->click();
+    setItem(eiHonor);
+    window().rbAll->click();
+    window().btnExportClick(); // the defaults: export, then append
+    bool asked = false;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        asked = asked || box.text.startsWith(QStringLiteral("既にあるファイルを指定しました"));
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(written(), "old\r\n" + sj("敬称\r\n") + sj("様\r\n").repeated(6));
+    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(target)));
+}
+
+// A file its owner made read-only is not replaced behind that protection.
+TEST_F(FileExportTest, aReadOnlyTargetIsRefusedAndLeftAsItWas)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("keep\r\n");
+    }
+    ASSERT_TRUE(QFile::setPermissions(target, QFileDevice::ReadOwner));
+    window().rbNormal->click();
+    setItem(eiHonor);
+    window().rbAll->click();
+    boxes.enqueue(IDYES); // export
+    boxes.enqueue(IDYES); // overwrite, if asked
+    window().btnExportClick();
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(written(), "keep\r\n");
+    for (const TMessageBoxRequest &box : boxes.shown())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("完了しました")));
 }
 
 TEST_F(FileExportTest, anEmptyLayoutAsksForItems)

@@ -249,6 +249,38 @@ TEST(AtlasMarkWriter, refusesAPositionOffTheMap)
     EXPECT_TRUE(writer.MarkRecord({"a", 3, 5}).has_value());
 }
 
+// Appending is the default answer when the chosen file exists: a file that
+// is no mark file (a text export chosen by mistake) is refused whole, never
+// given mark records after its own bytes.
+TEST(MarkRun, appendingToAFileThatIsNoMarkFileIsRefusedAndLeavesItAsItWas)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("addresses.csv"));
+    const QByteArray csv = sj(u"名前,電話番号\r\n山田,0312345678\r\n");
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(csv);
+    }
+    TAtlasMarkWriter writer([](qint32, qint32) { return std::optional(TAtlasMesh{7, 1, 2, 3, 4}); });
+    const TMarkRunResult result = WriteMarks(writer, file, false, {{"a", 1, 1}});
+    EXPECT_EQ(result.Written, 0);
+    EXPECT_FALSE(result.Failure.isEmpty());
+    EXPECT_EQ(readAll(file), csv);
+}
+
+TEST(MarkRun, appendingToAMarkFileOfTheMapProgramKeepsItsMarks)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("m.mri"));
+    TAtlasMarkWriter writer([](qint32, qint32) { return std::optional(TAtlasMesh{7, 1, 2, 3, 4}); });
+    ASSERT_EQ(WriteMarks(writer, file, true, {{"a", 1, 1}}).Written, 1);
+    ASSERT_EQ(WriteMarks(writer, file, false, {{"b", 1, 1}}).Written, 1);
+    const std::optional<QList<TAtlasMark>> marks = ReadAtlasMarkFile(readAll(file));
+    ASSERT_TRUE(marks.has_value());
+    EXPECT_EQ(marks->size(), 2);
+}
+
 TEST(MarkRun, withoutTheMapProgramNothingIsWrittenAndTheUserIsTold)
 {
     QTemporaryDir dir;

@@ -155,6 +155,91 @@ TEST_F(MarkExportTest, answeringNoToOverwriteAppendsTheNewMarks)
     EXPECT_EQ(*marks, evenMarks() + evenMarks());
 }
 
+TEST_F(MarkExportTest, aFileLeftAsideByAnInterruptedRunIsAskedAboutAndKept)
+{
+    exportAll();
+    // As a run killed between the two renames of its replace leaves it.
+    ASSERT_TRUE(QFile::rename(target, SafeReplaceBackupPath(target)));
+    boxes.clear();
+    exportAll(); // the defaults: export, then append
+    bool asked = false;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        asked = asked || box.text.startsWith(QStringLiteral("既にあるファイルを指定しました"));
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(ReadAtlasMarkFile(written()), std::optional(evenMarks() + evenMarks()));
+    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(target)));
+}
+
+TEST_F(MarkExportTest, aNameShiftJisCannotHoldIsToldNotWrittenAsQuestionMarksUnseen)
+{
+    // 𠮷 has no Shift-JIS form: the mark file can only hold "?" for it.
+    ASSERT_TRUE(DMMurven19->OpenAdrs());
+    TTable &table = *DMMurven19->AdrsTable();
+    ASSERT_TRUE(FindRunRecord(table, 1));
+    table.Edit();
+    table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(u"𠮷田"));
+    table.Post();
+    DMMurven19->CloseAdrs();
+    exportAll();
+    ASSERT_GE(boxes.count(), 2);
+    const TMessageBoxRequest &done = boxes.last();
+    EXPECT_TRUE(done.text.startsWith(QStringLiteral("マークファイルの出力が完了しました")));
+    EXPECT_TRUE(done.text.contains(QStringLiteral("「?」で出力したデータ : 1 件"))) << qPrintable(done.text);
+    EXPECT_EQ(done.flags & 0xF0u, unsigned(MB_ICONWARNING));
+}
+
+// The map program refuses the positions off its map: the run says how many
+// it refused, so they are not taken for records without a position.
+TEST_F(MarkExportTest, marksTheMapProgramRefusedAreToldInTheEndMessage)
+{
+    TMarkExport::WriterOverride = [] {
+        return std::make_unique<TAtlasMarkWriter>([](qint32 latitude, qint32 longitude) {
+            return latitude == 128000002 ? std::nullopt : std::optional(meshOf(latitude, longitude));
+        });
+    };
+    exportAll();
+    EXPECT_EQ(ReadAtlasMarkFile(written()), std::optional(QList<TAtlasMark>{mark(0), mark(4)}));
+    const TMessageBoxRequest &done = boxes.last();
+    EXPECT_TRUE(done.text.startsWith(MarkDoneMessage(6, 2))) << qPrintable(done.text);
+    EXPECT_TRUE(done.text.contains(QStringLiteral("地図ソフトが受け付けなかったデータ : 1 件"))) << qPrintable(done.text);
+    EXPECT_EQ(done.flags & 0xF0u, unsigned(MB_ICONWARNING));
+}
+
+TEST_F(MarkExportTest, whenEveryMarkIsRefusedTheEndMessageSaysTheFileIsUnchanged)
+{
+    exportAll();
+    const QByteArray before = written();
+    TMarkExport::WriterOverride = [] {
+        return std::make_unique<TAtlasMarkWriter>([](qint32, qint32) { return std::optional<TAtlasMesh>(); });
+    };
+    boxes.clear();
+    boxes.enqueue(IDYES); // the question
+    boxes.enqueue(IDNO);  // keep the file
+    boxes.enqueue(IDYES); // overwrite
+    exportAll();
+    EXPECT_EQ(written(), before);
+    const TMessageBoxRequest &done = boxes.last();
+    EXPECT_TRUE(done.text.contains(QStringLiteral("地図ソフトが受け付けなかったデータ : 3 件"))) << qPrintable(done.text);
+    EXPECT_TRUE(done.text.contains(QStringLiteral("マークファイルは変更していません"))) << qPrintable(done.text);
+    EXPECT_EQ(done.flags & 0xF0u, unsigned(MB_ICONWARNING));
+}
+
+TEST_F(MarkExportTest, aReadOnlyMarkFileIsRefusedAndLeftAsItWas)
+{
+    exportAll();
+    const QByteArray before = written();
+    ASSERT_TRUE(QFile::setPermissions(target, QFileDevice::ReadOwner));
+    boxes.clear();
+    boxes.enqueue(IDYES); // the question
+    boxes.enqueue(IDNO);  // keep the file
+    boxes.enqueue(IDYES); // overwrite, if asked
+    exportAll();
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(written(), before);
+    for (const TMessageBoxRequest &box : boxes.shown())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("完了しました")));
+}
+
 TEST_F(MarkExportTest, answeringYesToOverwriteLeavesOnlyTheNewMarks)
 {
     exportAll();

@@ -122,7 +122,8 @@ TEST(ExpertKick, commandLineHasDateConditionsAndBothCodes)
     destination.KickCode = QStringLiteral("100002");
     const QString parameters = ExpertKickParameters(c, start, destination, QDate(2014, 3, 25));
     EXPECT_EQ(parameters, QStringLiteral("-d20140325 -c0120000 200001 100002"));
-    const TCommand command = ExpertKickCommand(QStringLiteral("/opt/murven"), parameters);
+    const TCommand command =
+        ExpertKickCommand(QStringLiteral("/opt/murven"), ExpertKickArguments(c, start, destination, QDate(2014, 3, 25)));
     EXPECT_EQ(command.Program, QStringLiteral("/opt/murven/Exp_kick.exe"));
     EXPECT_EQ(command.Arguments, (QStringList{QStringLiteral("-d20140325"), QStringLiteral("-c0120000"),
                                               QStringLiteral("200001"), QStringLiteral("100002")}));
@@ -138,6 +139,15 @@ TEST(ExpertKick, rideDateOfTheConditionReplacesToday)
     TExpertSelectStInfo destination;
     destination.KickCode = QStringLiteral("2");
     EXPECT_EQ(ExpertKickParameters(c, start, destination, QDate(2014, 3, 25)), QStringLiteral("-d20140401 -c0000000 1 2"));
+}
+
+TEST(ExpertKick, aStationCodeIsHalfWidthLettersAndDigitsOnly)
+{
+    EXPECT_TRUE(ExpertIsKickCode(QStringLiteral("100001")));
+    EXPECT_TRUE(ExpertIsKickCode(QStringLiteral(" A12 ")));
+    for (const QString &code : {QString(), QStringLiteral("  "), QStringLiteral("-q"), QStringLiteral("1 -q"),
+                                QStringLiteral("1\t2"), QStringLiteral("１２"), QStringLiteral("\"1\"")})
+        EXPECT_FALSE(ExpertIsKickCode(code)) << qPrintable(code);
 }
 
 TEST(ExpertKick, quitCommandAsksTheStarterToQuit)

@@ -1,6 +1,7 @@
 #include "links/NoriMain.h"
 
 #include "RouteFakes.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 
 #include <QTemporaryDir>
@@ -53,6 +54,28 @@ TEST(NorikaeNear, distanceAndDirectionAreComputedFromThePoint)
     EXPECT_EQ(nodes[2].Direction, 5);
 }
 
+// A detector that hands back more stations than it was asked for.
+class TGenerousRailServ : public TFakeRailServ
+{
+public:
+    void DetectNearNodes(int, qint32 Latitude, qint32 Longitude, int RadiusMetres) override
+    {
+        nodes = index.Nearest(Latitude, Longitude, RadiusMetres, 10);
+    }
+};
+
+// The list holds the found stations and then one chosen row; more found rows
+// would make a chosen row look like a found one, and the route program be
+// given another station than the one selected.
+TEST(NorikaeNear, neverMoreThanThreeStationsWhateverTheDetectorGives)
+{
+    TGenerousRailServ server;
+    ASSERT_GT(server.index.Nearest(kCentreLat, kCentreLon, 10000, 10).size(), 3u);
+    const auto nodes = NorikaeNearNodes(server, kCentreLat, kCentreLon);
+    ASSERT_EQ(nodes.size(), 3u);
+    EXPECT_EQ(nodes[0].Name, QStringLiteral("みどり台"));
+}
+
 TEST(NorikaeNear, nothingNearGivesNoNodes)
 {
     TFakeRailServ server;
@@ -66,6 +89,22 @@ TEST(NorikaeDestination, foundRowGivesItsNameAndTheExtraRowThePickedStation)
     TNorikaeSelectStInfo choice{QStringLiteral("いず"), 0, QStringLiteral(" いずみ野 ")};
     EXPECT_EQ(NorikaeDestination(nodes, 1, choice), QStringLiteral("さくら町"));
     EXPECT_EQ(NorikaeDestination(nodes, 3, choice), QStringLiteral("いずみ野"));
+}
+
+// The route program finds a station by its whole name: a long one is handed
+// on whole, never cut to the width of a fixed field.
+TEST(NorikaeDestination, aLongStationNameReachesTheRouteProgramWhole)
+{
+    const QString name = QStringLiteral("ふれあいの丘公園前南口バスターミナル駅");
+    ASSERT_GT(Cp932::byteLength(name), 33);
+    TFakeRailServ server;
+    server.index = TMemoryStationIndex({{kCentreLat + kKmNorth, kCentreLon, QStringLiteral("900001"), name,
+                                         QStringLiteral("ﾌﾚｱｲ"), 91, {}}});
+    const auto nodes = NorikaeNearNodes(server, kCentreLat, kCentreLon);
+    ASSERT_EQ(nodes.size(), 1u);
+    EXPECT_EQ(NorikaeNearRowTexts(nodes[0])[0], name);
+    ASSERT_TRUE(StartNorikaeSearch(server, {QString(), 0, QStringLiteral("いずみ野")}, NorikaeDestination(nodes, 0, {})));
+    EXPECT_TRUE(server.eki.contains(qMakePair(1, name)));
 }
 
 TEST(NorikaeStart, clearsSixStationsAndLinesThenSetsBothAndSearches)

@@ -251,6 +251,26 @@ TEST_F(RouteWindowTest, expertStartHandsTheStarterItsExactCommandLine)
     EXPECT_EQ(boxes.count(), 0);
 }
 
+// A departure code read back from the settings file is data, never an option
+// of the starter: neither a blank nor a leading "-" may add an argument.
+TEST_F(RouteWindowTest, expertADepartureCodeCannotAddArgumentsToTheStarter)
+{
+    for (const QString &code : {QStringLiteral("1 -q"), QStringLiteral("-q"), QStringLiteral("1\t-q")}) {
+        world.runner.started.clear();
+        writeSettings(QStringLiteral("EXPERT START STATION"),
+                      {{QStringLiteral("KickCode"), code}, {QStringLiteral("StNameKj"), QStringLiteral("いずみ野")}});
+        auto front = openExpert();
+        selectRow(front->lvNear, 1);
+        QTest::mouseClick(front->btnStartUp, Qt::LeftButton);
+        for (const TCommand &command : std::as_const(world.runner.started)) {
+            EXPECT_EQ(command.Arguments.size(), 4) << qPrintable(code);
+            for (const QString &argument : command.Arguments)
+                EXPECT_FALSE(argument.startsWith(QStringLiteral("-q"))) << qPrintable(code);
+        }
+        front.reset();
+    }
+}
+
 TEST_F(RouteWindowTest, expertWithoutARideDateStartsWithToday)
 {
     saveExpertStart();
