@@ -28,6 +28,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace {
 
 const QString kSection = QStringLiteral("SENDER");
@@ -127,8 +129,13 @@ TSenderForm::TSenderForm(QWidget *Owner) : QDialog(Owner)
         return;
     }
     RefreshOrder();
-    if (DefaultSenderNo == 0 && !m_order.isEmpty())
+    // A default naming no record (left by a kill after its deletion) is as
+    // good as none.
+    if (!m_order.isEmpty() && !m_order.contains(DefaultSenderNo))
         DefaultSenderNo = m_order.first();
+    if (DefaultSenderNo != senderIni.ReadInteger(kSection, QStringLiteral("Default"), 0) ||
+        m_lastNo != senderIni.ReadInteger(kSection, QStringLiteral("LastNo"), 0))
+        StoreSenderIni();
     FillHistoryCombo(cbxDptmnt, 0);
     FillHistoryCombo(cbxPost, 1);
     sbtnNamePrint->setEnabled(false);
@@ -507,6 +514,18 @@ bool TSenderForm::SaveRecord()
         edTitle->setFocus();
         return false;
     }
+    // The edits leave room for hyphens; the record keeps the digits only,
+    // eleven of a number and seven of a postcode. More would be cut off.
+    for (auto [edit, digits, what] : {std::tuple{edTel, 11, QStringLiteral("電話番号")},
+                                      std::tuple{edFax, 11, QStringLiteral("FAX番号")},
+                                      std::tuple{edPos, 7, QStringLiteral("郵便番号")}}) {
+        if (digitsOf(edit->text()).size() > digits) {
+            ShowInfo(what + QStringLiteral("は%1桁までしか保存できません  ").arg(digits));
+            edit->setCursorPosition(int(edit->text().size()));
+            edit->setFocus();
+            return false;
+        }
+    }
     TTable *t = Table();
     if (!t)
         return false;
@@ -599,6 +618,7 @@ void TSenderForm::bbtnNewClick()
         return;
     }
     SenderNo = ++m_lastNo;
+    StoreSenderIni();
     RefreshOrder();
     ShowCurrent();
     edName->setFocus();
@@ -656,6 +676,9 @@ void TSenderForm::bbtnDeleteClick()
         if (deleted == DefaultSenderNo)
             DefaultSenderNo = SenderNo;
     }
+    // Stored at once: a kill before the window closes must not leave the
+    // default on a deleted record nor let its number be given again.
+    StoreSenderIni();
     RefreshOrder();
     ShowCurrent();
 }
@@ -871,8 +894,10 @@ void TSenderForm::SelectInfoClick(QCheckBox *Box)
 void TSenderForm::ckbDefaultClick()
 {
     setCaptionColour(ckbDefault, ckbDefault->isChecked());
-    if (!m_loading && ckbDefault->isChecked())
+    if (!m_loading && ckbDefault->isChecked()) {
         DefaultSenderNo = SenderNo;
+        StoreSenderIni();
+    }
 }
 
 void TSenderForm::btnChoiceClick()
@@ -906,6 +931,11 @@ void TSenderForm::SaveSettings()
     settings.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(x(), false));
     settings.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(y(), false));
     (void)settings.UpdateFile();
+    StoreSenderIni();
+}
+
+void TSenderForm::StoreSenderIni()
+{
     TMemIniFile senderIni(SenderIniFileName());
     senderIni.WriteInteger(kSection, QStringLiteral("Default"), DefaultSenderNo);
     senderIni.WriteInteger(kSection, QStringLiteral("LastNo"), m_lastNo);

@@ -85,6 +85,8 @@ private:
     void PushHistory(QComboBox *Combo, int Kind);
     [[nodiscard]] bool CanClose();
     void SaveSettings();
+    // Writes Default and LastNo to Sender.ini (a failure is reported).
+    void StoreSenderIni();
     void ShowError(const QString &Text);
     void ShowInfo(const QString &Text);
 

@@ -1,6 +1,7 @@
 #include "SenderFixture.h"
 #include "core/WqhypWrapper.h"
 #include "dialogs/Sender.h"
+#include "platform/IniFile.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 
@@ -181,6 +182,111 @@ TEST_F(SenderFormTest, postcodeOfSevenDigitsIsShownWithItsHyphen)
     addSender(1, d);
     open(1);
     EXPECT_EQ(text("edPos"), QStringLiteral("100-0014"));
+}
+
+// The telephone and fax edits take thirteen characters for the hyphens, the
+// postcode edit eight; the record keeps eleven and seven digits. More digits
+// are refused on saving with a word, never cut off unseen.
+struct DigitsCase {
+    const char *name;
+    const char *edit;
+    const char *typed;
+};
+
+class SenderDigits : public SenderFormTest, public ::testing::WithParamInterface<DigitsCase>
+{
+};
+
+TEST_P(SenderDigits, moreDigitsThanTheRecordKeepsAreRefusedNotCut)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    open(1);
+    QLineEdit *edit = child<QLineEdit>(GetParam().edit);
+    edit->setFocus();
+    QTest::keyClicks(edit, QString::fromLatin1(GetParam().typed));
+    ASSERT_EQ(edit->text(), QString::fromLatin1(GetParam().typed));
+    child<QPushButton>("btnChoice")->click();
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(boxes.count(), 1);
+    const TSenderData saved = stored().first();
+    EXPECT_TRUE(saved.Tel.isEmpty() && saved.Fax.isEmpty() && saved.Pos.isEmpty());
+    EXPECT_EQ(edit->text(), QString::fromLatin1(GetParam().typed));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, SenderDigits,
+                         ::testing::Values(DigitsCase{"telephone", "edTel", "0901234567890"},
+                                           DigitsCase{"fax", "edFax", "090123456789"},
+                                           DigitsCase{"postcode", "edPos", "12345678"}),
+                         [](const auto &Info) { return std::string(Info.param.name); });
+
+TEST_F(SenderFormTest, elevenTelephoneDigitsAndSevenPostcodeDigitsAreKept)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    open(1);
+    QTest::keyClicks(child<QLineEdit>("edTel"), QStringLiteral("090-1234-5678"));
+    QTest::keyClicks(child<QLineEdit>("edPos"), QStringLiteral("1000014"));
+    ASSERT_TRUE(form->SaveRecord());
+    EXPECT_EQ(stored().first().Tel, QStringLiteral("09012345678"));
+    EXPECT_EQ(stored().first().Pos, QStringLiteral("1000014"));
+}
+
+// What Sender.ini says must hold after the program is killed with the
+// window open: a deleted default is never named, a deleted number never
+// given again.
+qint32 senderIniValue(const char *Key)
+{
+    return TMemIniFile(SenderIniFileName()).ReadInteger(QStringLiteral("SENDER"), QLatin1String(Key), -1);
+}
+
+TEST_F(SenderFormTest, deletingTheDefaultStoresTheNewDefaultAtOnce)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    DefaultSenderNo = 1;
+    open(1);
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    ASSERT_EQ(DefaultSenderNo, 2);
+    EXPECT_EQ(senderIniValue("Default"), 2);
+}
+
+TEST_F(SenderFormTest, checkingDefaultStoresItAtOnce)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    DefaultSenderNo = 1;
+    open(2);
+    child<QCheckBox>("ckbDefault")->click();
+    EXPECT_EQ(senderIniValue("Default"), 2);
+}
+
+TEST_F(SenderFormTest, aNumberFreedByDeletingTheLastSenderIsNotGivenAgainAfterAKill)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    addSender(3, titled(QStringLiteral("C")));
+    open(3);
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    ASSERT_EQ(stored().size(), 2);
+    form.reset(); // killed: the window never closed
+    open(1);
+    child<QPushButton>("bbtnNew")->click();
+    EXPECT_EQ(stored().last().RecNo, 4);
+    EXPECT_EQ(form->SenderNo, 4);
+}
+
+TEST_F(SenderFormTest, aDefaultNamingNoRecordFallsToTheFirst)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    {
+        TMemIniFile ini(SenderIniFileName());
+        ini.WriteInteger(QStringLiteral("SENDER"), QStringLiteral("Default"), 9);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    open(2);
+    EXPECT_EQ(DefaultSenderNo, 1);
 }
 
 class DuplicateTitle : public SenderFormTest
