@@ -3,7 +3,11 @@
 #include "FakeHost.h"
 #include "editors/LayoutForm.h"
 #include "editors/PageView.h"
+#include "items/BarRect.h"
+#include "items/FigureRect.h"
+#include "items/IllustRect.h"
 #include "items/NameRect.h"
+#include "items/SenderRect.h"
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -126,6 +130,60 @@ TEST(PrintDataFile, failedSaveLeavesTheOldFile)
     SafeFile::setFailureHook({});
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(fileBytes(path), before);
+}
+
+// A design whose background is a large photograph (kept as a bitmap, more
+// than 16 MiB in the file) with every kind of new item: what was saved opens
+// again and saves to the same bytes.
+TEST(PrintDataFile, aDesignWithALargeBackgroundPictureOpensAgainByteForByte)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("design.mpd"));
+    TLayoutDocument document;
+    document.Kind = TLayoutKind::Design;
+    document.Format = postcardLayout().Format;
+    QImage photo(2500, 2300, QImage::Format_RGB888);
+    photo.fill(QColor(30, 120, 200));
+    document.Background.SetPicture(photo, {});
+    QImage leaf(30, 20, QImage::Format_ARGB32);
+    leaf.fill(QColor(0, 128, 0, 200));
+    auto illust = std::make_unique<TIllustRect>();
+    illust->SetPicture(leaf, {});
+    illust->SetRect({10, 10, 70, 50});
+    auto qr = std::make_unique<TQRCodeRect>();
+    qr->SetText(QStringLiteral("漢字とABC"));
+    qr->SetRect({100, 100, 150, 150});
+    auto figure = std::make_unique<TFigureRect>();
+    figure->SetFigureKind(TFigureRect::Ellipse);
+    figure->SetRect({200, 30, 260, 90});
+    auto sender = std::make_unique<TSenderRect>();
+    sender->SetSenderTitle(QStringLiteral("自宅"));
+    sender->SetRect({20, 200, 220, 360});
+    auto add = [&document](std::unique_ptr<TDrawRect> Item) {
+        document.Items.push_back(std::move(Item));
+        document.ItemRoles.push_back(-1);
+    };
+    add(std::move(illust));
+    add(std::move(qr));
+    add(std::move(figure));
+    add(std::move(sender));
+    QString error;
+    ASSERT_TRUE(SavePrintData(path, document, &error)) << qPrintable(error);
+    const QByteArray saved = fileBytes(path);
+    ASSERT_GT(saved.size(), 16 * 1024 * 1024);
+    TLayoutDocument read;
+    ASSERT_TRUE(LoadPrintData(path, read, &error)) << qPrintable(error);
+    ASSERT_EQ(read.Items.size(), 4u);
+    EXPECT_EQ(read.Background.Picture().size(), photo.size());
+    EXPECT_EQ(read.Background.Picture().pixelColor(2499, 0), QColor(30, 120, 200));
+    EXPECT_EQ(read.Background.Picture().pixelColor(2498, 0), QColor(30, 120, 200));
+    EXPECT_EQ(read.Background.Picture().format(), photo.format());
+    EXPECT_EQ(read.Background.GetResolution(), 72);
+    const QByteArray again = EncodePrintData(read);
+    const qsizetype at = firstDifference(again, saved);
+    EXPECT_EQ(at, -1) << "of " << saved.size() << " / " << again.size() << ": "
+                      << saved.mid(at - 8, 24).toHex(' ').constData() << " / "
+                      << again.mid(at - 8, 24).toHex(' ').constData();
 }
 
 class PrintDataEditor : public ::testing::Test
