@@ -3,6 +3,7 @@
 #include "FakeHost.h"
 #include "editors/LayoutForm.h"
 #include "editors/PageView.h"
+#include "items/BackImage.h"
 #include "items/BarRect.h"
 #include "items/FigureRect.h"
 #include "items/IllustRect.h"
@@ -13,6 +14,7 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
+#include <QBuffer>
 
 namespace {
 
@@ -184,6 +186,56 @@ TEST(PrintDataFile, aDesignWithALargeBackgroundPictureOpensAgainByteForByte)
     EXPECT_EQ(at, -1) << "of " << saved.size() << " / " << again.size() << ": "
                       << saved.mid(at - 8, 24).toHex(' ').constData() << " / "
                       << again.mid(at - 8, 24).toHex(' ').constData();
+}
+
+// JPEG pictures keep their own bytes with the mirror and turn codes, bitmaps
+// are kept as turned; masked, see-through, turned picture items and a
+// mirrored JPEG background read back to the same file.
+TEST(PrintDataFile, turnedAndMaskedPicturesSaveOpenSaveToTheSameBytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("design.mpd"));
+    QImage image(48, 32, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 40));
+    for (int x = 0; x < 24; ++x)
+        for (int y = 0; y < 16; ++y)
+            image.setPixelColor(x, y, QColor(20, 160, 60));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(image.save(&buffer, "JPG"));
+    TLayoutDocument document;
+    document.Kind = TLayoutKind::Design;
+    document.Format = postcardLayout().Format;
+    document.Background.SetPicture(image, jpeg);
+    document.Background.SetKind(TBackImage::Tiled);
+    document.Background.Mirror(false);
+    document.Background.Rotate(1);
+    document.Background.SetRotate180(true);
+    auto illust = std::make_unique<TIllustRect>();
+    illust->SetPicture(image, jpeg);
+    illust->SetRect({10, 10, 58, 42});
+    illust->Mirror(true);
+    illust->Rotate(0);
+    illust->SetMask(2);
+    illust->SetTransparentColor(0x3CA014);
+    document.Items.push_back(std::move(illust));
+    document.ItemRoles.push_back(-1);
+    auto bitmap = std::make_unique<TIllustRect>();
+    bitmap->SetPicture(image);
+    bitmap->SetRect({80, 10, 128, 42});
+    bitmap->Mirror(false);
+    bitmap->Rotate(1);
+    bitmap->SetMask(1);
+    document.Items.push_back(std::move(bitmap));
+    document.ItemRoles.push_back(-1);
+    QString error;
+    ASSERT_TRUE(SavePrintData(path, document, &error)) << qPrintable(error);
+    const QByteArray saved = fileBytes(path);
+    TLayoutDocument read;
+    ASSERT_TRUE(LoadPrintData(path, read, &error)) << qPrintable(error);
+    ASSERT_TRUE(SavePrintData(path, read, &error)) << qPrintable(error);
+    EXPECT_EQ(firstDifference(fileBytes(path), saved), -1);
 }
 
 class PrintDataEditor : public ::testing::Test
