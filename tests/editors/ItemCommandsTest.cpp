@@ -330,6 +330,19 @@ INSTANTIATE_TEST_SUITE_P(
                                         framed(item->Frame());
                                         return std::unique_ptr<TDrawRect>(std::move(item));
                                     }},
+                      UnchangedCase{"maskedPicture",
+                                    [] {
+                                        auto item = std::make_unique<TIllustRect>();
+                                        QImage image(90, 61, QImage::Format_RGB32);
+                                        image.fill(Qt::darkGreen);
+                                        item->SetPicture(image);
+                                        item->SetRect({40, 50, 157, 129});
+                                        item->SetMask(3);
+                                        item->SetTransparentColor(0x00FF00);
+                                        item->Mirror(true);
+                                        framed(item->Frame());
+                                        return std::unique_ptr<TDrawRect>(std::move(item));
+                                    }},
                       UnchangedCase{"figure",
                                     [] {
                                         auto item = std::make_unique<TFigureRect>();
