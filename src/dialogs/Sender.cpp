@@ -7,6 +7,7 @@
 #include "directory/DicSch.h"
 #include "directory/TntNMDic.h"
 #include "platform/Cp932.h"
+#include "platform/Exception.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
@@ -774,12 +775,18 @@ void TSenderForm::PushHistory(QComboBox *Combo, int Kind)
     m_loading = true;
     THistoryData *history = DMMurven19 ? (Kind == 0 ? DMMurven19->DptmntHistory() : DMMurven19->PostHistory()) : nullptr;
     if (history && history->IsLoaded()) {
-        const QByteArray bytes = history->CutText(Cp932::encode(text));
-        const int at = history->IndexOf(bytes);
-        if (at >= 0)
-            history->Delete(at);
-        history->Insert(0, bytes);
-        (void)history->Save();
+        // The record is saved already; a history that cannot be written is
+        // named, never let through the button that saved.
+        try {
+            const QByteArray bytes = history->CutText(Cp932::encode(text));
+            const int at = history->IndexOf(bytes);
+            if (at >= 0)
+                history->Delete(at);
+            history->Insert(0, bytes);
+            (void)history->Save();
+        } catch (const Exception &error) {
+            ShowError(QStringLiteral("入力履歴を保存できませんでした  \r\n\r\n") + error.Message());
+        }
     }
     const int at = Combo->findText(text);
     if (at >= 0)

@@ -1,7 +1,9 @@
 #include "SenderFixture.h"
 #include "core/WqhypWrapper.h"
 #include "dialogs/Sender.h"
+#include "core/HisInfo.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 
@@ -287,6 +289,26 @@ TEST_F(SenderFormTest, aDefaultNamingNoRecordFallsToTheFirst)
     }
     open(2);
     EXPECT_EQ(DefaultSenderNo, 1);
+}
+
+// The department typed is saved with the record, then moved to the top of
+// the department history. A history file that cannot be written is named;
+// it never escapes the button and the record stays saved.
+TEST_F(SenderFormTest, aDepartmentHistoryThatCannotBeWrittenIsNamedAndTheRecordIsKept)
+{
+    DMMurven19->CreateDatabase();
+    DMMurven19->Connect();
+    ASSERT_TRUE(DMMurven19->DptmntHistory()->IsLoaded());
+    addSender(1, titled(QStringLiteral("A")));
+    open(1);
+    child<QComboBox>("cbxDptmnt")->setEditText(QStringLiteral("営業部"));
+    SafeFile::setFailureHook([](SafeFile::Step Step) { return Step == SafeFile::Step::RenameTemporary; });
+    EXPECT_NO_THROW(child<QPushButton>("btnChoice")->click());
+    SafeFile::setFailureHook({});
+    EXPECT_EQ(stored().first().Dptmnt, QStringLiteral("営業部"));
+    const QString file = DMMurven19->DptmntHistory()->FileName();
+    EXPECT_TRUE(std::any_of(boxes.shown().begin(), boxes.shown().end(),
+                            [&file](const TMessageBoxRequest &R) { return R.text.contains(file); }));
 }
 
 class DuplicateTitle : public SenderFormTest
