@@ -363,9 +363,13 @@ void TSenderForm::CreateControls()
 void TSenderForm::RefreshOrder()
 {
     m_order.clear();
-    if (TTable *t = Table())
-        for (const TSenderData &s : ReadAllSenders(*t))
-            m_order.append(s.RecNo);
+    try {
+        if (TTable *t = Table())
+            for (const TSenderData &s : ReadAllSenders(*t))
+                m_order.append(s.RecNo);
+    } catch (const ETableError &error) {
+        ShowReadError(error);
+    }
     lblCount->setText(QStringLiteral("/ %1").arg(m_order.size()));
 }
 
@@ -387,13 +391,19 @@ void TSenderForm::ShowCurrent()
     TTable *t = Table();
     if (!t || m_order.isEmpty())
         return;
-    std::optional<TSenderData> shown = FindSenderByRecNo(*t, SenderNo);
-    if (!shown)
-        shown = FindSenderByRecNo(*t, DefaultSenderNo);
-    if (!shown) {
-        shown = FindSenderByRecNo(*t, m_order.first());
-        if (shown)
-            DefaultSenderNo = shown->RecNo;
+    std::optional<TSenderData> shown;
+    try {
+        shown = FindSenderByRecNo(*t, SenderNo);
+        if (!shown)
+            shown = FindSenderByRecNo(*t, DefaultSenderNo);
+        if (!shown) {
+            shown = FindSenderByRecNo(*t, m_order.first());
+            if (shown)
+                DefaultSenderNo = shown->RecNo;
+        }
+    } catch (const ETableError &error) {
+        ShowReadError(error);
+        return;
     }
     if (!shown)
         return;
@@ -557,10 +567,17 @@ bool TSenderForm::IsTitleUnique()
         return true;
     const QString title = edTitle->text().trimmed();
     bool unique = true;
-    for (const TSenderData &s : ReadAllSenders(*t))
-        if (s.RecNo != SenderNo && s.Title.trimmed() == title)
-            unique = false;
-    (void)t->Locate(QStringLiteral("RecNo"), {SenderNo});
+    try {
+        for (const TSenderData &s : ReadAllSenders(*t))
+            if (s.RecNo != SenderNo && s.Title.trimmed() == title)
+                unique = false;
+        (void)t->Locate(QStringLiteral("RecNo"), {SenderNo});
+    } catch (const ETableError &error) {
+        // Not known to be unique; saving, which would follow, fails on the
+        // same table and keeps the user's edit.
+        ShowReadError(error);
+        return false;
+    }
     if (!unique)
         ShowInfo(QStringLiteral("おなじ登録名が存在します．別の登録名を入力してください  "));
     return unique;
@@ -593,19 +610,20 @@ void TSenderForm::bbtnNewClick()
     TTable *t = Table();
     if (!t)
         return;
-    const QList<TSenderData> all = ReadAllSenders(*t);
-    QString title = QStringLiteral("差出人1");
-    if (!all.isEmpty()) {
-        auto used = [&all](const QString &T) {
-            return std::any_of(all.begin(), all.end(), [&T](const TSenderData &S) { return S.Title.trimmed() == T; });
-        };
-        for (qsizetype k = 0;; ++k) {
-            title = QStringLiteral("差出人%1").arg(all.size() + k);
-            if (!used(title))
-                break;
-        }
-    }
     try {
+        const QList<TSenderData> all = ReadAllSenders(*t);
+        QString title = QStringLiteral("差出人1");
+        if (!all.isEmpty()) {
+            auto used = [&all](const QString &T) {
+                return std::any_of(all.begin(), all.end(),
+                                   [&T](const TSenderData &S) { return S.Title.trimmed() == T; });
+            };
+            for (qsizetype k = 0;; ++k) {
+                title = QStringLiteral("差出人%1").arg(all.size() + k);
+                if (!used(title))
+                    break;
+            }
+        }
         t->Append();
         t->FieldByName(QStringLiteral("RecNo")).SetAsInteger(m_lastNo + 1);
         TSenderData fresh;
@@ -973,6 +991,11 @@ bool TSenderForm::eventFilter(QObject *Watched, QEvent *Event)
 void TSenderForm::ShowError(const QString &Text)
 {
     ShowMessageBoxAt(this, Text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+}
+
+void TSenderForm::ShowReadError(const ETableError &Error)
+{
+    ShowError(QStringLiteral("差出人を読み込めませんでした  \r\n\r\n") + Error.Message());
 }
 
 void TSenderForm::ShowInfo(const QString &Text)

@@ -15,6 +15,7 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class TNameDicLink;
+class ETableError;
 class TTable;
 class TTntNMDEdit;
 
@@ -89,6 +90,7 @@ private:
     void StoreSenderIni();
     void ShowError(const QString &Text);
     void ShowInfo(const QString &Text);
+    void ShowReadError(const ETableError &Error);
 
     QLineEdit *edTitle = nullptr;
     QToolButton *sbtnFirst = nullptr, *sbtnPrior = nullptr, *sbtnNext = nullptr, *sbtnLast = nullptr;

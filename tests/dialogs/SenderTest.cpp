@@ -425,6 +425,27 @@ protected:
     }
 };
 
+// The table cannot be read any more (its file replaced or damaged under the
+// window): every button says so; nothing is thrown through the window.
+TEST_F(RefusingTable, aTableThatCannotBeReadIsReportedNotThrown)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    open(1);
+    {
+        QString error;
+        sqlite3 *db = SqlCipher::open(table().TableName(), TablePassword, false, &error);
+        ASSERT_NE(db, nullptr) << qPrintable(error);
+        EXPECT_TRUE(SqlCipher::exec(db, "ALTER TABLE Data RENAME TO Gone", &error)) << qPrintable(error);
+        SqlCipher::close(db);
+    }
+    child<QLineEdit>("edTitle")->setText(QStringLiteral("C"));
+    EXPECT_NO_THROW(child<QToolButton>("sbtnNext")->click());
+    EXPECT_NO_THROW(child<QPushButton>("bbtnNew")->click());
+    EXPECT_NO_THROW(child<QPushButton>("btnChoice")->click());
+    EXPECT_GE(boxes.count(), 1);
+}
+
 TEST_F(RefusingTable, failedSaveKeepsTheEditAndSaysSo)
 {
     addSender(1, titled(QStringLiteral("自宅")));
