@@ -238,6 +238,27 @@ TEST(PrintDataFile, turnedAndMaskedPicturesSaveOpenSaveToTheSameBytes)
     EXPECT_EQ(firstDifference(fileBytes(path), saved), -1);
 }
 
+// More items than a file may hold would be saved and then refused on
+// opening: saving refuses with the reason and keeps the old file.
+TEST(PrintDataFile, moreItemsThanAFileHoldsAreRefusedOnSavingAndTheOldFileStays)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("card.mpd"));
+    TLayoutDocument document = postcardLayout();
+    ASSERT_TRUE(SavePrintData(path, document, nullptr));
+    const QByteArray before = fileBytes(path);
+    while (document.Items.size() <= size_t(PrintDataMaxItems)) {
+        auto figure = std::make_unique<TFigureRect>();
+        figure->SetRect({10, 10, 40, 40});
+        document.Items.push_back(std::move(figure));
+        document.ItemRoles.push_back(-1);
+    }
+    QString error;
+    EXPECT_FALSE(SavePrintData(path, document, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path), before);
+}
+
 class PrintDataEditor : public ::testing::Test
 {
 protected:
