@@ -18,6 +18,7 @@
 #include <QToolButton>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -310,6 +311,41 @@ TEST_F(SenderFormTest, aDepartmentHistoryThatCannotBeWrittenIsNamedAndTheRecordI
     EXPECT_TRUE(std::any_of(boxes.shown().begin(), boxes.shown().end(),
                             [&file](const TMessageBoxRequest &R) { return R.text.contains(file); }));
 }
+
+// Every way of leaving a record keeps what was typed into it.
+struct LeaveCase {
+    const char *name;
+    std::function<void(TSenderForm &)> leave;
+};
+
+class SenderLeaving : public SenderFormTest, public ::testing::WithParamInterface<LeaveCase>
+{
+};
+
+TEST_P(SenderLeaving, keepsTheTypedEdit)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    open(1);
+    QLineEdit *address = child<QLineEdit>("edAdrs2");
+    address->setFocus();
+    QTest::keyClicks(address, QStringLiteral("1-2-3"));
+    GetParam().leave(*form);
+    EXPECT_EQ(stored().first().Adrs2, QStringLiteral("1-2-3"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, SenderLeaving,
+    ::testing::Values(
+        LeaveCase{"next", [](TSenderForm &F) { F.findChild<QToolButton *>(QStringLiteral("sbtnNext"))->click(); }},
+        LeaveCase{"last", [](TSenderForm &F) { F.findChild<QToolButton *>(QStringLiteral("sbtnLast"))->click(); }},
+        LeaveCase{"newRecord", [](TSenderForm &F) { F.findChild<QPushButton *>(QStringLiteral("bbtnNew"))->click(); }},
+        LeaveCase{"choose", [](TSenderForm &F) { F.findChild<QPushButton *>(QStringLiteral("btnChoice"))->click(); }},
+        LeaveCase{"closeButton",
+                  [](TSenderForm &F) { F.findChild<QPushButton *>(QStringLiteral("btnClose"))->click(); }},
+        LeaveCase{"escape", [](TSenderForm &F) { QTest::keyClick(&F, Qt::Key_Escape); }},
+        LeaveCase{"closeBox", [](TSenderForm &F) { F.close(); }}),
+    [](const auto &Info) { return std::string(Info.param.name); });
 
 class DuplicateTitle : public SenderFormTest
 {
