@@ -4,6 +4,7 @@
 #include "items/BackImage.h"
 #include "items/ImgUtils.h"
 #include "items/OleDD.h"
+#include "util/MsgBoxPos.h"
 #include "util/WaitCursor.h"
 #include "widgets/EnterKey.h"
 
@@ -348,18 +349,30 @@ void TBackImageDialog::bbtnColorDlgClick(int Tag)
 
 bool TBackImageDialog::LoadPicture(const QString &FileName)
 {
+    std::optional<TLoadedImage> loaded;
+    QString reason;
+    {
+        TWaitCursor hourglass;
+        try {
+            loaded = LoadImageFile(FileName);
+        } catch (const EImageFileError &error) {
+            reason = error.Message();
+        }
+    }
+    // A file gone or unreadable is named, and the background chosen before
+    // stays: switching to the picture page first would end it as none.
+    if (!loaded) {
+        ShowMessageBoxAt(this,
+                         QStringLiteral("画像ファイルを読み込めませんでした  \r\n") + FileName +
+                             (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
+                         ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return false;
+    }
     if (!rbImage->isChecked()) {
         rbImage->setChecked(true);
         BackImageTypeClick(1);
         rbImage->setFocus();
     }
-    std::optional<TLoadedImage> loaded;
-    {
-        TWaitCursor hourglass;
-        loaded = LoadImageFile(FileName);
-    }
-    if (!loaded)
-        return false;
     m_work->SetPicture(loaded->Image, loaded->JpegBytes);
     m_work->SetResolution(loaded->Dpi);
     Repaint();

@@ -3,11 +3,13 @@
 #include "directory/TntNMDic.h"
 #include "items/BarRect.h"
 #include "platform/Cp932.h"
+#include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
 #include "util/SubUnit.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/EnterKey.h"
 #include "widgets/TntNMDEdit.h"
+#include "widgets/TntStdCtrls.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -101,7 +103,8 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     pgcKind->addWidget(tbsMail);
     (new QVBoxLayout(gbxContent))->addWidget(pgcKind);
 
-    memText = new QPlainTextEdit(tbsText);
+    // A character Shift-JIS lacks would go into the code as "?".
+    memText = new TTntMemo(tbsText);
     memText->setObjectName(QStringLiteral("memText"));
     bbtnTelHeader = new QPushButton(QStringLiteral("「TEL:」を付加"), tbsText);
     bbtnTelHeader->setObjectName(QStringLiteral("bbtnTelHeader"));
@@ -116,12 +119,20 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     edName = new TTntNMDEdit(tbsAddress);
     edName->setObjectName(QStringLiteral("edName"));
     edName->setMaxLength(15);
+    // No byte limit, but the name goes into the code in Shift-JIS.
+    edName->setValidator(new TByteLimitValidator(0, edName));
     edKana = edit(tbsAddress, "edKana", 30);
     static_cast<TByteLimitValidator *>(const_cast<QValidator *>(edKana->validator()))->SetHalfWidthKana(true);
     edTel1 = edit(tbsAddress, "edTel1", 13);
     edTel2 = edit(tbsAddress, "edTel2", 13);
-    for (QLineEdit *e : {edTel1, edTel2})
+    for (QLineEdit *e : {edTel1, edTel2}) {
         e->setAttribute(Qt::WA_InputMethodEnabled, false);
+        // Full-width digits (pasted) would count double and be dropped from
+        // the code's number.
+        auto *v = static_cast<TByteLimitValidator *>(const_cast<QValidator *>(e->validator()));
+        v->SetPhoneNumber(true);
+        v->SetHalfWidthNumbers(true);
+    }
     edMail1 = edit(tbsAddress, "edMail1", 128);
     edMail2 = edit(tbsAddress, "edMail2", 128);
     edMemo = edit(tbsAddress, "edMemo", 200);
@@ -234,7 +245,26 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     connect(bbtnColor, &QPushButton::clicked, this, &TQRCodeSettingDialog::bbtnColorClick);
     connect(btnRefresh, &QPushButton::clicked, this, &TQRCodeSettingDialog::btnRefreshClick);
     connect(btnOK, &QPushButton::clicked, this, [this] {
+        // Text set by the program (a sender's name holds any character) is
+        // not checked as it is typed; the code and the file keep Shift-JIS.
+        QString all = memText->toPlainText();
+        for (const QLineEdit *e : {static_cast<QLineEdit *>(edName), edKana, edTel1, edTel2, edMail1, edMail2, edMemo,
+                                   edMailTo, edSubject, edBody})
+            all += e->text();
+        if (const QString refused = UnstorableChars(all); !refused.isEmpty()) {
+            ShowMessageBoxAt(this, QStringLiteral("QRコードにできない文字があります  \r\n") +
+                                       UnstorableCharsMessage(refused),
+                             ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+            return;
+        }
         btnRefreshClick();
+        // A payload no QR code holds leaves the code empty: it would print
+        // as a blank square.
+        if (!m_item->BuildQRPayload().isEmpty() && m_item->Modules().isEmpty()) {
+            ShowMessageBoxAt(this, QStringLiteral("内容が長すぎてQRコードにできません。内容を短くしてください  "),
+                             ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+            return;
+        }
         accept();
     });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

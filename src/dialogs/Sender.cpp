@@ -7,6 +7,7 @@
 #include "directory/DicSch.h"
 #include "directory/TntNMDic.h"
 #include "platform/Cp932.h"
+#include "platform/Exception.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
@@ -27,6 +28,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 namespace {
 
@@ -127,8 +130,13 @@ TSenderForm::TSenderForm(QWidget *Owner) : QDialog(Owner)
         return;
     }
     RefreshOrder();
-    if (DefaultSenderNo == 0 && !m_order.isEmpty())
+    // A default naming no record (left by a kill after its deletion) is as
+    // good as none.
+    if (!m_order.isEmpty() && !m_order.contains(DefaultSenderNo))
         DefaultSenderNo = m_order.first();
+    if (DefaultSenderNo != senderIni.ReadInteger(kSection, QStringLiteral("Default"), 0) ||
+        m_lastNo != senderIni.ReadInteger(kSection, QStringLiteral("LastNo"), 0))
+        StoreSenderIni();
     FillHistoryCombo(cbxDptmnt, 0);
     FillHistoryCombo(cbxPost, 1);
     sbtnNamePrint->setEnabled(false);
@@ -355,9 +363,13 @@ void TSenderForm::CreateControls()
 void TSenderForm::RefreshOrder()
 {
     m_order.clear();
-    if (TTable *t = Table())
-        for (const TSenderData &s : ReadAllSenders(*t))
-            m_order.append(s.RecNo);
+    try {
+        if (TTable *t = Table())
+            for (const TSenderData &s : ReadAllSenders(*t))
+                m_order.append(s.RecNo);
+    } catch (const ETableError &error) {
+        ShowReadError(error);
+    }
     lblCount->setText(QStringLiteral("/ %1").arg(m_order.size()));
 }
 
@@ -379,13 +391,19 @@ void TSenderForm::ShowCurrent()
     TTable *t = Table();
     if (!t || m_order.isEmpty())
         return;
-    std::optional<TSenderData> shown = FindSenderByRecNo(*t, SenderNo);
-    if (!shown)
-        shown = FindSenderByRecNo(*t, DefaultSenderNo);
-    if (!shown) {
-        shown = FindSenderByRecNo(*t, m_order.first());
-        if (shown)
-            DefaultSenderNo = shown->RecNo;
+    std::optional<TSenderData> shown;
+    try {
+        shown = FindSenderByRecNo(*t, SenderNo);
+        if (!shown)
+            shown = FindSenderByRecNo(*t, DefaultSenderNo);
+        if (!shown) {
+            shown = FindSenderByRecNo(*t, m_order.first());
+            if (shown)
+                DefaultSenderNo = shown->RecNo;
+        }
+    } catch (const ETableError &error) {
+        ShowReadError(error);
+        return;
     }
     if (!shown)
         return;
@@ -507,6 +525,18 @@ bool TSenderForm::SaveRecord()
         edTitle->setFocus();
         return false;
     }
+    // The edits leave room for hyphens; the record keeps the digits only,
+    // eleven of a number and seven of a postcode. More would be cut off.
+    for (auto [edit, digits, what] : {std::tuple{edTel, 11, QStringLiteral("電話番号")},
+                                      std::tuple{edFax, 11, QStringLiteral("FAX番号")},
+                                      std::tuple{edPos, 7, QStringLiteral("郵便番号")}}) {
+        if (digitsOf(edit->text()).size() > digits) {
+            ShowInfo(what + QStringLiteral("は%1桁までしか保存できません  ").arg(digits));
+            edit->setCursorPosition(int(edit->text().size()));
+            edit->setFocus();
+            return false;
+        }
+    }
     TTable *t = Table();
     if (!t)
         return false;
@@ -537,10 +567,17 @@ bool TSenderForm::IsTitleUnique()
         return true;
     const QString title = edTitle->text().trimmed();
     bool unique = true;
-    for (const TSenderData &s : ReadAllSenders(*t))
-        if (s.RecNo != SenderNo && s.Title.trimmed() == title)
-            unique = false;
-    (void)t->Locate(QStringLiteral("RecNo"), {SenderNo});
+    try {
+        for (const TSenderData &s : ReadAllSenders(*t))
+            if (s.RecNo != SenderNo && s.Title.trimmed() == title)
+                unique = false;
+        (void)t->Locate(QStringLiteral("RecNo"), {SenderNo});
+    } catch (const ETableError &error) {
+        // Not known to be unique; saving, which would follow, fails on the
+        // same table and keeps the user's edit.
+        ShowReadError(error);
+        return false;
+    }
     if (!unique)
         ShowInfo(QStringLiteral("おなじ登録名が存在します．別の登録名を入力してください  "));
     return unique;
@@ -573,19 +610,20 @@ void TSenderForm::bbtnNewClick()
     TTable *t = Table();
     if (!t)
         return;
-    const QList<TSenderData> all = ReadAllSenders(*t);
-    QString title = QStringLiteral("差出人1");
-    if (!all.isEmpty()) {
-        auto used = [&all](const QString &T) {
-            return std::any_of(all.begin(), all.end(), [&T](const TSenderData &S) { return S.Title.trimmed() == T; });
-        };
-        for (qsizetype k = 0;; ++k) {
-            title = QStringLiteral("差出人%1").arg(all.size() + k);
-            if (!used(title))
-                break;
-        }
-    }
     try {
+        const QList<TSenderData> all = ReadAllSenders(*t);
+        QString title = QStringLiteral("差出人1");
+        if (!all.isEmpty()) {
+            auto used = [&all](const QString &T) {
+                return std::any_of(all.begin(), all.end(),
+                                   [&T](const TSenderData &S) { return S.Title.trimmed() == T; });
+            };
+            for (qsizetype k = 0;; ++k) {
+                title = QStringLiteral("差出人%1").arg(all.size() + k);
+                if (!used(title))
+                    break;
+            }
+        }
         t->Append();
         t->FieldByName(QStringLiteral("RecNo")).SetAsInteger(m_lastNo + 1);
         TSenderData fresh;
@@ -599,6 +637,7 @@ void TSenderForm::bbtnNewClick()
         return;
     }
     SenderNo = ++m_lastNo;
+    StoreSenderIni();
     RefreshOrder();
     ShowCurrent();
     edName->setFocus();
@@ -656,6 +695,9 @@ void TSenderForm::bbtnDeleteClick()
         if (deleted == DefaultSenderNo)
             DefaultSenderNo = SenderNo;
     }
+    // Stored at once: a kill before the window closes must not leave the
+    // default on a deleted record nor let its number be given again.
+    StoreSenderIni();
     RefreshOrder();
     ShowCurrent();
 }
@@ -751,12 +793,18 @@ void TSenderForm::PushHistory(QComboBox *Combo, int Kind)
     m_loading = true;
     THistoryData *history = DMMurven19 ? (Kind == 0 ? DMMurven19->DptmntHistory() : DMMurven19->PostHistory()) : nullptr;
     if (history && history->IsLoaded()) {
-        const QByteArray bytes = history->CutText(Cp932::encode(text));
-        const int at = history->IndexOf(bytes);
-        if (at >= 0)
-            history->Delete(at);
-        history->Insert(0, bytes);
-        (void)history->Save();
+        // The record is saved already; a history that cannot be written is
+        // named, never let through the button that saved.
+        try {
+            const QByteArray bytes = history->CutText(Cp932::encode(text));
+            const int at = history->IndexOf(bytes);
+            if (at >= 0)
+                history->Delete(at);
+            history->Insert(0, bytes);
+            (void)history->Save();
+        } catch (const Exception &error) {
+            ShowError(QStringLiteral("入力履歴を保存できませんでした  \r\n\r\n") + error.Message());
+        }
     }
     const int at = Combo->findText(text);
     if (at >= 0)
@@ -871,8 +919,10 @@ void TSenderForm::SelectInfoClick(QCheckBox *Box)
 void TSenderForm::ckbDefaultClick()
 {
     setCaptionColour(ckbDefault, ckbDefault->isChecked());
-    if (!m_loading && ckbDefault->isChecked())
+    if (!m_loading && ckbDefault->isChecked()) {
         DefaultSenderNo = SenderNo;
+        StoreSenderIni();
+    }
 }
 
 void TSenderForm::btnChoiceClick()
@@ -906,6 +956,11 @@ void TSenderForm::SaveSettings()
     settings.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(x(), false));
     settings.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(y(), false));
     (void)settings.UpdateFile();
+    StoreSenderIni();
+}
+
+void TSenderForm::StoreSenderIni()
+{
     TMemIniFile senderIni(SenderIniFileName());
     senderIni.WriteInteger(kSection, QStringLiteral("Default"), DefaultSenderNo);
     senderIni.WriteInteger(kSection, QStringLiteral("LastNo"), m_lastNo);
@@ -936,6 +991,11 @@ bool TSenderForm::eventFilter(QObject *Watched, QEvent *Event)
 void TSenderForm::ShowError(const QString &Text)
 {
     ShowMessageBoxAt(this, Text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+}
+
+void TSenderForm::ShowReadError(const ETableError &Error)
+{
+    ShowError(QStringLiteral("差出人を読み込めませんでした  \r\n\r\n") + Error.Message());
 }
 
 void TSenderForm::ShowInfo(const QString &Text)

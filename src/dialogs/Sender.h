@@ -15,6 +15,7 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class TNameDicLink;
+class ETableError;
 class TTable;
 class TTntNMDEdit;
 
@@ -85,8 +86,11 @@ private:
     void PushHistory(QComboBox *Combo, int Kind);
     [[nodiscard]] bool CanClose();
     void SaveSettings();
+    // Writes Default and LastNo to Sender.ini (a failure is reported).
+    void StoreSenderIni();
     void ShowError(const QString &Text);
     void ShowInfo(const QString &Text);
+    void ShowReadError(const ETableError &Error);
 
     QLineEdit *edTitle = nullptr;
     QToolButton *sbtnFirst = nullptr, *sbtnPrior = nullptr, *sbtnNext = nullptr, *sbtnLast = nullptr;

@@ -167,10 +167,20 @@ void TItemCommands::InsertIllust()
     const QString file = ChooseImageFile ? ChooseImageFile() : QString();
     if (file.isEmpty())
         return;
-    std::optional<TLoadedImage> loaded = LoadImageFile(file);
+    // A file gone since it was chosen, or one that cannot be read, raises:
+    // it is named with its reason, never let through the event loop.
+    std::optional<TLoadedImage> loaded;
+    QString reason;
+    try {
+        loaded = LoadImageFile(file);
+    } catch (const EImageFileError &error) {
+        reason = error.Message();
+    }
     if (!loaded) {
-        ShowMessageBoxAt(Window(), QStringLiteral("画像ファイルを読み込めませんでした  \r\n") + file, ProductCaption(),
-                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        ShowMessageBoxAt(Window(),
+                         QStringLiteral("画像ファイルを読み込めませんでした  \r\n") + file +
+                             (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
+                         ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
         return;
     }
     auto item = std::make_unique<TIllustRect>();

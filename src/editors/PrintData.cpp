@@ -252,7 +252,9 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             const quint32 length = in.readUInt32();
             if (length > quint32(PrintDataMaxBackground) || length > quint32(in.remaining()))
                 return fail(damaged());
-            TItemReader stream(in.readBytes(qsizetype(length)), in.context());
+            // Held here: the reader only views its bytes.
+            const QByteArray bytes = in.readBytes(qsizetype(length));
+            TItemReader stream(bytes, in.context());
             read.Background.LoadFromStream(stream);
             if (!stream.atEnd())
                 return fail(damaged());
@@ -287,7 +289,25 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
 
 bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error, const QByteArray &Thumbnail)
 {
-    return SafeReplaceFile(Path, EncodePrintData(Document, Thumbnail), Error);
+    // What is written must open again.
+    qsizetype items = 0;
+    for (const auto &item : Document.Items)
+        items += PrintItemClass(*item) != 0 ? 1 : 0;
+    QString refused;
+    QByteArray bytes;
+    if (items > PrintDataMaxItems) {
+        refused = QStringLiteral("項目が多すぎるため保存できません（%1個まで）").arg(PrintDataMaxItems);
+    } else {
+        bytes = EncodePrintData(Document, Thumbnail);
+        if (bytes.size() > PrintDataMaxFile)
+            refused = QStringLiteral("画像が大きすぎるため保存できません。小さな画像にしてください");
+    }
+    if (!refused.isEmpty()) {
+        if (Error)
+            *Error = refused;
+        return false;
+    }
+    return SafeReplaceFile(Path, bytes, Error);
 }
 
 bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Error)
@@ -299,9 +319,7 @@ bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Erro
             *Error = QStringLiteral("印刷データファイルを開けませんでした");
         return false;
     }
-    // Far beyond any layout: items, paper and the largest thumbnail.
-    constexpr qint64 maxFile = 16 * 1024 * 1024;
-    if (file.size() > maxFile) {
+    if (file.size() > PrintDataMaxFile) {
         if (Error)
             *Error = damaged();
         return false;

@@ -43,8 +43,11 @@
 // whole file was read.
 
 inline constexpr int PrintDataContainerVersion = 2;
+// The largest file read, and so the largest written: pictures are kept as
+// bitmaps, a photograph as background or item easily passes 16 MiB.
+inline constexpr int PrintDataMaxFile = 256 * 1024 * 1024;
 // The longest background stream taken (a picture of the largest side).
-inline constexpr int PrintDataMaxBackground = 64 * 1024 * 1024;
+inline constexpr int PrintDataMaxBackground = PrintDataMaxFile;
 inline constexpr int PrintDataMaxItems = 256;
 inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
 
@@ -76,7 +79,9 @@ enum class TItemClass : quint8 {
 [[nodiscard]] QByteArray EncodePrintData(const TLayoutDocument &Document, const QByteArray &Thumbnail = {});
 [[nodiscard]] bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *Error);
 
-// Written to a temporary file and renamed over the old one.
+// Written to a temporary file and renamed over the old one. A layout the
+// reader would refuse (too many items, too large) is not written: false with
+// the reason, the old file kept.
 [[nodiscard]] bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error,
                                  const QByteArray &Thumbnail = {});
 // The document is untouched when the file is refused.

@@ -38,7 +38,10 @@ struct TItemReadContext {
 class TItemReader
 {
 public:
+    // The reader only views Bytes: they must outlive it. A temporary array
+    // would be freed at once and the reader read freed memory.
     TItemReader(QByteArrayView Bytes, TItemReadContext Context);
+    TItemReader(QByteArray &&Bytes, TItemReadContext Context) = delete;
 
     const TItemReadContext &context() const { return m_context; }
     qint32 fileVersion() const { return m_context.FileVersion; }

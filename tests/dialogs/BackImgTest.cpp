@@ -2,6 +2,7 @@
 #include "items/BackImage.h"
 #include "support/RowName.h"
 #include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +53,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    ScriptedMessageBoxes boxes;
     TBackImageDialog dialog{nullptr};
 };
 
@@ -128,6 +131,25 @@ TEST_F(BackImageDialog, aFileThatIsNoPictureLeavesTheBackground)
     text.close();
     EXPECT_FALSE(dialog.LoadPicture(text.fileName()));
     EXPECT_TRUE(dialog.WorkItem().Picture().isNull());
+}
+
+// The chosen file is gone by the time it is read: the user hears which file
+// could not be read and the colour background set before stays.
+TEST_F(BackImageDialog, aVanishedPictureFileIsNamedAndTheColourBackgroundStays)
+{
+    TBackImage background;
+    background.SetKind(TBackImage::Colour);
+    background.SetColor1(clBlue);
+    open(background);
+    const QString gone = dir.filePath(QStringLiteral("gone.bmp"));
+    dialog.ChooseImageFile = [&gone] { return gone; };
+    child<QPushButton>(dialog, "bbtnImage")->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(gone)) << qPrintable(boxes.last().text);
+    EXPECT_TRUE(child<QRadioButton>(dialog, "rbColor")->isChecked());
+    dialog.accept();
+    EXPECT_EQ(dialog.WorkItem().GetKind(), TBackImage::Colour);
+    EXPECT_EQ(dialog.WorkItem().GetColor1(), clBlue);
 }
 
 TEST_F(BackImageDialog, returnInTheAngleAppliesItAndTheNextReturnConfirms)

@@ -3,8 +3,13 @@
 #include "items/BarRect.h"
 #include "support/Screenshot.h"
 #include "support/RowName.h"
+#include "support/ScriptedMessageBoxes.h"
+#include "platform/Cp932.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -180,6 +185,76 @@ TEST(QRCodeDialog, previewShowsTheCode)
     saveScreenshot(&dialog, QStringLiteral("QRCodeSettingDialog"));
 }
 
+// Typed as one committed text, as an input method hands it over.
+void commit(QWidget *W, const QString &Text)
+{
+    W->setFocus();
+    QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, Text);
+    QCoreApplication::sendEvent(W, &typed);
+}
+
+class QRCodeTyping : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dialog.SetQRCode(item);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    }
+    ScriptedMessageBoxes boxes;
+    TQRCodeRect item;
+    TQRCodeSettingDialog dialog{nullptr};
+};
+
+// The code is made of the Shift-JIS bytes: a character Shift-JIS lacks would
+// be encoded (and stored) as "?". It is refused where it is typed.
+TEST_F(QRCodeTyping, theTextRefusesACharacterShiftJisLacks)
+{
+    auto *text = child<QPlainTextEdit>(dialog, "memText");
+    text->setFocus();
+    QInputMethodEvent committed;
+    committed.setCommitString(QStringLiteral("𠮷野家"));
+    QCoreApplication::sendEvent(text, &committed);
+    EXPECT_EQ(text->toPlainText(), QStringLiteral("野家"));
+    child<QPushButton>(dialog, "btnOK")->click();
+    EXPECT_TRUE(Cp932::canEncode(dialog.PreviewItem().GetText()));
+}
+
+TEST_F(QRCodeTyping, theNameRefusesACharacterShiftJisLacks)
+{
+    child<QRadioButton>(dialog, "rbAddress")->click();
+    auto *name = child<QLineEdit>(dialog, "edName");
+    commit(name, QStringLiteral("𠮷田 太郎"));
+    EXPECT_EQ(name->text(), QStringLiteral("田 太郎"));
+    child<QPushButton>(dialog, "btnOK")->click();
+    EXPECT_TRUE(Cp932::canEncode(dialog.PreviewItem().GetName()));
+}
+
+// Numbers pasted or typed full-width reach the code as their digits, not
+// dropped (or cut at half their length by the byte limit).
+TEST_F(QRCodeTyping, aFullWidthTelephoneReachesTheCodeAsDigits)
+{
+    child<QRadioButton>(dialog, "rbAddress")->click();
+    commit(child<QLineEdit>(dialog, "edTel1"), QStringLiteral("０９０－１２３４－５６７８"));
+    child<QPushButton>(dialog, "btnOK")->click();
+    EXPECT_EQ(dialog.PreviewItem().GetTel(0), QStringLiteral("09012345678"));
+}
+
+// A text no QR code holds would print as an empty square: OK says so and
+// keeps the dialog open.
+TEST_F(QRCodeTyping, aTextTooLongForAnyCodeIsRefusedWithAWord)
+{
+    child<QPlainTextEdit>(dialog, "memText")->setPlainText(QString(2000, QChar(0x6F22)));
+    child<QPushButton>(dialog, "btnOK")->click();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(boxes.count(), 1);
+    child<QPlainTextEdit>(dialog, "memText")->setPlainText(QStringLiteral("漢字"));
+    child<QPushButton>(dialog, "btnOK")->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
 class QRFromSender : public SenderFixture
 {
 };
@@ -202,6 +277,28 @@ TEST_F(QRFromSender, takesNameTelephoneMobileAndMailOfTheChosenSender)
     EXPECT_EQ(child<QLineEdit>(dialog, "edTel2")->text(), QStringLiteral("09011112222"));
     EXPECT_EQ(child<QLineEdit>(dialog, "edMail1")->text(), QStringLiteral("a@example.jp"));
     EXPECT_EQ(child<QLineEdit>(dialog, "edMail2")->text(), QStringLiteral("b@example.jp"));
+}
+
+// A sender's name may hold any character; the code holds Shift-JIS only.
+// Taken into the dialog, such a name is named on OK instead of going into
+// the code as "?".
+TEST_F(QRFromSender, aSenderNameShiftJisLacksIsNamedOnOkNotEncodedAsQuestionMark)
+{
+    ScriptedMessageBoxes boxes;
+    TSenderData d = titled(QStringLiteral("自宅"));
+    d.Name = QStringLiteral("𠮷田 太郎");
+    addSender(1, d);
+    TQRCodeRect item;
+    item.SetQRKind(TQRKind::PhoneDocomo);
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(item);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    child<QPushButton>(dialog, "btnSender")->click();
+    child<QPushButton>(dialog, "btnOK")->click();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("𠮷"))) << qPrintable(boxes.last().text);
 }
 
 } // namespace

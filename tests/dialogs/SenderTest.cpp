@@ -1,6 +1,9 @@
 #include "SenderFixture.h"
 #include "core/WqhypWrapper.h"
 #include "dialogs/Sender.h"
+#include "core/HisInfo.h"
+#include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 
@@ -15,6 +18,7 @@
 #include <QToolButton>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -183,6 +187,166 @@ TEST_F(SenderFormTest, postcodeOfSevenDigitsIsShownWithItsHyphen)
     EXPECT_EQ(text("edPos"), QStringLiteral("100-0014"));
 }
 
+// The telephone and fax edits take thirteen characters for the hyphens, the
+// postcode edit eight; the record keeps eleven and seven digits. More digits
+// are refused on saving with a word, never cut off unseen.
+struct DigitsCase {
+    const char *name;
+    const char *edit;
+    const char *typed;
+};
+
+class SenderDigits : public SenderFormTest, public ::testing::WithParamInterface<DigitsCase>
+{
+};
+
+TEST_P(SenderDigits, moreDigitsThanTheRecordKeepsAreRefusedNotCut)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    open(1);
+    QLineEdit *edit = child<QLineEdit>(GetParam().edit);
+    edit->setFocus();
+    QTest::keyClicks(edit, QString::fromLatin1(GetParam().typed));
+    ASSERT_EQ(edit->text(), QString::fromLatin1(GetParam().typed));
+    child<QPushButton>("btnChoice")->click();
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_EQ(boxes.count(), 1);
+    const TSenderData saved = stored().first();
+    EXPECT_TRUE(saved.Tel.isEmpty() && saved.Fax.isEmpty() && saved.Pos.isEmpty());
+    EXPECT_EQ(edit->text(), QString::fromLatin1(GetParam().typed));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, SenderDigits,
+                         ::testing::Values(DigitsCase{"telephone", "edTel", "0901234567890"},
+                                           DigitsCase{"fax", "edFax", "090123456789"},
+                                           DigitsCase{"postcode", "edPos", "12345678"}),
+                         [](const auto &Info) { return std::string(Info.param.name); });
+
+TEST_F(SenderFormTest, elevenTelephoneDigitsAndSevenPostcodeDigitsAreKept)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    open(1);
+    QTest::keyClicks(child<QLineEdit>("edTel"), QStringLiteral("090-1234-5678"));
+    QTest::keyClicks(child<QLineEdit>("edPos"), QStringLiteral("1000014"));
+    ASSERT_TRUE(form->SaveRecord());
+    EXPECT_EQ(stored().first().Tel, QStringLiteral("09012345678"));
+    EXPECT_EQ(stored().first().Pos, QStringLiteral("1000014"));
+}
+
+// What Sender.ini says must hold after the program is killed with the
+// window open: a deleted default is never named, a deleted number never
+// given again.
+qint32 senderIniValue(const char *Key)
+{
+    return TMemIniFile(SenderIniFileName()).ReadInteger(QStringLiteral("SENDER"), QLatin1String(Key), -1);
+}
+
+TEST_F(SenderFormTest, deletingTheDefaultStoresTheNewDefaultAtOnce)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    DefaultSenderNo = 1;
+    open(1);
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    ASSERT_EQ(DefaultSenderNo, 2);
+    EXPECT_EQ(senderIniValue("Default"), 2);
+}
+
+TEST_F(SenderFormTest, checkingDefaultStoresItAtOnce)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    DefaultSenderNo = 1;
+    open(2);
+    child<QCheckBox>("ckbDefault")->click();
+    EXPECT_EQ(senderIniValue("Default"), 2);
+}
+
+TEST_F(SenderFormTest, aNumberFreedByDeletingTheLastSenderIsNotGivenAgainAfterAKill)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    addSender(3, titled(QStringLiteral("C")));
+    open(3);
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    ASSERT_EQ(stored().size(), 2);
+    form.reset(); // killed: the window never closed
+    open(1);
+    child<QPushButton>("bbtnNew")->click();
+    EXPECT_EQ(stored().last().RecNo, 4);
+    EXPECT_EQ(form->SenderNo, 4);
+}
+
+TEST_F(SenderFormTest, aDefaultNamingNoRecordFallsToTheFirst)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    {
+        TMemIniFile ini(SenderIniFileName());
+        ini.WriteInteger(QStringLiteral("SENDER"), QStringLiteral("Default"), 9);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    open(2);
+    EXPECT_EQ(DefaultSenderNo, 1);
+}
+
+// The department typed is saved with the record, then moved to the top of
+// the department history. A history file that cannot be written is named;
+// it never escapes the button and the record stays saved.
+TEST_F(SenderFormTest, aDepartmentHistoryThatCannotBeWrittenIsNamedAndTheRecordIsKept)
+{
+    DMMurven19->CreateDatabase();
+    DMMurven19->Connect();
+    ASSERT_TRUE(DMMurven19->DptmntHistory()->IsLoaded());
+    addSender(1, titled(QStringLiteral("A")));
+    open(1);
+    child<QComboBox>("cbxDptmnt")->setEditText(QStringLiteral("営業部"));
+    SafeFile::setFailureHook([](SafeFile::Step Step) { return Step == SafeFile::Step::RenameTemporary; });
+    EXPECT_NO_THROW(child<QPushButton>("btnChoice")->click());
+    SafeFile::setFailureHook({});
+    EXPECT_EQ(stored().first().Dptmnt, QStringLiteral("営業部"));
+    const QString file = DMMurven19->DptmntHistory()->FileName();
+    EXPECT_TRUE(std::any_of(boxes.shown().begin(), boxes.shown().end(),
+                            [&file](const TMessageBoxRequest &R) { return R.text.contains(file); }));
+}
+
+// Every way of leaving a record keeps what was typed into it.
+struct LeaveCase {
+    const char *name;
+    std::function<void(TSenderForm &)> leave;
+};
+
+class SenderLeaving : public SenderFormTest, public ::testing::WithParamInterface<LeaveCase>
+{
+};
+
+TEST_P(SenderLeaving, keepsTheTypedEdit)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    open(1);
+    QLineEdit *address = child<QLineEdit>("edAdrs2");
+    address->setFocus();
+    QTest::keyClicks(address, QStringLiteral("1-2-3"));
+    GetParam().leave(*form);
+    EXPECT_EQ(stored().first().Adrs2, QStringLiteral("1-2-3"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, SenderLeaving,
+    ::testing::Values(
+        LeaveCase{"next", [](TSenderForm &F) { F.findChild<QToolButton *>(QStringLiteral("sbtnNext"))->click(); }},
+        LeaveCase{"last", [](TSenderForm &F) { F.findChild<QToolButton *>(QStringLiteral("sbtnLast"))->click(); }},
+        LeaveCase{"newRecord", [](TSenderForm &F) { F.findChild<QPushButton *>(QStringLiteral("bbtnNew"))->click(); }},
+        LeaveCase{"choose", [](TSenderForm &F) { F.findChild<QPushButton *>(QStringLiteral("btnChoice"))->click(); }},
+        LeaveCase{"closeButton",
+                  [](TSenderForm &F) { F.findChild<QPushButton *>(QStringLiteral("btnClose"))->click(); }},
+        LeaveCase{"escape", [](TSenderForm &F) { QTest::keyClick(&F, Qt::Key_Escape); }},
+        LeaveCase{"closeBox", [](TSenderForm &F) { F.close(); }}),
+    [](const auto &Info) { return std::string(Info.param.name); });
+
 class DuplicateTitle : public SenderFormTest
 {
 protected:
@@ -296,6 +460,27 @@ protected:
                boxes.last().flags == unsigned(MB_ICONERROR);
     }
 };
+
+// The table cannot be read any more (its file replaced or damaged under the
+// window): every button says so; nothing is thrown through the window.
+TEST_F(RefusingTable, aTableThatCannotBeReadIsReportedNotThrown)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    open(1);
+    {
+        QString error;
+        sqlite3 *db = SqlCipher::open(table().TableName(), TablePassword, false, &error);
+        ASSERT_NE(db, nullptr) << qPrintable(error);
+        EXPECT_TRUE(SqlCipher::exec(db, "ALTER TABLE Data RENAME TO Gone", &error)) << qPrintable(error);
+        SqlCipher::close(db);
+    }
+    child<QLineEdit>("edTitle")->setText(QStringLiteral("C"));
+    EXPECT_NO_THROW(child<QToolButton>("sbtnNext")->click());
+    EXPECT_NO_THROW(child<QPushButton>("bbtnNew")->click());
+    EXPECT_NO_THROW(child<QPushButton>("btnChoice")->click());
+    EXPECT_GE(boxes.count(), 1);
+}
 
 TEST_F(RefusingTable, failedSaveKeepsTheEditAndSaysSo)
 {

@@ -22,6 +22,7 @@
 #include "support/DataFolders.h"
 #include "support/RowName.h"
 #include "support/Screenshot.h"
+#include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
@@ -214,6 +215,20 @@ TEST_F(ItemCommandsTest, insertingAPictureTakesTheChosenFile)
     EXPECT_EQ(illust->GetBitmap().size(), QSize(64, 32));
 }
 
+// The chosen picture file is gone when it is read: the user hears which
+// file, nothing is added, and nothing escapes into the event loop.
+TEST_F(ItemCommandsTest, aPictureFileGoneBeforeItIsReadIsNamedAndAddsNothing)
+{
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(QStringLiteral("gone.bmp"));
+    commands->ChooseImageFile = [gone] { return gone; };
+    EXPECT_NO_THROW(commands->InsertIllust());
+    EXPECT_TRUE(editor.Document().Items.empty());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(gone)) << qPrintable(boxes.last().text);
+}
+
 TEST_F(ItemCommandsTest, pictureSettingsComeBackTurnedAndFramedFromTheSameCorner)
 {
     auto illust = std::make_unique<TIllustRect>();
@@ -260,6 +275,103 @@ TEST_F(ItemCommandsTest, cancelledSettingsLeaveTheItem)
     EXPECT_FALSE(commands->EditItem(0));
     EXPECT_EQ(dynamic_cast<TFigureRect &>(last()).GetFigureKind(), TFigureRect::Diamond);
 }
+
+// Opening an item's settings and pressing OK without a change gives the
+// item back as it was, to the byte of its stream. (A frame or fill that is
+// off opens with a preset colour; these items have theirs on.)
+void framed(TRectFrame &Frame)
+{
+    Frame.SetFrame(true);
+    Frame.SetFrameColor(0x224466);
+    Frame.SetBack(true);
+    Frame.SetBackColor(0x88AACC);
+}
+
+struct UnchangedCase {
+    const char *name;
+    std::function<std::unique_ptr<TDrawRect>()> make;
+};
+
+class UnchangedItemSettings : public ItemCommandsTest, public ::testing::WithParamInterface<UnchangedCase>
+{
+};
+
+TEST_P(UnchangedItemSettings, okWithoutAChangeKeepsTheItemByteForByte)
+{
+    editor.Document().Items.push_back(GetParam().make());
+    editor.Document().ItemRoles.push_back(-1);
+    editor.MergeCurrentRecord();
+    const QByteArray before = EncodeItemRecord(last(), -1);
+    editor.ExecDialog = [](QDialog &D) {
+        D.show();
+        D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        return D.result();
+    };
+    ASSERT_TRUE(commands->EditItem(0));
+    const QByteArray after = EncodeItemRecord(last(), -1);
+    qsizetype differs = -1;
+    for (qsizetype i = 0; i < std::max(before.size(), after.size()) && differs < 0; ++i)
+        if (i >= before.size() || i >= after.size() || before[i] != after[i])
+            differs = i;
+    EXPECT_EQ(differs, -1) << "sizes " << before.size() << " and " << after.size() << "; bytes there "
+                           << before.mid(differs, 16).toHex(' ').constData() << " / "
+                           << after.mid(differs, 16).toHex(' ').constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, UnchangedItemSettings,
+    ::testing::Values(UnchangedCase{"picture",
+                                    [] {
+                                        auto item = std::make_unique<TIllustRect>();
+                                        QImage image(64, 32, QImage::Format_RGB32);
+                                        image.fill(Qt::darkGreen);
+                                        item->SetPicture(image);
+                                        item->SetRect({40, 50, 104, 82});
+                                        framed(item->Frame());
+                                        return std::unique_ptr<TDrawRect>(std::move(item));
+                                    }},
+                      UnchangedCase{"maskedPicture",
+                                    [] {
+                                        auto item = std::make_unique<TIllustRect>();
+                                        QImage image(90, 61, QImage::Format_RGB32);
+                                        image.fill(Qt::darkGreen);
+                                        item->SetPicture(image);
+                                        item->SetRect({40, 50, 157, 129});
+                                        item->SetMask(3);
+                                        item->SetTransparentColor(0x00FF00);
+                                        item->Mirror(true);
+                                        framed(item->Frame());
+                                        return std::unique_ptr<TDrawRect>(std::move(item));
+                                    }},
+                      UnchangedCase{"figure",
+                                    [] {
+                                        auto item = std::make_unique<TFigureRect>();
+                                        item->SetFigureKind(TFigureRect::RoundRect);
+                                        item->SetRect({50, 60, 150, 120});
+                                        item->SetBack(true);
+                                        item->SetColor1(0x336699);
+                                        item->SetColor2(0x996633);
+                                        return std::unique_ptr<TDrawRect>(std::move(item));
+                                    }},
+                      UnchangedCase{"qrCode",
+                                    [] {
+                                        auto item = std::make_unique<TQRCodeRect>();
+                                        item->SetQRKind(TQRKind::PhoneDocomo);
+                                        item->SetName(QStringLiteral("山田 太郎"));
+                                        item->SetTel(0, QStringLiteral("0312345678"));
+                                        item->SetRect({10, 10, 20, 20});
+                                        return std::unique_ptr<TDrawRect>(std::move(item));
+                                    }},
+                      UnchangedCase{"senderBlock",
+                                    [] {
+                                        auto item = std::make_unique<TSenderRect>();
+                                        item->SetSenderTitle(QStringLiteral("自宅"));
+                                        item->SetRect({30, 40, 230, 200});
+                                        item->ResetChildRect(-1);
+                                        framed(item->Frame());
+                                        return std::unique_ptr<TDrawRect>(std::move(item));
+                                    }}),
+    [](const auto &Info) { return std::string(Info.param.name); });
 
 TEST_F(ItemCommandsTest, senderBlockNamesTheDefaultSenderAndIsComposedFromSenderDb)
 {

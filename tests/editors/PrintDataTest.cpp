@@ -3,12 +3,18 @@
 #include "FakeHost.h"
 #include "editors/LayoutForm.h"
 #include "editors/PageView.h"
+#include "items/BackImage.h"
+#include "items/BarRect.h"
+#include "items/FigureRect.h"
+#include "items/IllustRect.h"
 #include "items/NameRect.h"
+#include "items/SenderRect.h"
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
+#include <QBuffer>
 
 namespace {
 
@@ -140,6 +146,131 @@ TEST(PrintDataFile, failedSaveLeavesTheOldFile)
     QString error;
     EXPECT_FALSE(SavePrintData(path, document, &error));
     SafeFile::setFailureHook({});
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path), before);
+}
+
+// A design whose background is a large photograph (kept as a bitmap, more
+// than 16 MiB in the file) with every kind of new item: what was saved opens
+// again and saves to the same bytes.
+TEST(PrintDataFile, aDesignWithALargeBackgroundPictureOpensAgainByteForByte)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("design.mpd"));
+    TLayoutDocument document;
+    document.Kind = TLayoutKind::Design;
+    document.Format = postcardLayout().Format;
+    QImage photo(2500, 2300, QImage::Format_RGB888);
+    photo.fill(QColor(30, 120, 200));
+    document.Background.SetPicture(photo, {});
+    QImage leaf(30, 20, QImage::Format_ARGB32);
+    leaf.fill(QColor(0, 128, 0, 200));
+    auto illust = std::make_unique<TIllustRect>();
+    illust->SetPicture(leaf, {});
+    illust->SetRect({10, 10, 70, 50});
+    auto qr = std::make_unique<TQRCodeRect>();
+    qr->SetText(QStringLiteral("漢字とABC"));
+    qr->SetRect({100, 100, 150, 150});
+    auto figure = std::make_unique<TFigureRect>();
+    figure->SetFigureKind(TFigureRect::Ellipse);
+    figure->SetRect({200, 30, 260, 90});
+    auto sender = std::make_unique<TSenderRect>();
+    sender->SetSenderTitle(QStringLiteral("自宅"));
+    sender->SetRect({20, 200, 220, 360});
+    auto add = [&document](std::unique_ptr<TDrawRect> Item) {
+        document.Items.push_back(std::move(Item));
+        document.ItemRoles.push_back(-1);
+    };
+    add(std::move(illust));
+    add(std::move(qr));
+    add(std::move(figure));
+    add(std::move(sender));
+    QString error;
+    ASSERT_TRUE(SavePrintData(path, document, &error)) << qPrintable(error);
+    const QByteArray saved = fileBytes(path);
+    ASSERT_GT(saved.size(), 16 * 1024 * 1024);
+    TLayoutDocument read;
+    ASSERT_TRUE(LoadPrintData(path, read, &error)) << qPrintable(error);
+    ASSERT_EQ(read.Items.size(), 4u);
+    EXPECT_EQ(read.Background.Picture().size(), photo.size());
+    EXPECT_EQ(read.Background.Picture().pixelColor(2499, 0), QColor(30, 120, 200));
+    EXPECT_EQ(read.Background.Picture().pixelColor(2498, 0), QColor(30, 120, 200));
+    EXPECT_EQ(read.Background.Picture().format(), photo.format());
+    EXPECT_EQ(read.Background.GetResolution(), 72);
+    const QByteArray again = EncodePrintData(read);
+    const qsizetype at = firstDifference(again, saved);
+    EXPECT_EQ(at, -1) << "of " << saved.size() << " / " << again.size() << ": "
+                      << saved.mid(at - 8, 24).toHex(' ').constData() << " / "
+                      << again.mid(at - 8, 24).toHex(' ').constData();
+}
+
+// JPEG pictures keep their own bytes with the mirror and turn codes, bitmaps
+// are kept as turned; masked, see-through, turned picture items and a
+// mirrored JPEG background read back to the same file.
+TEST(PrintDataFile, turnedAndMaskedPicturesSaveOpenSaveToTheSameBytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("design.mpd"));
+    QImage image(48, 32, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 40));
+    for (int x = 0; x < 24; ++x)
+        for (int y = 0; y < 16; ++y)
+            image.setPixelColor(x, y, QColor(20, 160, 60));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(image.save(&buffer, "JPG"));
+    TLayoutDocument document;
+    document.Kind = TLayoutKind::Design;
+    document.Format = postcardLayout().Format;
+    document.Background.SetPicture(image, jpeg);
+    document.Background.SetKind(TBackImage::Tiled);
+    document.Background.Mirror(false);
+    document.Background.Rotate(1);
+    document.Background.SetRotate180(true);
+    auto illust = std::make_unique<TIllustRect>();
+    illust->SetPicture(image, jpeg);
+    illust->SetRect({10, 10, 58, 42});
+    illust->Mirror(true);
+    illust->Rotate(0);
+    illust->SetMask(2);
+    illust->SetTransparentColor(0x3CA014);
+    document.Items.push_back(std::move(illust));
+    document.ItemRoles.push_back(-1);
+    auto bitmap = std::make_unique<TIllustRect>();
+    bitmap->SetPicture(image);
+    bitmap->SetRect({80, 10, 128, 42});
+    bitmap->Mirror(false);
+    bitmap->Rotate(1);
+    bitmap->SetMask(1);
+    document.Items.push_back(std::move(bitmap));
+    document.ItemRoles.push_back(-1);
+    QString error;
+    ASSERT_TRUE(SavePrintData(path, document, &error)) << qPrintable(error);
+    const QByteArray saved = fileBytes(path);
+    TLayoutDocument read;
+    ASSERT_TRUE(LoadPrintData(path, read, &error)) << qPrintable(error);
+    ASSERT_TRUE(SavePrintData(path, read, &error)) << qPrintable(error);
+    EXPECT_EQ(firstDifference(fileBytes(path), saved), -1);
+}
+
+// More items than a file may hold would be saved and then refused on
+// opening: saving refuses with the reason and keeps the old file.
+TEST(PrintDataFile, moreItemsThanAFileHoldsAreRefusedOnSavingAndTheOldFileStays)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("card.mpd"));
+    TLayoutDocument document = postcardLayout();
+    ASSERT_TRUE(SavePrintData(path, document, nullptr));
+    const QByteArray before = fileBytes(path);
+    while (document.Items.size() <= size_t(PrintDataMaxItems)) {
+        auto figure = std::make_unique<TFigureRect>();
+        figure->SetRect({10, 10, 40, 40});
+        document.Items.push_back(std::move(figure));
+        document.ItemRoles.push_back(-1);
+    }
+    QString error;
+    EXPECT_FALSE(SavePrintData(path, document, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(fileBytes(path), before);
 }

@@ -173,7 +173,8 @@ TEST(BackImageTest, aMissingPictureDoesNotDesyncTheReader)
 
 TEST(BackImageTest, version300HasNoUpsideDownByteAndBadPicturesRaise)
 {
-    TItemReader v300(hexBytes("05 FF000000 00FF0000 5A000000"), {300});
+    const QByteArray v300Bytes = hexBytes("05 FF000000 00FF0000 5A000000");
+    TItemReader v300(v300Bytes, {300});
     TBackImage back;
     back.LoadFromStream(v300);
     EXPECT_TRUE(v300.atEnd());

@@ -260,7 +260,8 @@ TEST(BarcodeRectTest, oldStreamsCarryAVisibilityByteAndLargeSizesAreClamped)
 TEST(BarcodeRectTest, shortStreamIsRefused)
 {
     TBarcodeRect item;
-    TItemReader reader(hexBytes("0A000000 14000000 16010000 1F000000 01 02"), {});
+    const QByteArray stored = hexBytes("0A000000 14000000 16010000 1F000000 01 02");
+    TItemReader reader(stored, {});
     EXPECT_THROW(item.LoadFromStream(reader), EItemFormatError);
 }
 

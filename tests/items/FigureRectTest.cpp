@@ -177,7 +177,8 @@ TEST(FigureRectTest, damagedKindsAndStylesAreClamped)
     EXPECT_EQ(item.GetCornerRadius(0), 2);
     EXPECT_EQ(item.GetSectorDirection(), 3);
     EXPECT_EQ(item.GetLineStyle(), 0);
-    TItemReader shortReader(bytes.left(30), {});
+    const QByteArray shortBytes = bytes.left(30);
+    TItemReader shortReader(shortBytes, {});
     TFigureRect other;
     EXPECT_THROW(other.LoadFromStream(shortReader), EItemFormatError);
 }

@@ -270,7 +270,8 @@ TEST(QRCodeRectTest, version300HasNoTurnedByteAndDamagedFieldsAreClamped)
     EXPECT_EQ(item.GetCellPitch(), TQRCodeRect::MaxCellPitch);
     EXPECT_EQ(item.GetQRKind(), TQRKind::MailSoftBank);
     EXPECT_EQ(item.GetRect(), (TPageRect{0, 0, 29, 29}));
-    TItemReader shortReader(bytes.left(bytes.size() - 1), {600});
+    const QByteArray shortBytes = bytes.left(bytes.size() - 1);
+    TItemReader shortReader(shortBytes, {600});
     TQRCodeRect other;
     EXPECT_THROW(other.LoadFromStream(shortReader), EItemFormatError);
 }

@@ -153,7 +153,8 @@ TEST(RectFrameTest, streamRoundTripsByteForByteWithoutNotifying)
 TEST(RectFrameTest, widthIndexOutsideTheTableIsAFormatError)
 {
     TRectFrame f;
-    TItemReader r(hexBytes("01 00 00 00 07 00000000 00000000"), {});
+    const QByteArray stored = hexBytes("01 00 00 00 07 00000000 00000000");
+    TItemReader r(stored, {});
     EXPECT_THROW(f.LoadFromStream(r), EItemFormatError);
 }
 

@@ -230,7 +230,8 @@ TEST(SenderRectTest, truncatedStreamIsRefused)
     TSenderRect block;
     TItemWriter w;
     block.SaveToStream(w);
-    TItemReader r(w.bytes().left(w.bytes().size() - 3), {});
+    const QByteArray shortBytes = w.bytes().left(w.bytes().size() - 3);
+    TItemReader r(shortBytes, {});
     TSenderRect other;
     EXPECT_THROW(other.LoadFromStream(r), EItemFormatError);
 }
