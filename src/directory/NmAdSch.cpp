@@ -1544,8 +1544,9 @@ void TNameAdrsSearch::exportSelected()
     QFile file(m_exportFile);
     int lines = 0;
     QString failure;
-    if (!file.open(choice == 1 ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate)) {
-        failure = file.errorString();
+    if (!OpenExportFile(file, choice == 1, &failure)) {
+        if (failure.isEmpty())
+            failure = file.errorString();
     } else {
         auto write = [&](const QByteArray &line) {
             if (file.write(line + "\r\n") == line.size() + 2)

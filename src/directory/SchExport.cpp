@@ -6,6 +6,7 @@
 #include "platform/Cp932.h"
 #include "util/StrFunc.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -167,6 +168,55 @@ QByteArray BuildHitLine(const TAreaSearchHit &Hit, const std::optional<TTelRecor
         return {};
     line.chop(1);
     return line;
+}
+
+namespace {
+
+// Whether Head (the start of a file) reads as Shift-JIS text.
+bool isShiftJisText(const QByteArray &Head)
+{
+    if (Head.startsWith("\xEF\xBB\xBF") || Head.startsWith("\xFF\xFE") || Head.startsWith("\xFE\xFF")
+        || Head.contains('\0'))
+        return false;
+    // A character cut by the end of the head is no fault of the file.
+    return !Cp932::decode(QByteArrayView(Head).first(Cp932::boundaryAtOrBefore(Head, Head.size())))
+                .contains(QChar::ReplacementCharacter);
+}
+
+} // namespace
+
+bool OpenExportFile(QFile &File, bool Append, QString *Error)
+{
+    auto fail = [&](const QString &Reason) {
+        if (Error != nullptr)
+            *Error = Reason;
+        File.close();
+        return false;
+    };
+    if (!Append || !File.exists() || File.size() == 0) {
+        if (!File.open(QIODevice::WriteOnly | (Append ? QIODevice::Append : QIODevice::Truncate)))
+            return fail(File.errorString());
+        return true;
+    }
+    if (!File.open(QIODevice::ReadWrite | QIODevice::Append))
+        return fail(File.errorString());
+    // Read through a second handle: the appending one always writes at the end.
+    QFile reader(File.fileName());
+    if (!reader.open(QIODevice::ReadOnly))
+        return fail(reader.errorString());
+    const QByteArray head = reader.read(64 * 1024);
+    char last = '\n';
+    if (!reader.seek(reader.size() - 1) || !reader.getChar(&last))
+        return fail(reader.errorString());
+    reader.close();
+    if (!isShiftJisText(head))
+        return fail(QStringLiteral("Shift-JISのテキストファイルではないため追加できません"));
+    if (last != '\n') {
+        const QByteArray end = last == '\r' ? QByteArray("\n") : QByteArray("\r\n");
+        if (File.write(end) != end.size())
+            return fail(File.errorString());
+    }
+    return true;
 }
 
 std::optional<TTelRecord> FetchHitRecord(const TAreaSearchHit &Hit, const TAreaSearchCondition &First)

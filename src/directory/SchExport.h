@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 #include <array>
 #include <optional>
 #include <vector>
@@ -37,6 +39,14 @@ using TExportColumns = std::array<TExportColumn, 15>;
 // from the hit alone. Empty when every exported value is empty.
 [[nodiscard]] QByteArray BuildHitLine(const TAreaSearchHit &Hit, const std::optional<TTelRecord> &Record,
                                       const TExportColumns &Columns);
+
+// Opens File for an export, created anew or appended to; false with Error
+// when it cannot be. A file appended to must be Shift-JIS text like the lines
+// that go into it: one marked as Unicode text, or holding bytes no text has
+// (NUL, or no Shift-JIS character), is refused and left as it is. One whose
+// last line has no line break gets one first, so that the first line written
+// is not glued onto that line.
+[[nodiscard]] bool OpenExportFile(QFile &File, bool Append, QString *Error);
 
 // The full record of a hit, by its number and key, with its number
 // hyphenated; nullopt when the library does not give it. Folders from the

@@ -186,10 +186,8 @@ void TSearchThread::ExportFile(std::vector<TAreaSearchCondition> Conditions, con
     TExportResult result;
     result.Code = AreaResultNoMore;
     QFile file(Request.FileName);
-    const QIODevice::OpenMode mode = QIODevice::WriteOnly | (Request.Append ? QIODevice::Append : QIODevice::Truncate);
-    if (Conditions.empty() || !file.open(mode)) {
+    if (Conditions.empty() || !OpenExportFile(file, Request.Append, &result.FileError)) {
         result.Code = ExportFileFailed;
-        result.FileError = file.errorString();
         emit ExportDone(result);
         return;
     }

@@ -380,6 +380,58 @@ TEST_F(ScriptedExportTest, appendingKeepsTheFileAndWritesNoHeader)
     EXPECT_EQ(lines(file).size(), 1 + 5 + 3);
 }
 
+TEST_F(ScriptedExportTest, appendingToAFileWhoseLastLineIsOpenStartsOnALineOfItsOwn)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    const QByteArray before = Cp932::encode(u"電話番号,名前\r\n03-1234-5678,山田");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(before), before.size());
+    }
+    const TExportResult r = exportTo(file, {3}, true, false);
+    EXPECT_EQ(r.Code, 0);
+    const QList<QByteArray> written = lines(file);
+    ASSERT_EQ(written.size(), 2 + 3);
+    EXPECT_EQ(written[1], Cp932::encode(u"03-1234-5678,山田\r"));
+}
+
+// Lines of Shift-JIS added to a text of another encoding would be unreadable
+// in it, and the file could not be read as one text any more.
+class ExportAppendForeignTest : public ScriptedExportTest, public ::testing::WithParamInterface<QByteArray> {};
+
+TEST_P(ExportAppendForeignTest, isRefusedAndLeavesTheFileAsItWas)
+{
+    const QString file = dir.filePath(QStringLiteral("other.txt"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(GetParam()), GetParam().size());
+    }
+    const TExportResult r = exportTo(file, {3}, true, false);
+    EXPECT_EQ(r.Code, ExportFileFailed);
+    EXPECT_FALSE(r.FileError.isEmpty());
+    EXPECT_EQ(g_calls, 0);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, ExportAppendForeignTest,
+    ::testing::Values(QByteArray("\xEF\xBB\xBFname,tel\r\n"),                    // UTF-8 with its mark
+                      QByteArray("\xFF\xFEn\0a\0m\0e\0\r\0\n\0", 14),          // UTF-16
+                      QByteArray("PK\x03\x04\x14\0\0\0\x08\0", 10)));             // not text at all
+
+TEST_F(ScriptedExportTest, aFullDiskIsReportedNotTakenForSuccess)
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full";
+    const TExportResult r = exportTo(QStringLiteral("/dev/full"), {5}, false, true);
+    EXPECT_EQ(r.Code, ExportFileFailed);
+    EXPECT_FALSE(r.FileError.isEmpty());
+}
+
 TEST_F(ScriptedExportTest, aFileThatCannotBeOpenedIsReportedAndNothingIsRead)
 {
     const TExportResult r = exportTo(dir.path(), {5}, false, true); // a folder, not a file
