@@ -58,7 +58,8 @@ void putInt(QByteArray &Out, int Value)
 
 void putShort(QByteArray &Out, QByteArrayView Value, int Capacity)
 {
-    const auto length = static_cast<int>(std::min<qsizetype>(Value.size(), Capacity));
+    // Never half a character: a name read back must decode as it was typed.
+    const auto length = static_cast<int>(Cp932::boundaryAtOrBefore(Value, Capacity));
     Out.append(static_cast<char>(length));
     Out.append(Value.first(length));
     Out.append(QByteArray(Capacity - length, '\0'));

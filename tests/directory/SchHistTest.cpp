@@ -248,3 +248,14 @@ TEST(SearchHistory, lettersOfTheirOwnStillCompareWithoutRegardToCase)
     EXPECT_TRUE(SameSearchConditions(entry("Abc\x83\x41"), entry("aBC\x83\x41")));
     EXPECT_TRUE(SameSearchConditions(entry("\x83\x41x"), entry("\x83\x41X")));
 }
+
+TEST(SearchHistoryFile, aNameLongerThanItsFieldIsCutBetweenCharacters)
+{
+    // 33 bytes of letters, then a double-byte character over the 34th byte.
+    const QByteArray name = QByteArray(33, 'A') + "\x83\x41";
+    bool damaged = true;
+    const std::vector<TSearchHistoryEntry> read =
+        ParseSearchHistory(SearchHistoryBytes(entry(name.constData()), {}), 10, allRegions, &damaged);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].Name, QByteArray(33, 'A'));
+}
