@@ -1254,7 +1254,7 @@ void TNameAdrsSearch::TakeSelectedHit()
                     : rows.isEmpty()                   ? -1
                                                        : rows.front().row();
     TTelRecord record{};
-    if (row < 0 || !ShowHitAt(row, record))
+    if (row < 0 || (OnConfirmTake && !OnConfirmTake()) || !ShowHitAt(row, record))
         return;
     if (OnTakeHit)
         OnTakeHit(record);
