@@ -2,12 +2,14 @@
 #include "core/Wqarea17Wrapper.h"
 #include "directory/SampleDir.h"
 #include "directory/SchArea.h"
+#include "directory/SchThred.h"
 #include "platform/Cp932.h"
 #include "platform/dic/wqarea17/WqareaSchema.h"
 #include "support/DicProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLibrary>
 #include <QTemporaryDir>
 
 #include <sqlcipher/sqlite3.h>
@@ -46,7 +48,7 @@ protected:
         o.DicFile = kDic;
         o.NameFile = kNames;
         o.OutputFolder = s_dir->path();
-        o.ListingsPerRegion = 1500;
+        o.ListingsPerRegion = 4000;
         o.Seed = 11;
         o.OnlyRegion = 3;
         QString error;
@@ -156,7 +158,7 @@ TEST_F(SampleIndexTest, prefixesAndExactNamesFindTheSameListingsWithAndWithoutTh
 {
     ASSERT_GT(s_rows.size(), 1000U);
     std::set<QByteArray> tried;
-    for (std::size_t i = 0; i < s_rows.size(); i += 23) {
+    for (std::size_t i = 0; i < s_rows.size(); i += 61) {
         const TRow &row = s_rows[i];
         const std::string oaza = row.CityCode + row.TownCode.substr(0, 3);
         for (const std::string &key : {std::string("13"), row.CityCode, oaza}) {
@@ -176,7 +178,7 @@ TEST_F(SampleIndexTest, prefixesAndExactNamesFindTheSameListingsWithAndWithoutTh
 TEST_F(SampleIndexTest, namesWithBlanksAndOtherWidthsFindTheSameListings)
 {
     const QByteArray blank = Cp932::encode(QStringLiteral("　"));
-    for (std::size_t i = 0; i < s_rows.size(); i += 97) {
+    for (std::size_t i = 0; i < s_rows.size(); i += 257) {
         const TRow &row = s_rows[i];
         const QByteArray first = chars(row.Name, 1);
         const QByteArray rest = row.Name.mid(first.size());
@@ -199,6 +201,140 @@ TEST_F(SampleIndexTest, namesWithBlanksAndOtherWidthsFindTheSameListings)
     for (const char *name : {"A", "1", "\xB1", "\xB1\xB2", "\x83\x50", "\x83\x96", "\x83\x96\x8E\x52"}) // ｱ ｱｲ ケ ヶ ヶ山
         for (int match : {0, 3})
             expectSame(name, match, "13");
+}
+
+// ---- a stop inside the real library ---------------------------------------
+
+using TAreaEntry = int (*)(TAreaSearchCondition *, TAreaSearchHit *, std::int32_t *, TAreaSearchPosition *,
+                           std::int32_t, TAreaSearchCallback);
+TAreaEntry g_realArea = nullptr;
+int g_areaCalls = 0;
+int g_stopInCall = 0;   // the call in which the user stops; 0 never
+int g_asksBeforeStop = 0; // the library's questions that call answers "go on" first
+int g_asks = 0;
+
+int stoppingCallback(std::int32_t, std::int32_t)
+{
+    if (++g_asks <= g_asksBeforeStop)
+        return -1;
+    SearchStopFlag = true;
+    return 0;
+}
+
+int areaStoppedOnce(TAreaSearchCondition *c, TAreaSearchHit *hits, std::int32_t *count, TAreaSearchPosition *position,
+                    std::int32_t limit, TAreaSearchCallback callback)
+{
+    if (++g_areaCalls == g_stopInCall) {
+        g_asks = 0;
+        return g_realArea(c, hits, count, position, limit, stoppingCallback);
+    }
+    return g_realArea(c, hits, count, position, limit, callback);
+}
+
+struct TPage {
+    int PageNo = 0;
+    bool Last = false;
+    std::vector<std::int32_t> Keys;
+    bool operator==(const TPage &) const = default;
+};
+
+// The pages of a walk from the first to the last, each as finally shown: a
+// stopped page is run again (as the window's repeat button does) until it
+// comes whole.
+std::vector<TPage> walkPages(const std::vector<TAreaSearchCondition> &conditions, int *stops)
+{
+    TSearchThread worker;
+    std::optional<TSearchPage> shown;
+    QObject::connect(&worker, &TSearchThread::SearchDone, [&](const TSearchPage &page) { shown = page; });
+    worker.SetConditions(conditions);
+    std::vector<TPage> pages;
+    TSearchMove move = TSearchMove::New;
+    for (int guard = 0; guard < 200; ++guard) {
+        SearchStopFlag = false;
+        worker.SearchPage(move);
+        if (!shown)
+            break;
+        if (shown->Code == 100) {
+            ++*stops;
+            move = TSearchMove::Again;
+            continue;
+        }
+        if (shown->Code != 0)
+            break;
+        TPage page{shown->PageNo, shown->LastPage, {}};
+        for (const TAreaSearchHit &h : shown->Hits)
+            page.Keys.push_back(h.RecordKey);
+        pages.push_back(page);
+        if (shown->LastPage)
+            break;
+        move = TSearchMove::Next;
+    }
+    return pages;
+}
+
+TEST_F(SampleIndexTest, aStopInsideTheLibraryThenAgainGivesTheUninterruptedPages)
+{
+    QLibrary library(QStringLiteral(MURVEN_DIC_LIB_DIR "libwqarea17.so"));
+    ASSERT_TRUE(library.load()) << library.errorString().toStdString();
+    g_realArea = reinterpret_cast<TAreaEntry>(library.resolve("wqarea_area"));
+    ASSERT_NE(g_realArea, nullptr);
+    // A character in few names: the library reads more than a thousand
+    // listings for a block and is asked in the middle of it.
+    std::map<QByteArray, int> names;
+    for (const TRow &row : s_rows) {
+        std::set<QByteArray> seen;
+        for (qsizetype i = 0; i < row.Name.size();) {
+            const QByteArray ch = chars(row.Name.mid(i), 1);
+            seen.insert(ch);
+            i += ch.size();
+        }
+        for (const QByteArray &ch : seen)
+            ++names[ch];
+    }
+    QByteArray rare;
+    for (const auto &[ch, n] : names)
+        if (ch.size() == 2 && n >= 45 && n * 60 <= static_cast<int>(s_rows.size()) && (rare.isEmpty() || n > names[rare]))
+            rare = ch;
+    ASSERT_FALSE(rare.isEmpty());
+
+    std::vector<TAreaSearchCondition> conditions;
+    for (const char *key : {"13", "13"}) { // the same key twice: pages run across conditions
+        TAreaSearchCondition c{};
+        std::memcpy(c.Name, rare.constData(), static_cast<std::size_t>(rare.size()));
+        std::strcpy(c.AddressKey, key);
+        c.Category = 2;
+        c.PhoneKinds = 15;
+        c.MatchKind = 1;
+        c.Always1 = 1;
+        c.BlockSize = 20;
+        ASSERT_TRUE(SetFolderField(c.DataFolder, s_indexed));
+        conditions.push_back(c);
+    }
+    TWqarea17Functions f;
+    f.Area = areaStoppedOnce;
+    SetWqarea17ForTesting(&f);
+    struct TBack {
+        ~TBack() { SetWqarea17ForTesting(nullptr); }
+    } back;
+    g_stopInCall = 0;
+    int stops = 0;
+    const std::vector<TPage> uninterrupted = walkPages(conditions, &stops);
+    ASSERT_GE(uninterrupted.size(), 3U);
+    int stoppedInside = 0;
+    for (int call = 1; call <= 6; ++call) {
+        for (int asks : {0, 1, 2}) {
+            g_areaCalls = 0;
+            g_stopInCall = call;
+            g_asksBeforeStop = asks;
+            g_asks = 0;
+            stops = 0;
+            EXPECT_EQ(walkPages(conditions, &stops), uninterrupted) << "stop in call " << call << " after " << asks;
+            // A call that ends before it is asked that often is not stopped.
+            EXPECT_EQ(stops, g_asks > asks ? 1 : 0) << "stop in call " << call << " after " << asks;
+            stoppedInside += asks > 0 && g_asks > asks ? 1 : 0;
+        }
+    }
+    EXPECT_GT(stoppedInside, 0); // some stops came after listings were read in the call
 }
 
 } // namespace
