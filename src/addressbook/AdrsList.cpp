@@ -372,11 +372,14 @@ void TAddressList::CreateActions()
                 DataInquiry->DisableNavigation();
         });
         // A hit taken from the directory opens the record form with a new record filled from it.
-        search->OnTakeHit = [](const TTelRecord &record) {
+        // The form's pending edit is settled before the hit is fetched, so a
+        // cancel leaves the page's walk on the hit the form shows.
+        search->OnConfirmTake = [] {
             TDataInquiry *form = DataInquiry;
-            if (form != nullptr && form->isVisible() && form->ConfirmPendingEdit(false, true) == 9)
-                return;
-            form = GetDataInquiry();
+            return form == nullptr || !form->isVisible() || form->ConfirmPendingEdit(false, true) != 9;
+        };
+        search->OnTakeHit = [](const TTelRecord &record) {
+            TDataInquiry *form = GetDataInquiry();
             form->SetNavigationSource(0);
             form->StartRegister(AddressFromTelRecord(record));
             form->show();

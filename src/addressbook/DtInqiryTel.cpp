@@ -36,8 +36,16 @@ TAddressData AddressFromTelRecord(const TTelRecord &r)
     d.Pos = field(r.Postcode, sizeof r.Postcode);
     d.Tdfkn = field(r.Pref, sizeof r.Pref);
     d.Adrs1 = field(r.City, sizeof r.City);
-    d.Adrs2 = field(r.Address2a, sizeof r.Address2a) + field(r.Address2b, sizeof r.Address2b)
-              + field(r.Address2c, sizeof r.Address2c);
+    const QByteArray street = field(r.Address2a, sizeof r.Address2a) + field(r.Address2b, sizeof r.Address2b);
+    const QByteArray building = field(r.Address2c, sizeof r.Address2c);
+    // The three parts may hold more than 住所２: the building then goes to
+    // 住所３, where it fits whole, rather than being cut off unseen.
+    if (street.size() + building.size() <= d.Adrs2.MaxBytes) {
+        d.Adrs2 = street + building;
+    } else {
+        d.Adrs2 = street;
+        d.Adrs3 = building;
+    }
     d.AdrsKana = field(r.PrefKana, sizeof r.PrefKana) + field(r.CityKana, sizeof r.CityKana)
                  + field(r.Address2aKana, sizeof r.Address2aKana) + field(r.Address2bKana, sizeof r.Address2bKana)
                  + field(r.Address2cKana, sizeof r.Address2cKana);

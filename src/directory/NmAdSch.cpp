@@ -1254,7 +1254,7 @@ void TNameAdrsSearch::TakeSelectedHit()
                     : rows.isEmpty()                   ? -1
                                                        : rows.front().row();
     TTelRecord record{};
-    if (row < 0 || !ShowHitAt(row, record))
+    if (row < 0 || (OnConfirmTake && !OnConfirmTake()) || !ShowHitAt(row, record))
         return;
     if (OnTakeHit)
         OnTakeHit(record);
@@ -1541,18 +1541,14 @@ void TNameAdrsSearch::exportSelected()
     if (choice == 9)
         return;
     const TWaitCursor wait;
-    QFile file(m_exportFile);
+    TExportFile file;
     int lines = 0;
     QString failure;
-    if (!file.open(choice == 1 ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate)) {
-        failure = file.errorString();
+    if (!file.Open(m_exportFile, choice == 1, &failure)) {
+        if (failure.isEmpty())
+            failure = QStringLiteral("開けません");
     } else {
-        auto write = [&](const QByteArray &line) {
-            if (file.write(line + "\r\n") == line.size() + 2)
-                return true;
-            failure = file.errorString();
-            return false;
-        };
+        auto write = [&](const QByteArray &line) { return file.WriteLine(line, &failure); };
         bool ok = choice == 1 || write(BuildHeaderLine(m_exportColumns));
         const bool needsRecord = ExportNeedsRecord(m_exportColumns);
         // The worker holds the library for the window's life; these fetches hold it for their own length.
@@ -1573,15 +1569,19 @@ void TNameAdrsSearch::exportSelected()
         }
         if (loaded)
             FreeWqarea17();
-        if (!file.flush() && failure.isEmpty())
-            failure = file.errorString();
-        file.close();
-        if (file.error() != QFileDevice::NoError && failure.isEmpty())
-            failure = file.errorString();
+        // Lines that could not all be written are not kept: the file stays as it was.
+        if (!ok)
+            file.Abandon();
+        else
+            ok = file.Finish(&failure);
+        if (!ok) {
+            lines = 0;
+            if (failure.isEmpty())
+                failure = QStringLiteral("書き込めません");
+        }
     }
     setPanel(7, QStringLiteral(" 件数： ") + QString::number(lines));
     if (!failure.isEmpty()) {
-        // The lines written stay; the user learns where it stopped.
         setPanel(8, QStringLiteral(" エラー"));
         ShowMessageBoxAt(this,
                          QStringLiteral("ファイルに出力できませんでした  \r\n") + QDir::toNativeSeparators(m_exportFile)

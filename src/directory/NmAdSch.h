@@ -87,8 +87,9 @@ public:
     // Fetches the full record of hit Index of the page (after checking the
     // region's data) and selects its row; false when it cannot be had.
     [[nodiscard]] bool ShowHitAt(int Index, TTelRecord &Record);
-    // Takes the hit of the focused or first selected row: OnTakeHit is given
-    // its full record (the address-book windows open the record form with it).
+    // Takes the hit of the focused or first selected row: once OnConfirmTake
+    // agrees, OnTakeHit is given its full record (the address-book windows
+    // open the record form with it).
     void TakeSelectedHit();
     // The record form's walk through the page: the full record of the first,
     // prior, next or last hit (prior and next from the hit it shows).
@@ -102,6 +103,9 @@ public:
     void SetInquiryIndex(int Index);
     [[nodiscard]] int InquiryIndex() const { return m_inquiryIndex; }
     std::function<void(const TTelRecord &)> OnTakeHit;
+    // Asked before a hit is taken (the record form confirms its pending
+    // edit); false ends the take with the page and its walk untouched.
+    std::function<bool()> OnConfirmTake;
     // Asks for the export file, proposing a name; empty when cancelled.
     // The file dialog by default; tests answer it themselves.
     std::function<QString(const QString &Proposal)> ExportFileChooser;

@@ -6,6 +6,9 @@
 #include "platform/Cp932.h"
 #include "util/StrFunc.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
@@ -167,6 +170,148 @@ QByteArray BuildHitLine(const TAreaSearchHit &Hit, const std::optional<TTelRecor
         return {};
     line.chop(1);
     return line;
+}
+
+namespace {
+
+// Whether Head (the start of a file) reads as Shift-JIS text.
+bool isShiftJisText(const QByteArray &Head)
+{
+    if (Head.startsWith("\xEF\xBB\xBF") || Head.startsWith("\xFF\xFE") || Head.startsWith("\xFE\xFF")
+        || Head.contains('\0'))
+        return false;
+    // A character cut by the end of the head is no fault of the file.
+    return !Cp932::decode(QByteArrayView(Head).first(Cp932::boundaryAtOrBefore(Head, Head.size())))
+                .contains(QChar::ReplacementCharacter);
+}
+
+} // namespace
+
+TExportFile::TExportFile() = default;
+
+TExportFile::~TExportFile()
+{
+    Abandon();
+}
+
+bool TExportFile::Open(const QString &FileName, bool Append, QString *Error)
+{
+    Abandon();
+    auto fail = [&](const QString &Reason) {
+        if (Error != nullptr)
+            *Error = Reason;
+        Abandon();
+        return false;
+    };
+    const QFileInfo info(FileName);
+    if (!Append && info.exists() && !info.isFile()) {
+        // No regular file (a device, a pipe): written where it is, nothing to put back.
+        m_append = std::make_unique<QFile>(FileName);
+        m_appendFrom = -1;
+        if (!m_append->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return fail(m_append->errorString());
+        return true;
+    }
+    if (!Append || !info.isFile()) {
+        m_new = std::make_unique<QSaveFile>(FileName);
+        // A folder where no temporary can be made still takes the file itself.
+        m_new->setDirectWriteFallback(true);
+        if (!m_new->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return fail(m_new->errorString());
+        return true;
+    }
+    m_append = std::make_unique<QFile>(FileName);
+    if (!m_append->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return fail(m_append->errorString());
+    m_appendFrom = m_append->size();
+    if (m_appendFrom == 0)
+        return true;
+    // Read through a second handle: the appending one always writes at the end.
+    QFile reader(FileName);
+    if (!reader.open(QIODevice::ReadOnly))
+        return fail(reader.errorString());
+    const QByteArray head = reader.read(64 * 1024);
+    char last = '\n';
+    if (!reader.seek(m_appendFrom - 1) || !reader.getChar(&last))
+        return fail(reader.errorString());
+    reader.close();
+    if (!isShiftJisText(head))
+        return fail(QStringLiteral("Shift-JISのテキストファイルではないため追加できません"));
+    if (last != '\n') {
+        m_pending = last == '\r' ? QByteArray("\n") : QByteArray("\r\n");
+    }
+    return true;
+}
+
+bool TExportFile::writePending(QString *Error)
+{
+    QFileDevice *file = m_new ? static_cast<QFileDevice *>(m_new.get()) : m_append.get();
+    if (file == nullptr)
+        return false;
+    if (m_pending.isEmpty())
+        return true;
+    const qint64 written = file->write(m_pending);
+    if (written == m_pending.size()) {
+        m_pending.clear();
+        return true;
+    }
+    if (Error != nullptr)
+        *Error = written < 0 || file->error() != QFileDevice::NoError ? file->errorString()
+                                                                       : QStringLiteral("書き込みが途中で終わりました");
+    return false;
+}
+
+bool TExportFile::WriteLine(const QByteArray &Line, QString *Error)
+{
+    if (!m_new && !m_append)
+        return false;
+    m_pending += Line;
+    m_pending += "\r\n";
+    return m_pending.size() < 64 * 1024 || writePending(Error);
+}
+
+bool TExportFile::Finish(QString *Error)
+{
+    if (!m_new && !m_append)
+        return false;
+    QString failure;
+    if (!writePending(&failure)) {
+        if (failure.isEmpty())
+            failure = QStringLiteral("書き込めません");
+    } else if (m_new) {
+        if (!m_new->commit())
+            failure = m_new->errorString();
+        m_new.reset();
+    } else {
+        m_append->close();
+        if (m_append->error() != QFileDevice::NoError)
+            failure = m_append->errorString();
+        else
+            m_append.reset();
+    }
+    if (failure.isEmpty())
+        return true;
+    if (Error != nullptr)
+        *Error = failure;
+    Abandon();
+    return false;
+}
+
+void TExportFile::Abandon()
+{
+    m_pending.clear();
+    if (m_new) {
+        m_new->cancelWriting();
+        m_new.reset();
+    }
+    if (m_append) {
+        const QString name = m_append->fileName();
+        // The file is cut back to its old end.
+        m_append->close();
+        if (m_appendFrom >= 0)
+            (void)QFile::resize(name, m_appendFrom);
+        m_append.reset();
+    }
 }
 
 std::optional<TTelRecord> FetchHitRecord(const TAreaSearchHit &Hit, const TAreaSearchCondition &First)

@@ -5,7 +5,11 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+class QSaveFile;
+
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -37,6 +41,45 @@ using TExportColumns = std::array<TExportColumn, 15>;
 // from the hit alone. Empty when every exported value is empty.
 [[nodiscard]] QByteArray BuildHitLine(const TAreaSearchHit &Hit, const std::optional<TTelRecord> &Record,
                                       const TExportColumns &Columns);
+
+// The file an export writes, created anew or appended to; Open, then
+// WriteLine for each line, then Finish to keep them (also the lines of a
+// stopped export) or Abandon. Lines for a new file go to a temporary beside
+// it that takes its place at Finish; lines appended are cut off again when
+// they cannot all be kept. So an export that fails to write leaves the file
+// as it was before it.
+// A file appended to must be Shift-JIS text like the lines that go into it:
+// one marked as Unicode text, or holding bytes no text has (NUL, or no
+// Shift-JIS character), is refused and left as it is. One whose last line
+// has no line break gets one first, so that the first line written is not
+// glued onto that line.
+class TExportFile {
+public:
+    TExportFile();
+    ~TExportFile(); // abandons what was not finished
+    TExportFile(const TExportFile &) = delete;
+    TExportFile &operator=(const TExportFile &) = delete;
+
+    [[nodiscard]] bool Open(const QString &FileName, bool Append, QString *Error);
+    // Line followed by a line break; false when it could not be written.
+    [[nodiscard]] bool WriteLine(const QByteArray &Line, QString *Error);
+    // Keeps the lines written; false with Error (and the file as it was)
+    // when they could not all be put in place.
+    [[nodiscard]] bool Finish(QString *Error);
+    // Leaves the file as it was before Open.
+    void Abandon();
+
+private:
+    [[nodiscard]] bool writePending(QString *Error);
+
+    std::unique_ptr<QSaveFile> m_new;
+    std::unique_ptr<QFile> m_append;
+    qint64 m_appendFrom = 0; // the end the file is cut back to; -1 for no regular file
+    // Lines not yet handed to the system, written in large pieces; the
+    // device itself is unbuffered, so a piece the disk takes only in part is
+    // seen (a buffered device reports such a flush as done).
+    QByteArray m_pending;
+};
 
 // The full record of a hit, by its number and key, with its number
 // hyphenated; nullopt when the library does not give it. Folders from the

@@ -1,6 +1,7 @@
 #include "directory/SchHist.h"
 
 #include "core/Env.h"
+#include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "platform/UnreadableFile.h"
 
@@ -57,7 +58,8 @@ void putInt(QByteArray &Out, int Value)
 
 void putShort(QByteArray &Out, QByteArrayView Value, int Capacity)
 {
-    const auto length = static_cast<int>(std::min<qsizetype>(Value.size(), Capacity));
+    // Never half a character: a name read back must decode as it was typed.
+    const auto length = static_cast<int>(Cp932::boundaryAtOrBefore(Value, Capacity));
     Out.append(static_cast<char>(length));
     Out.append(Value.first(length));
     Out.append(QByteArray(Capacity - length, '\0'));
@@ -101,11 +103,34 @@ bool readEntry(TReader &In, TSearchHistoryEntry &Entry)
     return true;
 }
 
+// Shift-JIS texts equal but for the case of their letters. Walked by
+// characters: a trail byte may be an ASCII letter's byte ("ア" 83 41, "ヂ"
+// 83 61), and folding it would make two names one.
+bool sameIgnoringCase(const QByteArray &A, const QByteArray &B)
+{
+    if (A.size() != B.size())
+        return false;
+    for (qsizetype i = 0; i < A.size(); ++i) {
+        const auto a = static_cast<unsigned char>(A[i]);
+        const auto b = static_cast<unsigned char>(B[i]);
+        if (Cp932::isLeadByte(a) && i + 1 < A.size()) {
+            if (a != b || A[i + 1] != B[i + 1])
+                return false;
+            ++i;
+            continue;
+        }
+        auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 0x20) : c; };
+        if (lower(a) != lower(b))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool SameSearchConditions(const TSearchHistoryEntry &A, const TSearchHistoryEntry &B)
 {
-    auto same = [](const QByteArray &a, const QByteArray &b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
+    auto same = [](const QByteArray &a, const QByteArray &b) { return sameIgnoringCase(a, b); };
     if (!same(A.Name, B.Name) || !same(A.MonthFrom, B.MonthFrom) || !same(A.MonthTo, B.MonthTo))
         return false;
     if (A.MatchKind != B.MatchKind || A.Category != B.Category || A.PhoneKinds != B.PhoneKinds

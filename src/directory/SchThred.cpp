@@ -185,20 +185,17 @@ void TSearchThread::ExportFile(std::vector<TAreaSearchCondition> Conditions, con
 {
     TExportResult result;
     result.Code = AreaResultNoMore;
-    QFile file(Request.FileName);
-    const QIODevice::OpenMode mode = QIODevice::WriteOnly | (Request.Append ? QIODevice::Append : QIODevice::Truncate);
-    if (Conditions.empty() || !file.open(mode)) {
+    TExportFile file;
+    if (Conditions.empty() || !file.Open(Request.FileName, Request.Append, &result.FileError)) {
         result.Code = ExportFileFailed;
-        result.FileError = file.errorString();
         emit ExportDone(result);
         return;
     }
     bool header = Request.Header;
     const bool needsRecord = ExportNeedsRecord(Request.Columns);
     auto write = [&](const QByteArray &line) {
-        if (file.write(line + "\r\n") != line.size() + 2) {
+        if (!file.WriteLine(line, &result.FileError)) {
             result.Code = ExportFileFailed;
-            result.FileError = file.errorString();
             return false;
         }
         return true;
@@ -261,11 +258,14 @@ void TSearchThread::ExportFile(std::vector<TAreaSearchCondition> Conditions, con
     }
     if (result.Code == AreaResultNoMore && result.Hits > 0)
         result.Code = AreaResultBlock;
-    if (!file.flush() && result.Code != ExportFileFailed) {
+    // Lines that could not all be written are not kept: the file stays as
+    // it was. A stop or a library failure keeps the lines written so far.
+    if (result.Code == ExportFileFailed)
+        file.Abandon();
+    else if (!file.Finish(&result.FileError))
         result.Code = ExportFileFailed;
-        result.FileError = file.errorString();
-    }
-    file.close();
+    if (result.Code == ExportFileFailed)
+        result.Lines = 0;
     emit ExportDone(result);
 }
 

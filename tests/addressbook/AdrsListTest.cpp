@@ -7,6 +7,7 @@
 #include "platform/Cp932.h"
 #include "platform/dic/wqarea17/WqareaSchema.h"
 #include "support/DicProgramFolder.h"
+#include "support/ScriptedMessageBoxes.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -938,6 +939,75 @@ TEST_F(AddressListWindow, aDirectoryHitOpensTheRecordFormWhichWalksThePage)
         EXPECT_FALSE(next->isEnabled());
         delete search;
         EXPECT_FALSE(DataInquiry->findChild<QToolButton *>(QStringLiteral("sbtnFirst"))->isEnabled());
+        DataInquiry->SetSkipConfirm(true);
+        DataInquiry->close();
+    }
+    UseArea = keptUse;
+    AreaOnDisk = keptOnDisk;
+    SearchDataPath = keptPath;
+}
+
+// Taking another hit while the record form holds typed input asks first; a
+// cancel leaves the form, and the hit it walks from, as they were.
+TEST_F(AddressListWindow, takingAHitCancelledAtTheFormsQuestionKeepsTheFormAndItsPlaceInThePage)
+{
+    QTemporaryDir disc;
+    const QString folder = disc.filePath(QStringLiteral("Murven19/Dt03/"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    {
+        TWqareaWriter writer;
+        ASSERT_TRUE(writer.Open(folder + QString::fromLatin1(WqareaDataFileName)));
+        for (int i = 1; i <= 3; ++i) {
+            TWqareaListing l;
+            l.Key = i;
+            l.Phone = "033000000" + std::to_string(i);
+            l.Name = Cp932::encode(QStringLiteral("見本一郎%1").arg(i)).toStdString();
+            l.Pref = Cp932::encode(QStringLiteral("東京都")).toStdString();
+            l.CityCode = "13101";
+            l.TownCode = "001001";
+            l.ListingKind = 99;
+            l.FirstMonth = "200101";
+            ASSERT_TRUE(writer.Add(l));
+        }
+        ASSERT_TRUE(writer.Finish());
+    }
+    const auto keptUse = UseArea;
+    const auto keptOnDisk = AreaOnDisk;
+    const QString keptPath = SearchDataPath;
+    UseArea.fill(false);
+    UseArea[3] = true;
+    AreaOnDisk.fill(false);
+    SearchDataPath = disc.path();
+    {
+        TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
+        openWindow();
+        action("actNameAdrsSearch")->trigger();
+        TNameAdrsSearch *search = NameAdrsSearchWindow;
+        ASSERT_NE(search, nullptr);
+        search->NameEdit()->setText(QStringLiteral("見本"));
+        QSignalSpy finished(search, &TNameAdrsSearch::RunFinished);
+        search->findChild<QPushButton *>(QStringLiteral("bbtnSearch"))->click();
+        ASSERT_TRUE(finished.wait(5000));
+        ASSERT_EQ(search->GetHitCount(), 3);
+        auto *list = search->findChild<QTableView *>(QStringLiteral("lvResult"));
+        list->setCurrentIndex(search->ResultModel()->index(0, 0));
+        search->findChild<QPushButton *>(QStringLiteral("sbtnInquiry"))->click();
+        ASSERT_NE(DataInquiry, nullptr);
+        auto *adrs3 = DataInquiry->findChild<QLineEdit *>(QStringLiteral("edtAdrs3"));
+        ASSERT_NE(adrs3, nullptr);
+        adrs3->setText(QStringLiteral("入力中の建物"));
+
+        ScriptedMessageBoxes boxes;
+        boxes.enqueue(IDCANCEL);
+        list->setCurrentIndex(search->ResultModel()->index(2, 0));
+        search->findChild<QPushButton *>(QStringLiteral("sbtnInquiry"))->click();
+        ASSERT_EQ(boxes.count(), 1);
+        EXPECT_EQ(adrs3->text(), QStringLiteral("入力中の建物"));
+        EXPECT_EQ(DecodeUnicodeField(DataInquiry->GetFormData().NameKanji.Bytes()), QStringLiteral("見本一郎1"));
+        // The form still walks from the hit it shows.
+        EXPECT_EQ(search->InquiryIndex(), 0);
+
+        delete search;
         DataInquiry->SetSkipConfirm(true);
         DataInquiry->close();
     }

@@ -95,3 +95,33 @@ INSTANTIATE_TEST_SUITE_P(Positions, TelRecordPositionTest,
                                            PositionCase{139U * 3600 * 256, 139 * 3600 * 1000}));
 
 } // namespace
+
+namespace {
+
+// Address part 2 of a listing holds up to 37 + 37 + 81 bytes, 住所２ 100:
+// what does not fit is never cut off unseen.
+TEST(TelRecordFill, anAddressLongerThanAddressTwoKeepsItsBuildingInAddressThree)
+{
+    TTelRecord r = listing(0, 99, u"見本太郎");
+    const QByteArray a = Cp932::encode(u"大字架空村字長野原新田東町"), b = Cp932::encode(u"１２３丁目４５６番地７８９号");
+    const QByteArray c = Cp932::encode(u"架空中央第一ビルディング本館東棟北側二十三階二三〇一号室");
+    ASSERT_GT(a.size() + b.size() + c.size(), 100);
+    std::memset(r.Address2a, 0, sizeof r.Address2a);
+    std::memset(r.Address2b, 0, sizeof r.Address2b);
+    std::memset(r.Address2c, 0, sizeof r.Address2c);
+    std::memcpy(r.Address2a, a.constData(), static_cast<std::size_t>(a.size()));
+    std::memcpy(r.Address2b, b.constData(), static_cast<std::size_t>(b.size()));
+    std::memcpy(r.Address2c, c.constData(), static_cast<std::size_t>(c.size()));
+    const TAddressData d = AddressFromTelRecord(r);
+    EXPECT_EQ(d.Adrs2.Bytes(), a + b);
+    EXPECT_EQ(d.Adrs3.Bytes(), c);
+}
+
+TEST(TelRecordFill, anAddressThatFitsStaysWholeInAddressTwo)
+{
+    const TAddressData d = AddressFromTelRecord(listing(0, 99, u"見本太郎"));
+    EXPECT_EQ(Cp932::decode(d.Adrs2.Bytes()), QStringLiteral("丸の内１丁目架空ビル"));
+    EXPECT_TRUE(d.Adrs3.IsEmpty());
+}
+
+} // namespace

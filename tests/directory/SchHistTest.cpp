@@ -206,3 +206,56 @@ TEST(SearchHistoryFile, aDamagedFileThatCannotBeMovedBlocksWritingOverIt)
 }
 
 } // namespace
+
+// Shift-JIS trail bytes run through the ASCII letters ("ア" is 83 41 and "ヂ"
+// 83 61): only a letter that is a character of its own may be folded, or two
+// different names count as one search and one of them leaves the history.
+struct TDistinctNames {
+    QByteArray A;
+    QByteArray B;
+};
+
+class SearchHistoryDistinctNamesTest : public ::testing::TestWithParam<TDistinctNames> {};
+
+TEST_P(SearchHistoryDistinctNamesTest, namesDifferingOnlyInATrailByteAreDifferentSearches)
+{
+    const TSearchHistoryEntry a = entry(GetParam().A.constData());
+    const TSearchHistoryEntry b = entry(GetParam().B.constData());
+    EXPECT_FALSE(SameSearchConditions(a, b));
+
+    std::vector<TSearchHistoryEntry> history{a};
+    RememberSearch(history, b, 10);
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history[0].Name, b.Name);
+    EXPECT_EQ(history[1].Name, a.Name);
+
+    bool damaged = true;
+    const std::vector<TSearchHistoryEntry> read =
+        ParseSearchHistory(SearchHistoryBytes(b, history), 10, allRegions, &damaged);
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].Name, b.Name);
+    EXPECT_EQ(read[1].Name, a.Name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TrailBytes, SearchHistoryDistinctNamesTest,
+    ::testing::Values(TDistinctNames{"\x83\x41", "\x83\x61"},             // ア / ヂ
+                      TDistinctNames{"\x8E\x52\x93\x63", "\x8E\x52\x93\x43"}, // 山田 / 山 + another kanji
+                      TDistinctNames{"A\x83\x5A", "a\x83\x7A"}));           // the letter folds, the trail byte not
+
+TEST(SearchHistory, lettersOfTheirOwnStillCompareWithoutRegardToCase)
+{
+    EXPECT_TRUE(SameSearchConditions(entry("Abc\x83\x41"), entry("aBC\x83\x41")));
+    EXPECT_TRUE(SameSearchConditions(entry("\x83\x41x"), entry("\x83\x41X")));
+}
+
+TEST(SearchHistoryFile, aNameLongerThanItsFieldIsCutBetweenCharacters)
+{
+    // 33 bytes of letters, then a double-byte character over the 34th byte.
+    const QByteArray name = QByteArray(33, 'A') + "\x83\x41";
+    bool damaged = true;
+    const std::vector<TSearchHistoryEntry> read =
+        ParseSearchHistory(SearchHistoryBytes(entry(name.constData()), {}), 10, allRegions, &damaged);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].Name, QByteArray(33, 'A'));
+}

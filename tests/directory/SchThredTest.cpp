@@ -15,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
+#include <csignal>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -379,6 +382,111 @@ TEST_F(ScriptedExportTest, appendingKeepsTheFileAndWritesNoHeader)
     EXPECT_EQ(r.Lines, 3);
     EXPECT_EQ(lines(file).size(), 1 + 5 + 3);
 }
+
+TEST_F(ScriptedExportTest, appendingToAFileWhoseLastLineIsOpenStartsOnALineOfItsOwn)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    const QByteArray before = Cp932::encode(u"電話番号,名前\r\n03-1234-5678,山田");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(before), before.size());
+    }
+    const TExportResult r = exportTo(file, {3}, true, false);
+    EXPECT_EQ(r.Code, 0);
+    const QList<QByteArray> written = lines(file);
+    ASSERT_EQ(written.size(), 2 + 3);
+    EXPECT_EQ(written[1], Cp932::encode(u"03-1234-5678,山田\r"));
+}
+
+// Lines of Shift-JIS added to a text of another encoding would be unreadable
+// in it, and the file could not be read as one text any more.
+class ExportAppendForeignTest : public ScriptedExportTest, public ::testing::WithParamInterface<QByteArray> {};
+
+TEST_P(ExportAppendForeignTest, isRefusedAndLeavesTheFileAsItWas)
+{
+    const QString file = dir.filePath(QStringLiteral("other.txt"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(GetParam()), GetParam().size());
+    }
+    const TExportResult r = exportTo(file, {3}, true, false);
+    EXPECT_EQ(r.Code, ExportFileFailed);
+    EXPECT_FALSE(r.FileError.isEmpty());
+    EXPECT_EQ(g_calls, 0);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, ExportAppendForeignTest,
+    ::testing::Values(QByteArray("\xEF\xBB\xBFname,tel\r\n"),                    // UTF-8 with its mark
+                      QByteArray("\xFF\xFEn\0a\0m\0e\0\r\0\n\0", 14),          // UTF-16
+                      QByteArray("PK\x03\x04\x14\0\0\0\x08\0", 10)));             // not text at all
+
+// The file size limit of the process makes writes fail part way, as a full
+// disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t Bytes)
+    {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_kept);
+        rlimit limit = m_kept;
+        limit.rlim_cur = Bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_kept);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_kept{};
+    void (*m_signal)(int) = nullptr;
+};
+
+QByteArray contents(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+struct TFailedWriteCase {
+    const char *label;
+    bool append;
+};
+void PrintTo(const TFailedWriteCase &c, std::ostream *os) { *os << c.label; }
+class ExportWriteFailureTest : public ScriptedExportTest, public ::testing::WithParamInterface<TFailedWriteCase> {};
+
+TEST_P(ExportWriteFailureTest, leavesTheFileAsItWasBeforeTheExport)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    const QByteArray before = Cp932::encode(u"電話番号,名前\r\n03-1234-5678,山田\r\n");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(before), before.size());
+    }
+    TExportResult r;
+    {
+        const FileSizeLimit limit(2048);
+        r = exportTo(file, {300}, GetParam().append, !GetParam().append);
+    }
+    EXPECT_EQ(r.Code, ExportFileFailed);
+    EXPECT_FALSE(r.FileError.isEmpty());
+    EXPECT_EQ(r.Lines, 0);
+    EXPECT_EQ(contents(file), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // nothing left beside it
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ExportWriteFailureTest,
+                         ::testing::Values(TFailedWriteCase{"overwrite", false}, TFailedWriteCase{"append", true}));
 
 TEST_F(ScriptedExportTest, aFileThatCannotBeOpenedIsReportedAndNothingIsRead)
 {
