@@ -9,6 +9,7 @@
 #include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
+#include "platform/UnreadableFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "widgets/RecordRun.h"
@@ -19,6 +20,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -1031,7 +1033,11 @@ void TListPrint::loadTemplates()
     m_standard.clear();
     m_custom.clear();
     (void)ReadTemplateFile(standardTemplateFile(), m_standard);
-    (void)ReadTemplateFile(customTemplateFile(), m_custom);
+    // The user's templates are never written over when they cannot be
+    // read: the file is kept aside and named to the user.
+    if (ReadTemplateFile(customTemplateFile(), m_custom) == TTemplateRead::Unreadable)
+        m_customFileBlocked =
+            KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("not a template file")).isEmpty();
     std::vector<int> shown;
     for (int i = 0; i < m_list->GetColumnCount(); ++i)
         shown.push_back(m_list->GetColumnDefIndex(i));
@@ -1104,7 +1110,10 @@ void TListPrint::saveCustomTemplates()
 {
     const TListPrintTemplates user(m_custom.begin() + builtInCount(), m_custom.end());
     QString error;
-    if (!WriteTemplateFile(customTemplateFile(), user, &error))
+    if (m_customFileBlocked)
+        error = QStringLiteral("読み込めなかったテンプレートファイルを上書きしないため  \r\n") +
+                QDir::toNativeSeparators(customTemplateFile());
+    if (m_customFileBlocked || !WriteTemplateFile(customTemplateFile(), user, &error))
         tell(this, QStringLiteral("テンプレートを保存できませんでした。\r\n") + error, MB_OK | MB_ICONERROR);
 }
 

@@ -221,6 +221,8 @@ private:
     TListPrintTemplates m_standard;
     TListPrintTemplates m_custom;
     bool m_hasPreviousLayout = false;
+    // LPCustom.tpl could not be read nor moved aside: it is never written over.
+    bool m_customFileBlocked = false;
     int m_templateTypeIndex = -1;
     int m_templateNameIndex = -1;
     QPointer<TListPrintPreview> m_preview;

@@ -8,6 +8,7 @@
 #include "platform/IniFile.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
+#include "support/UnreadableNotices.h"
 #include "util/SubUnit.h"
 
 #include "exchange/ListPrtPreview.h"
@@ -470,6 +471,48 @@ TEST_F(ListPrintWindowTest, aTemplateIsSavedTrimmedAndReservedOrTakenNamesAreRef
     w->cbxTemplateName->setEditText(QStringLiteral("   "));
     w->btnTemplateSave->click();
     EXPECT_EQ(boxes.last().text, QStringLiteral("保存するにはテンプレート名をつけてください  "));
+}
+
+TEST_F(ListPrintWindowTest, aDamagedCustomTemplateFileIsKeptAsideAndNamedNotOverwritten)
+{
+    // A byte that is no Shift-JIS character: the user's templates cannot be read.
+    const QByteArray damaged = TemplateFileBytes({{QStringLiteral("得意先"), {DefaultListPrintColumn(3)}}}) + "\x81\x20";
+    const QString file = DataPath + QStringLiteral("LPCustom.tpl");
+    writeBytes(file, damaged);
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(boxes.count(), 1);
+    QString copy;
+    ASSERT_TRUE(keptAsideAndNamed(file, damaged, boxes.last().text, &copy));
+
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(fileBytes(copy), damaged) << "the copy is never written";
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(file, stored), TTemplateRead::Read);
+    ASSERT_EQ(stored.size(), 1U);
+    EXPECT_EQ(stored[0].Name, QStringLiteral("名簿"));
+}
+
+TEST_F(ListPrintWindowTest, aDamagedCustomTemplateFileThatCannotBeMovedIsNeverWrittenOver)
+{
+    const QByteArray damaged = QByteArrayLiteral("[A]\r\nItemNo=3\r\nItemSize=20\r\nItemAlign=0\r\n\x81\x20");
+    const QString file = DataPath + QStringLiteral("LPCustom.tpl");
+    writeBytes(file, damaged);
+    RefusedMovesAside refused;
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(boxes.count(), 1);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+    w->btnTemplateSave->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("テンプレートを保存できませんでした")));
+    EXPECT_EQ(fileBytes(file), damaged);
 }
 
 TEST_F(ListPrintWindowTest, deletingATemplateAsksAndAppliesTheFirstCustomTemplate)
