@@ -7,11 +7,13 @@
 #include "core/GrpEdt.h"
 #include "exchange/ListPrtPreview.h"
 #include "exchange/ListPrtText.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "platform/UnreadableFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "widgets/ByteLimitValidator.h"
 #include "widgets/RecordRun.h"
 
 #include <QApplication>
@@ -267,6 +269,9 @@ QWidget *TListPrint::buildContentsPage()
     cbxTemplateName->setInsertPolicy(QComboBox::NoInsert);
     cbxTemplateName->setMaxVisibleItems(11);
     cbxTemplateName->lineEdit()->setMaxLength(ListPrintTemplateNameMax);
+    // Template files are Shift-JIS: a character without a Shift-JIS form
+    // would come back as "?".
+    cbxTemplateName->lineEdit()->setValidator(new TByteLimitValidator(0, cbxTemplateName->lineEdit()));
     btnTemplateSave = new QPushButton(QStringLiteral("保存"), page);
     btnTemplateSave->setObjectName(QStringLiteral("btnTemplateSave"));
     btnTemplateDelete = new QPushButton(QStringLiteral("削除"), page);
@@ -1127,6 +1132,10 @@ void TListPrint::saveTemplate()
     };
     if (name.isEmpty()) {
         refuse(QStringLiteral("保存するにはテンプレート名をつけてください  "));
+        return;
+    }
+    if (!Cp932::canEncode(name)) {
+        refuse(UnstorableCharsMessage(UnstorableCharList(name)));
         return;
     }
     if (name == kPreviousLayout || name == kListLayout) {

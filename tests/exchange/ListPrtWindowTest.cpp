@@ -7,6 +7,7 @@
 #include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
 #include "support/FileHelpers.h"
+#include "support/KeyInput.h"
 #include "support/Screenshot.h"
 #include "support/UnreadableNotices.h"
 #include "util/SubUnit.h"
@@ -513,6 +514,26 @@ TEST_F(ListPrintWindowTest, aDamagedCustomTemplateFileThatCannotBeMovedIsNeverWr
     ASSERT_EQ(boxes.count(), 2);
     EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("テンプレートを保存できませんでした")));
     EXPECT_EQ(fileBytes(file), damaged);
+}
+
+TEST_F(ListPrintWindowTest, aTemplateNameReadsBackAsTheBoxShowedIt)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setFocus();
+    w->cbxTemplateName->lineEdit()->selectAll();
+    // 𠮷 and the emoji have no Shift-JIS form; ① and ～ have.
+    TypeCharacters(w->cbxTemplateName->lineEdit(), QStringLiteral("吉𠮷田①～😀名簿"));
+    const QString shown = w->cbxTemplateName->currentText();
+    EXPECT_EQ(shown, QStringLiteral("吉田①～名簿"));
+    w->btnTemplateSave->click();
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(DataPath + QStringLiteral("LPCustom.tpl"), stored), TTemplateRead::Read);
+    ASSERT_EQ(stored.size(), 1U);
+    EXPECT_EQ(stored[0].Name, shown);
+    EXPECT_EQ(stored[0].Name, w->CustomTemplates().back().Name);
 }
 
 TEST_F(ListPrintWindowTest, deletingATemplateAsksAndAppliesTheFirstCustomTemplate)
