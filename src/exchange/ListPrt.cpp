@@ -334,7 +334,10 @@ QWidget *TListPrint::buildContentsPage()
     };
     edtTitle = new QLineEdit(info);
     edtTitle->setObjectName(QStringLiteral("edtTitle"));
-    edtTitle->setMaxLength(200);
+    edtTitle->setMaxLength(ListPrintTitleMaxBytes);
+    // The title is kept in at most 200 bytes of Shift-JIS: what does not fit
+    // is refused as it is typed, not cut when the settings are read again.
+    edtTitle->setValidator(new TByteLimitValidator(ListPrintTitleMaxBytes, edtTitle));
     combo(cbxTitlePosX, "cbxTitlePosX", kAlignNames);
     chkViewDate = new QCheckBox(QStringLiteral("日付を表示する"), info);
     chkViewDate->setObjectName(QStringLiteral("chkViewDate"));

@@ -19,6 +19,7 @@ constexpr int ListPrintItemCount = 45;
 constexpr int ListPrintMaxColumns = 100;
 constexpr int ListPrintMaxTemplates = 10;
 constexpr int ListPrintTemplateNameMax = 30;
+constexpr int ListPrintTitleMaxBytes = 200; // Shift-JIS
 constexpr int ListPrintMinFontSize = 7;
 constexpr int ListPrintMaxFontSize = 30;
 

@@ -536,6 +536,25 @@ TEST_F(ListPrintWindowTest, aTemplateNameReadsBackAsTheBoxShowedIt)
     EXPECT_EQ(stored[0].Name, w->CustomTemplates().back().Name);
 }
 
+TEST_F(ListPrintWindowTest, aTitleReadsBackAsTheFieldShowedIt)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->edtTitle->setFocus();
+    // 120 full-width characters: 240 bytes of Shift-JIS.
+    TypeCharacters(w->edtTitle, QString(120, QChar(0x540D)));
+    TypeCharacters(w->edtTitle, QStringLiteral("𠮷"));
+    const QString shown = w->edtTitle->text();
+    EXPECT_EQ(shown, QString(100, QChar(0x540D))) << "what does not fit is refused as it is typed";
+    ASSERT_TRUE(w->SaveSettings());
+    w->close();
+    delete window.data();
+    TListPrint *again = open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->edtTitle->text(), shown);
+    EXPECT_EQ(again->CollectLayout().Layout.Title, shown);
+}
+
 TEST_F(ListPrintWindowTest, deletingATemplateAsksAndAppliesTheFirstCustomTemplate)
 {
     writeBytes(DataPath + QStringLiteral("LPCustom.tpl"),
