@@ -1301,10 +1301,18 @@ void TListPrint::UpdateDataRange()
         const QSignalBlocker blockEnd(edtRangeEnd);
         edtRangeBegin->setRange(low, rows);
         edtRangeEnd->setRange(low, rows);
-        const bool keep = m_settings.BeginPos >= low && m_settings.EndPos <= rows &&
-                          m_settings.BeginPos <= m_settings.EndPos && m_settings.BeginPos > 0;
-        edtRangeBegin->setValue(keep ? m_settings.BeginPos : low);
-        edtRangeEnd->setValue(keep ? m_settings.EndPos : rows);
+        // Each end of the saved range that still lies in the list is kept
+        // (the saved range is used once; a later new row count resets it).
+        int begin = m_settings.BeginPos;
+        int end = m_settings.EndPos;
+        if (begin < 1 || begin > rows)
+            begin = low;
+        if (end < 1 || end > rows)
+            end = rows;
+        if (begin > end)
+            begin = low;
+        edtRangeBegin->setValue(begin);
+        edtRangeEnd->setValue(end);
         m_settings.BeginPos = 0;
         m_settings.EndPos = 0;
     }

@@ -170,6 +170,33 @@ TEST_F(ListPrintWindowTest, aRangeAndTheRowsPerPageGiveTheSheetCount)
     EXPECT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(w->PageCount()));
 }
 
+TEST_F(ListPrintWindowTest, aSavedRangeKeepsEachEndThatStillLiesInTheList)
+{
+    // Saved range, then what the window shows with 250 rows.
+    const std::vector<std::pair<std::pair<int, int>, std::pair<int, int>>> cases{
+        {{5, 300}, {5, 250}},  // the end beyond the list is cut to it; the begin stays
+        {{260, 300}, {1, 250}}, // both beyond
+        {{0, 20}, {1, 20}},     // no begin: the first row, the end stays
+        {{30, 20}, {1, 20}},    // a begin above the end
+        {{7, 40}, {7, 40}},
+    };
+    for (const auto &[saved, shown] : cases) {
+        {
+            TMemIniFile ini(SettingsFileName());
+            ini.WriteInteger(QStringLiteral("LIST PRINT"), QStringLiteral("DataSelect"), 1);
+            ini.WriteInteger(QStringLiteral("LIST PRINT"), QStringLiteral("BeginPos"), saved.first);
+            ini.WriteInteger(QStringLiteral("LIST PRINT"), QStringLiteral("EndPos"), saved.second);
+            ASSERT_TRUE(ini.UpdateFile());
+        }
+        TListPrint *w = open();
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->edtRangeBegin->value(), shown.first) << saved.first << ".." << saved.second;
+        EXPECT_EQ(w->edtRangeEnd->value(), shown.second) << saved.first << ".." << saved.second;
+        EXPECT_EQ(w->DataCount(), shown.second - shown.first + 1);
+        delete window.data();
+    }
+}
+
 TEST_F(ListPrintWindowTest, printingToPdfWritesTheCountedPagesAndKeepsTheSettings)
 {
     TListPrint *w = open();
