@@ -2,6 +2,7 @@
 
 #include "addressbook/AdrsList.h"
 #include "addressbook/AdrsListModel.h"
+#include "addressbook/AdrsListView.h"
 #include "core/Env.h"
 #include "core/Environment.h"
 #include "core/GrpEdt.h"
@@ -25,6 +26,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -636,6 +638,14 @@ void TListPrint::connectControls()
     });
     connect(btnPrint, &QPushButton::clicked, this, [this] { printClicked(); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+
+    // The rows selected in the main list are the data of choice 0: their
+    // count, the sheets and "印刷" follow the user's selection there.
+    if (QItemSelectionModel *selection = m_list->View()->selectionModel())
+        connect(selection, &QItemSelectionModel::selectionChanged, this, [this] {
+            if (dataSelect() == 0)
+                RecountData();
+        });
 
     lbxSrc->viewport()->installEventFilter(this);
     for (QWidget *w : std::initializer_list<QWidget *>{lbxSrc, lbxDest, cbxAlign, cbxTemplateName, edtCopies,

@@ -1,4 +1,5 @@
 #include "addressbook/AdrsListModel.h"
+#include "addressbook/AdrsListView.h"
 #include "addressbook/BookFixture.h"
 #include "addressbook/ListColumns.h"
 #include "addressbook/TableBook.h"
@@ -195,6 +196,25 @@ TEST_F(ListPrintWindowTest, aSavedRangeKeepsEachEndThatStillLiesInTheList)
         EXPECT_EQ(w->DataCount(), shown.second - shown.first + 1);
         delete window.data();
     }
+}
+
+TEST_F(ListPrintWindowTest, theSelectedRowsAreCountedAgainWhenTheMainListsSelectionChanges)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    list->SelectRow(4, true, false);
+    w->rbAll->setChecked(true);
+    w->rbList->setChecked(true);
+    ASSERT_EQ(w->DataCount(), 1);
+    ASSERT_TRUE(w->btnPrint->isEnabled());
+
+    selectRows({2, 7, 40});
+    EXPECT_EQ(w->DataCount(), 3);
+    EXPECT_EQ(w->lblDataCount->text(), QStringLiteral("3 件"));
+
+    list->View()->clearSelection();
+    EXPECT_EQ(w->DataCount(), 0);
+    EXPECT_FALSE(w->btnPrint->isEnabled()) << "nothing would be printed";
 }
 
 TEST_F(ListPrintWindowTest, printingToPdfWritesTheCountedPagesAndKeepsTheSettings)
