@@ -1053,9 +1053,11 @@ void TListPrint::loadTemplates()
     (void)ReadTemplateFile(standardTemplateFile(), m_standard);
     // The user's templates are never written over when they cannot be
     // read: the file is kept aside and named to the user.
-    if (ReadTemplateFile(customTemplateFile(), m_custom) == TTemplateRead::Unreadable)
+    int notWhole = 0;
+    if (ReadTemplateFile(customTemplateFile(), m_custom, &notWhole) == TTemplateRead::Unreadable)
         m_customFileBlocked =
             KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("not a template file")).isEmpty();
+    m_customFileNotWhole = notWhole > 0;
     std::vector<int> shown;
     for (int i = 0; i < m_list->GetColumnCount(); ++i)
         shown.push_back(m_list->GetColumnDefIndex(i));
@@ -1127,6 +1129,14 @@ void TListPrint::templateNameClicked()
 void TListPrint::saveCustomTemplates()
 {
     const TListPrintTemplates user(m_custom.begin() + builtInCount(), m_custom.end());
+    // Templates the window could not take would be lost with the rewrite:
+    // the file as it stands is kept aside and named first.
+    if (m_customFileNotWhole && !m_customFileBlocked) {
+        m_customFileBlocked =
+            KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("templates that could not be read"))
+                .isEmpty();
+        m_customFileNotWhole = false;
+    }
     QString error;
     if (m_customFileBlocked)
         error = QStringLiteral("読み込めなかったテンプレートファイルを上書きしないため  \r\n") +

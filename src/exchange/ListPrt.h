@@ -223,6 +223,9 @@ private:
     bool m_hasPreviousLayout = false;
     // LPCustom.tpl could not be read nor moved aside: it is never written over.
     bool m_customFileBlocked = false;
+    // LPCustom.tpl holds templates the window did not take whole: it is kept
+    // aside before it is first rewritten.
+    bool m_customFileNotWhole = false;
     int m_templateTypeIndex = -1;
     int m_templateNameIndex = -1;
     QPointer<TListPrintPreview> m_preview;

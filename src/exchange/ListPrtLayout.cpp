@@ -280,8 +280,9 @@ void SaveListPrintLayout(TMemIniFile &ini, const TListPrintSettings &s)
     ini.WriteInteger(ListPrintSection, QStringLiteral("EndPos"), s.EndPos);
 }
 
-TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target)
+TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target, int *notWhole)
 {
+    int lost = 0;
     const QFileInfo info(fileName);
     if (!info.exists())
         return TTemplateRead::Missing;
@@ -298,18 +299,29 @@ TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &tar
     if (!sections)
         return TTemplateRead::Unreadable;
     for (const TRawSection &section : *sections) {
-        if (target.size() >= ListPrintMaxTemplates)
-            break;
+        if (target.size() >= ListPrintMaxTemplates) {
+            ++lost;
+            continue;
+        }
         const QString no = section.value(kItemNo);
         const QString size = section.value(kItemSize);
         const QString align = section.value(kItemAlign);
-        if (no.isEmpty() || size.isEmpty() || align.isEmpty() || section.Name.isEmpty())
+        if (no.isEmpty() || size.isEmpty() || align.isEmpty() || section.Name.isEmpty()) {
+            ++lost;
             continue;
+        }
         auto columns = ParseListPrintColumns(no, size, align);
-        if (!columns)
+        if (!columns) {
+            ++lost;
             continue;
+        }
+        if (static_cast<qsizetype>(columns->size()) != no.count(QLatin1Char(',')) + 1 ||
+            section.Name.size() > ListPrintTemplateNameMax)
+            ++lost;
         target.push_back({section.Name.left(ListPrintTemplateNameMax), std::move(*columns)});
     }
+    if (notWhole)
+        *notWhole = lost;
     return TTemplateRead::Read;
 }
 

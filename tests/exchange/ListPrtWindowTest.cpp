@@ -563,6 +563,39 @@ TEST_F(ListPrintWindowTest, aDamagedCustomTemplateFileThatCannotBeMovedIsNeverWr
     EXPECT_EQ(fileBytes(file), damaged);
 }
 
+TEST_F(ListPrintWindowTest, templatesTheWindowCouldNotTakeWholeAreKeptAsideBeforeTheFileIsRewritten)
+{
+    // B's lists disagree; C names a width no column can have; both are left
+    // out of the window, not out of the user's file.
+    const QByteArray file = TemplateFileBytes({{QStringLiteral("A"), {DefaultListPrintColumn(3)}}}) +
+                            "[B]\r\nItemNo=1,19\r\nItemSize=4\r\nItemAlign=0,0\r\n\r\n"
+                            "[C]\r\nItemNo=1,19\r\nItemSize=4,1000\r\nItemAlign=0,0\r\n\r\n";
+    const QString path = DataPath + QStringLiteral("LPCustom.tpl");
+    writeBytes(path, file);
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_EQ(w->CustomTemplates().back().Name, QStringLiteral("C"));
+
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+    w->btnTemplateSave->click();
+    ASSERT_EQ(boxes.count(), 1);
+    QString copy;
+    ASSERT_TRUE(keptAsideAndNamed(path, file, boxes.last().text, &copy));
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(path, stored), TTemplateRead::Read);
+    ASSERT_EQ(stored.size(), 3U);
+    EXPECT_EQ(stored[0].Name, QStringLiteral("A"));
+    EXPECT_EQ(stored[2].Name, QStringLiteral("名簿"));
+
+    // The file now holds what the window holds: the next save keeps no copy.
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(keptAsideCopies(path).size(), 1);
+}
+
 TEST_F(ListPrintWindowTest, aTemplateNameReadsBackAsTheBoxShowedIt)
 {
     TListPrint *w = open();
