@@ -503,6 +503,10 @@ QWidget *TListPrint::buildRangePage()
     edtRangeBegin->setObjectName(QStringLiteral("edtRangeBegin"));
     edtRangeEnd = new QSpinBox(page);
     edtRangeEnd->setObjectName(QStringLiteral("edtRangeEnd"));
+    // A typed position is taken when the field is left or Enter is pressed:
+    // the first digits of "100" would pull the begin down to 1 on the way.
+    edtRangeBegin->setKeyboardTracking(false);
+    edtRangeEnd->setKeyboardTracking(false);
     grid->addWidget(new QLabel(QStringLiteral("印刷データの選択"), page), 0, 0, 1, 5);
     grid->addWidget(rbList, 1, 0, 1, 5);
     grid->addWidget(rbRange, 2, 0);

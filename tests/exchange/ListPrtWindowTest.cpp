@@ -171,6 +171,31 @@ TEST_F(ListPrintWindowTest, aRangeAndTheRowsPerPageGiveTheSheetCount)
     EXPECT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(w->PageCount()));
 }
 
+TEST_F(ListPrintWindowTest, typingARangeEndMovesTheBeginOnlyByTheNumberTyped)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->ShowPage(3);
+    w->rbRange->setChecked(true);
+    w->edtRangeEnd->setValue(200);
+    w->edtRangeBegin->setValue(50);
+    // "100" typed over the end: its first digit is not the end the user means.
+    w->edtRangeEnd->setFocus();
+    w->edtRangeEnd->selectAll();
+    QTest::keyClicks(w->edtRangeEnd, QStringLiteral("100"));
+    QTest::keyClick(w->edtRangeEnd, Qt::Key_Return);
+    EXPECT_EQ(w->edtRangeBegin->value(), 50);
+    EXPECT_EQ(w->edtRangeEnd->value(), 100);
+    EXPECT_EQ(w->DataCount(), 51);
+    // A begin typed over the old one is taken whole.
+    w->edtRangeBegin->setFocus();
+    w->edtRangeBegin->selectAll();
+    QTest::keyClicks(w->edtRangeBegin, QStringLiteral("70"));
+    QTest::keyClick(w->edtRangeBegin, Qt::Key_Return);
+    EXPECT_EQ(w->edtRangeBegin->value(), 70);
+    EXPECT_EQ(w->edtRangeEnd->value(), 100);
+}
+
 TEST_F(ListPrintWindowTest, aSavedRangeKeepsEachEndThatStillLiesInTheList)
 {
     // Saved range, then what the window shows with 250 rows.
