@@ -561,7 +561,11 @@ void TListPrint::connectControls()
     for (QComboBox *box : {cbxDatePosX, cbxDatePosY, cbxPagePosX, cbxPagePosY})
         connect(box, &QComboBox::activated, this, [this] { UpdatePageCapacity(); });
     connect(chkIgnoreTdfkn, &QCheckBox::toggled, this, refresh);
-    connect(lbxFontName, &QListWidget::currentRowChanged, this, [this] { UpdatePageCapacity(); });
+    connect(lbxFontName, &QListWidget::currentRowChanged, this, [this] {
+        if (!m_showing)
+            m_fontChosen = true;
+        UpdatePageCapacity();
+    });
     connect(chkBold, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
     connect(chkItalic, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
     connect(cbxFontSize, &QComboBox::currentIndexChanged, this, [this] { UpdatePageCapacity(); });
@@ -1396,6 +1400,11 @@ bool TListPrint::SaveSettings()
 {
     TListPrintSettings settings{CollectLayout().Layout, m_columns.Columns(), edtRangeBegin->value(),
                                 edtRangeEnd->value()};
+    // A saved face this machine lacks prints in the face the list shows, but
+    // stays the user's choice until they pick another.
+    if (!m_fontChosen &&
+        lbxFontName->findItems(m_settings.Layout.FontName.trimmed(), Qt::MatchExactly).isEmpty())
+        settings.Layout.FontName = m_settings.Layout.FontName;
     TMemIniFile ini(SettingsFileName());
     SaveListPrintLayout(ini, settings);
     QString error;

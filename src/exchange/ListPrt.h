@@ -235,6 +235,9 @@ private:
     int m_dataCount = 0;
     int m_pageCount = 0;
     bool m_showing = false;
+    // The user picked a face in the font list (not the stand-in shown for a
+    // saved face this machine lacks).
+    bool m_fontChosen = false;
     QPoint m_dragFrom;
     bool m_dragging = false;
 };

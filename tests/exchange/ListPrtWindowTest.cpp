@@ -196,6 +196,30 @@ TEST_F(ListPrintWindowTest, typingARangeEndMovesTheBeginOnlyByTheNumberTyped)
     EXPECT_EQ(w->edtRangeEnd->value(), 100);
 }
 
+TEST_F(ListPrintWindowTest, aSavedFontThisMachineLacksIsKeptUntilTheUserChoosesAnother)
+{
+    const QString lacking = QStringLiteral("ＭＳ ゴシック");
+    {
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteString(QStringLiteral("LIST PRINT LAYOUT"), QStringLiteral("FontName"), lacking);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->lbxFontName->findItems(lacking, Qt::MatchExactly).isEmpty());
+    ASSERT_TRUE(w->SaveSettings());
+    auto saved = [] {
+        const TMemIniFile ini(SettingsFileName());
+        return ini.ReadString(QStringLiteral("LIST PRINT LAYOUT"), QStringLiteral("FontName"), {});
+    };
+    EXPECT_EQ(saved(), lacking) << "the stand-in face is not the user's choice";
+
+    const int other = w->lbxFontName->currentRow() == 0 ? 1 : 0;
+    w->lbxFontName->setCurrentRow(other);
+    ASSERT_TRUE(w->SaveSettings());
+    EXPECT_EQ(saved(), w->lbxFontName->item(other)->text());
+}
+
 TEST_F(ListPrintWindowTest, aSavedRangeKeepsEachEndThatStillLiesInTheList)
 {
     // Saved range, then what the window shows with 250 rows.
