@@ -11,6 +11,7 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
+#include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -751,7 +752,7 @@ void TListPrint::showSettings()
 {
     const TListPrintLayout &l = m_settings.Layout;
     chkIgnoreTdfkn->setChecked(l.IgnoreTdfkn);
-    edtTitle->setText(l.Title.trimmed());
+    edtTitle->setText(TrimBlanks(l.Title));
     cbxTitlePosX->setCurrentIndex(l.TitlePosX);
     chkViewDate->setChecked(l.ViewDate);
     dtpViewDate->setDate(QDate::currentDate());
@@ -1261,7 +1262,9 @@ TListPrintJob TListPrint::CollectLayout() const
     job.Columns = m_columns.Columns();
     TListPrintLayout &l = job.Layout;
     l.IgnoreTdfkn = chkIgnoreTdfkn->isChecked();
-    l.Title = edtTitle->text().trimmed();
+    // Blanks and control characters at the ends go; an ideographic space
+    // there is part of the title.
+    l.Title = TrimBlanks(edtTitle->text());
     l.TitlePosX = std::max(0, cbxTitlePosX->currentIndex());
     l.ViewDate = chkViewDate->isChecked();
     l.Date = dtpViewDate->date();

@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
+#include "platform/TextLines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -195,7 +196,7 @@ TListPrintSettings LoadListPrintLayout(const TMemIniFile &ini)
                                              ini.ReadString(sec, kItemAlign, {})))
         s.Columns = std::move(*columns);
     l.IgnoreTdfkn = ini.ReadBool(sec, QStringLiteral("IgnoreTdfkn"), false);
-    l.Title = Cp932::truncatedToBytes(ini.ReadString(sec, QStringLiteral("Title"), {}).trimmed(), ListPrintTitleMaxBytes);
+    l.Title = Cp932::truncatedToBytes(TrimBlanks(ini.ReadString(sec, QStringLiteral("Title"), {})), ListPrintTitleMaxBytes);
     l.TitlePosX = inRange(ini.ReadInteger(sec, QStringLiteral("TitlePosX"), 1), 0, 2, 1);
     l.ViewDate = ini.ReadBool(sec, QStringLiteral("ViewDate"), true);
     l.Date = QDate::currentDate();
@@ -243,7 +244,8 @@ void SaveListPrintLayout(TMemIniFile &ini, const TListPrintSettings &s)
     ini.WriteString(sec, kItemSize, texts.ItemSize);
     ini.WriteString(sec, kItemAlign, texts.ItemAlign);
     ini.WriteBool(sec, QStringLiteral("IgnoreTdfkn"), l.IgnoreTdfkn);
-    ini.WriteString(sec, QStringLiteral("Title"), l.Title.trimmed());
+    // An ideographic space at either end belongs to the title.
+    ini.WriteString(sec, QStringLiteral("Title"), TrimBlanks(l.Title));
     ini.WriteInteger(sec, QStringLiteral("TitlePosX"), l.TitlePosX);
     ini.WriteBool(sec, QStringLiteral("ViewDate"), l.ViewDate);
     ini.WriteInteger(sec, QStringLiteral("DatePosX"), l.DatePosX);

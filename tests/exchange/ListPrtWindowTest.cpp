@@ -665,6 +665,21 @@ TEST_F(ListPrintWindowTest, aTemplateNameReadsBackAsTheBoxShowedIt)
     EXPECT_EQ(stored[0].Name, w->CustomTemplates().back().Name);
 }
 
+TEST_F(ListPrintWindowTest, aTitleKeepsItsIdeographicSpacesWhenPrintedAndReadBack)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    // Half-width blanks around it go; the full-width ones belong to the title.
+    w->edtTitle->setText(QStringLiteral(" 　会員名簿　 "));
+    EXPECT_EQ(w->CollectLayout().Layout.Title, QStringLiteral("　会員名簿　"));
+    ASSERT_TRUE(w->SaveSettings());
+    delete window.data();
+    TListPrint *again = open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->edtTitle->text(), QStringLiteral("　会員名簿　"));
+    EXPECT_EQ(again->CollectLayout().Layout.Title, QStringLiteral("　会員名簿　"));
+}
+
 TEST_F(ListPrintWindowTest, aTitleReadsBackAsTheFieldShowedIt)
 {
     TListPrint *w = open();
