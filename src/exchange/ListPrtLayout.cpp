@@ -196,7 +196,8 @@ TListPrintSettings LoadListPrintLayout(const TMemIniFile &ini)
                                              ini.ReadString(sec, kItemAlign, {})))
         s.Columns = std::move(*columns);
     l.IgnoreTdfkn = ini.ReadBool(sec, QStringLiteral("IgnoreTdfkn"), false);
-    l.Title = Cp932::truncatedToBytes(TrimBlanks(ini.ReadString(sec, QStringLiteral("Title"), {})), ListPrintTitleMaxBytes);
+    l.Title = Cp932::truncatedToBytes(TrimBlanks(ini.ReadString(sec, QStringLiteral("Title"), {})),
+                                      ListPrintTitleMaxBytes);
     l.TitlePosX = inRange(ini.ReadInteger(sec, QStringLiteral("TitlePosX"), 1), 0, 2, 1);
     l.ViewDate = ini.ReadBool(sec, QStringLiteral("ViewDate"), true);
     l.Date = QDate::currentDate();
