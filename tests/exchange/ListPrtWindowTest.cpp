@@ -967,6 +967,45 @@ TEST_F(ListPrintWindowTest, newMainListColumnsReachTheAppliedListLayoutButNotAUs
     EXPECT_EQ(w->CustomTemplates()[0].Columns, ListLayoutColumns(shown));
 }
 
+TEST_F(ListPrintWindowTest, savingOverAnOriginalTemplatesNameWritesOnlyTheUsersFile)
+{
+    const QString kept = AppPath;
+    AppPath = home.programFolder() + QLatin1Char('/');
+    QDir().mkpath(AppPath + QStringLiteral("Common"));
+    const QString original = AppPath + QStringLiteral("Common/LstPrint.tpl");
+    const QByteArray bytes = TemplateFileBytes({{QStringLiteral("名簿"), {DefaultListPrintColumn(1)}}});
+    writeBytes(original, bytes);
+    TListPrint *w = open();
+    AppPath = kept;
+    ASSERT_NE(w, nullptr);
+    w->cbxTemplateType->setCurrentIndex(0);
+    emit w->cbxTemplateType->activated(0);
+    setItem(w, 19);
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(fileBytes(original), bytes);
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(DataPath + QStringLiteral("LPCustom.tpl"), stored), TTemplateRead::Read);
+    EXPECT_EQ(stored, (TListPrintTemplates{{QStringLiteral("名簿"), {DefaultListPrintColumn(1), DefaultListPrintColumn(19)}}}));
+    EXPECT_EQ(w->StandardTemplates().front().Columns, TListPrintColumns{DefaultListPrintColumn(1)});
+}
+
+TEST_F(ListPrintWindowTest, aDamagedOriginalTemplateFileIsOnlyLeftUnread)
+{
+    const QString kept = AppPath;
+    AppPath = home.programFolder() + QLatin1Char('/');
+    QDir().mkpath(AppPath + QStringLiteral("Common"));
+    const QString original = AppPath + QStringLiteral("Common/LstPrint.tpl");
+    const QByteArray damaged = QByteArrayLiteral("[A]\r\nItemNo=1\r\n\x81\x20");
+    writeBytes(original, damaged);
+    TListPrint *w = open();
+    AppPath = kept;
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->StandardTemplates().empty());
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(fileBytes(original), damaged) << "the program's own file is never moved";
+}
+
 TEST_F(ListPrintWindowTest, theOriginalTemplatesComeFromTheProgramsCommonFolder)
 {
     const QString kept = AppPath;
