@@ -2,15 +2,20 @@
 
 #include "addressbook/AdrsList.h"
 #include "addressbook/AdrsListModel.h"
+#include "addressbook/AdrsListView.h"
 #include "core/Env.h"
 #include "core/Environment.h"
 #include "core/GrpEdt.h"
 #include "exchange/ListPrtPreview.h"
 #include "exchange/ListPrtText.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
+#include "platform/TextLines.h"
+#include "platform/UnreadableFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "widgets/ByteLimitValidator.h"
 #include "widgets/RecordRun.h"
 
 #include <QApplication>
@@ -19,8 +24,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -265,6 +272,9 @@ QWidget *TListPrint::buildContentsPage()
     cbxTemplateName->setInsertPolicy(QComboBox::NoInsert);
     cbxTemplateName->setMaxVisibleItems(11);
     cbxTemplateName->lineEdit()->setMaxLength(ListPrintTemplateNameMax);
+    // Template files are Shift-JIS: a character without a Shift-JIS form
+    // would come back as "?".
+    cbxTemplateName->lineEdit()->setValidator(new TByteLimitValidator(0, cbxTemplateName->lineEdit()));
     btnTemplateSave = new QPushButton(QStringLiteral("保存"), page);
     btnTemplateSave->setObjectName(QStringLiteral("btnTemplateSave"));
     btnTemplateDelete = new QPushButton(QStringLiteral("削除"), page);
@@ -327,7 +337,10 @@ QWidget *TListPrint::buildContentsPage()
     };
     edtTitle = new QLineEdit(info);
     edtTitle->setObjectName(QStringLiteral("edtTitle"));
-    edtTitle->setMaxLength(200);
+    edtTitle->setMaxLength(ListPrintTitleMaxBytes);
+    // The title is kept in at most 200 bytes of Shift-JIS: what does not fit
+    // is refused as it is typed, not cut when the settings are read again.
+    edtTitle->setValidator(new TByteLimitValidator(ListPrintTitleMaxBytes, edtTitle));
     combo(cbxTitlePosX, "cbxTitlePosX", kAlignNames);
     chkViewDate = new QCheckBox(QStringLiteral("日付を表示する"), info);
     chkViewDate->setObjectName(QStringLiteral("chkViewDate"));
@@ -491,6 +504,10 @@ QWidget *TListPrint::buildRangePage()
     edtRangeBegin->setObjectName(QStringLiteral("edtRangeBegin"));
     edtRangeEnd = new QSpinBox(page);
     edtRangeEnd->setObjectName(QStringLiteral("edtRangeEnd"));
+    // A typed position is taken when the field is left or Enter is pressed:
+    // the first digits of "100" would pull the begin down to 1 on the way.
+    edtRangeBegin->setKeyboardTracking(false);
+    edtRangeEnd->setKeyboardTracking(false);
     grid->addWidget(new QLabel(QStringLiteral("印刷データの選択"), page), 0, 0, 1, 5);
     grid->addWidget(rbList, 1, 0, 1, 5);
     grid->addWidget(rbRange, 2, 0);
@@ -545,7 +562,11 @@ void TListPrint::connectControls()
     for (QComboBox *box : {cbxDatePosX, cbxDatePosY, cbxPagePosX, cbxPagePosY})
         connect(box, &QComboBox::activated, this, [this] { UpdatePageCapacity(); });
     connect(chkIgnoreTdfkn, &QCheckBox::toggled, this, refresh);
-    connect(lbxFontName, &QListWidget::currentRowChanged, this, [this] { UpdatePageCapacity(); });
+    connect(lbxFontName, &QListWidget::currentRowChanged, this, [this] {
+        if (!m_showing)
+            m_fontChosen = true;
+        UpdatePageCapacity();
+    });
     connect(chkBold, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
     connect(chkItalic, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
     connect(cbxFontSize, &QComboBox::currentIndexChanged, this, [this] { UpdatePageCapacity(); });
@@ -626,6 +647,14 @@ void TListPrint::connectControls()
     });
     connect(btnPrint, &QPushButton::clicked, this, [this] { printClicked(); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+
+    // The rows selected in the main list are the data of choice 0: their
+    // count, the sheets and "印刷" follow the user's selection there.
+    if (QItemSelectionModel *selection = m_list->View()->selectionModel())
+        connect(selection, &QItemSelectionModel::selectionChanged, this, [this] {
+            if (dataSelect() == 0)
+                RecountData();
+        });
 
     lbxSrc->viewport()->installEventFilter(this);
     for (QWidget *w : std::initializer_list<QWidget *>{lbxSrc, lbxDest, cbxAlign, cbxTemplateName, edtCopies,
@@ -723,7 +752,7 @@ void TListPrint::showSettings()
 {
     const TListPrintLayout &l = m_settings.Layout;
     chkIgnoreTdfkn->setChecked(l.IgnoreTdfkn);
-    edtTitle->setText(l.Title.trimmed());
+    edtTitle->setText(TrimBlanks(l.Title));
     cbxTitlePosX->setCurrentIndex(l.TitlePosX);
     chkViewDate->setChecked(l.ViewDate);
     dtpViewDate->setDate(QDate::currentDate());
@@ -1031,7 +1060,13 @@ void TListPrint::loadTemplates()
     m_standard.clear();
     m_custom.clear();
     (void)ReadTemplateFile(standardTemplateFile(), m_standard);
-    (void)ReadTemplateFile(customTemplateFile(), m_custom);
+    // The user's templates are never written over when they cannot be
+    // read: the file is kept aside and named to the user.
+    int notWhole = 0;
+    if (ReadTemplateFile(customTemplateFile(), m_custom, &notWhole) == TTemplateRead::Unreadable)
+        m_customFileBlocked =
+            KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("not a template file")).isEmpty();
+    m_customFileNotWhole = notWhole > 0;
     std::vector<int> shown;
     for (int i = 0; i < m_list->GetColumnCount(); ++i)
         shown.push_back(m_list->GetColumnDefIndex(i));
@@ -1103,8 +1138,19 @@ void TListPrint::templateNameClicked()
 void TListPrint::saveCustomTemplates()
 {
     const TListPrintTemplates user(m_custom.begin() + builtInCount(), m_custom.end());
+    // Templates the window could not take would be lost with the rewrite:
+    // the file as it stands is kept aside and named first.
+    if (m_customFileNotWhole && !m_customFileBlocked) {
+        m_customFileBlocked =
+            KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("templates that could not be read"))
+                .isEmpty();
+        m_customFileNotWhole = false;
+    }
     QString error;
-    if (!WriteTemplateFile(customTemplateFile(), user, &error))
+    if (m_customFileBlocked)
+        error = QStringLiteral("読み込めなかったテンプレートファイルを上書きしないため  \r\n") +
+                QDir::toNativeSeparators(customTemplateFile());
+    if (m_customFileBlocked || !WriteTemplateFile(customTemplateFile(), user, &error))
         tell(this, QStringLiteral("テンプレートを保存できませんでした。\r\n") + error, MB_OK | MB_ICONERROR);
 }
 
@@ -1118,6 +1164,10 @@ void TListPrint::saveTemplate()
     };
     if (name.isEmpty()) {
         refuse(QStringLiteral("保存するにはテンプレート名をつけてください  "));
+        return;
+    }
+    if (!Cp932::canEncode(name)) {
+        refuse(UnstorableCharsMessage(UnstorableCharList(name)));
         return;
     }
     if (name == kPreviousLayout || name == kListLayout) {
@@ -1212,7 +1262,9 @@ TListPrintJob TListPrint::CollectLayout() const
     job.Columns = m_columns.Columns();
     TListPrintLayout &l = job.Layout;
     l.IgnoreTdfkn = chkIgnoreTdfkn->isChecked();
-    l.Title = edtTitle->text().trimmed();
+    // Blanks and control characters at the ends go; an ideographic space
+    // there is part of the title.
+    l.Title = TrimBlanks(edtTitle->text());
     l.TitlePosX = std::max(0, cbxTitlePosX->currentIndex());
     l.ViewDate = chkViewDate->isChecked();
     l.Date = dtpViewDate->date();
@@ -1280,10 +1332,18 @@ void TListPrint::UpdateDataRange()
         const QSignalBlocker blockEnd(edtRangeEnd);
         edtRangeBegin->setRange(low, rows);
         edtRangeEnd->setRange(low, rows);
-        const bool keep = m_settings.BeginPos >= low && m_settings.EndPos <= rows &&
-                          m_settings.BeginPos <= m_settings.EndPos && m_settings.BeginPos > 0;
-        edtRangeBegin->setValue(keep ? m_settings.BeginPos : low);
-        edtRangeEnd->setValue(keep ? m_settings.EndPos : rows);
+        // Each end of the saved range that still lies in the list is kept
+        // (the saved range is used once; a later new row count resets it).
+        int begin = m_settings.BeginPos;
+        int end = m_settings.EndPos;
+        if (begin < 1 || begin > rows)
+            begin = low;
+        if (end < 1 || end > rows)
+            end = rows;
+        if (begin > end)
+            begin = low;
+        edtRangeBegin->setValue(begin);
+        edtRangeEnd->setValue(end);
         m_settings.BeginPos = 0;
         m_settings.EndPos = 0;
     }
@@ -1343,6 +1403,11 @@ bool TListPrint::SaveSettings()
 {
     TListPrintSettings settings{CollectLayout().Layout, m_columns.Columns(), edtRangeBegin->value(),
                                 edtRangeEnd->value()};
+    // A saved face this machine lacks prints in the face the list shows, but
+    // stays the user's choice until they pick another.
+    if (!m_fontChosen &&
+        lbxFontName->findItems(m_settings.Layout.FontName.trimmed(), Qt::MatchExactly).isEmpty())
+        settings.Layout.FontName = m_settings.Layout.FontName;
     TMemIniFile ini(SettingsFileName());
     SaveListPrintLayout(ini, settings);
     QString error;

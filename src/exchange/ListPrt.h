@@ -221,6 +221,11 @@ private:
     TListPrintTemplates m_standard;
     TListPrintTemplates m_custom;
     bool m_hasPreviousLayout = false;
+    // LPCustom.tpl could not be read nor moved aside: it is never written over.
+    bool m_customFileBlocked = false;
+    // LPCustom.tpl holds templates the window did not take whole: it is kept
+    // aside before it is first rewritten.
+    bool m_customFileNotWhole = false;
     int m_templateTypeIndex = -1;
     int m_templateNameIndex = -1;
     QPointer<TListPrintPreview> m_preview;
@@ -230,6 +235,9 @@ private:
     int m_dataCount = 0;
     int m_pageCount = 0;
     bool m_showing = false;
+    // The user picked a face in the font list (not the stand-in shown for a
+    // saved face this machine lacks).
+    bool m_fontChosen = false;
     QPoint m_dragFrom;
     bool m_dragging = false;
 };

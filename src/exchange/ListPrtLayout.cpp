@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
+#include "platform/TextLines.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -195,7 +196,8 @@ TListPrintSettings LoadListPrintLayout(const TMemIniFile &ini)
                                              ini.ReadString(sec, kItemAlign, {})))
         s.Columns = std::move(*columns);
     l.IgnoreTdfkn = ini.ReadBool(sec, QStringLiteral("IgnoreTdfkn"), false);
-    l.Title = Cp932::truncatedToBytes(ini.ReadString(sec, QStringLiteral("Title"), {}).trimmed(), 200);
+    l.Title = Cp932::truncatedToBytes(TrimBlanks(ini.ReadString(sec, QStringLiteral("Title"), {})),
+                                      ListPrintTitleMaxBytes);
     l.TitlePosX = inRange(ini.ReadInteger(sec, QStringLiteral("TitlePosX"), 1), 0, 2, 1);
     l.ViewDate = ini.ReadBool(sec, QStringLiteral("ViewDate"), true);
     l.Date = QDate::currentDate();
@@ -243,7 +245,8 @@ void SaveListPrintLayout(TMemIniFile &ini, const TListPrintSettings &s)
     ini.WriteString(sec, kItemSize, texts.ItemSize);
     ini.WriteString(sec, kItemAlign, texts.ItemAlign);
     ini.WriteBool(sec, QStringLiteral("IgnoreTdfkn"), l.IgnoreTdfkn);
-    ini.WriteString(sec, QStringLiteral("Title"), l.Title.trimmed());
+    // An ideographic space at either end belongs to the title.
+    ini.WriteString(sec, QStringLiteral("Title"), TrimBlanks(l.Title));
     ini.WriteInteger(sec, QStringLiteral("TitlePosX"), l.TitlePosX);
     ini.WriteBool(sec, QStringLiteral("ViewDate"), l.ViewDate);
     ini.WriteInteger(sec, QStringLiteral("DatePosX"), l.DatePosX);
@@ -280,8 +283,9 @@ void SaveListPrintLayout(TMemIniFile &ini, const TListPrintSettings &s)
     ini.WriteInteger(ListPrintSection, QStringLiteral("EndPos"), s.EndPos);
 }
 
-TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target)
+TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target, int *notWhole)
 {
+    int lost = 0;
     const QFileInfo info(fileName);
     if (!info.exists())
         return TTemplateRead::Missing;
@@ -298,18 +302,29 @@ TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &tar
     if (!sections)
         return TTemplateRead::Unreadable;
     for (const TRawSection &section : *sections) {
-        if (target.size() >= ListPrintMaxTemplates)
-            break;
+        if (target.size() >= ListPrintMaxTemplates) {
+            ++lost;
+            continue;
+        }
         const QString no = section.value(kItemNo);
         const QString size = section.value(kItemSize);
         const QString align = section.value(kItemAlign);
-        if (no.isEmpty() || size.isEmpty() || align.isEmpty() || section.Name.isEmpty())
+        if (no.isEmpty() || size.isEmpty() || align.isEmpty() || section.Name.isEmpty()) {
+            ++lost;
             continue;
+        }
         auto columns = ParseListPrintColumns(no, size, align);
-        if (!columns)
+        if (!columns) {
+            ++lost;
             continue;
+        }
+        if (static_cast<qsizetype>(columns->size()) != no.count(QLatin1Char(',')) + 1 ||
+            section.Name.size() > ListPrintTemplateNameMax)
+            ++lost;
         target.push_back({section.Name.left(ListPrintTemplateNameMax), std::move(*columns)});
     }
+    if (notWhole)
+        *notWhole = lost;
     return TTemplateRead::Read;
 }
 

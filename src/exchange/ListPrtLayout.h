@@ -19,6 +19,7 @@ constexpr int ListPrintItemCount = 45;
 constexpr int ListPrintMaxColumns = 100;
 constexpr int ListPrintMaxTemplates = 10;
 constexpr int ListPrintTemplateNameMax = 30;
+constexpr int ListPrintTitleMaxBytes = 200; // Shift-JIS
 constexpr int ListPrintMinFontSize = 7;
 constexpr int ListPrintMaxFontSize = 30;
 
@@ -127,8 +128,11 @@ enum class TTemplateRead : std::uint8_t {
 
 // Appends the file's templates to target until it holds 10; sections with a
 // missing key, mismatched lists or a part that is not a whole number are
-// skipped. The file is only read.
-[[nodiscard]] TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target);
+// skipped. The file is only read. notWhole, when given, counts the sections
+// not taken as the file holds them (skipped, beyond the limit, a column or a
+// part of the name dropped): rewriting the file from target would lose them.
+[[nodiscard]] TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target,
+                                             int *notWhole = nullptr);
 // The stored form of templates: Shift-JIS, one section per template with
 // ItemNo, ItemSize and ItemAlign, an empty line after each, CR LF.
 [[nodiscard]] QByteArray TemplateFileBytes(const TListPrintTemplates &templates);

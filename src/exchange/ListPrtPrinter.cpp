@@ -145,10 +145,13 @@ TListPrinterInfo::TListPrinterInfo(const QString &fileName)
       m_info(std::make_unique<TPrinterInfo>(fileName, listBackend()))
 {
     // The file of an earlier version is read and written anew on the next save.
+    m_standIn = m_info->KeepsFile();
     TPrinterSettings legacy;
     if (!fileName.isEmpty() && readIniForm(fileName, legacy, m_outputFile)) {
         if (listBackend().Printers().contains(legacy.PrinterName))
             m_info->AssignSettings(legacy);
+        else
+            m_standIn = true;
     }
     applySettings();
 }
@@ -175,6 +178,7 @@ void TListPrinterInfo::AssignCurrentPrinter(const QPrinter &chosen)
     if (pdf)
         m_outputFile = chosen.outputFileName();
     m_info->AssignSettings(settingsOf(chosen, pdf ? PdfDevice : chosen.printerName()));
+    m_standIn = false;
     applySettings();
 }
 
@@ -183,11 +187,16 @@ void TListPrinterInfo::SelectPdf(const QString &fileName)
     m_outputFile = fileName;
     TPrinterSettings s = settingsOf(*m_printer, PdfDevice);
     m_info->AssignSettings(s);
+    m_standIn = false;
     applySettings();
 }
 
 bool TListPrinterInfo::Save(QString *error) const
 {
+    // The printer the file names may come back; printing on the stand-in
+    // does not choose it.
+    if (m_standIn)
+        return true;
     // What the printer holds now: the window and the print dialog set it.
     m_info->AssignSettings(settingsOf(*m_printer, DeviceName()));
     return m_info->Save(error);

@@ -77,4 +77,8 @@ private:
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<TPrinterInfo> m_info;
     QString m_outputFile;
+    // The file names a printer that is not installed now (in either form):
+    // the default printer stands in, and the file is kept as it is until the
+    // user chooses a printer.
+    bool m_standIn = false;
 };

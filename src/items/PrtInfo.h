@@ -92,6 +92,9 @@ public:
     const TPrinterSettings &Settings() const { return m_settings; }
     const TPrinterCaps &Caps() const { return m_caps; }
     const QString &FileName() const { return m_fileName; }
+    // The file names a printer not installed now: the default printer stands
+    // in and Save leaves the file as it is.
+    [[nodiscard]] bool KeepsFile() const { return m_keepFile; }
 
     // The printable area in 96-dpi units, moved in by (X, Y).
     [[nodiscard]] QRect GetPrintableRect(int X, int Y) const;

@@ -231,6 +231,29 @@ TEST_F(ListPrtLayoutTest, badSectionsAreSkippedAndTheLimitCountsWhatTheListHolds
     EXPECT_EQ(templates.back(), (TListPrintTemplate{QStringLiteral("D"), {{3, 20, 0}}}));
 }
 
+TEST_F(ListPrtLayoutTest, sectionsNotTakenWholeAreCounted)
+{
+    QByteArray twelve;
+    for (int i = 1; i <= 12; ++i)
+        twelve += section("T" + QByteArray::number(i), "1", "4", "0");
+    const std::vector<std::pair<QByteArray, int>> cases{
+        {section("A", "1,19", "4,14", "0,0"), 0},
+        {twelve, 2},                                                  // beyond the ten
+        {section("A", "1,2", "4", "0,0"), 1},                         // lists disagree
+        {"[B]\r\nItemNo=1\r\nItemSize=4\r\n\r\n", 1},                 // a key missing
+        {section("C", "1,x", "4,4", "0,0"), 1},                       // not a number
+        {section("D", "1,19", "4,1000", "0,0"), 1},                   // a column dropped
+        {section(QByteArray(31, 'N'), "1", "4", "0"), 1},            // the name cut
+    };
+    for (const auto &[bytes, expected] : cases) {
+        writeBytes(path("LPCustom.tpl"), bytes);
+        TListPrintTemplates templates;
+        int notWhole = -1;
+        ASSERT_EQ(ReadTemplateFile(path("LPCustom.tpl"), templates, &notWhole), TTemplateRead::Read);
+        EXPECT_EQ(notWhole, expected) << bytes.toStdString();
+    }
+}
+
 TEST_F(ListPrtLayoutTest, writtenTemplatesRoundTripByteForByte)
 {
     const TListPrintTemplates templates{{QStringLiteral("得意先一覧"), {{1, 4, 0}, {15, 50, 1}, {0, 2, 0}}},

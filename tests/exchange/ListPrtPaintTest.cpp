@@ -1,6 +1,7 @@
 #include "exchange/ListPrtDisplay.h"
 #include "exchange/ListPrtPaint.h"
 #include "exchange/ListPrtPrinter.h"
+#include "items/ItemStream.h"
 #include "items/PrtInfo.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
@@ -452,4 +453,39 @@ TEST_F(ListPrtPaintTest, aPrinterNoLongerInstalledGivesTheDefaultPrinter)
     const QString expected = QPrinterInfo::defaultPrinterName().isEmpty() ? TListPrinterInfo::PdfDevice
                                                                           : QPrinterInfo::defaultPrinterName();
     EXPECT_EQ(info.DeviceName(), expected);
+}
+
+TEST_F(ListPrtPaintTest, theSettingsOfAPrinterNotInstalledAreNotWrittenOverByTheStandIn)
+{
+    const QString file = dir.filePath(QStringLiteral("LstPrint.pi"));
+    TItemWriter w;
+    w.writeBytes(QByteArrayLiteral("MVPI"));
+    w.writeUInt32(TPrinterInfo::FileVersion);
+    w.writeXorWideString(QStringLiteral("Gone Printer 9000"));
+    w.writeInt32(QPageSize::B5 + 1);
+    w.writeInt32(0);
+    w.writeInt32(0);
+    w.writeByte(2);
+    w.writeInt32(2);
+    w.writeInt32(0);
+    const QList<QByteArray> forms{QByteArrayLiteral("[PRINTER INFO]\r\nDevice=Gone Printer 9000\r\nPaper=B5\r\n"
+                                                    "Orientation=2\r\nCopies=2\r\n"),
+                                  w.bytes()};
+    for (const QByteArray &stored : forms) {
+        writeBytes(file, stored);
+        {
+            // The print run and the settings save on the stand-in printer.
+            TListPrinterInfo info(file);
+            info.SetCopies(3);
+            QString error;
+            ASSERT_TRUE(info.Save(&error)) << error.toStdString();
+        }
+        EXPECT_EQ(fileBytes(file), stored) << stored.left(20).toStdString();
+        // A printer the user chooses is written.
+        TListPrinterInfo info(file);
+        info.SelectPdf(dir.filePath(QStringLiteral("out.pdf")));
+        ASSERT_TRUE(info.Save());
+        EXPECT_TRUE(fileBytes(file).startsWith("MVPI"));
+        EXPECT_EQ(TListPrinterInfo(file).DeviceName(), TListPrinterInfo::PdfDevice);
+    }
 }

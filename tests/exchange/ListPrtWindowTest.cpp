@@ -1,4 +1,5 @@
 #include "addressbook/AdrsListModel.h"
+#include "addressbook/AdrsListView.h"
 #include "addressbook/BookFixture.h"
 #include "addressbook/ListColumns.h"
 #include "addressbook/TableBook.h"
@@ -7,7 +8,9 @@
 #include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
 #include "support/FileHelpers.h"
+#include "support/KeyInput.h"
 #include "support/Screenshot.h"
+#include "support/UnreadableNotices.h"
 #include "util/SubUnit.h"
 
 #include "exchange/ListPrtPreview.h"
@@ -166,6 +169,101 @@ TEST_F(ListPrintWindowTest, aRangeAndTheRowsPerPageGiveTheSheetCount)
     w->rbAll->setChecked(true);
     EXPECT_EQ(w->PageCount(), ListPageCount(250, w->RecordsPerPage()));
     EXPECT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(w->PageCount()));
+}
+
+TEST_F(ListPrintWindowTest, typingARangeEndMovesTheBeginOnlyByTheNumberTyped)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->ShowPage(3);
+    w->rbRange->setChecked(true);
+    w->edtRangeEnd->setValue(200);
+    w->edtRangeBegin->setValue(50);
+    // "100" typed over the end: its first digit is not the end the user means.
+    w->edtRangeEnd->setFocus();
+    w->edtRangeEnd->selectAll();
+    QTest::keyClicks(w->edtRangeEnd, QStringLiteral("100"));
+    QTest::keyClick(w->edtRangeEnd, Qt::Key_Return);
+    EXPECT_EQ(w->edtRangeBegin->value(), 50);
+    EXPECT_EQ(w->edtRangeEnd->value(), 100);
+    EXPECT_EQ(w->DataCount(), 51);
+    // A begin typed over the old one is taken whole.
+    w->edtRangeBegin->setFocus();
+    w->edtRangeBegin->selectAll();
+    QTest::keyClicks(w->edtRangeBegin, QStringLiteral("70"));
+    QTest::keyClick(w->edtRangeBegin, Qt::Key_Return);
+    EXPECT_EQ(w->edtRangeBegin->value(), 70);
+    EXPECT_EQ(w->edtRangeEnd->value(), 100);
+}
+
+TEST_F(ListPrintWindowTest, aSavedFontThisMachineLacksIsKeptUntilTheUserChoosesAnother)
+{
+    const QString lacking = QStringLiteral("ＭＳ ゴシック");
+    {
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteString(QStringLiteral("LIST PRINT LAYOUT"), QStringLiteral("FontName"), lacking);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->lbxFontName->findItems(lacking, Qt::MatchExactly).isEmpty());
+    ASSERT_TRUE(w->SaveSettings());
+    auto saved = [] {
+        const TMemIniFile ini(SettingsFileName());
+        return ini.ReadString(QStringLiteral("LIST PRINT LAYOUT"), QStringLiteral("FontName"), {});
+    };
+    EXPECT_EQ(saved(), lacking) << "the stand-in face is not the user's choice";
+
+    const int other = w->lbxFontName->currentRow() == 0 ? 1 : 0;
+    w->lbxFontName->setCurrentRow(other);
+    ASSERT_TRUE(w->SaveSettings());
+    EXPECT_EQ(saved(), w->lbxFontName->item(other)->text());
+}
+
+TEST_F(ListPrintWindowTest, aSavedRangeKeepsEachEndThatStillLiesInTheList)
+{
+    // Saved range, then what the window shows with 250 rows.
+    const std::vector<std::pair<std::pair<int, int>, std::pair<int, int>>> cases{
+        {{5, 300}, {5, 250}},  // the end beyond the list is cut to it; the begin stays
+        {{260, 300}, {1, 250}}, // both beyond
+        {{0, 20}, {1, 20}},     // no begin: the first row, the end stays
+        {{30, 20}, {1, 20}},    // a begin above the end
+        {{7, 40}, {7, 40}},
+    };
+    for (const auto &[saved, shown] : cases) {
+        {
+            TMemIniFile ini(SettingsFileName());
+            ini.WriteInteger(QStringLiteral("LIST PRINT"), QStringLiteral("DataSelect"), 1);
+            ini.WriteInteger(QStringLiteral("LIST PRINT"), QStringLiteral("BeginPos"), saved.first);
+            ini.WriteInteger(QStringLiteral("LIST PRINT"), QStringLiteral("EndPos"), saved.second);
+            ASSERT_TRUE(ini.UpdateFile());
+        }
+        TListPrint *w = open();
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->edtRangeBegin->value(), shown.first) << saved.first << ".." << saved.second;
+        EXPECT_EQ(w->edtRangeEnd->value(), shown.second) << saved.first << ".." << saved.second;
+        EXPECT_EQ(w->DataCount(), shown.second - shown.first + 1);
+        delete window.data();
+    }
+}
+
+TEST_F(ListPrintWindowTest, theSelectedRowsAreCountedAgainWhenTheMainListsSelectionChanges)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    list->SelectRow(4, true, false);
+    w->rbAll->setChecked(true);
+    w->rbList->setChecked(true);
+    ASSERT_EQ(w->DataCount(), 1);
+    ASSERT_TRUE(w->btnPrint->isEnabled());
+
+    selectRows({2, 7, 40});
+    EXPECT_EQ(w->DataCount(), 3);
+    EXPECT_EQ(w->lblDataCount->text(), QStringLiteral("3 件"));
+
+    list->View()->clearSelection();
+    EXPECT_EQ(w->DataCount(), 0);
+    EXPECT_FALSE(w->btnPrint->isEnabled()) << "nothing would be printed";
 }
 
 TEST_F(ListPrintWindowTest, printingToPdfWritesTheCountedPagesAndKeepsTheSettings)
@@ -472,6 +570,135 @@ TEST_F(ListPrintWindowTest, aTemplateIsSavedTrimmedAndReservedOrTakenNamesAreRef
     EXPECT_EQ(boxes.last().text, QStringLiteral("保存するにはテンプレート名をつけてください  "));
 }
 
+TEST_F(ListPrintWindowTest, aDamagedCustomTemplateFileIsKeptAsideAndNamedNotOverwritten)
+{
+    // A byte that is no Shift-JIS character: the user's templates cannot be read.
+    const QByteArray damaged = TemplateFileBytes({{QStringLiteral("得意先"), {DefaultListPrintColumn(3)}}}) + "\x81\x20";
+    const QString file = DataPath + QStringLiteral("LPCustom.tpl");
+    writeBytes(file, damaged);
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(boxes.count(), 1);
+    QString copy;
+    ASSERT_TRUE(keptAsideAndNamed(file, damaged, boxes.last().text, &copy));
+
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(fileBytes(copy), damaged) << "the copy is never written";
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(file, stored), TTemplateRead::Read);
+    ASSERT_EQ(stored.size(), 1U);
+    EXPECT_EQ(stored[0].Name, QStringLiteral("名簿"));
+}
+
+TEST_F(ListPrintWindowTest, aDamagedCustomTemplateFileThatCannotBeMovedIsNeverWrittenOver)
+{
+    const QByteArray damaged = QByteArrayLiteral("[A]\r\nItemNo=3\r\nItemSize=20\r\nItemAlign=0\r\n\x81\x20");
+    const QString file = DataPath + QStringLiteral("LPCustom.tpl");
+    writeBytes(file, damaged);
+    RefusedMovesAside refused;
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(boxes.count(), 1);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+    w->btnTemplateSave->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("テンプレートを保存できませんでした")));
+    EXPECT_EQ(fileBytes(file), damaged);
+}
+
+TEST_F(ListPrintWindowTest, templatesTheWindowCouldNotTakeWholeAreKeptAsideBeforeTheFileIsRewritten)
+{
+    // B's lists disagree; C names a width no column can have; both are left
+    // out of the window, not out of the user's file.
+    const QByteArray file = TemplateFileBytes({{QStringLiteral("A"), {DefaultListPrintColumn(3)}}}) +
+                            "[B]\r\nItemNo=1,19\r\nItemSize=4\r\nItemAlign=0,0\r\n\r\n"
+                            "[C]\r\nItemNo=1,19\r\nItemSize=4,1000\r\nItemAlign=0,0\r\n\r\n";
+    const QString path = DataPath + QStringLiteral("LPCustom.tpl");
+    writeBytes(path, file);
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(boxes.count(), 0);
+    ASSERT_EQ(w->CustomTemplates().back().Name, QStringLiteral("C"));
+
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+    w->btnTemplateSave->click();
+    ASSERT_EQ(boxes.count(), 1);
+    QString copy;
+    ASSERT_TRUE(keptAsideAndNamed(path, file, boxes.last().text, &copy));
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(path, stored), TTemplateRead::Read);
+    ASSERT_EQ(stored.size(), 3U);
+    EXPECT_EQ(stored[0].Name, QStringLiteral("A"));
+    EXPECT_EQ(stored[2].Name, QStringLiteral("名簿"));
+
+    // The file now holds what the window holds: the next save keeps no copy.
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(keptAsideCopies(path).size(), 1);
+}
+
+TEST_F(ListPrintWindowTest, aTemplateNameReadsBackAsTheBoxShowedIt)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setFocus();
+    w->cbxTemplateName->lineEdit()->selectAll();
+    // 𠮷 and the emoji have no Shift-JIS form; ① and ～ have.
+    TypeCharacters(w->cbxTemplateName->lineEdit(), QStringLiteral("吉𠮷田①～😀名簿"));
+    const QString shown = w->cbxTemplateName->currentText();
+    EXPECT_EQ(shown, QStringLiteral("吉田①～名簿"));
+    w->btnTemplateSave->click();
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(DataPath + QStringLiteral("LPCustom.tpl"), stored), TTemplateRead::Read);
+    ASSERT_EQ(stored.size(), 1U);
+    EXPECT_EQ(stored[0].Name, shown);
+    EXPECT_EQ(stored[0].Name, w->CustomTemplates().back().Name);
+}
+
+TEST_F(ListPrintWindowTest, aTitleKeepsItsIdeographicSpacesWhenPrintedAndReadBack)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    // Half-width blanks around it go; the full-width ones belong to the title.
+    w->edtTitle->setText(QStringLiteral(" 　会員名簿　 "));
+    EXPECT_EQ(w->CollectLayout().Layout.Title, QStringLiteral("　会員名簿　"));
+    ASSERT_TRUE(w->SaveSettings());
+    delete window.data();
+    TListPrint *again = open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->edtTitle->text(), QStringLiteral("　会員名簿　"));
+    EXPECT_EQ(again->CollectLayout().Layout.Title, QStringLiteral("　会員名簿　"));
+}
+
+TEST_F(ListPrintWindowTest, aTitleReadsBackAsTheFieldShowedIt)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->edtTitle->setFocus();
+    // 120 full-width characters: 240 bytes of Shift-JIS.
+    TypeCharacters(w->edtTitle, QString(120, QChar(0x540D)));
+    TypeCharacters(w->edtTitle, QStringLiteral("𠮷"));
+    const QString shown = w->edtTitle->text();
+    EXPECT_EQ(shown, QString(100, QChar(0x540D))) << "what does not fit is refused as it is typed";
+    ASSERT_TRUE(w->SaveSettings());
+    w->close();
+    delete window.data();
+    TListPrint *again = open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->edtTitle->text(), shown);
+    EXPECT_EQ(again->CollectLayout().Layout.Title, shown);
+}
+
 TEST_F(ListPrintWindowTest, deletingATemplateAsksAndAppliesTheFirstCustomTemplate)
 {
     writeBytes(DataPath + QStringLiteral("LPCustom.tpl"),
@@ -738,6 +965,45 @@ TEST_F(ListPrintWindowTest, newMainListColumnsReachTheAppliedListLayoutButNotAUs
     for (int i = 0; i < list->GetColumnCount(); ++i)
         shown.push_back(list->GetColumnDefIndex(i));
     EXPECT_EQ(w->CustomTemplates()[0].Columns, ListLayoutColumns(shown));
+}
+
+TEST_F(ListPrintWindowTest, savingOverAnOriginalTemplatesNameWritesOnlyTheUsersFile)
+{
+    const QString kept = AppPath;
+    AppPath = home.programFolder() + QLatin1Char('/');
+    QDir().mkpath(AppPath + QStringLiteral("Common"));
+    const QString original = AppPath + QStringLiteral("Common/LstPrint.tpl");
+    const QByteArray bytes = TemplateFileBytes({{QStringLiteral("名簿"), {DefaultListPrintColumn(1)}}});
+    writeBytes(original, bytes);
+    TListPrint *w = open();
+    AppPath = kept;
+    ASSERT_NE(w, nullptr);
+    w->cbxTemplateType->setCurrentIndex(0);
+    emit w->cbxTemplateType->activated(0);
+    setItem(w, 19);
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(fileBytes(original), bytes);
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(DataPath + QStringLiteral("LPCustom.tpl"), stored), TTemplateRead::Read);
+    EXPECT_EQ(stored, (TListPrintTemplates{{QStringLiteral("名簿"), {DefaultListPrintColumn(1), DefaultListPrintColumn(19)}}}));
+    EXPECT_EQ(w->StandardTemplates().front().Columns, TListPrintColumns{DefaultListPrintColumn(1)});
+}
+
+TEST_F(ListPrintWindowTest, aDamagedOriginalTemplateFileIsOnlyLeftUnread)
+{
+    const QString kept = AppPath;
+    AppPath = home.programFolder() + QLatin1Char('/');
+    QDir().mkpath(AppPath + QStringLiteral("Common"));
+    const QString original = AppPath + QStringLiteral("Common/LstPrint.tpl");
+    const QByteArray damaged = QByteArrayLiteral("[A]\r\nItemNo=1\r\n\x81\x20");
+    writeBytes(original, damaged);
+    TListPrint *w = open();
+    AppPath = kept;
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->StandardTemplates().empty());
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(fileBytes(original), damaged) << "the program's own file is never moved";
 }
 
 TEST_F(ListPrintWindowTest, theOriginalTemplatesComeFromTheProgramsCommonFolder)
