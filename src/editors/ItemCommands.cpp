@@ -17,13 +17,18 @@
 #include "items/FigureRect.h"
 #include "items/IllustRect.h"
 #include "items/ImgUtils.h"
+#include "items/OleDD.h"
 #include "items/SenderRect.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -90,6 +95,9 @@ TItemCommands::TItemCommands(TPrintEditor &Editor, TEditorHost &Host) : QObject(
         connect(actBackImage, &QAction::triggered, this, &TItemCommands::EditBackground);
     connect(m_editor.PageView(), &TPageView::ItemDoubleClicked, this, [this](int Index) { (void)EditItem(Index); });
     connect(m_editor.PageView(), &TPageView::SelectionChanged, this, &TItemCommands::UpdateActions);
+    m_drop = new TFileDD(this);
+    m_drop->OnDropFiles = [this](const QStringList &Files, int, Qt::DropAction &, QPoint Pt) { DropFiles(Files, Pt); };
+    m_drop->RegisterWindow(m_editor.PageView());
     UpdateActions();
 }
 
@@ -165,8 +173,36 @@ bool TItemCommands::EditItem(int Index)
 void TItemCommands::InsertIllust()
 {
     const QString file = ChooseImageFile ? ChooseImageFile() : QString();
-    if (file.isEmpty())
+    if (!file.isEmpty())
+        (void)InsertIllustFile(file);
+}
+
+void TItemCommands::DropFiles(const QStringList &Files, QPoint ScreenPos)
+{
+    // Only the kinds the picture item loads: anything else dropped is not
+    // offered to the reader (and named only when nothing could be taken).
+    const QStringList pictures = [&Files] {
+        QStringList out;
+        for (const QString &f : Files) {
+            const QString suffix = QFileInfo(f).suffix().toLower();
+            if (suffix == QLatin1String("bmp") || suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+                out << f;
+        }
+        return out;
+    }();
+    if (pictures.isEmpty()) {
+        ShowMessageBoxAt(Window(), QStringLiteral("貼り付けられるのはBMPかJPEGの画像ファイルだけです  "), ProductCaption(),
+                         MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
         return;
+    }
+    const double zoom = m_editor.PageView()->Zoom();
+    const QPoint page(int(std::lround((ScreenPos.x() - TPageView::Margin) / zoom)),
+                      int(std::lround((ScreenPos.y() - TPageView::Margin) / zoom)));
+    (void)InsertIllustFile(pictures.first(), page);
+}
+
+bool TItemCommands::InsertIllustFile(const QString &file, std::optional<QPoint> At)
+{
     // A file gone since it was chosen, or one that cannot be read, raises:
     // it is named with its reason, never let through the event loop.
     std::optional<TLoadedImage> loaded;
@@ -181,7 +217,7 @@ void TItemCommands::InsertIllust()
                          QStringLiteral("画像ファイルを読み込めませんでした  \r\n") + file +
                              (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
                          ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
-        return;
+        return false;
     }
     auto item = std::make_unique<TIllustRect>();
     item->SetPicture(loaded->Image, loaded->JpegBytes);
@@ -194,8 +230,18 @@ void TItemCommands::InsertIllust()
     size = size.boundedTo(piece / 2).isValid() && (size.width() > piece.width() / 2 || size.height() > piece.height() / 2)
                ? size.scaled(piece / 2, Qt::KeepAspectRatio)
                : size;
-    item->SetRect(centred(m_editor.Document(), std::max(8, size.width()), std::max(8, size.height())));
+    const int w = std::max(8, size.width()), h = std::max(8, size.height());
+    if (At) {
+        // Kept on the piece: a drop near its edge moves the picture in.
+        const QSize piece = m_editor.Document().PiecePixels();
+        const int left = std::clamp(At->x(), 0, std::max(0, piece.width() - w));
+        const int top = std::clamp(At->y(), 0, std::max(0, piece.height() - h));
+        item->SetRect({left, top, left + w, top + h});
+    } else {
+        item->SetRect(centred(m_editor.Document(), w, h));
+    }
     AddItem(std::move(item));
+    return true;
 }
 
 void TItemCommands::InsertFigure()

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
+#include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <memory>
 
 class QAction;
@@ -17,6 +20,8 @@ class TPrintEditor;
 // window. Each command runs its dialog through the editor's ExecDialog seam
 // and copies the dialog's working item back on OK, keeping the item's
 // top-left corner. Created by each editor window for itself.
+class TFileDD;
+
 class TItemCommands : public QObject
 {
     Q_OBJECT
@@ -38,6 +43,13 @@ public:
     // Opens the settings dialog of the item at Index; true when confirmed.
     bool EditItem(int Index);
     void InsertIllust();
+    // Inserts the picture of File; At, a page pixel, is where its top-left
+    // corner goes (the drop point), else it stands at the piece's middle.
+    // False, after telling the user, when the file cannot be read.
+    bool InsertIllustFile(const QString &File, std::optional<QPoint> At = std::nullopt);
+    // Picture files dropped onto the page from a file manager: the first
+    // one the items can show is inserted where it was dropped.
+    void DropFiles(const QStringList &Files, QPoint ScreenPos);
     void InsertFigure();
     void InsertQRCode();
     void InsertSender();
@@ -51,4 +63,5 @@ private:
 
     TPrintEditor &m_editor;
     TEditorHost &m_host;
+    TFileDD *m_drop = nullptr;
 };

@@ -29,15 +29,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -213,6 +217,42 @@ TEST_F(ItemCommandsTest, insertingAPictureTakesTheChosenFile)
     auto *illust = dynamic_cast<TIllustRect *>(&last());
     ASSERT_NE(illust, nullptr);
     EXPECT_EQ(illust->GetBitmap().size(), QSize(64, 32));
+}
+
+// Picture files dragged from a file manager onto the page: the first picture
+// lands where it was dropped; a drop of nothing the items can show is named.
+TEST_F(ItemCommandsTest, aPictureDroppedOnThePageIsInsertedWhereItFell)
+{
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    QImage image(40, 20, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    const QString picture = dir.filePath(QStringLiteral("stamp.jpg"));
+    ASSERT_TRUE(image.save(picture));
+    const QString text = dir.filePath(QStringLiteral("notes.txt"));
+    QWidget *page = editor.PageView();
+    const auto drop = [page](const QStringList &Files, QPoint At) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString &f : Files)
+            urls << QUrl::fromLocalFile(f);
+        data.setUrls(urls);
+        QDragEnterEvent enter(At, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(page, &enter);
+        QDropEvent dropped(QPointF(At), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(page, &dropped);
+    };
+    const QPoint at = static_cast<TPageView *>(page)->ToScreen(QPoint(30, 50));
+    drop({text}, at);
+    EXPECT_TRUE(editor.Document().Items.empty());
+    EXPECT_EQ(boxes.count(), 1);
+    drop({text, picture}, at);
+    ASSERT_EQ(editor.Document().Items.size(), 1u);
+    auto *illust = dynamic_cast<TIllustRect *>(&last());
+    ASSERT_NE(illust, nullptr);
+    EXPECT_EQ(illust->GetBitmap().size(), QSize(40, 20));
+    EXPECT_NEAR(illust->GetRect().Left, 30, 1);
+    EXPECT_NEAR(illust->GetRect().Top, 50, 1);
 }
 
 // The chosen picture file is gone when it is read: the user hears which
