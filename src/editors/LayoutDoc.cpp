@@ -75,25 +75,24 @@ QString honorOr(const QString &Honor)
 
 void mergeName(TNameRect &Item, const TAddressData *Record, bool Detail)
 {
+    // Every company line is set each time: one of the record merged before
+    // never stays (a company item draws its department and title even
+    // without a name).
+    const bool company = Record && Record->PrivCorp && !Detail;
+    Item.SetCorp(company ? text(Record->CorpKanji) : QString());
+    Item.SetDptmnt(0, company ? text(Record->Dptmnt) : QString());
+    Item.SetDptmnt(1, {});
+    Item.SetPost(company ? text(Record->Post) : QString());
     if (!Record) {
         Item.SetName({});
         Item.SetHonor({});
-        Item.SetCorp({});
         Item.SetJointCount(0);
         return;
     }
-    const bool company = Record->PrivCorp && !Detail;
     Item.SetNameKind(company ? 2 : 1);
     Item.SetName(text(Record->NameKanji));
     Item.SetHonor(Item.IsSender() ? QString() : honorOr(text(Record->Honor)));
     Item.SetShowHonor(!Item.IsSender());
-    if (company) {
-        Item.SetCorp(text(Record->CorpKanji));
-        Item.SetDptmnt(0, text(Record->Dptmnt));
-        Item.SetPost(text(Record->Post));
-    } else {
-        Item.SetCorp({});
-    }
     const std::array joints{&Record->Joint1, &Record->Joint2, &Record->Joint3, &Record->Joint4, &Record->Joint5};
     const std::array honors{&Record->JointHonor1, &Record->JointHonor2, &Record->JointHonor3, &Record->JointHonor4,
                             &Record->JointHonor5};

@@ -627,6 +627,39 @@ INSTANTIATE_TEST_SUITE_P(
                       HonorCase{"personAtCompany", true, u"山田 太郎", u"", u"", u"様"}),
     [](const ::testing::TestParamInfo<HonorCase> &info) { return std::string(info.param.name); });
 
+// A company record shown, then deleted: the layout merges as empty, and no
+// department or title of the record it showed stays on the page.
+TEST(MergeRecordDeleted, leavesNoCompanyLineOfTheRecordShownBefore)
+{
+    TLayoutDocument document;
+    loadLayout(document, 0, TLayoutKind::AddressSide);
+    TAddressData record;
+    record.PrivCorp = true;
+    record.NameKanji = Cp932::encode(QStringLiteral("山田 太郎"));
+    record.CorpKanji = Cp932::encode(QStringLiteral("株式会社ピクス"));
+    record.Dptmnt = Cp932::encode(QStringLiteral("営業部"));
+    record.Post = Cp932::encode(QStringLiteral("部長"));
+    MergeRecord(document, &record, nullptr);
+    TNameRect *name = nullptr;
+    for (auto &item : document.Items)
+        if (auto *n = dynamic_cast<TNameRect *>(item.get()); n && !n->IsSender())
+            name = n;
+    ASSERT_NE(name, nullptr);
+    ASSERT_EQ(name->GetDptmnt(0), QStringLiteral("営業部"));
+    MergeRecord(document, nullptr, nullptr);
+    EXPECT_TRUE(name->GetName().isEmpty());
+    EXPECT_TRUE(name->GetCorp().isEmpty());
+    EXPECT_TRUE(name->GetDptmnt(0).isEmpty());
+    EXPECT_TRUE(name->GetPost().isEmpty());
+    // A private record next keeps nothing of the company either.
+    TAddressData person;
+    person.NameKanji = Cp932::encode(QStringLiteral("佐藤 花子"));
+    MergeRecord(document, &record, nullptr);
+    MergeRecord(document, &person, nullptr);
+    EXPECT_TRUE(name->GetDptmnt(0).isEmpty());
+    EXPECT_TRUE(name->GetPost().isEmpty());
+}
+
 } // namespace
 
 namespace {
