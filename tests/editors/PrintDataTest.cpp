@@ -3,7 +3,10 @@
 #include "FakeHost.h"
 #include "editors/LayoutForm.h"
 #include "editors/PageView.h"
+#include "dialogs/DataFormat.h"
+#include "items/AdditionRect.h"
 #include "items/NameRect.h"
+#include "items/WordRect.h"
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -41,6 +44,131 @@ TEST(PrintData, roundTripsByteForByte)
     EXPECT_EQ(read.Items[2]->GetRect(), (TPageRect{100, 120, 150, 400}));
     const QByteArray second = EncodePrintData(read);
     EXPECT_EQ(firstDifference(first, second), -1);
+}
+
+// Every class a file can hold, as sender and as addressee where it has
+// both, on each editor kind (the design kind takes the second container
+// version with its background), with a data format block whose honorifics
+// and reserved tail are not the defaults.
+struct RoundTripCase {
+    const char *name;
+    TLayoutKind kind;
+    bool withFormat;
+};
+
+class PrintDataRoundTrip : public ::testing::TestWithParam<RoundTripCase>
+{};
+
+TLayoutDocument everyItemKind(TLayoutKind Kind, bool WithFormat)
+{
+    TLayoutDocument document = postcardLayout();
+    document.Kind = Kind;
+    for (const quint8 itemClass : {1, 2, 3, 4, 5, 6, 7, 8, 10, 11})
+        for (const bool sender : {false, true}) {
+            std::unique_ptr<TDrawRect> item = CreatePrintItem(itemClass, sender);
+            if (!item)
+                continue;
+            item->SetRect({10 + itemClass, 20, 80 + itemClass, 90});
+            if (auto *word = dynamic_cast<TWordRect *>(item.get())) {
+                word->SetLineCount(2);
+                word->SetLine(0, QStringLiteral("謹賀新年 𠮷"));
+                word->SetLine(1, QStringLiteral(" 本年もよろしく "));
+            }
+            if (auto *addition = dynamic_cast<TAdditionRect *>(item.get())) {
+                addition->SetAddKind(0);
+                addition->SetContent(QStringLiteral("会員番号 １２３"));
+            }
+            document.Items.push_back(std::move(item));
+            document.ItemRoles.push_back(-1);
+        }
+    if (WithFormat) {
+        TDataFormat format;
+        ApplyNewLayoutDefaults(format, TDataFormatEditor::dfeAddressSide, true);
+        format.DefHonor = TDataFormat::HonorBytes(QStringLiteral("御一同様方"));
+        format.CorpForm = 2;
+        format.Reserved = {1, 2, 3, 4, 5, 6, 7};
+        document.DataFormat = std::make_shared<const TDataFormat>(format);
+    }
+    return document;
+}
+
+TEST_P(PrintDataRoundTrip, readsBackAndWritesTheSameBytes)
+{
+    const TLayoutDocument document = everyItemKind(GetParam().kind, GetParam().withFormat);
+    const QByteArray first = EncodePrintData(document);
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(first, read, &error)) << qPrintable(error);
+    ASSERT_EQ(read.Items.size(), document.Items.size());
+    for (size_t i = 0; i < read.Items.size(); ++i) {
+        EXPECT_EQ(read.Items[i]->GetKind(), document.Items[i]->GetKind()) << "item " << i;
+        EXPECT_EQ(PrintItemClass(*read.Items[i]), PrintItemClass(*document.Items[i])) << "item " << i;
+        EXPECT_EQ(read.Items[i]->GetRect(), document.Items[i]->GetRect()) << "item " << i;
+    }
+    EXPECT_EQ(read.ItemRoles, document.ItemRoles);
+    EXPECT_EQ(read.Kind, document.Kind);
+    ASSERT_EQ(bool(read.DataFormat), GetParam().withFormat);
+    if (read.DataFormat) {
+        EXPECT_EQ(*read.DataFormat, *document.DataFormat);
+    }
+    EXPECT_EQ(firstDifference(first, EncodePrintData(read)), -1);
+    // Every shorter file is refused whole.
+    for (qsizetype size = 0; size < first.size(); ++size) {
+        TLayoutDocument cut;
+        EXPECT_FALSE(DecodePrintData(first.first(size), cut, nullptr)) << "size " << size;
+        EXPECT_TRUE(cut.Items.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PrintData, PrintDataRoundTrip,
+                         ::testing::Values(RoundTripCase{"addressSide", TLayoutKind::AddressSide, false},
+                                           RoundTripCase{"addressSideWithFormat", TLayoutKind::AddressSide, true},
+                                           RoundTripCase{"label", TLayoutKind::Label, true},
+                                           RoundTripCase{"card", TLayoutKind::Card, true},
+                                           RoundTripCase{"design", TLayoutKind::Design, false},
+                                           RoundTripCase{"designWithFormat", TLayoutKind::Design, true}),
+                         [](const ::testing::TestParamInfo<RoundTripCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+// Any single damaged byte, counts and lengths included, is either refused
+// whole or read into a complete layout; never a crash or a huge allocation.
+TEST(PrintData, everyDamagedByteIsRefusedOrReadWhole)
+{
+    const QByteArray bytes = EncodePrintData(everyItemKind(TLayoutKind::Design, true));
+    int refused = 0;
+    for (qsizetype at = 0; at < bytes.size(); ++at)
+        for (const char value : {char(0xFF), char(0x7F)}) {
+            if (bytes[at] == value)
+                continue;
+            QByteArray damaged = bytes;
+            damaged[at] = value;
+            TLayoutDocument read;
+            QString error;
+            if (DecodePrintData(damaged, read, &error)) {
+                EXPECT_EQ(read.Items.size(), read.ItemRoles.size());
+            } else {
+                ++refused;
+                EXPECT_FALSE(error.isEmpty());
+                EXPECT_TRUE(read.Items.empty());
+            }
+        }
+    EXPECT_GT(refused, 0);
+}
+
+// A design layout written before it carried its background (the first
+// container version) is still read, items and all.
+TEST(PrintData, readsADesignOfTheFirstContainerVersion)
+{
+    TLayoutDocument document = everyItemKind(TLayoutKind::AddressSide, true);
+    QByteArray bytes = EncodePrintData(document);
+    bytes[24] = char(TLayoutKind::Design);
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(bytes, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Kind, TLayoutKind::Design);
+    EXPECT_EQ(read.Items.size(), document.Items.size());
+    EXPECT_EQ(read.Background.GetKind(), TBackImage::None);
 }
 
 TEST(PrintData, keepsTheSenderItemsApart)
