@@ -2,6 +2,7 @@
 
 #include "core/Env.h"
 #include "platform/Cp932.h"
+#include "platform/TextLines.h"
 
 #include <QCollator>
 #include <QDir>
@@ -92,7 +93,7 @@ QImage ReadThumbnail(const QString &Path, const TDocKindInfo &Kind)
 
 QString NormalizeTitle(const QString &Text)
 {
-    return Cp932::truncatedToBytes(Text.trimmed(), TitleMaxBytes);
+    return Cp932::truncatedToBytes(TrimBlanks(Text), TitleMaxBytes);
 }
 
 namespace {

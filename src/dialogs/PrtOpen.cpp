@@ -1,5 +1,6 @@
 #include "dialogs/PrtOpen.h"
 
+#include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
 #include "widgets/ByteLimitValidator.h"
 
@@ -349,7 +350,7 @@ TPrintDataSaveDialog::TPrintDataSaveDialog(QWidget *Owner) : TPrintDataFileDialo
 
 QString TPrintDataSaveDialog::GetTitle() const
 {
-    return edTitle->text().trimmed();
+    return TrimBlanks(edTitle->text());
 }
 
 void TPrintDataSaveDialog::SetSelectedName(const QString &Title)

@@ -99,6 +99,13 @@ TEST(PrintDataTitles, CutNeverSplitsACharacter)
     EXPECT_EQ(NormalizeTitle(QStringLiteral("  名簿  ")), QStringLiteral("名簿"));
 }
 
+// Only the ASCII blanks around a title go: an ideographic space is part of
+// the name the user gave and the file keeps it.
+TEST(PrintDataTitles, TrimKeepsTheIdeographicSpace)
+{
+    EXPECT_EQ(NormalizeTitle(QStringLiteral(" \u3000年賀\u3000 ")), QStringLiteral("\u3000年賀\u3000"));
+}
+
 TEST(PrintDataTitles, ForbiddenCharactersAreNamed)
 {
     for (const QChar c : QStringLiteral("\\/:;*?\"<>|"))
