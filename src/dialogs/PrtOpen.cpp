@@ -378,7 +378,9 @@ void TPrintDataSaveDialog::accept()
         edTitle->setFocus();
         return;
     }
-    if (FindTitle(Titles(), title) >= 0
+    // A file the list leaves out (damaged or foreign) is replaced all the
+    // same by the save, so it is asked about like a listed one.
+    if ((FindTitle(Titles(), title) >= 0 || QFile::exists(PathOf(title)))
         && ShowMessageBoxAt(this, QStringLiteral("同名のファイルが存在します．上書きしますか？  "), ProductCaption(),
                             MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
                != IDYES)
