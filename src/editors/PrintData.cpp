@@ -1,6 +1,7 @@
 #include "editors/PrintData.h"
 
 #include "dialogs/DataFormat.h"
+#include "dialogs/PrtFiles.h"
 #include "items/AdditionRect.h"
 #include "items/AddressRect.h"
 #include "items/BarRect.h"
@@ -22,6 +23,20 @@ constexpr char kSignature[] = "Murven PrintData";
 constexpr int kSignatureSize = 16;
 constexpr char kEndMark[] = "END.";
 constexpr char kFormatMark[] = "DFMT";
+
+// The kind's signature text, every byte inverted.
+QByteArray kindSignature(TLayoutKind Kind)
+{
+    QByteArray signature = DocKindInfo(int(Kind))->Signature;
+    for (char &c : signature)
+        c = char(c ^ 0xFF);
+    return signature;
+}
+
+qsizetype headerSize(TLayoutKind Kind)
+{
+    return DocKindInfo(int(Kind))->HeaderSize;
+}
 
 QString damaged()
 {
@@ -130,22 +145,26 @@ QByteArray EncodeItemRecord(const TDrawRect &Item, int Role)
 QByteArray EncodePrintData(const TLayoutDocument &Document)
 {
     TItemWriter out;
-    out.writeBytes(QByteArrayView(kSignature, kSignatureSize));
     const bool withBackground = Document.Kind == TLayoutKind::Design;
+    out.writeBytes(kindSignature(Document.Kind));
     out.writeInt32(DrawRectVersion);
-    out.writeInt32(withBackground ? PrintDataBackgroundVersion : PrintDataContainerVersion);
+    // The header, zero-filled to the size the open dialog skips.
+    const qsizetype headerStart = out.bytes().size();
+    out.writeInt32(PrintDataKindSignatureVersion);
     out.writeByte(quint8(Document.Kind));
     out.writeFlag(Document.Detail);
     out.writeByte(0);
     out.writeByte(0);
     out.writeInt32(Document.FormatIndex);
+    while (out.bytes().size() < headerStart + headerSize(Document.Kind))
+        out.writeByte(0);
+    out.writeUInt32(0); // no thumbnail yet
     const QByteArray format = PaperFmt::encode(Document.Format);
     out.writeUInt32(quint32(format.size()));
     out.writeBytes(format);
     const QByteArray grid = PaperFmt::encode(Document.Grid);
     out.writeUInt32(quint32(grid.size()));
     out.writeBytes(grid);
-    out.writeUInt32(0); // no thumbnail yet
     int count = 0;
     for (const auto &item : Document.Items)
         count += PrintItemClass(*item) != 0 ? 1 : 0;
@@ -178,27 +197,51 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             *Error = Reason;
         return false;
     };
-    if (Bytes.size() < kSignatureSize + 8 || Bytes.first(kSignatureSize) != QByteArrayView(kSignature, kSignatureSize))
+    // The kind's own signature (what the open and save dialogs list), or
+    // the common one of the first two container versions.
+    const bool legacy = Bytes.size() >= kSignatureSize && Bytes.first(kSignatureSize) == QByteArrayView(kSignature, kSignatureSize);
+    int signatureKind = -1;
+    for (int kind = 0; kind <= int(TLayoutKind::Design) && !legacy; ++kind) {
+        const QByteArray signature = kindSignature(TLayoutKind(kind));
+        if (Bytes.size() >= signature.size() && Bytes.first(signature.size()) == QByteArrayView(signature))
+            signatureKind = kind;
+    }
+    if (!legacy && signatureKind < 0)
         return fail(QStringLiteral("このプログラムの印刷データファイルではありません"));
     try {
         TItemReader header(Bytes, {});
-        (void)header.readBytes(kSignatureSize);
+        (void)header.readBytes(legacy ? kSignatureSize : kindSignature(TLayoutKind(signatureKind)).size());
         const qint32 version = header.readInt32();
+        const qsizetype headerStart = header.position();
         const qint32 container = header.readInt32();
-        if (version < 100 || version > DrawRectVersion ||
-            (container != PrintDataContainerVersion && container != PrintDataBackgroundVersion))
+        const bool known = legacy ? container == PrintDataContainerVersion || container == PrintDataBackgroundVersion
+                                  : container == PrintDataKindSignatureVersion;
+        if (version < 100 || version > DrawRectVersion || !known)
             return fail(QStringLiteral("この印刷データファイルは新しい版で作られたため読み込めません"));
         TItemReader in(Bytes, {version});
         in.seek(header.position());
         TLayoutDocument read;
         const quint8 kind = in.readByte();
-        if (kind > quint8(TLayoutKind::Design))
+        if (kind > quint8(TLayoutKind::Design) || (!legacy && kind != signatureKind))
             return fail(damaged());
         read.Kind = TLayoutKind(kind);
         read.Detail = in.readFlag();
         (void)in.readByte();
         (void)in.readByte();
         read.FormatIndex = in.readInt32();
+        const auto readThumbnail = [&in] {
+            const quint32 thumbnail = in.readUInt32();
+            if (thumbnail > quint32(PrintDataMaxThumbnail) || thumbnail > quint32(in.remaining()))
+                return false;
+            (void)in.readBytes(thumbnail);
+            return true;
+        };
+        if (!legacy) {
+            // The rest of the header is reserved.
+            (void)in.readBytes(headerStart + headerSize(read.Kind) - in.position());
+            if (!readThumbnail())
+                return fail(damaged());
+        }
         const quint32 formatSize = in.readUInt32();
         if (formatSize != quint32(TLayoutFormat::Size))
             return fail(damaged());
@@ -209,17 +252,15 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         if (gridSize != quint32(TLabelGrid::Size))
             return fail(damaged());
         read.Grid = PaperFmt::decodeGrid(in.readBytes(gridSize));
-        const quint32 thumbnail = in.readUInt32();
-        if (thumbnail > quint32(PrintDataMaxThumbnail) || thumbnail > quint32(in.remaining()))
+        if (legacy && !readThumbnail())
             return fail(damaged());
-        (void)in.readBytes(thumbnail);
         const qint32 count = in.readCount(PrintDataMaxItems, "items");
         for (qint32 i = 0; i < count; ++i) {
             int role = -1;
             read.Items.push_back(readRecord(in, role));
             read.ItemRoles.push_back(role);
         }
-        if (container == PrintDataBackgroundVersion) {
+        if (legacy ? container == PrintDataBackgroundVersion : read.Kind == TLayoutKind::Design) {
             const quint32 length = in.readUInt32();
             if (length > quint32(PrintDataMaxBackground) || length > quint32(in.remaining()))
                 return fail(damaged());

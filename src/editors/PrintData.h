@@ -9,25 +9,35 @@
 #include <memory>
 #include <vector>
 
-// The print-data file (*.mpd): one layout as the editors save it.
+// The print-data file: one layout as the editors save it.
 //
-// All integers little-endian (the item streams' own encoding, ItemStream.h):
-//   0   16 bytes  signature "Murven PrintData"
-//   16  int32     item stream version (DrawRectVersion, 600)
-//   20  int32     container version (1)
-//   24  byte      editor kind (TLayoutKind), byte detail frame set, 2 zero
-//   28  int32     paper format index (ReadPaperFormat / ReadDesignFormat)
-//   32  uint32 n, n bytes   the paper record (TLayoutFormat, 656 bytes)
+// All integers little-endian (the item streams' own encoding, ItemStream.h).
+// The prefix is the one the open and save dialogs read (PrtFiles.h):
+//   0   n bytes   the kind's signature text ("Murven Layout File", "Murven
+//                 Label File", "Murven Card File", "Murven Design File"),
+//                 every byte XOR 0xFF
+//   n   int32     item stream version (DrawRectVersion, 600)
+//   n+4 header, 28 bytes (32 for a design), zero where not named:
+//         int32 container version (3), byte editor kind (TLayoutKind, the
+//         signature's), byte detail frame set, 2 zero, int32 paper format
+//         index (ReadPaperFormat / ReadDesignFormat)
+//   ..  uint32 n, n bytes   thumbnail (JPEG; may be empty), at most 4 MiB
+//   ..  uint32 n, n bytes   the paper record (TLayoutFormat, 656 bytes)
 //   ..  uint32 n, n bytes   the cell grid (TLabelGrid, 32 bytes)
-//   ..  uint32 n, n bytes   thumbnail (PNG; may be empty), at most 4 MiB
 //   ..  int32 count         items, at most MaxItems, in drawing order; each:
 //         byte class (TItemClass), byte sender, int32 frame role,
 //         uint32 n, n bytes of the item's own stream
-//   ..  (container version 2, design layouts only) uint32 n, n bytes of the
-//         page background's stream (TBackImage)
+//   ..  (design layouts only) uint32 n, n bytes of the page background's
+//         stream (TBackImage)
 //   ..  (optional) "DFMT", uint32 108, the data format block (TDataFormat);
 //         a file without it leaves the document's record as it was
 //   ..  4 bytes   end mark "END."
+//
+// Files of the first two container versions are still read: they start
+// with "Murven PrintData" (16 bytes, not inverted), the version, then
+// int32 container version (1; 2 = with the design background), the kind,
+// detail and format index as above, the paper record, the grid, then the
+// thumbnail, and from the items on the same as above.
 //
 // The reader checks everything before trusting it: signature, versions,
 // every length against what remains, every count against its limit, each
@@ -35,10 +45,11 @@
 // file failing any check is refused whole with a reason; the document is
 // only replaced after the whole file was read.
 
-// Design layouts are written as version 2 (with their background), the
-// others as version 1; both are read.
+// Files are written as the kind-signature version; the two before it are
+// read.
 inline constexpr int PrintDataContainerVersion = 1;
 inline constexpr int PrintDataBackgroundVersion = 2;
+inline constexpr int PrintDataKindSignatureVersion = 3;
 // The longest background stream taken (a picture of the largest side).
 inline constexpr int PrintDataMaxBackground = 64 * 1024 * 1024;
 inline constexpr int PrintDataMaxItems = 256;

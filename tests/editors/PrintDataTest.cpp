@@ -3,7 +3,9 @@
 #include "FakeHost.h"
 #include "editors/LayoutForm.h"
 #include "editors/PageView.h"
+#include "core/Env.h"
 #include "dialogs/DataFormat.h"
+#include "dialogs/PrtFiles.h"
 #include "items/AdditionRect.h"
 #include "items/NameRect.h"
 #include "items/WordRect.h"
@@ -12,6 +14,7 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
+#include <QDir>
 
 namespace {
 
@@ -156,12 +159,51 @@ TEST(PrintData, everyDamagedByteIsRefusedOrReadWhole)
     EXPECT_GT(refused, 0);
 }
 
-// A design layout written before it carried its background (the first
-// container version) is still read, items and all.
+// The same layout as the first two container versions wrote it: the common
+// signature, the version, container version, kind, detail and format index,
+// then the paper and grid, then the thumbnail, then the rest unchanged.
+QByteArray legacyBytes(const TLayoutDocument &Document, qint32 Container)
+{
+    const QByteArray current = EncodePrintData(Document);
+    const qsizetype signature = Document.Kind == TLayoutKind::Card ? 16 : Document.Kind == TLayoutKind::Label ? 17 : 18;
+    const qsizetype header = Document.Kind == TLayoutKind::Design ? 32 : 28;
+    const qsizetype thumbnailAt = signature + 4 + header;
+    const qsizetype paperAt = thumbnailAt + 4;
+    const qsizetype paperAndGrid = 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size;
+    QByteArray bytes("Murven PrintData");
+    bytes += current.mid(signature, 4);
+    bytes += QByteArray(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[20 + i] = char((quint32(Container) >> (8 * i)) & 0xFF);
+    bytes += current.mid(signature + 8, 8);
+    bytes += current.mid(paperAt, paperAndGrid);
+    bytes += current.mid(thumbnailAt, 4);
+    bytes += current.mid(paperAt + paperAndGrid);
+    return bytes;
+}
+
+// Files of the first two container versions read into the same layout and
+// are written back in the current one.
+TEST(PrintData, readsTheFirstTwoContainerVersions)
+{
+    for (const auto &[kind, container] : {std::pair{TLayoutKind::AddressSide, 1}, std::pair{TLayoutKind::Label, 1},
+                                          std::pair{TLayoutKind::Card, 1}, std::pair{TLayoutKind::Design, 2}}) {
+        const TLayoutDocument document = everyItemKind(kind, true);
+        TLayoutDocument read;
+        QString error;
+        ASSERT_TRUE(DecodePrintData(legacyBytes(document, container), read, &error))
+            << int(kind) << " " << qPrintable(error);
+        EXPECT_EQ(read.Kind, kind);
+        EXPECT_EQ(EncodePrintData(read), EncodePrintData(document)) << int(kind);
+    }
+}
+
+// A design written before it carried its background (the first container
+// version) is still read, items and all.
 TEST(PrintData, readsADesignOfTheFirstContainerVersion)
 {
     TLayoutDocument document = everyItemKind(TLayoutKind::AddressSide, true);
-    QByteArray bytes = EncodePrintData(document);
+    QByteArray bytes = legacyBytes(document, 1);
     bytes[24] = char(TLayoutKind::Design);
     TLayoutDocument read;
     QString error;
@@ -169,6 +211,47 @@ TEST(PrintData, readsADesignOfTheFirstContainerVersion)
     EXPECT_EQ(read.Kind, TLayoutKind::Design);
     EXPECT_EQ(read.Items.size(), document.Items.size());
     EXPECT_EQ(read.Background.GetKind(), TBackImage::None);
+}
+
+// What the editors save is what the open and save dialogs list: each kind's
+// file starts with that kind's signature, and the thumbnail the open dialog
+// reads past the header is there (empty, so no picture) rather than bytes
+// of the paper record taken for a length.
+TEST(PrintDataFile, savedLayoutsAreListedByTheOpenDialogOfTheirKind)
+{
+    QTemporaryDir dir;
+    const QString saved[4] = {LayoutPath, LabelPath, CardPath, DesignPath};
+    LayoutPath = dir.filePath(QStringLiteral("Layout/"));
+    LabelPath = dir.filePath(QStringLiteral("Label/"));
+    CardPath = dir.filePath(QStringLiteral("Card/"));
+    DesignPath = dir.filePath(QStringLiteral("Design/"));
+    for (int kind = 0; kind <= 3; ++kind) {
+        const TDocKindInfo info = *DocKindInfo(kind);
+        ASSERT_TRUE(QDir().mkpath(info.Folder));
+        const TLayoutDocument document = everyItemKind(TLayoutKind(kind), true);
+        ASSERT_TRUE(SavePrintData(info.Folder + QStringLiteral("年賀") + info.Extension, document, nullptr));
+        const QList<TPrintDataEntry> listed = ListPrintDataFiles(kind);
+        ASSERT_EQ(listed.size(), 1) << kind;
+        EXPECT_EQ(listed.first().Title, QStringLiteral("年賀"));
+        const QByteArray bytes = fileBytes(info.Folder + QStringLiteral("年賀") + info.Extension);
+        const qsizetype thumbnailAt = info.Signature.size() + 4 + info.HeaderSize;
+        EXPECT_EQ(bytes.mid(thumbnailAt, 4), QByteArray(4, '\0')) << kind;
+    }
+    // Another kind's file put under a kind's extension is not listed there.
+    for (int kind = 0; kind <= 3; ++kind) {
+        const TDocKindInfo info = *DocKindInfo(kind), next = *DocKindInfo((kind + 1) % 4);
+        ASSERT_TRUE(QFile::copy(info.Folder + QStringLiteral("年賀") + info.Extension,
+                                next.Folder + QStringLiteral("他") + next.Extension));
+    }
+    for (int kind = 0; kind <= 3; ++kind) {
+        const QList<TPrintDataEntry> listed = ListPrintDataFiles(kind);
+        ASSERT_EQ(listed.size(), 1) << kind;
+        EXPECT_EQ(listed.first().Title, QStringLiteral("年賀")) << kind;
+    }
+    LayoutPath = saved[0];
+    LabelPath = saved[1];
+    CardPath = saved[2];
+    DesignPath = saved[3];
 }
 
 TEST(PrintData, keepsTheSenderItemsApart)
@@ -207,9 +290,15 @@ void putInt32(QByteArray &Bytes, qsizetype At, qint32 Value)
         Bytes[At + i] = char((quint32(Value) >> (8 * i)) & 0xFF);
 }
 
-// Offset of the item count: after the fixed header, the paper, the grid and
-// the (empty) thumbnail.
-constexpr qsizetype kItemCountAt = 32 + 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size + 4;
+// Offsets in an address-side file: its 18-byte signature, the version, the
+// 28-byte header (container version, kind), the (empty) thumbnail, the
+// paper, the grid, then the item count.
+constexpr qsizetype kVersionAt = 18;
+constexpr qsizetype kContainerAt = kVersionAt + 4;
+constexpr qsizetype kKindAt = kContainerAt + 4;
+constexpr qsizetype kThumbnailAt = kVersionAt + 4 + 28;
+constexpr qsizetype kPaperSizeAt = kThumbnailAt + 4;
+constexpr qsizetype kItemCountAt = kPaperSizeAt + 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size;
 
 TEST_P(PrintDataDamage, isRefusedWithAReason)
 {
@@ -225,11 +314,12 @@ TEST_P(PrintDataDamage, isRefusedWithAReason)
 INSTANTIATE_TEST_SUITE_P(
     PrintData, PrintDataDamage,
     ::testing::Values(DamageCase{"foreignSignature", [](QByteArray &b) { b[0] = 'X'; }},
-                      DamageCase{"newerVersion", [](QByteArray &b) { putInt32(b, 16, 601); }},
-                      DamageCase{"otherContainer", [](QByteArray &b) { putInt32(b, 20, 3); }},
-                      DamageCase{"unknownEditor", [](QByteArray &b) { b[24] = 9; }},
-                      DamageCase{"paperRecordSize", [](QByteArray &b) { putInt32(b, 32, 655); }},
-                      DamageCase{"hugeThumbnail", [](QByteArray &b) { putInt32(b, kItemCountAt - 4, 0x7FFFFFFF); }},
+                      DamageCase{"newerVersion", [](QByteArray &b) { putInt32(b, kVersionAt, 601); }},
+                      DamageCase{"otherContainer", [](QByteArray &b) { putInt32(b, kContainerAt, 2); }},
+                      DamageCase{"unknownEditor", [](QByteArray &b) { b[kKindAt] = 9; }},
+                      DamageCase{"kindOtherThanTheSignatures", [](QByteArray &b) { b[kKindAt] = 1; }},
+                      DamageCase{"paperRecordSize", [](QByteArray &b) { putInt32(b, kPaperSizeAt, 655); }},
+                      DamageCase{"hugeThumbnail", [](QByteArray &b) { putInt32(b, kThumbnailAt, 0x7FFFFFFF); }},
                       DamageCase{"negativeItemCount", [](QByteArray &b) { putInt32(b, kItemCountAt, -1); }},
                       DamageCase{"itemCountBeyondLimit", [](QByteArray &b) { putInt32(b, kItemCountAt, 100000); }},
                       DamageCase{"moreItemsThanStored", [](QByteArray &b) { putInt32(b, kItemCountAt, 7); }},
