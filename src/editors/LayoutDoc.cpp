@@ -232,13 +232,16 @@ void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
 
 void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender)
 {
+    // The sender blocks take the conversions the other items take: the
+    // layout's record, or its kind's defaults while it has none.
+    const TDataFormat format = EffectiveDataFormat(Document);
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
         if (auto *block = dynamic_cast<TSenderRect *>(item)) {
             const std::optional<TSenderData> sender =
                 Document.FindSender ? Document.FindSender(block->GetSenderTitle()) : std::nullopt;
-            ComposeSenderBlock(*block, sender ? &*sender : nullptr, Document.DataFormat.get(), true);
+            ComposeSenderBlock(*block, sender ? &*sender : nullptr, &format, true);
             block->Rebuild(true);
             continue;
         }

@@ -14,6 +14,7 @@
 #include "items/AddressRect.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
+#include "items/SenderRect.h"
 #include "items/WordRect.h"
 #include "support/DataFolders.h"
 #include "support/Screenshot.h"
@@ -626,6 +627,38 @@ INSTANTIATE_TEST_SUITE_P(
                       HonorCase{"personWithPost", true, u"山田 太郎", u"部長", u"", u"殿"},
                       HonorCase{"personAtCompany", true, u"山田 太郎", u"", u"", u"様"}),
     [](const ::testing::TestParamInfo<HonorCase> &info) { return std::string(info.param.name); });
+
+// A layout that never had its data format edited prints its sender block
+// with the same conversions as its other items (the layout kind's
+// defaults), and confirming the unchanged format changes nothing printed.
+TEST(MergeSenderBlock, aLayoutWithoutItsOwnFormatUsesTheDefaultsOfItsKind)
+{
+    // A design's defaults put the postal mark before the sender's postcode.
+    TLayoutDocument document;
+    loadLayout(document, 0, TLayoutKind::Design);
+    auto block = std::make_unique<TSenderRect>();
+    block->SetRect({20, 20, 220, 180});
+    TSenderRect &sender = *block;
+    document.Items.push_back(std::move(block));
+    document.ItemRoles.push_back(-1);
+    document.FindSender = [](const QString &) {
+        TSenderData data;
+        data.Name = QStringLiteral("差出 太郎");
+        data.Pos = QStringLiteral("1000014");
+        data.Tdfkn = QStringLiteral("東京都");
+        data.Adrs1 = QStringLiteral("千代田区永田町");
+        return std::optional<TSenderData>(data);
+    };
+    const auto postcode = [&sender] {
+        return (sender.IsPrivate() ? sender.PosRect() : sender.CorpPosRect()).GetPostcode();
+    };
+    MergeRecord(document, nullptr, nullptr);
+    const QString withoutFormat = postcode();
+    document.DataFormat = std::make_shared<const TDataFormat>(EffectiveDataFormat(document));
+    MergeRecord(document, nullptr, nullptr);
+    EXPECT_TRUE(postcode().contains(QStringLiteral("〒"))) << qPrintable(postcode());
+    EXPECT_EQ(withoutFormat, postcode());
+}
 
 // A company record shown, then deleted: the layout merges as empty, and no
 // department or title of the record it showed stays on the page.
