@@ -12,9 +12,29 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// The in-place editor of a title takes what a title keeps as it is typed:
+// at most TitleMaxBytes of Shift-JIS, no character the code page lacks.
+class TTitleDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *Parent, const QStyleOptionViewItem &Option, const QModelIndex &Index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(Parent, Option, Index);
+        if (auto *edit = qobject_cast<QLineEdit *>(editor))
+            edit->setValidator(new TByteLimitValidator(TitleMaxBytes, edit));
+        return editor;
+    }
+};
+
+} // namespace
 
 TPrintDataFileDialog::TPrintDataFileDialog(QWidget *Owner) : QDialog(Owner)
 {
@@ -28,6 +48,7 @@ TPrintDataFileDialog::TPrintDataFileDialog(QWidget *Owner) : QDialog(Owner)
     lvFile->setColumnWidth(1, 100);
     lvFile->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvFile->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    lvFile->setItemDelegateForColumn(0, new TTitleDelegate(lvFile));
     lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
     lvFile->installEventFilter(this);
     sbtnDelete = new QToolButton(this);
