@@ -2,6 +2,7 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
 #include "editors/LayoutForm.h"
+#include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "core/Env.h"
 #include "dialogs/DataFormat.h"
@@ -374,6 +375,23 @@ TEST_F(PrintDataEditor, savedLayoutOpensWithItsMovedItem)
     EXPECT_EQ(other.FileName(), path);
     // The current record is merged into the opened layout.
     EXPECT_EQ(dynamic_cast<TNameRect &>(*other.Document().Items[2]).GetName(), QStringLiteral("山田 太郎"));
+}
+
+// A layout saved while it followed its kind's defaults (no format block)
+// prints with those defaults however it is opened, never with the format of
+// the layout the editor showed before. Disabled: the editor's open command
+// keeps its previous record for such a file; to be enabled with its mending.
+TEST_F(PrintDataEditor, DISABLED_fileWithoutFormatBlockOpensWithTheDefaultsNotThePreviousLayouts)
+{
+    const QString plain = dir.filePath(QStringLiteral("plain.mpd"));
+    ASSERT_FALSE(form.Document().DataFormat);
+    ASSERT_TRUE(form.SaveFile(plain));
+    TDataFormat other;
+    other.DefHonor = TDataFormat::HonorBytes(QStringLiteral("殿"));
+    form.Document().DataFormat = std::make_shared<const TDataFormat>(other);
+    ASSERT_TRUE(form.OpenFile(plain));
+    const TDataFormat shown = EffectiveDataFormat(form.Document());
+    EXPECT_EQ(TDataFormat::HonorText(shown.DefHonor), QStringLiteral("様"));
 }
 
 TEST_F(PrintDataEditor, damagedFileIsRefusedAndTheLayoutStays)
