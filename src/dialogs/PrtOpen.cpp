@@ -318,10 +318,12 @@ void TPrintDataOpenDialog::SelectionChanged()
     const int row = SelectedRow();
     if (row < 0 || !m_info)
         return;
-    const QString path = PathOf(lvFile->topLevelItem(row)->text(0));
+    const QString title = lvFile->topLevelItem(row)->data(0, Qt::UserRole).toString();
+    const QString path = PathOf(title);
     if (!QFile::exists(path)) {
-        Inform(QStringLiteral("ファイルが見つかりません  "), MB_OK | MB_ICONINFORMATION);
-        delete lvFile->takeTopLevelItem(row);
+        // Reported and dropped once the view has finished telling of the
+        // selection: an entry taken away while it does so crashes it.
+        QMetaObject::invokeMethod(this, [this, title] { DropVanished(title); }, Qt::QueuedConnection);
         return;
     }
     m_thumbnail = ReadThumbnail(path, *m_info);
@@ -330,6 +332,18 @@ void TPrintDataOpenDialog::SelectionChanged()
     const QSize area = pbxPreview->size() * 0.9;
     pbxPreview->setPixmap(QPixmap::fromImage(
         m_thumbnail.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TPrintDataOpenDialog::DropVanished(const QString &Title)
+{
+    const int row = static_cast<int>(Titles().indexOf(Title));
+    if (row < 0 || QFile::exists(PathOf(Title)))
+        return;
+    Inform(QStringLiteral("ファイルが見つかりません  "), MB_OK | MB_ICONINFORMATION);
+    // The row again: the message's own event loop may have changed the list.
+    const int now = static_cast<int>(Titles().indexOf(Title));
+    if (now >= 0)
+        delete lvFile->takeTopLevelItem(now);
 }
 
 void TPrintDataOpenDialog::accept()
