@@ -299,7 +299,21 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
 
 bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error)
 {
-    return SafeReplaceFile(Path, EncodePrintData(Document), Error);
+    qsizetype count = 0;
+    for (const auto &item : Document.Items)
+        count += PrintItemClass(*item) != 0 ? 1 : 0;
+    if (count > PrintDataMaxItems) {
+        if (Error)
+            *Error = QStringLiteral("項目が多すぎるため保存できません（%1 個まで）").arg(PrintDataMaxItems);
+        return false;
+    }
+    const QByteArray bytes = EncodePrintData(Document);
+    if (bytes.size() > PrintDataMaxFileBytes) {
+        if (Error)
+            *Error = QStringLiteral("画像が大きすぎるため保存できません");
+        return false;
+    }
+    return SafeReplaceFile(Path, bytes, Error);
 }
 
 bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Error)
@@ -311,9 +325,7 @@ bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Erro
             *Error = QStringLiteral("印刷データファイルを開けませんでした");
         return false;
     }
-    // Far beyond any layout: items, paper and the largest thumbnail.
-    constexpr qint64 maxFile = 16 * 1024 * 1024;
-    if (file.size() > maxFile) {
+    if (file.size() > PrintDataMaxFileBytes) {
         if (Error)
             *Error = damaged();
         return false;

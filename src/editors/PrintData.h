@@ -52,8 +52,14 @@ inline constexpr int PrintDataBackgroundVersion = 2;
 inline constexpr int PrintDataKindSignatureVersion = 3;
 // The longest background stream taken (a picture of the largest side).
 inline constexpr int PrintDataMaxBackground = 64 * 1024 * 1024;
-inline constexpr int PrintDataMaxItems = 256;
+// The most items a file holds; saving refuses a layout with more, so that
+// every saved file opens again.
+inline constexpr int PrintDataMaxItems = 4096;
 inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
+// The largest file read (pictures kept as bitmaps make files of tens of
+// megabytes); saving refuses a layout whose file would be larger, so that
+// every saved file opens again.
+inline constexpr qint64 PrintDataMaxFileBytes = 1024LL * 1024 * 1024;
 
 // The classes an item record names; a new item kind is one more value here
 // and one line in CreatePrintItem.
@@ -81,7 +87,9 @@ enum class TItemClass : quint8 {
 [[nodiscard]] QByteArray EncodePrintData(const TLayoutDocument &Document);
 [[nodiscard]] bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *Error);
 
-// Written to a temporary file and renamed over the old one.
+// Written to a temporary file and renamed over the old one; refused, the
+// old file kept, for a layout of more than PrintDataMaxItems items or
+// PrintDataMaxFileBytes bytes.
 [[nodiscard]] bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString *Error);
 // The document is untouched when the file is refused.
 [[nodiscard]] bool LoadPrintData(const QString &Path, TLayoutDocument &Document, QString *Error);

@@ -8,6 +8,7 @@
 #include "dialogs/DataFormat.h"
 #include "dialogs/PrtFiles.h"
 #include "items/AdditionRect.h"
+#include "items/IllustRect.h"
 #include "items/NameRect.h"
 #include "items/WordRect.h"
 #include "platform/SafeFile.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -330,6 +332,58 @@ INSTANTIATE_TEST_SUITE_P(
                       DamageCase{"trailingBytes", [](QByteArray &b) { b.append('x'); }},
                       DamageCase{"lostEndMark", [](QByteArray &b) { b[b.size() - 1] = '!'; }}),
     [](const ::testing::TestParamInfo<DamageCase> &info) { return std::string(info.param.name); });
+
+// Whatever the editor lets a user place is saved so that it opens again:
+// a design of a few hundred figures and texts reads back whole, and a
+// layout beyond what a file holds is refused at saving, the old file kept,
+// rather than written unreadable.
+TEST(PrintDataFile, aSavedLayoutAlwaysOpensAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("many.gpd"));
+    TLayoutDocument document = everyItemKind(TLayoutKind::Design, false);
+    while (document.Items.size() < 300) {
+        document.Items.push_back(CreatePrintItem(quint8(TItemClass::Figure), false));
+        document.ItemRoles.push_back(-1);
+    }
+    QString error;
+    ASSERT_TRUE(SavePrintData(path, document, &error)) << qPrintable(error);
+    TLayoutDocument read;
+    ASSERT_TRUE(LoadPrintData(path, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Items.size(), document.Items.size());
+
+    const QByteArray before = fileBytes(path);
+    while (document.Items.size() <= size_t(PrintDataMaxItems)) {
+        document.Items.push_back(CreatePrintItem(quint8(TItemClass::Figure), false));
+        document.ItemRoles.push_back(-1);
+    }
+    error.clear();
+    EXPECT_FALSE(SavePrintData(path, document, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path), before);
+}
+
+// A picture taken as it is (not a JPEG) is kept as a bitmap: a photo of a
+// few megapixels makes a file of tens of megabytes, which opens again.
+TEST(PrintDataFile, aLayoutWithALargePictureOpensAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.gpd"));
+    TLayoutDocument document = everyItemKind(TLayoutKind::Design, false);
+    auto illust = std::make_unique<TIllustRect>();
+    QImage photo(2400, 2400, QImage::Format_RGB888);
+    photo.fill(Qt::white);
+    illust->SetPicture(photo);
+    illust->SetRect({0, 0, 200, 200});
+    document.Items.push_back(std::move(illust));
+    document.ItemRoles.push_back(-1);
+    QString error;
+    ASSERT_TRUE(SavePrintData(path, document, &error)) << qPrintable(error);
+    ASSERT_GT(QFileInfo(path).size(), 16 * 1024 * 1024);
+    TLayoutDocument read;
+    ASSERT_TRUE(LoadPrintData(path, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Items.size(), document.Items.size());
+}
 
 TEST(PrintDataFile, failedSaveLeavesTheOldFile)
 {
