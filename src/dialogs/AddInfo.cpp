@@ -1,6 +1,7 @@
 #include "dialogs/AddInfo.h"
 
 #include "core/Env.h"
+#include "platform/TextLines.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/EnterKey.h"
@@ -191,7 +192,7 @@ QString TAdditionInfoDialog::GetAdditionText(int Line) const
 {
     if (Line < 0 || Line >= LineCount || ChosenId(Line) != 0)
         return QString();
-    return cbxAddition[static_cast<std::size_t>(Line)]->currentText().trimmed();
+    return TrimBlanks(cbxAddition[static_cast<std::size_t>(Line)]->currentText());
 }
 
 void TAdditionInfoDialog::SetAdditionText(int Line, const QString &Text)

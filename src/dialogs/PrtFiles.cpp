@@ -2,6 +2,8 @@
 
 #include "core/Env.h"
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
+#include "platform/TextLines.h"
 
 #include <QCollator>
 #include <QDir>
@@ -51,6 +53,14 @@ QList<TPrintDataEntry> ListPrintDataFiles(int Kind)
     const std::optional<TDocKindInfo> info = DocKindInfo(Kind);
     if (!info)
         return entries;
+    // A save cut short leaves the old file as "$$" + name; the folder is put
+    // right first, so that the copy does not show as an entry of its own and
+    // a file it stands in for is back under its title (a copy that could not
+    // be put back stays listed rather than hidden).
+    const QString copyPrefix = QStringLiteral("$$");
+    for (const QFileInfo &copy : QDir(info->Folder).entryInfoList({copyPrefix + QLatin1Char('*') + info->Extension},
+                                                                  QDir::Files | QDir::Hidden | QDir::System))
+        RecoverSafeReplace(copy.dir().filePath(copy.fileName().mid(copyPrefix.size())));
     QFileInfoList files = QDir(info->Folder).entryInfoList({QLatin1Char('*') + info->Extension},
                                                           QDir::Files | QDir::Hidden | QDir::System);
     QCollator collator;
@@ -92,7 +102,7 @@ QImage ReadThumbnail(const QString &Path, const TDocKindInfo &Kind)
 
 QString NormalizeTitle(const QString &Text)
 {
-    return Cp932::truncatedToBytes(Text.trimmed(), TitleMaxBytes);
+    return Cp932::truncatedToBytes(TrimBlanks(Text), TitleMaxBytes);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "dialogs/PrtOpen.h"
 
+#include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
 #include "widgets/ByteLimitValidator.h"
 
@@ -11,9 +12,29 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+namespace {
+
+// The in-place editor of a title takes what a title keeps as it is typed:
+// at most TitleMaxBytes of Shift-JIS, no character the code page lacks.
+class TTitleDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *Parent, const QStyleOptionViewItem &Option, const QModelIndex &Index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(Parent, Option, Index);
+        if (auto *edit = qobject_cast<QLineEdit *>(editor))
+            edit->setValidator(new TByteLimitValidator(TitleMaxBytes, edit));
+        return editor;
+    }
+};
+
+} // namespace
 
 TPrintDataFileDialog::TPrintDataFileDialog(QWidget *Owner) : QDialog(Owner)
 {
@@ -27,6 +48,7 @@ TPrintDataFileDialog::TPrintDataFileDialog(QWidget *Owner) : QDialog(Owner)
     lvFile->setColumnWidth(1, 100);
     lvFile->setSelectionBehavior(QAbstractItemView::SelectRows);
     lvFile->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    lvFile->setItemDelegateForColumn(0, new TTitleDelegate(lvFile));
     lvFile->setContextMenuPolicy(Qt::CustomContextMenu);
     lvFile->installEventFilter(this);
     sbtnDelete = new QToolButton(this);
@@ -296,10 +318,12 @@ void TPrintDataOpenDialog::SelectionChanged()
     const int row = SelectedRow();
     if (row < 0 || !m_info)
         return;
-    const QString path = PathOf(lvFile->topLevelItem(row)->text(0));
+    const QString title = lvFile->topLevelItem(row)->data(0, Qt::UserRole).toString();
+    const QString path = PathOf(title);
     if (!QFile::exists(path)) {
-        Inform(QStringLiteral("ファイルが見つかりません  "), MB_OK | MB_ICONINFORMATION);
-        delete lvFile->takeTopLevelItem(row);
+        // Reported and dropped once the view has finished telling of the
+        // selection: an entry taken away while it does so crashes it.
+        QMetaObject::invokeMethod(this, [this, title] { DropVanished(title); }, Qt::QueuedConnection);
         return;
     }
     m_thumbnail = ReadThumbnail(path, *m_info);
@@ -308,6 +332,18 @@ void TPrintDataOpenDialog::SelectionChanged()
     const QSize area = pbxPreview->size() * 0.9;
     pbxPreview->setPixmap(QPixmap::fromImage(
         m_thumbnail.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+}
+
+void TPrintDataOpenDialog::DropVanished(const QString &Title)
+{
+    const int row = static_cast<int>(Titles().indexOf(Title));
+    if (row < 0 || QFile::exists(PathOf(Title)))
+        return;
+    Inform(QStringLiteral("ファイルが見つかりません  "), MB_OK | MB_ICONINFORMATION);
+    // The row again: the message's own event loop may have changed the list.
+    const int now = static_cast<int>(Titles().indexOf(Title));
+    if (now >= 0)
+        delete lvFile->takeTopLevelItem(now);
 }
 
 void TPrintDataOpenDialog::accept()
@@ -349,7 +385,7 @@ TPrintDataSaveDialog::TPrintDataSaveDialog(QWidget *Owner) : TPrintDataFileDialo
 
 QString TPrintDataSaveDialog::GetTitle() const
 {
-    return edTitle->text().trimmed();
+    return TrimBlanks(edTitle->text());
 }
 
 void TPrintDataSaveDialog::SetSelectedName(const QString &Title)
@@ -377,7 +413,9 @@ void TPrintDataSaveDialog::accept()
         edTitle->setFocus();
         return;
     }
-    if (FindTitle(Titles(), title) >= 0
+    // A file the list leaves out (damaged or foreign) is replaced all the
+    // same by the save, so it is asked about like a listed one.
+    if ((FindTitle(Titles(), title) >= 0 || QFile::exists(PathOf(title)))
         && ShowMessageBoxAt(this, QStringLiteral("同名のファイルが存在します．上書きしますか？  "), ProductCaption(),
                             MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
                != IDYES)

@@ -75,6 +75,9 @@ protected:
     void showEvent(QShowEvent *Event) override;
 
 private:
+    // Tells of a chosen entry whose file is gone and takes it from the list.
+    void DropVanished(const QString &Title);
+
     QLabel *pbxPreview = nullptr;
     QImage m_thumbnail;
 };

@@ -2,6 +2,7 @@
 
 #include "core/Env.h"
 #include "platform/IniFile.h"
+#include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "widgets/CheckedCaption.h"
@@ -261,11 +262,11 @@ void TWordEditDialog::AppendClick()
     const int row = lbIndex->currentRow();
     if (row < 0 || row >= m_examples.size())
         return;
-    QString text = memWords->toPlainText();
-    if (!text.trimmed().isEmpty())
-        text = text.trimmed() + QLatin1Char('\n');
-    else
-        text.clear();
+    // Only ASCII blanks and line breaks go: the ideographic space indenting
+    // a letter's first line is the user's text.
+    QString text = TrimBlanks(memWords->toPlainText());
+    if (!text.isEmpty())
+        text += QLatin1Char('\n');
     memWords->setPlainText(text + ChosenExample());
 }
 

@@ -11,6 +11,7 @@
 #include "dialogs/SenderData.h"
 #include "dialogs/SndSet.h"
 #include "editors/EditorHost.h"
+#include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "editors/PrintEditor.h"
 #include "items/BarRect.h"
@@ -159,7 +160,9 @@ bool TItemCommands::EditItem(int Index)
         CenterFormOnOwner(&dialog, Window());
         dialog.SetItem(*block);
         dialog.SetFontScale(std::max(d.Format.Width, d.Format.Height));
-        dialog.SetDataFormat(d.DataFormat.get());
+        // The preview shows the block as the layout prints it.
+        const TDataFormat format = EffectiveDataFormat(d);
+        dialog.SetDataFormat(&format);
         if ((done = m_editor.ExecDialog(dialog) == QDialog::Accepted))
             takeBack(item, dialog.WorkItem());
     }

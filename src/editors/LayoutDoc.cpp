@@ -75,25 +75,24 @@ QString honorOr(const QString &Honor)
 
 void mergeName(TNameRect &Item, const TAddressData *Record, bool Detail)
 {
+    // Every company line is set each time: one of the record merged before
+    // never stays (a company item draws its department and title even
+    // without a name).
+    const bool company = Record && Record->PrivCorp && !Detail;
+    Item.SetCorp(company ? text(Record->CorpKanji) : QString());
+    Item.SetDptmnt(0, company ? text(Record->Dptmnt) : QString());
+    Item.SetDptmnt(1, {});
+    Item.SetPost(company ? text(Record->Post) : QString());
     if (!Record) {
         Item.SetName({});
         Item.SetHonor({});
-        Item.SetCorp({});
         Item.SetJointCount(0);
         return;
     }
-    const bool company = Record->PrivCorp && !Detail;
     Item.SetNameKind(company ? 2 : 1);
     Item.SetName(text(Record->NameKanji));
     Item.SetHonor(Item.IsSender() ? QString() : honorOr(text(Record->Honor)));
     Item.SetShowHonor(!Item.IsSender());
-    if (company) {
-        Item.SetCorp(text(Record->CorpKanji));
-        Item.SetDptmnt(0, text(Record->Dptmnt));
-        Item.SetPost(text(Record->Post));
-    } else {
-        Item.SetCorp({});
-    }
     const std::array joints{&Record->Joint1, &Record->Joint2, &Record->Joint3, &Record->Joint4, &Record->Joint5};
     const std::array honors{&Record->JointHonor1, &Record->JointHonor2, &Record->JointHonor3, &Record->JointHonor4,
                             &Record->JointHonor5};
@@ -258,13 +257,16 @@ void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
 
 void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender)
 {
+    // The sender blocks take the conversions the other items take: the
+    // layout's record, or its kind's defaults while it has none.
+    const TDataFormat format = EffectiveDataFormat(Document);
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
         if (auto *block = dynamic_cast<TSenderRect *>(item)) {
             const std::optional<TSenderData> sender =
                 Document.FindSender ? Document.FindSender(block->GetSenderTitle()) : std::nullopt;
-            ComposeSenderBlock(*block, sender ? &*sender : nullptr, Document.DataFormat.get(), true);
+            ComposeSenderBlock(*block, sender ? &*sender : nullptr, &format, true);
             block->Rebuild(true);
             continue;
         }

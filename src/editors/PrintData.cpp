@@ -20,6 +20,9 @@
 namespace {
 
 constexpr char kEndMark[] = "END.";
+// The one signature of the first container versions.
+constexpr char kLegacySignature[] = "Murven PrintData";
+constexpr qsizetype kLegacySignatureSize = 16;
 constexpr char kFormatMark[] = "DFMT";
 // The header after the version: 28 bytes, 32 for a design.
 constexpr int kHeaderUsed = 12;
@@ -206,32 +209,45 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             *Error = Reason;
         return false;
     };
-    const std::optional<TLayoutKind> signature = signatureKind(Bytes);
-    if (!signature)
+    // Files of the first containers (1; 2 for designs with a background)
+    // began with one signature for every kind and put the paper before the
+    // thumbnail; they are read as they stand and written in the current form.
+    const bool legacy = Bytes.size() >= kLegacySignatureSize
+                        && Bytes.first(kLegacySignatureSize) == QByteArrayView(kLegacySignature, kLegacySignatureSize);
+    const std::optional<TLayoutKind> signature = legacy ? std::nullopt : signatureKind(Bytes);
+    if (!legacy && !signature)
         return fail(QStringLiteral("このプログラムの印刷データファイルではありません"));
     try {
         TItemReader header(Bytes, {});
-        (void)header.readBytes(invertedSignature(*signature).size());
+        (void)header.readBytes(legacy ? kLegacySignatureSize : invertedSignature(*signature).size());
         const qint32 version = header.readInt32();
         const qint32 container = header.readInt32();
-        if (version < 100 || version > DrawRectVersion || container != PrintDataContainerVersion)
+        const bool known = legacy ? (container == 1 || container == 2) : container == PrintDataContainerVersion;
+        if (version < 100 || version > DrawRectVersion || !known)
             return fail(QStringLiteral("この印刷データファイルは新しい版で作られたため読み込めません"));
         TItemReader in(Bytes, {version});
         in.seek(header.position());
         TLayoutDocument read;
         const quint8 kind = in.readByte();
-        if (kind != quint8(*signature))
+        if (legacy ? kind > quint8(TLayoutKind::Design) : kind != quint8(*signature))
             return fail(damaged());
         read.Kind = TLayoutKind(kind);
         read.Detail = in.readFlag();
         (void)in.readByte();
         (void)in.readByte();
         read.FormatIndex = in.readInt32();
-        (void)in.readBytes(headerSize(read.Kind) - kHeaderUsed);
-        const quint32 thumbnail = in.readUInt32();
-        if (thumbnail > quint32(PrintDataMaxThumbnail) || thumbnail > quint32(in.remaining()))
-            return fail(damaged());
-        (void)in.readBytes(thumbnail);
+        const auto readThumbnail = [&in] {
+            const quint32 thumbnail = in.readUInt32();
+            if (thumbnail > quint32(PrintDataMaxThumbnail) || thumbnail > quint32(in.remaining()))
+                return false;
+            (void)in.readBytes(thumbnail);
+            return true;
+        };
+        if (!legacy) {
+            (void)in.readBytes(headerSize(read.Kind) - kHeaderUsed);
+            if (!readThumbnail())
+                return fail(damaged());
+        }
         const quint32 formatSize = in.readUInt32();
         if (formatSize != quint32(TLayoutFormat::Size))
             return fail(damaged());
@@ -242,13 +258,15 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         if (gridSize != quint32(TLabelGrid::Size))
             return fail(damaged());
         read.Grid = PaperFmt::decodeGrid(in.readBytes(gridSize));
+        if (legacy && !readThumbnail())
+            return fail(damaged());
         const qint32 count = in.readCount(PrintDataMaxItems, "items");
         for (qint32 i = 0; i < count; ++i) {
             int role = -1;
             read.Items.push_back(readRecord(in, role));
             read.ItemRoles.push_back(role);
         }
-        if (read.Kind == TLayoutKind::Design) {
+        if (legacy ? container == 2 : read.Kind == TLayoutKind::Design) {
             const quint32 length = in.readUInt32();
             if (length > quint32(PrintDataMaxBackground) || length > quint32(in.remaining()))
                 return fail(damaged());

@@ -31,8 +31,13 @@
 //   ..  (design layouts only) uint32 n, n bytes of the
 //         page background's stream (TBackImage)
 //   ..  (optional) "DFMT", uint32 108, the data format block (TDataFormat);
-//         a file without it leaves the document's record as it was
+//         a file without it opens with its kind's defaults
 //   ..  4 bytes   end mark "END."
+//
+// Files of the first containers (1, and 2 for a design with its background)
+// are still read: they begin with "Murven PrintData", then the version,
+// container, kind, detail and format index, the paper and grid before the
+// thumbnail, then the items as above.
 //
 // The prefix up to the thumbnail is what the open and save dialogs read of
 // any kind's file. The reader checks everything before trusting it:
@@ -48,7 +53,7 @@ inline constexpr int PrintDataContainerVersion = 2;
 inline constexpr int PrintDataMaxFile = 256 * 1024 * 1024;
 // The longest background stream taken (a picture of the largest side).
 inline constexpr int PrintDataMaxBackground = PrintDataMaxFile;
-inline constexpr int PrintDataMaxItems = 256;
+inline constexpr int PrintDataMaxItems = 4096;
 inline constexpr int PrintDataMaxThumbnail = 4 * 1024 * 1024;
 
 // The classes an item record names; a new item kind is one more value here

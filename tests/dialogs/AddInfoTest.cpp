@@ -64,6 +64,17 @@ TEST(AdditionInfoDialog, FreeTextAnswersIdZeroAndTrimmedText)
     EXPECT_EQ(dialog.GetAdditionItem(9), 0);
 }
 
+// The line keeps the ideographic space the user indented it with; only
+// ASCII blanks around it go.
+TEST(AdditionInfoDialog, FreeTextKeepsItsIdeographicSpace)
+{
+    TAdditionInfoDialog dialog(nullptr);
+    dialog.SetLayoutKind(TLayoutKind::lkLabel);
+    dialog.SetDataSource(1);
+    dialog.SetAdditionText(0, QStringLiteral(" \u3000会員番号\u3000１２ "));
+    EXPECT_EQ(dialog.GetAdditionText(0), QStringLiteral("\u3000会員番号\u3000１２"));
+}
+
 TEST(AdditionInfoDialog, FreeTextRefusesACharacterShiftJisLacks)
 {
     TAdditionInfoDialog dialog(nullptr);

@@ -91,12 +91,41 @@ TEST_F(PrintDataFiles, ThumbnailLengthIsBoundedByTheFile)
     EXPECT_TRUE(ReadThumbnail(cut, design).isNull());
 }
 
+// A save cut short leaves the old file as "$$" + name beside (or instead
+// of) it. The list puts the folder right first: the copy is never an entry
+// of its own, and a file it stands in for is back under its own title.
+TEST_F(PrintDataFiles, ASaveCutShortIsPutRightBeforeListing)
+{
+    const QByteArray label = printData("Murven Label File", 28, {});
+    write(LabelPath + QStringLiteral("$$年賀.gpa"), label + "old");
+    write(LabelPath + QStringLiteral("$$暑中.gpa"), label + "old");
+    write(LabelPath + QStringLiteral("暑中.gpa"), label + "new");
+    QStringList titles;
+    for (const TPrintDataEntry &e : ListPrintDataFiles(1))
+        titles << e.Title;
+    titles.sort();
+    QStringList expected{QStringLiteral("年賀"), QStringLiteral("暑中")};
+    expected.sort();
+    EXPECT_EQ(titles, expected);
+    QFile kept(LabelPath + QStringLiteral("暑中.gpa"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(kept.readAll().endsWith("new"));
+    EXPECT_FALSE(QFile::exists(LabelPath + QStringLiteral("$$暑中.gpa")));
+}
+
 TEST(PrintDataTitles, CutNeverSplitsACharacter)
 {
     // 99 single bytes and a double-byte character: 101 bytes, cut to 99.
     const QString title = QString(99, QLatin1Char('a')) + QStringLiteral("字");
     EXPECT_EQ(Cp932::encode(NormalizeTitle(title)).size(), 99);
     EXPECT_EQ(NormalizeTitle(QStringLiteral("  名簿  ")), QStringLiteral("名簿"));
+}
+
+// Only the ASCII blanks around a title go: an ideographic space is part of
+// the name the user gave and the file keeps it.
+TEST(PrintDataTitles, TrimKeepsTheIdeographicSpace)
+{
+    EXPECT_EQ(NormalizeTitle(QStringLiteral(" \u3000年賀\u3000 ")), QStringLiteral("\u3000年賀\u3000"));
 }
 
 TEST(PrintDataTitles, ForbiddenCharactersAreNamed)

@@ -153,6 +153,21 @@ TEST_F(WordEdit, AppendAddsALineBreakAndRewriteReplaces)
     EXPECT_EQ(d.GetLines().value(0), QStringLiteral("転居のお知らせ"));
 }
 
+// A letter's lines are indented with the ideographic space; appending an
+// example trims only the ASCII blanks around the user's text, never that
+// indentation.
+TEST_F(WordEdit, AppendKeepsTheIdeographicIndentOfTheText)
+{
+    TWordEditDialog d(nullptr);
+    d.LoadExampleIndex();
+    d.findChild<QListWidget *>(QStringLiteral("lbClass"))->setCurrentRow(4);
+    d.SetLines({QStringLiteral("\u3000拝啓"), QStringLiteral("\u3000本文です\u3000")});
+    d.findChild<QPushButton *>(QStringLiteral("bbtnAppend"))->click();
+    EXPECT_EQ(d.GetLines().value(0), QStringLiteral("\u3000拝啓"));
+    EXPECT_EQ(d.GetLines().value(1), QStringLiteral("\u3000本文です\u3000"));
+    EXPECT_EQ(d.GetLines().value(2), QStringLiteral("転居のお知らせ"));
+}
+
 TEST_F(WordEdit, MissingIndexIsReportedAndTextStaysEditable)
 {
     AppPath = home.path() + QStringLiteral("/nowhere/");

@@ -2,19 +2,27 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
 #include "editors/LayoutForm.h"
+#include "editors/MergeFormat.h"
 #include "editors/PageView.h"
+#include "core/Env.h"
+#include "dialogs/DataFormat.h"
+#include "dialogs/PrtFiles.h"
+#include "items/AdditionRect.h"
 #include "items/BackImage.h"
 #include "items/BarRect.h"
 #include "items/FigureRect.h"
 #include "items/IllustRect.h"
 #include "items/NameRect.h"
 #include "items/SenderRect.h"
+#include "items/WordRect.h"
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
 #include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -47,6 +55,211 @@ TEST(PrintData, roundTripsByteForByte)
     EXPECT_EQ(read.Items[2]->GetRect(), (TPageRect{100, 120, 150, 400}));
     const QByteArray second = EncodePrintData(read);
     EXPECT_EQ(firstDifference(first, second), -1);
+}
+
+// Every class a file can hold, as sender and as addressee where it has
+// both, on each editor kind (the design kind takes the second container
+// version with its background), with a data format block whose honorifics
+// and reserved tail are not the defaults.
+struct RoundTripCase {
+    const char *name;
+    TLayoutKind kind;
+    bool withFormat;
+};
+
+class PrintDataRoundTrip : public ::testing::TestWithParam<RoundTripCase>
+{};
+
+TLayoutDocument everyItemKind(TLayoutKind Kind, bool WithFormat)
+{
+    TLayoutDocument document = postcardLayout();
+    document.Kind = Kind;
+    for (const quint8 itemClass : {1, 2, 3, 4, 5, 6, 7, 8, 10, 11})
+        for (const bool sender : {false, true}) {
+            std::unique_ptr<TDrawRect> item = CreatePrintItem(itemClass, sender);
+            if (!item)
+                continue;
+            item->SetRect({10 + itemClass, 20, 80 + itemClass, 90});
+            if (auto *word = dynamic_cast<TWordRect *>(item.get())) {
+                word->SetLineCount(2);
+                word->SetLine(0, QStringLiteral("謹賀新年 𠮷"));
+                word->SetLine(1, QStringLiteral(" 本年もよろしく "));
+            }
+            if (auto *addition = dynamic_cast<TAdditionRect *>(item.get())) {
+                addition->SetAddKind(0);
+                addition->SetContent(QStringLiteral("会員番号 １２３"));
+            }
+            document.Items.push_back(std::move(item));
+            document.ItemRoles.push_back(-1);
+        }
+    if (WithFormat) {
+        TDataFormat format;
+        ApplyNewLayoutDefaults(format, TDataFormatEditor::dfeAddressSide, true);
+        format.DefHonor = TDataFormat::HonorBytes(QStringLiteral("御一同様方"));
+        format.CorpForm = 2;
+        format.Reserved = {1, 2, 3, 4, 5, 6, 7};
+        document.DataFormat = std::make_shared<const TDataFormat>(format);
+    }
+    return document;
+}
+
+TEST_P(PrintDataRoundTrip, readsBackAndWritesTheSameBytes)
+{
+    const TLayoutDocument document = everyItemKind(GetParam().kind, GetParam().withFormat);
+    const QByteArray first = EncodePrintData(document);
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(first, read, &error)) << qPrintable(error);
+    ASSERT_EQ(read.Items.size(), document.Items.size());
+    for (size_t i = 0; i < read.Items.size(); ++i) {
+        EXPECT_EQ(read.Items[i]->GetKind(), document.Items[i]->GetKind()) << "item " << i;
+        EXPECT_EQ(PrintItemClass(*read.Items[i]), PrintItemClass(*document.Items[i])) << "item " << i;
+        EXPECT_EQ(read.Items[i]->GetRect(), document.Items[i]->GetRect()) << "item " << i;
+    }
+    EXPECT_EQ(read.ItemRoles, document.ItemRoles);
+    EXPECT_EQ(read.Kind, document.Kind);
+    ASSERT_EQ(bool(read.DataFormat), GetParam().withFormat);
+    if (read.DataFormat) {
+        EXPECT_EQ(*read.DataFormat, *document.DataFormat);
+    }
+    EXPECT_EQ(firstDifference(first, EncodePrintData(read)), -1);
+    // Every shorter file is refused whole.
+    for (qsizetype size = 0; size < first.size(); ++size) {
+        TLayoutDocument cut;
+        EXPECT_FALSE(DecodePrintData(first.first(size), cut, nullptr)) << "size " << size;
+        EXPECT_TRUE(cut.Items.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PrintData, PrintDataRoundTrip,
+                         ::testing::Values(RoundTripCase{"addressSide", TLayoutKind::AddressSide, false},
+                                           RoundTripCase{"addressSideWithFormat", TLayoutKind::AddressSide, true},
+                                           RoundTripCase{"label", TLayoutKind::Label, true},
+                                           RoundTripCase{"card", TLayoutKind::Card, true},
+                                           RoundTripCase{"design", TLayoutKind::Design, false},
+                                           RoundTripCase{"designWithFormat", TLayoutKind::Design, true}),
+                         [](const ::testing::TestParamInfo<RoundTripCase> &info) {
+                             return std::string(info.param.name);
+                         });
+
+// Any single damaged byte, counts and lengths included, is either refused
+// whole or read into a complete layout; never a crash or a huge allocation.
+TEST(PrintData, everyDamagedByteIsRefusedOrReadWhole)
+{
+    const QByteArray bytes = EncodePrintData(everyItemKind(TLayoutKind::Design, true));
+    int refused = 0;
+    for (qsizetype at = 0; at < bytes.size(); ++at)
+        for (const char value : {char(0xFF), char(0x7F)}) {
+            if (bytes[at] == value)
+                continue;
+            QByteArray damaged = bytes;
+            damaged[at] = value;
+            TLayoutDocument read;
+            QString error;
+            if (DecodePrintData(damaged, read, &error)) {
+                EXPECT_EQ(read.Items.size(), read.ItemRoles.size());
+            } else {
+                ++refused;
+                EXPECT_FALSE(error.isEmpty());
+                EXPECT_TRUE(read.Items.empty());
+            }
+        }
+    EXPECT_GT(refused, 0);
+}
+
+// The same layout as the first two container versions wrote it: the common
+// signature, the version, container version, kind, detail and format index,
+// then the paper and grid, then the thumbnail, then the rest unchanged.
+QByteArray legacyBytes(const TLayoutDocument &Document, qint32 Container)
+{
+    const QByteArray current = EncodePrintData(Document);
+    const qsizetype signature = Document.Kind == TLayoutKind::Card ? 16 : Document.Kind == TLayoutKind::Label ? 17 : 18;
+    const qsizetype header = Document.Kind == TLayoutKind::Design ? 32 : 28;
+    const qsizetype thumbnailAt = signature + 4 + header;
+    const qsizetype paperAt = thumbnailAt + 4;
+    const qsizetype paperAndGrid = 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size;
+    QByteArray bytes("Murven PrintData");
+    bytes += current.mid(signature, 4);
+    bytes += QByteArray(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[20 + i] = char((quint32(Container) >> (8 * i)) & 0xFF);
+    bytes += current.mid(signature + 8, 8);
+    bytes += current.mid(paperAt, paperAndGrid);
+    bytes += current.mid(thumbnailAt, 4);
+    bytes += current.mid(paperAt + paperAndGrid);
+    return bytes;
+}
+
+// Files of the first two container versions read into the same layout and
+// are written back in the current one.
+TEST(PrintData, readsTheFirstTwoContainerVersions)
+{
+    for (const auto &[kind, container] : {std::pair{TLayoutKind::AddressSide, 1}, std::pair{TLayoutKind::Label, 1},
+                                          std::pair{TLayoutKind::Card, 1}, std::pair{TLayoutKind::Design, 2}}) {
+        const TLayoutDocument document = everyItemKind(kind, true);
+        TLayoutDocument read;
+        QString error;
+        ASSERT_TRUE(DecodePrintData(legacyBytes(document, container), read, &error))
+            << int(kind) << " " << qPrintable(error);
+        EXPECT_EQ(read.Kind, kind);
+        EXPECT_EQ(EncodePrintData(read), EncodePrintData(document)) << int(kind);
+    }
+}
+
+// A design written before it carried its background (the first container
+// version) is still read, items and all.
+TEST(PrintData, readsADesignOfTheFirstContainerVersion)
+{
+    TLayoutDocument document = everyItemKind(TLayoutKind::AddressSide, true);
+    QByteArray bytes = legacyBytes(document, 1);
+    bytes[24] = char(TLayoutKind::Design);
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(bytes, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Kind, TLayoutKind::Design);
+    EXPECT_EQ(read.Items.size(), document.Items.size());
+    EXPECT_EQ(read.Background.GetKind(), TBackImage::None);
+}
+
+// What the editors save is what the open and save dialogs list: each kind's
+// file starts with that kind's signature, and the thumbnail the open dialog
+// reads past the header is there (empty, so no picture) rather than bytes
+// of the paper record taken for a length.
+TEST(PrintDataFile, savedLayoutsAreListedByTheOpenDialogOfTheirKind)
+{
+    QTemporaryDir dir;
+    const QString saved[4] = {LayoutPath, LabelPath, CardPath, DesignPath};
+    LayoutPath = dir.filePath(QStringLiteral("Layout/"));
+    LabelPath = dir.filePath(QStringLiteral("Label/"));
+    CardPath = dir.filePath(QStringLiteral("Card/"));
+    DesignPath = dir.filePath(QStringLiteral("Design/"));
+    for (int kind = 0; kind <= 3; ++kind) {
+        const TDocKindInfo info = *DocKindInfo(kind);
+        ASSERT_TRUE(QDir().mkpath(info.Folder));
+        const TLayoutDocument document = everyItemKind(TLayoutKind(kind), true);
+        ASSERT_TRUE(SavePrintData(info.Folder + QStringLiteral("年賀") + info.Extension, document, nullptr));
+        const QList<TPrintDataEntry> listed = ListPrintDataFiles(kind);
+        ASSERT_EQ(listed.size(), 1) << kind;
+        EXPECT_EQ(listed.first().Title, QStringLiteral("年賀"));
+        const QByteArray bytes = fileBytes(info.Folder + QStringLiteral("年賀") + info.Extension);
+        const qsizetype thumbnailAt = info.Signature.size() + 4 + info.HeaderSize;
+        EXPECT_EQ(bytes.mid(thumbnailAt, 4), QByteArray(4, '\0')) << kind;
+    }
+    // Another kind's file put under a kind's extension is not listed there.
+    for (int kind = 0; kind <= 3; ++kind) {
+        const TDocKindInfo info = *DocKindInfo(kind), next = *DocKindInfo((kind + 1) % 4);
+        ASSERT_TRUE(QFile::copy(info.Folder + QStringLiteral("年賀") + info.Extension,
+                                next.Folder + QStringLiteral("他") + next.Extension));
+    }
+    for (int kind = 0; kind <= 3; ++kind) {
+        const QList<TPrintDataEntry> listed = ListPrintDataFiles(kind);
+        ASSERT_EQ(listed.size(), 1) << kind;
+        EXPECT_EQ(listed.first().Title, QStringLiteral("年賀")) << kind;
+    }
+    LayoutPath = saved[0];
+    LabelPath = saved[1];
+    CardPath = saved[2];
+    DesignPath = saved[3];
 }
 
 TEST(PrintData, keepsTheSenderItemsApart)
@@ -102,6 +315,7 @@ constexpr qsizetype kKindAt = kContainerAt + 4;
 constexpr qsizetype kThumbnailAt = kVersionAt + 4 + 28;
 constexpr qsizetype kPaperAt = kThumbnailAt + 4;
 constexpr qsizetype kItemCountAt = kPaperAt + 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size;
+constexpr qsizetype kPaperSizeAt = kPaperAt;
 
 TEST_P(PrintDataDamage, isRefusedWithAReason)
 {
@@ -133,6 +347,58 @@ INSTANTIATE_TEST_SUITE_P(
                       DamageCase{"trailingBytes", [](QByteArray &b) { b.append('x'); }},
                       DamageCase{"lostEndMark", [](QByteArray &b) { b[b.size() - 1] = '!'; }}),
     [](const ::testing::TestParamInfo<DamageCase> &info) { return std::string(info.param.name); });
+
+// Whatever the editor lets a user place is saved so that it opens again:
+// a design of a few hundred figures and texts reads back whole, and a
+// layout beyond what a file holds is refused at saving, the old file kept,
+// rather than written unreadable.
+TEST(PrintDataFile, aSavedLayoutAlwaysOpensAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("many.gpd"));
+    TLayoutDocument document = everyItemKind(TLayoutKind::Design, false);
+    while (document.Items.size() < 300) {
+        document.Items.push_back(CreatePrintItem(quint8(TItemClass::Figure), false));
+        document.ItemRoles.push_back(-1);
+    }
+    QString error;
+    ASSERT_TRUE(SavePrintData(path, document, &error)) << qPrintable(error);
+    TLayoutDocument read;
+    ASSERT_TRUE(LoadPrintData(path, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Items.size(), document.Items.size());
+
+    const QByteArray before = fileBytes(path);
+    while (document.Items.size() <= size_t(PrintDataMaxItems)) {
+        document.Items.push_back(CreatePrintItem(quint8(TItemClass::Figure), false));
+        document.ItemRoles.push_back(-1);
+    }
+    error.clear();
+    EXPECT_FALSE(SavePrintData(path, document, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path), before);
+}
+
+// A picture taken as it is (not a JPEG) is kept as a bitmap: a photo of a
+// few megapixels makes a file of tens of megabytes, which opens again.
+TEST(PrintDataFile, aLayoutWithALargePictureOpensAgain)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.gpd"));
+    TLayoutDocument document = everyItemKind(TLayoutKind::Design, false);
+    auto illust = std::make_unique<TIllustRect>();
+    QImage photo(2400, 2400, QImage::Format_RGB888);
+    photo.fill(Qt::white);
+    illust->SetPicture(photo);
+    illust->SetRect({0, 0, 200, 200});
+    document.Items.push_back(std::move(illust));
+    document.ItemRoles.push_back(-1);
+    QString error;
+    ASSERT_TRUE(SavePrintData(path, document, &error)) << qPrintable(error);
+    ASSERT_GT(QFileInfo(path).size(), 16 * 1024 * 1024);
+    TLayoutDocument read;
+    ASSERT_TRUE(LoadPrintData(path, read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Items.size(), document.Items.size());
+}
 
 TEST(PrintDataFile, failedSaveLeavesTheOldFile)
 {
@@ -303,6 +569,23 @@ TEST_F(PrintDataEditor, savedLayoutOpensWithItsMovedItem)
     EXPECT_EQ(other.FileName(), path);
     // The current record is merged into the opened layout.
     EXPECT_EQ(dynamic_cast<TNameRect &>(*other.Document().Items[2]).GetName(), QStringLiteral("山田 太郎"));
+}
+
+// A layout saved while it followed its kind's defaults (no format block)
+// prints with those defaults however it is opened, never with the format of
+// the layout the editor showed before. Disabled: the editor's open command
+// keeps its previous record for such a file; to be enabled with its mending.
+TEST_F(PrintDataEditor, fileWithoutFormatBlockOpensWithTheDefaultsNotThePreviousLayouts)
+{
+    const QString plain = dir.filePath(QStringLiteral("plain.mpd"));
+    ASSERT_FALSE(form.Document().DataFormat);
+    ASSERT_TRUE(form.SaveFile(plain));
+    TDataFormat other;
+    other.DefHonor = TDataFormat::HonorBytes(QStringLiteral("殿"));
+    form.Document().DataFormat = std::make_shared<const TDataFormat>(other);
+    ASSERT_TRUE(form.OpenFile(plain));
+    const TDataFormat shown = EffectiveDataFormat(form.Document());
+    EXPECT_EQ(TDataFormat::HonorText(shown.DefHonor), QStringLiteral("様"));
 }
 
 TEST_F(PrintDataEditor, damagedFileIsRefusedAndTheLayoutStays)

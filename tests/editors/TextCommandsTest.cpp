@@ -14,6 +14,7 @@
 #include "items/AddressRect.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
+#include "items/SenderRect.h"
 #include "items/WordRect.h"
 #include "support/DataFolders.h"
 #include "support/Screenshot.h"
@@ -624,6 +625,71 @@ INSTANTIATE_TEST_SUITE_P(
                       HonorCase{"personWithPost", true, u"山田 太郎", u"部長", u"", u"殿"},
                       HonorCase{"personAtCompany", true, u"山田 太郎", u"", u"", u"様"}),
     [](const ::testing::TestParamInfo<HonorCase> &info) { return std::string(info.param.name); });
+
+// A layout that never had its data format edited prints its sender block
+// with the same conversions as its other items (the layout kind's
+// defaults), and confirming the unchanged format changes nothing printed.
+TEST(MergeSenderBlock, aLayoutWithoutItsOwnFormatUsesTheDefaultsOfItsKind)
+{
+    // A design's defaults put the postal mark before the sender's postcode.
+    TLayoutDocument document;
+    loadLayout(document, 0, TLayoutKind::Design);
+    auto block = std::make_unique<TSenderRect>();
+    block->SetRect({20, 20, 220, 180});
+    TSenderRect &sender = *block;
+    document.Items.push_back(std::move(block));
+    document.ItemRoles.push_back(-1);
+    document.FindSender = [](const QString &) {
+        TSenderData data;
+        data.Name = QStringLiteral("差出 太郎");
+        data.Pos = QStringLiteral("1000014");
+        data.Tdfkn = QStringLiteral("東京都");
+        data.Adrs1 = QStringLiteral("千代田区永田町");
+        return std::optional<TSenderData>(data);
+    };
+    const auto postcode = [&sender] {
+        return (sender.IsPrivate() ? sender.PosRect() : sender.CorpPosRect()).GetPostcode();
+    };
+    MergeRecord(document, nullptr, nullptr);
+    const QString withoutFormat = postcode();
+    document.DataFormat = std::make_shared<const TDataFormat>(EffectiveDataFormat(document));
+    MergeRecord(document, nullptr, nullptr);
+    EXPECT_TRUE(postcode().contains(QStringLiteral("〒"))) << qPrintable(postcode());
+    EXPECT_EQ(withoutFormat, postcode());
+}
+
+// A company record shown, then deleted: the layout merges as empty, and no
+// department or title of the record it showed stays on the page.
+TEST(MergeRecordDeleted, leavesNoCompanyLineOfTheRecordShownBefore)
+{
+    TLayoutDocument document;
+    loadLayout(document, 0, TLayoutKind::AddressSide);
+    TAddressData record;
+    record.PrivCorp = true;
+    record.NameKanji = Cp932::encode(QStringLiteral("山田 太郎"));
+    record.CorpKanji = Cp932::encode(QStringLiteral("株式会社ピクス"));
+    record.Dptmnt = Cp932::encode(QStringLiteral("営業部"));
+    record.Post = Cp932::encode(QStringLiteral("部長"));
+    MergeRecord(document, &record, nullptr);
+    TNameRect *name = nullptr;
+    for (auto &item : document.Items)
+        if (auto *n = dynamic_cast<TNameRect *>(item.get()); n && !n->IsSender())
+            name = n;
+    ASSERT_NE(name, nullptr);
+    ASSERT_EQ(name->GetDptmnt(0), QStringLiteral("営業部"));
+    MergeRecord(document, nullptr, nullptr);
+    EXPECT_TRUE(name->GetName().isEmpty());
+    EXPECT_TRUE(name->GetCorp().isEmpty());
+    EXPECT_TRUE(name->GetDptmnt(0).isEmpty());
+    EXPECT_TRUE(name->GetPost().isEmpty());
+    // A private record next keeps nothing of the company either.
+    TAddressData person;
+    person.NameKanji = Cp932::encode(QStringLiteral("佐藤 花子"));
+    MergeRecord(document, &record, nullptr);
+    MergeRecord(document, &person, nullptr);
+    EXPECT_TRUE(name->GetDptmnt(0).isEmpty());
+    EXPECT_TRUE(name->GetPost().isEmpty());
+}
 
 } // namespace
 
