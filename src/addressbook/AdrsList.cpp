@@ -381,7 +381,7 @@ void TAddressList::CreateActions()
         search->OnTakeHit = [](const TTelRecord &record) {
             TDataInquiry *form = GetDataInquiry();
             form->SetNavigationSource(0);
-            form->StartRegister(AddressFromTelRecord(record));
+            form->StartRegister(AddressFromTelRecord(record), CorpKanjiFromTelRecord(record));
             form->show();
             form->raise();
             form->activateWindow();

@@ -749,7 +749,7 @@ void TDataInquiry::StartNewRecord()
         SetInquiryMode(0);
 }
 
-void TDataInquiry::StartRegister(const TAddressData &Filled)
+void TDataInquiry::StartRegister(const TAddressData &Filled, const QString &WholeCorpKanji)
 {
     SetInquiryMode(1);
     setWindowTitle(kRegisterCaption);
@@ -762,6 +762,11 @@ void TDataInquiry::StartRegister(const TAddressData &Filled)
     chkContinualAdd->setChecked(false);
     ClearInputs();
     ShowAddressData(Filled);
+    if (!Filled.PrivCorp && Cp932::byteLength(WholeCorpKanji) > Filled.CorpKanji.Length()) {
+        m_filling = true;
+        nmedtCorpKanji->setText(WholeCorpKanji);
+        m_filling = false;
+    }
     m_latitude = Filled.Latitude;
     m_longitude = Filled.Longitude;
     if (AddressOutOfTarget)
@@ -906,7 +911,7 @@ void TDataInquiry::MoveRecord(int Tag)
         default: ok = NameAdrsSearchWindow->ShowLastHit(record); break;
         }
         if (ok)
-            StartRegister(AddressFromTelRecord(record));
+            StartRegister(AddressFromTelRecord(record), CorpKanjiFromTelRecord(record));
         UpdateNavigation();
     }
     if (m_navigationSource == 1 && AddressList) {

@@ -66,7 +66,9 @@ public:
     void StartNewRecord();
     // A record filled from a directory hit (register mode): taken as changed
     // unless [ADDRESS] OutOfTarget is on.
-    void StartRegister(const TAddressData &Filled);
+    // WholeCorpKanji, when given, is the company name shown whole (the
+    // record's copy holds 112 of the column's 120 bytes).
+    void StartRegister(const TAddressData &Filled, const QString &WholeCorpKanji = QString());
     // Shows an existing record of the open book.
     void StartInquiry(const TAddressData &AddressData);
     // Kind 0 telephone, 1 postcode, 2 address: looks Text up in the

@@ -61,8 +61,18 @@ TAddressData AddressFromTelRecord(const TTelRecord &r)
         d.NameKanji = name;
         d.NameKana = kana;
     } else {
-        d.CorpKanji = Cp932::encode(ExpandCompanyTypeW(Cp932::decode(name)));
+        d.CorpKanji = Cp932::encode(CorpKanjiFromTelRecord(r));
         d.CorpKana = kana;
     }
     return d;
+}
+
+QString CorpKanjiFromTelRecord(const TTelRecord &r)
+{
+    if (r.ListingKind == 99)
+        return QString();
+    const QByteArray name = field(r.Name, sizeof r.Name);
+    const QString listed = Cp932::decode(Cp932::truncated(name, CorpKanjiColumnBytes));
+    const QString expanded = ExpandCompanyTypeW(listed);
+    return Cp932::byteLength(expanded) <= CorpKanjiColumnBytes ? expanded : listed;
 }

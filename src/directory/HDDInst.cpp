@@ -14,7 +14,8 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QHeaderView>
+#include <QTreeWidget>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QStorageInfo>
@@ -219,13 +220,21 @@ THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
     pgctl = new QTabWidget;
     pgctl->setObjectName(QStringLiteral("pgctlInstall"));
     root->addWidget(pgctl);
-    auto page = [&](const QString &caption, QListWidget *&list, QLabel *&need, const QString &needCaption,
+    auto page = [&](const QString &caption, QTreeWidget *&list, QLabel *&need, const QString &needCaption,
                     QPushButton *&action, const char *actionName, const QString &actionCaption,
                     const char *updateName) {
         auto *w = new QWidget;
         auto *v = new QVBoxLayout(w);
-        list = new QListWidget;
+        list = new QTreeWidget;
         list->setObjectName(QLatin1String(actionName) + QStringLiteral("List"));
+        list->setRootIsDecorated(false);
+        list->setItemsExpandable(false);
+        list->setColumnCount(2);
+        list->setHeaderLabels({QStringLiteral("地域"), QStringLiteral("必要容量")});
+        list->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        list->header()->setStretchLastSection(false);
+        list->setColumnWidth(0, ScaleForDpi(108, true));
+        list->setColumnWidth(1, ScaleForDpi(80, true));
         v->addWidget(list);
         auto *sizes = new QHBoxLayout;
         sizes->addWidget(new QLabel(needCaption));
@@ -239,14 +248,14 @@ THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
         v->addLayout(sizes);
         connect(update, &QPushButton::clicked, this, [this] { updateSizes(); });
         // A double-click on a row ticks or clears it, like a click on its box.
-        connect(list, &QListWidget::itemDoubleClicked, this, [](QListWidgetItem *Item) {
-            Item->setCheckState(Item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+        connect(list, &QTreeWidget::itemDoubleClicked, this, [](QTreeWidgetItem *Item, int) {
+            Item->setCheckState(0, Item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
         });
         action = new QPushButton(actionCaption);
         action->setObjectName(QLatin1String(actionName));
         v->addWidget(action);
         pgctl->addTab(w, caption);
-        connect(list, &QListWidget::itemChanged, this, [this] { updateSizes(); });
+        connect(list, &QTreeWidget::itemChanged, this, [this] { updateSizes(); });
     };
     page(QStringLiteral("インストール"), lvInstall, lblNeed, QStringLiteral("必要なサイズ："), bbtnInstall,
          "bbtnInstall", QStringLiteral("インストール"), "bbtnUpdate1");
@@ -272,34 +281,34 @@ THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
 
 void THDDInstall::RefreshLists()
 {
-    for (QListWidget *list : {lvInstall, lvUninstall}) {
+    for (QTreeWidget *list : {lvInstall, lvUninstall}) {
         const QSignalBlocker block(list);
         list->clear();
     }
     for (int area = 1; area <= AreaCount; ++area) {
         if (!available(area))
             continue;
-        QListWidget *list = AreaOnDisk[static_cast<std::size_t>(area)] ? lvUninstall : lvInstall;
+        QTreeWidget *list = AreaOnDisk[static_cast<std::size_t>(area)] ? lvUninstall : lvInstall;
         const QSignalBlocker block(list);
-        auto *item = new QListWidgetItem(AreaCaptions[static_cast<std::size_t>(area)] + QStringLiteral("\t")
-                                             + megabytes(AreaDiskSize(area, m_cluster)) + QStringLiteral(" MB"),
-                                         list);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-        item->setData(Qt::UserRole, area);
+        auto *item = new QTreeWidgetItem(list, {AreaCaptions[static_cast<std::size_t>(area)],
+                                                megabytes(AreaDiskSize(area, m_cluster)) + QStringLiteral(" MB")});
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setFlags((item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsAutoTristate);
+        item->setCheckState(0, Qt::Unchecked);
+        item->setData(0, Qt::UserRole, area);
     }
-    bbtnInstall->setEnabled(lvInstall->count() > 0);
-    bbtnUninstall->setEnabled(lvUninstall->count() > 0);
+    bbtnInstall->setEnabled(lvInstall->topLevelItemCount() > 0);
+    bbtnUninstall->setEnabled(lvUninstall->topLevelItemCount() > 0);
     updateSizes();
 }
 
 void THDDInstall::updateSizes()
 {
-    auto ticked = [this](QListWidget *list) {
+    auto ticked = [this](QTreeWidget *list) {
         std::int64_t total = 0;
-        for (int i = 0; i < list->count(); ++i)
-            if (list->item(i)->checkState() == Qt::Checked)
-                total += AreaDiskSize(list->item(i)->data(Qt::UserRole).toInt(), m_cluster);
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->checkState(0) == Qt::Checked)
+                total += AreaDiskSize(list->topLevelItem(i)->data(0, Qt::UserRole).toInt(), m_cluster);
         return total;
     };
     lblNeed->setText(megabytes(ticked(lvInstall)));
@@ -322,9 +331,9 @@ void THDDInstall::install()
 {
     std::vector<int> areas;
     std::int64_t need = 0;
-    for (int i = 0; i < lvInstall->count(); ++i)
-        if (lvInstall->item(i)->checkState() == Qt::Checked) {
-            areas.push_back(lvInstall->item(i)->data(Qt::UserRole).toInt());
+    for (int i = 0; i < lvInstall->topLevelItemCount(); ++i)
+        if (lvInstall->topLevelItem(i)->checkState(0) == Qt::Checked) {
+            areas.push_back(lvInstall->topLevelItem(i)->data(0, Qt::UserRole).toInt());
             need += AreaDiskSize(areas.back(), m_cluster);
         }
     const std::int64_t free = FreeSpace ? std::max<std::int64_t>(FreeSpace(), 0) : 0;
@@ -411,9 +420,9 @@ void THDDInstall::install()
 void THDDInstall::uninstall()
 {
     std::vector<int> areas;
-    for (int i = 0; i < lvUninstall->count(); ++i)
-        if (lvUninstall->item(i)->checkState() == Qt::Checked)
-            areas.push_back(lvUninstall->item(i)->data(Qt::UserRole).toInt());
+    for (int i = 0; i < lvUninstall->topLevelItemCount(); ++i)
+        if (lvUninstall->topLevelItem(i)->checkState(0) == Qt::Checked)
+            areas.push_back(lvUninstall->topLevelItem(i)->data(0, Qt::UserRole).toInt());
     if (areas.empty()) {
         ShowMessageBoxAt(this, QStringLiteral("アンインストールする地域を指定してください  "), ProductCaption(),
                          MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);

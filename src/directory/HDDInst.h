@@ -8,7 +8,7 @@
 #include <functional>
 
 class QLabel;
-class QListWidget;
+class QTreeWidget;
 class QPushButton;
 class QTabWidget;
 
@@ -79,8 +79,9 @@ private:
     std::int64_t m_cluster = 0;
     class QProgressDialog *m_progress = nullptr;
     QTabWidget *pgctl = nullptr;
-    QListWidget *lvInstall = nullptr;
-    QListWidget *lvUninstall = nullptr;
+    // Two columns: "地域" and "必要容量" (right-aligned), a check box per row.
+    QTreeWidget *lvInstall = nullptr;
+    QTreeWidget *lvUninstall = nullptr;
     QLabel *lblNeed = nullptr;
     QLabel *lblRemove = nullptr;
     QLabel *lblFree = nullptr;

@@ -240,14 +240,16 @@ TNameAdrsSearch::TNameAdrsSearch(QWidget *Parent) : QWidget(Parent, Qt::Window)
     NameAdrsSearchWindow = this;
     readSettings();
     // The conditions of the last run come back, with the history behind them.
+    bool currentApart = false;
     const std::vector<TSearchHistoryEntry> saved = ReadSearchHistoryFile(
         SearchHistoryFileName(), HisCount,
         [](int Region) { return Region >= 1 && Region <= AreaCount && UseArea[static_cast<std::size_t>(Region)]; },
-        &m_historyBlocked);
+        &m_historyBlocked, &currentApart);
     if (!saved.empty()) {
         m_current = saved.front();
+        // Conditions the user deleted from the history stay out of it.
         if (HisCount > 0)
-            m_history = saved;
+            m_history.assign(saved.begin() + (currentApart ? 1 : 0), saved.end());
     }
     chooseNameEntry();
     fillHistoryCombo();
@@ -1350,7 +1352,7 @@ void TNameAdrsSearch::writeHistory()
     if (m_historyBlocked)
         return;
     QString error;
-    if (!WriteSearchHistoryFile(SearchHistoryFileName(), m_current, m_history, &error))
+    if (!WriteSearchHistoryFile(SearchHistoryFileName(), m_current, m_history, &error, HisCount > 0))
         ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), SearchHistoryFileName(), error);
 }
 

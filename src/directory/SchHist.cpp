@@ -161,40 +161,58 @@ void RememberSearch(std::vector<TSearchHistoryEntry> &History, const TSearchHist
 }
 
 std::vector<TSearchHistoryEntry> ParseSearchHistory(QByteArrayView Bytes, int HisCount,
-                                                    const std::function<bool(int)> &RegionInUse, bool *Damaged)
+                                                    const std::function<bool(int)> &RegionInUse, bool *Damaged,
+                                                    bool *CurrentApart)
 {
     std::vector<TSearchHistoryEntry> entries;
     bool damaged = false;
+    bool apart = false;
     TReader in(Bytes);
     int count = 0;
     if (!in.Int(count) || count < 1) {
         damaged = true;
     } else {
-        const int wanted = std::min(count, std::max(HisCount, 1));
-        while (static_cast<int>(entries.size()) < wanted) {
+        const int kept = std::max(HisCount, 0);
+        int read = 0;
+        // The history entries among those returned: all but the current
+        // conditions when these stand apart.
+        auto inHistory = [&] { return static_cast<int>(entries.size()) - (apart ? 1 : 0); };
+        while (read < count && (entries.empty() || inHistory() < kept)) {
             TSearchHistoryEntry entry;
             if (!readEntry(in, entry)) {
                 damaged = true;
                 break;
             }
+            ++read;
             if (entry.Region < 1 || entry.Region > AreaCount || !RegionInUse || !RegionInUse(entry.Region)) {
                 entry.Region = 0;
                 entry.KeyLevel = 0;
                 entry.Keys.clear();
+            }
+            // The current conditions written twice: deleted from the history.
+            if (read == 2 && SameSearchConditions(entry, entries.front())) {
+                apart = true;
+                continue;
             }
             entries.push_back(std::move(entry));
         }
     }
     if (Damaged != nullptr)
         *Damaged = damaged;
+    if (CurrentApart != nullptr)
+        *CurrentApart = apart;
     return entries;
 }
 
-QByteArray SearchHistoryBytes(const TSearchHistoryEntry &Current, const std::vector<TSearchHistoryEntry> &History)
+QByteArray SearchHistoryBytes(const TSearchHistoryEntry &Current, const std::vector<TSearchHistoryEntry> &History,
+                              bool HistoryKept)
 {
     std::vector<const TSearchHistoryEntry *> entries{&Current};
+    const bool atFront = !History.empty() && SameSearchConditions(History.front(), Current);
+    if (HistoryKept && !atFront)
+        entries.push_back(&Current);
     for (std::size_t i = 0; i < History.size(); ++i)
-        if (i > 0 || !SameSearchConditions(History[i], Current))
+        if (i > 0 || !atFront)
             entries.push_back(&History[i]);
     QByteArray out;
     putInt(out, static_cast<int>(entries.size()));
@@ -218,10 +236,13 @@ QByteArray SearchHistoryBytes(const TSearchHistoryEntry &Current, const std::vec
 }
 
 std::vector<TSearchHistoryEntry> ReadSearchHistoryFile(const QString &Path, int HisCount,
-                                                       const std::function<bool(int)> &RegionInUse, bool *Blocked)
+                                                       const std::function<bool(int)> &RegionInUse, bool *Blocked,
+                                                       bool *CurrentApart)
 {
     if (Blocked != nullptr)
         *Blocked = false;
+    if (CurrentApart != nullptr)
+        *CurrentApart = false;
     RecoverSafeReplace(Path);
     if (!QFileInfo(Path).isFile())
         return {};
@@ -241,7 +262,7 @@ std::vector<TSearchHistoryEntry> ReadSearchHistoryFile(const QString &Path, int 
     std::vector<TSearchHistoryEntry> entries;
     if (reason.isEmpty()) {
         bool damaged = false;
-        entries = ParseSearchHistory(bytes, HisCount, RegionInUse, &damaged);
+        entries = ParseSearchHistory(bytes, HisCount, RegionInUse, &damaged, CurrentApart);
         if (!damaged)
             return entries;
         reason = QStringLiteral("damaged or cut short");
@@ -253,9 +274,9 @@ std::vector<TSearchHistoryEntry> ReadSearchHistoryFile(const QString &Path, int 
 }
 
 bool WriteSearchHistoryFile(const QString &Path, const TSearchHistoryEntry &Current,
-                            const std::vector<TSearchHistoryEntry> &History, QString *Error)
+                            const std::vector<TSearchHistoryEntry> &History, QString *Error, bool HistoryKept)
 {
-    return SafeReplaceFile(Path, SearchHistoryBytes(Current, History), Error);
+    return SafeReplaceFile(Path, SearchHistoryBytes(Current, History, HistoryKept), Error);
 }
 
 QString SearchHistoryFileName()

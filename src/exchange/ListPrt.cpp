@@ -25,6 +25,8 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QItemSelectionModel>
@@ -42,6 +44,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -53,6 +56,8 @@ QPointer<TListPrint> OpenListPrint;
 const QStringList kAlignNames{QStringLiteral("左"), QStringLiteral("中央"), QStringLiteral("右")};
 const QStringList kVertNames{QStringLiteral("上"), QStringLiteral("下")};
 const QString kPreviousLayout = QStringLiteral("前回のレイアウト");
+// The file the PDF target writes to, in section LIST PRINT.
+const QString kPdfFileKey = QStringLiteral("OutputFile");
 const QString kListLayout = QStringLiteral("アドレス帳一覧のレイアウト");
 const QString kOriginal = QStringLiteral("オリジナル");
 const QString kCustom = QStringLiteral("カスタム");
@@ -170,10 +175,19 @@ TListPrint::TListPrint(TAddressList *list)
             (void)ini.UpdateFile(); // the custom colours hold no record data
         return chosen;
     };
+    ChoosePdfFile = [](QWidget *parent, const QString &suggested) {
+        QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("PDFファイルの保存"), suggested,
+                                                    QStringLiteral("PDFファイル (*.pdf)"));
+        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
+            file += QStringLiteral(".pdf");
+        return file;
+    };
     m_items = MakeListPrintItems(KeywordNames);
+    QString pdfFile;
     {
         const TMemIniFile ini(SettingsFileName());
         m_settings = LoadListPrintLayout(ini);
+        pdfFile = ini.ReadString(ListPrintSection, kPdfFileKey, {});
         const QRect screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->availableGeometry() : QRect();
         const int left = ini.ReadInteger(ListPrintSection, QStringLiteral("Left"), -1);
         const int top = ini.ReadInteger(ListPrintSection, QStringLiteral("Top"), -1);
@@ -181,6 +195,10 @@ TListPrint::TListPrint(TAddressList *list)
             move(ScaleForDpi(left, true), ScaleForDpi(top, true));
     }
     m_printer = std::make_unique<TListPrinterInfo>(DataRoot + QStringLiteral("LstPrint.pi"));
+    // The printer file has no place for the PDF's file: it is kept beside the
+    // layout. Until first saved there, the earlier form's file name stands.
+    if (!pdfFile.isEmpty())
+        m_printer->SetOutputFile(pdfFile);
     auto *top = new QVBoxLayout(this);
     auto *pageRow = new QHBoxLayout;
     auto *pageGroup = new QButtonGroup(this);
@@ -1410,6 +1428,9 @@ bool TListPrint::SaveSettings()
         settings.Layout.FontName = m_settings.Layout.FontName;
     TMemIniFile ini(SettingsFileName());
     SaveListPrintLayout(ini, settings);
+    // Written before the printer file, whose earlier INI form held it.
+    if (!m_printer->OutputFile().isEmpty())
+        ini.WriteString(ListPrintSection, kPdfFileKey, m_printer->OutputFile());
     QString error;
     if (!ini.UpdateFile(&error)) {
         tell(this, QStringLiteral("設定を保存できませんでした。\r\n") + error, MB_OK | MB_ICONERROR);
@@ -1451,6 +1472,19 @@ void TListPrint::choosePrinter()
         tell(this, QStringLiteral("用紙の種類数が取得できませんでした  "), MB_OK | MB_ICONERROR);
 }
 
+bool TListPrint::choosePdfFile()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    const QString file =
+        ChoosePdfFile ? ChoosePdfFile(this, QDir(folder).filePath(ListPrintDocName + QStringLiteral(".pdf"))) : QString();
+    if (file.isEmpty())
+        return false;
+    m_printer->SetOutputFile(file);
+    return true;
+}
+
 void TListPrint::printClicked()
 {
     if (m_columns.Columns().empty()) {
@@ -1477,6 +1511,8 @@ bool TListPrint::PrintList()
     const TListPrintJob job = CollectLayout();
     if (job.Columns.empty() || TRecordRun::Running())
         return false;
+    if (m_printer->NeedsOutputFile() && !choosePdfFile())
+        return false;
     // The records are taken now, in the list's order: nothing that happens
     // while the pages are painted can put another record under a row.
     const std::vector<qint32> records = TakeRecords();
@@ -1496,7 +1532,10 @@ bool TListPrint::PrintList()
                 return std::nullopt;
             return reader.Read();
         },
-        [&](int done, int) {
+        [&](int done, int total) {
+            // Copies painted into a PDF count the records once per copy.
+            if (progress.maximum() != total)
+                progress.setMaximum(total);
             progress.setValue(done);
             return !progress.wasCanceled();
         });

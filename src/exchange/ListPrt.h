@@ -161,6 +161,9 @@ public:
     // The colour dialog; replaced by tests. Reads and writes the custom
     // colours of the given settings object.
     std::function<std::optional<QColor>(QWidget *, const QColor &)> ChooseColor;
+    // The save dialog that names the PDF file when the PDF target has none:
+    // the file chosen, empty when cancelled. Replaced by tests.
+    std::function<QString(QWidget *, const QString &suggested)> ChoosePdfFile;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -190,6 +193,8 @@ private:
     void showDataColors(int select);
     void marginLeft(QLineEdit *edit, int &remembered);
     void choosePrinter();
+    // Asks for the PDF's file; false when the user cancelled.
+    [[nodiscard]] bool choosePdfFile();
     void showPrinter();
     [[nodiscard]] int dataSelect() const;
     // Templates

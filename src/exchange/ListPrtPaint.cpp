@@ -595,8 +595,34 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
         return result;
     }
-    result = PaintListJob(painter, [&printer] { return printer.newPage(); }, job, metrics, perPage, records, fetch,
-                          progress);
+    // A printer's driver makes the copies from the one set of pages it is
+    // sent. A PDF file has no driver behind it (nor has a printer that cannot
+    // copy): every copy is painted into it, one whole set after the other, so
+    // that it holds the sheets the window counts.
+    const int sets = printer.outputFormat() == QPrinter::PdfFormat || !printer.supportsMultipleCopies()
+                         ? std::max(1, job.Layout.Copies)
+                         : 1;
+    const int perSet = static_cast<int>(records.size());
+    for (int set = 0; set < sets; ++set) {
+        if (set > 0 && !printer.newPage()) {
+            result.Error = QStringLiteral("印刷中に失敗しました（%1 部目）。").arg(set + 1);
+            break;
+        }
+        TListPrintProgress setProgress;
+        if (progress)
+            setProgress = [&progress, set, perSet, sets](int done, int) {
+                return progress(set * perSet + done, sets * perSet);
+            };
+        const TListPrintResult copy =
+            PaintListJob(painter, [&printer] { return printer.newPage(); }, job, metrics, perPage, records, fetch,
+                         setProgress);
+        result.Pages += copy.Pages;
+        result.Records = copy.Records;
+        result.Cancelled = copy.Cancelled;
+        result.Error = copy.Error;
+        if (copy.Cancelled || !copy.Error.isEmpty())
+            break;
+    }
     if (result.Cancelled || !result.Error.isEmpty())
         printer.abort();
     painter.end();

@@ -126,7 +126,9 @@ void PaintListPreviewPage(QPainter &painter, const TListPrintJob &job, const TLi
 // Prints the records (taken before the run, in list order) on the printer
 // of printerInfo: pages of the job = records / capacity rounded up; a record
 // that is gone is skipped and the next ones move up. A cancelled job is
-// aborted (nothing reaches the printer).
+// aborted (nothing reaches the printer). The copies of the layout are made by
+// the printer's driver; into a PDF they are painted, one whole set after the
+// other (Pages counts every page painted, Records the records of one set).
 [[nodiscard]] TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job,
                                          const std::vector<qint32> &records, const TListRowFetch &fetch,
                                          const TListPrintProgress &progress = {});

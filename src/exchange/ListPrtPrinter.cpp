@@ -191,6 +191,18 @@ void TListPrinterInfo::SelectPdf(const QString &fileName)
     applySettings();
 }
 
+void TListPrinterInfo::SetOutputFile(const QString &fileName)
+{
+    m_outputFile = fileName;
+    if (IsPdf())
+        m_printer->setOutputFileName(fileName);
+}
+
+bool TListPrinterInfo::NeedsOutputFile() const
+{
+    return IsPdf() && m_printer->outputFileName().isEmpty();
+}
+
 bool TListPrinterInfo::Save(QString *error) const
 {
     // The printer the file names may come back; printing on the stand-in

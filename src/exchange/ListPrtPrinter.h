@@ -44,6 +44,13 @@ public:
     void AssignCurrentPrinter(const QPrinter &chosen);
     // Switches to the PDF target writing to fileName.
     void SelectPdf(const QString &fileName);
+    // The file the PDF target writes to, kept while another printer is
+    // chosen; a file of the earlier INI form gives its OutputFile. The ".pi"
+    // file has no place for it: its owner keeps it in its own settings.
+    [[nodiscard]] const QString &OutputFile() const { return m_outputFile; }
+    void SetOutputFile(const QString &fileName);
+    // The PDF target is chosen and knows no file to write to yet.
+    [[nodiscard]] bool NeedsOutputFile() const;
     [[nodiscard]] bool Save(QString *error = nullptr) const;
 
     [[nodiscard]] QString DeviceName() const;

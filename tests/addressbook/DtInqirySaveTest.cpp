@@ -1,5 +1,6 @@
 #include "DtInqiryFixture.h"
 
+#include "addressbook/DtInqiryTel.h"
 #include "core/AppSub.h"
 #include "core/HisInfo.h"
 #include "platform/Cp932.h"
@@ -12,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QToolButton>
+
+#include <cstring>
 
 namespace {
 
@@ -473,4 +476,23 @@ TEST_F(RecordFormTest, aFilledDirectoryRecordCountsAsChangedWithoutTheSnapshot)
     form->show();
     EXPECT_TRUE(form->IsChanged());
     EXPECT_FALSE(child<QWidget>(QStringLiteral("btnUpdate"))->isEnabled());
+}
+
+TEST_F(RecordFormTest, aDirectoryCompanyNamePastTheRecordsWidthIsShownAndStoredWhole)
+{
+    AddressOutOfTarget = false;
+    TTelRecord listing{};
+    std::strcpy(listing.Phone, "0398760000");
+    listing.ListingKind = 1;
+    const QString listed = QStringLiteral("(株)") + QString(53, QChar(u'架'));
+    const QByteArray bytes = Cp932::encode(listed);
+    std::memcpy(listing.Name, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const QString whole = QStringLiteral("株式会社") + QString(53, QChar(u'架')); // 114 bytes
+    form = GetDataInquiry();
+    form->StartRegister(AddressFromTelRecord(listing), CorpKanjiFromTelRecord(listing));
+    form->show();
+    EXPECT_EQ(child<QLineEdit>(QStringLiteral("nmedtCorpKanji"))->text(), whole);
+    click(QStringLiteral("btnAdd"));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_EQ(stored(lastRecNo(), "CorpKanji"), Cp932::encode(whole));
 }

@@ -125,3 +125,85 @@ TEST(TelRecordFill, anAddressThatFitsStaysWholeInAddressTwo)
 }
 
 } // namespace
+
+namespace {
+
+// Fills a fixed-width listing field to the brim (no terminator).
+template <std::size_t N>
+void fill(char (&field)[N], const QByteArray &bytes)
+{
+    ASSERT_LE(static_cast<std::size_t>(bytes.size()), N);
+    std::memset(field, 0, N);
+    std::memcpy(field, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+QByteArray kanji(int count)
+{
+    return Cp932::encode(QString(count, QChar(u'架')));
+}
+
+// The company name column holds 120 bytes, the record's copy 112: the name is
+// shown and stored whole up to the column, its company forms written out
+// only where the whole name still fits.
+struct CompanyCase {
+    const char *label;
+    QByteArray listed;
+    QByteArray shown; // what the form shows and stores
+};
+void PrintTo(const CompanyCase &c, std::ostream *os) { *os << c.label; }
+class TelRecordCompanyTest : public ::testing::TestWithParam<CompanyCase> {};
+
+TEST_P(TelRecordCompanyTest, theNameIsKeptWholeUpToTheColumnAndCutOnlyBetweenCharacters)
+{
+    TTelRecord r = listing(0, 1, u"");
+    fill(r.Name, GetParam().listed);
+    const QString whole = CorpKanjiFromTelRecord(r);
+    EXPECT_EQ(Cp932::encode(whole), GetParam().shown);
+    const TAddressData d = AddressFromTelRecord(r);
+    EXPECT_EQ(d.CorpKanji.Bytes(), Cp932::truncated(GetParam().shown, 112));
+    EXPECT_EQ(Cp932::encode(Cp932::decode(d.CorpKanji.Bytes())), d.CorpKanji.Bytes()) << "no half character";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, TelRecordCompanyTest,
+    ::testing::Values(
+        CompanyCase{"expandedAndShort", Cp932::encode(u"(株)") + kanji(4), Cp932::encode(u"株式会社") + kanji(4)},
+        // 4 + 106 listed, 8 + 106 written out: past the record's 112, within the column.
+        CompanyCase{"expandedPastTheRecordButWithinTheColumn", Cp932::encode(u"(株)") + kanji(53),
+                    Cp932::encode(u"株式会社") + kanji(53)},
+        // 4 + 114 listed would be 122 written out: kept as listed.
+        CompanyCase{"expandedPastTheColumnStaysAsListed", Cp932::encode(u"(株)") + kanji(57),
+                    Cp932::encode(u"(株)") + kanji(57)},
+        // A letter first puts a character across the record's 112th byte.
+        CompanyCase{"oddLengthCutBeforeTheCharacterAcrossTheLimit", Cp932::encode(u"(株)A") + kanji(52),
+                    Cp932::encode(u"株式会社A") + kanji(52)},
+        CompanyCase{"aFullListingNameWithoutForms", QByteArray("A") + kanji(59), QByteArray("A") + kanji(59)}));
+
+TEST(TelRecordFill, aPersonsListingGivesNoCompanyName)
+{
+    EXPECT_TRUE(CorpKanjiFromTelRecord(listing(0, 99, u"(株)見本")).isEmpty());
+}
+
+TEST(TelRecordFill, theReadingsAreCutToTheirFieldsBetweenCharacters)
+{
+    TTelRecord r = listing(0, 99, u"見本太郎");
+    // 24 half-width kana then a double-byte character across the 25th byte.
+    fill(r.NameKana, QByteArray(24, '\xB1') + Cp932::encode(u"ー") + QByteArray(10, '\xB2'));
+    // Address reading parts of 10, 26, 38, 34 and 34 bytes, full: 142 bytes
+    // for a field of 100, with a double-byte character across its 100th byte.
+    fill(r.PrefKana, QByteArray(10, '\xB3'));
+    fill(r.CityKana, QByteArray(26, '\xB4'));
+    fill(r.Address2aKana, QByteArray(38, '\xB5'));
+    fill(r.Address2bKana, QByteArray(25, '\xB6') + Cp932::encode(u"ー") + QByteArray(7, '\xB7'));
+    fill(r.Address2cKana, QByteArray(34, '\xB8'));
+    const TAddressData d = AddressFromTelRecord(r);
+    EXPECT_EQ(d.NameKana.Bytes(), QByteArray(24, '\xB1'));
+    EXPECT_EQ(d.AdrsKana.Bytes(), QByteArray(10, '\xB3') + QByteArray(26, '\xB4') + QByteArray(38, '\xB5')
+                                      + QByteArray(25, '\xB6'));
+    // A company keeps all 62 bytes of its reading: its field holds 80.
+    TTelRecord c = listing(0, 1, u"見本");
+    fill(c.NameKana, QByteArray(62, '\xB9'));
+    EXPECT_EQ(AddressFromTelRecord(c).CorpKana.Bytes(), QByteArray(62, '\xB9'));
+}
+
+} // namespace

@@ -12,7 +12,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QHeaderView>
+#include <QLocale>
+#include <QStorageInfo>
+#include <QTreeWidget>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -165,7 +168,7 @@ class InstallDialogTest : public InstallTest {
 protected:
     void tick(const char *list, int row)
     {
-        dialog.findChild<QListWidget *>(QLatin1String(list))->item(row)->setCheckState(Qt::Checked);
+        dialog.findChild<QTreeWidget *>(QLatin1String(list))->topLevelItem(row)->setCheckState(0, Qt::Checked);
     }
     void press(const char *button) { dialog.findChild<QPushButton *>(QLatin1String(button))->click(); }
     THDDInstall dialog;
@@ -173,8 +176,31 @@ protected:
 
 TEST_F(InstallDialogTest, offersTheAvailableRegionsNotYetInstalled)
 {
-    EXPECT_EQ(dialog.findChild<QListWidget *>(QStringLiteral("bbtnInstallList"))->count(), 3);
+    EXPECT_EQ(dialog.findChild<QTreeWidget *>(QStringLiteral("bbtnInstallList"))->topLevelItemCount(), 3);
     EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("bbtnUninstall"))->isEnabled());
+}
+
+TEST_F(InstallDialogTest, bothListsShowTheRegionAndItsSizeInColumnsOfTheirOwn)
+{
+    for (const char *name : {"bbtnInstallList", "bbtnUninstallList"}) {
+        const QTreeWidget *list = dialog.findChild<QTreeWidget *>(QLatin1String(name));
+        ASSERT_NE(list, nullptr) << name;
+        ASSERT_EQ(list->columnCount(), 2) << name;
+        EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("地域")) << name;
+        EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("必要容量")) << name;
+        EXPECT_FALSE(list->rootIsDecorated()) << name;
+    }
+    const QTreeWidget *list = dialog.findChild<QTreeWidget *>(QStringLiteral("bbtnInstallList"));
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    const QTreeWidgetItem *tokyo = list->topLevelItem(1);
+    EXPECT_EQ(tokyo->text(0), QStringLiteral("東京都"));
+    const QStorageInfo storage(DataRoot);
+    const std::int64_t cluster = storage.isValid() ? storage.blockSize() : 0;
+    const QString size = QLocale(QLocale::Japanese).toString(
+        static_cast<double>(AreaDiskSize(3, cluster)) / 1024.0 / 1024.0, 'f', 2);
+    EXPECT_EQ(tokyo->text(1), size + QStringLiteral(" MB"));
+    EXPECT_TRUE(tokyo->textAlignment(1) & Qt::AlignRight);
+    EXPECT_EQ(tokyo->checkState(0), Qt::Unchecked);
 }
 
 TEST_F(InstallDialogTest, tooLittleFreeSpaceRefusesTheInstallation)
@@ -200,7 +226,7 @@ TEST_F(InstallDialogTest, installsTheTickedRegionsAndNamesThoseThatFailed)
     EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのインストールが完了しました  \r\n\r\n"
                                                 "以下の地域はインストールできませんでした  \r\n　　九州・沖縄  "));
     EXPECT_TRUE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
-    EXPECT_EQ(dialog.findChild<QListWidget *>(QStringLiteral("bbtnUninstallList"))->count(), 1);
+    EXPECT_EQ(dialog.findChild<QTreeWidget *>(QStringLiteral("bbtnUninstallList"))->topLevelItemCount(), 1);
 }
 
 TEST_F(InstallDialogTest, cancellingTheDiscPromptInstallsNothing)
@@ -322,23 +348,23 @@ TEST_F(InstallDialogTest, cancellingTheOnlyRegionReportsTheInstallationStoppedAn
     EXPECT_FALSE(AreaOnDisk[3]);
     EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのインストールを中止しました  "));
     EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
-    EXPECT_EQ(dialog.findChild<QListWidget *>(QStringLiteral("bbtnInstallList"))->count(), 3);
+    EXPECT_EQ(dialog.findChild<QTreeWidget *>(QStringLiteral("bbtnInstallList"))->topLevelItemCount(), 3);
 }
 
 TEST_F(InstallDialogTest, aDoubleClickTicksARowAndTheSizesFollow)
 {
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    QListWidget *list = dialog.findChild<QListWidget *>(QStringLiteral("bbtnInstallList"));
-    const QPoint at = list->visualItemRect(list->item(1)).center();
+    QTreeWidget *list = dialog.findChild<QTreeWidget *>(QStringLiteral("bbtnInstallList"));
+    const QPoint at = list->visualItemRect(list->topLevelItem(1)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     const QString none = QStringLiteral("0.00");
-    EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+    EXPECT_EQ(list->topLevelItem(1)->checkState(0), Qt::Checked);
     EXPECT_NE(dialog.NeedText(), none);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    EXPECT_EQ(list->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(list->topLevelItem(1)->checkState(0), Qt::Unchecked);
     EXPECT_EQ(dialog.NeedText(), none);
 }
 
@@ -351,18 +377,18 @@ TEST_F(InstallTest, withEveryRegionInstalledTheInstallPageIsEmptyAndRemovingTheL
     }
     ASSERT_TRUE(SaveInstalledAreas());
     THDDInstall dialog;
-    auto list = [&](const char *name) { return dialog.findChild<QListWidget *>(QLatin1String(name)); };
-    EXPECT_EQ(list("bbtnInstallList")->count(), 0);
+    auto list = [&](const char *name) { return dialog.findChild<QTreeWidget *>(QLatin1String(name)); };
+    EXPECT_EQ(list("bbtnInstallList")->topLevelItemCount(), 0);
     EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("bbtnInstall"))->isEnabled());
-    ASSERT_EQ(list("bbtnUninstallList")->count(), 3);
+    ASSERT_EQ(list("bbtnUninstallList")->topLevelItemCount(), 3);
     for (int row = 0; row < 3; ++row)
-        list("bbtnUninstallList")->item(row)->setCheckState(Qt::Checked);
+        list("bbtnUninstallList")->topLevelItem(row)->setCheckState(0, Qt::Checked);
     boxes.enqueue(IDYES);
     dialog.findChild<QPushButton *>(QStringLiteral("bbtnUninstall"))->click();
     EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのアンインストールが完了しました  \r\n\r\n"));
     EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
     EXPECT_FALSE(QFileInfo::exists(installed(3)));
-    EXPECT_EQ(list("bbtnInstallList")->count(), 3);
+    EXPECT_EQ(list("bbtnInstallList")->topLevelItemCount(), 3);
     EXPECT_FALSE(dialog.findChild<QPushButton *>(QStringLiteral("bbtnUninstall"))->isEnabled());
 }
 

@@ -528,6 +528,38 @@ TEST_F(NmAdSchTest, deleteOnTheDroppedHistoryRemovesTheEntryFromTheFileToo)
     EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), QStringList{QStringLiteral("見本")});
 }
 
+TEST_F(NmAdSchTest, deletingTheEntryOfTheCurrentConditionsKeepsItDeletedAfterReopening)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本試験")));
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    QComboBox *combo = find<QComboBox>("nmcbxName");
+    combo->showPopup();
+    combo->view()->setCurrentIndex(combo->model()->index(0, 0));
+    QTest::keyClick(combo->view(), Qt::Key_Delete);
+    EXPECT_EQ(comboItems(combo), QStringList{QStringLiteral("見本試験")});
+    combo->hidePopup();
+
+    delete window;
+    window = new TNameAdrsSearch;
+    window->show();
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), QStringList{QStringLiteral("見本試験")});
+    EXPECT_EQ(window->NameText(), QStringLiteral("見本")) << "the last search's conditions still come back";
+
+    // Deleting the last entry too leaves an empty history for the next window.
+    combo = find<QComboBox>("nmcbxName");
+    combo->showPopup();
+    combo->view()->setCurrentIndex(combo->model()->index(0, 0));
+    QTest::keyClick(combo->view(), Qt::Key_Delete);
+    combo->hidePopup();
+    delete window;
+    window = new TNameAdrsSearch;
+    EXPECT_TRUE(window->History().empty());
+    // A new search of the same conditions is remembered again.
+    window->show();
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), QStringList{QStringLiteral("見本")});
+}
+
 TEST_F(NmAdSchTest, withoutAHistoryThePlainEditServesAndOnlyTheCurrentConditionsAreKept)
 {
     ASSERT_TRUE(search(QStringLiteral("見本試験")));

@@ -151,10 +151,59 @@ TEST(SearchHistory, theFileDoesNotRepeatTheCurrentConditionsAtTheFrontOfTheHisto
     EXPECT_EQ(ParseSearchHistory(SearchHistoryBytes(entry("A"), history), 10, allRegions, nullptr).size(), 2u);
     // The history's front deleted: the current conditions stand before the rest, nothing is lost.
     const std::vector<TSearchHistoryEntry> rest{entry("B")};
+    bool apart = false;
     const std::vector<TSearchHistoryEntry> read =
-        ParseSearchHistory(SearchHistoryBytes(entry("A"), rest), 10, allRegions, nullptr);
+        ParseSearchHistory(SearchHistoryBytes(entry("A"), rest), 10, allRegions, nullptr, &apart);
     ASSERT_EQ(read.size(), 2u);
     EXPECT_EQ(read[1].Name, "B");
+    EXPECT_TRUE(apart);
+}
+
+struct TApartCase {
+    const char *label;
+    std::vector<const char *> history; // after the deletion; the current conditions are "A"
+    bool historyKept;
+    int hisCount;
+    std::vector<const char *> readHistory; // what the next window's history holds
+};
+void PrintTo(const TApartCase &c, std::ostream *os) { *os << c.label; }
+class SearchHistoryApartTest : public ::testing::TestWithParam<TApartCase> {};
+
+TEST_P(SearchHistoryApartTest, theCurrentConditionsComeBackIntoTheHistoryOnlyWhenTheyWereInIt)
+{
+    std::vector<TSearchHistoryEntry> history;
+    for (const char *name : GetParam().history)
+        history.push_back(entry(name));
+    bool damaged = true;
+    bool apart = false;
+    const std::vector<TSearchHistoryEntry> read =
+        ParseSearchHistory(SearchHistoryBytes(entry("A"), history, GetParam().historyKept), GetParam().hisCount,
+                           allRegions, &damaged, &apart);
+    EXPECT_FALSE(damaged);
+    ASSERT_FALSE(read.empty());
+    EXPECT_EQ(read.front().Name, "A") << "the current conditions are always read";
+    std::vector<QByteArray> names;
+    for (std::size_t i = apart ? 1 : 0; i < read.size(); ++i)
+        names.push_back(read[i].Name);
+    std::vector<QByteArray> expected(GetParam().readHistory.begin(), GetParam().readHistory.end());
+    EXPECT_EQ(names, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Deletion, SearchHistoryApartTest,
+    ::testing::Values(TApartCase{"frontKept", {"A", "B", "C"}, true, 10, {"A", "B", "C"}},
+                      TApartCase{"frontDeleted", {"B", "C"}, true, 10, {"B", "C"}},
+                      TApartCase{"onlyEntryDeleted", {}, true, 10, {}},
+                      TApartCase{"frontDeletedReadUpToTheHistorysSize", {"B", "C", "D"}, true, 2, {"B", "C"}},
+                      TApartCase{"withoutHistoryOnlyTheCurrentConditions", {}, false, 10, {"A"}},
+                      TApartCase{"currentFurtherBackStaysWhereItWas", {"B", "A"}, true, 10, {"B", "A"}}));
+
+TEST(SearchHistoryFile, theCurrentConditionsKeptApartAreWrittenTwiceAndCountedSo)
+{
+    const QByteArray bytes = SearchHistoryBytes(entry("A"), {entry("B")});
+    ASSERT_EQ(bytes.size(), 4 + 3 * 91);
+    EXPECT_EQ(bytes.left(4), le(3));
+    EXPECT_EQ(bytes.mid(4, 91), bytes.mid(4 + 91, 91));
 }
 
 TEST(SearchHistoryFile, aDamagedFileIsKeptAsideWithTheEntriesAfterTheDamage)

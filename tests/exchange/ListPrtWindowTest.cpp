@@ -1062,3 +1062,111 @@ TEST_F(ListPrintWindowTest, previewZoomSizesThePaperAndIsKeptForTheNextPreview)
     EXPECT_EQ(w->Preview()->cbxZoom->currentIndex(), 5);
     EXPECT_EQ(w->Preview()->PreviewPageNo(), 1);
 }
+
+namespace {
+
+int pdfPages(const QString &file)
+{
+    return static_cast<int>(QString::fromLatin1(fileBytes(file)).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
+}
+
+} // namespace
+
+TEST_F(ListPrintWindowTest, aPdfTargetWithoutAFileAsksForOneOnceAndTheNextWindowKeepsIt)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(QString()); // as on a machine without printers, before any file was named
+    w->rbAll->setChecked(true);
+    const QString chosen = DataPath + QStringLiteral("chosen.pdf");
+    QStringList asked;
+    w->ChoosePdfFile = [&](QWidget *, const QString &suggested) {
+        asked << suggested;
+        return chosen;
+    };
+    ASSERT_TRUE(w->PrintList());
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked.front().endsWith(QStringLiteral("一覧表データ.pdf")));
+    EXPECT_EQ(pdfPages(chosen), w->PageCount());
+    EXPECT_TRUE(QFile::remove(chosen));
+    ASSERT_TRUE(w->PrintList());
+    EXPECT_EQ(asked.size(), 1) << "the file named once is used again";
+    EXPECT_TRUE(QFile::exists(chosen));
+    EXPECT_TRUE(QFile::remove(chosen));
+
+    delete window.data();
+    w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->PrinterInfo().IsPdf());
+    EXPECT_EQ(w->PrinterInfo().Printer().outputFileName(), chosen);
+    w->ChoosePdfFile = [&](QWidget *, const QString &suggested) {
+        asked << suggested;
+        return QString();
+    };
+    w->rbAll->setChecked(true);
+    ASSERT_TRUE(w->PrintList());
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_TRUE(QFile::exists(chosen));
+}
+
+TEST_F(ListPrintWindowTest, aCancelledPdfFileDialogPrintsNothingAndSaysNothing)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(QString());
+    w->rbAll->setChecked(true);
+    int asked = 0;
+    w->ChoosePdfFile = [&](QWidget *, const QString &) {
+        ++asked;
+        return QString();
+    };
+    const int shown = boxes.count();
+    EXPECT_FALSE(w->PrintList());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(boxes.count(), shown) << "no failure to report: the user chose not to print";
+    EXPECT_TRUE(w->PrinterInfo().NeedsOutputFile());
+    EXPECT_FALSE(QFile::exists(DataRoot + QStringLiteral("LstPrint.pi")));
+}
+
+TEST_F(ListPrintWindowTest, theEarlierPrinterFilesOutputFileOutlivesItsConversion)
+{
+    const QString earlier = DataPath + QStringLiteral("earlier.pdf");
+    writeBytes(DataRoot + QStringLiteral("LstPrint.pi"),
+               "[PRINTER INFO]\r\nDevice=PDF\r\nPaper=A4\r\nOrientation=1\r\nCopies=1\r\nOutputFile=" +
+                   earlier.toUtf8() + "\r\n");
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    setItem(w, 3);
+    w->btnSave->click();
+    ASSERT_TRUE(fileBytes(DataRoot + QStringLiteral("LstPrint.pi")).startsWith("MVPI"));
+    EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadString(QStringLiteral("LIST PRINT"), QStringLiteral("OutputFile"), {}),
+              earlier);
+
+    delete window.data();
+    w = open();
+    ASSERT_NE(w, nullptr);
+    int asked = 0;
+    w->ChoosePdfFile = [&](QWidget *, const QString &) {
+        ++asked;
+        return QString();
+    };
+    w->rbAll->setChecked(true);
+    ASSERT_TRUE(w->PrintList());
+    EXPECT_EQ(asked, 0);
+    EXPECT_GT(pdfPages(earlier), 0);
+}
+
+TEST_F(ListPrintWindowTest, aPdfHoldsEveryCopyTheSheetCountShows)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    const QString pdf = DataPath + QStringLiteral("copies.pdf");
+    w->PrinterInfo().SelectPdf(pdf);
+    w->rbAll->setChecked(true);
+    w->edtCopies->setValue(3);
+    const int pages = w->PageCount();
+    ASSERT_GT(pages, 1);
+    ASSERT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(3 * pages));
+    ASSERT_TRUE(w->PrintList());
+    EXPECT_EQ(pdfPages(pdf), 3 * pages);
+}
