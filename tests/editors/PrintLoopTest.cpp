@@ -3,6 +3,7 @@
 #include "support/Screenshot.h"
 
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -124,6 +125,42 @@ TEST_F(PostcardRun, deletedRecordMergesAsEmpty)
     ASSERT_EQ(pages.size(), 2);
     EXPECT_GT(inkIn(pages[0], frameDots(layout.Format, 2, kDpi)), 50);
     EXPECT_EQ(inkIn(pages[1], frameDots(layout.Format, 2, kDpi)), 0);
+}
+
+// The same run written to a real PDF file and read back through poppler:
+// what a printer would be sent, not the loop's own images.
+TEST_F(PostcardRun, threeRecordsInARealPdfHaveInkInTheAddressAndPostcodeAreas)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("three.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setResolution(300);
+    printer.setFullPage(true);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QString error;
+    ASSERT_TRUE(loop.Run(printer, {1, 2, 3}, {}, &error)) << qPrintable(error);
+    const QList<QImage> pages = renderPdf(pdf, kDpi);
+    ASSERT_EQ(pages.size(), 3);
+    QList<QImage> drawn;
+    ASSERT_TRUE(loop.RunToImages({kDpi, kDpi}, {1, 2, 3}, {}, drawn, nullptr));
+    for (int page = 0; page < 3; ++page) {
+        // The sheet is the postcard's own size, not the printer's default paper.
+        EXPECT_LE(std::abs(pages[page].width() - drawn[page].width()), 2) << "page " << page;
+        EXPECT_LE(std::abs(pages[page].height() - drawn[page].height()), 2) << "page " << page;
+        // Frames of the simple set: 0 postcode, 1 address, 2 name.
+        for (int frame : {0, 1, 2})
+            EXPECT_GT(inkIn(pages[page], frameDots(layout.Format, frame, kDpi)), 50)
+                << "page " << page << " frame " << frame;
+    }
+    // Each page carries its own record: the address columns differ.
+    const QRect address = frameDots(layout.Format, 1, kDpi);
+    EXPECT_NE(pages[0].copy(address), pages[1].copy(address));
+    EXPECT_NE(pages[1].copy(address), pages[2].copy(address));
 }
 
 TEST_F(PostcardRun, upsideDownMovesThePostcodeToTheBottom)
