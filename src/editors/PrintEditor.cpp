@@ -21,6 +21,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
@@ -207,6 +208,10 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
 
 void TPrintEditor::MergeCurrentRecord()
 {
+    // The run merges its own records into the items; the current record is
+    // merged again when it ends.
+    if (m_printing)
+        return;
     m_document.SetReferenceDevice(TReferenceDevice::screen());
     const std::optional<TAddressData> sender = m_host.SenderRecord();
     std::optional<TAddressData> record;
@@ -403,7 +408,12 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
     };
-    const bool done = loop.Run(Printer, RecNos, Options, Error);
+    m_printing = true;
+    bool done = false;
+    {
+        const auto running = qScopeGuard([this] { m_printing = false; });
+        done = loop.Run(Printer, RecNos, Options, Error);
+    }
     progress.reset();
     // The loop laid the items out for the printer; the page view gets its
     // own layout and the current record back.
@@ -501,5 +511,11 @@ void TPrintEditor::UndoRedo(TUndoKind Kind, TUndoData &Data, bool Redo)
 
 void TPrintEditor::closeEvent(QCloseEvent *Event)
 {
+    // A window closed under its run would free the layout the run draws;
+    // the run can be stopped from its progress dialog instead.
+    if (m_printing) {
+        Event->ignore();
+        return;
+    }
     Event->accept();
 }

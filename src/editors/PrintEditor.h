@@ -159,6 +159,10 @@ private:
     TUndoList m_undo;
     std::unique_ptr<QPrinter> m_printer;
     QString m_fileName;
+    // True while a print run draws from m_document: the run serves the
+    // event loop between pieces, and what arrives meanwhile (the list's
+    // record changes, a close) must wait for its end.
+    bool m_printing = false;
     QScrollArea *sbxPage = nullptr;
     TPageView *pbxPage = nullptr;
     QComboBox *cbxZoom = nullptr;

@@ -8,7 +8,9 @@
 #include <QDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -173,6 +175,61 @@ TEST_F(PrintEditorTest, previewShowsOnePagePerRecordOfTheWizard)
     };
     action("actPreview")->trigger();
     EXPECT_EQ(pages, 3);
+}
+
+// The run serves the event loop between pieces (its progress and cancel):
+// what the main list asks of the editor meanwhile must not reach the pieces
+// still to be drawn, nor end the editor under the run.
+class PrintEditorRun : public PrintEditorTest
+{
+protected:
+    void SetUp() override
+    {
+        PrintEditorTest::SetUp();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath(QStringLiteral("run.pdf")));
+        printer.setResolution(300);
+    }
+
+    QTemporaryDir out;
+    QPrinter printer{QPrinter::HighResolution};
+};
+
+TEST_F(PrintEditorRun, listMovingToAnotherRecordMidRunLeavesThePrintedCopiesAlone)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    host.Current = 1;
+    // The user clicks another row of the list while the first copy prints.
+    QTimer::singleShot(0, &editor, [this] {
+        host.Current = 3;
+        editor.MergeCurrentRecord();
+    });
+    TPrintOptions options;
+    options.Copies = 2;
+    QString error;
+    ASSERT_TRUE(editor.PrintRecords(printer, {1}, options, &error)) << qPrintable(error);
+    const QList<QImage> pages = renderPdf(printer.outputFileName(), 100);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_TRUE(pages[0] == pages[1]) << "the second copy is not the first record's";
+}
+
+TEST_F(PrintEditorRun, closingTheEditorMidRunIsRefusedUntilTheRunEnds)
+{
+    bool closed = true;
+    bool visibleAfterClose = false;
+    QTimer::singleShot(0, &editor, [&] {
+        closed = editor.close();
+        visibleAfterClose = editor.isVisible();
+    });
+    TPrintOptions options;
+    options.Copies = 3;
+    QString error;
+    ASSERT_TRUE(editor.PrintRecords(printer, {1, 2}, options, &error)) << qPrintable(error);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(visibleAfterClose);
+    // Once the run is over the editor closes as before.
+    EXPECT_TRUE(editor.close());
 }
 
 } // namespace
