@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -67,6 +68,15 @@ void TPrintEditor::CreateFileActions()
             ShowMessageBoxAt(this, QStringLiteral("設定を保存できませんでした  \n") + error, ProductCaption(),
                              MB_OK | MB_ICONWARNING, mbpCenterOnOwner, 0, 0);
     });
+}
+
+void TPrintEditor::ChangeKind(TLayoutKind Kind)
+{
+    m_kind = Kind;
+    m_document.Kind = Kind;
+    // The box shows the new kind's setting; reading it is no change to save.
+    const QSignalBlocker quiet(actShowMenu);
+    actShowMenu->setChecked(TMemIniFile(SettingsFileName()).ReadBool(FilesSection(), kShowMenu, true));
 }
 
 void TPrintEditor::RememberFile(const QString &Path)

@@ -113,6 +113,10 @@ protected:
     [[nodiscard]] virtual bool RunPaperDialog();
     void closeEvent(QCloseEvent *Event) override;
     [[nodiscard]] TEditorHost &Host() const { return m_host; }
+    // Turns the window into an editor of another kind (the label window
+    // into the card window): its paper dialog, print wizard, files, printer
+    // and start-menu setting are from then on the new kind's.
+    void ChangeKind(TLayoutKind Kind);
 
     QAction *actNew = nullptr;
     QAction *actOpen = nullptr;

@@ -5,6 +5,8 @@
 #include "dialogs/PrtFiles.h"
 #include "dialogs/PrtMenu.h"
 #include "dialogs/PrtOpen.h"
+#include "dialogs/LblFmt.h"
+#include "editors/LabelForm.h"
 #include "editors/LayoutForm.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
@@ -15,6 +17,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTreeWidget>
 
 namespace {
@@ -163,6 +166,35 @@ TEST_F(EditorFiles, menuSwitchedOffReopensTheLastFileAtOnce)
     EXPECT_FALSE(dialogShown);
     EXPECT_EQ(next.FileName(), LayoutPath + QStringLiteral("前回.gpl"));
     EXPECT_EQ(next.Document().Items[2]->GetRect(), (TPageRect{90, 110, 140, 390}));
+}
+
+// The card window starts as the label window and is turned into the card
+// window at once: from then on it keeps the cards' own start-menu setting
+// and offers the card sheets for a new layout.
+TEST_F(EditorFiles, cardWindowReadsTheCardsStartMenuSetting)
+{
+    {
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteBool(QStringLiteral("CARD EDIT"), QStringLiteral("ShowMenu"), false);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TLabelForm card(nullptr, host);
+    card.SetCardMode(true);
+    EXPECT_FALSE(card.findChild<QAction *>(QStringLiteral("actShowMenu"))->isChecked());
+    bool menuShown = false;
+    bool cardSheets = false;
+    card.ExecDialog = [&](QDialog &Dialog) {
+        menuShown |= dynamic_cast<TPrintMenuDialog *>(&Dialog) != nullptr;
+        if (dynamic_cast<TNewLabelDialog *>(&Dialog))
+            cardSheets = Dialog.findChild<QStackedWidget *>(QStringLiteral("pgcSheets"))->currentIndex() == 1;
+        return int(QDialog::Rejected);
+    };
+    // No file edited yet: a new card at once, on the card sheets.
+    card.RunStartMenu();
+    EXPECT_FALSE(menuShown);
+    EXPECT_TRUE(cardSheets);
+    // The label window's own setting is untouched.
+    EXPECT_TRUE(TMemIniFile(SettingsFileName()).ReadBool(QStringLiteral("LABEL EDIT"), QStringLiteral("ShowMenu"), true));
 }
 
 } // namespace
