@@ -277,8 +277,8 @@ bool TPrintEditor::OpenFile(const QString &Path)
     m_document.Items = std::move(read.Items);
     m_document.Background.Assign(read.Background);
     m_document.ItemRoles = std::move(read.ItemRoles);
-    if (read.DataFormat)
-        m_document.DataFormat = read.DataFormat;
+    // Null: the file follows the defaults, not the layout shown before.
+    m_document.DataFormat = read.DataFormat;
     m_fileName = Path;
     RememberFile(Path);
     m_undo.Clear();

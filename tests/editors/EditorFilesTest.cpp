@@ -6,7 +6,10 @@
 #include "dialogs/PrtMenu.h"
 #include "dialogs/PrtOpen.h"
 #include "dialogs/LblFmt.h"
+#include "dialogs/DataFormat.h"
 #include "editors/LabelForm.h"
+#include "editors/MergeFormat.h"
+#include "editors/PrintData.h"
 #include "editors/LayoutForm.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
@@ -101,6 +104,27 @@ TEST_F(EditorFiles, openDialogOpensTheChosenTitle)
     action("actOpen")->trigger();
     EXPECT_EQ(offered, QStringLiteral("案内"));
     EXPECT_EQ(form.Document().Items[2]->GetRect(), (TPageRect{100, 120, 150, 400}));
+}
+
+// A file saved without a format record of its own follows the defaults;
+// opened after a layout with its own conversions, it must not take them on
+// (nor be saved back with them).
+TEST_F(EditorFiles, openedFileDoesNotInheritTheFormatOfTheLayoutBefore)
+{
+    ASSERT_FALSE(form.Document().DataFormat);
+    saveAs(QStringLiteral("標準"));
+    const QString plain = form.FileName();
+    const TDataFormat defaults = EffectiveDataFormat(form.Document());
+    TDataFormat kanji = defaults;
+    kanji.KanjiNumerals = !defaults.KanjiNumerals;
+    form.Document().DataFormat = std::make_shared<const TDataFormat>(kanji);
+    ASSERT_TRUE(form.OpenFile(plain));
+    EXPECT_EQ(EffectiveDataFormat(form.Document()).KanjiNumerals, defaults.KanjiNumerals);
+    ASSERT_TRUE(form.SaveFile(plain));
+    TLayoutDocument again;
+    QString error;
+    ASSERT_TRUE(LoadPrintData(plain, again, &error)) << qPrintable(error);
+    EXPECT_EQ(EffectiveDataFormat(again).KanjiNumerals, defaults.KanjiNumerals);
 }
 
 TEST_F(EditorFiles, cancelledSaveDialogWritesNothing)
