@@ -101,7 +101,7 @@ QString TPrintEditor::RunFileDialog(bool Save)
                          ProductCaption(), MB_OK | MB_ICONERROR, mbpCenterOnOwner, 0, 0);
         return {};
     }
-    const QString current = m_fileName.isEmpty() ? QString() : QFileInfo(m_fileName).completeBaseName();
+    const QString current = m_lastFileName.isEmpty() ? QString() : QFileInfo(m_lastFileName).completeBaseName();
     const int paperKind = m_document.Format.Kind == quint8(TPaperKind::Envelope) ? 1 : 0;
     QString title;
     if (Save) {

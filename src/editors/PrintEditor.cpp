@@ -200,6 +200,9 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
     ApplyNewLayoutFormat(m_document);
+    // A new layout is no longer the file opened before: saving it asks for
+    // a title rather than writing over that file.
+    m_fileName.clear();
     m_undo.Clear();
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();
@@ -280,6 +283,7 @@ bool TPrintEditor::OpenFile(const QString &Path)
     // Null: the file follows the defaults, not the layout shown before.
     m_document.DataFormat = read.DataFormat;
     m_fileName = Path;
+    m_lastFileName = Path;
     RememberFile(Path);
     m_undo.Clear();
     pbxPage->SetSelected(-1);
@@ -297,6 +301,7 @@ bool TPrintEditor::SaveFile(const QString &Path)
         return false;
     }
     m_fileName = Path;
+    m_lastFileName = Path;
     RememberFile(Path);
     return true;
 }

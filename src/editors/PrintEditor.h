@@ -163,6 +163,9 @@ private:
     TUndoList m_undo;
     std::unique_ptr<QPrinter> m_printer;
     QString m_fileName;
+    // The file opened or saved last, kept across a new layout: the file
+    // dialogs offer it.
+    QString m_lastFileName;
     // True while a print run draws from m_document: the run serves the
     // event loop between pieces, and what arrives meanwhile (the list's
     // record changes, a close) must wait for its end.

@@ -127,6 +127,33 @@ TEST_F(EditorFiles, openedFileDoesNotInheritTheFormatOfTheLayoutBefore)
     EXPECT_EQ(EffectiveDataFormat(again).KanjiNumerals, defaults.KanjiNumerals);
 }
 
+// A new layout is a new file: saving it asks for a title and never writes
+// over the file opened before it.
+TEST_F(EditorFiles, newLayoutAfterAnOpenedFileIsSavedUnderANewTitleOnly)
+{
+    form.Document().Items[2]->SetRect({90, 110, 140, 390});
+    saveAs(QStringLiteral("元の案内"));
+    const QString opened = form.FileName();
+    bool saveAsked = false;
+    form.ExecDialog = [&](QDialog &Dialog) {
+        if (dynamic_cast<TNewLayoutDialog *>(&Dialog)) {
+            Dialog.accept();
+            return Dialog.result();
+        }
+        saveAsked |= dynamic_cast<TPrintDataSaveDialog *>(&Dialog) != nullptr;
+        return int(QDialog::Rejected);
+    };
+    action("actNew")->trigger();
+    EXPECT_TRUE(form.FileName().isEmpty());
+    action("actSave")->trigger();
+    EXPECT_TRUE(saveAsked);
+    TLayoutDocument kept;
+    QString error;
+    ASSERT_TRUE(LoadPrintData(opened, kept, &error)) << qPrintable(error);
+    ASSERT_GE(kept.Items.size(), 3U);
+    EXPECT_EQ(kept.Items[2]->GetRect(), (TPageRect{90, 110, 140, 390}));
+}
+
 TEST_F(EditorFiles, cancelledSaveDialogWritesNothing)
 {
     form.ExecDialog = [](QDialog &) { return int(QDialog::Rejected); };
