@@ -13,6 +13,7 @@
 #include "util/MsgBoxPos.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -38,6 +39,57 @@ TPaperEditor paperEditor(TLayoutKind Kind)
     default: return TPaperEditor::AddressSide;
     }
 }
+
+// Keeps the user's input away from one editor window while its print run
+// serves the event loop: the run's progress is modal only once it shows,
+// and until then a click, a drag or a shortcut would change the layout the
+// run is drawing. Windows of their own (the progress, other windows) take
+// input as usual.
+class TEditorInputGuard final : public QObject
+{
+public:
+    explicit TEditorInputGuard(QWidget *Editor) : m_editor(Editor) { qApp->installEventFilter(this); }
+    ~TEditorInputGuard() override { qApp->removeEventFilter(this); }
+    TEditorInputGuard(const TEditorInputGuard &) = delete;
+    TEditorInputGuard &operator=(const TEditorInputGuard &) = delete;
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        switch (Event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return belongsToEditor(Watched);
+        default:
+            return false;
+        }
+    }
+
+private:
+    bool belongsToEditor(QObject *Object) const
+    {
+        if (auto *widget = qobject_cast<QWidget *>(Object))
+            return widget->window() == m_editor;
+        // A shortcut goes to its action, a child of the window.
+        for (QObject *o = Object; o; o = o->parent())
+            if (o == m_editor)
+                return true;
+        return false;
+    }
+
+    QWidget *m_editor;
+};
 
 } // namespace
 
@@ -402,7 +454,8 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
     if (!MergesSender())
         loop.Sender = m_host.SenderRecord();
     // A long run shows its progress after a moment and can be stopped; the
-    // dialog is modal to the editor, so nothing changes the layout meanwhile.
+    // dialog is modal to the editor once shown, and the input guard keeps
+    // the editor's input away before that.
     QProgressDialog progress(QStringLiteral("印刷しています..."), QStringLiteral("中止"), 0, 0, this);
     progress.setObjectName(QStringLiteral("PrintProgress"));
     progress.setWindowModality(Qt::WindowModal);
@@ -417,6 +470,7 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
     bool done = false;
     {
         const auto running = qScopeGuard([this] { m_printing = false; });
+        const TEditorInputGuard guard(this);
         done = loop.Run(Printer, RecNos, Options, Error);
     }
     progress.reset();

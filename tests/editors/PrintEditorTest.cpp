@@ -232,4 +232,32 @@ TEST_F(PrintEditorRun, closingTheEditorMidRunIsRefusedUntilTheRunEnds)
     EXPECT_TRUE(editor.close());
 }
 
+// Before the progress shows (it waits a moment) the window still looks
+// usable: a drag or a shortcut then must not change the layout being printed.
+TEST_F(PrintEditorRun, inputToTheEditorMidRunDoesNotChangeTheLayout)
+{
+    const TPageRect before = editor.Document().Items[2]->GetRect();
+    bool dialogShown = false;
+    editor.ExecDialog = [&](QDialog &) {
+        dialogShown = true;
+        return int(QDialog::Rejected);
+    };
+    QTimer::singleShot(0, &editor, [this] {
+        TPageView *view = editor.PageView();
+        const TScreenRect r = editor.Document().Items[2]->GetDispRect();
+        const QPoint start(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+        QTest::mousePress(view, Qt::LeftButton, {}, start);
+        QTest::mouseMove(view, start + QPoint(20, 10));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, start + QPoint(20, 10));
+        QTest::keyClick(&editor, Qt::Key_N, Qt::ControlModifier);
+    });
+    TPrintOptions options;
+    options.Copies = 2;
+    QString error;
+    ASSERT_TRUE(editor.PrintRecords(printer, {1}, options, &error)) << qPrintable(error);
+    EXPECT_EQ(editor.Document().Items[2]->GetRect(), before);
+    EXPECT_FALSE(dialogShown);
+    EXPECT_FALSE(editor.UndoList().CanUndo());
+}
+
 } // namespace
