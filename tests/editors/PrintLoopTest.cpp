@@ -177,6 +177,54 @@ TEST_F(PostcardRun, upsideDownMovesThePostcodeToTheBottom)
     EXPECT_GT(inkIn(pages.first(), turned), 50);
 }
 
+// The ink of a page: its bounding box.
+QRect inkBox(const QImage &Page)
+{
+    QRect box;
+    for (int y = 0; y < Page.height(); ++y)
+        for (int x = 0; x < Page.width(); ++x)
+            if (isInk(Page.pixel(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// The print shift is on the paper as it leaves the printer: +x right, +y
+// down, on every cell whichever way the piece lies on the sheet.
+TEST(PrintLoopOffset, shiftsThePrintRightAndDownOnThePaper)
+{
+    SampleBook book;
+    QList<int> layouts{0};
+    // The first sheet whose pieces lie on their side, when the catalogue has one.
+    for (int index = 1; index < 60; ++index) {
+        TLabelGrid grid;
+        const TLayoutFormat format = catalogueFormat(index, &grid);
+        if (format.Width > 0 && format.Direction != 0 && grid.Columns > 0 && grid.Rows > 0) {
+            layouts << index;
+            break;
+        }
+    }
+    constexpr int dpi = 100;
+    for (const int index : layouts) {
+        TLayoutDocument layout;
+        TLabelGrid grid;
+        const TLayoutFormat format = catalogueFormat(index, &grid);
+        loadLayout(layout, index, format.Kind == quint8(TPaperKind::Card)    ? TLayoutKind::Card
+                                  : format.Kind == quint8(TPaperKind::Label) ? TLayoutKind::Label
+                                                                             : TLayoutKind::AddressSide);
+        TPrintLoop loop(layout, TableRecordSource(book.table));
+        QList<QImage> plain, shifted;
+        ASSERT_TRUE(loop.RunToImages({dpi, dpi}, {1}, {}, plain, nullptr));
+        TPrintOptions options;
+        options.Offset = TTenthMmPoint{TTenthMm(50), TTenthMm(30)};
+        ASSERT_TRUE(loop.RunToImages({dpi, dpi}, {1}, options, shifted, nullptr));
+        const QRect before = inkBox(plain.first());
+        const QRect after = inkBox(shifted.first());
+        ASSERT_FALSE(before.isEmpty()) << "layout " << index;
+        EXPECT_NEAR(after.left() - before.left(), TenthMmToDots(TTenthMm(50), dpi), 2) << "layout " << index;
+        EXPECT_NEAR(after.top() - before.top(), TenthMmToDots(TTenthMm(30), dpi), 2) << "layout " << index;
+    }
+}
+
 TEST(LabelRun, firstCellLeavesTheCellsBeforeItBlank)
 {
     SampleBook book;
