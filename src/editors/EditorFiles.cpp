@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -69,6 +70,15 @@ void TPrintEditor::CreateFileActions()
     });
 }
 
+void TPrintEditor::ChangeKind(TLayoutKind Kind)
+{
+    m_kind = Kind;
+    m_document.Kind = Kind;
+    // The box shows the new kind's setting; reading it is no change to save.
+    const QSignalBlocker quiet(actShowMenu);
+    actShowMenu->setChecked(TMemIniFile(SettingsFileName()).ReadBool(FilesSection(), kShowMenu, true));
+}
+
 void TPrintEditor::RememberFile(const QString &Path)
 {
     TMemIniFile ini(SettingsFileName());
@@ -91,7 +101,7 @@ QString TPrintEditor::RunFileDialog(bool Save)
                          ProductCaption(), MB_OK | MB_ICONERROR, mbpCenterOnOwner, 0, 0);
         return {};
     }
-    const QString current = m_fileName.isEmpty() ? QString() : QFileInfo(m_fileName).completeBaseName();
+    const QString current = m_lastFileName.isEmpty() ? QString() : QFileInfo(m_lastFileName).completeBaseName();
     const int paperKind = m_document.Format.Kind == quint8(TPaperKind::Envelope) ? 1 : 0;
     QString title;
     if (Save) {

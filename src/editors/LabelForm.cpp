@@ -19,7 +19,7 @@ void TLabelForm::SetCardMode(bool Card)
         return;
     m_cardMode = true;
     m_helpContext = CardHelpContext;
-    Document().Kind = TLayoutKind::Card;
+    ChangeKind(TLayoutKind::Card);
     setWindowTitle(QStringLiteral("名刺印刷"));
     // The commands that speak of labels speak of cards.
     const std::pair<QAction *, const char *> hints[] = {

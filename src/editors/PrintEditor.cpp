@@ -13,6 +13,7 @@
 #include "util/MsgBoxPos.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -21,6 +22,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
@@ -37,6 +39,57 @@ TPaperEditor paperEditor(TLayoutKind Kind)
     default: return TPaperEditor::AddressSide;
     }
 }
+
+// Keeps the user's input away from one editor window while its print run
+// serves the event loop: the run's progress is modal only once it shows,
+// and until then a click, a drag or a shortcut would change the layout the
+// run is drawing. Windows of their own (the progress, other windows) take
+// input as usual.
+class TEditorInputGuard final : public QObject
+{
+public:
+    explicit TEditorInputGuard(QWidget *Editor) : m_editor(Editor) { qApp->installEventFilter(this); }
+    ~TEditorInputGuard() override { qApp->removeEventFilter(this); }
+    TEditorInputGuard(const TEditorInputGuard &) = delete;
+    TEditorInputGuard &operator=(const TEditorInputGuard &) = delete;
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        switch (Event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return belongsToEditor(Watched);
+        default:
+            return false;
+        }
+    }
+
+private:
+    bool belongsToEditor(QObject *Object) const
+    {
+        if (auto *widget = qobject_cast<QWidget *>(Object))
+            return widget->window() == m_editor;
+        // A shortcut goes to its action, a child of the window.
+        for (QObject *o = Object; o; o = o->parent())
+            if (o == m_editor)
+                return true;
+        return false;
+    }
+
+    QWidget *m_editor;
+};
 
 } // namespace
 
@@ -199,6 +252,9 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
     ApplyNewLayoutFormat(m_document);
+    // A new layout is no longer the file opened before: saving it asks for
+    // a title rather than writing over that file.
+    m_fileName.clear();
     m_undo.Clear();
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();
@@ -207,6 +263,10 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
 
 void TPrintEditor::MergeCurrentRecord()
 {
+    // The run merges its own records into the items; the current record is
+    // merged again when it ends.
+    if (m_printing)
+        return;
     m_document.SetReferenceDevice(TReferenceDevice::screen());
     const std::optional<TAddressData> sender = m_host.SenderRecord();
     std::optional<TAddressData> record;
@@ -276,6 +336,7 @@ bool TPrintEditor::OpenFile(const QString &Path)
     // never with the format of the layout shown before.
     m_document.DataFormat = read.DataFormat;
     m_fileName = Path;
+    m_lastFileName = Path;
     RememberFile(Path);
     m_undo.Clear();
     pbxPage->SetSelected(-1);
@@ -293,6 +354,7 @@ bool TPrintEditor::SaveFile(const QString &Path)
         return false;
     }
     m_fileName = Path;
+    m_lastFileName = Path;
     RememberFile(Path);
     return true;
 }
@@ -393,7 +455,8 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
     if (!MergesSender())
         loop.Sender = m_host.SenderRecord();
     // A long run shows its progress after a moment and can be stopped; the
-    // dialog is modal to the editor, so nothing changes the layout meanwhile.
+    // dialog is modal to the editor once shown, and the input guard keeps
+    // the editor's input away before that.
     QProgressDialog progress(QStringLiteral("印刷しています..."), QStringLiteral("中止"), 0, 0, this);
     progress.setObjectName(QStringLiteral("PrintProgress"));
     progress.setWindowModality(Qt::WindowModal);
@@ -404,7 +467,13 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
         QCoreApplication::processEvents();
         return !progress.wasCanceled();
     };
-    const bool done = loop.Run(Printer, RecNos, Options, Error);
+    m_printing = true;
+    bool done = false;
+    {
+        const auto running = qScopeGuard([this] { m_printing = false; });
+        const TEditorInputGuard guard(this);
+        done = loop.Run(Printer, RecNos, Options, Error);
+    }
     progress.reset();
     // The loop laid the items out for the printer; the page view gets its
     // own layout and the current record back.
@@ -502,5 +571,11 @@ void TPrintEditor::UndoRedo(TUndoKind Kind, TUndoData &Data, bool Redo)
 
 void TPrintEditor::closeEvent(QCloseEvent *Event)
 {
+    // A window closed under its run would free the layout the run draws;
+    // the run can be stopped from its progress dialog instead.
+    if (m_printing) {
+        Event->ignore();
+        return;
+    }
     Event->accept();
 }

@@ -113,6 +113,10 @@ protected:
     [[nodiscard]] virtual bool RunPaperDialog();
     void closeEvent(QCloseEvent *Event) override;
     [[nodiscard]] TEditorHost &Host() const { return m_host; }
+    // Turns the window into an editor of another kind (the label window
+    // into the card window): its paper dialog, print wizard, files, printer
+    // and start-menu setting are from then on the new kind's.
+    void ChangeKind(TLayoutKind Kind);
 
     QAction *actNew = nullptr;
     QAction *actOpen = nullptr;
@@ -159,6 +163,13 @@ private:
     TUndoList m_undo;
     std::unique_ptr<QPrinter> m_printer;
     QString m_fileName;
+    // The file opened or saved last, kept across a new layout: the file
+    // dialogs offer it.
+    QString m_lastFileName;
+    // True while a print run draws from m_document: the run serves the
+    // event loop between pieces, and what arrives meanwhile (the list's
+    // record changes, a close) must wait for its end.
+    bool m_printing = false;
     QScrollArea *sbxPage = nullptr;
     TPageView *pbxPage = nullptr;
     QComboBox *cbxZoom = nullptr;

@@ -109,11 +109,16 @@ void TPrintLoop::paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TP
     Painter.translate(TenthMmToDots(TTenthMm(cell.left()), Dpi.x), TenthMmToDots(TTenthMm(cell.top()), Dpi.y));
     // A piece laid on its side on the sheet: its top edge runs down the
     // cell's right edge.
-    if (cell.width() != piece.width() && cell.width() == piece.height()) {
+    const bool onItsSide = cell.width() != piece.width() && cell.width() == piece.height();
+    if (onItsSide) {
         Painter.translate(TenthMmToDots(TTenthMm(cell.width()), Dpi.x), 0);
         Painter.rotate(90);
     }
+    // The shift is on the paper (+x right, +y down); on a piece on its side
+    // the paper's down is the piece's right and the paper's right its up.
     TTenthMmPoint offset = Options.Offset;
+    if (onItsSide)
+        offset = TTenthMmPoint{Options.Offset.y, TTenthMm(-Options.Offset.x.value)};
     if (!Options.UpsideDown)
         offset.y = TTenthMm(offset.y.value + FlapOf(m_document, Options.Flap));
     PaintPiece(Painter, m_document, {}, Dpi, offset, Options.UpsideDown);

@@ -45,8 +45,9 @@ TTownNameLookup DictionaryTownNames(const QString &LibFolder, const QString &Dat
     cache->LibFolder = LibFolder;
     cache->DataFolder = DataFolder;
     return [cache](const QString &Postcode) -> QStringList {
+        // Full-width digits are the same postcode, as the barcode reads it.
         QString digits;
-        for (const QChar c : Postcode)
+        for (const QChar c : Postcode.normalized(QString::NormalizationForm_KC))
             if (c >= u'0' && c <= u'9')
                 digits += c;
         if (digits.size() != 7)

@@ -5,6 +5,11 @@
 #include "dialogs/PrtFiles.h"
 #include "dialogs/PrtMenu.h"
 #include "dialogs/PrtOpen.h"
+#include "dialogs/LblFmt.h"
+#include "dialogs/DataFormat.h"
+#include "editors/LabelForm.h"
+#include "editors/MergeFormat.h"
+#include "editors/PrintData.h"
 #include "editors/LayoutForm.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
@@ -15,6 +20,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTreeWidget>
 
 namespace {
@@ -100,6 +106,54 @@ TEST_F(EditorFiles, openDialogOpensTheChosenTitle)
     EXPECT_EQ(form.Document().Items[2]->GetRect(), (TPageRect{100, 120, 150, 400}));
 }
 
+// A file saved without a format record of its own follows the defaults;
+// opened after a layout with its own conversions, it must not take them on
+// (nor be saved back with them).
+TEST_F(EditorFiles, openedFileDoesNotInheritTheFormatOfTheLayoutBefore)
+{
+    ASSERT_FALSE(form.Document().DataFormat);
+    saveAs(QStringLiteral("標準"));
+    const QString plain = form.FileName();
+    const TDataFormat defaults = EffectiveDataFormat(form.Document());
+    TDataFormat kanji = defaults;
+    kanji.KanjiNumerals = !defaults.KanjiNumerals;
+    form.Document().DataFormat = std::make_shared<const TDataFormat>(kanji);
+    ASSERT_TRUE(form.OpenFile(plain));
+    EXPECT_EQ(EffectiveDataFormat(form.Document()).KanjiNumerals, defaults.KanjiNumerals);
+    ASSERT_TRUE(form.SaveFile(plain));
+    TLayoutDocument again;
+    QString error;
+    ASSERT_TRUE(LoadPrintData(plain, again, &error)) << qPrintable(error);
+    EXPECT_EQ(EffectiveDataFormat(again).KanjiNumerals, defaults.KanjiNumerals);
+}
+
+// A new layout is a new file: saving it asks for a title and never writes
+// over the file opened before it.
+TEST_F(EditorFiles, newLayoutAfterAnOpenedFileIsSavedUnderANewTitleOnly)
+{
+    form.Document().Items[2]->SetRect({90, 110, 140, 390});
+    saveAs(QStringLiteral("元の案内"));
+    const QString opened = form.FileName();
+    bool saveAsked = false;
+    form.ExecDialog = [&](QDialog &Dialog) {
+        if (dynamic_cast<TNewLayoutDialog *>(&Dialog)) {
+            Dialog.accept();
+            return Dialog.result();
+        }
+        saveAsked |= dynamic_cast<TPrintDataSaveDialog *>(&Dialog) != nullptr;
+        return int(QDialog::Rejected);
+    };
+    action("actNew")->trigger();
+    EXPECT_TRUE(form.FileName().isEmpty());
+    action("actSave")->trigger();
+    EXPECT_TRUE(saveAsked);
+    TLayoutDocument kept;
+    QString error;
+    ASSERT_TRUE(LoadPrintData(opened, kept, &error)) << qPrintable(error);
+    ASSERT_GE(kept.Items.size(), 3U);
+    EXPECT_EQ(kept.Items[2]->GetRect(), (TPageRect{90, 110, 140, 390}));
+}
+
 TEST_F(EditorFiles, cancelledSaveDialogWritesNothing)
 {
     form.ExecDialog = [](QDialog &) { return int(QDialog::Rejected); };
@@ -163,6 +217,35 @@ TEST_F(EditorFiles, menuSwitchedOffReopensTheLastFileAtOnce)
     EXPECT_FALSE(dialogShown);
     EXPECT_EQ(next.FileName(), LayoutPath + QStringLiteral("前回.gpl"));
     EXPECT_EQ(next.Document().Items[2]->GetRect(), (TPageRect{90, 110, 140, 390}));
+}
+
+// The card window starts as the label window and is turned into the card
+// window at once: from then on it keeps the cards' own start-menu setting
+// and offers the card sheets for a new layout.
+TEST_F(EditorFiles, cardWindowReadsTheCardsStartMenuSetting)
+{
+    {
+        TMemIniFile ini(SettingsFileName());
+        ini.WriteBool(QStringLiteral("CARD EDIT"), QStringLiteral("ShowMenu"), false);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TLabelForm card(nullptr, host);
+    card.SetCardMode(true);
+    EXPECT_FALSE(card.findChild<QAction *>(QStringLiteral("actShowMenu"))->isChecked());
+    bool menuShown = false;
+    bool cardSheets = false;
+    card.ExecDialog = [&](QDialog &Dialog) {
+        menuShown |= dynamic_cast<TPrintMenuDialog *>(&Dialog) != nullptr;
+        if (dynamic_cast<TNewLabelDialog *>(&Dialog))
+            cardSheets = Dialog.findChild<QStackedWidget *>(QStringLiteral("pgcSheets"))->currentIndex() == 1;
+        return int(QDialog::Rejected);
+    };
+    // No file edited yet: a new card at once, on the card sheets.
+    card.RunStartMenu();
+    EXPECT_FALSE(menuShown);
+    EXPECT_TRUE(cardSheets);
+    // The label window's own setting is untouched.
+    EXPECT_TRUE(TMemIniFile(SettingsFileName()).ReadBool(QStringLiteral("LABEL EDIT"), QStringLiteral("ShowMenu"), true));
 }
 
 } // namespace

@@ -7,8 +7,11 @@
 #include "platform/Cp932.h"
 #include "platform/Table.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -89,4 +92,23 @@ inline QRect frameDots(const TLayoutFormat &Format, int Frame, int Dpi)
     const TFrameRect &f = Format.Simple.Rects[size_t(Frame)];
     auto d = [Dpi](int px) { return PageToDots(TPagePx(px), Dpi); };
     return QRect(QPoint(d(f.Left), d(f.Top)), QPoint(d(f.Right) - 1, d(f.Bottom) - 1));
+}
+
+// The pages of a PDF file as poppler's pdftoppm renders them at Dpi, in page
+// order; empty when pdftoppm is missing or fails.
+inline QList<QImage> renderPdf(const QString &Pdf, int Dpi)
+{
+    QList<QImage> pages;
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    QTemporaryDir out;
+    if (pdftoppm.isEmpty() || !out.isValid())
+        return pages;
+    QProcess render;
+    render.start(pdftoppm, {QStringLiteral("-r"), QString::number(Dpi), QStringLiteral("-png"), Pdf,
+                            out.filePath(QStringLiteral("page"))});
+    if (!render.waitForFinished(60000) || render.exitCode() != 0)
+        return pages;
+    for (const QString &name : QDir(out.path()).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
+        pages.append(QImage(out.filePath(name)).convertToFormat(QImage::Format_RGB32));
+    return pages;
 }

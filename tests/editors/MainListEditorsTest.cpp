@@ -9,6 +9,7 @@
 
 #include <QPointer>
 #include <QPrinter>
+#include <QTimer>
 
 namespace {
 
@@ -139,6 +140,28 @@ TEST_F(MainListPrint, wizardPrintsTheSelectedRows)
     EXPECT_TRUE(answer.Shown);
     EXPECT_EQ(answer.DataCount, QStringLiteral("2 件"));
     EXPECT_EQ(printedPages(), 2);
+}
+
+// Closing the main list, or asking it for another editor, while an editor
+// prints would close the editor under its run: both wait for the run.
+TEST_F(MainListPrint, listClosedMidRunKeepsThePrintingEditorAndItsRun)
+{
+    TLayoutForm *form = openLayout();
+    ASSERT_NE(form, nullptr);
+    QPointer<TLayoutForm> alive(form);
+    selectRows({0, 1, 2});
+    bool listShown = false;
+    QTimer::singleShot(0, list.get(), [&] {
+        action("actLabelPrint")->trigger();
+        list->reject();
+        listShown = list->isVisible();
+    });
+    form->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(listShown);
+    ASSERT_FALSE(alive.isNull());
+    EXPECT_EQ(list->PrintEditor(TPrintEditorKind::AddressSide), form);
+    EXPECT_EQ(printedPages(), 3);
 }
 
 struct MarkCase

@@ -8,7 +8,9 @@
 #include <QDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -173,6 +175,89 @@ TEST_F(PrintEditorTest, previewShowsOnePagePerRecordOfTheWizard)
     };
     action("actPreview")->trigger();
     EXPECT_EQ(pages, 3);
+}
+
+// The run serves the event loop between pieces (its progress and cancel):
+// what the main list asks of the editor meanwhile must not reach the pieces
+// still to be drawn, nor end the editor under the run.
+class PrintEditorRun : public PrintEditorTest
+{
+protected:
+    void SetUp() override
+    {
+        PrintEditorTest::SetUp();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(out.filePath(QStringLiteral("run.pdf")));
+        printer.setResolution(300);
+    }
+
+    QTemporaryDir out;
+    QPrinter printer{QPrinter::HighResolution};
+};
+
+TEST_F(PrintEditorRun, listMovingToAnotherRecordMidRunLeavesThePrintedCopiesAlone)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    host.Current = 1;
+    // The user clicks another row of the list while the first copy prints.
+    QTimer::singleShot(0, &editor, [this] {
+        host.Current = 3;
+        editor.MergeCurrentRecord();
+    });
+    TPrintOptions options;
+    options.Copies = 2;
+    QString error;
+    ASSERT_TRUE(editor.PrintRecords(printer, {1}, options, &error)) << qPrintable(error);
+    const QList<QImage> pages = renderPdf(printer.outputFileName(), 100);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_TRUE(pages[0] == pages[1]) << "the second copy is not the first record's";
+}
+
+TEST_F(PrintEditorRun, closingTheEditorMidRunIsRefusedUntilTheRunEnds)
+{
+    bool closed = true;
+    bool visibleAfterClose = false;
+    QTimer::singleShot(0, &editor, [&] {
+        closed = editor.close();
+        visibleAfterClose = editor.isVisible();
+    });
+    TPrintOptions options;
+    options.Copies = 3;
+    QString error;
+    ASSERT_TRUE(editor.PrintRecords(printer, {1, 2}, options, &error)) << qPrintable(error);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(visibleAfterClose);
+    // Once the run is over the editor closes as before.
+    EXPECT_TRUE(editor.close());
+}
+
+// Before the progress shows (it waits a moment) the window still looks
+// usable: a drag or a shortcut then must not change the layout being printed.
+TEST_F(PrintEditorRun, inputToTheEditorMidRunDoesNotChangeTheLayout)
+{
+    const TPageRect before = editor.Document().Items[2]->GetRect();
+    bool dialogShown = false;
+    editor.ExecDialog = [&](QDialog &) {
+        dialogShown = true;
+        return int(QDialog::Rejected);
+    };
+    QTimer::singleShot(0, &editor, [this] {
+        TPageView *view = editor.PageView();
+        const TScreenRect r = editor.Document().Items[2]->GetDispRect();
+        const QPoint start(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+        QTest::mousePress(view, Qt::LeftButton, {}, start);
+        QTest::mouseMove(view, start + QPoint(20, 10));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, start + QPoint(20, 10));
+        QTest::keyClick(&editor, Qt::Key_N, Qt::ControlModifier);
+    });
+    TPrintOptions options;
+    options.Copies = 2;
+    QString error;
+    ASSERT_TRUE(editor.PrintRecords(printer, {1}, options, &error)) << qPrintable(error);
+    EXPECT_EQ(editor.Document().Items[2]->GetRect(), before);
+    EXPECT_FALSE(dialogShown);
+    EXPECT_FALSE(editor.UndoList().CanUndo());
 }
 
 } // namespace

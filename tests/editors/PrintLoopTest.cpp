@@ -3,6 +3,7 @@
 #include "support/Screenshot.h"
 
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -126,6 +127,42 @@ TEST_F(PostcardRun, deletedRecordMergesAsEmpty)
     EXPECT_EQ(inkIn(pages[1], frameDots(layout.Format, 2, kDpi)), 0);
 }
 
+// The same run written to a real PDF file and read back through poppler:
+// what a printer would be sent, not the loop's own images.
+TEST_F(PostcardRun, threeRecordsInARealPdfHaveInkInTheAddressAndPostcodeAreas)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("three.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setResolution(300);
+    printer.setFullPage(true);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QString error;
+    ASSERT_TRUE(loop.Run(printer, {1, 2, 3}, {}, &error)) << qPrintable(error);
+    const QList<QImage> pages = renderPdf(pdf, kDpi);
+    ASSERT_EQ(pages.size(), 3);
+    QList<QImage> drawn;
+    ASSERT_TRUE(loop.RunToImages({kDpi, kDpi}, {1, 2, 3}, {}, drawn, nullptr));
+    for (int page = 0; page < 3; ++page) {
+        // The sheet is the postcard's own size, not the printer's default paper.
+        EXPECT_LE(std::abs(pages[page].width() - drawn[page].width()), 2) << "page " << page;
+        EXPECT_LE(std::abs(pages[page].height() - drawn[page].height()), 2) << "page " << page;
+        // Frames of the simple set: 0 postcode, 1 address, 2 name.
+        for (int frame : {0, 1, 2})
+            EXPECT_GT(inkIn(pages[page], frameDots(layout.Format, frame, kDpi)), 50)
+                << "page " << page << " frame " << frame;
+    }
+    // Each page carries its own record: the address columns differ.
+    const QRect address = frameDots(layout.Format, 1, kDpi);
+    EXPECT_NE(pages[0].copy(address), pages[1].copy(address));
+    EXPECT_NE(pages[1].copy(address), pages[2].copy(address));
+}
+
 TEST_F(PostcardRun, upsideDownMovesThePostcodeToTheBottom)
 {
     TPrintLoop loop(layout, TableRecordSource(book.table));
@@ -138,6 +175,54 @@ TEST_F(PostcardRun, upsideDownMovesThePostcodeToTheBottom)
     const QRect turned(pages.first().width() - 1 - postcode.right(), pages.first().height() - 1 - postcode.bottom(),
                        postcode.width(), postcode.height());
     EXPECT_GT(inkIn(pages.first(), turned), 50);
+}
+
+// The ink of a page: its bounding box.
+QRect inkBox(const QImage &Page)
+{
+    QRect box;
+    for (int y = 0; y < Page.height(); ++y)
+        for (int x = 0; x < Page.width(); ++x)
+            if (isInk(Page.pixel(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// The print shift is on the paper as it leaves the printer: +x right, +y
+// down, on every cell whichever way the piece lies on the sheet.
+TEST(PrintLoopOffset, shiftsThePrintRightAndDownOnThePaper)
+{
+    SampleBook book;
+    QList<int> layouts{0};
+    // The first sheet whose pieces lie on their side, when the catalogue has one.
+    for (int index = 1; index < 60; ++index) {
+        TLabelGrid grid;
+        const TLayoutFormat format = catalogueFormat(index, &grid);
+        if (format.Width > 0 && format.Direction != 0 && grid.Columns > 0 && grid.Rows > 0) {
+            layouts << index;
+            break;
+        }
+    }
+    constexpr int dpi = 100;
+    for (const int index : layouts) {
+        TLayoutDocument layout;
+        TLabelGrid grid;
+        const TLayoutFormat format = catalogueFormat(index, &grid);
+        loadLayout(layout, index, format.Kind == quint8(TPaperKind::Card)    ? TLayoutKind::Card
+                                  : format.Kind == quint8(TPaperKind::Label) ? TLayoutKind::Label
+                                                                             : TLayoutKind::AddressSide);
+        TPrintLoop loop(layout, TableRecordSource(book.table));
+        QList<QImage> plain, shifted;
+        ASSERT_TRUE(loop.RunToImages({dpi, dpi}, {1}, {}, plain, nullptr));
+        TPrintOptions options;
+        options.Offset = TTenthMmPoint{TTenthMm(50), TTenthMm(30)};
+        ASSERT_TRUE(loop.RunToImages({dpi, dpi}, {1}, options, shifted, nullptr));
+        const QRect before = inkBox(plain.first());
+        const QRect after = inkBox(shifted.first());
+        ASSERT_FALSE(before.isEmpty()) << "layout " << index;
+        EXPECT_NEAR(after.left() - before.left(), TenthMmToDots(TTenthMm(50), dpi), 2) << "layout " << index;
+        EXPECT_NEAR(after.top() - before.top(), TenthMmToDots(TTenthMm(30), dpi), 2) << "layout " << index;
+    }
 }
 
 TEST(LabelRun, firstCellLeavesTheCellsBeforeItBlank)

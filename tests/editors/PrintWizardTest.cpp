@@ -158,6 +158,32 @@ TEST_F(EditorWizard, cardModeSkipsTheRecordsAndPrintsTheSenderCards)
     EXPECT_EQ(printedPages(), 2);
 }
 
+// The card window is the label window turned: its wizard is the cards' own,
+// asks of cards and keeps its choices apart from the label sheets'.
+TEST_F(EditorWizard, cardRunAsksOfCardsAndLeavesTheLabelSettingsAlone)
+{
+    store("LABEL PRINT", "LabelStart", 9);
+    store("LABEL PRINT", "LabelCount", 2);
+    TLabelForm form(nullptr, host);
+    form.SetCardMode(true);
+    prepare(form, 24);
+    host.Sender = host.ReadRecord(1);
+    answer.Fill = [](QDialog &Dialog) {
+        typeInto(Dialog, "edLabelStart", QStringLiteral("3"));
+        typeInto(Dialog, "edLabelCount", QStringLiteral("1"));
+    };
+    print(form);
+    ASSERT_EQ(printedPages(), 1);
+    bool askedOfCards = false;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        askedOfCards |= box.text.startsWith(QStringLiteral("名刺レイアウトを印刷します"));
+    EXPECT_TRUE(askedOfCards);
+    const TMemIniFile ini(SettingsFileName());
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("LABEL PRINT"), QStringLiteral("LabelStart"), 0), 9);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("LABEL PRINT"), QStringLiteral("LabelCount"), 0), 2);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("CARD PRINT"), QStringLiteral("LabelStart"), 0), 3);
+}
+
 TEST_F(EditorWizard, senderModePrintsTheSendersPostcardPerCopy)
 {
     TLayoutForm form(nullptr, host);

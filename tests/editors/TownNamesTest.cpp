@@ -62,6 +62,18 @@ TEST(CustomerBarcodeTownNames, unknownPostcodeHasNoTowns)
     EXPECT_TRUE(towns(QStringLiteral("12")).isEmpty());
 }
 
+// The barcode reads a postcode typed in full-width digits as the same code;
+// its town names must be found the same way, or the town's numeral is
+// taken for the address number.
+TEST(CustomerBarcodeTownNames, fullWidthPostcodeFindsTheSameTowns)
+{
+    const TTownNameLookup towns =
+        DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+    const QString wide = QStringLiteral("１０２－００８２");
+    EXPECT_EQ(towns(wide), towns(QStringLiteral("102-0082")));
+    EXPECT_EQ(CustomerBarcodeData(wide, QStringLiteral("千代田区一番町５番地"), towns(wide)), QLatin1String("10200825"));
+}
+
 TEST(CustomerBarcodeTownNames, missingDictionaryGivesNoTowns)
 {
     QTemporaryDir empty;
