@@ -3,6 +3,7 @@
 #include "exchange/ExportWriter.h"
 
 #include "addressbook/AdrsList.h"
+#include "addressbook/ListRowChoice.h"
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
@@ -240,13 +241,6 @@ namespace {
 
 const QString kSection = QStringLiteral("MARK EXPORT");
 
-bool isDigits(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
 } // namespace
 
 TMarkExport::TMarkExport(QWidget *Owner) : QWidget(Owner, Qt::Window)
@@ -291,28 +285,16 @@ void TMarkExport::CreateControls()
     auto *dataGroup = new QButtonGroup(this);
     for (QRadioButton *button : {rbList, rbRange, rbAll})
         dataGroup->addButton(button);
-    edtRangeBegin = MakeRangeEdit(this, "edtRangeBegin", this, false);
-    edtRangeEnd = MakeRangeEdit(this, "edtRangeEnd", this, false);
-    udRangeBeginUp = MakeRangeUpDown(this, "udRangeBeginUp", Qt::UpArrow);
-    udRangeBeginDown = MakeRangeUpDown(this, "udRangeBeginDown", Qt::DownArrow);
-    udRangeEndUp = MakeRangeUpDown(this, "udRangeEndUp", Qt::UpArrow);
-    udRangeEndDown = MakeRangeUpDown(this, "udRangeEndDown", Qt::DownArrow);
-    lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
-    lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
-    lblRangeTo = new QLabel(QStringLiteral("件目"), this);
-    lblRangeTo->setObjectName(QStringLiteral("lblRangeTo"));
+    m_range.Create(this, this, false);
+    m_range.Changed = [this] {
+        if (m_dataSelect == 1)
+            CalcOutputCount();
+    };
+    edtRangeBegin = m_range.BeginEdit;
+    edtRangeEnd = m_range.EndEdit;
     lblDataCount = new QLabel(QStringLiteral("000000 件"), this);
     lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
     lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *rangeRow = new QHBoxLayout;
-    rangeRow->addSpacing(ScaleForDpi(20, true));
-    rangeRow->addWidget(edtRangeBegin);
-    rangeRow->addLayout(MakeUpDownColumn(udRangeBeginUp, udRangeBeginDown));
-    rangeRow->addWidget(lblRangeFrom);
-    rangeRow->addWidget(edtRangeEnd);
-    rangeRow->addLayout(MakeUpDownColumn(udRangeEndUp, udRangeEndDown));
-    rangeRow->addWidget(lblRangeTo);
-    rangeRow->addStretch();
     auto *countRow = new QHBoxLayout;
     countRow->addStretch();
     countRow->addWidget(new QLabel(QStringLiteral("出力対象件数："), this));
@@ -320,7 +302,7 @@ void TMarkExport::CreateControls()
     auto *dataColumn = new QVBoxLayout(boxData);
     dataColumn->addWidget(rbList);
     dataColumn->addWidget(rbRange);
-    dataColumn->addLayout(rangeRow);
+    dataColumn->addLayout(m_range.MakeRow());
     dataColumn->addWidget(rbAll);
     dataColumn->addLayout(countRow);
 
@@ -345,10 +327,6 @@ void TMarkExport::CreateControls()
                 DataSelectClick(button->property("Tag").toInt());
         });
     }
-    connect(udRangeBeginUp, &QToolButton::clicked, this, [this] { StepRange(true, 1); });
-    connect(udRangeBeginDown, &QToolButton::clicked, this, [this] { StepRange(true, -1); });
-    connect(udRangeEndUp, &QToolButton::clicked, this, [this] { StepRange(false, 1); });
-    connect(udRangeEndDown, &QToolButton::clicked, this, [this] { StepRange(false, -1); });
     connect(btnExport, &QPushButton::clicked, this, &TMarkExport::btnExportClick);
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
 }
@@ -381,10 +359,10 @@ void TMarkExport::LoadMarkSettings()
     if (dataSelect < 0 || dataSelect > 2)
         dataSelect = 0;
     m_file = ini.ReadString(kSection, QStringLiteral("File"), QString());
-    InitRanges(ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
+    m_range.Init(AddressList ? AddressList->GetRowCount() : 0, ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
                ini.ReadInteger(kSection, QStringLiteral("EndPos"), 0));
     m_dataSelect = -1;
-    UpdateRangeControls();
+    m_range.SetEnabled(m_dataSelect == 1);
     (dataSelect == 1 ? rbRange : dataSelect == 2 ? rbAll : rbList)->setChecked(true);
 }
 
@@ -392,52 +370,18 @@ void TMarkExport::SaveMarkSettings()
 {
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kSection, QStringLiteral("DataSelect"), m_dataSelect);
-    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_beginPos);
-    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_endPos);
+    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_range.BeginPos());
+    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_range.EndPos());
     ini.WriteString(kSection, QStringLiteral("File"), m_file);
     QString error;
     if (!ini.UpdateFile(&error))
         Inform(error, MB_ICONERROR);
 }
 
-void TMarkExport::InitRanges(int BeginPos, int EndPos)
-{
-    const int rows = AddressList ? AddressList->GetRowCount() : 0;
-    const int min = rows > 0 ? 1 : 0;
-    m_beginMin = m_endMin = min;
-    m_beginMax = m_endMax = rows;
-    m_beginPos = BeginPos < 1 || BeginPos > rows ? min : BeginPos;
-    m_endPos = EndPos < 1 || EndPos > rows ? rows : EndPos;
-    if (m_beginPos > m_endPos)
-        m_beginPos = min;
-    ShowRanges();
-}
-
 void TMarkExport::UpdateDataRange()
 {
-    const int rows = AddressList ? AddressList->GetRowCount() : 0;
-    if (rows != m_endMax) {
-        const int min = rows > 0 ? 1 : 0;
-        m_beginMin = m_endMin = min;
-        m_beginMax = m_endMax = rows;
-        m_beginPos = min;
-        m_endPos = rows;
-        ShowRanges();
-    }
+    m_range.Reset(AddressList ? AddressList->GetRowCount() : 0);
     CalcOutputCount();
-}
-
-void TMarkExport::UpdateRangeControls()
-{
-    const bool range = m_dataSelect == 1;
-    for (QWidget *w : std::initializer_list<QWidget *>{edtRangeBegin, edtRangeEnd, udRangeBeginUp, udRangeBeginDown,
-                                                        udRangeEndUp, udRangeEndDown, lblRangeFrom, lblRangeTo})
-        w->setEnabled(range);
-    for (QLineEdit *edit : {edtRangeBegin, edtRangeEnd}) {
-        QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, QApplication::palette().color(range ? QPalette::Base : QPalette::Button));
-        edit->setPalette(palette);
-    }
 }
 
 void TMarkExport::DataSelectClick(int Tag)
@@ -445,94 +389,24 @@ void TMarkExport::DataSelectClick(int Tag)
     if (Tag == m_dataSelect)
         return;
     m_dataSelect = Tag;
-    UpdateRangeControls();
+    m_range.SetEnabled(m_dataSelect == 1);
     CalcOutputCount();
 }
 
 void TMarkExport::CalcOutputCount()
 {
-    switch (m_dataSelect) {
-    case 0: m_outputCount = AddressList ? AddressList->GetSelCount() : 0; break;
-    case 1: m_outputCount = m_beginPos == 0 ? 0 : m_endPos - m_beginPos + 1; break;
-    case 2: m_outputCount = AddressList ? AddressList->GetRowCount() : 0; break;
-    default: m_outputCount = 0; break;
-    }
+    m_outputCount = ChosenListRowCount(m_dataSelect, m_range);
     lblDataCount->setText(QString::number(m_outputCount) + QStringLiteral(" 件"));
     btnExport->setEnabled(m_outputCount != 0);
 }
 
-void TMarkExport::ShowRanges()
-{
-    edtRangeBegin->setText(QString::number(m_beginPos));
-    edtRangeEnd->setText(QString::number(m_endPos));
-}
-
-void TMarkExport::SetRangeValue(bool Begin, int Value)
-{
-    if (Begin) {
-        m_beginPos = Value;
-        if (m_endPos < m_beginPos)
-            m_endPos = m_beginPos;
-    } else {
-        m_endPos = Value;
-        if (m_beginPos > m_endPos)
-            m_beginPos = m_endPos;
-    }
-    ShowRanges();
-    if (m_dataSelect == 1)
-        CalcOutputCount();
-}
-
-bool TMarkExport::ApplyRangeText(bool Begin)
-{
-    QLineEdit *edit = Begin ? edtRangeBegin : edtRangeEnd;
-    const int min = Begin ? m_beginMin : m_endMin;
-    const int max = Begin ? m_beginMax : m_endMax;
-    const QString text = edit->text().trimmed();
-    bool ok = isDigits(text);
-    const int value = ok ? text.toInt(&ok) : 0;
-    if (!ok || value < min || value > max) {
-        SetRangeValue(Begin, Begin ? m_beginAtEntry : m_endAtEntry);
-        return false;
-    }
-    if (value == (Begin ? m_beginPos : m_endPos)) {
-        ShowRanges();
-        return false;
-    }
-    SetRangeValue(Begin, value);
-    edit->selectAll();
-    return true;
-}
-
-void TMarkExport::StepRange(bool Begin, int Step)
-{
-    const int min = Begin ? m_beginMin : m_endMin;
-    const int max = Begin ? m_beginMax : m_endMax;
-    SetRangeValue(Begin, qBound(min, (Begin ? m_beginPos : m_endPos) + Step, max));
-}
-
 bool TMarkExport::eventFilter(QObject *Watched, QEvent *Event)
 {
-    const bool rangeEdit = Watched == edtRangeBegin || Watched == edtRangeEnd;
-    const bool begin = Watched == edtRangeBegin;
-    if (rangeEdit && Event->type() == QEvent::FocusIn) {
-        (begin ? m_beginAtEntry : m_endAtEntry) = begin ? m_beginPos : m_endPos;
-    } else if (rangeEdit && Event->type() == QEvent::FocusOut) {
-        (void)ApplyRangeText(begin);
-    } else if (Event->type() == QEvent::KeyPress) {
+    if (m_range.FilterEvent(Watched, Event))
+        return true;
+    if (Event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(Event)->key();
-        if (rangeEdit) {
-            const int step = key == Qt::Key_Up ? 1 : key == Qt::Key_Down ? -1 : key == Qt::Key_PageUp ? 10
-                             : key == Qt::Key_PageDown                     ? -10
-                                                                           : 0;
-            if (step != 0) {
-                StepRange(begin, step);
-                return true;
-            }
-        }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (rangeEdit && ApplyRangeText(begin))
-                return true;
             if (Watched == rbList)
                 (btnExport->isEnabled() ? btnExport : btnClose)->setFocus(Qt::TabFocusReason);
             else
@@ -614,21 +488,6 @@ int TMarkExport::ChooseMarkFile()
     return result;
 }
 
-TRunRecords TMarkExport::RecordsToExport() const
-{
-    if (!AddressList)
-        return {};
-    switch (m_dataSelect) {
-    case 0: return AddressList->SelectedRunRecords();
-    case 1:
-        if (m_beginPos < 1)
-            return {};
-        return AddressList->RowRunRecords(m_beginPos - 1, m_endPos - 1);
-    case 2: return AddressList->RowRunRecords(0, AddressList->GetRowCount() - 1);
-    default: return {};
-    }
-}
-
 std::unique_ptr<TMarkWriter> TMarkExport::MakeWriter() const
 {
     return WriterOverride ? WriterOverride() : CreateMarkWriter();
@@ -650,7 +509,7 @@ void TMarkExport::btnExportClick()
 
     // The records are taken now: nothing that happens during the run can
     // put another record under a row.
-    const TRunRecords records = RecordsToExport();
+    const TRunRecords records = ChosenListRunRecords(m_dataSelect, m_range);
     const int outputCount = m_outputCount;
     QList<TMarkEntry> marks;
     bool stopped = false;
