@@ -34,7 +34,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>

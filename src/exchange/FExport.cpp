@@ -1,5 +1,6 @@
 #include "exchange/FExport.h"
 
+#include "exchange/ExportWindow.h"
 #include "exchange/FExpPw.h"
 #include "exchange/Zvkcrtpup.h"
 
@@ -8,9 +9,7 @@
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "core/GrpEdt.h"
-#include "platform/Folders.h"
 #include "platform/IniFile.h"
-#include "platform/SafeFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -19,12 +18,9 @@
 #include "widgets/RangeControls.h"
 #include "widgets/RecordRun.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -32,13 +28,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTableWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 TFileExport *FileExport = nullptr;
@@ -143,33 +136,18 @@ void TFileExport::CreateControls()
     itemsRow->addWidget(sgSrc);
 
     // Rows to export.
-    auto *boxData = new QGroupBox(QStringLiteral("出力するデータ"), this);
-    rbList = makeRadio("rbList", QStringLiteral("一覧で選択したデータ"), 0);
-    rbRange = makeRadio("rbRange", QStringLiteral("数値で範囲を指定"), 1);
-    rbAll = makeRadio("rbAll", QStringLiteral("一覧に表示されているすべてのデータ"), 2);
-    auto *dataGroup = new QButtonGroup(this);
-    for (QRadioButton *button : {rbList, rbRange, rbAll})
-        dataGroup->addButton(button);
-    m_range.Create(this, this, false);
+    const TExportDataBox data = MakeExportDataBox(this, m_range, makeRadio);
+    QGroupBox *boxData = data.Box;
+    rbList = data.List;
+    rbRange = data.Range;
+    rbAll = data.All;
+    lblDataCount = data.Count;
+    edtRangeBegin = m_range.BeginEdit;
+    edtRangeEnd = m_range.EndEdit;
     m_range.Changed = [this] {
         if (m_dataSelect == 1)
             CalcOutputCount();
     };
-    edtRangeBegin = m_range.BeginEdit;
-    edtRangeEnd = m_range.EndEdit;
-    lblDataCount = new QLabel(QStringLiteral("000000 件"), this);
-    lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
-    lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *countRow = new QHBoxLayout;
-    countRow->addStretch();
-    countRow->addWidget(new QLabel(QStringLiteral("出力対象件数："), this));
-    countRow->addWidget(lblDataCount);
-    auto *dataColumn = new QVBoxLayout(boxData);
-    dataColumn->addWidget(rbList);
-    dataColumn->addWidget(rbRange);
-    dataColumn->addLayout(m_range.MakeRow());
-    dataColumn->addWidget(rbAll);
-    dataColumn->addLayout(countRow);
 
     // Options.
     auto *boxOptions = new QGroupBox(QStringLiteral("オプション"), this);
@@ -277,14 +255,7 @@ void TFileExport::CreateControls()
 void TFileExport::LoadSettings()
 {
     const TMemIniFile ini(SettingsFileName());
-    adjustSize();
-    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry().size()
-                                                       : QSize(0, 0);
-    const int width = ScaleForDpi(frameGeometry().width(), false);
-    const int height = ScaleForDpi(frameGeometry().height(), false);
-    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
-    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
-    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+    MoveToStoredPosition(this, ini, kSection);
 
     QStringList keys;
     for (int n = 1; n <= TExportLayout::MaxItems; ++n) {
@@ -355,10 +326,7 @@ void TFileExport::SaveExportSettings() const
 
 void TFileExport::SavePosition() const
 {
-    TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(frameGeometry().left(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(frameGeometry().top(), false));
-    (void)ini.UpdateFile();
+    StoreWindowPosition(this, kSection);
 }
 
 void TFileExport::UpdateDataRange()
@@ -557,42 +525,24 @@ bool TFileExport::eventFilter(QObject *Watched, QEvent *Event)
 
 int TFileExport::ChooseTextTarget()
 {
-    QString path = m_fileNormal;
-    bool openDialog = true;
-    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
-        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
-                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
-        if (answer == IDCANCEL)
-            return 9;
-        openDialog = answer == IDYES;
-    } else if (!path.isEmpty()) {
-        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
-    }
-    if (openDialog) {
-        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("アドレス帳"));
+    TExportTargetAsk ask;
+    ask.Inform = [this](const QString &Text, unsigned Flags) { return Inform(Text, Flags); };
+    ask.DefaultName = QStringLiteral("アドレス帳");
+    ask.AskName = [this](const QString &Start) {
         int filter = 1;
-        QString chosen = AskSaveName(start,
+        QString chosen = AskSaveName(Start,
                                      {QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("ＣＳＶファイル (*.csv)"),
                                       QStringLiteral("すべてのファイル (*)")},
                                      filter);
         chosen = chosen.trimmed();
-        if (chosen.isEmpty())
-            return 9;
-        if (QFileInfo(chosen).suffix().isEmpty())
+        if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
             chosen += filter == 2 ? QStringLiteral(".csv") : QStringLiteral(".txt");
-        path = chosen;
-    }
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
-        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return chosen;
+    };
+    const std::optional<QString> target = AskExportTarget(m_fileNormal, ask);
+    if (!target)
         return 9;
-    }
-    // The old file of a replace killed half-way is back before the question.
-    RecoverSafeReplace(path);
-    if (IsReadOnlyExportTarget(path)) {
-        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
-        return 9;
-    }
+    const QString path = *target;
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
@@ -611,51 +561,25 @@ QString TFileExport::AskSaveName(const QString &Path, const QStringList &Filters
 {
     if (SaveDialogOverride)
         return SaveDialogOverride(Path, FilterIndex);
-    QFileDialog dialog(this, QString(), Path);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters(Filters);
-    dialog.selectFile(Path);
-    dialog.move(frameGeometry().topLeft() + QPoint(15, 15));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    FilterIndex = int(Filters.indexOf(dialog.selectedNameFilter())) + 1;
-    return dialog.selectedFiles().first();
+    return AskExportSaveName(this, Path, Filters, FilterIndex);
 }
 
 int TFileExport::ChooseEncryptedTarget()
 {
-    // Targets of older settings named a self-extracting ".exe".
-    QString path = m_fileEncrypt.isEmpty() ? QString() : EncryptedTargetName(m_fileEncrypt);
-    bool openDialog = true;
-    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
-        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
-                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
-        if (answer == IDCANCEL)
-            return 9;
-        openDialog = answer == IDYES;
-    } else if (!path.isEmpty()) {
-        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
-    }
-    if (openDialog) {
-        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("アドレス帳"));
+    TExportTargetAsk ask;
+    ask.Inform = [this](const QString &Text, unsigned Flags) { return Inform(Text, Flags); };
+    ask.DefaultName = QStringLiteral("アドレス帳");
+    ask.AskName = [this](const QString &Start) {
         int filter = 1;
-        const QString chosen =
-            AskSaveName(start, {QStringLiteral("暗号化ZIPファイル (*.zip)")}, filter).trimmed();
-        if (chosen.isEmpty())
-            return 9;
-        path = EncryptedTargetName(chosen);
-    }
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
-        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        const QString chosen = AskSaveName(Start, {QStringLiteral("暗号化ZIPファイル (*.zip)")}, filter).trimmed();
+        return chosen.isEmpty() ? QString() : EncryptedTargetName(chosen);
+    };
+    // Targets of older settings named a self-extracting ".exe".
+    const std::optional<QString> target =
+        AskExportTarget(m_fileEncrypt.isEmpty() ? QString() : EncryptedTargetName(m_fileEncrypt), ask);
+    if (!target)
         return 9;
-    }
-    RecoverSafeReplace(path);
-    if (IsReadOnlyExportTarget(path)) {
-        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
-        return 9;
-    }
+    const QString path = *target;
     if (QFileInfo::exists(path) &&
         Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きしてもよろしいですか？  "),
                MB_YESNO | MB_ICONQUESTION) != IDYES)

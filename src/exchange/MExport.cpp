@@ -1,5 +1,6 @@
 #include "exchange/MExport.h"
 
+#include "exchange/ExportWindow.h"
 #include "exchange/ExportWriter.h"
 
 #include "addressbook/AdrsList.h"
@@ -8,7 +9,6 @@
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "platform/Cp932.h"
-#include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "platform/Table.h"
@@ -19,22 +19,15 @@
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/RangeControls.h"
 
-#include <QApplication>
-#include <QButtonGroup>
-#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QtEndian>
 
@@ -278,33 +271,17 @@ void TMarkExport::CreateControls()
         return button;
     };
 
-    auto *boxData = new QGroupBox(QStringLiteral("出力するデータ"), this);
-    rbList = makeRadio("rbList", QStringLiteral("一覧で選択したデータ"), 0);
-    rbRange = makeRadio("rbRange", QStringLiteral("数値で範囲を指定"), 1);
-    rbAll = makeRadio("rbAll", QStringLiteral("一覧に表示されているすべてのデータ"), 2);
-    auto *dataGroup = new QButtonGroup(this);
-    for (QRadioButton *button : {rbList, rbRange, rbAll})
-        dataGroup->addButton(button);
-    m_range.Create(this, this, false);
+    const TExportDataBox data = MakeExportDataBox(this, m_range, makeRadio);
+    rbList = data.List;
+    rbRange = data.Range;
+    rbAll = data.All;
+    lblDataCount = data.Count;
+    edtRangeBegin = m_range.BeginEdit;
+    edtRangeEnd = m_range.EndEdit;
     m_range.Changed = [this] {
         if (m_dataSelect == 1)
             CalcOutputCount();
     };
-    edtRangeBegin = m_range.BeginEdit;
-    edtRangeEnd = m_range.EndEdit;
-    lblDataCount = new QLabel(QStringLiteral("000000 件"), this);
-    lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
-    lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *countRow = new QHBoxLayout;
-    countRow->addStretch();
-    countRow->addWidget(new QLabel(QStringLiteral("出力対象件数："), this));
-    countRow->addWidget(lblDataCount);
-    auto *dataColumn = new QVBoxLayout(boxData);
-    dataColumn->addWidget(rbList);
-    dataColumn->addWidget(rbRange);
-    dataColumn->addLayout(m_range.MakeRow());
-    dataColumn->addWidget(rbAll);
-    dataColumn->addLayout(countRow);
 
     pgbarExport = new QProgressBar(this);
     pgbarExport->setObjectName(QStringLiteral("pgbarExport"));
@@ -317,7 +294,7 @@ void TMarkExport::CreateControls()
     buttonRow->addWidget(btnClose);
 
     auto *main = new QVBoxLayout(this);
-    main->addWidget(boxData);
+    main->addWidget(data.Box);
     main->addLayout(buttonRow);
 
     for (QRadioButton *button : {rbList, rbRange, rbAll}) {
@@ -333,23 +310,12 @@ void TMarkExport::CreateControls()
 
 void TMarkExport::LoadWindowPosition()
 {
-    const TMemIniFile ini(SettingsFileName());
-    adjustSize();
-    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry().size()
-                                                       : QSize(0, 0);
-    const int width = ScaleForDpi(frameGeometry().width(), false);
-    const int height = ScaleForDpi(frameGeometry().height(), false);
-    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
-    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
-    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+    MoveToStoredPosition(this, TMemIniFile(SettingsFileName()), kSection);
 }
 
 void TMarkExport::SaveWindowPosition() const
 {
-    TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(frameGeometry().left(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(frameGeometry().top(), false));
-    (void)ini.UpdateFile();
+    StoreWindowPosition(this, kSection);
 }
 
 void TMarkExport::LoadMarkSettings()
@@ -426,54 +392,27 @@ QString TMarkExport::AskSaveName(const QString &Path, int &FilterIndex)
 {
     if (SaveDialogOverride)
         return SaveDialogOverride(Path, FilterIndex);
-    const QStringList filters{QStringLiteral("マークファイル (*.mri)"), QStringLiteral("すべてのファイル (*)")};
-    QFileDialog dialog(this, QString(), Path);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters(filters);
-    dialog.selectFile(Path);
-    dialog.move(frameGeometry().topLeft() + QPoint(15, 15));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    return dialog.selectedFiles().first();
+    return AskExportSaveName(this, Path, {QStringLiteral("マークファイル (*.mri)"), QStringLiteral("すべてのファイル (*)")},
+                             FilterIndex);
 }
 
 int TMarkExport::ChooseMarkFile()
 {
-    QString path = m_file;
-    bool openDialog = true;
-    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
-        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
-                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
-        if (answer == IDCANCEL)
-            return 9;
-        openDialog = answer == IDYES;
-    } else if (!path.isEmpty()) {
-        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
-    }
-    if (openDialog) {
-        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("Mark01.mri"));
+    TExportTargetAsk ask;
+    ask.Inform = [this](const QString &Text, unsigned Flags) { return Inform(Text, Flags); };
+    ask.DefaultName = QStringLiteral("Mark01.mri");
+    ask.AskName = [this](const QString &Start) {
         int filter = 1;
-        QString chosen = AskSaveName(start, filter).trimmed();
-        if (chosen.isEmpty())
-            return 9;
+        QString chosen = AskSaveName(Start, filter).trimmed();
         // Whatever filter entry was chosen, a bare name is a mark file.
-        if (QFileInfo(chosen).suffix().isEmpty())
+        if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
             chosen += QStringLiteral(".mri");
-        path = chosen;
-    }
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
-        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return chosen;
+    };
+    const std::optional<QString> target = AskExportTarget(m_file, ask);
+    if (!target)
         return 9;
-    }
-    // The old file of a replace killed half-way is back before the question.
-    RecoverSafeReplace(path);
-    if (IsReadOnlyExportTarget(path)) {
-        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
-        return 9;
-    }
+    const QString path = *target;
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
