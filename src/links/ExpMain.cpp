@@ -523,12 +523,8 @@ void TExpertMain::bbtnMapClick()
     // A station chosen in the picker has no position of its own here.
     if (row < 0 || m_nearRows[size_t(row)].Direction == ExpertChosenStation)
         return;
-    if (CooperateMap < 0 || CooperateMap >= MapProgramCount)
-        return;
-    TWaitCursor hourglass;
     const TExpertSelectStInfo &station = m_nearRows[size_t(row)];
-    (void)ShowStationOnMap(TMapProgramKind(CooperateMap), FromMapFanUnits(station.Latitude),
-                           FromMapFanUnits(station.Longitude), this, MapPrograms(), m_dllFolder);
+    ShowStationOnChosenMap(this, FromMapFanUnits(station.Latitude), FromMapFanUnits(station.Longitude), m_dllFolder);
 }
 
 bool TExpertMain::eventFilter(QObject *Watched, QEvent *Event)

@@ -300,11 +300,9 @@ void TNorikaeMain::bbtnMapClick()
 {
     const int row = SelectedRow(lvNear);
     // The chosen row has no position.
-    if (row < 0 || row >= int(m_nodes.size()) || CooperateMap < 0 || CooperateMap >= MapProgramCount)
+    if (row < 0 || row >= int(m_nodes.size()))
         return;
-    TWaitCursor hourglass;
-    (void)ShowStationOnMap(TMapProgramKind(CooperateMap), m_nodes[size_t(row)].Latitude,
-                           m_nodes[size_t(row)].Longitude, this, MapPrograms(), m_programDir);
+    ShowStationOnChosenMap(this, m_nodes[size_t(row)].Latitude, m_nodes[size_t(row)].Longitude, m_programDir);
 }
 
 bool TNorikaeMain::eventFilter(QObject *Watched, QEvent *Event)

@@ -1,5 +1,11 @@
 #include "links/RouteWindowsCommon.h"
 
+#include "core/Env.h"
+#include "links/MapPrograms.h"
+#include "links/MapSearch.h"
+#include "links/RoutePrograms.h"
+#include "util/WaitCursor.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -70,4 +76,12 @@ QHBoxLayout *MakeOkCancelRow(QWidget *Dialog, QPushButton *&Ok, QPushButton *&Ca
     buttons->addWidget(Ok);
     buttons->addWidget(Cancel);
     return buttons;
+}
+
+void ShowStationOnChosenMap(QWidget *Owner, qint32 Latitude, qint32 Longitude, const QString &ProgramFolder)
+{
+    if (CooperateMap < 0 || CooperateMap >= MapProgramCount)
+        return;
+    TWaitCursor hourglass;
+    (void)ShowStationOnMap(TMapProgramKind(CooperateMap), Latitude, Longitude, Owner, MapPrograms(), ProgramFolder);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QtGlobal>
 #include <QString>
 #include <QStringList>
 
@@ -40,3 +41,8 @@ void ShowStartRow(QTreeWidget *List, const QStringList &Texts);
 // A dialog's buttons btnOK "OK" and btnCancel "キャンセル", right-aligned
 // in the row returned.
 [[nodiscard]] QHBoxLayout *MakeOkCancelRow(QWidget *Dialog, QPushButton *&Ok, QPushButton *&Cancel);
+
+// The map button of both front ends: the station at Latitude/Longitude
+// (thousandths of an arc-second) in the map program the user cooperates
+// with; nothing while none is chosen.
+void ShowStationOnChosenMap(QWidget *Owner, qint32 Latitude, qint32 Longitude, const QString &ProgramFolder);
