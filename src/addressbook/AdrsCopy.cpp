@@ -1,6 +1,7 @@
 #include "addressbook/AdrsCopy.h"
 
 #include "addressbook/AdrsList.h"
+#include "addressbook/ListRowChoice.h"
 #include "core/AdrsSel.h"
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
@@ -33,7 +34,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -72,17 +72,6 @@ public:
     bool AdrsOpened = false;
     bool SubOpened = false;
 };
-
-bool isDigits(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    }
-    return true;
-}
 
 // The table file of a book folder, found whatever the letter case of its name
 // (an empty string when there is none).
@@ -162,28 +151,14 @@ void TAddressCopy::CreateControls()
     rbRange->setProperty("Tag", 1);
     rbAll->setProperty("Tag", 2);
     makeGroup({rbList, rbRange, rbAll});
-    edtRangeBegin = MakeRangeEdit(this, "edtRangeBegin", this, true);
-    edtRangeEnd = MakeRangeEdit(this, "edtRangeEnd", this, true);
-    udRangeBeginUp = MakeRangeUpDown(this, "udRangeBeginUp", Qt::UpArrow);
-    udRangeBeginDown = MakeRangeUpDown(this, "udRangeBeginDown", Qt::DownArrow);
-    udRangeEndUp = MakeRangeUpDown(this, "udRangeEndUp", Qt::UpArrow);
-    udRangeEndDown = MakeRangeUpDown(this, "udRangeEndDown", Qt::DownArrow);
-    lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
-    lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
-    lblRangeTo = new QLabel(QStringLiteral("件目"), this);
-    lblRangeTo->setObjectName(QStringLiteral("lblRangeTo"));
+    m_range.Create(this, this, true);
+    m_range.Changed = [this] {
+        if (m_dataSelect == 1)
+            CalcCopyCount();
+    };
     lblDataCount = new QLabel(this);
     lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
     lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *rangeRow = new QHBoxLayout;
-    rangeRow->addSpacing(ScaleForDpi(20, true));
-    rangeRow->addWidget(edtRangeBegin);
-    rangeRow->addLayout(MakeUpDownColumn(udRangeBeginUp, udRangeBeginDown));
-    rangeRow->addWidget(lblRangeFrom);
-    rangeRow->addWidget(edtRangeEnd);
-    rangeRow->addLayout(MakeUpDownColumn(udRangeEndUp, udRangeEndDown));
-    rangeRow->addWidget(lblRangeTo);
-    rangeRow->addStretch(1);
     auto *countRow = new QHBoxLayout;
     countRow->addWidget(new QLabel(QStringLiteral("コピーする件数："), this));
     countRow->addWidget(lblDataCount);
@@ -191,7 +166,7 @@ void TAddressCopy::CreateControls()
     auto *dataLayout = new QVBoxLayout(boxData);
     dataLayout->addWidget(rbList);
     dataLayout->addWidget(rbRange);
-    dataLayout->addLayout(rangeRow);
+    dataLayout->addLayout(m_range.MakeRow());
     dataLayout->addWidget(rbAll);
     dataLayout->addLayout(countRow);
 
@@ -256,7 +231,7 @@ void TAddressCopy::CreateControls()
     layout->addLayout(updRow);
     layout->addLayout(buttonRow);
 
-    const QList<QWidget *> tabOrder{lvAdrs, rbList, rbRange, edtRangeBegin, edtRangeEnd, rbAll, chkTel, chkFax,
+    const QList<QWidget *> tabOrder{lvAdrs, rbList, rbRange, m_range.BeginEdit, m_range.EndEdit, rbAll, chkTel, chkFax,
                                     chkPortable1, chkPortable2, rbAnd, rbOr, rbNewAdd, rbNotAdd, rbDestUpdate,
                                     rbNotUpdate, chkSameAddDateTime, chkSameUpdDateTime, btnCopy, btnCancel};
     for (int i = 1; i < tabOrder.size(); ++i)
@@ -278,10 +253,6 @@ void TAddressCopy::CreateControls()
             [this](bool checked) { chkSameUpdDateTime->setEnabled(checked); });
     for (QAbstractButton *button : m_options)
         connect(button, &QAbstractButton::toggled, this, [this] { UpdateCaptionColours(); });
-    connect(udRangeBeginUp, &QToolButton::clicked, this, [this] { StepRange(true, 1); });
-    connect(udRangeBeginDown, &QToolButton::clicked, this, [this] { StepRange(true, -1); });
-    connect(udRangeEndUp, &QToolButton::clicked, this, [this] { StepRange(false, 1); });
-    connect(udRangeEndDown, &QToolButton::clicked, this, [this] { StepRange(false, -1); });
     connect(btnCopy, &QPushButton::clicked, this, &TAddressCopy::btnCopyClick);
     connect(btnCancel, &QPushButton::clicked, this, &QWidget::close);
 
@@ -323,9 +294,10 @@ void TAddressCopy::LoadSettings()
 
     FillBookList();
 
-    InitRanges(ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
-               ini.ReadInteger(kSection, QStringLiteral("EndPos"), 0));
-    UpdateRangeControls();
+    m_copyCount = 0;
+    m_range.Init(AddressList ? AddressList->GetRowCount() : 0, ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
+                 ini.ReadInteger(kSection, QStringLiteral("EndPos"), 0));
+    m_range.SetEnabled(m_dataSelect == 1);
     (dataSelect == 1 ? rbRange : dataSelect == 2 ? rbAll : rbList)->setChecked(true);
     UpdateNumberOptions();
     (bothType == 1 ? rbOr : rbAnd)->setChecked(true);
@@ -338,8 +310,8 @@ void TAddressCopy::SaveSettings() const
 {
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kSection, QStringLiteral("DataSelect"), m_dataSelect);
-    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_beginRange.Position);
-    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_endRange.Position);
+    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_range.BeginPos());
+    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_range.EndPos());
     ini.WriteBool(kSection, QStringLiteral("Tel"), chkTel->isChecked());
     ini.WriteBool(kSection, QStringLiteral("Fax"), chkFax->isChecked());
     ini.WriteBool(kSection, QStringLiteral("Portable1"), chkPortable1->isChecked());
@@ -376,31 +348,9 @@ void TAddressCopy::FillBookList()
         lvAdrs->SetItemFocused(items.GetItem(0));
 }
 
-void TAddressCopy::InitRanges(int BeginPos, int EndPos)
-{
-    m_copyCount = 0;
-    const int rows = AddressList ? AddressList->GetRowCount() : 0;
-    const int min = rows > 0 ? 1 : 0;
-    m_beginRange = {min, rows, BeginPos};
-    m_endRange = {min, rows, EndPos};
-    if (BeginPos < 1 || BeginPos > rows)
-        m_beginRange.Position = min;
-    if (EndPos < 1 || EndPos > rows)
-        m_endRange.Position = rows;
-    if (m_beginRange.Position > m_endRange.Position)
-        m_beginRange.Position = min;
-    ShowRanges();
-}
-
 void TAddressCopy::RefreshSelection()
 {
-    const int rows = AddressList ? AddressList->GetRowCount() : 0;
-    if (rows != m_beginRange.Max) {
-        const int min = rows > 0 ? 1 : 0;
-        m_beginRange = {min, rows, min};
-        m_endRange = {min, rows, rows};
-        ShowRanges();
-    }
+    m_range.Reset(AddressList ? AddressList->GetRowCount() : 0);
     CalcCopyCount();
 }
 
@@ -409,7 +359,7 @@ void TAddressCopy::DataSelectClick(int Tag)
     if (Tag == m_dataSelect)
         return;
     m_dataSelect = Tag;
-    UpdateRangeControls();
+    m_range.SetEnabled(m_dataSelect == 1);
     UpdateCaptionColours();
     CalcCopyCount();
 }
@@ -434,105 +384,11 @@ void TAddressCopy::UpdateCaptionColours()
         PaintCheckedCaption(button);
 }
 
-void TAddressCopy::UpdateRangeControls()
-{
-    const bool range = m_dataSelect == 1;
-    for (QWidget *w : std::initializer_list<QWidget *>{edtRangeBegin, edtRangeEnd, udRangeBeginUp, udRangeBeginDown,
-                                                        udRangeEndUp, udRangeEndDown, lblRangeFrom, lblRangeTo})
-        w->setEnabled(range);
-    for (QLineEdit *edit : {edtRangeBegin, edtRangeEnd}) {
-        QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, QApplication::palette().color(range ? QPalette::Base : QPalette::Button));
-        edit->setPalette(palette);
-    }
-}
-
 void TAddressCopy::CalcCopyCount()
 {
-    switch (m_dataSelect) {
-    case 0:
-        m_copyCount = AddressList ? AddressList->GetSelCount() : 0;
-        break;
-    case 1:
-        m_copyCount = m_beginRange.Position == 0 ? 0 : m_endRange.Position - m_beginRange.Position + 1;
-        break;
-    case 2:
-        m_copyCount = AddressList ? AddressList->GetRowCount() : 0;
-        break;
-    default:
-        m_copyCount = 0;
-        break;
-    }
+    m_copyCount = ChosenListRowCount(m_dataSelect, m_range);
     lblDataCount->setText(QString::number(m_copyCount) + QStringLiteral(" 件"));
     btnCopy->setEnabled(m_copyCount != 0);
-}
-
-void TAddressCopy::ShowRanges()
-{
-    edtRangeBegin->setText(QString::number(m_beginRange.Position));
-    edtRangeEnd->setText(QString::number(m_endRange.Position));
-}
-
-void TAddressCopy::SetRangeValue(bool Begin, int Value)
-{
-    if (Begin) {
-        m_beginRange.Position = Value;
-        if (m_beginRange.Position > m_endRange.Position)
-            m_endRange.Position = m_beginRange.Position;
-    } else {
-        m_endRange.Position = Value;
-        if (m_endRange.Position < m_beginRange.Position)
-            m_beginRange.Position = m_endRange.Position;
-    }
-    ShowRanges();
-    if (m_dataSelect == 1)
-        CalcCopyCount();
-}
-
-bool TAddressCopy::ApplyRangeText(bool Begin)
-{
-    QLineEdit *edit = Begin ? edtRangeBegin : edtRangeEnd;
-    const TRange &range = Begin ? m_beginRange : m_endRange;
-    const QString text = edit->text().trimmed();
-    bool ok = isDigits(text);
-    const int value = ok ? text.toInt(&ok) : 0;
-    if (!ok || value < range.Min || value > range.Max) {
-        SetRangeValue(Begin, qBound(range.Min, Begin ? m_beginBackup : m_endBackup, range.Max));
-        return false;
-    }
-    if (value == range.Position) {
-        ShowRanges();
-        return false;
-    }
-    SetRangeValue(Begin, value);
-    edit->selectAll();
-    return true;
-}
-
-void TAddressCopy::StepRange(bool Begin, int Step)
-{
-    const TRange &range = Begin ? m_beginRange : m_endRange;
-    SetRangeValue(Begin, qBound(range.Min, range.Position + Step, range.Max));
-}
-
-bool TAddressCopy::HandleRangeKey(bool Begin, int Key)
-{
-    switch (Key) {
-    case Qt::Key_Up:
-        StepRange(Begin, 1);
-        return true;
-    case Qt::Key_PageUp:
-        StepRange(Begin, 10);
-        return true;
-    case Qt::Key_Down:
-        StepRange(Begin, -1);
-        return true;
-    case Qt::Key_PageDown:
-        StepRange(Begin, -10);
-        return true;
-    default:
-        return false;
-    }
 }
 
 void TAddressCopy::FocusNext(QWidget *From)
@@ -553,27 +409,19 @@ void TAddressCopy::FocusNext(QWidget *From)
 
 bool TAddressCopy::eventFilter(QObject *Watched, QEvent *Event)
 {
-    const bool rangeEdit = Watched == edtRangeBegin || Watched == edtRangeEnd;
-    const bool begin = Watched == edtRangeBegin;
-    if (rangeEdit && Event->type() == QEvent::FocusIn) {
-        (begin ? m_beginBackup : m_endBackup) = (begin ? m_beginRange : m_endRange).Position;
-    } else if (rangeEdit && Event->type() == QEvent::FocusOut) {
-        (void)ApplyRangeText(begin);
-    } else if (Event->type() == QEvent::KeyPress) {
+    if (m_range.FilterEvent(Watched, Event))
+        return true;
+    if (Event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(Event)->key();
         if (key == Qt::Key_Escape) {
             close();
             return true;
         }
-        if (rangeEdit && HandleRangeKey(begin, key))
-            return true;
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             if (auto *button = qobject_cast<QPushButton *>(Watched)) {
                 button->click();
                 return true;
             }
-            if (rangeEdit && ApplyRangeText(begin))
-                return true;
             FocusNext(static_cast<QWidget *>(Watched));
             return true;
         }
@@ -584,24 +432,6 @@ bool TAddressCopy::eventFilter(QObject *Watched, QEvent *Event)
 int TAddressCopy::Inform(const QString &Text, unsigned Flags)
 {
     return ShowMessageBoxAt(this, Text, ProductCaption(), Flags, mbpCenterOnOwner, 0, 0);
-}
-
-TRunRecords TAddressCopy::RecordsToCopy() const
-{
-    if (!AddressList)
-        return {};
-    switch (m_dataSelect) {
-    case 0:
-        return AddressList->SelectedRunRecords();
-    case 1:
-        if (m_beginRange.Position < 1)
-            return {};
-        return AddressList->RowRunRecords(m_beginRange.Position - 1, m_endRange.Position - 1);
-    case 2:
-        return AddressList->RowRunRecords(0, AddressList->GetRowCount() - 1);
-    default:
-        return {};
-    }
 }
 
 void TAddressCopy::btnCopyClick()
@@ -643,7 +473,7 @@ void TAddressCopy::btnCopyClick()
     if (TRecordRun::Running())
         return;
     // The records are taken now: nothing the run meets can move them.
-    const TRunRecords records = RecordsToCopy();
+    const TRunRecords records = ChosenListRunRecords(m_dataSelect, m_range);
     m_runTotal = int(records.size());
     bool stopped = false;
     int remaining = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/RangeControls.h"
 #include "widgets/RecordRun.h"
 
 #include <QList>
@@ -37,11 +38,7 @@ class TAddressCopy : public QWidget
 
 public:
     // {Min, Max, Position} of a range end; all 0 while the list has no rows.
-    struct TRange {
-        int Min = 0;
-        int Max = 0;
-        int Position = 0;
-    };
+    using TRange = TRangeEnd;
 
     // Result of copying one record.
     enum class TCopyResult { Added = 0, Overwritten = 1, Skipped = 2, Failed = -1, Stop = 9 };
@@ -68,8 +65,8 @@ public:
     [[nodiscard]] int SkippedCount() const { return m_skippedCount; }
     [[nodiscard]] const QList<TNotCopied> &NotCopied() const { return m_notCopied; }
     [[nodiscard]] int DataSelect() const { return m_dataSelect; }
-    [[nodiscard]] const TRange &BeginRange() const { return m_beginRange; }
-    [[nodiscard]] const TRange &EndRange() const { return m_endRange; }
+    [[nodiscard]] const TRange &BeginRange() const { return m_range.BeginEnd(); }
+    [[nodiscard]] const TRange &EndRange() const { return m_range.EndEnd(); }
     [[nodiscard]] int NumTargetCount() const { return m_numTargetCount; }
 
 protected:
@@ -83,26 +80,16 @@ private:
     void SaveSettings() const;
     void SavePosition() const;
     void FillBookList();
-    void InitRanges(int BeginPos, int EndPos);
 
     void DataSelectClick(int Tag);
     void NumberBoxClick(bool Checked);
     void UpdateNumberOptions();
     void UpdateCaptionColours();
-    void UpdateRangeControls();
     void CalcCopyCount();
-    void ShowRanges();
 
-    // Range edits: Begin true for edtRangeBegin.
-    void SetRangeValue(bool Begin, int Value);
-    [[nodiscard]] bool ApplyRangeText(bool Begin);
-    void StepRange(bool Begin, int Step);
-    [[nodiscard]] bool HandleRangeKey(bool Begin, int Key);
     void FocusNext(QWidget *From);
 
     void btnCopyClick();
-    // The records the chosen rows hold, taken before the run starts.
-    [[nodiscard]] TRunRecords RecordsToCopy() const;
     void CopyRows(TTable &Source, TTable &Target, const TRunRecords &Records, bool &Stopped, int &Remaining);
     void NameNotCopied(const TRunRecords &Records);
     [[nodiscard]] TCopyResult CopyRecord(TTable &Source, TTable &Target);
@@ -114,14 +101,6 @@ private:
     QRadioButton *rbList = nullptr;
     QRadioButton *rbRange = nullptr;
     QRadioButton *rbAll = nullptr;
-    QLineEdit *edtRangeBegin = nullptr;
-    QLineEdit *edtRangeEnd = nullptr;
-    QToolButton *udRangeBeginUp = nullptr;
-    QToolButton *udRangeBeginDown = nullptr;
-    QToolButton *udRangeEndUp = nullptr;
-    QToolButton *udRangeEndDown = nullptr;
-    QLabel *lblRangeFrom = nullptr;
-    QLabel *lblRangeTo = nullptr;
     QLabel *lblDataCount = nullptr;
     QCheckBox *chkTel = nullptr;
     QCheckBox *chkFax = nullptr;
@@ -146,12 +125,9 @@ private:
     int m_overwrittenCount = 0;
     int m_skippedCount = 0;
     int m_targetCount = 0;
-    TRange m_beginRange;
-    TRange m_endRange;
+    TRowRange m_range;
     int m_numTargetCount = 0;
     int m_dataSelect = -1; // -1 until the stored choice is first applied
-    int m_beginBackup = 0;
-    int m_endBackup = 0;
     QList<TNotCopied> m_notCopied;
     QString m_failReason; // why the run could not start or be committed
 };

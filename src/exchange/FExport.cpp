@@ -1,15 +1,15 @@
 #include "exchange/FExport.h"
 
+#include "exchange/ExportWindow.h"
 #include "exchange/FExpPw.h"
 #include "exchange/Zvkcrtpup.h"
 
 #include "addressbook/AdrsList.h"
+#include "addressbook/ListRowChoice.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "core/GrpEdt.h"
-#include "platform/Folders.h"
 #include "platform/IniFile.h"
-#include "platform/SafeFile.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -18,12 +18,9 @@
 #include "widgets/RangeControls.h"
 #include "widgets/RecordRun.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,13 +28,10 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTableWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 TFileExport *FileExport = nullptr;
@@ -48,13 +42,6 @@ std::function<QString(QWidget *)> TFileExport::PasswordOverride;
 namespace {
 
 const QString kSection = QStringLiteral("FILE EXPORT");
-
-bool isDigits(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
 
 QTableWidget *makeGrid(QWidget *parent, const char *name, int columns)
 {
@@ -149,45 +136,18 @@ void TFileExport::CreateControls()
     itemsRow->addWidget(sgSrc);
 
     // Rows to export.
-    auto *boxData = new QGroupBox(QStringLiteral("出力するデータ"), this);
-    rbList = makeRadio("rbList", QStringLiteral("一覧で選択したデータ"), 0);
-    rbRange = makeRadio("rbRange", QStringLiteral("数値で範囲を指定"), 1);
-    rbAll = makeRadio("rbAll", QStringLiteral("一覧に表示されているすべてのデータ"), 2);
-    auto *dataGroup = new QButtonGroup(this);
-    for (QRadioButton *button : {rbList, rbRange, rbAll})
-        dataGroup->addButton(button);
-    edtRangeBegin = MakeRangeEdit(this, "edtRangeBegin", this, false);
-    edtRangeEnd = MakeRangeEdit(this, "edtRangeEnd", this, false);
-    udRangeBeginUp = MakeRangeUpDown(this, "udRangeBeginUp", Qt::UpArrow);
-    udRangeBeginDown = MakeRangeUpDown(this, "udRangeBeginDown", Qt::DownArrow);
-    udRangeEndUp = MakeRangeUpDown(this, "udRangeEndUp", Qt::UpArrow);
-    udRangeEndDown = MakeRangeUpDown(this, "udRangeEndDown", Qt::DownArrow);
-    lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
-    lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
-    lblRangeTo = new QLabel(QStringLiteral("件目"), this);
-    lblRangeTo->setObjectName(QStringLiteral("lblRangeTo"));
-    lblDataCount = new QLabel(QStringLiteral("000000 件"), this);
-    lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
-    lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *rangeRow = new QHBoxLayout;
-    rangeRow->addSpacing(ScaleForDpi(20, true));
-    rangeRow->addWidget(edtRangeBegin);
-    rangeRow->addLayout(MakeUpDownColumn(udRangeBeginUp, udRangeBeginDown));
-    rangeRow->addWidget(lblRangeFrom);
-    rangeRow->addWidget(edtRangeEnd);
-    rangeRow->addLayout(MakeUpDownColumn(udRangeEndUp, udRangeEndDown));
-    rangeRow->addWidget(lblRangeTo);
-    rangeRow->addStretch();
-    auto *countRow = new QHBoxLayout;
-    countRow->addStretch();
-    countRow->addWidget(new QLabel(QStringLiteral("出力対象件数："), this));
-    countRow->addWidget(lblDataCount);
-    auto *dataColumn = new QVBoxLayout(boxData);
-    dataColumn->addWidget(rbList);
-    dataColumn->addWidget(rbRange);
-    dataColumn->addLayout(rangeRow);
-    dataColumn->addWidget(rbAll);
-    dataColumn->addLayout(countRow);
+    const TExportDataBox data = MakeExportDataBox(this, m_range, makeRadio);
+    QGroupBox *boxData = data.Box;
+    rbList = data.List;
+    rbRange = data.Range;
+    rbAll = data.All;
+    lblDataCount = data.Count;
+    edtRangeBegin = m_range.BeginEdit;
+    edtRangeEnd = m_range.EndEdit;
+    m_range.Changed = [this] {
+        if (m_dataSelect == 1)
+            CalcOutputCount();
+    };
 
     // Options.
     auto *boxOptions = new QGroupBox(QStringLiteral("オプション"), this);
@@ -284,10 +244,6 @@ void TFileExport::CreateControls()
     });
     for (QAbstractButton *button : std::as_const(m_options))
         connect(button, &QAbstractButton::toggled, this, [this] { UpdateCaptionColours(); });
-    connect(udRangeBeginUp, &QToolButton::clicked, this, [this] { StepRange(true, 1); });
-    connect(udRangeBeginDown, &QToolButton::clicked, this, [this] { StepRange(true, -1); });
-    connect(udRangeEndUp, &QToolButton::clicked, this, [this] { StepRange(false, 1); });
-    connect(udRangeEndDown, &QToolButton::clicked, this, [this] { StepRange(false, -1); });
     connect(btnSave, &QPushButton::clicked, this, [this] {
         TWaitCursor hourglass;
         SaveExportSettings();
@@ -299,14 +255,7 @@ void TFileExport::CreateControls()
 void TFileExport::LoadSettings()
 {
     const TMemIniFile ini(SettingsFileName());
-    adjustSize();
-    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry().size()
-                                                       : QSize(0, 0);
-    const int width = ScaleForDpi(frameGeometry().width(), false);
-    const int height = ScaleForDpi(frameGeometry().height(), false);
-    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
-    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
-    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+    MoveToStoredPosition(this, ini, kSection);
 
     QStringList keys;
     for (int n = 1; n <= TExportLayout::MaxItems; ++n) {
@@ -336,10 +285,10 @@ void TFileExport::LoadSettings()
     m_fileEncrypt = ini.ReadString(kSection, QStringLiteral("FileEncrypt"), QString());
     m_fileNormal = ini.ReadString(kSection, QStringLiteral("FileNormal"), QString());
 
-    InitRanges(ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
+    m_range.Init(AddressList ? AddressList->GetRowCount() : 0, ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
                ini.ReadInteger(kSection, QStringLiteral("EndPos"), 0));
     m_dataSelect = -1;
-    UpdateRangeControls();
+    m_range.SetEnabled(m_dataSelect == 1);
     (dataSelect == 1 ? rbRange : dataSelect == 2 ? rbAll : rbList)->setChecked(true);
     // Without the archive writer only the plain output can be chosen.
     (type == 0 && EncryptedOutputAvailable ? rbEncrypt : rbNormal)->setChecked(true);
@@ -356,8 +305,8 @@ void TFileExport::SaveExportSettings() const
     for (int n = 0; n < keys.size(); ++n)
         ini.WriteString(kSection, QStringLiteral("Layout%1").arg(n + 1), keys[n]);
     ini.WriteInteger(kSection, QStringLiteral("DataSelect"), m_dataSelect);
-    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_beginPos);
-    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_endPos);
+    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_range.BeginPos());
+    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_range.EndPos());
     ini.WriteInteger(kSection, QStringLiteral("Type"), m_type);
     ini.WriteBool(kSection, QStringLiteral("OutHeader"), chkOutHeader->isChecked());
     ini.WriteBool(kSection, QStringLiteral("BindDblQuote"), chkBindDblQuote->isChecked());
@@ -377,36 +326,12 @@ void TFileExport::SaveExportSettings() const
 
 void TFileExport::SavePosition() const
 {
-    TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(frameGeometry().left(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(frameGeometry().top(), false));
-    (void)ini.UpdateFile();
-}
-
-void TFileExport::InitRanges(int BeginPos, int EndPos)
-{
-    const int rows = AddressList ? AddressList->GetRowCount() : 0;
-    const int min = rows > 0 ? 1 : 0;
-    m_beginMin = m_endMin = min;
-    m_beginMax = m_endMax = rows;
-    m_beginPos = BeginPos < 1 || BeginPos > rows ? min : BeginPos;
-    m_endPos = EndPos < 1 || EndPos > rows ? rows : EndPos;
-    if (m_beginPos > m_endPos)
-        m_beginPos = min;
-    ShowRanges();
+    StoreWindowPosition(this, kSection);
 }
 
 void TFileExport::UpdateDataRange()
 {
-    const int rows = AddressList ? AddressList->GetRowCount() : 0;
-    if (rows != m_endMax) {
-        const int min = rows > 0 ? 1 : 0;
-        m_beginMin = m_endMin = min;
-        m_beginMax = m_endMax = rows;
-        m_beginPos = min;
-        m_endPos = rows;
-        ShowRanges();
-    }
+    m_range.Reset(AddressList ? AddressList->GetRowCount() : 0);
     CalcOutputCount();
 }
 
@@ -543,110 +468,29 @@ void TFileExport::UpdateCaptionColours()
         PaintCheckedCaption(button);
 }
 
-void TFileExport::UpdateRangeControls()
-{
-    const bool range = m_dataSelect == 1;
-    for (QWidget *w : std::initializer_list<QWidget *>{edtRangeBegin, edtRangeEnd, udRangeBeginUp, udRangeBeginDown,
-                                                        udRangeEndUp, udRangeEndDown, lblRangeFrom, lblRangeTo})
-        w->setEnabled(range);
-    for (QLineEdit *edit : {edtRangeBegin, edtRangeEnd}) {
-        QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, QApplication::palette().color(range ? QPalette::Base : QPalette::Button));
-        edit->setPalette(palette);
-    }
-}
-
 void TFileExport::DataSelectClick(int Tag)
 {
     if (Tag == m_dataSelect)
         return;
     m_dataSelect = Tag;
-    UpdateRangeControls();
+    m_range.SetEnabled(m_dataSelect == 1);
     UpdateCaptionColours();
     CalcOutputCount();
 }
 
 void TFileExport::CalcOutputCount()
 {
-    switch (m_dataSelect) {
-    case 0: m_outputCount = AddressList ? AddressList->GetSelCount() : 0; break;
-    case 1: m_outputCount = m_beginPos == 0 ? 0 : m_endPos - m_beginPos + 1; break;
-    case 2: m_outputCount = AddressList ? AddressList->GetRowCount() : 0; break;
-    default: m_outputCount = 0; break;
-    }
+    m_outputCount = ChosenListRowCount(m_dataSelect, m_range);
     lblDataCount->setText(QString::number(m_outputCount) + QStringLiteral(" 件"));
     btnExport->setEnabled(m_outputCount != 0 && !m_layout.IsEmpty());
 }
 
-void TFileExport::ShowRanges()
-{
-    edtRangeBegin->setText(QString::number(m_beginPos));
-    edtRangeEnd->setText(QString::number(m_endPos));
-}
-
-void TFileExport::SetRangeValue(bool Begin, int Value)
-{
-    if (Begin) {
-        m_beginPos = Value;
-        if (m_endPos < m_beginPos)
-            m_endPos = m_beginPos;
-    } else {
-        m_endPos = Value;
-        if (m_beginPos > m_endPos)
-            m_beginPos = m_endPos;
-    }
-    ShowRanges();
-    if (m_dataSelect == 1)
-        CalcOutputCount();
-}
-
-bool TFileExport::ApplyRangeText(bool Begin)
-{
-    QLineEdit *edit = Begin ? edtRangeBegin : edtRangeEnd;
-    const int min = Begin ? m_beginMin : m_endMin;
-    const int max = Begin ? m_beginMax : m_endMax;
-    const QString text = edit->text().trimmed();
-    bool ok = isDigits(text);
-    const int value = ok ? text.toInt(&ok) : 0;
-    if (!ok || value < min || value > max) {
-        SetRangeValue(Begin, Begin ? m_beginAtEntry : m_endAtEntry);
-        return false;
-    }
-    if (value == (Begin ? m_beginPos : m_endPos)) {
-        ShowRanges();
-        return false;
-    }
-    SetRangeValue(Begin, value);
-    edit->selectAll();
-    return true;
-}
-
-void TFileExport::StepRange(bool Begin, int Step)
-{
-    const int min = Begin ? m_beginMin : m_endMin;
-    const int max = Begin ? m_beginMax : m_endMax;
-    SetRangeValue(Begin, qBound(min, (Begin ? m_beginPos : m_endPos) + Step, max));
-}
-
 bool TFileExport::eventFilter(QObject *Watched, QEvent *Event)
 {
-    const bool rangeEdit = Watched == edtRangeBegin || Watched == edtRangeEnd;
-    const bool begin = Watched == edtRangeBegin;
-    if (rangeEdit && Event->type() == QEvent::FocusIn) {
-        (begin ? m_beginAtEntry : m_endAtEntry) = begin ? m_beginPos : m_endPos;
-    } else if (rangeEdit && Event->type() == QEvent::FocusOut) {
-        (void)ApplyRangeText(begin);
-    } else if (Event->type() == QEvent::KeyPress) {
+    if (m_range.FilterEvent(Watched, Event))
+        return true;
+    if (Event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(Event)->key();
-        if (rangeEdit) {
-            const int step = key == Qt::Key_Up ? 1 : key == Qt::Key_Down ? -1 : key == Qt::Key_PageUp ? 10
-                             : key == Qt::Key_PageDown                     ? -10
-                                                                           : 0;
-            if (step != 0) {
-                StepRange(begin, step);
-                return true;
-            }
-        }
         if (Watched == sgDest && key == Qt::Key_Delete) {
             if (bbtnDelete->isEnabled())
                 DeleteItem();
@@ -661,8 +505,6 @@ bool TFileExport::eventFilter(QObject *Watched, QEvent *Event)
                 sgSrc->setFocus();
                 return true;
             }
-            if (rangeEdit && ApplyRangeText(begin))
-                return true;
             QWidget *from = static_cast<QWidget *>(Watched);
             QWidget *target = nullptr;
             if (from == rbList)
@@ -683,42 +525,24 @@ bool TFileExport::eventFilter(QObject *Watched, QEvent *Event)
 
 int TFileExport::ChooseTextTarget()
 {
-    QString path = m_fileNormal;
-    bool openDialog = true;
-    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
-        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
-                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
-        if (answer == IDCANCEL)
-            return 9;
-        openDialog = answer == IDYES;
-    } else if (!path.isEmpty()) {
-        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
-    }
-    if (openDialog) {
-        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("アドレス帳"));
+    TExportTargetAsk ask;
+    ask.Inform = [this](const QString &Text, unsigned Flags) { return Inform(Text, Flags); };
+    ask.DefaultName = QStringLiteral("アドレス帳");
+    ask.AskName = [this](const QString &Start) {
         int filter = 1;
-        QString chosen = AskSaveName(start,
+        QString chosen = AskSaveName(Start,
                                      {QStringLiteral("テキストファイル (*.txt)"), QStringLiteral("ＣＳＶファイル (*.csv)"),
                                       QStringLiteral("すべてのファイル (*)")},
                                      filter);
         chosen = chosen.trimmed();
-        if (chosen.isEmpty())
-            return 9;
-        if (QFileInfo(chosen).suffix().isEmpty())
+        if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
             chosen += filter == 2 ? QStringLiteral(".csv") : QStringLiteral(".txt");
-        path = chosen;
-    }
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
-        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return chosen;
+    };
+    const std::optional<QString> target = AskExportTarget(m_fileNormal, ask);
+    if (!target)
         return 9;
-    }
-    // The old file of a replace killed half-way is back before the question.
-    RecoverSafeReplace(path);
-    if (IsReadOnlyExportTarget(path)) {
-        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
-        return 9;
-    }
+    const QString path = *target;
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
@@ -737,72 +561,31 @@ QString TFileExport::AskSaveName(const QString &Path, const QStringList &Filters
 {
     if (SaveDialogOverride)
         return SaveDialogOverride(Path, FilterIndex);
-    QFileDialog dialog(this, QString(), Path);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters(Filters);
-    dialog.selectFile(Path);
-    dialog.move(frameGeometry().topLeft() + QPoint(15, 15));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    FilterIndex = int(Filters.indexOf(dialog.selectedNameFilter())) + 1;
-    return dialog.selectedFiles().first();
+    return AskExportSaveName(this, Path, Filters, FilterIndex);
 }
 
 int TFileExport::ChooseEncryptedTarget()
 {
-    // Targets of older settings named a self-extracting ".exe".
-    QString path = m_fileEncrypt.isEmpty() ? QString() : EncryptedTargetName(m_fileEncrypt);
-    bool openDialog = true;
-    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
-        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
-                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
-        if (answer == IDCANCEL)
-            return 9;
-        openDialog = answer == IDYES;
-    } else if (!path.isEmpty()) {
-        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
-    }
-    if (openDialog) {
-        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("アドレス帳"));
+    TExportTargetAsk ask;
+    ask.Inform = [this](const QString &Text, unsigned Flags) { return Inform(Text, Flags); };
+    ask.DefaultName = QStringLiteral("アドレス帳");
+    ask.AskName = [this](const QString &Start) {
         int filter = 1;
-        const QString chosen =
-            AskSaveName(start, {QStringLiteral("暗号化ZIPファイル (*.zip)")}, filter).trimmed();
-        if (chosen.isEmpty())
-            return 9;
-        path = EncryptedTargetName(chosen);
-    }
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
-        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        const QString chosen = AskSaveName(Start, {QStringLiteral("暗号化ZIPファイル (*.zip)")}, filter).trimmed();
+        return chosen.isEmpty() ? QString() : EncryptedTargetName(chosen);
+    };
+    // Targets of older settings named a self-extracting ".exe".
+    const std::optional<QString> target =
+        AskExportTarget(m_fileEncrypt.isEmpty() ? QString() : EncryptedTargetName(m_fileEncrypt), ask);
+    if (!target)
         return 9;
-    }
-    RecoverSafeReplace(path);
-    if (IsReadOnlyExportTarget(path)) {
-        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
-        return 9;
-    }
+    const QString path = *target;
     if (QFileInfo::exists(path) &&
         Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きしてもよろしいですか？  "),
                MB_YESNO | MB_ICONQUESTION) != IDYES)
         return 9;
     m_fileEncrypt = path;
     return 0;
-}
-
-TRunRecords TFileExport::RecordsToExport() const
-{
-    if (!AddressList)
-        return {};
-    switch (m_dataSelect) {
-    case 0: return AddressList->SelectedRunRecords();
-    case 1:
-        if (m_beginPos < 1)
-            return {};
-        return AddressList->RowRunRecords(m_beginPos - 1, m_endPos - 1);
-    case 2: return AddressList->RowRunRecords(0, AddressList->GetRowCount() - 1);
-    default: return {};
-    }
 }
 
 TExportContext TFileExport::Context() const
@@ -856,7 +639,7 @@ void TFileExport::btnExportClick()
 
     // The records are taken now: nothing that happens during the run can
     // put another record under a row.
-    const TRunRecords records = RecordsToExport();
+    const TRunRecords records = ChosenListRunRecords(m_dataSelect, m_range);
     const TExportContext context = Context();
     const QStringList captions = [this] {
         QStringList list;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/ExportWriter.h"
+#include "widgets/RangeControls.h"
 
 #include <QList>
 #include <QString>
@@ -59,8 +60,8 @@ public:
     [[nodiscard]] const TExportLayout &Layout() const { return m_layout; }
     [[nodiscard]] int OutputCount() const { return m_outputCount; }
     [[nodiscard]] int DataSelect() const { return m_dataSelect; }
-    [[nodiscard]] int BeginPos() const { return m_beginPos; }
-    [[nodiscard]] int EndPos() const { return m_endPos; }
+    [[nodiscard]] int BeginPos() const { return m_range.BeginPos(); }
+    [[nodiscard]] int EndPos() const { return m_range.EndPos(); }
     [[nodiscard]] QString FileNormal() const { return m_fileNormal; }
     [[nodiscard]] int LastWritten() const { return m_lastWritten; }
 
@@ -87,12 +88,6 @@ public:
     QRadioButton *rbAll = nullptr;
     QLineEdit *edtRangeBegin = nullptr;
     QLineEdit *edtRangeEnd = nullptr;
-    QToolButton *udRangeBeginUp = nullptr;
-    QToolButton *udRangeBeginDown = nullptr;
-    QToolButton *udRangeEndUp = nullptr;
-    QToolButton *udRangeEndDown = nullptr;
-    QLabel *lblRangeFrom = nullptr;
-    QLabel *lblRangeTo = nullptr;
     QLabel *lblDataCount = nullptr;
     QCheckBox *chkOutHeader = nullptr;
     QCheckBox *chkBindDblQuote = nullptr;
@@ -116,18 +111,12 @@ private:
     void CreateControls();
     void LoadSettings();
     void SavePosition() const;
-    void InitRanges(int BeginPos, int EndPos);
     void FillLayoutGrid(int SelectRow);
     void UpdateButtons();
     void UpdateMoveButtons();
     void UpdateCaptionColours();
-    void UpdateRangeControls();
     void DataSelectClick(int Tag);
     void CalcOutputCount();
-    void ShowRanges();
-    void SetRangeValue(bool Begin, int Value);
-    [[nodiscard]] bool ApplyRangeText(bool Begin);
-    void StepRange(bool Begin, int Step);
     [[nodiscard]] int DestRow() const;
     [[nodiscard]] int SrcRow() const;
     [[nodiscard]] bool RefuseFull();
@@ -136,7 +125,6 @@ private:
     // 0 chosen, 9 cancelled.
     [[nodiscard]] int ChooseEncryptedTarget();
     [[nodiscard]] QString AskSaveName(const QString &Path, const QStringList &Filters, int &FilterIndex);
-    [[nodiscard]] TRunRecords RecordsToExport() const;
     [[nodiscard]] TExportContext Context() const;
     int Inform(const QString &Text, unsigned Flags);
 
@@ -145,9 +133,7 @@ private:
     QString m_fileNormal;
     QString m_fileEncrypt;
     int m_outputCount = 0;
-    int m_beginMin = 0, m_beginMax = 0, m_endMin = 0, m_endMax = 0;
-    int m_beginPos = 0, m_endPos = 0;
-    int m_beginAtEntry = 0, m_endAtEntry = 0;
+    TRowRange m_range;
     int m_dataSelect = -1;
     int m_type = 1;
     int m_lastWritten = 0;

@@ -1,13 +1,14 @@
 #include "exchange/MExport.h"
 
+#include "exchange/ExportWindow.h"
 #include "exchange/ExportWriter.h"
 
 #include "addressbook/AdrsList.h"
+#include "addressbook/ListRowChoice.h"
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "platform/Cp932.h"
-#include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "platform/Table.h"
@@ -18,22 +19,15 @@
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/RangeControls.h"
 
-#include <QApplication>
-#include <QButtonGroup>
-#include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <QtEndian>
 
@@ -240,13 +234,6 @@ namespace {
 
 const QString kSection = QStringLiteral("MARK EXPORT");
 
-bool isDigits(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-}
-
 } // namespace
 
 TMarkExport::TMarkExport(QWidget *Owner) : QWidget(Owner, Qt::Window)
@@ -284,45 +271,17 @@ void TMarkExport::CreateControls()
         return button;
     };
 
-    auto *boxData = new QGroupBox(QStringLiteral("出力するデータ"), this);
-    rbList = makeRadio("rbList", QStringLiteral("一覧で選択したデータ"), 0);
-    rbRange = makeRadio("rbRange", QStringLiteral("数値で範囲を指定"), 1);
-    rbAll = makeRadio("rbAll", QStringLiteral("一覧に表示されているすべてのデータ"), 2);
-    auto *dataGroup = new QButtonGroup(this);
-    for (QRadioButton *button : {rbList, rbRange, rbAll})
-        dataGroup->addButton(button);
-    edtRangeBegin = MakeRangeEdit(this, "edtRangeBegin", this, false);
-    edtRangeEnd = MakeRangeEdit(this, "edtRangeEnd", this, false);
-    udRangeBeginUp = MakeRangeUpDown(this, "udRangeBeginUp", Qt::UpArrow);
-    udRangeBeginDown = MakeRangeUpDown(this, "udRangeBeginDown", Qt::DownArrow);
-    udRangeEndUp = MakeRangeUpDown(this, "udRangeEndUp", Qt::UpArrow);
-    udRangeEndDown = MakeRangeUpDown(this, "udRangeEndDown", Qt::DownArrow);
-    lblRangeFrom = new QLabel(QStringLiteral("件目 ～"), this);
-    lblRangeFrom->setObjectName(QStringLiteral("lblRangeFrom"));
-    lblRangeTo = new QLabel(QStringLiteral("件目"), this);
-    lblRangeTo->setObjectName(QStringLiteral("lblRangeTo"));
-    lblDataCount = new QLabel(QStringLiteral("000000 件"), this);
-    lblDataCount->setObjectName(QStringLiteral("lblDataCount"));
-    lblDataCount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto *rangeRow = new QHBoxLayout;
-    rangeRow->addSpacing(ScaleForDpi(20, true));
-    rangeRow->addWidget(edtRangeBegin);
-    rangeRow->addLayout(MakeUpDownColumn(udRangeBeginUp, udRangeBeginDown));
-    rangeRow->addWidget(lblRangeFrom);
-    rangeRow->addWidget(edtRangeEnd);
-    rangeRow->addLayout(MakeUpDownColumn(udRangeEndUp, udRangeEndDown));
-    rangeRow->addWidget(lblRangeTo);
-    rangeRow->addStretch();
-    auto *countRow = new QHBoxLayout;
-    countRow->addStretch();
-    countRow->addWidget(new QLabel(QStringLiteral("出力対象件数："), this));
-    countRow->addWidget(lblDataCount);
-    auto *dataColumn = new QVBoxLayout(boxData);
-    dataColumn->addWidget(rbList);
-    dataColumn->addWidget(rbRange);
-    dataColumn->addLayout(rangeRow);
-    dataColumn->addWidget(rbAll);
-    dataColumn->addLayout(countRow);
+    const TExportDataBox data = MakeExportDataBox(this, m_range, makeRadio);
+    rbList = data.List;
+    rbRange = data.Range;
+    rbAll = data.All;
+    lblDataCount = data.Count;
+    edtRangeBegin = m_range.BeginEdit;
+    edtRangeEnd = m_range.EndEdit;
+    m_range.Changed = [this] {
+        if (m_dataSelect == 1)
+            CalcOutputCount();
+    };
 
     pgbarExport = new QProgressBar(this);
     pgbarExport->setObjectName(QStringLiteral("pgbarExport"));
@@ -335,7 +294,7 @@ void TMarkExport::CreateControls()
     buttonRow->addWidget(btnClose);
 
     auto *main = new QVBoxLayout(this);
-    main->addWidget(boxData);
+    main->addWidget(data.Box);
     main->addLayout(buttonRow);
 
     for (QRadioButton *button : {rbList, rbRange, rbAll}) {
@@ -345,33 +304,18 @@ void TMarkExport::CreateControls()
                 DataSelectClick(button->property("Tag").toInt());
         });
     }
-    connect(udRangeBeginUp, &QToolButton::clicked, this, [this] { StepRange(true, 1); });
-    connect(udRangeBeginDown, &QToolButton::clicked, this, [this] { StepRange(true, -1); });
-    connect(udRangeEndUp, &QToolButton::clicked, this, [this] { StepRange(false, 1); });
-    connect(udRangeEndDown, &QToolButton::clicked, this, [this] { StepRange(false, -1); });
     connect(btnExport, &QPushButton::clicked, this, &TMarkExport::btnExportClick);
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void TMarkExport::LoadWindowPosition()
 {
-    const TMemIniFile ini(SettingsFileName());
-    adjustSize();
-    const QSize screen = QApplication::primaryScreen() ? QApplication::primaryScreen()->geometry().size()
-                                                       : QSize(0, 0);
-    const int width = ScaleForDpi(frameGeometry().width(), false);
-    const int height = ScaleForDpi(frameGeometry().height(), false);
-    const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
-    const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
-    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+    MoveToStoredPosition(this, TMemIniFile(SettingsFileName()), kSection);
 }
 
 void TMarkExport::SaveWindowPosition() const
 {
-    TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(frameGeometry().left(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(frameGeometry().top(), false));
-    (void)ini.UpdateFile();
+    StoreWindowPosition(this, kSection);
 }
 
 void TMarkExport::LoadMarkSettings()
@@ -381,10 +325,10 @@ void TMarkExport::LoadMarkSettings()
     if (dataSelect < 0 || dataSelect > 2)
         dataSelect = 0;
     m_file = ini.ReadString(kSection, QStringLiteral("File"), QString());
-    InitRanges(ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
+    m_range.Init(AddressList ? AddressList->GetRowCount() : 0, ini.ReadInteger(kSection, QStringLiteral("BeginPos"), 0),
                ini.ReadInteger(kSection, QStringLiteral("EndPos"), 0));
     m_dataSelect = -1;
-    UpdateRangeControls();
+    m_range.SetEnabled(m_dataSelect == 1);
     (dataSelect == 1 ? rbRange : dataSelect == 2 ? rbAll : rbList)->setChecked(true);
 }
 
@@ -392,52 +336,18 @@ void TMarkExport::SaveMarkSettings()
 {
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kSection, QStringLiteral("DataSelect"), m_dataSelect);
-    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_beginPos);
-    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_endPos);
+    ini.WriteInteger(kSection, QStringLiteral("BeginPos"), m_range.BeginPos());
+    ini.WriteInteger(kSection, QStringLiteral("EndPos"), m_range.EndPos());
     ini.WriteString(kSection, QStringLiteral("File"), m_file);
     QString error;
     if (!ini.UpdateFile(&error))
         Inform(error, MB_ICONERROR);
 }
 
-void TMarkExport::InitRanges(int BeginPos, int EndPos)
-{
-    const int rows = AddressList ? AddressList->GetRowCount() : 0;
-    const int min = rows > 0 ? 1 : 0;
-    m_beginMin = m_endMin = min;
-    m_beginMax = m_endMax = rows;
-    m_beginPos = BeginPos < 1 || BeginPos > rows ? min : BeginPos;
-    m_endPos = EndPos < 1 || EndPos > rows ? rows : EndPos;
-    if (m_beginPos > m_endPos)
-        m_beginPos = min;
-    ShowRanges();
-}
-
 void TMarkExport::UpdateDataRange()
 {
-    const int rows = AddressList ? AddressList->GetRowCount() : 0;
-    if (rows != m_endMax) {
-        const int min = rows > 0 ? 1 : 0;
-        m_beginMin = m_endMin = min;
-        m_beginMax = m_endMax = rows;
-        m_beginPos = min;
-        m_endPos = rows;
-        ShowRanges();
-    }
+    m_range.Reset(AddressList ? AddressList->GetRowCount() : 0);
     CalcOutputCount();
-}
-
-void TMarkExport::UpdateRangeControls()
-{
-    const bool range = m_dataSelect == 1;
-    for (QWidget *w : std::initializer_list<QWidget *>{edtRangeBegin, edtRangeEnd, udRangeBeginUp, udRangeBeginDown,
-                                                        udRangeEndUp, udRangeEndDown, lblRangeFrom, lblRangeTo})
-        w->setEnabled(range);
-    for (QLineEdit *edit : {edtRangeBegin, edtRangeEnd}) {
-        QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, QApplication::palette().color(range ? QPalette::Base : QPalette::Button));
-        edit->setPalette(palette);
-    }
 }
 
 void TMarkExport::DataSelectClick(int Tag)
@@ -445,94 +355,24 @@ void TMarkExport::DataSelectClick(int Tag)
     if (Tag == m_dataSelect)
         return;
     m_dataSelect = Tag;
-    UpdateRangeControls();
+    m_range.SetEnabled(m_dataSelect == 1);
     CalcOutputCount();
 }
 
 void TMarkExport::CalcOutputCount()
 {
-    switch (m_dataSelect) {
-    case 0: m_outputCount = AddressList ? AddressList->GetSelCount() : 0; break;
-    case 1: m_outputCount = m_beginPos == 0 ? 0 : m_endPos - m_beginPos + 1; break;
-    case 2: m_outputCount = AddressList ? AddressList->GetRowCount() : 0; break;
-    default: m_outputCount = 0; break;
-    }
+    m_outputCount = ChosenListRowCount(m_dataSelect, m_range);
     lblDataCount->setText(QString::number(m_outputCount) + QStringLiteral(" 件"));
     btnExport->setEnabled(m_outputCount != 0);
 }
 
-void TMarkExport::ShowRanges()
-{
-    edtRangeBegin->setText(QString::number(m_beginPos));
-    edtRangeEnd->setText(QString::number(m_endPos));
-}
-
-void TMarkExport::SetRangeValue(bool Begin, int Value)
-{
-    if (Begin) {
-        m_beginPos = Value;
-        if (m_endPos < m_beginPos)
-            m_endPos = m_beginPos;
-    } else {
-        m_endPos = Value;
-        if (m_beginPos > m_endPos)
-            m_beginPos = m_endPos;
-    }
-    ShowRanges();
-    if (m_dataSelect == 1)
-        CalcOutputCount();
-}
-
-bool TMarkExport::ApplyRangeText(bool Begin)
-{
-    QLineEdit *edit = Begin ? edtRangeBegin : edtRangeEnd;
-    const int min = Begin ? m_beginMin : m_endMin;
-    const int max = Begin ? m_beginMax : m_endMax;
-    const QString text = edit->text().trimmed();
-    bool ok = isDigits(text);
-    const int value = ok ? text.toInt(&ok) : 0;
-    if (!ok || value < min || value > max) {
-        SetRangeValue(Begin, Begin ? m_beginAtEntry : m_endAtEntry);
-        return false;
-    }
-    if (value == (Begin ? m_beginPos : m_endPos)) {
-        ShowRanges();
-        return false;
-    }
-    SetRangeValue(Begin, value);
-    edit->selectAll();
-    return true;
-}
-
-void TMarkExport::StepRange(bool Begin, int Step)
-{
-    const int min = Begin ? m_beginMin : m_endMin;
-    const int max = Begin ? m_beginMax : m_endMax;
-    SetRangeValue(Begin, qBound(min, (Begin ? m_beginPos : m_endPos) + Step, max));
-}
-
 bool TMarkExport::eventFilter(QObject *Watched, QEvent *Event)
 {
-    const bool rangeEdit = Watched == edtRangeBegin || Watched == edtRangeEnd;
-    const bool begin = Watched == edtRangeBegin;
-    if (rangeEdit && Event->type() == QEvent::FocusIn) {
-        (begin ? m_beginAtEntry : m_endAtEntry) = begin ? m_beginPos : m_endPos;
-    } else if (rangeEdit && Event->type() == QEvent::FocusOut) {
-        (void)ApplyRangeText(begin);
-    } else if (Event->type() == QEvent::KeyPress) {
+    if (m_range.FilterEvent(Watched, Event))
+        return true;
+    if (Event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(Event)->key();
-        if (rangeEdit) {
-            const int step = key == Qt::Key_Up ? 1 : key == Qt::Key_Down ? -1 : key == Qt::Key_PageUp ? 10
-                             : key == Qt::Key_PageDown                     ? -10
-                                                                           : 0;
-            if (step != 0) {
-                StepRange(begin, step);
-                return true;
-            }
-        }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (rangeEdit && ApplyRangeText(begin))
-                return true;
             if (Watched == rbList)
                 (btnExport->isEnabled() ? btnExport : btnClose)->setFocus(Qt::TabFocusReason);
             else
@@ -552,54 +392,27 @@ QString TMarkExport::AskSaveName(const QString &Path, int &FilterIndex)
 {
     if (SaveDialogOverride)
         return SaveDialogOverride(Path, FilterIndex);
-    const QStringList filters{QStringLiteral("マークファイル (*.mri)"), QStringLiteral("すべてのファイル (*)")};
-    QFileDialog dialog(this, QString(), Path);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters(filters);
-    dialog.selectFile(Path);
-    dialog.move(frameGeometry().topLeft() + QPoint(15, 15));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    FilterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    return dialog.selectedFiles().first();
+    return AskExportSaveName(this, Path, {QStringLiteral("マークファイル (*.mri)"), QStringLiteral("すべてのファイル (*)")},
+                             FilterIndex);
 }
 
 int TMarkExport::ChooseMarkFile()
 {
-    QString path = m_file;
-    bool openDialog = true;
-    if (!path.isEmpty() && QFileInfo(path).absoluteDir().exists()) {
-        const int answer = Inform(path + QStringLiteral("  \r\nへ出力します  \r\n\r\n出力先を変更しますか？  "),
-                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
-        if (answer == IDCANCEL)
-            return 9;
-        openDialog = answer == IDYES;
-    } else if (!path.isEmpty()) {
-        path = QDir(DataPath).filePath(QFileInfo(path).fileName());
-    }
-    if (openDialog) {
-        const QString start = QFileInfo(path).isFile() ? path : QDir(DataPath).filePath(QStringLiteral("Mark01.mri"));
+    TExportTargetAsk ask;
+    ask.Inform = [this](const QString &Text, unsigned Flags) { return Inform(Text, Flags); };
+    ask.DefaultName = QStringLiteral("Mark01.mri");
+    ask.AskName = [this](const QString &Start) {
         int filter = 1;
-        QString chosen = AskSaveName(start, filter).trimmed();
-        if (chosen.isEmpty())
-            return 9;
+        QString chosen = AskSaveName(Start, filter).trimmed();
         // Whatever filter entry was chosen, a bare name is a mark file.
-        if (QFileInfo(chosen).suffix().isEmpty())
+        if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
             chosen += QStringLiteral(".mri");
-        path = chosen;
-    }
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
-        Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
+        return chosen;
+    };
+    const std::optional<QString> target = AskExportTarget(m_file, ask);
+    if (!target)
         return 9;
-    }
-    // The old file of a replace killed half-way is back before the question.
-    RecoverSafeReplace(path);
-    if (IsReadOnlyExportTarget(path)) {
-        Inform(ReadOnlyExportTargetMessage(path), MB_ICONERROR);
-        return 9;
-    }
+    const QString path = *target;
     int result = 0;
     if (QFileInfo::exists(path)) {
         const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
@@ -612,21 +425,6 @@ int TMarkExport::ChooseMarkFile()
     }
     m_file = path;
     return result;
-}
-
-TRunRecords TMarkExport::RecordsToExport() const
-{
-    if (!AddressList)
-        return {};
-    switch (m_dataSelect) {
-    case 0: return AddressList->SelectedRunRecords();
-    case 1:
-        if (m_beginPos < 1)
-            return {};
-        return AddressList->RowRunRecords(m_beginPos - 1, m_endPos - 1);
-    case 2: return AddressList->RowRunRecords(0, AddressList->GetRowCount() - 1);
-    default: return {};
-    }
 }
 
 std::unique_ptr<TMarkWriter> TMarkExport::MakeWriter() const
@@ -650,7 +448,7 @@ void TMarkExport::btnExportClick()
 
     // The records are taken now: nothing that happens during the run can
     // put another record under a row.
-    const TRunRecords records = RecordsToExport();
+    const TRunRecords records = ChosenListRunRecords(m_dataSelect, m_range);
     const int outputCount = m_outputCount;
     QList<TMarkEntry> marks;
     bool stopped = false;

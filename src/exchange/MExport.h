@@ -1,6 +1,7 @@
 #pragma once
 
 #include "links/MapPrograms.h"
+#include "widgets/RangeControls.h"
 #include "widgets/RecordRun.h"
 
 #include <QByteArray>
@@ -143,8 +144,8 @@ public:
 
     [[nodiscard]] int OutputCount() const { return m_outputCount; }
     [[nodiscard]] int DataSelect() const { return m_dataSelect; }
-    [[nodiscard]] int BeginPos() const { return m_beginPos; }
-    [[nodiscard]] int EndPos() const { return m_endPos; }
+    [[nodiscard]] int BeginPos() const { return m_range.BeginPos(); }
+    [[nodiscard]] int EndPos() const { return m_range.EndPos(); }
     [[nodiscard]] QString File() const { return m_file; }
 
     // The save-file dialog: given the start path, gives the chosen name
@@ -158,12 +159,6 @@ public:
     QRadioButton *rbAll = nullptr;
     QLineEdit *edtRangeBegin = nullptr;
     QLineEdit *edtRangeEnd = nullptr;
-    QToolButton *udRangeBeginUp = nullptr;
-    QToolButton *udRangeBeginDown = nullptr;
-    QToolButton *udRangeEndUp = nullptr;
-    QToolButton *udRangeEndDown = nullptr;
-    QLabel *lblRangeFrom = nullptr;
-    QLabel *lblRangeTo = nullptr;
     QLabel *lblDataCount = nullptr;
     QPushButton *btnExport = nullptr;
     QPushButton *btnClose = nullptr;
@@ -178,26 +173,17 @@ private:
     void SaveWindowPosition() const;
     void LoadMarkSettings();
     void SaveMarkSettings();
-    void InitRanges(int BeginPos, int EndPos);
-    void UpdateRangeControls();
     void DataSelectClick(int Tag);
     void CalcOutputCount();
-    void ShowRanges();
-    void SetRangeValue(bool Begin, int Value);
-    [[nodiscard]] bool ApplyRangeText(bool Begin);
-    void StepRange(bool Begin, int Step);
     // 0 overwrite (or a new file), 1 append, 9 cancelled.
     [[nodiscard]] int ChooseMarkFile();
     [[nodiscard]] QString AskSaveName(const QString &Path, int &FilterIndex);
-    [[nodiscard]] TRunRecords RecordsToExport() const;
     [[nodiscard]] std::unique_ptr<TMarkWriter> MakeWriter() const;
     int Inform(const QString &Text, unsigned Flags);
 
     QString m_file;
     int m_outputCount = 0;
-    int m_beginMin = 0, m_beginMax = 0, m_endMin = 0, m_endMax = 0;
-    int m_beginPos = 0, m_endPos = 0;
-    int m_beginAtEntry = 0, m_endAtEntry = 0;
+    TRowRange m_range;
     int m_dataSelect = -1;
 };
 

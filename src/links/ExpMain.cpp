@@ -6,6 +6,7 @@
 #include "links/ExpSel.h"
 #include "links/MapSearch.h"
 #include "links/RoutePrograms.h"
+#include "links/RouteWindowsCommon.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
@@ -15,7 +16,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -270,29 +270,6 @@ TCommand ExpertQuitCommand(const QString &ProgramFolder)
 
 namespace {
 
-QTreeWidget *makeList(QWidget *Parent, const char *Name, const QStringList &Columns, const QList<int> &Widths)
-{
-    auto *list = new QTreeWidget(Parent);
-    list->setObjectName(QString::fromLatin1(Name));
-    list->setHeaderLabels(Columns);
-    list->setRootIsDecorated(false);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    // The columns keep the widths they are made with.
-    list->header()->setSectionResizeMode(QHeaderView::Fixed);
-    list->header()->setSectionsMovable(false);
-    for (int i = 0; i < Widths.size(); ++i)
-        list->setColumnWidth(i, Widths[i]);
-    return list;
-}
-
-QPushButton *makeButton(QWidget *Parent, const char *Name, const QString &Caption)
-{
-    auto *button = new QPushButton(Caption, Parent);
-    button->setObjectName(QString::fromLatin1(Name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 const QString kStarterFailed = QStringLiteral("駅すぱあとが起動できませんでした  ");
 const QString kNoStationNear = QStringLiteral("半径 10km 以内に駅は見つかりませんでした  ");
 
@@ -305,14 +282,14 @@ TExpertMain::TExpertMain(QWidget *Owner) : QDialog(Owner)
     m_highlight = m_normal = palette().color(QPalette::WindowText);
 
     auto *nearBox = new QGroupBox(QStringLiteral("到着駅（住所の最寄り駅）"), this);
-    lvNear = makeList(nearBox, "lvNear",
+    lvNear = MakeStationList(nearBox, "lvNear",
                       {QStringLiteral("駅名"), QStringLiteral("カナ"), QStringLiteral("距離（ｍ）"), QStringLiteral("方角")},
                       {130, 130, 80, 50});
     lvNear->setMinimumWidth(400);
     lvNear->setFixedHeight(110);
-    bbtnNear = makeButton(nearBox, "bbtnNear", QStringLiteral("駅選択..."));
-    bbtnMap = makeButton(nearBox, "bbtnMap", QStringLiteral("地図"));
-    lvRailway = makeList(nearBox, "lvRailway", {QStringLiteral("路線")}, {260});
+    bbtnNear = MakeRouteButton(nearBox, "bbtnNear", QStringLiteral("駅選択..."));
+    bbtnMap = MakeRouteButton(nearBox, "bbtnMap", QStringLiteral("地図"));
+    lvRailway = MakeStationList(nearBox, "lvRailway", {QStringLiteral("路線")}, {260});
     lvRailway->setFixedHeight(110);
     auto *nearButtons = new QVBoxLayout;
     nearButtons->addWidget(bbtnNear);
@@ -323,17 +300,13 @@ TExpertMain::TExpertMain(QWidget *Owner) : QDialog(Owner)
     nearGrid->addLayout(nearButtons, 0, 1);
     nearGrid->addWidget(lvRailway, 1, 0);
 
-    auto *startBox = new QGroupBox(QStringLiteral("出発駅"), this);
-    lvStart = makeList(startBox, "lvStart", {QStringLiteral("駅名"), QStringLiteral("カナ")}, {130, 130});
-    lvStart->setFixedHeight(50);
-    bbtnStart = makeButton(startBox, "bbtnStart", QStringLiteral("駅選択..."));
-    auto *startRow = new QHBoxLayout(startBox);
-    startRow->addWidget(lvStart, 1);
-    startRow->addWidget(bbtnStart, 0, Qt::AlignTop);
+    const TStartBox start = MakeStartBox(this, {QStringLiteral("駅名"), QStringLiteral("カナ")}, {130, 130});
+    lvStart = start.List;
+    bbtnStart = start.Button;
 
-    btnCondition = makeButton(this, "btnCondition", QStringLiteral("探索条件..."));
-    btnStartUp = makeButton(this, "btnStartUp", QStringLiteral("探索開始"));
-    btnCancel = makeButton(this, "btnCancel", QStringLiteral("閉じる"));
+    btnCondition = MakeRouteButton(this, "btnCondition", QStringLiteral("探索条件..."));
+    btnStartUp = MakeRouteButton(this, "btnStartUp", QStringLiteral("探索開始"));
+    btnCancel = MakeRouteButton(this, "btnCancel", QStringLiteral("閉じる"));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(btnCondition);
     buttons->addStretch();
@@ -341,7 +314,7 @@ TExpertMain::TExpertMain(QWidget *Owner) : QDialog(Owner)
     buttons->addWidget(btnCancel);
     auto *main = new QVBoxLayout(this);
     main->addWidget(nearBox);
-    main->addWidget(startBox);
+    main->addWidget(start.Box);
     main->addLayout(buttons);
 
     for (QWidget *w : std::initializer_list<QWidget *>{lvNear, lvRailway, lvStart})
@@ -445,8 +418,7 @@ void TExpertMain::FillNearList(int Select)
 
 int TExpertMain::SelectedNearRow() const
 {
-    QTreeWidgetItem *item = lvNear->currentItem();
-    const int row = item && item->isSelected() ? lvNear->indexOfTopLevelItem(item) : -1;
+    const int row = SelectedStationRow(lvNear);
     return row >= 0 && row < int(m_nearRows.size()) ? row : -1;
 }
 
@@ -470,12 +442,7 @@ void TExpertMain::NearRowChanged()
 
 void TExpertMain::ShowStartStation()
 {
-    if (m_startStation.StNameKj.trimmed().isEmpty())
-        return;
-    lvStart->clear();
-    lvStart->addTopLevelItem(
-        new QTreeWidgetItem({m_startStation.StNameKj.trimmed(), m_startStation.StNameKn.trimmed()}));
-    lvStart->setCurrentItem(lvStart->topLevelItem(0));
+    ShowStartRow(lvStart, {m_startStation.StNameKj.trimmed(), m_startStation.StNameKn.trimmed()});
 }
 
 void TExpertMain::UpdateStartButton()
@@ -556,12 +523,8 @@ void TExpertMain::bbtnMapClick()
     // A station chosen in the picker has no position of its own here.
     if (row < 0 || m_nearRows[size_t(row)].Direction == ExpertChosenStation)
         return;
-    if (CooperateMap < 0 || CooperateMap >= MapProgramCount)
-        return;
-    TWaitCursor hourglass;
     const TExpertSelectStInfo &station = m_nearRows[size_t(row)];
-    (void)ShowStationOnMap(TMapProgramKind(CooperateMap), FromMapFanUnits(station.Latitude),
-                           FromMapFanUnits(station.Longitude), this, MapPrograms(), m_dllFolder);
+    ShowStationOnChosenMap(this, FromMapFanUnits(station.Latitude), FromMapFanUnits(station.Longitude), m_dllFolder);
 }
 
 bool TExpertMain::eventFilter(QObject *Watched, QEvent *Event)

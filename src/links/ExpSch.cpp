@@ -1,5 +1,6 @@
 #include "links/ExpSch.h"
 
+#include "links/RouteWindowsCommon.h"
 #include "core/AppSub.h"
 #include "core/Env.h"
 #include "platform/IniFile.h"
@@ -79,16 +80,7 @@ TExpertSearchCondition::TExpertSearchCondition(QWidget *Owner) : QDialog(Owner)
     dateRow->addStretch();
     grid->addWidget(dateBox, ExpertConditionCount, 0);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    for (QPushButton *button : {btnOK, btnCancel})
-        button->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout *buttons = MakeOkCancelRow(this, btnOK, btnCancel);
     auto *main = new QVBoxLayout(this);
     main->addLayout(grid);
     main->addLayout(buttons);

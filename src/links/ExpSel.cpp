@@ -1,12 +1,12 @@
 #include "links/ExpSel.h"
 
+#include "links/RouteWindowsCommon.h"
 #include "util/StrFunc.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,22 +51,13 @@ TExpertSelectStation::TExpertSelectStation(const IStationIndex &Index, QWidget *
     lvStation->setRootIsDecorated(false);
     lvStation->setColumnWidth(0, 160);
     lvStation->setMinimumSize(340, 240);
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    for (QPushButton *button : {btnOK, btnCancel})
-        button->setAutoDefault(false);
+    QHBoxLayout *buttons = MakeOkCancelRow(this, btnOK, btnCancel);
 
     auto *search = new QGridLayout;
     search->addWidget(rbName, 0, 0);
     search->addWidget(edName, 0, 1);
     search->addWidget(rbKana, 1, 0);
     search->addWidget(cbxKana, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
     auto *main = new QVBoxLayout(this);
     main->addLayout(search);
     main->addWidget(lvStation);
@@ -172,8 +163,7 @@ void TExpertSelectStation::PaintModes()
 
 void TExpertSelectStation::btnOKClick()
 {
-    QTreeWidgetItem *item = lvStation->currentItem();
-    const int row = item && item->isSelected() ? lvStation->indexOfTopLevelItem(item) : -1;
+    const int row = SelectedStationRow(lvStation);
     if (row < 0 || row >= int(m_entries.size())) {
         reject();
         return;

@@ -4,6 +4,7 @@
 #include "links/MapSearch.h"
 #include "links/NoriSel.h"
 #include "links/RoutePrograms.h"
+#include "links/RouteWindowsCommon.h"
 #include "links/StationIndex.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
@@ -12,7 +13,6 @@
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -132,45 +132,18 @@ TNorikaeSelectStInfo NorikaePickerChoice(const QString &NameText, int Row, const
 
 // ---- The front end window
 
-namespace {
-
-QTreeWidget *makeList(QWidget *Parent, const char *Name, const QStringList &Columns, const QList<int> &Widths)
-{
-    auto *list = new QTreeWidget(Parent);
-    list->setObjectName(QString::fromLatin1(Name));
-    list->setHeaderLabels(Columns);
-    list->setRootIsDecorated(false);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    // The columns keep the widths they are made with.
-    list->header()->setSectionResizeMode(QHeaderView::Fixed);
-    list->header()->setSectionsMovable(false);
-    for (int i = 0; i < Widths.size(); ++i)
-        list->setColumnWidth(i, Widths[i]);
-    return list;
-}
-
-QPushButton *makeButton(QWidget *Parent, const char *Name, const QString &Caption)
-{
-    auto *button = new QPushButton(Caption, Parent);
-    button->setObjectName(QString::fromLatin1(Name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
 TNorikaeMain::TNorikaeMain(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("NorikaeMain"));
     setWindowTitle(QStringLiteral("乗換案内"));
 
     auto *nearBox = new QGroupBox(QStringLiteral("到着駅（住所の最寄り駅）"), this);
-    lvNear = makeList(nearBox, "lvNear", {QStringLiteral("駅名"), QStringLiteral("距離（ｍ）"), QStringLiteral("方角")},
+    lvNear = MakeStationList(nearBox, "lvNear", {QStringLiteral("駅名"), QStringLiteral("距離（ｍ）"), QStringLiteral("方角")},
                       {160, 80, 50});
     lvNear->setMinimumWidth(310);
     lvNear->setFixedHeight(110);
-    bbtnNear = makeButton(nearBox, "bbtnNear", QStringLiteral("駅選択..."));
-    bbtnMap = makeButton(nearBox, "bbtnMap", QStringLiteral("地図"));
+    bbtnNear = MakeRouteButton(nearBox, "bbtnNear", QStringLiteral("駅選択..."));
+    bbtnMap = MakeRouteButton(nearBox, "bbtnMap", QStringLiteral("地図"));
     auto *nearButtons = new QVBoxLayout;
     nearButtons->addWidget(bbtnNear);
     nearButtons->addWidget(bbtnMap);
@@ -179,23 +152,19 @@ TNorikaeMain::TNorikaeMain(QWidget *Owner) : QDialog(Owner)
     nearRow->addWidget(lvNear, 1);
     nearRow->addLayout(nearButtons);
 
-    auto *startBox = new QGroupBox(QStringLiteral("出発駅"), this);
-    lvStart = makeList(startBox, "lvStart", {QStringLiteral("駅名")}, {160});
-    lvStart->setFixedHeight(50);
-    bbtnStart = makeButton(startBox, "bbtnStart", QStringLiteral("駅選択..."));
-    auto *startRow = new QHBoxLayout(startBox);
-    startRow->addWidget(lvStart, 1);
-    startRow->addWidget(bbtnStart, 0, Qt::AlignTop);
+    const TStartBox start = MakeStartBox(this, {QStringLiteral("駅名")}, {160});
+    lvStart = start.List;
+    bbtnStart = start.Button;
 
-    btnStartUp = makeButton(this, "btnStartUp", QStringLiteral("探索開始"));
-    btnCancel = makeButton(this, "btnCancel", QStringLiteral("閉じる"));
+    btnStartUp = MakeRouteButton(this, "btnStartUp", QStringLiteral("探索開始"));
+    btnCancel = MakeRouteButton(this, "btnCancel", QStringLiteral("閉じる"));
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnStartUp);
     buttons->addWidget(btnCancel);
     auto *main = new QVBoxLayout(this);
     main->addWidget(nearBox);
-    main->addWidget(startBox);
+    main->addWidget(start.Box);
     main->addLayout(buttons);
 
     lvNear->installEventFilter(this);
@@ -267,17 +236,12 @@ void TNorikaeMain::FormShow()
 
 void TNorikaeMain::ShowStartStation()
 {
-    if (m_startStation.Station.trimmed().isEmpty())
-        return;
-    lvStart->clear();
-    lvStart->addTopLevelItem(new QTreeWidgetItem({m_startStation.Station.trimmed()}));
-    lvStart->setCurrentItem(lvStart->topLevelItem(0));
+    ShowStartRow(lvStart, {m_startStation.Station.trimmed()});
 }
 
 int TNorikaeMain::SelectedRow(QTreeWidget *List) const
 {
-    QTreeWidgetItem *item = List->currentItem();
-    return item && item->isSelected() ? List->indexOfTopLevelItem(item) : -1;
+    return SelectedStationRow(List);
 }
 
 void TNorikaeMain::UpdateButtons()
@@ -336,11 +300,9 @@ void TNorikaeMain::bbtnMapClick()
 {
     const int row = SelectedRow(lvNear);
     // The chosen row has no position.
-    if (row < 0 || row >= int(m_nodes.size()) || CooperateMap < 0 || CooperateMap >= MapProgramCount)
+    if (row < 0 || row >= int(m_nodes.size()))
         return;
-    TWaitCursor hourglass;
-    (void)ShowStationOnMap(TMapProgramKind(CooperateMap), m_nodes[size_t(row)].Latitude,
-                           m_nodes[size_t(row)].Longitude, this, MapPrograms(), m_programDir);
+    ShowStationOnChosenMap(this, m_nodes[size_t(row)].Latitude, m_nodes[size_t(row)].Longitude, m_programDir);
 }
 
 bool TNorikaeMain::eventFilter(QObject *Watched, QEvent *Event)

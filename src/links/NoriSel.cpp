@@ -1,5 +1,6 @@
 #include "links/NoriSel.h"
 
+#include "links/RouteWindowsCommon.h"
 #include "links/RoutePrograms.h"
 #include "util/MsgBoxPos.h"
 
@@ -26,19 +27,10 @@ TNorikaeSelectStation::TNorikaeSelectStation(QWidget *Owner) : QDialog(Owner)
     lvStation->header()->setSectionResizeMode(QHeaderView::Fixed);
     lvStation->setColumnWidth(0, 240);
     lvStation->setMinimumSize(280, 220);
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    for (QPushButton *button : {btnOK, btnCancel})
-        button->setAutoDefault(false);
+    QHBoxLayout *buttons = MakeOkCancelRow(this, btnOK, btnCancel);
     auto *nameRow = new QHBoxLayout;
     nameRow->addWidget(new QLabel(QStringLiteral("駅名（ひらがな）："), this));
     nameRow->addWidget(edName, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
     auto *main = new QVBoxLayout(this);
     main->addLayout(nameRow);
     main->addWidget(lvStation);
@@ -102,8 +94,7 @@ void TNorikaeSelectStation::Search()
 
 void TNorikaeSelectStation::btnOKClick()
 {
-    QTreeWidgetItem *item = lvStation->currentItem();
-    const int row = item && item->isSelected() ? lvStation->indexOfTopLevelItem(item) : -1;
+    const int row = SelectedStationRow(lvStation);
     if (row < 0 || row >= m_candidates.size()) {
         reject();
         return;

@@ -1,5 +1,4 @@
-#include "addressbook/BookFixture.h"
-#include "core/AppSub.h"
+#include "ExportWindowFixture.h"
 #include "core/Env.h"
 #include "exchange/FExport.h"
 #include "platform/IniFile.h"
@@ -25,25 +24,16 @@ QByteArray sj(const char *utf8)
 
 // A book of six records (names 名0 .. 名5, honorific 様) shown in the main
 // list, and the export window over it with its file dialog answered.
-class FileExportTest : public BookFixture
+class FileExportTest : public ExportWindowFixture
 {
 protected:
     void SetUp() override
     {
         BookFixture::SetUp();
-        DMMurven19->CreateDatabase();
-        DMMurven19->Connect();
-        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
-        ASSERT_TRUE(DMMurven19->OpenAdrs());
-        TTable &table = *DMMurven19->AdrsTable();
-        for (int i = 0; i < 6; ++i) {
-            table.Append();
+        ASSERT_NO_FATAL_FAILURE(openBookOfSix([](TTable &table, int i) {
             table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("名%1").arg(i)));
             table.FieldByName(QStringLiteral("Honor")).SetAsBytes(sj("様"));
-            table.Post();
-        }
-        DMMurven19->CloseAdrs();
-        openList();
+        }));
         RegisterFileExport();
         TFileExport::SaveDialogOverride = [this](const QString &, int &filter) {
             filter = 1;
@@ -78,13 +68,6 @@ protected:
         edit->setText(QString::number(value));
         QTest::keyClick(edit, Qt::Key_Return);
     }
-    QByteArray written() const
-    {
-        QFile file(target);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QString target;
 };
 
 TEST_F(FileExportTest, theFileMenuCommandOpensTheWindowOnce)

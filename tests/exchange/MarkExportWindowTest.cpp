@@ -1,5 +1,4 @@
-#include "addressbook/BookFixture.h"
-#include "core/AppSub.h"
+#include "ExportWindowFixture.h"
 #include "core/Env.h"
 #include "exchange/MExport.h"
 #include "platform/IniFile.h"
@@ -28,27 +27,18 @@ TAtlasMesh meshOf(qint32 latitude, qint32 longitude)
 // mark export window is opened through the main list's command, its file
 // dialog answered with target and the map program's library replaced by a
 // made-up mesh conversion.
-class MarkExportTest : public BookFixture
+class MarkExportTest : public ExportWindowFixture
 {
 protected:
     void SetUp() override
     {
         BookFixture::SetUp();
-        DMMurven19->CreateDatabase();
-        DMMurven19->Connect();
-        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
-        ASSERT_TRUE(DMMurven19->OpenAdrs());
-        TTable &table = *DMMurven19->AdrsTable();
-        for (int i = 0; i < 6; ++i) {
-            table.Append();
+        ASSERT_NO_FATAL_FAILURE(openBookOfSix([](TTable &table, int i) {
             table.FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(true);
             table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("名%1").arg(i)));
             table.FieldByName(QStringLiteral("Latitude")).SetAsInteger(i % 2 == 0 ? 128000000 + i : 0);
             table.FieldByName(QStringLiteral("Longitude")).SetAsInteger(i % 2 == 0 ? 503000000 + i : 0);
-            table.Post();
-        }
-        DMMurven19->CloseAdrs();
-        openList();
+        }));
         RegisterMarkExport();
         target = DataPath + QStringLiteral("marks/Mark01.mri");
         TMarkExport::SaveDialogOverride = [this](const QString &start, int &filter) {
@@ -79,11 +69,6 @@ protected:
     }
     // A window closed by a successful run is gone once its deletion ran.
     static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-    QByteArray written() const
-    {
-        QFile file(target);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     static TAtlasMark mark(int i)
     {
         return {meshOf(128000000 + i, 503000000 + i), Cp932::encode(QStringLiteral("名%1").arg(i))};
@@ -96,7 +81,6 @@ protected:
         settle();
     }
 
-    QString target;
     QString dialogStart;
 };
 

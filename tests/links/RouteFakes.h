@@ -1,10 +1,13 @@
 #pragma once
 
 #include "StationFixture.h"
+#include "links/MapPrograms.h"
 #include "links/NoriMain.h"
 
 #include <QList>
 #include <QPair>
+
+#include <utility>
 
 // The route program's rail server over the station fixture: the detector
 // answers from a TMemoryStationIndex, the search records what it was given.
@@ -74,4 +77,29 @@ public:
     int initResult = 0;
     QStringList initArguments;
     QStringList candidates;
+};
+
+// A map view that records the request it was given in Given and answers
+// Result as the position chosen.
+class TRecordingMapView : public IMapView
+{
+public:
+    explicit TRecordingMapView(TMapSearchParams &Given, std::pair<qint32, qint32> Result = {0, 0})
+        : m_given(Given), m_result(Result)
+    {
+    }
+    void SetProgramDir(const QString &) override {}
+    void SetParentWnd(QWidget *) override {}
+    void CenterOnOwner(QWidget *, int) override {}
+    TMapFixUp SetSearchParams(const TMapSearchParams &Params) override
+    {
+        m_given = Params;
+        return TMapFixUp::ByPosition;
+    }
+    int ShowModal() override { return 1; }
+    std::pair<qint32, qint32> GetResult() const override { return m_result; }
+
+private:
+    TMapSearchParams &m_given;
+    std::pair<qint32, qint32> m_result;
 };

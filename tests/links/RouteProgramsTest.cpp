@@ -129,36 +129,13 @@ TEST(ExpertPoint, conversionRoundsHalfAwayFromZero)
     EXPECT_EQ(ExpertPointOf(126000002, 1000).first, 32256001);
 }
 
-// A map view that records the request it was given.
-class TRecordingView : public IMapView
-{
-public:
-    explicit TRecordingView(TMapSearchParams &Given)
-        : m_given(Given)
-    {
-    }
-    void SetProgramDir(const QString &) override {}
-    void SetParentWnd(QWidget *) override {}
-    void CenterOnOwner(QWidget *, int) override {}
-    TMapFixUp SetSearchParams(const TMapSearchParams &Params) override
-    {
-        m_given = Params;
-        return TMapFixUp::ByPosition;
-    }
-    int ShowModal() override { return 1; }
-    std::pair<qint32, qint32> GetResult() const override { return {1, 1}; }
-
-private:
-    TMapSearchParams &m_given;
-};
-
 class TRecordingMapPrograms : public IMapPrograms
 {
 public:
     bool IsInstalled(TMapProgramKind) override { return installed; }
     std::unique_ptr<IMapView> CreateView(TMapProgramKind, QWidget *) override
     {
-        return std::make_unique<TRecordingView>(given);
+        return std::make_unique<TRecordingMapView>(given, std::pair<qint32, qint32>{1, 1});
     }
     bool Launch(TMapProgramKind, const TMapSearchParams &) override { return false; }
     bool installed = true;

@@ -63,33 +63,15 @@ public:
     int annaiInit = 0;
 };
 
-// A map view that records the position it was asked to show.
+// Map programs whose view records the position it was asked to show.
 class TRecordingMaps : public IMapPrograms
 {
 public:
-    class TView : public IMapView
-    {
-    public:
-        explicit TView(TMapSearchParams &Given) : m_given(Given) {}
-        void SetProgramDir(const QString &) override {}
-        void SetParentWnd(QWidget *) override {}
-        void CenterOnOwner(QWidget *, int) override {}
-        TMapFixUp SetSearchParams(const TMapSearchParams &Params) override
-        {
-            m_given = Params;
-            return TMapFixUp::ByPosition;
-        }
-        int ShowModal() override { return 1; }
-        std::pair<qint32, qint32> GetResult() const override { return {0, 0}; }
-
-    private:
-        TMapSearchParams &m_given;
-    };
     bool IsInstalled(TMapProgramKind) override { return true; }
     std::unique_ptr<IMapView> CreateView(TMapProgramKind, QWidget *) override
     {
         ++views;
-        return std::make_unique<TView>(given);
+        return std::make_unique<TRecordingMapView>(given);
     }
     bool Launch(TMapProgramKind, const TMapSearchParams &) override { return true; }
     TMapSearchParams given;
