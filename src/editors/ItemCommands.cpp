@@ -312,6 +312,7 @@ void TItemCommands::EditBackground()
     if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
         return;
     d.Background.Assign(dialog.WorkItem());
+    m_editor.MarkChanged();
     m_editor.MergeCurrentRecord();
 }
 

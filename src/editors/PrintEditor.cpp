@@ -115,6 +115,9 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     setCentralWidget(sbxPage);
     connect(pbxPage, &TPageView::ItemGeometryChanged, this, &TPrintEditor::ItemGeometryChanged);
     m_undo.OnUndoRedo = [this](TUndoList &, TUndoKind Kind, TUndoData &Data, bool Redo) { UndoRedo(Kind, Data, Redo); };
+    // Every change of the layout passes the undo list: recorded, undone,
+    // redone, or (when it cannot be recorded) clearing the list.
+    m_undo.OnChange = [this](TUndoList &) { m_changed = true; };
     CreateActions();
     CreateFileActions();
     statusBar()->setObjectName(QStringLiteral("stbarInfo"));
@@ -158,12 +161,7 @@ void TPrintEditor::CreateActions()
         if (!path.isEmpty())
             (void)SaveFile(path);
     };
-    connect(actSave, &QAction::triggered, this, [this, saveAs] {
-        if (m_fileName.isEmpty())
-            saveAs();
-        else
-            (void)SaveFile(m_fileName);
-    });
+    connect(actSave, &QAction::triggered, this, [this] { (void)SaveLayout(); });
     connect(actSaveAs, &QAction::triggered, this, saveAs);
     connect(actCopy, &QAction::triggered, this, &TPrintEditor::CopySelected);
     connect(actPaste, &QAction::triggered, this, [this] { (void)Paste(); });
@@ -256,6 +254,7 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     // a title rather than writing over that file.
     m_fileName.clear();
     m_undo.Clear();
+    m_changed = false;
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();
     UpdateActions();
@@ -339,6 +338,7 @@ bool TPrintEditor::OpenFile(const QString &Path)
     m_lastFileName = Path;
     RememberFile(Path);
     m_undo.Clear();
+    m_changed = false;
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();
     UpdateActions();
@@ -356,7 +356,29 @@ bool TPrintEditor::SaveFile(const QString &Path)
     m_fileName = Path;
     m_lastFileName = Path;
     RememberFile(Path);
+    m_changed = false;
     return true;
+}
+
+bool TPrintEditor::SaveLayout()
+{
+    const QString path = m_fileName.isEmpty() ? ExecFileDialog(true) : m_fileName;
+    return !path.isEmpty() && SaveFile(path);
+}
+
+bool TPrintEditor::AskToSaveChanges()
+{
+    if (!m_changed)
+        return true;
+    const QString text = QStringLiteral("レイアウトが変更されています  \r\n\r\n") +
+                         QStringLiteral("保存する場合は「はい」  \r\n") +
+                         QStringLiteral("破棄する場合は「いいえ」  \r\n") +
+                         QStringLiteral("中止する場合は「キャンセル」  \r\n\r\n") + QStringLiteral("を押してください  ");
+    switch (ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNOCANCEL | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)) {
+    case IDYES: return SaveLayout();
+    case IDNO: return true;
+    default: return false;
+    }
 }
 
 void TPrintEditor::CopySelected()
@@ -574,6 +596,12 @@ void TPrintEditor::closeEvent(QCloseEvent *Event)
     // A window closed under its run would free the layout the run draws;
     // the run can be stopped from its progress dialog instead.
     if (m_printing) {
+        Event->ignore();
+        return;
+    }
+    // Unsaved edits are the user's to keep or drop; a cancelled or failed
+    // save keeps the window open with them.
+    if (!AskToSaveChanges()) {
         Event->ignore();
         return;
     }

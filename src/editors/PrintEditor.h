@@ -68,6 +68,18 @@ public:
     // Saves to Path (temporary file, then renamed over the old one).
     [[nodiscard]] bool SaveFile(const QString &Path);
     [[nodiscard]] const QString &FileName() const { return m_fileName; }
+    // Saves through the save command: to the file opened or saved last,
+    // else to the file the save dialog names. False when the dialog is
+    // cancelled or the file cannot be written (after a message).
+    [[nodiscard]] bool SaveLayout();
+    // True when the layout changed since it was opened, saved or created;
+    // merging another record into its items is no change.
+    [[nodiscard]] bool IsChanged() const { return m_changed; }
+    // For a change the undo list does not see (the design's background).
+    void MarkChanged() { m_changed = true; }
+    // Asks whether to save a changed layout before it is closed: true when
+    // it was saved or the user chose to drop it, false to keep it open.
+    [[nodiscard]] bool AskToSaveChanges();
     // The start menu an editor shows when it opens: a new layout, a saved
     // one, or the file edited last; with the menu switched off the last
     // file when it still exists, else a new layout. Modal steps go through
@@ -170,6 +182,8 @@ private:
     // event loop between pieces, and what arrives meanwhile (the list's
     // record changes, a close) must wait for its end.
     bool m_printing = false;
+    // The layout differs from the one opened, saved or created.
+    bool m_changed = false;
     QScrollArea *sbxPage = nullptr;
     TPageView *pbxPage = nullptr;
     QComboBox *cbxZoom = nullptr;

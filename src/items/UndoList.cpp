@@ -105,6 +105,8 @@ void TUndoList::Add(std::unique_ptr<TUndoDatas> Action)
     if (GetCount() > MaxCount)
         m_actions.pop_back();
     m_current = -1;
+    if (OnChange)
+        OnChange(*this);
 }
 
 void TUndoList::Undo()
@@ -120,6 +122,8 @@ void TUndoList::Undo()
         if (auto *object = dynamic_cast<TObjectUndoData *>(&piece))
             object->GetStream(TUndoState::Before).Position = 0;
     }
+    if (OnChange)
+        OnChange(*this);
 }
 
 void TUndoList::Redo()
@@ -135,12 +139,16 @@ void TUndoList::Redo()
             object->GetStream(TUndoState::After).Position = 0;
     }
     --m_current;
+    if (OnChange)
+        OnChange(*this);
 }
 
 void TUndoList::Clear()
 {
     m_actions.clear();
     m_current = -1;
+    if (OnChange)
+        OnChange(*this);
 }
 
 TUndoDatas *TUndoList::GetItem(int Index) const

@@ -169,6 +169,11 @@ public:
     int Current() const { return m_current; }
 
     TUndoRedoEvent OnUndoRedo;
+    // Called after every step that changes what the history's owner holds:
+    // an action recorded, undone or redone, and the history cleared (which
+    // the editors do when an action cannot be recorded, and when a layout
+    // is opened or created).
+    std::function<void(TUndoList &Sender)> OnChange;
 
 private:
     std::vector<std::unique_ptr<TUndoDatas>> m_actions; // newest first

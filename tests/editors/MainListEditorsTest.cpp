@@ -3,6 +3,7 @@
 #include "editors/LabelForm.h"
 #include "editors/EditorHost.h"
 #include "editors/LayoutForm.h"
+#include "editors/PageView.h"
 #include "editors/PrintEditors.h"
 #include "items/NameRect.h"
 #include "WizardAnswer.h"
@@ -101,6 +102,47 @@ TEST_F(MainListEditors, selectingAnotherRowMergesItIntoTheLayout)
         if (auto *n = dynamic_cast<TNameRect *>(item.get()); n && !n->IsSender())
             name = n->GetName();
     EXPECT_EQ(name, QStringLiteral("佐藤 花子"));
+}
+
+// An editor holding unsaved edits asks before the list closes it; its
+// キャンセル keeps it open and stops the list's step, whatever asked.
+TEST_F(MainListEditors, cancelledSaveQuestionRefusesTheListsClosingOfTheEditor)
+{
+    action("actLayoutPrint")->trigger();
+    auto *form = editor<TLayoutForm>(TPrintEditorKind::AddressSide);
+    ASSERT_NE(form, nullptr);
+    form->PageView()->SetSelected(2);
+    form->CopySelected();
+    ASSERT_TRUE(form->Paste());
+    boxes.clear();
+
+    boxes.enqueue(IDCANCEL);
+    EXPECT_FALSE(list->CloseChildWindows());
+    boxes.enqueue(IDCANCEL);
+    action("actLabelPrint")->trigger();
+    EXPECT_EQ(list->PrintEditor(TPrintEditorKind::Label), nullptr);
+    boxes.enqueue(IDCANCEL);
+    list->reject();
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(boxes.count(), 3);
+    EXPECT_EQ(editor<TLayoutForm>(TPrintEditorKind::AddressSide), form);
+    EXPECT_TRUE(form->isVisible());
+
+    boxes.enqueue(IDNO);
+    EXPECT_TRUE(list->CloseChildWindows());
+    EXPECT_EQ(list->PrintEditor(TPrintEditorKind::AddressSide), nullptr);
+}
+
+TEST_F(MainListEditors, selectingAnotherRowLeavesTheLayoutUnchanged)
+{
+    action("actLayoutPrint")->trigger();
+    auto *form = editor<TLayoutForm>(TPrintEditorKind::AddressSide);
+    ASSERT_NE(form, nullptr);
+    boxes.clear();
+    list->SelectRow(list->IndexOfRecNo(2), true, true);
+    EXPECT_FALSE(form->IsChanged());
+    EXPECT_TRUE(list->CloseChildWindows());
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 // The address-side editor on the vertical postcard printing to a PDF file,
