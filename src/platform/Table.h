@@ -175,6 +175,9 @@ public:
 
     TField &FieldByName(const QString &name); // raises ETableError when unknown
     TField *FindField(const QString &name);
+    // The same for a Latin-1 name, without making a string of it.
+    TField &FieldByName(QLatin1StringView name);
+    TField *FindField(QLatin1StringView name);
     int FieldCount() const;
     TField &Fields(int i);
 
