@@ -1817,6 +1817,26 @@ namespace {
 constexpr const char *kRunSavepoint = "run";
 } // namespace
 
+TTableRead::TTableRead(TTable &Table) : m_table(Table)
+{
+    TTable::Impl &d = *m_table.d;
+    if (!d.db || !sqlite3_get_autocommit(d.db))
+        return;
+    m_serial = d.batchSerial;
+    m_began = SqlCipher::exec(d.db, "BEGIN;");
+}
+
+TTableRead::~TTableRead()
+{
+    TTable::Impl &d = *m_table.d;
+    // Closed meanwhile (the serial moved on): the close ended it.
+    if (!m_began || !d.db || d.batchSerial != m_serial || sqlite3_get_autocommit(d.db))
+        return;
+    // Nothing was written: ending it only gives the lock back.
+    if (!SqlCipher::exec(d.db, "COMMIT;"))
+        (void)SqlCipher::exec(d.db, "ROLLBACK;");
+}
+
 int TTable::BusyWaitMs = 3000;
 
 TTableBatch::TTableBatch(TTable &Table) : m_table(Table)

@@ -451,6 +451,44 @@ TEST_F(TableTest, searchesRepeatedWithOtherKeysEachFindTheirOwnRecord)
     EXPECT_EQ(recNo(t), 2);
 }
 
+// A read scope holds the file's shared lock only while it lasts: another
+// table can write once it ends; inside a batch it leaves the batch's
+// transaction alone, and a close inside it ends it safely.
+TEST_F(TableTest, readScopeGivesTheLockBackAndLeavesAnOpenBatchAlone)
+{
+    TTable t;
+    openNew(t, {{1, "xx", "a"}, {2, "yy", "b"}});
+    TTable other;
+    openOther(other);
+    {
+        const TTableRead read(t);
+        ASSERT_TRUE(t.FindKey({2}));
+        EXPECT_EQ(fld(t, "Name").AsBytes(), QByteArray("yy"));
+    }
+    append(other, {{3, "zz", "c"}});
+    ASSERT_TRUE(t.FindKey({3}));
+    EXPECT_EQ(fld(t, "Name").AsBytes(), QByteArray("zz"));
+
+    t.BeginBatch();
+    {
+        const TTableRead read(t);
+        ASSERT_TRUE(t.FindKey({1}));
+        EXPECT_EQ(fld(t, "Group").AsInteger(), 1);
+    }
+    append(t, {{4, "ww", "d"}});
+    t.EndBatch();
+    ASSERT_TRUE(other.FindKey({4}));
+    EXPECT_EQ(fld(other, "Name").AsBytes(), QByteArray("ww"));
+
+    {
+        const TTableRead read(t);
+        ASSERT_TRUE(t.FindKey({1}));
+        t.Close();
+    }
+    t.Open();
+    EXPECT_EQ(walk(t), (QList<int>{1, 2, 3, 4}));
+}
+
 // Fields are found by a Latin-1 name as by a string: exactly, in any order,
 // then whatever the letter case; an unknown name raises.
 TEST_F(TableTest, fieldsAreFoundByLatinNamesInAnyOrderAndCase)
