@@ -359,6 +359,8 @@ bool FindAddressData(TTable &table, int recNo, TAddressData &record)
     // reading record after record keeps the order it has.
     if (!table.IndexName().isEmpty())
         table.SetIndexName(QString());
+    // The search and the record's fields under one lock of the file.
+    const TTableRead read(table);
     if (!table.FindKey({QVariant(recNo)}))
         return false;
     TAddressData r;

@@ -88,7 +88,11 @@ MURVEN_NAME_SETTER(SetCorpBreak, m_corpBreak, bool)
 
 void TNameRect::SetName(const QString &Text)
 {
-    m_name = !m_nameAsIs && !Text.contains(QLatin1Char(' ')) ? NormalizeNameSpace(Text) : Text;
+    QString name = !m_nameAsIs && !Text.contains(QLatin1Char(' ')) ? NormalizeNameSpace(Text) : Text;
+    // The same name again (the sender's, record after record) keeps the layout.
+    if (name == m_name)
+        return;
+    m_name = std::move(name);
     invalidate();
 }
 
@@ -103,7 +107,11 @@ void TNameRect::SetHonor(const QString &Text)
 
 void TNameRect::SetJointCount(int Count)
 {
-    m_joints.resize(qBound(0, Count, MaxJointNames));
+    const int count = qBound(0, Count, MaxJointNames);
+    if (count == m_joints.size())
+        return;
+    m_joints.resize(count);
+    invalidate();
 }
 
 QString TNameRect::GetJointName(int Index) const
@@ -125,7 +133,10 @@ void TNameRect::SetJointName(int Index, const QString &Text)
 {
     if (Index < 0 || Index >= m_joints.size())
         return;
-    m_joints[Index].Name = Text.contains(QLatin1Char(' ')) ? Text : NormalizeNameSpace(Text);
+    QString name = Text.contains(QLatin1Char(' ')) ? Text : NormalizeNameSpace(Text);
+    if (name == m_joints[Index].Name)
+        return;
+    m_joints[Index].Name = std::move(name);
     invalidate();
 }
 

@@ -80,13 +80,37 @@ public:
     bool IsCorpBreak() const { return m_corpBreak; }
     void SetCorpBreak(bool Value);
     bool IsShowHonor() const { return m_showHonor; }
-    void SetShowHonor(bool Value) { m_showHonor = Value; }
+    void SetShowHonor(bool Value)
+    {
+        if (m_showHonor != Value) {
+            m_showHonor = Value;
+            invalidate();
+        }
+    }
     bool IsSender() const { return m_sender; }
-    void SetSender(bool Value) { m_sender = Value; }
+    void SetSender(bool Value)
+    {
+        if (m_sender != Value) {
+            m_sender = Value;
+            invalidate();
+        }
+    }
     bool IsInBlock() const { return m_inBlock; }
-    void SetInBlock(bool Value) { m_inBlock = Value; }
+    void SetInBlock(bool Value)
+    {
+        if (m_inBlock != Value) {
+            m_inBlock = Value;
+            invalidate();
+        }
+    }
     qint32 GetSizeLevel() const { return m_sizeLevel; }
-    void SetSizeLevel(qint32 Value) { m_sizeLevel = qBound(1, Value, 5); }
+    void SetSizeLevel(qint32 Value)
+    {
+        if (m_sizeLevel != qBound(1, Value, 5)) {
+            m_sizeLevel = qBound(1, Value, 5);
+            invalidate();
+        }
+    }
 
     static constexpr std::array<qint32, 5> RecipientHeights{-20, -30, -40, -47, -55};
     static constexpr std::array<qint32, 5> SenderHeights{-18, -23, -29, -35, -40};

@@ -10,6 +10,8 @@
 
 #include <unicode/uchar.h>
 
+#include <array>
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -90,10 +92,9 @@ bool IsJoiningMark(char32_t C)
     return (C >= 0xFE00 && C <= 0xFE0F) || (C >= 0xE0100 && C <= 0xE01EF) || C == 0x3099 || C == 0x309A;
 }
 
-bool IsUprightInVertical(char32_t C)
+namespace {
+bool uprightInVertical(char32_t C)
 {
-    if (C < 0x80)
-        return false;
     if (C <= 0xFFFF) {
         const QString s{QChar(char16_t(C))};
         if (Cp932::canEncode(s))
@@ -101,6 +102,25 @@ bool IsUprightInVertical(char32_t C)
     }
     const int vo = u_getIntPropertyValue(UChar32(C), UCHAR_VERTICAL_ORIENTATION);
     return vo != U_VO_ROTATED;
+}
+} // namespace
+
+bool IsUprightInVertical(char32_t C)
+{
+    if (C < 0x80)
+        return false;
+    if (C > 0xFFFF)
+        return uprightInVertical(C);
+    // Every character of every vertical line asks: the answer for a BMP
+    // character is worked out once (0: not yet, 1: turned, 2: upright).
+    static std::array<std::atomic<quint8>, 0x10000> known{};
+    std::atomic<quint8> &slot = known[C];
+    quint8 v = slot.load(std::memory_order_relaxed);
+    if (v == 0) {
+        v = uprightInVertical(C) ? 2 : 1;
+        slot.store(v, std::memory_order_relaxed);
+    }
+    return v == 2;
 }
 
 int TTextMetrics::width(const TCanvasFont &Font, QStringView Text) const

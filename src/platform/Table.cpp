@@ -146,6 +146,7 @@ struct TTable::Impl
     }
 
     int rowidField = -1; // the autoincrement field, the rowid itself
+    size_t fieldHint = 0; // where FindField looks first
     QHash<QString, int> fieldIndex; // lower-case name -> field
     QString indexName;
     bool descending = false;
@@ -563,25 +564,54 @@ struct TTable::Impl
         return where;
     }
 
+    // The search statements, kept prepared by their text: a run that finds
+    // record after record by its key (printing, exporting a list) prepares
+    // its statement once, not once a record. Finalised at Close.
+    mutable std::map<QByteArray, SqlCipher::Statement> findStmts;
+
     // First record id of a query, 0 when none.
     qint64 firstId(const QByteArray &sql, const QList<int> &fields, const QList<QVariant> &vals,
                    const QList<int> &bound) const
     {
-        SqlCipher::Statement st(db, sql);
-        if (!st.valid())
-            fail(QStringLiteral("データを検索できません"));
+        auto it = findStmts.find(sql);
+        if (it == findStmts.end()) {
+            SqlCipher::Statement st(db, sql);
+            if (!st.valid())
+                fail(QStringLiteral("データを検索できません"));
+            // The texts vary with the fields and with which keys are empty;
+            // a handful are in use at a time.
+            if (findStmts.size() >= 32)
+                findStmts.clear();
+            it = findStmts.emplace(sql, std::move(st)).first;
+        }
+        sqlite3_stmt *st = it->second.get();
         for (int k = 0; k < bound.size(); ++k)
             bindValue(st, k + 1, fields[bound[k]], vals[bound[k]]);
-        return sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+        const qint64 id = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+        return id;
     }
 
     void goToId(qint64 id)
     {
         ensureOrder();
-        const auto it = std::find(order.begin(), order.end(), id);
-        if (it == order.end())
-            return;
-        moveTo(it - order.begin());
+        // Records are mostly found in the order they are walked: the next
+        // place, or the current one, before a search of the whole order.
+        qsizetype p = -1;
+        for (const qsizetype near : {pos + 1, pos}) {
+            if (near >= 0 && size_t(near) < order.size() && order[size_t(near)] == id) {
+                p = near;
+                break;
+            }
+        }
+        if (p < 0) {
+            const auto it = std::find(order.begin(), order.end(), id);
+            if (it == order.end())
+                return;
+            p = it - order.begin();
+        }
+        moveTo(p);
         eof = bof = false;
     }
 };
@@ -1175,6 +1205,7 @@ void TTable::Close()
     d->fetchStmt = {};
     d->insertStmt = {};
     d->updateStmts.clear();
+    d->findStmts.clear();
     d->deleteStmt = {};
     SqlCipher::close(d->db);
     d->db = nullptr;
@@ -1340,7 +1371,35 @@ int TTable::RecordCount() const
 
 bool TTable::IsEmpty() const { return RecordCount() == 0; }
 
+namespace {
+// The field of that exact name: first the one after the field found last
+// (readers and writers go through a record's fields in the table's order),
+// then all of them; Hint becomes the place after the field found.
+template <class Name>
+TField *findExact(const std::vector<std::unique_ptr<TField>> &fields, size_t &hint, const Name &name)
+{
+    const size_t n = fields.size();
+    if (hint < n && fields[hint]->FieldName() == name)
+        return fields[hint++].get();
+    for (size_t i = 0; i < n; ++i) {
+        if (fields[i]->FieldName() == name) {
+            hint = i + 1;
+            return fields[i].get();
+        }
+    }
+    return nullptr;
+}
+} // namespace
+
 TField &TTable::FieldByName(const QString &name)
+{
+    TField *f = FindField(name);
+    if (!f)
+        throw ETableError(QStringLiteral("項目 %1 がありません").arg(name));
+    return *f;
+}
+
+TField &TTable::FieldByName(QLatin1StringView name)
 {
     TField *f = FindField(name);
     if (!f)
@@ -1350,11 +1409,17 @@ TField &TTable::FieldByName(const QString &name)
 
 TField *TTable::FindField(const QString &name)
 {
-    for (const auto &f : m_fields) {
-        if (f->m_name == name)
-            return f.get();
-    }
+    if (TField *f = findExact(m_fields, d->fieldHint, name))
+        return f;
     const int i = d->fieldIndex.value(name.toLower(), -1);
+    return i >= 0 ? m_fields[size_t(i)].get() : nullptr;
+}
+
+TField *TTable::FindField(QLatin1StringView name)
+{
+    if (TField *f = findExact(m_fields, d->fieldHint, name))
+        return f;
+    const int i = d->fieldIndex.value(QString(name).toLower(), -1);
     return i >= 0 ? m_fields[size_t(i)].get() : nullptr;
 }
 
@@ -1751,6 +1816,26 @@ namespace {
 // Inside a batch someone else began, the run is a savepoint of its own.
 constexpr const char *kRunSavepoint = "run";
 } // namespace
+
+TTableRead::TTableRead(TTable &Table) : m_table(Table)
+{
+    TTable::Impl &d = *m_table.d;
+    if (!d.db || !sqlite3_get_autocommit(d.db))
+        return;
+    m_serial = d.batchSerial;
+    m_began = SqlCipher::exec(d.db, "BEGIN;");
+}
+
+TTableRead::~TTableRead()
+{
+    TTable::Impl &d = *m_table.d;
+    // Closed meanwhile (the serial moved on): the close ended it.
+    if (!m_began || !d.db || d.batchSerial != m_serial || sqlite3_get_autocommit(d.db))
+        return;
+    // Nothing was written: ending it only gives the lock back.
+    if (!SqlCipher::exec(d.db, "COMMIT;"))
+        (void)SqlCipher::exec(d.db, "ROLLBACK;");
+}
 
 int TTable::BusyWaitMs = 3000;
 

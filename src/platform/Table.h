@@ -175,6 +175,9 @@ public:
 
     TField &FieldByName(const QString &name); // raises ETableError when unknown
     TField *FindField(const QString &name);
+    // The same for a Latin-1 name, without making a string of it.
+    TField &FieldByName(QLatin1StringView name);
+    TField *FindField(QLatin1StringView name);
     int FieldCount() const;
     TField &Fields(int i);
 
@@ -235,9 +238,28 @@ public:
 private:
     friend class TField;
     friend class TTableBatch;
+    friend class TTableRead;
     struct Impl;
     std::unique_ptr<Impl> d;
     std::vector<std::unique_ptr<TField>> m_fields;
+};
+
+// Several reads in one go (a search and the fields of the record it found)
+// under one shared lock of the file, taken and given back once rather than
+// for each statement. Inside a transaction already open it does nothing.
+// Only for reads: nothing may be written while it is held.
+class TTableRead
+{
+public:
+    explicit TTableRead(TTable &Table);
+    ~TTableRead();
+    TTableRead(const TTableRead &) = delete;
+    TTableRead &operator=(const TTableRead &) = delete;
+
+private:
+    TTable &m_table;
+    quint64 m_serial = 0;
+    bool m_began = false;
 };
 
 // A run of writes (deletes, edits, appends) over many records in one

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 QString u(const char16_t *s)
@@ -189,6 +191,41 @@ TEST(NameRectTest, jointNameBeyondTheLastEntryChangesNothing)
     n.SetJointCount(99);
     EXPECT_EQ(n.GetJointCount(), TNameRect::MaxJointNames);
 }
+
+// Merging the same name again keeps the layout, so every other change must
+// lay the item out again by itself: after each change below and the same
+// name set once more, the drawn texts are those of the changed item.
+struct RelayoutCase {
+    const char *name;
+    std::function<void(TNameRect &)> change;
+    QStringList texts;
+};
+class NameRelayoutTest : public ::testing::TestWithParam<RelayoutCase> {};
+
+TEST_P(NameRelayoutTest, changeWithTheSameNameLaysTheItemOutAgain)
+{
+    auto n = privateName(false, u(u"山田 太郎"), {u(u"花子")});
+    layOut(*n, {0, 0, 100, 300});
+    ASSERT_EQ(textOps(*n).size(), 4);
+    GetParam().change(*n);
+    n->SetName(u(u"山田 太郎"));
+    n->Rebuild(false);
+    QStringList texts;
+    for (const TTextOp *op : textOps(*n))
+        texts << op->Text;
+    EXPECT_EQ(texts, GetParam().texts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, NameRelayoutTest,
+    ::testing::Values(
+        RelayoutCase{"NothingKeepsTheLayout", [](TNameRect &) {},
+                     {u(u"山田 太郎"), u(u"様"), u(u" 花子"), u(u"様")}},
+        RelayoutCase{"FewerJointNames", [](TNameRect &n) { n.SetJointCount(0); }, {u(u"山田 太郎"), u(u"様")}},
+        RelayoutCase{"OtherJointName", [](TNameRect &n) { n.SetJointName(0, u(u"一郎")); },
+                     {u(u"山田 太郎"), u(u"様"), u(u" 一郎"), u(u"様")}},
+        RelayoutCase{"HonorificHidden", [](TNameRect &n) { n.SetShowHonor(false); }, {u(u"山田 太郎"), u(u" 花子")}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(NameRectTest, senderNameInABlockTakesTheRecipientSize)
 {

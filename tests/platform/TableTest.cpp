@@ -417,6 +417,98 @@ INSTANTIATE_TEST_SUITE_P(
                                  5}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A run that finds record after record by its key reuses the search: every
+// search answers for its own key, in any order, across the statement's
+// different texts (an empty key is another query), and after a close and a
+// reopen, and after an edit that changed the key found before.
+TEST_F(TableTest, searchesRepeatedWithOtherKeysEachFindTheirOwnRecord)
+{
+    TTable t;
+    openNew(t, {{2, "xx", "b"}, {1, "yy", "a"}, {2, "zz", "B"}, {3, "", ""}, {3, "vwxyz", ""}});
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int n : {1, 2, 3, 4, 5, 3, 1, 5}) {
+            ASSERT_TRUE(t.FindKey({n}));
+            EXPECT_EQ(recNo(t), n);
+            EXPECT_FALSE(t.Eof());
+        }
+        EXPECT_FALSE(t.FindKey({9}));
+        EXPECT_EQ(recNo(t), 5);
+        EXPECT_TRUE(t.Locate(QStringLiteral("Name"), {QByteArray("zz")}));
+        EXPECT_EQ(recNo(t), 3);
+        EXPECT_TRUE(t.Locate(QStringLiteral("Name"), {QByteArray()}));
+        EXPECT_EQ(recNo(t), 4);
+        EXPECT_TRUE(t.Locate(QStringLiteral("Name"), {QByteArray("xx")}));
+        EXPECT_EQ(recNo(t), 1);
+        t.Close();
+        t.Open();
+    }
+    ASSERT_TRUE(t.Locate(QStringLiteral("Name"), {QByteArray("yy")}));
+    t.Edit();
+    fld(t, "Name").SetAsBytes("ww");
+    t.Post();
+    EXPECT_FALSE(t.Locate(QStringLiteral("Name"), {QByteArray("yy")}));
+    ASSERT_TRUE(t.Locate(QStringLiteral("Name"), {QByteArray("ww")}));
+    EXPECT_EQ(recNo(t), 2);
+}
+
+// A read scope holds the file's shared lock only while it lasts: another
+// table can write once it ends; inside a batch it leaves the batch's
+// transaction alone, and a close inside it ends it safely.
+TEST_F(TableTest, readScopeGivesTheLockBackAndLeavesAnOpenBatchAlone)
+{
+    TTable t;
+    openNew(t, {{1, "xx", "a"}, {2, "yy", "b"}});
+    TTable other;
+    openOther(other);
+    {
+        const TTableRead read(t);
+        ASSERT_TRUE(t.FindKey({2}));
+        EXPECT_EQ(fld(t, "Name").AsBytes(), QByteArray("yy"));
+    }
+    append(other, {{3, "zz", "c"}});
+    ASSERT_TRUE(t.FindKey({3}));
+    EXPECT_EQ(fld(t, "Name").AsBytes(), QByteArray("zz"));
+
+    t.BeginBatch();
+    {
+        const TTableRead read(t);
+        ASSERT_TRUE(t.FindKey({1}));
+        EXPECT_EQ(fld(t, "Group").AsInteger(), 1);
+    }
+    append(t, {{4, "ww", "d"}});
+    t.EndBatch();
+    ASSERT_TRUE(other.FindKey({4}));
+    EXPECT_EQ(fld(other, "Name").AsBytes(), QByteArray("ww"));
+
+    {
+        const TTableRead read(t);
+        ASSERT_TRUE(t.FindKey({1}));
+        t.Close();
+    }
+    t.Open();
+    EXPECT_EQ(walk(t), (QList<int>{1, 2, 3, 4}));
+}
+
+// Fields are found by a Latin-1 name as by a string: exactly, in any order,
+// then whatever the letter case; an unknown name raises.
+TEST_F(TableTest, fieldsAreFoundByLatinNamesInAnyOrderAndCase)
+{
+    TTable t;
+    openNew(t, {{7, "xx", "b"}});
+    ASSERT_TRUE(t.FindKey({1}));
+    for (const char *name : {"When", "RecNo", "Group", "Group", "Name", "group", "KANA", "Flag", "Name"}) {
+        const QLatin1StringView latin(name);
+        TField *byLatin = t.FindField(latin);
+        ASSERT_NE(byLatin, nullptr) << name;
+        EXPECT_EQ(byLatin, t.FindField(QString(latin))) << name;
+        EXPECT_EQ(&t.FieldByName(latin), byLatin) << name;
+        EXPECT_EQ(byLatin->FieldName().compare(QString(latin), Qt::CaseInsensitive), 0) << name;
+    }
+    EXPECT_EQ(t.FieldByName(QLatin1StringView("group")).AsInteger(), 7);
+    EXPECT_EQ(t.FindField(QLatin1StringView("Missing")), nullptr);
+    EXPECT_THROW(t.FieldByName(QLatin1StringView("Missing")), ETableError);
+}
+
 struct WidthCase { QByteArray input; QByteArray stored; };
 class TableWidthTest : public TableTest, public ::testing::WithParamInterface<WidthCase> {};
 
