@@ -93,7 +93,7 @@ int main(int argc, char **argv)
         recNos << i;
 
     int pages = 0;
-    const double loopMs = bestOfMs(2, [&] {
+    const double loopMs = bestOfMs(5, [&] {
         TPdf pdf;
         TPrintLoop loop(layout, TableRecordSource(table));
         loop.Sender = sender;
@@ -102,7 +102,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s\n", qPrintable(error));
         pages = loop.PagesPrinted();
     });
-    const double plainMs = bestOfMs(2, [&] {
+    const double plainMs = bestOfMs(5, [&] {
         TPdf pdf;
         QPainter painter(pdf.writer.get());
         QFont font(ResolveFontFace(QStringLiteral("ＭＳ 明朝")).family);

@@ -152,6 +152,9 @@ void TPrintEditor::CreateActions()
     connect(actNew, &QAction::triggered, this, &TPrintEditor::actNewExecute);
     connect(actPrint, &QAction::triggered, this, &TPrintEditor::actPrintExecute);
     connect(actOpen, &QAction::triggered, this, [this] {
+        // Another layout replaces this one: its changes are asked about first.
+        if (!AskToSaveChanges())
+            return;
         const QString path = ExecFileDialog(false);
         if (!path.isEmpty())
             (void)OpenFile(path);
@@ -403,6 +406,8 @@ bool TPrintEditor::Paste()
 
 void TPrintEditor::actNewExecute()
 {
+    if (!AskToSaveChanges())
+        return;
     (void)RunPaperDialog();
 }
 

@@ -74,6 +74,31 @@ TEST_F(EditorSaveQuestion, unchangedLayoutClosesWithoutAQuestion)
     EXPECT_EQ(boxes.count(), 0);
 }
 
+// Opening another layout, or a new one, over a changed layout asks first:
+// キャンセル keeps the layout and opens nothing, いいえ goes on to the dialog.
+TEST_F(EditorSaveQuestion, openingAnotherLayoutOverAChangedOneAsksFirst)
+{
+    moveName();
+    int dialogs = 0;
+    form->ExecFileDialog = [&dialogs](bool) {
+        ++dialogs;
+        return QString();
+    };
+    boxes.enqueue(IDCANCEL);
+    action("actOpen")->trigger();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(form->IsChanged());
+    boxes.enqueue(IDNO);
+    action("actOpen")->trigger();
+    EXPECT_EQ(boxes.count(), 2);
+    EXPECT_EQ(dialogs, 1);
+    boxes.enqueue(IDCANCEL);
+    action("actNew")->trigger();
+    EXPECT_EQ(boxes.count(), 3);
+    EXPECT_TRUE(form->IsChanged());
+}
+
 TEST_F(EditorSaveQuestion, movedItemAsksWhetherToSave)
 {
     moveName();
