@@ -111,6 +111,8 @@ TEST_F(MainListEditors, cancelledSaveQuestionRefusesTheListsClosingOfTheEditor)
     action("actLayoutPrint")->trigger();
     auto *form = editor<TLayoutForm>(TPrintEditorKind::AddressSide);
     ASSERT_NE(form, nullptr);
+    TLabelGrid grid;
+    form->SetLayout(0, catalogueFormat(0, &grid), grid);
     form->PageView()->SetSelected(2);
     form->CopySelected();
     ASSERT_TRUE(form->Paste());
