@@ -11,6 +11,7 @@
 #include "editors/TownNames.h"
 #include "items/MetaRect.h"
 #include "util/MsgBoxPos.h"
+#include "widgets/InputHoldBack.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,51 +46,16 @@ TPaperEditor paperEditor(TLayoutKind Kind)
 // and until then a click, a drag or a shortcut would change the layout the
 // run is drawing. Windows of their own (the progress, other windows) take
 // input as usual.
-class TEditorInputGuard final : public QObject
+bool belongsToEditor(const QObject *Object, const QWidget *Editor)
 {
-public:
-    explicit TEditorInputGuard(QWidget *Editor) : m_editor(Editor) { qApp->installEventFilter(this); }
-    ~TEditorInputGuard() override { qApp->removeEventFilter(this); }
-    TEditorInputGuard(const TEditorInputGuard &) = delete;
-    TEditorInputGuard &operator=(const TEditorInputGuard &) = delete;
-
-protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override
-    {
-        switch (Event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-            return belongsToEditor(Watched);
-        default:
-            return false;
-        }
-    }
-
-private:
-    bool belongsToEditor(QObject *Object) const
-    {
-        if (auto *widget = qobject_cast<QWidget *>(Object))
-            return widget->window() == m_editor;
-        // A shortcut goes to its action, a child of the window.
-        for (QObject *o = Object; o; o = o->parent())
-            if (o == m_editor)
-                return true;
-        return false;
-    }
-
-    QWidget *m_editor;
-};
+    if (auto *widget = qobject_cast<const QWidget *>(Object))
+        return widget->window() == Editor;
+    // A shortcut goes to its action, a child of the window.
+    for (const QObject *o = Object; o; o = o->parent())
+        if (o == Editor)
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -498,7 +464,7 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
     bool done = false;
     {
         const auto running = qScopeGuard([this] { m_printing = false; });
-        const TEditorInputGuard guard(this);
+        const TInputHoldBack guard([this](const QObject *Watched) { return belongsToEditor(Watched, this); });
         done = loop.Run(Printer, RecNos, Options, Error);
     }
     progress.reset();

@@ -1,6 +1,7 @@
 #include "widgets/RecordRun.h"
 
 #include "util/MsgBoxPos.h"
+#include "widgets/InputHoldBack.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -8,6 +9,8 @@
 #include <QProgressDialog>
 #include <QSet>
 #include <QTimer>
+
+#include <optional>
 
 int TRecordRun::ShowAfterMs = 400;
 int TRecordRun::ServeEveryMs = 50;
@@ -68,81 +71,20 @@ bool FindRunRecord(TTable &Table, qint32 RecNo)
 // Holds back the user's input to every window that existed when the run
 // began. An application-wide filter sees each event before its receiver
 // does, whichever window it is meant for, also the shortcuts of actions.
-class TRecordRun::TInputGuard : public QObject
+class TRecordRun::TInputGuard
 {
 public:
-    explicit TInputGuard(TRecordRun &Run) : m_run(Run)
+    explicit TInputGuard(TRecordRun &Run)
     {
         for (const QWidget *window : QApplication::topLevelWidgets())
             m_before.insert(window);
-        qApp->installEventFilter(this);
+        m_holdBack.emplace([this](const QObject *Watched) { return HeldBack(Watched); },
+                           [&Run](QWidget *Window) { Run.AskToClose(Window); });
         ++g_running;
     }
-    ~TInputGuard() override
-    {
-        qApp->removeEventFilter(this);
-        --g_running;
-    }
+    ~TInputGuard() { --g_running; }
     TInputGuard(const TInputGuard &) = delete;
     TInputGuard &operator=(const TInputGuard &) = delete;
-
-protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override
-    {
-        switch (Event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ContextMenu:
-        case QEvent::InputMethod:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::TabletPress:
-        case QEvent::TabletMove:
-        case QEvent::TabletRelease:
-        case QEvent::NativeGesture:
-        case QEvent::Gesture:
-            // Window-system objects hand these on to their widgets, which
-            // are judged here in turn.
-            if (!Watched->isWidgetType() || !HeldBack(Watched))
-                return false;
-            Event->ignore();
-            return true;
-        case QEvent::ShortcutOverride:
-            if (!Watched->isWidgetType() || !HeldBack(Watched))
-                return false;
-            // Taken as the widget's own key, so no shortcut fires; the key
-            // itself is then held back as a key press.
-            Event->accept();
-            return true;
-        case QEvent::Shortcut:
-            if (!HeldBack(Watched))
-                return false;
-            Event->ignore();
-            return true;
-        case QEvent::Close:
-            if (!Event->spontaneous() || !Watched->isWidgetType() || !HeldBack(Watched)
-                || !static_cast<QWidget *>(Watched)->isWindow())
-                return false;
-            Event->ignore();
-            if (!m_asking) {
-                m_asking = true;
-                m_run.AskToClose(static_cast<QWidget *>(Watched));
-                m_asking = false;
-            }
-            return true;
-        default:
-            return false;
-        }
-    }
 
 private:
     // Meant for a window that was there before the run (or for nothing
@@ -153,9 +95,8 @@ private:
         return !widget || m_before.contains(widget->window());
     }
 
-    TRecordRun &m_run;
     QSet<const QWidget *> m_before;
-    bool m_asking = false;
+    std::optional<TInputHoldBack> m_holdBack;
 };
 
 TRecordRun::TRecordRun(QWidget *Owner, TTable &Table, const QString &Label, int Total)
