@@ -186,3 +186,60 @@ QString ChooseImageFileName(QWidget *Parent)
         return {};
     return dialog.selectedFiles().first();
 }
+
+#include "items/RectFrame.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+QLabel *NewLabel(QWidget *Parent, const char *Name, const QString &Caption)
+{
+    return Named(new QLabel(Caption, Parent), Name);
+}
+
+void StartItemDialog(QDialog *Dialog, const QString &Name, const QString &Title)
+{
+    Dialog->setObjectName(Name);
+    Dialog->setWindowTitle(Title);
+    Dialog->setWindowFlags(Dialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
+}
+
+QVBoxLayout *LayOutAboveButtons(QDialog *Dialog, QLayout *Top, QPushButton *Ok, QPushButton *Cancel)
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Ok);
+    buttons->addWidget(Cancel);
+    auto *main = new QVBoxLayout(Dialog);
+    main->addLayout(Top);
+    main->addLayout(buttons);
+    return main;
+}
+
+void ApplyFrameLists(TRectFrame &Frame, const QComboBox *LineCount, const QComboBox *Corner,
+                     const QComboBox *LineWidth)
+{
+    Frame.SetLineCount(quint8(std::max(0, LineCount->currentIndex())));
+    Frame.SetCorner(quint8(std::max(0, Corner->currentIndex())));
+    Frame.SetLineWidth(quint8(std::max(0, LineWidth->currentIndex())));
+}
+
+bool ChooseFrameColor(const TColorDialogRunner &Run, TRectFrame &Frame, int Tag, TColorSwatch *FrameSwatch,
+                      TColorSwatch *BackSwatch)
+{
+    TColorSwatch *swatch = Tag == 0 ? FrameSwatch : BackSwatch;
+    const std::optional<TColor> c = ChooseItemColor(Run, swatch->Color());
+    if (!c)
+        return false;
+    swatch->SetColor(*c);
+    if (Tag == 0)
+        Frame.SetFrameColor(*c);
+    else
+        Frame.SetBackColor(*c);
+    return true;
+}

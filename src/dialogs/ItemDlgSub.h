@@ -10,7 +10,13 @@
 #include <functional>
 #include <optional>
 
+class QComboBox;
+class QDialog;
+class QLayout;
 class QPainter;
+class QPushButton;
+class QVBoxLayout;
+class TRectFrame;
 
 // What the item settings dialogs share: the white preview they draw their
 // working item on, the colour swatches, and the colour dialog with the
@@ -98,3 +104,31 @@ private:
 // the image kinds LoadImageFile reads, with a preview of the file under
 // the cursor. Empty when cancelled.
 [[nodiscard]] QString ChooseImageFileName(QWidget *Parent);
+
+// Gives Widget its object name and hands it back, so a control is made and
+// named in one line.
+template <typename T> T *Named(T *Widget, const char *Name)
+{
+    Widget->setObjectName(QLatin1String(Name));
+    return Widget;
+}
+
+// A named caption.
+QLabel *NewLabel(QWidget *Parent, const char *Name, const QString &Caption);
+
+// What every item dialog starts with: its object name, its title and no
+// context help button.
+void StartItemDialog(QDialog *Dialog, const QString &Name, const QString &Title);
+
+// The dialog's layout: Top above a row with OK and Cancel at the right.
+QVBoxLayout *LayOutAboveButtons(QDialog *Dialog, QLayout *Top, QPushButton *Ok, QPushButton *Cancel);
+
+// The frame page's three lists (line count, corner, line width) into Frame.
+void ApplyFrameLists(TRectFrame &Frame, const QComboBox *LineCount, const QComboBox *Corner,
+                     const QComboBox *LineWidth);
+
+// The frame page's colour buttons: Tag 0 the line colour, 1 the back
+// colour. The chosen colour goes to its swatch and to Frame; false when the
+// colour dialog was cancelled.
+bool ChooseFrameColor(const TColorDialogRunner &Run, TRectFrame &Frame, int Tag, TColorSwatch *FrameSwatch,
+                      TColorSwatch *BackSwatch);
