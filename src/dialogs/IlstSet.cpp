@@ -149,15 +149,7 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
         frameGrid->addWidget(Label, Row, 0);
         frameGrid->addWidget(Field, Row, 1);
     };
-    auto list = [gbxFrame](const char *Name, const QStringList &Items) {
-        auto *c = new QComboBox(gbxFrame);
-        c->setObjectName(QLatin1String(Name));
-        c->addItems(Items);
-        return c;
-    };
-    cbxLineCount = list("cbxLineCount", {QStringLiteral("一重線"), QStringLiteral("二重線")});
-    cbxCorner = list("cbxCorner", {QStringLiteral("四角"), QStringLiteral("丸")});
-    cbxLineWidth = list("cbxLineWidth", {QStringLiteral("細い"), QStringLiteral("ふつう"), QStringLiteral("太い")});
+    NewFrameLists(gbxFrame, cbxLineCount, cbxCorner, cbxLineWidth);
     auto *frameColor = new QWidget(gbxFrame);
     auto *frameColorRow = new QHBoxLayout(frameColor);
     frameColorRow->setContentsMargins(0, 0, 0, 0);

@@ -221,6 +221,16 @@ QVBoxLayout *LayOutAboveButtons(QDialog *Dialog, QLayout *Top, QPushButton *Ok, 
     return main;
 }
 
+void NewFrameLists(QWidget *Parent, QComboBox *&LineCount, QComboBox *&Corner, QComboBox *&LineWidth)
+{
+    LineCount = Named(new QComboBox(Parent), "cbxLineCount");
+    LineCount->addItems({QStringLiteral("一重線"), QStringLiteral("二重線")});
+    Corner = Named(new QComboBox(Parent), "cbxCorner");
+    Corner->addItems({QStringLiteral("四角"), QStringLiteral("丸")});
+    LineWidth = Named(new QComboBox(Parent), "cbxLineWidth");
+    LineWidth->addItems({QStringLiteral("細い"), QStringLiteral("ふつう"), QStringLiteral("太い")});
+}
+
 void ApplyFrameLists(TRectFrame &Frame, const QComboBox *LineCount, const QComboBox *Corner,
                      const QComboBox *LineWidth)
 {

@@ -123,6 +123,10 @@ void StartItemDialog(QDialog *Dialog, const QString &Name, const QString &Title)
 // The dialog's layout: Top above a row with OK and Cancel at the right.
 QVBoxLayout *LayOutAboveButtons(QDialog *Dialog, QLayout *Top, QPushButton *Ok, QPushButton *Cancel);
 
+// The frame page's three lists, made on Parent in this order: line count,
+// corner, line width.
+void NewFrameLists(QWidget *Parent, QComboBox *&LineCount, QComboBox *&Corner, QComboBox *&LineWidth);
+
 // The frame page's three lists (line count, corner, line width) into Frame.
 void ApplyFrameLists(TRectFrame &Frame, const QComboBox *LineCount, const QComboBox *Corner,
                      const QComboBox *LineWidth);

@@ -79,15 +79,7 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     ckbBack->setChecked(true);
     auto *gbxFrame = new QGroupBox(tbsFrame);
     gbxFrame->setObjectName(QStringLiteral("gbxFrame"));
-    auto list = [gbxFrame](const char *Name, const QStringList &Items) {
-        auto *c = new QComboBox(gbxFrame);
-        c->setObjectName(QLatin1String(Name));
-        c->addItems(Items);
-        return c;
-    };
-    cbxLineCount = list("cbxLineCount", {QStringLiteral("一重線"), QStringLiteral("二重線")});
-    cbxCorner = list("cbxCorner", {QStringLiteral("四角"), QStringLiteral("丸")});
-    cbxLineWidth = list("cbxLineWidth", {QStringLiteral("細い"), QStringLiteral("ふつう"), QStringLiteral("太い")});
+    NewFrameLists(gbxFrame, cbxLineCount, cbxCorner, cbxLineWidth);
     pnlFrameColor = Named(new TColorSwatch(gbxFrame), "pnlFrameColor");
     bbtnFrameColor = Named(new QPushButton(QStringLiteral("..."), gbxFrame), "bbtnFrameColor");
     lblItem7 = NewLabel(gbxFrame, "lblItem7", QStringLiteral("線の種類"));

@@ -279,12 +279,7 @@ void TWordSettingDialog::BuildFramePage()
 {
     auto *page = new QWidget(pgcSetting);
     ckbFrame = Named(new QCheckBox(QStringLiteral("枠線"), page), "ckbFrame");
-    cbxLineCount = Named(new QComboBox(page), "cbxLineCount");
-    cbxLineCount->addItems({QStringLiteral("一重線"), QStringLiteral("二重線")});
-    cbxCorner = Named(new QComboBox(page), "cbxCorner");
-    cbxCorner->addItems({QStringLiteral("四角"), QStringLiteral("丸")});
-    cbxLineWidth = Named(new QComboBox(page), "cbxLineWidth");
-    cbxLineWidth->addItems({QStringLiteral("細い"), QStringLiteral("ふつう"), QStringLiteral("太い")});
+    NewFrameLists(page, cbxLineCount, cbxCorner, cbxLineWidth);
     pnlFrameColor = Named(new QLabel(page), "pnlFrameColor");
     pnlFrameColor->setFixedSize(40, 20);
     bbtnFrameColor = Named(new QPushButton(QStringLiteral("..."), page), "bbtnFrameColor");
