@@ -112,11 +112,7 @@ TBackImageDialog::TBackImageDialog(QWidget *Owner) : QDialog(Owner), m_work(std:
     swatchRow(1, lblItem1, "lblItem1", QStringLiteral("色１"), pnlColor1, "pnlColor1", bbtnColorDlg1, "bbtnColorDlg1");
     swatchRow(2, lblItem2, "lblItem2", QStringLiteral("色２"), pnlColor2, "pnlColor2", bbtnColorDlg2, "bbtnColorDlg2");
     lblItem3 = Named(new QLabel(QStringLiteral("角度"), tbsColor), "lblItem3");
-    edAngle = Named(new QLineEdit(QStringLiteral("0"), tbsColor), "edAngle");
-    edAngle->setMaxLength(3);
-    udAngle = Named(new TUpDown(tbsColor), "udAngle");
-    udAngle->SetMin(0);
-    udAngle->SetMax(359);
+    NewAngleEdit(tbsColor, edAngle, udAngle);
     colorPage->addWidget(lblItem3, 3, 0);
     colorPage->addWidget(edAngle, 3, 1);
     colorPage->addWidget(udAngle, 3, 2);
@@ -314,9 +310,7 @@ void TBackImageDialog::bbtnRotateClick()
 
 void TBackImageDialog::bbtnColorDlgClick(int Tag)
 {
-    TColorSwatch *swatch = Tag == 0 ? pnlColor1 : pnlColor2;
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, swatch->Color())) {
-        swatch->SetColor(*c);
+    if (const std::optional<TColor> c = ChooseSwatchColor(RunColorDialog, Tag == 0 ? pnlColor1 : pnlColor2)) {
         if (Tag == 0)
             m_work->SetColor1(*c);
         else

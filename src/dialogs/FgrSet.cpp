@@ -162,11 +162,7 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     lblItem1 = NewLabel(gbxBack, "lblItem1", QStringLiteral("色１："));
     lblItem2 = NewLabel(gbxBack, "lblItem2", QStringLiteral("色２："));
     lblItem3 = NewLabel(gbxBack, "lblItem3", QStringLiteral("角度："));
-    edAngle = Named(new QLineEdit(QStringLiteral("0"), gbxBack), "edAngle");
-    edAngle->setMaxLength(3);
-    udAngle = Named(new TUpDown(gbxBack), "udAngle");
-    udAngle->SetMin(0);
-    udAngle->SetMax(359);
+    NewAngleEdit(gbxBack, edAngle, udAngle);
     auto *backLayout = new QGridLayout(gbxBack);
     backLayout->addWidget(ckbBack, 0, 0, 1, 3);
     backLayout->addWidget(rbFilled, 1, 0);
@@ -403,18 +399,14 @@ void TFigureSettingDialog::dgLineTypeClick()
 
 void TFigureSettingDialog::bbtnFrameColorClick()
 {
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, pnlFrameColor->Color())) {
-        pnlFrameColor->SetColor(*c);
+    if (const std::optional<TColor> c = ChooseSwatchColor(RunColorDialog, pnlFrameColor))
         m_work->SetFrameColor(*c);
-    }
     Repaint();
 }
 
 void TFigureSettingDialog::bbtnColorDlgClick(int Tag)
 {
-    TColorSwatch *swatch = Tag == 0 ? pnlColor1 : pnlColor2;
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, swatch->Color(), false)) {
-        swatch->SetColor(*c);
+    if (const std::optional<TColor> c = ChooseSwatchColor(RunColorDialog, Tag == 0 ? pnlColor1 : pnlColor2, false)) {
         if (Tag == 0)
             m_work->SetColor1(*c);
         else

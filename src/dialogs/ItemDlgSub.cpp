@@ -76,6 +76,14 @@ std::optional<TColor> ChooseItemColor(const TColorDialogRunner &Run, TColor Curr
     return QColorToColor(*chosen);
 }
 
+std::optional<TColor> ChooseSwatchColor(const TColorDialogRunner &Run, TColorSwatch *Swatch, bool WithCustomColors)
+{
+    const std::optional<TColor> c = ChooseItemColor(Run, Swatch->Color(), WithCustomColors);
+    if (c)
+        Swatch->SetColor(*c);
+    return c;
+}
+
 void SetBlueCaption(QWidget *Widget, bool Blue)
 {
     Widget->setStyleSheet(Blue ? QStringLiteral("color: rgb(0,0,255)") : QString());
@@ -221,6 +229,15 @@ QVBoxLayout *LayOutAboveButtons(QDialog *Dialog, QLayout *Top, QPushButton *Ok, 
     return main;
 }
 
+void NewAngleEdit(QWidget *Parent, QLineEdit *&Edit, TUpDown *&UpDown)
+{
+    Edit = Named(new QLineEdit(QStringLiteral("0"), Parent), "edAngle");
+    Edit->setMaxLength(3);
+    UpDown = Named(new TUpDown(Parent), "udAngle");
+    UpDown->SetMin(0);
+    UpDown->SetMax(359);
+}
+
 void NewFrameLists(QWidget *Parent, QComboBox *&LineCount, QComboBox *&Corner, QComboBox *&LineWidth)
 {
     LineCount = Named(new QComboBox(Parent), "cbxLineCount");
@@ -242,11 +259,9 @@ void ApplyFrameLists(TRectFrame &Frame, const QComboBox *LineCount, const QCombo
 bool ChooseFrameColor(const TColorDialogRunner &Run, TRectFrame &Frame, int Tag, TColorSwatch *FrameSwatch,
                       TColorSwatch *BackSwatch)
 {
-    TColorSwatch *swatch = Tag == 0 ? FrameSwatch : BackSwatch;
-    const std::optional<TColor> c = ChooseItemColor(Run, swatch->Color());
+    const std::optional<TColor> c = ChooseSwatchColor(Run, Tag == 0 ? FrameSwatch : BackSwatch);
     if (!c)
         return false;
-    swatch->SetColor(*c);
     if (Tag == 0)
         Frame.SetFrameColor(*c);
     else

@@ -14,8 +14,10 @@ class QComboBox;
 class QDialog;
 class QLayout;
 class QPainter;
+class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
+class TUpDown;
 class TRectFrame;
 
 // What the item settings dialogs share: the white preview they draw their
@@ -65,6 +67,11 @@ using TColorDialogRunner = std::function<std::optional<QColor>(const QColor &, Q
 // CstmClr.ini, which are written back whatever the outcome.
 [[nodiscard]] std::optional<TColor> ChooseItemColor(const TColorDialogRunner &Run, TColor Current,
                                                     bool WithCustomColors = true);
+
+// The colour dialog started on Swatch's colour; the chosen colour is shown
+// on Swatch and handed back, nothing when cancelled.
+[[nodiscard]] std::optional<TColor> ChooseSwatchColor(const TColorDialogRunner &Run, TColorSwatch *Swatch,
+                                                      bool WithCustomColors = true);
 
 // A caption in blue (checked, chosen) or in the window-text colour.
 void SetBlueCaption(QWidget *Widget, bool Blue);
@@ -122,6 +129,10 @@ void StartItemDialog(QDialog *Dialog, const QString &Name, const QString &Title)
 
 // The dialog's layout: Top above a row with OK and Cancel at the right.
 QVBoxLayout *LayOutAboveButtons(QDialog *Dialog, QLayout *Top, QPushButton *Ok, QPushButton *Cancel);
+
+// The gradient angle: an edit of at most three digits starting at 0 and its
+// up-down from 0 to 359, made on Parent in that order.
+void NewAngleEdit(QWidget *Parent, QLineEdit *&Edit, TUpDown *&UpDown);
 
 // The frame page's three lists, made on Parent in this order: line count,
 // corner, line width.

@@ -391,8 +391,7 @@ void TQRCodeSettingDialog::bbtnAddHeaderClick(const QString &Header)
 
 void TQRCodeSettingDialog::bbtnColorClick()
 {
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, pnlColor->Color()))
-        pnlColor->SetColor(*c);
+    (void)ChooseSwatchColor(RunColorDialog, pnlColor);
 }
 
 bool TQRCodeSettingDialog::eventFilter(QObject *Watched, QEvent *Event)

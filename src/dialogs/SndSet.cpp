@@ -327,8 +327,7 @@ void TSenderSettingDialog::ckbStyleClick()
 
 void TSenderSettingDialog::bbtnFontColorClick()
 {
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, pnlFontColor->Color())) {
-        pnlFontColor->SetColor(*c);
+    if (const std::optional<TColor> c = ChooseSwatchColor(RunColorDialog, pnlFontColor)) {
         TFont font = m_work->GetFont();
         font.Color = ColorToQColor(*c);
         m_work->SetFont(font);
