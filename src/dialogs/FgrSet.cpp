@@ -56,10 +56,8 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     RunColorDialog = DefaultColorDialogRunner(this);
 
     pgcSetting = Named(new QTabWidget(this), "pgcSetting");
-    tbsFont = Named(new QWidget, "tbsFont");
-    tbsFrame = Named(new QWidget, "tbsFrame");
-    pgcSetting->addTab(tbsFont, QStringLiteral("図形"));
-    pgcSetting->addTab(tbsFrame, QStringLiteral("色・設定"));
+    tbsFont = AddTabPage(pgcSetting, "tbsFont", QStringLiteral("図形"));
+    tbsFrame = AddTabPage(pgcSetting, "tbsFrame", QStringLiteral("色・設定"));
 
     // Page "図形": the kind and the panel of the kind's options.
     cbxFigureKind = Named(new QComboBox(tbsFont), "cbxFigureKind");

@@ -53,12 +53,9 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     RunColorDialog = DefaultColorDialogRunner(this);
 
     pgcSetting = Named(new QTabWidget(this), "pgcSetting");
-    TabSheet1 = Named(new QWidget, "TabSheet1");
-    tbsMask = Named(new QWidget, "tbsMask");
-    tbsFrameRect = Named(new QWidget, "tbsFrameRect");
-    pgcSetting->addTab(TabSheet1, QStringLiteral("画像の向き"));
-    pgcSetting->addTab(tbsMask, QStringLiteral("型抜き・透明化"));
-    pgcSetting->addTab(tbsFrameRect, QStringLiteral("飾り枠"));
+    TabSheet1 = AddTabPage(pgcSetting, "TabSheet1", QStringLiteral("画像の向き"));
+    tbsMask = AddTabPage(pgcSetting, "tbsMask", QStringLiteral("型抜き・透明化"));
+    tbsFrameRect = AddTabPage(pgcSetting, "tbsFrameRect", QStringLiteral("飾り枠"));
 
     auto ratioRow = [this](QWidget *Page, int Group) {
         auto *row = new QHBoxLayout;

@@ -201,6 +201,7 @@ QString ChooseImageFileName(QWidget *Parent)
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -208,6 +209,13 @@ QString ChooseImageFileName(QWidget *Parent)
 QLabel *NewLabel(QWidget *Parent, const char *Name, const QString &Caption)
 {
     return Named(new QLabel(Caption, Parent), Name);
+}
+
+QWidget *AddTabPage(QTabWidget *Tabs, const char *Name, const QString &Caption)
+{
+    QWidget *page = Named(new QWidget, Name);
+    Tabs->addTab(page, Caption);
+    return page;
 }
 
 void StartItemDialog(QDialog *Dialog, const QString &Name, const QString &Title)

@@ -16,6 +16,7 @@ class QLayout;
 class QPainter;
 class QLineEdit;
 class QPushButton;
+class QTabWidget;
 class QVBoxLayout;
 class TUpDown;
 class TRectFrame;
@@ -119,6 +120,9 @@ template <typename T> T *Named(T *Widget, const char *Name)
     Widget->setObjectName(QLatin1String(Name));
     return Widget;
 }
+
+// A new named page at the end of Tabs.
+QWidget *AddTabPage(QTabWidget *Tabs, const char *Name, const QString &Caption);
 
 // A named caption.
 QLabel *NewLabel(QWidget *Parent, const char *Name, const QString &Caption);

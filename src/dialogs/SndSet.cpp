@@ -42,10 +42,8 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     cbxSender->setCurrentIndex(-1);
 
     pgcSetting = Named(new QTabWidget(this), "pgcSetting");
-    tbsFont = Named(new QWidget, "tbsFont");
-    tbsFrame = Named(new QWidget, "tbsFrame");
-    pgcSetting->addTab(tbsFont, QStringLiteral("フォント"));
-    pgcSetting->addTab(tbsFrame, QStringLiteral("飾り枠"));
+    tbsFont = AddTabPage(pgcSetting, "tbsFont", QStringLiteral("フォント"));
+    tbsFrame = AddTabPage(pgcSetting, "tbsFrame", QStringLiteral("飾り枠"));
 
     lbFonts = Named(new QListWidget(tbsFont), "lbFonts");
     for (const auto &[name, charset] : ListFontNames()) {

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -101,6 +102,17 @@ TEST(ItemDlgSub, theAngleEditTakesThreeDigitsUpTo359)
     EXPECT_EQ(edit->maxLength(), 3);
     EXPECT_EQ(upDown->Min(), 0);
     EXPECT_EQ(upDown->Max(), 359);
+}
+
+TEST(ItemDlgSub, aTabPageIsNamedAndAddedAfterTheOthers)
+{
+    QTabWidget tabs;
+    tabs.addTab(new QWidget, QStringLiteral("A"));
+    QWidget *page = AddTabPage(&tabs, "tbsFrame", QStringLiteral("飾り枠"));
+    ASSERT_EQ(tabs.count(), 2);
+    EXPECT_EQ(tabs.widget(1), page);
+    EXPECT_EQ(tabs.tabText(1), QStringLiteral("飾り枠"));
+    EXPECT_EQ(page->objectName(), QStringLiteral("tbsFrame"));
 }
 
 } // namespace
