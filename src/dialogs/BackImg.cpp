@@ -36,17 +36,13 @@ QRadioButton *radio(QWidget *Parent, const char *Name, const QString &Caption, Q
 
 TBackImageDialog::TBackImageDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TBackImage>())
 {
-    setObjectName(QStringLiteral("BackImageDialog"));
-    setWindowTitle(QStringLiteral("背景の選択"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    StartItemDialog(this, QStringLiteral("BackImageDialog"), QStringLiteral("背景の選択"));
     RunColorDialog = DefaultColorDialogRunner(this);
     ChooseImageFile = [this] { return ChooseImageFileName(this); };
 
-    pnlPreview = new QWidget(this);
-    pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
+    pnlPreview = Named(new QWidget(this), "pnlPreview");
     pnlPreview->setFixedSize(315, 315);
-    pnlCard = new TItemPreview(pnlPreview);
-    pnlCard->setObjectName(QStringLiteral("pnlCard"));
+    pnlCard = Named(new TItemPreview(pnlPreview), "pnlCard");
     pnlCard->OnPaint = [this](QPainter &P) { pnlCardPaint(P); };
 
     auto *gbxType = new QGroupBox(QStringLiteral("種類"), this);
@@ -55,21 +51,16 @@ TBackImageDialog::TBackImageDialog(QWidget *Owner) : QDialog(Owner), m_work(std:
     rbImage = radio(gbxType, "rbImage", QStringLiteral("画像を使用"), typeLayout);
     rbColor = radio(gbxType, "rbColor", QStringLiteral("色を指定"), typeLayout);
 
-    pgcBkType = new QStackedWidget(this);
-    pgcBkType->setObjectName(QStringLiteral("pgcBkType"));
+    pgcBkType = Named(new QStackedWidget(this), "pgcBkType");
     tbsEmpty = new QWidget;
-    tbsImage = new QWidget;
-    tbsImage->setObjectName(QStringLiteral("tbsImage"));
-    tbsColor = new QWidget;
-    tbsColor->setObjectName(QStringLiteral("tbsColor"));
+    tbsImage = Named(new QWidget, "tbsImage");
+    tbsColor = Named(new QWidget, "tbsColor");
     pgcBkType->addWidget(tbsEmpty);
     pgcBkType->addWidget(tbsImage);
     pgcBkType->addWidget(tbsColor);
 
-    bbtnImage = new QPushButton(QStringLiteral("画像を選択(&S)"), tbsImage);
-    bbtnImage->setObjectName(QStringLiteral("bbtnImage"));
-    pgcImage = new QTabWidget(tbsImage);
-    pgcImage->setObjectName(QStringLiteral("pgcImage"));
+    bbtnImage = Named(new QPushButton(QStringLiteral("画像を選択(&S)"), tbsImage), "bbtnImage");
+    pgcImage = Named(new QTabWidget(tbsImage), "pgcImage");
     auto *tbsView = new QWidget;
     tbsView->setObjectName(QStringLiteral("tbsView"));
     auto *tbsDirection = new QWidget;
@@ -85,16 +76,14 @@ TBackImageDialog::TBackImageDialog(QWidget *Owner) : QDialog(Owner), m_work(std:
     auto *reverseLayout = new QVBoxLayout(gbxReverse);
     rbVert = radio(gbxReverse, "rbVert", QStringLiteral("上下に反転"), reverseLayout);
     rbHorz = radio(gbxReverse, "rbHorz", QStringLiteral("左右に反転"), reverseLayout);
-    bbtnReverse = new QPushButton(QStringLiteral("実行(&R)"), gbxReverse);
-    bbtnReverse->setObjectName(QStringLiteral("bbtnReverse"));
+    bbtnReverse = Named(new QPushButton(QStringLiteral("実行(&R)"), gbxReverse), "bbtnReverse");
     reverseLayout->addWidget(bbtnReverse);
     auto *gbxRotate = new QGroupBox(QStringLiteral("回転"), tbsDirection);
     auto *rotateLayout = new QVBoxLayout(gbxRotate);
     rbL90 = radio(gbxRotate, "rbL90", QStringLiteral("左90°"), rotateLayout);
     rbR90 = radio(gbxRotate, "rbR90", QStringLiteral("右90°"), rotateLayout);
     rb180 = radio(gbxRotate, "rb180", QStringLiteral("180°"), rotateLayout);
-    bbtnRotate = new QPushButton(QStringLiteral("実行(&T)"), gbxRotate);
-    bbtnRotate->setObjectName(QStringLiteral("bbtnRotate"));
+    bbtnRotate = Named(new QPushButton(QStringLiteral("実行(&T)"), gbxRotate), "bbtnRotate");
     rotateLayout->addWidget(bbtnRotate);
     directionLayout->addWidget(gbxReverse);
     directionLayout->addWidget(gbxRotate);
@@ -122,25 +111,16 @@ TBackImageDialog::TBackImageDialog(QWidget *Owner) : QDialog(Owner), m_work(std:
     };
     swatchRow(1, lblItem1, "lblItem1", QStringLiteral("色１"), pnlColor1, "pnlColor1", bbtnColorDlg1, "bbtnColorDlg1");
     swatchRow(2, lblItem2, "lblItem2", QStringLiteral("色２"), pnlColor2, "pnlColor2", bbtnColorDlg2, "bbtnColorDlg2");
-    lblItem3 = new QLabel(QStringLiteral("角度"), tbsColor);
-    lblItem3->setObjectName(QStringLiteral("lblItem3"));
-    edAngle = new QLineEdit(QStringLiteral("0"), tbsColor);
-    edAngle->setObjectName(QStringLiteral("edAngle"));
-    edAngle->setMaxLength(3);
-    udAngle = new TUpDown(tbsColor);
-    udAngle->setObjectName(QStringLiteral("udAngle"));
-    udAngle->SetMin(0);
-    udAngle->SetMax(359);
+    lblItem3 = Named(new QLabel(QStringLiteral("角度"), tbsColor), "lblItem3");
+    NewAngleEdit(tbsColor, edAngle, udAngle);
     colorPage->addWidget(lblItem3, 3, 0);
     colorPage->addWidget(edAngle, 3, 1);
     colorPage->addWidget(udAngle, 3, 2);
     colorPage->setRowStretch(4, 1);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
     for (QPushButton *b : {bbtnImage, bbtnReverse, bbtnRotate, bbtnColorDlg1, bbtnColorDlg2, btnCancel})
         b->setAutoDefault(false);
 
@@ -150,13 +130,7 @@ TBackImageDialog::TBackImageDialog(QWidget *Owner) : QDialog(Owner), m_work(std:
     auto *top = new QHBoxLayout;
     top->addWidget(pnlPreview);
     top->addLayout(right);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *main = new QVBoxLayout(this);
-    main->addLayout(top);
-    main->addLayout(buttons);
+    LayOutAboveButtons(this, top, btnOK, btnCancel);
 
     m_angleLink = new TNumberEditLink(edAngle, udAngle);
     m_angleLink->OnChange = [this](int V) {
@@ -336,9 +310,7 @@ void TBackImageDialog::bbtnRotateClick()
 
 void TBackImageDialog::bbtnColorDlgClick(int Tag)
 {
-    TColorSwatch *swatch = Tag == 0 ? pnlColor1 : pnlColor2;
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, swatch->Color())) {
-        swatch->SetColor(*c);
+    if (const std::optional<TColor> c = ChooseSwatchColor(RunColorDialog, Tag == 0 ? pnlColor1 : pnlColor2)) {
         if (Tag == 0)
             m_work->SetColor1(*c);
         else

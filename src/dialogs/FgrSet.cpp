@@ -48,38 +48,22 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return {76, 16}; }
 };
 
-QLabel *label(QWidget *Parent, const char *Name, const QString &Caption)
-{
-    auto *l = new QLabel(Caption, Parent);
-    l->setObjectName(QLatin1String(Name));
-    return l;
-}
-
 } // namespace
 
 TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TFigureRect>())
 {
-    setObjectName(QStringLiteral("FigureSettingDialog"));
-    setWindowTitle(QStringLiteral("図形の設定"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    StartItemDialog(this, QStringLiteral("FigureSettingDialog"), QStringLiteral("図形の設定"));
     RunColorDialog = DefaultColorDialogRunner(this);
 
-    pgcSetting = new QTabWidget(this);
-    pgcSetting->setObjectName(QStringLiteral("pgcSetting"));
-    tbsFont = new QWidget;
-    tbsFont->setObjectName(QStringLiteral("tbsFont"));
-    tbsFrame = new QWidget;
-    tbsFrame->setObjectName(QStringLiteral("tbsFrame"));
-    pgcSetting->addTab(tbsFont, QStringLiteral("図形"));
-    pgcSetting->addTab(tbsFrame, QStringLiteral("色・設定"));
+    pgcSetting = Named(new QTabWidget(this), "pgcSetting");
+    tbsFont = AddTabPage(pgcSetting, "tbsFont", QStringLiteral("図形"));
+    tbsFrame = AddTabPage(pgcSetting, "tbsFrame", QStringLiteral("色・設定"));
 
     // Page "図形": the kind and the panel of the kind's options.
-    cbxFigureKind = new QComboBox(tbsFont);
-    cbxFigureKind->setObjectName(QStringLiteral("cbxFigureKind"));
+    cbxFigureKind = Named(new QComboBox(tbsFont), "cbxFigureKind");
     cbxFigureKind->addItems({QStringLiteral("直線"), QStringLiteral("四角"), QStringLiteral("四角（角丸）"),
                              QStringLiteral("円"), QStringLiteral("扇形"), QStringLiteral("ひし形")});
-    pnlLine = new QGroupBox(QStringLiteral("線の方向"), tbsFont);
-    pnlLine->setObjectName(QStringLiteral("pnlLine"));
+    pnlLine = Named(new QGroupBox(QStringLiteral("線の方向"), tbsFont), "pnlLine");
     auto *lineLayout = new QVBoxLayout(pnlLine);
     const std::array<std::pair<const char *, QString>, 4> directions{
         std::pair{"ckbHorizontal", QStringLiteral("水平線")}, std::pair{"ckbVertical", QStringLiteral("垂直線")},
@@ -93,25 +77,21 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
         lineLayout->addWidget(b);
         connect(b, &QCheckBox::clicked, this, [this, b] { ckbLineClick(b); });
     }
-    pnlRoundRect = new QGroupBox(QStringLiteral("角の半径"), tbsFont);
-    pnlRoundRect->setObjectName(QStringLiteral("pnlRoundRect"));
+    pnlRoundRect = Named(new QGroupBox(QStringLiteral("角の半径"), tbsFont), "pnlRoundRect");
     auto *roundLayout = new QGridLayout(pnlRoundRect);
-    cbxDiameterV = new QComboBox(pnlRoundRect);
-    cbxDiameterV->setObjectName(QStringLiteral("cbxDiameterV"));
+    cbxDiameterV = Named(new QComboBox(pnlRoundRect), "cbxDiameterV");
     cbxDiameterV->setProperty("tag", 1);
-    cbxDiameterH = new QComboBox(pnlRoundRect);
-    cbxDiameterH->setObjectName(QStringLiteral("cbxDiameterH"));
+    cbxDiameterH = Named(new QComboBox(pnlRoundRect), "cbxDiameterH");
     cbxDiameterH->setProperty("tag", 0);
     for (QComboBox *c : {cbxDiameterV, cbxDiameterH}) {
         c->addItems({QStringLiteral("小さい"), QStringLiteral("普通"), QStringLiteral("大きい")});
         connect(c, &QComboBox::activated, this, [this, c] { cbxDiameterClick(c); });
     }
-    roundLayout->addWidget(label(pnlRoundRect, "Label1", QStringLiteral("縦方向：")), 0, 0);
+    roundLayout->addWidget(NewLabel(pnlRoundRect, "Label1", QStringLiteral("縦方向：")), 0, 0);
     roundLayout->addWidget(cbxDiameterV, 0, 1);
-    roundLayout->addWidget(label(pnlRoundRect, "Label2", QStringLiteral("横方向：")), 1, 0);
+    roundLayout->addWidget(NewLabel(pnlRoundRect, "Label2", QStringLiteral("横方向：")), 1, 0);
     roundLayout->addWidget(cbxDiameterH, 1, 1);
-    pnlSector = new QGroupBox(QStringLiteral("頂点の方向"), tbsFont);
-    pnlSector->setObjectName(QStringLiteral("pnlSector"));
+    pnlSector = Named(new QGroupBox(QStringLiteral("頂点の方向"), tbsFont), "pnlSector");
     auto *sectorLayout = new QGridLayout(pnlSector);
     const std::array<std::pair<const char *, QString>, 4> sectors{
         std::pair{"rbBottomRight", QStringLiteral("右下")}, std::pair{"rbBottomLeft", QStringLiteral("左下")},
@@ -125,7 +105,7 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     }
     auto *kindPage = new QVBoxLayout(tbsFont);
     auto *kindRow = new QHBoxLayout;
-    kindRow->addWidget(label(tbsFont, "lblItem8", QStringLiteral("種類：")));
+    kindRow->addWidget(NewLabel(tbsFont, "lblItem8", QStringLiteral("種類：")));
     kindRow->addWidget(cbxFigureKind, 1);
     kindPage->addLayout(kindRow);
     kindPage->addWidget(pnlLine);
@@ -136,31 +116,25 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     // Page "色・設定": outline and fill.
     auto *gbxFrame = new QGroupBox(tbsFrame);
     gbxFrame->setObjectName(QStringLiteral("gbxFrame"));
-    ckbFrame = new QCheckBox(QStringLiteral("枠線"), gbxFrame);
-    ckbFrame->setObjectName(QStringLiteral("ckbFrame"));
+    ckbFrame = Named(new QCheckBox(QStringLiteral("枠線"), gbxFrame), "ckbFrame");
     ckbFrame->setChecked(true);
-    dgLineType = new QListWidget(gbxFrame);
-    dgLineType->setObjectName(QStringLiteral("dgLineType"));
+    dgLineType = Named(new QListWidget(gbxFrame), "dgLineType");
     dgLineType->setItemDelegate(new TLineTypeDelegate(dgLineType));
     for (int i = 0; i < 5; ++i)
         dgLineType->addItem(QString());
     dgLineType->setFixedSize(80, 5 * 16 + 4);
     dgLineType->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    edLineWidth = new QLineEdit(gbxFrame);
-    edLineWidth->setObjectName(QStringLiteral("edLineWidth"));
+    edLineWidth = Named(new QLineEdit(gbxFrame), "edLineWidth");
     edLineWidth->setMaxLength(4);
-    udLineWidth = new TUpDown(gbxFrame);
-    udLineWidth->setObjectName(QStringLiteral("udLineWidth"));
+    udLineWidth = Named(new TUpDown(gbxFrame), "udLineWidth");
     udLineWidth->SetMin(1);
     udLineWidth->SetMax(50);
     udLineWidth->SetPosition(1);
-    pnlFrameColor = new TColorSwatch(gbxFrame);
-    pnlFrameColor->setObjectName(QStringLiteral("pnlFrameColor"));
-    bbtnFrameColor = new QPushButton(QStringLiteral("..."), gbxFrame);
-    bbtnFrameColor->setObjectName(QStringLiteral("bbtnFrameColor"));
-    lblItem7 = label(gbxFrame, "lblItem7", QStringLiteral("種類："));
-    lblItem9 = label(gbxFrame, "lblItem9", QStringLiteral("太さ："));
-    lblItem10 = label(gbxFrame, "lblItem10", QStringLiteral("色："));
+    pnlFrameColor = Named(new TColorSwatch(gbxFrame), "pnlFrameColor");
+    bbtnFrameColor = Named(new QPushButton(QStringLiteral("..."), gbxFrame), "bbtnFrameColor");
+    lblItem7 = NewLabel(gbxFrame, "lblItem7", QStringLiteral("種類："));
+    lblItem9 = NewLabel(gbxFrame, "lblItem9", QStringLiteral("太さ："));
+    lblItem10 = NewLabel(gbxFrame, "lblItem10", QStringLiteral("色："));
     auto *frameLayout = new QGridLayout(gbxFrame);
     frameLayout->addWidget(ckbFrame, 0, 0, 1, 3);
     frameLayout->addWidget(lblItem7, 1, 0);
@@ -168,38 +142,25 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     frameLayout->addWidget(lblItem9, 2, 0);
     frameLayout->addWidget(edLineWidth, 2, 1);
     frameLayout->addWidget(udLineWidth, 2, 2);
-    frameLayout->addWidget(label(gbxFrame, "lblItem18", QStringLiteral("(ピクセル)")), 2, 3);
+    frameLayout->addWidget(NewLabel(gbxFrame, "lblItem18", QStringLiteral("(ピクセル)")), 2, 3);
     frameLayout->addWidget(lblItem10, 3, 0);
     frameLayout->addWidget(pnlFrameColor, 3, 1);
     frameLayout->addWidget(bbtnFrameColor, 3, 2);
 
     auto *gbxBack = new QGroupBox(tbsFrame);
     gbxBack->setObjectName(QStringLiteral("gbxBack"));
-    ckbBack = new QCheckBox(QStringLiteral("背景"), gbxBack);
-    ckbBack->setObjectName(QStringLiteral("ckbBack"));
+    ckbBack = Named(new QCheckBox(QStringLiteral("背景"), gbxBack), "ckbBack");
     ckbBack->setChecked(true);
-    rbFilled = new QRadioButton(QStringLiteral("単色"), gbxBack);
-    rbFilled->setObjectName(QStringLiteral("rbFilled"));
-    rbGradation = new QRadioButton(QStringLiteral("グラデーション"), gbxBack);
-    rbGradation->setObjectName(QStringLiteral("rbGradation"));
-    pnlColor1 = new TColorSwatch(gbxBack);
-    pnlColor1->setObjectName(QStringLiteral("pnlColor1"));
-    pnlColor2 = new TColorSwatch(gbxBack);
-    pnlColor2->setObjectName(QStringLiteral("pnlColor2"));
-    bbtnColorDlg1 = new QPushButton(QStringLiteral("..."), gbxBack);
-    bbtnColorDlg1->setObjectName(QStringLiteral("bbtnColorDlg1"));
-    bbtnColorDlg2 = new QPushButton(QStringLiteral("..."), gbxBack);
-    bbtnColorDlg2->setObjectName(QStringLiteral("bbtnColorDlg2"));
-    lblItem1 = label(gbxBack, "lblItem1", QStringLiteral("色１："));
-    lblItem2 = label(gbxBack, "lblItem2", QStringLiteral("色２："));
-    lblItem3 = label(gbxBack, "lblItem3", QStringLiteral("角度："));
-    edAngle = new QLineEdit(QStringLiteral("0"), gbxBack);
-    edAngle->setObjectName(QStringLiteral("edAngle"));
-    edAngle->setMaxLength(3);
-    udAngle = new TUpDown(gbxBack);
-    udAngle->setObjectName(QStringLiteral("udAngle"));
-    udAngle->SetMin(0);
-    udAngle->SetMax(359);
+    rbFilled = Named(new QRadioButton(QStringLiteral("単色"), gbxBack), "rbFilled");
+    rbGradation = Named(new QRadioButton(QStringLiteral("グラデーション"), gbxBack), "rbGradation");
+    pnlColor1 = Named(new TColorSwatch(gbxBack), "pnlColor1");
+    pnlColor2 = Named(new TColorSwatch(gbxBack), "pnlColor2");
+    bbtnColorDlg1 = Named(new QPushButton(QStringLiteral("..."), gbxBack), "bbtnColorDlg1");
+    bbtnColorDlg2 = Named(new QPushButton(QStringLiteral("..."), gbxBack), "bbtnColorDlg2");
+    lblItem1 = NewLabel(gbxBack, "lblItem1", QStringLiteral("色１："));
+    lblItem2 = NewLabel(gbxBack, "lblItem2", QStringLiteral("色２："));
+    lblItem3 = NewLabel(gbxBack, "lblItem3", QStringLiteral("角度："));
+    NewAngleEdit(gbxBack, edAngle, udAngle);
     auto *backLayout = new QGridLayout(gbxBack);
     backLayout->addWidget(ckbBack, 0, 0, 1, 3);
     backLayout->addWidget(rbFilled, 1, 0);
@@ -217,26 +178,17 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     framePage->addWidget(gbxFrame);
     framePage->addWidget(gbxBack);
 
-    pnlPreview = new TItemPreview(this);
-    pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
+    pnlPreview = Named(new TItemPreview(this), "pnlPreview");
     pnlPreview->setFixedSize(239, 239);
     pnlPreview->OnPaint = [this](QPainter &P) { pnlPreviewPaint(P); };
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
     for (QPushButton *b : {btnOK, btnCancel, bbtnFrameColor, bbtnColorDlg1, bbtnColorDlg2})
         b->setAutoDefault(false);
     auto *top = new QHBoxLayout;
     top->addWidget(pgcSetting, 1);
     top->addWidget(pnlPreview);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *main = new QVBoxLayout(this);
-    main->addLayout(top);
-    main->addLayout(buttons);
+    LayOutAboveButtons(this, top, btnOK, btnCancel);
 
     m_widthLink = new TNumberEditLink(edLineWidth, udLineWidth);
     m_widthLink->OnChange = [this](int V) {
@@ -445,18 +397,14 @@ void TFigureSettingDialog::dgLineTypeClick()
 
 void TFigureSettingDialog::bbtnFrameColorClick()
 {
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, pnlFrameColor->Color())) {
-        pnlFrameColor->SetColor(*c);
+    if (const std::optional<TColor> c = ChooseSwatchColor(RunColorDialog, pnlFrameColor))
         m_work->SetFrameColor(*c);
-    }
     Repaint();
 }
 
 void TFigureSettingDialog::bbtnColorDlgClick(int Tag)
 {
-    TColorSwatch *swatch = Tag == 0 ? pnlColor1 : pnlColor2;
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, swatch->Color(), false)) {
-        swatch->SetColor(*c);
+    if (const std::optional<TColor> c = ChooseSwatchColor(RunColorDialog, Tag == 0 ? pnlColor1 : pnlColor2, false)) {
         if (Tag == 0)
             m_work->SetColor1(*c);
         else

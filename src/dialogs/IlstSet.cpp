@@ -49,22 +49,13 @@ QIcon maskIcon(const QPainterPath &Shape)
 
 TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TIllustRect>())
 {
-    setObjectName(QStringLiteral("IllustSettingDialog"));
-    setWindowTitle(QStringLiteral("イラストの表示設定"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    StartItemDialog(this, QStringLiteral("IllustSettingDialog"), QStringLiteral("イラストの表示設定"));
     RunColorDialog = DefaultColorDialogRunner(this);
 
-    pgcSetting = new QTabWidget(this);
-    pgcSetting->setObjectName(QStringLiteral("pgcSetting"));
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    tbsMask = new QWidget;
-    tbsMask->setObjectName(QStringLiteral("tbsMask"));
-    tbsFrameRect = new QWidget;
-    tbsFrameRect->setObjectName(QStringLiteral("tbsFrameRect"));
-    pgcSetting->addTab(TabSheet1, QStringLiteral("画像の向き"));
-    pgcSetting->addTab(tbsMask, QStringLiteral("型抜き・透明化"));
-    pgcSetting->addTab(tbsFrameRect, QStringLiteral("飾り枠"));
+    pgcSetting = Named(new QTabWidget(this), "pgcSetting");
+    TabSheet1 = AddTabPage(pgcSetting, "TabSheet1", QStringLiteral("画像の向き"));
+    tbsMask = AddTabPage(pgcSetting, "tbsMask", QStringLiteral("型抜き・透明化"));
+    tbsFrameRect = AddTabPage(pgcSetting, "tbsFrameRect", QStringLiteral("飾り枠"));
 
     auto ratioRow = [this](QWidget *Page, int Group) {
         auto *row = new QHBoxLayout;
@@ -85,25 +76,18 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
 
     // Page "画像の向き".
     auto *gbxReverse = new QGroupBox(QStringLiteral("反転"), TabSheet1);
-    rbHorz = new QRadioButton(QStringLiteral("左右に反転"), gbxReverse);
-    rbHorz->setObjectName(QStringLiteral("rbHorz"));
-    rbVert = new QRadioButton(QStringLiteral("上下に反転"), gbxReverse);
-    rbVert->setObjectName(QStringLiteral("rbVert"));
-    bbtnReverse = new QPushButton(QStringLiteral("実行(&R)"), gbxReverse);
-    bbtnReverse->setObjectName(QStringLiteral("bbtnReverse"));
+    rbHorz = Named(new QRadioButton(QStringLiteral("左右に反転"), gbxReverse), "rbHorz");
+    rbVert = Named(new QRadioButton(QStringLiteral("上下に反転"), gbxReverse), "rbVert");
+    bbtnReverse = Named(new QPushButton(QStringLiteral("実行(&R)"), gbxReverse), "bbtnReverse");
     auto *reverse = new QVBoxLayout(gbxReverse);
     reverse->addWidget(rbVert);
     reverse->addWidget(rbHorz);
     reverse->addWidget(bbtnReverse);
     auto *gbxRotate = new QGroupBox(QStringLiteral("回転"), TabSheet1);
-    rbL90 = new QRadioButton(QStringLiteral("左90°"), gbxRotate);
-    rbL90->setObjectName(QStringLiteral("rbL90"));
-    rbR90 = new QRadioButton(QStringLiteral("右90°"), gbxRotate);
-    rbR90->setObjectName(QStringLiteral("rbR90"));
-    rb180 = new QRadioButton(QStringLiteral("180°"), gbxRotate);
-    rb180->setObjectName(QStringLiteral("rb180"));
-    bbtnRotate = new QPushButton(QStringLiteral("実行(&T)"), gbxRotate);
-    bbtnRotate->setObjectName(QStringLiteral("bbtnRotate"));
+    rbL90 = Named(new QRadioButton(QStringLiteral("左90°"), gbxRotate), "rbL90");
+    rbR90 = Named(new QRadioButton(QStringLiteral("右90°"), gbxRotate), "rbR90");
+    rb180 = Named(new QRadioButton(QStringLiteral("180°"), gbxRotate), "rb180");
+    bbtnRotate = Named(new QPushButton(QStringLiteral("実行(&T)"), gbxRotate), "bbtnRotate");
     auto *rotate = new QVBoxLayout(gbxRotate);
     for (QWidget *w : std::initializer_list<QWidget *>{rbL90, rbR90, rb180, bbtnRotate})
         rotate->addWidget(w);
@@ -118,31 +102,23 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     // Page "型抜き・透明化".
     auto *gbxMask = new QGroupBox(QStringLiteral("表示"), tbsMask);
     gbxMask->setObjectName(QStringLiteral("gbxMask"));
-    rbNone = new QRadioButton(QStringLiteral("そのまま"), gbxMask);
-    rbNone->setObjectName(QStringLiteral("rbNone"));
-    rbMask = new QRadioButton(QStringLiteral("型抜き"), gbxMask);
-    rbMask->setObjectName(QStringLiteral("rbMask"));
-    rbTransparent = new QRadioButton(QStringLiteral("透明色の指定"), gbxMask);
-    rbTransparent->setObjectName(QStringLiteral("rbTransparent"));
+    rbNone = Named(new QRadioButton(QStringLiteral("そのまま"), gbxMask), "rbNone");
+    rbMask = Named(new QRadioButton(QStringLiteral("型抜き"), gbxMask), "rbMask");
+    rbTransparent = Named(new QRadioButton(QStringLiteral("透明色の指定"), gbxMask), "rbTransparent");
     auto *modes = new QHBoxLayout(gbxMask);
     for (QRadioButton *r : {rbNone, rbMask, rbTransparent})
         modes->addWidget(r);
-    sbxMask = new QScrollArea(tbsMask);
-    sbxMask->setObjectName(QStringLiteral("sbxMask"));
+    sbxMask = Named(new QScrollArea(tbsMask), "sbxMask");
     sbxMask->setFixedSize(285, 169);
     auto *thumbs = new QWidget;
     auto *thumbGrid = new QGridLayout(thumbs);
     thumbGrid->setSpacing(ScaleForDpi(8, true));
     sbxMask->setWidget(thumbs);
     sbxMask->setWidgetResizable(true);
-    lblItem1 = new QLabel(QStringLiteral("透明色："), tbsMask);
-    lblItem1->setObjectName(QStringLiteral("lblItem1"));
-    pnlTransparentColor = new TColorSwatch(tbsMask);
-    pnlTransparentColor->setObjectName(QStringLiteral("pnlTransparentColor"));
-    lblInfo = new QLabel(QStringLiteral("(画像をクリックしてください)"), tbsMask);
-    lblInfo->setObjectName(QStringLiteral("lblInfo"));
-    lblMaskInfo = new QLabel(QStringLiteral("※切り抜き位置はドラッグで調整できます"), tbsMask);
-    lblMaskInfo->setObjectName(QStringLiteral("lblMaskInfo"));
+    lblItem1 = Named(new QLabel(QStringLiteral("透明色："), tbsMask), "lblItem1");
+    pnlTransparentColor = Named(new TColorSwatch(tbsMask), "pnlTransparentColor");
+    lblInfo = Named(new QLabel(QStringLiteral("(画像をクリックしてください)"), tbsMask), "lblInfo");
+    lblMaskInfo = Named(new QLabel(QStringLiteral("※切り抜き位置はドラッグで調整できます"), tbsMask), "lblMaskInfo");
     auto *page2 = new QVBoxLayout(tbsMask);
     page2->addWidget(gbxMask);
     page2->addWidget(sbxMask);
@@ -157,11 +133,9 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     page2->addLayout(ratioRow(tbsMask, 1));
 
     // Page "飾り枠".
-    ckbFrame = new QCheckBox(QStringLiteral("枠線"), tbsFrameRect);
-    ckbFrame->setObjectName(QStringLiteral("ckbFrame"));
+    ckbFrame = Named(new QCheckBox(QStringLiteral("枠線"), tbsFrameRect), "ckbFrame");
     ckbFrame->setChecked(true);
-    ckbBack = new QCheckBox(QStringLiteral("背景"), tbsFrameRect);
-    ckbBack->setObjectName(QStringLiteral("ckbBack"));
+    ckbBack = Named(new QCheckBox(QStringLiteral("背景"), tbsFrameRect), "ckbBack");
     ckbBack->setChecked(true);
     auto *gbxFrame = new QGroupBox(tbsFrameRect);
     auto *frameGrid = new QGridLayout(gbxFrame);
@@ -172,22 +146,12 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
         frameGrid->addWidget(Label, Row, 0);
         frameGrid->addWidget(Field, Row, 1);
     };
-    auto list = [gbxFrame](const char *Name, const QStringList &Items) {
-        auto *c = new QComboBox(gbxFrame);
-        c->setObjectName(QLatin1String(Name));
-        c->addItems(Items);
-        return c;
-    };
-    cbxLineCount = list("cbxLineCount", {QStringLiteral("一重線"), QStringLiteral("二重線")});
-    cbxCorner = list("cbxCorner", {QStringLiteral("四角"), QStringLiteral("丸")});
-    cbxLineWidth = list("cbxLineWidth", {QStringLiteral("細い"), QStringLiteral("ふつう"), QStringLiteral("太い")});
+    NewFrameLists(gbxFrame, cbxLineCount, cbxCorner, cbxLineWidth);
     auto *frameColor = new QWidget(gbxFrame);
     auto *frameColorRow = new QHBoxLayout(frameColor);
     frameColorRow->setContentsMargins(0, 0, 0, 0);
-    pnlFrameColor = new TColorSwatch(frameColor);
-    pnlFrameColor->setObjectName(QStringLiteral("pnlFrameColor"));
-    bbtnFrameColor = new QPushButton(QStringLiteral("..."), frameColor);
-    bbtnFrameColor->setObjectName(QStringLiteral("bbtnFrameColor"));
+    pnlFrameColor = Named(new TColorSwatch(frameColor), "pnlFrameColor");
+    bbtnFrameColor = Named(new QPushButton(QStringLiteral("..."), frameColor), "bbtnFrameColor");
     frameColorRow->addWidget(pnlFrameColor);
     frameColorRow->addWidget(bbtnFrameColor);
     addRow(0, lblItem2, "lblItem2", QStringLiteral("線の種類："), cbxLineCount);
@@ -196,12 +160,9 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     addRow(3, lblItem5, "lblItem5", QStringLiteral("色："), frameColor);
     auto *gbxBack = new QGroupBox(tbsFrameRect);
     auto *backRow = new QHBoxLayout(gbxBack);
-    lblItem6 = new QLabel(QStringLiteral("色："), gbxBack);
-    lblItem6->setObjectName(QStringLiteral("lblItem6"));
-    pnlBackColor = new TColorSwatch(gbxBack);
-    pnlBackColor->setObjectName(QStringLiteral("pnlBackColor"));
-    bbtnBackColor = new QPushButton(QStringLiteral("..."), gbxBack);
-    bbtnBackColor->setObjectName(QStringLiteral("bbtnBackColor"));
+    lblItem6 = Named(new QLabel(QStringLiteral("色："), gbxBack), "lblItem6");
+    pnlBackColor = Named(new TColorSwatch(gbxBack), "pnlBackColor");
+    bbtnBackColor = Named(new QPushButton(QStringLiteral("..."), gbxBack), "bbtnBackColor");
     backRow->addWidget(lblItem6);
     backRow->addWidget(pnlBackColor);
     backRow->addWidget(bbtnBackColor);
@@ -213,33 +174,23 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     page3->addStretch();
     page3->addLayout(ratioRow(tbsFrameRect, 2));
 
-    sbxPreview = new QScrollArea(this);
-    sbxPreview->setObjectName(QStringLiteral("sbxPreview"));
+    sbxPreview = Named(new QScrollArea(this), "sbxPreview");
     sbxPreview->setFixedSize(229, 229);
-    pbxPreview = new TItemPreview(sbxPreview);
-    pbxPreview->setObjectName(QStringLiteral("pbxPreview"));
+    pbxPreview = Named(new TItemPreview(sbxPreview), "pbxPreview");
     pbxPreview->OnPaint = [this](QPainter &P) { pbxPreviewPaint(P); };
     pbxPreview->OnMousePress = [this](QMouseEvent *E) { pbxPreviewMouseDown(E); };
     pbxPreview->OnMouseMove = [this](QMouseEvent *E) { pbxPreviewMouseMove(E); };
     pbxPreview->OnMouseRelease = [this](QMouseEvent *) { pbxPreviewEndDrag(); };
     sbxPreview->setWidget(pbxPreview);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
     for (QPushButton *b : {btnOK, btnCancel, bbtnReverse, bbtnRotate, bbtnFrameColor, bbtnBackColor})
         b->setAutoDefault(false);
     auto *top = new QHBoxLayout;
     top->addWidget(sbxPreview, 0, Qt::AlignTop);
     top->addWidget(pgcSetting, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *main = new QVBoxLayout(this);
-    main->addLayout(top);
-    main->addLayout(buttons);
+    LayOutAboveButtons(this, top, btnOK, btnCancel);
 
     BuildMaskThumbnails();
 
@@ -616,23 +567,13 @@ void TIllustSettingDialog::ckbBackClick()
 
 void TIllustSettingDialog::FrameViewClick()
 {
-    TRectFrame &frame = m_work->Frame();
-    frame.SetLineCount(quint8(std::max(0, cbxLineCount->currentIndex())));
-    frame.SetCorner(quint8(std::max(0, cbxCorner->currentIndex())));
-    frame.SetLineWidth(quint8(std::max(0, cbxLineWidth->currentIndex())));
+    ApplyFrameLists(m_work->Frame(), cbxLineCount, cbxCorner, cbxLineWidth);
     pbxPreview->update();
 }
 
 void TIllustSettingDialog::FrameColorClick(int Tag)
 {
-    TColorSwatch *swatch = Tag == 0 ? pnlFrameColor : pnlBackColor;
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, swatch->Color())) {
-        swatch->SetColor(*c);
-        if (Tag == 0)
-            m_work->Frame().SetFrameColor(*c);
-        else
-            m_work->Frame().SetBackColor(*c);
-    }
+    (void)ChooseFrameColor(RunColorDialog, m_work->Frame(), Tag, pnlFrameColor, pnlBackColor);
     pbxPreview->update();
 }
 

@@ -76,6 +76,14 @@ std::optional<TColor> ChooseItemColor(const TColorDialogRunner &Run, TColor Curr
     return QColorToColor(*chosen);
 }
 
+std::optional<TColor> ChooseSwatchColor(const TColorDialogRunner &Run, TColorSwatch *Swatch, bool WithCustomColors)
+{
+    const std::optional<TColor> c = ChooseItemColor(Run, Swatch->Color(), WithCustomColors);
+    if (c)
+        Swatch->SetColor(*c);
+    return c;
+}
+
 void SetBlueCaption(QWidget *Widget, bool Blue)
 {
     Widget->setStyleSheet(Blue ? QStringLiteral("color: rgb(0,0,255)") : QString());
@@ -185,4 +193,86 @@ QString ChooseImageFileName(QWidget *Parent)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
+}
+
+#include "items/RectFrame.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+QLabel *NewLabel(QWidget *Parent, const char *Name, const QString &Caption)
+{
+    return Named(new QLabel(Caption, Parent), Name);
+}
+
+QWidget *AddTabPage(QTabWidget *Tabs, const char *Name, const QString &Caption)
+{
+    QWidget *page = Named(new QWidget, Name);
+    Tabs->addTab(page, Caption);
+    return page;
+}
+
+void StartItemDialog(QDialog *Dialog, const QString &Name, const QString &Title)
+{
+    Dialog->setObjectName(Name);
+    Dialog->setWindowTitle(Title);
+    Dialog->setWindowFlags(Dialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
+}
+
+QVBoxLayout *LayOutAboveButtons(QDialog *Dialog, QLayout *Top, QPushButton *Ok, QPushButton *Cancel)
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Ok);
+    buttons->addWidget(Cancel);
+    auto *main = new QVBoxLayout(Dialog);
+    main->addLayout(Top);
+    main->addLayout(buttons);
+    return main;
+}
+
+void NewAngleEdit(QWidget *Parent, QLineEdit *&Edit, TUpDown *&UpDown)
+{
+    Edit = Named(new QLineEdit(QStringLiteral("0"), Parent), "edAngle");
+    Edit->setMaxLength(3);
+    UpDown = Named(new TUpDown(Parent), "udAngle");
+    UpDown->SetMin(0);
+    UpDown->SetMax(359);
+}
+
+void NewFrameLists(QWidget *Parent, QComboBox *&LineCount, QComboBox *&Corner, QComboBox *&LineWidth)
+{
+    LineCount = Named(new QComboBox(Parent), "cbxLineCount");
+    LineCount->addItems({QStringLiteral("一重線"), QStringLiteral("二重線")});
+    Corner = Named(new QComboBox(Parent), "cbxCorner");
+    Corner->addItems({QStringLiteral("四角"), QStringLiteral("丸")});
+    LineWidth = Named(new QComboBox(Parent), "cbxLineWidth");
+    LineWidth->addItems({QStringLiteral("細い"), QStringLiteral("ふつう"), QStringLiteral("太い")});
+}
+
+void ApplyFrameLists(TRectFrame &Frame, const QComboBox *LineCount, const QComboBox *Corner,
+                     const QComboBox *LineWidth)
+{
+    Frame.SetLineCount(quint8(std::max(0, LineCount->currentIndex())));
+    Frame.SetCorner(quint8(std::max(0, Corner->currentIndex())));
+    Frame.SetLineWidth(quint8(std::max(0, LineWidth->currentIndex())));
+}
+
+bool ChooseFrameColor(const TColorDialogRunner &Run, TRectFrame &Frame, int Tag, TColorSwatch *FrameSwatch,
+                      TColorSwatch *BackSwatch)
+{
+    const std::optional<TColor> c = ChooseSwatchColor(Run, Tag == 0 ? FrameSwatch : BackSwatch);
+    if (!c)
+        return false;
+    if (Tag == 0)
+        Frame.SetFrameColor(*c);
+    else
+        Frame.SetBackColor(*c);
+    return true;
 }

@@ -10,7 +10,16 @@
 #include <functional>
 #include <optional>
 
+class QComboBox;
+class QDialog;
+class QLayout;
 class QPainter;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QVBoxLayout;
+class TUpDown;
+class TRectFrame;
 
 // What the item settings dialogs share: the white preview they draw their
 // working item on, the colour swatches, and the colour dialog with the
@@ -60,6 +69,11 @@ using TColorDialogRunner = std::function<std::optional<QColor>(const QColor &, Q
 [[nodiscard]] std::optional<TColor> ChooseItemColor(const TColorDialogRunner &Run, TColor Current,
                                                     bool WithCustomColors = true);
 
+// The colour dialog started on Swatch's colour; the chosen colour is shown
+// on Swatch and handed back, nothing when cancelled.
+[[nodiscard]] std::optional<TColor> ChooseSwatchColor(const TColorDialogRunner &Run, TColorSwatch *Swatch,
+                                                      bool WithCustomColors = true);
+
 // A caption in blue (checked, chosen) or in the window-text colour.
 void SetBlueCaption(QWidget *Widget, bool Blue);
 
@@ -98,3 +112,42 @@ private:
 // the image kinds LoadImageFile reads, with a preview of the file under
 // the cursor. Empty when cancelled.
 [[nodiscard]] QString ChooseImageFileName(QWidget *Parent);
+
+// Gives Widget its object name and hands it back, so a control is made and
+// named in one line.
+template <typename T> T *Named(T *Widget, const char *Name)
+{
+    Widget->setObjectName(QLatin1String(Name));
+    return Widget;
+}
+
+// A new named page at the end of Tabs.
+QWidget *AddTabPage(QTabWidget *Tabs, const char *Name, const QString &Caption);
+
+// A named caption.
+QLabel *NewLabel(QWidget *Parent, const char *Name, const QString &Caption);
+
+// What every item dialog starts with: its object name, its title and no
+// context help button.
+void StartItemDialog(QDialog *Dialog, const QString &Name, const QString &Title);
+
+// The dialog's layout: Top above a row with OK and Cancel at the right.
+QVBoxLayout *LayOutAboveButtons(QDialog *Dialog, QLayout *Top, QPushButton *Ok, QPushButton *Cancel);
+
+// The gradient angle: an edit of at most three digits starting at 0 and its
+// up-down from 0 to 359, made on Parent in that order.
+void NewAngleEdit(QWidget *Parent, QLineEdit *&Edit, TUpDown *&UpDown);
+
+// The frame page's three lists, made on Parent in this order: line count,
+// corner, line width.
+void NewFrameLists(QWidget *Parent, QComboBox *&LineCount, QComboBox *&Corner, QComboBox *&LineWidth);
+
+// The frame page's three lists (line count, corner, line width) into Frame.
+void ApplyFrameLists(TRectFrame &Frame, const QComboBox *LineCount, const QComboBox *Corner,
+                     const QComboBox *LineWidth);
+
+// The frame page's colour buttons: Tag 0 the line colour, 1 the back
+// colour. The chosen colour goes to its swatch and to Frame; false when the
+// colour dialog was cancelled.
+bool ChooseFrameColor(const TColorDialogRunner &Run, TRectFrame &Frame, int Tag, TColorSwatch *FrameSwatch,
+                      TColorSwatch *BackSwatch);

@@ -59,9 +59,7 @@ QLineEdit *edit(QWidget *Parent, const char *Name, int Bytes)
 
 TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_item(std::make_unique<TQRCodeRect>())
 {
-    setObjectName(QStringLiteral("QRCodeSettingDialog"));
-    setWindowTitle(QStringLiteral("QRコードの設定"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    StartItemDialog(this, QStringLiteral("QRCodeSettingDialog"), QStringLiteral("QRコードの設定"));
     RunColorDialog = DefaultColorDialogRunner(this);
 
     auto radio = [this](QRadioButton *&R, const char *Name, const QString &Caption) {
@@ -80,8 +78,7 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     auto *gbxCarrier = new QGroupBox(QStringLiteral("キャリア"), this);
     radio(rbDocomo, "rbDocomo", QStringLiteral("docomo"));
     radio(rbSoftBank, "rbSoftBank", QStringLiteral("SoftBank"));
-    lblInfo = new QLabel(QStringLiteral("※auはどちらの仕様にも対応しています"), gbxCarrier);
-    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    lblInfo = Named(new QLabel(QStringLiteral("※auはどちらの仕様にも対応しています"), gbxCarrier), "lblInfo");
     auto *carrierLayout = new QVBoxLayout(gbxCarrier);
     for (QRadioButton *r : {rbDocomo, rbSoftBank}) {
         r->setParent(gbxCarrier);
@@ -90,34 +87,26 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     carrierLayout->addWidget(lblInfo);
 
     auto *gbxContent = new QGroupBox(QStringLiteral("内容"), this);
-    pgcKind = new QStackedWidget(gbxContent);
-    pgcKind->setObjectName(QStringLiteral("pgcKind"));
-    tbsText = new QWidget;
-    tbsText->setObjectName(QStringLiteral("tbsText"));
-    tbsAddress = new QWidget;
-    tbsAddress->setObjectName(QStringLiteral("tbsAddress"));
-    tbsMail = new QWidget;
-    tbsMail->setObjectName(QStringLiteral("tbsMail"));
+    pgcKind = Named(new QStackedWidget(gbxContent), "pgcKind");
+    tbsText = Named(new QWidget, "tbsText");
+    tbsAddress = Named(new QWidget, "tbsAddress");
+    tbsMail = Named(new QWidget, "tbsMail");
     pgcKind->addWidget(tbsText);
     pgcKind->addWidget(tbsAddress);
     pgcKind->addWidget(tbsMail);
     (new QVBoxLayout(gbxContent))->addWidget(pgcKind);
 
     // A character Shift-JIS lacks would go into the code as "?".
-    memText = new TTntMemo(tbsText);
-    memText->setObjectName(QStringLiteral("memText"));
-    bbtnTelHeader = new QPushButton(QStringLiteral("「TEL:」を付加"), tbsText);
-    bbtnTelHeader->setObjectName(QStringLiteral("bbtnTelHeader"));
-    bbtnURLHeader = new QPushButton(QStringLiteral("「http://」を付加"), tbsText);
-    bbtnURLHeader->setObjectName(QStringLiteral("bbtnURLHeader"));
+    memText = Named(new TTntMemo(tbsText), "memText");
+    bbtnTelHeader = Named(new QPushButton(QStringLiteral("「TEL:」を付加"), tbsText), "bbtnTelHeader");
+    bbtnURLHeader = Named(new QPushButton(QStringLiteral("「http://」を付加"), tbsText), "bbtnURLHeader");
     auto *textLayout = new QGridLayout(tbsText);
     textLayout->addWidget(new QLabel(QStringLiteral("文章："), tbsText), 0, 0);
     textLayout->addWidget(memText, 1, 0, 1, 2);
     textLayout->addWidget(bbtnTelHeader, 2, 0);
     textLayout->addWidget(bbtnURLHeader, 2, 1);
 
-    edName = new TTntNMDEdit(tbsAddress);
-    edName->setObjectName(QStringLiteral("edName"));
+    edName = Named(new TTntNMDEdit(tbsAddress), "edName");
     edName->setMaxLength(15);
     // No byte limit, but the name goes into the code in Shift-JIS.
     edName->setValidator(new TByteLimitValidator(0, edName));
@@ -136,10 +125,8 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     edMail1 = edit(tbsAddress, "edMail1", 128);
     edMail2 = edit(tbsAddress, "edMail2", 128);
     edMemo = edit(tbsAddress, "edMemo", 200);
-    cbxSender = new QComboBox(tbsAddress);
-    cbxSender->setObjectName(QStringLiteral("cbxSender"));
-    btnSender = new QPushButton(QStringLiteral("差出人から取得"), tbsAddress);
-    btnSender->setObjectName(QStringLiteral("btnSender"));
+    cbxSender = Named(new QComboBox(tbsAddress), "cbxSender");
+    btnSender = Named(new QPushButton(QStringLiteral("差出人から取得"), tbsAddress), "btnSender");
     auto *address = new QFormLayout(tbsAddress);
     address->addRow(QStringLiteral("名前："), edName);
     address->addRow(QStringLiteral("カナ："), edKana);
@@ -162,12 +149,9 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     mail->addRow(QStringLiteral("本文："), edBody);
 
     auto *gbxView = new QGroupBox(QStringLiteral("表示"), this);
-    pnlColor = new TColorSwatch(gbxView);
-    pnlColor->setObjectName(QStringLiteral("pnlColor"));
-    bbtnColor = new QPushButton(QStringLiteral("..."), gbxView);
-    bbtnColor->setObjectName(QStringLiteral("bbtnColor"));
-    udSize = new QSpinBox(gbxView);
-    udSize->setObjectName(QStringLiteral("udSize"));
+    pnlColor = Named(new TColorSwatch(gbxView), "pnlColor");
+    bbtnColor = Named(new QPushButton(QStringLiteral("..."), gbxView), "bbtnColor");
+    udSize = Named(new QSpinBox(gbxView), "udSize");
     udSize->setRange(TQRCodeRect::MinCellPitch, TQRCodeRect::MaxCellPitch);
     udSize->setValue(2);
     auto *view = new QHBoxLayout(gbxView);
@@ -177,22 +161,17 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     view->addWidget(new QLabel(QStringLiteral("サイズ："), gbxView));
     view->addWidget(udSize);
 
-    sbxPreview = new QScrollArea(this);
-    sbxPreview->setObjectName(QStringLiteral("sbxPreview"));
+    sbxPreview = Named(new QScrollArea(this), "sbxPreview");
     sbxPreview->setAlignment(Qt::AlignCenter);
     sbxPreview->setBackgroundRole(QPalette::Base);
-    pbxPreview = new TItemPreview(sbxPreview);
-    pbxPreview->setObjectName(QStringLiteral("pbxPreview"));
+    pbxPreview = Named(new TItemPreview(sbxPreview), "pbxPreview");
     pbxPreview->OnPaint = [this](QPainter &P) { m_item->Draw(P, 0, 0); };
     sbxPreview->setWidget(pbxPreview);
     sbxPreview->setMinimumSize(220, 220);
 
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnRefresh = new QPushButton(QStringLiteral("更新"), this);
-    btnRefresh->setObjectName(QStringLiteral("btnRefresh"));
+    btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
+    btnRefresh = Named(new QPushButton(QStringLiteral("更新"), this), "btnRefresh");
     for (QPushButton *b : {btnOK, btnCancel, btnRefresh, bbtnTelHeader, bbtnURLHeader, btnSender, bbtnColor})
         b->setAutoDefault(false);
 
@@ -412,8 +391,7 @@ void TQRCodeSettingDialog::bbtnAddHeaderClick(const QString &Header)
 
 void TQRCodeSettingDialog::bbtnColorClick()
 {
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, pnlColor->Color()))
-        pnlColor->SetColor(*c);
+    (void)ChooseSwatchColor(RunColorDialog, pnlColor);
 }
 
 bool TQRCodeSettingDialog::eventFilter(QObject *Watched, QEvent *Event)

@@ -29,93 +29,61 @@ QRect toQRect(const TScreenRect &R)
     return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
 }
 
-QLabel *label(QWidget *Parent, const char *Name, const QString &Caption)
-{
-    auto *l = new QLabel(Caption, Parent);
-    l->setObjectName(QLatin1String(Name));
-    return l;
-}
-
 } // namespace
 
 TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TSenderRect>()), m_dataFormat(std::make_unique<TDataFormat>())
 {
-    setObjectName(QStringLiteral("SenderSettingDialog"));
-    setWindowTitle(QStringLiteral("差出人情報の表示設定"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    StartItemDialog(this, QStringLiteral("SenderSettingDialog"), QStringLiteral("差出人情報の表示設定"));
     RunColorDialog = DefaultColorDialogRunner(this);
 
-    cbxSender = new QComboBox(this);
-    cbxSender->setObjectName(QStringLiteral("cbxSender"));
+    cbxSender = Named(new QComboBox(this), "cbxSender");
     for (const TSenderData &s : LoadSenders())
         cbxSender->addItem(s.Title.trimmed(), s.RecNo);
     cbxSender->setCurrentIndex(-1);
 
-    pgcSetting = new QTabWidget(this);
-    pgcSetting->setObjectName(QStringLiteral("pgcSetting"));
-    tbsFont = new QWidget;
-    tbsFont->setObjectName(QStringLiteral("tbsFont"));
-    tbsFrame = new QWidget;
-    tbsFrame->setObjectName(QStringLiteral("tbsFrame"));
-    pgcSetting->addTab(tbsFont, QStringLiteral("フォント"));
-    pgcSetting->addTab(tbsFrame, QStringLiteral("飾り枠"));
+    pgcSetting = Named(new QTabWidget(this), "pgcSetting");
+    tbsFont = AddTabPage(pgcSetting, "tbsFont", QStringLiteral("フォント"));
+    tbsFrame = AddTabPage(pgcSetting, "tbsFrame", QStringLiteral("飾り枠"));
 
-    lbFonts = new QListWidget(tbsFont);
-    lbFonts->setObjectName(QStringLiteral("lbFonts"));
+    lbFonts = Named(new QListWidget(tbsFont), "lbFonts");
     for (const auto &[name, charset] : ListFontNames()) {
         auto *item = new QListWidgetItem(name, lbFonts);
         item->setData(Qt::UserRole, charset);
     }
     lbFonts->sortItems();
     lbFonts->setMinimumWidth(200);
-    lblCharset = label(tbsFont, "lblCharset", QStringLiteral("日本語"));
-    ckbBold = new QCheckBox(QStringLiteral("太字"), tbsFont);
-    ckbBold->setObjectName(QStringLiteral("ckbBold"));
-    ckbItalic = new QCheckBox(QStringLiteral("斜体"), tbsFont);
-    ckbItalic->setObjectName(QStringLiteral("ckbItalic"));
-    pnlFontColor = new TColorSwatch(tbsFont);
-    pnlFontColor->setObjectName(QStringLiteral("pnlFontColor"));
-    bbtnFontColor = new QPushButton(QStringLiteral("..."), tbsFont);
-    bbtnFontColor->setObjectName(QStringLiteral("bbtnFontColor"));
+    lblCharset = NewLabel(tbsFont, "lblCharset", QStringLiteral("日本語"));
+    ckbBold = Named(new QCheckBox(QStringLiteral("太字"), tbsFont), "ckbBold");
+    ckbItalic = Named(new QCheckBox(QStringLiteral("斜体"), tbsFont), "ckbItalic");
+    pnlFontColor = Named(new TColorSwatch(tbsFont), "pnlFontColor");
+    bbtnFontColor = Named(new QPushButton(QStringLiteral("..."), tbsFont), "bbtnFontColor");
     auto *fontPage = new QGridLayout(tbsFont);
-    fontPage->addWidget(label(tbsFont, "lblItem3", QStringLiteral("フォント名")), 0, 0);
+    fontPage->addWidget(NewLabel(tbsFont, "lblItem3", QStringLiteral("フォント名")), 0, 0);
     fontPage->addWidget(lbFonts, 1, 0, 4, 1);
-    fontPage->addWidget(label(tbsFont, "lblItem4", QStringLiteral("書体：")), 0, 1);
+    fontPage->addWidget(NewLabel(tbsFont, "lblItem4", QStringLiteral("書体：")), 0, 1);
     fontPage->addWidget(lblCharset, 0, 2);
-    fontPage->addWidget(label(tbsFont, "lblItem5", QStringLiteral("スタイル")), 1, 1);
+    fontPage->addWidget(NewLabel(tbsFont, "lblItem5", QStringLiteral("スタイル")), 1, 1);
     fontPage->addWidget(ckbBold, 2, 1);
     fontPage->addWidget(ckbItalic, 2, 2);
-    fontPage->addWidget(label(tbsFont, "lblItem6", QStringLiteral("色")), 3, 1);
+    fontPage->addWidget(NewLabel(tbsFont, "lblItem6", QStringLiteral("色")), 3, 1);
     auto *fontColor = new QHBoxLayout;
     fontColor->addWidget(pnlFontColor);
     fontColor->addWidget(bbtnFontColor);
     fontPage->addLayout(fontColor, 3, 2);
 
-    ckbFrame = new QCheckBox(QStringLiteral("枠線"), tbsFrame);
-    ckbFrame->setObjectName(QStringLiteral("ckbFrame"));
+    ckbFrame = Named(new QCheckBox(QStringLiteral("枠線"), tbsFrame), "ckbFrame");
     ckbFrame->setChecked(true);
-    ckbBack = new QCheckBox(QStringLiteral("背景"), tbsFrame);
-    ckbBack->setObjectName(QStringLiteral("ckbBack"));
+    ckbBack = Named(new QCheckBox(QStringLiteral("背景"), tbsFrame), "ckbBack");
     ckbBack->setChecked(true);
     auto *gbxFrame = new QGroupBox(tbsFrame);
     gbxFrame->setObjectName(QStringLiteral("gbxFrame"));
-    auto list = [gbxFrame](const char *Name, const QStringList &Items) {
-        auto *c = new QComboBox(gbxFrame);
-        c->setObjectName(QLatin1String(Name));
-        c->addItems(Items);
-        return c;
-    };
-    cbxLineCount = list("cbxLineCount", {QStringLiteral("一重線"), QStringLiteral("二重線")});
-    cbxCorner = list("cbxCorner", {QStringLiteral("四角"), QStringLiteral("丸")});
-    cbxLineWidth = list("cbxLineWidth", {QStringLiteral("細い"), QStringLiteral("ふつう"), QStringLiteral("太い")});
-    pnlFrameColor = new TColorSwatch(gbxFrame);
-    pnlFrameColor->setObjectName(QStringLiteral("pnlFrameColor"));
-    bbtnFrameColor = new QPushButton(QStringLiteral("..."), gbxFrame);
-    bbtnFrameColor->setObjectName(QStringLiteral("bbtnFrameColor"));
-    lblItem7 = label(gbxFrame, "lblItem7", QStringLiteral("線の種類"));
-    lblItem8 = label(gbxFrame, "lblItem8", QStringLiteral("角の形"));
-    lblItem9 = label(gbxFrame, "lblItem9", QStringLiteral("線の太さ"));
-    lblItem10 = label(gbxFrame, "lblItem10", QStringLiteral("色"));
+    NewFrameLists(gbxFrame, cbxLineCount, cbxCorner, cbxLineWidth);
+    pnlFrameColor = Named(new TColorSwatch(gbxFrame), "pnlFrameColor");
+    bbtnFrameColor = Named(new QPushButton(QStringLiteral("..."), gbxFrame), "bbtnFrameColor");
+    lblItem7 = NewLabel(gbxFrame, "lblItem7", QStringLiteral("線の種類"));
+    lblItem8 = NewLabel(gbxFrame, "lblItem8", QStringLiteral("角の形"));
+    lblItem9 = NewLabel(gbxFrame, "lblItem9", QStringLiteral("線の太さ"));
+    lblItem10 = NewLabel(gbxFrame, "lblItem10", QStringLiteral("色"));
     auto *frameGrid = new QGridLayout(gbxFrame);
     frameGrid->addWidget(lblItem7, 0, 0);
     frameGrid->addWidget(cbxLineCount, 0, 1, 1, 2);
@@ -128,11 +96,9 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     frameGrid->addWidget(bbtnFrameColor, 3, 2);
     auto *gbxBack = new QGroupBox(tbsFrame);
     gbxBack->setObjectName(QStringLiteral("gbxBack"));
-    lblItem11 = label(gbxBack, "lblItem11", QStringLiteral("色"));
-    pnlBackColor = new TColorSwatch(gbxBack);
-    pnlBackColor->setObjectName(QStringLiteral("pnlBackColor"));
-    bbtnBackColor = new QPushButton(QStringLiteral("..."), gbxBack);
-    bbtnBackColor->setObjectName(QStringLiteral("bbtnBackColor"));
+    lblItem11 = NewLabel(gbxBack, "lblItem11", QStringLiteral("色"));
+    pnlBackColor = Named(new TColorSwatch(gbxBack), "pnlBackColor");
+    bbtnBackColor = Named(new QPushButton(QStringLiteral("..."), gbxBack), "bbtnBackColor");
     auto *backRow = new QHBoxLayout(gbxBack);
     backRow->addWidget(lblItem11);
     backRow->addWidget(pnlBackColor);
@@ -144,24 +110,19 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     framePage->addWidget(gbxBack);
     framePage->addStretch();
 
-    pnlPreview = new TItemPreview(this);
-    pnlPreview->setObjectName(QStringLiteral("pnlPreview"));
+    pnlPreview = Named(new TItemPreview(this), "pnlPreview");
     pnlPreview->setFixedSize(239, 239);
     pnlPreview->OnPaint = [this](QPainter &P) { pnlPreviewPaint(P); };
-    rbVertical = new QRadioButton(QStringLiteral("縦書き"), this);
-    rbVertical->setObjectName(QStringLiteral("rbVertical"));
-    rbHorizontal = new QRadioButton(QStringLiteral("横書き"), this);
-    rbHorizontal->setObjectName(QStringLiteral("rbHorizontal"));
-    btnOK = new QPushButton(QStringLiteral("OK"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
+    rbVertical = Named(new QRadioButton(QStringLiteral("縦書き"), this), "rbVertical");
+    rbHorizontal = Named(new QRadioButton(QStringLiteral("横書き"), this), "rbHorizontal");
+    btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
     for (QPushButton *b : {bbtnFontColor, bbtnFrameColor, bbtnBackColor, btnCancel})
         b->setAutoDefault(false);
 
     auto *senderRow = new QHBoxLayout;
-    senderRow->addWidget(label(this, "lblItem1", QStringLiteral("表示差出人")));
+    senderRow->addWidget(NewLabel(this, "lblItem1", QStringLiteral("表示差出人")));
     senderRow->addWidget(cbxSender, 1);
     auto *left = new QVBoxLayout;
     left->addLayout(senderRow);
@@ -169,7 +130,7 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     auto *right = new QVBoxLayout;
     right->addWidget(pnlPreview);
     auto *direction = new QHBoxLayout;
-    direction->addWidget(label(this, "lblItem2", QStringLiteral("方向")));
+    direction->addWidget(NewLabel(this, "lblItem2", QStringLiteral("方向")));
     direction->addWidget(rbVertical);
     direction->addWidget(rbHorizontal);
     right->addLayout(direction);
@@ -177,13 +138,7 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     auto *top = new QHBoxLayout;
     top->addLayout(left, 1);
     top->addLayout(right);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *main = new QVBoxLayout(this);
-    main->addLayout(top);
-    main->addLayout(buttons);
+    LayOutAboveButtons(this, top, btnOK, btnCancel);
 
     connect(cbxSender, &QComboBox::activated, this, &TSenderSettingDialog::cbxSenderClick);
     connect(rbVertical, &QRadioButton::clicked, this, [this] { rbDirectionClick(0); });
@@ -370,8 +325,7 @@ void TSenderSettingDialog::ckbStyleClick()
 
 void TSenderSettingDialog::bbtnFontColorClick()
 {
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, pnlFontColor->Color())) {
-        pnlFontColor->SetColor(*c);
+    if (const std::optional<TColor> c = ChooseSwatchColor(RunColorDialog, pnlFontColor)) {
         TFont font = m_work->GetFont();
         font.Color = ColorToQColor(*c);
         m_work->SetFont(font);
@@ -405,24 +359,14 @@ void TSenderSettingDialog::ckbBackClick()
 
 void TSenderSettingDialog::FrameViewClick()
 {
-    TRectFrame &frame = m_work->Frame();
-    frame.SetLineCount(quint8(std::max(0, cbxLineCount->currentIndex())));
-    frame.SetCorner(quint8(std::max(0, cbxCorner->currentIndex())));
-    frame.SetLineWidth(quint8(std::max(0, cbxLineWidth->currentIndex())));
+    ApplyFrameLists(m_work->Frame(), cbxLineCount, cbxCorner, cbxLineWidth);
     m_work->Rebuild(true);
     pnlPreview->update();
 }
 
 void TSenderSettingDialog::FrameColorClick(int Tag)
 {
-    TColorSwatch *swatch = Tag == 0 ? pnlFrameColor : pnlBackColor;
-    if (const std::optional<TColor> c = ChooseItemColor(RunColorDialog, swatch->Color())) {
-        swatch->SetColor(*c);
-        if (Tag == 0)
-            m_work->Frame().SetFrameColor(*c);
-        else
-            m_work->Frame().SetBackColor(*c);
+    if (ChooseFrameColor(RunColorDialog, m_work->Frame(), Tag, pnlFrameColor, pnlBackColor))
         m_work->Rebuild(true);
-    }
     pnlPreview->update();
 }

@@ -1,6 +1,7 @@
 #include "dialogs/WordSet.h"
 
 #include "core/Env.h"
+#include "dialogs/ItemDlgSub.h"
 #include "dialogs/LytFont.h"
 #include "dialogs/UpDown.h"
 #include "items/WordRect.h"
@@ -36,12 +37,6 @@ const QString kPage = QStringLiteral("WordSet");
 constexpr TColor kFramePreset = 0x0000FF;    // red
 constexpr TColor kBackPreset = 0xBFBFFF;     // RGB 255, 191, 191
 constexpr int kPreviewInset = 4;
-
-template <typename T> T *named(T *W, const char *Name)
-{
-    W->setObjectName(QLatin1String(Name));
-    return W;
-}
 
 void paintSwatch(QLabel *Swatch, TColor Color)
 {
@@ -95,25 +90,23 @@ void TWordPreview::paintEvent(QPaintEvent *)
 
 TWordSettingDialog::TWordSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TWordRect>())
 {
-    setObjectName(QStringLiteral("WordSettingDialog"));
-    setWindowTitle(QStringLiteral("文章の表示設定"));
-    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    StartItemDialog(this, QStringLiteral("WordSettingDialog"), QStringLiteral("文章の表示設定"));
     m_work->SetReferenceDevice(TReferenceDevice::screen());
 
-    pgcSetting = named(new QTabWidget(this), "pgcSetting");
+    pgcSetting = Named(new QTabWidget(this), "pgcSetting");
     BuildFontPage();
     BuildAlignPage();
     BuildFramePage();
 
-    rbVertical = named(new QRadioButton(QStringLiteral("縦書き"), this), "rbVertical");
-    rbHorizontal = named(new QRadioButton(QStringLiteral("横書き"), this), "rbHorizontal");
+    rbVertical = Named(new QRadioButton(QStringLiteral("縦書き"), this), "rbVertical");
+    rbHorizontal = Named(new QRadioButton(QStringLiteral("横書き"), this), "rbHorizontal");
     auto *direction = new QButtonGroup(this);
     direction->addButton(rbVertical, 0);
     direction->addButton(rbHorizontal, 1);
     connect(direction, &QButtonGroup::idClicked, this, &TWordSettingDialog::DirectionChanged);
     pnlPreview = new TWordPreview(*m_work, this);
-    btnOK = named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
-    btnCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
+    btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -129,13 +122,7 @@ TWordSettingDialog::TWordSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(
     auto *top = new QHBoxLayout;
     top->addWidget(pgcSetting, 1);
     top->addLayout(side);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
-    auto *main = new QVBoxLayout(this);
-    main->addLayout(top);
-    main->addLayout(buttons);
+    QVBoxLayout *main = LayOutAboveButtons(this, top, btnOK, btnCancel);
     main->setSizeConstraint(QLayout::SetFixedSize);
 
     for (QAbstractButton *b : findChildren<QAbstractButton *>())
@@ -170,27 +157,27 @@ TWordSettingDialog::~TWordSettingDialog()
 void TWordSettingDialog::BuildFontPage()
 {
     auto *page = new QWidget(pgcSetting);
-    lbFonts = named(new QListWidget(page), "lbFonts");
+    lbFonts = Named(new QListWidget(page), "lbFonts");
     for (const auto &[name, charset] : ListFontNames()) {
         auto *item = new QListWidgetItem(name, lbFonts);
         item->setData(Qt::UserRole, charset);
     }
-    lblCharset = named(new QLabel(page), "lblCharset");
-    ckbBold = named(new QCheckBox(QStringLiteral("太字"), page), "ckbBold");
-    ckbItalic = named(new QCheckBox(QStringLiteral("斜体"), page), "ckbItalic");
-    pnlFontColor = named(new QLabel(page), "pnlFontColor");
+    lblCharset = Named(new QLabel(page), "lblCharset");
+    ckbBold = Named(new QCheckBox(QStringLiteral("太字"), page), "ckbBold");
+    ckbItalic = Named(new QCheckBox(QStringLiteral("斜体"), page), "ckbItalic");
+    pnlFontColor = Named(new QLabel(page), "pnlFontColor");
     pnlFontColor->setFixedSize(40, 20);
-    bbtnFontColor = named(new QPushButton(QStringLiteral("..."), page), "bbtnFontColor");
+    bbtnFontColor = Named(new QPushButton(QStringLiteral("..."), page), "bbtnFontColor");
     bbtnFontColor->setProperty("Tag", 2);
-    cbxFSize = named(new QComboBox(page), "cbxFSize");
+    cbxFSize = Named(new QComboBox(page), "cbxFSize");
     cbxFSize->addItem(QStringLiteral("自動"));
     for (size_t i = 1; i < FontSizeTable.size(); ++i)
         cbxFSize->addItem(QString::number(FontSizeTable[i]));
-    edVHRatio = named(new QLineEdit(page), "edVHRatio");
+    edVHRatio = Named(new QLineEdit(page), "edVHRatio");
     edVHRatio->setMaxLength(3);
     edVHRatio->setFixedWidth(48);
     edVHRatio->setAttribute(Qt::WA_InputMethodEnabled, false);
-    udVHRatio = named(new TUpDown(page), "udVHRatio");
+    udVHRatio = Named(new TUpDown(page), "udVHRatio");
     udVHRatio->SetMin(20);
     udVHRatio->SetMax(300);
     udVHRatio->SetPosition(100);
@@ -241,13 +228,13 @@ void TWordSettingDialog::BuildAlignPage()
 {
     auto *page = new QWidget(pgcSetting);
     auto *horz = new QGroupBox(QStringLiteral("横方向"), page);
-    rbRight = named(new QRadioButton(QStringLiteral("右に寄せる"), horz), "rbRight");
-    rbHorzCenter = named(new QRadioButton(QStringLiteral("中央に表示"), horz), "rbHorzCenter");
-    rbLeft = named(new QRadioButton(QStringLiteral("左に寄せる"), horz), "rbLeft");
+    rbRight = Named(new QRadioButton(QStringLiteral("右に寄せる"), horz), "rbRight");
+    rbHorzCenter = Named(new QRadioButton(QStringLiteral("中央に表示"), horz), "rbHorzCenter");
+    rbLeft = Named(new QRadioButton(QStringLiteral("左に寄せる"), horz), "rbLeft");
     auto *vert = new QGroupBox(QStringLiteral("縦方向"), page);
-    rbTop = named(new QRadioButton(QStringLiteral("上に寄せる"), vert), "rbTop");
-    rbVertCenter = named(new QRadioButton(QStringLiteral("中央に表示"), vert), "rbVertCenter");
-    rbBottom = named(new QRadioButton(QStringLiteral("下に寄せる"), vert), "rbBottom");
+    rbTop = Named(new QRadioButton(QStringLiteral("上に寄せる"), vert), "rbTop");
+    rbVertCenter = Named(new QRadioButton(QStringLiteral("中央に表示"), vert), "rbVertCenter");
+    rbBottom = Named(new QRadioButton(QStringLiteral("下に寄せる"), vert), "rbBottom");
     auto *horzGroup = new QButtonGroup(page);
     auto *vertGroup = new QButtonGroup(page);
     int tag = 0;
@@ -264,15 +251,15 @@ void TWordSettingDialog::BuildAlignPage()
     }
     connect(horzGroup, &QButtonGroup::idClicked, this, &TWordSettingDialog::AlignmentChanged);
     connect(vertGroup, &QButtonGroup::idClicked, this, &TWordSettingDialog::AlignmentChanged);
-    ckbWrap = named(new QCheckBox(QStringLiteral("枠に合わせて自動改行する"), page), "ckbWrap");
+    ckbWrap = Named(new QCheckBox(QStringLiteral("枠に合わせて自動改行する"), page), "ckbWrap");
     connect(ckbWrap, &QCheckBox::toggled, this, [this](bool On) {
         if (m_loading)
             return;
         m_work->SetWordWrap(On);
         Changed();
     });
-    ckbLineSpace = named(new QCheckBox(QStringLiteral("行間の幅を指定する："), page), "ckbLineSpace");
-    cbxLineSpace = named(new QComboBox(page), "cbxLineSpace");
+    ckbLineSpace = Named(new QCheckBox(QStringLiteral("行間の幅を指定する："), page), "ckbLineSpace");
+    cbxLineSpace = Named(new QComboBox(page), "cbxLineSpace");
     cbxLineSpace->addItems({QStringLiteral("なし"), QStringLiteral("狭い"), QStringLiteral("普通"),
                             QStringLiteral("やや広い"), QStringLiteral("広い")});
     connect(ckbLineSpace, &QCheckBox::toggled, this, &TWordSettingDialog::LineSpaceChanged);
@@ -291,21 +278,16 @@ void TWordSettingDialog::BuildAlignPage()
 void TWordSettingDialog::BuildFramePage()
 {
     auto *page = new QWidget(pgcSetting);
-    ckbFrame = named(new QCheckBox(QStringLiteral("枠線"), page), "ckbFrame");
-    cbxLineCount = named(new QComboBox(page), "cbxLineCount");
-    cbxLineCount->addItems({QStringLiteral("一重線"), QStringLiteral("二重線")});
-    cbxCorner = named(new QComboBox(page), "cbxCorner");
-    cbxCorner->addItems({QStringLiteral("四角"), QStringLiteral("丸")});
-    cbxLineWidth = named(new QComboBox(page), "cbxLineWidth");
-    cbxLineWidth->addItems({QStringLiteral("細い"), QStringLiteral("ふつう"), QStringLiteral("太い")});
-    pnlFrameColor = named(new QLabel(page), "pnlFrameColor");
+    ckbFrame = Named(new QCheckBox(QStringLiteral("枠線"), page), "ckbFrame");
+    NewFrameLists(page, cbxLineCount, cbxCorner, cbxLineWidth);
+    pnlFrameColor = Named(new QLabel(page), "pnlFrameColor");
     pnlFrameColor->setFixedSize(40, 20);
-    bbtnFrameColor = named(new QPushButton(QStringLiteral("..."), page), "bbtnFrameColor");
+    bbtnFrameColor = Named(new QPushButton(QStringLiteral("..."), page), "bbtnFrameColor");
     bbtnFrameColor->setProperty("Tag", 0);
-    ckbBack = named(new QCheckBox(QStringLiteral("背景"), page), "ckbBack");
-    pnlBackColor = named(new QLabel(page), "pnlBackColor");
+    ckbBack = Named(new QCheckBox(QStringLiteral("背景"), page), "ckbBack");
+    pnlBackColor = Named(new QLabel(page), "pnlBackColor");
     pnlBackColor->setFixedSize(40, 20);
-    bbtnBackColor = named(new QPushButton(QStringLiteral("..."), page), "bbtnBackColor");
+    bbtnBackColor = Named(new QPushButton(QStringLiteral("..."), page), "bbtnBackColor");
     bbtnBackColor->setProperty("Tag", 1);
     lblBackColor = new QLabel(QStringLiteral("色："), page);
 

@@ -1,4 +1,5 @@
 #include "SenderFixture.h"
+#include "FakeHyphen.h"
 #include "core/WqhypWrapper.h"
 #include "dialogs/Sender.h"
 #include "core/HisInfo.h"
@@ -17,22 +18,10 @@
 #include <QTest>
 #include <QToolButton>
 
-#include <cstring>
 #include <functional>
 #include <string>
 
 namespace {
-
-// Hyphenates ten-digit Tokyo numbers as the library would: 03-1234-5678.
-int fakeHyphen(const char *Number, char *Output, const char *, const TWqhypTime *)
-{
-    const std::string n(Number);
-    if (n.size() != 10)
-        return 1;
-    const std::string r = n.substr(0, 2) + "-" + n.substr(2, 4) + "-" + n.substr(6);
-    std::memcpy(Output, r.c_str(), r.size() + 1);
-    return 0;
-}
 
 class SenderFormTest : public SenderFixture
 {
@@ -160,7 +149,7 @@ TEST_F(SenderFormTest, pressingAThirdContactToggleReleasesTheHighestOther)
 
 TEST_F(SenderFormTest, telephoneIsShownHyphenatedAndStoredAsDigits)
 {
-    SetWqhypForTesting(&fakeHyphen);
+    SetWqhypForTesting(&FakeTokyoHyphen);
     TSenderData d = titled(QStringLiteral("A"));
     d.Tel = QStringLiteral("0312345678");
     d.Head[0] = QStringLiteral("TEL");

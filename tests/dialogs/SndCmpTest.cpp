@@ -1,3 +1,4 @@
+#include "FakeHyphen.h"
 #include "core/WqhypWrapper.h"
 #include "dialogs/DataFrm.h"
 #include "dialogs/SenderData.h"
@@ -7,21 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 
 namespace {
-
-int fakeHyphen(const char *Number, char *Output, const char *, const TWqhypTime *)
-{
-    const std::string n(Number);
-    if (n.size() != 10)
-        return 1;
-    const std::string r = n.substr(0, 2) + "-" + n.substr(2, 4) + "-" + n.substr(6);
-    std::memcpy(Output, r.c_str(), r.size() + 1);
-    return 0;
-}
 
 struct ComposeCase {
     const char *name;
@@ -59,7 +49,7 @@ QString postcode(TSenderRect &B)
 class SenderComposition : public ::testing::TestWithParam<ComposeCase>
 {
 protected:
-    void SetUp() override { SetWqhypForTesting(&fakeHyphen); }
+    void SetUp() override { SetWqhypForTesting(&FakeTokyoHyphen); }
     void TearDown() override { SetWqhypForTesting(nullptr); }
 };
 
