@@ -398,6 +398,7 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
 {
     TWizardSetup setup;
     setup.Design = m_kind == TLayoutKind::Design;
+    setup.RestorePageAndCopies = Request.RestorePageAndCopies;
     switch (m_kind) {
     case TLayoutKind::AddressSide:
         setup.LayoutKind = m_document.Format.Kind == quint8(TPaperKind::Envelope) ? 1 : 0;
@@ -481,28 +482,54 @@ bool TPrintEditor::PrintSelected(QPrinter &Printer, QString *Error)
     return PrintRecords(Printer, recNos, TPrintOptions{}, Error);
 }
 
-void TPrintEditor::ShowPreview(const TPrintRequest &Request)
+bool TPrintEditor::ShowPreview(const TPrintRequest &Request)
 {
     QPrinter &printer = Printer();
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintPreview"));
     QString error;
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &error, &Request](QPrinter *Target) {
-        (void)PrintRecords(*Target, Request.RecNos, Request.Options, &error);
+        QString reason;
+        if (!PrintRecords(*Target, Request.RecNos, Request.Options, &reason) && error.isEmpty())
+            error = reason.isEmpty() ? QStringLiteral("印刷プレビューを表示できませんでした") : reason;
     });
+    // From the preview the user goes back to the wizard to print the run.
+    bool back = false;
+    auto *toWizard = new QAction(QStringLiteral("印刷(&P)..."), &dialog);
+    toWizard->setObjectName(QStringLiteral("actPreviewPrint"));
+    connect(toWizard, &QAction::triggered, &dialog, [&back, &dialog] {
+        back = true;
+        dialog.accept();
+    });
+    if (auto *bar = dialog.findChild<QToolBar *>())
+        bar->addAction(toWizard);
+    else
+        dialog.addAction(toWizard);
     ExecPreview(dialog);
+    // The preview draws while it is shown; its failure is told once it closed.
+    if (!error.isEmpty())
+        ShowMessageBoxAt(this, error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    return back;
 }
 
-void TPrintEditor::actPrintExecute()
+void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
 {
     QPrinter &printer = Printer();
-    SetupPrinterPage(printer, m_document);
     TPrintRequest request;
-    if (!PrintWizard || !PrintWizard(printer, request))
-        return;
-    if (request.Preview) {
-        ShowPreview(request);
-        return;
+    for (;;) {
+        SetupPrinterPage(printer, m_document);
+        request = TPrintRequest{};
+        request.RestorePageAndCopies = Restore;
+        if (!PrintWizard || !PrintWizard(printer, request))
+            return;
+        if (!request.Preview && !ForcePreview)
+            break;
+        if (!ShowPreview(request))
+            return;
+        // Back from the preview: the wizard again, on the page and with the
+        // copies it was left with, and what it answers now is printed.
+        Restore = true;
+        ForcePreview = false;
     }
     // With no printer chosen the run goes to a PDF file; the user names it.
     if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()
@@ -513,14 +540,14 @@ void TPrintEditor::actPrintExecute()
         ShowMessageBoxAt(this, error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }
 
+void TPrintEditor::actPrintExecute()
+{
+    RunPrint(false, false);
+}
+
 void TPrintEditor::actPreviewExecute()
 {
-    QPrinter &printer = Printer();
-    SetupPrinterPage(printer, m_document);
-    TPrintRequest request;
-    if (!PrintWizard || !PrintWizard(printer, request))
-        return;
-    ShowPreview(request);
+    RunPrint(false, true);
 }
 
 void TPrintEditor::UpdateActions()

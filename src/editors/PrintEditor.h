@@ -24,6 +24,9 @@ struct TPrintRequest {
     QList<qint32> RecNos;
     TPrintOptions Options;
     bool Preview = false; // the wizard was closed through a preview button
+    // Set by the editor before it asks: the wizard is reopened from the
+    // preview and restores the page and the copies it saved.
+    bool RestorePageAndCopies = false;
 };
 
 // The base of the three print editors (address side, labels and cards,
@@ -166,7 +169,12 @@ private:
     [[nodiscard]] QString FilesSection() const;
     void RememberFile(const QString &Path);
     void CreateFileActions();
-    void ShowPreview(const TPrintRequest &Request);
+    // Shows the run's preview; true when the user chose to go back to the
+    // wizard from it to print. A preview that cannot be drawn is reported.
+    [[nodiscard]] bool ShowPreview(const TPrintRequest &Request);
+    // Asks the wizard (Restore: reopened from the preview) and prints or
+    // previews what it answers; ForcePreview previews whatever it answers.
+    void RunPrint(bool Restore, bool ForcePreview);
     [[nodiscard]] TRecordSource RecordSource() const;
 
     TLayoutKind m_kind;

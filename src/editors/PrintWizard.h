@@ -24,6 +24,9 @@ struct TWizardSetup
     bool UseAddressData = true;   // false: the records' page is never shown
     int ItemsPerSheet = 1;        // cells of the sheet
     TContentRect Content;         // 96 per inch from the paper's corner
+    // Reopened from the editor's preview: the wizard comes back on the page
+    // and with the copies it was left with.
+    bool RestorePageAndCopies = false;
 };
 
 // What the user chose; read only after the dialog closed with OK.

@@ -2,6 +2,7 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
 #include "editors/PageView.h"
+#include "support/ScriptedMessageBoxes.h"
 #include "support/Screenshot.h"
 
 #include <QAction>
@@ -9,6 +10,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -175,6 +177,93 @@ TEST_F(PrintEditorTest, previewShowsOnePagePerRecordOfTheWizard)
     };
     action("actPreview")->trigger();
     EXPECT_EQ(pages, 3);
+}
+
+// The preview's print button takes the user back to the wizard, which is
+// told to restore its page and copies; what it answers then is printed.
+TEST_F(PrintEditorTest, previewGoesBackToTheWizardAndPrintsItsNewAnswer)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("back.pdf"));
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
+    QList<bool> restored;
+    editor.PrintWizard = [&](QPrinter &, TPrintRequest &Request) {
+        restored.append(Request.RestorePageAndCopies);
+        Request.RecNos = restored.size() == 1 ? QList<qint32>{1} : QList<qint32>{2, 3};
+        Request.Options.Copies = restored.size() == 1 ? 1 : 2;
+        Request.Preview = restored.size() == 1;
+        return true;
+    };
+    int previews = 0;
+    editor.ExecPreview = [&](QDialog &Dialog) {
+        ++previews;
+        auto *back = Dialog.findChild<QAction *>(QStringLiteral("actPreviewPrint"));
+        ASSERT_NE(back, nullptr);
+        back->trigger();
+    };
+    action("actPrint")->trigger();
+    EXPECT_EQ(restored, (QList<bool>{false, true}));
+    EXPECT_EQ(previews, 1);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // Two records, two copies each.
+    EXPECT_EQ(file.readAll().count("/Type /Page\n"), 4);
+}
+
+struct PreviewCloseCase {
+    const char *name;
+    bool back;        // the preview's print button is pressed
+    bool cancelAgain; // the reopened wizard is cancelled
+    int wizardRuns;
+    bool printed;
+};
+
+class PreviewClose : public PrintEditorTest, public ::testing::WithParamInterface<PreviewCloseCase>
+{
+};
+
+TEST_P(PreviewClose, printsOnlyWhatTheReopenedWizardConfirms)
+{
+    const PreviewCloseCase &c = GetParam();
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("closed.pdf"));
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
+    int runs = 0;
+    editor.PrintWizard = [&](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1};
+        return ++runs == 1 || !c.cancelAgain;
+    };
+    editor.ExecPreview = [&](QDialog &Dialog) {
+        if (c.back)
+            Dialog.findChild<QAction *>(QStringLiteral("actPreviewPrint"))->trigger();
+    };
+    action("actPreview")->trigger();
+    EXPECT_EQ(runs, c.wizardRuns);
+    EXPECT_EQ(QFile::exists(pdf), c.printed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PreviewClose,
+                         ::testing::Values(PreviewCloseCase{"closedPrintsNothing", false, false, 1, false},
+                                           PreviewCloseCase{"backAndCancelledPrintsNothing", true, true, 2, false},
+                                           PreviewCloseCase{"backAndConfirmedPrints", true, false, 2, true}),
+                         [](const auto &Info) { return std::string(Info.param.name); });
+
+TEST_F(PrintEditorTest, previewThatCannotBeDrawnIsReported)
+{
+    ScriptedMessageBoxes boxes;
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &) { return true; }; // no records
+    editor.ExecPreview = [](QDialog &Dialog) {
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        preview->updatePreview();
+    };
+    action("actPreview")->trigger();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷するデータが選択されていません"));
+    EXPECT_NE(boxes.last().flags & MB_ICONERROR, 0u);
 }
 
 // The run serves the event loop between pieces (its progress and cancel):

@@ -10,7 +10,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QDir>
 #include <QPdfWriter>
 #include <QPrintPreviewWidget>
@@ -262,3 +264,35 @@ TEST_F(EditorWizard, designPrintsItsCopiesThroughTheDesignDialog)
 }
 
 } // namespace
+
+// Back from the preview the wizard opens where it was left: on its print
+// page with the copies typed before the preview.
+TEST_F(EditorWizard, wizardReopenedFromThePreviewRestoresItsPageAndCopies)
+{
+    TLayoutForm form(nullptr, host);
+    prepare(form, 0);
+    host.Rows.RecNos = {1, 2, 3};
+    host.Rows.SelectedRows = {0, 1};
+    answer.Preview = true;
+    answer.Fill = [](QDialog &Dialog) { typeInto(Dialog, "edCopy", QStringLiteral("3")); };
+    int reopened = 0;
+    int page = -1;
+    QString copies;
+    form.ExecDialog = [&](QDialog &Dialog) {
+        if (reopened++ == 0)
+            return answer(Dialog, boxes);
+        // The dialog fills itself as it is shown; read it, then cancel.
+        Dialog.show();
+        page = Dialog.findChild<QStackedWidget *>(QStringLiteral("pgcWizard"))->currentIndex();
+        copies = Dialog.findChild<QLineEdit *>(QStringLiteral("edCopy"))->text();
+        return int(QDialog::Rejected);
+    };
+    form.ExecPreview = [](QDialog &Dialog) {
+        Dialog.findChild<QAction *>(QStringLiteral("actPreviewPrint"))->trigger();
+    };
+    print(form);
+    EXPECT_EQ(reopened, 2);
+    EXPECT_EQ(page, 1);
+    EXPECT_EQ(copies, QStringLiteral("3"));
+    EXPECT_FALSE(QFile::exists(pdfPath()));
+}
