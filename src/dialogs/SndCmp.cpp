@@ -150,6 +150,20 @@ void composeAddition(TAdditionRect &Item, const TSenderData &S, const TDataForma
 
 } // namespace
 
+void ComposeSenderAddition(TAdditionRect &Item, const TSenderData *Sender, const TDataFormat &Format, bool Vertical,
+                           bool PrintFlags)
+{
+    const int kind = Item.GetAddKind();
+    if (kind < 19 || kind > 22)
+        return;
+    if (!Sender) {
+        Item.SetCaption({});
+        Item.SetContent({});
+        return;
+    }
+    composeAddition(Item, *Sender, Format, Vertical, PrintFlags);
+}
+
 void ComposeSenderBlock(TSenderRect &Block, const TSenderData *Sender, const TDataFormat *Format, bool PrintFlags)
 {
     const TDataFormat defaults;

@@ -3,6 +3,7 @@
 struct TDataFormat;
 struct TSenderData;
 class TSenderRect;
+class TAdditionRect;
 
 // Fills the children of a sender block from one sender record with the
 // layout's conversions: postcode with the sender's postal mark, address
@@ -16,3 +17,10 @@ class TSenderRect;
 // A null Format applies the defaults.
 void ComposeSenderBlock(TSenderRect &Block, const TSenderData *Sender, const TDataFormat *Format,
                         bool PrintFlags = false);
+
+// Fills one additional-information item of kind 19 to 22 with the sender's
+// contact line of that number, converted as the sender block converts it;
+// a null sender, or a line the sender leaves empty, empties the item. Items
+// of other kinds are left alone. Vertical: the item is written vertically.
+void ComposeSenderAddition(TAdditionRect &Item, const TSenderData *Sender, const TDataFormat &Format, bool Vertical,
+                           bool PrintFlags = false);

@@ -78,6 +78,29 @@ public:
         DMMurven19->CloseSender();
         return sender;
     }
+    // Chosen the way SenderRecord chooses, so the contact lines always
+    // belong to the sender whose name and address print beside them.
+    std::optional<TSenderData> PrintedSender() const override
+    {
+        if (!DMMurven19 || !DMMurven19->SenderTable() || !DMMurven19->OpenSender())
+            return std::nullopt;
+        TTable &table = *DMMurven19->SenderTable();
+        // A read error goes to the caller as SenderRecord's does; the table
+        // is closed again either way.
+        struct TClose {
+            ~TClose() { DMMurven19->CloseSender(); }
+        } close;
+        std::optional<TSenderData> sender;
+        for (const qint32 recNo : {SenderNo(), DefaultSenderNo})
+            if (!sender && recNo > 0)
+                sender = FindSenderByRecNo(table, recNo);
+        if (!sender) {
+            table.First();
+            if (!table.Eof())
+                sender = ReadSenderFields(table);
+        }
+        return sender;
+    }
     std::function<std::optional<TAddressData>(qint32)> PrintRecordSource() const override
     {
         if (!DMMurven19 || !DMMurven19->AdrsTable())

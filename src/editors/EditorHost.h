@@ -2,6 +2,7 @@
 
 #include "core/Inquiry.h"
 #include "dialogs/PrtList.h"
+#include "dialogs/SenderData.h"
 
 #include <QList>
 
@@ -29,6 +30,9 @@ public:
     // window; 0 for the default sender.
     [[nodiscard]] virtual qint32 SenderNo() const { return m_senderNo; }
     virtual void SetSenderNo(qint32 RecNo) { m_senderNo = RecNo; }
+    // The same sender as a sender record, its contact lines included, for
+    // the additional lines that print them; nothing by default.
+    [[nodiscard]] virtual std::optional<TSenderData> PrintedSender() const { return std::nullopt; }
     // The records of one print run, read by number; by default ReadRecord.
     // The main list's host reads them through a table handle of the run's
     // own, so that printing never moves the list's shared cursor.

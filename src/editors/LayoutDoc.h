@@ -53,6 +53,10 @@ public:
     // sender has it (the block then merges empty). Reads Sender.DB through
     // the data module unless replaced.
     std::function<std::optional<TSenderData>(const QString &Title)> FindSender = LoadSenderByTitle;
+    // The sender the editor prints (the one chosen in the sender window,
+    // else the default one), whose contact lines fill the additional lines
+    // of kinds 19 to 22. Unset or nothing: those lines merge empty.
+    std::function<std::optional<TSenderData>()> PrintedSender;
     // The addressee's items take the sender's own record (a reply card
     // addressed to the sender): their honorific is the sender-addressed one.
     bool SenderAsAddressee = false;

@@ -2,6 +2,7 @@
 
 #include "core/Env.h"
 #include "core/Inquiry.h"
+#include "dialogs/SndCmp.h"
 #include "editors/FormatDialogs.h"
 #include "editors/LayoutDoc.h"
 #include "items/AdditionRect.h"
@@ -50,10 +51,6 @@ QString honorFor(const TAddressData &Record, const TDataFormat &F)
 
 QString additionValue(int Id, const TAddressData *Record)
 {
-    // The sender's contact lines are not among the fields the host hands
-    // over; such a line prints empty rather than another field.
-    if (Id >= 19 && Id <= 22)
-        return {};
     if (!Record)
         return {};
     switch (Id) {
@@ -142,6 +139,14 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, cons
 {
     const TDataFormat f = EffectiveDataFormat(Document);
     const TTenthMm longSide(std::max(Document.Format.Width, Document.Format.Height));
+    // The printed sender is read once per merge, and only when a line shows
+    // one of its contact lines.
+    std::optional<std::optional<TSenderData>> printedSender;
+    auto senderContacts = [&Document, &printedSender]() -> const TSenderData * {
+        if (!printedSender)
+            printedSender.emplace(Document.PrintedSender ? Document.PrintedSender() : std::optional<TSenderData>());
+        return *printedSender ? &**printedSender : nullptr;
+    };
     for (auto &owned : Document.Items) {
         TDrawRect *item = owned.get();
         if (auto *p = dynamic_cast<TPosRect *>(item)) {
@@ -212,7 +217,9 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, cons
             c->SetCorpBreak(f.CorpBreak);
         } else if (auto *add = dynamic_cast<TAdditionRect *>(item)) {
             const int id = add->GetAddKind();
-            if (id != 0) {
+            if (id >= 19 && id <= 22) {
+                ComposeSenderAddition(*add, senderContacts(), f, !add->IsHorizontal());
+            } else if (id != 0) {
                 add->SetCaption(AdditionCaption(id));
                 add->SetContent(additionValue(id, Record));
             }

@@ -18,7 +18,9 @@ void ApplyNewLayoutFormat(TLayoutDocument &Document);
 // numerals, dashes as "の", upright digits), the corporate form, the honorifics a record leaves
 // empty, the size steps, company ratios, name spacing and alignment, and
 // the line breaking of company lines; and fills the additional lines from
-// the record's fields. Part of every merge, on screen and on paper.
+// the record's fields, those of kinds 19 to 22 from the contact lines of the
+// document's PrintedSender (empty without one). Part of every merge, on
+// screen and on paper.
 void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender);
 
 // Address text as the data format converts it; in vertical writing the

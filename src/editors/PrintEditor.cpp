@@ -63,6 +63,7 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     : QMainWindow(Owner, Qt::Window), m_kind(Kind), m_host(Host)
 {
     m_document.Kind = Kind;
+    m_document.PrintedSender = [this] { return m_host.PrintedSender(); };
     m_document.TownNames = ProgramTownNames();
     ExecDialog = [](QDialog &Dialog) { return Dialog.exec(); };
     ExecPrintDialog = [this](QPrinter &Printer) {

@@ -27,7 +27,7 @@ public:
 
 // A host over a book of its own: the current record, the rows and the
 // selection are what the test sets; the sender is the record the test
-// gives; the print marks are read from the book's file by a handle of
+// gives (Sender, and Contacts for its contact lines); the print marks are read from the book's file by a handle of
 // their own.
 class FakeHost : public TEditorHost
 {
@@ -38,6 +38,7 @@ public:
     QList<qint32> SelectedRecNos() const override { return Selected; }
     std::optional<TAddressData> ReadRecord(qint32 RecNo) const override { return m_source(RecNo); }
     std::optional<TAddressData> SenderRecord() const override { return Sender; }
+    std::optional<TSenderData> PrintedSender() const override { return Contacts; }
     const TPrintRowSource &PrintRows() const override { return Rows; }
     std::unique_ptr<TPrintMarkSource> PrintMarks() const override
     {
@@ -47,6 +48,8 @@ public:
     qint32 Current = 1;
     QList<qint32> Selected;
     std::optional<TAddressData> Sender;
+    // The same sender as a sender record (its contact lines).
+    std::optional<TSenderData> Contacts;
     FakeRows Rows;
 
 private:
