@@ -1,4 +1,5 @@
 #include "dialogs/AddInfo.h"
+#include "widgets/Named.h"
 
 #include "core/Env.h"
 #include "platform/TextLines.h"
@@ -18,12 +19,6 @@
 
 namespace {
 
-template <typename T> T *named(T *w, const QString &name)
-{
-    w->setObjectName(name);
-    return w;
-}
-
 constexpr int kAdditionMaxChars = 50;
 
 } // namespace
@@ -34,12 +29,12 @@ TAdditionInfoDialog::TAdditionInfoDialog(QWidget *Owner) : QDialog(Owner)
     setWindowTitle(QStringLiteral("追加情報の設定"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    gbxAddition = named(new QGroupBox(QStringLiteral("追加情報："), this), QStringLiteral("gbxAddition"));
+    gbxAddition = Named(new QGroupBox(QStringLiteral("追加情報："), this), QStringLiteral("gbxAddition"));
     auto *lines = new QGridLayout(gbxAddition);
     for (int i = 0; i < LineCount; ++i) {
-        ckbAddition[i] = named(new QCheckBox(QStringLiteral("項目%1：").arg(i + 1), gbxAddition),
+        ckbAddition[i] = Named(new QCheckBox(QStringLiteral("項目%1：").arg(i + 1), gbxAddition),
                                QStringLiteral("ckbAddition%1").arg(i + 1));
-        cbxAddition[i] = named(new QComboBox(gbxAddition), QStringLiteral("cbxAddition%1").arg(i + 1));
+        cbxAddition[i] = Named(new QComboBox(gbxAddition), QStringLiteral("cbxAddition%1").arg(i + 1));
         cbxAddition[i]->setEditable(true);
         cbxAddition[i]->setCompleter(nullptr);
         cbxAddition[i]->setMaxVisibleItems(15);
@@ -60,10 +55,10 @@ TAdditionInfoDialog::TAdditionInfoDialog(QWidget *Owner) : QDialog(Owner)
         box->setChecked(true);
     }
 
-    ckbBarcode = named(new QCheckBox(QStringLiteral("バーコード："), this), QStringLiteral("ckbBarcode"));
-    gbxBarcode = named(new QGroupBox(this), QStringLiteral("gbxBarcode"));
-    lblBarSize = named(new QLabel(QStringLiteral("サイズ（ポイント）："), gbxBarcode), QStringLiteral("lblBarSize"));
-    cbxBarSize = named(new QComboBox(gbxBarcode), QStringLiteral("cbxBarSize"));
+    ckbBarcode = Named(new QCheckBox(QStringLiteral("バーコード："), this), QStringLiteral("ckbBarcode"));
+    gbxBarcode = Named(new QGroupBox(this), QStringLiteral("gbxBarcode"));
+    lblBarSize = Named(new QLabel(QStringLiteral("サイズ（ポイント）："), gbxBarcode), QStringLiteral("lblBarSize"));
+    cbxBarSize = Named(new QComboBox(gbxBarcode), QStringLiteral("cbxBarSize"));
     cbxBarSize->addItems({QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("11")});
     auto *bar = new QHBoxLayout(gbxBarcode);
     bar->addWidget(lblBarSize);
@@ -76,8 +71,8 @@ TAdditionInfoDialog::TAdditionInfoDialog(QWidget *Owner) : QDialog(Owner)
     ckbBarcode->setChecked(true);
     BarcodeChanged();
 
-    btnOK = named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("btnOK"));
-    btnCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("btnCancel"));
+    btnOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("btnOK"));
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("btnCancel"));
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,4 +1,5 @@
 #include "dialogs/DsnPrt.h"
+#include "widgets/Named.h"
 
 #include "core/Env.h"
 #include "dialogs/PrtSub.h"
@@ -22,12 +23,6 @@ namespace {
 
 const QString kSection = QStringLiteral("DESIGN PRINT");
 
-template <typename T> T *named(T *w, const char *name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
 } // namespace
 
 TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDialog(Owner), m_printer(Printer)
@@ -37,13 +32,13 @@ TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDia
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     RunPrinterSetup = RunPrinterSetupDialog;
 
-    auto *gbxOffset = named(new QGroupBox(QStringLiteral("印刷領域の微調整："), this), "gbxOffset");
+    auto *gbxOffset = Named(new QGroupBox(QStringLiteral("印刷領域の微調整："), this), "gbxOffset");
     m_shift = AddShiftControls(gbxOffset);
 
-    auto *gbxCopy = named(new QGroupBox(QStringLiteral("部数："), this), "gbxCopy");
+    auto *gbxCopy = Named(new QGroupBox(QStringLiteral("部数："), this), "gbxCopy");
     edCopy = new TCountField(gbxCopy, QStringLiteral("edCopy"), QStringLiteral("udCopy"), 4);
     edCopy->SetRange(1, 1000);
-    lblCopy = named(new QLabel(gbxCopy), "lblCopy");
+    lblCopy = Named(new QLabel(gbxCopy), "lblCopy");
     auto *copy = new QHBoxLayout(gbxCopy);
     copy->addWidget(edCopy);
     copy->addWidget(new QLabel(QStringLiteral("部"), gbxCopy));
@@ -53,10 +48,10 @@ TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDia
     copy->addStretch();
 
     auto *gbxPrinter = new QGroupBox(this);
-    pnlPrinter = named(new QLabel(gbxPrinter), "pnlPrinter");
-    pnlPaperSize = named(new QLabel(gbxPrinter), "pnlPaperSize");
-    pnlOriental = named(new QLabel(gbxPrinter), "pnlOriental");
-    bbtnPrinters = named(new QPushButton(QStringLiteral("設定"), gbxPrinter), "bbtnPrinters");
+    pnlPrinter = Named(new QLabel(gbxPrinter), "pnlPrinter");
+    pnlPaperSize = Named(new QLabel(gbxPrinter), "pnlPaperSize");
+    pnlOriental = Named(new QLabel(gbxPrinter), "pnlOriental");
+    bbtnPrinters = Named(new QPushButton(QStringLiteral("設定"), gbxPrinter), "bbtnPrinters");
     auto *prn = new QGridLayout(gbxPrinter);
     prn->addWidget(new QLabel(QStringLiteral("プリンタ名："), gbxPrinter), 0, 0);
     prn->addWidget(pnlPrinter, 0, 1);
@@ -66,18 +61,18 @@ TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDia
     prn->addWidget(new QLabel(QStringLiteral("印刷方向："), gbxPrinter), 2, 0);
     prn->addWidget(pnlOriental, 2, 1);
 
-    ckbLimitedPrinter = named(
+    ckbLimitedPrinter = Named(
         new QCheckBox(QStringLiteral("イラストの型抜き・透明化が正しく印刷できないプリンタを使う"), this),
         "ckbLimitedPrinter");
     connect(ckbLimitedPrinter, &QCheckBox::toggled, this, [this] { PaintCheckedCaption(ckbLimitedPrinter); });
     auto *note = new QLabel(QStringLiteral("※この設定を有効にすると、印刷に時間がかかる場合があります"), this);
     note->setStyleSheet(QStringLiteral("color: red"));
-    lblRangeInfo = named(new QLabel(QStringLiteral("※※ 印刷内容が、印刷可能領域に入りきらない可能性があります ※※"),
+    lblRangeInfo = Named(new QLabel(QStringLiteral("※※ 印刷内容が、印刷可能領域に入りきらない可能性があります ※※"),
                                     this),
                          "lblRangeInfo");
     lblRangeInfo->setStyleSheet(QStringLiteral("color: red"));
-    btnPrint = named(new QPushButton(QStringLiteral("印刷"), this), "btnPrint");
-    btnCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
+    btnPrint = Named(new QPushButton(QStringLiteral("印刷"), this), "btnPrint");
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnPrint);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/Named.h"
 #include "platform/Colors.h"
 
 #include <QColor>
@@ -112,14 +113,6 @@ private:
 // the image kinds LoadImageFile reads, with a preview of the file under
 // the cursor. Empty when cancelled.
 [[nodiscard]] QString ChooseImageFileName(QWidget *Parent);
-
-// Gives Widget its object name and hands it back, so a control is made and
-// named in one line.
-template <typename T> T *Named(T *Widget, const char *Name)
-{
-    Widget->setObjectName(QLatin1String(Name));
-    return Widget;
-}
 
 // A new named page at the end of Tabs.
 QWidget *AddTabPage(QTabWidget *Tabs, const char *Name, const QString &Caption);

@@ -1,4 +1,5 @@
 #include "dialogs/LytDtl.h"
+#include "widgets/Named.h"
 
 #include "core/Env.h"
 #include "platform/IniFile.h"
@@ -27,22 +28,16 @@ namespace {
 const QString kSection = QStringLiteral("PRINTFORM");
 const QString kDetail = QStringLiteral("Detail");
 
-template <typename T> T *named(T *w, const char *name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
 QCheckBox *check(QWidget *parent, const char *name, const QString &text)
 {
-    auto *box = named(new QCheckBox(text, parent), name);
+    auto *box = Named(new QCheckBox(text, parent), name);
     QObject::connect(box, &QCheckBox::toggled, box, [box] { PaintCheckedCaption(box); });
     return box;
 }
 
 QRadioButton *radio(QWidget *parent, QButtonGroup *group, const char *name, const QString &text)
 {
-    auto *r = named(new QRadioButton(text, parent), name);
+    auto *r = Named(new QRadioButton(text, parent), name);
     group->addButton(r);
     QObject::connect(r, &QRadioButton::toggled, r, [r] { PaintCheckedCaption(r); });
     return r;
@@ -50,7 +45,7 @@ QRadioButton *radio(QWidget *parent, QButtonGroup *group, const char *name, cons
 
 QComboBox *ratioList(QWidget *parent, const char *name)
 {
-    auto *c = named(new QComboBox(parent), name);
+    auto *c = Named(new QComboBox(parent), name);
     c->addItems({QStringLiteral("10"), QStringLiteral("9"), QStringLiteral("8"), QStringLiteral("7"),
                  QStringLiteral("6"), QStringLiteral("5")});
     return c;
@@ -78,12 +73,12 @@ TLayoutDetailDialog::TLayoutDetailDialog(QWidget *Owner) : QDialog(Owner)
     setObjectName(QStringLiteral("LayoutDetailDialog"));
     setWindowTitle(QStringLiteral("フォント・配置の詳細設定"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    pgcDetail = named(new QTabWidget(this), "pgcDetail");
+    pgcDetail = Named(new QTabWidget(this), "pgcDetail");
 
     // Page 0: automatic layout and the frames shown.
     auto *page0 = new QWidget;
     ckbAuto = check(page0, "ckbAuto", QStringLiteral("表示情報のレイアウトを自動でおこなう"));
-    auto *gbxVisible = named(new QGroupBox(QStringLiteral("表示情報："), page0), "gbxVisible");
+    auto *gbxVisible = Named(new QGroupBox(QStringLiteral("表示情報："), page0), "gbxVisible");
     auto *vis = new QGridLayout(gbxVisible);
     vis->addWidget(new QLabel(QStringLiteral("宛先："), gbxVisible), 0, 0);
     vis->addWidget(new QLabel(QStringLiteral("差出人："), gbxVisible), 0, 1);
@@ -128,7 +123,7 @@ TLayoutDetailDialog::TLayoutDetailDialog(QWidget *Owner) : QDialog(Owner)
     auto *gbxSize = new QGroupBox(QStringLiteral("文字の最大サイズ："), page1);
     auto *sizes = new QGridLayout(gbxSize);
     const auto bar = [this, gbxSize](const char *name) {
-        auto *b = named(new TExTrackBar(Qt::Horizontal, gbxSize), name);
+        auto *b = Named(new TExTrackBar(Qt::Horizontal, gbxSize), name);
         b->setRange(1, 5);
         b->setPageStep(1);
         b->setTickPosition(QSlider::TicksBelow);
@@ -175,7 +170,7 @@ TLayoutDetailDialog::TLayoutDetailDialog(QWidget *Owner) : QDialog(Owner)
 
     auto *gbxRatio = new QGroupBox(QStringLiteral("会社情報の文字サイズの比率："), page1);
     auto *ratio = new QGridLayout(gbxRatio);
-    edNameRatio = named(new QLineEdit(QStringLiteral("10"), gbxRatio), "edNameRatio");
+    edNameRatio = Named(new QLineEdit(QStringLiteral("10"), gbxRatio), "edNameRatio");
     edNameRatio->setReadOnly(true);
     cbxDptmntRatio = ratioList(gbxRatio, "cbxDptmntRatio");
     cbxPostRatio = ratioList(gbxRatio, "cbxPostRatio");
@@ -238,8 +233,8 @@ TLayoutDetailDialog::TLayoutDetailDialog(QWidget *Owner) : QDialog(Owner)
     l2->addWidget(gbxSpace);
     pgcDetail->addTab(page2, QStringLiteral("配置"));
 
-    auto *btnOK = named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
-    auto *btnCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
+    auto *btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
+    auto *btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);

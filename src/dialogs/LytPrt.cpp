@@ -1,4 +1,5 @@
 #include "dialogs/LytPrt.h"
+#include "widgets/Named.h"
 
 #include "core/Env.h"
 #include "dialogs/PrtSub.h"
@@ -26,12 +27,6 @@
 
 namespace {
 
-template <typename T> T *named(T *w, const char *name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
 const QString kNoData = QStringLiteral("印刷するデータがありません  ");
 
 // Keeps the hourglass up while the list is built, also when a look-up throws.
@@ -51,7 +46,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     setWindowTitle(QStringLiteral("宛名印刷"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     RunPrinterSetup = RunPrinterSetupDialog;
-    pgcWizard = named(new QStackedWidget(this), "pgcWizard");
+    pgcWizard = Named(new QStackedWidget(this), "pgcWizard");
 
     // ---- Data page ----
     auto *data = new QWidget;
@@ -63,14 +58,14 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
                                   QStringLiteral("一覧に表示されているすべてのデータ")};
     auto *rangeLayout = new QGridLayout(gbxRange);
     for (int i = 0; i < 4; ++i) {
-        rbRange[i] = named(new QRadioButton(rangeTexts[i], gbxRange), rangeNames[i]);
+        rbRange[i] = Named(new QRadioButton(rangeTexts[i], gbxRange), rangeNames[i]);
         rangeGroup->addButton(rbRange[i], i);
         rangeLayout->addWidget(rbRange[i], i < 3 ? i : 4, 0, 1, 6);
     }
-    edStartRange = named(new QLineEdit(gbxRange), "edStartRange");
-    edEndRange = named(new QLineEdit(gbxRange), "edEndRange");
-    udStartRange = named(new TUpDown(gbxRange), "udStartRange");
-    udEndRange = named(new TUpDown(gbxRange), "udEndRange");
+    edStartRange = Named(new QLineEdit(gbxRange), "edStartRange");
+    edEndRange = Named(new QLineEdit(gbxRange), "edEndRange");
+    udStartRange = Named(new TUpDown(gbxRange), "udStartRange");
+    udEndRange = Named(new TUpDown(gbxRange), "udEndRange");
     for (QLineEdit *e : {edStartRange, edEndRange}) {
         e->setMaxLength(6);
         e->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -93,7 +88,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
                                   QStringLiteral("「除外」 データは印刷しない")};
     auto *limitLayout = new QVBoxLayout(gbxLimit);
     for (int i = 0; i < 3; ++i) {
-        rbLimit[i] = named(new QRadioButton(limitTexts[i], gbxLimit), limitNames[i]);
+        rbLimit[i] = Named(new QRadioButton(limitTexts[i], gbxLimit), limitNames[i]);
         limitGroup->addButton(rbLimit[i], i);
         limitLayout->addWidget(rbLimit[i]);
     }
@@ -117,14 +112,14 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
         if (m_prepared)
             UpdateRecordCount();
     });
-    lblDataNum = named(new QLabel(data), "lblDataNum");
+    lblDataNum = Named(new QLabel(data), "lblDataNum");
     auto *count = new QHBoxLayout;
     count->addWidget(new QLabel(QStringLiteral("印刷データ件数："), data));
     count->addWidget(lblDataNum);
     count->addStretch();
-    btnPreview1 = named(new QPushButton(QStringLiteral("プレビュー(&V)"), data), "btnPreview1");
-    btnNext = named(new QPushButton(QStringLiteral("次へ(&N)"), data), "btnNext");
-    btnCancel1 = named(new QPushButton(QStringLiteral("キャンセル"), data), "btnCancel1");
+    btnPreview1 = Named(new QPushButton(QStringLiteral("プレビュー(&V)"), data), "btnPreview1");
+    btnNext = Named(new QPushButton(QStringLiteral("次へ(&N)"), data), "btnNext");
+    btnCancel1 = Named(new QPushButton(QStringLiteral("キャンセル"), data), "btnCancel1");
     auto *buttons1 = new QHBoxLayout;
     buttons1->addWidget(btnPreview1);
     buttons1->addStretch();
@@ -140,7 +135,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
 
     // ---- Print page ----
     auto *print = new QWidget;
-    auto *gbxOffset = named(new QGroupBox(QStringLiteral("印刷位置の微調整"), print), "gbxOffset");
+    auto *gbxOffset = Named(new QGroupBox(QStringLiteral("印刷位置の微調整"), print), "gbxOffset");
     m_shift = AddShiftControls(gbxOffset);
     for (QScrollBar *bar : {m_shift.Vert, m_shift.Horz})
         connect(bar, &QScrollBar::valueChanged, this, [this] {
@@ -152,7 +147,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     edCopy = new TCountField(gbxCopy, QStringLiteral("edCopy"), QStringLiteral("udCopy"), 4);
     edCopy->SetRange(1, 1000);
     edCopy->OnChange = [this] { CopiesChanged(); };
-    lblCopy = named(new QLabel(gbxCopy), "lblCopy");
+    lblCopy = Named(new QLabel(gbxCopy), "lblCopy");
     auto *copy = new QHBoxLayout(gbxCopy);
     copy->addWidget(new QLabel(QStringLiteral("印刷部数："), gbxCopy));
     copy->addWidget(edCopy);
@@ -162,12 +157,12 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     copy->addWidget(lblCopy);
     copy->addStretch();
 
-    gbxEnvelope = named(new QGroupBox(QStringLiteral("封筒"), print), "gbxEnvelope");
-    edFlap = named(new QLineEdit(gbxEnvelope), "edFlap");
+    gbxEnvelope = Named(new QGroupBox(QStringLiteral("封筒"), print), "gbxEnvelope");
+    edFlap = Named(new QLineEdit(gbxEnvelope), "edFlap");
     edFlap->setMaxLength(4);
     edFlap->setFixedWidth(60);
     edFlap->installEventFilter(this);
-    udFlap = named(new TUpDown(gbxEnvelope), "udFlap");
+    udFlap = Named(new TUpDown(gbxEnvelope), "udFlap");
     udFlap->SetMin(0);
     udFlap->SetMax(FlapMax);
     udFlap->OnClick = [this] {
@@ -175,7 +170,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
         UpdateOffsetPreview();
     };
     edFlap->setText(FlapText(0));
-    ckbReverse = named(new QCheckBox(QStringLiteral("上下逆方向から印刷する(&R)"), gbxEnvelope), "ckbReverse");
+    ckbReverse = Named(new QCheckBox(QStringLiteral("上下逆方向から印刷する(&R)"), gbxEnvelope), "ckbReverse");
     connect(ckbReverse, &QCheckBox::toggled, this, [this] { PaintCheckedCaption(ckbReverse); });
     auto *env = new QGridLayout(gbxEnvelope);
     env->addWidget(new QLabel(QStringLiteral("封筒のフラップ長："), gbxEnvelope), 0, 0);
@@ -186,7 +181,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     env->addWidget(ckbReverse, 1, 0, 1, 5);
     gbxEnvelope->setVisible(false);
 
-    gbxLabel = named(new QGroupBox(QStringLiteral("ラベル用紙"), print), "gbxLabel");
+    gbxLabel = Named(new QGroupBox(QStringLiteral("ラベル用紙"), print), "gbxLabel");
     edLabelStart = new TCountField(gbxLabel, QStringLiteral("edLabelStart"), QStringLiteral("udLabelStart"), 4);
     edLabelCount = new TCountField(gbxLabel, QStringLiteral("edLabelCount"), QStringLiteral("udLabelCount"), 6);
     edLabelStart->SetRange(1, 1);
@@ -201,10 +196,10 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     gbxLabel->setVisible(false);
 
     auto *gbxPrinter = new QGroupBox(print);
-    pnlPrinter = named(new QLabel(gbxPrinter), "pnlPrinter");
-    pnlPaperSize = named(new QLabel(gbxPrinter), "pnlPaperSize");
-    pnlOrientation = named(new QLabel(gbxPrinter), "pnlOrientation");
-    bbtnPrinters = named(new QPushButton(QStringLiteral("設定"), gbxPrinter), "bbtnPrinters");
+    pnlPrinter = Named(new QLabel(gbxPrinter), "pnlPrinter");
+    pnlPaperSize = Named(new QLabel(gbxPrinter), "pnlPaperSize");
+    pnlOrientation = Named(new QLabel(gbxPrinter), "pnlOrientation");
+    bbtnPrinters = Named(new QPushButton(QStringLiteral("設定"), gbxPrinter), "bbtnPrinters");
     auto *prn = new QGridLayout(gbxPrinter);
     prn->addWidget(new QLabel(QStringLiteral("プリンター："), gbxPrinter), 0, 0);
     prn->addWidget(pnlPrinter, 0, 1);
@@ -214,20 +209,20 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     prn->addWidget(new QLabel(QStringLiteral("印刷方向："), gbxPrinter), 2, 0);
     prn->addWidget(pnlOrientation, 2, 1);
 
-    lblRangeInfo = named(new QLabel(QStringLiteral("※※ 印刷内容が、印刷可能領域に入りきらない可能性があります ※※"),
+    lblRangeInfo = Named(new QLabel(QStringLiteral("※※ 印刷内容が、印刷可能領域に入りきらない可能性があります ※※"),
                                     print),
                          "lblRangeInfo");
     lblRangeInfo->setStyleSheet(QStringLiteral("color: red"));
     lblRangeInfo->setVisible(false);
-    ckbLimitedPrinter = named(
+    ckbLimitedPrinter = Named(
         new QCheckBox(QStringLiteral("イラストの型抜き・透明化が正しく印刷できないプリンターを使う"), print),
         "ckbLimitedPrinter");
     auto *note = new QLabel(QStringLiteral("※この設定を有効にすると、印刷に時間がかかる場合があります"), print);
     note->setStyleSheet(QStringLiteral("color: red"));
-    btnPreview2 = named(new QPushButton(QStringLiteral("プレビュー(&V)"), print), "btnPreview2");
-    btnBack = named(new QPushButton(QStringLiteral("戻る(&B)"), print), "btnBack");
-    btnPrint = named(new QPushButton(QStringLiteral("印刷(&P)"), print), "btnPrint");
-    btnCancel2 = named(new QPushButton(QStringLiteral("キャンセル"), print), "btnCancel2");
+    btnPreview2 = Named(new QPushButton(QStringLiteral("プレビュー(&V)"), print), "btnPreview2");
+    btnBack = Named(new QPushButton(QStringLiteral("戻る(&B)"), print), "btnBack");
+    btnPrint = Named(new QPushButton(QStringLiteral("印刷(&P)"), print), "btnPrint");
+    btnCancel2 = Named(new QPushButton(QStringLiteral("キャンセル"), print), "btnCancel2");
     auto *buttons2 = new QHBoxLayout;
     buttons2->addWidget(btnPreview2);
     buttons2->addStretch();

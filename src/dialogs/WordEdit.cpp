@@ -1,4 +1,5 @@
 #include "dialogs/WordEdit.h"
+#include "widgets/Named.h"
 
 #include "core/Env.h"
 #include "platform/IniFile.h"
@@ -27,12 +28,6 @@ constexpr int kMinWidth = 500;
 constexpr int kMinHeightHidden = 179;
 constexpr int kMinHeightShown = 451;
 
-template <typename T> T *named(T *w, const char *name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
 int toScreen(int v, qreal dpi)
 {
     return static_cast<int>(RoundHalfAway(static_cast<long double>(v) * dpi / 96));
@@ -58,11 +53,11 @@ TWordEditDialog::TWordEditDialog(QWidget *Owner) : QDialog(Owner)
     setWindowTitle(QStringLiteral("文章の編集"));
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    pnlWords = named(new QWidget(this), "pnlWords");
-    memWords = named(new QPlainTextEdit(pnlWords), "memWords");
+    pnlWords = Named(new QWidget(this), "pnlWords");
+    memWords = Named(new QPlainTextEdit(pnlWords), "memWords");
     memWords->setLineWrapMode(QPlainTextEdit::NoWrap);
-    rbVertical = named(new QRadioButton(QStringLiteral("縦書き"), pnlWords), "rbVertical");
-    rbHorizontal = named(new QRadioButton(QStringLiteral("横書き"), pnlWords), "rbHorizontal");
+    rbVertical = Named(new QRadioButton(QStringLiteral("縦書き"), pnlWords), "rbVertical");
+    rbHorizontal = Named(new QRadioButton(QStringLiteral("横書き"), pnlWords), "rbHorizontal");
     auto *dirGroup = new QButtonGroup(this);
     dirGroup->addButton(rbVertical);
     dirGroup->addButton(rbHorizontal);
@@ -78,10 +73,10 @@ TWordEditDialog::TWordEditDialog(QWidget *Owner) : QDialog(Owner)
     words->addWidget(memWords, 1);
     words->addLayout(dir);
 
-    pnlExample = named(new QWidget(this), "pnlExample");
-    lbClass = named(new QListWidget(pnlExample), "lbClass");
-    lbIndex = named(new QListWidget(pnlExample), "lbIndex");
-    memExample = named(new QPlainTextEdit(pnlExample), "memExample");
+    pnlExample = Named(new QWidget(this), "pnlExample");
+    lbClass = Named(new QListWidget(pnlExample), "lbClass");
+    lbIndex = Named(new QListWidget(pnlExample), "lbIndex");
+    memExample = Named(new QPlainTextEdit(pnlExample), "memExample");
     memExample->setReadOnly(true);
     auto *ex = new QGridLayout(pnlExample);
     ex->setContentsMargins(0, 0, 0, 0);
@@ -98,12 +93,12 @@ TWordEditDialog::TWordEditDialog(QWidget *Owner) : QDialog(Owner)
     connect(lbIndex, &QListWidget::currentRowChanged, this, &TWordEditDialog::ChooseHeading);
     connect(lbIndex, &QListWidget::itemDoubleClicked, this, [this] { AppendClick(); });
 
-    btnOK = named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
+    btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnOK->setDefault(true);
-    btnCancel = named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
-    bbtnExample = named(new QPushButton(this), "bbtnExample");
-    bbtnAppend = named(new QPushButton(QStringLiteral("追加(&A)"), this), "bbtnAppend");
-    bbtnRewrite = named(new QPushButton(QStringLiteral("書き換え(&R)"), this), "bbtnRewrite");
+    btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
+    bbtnExample = Named(new QPushButton(this), "bbtnExample");
+    bbtnAppend = Named(new QPushButton(QStringLiteral("追加(&A)"), this), "bbtnAppend");
+    bbtnRewrite = Named(new QPushButton(QStringLiteral("書き換え(&R)"), this), "bbtnRewrite");
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(bbtnExample, &QPushButton::clicked, this, [this] { ShowExamples(!m_example); });
@@ -116,7 +111,7 @@ TWordEditDialog::TWordEditDialog(QWidget *Owner) : QDialog(Owner)
     buttons->addStretch();
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancel);
-    auto *grip = named(new QSizeGrip(this), "pnlGrip");
+    auto *grip = Named(new QSizeGrip(this), "pnlGrip");
     buttons->addWidget(grip, 0, Qt::AlignBottom | Qt::AlignRight);
 
     auto *main = new QVBoxLayout(this);

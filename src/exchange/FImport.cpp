@@ -1,4 +1,5 @@
 #include "exchange/FImport.h"
+#include "widgets/Named.h"
 
 #include "addressbook/AdrsList.h"
 #include "core/AdrsSel.h"
@@ -52,13 +53,6 @@ QPushButton *makeButton(const QString &caption, const char *name, QWidget *paren
     return button;
 }
 
-template <typename T>
-T *named(T *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 // Captions of checked options are blue, as the user's choice stands out.
 void colourCaption(QAbstractButton *button)
 {
@@ -89,11 +83,11 @@ void TFileImport::CreateControls()
 {
     auto *layout = new QVBoxLayout(this);
 
-    grpFile = named(new QGroupBox(QStringLiteral("方法とファイルの設定"), this), "grpFile");
+    grpFile = Named(new QGroupBox(QStringLiteral("方法とファイルの設定"), this), "grpFile");
     auto *fileLayout = new QGridLayout(grpFile);
-    rbImportAdd = named(new QRadioButton(QStringLiteral("追加"), grpFile), "rbImportAdd");
-    rbImportUpdate = named(new QRadioButton(QStringLiteral("更新"), grpFile), "rbImportUpdate");
-    edtFile = named(new QLineEdit(grpFile), "edtFile");
+    rbImportAdd = Named(new QRadioButton(QStringLiteral("追加"), grpFile), "rbImportAdd");
+    rbImportUpdate = Named(new QRadioButton(QStringLiteral("更新"), grpFile), "rbImportUpdate");
+    edtFile = Named(new QLineEdit(grpFile), "edtFile");
     edtFile->setMaxLength(200);
     edtFile->setAttribute(Qt::WA_InputMethodEnabled, false);
     edtFile->installEventFilter(this);
@@ -104,18 +98,18 @@ void TFileImport::CreateControls()
     fileLayout->addWidget(bbtnBrowseFile, 1, 3);
     layout->addWidget(grpFile);
 
-    grpItem = named(new QGroupBox(QStringLiteral("項目の設定"), this), "grpItem");
+    grpItem = Named(new QGroupBox(QStringLiteral("項目の設定"), this), "grpItem");
     auto *itemLayout = new QGridLayout(grpItem);
-    rbRecNo = named(new QRadioButton(QStringLiteral("レコード番号"), grpItem), "rbRecNo");
-    rbCustomCode = named(new QRadioButton(QStringLiteral("顧客コード"), grpItem), "rbCustomCode");
+    rbRecNo = Named(new QRadioButton(QStringLiteral("レコード番号"), grpItem), "rbRecNo");
+    rbCustomCode = Named(new QRadioButton(QStringLiteral("顧客コード"), grpItem), "rbCustomCode");
     rbRecNo->setChecked(true);
-    cbxMatchingFileItem = named(new QComboBox(grpItem), "cbxMatchingFileItem");
+    cbxMatchingFileItem = Named(new QComboBox(grpItem), "cbxMatchingFileItem");
     cbxMatchingFileItem->setAttribute(Qt::WA_InputMethodEnabled, false);
     itemLayout->addWidget(rbRecNo, 0, 0);
     itemLayout->addWidget(rbCustomCode, 0, 1);
     itemLayout->addWidget(cbxMatchingFileItem, 0, 2);
 
-    sgDest = named(new QTableWidget(ImportFieldCount, 1 + TImportAssignment::SlotCount, grpItem), "sgDest");
+    sgDest = Named(new QTableWidget(ImportFieldCount, 1 + TImportAssignment::SlotCount, grpItem), "sgDest");
     QStringList headers{QStringLiteral("項目名")};
     for (int k = 1; k <= TImportAssignment::SlotCount; ++k)
         headers << QStringLiteral("第%1項目").arg(k);
@@ -136,7 +130,7 @@ void TFileImport::CreateControls()
     sgDest->installEventFilter(this);
     sgDest->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    sgSrc = named(new QTableWidget(20, 2, grpItem), "sgSrc");
+    sgSrc = Named(new QTableWidget(20, 2, grpItem), "sgSrc");
     sgSrc->horizontalHeader()->hide();
     sgSrc->verticalHeader()->hide();
     sgSrc->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -184,21 +178,21 @@ void TFileImport::CreateControls()
     layout->addWidget(grpItem, 1);
 
     pmDest = new QMenu(this);
-    pmiSetView = named(pmDest->addAction(QStringLiteral("セットした内容を確認")), "pmiSetView");
-    pmiRowClear = named(pmDest->addAction(QStringLiteral("行クリア")), "pmiRowClear");
-    pmiAllClear = named(pmDest->addAction(QStringLiteral("全クリア")), "pmiAllClear");
+    pmiSetView = Named(pmDest->addAction(QStringLiteral("セットした内容を確認")), "pmiSetView");
+    pmiRowClear = Named(pmDest->addAction(QStringLiteral("行クリア")), "pmiRowClear");
+    pmiAllClear = Named(pmDest->addAction(QStringLiteral("全クリア")), "pmiAllClear");
 
-    grpOption = named(new QGroupBox(QStringLiteral("オプション"), this), "grpOption");
+    grpOption = Named(new QGroupBox(QStringLiteral("オプション"), this), "grpOption");
     auto *optionLayout = new QVBoxLayout(grpOption);
-    chkSkipRecord = named(new QCheckBox(QStringLiteral("取り込むテキストファイルの１件目は取り込まない"), grpOption),
+    chkSkipRecord = Named(new QCheckBox(QStringLiteral("取り込むテキストファイルの１件目は取り込まない"), grpOption),
                           "chkSkipRecord");
-    chkNotAutoSupplement = named(new QCheckBox(QStringLiteral("取り込み項目の自動補完をおこなわない"), grpOption),
+    chkNotAutoSupplement = Named(new QCheckBox(QStringLiteral("取り込み項目の自動補完をおこなわない"), grpOption),
                                  "chkNotAutoSupplement");
-    chkSetCorp = named(new QCheckBox(QStringLiteral("会社名が入力された場合に以下の処理をおこなう"), grpOption),
+    chkSetCorp = Named(new QCheckBox(QStringLiteral("会社名が入力された場合に以下の処理をおこなう"), grpOption),
                        "chkSetCorp");
-    rbAll = named(new QRadioButton(QStringLiteral("すべて会社扱いにする"), grpOption), "rbAll");
-    rbNoName = named(new QRadioButton(QStringLiteral("名前の無いデータは会社扱いにする"), grpOption), "rbNoName");
-    chkPriorityClass = named(new QCheckBox(QStringLiteral("個人会社区分を優先する"), grpOption), "chkPriorityClass");
+    rbAll = Named(new QRadioButton(QStringLiteral("すべて会社扱いにする"), grpOption), "rbAll");
+    rbNoName = Named(new QRadioButton(QStringLiteral("名前の無いデータは会社扱いにする"), grpOption), "rbNoName");
+    chkPriorityClass = Named(new QCheckBox(QStringLiteral("個人会社区分を優先する"), grpOption), "chkPriorityClass");
     for (QWidget *w : std::initializer_list<QWidget *>{chkSkipRecord, chkNotAutoSupplement, chkSetCorp, rbAll,
                                                        rbNoName, chkPriorityClass})
         optionLayout->addWidget(w);
@@ -206,7 +200,7 @@ void TFileImport::CreateControls()
 
     layout->addWidget(new QLabel(QStringLiteral("取り込み先のアドレス帳は 「backup.imp」 という"), this));
     layout->addWidget(new QLabel(QStringLiteral("フォルダーの下にバックアップが作成されます"), this));
-    pgbarImport = named(new QProgressBar(this), "pgbarImport");
+    pgbarImport = Named(new QProgressBar(this), "pgbarImport");
     pgbarImport->setValue(0);
     layout->addWidget(pgbarImport);
     auto *bottom = new QHBoxLayout;
