@@ -415,13 +415,9 @@ int TMarkExport::ChooseMarkFile()
     const QString path = *target;
     int result = 0;
     if (QFileInfo::exists(path)) {
-        const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
-                                                 "追加するなら「いいえ」  \r\n中止するなら「キャンセル」  \r\n"
-                                                 "を選択してください  "),
-                                  MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
-        if (answer == IDCANCEL)
+        result = AskOverwriteOrAppend([this](const QString &Text, unsigned Flags) { return Inform(Text, Flags); });
+        if (result == 9)
             return 9;
-        result = answer == IDYES ? 0 : 1;
     }
     m_file = path;
     return result;
