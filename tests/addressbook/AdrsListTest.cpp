@@ -881,16 +881,19 @@ TEST_F(AddressListWindow, theDirectorySearchCommandOpensTheOneSearchWindow)
     EXPECT_EQ(NameAdrsSearchWindow, nullptr);
 }
 
-// A made-up 東京都 region of three listings on a "disc", searched from the
-// main list; the hits go into the record form and are walked from there.
-TEST_F(AddressListWindow, aDirectoryHitOpensTheRecordFormWhichWalksThePage)
-{
-    QTemporaryDir disc;
-    const QString folder = disc.filePath(QStringLiteral("Murven19/Dt03/"));
-    ASSERT_TRUE(QDir().mkpath(folder));
+// A made-up 東京都 region of three listings (見本一郎1..3) on a "disc" in a
+// temporary folder, taken into use as the only region while it lives.
+struct TSampleRegionDisc {
+    TSampleRegionDisc()
     {
+        UseArea.fill(false);
+        UseArea[3] = true;
+        AreaOnDisk.fill(false);
+        SearchDataPath = Disc.path();
+        const QString folder = Disc.filePath(QStringLiteral("Murven19/Dt03/"));
         TWqareaWriter writer;
-        ASSERT_TRUE(writer.Open(folder + QString::fromLatin1(WqareaDataFileName)));
+        if (!QDir().mkpath(folder) || !writer.Open(folder + QString::fromLatin1(WqareaDataFileName)))
+            return;
         for (int i = 1; i <= 3; ++i) {
             TWqareaListing l;
             l.Key = i;
@@ -901,17 +904,35 @@ TEST_F(AddressListWindow, aDirectoryHitOpensTheRecordFormWhichWalksThePage)
             l.TownCode = "001001";
             l.ListingKind = 99;
             l.FirstMonth = "200101";
-            ASSERT_TRUE(writer.Add(l));
+            if (!writer.Add(l))
+                return;
         }
-        ASSERT_TRUE(writer.Finish());
+        Written = writer.Finish();
     }
-    const auto keptUse = UseArea;
-    const auto keptOnDisk = AreaOnDisk;
-    const QString keptPath = SearchDataPath;
-    UseArea.fill(false);
-    UseArea[3] = true;
-    AreaOnDisk.fill(false);
-    SearchDataPath = disc.path();
+    ~TSampleRegionDisc()
+    {
+        UseArea = m_keptUse;
+        AreaOnDisk = m_keptOnDisk;
+        SearchDataPath = m_keptPath;
+    }
+    TSampleRegionDisc(const TSampleRegionDisc &) = delete;
+    TSampleRegionDisc &operator=(const TSampleRegionDisc &) = delete;
+
+    bool Written = false;
+
+private:
+    const decltype(UseArea) m_keptUse = UseArea;
+    const decltype(AreaOnDisk) m_keptOnDisk = AreaOnDisk;
+    const QString m_keptPath = SearchDataPath;
+    QTemporaryDir Disc;
+};
+
+// A made-up 東京都 region of three listings on a "disc", searched from the
+// main list; the hits go into the record form and are walked from there.
+TEST_F(AddressListWindow, aDirectoryHitOpensTheRecordFormWhichWalksThePage)
+{
+    const TSampleRegionDisc disc;
+    ASSERT_TRUE(disc.Written);
     {
         TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
         openWindow();
@@ -942,42 +963,14 @@ TEST_F(AddressListWindow, aDirectoryHitOpensTheRecordFormWhichWalksThePage)
         DataInquiry->SetSkipConfirm(true);
         DataInquiry->close();
     }
-    UseArea = keptUse;
-    AreaOnDisk = keptOnDisk;
-    SearchDataPath = keptPath;
 }
 
 // Taking another hit while the record form holds typed input asks first; a
 // cancel leaves the form, and the hit it walks from, as they were.
 TEST_F(AddressListWindow, takingAHitCancelledAtTheFormsQuestionKeepsTheFormAndItsPlaceInThePage)
 {
-    QTemporaryDir disc;
-    const QString folder = disc.filePath(QStringLiteral("Murven19/Dt03/"));
-    ASSERT_TRUE(QDir().mkpath(folder));
-    {
-        TWqareaWriter writer;
-        ASSERT_TRUE(writer.Open(folder + QString::fromLatin1(WqareaDataFileName)));
-        for (int i = 1; i <= 3; ++i) {
-            TWqareaListing l;
-            l.Key = i;
-            l.Phone = "033000000" + std::to_string(i);
-            l.Name = Cp932::encode(QStringLiteral("見本一郎%1").arg(i)).toStdString();
-            l.Pref = Cp932::encode(QStringLiteral("東京都")).toStdString();
-            l.CityCode = "13101";
-            l.TownCode = "001001";
-            l.ListingKind = 99;
-            l.FirstMonth = "200101";
-            ASSERT_TRUE(writer.Add(l));
-        }
-        ASSERT_TRUE(writer.Finish());
-    }
-    const auto keptUse = UseArea;
-    const auto keptOnDisk = AreaOnDisk;
-    const QString keptPath = SearchDataPath;
-    UseArea.fill(false);
-    UseArea[3] = true;
-    AreaOnDisk.fill(false);
-    SearchDataPath = disc.path();
+    const TSampleRegionDisc disc;
+    ASSERT_TRUE(disc.Written);
     {
         TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
         openWindow();
@@ -1011,9 +1004,6 @@ TEST_F(AddressListWindow, takingAHitCancelledAtTheFormsQuestionKeepsTheFormAndIt
         DataInquiry->SetSkipConfirm(true);
         DataInquiry->close();
     }
-    UseArea = keptUse;
-    AreaOnDisk = keptOnDisk;
-    SearchDataPath = keptPath;
 }
 
 } // namespace
