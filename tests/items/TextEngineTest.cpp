@@ -376,62 +376,54 @@ TEST(MetafileTest, aCharacterTheFaceLacksIsDrawnFromAnotherJapaneseFace)
     }
 }
 
-// A name written with an ideographic variation sequence ("葛" followed by
-// U+E0100, as official registers write it) keeps the place of one character
-// and draws no empty box for the selector.
-TEST(MetafileTest, aVariationSelectorTakesNoCellAndDrawsNoBox)
+// A name with a joining mark keeps the cells of the plain name and draws no
+// empty box for the mark: an ideographic variation sequence ("葛" followed
+// by U+E0100, as official registers write it), or a name pasted in
+// decomposed form ("か" and the combining voiced mark, as some systems
+// write file names).
+struct TJoiningCase {
+    const char *name;
+    const char16_t *marked;
+    const char16_t *plain;
+    qsizetype units;  // UTF-16 units of the marked name
+    qsizetype glyphs; // glyphs drawn
+};
+class MetafileJoiningMark : public ::testing::TestWithParam<TJoiningCase>
 {
-    const QString plainName = QString::fromUtf16(u"葛西");
-    const QString selected = QString::fromUtf16(u"葛\U000E0100西");
-    ASSERT_EQ(selected.size(), 4);
+};
+
+TEST_P(MetafileJoiningMark, takesTheCellsOfThePlainNameAndDrawsNoBox)
+{
+    const TJoiningCase &c = GetParam();
+    const QString marked = QString::fromUtf16(c.marked);
+    const QString plain = QString::fromUtf16(c.plain);
+    ASSERT_EQ(marked.size(), c.units);
     TDesignTextMetrics design;
     TFixedTextMetrics fixed;
     for (const QString &face : {QString::fromUtf16(u"ＭＳ 明朝"), QString::fromUtf16(u"@ＭＳ 明朝")}) {
         TCanvasFont font = fontOf(-60, face);
-        EXPECT_EQ(design.width(font, selected), design.width(font, plainName)) << qPrintable(face);
-        EXPECT_EQ(fixed.width(font, selected), fixed.width(font, plainName)) << qPrintable(face);
+        EXPECT_EQ(design.width(font, marked), design.width(font, plain)) << qPrintable(face);
+        EXPECT_EQ(fixed.width(font, marked), fixed.width(font, plain)) << qPrintable(face);
         if (face.startsWith(QLatin1Char('@')))
             font.Escapement = 2700;
         THarfBuzzShaper shaper;
         const std::vector<TGlyphRun> runs =
-            shaper.shape(font, selected, design.advances(font, selected), 60, 60, QTransform());
+            shaper.shape(font, marked, design.advances(font, marked), 60, 60, QTransform());
         qsizetype glyphs = 0;
         for (const TGlyphRun &r : runs) {
             glyphs += r.Glyphs.size();
             for (quint32 g : r.Glyphs)
                 EXPECT_NE(g, 0u) << qPrintable(face);
         }
-        EXPECT_EQ(glyphs, 2) << qPrintable(face);
+        EXPECT_EQ(glyphs, c.glyphs) << qPrintable(face);
     }
 }
 
-// A name pasted in decomposed form ("か" and the combining voiced mark, as
-// some systems write file names) takes the cells of the composed name.
-TEST(MetafileTest, aCombiningMarkJoinsTheCharacterBeforeIt)
-{
-    const QString composed = QString::fromUtf16(u"かがみ");
-    const QString decomposed = QString::fromUtf16(u"か\u304B\u3099み");
-    ASSERT_EQ(decomposed.size(), 4);
-    TDesignTextMetrics design;
-    TFixedTextMetrics fixed;
-    for (const QString &face : {QString::fromUtf16(u"ＭＳ 明朝"), QString::fromUtf16(u"@ＭＳ 明朝")}) {
-        TCanvasFont font = fontOf(-60, face);
-        EXPECT_EQ(design.width(font, decomposed), design.width(font, composed)) << qPrintable(face);
-        EXPECT_EQ(fixed.width(font, decomposed), fixed.width(font, composed)) << qPrintable(face);
-        if (face.startsWith(QLatin1Char('@')))
-            font.Escapement = 2700;
-        THarfBuzzShaper shaper;
-        const std::vector<TGlyphRun> runs =
-            shaper.shape(font, decomposed, design.advances(font, decomposed), 60, 60, QTransform());
-        qsizetype glyphs = 0;
-        for (const TGlyphRun &r : runs) {
-            glyphs += r.Glyphs.size();
-            for (quint32 g : r.Glyphs)
-                EXPECT_NE(g, 0u) << qPrintable(face);
-        }
-        EXPECT_EQ(glyphs, 3) << qPrintable(face);
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Marks, MetafileJoiningMark,
+    ::testing::Values(TJoiningCase{"variationSelector", u"葛\U000E0100西", u"葛西", 4, 2},
+                      TJoiningCase{"combiningVoicedMark", u"か\u304B\u3099み", u"かがみ", 4, 3}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(MetafileTest, aBorrowedCharacterStandsInItsOwnCellOfTheColumn)
 {
