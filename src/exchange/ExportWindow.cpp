@@ -116,14 +116,3 @@ std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask
     }
     return Path;
 }
-
-int AskOverwriteOrAppend(const std::function<int(const QString &Text, unsigned Flags)> &Inform)
-{
-    const int answer = Inform(QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
-                                             "追加するなら「いいえ」  \r\n中止するなら「キャンセル」  \r\n"
-                                             "を選択してください  "),
-                              MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
-    if (answer == IDCANCEL)
-        return 9;
-    return answer == IDYES ? 0 : 1;
-}

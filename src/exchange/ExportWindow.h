@@ -57,7 +57,3 @@ struct TExportTargetAsk {
     QString DefaultName;
 };
 [[nodiscard]] std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask);
-
-// The question for a target that exists: 0 overwrite, 1 append (the default
-// button), 9 cancelled.
-[[nodiscard]] int AskOverwriteOrAppend(const std::function<int(const QString &Text, unsigned Flags)> &Inform);

@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 // Message-box flags and results, with the values the windows pass and test.
@@ -93,3 +95,7 @@ QPoint MessageBoxPosition(int mode, const QRect &ownerRect, const QSize &boxSize
 // Raises and activates the window even when another window was brought
 // forward meanwhile.
 void ForceForegroundWindow(QWidget *Wnd);
+
+// The question before writing to a file that exists: 0 overwrite, 1 append
+// (the default button), 9 cancelled. Inform shows it as the window's box.
+[[nodiscard]] int AskOverwriteOrAppend(const std::function<int(const QString &Text, unsigned Flags)> &Inform);
