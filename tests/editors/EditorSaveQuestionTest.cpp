@@ -7,6 +7,8 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDialog>
 #include <QTest>
 
 #include <functional>
@@ -133,6 +135,21 @@ TEST_F(EditorSaveQuestion, everyKindOfChangeCounts)
              action("actUndo")->trigger();
              (void)saveToFile();
              action("actRedo")->trigger();
+         }},
+        {"data format",
+         [this] {
+             form->ExecDialog = [](QDialog &D) {
+                 auto *hide = D.findChild<QCheckBox *>(QStringLiteral("ckbTdfkn"));
+                 if (!hide)
+                     ADD_FAILURE() << "no prefecture box";
+                 else
+                     hide->setChecked(!hide->isChecked());
+                 D.accept();
+                 return D.result();
+             };
+             ASSERT_TRUE(action("actDataFormat")->isEnabled());
+             action("actDataFormat")->trigger();
+             ASSERT_TRUE(form->Document().DataFormat);
          }},
     };
     for (const auto &[name, change] : cases) {
