@@ -397,24 +397,7 @@ void THDDInstall::install()
             failed << AreaCaptions[static_cast<std::size_t>(area)];
         }
     }
-    if (any && !SaveInstalledAreas())
-        ShowMessageBoxAt(this, QStringLiteral("HDDインストール情報が書き込めませんでした  "), ProductCaption(),
-                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
-    RefreshLists();
-    QApplication::restoreOverrideCursor();
-    QString text;
-    if (!any) {
-        text = QStringLiteral("電話帳データのインストールを中止しました  ");
-    } else {
-        text = QStringLiteral("電話帳データのインストールが完了しました  \r\n\r\n");
-        if (!failed.isEmpty()) {
-            text += QStringLiteral("以下の地域はインストールできませんでした  ");
-            for (const QString &name : failed)
-                text += QStringLiteral("\r\n　　") + name + QStringLiteral("  ");
-        }
-    }
-    ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
-    lvInstall->setFocus();
+    finishWork(any, failed, QStringLiteral("インストール"), lvInstall);
 }
 
 void THDDInstall::uninstall()
@@ -443,22 +426,27 @@ void THDDInstall::uninstall()
         else
             kept << AreaCaptions[static_cast<std::size_t>(area)];
     }
-    if (any && !SaveInstalledAreas())
+    finishWork(any, kept, QStringLiteral("アンインストール"), lvUninstall);
+}
+
+void THDDInstall::finishWork(bool Any, const QStringList &Missed, const QString &Work, QTreeWidget *List)
+{
+    if (Any && !SaveInstalledAreas())
         ShowMessageBoxAt(this, QStringLiteral("HDDインストール情報が書き込めませんでした  "), ProductCaption(),
                          MB_ICONERROR, mbpCenterOnOwner, 0, 0);
     RefreshLists();
     QApplication::restoreOverrideCursor();
     QString text;
-    if (!any) {
-        text = QStringLiteral("電話帳データのアンインストールを中止しました  ");
+    if (!Any) {
+        text = QStringLiteral("電話帳データの") + Work + QStringLiteral("を中止しました  ");
     } else {
-        text = QStringLiteral("電話帳データのアンインストールが完了しました  \r\n\r\n");
-        if (!kept.isEmpty()) {
-            text += QStringLiteral("以下の地域はアンインストールできませんでした  ");
-            for (const QString &name : kept)
+        text = QStringLiteral("電話帳データの") + Work + QStringLiteral("が完了しました  \r\n\r\n");
+        if (!Missed.isEmpty()) {
+            text += QStringLiteral("以下の地域は") + Work + QStringLiteral("できませんでした  ");
+            for (const QString &name : Missed)
                 text += QStringLiteral("\r\n　　") + name + QStringLiteral("  ");
         }
     }
     ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
-    lvUninstall->setFocus();
+    List->setFocus();
 }

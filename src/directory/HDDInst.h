@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
@@ -75,6 +76,9 @@ private:
     void updateSizes();
     void install();
     void uninstall();
+    // The common end of an installation or removal: the installation file
+    // saved, the lists refreshed, and the user told which regions were missed.
+    void finishWork(bool Any, const QStringList &Missed, const QString &Work, QTreeWidget *List);
 
     std::int64_t m_cluster = 0;
     class QProgressDialog *m_progress = nullptr;

@@ -988,20 +988,30 @@ void TNameAdrsSearch::searchDone(const TSearchPage &Page)
 
 void TNameAdrsSearch::countDone(const TSearchCount &Count)
 {
+    reportRunEnd(true, Count.Code, Count.Count, QStringLiteral("確認完了"),
+                 QString::number(Count.Count) + QStringLiteral(" 件のデータが見つかりました  "),
+                 QStringLiteral("件数確認エラー  \r\nRC = %1  ").arg(Count.Code));
+}
+
+void TNameAdrsSearch::reportRunEnd(bool WindowConditions, int Code, int Count,
+                                   const QString &DoneCaption, const QString &DoneText, const QString &ErrorText)
+{
     m_run = TRun::None;
     setRunning(false, QString());
     bbtnPrior->setEnabled(false);
     bbtnNext->setEnabled(false);
-    const std::vector<TAreaSearchCondition> conditions = buildConditions();
+    // The window's conditions are read once it is enabled again, as the
+    // count always showed them; an export shows the ones it ran with.
+    const std::vector<TAreaSearchCondition> conditions = WindowConditions ? buildConditions() : m_conditions;
     if (!conditions.empty())
         showConditionPanels(conditions.front());
-    setPanel(7, QStringLiteral(" 件数： ") + QString::number(Count.Count));
+    setPanel(7, QStringLiteral(" 件数： ") + QString::number(Count));
     QString text;
     unsigned icon = MB_ICONINFORMATION;
-    switch (Count.Code) {
+    switch (Code) {
     case AreaResultBlock:
-        setPanel(8, QStringLiteral("確認完了"));
-        text = QString::number(Count.Count) + QStringLiteral(" 件のデータが見つかりました  ");
+        setPanel(8, DoneCaption);
+        text = DoneText;
         break;
     case AreaResultNoMore:
         setPanel(8, QStringLiteral("該当無し"));
@@ -1013,11 +1023,11 @@ void TNameAdrsSearch::countDone(const TSearchCount &Count)
         break;
     default:
         setPanel(8, QStringLiteral(" エラー"));
-        text = QStringLiteral("件数確認エラー  \r\nRC = %1  ").arg(Count.Code);
+        text = ErrorText;
         icon = MB_ICONERROR;
         break;
     }
-    if (Count.Code == AreaResultBlock || Count.Code == AreaResultNoMore || Count.Code == AreaResultStopped)
+    if (Code == AreaResultBlock || Code == AreaResultNoMore || Code == AreaResultStopped)
         remember();
     ShowMessageBoxAt(this, text, ProductCaption(), icon, mbpCenterOnOwner, 0, 0);
     emit RunFinished();
@@ -1106,44 +1116,12 @@ void TNameAdrsSearch::startExport()
 
 void TNameAdrsSearch::exportDone(const TExportResult &Result)
 {
-    m_run = TRun::None;
-    setRunning(false, QString());
-    bbtnPrior->setEnabled(false);
-    bbtnNext->setEnabled(false);
-    if (!m_conditions.empty())
-        showConditionPanels(m_conditions.front());
-    setPanel(7, QStringLiteral(" 件数： ") + QString::number(Result.Lines));
-    QString text;
-    unsigned icon = MB_ICONINFORMATION;
-    switch (Result.Code) {
-    case AreaResultBlock:
-        setPanel(8, QStringLiteral("出力完了"));
-        text = QString::number(Result.Lines) + QStringLiteral(" 件のデータを出力しました  ");
-        break;
-    case AreaResultNoMore:
-        setPanel(8, QStringLiteral("該当無し"));
-        text = QStringLiteral("該当するデータが見つかりませんでした  ");
-        break;
-    case AreaResultStopped:
-        setPanel(8, QStringLiteral("検索中断"));
-        text = QStringLiteral("中断しました  ");
-        break;
-    case ExportFileFailed:
-        setPanel(8, QStringLiteral(" エラー"));
-        text = QStringLiteral("ファイルに出力できませんでした  \r\n") + QDir::toNativeSeparators(m_exportFile)
-               + QStringLiteral("  \r\n") + Result.FileError + QStringLiteral("  ");
-        icon = MB_ICONERROR;
-        break;
-    default:
-        setPanel(8, QStringLiteral(" エラー"));
-        text = QStringLiteral("ファイル出力エラー  \r\nRC = %1  ").arg(Result.Code);
-        icon = MB_ICONERROR;
-        break;
-    }
-    if (Result.Code == AreaResultBlock || Result.Code == AreaResultNoMore || Result.Code == AreaResultStopped)
-        remember();
-    ShowMessageBoxAt(this, text, ProductCaption(), icon, mbpCenterOnOwner, 0, 0);
-    emit RunFinished();
+    QString error = QStringLiteral("ファイル出力エラー  \r\nRC = %1  ").arg(Result.Code);
+    if (Result.Code == ExportFileFailed)
+        error = QStringLiteral("ファイルに出力できませんでした  \r\n") + QDir::toNativeSeparators(m_exportFile)
+                + QStringLiteral("  \r\n") + Result.FileError + QStringLiteral("  ");
+    reportRunEnd(false, Result.Code, Result.Lines, QStringLiteral("出力完了"),
+                 QString::number(Result.Lines) + QStringLiteral(" 件のデータを出力しました  "), error);
 }
 
 void TNameAdrsSearch::setPanel(int Panel, const QString &Text)

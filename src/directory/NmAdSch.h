@@ -162,6 +162,13 @@ private:
     // 0 a new file (or overwritten), 1 appended to, 9 cancelled.
     [[nodiscard]] int chooseExportFile();
     void exportDone(const TExportResult &Result);
+    // The common end of a count or an export: the buttons and panels set for
+    // Code (the window's conditions, or the ones the run took), the
+    // conditions remembered when the run finished, the user told.
+    // DoneCaption and DoneText are shown when it finished with hits,
+    // ErrorText when it failed.
+    void reportRunEnd(bool WindowConditions, int Code, int Count,
+                      const QString &DoneCaption, const QString &DoneText, const QString &ErrorText);
     void showConditionPanels(const TAreaSearchCondition &First);
     void clearConditionPanels();
     void clearResult();
