@@ -1071,15 +1071,11 @@ int TNameAdrsSearch::chooseExportFile()
     }
     int choice = 0;
     if (QFileInfo(name).isFile()) {
-        const int answer = ShowMessageBoxAt(this,
-                                            QStringLiteral("既にあるファイルを指定しました  \r\n上書きするなら「はい」  \r\n"
-                                                           "追加するなら「いいえ」  \r\n中止するなら「キャンセル」  \r\n"
-                                                           "を選択してください  "),
-                                            ProductCaption(), MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2,
-                                            mbpCenterOnOwner, 0, 0);
-        if (answer == IDCANCEL)
+        choice = AskOverwriteOrAppend([this](const QString &Text, unsigned Flags) {
+            return ShowMessageBoxAt(this, Text, ProductCaption(), Flags, mbpCenterOnOwner, 0, 0);
+        });
+        if (choice == 9)
             return 9;
-        choice = answer == IDYES ? 0 : 1;
     }
     m_exportFile = name;
     return choice;
