@@ -55,6 +55,22 @@ const std::array<QString, 8> AreaSubFolders = {
     QStringLiteral("Dt07/"),
 };
 
+QString AreaCopyFolderName(int Area)
+{
+    return QStringLiteral(".Dt%1.copying/").arg(Area, 2, 10, QLatin1Char('0'));
+}
+
+void RemoveAreaCopyLeftovers(const QString &Root)
+{
+    if (Root.isEmpty())
+        return;
+    for (int area = 1; area < int(AreaSubFolders.size()); ++area) {
+        const QString partial = QDir::cleanPath(QDir(Root).filePath(AreaCopyFolderName(area)));
+        if (!DeleteFolderTree(partial, false))
+            qWarning("The partial copy %s cannot be removed", qPrintable(QDir::toNativeSeparators(partial)));
+    }
+}
+
 const QString MachineKeyName = QStringLiteral("SOFTWARE\\Qor\\Murven\\19.0");
 const QString SearchAreaKeyName = QStringLiteral("SOFTWARE\\Qor\\Murven\\19.0\\SearchArea");
 
@@ -124,6 +140,7 @@ QString MakeDataRoot(const QString &ProgramFolder)
 
 void LoadSearchAreas(const THdiReader &ReadHdi)
 {
+    RemoveAreaCopyLeftovers(DataRoot);
     {
         TRegistry registry(HKEY_LOCAL_MACHINE);
         if (registry.OpenKeyReadOnly(SearchAreaKeyName))

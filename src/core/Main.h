@@ -17,6 +17,14 @@ extern const std::array<QString, 8> AreaKeyNames;
 extern const std::array<QString, 8> AreaCaptions;
 extern const std::array<QString, 8> AreaSubFolders;
 
+// The hidden folder a region's copy is put together in under the root it is
+// installed into, beside the region's own folder: ".DtNN.copying/". No region
+// reads it; it takes the region's name only when complete.
+[[nodiscard]] QString AreaCopyFolderName(int Area);
+// Removes the partial copies a killed installation left under Root (only the
+// folders of that name; a link of that name goes as a link).
+void RemoveAreaCopyLeftovers(const QString &Root);
+
 // The machine key of the installation and its region sub-key.
 extern const QString MachineKeyName;    // SOFTWARE\Qor\Murven\19.0
 extern const QString SearchAreaKeyName; // MachineKeyName + \SearchArea
@@ -33,7 +41,8 @@ using THdiReader = std::function<int(HdiFileRecord &)>;
 [[nodiscard]] QString MakeDataRoot(const QString &ProgramFolder);
 
 // Fills SearchAreaList from the machine key and the region slots AreaOnDisk
-// and AreaDiskFolder from DataRoot + "Murven19.hdi"; reports regions whose
+// and AreaDiskFolder from DataRoot + "Murven19.hdi" (removing the partial
+// copies of an installation killed before); reports regions whose
 // data went missing, and unreadable installation files (a damaged one, or
 // one of another program, is first kept aside and named to the user, so no
 // installation writes over it).

@@ -22,6 +22,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
 const std::array<std::array<std::int64_t, 7>, 8> AreaFileSizes = {{
     {},
     {1024, 4096, 459776, 117544960, 4096, 172032, 175771648},
@@ -38,6 +44,17 @@ namespace {
 QString areaFolderName(int Area)
 {
     return QStringLiteral("Dt%1/").arg(Area, 2, 10, QLatin1Char('0'));
+}
+
+// Flushes a folder's entries (a file made or renamed in it) to the disk.
+bool syncFolder(const QString &Folder)
+{
+    const int fd = ::open(QFile::encodeName(QDir::cleanPath(Folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 bool available(int Area)
@@ -75,8 +92,7 @@ bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, 
     const QString source = QDir(DiscRoot).filePath(QStringLiteral("Murven19/") + areaFolderName(Area));
     const QString target = QDir(TargetRoot).filePath(areaFolderName(Area));
     // Beside the region folder, hidden, and named so that no region reads it.
-    const QString partial = QDir(TargetRoot).filePath(QStringLiteral(".") + areaFolderName(Area).chopped(1)
-                                                      + QStringLiteral(".copying/"));
+    const QString partial = QDir(TargetRoot).filePath(AreaCopyFolderName(Area));
     QString failure;
     (void)DeleteFolderTree(partial, false); // a copy killed before
     if (QFileInfo::exists(partial) || !QDir().mkpath(partial))
@@ -125,6 +141,10 @@ bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, 
         }
         if (failure.isEmpty() && (!out.flush() || out.error() != QFileDevice::NoError))
             failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + out.errorString();
+        // On the disk before the folder takes the region's name: a power cut
+        // after the rename must not leave a region of empty files.
+        if (failure.isEmpty() && ::fsync(out.handle()) != 0)
+            failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
         out.close();
         // A file that ends before its size said (a disc read cut short) is no copy.
         if (failure.isEmpty() && (copied != size || QFileInfo(to).size() != size))
@@ -132,12 +152,16 @@ bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, 
         if (failure.isEmpty())
             QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
     }
+    if (failure.isEmpty() && !syncFolder(partial))
+        failure = QDir::toNativeSeparators(partial) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
     if (failure.isEmpty()) {
         // A region folder left by an earlier run is not installed (or it would
         // not be offered): the complete copy takes its place.
         (void)DeleteFolderTree(target, false);
         if (QFileInfo::exists(QDir::cleanPath(target)) || !QDir().rename(QDir::cleanPath(partial), QDir::cleanPath(target)))
             failure = QStringLiteral("フォルダーの名前が変えられません: ") + QDir::toNativeSeparators(target);
+        else
+            (void)syncFolder(TargetRoot);
     }
     if (failure.isEmpty())
         return true;
@@ -155,6 +179,8 @@ bool UninstallArea(int Area)
         return false;
     // Without its trailing '/', so that a file in the folder's place still counts as there.
     const QString folder = QDir::cleanPath(AreaDiskFolder[a] + AreaSubFolders[a]);
+    // A copy killed before its rename lies beside the region: it goes too.
+    RemoveAreaCopyLeftovers(AreaDiskFolder[a]);
     (void)DeleteFolderTree(folder, false);
     if (QFileInfo::exists(folder))
         return false;

@@ -384,6 +384,18 @@ struct HdiFileCase {
 };
 void PrintTo(const HdiFileCase &c, std::ostream *os) { *os << c.name; }
 
+TEST_F(SearchAreasTest, theStartRemovesThePartialCopyOfAKilledInstallation)
+{
+    installRegions({QStringLiteral("Kanto")});
+    QDir().mkpath(DataRoot + QStringLiteral(".Dt02.copying"));
+    writeBytes(DataRoot + QStringLiteral(".Dt02.copying/dba17am"), "half");
+    QDir().mkpath(DataRoot + QStringLiteral("Dt02"));
+    writeBytes(DataRoot + QStringLiteral("Dt02/dba17am"), "installed");
+    LoadSearchAreas([](HdiFileRecord &) { return 1; });
+    EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral(".Dt02.copying")));
+    EXPECT_TRUE(QFileInfo::exists(DataRoot + QStringLiteral("Dt02/dba17am")));
+}
+
 class HdiFiles : public SearchAreasTest, public ::testing::WithParamInterface<HdiFileCase>
 {
 };

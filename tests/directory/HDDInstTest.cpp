@@ -139,6 +139,16 @@ TEST_F(InstallTest, uninstallMarksARegionNotInstalledOnlyWhenItsFolderIsGone)
     EXPECT_TRUE(AreaOnDisk[7]);
 }
 
+TEST_F(InstallTest, uninstallRemovesThePartialCopyOfAKilledInstallationToo)
+{
+    AreaOnDisk[3] = true;
+    AreaDiskFolder[3] = DataRoot;
+    ASSERT_TRUE(CopyAreaData(3, disc.path(), DataRoot, nullptr));
+    ASSERT_TRUE(QDir().mkpath(DataRoot + QStringLiteral(".Dt07.copying")));
+    EXPECT_TRUE(UninstallArea(3));
+    EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral(".Dt07.copying")));
+}
+
 TEST_F(InstallTest, theInstallationFileRecordsARegionInTheSettingsRootWithoutAPath)
 {
     AreaOnDisk[3] = true;
