@@ -12,11 +12,16 @@
 #include <QRandomGenerator>
 #include <QStorageInfo>
 
+#include <QRegularExpression>
+
 #include <cerrno>
 #include <cstdio>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <sqlcipher/sqlite3.h>
 
 namespace {
 
@@ -24,6 +29,38 @@ std::function<bool(const QString &)> &copyFailureHook()
 {
     static std::function<bool(const QString &)> hook;
     return hook;
+}
+
+std::function<bool(const QString &)> &letterCaseProbe()
+{
+    static std::function<bool(const QString &)> probe;
+    return probe;
+}
+
+// A copy's temporary beside its target: "." + the target's name +
+// ".copying-" + eight hex digits.
+QString copyTemporaryName(const QString &fileName, quint32 number)
+{
+    return QStringLiteral(".") + fileName + QStringLiteral(".copying-%1").arg(number, 8, 16, QLatin1Char('0'));
+}
+
+// Removes the temporaries a killed copy of this target left beside it (only
+// plain files of exactly that name form: nothing of the user's).
+void sweepCopyTemporaries(const QString &folder, const QString &fileName)
+{
+    static const QRegularExpression tail(QStringLiteral("^\\.copying-[0-9a-f]{8}$"));
+    const QString head = QStringLiteral(".") + fileName;
+    const QStringList left =
+        QDir(folder).entryList({head + QStringLiteral(".copying-*")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : left) {
+        const QString path = folder + QLatin1Char('/') + name;
+        struct stat st {};
+        if (!tail.match(name.mid(head.size())).hasMatch() || ::lstat(QFile::encodeName(path).constData(), &st) != 0 ||
+            !S_ISREG(st.st_mode))
+            continue;
+        if (::unlink(QFile::encodeName(path).constData()) != 0)
+            qWarning("The temporary %s of a copy cannot be removed", qPrintable(QDir::toNativeSeparators(path)));
+    }
 }
 
 bool isTableFile(const QString &name)
@@ -155,6 +192,33 @@ QString DataFileLabel(const QString &fileName)
     return fileName;
 }
 
+bool TableIsWhole(const QString &path, QString *findings)
+{
+    QString dummy;
+    QString &found = findings ? *findings : dummy;
+    sqlite3 *db = SqlCipher::open(path, TablePassword, false, &found);
+    if (!db)
+        return false;
+    QStringList rows;
+    int rc = SQLITE_ROW;
+    {
+        SqlCipher::Statement st(db, "PRAGMA integrity_check;");
+        if (!st.valid()) {
+            rc = SQLITE_ERROR;
+        } else {
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+                rows << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        }
+    }
+    // A page the engine cannot even decrypt ends the check with an error.
+    if (rc != SQLITE_DONE)
+        rows << SqlCipher::lastError(db);
+    SqlCipher::close(db);
+    const bool whole = rc == SQLITE_DONE && rows == QStringList{QStringLiteral("ok")};
+    found = whole ? QString() : rows.join(QLatin1Char('\n'));
+    return whole;
+}
+
 void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook)
 {
     copyFailureHook() = std::move(hook);
@@ -165,8 +229,9 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error)
     QString dummy;
     QString &err = error ? *error : dummy;
     const QFileInfo target(to);
-    const QString tmp = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                        QStringLiteral(".copying-%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    sweepCopyTemporaries(target.absolutePath(), target.fileName());
+    const QString tmp =
+        target.absolutePath() + QLatin1Char('/') + copyTemporaryName(target.fileName(), QRandomGenerator::global()->generate());
     const QByteArray tmpName = QFile::encodeName(tmp);
     const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -267,15 +332,22 @@ int CopyFolder(const QString &src, const QString &dest, const QStringList &names
             *error = QStringLiteral("フォルダー %1 を作成できません").arg(dest);
         return CopyResult::NoFolder;
     }
-    QStringList copied;
+    bool any = false;
     for (const auto &[listed, onDisk] : PresentFiles(src, names)) {
         if (!CopyDataFile(withSlash(src) + onDisk, withSlash(dest) + listed, error)) {
-            // Half a table family is no copy: take back what this call put there.
-            for (const QString &name : std::as_const(copied))
-                QFile::remove(withSlash(dest) + name);
+            // Half a table family is no copy. Before the first file is
+            // replaced an earlier copy is still whole and stays; after it,
+            // no file of the family is left (new and old do not mix).
+            if (any) {
+                for (const auto &[name, there] : PresentFiles(dest, names)) {
+                    Q_UNUSED(name);
+                    if (!QFile::remove(withSlash(dest) + there))
+                        qWarning("The part copy %s cannot be removed", qPrintable(QDir::toNativeSeparators(dest + there)));
+                }
+            }
             return CopyResult::Failed;
         }
-        copied << listed;
+        any = true;
     }
     return CopyResult::Done;
 }
@@ -432,11 +504,24 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
             progress(++done, total);
     };
 
+    // A table that fails its check is not copied: the destination may hold an
+    // older backup of it that is still good.
+    auto tableFit = [&out](const QString &folder, const QString &table, const QString &label) {
+        const auto present = PresentFiles(folder, {table});
+        if (present.isEmpty() || TableIsWhole(folder + present.first().second))
+            return true;
+        out.Damaged << label;
+        return false;
+    };
     for (const TBackupBook &book : books) {
         const QString from = s + QStringLiteral("Adrs/") + book.Folder + QLatin1Char('/');
         const QString to = d + QStringLiteral("Adrs/") + book.Folder + QLatin1Char('/');
-        const int r = CopyFolder(from, to, AdrsTableFiles());
-        out.BookResults.append({QStringLiteral("アドレス帳： ") + book.Name, r});
+        const QString label = QStringLiteral("アドレス帳： ") + book.Name;
+        int r = CopyResult::Failed;
+        // A listed book without its table has nothing that could count as copied.
+        if (!PresentFiles(from, {AdrsTableFiles().first()}).isEmpty() && tableFit(from, AdrsTableFiles().first(), label))
+            r = CopyFolder(from, to, AdrsTableFiles());
+        out.BookResults.append({label, r});
         const QString groupLabel = QStringLiteral("グループ名： ") + book.Name;
         if (r == CopyResult::NoFolder) {
             out.BookResults.append({groupLabel, CopyResult::NoFolder});
@@ -452,8 +537,11 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
         const bool ok = CopyDataFile(s + QStringLiteral("Adrs/AdrsMng.ini"), d + QStringLiteral("Adrs/AdrsMng.ini"));
         out.BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
     }
-    out.BookResults.append(
-        {QStringLiteral("差出人ファイル"), CopyFolder(s + QStringLiteral("Other/"), d + QStringLiteral("Other/"), SenderTableFiles())});
+    const QString senderLabel = QStringLiteral("差出人ファイル");
+    out.BookResults.append({senderLabel, tableFit(s + QStringLiteral("Other/"), SenderTableFiles().first(), senderLabel)
+                                             ? CopyFolder(s + QStringLiteral("Other/"), d + QStringLiteral("Other/"),
+                                                          SenderTableFiles())
+                                             : CopyResult::Failed});
     step();
 
     for (const TLayoutKind &kind : LayoutKinds()) {
@@ -481,6 +569,62 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
     }
     step();
     return out;
+}
+
+void SetLetterCaseProbe(std::function<bool(const QString &dest)> probe)
+{
+    letterCaseProbe() = std::move(probe);
+}
+
+bool FoldsLetterCase(const QString &dest)
+{
+    if (letterCaseProbe())
+        return letterCaseProbe()(dest);
+    // A name of small letters is made and looked up in capitals: a file
+    // system that folds case finds it. A folder not made yet lies on the file
+    // system of the nearest folder above it.
+    QString existing = QDir::cleanPath(QDir(dest).absolutePath());
+    while (!QFileInfo(existing).isDir()) {
+        const QString up = QFileInfo(existing).path();
+        if (up == existing)
+            return false;
+        existing = up;
+    }
+    const QString folder = withSlash(existing);
+    const QString probe = QStringLiteral(".murven-case-%1")
+                              .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    const QByteArray made = QFile::encodeName(folder + probe);
+    const int fd = ::open(made.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    struct stat st {};
+    const bool folds = ::lstat(QFile::encodeName(folder + probe.toUpper()).constData(), &st) == 0;
+    ::unlink(made.constData());
+    return folds;
+}
+
+QStringList BackupCaseClashes(const QString &src, const QString &dest, const QList<TBackupBook> &books)
+{
+    if (!FoldsLetterCase(dest))
+        return {};
+    QStringList clashes;
+    auto collect = [&clashes](const QStringList &names) {
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            for (qsizetype j = i + 1; j < names.size(); ++j) {
+                if (names[i] != names[j] && names[i].compare(names[j], Qt::CaseInsensitive) == 0)
+                    clashes << names[i] + QStringLiteral(" / ") + names[j];
+            }
+        }
+    };
+    QStringList folders;
+    for (const TBackupBook &book : books)
+        folders << book.Folder;
+    collect(folders);
+    const QString s = withSlash(src);
+    for (const TLayoutKind &kind : LayoutKinds())
+        collect(QDir(s + kind.Folder).entryList({kind.Mask}, QDir::Files | QDir::Hidden | QDir::System));
+    return clashes;
 }
 
 bool MakeSafetyCopy(const QString &safetyFolder, const TBackupBook &book, bool withBook, bool withSender,
@@ -751,14 +895,23 @@ void TBackupData::btnBackupClick()
         btnPrior->setFocus();
         return;
     }
+    QList<TBackupBook> books;
+    for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList))
+        books.append({book.Name.isEmpty() ? book.Folder : book.Name, book.Folder});
+    const QStringList clashes = BackupCaseClashes(SrcFolder, DestFolder, books);
+    if (!clashes.isEmpty()) {
+        Inform(QStringLiteral("保存先のフォルダーでは英字の大文字と小文字が区別されないため、  \r\n"
+                              "次の名前を別々に保存できません  \r\n") +
+                   clashes.join(QStringLiteral("  \r\n")) + QStringLiteral("  "),
+               0x30);
+        btnPrior->setFocus();
+        return;
+    }
     if (Inform(QStringLiteral("データのバックアップを行います  \r\nよろしいですか？  "), 0x124) != IDYES)
         return;
     if (!EnsureWizardFolder(this, DestFolder, QStringLiteral("保存先")))
         return;
     repaint();
-    QList<TBackupBook> books;
-    for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList))
-        books.append({book.Name.isEmpty() ? book.Folder : book.Name, book.Folder});
     {
         TWaitCursor wait;
         Outcome = RunBackup(SrcFolder, DestFolder, books, [this](int done, int total) {
@@ -774,4 +927,10 @@ void TBackupData::btnBackupClick()
     btnClose->show();
     pages->setCurrentIndex(2);
     btnClose->setFocus();
+    if (!Outcome.Damaged.isEmpty()) {
+        Inform(QStringLiteral("次のデータファイルは壊れているため、バックアップしませんでした  \r\n") +
+                   Outcome.Damaged.join(QStringLiteral("  \r\n")) +
+                   QStringLiteral("  \r\n\r\n以前に取ったバックアップがあれば、削除せずに残しておいてください  "),
+               0x30);
+    }
 }

@@ -62,6 +62,12 @@ inline const QString GroupDataFile = QStringLiteral("Group.dat");
 // the file is no table of this program. False with the reason.
 [[nodiscard]] bool CopyDataFile(const QString &from, const QString &to, QString *error = nullptr);
 
+// Reads every page of a table file through the engine's integrity check
+// (not only the first pages that opening it reads): true when the engine
+// finds nothing wrong; else false with its findings (or why the file does
+// not open) in findings.
+[[nodiscard]] bool TableIsWhole(const QString &path, QString *findings = nullptr);
+
 // Test seam: asked before each file copy; returning true makes that copy
 // fail as a full disk would. An empty function removes the hook.
 void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook);
@@ -72,9 +78,10 @@ void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook);
 
 // Folder copy of a fixed file set: makes dest (and the folders above it)
 // when missing (failure: 9), copies each named file of src that exists,
-// overwriting; when one copy fails the listed files already copied into dest
-// by this call are removed again and the result is 8; else 0 (also when src
-// held none of the names).
+// overwriting; else 0 (also when src held none of the names). When a copy
+// fails the result is 8: a failure at the first file leaves dest as it was
+// (an earlier copy stays whole), a failure at a later one removes every
+// listed file from dest, as a family of new and old files is no copy.
 [[nodiscard]] int CopyFolder(const QString &src, const QString &dest, const QStringList &names,
                              QString *error = nullptr);
 
@@ -128,12 +135,29 @@ struct TBackupOutcome
     TCopyRows BookResults;
     TCopyRows LayoutResults;
     TCopyRows OtherResults;
+    // Row labels of the tables left out because their integrity check failed:
+    // a damaged table is never copied over an older backup that may still be
+    // good, and the user is warned.
+    QStringList Damaged;
     [[nodiscard]] TCopyRows AllRows() const { return BookResults + LayoutResults + OtherResults; }
     [[nodiscard]] bool AllDone() const;
 };
 using TCopyProgress = std::function<void(int done, int total)>;
+// A listed book whose folder holds no table is reported as failed, never as
+// copied; a table that fails its integrity check is not copied (see Damaged).
 [[nodiscard]] TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TBackupBook> &books,
                                        const TCopyProgress &progress = {});
+
+// Whether the file system holding `dest` (an existing folder) folds letter
+// case, as FAT and exFAT do: "Abc" and "abc" are then one name there.
+[[nodiscard]] bool FoldsLetterCase(const QString &dest);
+// Test seam: replaces FoldsLetterCase's probe; an empty function removes it.
+void SetLetterCaseProbe(std::function<bool(const QString &dest)> probe);
+// The names a backup of src would write into dest that differ only in letter
+// case (book folders, layout files), each clash as "name / other name"; empty
+// when dest keeps case apart. Checked before anything is copied: on a folding
+// file system the second book would land in the first one's folder.
+[[nodiscard]] QStringList BackupCaseClashes(const QString &src, const QString &dest, const QList<TBackupBook> &books);
 
 // Safety copy of the maintenance commands: the book's table files into
 // DataPath + safetyFolder + "Adrs/" + name, and with withSender the sender

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -84,10 +85,35 @@ bool settingsFileReadable(const QString &path)
     });
 }
 
-void removeTree(const QString &folder)
+// Removes a hidden folder of a restore: the files and links straight in it
+// (a link goes as a link, never followed), then the folder. Only a restore
+// puts files there; anything else (a folder of the user's that could not be
+// moved back into the book) keeps the folder where it is: false then.
+bool removeRestoreFolder(const QString &folder)
 {
-    if (!QDir(folder).removeRecursively())
+    const QFileInfo info(QDir::cleanPath(folder));
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    if (info.isSymLink() || !info.isDir())
+        return false; // not made by a restore
+    const QFileInfoList entries =
+        QDir(info.filePath()).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isSymLink() || entry.isFile())
+            (void)QFile::remove(entry.filePath());
+    }
+    const bool gone = QDir().rmdir(info.filePath());
+    if (!gone)
         qWarning("The folder %s left by a restore cannot be removed", qPrintable(QDir::toNativeSeparators(folder)));
+    return gone;
+}
+
+// The copy's temporaries beside a file (see CopyDataFile): never carried
+// over into a restored book.
+bool isCopyTemporary(const QString &name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.copying-[0-9a-f]{8}$"));
+    return pattern.match(name).hasMatch();
 }
 
 // Lets a journal of an interrupted write be rolled back into its table
@@ -109,6 +135,7 @@ TRestoreSourceCheck CheckRestoreSource(const QString &src)
     const QString s = withSlash(src);
     const QString adrs = s + QStringLiteral("Adrs/");
     const QStringList folders = QDir(adrs).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    QStringList shown;
     for (const QString &folder : folders) {
         if (folder.startsWith(QLatin1Char('.')))
             continue; // a deletion or restore in progress: no book
@@ -116,19 +143,24 @@ TRestoreSourceCheck CheckRestoreSource(const QString &src)
         if (tables.isEmpty())
             continue;
         const QString path = adrs + folder + QLatin1Char('/') + tables.first().second;
-        if (tableOpens(path))
+        // Every page is read: a table whose first pages open may be damaged
+        // further on, and restoring it would replace a good book.
+        if (tableOpens(path) && TableIsWhole(path)) {
             check.Books << folder;
-        else
+        } else {
             check.Unusable << path;
+            shown << QStringLiteral("アドレス帳： ") + folder + QStringLiteral("（") + QDir::toNativeSeparators(path) +
+                         QStringLiteral("）");
+        }
     }
     check.Books.sort();
     const auto sender = PresentFiles(s + QStringLiteral("Other/"), {QStringLiteral("Sender.DB")});
-    if (!sender.isEmpty() && !tableOpens(s + QStringLiteral("Other/") + sender.first().second))
-        check.Unusable << s + QStringLiteral("Other/") + sender.first().second;
+    const QString senderPath = sender.isEmpty() ? QString() : s + QStringLiteral("Other/") + sender.first().second;
+    if (!sender.isEmpty() && !(tableOpens(senderPath) && TableIsWhole(senderPath))) {
+        check.Unusable << senderPath;
+        shown << QStringLiteral("差出人ファイル（") + QDir::toNativeSeparators(senderPath) + QStringLiteral("）");
+    }
     if (!check.Unusable.isEmpty()) {
-        QStringList shown;
-        for (const QString &p : std::as_const(check.Unusable))
-            shown << QDir::toNativeSeparators(p);
         check.Problem = QStringLiteral("復元元フォルダーのデータファイルが壊れているか、このプログラムのデータファイルではありません  \r\n") +
                         shown.join(QStringLiteral("  \r\n")) + QStringLiteral("  ");
         return check;
@@ -148,10 +180,11 @@ void RemoveRestoreLeftovers(const QString &folder)
     const QStringList left =
         QDir(folder).entryList({RestorePrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString &name : left)
-        removeTree(withSlash(folder) + name);
+        (void)removeRestoreFolder(withSlash(folder) + name);
 }
 
-int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names, QString *error)
+int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names, QString *error,
+                  QString *replaced)
 {
     const QString src = withSlash(srcFolder);
     const QString dest = QDir::cleanPath(destFolder);
@@ -161,6 +194,13 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
     const QString parent = QFileInfo(dest).path();
     if (!Folders::makePrivatePath(parent))
         return CopyResult::NoFolder;
+    if (QFileInfo(dest).isSymLink()) {
+        // The book's folder is a link: restoring through it would change a
+        // folder the data folder does not hold.
+        if (error)
+            *error = QStringLiteral("フォルダー %1 はリンクのため、復元できません").arg(QDir::toNativeSeparators(dest));
+        return CopyResult::Failed;
+    }
     const QString tmp = withSlash(parent) + RestorePrefix +
                         QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
     if (!QDir().mkdir(tmp)) {
@@ -175,13 +215,15 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
     }
     bool ok = true;
     const bool exists = QFileInfo(dest).isDir();
-    // What the backup lacks stays: the folder's other files come along.
+    // What the backup lacks stays: the folder's other files come along as
+    // copies (its folders and links follow after the exchange, moved).
     if (exists) {
-        const QStringList own = QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        // Plain files only: a pipe or device is moved like a folder.
+        const QStringList own = QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
         for (const QString &name : own) {
             if (!ok)
                 break;
-            if (isJournal(name) || name.startsWith(QLatin1Char('.')) || containsName(restored, name))
+            if (isJournal(name) || isCopyTemporary(name) || containsName(restored, name))
                 continue;
             ok = CopyDataFile(dest + QLatin1Char('/') + name, tmp + QLatin1Char('/') + name, error);
         }
@@ -191,8 +233,20 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
             break;
         ok = CopyDataFile(src + onDisk, tmp + QLatin1Char('/') + listed, error);
     }
+    // The copies are read whole once more where they will live: a table
+    // damaged on its way is never put in place of the book.
+    for (const QString &name : std::as_const(restored)) {
+        if (!ok)
+            break;
+        QString findings;
+        if (name.endsWith(QStringLiteral(".DB"), Qt::CaseInsensitive) && !TableIsWhole(tmp + QLatin1Char('/') + name, &findings)) {
+            if (error)
+                *error = QStringLiteral("ファイル %1 が壊れています。%2").arg(QDir::toNativeSeparators(src + name), findings);
+            ok = false;
+        }
+    }
     if (!ok) {
-        removeTree(tmp);
+        (void)removeRestoreFolder(tmp);
         return CopyResult::Failed;
     }
     syncFolder(tmp);
@@ -200,7 +254,7 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
     const QByteArray destName = QFile::encodeName(dest);
     if (!exists) {
         if (std::rename(tmpName.constData(), destName.constData()) != 0) {
-            removeTree(tmp);
+            (void)removeRestoreFolder(tmp);
             return CopyResult::Failed;
         }
         syncFolder(parent);
@@ -208,7 +262,26 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
     }
     if (::renameat2(AT_FDCWD, tmpName.constData(), AT_FDCWD, destName.constData(), RENAME_EXCHANGE) == 0) {
         syncFolder(parent);
-        removeTree(tmp); // now the old folder
+        // tmp is now the old folder: what was not copied (folders, links,
+        // anything but plain files) moves into the restored one, a rename
+        // each, nothing followed.
+        const QFileInfoList left =
+            QDir(tmp).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo &entry : left) {
+            if (entry.isFile() && !entry.isSymLink())
+                continue;
+            const QString to = dest + QLatin1Char('/') + entry.fileName();
+            if (containsName(restored, entry.fileName()) || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+                continue;
+            if (std::rename(QFile::encodeName(entry.filePath()).constData(), QFile::encodeName(to).constData()) != 0)
+                qWarning("%s stays in %s", qPrintable(entry.fileName()), qPrintable(QDir::toNativeSeparators(tmp)));
+        }
+        syncFolder(dest);
+        syncFolder(tmp);
+        if (replaced)
+            *replaced = tmp; // the caller removes it once the restore is reported
+        else
+            (void)removeRestoreFolder(tmp);
         return CopyResult::Done;
     }
     // A file system that cannot exchange two folders: each file is replaced
@@ -227,7 +300,7 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
         }
     }
     syncFolder(dest);
-    removeTree(tmp);
+    (void)removeRestoreFolder(tmp);
     return ok ? CopyResult::Done : CopyResult::Failed;
 }
 
@@ -241,6 +314,13 @@ bool TRestoreRun::Run()
     if (!open.isEmpty()) {
         Problem = QStringLiteral("復元先のデータファイルが使用中のため、復元できません  \r\n") +
                   QDir::toNativeSeparators(open.first()) + QStringLiteral("  ");
+        return false;
+    }
+    // The source is judged again as it is now: a table damaged since it was
+    // chosen refuses the whole restore before anything is written.
+    const TRestoreSourceCheck check = CheckRestoreSource(SrcFolder);
+    if (!check.Unusable.isEmpty()) {
+        Problem = check.Problem;
         return false;
     }
     RemoveRestoreLeftovers(DestFolder);
@@ -352,7 +432,10 @@ void TRestoreRun::RestoreBooks()
     for (const QString &book : std::as_const(SourceBooks)) {
         const QString target = TargetFolder(book);
         const QString from = s + book + QLatin1Char('/');
-        const int r = RestoreFolder(from, d + target, bookFiles);
+        QString replaced;
+        const int r = RestoreFolder(from, d + target, bookFiles, nullptr, &replaced);
+        if (!replaced.isEmpty())
+            m_replaced << replaced;
         if (r != CopyResult::Nothing)
             BookResults.append({QStringLiteral("アドレス帳： ") + book, r});
         if (QFileInfo::exists(from + GroupDataFile))
@@ -366,8 +449,11 @@ void TRestoreRun::RestoreBooks()
         const bool ok = settingsFileReadable(s + AdrsMngName) && CopyDataFile(s + AdrsMngName, d + AdrsMngName);
         BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
     }
+    QString replaced;
     const int r = RestoreFolder(SrcFolder + QStringLiteral("Other/"), DestFolder + QStringLiteral("Other/"),
-                                SenderTableFiles());
+                                SenderTableFiles(), nullptr, &replaced);
+    if (!replaced.isEmpty())
+        m_replaced << replaced;
     if (r != CopyResult::Nothing)
         BookResults.append({QStringLiteral("差出人ファイル"), r});
     if (Progress)
@@ -400,6 +486,17 @@ void TRestoreRun::RestoreOthers()
     }
     if (Progress)
         Progress(int(SourceBooks.size()) + 2, int(SourceBooks.size()) + 2);
+}
+
+QStringList TRestoreRun::RemoveReplacedFolders()
+{
+    QStringList kept;
+    for (const QString &folder : std::as_const(m_replaced)) {
+        if (!removeRestoreFolder(folder))
+            kept << folder;
+    }
+    m_replaced.clear();
+    return kept;
 }
 
 bool TRestoreRun::WritePendingRenamings()
@@ -738,17 +835,36 @@ void TRestoreData::btnRestoreClick()
     btnClose->show();
     pages->setCurrentIndex(2);
     btnClose->setFocus();
+    // The folders the books replaced were kept until now, the outcome shown.
+    const QStringList kept = run.RemoveReplacedFolders();
+    if (!kept.isEmpty()) {
+        QStringList shown;
+        for (const QString &folder : kept)
+            shown << QDir::toNativeSeparators(folder);
+        Inform(QStringLiteral("復元前のフォルダーに移せなかったものが残っています  \r\n") +
+                   shown.join(QStringLiteral("  \r\n")) + QStringLiteral("  "),
+               0x30);
+    }
 }
 
 void TRestoreData::btnCloseClick()
 {
     if (chkChangeDataPath->isChecked()) {
-        SetDataPath(DestFolder);
+        // The settings file first: the data folder in memory moves only when
+        // the file says the same, so the next start finds the folder in use.
         TMemIniFile ini(SettingsFileName());
-        ini.WriteString(QStringLiteral("BASE"), QStringLiteral("DataPath"), DataPath);
+        ini.WriteString(QStringLiteral("BASE"), QStringLiteral("DataPath"), DestFolder);
         QString error;
-        if (!ini.UpdateFile(&error))
-            Inform(QStringLiteral("設定ファイルに書き込めませんでした  \r\n") + error, 0x10);
+        if (ini.UpdateFile(&error)) {
+            SetDataPath(DestFolder);
+            // A run on the stand-in folder no longer keeps the missing one.
+            UnavailableDataPath.clear();
+        } else {
+            Inform(QStringLiteral("設定ファイルに書き込めませんでした  \r\n") + error +
+                       QStringLiteral("  \r\nデータ保存フォルダーは変更しません  "),
+                   0x10);
+            chkChangeDataPath->setChecked(false);
+        }
     }
     accept();
 }

@@ -27,7 +27,8 @@ struct TRestoreSourceCheck
 };
 // Refused: no book and none of the other files of the data folder; a table
 // file (a book's or the sender's) that does not open as a table of this
-// program. A book folder without its table is no book (it is not listed).
+// program or fails the engine's integrity check of every page (the message
+// names the book). A book folder without its table is no book (not listed).
 [[nodiscard]] TRestoreSourceCheck CheckRestoreSource(const QString &src);
 
 // Needed bytes of a restore of `src` (its books, their Group.dat, the
@@ -36,11 +37,17 @@ struct TRestoreSourceCheck
 
 // Replaces the files `names` of destFolder by those of srcFolder as one step
 // (see above): 1 when srcFolder holds none of them, 9 when the folder beside
-// it cannot be made, 8 when a copy failed (destFolder untouched), else 0.
+// it cannot be made, 8 when a copy failed or a copied table fails its
+// integrity check (destFolder untouched), else 0. Everything else destFolder
+// held stays in it (its folders and links moved over, never followed). With
+// replaced, the old folder is kept under its hidden name and named there for
+// the caller to remove (RemoveRestoreLeftovers' rule) once the restore is
+// reported; without, it goes at once.
 [[nodiscard]] int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names,
-                                QString *error = nullptr);
+                                QString *error = nullptr, QString *replaced = nullptr);
 
-// Removes the hidden folders an interrupted restore left in the folder.
+// Removes the hidden folders an interrupted restore left in the folder: only
+// their files and links; a folder that still holds a folder stays.
 void RemoveRestoreLeftovers(const QString &folder);
 
 // One restore run. Set the fields, then Run().
@@ -64,8 +71,13 @@ public:
     TCopyProgress Progress;
 
     // Refuses (false, Problem set, nothing written) while a table file under
-    // the destination is open in this process.
+    // the destination is open in this process, or when a table of the source
+    // is damaged (CheckRestoreSource).
     [[nodiscard]] bool Run();
+    // Removes the folders the restored books replaced, kept by Run() until
+    // its outcome is reported. Returns those that still hold something not
+    // put there by the restore (they stay).
+    QStringList RemoveReplacedFolders();
 
     QString Problem;
     TCopyRows BookResults;
@@ -86,6 +98,7 @@ private:
     [[nodiscard]] bool WritePendingRenamings();
 
     QStringList m_deleteList;
+    QStringList m_replaced;
     qsizetype m_keptRenamings = 0; // RenameFrom/To hold these from the file, then the added ones
 };
 

@@ -5,6 +5,7 @@
 #include "core/Env.h"
 #include "DataFolderBooks.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
@@ -106,6 +107,42 @@ TEST_F(Wizards, backupRunsAfterTheQuestionAndListsEachItemDone)
     EXPECT_EQ(marks(wizard), (QStringList{"○", "○"})); // the book and the (empty) sender folder
     EXPECT_FALSE(saveScreenshot(&wizard, QStringLiteral("BackupData-result")).isEmpty());
     EXPECT_EQ(BookMarkers(dest + "Adrs/Book1/Adrs.DB"), Markers("a", 3));
+}
+
+TEST_F(Wizards, backupOntoAStickThatFoldsCaseRefusesBooksDifferingOnlyInCase)
+{
+    WriteMarkedBook(AdrsPath + "Abc", "upper", 2);
+    WriteMarkedBook(AdrsPath + "abc", "lower", 3);
+    AdrsFolderList = {{"Abc", "Abc", AdrsStateUnchanged}, {"abc", "abc", AdrsStateUnchanged}};
+    SetLetterCaseProbe([](const QString &) { return true; });
+    TBackupData wizard;
+    const QString dest = home.root() + "/stick/backup/";
+    child<QLineEdit>(wizard, "edtDest")->setText(dest);
+    wizard.btnNextClick();
+    wizard.btnBackupClick();
+    SetLetterCaseProbe({});
+    EXPECT_EQ(wizard.Page(), 1);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("Abc / abc"))) << qPrintable(boxes.last().text);
+    EXPECT_FALSE(QFileInfo::exists(dest));
+}
+
+TEST_F(Wizards, backupWarnsOfADamagedLiveTable)
+{
+    WriteMarkedBook(AdrsPath + "Book2", "big", 400);
+    DamageLastPage(AdrsPath + "Book2/Adrs.DB");
+    AdrsFolderList.append({"仕事", "Book2", AdrsStateUnchanged});
+    TBackupData wizard;
+    child<QLineEdit>(wizard, "edtDest")->setText(home.root() + "/usb/backup/");
+    wizard.btnNextClick();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    wizard.btnBackupClick();
+    EXPECT_EQ(wizard.Page(), 2);
+    EXPECT_EQ(marks(wizard), (QStringList{"○", "×", "○"}));
+    ASSERT_EQ(boxes.count(), 3);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("次のデータファイルは壊れているため")));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("アドレス帳： 仕事")));
 }
 
 TEST_F(Wizards, backupAnsweredNoWritesNothing)
@@ -217,6 +254,56 @@ TEST_F(Wizards, restoreIntoAnotherFolderCanMakeItTheDataFolder)
     EXPECT_EQ(AdrsPath, dest + "Adrs/");
     EXPECT_EQ(TMemIniFile(SettingsFileName()).ReadString("BASE", "DataPath", QString()), dest);
     EXPECT_EQ(BookMarkers(dest + "Adrs/Book1/Adrs.DB"), Markers("new", 2));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Wizards, restoreThatCannotWriteTheSettingsKeepsTheDataFolderInMemoryToo)
+{
+    const QString src = home.root() + "/backup/";
+    const QString dest = home.root() + "/second/";
+    WriteMarkedBook(src + "Adrs/Book1", "new", 2);
+    const QString before = DataPath;
+    TRestoreData wizard;
+    child<QLineEdit>(wizard, "edtSrc")->setText(src);
+    child<QRadioButton>(wizard, "rbSelectDataPath")->setChecked(true);
+    child<QLineEdit>(wizard, "edtDest")->setText(dest);
+    wizard.btnNextClick();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    wizard.btnRestoreClick();
+    ASSERT_TRUE(wizard.GetChangeDataPath());
+    SafeFile::setFailureHook([](SafeFile::Step step) { return step == SafeFile::Step::WriteTemporary; });
+    wizard.btnCloseClick();
+    SafeFile::setFailureHook({});
+    EXPECT_EQ(DataPath, before);
+    EXPECT_EQ(AdrsPath, before + "Adrs/");
+    EXPECT_FALSE(wizard.GetChangeDataPath());
+    EXPECT_NE(TMemIniFile(SettingsFileName()).ReadString("BASE", "DataPath", QString()), dest);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("設定ファイルに書き込めませんでした")));
+}
+
+TEST_F(Wizards, restoreOntoANewDataFolderEndsARunOnTheStandInFolder)
+{
+    const QString src = home.root() + "/backup/";
+    const QString dest = home.root() + "/second/";
+    WriteMarkedBook(src + "Adrs/Book1", "new", 2);
+    UnavailableDataPath = home.root() + "/unplugged/";
+    TRestoreData wizard;
+    child<QLineEdit>(wizard, "edtSrc")->setText(src);
+    child<QRadioButton>(wizard, "rbSelectDataPath")->setChecked(true);
+    child<QLineEdit>(wizard, "edtDest")->setText(dest);
+    wizard.btnNextClick();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    wizard.btnRestoreClick();
+    wizard.btnCloseClick();
+    const QString left = UnavailableDataPath;
+    UnavailableDataPath.clear();
+    EXPECT_EQ(DataPath, dest);
+    EXPECT_TRUE(left.isEmpty()) << qPrintable(left);
 }
 
 } // namespace

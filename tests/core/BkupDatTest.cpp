@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class DataFolderBackup : public ::testing::Test
@@ -236,6 +238,105 @@ TEST_F(DataFolderBackup, damagedTableIsAFailedCopyNotADoneOne)
     writeBytes(src + QStringLiteral("Adrs/仕事/Adrs.DB"), QByteArray(8192, 'x'));
     const TBackupOutcome out = RunBackup(src, dest, books());
     EXPECT_EQ(out.BookResults.at(2).Code, CopyResult::Failed);
+}
+
+TEST_F(DataFolderBackup, failureOnALaterFileOfTheFamilyLeavesNoneOfItInTheDestination)
+{
+    WriteMarkedBook(src + QStringLiteral("Adrs/家族"), QStringLiteral("new"), 5);
+    writeBytes(src + QStringLiteral("Adrs/家族/Adrs.PX"), "new index");
+    // An earlier backup of the same book in the destination.
+    WriteMarkedBook(dest + QStringLiteral("Adrs/家族"), QStringLiteral("old"), 2);
+    writeBytes(dest + QStringLiteral("Adrs/家族/Adrs.PX"), "old index");
+    SetDataFileCopyFailure([](const QString &from) { return from.endsWith(QStringLiteral("Adrs.PX")); });
+    EXPECT_EQ(CopyFolder(src + QStringLiteral("Adrs/家族/"), dest + QStringLiteral("Adrs/家族/"), AdrsTableFiles()),
+              CopyResult::Failed);
+    EXPECT_TRUE(PresentFiles(dest + QStringLiteral("Adrs/家族/"), AdrsTableFiles()).isEmpty());
+}
+
+TEST_F(DataFolderBackup, listedBookWithoutItsTableIsReportedNotCopied)
+{
+    QDir().mkpath(src + QStringLiteral("Adrs/仕事"));
+    writeBytes(src + QStringLiteral("Adrs/仕事/Group.dat"), "groups");
+    const TBackupOutcome out = RunBackup(src, dest, {{QStringLiteral("仕事"), QStringLiteral("仕事")}});
+    ASSERT_FALSE(out.BookResults.isEmpty());
+    EXPECT_EQ(out.BookResults.first().Label, QStringLiteral("アドレス帳： 仕事"));
+    EXPECT_EQ(CopyResultMark(out.BookResults.first().Code), QStringLiteral("×"));
+}
+
+TEST_F(DataFolderBackup, damagedLiveTableIsNotCopiedOverAnOlderBackupAndIsNamed)
+{
+    WriteMarkedBook(src + QStringLiteral("Adrs/家族"), QStringLiteral("live"), 400);
+    WriteMarkedBook(dest + QStringLiteral("Adrs/家族"), QStringLiteral("older"), 3);
+    DamageLastPage(src + QStringLiteral("Adrs/家族/Adrs.DB"));
+    const TBackupOutcome out = RunBackup(src, dest, {{QStringLiteral("家族"), QStringLiteral("家族")}});
+    EXPECT_EQ(out.BookResults.first().Code, CopyResult::Failed);
+    EXPECT_EQ(out.Damaged, QStringList{QStringLiteral("アドレス帳： 家族")});
+    EXPECT_EQ(BookMarkers(dest + QStringLiteral("Adrs/家族/Adrs.DB")), Markers(QStringLiteral("older"), 3));
+}
+
+TEST(TableIsWhole, findsDamagePastThePagesThatOpeningReads)
+{
+    QTemporaryDir dir;
+    WriteMarkedBook(dir.path() + QStringLiteral("/b"), QStringLiteral("a"), 400);
+    const QString table = dir.path() + QStringLiteral("/b/Adrs.DB");
+    EXPECT_TRUE(TableIsWhole(table));
+    DamageLastPage(table);
+    QString findings;
+    EXPECT_FALSE(TableIsWhole(table, &findings));
+    EXPECT_FALSE(findings.isEmpty());
+}
+
+TEST_F(DataFolderBackup, sweepsTheTemporariesOfAKilledCopy)
+{
+    fillDataFolder();
+    const QString to = dest + QStringLiteral("Adrs/家族/");
+    QDir().mkpath(to);
+    writeBytes(to + QStringLiteral(".Adrs.DB.copying-0badf00d"), "half a copy");
+    writeBytes(to + QStringLiteral(".Adrs.DB.copying-notmine"), "the user's");
+    ASSERT_EQ(CopyFolder(src + QStringLiteral("Adrs/家族/"), to, AdrsTableFiles()), CopyResult::Done);
+    EXPECT_EQ(QDir(to).entryList({QStringLiteral(".Adrs.DB.copying-*")}, QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral(".Adrs.DB.copying-notmine")});
+}
+
+// --- destinations that fold letter case (FAT, exFAT) -----------------------
+
+struct CaseCase
+{
+    bool folds;
+    std::vector<const char *> folders;
+    std::vector<const char *> layouts;
+    int clashes;
+};
+class LetterCase : public ::testing::TestWithParam<CaseCase>
+{
+};
+TEST_P(LetterCase, namesThatDifferOnlyInCaseClashOnlyWhereCaseFolds)
+{
+    QTemporaryDir dir;
+    const QString data = dir.path() + QStringLiteral("/data/");
+    QDir().mkpath(data + QStringLiteral("Layout"));
+    for (const char *name : GetParam().layouts)
+        writeBytes(data + QStringLiteral("Layout/") + QString::fromUtf8(name), "layout");
+    QList<TBackupBook> books;
+    for (const char *folder : GetParam().folders)
+        books.append({QString::fromUtf8(folder), QString::fromUtf8(folder)});
+    const bool folds = GetParam().folds;
+    SetLetterCaseProbe([folds](const QString &) { return folds; });
+    EXPECT_EQ(BackupCaseClashes(data, dir.path() + QStringLiteral("/stick/"), books).size(), GetParam().clashes);
+    SetLetterCaseProbe({});
+}
+INSTANTIATE_TEST_SUITE_P(Names, LetterCase,
+                         ::testing::Values(CaseCase{true, {"Abc", "abc"}, {}, 1},
+                                           CaseCase{false, {"Abc", "abc"}, {}, 0},
+                                           CaseCase{true, {"Abc", "Abd", "家族"}, {}, 0},
+                                           CaseCase{true, {"x"}, {"Nenga.gpl", "nenga.gpl"}, 1},
+                                           CaseCase{true, {"ＡＢＣ", "ａｂｃ"}, {}, 1}));
+
+TEST(LetterCase, aFileSystemThatKeepsCaseApartIsToldSoAndLeftAsItWas)
+{
+    QTemporaryDir dir;
+    EXPECT_FALSE(FoldsLetterCase(dir.path() + QStringLiteral("/not/made/yet/")));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 }
 
 struct MatchCase

@@ -6,6 +6,7 @@
 #include "platform/Table.h"
 
 #include <QDir>
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
@@ -101,4 +102,16 @@ inline QString IntegrityCheck(const QString &tablePath)
     }
     SqlCipher::close(db);
     return result;
+}
+
+// Damages a table past the pages that opening it reads: bytes in the middle
+// of its last page (a page of records) are overwritten, so the table still
+// opens and lists its definitions, and only reading every page finds it.
+inline void DamageLastPage(const QString &tablePath)
+{
+    QFile f(tablePath);
+    if (!f.open(QIODevice::ReadWrite) || f.size() < 4 * 4096)
+        throw std::runtime_error("table too small to damage past its first pages");
+    f.seek(f.size() - 2048);
+    f.write(QByteArray(64, '\x5a'));
 }

@@ -4,6 +4,7 @@
 #include "core/Env.h"
 #include "DataFolderBooks.h"
 #include "platform/IniFile.h"
+#include "support/ChildProcess.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -60,6 +61,7 @@ protected:
         r.SourceBooks = CheckRestoreSource(backup).Books;
         r.Reopen = reopen;
         EXPECT_TRUE(r.Run()) << qPrintable(r.Problem);
+        EXPECT_TRUE(r.RemoveReplacedFolders().isEmpty());
         return r;
     }
     QString book(const QString &root, const QString &folder) const
@@ -131,6 +133,12 @@ INSTANTIATE_TEST_SUITE_P(
                        SqlCipher::close(db);
                    },
                    true},
+        SourceCase{"book table damaged past its first pages",
+                   [](const QString &s) {
+                       WriteMarkedBook(s + "Adrs/家族", "a", 400);
+                       DamageLastPage(s + "Adrs/家族/Adrs.DB");
+                   },
+                   true},
         SourceCase{"damaged sender table beside a good book",
                    [](const QString &s) {
                        WriteMarkedBook(s + "Adrs/家族", "a", 1);
@@ -164,6 +172,130 @@ TEST_F(Restore, replacesTheBookAndKeepsWhatTheBackupLacks)
     ASSERT_EQ(r.BookResults.size(), 1);
     EXPECT_EQ(r.BookResults[0].Code, CopyResult::Done);
     EXPECT_TRUE(QDir(dest + "Adrs").entryList({".deleting-*"}, QDir::Dirs | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Restore, damagedBackupIsRefusedWithTheBookNamedAndTheLiveBookStays)
+{
+    WriteMarkedBook(backup + "Adrs/家族", "new", 400);
+    DamageLastPage(book(backup, "家族"));
+    WriteMarkedBook(dest + "Adrs/家族", "old", 2);
+    TRestoreRun r;
+    r.SrcFolder = backup;
+    r.DestFolder = dest;
+    r.SourceBooks = {"家族"};
+    EXPECT_FALSE(r.Run());
+    EXPECT_TRUE(r.Problem.contains(QStringLiteral("アドレス帳： 家族"))) << qPrintable(r.Problem);
+    EXPECT_EQ(BookMarkers(book(dest, "家族")), Markers("old", 2));
+}
+
+TEST_F(Restore, copyReadDamagedInTheHiddenFolderIsNeverExchanged)
+{
+    // Past the check of the source: the copy itself is read whole again.
+    WriteMarkedBook(backup + "Adrs/家族", "new", 400);
+    DamageLastPage(book(backup, "家族"));
+    WriteMarkedBook(dest + "Adrs/家族", "old", 2);
+    QString error;
+    EXPECT_EQ(RestoreFolder(backup + "Adrs/家族/", dest + "Adrs/家族", AdrsTableFiles(), &error), CopyResult::Failed);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(BookMarkers(book(dest, "家族")), Markers("old", 2));
+    EXPECT_EQ(QDir(dest + "Adrs").entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"家族"});
+}
+
+TEST_F(Restore, replacedFolderIsKeptUntilTheRestoreIsReported)
+{
+    WriteMarkedBook(backup + "Adrs/家族", "new", 3);
+    WriteMarkedBook(dest + "Adrs/家族", "old", 2);
+    TRestoreRun r;
+    r.SrcFolder = backup;
+    r.DestFolder = dest;
+    r.SourceBooks = {"家族"};
+    ASSERT_TRUE(r.Run());
+    const QStringList kept = QDir(dest + "Adrs").entryList({".deleting-restore-*"}, QDir::Dirs | QDir::Hidden);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(BookMarkers(dest + "Adrs/" + kept.first() + "/Adrs.DB"), Markers("old", 2));
+    EXPECT_TRUE(r.RemoveReplacedFolders().isEmpty());
+    EXPECT_TRUE(QDir(dest + "Adrs").entryList({".deleting-restore-*"}, QDir::Dirs | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Restore, keepsTheFoldersAndLinksOfTheBookFolderAndWhatTheyReach)
+{
+    WriteMarkedBook(backup + "Adrs/家族", "new", 3);
+    WriteMarkedBook(dest + "Adrs/家族", "old", 2);
+    QDir().mkpath(dest + "Adrs/家族/写真");
+    writeBytes(dest + "Adrs/家族/写真/a.jpg", "photo");
+    writeBytes(dest + "Adrs/家族/.memo", "memo");
+    const QString outside = home.path() + "/outside/";
+    QDir().mkpath(outside);
+    writeBytes(outside + "keep.txt", "keep");
+    ASSERT_TRUE(QFile::link(outside, dest + "Adrs/家族/外"));
+    run();
+    EXPECT_EQ(BookMarkers(book(dest, "家族")), Markers("new", 3));
+    EXPECT_EQ(fileBytes(dest + "Adrs/家族/写真/a.jpg"), QByteArray("photo"));
+    EXPECT_EQ(fileBytes(dest + "Adrs/家族/.memo"), QByteArray("memo"));
+    EXPECT_TRUE(QFileInfo(dest + "Adrs/家族/外").isSymLink());
+    EXPECT_EQ(fileBytes(outside + "keep.txt"), QByteArray("keep"));
+}
+
+TEST_F(Restore, leftoverOfAnInterruptedRestoreLosesOnlyWhatTheProgramPutThere)
+{
+    const QString left = dest + "Adrs/.deleting-restore-0badf00d/";
+    WriteMarkedBook(left, "half", 1);
+    QDir().mkpath(left + "写真");
+    writeBytes(left + "写真/a.jpg", "photo");
+    const QString outside = home.path() + "/outside/";
+    QDir().mkpath(outside);
+    writeBytes(outside + "keep.txt", "keep");
+    ASSERT_TRUE(QFile::link(outside, left + "外"));
+    RemoveRestoreLeftovers(dest + "Adrs/");
+    EXPECT_FALSE(QFileInfo::exists(left + "Adrs.DB"));
+    EXPECT_FALSE(QFileInfo(left + "外").isSymLink());
+    EXPECT_EQ(fileBytes(left + "写真/a.jpg"), QByteArray("photo"));
+    EXPECT_EQ(fileBytes(outside + "keep.txt"), QByteArray("keep"));
+}
+
+TEST_F(Restore, linkInPlaceOfTheBookFolderIsNotRestoredThrough)
+{
+    WriteMarkedBook(backup + "Adrs/家族", "new", 3);
+    const QString elsewhere = home.path() + "/elsewhere/";
+    WriteMarkedBook(elsewhere, "theirs", 2);
+    QDir().mkpath(dest + "Adrs");
+    ASSERT_TRUE(QFile::link(elsewhere, dest + "Adrs/家族"));
+    EXPECT_EQ(RestoreFolder(backup + "Adrs/家族/", dest + "Adrs/家族", AdrsTableFiles()), CopyResult::Failed);
+    EXPECT_EQ(BookMarkers(elsewhere + "Adrs.DB"), Markers("theirs", 2));
+    EXPECT_TRUE(QFileInfo(dest + "Adrs/家族").isSymLink());
+}
+
+TEST_F(Restore, pendingRenamingTowardTheBookNamePutsItIntoTheRenamedFolder)
+{
+    WriteMarkedBook(backup + "Adrs/家族", "new", 3);
+    WriteMarkedBook(dest + "Adrs/旧", "old", 2);
+    {
+        TMemIniFile ini(dest + "Adrs/AdrsOp.ini");
+        ini.WriteInteger("RENAME", "Count", 1);
+        ini.WriteString("RENAME", "1", "旧/家族");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    run();
+    EXPECT_EQ(BookMarkers(book(dest, "旧")), Markers("new", 3));
+    EXPECT_EQ(QDir(dest + "Adrs").entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"旧"});
+    EXPECT_EQ(pendingRenamings(), QStringList{"旧/家族"});
+}
+
+TEST(KillTrialChild, isStartedWithoutShardingAndNeverSignalledOnceEnded)
+{
+    qputenv("GTEST_SHARD_INDEX", "1");
+    qputenv("GTEST_TOTAL_SHARDS", "4");
+    const QProcessEnvironment env = ChildTestEnvironment();
+    qunsetenv("GTEST_SHARD_INDEX");
+    qunsetenv("GTEST_TOTAL_SHARDS");
+    EXPECT_FALSE(env.contains("GTEST_SHARD_INDEX"));
+    EXPECT_FALSE(env.contains("GTEST_TOTAL_SHARDS"));
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {"--gtest_filter=NoSuchCase.none"});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    // Signal 0 only asks whether the process is there: sent to the id 0 of
+    // an ended child it would reach this test's own group.
+    EXPECT_FALSE(KillRunningChild(child, 0));
 }
 
 TEST_F(Restore, failedCopyLeavesTheLiveBookExactlyAsItWas)
@@ -321,6 +453,7 @@ TEST(RestoreKillChild, restoresWhenAskedByTheKillTrials)
     QElapsedTimer took;
     took.start();
     EXPECT_TRUE(r.Run());
+    (void)r.RemoveReplacedFolders();
     std::printf("%lld\n", took.nsecsElapsed());
     std::fflush(stdout);
 }
@@ -336,7 +469,7 @@ TEST_F(Restore, killedAtAnyMomentLeavesEveryBookOldOrRestored)
 
     auto runChild = [&](qint64 killAfterNs) {
         QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment env = ChildTestEnvironment();
         env.insert("MURVEN_RESTORE_SRC", backup);
         env.insert("MURVEN_RESTORE_DEST", dest);
         child.setProcessEnvironment(env);
@@ -357,7 +490,7 @@ TEST_F(Restore, killedAtAnyMomentLeavesEveryBookOldOrRestored)
         if (killAfterNs >= 0) {
             while (t.nsecsElapsed() < killAfterNs) {
             }
-            ::kill(pid_t(child.processId()), SIGKILL);
+            (void)KillRunningChild(child);
         } else {
             // How long the restore itself took, as the child measured it.
             bool number = false;

@@ -5,6 +5,7 @@
 #include "platform/Cp932.h"
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
+#include "support/ChildProcess.h"
 
 #include <sqlcipher/sqlite3.h>
 
@@ -137,7 +138,7 @@ TEST(ImportKillTrials, bookSurvivesAKillAtAnyPoint)
         const bool atLine = trial % 2 == 0;
         const int pauseAt = atLine ? 1 + random.bounded(kLines + kLines / 4) : 0;
         QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment environment = ChildTestEnvironment();
         environment.insert(QString::fromLatin1(kChildVariable), path);
         environment.insert(QString::fromLatin1(kPauseVariable), QString::number(pauseAt));
         child.setProcessEnvironment(environment);
@@ -166,7 +167,7 @@ TEST(ImportKillTrials, bookSurvivesAKillAtAnyPoint)
             if (output.contains("PAUSED "))
                 break;
         }
-        ::kill(pid_t(child.processId()), SIGKILL);
+        (void)KillRunningChild(child);
         child.waitForFinished(10000);
         if (reported) {
             expected += storedReported;
