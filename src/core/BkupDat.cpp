@@ -12,7 +12,10 @@
 #include <QRandomGenerator>
 #include <QStorageInfo>
 
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cerrno>
 #include <cstdio>
@@ -44,19 +47,25 @@ QString copyTemporaryName(const QString &fileName, quint32 number)
     return QStringLiteral(".") + fileName + QStringLiteral(".copying-%1").arg(number, 8, 16, QLatin1Char('0'));
 }
 
-// Removes the temporaries a killed copy of this target left beside it (only
-// plain files of exactly that name form: nothing of the user's).
-void sweepCopyTemporaries(const QString &folder, const QString &fileName)
+// Removes the temporaries killed copies left in the folder (plain files of
+// exactly that name form only: nothing of the user's). Only a run that ended
+// before leaves them, so each folder is swept once a run.
+void sweepCopyTemporaries(const QString &folder)
 {
-    static const QRegularExpression tail(QStringLiteral("^\\.copying-[0-9a-f]{8}$"));
-    const QString head = QStringLiteral(".") + fileName;
+    static QMutex lock;
+    static QSet<QString> swept;
+    {
+        const QMutexLocker locked(&lock);
+        if (swept.contains(folder))
+            return;
+        swept.insert(folder);
+    }
     const QStringList left =
-        QDir(folder).entryList({head + QStringLiteral(".copying-*")}, QDir::Files | QDir::Hidden | QDir::System);
+        QDir(folder).entryList({QStringLiteral(".*.copying-*")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : left) {
         const QString path = folder + QLatin1Char('/') + name;
         struct stat st {};
-        if (!tail.match(name.mid(head.size())).hasMatch() || ::lstat(QFile::encodeName(path).constData(), &st) != 0 ||
-            !S_ISREG(st.st_mode))
+        if (!IsCopyTemporary(name) || ::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
         if (::unlink(QFile::encodeName(path).constData()) != 0)
             qWarning("The temporary %s of a copy cannot be removed", qPrintable(QDir::toNativeSeparators(path)));
@@ -192,6 +201,12 @@ QString DataFileLabel(const QString &fileName)
     return fileName;
 }
 
+bool IsCopyTemporary(const QString &name)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.copying-[0-9a-f]{8}$"));
+    return pattern.match(name).hasMatch();
+}
+
 bool TableIsWhole(const QString &path, QString *findings)
 {
     QString dummy;
@@ -229,7 +244,7 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error)
     QString dummy;
     QString &err = error ? *error : dummy;
     const QFileInfo target(to);
-    sweepCopyTemporaries(target.absolutePath(), target.fileName());
+    sweepCopyTemporaries(target.absolutePath());
     const QString tmp =
         target.absolutePath() + QLatin1Char('/') + copyTemporaryName(target.fileName(), QRandomGenerator::global()->generate());
     const QByteArray tmpName = QFile::encodeName(tmp);

@@ -62,6 +62,11 @@ inline const QString GroupDataFile = QStringLiteral("Group.dat");
 // the file is no table of this program. False with the reason.
 [[nodiscard]] bool CopyDataFile(const QString &from, const QString &to, QString *error = nullptr);
 
+// Whether a file name is one of CopyDataFile's temporaries ("." + target
+// name + ".copying-" + eight hex digits). The temporaries a killed copy left
+// in a folder are removed by the first copy into that folder.
+[[nodiscard]] bool IsCopyTemporary(const QString &name);
+
 // Reads every page of a table file through the engine's integrity check
 // (not only the first pages that opening it reads): true when the engine
 // finds nothing wrong; else false with its findings (or why the file does

@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -106,14 +105,6 @@ bool removeRestoreFolder(const QString &folder)
     if (!gone)
         qWarning("The folder %s left by a restore cannot be removed", qPrintable(QDir::toNativeSeparators(folder)));
     return gone;
-}
-
-// The copy's temporaries beside a file (see CopyDataFile): never carried
-// over into a restored book.
-bool isCopyTemporary(const QString &name)
-{
-    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.copying-[0-9a-f]{8}$"));
-    return pattern.match(name).hasMatch();
 }
 
 // Lets a journal of an interrupted write be rolled back into its table
@@ -223,7 +214,7 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
         for (const QString &name : own) {
             if (!ok)
                 break;
-            if (isJournal(name) || isCopyTemporary(name) || containsName(restored, name))
+            if (isJournal(name) || IsCopyTemporary(name) || containsName(restored, name))
                 continue;
             ok = CopyDataFile(dest + QLatin1Char('/') + name, tmp + QLatin1Char('/') + name, error);
         }

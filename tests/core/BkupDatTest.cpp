@@ -292,9 +292,10 @@ TEST_F(DataFolderBackup, sweepsTheTemporariesOfAKilledCopy)
     const QString to = dest + QStringLiteral("Adrs/家族/");
     QDir().mkpath(to);
     writeBytes(to + QStringLiteral(".Adrs.DB.copying-0badf00d"), "half a copy");
+    writeBytes(to + QStringLiteral(".Group.dat.copying-0000abcd"), "half a copy");
     writeBytes(to + QStringLiteral(".Adrs.DB.copying-notmine"), "the user's");
     ASSERT_EQ(CopyFolder(src + QStringLiteral("Adrs/家族/"), to, AdrsTableFiles()), CopyResult::Done);
-    EXPECT_EQ(QDir(to).entryList({QStringLiteral(".Adrs.DB.copying-*")}, QDir::Files | QDir::Hidden),
+    EXPECT_EQ(QDir(to).entryList({QStringLiteral(".*.copying-*")}, QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral(".Adrs.DB.copying-notmine")});
 }
 
