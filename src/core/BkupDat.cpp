@@ -541,8 +541,9 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
         if (r == CopyResult::NoFolder) {
             out.BookResults.append({groupLabel, CopyResult::NoFolder});
         } else if (QFileInfo::exists(from + GroupDataFile)) {
-            out.BookResults.append(
-                {groupLabel, CopyDataFile(from + GroupDataFile, to + GroupDataFile) ? CopyResult::Done : CopyResult::Failed});
+            // The group names go along even when the table could not.
+            const bool ok = Folders::makePrivatePath(to) && CopyDataFile(from + GroupDataFile, to + GroupDataFile);
+            out.BookResults.append({groupLabel, ok ? CopyResult::Done : CopyResult::Failed});
         }
         step();
     }

@@ -261,6 +261,11 @@ TEST_F(DataFolderBackup, listedBookWithoutItsTableIsReportedNotCopied)
     ASSERT_FALSE(out.BookResults.isEmpty());
     EXPECT_EQ(out.BookResults.first().Label, QStringLiteral("アドレス帳： 仕事"));
     EXPECT_EQ(CopyResultMark(out.BookResults.first().Code), QStringLiteral("×"));
+    // Its group names are still kept.
+    ASSERT_GE(out.BookResults.size(), 2);
+    EXPECT_EQ(out.BookResults.at(1).Label, QStringLiteral("グループ名： 仕事"));
+    EXPECT_EQ(out.BookResults.at(1).Code, CopyResult::Done);
+    EXPECT_EQ(fileBytes(dest + QStringLiteral("Adrs/仕事/Group.dat")), QByteArray("groups"));
 }
 
 TEST_F(DataFolderBackup, damagedLiveTableIsNotCopiedOverAnOlderBackupAndIsNamed)
