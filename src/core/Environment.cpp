@@ -46,7 +46,6 @@ const QString kUpdate = QStringLiteral("UPDATE");
 const QString kCommon = QStringLiteral("COMMON");
 
 constexpr int kPageCount = 6;
-constexpr int kMaxDataPathLength = 200;
 constexpr int kMaxHisCount = 30;
 constexpr int kResetColor = 0xDFFFEF;
 const int kHelpContexts[kPageCount] = {2, 5, 6, 7, 8, 9};
@@ -100,7 +99,7 @@ TDataFolderCheck CheckDataFolder(const QString &Text, const TVolumeProbe &Probe)
         || std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
         return {TDataFolderError::Invalid, {}};
     const QString folder = Folders::includeTrailingPathDelimiter(QDir::cleanPath(text));
-    if (folder.size() > kMaxDataPathLength)
+    if (folder.size() > MaxDataPathLength)
         return {TDataFolderError::Invalid, {}};
     const TVolumeState volume = (Probe ? Probe : SystemVolumeState)(folder);
     if (!volume.Found)
@@ -270,7 +269,7 @@ QWidget *TEnvironment::CreateBasePage()
     cbxDataPath->setObjectName(QStringLiteral("cbxDataPath"));
     cbxDataPath->setEditable(true);
     cbxDataPath->setInsertPolicy(QComboBox::NoInsert);
-    cbxDataPath->lineEdit()->setMaxLength(kMaxDataPathLength);
+    cbxDataPath->lineEdit()->setMaxLength(MaxDataPathLength);
     cbxDataPath->addItems(m_recent);
     m_initialDataPath = withoutDelimiter(DataPath);
     cbxDataPath->setCurrentIndex(-1);

@@ -80,7 +80,6 @@ const QString NotInstalledMessage =
 namespace {
 
 // Longest data folder accepted from the settings file, trailing '/' included.
-constexpr int kMaxDataPathLength = 200;
 
 const QString kDefaultAdrsName = QStringLiteral("アドレス");
 // No update server is published: without a configured host no check runs.
@@ -245,7 +244,7 @@ void LoadSettings()
         UnavailableDataPath.clear();
         const QString configured = ini.ReadString(kBase, QStringLiteral("DataPath"), QString());
         if (configured.isEmpty()
-            || Folders::includeTrailingPathDelimiter(configured).size() > kMaxDataPathLength) {
+            || Folders::includeTrailingPathDelimiter(configured).size() > MaxDataPathLength) {
             DataPath = DataRoot + QStringLiteral("Data/");
             DataPathChanged = true;
         } else if (!isFolder(configured)) {

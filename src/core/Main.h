@@ -58,6 +58,10 @@ void LoadSettings();
 // [OPERATION] ViewSplash of the settings file (default true).
 [[nodiscard]] bool ReadViewSplash();
 
+// The longest data folder the settings keep, its trailing '/' included: a
+// longer one is not taken at the start.
+constexpr int MaxDataPathLength = 200;
+
 // Writes [BASE] DataPath; false when the settings file could not be written
 // (Error: the reason).
 [[nodiscard]] bool SaveDataPath(QString *Error = nullptr);

@@ -3,6 +3,7 @@
 #include "core/AdrsSel.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "core/Environment.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/SqlCipher.h"
@@ -817,8 +818,12 @@ void TRestoreData::btnRestoreClick()
     }
     Results = run.AllRows();
     FillResultList(lvResult, Results);
-    chkChangeDataPath->setChecked(!live);
-    chkChangeDataPath->setEnabled(!live);
+    // Offered only for a folder the settings dialog would take as the data
+    // folder (absolute, not too long, on a local writable volume): another
+    // could not be the data folder at the next start.
+    const bool offered = !live && CheckDataFolder(DestFolder, {}).Error == TDataFolderError::None;
+    chkChangeDataPath->setChecked(offered);
+    chkChangeDataPath->setEnabled(offered);
     PaintCheckedCaption(chkChangeDataPath);
     btnPrior->setEnabled(false);
     btnRestore->setEnabled(false);
@@ -843,11 +848,12 @@ void TRestoreData::btnCloseClick()
     if (chkChangeDataPath->isChecked()) {
         // The settings file first: the data folder in memory moves only when
         // the file says the same, so the next start finds the folder in use.
+        const QString folder = CheckDataFolder(DestFolder, {}).Folder;
         TMemIniFile ini(SettingsFileName());
-        ini.WriteString(QStringLiteral("BASE"), QStringLiteral("DataPath"), DestFolder);
+        ini.WriteString(QStringLiteral("BASE"), QStringLiteral("DataPath"), folder);
         QString error;
         if (ini.UpdateFile(&error)) {
-            SetDataPath(DestFolder);
+            SetDataPath(folder);
             // A run on the stand-in folder no longer keeps the missing one.
             UnavailableDataPath.clear();
         } else {

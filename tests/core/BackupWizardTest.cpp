@@ -3,6 +3,7 @@
 
 #include "core/AdrsSel.h"
 #include "core/Env.h"
+#include "core/Main.h"
 #include "DataFolderBooks.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
@@ -283,6 +284,27 @@ TEST_F(Wizards, restoreThatCannotWriteTheSettingsKeepsTheDataFolderInMemoryToo)
     EXPECT_FALSE(wizard.GetChangeDataPath());
     EXPECT_NE(TMemIniFile(SettingsFileName()).ReadString("BASE", "DataPath", QString()), dest);
     EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("設定ファイルに書き込めませんでした")));
+}
+
+TEST_F(Wizards, restoreIntoAFolderTooLongForTheSettingsDoesNotOfferItAsTheDataFolder)
+{
+    const QString src = home.root() + "/backup/";
+    WriteMarkedBook(src + "Adrs/Book1", "new", 2);
+    // With its trailing '/', one character more than the settings keep.
+    const QString base = home.root() + "/";
+    const QString dest = base + QString(MaxDataPathLength - base.size(), QLatin1Char('d'));
+    TRestoreData wizard;
+    child<QLineEdit>(wizard, "edtSrc")->setText(src);
+    child<QRadioButton>(wizard, "rbSelectDataPath")->setChecked(true);
+    child<QLineEdit>(wizard, "edtDest")->setText(dest);
+    wizard.btnNextClick();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    wizard.btnRestoreClick();
+    ASSERT_EQ(wizard.Page(), 2);
+    EXPECT_EQ(BookMarkers(dest + "/Adrs/Book1/Adrs.DB"), Markers("new", 2));
+    EXPECT_FALSE(wizard.GetChangeDataPath());
+    EXPECT_FALSE(child<QCheckBox>(wizard, "chkChangeDataPath")->isEnabled());
 }
 
 TEST_F(Wizards, restoreOntoANewDataFolderEndsARunOnTheStandInFolder)
