@@ -735,8 +735,10 @@ void TAddressList::reject()
 
 bool TAddressList::CloseChildWindows()
 {
-    // In this order; the first that refuses keeps the rest open. The
-    // directory search, exports and list printing come later.
+    // In this order; the first that refuses keeps the rest open (a running
+    // directory search refuses until its run has ended).
+    if (NameAdrsSearchWindow && NameAdrsSearchWindow->isVisible() && !NameAdrsSearchWindow->close())
+        return false;
     if (DataInquiry && !DataInquiry->close())
         return false;
     if (AddressCopy && !AddressCopy->close())

@@ -172,6 +172,20 @@ bool DataInquiryTintsAddressList()
     return DataInquiry && DataInquiry->NavigationSource() == 1 && DataInquiry->InquiryMode() == 1;
 }
 
+namespace {
+
+// The list the record form walks takes the tint; the other one loses it.
+void updateTintedLists()
+{
+    if (AddressList)
+        AddressList->UpdateListColor();
+    if (NameAdrsSearchWindow)
+        NameAdrsSearchWindow->UpdateListColor(DataInquiry && DataInquiry->NavigationSource() == 0
+                                              && DataInquiry->InquiryMode() == 1);
+}
+
+} // namespace
+
 // ---------------------------------------------------------------------------
 // Creation
 
@@ -728,8 +742,7 @@ void TDataInquiry::SetNavigationSource(int Source)
     if (m_navigationSource == Source)
         return;
     m_navigationSource = Source;
-    if (AddressList)
-        AddressList->UpdateListColor();
+    updateTintedLists();
 }
 
 void TDataInquiry::SetInquiryMode(int Flag)
@@ -737,8 +750,7 @@ void TDataInquiry::SetInquiryMode(int Flag)
     if (m_inquiryMode == Flag)
         return;
     m_inquiryMode = Flag;
-    if (AddressList)
-        AddressList->UpdateListColor();
+    updateTintedLists();
 }
 
 void TDataInquiry::StartNewRecord()
@@ -1008,10 +1020,9 @@ void TDataInquiry::FormClose()
     m_navigationSource = -1;
     if (DataInquiry == this)
         DataInquiry = nullptr;
-    if (AddressList) {
+    if (AddressList)
         AddressList->SetInquiryIndex(-1);
-        AddressList->UpdateListColor();
-    }
+    updateTintedLists();
 }
 
 void TDataInquiry::keyPressEvent(QKeyEvent *Event)

@@ -60,9 +60,11 @@ void TDataInquiry::bbtnMapClick()
     const int kind = (CooperateMap >= 0 && CooperateMap < MapProgramCount) ? CooperateMap : 2;
     // A new record takes the picked position with it; a stored one only from
     // the programs that hand one back at once, and only when the user agrees
-    // before the map opens.
+    // before the map opens. With the program missing no map opens, so there
+    // is nothing to agree to: the launcher's own message says it is missing.
     bool takeBack = !m_bookRecord;
-    if (m_bookRecord && (kind == 0 || kind == 1 || kind == 2 || kind == 5))
+    if (m_bookRecord && (kind == 0 || kind == 1 || kind == 2 || kind == 5)
+        && MapPrograms().IsInstalled(TMapProgramKind(kind)))
         takeBack = ShowMessageBoxAt(this, QStringLiteral("地図で指定した座標の緯度経度を保存してもよろしいですか？  "),
                                     ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
                    == IDYES;

@@ -5,10 +5,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QVariant>
 #include <QWidget>
 
@@ -76,6 +78,22 @@ int ManualPageIndex(int HelpContext, bool OffsetEnabled, int Offset)
     return OffsetEnabled && HelpContext >= 1 ? HelpContext + Offset : HelpContext;
 }
 
+int PdfPageCount(const QString &Path)
+{
+    // The manual is a few hundred kilobytes; anything far larger is not it.
+    constexpr qint64 largest = 64 * 1024 * 1024;
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > largest)
+        return 0;
+    const QByteArray data = file.readAll();
+    // Every page is an object of type /Page; the tree's nodes are /Pages.
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![A-Za-z0-9])"));
+    int count = 0;
+    for (auto it = page.globalMatch(QString::fromLatin1(data)); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
 QStringList ViewerArguments(TViewerKind Kind, const QString &Document, int PageIndex)
 {
     const QString page = QString::number(PageIndex + 1); // the viewers count from 1
@@ -136,6 +154,7 @@ bool TPDFHelp::CheckReader(const QString &PathVariable)
 void TPDFHelp::SetDocument(const QString &Path)
 {
     m_document = QFileInfo(Path).isFile() ? Path : QString();
+    m_documentPages = m_document.isEmpty() ? 0 : PdfPageCount(m_document);
 }
 
 bool TPDFHelp::ViewerRunning() const
@@ -151,7 +170,9 @@ bool TPDFHelp::ShowPage(int HelpContext)
         ShowMessageBoxAt(nullptr, m_errorText, ProductCaption(), MB_ICONERROR, mbpSystem, 0, 0);
         return false;
     }
-    const int page = ManualPageIndex(HelpContext, m_offsetEnabled, m_offset);
+    int page = ManualPageIndex(HelpContext, m_offsetEnabled, m_offset);
+    if (m_documentPages > 0 && page >= m_documentPages)
+        page = m_documentPages - 1;
     // One viewer of ours at a time: the one showing the last page makes room.
     CloseDocument();
     m_lastArguments = ViewerArguments(m_viewer.Kind, m_document, page);

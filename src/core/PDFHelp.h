@@ -37,6 +37,11 @@ struct TViewer {
 // introduction, so context 1 is on page 4 (the fifth page).
 constexpr int ManualPageOffset = 3;
 
+// The number of pages of a PDF file (its page objects), 0 when it cannot be
+// read. A help context past the manual's end opens its last page instead of
+// leaving the viewer on an error or a page it does not have.
+[[nodiscard]] int PdfPageCount(const QString &Path);
+
 // The command-line arguments that open Document at PageIndex (from 0).
 [[nodiscard]] QStringList ViewerArguments(TViewerKind Kind, const QString &Document, int PageIndex);
 
@@ -80,6 +85,7 @@ private:
     int m_errorCode = 1;
     QString m_errorText;
     QString m_document;
+    int m_documentPages = 0;
     QString m_title;
     bool m_offsetEnabled = false;
     int m_offset = 0;

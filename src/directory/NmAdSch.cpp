@@ -10,6 +10,7 @@
 #include "directory/EItmSel.h"
 #include "directory/SchArea.h"
 #include "directory/TntNMDic.h"
+#include "platform/Colors.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
@@ -29,6 +30,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,13 +39,19 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
+#include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
+#include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <optional>
 
@@ -174,6 +182,15 @@ void THitListModel::Clear()
     SetPage({}, 1);
 }
 
+void THitListModel::SetOmittedAddress(const QString &Text)
+{
+    if (m_omitted == Text)
+        return;
+    m_omitted = Text;
+    if (!m_hits.empty())
+        emit dataChanged(index(0, 4), index(rowCount() - 1, 4), {Qt::DisplayRole});
+}
+
 int THitListModel::rowCount(const QModelIndex &Parent) const
 {
     return Parent.isValid() ? 0 : static_cast<int>(m_hits.size());
@@ -201,8 +218,14 @@ QVariant THitListModel::data(const QModelIndex &Index, int Role) const
                                   : QString();
     case 3:
         return trimmedText(h.Name, sizeof h.Name);
-    case 4:
-        return trimmedText(h.Address, sizeof h.Address);
+    case 4: {
+        QString address = trimmedText(h.Address, sizeof h.Address);
+        if (!m_omitted.isEmpty()) {
+            if (const qsizetype at = address.indexOf(m_omitted); at >= 0)
+                address.remove(at, m_omitted.size());
+        }
+        return address;
+    }
     case 5: {
         const QString month = trimmedText(h.FirstMonth, sizeof h.FirstMonth);
         return month.size() == 6 ? month.left(4) + u'年' + month.mid(4) + u'月' : month;
@@ -269,6 +292,21 @@ void TNameAdrsSearch::readSettings()
     const double scale = logicalDpiX() / 96.0;
     resize(static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("Width"), 960) * scale),
            static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("Height"), 719) * scale));
+    // A window kept where no screen is now (a monitor taken away) comes
+    // back centred, as on its first start.
+    const QRect available = screen() ? screen()->availableGeometry() : QRect();
+    const QPoint kept(static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("Left"), INT_MIN / 2) * scale),
+                      static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("Top"), INT_MIN / 2) * scale));
+    if (available.isValid()) {
+        const bool onScreen = std::any_of(QGuiApplication::screens().cbegin(), QGuiApplication::screens().cend(),
+                                          [&](const QScreen *s) { return s->availableGeometry().contains(kept); });
+        move(onScreen ? kept
+                      : available.topLeft()
+                            + QPoint((available.width() - width()) / 2, (available.height() - height()) / 2));
+    }
+    m_keptTopHeight = static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("TopHeight"), 330) * scale);
+    m_keptCityWidth = static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("CityWidth"), 188) * scale);
+    chkOmissionAdrs->setChecked(ini.ReadBool(kSettingsSection, QStringLiteral("OmissionAdrs"), true));
     for (int i = 0; i < 6; ++i) {
         const int width = ini.ReadInteger(kSettingsSection, QStringLiteral("HeaderWidth%1").arg(i + 1), kColumnWidths[i]);
         lvResult->setColumnWidth(i, static_cast<int>((width < 1 ? kColumnWidths[i] : width) * scale));
@@ -282,11 +320,18 @@ void TNameAdrsSearch::writeSettings()
 {
     TMemIniFile ini(SettingsFileName());
     const double scale = 96.0 / logicalDpiX();
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Left"), static_cast<int>(pos().x() * scale));
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Top"), static_cast<int>(pos().y() * scale));
     ini.WriteInteger(kSettingsSection, QStringLiteral("Width"), static_cast<int>(width() * scale));
     ini.WriteInteger(kSettingsSection, QStringLiteral("Height"), static_cast<int>(height() * scale));
     for (int i = 0; i < 6; ++i)
         ini.WriteInteger(kSettingsSection, QStringLiteral("HeaderWidth%1").arg(i + 1),
                          static_cast<int>(lvResult->columnWidth(i) * scale));
+    if (const QList<int> sizes = m_topSplitter->sizes(); !sizes.isEmpty())
+        ini.WriteInteger(kSettingsSection, QStringLiteral("TopHeight"), static_cast<int>(sizes.front() * scale));
+    if (const QList<int> sizes = m_citySplitter->sizes(); !sizes.isEmpty())
+        ini.WriteInteger(kSettingsSection, QStringLiteral("CityWidth"), static_cast<int>(sizes.front() * scale));
+    ini.WriteBool(kSettingsSection, QStringLiteral("OmissionAdrs"), chkOmissionAdrs->isChecked());
     ini.WriteString(kSettingsSection, QStringLiteral("ExportFile"), m_exportFile);
     ini.WriteString(kSettingsSection, QStringLiteral("ExportItemIndex"), ExportItemsText(m_exportColumns));
     ini.WriteString(kSettingsSection, QStringLiteral("ExportItemExport"), ExportFlagsText(m_exportColumns));
@@ -316,9 +361,20 @@ TSearchThreadHost &TNameAdrsSearch::host()
 
 void TNameAdrsSearch::buildUi()
 {
+    const double scale = logicalDpiX() / 96.0;
+    auto px = [scale](int Pixels) { return static_cast<int>(Pixels * scale); };
+    // Never smaller than the conditions and a few hits need.
+    setMinimumSize(px(640), px(440));
     auto *root = new QVBoxLayout(this);
-    auto *top = new QHBoxLayout;
-    root->addLayout(top);
+    m_topSplitter = new QSplitter(Qt::Vertical);
+    m_topSplitter->setObjectName(QStringLiteral("splTop"));
+    m_topSplitter->setChildrenCollapsible(false);
+    root->addWidget(m_topSplitter, 1);
+    auto *topPanel = new QWidget;
+    topPanel->setMinimumHeight(px(245));
+    m_topSplitter->addWidget(topPanel);
+    auto *top = new QHBoxLayout(topPanel);
+    top->setContentsMargins(0, 0, 0, 0);
 
     auto *conditions = new QGridLayout;
     top->addLayout(conditions, 1);
@@ -448,8 +504,14 @@ void TNameAdrsSearch::buildUi()
     lbxOhaza->setObjectName(QStringLiteral("lbxOhaza"));
     lbxOhaza->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lists->addWidget(lbxTdfkn, 1);
-    lists->addWidget(lbxCity, 2);
-    lists->addWidget(lbxOhaza, 2);
+    m_citySplitter = new QSplitter(Qt::Horizontal);
+    m_citySplitter->setObjectName(QStringLiteral("splCity"));
+    m_citySplitter->setChildrenCollapsible(false);
+    lbxCity->setMinimumWidth(px(140));
+    lbxOhaza->setMinimumWidth(px(140));
+    m_citySplitter->addWidget(lbxCity);
+    m_citySplitter->addWidget(lbxOhaza);
+    lists->addWidget(m_citySplitter, 4);
     for (QListWidget *list : {lbxTdfkn, lbxCity, lbxOhaza})
         list->setItemDelegate(new TAddressListDelegate(list));
 
@@ -483,12 +545,19 @@ void TNameAdrsSearch::buildUi()
     sbtnFileExport->setObjectName(QStringLiteral("sbtnFileExport"));
     sbtnExportItemSelect = new QPushButton(QStringLiteral("項目設定"));
     sbtnExportItemSelect->setObjectName(QStringLiteral("sbtnExportItemSelect"));
+    chkOmissionAdrs = new QCheckBox(QStringLiteral("検索結果の住所は省略して表示する"));
+    chkOmissionAdrs->setObjectName(QStringLiteral("chkOmissionAdrs"));
+    auto *bottomPanel = new QWidget;
+    m_topSplitter->addWidget(bottomPanel);
+    auto *bottom = new QVBoxLayout(bottomPanel);
+    bottom->setContentsMargins(0, 0, 0, 0);
     auto *resultBar = new QHBoxLayout;
     resultBar->addWidget(sbtnInquiry);
     resultBar->addWidget(sbtnFileExport);
     resultBar->addWidget(sbtnExportItemSelect);
     resultBar->addWidget(pnlAdrs, 1);
-    root->addLayout(resultBar);
+    resultBar->addWidget(chkOmissionAdrs);
+    bottom->addLayout(resultBar);
     lvResult = new QTableView;
     lvResult->setObjectName(QStringLiteral("lvResult"));
     m_model = new THitListModel(lvResult);
@@ -500,7 +569,9 @@ void TNameAdrsSearch::buildUi()
     const int widths[] = {48, 108, 48, 180, 260, 108};
     for (int i = 0; i < 6; ++i)
         lvResult->setColumnWidth(i, widths[i]);
-    root->addWidget(lvResult, 1);
+    lvResult->setMinimumHeight(px(160));
+    lvResult->installEventFilter(this);
+    bottom->addWidget(lvResult, 1);
 
     auto *status = new QStatusBar;
     status->setObjectName(QStringLiteral("stbarInfo"));
@@ -545,8 +616,14 @@ void TNameAdrsSearch::buildUi()
     connect(sbtnExportItemSelect, &QPushButton::clicked, this, [this] { selectExportItems(); });
     connect(lvResult, &QTableView::doubleClicked, this, [this] { TakeSelectedHit(); });
     connect(lvResult, &QTableView::activated, this, [this] { TakeSelectedHit(); });
-    connect(nmedtName, &QLineEdit::returnPressed, bbtnSearch, &QPushButton::click);
-    connect(nmcbxName->lineEdit(), &QLineEdit::returnPressed, bbtnSearch, &QPushButton::click);
+    // Enter walks the conditions like Tab (the name popup takes the keys it
+    // needs before the entry sees them); the search is a button of its own.
+    connect(nmedtName, &QLineEdit::returnPressed, this, [this] { focusNextCondition(nmedtName); });
+    connect(nmcbxName->lineEdit(), &QLineEdit::returnPressed, this, [this] { focusNextCondition(nmcbxName); });
+    for (QWidget *w : m_conditionControls)
+        if (w != nmedtName && w != nmcbxName)
+            w->installEventFilter(this);
+    connect(chkOmissionAdrs, &QCheckBox::toggled, this, [this] { applyOmission(); });
     // A text set longer than the field (a pasted or kept one) is cut when the entry is left.
     connect(nmedtName, &QLineEdit::editingFinished, this, [this] { nmedtName->CutToMaxLengthBytes(); });
     connect(nmcbxName->lineEdit(), &QLineEdit::editingFinished, this, [this] {
@@ -577,6 +654,83 @@ void TNameAdrsSearch::buildUi()
     connect(lbxOhaza, &QListWidget::itemSelectionChanged, this, [this] { addressListChanged(lbxOhaza); });
     categoryChanged();
     yearChanged();
+}
+
+void TNameAdrsSearch::showEvent(QShowEvent *Event)
+{
+    QWidget::showEvent(Event);
+    if (m_keptTopHeight > 0) {
+        // Only now do the splitters know their lengths.
+        layout()->activate();
+        // The handle takes its share of the splitter's length.
+        const int tall = m_topSplitter->height() - m_topSplitter->handleWidth();
+        m_topSplitter->setSizes({m_keptTopHeight, std::max(tall - m_keptTopHeight, 1)});
+        const int wide = m_citySplitter->width() - m_citySplitter->handleWidth();
+        m_citySplitter->setSizes({m_keptCityWidth, std::max(wide - m_keptCityWidth, 1)});
+        m_keptTopHeight = 0;
+    }
+}
+
+void TNameAdrsSearch::focusNextCondition(QWidget *From)
+{
+    QWidget *next = From == cbxGetCount ? static_cast<QWidget *>(cbxArea)
+                    : From == cbxArea   ? static_cast<QWidget *>(lbxTdfkn)
+                    : From == lbxOhaza  ? static_cast<QWidget *>(bbtnSearch)
+                                        : nullptr;
+    if (next && next->isEnabled()) {
+        next->setFocus(Qt::TabFocusReason);
+    } else {
+        From->setFocus();
+        focusNextChild();
+    }
+    if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
+        edit->setCursorPosition(static_cast<int>(edit->text().size()));
+}
+
+void TNameAdrsSearch::applyOmission()
+{
+    QString omitted = chkOmissionAdrs->isChecked() ? m_addressCaption : QString();
+    if (const qsizetype chome = omitted.indexOf(QStringLiteral("（丁目）")); chome >= 0)
+        omitted.truncate(chome);
+    m_model->SetOmittedAddress(omitted);
+    // A checked box shows its caption in blue, as the chosen conditions do.
+    QPalette palette = chkOmissionAdrs->palette();
+    palette.setColor(QPalette::WindowText, chkOmissionAdrs->isChecked() ? QColor(Qt::blue)
+                                                                         : QApplication::palette().color(QPalette::WindowText));
+    chkOmissionAdrs->setPalette(palette);
+}
+
+void TNameAdrsSearch::UpdateListColor(bool RecordFormShowsHits)
+{
+    QPalette palette = lvResult->palette();
+    palette.setColor(QPalette::Base, ViewBGPaint && RecordFormShowsHits ? ColorToQColor(ViewBGColor)
+                                                                        : QApplication::palette().color(QPalette::Base));
+    lvResult->setPalette(palette);
+    lvResult->viewport()->update();
+}
+
+QString TNameAdrsSearch::buildAddressCaption() const
+{
+    if (m_keys.isEmpty())
+        return {};
+    const qsizetype level = m_keys.front().size();
+    // The name after the heading kana and its tab.
+    auto nameOf = [](QListWidget *List) {
+        const QList<QListWidgetItem *> chosen = List->selectedItems();
+        for (QListWidgetItem *item : chosen)
+            if (List->row(item) > 0) // not "指定しない"
+                return item->text().section(u'\t', -1).trimmed();
+        return QString();
+    };
+    const QList<QListWidgetItem *> prefs = lbxTdfkn->selectedItems();
+    if (level == 2 && m_keys.size() > 1)
+        return {};
+    QString caption = prefs.isEmpty() ? QString() : prefs.front()->text().trimmed();
+    if (level >= 5 && (level > 5 || m_keys.size() == 1))
+        caption += nameOf(lbxCity);
+    if (level == 8 && m_keys.size() == 1)
+        caption += nameOf(lbxOhaza);
+    return caption;
 }
 
 void TNameAdrsSearch::categoryChanged()
@@ -859,6 +1013,7 @@ void TNameAdrsSearch::clearResult()
     m_inquiryIndex = -1;
     emit ResultChanged();
     pnlAdrs->clear();
+    pnlAdrs->hide();
     setPanel(10, QStringLiteral(" 表示ページ： ---"));
     setPanel(11, QStringLiteral(" 検索総件数： -----"));
 }
@@ -874,6 +1029,7 @@ void TNameAdrsSearch::startSearch(TSearchMove Move)
         if (m_conditions.empty())
             return;
         m_conditionRegion = currentRegion();
+        m_addressCaption = buildAddressCaption();
         m_blockSize = m_conditions.front().BlockSize;
         m_runEntry = entryOf(m_conditions);
     } else if (!ensureAreaData(m_conditionRegion)) {
@@ -942,7 +1098,10 @@ void TNameAdrsSearch::searchDone(const TSearchPage &Page)
         }
         m_pageNo = Page.PageNo;
         const int firstNumber = (Page.PageNo - 1) * m_blockSize + 1;
+        applyOmission();
         m_model->SetPage(std::move(hits), firstNumber);
+        pnlAdrs->setText(m_addressCaption);
+        pnlAdrs->setVisible(!m_addressCaption.isEmpty());
         m_inquiryIndex = -1;
         emit ResultChanged();
         showConditionPanels(first);
@@ -1456,6 +1615,28 @@ void TNameAdrsSearch::selectKeys(const QStringList &Keys)
 
 bool TNameAdrsSearch::eventFilter(QObject *Watched, QEvent *Event)
 {
+    if (Event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(Event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        auto *widget = qobject_cast<QWidget *>(Watched);
+        if (enter && widget && std::find(m_conditionControls.begin(), m_conditionControls.end(), widget)
+                                   != m_conditionControls.end()) {
+            focusNextCondition(widget);
+            return true;
+        }
+        // Turning the page at the list's ends, as the keys do inside it.
+        if (Watched == lvResult && !(key->modifiers() & Qt::ShiftModifier)) {
+            const int row = lvResult->currentIndex().row();
+            if (key->key() == Qt::Key_PageUp && row == 0 && bbtnPrior->isEnabled()) {
+                bbtnPrior->click();
+                return true;
+            }
+            if (key->key() == Qt::Key_PageDown && row >= 0 && row == m_blockSize - 1 && bbtnNext->isEnabled()) {
+                bbtnNext->click();
+                return true;
+            }
+        }
+    }
     if (Watched == nmcbxName->view()->viewport() && Event->type() == QEvent::MouseButtonRelease)
         m_pickedFromList = true;
     if (Watched == nmcbxName->view() && Event->type() == QEvent::KeyPress) {

@@ -19,6 +19,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QTableView;
 class TKanaAdrsSearch;
 class TNameDicLink;
@@ -33,6 +34,9 @@ public:
     explicit THitListModel(QObject *Parent = nullptr);
     void SetPage(std::vector<TAreaSearchHit> Hits, int FirstNumber);
     void Clear();
+    // While not empty, the address column leaves out the first occurrence of
+    // this text (the address the search was narrowed to).
+    void SetOmittedAddress(const QString &Text);
     [[nodiscard]] const std::vector<TAreaSearchHit> &Hits() const { return m_hits; }
 
     int rowCount(const QModelIndex &Parent = {}) const override;
@@ -43,6 +47,7 @@ public:
 private:
     std::vector<TAreaSearchHit> m_hits;
     int m_firstNumber = 1;
+    QString m_omitted;
 };
 
 // The directory search window: a top-level window (its own taskbar entry, at
@@ -64,6 +69,12 @@ public:
     [[nodiscard]] int GetHitCount() const;
     [[nodiscard]] int PageNumber() const { return m_pageNo; }
     [[nodiscard]] THitListModel *ResultModel() const { return m_model; }
+    // The address the last search was narrowed to (prefecture, city and
+    // oaza names of its keys), shown above the hits.
+    [[nodiscard]] QString AddressCaption() const { return m_addressCaption; }
+    // The hit list takes the user's tint while the record form walks its
+    // hits in inquiry mode (and the tint is switched on).
+    void UpdateListColor(bool RecordFormShowsHits);
 
     // The name entry in use: the history combo nmcbxName while HisCount is
     // above 0, else the plain edit nmedtName. Both hold at most 34 bytes.
@@ -123,6 +134,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *Event) override;
     bool eventFilter(QObject *Watched, QEvent *Event) override;
+    void showEvent(QShowEvent *Event) override;
 
 private:
     enum class TRun { None, Search, Count, Export };
@@ -152,6 +164,10 @@ private:
     void categoryChanged();
     void yearChanged();
     [[nodiscard]] std::vector<TAreaSearchCondition> buildConditions() const;
+    [[nodiscard]] QString buildAddressCaption() const;
+    void applyOmission();
+    // Enter in a condition: the focus moves on as with Tab.
+    void focusNextCondition(QWidget *From);
     [[nodiscard]] bool validateConditions(int Mode);
     void startSearch(TSearchMove Move);
     void startCount();
@@ -234,6 +250,14 @@ private:
     QString m_exportFile;
     TExportColumns m_exportColumns = DefaultExportColumns();
     QLabel *pnlAdrs = nullptr;
+    QCheckBox *chkOmissionAdrs = nullptr;
+    QSplitter *m_topSplitter = nullptr;
+    QSplitter *m_citySplitter = nullptr;
+    QString m_addressCaption;
+    // The kept splitter places (screen pixels), applied once the window is
+    // laid out at its first show.
+    int m_keptTopHeight = 0;
+    int m_keptCityWidth = 0;
     QTableView *lvResult = nullptr;
     THitListModel *m_model = nullptr;
     std::array<QLabel *, StatusPanelCount> m_panels{};

@@ -27,6 +27,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFont>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QItemSelectionModel>
@@ -36,6 +37,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPalette>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -398,9 +400,15 @@ QWidget *TListPrint::buildFormatPage()
     lbxFontName->setObjectName(QStringLiteral("lbxFontName"));
     QStringList families = QFontDatabase::families();
     families.sort();
-    for (const QString &family : families)
-        if (!QFontDatabase::isPrivateFamily(family))
-            lbxFontName->addItem(family);
+    for (const QString &family : families) {
+        if (QFontDatabase::isPrivateFamily(family))
+            continue;
+        // Each face carries its character set, as the list print stores it
+        // with the face: Japanese where the face has the Japanese script.
+        const bool japanese = QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese);
+        auto *item = new QListWidgetItem(family, lbxFontName);
+        item->setData(Qt::UserRole, japanese ? 128 : 0);
+    }
     cbxFontSize = new QComboBox(page);
     cbxFontSize->setObjectName(QStringLiteral("cbxFontSize"));
     for (int size = ListPrintMinFontSize; size <= ListPrintMaxFontSize; ++size)
@@ -418,8 +426,23 @@ QWidget *TListPrint::buildFormatPage()
     edtOffsetY = new QLineEdit(page);
     edtOffsetY->setObjectName(QStringLiteral("edtOffsetY"));
     edtOffsetY->setMaxLength(4);
-    grid->addWidget(new QLabel(QStringLiteral("書体："), page), 0, 0);
+    pnlCharset = new QLabel(page);
+    pnlCharset->setObjectName(QStringLiteral("pnlCharset"));
+    pnlSample = new QLabel(page);
+    pnlSample->setObjectName(QStringLiteral("pnlSample"));
+    pnlSample->setAlignment(Qt::AlignCenter);
+    pnlSample->setFrameShape(QFrame::StyledPanel);
+    pnlSample->setFrameShadow(QFrame::Sunken);
+    pnlSample->setMinimumHeight(56);
+    pnlSample->setAutoFillBackground(true);
+    pnlSample->setBackgroundRole(QPalette::Base);
+    auto *faceCaption = new QHBoxLayout;
+    faceCaption->addWidget(new QLabel(QStringLiteral("書体："), page));
+    faceCaption->addWidget(pnlCharset);
+    faceCaption->addStretch();
+    grid->addLayout(faceCaption, 0, 0);
     grid->addWidget(lbxFontName, 1, 0, 5, 1);
+    grid->addWidget(pnlSample, 5, 1, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("サイズ："), page), 1, 1);
     grid->addWidget(cbxFontSize, 1, 2);
     grid->addWidget(chkBold, 2, 1);
@@ -434,6 +457,28 @@ QWidget *TListPrint::buildFormatPage()
     margins->addWidget(new QLabel(QStringLiteral("mm"), page));
     grid->addLayout(margins, 4, 1, 1, 2);
     return page;
+}
+
+void TListPrint::ShowFontSample(int Charset)
+{
+    if (Charset == 0) {
+        pnlSample->setText(QStringLiteral("Pyx Corp."));
+        pnlCharset->setText(QStringLiteral("欧文"));
+    } else if (Charset == 128) {
+        pnlSample->setText(QStringLiteral("ピルカノス2014"));
+        pnlCharset->setText(QStringLiteral("日本語"));
+    }
+}
+
+void TListPrint::updateFontSample()
+{
+    QFont font = pnlSample->font();
+    if (QListWidgetItem *item = lbxFontName->currentItem())
+        font.setFamily(item->text());
+    font.setPointSize(ListPrintMinFontSize + std::max(0, cbxFontSize->currentIndex()));
+    font.setBold(chkBold->isChecked());
+    font.setItalic(chkItalic->isChecked());
+    pnlSample->setFont(font);
 }
 
 QWidget *TListPrint::buildLinesPage()
@@ -583,11 +628,23 @@ void TListPrint::connectControls()
     connect(lbxFontName, &QListWidget::currentRowChanged, this, [this] {
         if (!m_showing)
             m_fontChosen = true;
+        if (QListWidgetItem *item = lbxFontName->currentItem())
+            ShowFontSample(item->data(Qt::UserRole).toInt());
+        updateFontSample();
         UpdatePageCapacity();
     });
-    connect(chkBold, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
-    connect(chkItalic, &QCheckBox::toggled, this, [this] { UpdatePageCapacity(); });
-    connect(cbxFontSize, &QComboBox::currentIndexChanged, this, [this] { UpdatePageCapacity(); });
+    connect(chkBold, &QCheckBox::toggled, this, [this] {
+        updateFontSample();
+        UpdatePageCapacity();
+    });
+    connect(chkItalic, &QCheckBox::toggled, this, [this] {
+        updateFontSample();
+        UpdatePageCapacity();
+    });
+    connect(cbxFontSize, &QComboBox::currentIndexChanged, this, [this] {
+        updateFontSample();
+        UpdatePageCapacity();
+    });
     connect(cbxRows, &QComboBox::currentIndexChanged, this, [this] { UpdatePageCapacity(); });
     connect(edtOffsetX, &QLineEdit::editingFinished, this, [this] {
         marginLeft(edtOffsetX, m_offsetX);
@@ -1293,7 +1350,8 @@ TListPrintJob TListPrint::CollectLayout() const
     l.PagePosX = std::max(0, cbxPagePosX->currentIndex());
     l.PagePosY = std::max(0, cbxPagePosY->currentIndex());
     l.FontName = lbxFontName->currentItem() ? lbxFontName->currentItem()->text() : m_settings.Layout.FontName;
-    l.FontCharset = m_settings.Layout.FontCharset;
+    l.FontCharset = lbxFontName->currentItem() ? lbxFontName->currentItem()->data(Qt::UserRole).toInt()
+                                                : m_settings.Layout.FontCharset;
     l.FontSize = ListPrintMinFontSize + std::max(0, cbxFontSize->currentIndex());
     l.FontStyle = (chkBold->isChecked() ? 1 : 0) | (chkItalic->isChecked() ? 2 : 0);
     l.iRowCount = std::max(0, cbxRows->currentIndex()) + 1;
@@ -1424,8 +1482,10 @@ bool TListPrint::SaveSettings()
     // A saved face this machine lacks prints in the face the list shows, but
     // stays the user's choice until they pick another.
     if (!m_fontChosen &&
-        lbxFontName->findItems(m_settings.Layout.FontName.trimmed(), Qt::MatchExactly).isEmpty())
+        lbxFontName->findItems(m_settings.Layout.FontName.trimmed(), Qt::MatchExactly).isEmpty()) {
         settings.Layout.FontName = m_settings.Layout.FontName;
+        settings.Layout.FontCharset = m_settings.Layout.FontCharset;
+    }
     TMemIniFile ini(SettingsFileName());
     SaveListPrintLayout(ini, settings);
     // Written before the printer file, whose earlier INI form held it.

@@ -74,6 +74,10 @@ public:
     [[nodiscard]] std::optional<QStringList> FetchRow(const TListPrintJob &job, qint32 recNo) const;
 
     void UpdatePageCapacity();
+    // The format page's sample and its character-set label for a font's
+    // character set: 0 Latin ("欧文"), 128 Japanese ("日本語"); any other
+    // set leaves both as they are.
+    void ShowFontSample(int Charset);
     void RecountData();
     // Called by the main list after it rebuilt its rows or renamed its keywords.
     Q_INVOKABLE void UpdateDataRange();
@@ -122,11 +126,14 @@ public:
     // 書式
     QListWidget *lbxFontName = nullptr;
     QComboBox *cbxFontSize = nullptr;
+    void updateFontSample();
     QCheckBox *chkBold = nullptr;
     QCheckBox *chkItalic = nullptr;
     QComboBox *cbxRows = nullptr;
     QLineEdit *edtOffsetX = nullptr;
     QLineEdit *edtOffsetY = nullptr;
+    QLabel *pnlCharset = nullptr;
+    QLabel *pnlSample = nullptr;
     // 罫線・色
     std::array<QToolButton *, 9> sbtnLine{}; // Top, HorzCenter, Bottom, Left, VertCenter, Right, None, Outer, Inner
     QWidget *pnlLinePreview = nullptr;

@@ -6,6 +6,7 @@
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/BatchChg.h"
 #include "core/Environment.h"
+#include "directory/NmAdSch.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -153,6 +154,15 @@ TEST_F(ListCommandsTest, copyWindowIsOneAndClosesWithTheList)
     EXPECT_TRUE(list->CloseChildWindows());
     flushDeletes();
     EXPECT_EQ(AddressCopy, nullptr);
+}
+
+TEST_F(ListCommandsTest, directorySearchClosesWithTheOtherChildWindows)
+{
+    action("actNameAdrsSearch")->trigger();
+    ASSERT_NE(NameAdrsSearchWindow, nullptr);
+    ASSERT_TRUE(NameAdrsSearchWindow->isVisible());
+    EXPECT_TRUE(list->CloseChildWindows());
+    EXPECT_FALSE(NameAdrsSearchWindow && NameAdrsSearchWindow->isVisible());
 }
 
 // The list runs modally for the program's whole life; the record form is a

@@ -283,6 +283,22 @@ TEST_F(RecordFormLinksTest, confirmedPositionIsStoredAtOnceAndFormStaysUnchanged
     EXPECT_EQ(form->GetFormData().Latitude, kPickedLat);
 }
 
+TEST_F(RecordFormLinksTest, missingMapProgramAsksNothingAboutThePosition)
+{
+    struct TNoPrograms : TPickingPrograms
+    {
+        bool IsInstalled(TMapProgramKind) override { return false; }
+    } none;
+    TScopedMapPrograms scope(none);
+    CooperateMap = 5;
+    ASSERT_NO_FATAL_FAILURE(openRow(1));
+    click(QStringLiteral("bbtnMap"));
+    // Only the launcher's own word that the program is missing.
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("MapFanⅣ/Ⅴのどちらもインストールされていません  "));
+    EXPECT_EQ(none.views, 0);
+}
+
 TEST_F(RecordFormLinksTest, declinedPositionLeavesTheRecord)
 {
     TPickingPrograms programs;

@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -160,6 +162,24 @@ TEST_F(ManualViewer, opensTheViewerAtThePageOfTheContext)
     help.CloseDocument();
     EXPECT_FALSE(help.ViewerRunning());
     EXPECT_EQ(logged(), QStringList{QStringLiteral("-i 9 ") + document});
+}
+
+TEST_F(ManualViewer, aContextPastTheLastPageOpensTheLastPage)
+{
+    {
+        QPdfWriter writer(document);
+        QPainter painter(&writer);
+        for (int page = 1; page < 8; ++page)
+            writer.newPage();
+    }
+    ASSERT_EQ(PdfPageCount(document), 8);
+    TPDFHelp help;
+    prepare(help);
+    ASSERT_TRUE(help.ShowPage(4)); // page index 7: the last one
+    EXPECT_EQ(help.LastArguments().value(1), QStringLiteral("8"));
+    ASSERT_TRUE(help.ShowPage(85));
+    EXPECT_EQ(help.LastArguments().value(1), QStringLiteral("8"));
+    help.CloseDocument();
 }
 
 TEST_F(ManualViewer, closesOnlyTheViewerItStarted)

@@ -13,6 +13,7 @@
 #include "directory/EItmSel.h"
 #include "directory/SchArea.h"
 #include "directory/TntNMDic.h"
+#include "platform/Colors.h"
 #include "platform/IniFile.h"
 #include "widgets/NMDEdit.h"
 
@@ -21,6 +22,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QInputMethodEvent>
+#include <QLabel>
+#include <QSplitter>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
@@ -356,6 +359,99 @@ TEST_F(NmAdSchTest, theExportFileAndColumnWidthsSurviveACloseAndReopen)
     find<QPushButton>("bbtnFileExport")->click();
     EXPECT_EQ(proposed, file);
     EXPECT_EQ(find<QTableView>("lvResult")->columnWidth(3), 222 * window->logicalDpiX() / 96);
+}
+
+TEST_F(NmAdSchTest, theNarrowedAddressIsShownAboveTheHitsAndLeftOutOfThemWhenAsked)
+{
+    auto *omit = find<QCheckBox>("chkOmissionAdrs");
+    EXPECT_TRUE(omit->isChecked()); // the first start leaves it out
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    EXPECT_EQ(window->AddressCaption(), QStringLiteral("東京都"));
+    EXPECT_EQ(find<QLabel>("pnlAdrs")->text(), QStringLiteral("東京都"));
+    EXPECT_TRUE(cell(0, 4).startsWith(QStringLiteral("架空市"))) << cell(0, 4).toStdString();
+    omit->click();
+    EXPECT_TRUE(cell(0, 4).startsWith(QStringLiteral("東京都架空市"))) << cell(0, 4).toStdString();
+}
+
+TEST_F(NmAdSchTest, pageKeysAtTheListsEndsTurnThePage)
+{
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    auto *list = find<QTableView>("lvResult");
+    list->setFocus();
+    list->setCurrentIndex(window->ResultModel()->index(19, 0));
+    QSignalSpy finished(window, &TNameAdrsSearch::RunFinished);
+    QTest::keyClick(list, Qt::Key_PageDown);
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(window->PageNumber(), 2);
+    // Within the page, and with Shift held, the keys only move in the list.
+    list->setCurrentIndex(window->ResultModel()->index(5, 0));
+    QTest::keyClick(list, Qt::Key_PageUp);
+    list->setCurrentIndex(window->ResultModel()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_PageUp, Qt::ShiftModifier);
+    EXPECT_EQ(finished.count(), 1);
+    QTest::keyClick(list, Qt::Key_PageUp);
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(window->PageNumber(), 1);
+}
+
+TEST_F(NmAdSchTest, enterMovesBetweenTheConditionsInsteadOfSearching)
+{
+    QApplication::setActiveWindow(window);
+    auto *count = find<QComboBox>("cbxGetCount");
+    count->setFocus();
+    QTest::keyClick(count, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), find<QComboBox>("cbxArea"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), find<QListWidget>("lbxTdfkn"));
+    auto *oazas = find<QListWidget>("lbxOhaza");
+    oazas->setFocus();
+    QTest::keyClick(oazas, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), find<QPushButton>("bbtnSearch"));
+    setName(QStringLiteral("見本"));
+    window->NameEdit()->setFocus();
+    QTest::keyClick(window->NameEdit(), Qt::Key_Return);
+    EXPECT_NE(QApplication::focusWidget(), window->NameEdit());
+    EXPECT_FALSE(window->Running());
+    EXPECT_EQ(window->PageNumber(), -1);
+}
+
+TEST_F(NmAdSchTest, placeSplittersAndOmissionComeBackWithTheWindow)
+{
+    EXPECT_GE(window->minimumWidth(), 640);
+    auto *top = find<QSplitter>("splTop");
+    auto *cities = find<QSplitter>("splCity");
+    window->move(40, 30);
+    top->setSizes({300, window->height() - 300});
+    cities->setSizes({150, 260});
+    const int topKept = top->sizes().front();
+    const int cityKept = cities->sizes().front();
+    find<QCheckBox>("chkOmissionAdrs")->setChecked(false);
+    delete window;
+    const TMemIniFile ini(SettingsFileName());
+    const QString section = QStringLiteral("NAMEADRS SEARCH");
+    EXPECT_FALSE(ini.ReadBool(section, QStringLiteral("OmissionAdrs"), true));
+    window = new TNameAdrsSearch;
+    window->show();
+    EXPECT_FALSE(find<QCheckBox>("chkOmissionAdrs")->isChecked());
+    EXPECT_EQ(ini.ReadInteger(section, QStringLiteral("TopHeight"), 0) * window->logicalDpiX() / 96, topKept);
+    EXPECT_EQ(find<QSplitter>("splTop")->sizes().front(), topKept);
+    EXPECT_EQ(ini.ReadInteger(section, QStringLiteral("CityWidth"), 0) * window->logicalDpiX() / 96, cityKept);
+}
+
+TEST_F(NmAdSchTest, theHitListTakesTheTintOnlyWhileTheRecordFormWalksIt)
+{
+    const bool keptPaint = ViewBGPaint;
+    ViewBGPaint = true;
+    auto *list = find<QTableView>("lvResult");
+    const QColor plain = list->palette().color(QPalette::Base);
+    window->UpdateListColor(true);
+    EXPECT_EQ(list->palette().color(QPalette::Base), ColorToQColor(ViewBGColor));
+    window->UpdateListColor(false);
+    EXPECT_EQ(list->palette().color(QPalette::Base), plain);
+    ViewBGPaint = false;
+    window->UpdateListColor(true);
+    EXPECT_EQ(list->palette().color(QPalette::Base), plain);
+    ViewBGPaint = keptPaint;
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QColorDialog>
 #include <QTimer>
@@ -218,6 +219,43 @@ TEST_F(ListPrintWindowTest, aSavedFontThisMachineLacksIsKeptUntilTheUserChoosesA
     w->lbxFontName->setCurrentRow(other);
     ASSERT_TRUE(w->SaveSettings());
     EXPECT_EQ(saved(), w->lbxFontName->item(other)->text());
+}
+
+TEST_F(ListPrintWindowTest, theFormatPageShowsASampleOfTheChosenFaceAndItsCharacterSet)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    auto *sample = w->findChild<QLabel *>(QStringLiteral("pnlSample"));
+    auto *charset = w->findChild<QLabel *>(QStringLiteral("pnlCharset"));
+    ASSERT_TRUE(sample && charset);
+    // A Japanese face and a Latin one, as the machine has them.
+    int japanese = -1;
+    int latin = -1;
+    for (int row = 0; row < w->lbxFontName->count(); ++row) {
+        const bool hasJapanese =
+            QFontDatabase::writingSystems(w->lbxFontName->item(row)->text()).contains(QFontDatabase::Japanese);
+        int &kind = hasJapanese ? japanese : latin;
+        if (kind < 0)
+            kind = row;
+    }
+    ASSERT_GE(japanese, 0);
+    w->lbxFontName->setCurrentRow(japanese);
+    EXPECT_EQ(sample->text(), QStringLiteral("ピルカノス2014"));
+    EXPECT_EQ(charset->text(), QStringLiteral("日本語"));
+    EXPECT_EQ(sample->font().family(), w->lbxFontName->item(japanese)->text());
+    w->cbxFontSize->setCurrentIndex(23);
+    w->chkBold->setChecked(true);
+    EXPECT_EQ(sample->font().pointSize(), 30);
+    EXPECT_TRUE(sample->font().bold());
+    EXPECT_EQ(w->CollectLayout().Layout.FontCharset, 128);
+    w->ShowPage(1);
+    saveScreenshot(w, QStringLiteral("ListPrint-fontSample"));
+    if (latin >= 0) {
+        w->lbxFontName->setCurrentRow(latin);
+        EXPECT_EQ(sample->text(), QStringLiteral("Pyx Corp."));
+        EXPECT_EQ(charset->text(), QStringLiteral("欧文"));
+        EXPECT_EQ(w->CollectLayout().Layout.FontCharset, 0);
+    }
 }
 
 TEST_F(ListPrintWindowTest, aSavedRangeKeepsEachEndThatStillLiesInTheList)
