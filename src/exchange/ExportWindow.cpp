@@ -2,6 +2,7 @@
 
 #include "exchange/ExportWriter.h"
 #include "core/Env.h"
+#include "core/OwnFiles.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
@@ -110,6 +111,10 @@ std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask
     }
     // The old file of a replace killed half-way is back before the question.
     RecoverSafeReplace(Path);
+    if (const QString refusal = ProgramFileRefusal(Path); !refusal.isEmpty()) {
+        Ask.Inform(refusal, MB_ICONERROR);
+        return std::nullopt;
+    }
     if (IsReadOnlyExportTarget(Path)) {
         Ask.Inform(ReadOnlyExportTargetMessage(Path), MB_ICONERROR);
         return std::nullopt;
