@@ -636,9 +636,6 @@ TEST_P(UnvouchedUpdate, isDownloadedButItsProgramNeverStarts)
     boxes.enqueue(IDYES);
     EXPECT_FALSE(RunUpdateCheck(nullptr, true));
     EXPECT_FALSE(QFileInfo::exists(updateFile(QStringLiteral("ran.txt"))));
-    ASSERT_GE(boxes.count(), 2);
-    EXPECT_TRUE(boxes.shown().first().text.contains(QStringLiteral("SHA-256")) ||
-                boxes.last().text.contains(QStringLiteral("ダウンロードできませんでした")));
 }
 
 INSTANTIATE_TEST_SUITE_P(

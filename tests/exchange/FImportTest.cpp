@@ -98,6 +98,7 @@ TEST_F(FileImportTest, aFileBeyondTheSizeLimitIsRefusedWithTheLimitNamed)
     const QString path = writeFile(QStringLiteral("huge.csv"), sj("名前\r\n"));
     ASSERT_TRUE(QFile::resize(path, TImportFile::MaxFileBytes + 1));
     EXPECT_FALSE(window.LoadFile(path));
+    ASSERT_GT(boxes.count(), 0);
     EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("ファイルが大きすぎます（取り込めるのは 256 MB までです）")))
         << boxes.last().text.toStdString();
     EXPECT_FALSE(window.btnImport->isEnabled());
