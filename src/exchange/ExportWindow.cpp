@@ -104,6 +104,11 @@ std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask
             return std::nullopt;
         Path = chosen;
     }
+    // Nothing is made or put back beside a file the program keeps.
+    if (const QString refusal = ProgramFileRefusal(Path); !refusal.isEmpty()) {
+        Ask.Inform(refusal, MB_ICONERROR);
+        return std::nullopt;
+    }
     const QString folder = QFileInfo(Path).absolutePath();
     if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
         Ask.Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
@@ -111,10 +116,6 @@ std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask
     }
     // The old file of a replace killed half-way is back before the question.
     RecoverSafeReplace(Path);
-    if (const QString refusal = ProgramFileRefusal(Path); !refusal.isEmpty()) {
-        Ask.Inform(refusal, MB_ICONERROR);
-        return std::nullopt;
-    }
     if (IsReadOnlyExportTarget(Path)) {
         Ask.Inform(ReadOnlyExportTargetMessage(Path), MB_ICONERROR);
         return std::nullopt;

@@ -3,6 +3,7 @@
 #include "core/OwnFiles.h"
 #include "platform/SafeFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <zip.h>
