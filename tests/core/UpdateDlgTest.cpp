@@ -315,9 +315,8 @@ protected:
     void SetUp() override
     {
         // The system trusts the test certificate for the test's while.
-        ASSERT_FALSE(testCertificate().isNull());
-        m_tls = QSslConfiguration::defaultConfiguration();
-        QSslConfiguration trusting = m_tls;
+        systemTls = QSslConfiguration::defaultConfiguration();
+        QSslConfiguration trusting = systemTls;
         trusting.addCaCertificates(QList<QSslCertificate>{testCertificate()});
         QSslConfiguration::setDefaultConfiguration(trusting);
         QDir().mkpath(DataRoot);
@@ -326,10 +325,11 @@ protected:
         UpdateDomain = server.host();
         UpdatePath = QStringLiteral("/check/");
         UpdateApp = QStringLiteral("/app/");
+        ASSERT_FALSE(testCertificate().isNull());
     }
     void TearDown() override
     {
-        QSslConfiguration::setDefaultConfiguration(m_tls);
+        QSslConfiguration::setDefaultConfiguration(systemTls);
         AppPath = m_saved[0];
         UpdateDomain = m_saved[1];
         UpdatePath = m_saved[2];
@@ -344,7 +344,7 @@ protected:
     CannedServer server;
     ScriptedMessageBoxes boxes;
 
-    QSslConfiguration m_tls;
+    QSslConfiguration systemTls; // the trust the system has without the test certificate
 
 private:
     std::array<QString, 4> m_saved;
@@ -538,7 +538,7 @@ TEST_F(UpdateCheck, aNameThatWouldAddLinesToUpdateInfoDownloadsNothing)
 
 TEST_F(UpdateCheck, aServerWhoseCertificateIsNotTrustedIsNotAsked)
 {
-    QSslConfiguration::setDefaultConfiguration(m_tls);
+    QSslConfiguration::setDefaultConfiguration(systemTls);
     serve(description("0", {}));
     TUpdateDialog update;
     EXPECT_FALSE(update.GetUpdateInfo());
