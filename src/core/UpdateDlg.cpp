@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -19,9 +20,14 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTimer>
 #include <QUrl>
 #include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -63,6 +69,17 @@ QDateTime parseDateTime(const QString &text)
     if (!ok || !date.isValid() || !time.isValid())
         return {};
     return QDateTime(date, time);
+}
+
+// A SHA-256 as the description writes it: 64 hexadecimal digits, either case.
+bool readSha256(const QString &text, QByteArray &out)
+{
+    const QString t = text.trimmed();
+    const auto hexDigit = [](QChar c) { return c.unicode() < 0x80 && std::isxdigit(c.unicode()) != 0; };
+    if (t.size() != 64 || !std::all_of(t.cbegin(), t.cend(), hexDigit))
+        return false;
+    out = QByteArray::fromHex(t.toLatin1());
+    return out.size() == 32;
 }
 
 QString childText(const QHash<QString, QString> &fields, const QString &name, bool *present)
@@ -140,7 +157,8 @@ TUpdateDialog::TAnswer TUpdateDialog::Get(const QString &Path, const std::functi
 {
     TAnswer answer;
     const QString host = UpdateDomain.trimmed();
-    const QUrl url(QStringLiteral("http://") + host + Path);
+    // Only HTTPS with the system's certificate checks: what is downloaded is run.
+    const QUrl url(QStringLiteral("https://") + host + Path);
     if (host.isEmpty() || !url.isValid() || url.host().isEmpty()) {
         answer.Code = ucCannotConnect;
         return answer;
@@ -153,6 +171,9 @@ TUpdateDialog::TAnswer TUpdateDialog::Get(const QString &Path, const std::functi
     // The time-out counts from the last byte received, so a slow but
     // moving download goes on while a silent server is given up.
     request.setTransferTimeout(TimeoutMs);
+    QSslConfiguration tls = request.sslConfiguration();
+    tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    request.setSslConfiguration(tls);
     QNetworkReply *reply = manager.get(request);
     QEventLoop loop;
     bool sinkFailed = false;
@@ -182,6 +203,9 @@ TUpdateDialog::TAnswer TUpdateDialog::Get(const QString &Path, const std::functi
         break;
     case QNetworkReply::ConnectionRefusedError:
         answer.Code = ucCannotConnect;
+        break;
+    case QNetworkReply::SslHandshakeFailedError:
+        answer.Code = ucNotTrusted;
         break;
     default:
         // A reply with a status is an answer of the server, judged below.
@@ -232,6 +256,7 @@ int TUpdateDialog::Parse(const QByteArray &Answer)
     Files.clear();
     InfoDate.clear();
     DlPath.clear();
+    UpdaterSha256.clear();
     if (!Answer.contains("<?xml"))
         return ucNoXml;
     QXmlStreamReader xml(Answer);
@@ -292,6 +317,9 @@ int TUpdateDialog::Parse(const QByteArray &Answer)
     if (DlPath.trimmed().isEmpty())
         return ucEmptyDlPath;
     DlPath = DlPath.trimmed();
+    const QString updaterSha256 = childText(root, QStringLiteral("updatersha256"), &present);
+    if (present && !readSha256(updaterSha256, UpdaterSha256))
+        return ucBadSha256;
 
     for (const QHash<QString, QString> &fields : std::as_const(files)) {
         TUpdateFile file;
@@ -308,9 +336,11 @@ int TUpdateDialog::Parse(const QByteArray &Answer)
         if (!present)
             return ucNoSize;
         bool ok = false;
-        file.Size = size.trimmed().toInt(&ok);
+        file.Size = size.trimmed().toLongLong(&ok);
         if (!ok || file.Size < 0)
             return ucSizeNotInteger;
+        if (file.Size > MaxDownloadBytes)
+            return ucSizeTooLarge;
         const QString dateTime = childText(fields, QStringLiteral("datetime"), &present);
         if (!present)
             return ucNoDateTime;
@@ -334,6 +364,9 @@ int TUpdateDialog::Parse(const QByteArray &Answer)
         file.DlParam = childText(fields, QStringLiteral("dlparam"), &present).trimmed();
         if (!present)
             return ucNoDlParam;
+        const QString sha256 = childText(fields, QStringLiteral("sha256"), &present);
+        if (present && !readSha256(sha256, file.Sha256))
+            return ucBadSha256;
         Files << file;
     }
     return ucSuccess;
@@ -376,7 +409,8 @@ bool TUpdateDialog::HasNewerFiles()
     return any;
 }
 
-bool TUpdateDialog::Download(const QString &Path, const QString &FileName, qint64 ExpectedSize)
+bool TUpdateDialog::Download(const QString &Path, const QString &FileName, qint64 ExpectedSize, qint64 Limit,
+                             const QByteArray &Sha256)
 {
     const QString target = UpdateFolder() + FileName;
     QFile::remove(target);
@@ -384,37 +418,53 @@ bool TUpdateDialog::Download(const QString &Path, const QString &FileName, qint6
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
     qint64 written = 0;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const qint64 most = ExpectedSize >= 0 ? std::min(ExpectedSize, Limit) : Limit;
     const TAnswer answer = Get(Path, [&](const QByteArray &piece) {
         written += piece.size();
-        if (ExpectedSize >= 0 && written > ExpectedSize)
+        if (written > most)
             return false;
+        hash.addData(piece);
         return file.write(piece) == piece.size();
     });
     const bool flushed = file.flush();
     file.close();
     const bool complete = answer.Ok && flushed && (ExpectedSize < 0 ? written > 0 : written == ExpectedSize);
-    if (!complete) {
-        // Never leave a partial file for the update program to take.
+    const bool matches = Sha256.isEmpty() || hash.result() == Sha256;
+    if (!complete || !matches) {
+        // Never leave a partial or foreign file for the update program to take.
         QFile::remove(target);
-        ErrorCode = answer.Ok ? ucNetworkOther : answer.Code;
+        ErrorCode = !matches && complete ? ucHashMismatch : answer.Ok ? ucNetworkOther : answer.Code;
         return false;
     }
     return true;
 }
 
+bool TUpdateDialog::CanStartUpdater() const
+{
+    return !UpdaterSha256.isEmpty() && std::all_of(Files.cbegin(), Files.cend(), [](const TUpdateFile &file) {
+               return !file.ToUpdate || !file.Sha256.isEmpty();
+           });
+}
+
 bool TUpdateDialog::DownloadUpdateFiles()
 {
+    m_checkedDownloads = false;
     if (!Folders::makePrivatePath(UpdateFolder()))
         return false;
     for (TUpdateFile &file : Files) {
         if (!file.ToUpdate)
             continue;
-        if (!IsBareFileName(file.DlFile) || !Download(DlPath + file.DlParam + QLatin1Char('/'), file.DlFile, file.Size))
+        if (!IsBareFileName(file.DlFile) ||
+            !Download(DlPath + file.DlParam + QLatin1Char('/'), file.DlFile, file.Size, MaxDownloadBytes, file.Sha256))
             return false;
         file.Downloaded = true;
     }
-    if (!Download(UpdateApp, kUpdaterName, -1))
+    if (!Download(UpdateApp, kUpdaterName, -1, MaxUpdaterBytes, UpdaterSha256))
         return false;
+    // Each download was compared with the value it was given: when every one
+    // had a value, what lies in the folder is what the description names.
+    m_checkedDownloads = CanStartUpdater();
     QFile::setPermissions(UpdateFolder() + kUpdaterName,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return WriteUpdateInfo();
@@ -451,6 +501,9 @@ bool TUpdateDialog::WriteUpdateInfo()
 int TUpdateDialog::RunUpdater()
 {
     const QString program = UpdateFolder() + kUpdaterName;
+    // A program whose bytes no SHA-256 of the description vouched for is never started.
+    if (!m_checkedDownloads)
+        return 1;
     int code = 0;
     if (Restart) {
         if (!QProcess::startDetached(program, {QStringLiteral("-auto")}, UpdateFolder()))
@@ -518,10 +571,19 @@ bool RunUpdateCheck(QWidget *Owner, bool Manual)
              MB_ICONINFORMATION);
         return false;
     }
-    QString question = QStringLiteral("最新のアップデートが見つかりました  \r\nこのアップデートを適用してもよろしいですか？  \r\n\r\n");
-    if (update.Restart)
-        question += QStringLiteral("※自動的にアプリケーションが再起動されます  \r\n\r\n");
-    question += QStringLiteral("※アップデートの途中で、管理者のパスワードを  \r\n　たずねられることがあります  ");
+    // Without the values that vouch for the downloads, they are only offered.
+    const bool startable = update.CanStartUpdater();
+    QString question;
+    if (startable) {
+        question = QStringLiteral("最新のアップデートが見つかりました  \r\nこのアップデートを適用してもよろしいですか？  \r\n\r\n");
+        if (update.Restart)
+            question += QStringLiteral("※自動的にアプリケーションが再起動されます  \r\n\r\n");
+        question += QStringLiteral("※アップデートの途中で、管理者のパスワードを  \r\n　たずねられることがあります  ");
+    } else {
+        question = QStringLiteral("最新のアップデートが見つかりました  \r\nアップデートファイルをダウンロードしますか？  \r\n\r\n"
+                                  "※アップデート情報にファイルを確かめる値（SHA-256）がないため  \r\n"
+                                  "　アップデートは自動では適用されません  ");
+    }
     if (show(question, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     {
@@ -532,6 +594,14 @@ bool RunUpdateCheck(QWidget *Owner, bool Manual)
                  MB_ICONWARNING);
             return false;
         }
+    }
+    if (!startable) {
+        show(QStringLiteral("アップデートファイルを次のフォルダーにダウンロードしました  \r\n") +
+                 QDir::toNativeSeparators(TUpdateDialog::UpdateFolder()) +
+                 QStringLiteral("  \r\n\r\nファイルを確かめる値（SHA-256）がないため  \r\n"
+                                "アップデートプログラムは起動しません  "),
+             MB_ICONINFORMATION);
+        return false;
     }
     if (Owner)
         Owner->setEnabled(false);

@@ -17,11 +17,20 @@ class QWidget;
 // DataRoot + "update/" together with the update program, describe the
 // download in updateinfo.dat and start the update program.
 //
-// The server is [UPDATE PARAMETER] Domain ("host" or "host:port", port 80 by
-// default) with the request paths Path + "murven19/" and App. Without a host
-// nothing is asked. Every call is synchronous: it runs its own event loop
-// until the answer is complete, the transfer stalls longer than TimeoutMs,
-// or the connection fails.
+// The server is [UPDATE PARAMETER] Domain ("host" or "host:port", port 443 by
+// default) with the request paths Path + "murven19/" and App, asked over
+// HTTPS only: a server whose certificate the system does not trust is not
+// answered. Without a host nothing is asked. Every call is synchronous: it
+// runs its own event loop until the answer is complete, the transfer stalls
+// longer than TimeoutMs, or the connection fails. Every answer is bounded in
+// size.
+//
+// What is downloaded runs as the user, so the update program is started
+// only when the description names the SHA-256 of the update program
+// (element updatersha256 of the root) and of every file downloaded (element
+// sha256 of each file), and every download matches its value. A description
+// without them still offers the download, which is then left in the update
+// folder for the user, but never started.
 
 // The installed files have no version resource here: the program's own
 // version is compiled in and the others are listed in the version manifest
@@ -60,6 +69,7 @@ struct TUpdateFile {
     bool Restart = false;
     QString DlFile;
     QString DlParam;
+    QByteArray Sha256; // 32 bytes; empty when the description names none
     bool ToUpdate = false;
     bool Downloaded = false;
 };
@@ -71,6 +81,7 @@ enum TUpdateCode : int {
     ucTimeout = 1501,
     ucHostNotFound = 1502,
     ucCannotConnect = 1503,
+    ucNotTrusted = 1504, // no TLS, or a certificate the system does not trust
     ucNetworkOther = 1600, // plus Qt's network error number; an HTTP status other than 2xx is stored as it is
     ucNoXml = 2000,
     ucRootNotUpdate = 2001,
@@ -89,7 +100,11 @@ enum TUpdateCode : int {
     ucNoDlParam = 2107,
     ucDlFileNotBare = 2108, // a dlfile that is no bare file name, or names a file already taken
     ucNameNotBare = 2109, // a name with a control character, or one that leaves the program folder
+    ucSizeTooLarge = 2110, // a file larger than TUpdateDialog::MaxDownloadBytes
+    ucBadSha256 = 2111,    // a SHA-256 that is not 64 hexadecimal digits
+    ucHashMismatch = 3000, // a download whose SHA-256 is not the one the description names
 };
+
 
 class TUpdateDialog
 {
@@ -104,11 +119,15 @@ public:
     [[nodiscard]] bool GetUpdateInfo();
     // Marks the entries newer than the installed files; true when any is.
     [[nodiscard]] bool HasNewerFiles();
+    // Whether the description names the SHA-256 of the update program and of
+    // every marked entry: only then may the update program be started.
+    [[nodiscard]] bool CanStartUpdater() const;
     // Downloads every marked entry and the update program, each checked
-    // against its size (a partial file is deleted), then writes
-    // updateinfo.dat.
+    // against its size and, when named, its SHA-256 (a partial or different
+    // file is deleted), then writes updateinfo.dat.
     [[nodiscard]] bool DownloadUpdateFiles();
-    // Starts the update program: 0 started (or finished), 1 failed.
+    // Starts the update program: 0 started (or finished), 1 failed or not
+    // allowed (CanStartUpdater false, or the downloads were not all checked).
     [[nodiscard]] int RunUpdater();
 
     // Reads a description into the entries; returns its code.
@@ -119,8 +138,12 @@ public:
     bool Restart = false;
     QString InfoDate;
     QString DlPath;
+    QByteArray UpdaterSha256; // 32 bytes; empty when the description names none
     QList<TUpdateFile> Files;
     int TimeoutMs = 10000;
+    // The largest file the check downloads, and the largest update program.
+    qint64 MaxDownloadBytes = qint64(512) * 1024 * 1024;
+    qint64 MaxUpdaterBytes = qint64(64) * 1024 * 1024;
 
     [[nodiscard]] static QString UpdateFolder(); // DataRoot + "update/"
 
@@ -131,11 +154,14 @@ private:
         QByteArray Body;
     };
     [[nodiscard]] TAnswer Get(const QString &Path, const std::function<bool(const QByteArray &)> &Sink);
-    [[nodiscard]] bool Download(const QString &Path, const QString &FileName, qint64 ExpectedSize);
+    // ExpectedSize < 0: any size up to Limit. An empty Sha256 checks none.
+    [[nodiscard]] bool Download(const QString &Path, const QString &FileName, qint64 ExpectedSize, qint64 Limit,
+                                const QByteArray &Sha256);
     [[nodiscard]] bool WriteUpdateInfo();
     void WriteErrorFile(int Code, const QByteArray &Answer);
 
     bool m_fetched = false;
+    bool m_checkedDownloads = false; // every download matched a named SHA-256
 };
 
 // The whole check as the settings dialog (Manual: a message for every

@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "core/KanaAdrsDicClass.h"
 #include "core/Main.h"
+#include "core/OwnFiles.h"
 #include "core/Wqarea17Wrapper.h"
 #include "core/WqhypWrapper.h"
 #include "directory/ChgDisc.h"
@@ -282,6 +283,9 @@ TNameAdrsSearch::TNameAdrsSearch(QWidget *Parent) : QWidget(Parent, Qt::Window)
 
 namespace {
 const QString kSettingsSection = QStringLiteral("NAMEADRS SEARCH");
+// The ends of the message of an export stopped at a hit whose record could not be read.
+const QString kExportStopped = QStringLiteral("ファイル出力を中止しました  \r\n");
+const QString kFileAsItWas = QStringLiteral("\r\nファイルは出力前のままです  ");
 const int kColumnWidths[] = {48, 108, 48, 180, 260, 108};
 } // namespace
 
@@ -1228,6 +1232,10 @@ int TNameAdrsSearch::chooseExportFile()
                          mbpCenterOnOwner, 0, 0);
         return 9;
     }
+    if (const QString refusal = ProgramFileRefusal(name); !refusal.isEmpty()) {
+        ShowMessageBoxAt(this, refusal, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return 9;
+    }
     int choice = 0;
     if (QFileInfo(name).isFile()) {
         choice = AskOverwriteOrAppend([this](const QString &Text, unsigned Flags) {
@@ -1275,6 +1283,8 @@ void TNameAdrsSearch::exportDone(const TExportResult &Result)
     if (Result.Code == ExportFileFailed)
         error = QStringLiteral("ファイルに出力できませんでした  \r\n") + QDir::toNativeSeparators(m_exportFile)
                 + QStringLiteral("  \r\n") + Result.FileError + QStringLiteral("  ");
+    else if (Result.Code == ExportRecordFailed)
+        error = kExportStopped + Result.FileError + kFileAsItWas;
     reportRunEnd(false, Result.Code, Result.Lines, QStringLiteral("出力完了"),
                  QString::number(Result.Lines) + QStringLiteral(" 件のデータを出力しました  "), error);
 }
@@ -1701,6 +1711,7 @@ void TNameAdrsSearch::exportSelected()
     TExportFile file;
     int lines = 0;
     QString failure;
+    QString unreadable;
     if (!file.Open(m_exportFile, choice == 1, &failure)) {
         if (failure.isEmpty())
             failure = QStringLiteral("開けません");
@@ -1717,6 +1728,12 @@ void TNameAdrsSearch::exportSelected()
             const TAreaSearchHit &hit = hits[static_cast<std::size_t>(row)];
             const std::optional<TTelRecord> record =
                 loaded ? FetchHitRecord(hit, m_conditions.front()) : std::optional<TTelRecord>();
+            // A row without the record it needs is never written from the hit alone.
+            if (needsRecord && !record) {
+                unreadable = UnreadableHitMessage(hit);
+                ok = false;
+                break;
+            }
             const QByteArray line = BuildHitLine(hit, record, m_exportColumns);
             if (line.isEmpty())
                 continue;
@@ -1733,11 +1750,17 @@ void TNameAdrsSearch::exportSelected()
             ok = file.Finish(&failure);
         if (!ok) {
             lines = 0;
-            if (failure.isEmpty())
+            if (failure.isEmpty() && unreadable.isEmpty())
                 failure = QStringLiteral("書き込めません");
         }
     }
     setPanel(7, QStringLiteral(" 件数： ") + QString::number(lines));
+    if (!unreadable.isEmpty()) {
+        setPanel(8, QStringLiteral(" エラー"));
+        ShowMessageBoxAt(this, kExportStopped + unreadable + kFileAsItWas, ProductCaption(), MB_ICONERROR,
+                         mbpCenterOnOwner, 0, 0);
+        return;
+    }
     if (!failure.isEmpty()) {
         setPanel(8, QStringLiteral(" エラー"));
         ShowMessageBoxAt(this,

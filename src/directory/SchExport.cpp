@@ -1,5 +1,6 @@
 #include "directory/SchExport.h"
 
+#include "core/OwnFiles.h"
 #include "core/Wqarea17Wrapper.h"
 #include "core/WqhypWrapper.h"
 #include "directory/SchArea.h"
@@ -203,6 +204,8 @@ bool TExportFile::Open(const QString &FileName, bool Append, QString *Error)
         Abandon();
         return false;
     };
+    if (const QString refusal = ProgramFileRefusal(FileName); !refusal.isEmpty())
+        return fail(refusal);
     const QFileInfo info(FileName);
     if (!Append && info.exists() && !info.isFile()) {
         // No regular file (a device, a pipe): written where it is, nothing to put back.
@@ -213,9 +216,10 @@ bool TExportFile::Open(const QString &FileName, bool Append, QString *Error)
         return true;
     }
     if (!Append || !info.isFile()) {
+        // Never written in place: a failure half-way would leave the old
+        // file cut.
         m_new = std::make_unique<QSaveFile>(FileName);
-        // A folder where no temporary can be made still takes the file itself.
-        m_new->setDirectWriteFallback(true);
+        m_new->setDirectWriteFallback(false);
         if (!m_new->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return fail(m_new->errorString());
         return true;
@@ -312,6 +316,14 @@ void TExportFile::Abandon()
             (void)QFile::resize(name, m_appendFrom);
         m_append.reset();
     }
+}
+
+QString UnreadableHitMessage(const TAreaSearchHit &Hit)
+{
+    const QString phone = Cp932::decode(field(Hit.Phone, sizeof Hit.Phone));
+    const QString name = Cp932::decode(field(Hit.Name, sizeof Hit.Name));
+    return QStringLiteral("電話帳のデータが読めませんでした  \r\n") + phone + QStringLiteral("  ") + name +
+           QStringLiteral("  ");
 }
 
 std::optional<TTelRecord> FetchHitRecord(const TAreaSearchHit &Hit, const TAreaSearchCondition &First)

@@ -60,6 +60,8 @@ public:
     TExportFile(const TExportFile &) = delete;
     TExportFile &operator=(const TExportFile &) = delete;
 
+    // False with Error for a file that cannot be opened, and for a file the
+    // program keeps for itself (a book's table, the settings).
     [[nodiscard]] bool Open(const QString &FileName, bool Append, QString *Error);
     // Line followed by a line break; false when it could not be written.
     [[nodiscard]] bool WriteLine(const QByteArray &Line, QString *Error);
@@ -80,6 +82,11 @@ private:
     // seen (a buffered device reports such a flush as done).
     QByteArray m_pending;
 };
+
+// Why an export stops at a hit whose full record could not be read: the hit
+// named by its number and name. A line made from the hit alone would pass off
+// its missing columns as empty, so no such line is written.
+[[nodiscard]] QString UnreadableHitMessage(const TAreaSearchHit &Hit);
 
 // The full record of a hit, by its number and key, with its number
 // hyphenated; nullopt when the library does not give it. Folders from the

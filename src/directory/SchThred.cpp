@@ -209,6 +209,11 @@ void TSearchThread::ExportFile(std::vector<TAreaSearchCondition> Conditions, con
             }
             const std::optional<TTelRecord> record =
                 needsRecord ? FetchHitRecord(hits[i], Conditions.front()) : std::nullopt;
+            if (needsRecord && !record) {
+                result.Code = ExportRecordFailed;
+                result.FileError = UnreadableHitMessage(hits[i]);
+                return false;
+            }
             const QByteArray line = BuildHitLine(hits[i], record, Request.Columns);
             if (line.isEmpty())
                 continue;
@@ -260,11 +265,13 @@ void TSearchThread::ExportFile(std::vector<TAreaSearchCondition> Conditions, con
         result.Code = AreaResultBlock;
     // Lines that could not all be written are not kept: the file stays as
     // it was. A stop or a library failure keeps the lines written so far.
-    if (result.Code == ExportFileFailed)
+    // A hit whose record could not be read stops the export and keeps
+    // nothing either: its line and the ones after it would be missing.
+    if (result.Code == ExportFileFailed || result.Code == ExportRecordFailed)
         file.Abandon();
     else if (!file.Finish(&result.FileError))
         result.Code = ExportFileFailed;
-    if (result.Code == ExportFileFailed)
+    if (result.Code == ExportFileFailed || result.Code == ExportRecordFailed)
         result.Lines = 0;
     emit ExportDone(result);
 }

@@ -53,6 +53,9 @@ struct TExportRequest {
 // ExportFileFailed when the file could not be opened or written (FileError
 // then says why). Lines written stay in the file in every case.
 constexpr int ExportFileFailed = -1;
+// A hit's full record could not be read (FileError names the hit): the file
+// is left as it was, no line is kept.
+constexpr int ExportRecordFailed = -2;
 struct TExportResult {
     int Code = 0;
     int Lines = 0;

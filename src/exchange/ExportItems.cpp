@@ -343,15 +343,21 @@ void TExportItemReader::AppendBytes(int Item, const TExportContext &Context, QBy
     }
     case TRule::Memo: {
         // A line of the file cannot hold a line break: the memo's lines are
-        // joined by tabs, which the import splits again.
+        // joined by tabs, which the import splits again. A tab the memo
+        // itself holds goes out as MemoTab, so it is not taken for a line
+        // break when the file comes back.
         const QByteArrayView memo = f.AsBytesView();
         qsizetype from = 0;
+        auto line = [&Out](QByteArrayView text) {
+            for (const char c : text)
+                Out += c == '\t' ? MemoTab : c;
+        };
         for (qsizetype at = memo.indexOf("\r\n"); at >= 0; at = memo.indexOf("\r\n", from)) {
-            Out += memo.sliced(from, at - from);
+            line(memo.sliced(from, at - from));
             Out += '\t';
             from = at + 2;
         }
-        Out += memo.sliced(from);
+        line(memo.sliced(from));
         return;
     }
     case TRule::SymbolColor: {

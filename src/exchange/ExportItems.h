@@ -24,6 +24,12 @@ enum TExportItem : int {
     eiKeyword1 = 47, eiKeyword8 = 54, eiNote = 55, eiExtLink = 56, eiSymbolColor = 58, eiUpdTime = 62,
 };
 
+// A memo (備考, 外部リンク) in a line of the file: its lines joined by TAB,
+// and a TAB inside one of its lines written as this control character (VT),
+// which no typed text holds, so the import gives back the TAB, not a line
+// break.
+constexpr char MemoTab = '\x0B';
+
 // The hyphenation switches of the export window: a number is hyphenated only
 // when the master switch and its own switch are both on.
 struct TExportFormat {

@@ -2,6 +2,7 @@
 
 #include "exchange/ExportWriter.h"
 #include "core/Env.h"
+#include "core/OwnFiles.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
@@ -102,6 +103,11 @@ std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask
         if (chosen.isEmpty())
             return std::nullopt;
         Path = chosen;
+    }
+    // Nothing is made or put back beside a file the program keeps.
+    if (const QString refusal = ProgramFileRefusal(Path); !refusal.isEmpty()) {
+        Ask.Inform(refusal, MB_ICONERROR);
+        return std::nullopt;
     }
     const QString folder = QFileInfo(Path).absolutePath();
     if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {

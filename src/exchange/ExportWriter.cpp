@@ -1,5 +1,6 @@
 #include "exchange/ExportWriter.h"
 
+#include "core/OwnFiles.h"
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "platform/Table.h"
@@ -325,6 +326,11 @@ TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecord
 
 bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error)
 {
+    if (const QString refusal = ProgramFileRefusal(Path); !refusal.isEmpty()) {
+        if (Error)
+            *Error = refusal;
+        return false;
+    }
     // A replace killed half-way leaves the old file aside under its "$$"
     // name; it is put back first, or this replace would delete it.
     RecoverSafeReplace(Path);

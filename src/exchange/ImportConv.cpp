@@ -1,5 +1,7 @@
 #include "exchange/ImportConv.h"
 
+#include "exchange/ExportItems.h"
+
 #include "core/AppSub.h"
 #include "core/ContinualAdrsDicClass.h"
 #include "core/Inquiry.h"
@@ -271,17 +273,18 @@ qint32 ConvertCoordinate(const QByteArray &Text)
 
 QStringList ConvertMemo(const QByteArray &Text)
 {
-    const QByteArray t = trim(Text);
+    // Blanks alone are no memo. Otherwise nothing is trimmed: a tab at the
+    // start ends an empty first line the memo had.
+    if (trim(Text).isEmpty() && !Text.contains('\t') && !Text.contains(MemoTab))
+        return {};
+    QList<QByteArray> parts = Text.split('\t');
+    if (parts.size() > 1 && parts.last().isEmpty())
+        parts.removeLast(); // each tab ends a line: nothing follows the last one
     QStringList lines;
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        if (t[i] == '\t') {
-            lines.append(Cp932::decode(t.mid(from, i - from)));
-            from = i + 1;
-        }
+    for (QByteArray &line : parts) {
+        line.replace(MemoTab, '\t');
+        lines.append(Cp932::decode(line));
     }
-    if (from < t.size())
-        lines.append(Cp932::decode(t.mid(from)));
     return lines;
 }
 

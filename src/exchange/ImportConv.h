@@ -117,7 +117,9 @@ struct TAddressSplit {
 // over-long text or a value past 32 bits; raises EImportValueError for a
 // short text that is not a whole number.
 [[nodiscard]] qint32 ConvertCoordinate(const QByteArray &Text);
-// Memo lines: each tab ends a line.
+// Memo lines: each tab ends a line, and MemoTab (ExportItems.h) stands for a
+// tab inside a line; none for blanks alone, nothing trimmed otherwise (a
+// leading tab is an empty first line).
 [[nodiscard]] QStringList ConvertMemo(const QByteArray &Text);
 // 0xBBGGRR from hexadecimal text; 7FDF3F when it is not such a number.
 [[nodiscard]] qint32 ConvertSymbolColor(const QByteArray &Text);

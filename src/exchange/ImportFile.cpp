@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QStringDecoder>
 
+qint64 TImportFile::MaxFileBytes = qint64(256) * 1024 * 1024;
+
 bool IsValidShiftJisLine(const QByteArray &Line)
 {
     if (Line.contains('\0'))
@@ -93,12 +95,23 @@ bool TImportFile::Load(const QString &Path, QString *Error)
             *Error = file.errorString();
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    const auto tooLarge = [Error] {
+        if (Error)
+            *Error = QStringLiteral("ファイルが大きすぎます（取り込めるのは %1 MB までです）")
+                         .arg(MaxFileBytes / (1024 * 1024));
+        return false;
+    };
+    if (file.size() > MaxFileBytes)
+        return tooLarge();
+    // Read with the bound too: a pipe or a growing file tells no size.
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         if (Error)
             *Error = file.errorString();
         return false;
     }
+    if (bytes.size() > MaxFileBytes)
+        return tooLarge();
     SetBytes(bytes);
     return true;
 }

@@ -17,7 +17,12 @@ public:
         bool ValidText = true; // false: not Shift-JIS (or holds a NUL)
     };
 
-    // False, with the reason for the user, when the file cannot be read.
+    // The largest file read: far beyond a book's record limit in lines, and
+    // small enough that its lines fit in memory. Tests lower it.
+    static qint64 MaxFileBytes;
+
+    // False, with the reason for the user, when the file cannot be read or is
+    // larger than MaxFileBytes (then nothing of it is read).
     [[nodiscard]] bool Load(const QString &Path, QString *Error);
     // Reads lines from bytes already in memory (tests, the benchmark).
     void SetBytes(const QByteArray &Bytes);

@@ -1,10 +1,16 @@
 #include "exchange/ListPrtPaint.h"
 
 #include "exchange/ListPrtPrinter.h"
+#include "platform/SafeFile.h"
 #include "util/SubUnit.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QScopeGuard>
+#include <QTemporaryFile>
 
 #include <cmath>
 #include <QPainter>
@@ -12,6 +18,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
 namespace {
@@ -590,6 +597,27 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     QPrinter &printer = printerInfo.Printer();
     printer.setDocName(ListPrintDocName);
     printerInfo.SetCopies(job.Layout.Copies);
+    // The PDF writer truncates its file when the job begins: it writes a
+    // temporary instead, and the printer names the user's file again at the end.
+    const QString pdfFile =
+        printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    std::unique_ptr<QTemporaryFile> pdfTemporary;
+    if (!pdfFile.isEmpty()) {
+        const QFileInfo info(pdfFile);
+        pdfTemporary = std::make_unique<QTemporaryFile>(
+            info.absoluteDir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX")));
+        if (!pdfTemporary->open()) {
+            result.Error = QStringLiteral("PDFファイルを作成できませんでした  \r\n%1  \r\n%2")
+                               .arg(pdfFile, pdfTemporary->errorString());
+            return result;
+        }
+        pdfTemporary->close();
+        printer.setOutputFileName(pdfTemporary->fileName());
+    }
+    const auto restoreName = qScopeGuard([&printer, &pdfFile] {
+        if (!pdfFile.isEmpty())
+            printer.setOutputFileName(pdfFile);
+    });
     QPainter painter;
     if (!painter.begin(&printer)) {
         result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
@@ -625,7 +653,20 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     }
     if (result.Cancelled || !result.Error.isEmpty())
         printer.abort();
-    painter.end();
+    const bool ended = painter.end();
+    if (result.Cancelled || !result.Error.isEmpty() || !pdfTemporary)
+        return result;
+    QString reason;
+    QFile painted(pdfTemporary->fileName());
+    QByteArray bytes;
+    if (!ended)
+        reason = QStringLiteral("PDFファイルを書き終えられませんでした");
+    else if (!painted.open(QIODevice::ReadOnly) || (bytes = painted.readAll(), painted.error() != QFileDevice::NoError))
+        reason = painted.errorString();
+    if (reason.isEmpty() && !SafeReplaceFile(pdfFile, bytes, &reason) && reason.isEmpty())
+        reason = QStringLiteral("書き込めませんでした");
+    if (!reason.isEmpty())
+        result.Error = QStringLiteral("PDFファイルを保存できませんでした  \r\n%1  \r\n%2").arg(pdfFile, reason);
     return result;
 }
 

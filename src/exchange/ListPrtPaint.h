@@ -129,6 +129,9 @@ void PaintListPreviewPage(QPainter &painter, const TListPrintJob &job, const TLi
 // aborted (nothing reaches the printer). The copies of the layout are made by
 // the printer's driver; into a PDF they are painted, one whole set after the
 // other (Pages counts every page painted, Records the records of one set).
+// A PDF is painted into a temporary beside its file and takes the file's
+// place only when the job ended whole: a cancelled or failed job leaves the
+// previous file of that name as it was.
 [[nodiscard]] TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job,
                                          const std::vector<qint32> &records, const TListRowFetch &fetch,
                                          const TListPrintProgress &progress = {});

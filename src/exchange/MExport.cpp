@@ -8,6 +8,7 @@
 #include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
+#include "core/OwnFiles.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
@@ -179,6 +180,10 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
     TMarkRunResult result;
     if (!Writer.Available(&result.Failure))
         return result;
+    if (const QString refusal = ProgramFileRefusal(File); !refusal.isEmpty()) {
+        result.Failure = refusal;
+        return result;
+    }
     // A replace killed half-way leaves the old file aside under its "$$"
     // name; it is put back first, or this replace would delete it.
     RecoverSafeReplace(File);

@@ -1,7 +1,9 @@
 #include "exchange/Zvkcrtpup.h"
 
+#include "core/OwnFiles.h"
 #include "platform/SafeFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <zip.h>
@@ -90,6 +92,8 @@ bool CreateEncryptedExport(const QString &Target, const QString &EntryName, cons
     QByteArray bytes;
     if (!readSource(memory.get(), bytes, &reason))
         return fail(reason);
+    if (const QString refusal = ProgramFileRefusal(Target); !refusal.isEmpty())
+        return fail(refusal);
     if (!SafeReplaceFile(Target, bytes, &reason))
         return fail(reason);
     return true;

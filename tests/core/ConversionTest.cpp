@@ -159,6 +159,29 @@ TEST(RecordAddress, mergedAddressIsSplitAndTakesItsCodeAndReading)
     EXPECT_EQ(f.Pos, QStringLiteral("1000005"));
 }
 
+// Only the first 184 bytes go to the look-up; the rest of a long address
+// must come back after the converted part.
+TEST(RecordAddress, aLongMergedAddressKeepsItsTailBeyondTheBytesSent)
+{
+    TAdrsFields f = sampleFields();
+    f.Adrs2 = QStringLiteral("本町１") + QString(44, QChar(u'番'));         // 94 bytes
+    f.Adrs3 = QString(45, QChar(u'館')) + QStringLiteral("ＥＮＤ");         // 96 bytes
+    const QString oldPart = QStringLiteral("東京都旧村");
+    QString sent;
+    TAdrsConversion c;
+    c.Merger = [&](const QString &full) {
+        sent = full;
+        const QString rest = full.mid(oldPart.size());
+        return std::optional<TMergedAddress>(TMergedAddress{"東京都", "新市", rest, "東京都新市" + rest});
+    };
+    const QString before = f.Adrs2 + f.Adrs3;
+    EXPECT_TRUE(ConvertRecordAddress(f, c));
+    EXPECT_EQ(Cp932::byteLength(sent), 184);
+    EXPECT_EQ(f.Adrs1, QStringLiteral("新市"));
+    EXPECT_EQ(f.Adrs2 + f.Adrs3, before);
+    EXPECT_TRUE(f.Adrs3.endsWith(QStringLiteral("ＥＮＤ")));
+}
+
 TEST(RecordAddress, emptyAddressIsNotLookedUp)
 {
     TAdrsFields f;

@@ -4,12 +4,19 @@
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -21,7 +28,21 @@
 
 namespace {
 
-// An HTTP server on 127.0.0.1 answering each path with a canned reply.
+// The tests' self-made certificate for 127.0.0.1 and its key.
+QSslCertificate testCertificate()
+{
+    QFile file(TestEnvironment::dataFolder() + QStringLiteral("/tls/localhost.crt"));
+    return file.open(QIODevice::ReadOnly) ? QSslCertificate(file.readAll()) : QSslCertificate();
+}
+
+QSslKey testKey()
+{
+    QFile file(TestEnvironment::dataFolder() + QStringLiteral("/tls/localhost.key"));
+    return file.open(QIODevice::ReadOnly) ? QSslKey(file.readAll(), QSsl::Rsa) : QSslKey();
+}
+
+// An HTTPS server on 127.0.0.1 with the test certificate, answering each
+// path with a canned reply.
 class CannedServer
 {
 public:
@@ -34,8 +55,14 @@ public:
 
     CannedServer()
     {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(testCertificate());
+        tls.setPrivateKey(testKey());
+        tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        m_server.setSslConfiguration(tls);
         m_server.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0);
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+        // A connection is pending once its handshake is done.
+        QObject::connect(&m_server, &QTcpServer::pendingConnectionAvailable, &m_server, [this] {
             while (QTcpSocket *socket = m_server.nextPendingConnection()) {
                 auto buffer = std::make_shared<QByteArray>();
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
@@ -68,7 +95,7 @@ private:
         socket->disconnectFromHost();
     }
 
-    QTcpServer m_server;
+    QSslServer m_server;
 };
 
 QByteArray fileElement(const QByteArray &name, const QByteArray &extra = {}, const QByteArray &dlfile = "new.bin",
@@ -82,6 +109,22 @@ QByteArray description(const QByteArray &count, const QByteArray &files, const Q
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<update><app>Murven19</app><info><date>2030-01-02</date></info>"
            "<count>" + count + "</count>" + dlpath + files + "</update>";
+}
+
+QByteArray sha256Of(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+QByteArray sha256Element(const QByteArray &bytes)
+{
+    return "<sha256>" + sha256Of(bytes) + "</sha256>";
+}
+
+// The default dlpath with the update program's SHA-256 beside it.
+QByteArray vouchedDlPath(const QByteArray &updater)
+{
+    return "<dlpath>/dl/</dlpath><updatersha256>" + sha256Of(updater) + "</updatersha256>";
 }
 
 QByteArray readAll(const QString &path)
@@ -235,7 +278,19 @@ INSTANTIATE_TEST_SUITE_P(
                   ucDlFileNotBare},
         ParseCase{"downloadNamesDifferingInCase",
                   description("2", fileElement("a.so", {}, "x.bin") + fileElement("b.so", {}, "X.bin")), ucSuccess},
-        ParseCase{"nameInAFolderOfThePath", description("1", fileElement("Lyt.fmt", "<path>Common/</path>")), ucSuccess}),
+        ParseCase{"nameInAFolderOfThePath", description("1", fileElement("Lyt.fmt", "<path>Common/</path>")), ucSuccess},
+        // Every download is bounded: the size named is the most that is taken.
+        ParseCase{"sizeAtTheLimit", description("1", fileElement("a.so", {}, "a.bin", "536870912")), ucSuccess},
+        ParseCase{"sizePastTheLimit", description("1", fileElement("a.so", {}, "a.bin", "536870913")), ucSizeTooLarge},
+        ParseCase{"sha256Named", description("1", fileElement("a.so", sha256Element("x"))), ucSuccess},
+        ParseCase{"sha256OneDigitShort", description("1", fileElement("a.so", "<sha256>" + sha256Of("x").left(63) + "</sha256>")),
+                  ucBadSha256},
+        ParseCase{"sha256NotHexadecimal",
+                  description("1", fileElement("a.so", "<sha256>" + QByteArray(64, 'g') + "</sha256>")), ucBadSha256},
+        ParseCase{"updaterSha256Named", description("1", fileElement("a.so"), vouchedDlPath("x")), ucSuccess},
+        ParseCase{"updaterSha256Broken",
+                  description("1", fileElement("a.so"), "<dlpath>/dl/</dlpath><updatersha256>12</updatersha256>"),
+                  ucBadSha256}),
     [](const ::testing::TestParamInfo<ParseCase> &info) { return std::string(info.param.name); });
 
 TEST(Description, restartIsSetOnlyByTheTextOne)
@@ -259,15 +314,22 @@ class UpdateCheck : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // The system trusts the test certificate for the test's while.
+        systemTls = QSslConfiguration::defaultConfiguration();
+        QSslConfiguration trusting = systemTls;
+        trusting.addCaCertificates(QList<QSslCertificate>{testCertificate()});
+        QSslConfiguration::setDefaultConfiguration(trusting);
         QDir().mkpath(DataRoot);
         m_saved = {AppPath, UpdateDomain, UpdatePath, UpdateApp};
         AppPath = program.path() + QLatin1Char('/');
         UpdateDomain = server.host();
         UpdatePath = QStringLiteral("/check/");
         UpdateApp = QStringLiteral("/app/");
+        ASSERT_FALSE(testCertificate().isNull());
     }
     void TearDown() override
     {
+        QSslConfiguration::setDefaultConfiguration(systemTls);
         AppPath = m_saved[0];
         UpdateDomain = m_saved[1];
         UpdatePath = m_saved[2];
@@ -281,6 +343,8 @@ protected:
     ScopedDataFolders folders{home.path()};
     CannedServer server;
     ScriptedMessageBoxes boxes;
+
+    QSslConfiguration systemTls; // the trust the system has without the test certificate
 
 private:
     std::array<QString, 4> m_saved;
@@ -472,7 +536,130 @@ TEST_F(UpdateCheck, aNameThatWouldAddLinesToUpdateInfoDownloadsNothing)
     EXPECT_FALSE(QFileInfo::exists(updateFile(QStringLiteral("updateinfo.dat"))));
 }
 
+TEST_F(UpdateCheck, aServerWhoseCertificateIsNotTrustedIsNotAsked)
+{
+    QSslConfiguration::setDefaultConfiguration(systemTls);
+    serve(description("0", {}));
+    TUpdateDialog update;
+    EXPECT_FALSE(update.GetUpdateInfo());
+    EXPECT_EQ(update.ErrorCode, ucNotTrusted);
+    EXPECT_TRUE(server.requested.isEmpty());
+}
+
+// Whoever answers in plain HTTP is not taken for the update server.
+TEST_F(UpdateCheck, aPlainHttpAnswerIsRefused)
+{
+    QTcpServer plain;
+    ASSERT_TRUE(plain.listen(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    const QByteArray body = description("1", fileElement("a.so", {}, "a.bin", "5"));
+    QObject::connect(&plain, &QTcpServer::newConnection, &plain, [&] {
+        while (QTcpSocket *socket = plain.nextPendingConnection()) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+                          "\r\nConnection: close\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        }
+    });
+    UpdateDomain = QStringLiteral("127.0.0.1:%1").arg(plain.serverPort());
+    TUpdateDialog update;
+    EXPECT_FALSE(update.GetUpdateInfo());
+    EXPECT_EQ(update.ErrorCode, ucNotTrusted);
+    EXPECT_TRUE(update.Files.isEmpty());
+}
+
+TEST_F(UpdateCheck, aDownloadWhoseSha256DiffersFailsAndLeavesNoFile)
+{
+    serve(description("1", fileElement("a.so", sha256Element("12345"), "a.bin", "5")));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12346"});
+    server.replies.insert(QStringLiteral("/app/"), {200, "x"});
+    TUpdateDialog update;
+    ASSERT_TRUE(update.GetUpdateInfo());
+    ASSERT_TRUE(update.HasNewerFiles());
+    EXPECT_FALSE(update.DownloadUpdateFiles());
+    EXPECT_EQ(update.ErrorCode, ucHashMismatch);
+    EXPECT_FALSE(QFileInfo::exists(updateFile(QStringLiteral("a.bin"))));
+    EXPECT_EQ(update.RunUpdater(), 1);
+}
+
+// The update program's size is named nowhere: its download stops at the limit.
+class UpdaterLimit : public UpdateCheck, public ::testing::WithParamInterface<int> {};
+
+TEST_P(UpdaterLimit, isKeptUpToTheLimitAndRefusedPastIt)
+{
+    serve(description("1", fileElement("a.so", {}, "a.bin", "5")));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, QByteArray(GetParam(), 'x')});
+    TUpdateDialog update;
+    update.MaxUpdaterBytes = 100;
+    ASSERT_TRUE(update.GetUpdateInfo());
+    ASSERT_TRUE(update.HasNewerFiles());
+    EXPECT_EQ(update.DownloadUpdateFiles(), GetParam() <= 100);
+    EXPECT_EQ(QFileInfo::exists(updateFile(QStringLiteral("updateapp.exe"))), GetParam() <= 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, UpdaterLimit, ::testing::Values(100, 101));
+
 // ---- The check as the windows run it ------------------------------------------
+
+// The update program leaves a mark in its working folder when it runs.
+const QByteArray kMarkingUpdater = "#!/bin/sh\necho ran > ran.txt\n";
+
+TEST_F(UpdateCheck, anUpdateWhoseDownloadsAllMatchTheirSha256StartsTheUpdateProgram)
+{
+    serve(description("1", fileElement("a.so", sha256Element("12345"), "a.bin", "5"), vouchedDlPath(kMarkingUpdater)));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, kMarkingUpdater});
+    boxes.enqueue(IDYES);
+    EXPECT_FALSE(RunUpdateCheck(nullptr, true)); // no restart asked: the program goes on
+    EXPECT_EQ(readAll(updateFile(QStringLiteral("ran.txt"))), QByteArray("ran\n"));
+    for (const TMessageBoxRequest &box : boxes.shown())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("起動できませんでした"))) << box.text.toStdString();
+}
+
+struct UnvouchedCase {
+    const char *label;
+    bool fileSha256;
+    QByteArray updaterSha256; // the value the description names for the update program
+};
+void PrintTo(const UnvouchedCase &c, std::ostream *os) { *os << c.label; }
+class UnvouchedUpdate : public UpdateCheck, public ::testing::WithParamInterface<UnvouchedCase> {};
+
+// Offered for download, never started.
+TEST_P(UnvouchedUpdate, isDownloadedButItsProgramNeverStarts)
+{
+    const QByteArray dlpath = GetParam().updaterSha256.isEmpty()
+                                  ? QByteArray("<dlpath>/dl/</dlpath>")
+                                  : "<dlpath>/dl/</dlpath><updatersha256>" + GetParam().updaterSha256 + "</updatersha256>";
+    serve(description("1", fileElement("a.so", GetParam().fileSha256 ? sha256Element("12345") : QByteArray(), "a.bin", "5"),
+                      dlpath));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, kMarkingUpdater});
+    boxes.enqueue(IDYES);
+    EXPECT_FALSE(RunUpdateCheck(nullptr, true));
+    EXPECT_FALSE(QFileInfo::exists(updateFile(QStringLiteral("ran.txt"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Descriptions, UnvouchedUpdate,
+    ::testing::Values(UnvouchedCase{"noValues", false, {}},
+                      UnvouchedCase{"onlyTheFilesValue", true, {}},
+                      UnvouchedCase{"onlyTheUpdatersValue", false, sha256Of(kMarkingUpdater)},
+                      UnvouchedCase{"anUpdaterOfOtherBytes", true, sha256Of("#!/bin/sh\n")}),
+    [](const auto &info) { return std::string(info.param.label); });
+
+TEST_F(UpdateCheck, withoutSha256TheDownloadIsLeftInTheUpdateFolderAndNamed)
+{
+    serve(description("1", fileElement("a.so", {}, "a.bin", "5")));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, kMarkingUpdater});
+    boxes.enqueue(IDYES);
+    EXPECT_FALSE(RunUpdateCheck(nullptr, true));
+    EXPECT_EQ(readAll(updateFile(QStringLiteral("a.bin"))), QByteArray("12345"));
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.shown()[0].text.contains(QStringLiteral("ダウンロードしますか")));
+    EXPECT_TRUE(boxes.last().text.contains(TUpdateDialog::UpdateFolder()));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("起動しません")));
+}
+
 
 TEST_F(UpdateCheck, withoutAHostTheAutomaticCheckIsSilent)
 {

@@ -86,11 +86,20 @@ TEST(ExportLine, aFullRecordFillsThePersonOrCompanyColumns)
               QByteArray("100-0005,13101,\xD0\xCE\xDD,") + sj(u"見本太郎,,,会社,2010年12月"));
 }
 
-TEST(ExportLine, aValueWithACommaOrQuoteIsQuoted)
+struct QuoteCase { const char *label; const char16_t *name; const char16_t *line; };
+void PrintTo(const QuoteCase &c, std::ostream *os) { *os << c.label; }
+class ExportQuoteTest : public ::testing::TestWithParam<QuoteCase> {};
+
+TEST_P(ExportQuoteTest, aNameStaysOneFieldAsItWas)
 {
-    EXPECT_EQ(BuildHitLine(hit(0, u"見本,\"架空\"商事"), std::nullopt, only({10, 0})),
-              sj(u"\"見本,\"\"架空\"\"商事\",03-1111-2222"));
+    EXPECT_EQ(BuildHitLine(hit(0, GetParam().name), std::nullopt, only({10, 0})), sj(GetParam().line));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ExportQuoteTest,
+    ::testing::Values(QuoteCase{"plain", u"見本商事", u"見本商事,03-1111-2222"},
+                      QuoteCase{"commaAndQuotes", u"見本,\"架空\"商事", u"\"見本,\"\"架空\"\"商事\",03-1111-2222"},
+                      QuoteCase{"quotesWithoutComma", u"\"架空\"商事", u"\"\"\"架空\"\"商事\",03-1111-2222"}));
 
 TEST(ExportLine, theHeaderNamesTheExportedColumnsInOrder)
 {

@@ -6,6 +6,7 @@
 #include "platform/Cp932.h"
 #include "platform/dic/wqarea17/WqareaSchema.h"
 
+#include "support/DataFolders.h"
 #include "support/DicProgramFolder.h"
 
 #include <QDir>
@@ -319,8 +320,12 @@ TEST_F(ScriptedThreadTest, aCountLeavesThePagesReadSoFar)
 
 // ---- export of every hit ---------------------------------------------------
 
+int g_unreadableKey = 0; // the record key whose full record the library does not give
+
 int scriptedTelOne(std::int32_t, TTelSearchCondition *, TTelRecord *record, std::int32_t key)
 {
+    if (key == g_unreadableKey)
+        return 1;
     std::snprintf(record->Phone, sizeof record->Phone, "0312%06d", key % 1000000);
     record->ListingKind = 99;
     return 0;
@@ -335,6 +340,7 @@ protected:
         f.AreaCount = scriptedCount;
         f.TelOne = scriptedTelOne;
         SetWqarea17ForTesting(&f);
+        g_unreadableKey = 0;
         QObject::connect(&worker, &TSearchThread::ExportDone, [this](const TExportResult &r) { result = r; });
     }
     TExportResult exportTo(const QString &file, std::vector<int> sizes, bool append, bool header)
@@ -451,7 +457,7 @@ private:
     void (*m_signal)(int) = nullptr;
 };
 
-QByteArray contents(const QString &file)
+QByteArray contentsOf(const QString &file)
 {
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
@@ -481,12 +487,48 @@ TEST_P(ExportWriteFailureTest, leavesTheFileAsItWasBeforeTheExport)
     EXPECT_EQ(r.Code, ExportFileFailed);
     EXPECT_FALSE(r.FileError.isEmpty());
     EXPECT_EQ(r.Lines, 0);
-    EXPECT_EQ(contents(file), before);
+    EXPECT_EQ(contentsOf(file), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // nothing left beside it
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ExportWriteFailureTest,
                          ::testing::Values(TFailedWriteCase{"overwrite", false}, TFailedWriteCase{"append", true}));
+
+// A line made from the hit alone would leave the columns of the record empty
+// as if the listing had none.
+TEST_F(ScriptedExportTest, aHitWhoseRecordCannotBeReadStopsTheExportAndKeepsTheOldFile)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    const QByteArray before = Cp932::encode(u"電話番号,名前\r\n03-1234-5678,山田\r\n");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(before), before.size());
+    }
+    g_unreadableKey = 30000 + 25;
+    const TExportResult r = exportTo(file, {30}, false, true);
+    EXPECT_EQ(r.Code, ExportRecordFailed);
+    EXPECT_EQ(r.Lines, 0);
+    EXPECT_TRUE(r.FileError.startsWith(QStringLiteral("電話帳のデータが読めませんでした")));
+    EXPECT_EQ(contentsOf(file), before);
+}
+
+TEST_F(ScriptedExportTest, aFileOfTheProgramIsRefusedAndLeftAsItWas)
+{
+    const ScopedDataFolders folders{dir.path()};
+    const QString sender = OtherPath + QStringLiteral("Sender.DB");
+    ASSERT_TRUE(QDir().mkpath(OtherPath));
+    {
+        QFile f(sender);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("table");
+    }
+    const TExportResult r = exportTo(sender, {5}, false, true);
+    EXPECT_EQ(r.Code, ExportFileFailed);
+    EXPECT_TRUE(r.FileError.startsWith(QStringLiteral("プログラムが使用しているファイルには出力できません")));
+    EXPECT_EQ(g_calls, 0);
+    EXPECT_EQ(contentsOf(sender), "table");
+}
 
 TEST_F(ScriptedExportTest, aFileThatCannotBeOpenedIsReportedAndNothingIsRead)
 {

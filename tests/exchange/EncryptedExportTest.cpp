@@ -118,6 +118,8 @@ TEST(EncryptedTargetName, anExtensionBecomesZip)
 {
     EXPECT_EQ(EncryptedTargetName(QStringLiteral("/d/アドレス帳.exe")), QStringLiteral("/d/アドレス帳.zip"));
     EXPECT_EQ(EncryptedTargetName(QStringLiteral("/d/data")), QStringLiteral("/d/data.zip"));
+    // Only the last extension goes: a name with a dot in it keeps the rest.
+    EXPECT_EQ(EncryptedTargetName(QStringLiteral("/d/顧客.2026.csv")), QStringLiteral("/d/顧客.2026.zip"));
 }
 
 struct PasswordCase {
@@ -295,6 +297,31 @@ TEST_F(EncryptedExportWindow, anArchiveLeftAsideByAnInterruptedRunIsNotOverwritt
     QFile file(archive);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "the archive sent last week");
+}
+
+// The settings root holds only the program's own files.
+TEST_F(EncryptedExportWindow, anArchiveInTheSettingsRootIsRefused)
+{
+    chosen = DataRoot + QStringLiteral("Murven19.zip");
+    TFileExport *w = ShowFileExport(list.get());
+    w->sgSrc->selectRow(eiName);
+    w->SetItem();
+    w->rbAll->click();
+    w->btnExportClick();
+    EXPECT_FALSE(QFile::exists(chosen));
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("プログラムが使用しているファイルには出力できません")));
+}
+
+TEST_F(EncryptedArchive, aFileOfTheProgramIsRefusedByTheWriterItself)
+{
+    const ScopedDataFolders folders{dir.path()};
+    const QString settings = SettingsFileName();
+    ASSERT_TRUE(QDir().mkpath(DataRoot));
+    QString error;
+    EXPECT_FALSE(CreateEncryptedExport(settings, QStringLiteral("out.txt"), kText, kPassword, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("プログラムが使用しているファイルには出力できません")));
+    EXPECT_FALSE(QFile::exists(settings));
 }
 
 TEST_F(EncryptedExportWindow, aReadOnlyArchiveIsNotReplaced)

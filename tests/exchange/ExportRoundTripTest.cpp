@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -95,7 +96,8 @@ TRecordValues fullRecord(int n)
         {"Keyword6", sj("旅行")},
         {"Keyword7", sj("読書")},
         {"Keyword8", sj("料理")},
-        {"Note", text("一行目%1\r\n二行目")},
+        // An empty first line, a tab inside a line, a tab at the start.
+        {"Note", text(std::array{"\r\n二行目%1", "一行目%1\t字下げ\r\n二行目", "\t一行目%1\r\n二行目", "一行目%1"}[size_t(n - 1)])},
         {"ExtLink", sj("/home/a.txt\r\n/home/b.txt")},
         {"SymbolMark", sj("★")},
         {"SymbolColor", 0x00FF8040 + n},

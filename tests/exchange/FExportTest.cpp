@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QTableWidget>
 
+#include <functional>
+
 namespace {
 
 QByteArray sj(const char *utf8)
@@ -212,6 +214,40 @@ TEST_F(FileExportTest, aReadOnlyTargetIsRefusedAndLeftAsItWas)
     for (const TMessageBoxRequest &box : boxes.shown())
         EXPECT_FALSE(box.text.contains(QStringLiteral("完了しました")));
 }
+
+// The files the program keeps for itself, chosen as the export's target.
+struct OwnFileCase {
+    const char *label;
+    std::function<QString()> path;
+};
+void PrintTo(const OwnFileCase &c, std::ostream *os) { *os << c.label; }
+class OwnFileExportTest : public FileExportTest, public ::testing::WithParamInterface<OwnFileCase> {};
+
+TEST_P(OwnFileExportTest, isRefusedAndLeftAsItWas)
+{
+    writeSenders({QStringLiteral("自宅")});
+    target = GetParam().path();
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    window().rbNormal->click();
+    setItem(eiHonor);
+    window().rbAll->click();
+    boxes.enqueue(IDYES); // export
+    boxes.enqueue(IDYES); // overwrite, if asked
+    window().btnExportClick();
+    EXPECT_EQ(written(), before);
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("プログラムが使用しているファイルには出力できません")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, OwnFileExportTest,
+    ::testing::Values(OwnFileCase{"openBookTable", [] { return DMMurven19->AdrsTable()->TableName(); }},
+                      OwnFileCase{"senderTable", [] { return OtherPath + QStringLiteral("Sender.DB"); }},
+                      OwnFileCase{"settingsFile", [] { return SettingsFileName(); }}),
+    [](const auto &info) { return std::string(info.param.label); });
 
 TEST_F(FileExportTest, anEmptyLayoutAsksForItems)
 {

@@ -2,6 +2,7 @@
 #include "core/Env.h"
 #include "exchange/FImport.h"
 #include "exchange/ImportConv.h"
+#include "exchange/ImportFile.h"
 #include "platform/IniFile.h"
 #include "core/HisInfo.h"
 #include "exchange/ConstIn.h"
@@ -88,6 +89,19 @@ TEST_F(FileImportTest, emptyFileRefused)
     TFileImport window(nullptr);
     EXPECT_FALSE(window.LoadFile(writeFile(QStringLiteral("empty.csv"), "")));
     EXPECT_EQ(boxes.last().text, QStringLiteral("指定したテキストファイルには内容がありませんでした  "));
+}
+
+// A file past the limit (sparse here: no disk is used) is refused before it is read.
+TEST_F(FileImportTest, aFileBeyondTheSizeLimitIsRefusedWithTheLimitNamed)
+{
+    TFileImport window(nullptr);
+    const QString path = writeFile(QStringLiteral("huge.csv"), sj("名前\r\n"));
+    ASSERT_TRUE(QFile::resize(path, TImportFile::MaxFileBytes + 1));
+    EXPECT_FALSE(window.LoadFile(path));
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("ファイルが大きすぎます（取り込めるのは 256 MB までです）")))
+        << boxes.last().text.toStdString();
+    EXPECT_FALSE(window.btnImport->isEnabled());
 }
 
 TEST_F(FileImportTest, utf8FileWarnedWhenLoaded)

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace {
@@ -128,6 +129,30 @@ TEST(ImportFile, loadReadsTheFile)
     ASSERT_TRUE(file.Load(path, &error));
     EXPECT_EQ(file.LineCount(), 2);
 }
+
+// The limit on both sides: the last size read and the first refused.
+class ImportFileSize : public ::testing::TestWithParam<int> {};
+
+TEST_P(ImportFileSize, isReadUpToTheLimitAndRefusedPastIt)
+{
+    const qint64 kept = TImportFile::MaxFileBytes;
+    TImportFile::MaxFileBytes = 100;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("in.csv"));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(QByteArray(GetParam() - 2, 'a') + "\r\n");
+    out.close();
+    TImportFile file;
+    QString error;
+    const bool loaded = file.Load(path, &error);
+    TImportFile::MaxFileBytes = kept;
+    EXPECT_EQ(loaded, GetParam() <= 100);
+    EXPECT_EQ(error.startsWith(QStringLiteral("ファイルが大きすぎます")), GetParam() > 100);
+    EXPECT_EQ(file.LineCount(), GetParam() <= 100 ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limit, ImportFileSize, ::testing::Values(100, 101));
 
 TEST(ImportFile, missingFileReportsReason)
 {

@@ -172,6 +172,30 @@ TEST_F(ImportRunTest, refusedAppendLoggedAndTheRestKept)
     EXPECT_EQ(log(), sj("2,アドレス帳登録失敗,B2,y,,\r\n"));
 }
 
+// The engine ends the whole transaction on the second line: that line is
+// refused and counted nowhere, and nothing of the run is claimed.
+TEST_F(ImportRunTest, anAddWhoseBatchTheEngineRollsBackIsRefusedAndNotCounted)
+{
+    QString error;
+    sqlite3 *db = SqlCipher::open(book.table.TableName(), TablePassword, false, &error);
+    ASSERT_NE(db, nullptr) << qPrintable(error);
+    ASSERT_TRUE(SqlCipher::exec(db,
+                                "CREATE TRIGGER lose BEFORE INSERT ON Data WHEN new.CustomCode = 'B2' "
+                                "BEGIN SELECT RAISE(ROLLBACK, 'lost'); END;",
+                                &error))
+        << qPrintable(error);
+    SqlCipher::close(db);
+    load(sj("a,b,c,d\r\nB1,x,,\r\nB2,y,,\r\nB3,z,,\r\n"));
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.Rejected, 1);
+    EXPECT_EQ(report.StoredCount, 0);
+    EXPECT_FALSE(report.Committed);
+    EXPECT_FALSE(report.Failure.isEmpty());
+    EXPECT_EQ(count(), 0);
+}
+
 TEST_F(ImportRunTest, logNumbersCountDataLinesOnly)
 {
     load(sj("a,b,c,d\r\nA1,x,,\r\nA1,y,,\r\nA1,z,,\r\n"));
@@ -330,6 +354,49 @@ TEST_F(ImportRunTest, updateByRecNoRefusesCodeOfAnotherRecord)
     (void)run();
     EXPECT_TRUE(log().startsWith(sj("1,同じ顧客コードのデータが登録済み,")));
 }
+
+TEST_F(ImportRunTest, updateByRecNoWithTheRecordsOwnCodeUpdatesIt)
+{
+    book.add({{"CustomCode", QByteArray("A001")}, {"Tel", QByteArray("0300000000")}});
+    book.add({{"CustomCode", QByteArray("A002")}, {"Tel", QByteArray("0300000000")}});
+    load(sj("no,code,tel\r\n2,A002,0311112222\r\n"));
+    assignment.PutSample(irCustomCode, 1);
+    assignment.PutSample(irTel, 2);
+    options = {true, false, 0, true};
+    EXPECT_EQ(run().StoredCount, 1);
+    EXPECT_TRUE(log().isEmpty()) << log().toStdString();
+    ASSERT_TRUE(FindRunRecord(book.table, 2));
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("0311112222"));
+}
+
+// The joint owner's own print flag is set, so the owner's name is printed.
+struct OwnerCase {
+    const char *label;
+    const char *owner;
+    int jointOwner;
+    const char *printFlag;
+};
+void PrintTo(const OwnerCase &c, std::ostream *os) { *os << c.label; }
+class ImportJointOwnerTest : public ImportRunTest, public ::testing::WithParamInterface<OwnerCase> {};
+
+TEST_P(ImportJointOwnerTest, printsTheOwnersName)
+{
+    load(sj("owner,j1,j5\r\n") + sj(GetParam().owner) + sj(",一郎,五郎\r\n"));
+    assignment.PutSample(irJointOwner, 0);
+    assignment.PutSample(irJoint1, 1);
+    assignment.PutSample(irJoint1 + 4, 2);
+    options.SkipFirst = true;
+    ASSERT_EQ(run().StoredCount, 1);
+    book.table.First();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("JointOwner")).AsInteger(), GetParam().jointOwner);
+    EXPECT_TRUE(book.table.FieldByName(QLatin1String(GetParam().printFlag)).AsBoolean());
+}
+
+INSTANTIATE_TEST_SUITE_P(Owners, ImportJointOwnerTest,
+                         ::testing::Values(OwnerCase{"fifthByNumber", "5", 5, "JointPrint5"},
+                                           OwnerCase{"fifthByName", "五郎", 5, "JointPrint5"},
+                                           OwnerCase{"firstByNumber", "1", 1, "JointPrint1"}),
+                         [](const auto &info) { return std::string(info.param.label); });
 
 TEST_F(ImportRunTest, codeFreedEarlierInTheRunCanBeTaken)
 {

@@ -8,6 +8,7 @@
 #include "util/SubUnit.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QProcess>
@@ -273,6 +274,42 @@ TEST_F(ListPrtPaintTest, cancellingStopsTheJobAndSendsNothing)
         [](int done, int) { return done < 10; });
     EXPECT_TRUE(result.Cancelled);
     EXPECT_EQ(result.Pages, 0);
+}
+
+TEST_F(ListPrtPaintTest, aCancelledPdfLeavesThePreviousFileOfThatNameAsItWas)
+{
+    const QString file = dir.filePath(QStringLiteral("list.pdf"));
+    {
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("%PDF-1.4 last month's list");
+    }
+    std::vector<qint32> numbers(300, 1);
+    const TListPrintResult result = PrintList(
+        printer, job, numbers, [](qint32) { return std::optional<QStringList>(QStringList{QStringLiteral("a")}); },
+        [](int done, int) { return done < 150; });
+    EXPECT_TRUE(result.Cancelled);
+    EXPECT_EQ(fileBytes(file), "%PDF-1.4 last month's list");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.pdf")});
+    EXPECT_EQ(printer.Printer().outputFileName(), file);
+}
+
+TEST_F(ListPrtPaintTest, aFinishedPdfReplacesThePreviousFile)
+{
+    const QString file = dir.filePath(QStringLiteral("list.pdf"));
+    {
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("%PDF-1.4 last month's list");
+    }
+    const TListPrintResult result = PrintList(printer, job, {1, 2}, [](qint32) {
+        return std::optional<QStringList>(QStringList{QStringLiteral("a")});
+    });
+    EXPECT_TRUE(result.Error.isEmpty()) << result.Error.toStdString();
+    EXPECT_EQ(result.Pages, 1);
+    EXPECT_TRUE(fileBytes(file).startsWith("%PDF-"));
+    EXPECT_FALSE(fileBytes(file).contains("last month"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.pdf")});
 }
 
 TEST(ListPrtPreviewZoom, wholePaperFitsTheViewLessBorderAndMargin)

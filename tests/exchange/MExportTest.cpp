@@ -1,8 +1,10 @@
 #include "addressbook/TableBook.h"
 #include "core/AppSub.h"
+#include "core/Env.h"
 #include "exchange/MExport.h"
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
+#include "support/DataFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +132,24 @@ TEST(MarkRun, overwriteStartsAnewAndAppendKeepsTheOldMarks)
     EXPECT_EQ(readAll(file), "old\nnew\n");
     (void)WriteMarks(writer, file, true, {{"only", 1, 1}});
     EXPECT_EQ(readAll(file), "only\n");
+}
+
+TEST(MarkRun, theSenderTableIsNeverWrittenOver)
+{
+    QTemporaryDir dir;
+    const ScopedDataFolders folders{dir.path()};
+    const QString sender = OtherPath + QStringLiteral("Sender.DB");
+    ASSERT_TRUE(QDir().mkpath(OtherPath));
+    {
+        QFile f(sender);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("table");
+    }
+    FakeWriter writer;
+    const TMarkRunResult result = WriteMarks(writer, sender, true, {{"a", 1, 1}});
+    EXPECT_EQ(result.Written, 0);
+    EXPECT_TRUE(result.Failure.startsWith(QStringLiteral("プログラムが使用しているファイルには出力できません")));
+    EXPECT_EQ(readAll(sender), "table");
 }
 
 TEST(MarkRun, whenEveryMarkIsRefusedTheOldFileIsLeftAlone)

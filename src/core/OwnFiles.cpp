@@ -1,0 +1,118 @@
+#include "core/OwnFiles.h"
+
+#include "core/AdrsSel.h"
+#include "core/BkupDat.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
+#include "platform/Folders.h"
+#include "platform/Table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <sys/stat.h>
+
+namespace {
+
+// A path as the file system resolves it: the folder through its links, the
+// whole with letter case folded (a table is found whatever its case, and a
+// stick formatted FAT folds it anyway).
+QString pathKey(const QString &Path)
+{
+    const QFileInfo info(Path);
+    QString folder = info.absolutePath();
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    if (!canonical.isEmpty())
+        folder = canonical;
+    return (QDir::cleanPath(folder) + QLatin1Char('/') + info.fileName()).toCaseFolded();
+}
+
+QString folderKey(const QString &Folder)
+{
+    const QString canonical = QFileInfo(Folder).canonicalFilePath();
+    return QDir::cleanPath(canonical.isEmpty() ? QFileInfo(Folder).absoluteFilePath() : canonical).toCaseFolded();
+}
+
+struct TIdentity {
+    dev_t Device = 0;
+    ino_t Inode = 0;
+};
+
+// The file itself, whatever name or link reaches it.
+bool identity(const QString &Path, TIdentity &Out)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(Path).constData(), &st) != 0)
+        return false;
+    Out = {st.st_dev, st.st_ino};
+    return true;
+}
+
+QStringList programFiles()
+{
+    QStringList files;
+    auto add = [&files](const QString &Folder, const QStringList &Names) {
+        if (Folder.isEmpty())
+            return;
+        for (const QString &name : Names)
+            files << QDir(Folder).filePath(name);
+    };
+    QStringList bookFiles = AdrsTableFiles();
+    bookFiles << GroupDataFile;
+    if (!AdrsPath.isEmpty()) {
+        for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList)) {
+            if (!book.Folder.isEmpty())
+                add(AdrsPath + book.Folder, bookFiles);
+        }
+        files << AdrsMngFileName() << AdrsOpFileName();
+    }
+    // The open tables, wherever they were opened from.
+    if (DMMurven19) {
+        for (const TTable *table : {DMMurven19->AdrsTable(), DMMurven19->AdrsSubTable()}) {
+            if (table && !table->TableName().isEmpty())
+                add(QFileInfo(table->TableName()).absolutePath(), bookFiles);
+        }
+        for (const TTable *table : {DMMurven19->SenderTable(), DMMurven19->SenderSubTable()}) {
+            if (table && !table->TableName().isEmpty())
+                add(QFileInfo(table->TableName()).absolutePath(), SenderTableFiles());
+        }
+    }
+    add(OtherPath, SenderTableFiles());
+    add(HistoryPath, HistoryFiles());
+    add(DataPath, DataFolderFiles());
+    for (const QString &registry : {Folders::userRegistryFile(), Folders::machineRegistryFile()}) {
+        if (!registry.isEmpty())
+            files << registry;
+    }
+    return files;
+}
+
+bool isProgramFile(const QString &Path)
+{
+    const QString key = pathKey(Path);
+    // The settings root holds nothing but the program's settings files.
+    if (!DataRoot.isEmpty() && folderKey(QFileInfo(Path).absolutePath()) == folderKey(DataRoot))
+        return true;
+    TIdentity target;
+    const bool exists = identity(Path, target);
+    for (const QString &file : programFiles()) {
+        if (pathKey(file) == key)
+            return true;
+        TIdentity own;
+        if (exists && identity(file, own) && own.Device == target.Device && own.Inode == target.Inode)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString ProgramFileRefusal(const QString &Path)
+{
+    if (Path.isEmpty() || !isProgramFile(Path))
+        return {};
+    return QStringLiteral("プログラムが使用しているファイルには出力できません  \r\n") + QDir::toNativeSeparators(Path) +
+           QStringLiteral("  ");
+}
