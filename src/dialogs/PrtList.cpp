@@ -37,7 +37,8 @@ std::optional<qint32> TTablePrintMarks::PrintTarget(qint32 RecNo)
         if (!m_table->Locate(QStringLiteral("RecNo"), {RecNo}))
             return std::nullopt;
         return m_table->FieldByName(QStringLiteral("PrintTarget")).AsInteger();
-    } catch (const ETableError &) {
+    } catch (const ETableError &e) {
+        m_readError = e.Message();
         return std::nullopt;
     }
 }

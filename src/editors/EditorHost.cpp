@@ -44,7 +44,12 @@ public:
     {
         if (!DMMurven19 || !DMMurven19->AdrsTable() || RecNo <= 0)
             return std::nullopt;
-        return TableRecordSource(*DMMurven19->AdrsTable())(RecNo);
+        // The record shown while editing: one that cannot be read shows empty.
+        try {
+            return TableRecordSource(*DMMurven19->AdrsTable())(RecNo);
+        } catch (const ETableError &) {
+            return std::nullopt;
+        }
     }
     // The chosen sender, else the default one, else the first of the
     // sender table, its fields under the address record's names.
@@ -115,14 +120,11 @@ public:
             return TEditorHost::PrintRecordSource();
         }
         // The handle lives as long as the run's source and closes with it.
+        // A read that fails raises to the run, which stops with the reason.
         return [table](qint32 RecNo) -> std::optional<TAddressData> {
             TAddressData data;
-            try {
-                if (RecNo <= 0 || !FindAddressData(*table, RecNo, data))
-                    return std::nullopt;
-            } catch (const ETableError &) {
+            if (RecNo <= 0 || !FindAddressData(*table, RecNo, data))
                 return std::nullopt;
-            }
             return data;
         };
     }

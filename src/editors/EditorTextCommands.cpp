@@ -71,12 +71,6 @@ public:
     }
 };
 
-bool isSenderKind(TDrawRectKind Kind)
-{
-    return Kind == TDrawRectKind::SenderPostcode || Kind == TDrawRectKind::SenderAddress ||
-           Kind == TDrawRectKind::SenderName;
-}
-
 TPageRect centred(const TLayoutDocument &D, int W, int H)
 {
     const QSize piece = D.PiecePixels();
@@ -219,7 +213,7 @@ std::unique_ptr<TTextCommands::TPending> TTextCommands::Begin(const std::vector<
     pending->Action->SetSelectionCount(TUndoState::Before, selected >= 0 ? 1 : 0);
     if (selected >= 0)
         pending->Action->SetSelection(TUndoState::Before, 0, selected);
-    pending->Action->SetMainSelection(TUndoState::Before, selected);
+    pending->Action->SetMainSelection(TUndoState::Before, selected >= 0 ? 0 : -1);
     return pending;
 }
 
@@ -237,7 +231,7 @@ void TTextCommands::Commit(std::unique_ptr<TPending> Pending)
     Pending->Action->SetSelectionCount(TUndoState::After, selected >= 0 ? 1 : 0);
     if (selected >= 0)
         Pending->Action->SetSelection(TUndoState::After, 0, selected);
-    Pending->Action->SetMainSelection(TUndoState::After, selected);
+    Pending->Action->SetMainSelection(TUndoState::After, selected >= 0 ? 0 : -1);
     m_editor.UndoList().Add(std::move(Pending->Action));
     Changed(selected);
 }
@@ -255,63 +249,21 @@ void TTextCommands::Changed(int Select)
 
 void TTextCommands::UndoRedo(TUndoList &List, TUndoKind Kind, TUndoData &Data, bool Redo)
 {
-    const TUndoState state = Redo ? TUndoState::After : TUndoState::Before;
-    TLayoutDocument &d = m_editor.Document();
-    if (Kind == TUndoKind::Insert) {
-        auto *piece = dynamic_cast<TDrawRectUndoData *>(&Data);
-        if (!piece)
-            return;
-        const int index = piece->ZIndex;
-        if (!Redo) {
-            if (index >= 0 && index < int(d.Items.size())) {
-                d.Items.erase(d.Items.begin() + index);
-                if (index < int(d.ItemRoles.size()))
-                    d.ItemRoles.erase(d.ItemRoles.begin() + index);
+    // The data format's snapshots are put back here; the items, their
+    // places and the background by the editor.
+    if (dynamic_cast<TDrawRectUndoData *>(&Data) == nullptr) {
+        if (auto *object = dynamic_cast<TObjectUndoData *>(&Data)) {
+            TFormatSnapshot snapshot;
+            TItemReader reader = object->GetStream(Redo ? TUndoState::After : TUndoState::Before).reader();
+            snapshot.LoadFromStream(reader);
+            if (snapshot.Read) {
+                m_editor.Document().DataFormat = std::make_shared<const TDataFormat>(snapshot.Format);
+                return;
             }
-            Changed(-1);
-            return;
         }
-        std::unique_ptr<TDrawRect> item = CreatePrintItem(quint8(piece->ListIndex), false);
-        if (!item || index < 0 || index > int(d.Items.size()))
-            return;
-        TItemReader reader = piece->GetStream(TUndoState::After).reader();
-        item->LoadFromStream(reader);
-        d.Items.insert(d.Items.begin() + index, std::move(item));
-        if (index <= int(d.ItemRoles.size()))
-            d.ItemRoles.insert(d.ItemRoles.begin() + index, -1);
-        Changed(index);
-        return;
     }
-    if (Kind != TUndoKind::Property) {
-        if (m_previousUndo)
-            m_previousUndo(List, Kind, Data, Redo);
-        return;
-    }
-    if (auto *piece = dynamic_cast<TDrawRectUndoData *>(&Data)) {
-        const int index = piece->ZIndex;
-        if (index < 0 || index >= int(d.Items.size()))
-            return;
-        TDrawRect &old = *d.Items[size_t(index)];
-        std::unique_ptr<TDrawRect> item = CreatePrintItem(quint8(piece->ListIndex), isSenderKind(old.GetKind()));
-        TItemReader reader = piece->GetStream(state).reader();
-        // An item kind the print-data file does not name is put back in
-        // place; its stream restores every field it has.
-        if (item) {
-            item->LoadFromStream(reader);
-            d.Items[size_t(index)] = std::move(item);
-        } else {
-            old.LoadFromStream(reader);
-        }
-        Changed(m_editor.PageView()->Selected());
-    } else if (auto *object = dynamic_cast<TObjectUndoData *>(&Data)) {
-        TFormatSnapshot snapshot;
-        TItemReader reader = object->GetStream(state).reader();
-        snapshot.LoadFromStream(reader);
-        if (!snapshot.Read)
-            return;
-        d.DataFormat = std::make_shared<const TDataFormat>(snapshot.Format);
-        Changed(m_editor.PageView()->Selected());
-    }
+    if (m_previousUndo)
+        m_previousUndo(List, Kind, Data, Redo);
 }
 
 namespace {
@@ -503,11 +455,17 @@ bool TTextCommands::EditAddition()
     }
     const bool created = lines.size() < 4 && std::find(request.Checked.begin(), request.Checked.end(), true) !=
                                                  request.Checked.end();
+    std::vector<int> touched = lines;
+    if (barcodeChanged)
+        touched.push_back(barcode);
+    auto pending = Begin(touched, false);
+    const size_t existing = lines.size();
     if (created) {
         // The missing lines are added at once, hidden unless chosen, one
         // under another above the piece's lower edge.
         const QSize piece = d.PiecePixels();
         const bool horizontal = d.HorizontalWriting();
+        d.ItemRoles.resize(d.Items.size(), -1);
         for (size_t i = lines.size(); i < 4; ++i) {
             auto add = std::make_unique<TAdditionRect>();
             const int top = piece.height() - kAdditionMargin - int(4 - i) * kAdditionHeight;
@@ -519,10 +477,6 @@ bool TTextCommands::EditAddition()
             lines.push_back(int(d.Items.size()) - 1);
         }
     }
-    std::vector<int> touched = lines;
-    if (barcodeChanged)
-        touched.push_back(barcode);
-    auto pending = Begin(touched, false);
     applyBarcode();
     for (size_t i = 0; i < lines.size(); ++i) {
         auto &add = static_cast<TAdditionRect &>(*d.Items[size_t(lines[i])]);
@@ -533,13 +487,12 @@ bool TTextCommands::EditAddition()
             add.SetContent(request.Texts[i]);
         }
     }
-    if (created) {
-        // Added items shift what the recorded steps point at.
-        m_editor.UndoList().Clear();
-        Changed(m_editor.PageView()->Selected());
-    } else {
-        Commit(std::move(pending));
+    // The lines added are inserted items of the same step: undone, they go.
+    for (size_t i = existing; i < lines.size(); ++i) {
+        const TDrawRect &add = *d.Items[size_t(lines[i])];
+        (void)pending->Action->AddDrawRect(add, lines[i], PrintItemClass(add), TUndoState::After);
     }
+    Commit(std::move(pending));
     return true;
 }
 
@@ -605,17 +558,7 @@ bool TTextCommands::InsertWord()
         item->SetHorizontal(!horizontal);
         item->SetRect(turned(item->GetRect()));
     }
-    const int index = int(d.Items.size());
-    auto action = std::make_unique<TUndoDatas>(TUndoKind::Insert);
-    const int piece = action->AddDrawRect(*item, index, PrintItemClass(*item), TUndoState::After);
-    (void)piece;
-    action->SetSelectionCount(TUndoState::After, 1);
-    action->SetSelection(TUndoState::After, 0, index);
-    action->SetMainSelection(TUndoState::After, index);
-    d.Items.push_back(std::move(item));
-    d.ItemRoles.resize(d.Items.size() - 1, -1);
-    d.ItemRoles.push_back(-1);
-    m_editor.UndoList().Add(std::move(action));
+    const int index = m_editor.InsertItem(std::move(item));
     Changed(index);
     return true;
 }

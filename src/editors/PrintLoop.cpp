@@ -49,7 +49,9 @@ TRecordSource TableRecordSource(TTable &Table)
 {
     return [&Table](qint32 RecNo) -> std::optional<TAddressData> {
         TAddressData data;
-        if (!Table.Active() || !FindAddressData(Table, RecNo, data))
+        if (!Table.Active())
+            throw ETableError(QStringLiteral("住所録が開かれていません"));
+        if (!FindAddressData(Table, RecNo, data))
             return std::nullopt;
         return data;
     };
@@ -207,7 +209,16 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
             ++m_pages;
         }
         if (place.Record != merged) {
-            const std::optional<TAddressData> record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
+            // A record the book cannot read stops the run with the reason:
+            // its piece would print blank and the run pass for done.
+            std::optional<TAddressData> record;
+            try {
+                record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
+            } catch (const ETableError &e) {
+                if (Error)
+                    *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();
+                return false;
+            }
             MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
             merged = place.Record;
         }

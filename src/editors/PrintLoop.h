@@ -44,7 +44,8 @@ struct TPiecePlace {
 [[nodiscard]] int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options);
 
 // Reads one record by its number; an empty result for a record the book no
-// longer holds (it merges as empty). Never shows a box.
+// longer holds (it merges as empty). Never shows a box; a book that cannot be
+// read raises ETableError, which stops a run with its message.
 using TRecordSource = std::function<std::optional<TAddressData>(qint32 RecNo)>;
 // The records of an open address table, read quietly by RecNo.
 [[nodiscard]] TRecordSource TableRecordSource(TTable &Table);

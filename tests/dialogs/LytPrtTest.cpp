@@ -160,6 +160,31 @@ TEST_F(PrintWizard, MarkFilterAppliesToSelectedRows)
     EXPECT_EQ(d->PrintRecNos, (QList<qint32>{22}));
 }
 
+// A mark filter over a table that cannot be read chose nothing: the user
+// hears why, not that there is nothing to print; without a filter the marks
+// are never asked for and the step goes on.
+TEST_F(PrintWizard, UnreadableMarksAreReportedNotTakenForNoData)
+{
+    QTemporaryDir none;
+    TTablePrintMarks unreadable(none.filePath(QStringLiteral("Adrs.DB")), QByteArray("key"));
+    auto d = std::make_unique<TLayoutPrintDialog>(nullptr, rows, unreadable, printer);
+    d->SetUseAddressData(true);
+    d->SetLayoutKind(TLayoutKind::lkPostcard);
+    d->SetItemsPerSheet(1);
+    d->Prepare();
+    child<QRadioButton>(*d, "rbAll")->setChecked(true);
+    child<QRadioButton>(*d, "rbPrint")->setChecked(true);
+    child<QPushButton>(*d, "btnNext")->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷マークを読み込めませんでした"))) << qPrintable(boxes.last().text);
+    EXPECT_GT(boxes.last().text.size(), QStringLiteral("印刷マークを読み込めませんでした  \n").size());
+    EXPECT_EQ(d->CurrentPage(), 0);
+    child<QRadioButton>(*d, "rbNone")->setChecked(true);
+    child<QPushButton>(*d, "btnNext")->click();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(d->CurrentPage(), 1);
+}
+
 TEST_F(PrintWizard, FlapTextIsReadInTenths)
 {
     auto d = open(TLayoutKind::lkEnvelope);
