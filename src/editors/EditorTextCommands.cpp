@@ -418,7 +418,11 @@ bool TTextCommands::EditAddition()
     if (barcode >= 0) {
         const auto &bar = static_cast<const TBarcodeRect &>(*d.Items[size_t(barcode)]);
         const int length = bar.IsHorizontal() ? d.Format.Width : d.Format.Height;
-        if (!BarcodeSizeForLength(length, maxSize))
+        // A paper the paper dialogs call too small prints no barcode (the
+        // editor hides it), whatever its own axis would take.
+        int paperSize = 0;
+        if (!BarcodeSizeForLength(PaperFmt::barcodeAxisLength(d.Format), paperSize) ||
+            !BarcodeSizeForLength(length, maxSize))
             maxSize = -1;
         request.Barcode = bar.IsVisible();
         request.BarSize = bar.GetSizeIndex();

@@ -94,9 +94,15 @@ void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document
 {
     QSize sheet = Document.SheetSize();
     sheet.rheight() += FlapOf(Document, Flap);
-    const QPageSize size(QSizeF(sheet.width() / 10.0, sheet.height() / 10.0), QPageSize::Millimeter, QString(),
+    // A sheet wider than high is the upright paper printed landscape: the
+    // printer is given its paper and turns the page, and the painter sees
+    // the sheet as wide as it is.
+    const bool landscape = sheet.width() > sheet.height();
+    const QSize paper = landscape ? sheet.transposed() : sheet;
+    const QPageSize size(QSizeF(paper.width() / 10.0, paper.height() / 10.0), QPageSize::Millimeter, QString(),
                          QPageSize::ExactMatch);
-    Device.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+    Device.setPageLayout(QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
+                                     QPageLayout::Millimeter));
 }
 
 TPrintLoop::TPrintLoop(TLayoutDocument &Document, TRecordSource Source)

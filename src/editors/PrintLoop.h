@@ -85,7 +85,8 @@ private:
 };
 
 // Sets the device's page to the layout's sheet, full page, no margins; an
-// envelope's page is longer by the open flap (0.1 mm).
+// envelope's page is longer by the open flap (0.1 mm). A sheet wider than
+// high goes to the printer as its upright paper turned landscape.
 void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document, int Flap = 0);
 // The flap length that applies to the layout: envelopes only.
 [[nodiscard]] int FlapOf(const TLayoutDocument &Document, int Flap);
