@@ -314,10 +314,8 @@ bool TTextCommands::EditLayoutDetail()
     request.DetailedFrames = d.Detail;
     if (d.Kind == TLayoutKind::AddressSide)
         request.DataSide = d.FrameCount() > 4 ? 0 : 1;
-    else if (d.Kind == TLayoutKind::Label)
-        request.DataSide = 1;
-    else if (d.Kind == TLayoutKind::Card)
-        request.DataSide = 2;
+    else if (d.Kind == TLayoutKind::Label || d.Kind == TLayoutKind::Card)
+        request.DataSide = d.SenderAsAddressee ? 2 : 1;
     request.Visible.fill(true);
     // Which boxes each default frame answers to.
     auto boxesOf = [](int Role) -> std::vector<TDetailBox> {
@@ -407,7 +405,8 @@ bool TTextCommands::EditAddition()
     if (lines.size() > 4)
         lines.resize(4);
     TAdditionRequest request;
-    request.DataSource = d.Kind == TLayoutKind::Card ? 2 : 1;
+    // Labels and cards of the sender's data offer its contact lines.
+    request.DataSource = d.Kind != TLayoutKind::AddressSide && d.SenderAsAddressee ? 2 : 1;
     // The customer barcode: its item, when the layout has one, at a size
     // whose code fits along the piece; without one it cannot be chosen.
     int barcode = -1;

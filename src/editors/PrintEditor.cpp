@@ -572,6 +572,7 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
     o.Offset = TTenthMmPoint{TTenthMm(answer.Offset.x()), TTenthMm(answer.Offset.y())};
     o.UpsideDown = answer.Reverse;
     o.Flap = answer.Flap;
+    o.LimitedPrinter = answer.LimitedPrinter;
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "editors/PrintLoop.h"
 
 #include "core/Inquiry.h"
+#include "items/IllustRect.h"
 #include "items/MetaRect.h"
 #include "platform/Table.h"
 
@@ -9,8 +10,11 @@
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 QList<TPiecePlace> PlanPieces(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
 {
@@ -198,6 +202,16 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
                        const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error)
 {
     const QList<TPiecePlace> places = PlanPieces(int(RecNos.size()), m_document.CellsPerSheet(), Options);
+    std::vector<std::pair<TIllustRect *, bool>> pictures;
+    for (auto &item : m_document.Items)
+        if (auto *picture = dynamic_cast<TIllustRect *>(item.get())) {
+            pictures.push_back({picture, picture->IsLimitedPrinter()});
+            picture->SetLimitedPrinter(Options.LimitedPrinter);
+        }
+    const auto restore = qScopeGuard([&pictures] {
+        for (const auto &[picture, limited] : pictures)
+            picture->SetLimitedPrinter(limited);
+    });
     m_document.SetReferenceDevice(TReferenceDevice::printer(Dpi));
     Painter.setRenderHint(QPainter::Antialiasing);
     m_pages = 1;

@@ -27,6 +27,10 @@ struct TPrintOptions {
     // the flap leads, so the content moves down by it and the page grows
     // by it; fed upside down the flap trails and nothing moves.
     int Flap = 0;
+    // For printers that cannot blend: the pictures' masks and transparent
+    // colours go through a clipping region for this run (the items' own
+    // setting comes back after it).
+    bool LimitedPrinter = false;
 };
 
 // Where one piece of a run goes.
