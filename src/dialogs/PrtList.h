@@ -181,5 +181,6 @@ struct TContentRect
                                               int ShiftX, int ShiftY, int Flap);
 
 // The printer's page as the platform reports it for its paper and
-// orientation.
+// orientation: the printable area is the sheet less the unprintable edges
+// the printer's driver reports (QPageLayout::minimumMargins).
 [[nodiscard]] TPrinterPage PrinterPageOf(const QPrinter &Printer);
