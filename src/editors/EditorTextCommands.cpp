@@ -71,6 +71,28 @@ public:
     }
 };
 
+// The frame set in use (simple or detailed) as an undo snapshot, tagged
+// like the data format's.
+class TFrameSetSnapshot : public TStreamObject
+{
+public:
+    static constexpr char Tag[] = "DSET";
+    bool Detail = false;
+    bool Read = false;
+    void SaveToStream(TItemWriter &Stream) const override
+    {
+        Stream.writeBytes(QByteArrayView(Tag, 4));
+        Stream.writeFlag(Detail);
+    }
+    void LoadFromStream(TItemReader &Stream) override
+    {
+        if (Stream.remaining() != 5 || Stream.readBytes(4) != QByteArray(Tag, 4))
+            return;
+        Detail = Stream.readByte() != 0;
+        Read = true;
+    }
+};
+
 TPageRect centred(const TLayoutDocument &D, int W, int H)
 {
     const QSize piece = D.PiecePixels();
@@ -260,6 +282,13 @@ void TTextCommands::UndoRedo(TUndoList &List, TUndoKind Kind, TUndoData &Data, b
                 m_editor.Document().DataFormat = std::make_shared<const TDataFormat>(snapshot.Format);
                 return;
             }
+            TFrameSetSnapshot frames;
+            TItemReader again = object->GetStream(Redo ? TUndoState::After : TUndoState::Before).reader();
+            frames.LoadFromStream(again);
+            if (frames.Read) {
+                m_editor.Document().Detail = frames.Detail;
+                return;
+            }
         }
     }
     if (m_previousUndo)
@@ -353,8 +382,19 @@ bool TTextCommands::EditLayoutDetail()
                            (d.Kind == TLayoutKind::AddressSide || d.Kind == TLayoutKind::Label);
     if (switchSet) {
         // The other frame set replaces the default items; the user's own
-        // items stay. The steps recorded hold item positions, which the
-        // new set invalidates.
+        // items stay. One step takes every item out and puts the new ones
+        // in, so that it comes back whole.
+        auto pending = Begin({}, true);
+        TUndoDatas &action = *pending->Action;
+        d.ItemRoles.resize(d.Items.size(), -1);
+        for (int i = int(d.Items.size()) - 1; i >= 0; --i) {
+            const TDrawRect &item = *d.Items[size_t(i)];
+            const int piece = action.AddDrawRect(item, i, PrintItemClass(item), TUndoState::Before);
+            static_cast<TDrawRectUndoData *>(action.GetItem(piece))->Extra = d.ItemRoles[size_t(i)];
+        }
+        TFrameSetSnapshot set;
+        set.Detail = d.Detail;
+        const int setPiece = action.AddObject(set, TUndoState::Before);
         std::vector<std::unique_ptr<TDrawRect>> own;
         for (size_t i = 0; i < d.Items.size(); ++i)
             if ((i < d.ItemRoles.size() ? d.ItemRoles[i] : -1) < 0)
@@ -366,8 +406,15 @@ bool TTextCommands::EditLayoutDetail()
             d.ItemRoles.push_back(-1);
         }
         d.DataFormat = std::make_shared<const TDataFormat>(format);
-        m_editor.UndoList().Clear();
-        Changed(-1);
+        set.Detail = d.Detail;
+        action.SetObject(setPiece, set, TUndoState::After);
+        for (size_t i = 0; i < d.Items.size(); ++i) {
+            const TDrawRect &item = *d.Items[i];
+            const int piece = action.AddDrawRect(item, int(i), PrintItemClass(item), TUndoState::After);
+            static_cast<TDrawRectUndoData *>(action.GetItem(piece))->Extra = d.ItemRoles[i];
+        }
+        m_editor.PageView()->SetSelected(-1);
+        Commit(std::move(pending));
         return true;
     }
     // The visibility each item takes; an OK that changes nothing records
