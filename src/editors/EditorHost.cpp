@@ -108,8 +108,13 @@ public:
     }
     std::function<std::optional<TAddressData>(qint32)> PrintRecordSource() const override
     {
+        // Without a book no record of the run can be read: the run stops.
         if (!DMMurven19 || !DMMurven19->AdrsTable())
-            return [](qint32) -> std::optional<TAddressData> { return std::nullopt; };
+            return [](qint32 RecNo) -> std::optional<TAddressData> {
+                if (RecNo <= 0)
+                    return std::nullopt;
+                throw ETableError(QStringLiteral("住所録が開かれていません"));
+            };
         auto table = std::make_shared<TTable>();
         table->SetTableName(DMMurven19->AdrsTable()->TableName());
         table->SetPassword(TablePassword);
@@ -117,7 +122,7 @@ public:
             table->Open();
         } catch (const ETableError &) {
             // The book's own handle still reads it; only the cursor moves.
-            return TEditorHost::PrintRecordSource();
+            return TableRecordSource(*DMMurven19->AdrsTable());
         }
         // The handle lives as long as the run's source and closes with it.
         // A read that fails raises to the run, which stops with the reason.

@@ -53,6 +53,9 @@ TRecordSource TableRecordSource(TTable &Table)
 {
     return [&Table](qint32 RecNo) -> std::optional<TAddressData> {
         TAddressData data;
+        // Record 0 is no record (the design's and the sender's runs).
+        if (RecNo <= 0)
+            return std::nullopt;
         if (!Table.Active())
             throw ETableError(QStringLiteral("住所録が開かれていません"));
         if (!FindAddressData(Table, RecNo, data))
