@@ -152,8 +152,9 @@ TTextCommands::TTextCommands(TPrintEditor &Editor) : QObject(&Editor), m_editor(
     connect(&m_editor, &TPrintEditor::LayoutChanged, this, &TTextCommands::UpdateActions);
     m_editor.PageView()->installEventFilter(this);
 
-    // The editor puts back moves and resizes; the steps recorded here are
-    // put back by this object, and anything else still reaches the editor.
+    // The editor puts back the items, their places and the background; the
+    // data format and the frame set are put back here, and every other
+    // piece still reaches the editor.
     m_previousUndo = m_editor.UndoList().OnUndoRedo;
     m_editor.UndoList().OnUndoRedo = [this](TUndoList &List, TUndoKind Kind, TUndoData &Data, bool Redo) {
         UndoRedo(List, Kind, Data, Redo);
