@@ -344,9 +344,12 @@ bool TPrintEditor::RunPaperDialog(bool Change)
         dialog.SetEnvelopeSide(MergesSender() ? 1 : 0);
         if (ExecDialog(dialog) != QDialog::Accepted)
             return false;
-        // The envelope's sender side is the layout filled from the sender.
-        m_document.SenderAsAddressee =
-            dialog.WorkingFormat().PaperKind() == TPaperKind::Envelope ? dialog.GetEnvelopeSide() == 1 : MergesSender();
+        // The envelope's sender side is the layout filled from the sender;
+        // a postcard keeps the mode it had when its paper is changed and
+        // starts addressed to the list's records when it is new.
+        m_document.SenderAsAddressee = dialog.WorkingFormat().PaperKind() == TPaperKind::Envelope
+                                           ? dialog.GetEnvelopeSide() == 1
+                                           : Change && MergesSender();
         take(dialog.SelectedIndex(), dialog.WorkingFormat(), dialog.WorkingGrid());
         return true;
     }

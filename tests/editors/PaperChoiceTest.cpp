@@ -267,6 +267,36 @@ TEST_F(PaperChoice, aPostcardAddressedToTheSenderTakesTheSenderAndItsHonorific)
     EXPECT_EQ(addresseeName(editor.Document())->GetName(), QStringLiteral("山田 太郎"));
 }
 
+// A postcard addressed to the sender stays so on another paper; a new
+// postcard starts addressed to the list's records.
+struct ModeCase {
+    const char *name;
+    const char *command;
+    int mode;
+};
+
+class PostcardMode : public PaperChoice, public ::testing::WithParamInterface<ModeCase>
+{
+};
+
+TEST_P(PostcardMode, followsTheCommand)
+{
+    TLayoutForm editor(nullptr, host);
+    TLabelGrid grid;
+    editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+    editor.SetDataMode(TLayoutForm::SenderDataMode);
+    editor.ExecDialog = okAfter([](QDialog &) {});
+    boxes.enqueue(IDNO); // the layout changed: not saved
+    editor.findChild<QAction *>(QLatin1String(GetParam().command))->trigger();
+    ASSERT_EQ(editor.Document().Format.PaperKind(), TPaperKind::Postcard);
+    EXPECT_EQ(editor.DataMode(), GetParam().mode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, PostcardMode,
+                         ::testing::Values(ModeCase{"change", "actChangePaper", TLayoutForm::SenderDataMode},
+                                           ModeCase{"new", "actNew", 0}),
+                         rowName);
+
 TEST_F(PaperChoice, anEnvelopesSenderSideIsTheSenderMode)
 {
     TLayoutForm editor(nullptr, host);
