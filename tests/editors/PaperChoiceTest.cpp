@@ -154,12 +154,31 @@ TEST_F(PaperChoice, aLandscapeDesignPaperPrintsLandscape)
     EXPECT_GT(pages.first().width(), pages.first().height());
 }
 
-TEST_F(PaperChoice, anUprightDesignPaperStaysUpright)
+// Every design paper of the catalogue, upright and landscape: the page is
+// as wide as the paper stands, and the printer gets it turned exactly when
+// it is landscape.
+class DesignPaper : public PaperChoice, public ::testing::WithParamInterface<int>
 {
+};
+
+TEST_P(DesignPaper, printsAsItStands)
+{
+    TDesignCatalogue designs;
+    ASSERT_TRUE(designs.load(DesignCataloguePath(), nullptr));
+    ASSERT_LT(GetParam(), designs.Records.size());
+    const TDesignFormat &paper = designs.Records.at(GetParam());
     TDesignForm editor(nullptr, host);
-    ASSERT_TRUE(editor.NewLayout(2));
-    EXPECT_LT(editor.Document().Format.Width, editor.Document().Format.Height);
+    ASSERT_TRUE(editor.NewLayout(GetParam()));
+    const QSize page = editor.Document().PiecePixels();
+    EXPECT_EQ(page.width() > page.height(), paper.Landscape != 0);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    SetupPrinterPage(printer, editor.Document());
+    EXPECT_EQ(printer.pageLayout().orientation() == QPageLayout::Landscape, paper.Landscape != 0);
+    EXPECT_EQ(printer.width() > printer.height(), paper.Landscape != 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, DesignPaper, ::testing::Range(0, 8));
 
 // ---- The label sheet's data side ------------------------------------------
 
