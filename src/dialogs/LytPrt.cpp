@@ -562,6 +562,14 @@ void TLayoutPrintDialog::CopiesChanged()
 
 bool TLayoutPrintDialog::RefuseEmptyList()
 {
+    // A mark filter over marks that could not be read chose nothing for
+    // certain: the user hears why rather than that there is no data.
+    const QString marks = m_limitKind != 0 && m_rangeKind != 0 ? m_marks.Error() : QString();
+    if (!marks.isEmpty()) {
+        ShowMessageBoxAt(this, QStringLiteral("印刷マークを読み込めませんでした  \n") + marks, ProductCaption(),
+                         MB_OK | MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+        return true;
+    }
     if (!PrintRecNos.isEmpty())
         return false;
     ShowMessageBoxAt(this, kNoData, ProductCaption(), MB_OK | MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);

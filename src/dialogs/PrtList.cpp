@@ -37,7 +37,8 @@ std::optional<qint32> TTablePrintMarks::PrintTarget(qint32 RecNo)
         if (!m_table->Locate(QStringLiteral("RecNo"), {RecNo}))
             return std::nullopt;
         return m_table->FieldByName(QStringLiteral("PrintTarget")).AsInteger();
-    } catch (const ETableError &) {
+    } catch (const ETableError &e) {
+        m_readError = e.Message();
         return std::nullopt;
     }
 }
@@ -234,11 +235,19 @@ TPrinterPage PrinterPageOf(const QPrinter &Printer)
     TPrinterPage p;
     p.DpiX = Printer.logicalDpiX();
     p.DpiY = Printer.logicalDpiY();
-    const QPageLayout layout = Printer.pageLayout();
-    const QRect paint = layout.paintRectPixels(Printer.resolution());
-    p.OffsetX = paint.left();
-    p.OffsetY = paint.top();
-    p.Width = paint.width();
-    p.Height = paint.height();
+    // The editors print full page without margins of their own: what the
+    // printer cannot reach are the edges its driver reports as the paper's
+    // minimum margins (none for a PDF file).
+    QPageLayout layout = Printer.pageLayout();
+    layout.setUnits(QPageLayout::Point);
+    const int resolution = Printer.resolution();
+    const QMarginsF edges = layout.minimumMargins();
+    const auto dots = [resolution](qreal Points) { return qRound(Points * resolution / 72.0); };
+    const QRect printable = layout.fullRectPixels(resolution).adjusted(dots(edges.left()), dots(edges.top()),
+                                                                        -dots(edges.right()), -dots(edges.bottom()));
+    p.OffsetX = printable.left();
+    p.OffsetY = printable.top();
+    p.Width = printable.width();
+    p.Height = printable.height();
     return p;
 }

@@ -48,12 +48,15 @@ class TPrintMarkSource
 public:
     virtual ~TPrintMarkSource() = default;
     [[nodiscard]] virtual std::optional<qint32> PrintTarget(qint32 RecNo) = 0;
+    // Why marks asked for so far could not be read ("" while they could):
+    // a mark that cannot be read is no answer about the record.
+    [[nodiscard]] virtual QString Error() const { return {}; }
 };
 
 // Reads the marks through a table handle of its own on the address table
 // file, so the shared cursor of the main list never moves while the wizard
-// counts. The handle opens on first use; a table that cannot be opened
-// reads as holding no record (and so lets nothing through a mark filter).
+// counts. The handle opens on first use; a table that cannot be opened or
+// read answers no mark and says why through Error.
 class TTablePrintMarks : public TPrintMarkSource
 {
 public:
@@ -62,6 +65,7 @@ public:
     [[nodiscard]] std::optional<qint32> PrintTarget(qint32 RecNo) override;
     // Why the table could not be opened ("" while it could).
     [[nodiscard]] const QString &OpenError() const { return m_openError; }
+    [[nodiscard]] QString Error() const override { return m_openError.isEmpty() ? m_readError : m_openError; }
 
 private:
     QString m_path;
@@ -69,6 +73,7 @@ private:
     std::unique_ptr<TTable> m_table;
     bool m_tried = false;
     QString m_openError;
+    QString m_readError;
 };
 
 struct TPrintSelection
@@ -176,5 +181,6 @@ struct TContentRect
                                               int ShiftX, int ShiftY, int Flap);
 
 // The printer's page as the platform reports it for its paper and
-// orientation.
+// orientation: the printable area is the sheet less the unprintable edges
+// the printer's driver reports (QPageLayout::minimumMargins).
 [[nodiscard]] TPrinterPage PrinterPageOf(const QPrinter &Printer);

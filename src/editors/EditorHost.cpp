@@ -44,7 +44,12 @@ public:
     {
         if (!DMMurven19 || !DMMurven19->AdrsTable() || RecNo <= 0)
             return std::nullopt;
-        return TableRecordSource(*DMMurven19->AdrsTable())(RecNo);
+        // The record shown while editing: one that cannot be read shows empty.
+        try {
+            return TableRecordSource(*DMMurven19->AdrsTable())(RecNo);
+        } catch (const ETableError &) {
+            return std::nullopt;
+        }
     }
     // The chosen sender, else the default one, else the first of the
     // sender table, its fields under the address record's names.
@@ -103,8 +108,13 @@ public:
     }
     std::function<std::optional<TAddressData>(qint32)> PrintRecordSource() const override
     {
+        // Without a book no record of the run can be read: the run stops.
         if (!DMMurven19 || !DMMurven19->AdrsTable())
-            return [](qint32) -> std::optional<TAddressData> { return std::nullopt; };
+            return [](qint32 RecNo) -> std::optional<TAddressData> {
+                if (RecNo <= 0)
+                    return std::nullopt;
+                throw ETableError(QStringLiteral("住所録が開かれていません"));
+            };
         auto table = std::make_shared<TTable>();
         table->SetTableName(DMMurven19->AdrsTable()->TableName());
         table->SetPassword(TablePassword);
@@ -112,17 +122,14 @@ public:
             table->Open();
         } catch (const ETableError &) {
             // The book's own handle still reads it; only the cursor moves.
-            return TEditorHost::PrintRecordSource();
+            return TableRecordSource(*DMMurven19->AdrsTable());
         }
         // The handle lives as long as the run's source and closes with it.
+        // A read that fails raises to the run, which stops with the reason.
         return [table](qint32 RecNo) -> std::optional<TAddressData> {
             TAddressData data;
-            try {
-                if (RecNo <= 0 || !FindAddressData(*table, RecNo, data))
-                    return std::nullopt;
-            } catch (const ETableError &) {
+            if (RecNo <= 0 || !FindAddressData(*table, RecNo, data))
                 return std::nullopt;
-            }
             return data;
         };
     }

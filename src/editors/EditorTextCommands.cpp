@@ -71,11 +71,27 @@ public:
     }
 };
 
-bool isSenderKind(TDrawRectKind Kind)
+// The frame set in use (simple or detailed) as an undo snapshot, tagged
+// like the data format's.
+class TFrameSetSnapshot : public TStreamObject
 {
-    return Kind == TDrawRectKind::SenderPostcode || Kind == TDrawRectKind::SenderAddress ||
-           Kind == TDrawRectKind::SenderName;
-}
+public:
+    static constexpr char Tag[] = "DSET";
+    bool Detail = false;
+    bool Read = false;
+    void SaveToStream(TItemWriter &Stream) const override
+    {
+        Stream.writeBytes(QByteArrayView(Tag, 4));
+        Stream.writeFlag(Detail);
+    }
+    void LoadFromStream(TItemReader &Stream) override
+    {
+        if (Stream.remaining() != 5 || Stream.readBytes(4) != QByteArray(Tag, 4))
+            return;
+        Detail = Stream.readByte() != 0;
+        Read = true;
+    }
+};
 
 TPageRect centred(const TLayoutDocument &D, int W, int H)
 {
@@ -136,8 +152,9 @@ TTextCommands::TTextCommands(TPrintEditor &Editor) : QObject(&Editor), m_editor(
     connect(&m_editor, &TPrintEditor::LayoutChanged, this, &TTextCommands::UpdateActions);
     m_editor.PageView()->installEventFilter(this);
 
-    // The editor puts back moves and resizes; the steps recorded here are
-    // put back by this object, and anything else still reaches the editor.
+    // The editor puts back the items, their places and the background; the
+    // data format and the frame set are put back here, and every other
+    // piece still reaches the editor.
     m_previousUndo = m_editor.UndoList().OnUndoRedo;
     m_editor.UndoList().OnUndoRedo = [this](TUndoList &List, TUndoKind Kind, TUndoData &Data, bool Redo) {
         UndoRedo(List, Kind, Data, Redo);
@@ -219,7 +236,7 @@ std::unique_ptr<TTextCommands::TPending> TTextCommands::Begin(const std::vector<
     pending->Action->SetSelectionCount(TUndoState::Before, selected >= 0 ? 1 : 0);
     if (selected >= 0)
         pending->Action->SetSelection(TUndoState::Before, 0, selected);
-    pending->Action->SetMainSelection(TUndoState::Before, selected);
+    pending->Action->SetMainSelection(TUndoState::Before, selected >= 0 ? 0 : -1);
     return pending;
 }
 
@@ -237,7 +254,7 @@ void TTextCommands::Commit(std::unique_ptr<TPending> Pending)
     Pending->Action->SetSelectionCount(TUndoState::After, selected >= 0 ? 1 : 0);
     if (selected >= 0)
         Pending->Action->SetSelection(TUndoState::After, 0, selected);
-    Pending->Action->SetMainSelection(TUndoState::After, selected);
+    Pending->Action->SetMainSelection(TUndoState::After, selected >= 0 ? 0 : -1);
     m_editor.UndoList().Add(std::move(Pending->Action));
     Changed(selected);
 }
@@ -255,63 +272,28 @@ void TTextCommands::Changed(int Select)
 
 void TTextCommands::UndoRedo(TUndoList &List, TUndoKind Kind, TUndoData &Data, bool Redo)
 {
-    const TUndoState state = Redo ? TUndoState::After : TUndoState::Before;
-    TLayoutDocument &d = m_editor.Document();
-    if (Kind == TUndoKind::Insert) {
-        auto *piece = dynamic_cast<TDrawRectUndoData *>(&Data);
-        if (!piece)
-            return;
-        const int index = piece->ZIndex;
-        if (!Redo) {
-            if (index >= 0 && index < int(d.Items.size())) {
-                d.Items.erase(d.Items.begin() + index);
-                if (index < int(d.ItemRoles.size()))
-                    d.ItemRoles.erase(d.ItemRoles.begin() + index);
+    // The data format's snapshots are put back here; the items, their
+    // places and the background by the editor.
+    if (dynamic_cast<TDrawRectUndoData *>(&Data) == nullptr) {
+        if (auto *object = dynamic_cast<TObjectUndoData *>(&Data)) {
+            TFormatSnapshot snapshot;
+            TItemReader reader = object->GetStream(Redo ? TUndoState::After : TUndoState::Before).reader();
+            snapshot.LoadFromStream(reader);
+            if (snapshot.Read) {
+                m_editor.Document().DataFormat = std::make_shared<const TDataFormat>(snapshot.Format);
+                return;
             }
-            Changed(-1);
-            return;
+            TFrameSetSnapshot frames;
+            TItemReader again = object->GetStream(Redo ? TUndoState::After : TUndoState::Before).reader();
+            frames.LoadFromStream(again);
+            if (frames.Read) {
+                m_editor.Document().Detail = frames.Detail;
+                return;
+            }
         }
-        std::unique_ptr<TDrawRect> item = CreatePrintItem(quint8(piece->ListIndex), false);
-        if (!item || index < 0 || index > int(d.Items.size()))
-            return;
-        TItemReader reader = piece->GetStream(TUndoState::After).reader();
-        item->LoadFromStream(reader);
-        d.Items.insert(d.Items.begin() + index, std::move(item));
-        if (index <= int(d.ItemRoles.size()))
-            d.ItemRoles.insert(d.ItemRoles.begin() + index, -1);
-        Changed(index);
-        return;
     }
-    if (Kind != TUndoKind::Property) {
-        if (m_previousUndo)
-            m_previousUndo(List, Kind, Data, Redo);
-        return;
-    }
-    if (auto *piece = dynamic_cast<TDrawRectUndoData *>(&Data)) {
-        const int index = piece->ZIndex;
-        if (index < 0 || index >= int(d.Items.size()))
-            return;
-        TDrawRect &old = *d.Items[size_t(index)];
-        std::unique_ptr<TDrawRect> item = CreatePrintItem(quint8(piece->ListIndex), isSenderKind(old.GetKind()));
-        TItemReader reader = piece->GetStream(state).reader();
-        // An item kind the print-data file does not name is put back in
-        // place; its stream restores every field it has.
-        if (item) {
-            item->LoadFromStream(reader);
-            d.Items[size_t(index)] = std::move(item);
-        } else {
-            old.LoadFromStream(reader);
-        }
-        Changed(m_editor.PageView()->Selected());
-    } else if (auto *object = dynamic_cast<TObjectUndoData *>(&Data)) {
-        TFormatSnapshot snapshot;
-        TItemReader reader = object->GetStream(state).reader();
-        snapshot.LoadFromStream(reader);
-        if (!snapshot.Read)
-            return;
-        d.DataFormat = std::make_shared<const TDataFormat>(snapshot.Format);
-        Changed(m_editor.PageView()->Selected());
-    }
+    if (m_previousUndo)
+        m_previousUndo(List, Kind, Data, Redo);
 }
 
 namespace {
@@ -362,10 +344,8 @@ bool TTextCommands::EditLayoutDetail()
     request.DetailedFrames = d.Detail;
     if (d.Kind == TLayoutKind::AddressSide)
         request.DataSide = d.FrameCount() > 4 ? 0 : 1;
-    else if (d.Kind == TLayoutKind::Label)
-        request.DataSide = 1;
-    else if (d.Kind == TLayoutKind::Card)
-        request.DataSide = 2;
+    else if (d.Kind == TLayoutKind::Label || d.Kind == TLayoutKind::Card)
+        request.DataSide = d.SenderAsAddressee ? 2 : 1;
     request.Visible.fill(true);
     // Which boxes each default frame answers to.
     auto boxesOf = [](int Role) -> std::vector<TDetailBox> {
@@ -403,8 +383,19 @@ bool TTextCommands::EditLayoutDetail()
                            (d.Kind == TLayoutKind::AddressSide || d.Kind == TLayoutKind::Label);
     if (switchSet) {
         // The other frame set replaces the default items; the user's own
-        // items stay. The steps recorded hold item positions, which the
-        // new set invalidates.
+        // items stay. One step takes every item out and puts the new ones
+        // in, so that it comes back whole.
+        auto pending = Begin({}, true);
+        TUndoDatas &action = *pending->Action;
+        d.ItemRoles.resize(d.Items.size(), -1);
+        for (int i = int(d.Items.size()) - 1; i >= 0; --i) {
+            const TDrawRect &item = *d.Items[size_t(i)];
+            const int piece = action.AddDrawRect(item, i, PrintItemClass(item), TUndoState::Before);
+            static_cast<TDrawRectUndoData *>(action.GetItem(piece))->Extra = d.ItemRoles[size_t(i)];
+        }
+        TFrameSetSnapshot set;
+        set.Detail = d.Detail;
+        const int setPiece = action.AddObject(set, TUndoState::Before);
         std::vector<std::unique_ptr<TDrawRect>> own;
         for (size_t i = 0; i < d.Items.size(); ++i)
             if ((i < d.ItemRoles.size() ? d.ItemRoles[i] : -1) < 0)
@@ -416,8 +407,15 @@ bool TTextCommands::EditLayoutDetail()
             d.ItemRoles.push_back(-1);
         }
         d.DataFormat = std::make_shared<const TDataFormat>(format);
-        m_editor.UndoList().Clear();
-        Changed(-1);
+        set.Detail = d.Detail;
+        action.SetObject(setPiece, set, TUndoState::After);
+        for (size_t i = 0; i < d.Items.size(); ++i) {
+            const TDrawRect &item = *d.Items[i];
+            const int piece = action.AddDrawRect(item, int(i), PrintItemClass(item), TUndoState::After);
+            static_cast<TDrawRectUndoData *>(action.GetItem(piece))->Extra = d.ItemRoles[i];
+        }
+        m_editor.PageView()->SetSelected(-1);
+        Commit(std::move(pending));
         return true;
     }
     // The visibility each item takes; an OK that changes nothing records
@@ -455,7 +453,8 @@ bool TTextCommands::EditAddition()
     if (lines.size() > 4)
         lines.resize(4);
     TAdditionRequest request;
-    request.DataSource = d.Kind == TLayoutKind::Card ? 2 : 1;
+    // Labels and cards of the sender's data offer its contact lines.
+    request.DataSource = d.Kind != TLayoutKind::AddressSide && d.SenderAsAddressee ? 2 : 1;
     // The customer barcode: its item, when the layout has one, at a size
     // whose code fits along the piece; without one it cannot be chosen.
     int barcode = -1;
@@ -466,7 +465,11 @@ bool TTextCommands::EditAddition()
     if (barcode >= 0) {
         const auto &bar = static_cast<const TBarcodeRect &>(*d.Items[size_t(barcode)]);
         const int length = bar.IsHorizontal() ? d.Format.Width : d.Format.Height;
-        if (!BarcodeSizeForLength(length, maxSize))
+        // A paper the paper dialogs call too small prints no barcode (the
+        // editor hides it), whatever its own axis would take.
+        int paperSize = 0;
+        if (!BarcodeSizeForLength(PaperFmt::barcodeAxisLength(d.Format), paperSize) ||
+            !BarcodeSizeForLength(length, maxSize))
             maxSize = -1;
         request.Barcode = bar.IsVisible();
         request.BarSize = bar.GetSizeIndex();
@@ -503,11 +506,17 @@ bool TTextCommands::EditAddition()
     }
     const bool created = lines.size() < 4 && std::find(request.Checked.begin(), request.Checked.end(), true) !=
                                                  request.Checked.end();
+    std::vector<int> touched = lines;
+    if (barcodeChanged)
+        touched.push_back(barcode);
+    auto pending = Begin(touched, false);
+    const size_t existing = lines.size();
     if (created) {
         // The missing lines are added at once, hidden unless chosen, one
         // under another above the piece's lower edge.
         const QSize piece = d.PiecePixels();
         const bool horizontal = d.HorizontalWriting();
+        d.ItemRoles.resize(d.Items.size(), -1);
         for (size_t i = lines.size(); i < 4; ++i) {
             auto add = std::make_unique<TAdditionRect>();
             const int top = piece.height() - kAdditionMargin - int(4 - i) * kAdditionHeight;
@@ -519,10 +528,6 @@ bool TTextCommands::EditAddition()
             lines.push_back(int(d.Items.size()) - 1);
         }
     }
-    std::vector<int> touched = lines;
-    if (barcodeChanged)
-        touched.push_back(barcode);
-    auto pending = Begin(touched, false);
     applyBarcode();
     for (size_t i = 0; i < lines.size(); ++i) {
         auto &add = static_cast<TAdditionRect &>(*d.Items[size_t(lines[i])]);
@@ -533,13 +538,12 @@ bool TTextCommands::EditAddition()
             add.SetContent(request.Texts[i]);
         }
     }
-    if (created) {
-        // Added items shift what the recorded steps point at.
-        m_editor.UndoList().Clear();
-        Changed(m_editor.PageView()->Selected());
-    } else {
-        Commit(std::move(pending));
+    // The lines added are inserted items of the same step: undone, they go.
+    for (size_t i = existing; i < lines.size(); ++i) {
+        const TDrawRect &add = *d.Items[size_t(lines[i])];
+        (void)pending->Action->AddDrawRect(add, lines[i], PrintItemClass(add), TUndoState::After);
     }
+    Commit(std::move(pending));
     return true;
 }
 
@@ -605,17 +609,7 @@ bool TTextCommands::InsertWord()
         item->SetHorizontal(!horizontal);
         item->SetRect(turned(item->GetRect()));
     }
-    const int index = int(d.Items.size());
-    auto action = std::make_unique<TUndoDatas>(TUndoKind::Insert);
-    const int piece = action->AddDrawRect(*item, index, PrintItemClass(*item), TUndoState::After);
-    (void)piece;
-    action->SetSelectionCount(TUndoState::After, 1);
-    action->SetSelection(TUndoState::After, 0, index);
-    action->SetMainSelection(TUndoState::After, index);
-    d.Items.push_back(std::move(item));
-    d.ItemRoles.resize(d.Items.size() - 1, -1);
-    d.ItemRoles.push_back(-1);
-    m_editor.UndoList().Add(std::move(action));
+    const int index = m_editor.InsertItem(std::move(item));
     Changed(index);
     return true;
 }

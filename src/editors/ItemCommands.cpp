@@ -20,6 +20,7 @@
 #include "items/ImgUtils.h"
 #include "items/OleDD.h"
 #include "items/SenderRect.h"
+#include "items/UndoList.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 
@@ -121,13 +122,7 @@ void TItemCommands::UpdateActions()
 
 void TItemCommands::AddItem(std::unique_ptr<TDrawRect> Item)
 {
-    TLayoutDocument &d = m_editor.Document();
-    d.Items.push_back(std::move(Item));
-    d.ItemRoles.push_back(-1);
-    // The undo steps hold item positions; an added item would shift them.
-    m_editor.UndoList().Clear();
-    m_editor.MergeCurrentRecord();
-    m_editor.PageView()->SetSelected(int(d.Items.size()) - 1);
+    (void)m_editor.InsertItem(std::move(Item));
 }
 
 bool TItemCommands::EditItem(int Index)
@@ -136,6 +131,8 @@ bool TItemCommands::EditItem(int Index)
     if (Index < 0 || Index >= int(d.Items.size()))
         return false;
     TDrawRect &item = *d.Items[size_t(Index)];
+    // The item as it stands, for the step that takes the change back.
+    std::unique_ptr<TUndoDatas> step = m_editor.BeginChange({Index});
     bool done = false;
     if (auto *illust = dynamic_cast<TIllustRect *>(&item)) {
         TIllustSettingDialog dialog(Window());
@@ -166,10 +163,8 @@ bool TItemCommands::EditItem(int Index)
         if ((done = m_editor.ExecDialog(dialog) == QDialog::Accepted))
             takeBack(item, dialog.WorkItem());
     }
-    if (done) {
-        m_editor.UndoList().Clear();
-        m_editor.MergeCurrentRecord();
-    }
+    if (done)
+        m_editor.CommitChange(std::move(step), {Index});
     return done;
 }
 
@@ -311,9 +306,7 @@ void TItemCommands::EditBackground()
     dialog.SetBackImage(d.Background, d.Format.Width, d.Format.Height);
     if (m_editor.ExecDialog(dialog) != QDialog::Accepted)
         return;
-    d.Background.Assign(dialog.WorkItem());
-    m_editor.MarkChanged();
-    m_editor.MergeCurrentRecord();
+    m_editor.ChangeBackground(dialog.WorkItem());
 }
 
 void TItemCommands::EditSenders()

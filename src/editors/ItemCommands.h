@@ -19,7 +19,8 @@ class TPrintEditor;
 // item's settings (also by double-clicking it) and the sender records
 // window. Each command runs its dialog through the editor's ExecDialog seam
 // and copies the dialog's working item back on OK, keeping the item's
-// top-left corner. Created by each editor window for itself.
+// top-left corner; every insertion and change is one step of the editor's
+// history. Created by each editor window for itself.
 class TFileDD;
 
 class TItemCommands : public QObject

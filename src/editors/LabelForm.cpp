@@ -20,6 +20,8 @@ void TLabelForm::SetCardMode(bool Card)
     m_cardMode = true;
     m_helpContext = CardHelpContext;
     ChangeKind(TLayoutKind::Card);
+    // A card is the sender's own until its sheet dialog says otherwise.
+    Document().SenderAsAddressee = true;
     setWindowTitle(QStringLiteral("名刺印刷"));
     // The commands that speak of labels speak of cards.
     const std::pair<QAction *, const char *> hints[] = {
@@ -35,8 +37,8 @@ void TLabelForm::SetCardMode(bool Card)
 
 void TLabelForm::NotifyCurrentRecordChanged()
 {
-    // The card's data side is the sender, which the list's rows never change.
-    if (!m_cardMode)
+    // The sender's data, which the list's rows never change.
+    if (!MergesSender())
         MergeCurrentRecord();
 }
 

@@ -6,7 +6,9 @@
 // The label and business-card editor, one window for both. After creation
 // it edits labels whose items take the main list's current record;
 // SetCardMode(true), called once right after creation, turns it into the
-// business-card editor, whose items take the sender's record.
+// business-card editor, whose items take the sender's record. The data
+// side of each layout (the addressee records or the sender record) is
+// chosen in the sheet dialog and kept in its file.
 class TLabelForm : public TPrintEditor, public TPrintEditorNotice
 {
     Q_OBJECT
@@ -21,7 +23,6 @@ public:
     // false does nothing.
     void SetCardMode(bool Card);
     [[nodiscard]] bool IsCardMode() const override { return m_cardMode; }
-    [[nodiscard]] bool MergesSender() const override { return m_cardMode; }
     [[nodiscard]] int HelpContext() const { return m_helpContext; }
 
     void NotifyCurrentRecordChanged() override;

@@ -58,7 +58,9 @@ public:
     // of kinds 19 to 22. Unset or nothing: those lines merge empty.
     std::function<std::optional<TSenderData>()> PrintedSender;
     // The addressee's items take the sender's own record (a reply card
-    // addressed to the sender): their honorific is the sender-addressed one.
+    // addressed to the sender, a return-address label, the sender's own
+    // business card): their honorific is the sender-addressed one. The
+    // layout's data side, kept in its file.
     bool SenderAsAddressee = false;
 
     // Replaces the items by the fixed items of the format's frame set in

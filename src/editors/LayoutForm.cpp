@@ -3,25 +3,46 @@
 #include "editors/ItemCommands.h"
 #include "editors/EditorTextCommands.h"
 
+#include <QAction>
+#include <QMenu>
+#include <QSignalBlocker>
+
 TLayoutForm::TLayoutForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayoutKind::AddressSide, Host, Owner)
 {
     setObjectName(QStringLiteral("LayoutForm"));
     setWindowTitle(QStringLiteral("宛名印刷"));
     new TItemCommands(*this, Host);
     new TTextCommands(*this);
+    // Postcards addressed to the sender (reply cards): the addressee's
+    // items take the sender's record; an envelope's sender side is the
+    // same mode, chosen in its paper dialog.
+    actSenderMode = new QAction(QStringLiteral("差出人宛てに印刷(&R)"), this);
+    actSenderMode->setObjectName(QStringLiteral("actSenderMode"));
+    actSenderMode->setCheckable(true);
+    addAction(actSenderMode);
+    if (auto *format = findChild<QMenu *>(QStringLiteral("mnuFormat"))) {
+        format->addSeparator();
+        format->addAction(actSenderMode);
+    }
+    connect(actSenderMode, &QAction::toggled, this, [this](bool On) {
+        if (On != MergesSender())
+            SetDataMode(On ? SenderDataMode : 0);
+    });
+    connect(this, &TPrintEditor::LayoutChanged, this, [this] {
+        const QSignalBlocker quiet(actSenderMode);
+        actSenderMode->setChecked(MergesSender());
+    });
 }
 
 void TLayoutForm::SetDataMode(int Mode)
 {
-    m_dataMode = Mode;
-    Document().SenderAsAddressee = Mode == SenderDataMode;
-    MergeCurrentRecord();
+    SetMergesSender(Mode == SenderDataMode);
 }
 
 void TLayoutForm::NotifyCurrentRecordChanged()
 {
     // A layout of fewer frames holds no addressee's data to follow.
-    if (Document().FrameCount() >= 5 && m_dataMode != SenderDataMode)
+    if (Document().FrameCount() >= 5 && !MergesSender())
         MergeCurrentRecord();
 }
 

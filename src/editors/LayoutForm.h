@@ -16,14 +16,13 @@ public:
 
     // 0 the addressee's data, 2 the sender's data.
     static constexpr int SenderDataMode = 2;
-    [[nodiscard]] int DataMode() const { return m_dataMode; }
+    [[nodiscard]] int DataMode() const { return MergesSender() ? SenderDataMode : 0; }
     void SetDataMode(int Mode);
-    [[nodiscard]] bool MergesSender() const override { return m_dataMode == SenderDataMode; }
 
     void NotifyCurrentRecordChanged() override;
     void NotifyRecordUpdated(const QList<qint32> &RecNos) override;
     void NotifyRecordDeleted(const QList<qint32> &RecNos) override;
 
-private:
-    int m_dataMode = 0;
+    // The sender mode on the menu 書式, checked while it is on.
+    QAction *actSenderMode = nullptr;
 };

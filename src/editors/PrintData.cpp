@@ -26,6 +26,8 @@ constexpr qsizetype kLegacySignatureSize = 16;
 constexpr char kFormatMark[] = "DFMT";
 // The header after the version: 28 bytes, 32 for a design.
 constexpr int kHeaderUsed = 12;
+// The data side byte of the header.
+constexpr quint8 kAddresseeSide = 1, kSenderSide = 2;
 
 int headerSize(TLayoutKind Kind)
 {
@@ -164,7 +166,7 @@ QByteArray EncodePrintData(const TLayoutDocument &Document, const QByteArray &Th
     out.writeInt32(PrintDataContainerVersion);
     out.writeByte(quint8(Document.Kind));
     out.writeFlag(Document.Detail);
-    out.writeByte(0);
+    out.writeByte(Document.SenderAsAddressee ? kSenderSide : kAddresseeSide);
     out.writeByte(0);
     out.writeInt32(Document.FormatIndex);
     out.writeBytes(QByteArray(headerSize(Document.Kind) - kHeaderUsed, '\0'));
@@ -233,7 +235,10 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             return fail(damaged());
         read.Kind = TLayoutKind(kind);
         read.Detail = in.readFlag();
-        (void)in.readByte();
+        const quint8 side = in.readByte();
+        if (side > kSenderSide)
+            return fail(damaged());
+        read.SenderAsAddressee = side == 0 ? read.Kind == TLayoutKind::Card : side == kSenderSide;
         (void)in.readByte();
         read.FormatIndex = in.readInt32();
         const auto readThumbnail = [&in] {
@@ -291,6 +296,7 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
             return fail(damaged());
         Document.Kind = read.Kind;
         Document.Detail = read.Detail;
+        Document.SenderAsAddressee = read.SenderAsAddressee;
         Document.FormatIndex = read.FormatIndex;
         Document.Format = read.Format;
         Document.Grid = read.Grid;

@@ -19,7 +19,11 @@
 //   n   int32     item stream version (DrawRectVersion, 600)
 //   then the header, 28 bytes (32 for a design):
 //       int32     container version (2)
-//       byte      editor kind (TLayoutKind), byte detail frame set, 2 zero
+//       byte      editor kind (TLayoutKind), byte detail frame set,
+//       byte      data side: 1 the addressee records, 2 the sender record,
+//                 0 (files written before it was kept) the kind's own:
+//                 the sender for a business card, else the addressee;
+//       1 zero
 //       int32     paper format index (ReadPaperFormat / ReadDesignFormat)
 //       zeros     to the header's end
 //   ..  uint32 n, n bytes   thumbnail (JPEG; may be empty), at most 4 MiB

@@ -9,7 +9,10 @@
 #include "editors/PrintData.h"
 #include "editors/PrintWizard.h"
 #include "editors/TownNames.h"
+#include "items/BackImage.h"
+#include "items/ItemStream.h"
 #include "items/MetaRect.h"
+#include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "widgets/InputHoldBack.h"
 
@@ -18,6 +21,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -27,6 +31,8 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,6 +61,32 @@ bool belongsToEditor(const QObject *Object, const QWidget *Editor)
         if (o == Editor)
             return true;
     return false;
+}
+
+// An item the user added, not a frame of the paper.
+bool isUserItem(const TLayoutDocument &D, int Index)
+{
+    return Index >= 0 && Index < int(D.Items.size()) &&
+           (Index >= int(D.ItemRoles.size()) || D.ItemRoles[size_t(Index)] < 0);
+}
+
+// A paper too small for the smallest customer barcode prints none: the
+// paper dialogs and the additional information say so, and a barcode of
+// such a layout (a file saved before) would run over the next label.
+void HideUnprintableBarcode(TLayoutDocument &D)
+{
+    int size = 0;
+    if (BarcodeSizeForLength(PaperFmt::barcodeAxisLength(D.Format), size))
+        return;
+    for (auto &item : D.Items)
+        if (item->GetKind() == TDrawRectKind::Barcode)
+            item->SetVisible(false);
+}
+
+bool isSenderKind(TDrawRectKind Kind)
+{
+    return Kind == TDrawRectKind::SenderPostcode || Kind == TDrawRectKind::SenderAddress ||
+           Kind == TDrawRectKind::SenderName;
 }
 
 } // namespace
@@ -104,6 +136,7 @@ void TPrintEditor::CreateActions()
         addAction(Action);
     };
     make(actNew, "actNew", QStringLiteral("新規作成(&N)..."), QKeySequence(Qt::CTRL | Qt::Key_N));
+    make(actChangePaper, "actChangePaper", QStringLiteral("用紙の変更(&C)..."), {});
     make(actOpen, "actOpen", QStringLiteral("開く(&O)..."), QKeySequence(Qt::CTRL | Qt::Key_O));
     make(actSave, "actSave", QStringLiteral("上書き保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
     make(actSaveAs, "actSaveAs", QStringLiteral("名前を付けて保存(&A)..."), {});
@@ -114,10 +147,16 @@ void TPrintEditor::CreateActions()
     make(actClose, "actClose", QStringLiteral("閉じる(&X)"), {});
     make(actUndo, "actUndo", QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z));
     make(actRedo, "actRedo", QStringLiteral("やり直し(&R)"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+    make(actDelete, "actDelete", QStringLiteral("削除(&D)"), QKeySequence(Qt::Key_Delete));
+    make(actBringToFront, "actBringToFront", QStringLiteral("最前面へ移動(&F)"), {});
+    make(actBringForward, "actBringForward", QStringLiteral("前面へ移動(&W)"), {});
+    make(actSendBackward, "actSendBackward", QStringLiteral("背面へ移動(&K)"), {});
+    make(actSendToBack, "actSendToBack", QStringLiteral("最背面へ移動(&B)"), {});
     make(actZoomIn, "actZoomIn", QStringLiteral("拡大(&I)"), QKeySequence(Qt::CTRL | Qt::Key_Plus));
     make(actZoomOut, "actZoomOut", QStringLiteral("縮小(&O)"), QKeySequence(Qt::CTRL | Qt::Key_Minus));
     connect(actNew, &QAction::triggered, this, &TPrintEditor::actNewExecute);
     connect(actPrint, &QAction::triggered, this, &TPrintEditor::actPrintExecute);
+    connect(actChangePaper, &QAction::triggered, this, [this] { (void)RunPaperDialog(true); });
     connect(actOpen, &QAction::triggered, this, [this] {
         // Another layout replaces this one: its changes are asked about first.
         if (!AskToSaveChanges())
@@ -137,14 +176,23 @@ void TPrintEditor::CreateActions()
     connect(actPaste, &QAction::triggered, this, [this] { (void)Paste(); });
     connect(actPreview, &QAction::triggered, this, &TPrintEditor::actPreviewExecute);
     connect(actClose, &QAction::triggered, this, &QWidget::close);
-    connect(actUndo, &QAction::triggered, this, [this] {
-        m_undo.Undo();
-        UpdateActions();
-    });
-    connect(actRedo, &QAction::triggered, this, [this] {
-        m_undo.Redo();
-        UpdateActions();
-    });
+    connect(actUndo, &QAction::triggered, this, &TPrintEditor::Undo);
+    connect(actRedo, &QAction::triggered, this, &TPrintEditor::Redo);
+    connect(actDelete, &QAction::triggered, this, [this] { (void)DeleteItem(pbxPage->Selected()); });
+    auto orderStep = [this](QAction *Action, int Step) {
+        connect(Action, &QAction::triggered, this, [this, Step] {
+            const int from = pbxPage->Selected();
+            const int last = int(m_document.Items.size()) - 1;
+            // Steps of one, or all the way to the top or the bottom.
+            const int to = Step == 2 ? last : Step == -2 ? 0 : from + Step;
+            (void)MoveInDrawingOrder(from, std::clamp(to, 0, std::max(0, last)));
+        });
+    };
+    orderStep(actBringToFront, 2);
+    orderStep(actBringForward, 1);
+    orderStep(actSendBackward, -1);
+    orderStep(actSendToBack, -2);
+    connect(pbxPage, &TPageView::SelectionChanged, this, &TPrintEditor::UpdateActions);
     connect(actZoomIn, &QAction::triggered, this, [this] { SetZoom(pbxPage->Zoom() * 1.25); });
     connect(actZoomOut, &QAction::triggered, this, [this] { SetZoom(pbxPage->Zoom() / 1.25); });
 
@@ -152,7 +200,7 @@ void TPrintEditor::CreateActions()
     menus->setObjectName(QStringLiteral("mnuMain"));
     QMenu *file = menus->addMenu(QStringLiteral("ファイル(&F)"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    file->addActions({actNew, actOpen, actSave, actSaveAs});
+    file->addActions({actNew, actChangePaper, actOpen, actSave, actSaveAs});
     file->addSeparator();
     file->addActions({actPreview, actPrint});
     file->addSeparator();
@@ -161,7 +209,11 @@ void TPrintEditor::CreateActions()
     edit->setObjectName(QStringLiteral("mnuEdit"));
     edit->addActions({actUndo, actRedo});
     edit->addSeparator();
-    edit->addActions({actCopy, actPaste});
+    edit->addActions({actCopy, actPaste, actDelete});
+    edit->addSeparator();
+    QMenu *order = edit->addMenu(QStringLiteral("重なり順(&O)"));
+    order->setObjectName(QStringLiteral("mnuOrder"));
+    order->addActions({actBringToFront, actBringForward, actSendBackward, actSendToBack});
     QMenu *view = menus->addMenu(QStringLiteral("表示(&V)"));
     view->setObjectName(QStringLiteral("mnuView"));
     view->addActions({actZoomIn, actZoomOut});
@@ -188,27 +240,37 @@ void TPrintEditor::SetZoom(double Zoom)
         cbxZoom->setEditText(QStringLiteral("%1%").arg(qRound(pbxPage->Zoom() * 100)));
 }
 
-bool TPrintEditor::NewLayout(int FormatIndex, bool Quiet)
+bool TPrintEditor::ReadLayoutPaper(int FormatIndex, TLayoutFormat &Format, TLabelGrid *Grid, bool Quiet)
 {
-    TLayoutFormat format;
-    TLabelGrid grid;
     QString error;
     bool read = false;
     if (m_kind == TLayoutKind::Design) {
         TDesignFormat design;
         read = ReadDesignFormat(FormatIndex, design, &error);
-        format.Kind = quint8(TPaperKind::Postcard);
-        format.Width = design.Landscape ? design.Height : design.Width;
-        format.Height = design.Landscape ? design.Width : design.Height;
+        // A landscape design paper is kept turned in the catalogue: its
+        // width is already the long side.
+        Format = TLayoutFormat{};
+        Format.Kind = quint8(TPaperKind::Postcard);
+        Format.Width = design.Width;
+        Format.Height = design.Height;
     } else {
-        read = ReadPaperFormat(FormatIndex, paperEditor(m_kind), format, grid, &error);
+        TLabelGrid grid;
+        read = ReadPaperFormat(FormatIndex, paperEditor(m_kind), Format, grid, &error);
+        if (Grid)
+            *Grid = grid;
     }
-    if (!read) {
-        if (!Quiet)
-            ShowMessageBoxAt(this, error.isEmpty() ? QStringLiteral("用紙情報が読み込めませんでした  ") : error,
-                             ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    if (!read && !Quiet)
+        ShowMessageBoxAt(this, error.isEmpty() ? QStringLiteral("用紙情報が読み込めませんでした  ") : error,
+                         ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    return read;
+}
+
+bool TPrintEditor::NewLayout(int FormatIndex, bool Quiet)
+{
+    TLayoutFormat format;
+    TLabelGrid grid;
+    if (!ReadLayoutPaper(FormatIndex, format, &grid, Quiet))
         return false;
-    }
     SetLayout(FormatIndex, format, grid);
     return true;
 }
@@ -219,6 +281,7 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     m_document.Format = Format;
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
+    HideUnprintableBarcode(m_document);
     ApplyNewLayoutFormat(m_document);
     // A new layout is no longer the file opened before: saving it asks for
     // a title rather than writing over that file.
@@ -228,6 +291,15 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     pbxPage->SetSelected(-1);
     MergeCurrentRecord();
     UpdateActions();
+}
+
+void TPrintEditor::SetMergesSender(bool Sender)
+{
+    if (m_document.SenderAsAddressee != Sender) {
+        m_document.SenderAsAddressee = Sender;
+        m_changed = true;
+    }
+    MergeCurrentRecord();
 }
 
 void TPrintEditor::MergeCurrentRecord()
@@ -241,43 +313,112 @@ void TPrintEditor::MergeCurrentRecord()
     std::optional<TAddressData> record;
     if (MergesSender())
         record = sender;
-    else if (const qint32 recNo = m_host.CurrentRecNo(); recNo > 0)
-        record = m_host.ReadRecord(recNo);
+    else if (const qint32 recNo = m_host.CurrentRecNo(); recNo > 0) {
+        // The page shows a record that cannot be read as empty; a print run
+        // stops on it instead.
+        try {
+            record = m_host.ReadRecord(recNo);
+        } catch (const ETableError &) {
+            record.reset();
+        }
+    }
     MergeRecord(m_document, record ? &*record : nullptr, sender ? &*sender : nullptr);
     pbxPage->DocumentChanged();
     emit LayoutChanged();
 }
 
-bool TPrintEditor::RunPaperDialog()
+bool TPrintEditor::RunPaperDialog(bool Change)
 {
+    // The paper chosen, and for a change the layout's items carried over.
+    auto take = [this, Change](int Index, const TLayoutFormat &Format, const TLabelGrid &Grid) {
+        if (Change)
+            ChangePaper(Index, Format, Grid);
+        else
+            SetLayout(Index, Format, Grid);
+    };
     switch (m_kind) {
     case TLayoutKind::AddressSide: {
         TNewLayoutDialog dialog(this);
+        dialog.SetChangeMode(Change);
         dialog.ShowFormat(m_document.FormatIndex);
+        dialog.SetEnvelopeSide(MergesSender() ? 1 : 0);
         if (ExecDialog(dialog) != QDialog::Accepted)
             return false;
-        SetLayout(dialog.SelectedIndex(), dialog.WorkingFormat(), dialog.WorkingGrid());
+        // The envelope's sender side is the layout filled from the sender;
+        // a postcard keeps the mode it had when its paper is changed and
+        // starts addressed to the list's records when it is new.
+        m_document.SenderAsAddressee = dialog.WorkingFormat().PaperKind() == TPaperKind::Envelope
+                                           ? dialog.GetEnvelopeSide() == 1
+                                           : Change && MergesSender();
+        take(dialog.SelectedIndex(), dialog.WorkingFormat(), dialog.WorkingGrid());
         return true;
     }
     case TLayoutKind::Label:
     case TLayoutKind::Card: {
         TNewLabelDialog dialog(this);
         dialog.SetLabelKind(m_kind == TLayoutKind::Card ? 3 : 2);
+        dialog.SetChangeMode(Change);
         dialog.ShowFormat(m_document.FormatIndex);
+        dialog.SetDataSide(MergesSender() ? 1 : 0);
         if (ExecDialog(dialog) != QDialog::Accepted)
             return false;
-        SetLayout(dialog.SelectedIndex(), dialog.WorkingFormat(), dialog.WorkingGrid());
+        m_document.SenderAsAddressee = dialog.GetDataSide() == 1;
+        take(dialog.SelectedIndex(), dialog.WorkingFormat(), dialog.WorkingGrid());
         return true;
     }
     case TLayoutKind::Design: {
         TNewDesignDialog dialog(this);
+        dialog.SetChangeMode(Change);
         dialog.ShowFormat(m_document.FormatIndex);
         if (ExecDialog(dialog) != QDialog::Accepted)
             return false;
-        return NewLayout(dialog.SelectedIndex());
+        TLayoutFormat format;
+        if (!ReadLayoutPaper(dialog.SelectedIndex(), format, nullptr, false))
+            return false;
+        take(dialog.SelectedIndex(), format, TLabelGrid{});
+        return true;
     }
     }
     return false;
+}
+
+void TPrintEditor::ChangePaper(int FormatIndex, const TLayoutFormat &Format, const TLabelGrid &Grid)
+{
+    // The frames of the new paper replace the old ones, each keeping
+    // whether it was shown; the user's own items stay where they stood,
+    // moved onto the new piece when it is smaller.
+    std::vector<std::unique_ptr<TDrawRect>> own;
+    std::vector<int> hidden;
+    m_document.ItemRoles.resize(m_document.Items.size(), -1);
+    for (size_t i = 0; i < m_document.Items.size(); ++i) {
+        const int role = m_document.ItemRoles[i];
+        if (role < 0)
+            own.push_back(std::move(m_document.Items[i]));
+        else if (!m_document.Items[i]->IsVisible())
+            hidden.push_back(role);
+    }
+    m_document.FormatIndex = FormatIndex;
+    m_document.Format = Format;
+    m_document.Grid = Grid;
+    m_document.BuildDefaultItems();
+    for (size_t i = 0; i < m_document.Items.size(); ++i)
+        if (std::find(hidden.begin(), hidden.end(), m_document.ItemRoles[i]) != hidden.end())
+            m_document.Items[i]->SetVisible(false);
+    const QSize piece = m_document.PiecePixels();
+    for (auto &item : own) {
+        const TPageRect r = item->GetRect();
+        const int left = std::clamp(r.Left, 0, std::max(0, piece.width() - r.width()));
+        const int top = std::clamp(r.Top, 0, std::max(0, piece.height() - r.height()));
+        item->SetRect({left, top, left + r.width(), top + r.height()});
+        m_document.Items.push_back(std::move(item));
+        m_document.ItemRoles.push_back(-1);
+    }
+    HideUnprintableBarcode(m_document);
+    // The steps recorded name item places the new frames invalidate.
+    m_undo.Clear();
+    pbxPage->SetSelected(-1);
+    MergeCurrentRecord();
+    UpdateActions();
 }
 
 bool TPrintEditor::OpenFile(const QString &Path)
@@ -298,12 +439,14 @@ bool TPrintEditor::OpenFile(const QString &Path)
     m_document.Format = read.Format;
     m_document.Grid = read.Grid;
     m_document.Detail = read.Detail;
+    m_document.SenderAsAddressee = read.SenderAsAddressee;
     m_document.Items = std::move(read.Items);
     m_document.Background.Assign(read.Background);
     m_document.ItemRoles = std::move(read.ItemRoles);
     // A file without its own data format opens with its kind's defaults,
     // never with the format of the layout shown before.
     m_document.DataFormat = read.DataFormat;
+    HideUnprintableBarcode(m_document);
     m_fileName = Path;
     m_lastFileName = Path;
     RememberFile(Path);
@@ -361,13 +504,11 @@ bool TPrintEditor::Paste()
 {
     // Pasted items stand a little below and right of the copied ones.
     constexpr int shift = 8;
+    const int first = int(m_document.Items.size());
     const int added = PastePrintItems(m_document, shift);
     if (added == 0)
         return false;
-    m_undo.Clear();
-    MergeCurrentRecord();
-    pbxPage->SetSelected(int(m_document.Items.size()) - 1);
-    UpdateActions();
+    RecordInserted(first);
     return true;
 }
 
@@ -375,7 +516,7 @@ void TPrintEditor::actNewExecute()
 {
     if (!AskToSaveChanges())
         return;
-    (void)RunPaperDialog();
+    (void)RunPaperDialog(false);
 }
 
 TRecordSource TPrintEditor::RecordSource() const
@@ -434,6 +575,7 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
     o.Offset = TTenthMmPoint{TTenthMm(answer.Offset.x()), TTenthMm(answer.Offset.y())};
     o.UpsideDown = answer.Reverse;
     o.Flap = answer.Flap;
+    o.LimitedPrinter = answer.LimitedPrinter;
     return true;
 }
 
@@ -555,9 +697,172 @@ void TPrintEditor::UpdateActions()
 {
     const bool hasPaper = m_document.Format.Width > 0 && m_document.Format.Height > 0;
     actPrint->setEnabled(hasPaper);
+    actChangePaper->setEnabled(hasPaper);
     actPreview->setEnabled(hasPaper);
     actUndo->setEnabled(m_undo.CanUndo());
     actRedo->setEnabled(m_undo.CanRedo());
+    const int selected = pbxPage->Selected();
+    const int count = int(m_document.Items.size());
+    const bool valid = selected >= 0 && selected < count;
+    actDelete->setEnabled(valid && isUserItem(m_document, selected));
+    actBringToFront->setEnabled(valid && selected < count - 1);
+    actBringForward->setEnabled(valid && selected < count - 1);
+    actSendBackward->setEnabled(valid && selected > 0);
+    actSendToBack->setEnabled(valid && selected > 0);
+}
+
+void TPrintEditor::SetSelectionOf(TUndoDatas &Action, TUndoState State, int Selected)
+{
+    Action.SetSelectionCount(State, Selected >= 0 ? 1 : 0);
+    if (Selected >= 0)
+        Action.SetSelection(State, 0, Selected);
+    // The main selection is a position in the selection list.
+    Action.SetMainSelection(State, Selected >= 0 ? 0 : -1);
+}
+
+void TPrintEditor::AddStep(std::unique_ptr<TUndoDatas> Action)
+{
+    m_undo.Add(std::move(Action));
+    UpdateActions();
+}
+
+void TPrintEditor::ItemsChanged(int Select)
+{
+    MergeCurrentRecord();
+    pbxPage->SetSelected(Select);
+    UpdateActions();
+}
+
+int TPrintEditor::InsertItem(std::unique_ptr<TDrawRect> Item)
+{
+    const int first = int(m_document.Items.size());
+    m_document.ItemRoles.resize(m_document.Items.size(), -1);
+    m_document.Items.push_back(std::move(Item));
+    m_document.ItemRoles.push_back(-1);
+    RecordInserted(first);
+    return first;
+}
+
+void TPrintEditor::RecordInserted(int First)
+{
+    const int count = int(m_document.Items.size());
+    if (First < 0 || First >= count)
+        return;
+    m_document.ItemRoles.resize(m_document.Items.size(), -1);
+    auto action = std::make_unique<TUndoDatas>(TUndoKind::Insert);
+    for (int i = First; i < count; ++i) {
+        const TDrawRect &item = *m_document.Items[size_t(i)];
+        const int piece = action->AddDrawRect(item, i, PrintItemClass(item), TUndoState::After);
+        static_cast<TDrawRectUndoData *>(action->GetItem(piece))->Extra = m_document.ItemRoles[size_t(i)];
+    }
+    SetSelectionOf(*action, TUndoState::Before, pbxPage->Selected());
+    SetSelectionOf(*action, TUndoState::After, count - 1);
+    AddStep(std::move(action));
+    ItemsChanged(count - 1);
+}
+
+bool TPrintEditor::DeleteItem(int Index)
+{
+    if (!isUserItem(m_document, Index))
+        return false;
+    m_document.ItemRoles.resize(m_document.Items.size(), -1);
+    auto action = std::make_unique<TUndoDatas>(TUndoKind::Delete);
+    const TDrawRect &item = *m_document.Items[size_t(Index)];
+    const int piece = action->AddDrawRect(item, Index, PrintItemClass(item), TUndoState::Before);
+    static_cast<TDrawRectUndoData *>(action->GetItem(piece))->Extra = m_document.ItemRoles[size_t(Index)];
+    SetSelectionOf(*action, TUndoState::Before, Index);
+    SetSelectionOf(*action, TUndoState::After, -1);
+    m_document.Items.erase(m_document.Items.begin() + Index);
+    m_document.ItemRoles.erase(m_document.ItemRoles.begin() + Index);
+    pbxPage->SetSelected(-1);
+    AddStep(std::move(action));
+    ItemsChanged(-1);
+    return true;
+}
+
+namespace {
+
+// Moves the item at From to To, its frame role with it.
+void moveItem(TLayoutDocument &D, int From, int To)
+{
+    D.ItemRoles.resize(D.Items.size(), -1);
+    auto item = std::move(D.Items[size_t(From)]);
+    D.Items.erase(D.Items.begin() + From);
+    D.Items.insert(D.Items.begin() + To, std::move(item));
+    const int role = D.ItemRoles[size_t(From)];
+    D.ItemRoles.erase(D.ItemRoles.begin() + From);
+    D.ItemRoles.insert(D.ItemRoles.begin() + To, role);
+}
+
+} // namespace
+
+bool TPrintEditor::MoveInDrawingOrder(int From, int To)
+{
+    const int count = int(m_document.Items.size());
+    if (From < 0 || From >= count || To < 0 || To >= count || From == To)
+        return false;
+    auto action = std::make_unique<TUndoDatas>(TUndoKind::DrawingOrder);
+    action->AddZOrder(From, To);
+    SetSelectionOf(*action, TUndoState::Before, From);
+    SetSelectionOf(*action, TUndoState::After, To);
+    moveItem(m_document, From, To);
+    AddStep(std::move(action));
+    ItemsChanged(To);
+    pbxPage->update();
+    return true;
+}
+
+std::unique_ptr<TUndoDatas> TPrintEditor::BeginChange(const std::vector<int> &Indexes)
+{
+    auto action = std::make_unique<TUndoDatas>(TUndoKind::Property);
+    for (const int index : Indexes) {
+        const TDrawRect &item = *m_document.Items[size_t(index)];
+        (void)action->AddDrawRect(item, index, PrintItemClass(item), TUndoState::Before);
+    }
+    SetSelectionOf(*action, TUndoState::Before, pbxPage->Selected());
+    return action;
+}
+
+void TPrintEditor::CommitChange(std::unique_ptr<TUndoDatas> Action, const std::vector<int> &Indexes)
+{
+    for (size_t k = 0; k < Indexes.size(); ++k)
+        Action->SetObject(int(k), *m_document.Items[size_t(Indexes[k])], TUndoState::After);
+    SetSelectionOf(*Action, TUndoState::After, pbxPage->Selected());
+    AddStep(std::move(Action));
+    ItemsChanged(pbxPage->Selected());
+}
+
+void TPrintEditor::ChangeBackground(const TBackImage &Background)
+{
+    auto action = std::make_unique<TUndoDatas>(TUndoKind::Property);
+    const int piece = action->AddObject(m_document.Background, TUndoState::Before);
+    m_document.Background.Assign(Background);
+    action->SetObject(piece, m_document.Background, TUndoState::After);
+    SetSelectionOf(*action, TUndoState::Before, pbxPage->Selected());
+    SetSelectionOf(*action, TUndoState::After, pbxPage->Selected());
+    AddStep(std::move(action));
+    ItemsChanged(pbxPage->Selected());
+}
+
+void TPrintEditor::Undo()
+{
+    if (!m_undo.CanUndo())
+        return;
+    m_undo.Undo();
+    const TUndoDatas *action = m_undo.GetItem(m_undo.Current());
+    ItemsChanged(action ? action->GetSelection(TUndoState::Before, std::max(0, action->GetMainSelection(TUndoState::Before)))
+                        : -1);
+}
+
+void TPrintEditor::Redo()
+{
+    if (!m_undo.CanRedo())
+        return;
+    const TUndoDatas *action = m_undo.GetItem(m_undo.Current());
+    const int select =
+        action ? action->GetSelection(TUndoState::After, std::max(0, action->GetMainSelection(TUndoState::After))) : -1;
+    m_undo.Redo();
+    ItemsChanged(select);
 }
 
 void TPrintEditor::ItemGeometryChanged(int Index, TPageRect Before, TPageRect After)
@@ -565,29 +870,67 @@ void TPrintEditor::ItemGeometryChanged(int Index, TPageRect Before, TPageRect Af
     auto action = std::make_unique<TUndoDatas>(TUndoKind::Geometry);
     const int piece = action->AddRect(Before, Index, -1, TUndoState::Before);
     action->SetRect(piece, After, TUndoState::After);
-    for (const TUndoState state : {TUndoState::Before, TUndoState::After}) {
-        action->SetSelectionCount(state, 1);
-        action->SetSelection(state, 0, Index);
-        action->SetMainSelection(state, Index);
-    }
+    for (const TUndoState state : {TUndoState::Before, TUndoState::After})
+        SetSelectionOf(*action, state, Index);
     m_undo.Add(std::move(action));
     UpdateActions();
     emit LayoutChanged();
 }
 
-void TPrintEditor::UndoRedo(TUndoKind Kind, TUndoData &Data, bool Redo)
+void TPrintEditor::UndoRedo(TUndoKind, TUndoData &Data, bool Redo)
 {
-    if (Kind != TUndoKind::Geometry)
-        return;
-    auto *rect = dynamic_cast<TRectUndoData *>(&Data);
-    if (!rect || rect->ZIndex < 0 || rect->ZIndex >= int(m_document.Items.size()))
-        return;
-    TDrawRect &item = *m_document.Items[size_t(rect->ZIndex)];
-    item.SetRect(rect->GetRect(Redo ? TUndoState::After : TUndoState::Before));
-    item.Rebuild(true);
-    pbxPage->SetSelected(rect->ZIndex);
-    pbxPage->update();
-    emit LayoutChanged();
+    // Every piece is put back whatever the action's kind: an item piece
+    // without a snapshot of the state reached is an item that state lacks
+    // (undone insertion, redone deletion), one without the other state's
+    // snapshot an item that comes back, one with both an item changed.
+    const TUndoState state = Redo ? TUndoState::After : TUndoState::Before;
+    const TUndoState other = Redo ? TUndoState::Before : TUndoState::After;
+    auto &items = m_document.Items;
+    auto &roles = m_document.ItemRoles;
+    roles.resize(items.size(), -1);
+    if (auto *piece = dynamic_cast<TDrawRectUndoData *>(&Data)) {
+        const int index = piece->ZIndex;
+        const TSnapshotStream &stream = piece->GetStream(state);
+        if (stream.Bytes.isEmpty()) {
+            if (index >= 0 && index < int(items.size())) {
+                items.erase(items.begin() + index);
+                roles.erase(roles.begin() + index);
+            }
+            return;
+        }
+        const bool back = piece->GetStream(other).Bytes.isEmpty();
+        if (index < 0 || index > int(items.size()) - (back ? 0 : 1))
+            return;
+        std::unique_ptr<TDrawRect> item =
+            CreatePrintItem(quint8(piece->ListIndex), isSenderKind(TDrawRectKind(piece->GetKind(state))));
+        if (!item)
+            return;
+        TItemReader reader = stream.reader();
+        item->LoadFromStream(reader);
+        if (back) {
+            items.insert(items.begin() + index, std::move(item));
+            roles.insert(roles.begin() + index, piece->Extra);
+        } else {
+            items[size_t(index)] = std::move(item);
+        }
+    } else if (auto *rect = dynamic_cast<TRectUndoData *>(&Data)) {
+        if (rect->ZIndex < 0 || rect->ZIndex >= int(items.size()))
+            return;
+        TDrawRect &item = *items[size_t(rect->ZIndex)];
+        item.SetRect(rect->GetRect(state));
+        item.Rebuild(true);
+    } else if (auto *order = dynamic_cast<TZOrderUndoData *>(&Data)) {
+        const int from = Redo ? order->FromIndex : order->ToIndex;
+        const int to = Redo ? order->ToIndex : order->FromIndex;
+        if (from >= 0 && from < int(items.size()) && to >= 0 && to < int(items.size()))
+            moveItem(m_document, from, to);
+    } else if (auto *object = dynamic_cast<TObjectUndoData *>(&Data); object && object->Target() == TUndoTarget::Object) {
+        // The design's page background.
+        TBackImage background;
+        TItemReader reader = object->GetStream(state).reader();
+        background.LoadFromStream(reader);
+        m_document.Background.Assign(background);
+    }
 }
 
 void TPrintEditor::closeEvent(QCloseEvent *Event)

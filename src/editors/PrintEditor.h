@@ -8,6 +8,8 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -59,11 +61,18 @@ public:
     [[nodiscard]] bool NewLayout(int FormatIndex, bool Quiet = false);
     // A new layout on a paper already read (the paper dialogs' answer).
     void SetLayout(int FormatIndex, const TLayoutFormat &Format, const TLabelGrid &Grid);
+    // Another paper for the open layout: the frames of the new paper (each
+    // shown or hidden as before), the user's items kept on the piece, the
+    // data format and the file kept; one change to save.
+    void ChangePaper(int FormatIndex, const TLayoutFormat &Format, const TLabelGrid &Grid);
     // Merges the record of the data side into the items again and repaints.
     void MergeCurrentRecord();
     // True when the items take the sender record rather than the host's
-    // current record.
-    [[nodiscard]] virtual bool MergesSender() const { return false; }
+    // current record: the layout's data side.
+    [[nodiscard]] bool MergesSender() const { return m_document.SenderAsAddressee; }
+    // Sets the data side of the open layout (kept in its file, so a change
+    // to save) and merges its record.
+    void SetMergesSender(bool Sender);
 
     // Opens a print-data file; a refused file is named to the user with its
     // reason and the layout shown stays.
@@ -78,8 +87,6 @@ public:
     // True when the layout changed since it was opened, saved or created;
     // merging another record into its items is no change.
     [[nodiscard]] bool IsChanged() const { return m_changed; }
-    // For a change the undo list does not see (the design's background).
-    void MarkChanged() { m_changed = true; }
     // Asks whether to save a changed layout before it is closed: true when
     // it was saved or the user chose to drop it, false to keep it open.
     [[nodiscard]] bool AskToSaveChanges();
@@ -94,6 +101,30 @@ public:
     // back slightly moved, as a new selected item.
     void CopySelected();
     [[nodiscard]] bool Paste();
+
+    // The item edits of the history, each one undoable step. The items
+    // hold their place in the drawing order (the index into the layout's
+    // items); the step records it with the item's own stream.
+    // Appends Item on top of the drawing order, selected; its index.
+    int InsertItem(std::unique_ptr<TDrawRect> Item);
+    // Records the items appended from First on as one insertion (a paste).
+    void RecordInserted(int First);
+    // Deletes the item at Index: the items the user added, never a frame
+    // of the paper (those are hidden through the layout detail). False
+    // when there is no such item.
+    bool DeleteItem(int Index);
+    // Moves the item at From to To in the drawing order (0 the bottom).
+    bool MoveInDrawingOrder(int From, int To);
+    // A change of the items at Indexes: BeginChange takes them as they
+    // stand, CommitChange as they stand after the change, as one step.
+    [[nodiscard]] std::unique_ptr<TUndoDatas> BeginChange(const std::vector<int> &Indexes);
+    void CommitChange(std::unique_ptr<TUndoDatas> Action, const std::vector<int> &Indexes);
+    // Replaces the design's page background as one step.
+    void ChangeBackground(const TBackImage &Background);
+    // The history's commands; the selection of the state reached comes
+    // back with it.
+    void Undo();
+    void Redo();
 
     // Prints the host's selected records (taken now, before the run) onto
     // Printer with the options the wizard gives. False with a reason.
@@ -124,8 +155,9 @@ signals:
     void LayoutChanged();
 
 protected:
-    // Runs the editor's own paper dialog; false on cancel.
-    [[nodiscard]] virtual bool RunPaperDialog();
+    // Runs the editor's own paper dialog for a new layout, or (Change) for
+    // another paper of the open one; false on cancel.
+    [[nodiscard]] bool RunPaperDialog(bool Change);
     void closeEvent(QCloseEvent *Event) override;
     [[nodiscard]] TEditorHost &Host() const { return m_host; }
     // Turns the window into an editor of another kind (the label window
@@ -134,6 +166,7 @@ protected:
     void ChangeKind(TLayoutKind Kind);
 
     QAction *actNew = nullptr;
+    QAction *actChangePaper = nullptr;
     QAction *actOpen = nullptr;
     QAction *actSave = nullptr;
     QAction *actSaveAs = nullptr;
@@ -143,6 +176,11 @@ protected:
     QAction *actPreview = nullptr;
     QAction *actUndo = nullptr;
     QAction *actRedo = nullptr;
+    QAction *actDelete = nullptr;
+    QAction *actBringToFront = nullptr;
+    QAction *actBringForward = nullptr;
+    QAction *actSendBackward = nullptr;
+    QAction *actSendToBack = nullptr;
     QAction *actZoomIn = nullptr;
     QAction *actZoomOut = nullptr;
     QAction *actClose = nullptr;
@@ -150,6 +188,7 @@ protected:
 
 private:
     void CreateActions();
+    [[nodiscard]] bool ReadLayoutPaper(int FormatIndex, TLayoutFormat &Format, TLabelGrid *Grid, bool Quiet);
     void actNewExecute();
     void actPrintExecute();
     void actPreviewExecute();
@@ -157,6 +196,10 @@ private:
     void SetZoom(double Zoom);
     void ItemGeometryChanged(int Index, TPageRect Before, TPageRect After);
     void UndoRedo(TUndoKind Kind, TUndoData &Data, bool Redo);
+    // Records the selection (the item at Selected, -1 none) of a state.
+    static void SetSelectionOf(TUndoDatas &Action, TUndoState State, int Selected);
+    void AddStep(std::unique_ptr<TUndoDatas> Action);
+    void ItemsChanged(int Select);
     [[nodiscard]] bool RunWizard(QPrinter &Printer, TPrintRequest &Request);
     // The printer this kind of layout keeps from run to run, in its ".pi"
     // file of the settings root (EditorPrinter.cpp).

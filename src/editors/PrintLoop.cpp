@@ -1,6 +1,7 @@
 #include "editors/PrintLoop.h"
 
 #include "core/Inquiry.h"
+#include "items/IllustRect.h"
 #include "items/MetaRect.h"
 #include "platform/Table.h"
 
@@ -9,8 +10,11 @@
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 QList<TPiecePlace> PlanPieces(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
 {
@@ -49,7 +53,12 @@ TRecordSource TableRecordSource(TTable &Table)
 {
     return [&Table](qint32 RecNo) -> std::optional<TAddressData> {
         TAddressData data;
-        if (!Table.Active() || !FindAddressData(Table, RecNo, data))
+        // Record 0 is no record (the design's and the sender's runs).
+        if (RecNo <= 0)
+            return std::nullopt;
+        if (!Table.Active())
+            throw ETableError(QStringLiteral("住所録が開かれていません"));
+        if (!FindAddressData(Table, RecNo, data))
             return std::nullopt;
         return data;
     };
@@ -92,9 +101,15 @@ void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document
 {
     QSize sheet = Document.SheetSize();
     sheet.rheight() += FlapOf(Document, Flap);
-    const QPageSize size(QSizeF(sheet.width() / 10.0, sheet.height() / 10.0), QPageSize::Millimeter, QString(),
+    // A sheet wider than high is the upright paper printed landscape: the
+    // printer is given its paper and turns the page, and the painter sees
+    // the sheet as wide as it is.
+    const bool landscape = sheet.width() > sheet.height();
+    const QSize paper = landscape ? sheet.transposed() : sheet;
+    const QPageSize size(QSizeF(paper.width() / 10.0, paper.height() / 10.0), QPageSize::Millimeter, QString(),
                          QPageSize::ExactMatch);
-    Device.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+    Device.setPageLayout(QPageLayout(size, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(),
+                                     QPageLayout::Millimeter));
 }
 
 TPrintLoop::TPrintLoop(TLayoutDocument &Document, TRecordSource Source)
@@ -190,6 +205,16 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
                        const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error)
 {
     const QList<TPiecePlace> places = PlanPieces(int(RecNos.size()), m_document.CellsPerSheet(), Options);
+    std::vector<std::pair<TIllustRect *, bool>> pictures;
+    for (auto &item : m_document.Items)
+        if (auto *picture = dynamic_cast<TIllustRect *>(item.get())) {
+            pictures.push_back({picture, picture->IsLimitedPrinter()});
+            picture->SetLimitedPrinter(Options.LimitedPrinter);
+        }
+    const auto restore = qScopeGuard([&pictures] {
+        for (const auto &[picture, limited] : pictures)
+            picture->SetLimitedPrinter(limited);
+    });
     m_document.SetReferenceDevice(TReferenceDevice::printer(Dpi));
     Painter.setRenderHint(QPainter::Antialiasing);
     m_pages = 1;
@@ -207,7 +232,16 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
             ++m_pages;
         }
         if (place.Record != merged) {
-            const std::optional<TAddressData> record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
+            // A record the book cannot read stops the run with the reason:
+            // its piece would print blank and the run pass for done.
+            std::optional<TAddressData> record;
+            try {
+                record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
+            } catch (const ETableError &e) {
+                if (Error)
+                    *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();
+                return false;
+            }
             MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
             merged = place.Record;
         }

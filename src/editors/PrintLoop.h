@@ -27,6 +27,10 @@ struct TPrintOptions {
     // the flap leads, so the content moves down by it and the page grows
     // by it; fed upside down the flap trails and nothing moves.
     int Flap = 0;
+    // For printers that cannot blend: the pictures' masks and transparent
+    // colours go through a clipping region for this run (the items' own
+    // setting comes back after it).
+    bool LimitedPrinter = false;
 };
 
 // Where one piece of a run goes.
@@ -44,7 +48,8 @@ struct TPiecePlace {
 [[nodiscard]] int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options);
 
 // Reads one record by its number; an empty result for a record the book no
-// longer holds (it merges as empty). Never shows a box.
+// longer holds (it merges as empty). Never shows a box; a book that cannot be
+// read raises ETableError, which stops a run with its message.
 using TRecordSource = std::function<std::optional<TAddressData>(qint32 RecNo)>;
 // The records of an open address table, read quietly by RecNo.
 [[nodiscard]] TRecordSource TableRecordSource(TTable &Table);
@@ -84,7 +89,8 @@ private:
 };
 
 // Sets the device's page to the layout's sheet, full page, no margins; an
-// envelope's page is longer by the open flap (0.1 mm).
+// envelope's page is longer by the open flap (0.1 mm). A sheet wider than
+// high goes to the printer as its upright paper turned landscape.
 void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document, int Flap = 0);
 // The flap length that applies to the layout: envelopes only.
 [[nodiscard]] int FlapOf(const TLayoutDocument &Document, int Flap);

@@ -84,6 +84,9 @@ public:
     std::array<quint8, 2> ItemKind{0, 0};
     qint32 ListIndex = 0;
     qint32 ZIndex = 0;
+    // The owner's own value, kept with the item (the editors: its frame
+    // role, so that a deleted default item comes back in its part).
+    qint32 Extra = -1;
 };
 
 // A change of an item's rectangle.

@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPageLayout>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -160,6 +161,31 @@ TEST_F(PrintWizard, MarkFilterAppliesToSelectedRows)
     EXPECT_EQ(d->PrintRecNos, (QList<qint32>{22}));
 }
 
+// A mark filter over a table that cannot be read chose nothing: the user
+// hears why, not that there is nothing to print; without a filter the marks
+// are never asked for and the step goes on.
+TEST_F(PrintWizard, UnreadableMarksAreReportedNotTakenForNoData)
+{
+    QTemporaryDir none;
+    TTablePrintMarks unreadable(none.filePath(QStringLiteral("Adrs.DB")), QByteArray("key"));
+    auto d = std::make_unique<TLayoutPrintDialog>(nullptr, rows, unreadable, printer);
+    d->SetUseAddressData(true);
+    d->SetLayoutKind(TLayoutKind::lkPostcard);
+    d->SetItemsPerSheet(1);
+    d->Prepare();
+    child<QRadioButton>(*d, "rbAll")->setChecked(true);
+    child<QRadioButton>(*d, "rbPrint")->setChecked(true);
+    child<QPushButton>(*d, "btnNext")->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷マークを読み込めませんでした"))) << qPrintable(boxes.last().text);
+    EXPECT_GT(boxes.last().text.size(), QStringLiteral("印刷マークを読み込めませんでした  \n").size());
+    EXPECT_EQ(d->CurrentPage(), 0);
+    child<QRadioButton>(*d, "rbNone")->setChecked(true);
+    child<QPushButton>(*d, "btnNext")->click();
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_EQ(d->CurrentPage(), 1);
+}
+
 TEST_F(PrintWizard, FlapTextIsReadInTenths)
 {
     auto d = open(TLayoutKind::lkEnvelope);
@@ -229,5 +255,36 @@ TEST_F(PrintWizard, ShiftOutsideThePageShowsTheWarning)
     d->SetContentRect({-50, 10, 300, 400});
     EXPECT_TRUE(d->RangeWarningShown());
 }
+
+// The warning measures the content against the edges the printer cannot
+// reach (its driver's minimum margins), not against the whole sheet: 20
+// page pixels (5.3 mm) from the edge pass a printer that reaches to 3 mm
+// and not one that stops at 6 mm.
+struct MarginCase {
+    const char *name;
+    double marginMm;
+    bool warns;
+};
+
+class PrinterMargins : public PrintWizard, public ::testing::WithParamInterface<MarginCase>
+{
+};
+
+TEST_P(PrinterMargins, WarningUsesThePrintersUnprintableEdges)
+{
+    QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+    layout.setMinimumMargins(QMarginsF(GetParam().marginMm, GetParam().marginMm, GetParam().marginMm,
+                                       GetParam().marginMm));
+    printer.setFullPage(true);
+    ASSERT_TRUE(printer.setPageLayout(layout));
+    auto d = open(TLayoutKind::lkPostcard);
+    d->SetContentRect({20, 20, 300, 400});
+    EXPECT_EQ(d->RangeWarningShown(), GetParam().warns);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, PrinterMargins,
+                         ::testing::Values(MarginCase{"reachesTheContent", 3.0, false},
+                                           MarginCase{"stopsShortOfIt", 6.0, true}),
+                         [](const ::testing::TestParamInfo<MarginCase> &Info) { return std::string(Info.param.name); });
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "editors/PageView.h"
 #include "editors/PrintEditors.h"
 #include "items/NameRect.h"
+#include "platform/Table.h"
 #include "WizardAnswer.h"
 
 #include <QPointer>
@@ -242,6 +243,17 @@ TEST_F(MainListPrint, printRunReadsRecordsWithoutMovingTheListsCursor)
     EXPECT_EQ(Cp932::decode(third->NameKanji.Bytes()).trimmed(), QStringLiteral("鈴木 一郎"));
     EXPECT_FALSE(source(99).has_value());
     EXPECT_EQ(shared.FieldByName(QStringLiteral("RecNo")).AsInteger(), 2);
+}
+
+// With no book open a record of a run cannot be read: the run is told so
+// (and stops) rather than printing it empty; record 0 (the design's and the
+// sender's runs) is no record and reads as none.
+TEST(MainListHostRun, withoutABookARecordCannotBeRead)
+{
+    ASSERT_EQ(DMMurven19, nullptr);
+    const auto source = MainListHost().PrintRecordSource();
+    EXPECT_THROW((void)source(1), ETableError);
+    EXPECT_FALSE(source(0).has_value());
 }
 
 TEST_F(MainListPrint, countingTheMarksLeavesTheListsCursorAlone)

@@ -130,6 +130,26 @@ TEST_F(PrintEditorTest, wizardCopiesAreHonoured)
     EXPECT_EQ(file.readAll().count("/Type /Page\n"), 3);
 }
 
+// The book cannot be read when the run reaches its record: the run stops
+// and says why, rather than printing a blank piece and passing for done.
+TEST_F(PrintEditorTest, aRecordThatCannotBeReadStopsTheRunWithItsReason)
+{
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("unread.pdf"));
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
+    editor.PrintWizard = [this](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1, 2};
+        book.table.Close();
+        return true;
+    };
+    action("actPrint")->trigger();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷するデータを読み込めませんでした")))
+        << qPrintable(boxes.last().text);
+}
+
 TEST_F(PrintEditorTest, cancelledWizardPrintsNothing)
 {
     QTemporaryDir out;

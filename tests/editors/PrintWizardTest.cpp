@@ -4,9 +4,11 @@
 #include "editors/DesignForm.h"
 #include "editors/LabelForm.h"
 #include "editors/LayoutForm.h"
+#include "items/IllustRect.h"
 #include "items/PrtInfo.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
+#include "support/RowName.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -262,6 +264,50 @@ TEST_F(EditorWizard, designPrintsItsCopiesThroughTheDesignDialog)
     EXPECT_TRUE(design);
     EXPECT_EQ(printedPages(), 3);
 }
+
+// The design dialog's switch for printers that cannot blend: a picture with
+// a transparent colour goes to the printer as an opaque picture through a
+// clip (no masked image in the PDF) instead of a blended one.
+struct LimitedCase {
+    const char *name;
+    bool limited;
+};
+
+class LimitedPrinterRun : public EditorWizard, public ::testing::WithParamInterface<LimitedCase>
+{
+};
+
+TEST_P(LimitedPrinterRun, transparentPicturesFollowTheSwitch)
+{
+    TDesignForm form(nullptr, host);
+    prepare(form, 0);
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 30; ++x)
+            image.setPixel(x, y, qRgb(0, 128, 0));
+    auto picture = std::make_unique<TIllustRect>();
+    picture->SetPicture(image);
+    picture->SetRect({20, 20, 120, 120});
+    picture->SetTransparentColor(clWhite);
+    (void)form.InsertItem(std::move(picture));
+    form.ExecDialog = [](QDialog &Dialog) {
+        Dialog.findChild<QCheckBox *>(QStringLiteral("ckbLimitedPrinter"))->setChecked(GetParam().limited);
+        Dialog.accept();
+        return Dialog.result();
+    };
+    print(form);
+    QFile file(pdfPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // An image masked by another (a stencil or a soft mask) is the blend.
+    static const QRegularExpression masked(QStringLiteral(R"(/S?Mask \d+ 0 R)"));
+    EXPECT_EQ(QString::fromLatin1(file.readAll()).contains(masked), !GetParam().limited);
+    // The layout's own picture is as it was.
+    EXPECT_FALSE(dynamic_cast<TIllustRect &>(*form.Document().Items.back()).IsLimitedPrinter());
+}
+
+INSTANTIATE_TEST_SUITE_P(Switch, LimitedPrinterRun,
+                         ::testing::Values(LimitedCase{"blended", false}, LimitedCase{"clipped", true}), rowName);
 
 } // namespace
 

@@ -285,10 +285,20 @@ TEST_F(TextCommandsTest, layoutDetailSizesTheNameAndUndoes)
     EXPECT_EQ(itemOf<TNameRect>(form)->GetSizeLevel(), level);
 }
 
+// The items as the print-data file holds them (class, frame role, stream).
+QList<QByteArray> itemRecords(const TLayoutDocument &D)
+{
+    QList<QByteArray> out;
+    for (size_t i = 0; i < D.Items.size(); ++i)
+        out << EncodeItemRecord(*D.Items[i], i < D.ItemRoles.size() ? D.ItemRoles[i] : -1);
+    return out;
+}
+
 TEST_F(TextCommandsTest, detailedFramesReplaceTheDefaultItemsAndKeepTheUsersText)
 {
     insertWord(QStringLiteral("残る文字"));
     ASSERT_FALSE(form.Document().Detail);
+    const QList<QByteArray> simple = itemRecords(form.Document());
     answer([](QDialog &D) { child<QCheckBox>(D, "ckbAuto")->setChecked(false); });
     action("actLayoutDetail")->trigger();
     EXPECT_TRUE(form.Document().Detail);
@@ -296,6 +306,16 @@ TEST_F(TextCommandsTest, detailedFramesReplaceTheDefaultItemsAndKeepTheUsersText
     ASSERT_GE(index, 0);
     EXPECT_EQ(static_cast<TWordRect &>(*form.Document().Items[size_t(index)]).GetLine(0), QStringLiteral("残る文字"));
     EXPECT_EQ(form.Document().ItemRoles.size(), form.Document().Items.size());
+    const QList<QByteArray> detailed = itemRecords(form.Document());
+    // The switch is one step: undone, the simple set and the text come back
+    // as they were, the text inserted before it still undoable.
+    action("actUndo")->trigger();
+    EXPECT_FALSE(form.Document().Detail);
+    EXPECT_EQ(itemRecords(form.Document()), simple);
+    EXPECT_TRUE(form.UndoList().CanUndo());
+    action("actRedo")->trigger();
+    EXPECT_TRUE(form.Document().Detail);
+    EXPECT_EQ(itemRecords(form.Document()), detailed);
 }
 
 TEST_F(TextCommandsTest, aFrameHiddenInTheDetailedSetIsHiddenAndUndone)
@@ -315,9 +335,11 @@ TEST_F(TextCommandsTest, aFrameHiddenInTheDetailedSetIsHiddenAndUndone)
     action("actUndo")->trigger();
     EXPECT_TRUE(itemOf<TNameRect>(form)->IsVisible());
     // An OK that changes nothing records no step.
+    const int steps = form.UndoList().GetCount();
     answer({});
     EXPECT_FALSE(commands->EditLayoutDetail());
-    EXPECT_FALSE(form.UndoList().CanUndo());
+    EXPECT_EQ(form.UndoList().GetCount(), steps);
+    EXPECT_TRUE(form.UndoList().CanRedo());
 }
 
 TEST_F(TextCommandsTest, fontGoesToTheSelectedItemOnlyUnlessAllAndUndoes)
