@@ -258,6 +258,9 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         if (gridSize != quint32(TLabelGrid::Size))
             return fail(damaged());
         read.Grid = PaperFmt::decodeGrid(in.readBytes(gridSize));
+        // Printing steps through every cell of the grid.
+        if (!PaperFmt::validGrid(read.Grid))
+            return fail(damaged());
         if (legacy && !readThumbnail())
             return fail(damaged());
         const qint32 count = in.readCount(PrintDataMaxItems, "items");
@@ -317,8 +320,15 @@ bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString
         refused = QStringLiteral("項目が多すぎるため保存できません（%1個まで）").arg(PrintDataMaxItems);
     } else {
         bytes = EncodePrintData(Document, Thumbnail);
+        TLayoutDocument check;
         if (bytes.size() > PrintDataMaxFile)
             refused = QStringLiteral("画像が大きすぎるため保存できません。小さな画像にしてください");
+        // Read back as the open command reads it: a layout the reader would
+        // refuse (an item or picture beyond its limits) never replaces the
+        // file that still opens.
+        else if (!DecodePrintData(bytes, check, nullptr))
+            refused = QStringLiteral("保存すると開けない印刷データになるため保存しませんでした"
+                                     "（項目の位置や大きさ、画像の大きさを確かめてください）");
     }
     if (!refused.isEmpty()) {
         if (Error)
