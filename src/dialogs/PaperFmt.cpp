@@ -1,7 +1,6 @@
 #include "dialogs/PaperFmt.h"
 
 #include "core/Env.h"
-#include "items/Units.h"
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "util/SubUnit.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "items/Units.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QRect>
@@ -116,7 +118,7 @@ namespace PaperFmt {
 [[nodiscard]] TLabelGrid decodeGrid(QByteArrayView bytes);
 // The most cells a grid has across or down: the largest sheet filled with
 // the smallest label the custom dialog takes (5 mm).
-inline constexpr std::int32_t MaxGridCells = 5940 / 50;
+inline constexpr std::int32_t MaxGridCells = MaxPaperTenthMm / 50;
 // A grid every reader takes: the sheet, margins and gaps within the largest
 // paper (0 .. 594 mm), at most MaxGridCells columns and rows. Printing and
 // the cell positions rely on it.

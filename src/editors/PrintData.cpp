@@ -396,7 +396,10 @@ int PastePrintItems(TLayoutDocument &Document, int Shift)
     for (auto &item : pasted) {
         TPageRect r = item->GetRect();
         r.Left += Shift, r.Right += Shift, r.Top += Shift, r.Bottom += Shift;
-        item->SetRect(r);
+        // A copy at the bounds' edge stays on the copied place: moved
+        // beyond them it would make a layout no reader opens.
+        if (IsItemRectInBounds(r))
+            item->SetRect(r);
         Document.Items.push_back(std::move(item));
         Document.ItemRoles.push_back(-1);
     }
