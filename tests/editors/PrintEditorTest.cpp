@@ -398,13 +398,18 @@ TEST_F(PrintEditorTest, pdfThatCannotBeWrittenIsReportedNotPrinted)
 {
     if (!QFile::exists(QStringLiteral("/dev/full")))
         GTEST_SKIP() << "no full device";
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QStringLiteral("/dev/full"));
-    printer.setResolution(300);
-    QString error;
-    EXPECT_FALSE(editor.PrintRecords(printer, {1, 2}, TPrintOptions{}, &error));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("印刷データを書き込めませんでした"))) << qPrintable(error);
+    ScriptedMessageBoxes boxes;
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(QStringLiteral("/dev/full"));
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1, 2};
+        return true;
+    };
+    action("actPrint")->trigger();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷データを書き込めませんでした")))
+        << qPrintable(boxes.last().text);
+    EXPECT_NE(boxes.last().flags & MB_ICONERROR, 0u);
 }
 
 // The run serves the event loop between pieces (its progress and cancel):
