@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -106,10 +108,16 @@ bool readFrames(QByteArrayView b, qsizetype at, TFrameSet &set)
     set.Count = readInt(b, at);
     if (set.Count < 0 || set.Count > kMaxFrames)
         return false;
+    // The frames in use become the items' rectangles: they keep the items'
+    // bounds. The unused ones are only carried back as they were.
+    const auto inRange = [](std::int32_t v) { return v >= -MaxPaperPagePx && v <= MaxPaperPagePx; };
     for (int i = 0; i < kMaxFrames; ++i) {
         TFrameRect &r = set.Rects[static_cast<size_t>(i)];
         const qsizetype p = at + 4 + i * 16;
         r = {readInt(b, p), readInt(b, p + 4), readInt(b, p + 8), readInt(b, p + 12)};
+        if (i < set.Count && !(inRange(r.Left) && inRange(r.Top) && inRange(r.Right) && inRange(r.Bottom) &&
+                               r.Right >= r.Left && r.Bottom >= r.Top))
+            return false;
     }
     return true;
 }
@@ -194,7 +202,7 @@ bool decode(QByteArrayView b, TLayoutFormat &f, QString *error)
     f.Height = readInt(b, 64);
     if (f.Direction < 0 || f.Direction > 2)
         return fail(error, damaged(QStringLiteral("用紙の方向")));
-    if (f.Width <= 0 || f.Height <= 0)
+    if (f.Width <= 0 || f.Height <= 0 || f.Width > MaxPaperTenthMm || f.Height > MaxPaperTenthMm)
         return fail(error, damaged(QStringLiteral("用紙のサイズ")));
     if (!readFrames(b, 84, f.Simple) || !readFrames(b, 296, f.Detail))
         return fail(error, damaged(QStringLiteral("枠の数")));
@@ -226,6 +234,14 @@ TLabelGrid decodeGrid(QByteArrayView b)
     g.GapX = readInt(b, 24);
     g.GapY = readInt(b, 28);
     return g;
+}
+
+bool validGrid(const TLabelGrid &g)
+{
+    const auto length = [](std::int32_t v) { return v >= 0 && v <= MaxPaperTenthMm; };
+    const auto cells = [](std::int32_t v) { return v >= 0 && v <= MaxGridCells; };
+    return length(g.SheetWidth) && length(g.SheetHeight) && cells(g.Columns) && cells(g.Rows) &&
+           length(g.LeftMargin) && length(g.TopMargin) && length(g.GapX) && length(g.GapY);
 }
 
 QByteArray encode(const TCustomFormat &c)
@@ -281,7 +297,7 @@ bool decode(QByteArrayView b, TDesignFormat &d, QString *error)
     d.Landscape = readInt(b, 64);
     d.Width = readInt(b, 68);
     d.Height = readInt(b, 72);
-    if (d.Width <= 0 || d.Height <= 0)
+    if (d.Width <= 0 || d.Height <= 0 || d.Width > MaxPaperTenthMm || d.Height > MaxPaperTenthMm)
         return fail(error, damaged(QStringLiteral("用紙のサイズ")));
     std::memcpy(d.Reserved2.data(), b.data() + 76, d.Reserved2.size());
     return true;
@@ -289,9 +305,15 @@ bool decode(QByteArrayView b, TDesignFormat &d, QString *error)
 
 QPoint cellOrigin(const TLayoutFormat &f, const TLabelGrid &g, int column, int row)
 {
-    const int pitchX = (f.Direction == 0 ? f.Width : f.Height) + g.GapX;
-    const int pitchY = (f.Direction == 0 ? f.Height : f.Width) + g.GapY;
-    return {g.LeftMargin + column * pitchX, g.TopMargin + row * pitchY};
+    // In 64 bits and held to the int range: whatever grid a caller hands,
+    // a far cell lies far away instead of wrapping onto the sheet.
+    const std::int64_t pitchX = std::int64_t(f.Direction == 0 ? f.Width : f.Height) + g.GapX;
+    const std::int64_t pitchY = std::int64_t(f.Direction == 0 ? f.Height : f.Width) + g.GapY;
+    const auto held = [](std::int64_t v) {
+        return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                         std::numeric_limits<int>::max()));
+    };
+    return {held(g.LeftMargin + column * pitchX), held(g.TopMargin + row * pitchY)};
 }
 
 QRect cellRect(const TLayoutFormat &f, const TLabelGrid &g, int column, int row)
@@ -354,8 +376,11 @@ bool TLayoutCatalogue::fromBytes(QByteArrayView b, QString *error)
         records.append(f);
     }
     QList<TLabelGrid> grids;
-    for (std::int64_t k = 0; k < g; ++k)
+    for (std::int64_t k = 0; k < g; ++k) {
         grids.append(PaperFmt::decodeGrid(b.sliced(offset + k * TLabelGrid::Size, TLabelGrid::Size)));
+        if (!PaperFmt::validGrid(grids.constLast()))
+            return fail(error, damaged(QStringLiteral("枠表の値")));
+    }
     Records = std::move(records);
     Grids = std::move(grids);
     return true;
@@ -429,8 +454,11 @@ bool TCustomFormats::fromBytes(QByteArrayView b, QString *error)
         records.append(c);
     }
     QList<TLabelGrid> grids;
-    for (std::int64_t k = 0; k < g; ++k)
+    for (std::int64_t k = 0; k < g; ++k) {
         grids.append(PaperFmt::decodeGrid(b.sliced(offset + k * TLabelGrid::Size, TLabelGrid::Size)));
+        if (!PaperFmt::validGrid(grids.constLast()))
+            return fail(error, damaged(QStringLiteral("枠表の値")));
+    }
     LastId = static_cast<std::int32_t>(lastId);
     Records = std::move(records);
     Grids = std::move(grids);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "items/Units.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QRect>
@@ -68,7 +70,8 @@ struct TLayoutFormat {
     bool operator==(const TLayoutFormat &) const = default;
 };
 
-// TLabelGrid, 32 bytes: eight int32.
+// TLabelGrid, 32 bytes: eight int32. A grid read from any file keeps the
+// bounds of PaperFmt::validGrid.
 struct TLabelGrid {
     static constexpr int Size = 32;
     std::int32_t SheetWidth = 0, SheetHeight = 0, Columns = 0, Rows = 0;
@@ -113,6 +116,13 @@ namespace PaperFmt {
 [[nodiscard]] bool decode(QByteArrayView bytes, TLayoutFormat &f, QString *error);
 [[nodiscard]] QByteArray encode(const TLabelGrid &g);
 [[nodiscard]] TLabelGrid decodeGrid(QByteArrayView bytes);
+// The most cells a grid has across or down: the largest sheet filled with
+// the smallest label the custom dialog takes (5 mm).
+inline constexpr std::int32_t MaxGridCells = MaxPaperTenthMm / 50;
+// A grid every reader takes: the sheet, margins and gaps within the largest
+// paper (0 .. 594 mm), at most MaxGridCells columns and rows. Printing and
+// the cell positions rely on it.
+[[nodiscard]] bool validGrid(const TLabelGrid &g);
 [[nodiscard]] QByteArray encode(const TCustomFormat &c);
 [[nodiscard]] bool decode(QByteArrayView bytes, TCustomFormat &c, QString *error);
 [[nodiscard]] QByteArray encode(const TDesignFormat &d);

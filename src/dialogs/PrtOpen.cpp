@@ -414,11 +414,17 @@ void TPrintDataSaveDialog::accept()
         return;
     }
     // A file the list leaves out (damaged or foreign) is replaced all the
-    // same by the save, so it is asked about like a listed one.
-    if ((FindTitle(Titles(), title) >= 0 || QFile::exists(PathOf(title)))
+    // same by the save, so it is asked about like a listed one. A listed
+    // title differing only in letter case is the entry asked about, so the
+    // save writes that file rather than a second one beside it.
+    const int listed = FindTitle(Titles(), title);
+    const bool exact = QFile::exists(PathOf(title));
+    if ((listed >= 0 || exact)
         && ShowMessageBoxAt(this, QStringLiteral("同名のファイルが存在します．上書きしますか？  "), ProductCaption(),
                             MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
                != IDYES)
         return;
+    if (!exact && listed >= 0)
+        edTitle->setText(Titles().at(listed));
     TPrintDataFileDialog::accept();
 }

@@ -550,6 +550,7 @@ bool TSenderForm::SaveRecord()
     } catch (const ETableError &error) {
         if (t->State() != TTable::TState::dsBrowse)
             t->Cancel();
+        m_tableRefused = true;
         ShowError(QStringLiteral("保存できませんでした  \r\n\r\n") + error.Message());
         return false;
     }
@@ -575,6 +576,7 @@ bool TSenderForm::IsTitleUnique()
     } catch (const ETableError &error) {
         // Not known to be unique; saving, which would follow, fails on the
         // same table and keeps the user's edit.
+        m_tableRefused = true;
         ShowReadError(error);
         return false;
     }
@@ -936,7 +938,22 @@ bool TSenderForm::CanClose()
 {
     if (m_broken)
         return true;
-    return LeaveRecord();
+    m_tableRefused = false;
+    if (LeaveRecord())
+        return true;
+    // A title or a number to correct keeps the window open; a table that
+    // refuses the record would keep it open for ever, so the user may drop
+    // the edit and close.
+    if (!m_tableRefused)
+        return false;
+    const QString text = QStringLiteral("差出人の変更を保存できません  \r\n\r\n") +
+                         QStringLiteral("変更を破棄して閉じますか？  ");
+    if (ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0,
+                         0) != IDYES)
+        return false;
+    m_modified = false;
+    m_titleChanged = false;
+    return true;
 }
 
 void TSenderForm::done(int Result)

@@ -124,6 +124,9 @@ private:
     bool m_shown = false;
     bool m_checkingTitle = false;
     bool m_settingsSaved = false;
+    // The last leaving of a record failed on the table itself (not on
+    // anything the user can correct): closing then offers to drop the edit.
+    bool m_tableRefused = false;
     int m_additionPrintCount = 0;
     QList<qint32> m_order; // RecNo of every record in table order
 };

@@ -151,7 +151,11 @@ QByteArray TPrintEditor::MakeThumbnail()
 
 void TPrintEditor::RunStartMenu()
 {
-    const QString last = TMemIniFile(SettingsFileName()).ReadString(FilesSection(), kLastFile, QString());
+    // The setting keeps the whole path; the file is looked for under its
+    // title in the kind's folder of the data folder in use, which a restore
+    // or a change of data folder may have moved since.
+    const QString stored = TMemIniFile(SettingsFileName()).ReadString(FilesSection(), kLastFile, QString());
+    const QString last = stored.isEmpty() ? QString() : PrintDataPath(QFileInfo(stored).completeBaseName());
     int choice = !last.isEmpty() && QFileInfo::exists(last) ? 2 : 0;
     if (actShowMenu->isChecked()) {
         TPrintMenuDialog menu(this);

@@ -1,5 +1,6 @@
 #include "editors/PageView.h"
 
+#include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -24,6 +25,9 @@ void TPageView::SetSelected(int Index)
     const int index = Index >= 0 && Index < int(m_document.Items.size()) ? Index : -1;
     if (index == m_selected)
         return;
+    // Another item chosen mid-drag (an undo selects the item it moved): the
+    // drag's start belongs to the item it held, never to this one.
+    dropDrag();
     m_selected = index;
     update();
     emit SelectionChanged();
@@ -31,6 +35,8 @@ void TPageView::SetSelected(int Index)
 
 void TPageView::DocumentChanged()
 {
+    // The items may have been replaced: a drag's item and start are gone.
+    dropDrag();
     // The background may have been replaced with another page's sizes.
     m_backZoom = 0;
     for (auto &item : m_document.Items)
@@ -131,11 +137,18 @@ void TPageView::mousePressEvent(QMouseEvent *Event)
     m_pressPos = pos;
     m_startRect = item.GetRect();
     m_dragging = true;
+    qApp->installEventFilter(this);
 }
 
 void TPageView::mouseMoveEvent(QMouseEvent *Event)
 {
     const QPoint pos = Event->position().toPoint();
+    if (m_dragging && !(Event->buttons() & Qt::LeftButton)) {
+        // The release went elsewhere (a window opened meanwhile).
+        EndDrag();
+    }
+    if (m_dragging && (m_selected < 0 || m_selected >= int(m_document.Items.size())))
+        dropDrag();
     if (!m_dragging) {
         const int index = m_selected >= 0 ? m_selected : itemAt(pos);
         if (index >= 0)
@@ -161,7 +174,8 @@ void TPageView::mouseMoveEvent(QMouseEvent *Event)
             r.Bottom = std::max(r.Bottom + dy, r.Top + MinItemSize);
     }
     TDrawRect &item = *m_document.Items[size_t(m_selected)];
-    if (item.GetRect() != r) {
+    // The item stops at the bounds a saved layout keeps.
+    if (item.GetRect() != r && IsItemRectInBounds(r)) {
         item.SetRect(r);
         update();
     }
@@ -169,10 +183,16 @@ void TPageView::mouseMoveEvent(QMouseEvent *Event)
 
 void TPageView::mouseReleaseEvent(QMouseEvent *Event)
 {
-    if (Event->button() != Qt::LeftButton || !m_dragging)
+    if (Event->button() == Qt::LeftButton)
+        EndDrag();
+}
+
+void TPageView::EndDrag()
+{
+    if (!m_dragging)
         return;
-    m_dragging = false;
-    if (m_selected < 0)
+    dropDrag();
+    if (m_selected < 0 || m_selected >= int(m_document.Items.size()))
         return;
     TDrawRect &item = *m_document.Items[size_t(m_selected)];
     if (item.GetRect() != m_startRect) {
@@ -182,11 +202,40 @@ void TPageView::mouseReleaseEvent(QMouseEvent *Event)
     }
 }
 
+void TPageView::dropDrag()
+{
+    if (!m_dragging)
+        return;
+    m_dragging = false;
+    qApp->removeEventFilter(this);
+}
+
+bool TPageView::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (!m_dragging)
+        return false;
+    switch (Event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::KeyPress:
+        EndDrag();
+        break;
+    case QEvent::Show:
+        // A menu or a dialog opening takes the mouse; a tooltip does not.
+        if (auto *widget = qobject_cast<QWidget *>(Watched);
+            widget && widget->isWindow() && widget->windowType() != Qt::ToolTip && widget != window())
+            EndDrag();
+        break;
+    default: break;
+    }
+    return false;
+}
+
 void TPageView::mouseDoubleClickEvent(QMouseEvent *Event)
 {
     if (Event->button() != Qt::LeftButton)
         return;
-    m_dragging = false;
+    dropDrag();
     const int index = itemAt(Event->position().toPoint());
     if (index >= 0) {
         SetSelected(index);

@@ -32,6 +32,12 @@ public:
     void DocumentChanged();
     // The screen point of a page pixel.
     [[nodiscard]] QPoint ToScreen(QPoint PagePixel) const;
+    // True while the mouse holds an item.
+    [[nodiscard]] bool IsDragging() const { return m_dragging; }
+    // Ends a drag as the release would (a changed rectangle is reported
+    // through ItemGeometryChanged); nothing without one. Any command (a
+    // shortcut, a menu, a dialog) runs after it, so none runs mid-drag.
+    void EndDrag();
 
     QSize sizeHint() const override;
 
@@ -48,9 +54,14 @@ protected:
     void mouseMoveEvent(QMouseEvent *Event) override;
     void mouseReleaseEvent(QMouseEvent *Event) override;
     void mouseDoubleClickEvent(QMouseEvent *Event) override;
+    // While dragging: a key, a shortcut or a window opening ends the drag
+    // before the command it starts.
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
     [[nodiscard]] int itemAt(QPoint Pos) const;
+    // Forgets a drag whose item or items changed under it, recording nothing.
+    void dropDrag();
 
     TLayoutDocument &m_document;
     double m_zoom = 1.0;

@@ -263,6 +263,9 @@ bool DecodePrintData(QByteArrayView Bytes, TLayoutDocument &Document, QString *E
         if (gridSize != quint32(TLabelGrid::Size))
             return fail(damaged());
         read.Grid = PaperFmt::decodeGrid(in.readBytes(gridSize));
+        // Printing steps through every cell of the grid.
+        if (!PaperFmt::validGrid(read.Grid))
+            return fail(damaged());
         if (legacy && !readThumbnail())
             return fail(damaged());
         const qint32 count = in.readCount(PrintDataMaxItems, "items");
@@ -323,8 +326,15 @@ bool SavePrintData(const QString &Path, const TLayoutDocument &Document, QString
         refused = QStringLiteral("項目が多すぎるため保存できません（%1個まで）").arg(PrintDataMaxItems);
     } else {
         bytes = EncodePrintData(Document, Thumbnail);
+        TLayoutDocument check;
         if (bytes.size() > PrintDataMaxFile)
             refused = QStringLiteral("画像が大きすぎるため保存できません。小さな画像にしてください");
+        // Read back as the open command reads it: a layout the reader would
+        // refuse (an item or picture beyond its limits) never replaces the
+        // file that still opens.
+        else if (!DecodePrintData(bytes, check, nullptr))
+            refused = QStringLiteral("保存すると開けない印刷データになるため保存しませんでした"
+                                     "（項目の位置や大きさ、画像の大きさを確かめてください）");
     }
     if (!refused.isEmpty()) {
         if (Error)
@@ -392,7 +402,10 @@ int PastePrintItems(TLayoutDocument &Document, int Shift)
     for (auto &item : pasted) {
         TPageRect r = item->GetRect();
         r.Left += Shift, r.Right += Shift, r.Top += Shift, r.Bottom += Shift;
-        item->SetRect(r);
+        // A copy at the bounds' edge stays on the copied place: moved
+        // beyond them it would make a layout no reader opens.
+        if (IsItemRectInBounds(r))
+            item->SetRect(r);
         Document.Items.push_back(std::move(item));
         Document.ItemRoles.push_back(-1);
     }

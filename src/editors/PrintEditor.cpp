@@ -587,6 +587,13 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
             *Error = QStringLiteral("印刷するデータが選択されていません");
         return false;
     }
+    // One run at a time draws from the layout: a second one asked for from
+    // inside the first (the event loop it serves) would draw into its pages.
+    if (m_printing) {
+        if (Error)
+            *Error = QStringLiteral("印刷中のため実行できません");
+        return false;
+    }
     SetupPrinterPage(Printer, m_document, Options.Flap);
     TPrintLoop loop(m_document, RecordSource());
     if (!MergesSender())
@@ -608,7 +615,9 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
     bool done = false;
     {
         const auto running = qScopeGuard([this] { m_printing = false; });
-        const TInputHoldBack guard([this](const QObject *Watched) { return belongsToEditor(Watched, this); });
+        const TInputHoldBack guard([this](const QObject *Watched) {
+            return belongsToEditor(Watched, this) || (m_preview && belongsToEditor(Watched, m_preview));
+        });
         done = loop.Run(Printer, RecNos, Options, Error);
     }
     progress.reset();
@@ -648,6 +657,8 @@ bool TPrintEditor::ShowPreview(const TPrintRequest &Request)
         bar->addAction(toWizard);
     else
         dialog.addAction(toWizard);
+    m_preview = &dialog;
+    const auto shown = qScopeGuard([this] { m_preview = nullptr; });
     ExecPreview(dialog);
     // The preview draws while it is shown; its failure is told once it closed.
     if (!error.isEmpty())

@@ -233,6 +233,10 @@ private:
     // event loop between pieces, and what arrives meanwhile (the list's
     // record changes, a close) must wait for its end.
     bool m_printing = false;
+    // The preview dialog while it is shown: it asks for its pages while the
+    // user can still click it, and its input waits for each drawing's end
+    // like the editor's (a change of orientation would draw inside a drawing).
+    QWidget *m_preview = nullptr;
     // The layout differs from the one opened, saved or created.
     bool m_changed = false;
     QScrollArea *sbxPage = nullptr;

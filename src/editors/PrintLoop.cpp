@@ -5,11 +5,13 @@
 #include "items/MetaRect.h"
 #include "platform/Table.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPrinter>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -140,6 +142,21 @@ void TPrintLoop::paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TP
     Painter.restore();
 }
 
+namespace {
+
+bool pdfWrittenWhole(const QString &Path)
+{
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 8)
+        return false;
+    constexpr qint64 tail = 32;
+    if (!file.seek(std::max<qint64>(0, file.size() - tail)))
+        return false;
+    return file.read(tail).trimmed().endsWith("%%EOF");
+}
+
+} // namespace
+
 bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, const TPrintOptions &Options,
                      QString *Error)
 {
@@ -164,6 +181,15 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     if (!painter.end() && done) {
         if (Error)
             *Error = QStringLiteral("印刷データを書き込めませんでした");
+        return false;
+    }
+    // The PDF engine keeps its write errors (a full disk) to itself: the
+    // file is whole only when it ends with the trailer written last.
+    const auto *printer = dynamic_cast<const QPrinter *>(&Device);
+    if (done && printer && printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()
+        && !pdfWrittenWhole(printer->outputFileName())) {
+        if (Error)
+            *Error = QStringLiteral("印刷データを書き込めませんでした\r\n") + printer->outputFileName();
         return false;
     }
     return done;

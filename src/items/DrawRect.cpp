@@ -93,11 +93,7 @@ void TDrawRect::Rebuild(bool /*Force*/) {}
 
 void TDrawRect::LoadFromStream(TItemReader &Stream)
 {
-    TPageRect r;
-    r.Left = Stream.readInt32();
-    r.Top = Stream.readInt32();
-    r.Right = Stream.readInt32();
-    r.Bottom = Stream.readInt32();
+    const TPageRect r = ReadItemRect(Stream);
     // Streams before 201 had no visibility: every item was shown.
     const bool visible = Stream.hasVersion(201) ? Stream.readFlag() : true;
     SetRect(r);
@@ -121,6 +117,26 @@ bool TDrawRect::PtInRect(int X, int Y) const
 THitZone TDrawRect::HitZone(int X, int Y) const
 {
     return HitZoneIn(m_dispRect, X, Y);
+}
+
+bool IsItemRectInBounds(const TPageRect &R)
+{
+    const auto inRange = [](qint32 V) { return V >= -MaxPaperPagePx && V <= MaxPaperPagePx; };
+    return R.Right >= R.Left && R.Bottom >= R.Top && inRange(R.Left) && inRange(R.Top) && inRange(R.Right) &&
+           inRange(R.Bottom);
+}
+
+TPageRect ReadItemRect(TItemReader &Stream)
+{
+    TPageRect r;
+    r.Left = Stream.readInt32();
+    r.Top = Stream.readInt32();
+    r.Right = Stream.readInt32();
+    r.Bottom = Stream.readInt32();
+    // Every size drawn, printed or buffered is made from it.
+    if (!IsItemRectInBounds(r))
+        throw EItemFormatError("item rectangle out of bounds");
+    return r;
 }
 
 THitZone HitZoneIn(const TScreenRect &r, int X, int Y)

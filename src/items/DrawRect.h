@@ -125,6 +125,14 @@ protected:
     bool m_visible = true;
 };
 
+// A rectangle an item may hold and a file may store: right not left of
+// left, bottom not above top, every side within one largest paper
+// (MaxPaperPagePx) of the piece's origin either way.
+[[nodiscard]] bool IsItemRectInBounds(const TPageRect &R);
+// The one reader of a stored item rectangle (left, top, right, bottom as
+// int32): a rectangle out of bounds is damage and throws EItemFormatError.
+[[nodiscard]] TPageRect ReadItemRect(TItemReader &Stream);
+
 // The edge zones of a screen rectangle (3 pixels around each edge and the
 // middle), and the cursor a zone asks for; Inside: the point lies in the
 // rectangle. Items with a second rectangle to drag (the picture's mask) use

@@ -13,6 +13,19 @@ int roundi(long double v)
     return int(RoundHalfAway(v));
 }
 
+// A gradient is smooth: a buffer of at most this many pixels a side,
+// stretched over the shape, shows the same as one of the shape's full size,
+// however large the rectangle, the zoom or the printer's resolution.
+constexpr int kMaxGradientSide = 1024;
+
+QSize gradientBufferSize(QSize Size)
+{
+    if (Size.width() <= kMaxGradientSide && Size.height() <= kMaxGradientSide)
+        return Size;
+    const QSize scaled = Size.scaled(kMaxGradientSide, kMaxGradientSide, Qt::KeepAspectRatio);
+    return scaled.expandedTo(QSize(1, 1));
+}
+
 } // namespace
 
 void TFigureRect::Assign(const TDrawRect &Source)
@@ -320,7 +333,8 @@ void TFigureRect::Rebuild(bool Force)
     if (!m_gradientValid) {
         m_gradient = QImage();
         if (gradientFill() && !m_dispRect.isEmpty()) {
-            m_gradient = QImage(m_dispRect.width(), m_dispRect.height(), QImage::Format_RGB888);
+            m_gradient = QImage(gradientBufferSize(QSize(m_dispRect.width(), m_dispRect.height())),
+                                QImage::Format_RGB888);
             GradientFill(m_gradient, m_gradientAngle, ColorToQColor(m_color1), ColorToQColor(m_color2));
         }
         m_gradientValid = true;
@@ -341,7 +355,8 @@ void TFigureRect::Draw(QPainter &Canvas, int X, int Y)
         Canvas.save();
         if (!m_region.isEmpty())
             Canvas.setClipPath(m_region.translated(X, Y), Qt::IntersectClip);
-        Canvas.drawImage(QPoint(m_dispRect.Left + X, m_dispRect.Top + Y), m_gradient);
+        Canvas.drawImage(QRect(m_dispRect.Left + X, m_dispRect.Top + Y, m_dispRect.width(), m_dispRect.height()),
+                         m_gradient);
         Canvas.restore();
     }
     const int side = std::max(m_dispRect.width(), m_dispRect.height());
@@ -363,7 +378,7 @@ void TFigureRect::CalcPrintRect(TTenthMmPoint Offset, const TPrinterGeometry &Pr
         size = QSize(roundi(w * 0.48L), roundi(h * 0.48L));
     m_printGradient = QImage();
     if (!size.isEmpty()) {
-        m_printGradient = QImage(size, QImage::Format_RGB888);
+        m_printGradient = QImage(gradientBufferSize(size), QImage::Format_RGB888);
         GradientFill(m_printGradient, m_gradientAngle, ColorToQColor(m_color1), ColorToQColor(m_color2));
     }
     m_printRegion = m_kind >= RoundRect ? ShapePath(m_printRect.Left, m_printRect.Top, w, h) : QPainterPath();

@@ -360,10 +360,7 @@ void TIllustRect::LoadFromStream(TItemReader &Stream)
     if (!Stream.hasVersion(300) && mask >= 1)
         ++mask;
     if (Stream.hasVersion(201)) {
-        m_maskRect.Left = Stream.readInt32();
-        m_maskRect.Top = Stream.readInt32();
-        m_maskRect.Right = Stream.readInt32();
-        m_maskRect.Bottom = Stream.readInt32();
+        m_maskRect = ReadItemRect(Stream);
     } else {
         m_maskRect = m_rect;
     }

@@ -97,6 +97,15 @@ std::optional<TLoadedImage> LoadImageBytes(const QByteArray &Bytes, int Type)
             throw EImageFileError(QStringLiteral("画像を読み取れません: %1").arg(reader.errorString()));
         return std::nullopt;
     }
+    // The picture decoded keeps the limits, whatever its header stated (a
+    // top-down BMP, a header cut short): a picture taken beyond them would be
+    // written into a layout that no longer opens. Kept as a 24-bit BMP, its
+    // rows padded to four bytes, it must fit the largest picture file.
+    const QSize decoded = loaded.Image.size();
+    const qint64 stored = 54 + ((qint64(decoded.width()) * 3 + 3) & ~qint64(3)) * decoded.height();
+    if (decoded.width() > MaxImageSide || decoded.height() > MaxImageSide || stored > MaxImageFileBytes)
+        throw EImageFileError(
+            QStringLiteral("画像が大きすぎます（%1×%2）。").arg(decoded.width()).arg(decoded.height()));
     if (bmp)
         loaded.Image = loaded.Image.convertToFormat(QImage::Format_RGB888);
     else
@@ -171,12 +180,18 @@ void TilePicture(QPainter &Canvas, const QImage &Source, int Dpi, QSize Dest, bo
         return;
     const int columns = (Dest.width() + s.width() - 1) / s.width();
     const int rows = (Dest.height() + s.height() - 1) / s.height();
-    const QImage tile = Source.scaled(s, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    // A tile larger than the canvas (a tiny resolution read from a file) is
+    // drawn scaled as it goes: a buffer of its size could take gigabytes.
+    const bool buffered = qint64(s.width()) * s.height() <= qint64(std::max(1, Dest.width())) * std::max(1, Dest.height());
+    const QImage tile = buffered ? Source.scaled(s, Qt::IgnoreAspectRatio, Qt::FastTransformation) : QImage();
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
             const int x = FromBottomRight ? Dest.width() - (c + 1) * s.width() : c * s.width();
             const int y = FromBottomRight ? Dest.height() - (r + 1) * s.height() : r * s.height();
-            Canvas.drawImage(QPoint(x, y), tile);
+            if (buffered)
+                Canvas.drawImage(QPoint(x, y), tile);
+            else
+                Canvas.drawImage(QRect(QPoint(x, y), s), Source);
         }
 }
 

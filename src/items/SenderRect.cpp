@@ -29,10 +29,7 @@ TPageRect turned(const TPageRect &P)
 
 void readRect(TItemReader &Stream, TPageRect &R)
 {
-    R.Left = Stream.readInt32();
-    R.Top = Stream.readInt32();
-    R.Right = Stream.readInt32();
-    R.Bottom = Stream.readInt32();
+    R = ReadItemRect(Stream);
 }
 
 void writeRect(TItemWriter &Stream, const TPageRect &R)

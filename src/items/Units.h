@@ -37,6 +37,13 @@ struct TDeviceDpi {
 // Tenths of a millimetre to device dots: Round(v / 254 * dpi).
 [[nodiscard]] qint32 TenthMmToDots(TTenthMm v, int dpi);
 
+// The longest side of any paper the program prints (594 mm, the paper
+// dialogs' limit), and that length in page pixels (rounded up). Lengths and
+// positions read from files are held within them before any geometry, image
+// or page is made from them.
+inline constexpr qint32 MaxPaperTenthMm = 5940;
+inline constexpr qint32 MaxPaperPagePx = 2245;
+
 // A rectangle as the layouts store it: left and top inside, right and bottom
 // just outside (width = Right - Left). The unit is named by the alias.
 template<class Unit>

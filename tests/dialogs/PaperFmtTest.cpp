@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -214,7 +215,14 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"backgroundLongerThanItsField", [](QByteArray &b) { b[36 + 68] = 16; }},
         DamageCase{"unknownKind", [](QByteArray &b) { b[36] = 4; }},
         DamageCase{"gridIndexBeyondTable", [](QByteArray &b) { putInt(b, 36 + 656 + 652, 3); }},
-        DamageCase{"zeroWidth", [](QByteArray &b) { putInt(b, 36 + 60, 0); }}),
+        DamageCase{"zeroWidth", [](QByteArray &b) { putInt(b, 36 + 60, 0); }},
+        DamageCase{"paperLongerThanTheLargest", [](QByteArray &b) { putInt(b, 36 + 64, MaxPaperTenthMm + 1); }},
+        DamageCase{"frameInsideOut", [](QByteArray &b) { putInt(b, 36 + 88, 500); }},
+        DamageCase{"frameBeyondTheLargestPaper", [](QByteArray &b) { putInt(b, 36 + 88 + 8, 100000); }},
+        DamageCase{"gridOf65536Columns", [](QByteArray &b) { putInt(b, int(b.size()) - 32 + 8, 65536); }},
+        DamageCase{"gridOf46340Rows", [](QByteArray &b) { putInt(b, int(b.size()) - 32 + 12, 46340); }},
+        DamageCase{"gridSheetBeyondTheLargest", [](QByteArray &b) { putInt(b, int(b.size()) - 32, 100000); }},
+        DamageCase{"gridNegativeMargin", [](QByteArray &b) { putInt(b, int(b.size()) - 32 + 16, -1); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 class CustomFormatsDamage : public testing::TestWithParam<DamageCase> {};
@@ -247,7 +255,11 @@ INSTANTIATE_TEST_SUITE_P(
                     DamageCase{"zeroId", [](QByteArray &b) { putInt(b, 40, 0); }},
                     DamageCase{"gridIndexBeyondTable", [](QByteArray &b) { putInt(b, 40 + 8 + 652, 2); }},
                     DamageCase{"landscapeByteNotAFlag", [](QByteArray &b) { b[40 + 664] = 2; }},
-                    DamageCase{"lastRecordCut", [](QByteArray &b) { b.truncate(40 + 668 + 600); }}),
+                    DamageCase{"lastRecordCut", [](QByteArray &b) { b.truncate(40 + 668 + 600); }},
+                    DamageCase{"gridColumnsBeyondTheLimit",
+                               [](QByteArray &b) { putInt(b, int(b.size()) - 32 + 8, PaperFmt::MaxGridCells + 1); }},
+                    DamageCase{"gridGapBeyondTheLargestPaper",
+                               [](QByteArray &b) { putInt(b, int(b.size()) - 32 + 24, MaxPaperTenthMm + 1); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 class DesignCatalogueDamage : public testing::TestWithParam<DamageCase> {};
@@ -268,7 +280,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, DesignCatalogueDamage,
                                          DamageCase{"countTooLarge", [](QByteArray &b) { putInt(b, 24, 3); }},
                                          DamageCase{"foreign", [](QByteArray &b) { b[0] = 0; }},
                                          DamageCase{"nameTooLong", [](QByteArray &b) { b[36 + 32] = 32; }},
-                                         DamageCase{"unknownKind", [](QByteArray &b) { b[36] = 2; }}),
+                                         DamageCase{"unknownKind", [](QByteArray &b) { b[36] = 2; }},
+                                         DamageCase{"widthBeyondTheLargest",
+                                                    [](QByteArray &b) { putInt(b, 36 + 68, MaxPaperTenthMm + 1); }}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PaperFmtFiles, unreadableFileOnDiscIsRefusedAndLeftAlone)
@@ -315,6 +329,51 @@ INSTANTIATE_TEST_SUITE_P(
                     CellCase{"thirdRowStepsByHeightAndGap", 0, 0, 2, {186, 216 + 2 * (423 + 5)}},
                     CellCase{"landscapeColumnsStepByPieceHeight", 1, 1, 0, {186 + 423 + 30, 216}},
                     CellCase{"landscapeRowsStepByPieceWidth", 2, 0, 1, {186, 216 + 864 + 5}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Whatever grid a caller hands, a far cell lies far away: it never wraps
+// round onto the sheet.
+TEST(CellPosition, aFarCellDoesNotOverflow)
+{
+    TLayoutFormat f;
+    f.Width = MaxPaperTenthMm;
+    f.Height = MaxPaperTenthMm;
+    const TLabelGrid g{0, 0, 200001, 200001, 0, 0, MaxPaperTenthMm, MaxPaperTenthMm};
+    const QPoint far = PaperFmt::cellOrigin(f, g, 200000, 200000);
+    EXPECT_EQ(far.x(), std::numeric_limits<int>::max());
+    EXPECT_EQ(far.y(), std::numeric_limits<int>::max());
+}
+
+// Each bound of a grid, tested on both sides.
+struct GridBoundCase {
+    const char *name;
+    TLabelGrid grid;
+    bool valid;
+};
+void PrintTo(const GridBoundCase &c, std::ostream *os) { *os << c.name; }
+
+class GridBounds : public testing::TestWithParam<GridBoundCase> {};
+
+TEST_P(GridBounds, keepTheSheetCellsMarginsAndGapsOnTheLargestPaper)
+{
+    EXPECT_EQ(PaperFmt::validGrid(GetParam().grid), GetParam().valid);
+}
+
+constexpr std::int32_t kP = MaxPaperTenthMm;
+constexpr std::int32_t kC = PaperFmt::MaxGridCells;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GridBounds,
+    testing::Values(GridBoundCase{"noGrid", {}, true},
+                    GridBoundCase{"everyValueAtItsLimit", {kP, kP, kC, kC, kP, kP, kP, kP}, true},
+                    GridBoundCase{"sheetWidthBeyond", {kP + 1, kP, 1, 1, 0, 0, 0, 0}, false},
+                    GridBoundCase{"sheetHeightBeyond", {kP, kP + 1, 1, 1, 0, 0, 0, 0}, false},
+                    GridBoundCase{"columnsBeyond", {kP, kP, kC + 1, 1, 0, 0, 0, 0}, false},
+                    GridBoundCase{"rowsBeyond", {kP, kP, 1, kC + 1, 0, 0, 0, 0}, false},
+                    GridBoundCase{"negativeColumns", {kP, kP, -1, 1, 0, 0, 0, 0}, false},
+                    GridBoundCase{"marginBeyond", {kP, kP, 1, 1, kP + 1, 0, 0, 0}, false},
+                    GridBoundCase{"negativeTopMargin", {kP, kP, 1, 1, 0, -1, 0, 0}, false},
+                    GridBoundCase{"gapBeyond", {kP, kP, 1, 1, 0, 0, 0, kP + 1}, false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CellPosition, landscapeCellIsThePieceTurned)

@@ -120,6 +120,37 @@ TEST_F(SenderFormTest, deletingTheDefaultMakesTheNextShownRecordTheDefault)
     EXPECT_EQ(text("edTitle"), QStringLiteral("C"));
 }
 
+// Deleting the last of three shows the one before it, never the first.
+struct DeleteLastCase {
+    const char *name;
+    qint32 defaultBefore;
+    qint32 defaultAfter;
+};
+
+class DeleteLast : public SenderFormTest, public ::testing::WithParamInterface<DeleteLastCase>
+{
+};
+
+TEST_P(DeleteLast, showsTheSecondOfThree)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    addSender(3, titled(QStringLiteral("C")));
+    DefaultSenderNo = GetParam().defaultBefore;
+    open(3);
+    boxes.enqueue(IDYES);
+    child<QPushButton>("bbtnDelete")->click();
+    EXPECT_EQ(stored().size(), 2);
+    EXPECT_EQ(form->SenderNo, 2);
+    EXPECT_EQ(text("edTitle"), QStringLiteral("B"));
+    EXPECT_EQ(DefaultSenderNo, GetParam().defaultAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(Defaults, DeleteLast,
+                         ::testing::Values(DeleteLastCase{"theDeletedWasTheDefault", 3, 2},
+                                           DeleteLastCase{"theFirstStaysTheDefault", 1, 1}),
+                         [](const auto &Info) { return std::string(Info.param.name); });
+
 TEST_F(SenderFormTest, aRecordWithFourContactTogglesShowsOnlyTheFirstTwo)
 {
     TSenderData d = titled(QStringLiteral("A"));
@@ -482,6 +513,52 @@ TEST_F(RefusingTable, failedSaveKeepsTheEditAndSaysSo)
     EXPECT_TRUE(form->IsModified());
     EXPECT_EQ(text("edName"), QStringLiteral("山田 太郎"));
     EXPECT_TRUE(stored().first().Name.isEmpty());
+}
+
+// A table that refuses every write must not hold the window open for ever:
+// closing offers to drop the edit, and only a yes drops it.
+struct RefusedCloseCase {
+    const char *name;
+    int answer;
+    bool closed;
+};
+
+class RefusedClose : public RefusingTable, public ::testing::WithParamInterface<RefusedCloseCase>
+{
+};
+
+TEST_P(RefusedClose, closingOffersToDropTheEdit)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    open(1);
+    refuse("UPDATE");
+    child<QLineEdit>("edName")->setText(QStringLiteral("山田 太郎"));
+    boxes.enqueue(IDOK);
+    boxes.enqueue(GetParam().answer);
+    child<QPushButton>("btnClose")->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_TRUE(boxes.shown().first().text.startsWith(QStringLiteral("保存できませんでした")));
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("変更を破棄して閉じますか")));
+    EXPECT_EQ(form->isVisible(), !GetParam().closed);
+    EXPECT_TRUE(stored().first().Name.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, RefusedClose,
+                         ::testing::Values(RefusedCloseCase{"yesDropsTheEditAndCloses", IDYES, true},
+                                           RefusedCloseCase{"noKeepsTheWindowOpen", IDNO, false}),
+                         [](const auto &Info) { return std::string(Info.param.name); });
+
+// A title to correct is no table failure: closing is not offered.
+TEST_F(RefusingTable, anEmptyTitleStillKeepsTheWindowOpenWithoutTheOffer)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    open(1);
+    child<QLineEdit>("edTitle")->setText(QString());
+    child<QLineEdit>("edName")->setText(QStringLiteral("山田 太郎"));
+    child<QPushButton>("btnClose")->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("登録名を入力してください")));
+    EXPECT_TRUE(form->isVisible());
 }
 
 TEST_F(RefusingTable, failedNewAddsNothingAndSaysSo)

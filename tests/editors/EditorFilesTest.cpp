@@ -219,6 +219,28 @@ TEST_F(EditorFiles, menuSwitchedOffReopensTheLastFileAtOnce)
     EXPECT_EQ(next.Document().Items[2]->GetRect(), (TPageRect{90, 110, 140, 390}));
 }
 
+// A restore or a change of data folder moves the kind's folder: the last
+// file is opened from the folder in use, never from the old one.
+TEST_F(EditorFiles, lastFileOpensFromTheDataFolderInUse)
+{
+    form.Document().Items[2]->SetRect({90, 110, 140, 390});
+    saveAs(QStringLiteral("前回"));
+    const QString oldPath = form.FileName();
+    LayoutPath = home.path() + QStringLiteral("/moved/Layout/");
+    form.Document().Items[2]->SetRect({70, 100, 120, 380});
+    saveAs(QStringLiteral("前回"));
+    ASSERT_EQ(form.FileName(), LayoutPath + QStringLiteral("前回.gpl"));
+    // The setting still names the old folder's file, as it did before the change.
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteString(QStringLiteral("LAYOUT EDIT"), QStringLiteral("LastFile"), oldPath);
+    ASSERT_TRUE(ini.UpdateFile());
+    TLayoutForm next(nullptr, host);
+    next.findChild<QAction *>(QStringLiteral("actShowMenu"))->setChecked(false);
+    next.RunStartMenu();
+    EXPECT_EQ(next.FileName(), LayoutPath + QStringLiteral("前回.gpl"));
+    EXPECT_EQ(next.Document().Items[2]->GetRect(), (TPageRect{70, 100, 120, 380}));
+}
+
 // The card window starts as the label window and is turned into the card
 // window at once: from then on it keeps the cards' own start-menu setting
 // and offers the card sheets for a new layout.

@@ -30,6 +30,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -42,6 +43,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <QtEndian>
 
 namespace {
 
@@ -267,6 +269,37 @@ TEST_F(ItemCommandsTest, aPictureFileGoneBeforeItIsReadIsNamedAndAddsNothing)
     EXPECT_TRUE(editor.Document().Items.empty());
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_TRUE(boxes.last().text.contains(gone)) << qPrintable(boxes.last().text);
+}
+
+// A top-down BMP whose picture is taller than a picture may be: refused when
+// it is inserted, with the reason, rather than saved into a layout that no
+// longer opens.
+TEST_F(ItemCommandsTest, aPictureBeyondTheItemsLimitsIsRefusedWhenInserted)
+{
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("tall.bmp"));
+    const int stride = 32; // ten 24-bit pixels, padded to four bytes
+    QByteArray bmp(54 + stride * 31000, '\0');
+    auto put32 = [&bmp](int At, qint32 V) { qToLittleEndian<qint32>(V, bmp.data() + At); };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put32(2, qint32(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 10);
+    put32(22, -31000); // top-down
+    qToLittleEndian<qint16>(1, bmp.data() + 26);
+    qToLittleEndian<qint16>(24, bmp.data() + 28);
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bmp);
+    out.close();
+    commands->ChooseImageFile = [file] { return file; };
+    action("actInsertIllust")->trigger();
+    EXPECT_TRUE(editor.Document().Items.empty());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("画像が大きすぎます"))) << qPrintable(boxes.last().text);
 }
 
 TEST_F(ItemCommandsTest, pictureSettingsComeBackTurnedAndFramedFromTheSameCorner)

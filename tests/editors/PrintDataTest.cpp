@@ -24,6 +24,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <functional>
+
 namespace {
 
 TLayoutDocument postcardLayout()
@@ -316,6 +318,10 @@ constexpr qsizetype kThumbnailAt = kVersionAt + 4 + 28;
 constexpr qsizetype kPaperAt = kThumbnailAt + 4;
 constexpr qsizetype kItemCountAt = kPaperAt + 4 + TLayoutFormat::Size + 4 + TLabelGrid::Size;
 constexpr qsizetype kPaperSizeAt = kPaperAt;
+constexpr qsizetype kGridAt = kPaperAt + 4 + TLayoutFormat::Size + 4;
+// The first item record: class, sender, role, length, then its stream,
+// which opens with the rectangle (left, top, right, bottom).
+constexpr qsizetype kFirstItemRectAt = kItemCountAt + 4 + 1 + 1 + 4 + 4;
 
 TEST_P(PrintDataDamage, isRefusedWithAReason)
 {
@@ -344,6 +350,23 @@ INSTANTIATE_TEST_SUITE_P(
                       DamageCase{"unknownItemClass", [](QByteArray &b) { b[kItemCountAt + 4] = char(77); }},
                       DamageCase{"itemLongerThanFile",
                                  [](QByteArray &b) { putInt32(b, kItemCountAt + 4 + 6, 0x00FFFFFF); }},
+                      DamageCase{"paperLongerThanTheLargest",
+                                 [](QByteArray &b) { putInt32(b, kPaperAt + 4 + 64, MaxPaperTenthMm + 1); }},
+                      DamageCase{"twoBillionCellGrid",
+                                 [](QByteArray &b) {
+                                     putInt32(b, kGridAt + 8, 46341);
+                                     putInt32(b, kGridAt + 12, 46341);
+                                 }},
+                      DamageCase{"gridColumnsBeyondTheLimit",
+                                 [](QByteArray &b) { putInt32(b, kGridAt + 8, PaperFmt::MaxGridCells + 1); }},
+                      DamageCase{"gridSheetBeyondTheLargest",
+                                 [](QByteArray &b) { putInt32(b, kGridAt + 4, MaxPaperTenthMm + 1); }},
+                      DamageCase{"itemRectangleInsideOut", [](QByteArray &b) { putInt32(b, kFirstItemRectAt + 8, -5); }},
+                      DamageCase{"itemRectangleOfGigapixels",
+                                 [](QByteArray &b) {
+                                     putInt32(b, kFirstItemRectAt + 8, 0x7FFF0000);
+                                     putInt32(b, kFirstItemRectAt + 12, 0x7FFF0000);
+                                 }},
                       DamageCase{"trailingBytes", [](QByteArray &b) { b.append('x'); }},
                       DamageCase{"lostEndMark", [](QByteArray &b) { b[b.size() - 1] = '!'; }}),
     [](const ::testing::TestParamInfo<DamageCase> &info) { return std::string(info.param.name); });
@@ -377,6 +400,63 @@ TEST(PrintDataFile, aSavedLayoutAlwaysOpensAgain)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(fileBytes(path), before);
 }
+
+// The largest values a grid and a paper may hold are read back.
+TEST(PrintData, readsAGridAndPaperAtTheirLimits)
+{
+    TLayoutDocument document = postcardLayout();
+    document.Format.Width = MaxPaperTenthMm;
+    document.Format.Height = MaxPaperTenthMm;
+    document.Grid = {MaxPaperTenthMm, MaxPaperTenthMm, PaperFmt::MaxGridCells, PaperFmt::MaxGridCells,
+                     MaxPaperTenthMm,  MaxPaperTenthMm, MaxPaperTenthMm,       MaxPaperTenthMm};
+    TLayoutDocument read;
+    QString error;
+    ASSERT_TRUE(DecodePrintData(EncodePrintData(document), read, &error)) << qPrintable(error);
+    EXPECT_EQ(read.Grid, document.Grid);
+    EXPECT_EQ(read.Format.Height, MaxPaperTenthMm);
+}
+
+// What the reader would refuse is never written over a file that opens:
+// the save reads back what it is about to write and refuses with a reason.
+struct UnopenableCase {
+    const char *name;
+    std::function<void(TLayoutDocument &)> spoil;
+};
+
+class UnopenableSave : public ::testing::TestWithParam<UnopenableCase>
+{};
+
+TEST_P(UnopenableSave, isRefusedAndTheOldFileStays)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("card.gpl"));
+    TLayoutDocument document = postcardLayout();
+    ASSERT_TRUE(SavePrintData(path, document, nullptr));
+    const QByteArray before = fileBytes(path);
+    GetParam().spoil(document);
+    QString error;
+    EXPECT_FALSE(SavePrintData(path, document, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PrintData, UnopenableSave,
+    ::testing::Values(UnopenableCase{"itemBeyondTheLargestPaper",
+                                     [](TLayoutDocument &D) {
+                                         D.Items[2]->SetRect({0, 0, MaxPaperPagePx + 1, 40});
+                                     }},
+                      UnopenableCase{"pictureTallerThanAPictureMayBe",
+                                     [](TLayoutDocument &D) {
+                                         auto illust = std::make_unique<TIllustRect>();
+                                         QImage tall(10, 30001, QImage::Format_RGB888);
+                                         tall.fill(Qt::white);
+                                         illust->SetPicture(tall);
+                                         illust->SetRect({0, 0, 100, 100});
+                                         D.Items.push_back(std::move(illust));
+                                         D.ItemRoles.push_back(-1);
+                                     }}),
+    [](const ::testing::TestParamInfo<UnopenableCase> &info) { return std::string(info.param.name); });
 
 // A picture taken as it is (not a JPEG) is kept as a bitmap: a photo of a
 // few megapixels makes a file of tens of megabytes, which opens again.

@@ -6,13 +6,19 @@
 #include "support/Screenshot.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
+#include <QMouseEvent>
+#include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+
+#include <vector>
 
 namespace {
 
@@ -88,6 +94,76 @@ TEST_F(PrintEditorTest, dragOnTheRightEdgeResizes)
     const TPageRect after = editor.Document().Items[2]->GetRect();
     EXPECT_EQ(after.Left, before.Left);
     EXPECT_EQ(after.width(), before.width() + 15);
+}
+
+// A command while the mouse holds an item ends the drag first: an undo then
+// undoes that very move, and the mouse, still held, moves nothing more.
+TEST_F(PrintEditorTest, undoMidDragEndsTheDragAndUndoesItsMove)
+{
+    TPageView *view = editor.PageView();
+    // An earlier move of the name, recorded for undo.
+    const QPoint nameAt = nameOnScreen().center();
+    QTest::mousePress(view, Qt::LeftButton, {}, nameAt);
+    QTest::mouseMove(view, nameAt + QPoint(20, 10));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, nameAt + QPoint(20, 10));
+    const TPageRect nameMoved = editor.Document().Items[2]->GetRect();
+    // The postcode is held and moved when Ctrl+Z is pressed.
+    const TScreenRect r = editor.Document().Items[0]->GetDispRect();
+    const QPoint postcodeAt(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+    const TPageRect postcodeBefore = editor.Document().Items[0]->GetRect();
+    QTest::mousePress(view, Qt::LeftButton, {}, postcodeAt);
+    QTest::mouseMove(view, postcodeAt + QPoint(12, 6));
+    QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(view->IsDragging());
+    EXPECT_EQ(editor.Document().Items[0]->GetRect(), postcodeBefore);
+    EXPECT_EQ(editor.Document().Items[2]->GetRect(), nameMoved);
+    QTest::mouseMove(view, postcodeAt + QPoint(30, 30));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, postcodeAt + QPoint(30, 30));
+    EXPECT_EQ(editor.Document().Items[0]->GetRect(), postcodeBefore);
+    EXPECT_EQ(editor.Document().Items[2]->GetRect(), nameMoved);
+}
+
+// Another layout opened mid-drag: the mouse still held reaches no item of
+// the old layout nor of the new one.
+TEST_F(PrintEditorTest, layoutOpenedMidDragTakesNoMoreMouseMoves)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.gpl"));
+    editor.Document().Items.pop_back();
+    ASSERT_TRUE(editor.SaveFile(path));
+    TLabelGrid grid;
+    editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+    TPageView *view = editor.PageView();
+    const QPoint start = nameOnScreen().center();
+    QTest::mousePress(view, Qt::LeftButton, {}, start);
+    QTest::mouseMove(view, start + QPoint(20, 10));
+    editor.ExecFileDialog = [&path](bool) { return path; };
+    // The drag ended by the shortcut is a change: it is dropped when asked.
+    ScriptedMessageBoxes boxes;
+    boxes.enqueue(IDNO);
+    QTest::keyClick(&editor, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(editor.FileName(), path);
+    std::vector<TPageRect> opened;
+    for (const auto &item : editor.Document().Items)
+        opened.push_back(item->GetRect());
+    QTest::mouseMove(view, start + QPoint(40, 30));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, start + QPoint(40, 30));
+    std::vector<TPageRect> after;
+    for (const auto &item : editor.Document().Items)
+        after.push_back(item->GetRect());
+    EXPECT_EQ(after, opened);
+    EXPECT_FALSE(editor.UndoList().CanUndo());
+}
+
+// An item is dragged no farther than a saved layout keeps it.
+TEST_F(PrintEditorTest, dragStopsAtTheBoundsOfAStoredItem)
+{
+    TPageView *view = editor.PageView();
+    const QPoint start = nameOnScreen().center();
+    QTest::mousePress(view, Qt::LeftButton, {}, start);
+    QTest::mouseMove(view, start + QPoint(-4 * MaxPaperPagePx, 0));
+    QTest::mouseRelease(view, Qt::LeftButton, {}, start + QPoint(-4 * MaxPaperPagePx, 0));
+    EXPECT_TRUE(IsItemRectInBounds(editor.Document().Items[2]->GetRect()));
 }
 
 TEST_F(PrintEditorTest, zoomDoublesThePage)
@@ -283,6 +359,76 @@ TEST_F(PrintEditorTest, previewThatCannotBeDrawnIsReported)
     action("actPreview")->trigger();
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, QStringLiteral("印刷するデータが選択されていません"));
+    EXPECT_NE(boxes.last().flags & MB_ICONERROR, 0u);
+}
+
+// The preview asks for its pages while its own buttons can be clicked: a
+// double click on its orientation button during a drawing is held back like
+// the editor's input, never drawing a second run inside the first.
+TEST_F(PrintEditorTest, previewButtonsWaitWhileThePreviewDraws)
+{
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1, 2, 3};
+        return true;
+    };
+    int draws = 0;
+    bool clicked = false;
+    editor.ExecPreview = [&](QDialog &Dialog) {
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        QAction *landscape = nullptr;
+        for (QAction *a : Dialog.findChildren<QAction *>())
+            if (a->objectName() == QLatin1String("landscapeAction") || a->text().contains(QLatin1String("Landscape")))
+                landscape = a;
+        ASSERT_NE(landscape, nullptr);
+        QWidget *button = nullptr;
+        for (QToolBar *bar : Dialog.findChildren<QToolBar *>())
+            if (QWidget *w = bar->widgetForAction(landscape))
+                button = w;
+        ASSERT_NE(button, nullptr);
+        Dialog.resize(1200, 800);
+        Dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
+        ASSERT_TRUE(button->isVisible());
+        QObject::connect(static_cast<QPrintPreviewDialog *>(&Dialog), &QPrintPreviewDialog::paintRequested, &Dialog,
+                         [&draws] { ++draws; });
+        // The double click as the window system hands it to the button.
+        QTimer::singleShot(0, &Dialog, [&] {
+            const QPointF at = QRectF(button->rect()).center();
+            const QPointF global = button->mapToGlobal(at);
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                            QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+                const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+                QMouseEvent event(type, at, global, Qt::LeftButton, held, Qt::NoModifier);
+                QApplication::sendEvent(button, &event);
+            }
+            clicked = true;
+        });
+        preview->updatePreview();
+        Dialog.close();
+    };
+    action("actPreview")->trigger();
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(draws, 1);
+}
+
+// A PDF the disk cannot take (a full disk) ends the run with the write
+// error, never as printed.
+TEST_F(PrintEditorTest, pdfThatCannotBeWrittenIsReportedNotPrinted)
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no full device";
+    ScriptedMessageBoxes boxes;
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(QStringLiteral("/dev/full"));
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1, 2};
+        return true;
+    };
+    action("actPrint")->trigger();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷データを書き込めませんでした")))
+        << qPrintable(boxes.last().text);
     EXPECT_NE(boxes.last().flags & MB_ICONERROR, 0u);
 }
 

@@ -54,6 +54,26 @@ INSTANTIATE_TEST_SUITE_P(
                       TownCase{u"1020075", u"千代田区三番町２番地３", "10200752-3", u"三番町"},
                       TownCase{u"1020084", u"千代田区二番町１２番地の４", "102008412-4", u"二番町"}));
 
+// The house number a user types into address line 2 belongs to the code.
+TEST(CustomerBarcodeTownNames, houseNumberInAddressLineTwoJoinsTheCode)
+{
+    TLayoutDocument layout;
+    loadLayout(layout, 0, TLayoutKind::AddressSide);
+    layout.TownNames = DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+    TAddressData record;
+    record.Pos = Cp932::encode(QStringLiteral("1020082"));
+    record.Adrs1 = Cp932::encode(QStringLiteral("千代田区一番町"));
+    record.Adrs2 = Cp932::encode(QStringLiteral("5番地"));
+    record.NameKanji = Cp932::encode(QStringLiteral("山田 太郎"));
+    MergeRecord(layout, &record, nullptr);
+    const TBarcodeRect *bar = nullptr;
+    for (const auto &item : layout.Items)
+        if (auto *b = dynamic_cast<const TBarcodeRect *>(item.get()))
+            bar = b;
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->Bars(), EncodeCustomerBarcode(QStringLiteral("10200825")));
+}
+
 TEST(CustomerBarcodeTownNames, unknownPostcodeHasNoTowns)
 {
     const TTownNameLookup towns =

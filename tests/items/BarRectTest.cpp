@@ -47,6 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Twenty code characters at most, a letter counting two.
         AddressCase{"1234567", "某町1234-5678-9012-3456", "某町", "12345671234-5678-901"},
         AddressCase{"123456", "某町1-2", "某町", ""},
+        // A postcode typed with a digit too many is no postcode either.
+        AddressCase{"123-45678", "某町1-2", "某町", ""},
+        // A letter at the cut would take two places where one is left: it goes.
+        AddressCase{"1234567", "某町1234-5678-90A", "某町", "12345671234-5678-90"},
         AddressCase{"１２３－４５６７", "某町1-2", "某町", "12345671-2"},
         // Japan Post's own examples: "&", "/", "・" and "." are dropped so the
         // letters around them meet; a single letter joins the number without

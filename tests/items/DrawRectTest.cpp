@@ -201,6 +201,51 @@ TEST(DrawRectTest, truncatedRecordIsAFormatErrorAndLeavesTheItem)
     EXPECT_EQ(item.GetRect(), (TPageRect{1, 1, 2, 2}));
 }
 
+// A stored rectangle is held within one largest paper of the origin and
+// never turned inside out; the limit is tested on both sides.
+struct StoredRectCase {
+    const char *name;
+    TPageRect rect;
+    bool taken;
+};
+
+class StoredRectTest : public ::testing::TestWithParam<StoredRectCase> {};
+
+TEST_P(StoredRectTest, takesOnlyARectangleWithinTheLargestPaper)
+{
+    const StoredRectCase &c = GetParam();
+    TItemWriter w;
+    TPlainItem written;
+    written.SetRect(c.rect);
+    written.SaveToStream(w);
+    TItemReader r(w.bytes(), {});
+    TPlainItem item;
+    item.SetRect({1, 1, 2, 2});
+    if (c.taken) {
+        item.LoadFromStream(r);
+        EXPECT_EQ(item.GetRect(), c.rect);
+    } else {
+        EXPECT_THROW(item.LoadFromStream(r), EItemFormatError);
+        EXPECT_EQ(item.GetRect(), (TPageRect{1, 1, 2, 2}));
+    }
+}
+
+constexpr qint32 kMax = MaxPaperPagePx;
+
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, StoredRectTest,
+    ::testing::Values(StoredRectCase{"largestPaper", {0, 0, kMax, kMax}, true},
+                      StoredRectCase{"beyondTheRight", {0, 0, kMax + 1, 10}, false},
+                      StoredRectCase{"beyondTheBottom", {0, 0, 10, kMax + 1}, false},
+                      StoredRectCase{"farthestLeftAndTop", {-kMax, -kMax, 0, 0}, true},
+                      StoredRectCase{"beyondTheLeft", {-kMax - 1, 0, 0, 10}, false},
+                      StoredRectCase{"beyondTheTop", {0, -kMax - 1, 10, 0}, false},
+                      StoredRectCase{"noWidth", {5, 5, 5, 9}, true},
+                      StoredRectCase{"rightLeftOfLeft", {5, 5, 4, 9}, false},
+                      StoredRectCase{"bottomAboveTop", {5, 5, 9, 4}, false},
+                      StoredRectCase{"hugeFromAFuzzedFile", {0, 0, 0x7FFF0000, 0x7FFF0000}, false}),
+    rowName);
+
 // ---- Name separator ----------------------------------------------------------
 
 struct NameCase {

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -110,6 +112,43 @@ TEST(FigureRectTest, printGradientIsHalfTheDotsAbove200DpiAnd96DpiBelow)
     EXPECT_EQ(item.PrintGradient().size(), QSize(96, 48));
     item.ReleasePrint();
     EXPECT_TRUE(item.PrintGradient().isNull());
+}
+
+TEST(FigureRectTest, gradientBuffersStayBoundedForTheLargestItem)
+{
+    // A figure as large as the largest paper, at the largest zoom and on a
+    // fine printer, still draws its gradient from a small buffer.
+    TFigureRect item;
+    item.SetBack(true);
+    item.SetGradation(true);
+    item.SetRect({-MaxPaperPagePx, -MaxPaperPagePx, MaxPaperPagePx, MaxPaperPagePx});
+    item.SetZoom(4);
+    item.Rebuild(true);
+    EXPECT_LE(std::max(item.DisplayGradient().width(), item.DisplayGradient().height()), 1024);
+    EXPECT_FALSE(item.DisplayGradient().isNull());
+    item.CalcPrintRect({}, TPrinterGeometry{{1200, 1200}, 0, 0}, true);
+    EXPECT_LE(std::max(item.PrintGradient().width(), item.PrintGradient().height()), 1024);
+    EXPECT_EQ(item.PrintGradient().width(), item.PrintGradient().height());
+}
+
+TEST(FigureRectTest, aBoundedGradientStillCoversTheWholeShape)
+{
+    TFigureRect item;
+    item.SetBack(true);
+    item.SetGradation(true);
+    item.SetColor1(0x0000FF);
+    item.SetColor2(0x0000FF);
+    item.SetFigureKind(TFigureRect::Rectangle);
+    item.SetFrame(false);
+    item.SetRect({0, 0, 1500, 40});
+    item.SetZoom(1);
+    QImage canvas(1500, 40, QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    item.Draw(painter, 0, 0);
+    painter.end();
+    for (const int x : {10, 750, 1490})
+        EXPECT_EQ(canvas.pixelColor(x, 20).name().toStdString(), "#ff0000") << x;
 }
 
 TEST(FigureRectTest, settersClearOnlyTheStateTheyAffect)

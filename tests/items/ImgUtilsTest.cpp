@@ -7,6 +7,9 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <cstdlib>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -119,6 +122,62 @@ TEST(ImageFileTest, wrongMagicOrExtensionGivesNothingAndAMissingFileRaises)
     QByteArray damaged = jpegBytes(1, 72).left(40);
     EXPECT_ANY_THROW((void)LoadImageBytes(damaged, 2));
 }
+
+// A 24-bit BMP with the 40-byte info header; a negative height is stored
+// top-down. The pixels are all zero.
+QByteArray sizedBmp(int Width, int Height)
+{
+    const int stride = (Width * 3 + 3) & ~3;
+    const int data = stride * std::abs(Height);
+    QByteArray b(54 + data, '\0');
+    auto put32 = [&b](int At, qint32 V) { qToLittleEndian<qint32>(V, b.data() + At); };
+    auto put16 = [&b](int At, qint16 V) { qToLittleEndian<qint16>(V, b.data() + At); };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, qint32(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, Width);
+    put32(22, Height);
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, data);
+    return b;
+}
+
+struct PictureSideCase {
+    const char *name;
+    int width, height;
+    bool taken;
+};
+
+class PictureSideTest : public ::testing::TestWithParam<PictureSideCase> {};
+
+// What is taken is a picture a saved layout reads again: the sides of the
+// decoded picture count, not the header's word for them.
+TEST_P(PictureSideTest, decodedPictureKeepsTheSideLimit)
+{
+    const PictureSideCase &c = GetParam();
+    const QByteArray bytes = sizedBmp(c.width, c.height);
+    if (!c.taken) {
+        EXPECT_THROW((void)LoadImageBytes(bytes, 1), EImageFileError);
+        return;
+    }
+    const auto loaded = LoadImageBytes(bytes, 1);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->Image.size(), QSize(c.width, std::abs(c.height)));
+    TItemWriter w;
+    WriteStoredPicture(w, QStringLiteral("bmp"), loaded->Image, {}, 0, 0, 3);
+    TItemReader r(w.bytes(), {});
+    (void)r.readXorString();
+    EXPECT_EQ(ReadStoredPicture(r, false).Image.size(), loaded->Image.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sides, PictureSideTest,
+                         ::testing::Values(PictureSideCase{"topDownAtTheLimit", 10, -MaxImageSide, true},
+                                           PictureSideCase{"topDownBeyond", 10, -(MaxImageSide + 1000), false},
+                                           PictureSideCase{"bottomUpBeyond", 10, MaxImageSide + 1, false}),
+                         [](const auto &Info) { return std::string(Info.param.name); });
 
 TEST(BitmapTransformTest, quarterTurnsAndHalfTurnsAreInverses)
 {

@@ -59,6 +59,13 @@ INSTANTIATE_TEST_SUITE_P(
                         q.SetMemo(QStringLiteral("m,n"));
                     },
                     "MECARD:N:A\\;B\\:C;SOUND:k;TEL:1;TEL:2;EMAIL:x@y;EMAIL:z@w;NOTE:m,n;;"},
+        PayloadCase{"mecardEscapesACommaInTheReading",
+                    [](TQRCodeRect &q) {
+                        q.SetQRKind(TQRKind::PhoneDocomo);
+                        q.SetName(QStringLiteral("山田太郎"));
+                        q.SetKana(QStringLiteral("ヤマダ,タロウ"));
+                    },
+                    "MECARD:N:山田太郎;SOUND:ヤマダ\\,タロウ;;"},
         PayloadCase{"mecardEmptyIsEmpty", [](TQRCodeRect &q) { q.SetQRKind(TQRKind::PhoneDocomo); }, ""},
         PayloadCase{"softbankSecondTelephoneMovesUp",
                     [](TQRCodeRect &q) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -127,6 +128,22 @@ TEST_F(MemoryStationIndexTest, stationsBeyondTheRadiusAreLeftOut)
     ASSERT_EQ(near.size(), 5u);
     for (const TNearStation &s : near)
         EXPECT_LE(s.Distance, 10000) << s.Station.Name.toStdString();
+}
+
+// The radius is a limit tested on both sides: a station exactly at it is
+// among the nearest, one metre less leaves it out.
+TEST_F(MemoryStationIndexTest, stationExactlyAtTheRadiusIsAmongTheNearest)
+{
+    const auto all = index.Nearest(kCentreLat, kCentreLon, 10000, 10);
+    ASSERT_FALSE(all.empty());
+    const TNearStation &nearest = all.front();
+    auto holds = [&](qint32 Radius) {
+        const auto near = index.Nearest(kCentreLat, kCentreLon, Radius, 10);
+        return std::any_of(near.begin(), near.end(),
+                           [&](const TNearStation &S) { return S.Station.Through == nearest.Station.Through; });
+    };
+    EXPECT_TRUE(holds(nearest.Distance));
+    EXPECT_FALSE(holds(nearest.Distance - 1));
 }
 
 TEST_F(MemoryStationIndexTest, farFromEveryStationFindsNone)
