@@ -917,7 +917,14 @@ void TPrintEditor::UndoRedo(TUndoKind, TUndoData &Data, bool Redo)
         if (!item)
             return;
         TItemReader reader = stream.reader();
-        item->LoadFromStream(reader);
+        try {
+            item->LoadFromStream(reader);
+        } catch (const EItemFormatError &) {
+            // A snapshot the reader now refuses (an item pushed past the
+            // largest paper) leaves the layout as it is rather than ending
+            // the program.
+            return;
+        }
         if (back) {
             items.insert(items.begin() + index, std::move(item));
             roles.insert(roles.begin() + index, piece->Extra);
