@@ -47,11 +47,11 @@ int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
 
 TRecordSource TableRecordSource(TTable &Table)
 {
-    return [&Table](qint32 RecNo) -> std::optional<TAddressData> {
+    return [&Table](qint32 RecNo) -> std::optional<TAddressText> {
         TAddressData data;
         if (!Table.Active() || !FindAddressData(Table, RecNo, data))
             return std::nullopt;
-        return data;
+        return AddressTextOf(data);
     };
 }
 
@@ -207,7 +207,7 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
             ++m_pages;
         }
         if (place.Record != merged) {
-            const std::optional<TAddressData> record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
+            const std::optional<TAddressText> record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
             MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
             merged = place.Record;
         }
