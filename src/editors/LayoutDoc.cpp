@@ -1,6 +1,7 @@
 #include "editors/LayoutDoc.h"
 
 #include "core/AddressText.h"
+#include "dialogs/DataFormat.h"
 #include "editors/MergeFormat.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
