@@ -43,7 +43,7 @@ namespace {
 // What a run prints or writes, and where the test reads it back.
 enum class TOutput { Postcard, HorizontalPostcard, DetailPostcard, Label, Card, ListPrint, TextExport };
 
-// Which of the records typed a run takes.
+// Which of the records typed a run takes (the card: which sender).
 enum class TRecord { Person, Company, Both };
 
 struct RoadCase {
@@ -153,7 +153,10 @@ protected:
             for (int i = 0; i < pages->count(); ++i)
                 if (pages->widget(i)->isAncestorOf(button))
                     pages->setCurrentIndex(i);
-        QTest::mouseClick(button, Qt::LeftButton);
+        // A check box takes a click on its box, at its left end.
+        const QPoint at = qobject_cast<QCheckBox *>(button) ? QPoint(button->height() / 2, button->height() / 2)
+                                                           : button->rect().center();
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
     }
 
     // The list's rows once it has taken up to Wanted new records.
@@ -223,16 +226,22 @@ protected:
     }
 
     // The sender typed into the sender window the card editor opens, and
-    // chosen there.
-    void enterSender(TPrintEditor &Editor)
+    // chosen there: a person, or a person at a company with its lines.
+    void enterSender(TPrintEditor &Editor, bool Company)
     {
-        Editor.ExecDialog = [](QDialog &Dialog) {
+        Editor.ExecDialog = [Company](QDialog &Dialog) {
             Dialog.show();
             EXPECT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
             typeIn(&Dialog, "edName", QStringLiteral("佐藤 一郎"));
             typeIn(&Dialog, "edPos", QStringLiteral("0600001"));
             typeIn(&Dialog, "edTdfkn", QStringLiteral("北海道"));
             typeIn(&Dialog, "edAdrs1", QStringLiteral("札幌市中央区北一条西二丁目"));
+            if (Company) {
+                press(&Dialog, "ckbCorp");
+                typeIn(&Dialog, "edCorp", QStringLiteral("株式会社ピクス"));
+                typeIn(&Dialog, "cbxDptmnt", QStringLiteral("営業部"));
+                typeIn(&Dialog, "cbxPost", QStringLiteral("主任"));
+            }
             press(&Dialog, "btnChoice");
             return Dialog.result();
         };
@@ -284,7 +293,7 @@ protected:
         return Cp932::decode(file.readAll());
     }
 
-    QString run(TOutput Output)
+    QString run(TOutput Output, TRecord Record)
     {
         switch (Output) {
         case TOutput::Postcard:
@@ -316,7 +325,7 @@ protected:
             return {};
         case TOutput::Card:
             if (TPrintEditor *e = openEditor("actCardPrint", TPrintEditorKind::Card, 24)) {
-                enterSender(*e);
+                enterSender(*e, Record == TRecord::Company);
                 return printThroughWizard(*e);
             }
             return {};
@@ -338,7 +347,7 @@ TEST_P(UserRoad, whatTheUserTypedIsWhatTheOutputReads)
     case TRecord::Company: selectRows({1}); break;
     case TRecord::Both: selectRows({0, 1}); break;
     }
-    const QString read = comparable(run(GetParam().output));
+    const QString read = comparable(run(GetParam().output, GetParam().record));
     for (const char16_t *expected : GetParam().expected)
         EXPECT_TRUE(read.contains(comparable(QString::fromUtf16(expected))))
             << QString::fromUtf16(expected).toStdString() << " not in: " << read.toStdString();
@@ -349,7 +358,8 @@ TEST_P(UserRoad, whatTheUserTypedIsWhatTheOutputReads)
 
 // Postcards and labels: the person with the honorific and the joint name
 // beside them; the company with its department, title and the company
-// honorific of the layout. The card is the sender's own.
+// honorific of the layout. The card is the sender's own, a person's or one
+// at a company.
 INSTANTIATE_TEST_SUITE_P(
     EndToEnd, UserRoad,
     ::testing::Values(
@@ -362,7 +372,9 @@ INSTANTIATE_TEST_SUITE_P(
                  {u"株式会社ピクス", u"営業部", u"主任", u"御中"}},
         RoadCase{"labelPerson", TOutput::Label, TRecord::Person, {u"山田 太郎様", u"花子様"}},
         RoadCase{"labelCompany", TOutput::Label, TRecord::Company, {u"株式会社ピクス", u"営業部", u"主任", u"御中"}},
-        RoadCase{"cardSender", TOutput::Card, TRecord::Both, {u"佐藤 一郎", u"北海道札幌市中央区北一条"}},
+        RoadCase{"cardSender", TOutput::Card, TRecord::Person, {u"佐藤 一郎", u"北海道札幌市中央区北一条"}},
+        RoadCase{"cardCompanySender", TOutput::Card, TRecord::Company,
+                 {u"株式会社ピクス", u"営業部", u"主任", u"佐藤 一郎"}},
         RoadCase{"listPrint", TOutput::ListPrint, TRecord::Both, {u"山田 太郎", u"花子", u"株式会社ピクス", u"営業部", u"主任"}},
         RoadCase{"textExport", TOutput::TextExport, TRecord::Both, {u"山田 太郎,花子,,,", u",,株式会社ピクス,営業部,主任"}}),
     [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
