@@ -83,11 +83,11 @@ int main(int argc, char **argv)
     TLayoutDocument layout;
     layout.Format = source.Layouts.Records.value(0);
     layout.BuildDefaultItems();
-    TAddressData sender;
-    sender.NameKanji = Cp932::encode(QStringLiteral("差出 花子"));
-    sender.Pos = QByteArray("5300001");
-    sender.Tdfkn = Cp932::encode(QStringLiteral("大阪府"));
-    sender.Adrs1 = Cp932::encode(QStringLiteral("大阪市北区梅田三丁目１番３号"));
+    TAddressText sender;
+    sender.NameKanji = QStringLiteral("差出 花子");
+    sender.Pos = QStringLiteral("5300001");
+    sender.Tdfkn = QStringLiteral("大阪府");
+    sender.Adrs1 = QStringLiteral("大阪市北区梅田三丁目１番３号");
     QList<qint32> recNos;
     for (int i = 1; i <= kCards; ++i)
         recNos << i;

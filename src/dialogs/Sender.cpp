@@ -1,5 +1,6 @@
 #include "dialogs/Sender.h"
 
+#include "core/AppSub.h"
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "core/HisInfo.h"
@@ -727,7 +728,8 @@ void TSenderForm::SearchClick(int Tag)
             return;
         dialog.GetResult(r);
     }
-    const QString name = Cp932::decode(r.Name);
+    // A directory listing's name may come in the "@" form.
+    const QString name = DecodeUnicodeField(r.Name);
     if (r.Private && !name.isEmpty())
         edName->setText(name);
     if (!r.Phone.isEmpty()) {

@@ -42,6 +42,24 @@ auto withSenderTable(F Function) -> decltype(Function(std::declval<TTable &>()))
 
 } // namespace
 
+TAddressText SenderAddressText(const TSenderData &S)
+{
+    TAddressText t;
+    t.RecNo = S.RecNo;
+    t.PrivCorp = S.SelectInfo != 2;
+    t.NameKanji = S.Name.trimmed();
+    t.Pos = S.Pos.trimmed();
+    t.Tdfkn = S.Tdfkn.trimmed();
+    t.Adrs1 = S.Adrs1.trimmed();
+    t.Adrs2 = S.Adrs2.trimmed();
+    t.Adrs3 = S.Adrs3.trimmed();
+    t.CorpKanji = S.Corp.trimmed();
+    t.Dptmnt = S.Dptmnt.trimmed();
+    t.Post = S.Post.trimmed();
+    t.Tel = S.Tel.trimmed();
+    return t;
+}
+
 TSenderData ReadSenderFields(TTable &T)
 {
     TSenderData d;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AddressText.h"
+
 #include <QList>
 #include <QString>
 
@@ -25,6 +27,13 @@ struct TSenderData {
     std::array<QString, 4> Head, Addition;
     std::array<bool, 4> AdditionPrint{};
 };
+
+// The sender as an address record's text, for the items that print either
+// (the sender's postcode, address and name frames; a reply card addressed
+// to the sender): its name, address, telephone and company lines under the
+// address record's names; a sender of the company kind (SelectInfo 2) is a
+// company.
+[[nodiscard]] TAddressText SenderAddressText(const TSenderData &Sender);
 
 // The fields of the table's current record.
 [[nodiscard]] TSenderData ReadSenderFields(TTable &Table);

@@ -40,7 +40,7 @@ public:
             recNos << record.RecNo;
         return recNos;
     }
-    std::optional<TAddressData> ReadRecord(qint32 RecNo) const override
+    std::optional<TAddressText> ReadRecord(qint32 RecNo) const override
     {
         if (!DMMurven19 || !DMMurven19->AdrsTable() || RecNo <= 0)
             return std::nullopt;
@@ -51,47 +51,25 @@ public:
             return std::nullopt;
         }
     }
-    // The chosen sender, else the default one, else the first of the
-    // sender table, its fields under the address record's names.
-    std::optional<TAddressData> SenderRecord() const override
+    // The printed sender under the address record's names, so the sender's
+    // items and the sender mode merge the sender whose contact lines print.
+    std::optional<TAddressText> SenderRecord() const override
     {
-        if (!DMMurven19 || !DMMurven19->SenderTable() || !DMMurven19->OpenSender())
+        const std::optional<TSenderData> sender = PrintedSender();
+        if (!sender)
             return std::nullopt;
-        TTable &table = *DMMurven19->SenderTable();
-        std::optional<TAddressData> sender;
-        bool found = false;
-        for (const qint32 recNo : {SenderNo(), DefaultSenderNo})
-            if (!found && recNo > 0)
-                found = table.Locate(QStringLiteral("RecNo"), {recNo});
-        if (!found)
-            table.First();
-        if (!table.Eof()) {
-            TAddressData data;
-            auto bytes = [&table](const char *Name) { return table.FieldByName(QLatin1String(Name)).AsBytes(); };
-            data.NameKanji = bytes("Name");
-            data.Pos = bytes("Pos");
-            data.Tdfkn = bytes("Tdfkn");
-            data.Adrs1 = bytes("Adrs1");
-            data.Adrs2 = bytes("Adrs2");
-            data.Adrs3 = bytes("Adrs3");
-            data.CorpKanji = bytes("Corp");
-            data.Dptmnt = bytes("Dptmnt");
-            data.Post = bytes("Post");
-            data.Tel = bytes("Tel");
-            sender = data;
-        }
-        DMMurven19->CloseSender();
-        return sender;
+        return SenderAddressText(*sender);
     }
-    // Chosen the way SenderRecord chooses, so the contact lines always
+    // The chosen sender, else the default one, else the first of the
+    // sender table; SenderRecord takes the same, so the contact lines always
     // belong to the sender whose name and address print beside them.
     std::optional<TSenderData> PrintedSender() const override
     {
         if (!DMMurven19 || !DMMurven19->SenderTable() || !DMMurven19->OpenSender())
             return std::nullopt;
         TTable &table = *DMMurven19->SenderTable();
-        // A read error goes to the caller as SenderRecord's does; the table
-        // is closed again either way.
+        // A read error goes to the caller; the table is closed again either
+        // way.
         struct TClose {
             ~TClose() { DMMurven19->CloseSender(); }
         } close;
@@ -106,11 +84,11 @@ public:
         }
         return sender;
     }
-    std::function<std::optional<TAddressData>(qint32)> PrintRecordSource() const override
+    std::function<std::optional<TAddressText>(qint32)> PrintRecordSource() const override
     {
         // Without a book no record of the run can be read: the run stops.
         if (!DMMurven19 || !DMMurven19->AdrsTable())
-            return [](qint32 RecNo) -> std::optional<TAddressData> {
+            return [](qint32 RecNo) -> std::optional<TAddressText> {
                 if (RecNo <= 0)
                     return std::nullopt;
                 throw ETableError(QStringLiteral("住所録が開かれていません"));
@@ -126,11 +104,9 @@ public:
         }
         // The handle lives as long as the run's source and closes with it.
         // A read that fails raises to the run, which stops with the reason.
-        return [table](qint32 RecNo) -> std::optional<TAddressData> {
-            TAddressData data;
-            if (RecNo <= 0 || !FindAddressData(*table, RecNo, data))
-                return std::nullopt;
-            return data;
+        const TRecordSource read = TableRecordSource(*table);
+        return [table, read](qint32 RecNo) -> std::optional<TAddressText> {
+            return RecNo > 0 ? read(RecNo) : std::nullopt;
         };
     }
     const TPrintRowSource &PrintRows() const override { return m_rows; }
@@ -147,7 +123,7 @@ private:
 
 } // namespace
 
-std::function<std::optional<TAddressData>(qint32)> TEditorHost::PrintRecordSource() const
+std::function<std::optional<TAddressText>(qint32)> TEditorHost::PrintRecordSource() const
 {
     return [this](qint32 RecNo) { return ReadRecord(RecNo); };
 }

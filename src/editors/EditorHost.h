@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Inquiry.h"
+#include "core/AddressText.h"
 #include "dialogs/PrtList.h"
 #include "dialogs/SenderData.h"
 
@@ -22,10 +22,11 @@ public:
     [[nodiscard]] virtual qint32 CurrentRecNo() const = 0;
     // The selected rows' records, in row order.
     [[nodiscard]] virtual QList<qint32> SelectedRecNos() const = 0;
-    // The record, or nothing when the book no longer holds it. Quiet.
-    [[nodiscard]] virtual std::optional<TAddressData> ReadRecord(qint32 RecNo) const = 0;
-    // The sender the card and sender modes merge, or nothing.
-    [[nodiscard]] virtual std::optional<TAddressData> SenderRecord() const = 0;
+    // The record as text, or nothing when the book no longer holds it. Quiet.
+    [[nodiscard]] virtual std::optional<TAddressText> ReadRecord(qint32 RecNo) const = 0;
+    // The sender the card and sender modes merge, as an address record's
+    // text (SenderAddressText), or nothing.
+    [[nodiscard]] virtual std::optional<TAddressText> SenderRecord() const = 0;
     // The sender the editors print (its RecNo), chosen in the sender
     // window; 0 for the default sender.
     [[nodiscard]] virtual qint32 SenderNo() const { return m_senderNo; }
@@ -36,7 +37,7 @@ public:
     // The records of one print run, read by number; by default ReadRecord.
     // The main list's host reads them through a table handle of the run's
     // own, so that printing never moves the list's shared cursor.
-    [[nodiscard]] virtual std::function<std::optional<TAddressData>(qint32 RecNo)> PrintRecordSource() const;
+    [[nodiscard]] virtual std::function<std::optional<TAddressText>(qint32 RecNo)> PrintRecordSource() const;
     // The list's rows as the print wizard walks them: display order, the
     // selection and each row's record.
     [[nodiscard]] virtual const TPrintRowSource &PrintRows() const = 0;

@@ -1,6 +1,7 @@
 #include "editors/LayoutDoc.h"
 
-#include "core/Inquiry.h"
+#include "core/AddressText.h"
+#include "dialogs/DataFormat.h"
 #include "editors/MergeFormat.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
@@ -9,18 +10,12 @@
 #include "items/PosRect.h"
 #include "items/SenderRect.h"
 #include "dialogs/SndCmp.h"
-#include "platform/Cp932.h"
 
 #include <QPainter>
 
 #include <algorithm>
 
 namespace {
-
-QString text(const auto &Field)
-{
-    return Cp932::decode(Field.Bytes()).trimmed();
-}
 
 TPageRect pageRect(const TFrameRect &R)
 {
@@ -73,16 +68,16 @@ QString honorOr(const QString &Honor)
     return Honor.isEmpty() ? QStringLiteral("様") : Honor;
 }
 
-void mergeName(TNameRect &Item, const TAddressData *Record, bool Detail)
+void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail)
 {
     // Every company line is set each time: one of the record merged before
     // never stays (a company item draws its department and title even
-    // without a name).
-    const bool company = Record && Record->PrivCorp && !Detail;
-    Item.SetCorp(company ? text(Record->CorpKanji) : QString());
-    Item.SetDptmnt(0, company ? text(Record->Dptmnt) : QString());
+    // without a name). The detail set prints them in frames of their own.
+    const bool company = Record && Record->IsCompany() && !Detail;
+    Item.SetCorp(company ? Record->CorpKanji : QString());
+    Item.SetDptmnt(0, company ? Record->Dptmnt : QString());
     Item.SetDptmnt(1, {});
-    Item.SetPost(company ? text(Record->Post) : QString());
+    Item.SetPost(company ? Record->Post : QString());
     if (!Record) {
         Item.SetName({});
         Item.SetHonor({});
@@ -90,19 +85,14 @@ void mergeName(TNameRect &Item, const TAddressData *Record, bool Detail)
         return;
     }
     Item.SetNameKind(company ? 2 : 1);
-    Item.SetName(text(Record->NameKanji));
-    Item.SetHonor(Item.IsSender() ? QString() : honorOr(text(Record->Honor)));
+    Item.SetName(Record->NameKanji);
+    Item.SetHonor(Item.IsSender() ? QString() : honorOr(Record->Honor));
     Item.SetShowHonor(!Item.IsSender());
-    const std::array joints{&Record->Joint1, &Record->Joint2, &Record->Joint3, &Record->Joint4, &Record->Joint5};
-    const std::array honors{&Record->JointHonor1, &Record->JointHonor2, &Record->JointHonor3, &Record->JointHonor4,
-                            &Record->JointHonor5};
-    const std::array prints{Record->JointPrint1, Record->JointPrint2, Record->JointPrint3, Record->JointPrint4,
-                            Record->JointPrint5};
     QList<std::pair<QString, QString>> shown;
     if (!Item.IsSender() && Record->JointPrint) {
-        for (size_t i = 0; i < joints.size(); ++i)
-            if (prints[i] && !joints[i]->IsEmpty())
-                shown.append({text(*joints[i]), honorOr(text(*honors[i]))});
+        for (size_t i = 0; i < Record->Joint.size(); ++i)
+            if (Record->JointPrints[i] && !Record->Joint[i].isEmpty())
+                shown.append({Record->Joint[i], honorOr(Record->JointHonor[i])});
     }
     Item.SetJointCount(int(shown.size()));
     for (int i = 0; i < shown.size(); ++i) {
@@ -111,16 +101,37 @@ void mergeName(TNameRect &Item, const TAddressData *Record, bool Detail)
     }
 }
 
-void mergeAddress(TAddressRect &Item, const TAddressData *Record, int FirstLine, int LineCount)
+void mergeAddress(TAddressRect &Item, const TAddressText *Record, int FirstLine, int LineCount)
 {
     QStringList lines(3);
     if (Record) {
-        lines[0] = text(Record->Tdfkn) + text(Record->Adrs1);
-        lines[1] = text(Record->Adrs2);
-        lines[2] = text(Record->Adrs3);
+        lines[0] = Record->Tdfkn + Record->Adrs1;
+        lines[1] = Record->Adrs2;
+        lines[2] = Record->Adrs3;
     }
     for (int i = 0; i < 3; ++i)
         Item.SetAddressLine(i, i < LineCount && FirstLine + i < 3 ? lines[FirstLine + i] : QString());
+}
+
+// The detail set prints a company's lines in frames of their own: a company
+// addressed as itself (no person named) takes its honorific, its own or the
+// layout's company one, after the last of them that prints. The name frame
+// stays empty then and has no honorific to show.
+void mergeCompanyHonor(TLayoutDocument &Document, const TAddressText *Record, const TDataFormat &Format)
+{
+    TCorpRect *last = nullptr;
+    for (size_t i = 0; i < Document.Items.size() && i < Document.ItemRoles.size(); ++i) {
+        const int role = Document.ItemRoles[i];
+        if (role != int(TRole::Company) && role != int(TRole::Department) && role != int(TRole::Post))
+            continue;
+        if (auto *c = dynamic_cast<TCorpRect *>(Document.Items[i].get())) {
+            c->SetHonor({});
+            if (c->IsVisible() && !c->GetText().isEmpty())
+                last = c;
+        }
+    }
+    if (last && Record && Record->IsCompany() && Record->NameKanji.isEmpty())
+        last->SetHonor(Record->Honor.isEmpty() ? TDataFormat::HonorText(Format.CorpHonor) : Record->Honor);
 }
 
 // The customer barcode centred in its frame, along the frame's longer side,
@@ -255,7 +266,7 @@ void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
     }
 }
 
-void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender)
+void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender)
 {
     // The sender blocks take the conversions the other items take: the
     // layout's record, or its kind's defaults while it has none.
@@ -271,10 +282,10 @@ void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TA
             continue;
         }
         if (auto *p = dynamic_cast<TPosRect *>(item)) {
-            const TAddressData *r = p->IsSender() ? Sender : Record;
-            p->SetPostcode(r ? text(r->Pos) : QString());
+            const TAddressText *r = p->IsSender() ? Sender : Record;
+            p->SetPostcode(r ? r->Pos : QString());
         } else if (auto *a = dynamic_cast<TAddressRect *>(item)) {
-            const TAddressData *r = a->IsSender() ? Sender : Record;
+            const TAddressText *r = a->IsSender() ? Sender : Record;
             if (role == int(TRole::Address1))
                 mergeAddress(*a, r, 0, 1);
             else if (role == int(TRole::Address2))
@@ -285,25 +296,24 @@ void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TA
             mergeName(*n, n->IsSender() ? Sender : Record, Document.Detail);
         } else if (auto *c = dynamic_cast<TCorpRect *>(item)) {
             QString line;
-            if (Record && Record->PrivCorp) {
+            if (Record && Record->IsCompany()) {
                 if (role == int(TRole::Company))
-                    line = text(Record->CorpKanji);
+                    line = Record->CorpKanji;
                 else if (role == int(TRole::Department))
-                    line = text(Record->Dptmnt);
+                    line = Record->Dptmnt;
                 else if (role == int(TRole::Post))
-                    line = text(Record->Post);
+                    line = Record->Post;
             }
             c->SetText(line);
         } else if (auto *b = dynamic_cast<TBarcodeRect *>(item)) {
             if (Record)
-                b->RenderCustomerBarcode(text(Record->Pos),
-                                         text(Record->Tdfkn) + text(Record->Adrs1) + text(Record->Adrs2)
-                                             + text(Record->Adrs3),
+                b->RenderCustomerBarcode(Record->Pos, Record->Tdfkn + Record->Adrs1 + Record->Adrs2 + Record->Adrs3,
                                          Document.TownNames);
             else
                 b->ClearImage();
         }
     }
+    mergeCompanyHonor(Document, Record, format);
     ApplyDataFormat(Document, Record, Sender);
     // Only the items whose content changed lay themselves out again (the
     // sender block stays as it is from record to record).

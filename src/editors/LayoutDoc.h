@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-struct TAddressData;
+struct TAddressText;
 struct TDataFormat;
 struct TReferenceDevice;
 
@@ -89,12 +89,14 @@ public:
 };
 
 // Puts a record's fields into the items: postcode, the address in three
-// lines (prefecture with line 1, line 2, line 3), the name with its
-// honorific and joint names, the company lines and the customer barcode
-// (with the document's TownNames). Sender items take
-// Sender; a null record empties the items it would fill (a record deleted
-// meanwhile merges as empty, never as the record shown before).
-void MergeRecord(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender);
+// lines (prefecture with line 1, line 2, line 3), a person's name with its
+// honorific and joint names, a company's company, department and title
+// with its name, and the customer barcode (with the document's TownNames).
+// The record comes as text, decoded where it was read (AddressTextOf).
+// Sender items take Sender; a null record empties the items it would fill
+// (a record deleted meanwhile merges as empty, never as the record shown
+// before).
+void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender);
 
 // Draws the items of one piece at OriginDots (device dots of the painter,
 // Dpi its resolution); Offset is the user's print position correction.

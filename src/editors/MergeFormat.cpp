@@ -1,7 +1,7 @@
 #include "editors/MergeFormat.h"
 
 #include "core/Env.h"
-#include "core/Inquiry.h"
+#include "core/AddressText.h"
 #include "dialogs/SndCmp.h"
 #include "editors/FormatDialogs.h"
 #include "editors/LayoutDoc.h"
@@ -10,7 +10,6 @@
 #include "items/CorpRect.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
-#include "platform/Cp932.h"
 #include "util/StrFunc.h"
 
 #include <QDate>
@@ -18,11 +17,6 @@
 #include <algorithm>
 
 namespace {
-
-QString text(const auto &Field)
-{
-    return Cp932::decode(Field.Bytes()).trimmed();
-}
 
 TDataFormatEditor editorOf(const TLayoutDocument &D)
 {
@@ -39,43 +33,41 @@ double ratioOf(qint32 Index)
     return (10 - std::clamp(Index, 0, 5)) / 10.0;
 }
 
-// The honorific a record without its own gets.
-QString honorFor(const TAddressData &Record, const TDataFormat &F)
+// The honorific a record without its own gets: a company addressed as
+// itself the company one, a person named with a title the title one.
+QString honorFor(const TAddressText &Record, const TDataFormat &F)
 {
-    if (Record.PrivCorp && text(Record.NameKanji).isEmpty())
+    if (Record.IsCompany() && Record.NameKanji.isEmpty())
         return TDataFormat::HonorText(F.CorpHonor);
-    if (Record.PrivCorp && !text(Record.Post).isEmpty())
+    if (Record.IsCompany() && !Record.Post.isEmpty())
         return TDataFormat::HonorText(F.PostHonor);
     return TDataFormat::HonorText(F.DefHonor);
 }
 
-QString additionValue(int Id, const TAddressData *Record)
+QString additionValue(int Id, const TAddressText *Record)
 {
     if (!Record)
         return {};
     switch (Id) {
     case 1: {
         QString digits;
-        for (const QChar c : text(Record->Tel))
+        for (const QChar c : Record->Tel)
             if (c.isDigit())
                 digits.prepend(c);
         return digits;
     }
     case 2: return QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
-    case 3: return text(Record->Tel);
-    case 4: return text(Record->Fax);
-    case 5: return text(Record->Portable1);
-    case 6: return text(Record->Portable2);
-    case 7: return text(Record->URL);
-    case 9: return text(Record->EMail1);
-    case 10: return text(Record->EMail2);
+    case 3: return Record->Tel;
+    case 4: return Record->Fax;
+    case 5: return Record->Portable1;
+    case 6: return Record->Portable2;
+    case 7: return Record->URL;
+    case 9: return Record->EMail1;
+    case 10: return Record->EMail2;
     default: break;
     }
-    if (Id >= 11 && Id <= 18) {
-        const std::array keys{&Record->Keyword1, &Record->Keyword2, &Record->Keyword3, &Record->Keyword4,
-                              &Record->Keyword5, &Record->Keyword6, &Record->Keyword7, &Record->Keyword8};
-        return text(*keys[size_t(Id - 11)]);
-    }
+    if (Id >= 11 && Id <= 18)
+        return Record->Keyword[size_t(Id - 11)];
     return {};
 }
 
@@ -135,7 +127,7 @@ QString ConvertPostcode(const QString &Postcode, qint32 Mark)
     return p;
 }
 
-void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender)
+void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender)
 {
     const TDataFormat f = EffectiveDataFormat(Document);
     const TTenthMm longSide(std::max(Document.Format.Width, Document.Format.Height));
@@ -154,13 +146,13 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, cons
             if (postcode != p->GetPostcode())
                 p->SetPostcode(postcode);
         } else if (auto *a = dynamic_cast<TAddressRect *>(item)) {
-            const TAddressData *r = a->IsSender() ? Sender : Record;
+            const TAddressText *r = a->IsSender() ? Sender : Record;
             for (int line = 0; line < 3; ++line) {
                 QString value = a->GetAddressLine(line);
                 // Only the first line carries the prefecture; a town of the
                 // same name further on stays.
                 if (f.HidePrefecture && r && line == 0) {
-                    const QString prefecture = text(r->Tdfkn);
+                    const QString &prefecture = r->Tdfkn;
                     if (!prefecture.isEmpty() && value.startsWith(prefecture))
                         value.remove(0, prefecture.size());
                 }
@@ -175,25 +167,20 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, cons
                 a->RescaleFont(longSide);
             }
         } else if (auto *n = dynamic_cast<TNameRect *>(item)) {
-            const TAddressData *r = n->IsSender() ? Sender : Record;
+            const TAddressText *r = n->IsSender() ? Sender : Record;
             if (r && !n->IsSender() && Document.SenderAsAddressee) {
                 n->SetHonor(TDataFormat::HonorText(f.SenderHonor));
                 n->SetShowHonor(true);
             } else if (r && !n->IsSender()) {
-                if (text(r->Honor).isEmpty())
+                if (r->Honor.isEmpty())
                     n->SetHonor(honorFor(*r, f));
-                const std::array honors{&r->JointHonor1, &r->JointHonor2, &r->JointHonor3, &r->JointHonor4,
-                                        &r->JointHonor5};
                 // The merge keeps only the printed joint names, in order; an
                 // empty honorific of the record is the default one.
                 int shown = 0;
-                const std::array prints{r->JointPrint1, r->JointPrint2, r->JointPrint3, r->JointPrint4,
-                                        r->JointPrint5};
-                const std::array joints{&r->Joint1, &r->Joint2, &r->Joint3, &r->Joint4, &r->Joint5};
-                for (size_t i = 0; i < joints.size() && shown < n->GetJointCount(); ++i) {
-                    if (!prints[i] || joints[i]->IsEmpty())
+                for (size_t i = 0; i < r->Joint.size() && shown < n->GetJointCount(); ++i) {
+                    if (!r->JointPrints[i] || r->Joint[i].isEmpty())
                         continue;
-                    if (text(*honors[i]).isEmpty())
+                    if (r->JointHonor[i].isEmpty())
                         n->SetJointHonor(shown, TDataFormat::HonorText(f.DefHonor));
                     ++shown;
                 }

@@ -3,7 +3,7 @@
 #include "dialogs/DataFormat.h"
 
 class TLayoutDocument;
-struct TAddressData;
+struct TAddressText;
 
 // The data format a layout's merge uses: its own record, or, while it has
 // none, the record a new layout of its kind starts with.
@@ -21,7 +21,7 @@ void ApplyNewLayoutFormat(TLayoutDocument &Document);
 // the record's fields, those of kinds 19 to 22 from the contact lines of the
 // document's PrintedSender (empty without one). Part of every merge, on
 // screen and on paper.
-void ApplyDataFormat(TLayoutDocument &Document, const TAddressData *Record, const TAddressData *Sender);
+void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender);
 
 // Address text as the data format converts it; in vertical writing the
 // dashes left become the long vowel mark, which stands upright in a column.

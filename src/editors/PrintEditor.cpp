@@ -309,8 +309,8 @@ void TPrintEditor::MergeCurrentRecord()
     if (m_printing)
         return;
     m_document.SetReferenceDevice(TReferenceDevice::screen());
-    const std::optional<TAddressData> sender = m_host.SenderRecord();
-    std::optional<TAddressData> record;
+    const std::optional<TAddressText> sender = m_host.SenderRecord();
+    std::optional<TAddressText> record;
     if (MergesSender())
         record = sender;
     else if (const qint32 recNo = m_host.CurrentRecNo(); recNo > 0) {

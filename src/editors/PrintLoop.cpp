@@ -53,7 +53,7 @@ int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
 
 TRecordSource TableRecordSource(TTable &Table)
 {
-    return [&Table](qint32 RecNo) -> std::optional<TAddressData> {
+    return [&Table](qint32 RecNo) -> std::optional<TAddressText> {
         TAddressData data;
         // Record 0 is no record (the design's and the sender's runs).
         if (RecNo <= 0)
@@ -62,7 +62,7 @@ TRecordSource TableRecordSource(TTable &Table)
             throw ETableError(QStringLiteral("住所録が開かれていません"));
         if (!FindAddressData(Table, RecNo, data))
             return std::nullopt;
-        return data;
+        return AddressTextOf(data);
     };
 }
 
@@ -260,7 +260,7 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
         if (place.Record != merged) {
             // A record the book cannot read stops the run with the reason:
             // its piece would print blank and the run pass for done.
-            std::optional<TAddressData> record;
+            std::optional<TAddressText> record;
             try {
                 record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
             } catch (const ETableError &e) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Inquiry.h"
+#include "core/AddressText.h"
 #include "dialogs/PrtList.h"
 #include "editors/LayoutDoc.h"
 
@@ -47,11 +47,12 @@ struct TPiecePlace {
 [[nodiscard]] QList<TPiecePlace> PlanPieces(int RecordCount, int CellsPerSheet, const TPrintOptions &Options);
 [[nodiscard]] int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options);
 
-// Reads one record by its number; an empty result for a record the book no
-// longer holds (it merges as empty). Never shows a box; a book that cannot be
-// read raises ETableError, which stops a run with its message.
-using TRecordSource = std::function<std::optional<TAddressData>(qint32 RecNo)>;
-// The records of an open address table, read quietly by RecNo.
+// Reads one record by its number, as text; an empty result for a record the
+// book no longer holds (it merges as empty). Never shows a box; a book that
+// cannot be read raises ETableError, which stops a run with its message.
+using TRecordSource = std::function<std::optional<TAddressText>(qint32 RecNo)>;
+// The records of an open address table, read quietly by RecNo and decoded
+// once (AddressTextOf).
 [[nodiscard]] TRecordSource TableRecordSource(TTable &Table);
 
 // The print loop: for each record of a list taken before the run, merge its
@@ -63,7 +64,7 @@ class TPrintLoop
 public:
     TPrintLoop(TLayoutDocument &Document, TRecordSource Source);
 
-    std::optional<TAddressData> Sender;
+    std::optional<TAddressText> Sender;
     // Called after each piece with (done, total); false stops the run.
     std::function<bool(int Done, int Total)> Progress;
 

@@ -102,8 +102,8 @@ class LabelFormTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TAddressData sender;
-        sender.NameKanji = Cp932::encode(QStringLiteral("差出 太郎"));
+        TAddressText sender;
+        sender.NameKanji = QStringLiteral("差出 太郎");
         host.Sender = sender;
         TLabelGrid grid;
         form.SetLayout(24, catalogueFormat(24, &grid), grid);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AddressText.h"
 #include "core/DBInfo.h"
 #include "core/Inquiry.h"
 #include "dialogs/PaperCatalogue.h"
@@ -63,6 +64,7 @@ public:
         table.FieldByName(QStringLiteral("Tdfkn")).SetAsBytes(Cp932::encode(QString::fromUtf16(Tdfkn)));
         table.FieldByName(QStringLiteral("Adrs1")).SetAsBytes(Cp932::encode(QString::fromUtf16(Adrs)));
         table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(Cp932::encode(QString::fromUtf16(Name)));
+        table.FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(true);
         table.Post();
     }
 

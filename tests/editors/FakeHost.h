@@ -36,8 +36,8 @@ public:
 
     qint32 CurrentRecNo() const override { return Current; }
     QList<qint32> SelectedRecNos() const override { return Selected; }
-    std::optional<TAddressData> ReadRecord(qint32 RecNo) const override { return m_source(RecNo); }
-    std::optional<TAddressData> SenderRecord() const override { return Sender; }
+    std::optional<TAddressText> ReadRecord(qint32 RecNo) const override { return m_source(RecNo); }
+    std::optional<TAddressText> SenderRecord() const override { return Sender; }
     std::optional<TSenderData> PrintedSender() const override { return Contacts; }
     const TPrintRowSource &PrintRows() const override { return Rows; }
     std::unique_ptr<TPrintMarkSource> PrintMarks() const override
@@ -47,7 +47,7 @@ public:
 
     qint32 Current = 1;
     QList<qint32> Selected;
-    std::optional<TAddressData> Sender;
+    std::optional<TAddressText> Sender;
     // The same sender as a sender record (its contact lines).
     std::optional<TSenderData> Contacts;
     FakeRows Rows;

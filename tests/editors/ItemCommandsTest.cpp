@@ -638,9 +638,9 @@ TEST_P(MainListHostSender, takesTheChosenThenTheDefaultThenTheFirstSender)
 {
     DefaultSenderNo = GetParam().defaultNo;
     MainListHost().SetSenderNo(GetParam().chosen);
-    const std::optional<TAddressData> sender = MainListHost().SenderRecord();
+    const std::optional<TAddressText> sender = MainListHost().SenderRecord();
     ASSERT_TRUE(sender.has_value());
-    EXPECT_EQ(DecodeUnicodeField(sender->NameKanji.Bytes()), QString::fromUtf16(GetParam().expected));
+    EXPECT_EQ(sender->NameKanji, QString::fromUtf16(GetParam().expected));
     EXPECT_EQ(DMMurven19->SenderOpenCount(), 0);
 }
 

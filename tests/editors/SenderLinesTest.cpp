@@ -41,8 +41,8 @@ class SenderContactLines : public ::testing::Test
 protected:
     void SetUp() override
     {
-        TAddressData sender;
-        sender.NameKanji = Cp932::encode(QStringLiteral("差出 太郎"));
+        TAddressText sender;
+        sender.NameKanji = QStringLiteral("差出 太郎");
         host.Sender = sender;
         host.Contacts = contactSender();
         TLabelGrid grid;

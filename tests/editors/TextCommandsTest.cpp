@@ -245,8 +245,8 @@ TEST_F(TextCommandsTest, dataFormatChangesTheMergedRecordAtOnceAndUndoes)
 
 TEST_F(TextCommandsTest, theSendersOwnCardTakesTheSenderAddressedHonorific)
 {
-    TAddressData sender;
-    sender.NameKanji = Cp932::encode(QStringLiteral("差出 太郎"));
+    TAddressText sender;
+    sender.NameKanji = QStringLiteral("差出 太郎");
     host.Sender = sender;
     form.SetDataMode(TLayoutForm::SenderDataMode);
     EXPECT_EQ(itemOf<TNameRect>(form)->GetName(), QStringLiteral("差出 太郎"));
@@ -624,12 +624,12 @@ TEST_P(MergeHonorific, aRecordWithoutItsOwnHonorificTakesTheFormatsOne)
     format.CorpHonor = TDataFormat::HonorBytes(QStringLiteral("御中"));
     format.PostHonor = TDataFormat::HonorBytes(QStringLiteral("殿"));
     document.DataFormat = std::make_shared<const TDataFormat>(format);
-    TAddressData record;
-    record.PrivCorp = c.company;
-    record.NameKanji = Cp932::encode(QString::fromUtf16(c.person));
-    record.CorpKanji = Cp932::encode(QStringLiteral("株式会社ピクス"));
-    record.Post = Cp932::encode(QString::fromUtf16(c.post));
-    record.Honor = Cp932::encode(QString::fromUtf16(c.own));
+    TAddressText record;
+    record.PrivCorp = !c.company;
+    record.NameKanji = QString::fromUtf16(c.person);
+    record.CorpKanji = QStringLiteral("株式会社ピクス");
+    record.Post = QString::fromUtf16(c.post);
+    record.Honor = QString::fromUtf16(c.own);
     MergeRecord(document, &record, nullptr);
     const TNameRect *name = nullptr;
     for (auto &item : document.Items)
@@ -686,12 +686,12 @@ TEST(MergeRecordDeleted, leavesNoCompanyLineOfTheRecordShownBefore)
 {
     TLayoutDocument document;
     loadLayout(document, 0, TLayoutKind::AddressSide);
-    TAddressData record;
-    record.PrivCorp = true;
-    record.NameKanji = Cp932::encode(QStringLiteral("山田 太郎"));
-    record.CorpKanji = Cp932::encode(QStringLiteral("株式会社ピクス"));
-    record.Dptmnt = Cp932::encode(QStringLiteral("営業部"));
-    record.Post = Cp932::encode(QStringLiteral("部長"));
+    TAddressText record;
+    record.PrivCorp = false;
+    record.NameKanji = QStringLiteral("山田 太郎");
+    record.CorpKanji = QStringLiteral("株式会社ピクス");
+    record.Dptmnt = QStringLiteral("営業部");
+    record.Post = QStringLiteral("部長");
     MergeRecord(document, &record, nullptr);
     TNameRect *name = nullptr;
     for (auto &item : document.Items)
@@ -705,8 +705,8 @@ TEST(MergeRecordDeleted, leavesNoCompanyLineOfTheRecordShownBefore)
     EXPECT_TRUE(name->GetDptmnt(0).isEmpty());
     EXPECT_TRUE(name->GetPost().isEmpty());
     // A private record next keeps nothing of the company either.
-    TAddressData person;
-    person.NameKanji = Cp932::encode(QStringLiteral("佐藤 花子"));
+    TAddressText person;
+    person.NameKanji = QStringLiteral("佐藤 花子");
     MergeRecord(document, &record, nullptr);
     MergeRecord(document, &person, nullptr);
     EXPECT_TRUE(name->GetDptmnt(0).isEmpty());

@@ -35,10 +35,10 @@ TEST_P(CustomerBarcodeTowns, mergedPostcardCarriesTheCode)
     TLayoutDocument layout;
     loadLayout(layout, 0, TLayoutKind::AddressSide);
     layout.TownNames = towns;
-    TAddressData record;
-    record.Pos = Cp932::encode(QString::fromUtf16(c.Postcode));
-    record.Adrs1 = Cp932::encode(QString::fromUtf16(c.Address));
-    record.NameKanji = Cp932::encode(QStringLiteral("山田 太郎"));
+    TAddressText record;
+    record.Pos = QString::fromUtf16(c.Postcode);
+    record.Adrs1 = QString::fromUtf16(c.Address);
+    record.NameKanji = QStringLiteral("山田 太郎");
     MergeRecord(layout, &record, nullptr);
     const TBarcodeRect *bar = nullptr;
     for (const auto &item : layout.Items)

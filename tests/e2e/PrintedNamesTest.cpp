@@ -1,0 +1,382 @@
+// The road a user takes from the record form to the paper: records typed
+// into the record form's own edits and saved with its button, a sender
+// typed into the sender window, then printed through the print wizard (or
+// the list print, or the text export) and read back as a person meets them:
+// the PDF's text through pdftotext, the exported file decoded.
+#include "EditorsFixture.h"
+#include "WizardAnswer.h"
+#include "addressbook/BookFixture.h"
+#include "addressbook/DtInqiry.h"
+#include "dialogs/SenderData.h"
+#include "directory/DicSch.h"
+#include "editors/EditorHost.h"
+#include "editors/PrintEditor.h"
+#include "editors/PrintEditors.h"
+#include "exchange/ExportItems.h"
+#include "exchange/FExport.h"
+#include "exchange/ListPrt.h"
+#include "support/KeyInput.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+
+#include <tuple>
+#include <vector>
+
+namespace {
+
+// What a run prints or writes, and where the test reads it back.
+enum class TOutput { Postcard, HorizontalPostcard, DetailPostcard, Label, Card, ListPrint, TextExport };
+
+// Which of the records typed a run takes (the card: which sender).
+enum class TRecord { Person, Company, Both };
+
+struct RoadCase {
+    const char *name;
+    TOutput output;
+    TRecord record;
+    // Texts as the user typed them, each expected as one piece of the
+    // output (blanks are not compared: a layout spaces names its own way).
+    std::vector<const char16_t *> expected;
+};
+
+// Text without blanks and line breaks, in compatibility form: a PDF font may
+// map a glyph to a Kangxi radical (⽥) that stands for the character (田).
+QString comparable(const QString &Text)
+{
+    QString out = Text.normalized(QString::NormalizationForm_KC);
+    out.remove(QRegularExpression(QStringLiteral("\\s")));
+    return out;
+}
+
+// The PDF's text in the order it was drawn, as pdftotext gives it.
+QString pdfText(const QString &Pdf)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    EXPECT_FALSE(tool.isEmpty()) << "pdftotext (poppler-utils) is missing";
+    if (tool.isEmpty())
+        return {};
+    QProcess run;
+    run.start(tool,
+              {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), Pdf, QStringLiteral("-")});
+    EXPECT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    return QString::fromUtf8(run.readAllStandardOutput());
+}
+
+class UserRoad : public BookFixture, public ::testing::WithParamInterface<RoadCase>
+{
+protected:
+    void SetUp() override
+    {
+        BookFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        DMMurven19->CreateDatabase();
+        DMMurven19->Connect();
+        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
+        DMMurven19->CreateSenderTable();
+        m_openers = {PrintEditorOpener, ListPrintOpener, FileExportOpener};
+        RegisterPrintEditors();
+        RegisterListPrint();
+        RegisterFileExport();
+        ShowEditorStartMenu = false;
+        // A new record starts with the number search; the user closes it and
+        // types the record.
+        TDicSearch::ModalRunner = [](TDicSearch &) { return 2; };
+        TFileExport::SaveDialogOverride = [this](const QString &, int &Filter) {
+            Filter = 1;
+            return exportFile();
+        };
+        ASSERT_NO_FATAL_FAILURE(openList());
+    }
+    void TearDown() override
+    {
+        if (DataInquiry) {
+            DataInquiry->SetSkipConfirm(true);
+            DataInquiry->close();
+        }
+        delete FileExport;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        list.reset();
+        TFileExport::SaveDialogOverride = nullptr;
+        TDicSearch::ModalRunner = nullptr;
+        PrintEditorOpener = std::get<0>(m_openers);
+        ListPrintOpener = std::get<1>(m_openers);
+        FileExportOpener = std::get<2>(m_openers);
+        ShowEditorStartMenu = true;
+        MainListHost().SetSenderNo(0);
+        DefaultSenderNo = 0;
+        BookFixture::TearDown();
+    }
+
+    QString pdfFile() const { return DataPath + QStringLiteral("run.pdf"); }
+    QString exportFile() const { return DataPath + QStringLiteral("export.txt"); }
+
+    // Types Text into the window's control Name (a combo box's edit) the way
+    // a person does: its page brought up, the control focused, one key per
+    // character, then the focus taken away.
+    static void typeIn(QWidget *Window, const char *Name, const QString &Text)
+    {
+        QWidget *w = Window->findChild<QWidget *>(QLatin1String(Name));
+        ASSERT_NE(w, nullptr) << Name;
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            w = combo->lineEdit();
+        for (QTabWidget *pages : Window->findChildren<QTabWidget *>())
+            for (int i = 0; i < pages->count(); ++i)
+                if (pages->widget(i)->isAncestorOf(w))
+                    pages->setCurrentIndex(i);
+        w->setFocus();
+        TypeCharacters(w, Text);
+        QFocusEvent out(QEvent::FocusOut);
+        QCoreApplication::sendEvent(w, &out);
+    }
+    static void press(QWidget *Window, const char *Name)
+    {
+        auto *button = Window->findChild<QAbstractButton *>(QLatin1String(Name));
+        ASSERT_NE(button, nullptr) << Name;
+        for (QTabWidget *pages : Window->findChildren<QTabWidget *>())
+            for (int i = 0; i < pages->count(); ++i)
+                if (pages->widget(i)->isAncestorOf(button))
+                    pages->setCurrentIndex(i);
+        // A check box takes a click on its box, at its left end.
+        const QPoint at = qobject_cast<QCheckBox *>(button) ? QPoint(button->height() / 2, button->height() / 2)
+                                                           : button->rect().center();
+        QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    // The list's rows once it has taken up to Wanted new records.
+    int rowsShown(int Wanted) const
+    {
+        for (int i = 0; i < 50 && list->GetRowCount() < Wanted; ++i)
+            QCoreApplication::processEvents();
+        return list->GetRowCount();
+    }
+
+    // A person with a joint name printed beside them, and a company addressed
+    // as itself: typed into a new record form each and added.
+    void enterRecords()
+    {
+        action("actNumerSearch")->trigger();
+        QWidget *form = DataInquiry;
+        ASSERT_NE(form, nullptr);
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", QStringLiteral("山田 太郎")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("千代田区永田町一丁目７番１号")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint1", QStringLiteral("花子")));
+        ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint1"));
+        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
+        ASSERT_EQ(rowsShown(1), 1);
+
+        // The form closes once a new record is added; the next one is new again.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        action("actNumerSearch")->trigger();
+        form = DataInquiry;
+        ASSERT_NE(form, nullptr);
+        ASSERT_NO_FATAL_FAILURE(press(form, "sbtnCorp"));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtCorpKanji", QStringLiteral("株式会社ピクス")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxDptmnt", QStringLiteral("営業部")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxPost", QStringLiteral("主任")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("5300001")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("大阪府")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("大阪市北区梅田三丁目１番３号")));
+        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
+        ASSERT_EQ(rowsShown(2), 2);
+    }
+
+    // The print editor of Kind on the catalogue's paper, printing to the
+    // PDF file; its dialogs go to Dialog.
+    TPrintEditor *openEditor(const char *Command, TPrintEditorKind Kind, int Paper)
+    {
+        action(Command)->trigger();
+        auto *editor = dynamic_cast<TPrintEditor *>(list->PrintEditor(Kind));
+        EXPECT_NE(editor, nullptr) << Command;
+        if (!editor)
+            return nullptr;
+        TLabelGrid grid;
+        editor->SetLayout(Paper, catalogueFormat(Paper, &grid), grid);
+        editor->Printer().setOutputFormat(QPrinter::PdfFormat);
+        editor->Printer().setOutputFileName(pdfFile());
+        return editor;
+    }
+
+    // Prints the selected rows through the wizard: what the PDF reads.
+    QString printThroughWizard(TPrintEditor &Editor)
+    {
+        WizardAnswer answer;
+        Editor.ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
+        Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+        EXPECT_TRUE(answer.Shown);
+        return pdfText(pdfFile());
+    }
+
+    // The sender typed into the sender window the card editor opens, and
+    // chosen there: a person, or a person at a company with its lines.
+    void enterSender(TPrintEditor &Editor, bool Company)
+    {
+        Editor.ExecDialog = [Company](QDialog &Dialog) {
+            Dialog.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
+            typeIn(&Dialog, "edName", QStringLiteral("佐藤 一郎"));
+            typeIn(&Dialog, "edPos", QStringLiteral("0600001"));
+            typeIn(&Dialog, "edTdfkn", QStringLiteral("北海道"));
+            typeIn(&Dialog, "edAdrs1", QStringLiteral("札幌市中央区北一条西二丁目"));
+            if (Company) {
+                press(&Dialog, "ckbCorp");
+                typeIn(&Dialog, "edCorp", QStringLiteral("株式会社ピクス"));
+                typeIn(&Dialog, "cbxDptmnt", QStringLiteral("営業部"));
+                typeIn(&Dialog, "cbxPost", QStringLiteral("主任"));
+            }
+            press(&Dialog, "btnChoice");
+            return Dialog.result();
+        };
+        Editor.findChild<QAction *>(QStringLiteral("actSender"))->trigger();
+    }
+
+    QString listPrint()
+    {
+        action("actListPrint")->trigger();
+        auto *window = list->findChild<TListPrint *>();
+        EXPECT_NE(window, nullptr);
+        if (!window)
+            return {};
+        window->PrinterInfo().SelectPdf(pdfFile());
+        window->rbAll->setChecked(true);
+        window->bbtnAllDelete->click();
+        // 名前, 連名１, 会社名, 部署, 役職
+        for (const int item : {19, 24, 15, 17, 18}) {
+            for (int row = 0; row < window->lbxSrc->count(); ++row)
+                if (window->lbxSrc->item(row)->data(Qt::UserRole).toInt() == item)
+                    window->lbxSrc->setCurrentRow(row);
+            window->lbxDest->setCurrentRow(window->lbxDest->count() - 1);
+            window->bbtnSet->click();
+        }
+        boxes.enqueue(IDYES);
+        window->btnPrint->click();
+        const QString text = pdfText(pdfFile());
+        delete window;
+        return text;
+    }
+
+    QString textExport()
+    {
+        action("actExportFile")->trigger();
+        EXPECT_NE(FileExport, nullptr);
+        if (!FileExport)
+            return {};
+        TFileExport &window = *FileExport;
+        window.rbNormal->click();
+        for (const int item : {int(eiName), int(eiJoint1), 17, 19, 20}) {
+            window.sgDest->selectRow(window.Layout().Count());
+            window.sgSrc->selectRow(item);
+            window.SetItem();
+        }
+        window.rbAll->click();
+        window.btnExportClick();
+        QFile file(exportFile());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return Cp932::decode(file.readAll());
+    }
+
+    QString run(TOutput Output, TRecord Record)
+    {
+        switch (Output) {
+        case TOutput::Postcard:
+            if (TPrintEditor *e = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0))
+                return printThroughWizard(*e);
+            return {};
+        case TOutput::HorizontalPostcard:
+            if (TPrintEditor *e = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 1))
+                return printThroughWizard(*e);
+            return {};
+        case TOutput::DetailPostcard:
+            if (TPrintEditor *e = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0)) {
+                // The detailed frames: company, department and title in frames of their own.
+                e->ExecDialog = [](QDialog &Dialog) {
+                    auto *automatic = Dialog.findChild<QCheckBox *>(QStringLiteral("ckbAuto"));
+                    EXPECT_NE(automatic, nullptr);
+                    if (automatic)
+                        automatic->click();
+                    return int(QDialog::Accepted);
+                };
+                e->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+                EXPECT_TRUE(e->Document().Detail);
+                return printThroughWizard(*e);
+            }
+            return {};
+        case TOutput::Label:
+            if (TPrintEditor *e = openEditor("actLabelPrint", TPrintEditorKind::Label, 16))
+                return printThroughWizard(*e);
+            return {};
+        case TOutput::Card:
+            if (TPrintEditor *e = openEditor("actCardPrint", TPrintEditorKind::Card, 24)) {
+                enterSender(*e, Record == TRecord::Company);
+                return printThroughWizard(*e);
+            }
+            return {};
+        case TOutput::ListPrint: return listPrint();
+        case TOutput::TextExport: return textExport();
+        }
+        return {};
+    }
+
+private:
+    std::tuple<TPrintEditorOpener, TListPrintOpener, TRowWindowOpener> m_openers;
+};
+
+TEST_P(UserRoad, whatTheUserTypedIsWhatTheOutputReads)
+{
+    ASSERT_NO_FATAL_FAILURE(enterRecords());
+    switch (GetParam().record) {
+    case TRecord::Person: selectRows({0}); break;
+    case TRecord::Company: selectRows({1}); break;
+    case TRecord::Both: selectRows({0, 1}); break;
+    }
+    const QString read = comparable(run(GetParam().output, GetParam().record));
+    for (const char16_t *expected : GetParam().expected)
+        EXPECT_TRUE(read.contains(comparable(QString::fromUtf16(expected))))
+            << QString::fromUtf16(expected).toStdString() << " not in: " << read.toStdString();
+    // No name leaves the store in its stored form.
+    static const QRegularExpression stored(QStringLiteral("@[0-9A-F]{4}"));
+    EXPECT_FALSE(read.contains(stored)) << read.toStdString();
+}
+
+// Postcards and labels: the person with the honorific and the joint name
+// beside them; the company with its department, title and the company
+// honorific of the layout. The card is the sender's own, a person's or one
+// at a company.
+INSTANTIATE_TEST_SUITE_P(
+    EndToEnd, UserRoad,
+    ::testing::Values(
+        RoadCase{"postcardPerson", TOutput::Postcard, TRecord::Person, {u"山田 太郎様", u"花子様"}},
+        RoadCase{"postcardCompany", TOutput::Postcard, TRecord::Company, {u"株式会社ピクス", u"営業部", u"主任", u"御中"}},
+        RoadCase{"horizontalPostcardPerson", TOutput::HorizontalPostcard, TRecord::Person, {u"山田 太郎様", u"花子様"}},
+        RoadCase{"horizontalPostcardCompany", TOutput::HorizontalPostcard, TRecord::Company,
+                 {u"株式会社ピクス", u"営業部", u"主任", u"御中"}},
+        RoadCase{"detailPostcardCompany", TOutput::DetailPostcard, TRecord::Company,
+                 {u"株式会社ピクス", u"営業部", u"主任", u"御中"}},
+        RoadCase{"labelPerson", TOutput::Label, TRecord::Person, {u"山田 太郎様", u"花子様"}},
+        RoadCase{"labelCompany", TOutput::Label, TRecord::Company, {u"株式会社ピクス", u"営業部", u"主任", u"御中"}},
+        RoadCase{"cardSender", TOutput::Card, TRecord::Person, {u"佐藤 一郎", u"北海道札幌市中央区北一条"}},
+        RoadCase{"cardCompanySender", TOutput::Card, TRecord::Company,
+                 {u"株式会社ピクス", u"営業部", u"主任", u"佐藤 一郎"}},
+        RoadCase{"listPrint", TOutput::ListPrint, TRecord::Both, {u"山田 太郎", u"花子", u"株式会社ピクス", u"営業部", u"主任"}},
+        RoadCase{"textExport", TOutput::TextExport, TRecord::Both, {u"山田 太郎,花子,,,", u",,株式会社ピクス,営業部,主任"}}),
+    [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
+
+} // namespace

@@ -1,0 +1,69 @@
+#include "EditorsFixture.h"
+#include "dialogs/DataFormat.h"
+#include "items/CorpRect.h"
+#include "items/NameRect.h"
+
+namespace {
+
+// The detailed frames of a postcard: company, department and title stand in
+// frames of their own, and the honorific of a company addressed as itself
+// follows the last of them that prints.
+struct CompanyHonorCase {
+    const char *name;
+    const char16_t *person;
+    const char16_t *post;
+    const char16_t *own;
+    const char16_t *department; // expected honorific after the department line
+    const char16_t *title;      // expected honorific after the title line
+};
+
+class DetailCompanyHonorific : public ::testing::TestWithParam<CompanyHonorCase>
+{
+};
+
+TEST_P(DetailCompanyHonorific, followsTheLastCompanyLine)
+{
+    const CompanyHonorCase &c = GetParam();
+    TLayoutDocument document;
+    document.Kind = TLayoutKind::AddressSide;
+    document.Format = catalogueFormat(0, &document.Grid);
+    document.Detail = true;
+    document.BuildDefaultItems();
+    TDataFormat format;
+    format.DefHonor = TDataFormat::HonorBytes(QStringLiteral("様"));
+    format.CorpHonor = TDataFormat::HonorBytes(QStringLiteral("御中"));
+    document.DataFormat = std::make_shared<const TDataFormat>(format);
+    TAddressText record;
+    record.PrivCorp = false;
+    record.CorpKanji = QStringLiteral("株式会社ピクス");
+    record.Dptmnt = QStringLiteral("営業部");
+    record.Post = QString::fromUtf16(c.post);
+    record.NameKanji = QString::fromUtf16(c.person);
+    record.Honor = QString::fromUtf16(c.own);
+    MergeRecord(document, &record, nullptr);
+    std::vector<TCorpRect *> lines;
+    for (auto &item : document.Items)
+        if (auto *line = dynamic_cast<TCorpRect *>(item.get()))
+            lines.push_back(line);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0]->GetHonor().isEmpty()) << "company line";
+    EXPECT_EQ(lines[1]->GetHonor(), QString::fromUtf16(c.department));
+    EXPECT_EQ(lines[2]->GetHonor(), QString::fromUtf16(c.title));
+    // A person record next leaves no honorific on any company line.
+    TAddressText person;
+    person.NameKanji = QStringLiteral("佐藤 花子");
+    MergeRecord(document, &person, nullptr);
+    for (const TCorpRect *line : lines)
+        EXPECT_TRUE(line->GetHonor().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MergeCompany, DetailCompanyHonorific,
+    ::testing::Values(CompanyHonorCase{"departmentLast", u"", u"", u"", u"御中", u""},
+                      CompanyHonorCase{"titleLast", u"", u"主任", u"", u"", u"御中"},
+                      CompanyHonorCase{"ownHonorificKept", u"", u"", u"各位", u"各位", u""},
+                      // A person named at the company takes the honorific in the name frame.
+                      CompanyHonorCase{"personNamed", u"山田 太郎", u"主任", u"", u"", u""}),
+    [](const ::testing::TestParamInfo<CompanyHonorCase> &info) { return std::string(info.param.name); });
+
+} // namespace
