@@ -98,9 +98,15 @@ TListPrintPreview::TListPrintPreview(TListPreviewSource source, QWidget *owner)
     sbxPreview->setWidget(canvas);
     sbxPreview->viewport()->installEventFilter(this);
     top->addWidget(sbxPreview, 1);
+    auto *status = new QHBoxLayout;
+    lblCutColumns = new QLabel(this);
+    lblCutColumns->setObjectName(QStringLiteral("lblCutColumns"));
+    lblCutColumns->setStyleSheet(QStringLiteral("color: #C00000;"));
+    status->addWidget(lblCutColumns, 1);
     lblZoom = new QLabel(QStringLiteral("  表示： 100%"), this);
     lblZoom->setObjectName(QStringLiteral("lblZoom"));
-    top->addWidget(lblZoom);
+    status->addWidget(lblZoom);
+    top->addLayout(status);
 
     {
         const TMemIniFile ini(SettingsFileName());
@@ -215,6 +221,8 @@ void TListPrintPreview::renderPage()
             if (auto texts = m_source.Fetch(job, records[i]))
                 rows.push_back(std::move(*texts));
     }
+    const QString cut = ListPrintCutColumnNames(job, metrics);
+    lblCutColumns->setText(cut.isEmpty() ? QString() : QStringLiteral("用紙に入りきらない列：") + cut);
     m_page = std::make_unique<TListDisplayList>(m_paper, m_source.Printer->DpiX(), m_source.Printer->DpiY());
     QPainter painter(m_page.get());
     if (job.Columns.empty()) {
