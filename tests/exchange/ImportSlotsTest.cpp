@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QHash>
+
 namespace {
 
 using Kind = TImportAssignment::TSlotKind;
