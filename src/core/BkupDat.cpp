@@ -3,6 +3,7 @@
 #include "core/DBInfo.h"
 #include "core/Env.h"
 #include "platform/Folders.h"
+#include "platform/IniFile.h"
 #include "platform/SqlCipher.h"
 
 #include <QDateTime>
@@ -500,6 +501,65 @@ QString BackupFolderName()
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd HHmmss"));
 }
 
+namespace {
+
+const QString kBackupSection = QStringLiteral("BACKUP");
+const QString kLastFolderKey = QStringLiteral("LastFolder");
+
+// The folder a path names, without its trailing delimiter.
+QString folderOf(const QString &path)
+{
+    return QDir::cleanPath(path);
+}
+
+// Whether folder is base or lies under it, as the file system names them.
+bool isWithin(const QString &folder, const QString &base)
+{
+    return resolvedPath(folder).startsWith(resolvedPath(base));
+}
+
+} // namespace
+
+QString ProposedBackupFolder(const QString &dataPath, const QString &lastBackup, const QString &settingsRoot)
+{
+    QStringList bases;
+    if (!lastBackup.trimmed().isEmpty())
+        bases << QFileInfo(folderOf(lastBackup)).path();
+    if (!settingsRoot.trimmed().isEmpty())
+        bases << withSlash(settingsRoot) + QStringLiteral("Backup");
+    // The data folder's parent is never inside it.
+    bases << QFileInfo(folderOf(dataPath)).path();
+    QString base = bases.constLast();
+    for (const QString &candidate : std::as_const(bases)) {
+        if (!isWithin(candidate, dataPath)) {
+            base = candidate;
+            break;
+        }
+    }
+    return withSlash(base) + BackupFolderName() + QLatin1Char('/');
+}
+
+QString ProposedRestoreFolder(const QString &dataPath, const QString &lastBackup)
+{
+    if (lastBackup.trimmed().isEmpty() || !QFileInfo(lastBackup).isDir() ||
+        resolvedPath(lastBackup) == resolvedPath(dataPath))
+        return {};
+    return withSlash(folderOf(lastBackup));
+}
+
+QString LastBackupFolder()
+{
+    const TMemIniFile ini(SettingsFileName());
+    return ini.ReadString(kBackupSection, kLastFolderKey, {});
+}
+
+bool RememberBackupFolder(const QString &folder, QString *error)
+{
+    TMemIniFile ini(SettingsFileName());
+    ini.WriteString(kBackupSection, kLastFolderKey, folder);
+    return ini.UpdateFile(error);
+}
+
 bool TBackupOutcome::AllDone() const
 {
     const TCopyRows rows = AllRows();
@@ -766,7 +826,8 @@ TBackupData::TBackupData(QWidget *parent) : QDialog(parent)
     edtDest = new QLineEdit(page1);
     edtDest->setObjectName(QStringLiteral("edtDest"));
     edtDest->setMaxLength(200);
-    edtDest->setText(DataPath + BackupFolderName() + QLatin1Char('/'));
+    // Never a folder inside the data folder: a backup there is lost with it.
+    edtDest->setText(ProposedBackupFolder(DataPath, LastBackupFolder(), DataRoot));
     g1->addWidget(edtDest, 1, 0);
     bbtnBrowseDest = MakeWizardButton(page1, "bbtnBrowseDest", QStringLiteral("参照..."));
     g1->addWidget(bbtnBrowseDest, 1, 1);
@@ -937,6 +998,11 @@ void TBackupData::btnBackupClick()
         });
     }
     FillResultList(lvResult, Outcome.AllRows());
+    // The restore proposes this folder, the next backup one beside it.
+    QString error;
+    if (!RememberBackupFolder(DestFolder, &error))
+        Inform(QStringLiteral("バックアップ先のフォルダーを設定ファイルに記録できませんでした  \r\n%1  ").arg(error),
+               0x30);
     btnPrior->setEnabled(false);
     btnBackup->setEnabled(false);
     btnCancel->hide();

@@ -126,6 +126,22 @@ enum class TBackupDestError {
 // "yyyymmdd hhnnss" of now: the default backup folder's name.
 [[nodiscard]] QString BackupFolderName();
 
+// The folder the backup wizard proposes: a new folder named by date and time
+// ("yyyymmdd hhnnss/"), never inside the data folder it backs up: beside the
+// last backup (lastBackup) when that lies outside the data folder, else in
+// the settings root's "Backup/" folder (settingsRoot), else beside the data
+// folder.
+[[nodiscard]] QString ProposedBackupFolder(const QString &dataPath, const QString &lastBackup,
+                                           const QString &settingsRoot);
+// The folder the restore wizard proposes to restore from: the last backup
+// while it exists and is not the data folder itself; else nothing.
+[[nodiscard]] QString ProposedRestoreFolder(const QString &dataPath, const QString &lastBackup);
+// The last backup folder the wizard wrote to, kept in the settings file
+// (section "BACKUP", key "LastFolder"); empty when none.
+[[nodiscard]] QString LastBackupFolder();
+// False with the reason when the settings file cannot be written.
+[[nodiscard]] bool RememberBackupFolder(const QString &folder, QString *error = nullptr);
+
 // One backup run: books (every entry of `books`: (name, folder)), then
 // layouts, then histories and data-folder files, from src into dest (both
 // with '/'). dest must exist or be makeable. The progress function gets the

@@ -563,7 +563,8 @@ TRestoreData::TRestoreData(QWidget *parent) : QDialog(parent)
     edtSrc = new QLineEdit(page1);
     edtSrc->setObjectName(QStringLiteral("edtSrc"));
     edtSrc->setMaxLength(200);
-    edtSrc->setText(DataPath);
+    // The last backup, never the data folder the restore would refuse.
+    edtSrc->setText(ProposedRestoreFolder(DataPath, LastBackupFolder()));
     g1->addWidget(edtSrc, 1, 0);
     bbtnBrowseSrc = MakeWizardButton(page1, "bbtnBrowseSrc", QStringLiteral("参照..."));
     g1->addWidget(bbtnBrowseSrc, 1, 1);

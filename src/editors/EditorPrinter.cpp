@@ -32,17 +32,42 @@ void TPrintEditor::LoadPrinter(QPrinter &Printer) const
 
 void TPrintEditor::SavePrinter(const QPrinter &Printer)
 {
-    TPrinterSettings settings;
-    // The PDF target is no printer of the system: the default one is kept.
-    if (Printer.outputFormat() == QPrinter::NativeFormat)
-        settings.PrinterName = Printer.printerName();
-    settings.Orientation = Printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
-    settings.Resolution = Printer.resolution();
     const TQtPrinterBackend backend;
     TPrinterInfo info(PrinterFile(), backend);
+    TPrinterSettings settings;
+    // The PDF target is no printer of the system: the default one is kept.
+    // Its file is kept while a printer of the system is chosen.
+    if (Printer.outputFormat() == QPrinter::NativeFormat)
+        settings.PrinterName = Printer.printerName();
+    settings.OutputFile = Printer.outputFormat() == QPrinter::PdfFormat && !Printer.outputFileName().isEmpty()
+                              ? Printer.outputFileName()
+                              : info.Settings().OutputFile;
+    settings.Orientation = Printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    settings.Resolution = Printer.resolution();
     info.AssignSettings(settings);
     QString error;
     if (!info.Save(&error))
         ShowMessageBoxAt(this, QStringLiteral("プリンタの設定を保存できませんでした  \n") + error, ProductCaption(),
                          MB_OK | MB_ICONWARNING, mbpCenterOnOwner, 0, 0);
+}
+
+bool TPrintEditor::RunPrintDialog(QPrinter &Printer)
+{
+    if (!ExecPrintDialog)
+        return false;
+    const bool propose = Printer.outputFormat() == QPrinter::PdfFormat && Printer.outputFileName().isEmpty();
+    if (propose) {
+        const TQtPrinterBackend backend;
+        const QString kept = TPrinterInfo(PrinterFile(), backend).Settings().OutputFile;
+        if (!kept.isEmpty())
+            Printer.setOutputFileName(kept);
+    }
+    if (ExecPrintDialog(Printer))
+        return true;
+    // The proposal was no choice: the next run asks again.
+    if (propose && !Printer.outputFileName().isEmpty()) {
+        Printer.setOutputFileName(QString());
+        Printer.setOutputFormat(QPrinter::PdfFormat);
+    }
+    return false;
 }

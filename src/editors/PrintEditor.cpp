@@ -554,7 +554,7 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
     setup.Content = PrintedContent(m_document);
     const std::unique_ptr<TPrintMarkSource> marks = m_host.PrintMarks();
     TWizardAnswer answer;
-    const TWizardSeams seams{ExecDialog, ExecPrintDialog};
+    const TWizardSeams seams{ExecDialog, [this](QPrinter &Target) { return RunPrintDialog(Target); }};
     const bool accepted = RunPrintWizard(this, setup, m_host.PrintRows(), *marks, Printer, seams, answer);
     // A printer chosen in the set-up stays this kind's printer, printed or not.
     if (answer.PrinterChanged)
@@ -685,10 +685,13 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
         Restore = true;
         ForcePreview = false;
     }
-    // With no printer chosen the run goes to a PDF file; the user names it.
-    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()
-        && !ExecPrintDialog(printer))
-        return;
+    // With no printer chosen the run goes to a PDF file; the user names it,
+    // and the kind offers it the next time.
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
+        if (!RunPrintDialog(printer))
+            return;
+        SavePrinter(printer);
+    }
     QString error;
     if (!PrintRecords(printer, request.RecNos, request.Options, &error))
         ShowMessageBoxAt(this, error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);

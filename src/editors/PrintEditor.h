@@ -206,6 +206,10 @@ private:
     [[nodiscard]] QString PrinterFile() const;
     void LoadPrinter(QPrinter &Printer) const;
     void SavePrinter(const QPrinter &Printer);
+    // The printer choice (ExecPrintDialog); a PDF target without a file is
+    // offered the file this kind printed to last. Cancelled, the printer
+    // names no file again.
+    [[nodiscard]] bool RunPrintDialog(QPrinter &Printer);
     // The print-data files (EditorFiles.cpp).
     [[nodiscard]] QString RunFileDialog(bool Save);
     [[nodiscard]] QByteArray MakeThumbnail();

@@ -8,6 +8,7 @@
 #include "core/Env.h"
 #include "core/GrpEdt.h"
 #include "exchange/ConstIn.h"
+#include "exchange/ExportItems.h"
 #include "exchange/ImportRun.h"
 #include "exchange/SetOrdVw.h"
 #include "core/AppSub.h"
@@ -414,6 +415,11 @@ bool TFileImport::LoadFile(const QString &Path)
     ModeChanged();
     SelectMatchingItem();
     ClearAll();
+    // A file the export wrote with its header line names its columns with
+    // the import's own header names: it is assigned at once, as 一括セット
+    // would (without asking: nothing the user set is lost on a fresh load).
+    if (m_assignment.IsHeaderLine(m_fields, ExportItemCatalogue()))
+        ApplyAutoAssign();
     return true;
 }
 
@@ -576,6 +582,11 @@ void TFileImport::AutoAssign()
                                         "  操作ガイドを参照してください  "),
                          ProductCaption(), MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0) != IDYES)
         return;
+    ApplyAutoAssign();
+}
+
+void TFileImport::ApplyAutoAssign()
+{
     m_assignment.AutoAssign(m_fields);
     chkSkipRecord->setChecked(true);
     for (int row = 1; row <= ImportFieldCount; ++row)

@@ -108,6 +108,9 @@ private:
     void ShowRow(int Row);
     void UpdateButtons();
     void ShowSetView();
+    // The automatic assignment without its question: the skip-first-line
+    // option on, the grid and the buttons shown anew.
+    void ApplyAutoAssign();
     void Inform(const QString &Text, unsigned Flags);
     void RestoreFileBox();
 

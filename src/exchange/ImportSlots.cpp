@@ -4,6 +4,8 @@
 #include "platform/TextLines.h"
 #include "util/StrFunc.h"
 
+#include <QSet>
+
 namespace {
 
 const TImportAssignment::TSlot kNoSlot;
@@ -140,6 +142,29 @@ void TImportAssignment::AutoAssign(const std::array<TImportField, ImportFieldCou
             autoPass(row, {QStringLiteral("都道府県")});
         autoPass(row, Fields[row - 1].HeaderNames);
     }
+}
+
+bool TImportAssignment::IsHeaderLine(const std::array<TImportField, ImportFieldCount> &Fields,
+                                     const QStringList &OtherNames) const
+{
+    QSet<QString> names;
+    names.insert(comparable(u"都道府県"));
+    for (const TImportField &field : Fields)
+        for (const QString &name : field.HeaderNames)
+            names.insert(comparable(name));
+    for (const QString &name : OtherNames)
+        names.insert(comparable(name));
+    names.remove(QString());
+    bool named = false;
+    for (int i = 0; i < m_samples.size(); ++i) {
+        const QString sample = comparable(SampleText(i));
+        if (sample.isEmpty())
+            continue;
+        if (!names.contains(sample))
+            return false;
+        named = true;
+    }
+    return named;
 }
 
 TImportValues TImportAssignment::Values(const QList<QByteArray> &Parts) const

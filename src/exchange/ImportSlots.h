@@ -58,6 +58,12 @@ public:
     // first line takes that column (the prefecture column before the address
     // column in row 10). Clears the assignment first.
     void AutoAssign(const std::array<TImportField, ImportFieldCount> &Fields);
+    // Whether the first line is a header line as the program's own export
+    // writes it: every field that is not blank is a header name of some row
+    // (or one of OtherNames, the export's captions the import has no row
+    // for), and at least one is. Such a file is assigned when it is loaded.
+    [[nodiscard]] bool IsHeaderLine(const std::array<TImportField, ImportFieldCount> &Fields,
+                                    const QStringList &OtherNames) const;
 
     // The values of one line split into parts (quotes removed).
     [[nodiscard]] TImportValues Values(const QList<QByteArray> &Parts) const;

@@ -1552,6 +1552,17 @@ void TListPrint::printClicked()
         lbxSrc->setFocus();
         return;
     }
+    // A column the paper cannot hold is cut at its edge, the ones after it
+    // are left out: the user hears which before anything is printed.
+    const TListPrintJob job = CollectLayout();
+    const QString cut = ListPrintCutColumnNames(job, MeasureListPage(job.Layout, *m_printer));
+    if (!cut.isEmpty() &&
+        tell(this,
+             QStringLiteral("次の列は用紙の幅に入りきらないため  \r\n途中で切れるか印刷されません  \r\n\r\n%1  \r\n\r\n"
+                            "このまま印刷しますか？  ")
+                 .arg(cut),
+             MB_YESNO | MB_ICONWARNING) != IDYES)
+        return;
     if (tell(this, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "),
              MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;

@@ -485,6 +485,41 @@ int ListPageCapacity(const TListPrintJob &job, const TListPageMetrics &m)
     return room / band;
 }
 
+std::vector<int> ListPrintCutColumns(const TListPrintJob &job, const TListPageMetrics &m)
+{
+    // The walk of the painter's cells: a one-character gap between columns,
+    // the frame pads inside the edge lines, the right limit at PW - PR.
+    const int PL = job.Layout.Lines[3] ? (2 * m.W) / 3 : 0;
+    const int PR = job.Layout.Lines[5] ? (2 * m.W) / 3 : 0;
+    const int rightLimit = m.PW - PR;
+    std::vector<int> cut;
+    qint64 left = m.Origin.x() + PL;
+    bool cutOff = false;
+    for (std::size_t i = 0; i < job.Columns.size(); ++i) {
+        const TListPrintColumn &c = job.Columns[i];
+        if (i > 0)
+            left += m.W;
+        const qint64 right = left + qint64(m.W) * c.ItemSize;
+        cutOff = cutOff || right > rightLimit;
+        if (cutOff && c.ItemNo != 0)
+            cut.push_back(static_cast<int>(i));
+        left = right;
+    }
+    return cut;
+}
+
+QString ListPrintCutColumnNames(const TListPrintJob &job, const TListPageMetrics &m)
+{
+    QStringList names;
+    for (int i : ListPrintCutColumns(job, m)) {
+        const int item = job.Columns[static_cast<std::size_t>(i)].ItemNo;
+        names << (item >= 0 && item < static_cast<int>(job.Items.size())
+                      ? job.Items[static_cast<std::size_t>(item)].Caption.trimmed()
+                      : QString::number(item));
+    }
+    return names.join(QStringLiteral("、"));
+}
+
 int ListPageCount(int count, int perPage)
 {
     if (perPage < 1 || count <= 0)

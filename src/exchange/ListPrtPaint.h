@@ -74,6 +74,14 @@ private:
 [[nodiscard]] QString ListPrintPageText(int pageType, int page, int pageCount);
 [[nodiscard]] QString ListPrintHeaderCaption(const std::vector<TListPrintItem> &items, int itemNo);
 
+// The chosen columns the page cannot show whole, by index into job.Columns:
+// the one the right limit cuts and every one after it. Blank columns, which
+// print nothing, are left out.
+[[nodiscard]] std::vector<int> ListPrintCutColumns(const TListPrintJob &job, const TListPageMetrics &m);
+// Their captions as the chosen-item list shows them, joined by "、"; empty
+// when every column fits.
+[[nodiscard]] QString ListPrintCutColumnNames(const TListPrintJob &job, const TListPageMetrics &m);
+
 // Thickness in printer pixels of a rule line of the given style, across a
 // line drawn horizontally (vertical = false) or vertically.
 [[nodiscard]] int ListRuleThickness(int lineType, double scale);

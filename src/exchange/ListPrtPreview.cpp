@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSizePolicy>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -98,9 +99,19 @@ TListPrintPreview::TListPrintPreview(TListPreviewSource source, QWidget *owner)
     sbxPreview->setWidget(canvas);
     sbxPreview->viewport()->installEventFilter(this);
     top->addWidget(sbxPreview, 1);
+    auto *status = new QHBoxLayout;
+    lblCutColumns = new QLabel(this);
+    lblCutColumns->setObjectName(QStringLiteral("lblCutColumns"));
+    lblCutColumns->setStyleSheet(QStringLiteral("color: #C00000;"));
+    // A long list of names gives way to the zoom; the tooltip holds it whole.
+    lblCutColumns->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status->addWidget(lblCutColumns, 1);
     lblZoom = new QLabel(QStringLiteral("  表示： 100%"), this);
     lblZoom->setObjectName(QStringLiteral("lblZoom"));
-    top->addWidget(lblZoom);
+    // The zoom's panel of the status line is 90 wide at 96 dpi.
+    lblZoom->setMinimumWidth(ScaleForDpi(90, true));
+    status->addWidget(lblZoom);
+    top->addLayout(status);
 
     {
         const TMemIniFile ini(SettingsFileName());
@@ -215,6 +226,9 @@ void TListPrintPreview::renderPage()
             if (auto texts = m_source.Fetch(job, records[i]))
                 rows.push_back(std::move(*texts));
     }
+    const QString cut = ListPrintCutColumnNames(job, metrics);
+    lblCutColumns->setText(cut.isEmpty() ? QString() : QStringLiteral("用紙に入りきらない列：") + cut);
+    lblCutColumns->setToolTip(lblCutColumns->text());
     m_page = std::make_unique<TListDisplayList>(m_paper, m_source.Printer->DpiX(), m_source.Printer->DpiY());
     QPainter painter(m_page.get());
     if (job.Columns.empty()) {

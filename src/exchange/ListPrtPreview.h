@@ -60,6 +60,8 @@ public:
     QScrollArea *sbxPreview = nullptr;
     QWidget *pnlImage = nullptr;
     QLabel *lblZoom = nullptr;
+    // Names the columns the paper cannot hold whole; empty when all fit.
+    QLabel *lblCutColumns = nullptr;
 
 signals:
     void closing();

@@ -143,9 +143,14 @@ void TPrinterInfo::LoadFromFile()
         s.Orientation = r.readByte() == 2 ? 2 : 1;
         s.Copies = std::clamp(r.readInt32(), 1, 9999);
         s.Resolution = std::clamp(r.readInt32(), 0, 9600);
+        if (!r.atEnd())
+            s.OutputFile = r.readXorWideString();
         // The full name is kept, so long printer names come back too.
         if (!m_backend.Printers().contains(s.PrinterName)) {
             AssignPrinter(-1);
+            // The stand-in prints to PDF where the kept printer would not:
+            // it proposes the kept file.
+            m_settings.OutputFile = s.OutputFile;
             m_keepFile = true;
             return;
         }
@@ -169,6 +174,8 @@ bool TPrinterInfo::Save(QString *Error) const
     w.writeByte(m_settings.Orientation);
     w.writeInt32(m_settings.Copies);
     w.writeInt32(m_settings.Resolution);
+    if (!m_settings.OutputFile.isEmpty())
+        w.writeXorWideString(m_settings.OutputFile);
     return SafeReplaceFile(m_fileName, w.bytes(), Error);
 }
 

@@ -29,6 +29,9 @@ struct TPrinterSettings {
     quint8 Orientation = 1; // 1 portrait, 2 landscape
     qint32 Copies = 1;
     qint32 Resolution = 0; // dots per inch; 0: the printer's own
+    // The file the last print to PDF of this kind went to, proposed again
+    // for the next one; kept while another printer is chosen.
+    QString OutputFile;
     bool operator==(const TPrinterSettings &) const = default;
 };
 
@@ -72,7 +75,9 @@ public:
 // The printer and settings one kind of document remembers from one run to
 // the next, in its ".pi" file of the settings folder: "MVPI", format
 // version, then the printer's full name, paper id, custom size, orientation,
-// copies and resolution. A missing, foreign, short or damaged file, or a
+// copies and resolution, and, when one is known, the PDF output file (a
+// file without it reads as having none). A missing, foreign, short or
+// damaged file, or a
 // printer no longer installed, selects the default printer; no message. The
 // file of a printer not installed is not overwritten by the stand-in.
 class TPrinterInfo

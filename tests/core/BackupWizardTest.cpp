@@ -62,11 +62,12 @@ protected:
     ScopedDataFolders folders{home.root()};
 };
 
-TEST_F(Wizards, backupOffersANewDatedFolderInsideTheDataFolder)
+TEST_F(Wizards, backupOffersANewDatedFolderBesideTheDataFolder)
 {
     TBackupData wizard;
     const QString dest = child<QLineEdit>(wizard, "edtDest")->text();
-    EXPECT_TRUE(dest.startsWith(DataPath));
+    EXPECT_FALSE(dest.startsWith(DataPath));
+    EXPECT_TRUE(dest.startsWith(DataRoot + QStringLiteral("Backup/"))) << qPrintable(dest);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("\\d{8} \\d{6}/$")).match(dest).hasMatch()) << qPrintable(dest);
 }
 
@@ -178,6 +179,7 @@ TEST_F(Wizards, enterWalksTheRestoreFoldersToNext)
     TRestoreData wizard;
     wizard.show();
     auto *src = child<QLineEdit>(wizard, "edtSrc");
+    src->setText(home.root() + "/backup/");
     src->setFocus();
     QTest::keyClick(src, Qt::Key_Return);
     EXPECT_EQ(wizard.focusWidget(), child<QRadioButton>(wizard, "rbNowDataPath"));

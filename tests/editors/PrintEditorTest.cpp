@@ -2,7 +2,9 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
 #include "editors/PageView.h"
+#include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/TestEnvironment.h"
 #include "support/Screenshot.h"
 
 #include <QAction>
@@ -10,6 +12,7 @@
 #include <QDialog>
 #include <QMouseEvent>
 #include <QPrintPreviewDialog>
+#include <QDir>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -242,6 +245,10 @@ TEST_F(PrintEditorTest, cancelledWizardPrintsNothing)
 
 TEST_F(PrintEditorTest, printerWithoutOutputAsksForTheFile)
 {
+    // The file named is kept with the kind's printer settings.
+    ScopedHome home;
+    ScopedDataFolders folders{home.root()};
+    QDir().mkpath(DataRoot);
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("asked.pdf"));
     editor.Printer().setOutputFormat(QPrinter::PdfFormat);

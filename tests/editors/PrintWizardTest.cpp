@@ -234,6 +234,79 @@ TEST_F(EditorWizard, printerChosenInTheSetUpIsKeptForTheKind)
     EXPECT_FALSE(QFile::exists(DataRoot + QStringLiteral("Label.pi")));
 }
 
+// On a machine without printers every run goes to a PDF file the user
+// names: the file named last for a kind is proposed again, by a new editor
+// of the same kind (a later start of the program), not by another kind's.
+TEST_F(EditorWizard, theLastPdfFileOfTheKindIsProposedAgain)
+{
+    const QString chosen = out.filePath(QStringLiteral("名簿 はがき.pdf"));
+    QStringList proposed;
+    const auto run = [&](TPrintEditor &Form, int Paper) {
+        prepare(Form, Paper);
+        Form.Printer().setOutputFileName(QString());
+        Form.Printer().setOutputFormat(QPrinter::PdfFormat);
+        host.Rows.RecNos = {1};
+        host.Rows.SelectedRows = {0};
+        Form.ExecPrintDialog = [&](QPrinter &Printer) {
+            proposed << Printer.outputFileName();
+            Printer.setOutputFileName(chosen);
+            return true;
+        };
+        print(Form);
+        EXPECT_TRUE(QFile::remove(chosen)) << "printed to the file the dialog named";
+    };
+    {
+        TLayoutForm form(nullptr, host);
+        run(form, 0);
+    }
+    {
+        TLayoutForm form(nullptr, host);
+        run(form, 0);
+    }
+    {
+        TLabelForm form(nullptr, host);
+        run(form, 16);
+    }
+    ASSERT_EQ(proposed.size(), 3);
+    EXPECT_TRUE(proposed[0].isEmpty()) << "nothing kept yet";
+    EXPECT_EQ(proposed[1], chosen);
+    EXPECT_TRUE(proposed[2].isEmpty()) << "the labels keep their own file";
+    // Kept with the kind's printer settings.
+    const OnePrinter backend;
+    EXPECT_EQ(TPrinterInfo(DataRoot + QStringLiteral("Layout.pi"), backend).Settings().OutputFile, chosen);
+}
+
+// A cancelled choice keeps nothing: the next print asks again with the same
+// proposal and prints nowhere meanwhile.
+TEST_F(EditorWizard, aCancelledPdfChoiceLeavesTheEditorAskingAgain)
+{
+    const QString kept = out.filePath(QStringLiteral("kept.pdf"));
+    {
+        TPrinterSettings settings;
+        settings.OutputFile = kept;
+        const OnePrinter backend;
+        TPrinterInfo info(DataRoot + QStringLiteral("Layout.pi"), backend);
+        info.AssignSettings(settings);
+        ASSERT_TRUE(info.Save());
+    }
+    TLayoutForm form(nullptr, host);
+    prepare(form, 0);
+    form.Printer().setOutputFileName(QString());
+    form.Printer().setOutputFormat(QPrinter::PdfFormat);
+    host.Rows.RecNos = {1};
+    host.Rows.SelectedRows = {0};
+    QStringList proposed;
+    form.ExecPrintDialog = [&](QPrinter &Printer) {
+        proposed << Printer.outputFileName();
+        return false;
+    };
+    print(form);
+    print(form);
+    EXPECT_EQ(proposed, (QStringList{kept, kept}));
+    EXPECT_FALSE(QFile::exists(kept));
+    EXPECT_TRUE(form.Printer().outputFileName().isEmpty());
+}
+
 TEST_F(EditorWizard, envelopeFlapLengthensThePage)
 {
     TLayoutForm form(nullptr, host);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QHash>
+
 namespace {
 
 using Kind = TImportAssignment::TSlotKind;
@@ -134,6 +136,42 @@ TEST(AutoAssignmentShown, cellShowsTheRecognisedName)
     a.AutoAssign(ImportFieldList());
     EXPECT_EQ(a.Slot(irTel, 1).Text, QStringLiteral("TEL"));
 }
+
+struct HeaderCase {
+    const char *name;
+    const char *line;
+    bool header;
+};
+
+void PrintTo(const HeaderCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class HeaderLine : public ::testing::TestWithParam<HeaderCase>
+{
+};
+
+// Whether a file's first line is taken as a header and assigned on loading.
+TEST_P(HeaderLine, isRecognised)
+{
+    const TImportAssignment a = withSamples(GetParam().line);
+    EXPECT_EQ(a.IsHeaderLine(ImportFieldList(), {QStringLiteral("レコード番号")}), GetParam().header);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FirstLines, HeaderLine,
+    ::testing::Values(HeaderCase{"everyFieldNamed", "名前,敬称,電話番号", true},
+                      HeaderCase{"oneNamedField", "名前", true},
+                      HeaderCase{"anotherNameOfTheExport", "レコード番号,名前", true},
+                      HeaderCase{"prefectureIsAName", "都道府県,住所１", true},
+                      HeaderCase{"halfWidthAndCaseIgnored", "ｔｅｌ,名前", true},
+                      HeaderCase{"blankFieldBetweenNames", "名前,,敬称", true},
+                      HeaderCase{"oneUnknownField", "名前,趣味", false},
+                      HeaderCase{"quotedName", "\"名前\",敬称", false},
+                      HeaderCase{"dataLine", "山田太郎,様", false},
+                      HeaderCase{"onlyBlanks", " , ", false}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ImportFieldList, everyRowHasACaptionAndNamesOfItsOwn)
 {

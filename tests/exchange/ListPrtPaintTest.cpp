@@ -312,6 +312,57 @@ TEST_F(ListPrtPaintTest, aFinishedPdfReplacesThePreviousFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.pdf")});
 }
 
+struct CutCase {
+    const char *name;
+    int originX;
+    bool leftEdge;
+    bool rightEdge;
+    TListPrintColumns columns;
+    const char16_t *named;
+};
+
+void PrintTo(const CutCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ListPrintCut : public ::testing::TestWithParam<CutCase>
+{
+};
+
+// Which columns the print names as not fitting, on a page 1000 pixels wide
+// with characters 10 pixels wide (edge pads of 6).
+TEST_P(ListPrintCut, namesTheColumnsPastTheRightLimit)
+{
+    const CutCase &c = GetParam();
+    TListPrintJob job;
+    job.Items = MakeListPrintItems({});
+    job.Columns = c.columns;
+    job.Layout.Lines[3] = c.leftEdge;
+    job.Layout.Lines[5] = c.rightEdge;
+    TListPageMetrics m;
+    m.PW = 1000;
+    m.W = 10;
+    m.Origin = QPoint(c.originX, 0);
+    EXPECT_EQ(ListPrintCutColumnNames(job, m), QString::fromUtf16(c.named));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Widths, ListPrintCut,
+    ::testing::Values(CutCase{"lastColumnEndsAtTheLimit", 0, false, false, {{19, 50, 0}, {29, 49, 0}}, u""},
+                      CutCase{"onePixelPastTheLimit", 1, false, false, {{19, 50, 0}, {29, 49, 0}}, u"キーワード１"},
+                      CutCase{"everyLaterColumnToo", 0, false, false, {{19, 50, 0}, {29, 60, 0}, {11, 10, 0}},
+                              u"キーワード１、住所"},
+                      CutCase{"columnBeginningBeyondTheLimit", 0, false, false, {{19, 100, 0}, {11, 1, 0}}, u"住所"},
+                      CutCase{"blankColumnNotNamed", 0, false, false, {{19, 95, 0}, {0, 5, 0}, {29, 1, 0}},
+                              u"キーワード１"},
+                      CutCase{"rightEdgeLineNarrowsThePage", 0, false, true, {{19, 50, 0}, {29, 49, 0}},
+                              u"キーワード１"},
+                      CutCase{"leftEdgeLinePadsTheTable", 0, true, false, {{19, 50, 0}, {29, 49, 0}},
+                              u"キーワード１"},
+                      CutCase{"firstColumnAloneTooWide", 0, false, false, {{37, 101, 0}}, u"備考"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(ListPrtPreviewZoom, wholePaperFitsTheViewLessBorderAndMargin)
 {
     // A4 at 96 dpi in a view of 604 x 364.

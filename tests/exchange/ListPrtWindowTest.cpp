@@ -883,6 +883,9 @@ TEST_F(ListPrintWindowTest, printCommandAsksFirstAndReportsTheEnd)
     const QString pdf = DataPath + QStringLiteral("asked.pdf");
     w->PrinterInfo().SelectPdf(pdf);
     w->rbAll->setChecked(true);
+    w->bbtnAllDelete->click();
+    for (int item : {1, 3})
+        setItem(w, item);
     boxes.enqueue(IDNO);
     w->btnPrint->click();
     ASSERT_EQ(boxes.count(), 1);
@@ -893,6 +896,58 @@ TEST_F(ListPrintWindowTest, printCommandAsksFirstAndReportsTheEnd)
     ASSERT_EQ(boxes.count(), 3);
     EXPECT_EQ(boxes.last().text, QStringLiteral("一覧表の印刷が完了しました  "));
     EXPECT_TRUE(QFile::exists(pdf));
+}
+
+// The main list's first columns, as a new user meets them, are wider than
+// an A4 sheet: the columns that do not fit are named before anything is
+// printed and in the preview, and a layout that fits names none.
+TEST_F(ListPrintWindowTest, columnsPastTheSheetAreNamedBeforePrintingAndInThePreview)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    const QString pdf = DataPath + QStringLiteral("cut.pdf");
+    w->PrinterInfo().SelectPdf(pdf);
+    w->PrinterInfo().Printer().setPageSize(QPageSize(QPageSize::A4));
+    w->PrinterInfo().Printer().setPageOrientation(QPageLayout::Portrait);
+    w->rbAll->setChecked(true);
+    ASSERT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("アドレス帳一覧のレイアウト"));
+    const std::vector<TListPrintItem> items = MakeListPrintItems(KeywordNames);
+    const QString name = items[19].Caption;
+    const QString keyword = items[29].Caption;
+    const QString address = items[11].Caption;
+
+    boxes.enqueue(IDNO);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 1);
+    const QString warning = boxes.last().text;
+    EXPECT_TRUE(warning.contains(name + QStringLiteral("、") + keyword)) << warning.toStdString();
+    EXPECT_FALSE(warning.contains(address)) << "a column that fits is not named";
+    EXPECT_FALSE(QFile::exists(pdf)) << "refused: nothing printed";
+
+    w->btnPreview->click();
+    ASSERT_NE(w->Preview(), nullptr);
+    const QString shown = w->Preview()->lblCutColumns->text();
+    EXPECT_TRUE(shown.contains(name) && shown.contains(keyword)) << shown.toStdString();
+    EXPECT_FALSE(saveScreenshot(w->Preview()->grab().toImage(), QStringLiteral("ListPrtPreviewCutColumns")).isEmpty());
+
+    // Accepted, the print goes on to its usual question.
+    boxes.clear();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDNO);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
+
+    // Columns that fit: no warning, and the preview names nothing.
+    w->bbtnAllDelete->click();
+    for (int item : {1, 19, 29})
+        setItem(w, item);
+    EXPECT_TRUE(w->Preview()->lblCutColumns->text().isEmpty());
+    boxes.clear();
+    boxes.enqueue(IDNO);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
 }
 
 TEST_F(ListPrintWindowTest, copiesMultiplyTheSheetCount)

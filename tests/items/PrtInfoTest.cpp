@@ -1,6 +1,8 @@
 #include "items/PrtInfo.h"
+#include "items/ItemStream.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
@@ -81,6 +83,56 @@ TEST_F(PrinterInfoTest, savedSettingsComeBackEvenForLongPrinterNames)
     TPrinterInfo gone(file(), backend);
     EXPECT_EQ(gone.Settings().PrinterName, QStringLiteral("Office"));
     EXPECT_EQ(gone.Settings().PaperId, 0);
+}
+
+// The PDF file of the kind round-trips byte for byte; a file written
+// without one (as before the file was kept) reads as naming none, and a
+// printer gone since keeps the file proposed.
+TEST_F(PrinterInfoTest, thePdfOutputFileIsKeptWithTheSettings)
+{
+    TPrinterSettings s;
+    s.PrinterName = QStringLiteral("Office");
+    s.OutputFile = QStringLiteral("/home/利用者/宛名 2014.pdf");
+    QByteArray written;
+    {
+        TPrinterInfo info(file(), backend);
+        info.AssignSettings(s);
+        ASSERT_TRUE(info.Save());
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        written = f.readAll();
+    }
+    {
+        TPrinterInfo back(file(), backend);
+        EXPECT_EQ(back.Settings().OutputFile, s.OutputFile);
+        back.AssignSettings(back.Settings());
+        ASSERT_TRUE(back.Save());
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray again = f.readAll();
+        const auto differ = std::mismatch(written.cbegin(), written.cend(), again.cbegin(), again.cend());
+        EXPECT_EQ(again, written) << "first differing byte " << (differ.first - written.cbegin());
+    }
+    backend.printers.removeFirst(); // Office is gone: the default stands in
+    EXPECT_EQ(TPrinterInfo(file(), backend).Settings().OutputFile, s.OutputFile);
+
+    // A file as written before the output file was kept: nothing after the resolution.
+    TItemWriter w;
+    w.writeBytes(QByteArrayLiteral("MVPI"));
+    w.writeUInt32(TPrinterInfo::FileVersion);
+    w.writeXorWideString(backend.printers.first());
+    for (qint32 value : {9, 0, 0})
+        w.writeInt32(value);
+    w.writeByte(1);
+    w.writeInt32(1);
+    w.writeInt32(0);
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(w.bytes());
+    f.close();
+    const TPrinterInfo earlier(file(), backend);
+    EXPECT_EQ(earlier.Settings().PaperId, 9);
+    EXPECT_TRUE(earlier.Settings().OutputFile.isEmpty());
 }
 
 // A printer switched off or not yet found at start prints on the default
