@@ -1,5 +1,6 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
+#include "core/AddressText.h"
 #include "core/Env.h"
 #include "dialogs/PaperCatalogue.h"
 #include "editors/DesignForm.h"
@@ -109,6 +110,7 @@ TAddressData senderRecord()
     s.Pos = QByteArrayLiteral("1000014");
     s.Tdfkn = Cp932::encode(QStringLiteral("東京都"));
     s.Adrs1 = Cp932::encode(QStringLiteral("千代田区永田町"));
+    s.PrivCorp = true;
     return s;
 }
 
@@ -117,7 +119,7 @@ class PaperChoice : public ::testing::Test
 protected:
     void SetUp() override
     {
-        host.Sender = senderRecord();
+        host.Sender = AddressTextOf(senderRecord());
     }
     ScopedCatalogues catalogues;
     SampleBook book;

@@ -1,4 +1,5 @@
 #include "EditorsFixture.h"
+#include "core/AddressText.h"
 #include "editors/TownNames.h"
 #include "items/BarRect.h"
 
@@ -65,7 +66,9 @@ TEST(CustomerBarcodeTownNames, houseNumberInAddressLineTwoJoinsTheCode)
     record.Adrs1 = Cp932::encode(QStringLiteral("千代田区一番町"));
     record.Adrs2 = Cp932::encode(QStringLiteral("5番地"));
     record.NameKanji = Cp932::encode(QStringLiteral("山田 太郎"));
-    MergeRecord(layout, &record, nullptr);
+    record.PrivCorp = true;
+    const TAddressText text = AddressTextOf(record);
+    MergeRecord(layout, &text, nullptr);
     const TBarcodeRect *bar = nullptr;
     for (const auto &item : layout.Items)
         if (auto *b = dynamic_cast<const TBarcodeRect *>(item.get()))
