@@ -19,6 +19,7 @@ void TLabelForm::SetCardMode(bool Card)
         return;
     m_cardMode = true;
     m_helpContext = CardHelpContext;
+    setProperty("HelpContext", CardHelpContext);
     ChangeKind(TLayoutKind::Card);
     setWindowTitle(QStringLiteral("名刺印刷"));
     // The commands that speak of labels speak of cards.
