@@ -8,6 +8,7 @@
 #include "dialogs/PrtOpen.h"
 #include "dialogs/LblFmt.h"
 #include "dialogs/DataFormat.h"
+#include "editors/DesignForm.h"
 #include "editors/LabelForm.h"
 #include "editors/MergeFormat.h"
 #include "editors/PrintData.h"
@@ -258,14 +259,17 @@ TEST_F(EditorFiles, eachEditorsFileDialogsAnswerF1WithItsKindsPage)
     };
     const QString savedLabelPath = LabelPath;
     const QString savedCardPath = CardPath;
+    const QString savedDesignPath = DesignPath;
+    DesignPath = home.path() + QStringLiteral("/data/Design/");
     LabelPath = home.path() + QStringLiteral("/data/Label/");
     CardPath = home.path() + QStringLiteral("/data/Card/");
     TLabelForm label(nullptr, host);
     TLabelForm card(nullptr, host);
     card.SetCardMode(true);
+    TDesignForm design(nullptr, host);
     // The editors tell every dialog their paper; only the address side's
     // page depends on it.
-    const std::pair<TPrintEditor *, int> editors[] = {{&form, 68}, {&label, 81}, {&card, 89}};
+    const std::pair<TPrintEditor *, int> editors[] = {{&form, 68}, {&label, 81}, {&card, 89}, {&design, 96}};
     for (const auto &[editor, context] : editors) {
         editor->ExecDialog = seen;
         for (const char *command : {"actOpen", "actSaveAs"}) {
@@ -277,6 +281,7 @@ TEST_F(EditorFiles, eachEditorsFileDialogsAnswerF1WithItsKindsPage)
     EXPECT_EQ(boxes.count(), 0);
     LabelPath = savedLabelPath;
     CardPath = savedCardPath;
+    DesignPath = savedDesignPath;
 }
 
 } // namespace
