@@ -168,6 +168,7 @@ void TDataInquiry::bbtnRootClick()
             if (!front.InitRailServ())
                 return;
             CenterFormOnOwner(&front, this);
+            front.setProperty("HelpContext", 50);
             front.SetProgramDir(AppPath);
             front.SetHelpContexts(50, 49, 49);
             front.SetPoint(m_latitude, m_longitude);
@@ -184,6 +185,7 @@ void TDataInquiry::bbtnRootClick()
         if (!front.LoadStationLibrary())
             return;
         CenterFormOnOwner(&front, this);
+        front.setProperty("HelpContext", 50);
         front.SetColors(Qt::blue, palette().color(QPalette::WindowText));
         front.SetHelpContexts(50, 50, 49, 49);
         const auto [latitude, longitude] = ExpertPointOf(m_latitude, m_longitude);

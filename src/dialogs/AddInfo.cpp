@@ -27,6 +27,7 @@ TAdditionInfoDialog::TAdditionInfoDialog(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("AdditionInfoDialog"));
     setWindowTitle(QStringLiteral("追加情報の設定"));
+    setProperty("HelpContext", 106);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     gbxAddition = Named(new QGroupBox(QStringLiteral("追加情報："), this), QStringLiteral("gbxAddition"));

@@ -37,6 +37,7 @@ QRadioButton *radio(QWidget *Parent, const char *Name, const QString &Caption, Q
 TBackImageDialog::TBackImageDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TBackImage>())
 {
     StartItemDialog(this, QStringLiteral("BackImageDialog"), QStringLiteral("背景の選択"));
+    setProperty("HelpContext", 111);
     RunColorDialog = DefaultColorDialogRunner(this);
     ChooseImageFile = [this] { return ChooseImageFileName(this); };
 

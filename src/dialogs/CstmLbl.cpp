@@ -197,6 +197,7 @@ void TCustomLabelDialog::SetBaseSheet(int index)
     m_grid = m_base.GridIndex > 0 ? m_sheets->GetGrid(m_base.GridIndex - 1) : TLabelGrid{};
     const bool card = m_base.PaperKind() == TPaperKind::Card;
     pgcBase->setCurrentIndex(card ? 1 : 0);
+    setProperty("HelpContext", card ? 88 : 80);
     QComboBox *combo = card ? cbxCrdCategory : cbxLblCategory;
     QListWidget *list = card ? lbCard : lbLabel;
     fillCategory(combo, card ? TPaperKind::Card : TPaperKind::Label);

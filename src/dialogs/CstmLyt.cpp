@@ -165,6 +165,7 @@ void TCustomLayoutFormatDialog::SetBaseFormat(int index)
     const auto &records = m_papers->Catalogue().Records;
     if (m_base.PaperKind() == TPaperKind::Postcard) {
         pgcBase->setCurrentIndex(0);
+        setProperty("HelpContext", 67);
         lbPostCard->clear();
         // Sheets of several postcards cannot be a base.
         QByteArray last;
@@ -183,6 +184,7 @@ void TCustomLayoutFormatDialog::SetBaseFormat(int index)
         (m_base.Direction != 0 ? rbPostCardH : rbPostCardV)->setChecked(true);
     } else {
         pgcBase->setCurrentIndex(1);
+        setProperty("HelpContext", 73);
         cbxEnvCategory->clear();
         for (const TListEntry &e : ListCategories(records, TPaperKind::Envelope))
             cbxEnvCategory->addItem(e.Text, e.First);

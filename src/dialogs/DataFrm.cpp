@@ -229,6 +229,7 @@ TDataFormDialog::TDataFormDialog(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("DataFormDialog"));
     setWindowTitle(QStringLiteral("書式の設定"));
+    setProperty("HelpContext", 104);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     auto *convert = new QGroupBox(QStringLiteral("文字の変換"), this);

@@ -27,6 +27,7 @@ TNewDesignDialog::TNewDesignDialog(QWidget *owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("NewDesignDialog"));
     setWindowTitle(QStringLiteral("用紙の設定"));
+    setProperty("HelpContext", 95);
 
     cbxKind = PaperDlg::control<QComboBox>(this, "cbxKind");
     cbxKind->addItems({QStringLiteral("はがき"), QStringLiteral("普通紙")});

@@ -29,6 +29,7 @@ TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDia
 {
     setObjectName(QStringLiteral("DesignPrintDialog"));
     setWindowTitle(QStringLiteral("文面印刷"));
+    setProperty("HelpContext", 97);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     RunPrinterSetup = RunPrinterSetupDialog;
 

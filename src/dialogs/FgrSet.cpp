@@ -53,6 +53,7 @@ public:
 TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TFigureRect>())
 {
     StartItemDialog(this, QStringLiteral("FigureSettingDialog"), QStringLiteral("図形の設定"));
+    setProperty("HelpContext", 118);
     RunColorDialog = DefaultColorDialogRunner(this);
 
     pgcSetting = Named(new QTabWidget(this), "pgcSetting");

@@ -50,6 +50,7 @@ QIcon maskIcon(const QPainterPath &Shape)
 TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TIllustRect>())
 {
     StartItemDialog(this, QStringLiteral("IllustSettingDialog"), QStringLiteral("イラストの表示設定"));
+    setProperty("HelpContext", 113);
     RunColorDialog = DefaultColorDialogRunner(this);
 
     pgcSetting = Named(new QTabWidget(this), "pgcSetting");

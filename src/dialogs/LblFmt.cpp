@@ -217,6 +217,7 @@ void TNewLabelDialog::SetLabelKind(int kind)
 {
     m_kind = kind == 3 ? TPaperKind::Card : TPaperKind::Label;
     pgcSheets->setCurrentIndex(cardPage() ? 1 : 0);
+    setProperty("HelpContext", cardPage() ? 87 : 79);
     if (cardPage())
         lblCount->setText(QStringLiteral("カード数："));
     FillCategories(category(), m_kind);

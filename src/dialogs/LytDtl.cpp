@@ -72,6 +72,7 @@ TLayoutDetailDialog::TLayoutDetailDialog(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("LayoutDetailDialog"));
     setWindowTitle(QStringLiteral("フォント・配置の詳細設定"));
+    setProperty("HelpContext", 102);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     pgcDetail = Named(new QTabWidget(this), "pgcDetail");
 

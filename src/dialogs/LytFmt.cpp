@@ -33,6 +33,7 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("NewLayoutDialog"));
     setWindowTitle(QStringLiteral("新規作成"));
+    setProperty("HelpContext", 66);
     ExecCustomFormat = [](TCustomLayoutFormatDialog &d) { return d.exec(); };
 
     cbxPaperKind = PaperDlg::control<QComboBox>(this, "cbxPaperKind");
@@ -105,6 +106,7 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
 
     connect(cbxPaperKind, &QComboBox::activated, this, [this](int index) {
         pgcPapers->setCurrentIndex(index);
+        setProperty("HelpContext", index ? 72 : 66);
         SelectFormat();
     });
     connect(cbxPstCategory, &QComboBox::activated, this, [this] { categoryClick(); });
@@ -331,6 +333,7 @@ void TNewLayoutDialog::ShowFormat(int index)
     const bool envelope = m_format.PaperKind() == TPaperKind::Envelope;
     cbxPaperKind->setCurrentIndex(envelope ? 1 : 0);
     pgcPapers->setCurrentIndex(envelope ? 1 : 0);
+    setProperty("HelpContext", envelope ? 72 : 66);
     QComboBox *combo = category();
     if (at >= 0) {
         combo->setCurrentIndex(combo->findData(kCustomEntry));

@@ -81,6 +81,7 @@ TLayoutFontDialog::TLayoutFontDialog(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("LayoutFontDialog"));
     setWindowTitle(QStringLiteral("フォントの設定"));
+    setProperty("HelpContext", 101);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     lbFonts = new QListWidget(this);
     lbFonts->setObjectName(QStringLiteral("lbFonts"));

@@ -44,6 +44,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
 {
     setObjectName(QStringLiteral("LayoutPrintDialog"));
     setWindowTitle(QStringLiteral("宛名印刷"));
+    setProperty("HelpContext", 69);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     RunPrinterSetup = RunPrinterSetupDialog;
     pgcWizard = Named(new QStackedWidget(this), "pgcWizard");
@@ -293,6 +294,8 @@ void TLayoutPrintDialog::SetLayoutKind(TLayoutKind Kind)
 {
     m_kind = Kind;
     gbxEnvelope->setVisible(Kind == TLayoutKind::lkEnvelope);
+    static constexpr int kHelpContexts[] = {69, 75, 82, 90}; // postcard, envelope, label, card
+    setProperty("HelpContext", kHelpContexts[static_cast<int>(Kind)]);
     gbxLabel->setVisible(false);
     btnPreview1->setVisible(false);
     btnPreview2->setVisible(false);

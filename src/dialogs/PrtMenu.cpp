@@ -15,6 +15,7 @@ TPrintMenuDialog::TPrintMenuDialog(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("PrintMenuDialog"));
     setWindowTitle(QStringLiteral("印刷　メニュー"));
+    setProperty("HelpContext", 65);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     auto *gbxMenu = new QGroupBox(this);
     gbxMenu->setObjectName(QStringLiteral("gbxMenu"));

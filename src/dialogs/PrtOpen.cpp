@@ -96,7 +96,19 @@ TPrintDataFileDialog::TPrintDataFileDialog(QWidget *Owner) : QDialog(Owner)
 void TPrintDataFileDialog::SetDocKind(int Kind)
 {
     m_info = DocKindInfo(Kind);
+    // The address side's page follows its paper (SetPaperKind).
+    static constexpr int kHelpContexts[] = {0, 81, 89, 96};
+    if (Kind >= 1 && Kind <= 3)
+        setProperty("HelpContext", kHelpContexts[Kind]);
     FillList();
+}
+
+void TPrintDataFileDialog::SetPaperKind(int Kind)
+{
+    // Only the address side has a page per paper; the other kinds keep theirs.
+    const bool addressSide = m_info && m_info->Extension == QLatin1String(".gpl");
+    if (addressSide && (Kind == 0 || Kind == 1))
+        setProperty("HelpContext", Kind == 0 ? 68 : 74);
 }
 
 void TPrintDataFileDialog::FillList()

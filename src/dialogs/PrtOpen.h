@@ -25,7 +25,7 @@ class TPrintDataFileDialog : public QDialog
 
 public:
     void SetDocKind(int Kind);
-    void SetPaperKind(int) {}
+    void SetPaperKind(int Kind);
     void SetSelectedName(const QString &Title);
     [[nodiscard]] QStringList Titles() const;
 

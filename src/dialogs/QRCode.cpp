@@ -60,6 +60,7 @@ QLineEdit *edit(QWidget *Parent, const char *Name, int Bytes)
 TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_item(std::make_unique<TQRCodeRect>())
 {
     StartItemDialog(this, QStringLiteral("QRCodeSettingDialog"), QStringLiteral("QRコードの設定"));
+    setProperty("HelpContext", 119);
     RunColorDialog = DefaultColorDialogRunner(this);
 
     auto radio = [this](QRadioButton *&R, const char *Name, const QString &Caption) {

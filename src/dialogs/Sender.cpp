@@ -92,6 +92,7 @@ TSenderForm::TSenderForm(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("SenderForm"));
     setWindowTitle(QStringLiteral("差出人の編集"));
+    setProperty("HelpContext", 107);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     CreateControls();
 

@@ -34,6 +34,7 @@ QRect toQRect(const TScreenRect &R)
 TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TSenderRect>()), m_dataFormat(std::make_unique<TDataFormat>())
 {
     StartItemDialog(this, QStringLiteral("SenderSettingDialog"), QStringLiteral("差出人情報の表示設定"));
+    setProperty("HelpContext", 110);
     RunColorDialog = DefaultColorDialogRunner(this);
 
     cbxSender = Named(new QComboBox(this), "cbxSender");

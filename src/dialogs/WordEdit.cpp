@@ -51,6 +51,7 @@ TWordEditDialog::TWordEditDialog(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("WordEditDialog"));
     setWindowTitle(QStringLiteral("文章の編集"));
+    setProperty("HelpContext", 115);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
     pnlWords = Named(new QWidget(this), "pnlWords");

@@ -91,6 +91,7 @@ void TWordPreview::paintEvent(QPaintEvent *)
 TWordSettingDialog::TWordSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TWordRect>())
 {
     StartItemDialog(this, QStringLiteral("WordSettingDialog"), QStringLiteral("文章の表示設定"));
+    setProperty("HelpContext", 116);
     m_work->SetReferenceDevice(TReferenceDevice::screen());
 
     pgcSetting = Named(new QTabWidget(this), "pgcSetting");

@@ -287,6 +287,9 @@ THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
          "bbtnInstall", QStringLiteral("インストール"), "bbtnUpdate1");
     page(QStringLiteral("アンインストール"), lvUninstall, lblRemove, QStringLiteral("削除されるサイズ："),
          bbtnUninstall, "bbtnUninstall", QStringLiteral("アンインストール"), "bbtnUpdate2");
+    setProperty("HelpContext", 3);
+    connect(pgctl, &QTabWidget::currentChanged, this,
+            [this](int tab) { setProperty("HelpContext", tab == 1 ? 4 : 3); });
     auto *free = new QHBoxLayout;
     free->addWidget(new QLabel(QStringLiteral("現在の空き容量：")));
     lblFree = new QLabel;

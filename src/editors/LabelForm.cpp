@@ -19,6 +19,7 @@ void TLabelForm::SetCardMode(bool Card)
         return;
     m_cardMode = true;
     m_helpContext = CardHelpContext;
+    setProperty("HelpContext", CardHelpContext);
     ChangeKind(TLayoutKind::Card);
     // A card is the sender's own until its sheet dialog says otherwise.
     Document().SenderAsAddressee = true;

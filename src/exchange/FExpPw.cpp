@@ -117,6 +117,7 @@ TFileExportPassword::TFileExportPassword(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("FileExportPassword"));
     setWindowTitle(QStringLiteral("自己復元パスワードの入力"));
+    setProperty("HelpContext", 61);
     auto makeEdit = [this](const char *name) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(name));

@@ -65,6 +65,7 @@ TFileExport::TFileExport(QWidget *Owner) : QWidget(Owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("FileExport"));
     setWindowTitle(QStringLiteral("テキストファイルの出力"));
+    setProperty("HelpContext", 59);
     CreateControls();
     LoadSettings();
     RegisterRowWindow(this);

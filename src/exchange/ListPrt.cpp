@@ -742,6 +742,7 @@ void TListPrint::ShowPage(int page)
     page = std::clamp(page, 0, 3);
     const std::array<QToolButton *, 4> buttons{sbtnContents, sbtnFormat, sbtnLines, sbtnRange};
     buttons[static_cast<std::size_t>(page)]->setChecked(true);
+    setProperty("HelpContext", std::array{124, 126, 127, 128}[static_cast<std::size_t>(page)]);
     if (pgcPages->currentIndex() == page)
         return;
     pgcPages->setCurrentIndex(page);

@@ -247,6 +247,7 @@ TMarkExport::TMarkExport(QWidget *Owner) : QWidget(Owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("MarkExport"));
     setWindowTitle(QStringLiteral("マークファイルの出力"));
+    setProperty("HelpContext", 62);
     CreateControls();
     LoadWindowPosition();
     LoadMarkSettings();

@@ -459,6 +459,7 @@ void TExpertMain::ChooseStation(int Tag)
     {
         TWaitCursor hourglass;
         CenterFormOnOwner(&picker, this);
+        picker.setProperty("HelpContext", m_helpContexts[0]);
         picker.SetColors(m_highlight, m_normal);
         picker.SetRecord(Tag == 1 ? m_startStation : m_nearChoice);
     }
@@ -483,6 +484,7 @@ void TExpertMain::btnConditionClick()
     {
         TExpertSearchCondition dialog(this);
         CenterFormOnOwner(&dialog, this);
+        dialog.setProperty("HelpContext", m_helpContexts[1]);
         dialog.SetColors(m_highlight, m_normal);
         dialog.SetCondition(m_searchCondition);
         if (dialog.exec() == QDialog::Accepted)

@@ -259,6 +259,7 @@ void TNorikaeMain::ChooseStation(int Tag)
         if (!picker.Init())
             return;
         CenterFormOnOwner(&picker, this);
+        picker.setProperty("HelpContext", m_helpContexts[0]);
         picker.SetRecord(Tag == 1 ? m_startStation : m_nearChoice);
     }
     if (picker.exec() == QDialog::Accepted) {

@@ -77,6 +77,7 @@ TQRCodeMap::TQRCodeMap(QWidget *Owner)
     : QDialog(Owner)
 {
     setWindowTitle(QStringLiteral("iMapFan/ケータイ地図MapFan"));
+    setProperty("HelpContext", 43);
     auto *grid = new QGridLayout(this);
     auto *about = new QLabel(QStringLiteral("携帯電話で読み取ると、この住所の地図が表示されます。"), this);
     grid->addWidget(about, 0, 0, 1, 3);

@@ -25,6 +25,7 @@ TWebSearch::TWebSearch(QWidget *Owner)
     : QDialog(Owner)
 {
     setWindowTitle(QStringLiteral("Web検索"));
+    setProperty("HelpContext", 42);
     auto *grid = new QGridLayout(this);
     grid->addWidget(new QLabel(QStringLiteral("検索名称"), this), 0, 0);
     edtWord = new QLineEdit(this);

@@ -1,4 +1,5 @@
 #include "DtInqiryFixture.h"
+#include "core/PDFHelp.h"
 
 #include "links/ExpMain.h"
 #include "links/LinkFakes.h"
@@ -161,9 +162,14 @@ TEST_F(RecordFormRouteTest, anAnsweringEkispertOpensItsFrontEnd)
     CooperateRoot = 0;
     openNew();
     QString title;
-    whenModal<TExpertMain>([&title](TExpertMain *front) { title = front->windowTitle(); });
+    int help = -1;
+    whenModal<TExpertMain>([&title, &help](TExpertMain *front) {
+        title = front->windowTitle();
+        help = HelpContextOf(front);
+    });
     click(QStringLiteral("bbtnRoot"));
     EXPECT_EQ(title, QStringLiteral(" 駅すぱあと"));
+    EXPECT_EQ(help, 50);
     EXPECT_EQ(boxes.count(), 0);
 }
 
@@ -174,9 +180,14 @@ TEST_F(RecordFormRouteTest, anAnsweringNorikaeOpensItsFrontEnd)
     CooperateRoot = 1;
     openNew();
     QString title;
-    whenModal<TNorikaeMain>([&title](TNorikaeMain *front) { title = front->windowTitle(); });
+    int help = -1;
+    whenModal<TNorikaeMain>([&title, &help](TNorikaeMain *front) {
+        title = front->windowTitle();
+        help = HelpContextOf(front);
+    });
     click(QStringLiteral("bbtnRoot"));
     EXPECT_EQ(title, QStringLiteral("乗換案内"));
+    EXPECT_EQ(help, 50);
     EXPECT_EQ(boxes.count(), 0);
 }
 

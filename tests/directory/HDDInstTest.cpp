@@ -1,5 +1,6 @@
 #include "core/Env.h"
 #include "core/Main.h"
+#include "core/PDFHelp.h"
 #include "directory/ChgDisc.h"
 #include "directory/HDDInst.h"
 #include "directory/HdiRW.h"
@@ -15,6 +16,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QStorageInfo>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -408,6 +410,18 @@ TEST(ChangeDisc, aTypedFolderIsTheChosenDrive)
     prompt.SetDrive(QStringLiteral("/media/sample-disc"));
     prompt.findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
     EXPECT_EQ(prompt.Drive(), QStringLiteral("/media/sample-disc"));
+}
+
+TEST_F(InstallDialogTest, theManualPageFollowsTheTabShown)
+{
+    auto *tabs = dialog.findChild<QTabWidget *>(QStringLiteral("pgctlInstall"));
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(HelpContextOf(&dialog), 3);
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(HelpContextOf(&dialog), 4);
+    EXPECT_EQ(HelpContextOf(dialog.findChild<QTreeWidget *>(QStringLiteral("bbtnUninstallList"))), 4);
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(HelpContextOf(&dialog), 3);
 }
 
 } // namespace

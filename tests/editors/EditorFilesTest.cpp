@@ -1,12 +1,14 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
 #include "core/Env.h"
+#include "core/PDFHelp.h"
 #include "dialogs/LytFmt.h"
 #include "dialogs/PrtFiles.h"
 #include "dialogs/PrtMenu.h"
 #include "dialogs/PrtOpen.h"
 #include "dialogs/LblFmt.h"
 #include "dialogs/DataFormat.h"
+#include "editors/DesignForm.h"
 #include "editors/LabelForm.h"
 #include "editors/MergeFormat.h"
 #include "editors/PrintData.h"
@@ -268,6 +270,40 @@ TEST_F(EditorFiles, cardWindowReadsTheCardsStartMenuSetting)
     EXPECT_TRUE(cardSheets);
     // The label window's own setting is untouched.
     EXPECT_TRUE(TMemIniFile(SettingsFileName()).ReadBool(QStringLiteral("LABEL EDIT"), QStringLiteral("ShowMenu"), true));
+}
+
+TEST_F(EditorFiles, eachEditorsFileDialogsAnswerF1WithItsKindsPage)
+{
+    int page = -1;
+    const auto seen = [&page](QDialog &Dialog) {
+        page = HelpContextOf(&Dialog);
+        return int(QDialog::Rejected);
+    };
+    const QString savedLabelPath = LabelPath;
+    const QString savedCardPath = CardPath;
+    const QString savedDesignPath = DesignPath;
+    DesignPath = home.path() + QStringLiteral("/data/Design/");
+    LabelPath = home.path() + QStringLiteral("/data/Label/");
+    CardPath = home.path() + QStringLiteral("/data/Card/");
+    TLabelForm label(nullptr, host);
+    TLabelForm card(nullptr, host);
+    card.SetCardMode(true);
+    TDesignForm design(nullptr, host);
+    // The editors tell every dialog their paper; only the address side's
+    // page depends on it.
+    const std::pair<TPrintEditor *, int> editors[] = {{&form, 68}, {&label, 81}, {&card, 89}, {&design, 96}};
+    for (const auto &[editor, context] : editors) {
+        editor->ExecDialog = seen;
+        for (const char *command : {"actOpen", "actSaveAs"}) {
+            page = -1;
+            editor->findChild<QAction *>(QLatin1String(command))->trigger();
+            EXPECT_EQ(page, context) << editor->windowTitle().toStdString() << " " << command;
+        }
+    }
+    EXPECT_EQ(boxes.count(), 0);
+    LabelPath = savedLabelPath;
+    CardPath = savedCardPath;
+    DesignPath = savedDesignPath;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
+#include "core/PDFHelp.h"
 #include "editors/DesignForm.h"
 #include "editors/LabelForm.h"
 #include "editors/LayoutForm.h"
@@ -127,6 +128,7 @@ TEST_F(LabelFormTest, cardModeCaptionHelpAndSenderData)
     EXPECT_TRUE(form.IsCardMode());
     EXPECT_EQ(form.windowTitle(), QStringLiteral("名刺印刷"));
     EXPECT_EQ(form.HelpContext(), TLabelForm::CardHelpContext);
+    EXPECT_EQ(HelpContextOf(&form), TLabelForm::CardHelpContext);
     EXPECT_EQ(mergedName(form), QStringLiteral("差出 太郎"));
 }
 

@@ -1,5 +1,6 @@
 #include "LinkFakes.h"
 #include "RouteFakes.h"
+#include "core/PDFHelp.h"
 #include "links/ExpMain.h"
 #include "links/ExpSch.h"
 #include "links/ExpSel.h"
@@ -626,6 +627,30 @@ TEST_F(RouteWindowTest, norikaeMapButtonShowsTheStationUnconverted)
     ASSERT_EQ(maps.views, 1);
     EXPECT_EQ(maps.given.Latitude, kCentreLat);
     EXPECT_EQ(maps.given.Longitude, kCentreLon + 2 * kKmEast);
+}
+
+TEST_F(RouteWindowTest, thePickersAndTheConditionsAnswerF1WithTheContextsTheFormGave)
+{
+    // Contexts of their own here, to tell which one each window took.
+    auto expert = openExpert();
+    expert->SetHelpContexts(50, 51, 49, 49);
+    int picker = -1;
+    int condition = -1;
+    whenModal<TExpertSelectStation>([&picker](TExpertSelectStation *dialog) { picker = HelpContextOf(dialog); });
+    QTest::mouseClick(expert->bbtnNear, Qt::LeftButton);
+    whenModal<TExpertSearchCondition>(
+        [&condition](TExpertSearchCondition *dialog) { condition = HelpContextOf(dialog); });
+    QTest::mouseClick(expert->btnCondition, Qt::LeftButton);
+    EXPECT_EQ(picker, 50);
+    EXPECT_EQ(condition, 51);
+
+    auto norikae = openNorikae();
+    norikae->SetHelpContexts(52, 49, 49);
+    int norikaePicker = -1;
+    whenModal<TNorikaeSelectStation>(
+        [&norikaePicker](TNorikaeSelectStation *dialog) { norikaePicker = HelpContextOf(dialog); });
+    QTest::mouseClick(norikae->bbtnNear, Qt::LeftButton);
+    EXPECT_EQ(norikaePicker, 52);
 }
 
 } // namespace
