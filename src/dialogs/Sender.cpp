@@ -965,7 +965,8 @@ void TSenderForm::SaveSettings()
 void TSenderForm::StoreSenderIni()
 {
     if (m_senderIniBlocked) {
-        ShowError(QStringLiteral("差出人の設定を保存できませんでした  \r\n読み込めなかった差出人情報ファイルを上書きしないため  \r\n") +
+        ShowError(QStringLiteral("差出人の設定を保存できませんでした  \r\n") +
+                  QStringLiteral("読み込めなかった差出人情報ファイルを上書きしないため  \r\n") +
                   QDir::toNativeSeparators(SenderIniFileName()));
         return;
     }

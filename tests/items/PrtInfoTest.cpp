@@ -111,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
     Files, PrinterInfoDamaged,
     testing::Values(DamagedCase{"shorterThanTheSignature", "MVP"},
                     // A DEVMODE record as other programs keep it.
-                    DamagedCase{"foreign", QByteArray::fromHex("9c000000") + QByteArray("Office").leftJustified(156, '\0')},
+                    DamagedCase{"foreign",
+                                QByteArray::fromHex("9c000000") + QByteArray("Office").leftJustified(156, '\0')},
                     DamagedCase{"anotherVersion", storedSettings(2, QStringLiteral("Office"), 9, {})},
                     DamagedCase{"cutInTheLastNumber", kGood.chopped(2)},
                     DamagedCase{"largerThanASettingsFile", kGood + QByteArray(64 * 1024, '\0')}),
