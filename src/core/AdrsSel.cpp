@@ -181,10 +181,11 @@ TBookNameError CheckBookName(const QString &name)
         return TBookNameError::ForbiddenChar;
     if (std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
         return TBookNameError::ControlChar;
-    // The files that live beside the book folders, and their copies kept while
-    // they are replaced: a folder of that name would block them.
+    // The files that live beside the book folders: a folder of that name
+    // would block them. (Their aside copies while they are replaced begin
+    // with a dot and hold a ';', which no book name can.)
     for (const QString &file : {QStringLiteral("AdrsOp.ini"), QStringLiteral("AdrsMng.ini")}) {
-        if (name == file || name == QStringLiteral("$$") + file)
+        if (name == file)
             return TBookNameError::Reserved;
     }
     if (Cp932::byteLength(name) > MaxBookNameBytes)

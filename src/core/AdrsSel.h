@@ -88,7 +88,7 @@ enum class TBookNameError : std::uint8_t {
     LeadingDot,
     ForbiddenChar, // one of \ / : ; * ? " < > |
     ControlChar,   // a control character anywhere
-    Reserved,      // AdrsOp.ini, AdrsMng.ini or their "$$" copies: files beside the books
+    Reserved,      // AdrsOp.ini, AdrsMng.ini: files beside the books
     TooLong,       // more than 100 CP932 bytes
     FolderTooLong, // the folder name, with room for "（99）", over the file system's limit in UTF-8 bytes
 };

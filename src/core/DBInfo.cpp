@@ -429,8 +429,10 @@ bool TDMMurven19::OpenAdrs()
 bool TDMMurven19::OpenSender()
 {
     const bool ready = m_senderOpenCount > 0 || EnsureSenderTableFile();
+    // The file is named: the user may have to restore or move it.
     return countedOpen(m_senderOpenCount, m_senderTable.get(), ready,
-                       QStringLiteral("差出人ファイルがオープンできませんでした  "));
+                       QStringLiteral("差出人ファイルがオープンできませんでした  \r\n") +
+                           QDir::toNativeSeparators(OtherPath + SenderFileName) + QStringLiteral("  "));
 }
 
 void TDMMurven19::CloseAdrs()
@@ -452,7 +454,8 @@ bool TDMMurven19::OpenAdrsSub(const QString &bookFolder)
 bool TDMMurven19::OpenSenderSub()
 {
     return openSub(m_senderSubTable, OtherPath + SenderFileName,
-                   QStringLiteral("差出人ファイルがオープンできませんでした（サブ）  "));
+                   QStringLiteral("差出人ファイルがオープンできませんでした（サブ）  \r\n") +
+                       QDir::toNativeSeparators(OtherPath + SenderFileName) + QStringLiteral("  "));
 }
 
 void TDMMurven19::CloseAdrsSub()

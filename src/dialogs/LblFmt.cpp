@@ -433,6 +433,10 @@ void TNewLabelDialog::addClick()
     const TCustomFormat sheet = dialog.GetCustomSheet();
     const TLabelGrid grid = dialog.WorkingGrid();
     const std::int32_t id = m_user.add(sheet, &grid);
+    if (id == 0) {
+        PaperDlg::inform(this, {QStringLiteral("これ以上用紙を登録できません")});
+        return;
+    }
 
     QComboBox *combo = category();
     if (!(cardPage() ? m_hasCustomCards : m_hasCustomLabels))

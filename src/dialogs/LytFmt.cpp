@@ -374,6 +374,10 @@ void TNewLayoutDialog::addClick()
     if (ExecCustomFormat(dialog) != QDialog::Accepted)
         return;
     const std::int32_t id = m_user.add(dialog.GetCustomFormat());
+    if (id == 0) {
+        PaperDlg::inform(this, {QStringLiteral("これ以上用紙を登録できません")});
+        return;
+    }
     QComboBox *combo = category();
     if (!(envelope ? m_hasCustomEnvelopes : m_hasCustomPostcards))
         appendCustomCategory(combo);

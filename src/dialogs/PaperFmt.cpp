@@ -5,6 +5,7 @@
 #include "platform/SafeFile.h"
 #include "util/SubUnit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -431,6 +432,8 @@ bool TCustomFormats::fromBytes(QByteArrayView b, QString *error)
     if (b.size() < kCustomHeader)
         return fail(error, QStringLiteral("用紙情報ファイルが短すぎます"));
     const std::int64_t lastId = readInt(b, 24), n = readInt(b, 28), offset = readInt(b, 32), g = readInt(b, 36);
+    if (lastId < 0)
+        return fail(error, damaged(QStringLiteral("用紙の番号")));
     if (!checkCount(n, b.size() - kCustomHeader, TCustomFormat::Size))
         return fail(error, damaged(QStringLiteral("用紙の数")));
     if (offset != kCustomHeader + n * TCustomFormat::Size)
@@ -474,18 +477,16 @@ bool TCustomFormats::load(const QString &path, QString *error)
 
 bool TCustomFormats::save(const QString &path, QString *error) const
 {
-    if (Records.isEmpty()) {
-        RecoverSafeReplace(path);
-        QFile file(path);
-        if (file.exists() && !file.remove())
-            return fail(error, QStringLiteral("用紙情報ファイルを削除できません：%1").arg(file.errorString()));
-        return true;
-    }
+    // Written even without formats: the file keeps the last id given, which
+    // saved layouts may still name; a new format never takes it again.
     return writeFile(path, toBytes(), error);
 }
 
 std::int32_t TCustomFormats::add(TCustomFormat format, const TLabelGrid *grid)
 {
+    // Every id is given once: past the largest one nothing more is added.
+    if (LastId < 0 || LastId == std::numeric_limits<std::int32_t>::max())
+        return 0;
     LastId += 1;
     format.Id = LastId;
     if (grid) {
@@ -634,7 +635,15 @@ QString CustomFormatsPath() { return DataPath + QStringLiteral("CstmL.fmt"); }
 
 namespace {
 
-QString catalogueMissing() { return QStringLiteral("用紙情報ファイルが見つかりません"); }
+// The file is named, and why it could not be taken when it is there.
+QString catalogueMissing(const QString &path, const QString &reason)
+{
+    QString text = QStringLiteral("用紙情報ファイルが見つかりません  \r\n") + QDir::toNativeSeparators(path) +
+                   QStringLiteral("  ");
+    if (!reason.isEmpty())
+        text += QStringLiteral("\r\n") + reason + QStringLiteral("  ");
+    return text;
+}
 
 bool editorTakes(TPaperEditor editor, TPaperKind kind)
 {
@@ -659,7 +668,7 @@ bool ReadPaperFormat(int formatIndex, TPaperEditor editor, TLayoutFormat &format
         TLayoutCatalogue catalogue;
         QString reason;
         if (!catalogue.load(LayoutCataloguePath(), &reason))
-            return fail(error, catalogueMissing());
+            return fail(error, catalogueMissing(LayoutCataloguePath(), reason));
         if (formatIndex >= catalogue.Records.size())
             return false;
         format = catalogue.Records.at(formatIndex);
@@ -669,7 +678,10 @@ bool ReadPaperFormat(int formatIndex, TPaperEditor editor, TLayoutFormat &format
     TCustomFormats user;
     QString reason;
     if (!user.load(CustomFormatsPath(), &reason))
-        return fail(error, reason);
+        return fail(error, reason.isEmpty() ? reason
+                                            : QStringLiteral("用紙情報ファイルを読めません。  \r\n") +
+                                                  QDir::toNativeSeparators(CustomFormatsPath()) +
+                                                  QStringLiteral("  \r\n") + reason + QStringLiteral("  "));
     for (const TCustomFormat &c : user.Records) {
         if (c.Id != -static_cast<std::int64_t>(formatIndex) || !editorTakes(editor, c.Format.PaperKind()))
             continue;
@@ -687,7 +699,7 @@ bool ReadDesignFormat(int formatIndex, TDesignFormat &format, QString *error)
     TDesignCatalogue catalogue;
     QString reason;
     if (!catalogue.load(DesignCataloguePath(), &reason))
-        return fail(error, catalogueMissing());
+        return fail(error, catalogueMissing(DesignCataloguePath(), reason));
     if (formatIndex < 0 || formatIndex >= catalogue.Records.size())
         return false;
     format = catalogue.Records.at(formatIndex);

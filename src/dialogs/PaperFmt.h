@@ -173,10 +173,11 @@ struct TCustomFormats {
     [[nodiscard]] QByteArray toBytes() const;
     [[nodiscard]] bool fromBytes(QByteArrayView bytes, QString *error);
     [[nodiscard]] bool load(const QString &path, QString *error);
-    // With no formats left the file is removed, not written empty.
+    // Written even with no formats left, so that the last id given is kept.
     [[nodiscard]] bool save(const QString &path, QString *error) const;
 
-    // Appends a format with the next id (and its grid, when given) and returns the id.
+    // Appends a format with the next id (and its grid, when given) and returns
+    // the id; 0 and nothing added when the largest id has been given.
     std::int32_t add(TCustomFormat format, const TLabelGrid *grid = nullptr);
     // Removes the format with this id and the grid it owned; false when absent.
     bool remove(std::int32_t id);

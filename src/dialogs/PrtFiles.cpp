@@ -53,14 +53,10 @@ QList<TPrintDataEntry> ListPrintDataFiles(int Kind)
     const std::optional<TDocKindInfo> info = DocKindInfo(Kind);
     if (!info)
         return entries;
-    // A save cut short leaves the old file as "$$" + name; the folder is put
-    // right first, so that the copy does not show as an entry of its own and
-    // a file it stands in for is back under its title (a copy that could not
-    // be put back stays listed rather than hidden).
-    const QString copyPrefix = QStringLiteral("$$");
-    for (const QFileInfo &copy : QDir(info->Folder).entryInfoList({copyPrefix + QLatin1Char('*') + info->Extension},
-                                                                  QDir::Files | QDir::Hidden | QDir::System))
-        RecoverSafeReplace(copy.dir().filePath(copy.fileName().mid(copyPrefix.size())));
+    // A save cut short leaves the old file under its aside name (never a
+    // title's); the folder is put right first, so that a file it stands in
+    // for is back under its title.
+    RecoverSafeReplacesIn(info->Folder, info->Extension);
     QFileInfoList files = QDir(info->Folder).entryInfoList({QLatin1Char('*') + info->Extension},
                                                           QDir::Files | QDir::Hidden | QDir::System);
     QCollator collator;

@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -100,9 +101,12 @@ TSenderForm::TSenderForm(QWidget *Owner) : QDialog(Owner)
     if (settings.ValueExists(kSection, QStringLiteral("Left")) && settings.ValueExists(kSection, QStringLiteral("Top")))
         move(ScaleForDpi(settings.ReadInteger(kSection, QStringLiteral("Left"), 0), true),
              ScaleForDpi(settings.ReadInteger(kSection, QStringLiteral("Top"), 0), true));
-    const TMemIniFile senderIni(SenderIniFileName());
-    m_lastNo = senderIni.ReadInteger(kSection, QStringLiteral("LastNo"), 0);
-    DefaultSenderNo = senderIni.ReadInteger(kSection, QStringLiteral("Default"), DefaultSenderNo);
+    const TSenderIni senderIni = ReadSenderIni();
+    m_senderIniBlocked = senderIni.Blocked;
+    m_lastNo = senderIni.LastNo;
+    // Without a file the default the editors hold stands.
+    if (senderIni.Read)
+        DefaultSenderNo = senderIni.Default;
 
     pgcSelInfo->setCurrentWidget(tbsHomeInfo);
     TTable *table = Table();
@@ -136,8 +140,7 @@ TSenderForm::TSenderForm(QWidget *Owner) : QDialog(Owner)
     // good as none.
     if (!m_order.isEmpty() && !m_order.contains(DefaultSenderNo))
         DefaultSenderNo = m_order.first();
-    if (DefaultSenderNo != senderIni.ReadInteger(kSection, QStringLiteral("Default"), 0) ||
-        m_lastNo != senderIni.ReadInteger(kSection, QStringLiteral("LastNo"), 0))
+    if (DefaultSenderNo != senderIni.Default || m_lastNo != senderIni.LastNo)
         StoreSenderIni();
     FillHistoryCombo(cbxDptmnt, 0);
     FillHistoryCombo(cbxPost, 1);
@@ -981,6 +984,12 @@ void TSenderForm::SaveSettings()
 
 void TSenderForm::StoreSenderIni()
 {
+    if (m_senderIniBlocked) {
+        ShowError(QStringLiteral("差出人の設定を保存できませんでした  \r\n") +
+                  QStringLiteral("読み込めなかった差出人情報ファイルを上書きしないため  \r\n") +
+                  QDir::toNativeSeparators(SenderIniFileName()));
+        return;
+    }
     TMemIniFile senderIni(SenderIniFileName());
     senderIni.WriteInteger(kSection, QStringLiteral("Default"), DefaultSenderNo);
     senderIni.WriteInteger(kSection, QStringLiteral("LastNo"), m_lastNo);

@@ -121,6 +121,8 @@ private:
     bool m_modified = false;
     bool m_loading = false;
     bool m_broken = false;
+    // Sender.ini could not be read nor moved aside: it is never written over.
+    bool m_senderIniBlocked = false;
     bool m_shown = false;
     bool m_checkingTitle = false;
     bool m_settingsSaved = false;

@@ -5,6 +5,11 @@
 #include "core/Env.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
+#include "platform/UnreadableFile.h"
+
+#include <QFileInfo>
+
+#include <optional>
 
 qint32 DefaultSenderNo = 0;
 
@@ -166,8 +171,36 @@ QString SenderIniFileName()
     return DataPath + QStringLiteral("Sender.ini");
 }
 
+TSenderIni ReadSenderIni()
+{
+    const QString fileName = SenderIniFileName();
+    const TMemIniFile ini(fileName, TIniContent::Required);
+    TSenderIni values;
+    if (ini.Unreadable()) {
+        values.Blocked = ini.KeptAsidePath().isEmpty();
+        return values;
+    }
+    if (!QFileInfo(fileName).isFile())
+        return values;
+    const QString section = QStringLiteral("SENDER");
+    // A number is there when two different defaults give the same value.
+    const auto number = [&](const QString &key) -> std::optional<qint32> {
+        const int value = ini.ReadInteger(section, key, 0);
+        return value == ini.ReadInteger(section, key, 1) ? std::optional<qint32>(value) : std::nullopt;
+    };
+    const std::optional<qint32> defaultNo = number(QStringLiteral("Default"));
+    const std::optional<qint32> lastNo = number(QStringLiteral("LastNo"));
+    if (defaultNo && lastNo) {
+        values.Read = true;
+        values.Default = *defaultNo;
+        values.LastNo = *lastNo;
+        return values;
+    }
+    values.Blocked = KeepUnreadableFileAside(fileName, QStringLiteral("cut short")).isEmpty();
+    return values;
+}
+
 void LoadDefaultSenderNo()
 {
-    const TMemIniFile ini(SenderIniFileName());
-    DefaultSenderNo = ini.ReadInteger(QStringLiteral("SENDER"), QStringLiteral("Default"), 0);
+    DefaultSenderNo = ReadSenderIni().Default;
 }

@@ -59,5 +59,19 @@ void WriteSenderFields(TTable &Table, const TSenderData &Data);
 // changes it.
 extern qint32 DefaultSenderNo;
 [[nodiscard]] QString SenderIniFileName();
+
+// Sender.ini as read. The program always writes both numbers: a file without
+// either (cut short) or that is no settings text is never taken for one that
+// names no default. It is kept aside and named like every unreadable settings
+// file (platform/UnreadableFile.h) and the numbers are 0; Blocked when it could
+// not be moved, and it must then not be written over.
+struct TSenderIni {
+    bool Read = false; // both numbers came from the file
+    qint32 Default = 0;
+    qint32 LastNo = 0;
+    bool Blocked = false;
+};
+[[nodiscard]] TSenderIni ReadSenderIni();
+
 // Reads Default into DefaultSenderNo (0 when missing).
 void LoadDefaultSenderNo();

@@ -5,7 +5,6 @@
 #include "core/OwnFiles.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
-#include "platform/SafeFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "widgets/RangeControls.h"
@@ -114,8 +113,6 @@ std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask
         Ask.Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
         return std::nullopt;
     }
-    // The old file of a replace killed half-way is back before the question.
-    RecoverSafeReplace(Path);
     if (IsReadOnlyExportTarget(Path)) {
         Ask.Inform(ReadOnlyExportTargetMessage(Path), MB_ICONERROR);
         return std::nullopt;

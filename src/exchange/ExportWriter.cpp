@@ -331,9 +331,8 @@ bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, Q
             *Error = refusal;
         return false;
     }
-    // A replace killed half-way leaves the old file aside under its "$$"
-    // name; it is put back first, or this replace would delete it.
-    RecoverSafeReplace(Path);
+    // The target is the user's choice: nothing beside it is taken for a
+    // leftover of the program's (a "$$list.csv" of the user's stays).
     QByteArray content;
     if (Append && QFileInfo::exists(Path)) {
         QFile old(Path);

@@ -92,7 +92,7 @@ bool SaveRememberedPassword(const QString &Path, const QString &Password, QStrin
 
 std::optional<QString> LoadRememberedPassword(const QString &Path)
 {
-    // A save killed half-way leaves the file aside under its "$$" name.
+    // A save killed half-way leaves the file under its aside name.
     RecoverSafeReplace(Path);
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly))

@@ -10,6 +10,7 @@
 #include "exchange/ListPrtText.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
@@ -1136,6 +1137,9 @@ void TListPrint::loadTemplates()
     m_standard.clear();
     m_custom.clear();
     (void)ReadTemplateFile(standardTemplateFile(), m_standard);
+    // A save killed between its renames left the templates under their aside
+    // name: back first, or the next save would write over them with none.
+    RecoverSafeReplace(customTemplateFile());
     // The user's templates are never written over when they cannot be
     // read: the file is kept aside and named to the user.
     int notWhole = 0;

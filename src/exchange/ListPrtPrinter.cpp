@@ -112,13 +112,17 @@ TPrinterSettings settingsOf(const QPrinter &printer, const QString &device)
 }
 
 // An earlier form of the file: an INI text with section "PRINTER INFO".
+bool isIniForm(const QByteArray &bytes)
+{
+    return bytes.left(64).trimmed().startsWith('[');
+}
+
 bool readIniForm(const QString &fileName, TPrinterSettings &settings, QString &outputFile)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > 64 * 1024)
         return false;
-    const QByteArray head = file.read(64).trimmed();
-    if (!head.startsWith('['))
+    if (!isIniForm(file.read(64)))
         return false;
     file.close();
     const TMemIniFile ini(fileName);
@@ -142,7 +146,7 @@ bool readIniForm(const QString &fileName, TPrinterSettings &settings, QString &o
 
 TListPrinterInfo::TListPrinterInfo(const QString &fileName)
     : m_fileName(fileName), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution)),
-      m_info(std::make_unique<TPrinterInfo>(fileName, listBackend()))
+      m_info(std::make_unique<TPrinterInfo>(fileName, listBackend(), isIniForm))
 {
     // The file of an earlier version is read and written anew on the next save.
     m_standIn = m_info->KeepsFile();

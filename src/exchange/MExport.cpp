@@ -184,9 +184,8 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
         result.Failure = refusal;
         return result;
     }
-    // A replace killed half-way leaves the old file aside under its "$$"
-    // name; it is put back first, or this replace would delete it.
-    RecoverSafeReplace(File);
+    // The target is the user's choice: nothing beside it is taken for a
+    // leftover of the program's.
     QByteArray content;
     if (!Overwrite && QFileInfo::exists(File)) {
         QFile old(File);

@@ -2,9 +2,12 @@
 
 #include "items/ItemStream.h"
 #include "platform/SafeFile.h"
+#include "platform/UnreadableFile.h"
 #include "util/SubUnit.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -95,8 +98,8 @@ TPrinterCaps TQtPrinterBackend::Caps(const TPrinterSettings &Settings) const
 
 // ---- TPrinterInfo ----------------------------------------------------------------
 
-TPrinterInfo::TPrinterInfo(QString FileName, const TPrinterBackend &Backend)
-    : m_fileName(std::move(FileName)), m_backend(Backend)
+TPrinterInfo::TPrinterInfo(QString FileName, const TPrinterBackend &Backend, TOtherForm OtherForm)
+    : m_fileName(std::move(FileName)), m_backend(Backend), m_otherForm(std::move(OtherForm))
 {
     LoadFromFile();
 }
@@ -117,53 +120,86 @@ void TPrinterInfo::AssignSettings(const TPrinterSettings &Settings)
 
 void TPrinterInfo::apply(const TPrinterSettings &Settings)
 {
-    m_settings = m_backend.Apply(Settings);
+    TPrinterSettings bounded = Settings;
+    const QSize s = Settings.CustomSize;
+    if (s != QSize() && (s.width() <= 0 || s.height() <= 0 || s.width() > MaxCustomPaperLength ||
+                        s.height() > MaxCustomPaperLength))
+        bounded.CustomSize = {};
+    m_settings = m_backend.Apply(bounded);
     m_caps = m_backend.Caps(m_settings);
 }
 
 void TPrinterInfo::LoadFromFile()
 {
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxFileBytes) {
+    m_keepFile = false;
+    m_blocked = false;
+    // A save killed between its renames left the file under its aside name.
+    RecoverSafeReplace(m_fileName);
+    if (!QFileInfo(m_fileName).isFile()) {
         AssignPrinter(-1);
         return;
     }
-    const QByteArray bytes = file.readAll();
-    try {
-        if (!bytes.startsWith(Magic))
-            throw EItemFormatError(QStringLiteral("プリンタ設定ファイルの形式が違います。"));
-        TItemReader r(QByteArrayView(bytes).sliced(Magic.size()), {});
-        if (r.readUInt32() != FileVersion)
-            throw EItemFormatError(QStringLiteral("プリンタ設定ファイルの版が違います。"));
-        TPrinterSettings s;
-        s.PrinterName = r.readXorWideString();
-        s.PaperId = r.readInt32();
-        const qint32 w = r.readInt32(), h = r.readInt32();
-        s.CustomSize = QSize(w, h);
-        s.Orientation = r.readByte() == 2 ? 2 : 1;
-        s.Copies = std::clamp(r.readInt32(), 1, 9999);
-        s.Resolution = std::clamp(r.readInt32(), 0, 9600);
-        if (!r.atEnd())
-            s.OutputFile = r.readXorWideString();
-        // The full name is kept, so long printer names come back too.
-        if (!m_backend.Printers().contains(s.PrinterName)) {
-            AssignPrinter(-1);
-            // The stand-in prints to PDF where the kept printer would not:
-            // it proposes the kept file.
-            m_settings.OutputFile = s.OutputFile;
-            m_keepFile = true;
-            return;
-        }
-        AssignSettings(s);
-    } catch (const EItemFormatError &) {
+    QString reason;
+    QFile file(m_fileName);
+    QByteArray bytes;
+    if (!file.open(QIODevice::ReadOnly))
+        reason = QStringLiteral("cannot open: ") + file.errorString();
+    else if (file.size() > MaxFileBytes)
+        reason = QStringLiteral("too large");
+    else
+        bytes = file.readAll();
+    file.close();
+    if (reason.isEmpty() && m_otherForm && !bytes.startsWith(Magic) && m_otherForm(bytes)) {
         AssignPrinter(-1);
+        return;
     }
+    if (reason.isEmpty()) {
+        try {
+            if (!bytes.startsWith(Magic))
+                throw EItemFormatError(QStringLiteral("not a printer settings file"));
+            TItemReader r(QByteArrayView(bytes).sliced(Magic.size()), {});
+            if (r.readUInt32() != FileVersion)
+                throw EItemFormatError(QStringLiteral("another format version"));
+            TPrinterSettings s;
+            s.PrinterName = r.readXorWideString();
+            s.PaperId = r.readInt32();
+            const qint32 w = r.readInt32(), h = r.readInt32();
+            s.CustomSize = QSize(w, h);
+            s.Orientation = r.readByte() == 2 ? 2 : 1;
+            s.Copies = std::clamp(r.readInt32(), 1, 9999);
+            s.Resolution = std::clamp(r.readInt32(), 0, 9600);
+            if (!r.atEnd())
+                s.OutputFile = r.readXorWideString();
+            // The full name is kept, so long printer names come back too.
+            if (!m_backend.Printers().contains(s.PrinterName)) {
+                AssignPrinter(-1);
+                // The stand-in prints to PDF where the kept printer would not:
+                // it proposes the kept file.
+                m_settings.OutputFile = s.OutputFile;
+                m_keepFile = true;
+                return;
+            }
+            AssignSettings(s);
+            return;
+        } catch (const EItemFormatError &) {
+            reason = QStringLiteral("damaged or cut short");
+        }
+    }
+    // Never overwritten with the defaults: kept aside and named to the user.
+    AssignPrinter(-1);
+    m_blocked = KeepUnreadableFileAside(m_fileName, reason).isEmpty();
 }
 
 bool TPrinterInfo::Save(QString *Error) const
 {
     if (m_keepFile)
         return true;
+    if (m_blocked) {
+        if (Error)
+            *Error = QStringLiteral("読み込めなかったプリンタ設定ファイルを上書きしないため  \r\n") +
+                     QDir::toNativeSeparators(m_fileName);
+        return false;
+    }
     TItemWriter w;
     w.writeBytes(Magic);
     w.writeUInt32(FileVersion);

@@ -9,11 +9,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QByteArray;
 class QPrinter;
 
 // The page size a printer setting names: a size id of the printer's list,
 // or the user-defined size in 0.1 mm.
 inline constexpr qint32 CustomPaperId = 256;
+// The longest side a user-defined size may have (0.1 mm): 5.08 m, the
+// longest page a PDF holds; longer ones overflow the page in device pixels.
+inline constexpr int MaxCustomPaperLength = 50800;
 
 struct TPaperInfo {
     qint32 Id = 0;       // QPageSize::PageSizeId + 1, or CustomPaperId
@@ -76,16 +82,23 @@ public:
 // the next, in its ".pi" file of the settings folder: "MVPI", format
 // version, then the printer's full name, paper id, custom size, orientation,
 // copies and resolution, and, when one is known, the PDF output file (a
-// file without it reads as having none). A missing, foreign, short or
-// damaged file, or a
-// printer no longer installed, selects the default printer; no message. The
-// file of a printer not installed is not overwritten by the stand-in.
+// file without it reads as having none). A missing file, or a printer no
+// longer installed, selects the default printer; no message. The file of a
+// printer not installed is not overwritten by the stand-in. A foreign, short
+// or damaged file is kept aside and named to the user like every settings
+// file (platform/UnreadableFile.h) and the default printer is used; when it
+// could not be moved, Save refuses to write over it. A user size beyond
+// MaxCustomPaperLength is dropped.
 class TPrinterInfo
 {
 public:
     static constexpr quint32 FileVersion = 1;
 
-    TPrinterInfo(QString FileName, const TPrinterBackend &Backend);
+    // True for a file in a form its owner reads itself (an earlier version's):
+    // such a file is left where it is for the owner.
+    using TOtherForm = std::function<bool(const QByteArray &Bytes)>;
+
+    TPrinterInfo(QString FileName, const TPrinterBackend &Backend, TOtherForm OtherForm = {});
 
     void LoadFromFile();
     // False with the reason when the file cannot be written; the old file is kept.
@@ -134,4 +147,7 @@ private:
     // stands in for this session, and Save keeps the file as it is until the
     // owner assigns a printer or settings.
     bool m_keepFile = false;
+    // A damaged file could not be moved aside: Save never writes over it.
+    bool m_blocked = false;
+    TOtherForm m_otherForm;
 };

@@ -3,7 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QRandomGenerator>
+#include <QStringList>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <ctime>
@@ -59,6 +63,53 @@ QFileInfo resolvedTarget(const QString &path)
 QString temporaryPrefix(const QFileInfo &target)
 {
     return QLatin1Char('.') + target.fileName() + QStringLiteral(".new-");
+}
+
+// The aside copy of a file: hidden, and a ';' no title may hold before the
+// mark, so that no name a user or the program gives can be taken for it.
+QString backupPrefix(const QString &fileName)
+{
+    return QStringLiteral(".$$") + fileName + QLatin1Char(';');
+}
+
+// Size and modification time (seconds): a rename keeps both, an edit or a
+// file made under that name by anyone else does not match them.
+QString backupFileName(const QString &fileName, const struct stat &st)
+{
+    return backupPrefix(fileName) + QString::number(qint64(st.st_size)) + QLatin1Char('.') +
+           QString::number(qint64(st.st_mtim.tv_sec));
+}
+
+struct OwnBackup {
+    QByteArray path;
+    qint64 modified = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// The aside copies of `fileName` among `entries` of `folder` that carry a
+// matching mark, newest first.
+QList<OwnBackup> ownBackups(const QDir &folder, const QStringList &entries, const QString &fileName)
+{
+    QList<OwnBackup> found;
+    const QString prefix = backupPrefix(fileName);
+    for (const QString &name : entries) {
+        if (!name.startsWith(prefix))
+            continue;
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        struct stat st {};
+        if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && name == backupFileName(fileName, st))
+            found.append({path, qint64(st.st_mtim.tv_sec), st.st_dev, st.st_ino});
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const OwnBackup &a, const OwnBackup &b) { return a.modified > b.modified; });
+    return found;
+}
+
+QStringList folderEntries(const QDir &folder)
+{
+    // No name filter: a file name may hold wildcard characters of its own.
+    return folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
 QString randomSuffix()
@@ -177,8 +228,11 @@ void copyExtendedAttributes(const QByteArray &from, int to)
 
 QString SafeReplaceBackupPath(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.dir().filePath(QStringLiteral("$$") + info.fileName());
+    const QFileInfo target = resolvedTarget(path);
+    struct stat st {};
+    if (target.fileName().isEmpty() || ::stat(QFile::encodeName(target.absoluteFilePath()).constData(), &st) != 0)
+        return QString();
+    return target.absoluteDir().filePath(backupFileName(target.fileName(), st));
 }
 
 bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
@@ -191,7 +245,7 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
     const QString targetPath = target.absoluteFilePath();
     const QByteArray targetName = QFile::encodeName(targetPath);
     const QByteArray folderName = QFile::encodeName(target.absolutePath());
-    const QByteArray backupName = QFile::encodeName(SafeReplaceBackupPath(targetPath));
+    QByteArray backupName;
 
     struct stat st {};
     bool existed = false;
@@ -249,13 +303,20 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
         return discardTemporary(QStringLiteral("Cannot write"));
     if (injectedFailure(SafeFile::Step::SyncTemporary) || ::fsync(fd) != 0)
         return discardTemporary(QStringLiteral("Cannot write"));
+    struct stat written {};
+    (void)::fstat(fd, &written);
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0)
         return discardTemporary(QStringLiteral("Cannot write"));
 
-    // 2. The original out of the way, kept as "$$" + name.
+    // 2. The original out of the way, kept under its aside name; the mark is
+    // taken now, as the file is at the rename.
     if (existed) {
+        struct stat now {};
+        if (::stat(targetName.constData(), &now) != 0)
+            now = st;
+        backupName = QFile::encodeName(target.absoluteDir().filePath(backupFileName(target.fileName(), now)));
         if (injectedFailure(SafeFile::Step::RenameOriginal) ||
             ::rename(targetName.constData(), backupName.constData()) != 0)
             return discardTemporary(QStringLiteral("Cannot rename"));
@@ -272,12 +333,22 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
     }
 
     // 4. From here the new file is in place; a failure to sync the folder or to
-    // delete the copy cannot undo that, and a "$$" copy left over is removed by
-    // RecoverSafeReplace before the next read.
+    // delete the copy cannot undo that, and an aside copy left over is removed
+    // by RecoverSafeReplace before the next read. Copies an earlier save of
+    // this file left behind are stale now too.
     release();
     (void)syncFolder(folderName);
-    if (!injectedFailure(SafeFile::Step::RemoveBackup))
-        ::unlink(backupName.constData());
+    if (!injectedFailure(SafeFile::Step::RemoveBackup)) {
+        if (existed)
+            ::unlink(backupName.constData());
+        // Not this save's own file: another process saving the same file may
+        // have just set it aside.
+        const QDir folder = target.absoluteDir();
+        for (const OwnBackup &stale : ownBackups(folder, folderEntries(folder), target.fileName())) {
+            if (stale.device != written.st_dev || stale.inode != written.st_ino)
+                ::unlink(stale.path.constData());
+        }
+    }
     return true;
 }
 
@@ -286,29 +357,47 @@ void RecoverSafeReplace(const QString &path)
     const QFileInfo target = resolvedTarget(path);
     if (target.fileName().isEmpty())
         return;
-    const QString targetPath = target.absoluteFilePath();
-    const QByteArray targetName = QFile::encodeName(targetPath);
-    const QByteArray backupName = QFile::encodeName(SafeReplaceBackupPath(targetPath));
+    const QByteArray targetName = QFile::encodeName(target.absoluteFilePath());
+    const QDir folder = target.absoluteDir();
+    const QStringList entries = folderEntries(folder);
 
-    struct stat backup {};
-    if (::lstat(backupName.constData(), &backup) == 0 && S_ISREG(backup.st_mode)) {
+    const QList<OwnBackup> backups = ownBackups(folder, entries, target.fileName());
+    if (!backups.isEmpty()) {
         struct stat current {};
+        // The copies from `stale` on are deleted. A file in place got there by
+        // the atomic rename: it is complete and every copy is stale.
+        qsizetype stale = 0;
         if (::lstat(targetName.constData(), &current) == 0)
-            ::unlink(backupName.constData()); // the file got there by the atomic rename: it is complete
-        else if (errno == ENOENT)
-            ::rename(backupName.constData(), targetName.constData());
+            stale = 0;
+        else if (errno == ENOENT && ::rename(backups.first().path.constData(), targetName.constData()) == 0)
+            stale = 1; // the newest copy is the file again; older ones are superseded
+        else
+            stale = backups.size(); // nothing is deleted while the file is not back
+        for (qsizetype i = stale; i < backups.size(); ++i)
+            ::unlink(backups.at(i).path.constData());
     }
 
     // Temporaries of a write that never reached its commit hold nothing anyone
     // needs, unless their writer is still at work: another process may be
     // saving the same file at this moment.
     const QString prefix = temporaryPrefix(target);
-    const QDir folder = target.absoluteDir();
-    // No name filter: a file name may hold wildcard characters of its own.
-    const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : entries) {
         if (name.size() == prefix.size() + kTemporarySuffixLength && name.startsWith(prefix))
             removeAbandonedTemporary(QFile::encodeName(folder.filePath(name)));
+    }
+}
+
+void RecoverSafeReplacesIn(const QString &folder, const QString &suffix)
+{
+    const QDir dir(folder);
+    const QString marker = QStringLiteral(".$$");
+    for (const QString &name : folderEntries(dir)) {
+        const qsizetype mark = name.lastIndexOf(QLatin1Char(';'));
+        if (!name.startsWith(marker) || mark < 0)
+            continue;
+        const QString fileName = name.mid(marker.size(), mark - marker.size());
+        if (fileName.endsWith(suffix))
+            RecoverSafeReplace(dir.filePath(fileName));
     }
 }
 

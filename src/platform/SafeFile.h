@@ -8,11 +8,23 @@
 // Crash-safe replacement of a settings or data file.
 //
 // The new bytes go to a hidden temporary file beside the target (".<name>.new-XXXXXXXX")
-// and are synced to disk; the existing file is renamed to "$$<name>", the
-// temporary is renamed to <name> (an atomic step), the folder is synced and the
-// "$$" copy deleted. Whatever moment the process dies at, the folder holds
-// either the complete old file or the complete new one, possibly beside a "$$"
-// copy; RecoverSafeReplace() puts such a folder right before the file is read.
+// and are synced to disk; the existing file is set aside as
+// ".$$<name>;<size>.<mtime>", the temporary is renamed to <name> (an atomic
+// step), the folder is synced and the aside copy deleted. Whatever moment the
+// process dies at, the folder holds either the complete old file or the
+// complete new one, possibly beside the aside copy; RecoverSafeReplace() puts
+// such a folder right before the file is read.
+//
+// The aside copy's name is the program's own: hidden, and ending in ';' and
+// a mark, where no layout title (';' is refused in titles) nor book folder
+// (no leading dot) can lie. The mark is the size and modification time
+// (seconds) the file had when it was set aside; a rename keeps both, so
+// recovery takes only a copy whose mark still matches it and leaves any
+// other file alone, whatever its name.
+//
+// Recovery belongs to readers of files the program owns (settings, histories,
+// layouts, paper formats). Beside a file the user chose (an export, a PDF)
+// nothing is ever "recovered": a user's file that looks like a leftover stays.
 //
 // A target that is a symbolic link (or a chain of them) is replaced where the
 // last link points; the links stay. A new file is readable by its owner only;
@@ -23,14 +35,22 @@
 // the original file is then untouched and no temporary is left behind.
 [[nodiscard]] bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error = nullptr);
 
-// Call before reading `path`: a missing file whose "$$" copy exists gets the
-// copy back; when both exist the file is the complete new one and the copy is
-// deleted. Temporaries left by an interrupted write are removed once no
+// Call before reading `path` (a file the program owns): a missing file whose
+// aside copy exists gets the copy back (the newest when there are several);
+// when both exist the file is the complete new one and the copies are
+// deleted. Only copies whose mark matches are touched. Temporaries left by an interrupted write are removed once no
 // process holds them and they have lain untouched for a minute, so a reader
 // never breaks another process's save in progress.
 void RecoverSafeReplace(const QString &path);
 
-// The name of the copy kept while a file is being replaced: "$$" + file name, same folder.
+// RecoverSafeReplace() for every file of `folder` whose name ends in
+// `suffix` and that has an aside copy there: a listing puts the folder right
+// before it shows the files.
+void RecoverSafeReplacesIn(const QString &folder, const QString &suffix);
+
+// The name the file now at `path` takes while it is being replaced (same
+// folder, its size and modification time as the mark); empty when no file is
+// there.
 [[nodiscard]] QString SafeReplaceBackupPath(const QString &path);
 
 namespace SafeFile {

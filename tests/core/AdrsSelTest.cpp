@@ -334,9 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"createBlank", true, "   ", "作成するアドレス帳の名前を入力してください  "},
                       Refusal{"createColon", true, "a:b", Forbidden},
                       Refusal{"renamePendingFile", false, "AdrsOp.ini", Reserved},
-                      Refusal{"renameOrderFileCopy", false, "$$AdrsMng.ini", Reserved},
                       Refusal{"createOrderFile", true, "AdrsMng.ini", Reserved},
-                      Refusal{"createPendingFileCopy", true, "$$AdrsOp.ini", Reserved},
                       Refusal{"renameControlCharacter", false, "a\x01b", ControlChar},
                       Refusal{"createControlCharacter", true, "a\tb", ControlChar},
                       // 86 half-width kana: 86 bytes in Shift-JIS, 258 in a folder name

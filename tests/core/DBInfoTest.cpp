@@ -117,6 +117,21 @@ TEST_F(DataModule, failedFirstOpenReportsAndLeavesTheCounterAtZero)
     EXPECT_EQ(dm.AdrsOpenCount(), 1);
 }
 
+TEST_F(DataModule, aDamagedSenderTableIsNamedInTheMessage)
+{
+    ASSERT_TRUE(QDir().mkpath(OtherPath));
+    QFile damaged(OtherPath + QStringLiteral("Sender.DB"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(4096, 'x'));
+    damaged.close();
+    dm.CreateSenderTable();
+    EXPECT_FALSE(dm.OpenSender());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("差出人ファイルがオープンできませんでした  \r\n") +
+                                     QDir::toNativeSeparators(OtherPath + QStringLiteral("Sender.DB")) +
+                                     QStringLiteral("  "));
+}
+
 TEST_F(DataModule, exclusiveOpensOfOpenTablesFailWithTheSubMessages)
 {
     dm.CreateAdrsTable(QStringLiteral("Book1"));
@@ -126,7 +141,9 @@ TEST_F(DataModule, exclusiveOpensOfOpenTablesFailWithTheSubMessages)
     EXPECT_FALSE(dm.OpenSenderSub());
     ASSERT_EQ(boxes.count(), 2);
     EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("アドレス帳ファイルがオープンできませんでした（サブ）  "));
-    EXPECT_EQ(boxes.shown()[1].text, QStringLiteral("差出人ファイルがオープンできませんでした（サブ）  "));
+    EXPECT_EQ(boxes.shown()[1].text, QStringLiteral("差出人ファイルがオープンできませんでした（サブ）  \r\n") +
+                                         QDir::toNativeSeparators(OtherPath + QStringLiteral("Sender.DB")) +
+                                         QStringLiteral("  "));
     dm.CloseAdrsSub();
     dm.CloseAdrs();
     dm.CloseSender();

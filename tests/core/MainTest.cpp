@@ -7,6 +7,7 @@
 #include "directory/HdiRW.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
@@ -227,6 +228,20 @@ TEST_F(SettingsTest, wordFilesAreCopiedOnlyWhenMissingIntoAFolderMadeForThem)
     EnsureWordFiles();
     EXPECT_TRUE(QFileInfo(HistoryPath).isDir());
     EXPECT_FALSE(QFileInfo::exists(HistoryPath + QStringLiteral("Post.mtd")));
+}
+
+TEST_F(SettingsTest, aWordFileSetAsideByAKilledSaveComesBackInsteadOfTheDefaults)
+{
+    QDir().mkpath(AppPath + QStringLiteral("Common/History"));
+    writeBytes(AppPath + QStringLiteral("Common/History/Post.mtd"), "post");
+    HistoryPath = home.root() + QStringLiteral("/History/");
+    QDir().mkpath(HistoryPath);
+    const QString mine = HistoryPath + QStringLiteral("Post.mtd");
+    writeBytes(mine, "mine");
+    ASSERT_TRUE(QFile::rename(mine, SafeReplaceBackupPath(mine)));
+    EnsureWordFiles();
+    EXPECT_EQ(fileBytes(mine), QByteArray("mine"));
+    EXPECT_EQ(QDir(HistoryPath).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Post.mtd")});
 }
 
 // What the start makes for the user (the settings root of a portable set-up,

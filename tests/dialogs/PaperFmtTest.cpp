@@ -253,6 +253,14 @@ INSTANTIATE_TEST_SUITE_P(
                     DamageCase{"idAboveLastGiven", [](QByteArray &b) { putInt(b, 24, 1); }},
                     DamageCase{"repeatedId", [](QByteArray &b) { putInt(b, 40 + 668, 1); }},
                     DamageCase{"zeroId", [](QByteArray &b) { putInt(b, 40, 0); }},
+                    DamageCase{"negativeLastIdWithoutFormats",
+                               [](QByteArray &b) {
+                                   b.truncate(40);
+                                   putInt(b, 24, -5);
+                                   putInt(b, 28, 0);
+                                   putInt(b, 32, 40);
+                                   putInt(b, 36, 0);
+                               }},
                     DamageCase{"gridIndexBeyondTable", [](QByteArray &b) { putInt(b, 40 + 8 + 652, 2); }},
                     DamageCase{"landscapeByteNotAFlag", [](QByteArray &b) { b[40 + 664] = 2; }},
                     DamageCase{"lastRecordCut", [](QByteArray &b) { b.truncate(40 + 668 + 600); }},
@@ -431,18 +439,42 @@ TEST(CustomFormats, deletingTheSheetOwningGridTwoOfThreeRenumbersTheLater)
     EXPECT_EQ(c.gridOf(c.Records.at(c.indexOfId(d))), g3);
 }
 
-TEST(CustomFormats, deletingTheLastFormatRemovesTheFile)
+// Layouts may still name a deleted format by its id: the file keeps the last
+// id given even when its last format goes, so no new format takes the id.
+TEST(CustomFormats, deletingTheLastFormatKeepsTheLastIdGiven)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("CstmL.fmt"));
     TCustomFormats c;
     c.add({});
+    c.add({});
     QString error;
     ASSERT_TRUE(c.save(path, &error));
-    ASSERT_TRUE(QFile::exists(path));
-    c.remove(1);
+    ASSERT_TRUE(c.remove(1));
+    ASSERT_TRUE(c.remove(2));
     ASSERT_TRUE(c.save(path, &error)) << error.toStdString();
-    EXPECT_FALSE(QFile::exists(path));
+    TCustomFormats read;
+    ASSERT_TRUE(read.load(path, &error)) << error.toStdString();
+    EXPECT_TRUE(read.Records.isEmpty());
+    EXPECT_EQ(read.add({}), 3);
+}
+
+// Ids run up to the largest 32-bit number and never wrap round.
+TEST(CustomFormats, theLargestIdIsGivenOnceAndThenNoneMore)
+{
+    TCustomFormats c;
+    TCustomFormat one;
+    one.Format = sampleFormat(TPaperKind::Postcard, QStringLiteral("小"), 0, 0);
+    c.LastId = std::numeric_limits<std::int32_t>::max() - 1;
+    EXPECT_EQ(c.add(one), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(c.add(one), 0);
+    EXPECT_EQ(c.Records.size(), 1);
+    EXPECT_EQ(c.LastId, std::numeric_limits<std::int32_t>::max());
+    QString error;
+    TCustomFormats read;
+    ASSERT_TRUE(read.fromBytes(c.toBytes(), &error)) << error.toStdString();
+    EXPECT_EQ(read.add(one), 0);
+    EXPECT_EQ(read.Records.size(), 1);
 }
 
 TEST(CustomFormats, nameIsUsedOnlyWithinItsKind)

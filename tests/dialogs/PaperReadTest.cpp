@@ -71,7 +71,7 @@ TEST_F(EditorPaper, deletedUserFormatIsNotFound)
     EXPECT_FALSE(ReadPaperFormat(-5, TPaperEditor::Label, f, g, nullptr));
 }
 
-TEST_F(EditorPaper, foreignCatalogueIsReportedAsMissing)
+TEST_F(EditorPaper, foreignCatalogueIsReportedAsMissingWithTheFileNamed)
 {
     const QString common = useOwnProgramFolder();
     writeFile(common + QStringLiteral("Lyt.fmt"), QByteArray(200, 'x'));
@@ -79,10 +79,26 @@ TEST_F(EditorPaper, foreignCatalogueIsReportedAsMissing)
     TLabelGrid g;
     QString error;
     EXPECT_FALSE(ReadPaperFormat(0, TPaperEditor::AddressSide, f, g, &error));
-    EXPECT_EQ(error, QStringLiteral("用紙情報ファイルが見つかりません"));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("用紙情報ファイルが見つかりません  \r\n"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(common + QStringLiteral("Lyt.fmt")))) << error.toStdString();
     TDesignFormat d;
     EXPECT_FALSE(ReadDesignFormat(0, d, &error));
-    EXPECT_EQ(error, QStringLiteral("用紙情報ファイルが見つかりません"));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("用紙情報ファイルが見つかりません  \r\n"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(common + QStringLiteral("Dsn.fmt")))) << error.toStdString();
+}
+
+TEST_F(EditorPaper, aDamagedUserFormatFileIsNamed)
+{
+    writeUserFormats();
+    QFile file(CustomFormatsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.resize(file.size() - 1));
+    file.close();
+    TLayoutFormat f;
+    TLabelGrid g;
+    QString error;
+    EXPECT_FALSE(ReadPaperFormat(-1, TPaperEditor::Label, f, g, &error));
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(CustomFormatsPath()))) << error.toStdString();
 }
 
 TEST_F(EditorPaper, designRecordIsReadByPosition)

@@ -1,12 +1,15 @@
 #include "core/Env.h"
 #include "dialogs/PrtFiles.h"
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -91,15 +94,19 @@ TEST_F(PrintDataFiles, ThumbnailLengthIsBoundedByTheFile)
     EXPECT_TRUE(ReadThumbnail(cut, design).isNull());
 }
 
-// A save cut short leaves the old file as "$$" + name beside (or instead
-// of) it. The list puts the folder right first: the copy is never an entry
-// of its own, and a file it stands in for is back under its own title.
+// A save cut short leaves the old file under its aside name beside (or
+// instead of) it. The list puts the folder right first: the copy is never an
+// entry of its own, and a file it stands in for is back under its own title.
 TEST_F(PrintDataFiles, ASaveCutShortIsPutRightBeforeListing)
 {
     const QByteArray label = printData("Murven Label File", 28, {});
-    write(LabelPath + QStringLiteral("$$年賀.gpa"), label + "old");
-    write(LabelPath + QStringLiteral("$$暑中.gpa"), label + "old");
-    write(LabelPath + QStringLiteral("暑中.gpa"), label + "new");
+    const QString nenga = LabelPath + QStringLiteral("年賀.gpa");
+    const QString shochu = LabelPath + QStringLiteral("暑中.gpa");
+    write(nenga, label + "old");
+    ASSERT_TRUE(QFile::rename(nenga, SafeReplaceBackupPath(nenga)));
+    write(shochu, label + "old");
+    ASSERT_TRUE(QFile::rename(shochu, SafeReplaceBackupPath(shochu)));
+    write(shochu, label + "new");
     QStringList titles;
     for (const TPrintDataEntry &e : ListPrintDataFiles(1))
         titles << e.Title;
@@ -107,10 +114,35 @@ TEST_F(PrintDataFiles, ASaveCutShortIsPutRightBeforeListing)
     QStringList expected{QStringLiteral("年賀"), QStringLiteral("暑中")};
     expected.sort();
     EXPECT_EQ(titles, expected);
-    QFile kept(LabelPath + QStringLiteral("暑中.gpa"));
+    QFile kept(shochu);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_TRUE(kept.readAll().endsWith("new"));
-    EXPECT_FALSE(QFile::exists(LabelPath + QStringLiteral("$$暑中.gpa")));
+    EXPECT_EQ(QDir(LabelPath).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+// Titles that begin with "$$" are the user's layouts like any other: listing
+// the folder neither deletes them nor puts them in place of their namesakes.
+TEST_F(PrintDataFiles, TitlesBeginningWithDollarsAreListedAndKept)
+{
+    const QByteArray label = printData("Murven Label File", 28, {});
+    write(LabelPath + QStringLiteral("$$年賀.gpa"), label + "dollars");
+    write(LabelPath + QStringLiteral("年賀.gpa"), label + "plain");
+    write(LabelPath + QStringLiteral("$$暑中.gpa"), label + "alone");
+    QStringList titles;
+    for (const TPrintDataEntry &e : ListPrintDataFiles(1))
+        titles << e.Title;
+    titles.sort();
+    QStringList expected{QStringLiteral("$$年賀"), QStringLiteral("年賀"), QStringLiteral("$$暑中")};
+    expected.sort();
+    EXPECT_EQ(titles, expected);
+    for (const auto &[title, tail] : {std::pair{QStringLiteral("$$年賀"), QByteArray("dollars")},
+                                      std::pair{QStringLiteral("年賀"), QByteArray("plain")},
+                                      std::pair{QStringLiteral("$$暑中"), QByteArray("alone")}}) {
+        QFile f(LabelPath + title + QStringLiteral(".gpa"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << title.toStdString();
+        EXPECT_TRUE(f.readAll().endsWith(tail)) << title.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(LabelPath + QStringLiteral("暑中.gpa")));
 }
 
 TEST(PrintDataTitles, CutNeverSplitsACharacter)

@@ -6,7 +6,9 @@
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "support/Screenshot.h"
+#include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/UnreadableNotices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -306,10 +308,62 @@ TEST_F(SenderFormTest, aDefaultNamingNoRecordFallsToTheFirst)
     {
         TMemIniFile ini(SenderIniFileName());
         ini.WriteInteger(QStringLiteral("SENDER"), QStringLiteral("Default"), 9);
+        ini.WriteInteger(QStringLiteral("SENDER"), QStringLiteral("LastNo"), 9);
         ASSERT_TRUE(ini.UpdateFile());
     }
     open(2);
     EXPECT_EQ(DefaultSenderNo, 1);
+}
+
+// Sender.ini always holds both numbers: one cut short is kept aside and
+// named, never written over with a default the user did not choose.
+struct CutSenderIni {
+    const char *name;
+    QByteArray bytes;
+};
+
+class SenderIniCut : public SenderFormTest, public ::testing::WithParamInterface<CutSenderIni> {};
+
+TEST_P(SenderIniCut, isKeptAsideAndNamedNotOverwritten)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    addSender(2, titled(QStringLiteral("B")));
+    writeBytes(SenderIniFileName(), GetParam().bytes);
+    RecordedUnreadableNotices notices;
+    open(2);
+    child<QPushButton>("btnClose")->click();
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_EQ(notices.told().first().file, SenderIniFileName());
+    const QStringList copies = keptAsideCopies(SenderIniFileName());
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(sameBytes(GetParam().bytes, fileBytes(copies.first())));
+    EXPECT_EQ(senderIniValue("Default"), 1);
+    EXPECT_EQ(senderIniValue("LastNo"), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SenderIniCut,
+    ::testing::Values(CutSenderIni{"inTheDefaultKey", "[SENDER]\r\nDefa"},
+                      CutSenderIni{"beforeTheLastNumber", "[SENDER]\r\nDefault=2\r\n"},
+                      CutSenderIni{"inTheLastNumber", "[SENDER]\r\nDefault=2\r\nLastNo="},
+                      CutSenderIni{"inTheSection", "[SEN"},
+                      CutSenderIni{"empty", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SenderFormTest, aCutSenderIniThatCannotBeMovedIsNeverWrittenOver)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    const QByteArray cut = "[SENDER]\r\nDefa";
+    writeBytes(SenderIniFileName(), cut);
+    RecordedUnreadableNotices notices;
+    RefusedMovesAside refused;
+    open(1);
+    child<QPushButton>("btnClose")->click();
+    EXPECT_TRUE(sameBytes(cut, fileBytes(SenderIniFileName())));
+    bool named = false;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        named = named || box.text.contains(QDir::toNativeSeparators(SenderIniFileName()));
+    EXPECT_TRUE(named);
 }
 
 // The department typed is saved with the record, then moved to the top of

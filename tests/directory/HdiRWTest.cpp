@@ -89,7 +89,7 @@ TEST_F(HdiFile, aReplaceKilledBetweenItsRenamesReadsBackWhole)
     w.Slots[3] = {4, "/dt/"};
     ASSERT_EQ(WriteHdiFile(w, false), 0);
     const QByteArray full = fileBytes(w.FileName);
-    // The old file moved aside to its "$$" copy, the new one never arrived.
+    // The old file set aside, the new one never arrived.
     ASSERT_TRUE(QFile::rename(w.FileName, SafeReplaceBackupPath(w.FileName)));
     const QString temporary = home.root() + QStringLiteral("/.Murven19.hdi.new-k1ll3d00");
     writeBytes(temporary, full.left(5));
@@ -115,7 +115,7 @@ TEST_F(HdiFile, aReplaceKilledBetweenItsRenamesReadsBackWhole)
 struct KilledReplace {
     const char *name;
     bool fileThere;   // the file under its own name
-    bool backupThere; // its "$$" copy
+    bool backupThere; // its aside copy
     bool temporary;   // the killed run's half-written temporary
 };
 
@@ -131,9 +131,16 @@ TEST_P(HdiWriteAfterKill, writesOverTheCompleteFileAndLeavesNothingBehind)
     ASSERT_EQ(WriteHdiFile(old, false), 0);
     const QString backup = SafeReplaceBackupPath(old.FileName);
     if (c.backupThere) {
-        ASSERT_TRUE(QFile::copy(old.FileName, backup));
-    }
-    if (!c.fileThere) {
+        // Set aside as a save does it: by renaming, which keeps the copy's mark.
+        const QString copy = old.FileName + QStringLiteral(".copy");
+        ASSERT_TRUE(QFile::copy(old.FileName, copy));
+        ASSERT_TRUE(QFile::rename(old.FileName, backup));
+        if (c.fileThere) {
+            ASSERT_TRUE(QFile::rename(copy, old.FileName));
+        } else {
+            ASSERT_TRUE(QFile::remove(copy));
+        }
+    } else if (!c.fileThere) {
         ASSERT_TRUE(QFile::remove(old.FileName));
     }
     const QString temporary = home.root() + QStringLiteral("/.Murven19.hdi.new-k1ll3d00");

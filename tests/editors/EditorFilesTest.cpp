@@ -15,6 +15,7 @@
 #include "editors/LayoutForm.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
+#include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
@@ -106,6 +107,28 @@ TEST_F(EditorFiles, openDialogOpensTheChosenTitle)
     action("actOpen")->trigger();
     EXPECT_EQ(offered, QStringLiteral("案内"));
     EXPECT_EQ(form.Document().Items[2]->GetRect(), (TPageRect{100, 120, 150, 400}));
+}
+
+// A title may begin with "$$": saving, opening and listing the title
+// without them never takes that layout for a leftover copy of a save.
+TEST_F(EditorFiles, aLayoutTitledWithDollarsSurvivesSavesAndOpensOfItsNamesake)
+{
+    form.Document().Items[2]->SetRect({100, 120, 150, 400});
+    saveAs(QStringLiteral("$$案内"));
+    const QByteArray dollars = fileBytes(LayoutPath + QStringLiteral("$$案内.gpl"));
+    ASSERT_FALSE(dollars.isEmpty());
+    form.Document().Items[2]->SetRect({110, 130, 160, 410});
+    saveAs(QStringLiteral("案内"));
+    action("actSave")->trigger();
+    TLayoutDocument opened;
+    QString error;
+    ASSERT_TRUE(LoadPrintData(LayoutPath + QStringLiteral("案内.gpl"), opened, &error)) << error.toStdString();
+    QStringList titles;
+    for (const TPrintDataEntry &entry : ListPrintDataFiles(0))
+        titles << entry.Title;
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("$$案内"), QStringLiteral("案内")}));
+    EXPECT_TRUE(sameBytes(dollars, fileBytes(LayoutPath + QStringLiteral("$$案内.gpl"))));
 }
 
 // A file saved without a format record of its own follows the defaults;

@@ -659,6 +659,7 @@ TEST(ItemCommandsDefaultSender, anEditorReadsTheDefaultSenderFromSenderIni)
     SenderBook senders;
     TMemIniFile ini(SenderIniFileName());
     ini.WriteInteger(QStringLiteral("SENDER"), QStringLiteral("Default"), 6);
+    ini.WriteInteger(QStringLiteral("SENDER"), QStringLiteral("LastNo"), 6);
     ASSERT_TRUE(ini.UpdateFile());
     SampleBook book;
     FakeHost host{book.table};

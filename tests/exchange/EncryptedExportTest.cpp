@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
@@ -276,15 +277,15 @@ TEST_F(EncryptedExportWindow, aStoredExeTargetBecomesAZip)
     EXPECT_TRUE(QFile::exists(DataPath + QStringLiteral("old.zip")));
 }
 
-TEST_F(EncryptedExportWindow, anArchiveLeftAsideByAnInterruptedRunIsNotOverwrittenUnasked)
+TEST_F(EncryptedExportWindow, aUsersDollarArchiveBesideTheTargetIsNeitherTakenNorTouched)
 {
     const QString archive = DataPath + QStringLiteral("enc/a.zip");
     ASSERT_TRUE(QDir().mkpath(DataPath + QStringLiteral("enc")));
     {
-        // As a run killed between the two renames of its replace leaves it.
-        QFile aside(SafeReplaceBackupPath(archive));
-        ASSERT_TRUE(aside.open(QIODevice::WriteOnly));
-        aside.write("the archive sent last week");
+        // The user's own file, named like the old copies of a killed save.
+        QFile mine(DataPath + QStringLiteral("enc/$$a.zip"));
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("the archive sent last week");
     }
     chosen = archive;
     TFileExport *w = ShowFileExport(list.get());
@@ -292,11 +293,11 @@ TEST_F(EncryptedExportWindow, anArchiveLeftAsideByAnInterruptedRunIsNotOverwritt
     w->SetItem();
     w->rbAll->click();
     boxes.enqueue(IDYES); // export
-    boxes.enqueue(IDNO);  // do not overwrite
     w->btnExportClick();
-    QFile file(archive);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "the archive sent last week");
+    EXPECT_TRUE(QFile::exists(archive));
+    QFile mine(DataPath + QStringLiteral("enc/$$a.zip"));
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), "the archive sent last week");
 }
 
 // The settings root holds only the program's own files.
@@ -386,7 +387,9 @@ TEST_F(EncryptedExportWindow, aPasswordFileLeftAsideByAnInterruptedSaveIsRemembe
     again.btnSetClick();
     // Forgetting leaves no copy of the password behind.
     EXPECT_FALSE(QFile::exists(path));
-    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(path)));
+    EXPECT_TRUE(QDir(QFileInfo(path).absolutePath())
+                    .entryList({QStringLiteral(".$$*")}, QDir::Files | QDir::Hidden)
+                    .isEmpty());
 }
 
 } // namespace

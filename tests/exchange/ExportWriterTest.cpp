@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -257,29 +258,29 @@ TEST(SaveExportFile, appendKeepsTheOldContentInFront)
     EXPECT_EQ(file.readAll(), "a\r\nb\r\n");
 }
 
-// The state a kill between the two renames of a replace leaves: the old file
-// aside under its "$$" name, none under its own.
-void leaveInterruptedReplace(const QString &path, const QByteArray &old)
-{
-    QFile aside(SafeReplaceBackupPath(path));
-    ASSERT_TRUE(aside.open(QIODevice::WriteOnly));
-    ASSERT_EQ(aside.write(old), old.size());
-}
-
 QByteArray contentOf(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TEST(SaveExportFile, appendingAfterAnInterruptedReplaceKeepsTheOldLines)
+// The folder is the user's: a file of theirs named like the target with "$$"
+// before it is neither deleted nor taken for an old copy of the target.
+TEST(SaveExportFile, aUsersDollarFileBesideTheTargetIsLeftAlone)
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("out.txt"));
-    leaveInterruptedReplace(path, "old\r\n");
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    const QString users = dir.filePath(QStringLiteral("$$list.csv"));
+    QFile mine(users);
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    ASSERT_EQ(mine.write("the user's own\r\n"), 16);
+    mine.close();
     ASSERT_TRUE(SaveExportFile(path, true, "new\r\n", nullptr));
-    EXPECT_EQ(contentOf(path), "old\r\nnew\r\n");
-    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(path)));
+    EXPECT_EQ(contentOf(path), "new\r\n");
+    ASSERT_TRUE(SaveExportFile(path, false, "newer\r\n", nullptr));
+    EXPECT_EQ(contentOf(path), "newer\r\n");
+    EXPECT_EQ(contentOf(users), "the user's own\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 struct AppendCase {

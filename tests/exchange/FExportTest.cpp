@@ -171,26 +171,26 @@ TEST_F(FileExportTest, aFailedWriteIsReportedAndNeverCalledDone)
     EXPECT_FALSE(QFile::exists(target));
 }
 
-TEST_F(FileExportTest, aFileLeftAsideByAnInterruptedExportIsAskedAboutAndKept)
+TEST_F(FileExportTest, aUsersDollarFileBesideTheTargetIsNeitherTakenNorTouched)
 {
-    // A run killed between the two renames of its replace left the old
-    // file under its "$$" name and none under its own.
+    // A file of the user's that looks like the old copies of a killed save.
     ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+    const QString users = QFileInfo(target).absolutePath() + QStringLiteral("/$$") + QFileInfo(target).fileName();
     {
-        QFile aside(SafeReplaceBackupPath(target));
-        ASSERT_TRUE(aside.open(QIODevice::WriteOnly));
-        aside.write("old\r\n");
+        QFile mine(users);
+        ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+        mine.write("the user's own\r\n");
     }
     window().rbNormal->click();
     setItem(eiHonor);
     window().rbAll->click();
-    window().btnExportClick(); // the defaults: export, then append
-    bool asked = false;
+    window().btnExportClick();
     for (const TMessageBoxRequest &box : boxes.shown())
-        asked = asked || box.text.startsWith(QStringLiteral("既にあるファイルを指定しました"));
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(written(), "old\r\n" + sj("敬称\r\n") + sj("様\r\n").repeated(6));
-    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(target)));
+        EXPECT_FALSE(box.text.startsWith(QStringLiteral("既にあるファイルを指定しました")));
+    EXPECT_EQ(written(), sj("敬称\r\n") + sj("様\r\n").repeated(6));
+    QFile mine(users);
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), "the user's own\r\n");
 }
 
 // A file its owner made read-only is not replaced behind that protection.

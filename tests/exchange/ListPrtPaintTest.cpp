@@ -533,6 +533,35 @@ TEST_F(ListPrtPaintTest, printerSettingsAreKeptInTheItemsFormAndTheEarlierIniFor
     EXPECT_EQ(again.GetCopies(), 4);
 }
 
+// A damaged LstPrint.pi naming the PDF target with a user size of 8 km: the
+// page stays a page (no size in device pixels wraps round).
+TEST_F(ListPrtPaintTest, aUserSizeBeyondTheLongestPdfPageIsNotTakenForThePdfTarget)
+{
+    const QString file = dir.filePath(QStringLiteral("LstPrint.pi"));
+    for (const int length : {MaxCustomPaperLength, 80'000'000}) {
+        TItemWriter w;
+        w.writeBytes("MVPI");
+        w.writeUInt32(TPrinterInfo::FileVersion);
+        w.writeXorWideString(TListPrinterInfo::PdfDevice);
+        w.writeInt32(CustomPaperId);
+        w.writeInt32(2100);
+        w.writeInt32(length);
+        w.writeByte(1);
+        w.writeInt32(1);
+        w.writeInt32(0);
+        writeBytes(file, w.bytes());
+        const TListPrinterInfo info(file);
+        ASSERT_TRUE(info.IsPdf());
+        const QSizeF mm = info.Printer().pageLayout().fullRectPoints().size() / 72.0 * 25.4;
+        EXPECT_LE(mm.height(), MaxCustomPaperLength / 10.0 + 1.0) << length;
+        EXPECT_GT(info.PrintableSize().height(), 0) << length;
+        EXPECT_GT(info.GetPaperSize().height(), 0) << length;
+        if (length == MaxCustomPaperLength) {
+            EXPECT_NEAR(mm.height(), MaxCustomPaperLength / 10.0, 1.0);
+        }
+    }
+}
+
 TEST_F(ListPrtPaintTest, aPrinterNoLongerInstalledGivesTheDefaultPrinter)
 {
     const QString file = dir.filePath(QStringLiteral("LstPrint.pi"));

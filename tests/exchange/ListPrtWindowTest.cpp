@@ -7,6 +7,7 @@
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/KeyInput.h"
 #include "support/Screenshot.h"
@@ -17,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QPainter>
 #include <QColorDialog>
@@ -606,6 +608,26 @@ TEST_F(ListPrintWindowTest, aTemplateIsSavedTrimmedAndReservedOrTakenNamesAreRef
     w->cbxTemplateName->setEditText(QStringLiteral("   "));
     w->btnTemplateSave->click();
     EXPECT_EQ(boxes.last().text, QStringLiteral("保存するにはテンプレート名をつけてください  "));
+}
+
+TEST_F(ListPrintWindowTest, templatesSetAsideByAKilledSaveComeBackAndSurviveTheNextSave)
+{
+    const QString file = DataPath + QStringLiteral("LPCustom.tpl");
+    writeBytes(file, TemplateFileBytes({{QStringLiteral("得意先"), {DefaultListPrintColumn(3)}}}));
+    // The save was killed between its two renames: the old file is aside, the new one not yet in place.
+    ASSERT_TRUE(QFile::rename(file, SafeReplaceBackupPath(file)));
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    setItem(w, 19);
+    w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+    w->btnTemplateSave->click();
+    EXPECT_EQ(boxes.count(), 0);
+    TListPrintTemplates stored;
+    ASSERT_EQ(ReadTemplateFile(file, stored), TTemplateRead::Read);
+    ASSERT_EQ(stored.size(), 2U);
+    EXPECT_EQ(stored[0].Name, QStringLiteral("得意先"));
+    EXPECT_EQ(stored[1].Name, QStringLiteral("名簿"));
 }
 
 TEST_F(ListPrintWindowTest, aDamagedCustomTemplateFileIsKeptAsideAndNamedNotOverwritten)

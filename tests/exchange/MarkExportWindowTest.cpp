@@ -3,6 +3,7 @@
 #include "exchange/MExport.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
+#include "support/FileHelpers.h"
 #include "support/Screenshot.h"
 
 #include <QFile>
@@ -139,19 +140,19 @@ TEST_F(MarkExportTest, answeringNoToOverwriteAppendsTheNewMarks)
     EXPECT_EQ(*marks, evenMarks() + evenMarks());
 }
 
-TEST_F(MarkExportTest, aFileLeftAsideByAnInterruptedRunIsAskedAboutAndKept)
+TEST_F(MarkExportTest, aUsersDollarFileBesideTheTargetIsNeitherTakenNorTouched)
 {
     exportAll();
-    // As a run killed between the two renames of its replace leaves it.
-    ASSERT_TRUE(QFile::rename(target, SafeReplaceBackupPath(target)));
+    const QByteArray first = fileBytes(target);
+    // The user keeps a copy named like the old copies of a killed save.
+    const QString users = QFileInfo(target).absolutePath() + QStringLiteral("/$$") + QFileInfo(target).fileName();
+    ASSERT_TRUE(QFile::rename(target, users));
     boxes.clear();
-    exportAll(); // the defaults: export, then append
-    bool asked = false;
+    exportAll();
     for (const TMessageBoxRequest &box : boxes.shown())
-        asked = asked || box.text.startsWith(QStringLiteral("既にあるファイルを指定しました"));
-    EXPECT_TRUE(asked);
-    EXPECT_EQ(ReadAtlasMarkFile(written()), std::optional(evenMarks() + evenMarks()));
-    EXPECT_FALSE(QFile::exists(SafeReplaceBackupPath(target)));
+        EXPECT_FALSE(box.text.startsWith(QStringLiteral("既にあるファイルを指定しました")));
+    EXPECT_EQ(ReadAtlasMarkFile(written()), std::optional(evenMarks()));
+    EXPECT_EQ(fileBytes(users), first);
 }
 
 TEST_F(MarkExportTest, aNameShiftJisCannotHoldIsToldNotWrittenAsQuestionMarksUnseen)

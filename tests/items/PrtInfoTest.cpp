@@ -1,6 +1,12 @@
 #include "items/PrtInfo.h"
 #include "items/ItemStream.h"
 
+#include "items/ItemStream.h"
+#include "platform/SafeFile.h"
+#include "support/FileHelpers.h"
+#include "support/RowName.h"
+#include "support/UnreadableNotices.h"
+
 #include <QFile>
 #include <algorithm>
 #include <QPainter>
@@ -46,18 +52,136 @@ protected:
     TFakeBackend backend;
 };
 
-TEST_F(PrinterInfoTest, missingOrShortFileSelectsTheDefaultPrinter)
+TEST_F(PrinterInfoTest, aMissingFileSelectsTheDefaultPrinterSilently)
 {
+    RecordedUnreadableNotices notices;
     TPrinterInfo missing(file(), backend);
     EXPECT_EQ(missing.Settings().PrinterName, QStringLiteral("Office"));
+    EXPECT_TRUE(notices.told().isEmpty());
+    EXPECT_TRUE(missing.Save());
+}
+
+// The stored form of settings, as Save writes it.
+QByteArray storedSettings(quint32 version, const QString &printer, qint32 paperId, QSize custom)
+{
+    TItemWriter w;
+    w.writeBytes("MVPI");
+    w.writeUInt32(version);
+    w.writeXorWideString(printer);
+    w.writeInt32(paperId);
+    w.writeInt32(custom.width());
+    w.writeInt32(custom.height());
+    w.writeByte(2);
+    w.writeInt32(3);
+    w.writeInt32(300);
+    return w.bytes();
+}
+
+struct DamagedCase {
+    const char *name;
+    QByteArray bytes;
+};
+
+class PrinterInfoDamaged : public PrinterInfoTest, public testing::WithParamInterface<DamagedCase> {};
+
+TEST_P(PrinterInfoDamaged, isKeptAsideAndNamedNotOverwrittenWithTheDefaults)
+{
+    const QByteArray damaged = GetParam().bytes;
     QFile f(file());
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("MVP");
+    f.write(damaged);
     f.close();
-    TPrinterInfo shortFile(file(), backend);
-    EXPECT_EQ(shortFile.Settings().PrinterName, QStringLiteral("Office"));
-    EXPECT_EQ(shortFile.Settings().PaperId, 0);
+    RecordedUnreadableNotices notices;
+    TPrinterInfo info(file(), backend);
+    TPrinterSettings defaults;
+    defaults.PrinterName = QStringLiteral("Office");
+    EXPECT_EQ(info.Settings(), defaults);
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_EQ(notices.told().first().file, file());
+    const QStringList copies = keptAsideCopies(file());
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(notices.told().first().keptAs, copies.first());
+
+    QString error;
+    EXPECT_TRUE(info.Save(&error)) << error.toStdString();
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(copies.first())));
 }
+
+const QByteArray kGood = storedSettings(TPrinterInfo::FileVersion, QStringLiteral("Office"), 9, {});
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PrinterInfoDamaged,
+    testing::Values(DamagedCase{"shorterThanTheSignature", "MVP"},
+                    // A DEVMODE record as other programs keep it.
+                    DamagedCase{"foreign",
+                                QByteArray::fromHex("9c000000") + QByteArray("Office").leftJustified(156, '\0')},
+                    DamagedCase{"anotherVersion", storedSettings(2, QStringLiteral("Office"), 9, {})},
+                    DamagedCase{"cutInTheLastNumber", kGood.chopped(2)},
+                    DamagedCase{"largerThanASettingsFile", kGood + QByteArray(64 * 1024, '\0')}),
+    rowName);
+
+TEST_F(PrinterInfoTest, aDamagedFileThatCannotBeMovedIsNeverWrittenOver)
+{
+    const QByteArray damaged = kGood.chopped(2);
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(damaged);
+    f.close();
+    RecordedUnreadableNotices notices;
+    RefusedMovesAside refused;
+    TPrinterInfo info(file(), backend);
+    EXPECT_EQ(info.Settings().PrinterName, QStringLiteral("Office"));
+    info.AssignPrinter(1);
+    QString error;
+    EXPECT_FALSE(info.Save(&error));
+    EXPECT_TRUE(error.contains(file())) << error.toStdString();
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(file())));
+}
+
+TEST_F(PrinterInfoTest, settingsSetAsideByAKilledSaveComeBack)
+{
+    TPrinterSettings chosen;
+    chosen.PrinterName = backend.printers.at(1);
+    chosen.PaperId = 50;
+    {
+        TPrinterInfo info(file(), backend);
+        info.AssignSettings(chosen);
+        ASSERT_TRUE(info.Save());
+    }
+    // Killed between the two renames of the next save.
+    ASSERT_TRUE(QFile::rename(file(), SafeReplaceBackupPath(file())));
+    TPrinterInfo info(file(), backend);
+    EXPECT_EQ(info.Settings().PrinterName, chosen.PrinterName);
+    EXPECT_EQ(info.Settings().PaperId, 50);
+}
+
+// A user size is taken up to the longest page a PDF holds, on both sides.
+struct CustomSizeCase {
+    const char *name;
+    QSize stored;
+    QSize kept;
+};
+
+class PrinterInfoCustomSize : public PrinterInfoTest, public testing::WithParamInterface<CustomSizeCase> {};
+
+TEST_P(PrinterInfoCustomSize, isBoundedWhenRead)
+{
+    QFile f(file());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(storedSettings(TPrinterInfo::FileVersion, QStringLiteral("Office"), CustomPaperId, GetParam().stored));
+    f.close();
+    const TPrinterInfo info(file(), backend);
+    EXPECT_EQ(info.Settings().CustomSize, GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, PrinterInfoCustomSize,
+    testing::Values(CustomSizeCase{"longestTaken", {1000, MaxCustomPaperLength}, {1000, MaxCustomPaperLength}},
+                    CustomSizeCase{"longerDropped", {1000, MaxCustomPaperLength + 1}, {}},
+                    CustomSizeCase{"eightKilometresDropped", {80'000'000, 2970}, {}},
+                    CustomSizeCase{"smallestTaken", {1, 1}, {1, 1}},
+                    CustomSizeCase{"emptyDropped", {0, 1480}, {}}),
+    rowName);
 
 TEST_F(PrinterInfoTest, savedSettingsComeBackEvenForLongPrinterNames)
 {
@@ -173,20 +297,6 @@ TEST_F(PrinterInfoTest, aPrinterNotFoundAtStartIsNotForgottenWhenTheSettingsAreS
     }
     TPrinterInfo info(file(), backend);
     EXPECT_EQ(info.Settings().PaperId, 9);
-}
-
-TEST_F(PrinterInfoTest, aForeignFileSelectsTheDefaultPrinter)
-{
-    QFile f(file());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    QByteArray devmode(156, '\0');
-    devmode.replace(0, 6, "Office");
-    f.write(QByteArray::fromHex("9c000000") + devmode);
-    f.close();
-    TPrinterInfo info(file(), backend);
-    TPrinterSettings defaults;
-    defaults.PrinterName = QStringLiteral("Office");
-    EXPECT_EQ(info.Settings(), defaults);
 }
 
 TEST_F(PrinterInfoTest, selectPaperPrefersTheListedIdThenTheNamedSizeThenAUserSize)

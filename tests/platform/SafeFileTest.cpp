@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -35,19 +37,35 @@ class SafeFileTest : public ::testing::Test
 protected:
     QString folder() const { return home.root() + QStringLiteral("/work"); }
     QString file() const { return folder() + QStringLiteral("/Murven19.ini"); }
-    QString backup() const { return folder() + QStringLiteral("/$$Murven19.ini"); }
     void SetUp() override { QDir().mkpath(folder()); }
+    // The file set aside as a save does it, then killed at that moment.
+    void setAside(const QByteArray &bytes, int ageSeconds = 0)
+    {
+        writeBytes(file(), bytes);
+        if (ageSeconds != 0)
+            ageFile(file(), ageSeconds);
+        const QString aside = SafeReplaceBackupPath(file());
+        ASSERT_TRUE(aside.startsWith(folder() + QStringLiteral("/.$$Murven19.ini;"))) << aside.toStdString();
+        ASSERT_TRUE(QFile::rename(file(), aside));
+    }
+    // The aside copies of the file now in the folder.
+    QStringList asides() const
+    {
+        return entries(folder()).filter(QRegularExpression(QStringLiteral("^\\.\\$\\$Murven19\\.ini;")));
+    }
 
     ScopedHome home;
     HookGuard guard;
 };
 
-TEST_F(SafeFileTest, createsOrReplacesTheFileWithoutLeftoversAndDropsAStaleDollarCopy)
+TEST_F(SafeFileTest, createsOrReplacesTheFileWithoutLeftoversAndDropsAStaleAsideCopy)
 {
+    // A copy an earlier save was killed before it could put back.
+    setAside("older", 600);
     QString error;
     ASSERT_TRUE(SafeReplaceFile(file(), "a longer first version", &error)) << error.toStdString();
     EXPECT_EQ(fileBytes(file()), "a longer first version");
-    writeBytes(backup(), "older");
+    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
     ASSERT_TRUE(SafeReplaceFile(file(), "newer"));
     EXPECT_EQ(fileBytes(file()), "newer");
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
@@ -232,7 +250,8 @@ TEST_F(SafeFileTest, failureAfterCommitStillReportsTheNewFile)
     });
     ASSERT_TRUE(SafeReplaceFile(file(), "new"));
     EXPECT_EQ(fileBytes(file()), "new");
-    EXPECT_EQ(fileBytes(backup()), "old");
+    ASSERT_EQ(asides().size(), 1);
+    EXPECT_EQ(fileBytes(folder() + QLatin1Char('/') + asides().first()), "old");
 
     RecoverSafeReplace(file());
     EXPECT_EQ(fileBytes(file()), "new");
@@ -253,10 +272,10 @@ class SafeFileRecovery : public SafeFileTest, public ::testing::WithParamInterfa
 TEST_P(SafeFileRecovery, leavesOneCompleteFile)
 {
     const Interrupted &s = GetParam();
+    if (s.backup)
+        setAside(s.backup);
     if (s.file)
         writeBytes(file(), s.file);
-    if (s.backup)
-        writeBytes(backup(), s.backup);
     if (s.temporary) {
         writeBytes(folder() + QStringLiteral("/.Murven19.ini.new-abcd1234"), "half");
         ageFile(folder() + QStringLiteral("/.Murven19.ini.new-abcd1234"), 3600);
@@ -284,6 +303,73 @@ INSTANTIATE_TEST_SUITE_P(
                       Interrupted{"afterCommit", "new", "old", false, "new"},
                       Interrupted{"temporaryOfNewFile", nullptr, nullptr, true, nullptr}),
     rowName);
+
+// Files that look like an aside copy but are not the program's: a user's
+// file (a title) named like the old "$$" copies, a copy whose mark does not
+// match, and a real copy edited after it was set aside.
+struct LookAlike {
+    const char *name;
+    bool fileThere;
+};
+
+class SafeFileLookAlike : public SafeFileTest, public ::testing::WithParamInterface<LookAlike> {};
+
+TEST_P(SafeFileLookAlike, isNeverDeletedNorPutInPlaceOfTheFile)
+{
+    const QString user = folder() + QStringLiteral("/$$Murven19.ini");
+    const QString wrongMark = folder() + QStringLiteral("/.$$Murven19.ini;5.12345");
+    writeBytes(user, "the user's own");
+    writeBytes(wrongMark, "12345");
+    setAside("edited later");
+    const QString edited = folder() + QLatin1Char('/') + asides().first();
+    {
+        QFile f(edited);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write(" by someone");
+    }
+    ageFile(edited, 7200); // another size and another time: no longer the copy that was set aside
+    if (GetParam().fileThere)
+        writeBytes(file(), "current");
+
+    RecoverSafeReplace(file());
+    EXPECT_EQ(QFileInfo::exists(file()), GetParam().fileThere);
+    ASSERT_TRUE(SafeReplaceFile(file(), "new"));
+    RecoverSafeReplace(file());
+
+    EXPECT_EQ(fileBytes(file()), "new");
+    EXPECT_EQ(fileBytes(user), "the user's own");
+    EXPECT_EQ(fileBytes(wrongMark), "12345");
+    EXPECT_EQ(fileBytes(edited), "edited later by someone");
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SafeFileLookAlike,
+                         ::testing::Values(LookAlike{"fileMissing", false}, LookAlike{"fileThere", true}), rowName);
+
+TEST_F(SafeFileTest, putsBackTheNewestOfSeveralAsideCopies)
+{
+    setAside("oldest", 3600);
+    setAside("the last saved", 60);
+    ASSERT_EQ(asides().size(), 2);
+    RecoverSafeReplace(file());
+    EXPECT_EQ(fileBytes(file()), "the last saved");
+    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
+}
+
+TEST_F(SafeFileTest, recoveryOfAFolderTakesOnlyFilesOfTheSuffix)
+{
+    const QString layout = folder() + QStringLiteral("/年賀.gpl");
+    const QString other = folder() + QStringLiteral("/notes.txt");
+    writeBytes(layout, "layout");
+    writeBytes(other, "notes");
+    ASSERT_TRUE(QFile::rename(layout, SafeReplaceBackupPath(layout)));
+    ASSERT_TRUE(QFile::rename(other, SafeReplaceBackupPath(other)));
+
+    RecoverSafeReplacesIn(folder(), QStringLiteral(".gpl"));
+
+    EXPECT_EQ(fileBytes(layout), "layout");
+    EXPECT_FALSE(QFileInfo::exists(other));
+    EXPECT_EQ(entries(folder()).filter(QStringLiteral(";")).size(), 1);
+}
 
 // A temporary beside the file: whether a writer holds it, how long ago it
 // was last written, and whether putting the folder right removes it.
