@@ -2,6 +2,7 @@
 
 #include "platform/SafeFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <zip.h>
