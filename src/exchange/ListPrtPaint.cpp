@@ -1,6 +1,7 @@
 #include "exchange/ListPrtPaint.h"
 
 #include "exchange/ListPrtPrinter.h"
+#include "util/PrintFonts.h"
 #include "util/SubUnit.h"
 
 #include <QFontMetrics>
@@ -590,6 +591,8 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     QPrinter &printer = printerInfo.Printer();
     printer.setDocName(ListPrintDocName);
     printerInfo.SetCopies(job.Layout.Copies);
+    // Before the first text: the PDF's text then gives the characters printed.
+    (void)PreparePrintFonts();
     QPainter painter;
     if (!painter.begin(&printer)) {
         result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());

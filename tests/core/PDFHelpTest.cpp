@@ -10,11 +10,13 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 namespace {
@@ -239,6 +241,26 @@ TEST(BuiltManual, isAPdfWithOnePagePerListedPage)
               pages.size());
     for (int i = 0; i < pages.size(); ++i)
         EXPECT_EQ(pages[i].page, i + 1);
+}
+
+// Text copied from the manual is the text written: its ideographs, never
+// the Kangxi radicals whose glyphs they share (一 not ⼀, 目 not ⽬).
+TEST(BuiltManual, copiedTextGivesTheIdeographsNotTheirRadicals)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QStringLiteral(MURVEN_MANUAL_DIR "Murven19.pdf"),
+                     QStringLiteral("-")});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    ASSERT_TRUE(text.contains(QStringLiteral("一")));
+    ASSERT_TRUE(text.contains(QStringLiteral("目")));
+    const auto radical = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF;
+    });
+    EXPECT_EQ(radical, text.cend()) << "radical U+" << std::hex << (radical == text.cend() ? 0 : radical->unicode());
 }
 
 struct WindowPage {
