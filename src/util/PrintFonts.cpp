@@ -9,6 +9,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -116,6 +117,10 @@ QList<Subtable> unicodeSubtables(const QByteArray &d)
 // Code point and glyph pairs, in the order the map lists them (rising codes).
 using Mappings = std::vector<std::pair<quint32, quint32>>;
 
+// A map never holds more than every code point once: a damaged one that
+// claims more is read no further.
+constexpr std::size_t kMaxMappings = 0x110000;
+
 // Format 4: segCountX2 at +6, then endCode[], pad, startCode[], idDelta[], idRangeOffset[].
 struct Format4 {
     qint64 ends, starts, deltas, ranges;
@@ -150,7 +155,7 @@ void read4(const QByteArray &d, qint64 at, Mappings &map)
     for (quint32 i = 0; i < f.segments; ++i) {
         const quint32 start = u16(d, f.starts + 2 * i);
         const quint32 end = u16(d, f.ends + 2 * i);
-        for (quint32 c = start; c <= end && c != 0xFFFF; ++c)
+        for (quint32 c = start; c <= end && c != 0xFFFF && map.size() < kMaxMappings; ++c)
             if (const quint32 g = glyph4(d, f, i, c))
                 map.emplace_back(c, g);
     }
@@ -204,7 +209,7 @@ void read12(const QByteArray &d, qint64 at, Mappings &map)
     for (quint32 i = 0; i < groups; ++i) {
         const qint64 g = at + 16 + 12 * qint64(i);
         const quint32 start = u32(d, g), end = std::min<quint32>(u32(d, g + 4), 0x10FFFF), glyph = u32(d, g + 8);
-        for (quint32 c = start; c <= end && glyph; ++c)
+        for (quint32 c = start; c <= end && glyph && map.size() < kMaxMappings; ++c)
             map.emplace_back(c, glyph + (c - start));
     }
 }
