@@ -6,6 +6,7 @@
 // Usage: murven-manual <source.txt> <output.pdf> <output.pages>
 
 #include "core/PDFHelp.h"
+#include "util/PrintFonts.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
@@ -86,6 +87,9 @@ int main(int argc, char **argv)
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(20, 20, 20, 20), QPageLayout::Millimeter);
     writer.setResolution(300);
+    // The manual's text copies as the characters shown (一 not ⼀).
+    for (const QString &file : PreparePrintFonts())
+        std::fprintf(stderr, "murven-manual: %s printed as installed\n", qPrintable(file));
     QPainter painter;
     if (!painter.begin(&writer))
         return fail(QStringLiteral("cannot write ") + args[2]);

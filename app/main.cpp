@@ -6,6 +6,7 @@
 #include "core/Inquiry.h"
 #include "core/Main.h"
 #include "core/PDFHelp.h"
+#include "core/QtJapanese.h"
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
@@ -39,6 +40,11 @@ int main(int argc, char **argv)
     // Before anything is written: the books, settings and histories are the user's alone.
     Folders::restrictNewFilesToUser();
     TApplication app(argc, argv);
+    // Qt's own dialogs and formats speak Japanese whatever the system locale.
+    const TQtJapanese japanese(QtTranslationsFolder());
+    if (!japanese.Loaded())
+        qWarning("murven19: Qt's Japanese texts not loaded (%s); Qt's dialogs stay in English",
+                 qPrintable(japanese.Error()));
     // Before the first window, the splash included.
     SetApplicationFont();
     QApplication::setApplicationName(QStringLiteral("Murven19"));

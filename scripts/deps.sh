@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config ccache curl ca-certificates
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev libfontconfig-dev
   libicu-dev libharfbuzz-dev libsqlcipher-dev libphonenumber-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipaexfont fonts-noto-cjk

@@ -110,6 +110,15 @@ int inRange(int value, unsigned maximum, int fallback)
     return static_cast<unsigned>(value) > maximum ? fallback : value;
 }
 
+// The synthetic sample directory installed with the program
+// (<program folder>/Sample/Murven19/Dt01 ...) stands in for the data disc
+// when no disc or other source is set: empty when it is not installed.
+QString installedSampleDisc()
+{
+    const QString sample = AppPath + QStringLiteral("Sample");
+    return isFolder(sample + QStringLiteral("/Murven19")) ? sample : QString();
+}
+
 void informApplication(const QString &text)
 {
     ShowMessageBoxAt(nullptr, text, ProductCaption(), MB_ICONINFORMATION, mbpSystem, 0, 0);
@@ -219,7 +228,8 @@ void LoadSettings()
         bool anyOnDisk = false;
         for (int i = 1; i <= AreaCount; ++i)
             anyOnDisk = anyOnDisk || AreaOnDisk[i];
-        if (SearchDataPath.isEmpty() && !anyOnDisk && DriveCount == 0)
+        const QString sample = installedSampleDisc();
+        if (SearchDataPath.isEmpty() && !anyOnDisk && DriveCount == 0 && sample.isEmpty())
             ShowMessageBoxAt(nullptr,
                              QStringLiteral("使用可能な DVD-ROM ドライブが検出できませんでした  \r\n"
                                             "DVD-ROM を使用した検索は利用できません  "),
@@ -227,7 +237,8 @@ void LoadSettings()
 
         if (SearchDataPath.isEmpty()) {
             const QString dvd = ini.ReadString(kBase, QStringLiteral("DVD"), QString());
-            SearchDataPath = Folders::excludeTrailingPathDelimiter(dvd.isEmpty() ? DriveList[0] : dvd);
+            const QString disc = !dvd.isEmpty() ? dvd : DriveCount > 0 ? DriveList[0] : sample;
+            SearchDataPath = Folders::excludeTrailingPathDelimiter(disc);
         }
 
         bool anyInUse = false;

@@ -4,6 +4,7 @@
 #include "items/IllustRect.h"
 #include "items/MetaRect.h"
 #include "platform/Table.h"
+#include "util/PrintFonts.h"
 
 #include <QFile>
 #include <QImage>
@@ -168,6 +169,8 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     }
     const int resolution = Device.logicalDpiX() > 0 ? Device.logicalDpiX() : 300;
     const TDeviceDpi dpi{resolution, Device.logicalDpiY() > 0 ? Device.logicalDpiY() : resolution};
+    // Before the first text: the PDF's text then gives the characters printed.
+    (void)PreparePrintFonts();
     QPainter painter;
     if (!painter.begin(&Device)) {
         if (Error)

@@ -2,6 +2,7 @@
 
 #include "exchange/ListPrtPrinter.h"
 #include "platform/SafeFile.h"
+#include "util/PrintFonts.h"
 #include "util/SubUnit.h"
 
 #include <QDir>
@@ -653,6 +654,8 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         if (!pdfFile.isEmpty())
             printer.setOutputFileName(pdfFile);
     });
+    // Before the first text: the PDF's text then gives the characters printed.
+    (void)PreparePrintFonts();
     QPainter painter;
     if (!painter.begin(&printer)) {
         result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());

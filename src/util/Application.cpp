@@ -2,7 +2,9 @@
 
 #include "platform/Exception.h"
 #include "util/MsgBoxPos.h"
+#include "util/WindowFit.h"
 
+#include <QEvent>
 #include <QWidget>
 
 #include <exception>
@@ -27,6 +29,13 @@ TApplication::TApplication(int &argc, char **argv)
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {
     try {
+        // Every window passes here just before it appears (its size is
+        // settled, the window system has not placed it yet): the one place
+        // windows are kept inside the screen. A spontaneous show is the
+        // window system restoring a window the user placed.
+        if (event->type() == QEvent::Show && !event->spontaneous() && receiver->isWidgetType()
+            && static_cast<QWidget *>(receiver)->isWindow())
+            FitWindowIntoScreen(static_cast<QWidget *>(receiver));
         return QApplication::notify(receiver, event);
     } catch (const Exception &error) {
         reportEscaped(error.Message());

@@ -617,7 +617,8 @@ TEST_F(AddressListWindow, dragFromRowSevenUpToRowThreeAddsTheRangeToTheSelection
 TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
 {
     openWindow();
-    list->setGeometry(40, 30, 800, 500);
+    // A size that fits the test screen: a larger one is fitted into it when shown.
+    list->setGeometry(40, 30, 700, 500);
     list->findChild<QComboBox *>(QStringLiteral("cbxSort"))->setCurrentIndex(6);
     list->View()->horizontalHeader()->resizeSection(2, 150);
     list->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->setCurrentIndex(11); // group 10, the last
@@ -629,7 +630,7 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     closeWindow();
 
     const TMemIniFile settings(SettingsFileName());
-    EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Width"), 0), 800);
+    EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Width"), 0), 700);
     EXPECT_EQ(settings.ReadInteger(QStringLiteral("ADRS LIST"), QStringLiteral("Left"), 0), 40);
     EXPECT_TRUE(QFile::exists(DataPath + QStringLiteral("Search.lst")));
     const TMemIniFile columns(DataPath + QStringLiteral("AdrsList.ini"));
@@ -638,7 +639,7 @@ TEST_F(AddressListWindow, settingsSurviveACloseAndReopen)
     EXPECT_EQ(books.ReadString(QStringLiteral("SORT"), QStringLiteral("1"), QString()), QStringLiteral("Book1"));
 
     openWindow();
-    EXPECT_EQ(list->geometry(), QRect(40, 30, 800, 500));
+    EXPECT_EQ(list->geometry(), QRect(40, 30, 700, 500));
     EXPECT_EQ(list->findChild<QComboBox *>(QStringLiteral("cbxSort"))->currentIndex(), 6);
     EXPECT_EQ(list->View()->horizontalHeader()->sectionSize(2), 150);
     EXPECT_EQ(list->Model()->Condition, markedCondition());

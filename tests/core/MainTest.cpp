@@ -211,6 +211,57 @@ INSTANTIATE_TEST_SUITE_P(
                       UseCase{"keyNamesIgnoreLetterCase", {"cyugoku shikoku"}, {}, ".....x."}),
     caseName<UseCase>);
 
+// The sample directory installed with the program is the data disc of a
+// fresh installation: searched at the first start, with no notice about
+// missing disc drives; a disc or folder the settings name comes first.
+struct DataDiscCase {
+    const char *name;
+    bool sampleInstalled;
+    const char *hiddenPath; // below the home; nullptr: no setting
+    const char *dvd;        // below the home; nullptr: no setting
+    const char *expected;   // below the home, "<sample>" for the installed sample, "" for none
+    bool noDriveNotice;
+};
+
+using DataDisc = SettingsTable<DataDiscCase>;
+
+TEST_P(DataDisc, isTheInstalledSampleUnlessTheSettingsNameAnother)
+{
+    const DataDiscCase &c = GetParam();
+    // The machine this runs on has no disc drive mounted.
+    ListDrives(dkCdRom);
+    ASSERT_EQ(DriveCount, 0);
+    installRegions({QStringLiteral("Kanto"), QStringLiteral("Tokyo")});
+    const QString sample = AppPath + QStringLiteral("Sample");
+    if (c.sampleInstalled) {
+        ASSERT_TRUE(QDir().mkpath(sample + QStringLiteral("/Murven19/Dt02")));
+    }
+    auto below = [&](const char *name) { return home.root() + QLatin1Char('/') + QLatin1String(name); };
+    if (c.hiddenPath) {
+        ASSERT_TRUE(QDir().mkpath(below(c.hiddenPath)));
+        setting(QStringLiteral("HIDDEN PARAMETER"), QStringLiteral("Path"), below(c.hiddenPath));
+    }
+    if (c.dvd)
+        setting(QStringLiteral("BASE"), QStringLiteral("DVD"), below(c.dvd));
+    load();
+    const QString expected = QLatin1String(c.expected) == QLatin1String("<sample>") ? sample
+                             : *c.expected                                      ? below(c.expected)
+                                                                                : QString();
+    EXPECT_EQ(SearchDataPath, expected);
+    const bool noticeShown = std::any_of(boxes.shown().cbegin(), boxes.shown().cend(), [](const auto &box) {
+        return box.text.contains(QStringLiteral("DVD-ROM ドライブが検出できませんでした"));
+    });
+    EXPECT_EQ(noticeShown, c.noDriveNotice);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DataDisc,
+    ::testing::Values(DataDiscCase{"freshInstallationSearchesTheSample", true, nullptr, nullptr, "<sample>", false},
+                      DataDiscCase{"noSampleNoDiscTellsOfTheMissingDrive", false, nullptr, nullptr, "", true},
+                      DataDiscCase{"hiddenPathComesFirst", true, "mine", nullptr, "mine", false},
+                      DataDiscCase{"chosenDiscComesFirst", true, nullptr, "media/disc", "media/disc", false}),
+    caseName<DataDiscCase>);
+
 TEST_F(SettingsTest, wordFilesAreCopiedOnlyWhenMissingIntoAFolderMadeForThem)
 {
     QDir().mkpath(AppPath + QStringLiteral("Common/History"));

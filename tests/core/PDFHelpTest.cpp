@@ -12,11 +12,13 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 namespace {
@@ -268,6 +270,26 @@ TEST(BuiltManual, everyPageHasATitle)
     ASSERT_GE(pages.size(), ManualPageIndex(128, true, ManualPageOffset) + 1);
     for (const ManualPage &page : pages)
         EXPECT_FALSE(page.title.trimmed().isEmpty()) << "page " << page.page;
+}
+
+// Text copied from the manual is the text written: its ideographs, never
+// the Kangxi radicals whose glyphs they share (一 not ⼀, 目 not ⽬).
+TEST(BuiltManual, copiedTextGivesTheIdeographsNotTheirRadicals)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-enc"), QStringLiteral("UTF-8"), QStringLiteral(MURVEN_MANUAL_DIR "Murven19.pdf"),
+                     QStringLiteral("-")});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    ASSERT_TRUE(text.contains(QStringLiteral("一")));
+    ASSERT_TRUE(text.contains(QStringLiteral("目")));
+    const auto radical = std::find_if(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF;
+    });
+    EXPECT_EQ(radical, text.cend()) << "radical U+" << std::hex << (radical == text.cend() ? 0 : radical->unicode());
 }
 
 struct WindowPage {

@@ -7,7 +7,9 @@
 #include "items/NameRect.h"
 
 #include <QAction>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QTest>
 
 namespace {
 
@@ -177,3 +179,22 @@ TEST(DesignForm, hasItsCaption)
 }
 
 } // namespace
+
+// Each editor opens inside the screen's available area even when it asks for
+// more (a screen smaller than the editor's own size, a size kept from a larger
+// screen): nothing of it is cut off below the screen's edge.
+template <typename Form> void expectOpensInsideTheScreen()
+{
+    SampleBook book;
+    FakeHost host(book.table);
+    Form form(nullptr, host);
+    const QRect area = form.screen()->availableGeometry();
+    form.resize(form.width(), area.height() + 240);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_TRUE(area.contains(form.frameGeometry())) << form.frameGeometry().height() << " in " << area.height();
+}
+
+TEST(EditorWindows, addressSideOpensInsideTheScreen) { expectOpensInsideTheScreen<TLayoutForm>(); }
+TEST(EditorWindows, labelAndCardOpensInsideTheScreen) { expectOpensInsideTheScreen<TLabelForm>(); }
+TEST(EditorWindows, designOpensInsideTheScreen) { expectOpensInsideTheScreen<TDesignForm>(); }

@@ -163,6 +163,33 @@ TEST_F(PostcardRun, threeRecordsInARealPdfHaveInkInTheAddressAndPostcodeAreas)
     EXPECT_NE(pages[1].copy(address), pages[2].copy(address));
 }
 
+// The text a person copies from the printed PDF is the text printed: the
+// ideographs themselves, not the Kangxi radicals their glyphs are shared
+// with (山田 and 千代田区永田町一丁目 of the first record, read raw).
+TEST_F(PostcardRun, pdfTextGivesTheIdeographsPrintedNotTheirRadicals)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("one.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setFullPage(true);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QString error;
+    ASSERT_TRUE(loop.Run(printer, {1}, {}, &error)) << qPrintable(error);
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    for (const char16_t *printed : {u"田", u"目", u"一"})
+        EXPECT_TRUE(text.contains(QString::fromUtf16(printed))) << qPrintable(text);
+    for (const char16_t *radical : {u"⽥", u"⽬", u"⼀"})
+        EXPECT_FALSE(text.contains(QString::fromUtf16(radical))) << qPrintable(text);
+}
+
 TEST_F(PostcardRun, upsideDownMovesThePostcodeToTheBottom)
 {
     TPrintLoop loop(layout, TableRecordSource(book.table));

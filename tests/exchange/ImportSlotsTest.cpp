@@ -2,6 +2,8 @@
 #include "exchange/ImportSlots.h"
 #include "platform/Cp932.h"
 
+#include <QHash>
+
 #include <gtest/gtest.h>
 
 #include <QHash>

@@ -4,6 +4,7 @@
 #include "addressbook/ListColumns.h"
 #include "addressbook/TableBook.h"
 #include "core/Env.h"
+#include "core/QtJapanese.h"
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
@@ -17,9 +18,11 @@
 #include "exchange/ListPrtPreview.h"
 
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QLocale>
 #include <QPainter>
 #include <QColorDialog>
 #include <QTimer>
@@ -131,6 +134,22 @@ TEST_F(ListPrintWindowTest, theMainListCommandOpensOneWindow)
     for (const TListPrintColumn &c : first->ColumnEditor().Columns())
         blanks += c.ItemNo == 0 ? 1 : 0;
     EXPECT_EQ(first->lbxSrc->count() + first->lbxDest->count() - 1 - blanks, 45);
+}
+
+// The date the list prints is shown the Japanese way under any system
+// locale (a container's C locale showed "7 Dec 2026").
+TEST_F(ListPrintWindowTest, theDateToPrintIsShownTheJapaneseWayUnderTheCLocale)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale::c());
+    {
+        const TQtJapanese japanese(QtTranslationsFolder());
+        TListPrint *w = open();
+        ASSERT_NE(w, nullptr);
+        w->dtpViewDate->setDate(QDate(2026, 12, 7));
+        EXPECT_EQ(w->dtpViewDate->text(), QStringLiteral("2026/12/07"));
+    }
+    QLocale::setDefault(saved);
 }
 
 TEST_F(ListPrintWindowTest, columnsAreAddedOnceMovedAndPrintWaitsForThem)

@@ -1,5 +1,7 @@
 #include "links/LinkUrl.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
 namespace {

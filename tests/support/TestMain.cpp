@@ -1,15 +1,20 @@
 // The one test main: the program's application object on the offscreen
 // platform, a fixed locale and time zone, and a private temporary home so no
 // test can touch a user's settings, registry files or data.
+#include "core/Env.h"
 #include "platform/Folders.h"
 #include "support/TestEnvironment.h"
 #include "util/Application.h"
 #include "util/Font.h"
 #include "util/WriteFailure.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -25,6 +30,39 @@ void quietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
         g_original(type, context, message);
 }
 
+// The settings files the program writes into its settings root. Left in the
+// working folder, they would mean a test wrote with the settings root unset.
+const char *const kSettingsFiles[] = {"Murven19.ini", "CstmClr.ini"};
+
+// Names the test that left a settings file in the working folder, and takes
+// the file away so the next test starts clean.
+class WorkingFolderWatch : public ::testing::EmptyTestEventListener
+{
+public:
+    void OnTestEnd(const ::testing::TestInfo &test) override
+    {
+        for (const char *name : kSettingsFiles) {
+            if (!QFileInfo::exists(QString::fromLatin1(name)))
+                continue;
+            std::fprintf(stderr, "%s.%s wrote %s into the working folder %s\n", test.test_suite_name(),
+                         test.name(), name, qPrintable(QDir::currentPath()));
+            QFile::remove(QString::fromLatin1(name));
+            failed = true;
+        }
+    }
+    bool failed = false;
+};
+
+// The program's folder variables start inside the temporary home, as the
+// program's start-up points them into its settings root: a test that sets
+// none of its own never writes into the working folder.
+void pointProgramFoldersIntoHome()
+{
+    DataRoot = Folders::includeTrailingPathDelimiter(Folders::settingsRoot());
+    QDir().mkpath(DataRoot);
+    SetDataPath(DataRoot + QStringLiteral("Data/"));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -35,6 +73,7 @@ int main(int argc, char **argv)
     // As the program does at its start: what the tests make is private too.
     Folders::restrictNewFilesToUser();
     TestEnvironment::installProcessHome();
+    pointProgramFoldersIntoHome();
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     // The program's own application object, so an exception escaping a slot
     // is reported as in the program.
@@ -46,7 +85,16 @@ int main(int argc, char **argv)
     g_original = qInstallMessageHandler(quietHandler);
     QApplication::setApplicationName(QStringLiteral("murven19-tests"));
     ::testing::InitGoogleTest(&argc, argv);
+    // Files a person left there before are not a test's doing.
+    bool leftBefore = false;
+    for (const char *name : kSettingsFiles)
+        leftBefore = leftBefore || QFileInfo::exists(QString::fromLatin1(name));
+    auto *watch = leftBefore ? nullptr : new WorkingFolderWatch;
+    if (watch)
+        ::testing::UnitTest::GetInstance()->listeners().Append(watch);
     int rc = RUN_ALL_TESTS();
+    if (watch && watch->failed)
+        rc = 1;
     TestEnvironment::removeProcessHome();
     return rc;
 }

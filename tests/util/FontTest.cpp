@@ -1,6 +1,7 @@
 #include "util/Font.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 
