@@ -14,17 +14,23 @@
 #include "addressbook/BatchChg.h"
 #include "addressbook/ListColumns.h"
 #include "addressbook/WordSch.h"
+#include "core/DBInfo.h"
+#include "core/Env.h"
 #include "dialogs/QRCode.h"
 #include "dialogs/Sender.h"
 #include "editors/PrintLoop.h"
 #include "exchange/MExport.h"
 #include "links/MapPrograms.h"
 #include "links/WebSch.h"
+#include "platform/Cp932.h"
+#include "platform/Table.h"
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntStdCtrls.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,6 +40,8 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <vector>
 
