@@ -120,8 +120,8 @@ protected:
     // A person with a joint name printed beside them, and a company addressed
     // as itself: typed into a new record form each and added.
     // Tel, when given, is typed into both (the second is added although the
-    // first has the number).
-    void enterRecords(const QString &Tel = {})
+    // first has the number); Joint is the person's joint name.
+    void enterRecords(const QString &Tel = {}, const QString &Joint = QStringLiteral("花子"))
     {
         action("actNumerSearch")->trigger();
         QWidget *form = DataInquiry;
@@ -133,7 +133,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
         ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
         ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("千代田区永田町一丁目７番１号")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint1", QStringLiteral("花子")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint1", Joint));
         ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint1"));
         ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
         ASSERT_EQ(rowsShown(1), 1);
