@@ -7,6 +7,7 @@
 #include "core/Main.h"
 #include "core/PDFHelp.h"
 #include "core/QtJapanese.h"
+#include "util/PrintFonts.h"
 #include "core/Splash.h"
 #include "core/WqhypWrapper.h"
 #include "directory/HdiRW.h"
@@ -45,6 +46,10 @@ int main(int argc, char **argv)
     if (!japanese.Loaded())
         qWarning("murven19: Qt's Japanese texts not loaded (%s); Qt's dialogs stay in English",
                  qPrintable(japanese.Error()));
+    // The print faces' unaliased copies take effect only before a face has
+    // drawn its first text: text copied from a printed PDF then gives the
+    // characters printed (田, not the radical ⽥).
+    (void)PreparePrintFonts();
     // Before the first window, the splash included.
     SetApplicationFont();
     QApplication::setApplicationName(QStringLiteral("Murven19"));

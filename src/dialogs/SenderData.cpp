@@ -62,6 +62,15 @@ TAddressText SenderAddressText(const TSenderData &S)
     t.Dptmnt = S.Dptmnt.trimmed();
     t.Post = S.Post.trimmed();
     t.Tel = S.Tel.trimmed();
+    // The joint names a private sender prints beside its own name; the
+    // sender's own print mark stands where a record keeps its name's.
+    if (t.PrivCorp) {
+        t.JointPrint = S.NamePrint;
+        for (size_t i = 0; i < t.Joint.size(); ++i) {
+            t.Joint[i] = S.Joint[i].trimmed();
+            t.JointPrints[i] = S.JointPrint[i];
+        }
+    }
     return t;
 }
 

@@ -88,11 +88,13 @@ void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail)
     Item.SetName(Record->NameKanji);
     Item.SetHonor(Item.IsSender() ? QString() : honorOr(Record->Honor));
     Item.SetShowHonor(!Item.IsSender());
+    // A sender's joint names print beside its name as they do on its own
+    // block, without honorifics.
     QList<std::pair<QString, QString>> shown;
-    if (!Item.IsSender() && Record->JointPrint) {
+    if (Item.IsSender() || Record->JointPrint) {
         for (size_t i = 0; i < Record->Joint.size(); ++i)
             if (Record->JointPrints[i] && !Record->Joint[i].isEmpty())
-                shown.append({Record->Joint[i], honorOr(Record->JointHonor[i])});
+                shown.append({Record->Joint[i], Item.IsSender() ? QString() : honorOr(Record->JointHonor[i])});
     }
     Item.SetJointCount(int(shown.size()));
     for (int i = 0; i < shown.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "EditorsFixture.h"
 #include "dialogs/DataFormat.h"
+#include "dialogs/SenderData.h"
 #include "items/CorpRect.h"
 #include "items/NameRect.h"
 
@@ -65,5 +66,41 @@ INSTANTIATE_TEST_SUITE_P(
                       // A person named at the company takes the honorific in the name frame.
                       CompanyHonorCase{"personNamed", u"山田 太郎", u"主任", u"", u"", u""}),
     [](const ::testing::TestParamInfo<CompanyHonorCase> &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// The postcard's sender name frame shows the sender's joint names marked for
+// printing, without honorifics; a company sender shows none.
+TEST(SenderNameFrame, printsTheSendersMarkedJointNames)
+{
+    TLayoutDocument document;
+    document.Kind = TLayoutKind::AddressSide;
+    document.Format = catalogueFormat(0, &document.Grid);
+    document.BuildDefaultItems();
+    TSenderData sender;
+    sender.Name = QStringLiteral("佐藤 一郎");
+    sender.NamePrint = true;
+    sender.Joint = {QStringLiteral("洋子"), QStringLiteral("次郎"), {}, {}, {}};
+    sender.JointPrint = {true, false, false, false, false};
+    for (const qint32 kind : {1, 2}) {
+        sender.SelectInfo = kind;
+        const TAddressText text = SenderAddressText(sender);
+        MergeRecord(document, nullptr, &text);
+        const TNameRect *frame = nullptr;
+        for (auto &item : document.Items)
+            if (auto *name = dynamic_cast<TNameRect *>(item.get()); name && name->IsSender())
+                frame = name;
+        ASSERT_NE(frame, nullptr);
+        if (kind == 2) {
+            EXPECT_EQ(frame->GetJointCount(), 0);
+            continue;
+        }
+        ASSERT_EQ(frame->GetJointCount(), 1);
+        EXPECT_EQ(frame->GetJointName(0).trimmed(), QStringLiteral("洋子"));
+        EXPECT_TRUE(frame->GetJointHonor(0).isEmpty());
+    }
+}
 
 } // namespace
