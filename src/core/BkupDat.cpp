@@ -4,6 +4,7 @@
 #include "core/Env.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/SqlCipher.h"
 
 #include <QDateTime>
@@ -600,7 +601,7 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
         const QString groupLabel = QStringLiteral("グループ名： ") + book.Name;
         if (r == CopyResult::NoFolder) {
             out.BookResults.append({groupLabel, CopyResult::NoFolder});
-        } else if (QFileInfo::exists(from + GroupDataFile)) {
+        } else if (RecoverSafeReplace(from + GroupDataFile), QFileInfo::exists(from + GroupDataFile)) {
             // The group names go along even when the table could not.
             const bool ok = Folders::makePrivatePath(to) && CopyDataFile(from + GroupDataFile, to + GroupDataFile);
             out.BookResults.append({groupLabel, ok ? CopyResult::Done : CopyResult::Failed});
@@ -609,7 +610,8 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
     }
     if (!Folders::makePrivatePath(d + QStringLiteral("Adrs/"))) {
         out.BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::NoFolder});
-    } else if (QFileInfo::exists(s + QStringLiteral("Adrs/AdrsMng.ini"))) {
+    } else if (RecoverSafeReplace(s + QStringLiteral("Adrs/AdrsMng.ini")),
+               QFileInfo::exists(s + QStringLiteral("Adrs/AdrsMng.ini"))) {
         const bool ok = CopyDataFile(s + QStringLiteral("Adrs/AdrsMng.ini"), d + QStringLiteral("Adrs/AdrsMng.ini"));
         out.BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
     }
@@ -621,6 +623,10 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
     step();
 
     for (const TLayoutKind &kind : LayoutKinds()) {
+        // A save killed between its renames left a layout under its aside
+        // name: it is put back first, or the backup would miss it.
+        if (kind.Mask.startsWith(QLatin1Char('*')))
+            RecoverSafeReplacesIn(s + kind.Folder, kind.Mask.mid(1));
         const int r = CopyMatchingFiles(s + kind.Folder, d + kind.Folder, {kind.Mask});
         if (r != CopyResult::Nothing)
             out.LayoutResults.append({kind.Label, r});
@@ -630,6 +636,7 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
     const bool historyFolder = Folders::makePrivatePath(d + QStringLiteral("History/"));
     for (const QString &name : HistoryFiles()) {
         const QString from = s + QStringLiteral("History/") + name;
+        RecoverSafeReplace(from);
         if (!QFileInfo::exists(from))
             continue;
         int r = CopyResult::NoFolder;
@@ -638,6 +645,7 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
         out.OtherResults.append({DataFileLabel(name), r});
     }
     for (const QString &name : DataFolderFiles()) {
+        RecoverSafeReplace(s + name);
         if (!QFileInfo::exists(s + name))
             continue;
         out.OtherResults.append(

@@ -1,6 +1,7 @@
 #include "core/BkupDat.h"
 
 #include "core/Env.h"
+#include "platform/SafeFile.h"
 #include "DataFolderBooks.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
@@ -370,6 +371,22 @@ TEST_P(MatchingFiles, reportsHowManyOfTheMatchesCopied)
 INSTANTIATE_TEST_SUITE_P(Counts, MatchingFiles,
                          ::testing::Values(MatchCase{0, 0, CopyResult::Nothing}, MatchCase{3, 0, CopyResult::Done},
                                            MatchCase{3, 1, CopyResult::Partly}, MatchCase{3, 3, CopyResult::Failed}));
+
+TEST_F(DataFolderBackup, filesLeftAsideByAKilledSaveAreBackedUp)
+{
+    fillDataFolder();
+    // Saves killed between their two renames: only the aside copies remain.
+    for (const char *name : {"Layout/年賀.gpl", "History/Post.mtd", "Sender.ini", "Adrs/家族/Group.dat"}) {
+        const QString path = src + QString::fromUtf8(name);
+        ASSERT_TRUE(QFile::rename(path, SafeReplaceBackupPath(path))) << name;
+    }
+    const TBackupOutcome out = RunBackup(src, dest, books());
+    EXPECT_TRUE(out.AllDone());
+    EXPECT_EQ(fileBytes(dest + QStringLiteral("Layout/年賀.gpl")), QByteArray("layout"));
+    EXPECT_EQ(fileBytes(dest + QStringLiteral("Adrs/家族/Group.dat")), QByteArray("groups"));
+    EXPECT_TRUE(QFileInfo::exists(dest + QStringLiteral("History/Post.mtd")));
+    EXPECT_TRUE(QFileInfo::exists(dest + QStringLiteral("Sender.ini")));
+}
 
 TEST_F(DataFolderBackup, bookWithoutGroupFileGivesNoGroupRow)
 {
