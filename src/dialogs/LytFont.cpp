@@ -2,6 +2,7 @@
 
 #include "core/Environment.h"
 #include "platform/IniFile.h"
+#include "util/Font.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/EnterKey.h"
 
@@ -182,13 +183,10 @@ void TLayoutFontDialog::UpdateSample()
         lbFonts->clearSelection();
     } else {
         lbFonts->setCurrentItem(found.first());
-        const int charset = found.first()->data(Qt::UserRole).toInt();
-        if (charset == 0) {
-            pnlSample->setText(QStringLiteral("Pyx Corp."));
-            lblCharset->setText(QStringLiteral("欧文"));
-        } else if (charset == 128) {
-            pnlSample->setText(QStringLiteral("ピルカノス2014"));
-            lblCharset->setText(QStringLiteral("日本語"));
+        if (const TFontSample sample = FontSampleOf(found.first()->data(Qt::UserRole).toInt());
+            !sample.Text.isEmpty()) {
+            pnlSample->setText(sample.Text);
+            lblCharset->setText(sample.Charset);
         }
     }
     ckbBold->setChecked(m_font.Bold);

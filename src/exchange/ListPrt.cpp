@@ -14,6 +14,7 @@
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
+#include "util/Font.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "widgets/ByteLimitValidator.h"
@@ -51,6 +52,8 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -399,16 +402,14 @@ QWidget *TListPrint::buildFormatPage()
     auto *grid = new QGridLayout(page);
     lbxFontName = new QListWidget(page);
     lbxFontName->setObjectName(QStringLiteral("lbxFontName"));
-    QStringList families = QFontDatabase::families();
-    families.sort();
-    for (const QString &family : families) {
-        if (QFontDatabase::isPrivateFamily(family))
-            continue;
-        // Each face carries its character set, as the list print stores it
-        // with the face: Japanese where the face has the Japanese script.
-        const bool japanese = QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese);
-        auto *item = new QListWidgetItem(family, lbxFontName);
-        item->setData(Qt::UserRole, japanese ? 128 : 0);
+    // Each face carries its character set, which the list print stores
+    // with the face.
+    QList<TFontFace> faces;
+    ListFontNames(faces, false, false);
+    std::sort(faces.begin(), faces.end(), [](const TFontFace &a, const TFontFace &b) { return a.name < b.name; });
+    for (const TFontFace &face : faces) {
+        auto *item = new QListWidgetItem(face.name, lbxFontName);
+        item->setData(Qt::UserRole, face.charset);
     }
     cbxFontSize = new QComboBox(page);
     cbxFontSize->setObjectName(QStringLiteral("cbxFontSize"));
@@ -462,12 +463,9 @@ QWidget *TListPrint::buildFormatPage()
 
 void TListPrint::ShowFontSample(int Charset)
 {
-    if (Charset == 0) {
-        pnlSample->setText(QStringLiteral("Pyx Corp."));
-        pnlCharset->setText(QStringLiteral("欧文"));
-    } else if (Charset == 128) {
-        pnlSample->setText(QStringLiteral("ピルカノス2014"));
-        pnlCharset->setText(QStringLiteral("日本語"));
+    if (const TFontSample sample = FontSampleOf(Charset); !sample.Text.isEmpty()) {
+        pnlSample->setText(sample.Text);
+        pnlCharset->setText(sample.Charset);
     }
 }
 

@@ -133,6 +133,15 @@ void ListFontNames(QList<TFontFace> &Strings, bool FixedPitchOnly, bool WithSymb
     }
 }
 
+TFontSample FontSampleOf(int Charset)
+{
+    if (Charset == ANSI_CHARSET)
+        return {QStringLiteral("Pyx Corp."), QStringLiteral("欧文")};
+    if (Charset == SHIFTJIS_CHARSET)
+        return {QStringLiteral("ピルカノス2014"), QStringLiteral("日本語")};
+    return {};
+}
+
 void SetFontVertical(TFont &Font)
 {
     for (int pass = 0; pass < 2; ++pass) {

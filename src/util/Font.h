@@ -78,6 +78,16 @@ struct TFontFace {
 // face is listed once. Strings is not cleared first.
 void ListFontNames(QList<TFontFace> &Strings, bool FixedPitchOnly, bool WithSymbolCharset);
 
+// What a font choice shows for a face's character set: the sample text and
+// the character-set caption ("Pyx Corp." / "欧文" for ANSI_CHARSET,
+// "ピルカノス2014" / "日本語" for SHIFTJIS_CHARSET); both empty for a set it
+// does not name, which leaves the shown ones as they are.
+struct TFontSample {
+    QString Text;
+    QString Charset;
+};
+[[nodiscard]] TFontSample FontSampleOf(int Charset);
+
 void SetFontVertical(TFont &Font);
 void SetFontHorizontal(TFont &Font);
 void RotateFont180(TFont &Font);
