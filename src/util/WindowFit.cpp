@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 #include <algorithm>
@@ -36,12 +37,26 @@ void FitWindowIntoScreen(QWidget *Window)
         screen = Window->screen() ? Window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // The frame's decoration (title bar, borders), once the window system has told it.
-    const QSize decoration = frame.size() - Window->size();
-    const bool placed = Window->testAttribute(Qt::WA_Moved);
-    const QRect fitted =
-        FitFrameIntoArea(frame, Window->minimumSize() + decoration, screen->availableGeometry(), !placed);
-    if (fitted.size() != frame.size())
+    // The frame's decoration (title bar, borders), once the window system has
+    // told it. Before a window's first show it has not: a title bar and
+    // borders are allowed for, or a window as tall as the area opens with its
+    // bottom edge below the screen.
+    QSize decoration = frame.size() - Window->size();
+    QRect outer = frame;
+    if (decoration.height() < 16) {
+        const int border = std::max(Window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth), 4);
+        const int title = std::max(Window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 24) + 8;
+        const QSize estimate(std::max(decoration.width(), 2 * border), title + border);
+        outer = QRect(frame.topLeft(), frame.size() - decoration + estimate);
+        decoration = estimate;
+    }
+    const QRect area = screen->availableGeometry();
+    // A large window the window system would place may still hang over an
+    // edge: it is centred in the area instead.
+    const bool large = outer.height() > area.height() * 3 / 4 || outer.width() > area.width() * 3 / 4;
+    const bool placed = Window->testAttribute(Qt::WA_Moved) || large;
+    const QRect fitted = FitFrameIntoArea(outer, Window->minimumSize() + decoration, area, !placed);
+    if (fitted.size() != outer.size())
         Window->resize(fitted.size() - decoration);
     // For a window, move() places the outer frame.
     if (placed && fitted.topLeft() != frame.topLeft())

@@ -63,18 +63,23 @@ TEST(WindowFit, windowShownBeyondTheScreenOpensInsideIt)
     EXPECT_EQ(dialog.width(), area.width() / 2);
 }
 
-// A window larger than the screen that the program did not place keeps the
-// window system's placement and only its size changes.
-TEST(WindowFit, unplacedWindowKeepsItsPlacementAndFitsItsSize)
+// A window larger than the screen that the program did not place is centred
+// inside it, with room left for the title bar the window system adds.
+TEST(WindowFit, largeUnplacedWindowOpensInsideTheScreenWithRoomForItsTitleBar)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QWidget window;
     window.resize(area.width() + 300, area.height() + 300);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_FALSE(window.testAttribute(Qt::WA_Moved));
-    EXPECT_LE(window.frameGeometry().width(), area.width());
-    EXPECT_LE(window.frameGeometry().height(), area.height());
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
+    EXPECT_LE(window.height(), area.height() - 24);
+    // A small one stays where the window system puts it.
+    QWidget small;
+    small.resize(area.width() / 3, area.height() / 3);
+    small.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&small));
+    EXPECT_FALSE(small.testAttribute(Qt::WA_Moved));
 }
 
 } // namespace
