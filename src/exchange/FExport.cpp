@@ -34,6 +34,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TFileExport *FileExport = nullptr;
 std::function<QString(const QString &, int &)> TFileExport::SaveDialogOverride;
 bool TFileExport::EncryptedOutputAvailable = true;
@@ -105,7 +107,9 @@ void TFileExport::CreateControls()
     // Column layout and catalogue.
     auto *boxItems = new QGroupBox(QStringLiteral("出力項目"), this);
     sgDest = makeGrid(this, "sgDest", 2);
-    sgDest->setColumnWidth(0, ScaleForDpi(22, true));
+    // Two-digit numbers fit whatever the face: the form's 22 pixels were
+    // measured for a narrower one.
+    sgDest->setColumnWidth(0, std::max(ScaleForDpi(22, true), sgDest->fontMetrics().horizontalAdvance(QStringLiteral("99")) + 12));
     sgDest->setColumnWidth(1, ScaleForDpi(121, true));
     sgDest->installEventFilter(this);
     sgSrc = makeGrid(this, "sgSrc", 1);

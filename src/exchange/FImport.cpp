@@ -40,6 +40,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TImportAddressLookup *TFileImport::LookupOverride = nullptr;
 
 namespace {
@@ -138,7 +140,9 @@ void TFileImport::CreateControls()
     sgSrc->setSelectionMode(QAbstractItemView::SingleSelection);
     sgSrc->setSelectionBehavior(QAbstractItemView::SelectRows);
     sgSrc->setAttribute(Qt::WA_InputMethodEnabled, false);
-    sgSrc->setColumnWidth(0, ScaleForDpi(22, true));
+    // Two-digit numbers fit whatever the face: the form's 22 pixels were
+    // measured for a narrower one.
+    sgSrc->setColumnWidth(0, std::max(ScaleForDpi(22, true), sgSrc->fontMetrics().horizontalAdvance(QStringLiteral("99")) + 12));
     sgSrc->setColumnWidth(1, ScaleForDpi(131, true));
     for (int i = 0; i < 20; ++i) {
         sgSrc->setItem(i, 0, new QTableWidgetItem(QString::asprintf("%3d", i + 1)));
