@@ -1,6 +1,7 @@
 #include "core/BkupDat.h"
 #include "core/RestDat.h"
 
+#include "WizardFixture.h"
 #include "core/AdrsSel.h"
 #include "core/Env.h"
 #include "DataFolderBooks.h"
@@ -75,32 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The wizards as a user meets them: a backup, then the restore proposes
 // that backup and goes on with it; the next backup goes beside it.
-class BackupThenRestore : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        QDir().mkpath(DataRoot);
-        WriteMarkedBook(AdrsPath + "Book1", "a", 3);
-        AdrsFolderList = {{"家族", "Book1", AdrsStateUnchanged}};
-        AdrsFolderIndex = 0;
-    }
-    void TearDown() override
-    {
-        AdrsFolderList.clear();
-        AdrsFolderIndex = -1;
-    }
-    template <typename T> static T *child(QWidget &w, const char *name)
-    {
-        T *c = w.findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-
-    ScopedHome home;
-    ScriptedMessageBoxes boxes;
-    ScopedDataFolders folders{home.root()};
-};
+using BackupThenRestore = WizardFixture;
 
 TEST_F(BackupThenRestore, theRestoreProposesTheLastBackupAndTheNextBackupGoesBesideIt)
 {

@@ -1,6 +1,7 @@
 #include "core/BkupDat.h"
 #include "core/RestDat.h"
 
+#include "WizardFixture.h"
 #include "core/AdrsSel.h"
 #include "core/Env.h"
 #include "core/Main.h"
@@ -27,40 +28,7 @@
 
 namespace {
 
-class Wizards : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        QDir().mkpath(DataRoot);
-        WriteMarkedBook(AdrsPath + "Book1", "a", 3);
-        AdrsFolderList = {{"家族", "Book1", AdrsStateUnchanged}};
-        AdrsFolderIndex = 0;
-    }
-    void TearDown() override
-    {
-        AdrsFolderList.clear();
-        AdrsFolderIndex = -1;
-    }
-    template <typename T> static T *child(QWidget &w, const char *name)
-    {
-        T *c = w.findChild<T *>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-    static QStringList marks(QWidget &w)
-    {
-        QStringList m;
-        auto *list = child<QTreeWidget>(w, "lvResult");
-        for (int i = 0; i < list->topLevelItemCount(); ++i)
-            m << list->topLevelItem(i)->text(1);
-        return m;
-    }
-
-    ScopedHome home;
-    ScriptedMessageBoxes boxes;
-    ScopedDataFolders folders{home.root()};
-};
+using Wizards = WizardFixture;
 
 TEST_F(Wizards, backupOffersANewDatedFolderBesideTheDataFolder)
 {

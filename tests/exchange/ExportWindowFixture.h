@@ -2,6 +2,8 @@
 
 #include "addressbook/BookFixture.h"
 #include "core/AppSub.h"
+#include "exchange/FExport.h"
+#include "platform/Cp932.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -29,6 +31,20 @@ protected:
         }
         DMMurven19->CloseAdrs();
         openList();
+    }
+    // The six records named 名0 .. 名5 with the honorific 様, and the export
+    // window's file dialog answered with the text file target.
+    void openNamedBookForExport()
+    {
+        ASSERT_NO_FATAL_FAILURE(openBookOfSix([](TTable &table, int i) {
+            table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("名%1").arg(i)));
+            table.FieldByName(QStringLiteral("Honor")).SetAsBytes(Cp932::encode(QStringLiteral("様")));
+        }));
+        RegisterFileExport();
+        TFileExport::SaveDialogOverride = [this](const QString &, int &filter) {
+            filter = 1;
+            return target;
+        };
     }
     QByteArray written() const
     {

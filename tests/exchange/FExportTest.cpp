@@ -32,15 +32,7 @@ protected:
     void SetUp() override
     {
         BookFixture::SetUp();
-        ASSERT_NO_FATAL_FAILURE(openBookOfSix([](TTable &table, int i) {
-            table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("名%1").arg(i)));
-            table.FieldByName(QStringLiteral("Honor")).SetAsBytes(sj("様"));
-        }));
-        RegisterFileExport();
-        TFileExport::SaveDialogOverride = [this](const QString &, int &filter) {
-            filter = 1;
-            return target;
-        };
+        ASSERT_NO_FATAL_FAILURE(openNamedBookForExport());
         target = DataPath + QStringLiteral("out/export.txt");
     }
     void TearDown() override

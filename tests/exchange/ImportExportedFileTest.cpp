@@ -14,11 +14,6 @@
 
 namespace {
 
-QByteArray sj(const char *utf8)
-{
-    return Cp932::encode(QString::fromUtf8(utf8));
-}
-
 // Finds nothing: the import adds the records as the file gives them.
 class NoAddress : public TImportAddressLookup
 {
@@ -34,16 +29,8 @@ protected:
     void SetUp() override
     {
         BookFixture::SetUp();
-        ASSERT_NO_FATAL_FAILURE(openBookOfSix([](TTable &table, int i) {
-            table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("名%1").arg(i)));
-            table.FieldByName(QStringLiteral("Honor")).SetAsBytes(sj("様"));
-        }));
-        RegisterFileExport();
+        ASSERT_NO_FATAL_FAILURE(openNamedBookForExport());
         target = DataPath + QStringLiteral("exported.txt");
-        TFileExport::SaveDialogOverride = [this](const QString &, int &filter) {
-            filter = 1;
-            return target;
-        };
         TFileImport::LookupOverride = &noAddress;
     }
     void TearDown() override
