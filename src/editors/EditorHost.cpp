@@ -44,12 +44,7 @@ public:
     {
         if (!DMMurven19 || !DMMurven19->AdrsTable() || RecNo <= 0)
             return std::nullopt;
-        // The record shown while editing: one that cannot be read shows empty.
-        try {
-            return TableRecordSource(*DMMurven19->AdrsTable())(RecNo);
-        } catch (const ETableError &) {
-            return std::nullopt;
-        }
+        return TableRecordSource(*DMMurven19->AdrsTable())(RecNo);
     }
     // The printed sender under the address record's names, so the sender's
     // items and the sender mode merge the sender whose contact lines print.

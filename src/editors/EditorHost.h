@@ -22,7 +22,9 @@ public:
     [[nodiscard]] virtual qint32 CurrentRecNo() const = 0;
     // The selected rows' records, in row order.
     [[nodiscard]] virtual QList<qint32> SelectedRecNos() const = 0;
-    // The record as text, or nothing when the book no longer holds it. Quiet.
+    // The record as text, or nothing when the book no longer holds it. Quiet;
+    // a book that cannot be read raises ETableError: the page shows the
+    // record as empty, a print run stops with the reason.
     [[nodiscard]] virtual std::optional<TAddressText> ReadRecord(qint32 RecNo) const = 0;
     // The sender the card and sender modes merge, as an address record's
     // text (SenderAddressText), or nothing.

@@ -61,8 +61,7 @@ void writeRecord(TItemWriter &Out, const TDrawRect &Item, int Role)
     TItemWriter stream;
     Item.SaveToStream(stream);
     Out.writeByte(PrintItemClass(Item));
-    Out.writeFlag(Item.GetKind() == TDrawRectKind::SenderPostcode || Item.GetKind() == TDrawRectKind::SenderAddress ||
-                  Item.GetKind() == TDrawRectKind::SenderName);
+    Out.writeFlag(IsSenderFrameKind(Item.GetKind()));
     Out.writeInt32(Role);
     Out.writeUInt32(quint32(stream.bytes().size()));
     Out.writeBytes(stream.bytes());

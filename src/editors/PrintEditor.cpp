@@ -83,12 +83,6 @@ void HideUnprintableBarcode(TLayoutDocument &D)
             item->SetVisible(false);
 }
 
-bool isSenderKind(TDrawRectKind Kind)
-{
-    return Kind == TDrawRectKind::SenderPostcode || Kind == TDrawRectKind::SenderAddress ||
-           Kind == TDrawRectKind::SenderName;
-}
-
 } // namespace
 
 TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
@@ -916,7 +910,7 @@ void TPrintEditor::UndoRedo(TUndoKind, TUndoData &Data, bool Redo)
         if (index < 0 || index > int(items.size()) - (back ? 0 : 1))
             return;
         std::unique_ptr<TDrawRect> item =
-            CreatePrintItem(quint8(piece->ListIndex), isSenderKind(TDrawRectKind(piece->GetKind(state))));
+            CreatePrintItem(quint8(piece->ListIndex), IsSenderFrameKind(TDrawRectKind(piece->GetKind(state))));
         if (!item)
             return;
         TItemReader reader = stream.reader();

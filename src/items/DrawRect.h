@@ -28,6 +28,14 @@ enum class TDrawRectKind : quint8 {
     SenderBlock = 14,
 };
 
+// The frames of the sender's postcode, address and name (the sender block is
+// an item of its own).
+[[nodiscard]] constexpr bool IsSenderFrameKind(TDrawRectKind Kind)
+{
+    return Kind == TDrawRectKind::SenderPostcode || Kind == TDrawRectKind::SenderAddress ||
+           Kind == TDrawRectKind::SenderName;
+}
+
 // The side of the clip line whose content is kept.
 enum class TClipSide : quint8 { None = 0, Left = 1, Above = 2, Right = 3, Below = 4 };
 

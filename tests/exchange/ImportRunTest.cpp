@@ -41,6 +41,22 @@ protected:
         const QByteArray first = file.Lines().value(0).Bytes;
         assignment.SetSamples(SplitCsvLine(first, CountCsvFields(first) + 1, false));
     }
+    // Three lines B1..B3 after a header, the book's engine raising Action
+    // (ABORT: the insert alone, ROLLBACK: the whole transaction) on B2.
+    void loadWithB2Raising(const char *Action)
+    {
+        QString error;
+        sqlite3 *db = SqlCipher::open(book.table.TableName(), TablePassword, false, &error);
+        ASSERT_NE(db, nullptr) << qPrintable(error);
+        const QByteArray trigger = QByteArray("CREATE TRIGGER raise BEFORE INSERT ON Data WHEN new.CustomCode = 'B2' "
+                                              "BEGIN SELECT RAISE(") + Action + ", 'refused'); END;";
+        const bool made = SqlCipher::exec(db, trigger.constData(), &error);
+        SqlCipher::close(db);
+        ASSERT_TRUE(made) << qPrintable(error);
+        load(sj("a,b,c,d\r\nB1,x,,\r\nB2,y,,\r\nB3,z,,\r\n"));
+        assignDefault();
+        options.SkipFirst = true;
+    }
     void assignDefault()
     {
         assignment.PutSample(irCustomCode, 0);
@@ -154,18 +170,7 @@ TEST_F(ImportRunTest, quoteLeftOpenKeepsTheRestInOneField)
 
 TEST_F(ImportRunTest, refusedAppendLoggedAndTheRestKept)
 {
-    QString error;
-    sqlite3 *db = SqlCipher::open(book.table.TableName(), TablePassword, false, &error);
-    ASSERT_NE(db, nullptr) << qPrintable(error);
-    ASSERT_TRUE(SqlCipher::exec(db,
-                                "CREATE TRIGGER refuse BEFORE INSERT ON Data WHEN new.CustomCode = 'B2' "
-                                "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
-                                &error))
-        << qPrintable(error);
-    SqlCipher::close(db);
-    load(sj("a,b,c,d\r\nB1,x,,\r\nB2,y,,\r\nB3,z,,\r\n"));
-    assignDefault();
-    options.SkipFirst = true;
+    ASSERT_NO_FATAL_FAILURE(loadWithB2Raising("ABORT"));
     const TImportRunReport report = run();
     EXPECT_EQ(report.StoredCount, 2);
     EXPECT_EQ(count(), 2);
@@ -176,18 +181,7 @@ TEST_F(ImportRunTest, refusedAppendLoggedAndTheRestKept)
 // refused and counted nowhere, and nothing of the run is claimed.
 TEST_F(ImportRunTest, anAddWhoseBatchTheEngineRollsBackIsRefusedAndNotCounted)
 {
-    QString error;
-    sqlite3 *db = SqlCipher::open(book.table.TableName(), TablePassword, false, &error);
-    ASSERT_NE(db, nullptr) << qPrintable(error);
-    ASSERT_TRUE(SqlCipher::exec(db,
-                                "CREATE TRIGGER lose BEFORE INSERT ON Data WHEN new.CustomCode = 'B2' "
-                                "BEGIN SELECT RAISE(ROLLBACK, 'lost'); END;",
-                                &error))
-        << qPrintable(error);
-    SqlCipher::close(db);
-    load(sj("a,b,c,d\r\nB1,x,,\r\nB2,y,,\r\nB3,z,,\r\n"));
-    assignDefault();
-    options.SkipFirst = true;
+    ASSERT_NO_FATAL_FAILURE(loadWithB2Raising("ROLLBACK"));
     const TImportRunReport report = run();
     EXPECT_EQ(report.Rejected, 1);
     EXPECT_EQ(report.StoredCount, 0);
