@@ -1,6 +1,8 @@
 #include "links/WebSch.h"
 
 #include "LinkFakes.h"
+#include "core/PDFHelp.h"
+#include "links/QRMap.h"
 #include "links/LinkUrl.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -118,6 +120,16 @@ TEST_F(WebSearchTest, enterWalksFromWordToEngineToSearch)
     QTest::keyClick(engine(dialog), Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("bbtnSearch"));
     EXPECT_TRUE(boxes.shown().isEmpty());
+}
+
+// The link windows of the record form answer F1 with their manual pages.
+TEST_F(WebSearchTest, webSearchAndTheMapCodeAnswerWithTheirPages)
+{
+    TWebSearch search;
+    EXPECT_EQ(HelpContextOf(&search), 42);
+    EXPECT_EQ(HelpContextOf(engine(search)), 42);
+    TQRCodeMap code;
+    EXPECT_EQ(HelpContextOf(&code), 43);
 }
 
 } // namespace
