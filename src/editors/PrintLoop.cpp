@@ -14,6 +14,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <QScopeGuard>
@@ -177,9 +178,12 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     // The PDF writer truncates its file when the run begins: it writes a
     // temporary, which replaces the user's file only once the run is whole,
     // so a stopped or failed run leaves the file as it was.
+    // A preview paints the printer through its own engine and writes nothing.
     auto *printer = dynamic_cast<QPrinter *>(&Device);
-    const QString pdfFile = printer && printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName()
-                                                                                      : QString();
+    const QString pdfFile = printer && printer->outputFormat() == QPrinter::PdfFormat && printer->paintEngine() &&
+                                    printer->paintEngine()->type() == QPaintEngine::Pdf
+                                ? printer->outputFileName()
+                                : QString();
     std::unique_ptr<QTemporaryFile> pdfTemporary;
     if (!pdfFile.isEmpty()) {
         const QFileInfo info(pdfFile);

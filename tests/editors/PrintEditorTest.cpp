@@ -325,6 +325,39 @@ TEST_F(PrintEditorTest, previewShowsOnePagePerRecordOfTheWizard)
     EXPECT_EQ(pages, 3);
 }
 
+// The preview of a run to a PDF file shows its pages and leaves the file.
+TEST_F(PrintEditorTest, previewOfAPdfRunShowsItsPagesAndLeavesTheFile)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("shown.pdf"));
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        ASSERT_EQ(old.write("the earlier run"), 15);
+    }
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1, 2};
+        Request.Preview = true;
+        return true;
+    };
+    int pages = -1;
+    editor.ExecPreview = [&](QDialog &Dialog) {
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        pages = preview->pageCount();
+    };
+    ScriptedMessageBoxes boxes;
+    action("actPrint")->trigger();
+    EXPECT_EQ(pages, 2);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    QFile kept(pdf);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "the earlier run");
+}
+
 // The preview's print button takes the user back to the wizard, which is
 // told to restore its page and copies; what it answers then is printed.
 TEST_F(PrintEditorTest, previewGoesBackToTheWizardAndPrintsItsNewAnswer)
