@@ -35,10 +35,11 @@ void TPrintEditor::SavePrinter(const QPrinter &Printer)
     const TQtPrinterBackend backend;
     TPrinterInfo info(PrinterFile(), backend);
     TPrinterSettings settings;
-    // The PDF target is no printer of the system: the default one is kept.
-    // Its file is kept while a printer of the system is chosen.
-    if (Printer.outputFormat() == QPrinter::NativeFormat)
-        settings.PrinterName = Printer.printerName();
+    // The PDF target is no printer of the system: the printer the file
+    // names stays the kind's printer (none named: the default one). Its file
+    // is kept while a printer of the system is chosen.
+    settings.PrinterName =
+        Printer.outputFormat() == QPrinter::NativeFormat ? Printer.printerName() : info.FilePrinterName();
     settings.OutputFile = Printer.outputFormat() == QPrinter::PdfFormat && !Printer.outputFileName().isEmpty()
                               ? Printer.outputFileName()
                               : info.Settings().OutputFile;

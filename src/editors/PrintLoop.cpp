@@ -3,19 +3,25 @@
 #include "core/Inquiry.h"
 #include "items/IllustRect.h"
 #include "items/MetaRect.h"
+#include "platform/SafeFile.h"
 #include "platform/Table.h"
 #include "util/PrintFonts.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <QScopeGuard>
+#include <QTemporaryFile>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -169,6 +175,32 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     }
     const int resolution = Device.logicalDpiX() > 0 ? Device.logicalDpiX() : 300;
     const TDeviceDpi dpi{resolution, Device.logicalDpiY() > 0 ? Device.logicalDpiY() : resolution};
+    // The PDF writer truncates its file when the run begins: it writes a
+    // temporary, which replaces the user's file only once the run is whole,
+    // so a stopped or failed run leaves the file as it was.
+    // A preview paints the printer through its own engine and writes nothing.
+    auto *printer = dynamic_cast<QPrinter *>(&Device);
+    const QString pdfFile = printer && printer->outputFormat() == QPrinter::PdfFormat && printer->paintEngine() &&
+                                    printer->paintEngine()->type() == QPaintEngine::Pdf
+                                ? printer->outputFileName()
+                                : QString();
+    std::unique_ptr<QTemporaryFile> pdfTemporary;
+    if (!pdfFile.isEmpty()) {
+        const QFileInfo info(pdfFile);
+        pdfTemporary = std::make_unique<QTemporaryFile>(
+            info.absoluteDir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX")));
+        if (!pdfTemporary->open()) {
+            if (Error)
+                *Error = QStringLiteral("印刷データを書き込めませんでした\r\n") + pdfFile;
+            return false;
+        }
+        pdfTemporary->close();
+        printer->setOutputFileName(pdfTemporary->fileName());
+    }
+    const auto restoreName = qScopeGuard([printer, &pdfFile] {
+        if (!pdfFile.isEmpty())
+            printer->setOutputFileName(pdfFile);
+    });
     // Before the first text: the PDF's text then gives the characters printed.
     (void)PreparePrintFonts();
     QPainter painter;
@@ -186,16 +218,25 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
             *Error = QStringLiteral("印刷データを書き込めませんでした");
         return false;
     }
+    if (!done || pdfFile.isEmpty())
+        return done;
     // The PDF engine keeps its write errors (a full disk) to itself: the
     // file is whole only when it ends with the trailer written last.
-    const auto *printer = dynamic_cast<const QPrinter *>(&Device);
-    if (done && printer && printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()
-        && !pdfWrittenWhole(printer->outputFileName())) {
+    QString reason;
+    QFile painted(pdfTemporary->fileName());
+    QByteArray bytes;
+    if (!pdfWrittenWhole(pdfTemporary->fileName()))
+        reason = QStringLiteral("PDFファイルを書き終えられませんでした");
+    else if (!painted.open(QIODevice::ReadOnly) || (bytes = painted.readAll(), painted.error() != QFileDevice::NoError))
+        reason = painted.errorString();
+    if (reason.isEmpty() && !SafeReplaceFile(pdfFile, bytes, &reason) && reason.isEmpty())
+        reason = QStringLiteral("書き込めませんでした");
+    if (!reason.isEmpty()) {
         if (Error)
-            *Error = QStringLiteral("印刷データを書き込めませんでした\r\n") + printer->outputFileName();
+            *Error = QStringLiteral("印刷データを書き込めませんでした\r\n") + pdfFile + QStringLiteral("\r\n") + reason;
         return false;
     }
-    return done;
+    return true;
 }
 
 bool TPrintLoop::RunToImages(TDeviceDpi Dpi, const QList<qint32> &RecNos, const TPrintOptions &Options,

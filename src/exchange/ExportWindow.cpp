@@ -5,6 +5,7 @@
 #include "core/OwnFiles.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "widgets/RangeControls.h"
@@ -113,6 +114,9 @@ std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask
         Ask.Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);
         return std::nullopt;
     }
+    // The old file of a save killed half-way is back before the question
+    // whether to append to it.
+    RecoverSafeReplace(Path);
     if (IsReadOnlyExportTarget(Path)) {
         Ask.Inform(ReadOnlyExportTargetMessage(Path), MB_ICONERROR);
         return std::nullopt;

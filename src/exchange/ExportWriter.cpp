@@ -331,8 +331,10 @@ bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, Q
             *Error = refusal;
         return false;
     }
-    // The target is the user's choice: nothing beside it is taken for a
-    // leftover of the program's (a "$$list.csv" of the user's stays).
+    // A save killed half-way left the old file under its aside name, which
+    // no name of the user's matches; it is put back first, or the lines are
+    // appended to nothing and this save deletes the copy.
+    RecoverSafeReplace(Path);
     QByteArray content;
     if (Append && QFileInfo::exists(Path)) {
         QFile old(Path);

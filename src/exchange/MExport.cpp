@@ -184,8 +184,10 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
         result.Failure = refusal;
         return result;
     }
-    // The target is the user's choice: nothing beside it is taken for a
-    // leftover of the program's.
+    // A save killed half-way left the old file under its aside name; it is
+    // put back first, or the marks are appended to nothing and this save
+    // deletes the copy.
+    RecoverSafeReplace(File);
     QByteArray content;
     if (!Overwrite && QFileInfo::exists(File)) {
         QFile old(File);

@@ -133,6 +133,7 @@ void TPrinterInfo::LoadFromFile()
 {
     m_keepFile = false;
     m_blocked = false;
+    m_filePrinter.clear();
     // A save killed between its renames left the file under its aside name.
     RecoverSafeReplace(m_fileName);
     if (!QFileInfo(m_fileName).isFile()) {
@@ -170,6 +171,7 @@ void TPrinterInfo::LoadFromFile()
             s.Resolution = std::clamp(r.readInt32(), 0, 9600);
             if (!r.atEnd())
                 s.OutputFile = r.readXorWideString();
+            m_filePrinter = s.PrinterName;
             // The full name is kept, so long printer names come back too.
             if (!m_backend.Printers().contains(s.PrinterName)) {
                 AssignPrinter(-1);

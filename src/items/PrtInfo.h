@@ -113,6 +113,9 @@ public:
     // The file names a printer not installed now: the default printer stands
     // in and Save leaves the file as it is.
     [[nodiscard]] bool KeepsFile() const { return m_keepFile; }
+    // The printer the file named when it was read, installed or not (empty
+    // without a readable file).
+    [[nodiscard]] const QString &FilePrinterName() const { return m_filePrinter; }
 
     // The printable area in 96-dpi units, moved in by (X, Y).
     [[nodiscard]] QRect GetPrintableRect(int X, int Y) const;
@@ -147,6 +150,7 @@ private:
     // stands in for this session, and Save keeps the file as it is until the
     // owner assigns a printer or settings.
     bool m_keepFile = false;
+    QString m_filePrinter;
     // A damaged file could not be moved aside: Save never writes over it.
     bool m_blocked = false;
     TOtherForm m_otherForm;

@@ -2,6 +2,7 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
 #include "editors/PageView.h"
+#include "items/PrtInfo.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
@@ -265,6 +266,48 @@ TEST_F(PrintEditorTest, printerWithoutOutputAsksForTheFile)
     EXPECT_TRUE(QFile::exists(pdf));
 }
 
+// The kind's printer as a backend that has it installed reads it back.
+class TKeptPrinterBackend final : public TPrinterBackend
+{
+public:
+    QStringList Printers() const override { return {QStringLiteral("Kept Printer"), QStringLiteral("Default")}; }
+    QString DefaultPrinter() const override { return QStringLiteral("Default"); }
+    QList<TPaperInfo> Papers(const QString &) const override { return {}; }
+    TPrinterSettings Apply(const TPrinterSettings &S) const override { return S; }
+    TPrinterCaps Caps(const TPrinterSettings &) const override { return {}; }
+};
+
+// A run to a PDF file keeps the printer the user chose for the kind: the
+// file's name is added, the printer is not dropped for none.
+TEST_F(PrintEditorTest, aPdfRunKeepsTheKindsPrinter)
+{
+    ScopedHome home;
+    ScopedDataFolders folders{home.root()};
+    QDir().mkpath(DataRoot);
+    const TKeptPrinterBackend backend;
+    {
+        TPrinterInfo chosen(DataRoot + QStringLiteral("Layout.pi"), backend);
+        chosen.AssignPrinter(0);
+        ASSERT_TRUE(chosen.Save());
+    }
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("kept.pdf"));
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(QString());
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {2};
+        return true;
+    };
+    editor.ExecPrintDialog = [&](QPrinter &Printer) {
+        Printer.setOutputFileName(pdf);
+        return true;
+    };
+    action("actPrint")->trigger();
+    const TPrinterInfo saved(DataRoot + QStringLiteral("Layout.pi"), backend);
+    EXPECT_EQ(saved.Settings().PrinterName, QStringLiteral("Kept Printer"));
+    EXPECT_EQ(saved.Settings().OutputFile, pdf);
+}
+
 TEST_F(PrintEditorTest, previewShowsOnePagePerRecordOfTheWizard)
 {
     editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
@@ -280,6 +323,39 @@ TEST_F(PrintEditorTest, previewShowsOnePagePerRecordOfTheWizard)
     };
     action("actPreview")->trigger();
     EXPECT_EQ(pages, 3);
+}
+
+// The preview of a run to a PDF file shows its pages and leaves the file.
+TEST_F(PrintEditorTest, previewOfAPdfRunShowsItsPagesAndLeavesTheFile)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("shown.pdf"));
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        ASSERT_EQ(old.write("the earlier run"), 15);
+    }
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1, 2};
+        Request.Preview = true;
+        return true;
+    };
+    int pages = -1;
+    editor.ExecPreview = [&](QDialog &Dialog) {
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        preview->updatePreview();
+        pages = preview->pageCount();
+    };
+    ScriptedMessageBoxes boxes;
+    action("actPrint")->trigger();
+    EXPECT_EQ(pages, 2);
+    EXPECT_TRUE(boxes.shown().isEmpty());
+    QFile kept(pdf);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "the earlier run");
 }
 
 // The preview's print button takes the user back to the wizard, which is

@@ -2,6 +2,8 @@
 #include "EditorsFixture.h"
 #include "support/Screenshot.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -88,6 +90,31 @@ TEST_F(PostcardRun, printsThreeRecordsAsThreePostcardPages)
     ASSERT_TRUE(loop.Run(printer, {1, 2, 3}, {}, &error)) << qPrintable(error);
     EXPECT_EQ(loop.PagesPrinted(), 3);
     EXPECT_EQ(pdfPageCount(out.filePath(QStringLiteral("cards.pdf"))), 3);
+}
+
+// A run stopped half-way (or failing) leaves the PDF file it would have
+// replaced as it was.
+TEST_F(PostcardRun, aStoppedRunLeavesTheOldPdfWhole)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("cards.pdf"));
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        ASSERT_EQ(old.write("the earlier run"), 15);
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    loop.Progress = [](int Done, int) { return Done < 2; };
+    EXPECT_FALSE(loop.Run(printer, {1, 2, 3}, {}, nullptr));
+    QFile kept(pdf);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "the earlier run");
+    EXPECT_EQ(printer.outputFileName(), pdf);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST_F(PostcardRun, pageHasNameAddressAndPostcodeInk)

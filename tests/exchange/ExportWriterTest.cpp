@@ -283,6 +283,19 @@ TEST(SaveExportFile, aUsersDollarFileBesideTheTargetIsLeftAlone)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
+// A save killed between its renames left the old export only under its
+// aside name: appending keeps its lines, and the copy is not deleted unread.
+TEST(SaveExportFile, appendAfterAKilledSaveKeepsTheOldLines)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    ASSERT_TRUE(SaveExportFile(path, false, "old\r\n", nullptr));
+    ASSERT_TRUE(QFile::rename(path, SafeReplaceBackupPath(path)));
+    ASSERT_TRUE(SaveExportFile(path, true, "new\r\n", nullptr));
+    EXPECT_EQ(contentOf(path), "old\r\nnew\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
 struct AppendCase {
     const char *name;
     QByteArray old;
