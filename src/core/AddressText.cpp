@@ -50,6 +50,7 @@ TAddressText AddressTextOf(const TAddressData &R)
     t.JointHonor = {plain(R.JointHonor1), plain(R.JointHonor2), plain(R.JointHonor3), plain(R.JointHonor4),
                     plain(R.JointHonor5)};
     t.JointPrint = R.JointPrint;
+    t.IgnoreName = R.IgnoreName;
     t.JointPrints = {R.JointPrint1, R.JointPrint2, R.JointPrint3, R.JointPrint4, R.JointPrint5};
     t.Keyword = {plain(R.Keyword1), plain(R.Keyword2), plain(R.Keyword3), plain(R.Keyword4),
                  plain(R.Keyword5), plain(R.Keyword6), plain(R.Keyword7), plain(R.Keyword8)};

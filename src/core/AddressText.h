@@ -31,6 +31,8 @@ struct TAddressText {
     // is the mark of the person named in NameKanji.
     std::array<QString, 5> Joint, JointHonor;
     bool JointPrint = false;
+    // A company's name is kept off its address ("宛名の印刷に名前を使用しない").
+    bool IgnoreName = false;
     std::array<bool, 5> JointPrints{};
     std::array<QString, 8> Keyword;
 

@@ -270,6 +270,15 @@ void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
 
 void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender)
 {
+    // A company whose name the user keeps off its address is addressed as
+    // the company itself, in every step (the company honorific included).
+    std::optional<TAddressText> unnamed;
+    if (Record && Record->IsCompany() && Record->IgnoreName) {
+        unnamed = *Record;
+        unnamed->NameKanji.clear();
+        unnamed->NameKana.clear();
+        Record = &*unnamed;
+    }
     // The sender blocks take the conversions the other items take: the
     // layout's record, or its kind's defaults while it has none.
     const TDataFormat format = EffectiveDataFormat(Document);

@@ -104,3 +104,33 @@ TEST(SenderNameFrame, printsTheSendersMarkedJointNames)
 }
 
 } // namespace
+
+namespace {
+
+// "宛名の印刷に名前を使用しない" on a company keeps the person's name off the
+// address: the name frame shows the company lines and no name.
+TEST(CompanyWithoutName, keepsThePersonOffTheAddress)
+{
+    TLayoutDocument document;
+    document.Kind = TLayoutKind::AddressSide;
+    document.Format = catalogueFormat(0, &document.Grid);
+    document.BuildDefaultItems();
+    TAddressText record;
+    record.PrivCorp = false;
+    record.CorpKanji = QStringLiteral("株式会社テスト商事");
+    record.Post = QStringLiteral("部長");
+    record.NameKanji = QStringLiteral("鈴木 一郎");
+    for (const bool ignore : {false, true}) {
+        record.IgnoreName = ignore;
+        MergeRecord(document, &record, nullptr);
+        const TNameRect *frame = nullptr;
+        for (auto &item : document.Items)
+            if (auto *name = dynamic_cast<TNameRect *>(item.get()); name && !name->IsSender())
+                frame = name;
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(frame->GetCorp(), QStringLiteral("株式会社テスト商事"));
+        EXPECT_EQ(frame->GetName().isEmpty(), ignore) << frame->GetName().toStdString();
+    }
+}
+
+} // namespace
