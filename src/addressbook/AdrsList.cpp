@@ -26,6 +26,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "util/WindowFit.h"
 #include "util/WriteFailure.h"
 #include "widgets/TntActnList.h"
 #include "widgets/TntControls.h"
@@ -119,6 +120,8 @@ TAddressList::TAddressList(QWidget *Owner) : QDialog(Owner)
     // parent, window modality blocks nothing.
     setWindowModality(Qt::WindowModal);
     AddressList = this;
+    // Windows opened without an owner on screen open over the list.
+    SetPlacementAnchor(this);
     // A batch change of the record the form shows reaches the form too.
     BatchChangeFormHook = [](int Row, const TAddressData &Data, const TBatchChangeFlags &Flags) {
         if (DataInquiry && DataInquiry->isVisible() && DataInquiry->NavigationSource() == 1 && AddressList &&
@@ -1046,6 +1049,9 @@ void TAddressList::RefreshList(bool RebuildColumns, bool ReloadRows, bool KeepTo
         lvAddress->scrollTo(m_model->index(qMin(top, rows - 1), 0), QAbstractItemView::PositionAtTop);
     for (QAction *action : std::as_const(m_rowCommands))
         action->setEnabled(rows > 0 && !m_unavailable.contains(action));
+    // In an empty book 照会 opens the form on a new record: the way to the
+    // first record.
+    actInquiry->setEnabled(m_adrsOpened && !m_unavailable.contains(actInquiry));
     // The form's position and its buttons follow the new rows.
     if (DataInquiry && DataInquiry->NavigationSource() == 1)
         DataInquiry->UpdateNavigation();

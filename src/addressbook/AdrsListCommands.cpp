@@ -32,7 +32,13 @@
 
 void TAddressList::actInquiryExecute()
 {
-    if (GetRowCount() == 0 || GetSelCount() == 0)
+    if (GetRowCount() == 0) {
+        // Nothing to show: the form opens on a new record (its 新規登録).
+        if (m_adrsOpened)
+            actNumerSearchExecute();
+        return;
+    }
+    if (GetSelCount() == 0)
         return;
     // One record at a time: deselect from the last row up, sparing the focused one.
     QItemSelectionModel *selection = lvAddress->selectionModel();

@@ -18,6 +18,7 @@
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/PaintPanel.h"
+#include "widgets/PrintToggle.h"
 #include "widgets/TntNMDEdit.h"
 #include "widgets/TntStdCtrls.h"
 
@@ -497,8 +498,7 @@ QWidget *TDataInquiry::CreateSubPage()
     for (int i = 0; i < 6; ++i) {
         const QByteArray name = i == 0 ? QByteArray("sbtnJointPrintM") : "sbtnJointPrint" + QByteArray::number(i);
         auto *button = toolButton(page, name.constData(), printTexts[i]);
-        button->setCheckable(true);
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+        MakePrintToggle(button);
         sbtnJointPrint[size_t(i)] = button;
         prints->addWidget(button);
     }

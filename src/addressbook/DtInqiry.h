@@ -87,7 +87,11 @@ public:
     void SetSkipConfirm(bool Flag) { m_skipConfirm = Flag; }
     void RefreshGroups();
     void RefreshLinkHints();
+    // Reloads the sender list; a sender picked and not yet saved stays
+    // picked and still counts as a change.
     void RefreshSenders();
+    // Shows SenderRecNo as the record's stored sender (the form's saved
+    // state follows it): for a record shown or written elsewhere.
     void SetShownSender(qint32 SenderRecNo);
     void RefreshKeywordCaptions();
     // Flags: 0 group, 1 JIS and local code, 2 private/company, 3 ignore name,
@@ -176,6 +180,11 @@ private:
     // Fields (DtInqiryFields.cpp).
     void FillGroupCombo();
     void FillSenderCombo();
+    // Selects SenderRecNo in the sender list ("標準" when it is not listed);
+    // returns the number now selected.
+    qint32 SelectSender(qint32 SenderRecNo);
+    // The sender of the record as it is stored (or as the form took it).
+    [[nodiscard]] qint32 SavedSender() const;
     void FillPickList(QComboBox *Combo, THistoryData *History);
     void FillPickLists(int Mask);
     void SetPrivCorp(bool Private, bool FocusName);

@@ -210,11 +210,28 @@ void TDataInquiry::FillSenderCombo()
 
 void TDataInquiry::RefreshSenders()
 {
+    // The list is refilled under the pick: only a pick that matches the
+    // saved state may carry the saved state along (a saved sender that is
+    // gone shows as 標準 and is no change of the user's).
+    const qint32 picked = m_sender;
+    const bool pending = picked != SavedSender();
     FillSenderCombo();
-    SetShownSender(m_sender);
+    if (pending)
+        SelectSender(picked);
+    else
+        SetShownSender(picked);
 }
 
-void TDataInquiry::SetShownSender(qint32 SenderRecNo)
+qint32 TDataInquiry::SavedSender() const
+{
+    if (m_shownRecord)
+        return m_shownRecord->Sender;
+    if (m_bookRecord)
+        return m_bookRecord->Sender;
+    return ReferenceRecord().Sender;
+}
+
+qint32 TDataInquiry::SelectSender(qint32 SenderRecNo)
 {
     int found = 0;
     for (int i = 1; i < cbxSender->count() && SenderRecNo != 0; ++i) {
@@ -228,6 +245,12 @@ void TDataInquiry::SetShownSender(qint32 SenderRecNo)
     cbxSender->setCurrentIndex(found);
     m_filling = filling;
     m_sender = found == 0 ? 0 : SenderRecNo;
+    return m_sender;
+}
+
+void TDataInquiry::SetShownSender(qint32 SenderRecNo)
+{
+    SelectSender(SenderRecNo);
     if (m_bookRecord)
         m_bookRecord->Sender = m_sender;
     if (m_shownRecord)
@@ -415,8 +438,8 @@ void TDataInquiry::UpdatePrintGlyph(int N)
 {
     QToolButton *button = sbtnJointPrint[size_t(N)];
     const bool down = button->isChecked();
+    // The picture follows the state by itself (PrintToggleIcon).
     button->setProperty("glyph", down ? QStringLiteral("PRINTER") : QStringLiteral("NOPRINT"));
-    button->setIcon(style()->standardIcon(down ? QStyle::SP_DialogApplyButton : QStyle::SP_DialogCancelButton));
 }
 
 void TDataInquiry::PrintMarkClicked(int Which)

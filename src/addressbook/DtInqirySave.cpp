@@ -9,6 +9,7 @@
 #include "core/Env.h"
 #include "core/GrpEdt.h"
 #include "core/HisInfo.h"
+#include "directory/NmAdSch.h"
 #include "platform/Cp932.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
@@ -278,6 +279,13 @@ void TDataInquiry::btnAddClick()
         } else {
             CloseSkippingConfirm();
         }
+        return;
+    }
+    // A record taken from a directory hit stays on the hit, now counting as
+    // unchanged, so that 次 goes on through the hits.
+    if (m_navigationSource == 0 && NameAdrsSearchWindow && NameAdrsSearchWindow->InquiryIndex() >= 0) {
+        m_searchRecord = GetFormData();
+        UpdateNavigation();
         return;
     }
     // A new record: with no directory hit to stay on, the form closes.

@@ -10,7 +10,6 @@
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntStdCtrls.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -527,8 +526,30 @@ void TAddressSelect::SetMode(int mode)
     } else {
         setWindowTitle(QStringLiteral("アドレス帳の作成"));
         rbNew->setChecked(true);
-        edtNew->SetText(BookName);
+        edtNew->SetText(ProposedNewName());
     }
+}
+
+QString TAddressSelect::ProposedNewName() const
+{
+    // A new book is offered a name no book has: the open book's name with
+    // the first free number after it ("アドレス2"), so that OK creates it.
+    const auto taken = [](const QString &name) {
+        return std::any_of(AdrsFolderList.cbegin(), AdrsFolderList.cend(),
+                           [&](const TAdrsFolderInfo &book) { return sameName(book.Name, name); });
+    };
+    if (!taken(BookName))
+        return BookName;
+    for (int n = 2; n < 10000; ++n) {
+        const QString number = QString::number(n);
+        // A name at the length limit gives up its end for the number.
+        QString base = BookName;
+        while (!base.isEmpty() && (FitBookName(base + number) != base + number || base.back().isHighSurrogate()))
+            base.chop(1);
+        if (!taken(base + number))
+            return base + number;
+    }
+    return QString();
 }
 
 void TAddressSelect::FillList(int selectEntry)
@@ -652,8 +673,17 @@ bool TAddressSelect::eventFilter(QObject *watched, QEvent *event)
             lvAdrs->setFocus();
             return true;
         }
+        // Return in the name or the list is the OK of the dialog: a first
+        // start is one name and one key.
         if (enter && (watched == edtNew || watched == lvAdrs)) {
+            // A name being edited in the list is only ended (Return reaches
+            // the list from its editor): it is no choice of the book.
+            const auto editors = lvAdrs->viewport()->findChildren<QLineEdit *>();
+            const bool editing =
+                std::any_of(editors.cbegin(), editors.cend(), [](const QLineEdit *e) { return e->isVisible(); });
             btnOk->setFocus();
+            if (watched == edtNew || !editing)
+                btnOk->click();
             return true;
         }
         if (watched == lvAdrs && key->key() == Qt::Key_F2 && SelectedRow() >= 0) {

@@ -132,6 +132,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The name the create mode offers: BookName, or when a book has that
+    // name already, BookName with the first free number appended.
+    [[nodiscard]] QString ProposedNewName() const;
     void FillList(int selectEntry = -1);
     void UpdateRadioCaptions();
     void UpdateActions();

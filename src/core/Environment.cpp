@@ -429,6 +429,16 @@ QWidget *TEnvironment::CreateUpdatePage()
     row->addWidget(bbtnUpdate);
     row->addStretch();
     layout->addLayout(row);
+    // Without an update server no check can run: none is offered, and the
+    // page says why (the stored choice is kept for when one is set).
+    if (!UpdateConfigured()) {
+        chkUpdate->setChecked(false);
+        chkUpdate->setEnabled(false);
+        bbtnUpdate->setEnabled(false);
+        auto *none = new QLabel(UpdateNotConfiguredText().replace(QStringLiteral("  \r\n"), QStringLiteral("、")).trimmed(), page);
+        none->setObjectName(QStringLiteral("lblUpdateNone"));
+        layout->addWidget(none);
+    }
     layout->addStretch();
     return page;
 }
@@ -757,7 +767,8 @@ void TEnvironment::btnSetClick()
     ini.WriteInteger(kCooperate, QStringLiteral("Map"), cbxMapSoft->currentIndex());
     ini.WriteInteger(kCooperate, QStringLiteral("MapSearchKind"), cbxMapSearchKind->currentIndex());
     ini.WriteInteger(kCooperate, QStringLiteral("Root"), cbxRootSoft->currentIndex());
-    ini.WriteBool(kUpdate, QStringLiteral("UpdateCheck"), chkUpdate->isChecked());
+    const bool updateCheck = UpdateConfigured() ? chkUpdate->isChecked() : UpdateCheck;
+    ini.WriteBool(kUpdate, QStringLiteral("UpdateCheck"), updateCheck);
     QString error;
     if (!ini.UpdateFile(&error)) {
         ShowWriteFailure(this, QStringLiteral("環境設定"), SettingsFileName(), error);
@@ -784,7 +795,7 @@ void TEnvironment::btnSetClick()
     CooperateMap = cbxMapSoft->currentIndex();
     CooperateMapSearchKind = cbxMapSearchKind->currentIndex();
     CooperateRoot = cbxRootSoft->currentIndex();
-    UpdateCheck = chkUpdate->isChecked();
+    UpdateCheck = updateCheck;
 
     m_changes = changes;
     m_recent = PushRecentFolder(m_recent, folder);

@@ -1,6 +1,7 @@
 #include "core/InfoDlg.h"
 
 #include "core/Env.h"
+#include "core/UpdateDlg.h"
 #include "platform/IniFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -12,6 +13,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <initializer_list>
 
 TInfoDialog::TInfoDialog(QWidget *Owner)
     : QDialog(Owner)
@@ -34,14 +37,22 @@ TInfoDialog::TInfoDialog(QWidget *Owner)
     label("lblInfo4", QStringLiteral("［ヘルプ］－［ピルカノス2014 操作ガイド］"));
     label("lblInfo5", QStringLiteral("をクリックするか、キーボードの ［Ｆ１］キーを押してください。"));
     layout->addSpacing(8);
-    label("lblUpdate1", QStringLiteral("起動した時にインターネットに接続して、最新のアップデートが公開されているかを"));
-    label("lblUpdate2", QStringLiteral("確認することができます。"));
+    QLabel *update1 =
+        label("lblUpdate1", QStringLiteral("起動した時にインターネットに接続して、最新のアップデートが公開されているかを"));
+    QLabel *update2 = label("lblUpdate2", QStringLiteral("確認することができます。"));
 
     ckbUpdate = new QCheckBox(QStringLiteral("起動時に最新アップデートの確認をする"), this);
     ckbUpdate->setObjectName(QStringLiteral("ckbUpdate"));
     ckbUpdate->setChecked(UpdateCheck);
     layout->addWidget(ckbUpdate);
-    layout->addSpacing(8);
+    // Without an update server there is no check to offer.
+    if (!UpdateConfigured()) {
+        for (QWidget *w : std::initializer_list<QWidget *>{update1, update2, ckbUpdate})
+            w->hide();
+        ckbUpdate->setChecked(false);
+    } else {
+        layout->addSpacing(8);
+    }
     ckbInfo = new QCheckBox(QStringLiteral("次回もこのメッセージを表示する"), this);
     ckbInfo->setObjectName(QStringLiteral("ckbInfo"));
     ckbInfo->setChecked(true);
@@ -77,7 +88,9 @@ void ShowInfoDialog(QWidget *Owner)
     TInfoDialog dialog(Owner);
     CenterFormOnOwner(&dialog, Owner);
     dialog.exec();
-    UpdateCheck = dialog.GetUpdateCheck();
+    // The choice is the user's only where it was offered.
+    if (UpdateConfigured())
+        UpdateCheck = dialog.GetUpdateCheck();
     TMemIniFile ini(SettingsFileName());
     ini.WriteBool(QStringLiteral("BASE"), QStringLiteral("Info"), dialog.GetShowInfo());
     ini.WriteBool(QStringLiteral("UPDATE"), QStringLiteral("UpdateCheck"), UpdateCheck);

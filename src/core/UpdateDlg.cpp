@@ -29,6 +29,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString kProductWord = QStringLiteral("Murven19");
@@ -80,6 +83,32 @@ bool readSha256(const QString &text, QByteArray &out)
         return false;
     out = QByteArray::fromHex(t.toLatin1());
     return out.size() == 32;
+}
+
+// The SHA-256 of a file as it lies on disk now (empty when it cannot be read).
+QByteArray fileSha256(const QString &Name)
+{
+    QFile file(Name);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file))
+        return {};
+    return hash.result();
+}
+
+// What is downloaded into the update folder is started: only the user may
+// reach it. A folder left open to others by an earlier run or by hand is
+// closed again; one that is a link or another user's is refused.
+bool closeUpFolder(const QString &Folder)
+{
+    const QByteArray path = QFile::encodeName(QDir::cleanPath(Folder));
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    if ((st.st_mode & 077) == 0)
+        return true;
+    return ::chmod(path.constData(), 0700) == 0;
 }
 
 QString childText(const QHash<QString, QString> &fields, const QString &name, bool *present)
@@ -145,11 +174,21 @@ QString TUpdateDialog::UpdateFolder()
     return DataRoot + QStringLiteral("update/");
 }
 
+bool UpdateConfigured()
+{
+    return !UpdateDomain.trimmed().isEmpty();
+}
+
+QString UpdateNotConfiguredText()
+{
+    return QStringLiteral("アップデートの確認先が設定されていないため  \r\nアップデートの確認はおこなえません  ");
+}
+
 bool TUpdateDialog::CheckInternet()
 {
-    if (!UpdateDomain.trimmed().isEmpty())
+    if (UpdateConfigured())
         return true;
-    ErrorText = QStringLiteral("アップデートの確認先が設定されていません  ");
+    ErrorText = UpdateNotConfiguredText();
     return false;
 }
 
@@ -418,19 +457,18 @@ bool TUpdateDialog::Download(const QString &Path, const QString &FileName, qint6
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
     qint64 written = 0;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
     const qint64 most = ExpectedSize >= 0 ? std::min(ExpectedSize, Limit) : Limit;
     const TAnswer answer = Get(Path, [&](const QByteArray &piece) {
         written += piece.size();
         if (written > most)
             return false;
-        hash.addData(piece);
         return file.write(piece) == piece.size();
     });
     const bool flushed = file.flush();
     file.close();
     const bool complete = answer.Ok && flushed && (ExpectedSize < 0 ? written > 0 : written == ExpectedSize);
-    const bool matches = Sha256.isEmpty() || hash.result() == Sha256;
+    // The file as it was written, not the bytes as they came.
+    const bool matches = Sha256.isEmpty() || (complete && fileSha256(target) == Sha256);
     if (!complete || !matches) {
         // Never leave a partial or foreign file for the update program to take.
         QFile::remove(target);
@@ -450,7 +488,7 @@ bool TUpdateDialog::CanStartUpdater() const
 bool TUpdateDialog::DownloadUpdateFiles()
 {
     m_checkedDownloads = false;
-    if (!Folders::makePrivatePath(UpdateFolder()))
+    if (!Folders::makePrivatePath(UpdateFolder()) || !closeUpFolder(UpdateFolder()))
         return false;
     for (TUpdateFile &file : Files) {
         if (!file.ToUpdate)
@@ -504,6 +542,16 @@ int TUpdateDialog::RunUpdater()
     // A program whose bytes no SHA-256 of the description vouched for is never started.
     if (!m_checkedDownloads)
         return 1;
+    // What is started is what lies in the folder now: every file is hashed
+    // again right before the start, in a folder only the user can reach.
+    const bool intact = closeUpFolder(UpdateFolder()) && fileSha256(program) == UpdaterSha256
+                        && std::all_of(Files.cbegin(), Files.cend(), [](const TUpdateFile &file) {
+                               return !file.Downloaded || fileSha256(UpdateFolder() + file.DlFile) == file.Sha256;
+                           });
+    if (!intact) {
+        ErrorCode = ucHashMismatch;
+        return 1;
+    }
     int code = 0;
     if (Restart) {
         if (!QProcess::startDetached(program, {QStringLiteral("-auto")}, UpdateFolder()))
@@ -541,10 +589,9 @@ bool RunUpdateCheck(QWidget *Owner, bool Manual)
     {
         std::unique_ptr<TWaitCursor> wait = Manual ? std::make_unique<TWaitCursor>() : nullptr;
         if (!update.CheckInternet()) {
-            if (Manual) // nothing configured: the server cannot be reached
-                show(QStringLiteral("アップデートの確認がおこなえません  \r\n\r\n") + update.ErrorText +
-                         QStringLiteral("\r\n\r\nアップデートの確認先のサーバーに接続できませんでした  "),
-                     MB_ICONINFORMATION);
+            // Nothing configured: nothing was tried, so no connection failed.
+            if (Manual)
+                show(update.ErrorText, MB_ICONINFORMATION);
             return false;
         }
         if (!update.GetUpdateInfo()) {

@@ -106,6 +106,12 @@ enum TUpdateCode : int {
 };
 
 
+// Whether an update server is configured ([UPDATE PARAMETER] Domain): without
+// one no check can run, and none is offered.
+[[nodiscard]] bool UpdateConfigured();
+// What the program says when a check is asked for without a server.
+[[nodiscard]] QString UpdateNotConfiguredText();
+
 class TUpdateDialog
 {
 public:

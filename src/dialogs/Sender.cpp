@@ -16,6 +16,7 @@
 #include "util/SubUnit.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/EnterKey.h"
+#include "widgets/PrintToggle.h"
 #include "widgets/TntNMDEdit.h"
 
 #include <QCheckBox>
@@ -83,7 +84,7 @@ QToolButton *toggle(QWidget *Parent, const QString &Name, const QString &Caption
     auto *b = new QToolButton(Parent);
     b->setObjectName(Name);
     b->setText(Caption);
-    b->setCheckable(true);
+    MakePrintToggle(b);
     return b;
 }
 

@@ -2,7 +2,9 @@
 
 #include "util/SubUnit.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
@@ -22,43 +24,142 @@ QRect FitFrameIntoArea(const QRect &frame, const QSize &minimumFrame, const QRec
     return fitted;
 }
 
+QRect PlaceClientInArea(const QRect &Client, const QMargins &Decoration, const QSize &MinimumClient, const QRect &Area,
+                        TWindowPlace Place, const std::optional<QRect> &AnchorFrame)
+{
+    if (Area.isEmpty())
+        return Client;
+    const QRect frame = Client.marginsAdded(Decoration);
+    const QSize minimumFrame = MinimumClient.grownBy(Decoration);
+    QRect fitted = FitFrameIntoArea(frame, minimumFrame, Area, Place == TWindowPlace::WindowSystem);
+    switch (Place) {
+    case TWindowPlace::WindowSystem:
+    case TWindowPlace::Own:
+        break;
+    case TWindowPlace::Centred:
+        fitted.moveTopLeft(CenterFormPosition(fitted.size(), nullptr, Area));
+        break;
+    case TWindowPlace::OverAnchor:
+        if (AnchorFrame)
+            fitted.moveTopLeft(CenterFormPosition(fitted.size(), &*AnchorFrame, Area));
+        break;
+    }
+    return fitted.marginsRemoved(Decoration);
+}
+
+namespace {
+
+QPointer<QWidget> placementAnchor;
+
+bool isPlaceable(const QWidget *Window)
+{
+    const Qt::WindowType type = Window->windowType();
+    return type != Qt::Popup && type != Qt::ToolTip && type != Qt::Desktop && type != Qt::SplashScreen
+           && !Window->windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
+QMargins marginsOf(const QWidget *Window)
+{
+    const QRect frame = Window->frameGeometry();
+    const QRect client = Window->geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
+
+// A title bar and borders, however the style draws them: a window system's
+// title bar is rarely lower than 24 pixels. Where they go is not known, so
+// the allowance is put at the right and the bottom: the window keeps the
+// place the program gave it, and is made small enough that a frame of that
+// size still ends inside the area.
+QMargins estimatedDecoration(const QWidget *Window)
+{
+    const int border = std::max(Window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth), 4);
+    const int title = std::max(Window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 24) + 8;
+    return {0, 0, 2 * border, title + border};
+}
+
+// The window (never Window itself) a window opens over: its owner's window
+// when that is on screen, else the placement anchor when that is.
+QWidget *anchorOf(const QWidget *Window)
+{
+    for (QWidget *owner = Window->parentWidget(); owner; owner = owner->parentWidget()) {
+        QWidget *window = owner->window();
+        if (window != Window && window->isVisible() && !window->isMinimized())
+            return window;
+        owner = window;
+    }
+    QWidget *anchor = placementAnchor.data();
+    if (anchor && anchor != Window && anchor->isVisible() && !anchor->isMinimized())
+        return anchor;
+    return nullptr;
+}
+
+} // namespace
+
+QMargins WindowDecoration(const QWidget *Window)
+{
+    if (!Window)
+        return {};
+    // Known once the window system has framed the window (none before).
+    const QMargins own = marginsOf(Window);
+    if (!own.isNull())
+        return own;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (const QWidget *other : windows) {
+        if (other == Window || !other->isVisible() || !isPlaceable(other))
+            continue;
+        const QMargins margins = marginsOf(other);
+        if (!margins.isNull())
+            return margins;
+    }
+    return estimatedDecoration(Window);
+}
+
+void SetPlacementAnchor(QWidget *Window)
+{
+    placementAnchor = Window;
+}
+
+QWidget *PlacementAnchor()
+{
+    return placementAnchor.data();
+}
+
 void FitWindowIntoScreen(QWidget *Window)
 {
-    if (!Window || !Window->isWindow())
-        return;
-    const Qt::WindowType type = Window->windowType();
-    if (type == Qt::Popup || type == Qt::ToolTip || type == Qt::Desktop)
+    if (!Window || !Window->isWindow() || !isPlaceable(Window))
         return;
     if (Window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         return;
-    const QRect frame = Window->frameGeometry();
-    QScreen *screen = QGuiApplication::screenAt(frame.center());
+    const QMargins decoration = WindowDecoration(Window);
+    const QRect client = Window->geometry();
+    const QRect frame = client.marginsAdded(decoration);
+    QWidget *anchor = Window->testAttribute(Qt::WA_Moved) ? nullptr : anchorOf(Window);
+    QScreen *screen = anchor ? anchor->screen() : QGuiApplication::screenAt(frame.center());
     if (!screen)
         screen = Window->screen() ? Window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // The frame's decoration (title bar, borders), once the window system has
-    // told it. Before a window's first show it has not: a title bar and
-    // borders are allowed for, or a window as tall as the area opens with its
-    // bottom edge below the screen.
-    QSize decoration = frame.size() - Window->size();
-    QRect outer = frame;
-    if (decoration.height() < 16) {
-        const int border = std::max(Window->style()->pixelMetric(QStyle::PM_DefaultFrameWidth), 4);
-        const int title = std::max(Window->style()->pixelMetric(QStyle::PM_TitleBarHeight), 24) + 8;
-        const QSize estimate(std::max(decoration.width(), 2 * border), title + border);
-        outer = QRect(frame.topLeft(), frame.size() - decoration + estimate);
-        decoration = estimate;
-    }
     const QRect area = screen->availableGeometry();
-    // A large window the window system would place may still hang over an
-    // edge: it is centred in the area instead.
-    const bool large = outer.height() > area.height() * 3 / 4 || outer.width() > area.width() * 3 / 4;
-    const bool placed = Window->testAttribute(Qt::WA_Moved) || large;
-    const QRect fitted = FitFrameIntoArea(outer, Window->minimumSize() + decoration, area, !placed);
-    if (fitted.size() != outer.size())
-        Window->resize(fitted.size() - decoration);
-    // For a window, move() places the outer frame.
-    if (placed && fitted.topLeft() != frame.topLeft())
-        Window->move(fitted.topLeft());
+    TWindowPlace place = TWindowPlace::WindowSystem;
+    std::optional<QRect> anchorFrame;
+    if (Window->testAttribute(Qt::WA_Moved)) {
+        place = TWindowPlace::Own;
+    } else if (anchor) {
+        place = TWindowPlace::OverAnchor;
+        anchorFrame = anchor->geometry().marginsAdded(WindowDecoration(anchor));
+    } else if (frame.height() > area.height() * 3 / 4 || frame.width() > area.width() * 3 / 4) {
+        // A large window the window system would place may still hang over
+        // an edge: it is centred in the area instead.
+        place = TWindowPlace::Centred;
+    }
+    const QRect placed = PlaceClientInArea(client, decoration, Window->minimumSize(), area, place, anchorFrame);
+    if (place == TWindowPlace::WindowSystem) {
+        if (placed.size() != client.size())
+            Window->resize(placed.size());
+        return;
+    }
+    // The client rectangle: the window system puts its frame around it.
+    if (placed != client)
+        Window->setGeometry(placed);
 }

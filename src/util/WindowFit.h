@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QMargins>
 #include <QRect>
 #include <QSize>
+
+#include <optional>
 
 class QWidget;
 
@@ -12,11 +15,42 @@ class QWidget;
 [[nodiscard]] QRect FitFrameIntoArea(const QRect &frame, const QSize &minimumFrame, const QRect &workArea,
                                      bool keepPosition);
 
+// How a window about to be shown is placed.
+enum class TWindowPlace {
+    WindowSystem, // where the window system puts it (only its size is fitted)
+    Own,          // where the program put it, moved back inside the area
+    Centred,      // centred in the area
+    OverAnchor,   // centred over the anchor's frame, as far as the area allows
+};
+
+// Where a window's client area goes so that its frame (the client with
+// Decoration around it) lies inside Area: Client is the window's client
+// rectangle as the program left it, MinimumClient its minimum size.
+// AnchorFrame is the frame to centre over for TWindowPlace::OverAnchor.
+[[nodiscard]] QRect PlaceClientInArea(const QRect &Client, const QMargins &Decoration, const QSize &MinimumClient,
+                                      const QRect &Area, TWindowPlace Place,
+                                      const std::optional<QRect> &AnchorFrame = std::nullopt);
+
+// The decoration the window system puts around Window: its own when it has
+// been shown already, else that of another window of the program on screen
+// (one window system decorates them alike), else an allowance for a title
+// bar and borders. Before its first show a window knows no frame: a frame
+// guessed at the wrong place or size lets a window open with its title bar
+// above the screen or its bottom edge (and status bar) below it.
+[[nodiscard]] QMargins WindowDecoration(const QWidget *Window);
+
+// The window that windows without a shown owner open over (the main list).
+void SetPlacementAnchor(QWidget *Window);
+[[nodiscard]] QWidget *PlacementAnchor();
+
 // Fits a top-level window about to be shown into the available area of its
 // screen (the one under its centre, else its own or the primary screen), so
-// no window opens beyond the screen's edges or behind its panels: the size of
-// every window and the position of one the program placed (the window system
-// places the others inside the area itself). Popups, tool tips, and
-// maximised, minimised or full-screen windows are left alone. The
-// application object (TApplication) calls it for every window it shows.
+// no window opens beyond the screen's edges or behind its panels. A window
+// the program placed keeps its place, moved inside; one it did not place
+// opens centred over its owner when the owner is on screen, else over the
+// placement anchor (the main list), as far as the area allows; without
+// either a large one is centred in the area and a small one is left to the
+// window system. Popups, tool tips, and maximised, minimised or full-screen
+// windows are left alone. The application object (TApplication) calls it for
+// every window it shows.
 void FitWindowIntoScreen(QWidget *Window);

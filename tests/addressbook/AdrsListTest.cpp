@@ -10,6 +10,7 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
@@ -1004,6 +1005,49 @@ TEST_F(AddressListWindow, takingAHitCancelledAtTheFormsQuestionKeepsTheFormAndIt
         delete search;
         DataInquiry->SetSkipConfirm(true);
         DataInquiry->close();
+    }
+}
+
+// 登録 of a record taken from a hit keeps the form on the hit, so that 次
+// goes on to the next hit: several hits are entered from the form alone.
+TEST_F(AddressListWindow, registeringADirectoryHitStaysOnItAndNextEntersTheFollowingHit)
+{
+    const TSampleRegionDisc disc;
+    ASSERT_TRUE(disc.Written);
+    {
+        TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
+        openWindow();
+        const int rowsBefore = list->GetRowCount();
+        action("actNameAdrsSearch")->trigger();
+        TNameAdrsSearch *search = NameAdrsSearchWindow;
+        ASSERT_NE(search, nullptr);
+        search->NameEdit()->setText(QStringLiteral("見本"));
+        QSignalSpy finished(search, &TNameAdrsSearch::RunFinished);
+        search->findChild<QPushButton *>(QStringLiteral("bbtnSearch"))->click();
+        ASSERT_TRUE(finished.wait(5000));
+        ASSERT_EQ(search->GetHitCount(), 3);
+        search->findChild<QTableView *>(QStringLiteral("lvResult"))->setCurrentIndex(search->ResultModel()->index(0, 0));
+        search->findChild<QPushButton *>(QStringLiteral("sbtnInquiry"))->click();
+        QPointer<TDataInquiry> form = DataInquiry;
+        ASSERT_NE(form, nullptr);
+        for (int hit = 1; hit <= 3; ++hit) {
+            SCOPED_TRACE(hit);
+            ASSERT_EQ(DecodeUnicodeField(form->GetFormData().NameKanji.Bytes()), QStringLiteral("見本一郎%1").arg(hit));
+            QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("btnAdd")), Qt::LeftButton);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            ASSERT_NE(form, nullptr);
+            ASSERT_TRUE(form->isVisible());
+            EXPECT_EQ(list->GetRowCount(), rowsBefore + hit);
+            // Stored, so the form holds nothing to ask about.
+            EXPECT_FALSE(form->IsChanged());
+            EXPECT_EQ(search->InquiryIndex(), hit - 1);
+            if (hit < 3)
+                QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("sbtnNext")), Qt::LeftButton);
+        }
+        EXPECT_EQ(boxes.count(), 0);
+        delete search;
+        form->SetSkipConfirm(true);
+        form->close();
     }
 }
 

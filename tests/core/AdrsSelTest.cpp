@@ -10,6 +10,7 @@
 #include "widgets/TntComCtrls.h"
 #include "widgets/TntStdCtrls.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -599,6 +601,82 @@ TEST_F(BookDialog, startupChoiceWithoutBooksCreatesAndAsksBeforeCancelling)
     m_boxes.enqueue(IDYES);
     click("btnCancel");
     EXPECT_EQ(m_dialog->result(), QDialog::Rejected);
+}
+
+// The create mode offers a name no book has, so that OK creates a book.
+struct ProposalCase {
+    const char *name;
+    QStringList books;
+    QString open;
+    QString proposed;
+};
+void PrintTo(const ProposalCase &c, std::ostream *os) { *os << c.name; }
+
+class NewBookName : public BookDialog, public ::testing::WithParamInterface<ProposalCase>
+{};
+
+TEST_P(NewBookName, isOneNoBookHas)
+{
+    for (const QString &book : GetParam().books)
+        makeBook(book);
+    open(GetParam().open, 0);
+    EXPECT_EQ(child<TTntEdit>("edtNew")->GetText(), GetParam().proposed);
+}
+
+// 100 bytes: fifty full-width letters.
+const QString kLongest = QString(50, QChar(u'あ'));
+
+INSTANTIATE_TEST_SUITE_P(
+    Books, NewBookName,
+    ::testing::Values(ProposalCase{"firstBook", {}, QStringLiteral("アドレス"), QStringLiteral("アドレス")},
+                      ProposalCase{"openBookTaken", {QStringLiteral("アドレス")}, QStringLiteral("アドレス"),
+                                   QStringLiteral("アドレス2")},
+                      ProposalCase{"firstFreeNumber",
+                                   {QStringLiteral("アドレス"), QStringLiteral("アドレス2"), QStringLiteral("アドレス3")},
+                                   QStringLiteral("アドレス"), QStringLiteral("アドレス4")},
+                      ProposalCase{"longestNameGivesUpItsEnd", {kLongest}, kLongest, kLongest.left(49) + u'2'}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// At the first start the user types a name and presses Return: the book is
+// created, as OK does.
+TEST_F(BookDialog, firstStartReturnInTheNameCreatesTheBook)
+{
+    open(QStringLiteral("アドレス"), 9);
+    auto *edit = child<TTntEdit>("edtNew");
+    ASSERT_TRUE(child<QRadioButton>("rbNew")->isChecked());
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_FALSE(m_dialog->isVisible());
+    EXPECT_EQ(m_dialog->BookName, QStringLiteral("アドレス"));
+    EXPECT_EQ(m_boxes.count(), 0);
+}
+
+// Return on the chosen book opens it.
+TEST_F(BookDialog, returnInTheListOpensTheChosenBook)
+{
+    makeBook("One");
+    makeBook("Two");
+    open("One", 1);
+    select("Two");
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Return);
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(m_dialog->BookName, QStringLiteral("Two"));
+}
+
+// A name refused at Return leaves the dialog open on it.
+TEST_F(BookDialog, returnOnAnEmptyNameSaysSoAndStays)
+{
+    open(QString(), 0);
+    auto *edit = child<TTntEdit>("edtNew");
+    edit->SetText(QString());
+    edit->setFocus();
+    m_boxes.enqueue(IDOK);
+    QTest::keyClick(edit, Qt::Key_Return);
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_EQ(m_boxes.last().text, QStringLiteral("作成するアドレス帳の名前を入力してください  "));
+    EXPECT_TRUE(m_dialog->isVisible());
 }
 
 // ---- Through the dialog and the next start ------------------------------------------

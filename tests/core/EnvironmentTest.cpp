@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -129,6 +130,7 @@ protected:
         CooperateMap = 2;
         CooperateRoot = 0;
         UpdateCheck = true;
+        UpdateDomain = QStringLiteral("updates.example.jp"); // a check can run
         writeSetting(QStringLiteral("BASE"), QStringLiteral("DataPath"), DataPath);
     }
     void TearDown() override
@@ -140,6 +142,7 @@ protected:
         HisCount = m_savedHisCount;
         AdrsName = m_savedAdrsName;
         UpdateCheck = m_savedUpdateCheck;
+        UpdateDomain = m_savedUpdateDomain;
         UnavailableDataPath.clear();
     }
 
@@ -189,6 +192,7 @@ private:
     const int m_savedHisCount = HisCount;
     const QString m_savedAdrsName = AdrsName;
     const bool m_savedUpdateCheck = UpdateCheck;
+    const QString m_savedUpdateDomain = UpdateDomain;
 };
 
 TEST_F(SettingsDialog, onlyInstalledRegionsCanBeChosen)
@@ -551,6 +555,26 @@ TEST_F(SettingsDialog, aRunOnTheStandInFolderKeepsTheConfiguredFolder)
     EXPECT_EQ(setting(QStringLiteral("BASE"), QStringLiteral("DataPath")), configured);
     EXPECT_EQ(setting(QStringLiteral("BASE"), QStringLiteral("AdrsName")), QStringLiteral("家族"));
     EXPECT_EQ(setting(QStringLiteral("UPDATE"), QStringLiteral("UpdateCheck")), QStringLiteral("0"));
+}
+
+// Without an update server no check can run: the page offers none, says
+// why, and keeps the stored choice for when a server is set.
+TEST_F(SettingsDialog, withoutAnUpdateServerNoCheckIsOfferedAndTheStoredChoiceStays)
+{
+    UpdateDomain.clear();
+    open();
+    dialog->ShowPage(5);
+    auto *update = child<QCheckBox>("chkUpdate");
+    EXPECT_FALSE(update->isEnabled());
+    EXPECT_FALSE(update->isChecked());
+    EXPECT_FALSE(child<QPushButton>("bbtnUpdate")->isEnabled());
+    EXPECT_TRUE(child<QLabel>("lblUpdateNone")->text().contains(QStringLiteral("設定されていない")));
+    saveScreenshot(dialog.get(), QStringLiteral("SettingsDialog_noUpdateServer"));
+    pressSet();
+    ASSERT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_TRUE(UpdateCheck);
+    EXPECT_EQ(setting(QStringLiteral("UPDATE"), QStringLiteral("UpdateCheck")), QStringLiteral("1"));
+    EXPECT_EQ(boxes.count(), 0);
 }
 
 } // namespace

@@ -26,8 +26,14 @@ protected:
     {
         QDir().mkpath(DataRoot);
         m_savedUpdateCheck = UpdateCheck;
+        m_savedDomain = UpdateDomain;
+        UpdateDomain = QStringLiteral("updates.example.jp"); // a check can run
     }
-    void TearDown() override { UpdateCheck = m_savedUpdateCheck; }
+    void TearDown() override
+    {
+        UpdateCheck = m_savedUpdateCheck;
+        UpdateDomain = m_savedDomain;
+    }
 
     // Runs the greeting, unticking the named boxes before pressing OK.
     void runUnticking(const QStringList &boxes)
@@ -46,6 +52,7 @@ protected:
     ScopedDataFolders m_folders{m_dir.path()};
     ScriptedMessageBoxes m_boxes;
     bool m_savedUpdateCheck = true;
+    QString m_savedDomain;
 };
 
 TEST_F(InfoDialogTest, greetsWithTheProductNameAndTicksUpdateFromTheSetting)
@@ -86,6 +93,25 @@ TEST_F(InfoDialogTest, aSettingsFileThatCannotBeWrittenIsReported)
     runUnticking({});
     ASSERT_EQ(m_boxes.count(), 1);
     EXPECT_EQ(m_boxes.last().flags & MB_ICONMASK, unsigned(MB_ICONERROR));
+}
+
+// At the first start without an update server the greeting offers no
+// check (none could run) and the stored choice is left as it was.
+TEST_F(InfoDialogTest, withoutAnUpdateServerTheGreetingOffersNoCheck)
+{
+    UpdateDomain.clear();
+    UpdateCheck = true;
+    {
+        TInfoDialog dialog;
+        dialog.show();
+        saveScreenshot(&dialog, QStringLiteral("InfoDialog_noUpdateServer"));
+        for (const char *name : {"ckbUpdate", "lblUpdate1", "lblUpdate2"})
+            EXPECT_FALSE(dialog.findChild<QWidget *>(QLatin1String(name))->isVisible()) << name;
+        EXPECT_FALSE(dialog.GetUpdateCheck());
+    }
+    runUnticking({});
+    EXPECT_TRUE(UpdateCheck);
+    EXPECT_EQ(m_boxes.count(), 0);
 }
 
 } // namespace

@@ -25,6 +25,9 @@
 
 #include <memory>
 #include <ostream>
+#include <string>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -669,12 +672,106 @@ TEST_F(UpdateCheck, withoutAHostTheAutomaticCheckIsSilent)
     EXPECT_TRUE(server.requested.isEmpty());
 }
 
-TEST_F(UpdateCheck, withoutAHostTheManualCheckSaysTheServerCannotBeReached)
+// Nothing was tried, so nothing failed to connect: one clear message.
+TEST_F(UpdateCheck, withoutAHostTheManualCheckSaysOnlyThatNoServerIsSet)
 {
     UpdateDomain.clear();
     EXPECT_FALSE(RunUpdateCheck(nullptr, true));
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("接続できませんでした")));
+    EXPECT_EQ(boxes.last().text, QStringLiteral("アップデートの確認先が設定されていないため  \r\nアップデートの確認はおこなえません  "));
+    EXPECT_FALSE(boxes.last().text.contains(QStringLiteral("接続")));
+    EXPECT_TRUE(server.requested.isEmpty());
+}
+
+// ---- What is started is what the description vouched for ----------------------
+
+// A file of the download replaced in the update folder after it was checked
+// (by another program of the user's, say): the update program is not started.
+struct ReplacedCase {
+    const char *name;
+    const char *File;
+};
+class ReplacedDownload : public UpdateCheck, public ::testing::WithParamInterface<ReplacedCase> {};
+
+TEST_P(ReplacedDownload, stopsTheUpdateProgramFromStarting)
+{
+    serve(description("1", fileElement("a.so", sha256Element("12345"), "a.bin", "5"), vouchedDlPath(kMarkingUpdater)));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, kMarkingUpdater});
+    TUpdateDialog update;
+    ASSERT_TRUE(update.GetUpdateInfo());
+    ASSERT_TRUE(update.HasNewerFiles());
+    ASSERT_TRUE(update.DownloadUpdateFiles());
+    {
+        QFile replaced(updateFile(QLatin1String(GetParam().File)));
+        ASSERT_TRUE(replaced.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        replaced.write("#!/bin/sh\necho other > ran.txt\n");
+    }
+    EXPECT_EQ(update.RunUpdater(), 1);
+    EXPECT_EQ(update.ErrorCode, ucHashMismatch);
+    EXPECT_FALSE(QFileInfo::exists(updateFile(QStringLiteral("ran.txt"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ReplacedDownload,
+                         ::testing::Values(ReplacedCase{"theUpdateProgram", "updateapp.exe"},
+                                           ReplacedCase{"aDownloadedFile", "a.bin"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The same download left untouched still starts (the check above is no
+// blanket refusal).
+TEST_F(UpdateCheck, anUntouchedDownloadStartsTheUpdateProgram)
+{
+    serve(description("1", fileElement("a.so", sha256Element("12345"), "a.bin", "5"), vouchedDlPath(kMarkingUpdater)));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, kMarkingUpdater});
+    TUpdateDialog update;
+    ASSERT_TRUE(update.GetUpdateInfo());
+    ASSERT_TRUE(update.HasNewerFiles());
+    ASSERT_TRUE(update.DownloadUpdateFiles());
+    EXPECT_EQ(update.RunUpdater(), 0);
+    EXPECT_EQ(readAll(updateFile(QStringLiteral("ran.txt"))), QByteArray("ran\n"));
+}
+
+// An update folder that exists with rights open to others (made by hand or
+// by an older version) is closed to the user before anything is written.
+class OpenUpdateFolder : public UpdateCheck, public ::testing::WithParamInterface<int> {};
+
+TEST_P(OpenUpdateFolder, isClosedToTheUserBeforeTheDownload)
+{
+    const QString folder = TUpdateDialog::UpdateFolder();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), mode_t(GetParam())), 0);
+    serve(description("1", fileElement("a.so", sha256Element("12345"), "a.bin", "5"), vouchedDlPath(kMarkingUpdater)));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, kMarkingUpdater});
+    TUpdateDialog update;
+    ASSERT_TRUE(update.GetUpdateInfo());
+    ASSERT_TRUE(update.HasNewerFiles());
+    ASSERT_TRUE(update.DownloadUpdateFiles());
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, OpenUpdateFolder, ::testing::Values(0777, 0755, 0710, 0700),
+                         [](const auto &info) { return "mode" + std::to_string(info.param); });
+
+// An update folder that is a link may lead anywhere: nothing is downloaded.
+TEST_F(UpdateCheck, anUpdateFolderThatIsALinkIsRefused)
+{
+    QTemporaryDir elsewhere;
+    const QString folder = QDir::cleanPath(TUpdateDialog::UpdateFolder());
+    QDir().mkpath(QFileInfo(folder).path());
+    ASSERT_TRUE(QFile::link(elsewhere.path(), folder));
+    serve(description("1", fileElement("a.so", sha256Element("12345"), "a.bin", "5"), vouchedDlPath(kMarkingUpdater)));
+    server.replies.insert(QStringLiteral("/dl/p1/"), {200, "12345"});
+    server.replies.insert(QStringLiteral("/app/"), {200, kMarkingUpdater});
+    TUpdateDialog update;
+    ASSERT_TRUE(update.GetUpdateInfo());
+    ASSERT_TRUE(update.HasNewerFiles());
+    EXPECT_FALSE(update.DownloadUpdateFiles());
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+    QFile::remove(folder);
 }
 
 TEST_F(UpdateCheck, theManualCheckReportsAFailedAnswerWithItsCode)

@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -505,6 +507,61 @@ TEST_F(SenderFormTest, homeAndCorporateChoicesExcludeEachOther)
     ASSERT_TRUE(form->SaveRecord());
     EXPECT_EQ(stored().first().SelectInfo, 2);
 }
+
+// The picture a print toggle shows in its present state.
+QImage shownPicture(const QToolButton *Button)
+{
+    return Button->icon()
+        .pixmap(QSize(16, 16), QIcon::Normal, Button->isChecked() ? QIcon::On : QIcon::Off)
+        .toImage();
+}
+
+bool hasRed(const QImage &Image)
+{
+    for (int y = 0; y < Image.height(); ++y) {
+        for (int x = 0; x < Image.width(); ++x) {
+            const QColor c = Image.pixelColor(x, y);
+            if (c.alpha() > 128 && c.red() > 160 && c.green() < 80 && c.blue() < 80)
+                return true;
+        }
+    }
+    return false;
+}
+
+class SenderPrintToggle : public SenderFormTest, public ::testing::WithParamInterface<const char *>
+{};
+
+// A name that prints shows a printer, one that does not the printer crossed
+// out in red: a toggle switched off by mistake is seen at once.
+TEST_P(SenderPrintToggle, showsAPrinterWhenTheNamePrintsAndACrossedOneWhenNot)
+{
+    addSender(1, titled(QStringLiteral("A")));
+    open(1);
+    child<QCheckBox>("ckbHome")->click(); // the name toggles work with 連名を印刷する
+    auto *toggle = child<QToolButton>(GetParam());
+    ASSERT_NE(toggle, nullptr);
+    ASSERT_TRUE(toggle->isEnabled());
+    ASSERT_TRUE(toggle->isChecked()); // a new sender prints every name
+    ASSERT_FALSE(toggle->icon().isNull());
+    const QImage printing = shownPicture(toggle);
+    EXPECT_FALSE(hasRed(printing));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_FALSE(toggle->isChecked());
+    const QImage notPrinting = shownPicture(toggle);
+    EXPECT_NE(notPrinting, printing);
+    EXPECT_TRUE(hasRed(notPrinting));
+    if (std::string(GetParam()) == "sbtnJointPrint1")
+        saveScreenshot(form.get(), QStringLiteral("SenderForm_jointName1Off"));
+    ASSERT_TRUE(form->SaveRecord());
+    const TSenderData saved = stored().first();
+    const bool prints = std::string(GetParam()) == "sbtnNamePrint" ? saved.NamePrint : saved.JointPrint[size_t(GetParam()[14] - '1')];
+    EXPECT_FALSE(prints);
+}
+
+INSTANTIATE_TEST_SUITE_P(Toggles, SenderPrintToggle,
+                         ::testing::Values("sbtnNamePrint", "sbtnJointPrint1", "sbtnJointPrint2", "sbtnJointPrint3",
+                                           "sbtnJointPrint4", "sbtnJointPrint5"),
+                         [](const auto &info) { return std::string(info.param); });
 
 } // namespace
 

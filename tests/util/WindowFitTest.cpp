@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 namespace {
 
 const QRect kArea(0, 30, 1000, 700); // a panel of 30 pixels above
@@ -64,8 +68,8 @@ TEST(WindowFit, windowShownBeyondTheScreenOpensInsideIt)
 }
 
 // A window larger than the screen that the program did not place is centred
-// inside it, with room left for the title bar the window system adds.
-TEST(WindowFit, largeUnplacedWindowOpensInsideTheScreenWithRoomForItsTitleBar)
+// inside it (the room for a title bar is the table's ClientPlacement).
+TEST(WindowFit, largeUnplacedWindowOpensInsideTheScreen)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QWidget window;
@@ -73,13 +77,85 @@ TEST(WindowFit, largeUnplacedWindowOpensInsideTheScreenWithRoomForItsTitleBar)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_TRUE(area.contains(window.frameGeometry()));
-    EXPECT_LE(window.height(), area.height() - 24);
+    EXPECT_LE(window.height(), area.height());
     // A small one stays where the window system puts it.
     QWidget small;
     small.resize(area.width() / 3, area.height() / 3);
     small.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&small));
     EXPECT_FALSE(small.testAttribute(Qt::WA_Moved));
+}
+
+// ---- Placing a client with the window system's frame around it -------------
+
+// Openbox's frame on Xvfb: a title bar of 20 pixels, a border of 1 and a
+// handle of 5 at the bottom; a screen of 1280 x 1000 without panels.
+const QMargins kOpenbox(1, 20, 1, 5);
+const QRect kScreen(0, 0, 1280, 1000);
+
+struct PlaceCase {
+    const char *name;
+    QRect client;
+    QSize minimum;
+    TWindowPlace place;
+    std::optional<QRect> anchor;
+    QRect expectedClient;
+};
+
+class ClientPlacement : public ::testing::TestWithParam<PlaceCase>
+{};
+
+TEST_P(ClientPlacement, putsTheWholeFrameInsideTheScreen)
+{
+    const PlaceCase &c = GetParam();
+    const QRect placed = PlaceClientInArea(c.client, kOpenbox, c.minimum, kScreen, c.place, c.anchor);
+    EXPECT_EQ(placed, c.expectedClient);
+    if (c.place != TWindowPlace::WindowSystem && c.minimum.height() + 25 <= kScreen.height()) {
+        EXPECT_TRUE(kScreen.contains(placed.marginsAdded(kOpenbox)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ClientPlacement,
+    ::testing::Values(
+        // An editor 990 high centred: 975 of client, its frame exactly the screen's height.
+        PlaceCase{"tallEditorKeepsItsStatusBarOnScreen", {0, 0, 900, 990}, {}, TWindowPlace::Centred, {},
+                  {190, 20, 900, 975}},
+        PlaceCase{"clientAtTheTopGetsRoomForItsTitleBar", {100, 0, 600, 400}, {}, TWindowPlace::Own, {},
+                  {100, 20, 600, 400}},
+        PlaceCase{"clientPastTheBottomMovesUpWithItsHandle", {100, 800, 600, 400}, {}, TWindowPlace::Own, {},
+                  {100, 595, 600, 400}},
+        PlaceCase{"dialogOpensCentredOverTheMainList", {0, 0, 300, 200}, {}, TWindowPlace::OverAnchor,
+                  QRect(100, 100, 802, 625), {351, 320, 300, 200}},
+        PlaceCase{"dialogOverAListAtTheRightEdgeStaysInside", {0, 0, 300, 200}, {}, TWindowPlace::OverAnchor,
+                  QRect(1100, 100, 400, 300), {979, 157, 300, 200}},
+        PlaceCase{"windowSystemsWindowIsOnlyShrunk", {50, 40, 600, 1200}, {}, TWindowPlace::WindowSystem, {},
+                  {50, 40, 600, 975}},
+        PlaceCase{"aMinimumTallerThanTheScreenKeepsTheTitleBarOnScreen", {0, 0, 600, 1200}, {600, 1100},
+                  TWindowPlace::Centred, {}, {340, 20, 600, 1100}}),
+    [](const ::testing::TestParamInfo<PlaceCase> &info) { return std::string(info.param.name); });
+
+// A dialog whose owner is not on screen (an editor still opening) opens over
+// the main list, not at the screen's left edge.
+TEST(WindowFit, aDialogWhoseOwnerIsNotShownOpensOverTheMainList)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget main;
+    main.setGeometry(area.left() + area.width() / 2, area.top() + area.height() / 4, area.width() / 3,
+                     area.height() / 2);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    SetPlacementAnchor(&main);
+    QWidget owner; // created, never shown
+    QDialog dialog(&owner);
+    dialog.resize(200, 120);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    SetPlacementAnchor(nullptr);
+    const QPoint offset = dialog.frameGeometry().center() - main.frameGeometry().center();
+    EXPECT_LE(std::abs(offset.x()), 40) << offset.x();
+    EXPECT_LE(std::abs(offset.y()), 40) << offset.y();
+    EXPECT_TRUE(area.contains(dialog.frameGeometry()));
 }
 
 } // namespace
