@@ -141,8 +141,8 @@ void mergeCompanyHonor(TLayoutDocument &Document, const TAddressText *Record, co
 // joint names beside the name's: they print there, one line each with their
 // honorifics, at the size that frame gives them, instead of crowding the
 // name's frame. The name item takes them with their honorifics (converted
-// by the data format) and hands them over; a joint frame the user hid
-// follows the name.
+// by the data format) and hands them over; while the joint frame is hidden
+// the name keeps them beside it, as a layout without one does.
 void moveJointNames(TLayoutDocument &Document)
 {
     TNameRect *name = nullptr;

@@ -262,7 +262,6 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     m_document.Format = Format;
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
-    m_document.HideUnprintableBarcode();
     ApplyNewLayoutFormat(m_document);
     // A new layout is no longer the file opened before: saving it asks for
     // a title rather than writing over that file.
@@ -394,7 +393,6 @@ void TPrintEditor::ChangePaper(int FormatIndex, const TLayoutFormat &Format, con
         m_document.Items.push_back(std::move(item));
         m_document.ItemRoles.push_back(-1);
     }
-    m_document.HideUnprintableBarcode();
     // The steps recorded name item places the new frames invalidate.
     m_undo.Clear();
     pbxPage->SetSelected(-1);
@@ -427,6 +425,7 @@ bool TPrintEditor::OpenFile(const QString &Path)
     // A file without its own data format opens with its kind's defaults,
     // never with the format of the layout shown before.
     m_document.DataFormat = read.DataFormat;
+    // A layout saved with a barcode its paper has no room for.
     m_document.HideUnprintableBarcode();
     m_fileName = Path;
     m_lastFileName = Path;
