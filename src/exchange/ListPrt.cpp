@@ -1311,11 +1311,22 @@ TListPrintColumns TListPrint::listLayoutColumns() const
     // The main list's columns at their items' widths are far wider than a
     // sheet: they are narrowed to the paper the layout is offered on, so that
     // a first list prints every column (the name among them) whole.
-    const TListPrintColumns columns = ListLayoutColumns(shown);
-    const TListPrintLayout layout = CollectLayout().Layout;
-    const TListPageMetrics metrics = MeasureListPage(layout, *m_printer);
-    return FitListPrintColumns(columns, ListPrintColumnRoom(layout, metrics, static_cast<int>(columns.size())),
-                               m_items);
+    // Room the texts of the main list's rows leave unused goes first, so
+    // that a column a new user has not filled in gives way to the address.
+    TListPrintJob job = CollectLayout();
+    job.Columns = ListLayoutColumns(shown);
+    const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
+    std::vector<int> items;
+    for (const TListPrintColumn &c : job.Columns)
+        items.push_back(c.ItemNo);
+    items.push_back(job.Layout.IgnoreTdfkn ? 1 : 0);
+    if (items != m_listLayoutRowsOf) {
+        m_listLayoutRows = fetchRows(job, TakeListPrintRecords(*m_list, 2, 0, 0));
+        m_listLayoutRowsOf = items;
+    }
+    return FitListPrintColumns(job.Columns,
+                               ListPrintColumnRoom(job.Layout, metrics, static_cast<int>(job.Columns.size())), m_items,
+                               ListPrintTextNeeds(job, metrics, m_listLayoutRows, 1));
 }
 
 void TListPrint::UpdateListLayoutTemplate()
@@ -1438,6 +1449,8 @@ void TListPrint::RecountData()
 
 void TListPrint::UpdateDataRange()
 {
+    // The rows the first layout was narrowed to are read again when next needed.
+    m_listLayoutRowsOf.clear();
     const int rows = m_list->GetRowCount();
     const int low = rows == 0 ? 0 : 1;
     if (edtRangeEnd->maximum() != rows || edtRangeBegin->minimum() != low) {

@@ -243,6 +243,10 @@ private:
     TListPrintTemplates m_standard;
     TListPrintTemplates m_custom;
     bool m_hasPreviousLayout = false;
+    // The texts of the main list's shown rows the first layout was last
+    // narrowed to, and the items (and IgnoreTdfkn) they were read for.
+    mutable std::vector<QStringList> m_listLayoutRows;
+    mutable std::vector<int> m_listLayoutRowsOf;
     // LPCustom.tpl could not be read nor moved aside: it is never written over.
     bool m_customFileBlocked = false;
     // LPCustom.tpl holds templates the window did not take whole: it is kept

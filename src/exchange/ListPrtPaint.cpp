@@ -599,29 +599,61 @@ int ListPrintHalfWidthLength(const QString &text)
     return length;
 }
 
-TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room, const std::vector<TListPrintItem> &items)
+TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room, const std::vector<TListPrintItem> &items,
+                                      const std::vector<int> &needs)
 {
     std::vector<int> floor;
+    std::vector<int> used;
     int total = 0;
-    for (const TListPrintColumn &c : columns) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const TListPrintColumn &c = columns[i];
         const int caption = c.ItemNo == 0 ? 1 : ListPrintHalfWidthLength(ListPrintHeaderCaption(items, c.ItemNo));
         floor.push_back(std::min(c.ItemSize, std::max(1, caption)));
+        used.push_back(i < needs.size() && needs[i] >= 0 ? std::max(floor[i], needs[i]) : c.ItemSize);
         total += c.ItemSize;
     }
-    // The widest column gives a character (the rightmost of equals first),
-    // until the widths fit or none can give more.
-    while (total > room) {
-        std::size_t widest = columns.size();
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            if (columns[i].ItemSize > floor[i] &&
-                (widest == columns.size() || columns[i].ItemSize >= columns[widest].ItemSize))
-                widest = i;
-        if (widest == columns.size())
-            break;
-        --columns[widest].ItemSize;
-        --total;
-    }
+    // One character at a time from the column chosen (the rightmost of
+    // equals), until the widths fit or no column is chosen.
+    auto giveWay = [&](auto &&spare) {
+        while (total > room) {
+            std::size_t most = columns.size();
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                if (spare(i) > 0 && (most == columns.size() || spare(i) >= spare(most)))
+                    most = i;
+            if (most == columns.size())
+                return;
+            --columns[most].ItemSize;
+            --total;
+        }
+    };
+    // First the room a column's texts leave unused, the most unused first;
+    // then the widest columns.
+    giveWay([&](std::size_t i) { return columns[i].ItemSize - used[i]; });
+    giveWay([&](std::size_t i) { return columns[i].ItemSize > floor[i] ? columns[i].ItemSize : 0; });
     return columns;
+}
+
+std::vector<int> ListPrintTextNeeds(const TListPrintJob &job, const TListPageMetrics &m,
+                                    const std::vector<QStringList> &rows, int firstNumber)
+{
+    std::vector<double> widest(job.Columns.size(), 0.0);
+    for (const QStringList &texts : rows)
+        for (std::size_t i = 0; i < job.Columns.size() && static_cast<qsizetype>(i) < texts.size(); ++i) {
+            const QString &text = texts[static_cast<qsizetype>(i)];
+            if (text.isEmpty() || job.Columns[i].ItemNo == 1 || !m.Advances)
+                continue;
+            const std::optional<double> simple = m.Advances->SimpleWidth(text);
+            widest[i] = std::max(widest[i], simple ? *simple : m.Advances->ShapedWidth(text));
+        }
+    std::vector<int> needs;
+    for (std::size_t i = 0; i < job.Columns.size(); ++i) {
+        if (job.Columns[i].ItemNo == 1 && !rows.empty() && m.Advances)
+            widest[i] = m.Advances->ShapedWidth(QString::number(firstNumber + static_cast<int>(rows.size()) - 1));
+        // The short way takes a text whose width has an eighth of a
+        // character to spare; the wrapped way would take it without.
+        needs.push_back(m.W > 0 ? static_cast<int>(std::ceil((widest[i] + m.W / 8.0) / m.W)) : 0);
+    }
+    return needs;
 }
 
 std::vector<int> ListPrintCutCells(const TListPrintJob &job, const TListPageMetrics &m, QPaintDevice *device,

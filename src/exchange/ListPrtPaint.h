@@ -101,12 +101,20 @@ struct TListPrintColumnFit {
 // reckoned: Latin letters and half-width kana one, every other character
 // (one outside the BMP too) two.
 [[nodiscard]] int ListPrintHalfWidthLength(const QString &text);
-// The columns narrowed so that their widths add up to at most room: the
-// widest give way first, one character at a time, none narrower than its
-// header caption. When even that does not fit, every column that can give
-// way is at its narrowest and the rest is left to the right limit.
+// The columns narrowed so that their widths add up to at most room. A
+// column whose texts need fewer characters than it has (needs, by column;
+// none given: unknown) first narrows to what they need; then the widest give
+// way, one character at a time. None becomes narrower than its header
+// caption. When even that does not fit, every column that can give way is at
+// its narrowest and the rest is left to the right limit.
 [[nodiscard]] TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room,
-                                                    const std::vector<TListPrintItem> &items);
+                                                    const std::vector<TListPrintItem> &items,
+                                                    const std::vector<int> &needs = {});
+// For each chosen column, the half-width characters (units of W) its widest
+// text among rows takes on the page, rounded up; item 1 is measured by the
+// largest running number from firstNumber.
+[[nodiscard]] std::vector<int> ListPrintTextNeeds(const TListPrintJob &job, const TListPageMetrics &m,
+                                                  const std::vector<QStringList> &rows, int firstNumber);
 
 // For each chosen column, how many of the rows the page shows only in part:
 // a text wider than its cell, or with more lines than the record's height.

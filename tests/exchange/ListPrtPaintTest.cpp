@@ -374,6 +374,7 @@ struct FitCase {
     TListPrintColumns columns;
     int room;
     std::vector<int> widths;
+    std::vector<int> needs = {};
 };
 
 void PrintTo(const FitCase &c, std::ostream *os)
@@ -389,7 +390,7 @@ class ListPrintFit : public ::testing::TestWithParam<FitCase>
 TEST_P(ListPrintFit, narrowsTheWidestColumnsFirstAndNoneBelowItsCaption)
 {
     const FitCase &c = GetParam();
-    const TListPrintColumns fitted = FitListPrintColumns(c.columns, c.room, MakeListPrintItems({}));
+    const TListPrintColumns fitted = FitListPrintColumns(c.columns, c.room, MakeListPrintItems({}), c.needs);
     std::vector<int> widths;
     for (std::size_t i = 0; i < fitted.size(); ++i) {
         widths.push_back(fitted[i].ItemSize);
@@ -414,7 +415,29 @@ INSTANTIATE_TEST_SUITE_P(
         // Captions 名前 and 住所 are four half-width characters wide.
         FitCase{"noneBelowItsCaption", {{19, 14, 0}, {11, 50, 0}}, 2, {4, 4}},
         FitCase{"aColumnNarrowerThanItsCaptionKeepsItsWidth", {{19, 3, 0}, {11, 50, 0}}, 5, {3, 4}},
-        FitCase{"blankColumnsGiveDownToOne", {{0, 2, 0}, {11, 50, 0}}, 5, {1, 4}}),
+        FitCase{"blankColumnsGiveDownToOne", {{0, 2, 0}, {11, 50, 0}}, 5, {1, 4}},
+        // The texts need 10, 34, nothing and nothing: the room they leave
+        // unused goes first, the most unused first.
+        FitCase{"unusedRoomGoesFirst",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}},
+                86,
+                {14, 41, 13, 18},
+                {10, 34, 1, 1}},
+        FitCase{"textsThatFitLeaveTheirWidthsAlone",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}},
+                144,
+                {14, 50, 50, 30},
+                {10, 34, 1, 1}},
+        FitCase{"everyTextWholeThenTheWidestGiveWay",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}},
+                50,
+                {10, 22, 6, 12},
+                {10, 34, 1, 1}},
+        FitCase{"textsWiderThanTheirColumnsNeedNoMore",
+                {{19, 14, 0}, {11, 50, 0}},
+                54,
+                {14, 40},
+                {20, 60}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ListPrtTexts, halfWidthLengthCountsACharacterBeyondTheBmpOnce)
