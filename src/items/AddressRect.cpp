@@ -53,7 +53,7 @@ struct TColumn {
     {
         qsizetype n = 0;
         for (const TRun &r : runs)
-            n += r.Text.size();
+            n += CellCount(r.Text);
         return n;
     }
 };
@@ -277,7 +277,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             return;
         }
         if (n == 2) {
-            if (L0.size() < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
+            if (CellCount(L0) < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
                 L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
@@ -296,7 +296,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             return;
         }
         // Three lines.
-        if (L0.size() < 5) {
+        if (CellCount(L0) < 5) {
             L0 = joinLines(L0, L1);
             L1 = L2;
             n = 2;
