@@ -318,3 +318,27 @@ TEST_F(ListPrintPrintedTest, theFirstLayoutFollowsLargerLettersUntilTheUserEdits
     w->cbxFontSize->setCurrentIndex(10 - 7);
     EXPECT_EQ(w->ColumnEditor().Columns(), edited);
 }
+
+// A record added after the window opened, with a longer address: the first
+// layout, still applied and unedited, is narrowed to the rows as they are
+// when the print is asked for, and the sheet shows what the question told.
+TEST_F(ListPrintPrintedTest, theFirstLayoutTakesRecordsAddedWhileTheWindowIsOpen)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    addPeople({{QStringLiteral("山田 太郎"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    addPeople({{QStringLiteral("佐々木 美智子"), QStringLiteral("大阪府"), QStringLiteral("大阪市北区梅田三丁目１番３号"),
+                QStringLiteral("梅田ビル５階")}});
+    list->RefreshList(false, true, true);
+    ASSERT_EQ(list->GetRowCount(), 2);
+    w->rbAll->click();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown().first().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
+    const QString text = sheet();
+    EXPECT_TRUE(text.contains(QStringLiteral("大阪府大阪市北区梅田三丁目１番３号梅田ビル５階"))) << text.toStdString();
+}
