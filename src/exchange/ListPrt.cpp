@@ -270,7 +270,11 @@ TListPrint::TListPrint(TAddressList *list)
     showSettings();
     loadTemplates();
     m_showing = false;
+    // The rows the first layout was just narrowed to are the list's still:
+    // they are not read a second time.
+    const std::vector<int> readFor = m_listLayoutRowsOf;
     UpdateDataRange();
+    m_listLayoutRowsOf = readFor;
     UpdatePageCapacity();
     ShowPage(0);
 }
