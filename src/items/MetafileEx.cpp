@@ -1,5 +1,7 @@
 #include "items/MetafileEx.h"
 
+#include "util/PdfText.h"
+
 #include <QGlyphRun>
 #include <QPainter>
 
@@ -60,9 +62,15 @@ void TMetafileEx::playOps(QPainter &Canvas) const
     QTransform pendingTransform;
     QList<quint32> pendingGlyphs;
     QList<QPointF> pendingPositions;
+    QStringList pendingTexts;
+    QString pendingFace;
+    // Into a PDF: the text each glyph stands for goes with it.
+    TPdfGlyphTexts *const notes = TPdfGlyphTexts::Current();
     auto flush = [&] {
         if (!pending)
             return;
+        if (notes)
+            notes->Note(pendingFont, pendingFace, pendingGlyphs, pendingTexts);
         QGlyphRun run;
         run.setRawFont(pendingFont);
         run.setGlyphIndexes(pendingGlyphs);
@@ -73,6 +81,7 @@ void TMetafileEx::playOps(QPainter &Canvas) const
         pending = false;
         pendingGlyphs.clear();
         pendingPositions.clear();
+        pendingTexts.clear();
     };
     // Restore: the ops after the text are drawn in the caller's frame; the
     // last text needs no restoring, the callers restore the whole state.
@@ -105,6 +114,10 @@ void TMetafileEx::playOps(QPainter &Canvas) const
                                             r.Transform.m22(), 0, 0);
                     const QPointF shift = linear.inverted().map(
                         QPointF(r.Transform.dx() - pendingTransform.dx(), r.Transform.dy() - pendingTransform.dy()));
+                    if (notes) {
+                        pendingTexts.resize(pendingGlyphs.size());
+                        pendingTexts += r.Texts;
+                    }
                     pendingGlyphs += r.Glyphs;
                     for (const QPointF &p : r.Positions)
                         pendingPositions.append(p + shift);
@@ -117,6 +130,8 @@ void TMetafileEx::playOps(QPainter &Canvas) const
                 pendingTransform = r.Transform;
                 pendingGlyphs = r.Glyphs;
                 pendingPositions = r.Positions;
+                pendingTexts = r.Texts;
+                pendingFace = r.Face;
             }
             continue;
         }
