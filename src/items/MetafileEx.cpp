@@ -53,7 +53,10 @@ void TMetafileEx::playOps(QPainter &Canvas) const
     // for every run. Consecutive runs of one font and colour whose
     // transforms differ only by a shift (the digits of a postcode, the
     // lines of a column) are drawn as one run, their positions moved into
-    // the first one's frame. The caller restores its state after playing.
+    // the first one's frame. A run whose transform is a mere shift (upright
+    // and horizontal text) is drawn in the caller's frame, its positions
+    // shifted: on a PDF page every change of the transform writes the whole
+    // graphics state out again. The caller restores its state after playing.
     bool inText = false;
     QTransform base;
     QPen pen;
@@ -77,7 +80,9 @@ void TMetafileEx::playOps(QPainter &Canvas) const
         run.setRawFont(pendingFont);
         run.setGlyphIndexes(pendingGlyphs);
         run.setPositions(pendingPositions);
-        Canvas.setTransform(pendingTransform * base);
+        const QTransform wanted = pendingTransform * base;
+        if (Canvas.transform() != wanted)
+            Canvas.setTransform(wanted);
         Canvas.setPen(pendingColor);
         Canvas.drawGlyphRun(QPointF(0, 0), run);
         pending = false;
@@ -91,7 +96,8 @@ void TMetafileEx::playOps(QPainter &Canvas) const
         flush();
         if (!inText || !Restore)
             return;
-        Canvas.setTransform(base);
+        if (Canvas.transform() != base)
+            Canvas.setTransform(base);
         Canvas.setPen(pen);
         inText = false;
     };
@@ -129,9 +135,18 @@ void TMetafileEx::playOps(QPainter &Canvas) const
                 pending = true;
                 pendingFont = r.Font;
                 pendingColor = t->Font.Color;
-                pendingTransform = r.Transform;
                 pendingGlyphs = r.Glyphs;
-                pendingPositions = r.Positions;
+                if (r.Transform.type() <= QTransform::TxTranslate) {
+                    pendingTransform = QTransform();
+                    pendingPositions.clear();
+                    pendingPositions.reserve(r.Positions.size());
+                    const QPointF shift(r.Transform.dx(), r.Transform.dy());
+                    for (const QPointF &p : r.Positions)
+                        pendingPositions.append(p + shift);
+                } else {
+                    pendingTransform = r.Transform;
+                    pendingPositions = r.Positions;
+                }
                 pendingTexts = r.Texts;
                 pendingFace = r.Face;
             }
