@@ -45,6 +45,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -1489,7 +1490,8 @@ std::optional<QStringList> TListPrint::FetchRow(const TListPrintJob &job, qint32
     return ListPrintRowTexts(*table, job, GroupNames, DataPath);
 }
 
-std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const std::vector<qint32> &records) const
+std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const std::vector<qint32> &records,
+                                               std::unordered_map<qint32, QStringList> *byRecord) const
 {
     std::vector<QStringList> rows;
     TTable *table = m_list->Model()->Table();
@@ -1498,8 +1500,11 @@ std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const s
     TListRowReader reader(*table, job, GroupNames, DataPath);
     rows.reserve(records.size());
     for (qint32 recNo : records)
-        if (FindRunRecord(*table, recNo))
+        if (FindRunRecord(*table, recNo)) {
             rows.push_back(reader.Read());
+            if (byRecord)
+                byRecord->emplace(recNo, rows.back());
+        }
     return rows;
 }
 
@@ -1619,14 +1624,21 @@ void TListPrint::printClicked()
     // A column the paper cannot hold is cut at its edge, the ones after it
     // are left out, and a text longer than its cell is clipped: the user
     // hears which, and how many records lose text, before anything is printed.
+    // The page and the first layout are brought up to date first, so that
+    // the print lays out what the question told.
+    UpdatePageCapacity();
     const TListPrintJob job = CollectLayout();
     const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
     const TListPrintColumnFit fit = ListPrintColumnFit(job, metrics);
+    // The texts read for the question are printed; nothing can change them
+    // while the window asks.
+    const auto forget = qScopeGuard([this] { m_readAhead.clear(); });
+    m_readAheadFor = {job.Columns, job.Layout.IgnoreTdfkn};
     QString cutCells;
     if (m_list->Model()->Table() != nullptr) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         cutCells = ListPrintCutCellsText(
-            job, ListPrintCutCells(job, metrics, &m_printer->Printer(), fetchRows(job, TakeRecords()), 1),
+            job, ListPrintCutCells(job, metrics, &m_printer->Printer(), fetchRows(job, TakeRecords(), &m_readAhead), 1),
             QStringLiteral("  \r\n"));
         QApplication::restoreOverrideCursor();
     }
@@ -1673,9 +1685,13 @@ bool TListPrint::PrintList()
     progress.setMinimumDuration(500);
     TTable &table = *m_list->Model()->Table();
     TListRowReader reader(table, job, GroupNames, DataPath);
+    if (m_readAheadFor != std::pair(job.Columns, job.Layout.IgnoreTdfkn))
+        m_readAhead.clear();
     const TListPrintResult result = ::PrintList(
         *m_printer, job, records,
         [&](qint32 recNo) -> std::optional<QStringList> {
+            if (const auto read = m_readAhead.find(recNo); read != m_readAhead.end())
+                return read->second;
             if (!FindRunRecord(table, recNo))
                 return std::nullopt;
             return reader.Read();

@@ -761,6 +761,16 @@ std::vector<int> ListPrintCutCells(const TListPrintJob &job, const TListPageMetr
                 text = QString::number(firstNumber + static_cast<int>(r));
             if (text.isEmpty() || fitsOneLine(m, text, widths[i]))
                 continue;
+            // A text without blanks (where a wrapped line would drop a width)
+            // wider than the record's lines together, with a character to
+            // spare at each break for kerning: cut, without laying it out.
+            const int rows = std::max(1, job.Layout.iRowCount);
+            if (m.Advances && m.Advances->SimpleWidth(text) &&
+                std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); }) &&
+                m.Advances->ShapedWidth(text) > static_cast<double>(widths[i]) * rows + m.W * (rows - 1)) {
+                ++cut[i];
+                continue;
+            }
             QTextLayout layout(text, m.BodyFont, device);
             if (layCell(layout, QSize(widths[i], height), job.Columns[i].ItemAlign, metrics).Cut)
                 ++cut[i];
