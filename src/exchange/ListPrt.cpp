@@ -270,7 +270,11 @@ TListPrint::TListPrint(TAddressList *list)
     showSettings();
     loadTemplates();
     m_showing = false;
+    // The rows the first layout was just narrowed to are the list's still:
+    // they are not read a second time.
+    const std::vector<int> readFor = m_listLayoutRowsOf;
     UpdateDataRange();
+    m_listLayoutRowsOf = readFor;
     UpdatePageCapacity();
     ShowPage(0);
 }
@@ -1310,10 +1314,10 @@ TListPrintColumns TListPrint::listLayoutColumns() const
     for (int i = 0; i < m_list->GetColumnCount(); ++i)
         shown.push_back(m_list->GetColumnDefIndex(i));
     // The main list's columns at their items' widths are far wider than a
-    // sheet: they are narrowed to the paper the layout is offered on, so that
-    // a first list prints every column (the name among them) whole.
-    // Room the texts of the main list's rows leave unused goes first, so
-    // that a column a new user has not filled in gives way to the address.
+    // sheet: they are narrowed to the page the layout is offered on, so that
+    // a first list prints every column, the name among them. The room the
+    // texts of the main list's rows leave unused goes first: a column a new
+    // user has not filled in gives way to the address.
     TListPrintJob job = CollectLayout();
     job.Columns = ListLayoutColumns(shown);
     const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
