@@ -46,6 +46,14 @@ struct TRestoreSourceCheck
 [[nodiscard]] int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names,
                                 QString *error = nullptr, QString *replaced = nullptr);
 
+// Restores the custom paper list (CstmL.fmt) from `from` over `to`: the list
+// becomes the backup's, but the last id given stays the destination's when
+// that is the higher. A saved layout names its custom paper by id, and the
+// layouts saved since the backup (which the restore leaves in place) name
+// ids given since: a paper added after the restore never takes one of them.
+// A source that is no custom paper list is not restored (false, `to` stays).
+[[nodiscard]] bool RestoreCustomPapers(const QString &from, const QString &to, QString *error = nullptr);
+
 // Removes the hidden folders an interrupted restore left in the folder: only
 // their files and links; a folder that still holds a folder stays.
 void RemoveRestoreLeftovers(const QString &folder);
@@ -72,7 +80,8 @@ public:
 
     // Refuses (false, Problem set, nothing written) while a table file under
     // the destination is open in this process, or when a table of the source
-    // is damaged (CheckRestoreSource).
+    // is damaged: every table is copied beside its folder and checked there
+    // (once) before any book takes its folder's place.
     [[nodiscard]] bool Run();
     // Removes the folders the restored books replaced, kept by Run() until
     // its outcome is reported. Returns those that still hold something not
@@ -91,14 +100,16 @@ public:
 
 private:
     void ReadPendingOperations();
+    QString MatchFolder(const QString &book);
     QString TargetFolder(const QString &book);
     QString NewFreeFolder(const QString &book);
-    void RestoreBooks();
+    [[nodiscard]] bool RestoreBooks();
     void RestoreOthers();
     [[nodiscard]] bool WritePendingRenamings();
 
     QStringList m_deleteList;
     QStringList m_replaced;
+    QStringList m_targets; // the book folders chosen so far in this run
     qsizetype m_keptRenamings = 0; // RenameFrom/To hold these from the file, then the added ones
 };
 
