@@ -5,6 +5,7 @@
 
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/BatchChg.h"
+#include "core/Env.h"
 #include "core/Environment.h"
 #include "directory/NmAdSch.h"
 
@@ -13,6 +14,7 @@
 #include <QToolButton>
 
 #include <QTest>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace {
@@ -81,6 +83,10 @@ TEST_F(ListCommandsTest, anUpdateThatEndsTheProgramAsksThePendingRecordFirst)
     form = DataInquiry;
     ASSERT_NE(form, nullptr);
     setText(QStringLiteral("edtURL"), QStringLiteral("http://example.jp/")); // an edit pending
+    // A server is set: the settings offer the check.
+    const QString savedDomain = UpdateDomain;
+    UpdateDomain = QStringLiteral("updates.example.jp");
+    const auto restore = qScopeGuard([&] { UpdateDomain = savedDomain; });
     bool updated = false;
     QTimer::singleShot(0, [&] {
         auto *settings = qobject_cast<TEnvironment *>(QApplication::activeModalWidget());
