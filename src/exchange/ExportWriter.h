@@ -106,9 +106,20 @@ struct TExportRunResult {
 
 // Puts Bytes in place as the file Path through a safe replace; with Append
 // after the file's present content (on a line of their own). A file left
-// aside by an interrupted replace is put back first. False with the reason
-// when anything failed: the file is then as it was.
+// aside by an interrupted replace is put back first. A target that is no
+// regular file, or (appending) one larger than ExportAppendTargetMax, is
+// refused before it is opened or read. False with the reason when anything
+// failed: the file is then as it was.
 [[nodiscard]] bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error);
+
+// The largest file an append export adds to: the file is read whole and
+// written again with the new lines.
+inline constexpr qint64 ExportAppendTargetMax = 256LL * 1024 * 1024;
+// Something there that is no regular file (a folder, a named pipe, a
+// device): an export neither opens nor replaces it.
+[[nodiscard]] bool IsNonRegularExportTarget(const QString &Path);
+[[nodiscard]] QString NonRegularExportTargetMessage(const QString &Path);
+[[nodiscard]] QString AppendTargetTooLargeMessage(const QString &Path);
 
 // An existing file its owner made read-only: an export does not replace it
 // behind that protection (a replace would only need the folder writable).

@@ -1,7 +1,7 @@
 #include "exchange/ListPrtPaint.h"
 
 #include "exchange/ListPrtPrinter.h"
-#include "platform/SafeFile.h"
+#include "core/PdfOutFile.h"
 #include "util/PrintFonts.h"
 #include "util/SubUnit.h"
 
@@ -11,7 +11,6 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QScopeGuard>
-#include <QTemporaryFile>
 
 #include <cmath>
 #include <QPainter>
@@ -637,18 +636,17 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     // temporary instead, and the printer names the user's file again at the end.
     const QString pdfFile =
         printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-    std::unique_ptr<QTemporaryFile> pdfTemporary;
+    std::unique_ptr<TPdfOutFile> pdfOut;
     if (!pdfFile.isEmpty()) {
-        const QFileInfo info(pdfFile);
-        pdfTemporary = std::make_unique<QTemporaryFile>(
-            info.absoluteDir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX")));
-        if (!pdfTemporary->open()) {
-            result.Error = QStringLiteral("PDFファイルを作成できませんでした  \r\n%1  \r\n%2")
-                               .arg(pdfFile, pdfTemporary->errorString());
+        pdfOut = std::make_unique<TPdfOutFile>(pdfFile);
+        QString reason;
+        if (!pdfOut->Begin(&reason)) {
+            result.Error = pdfOut->Refused()
+                               ? reason
+                               : QStringLiteral("PDFファイルを作成できませんでした  \r\n%1  \r\n%2").arg(pdfFile, reason);
             return result;
         }
-        pdfTemporary->close();
-        printer.setOutputFileName(pdfTemporary->fileName());
+        printer.setOutputFileName(pdfOut->WritePath());
     }
     const auto restoreName = qScopeGuard([&printer, &pdfFile] {
         if (!pdfFile.isEmpty())
@@ -692,19 +690,18 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     if (result.Cancelled || !result.Error.isEmpty())
         printer.abort();
     const bool ended = painter.end();
-    if (result.Cancelled || !result.Error.isEmpty() || !pdfTemporary)
+    if (result.Cancelled || !result.Error.isEmpty() || !pdfOut)
         return result;
+    // Whole (the engine keeps a full disk to itself) and then in place.
     QString reason;
-    QFile painted(pdfTemporary->fileName());
-    QByteArray bytes;
     if (!ended)
         reason = QStringLiteral("PDFファイルを書き終えられませんでした");
-    else if (!painted.open(QIODevice::ReadOnly) || (bytes = painted.readAll(), painted.error() != QFileDevice::NoError))
-        reason = painted.errorString();
-    if (reason.isEmpty() && !SafeReplaceFile(pdfFile, bytes, &reason) && reason.isEmpty())
-        reason = QStringLiteral("書き込めませんでした");
-    if (!reason.isEmpty())
+    else
+        (void)pdfOut->Commit(&reason);
+    if (!reason.isEmpty()) {
         result.Error = QStringLiteral("PDFファイルを保存できませんでした  \r\n%1  \r\n%2").arg(pdfFile, reason);
+        result.Pages = 0;
+    }
     return result;
 }
 
