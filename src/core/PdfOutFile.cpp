@@ -112,6 +112,30 @@ QString TPdfOutFile::WritePath() const
     return m_replacement ? m_replacement->TemporaryPath() : QString();
 }
 
+bool TPdfOutFile::Amend(const std::function<void(QByteArray &)> &Step, QString *Error)
+{
+    const auto failed = [Error](const QString &Reason) {
+        if (Error)
+            *Error = Reason;
+        return false;
+    };
+    if (!m_replacement)
+        return failed(QStringLiteral("PDFファイルを作成できませんでした"));
+    QFile file(m_replacement->TemporaryPath());
+    if (!file.open(QIODevice::ReadWrite))
+        return failed(file.errorString());
+    const QByteArray painted = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return failed(file.errorString());
+    QByteArray amended = painted;
+    Step(amended);
+    if (amended == painted)
+        return true;
+    if (!file.seek(0) || file.write(amended) != amended.size() || !file.resize(amended.size()) || !file.flush())
+        return failed(file.errorString());
+    return true;
+}
+
 bool TPdfOutFile::Commit(QString *Error)
 {
     if (!m_replacement) {

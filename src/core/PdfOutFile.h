@@ -2,7 +2,10 @@
 
 #include "platform/SafeFile.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 #include <memory>
 
@@ -16,7 +19,7 @@
 //                                    back an earlier PDF a killed run left
 //                                    aside and sweeps a killed run's leftovers
 //   printer.setOutputFileName(out.WritePath());   ... the run paints ...
-//   (a step that amends the finished PDF works on WritePath() here)
+//   out.Amend(step, &error);         a step that changes the finished PDF
 //   out.Commit(&error);              checks the PDF whole, then puts it in place
 //
 // Destroyed without a commit, the temporary is removed.
@@ -34,6 +37,10 @@ public:
     [[nodiscard]] bool Refused() const { return m_refused; }
     // Where the engine writes the run (and a later step reads it back).
     [[nodiscard]] QString WritePath() const;
+    // A step that changes the finished PDF before it is put in place: Step
+    // gets its bytes and may change them; changed, they are written back.
+    // False with the reason when the temporary cannot be read or rewritten.
+    [[nodiscard]] bool Amend(const std::function<void(QByteArray &)> &Step, QString *Error);
     // False with the reason (not the file name) when the PDF is not whole or
     // cannot be put in place; the user's file is then as it was.
     [[nodiscard]] bool Commit(QString *Error);

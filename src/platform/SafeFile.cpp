@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QList>
 #include <QRandomGenerator>
 #include <QStringList>
@@ -84,9 +83,12 @@ QString temporaryPrefix(const QFileInfo &target)
     const qsizetype limit = nameLimit(target.absolutePath());
     if (encodedLength(plain) + kTemporarySuffixLength <= limit)
         return plain;
-    const QString hash = QLatin1Char('~') +
-                         QString::number(qHash(target.fileName(), 0x4d75) & 0xffffffffu, 16).rightJustified(8, u'0') +
-                         QStringLiteral(".new-");
+    // FNV-1a over the name's bytes: the same in every version and process.
+    quint32 fnv = 2166136261u;
+    for (const char byte : QFile::encodeName(target.fileName()))
+        fnv = (fnv ^ quint8(byte)) * 16777619u;
+    const QString hash =
+        QLatin1Char('~') + QString::number(fnv, 16).rightJustified(8, u'0') + QStringLiteral(".new-");
     QString kept = target.fileName();
     while (!kept.isEmpty() && encodedLength(QLatin1Char('.') + kept + hash) + kTemporarySuffixLength > limit) {
         kept.chop(1);
@@ -121,10 +123,19 @@ bool renameNoReplace(const QByteArray &from, const QByteArray &to)
         return true;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
         return false;
-    if (::link(from.constData(), to.constData()) != 0)
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
         return false;
-    ::unlink(from.constData());
-    return true;
+    // Neither (a FAT stick): the place is looked at just before the move.
+    struct stat st {};
+    if (::lstat(to.constData(), &st) == 0 || errno != ENOENT) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
 }
 
 struct OwnBackup {

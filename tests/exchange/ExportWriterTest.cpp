@@ -10,9 +10,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -387,5 +390,81 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{"anyOrderInOnePass", 5, {4, 1, 9, 3, 2, 5}, "4\r\n1\r\n3\r\n2\r\n5\r\n"},
                       OrderCase{"aRowListedTwiceWrittenTwice", 3, {2, 1, 2}, "2\r\n1\r\n2\r\n"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// What an export may find at its target that is no file to write: each is
+// refused at once (a named pipe would hold the window until some program
+// wrote to it), whether the lines are appended or replace it.
+struct NonFileCase {
+    const char *name;
+    bool append;
+    bool pipe; // else a folder
+};
+
+class SaveExportNonFile : public ::testing::TestWithParam<NonFileCase>
+{
+};
+
+TEST_P(SaveExportNonFile, isRefusedWithoutBeingOpened)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    if (GetParam().pipe)
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        ASSERT_TRUE(QDir().mkpath(path));
+    QString error;
+    EXPECT_FALSE(SaveExportFile(path, GetParam().append, "new\r\n", &error));
+    EXPECT_EQ(error, NonRegularExportTargetMessage(path));
+    EXPECT_EQ(QFileInfo(path).isDir(), !GetParam().pipe);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("list.csv")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, SaveExportNonFile,
+                         ::testing::Values(NonFileCase{"appendToANamedPipe", true, true},
+                                           NonFileCase{"replaceANamedPipe", false, true},
+                                           NonFileCase{"appendToAFolder", true, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The old file is read whole to be written again with the new lines: the
+// largest taken is ExportAppendTargetMax bytes, one more is refused before
+// it is read (and left as it was).
+struct AppendBoundCase {
+    const char *name;
+    qint64 size;
+    bool taken;
+};
+
+class SaveExportAppendBound : public ::testing::TestWithParam<AppendBoundCase>
+{
+};
+
+TEST_P(SaveExportAppendBound, takesTheLargestFileAndRefusesOneByteMore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.csv"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(GetParam().size)); // sparse: no time spent writing it
+    }
+    QString error;
+    EXPECT_EQ(SaveExportFile(path, true, "b\r\n", &error), GetParam().taken) << qPrintable(error);
+    if (GetParam().taken) {
+        EXPECT_EQ(QFileInfo(path).size(), GetParam().size + 2 + 3); // a line end after the old content
+    } else {
+        EXPECT_EQ(error, AppendTargetTooLargeMessage(path));
+        EXPECT_EQ(QFileInfo(path).size(), GetParam().size);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SaveExportAppendBound,
+                         ::testing::Values(AppendBoundCase{"largestTaken", ExportAppendTargetMax, true},
+                                           AppendBoundCase{"oneByteMoreRefused", ExportAppendTargetMax + 1, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
