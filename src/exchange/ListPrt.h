@@ -218,6 +218,16 @@ private:
         return static_cast<int>(m_custom.size()) - builtInCount();
     }
     void saveCustomTemplates();
+    // The built-in "アドレス帳一覧のレイアウト": the main list's shown columns,
+    // narrowed to the paper and page the window shows.
+    [[nodiscard]] TListPrintColumns listLayoutColumns() const;
+    // After the page changed (paper, letters, margins, edge rules): the
+    // built-in is narrowed anew, and applied again when it is applied and
+    // unedited.
+    void refitListLayoutTemplate();
+    // The cell texts of the records that are still there, in order.
+    [[nodiscard]] std::vector<QStringList> fetchRows(const TListPrintJob &job,
+                                                     const std::vector<qint32> &records) const;
     void togglePreview();
     void printClicked();
 
@@ -236,6 +246,10 @@ private:
     TListPrintTemplates m_standard;
     TListPrintTemplates m_custom;
     bool m_hasPreviousLayout = false;
+    // The texts of the main list's shown rows the first layout was last
+    // narrowed to, and the items (and IgnoreTdfkn) they were read for.
+    mutable std::vector<QStringList> m_listLayoutRows;
+    mutable std::vector<int> m_listLayoutRowsOf;
     // LPCustom.tpl could not be read nor moved aside: it is never written over.
     bool m_customFileBlocked = false;
     // LPCustom.tpl holds templates the window did not take whole: it is kept

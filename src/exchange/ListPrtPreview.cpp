@@ -226,8 +226,7 @@ void TListPrintPreview::renderPage()
             if (auto texts = m_source.Fetch(job, records[i]))
                 rows.push_back(std::move(*texts));
     }
-    const QString cut = ListPrintCutColumnNames(job, metrics);
-    lblCutColumns->setText(cut.isEmpty() ? QString() : QStringLiteral("用紙に入りきらない列：") + cut);
+    lblCutColumns->setText(ListPrintColumnFitText(job, ListPrintColumnFit(job, metrics), QStringLiteral("　")));
     lblCutColumns->setToolTip(lblCutColumns->text());
     m_page = std::make_unique<TListDisplayList>(m_paper, m_source.Printer->DpiX(), m_source.Printer->DpiY());
     QPainter painter(m_page.get());
