@@ -5,6 +5,7 @@
 #include "items/IllustRect.h"
 #include "items/MetaRect.h"
 #include "platform/Table.h"
+#include "util/PdfText.h"
 #include "util/PrintFonts.h"
 
 #include <QDir>
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -188,6 +190,11 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     });
     // Before the first text: the PDF's text then gives the characters printed.
     (void)PreparePrintFonts();
+    // The text of every glyph drawn into the PDF, for its text layer.
+    TPdfGlyphTexts glyphTexts;
+    std::optional<TPdfGlyphTexts::TScope> noting;
+    if (!pdfFile.isEmpty())
+        noting.emplace(glyphTexts);
     QPainter painter;
     if (!painter.begin(&Device)) {
         if (Error)
@@ -207,7 +214,12 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
         return done;
     // Whole (the engine keeps a full disk to itself) and then in place.
     QString reason;
-    if (!pdfOut->Commit(&reason)) {
+    // The text layer amended only on a whole file (a cut one gets no trailer).
+    if (!PdfWrittenWhole(pdfOut->WritePath()))
+        reason = QStringLiteral("PDFファイルを書き終えられませんでした");
+    else if (pdfOut->Amend([&glyphTexts](QByteArray &Bytes) { AmendPrintedText(Bytes, glyphTexts); }, &reason))
+        (void)pdfOut->Commit(&reason);
+    if (!reason.isEmpty()) {
         if (Error)
             *Error = QStringLiteral("印刷データを書き込めませんでした\r\n") + pdfFile + QStringLiteral("\r\n") + reason;
         return false;

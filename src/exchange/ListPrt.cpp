@@ -46,6 +46,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -271,7 +272,11 @@ TListPrint::TListPrint(TAddressList *list)
     showSettings();
     loadTemplates();
     m_showing = false;
+    // The rows the first layout was just narrowed to are the list's still:
+    // they are not read a second time.
+    const std::vector<int> readFor = m_listLayoutRowsOf;
     UpdateDataRange();
+    m_listLayoutRowsOf = readFor;
     UpdatePageCapacity();
     ShowPage(0);
 }
@@ -1311,10 +1316,10 @@ TListPrintColumns TListPrint::listLayoutColumns() const
     for (int i = 0; i < m_list->GetColumnCount(); ++i)
         shown.push_back(m_list->GetColumnDefIndex(i));
     // The main list's columns at their items' widths are far wider than a
-    // sheet: they are narrowed to the paper the layout is offered on, so that
-    // a first list prints every column (the name among them) whole.
-    // Room the texts of the main list's rows leave unused goes first, so
-    // that a column a new user has not filled in gives way to the address.
+    // sheet: they are narrowed to the page the layout is offered on, so that
+    // a first list prints every column, the name among them. The room the
+    // texts of the main list's rows leave unused goes first: a column a new
+    // user has not filled in gives way to the address.
     TListPrintJob job = CollectLayout();
     job.Columns = ListLayoutColumns(shown);
     const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
@@ -1491,7 +1496,8 @@ std::optional<QStringList> TListPrint::FetchRow(const TListPrintJob &job, qint32
     return ListPrintRowTexts(*table, job, GroupNames, DataPath);
 }
 
-std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const std::vector<qint32> &records) const
+std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const std::vector<qint32> &records,
+                                               std::unordered_map<qint32, QStringList> *byRecord) const
 {
     std::vector<QStringList> rows;
     TTable *table = m_list->Model()->Table();
@@ -1500,8 +1506,11 @@ std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const s
     TListRowReader reader(*table, job, GroupNames, DataPath);
     rows.reserve(records.size());
     for (qint32 recNo : records)
-        if (FindRunRecord(*table, recNo))
+        if (FindRunRecord(*table, recNo)) {
             rows.push_back(reader.Read());
+            if (byRecord)
+                byRecord->emplace(recNo, rows.back());
+        }
     return rows;
 }
 
@@ -1626,14 +1635,21 @@ void TListPrint::printClicked()
     // A column the paper cannot hold is cut at its edge, the ones after it
     // are left out, and a text longer than its cell is clipped: the user
     // hears which, and how many records lose text, before anything is printed.
+    // The page and the first layout are brought up to date first, so that
+    // the print lays out what the question told.
+    UpdatePageCapacity();
     const TListPrintJob job = CollectLayout();
     const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
     const TListPrintColumnFit fit = ListPrintColumnFit(job, metrics);
+    // The texts read for the question are printed; nothing can change them
+    // while the window asks.
+    const auto forget = qScopeGuard([this] { m_readAhead.clear(); });
+    m_readAheadFor = {job.Columns, job.Layout.IgnoreTdfkn};
     QString cutCells;
     if (m_list->Model()->Table() != nullptr) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         cutCells = ListPrintCutCellsText(
-            job, ListPrintCutCells(job, metrics, &m_printer->Printer(), fetchRows(job, TakeRecords()), 1),
+            job, ListPrintCutCells(job, metrics, &m_printer->Printer(), fetchRows(job, TakeRecords(), &m_readAhead), 1),
             QStringLiteral("  \r\n"));
         QApplication::restoreOverrideCursor();
     }
@@ -1689,9 +1705,13 @@ bool TListPrint::PrintList()
     progress.setMinimumDuration(500);
     TTable &table = *m_list->Model()->Table();
     TListRowReader reader(table, job, GroupNames, DataPath);
+    if (m_readAheadFor != std::pair(job.Columns, job.Layout.IgnoreTdfkn))
+        m_readAhead.clear();
     const TListPrintResult result = ::PrintList(
         *m_printer, job, records,
         [&](qint32 recNo) -> std::optional<QStringList> {
+            if (const auto read = m_readAhead.find(recNo); read != m_readAhead.end())
+                return read->second;
             if (!FindRunRecord(table, recNo))
                 return std::nullopt;
             return reader.Read();

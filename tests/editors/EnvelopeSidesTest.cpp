@@ -3,6 +3,7 @@
 // the paper places there. Printed through the wizard to a PDF and measured.
 #include "PrintedInk.h"
 #include "editors/LayoutForm.h"
+#include "editors/PageView.h"
 #include "support/RowName.h"
 
 namespace {
@@ -74,6 +75,27 @@ TEST_P(EnvelopeSides, backPrintsTheSenderInTheSenderFramesOnly)
         const QRectF box = InkBox(outside, kRender);
         return QStringLiteral("%1,%2 %3x%4 mm").arg(box.x()).arg(box.y()).arg(box.width()).arg(box.height());
     }());
+}
+
+// The editor's page shows the side the layout prints.
+TEST_P(EnvelopeSides, editorShowsTheFrontWithoutTheSender)
+{
+    TLayoutForm editor(nullptr, host);
+    TLabelGrid grid;
+    editor.SetLayout(GetParam().paper, catalogueFormat(GetParam().paper, &grid), grid);
+    host.Current = 1;
+    auto shown = [&editor] {
+        editor.MergeCurrentRecord();
+        return editor.PageView()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    host.Sender.reset();
+    const QImage alone = shown();
+    host.Sender = host.ReadRecord(2);
+    const QImage withSender = shown();
+    ASSERT_FALSE(alone.isNull());
+    ASSERT_EQ(alone.size(), withSender.size());
+    EXPECT_EQ(alone, withSender) << "the sender shows on the addressee's side";
+    EXPECT_GT(inkIn(alone, alone.rect()), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Envelopes, EnvelopeSides,

@@ -17,6 +17,8 @@
 #include "items/CorpRect.h"
 
 #include <map>
+#include <tuple>
+#include <vector>
 #include <memory>
 
 namespace {
@@ -39,7 +41,7 @@ enum class TItem {
     Background
 };
 enum class TEditor { AddressSide, Label, Card, Design };
-enum class TOutput { Pdf, Images };
+enum class TOutput { Pdf, Images, Preview };
 
 struct SizeCase {
     const char *name;
@@ -220,6 +222,8 @@ protected:
             MeasuredDpi = Dpi;
             return pages.value(0);
         }
+        if (Output == TOutput::Preview)
+            return PreviewThroughWizard(Editor, m_company, Dpi, MeasuredDpi);
         MeasuredDpi = 200;
         return PrintThroughWizard(Editor, m_company, Dpi, MeasuredDpi);
     }
@@ -260,31 +264,45 @@ TEST_P(PrintSize, itemPrintsAtItsLayoutSizeAndPlace)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ItemsByResolution, PrintSize,
-    ::testing::Combine(
-        ::testing::Values(SizeCase{"postcode", TItem::Postcode, TEditor::AddressSide, 0, false},
-                          SizeCase{"address", TItem::Address, TEditor::AddressSide, 0, false},
-                          SizeCase{"name", TItem::Name, TEditor::AddressSide, 0, false},
-                          SizeCase{"company", TItem::Company, TEditor::AddressSide, 0, false},
-                          SizeCase{"barcode", TItem::Barcode, TEditor::AddressSide, 0, true},
-                          SizeCase{"senderPostcode", TItem::SenderPostcode, TEditor::AddressSide, 0, false},
-                          SizeCase{"senderAddress", TItem::SenderAddress, TEditor::AddressSide, 0, false},
-                          SizeCase{"senderName", TItem::SenderName, TEditor::AddressSide, 0, false},
-                          SizeCase{"additionOnLabel", TItem::Addition, TEditor::Label, 16, false},
-                          SizeCase{"freeText", TItem::Word, TEditor::Design, 0, false},
-                          SizeCase{"picture", TItem::Picture, TEditor::Design, 0, true},
-                          SizeCase{"figureOnPostcard", TItem::Figure, TEditor::AddressSide, 0, true},
-                          SizeCase{"figureOnLabel", TItem::Figure, TEditor::Label, 16, true},
-                          SizeCase{"figureOnCard", TItem::Figure, TEditor::Card, 24, true},
-                          SizeCase{"figureOnDesign", TItem::Figure, TEditor::Design, 0, true},
-                          SizeCase{"qrCode", TItem::QRCode, TEditor::Design, 0, false},
-                          SizeCase{"senderBlock", TItem::SenderBlock, TEditor::Design, 0, false},
-                          SizeCase{"background", TItem::Background, TEditor::Design, 0, true}),
-        ::testing::Values(300, 1200), ::testing::Values(TOutput::Pdf, TOutput::Images)),
-    [](const ::testing::TestParamInfo<PrintSize::ParamType> &info) {
-        return std::string(std::get<0>(info.param).name) + "At" + std::to_string(std::get<1>(info.param)) +
-               (std::get<2>(info.param) == TOutput::Pdf ? "Pdf" : "Images");
-    });
+// Every item kind at 300 and 1200 dpi onto the PDF and the page images; the
+// preview window too, where the page is told from the window by its white
+// (which a background covers whole, so it is measured on the other two).
+std::vector<std::tuple<SizeCase, int, TOutput>> sizeCases()
+{
+    const SizeCase items[] = {SizeCase{"postcode", TItem::Postcode, TEditor::AddressSide, 0, false},
+                              SizeCase{"address", TItem::Address, TEditor::AddressSide, 0, false},
+                              SizeCase{"name", TItem::Name, TEditor::AddressSide, 0, false},
+                              SizeCase{"company", TItem::Company, TEditor::AddressSide, 0, false},
+                              SizeCase{"barcode", TItem::Barcode, TEditor::AddressSide, 0, true},
+                              SizeCase{"senderPostcode", TItem::SenderPostcode, TEditor::AddressSide, 0, false},
+                              SizeCase{"senderAddress", TItem::SenderAddress, TEditor::AddressSide, 0, false},
+                              SizeCase{"senderName", TItem::SenderName, TEditor::AddressSide, 0, false},
+                              SizeCase{"additionOnLabel", TItem::Addition, TEditor::Label, 16, false},
+                              SizeCase{"freeText", TItem::Word, TEditor::Design, 0, false},
+                              SizeCase{"picture", TItem::Picture, TEditor::Design, 0, true},
+                              SizeCase{"figureOnPostcard", TItem::Figure, TEditor::AddressSide, 0, true},
+                              SizeCase{"figureOnLabel", TItem::Figure, TEditor::Label, 16, true},
+                              SizeCase{"figureOnCard", TItem::Figure, TEditor::Card, 24, true},
+                              SizeCase{"figureOnDesign", TItem::Figure, TEditor::Design, 0, true},
+                              SizeCase{"qrCode", TItem::QRCode, TEditor::Design, 0, false},
+                              SizeCase{"senderBlock", TItem::SenderBlock, TEditor::Design, 0, false},
+                              SizeCase{"background", TItem::Background, TEditor::Design, 0, true}};
+    std::vector<std::tuple<SizeCase, int, TOutput>> out;
+    for (const SizeCase &item : items)
+        for (const int dpi : {300, 1200})
+            for (const TOutput output : {TOutput::Pdf, TOutput::Images, TOutput::Preview})
+                if (output != TOutput::Preview || item.item != TItem::Background)
+                    out.emplace_back(item, dpi, output);
+    return out;
+}
+
+std::string sizeCaseName(const ::testing::TestParamInfo<PrintSize::ParamType> &Info)
+{
+    static const char *const outputs[] = {"Pdf", "Images", "Preview"};
+    return std::string(std::get<0>(Info.param).name) + "At" + std::to_string(std::get<1>(Info.param)) +
+           outputs[int(std::get<2>(Info.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(ItemsByResolution, PrintSize, ::testing::ValuesIn(sizeCases()), sizeCaseName);
 
 } // namespace

@@ -13,7 +13,9 @@
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRectF>
 #include <QTemporaryDir>
@@ -154,6 +156,59 @@ public:
         // The run drew at the printer's resolution.
         EXPECT_EQ(Editor.Printer().resolution(), Dpi);
         return renderPdf(pdf, RenderDpi).value(0);
+    }
+
+    // The first page of the editor's print preview (印刷プレビュー) of the
+    // record RecNo, the printer at Dpi, as the preview window shows it
+    // whole: the page cut out of the window, and its resolution in dots
+    // per inch (from the paper's width).
+    QImage PreviewThroughWizard(TPrintEditor &Editor, qint32 RecNo, int Dpi, int &ShownDpi)
+    {
+        Editor.Printer().setResolution(Dpi);
+        host.Rows.RecNos.clear();
+        for (qint32 r = 1; r <= m_records; ++r)
+            host.Rows.RecNos.append(r);
+        host.Rows.SelectedRows = {int(RecNo) - 1};
+        WizardAnswer answer;
+        answer.Preview = true;
+        const auto exec = Editor.ExecDialog;
+        Editor.ExecDialog = [this, &answer](QDialog &Dialog) {
+            if (dynamic_cast<TDesignPrintDialog *>(&Dialog)) {
+                Dialog.accept();
+                return Dialog.result();
+            }
+            return answer(Dialog, boxes);
+        };
+        QImage shot;
+        Editor.ExecPreview = [&shot](QDialog &Dialog) {
+            auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+            ASSERT_NE(preview, nullptr);
+            Dialog.resize(900, 1200);
+            Dialog.show();
+            preview->setViewMode(QPrintPreviewWidget::SinglePageView);
+            preview->setZoomMode(QPrintPreviewWidget::FitInView);
+            preview->updatePreview();
+            QCoreApplication::processEvents();
+            shot = preview->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        Editor.findChild<QAction *>(QStringLiteral("actPreview"))->trigger();
+        Editor.ExecDialog = exec;
+        // The page is the white of the window.
+        int left = shot.width(), top = shot.height(), right = -1, bottom = -1;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixel(x, y) == qRgb(255, 255, 255)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        if (right < 0)
+            return {};
+        const QImage page = shot.copy(QRect(QPoint(left, top), QPoint(right, bottom)));
+        const QSize sheet = Editor.Document().SheetSize();
+        ShownDpi = int(std::lround(page.width() / (sheet.width() / 254.0)));
+        return page;
     }
 
     QTemporaryDir home;

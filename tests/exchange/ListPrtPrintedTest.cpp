@@ -7,12 +7,14 @@
 #include "core/AppSub.h"
 #include "core/Inquiry.h"
 #include "exchange/ListPrt.h"
+#include "exchange/ListPrtPreview.h"
 #include "platform/Cp932.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QPageLayout>
 #include <QPageSize>
@@ -317,4 +319,47 @@ TEST_F(ListPrintPrintedTest, theFirstLayoutFollowsLargerLettersUntilTheUserEdits
     ASSERT_NE(edited, larger);
     w->cbxFontSize->setCurrentIndex(10 - 7);
     EXPECT_EQ(w->ColumnEditor().Columns(), edited);
+}
+
+// A record added after the window opened, with a longer address: the first
+// layout, still applied and unedited, is narrowed to the rows as they are
+// when the print is asked for, and the sheet shows what the question told.
+TEST_F(ListPrintPrintedTest, theFirstLayoutTakesRecordsAddedWhileTheWindowIsOpen)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    addPeople({{QStringLiteral("山田 太郎"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    addPeople({{QStringLiteral("佐々木 美智子"), QStringLiteral("大阪府"), QStringLiteral("大阪市北区梅田三丁目１番３号"),
+                QStringLiteral("梅田ビル５階")}});
+    list->RefreshList(false, true, true);
+    ASSERT_EQ(list->GetRowCount(), 2);
+    w->rbAll->click();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown().first().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
+    const QString text = sheet();
+    EXPECT_TRUE(text.contains(QStringLiteral("大阪府大阪市北区梅田三丁目１番３号梅田ビル５階"))) << text.toStdString();
+}
+
+// The preview names, beside the columns, the texts its page clips.
+TEST_F(ListPrintPrintedTest, thePreviewCountsTheTextsItsPageClips)
+{
+    addPeople({{QStringLiteral("勅使河原　美智子"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}},
+               {QStringLiteral("山田　一"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}},
+               {QStringLiteral("長谷川　美智子"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 19, 10));
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 11, 20));
+    w->btnPreview->click();
+    ASSERT_NE(w->Preview(), nullptr);
+    EXPECT_EQ(w->Preview()->lblCutColumns->text(), QStringLiteral("途中で切れる文字（このページ）：名前：2件"));
+    w->lbxDest->setCurrentRow(0);
+    w->edtSize->setValue(16);
+    EXPECT_EQ(w->Preview()->lblCutColumns->text(), QString());
 }
