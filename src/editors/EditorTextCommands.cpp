@@ -35,6 +35,7 @@ enum TRoleNo : int {
     roDepartment = 5,
     roPost = 6,
     roName = 7,
+    roJoint = 8,
     roSenderPostcode = 10,
     roSenderAddress = 11,
     roSenderName = 12,
@@ -357,7 +358,8 @@ bool TTextCommands::EditLayoutDetail()
         case roCompany: return {TDetailBox::Corp};
         case roDepartment: return {TDetailBox::Dptmnt};
         case roPost: return {TDetailBox::Post};
-        case roName: return {TDetailBox::Name};
+        case roName:
+        case roJoint: return {TDetailBox::Name};
         case roSenderPostcode: return {TDetailBox::SenderPos};
         case roSenderAddress:
             return {TDetailBox::SenderAddress1, TDetailBox::SenderAddress2, TDetailBox::SenderAddress3};

@@ -5,6 +5,7 @@
 #include "editors/MergeFormat.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
+#include "items/FigureRect.h"
 #include "items/MetaRect.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
@@ -150,6 +151,39 @@ void mergeCompanyHonor(TLayoutDocument &Document, const TAddressText *Record, co
         last->SetHonor(Record->Honor.isEmpty() ? TDataFormat::HonorText(Format.CorpHonor) : Record->Honor);
 }
 
+// The detail set of postcards and envelopes has a frame of its own for the
+// joint names beside the name's: they print there, one line each with their
+// honorifics, at the size that frame gives them, instead of crowding the
+// name's frame. The name item takes them with their honorifics (converted
+// by the data format) and hands them over; while the joint frame is hidden
+// the name keeps them beside it, as a layout without one does.
+void moveJointNames(TLayoutDocument &Document)
+{
+    TNameRect *name = nullptr;
+    TNameRect *joint = nullptr;
+    for (size_t i = 0; i < Document.Items.size() && i < Document.ItemRoles.size(); ++i) {
+        auto *n = dynamic_cast<TNameRect *>(Document.Items[i].get());
+        if (n && Document.ItemRoles[i] == int(TRole::Name))
+            name = n;
+        else if (n && Document.ItemRoles[i] == int(TRole::Joint))
+            joint = n;
+    }
+    if (!joint)
+        return;
+    const int count = name && joint->IsVisible() ? name->GetJointCount() : 0;
+    joint->SetNameKind(1);
+    joint->SetShowHonor(name ? name->IsShowHonor() : true);
+    joint->SetName(count > 0 ? name->GetJointName(0) : QString());
+    joint->SetHonor(count > 0 ? name->GetJointHonor(0) : QString());
+    joint->SetJointCount(std::max(0, count - 1));
+    for (int i = 1; i < count; ++i) {
+        joint->SetJointName(i - 1, name->GetJointName(i));
+        joint->SetJointHonor(i - 1, name->GetJointHonor(i));
+    }
+    if (count > 0)
+        name->SetJointCount(0);
+}
+
 // The customer barcode centred in its frame, along the frame's longer side,
 // at the largest size shorter than the frame (the smallest when none is).
 std::unique_ptr<TBarcodeRect> makeBarcode(const TFrameRect &Frame)
@@ -202,6 +236,7 @@ void TLayoutDocument::BuildDefaultItems()
             break;
         }
         case TRole::Name:
+        case TRole::Joint:
         case TRole::SenderName: {
             auto n = std::make_unique<TNameRect>();
             n->SetSender(role == TRole::SenderName);
@@ -211,7 +246,6 @@ void TLayoutDocument::BuildDefaultItems()
         case TRole::Company:
         case TRole::Department:
         case TRole::Post: item = std::make_unique<TCorpRect>(); break;
-        case TRole::Joint: continue;
         case TRole::Barcode: {
             Items.push_back(makeBarcode(set.Rects[size_t(i)]));
             ItemRoles.push_back(int(role));
@@ -225,6 +259,22 @@ void TLayoutDocument::BuildDefaultItems()
         ItemRoles.push_back(int(role));
         Items.push_back(std::move(item));
     }
+    HideUnprintableBarcode();
+}
+
+bool TLayoutDocument::BarcodeFitsPaper() const
+{
+    int size = 0;
+    return BarcodeSizeForLength(PaperFmt::barcodeAxisLength(Format), size);
+}
+
+void TLayoutDocument::HideUnprintableBarcode()
+{
+    if (BarcodeFitsPaper())
+        return;
+    for (auto &item : Items)
+        if (item->GetKind() == TDrawRectKind::Barcode)
+            item->SetVisible(false);
 }
 
 int TLayoutDocument::FrameCount() const
@@ -269,6 +319,18 @@ QRect TLayoutDocument::CellRect(int Cell) const
     return PaperFmt::cellRect(Format, Grid, Cell % Grid.Columns, Cell / Grid.Columns);
 }
 
+bool TLayoutDocument::OnPrintedSide(size_t Index) const
+{
+    if (Kind != TLayoutKind::AddressSide || Format.PaperKind() != TPaperKind::Envelope)
+        return true;
+    const int role = Index < ItemRoles.size() ? ItemRoles[Index] : -1;
+    if (role < 0)
+        return true;
+    const bool senderFrame =
+        role == int(TRole::SenderPostcode) || role == int(TRole::SenderAddress) || role == int(TRole::SenderName);
+    return senderFrame == SenderAsAddressee;
+}
+
 void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
 {
     for (auto &item : Items) {
@@ -278,6 +340,8 @@ void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
         } else if (auto *block = dynamic_cast<TSenderRect *>(item.get())) {
             block->SetReferenceDevice(Device);
             block->RescaleFonts(TTenthMm(std::max(Format.Width, Format.Height)));
+        } else if (auto *figure = dynamic_cast<TFigureRect *>(item.get())) {
+            figure->SetReferenceDpi(Device.HasPrinter ? Device.Dpi : TDeviceDpi{96, 96});
         }
     }
 }
@@ -323,7 +387,9 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             else
                 mergeAddress(*a, r, 0, 3);
         } else if (auto *n = dynamic_cast<TNameRect *>(item)) {
-            mergeName(*n, n->IsSender() ? Sender : Record, Document.Detail);
+            // The joint frame takes its names from the name's (moveJointNames).
+            if (role != int(TRole::Joint))
+                mergeName(*n, n->IsSender() ? Sender : Record, Document.Detail);
         } else if (auto *c = dynamic_cast<TCorpRect *>(item)) {
             QString line;
             if (Record && Record->IsCompany()) {
@@ -345,6 +411,7 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
     }
     mergeCompanyHonor(Document, Record, format);
     ApplyDataFormat(Document, Record, Sender);
+    moveJointNames(Document);
     // Only the items whose content changed lay themselves out again (the
     // sender block stays as it is from record to record).
     for (auto &item : Document.Items)
@@ -372,8 +439,9 @@ void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots,
         Document.Background.Print(Painter, 0, 0);
         Document.Background.ReleasePrint();
     }
-    for (auto &item : Document.Items) {
-        if (!item->IsVisible())
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        TDrawRect *item = Document.Items[i].get();
+        if (!item->IsVisible() || !Document.OnPrintedSide(i))
             continue;
         item->CalcPrintRect(Offset, geometry, true);
         item->Rebuild(false);

@@ -67,7 +67,14 @@ public:
     // the roles' order (postcode, address, name, then the sender's; the
     // detail set adds company, department and title lines; the customer
     // barcode stands centred in its frame at the largest size that fits).
+    // A paper too small for the smallest customer barcode prints none
+    // (its bars would run over the neighbouring pieces): the set's
+    // barcode is built hidden there.
     void BuildDefaultItems();
+    // Hides every customer barcode of a paper too small for one (a layout
+    // saved before with one shown).
+    void HideUnprintableBarcode();
+    [[nodiscard]] bool BarcodeFitsPaper() const;
     // The frames of the set in use.
     [[nodiscard]] int FrameCount() const;
     // Horizontal writing: postcards and envelopes of direction 1 or 2, wide
@@ -84,7 +91,16 @@ public:
     // the upright sheet.
     [[nodiscard]] QRect CellRect(int Cell) const;
 
-    // Sets every text item's reference device and rescales its font to the paper.
+    // Whether item Index belongs to the side of the paper the layout prints.
+    // An envelope has two: its front takes the addressee's frames, its back
+    // (the sender side, the layout filled from the sender) the sender's
+    // frames, which stand where the addressee's name is on the front. Items
+    // the user added print on whichever side is laid out; every other paper
+    // prints all its items on its one side.
+    [[nodiscard]] bool OnPrintedSide(size_t Index) const;
+
+    // Sets the device every recorded item (text items, sender blocks,
+    // figures) lays its content out for, and rescales the fonts to the paper.
     void SetReferenceDevice(const TReferenceDevice &Device);
 };
 

@@ -81,17 +81,21 @@ void TPageView::paintEvent(QPaintEvent *)
         m_document.Background.Draw(painter, Margin, Margin);
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    for (auto &item : m_document.Items) {
-        if (!item->IsVisible())
+    // The page shows the side the layout prints (an envelope's front or back).
+    for (size_t i = 0; i < m_document.Items.size(); ++i) {
+        TDrawRect &item = *m_document.Items[i];
+        if (!item.IsVisible() || !m_document.OnPrintedSide(i))
             continue;
-        item->SetZoom(m_zoom);
-        item->Draw(painter, Margin, Margin);
+        item.SetZoom(m_zoom);
+        item.Draw(painter, Margin, Margin);
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
     // The frames of the items, so an empty item can still be found.
     painter.setPen(QPen(QColor(160, 160, 160), 0, Qt::DotLine));
-    for (auto &item : m_document.Items) {
-        const TScreenRect r = item->GetDispRect();
+    for (size_t i = 0; i < m_document.Items.size(); ++i) {
+        if (!m_document.OnPrintedSide(i))
+            continue;
+        const TScreenRect r = m_document.Items[i]->GetDispRect();
         painter.drawRect(QRect(Margin + r.Left, Margin + r.Top, r.width() - 1, r.height() - 1));
     }
     if (m_selected >= 0) {
@@ -108,6 +112,8 @@ int TPageView::itemAt(QPoint Pos) const
 {
     // The topmost first: later items are drawn over earlier ones.
     for (int i = int(m_document.Items.size()) - 1; i >= 0; --i) {
+        if (!m_document.OnPrintedSide(size_t(i)))
+            continue;
         const THitZone zone = m_document.Items[size_t(i)]->HitZone(Pos.x() - Margin, Pos.y() - Margin);
         if (zone.x != THitZoneX::None && zone.y != THitZoneY::None)
             return i;

@@ -70,19 +70,6 @@ bool isUserItem(const TLayoutDocument &D, int Index)
            (Index >= int(D.ItemRoles.size()) || D.ItemRoles[size_t(Index)] < 0);
 }
 
-// A paper too small for the smallest customer barcode prints none: the
-// paper dialogs and the additional information say so, and a barcode of
-// such a layout (a file saved before) would run over the next label.
-void HideUnprintableBarcode(TLayoutDocument &D)
-{
-    int size = 0;
-    if (BarcodeSizeForLength(PaperFmt::barcodeAxisLength(D.Format), size))
-        return;
-    for (auto &item : D.Items)
-        if (item->GetKind() == TDrawRectKind::Barcode)
-            item->SetVisible(false);
-}
-
 } // namespace
 
 TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
@@ -275,7 +262,6 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     m_document.Format = Format;
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
-    HideUnprintableBarcode(m_document);
     ApplyNewLayoutFormat(m_document);
     // A new layout is no longer the file opened before: saving it asks for
     // a title rather than writing over that file.
@@ -407,7 +393,6 @@ void TPrintEditor::ChangePaper(int FormatIndex, const TLayoutFormat &Format, con
         m_document.Items.push_back(std::move(item));
         m_document.ItemRoles.push_back(-1);
     }
-    HideUnprintableBarcode(m_document);
     // The steps recorded name item places the new frames invalidate.
     m_undo.Clear();
     pbxPage->SetSelected(-1);
@@ -440,7 +425,8 @@ bool TPrintEditor::OpenFile(const QString &Path)
     // A file without its own data format opens with its kind's defaults,
     // never with the format of the layout shown before.
     m_document.DataFormat = read.DataFormat;
-    HideUnprintableBarcode(m_document);
+    // A layout saved with a barcode its paper has no room for.
+    m_document.HideUnprintableBarcode();
     m_fileName = Path;
     m_lastFileName = Path;
     RememberFile(Path);
@@ -590,7 +576,8 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
     }
     SetupPrinterPage(Printer, m_document, Options.Flap);
     TPrintLoop loop(m_document, RecordSource());
-    if (!MergesSender())
+    // An envelope's sender side prints the sender in the sender's frames.
+    if (!MergesSender() || m_document.Format.PaperKind() == TPaperKind::Envelope)
         loop.Sender = m_host.SenderRecord();
     // A long run shows its progress after a moment and can be stopped; the
     // dialog is modal to the editor once shown, and the input guard keeps

@@ -81,8 +81,9 @@ int FlapOf(const TLayoutDocument &Document, int Flap)
 TContentRect PrintedContent(const TLayoutDocument &Document)
 {
     QRect items;
-    for (const auto &item : Document.Items) {
-        if (!item->IsVisible())
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        const TDrawRect *item = Document.Items[i].get();
+        if (!item->IsVisible() || !Document.OnPrintedSide(i))
             continue;
         const TPageRect r = item->GetRect();
         if (!r.isEmpty())

@@ -45,6 +45,7 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -269,7 +270,11 @@ TListPrint::TListPrint(TAddressList *list)
     showSettings();
     loadTemplates();
     m_showing = false;
+    // The rows the first layout was just narrowed to are the list's still:
+    // they are not read a second time.
+    const std::vector<int> readFor = m_listLayoutRowsOf;
     UpdateDataRange();
+    m_listLayoutRowsOf = readFor;
     UpdatePageCapacity();
     ShowPage(0);
 }
@@ -647,6 +652,7 @@ void TListPrint::connectControls()
     connect(cbxRows, &QComboBox::currentIndexChanged, this, [this] { UpdatePageCapacity(); });
     connect(edtOffsetX, &QLineEdit::editingFinished, this, [this] {
         marginLeft(edtOffsetX, m_offsetX);
+        refitListLayoutTemplate();
         RefreshListPreview();
     });
     connect(edtOffsetY, &QLineEdit::editingFinished, this, [this] {
@@ -1015,10 +1021,12 @@ void TListPrint::lineClicked(int tag)
     const bool capacity = ClickRuleButton(m_rules, tag, type);
     showLineButtons();
     pnlLinePreview->update();
-    if (capacity)
+    if (capacity) {
         UpdatePageCapacity();
-    else
+    } else {
+        refitListLayoutTemplate();
         RefreshListPreview();
+    }
 }
 
 void TListPrint::showLineButtons()
@@ -1145,10 +1153,7 @@ void TListPrint::loadTemplates()
         m_customFileBlocked =
             KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("not a template file")).isEmpty();
     m_customFileNotWhole = notWhole > 0;
-    std::vector<int> shown;
-    for (int i = 0; i < m_list->GetColumnCount(); ++i)
-        shown.push_back(m_list->GetColumnDefIndex(i));
-    m_custom.insert(m_custom.begin(), TListPrintTemplate{kListLayout, ListLayoutColumns(shown)});
+    m_custom.insert(m_custom.begin(), TListPrintTemplate{kListLayout, listLayoutColumns()});
     m_hasPreviousLayout = !m_settings.Columns.empty();
     if (m_hasPreviousLayout)
         m_custom.insert(m_custom.begin(), TListPrintTemplate{kPreviousLayout, m_settings.Columns});
@@ -1303,16 +1308,58 @@ void TListPrint::deleteTemplate()
     fillTemplateNames();
 }
 
-void TListPrint::UpdateListLayoutTemplate()
+TListPrintColumns TListPrint::listLayoutColumns() const
 {
     std::vector<int> shown;
     for (int i = 0; i < m_list->GetColumnCount(); ++i)
         shown.push_back(m_list->GetColumnDefIndex(i));
+    // The main list's columns at their items' widths are far wider than a
+    // sheet: they are narrowed to the page the layout is offered on, so that
+    // a first list prints every column, the name among them. The room the
+    // texts of the main list's rows leave unused goes first: a column a new
+    // user has not filled in gives way to the address.
+    TListPrintJob job = CollectLayout();
+    job.Columns = ListLayoutColumns(shown);
+    const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
+    std::vector<int> items;
+    for (const TListPrintColumn &c : job.Columns)
+        items.push_back(c.ItemNo);
+    items.push_back(job.Layout.IgnoreTdfkn ? 1 : 0);
+    if (items != m_listLayoutRowsOf) {
+        m_listLayoutRows = fetchRows(job, TakeListPrintRecords(*m_list, 2, 0, 0));
+        m_listLayoutRowsOf = items;
+    }
+    return FitListPrintColumns(job.Columns,
+                               ListPrintColumnRoom(job.Layout, metrics, static_cast<int>(job.Columns.size())), m_items,
+                               ListPrintTextNeeds(job, metrics, m_listLayoutRows, 1));
+}
+
+void TListPrint::UpdateListLayoutTemplate()
+{
     const int at = m_hasPreviousLayout ? 1 : 0;
     if (at >= static_cast<int>(m_custom.size()))
         return;
-    m_custom[static_cast<std::size_t>(at)].Columns = ListLayoutColumns(shown);
+    m_custom[static_cast<std::size_t>(at)].Columns = listLayoutColumns();
     if (m_templateTypeIndex == 1 && m_templateNameIndex == at) {
+        m_templateNameIndex = -1;
+        templateNameClicked();
+    }
+}
+
+void TListPrint::refitListLayoutTemplate()
+{
+    const int at = m_hasPreviousLayout ? 1 : 0;
+    if (at >= static_cast<int>(m_custom.size()))
+        return;
+    TListPrintColumns &builtIn = m_custom[static_cast<std::size_t>(at)].Columns;
+    TListPrintColumns fitted = listLayoutColumns();
+    if (fitted == builtIn)
+        return;
+    // Applied and not edited since: the columns follow the new page. Columns
+    // the user changed stay as they are.
+    const bool follow = m_templateTypeIndex == 1 && m_templateNameIndex == at && m_columns.Columns() == builtIn;
+    builtIn = std::move(fitted);
+    if (follow) {
         m_templateNameIndex = -1;
         templateNameClicked();
     }
@@ -1375,6 +1422,9 @@ void TListPrint::UpdatePageCapacity()
 {
     if (m_showing)
         return;
+    // What changes the capacity (paper, letters, margins, rules) changes the
+    // room of the columns too.
+    refitListLayoutTemplate();
     const TListPrintJob job = CollectLayout();
     m_recordsPerPage = ListPageCapacity(job, MeasureListPage(job.Layout, *m_printer));
     lblLineCount->setText(QString::asprintf("%d", std::max(0, m_recordsPerPage)) + QStringLiteral(" 件"));
@@ -1404,6 +1454,8 @@ void TListPrint::RecountData()
 
 void TListPrint::UpdateDataRange()
 {
+    // The rows the first layout was narrowed to are read again when next needed.
+    m_listLayoutRowsOf.clear();
     const int rows = m_list->GetRowCount();
     const int low = rows == 0 ? 0 : 1;
     if (edtRangeEnd->maximum() != rows || edtRangeBegin->minimum() != low) {
@@ -1440,6 +1492,24 @@ std::optional<QStringList> TListPrint::FetchRow(const TListPrintJob &job, qint32
     if (table == nullptr || !FindRunRecord(*table, recNo))
         return std::nullopt;
     return ListPrintRowTexts(*table, job, GroupNames, DataPath);
+}
+
+std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const std::vector<qint32> &records,
+                                               std::unordered_map<qint32, QStringList> *byRecord) const
+{
+    std::vector<QStringList> rows;
+    TTable *table = m_list->Model()->Table();
+    if (table == nullptr)
+        return rows;
+    TListRowReader reader(*table, job, GroupNames, DataPath);
+    rows.reserve(records.size());
+    for (qint32 recNo : records)
+        if (FindRunRecord(*table, recNo)) {
+            rows.push_back(reader.Read());
+            if (byRecord)
+                byRecord->emplace(recNo, rows.back());
+        }
+    return rows;
 }
 
 void TListPrint::RefreshListPreview()
@@ -1556,15 +1626,35 @@ void TListPrint::printClicked()
         return;
     }
     // A column the paper cannot hold is cut at its edge, the ones after it
-    // are left out: the user hears which before anything is printed.
+    // are left out, and a text longer than its cell is clipped: the user
+    // hears which, and how many records lose text, before anything is printed.
+    // The page and the first layout are brought up to date first, so that
+    // the print lays out what the question told.
+    UpdatePageCapacity();
     const TListPrintJob job = CollectLayout();
-    const QString cut = ListPrintCutColumnNames(job, MeasureListPage(job.Layout, *m_printer));
-    if (!cut.isEmpty() &&
-        tell(this,
-             QStringLiteral("次の列は用紙の幅に入りきらないため  \r\n途中で切れるか印刷されません  \r\n\r\n%1  \r\n\r\n"
-                            "このまま印刷しますか？  ")
-                 .arg(cut),
-             MB_YESNO | MB_ICONWARNING) != IDYES)
+    const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
+    const TListPrintColumnFit fit = ListPrintColumnFit(job, metrics);
+    // The texts read for the question are printed; nothing can change them
+    // while the window asks.
+    const auto forget = qScopeGuard([this] { m_readAhead.clear(); });
+    m_readAheadFor = {job.Columns, job.Layout.IgnoreTdfkn};
+    QString cutCells;
+    if (m_list->Model()->Table() != nullptr) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        cutCells = ListPrintCutCellsText(
+            job, ListPrintCutCells(job, metrics, &m_printer->Printer(), fetchRows(job, TakeRecords(), &m_readAhead), 1),
+            QStringLiteral("  \r\n"));
+        QApplication::restoreOverrideCursor();
+    }
+    QString warning;
+    if (!fit.Whole())
+        warning += QStringLiteral("用紙の幅に入りきらない列があります  \r\n") +
+                   ListPrintColumnFitText(job, fit, QStringLiteral("  \r\n")) + QStringLiteral("  \r\n\r\n");
+    if (!cutCells.isEmpty())
+        warning += QStringLiteral("枠に入りきらず途中で切れる文字があります  \r\n") + cutCells +
+                   QStringLiteral("  \r\n\r\n");
+    if (!warning.isEmpty() &&
+        tell(this, warning + QStringLiteral("このまま印刷しますか？  "), MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
     if (tell(this, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "),
              MB_YESNO | MB_ICONQUESTION) != IDYES)
@@ -1599,9 +1689,13 @@ bool TListPrint::PrintList()
     progress.setMinimumDuration(500);
     TTable &table = *m_list->Model()->Table();
     TListRowReader reader(table, job, GroupNames, DataPath);
+    if (m_readAheadFor != std::pair(job.Columns, job.Layout.IgnoreTdfkn))
+        m_readAhead.clear();
     const TListPrintResult result = ::PrintList(
         *m_printer, job, records,
         [&](qint32 recNo) -> std::optional<QStringList> {
+            if (const auto read = m_readAhead.find(recNo); read != m_readAhead.end())
+                return read->second;
             if (!FindRunRecord(table, recNo))
                 return std::nullopt;
             return reader.Read();

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <unordered_map>
 
 class QButtonGroup;
 class QCheckBox;
@@ -218,6 +219,17 @@ private:
         return static_cast<int>(m_custom.size()) - builtInCount();
     }
     void saveCustomTemplates();
+    // The built-in "アドレス帳一覧のレイアウト": the main list's shown columns,
+    // narrowed to the paper and page the window shows.
+    [[nodiscard]] TListPrintColumns listLayoutColumns() const;
+    // After the page changed (paper, letters, margins, edge rules): the
+    // built-in is narrowed anew, and applied again when it is applied and
+    // unedited.
+    void refitListLayoutTemplate();
+    // The cell texts of the records that are still there, in order; also
+    // by record number into byRecord when given.
+    [[nodiscard]] std::vector<QStringList> fetchRows(const TListPrintJob &job, const std::vector<qint32> &records,
+                                                     std::unordered_map<qint32, QStringList> *byRecord = nullptr) const;
     void togglePreview();
     void printClicked();
 
@@ -233,6 +245,15 @@ private:
     TListPrintTemplates m_standard;
     TListPrintTemplates m_custom;
     bool m_hasPreviousLayout = false;
+    // The texts of the main list's shown rows the first layout was last
+    // narrowed to, and the items (and IgnoreTdfkn) they were read for.
+    mutable std::vector<QStringList> m_listLayoutRows;
+    mutable std::vector<int> m_listLayoutRowsOf;
+    // The cell texts the print command read for its question, by record
+    // number, taken by the print that follows it.
+    std::unordered_map<qint32, QStringList> m_readAhead;
+    // The columns and IgnoreTdfkn the texts were read for.
+    std::pair<TListPrintColumns, bool> m_readAheadFor;
     // LPCustom.tpl could not be read nor moved aside: it is never written over.
     bool m_customFileBlocked = false;
     // LPCustom.tpl holds templates the window did not take whole: it is kept

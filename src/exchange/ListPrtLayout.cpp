@@ -314,7 +314,9 @@ TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &tar
             continue;
         }
         auto columns = ParseListPrintColumns(no, size, align);
-        if (!columns) {
+        // A section whose every column was dropped would be applied as no
+        // columns at all and written back as a section no reader takes.
+        if (!columns || columns->empty()) {
             ++lost;
             continue;
         }

@@ -81,6 +81,74 @@ QRect rectOf(int left, int top, int right, int bottom)
     return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
 }
 
+// Calls f(code point, index, length) for each character of text: a
+// surrogate pair is one character (𠮷), a lone half one of its own.
+template <typename F>
+void forEachCodePoint(const QString &text, F &&f)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        char32_t u = text[i].unicode();
+        qsizetype length = 1;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            u = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            length = 2;
+        }
+        f(u, i, length);
+        i += length;
+    }
+}
+
+// A cell's text plainly on one line: every character of a simple kind and
+// one character's width to spare, which keeps kerning from ever pushing the
+// text past the cell's edge.
+bool fitsOneLine(const TListPageMetrics &m, const QString &text, int cellWidth)
+{
+    if (!m.Advances)
+        return false;
+    const std::optional<double> width = m.Advances->SimpleWidth(text);
+    return width && *width + m.W / 8.0 <= cellWidth;
+}
+
+// A cell's text laid out as the page shows it: wrapped at word boundaries
+// (between any two characters of unspaced Japanese), each line starting on
+// a whole pixel, no line begun below the cell. Shown: the lines drawn; Cut:
+// some of the text is not seen whole (a line wider than the cell, one
+// reaching below it, or lines left undrawn).
+struct TCellLines {
+    int Shown = 0;
+    bool Cut = false;
+};
+
+TCellLines layCell(QTextLayout &layout, const QSize &cell, int align, const QFontMetricsF &metrics)
+{
+    QTextOption option(horizontal(align));
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(false);
+    const double leading = metrics.leading();
+    double y = -leading;
+    TCellLines lines;
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(cell.width());
+        y = std::ceil(y + leading);
+        if (y >= cell.height()) {
+            lines.Cut = true;
+            break;
+        }
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+        ++lines.Shown;
+        if (line.naturalTextWidth() > cell.width() || line.y() + line.height() > cell.height())
+            lines.Cut = true;
+    }
+    layout.endLayout();
+    return lines;
+}
+
 class TPagePainter
 {
 public:
@@ -288,50 +356,22 @@ private:
     {
         if (text.isEmpty())
             return;
-        if (m.Advances) {
-            const std::optional<double> width = m.Advances->SimpleWidth(text);
-            // One character's width to spare keeps kerning from ever
-            // pushing the text past the cell's edge.
-            if (width && *width + m.W / 8.0 <= cell.width()) {
-                // Centred and right-aligned texts take their shaped width:
-                // kerning makes it differ from the sum of the advances.
-                double x = cell.left();
-                if (align == 1)
-                    x += (cell.width() - m.Advances->ShapedWidth(text)) / 2;
-                else if (align == 2)
-                    x += cell.width() - m.Advances->ShapedWidth(text);
-                p.drawText(QPointF(x, cell.top() + m.Advances->Ascent()), text);
-                return;
-            }
+        if (fitsOneLine(m, text, cell.width())) {
+            // Centred and right-aligned texts take their shaped width:
+            // kerning makes it differ from the sum of the advances.
+            double x = cell.left();
+            if (align == 1)
+                x += (cell.width() - m.Advances->ShapedWidth(text)) / 2;
+            else if (align == 2)
+                x += cell.width() - m.Advances->ShapedWidth(text);
+            p.drawText(QPointF(x, cell.top() + m.Advances->Ascent()), text);
+            return;
         }
-        // Wrapped at word boundaries (between any two characters of
-        // unspaced Japanese); each line starts on a whole pixel. Lines that
-        // start below the cell are not shown; only a line that crosses the
-        // cell's edge is drawn under a clip, which is costly on a PDF.
+        // Only a line that crosses the cell's edge is drawn under a clip,
+        // which is costly on a PDF.
         QTextLayout layout(text, p.font(), p.device());
-        QTextOption option(horizontal(align));
-        option.setWrapMode(QTextOption::WordWrap);
-        layout.setTextOption(option);
-        layout.setCacheEnabled(false);
-        const QFontMetricsF metrics(p.font(), p.device());
-        const double leading = metrics.leading();
-        double y = -leading;
-        int shown = 0;
-        layout.beginLayout();
-        for (;;) {
-            QTextLine line = layout.createLine();
-            if (!line.isValid())
-                break;
-            line.setLineWidth(cell.width());
-            y = std::ceil(y + leading);
-            if (y >= cell.height())
-                break;
-            line.setPosition(QPointF(0, y));
-            y += line.height();
-            ++shown;
-        }
-        layout.endLayout();
-        for (int i = 0; i < shown; ++i) {
+        const TCellLines laid = layCell(layout, cell.size(), align, QFontMetricsF(p.font(), p.device()));
+        for (int i = 0; i < laid.Shown; ++i) {
             const QTextLine line = layout.lineAt(i);
             const bool crosses = line.naturalTextWidth() > cell.width() || line.y() + line.height() > cell.height();
             if (!crosses) {
@@ -426,17 +466,20 @@ double TListAdvances::ShapedWidth(const QString &text) const
 std::optional<double> TListAdvances::SimpleWidth(const QString &text)
 {
     double width = 0;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool simple = (u >= 0x20 && u < 0x7F) || (u >= 0x3000 && u <= 0x30FF) || (u >= 0x4E00 && u <= 0x9FFF) ||
-                            (u >= 0xFF01 && u <= 0xFF9F);
+    bool simple = true;
+    forEachCodePoint(text, [&](char32_t u, qsizetype at, qsizetype length) {
+        // The ideographs beyond the BMP (𠮷) stand alone like those inside it.
+        simple = simple && ((u >= 0x20 && u < 0x7F) || (u >= 0x3000 && u <= 0x30FF) || (u >= 0x4E00 && u <= 0x9FFF) ||
+                            (u >= 0xFF01 && u <= 0xFF9F) || (u >= 0x20000 && u <= 0x3FFFF));
         if (!simple)
-            return std::nullopt;
-        auto at = m_advances.find(u);
-        if (at == m_advances.end())
-            at = m_advances.emplace(u, m_metrics.horizontalAdvance(c)).first;
-        width += at->second;
-    }
+            return;
+        auto found = m_advances.find(u);
+        if (found == m_advances.end())
+            found = m_advances.emplace(u, m_metrics.horizontalAdvance(text.mid(at, length))).first;
+        width += found->second;
+    });
+    if (!simple)
+        return std::nullopt;
     return width;
 }
 
@@ -486,39 +529,188 @@ int ListPageCapacity(const TListPrintJob &job, const TListPageMetrics &m)
     return room / band;
 }
 
-std::vector<int> ListPrintCutColumns(const TListPrintJob &job, const TListPageMetrics &m)
+TListPrintColumnFit ListPrintColumnFit(const TListPrintJob &job, const TListPageMetrics &m)
 {
     // The walk of the painter's cells: a one-character gap between columns,
     // the frame pads inside the edge lines, the right limit at PW - PR.
     const int PL = job.Layout.Lines[3] ? (2 * m.W) / 3 : 0;
     const int PR = job.Layout.Lines[5] ? (2 * m.W) / 3 : 0;
-    const int rightLimit = m.PW - PR;
-    std::vector<int> cut;
+    const qint64 rightLimit = m.PW - PR;
+    TListPrintColumnFit fit;
     qint64 left = m.Origin.x() + PL;
-    bool cutOff = false;
     for (std::size_t i = 0; i < job.Columns.size(); ++i) {
         const TListPrintColumn &c = job.Columns[i];
         if (i > 0)
             left += m.W;
         const qint64 right = left + qint64(m.W) * c.ItemSize;
-        cutOff = cutOff || right > rightLimit;
-        if (cutOff && c.ItemNo != 0)
-            cut.push_back(static_cast<int>(i));
-        left = right;
+        if (c.ItemNo != 0) {
+            if (left >= rightLimit)
+                fit.LeftOut.push_back(static_cast<int>(i));
+            else if (right > rightLimit)
+                fit.Cut.push_back(static_cast<int>(i));
+        }
+        left = std::min(right, rightLimit);
     }
-    return cut;
+    return fit;
 }
 
-QString ListPrintCutColumnNames(const TListPrintJob &job, const TListPageMetrics &m)
+QString ListPrintColumnNames(const TListPrintJob &job, const std::vector<int> &columns)
 {
     QStringList names;
-    for (int i : ListPrintCutColumns(job, m)) {
+    for (int i : columns) {
+        if (i < 0 || i >= static_cast<int>(job.Columns.size()))
+            continue;
         const int item = job.Columns[static_cast<std::size_t>(i)].ItemNo;
         names << (item >= 0 && item < static_cast<int>(job.Items.size())
                       ? job.Items[static_cast<std::size_t>(item)].Caption.trimmed()
                       : QString::number(item));
     }
     return names.join(QStringLiteral("、"));
+}
+
+QString ListPrintColumnFitText(const TListPrintJob &job, const TListPrintColumnFit &fit, const QString &separator)
+{
+    QStringList lines;
+    if (!fit.Cut.empty())
+        lines << QStringLiteral("途中で切れる列：") + ListPrintColumnNames(job, fit.Cut);
+    if (!fit.LeftOut.empty())
+        lines << QStringLiteral("印刷されない列：") + ListPrintColumnNames(job, fit.LeftOut);
+    return lines.join(separator);
+}
+
+int ListPrintColumnRoom(const TListPrintLayout &layout, const TListPageMetrics &m, int columnCount)
+{
+    if (m.W <= 0)
+        return 0;
+    const int PL = layout.Lines[3] ? (2 * m.W) / 3 : 0;
+    const int PR = layout.Lines[5] ? (2 * m.W) / 3 : 0;
+    const int width = m.PW - PR - m.Origin.x() - PL;
+    if (width <= 0)
+        return 0;
+    return std::max(0, width / m.W - std::max(0, columnCount - 1));
+}
+
+int ListPrintHalfWidthLength(const QString &text)
+{
+    int length = 0;
+    forEachCodePoint(text, [&length](char32_t u, qsizetype, qsizetype) {
+        length += (u >= 0x20 && u < 0x7F) || (u >= 0xFF61 && u <= 0xFF9F) ? 1 : 2;
+    });
+    return length;
+}
+
+TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room, const std::vector<TListPrintItem> &items,
+                                      const std::vector<int> &needs)
+{
+    std::vector<int> floor;
+    std::vector<int> used;
+    int total = 0;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const TListPrintColumn &c = columns[i];
+        const int caption = c.ItemNo == 0 ? 1 : ListPrintHalfWidthLength(ListPrintHeaderCaption(items, c.ItemNo));
+        floor.push_back(std::min(c.ItemSize, std::max(1, caption)));
+        used.push_back(i < needs.size() && needs[i] >= 0 ? std::max(floor[i], needs[i]) : c.ItemSize);
+        total += c.ItemSize;
+    }
+    // One character at a time from the column chosen (the rightmost of
+    // equals), until the widths fit or no column is chosen.
+    auto giveWay = [&](auto &&spare) {
+        while (total > room) {
+            std::size_t most = columns.size();
+            for (std::size_t i = 0; i < columns.size(); ++i)
+                if (spare(i) > 0 && (most == columns.size() || spare(i) >= spare(most)))
+                    most = i;
+            if (most == columns.size())
+                return;
+            --columns[most].ItemSize;
+            --total;
+        }
+    };
+    // First the room a column's texts leave unused, the most unused first;
+    // then the widest columns.
+    giveWay([&](std::size_t i) { return columns[i].ItemSize - used[i]; });
+    giveWay([&](std::size_t i) { return columns[i].ItemSize > floor[i] ? columns[i].ItemSize : 0; });
+    return columns;
+}
+
+std::vector<int> ListPrintTextNeeds(const TListPrintJob &job, const TListPageMetrics &m,
+                                    const std::vector<QStringList> &rows, int firstNumber)
+{
+    std::vector<double> widest(job.Columns.size(), 0.0);
+    for (const QStringList &texts : rows)
+        for (std::size_t i = 0; i < job.Columns.size() && static_cast<qsizetype>(i) < texts.size(); ++i) {
+            const QString &text = texts[static_cast<qsizetype>(i)];
+            if (text.isEmpty() || job.Columns[i].ItemNo == 1 || !m.Advances)
+                continue;
+            const std::optional<double> simple = m.Advances->SimpleWidth(text);
+            widest[i] = std::max(widest[i], simple ? *simple : m.Advances->ShapedWidth(text));
+        }
+    std::vector<int> needs;
+    for (std::size_t i = 0; i < job.Columns.size(); ++i) {
+        if (job.Columns[i].ItemNo == 1 && !rows.empty() && m.Advances)
+            widest[i] = m.Advances->ShapedWidth(QString::number(firstNumber + static_cast<int>(rows.size()) - 1));
+        // The short way takes a text whose width has an eighth of a
+        // character to spare; the wrapped way would take it without.
+        needs.push_back(m.W > 0 ? static_cast<int>(std::ceil((widest[i] + m.W / 8.0) / m.W)) : 0);
+    }
+    return needs;
+}
+
+std::vector<int> ListPrintCutCells(const TListPrintJob &job, const TListPageMetrics &m, QPaintDevice *device,
+                                   const std::vector<QStringList> &rows, int firstNumber)
+{
+    std::vector<int> cut(job.Columns.size(), 0);
+    const int PL = job.Layout.Lines[3] ? (2 * m.W) / 3 : 0;
+    const int PR = job.Layout.Lines[5] ? (2 * m.W) / 3 : 0;
+    const int rightLimit = m.PW - PR;
+    // The cells as the painter walks them; a column beginning at or beyond
+    // the right limit has none.
+    std::vector<int> widths;
+    int left = m.Origin.x() + PL;
+    for (std::size_t i = 0; i < job.Columns.size(); ++i) {
+        if (i > 0)
+            left += m.W;
+        if (left >= rightLimit)
+            break;
+        const int right = std::min(left + m.W * job.Columns[i].ItemSize, rightLimit);
+        widths.push_back(right - left);
+        left = right;
+    }
+    const int height = m.H * std::max(1, job.Layout.iRowCount);
+    const QFontMetricsF metrics(m.BodyFont, device);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const QStringList &texts = rows[r];
+        for (std::size_t i = 0; i < widths.size(); ++i) {
+            QString text = static_cast<qsizetype>(i) < texts.size() ? texts[static_cast<qsizetype>(i)] : QString();
+            if (job.Columns[i].ItemNo == 1)
+                text = QString::number(firstNumber + static_cast<int>(r));
+            if (text.isEmpty() || fitsOneLine(m, text, widths[i]))
+                continue;
+            // A text without blanks (where a wrapped line would drop a width)
+            // wider than the record's lines together, with a character to
+            // spare at each break for kerning: cut, without laying it out.
+            const int rows = std::max(1, job.Layout.iRowCount);
+            if (m.Advances && m.Advances->SimpleWidth(text) &&
+                std::none_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); }) &&
+                m.Advances->ShapedWidth(text) > static_cast<double>(widths[i]) * rows + m.W * (rows - 1)) {
+                ++cut[i];
+                continue;
+            }
+            QTextLayout layout(text, m.BodyFont, device);
+            if (layCell(layout, QSize(widths[i], height), job.Columns[i].ItemAlign, metrics).Cut)
+                ++cut[i];
+        }
+    }
+    return cut;
+}
+
+QString ListPrintCutCellsText(const TListPrintJob &job, const std::vector<int> &cutCells, const QString &separator)
+{
+    QStringList lines;
+    for (std::size_t i = 0; i < cutCells.size(); ++i)
+        if (cutCells[i] > 0)
+            lines << ListPrintColumnNames(job, {static_cast<int>(i)}) + QStringLiteral("：%1件").arg(cutCells[i]);
+    return lines.join(separator);
 }
 
 int ListPageCount(int count, int perPage)
@@ -530,7 +722,8 @@ int ListPageCount(int count, int perPage)
 
 QString ListPrintDateText(const QDate &date)
 {
-    return QString::asprintf("%4d/%2d/%2d", date.year(), date.month(), date.day());
+    // As the window's date field shows it: month and day with a leading zero.
+    return QString::asprintf("%04d/%02d/%02d", date.year(), date.month(), date.day());
 }
 
 QString ListPrintPageText(int pageType, int page, int pageCount)

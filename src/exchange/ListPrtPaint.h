@@ -51,7 +51,9 @@ class TListAdvances
 public:
     TListAdvances(const QFont &font, QPaintDevice *device);
     // The text's width when every character is one that neither joins nor
-    // combines (Latin, kana, CJK, full- and half-width forms), else nullopt.
+    // combines (Latin, kana, CJK with its planes beyond the BMP, full- and
+    // half-width forms), else nullopt. A character is a code point: 𠮷 is
+    // one, not its two UTF-16 halves.
     [[nodiscard]] std::optional<double> SimpleWidth(const QString &text);
     [[nodiscard]] double ShapedWidth(const QString &text) const;
     [[nodiscard]] double Ascent() const { return m_ascent; }
@@ -59,7 +61,7 @@ public:
 private:
     QFontMetricsF m_metrics;
     double m_ascent;
-    std::unordered_map<char16_t, double> m_advances;
+    std::unordered_map<char32_t, double> m_advances;
 };
 
 [[nodiscard]] TListPageMetrics MeasureListPage(const TListPrintLayout &layout, const TListPrinterInfo &printer);
@@ -74,13 +76,57 @@ private:
 [[nodiscard]] QString ListPrintPageText(int pageType, int page, int pageCount);
 [[nodiscard]] QString ListPrintHeaderCaption(const std::vector<TListPrintItem> &items, int itemNo);
 
-// The chosen columns the page cannot show whole, by index into job.Columns:
-// the one the right limit cuts and every one after it. Blank columns, which
-// print nothing, are left out.
-[[nodiscard]] std::vector<int> ListPrintCutColumns(const TListPrintJob &job, const TListPageMetrics &m);
-// Their captions as the chosen-item list shows them, joined by "、"; empty
-// when every column fits.
-[[nodiscard]] QString ListPrintCutColumnNames(const TListPrintJob &job, const TListPageMetrics &m);
+// Where the chosen columns stand against the page's right limit, by index
+// into job.Columns: Cut, the one the limit cuts (printed in part); LeftOut,
+// those beginning at or beyond it (not printed at all). Blank columns, which
+// print nothing, are in neither.
+struct TListPrintColumnFit {
+    std::vector<int> Cut;
+    std::vector<int> LeftOut;
+    [[nodiscard]] bool Whole() const { return Cut.empty() && LeftOut.empty(); }
+};
+[[nodiscard]] TListPrintColumnFit ListPrintColumnFit(const TListPrintJob &job, const TListPageMetrics &m);
+// The columns' captions as the chosen-item list shows them, joined by "、".
+[[nodiscard]] QString ListPrintColumnNames(const TListPrintJob &job, const std::vector<int> &columns);
+// What a user is told of the fit, one line for the cut column and one for
+// those left out, joined by separator; empty when every column fits.
+[[nodiscard]] QString ListPrintColumnFitText(const TListPrintJob &job, const TListPrintColumnFit &fit,
+                                             const QString &separator);
+
+// The half-width characters the widths of columnCount columns may add up to
+// on the page with none cut: the width from the table's left to the right
+// limit, less the one-character gaps between the columns.
+[[nodiscard]] int ListPrintColumnRoom(const TListPrintLayout &layout, const TListPageMetrics &m, int columnCount);
+// A column's text width in half-width characters, as a caption's width is
+// reckoned: Latin letters and half-width kana one, every other character
+// (one outside the BMP too) two.
+[[nodiscard]] int ListPrintHalfWidthLength(const QString &text);
+// The columns narrowed so that their widths add up to at most room. A
+// column whose texts need fewer characters than it has (needs, by column;
+// none given: unknown) first narrows to what they need; then the widest give
+// way, one character at a time. None becomes narrower than its header
+// caption. When even that does not fit, every column that can give way is at
+// its narrowest and the rest is left to the right limit.
+[[nodiscard]] TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room,
+                                                    const std::vector<TListPrintItem> &items,
+                                                    const std::vector<int> &needs = {});
+// For each chosen column, the half-width characters (units of W) its widest
+// text among rows takes on the page, rounded up; item 1 is measured by the
+// largest running number from firstNumber.
+[[nodiscard]] std::vector<int> ListPrintTextNeeds(const TListPrintJob &job, const TListPageMetrics &m,
+                                                  const std::vector<QStringList> &rows, int firstNumber);
+
+// For each chosen column, how many of the rows the page shows only in part:
+// a text wider than its cell, or with more lines than the record's height.
+// The cells are laid out as PaintListPage lays them on device; item 1 gets
+// the running number from firstNumber. Columns left out count none.
+[[nodiscard]] std::vector<int> ListPrintCutCells(const TListPrintJob &job, const TListPageMetrics &m,
+                                                 QPaintDevice *device, const std::vector<QStringList> &rows,
+                                                 int firstNumber);
+// The cut cells told as "caption：n件" lines joined by separator; empty when
+// no cell is cut.
+[[nodiscard]] QString ListPrintCutCellsText(const TListPrintJob &job, const std::vector<int> &cutCells,
+                                            const QString &separator);
 
 // Thickness in printer pixels of a rule line of the given style, across a
 // line drawn horizontally (vertical = false) or vertically.

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStringList>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -226,10 +227,18 @@ void TListPrintPreview::renderPage()
             if (auto texts = m_source.Fetch(job, records[i]))
                 rows.push_back(std::move(*texts));
     }
-    const QString cut = ListPrintCutColumnNames(job, metrics);
-    lblCutColumns->setText(cut.isEmpty() ? QString() : QStringLiteral("用紙に入りきらない列：") + cut);
-    lblCutColumns->setToolTip(lblCutColumns->text());
     m_page = std::make_unique<TListDisplayList>(m_paper, m_source.Printer->DpiX(), m_source.Printer->DpiY());
+    // The columns the sheet cannot hold, and the texts this page clips.
+    QStringList told;
+    if (const QString columns = ListPrintColumnFitText(job, ListPrintColumnFit(job, metrics), QStringLiteral("　"));
+        !columns.isEmpty())
+        told << columns;
+    if (const QString cells = ListPrintCutCellsText(
+            job, ListPrintCutCells(job, metrics, m_page.get(), rows, firstNumber), QStringLiteral("、"));
+        !cells.isEmpty())
+        told << QStringLiteral("途中で切れる文字（このページ）：") + cells;
+    lblCutColumns->setText(told.join(QStringLiteral("　")));
+    lblCutColumns->setToolTip(lblCutColumns->text());
     QPainter painter(m_page.get());
     if (job.Columns.empty()) {
         // With no columns only the heading texts are shown.

@@ -30,7 +30,7 @@ struct TColumn {
     {
         qsizetype n = 0;
         for (const TRun &r : runs)
-            n += r.Text.size();
+            n += CellCount(r.Text);
         return n;
     }
 };
@@ -244,7 +244,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             return;
         }
         if (n == 2) {
-            if (L0.size() < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
+            if (CellCount(L0) < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
                 L0 += L1;
                 n = 1;
                 continue;
@@ -263,7 +263,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             return;
         }
         // Three lines.
-        if (L0.size() < 5) {
+        if (CellCount(L0) < 5) {
             L0 += L1;
             L1 = L2;
             n = 2;

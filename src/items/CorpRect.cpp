@@ -38,7 +38,7 @@ TBreakResult BreakAtSpace(const QString &Text)
     TBreakResult r;
     r.First = Text.left(qMax<qsizetype>(p - 1, 0));
     r.Second = Text.mid(p);
-    if (r.First.size() >= 3 && r.Second.size() >= 3) {
+    if (CellCount(r.First) >= 3 && CellCount(r.Second) >= 3) {
         r.Broken = true;
         return r;
     }

@@ -81,6 +81,7 @@ void TDrawRect::CalcPrintRect(TTenthMmPoint Offset, const TPrinterGeometry &Prin
     const qint32 width = PageToDots(TPagePx(m_rect.width()), Printer.dpi.x);
     const qint32 height = PageToDots(TPagePx(m_rect.height()), Printer.dpi.y);
     m_printRect = {left, top, left + width, top + height};
+    m_printDpi = Printer.dpi;
     if (!NoPhysicalOffset) {
         m_printRect.Left -= Printer.physicalOffsetX;
         m_printRect.Right -= Printer.physicalOffsetX;

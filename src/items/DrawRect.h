@@ -94,6 +94,8 @@ public:
     virtual TScreenRect GetDispRect() const { return m_dispRect; }
     virtual void SetDispRect(const TScreenRect &R);
     TDotRect GetPrintRect() const { return m_printRect; }
+    // The resolution PrintRect was computed for (the printer's).
+    TDeviceDpi GetPrintDpi() const { return m_printDpi; }
     TClipSide GetClipSide() const { return m_clipSide; }
     virtual void SetClipSide(TClipSide Side);
     qint32 GetClipPos() const { return m_clipPos; }
@@ -127,6 +129,7 @@ protected:
     TPageRect m_rect;
     TScreenRect m_dispRect;
     TDotRect m_printRect;
+    TDeviceDpi m_printDpi{96, 96};
     double m_zoom = 1.0;
     qint32 m_clipPos = 0;
     TClipSide m_clipSide = TClipSide::None;

@@ -396,7 +396,7 @@ void TFigureRect::Print(QPainter &Canvas, int X, int Y)
     }
     if (!m_contentValid)
         buildContent();
-    m_metafile.Play(Canvas, QPointF(m_printRect.Left + X, m_printRect.Top + Y));
+    m_metafile.Play(Canvas, QPointF(m_printRect.Left + X, m_printRect.Top + Y), m_printDpi);
 }
 
 void TFigureRect::ReleasePrint()

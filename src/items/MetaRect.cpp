@@ -176,7 +176,7 @@ void TMetaRect::Draw(QPainter &Canvas, int X, int Y)
 
 void TMetaRect::Print(QPainter &Canvas, int X, int Y)
 {
-    m_metafile.Play(Canvas, QPointF(m_printRect.Left + X, m_printRect.Top + Y));
+    m_metafile.Play(Canvas, QPointF(m_printRect.Left + X, m_printRect.Top + Y), m_printDpi);
 }
 
 TCanvasFont TMetaRect::canvasFont(const TFont &Font, TColor Color, qint32 Height)

@@ -29,13 +29,15 @@ void TMetafileEx::Draw(QPainter &Canvas, const TScreenRect &Rect) const
     Canvas.restore();
 }
 
-void TMetafileEx::Play(QPainter &Canvas, QPointF Origin) const
+void TMetafileEx::Play(QPainter &Canvas, QPointF Origin, TDeviceDpi Target) const
 {
     // An empty recording leaves no trace, not even a saved state on a PDF page.
     if (m_ops.empty())
         return;
     Canvas.save();
     Canvas.translate(Origin);
+    if (Target != m_dpi && m_dpi.x > 0 && m_dpi.y > 0 && Target.x > 0 && Target.y > 0)
+        Canvas.scale(double(Target.x) / m_dpi.x, double(Target.y) / m_dpi.y);
     playOps(Canvas);
     Canvas.restore();
 }

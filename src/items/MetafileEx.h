@@ -86,8 +86,12 @@ public:
     // and bottom, as the editing canvas draws it: (0, 0, 99, 49) fills
     // 100 x 50 pixels.
     void Draw(QPainter &Canvas, const TScreenRect &Rect) const;
-    // Plays the recording unscaled with its top-left corner at Origin.
-    void Play(QPainter &Canvas, QPointF Origin) const;
+    // Plays the recording with its top-left corner at Origin onto a device
+    // of resolution Target: 1:1 when the recording was made for it, else
+    // scaled from the recording's resolution, so that a recording made for
+    // another device (the screen's, before a printer was known) still
+    // prints at its size.
+    void Play(QPainter &Canvas, QPointF Origin, TDeviceDpi Target) const;
 
 private:
     void playOps(QPainter &Canvas) const;

@@ -234,8 +234,8 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     int F = 0, G = 0;
     for (const TLine &l : lines) {
         const TNameParts p = SplitNameParts(l.Name);
-        F = qMax(F, int(p.Family.size()));
-        G = qMax(G, int(p.Given.size()));
+        F = qMax(F, CellCount(p.Family));
+        G = qMax(G, CellCount(p.Given));
     }
     auto W = [&](const QString &s) { return Canvas.TextWidth(s); };
     auto TH = [&] { return Canvas.TextHeight(); };
@@ -259,7 +259,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         s = roundHalfAway(K / 6.0);
         length = K * (F + G) + (F + G - 1) * s + (F > 0 ? W(QStringLiteral(" ")) : 0);
         if (!honor.isEmpty())
-            length += (honor.size() > 2 ? roundHalfAway(W(honor) / 4.0 * 3) : W(honor)) + roundHalfAway(K / 3.0);
+            length += (CellCount(honor) > 2 ? roundHalfAway(W(honor) / 4.0 * 3) : W(honor)) + roundHalfAway(K / 3.0);
         if (!note.isEmpty())
             length += roundHalfAway(W(note) / 3.0 * 2) + s;
     };
@@ -283,13 +283,14 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     const int familyEnd = (K + s) * F + (F > 0 ? W(QStringLiteral(" ")) : 0);
     const int column = K * G + (G - 1) * s;
 
-    // Per-character advances of one name on the grid.
+    // Per-character advances of one name on the grid (a character outside
+    // the BMP is one cell: its second unit advances nothing).
     auto advancesOf = [&](const QString &Name) {
-        QList<int> adv(Name.size(), K + s);
+        QList<int> adv = CellAdvances(Name, K + s);
         const qsizetype sep = Name.indexOf(QLatin1Char(' '));
         if (sep < 0)
             return adv;
-        const int given = int(Name.size() - sep - 1);
+        const int given = CellCount(QStringView(Name).mid(sep + 1));
         int offset = 0;
         if (given < G && given > 0) {
             const int own = K * given + (given - 1) * s;
@@ -308,12 +309,13 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
                 } else {
                     const int step = K + (column - K * given) / (given - 1);
                     for (qsizetype i = sep + 1; i < Name.size(); ++i)
-                        adv[i] = step;
+                        if (adv[i] != 0)
+                            adv[i] = step;
                 }
                 break;
             }
         }
-        adv[sep] = familyEnd + offset - int(sep) * (K + s);
+        adv[sep] = familyEnd + offset - CellCount(QStringView(Name).left(sep)) * (K + s);
         return adv;
     };
 
@@ -343,7 +345,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         drawTurned(Canvas, Size, at[i].x(), at[i].y(), l.Name, &adv);
         if (!l.HonorShown)
             continue;
-        const bool narrow = l.Honor.size() > 2;
+        const bool narrow = CellCount(l.Honor) > 2;
         if (narrow)
             SetFontWidthRatio(Canvas, 0.75);
         const QPoint p = along_(at[i], hp);
@@ -388,7 +390,7 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
         return;
     // A title of up to six characters stands before the name on its line;
     // a longer one is the last company line.
-    const bool longTitle = m_post.size() > 6;
+    const bool longTitle = CellCount(m_post) > 6;
     const QString shortTitle = longTitle ? QString() : m_post;
     std::array<TCorpLine, 4> lines{TCorpLine{m_corp, {}, m_corpRatio}, TCorpLine{m_dptmnt[0], {}, m_dptmntRatio},
                                    TCorpLine{m_dptmnt[1], {}, m_dptmntRatio},
@@ -445,8 +447,8 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
         }
     }
     const TNameParts parts = SplitNameParts(m_name);
-    const int F = int(parts.HasSeparator ? parts.Family.size() : 0);
-    const int G = int(parts.Given.size());
+    const int F = parts.HasSeparator ? CellCount(parts.Family) : 0;
+    const int G = CellCount(parts.Given);
     auto titleWidth = [&](qint32 AtHeight) {
         if (shortTitle.isEmpty())
             return 0;
@@ -676,8 +678,8 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
     if (L1.isEmpty()) {
         const QString &name = pieces ? L0 : m_name;
         const TNameParts np = SplitNameParts(name);
-        const int f = int(np.HasSeparator ? np.Family.size() : 0);
-        const int gg = int(np.Given.size());
+        const int f = np.HasSeparator ? CellCount(np.Family) : 0;
+        const int gg = CellCount(np.Given);
         int s = m_nameAsIs ? 0 : roundHalfAway(K / 6.0);
         const int length = nameLength(s);
         if (m_charSpace && along > length) {
@@ -692,10 +694,10 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
             }
         }
         const int familyEnd = np.HasSeparator ? (K + s) * f + W(QStringLiteral(" ")) : 0;
-        QList<int> adv(name.size(), K + s);
+        QList<int> adv = CellAdvances(name, K + s);
         const qsizetype sep = name.indexOf(QLatin1Char(' '));
         if (sep >= 0)
-            adv[sep] = familyEnd - int(sep) * (K + s);
+            adv[sep] = familyEnd - CellCount(QStringView(name).left(sep)) * (K + s);
         const int acrossAt = m_horizontal ? my + across - lead - th : mx + lead + th;
         const QPoint p = place(start, acrossAt);
         drawTurned(Canvas, Size, p.x(), p.y(), name, &adv);

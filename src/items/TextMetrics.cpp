@@ -241,3 +241,29 @@ void SplitAtWidth(const TTextMetrics &Metrics, const TCanvasFont &Font, QString 
     Rest = Text.mid(fit);
     Text.truncate(fit);
 }
+
+int CellCount(QStringView Text)
+{
+    int cells = 0;
+    for (qsizetype i = 0; i < Text.size();) {
+        int units = 1;
+        const char32_t c = codePointAt(Text, i, &units);
+        if (!IsJoiningMark(c) || i == 0)
+            ++cells;
+        i += units;
+    }
+    return cells;
+}
+
+QList<int> CellAdvances(QStringView Text, int Step)
+{
+    QList<int> out(Text.size(), 0);
+    for (qsizetype i = 0; i < Text.size();) {
+        int units = 1;
+        const char32_t c = codePointAt(Text, i, &units);
+        if (!IsJoiningMark(c) || i == 0)
+            out[i] = Step;
+        i += units;
+    }
+    return out;
+}

@@ -34,6 +34,14 @@ bool IsFullWidthChar(char32_t C);
 // cell of its own.
 bool IsJoiningMark(char32_t C);
 
+// The cells a text takes on a layout's grid: one per character, a
+// surrogate pair (𠮷) being one character, none for a joining mark. Layouts
+// count and step through characters by these, never by UTF-16 units.
+[[nodiscard]] int CellCount(QStringView Text);
+// Per UTF-16 unit of Text: Step for each unit that starts a cell, 0 for the
+// second unit of a pair and for a joining mark (they share the cell before).
+[[nodiscard]] QList<int> CellAdvances(QStringView Text, int Step);
+
 // How vertical writing sets a character: upright in the column (full-width
 // characters, with their vertical forms) or lying on its side (half-width
 // ones). Characters outside Shift-JIS follow their Unicode vertical

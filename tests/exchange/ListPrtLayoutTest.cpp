@@ -244,6 +244,7 @@ TEST_F(ListPrtLayoutTest, sectionsNotTakenWholeAreCounted)
         {section("C", "1,x", "4,4", "0,0"), 1},                       // not a number
         {section("D", "1,19", "4,1000", "0,0"), 1},                   // a column dropped
         {section(QByteArray(31, 'N'), "1", "4", "0"), 1},            // the name cut
+        {section("E", "1,19", "1000,0", "0,0"), 1},                   // every column dropped
     };
     for (const auto &[bytes, expected] : cases) {
         writeBytes(path("LPCustom.tpl"), bytes);
@@ -267,6 +268,28 @@ TEST_F(ListPrtLayoutTest, writtenTemplatesRoundTripByteForByte)
     EXPECT_EQ(back, templates);
     ASSERT_TRUE(WriteTemplateFile(path("again.tpl"), back));
     EXPECT_EQ(fileBytes(path("again.tpl")), written);
+}
+
+// A section whose columns were all dropped is no template: it is neither
+// applied as no columns nor written back as an empty section.
+TEST_F(ListPrtLayoutTest, aSectionWithEveryColumnDroppedIsSkippedAndTheRestRoundTripsByteForByte)
+{
+    const QByteArray kept = section(sj("得意先一覧"), "1,15", "4,50", "0,1") + section(sj("電話帳"), "19", "14", "2");
+    writeBytes(path("LPCustom.tpl"), section(sj("得意先一覧"), "1,15", "4,50", "0,1") +
+                                         section(sj("壊れた"), "1,19", "0,1000", "0,0") +
+                                         section(sj("電話帳"), "19", "14", "2"));
+    TListPrintTemplates templates;
+    int notWhole = -1;
+    ASSERT_EQ(ReadTemplateFile(path("LPCustom.tpl"), templates, &notWhole), TTemplateRead::Read);
+    EXPECT_EQ(notWhole, 1);
+    ASSERT_EQ(templates.size(), 2U);
+    EXPECT_EQ(templates[1].Name, QStringLiteral("電話帳"));
+    ASSERT_TRUE(WriteTemplateFile(path("again.tpl"), templates));
+    EXPECT_TRUE(sameBytes(kept, fileBytes(path("again.tpl"))));
+    TListPrintTemplates back;
+    ASSERT_EQ(ReadTemplateFile(path("again.tpl"), back, &notWhole), TTemplateRead::Read);
+    EXPECT_EQ(notWhole, 0);
+    EXPECT_EQ(back, templates);
 }
 
 TEST_F(ListPrtLayoutTest, missingOversizedOrBinaryTemplateFilesGiveNoTemplates)

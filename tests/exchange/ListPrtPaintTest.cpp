@@ -82,9 +82,10 @@ protected:
 
 } // namespace
 
-TEST(ListPrtTexts, dateIsPaddedWithBlanksAndPageTextsFollowTheirForm)
+TEST(ListPrtTexts, dateReadsAsTheDateFieldShowsItAndPageTextsFollowTheirForm)
 {
-    EXPECT_EQ(ListPrintDateText(QDate(2014, 4, 1)), QStringLiteral("2014/ 4/ 1"));
+    EXPECT_EQ(ListPrintDateText(QDate(2014, 4, 1)), QStringLiteral("2014/04/01"));
+    EXPECT_EQ(ListPrintDateText(QDate(2026, 12, 7)), QStringLiteral("2026/12/07"));
     EXPECT_EQ(ListPrintDateText(QDate(2014, 12, 25)), QStringLiteral("2014/12/25"));
     const std::vector<std::pair<int, QString>> cases{
         {0, QStringLiteral("Page. 3")},         {1, QStringLiteral("- 3 -")},
@@ -318,7 +319,8 @@ struct CutCase {
     bool leftEdge;
     bool rightEdge;
     TListPrintColumns columns;
-    const char16_t *named;
+    const char16_t *cut;
+    const char16_t *leftOut;
 };
 
 void PrintTo(const CutCase &c, std::ostream *os)
@@ -330,9 +332,9 @@ class ListPrintCut : public ::testing::TestWithParam<CutCase>
 {
 };
 
-// Which columns the print names as not fitting, on a page 1000 pixels wide
-// with characters 10 pixels wide (edge pads of 6).
-TEST_P(ListPrintCut, namesTheColumnsPastTheRightLimit)
+// Which columns the print names as cut at the right limit and as left out,
+// on a page 1000 pixels wide with characters 10 pixels wide (edge pads of 6).
+TEST_P(ListPrintCut, namesTheColumnCutAndThoseLeftOutApart)
 {
     const CutCase &c = GetParam();
     TListPrintJob job;
@@ -344,24 +346,126 @@ TEST_P(ListPrintCut, namesTheColumnsPastTheRightLimit)
     m.PW = 1000;
     m.W = 10;
     m.Origin = QPoint(c.originX, 0);
-    EXPECT_EQ(ListPrintCutColumnNames(job, m), QString::fromUtf16(c.named));
+    const TListPrintColumnFit fit = ListPrintColumnFit(job, m);
+    EXPECT_EQ(ListPrintColumnNames(job, fit.Cut), QString::fromUtf16(c.cut));
+    EXPECT_EQ(ListPrintColumnNames(job, fit.LeftOut), QString::fromUtf16(c.leftOut));
+    EXPECT_EQ(fit.Whole(), c.cut[0] == 0 && c.leftOut[0] == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Widths, ListPrintCut,
-    ::testing::Values(CutCase{"lastColumnEndsAtTheLimit", 0, false, false, {{19, 50, 0}, {29, 49, 0}}, u""},
-                      CutCase{"onePixelPastTheLimit", 1, false, false, {{19, 50, 0}, {29, 49, 0}}, u"キーワード１"},
-                      CutCase{"everyLaterColumnToo", 0, false, false, {{19, 50, 0}, {29, 60, 0}, {11, 10, 0}},
-                              u"キーワード１、住所"},
-                      CutCase{"columnBeginningBeyondTheLimit", 0, false, false, {{19, 100, 0}, {11, 1, 0}}, u"住所"},
-                      CutCase{"blankColumnNotNamed", 0, false, false, {{19, 95, 0}, {0, 5, 0}, {29, 1, 0}},
-                              u"キーワード１"},
-                      CutCase{"rightEdgeLineNarrowsThePage", 0, false, true, {{19, 50, 0}, {29, 49, 0}},
-                              u"キーワード１"},
-                      CutCase{"leftEdgeLinePadsTheTable", 0, true, false, {{19, 50, 0}, {29, 49, 0}},
-                              u"キーワード１"},
-                      CutCase{"firstColumnAloneTooWide", 0, false, false, {{37, 101, 0}}, u"備考"}),
+    ::testing::Values(
+        CutCase{"lastColumnEndsAtTheLimit", 0, false, false, {{19, 50, 0}, {29, 49, 0}}, u"", u""},
+        CutCase{"onePixelPastTheLimit", 1, false, false, {{19, 50, 0}, {29, 49, 0}}, u"キーワード１", u""},
+        CutCase{"laterColumnsAreLeftOut", 0, false, false, {{19, 50, 0}, {29, 60, 0}, {11, 10, 0}, {4, 5, 0}},
+                u"キーワード１", u"住所、電話番号"},
+        CutCase{"columnBeginningAtTheLimitIsLeftOutNotCut", 0, false, false, {{19, 99, 0}, {11, 1, 0}}, u"",
+                u"住所"},
+        CutCase{"columnBeginningBeyondTheLimit", 0, false, false, {{19, 100, 0}, {11, 1, 0}}, u"", u"住所"},
+        CutCase{"blankColumnNotNamed", 0, false, false, {{19, 95, 0}, {0, 5, 0}, {29, 1, 0}}, u"",
+                u"キーワード１"},
+        CutCase{"rightEdgeLineNarrowsThePage", 0, false, true, {{19, 50, 0}, {29, 49, 0}}, u"キーワード１", u""},
+        CutCase{"leftEdgeLinePadsTheTable", 0, true, false, {{19, 50, 0}, {29, 49, 0}}, u"キーワード１", u""},
+        CutCase{"firstColumnAloneTooWide", 0, false, false, {{37, 101, 0}}, u"備考", u""}),
     [](const auto &info) { return std::string(info.param.name); });
+
+struct FitCase {
+    const char *name;
+    TListPrintColumns columns;
+    int room;
+    std::vector<int> widths;
+    std::vector<int> needs = {};
+};
+
+void PrintTo(const FitCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ListPrintFit : public ::testing::TestWithParam<FitCase>
+{
+};
+
+// The first layout's columns narrowed to the room the page gives them.
+TEST_P(ListPrintFit, narrowsTheWidestColumnsFirstAndNoneBelowItsCaption)
+{
+    const FitCase &c = GetParam();
+    const TListPrintColumns fitted = FitListPrintColumns(c.columns, c.room, MakeListPrintItems({}), c.needs);
+    std::vector<int> widths;
+    for (std::size_t i = 0; i < fitted.size(); ++i) {
+        widths.push_back(fitted[i].ItemSize);
+        EXPECT_EQ(fitted[i].ItemNo, c.columns[i].ItemNo);
+        EXPECT_EQ(fitted[i].ItemAlign, c.columns[i].ItemAlign);
+    }
+    EXPECT_EQ(widths, c.widths);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rooms, ListPrintFit,
+    ::testing::Values(
+        // 名前 14, 住所 50, 会社名 50, キーワード１ 30.
+        FitCase{"widthsThatFitStay", {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}}, 144, {14, 50, 50, 30}},
+        FitCase{"oneCharacterOver", {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}}, 143, {14, 50, 49, 30}},
+        FitCase{"wideColumnsGiveUntilTheyMeetTheNext",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}},
+                104,
+                {14, 30, 30, 30}},
+        FitCase{"theNarrowNameKeepsItsWidth", {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}}, 86,
+                {14, 24, 24, 24}},
+        // Captions 名前 and 住所 are four half-width characters wide.
+        FitCase{"noneBelowItsCaption", {{19, 14, 0}, {11, 50, 0}}, 2, {4, 4}},
+        FitCase{"aColumnNarrowerThanItsCaptionKeepsItsWidth", {{19, 3, 0}, {11, 50, 0}}, 5, {3, 4}},
+        FitCase{"blankColumnsGiveDownToOne", {{0, 2, 0}, {11, 50, 0}}, 5, {1, 4}},
+        // The texts need 10, 34, nothing and nothing: the room they leave
+        // unused goes first, the most unused first.
+        FitCase{"unusedRoomGoesFirst",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}},
+                86,
+                {14, 41, 13, 18},
+                {10, 34, 1, 1}},
+        FitCase{"textsThatFitLeaveTheirWidthsAlone",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}},
+                144,
+                {14, 50, 50, 30},
+                {10, 34, 1, 1}},
+        FitCase{"everyTextWholeThenTheWidestGiveWay",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}, {29, 30, 0}},
+                50,
+                {10, 22, 6, 12},
+                {10, 34, 1, 1}},
+        FitCase{"textsWiderThanTheirColumnsNeedNoMore",
+                {{19, 14, 0}, {11, 50, 0}},
+                54,
+                {14, 40},
+                {20, 60}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ListPrtTexts, halfWidthLengthCountsACharacterBeyondTheBmpOnce)
+{
+    const std::vector<std::pair<QString, int>> cases{
+        {QStringLiteral("No."), 3},        {QStringLiteral("ｼﾝﾎﾞﾙ"), 5},    {QStringLiteral("名前"), 4},
+        {QString::fromUtf16(u"𠮷"), 2},   {QString::fromUtf16(u"𠮷田"), 4}, {QString(), 0}};
+    for (const auto &[text, length] : cases)
+        EXPECT_EQ(ListPrintHalfWidthLength(text), length) << text.toStdString();
+}
+
+TEST(ListPrtTexts, theRoomOfTheColumnsLeavesTheGapsAndTheEdgePads)
+{
+    TListPageMetrics m;
+    m.PW = 1000;
+    m.W = 10;
+    TListPrintLayout layout;
+    EXPECT_EQ(ListPrintColumnRoom(layout, m, 1), 100);
+    EXPECT_EQ(ListPrintColumnRoom(layout, m, 4), 97);
+    m.Origin = QPoint(1, 0);
+    EXPECT_EQ(ListPrintColumnRoom(layout, m, 1), 99);
+    layout.Lines[3] = true;
+    layout.Lines[5] = true;
+    m.Origin = QPoint();
+    EXPECT_EQ(ListPrintColumnRoom(layout, m, 1), 98); // two pads of 6 pixels
+    m.W = 0;
+    EXPECT_EQ(ListPrintColumnRoom(layout, m, 1), 0);
+}
 
 TEST(ListPrtPreviewZoom, wholePaperFitsTheViewLessBorderAndMargin)
 {
@@ -509,6 +613,82 @@ TEST_F(ListPrtPaintTest, aFittingCellTextStandsWhereTheCellLayoutPutsIt)
             EXPECT_NEAR(runs[i].Rect.y(), reference.Calls()[i].Rect.y(), 0.01) << align;
         }
     }
+}
+
+// A character beyond the BMP is one character of the short way's sum, as
+// the laid-out line measures it, not two halves that send it the long way.
+TEST_F(ListPrtPaintTest, aCharacterBeyondTheBmpIsMeasuredAsOneCharacter)
+{
+    const TListPageMetrics m = metrics();
+    ASSERT_TRUE(m.Advances);
+    const QString text = QString::fromUtf16(u"𠮷田太郎");
+    const std::optional<double> width = m.Advances->SimpleWidth(text);
+    ASSERT_TRUE(width.has_value());
+    EXPECT_NEAR(*width, m.Advances->ShapedWidth(text), 0.5);
+    EXPECT_NEAR(*m.Advances->SimpleWidth(QString::fromUtf16(u"𠮷")), m.Advances->ShapedWidth(QString::fromUtf16(u"𠮷")),
+                0.01);
+}
+
+struct CutCellCase {
+    const char *name;
+    int width;
+    int rowsPerRecord;
+    const char16_t *text;
+    bool cut;
+};
+
+void PrintTo(const CutCellCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ListPrintCutCell : public ListPrtPaintTest, public ::testing::WithParamInterface<CutCellCase>
+{
+};
+
+// One record's text in a column of the given width (half-width characters):
+// whether the page shows it only in part.
+TEST_P(ListPrintCutCell, countsACellWhoseTextThePageCannotShowWhole)
+{
+    const CutCellCase &c = GetParam();
+    job.Layout.FontSize = 24; // 50 pixels at 150 dpi: a full-width character is two columns exactly
+    job.Layout.iRowCount = c.rowsPerRecord;
+    job.Columns = {{1, 4, 0}, {19, c.width, 0}};
+    const TListPageMetrics m = metrics();
+    const std::vector<int> cut =
+        ListPrintCutCells(job, m, &printer.Printer(), {{QString(), QString::fromUtf16(c.text)}}, 1);
+    EXPECT_EQ(cut, (std::vector<int>{0, c.cut ? 1 : 0}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, ListPrintCutCell,
+    ::testing::Values(CutCellCase{"fitsExactly", 8, 1, u"山田太郎", false},
+                      CutCellCase{"oneCharacterTooMany", 8, 1, u"山田太郎子", true},
+                      CutCellCase{"empty", 1, 1, u"", false},
+                      CutCellCase{"beyondTheBmpFitsExactly", 4, 1, u"𠮷田", false},
+                      CutCellCase{"beyondTheBmpOneTooMany", 4, 1, u"𠮷田太", true},
+                      CutCellCase{"wrapsIntoASecondRow", 8, 2, u"山田太郎山田太郎", false},
+                      CutCellCase{"wrapsPastTheSecondRow", 8, 2, u"山田太郎山田太郎山", true},
+                      CutCellCase{"oneWordWiderThanTheCell", 10, 3, u"taro.yamada@example.jp", true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ListPrtPaintTest, cutCellsAreCountedPerColumnOnlyWhereThePagePrintsThem)
+{
+    job.Layout.FontSize = 24; // 50 pixels at 150 dpi: a full-width character is two columns exactly
+    job.Columns = {{1, 2, 0}, {19, 8, 0}, {11, 8, 0}, {29, 999, 0}, {37, 10, 0}};
+    const TListPageMetrics m = metrics();
+    std::vector<QStringList> rows;
+    for (int i = 0; i < 12; ++i)
+        rows.push_back({QString(), i % 3 == 0 ? QStringLiteral("山田太郎子") : QStringLiteral("山田"),
+                        i % 4 == 0 ? QStringLiteral("東京都千代田区") : QStringLiteral("東京都"),
+                        QStringLiteral("趣味"), QStringLiteral("備考").repeated(20)});
+    // Numbers 1 to 9 fit two half-width characters; 10 to 12 do not. The
+    // keyword's column is cut at the page's edge but its text is short; the
+    // note's column begins beyond the page: it is left out, not counted.
+    const std::vector<int> cut = ListPrintCutCells(job, m, &printer.Printer(), rows, 1);
+    EXPECT_EQ(cut, (std::vector<int>{3, 4, 3, 0, 0}));
+    EXPECT_EQ(ListPrintCutCellsText(job, cut, QStringLiteral("/")),
+              QStringLiteral("＜通番＞：3件/名前：4件/住所：3件"));
 }
 
 TEST_F(ListPrtPaintTest, printerSettingsAreKeptInTheItemsFormAndTheEarlierIniFormIsRead)

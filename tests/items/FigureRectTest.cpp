@@ -223,3 +223,41 @@ TEST(FigureRectTest, damagedKindsAndStylesAreClamped)
 }
 
 } // namespace
+
+// A figure recorded for the screen (no printer known when it was laid out)
+// still prints at its size on a page of any resolution: 124 page pixels
+// (32.8 mm) stay 32.8 mm at 300 and at 1200 dpi.
+class FigurePrintSize : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(FigurePrintSize, aFigureRecordedForTheScreenPrintsAtItsSize)
+{
+    const int dpi = GetParam();
+    TFigureRect item;
+    item.SetFigureKind(TFigureRect::Rectangle);
+    item.SetFrame(false);
+    item.SetBack(true);
+    item.SetColor1(0x000000);
+    item.SetRect({10, 10, 134, 134});
+    item.Rebuild(false);
+    ASSERT_EQ(item.GetMetafile().Dpi(), (TDeviceDpi{96, 96}));
+    item.CalcPrintRect({}, TPrinterGeometry{{dpi, dpi}, 0, 0}, true);
+    const int side = PageToDots(TPagePx(150), dpi);
+    QImage page(side, side, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        item.Print(painter, 0, 0);
+    }
+    int left = side, right = -1;
+    for (int x = 0; x < side; ++x)
+        if (qGray(page.pixel(x, page.height() / 2)) < 128) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+    const double mm = (right - left + 1) * 25.4 / dpi;
+    EXPECT_NEAR(mm, 124 * 25.4 / 96, 0.3) << "at " << dpi << " dpi";
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, FigurePrintSize, ::testing::Values(96, 300, 1200));

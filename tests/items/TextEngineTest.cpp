@@ -313,7 +313,7 @@ TEST(MetafileTest, clipLimitsWhatFollowsUntilItIsPopped)
     QImage img(100, 100, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter painter(&img);
-    mf.Play(painter, QPointF(0, 0));
+    mf.Play(painter, QPointF(0, 0), mf.Dpi());
     painter.end();
     EXPECT_EQ(countInk(img, QRect(0, 0, 100, 50)), 10 * 50);
     EXPECT_EQ(countInk(img, QRect(0, 50, 100, 50)), 100 * 50);
@@ -334,7 +334,7 @@ TEST(MetafileTest, verticalTextIsDrawnDownTheColumnLeftOfItsOrigin)
     QImage img(200, 400, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter painter(&img);
-    mf.Play(painter, QPointF(0, 0));
+    mf.Play(painter, QPointF(0, 0), mf.Dpi());
     painter.end();
     EXPECT_GT(countInk(img, QRect(70, 10, 60, 240)), 1000);
     EXPECT_EQ(countInk(img, QRect(0, 0, 68, 400)), 0);
@@ -439,7 +439,7 @@ TEST(MetafileTest, aBorrowedCharacterStandsInItsOwnCellOfTheColumn)
     QImage img(200, 400, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter painter(&img);
-    mf.Play(painter, QPointF(0, 0));
+    mf.Play(painter, QPointF(0, 0), mf.Dpi());
     painter.end();
     EXPECT_EQ(countInk(img, QRect(0, 0, 68, 400)), 0);
     EXPECT_EQ(countInk(img, QRect(132, 0, 68, 400)), 0);
@@ -454,7 +454,7 @@ QRect inkBounds(const TMetafileEx &Mf, QSize Page)
     QImage img(Page, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter painter(&img);
-    Mf.Play(painter, QPointF(0, 0));
+    Mf.Play(painter, QPointF(0, 0), Mf.Dpi());
     painter.end();
     QRect box;
     for (int y = 0; y < img.height(); ++y)

@@ -1,0 +1,365 @@
+// The list print as a user meets it: the window opened from the main list
+// on a book with records, printed to a PDF, and the paper read back through
+// `pdftotext -layout`, as a person reads the sheet.
+#include "addressbook/AdrsListView.h"
+#include "addressbook/BookFixture.h"
+#include "addressbook/TableBook.h"
+#include "core/AppSub.h"
+#include "core/Inquiry.h"
+#include "exchange/ListPrt.h"
+#include "exchange/ListPrtPreview.h"
+#include "platform/Cp932.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// One record as stored: the name in its wide form, the address in four parts.
+struct TPerson {
+    QString Name;
+    QString Tdfkn;
+    QString Adrs1;
+    QString Adrs2;
+};
+
+class ListPrintPrintedTest : public BookFixture
+{
+protected:
+    void SetUp() override
+    {
+        BookFixture::SetUp();
+        DMMurven19->CreateDatabase();
+        DMMurven19->Connect();
+        DMMurven19->CreateAdrsTable(QStringLiteral("Book1"));
+        ASSERT_TRUE(DMMurven19->OpenAdrs());
+        saved = ListPrintOpener;
+        RegisterListPrint();
+    }
+    void TearDown() override
+    {
+        delete window.data();
+        ListPrintOpener = saved;
+        BookFixture::TearDown();
+    }
+
+    static void addPeople(const std::vector<TPerson> &people)
+    {
+        TTable &table = *DMMurven19->AdrsTable();
+        table.BeginBatch();
+        for (const TPerson &p : people)
+            appendRecord(table, {{"NameKanji", EncodeUnicodeField(p.Name)},
+                                 {"Tdfkn", Cp932::encode(p.Tdfkn)},
+                                 {"Adrs1", Cp932::encode(p.Adrs1)},
+                                 {"Adrs2", Cp932::encode(p.Adrs2)}});
+        table.EndBatch();
+    }
+
+    // The window opened by the main list's command, printing every shown row
+    // into the PDF on A4 of the given orientation.
+    TListPrint *open(QPageLayout::Orientation orientation = QPageLayout::Portrait)
+    {
+        openList();
+        action("actListPrint")->trigger();
+        window = list->findChild<TListPrint *>();
+        if (window.isNull())
+            return nullptr;
+        window->PrinterInfo().SelectPdf(pdf());
+        window->PrinterInfo().Printer().setPageSize(QPageSize(QPageSize::A4));
+        window->PrinterInfo().Printer().setPageOrientation(orientation);
+        window->rbAll->click();
+        return window;
+    }
+
+    // Sets item at the end of the chosen columns, as wide as given.
+    static void setItem(TListPrint *w, int item, int width)
+    {
+        for (int row = 0; row < w->lbxSrc->count(); ++row)
+            if (w->lbxSrc->item(row)->data(Qt::UserRole).toInt() == item)
+                w->lbxSrc->setCurrentRow(row);
+        ASSERT_EQ(w->lbxSrc->currentItem()->data(Qt::UserRole).toInt(), item);
+        w->lbxDest->setCurrentRow(w->lbxDest->count() - 1);
+        w->bbtnSet->click();
+        w->lbxDest->setCurrentRow(w->lbxDest->count() - 2);
+        w->edtSize->setValue(width);
+    }
+
+    QString pdf() const { return DataPath + QStringLiteral("list.pdf"); }
+
+    // The PDF's text laid out as on the sheet.
+    QString sheet() const
+    {
+        QProcess run;
+        run.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf(),
+                   QStringLiteral("-")});
+        EXPECT_TRUE(run.waitForFinished(120000));
+        EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+        return QString::fromUtf8(run.readAllStandardOutput());
+    }
+
+    TListPrintOpener saved;
+    QPointer<TListPrint> window;
+};
+
+bool hasPdfToText()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
+}
+
+} // namespace
+
+// A new user's first list: the main list's columns as offered, on the A4
+// sheet offered. Every column fits, so nothing is named before printing, and
+// every record's name is on the paper.
+TEST_F(ListPrintPrintedTest, theFirstLayoutAsOfferedPrintsEveryColumnAndEveryName)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    addPeople({{QStringLiteral("山田 太郎"), QStringLiteral("東京都"), QStringLiteral("千代田区永田町一丁目７番１号"), {}},
+               {QStringLiteral("佐々木 美智子"), QStringLiteral("大阪府"), QStringLiteral("大阪市北区梅田三丁目１番３号"),
+                QStringLiteral("梅田ビル５階")},
+               {QStringLiteral("長谷川 一"), QStringLiteral("北海道"), QStringLiteral("札幌市中央区"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("アドレス帳一覧のレイアウト"));
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown().first().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
+    const QString text = sheet();
+    for (const QString &caption : {QStringLiteral("No."), QStringLiteral("グループ"), QStringLiteral("TEL"),
+                                   QStringLiteral("代表"), QStringLiteral("住所"), QStringLiteral("会社名"),
+                                   QStringLiteral("名前"), KeywordNames[1].isEmpty() ? QStringLiteral("キーワード１")
+                                                                                       : KeywordNames[1]})
+        EXPECT_TRUE(text.contains(caption)) << caption.toStdString() << "\n" << text.toStdString();
+    for (const QString &name : {QStringLiteral("山田 太郎"), QStringLiteral("佐々木 美智子"), QStringLiteral("長谷川 一")})
+        EXPECT_TRUE(text.contains(name)) << name.toStdString() << "\n" << text.toStdString();
+    // The columns the new user has not filled in gave way: every address
+    // is on the paper whole.
+    for (const QString &address : {QStringLiteral("東京都千代田区永田町一丁目７番１号"),
+                                   QStringLiteral("大阪府大阪市北区梅田三丁目１番３号梅田ビル５階"),
+                                   QStringLiteral("北海道札幌市中央区")})
+        EXPECT_TRUE(text.contains(address)) << address.toStdString() << "\n" << text.toStdString();
+}
+
+// Columns wider than the sheet: the question names the one cut at the
+// sheet's edge apart from those not printed at all, and the paper agrees.
+TEST_F(ListPrintPrintedTest, theQuestionNamesExactlyTheColumnCutAndTheColumnsLeftOut)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    addPeople({{QStringLiteral("山田 太郎"), QStringLiteral("東京都"), QStringLiteral("千代田区永田町"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    // 住所 and 会社名 at their widths, then a 会社名 too wide for the rest
+    // of an A4 sheet, then 名前 and 郵便番号 beyond it.
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 11, 50));
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 15, 200));
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 19, 14));
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 10, 8));
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 3);
+    const QString warning = boxes.shown().first().text;
+    EXPECT_TRUE(warning.contains(QStringLiteral("途中で切れる列：会社名  \r\n"))) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(QStringLiteral("印刷されない列：名前、郵便番号  \r\n"))) << warning.toStdString();
+    EXPECT_FALSE(warning.contains(QStringLiteral("住所"))) << warning.toStdString();
+    const QString text = sheet();
+    EXPECT_TRUE(text.contains(QStringLiteral("会社名"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("名前"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("〒"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("山田"))) << text.toStdString();
+}
+
+// The date printed above the table reads as the window's date field shows it.
+TEST_F(ListPrintPrintedTest, thePrintedDateReadsAsTheDateFieldShowsIt)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    addPeople({{QStringLiteral("山田 太郎"), QStringLiteral("東京都"), QStringLiteral("千代田区永田町"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->dtpViewDate->setFocus();
+    w->dtpViewDate->setSelectedSection(QDateTimeEdit::YearSection);
+    QTest::keyClicks(w->dtpViewDate, QStringLiteral("2026"));
+    w->dtpViewDate->setSelectedSection(QDateTimeEdit::MonthSection);
+    QTest::keyClicks(w->dtpViewDate, QStringLiteral("12"));
+    w->dtpViewDate->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(w->dtpViewDate, QStringLiteral("07"));
+    ASSERT_EQ(w->dtpViewDate->text(), QStringLiteral("2026/12/07"));
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    const QString text = sheet();
+    EXPECT_TRUE(text.contains(QStringLiteral("2026/12/07"))) << text.toStdString();
+}
+
+// A thousand varied records on a layout that fits A4 landscape: the texts
+// longer than their cells are clipped as the layout asks, and the user is
+// told before printing how many records of which columns lose text.
+TEST_F(ListPrintPrintedTest, textsLongerThanTheirCellsAreCountedBeforePrinting)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    // Full-width characters only: each is two half-width columns wide, so
+    // whether a text fits its column is plain from its length. Lengths stay
+    // at least a character away from the column's width.
+    const QStringList given{QStringLiteral("太郎"), QStringLiteral("美智子"), QStringLiteral("一"),
+                            QStringLiteral("𠮷之助")};
+    const QStringList family{QStringLiteral("山田"), QStringLiteral("佐々木"), QStringLiteral("長谷川"),
+                             QStringLiteral("勅使河原")};
+    const QStringList towns{QStringLiteral("千代田区永田町"), QStringLiteral("中央区日本橋本石町"),
+                            QStringLiteral("港区芝公園"), QStringLiteral("札幌市中央区北一条西")};
+    const QStringList rooms{QString(), QStringLiteral("第２郵便ハウス５０１"), QStringLiteral("１ー２ー３"),
+                            QStringLiteral("グランドメゾン永田町ウエストタワー")};
+    constexpr int nameWidth = 14;    // 7 full-width characters
+    constexpr int addressWidth = 40; // 20 full-width characters
+    std::vector<TPerson> people;
+    int longNames = 0;
+    int longAddresses = 0;
+    for (int i = 0; i < 1000; ++i) {
+        TPerson p;
+        // A name of family, full-width blank and given name.
+        p.Name = family[i % 4] + QStringLiteral("　") + given[(i / 4) % 4];
+        p.Tdfkn = QStringLiteral("東京都");
+        p.Adrs1 = towns[(i / 3) % 4];
+        p.Adrs2 = rooms[(i / 7) % 4];
+        people.push_back(p);
+        longNames += 2 * static_cast<int>(p.Name.toUcs4().size()) > nameWidth ? 1 : 0;
+        longAddresses += 2 * static_cast<int>((p.Tdfkn + p.Adrs1 + p.Adrs2).toUcs4().size()) > addressWidth ? 1 : 0;
+    }
+    ASSERT_GT(longNames, 0);
+    ASSERT_GT(longAddresses, 0);
+    addPeople(people);
+    TListPrint *w = open(QPageLayout::Landscape);
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 1, 5));
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 19, nameWidth));
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 11, addressWidth));
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 3);
+    const QString warning = boxes.shown().first().text;
+    EXPECT_FALSE(warning.contains(QStringLiteral("列："))) << "every column fits: " << warning.toStdString();
+    EXPECT_TRUE(warning.contains(QStringLiteral("名前：%1件  \r\n").arg(longNames))) << warning.toStdString();
+    EXPECT_TRUE(warning.contains(QStringLiteral("住所：%1件  \r\n").arg(longAddresses))) << warning.toStdString();
+    EXPECT_FALSE(warning.contains(QStringLiteral("＜通番＞"))) << warning.toStdString();
+    EXPECT_TRUE(warning.endsWith(QStringLiteral("このまま印刷しますか？  "))) << warning.toStdString();
+
+    // The clipping stays: the room number of a long address is not printed.
+    const QString text = sheet();
+    EXPECT_TRUE(text.contains(QStringLiteral("東京都千代田区永田町"))) << text.left(2000).toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("グランドメゾン永田町ウエストタワー")));
+}
+
+// Refused at the question, nothing is printed.
+TEST_F(ListPrintPrintedTest, refusingTheCutTextsQuestionPrintsNothing)
+{
+    addPeople({{QStringLiteral("勅使河原　美智子之助"), QStringLiteral("東京都"), QStringLiteral("千代田区永田町"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 19, 8));
+    boxes.enqueue(IDNO);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.shown().first().text.contains(QStringLiteral("名前：1件"))) << boxes.shown().first().text.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf()));
+}
+
+// The first layout, applied and unedited, fits the page as it is set: larger
+// letters narrow it anew. Once the user changed a column, the columns are
+// theirs and stay as they are.
+TEST_F(ListPrintPrintedTest, theFirstLayoutFollowsLargerLettersUntilTheUserEditsIt)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    addPeople({{QStringLiteral("佐々木 美智子"), QStringLiteral("大阪府"), QStringLiteral("堺市"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    const TListPrintColumns offered = w->ColumnEditor().Columns();
+    w->cbxFontSize->setCurrentIndex(12 - 7); // 12 points
+    const TListPrintColumns larger = w->ColumnEditor().Columns();
+    ASSERT_EQ(larger.size(), offered.size());
+    EXPECT_NE(larger, offered);
+    for (std::size_t i = 0; i < larger.size(); ++i)
+        EXPECT_LE(larger[i].ItemSize, offered[i].ItemSize) << i;
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown().first().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
+    const QString text = sheet();
+    EXPECT_TRUE(text.contains(QStringLiteral("佐々木 美智子"))) << text.toStdString();
+
+    w->lbxDest->setCurrentRow(0);
+    w->edtSize->setValue(larger[0].ItemSize + 1);
+    const TListPrintColumns edited = w->ColumnEditor().Columns();
+    ASSERT_NE(edited, larger);
+    w->cbxFontSize->setCurrentIndex(10 - 7);
+    EXPECT_EQ(w->ColumnEditor().Columns(), edited);
+}
+
+// A record added after the window opened, with a longer address: the first
+// layout, still applied and unedited, is narrowed to the rows as they are
+// when the print is asked for, and the sheet shows what the question told.
+TEST_F(ListPrintPrintedTest, theFirstLayoutTakesRecordsAddedWhileTheWindowIsOpen)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    addPeople({{QStringLiteral("山田 太郎"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    addPeople({{QStringLiteral("佐々木 美智子"), QStringLiteral("大阪府"), QStringLiteral("大阪市北区梅田三丁目１番３号"),
+                QStringLiteral("梅田ビル５階")}});
+    list->RefreshList(false, true, true);
+    ASSERT_EQ(list->GetRowCount(), 2);
+    w->rbAll->click();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown().first().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
+    const QString text = sheet();
+    EXPECT_TRUE(text.contains(QStringLiteral("大阪府大阪市北区梅田三丁目１番３号梅田ビル５階"))) << text.toStdString();
+}
+
+// The preview names, beside the columns, the texts its page clips.
+TEST_F(ListPrintPrintedTest, thePreviewCountsTheTextsItsPageClips)
+{
+    addPeople({{QStringLiteral("勅使河原　美智子"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}},
+               {QStringLiteral("山田　一"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}},
+               {QStringLiteral("長谷川　美智子"), QStringLiteral("東京都"), QStringLiteral("港区芝"), {}}});
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->bbtnAllDelete->click();
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 19, 10));
+    ASSERT_NO_FATAL_FAILURE(setItem(w, 11, 20));
+    w->btnPreview->click();
+    ASSERT_NE(w->Preview(), nullptr);
+    EXPECT_EQ(w->Preview()->lblCutColumns->text(), QStringLiteral("途中で切れる文字（このページ）：名前：2件"));
+    w->lbxDest->setCurrentRow(0);
+    w->edtSize->setValue(16);
+    EXPECT_EQ(w->Preview()->lblCutColumns->text(), QString());
+}
