@@ -1,8 +1,9 @@
-// Printing 1,000 postcards from a book into one PDF through the print loop
-// (each record read from the table, merged into the postcode, vertical
-// address, name with honorific, customer barcode and sender items, laid out
-// and drawn), against drawing the same texts with plain QPainter::drawText
-// calls into a PDF of the same pages.
+// Printing 1,000 postcards from a book into one PDF file through the print
+// loop as the editors print (each record read from the table, merged into
+// the postcode, vertical address, name with honorific, customer barcode and
+// sender items, laid out and drawn; the file written beside and put in place
+// once whole, its text layer amended), against drawing the same texts with
+// plain QPainter::drawText calls into a PDF file of the same pages.
 #include "BenchSupport.h"
 #include "core/DBInfo.h"
 #include "core/Inquiry.h"
@@ -13,11 +14,11 @@
 #include "platform/Table.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPrinter>
 
 #include <memory>
 
@@ -27,12 +28,10 @@ constexpr int kCards = 1000;
 constexpr int kDpi = 300;
 
 struct TPdf {
-    QBuffer buffer;
     std::unique_ptr<QPdfWriter> writer;
-    TPdf()
+    explicit TPdf(const QString &File)
     {
-        buffer.open(QIODevice::WriteOnly);
-        writer = std::make_unique<QPdfWriter>(&buffer);
+        writer = std::make_unique<QPdfWriter>(File);
         writer->setResolution(kDpi);
         writer->setPageSize(QPageSize(QSizeF(100, 148), QPageSize::Millimeter));
         writer->setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -93,17 +92,25 @@ int main(int argc, char **argv)
         recNos << i;
 
     int pages = 0;
+    const QString loopFile = dir.filePath(QStringLiteral("loop.pdf"));
+    const QString plainFile = dir.filePath(QStringLiteral("plain.pdf"));
     const double loopMs = bestOfMs(5, [&] {
-        TPdf pdf;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(loopFile);
+        printer.setResolution(kDpi);
+        printer.setFullPage(true);
+        printer.setPageSize(QPageSize(QSizeF(100, 148), QPageSize::Millimeter));
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0));
         TPrintLoop loop(layout, TableRecordSource(table));
         loop.Sender = sender;
         QString error;
-        if (!loop.Run(*pdf.writer, recNos, {}, &error))
+        if (!loop.Run(printer, recNos, {}, &error))
             std::fprintf(stderr, "%s\n", qPrintable(error));
         pages = loop.PagesPrinted();
     });
     const double plainMs = bestOfMs(5, [&] {
-        TPdf pdf;
+        TPdf pdf(plainFile);
         QPainter painter(pdf.writer.get());
         QFont font(ResolveFontFace(QStringLiteral("ＭＳ 明朝")).family);
         font.setPixelSize(60);
@@ -122,7 +129,7 @@ int main(int argc, char **argv)
     });
     if (pages != kCards)
         std::fprintf(stderr, "printed %d pages, not %d\n", pages, kCards);
-    report("postcards_pdf_ratio", loopMs / plainMs, "ratio", 2);
+    report("postcards_pdf_ratio", loopMs / plainMs, "ratio", 1.6);
     report("postcards_pdf_pages_per_second", kCards / (loopMs / 1000.0), "pages/s", 0);
     return 0;
 }

@@ -216,10 +216,11 @@ bool TableIsWhole(const QString &path, QString *findings)
     sqlite3 *db = SqlCipher::open(path, TablePassword, false, &found);
     if (!db)
         return false;
+    sqlite3_busy_timeout(db, 3000);
     QStringList rows;
     int rc = SQLITE_ROW;
     {
-        SqlCipher::Statement st(db, "PRAGMA integrity_check;");
+        SqlCipher::Statement st(db, "PRAGMA quick_check;");
         if (!st.valid()) {
             rc = SQLITE_ERROR;
         } else {
@@ -241,10 +242,13 @@ void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook)
     copyFailureHook() = std::move(hook);
 }
 
-bool CopyDataFile(const QString &from, const QString &to, QString *error)
+bool CopyDataFile(const QString &from, const QString &to, QString *error, TTableCopy mode, bool *damaged)
 {
     QString dummy;
     QString &err = error ? *error : dummy;
+    if (damaged)
+        *damaged = false;
+    const bool checked = mode == TTableCopy::WholeOnly && isTableFile(from);
     const QFileInfo target(to);
     sweepCopyTemporaries(target.absolutePath());
     const QString tmp =
@@ -282,6 +286,10 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error)
         ok = false;
     } else if (isTableFile(from)) {
         ok = SqlCipher::readConsistent(from, TablePassword, sink, &err);
+        // A read that fails before a byte is written may be a file that is
+        // no table at all: damaged as far as the copy is concerned.
+        if (!ok && checked && writeErrno == 0 && !TableIsWhole(from) && damaged)
+            *damaged = true;
     } else {
         QFile in(from);
         if (!in.open(QIODevice::ReadOnly)) {
@@ -308,6 +316,17 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error)
     if (::close(fd) != 0 && ok) {
         writeErrno = errno;
         ok = false;
+    }
+    // The copy is checked where it lies, before it replaces anything: what
+    // was read is what is judged, so the table is read whole once only.
+    if (ok && checked) {
+        QString findings;
+        if (!TableIsWhole(tmp, &findings)) {
+            err = QStringLiteral("ファイル %1 が壊れています。%2").arg(QDir::toNativeSeparators(from), findings);
+            if (damaged)
+                *damaged = true;
+            ok = false;
+        }
     }
     if (ok && std::rename(tmpName.constData(), QFile::encodeName(to).constData()) != 0) {
         writeErrno = errno;
@@ -342,7 +361,8 @@ QList<std::pair<QString, QString>> PresentFiles(const QString &folder, const QSt
     return present;
 }
 
-int CopyFolder(const QString &src, const QString &dest, const QStringList &names, QString *error)
+int CopyFolder(const QString &src, const QString &dest, const QStringList &names, QString *error, TTableCopy mode,
+               bool *damaged)
 {
     if (!Folders::makePrivatePath(dest)) {
         if (error)
@@ -351,7 +371,7 @@ int CopyFolder(const QString &src, const QString &dest, const QStringList &names
     }
     bool any = false;
     for (const auto &[listed, onDisk] : PresentFiles(src, names)) {
-        if (!CopyDataFile(withSlash(src) + onDisk, withSlash(dest) + listed, error)) {
+        if (!CopyDataFile(withSlash(src) + onDisk, withSlash(dest) + listed, error, mode, damaged)) {
             // Half a table family is no copy. Before the first file is
             // replaced an earlier copy is still whole and stays; after it,
             // no file of the family is left (new and old do not mix).
@@ -581,13 +601,14 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
     };
 
     // A table that fails its check is not copied: the destination may hold an
-    // older backup of it that is still good.
-    auto tableFit = [&out](const QString &folder, const QString &table, const QString &label) {
-        const auto present = PresentFiles(folder, {table});
-        if (present.isEmpty() || TableIsWhole(folder + present.first().second))
-            return true;
-        out.Damaged << label;
-        return false;
+    // older backup of it that is still good. The copy itself is checked, before
+    // it replaces anything, so each table is read whole once.
+    auto copyTables = [&out](const QString &from, const QString &to, const QStringList &names, const QString &label) {
+        bool damaged = false;
+        const int r = CopyFolder(from, to, names, nullptr, TTableCopy::WholeOnly, &damaged);
+        if (damaged)
+            out.Damaged << label;
+        return r;
     };
     for (const TBackupBook &book : books) {
         const QString from = s + QStringLiteral("Adrs/") + book.Folder + QLatin1Char('/');
@@ -595,8 +616,8 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
         const QString label = QStringLiteral("アドレス帳： ") + book.Name;
         int r = CopyResult::Failed;
         // A listed book without its table has nothing that could count as copied.
-        if (!PresentFiles(from, {AdrsTableFiles().first()}).isEmpty() && tableFit(from, AdrsTableFiles().first(), label))
-            r = CopyFolder(from, to, AdrsTableFiles());
+        if (!PresentFiles(from, {AdrsTableFiles().first()}).isEmpty())
+            r = copyTables(from, to, AdrsTableFiles(), label);
         out.BookResults.append({label, r});
         const QString groupLabel = QStringLiteral("グループ名： ") + book.Name;
         if (r == CopyResult::NoFolder) {
@@ -616,10 +637,8 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
         out.BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
     }
     const QString senderLabel = QStringLiteral("差出人ファイル");
-    out.BookResults.append({senderLabel, tableFit(s + QStringLiteral("Other/"), SenderTableFiles().first(), senderLabel)
-                                             ? CopyFolder(s + QStringLiteral("Other/"), d + QStringLiteral("Other/"),
-                                                          SenderTableFiles())
-                                             : CopyResult::Failed});
+    out.BookResults.append(
+        {senderLabel, copyTables(s + QStringLiteral("Other/"), d + QStringLiteral("Other/"), SenderTableFiles(), senderLabel)});
     step();
 
     for (const TLayoutKind &kind : LayoutKinds()) {

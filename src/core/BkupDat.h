@@ -57,20 +57,35 @@ struct TLayoutKind
 [[nodiscard]] QString DataFileLabel(const QString &fileName);
 inline const QString GroupDataFile = QStringLiteral("Group.dat");
 
+// What a copy does with a table file besides reading it consistently.
+enum class TTableCopy {
+    AsRead,    // the copy is the table as read, whole or not (a safety copy before a repair)
+    WholeOnly, // the copy is checked (TableIsWhole) before it replaces anything: a damaged
+               // table never takes the place of a copy that may still be good
+};
+
 // Copies one file, replacing `to` only once the whole copy is on disk. A
 // table file (".DB") is read consistently with the table key; it fails when
-// the file is no table of this program. False with the reason.
-[[nodiscard]] bool CopyDataFile(const QString &from, const QString &to, QString *error = nullptr);
+// the file is no table of this program. False with the reason. With
+// WholeOnly, a table that is no table of this key or fails the check fails
+// the copy with the findings in error and sets *damaged.
+[[nodiscard]] bool CopyDataFile(const QString &from, const QString &to, QString *error = nullptr,
+                                TTableCopy mode = TTableCopy::AsRead, bool *damaged = nullptr);
 
 // Whether a file name is one of CopyDataFile's temporaries ("." + target
 // name + ".copying-" + eight hex digits). The temporaries a killed copy left
 // in a folder are removed by the first copy into that folder.
 [[nodiscard]] bool IsCopyTemporary(const QString &name);
 
-// Reads every page of a table file through the engine's integrity check
-// (not only the first pages that opening it reads): true when the engine
-// finds nothing wrong; else false with its findings (or why the file does
-// not open) in findings.
+// Reads every page of a table file through the engine's quick check (not
+// only the first pages that opening it reads): true when the engine finds
+// nothing wrong; else false with its findings (or why the file does not open)
+// in findings. Every page of a table is encrypted and authenticated, so a
+// torn, cut, zeroed or overwritten page fails as it is read, and the b-tree
+// walk finds pages a cut file lacks; what the full integrity check adds (each
+// index entry looked up in its table) finds no damage of the file that this
+// check misses and costs five times as much. A writer's commit in progress
+// is waited for.
 [[nodiscard]] bool TableIsWhole(const QString &path, QString *findings = nullptr);
 
 // Test seam: asked before each file copy; returning true makes that copy
@@ -86,9 +101,11 @@ void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook);
 // overwriting; else 0 (also when src held none of the names). When a copy
 // fails the result is 8: a failure at the first file leaves dest as it was
 // (an earlier copy stays whole), a failure at a later one removes every
-// listed file from dest, as a family of new and old files is no copy.
+// listed file from dest, as a family of new and old files is no copy. With
+// WholeOnly the tables are checked as CopyDataFile does; *damaged is then
+// set when the copy failed because a table is damaged.
 [[nodiscard]] int CopyFolder(const QString &src, const QString &dest, const QStringList &names,
-                             QString *error = nullptr);
+                             QString *error = nullptr, TTableCopy mode = TTableCopy::AsRead, bool *damaged = nullptr);
 
 // Copies the files of src matching the masks: 1 when none matched, 9 when
 // dest cannot be made, 0 all copied, 2 some, 8 none.
@@ -156,7 +173,7 @@ struct TBackupOutcome
     TCopyRows BookResults;
     TCopyRows LayoutResults;
     TCopyRows OtherResults;
-    // Row labels of the tables left out because their integrity check failed:
+    // Row labels of the tables left out because their check failed:
     // a damaged table is never copied over an older backup that may still be
     // good, and the user is warned.
     QStringList Damaged;
@@ -165,7 +182,7 @@ struct TBackupOutcome
 };
 using TCopyProgress = std::function<void(int done, int total)>;
 // A listed book whose folder holds no table is reported as failed, never as
-// copied; a table that fails its integrity check is not copied (see Damaged).
+// copied; a table that fails its check is not copied (see Damaged).
 [[nodiscard]] TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TBackupBook> &books,
                                        const TCopyProgress &progress = {});
 

@@ -6,6 +6,7 @@
 #include "core/Environment.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
 
@@ -13,8 +14,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QtEndian>
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <cstdio>
 
@@ -27,6 +30,13 @@ namespace {
 // lists them: the right name for a book on its way in or out.
 const QString RestorePrefix = QStringLiteral(".deleting-restore-");
 const QString AdrsMngName = QStringLiteral("AdrsMng.ini");
+const QString CustomPapersName = QStringLiteral("CstmL.fmt");
+// The head of the custom paper list: its signature ("Murven Custom
+// FormatFile", each byte XOR 0xFF), then the last id given as a
+// little-endian 32-bit number. Only the paper dialogs read the rest.
+constexpr qsizetype CustomPapersLastIdAt = 24;
+constexpr qsizetype CustomPapersHead = CustomPapersLastIdAt + 4;
+constexpr qint64 MaxCustomPapersSize = 64 * 1024 * 1024;
 constexpr qint64 MaxSettingsFileSize = 16 * 1024 * 1024;
 
 QString withSlash(const QString &path)
@@ -108,6 +118,14 @@ bool removeRestoreFolder(const QString &folder)
     return gone;
 }
 
+// Why a source is refused: its tables that are damaged or no tables of
+// this program, one line each.
+QString unusableMessage(const QStringList &shown)
+{
+    return QStringLiteral("復元元フォルダーのデータファイルが壊れているか、このプログラムのデータファイルではありません  \r\n") +
+           shown.join(QStringLiteral("  \r\n")) + QStringLiteral("  ");
+}
+
 // Lets a journal of an interrupted write be rolled back into its table
 // before the table is replaced beside it; false when it stays.
 bool settleJournal(const QString &table)
@@ -119,7 +137,59 @@ bool settleJournal(const QString &table)
     return !QFileInfo::exists(table + QStringLiteral("-journal"));
 }
 
+// The last id given of a custom paper list; nothing when the bytes do not
+// begin like one.
+std::optional<qint32> customPapersLastId(QByteArrayView bytes)
+{
+    static const QByteArray signature = [] {
+        QByteArray text("Murven Custom FormatFile");
+        for (char &c : text)
+            c = char(c ^ 0xFF);
+        return text;
+    }();
+    if (bytes.size() < CustomPapersHead || !bytes.startsWith(signature))
+        return std::nullopt;
+    const qint32 id = qFromLittleEndian<qint32>(bytes.data() + CustomPapersLastIdAt);
+    if (id < 0)
+        return std::nullopt;
+    return id;
+}
+
 } // namespace
+
+bool RestoreCustomPapers(const QString &from, const QString &to, QString *error)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("ファイル %1 を読み込めません。%2").arg(QDir::toNativeSeparators(from), in.errorString());
+        return false;
+    }
+    if (in.size() > MaxCustomPapersSize) {
+        if (error)
+            *error = QStringLiteral("ファイル %1 が大きすぎます").arg(QDir::toNativeSeparators(from));
+        return false;
+    }
+    QByteArray bytes = in.readAll();
+    const std::optional<qint32> restored = customPapersLastId(bytes);
+    if (!restored) {
+        if (error)
+            *error = QStringLiteral("ファイル %1 は用紙情報ファイルではないか、壊れています").arg(QDir::toNativeSeparators(from));
+        return false;
+    }
+    // The destination as its readers find it: a list a killed save left
+    // under its aside name counts with its ids.
+    RecoverSafeReplace(to);
+    std::optional<qint32> given;
+    QFile current(to);
+    if (current.open(QIODevice::ReadOnly))
+        given = customPapersLastId(current.read(CustomPapersHead));
+    current.close();
+    if (!given || *given <= *restored)
+        return CopyDataFile(from, to, error);
+    qToLittleEndian<qint32>(*given, bytes.data() + CustomPapersLastIdAt);
+    return SafeReplaceFile(to, bytes, error);
+}
 
 TRestoreSourceCheck CheckRestoreSource(const QString &src)
 {
@@ -153,8 +223,7 @@ TRestoreSourceCheck CheckRestoreSource(const QString &src)
         shown << QStringLiteral("差出人ファイル（") + QDir::toNativeSeparators(senderPath) + QStringLiteral("）");
     }
     if (!check.Unusable.isEmpty()) {
-        check.Problem = QStringLiteral("復元元フォルダーのデータファイルが壊れているか、このプログラムのデータファイルではありません  \r\n") +
-                        shown.join(QStringLiteral("  \r\n")) + QStringLiteral("  ");
+        check.Problem = unusableMessage(shown);
         return check;
     }
     if (RestoreNeedSize(src, check.Books, 0) == 0)
@@ -175,11 +244,31 @@ void RemoveRestoreLeftovers(const QString &folder)
         (void)removeRestoreFolder(withSlash(folder) + name);
 }
 
-int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names, QString *error,
-                  QString *replaced)
+namespace {
+
+// A folder put together beside the one it is to replace, not yet exchanged.
+struct TStagedFolder
+{
+    QString Temporary; // the hidden folder beside Dest
+    QString Dest;      // clean path, no trailing delimiter
+    QString Parent;
+    QStringList Restored;
+    bool DestExists = false;
+};
+
+// The first half of RestoreFolder: the restored files and the destination's
+// own plain files copied into a hidden folder beside it. 1, 9 or 8 as
+// RestoreFolder (nothing left behind), else 0 with staged filled. *damaged:
+// a copied table is damaged.
+int stageFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names, QString *error,
+                TStagedFolder &staged, bool *damaged)
 {
     const QString src = withSlash(srcFolder);
     const QString dest = QDir::cleanPath(destFolder);
+    // A file that a save killed between its two renames left under its aside
+    // name is put back first, in both folders: copied under that name it
+    // would get a new time, and no reader would take it for the file again.
+    RecoverSafeReplacesIn(src, QString());
     const auto present = PresentFiles(src, names);
     if (present.isEmpty())
         return CopyResult::Nothing;
@@ -210,6 +299,7 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
     // What the backup lacks stays: the folder's other files come along as
     // copies (its folders and links follow after the exchange, moved).
     if (exists) {
+        RecoverSafeReplacesIn(dest, QString());
         // Plain files only: a pipe or device is moved like a folder.
         const QStringList own = QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
         for (const QString &name : own) {
@@ -220,40 +310,40 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
             ok = CopyDataFile(dest + QLatin1Char('/') + name, tmp + QLatin1Char('/') + name, error);
         }
     }
+    // Each table is checked as it is copied, where it will live: a table
+    // damaged in the backup or on its way is never put in place of the book.
     for (const auto &[listed, onDisk] : present) {
         if (!ok)
             break;
-        ok = CopyDataFile(src + onDisk, tmp + QLatin1Char('/') + listed, error);
-    }
-    // The copies are read whole once more where they will live: a table
-    // damaged on its way is never put in place of the book.
-    for (const QString &name : std::as_const(restored)) {
-        if (!ok)
-            break;
-        QString findings;
-        if (name.endsWith(QStringLiteral(".DB"), Qt::CaseInsensitive) && !TableIsWhole(tmp + QLatin1Char('/') + name, &findings)) {
-            if (error)
-                *error = QStringLiteral("ファイル %1 が壊れています。%2").arg(QDir::toNativeSeparators(src + name), findings);
-            ok = false;
-        }
+        ok = CopyDataFile(src + onDisk, tmp + QLatin1Char('/') + listed, error, TTableCopy::WholeOnly, damaged);
     }
     if (!ok) {
         (void)removeRestoreFolder(tmp);
         return CopyResult::Failed;
     }
     syncFolder(tmp);
+    staged = {tmp, dest, parent, restored, exists};
+    return CopyResult::Done;
+}
+
+// The second half: the staged folder takes the destination's place in one
+// step (or, where the file system cannot exchange folders, file by file).
+int commitFolder(const TStagedFolder &staged, QString *replaced)
+{
+    const QString &tmp = staged.Temporary;
+    const QString &dest = staged.Dest;
     const QByteArray tmpName = QFile::encodeName(tmp);
     const QByteArray destName = QFile::encodeName(dest);
-    if (!exists) {
+    if (!staged.DestExists) {
         if (std::rename(tmpName.constData(), destName.constData()) != 0) {
             (void)removeRestoreFolder(tmp);
             return CopyResult::Failed;
         }
-        syncFolder(parent);
+        syncFolder(staged.Parent);
         return CopyResult::Done;
     }
     if (::renameat2(AT_FDCWD, tmpName.constData(), AT_FDCWD, destName.constData(), RENAME_EXCHANGE) == 0) {
-        syncFolder(parent);
+        syncFolder(staged.Parent);
         // tmp is now the old folder: what was not copied (folders, links,
         // anything but plain files) moves into the restored one, a rename
         // each, nothing followed.
@@ -263,7 +353,7 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
             if (entry.isFile() && !entry.isSymLink())
                 continue;
             const QString to = dest + QLatin1Char('/') + entry.fileName();
-            if (containsName(restored, entry.fileName()) || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
+            if (containsName(staged.Restored, entry.fileName()) || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
                 continue;
             if (std::rename(QFile::encodeName(entry.filePath()).constData(), QFile::encodeName(to).constData()) != 0)
                 qWarning("%s stays in %s", qPrintable(entry.fileName()), qPrintable(QDir::toNativeSeparators(tmp)));
@@ -278,7 +368,8 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
     }
     // A file system that cannot exchange two folders: each file is replaced
     // alone (each table old or new, never half).
-    for (const QString &name : std::as_const(restored)) {
+    bool ok = true;
+    for (const QString &name : staged.Restored) {
         const QString target = dest + QLatin1Char('/') + name;
         for (const QString &other : QDir(dest).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
             if (other != name && other.compare(name, Qt::CaseInsensitive) == 0 && !settleJournal(dest + QLatin1Char('/') + other))
@@ -296,6 +387,16 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
     return ok ? CopyResult::Done : CopyResult::Failed;
 }
 
+} // namespace
+
+int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names, QString *error,
+                  QString *replaced)
+{
+    TStagedFolder staged;
+    const int r = stageFolder(srcFolder, destFolder, names, error, staged, nullptr);
+    return r == CopyResult::Done ? commitFolder(staged, replaced) : r;
+}
+
 bool TRestoreRun::Run()
 {
     Problem.clear();
@@ -308,17 +409,11 @@ bool TRestoreRun::Run()
                   QDir::toNativeSeparators(open.first()) + QStringLiteral("  ");
         return false;
     }
-    // The source is judged again as it is now: a table damaged since it was
-    // chosen refuses the whole restore before anything is written.
-    const TRestoreSourceCheck check = CheckRestoreSource(SrcFolder);
-    if (!check.Unusable.isEmpty()) {
-        Problem = check.Problem;
-        return false;
-    }
     RemoveRestoreLeftovers(DestFolder);
     RemoveRestoreLeftovers(DestFolder + QStringLiteral("Adrs/"));
     ReadPendingOperations();
-    RestoreBooks();
+    if (!RestoreBooks())
+        return false;
     RestoreOthers();
     if (!WritePendingRenamings())
         BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::Failed});
@@ -359,7 +454,8 @@ QString TRestoreRun::NewFreeFolder(const QString &book)
     const QString adrs = DestFolder + QStringLiteral("Adrs/");
     for (int n = 1;; ++n) {
         const QString candidate = QStringLiteral("%1（%2）").arg(book).arg(n);
-        const bool taken = QFileInfo::exists(adrs + candidate) || RenameTo.contains(candidate) ||
+        const bool taken = QFileInfo::exists(adrs + candidate) || containsName(m_targets, candidate) ||
+                           RenameTo.contains(candidate) ||
                            RenameFrom.contains(candidate) || m_deleteList.contains(candidate) ||
                            std::any_of(AdrsFolderList.cbegin(), AdrsFolderList.cend(), [&](const TAdrsFolderInfo &b) {
                                return Reopen && b.Folder == candidate;
@@ -372,7 +468,7 @@ QString TRestoreRun::NewFreeFolder(const QString &book)
     }
 }
 
-QString TRestoreRun::TargetFolder(const QString &book)
+QString TRestoreRun::MatchFolder(const QString &book)
 {
     const QString adrs = DestFolder + QStringLiteral("Adrs/");
     if (Reopen) {
@@ -399,9 +495,9 @@ QString TRestoreRun::TargetFolder(const QString &book)
     if (found) {
         if (!m_deleteList.contains(target))
             return target;
-        return QFileInfo::exists(adrs + book) ? NewFreeFolder(book) : book;
+        return QFileInfo::exists(adrs + book) || containsName(m_targets, book) ? NewFreeFolder(book) : book;
     }
-    if (!QFileInfo::exists(adrs + book))
+    if (!QFileInfo::exists(adrs + book) && !containsName(m_targets, book))
         return book;
     if (m_deleteList.contains(book))
         return NewFreeFolder(book);
@@ -413,7 +509,18 @@ QString TRestoreRun::TargetFolder(const QString &book)
     return name != book ? NewFreeFolder(book) : book;
 }
 
-void TRestoreRun::RestoreBooks()
+QString TRestoreRun::TargetFolder(const QString &book)
+{
+    // The books are all copied before any takes its folder: a folder chosen
+    // for an earlier book of this run counts as taken though it is not made yet.
+    QString target = MatchFolder(book);
+    if (containsName(m_targets, target))
+        target = NewFreeFolder(book);
+    m_targets << target;
+    return target;
+}
+
+bool TRestoreRun::RestoreBooks()
 {
     const QString s = SrcFolder + QStringLiteral("Adrs/");
     const QString d = DestFolder + QStringLiteral("Adrs/");
@@ -421,19 +528,67 @@ void TRestoreRun::RestoreBooks()
     int done = 0;
     QStringList bookFiles = AdrsTableFiles();
     bookFiles << GroupDataFile;
+    m_targets.clear();
+
+    // Every book and the sender table are first copied beside their folders,
+    // each table checked once as it is copied; only when no table is damaged
+    // does any of them take its folder's place. A damaged table refuses the
+    // whole restore with nothing written, as a damaged backup is refused
+    // before it is chosen.
+    struct TStep
+    {
+        QString Label;
+        int Code = CopyResult::Nothing;
+        TStagedFolder Staged;
+        bool Group = false; // the source holds group names
+    };
+    QList<TStep> steps;
+    QStringList shown;
+    auto stage = [&shown](TStep &step, const QString &from, const QString &to, const QStringList &names,
+                          const QString &damagedLabel) {
+        bool damaged = false;
+        QString error;
+        step.Code = stageFolder(from, to, names, &error, step.Staged, &damaged);
+        if (damaged)
+            shown << damagedLabel + QStringLiteral("（") + QDir::toNativeSeparators(from) + QStringLiteral("）");
+    };
     for (const QString &book : std::as_const(SourceBooks)) {
-        const QString target = TargetFolder(book);
         const QString from = s + book + QLatin1Char('/');
-        QString replaced;
-        const int r = RestoreFolder(from, d + target, bookFiles, nullptr, &replaced);
-        if (!replaced.isEmpty())
-            m_replaced << replaced;
-        if (r != CopyResult::Nothing)
-            BookResults.append({QStringLiteral("アドレス帳： ") + book, r});
-        if (QFileInfo::exists(from + GroupDataFile))
-            BookResults.append({QStringLiteral("グループ名： ") + book, r == CopyResult::Nothing ? CopyResult::Done : r});
+        TStep step;
+        step.Label = book;
+        stage(step, from, d + TargetFolder(book), bookFiles, QStringLiteral("アドレス帳： ") + book);
+        step.Group = QFileInfo::exists(from + GroupDataFile);
+        steps << step;
         if (Progress)
             Progress(++done, total);
+    }
+    TStep sender;
+    stage(sender, SrcFolder + QStringLiteral("Other/"), DestFolder + QStringLiteral("Other/"), SenderTableFiles(),
+          QStringLiteral("差出人ファイル"));
+    if (!shown.isEmpty()) {
+        for (const TStep &step : std::as_const(steps) + QList<TStep>{sender}) {
+            if (step.Code == CopyResult::Done)
+                (void)removeRestoreFolder(step.Staged.Temporary);
+        }
+        Problem = unusableMessage(shown);
+        return false;
+    }
+
+    auto commit = [this](TStep &step) {
+        if (step.Code != CopyResult::Done)
+            return;
+        QString replaced;
+        step.Code = commitFolder(step.Staged, &replaced);
+        if (!replaced.isEmpty())
+            m_replaced << replaced;
+    };
+    for (TStep &step : steps) {
+        commit(step);
+        if (step.Code != CopyResult::Nothing)
+            BookResults.append({QStringLiteral("アドレス帳： ") + step.Label, step.Code});
+        if (step.Group)
+            BookResults.append({QStringLiteral("グループ名： ") + step.Label,
+                                step.Code == CopyResult::Nothing ? CopyResult::Done : step.Code});
     }
     if (!Folders::makePrivatePath(d)) {
         BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::NoFolder});
@@ -441,15 +596,13 @@ void TRestoreRun::RestoreBooks()
         const bool ok = settingsFileReadable(s + AdrsMngName) && CopyDataFile(s + AdrsMngName, d + AdrsMngName);
         BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
     }
-    QString replaced;
-    const int r = RestoreFolder(SrcFolder + QStringLiteral("Other/"), DestFolder + QStringLiteral("Other/"),
-                                SenderTableFiles(), nullptr, &replaced);
-    if (!replaced.isEmpty())
-        m_replaced << replaced;
-    if (r != CopyResult::Nothing)
-        BookResults.append({QStringLiteral("差出人ファイル"), r});
+    commit(sender);
+    // Shown as the backup shows it: a backup without a sender table has
+    // nothing to restore there, and the destination's table stays.
+    BookResults.append({QStringLiteral("差出人ファイル"), sender.Code == CopyResult::Nothing ? CopyResult::Done : sender.Code});
     if (Progress)
         Progress(++done, total);
+    return true;
 }
 
 void TRestoreRun::RestoreOthers()
@@ -473,8 +626,9 @@ void TRestoreRun::RestoreOthers()
         // The default sender belongs to the installation using the folder.
         if (name == QStringLiteral("Sender.ini") || !QFileInfo::exists(SrcFolder + name))
             continue;
-        OtherResults.append({DataFileLabel(name),
-                             CopyDataFile(SrcFolder + name, DestFolder + name) ? CopyResult::Done : CopyResult::Failed});
+        const bool ok = name == CustomPapersName ? RestoreCustomPapers(SrcFolder + name, DestFolder + name)
+                                                 : CopyDataFile(SrcFolder + name, DestFolder + name);
+        OtherResults.append({DataFileLabel(name), ok ? CopyResult::Done : CopyResult::Failed});
     }
     if (Progress)
         Progress(int(SourceBooks.size()) + 2, int(SourceBooks.size()) + 2);

@@ -27,7 +27,7 @@ struct TRestoreSourceCheck
 };
 // Refused: no book and none of the other files of the data folder; a table
 // file (a book's or the sender's) that does not open as a table of this
-// program or fails the engine's integrity check of every page (the message
+// program or fails the engine's check of every page (the message
 // names the book). A book folder without its table is no book (not listed).
 [[nodiscard]] TRestoreSourceCheck CheckRestoreSource(const QString &src);
 
@@ -38,13 +38,23 @@ struct TRestoreSourceCheck
 // Replaces the files `names` of destFolder by those of srcFolder as one step
 // (see above): 1 when srcFolder holds none of them, 9 when the folder beside
 // it cannot be made, 8 when a copy failed or a copied table fails its
-// integrity check (destFolder untouched), else 0. Everything else destFolder
+// check (destFolder untouched), else 0. Everything else destFolder
 // held stays in it (its folders and links moved over, never followed). With
 // replaced, the old folder is kept under its hidden name and named there for
 // the caller to remove (RemoveRestoreLeftovers' rule) once the restore is
-// reported; without, it goes at once.
+// reported; without, it goes at once. Files a killed save left under their
+// aside names (see SafeFile) are put back in both folders before anything
+// is copied, so that they are carried over as the files they are.
 [[nodiscard]] int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names,
                                 QString *error = nullptr, QString *replaced = nullptr);
+
+// Restores the custom paper list (CstmL.fmt) from `from` over `to`: the list
+// becomes the backup's, but the last id given stays the destination's when
+// that is the higher. A saved layout names its custom paper by id, and the
+// layouts saved since the backup (which the restore leaves in place) name
+// ids given since: a paper added after the restore never takes one of them.
+// A source that is no custom paper list is not restored (false, `to` stays).
+[[nodiscard]] bool RestoreCustomPapers(const QString &from, const QString &to, QString *error = nullptr);
 
 // Removes the hidden folders an interrupted restore left in the folder: only
 // their files and links; a folder that still holds a folder stays.
@@ -72,7 +82,8 @@ public:
 
     // Refuses (false, Problem set, nothing written) while a table file under
     // the destination is open in this process, or when a table of the source
-    // is damaged (CheckRestoreSource).
+    // is damaged: every table is copied beside its folder and checked there
+    // (once) before any book takes its folder's place.
     [[nodiscard]] bool Run();
     // Removes the folders the restored books replaced, kept by Run() until
     // its outcome is reported. Returns those that still hold something not
@@ -91,14 +102,16 @@ public:
 
 private:
     void ReadPendingOperations();
+    QString MatchFolder(const QString &book);
     QString TargetFolder(const QString &book);
     QString NewFreeFolder(const QString &book);
-    void RestoreBooks();
+    [[nodiscard]] bool RestoreBooks();
     void RestoreOthers();
     [[nodiscard]] bool WritePendingRenamings();
 
     QStringList m_deleteList;
     QStringList m_replaced;
+    QStringList m_targets; // the book folders chosen so far in this run
     qsizetype m_keptRenamings = 0; // RenameFrom/To hold these from the file, then the added ones
 };
 

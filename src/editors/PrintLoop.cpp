@@ -5,6 +5,7 @@
 #include "items/MetaRect.h"
 #include "platform/SafeFile.h"
 #include "platform/Table.h"
+#include "util/PdfText.h"
 #include "util/PrintFonts.h"
 
 #include <QDir>
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -204,6 +206,11 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     });
     // Before the first text: the PDF's text then gives the characters printed.
     (void)PreparePrintFonts();
+    // The text of every glyph drawn into the PDF, for its text layer.
+    TPdfGlyphTexts glyphTexts;
+    std::optional<TPdfGlyphTexts::TScope> noting;
+    if (!pdfFile.isEmpty())
+        noting.emplace(glyphTexts);
     QPainter painter;
     if (!painter.begin(&Device)) {
         if (Error)
@@ -230,6 +237,8 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
         reason = QStringLiteral("PDFファイルを書き終えられませんでした");
     else if (!painted.open(QIODevice::ReadOnly) || (bytes = painted.readAll(), painted.error() != QFileDevice::NoError))
         reason = painted.errorString();
+    if (reason.isEmpty())
+        AmendPrintedText(bytes, glyphTexts);
     if (reason.isEmpty() && !SafeReplaceFile(pdfFile, bytes, &reason) && reason.isEmpty())
         reason = QStringLiteral("書き込めませんでした");
     if (!reason.isEmpty()) {

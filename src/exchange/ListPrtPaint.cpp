@@ -2,6 +2,7 @@
 
 #include "exchange/ListPrtPrinter.h"
 #include "platform/SafeFile.h"
+#include "util/PdfText.h"
 #include "util/PrintFonts.h"
 #include "util/SubUnit.h"
 
@@ -10,6 +11,8 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
 #include <QScopeGuard>
 #include <QTemporaryFile>
 
@@ -21,8 +24,49 @@
 #include <algorithm>
 #include <memory>
 #include <numeric>
+#include <optional>
 
 namespace {
+
+// A text the PDF's own map of its fonts cannot give back: a character
+// beyond the BMP (𠮷), or a mark or variation selector that composes with
+// the character before it.
+bool escapesPdfMap(const QString &text)
+{
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (c.isSurrogate() || category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
+            || category == QChar::Mark_Enclosing || (c.unicode() >= 0xFE00 && c.unicode() <= 0xFE0F))
+            return true;
+    }
+    return false;
+}
+
+// Draws the glyph runs of a laid-out text into the PDF being written,
+// noting what each glyph stands for: the character of the text that has
+// the glyph in the run's face (a glyph composed of several has none).
+void drawNoted(QPainter &p, TPdfGlyphTexts &notes, const QPointF &origin, const QList<QGlyphRun> &runs,
+               const QString &text)
+{
+    for (const QGlyphRun &run : runs) {
+        const QRawFont font = run.rawFont();
+        QHash<quint32, QString> characters;
+        for (qsizetype i = 0; i < text.size();) {
+            const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString character = text.mid(i, length);
+            const quint32 glyph = font.glyphIndexesForString(character).value(0);
+            if (glyph != 0 && !characters.contains(glyph))
+                characters.insert(glyph, character);
+            i += length;
+        }
+        QStringList texts;
+        const QList<quint32> glyphs = run.glyphIndexes();
+        for (const quint32 glyph : glyphs)
+            texts << characters.value(glyph);
+        notes.Note(font, PostScriptName(font), glyphs, texts);
+        p.drawGlyphRun(origin, run);
+    }
+}
 
 // The half-width measuring character: one column of the table is this wide.
 const QString kMeasure = QStringLiteral("ｳ");
@@ -217,8 +261,20 @@ public:
 
         if (!l.Title.isEmpty()) {
             p.setFont(m.TitleFont);
-            p.drawText(rectOf(X0, Y, PW, Y + m.TitleBox),
-                       static_cast<int>(horizontal(l.TitlePosX) | Qt::AlignVCenter) | Qt::TextSingleLine, l.Title);
+            const QRect box = rectOf(X0, Y, PW, Y + m.TitleBox);
+            if (TPdfGlyphTexts *notes = TPdfGlyphTexts::Current(); notes && escapesPdfMap(l.Title)) {
+                QTextLayout layout(l.Title, p.font(), p.device());
+                layout.setTextOption(QTextOption(horizontal(l.TitlePosX)));
+                layout.beginLayout();
+                QTextLine line = layout.createLine();
+                line.setLineWidth(box.width());
+                layout.endLayout();
+                drawNoted(p, *notes, QPointF(box.left(), box.top() + (box.height() - line.height()) / 2),
+                          layout.glyphRuns(), l.Title);
+            } else {
+                p.drawText(box, static_cast<int>(horizontal(l.TitlePosX) | Qt::AlignVCenter) | Qt::TextSingleLine,
+                           l.Title);
+            }
             Y += m.TitleBox;
         }
         p.setFont(m.BodyFont);
@@ -364,28 +420,47 @@ private:
                 x += (cell.width() - m.Advances->ShapedWidth(text)) / 2;
             else if (align == 2)
                 x += cell.width() - m.Advances->ShapedWidth(text);
-            p.drawText(QPointF(x, cell.top() + m.Advances->Ascent()), text);
+            const double baseline = cell.top() + m.Advances->Ascent();
+            if (TPdfGlyphTexts *notes = TPdfGlyphTexts::Current(); notes && escapesPdfMap(text)) {
+                QTextLayout layout(text, p.font(), p.device());
+                layout.beginLayout();
+                QTextLine line = layout.createLine();
+                line.setLineWidth(cell.width() * 2.0);
+                layout.endLayout();
+                drawNoted(p, *notes, QPointF(x, baseline - line.ascent()), layout.glyphRuns(), text);
+            } else {
+                p.drawText(QPointF(x, baseline), text);
+            }
             return;
         }
         // Only a line that crosses the cell's edge is drawn under a clip,
         // which is costly on a PDF.
         QTextLayout layout(text, p.font(), p.device());
         const TCellLines laid = layCell(layout, cell.size(), align, QFontMetricsF(p.font(), p.device()));
+        TPdfGlyphTexts *notes = TPdfGlyphTexts::Current();
+        if (notes && !escapesPdfMap(text))
+            notes = nullptr;
+        auto draw = [&](const QTextLine &line) {
+            if (notes)
+                drawNoted(p, *notes, cell.topLeft(), line.glyphRuns(), text);
+            else
+                line.draw(&p, cell.topLeft());
+        };
         for (int i = 0; i < laid.Shown; ++i) {
             const QTextLine line = layout.lineAt(i);
             const bool crosses = line.naturalTextWidth() > cell.width() || line.y() + line.height() > cell.height();
             if (!crosses) {
-                line.draw(&p, cell.topLeft());
+                draw(line);
             } else if (hadClip) {
                 p.save();
                 p.setClipRect(cell, Qt::IntersectClip);
-                line.draw(&p, cell.topLeft());
+                draw(line);
                 p.restore();
             } else {
                 // Without a clip of the caller's, setting and dropping one is
                 // much cheaper on a PDF than saving and restoring the state.
                 p.setClipRect(cell);
-                line.draw(&p, cell.topLeft());
+                draw(line);
                 p.setClipping(false);
             }
         }
@@ -849,6 +924,11 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     });
     // Before the first text: the PDF's text then gives the characters printed.
     (void)PreparePrintFonts();
+    // The text of the glyphs the PDF's own map cannot give back.
+    TPdfGlyphTexts glyphTexts;
+    std::optional<TPdfGlyphTexts::TScope> noting;
+    if (pdfTemporary)
+        noting.emplace(glyphTexts);
     QPainter painter;
     if (!painter.begin(&printer)) {
         result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
@@ -894,6 +974,8 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         reason = QStringLiteral("PDFファイルを書き終えられませんでした");
     else if (!painted.open(QIODevice::ReadOnly) || (bytes = painted.readAll(), painted.error() != QFileDevice::NoError))
         reason = painted.errorString();
+    if (reason.isEmpty())
+        AmendPrintedText(bytes, glyphTexts);
     if (reason.isEmpty() && !SafeReplaceFile(pdfFile, bytes, &reason) && reason.isEmpty())
         reason = QStringLiteral("書き込めませんでした");
     if (!reason.isEmpty())

@@ -1,5 +1,7 @@
 #include "items/MetafileEx.h"
 
+#include "util/PdfText.h"
+
 #include <QGlyphRun>
 #include <QPainter>
 
@@ -51,7 +53,10 @@ void TMetafileEx::playOps(QPainter &Canvas) const
     // for every run. Consecutive runs of one font and colour whose
     // transforms differ only by a shift (the digits of a postcode, the
     // lines of a column) are drawn as one run, their positions moved into
-    // the first one's frame. The caller restores its state after playing.
+    // the first one's frame. A run whose transform is a mere shift (upright
+    // and horizontal text) is drawn in the caller's frame, its positions
+    // shifted: on a PDF page every change of the transform writes the whole
+    // graphics state out again. The caller restores its state after playing.
     bool inText = false;
     QTransform base;
     QPen pen;
@@ -62,19 +67,28 @@ void TMetafileEx::playOps(QPainter &Canvas) const
     QTransform pendingTransform;
     QList<quint32> pendingGlyphs;
     QList<QPointF> pendingPositions;
+    QStringList pendingTexts;
+    QString pendingFace;
+    // Into a PDF: the text each glyph stands for goes with it.
+    TPdfGlyphTexts *const notes = TPdfGlyphTexts::Current();
     auto flush = [&] {
         if (!pending)
             return;
+        if (notes)
+            notes->Note(pendingFont, pendingFace, pendingGlyphs, pendingTexts);
         QGlyphRun run;
         run.setRawFont(pendingFont);
         run.setGlyphIndexes(pendingGlyphs);
         run.setPositions(pendingPositions);
-        Canvas.setTransform(pendingTransform * base);
+        const QTransform wanted = pendingTransform * base;
+        if (Canvas.transform() != wanted)
+            Canvas.setTransform(wanted);
         Canvas.setPen(pendingColor);
         Canvas.drawGlyphRun(QPointF(0, 0), run);
         pending = false;
         pendingGlyphs.clear();
         pendingPositions.clear();
+        pendingTexts.clear();
     };
     // Restore: the ops after the text are drawn in the caller's frame; the
     // last text needs no restoring, the callers restore the whole state.
@@ -82,7 +96,8 @@ void TMetafileEx::playOps(QPainter &Canvas) const
         flush();
         if (!inText || !Restore)
             return;
-        Canvas.setTransform(base);
+        if (Canvas.transform() != base)
+            Canvas.setTransform(base);
         Canvas.setPen(pen);
         inText = false;
     };
@@ -107,6 +122,10 @@ void TMetafileEx::playOps(QPainter &Canvas) const
                                             r.Transform.m22(), 0, 0);
                     const QPointF shift = linear.inverted().map(
                         QPointF(r.Transform.dx() - pendingTransform.dx(), r.Transform.dy() - pendingTransform.dy()));
+                    if (notes) {
+                        pendingTexts.resize(pendingGlyphs.size());
+                        pendingTexts += r.Texts;
+                    }
                     pendingGlyphs += r.Glyphs;
                     for (const QPointF &p : r.Positions)
                         pendingPositions.append(p + shift);
@@ -116,9 +135,20 @@ void TMetafileEx::playOps(QPainter &Canvas) const
                 pending = true;
                 pendingFont = r.Font;
                 pendingColor = t->Font.Color;
-                pendingTransform = r.Transform;
                 pendingGlyphs = r.Glyphs;
-                pendingPositions = r.Positions;
+                if (r.Transform.type() <= QTransform::TxTranslate) {
+                    pendingTransform = QTransform();
+                    pendingPositions.clear();
+                    pendingPositions.reserve(r.Positions.size());
+                    const QPointF shift(r.Transform.dx(), r.Transform.dy());
+                    for (const QPointF &p : r.Positions)
+                        pendingPositions.append(p + shift);
+                } else {
+                    pendingTransform = r.Transform;
+                    pendingPositions = r.Positions;
+                }
+                pendingTexts = r.Texts;
+                pendingFace = r.Face;
             }
             continue;
         }

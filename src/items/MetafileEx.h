@@ -11,6 +11,8 @@
 #include <QPointF>
 #include <QRawFont>
 #include <QRectF>
+#include <QString>
+#include <QStringList>
 #include <QTransform>
 
 #include <variant>
@@ -26,12 +28,17 @@ class QPainter;
 // Tests read the operations directly instead of rasterising.
 
 // Glyphs of one face drawn through one transform from their local
-// coordinates (the positions are glyph origins on the base line).
+// coordinates (the positions are glyph origins on the base line). Texts
+// holds what each glyph stands for (its character, with the marks it
+// composed) and Face the face's PostScript name: a PDF gives those back
+// when its text is copied (see util/PdfText.h).
 struct TGlyphRun {
     QRawFont Font;
     QList<quint32> Glyphs;
     QList<QPointF> Positions;
     QTransform Transform;
+    QStringList Texts;
+    QString Face;
 };
 
 // A text as it was laid out: what was written, where, in which font, with

@@ -1,6 +1,7 @@
 #include "items/TextShaper.h"
 
 #include "items/FontFaces.h"
+#include "util/PdfText.h"
 
 #include <QHash>
 #include <QMutex>
@@ -35,6 +36,7 @@ hb_blob_t *referenceTable(hb_face_t *, hb_tag_t tag, void *userData)
 struct TShapingFace {
     QRawFont raw; // owns the tables the HarfBuzz face reads
     hb_font_t *font = nullptr;
+    QString postScriptName; // the name a PDF gives the face's font
     // The face at the sizes asked for, and the design advances of upright
     // glyphs at each: resizing a raw font builds a new font engine whose
     // glyphs all load again, and a print run asks for the same few sizes
@@ -83,6 +85,7 @@ TShapingFace *shapingFace(const QString &Face, int StyleBits)
     auto *f = new TShapingFace;
     f->raw = LoadRawFont(Face, 100, StyleBits);
     if (f->raw.isValid()) {
+        f->postScriptName = PostScriptName(f->raw);
         hb_face_t *face = hb_face_create_for_tables(referenceTable, &f->raw, nullptr);
         hb_face_set_upem(face, static_cast<unsigned>(f->raw.unitsPerEm()));
         f->font = hb_font_create(face);
@@ -261,30 +264,43 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     const QList<quint32> forms = vertical ? GlyphsForText(Font.Face, Font.Style, Text, true) : plain;
     const double ascentShare = raw.ascent() + raw.descent() > 0 ? raw.ascent() / (raw.ascent() + raw.descent()) : 0.88;
 
-    TGlyphRun along{raw, {}, {}, TextFrame};
+    TGlyphRun along{raw, {}, {}, TextFrame, {}, f->postScriptName};
     along.Transform = QTransform::fromScale(ratio, 1) * TextFrame;
-    TGlyphRun upright{raw, {}, {}, {}};
+    TGlyphRun upright{raw, {}, {}, {}, {}, f->postScriptName};
     // Upright glyphs are turned back a quarter against the base line: in that
     // frame u runs across the column and v along it.
     upright.Transform = QTransform::fromScale(1, ratio) * QTransform().rotate(-90) * TextFrame;
 
-    // Characters the face lacks, drawn from another face: one run per face
-    // and orientation, after the face's own runs.
-    struct TFallbackRun {
-        QString Family;
-        bool Upright;
-        TGlyphRun Run;
-    };
-    std::vector<TFallbackRun> fallbacks;
+    // Characters the face lacks are drawn from another face. The runs keep
+    // the order of the text, so that a PDF's text reads as printed: a glyph
+    // joins the last run while that run is of its face (the face's own: an
+    // empty family) and orientation; otherwise it opens a new one.
     const QStringList families = plain.contains(0u) ? fallbackFamilies(Font.Face) : QStringList();
-    auto fallbackRun = [&](const QString &Family, bool Upright, const TGlyphRun &Like) -> TGlyphRun & {
-        for (TFallbackRun &r : fallbacks)
-            if (r.Family == Family && r.Upright == Upright)
-                return r.Run;
-        QRawFont other = shapingFace(Family, Font.Style)->raw;
-        other.setPixelSize(EmSize);
-        fallbacks.push_back({Family, Upright, TGlyphRun{other, {}, {}, Like.Transform}});
-        return fallbacks.back().Run;
+    struct TOpenRun {
+        bool Upright = false;
+        QString Family;
+    };
+    TOpenRun last;
+    QHash<QString, TGlyphRun> fallbackFaces;
+    auto runFor = [&](const QString &Family, bool Upright) -> TGlyphRun & {
+        if (!runs.empty() && last.Upright == Upright && last.Family == Family)
+            return runs.back();
+        const TGlyphRun &like = Upright ? upright : along;
+        if (Family.isEmpty()) {
+            runs.push_back(like);
+        } else {
+            auto face = fallbackFaces.find(Family);
+            if (face == fallbackFaces.end()) {
+                const TShapingFace *other = shapingFace(Family, Font.Style);
+                QRawFont resized = other->raw;
+                resized.setPixelSize(EmSize);
+                face = fallbackFaces.insert(Family, TGlyphRun{resized, {}, {}, {}, {}, other->postScriptName});
+            }
+            runs.push_back(*face);
+            runs.back().Transform = like.Transform;
+        }
+        last = {Upright, Family};
+        return runs.back();
     };
 
     double offset = 0;
@@ -301,6 +317,17 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
             i += pair ? 2 : 1;
             continue;
         }
+        // What the glyph stands for: its character and the marks that
+        // follow it, which it is drawn composed with.
+        qsizetype clusterEnd = i + (pair ? 2 : 1);
+        while (clusterEnd < Text.size()) {
+            const bool nextPair = surrogatePairAt(Text, clusterEnd);
+            if (!IsJoiningMark(nextPair ? QChar::surrogateToUcs4(Text[clusterEnd], Text[clusterEnd + 1])
+                                        : char32_t(Text[clusterEnd].unicode())))
+                break;
+            clusterEnd += nextPair ? 2 : 1;
+        }
+        const QString cluster = Text.sliced(i, clusterEnd - i).toString();
         // A full-width dash or other mark that vertical writing turns ("－",
         // "：") stands upright only in the vertical form the face gives it;
         // without one it is turned with the column, in the same cell. Letters
@@ -309,21 +336,22 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         if (standing && plain[g] != 0 && forms.value(g, plain[g]) == plain[g] && turnsInVertical(c))
             standing = false;
         quint32 glyph = standing ? forms.value(g, plain[g]) : plain[g];
-        TGlyphRun *target = standing ? &upright : &along;
+        QString fallback;
         if (plain[g] == 0 && c > 0x20) {
             const QStringView one = Text.mid(i, pair ? 2 : 1);
             for (const QString &family : families) {
                 const quint32 found = GlyphsForText(family, Font.Style, one, standing).value(0);
                 if (found != 0) {
                     glyph = found;
-                    target = &fallbackRun(family, standing, standing ? upright : along);
+                    fallback = family;
                     break;
                 }
             }
         }
+        TGlyphRun *target = &runFor(fallback, standing);
         if (standing) {
             double glyphAdvance = 0;
-            if (target == &upright) {
+            if (fallback.isEmpty()) {
                 auto known = f->advances.constFind({size, glyph});
                 if (known == f->advances.cend())
                     known = f->advances.insert(
@@ -340,24 +368,20 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
             // characters out, it does not move a glyph into the space after it.
             const double v = offset + kIdeographicAscent * EmSize * ratio;
             target->Glyphs.append(glyph);
+            target->Texts.append(cluster);
             target->Positions.append(QPointF(u, v / ratio));
         } else {
             const QRawFont &font = target->Font;
             const double share =
-                target == &along ? ascentShare
+                fallback.isEmpty() ? ascentShare
                                  : (font.ascent() + font.descent() > 0 ? font.ascent() / (font.ascent() + font.descent())
                                                                        : 0.88);
             target->Glyphs.append(glyph);
+            target->Texts.append(cluster);
             target->Positions.append(QPointF(offset / ratio, CellHeight * share));
         }
         offset += adv;
         i += pair ? 2 : 1;
     }
-    if (!along.Glyphs.isEmpty())
-        runs.push_back(std::move(along));
-    if (!upright.Glyphs.isEmpty())
-        runs.push_back(std::move(upright));
-    for (TFallbackRun &r : fallbacks)
-        runs.push_back(std::move(r.Run));
     return runs;
 }

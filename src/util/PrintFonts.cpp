@@ -96,7 +96,8 @@ QList<Subtable> unicodeSubtables(const QByteArray &d)
             const quint32 maps = u16(d, cmap + 2);
             if (!fits(d, cmap + 4, qint64(maps) * 8))
                 break;
-            for (quint32 m = 0; m < maps; ++m) {
+            int ofFace = 0;
+            for (quint32 m = 0; m < maps && ofFace < kMaxUnicodeMapsPerFace; ++m) {
                 const quint32 platform = u16(d, cmap + 4 + 8 * m);
                 const quint32 encoding = u16(d, cmap + 6 + 8 * m);
                 const qint64 at = cmap + u32(d, cmap + 8 + 8 * m);
@@ -106,9 +107,14 @@ QList<Subtable> unicodeSubtables(const QByteArray &d)
                 const quint32 format = u16(d, at);
                 if (format != 4 && format != 12)
                     continue;
+                if (found.size() >= kMaxUnicodeMapsPerFile)
+                    return found;
                 seen.insert(at);
                 found << Subtable{at, format};
+                ++ofFace;
             }
+            // A face has one character map table.
+            break;
         }
     }
     return found;
@@ -261,12 +267,11 @@ int UnaliasCharacterMaps(QByteArray &Data)
             read4(Data, s.at, map);
         else
             read12(Data, s.at, map);
-        std::sort(map.begin(), map.end());
         // The lowest text character of each glyph (glyph numbers are 16 bits).
         constexpr quint32 kNone = 0xFFFFFFFF;
         std::vector<quint32> textOf(0x10000, kNone);
         for (const auto &[code, glyph] : map)
-            if (glyph < textOf.size() && isTextCharacter(code) && textOf[glyph] == kNone)
+            if (glyph < textOf.size() && isTextCharacter(code) && code < textOf[glyph])
                 textOf[glyph] = code;
         for (const auto &[code, glyph] : map) {
             if (glyph >= textOf.size() || code >= textOf[glyph] || isTextCharacter(code))

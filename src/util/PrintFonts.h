@@ -19,6 +19,11 @@
 // full-width forms) and lie below it. Changes the maps in place, so the file
 // keeps its size. Returns how many mappings were removed, -1 when Data is no
 // font file it can read (then Data is unchanged).
+// A damaged file may list a character map many times over, each claiming
+// every code point: a face's own Unicode maps are few (a BMP map and a full
+// one, under one or two platforms), so no more than these are read.
+constexpr int kMaxUnicodeMapsPerFace = 4;
+constexpr int kMaxUnicodeMapsPerFile = 64;
 [[nodiscard]] int UnaliasCharacterMaps(QByteArray &Data);
 
 // The installed files of the faces the program prints with (IPAex Gothic and

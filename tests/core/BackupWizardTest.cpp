@@ -231,6 +231,40 @@ TEST_F(Wizards, restoreIntoAnotherFolderCanMakeItTheDataFolder)
 
 namespace {
 
+// The rows of the result list: label and mark.
+QStringList resultRows(QWidget &wizard)
+{
+    QStringList rows;
+    auto *list = wizard.findChild<QTreeWidget *>(QStringLiteral("lvResult"));
+    for (int i = 0; list && i < list->topLevelItemCount(); ++i)
+        rows << list->topLevelItem(i)->text(0) + QLatin1Char(' ') + list->topLevelItem(i)->text(1);
+    return rows;
+}
+
+TEST_F(Wizards, restoreListsTheSenderRowTheBackupListed)
+{
+    // A new user's data folder: one book, no sender entered yet.
+    const QString backup = home.root() + "/usb/backup/";
+    TBackupData backupWizard;
+    child<QLineEdit>(backupWizard, "edtDest")->setText(backup);
+    backupWizard.btnNextClick();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    backupWizard.btnBackupClick();
+    ASSERT_EQ(backupWizard.Page(), 2);
+    ASSERT_TRUE(resultRows(backupWizard).contains(QStringLiteral("差出人ファイル ○"))) << qPrintable(resultRows(backupWizard).join(", "));
+
+    TRestoreData restoreWizard;
+    child<QLineEdit>(restoreWizard, "edtSrc")->setText(backup);
+    restoreWizard.btnNextClick();
+    ASSERT_EQ(restoreWizard.Page(), 1);
+    boxes.enqueue(IDYES);
+    restoreWizard.btnRestoreClick();
+    ASSERT_EQ(restoreWizard.Page(), 2);
+    EXPECT_TRUE(resultRows(restoreWizard).contains(QStringLiteral("差出人ファイル ○")))
+        << qPrintable(resultRows(restoreWizard).join(", "));
+}
+
 TEST_F(Wizards, restoreThatCannotWriteTheSettingsKeepsTheDataFolderInMemoryToo)
 {
     const QString src = home.root() + "/backup/";

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -290,6 +291,90 @@ TEST(TableIsWhole, findsDamagePastThePagesThatOpeningReads)
     QString findings;
     EXPECT_FALSE(TableIsWhole(table, &findings));
     EXPECT_FALSE(findings.isEmpty());
+}
+
+// Damage a table file takes from a write cut short, a disk or a copy that
+// stopped; each must be found by the check the backup and the restore run
+// (and is found by the full integrity check too: the quick one misses none).
+struct TableDamage
+{
+    const char *what;
+    std::function<void(QFile &)> harm;
+};
+class DamagedTable : public ::testing::TestWithParam<TableDamage>
+{
+};
+TEST_P(DamagedTable, isFoundByTheCheckOfEveryPage)
+{
+    QTemporaryDir dir;
+    WriteMarkedBook(dir.path() + QStringLiteral("/b"), QStringLiteral("a"), 400);
+    const QString table = dir.path() + QStringLiteral("/b/Adrs.DB");
+    ASSERT_TRUE(TableIsWhole(table));
+    {
+        QFile f(table);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_GE(f.size(), 16 * 4096);
+        GetParam().harm(f);
+    }
+    QString findings;
+    EXPECT_FALSE(TableIsWhole(table, &findings)) << GetParam().what;
+    EXPECT_FALSE(findings.isEmpty()) << GetParam().what;
+    EXPECT_NE(IntegrityCheck(table), QStringLiteral("ok")) << GetParam().what;
+}
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamagedTable,
+    ::testing::Values(
+        TableDamage{"bytes of a record page overwritten",
+                    [](QFile &f) {
+                        f.seek(f.size() - 2048);
+                        f.write(QByteArray(64, '\x5a'));
+                    }},
+        TableDamage{"cut inside its last page", [](QFile &f) { f.resize(f.size() - 2048); }},
+        TableDamage{"cut at a page boundary", [](QFile &f) { f.resize(f.size() - 4096); }},
+        TableDamage{"cut to half", [](QFile &f) { f.resize(f.size() / 2 / 4096 * 4096); }},
+        TableDamage{"a page of zeros in the middle",
+                    [](QFile &f) {
+                        f.seek(f.size() / 2 / 4096 * 4096);
+                        f.write(QByteArray(4096, '\0'));
+                    }},
+        TableDamage{"a torn page: its second half from another page",
+                    [](QFile &f) {
+                        const qint64 page = f.size() / 2 / 4096 * 4096;
+                        f.seek(page + 4096 + 2048);
+                        const QByteArray other = f.read(2048);
+                        f.seek(page + 2048);
+                        f.write(other);
+                    }},
+        TableDamage{"one bit flipped in a page",
+                    [](QFile &f) {
+                        f.seek(f.size() / 3);
+                        char c = 0;
+                        f.getChar(&c);
+                        f.seek(f.size() / 3);
+                        f.putChar(char(c ^ 0x01));
+                    }}));
+
+TEST_F(DataFolderBackup, damagedSenderTableIsNotCopiedOverAnOlderBackupAndIsNamed)
+{
+    WriteMarkedBook(src + QStringLiteral("Adrs/家族"), QStringLiteral("a"), 2);
+    QDir().mkpath(src + QStringLiteral("Other"));
+    writeBytes(src + QStringLiteral("Other/Sender.DB"), QByteArray(8192, 'x'));
+    WriteSenderTable(dest + QStringLiteral("Other"), 2);
+    const QByteArray older = fileBytes(dest + QStringLiteral("Other/Sender.DB"));
+    const TBackupOutcome out = RunBackup(src, dest, {{QStringLiteral("家族"), QStringLiteral("家族")}});
+    EXPECT_EQ(out.Damaged, QStringList{QStringLiteral("差出人ファイル")});
+    EXPECT_EQ(out.BookResults.last().Code, CopyResult::Failed);
+    EXPECT_TRUE(sameBytes(older, fileBytes(dest + QStringLiteral("Other/Sender.DB"))));
+}
+
+TEST_F(DataFolderBackup, safetyCopyTakesADamagedTableAsItIs)
+{
+    // The copy made before an index repair is of the table as it is: the
+    // repair is what the damaged table needs.
+    WriteMarkedBook(src + QStringLiteral("Adrs/家族"), QStringLiteral("a"), 400);
+    DamageLastPage(src + QStringLiteral("Adrs/家族/Adrs.DB"));
+    EXPECT_EQ(CopyFolder(src + QStringLiteral("Adrs/家族/"), dest, AdrsTableFiles()), CopyResult::Done);
+    EXPECT_TRUE(sameBytes(fileBytes(src + QStringLiteral("Adrs/家族/Adrs.DB")), fileBytes(dest + QStringLiteral("Adrs.DB"))));
 }
 
 TEST_F(DataFolderBackup, sweepsTheTemporariesOfAKilledCopy)

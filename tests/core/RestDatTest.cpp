@@ -4,6 +4,7 @@
 #include "core/Env.h"
 #include "DataFolderBooks.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "support/ChildProcess.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
@@ -169,7 +170,7 @@ TEST_F(Restore, replacesTheBookAndKeepsWhatTheBackupLacks)
     const TRestoreRun r = run();
     EXPECT_EQ(BookMarkers(book(dest, "家族")), Markers("new", 4));
     EXPECT_EQ(fileBytes(dest + "Adrs/家族/Group.dat"), QByteArray("own groups"));
-    ASSERT_EQ(r.BookResults.size(), 1);
+    ASSERT_EQ(r.BookResults.size(), 2); // the book, then the sender table (none in the backup)
     EXPECT_EQ(r.BookResults[0].Code, CopyResult::Done);
     EXPECT_TRUE(QDir(dest + "Adrs").entryList({".deleting-*"}, QDir::Dirs | QDir::Hidden).isEmpty());
 }
@@ -186,6 +187,74 @@ TEST_F(Restore, damagedBackupIsRefusedWithTheBookNamedAndTheLiveBookStays)
     EXPECT_FALSE(r.Run());
     EXPECT_TRUE(r.Problem.contains(QStringLiteral("アドレス帳： 家族"))) << qPrintable(r.Problem);
     EXPECT_EQ(BookMarkers(book(dest, "家族")), Markers("old", 2));
+}
+
+TEST_F(Restore, damagedSenderTableRefusesTheRestoreBeforeAnyBookIsReplaced)
+{
+    WriteMarkedBook(backup + "Adrs/家族", "new", 3);
+    QDir().mkpath(backup + "Other");
+    writeBytes(backup + "Other/Sender.DB", QByteArray(8192, 'x'));
+    WriteMarkedBook(dest + "Adrs/家族", "old", 2);
+    TRestoreRun r;
+    r.SrcFolder = backup;
+    r.DestFolder = dest;
+    r.SourceBooks = {"家族"};
+    EXPECT_FALSE(r.Run());
+    EXPECT_TRUE(r.Problem.contains(QStringLiteral("差出人ファイル"))) << qPrintable(r.Problem);
+    EXPECT_EQ(BookMarkers(book(dest, "家族")), Markers("old", 2));
+    EXPECT_EQ(QDir(dest + "Adrs").entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"家族"});
+    EXPECT_TRUE(QDir(dest).entryList({".deleting-*"}, QDir::Dirs | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Restore, damagedLaterBookRefusesTheRestoreAndTheEarlierBookStaysAsItWas)
+{
+    WriteMarkedBook(backup + "Adrs/a", "new", 3);
+    WriteMarkedBook(backup + "Adrs/b", "new", 400);
+    DamageLastPage(book(backup, "b"));
+    WriteMarkedBook(dest + "Adrs/a", "old", 2);
+    TRestoreRun r;
+    r.SrcFolder = backup;
+    r.DestFolder = dest;
+    r.SourceBooks = {"a", "b"};
+    EXPECT_FALSE(r.Run());
+    EXPECT_TRUE(r.Problem.contains(QStringLiteral("アドレス帳： b"))) << qPrintable(r.Problem);
+    EXPECT_FALSE(r.Problem.contains(QStringLiteral("アドレス帳： a"))) << qPrintable(r.Problem);
+    EXPECT_EQ(BookMarkers(book(dest, "a")), Markers("old", 2));
+    EXPECT_EQ(QDir(dest + "Adrs").entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"a"});
+}
+
+TEST_F(Restore, groupNamesLeftAsideByAKilledSaveSurviveTheRestore)
+{
+    WriteMarkedBook(backup + "Adrs/家族", "new", 2);
+    WriteMarkedBook(dest + "Adrs/家族", "old", 2);
+    const QString groups = dest + "Adrs/家族/Group.dat";
+    writeBytes(groups, "own groups");
+    ageFile(groups, 3600);
+    // A save of the group names killed between its two renames: only the
+    // aside copy is left, marked with the file's size and time.
+    ASSERT_TRUE(QFile::rename(groups, SafeReplaceBackupPath(groups)));
+    run();
+    RecoverSafeReplace(groups); // what the next reader of the group names does first
+    EXPECT_EQ(fileBytes(groups), QByteArray("own groups"));
+    EXPECT_TRUE(QDir(dest + "Adrs/家族").entryList({".$$*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST_F(Restore, bookNamedLikeTheNumberedFolderOfAnotherGetsAFolderOfItsOwn)
+{
+    WriteMarkedBook(backup + "Adrs/家族", "family", 2);
+    WriteMarkedBook(backup + "Adrs/家族（1）", "one", 3);
+    WriteMarkedBook(dest + "Adrs/家族", "old", 1);
+    {
+        TMemIniFile ini(dest + "Adrs/AdrsOp.ini");
+        ini.WriteInteger("DELETE", "Count", 1);
+        ini.WriteString("DELETE", "1", "家族");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    run();
+    EXPECT_EQ(BookMarkers(book(dest, "家族")), Markers("old", 1));
+    EXPECT_EQ(BookMarkers(book(dest, "家族（1）")), Markers("family", 2));
+    EXPECT_EQ(BookMarkers(book(dest, "家族（1）（1）")), Markers("one", 3));
+    EXPECT_EQ(pendingRenamings(), (QStringList{"家族（1）/家族", "家族（1）（1）/家族（1）"}));
 }
 
 TEST_F(Restore, copyReadDamagedInTheHiddenFolderIsNeverExchanged)

@@ -1,3 +1,5 @@
+#include "core/BkupDat.h"
+#include "core/RestDat.h"
 #include "dialogs/CstmLyt.h"
 #include "dialogs/LytFmt.h"
 #include "dialogs/PaperPreview.h"
@@ -12,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -157,6 +160,34 @@ TEST_F(LayoutDialog, customPostcardOfTheBaseSizeKeepsThePicture)
     open(0);
     registerFormat("bbtnPstAdd", QStringLiteral("同じ大きさ"));
     EXPECT_EQ(dialog->WorkingFormat().Background, catalogue().Records.at(0).Background);
+}
+
+TEST_F(LayoutDialog, paperRegisteredAfterARestoreNeverTakesAnIdGivenSinceTheBackup)
+{
+    QTemporaryDir usb;
+    const QString backup = usb.path() + QStringLiteral("/backup/");
+    open(0);
+    registerFormat("bbtnPstAdd", QStringLiteral("一"));
+    dialog->reject();
+    ASSERT_TRUE(RunBackup(DataPath, backup, {}).AllDone());
+    // Registered after the backup: layouts saved since name its id.
+    open(0);
+    registerFormat("bbtnPstAdd", QStringLiteral("二"));
+    dialog->reject();
+    TRestoreRun restore;
+    restore.SrcFolder = backup;
+    restore.DestFolder = DataPath;
+    ASSERT_TRUE(restore.Run()) << restore.Problem.toStdString();
+    open(0);
+    registerFormat("bbtnPstAdd", QStringLiteral("三"));
+    dialog->reject();
+    TCustomFormats saved;
+    QString error;
+    ASSERT_TRUE(saved.load(CustomFormatsPath(), &error)) << error.toStdString();
+    QStringList names;
+    for (const TCustomFormat &paper : saved.Records)
+        names << paper.Format.NameText() + QLatin1Char('=') + QString::number(paper.Id);
+    EXPECT_EQ(names, (QStringList{QStringLiteral("一=1"), QStringLiteral("三=3")}));
 }
 
 TEST_F(LayoutDialog, deletingTheLastCustomFormatReturnsToTheCatalogue)

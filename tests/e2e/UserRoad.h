@@ -120,8 +120,10 @@ protected:
     // A person with a joint name printed beside them, and a company addressed
     // as itself: typed into a new record form each and added.
     // Tel, when given, is typed into both (the second is added although the
-    // first has the number); Joint is the person's joint name.
-    void enterRecords(const QString &Tel = {}, const QString &Joint = QStringLiteral("花子"))
+    // first has the number); Joint is the person's joint name, Name their
+    // name and Adrs2 the second line of their address.
+    void enterRecords(const QString &Tel = {}, const QString &Joint = QStringLiteral("花子"),
+                      const QString &Name = QStringLiteral("山田 太郎"), const QString &Adrs2 = {})
     {
         action("actNumerSearch")->trigger();
         QWidget *form = DataInquiry;
@@ -129,10 +131,13 @@ protected:
         if (!Tel.isEmpty()) {
             ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTel", Tel));
         }
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", QStringLiteral("山田 太郎")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", Name));
         ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
         ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
         ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("千代田区永田町一丁目７番１号")));
+        if (!Adrs2.isEmpty()) {
+            ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs2", Adrs2));
+        }
         ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint1", Joint));
         ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint1"));
         ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
