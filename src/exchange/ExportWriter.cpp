@@ -165,14 +165,32 @@ QStringList TExportLayout::Fields() const
 QByteArray BuildExportHeader(const TExportLayout &Layout, const QStringList &Captions)
 {
     static const QByteArray joined = Cp932::encode(u"＋");
+    // The keyword dialog refuses a caption with a comma or a double quote,
+    // but one kept from an older settings file may hold them: the column is
+    // quoted around a comma and loses its double quotes, so the header keeps
+    // as many columns as the lines and the import shifts none of them.
     QByteArray header;
+    QByteArray column;
+    const auto close = [&] {
+        if (column.contains(','))
+            column = '"' + column + '"';
+        header += column;
+        column.clear();
+    };
     bool first = true;
     for (const TExportLayoutItem &item : Layout.Items()) {
-        if (!first)
-            header += item.Column != 0 ? QByteArray(",") : joined;
+        if (!first) {
+            if (item.Column != 0) {
+                close();
+                header += ',';
+            } else {
+                column += joined;
+            }
+        }
         first = false;
-        header += RemoveSpaces(Captions.value(item.Item));
+        column += RemoveSpaces(Captions.value(item.Item)).replace('"', QByteArray());
     }
+    close();
     return header;
 }
 

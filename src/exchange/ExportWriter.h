@@ -70,7 +70,8 @@ private:
 
 // The header line (without its line end), CP932: the captions of the items,
 // blanks removed, "," before each further column and "＋" before a joined
-// item. Never quoted.
+// item. Not quoted, but for a column whose caption holds a comma (kept from
+// an older settings file); double quotes in captions are left out.
 [[nodiscard]] QByteArray BuildExportHeader(const TExportLayout &Layout, const QStringList &Captions);
 // The line of the record at which Table stands (without its line end): each
 // column the values of its items without separator, enclosed in double

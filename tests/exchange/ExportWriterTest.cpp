@@ -1,7 +1,9 @@
 #include "addressbook/TableBook.h"
 #include "core/AppSub.h"
+#include "core/Env.h"
 #include "core/WqhypWrapper.h"
 #include "exchange/ExportWriter.h"
+#include "exchange/ImportFile.h"
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 
@@ -182,6 +184,45 @@ TEST_F(ExportWriterTest, theHeaderIsNeverQuoted)
     records = {};
     EXPECT_EQ(write({"21", "23"}, options), sj("名前,敬称\r\n"));
 }
+
+// Keyword captions from an older settings file, typed before the keyword
+// dialog refused a comma or a double quote: the header keeps one column per
+// column of the lines, so the import assigns every other column to its own
+// item.
+struct LegacyCaptionCase {
+    const char *name;
+    const char16_t *caption;
+    const char16_t *header; // keyword 1 joined to the name, then the honorific
+};
+
+void PrintTo(const LegacyCaptionCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class LegacyCaption : public ExportWriterTest, public ::testing::WithParamInterface<LegacyCaptionCase>
+{
+};
+
+TEST_P(LegacyCaption, headerHasAsManyColumnsAsTheLines)
+{
+    const auto saved = KeywordNames;
+    KeywordNames[1] = QString::fromUtf16(GetParam().caption);
+    records = {{1, 0}};
+    const QByteArray written = write({"21,47", "23"}, {});
+    KeywordNames = saved;
+    const QList<QByteArray> lines = written.split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0], Cp932::encode(QString::fromUtf16(GetParam().header)) + '\r');
+    EXPECT_EQ(CountCsvFields(lines[0]), CountCsvFields(lines[1]));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, LegacyCaption,
+    ::testing::Values(LegacyCaptionCase{"plainCaptionUnquoted", u"趣味", u"名前＋趣味,敬称"},
+                      LegacyCaptionCase{"commaQuotesItsColumn", u"趣味,特技", u"\"名前＋趣味,特技\",敬称"},
+                      LegacyCaptionCase{"doubleQuoteLeftOut", u"\"趣味", u"名前＋趣味,敬称"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ExportWriterTest, hyphenationFollowsTheSwitches)
 {
