@@ -87,26 +87,14 @@ QString pubDateText(const QByteArray &pubDate)
     return QLatin1Char(' ') + text(d.left(4)) + QStringLiteral("年") + text(d.mid(4, 2)) + QStringLiteral("月");
 }
 
-// The wide text of a name field as the form writes it: the "@" form, which
-// holds any character. A name too long for that form in its field (a plain
-// Shift-JIS name written by an older version or a copy) is written as plain
-// Shift-JIS when every character has a form there and it fits, so that it is
-// never cut; else the "@" form, longer than the field, which NameTooLong
-// refuses before anything is written.
+// The stored text of a name field as the form writes it (EncodeNameField):
+// a name too long for the "@" form in its field is written as plain
+// Shift-JIS when it fits that way, so that it is never cut; else the "@"
+// form, longer than the field, which NameTooLong refuses before anything is
+// written.
 QByteArray nameField(const QString &name, qsizetype width)
 {
-    const QString trimmed = name.trimmed();
-    if (trimmed.isEmpty())
-        return QByteArray();
-    QByteArray stored = EncodeUnicodeField(trimmed);
-    if (stored.size() <= width)
-        return stored;
-    if (UnstorableChars(trimmed).isEmpty() && !trimmed.startsWith(QLatin1Char('@'))) {
-        const QByteArray plain = Cp932::encode(trimmed);
-        if (plain.size() <= width)
-            return plain;
-    }
-    return stored;
+    return EncodeNameField(name.trimmed(), width);
 }
 
 constexpr qsizetype kNameWidth = 75;

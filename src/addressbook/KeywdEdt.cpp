@@ -28,6 +28,8 @@ const std::array<TKeywordEdit::TKeywordMode, 5> TKeywordEdit::Modes{{
     {QStringLiteral("半角英数"), 1},
 }};
 
+std::function<QStringList(int)> TKeywordEdit::OtherItemNames;
+
 namespace {
 
 const QString SecKeyword = QStringLiteral("KEYWORD");
@@ -158,6 +160,8 @@ void TKeywordEdit::accept()
         }
         modes[r] = Modes[static_cast<std::size_t>(std::max(0, m_combos[r]->currentIndex()))].Value;
     }
+    if (!CheckColumnNames(names))
+        return;
 
     TMemIniFile ini(DataPath + QStringLiteral("AdrsList.ini"));
     for (int i = 0; i < RowCount; ++i) {
@@ -185,4 +189,42 @@ void TKeywordEdit::accept()
         KeywordModes[n] = modes[r];
     }
     QDialog::accept();
+}
+
+bool TKeywordEdit::CheckColumnNames(const std::array<QString, RowCount> &names)
+{
+    const auto refuse = [this](int i, const QString &text) {
+        ShowMessageBoxAt(this, text, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        TTntEdit *edit = m_edits[static_cast<std::size_t>(i)];
+        edit->setFocus();
+        edit->end(false);
+        return false;
+    };
+    for (int i = 0; i < RowCount; ++i) {
+        const QString &name = names[static_cast<std::size_t>(i)];
+        // Unquoted in the header line, a comma would split the column and a
+        // double quote would hide the commas after it.
+        if (name.contains(u',') || name.contains(u'"'))
+            return refuse(i, QStringLiteral("キーワード項目") + fullWidthNumber(i + 1)
+                                 + QStringLiteral("に「,」と「\"」は使用できません  "));
+    }
+    for (int j = 1; j < RowCount; ++j) {
+        const QString key = CaptionKey(names[static_cast<std::size_t>(j)]);
+        for (int i = 0; i < j; ++i) {
+            if (CaptionKey(names[static_cast<std::size_t>(i)]) == key)
+                return refuse(j, QStringLiteral("同じキーワード項目名は設定できません  "));
+        }
+    }
+    if (!OtherItemNames)
+        return true;
+    for (int i = 0; i < RowCount; ++i) {
+        const QString key = CaptionKey(names[static_cast<std::size_t>(i)]);
+        for (const QString &other : OtherItemNames(i + 1)) {
+            if (CaptionKey(other) == key)
+                return refuse(i, QStringLiteral("キーワード項目") + fullWidthNumber(i + 1) + QStringLiteral("の名称「")
+                                     + names[static_cast<std::size_t>(i)]
+                                     + QStringLiteral("」は他の項目の名称と同じため設定できません  "));
+        }
+    }
+    return true;
 }

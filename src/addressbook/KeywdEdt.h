@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -18,6 +20,12 @@ class TTntEdit;
 // file cannot be written the failure is shown and the dialog stays open with
 // what was typed, KeywordNames / KeywordModes unchanged. Cancel changes
 // nothing.
+//
+// A caption is also the name of its column in an exported text file, and the
+// import assigns that file's columns by their names: OK therefore refuses a
+// caption holding a comma or a double quote (the file's separators), two
+// captions naming the same column, and a caption naming the column of
+// another item (OtherItemNames).
 class TKeywordEdit : public QDialog
 {
     Q_OBJECT
@@ -32,6 +40,12 @@ public:
         int Value;
     };
     static const std::array<TKeywordMode, 5> Modes;
+
+    // The names under which an exported file's header and the import know
+    // the items other than keyword Keyword (1..8). Set by the text import
+    // when it registers; unset, the captions are compared only with each
+    // other.
+    static std::function<QStringList(int Keyword)> OtherItemNames;
 
     explicit TKeywordEdit(QWidget *parent = nullptr);
     ~TKeywordEdit() override;
@@ -50,6 +64,10 @@ protected:
 
 private:
     static constexpr int RowCount = 8;
+
+    // False, with the user told and the edit focused, when a caption cannot
+    // name its column in an exported file.
+    bool CheckColumnNames(const std::array<QString, RowCount> &names);
 
     std::array<QLabel *, RowCount> m_labels{};
     std::array<TTntEdit *, RowCount> m_edits{};

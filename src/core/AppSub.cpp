@@ -2,6 +2,8 @@
 
 #include "platform/Cp932.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr qsizetype GroupLength = 5; // "@" + four hexadecimal digits
@@ -33,6 +35,39 @@ QByteArray EncodeUnicodeField(QStringView text)
         result.append(Digits[u & 0xF]);
     }
     return result;
+}
+
+namespace {
+
+// A long name may go plain only when it reads back as itself.
+bool plainNameAllowed(QStringView name)
+{
+    return !name.startsWith(u'@') && Cp932::canEncode(name);
+}
+
+} // namespace
+
+QByteArray EncodeNameField(QStringView name, qsizetype width)
+{
+    QByteArray stored = EncodeUnicodeField(name);
+    if (stored.size() <= width || !plainNameAllowed(name))
+        return stored;
+    QByteArray plain = Cp932::encode(name);
+    return plain.size() <= width ? plain : stored;
+}
+
+QByteArray FitNameField(QStringView name, qsizetype width)
+{
+    const QByteArray stored = EncodeNameField(name, width);
+    if (stored.size() <= width)
+        return stored;
+    if (plainNameAllowed(name))
+        return Cp932::truncated(Cp932::encode(name), width);
+    qsizetype units = std::max<qsizetype>(0, width) / GroupLength;
+    // The high half of a pair alone would decode to a broken character.
+    if (units > 0 && units <= name.size() && name[units - 1].isHighSurrogate())
+        --units;
+    return EncodeUnicodeField(name.first(units));
 }
 
 QString DecodeUnicodeField(QByteArrayView value)

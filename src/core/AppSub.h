@@ -18,6 +18,21 @@
 // 55-byte field 11.
 [[nodiscard]] QByteArray EncodeUnicodeField(QStringView text);
 
+// The bytes a name field (NameKanji 75, Joint1..Joint5 55) stores for a
+// name, as every writer of a name stores it: the "@" form when it fits in
+// Width bytes (15 or 11 units); a longer name as plain CP932 when each of its
+// characters has a form there, it does not begin with "@" (which would read
+// as the "@" form) and it fits, so a name of 16 to 37 characters (12 to 27
+// joint) is kept whole; otherwise the "@" form, longer than the field, for
+// the caller to refuse (the record form) or cut (FitNameField). The name is
+// taken as given: callers trim it their own way.
+[[nodiscard]] QByteArray EncodeNameField(QStringView name, qsizetype width);
+// EncodeNameField cut to Width bytes for a writer that takes a name it
+// cannot refuse (the import): plain CP932 cut at a character boundary when
+// that form is open to the name, else the "@" form cut to whole groups and
+// never inside a surrogate pair. Keeps as many characters as the field holds.
+[[nodiscard]] QByteArray FitNameField(QStringView name, qsizetype width);
+
 // Reads either form: a value that starts with "@" is decoded group by group
 // (bytes behind the last whole five-byte group are ignored); any other value
 // is plain CP932 text. A value that starts with "@" but whose groups are not

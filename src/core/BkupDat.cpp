@@ -216,6 +216,7 @@ bool TableIsWhole(const QString &path, QString *findings)
     sqlite3 *db = SqlCipher::open(path, TablePassword, false, &found);
     if (!db)
         return false;
+    sqlite3_busy_timeout(db, 3000);
     QStringList rows;
     int rc = SQLITE_ROW;
     {

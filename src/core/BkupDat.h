@@ -84,7 +84,8 @@ enum class TTableCopy {
 // torn, cut, zeroed or overwritten page fails as it is read, and the b-tree
 // walk finds pages a cut file lacks; what the full integrity check adds (each
 // index entry looked up in its table) finds no damage of the file that this
-// check misses and costs ten times as much.
+// check misses and costs five times as much. A writer's commit in progress
+// is waited for.
 [[nodiscard]] bool TableIsWhole(const QString &path, QString *findings = nullptr);
 
 // Test seam: asked before each file copy; returning true makes that copy
@@ -172,7 +173,7 @@ struct TBackupOutcome
     TCopyRows BookResults;
     TCopyRows LayoutResults;
     TCopyRows OtherResults;
-    // Row labels of the tables left out because their integrity check failed:
+    // Row labels of the tables left out because their check failed:
     // a damaged table is never copied over an older backup that may still be
     // good, and the user is warned.
     QStringList Damaged;
@@ -181,7 +182,7 @@ struct TBackupOutcome
 };
 using TCopyProgress = std::function<void(int done, int total)>;
 // A listed book whose folder holds no table is reported as failed, never as
-// copied; a table that fails its integrity check is not copied (see Damaged).
+// copied; a table that fails its check is not copied (see Damaged).
 [[nodiscard]] TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TBackupBook> &books,
                                        const TCopyProgress &progress = {});
 

@@ -159,6 +159,24 @@ void TGruopEdit::accept()
         }
     }
     for (size_t i = 0; i < names.size(); ++i) {
+        // A group name is a value of the group column of an exported file,
+        // which the import looks up among the names: "指定なし" would read as
+        // no group, and unquoted a comma splits the line and a double quote
+        // hides the commas after it.
+        QString refusal;
+        if (names[i] == GroupNames[0])
+            refusal = QStringLiteral("「") + GroupNames[0] + QStringLiteral("」はグループ名に設定できません  ");
+        else if (names[i].contains(u',') || names[i].contains(u'"'))
+            refusal = QStringLiteral("グループ項目") + fullWidthNumber(int(i) + 1)
+                      + QStringLiteral("に「,」と「\"」は使用できません  ");
+        if (!refusal.isEmpty()) {
+            ShowMessageBoxAt(this, refusal, ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+            m_edits[i]->setFocus();
+            m_edits[i]->end(false);
+            return;
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
         for (size_t j = i + 1; j < names.size(); ++j) {
             if (names[i] == names[j]) {
                 ShowMessageBoxAt(this, QStringLiteral("同じグループ名は設定できません  "), ProductCaption(),

@@ -30,7 +30,8 @@ void LoadGroupNames(const QString &folder);
 [[nodiscard]] bool SaveGroupNames(QString *error = nullptr);
 
 // The group-name editor of the open book: ten edits; OK refuses empty and
-// repeated names, stores the names in Group.dat and GroupNames and sets
+// repeated names, "指定なし" (the name of no group) and names holding a
+// comma or a double quote (which an exported file cannot carry unquoted), stores the names in Group.dat and GroupNames and sets
 // Changed when any name differs from before. When Group.dat cannot be
 // written the failure is shown, GroupNames stay as they were and the dialog
 // stays open with the names typed.

@@ -27,7 +27,7 @@ struct TRestoreSourceCheck
 };
 // Refused: no book and none of the other files of the data folder; a table
 // file (a book's or the sender's) that does not open as a table of this
-// program or fails the engine's integrity check of every page (the message
+// program or fails the engine's check of every page (the message
 // names the book). A book folder without its table is no book (not listed).
 [[nodiscard]] TRestoreSourceCheck CheckRestoreSource(const QString &src);
 
@@ -38,11 +38,13 @@ struct TRestoreSourceCheck
 // Replaces the files `names` of destFolder by those of srcFolder as one step
 // (see above): 1 when srcFolder holds none of them, 9 when the folder beside
 // it cannot be made, 8 when a copy failed or a copied table fails its
-// integrity check (destFolder untouched), else 0. Everything else destFolder
+// check (destFolder untouched), else 0. Everything else destFolder
 // held stays in it (its folders and links moved over, never followed). With
 // replaced, the old folder is kept under its hidden name and named there for
 // the caller to remove (RemoveRestoreLeftovers' rule) once the restore is
-// reported; without, it goes at once.
+// reported; without, it goes at once. Files a killed save left under their
+// aside names (see SafeFile) are put back in both folders before anything
+// is copied, so that they are carried over as the files they are.
 [[nodiscard]] int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QStringList &names,
                                 QString *error = nullptr, QString *replaced = nullptr);
 

@@ -383,8 +383,12 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             }
             c->SetText(line);
         } else if (auto *b = dynamic_cast<TBarcodeRect *>(item)) {
+            // Japan Post reads a line break of the address as a blank:
+            // a house number ending one line and a room number starting
+            // the next are two numbers, not one.
             if (Record)
-                b->RenderCustomerBarcode(Record->Pos, Record->Tdfkn + Record->Adrs1 + Record->Adrs2 + Record->Adrs3,
+                b->RenderCustomerBarcode(Record->Pos,
+                                         Record->Tdfkn + Record->Adrs1 + u' ' + Record->Adrs2 + u' ' + Record->Adrs3,
                                          Document.TownNames);
             else
                 b->ClearImage();

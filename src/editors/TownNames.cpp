@@ -17,24 +17,39 @@ struct TTownCache
     QString DataFolder;
     std::unique_ptr<TPosSearch> Search;
     bool Tried = false;
-    QHash<QString, QStringList> Towns;
+    QHash<QString, TPostcodeTowns> Towns;
 };
 
-QStringList lookUp(TPosSearch &Search, const QString &Digits)
+// The towns of the postcode's rows: a large office's or a post-office box's
+// own postcode has no town row, only its office rows, each naming the town
+// the office lies in.
+TPostcodeTowns lookUp(TPosSearch &Search, const QString &Digits)
 {
-    QStringList towns;
+    TPostcodeTowns result;
     if (Search.SearchPostcode(Digits) != 0)
-        return towns;
-    for (int city = 0; city < Search.GetCityCount(); ++city) {
-        if (Search.SearchTown(city, 0) != 0)
-            continue;
+        return result;
+    int townRows = 0;
+    int officeRows = 0;
+    const auto collect = [&](int City, int Kind) {
+        if (Search.SearchTown(City, Kind) != 0)
+            return;
         for (int town = 0; town < Search.GetTownCount(); ++town) {
             const QString name = Cp932::decode(DicFieldText(Search.GetTown(town)->Town)).trimmed();
-            if (!name.isEmpty() && !towns.contains(name))
-                towns << name;
+            if (!name.isEmpty() && !result.Towns.contains(name))
+                result.Towns << name;
         }
+    };
+    for (int city = 0; city < Search.GetCityCount(); ++city) {
+        const auto *entry = Search.GetCity(city);
+        townRows += entry->TownCount;
+        officeRows += entry->LargeCount;
+        if (entry->TownCount > 0)
+            collect(city, 0);
+        if (entry->LargeCount > 0)
+            collect(city, 1);
     }
-    return towns;
+    result.OwnNumber = townRows == 0 && officeRows > 0;
+    return result;
 }
 
 } // namespace
@@ -44,7 +59,7 @@ TTownNameLookup DictionaryTownNames(const QString &LibFolder, const QString &Dat
     auto cache = std::make_shared<TTownCache>();
     cache->LibFolder = LibFolder;
     cache->DataFolder = DataFolder;
-    return [cache](const QString &Postcode) -> QStringList {
+    return [cache](const QString &Postcode) -> TPostcodeTowns {
         // Full-width digits are the same postcode, as the barcode reads it.
         QString digits;
         for (const QChar c : Postcode.normalized(QString::NormalizationForm_KC))
@@ -62,12 +77,12 @@ TTownNameLookup DictionaryTownNames(const QString &LibFolder, const QString &Dat
                 cache->Search.reset();
             }
         }
-        QStringList towns;
+        TPostcodeTowns towns;
         if (cache->Search) {
             try {
                 towns = lookUp(*cache->Search, digits);
             } catch (const Exception &) {
-                towns.clear();
+                towns = {};
             }
         }
         cache->Towns.insert(digits, towns);

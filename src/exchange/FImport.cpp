@@ -2,6 +2,7 @@
 #include "widgets/Named.h"
 
 #include "addressbook/AdrsList.h"
+#include "addressbook/KeywdEdt.h"
 #include "core/AdrsSel.h"
 #include "core/ContinualAdrsDicClass.h"
 #include "core/DBInfo.h"
@@ -794,4 +795,5 @@ bool ShowFileImport(QWidget *Owner)
 void RegisterFileImport()
 {
     FileImportOpener = [](QWidget *Owner) { return ShowFileImport(Owner); };
+    TKeywordEdit::OtherItemNames = NamesOfOtherItems;
 }

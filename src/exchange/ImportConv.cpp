@@ -47,11 +47,12 @@ QByteArray cut(const QByteArray &text, qsizetype width)
     return Cp932::truncated(text, width);
 }
 
+// A name as the record form stores it (the "@" form, or plain Shift-JIS
+// for a name the "@" form cannot hold in the field), cut to the field only
+// when neither form holds it whole.
 QByteArray wide(const QByteArray &text, qsizetype width)
 {
-    // The "@" form is ASCII: five bytes a UTF-16 unit, so a width of a
-    // multiple of five never splits a group.
-    return EncodeUnicodeField(Cp932::decode(text)).left(width);
+    return FitNameField(Cp932::decode(text), width);
 }
 
 // Index of the first group name equal to the text, -1 none.

@@ -1,6 +1,9 @@
 #include "exchange/ImportFields.h"
 
 #include "core/Env.h"
+#include "exchange/ExportItems.h"
+#include "platform/Cp932.h"
+#include "util/StrFunc.h"
 
 namespace {
 
@@ -95,7 +98,33 @@ std::array<TImportField, ImportFieldCount> ImportFieldList()
             field.Caption = KeywordNames[keyword];
             if (!field.Caption.isEmpty())
                 field.HeaderNames.append(field.Caption);
+            // The export writes a caption without its blanks.
+            const QString written = Cp932::decode(RemoveSpaces(field.Caption));
+            if (!written.isEmpty() && written != field.Caption)
+                field.HeaderNames.append(written);
         }
     }
     return list;
+}
+
+QStringList NamesOfOtherItems(int Keyword)
+{
+    QStringList names{QStringLiteral("都道府県")};
+    for (int i = 0; i < ImportFieldCount; ++i) {
+        if (i == irKeyword1 - 1 + Keyword - 1)
+            continue;
+        const TFieldRow &row = kRows[i];
+        if (row.Caption)
+            names << QString::fromUtf16(row.Caption);
+        for (const char16_t *name : row.Names)
+            names << QString::fromUtf16(name);
+    }
+    // Items the export writes and the import has no row for (レコード番号,
+    // 更新日付 ...).
+    const QStringList captions = ExportItemCatalogue();
+    for (int item = 0; item < captions.size(); ++item) {
+        if (item < eiKeyword1 || item > eiKeyword8)
+            names << captions[item];
+    }
+    return names;
 }

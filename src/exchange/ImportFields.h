@@ -37,3 +37,9 @@ struct TImportField {
 using TImportValues = std::array<QByteArray, ImportFieldCount>;
 // Which rows have something assigned (update mode writes only those).
 using TImportAssigned = std::array<bool, ImportFieldCount>;
+
+// The names under which an exported file's header and the import know every
+// item other than keyword Keyword (1..8): captions and recognised header
+// names, the other keywords' fixed names ("キーワード２" ...) included. A
+// keyword caption equal to one of them would take that item's column.
+[[nodiscard]] QStringList NamesOfOtherItems(int Keyword);

@@ -22,6 +22,29 @@ QString digitsToHalfWidth(const QString &Digits)
 
 using TRun = TAddressRect::TRun;
 
+// A digit of any width or a kanji numeral: what a house or room number
+// begins or ends with, whether the data format turned it into kanji or not.
+bool isNumeral(QChar c)
+{
+    static const QString kanji = QStringLiteral("〇一二三四五六七八九十百千");
+    return (c >= u'0' && c <= u'9') || isFullWidthDigit(c) || kanji.contains(c);
+}
+
+// Lines the user kept apart are set together with nothing between them,
+// except where a number would run into the next one: "９－４－２１" and
+// "２０３号室" would read as the one number 21203, so a blank keeps them apart.
+bool numbersMeet(const QString &Before, const QString &After)
+{
+    return !Before.isEmpty() && !After.isEmpty() && isNumeral(Before.back()) && isNumeral(After.front());
+}
+
+const QString kLineBlank = QStringLiteral("\u3000");
+
+QString joinLines(const QString &First, const QString &Second)
+{
+    return numbersMeet(First, Second) ? First + kLineBlank + Second : First + Second;
+}
+
 struct TColumn {
     QList<TRun> runs;
     int length = 0;
@@ -67,8 +90,18 @@ void measureColumn(const TTextMetrics &Metrics, const TCanvasFont &Font, TColumn
     }
 }
 
+QString columnText(const TColumn &Column)
+{
+    QString text;
+    for (const TRun &r : Column.runs)
+        text += r.Text;
+    return text;
+}
+
 void append(TColumn &To, const TColumn &From)
 {
+    if (numbersMeet(columnText(To), columnText(From)))
+        To.runs.append({false, kLineBlank, 0, 0});
     To.runs += From.runs;
 }
 
@@ -245,15 +278,15 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         }
         if (n == 2) {
             if (CellCount(L0) < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
-                L0 += L1;
+                L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
             }
             const QString &wider = W(L1) > W(L0) ? L1 : L0;
             if (!FitFont(Canvas, aw, W(wider + kOne)))
                 return;
-            if (W(L0 + L1) - W(kOne) < aw) {
-                L0 += L1;
+            if (W(joinLines(L0, L1)) - W(kOne) < aw) {
+                L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
             }
@@ -264,7 +297,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         }
         // Three lines.
         if (CellCount(L0) < 5) {
-            L0 += L1;
+            L0 = joinLines(L0, L1);
             L1 = L2;
             n = 2;
             continue;
@@ -276,10 +309,10 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             k = W(L1) >= W(L0) ? 1 : 0;
         auto joinTwo = [&] {
             if (k != 0 && W(L0) <= W(L2)) {
-                L0 += L1;
+                L0 = joinLines(L0, L1);
                 L1 = L2;
             } else {
-                L1 += L2;
+                L1 = joinLines(L1, L2);
             }
             n = 2;
         };
@@ -290,12 +323,12 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         const QString &widest = k == 0 ? L0 : k == 1 ? L1 : L2;
         if (!FitFont(Canvas, aw, W(widest + kOne + kOne)))
             return;
-        if (W(L0 + L1) - W(kOne) < aw) {
+        if (W(joinLines(L0, L1)) - W(kOne) < aw) {
             joinTwo();
             continue;
         }
-        if (W(L1 + L2 + kOne) < aw) {
-            L1 += L2;
+        if (W(joinLines(L1, L2) + kOne) < aw) {
+            L1 = joinLines(L1, L2);
             n = 2;
             continue;
         }

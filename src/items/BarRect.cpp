@@ -5,8 +5,6 @@
 
 #include <QPainter>
 
-#include <zint.h>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -254,35 +252,82 @@ QString CustomerBarcodeData(const QString &Postcode, const QString &Address, con
         return {};
     int used = 7;
     // Cut at the twentieth code character as it falls: a hyphen there is
-    // part of the code.
+    // part of the code, and so is a letter whose control code falls there
+    // (the bars then keep the control code alone).
     for (QChar c : AddressNumberOf(Address, TownNames)) {
         const int cost = isCodeLetter(c) ? 2 : 1;
-        if (used + cost > CodeCharacters)
+        if (used + cost > CodeCharacters) {
+            if (used < CodeCharacters)
+                code += c;
             break;
+        }
         code += c;
         used += cost;
     }
     return code;
 }
 
-QList<TPostBar> EncodeCustomerBarcode(const QString &Data)
+QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const TPostcodeTowns &Towns)
+{
+    // A large office's or a post-office box's own postcode names the
+    // addressee by itself: its code carries the postcode alone.
+    if (Towns.OwnNumber)
+        return CustomerBarcodeData(Postcode, QString(), QStringList());
+    return CustomerBarcodeData(Postcode, Address, Towns.Towns);
+}
+
+QList<quint8> CustomerBarcodeCodes(const QString &Data)
 {
     if (Data.isEmpty())
         return {};
-    std::unique_ptr<zint_symbol, void (*)(zint_symbol *)> symbol(ZBarcode_Create(), ZBarcode_Delete);
-    if (!symbol)
+    QList<quint8> codes;
+    for (QChar c : Data) {
+        QList<quint8> pair;
+        if (isCodeDigit(c))
+            pair = {quint8(c.unicode() - u'0')};
+        else if (c == u'-')
+            pair = {PostHyphen};
+        else if (c >= u'A' && c <= u'J')
+            pair = {PostCC1, quint8(c.unicode() - u'A')};
+        else if (c >= u'K' && c <= u'T')
+            pair = {PostCC2, quint8(c.unicode() - u'K')};
+        else if (c >= u'U' && c <= u'Z')
+            pair = {PostCC3, quint8(c.unicode() - u'U')};
+        else
+            return {};
+        // Past the twentieth place nothing is kept; a letter whose control
+        // code takes the twentieth keeps that control code alone.
+        for (quint8 code : pair)
+            if (codes.size() < CodeCharacters)
+                codes.append(code);
+    }
+    while (codes.size() < CodeCharacters)
+        codes.append(PostCC4);
+    // The check character makes the sum of all values a multiple of 19.
+    int sum = 0;
+    for (quint8 code : codes)
+        sum += code;
+    codes.append(quint8((19 - sum % 19) % 19));
+    return codes;
+}
+
+QList<TPostBar> EncodeCustomerBarcode(const QString &Data)
+{
+    const QList<quint8> codes = CustomerBarcodeCodes(Data);
+    if (codes.isEmpty())
         return {};
-    symbol->symbology = BARCODE_JAPANPOST;
-    const QByteArray bytes = Data.toLatin1();
-    if (ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
-                        int(bytes.size())) >= ZINT_ERROR
-        || symbol->rows != 3)
-        return {};
-    auto set = [&](int row, int column) { return (symbol->encoded_data[row][column / 8] >> (column % 8)) & 1; };
-    // Bars stand on the even modules; row 0 is the upper half, row 2 the lower.
-    QList<TPostBar> bars;
-    for (int column = 0; column < symbol->width; column += 2)
-        bars.append(TPostBar((set(0, column) ? 1 : 0) | (set(2, column) ? 2 : 0)));
+    constexpr TPostBar L = TPostBar::Long, A = TPostBar::Ascender, D = TPostBar::Descender, T = TPostBar::Tracker;
+    // Three bars a character, by value: the digits 0 to 9, the hyphen and
+    // the control codes CC1 to CC8.
+    static constexpr std::array<std::array<TPostBar, 3>, 19> patterns{{
+        {L, T, T}, {L, L, T}, {L, D, A}, {D, L, A}, {L, A, D}, {L, T, L}, {D, A, L}, {A, L, D}, {A, D, L}, {T, L, L},
+        {T, L, T}, {D, A, T}, {D, T, A}, {A, D, T}, {T, D, A}, {A, T, D}, {T, A, D}, {T, T, L}, {L, L, L},
+    }};
+    QList<TPostBar> bars{L, D};
+    for (quint8 code : codes)
+        for (TPostBar bar : patterns.at(code))
+            bars.append(bar);
+    bars << D << L;
     return bars;
 }
 
@@ -366,7 +411,7 @@ void TBarcodeRect::SetBarSize(int Index)
 
 void TBarcodeRect::RenderCustomerBarcode(const QString &Postcode, const QString &Address, const TTownNameLookup &Towns)
 {
-    const QStringList towns = Towns ? Towns(Postcode) : QStringList();
+    const TPostcodeTowns towns = Towns ? Towns(Postcode) : TPostcodeTowns();
     m_bars = EncodeCustomerBarcode(CustomerBarcodeData(Postcode, Address, towns));
 }
 

@@ -18,19 +18,37 @@
 // tracking band it reaches into.
 enum class TPostBar : quint8 { Tracker = 0, Ascender = 1, Descender = 2, Long = 3 };
 
-// The town names the dictionary lists for a postcode; the address number is
-// what follows the town name in the address.
-using TTownNameLookup = std::function<QStringList(const QString &Postcode)>;
+// What the postcode dictionary says of a postcode: the town names it lists
+// (the address number is what follows the town name in the address), and
+// whether it is the own number of a large office or a post-office box.
+struct TPostcodeTowns {
+    QStringList Towns;
+    bool OwnNumber = false;
+};
+using TTownNameLookup = std::function<TPostcodeTowns(const QString &Postcode)>;
 
 // The characters the customer barcode carries for an address: the seven
 // postcode digits followed by the address number (block, lot and house
 // numbers joined by "-", capital letters kept), cut to the twenty code
 // characters the barcode holds. Empty when the postcode is not seven digits.
+// A letter whose control code falls on the twentieth character is kept as
+// the last character (its bars keep the control code alone).
 [[nodiscard]] QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const QStringList &TownNames);
+// The same with what the dictionary says of the postcode: an own number of a
+// large office or a post-office box carries the postcode alone.
+[[nodiscard]] QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const TPostcodeTowns &Towns);
 // Only the address number part of the above.
 [[nodiscard]] QString AddressNumberOf(const QString &Address, const QStringList &TownNames);
-// The bars of the Japan Post code of Data (digits, "-" and A-Z); empty when
-// the encoder refuses it.
+// The values of the code characters: the digits 0 to 9 are themselves.
+inline constexpr quint8 PostHyphen = 10;
+inline constexpr quint8 PostCC1 = 11, PostCC2 = 12, PostCC3 = 13, PostCC4 = 14, PostCC8 = 18;
+// The code characters between the start and the stop code for Data (digits,
+// "-" and A-Z; a letter is a control code CC1 to CC3 and a digit): twenty
+// characters, cut or filled with CC4, then the check character. Empty when
+// Data is empty or holds anything else.
+[[nodiscard]] QList<quint8> CustomerBarcodeCodes(const QString &Data);
+// The bars of the Japan Post code of Data: the start code, the three bars of
+// each code character, the stop code; empty when Data is refused.
 [[nodiscard]] QList<TPostBar> EncodeCustomerBarcode(const QString &Data);
 
 // The bar sizes in points, the size table of the barcode item.

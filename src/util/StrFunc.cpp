@@ -1,6 +1,7 @@
 #include "util/StrFunc.h"
 
 #include "platform/Cp932.h"
+#include "platform/TextLines.h"
 
 #include <unicode/parseerr.h>
 #include <unicode/translit.h>
@@ -310,6 +311,11 @@ QByteArray RemoveSpaces(QStringView S)
             text.append(c);
     }
     return Cp932::encode(text);
+}
+
+QString CaptionKey(QStringView S)
+{
+    return ToHalfWidthW(TrimBlanks(Cp932::decode(RemoveSpaces(S)))).toCaseFolded();
 }
 
 QByteArray ReverseMbcsString(QByteArrayView S)

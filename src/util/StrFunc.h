@@ -73,6 +73,12 @@ QByteArray FilterNumberChars(QByteArrayView S, int Kinds);
 // S without its blanks (U+0020 and the full-width U+3000), as code page 932.
 QByteArray RemoveSpaces(QStringView S);
 
+// The form in which a caption meets the column names of a text file: the
+// export writes it without blanks (RemoveSpaces) and the import recognises a
+// header name in half width and without letter case. Two captions with the
+// same key name the same column.
+QString CaptionKey(QStringView S);
+
 // The characters of S in reverse order; a double-byte character keeps its two
 // bytes in their order.
 QByteArray ReverseMbcsString(QByteArrayView S);

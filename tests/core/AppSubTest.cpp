@@ -47,6 +47,66 @@ INSTANTIATE_TEST_SUITE_P(
         UnicodeFieldCase{"plainShiftJisAfterAt", QByteArray("@") + Cp932::encode(u"東京都"), QStringLiteral("@東京都")}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A name and the form its field keeps it in: the "@" form while it fits,
+// then plain Shift-JIS while that fits; a name neither holds is given back
+// longer than the field by EncodeNameField (the record form refuses it) and
+// cut to the field by FitNameField (the import takes what fits).
+struct NameFieldCase {
+    const char *name;
+    QString text;
+    qsizetype width;
+    bool wideForm;  // kept in the "@" form, else plain
+    qsizetype kept; // UTF-16 units FitNameField keeps
+};
+
+class NameField : public ::testing::TestWithParam<NameFieldCase>
+{
+};
+
+QString kanaOf(qsizetype n)
+{
+    QString text;
+    while (text.size() < n)
+        text += QStringLiteral("あいうえおかきくけこ");
+    return text.left(n);
+}
+
+TEST_P(NameField, keepsTheNameInTheFormThatHoldsIt)
+{
+    const NameFieldCase &c = GetParam();
+    // A name neither form holds whole comes back in the "@" form, too long.
+    const bool whole = c.kept == c.text.size();
+    const QByteArray stored = EncodeNameField(c.text, c.width);
+    EXPECT_EQ(stored, c.wideForm || !whole ? EncodeUnicodeField(c.text) : Cp932::encode(c.text));
+    EXPECT_EQ(stored.size() <= c.width, whole);
+    const QString kept = c.text.left(c.kept);
+    const QByteArray fitted = FitNameField(c.text, c.width);
+    EXPECT_LE(fitted.size(), c.width);
+    EXPECT_EQ(fitted, c.wideForm ? EncodeUnicodeField(kept) : Cp932::encode(kept));
+    EXPECT_EQ(DecodeUnicodeField(fitted), kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, NameField,
+    ::testing::Values(NameFieldCase{"emptyName", QString(), 75, true, 0},
+                      NameFieldCase{"fifteenInTheWideForm", kanaOf(15), 75, true, 15},
+                      NameFieldCase{"sixteenPlain", kanaOf(16), 75, false, 16},
+                      NameFieldCase{"thirtySevenPlain", kanaOf(37), 75, false, 37},
+                      NameFieldCase{"thirtyEightTooLong", kanaOf(38), 75, false, 37},
+                      NameFieldCase{"elevenJointInTheWideForm", kanaOf(11), 55, true, 11},
+                      NameFieldCase{"twelveJointPlain", kanaOf(12), 55, false, 12},
+                      NameFieldCase{"twentySevenJointPlain", kanaOf(27), 55, false, 27},
+                      NameFieldCase{"twentyEightJointTooLong", kanaOf(28), 55, false, 27},
+                      // Half-width kana take one byte each in plain Shift-JIS.
+                      NameFieldCase{"seventyFiveHalfWidthKana", QString(75, QChar(0xFF71)), 75, false, 75},
+                      // A name starting with "@" would read back as the "@" form.
+                      NameFieldCase{"leadingAtSignStaysWide", QStringLiteral("@") + kanaOf(19), 75, true, 15},
+                      NameFieldCase{"outsideShiftJisStaysWide", kanaOf(19) + QString::fromUcs4(U"𠮷"), 75, true, 15},
+                      // The cut never keeps the first half of a pair.
+                      NameFieldCase{"pairAtTheCutGoesWhole", kanaOf(14) + QString::fromUcs4(U"𠮷") + kanaOf(4), 75,
+                                    true, 14}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 struct CopyCase {
     const char *name;
     QByteArray source;

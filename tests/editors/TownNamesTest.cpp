@@ -1,7 +1,18 @@
 #include "EditorsFixture.h"
 #include "core/AddressText.h"
+#include "editors/PrintLoop.h"
 #include "editors/TownNames.h"
 #include "items/BarRect.h"
+#include "support/PostBars.h"
+#include "support/RowName.h"
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QJsonDocument>
+#include <QPrinter>
+#include <QRegularExpression>
+
+#include <array>
 
 namespace {
 
@@ -24,7 +35,7 @@ TEST_P(CustomerBarcodeTowns, townNumeralsAreNotTheAddressNumber)
 {
     const TownCase &c = GetParam();
     const QString postcode = QString::fromUtf16(c.Postcode);
-    const QStringList names = towns(postcode);
+    const QStringList names = towns(postcode).Towns;
     EXPECT_TRUE(names.contains(QString::fromUtf16(c.Town))) << names.join(u',').toStdString();
     EXPECT_EQ(CustomerBarcodeData(postcode, QString::fromUtf16(c.Address), names), QLatin1String(c.Data));
 }
@@ -81,8 +92,8 @@ TEST(CustomerBarcodeTownNames, unknownPostcodeHasNoTowns)
 {
     const TTownNameLookup towns =
         DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
-    EXPECT_TRUE(towns(QStringLiteral("9999999")).isEmpty());
-    EXPECT_TRUE(towns(QStringLiteral("12")).isEmpty());
+    EXPECT_TRUE(towns(QStringLiteral("9999999")).Towns.isEmpty());
+    EXPECT_TRUE(towns(QStringLiteral("12")).Towns.isEmpty());
 }
 
 // The barcode reads a postcode typed in full-width digits as the same code;
@@ -93,7 +104,7 @@ TEST(CustomerBarcodeTownNames, fullWidthPostcodeFindsTheSameTowns)
     const TTownNameLookup towns =
         DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
     const QString wide = QStringLiteral("１０２－００８２");
-    EXPECT_EQ(towns(wide), towns(QStringLiteral("102-0082")));
+    EXPECT_EQ(towns(wide).Towns, towns(QStringLiteral("102-0082")).Towns);
     EXPECT_EQ(CustomerBarcodeData(wide, QStringLiteral("千代田区一番町５番地"), towns(wide)), QLatin1String("10200825"));
 }
 
@@ -101,7 +112,7 @@ TEST(CustomerBarcodeTownNames, missingDictionaryGivesNoTowns)
 {
     QTemporaryDir empty;
     const TTownNameLookup towns = DictionaryTownNames(empty.path() + u'/', empty.path() + u'/');
-    EXPECT_TRUE(towns(QStringLiteral("1020082")).isEmpty());
+    EXPECT_TRUE(towns(QStringLiteral("1020082")).Towns.isEmpty());
 }
 
 TEST(CustomerBarcodeTownNames, postcardWithoutARecordShowsNoBars)
@@ -115,5 +126,171 @@ TEST(CustomerBarcodeTownNames, postcardWithoutARecordShowsNoBars)
         }
     }
 }
+
+// ---- Large offices ---------------------------------------------------------------
+
+// A large office's own postcode has no town row in the dictionary; the town
+// its office row names is still the town, so its numeral is no number.
+TEST(CustomerBarcodeTownNames, largeOfficePostcodeGivesTheTownItLiesIn)
+{
+    const TTownNameLookup towns =
+        DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+    const TPostcodeTowns office = towns(QStringLiteral("1028015"));
+    EXPECT_TRUE(office.Towns.contains(QStringLiteral("一番町"))) << office.Towns.join(u',').toStdString();
+    EXPECT_TRUE(office.OwnNumber);
+    EXPECT_EQ(AddressNumberOf(QStringLiteral("千代田区一番町２１"), office.Towns), QLatin1String("21"));
+}
+
+TEST(CustomerBarcodeTownNames, townPostcodeIsNoOwnNumber)
+{
+    const TTownNameLookup towns =
+        DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+    EXPECT_FALSE(towns(QStringLiteral("1020082")).OwnNumber);
+}
+
+// A large office's own postcode is the whole code: nothing of the address
+// follows it, so no numeral of its town can slip in.
+TEST(CustomerBarcodeTownNames, largeOfficeCodeCarriesThePostcodeAlone)
+{
+    const TTownNameLookup towns =
+        DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+    const QString postcode = QStringLiteral("1028015");
+    EXPECT_EQ(CustomerBarcodeData(postcode, QStringLiteral("東京都千代田区一番町２１"), towns(postcode)),
+              QLatin1String("1028015"));
+}
+
+// Every large office of the source packages whose town's name holds a kanji
+// numeral, through the dictionary the build made of them: the look-up gives
+// the office's town, the code is the postcode alone, and the number after
+// the town is the number of the street part alone.
+TEST(CustomerBarcodeTownNames, everyLargeOfficeOfTheSourceWithANumeralInItsTown)
+{
+    const QString data = QStringLiteral(MURVEN_DIC_FULL_DIR);
+    const QString sources = QStringLiteral(MURVEN_DIC_SOURCE_DIR) + QStringLiteral("/jquery-jpostal-ja/json");
+    if (!QFile::exists(data + QStringLiteral("wqdic.db")) || !QDir(sources).exists())
+        GTEST_SKIP() << "the dictionary data was not built (no packages fetched into " << qPrintable(sources)
+                     << "): scripts/fetch-dic-sources.sh, then build again";
+    const TTownNameLookup towns = DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), data);
+    static const QRegularExpression numeral(QStringLiteral("[〇一二三四五六七八九十百千]"));
+    int checked = 0;
+    QStringList wrong;
+    for (const QString &name : QDir(sources).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+        QFile file(QDir(sources).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(name);
+        const QByteArray text = file.readAll();
+        // JSON inside a callback call.
+        const qsizetype from = text.indexOf('('), to = text.lastIndexOf(')');
+        ASSERT_TRUE(from >= 0 && to > from) << qPrintable(name);
+        const QJsonArray rows = QJsonDocument::fromJson(text.mid(from + 1, to - from - 1)).array();
+        for (const QJsonValue &value : rows) {
+            const QJsonArray row = value.toArray();
+            const QString key = row.at(0).toString();
+            const QString town = row.at(3).toString();
+            const QString street = row.at(4).toString();
+            if (key.size() != 8 || row.at(5).toString().isEmpty() || !town.contains(numeral))
+                continue;
+            const QString postcode = key.mid(1);
+            const TPostcodeTowns found = towns(postcode);
+            const QString address = row.at(1).toString() + row.at(2).toString() + town + street;
+            QStringList faults;
+            if (!found.Towns.contains(town))
+                faults << QStringLiteral("towns ") + found.Towns.join(u',');
+            if (!found.OwnNumber)
+                faults << QStringLiteral("no own number");
+            const QString code = CustomerBarcodeData(postcode, address, found);
+            if (code != postcode)
+                faults << QStringLiteral("code ") + code;
+            const QString number = AddressNumberOf(address, found.Towns);
+            if (number != AddressNumberOf(street, {}))
+                faults << QStringLiteral("number ") + number;
+            if (!faults.isEmpty())
+                wrong << postcode + u' ' + address + QStringLiteral(": ") + faults.join(QStringLiteral("; "));
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 1000);
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.size() << " of " << checked << ":\n"
+                                 << qPrintable(wrong.mid(0, 20).join(u'\n'));
+}
+
+// ---- A printed run ------------------------------------------------------------------
+
+// Records typed with their address over three lines, printed to a PDF as a
+// postcard run; each page's barcode is read back from its bars as poppler
+// renders them.
+struct PrintedCase {
+    const char *name;
+    const char16_t *postcode;
+    const char16_t *prefecture;
+    std::array<const char16_t *, 3> lines;
+    const char *code; // Japan Post's characters, without the CC4 filling
+};
+
+class PrintedBarcode : public ::testing::TestWithParam<PrintedCase> {};
+
+TEST_P(PrintedBarcode, barsOfThePrintedPageReadAsJapanPostsCode)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    const PrintedCase &c = GetParam();
+    SampleBook book;
+    book.table.Append();
+    auto set = [&book](const char *Field, const char16_t *Text) {
+        book.table.FieldByName(QString::fromLatin1(Field)).SetAsBytes(Cp932::encode(QString::fromUtf16(Text)));
+    };
+    set("Pos", c.postcode);
+    set("Tdfkn", c.prefecture);
+    set("Adrs1", c.lines[0]);
+    set("Adrs2", c.lines[1]);
+    set("Adrs3", c.lines[2]);
+    set("NameKanji", u"山田 太郎");
+    book.table.FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(true);
+    book.table.Post();
+
+    TLayoutDocument layout;
+    loadLayout(layout, 0, TLayoutKind::AddressSide);
+    layout.TownNames = DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("run.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setResolution(600);
+    printer.setFullPage(true);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QString error;
+    ASSERT_TRUE(loop.Run(printer, {1, 4}, {}, &error)) << qPrintable(error);
+    constexpr int dpi = 600;
+    const QList<QImage> pages = renderPdf(pdf, dpi);
+    ASSERT_EQ(pages.size(), 2);
+    const TBarcodeRect *bar = nullptr;
+    for (const auto &item : layout.Items)
+        if (auto *b = dynamic_cast<const TBarcodeRect *>(item.get()))
+            bar = b;
+    ASSERT_NE(bar, nullptr);
+    const TPageRect r = bar->GetRect();
+    auto d = [](int px) { return PageToDots(TPagePx(px), dpi); };
+    const QRect area = QRect(QPoint(d(r.Left), d(r.Top)), QPoint(d(r.Right) - 1, d(r.Bottom) - 1)).adjusted(-8, -8, 8, 8);
+    // The first page is a record of the book's own, the second the one typed here.
+    const TReadPostBars first = readPostBars(barsInImage(pages[0], area));
+    EXPECT_TRUE(first.Valid) << qPrintable(first.Error);
+    const TReadPostBars read = readPostBars(barsInImage(pages[1], area));
+    ASSERT_TRUE(read.Valid) << qPrintable(read.Error);
+    EXPECT_EQ(read.Text, QLatin1String(c.code));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editors, PrintedBarcode,
+    ::testing::Values(
+        PrintedCase{"roomNumberOnTheNextLine", u"6560544", u"兵庫県", {u"南あわじ市阿万下町", u"９－４－２１", u"２０３号室"},
+                    "65605449-4-21-203"},
+        PrintedCase{"letterWhoseControlCodeTakesTheLastPlace", u"9100067", u"福井県",
+                    {u"福井市新田塚3丁目80-25", u"J1ビル2-B", u""}, "91000673-80-25<CC1>91-2<CC1>"},
+        PrintedCase{"buildingOnTheNextLine", u"1000013", u"東京都", {u"千代田区霞が関1丁目3番2号", u"郵便プラザ503室", u""},
+                    "10000131-3-2-503"},
+        PrintedCase{"townWithANumeral", u"1020082", u"東京都", {u"千代田区一番町５番地", u"", u""}, "10200825"},
+        PrintedCase{"largeOfficeOwnPostcode", u"1028015", u"東京都", {u"千代田区一番町２１", u"", u""}, "1028015"}),
+    rowName);
 
 } // namespace

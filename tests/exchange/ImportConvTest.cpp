@@ -188,10 +188,10 @@ std::vector<AddCase> addCases()
          false,
          {false, true, 0, false}},
         {"nameStoredInWideForm", {{irName, "AB"}}, "NameKanji", QVariant(QByteArray("@0041@0042"))},
-        {"nameOfTwentyKeepsFifteen",
+        {"nameOfTwentyKeptWholeInShiftJis",
          {{irName, "あいうえおかきくけこさしすせそたちつてと"}},
          "NameKanji",
-         QVariant(EncodeUnicodeField(u"あいうえおかきくけこさしすせそ"))},
+         bytes("あいうえおかきくけこさしすせそたちつてと")},
         {"ignoreNameWord", {{irIgnoreName, "未印刷"}}, "IgnoreName", true},
         {"jointHonorWithoutNameEmpty", {{irJointHonor1, "様"}}, "JointHonor1", bytes("")},
         {"jointHonorWithName", {{irJoint1, "花子"}, {irJointHonor1, " 様 "}}, "JointHonor1", bytes("様")},
@@ -333,6 +333,69 @@ TEST(ImportConversion, widthCutNeverSplitsACharacter)
     }
 }
 
+// ---- Names at the limits of their fields -------------------------------------
+//
+// A name field holds 15 (joint 11) characters in the "@" form; a longer name
+// goes in plain Shift-JIS, up to 75 (55) bytes, as the record form stores it.
+
+struct NameCase {
+    const char *name;
+    int row;
+    const char *field;
+    int characters;     // the name typed: this many characters of Pattern
+    const char16_t *pattern;
+    int kept;           // characters stored
+    bool wideForm;      // in the "@" form, else plain Shift-JIS
+};
+
+void PrintTo(const NameCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+QString nameOf(const NameCase &c, int characters)
+{
+    QString text;
+    const QString pattern = QString::fromUtf16(c.pattern);
+    while (text.size() < characters)
+        text += pattern;
+    return text.left(characters);
+}
+
+const char16_t kKana[] = u"あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわ";
+const char16_t kAtSign[] = u"@あいうえおかきくけこさしすせそたちつてと";
+
+class NameLimits : public ::testing::TestWithParam<NameCase>
+{
+};
+
+TEST_P(NameLimits, nameIsStoredAsTheRecordFormStoresIt)
+{
+    const NameCase &c = GetParam();
+    TImportValues values;
+    values[c.row - 1] = Cp932::encode(nameOf(c, c.characters));
+    TAddressData record;
+    ConvertImportValuesToRecord(values, contextWith(), record);
+    const QString kept = nameOf(c, c.kept);
+    const QByteArray expected = c.wideForm ? EncodeUnicodeField(kept) : Cp932::encode(kept);
+    const QByteArray stored = recordField(record, c.field).toByteArray();
+    EXPECT_EQ(stored, expected);
+    EXPECT_EQ(DecodeUnicodeField(stored), kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, NameLimits,
+    ::testing::Values(NameCase{"fifteenCharactersWide", irName, "NameKanji", 15, kKana, 15, true},
+                      NameCase{"sixteenCharactersPlain", irName, "NameKanji", 16, kKana, 16, false},
+                      NameCase{"thirtySevenCharactersPlain", irName, "NameKanji", 37, kKana, 37, false},
+                      NameCase{"thirtyEightCutToThirtySeven", irName, "NameKanji", 38, kKana, 37, false},
+                      NameCase{"elevenJointCharactersWide", irJoint1, "Joint1", 11, kKana, 11, true},
+                      NameCase{"twelveJointCharactersPlain", irJoint1, "Joint1", 12, kKana, 12, false},
+                      NameCase{"twentySevenJointCharactersPlain", irJoint1, "Joint1", 27, kKana, 27, false},
+                      NameCase{"twentyEightJointCutToTwentySeven", irJoint1, "Joint1", 28, kKana, 27, false},
+                      NameCase{"leadingAtSignCutInWideForm", irName, "NameKanji", 20, kAtSign, 15, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // ---- Update mode --------------------------------------------------------------
 
 struct UpdateCase {
@@ -374,6 +437,16 @@ std::vector<UpdateCase> updateCases()
         {"knownSenderByTitle", {}, {{irSender, "自宅"}}, "Sender", 7, true},
         {"keywordTrimmedInUpdate", {}, {{irKeyword1, " 趣味 "}}, "Keyword1", sj("趣味"), true},
         {"nameWrittenWide", {}, {{irName, " 山田 "}}, "NameKanji", EncodeUnicodeField(u"山田"), true},
+        {"longNameWrittenInShiftJis", {}, {{irName, "あいうえおかきくけこさしすせそた"}}, "NameKanji",
+         sj("あいうえおかきくけこさしすせそた"), true},
+        {"longNameAsStoredIsNoChange",
+         {{"NameKanji", sj("あいうえおかきくけこさしすせそた")}},
+         {{irName, "あいうえおかきくけこさしすせそた"}},
+         "NameKanji",
+         sj("あいうえおかきくけこさしすせそた"),
+         false},
+        {"longJointWrittenInShiftJis", {}, {{irJoint1, "あいうえおかきくけこさし"}}, "Joint1",
+         sj("あいうえおかきくけこさし"), true},
         {"jointPrintOfNamedJoint",
          {{"Joint1", EncodeUnicodeField(u"花子")}},
          {{irJointPrint1, "印刷"}},

@@ -1,3 +1,4 @@
+#include "core/Env.h"
 #include "exchange/ImportFile.h"
 #include "exchange/ImportSlots.h"
 #include "platform/Cp932.h"
@@ -137,6 +138,30 @@ TEST(AutoAssignmentShown, cellShowsTheRecognisedName)
     TImportAssignment a = withSamples("ｔｅｌ");
     a.AutoAssign(ImportFieldList());
     EXPECT_EQ(a.Slot(irTel, 1).Text, QStringLiteral("TEL"));
+}
+
+// The export writes a keyword caption without its blanks: the column still
+// goes to its keyword.
+TEST(AutoAssignmentKeyword, captionWithBlanksIsFoundAsTheExportWroteIt)
+{
+    const auto saved = KeywordNames;
+    KeywordNames[3] = QStringLiteral("趣 味");
+    const auto fields = ImportFieldList();
+    KeywordNames = saved;
+    TImportAssignment a = withSamples("名前,趣味");
+    a.AutoAssign(fields);
+    EXPECT_EQ(a.Slot(irKeyword1 + 2, 1).Column, 1);
+}
+
+// The names a keyword caption may not take: every other item's, never its
+// own keyword's.
+TEST(NamesOfOtherItems, holdOtherItemsNamesButNotTheKeywordsOwn)
+{
+    const QStringList names = NamesOfOtherItems(2);
+    for (const char16_t *other : {u"備考", u"TEL", u"都道府県", u"レコード番号", u"更新時刻", u"キーワード",
+                                  u"キーワード１", u"キーワード８"})
+        EXPECT_TRUE(names.contains(QString::fromUtf16(other))) << QString::fromUtf16(other).toStdString();
+    EXPECT_FALSE(names.contains(QStringLiteral("キーワード２")));
 }
 
 struct HeaderCase {

@@ -72,6 +72,58 @@ TEST(AddressRectTest, itemSixPixelsWideDrawsNothing)
     EXPECT_TRUE(a->IsValid());
 }
 
+// ---- Lines joined ------------------------------------------------------------------------
+
+// A house number ending one line and a room number starting the next stay
+// two numbers when the lines are set together.
+struct JoinCase {
+    const char *name;
+    bool horizontal;
+    bool vertNumeral;
+    TPageRect rect;
+    QStringList lines;
+    QString kept;   // what the drawn texts show, "|" between two drawn pieces
+    QString merged; // what they must not show
+};
+
+class AddressLineJoin : public ::testing::TestWithParam<JoinCase> {};
+
+TEST_P(AddressLineJoin, numbersOfTwoLinesStayApart)
+{
+    const JoinCase &c = GetParam();
+    TAddressRect a;
+    a.SetHorizontal(c.horizontal);
+    a.SetVertNumeral(c.vertNumeral);
+    for (int i = 0; i < c.lines.size(); ++i)
+        a.SetAddressLine(i, c.lines[i]);
+    layOut(a, c.rect);
+    QStringList drawn;
+    for (const TTextOp *op : textOps(a))
+        drawn << op->Text;
+    const QString text = drawn.join(u'|');
+    EXPECT_TRUE(text.contains(c.kept)) << qPrintable(text);
+    EXPECT_FALSE(text.contains(c.merged)) << qPrintable(text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, AddressLineJoin,
+    ::testing::Values(
+        JoinCase{"horizontalDigits", true, false, {0, 0, 200, 40},
+                 {u(u"兵庫県南あわじ市阿万下町"), u(u"９－４－２１"), u(u"２０３号室")}, u(u"２１　２０３"), u(u"２１２０３")},
+        JoinCase{"horizontalKanjiNumerals", true, false, {0, 0, 200, 40},
+                 {u(u"兵庫県南あわじ市阿万下町"), u(u"九－四－二十一"), u(u"二百三号室")}, u(u"二十一　二百三"),
+                 u(u"二十一二百三")},
+        JoinCase{"horizontalTwoLinesOnOne", true, false, {0, 0, 400, 40}, {u(u"阿万下町９－４－２１"), u(u"２０３号室")},
+                 u(u"２１　２０３"), u(u"２１２０３")},
+        JoinCase{"horizontalWordsStillMeet", true, false, {0, 0, 400, 40}, {u(u"阿万下町９－４－２１"), u(u"ハイツ２０３")},
+                 u(u"２１ハイツ"), u(u"２１　ハイツ")},
+        JoinCase{"verticalDigitsSetAcross", false, false, {0, 0, 60, 400},
+                 {u(u"兵庫県南あわじ市阿万下町"), u(u"９－４－２１"), u(u"２０３号室")}, u(u"21|　|203"), u(u"21|203")},
+        JoinCase{"verticalUprightDigits", false, true, {0, 0, 60, 400},
+                 {u(u"兵庫県南あわじ市阿万下町"), u(u"９－４－２１"), u(u"２０３号室")}, u(u"２１|　|２０３"),
+                 u(u"２１|２０３")}),
+    rowName);
+
 // ---- Vertical runs ----------------------------------------------------------------------
 
 struct RunCase {

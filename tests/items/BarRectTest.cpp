@@ -1,5 +1,7 @@
 #include "StreamBytes.h"
 #include "items/BarRect.h"
+#include "support/PostBars.h"
+#include "support/RowName.h"
 
 #include <QImage>
 #include <QPainter>
@@ -8,6 +10,11 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <zint.h>
+
+#include <memory>
+#include <random>
 
 namespace {
 
@@ -49,8 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"123456", "某町1-2", "某町", ""},
         // A postcode typed with a digit too many is no postcode either.
         AddressCase{"123-45678", "某町1-2", "某町", ""},
-        // A letter at the cut would take two places where one is left: it goes.
-        AddressCase{"1234567", "某町1234-5678-90A", "某町", "12345671234-5678-90"},
+        // A letter at the cut whose control code takes the last place stays:
+        // the bars keep its control code alone.
+        AddressCase{"1234567", "某町1234-5678-90A", "某町", "12345671234-5678-90A"},
+        AddressCase{"1234567", "某町1234-5678-901A", "某町", "12345671234-5678-901"},
         AddressCase{"１２３－４５６７", "某町1-2", "某町", "12345671-2"},
         // Japan Post's own examples: "&", "/", "・" and "." are dropped so the
         // letters around them meet; a single letter joins the number without
@@ -100,6 +109,116 @@ TEST(CustomerBarcodeTest, refusedDataGivesNoBars)
 {
     EXPECT_TRUE(EncodeCustomerBarcode(QString()).isEmpty());
     EXPECT_TRUE(EncodeCustomerBarcode(QStringLiteral("12#4")).isEmpty());
+}
+
+// ---- Japan Post's worked examples -------------------------------------------------
+
+// The address as Japan Post splits it (town and what follows), and the code
+// characters its manual gives, read back from the bars.
+struct ManualCase {
+    const char *name;
+    const char16_t *postcode;
+    const char16_t *address;
+    const char16_t *town;
+    bool ownNumber;
+    const char *bars; // the twenty characters without the CC4 filling
+    int check;        // the check character, -1 where the manual gives none
+};
+
+class JapanPostManual : public testing::TestWithParam<ManualCase> {};
+
+TEST_P(JapanPostManual, barsCarryTheAddressNumberOfTheManual)
+{
+    const ManualCase &c = GetParam();
+    const TPostcodeTowns towns{*c.town ? QStringList{QString::fromUtf16(c.town)} : QStringList(), c.ownNumber};
+    const TReadPostBars read = readPostBars(EncodeCustomerBarcode(
+        CustomerBarcodeData(QString::fromUtf16(c.postcode), QString::fromUtf16(c.address), towns)));
+    ASSERT_TRUE(read.Valid) << qPrintable(read.Error);
+    EXPECT_EQ(read.Text, QLatin1String(c.bars));
+    if (c.check >= 0) {
+        EXPECT_EQ(read.Check, c.check);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, JapanPostManual,
+    testing::Values(
+        ManualCase{"kasumigasekiWithItsCheckDigit", u"100-0013", u"東京都千代田区霞が関1丁目3番2号 郵便プラザ503室",
+                   u"霞が関", false, "10000131-3-2-503", 9},
+        ManualCase{"ampersandAndDotDroppedLetterJoinsTheNumber", u"273-0102",
+                   u"千葉県鎌ケ谷市右京塚東3丁目-20-5 郵便・A&bコーポB604号", u"右京塚", false, "27301023-20-5<CC1>1604", -1},
+        ManualCase{"floorMarkEndsTheNumber", u"317-0055", u"茨城県日立市宮田町6丁目7-14 ABCビル2F", u"宮田町", false,
+                   "31700556-7-14-2", -1},
+        ManualCase{"cutAtTheTwentiethCharacterKeepsTheHyphen", u"064-0804",
+                   u"北海道札幌市中央区南四条西29丁目1524-23 第2郵便ハウス501", u"南四条西", false, "064080429-1524-23-2-",
+                   -1},
+        ManualCase{"letterAtTheTwentiethKeepsItsControlCode", u"910-0067", u"福井県福井市新田塚3丁目80-25 J1ビル2-B",
+                   u"新田塚", false, "91000673-80-25<CC1>91-2<CC1>", 9},
+        ManualCase{"buildingNumberAfterTheTown", u"263-0023", u"千葉県千葉市稲毛区緑町3丁目30-8 郵便ビル403号", u"緑町",
+                   false, "26300233-30-8-403", -1},
+        ManualCase{"chomeOfASplitTownLowNumbers", u"060-0906", u"北海道札幌市東区北六条東4丁目 郵便センター6号館",
+                   u"北六条東", false, "06009064-6", -1},
+        ManualCase{"chomeOfASplitTownHighNumbers", u"065-0006", u"北海道札幌市東区北六条東8丁目 郵便センター10号館",
+                   u"北六条東", false, "06500068-10", -1},
+        ManualCase{"largeOfficeOwnNumberCarriesThePostcodeAlone", u"100-8792", u"東京都千代田区大手町2-3-1", u"大手町",
+                   true, "1008792", -1},
+        ManualCase{"postOfficeBoxNumberFollowsTheSharedPostcode", u"980-8691", u"宮城県仙台市青葉区 仙台中央郵便局私書箱第215号",
+                   u"", false, "9808691215", -1}),
+    rowName);
+
+// The check character of every code is the one that makes the sum of all
+// values a multiple of 19, and the bars are those of a second encoder
+// (zint) wherever that encoder takes the data.
+TEST(CustomerBarcodeTest, barsMatchASecondEncoderForEveryKindOfCharacter)
+{
+    std::mt19937 random(20261207);
+    const QString alphabet = QStringLiteral("0123456789-ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    int compared = 0;
+    for (int i = 0; i < 400; ++i) {
+        QString data;
+        for (int d = 0; d < 7; ++d)
+            data += QChar(u'0' + int(random() % 10));
+        int used = 7;
+        while (true) {
+            const QChar c = alphabet.at(int(random() % alphabet.size()));
+            const int cost = c.isLetter() ? 2 : 1;
+            if (used + cost > 20)
+                break;
+            data += c;
+            used += cost;
+        }
+        std::unique_ptr<zint_symbol, void (*)(zint_symbol *)> symbol(ZBarcode_Create(), ZBarcode_Delete);
+        ASSERT_TRUE(symbol);
+        symbol->symbology = BARCODE_JAPANPOST;
+        const QByteArray bytes = data.toLatin1();
+        ASSERT_LT(ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
+                                  int(bytes.size())),
+                  ZINT_ERROR)
+            << bytes.constData();
+        auto set = [&](int row, int column) { return (symbol->encoded_data[row][column / 8] >> (column % 8)) & 1; };
+        QList<TPostBar> expected;
+        for (int column = 0; column < symbol->width; column += 2)
+            expected.append(TPostBar((set(0, column) ? 1 : 0) | (set(2, column) ? 2 : 0)));
+        EXPECT_EQ(EncodeCustomerBarcode(data), expected) << bytes.constData();
+        EXPECT_TRUE(readPostBars(expected).Valid) << bytes.constData();
+        ++compared;
+    }
+    EXPECT_EQ(compared, 400);
+}
+
+TEST(CustomerBarcodeTest, aLetterPastTheLastPlaceLeavesNoControlCode)
+{
+    const TReadPostBars read = readPostBars(EncodeCustomerBarcode(QStringLiteral("12345671234-5678-901A")));
+    ASSERT_TRUE(read.Valid) << qPrintable(read.Error);
+    EXPECT_EQ(read.Text, QLatin1String("12345671234-5678-901"));
+}
+
+TEST(CustomerBarcodeTest, shortDataIsFilledWithTheFillControlCode)
+{
+    const QList<quint8> codes = CustomerBarcodeCodes(QStringLiteral("1234567"));
+    ASSERT_EQ(codes.size(), 21);
+    for (int i = 7; i < 20; ++i)
+        EXPECT_EQ(codes.at(i), PostCC4) << i;
 }
 
 // ---- Sizes -----------------------------------------------------------------------
@@ -180,7 +299,7 @@ TEST(BarcodeRectTest, rotateTwiceGivesTheSameBars)
 {
     TBarcodeRect item;
     item.RenderCustomerBarcode(QStringLiteral("9813205"), QStringLiteral("泉区紫山3-1-4"),
-                               [](const QString &) { return QStringList{QStringLiteral("紫山")}; });
+                               [](const QString &) { return TPostcodeTowns{{QStringLiteral("紫山")}, false}; });
     const QList<TPostBar> bars = item.Bars();
     ASSERT_EQ(bars.size(), 67);
     item.Rotate180();

@@ -1,0 +1,376 @@
+// The road a user takes through the text export and import: captions typed
+// into the keyword and group dialogs, records typed into the record form or
+// brought in through the import window, written through the export window,
+// and the file read back, or imported again and the records read back.
+#include "UserRoad.h"
+#include "addressbook/KeywdEdt.h"
+#include "core/AppSub.h"
+#include "core/GrpEdt.h"
+#include "exchange/ExportItems.h"
+#include "exchange/FImport.h"
+#include "platform/IniFile.h"
+#include "widgets/TntStdCtrls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+class ExchangeRoad : public UserRoadFixture
+{
+protected:
+    void SetUp() override
+    {
+        UserRoadFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        m_importOpener = FileImportOpener;
+        m_otherNames = TKeywordEdit::OtherItemNames;
+        RegisterFileImport();
+    }
+    void TearDown() override
+    {
+        FileImportOpener = m_importOpener;
+        TKeywordEdit::OtherItemNames = m_otherNames;
+        UserRoadFixture::TearDown();
+    }
+
+    // Runs Command of the main list, whose modal dialog of type T Drive
+    // handles; a dialog Drive leaves open is cancelled, as a user gives up.
+    template<typename T>
+    bool inDialog(const char *Command, const std::function<void(T &)> &Drive)
+    {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget());
+            shown = dialog != nullptr;
+            if (!dialog)
+                return;
+            Drive(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        action(Command)->trigger();
+        return shown;
+    }
+
+    // Selects all of an edit's text and types Text over it.
+    static void retype(QWidget *Dialog, const QString &Name, const QString &Text)
+    {
+        auto *edit = Dialog->findChild<QLineEdit *>(Name);
+        ASSERT_NE(edit, nullptr) << Name.toStdString();
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        TypeCharacters(edit, Text);
+    }
+
+    // Writes every item with its header through the export window into
+    // exportFile(): what the file holds, decoded.
+    QString exportEveryItem()
+    {
+        action("actExportFile")->trigger();
+        EXPECT_NE(FileExport, nullptr);
+        if (!FileExport)
+            return {};
+        TFileExport &window = *FileExport;
+        press(&window, "rbNormal");
+        press(&window, "bbtnAllSet");
+        window.chkOutHeader->setChecked(true);
+        press(&window, "rbAll");
+        press(&window, "btnExport");
+        delete FileExport;
+        QFile file(exportFile());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return Cp932::decode(file.readAll());
+    }
+
+    // Imports Path through the import window, as it assigns a file with a
+    // header line by itself, without the address completion; the number of
+    // records the book holds afterwards.
+    int importFile(const QString &Path)
+    {
+        const bool shown = inDialog<TFileImport>("actImportFile", [&](TFileImport &window) {
+            window.edtFile->setText(Path);
+            QTest::keyClick(window.edtFile, Qt::Key_Return);
+            EXPECT_TRUE(window.FileLoaded());
+            EXPECT_TRUE(window.Assignment().AnyAssigned());
+            // The window remembers the option of its last completed run.
+            if (!window.chkNotAutoSupplement->isChecked())
+                press(&window, "chkNotAutoSupplement");
+            boxes.enqueue(IDYES);
+            press(&window, "btnImport");
+        });
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("InError.txt"))) << "a line was refused";
+        return DMMurven19->AdrsTable()->RecordCount();
+    }
+
+    // The stored record RecNo, its name fields decoded.
+    static QString storedName(qint32 RecNo, const char *Field)
+    {
+        TTable &table = *DMMurven19->AdrsTable();
+        table.SetIndexName(QString());
+        EXPECT_TRUE(table.FindKey({RecNo}));
+        return DecodeUnicodeField(table.FieldByName(QLatin1String(Field)).AsBytes());
+    }
+
+    QString shownMessages() const
+    {
+        QStringList texts;
+        for (const TMessageBoxRequest &box : boxes.shown())
+            texts << box.text;
+        return texts.join(QStringLiteral(" | "));
+    }
+    QString lastMessage() const { return boxes.count() ? boxes.last().text : QString(); }
+
+private:
+    std::function<bool(QWidget *)> m_importOpener;
+    std::function<QStringList(int)> m_otherNames;
+};
+
+// ---- Keyword captions ---------------------------------------------------------
+
+struct CaptionCase {
+    const char *name;
+    std::vector<std::pair<int, const char16_t *>> typed; // keyword 1..8, caption
+    const char16_t *refusal; // a piece of the message, nullptr: accepted
+};
+
+void PrintTo(const CaptionCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class KeywordCaptionRoad : public ExchangeRoad, public ::testing::WithParamInterface<CaptionCase>
+{
+};
+
+TEST_P(KeywordCaptionRoad, captionThatCannotNameItsColumnIsRefusedWhereItIsTyped)
+{
+    const CaptionCase &c = GetParam();
+    const auto before = KeywordNames;
+    const int shownBefore = boxes.count();
+    bool stayedOpen = false;
+    ASSERT_TRUE(inDialog<TKeywordEdit>("actKeywordEdit", [&](TKeywordEdit &dialog) {
+        for (const auto &[keyword, caption] : c.typed)
+            retype(&dialog, QStringLiteral("edtKeyword%1").arg(keyword), QString::fromUtf16(caption));
+        press(&dialog, "btnOk");
+        stayedOpen = dialog.isVisible();
+    }));
+    if (!c.refusal) {
+        EXPECT_FALSE(stayedOpen) << lastMessage().toStdString();
+        for (const auto &[keyword, caption] : c.typed)
+            EXPECT_EQ(KeywordNames[size_t(keyword)], QString::fromUtf16(caption));
+        return;
+    }
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(boxes.count(), shownBefore + 1);
+    EXPECT_TRUE(lastMessage().contains(QString::fromUtf16(c.refusal))) << lastMessage().toStdString();
+    EXPECT_EQ(KeywordNames, before) << "a refused caption is not taken";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, KeywordCaptionRoad,
+    ::testing::Values(
+        CaptionCase{"commaSplitsTheHeader", {{1, u"趣味,特技"}}, u"キーワード項目１に「,」と「\"」は使用できません"},
+        CaptionCase{"doubleQuoteHidesTheCommasAfterIt", {{2, u"\"特技"}}, u"キーワード項目２に「,」と「\"」"},
+        CaptionCase{"sameCaptionTwice", {{1, u"趣味"}, {2, u"趣味"}}, u"同じキーワード項目名は設定できません"},
+        // The export writes captions without blanks and the import compares
+        // them in half width: these two name the same column.
+        CaptionCase{"sameColumnAfterBlanksAndWidth", {{1, u"趣 味A"}, {5, u"趣味Ａ"}}, u"同じキーワード項目名"},
+        CaptionCase{"captionOfTheNotes", {{3, u"備考"}}, u"キーワード項目３の名称「備考」は他の項目の名称と同じ"},
+        CaptionCase{"headerNameOfTheTelephone", {{4, u"tel"}}, u"キーワード項目４の名称「tel」は他の項目"},
+        CaptionCase{"fixedNameOfAnotherKeyword", {{2, u"キーワード"}}, u"キーワード項目２の名称"},
+        CaptionCase{"itemTheImportHasNoRowFor", {{1, u"更新日付"}}, u"キーワード項目１の名称"},
+        CaptionCase{"ownFixedNameIsTaken", {{2, u"キーワード２"}, {1, u"キーワード"}}, nullptr},
+        CaptionCase{"captionsOfTheirOwnAreTaken", {{1, u"趣味"}, {2, u"特技"}, {3, u"備考欄"}, {4, u"趣味・特技"}},
+                    nullptr}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A caption taken by the dialog names its column in the export and brings
+// the column back into its own keyword on import, blanks and all.
+TEST_F(ExchangeRoad, typedCaptionsCarryTheKeywordsThroughExportAndImport)
+{
+    ASSERT_TRUE(inDialog<TKeywordEdit>("actKeywordEdit", [&](TKeywordEdit &dialog) {
+        retype(&dialog, QStringLiteral("edtKeyword1"), QStringLiteral("趣 味"));
+        retype(&dialog, QStringLiteral("edtKeyword2"), QStringLiteral("備考欄"));
+        press(&dialog, "btnOk");
+    }));
+    ASSERT_EQ(KeywordNames[1], QStringLiteral("趣 味"));
+    action("actNumerSearch")->trigger();
+    ASSERT_NE(DataInquiry, nullptr);
+    ASSERT_NO_FATAL_FAILURE(typeIn(DataInquiry, "nmedtNameKanji", QStringLiteral("山田 太郎")));
+    ASSERT_NO_FATAL_FAILURE(typeIn(DataInquiry, "edtKeyword1", QStringLiteral("釣り")));
+    ASSERT_NO_FATAL_FAILURE(typeIn(DataInquiry, "edtKeyword2", QStringLiteral("囲碁")));
+    ASSERT_NO_FATAL_FAILURE(typeIn(DataInquiry, "mmoNote", QStringLiteral("メモ")));
+    ASSERT_NO_FATAL_FAILURE(press(DataInquiry, "btnAdd"));
+    ASSERT_EQ(rowsShown(1), 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    const QString file = exportEveryItem();
+    ASSERT_TRUE(file.startsWith(QStringLiteral("レコード番号,"))) << file.toStdString();
+    ASSERT_EQ(importFile(exportFile()), 2);
+    TTable &table = *DMMurven19->AdrsTable();
+    ASSERT_TRUE(table.FindKey({2}));
+    EXPECT_EQ(Cp932::decode(table.FieldByName(QStringLiteral("Keyword1")).AsBytes()), QStringLiteral("釣り"));
+    EXPECT_EQ(Cp932::decode(table.FieldByName(QStringLiteral("Keyword2")).AsBytes()), QStringLiteral("囲碁"));
+    EXPECT_EQ(Cp932::decode(table.FieldByName(QStringLiteral("Note")).AsBytes()), QStringLiteral("メモ"));
+}
+
+// ---- Group names --------------------------------------------------------------
+
+struct GroupCase {
+    const char *name;
+    int group; // 1..10
+    const char16_t *typed;
+    const char16_t *refusal; // nullptr: accepted
+};
+
+void PrintTo(const GroupCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class GroupNameRoad : public ExchangeRoad, public ::testing::WithParamInterface<GroupCase>
+{
+};
+
+TEST_P(GroupNameRoad, nameTheImportCannotFindAgainIsRefusedWhereItIsTyped)
+{
+    const GroupCase &c = GetParam();
+    const auto before = GroupNames;
+    const int shownBefore = boxes.count();
+    bool stayedOpen = false;
+    ASSERT_TRUE(inDialog<TGruopEdit>("actEditGroup", [&](TGruopEdit &dialog) {
+        retype(&dialog, QStringLiteral("edtGroup%1").arg(c.group), QString::fromUtf16(c.typed));
+        press(&dialog, "btnOk");
+        stayedOpen = dialog.isVisible();
+    }));
+    if (!c.refusal) {
+        EXPECT_FALSE(stayedOpen) << lastMessage().toStdString();
+        EXPECT_EQ(GroupNames[size_t(c.group)], QString::fromUtf16(c.typed));
+        return;
+    }
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(boxes.count(), shownBefore + 1);
+    EXPECT_TRUE(lastMessage().contains(QString::fromUtf16(c.refusal))) << lastMessage().toStdString();
+    EXPECT_EQ(GroupNames, before) << "a refused name is not taken";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Groups, GroupNameRoad,
+    ::testing::Values(GroupCase{"nameOfNoGroup", 3, u"指定なし", u"「指定なし」はグループ名に設定できません"},
+                      GroupCase{"commaSplitsTheLine", 1, u"友人,知人", u"グループ項目１に「,」と「\"」は使用できません"},
+                      GroupCase{"doubleQuoteHidesTheCommas", 10, u"\"VIP\"", u"グループ項目１０に「,」と「\"」"},
+                      GroupCase{"nameOfItsOwn", 2, u"友人・知人", nullptr},
+                      GroupCase{"noGroupWithinAName", 4, u"指定なし以外", nullptr}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A record in the tenth group exports that group's name.
+TEST_F(ExchangeRoad, recordInTheTenthGroupExportsThatGroupsName)
+{
+    ASSERT_TRUE(inDialog<TGruopEdit>("actEditGroup", [&](TGruopEdit &dialog) {
+        retype(&dialog, QStringLiteral("edtGroup10"), QStringLiteral("取引先"));
+        press(&dialog, "btnOk");
+    }));
+    ASSERT_EQ(GroupNames[10], QStringLiteral("取引先"));
+    action("actNumerSearch")->trigger();
+    ASSERT_NE(DataInquiry, nullptr);
+    auto *group = DataInquiry->findChild<QComboBox *>(QStringLiteral("cbxGroup"));
+    ASSERT_NE(group, nullptr);
+    group->setFocus();
+    QTest::keyClick(group, Qt::Key_End); // the last entry: group 10
+    ASSERT_EQ(group->currentIndex(), 10);
+    ASSERT_NO_FATAL_FAILURE(typeIn(DataInquiry, "nmedtNameKanji", QStringLiteral("山田 太郎")));
+    ASSERT_NO_FATAL_FAILURE(press(DataInquiry, "btnAdd"));
+    ASSERT_EQ(rowsShown(1), 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    const QStringList lines = exportEveryItem().split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 2);
+    const QStringList header = lines[0].split(u',');
+    const QStringList values = lines[1].split(u',');
+    const qsizetype column = header.indexOf(QStringLiteral("グループ名"));
+    ASSERT_GE(column, 0);
+    EXPECT_EQ(values.value(column), QStringLiteral("取引先")) << lines[1].toStdString();
+}
+
+// ---- Long names ---------------------------------------------------------------
+//
+// The record form keeps a name longer than its "@" form can hold (16 to 37
+// characters, joint names 12 to 27) in plain Shift-JIS; the import stores it
+// the same way, so such a name comes in whole and goes out and back whole.
+
+struct NameCase {
+    const char *name;
+    int nameLength;
+    int jointLength;
+    int nameKept;
+    int jointKept;
+};
+
+void PrintTo(const NameCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+QString kana(int Length)
+{
+    static const QString pattern =
+        QStringLiteral("あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわ");
+    return pattern.left(Length);
+}
+
+class LongNameRoad : public ExchangeRoad, public ::testing::WithParamInterface<NameCase>
+{
+};
+
+TEST_P(LongNameRoad, namesComeInAndGoOutAndBackAsLongAsTheFieldHoldsThem)
+{
+    const NameCase &c = GetParam();
+    // A file another program wrote, with the import's own header names.
+    const QString source = DataPath + QStringLiteral("names.csv");
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Cp932::encode(QStringLiteral("名前,連名１\r\n") + kana(c.nameLength) + u',' + kana(c.jointLength)
+                                 + QStringLiteral("\r\n")));
+    }
+    ASSERT_EQ(importFile(source), 1);
+    EXPECT_EQ(storedName(1, "NameKanji"), kana(c.nameKept));
+    EXPECT_EQ(storedName(1, "Joint1"), kana(c.jointKept));
+
+    // The record form shows the whole name.
+    list->SelectRow(0, true, true);
+    action("actInquiry")->trigger();
+    ASSERT_NE(DataInquiry, nullptr);
+    EXPECT_EQ(DataInquiry->findChild<QLineEdit *>(QStringLiteral("nmedtNameKanji"))->text(), kana(c.nameKept));
+    DataInquiry->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    const QString exported = exportEveryItem();
+    EXPECT_TRUE(exported.contains(u',' + kana(c.nameKept) + u',')) << exported.toStdString();
+    EXPECT_TRUE(exported.contains(u',' + kana(c.jointKept) + u',')) << exported.toStdString();
+    QFile::remove(DataPath + QStringLiteral("InError.txt"));
+    ASSERT_EQ(importFile(exportFile()), 2) << shownMessages().toStdString();
+    EXPECT_EQ(storedName(2, "NameKanji"), kana(c.nameKept));
+    EXPECT_EQ(storedName(2, "Joint1"), kana(c.jointKept));
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, LongNameRoad,
+                         ::testing::Values(NameCase{"lastInTheWideForm", 15, 11, 15, 11},
+                                           NameCase{"firstInShiftJis", 16, 12, 16, 12},
+                                           NameCase{"longestThatFits", 37, 27, 37, 27},
+                                           NameCase{"oneTooManyIsCut", 38, 28, 37, 27}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
