@@ -8,14 +8,14 @@ namespace {
 
 constexpr qsizetype GroupLength = 5; // "@" + four hexadecimal digits
 
+// Only upper-case digits: the wide form is written with them, and a plain
+// text such as "@cafe" must not pass for it.
 int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
     return -1;
 }
 
@@ -74,22 +74,34 @@ QString DecodeUnicodeField(QByteArrayView value)
 {
     if (value.isEmpty())
         return {};
-    if (value.front() != '@')
+    // The wide form only when the whole value is made of its groups and
+    // gives well-formed UTF-16; anything else ("@ab", "@1", "@cafe", a group
+    // cut short) is a plain text that merely begins with "@".
+    if (value.front() != '@' || value.size() % GroupLength != 0)
         return Cp932::decode(value);
-
     const qsizetype groups = value.size() / GroupLength;
     QString result;
     result.reserve(groups);
     for (qsizetype k = 0; k < groups; ++k) {
-        const qsizetype at = k * GroupLength + 1;
+        const qsizetype at = k * GroupLength;
+        if (value[at] != '@')
+            return Cp932::decode(value);
         char16_t unit = 0;
-        for (qsizetype i = 0; i < 4; ++i) {
+        for (qsizetype i = 1; i < GroupLength; ++i) {
             const int d = hexDigit(value[at + i]);
             if (d < 0)
                 return Cp932::decode(value);
             unit = static_cast<char16_t>((unit << 4) | d);
         }
         result.append(QChar(unit));
+    }
+    // A lone surrogate is no text the encoder was given.
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const QChar c = result.at(i);
+        if (c.isHighSurrogate() && i + 1 < result.size() && result.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return Cp932::decode(value);
     }
     return result;
 }

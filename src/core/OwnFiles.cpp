@@ -50,6 +50,43 @@ bool identity(const QString &Path, TIdentity &Out)
     return true;
 }
 
+// The data folder's files the program writes beside those a backup takes:
+// the list's settings (keyword captions and modes), the list's filter, the
+// directory search's history and the import's log of refused lines.
+const QStringList &ownDataFiles()
+{
+    static const QStringList names = {QStringLiteral("AdrsList.ini"), QStringLiteral("Search.lst"),
+                                      QStringLiteral("NmAd.shc"), QStringLiteral("InError.txt")};
+    return names;
+}
+
+// Folders whose whole content is the program's: the import's safety copies
+// of the books and the downloaded updates.
+QStringList ownFolders()
+{
+    QStringList folders;
+    if (!DataPath.isEmpty())
+        folders << DataPath + QStringLiteral("backup.imp");
+    if (!DataRoot.isEmpty())
+        folders << DataRoot + QStringLiteral("update");
+    return folders;
+}
+
+// The print data (layouts) in their folders of the data folder, by their
+// kind's extension.
+bool isLayoutFile(const QString &Path)
+{
+    if (DataPath.isEmpty())
+        return false;
+    const QString folder = folderKey(QFileInfo(Path).absolutePath());
+    for (const TLayoutKind &kind : LayoutKinds()) {
+        if (folder == folderKey(DataPath + kind.Folder) &&
+            QFileInfo(Path).fileName().toCaseFolded().endsWith(kind.Mask.mid(1).toCaseFolded()))
+            return true;
+    }
+    return false;
+}
+
 QStringList programFiles()
 {
     QStringList files;
@@ -82,6 +119,7 @@ QStringList programFiles()
     add(OtherPath, SenderTableFiles());
     add(HistoryPath, HistoryFiles());
     add(DataPath, DataFolderFiles());
+    add(DataPath, ownDataFiles());
     for (const QString &registry : {Folders::userRegistryFile(), Folders::machineRegistryFile()}) {
         if (!registry.isEmpty())
             files << registry;
@@ -94,6 +132,12 @@ bool isProgramFile(const QString &Path)
     const QString key = pathKey(Path);
     // The settings root holds nothing but the program's settings files.
     if (!DataRoot.isEmpty() && folderKey(QFileInfo(Path).absolutePath()) == folderKey(DataRoot))
+        return true;
+    for (const QString &folder : ownFolders()) {
+        if (key.startsWith(folderKey(folder) + QLatin1Char('/')))
+            return true;
+    }
+    if (isLayoutFile(Path))
         return true;
     TIdentity target;
     const bool exists = identity(Path, target);

@@ -4,6 +4,7 @@
 #include "editors/PrintEditor.h"
 
 #include "core/Env.h"
+#include "core/PdfOutFile.h"
 #include "items/PrtInfo.h"
 #include "util/MsgBoxPos.h"
 
@@ -63,8 +64,14 @@ bool TPrintEditor::RunPrintDialog(QPrinter &Printer)
         if (!kept.isEmpty())
             Printer.setOutputFileName(kept);
     }
-    if (ExecPrintDialog(Printer))
+    // An earlier PDF that a killed run left aside is back under its name, so
+    // that the dialog asks before it is replaced.
+    if (Printer.outputFormat() == QPrinter::PdfFormat)
+        RecoverPdfOutFile(Printer.outputFileName());
+    if (ExecPrintDialog(Printer)) {
+        m_pdfFileSpent = false;
         return true;
+    }
     // The proposal was no choice: the next run asks again.
     if (propose && !Printer.outputFileName().isEmpty()) {
         Printer.setOutputFileName(QString());

@@ -404,6 +404,14 @@ bool TTextCommands::EditLayoutDetail()
                 own.push_back(std::move(d.Items[i]));
         d.Detail = request.DetailedFrames;
         d.BuildDefaultItems();
+        // The frames the user hid in the same dialog stay hidden in the new set.
+        for (size_t i = 0; i < d.Items.size() && i < d.ItemRoles.size(); ++i) {
+            const std::vector<TDetailBox> boxes = boxesOf(d.ItemRoles[i]);
+            if (!boxes.empty() && !std::any_of(boxes.begin(), boxes.end(), [&request](TDetailBox Box) {
+                    return request.Visible[size_t(Box)];
+                }))
+                d.Items[i]->SetVisible(false);
+        }
         for (auto &item : own) {
             d.Items.push_back(std::move(item));
             d.ItemRoles.push_back(-1);

@@ -86,7 +86,10 @@ void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail)
         return;
     }
     Item.SetNameKind(company ? 2 : 1);
-    Item.SetName(Record->NameKanji);
+    // A private sender's own print mark (本) decides whether its name prints,
+    // as on its sender block; a company sender always names itself.
+    const bool senderOwnName = Record->IsCompany() || Record->JointPrint;
+    Item.SetName(!Item.IsSender() || senderOwnName ? Record->NameKanji : QString());
     Item.SetHonor(Item.IsSender() ? QString() : honorOr(Record->Honor));
     Item.SetShowHonor(!Item.IsSender());
     // A sender's joint names print beside its name as they do on its own
@@ -96,6 +99,17 @@ void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail)
         for (size_t i = 0; i < Record->Joint.size(); ++i)
             if (Record->JointPrints[i] && !Record->Joint[i].isEmpty())
                 shown.append({Record->Joint[i], Item.IsSender() ? QString() : honorOr(Record->JointHonor[i])});
+    }
+    // Without its own name the sender's first printed joint name takes the
+    // name's place, with the family name when it is written without one (the
+    // sender block composes it the same way).
+    if (Item.IsSender() && Item.GetName().isEmpty() && !shown.isEmpty()) {
+        // NormalizeNameSpace leaves one blank after the family name, or a
+        // leading blank when there is none.
+        const QString first = NormalizeNameSpace(shown.takeFirst().first);
+        const QString own = NormalizeNameSpace(Record->NameKanji);
+        const bool withoutFamily = first.startsWith(u' ');
+        Item.SetName((withoutFamily ? own.left(own.indexOf(u' ')) + first : first).trimmed());
     }
     Item.SetJointCount(int(shown.size()));
     for (int i = 0; i < shown.size(); ++i) {
@@ -335,12 +349,17 @@ void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
 void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender)
 {
     // A company whose name the user keeps off its address is addressed as
-    // the company itself, in every step (the company honorific included).
+    // the company itself, in every step (the company honorific included):
+    // none of its persons prints, the joint names neither.
     std::optional<TAddressText> unnamed;
     if (Record && Record->IsCompany() && Record->IgnoreName) {
         unnamed = *Record;
         unnamed->NameKanji.clear();
         unnamed->NameKana.clear();
+        unnamed->JointPrint = false;
+        unnamed->Joint.fill(QString());
+        unnamed->JointHonor.fill(QString());
+        unnamed->JointPrints.fill(false);
         Record = &*unnamed;
     }
     // The sender blocks take the conversions the other items take: the

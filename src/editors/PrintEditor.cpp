@@ -651,6 +651,9 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
 {
     QPrinter &printer = Printer();
     TPrintRequest request;
+    // A PDF file named in the print dialog serves the run it was named for,
+    // printed or not: the next run asks again, offering it.
+    const auto oneRun = qScopeGuard([this] { m_pdfFileSpent = true; });
     for (;;) {
         SetupPrinterPage(printer, m_document);
         request = TPrintRequest{};
@@ -666,9 +669,10 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
         Restore = true;
         ForcePreview = false;
     }
-    // With no printer chosen the run goes to a PDF file; the user names it,
-    // and the kind offers it the next time.
-    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
+    // A run to a PDF file names its file in its own print dialog (which asks
+    // before it replaces a file there); the file an earlier run wrote is only
+    // offered, never written over unasked. The kind offers it the next time.
+    if (printer.outputFormat() == QPrinter::PdfFormat && (printer.outputFileName().isEmpty() || m_pdfFileSpent)) {
         if (!RunPrintDialog(printer))
             return;
         SavePrinter(printer);

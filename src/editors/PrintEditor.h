@@ -210,6 +210,9 @@ private:
     // offered the file this kind printed to last. Cancelled, the printer
     // names no file again.
     [[nodiscard]] bool RunPrintDialog(QPrinter &Printer);
+    // The PDF file the printer names was chosen (and its replacement agreed
+    // to in the print dialog) for an earlier run: the next run asks again.
+    bool m_pdfFileSpent = false;
     // The print-data files (EditorFiles.cpp).
     [[nodiscard]] QString RunFileDialog(bool Save);
     [[nodiscard]] QByteArray MakeThumbnail();

@@ -1,9 +1,9 @@
 #include "editors/PrintLoop.h"
 
 #include "core/Inquiry.h"
+#include "core/PdfOutFile.h"
 #include "items/IllustRect.h"
 #include "items/MetaRect.h"
-#include "platform/SafeFile.h"
 #include "platform/Table.h"
 #include "util/PdfText.h"
 #include "util/PrintFonts.h"
@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScopeGuard>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <memory>
@@ -152,21 +151,6 @@ void TPrintLoop::paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TP
     Painter.restore();
 }
 
-namespace {
-
-bool pdfWrittenWhole(const QString &Path)
-{
-    QFile file(Path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() < 8)
-        return false;
-    constexpr qint64 tail = 32;
-    if (!file.seek(std::max<qint64>(0, file.size() - tail)))
-        return false;
-    return file.read(tail).trimmed().endsWith("%%EOF");
-}
-
-} // namespace
-
 bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, const TPrintOptions &Options,
                      QString *Error)
 {
@@ -187,18 +171,18 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
                                     printer->paintEngine()->type() == QPaintEngine::Pdf
                                 ? printer->outputFileName()
                                 : QString();
-    std::unique_ptr<QTemporaryFile> pdfTemporary;
+    std::unique_ptr<TPdfOutFile> pdfOut;
     if (!pdfFile.isEmpty()) {
-        const QFileInfo info(pdfFile);
-        pdfTemporary = std::make_unique<QTemporaryFile>(
-            info.absoluteDir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX")));
-        if (!pdfTemporary->open()) {
+        pdfOut = std::make_unique<TPdfOutFile>(pdfFile);
+        QString reason;
+        if (!pdfOut->Begin(&reason)) {
             if (Error)
-                *Error = QStringLiteral("印刷データを書き込めませんでした\r\n") + pdfFile;
+                *Error = pdfOut->Refused() ? reason
+                                           : QStringLiteral("印刷データを書き込めませんでした\r\n") + pdfFile +
+                                                 QStringLiteral("\r\n") + reason;
             return false;
         }
-        pdfTemporary->close();
-        printer->setOutputFileName(pdfTemporary->fileName());
+        printer->setOutputFileName(pdfOut->WritePath());
     }
     const auto restoreName = qScopeGuard([printer, &pdfFile] {
         if (!pdfFile.isEmpty())
@@ -228,19 +212,13 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     }
     if (!done || pdfFile.isEmpty())
         return done;
-    // The PDF engine keeps its write errors (a full disk) to itself: the
-    // file is whole only when it ends with the trailer written last.
+    // Whole (the engine keeps a full disk to itself) and then in place.
     QString reason;
-    QFile painted(pdfTemporary->fileName());
-    QByteArray bytes;
-    if (!pdfWrittenWhole(pdfTemporary->fileName()))
+    // The text layer amended only on a whole file (a cut one gets no trailer).
+    if (!PdfWrittenWhole(pdfOut->WritePath()))
         reason = QStringLiteral("PDFファイルを書き終えられませんでした");
-    else if (!painted.open(QIODevice::ReadOnly) || (bytes = painted.readAll(), painted.error() != QFileDevice::NoError))
-        reason = painted.errorString();
-    if (reason.isEmpty())
-        AmendPrintedText(bytes, glyphTexts);
-    if (reason.isEmpty() && !SafeReplaceFile(pdfFile, bytes, &reason) && reason.isEmpty())
-        reason = QStringLiteral("書き込めませんでした");
+    else if (pdfOut->Amend([&glyphTexts](QByteArray &Bytes) { AmendPrintedText(Bytes, glyphTexts); }, &reason))
+        (void)pdfOut->Commit(&reason);
     if (!reason.isEmpty()) {
         if (Error)
             *Error = QStringLiteral("印刷データを書き込めませんでした\r\n") + pdfFile + QStringLiteral("\r\n") + reason;

@@ -109,6 +109,11 @@ std::optional<QString> AskExportTarget(QString Path, const TExportTargetAsk &Ask
         Ask.Inform(refusal, MB_ICONERROR);
         return std::nullopt;
     }
+    // Nor asked about what would wait on it (a named pipe) or never hold it.
+    if (IsNonRegularExportTarget(Path)) {
+        Ask.Inform(NonRegularExportTargetMessage(Path), MB_ICONERROR);
+        return std::nullopt;
+    }
     const QString folder = QFileInfo(Path).absolutePath();
     if (!QFileInfo(folder).isDir() && !Folders::makePrivatePath(folder)) {
         Ask.Inform(QStringLiteral("フォルダーが作成できませんでした  "), MB_ICONERROR);

@@ -12,6 +12,11 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 int TExportLayout::ColumnCount() const
 {
@@ -165,14 +170,32 @@ QStringList TExportLayout::Fields() const
 QByteArray BuildExportHeader(const TExportLayout &Layout, const QStringList &Captions)
 {
     static const QByteArray joined = Cp932::encode(u"＋");
+    // The keyword dialog refuses a caption with a comma or a double quote,
+    // but one kept from an older settings file may hold them: the column is
+    // quoted around a comma and loses its double quotes, so the header keeps
+    // as many columns as the lines and the import shifts none of them.
     QByteArray header;
+    QByteArray column;
+    const auto close = [&] {
+        if (column.contains(','))
+            column = '"' + column + '"';
+        header += column;
+        column.clear();
+    };
     bool first = true;
     for (const TExportLayoutItem &item : Layout.Items()) {
-        if (!first)
-            header += item.Column != 0 ? QByteArray(",") : joined;
+        if (!first) {
+            if (item.Column != 0) {
+                close();
+                header += ',';
+            } else {
+                column += joined;
+            }
+        }
         first = false;
-        header += RemoveSpaces(Captions.value(item.Item));
+        column += RemoveSpaces(Captions.value(item.Item)).replace('"', QByteArray());
     }
+    close();
     return header;
 }
 
@@ -326,29 +349,48 @@ TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecord
 
 bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error)
 {
-    if (const QString refusal = ProgramFileRefusal(Path); !refusal.isEmpty()) {
+    const auto refuse = [Error](const QString &Message) {
         if (Error)
-            *Error = refusal;
+            *Error = Message;
         return false;
-    }
+    };
+    if (const QString refusal = ProgramFileRefusal(Path); !refusal.isEmpty())
+        return refuse(refusal);
+    // Asked before anything opens it: opening a named pipe waits for a writer.
+    if (IsNonRegularExportTarget(Path))
+        return refuse(NonRegularExportTargetMessage(Path));
     // A save killed half-way left the old file under its aside name, which
     // no name of the user's matches; it is put back first, or the lines are
     // appended to nothing and this save deletes the copy.
     RecoverSafeReplace(Path);
     QByteArray content;
     if (Append && QFileInfo::exists(Path)) {
-        QFile old(Path);
-        if (!old.open(QIODevice::ReadOnly)) {
-            if (Error)
-                *Error = QStringLiteral("追加先のファイルが読めませんでした  \r\n") + old.errorString();
-            return false;
+        const auto unreadable = [&refuse](const QString &Reason) {
+            return refuse(QStringLiteral("追加先のファイルが読めませんでした  \r\n") + Reason);
+        };
+        // Without waiting, and only a regular file (what is there now, not
+        // what was there when it was asked).
+        const int fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return unreadable(qt_error_string(errno));
+        QFile old;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return refuse(NonRegularExportTargetMessage(Path));
         }
-        content = old.readAll();
-        if (old.error() != QFileDevice::NoError) {
-            if (Error)
-                *Error = QStringLiteral("追加先のファイルが読めませんでした  \r\n") + old.errorString();
-            return false;
+        if (!old.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return unreadable(old.errorString());
         }
+        // The old content and the new lines are held in memory together.
+        if (old.size() > ExportAppendTargetMax)
+            return refuse(AppendTargetTooLargeMessage(Path));
+        content = old.read(ExportAppendTargetMax + 1);
+        if (old.error() != QFileDevice::NoError)
+            return unreadable(old.errorString());
+        if (content.size() > ExportAppendTargetMax)
+            return refuse(AppendTargetTooLargeMessage(Path));
     }
     // Old lines whose last one has no line end: the new lines still start
     // on a line of their own instead of running into it.
@@ -358,6 +400,22 @@ bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, Q
         content += "\r\n";
     content += Bytes;
     return SafeReplaceFile(Path, content, Error);
+}
+
+bool IsNonRegularExportTarget(const QString &Path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(Path).constData(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+QString NonRegularExportTargetMessage(const QString &Path)
+{
+    return QStringLiteral("通常のファイルではないため出力できません  \r\n") + Path + QStringLiteral("  ");
+}
+
+QString AppendTargetTooLargeMessage(const QString &Path)
+{
+    return QStringLiteral("追加先のファイルが大きすぎるため追加できません  \r\n") + Path + QStringLiteral("  ");
 }
 
 bool IsReadOnlyExportTarget(const QString &Path)

@@ -70,7 +70,8 @@ private:
 
 // The header line (without its line end), CP932: the captions of the items,
 // blanks removed, "," before each further column and "＋" before a joined
-// item. Never quoted.
+// item. Not quoted, but for a column whose caption holds a comma (kept from
+// an older settings file); double quotes in captions are left out.
 [[nodiscard]] QByteArray BuildExportHeader(const TExportLayout &Layout, const QStringList &Captions);
 // The line of the record at which Table stands (without its line end): each
 // column the values of its items without separator, enclosed in double
@@ -106,9 +107,20 @@ struct TExportRunResult {
 
 // Puts Bytes in place as the file Path through a safe replace; with Append
 // after the file's present content (on a line of their own). A file left
-// aside by an interrupted replace is put back first. False with the reason
-// when anything failed: the file is then as it was.
+// aside by an interrupted replace is put back first. A target that is no
+// regular file, or (appending) one larger than ExportAppendTargetMax, is
+// refused before it is opened or read. False with the reason when anything
+// failed: the file is then as it was.
 [[nodiscard]] bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error);
+
+// The largest file an append export adds to: the file is read whole and
+// written again with the new lines.
+inline constexpr qint64 ExportAppendTargetMax = 256LL * 1024 * 1024;
+// Something there that is no regular file (a folder, a named pipe, a
+// device): an export neither opens nor replaces it.
+[[nodiscard]] bool IsNonRegularExportTarget(const QString &Path);
+[[nodiscard]] QString NonRegularExportTargetMessage(const QString &Path);
+[[nodiscard]] QString AppendTargetTooLargeMessage(const QString &Path);
 
 // An existing file its owner made read-only: an export does not replace it
 // behind that protection (a replace would only need the folder writable).

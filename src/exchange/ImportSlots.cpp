@@ -116,16 +116,19 @@ void TImportAssignment::SwapRows(int Row, int Other)
     std::swap(m_rows[Row - 1], m_rows[Other - 1]);
 }
 
-bool TImportAssignment::autoPass(int Row, const QStringList &Names)
+bool TImportAssignment::autoPass(int Row, const QStringList &Names, QSet<int> &Taken)
 {
     const int k = FilledCount(Row) + 1;
     if (k > SlotCount)
         return false;
     for (int i = 0; i < m_samples.size(); ++i) {
+        if (Taken.contains(i))
+            continue;
         const QString sample = comparable(SampleText(i));
         for (const QString &name : Names) {
             if (sample == comparable(name)) {
                 m_rows[Row - 1][k - 1] = TSlot{TSlotKind::Column, i, name};
+                Taken.insert(i);
                 return true;
             }
         }
@@ -136,11 +139,15 @@ bool TImportAssignment::autoPass(int Row, const QStringList &Names)
 void TImportAssignment::AutoAssign(const std::array<TImportField, ImportFieldCount> &Fields)
 {
     ClearAll();
+    // A column goes to one row. The fixed names name one row each; two
+    // keyword captions alike (kept from an older settings file) name their
+    // columns in keyword order, as the export writes them.
+    QSet<int> taken;
     for (int row = 1; row <= ImportFieldCount; ++row) {
         // A prefecture column comes before the address in row 10.
         if (row == irAdrs1)
-            autoPass(row, {QStringLiteral("都道府県")});
-        autoPass(row, Fields[row - 1].HeaderNames);
+            autoPass(row, {QStringLiteral("都道府県")}, taken);
+        autoPass(row, Fields[row - 1].HeaderNames, taken);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -70,7 +71,7 @@ public:
     [[nodiscard]] TImportAssigned Assigned() const;
 
 private:
-    bool autoPass(int Row, const QStringList &Names);
+    bool autoPass(int Row, const QStringList &Names, QSet<int> &Taken);
 
     QList<QByteArray> m_samples;
     std::array<std::array<TSlot, SlotCount>, ImportFieldCount> m_rows{};

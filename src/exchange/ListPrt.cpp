@@ -6,6 +6,7 @@
 #include "core/Env.h"
 #include "core/Environment.h"
 #include "core/GrpEdt.h"
+#include "core/PdfOutFile.h"
 #include "exchange/ListPrtPreview.h"
 #include "exchange/ListPrtText.h"
 #include "platform/Cp932.h"
@@ -55,6 +56,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -1597,6 +1599,7 @@ void TListPrint::choosePrinter()
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_printer->AssignCurrentPrinter(chosen);
+    m_pdfFileChosen = m_printer->IsPdf();
     edtCopies->setValue(m_printer->GetCopies());
     showPrinter();
     UpdatePageCapacity();
@@ -1610,11 +1613,15 @@ bool TListPrint::choosePdfFile()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    const QString file =
-        ChoosePdfFile ? ChoosePdfFile(this, QDir(folder).filePath(ListPrintDocName + QStringLiteral(".pdf"))) : QString();
+    // The file printed to last is offered again; the dialog asks before it
+    // replaces it.
+    const QString kept = m_printer->Printer().outputFileName();
+    const QString suggested = kept.isEmpty() ? QDir(folder).filePath(ListPrintDocName + QStringLiteral(".pdf")) : kept;
+    const QString file = ChoosePdfFile ? ChoosePdfFile(this, suggested) : QString();
     if (file.isEmpty())
         return false;
     m_printer->SetOutputFile(file);
+    m_pdfFileChosen = true;
     return true;
 }
 
@@ -1675,8 +1682,17 @@ bool TListPrint::PrintList()
     const TListPrintJob job = CollectLayout();
     if (job.Columns.empty() || TRecordRun::Running())
         return false;
-    if (m_printer->NeedsOutputFile() && !choosePdfFile())
+    // A PDF file that is there is replaced only when the user chose it for
+    // this run (here or in the printer's dialog, which both ask first). An
+    // earlier PDF that a killed run left aside is back under its name first.
+    const bool chosen = std::exchange(m_pdfFileChosen, false);
+    if (m_printer->IsPdf())
+        RecoverPdfOutFile(m_printer->Printer().outputFileName());
+    if (m_printer->IsPdf() && !chosen &&
+        (m_printer->NeedsOutputFile() || QFileInfo::exists(m_printer->Printer().outputFileName())) &&
+        !choosePdfFile())
         return false;
+    m_pdfFileChosen = false;
     // The records are taken now, in the list's order: nothing that happens
     // while the pages are painted can put another record under a row.
     const std::vector<qint32> records = TakeRecords();

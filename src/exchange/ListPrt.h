@@ -237,6 +237,9 @@ private:
     std::vector<TListPrintItem> m_items;
     TListPrintSettings m_settings;
     std::unique_ptr<TListPrinterInfo> m_printer;
+    // The PDF file was chosen for the next run (the dialogs ask before they
+    // name a file that is there): it may replace that file once.
+    bool m_pdfFileChosen = false;
     TListColumnEditor m_columns;
     TListRules m_rules;
     std::vector<TColor> m_colors;

@@ -1,7 +1,7 @@
 #include "exchange/ListPrtPaint.h"
 
 #include "exchange/ListPrtPrinter.h"
-#include "platform/SafeFile.h"
+#include "core/PdfOutFile.h"
 #include "util/PdfText.h"
 #include "util/PrintFonts.h"
 #include "util/SubUnit.h"
@@ -14,7 +14,6 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QScopeGuard>
-#include <QTemporaryFile>
 
 #include <cmath>
 #include <QPainter>
@@ -905,18 +904,17 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     // temporary instead, and the printer names the user's file again at the end.
     const QString pdfFile =
         printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-    std::unique_ptr<QTemporaryFile> pdfTemporary;
+    std::unique_ptr<TPdfOutFile> pdfOut;
     if (!pdfFile.isEmpty()) {
-        const QFileInfo info(pdfFile);
-        pdfTemporary = std::make_unique<QTemporaryFile>(
-            info.absoluteDir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".XXXXXX")));
-        if (!pdfTemporary->open()) {
-            result.Error = QStringLiteral("PDFファイルを作成できませんでした  \r\n%1  \r\n%2")
-                               .arg(pdfFile, pdfTemporary->errorString());
+        pdfOut = std::make_unique<TPdfOutFile>(pdfFile);
+        QString reason;
+        if (!pdfOut->Begin(&reason)) {
+            result.Error = pdfOut->Refused()
+                               ? reason
+                               : QStringLiteral("PDFファイルを作成できませんでした  \r\n%1  \r\n%2").arg(pdfFile, reason);
             return result;
         }
-        pdfTemporary->close();
-        printer.setOutputFileName(pdfTemporary->fileName());
+        printer.setOutputFileName(pdfOut->WritePath());
     }
     const auto restoreName = qScopeGuard([&printer, &pdfFile] {
         if (!pdfFile.isEmpty())
@@ -927,7 +925,7 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     // The text of the glyphs the PDF's own map cannot give back.
     TPdfGlyphTexts glyphTexts;
     std::optional<TPdfGlyphTexts::TScope> noting;
-    if (pdfTemporary)
+    if (pdfOut)
         noting.emplace(glyphTexts);
     QPainter painter;
     if (!painter.begin(&printer)) {
@@ -965,21 +963,21 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     if (result.Cancelled || !result.Error.isEmpty())
         printer.abort();
     const bool ended = painter.end();
-    if (result.Cancelled || !result.Error.isEmpty() || !pdfTemporary)
+    if (result.Cancelled || !result.Error.isEmpty() || !pdfOut)
         return result;
+    // Whole (the engine keeps a full disk to itself) and then in place.
     QString reason;
-    QFile painted(pdfTemporary->fileName());
-    QByteArray bytes;
     if (!ended)
         reason = QStringLiteral("PDFファイルを書き終えられませんでした");
-    else if (!painted.open(QIODevice::ReadOnly) || (bytes = painted.readAll(), painted.error() != QFileDevice::NoError))
-        reason = painted.errorString();
-    if (reason.isEmpty())
-        AmendPrintedText(bytes, glyphTexts);
-    if (reason.isEmpty() && !SafeReplaceFile(pdfFile, bytes, &reason) && reason.isEmpty())
-        reason = QStringLiteral("書き込めませんでした");
-    if (!reason.isEmpty())
+    // The text layer amended only on a whole file (a cut one gets no trailer).
+    else if (!PdfWrittenWhole(pdfOut->WritePath()))
+        reason = QStringLiteral("PDFファイルを書き終えられませんでした");
+    else if (pdfOut->Amend([&glyphTexts](QByteArray &Bytes) { AmendPrintedText(Bytes, glyphTexts); }, &reason))
+        (void)pdfOut->Commit(&reason);
+    if (!reason.isEmpty()) {
         result.Error = QStringLiteral("PDFファイルを保存できませんでした  \r\n%1  \r\n%2").arg(pdfFile, reason);
+        result.Pages = 0;
+    }
     return result;
 }
 

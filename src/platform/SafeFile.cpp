@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -60,9 +61,41 @@ QFileInfo resolvedTarget(const QString &path)
     return info;
 }
 
+// The longest name the folder takes, in bytes (255 on the usual file systems).
+qsizetype nameLimit(const QString &folder)
+{
+    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return limit > 0 ? qsizetype(limit) : 255;
+}
+
+qsizetype encodedLength(const QString &name)
+{
+    return QFile::encodeName(name).size();
+}
+
+// The temporaries' names: ".<name>.new-" and a random suffix. A name too long
+// for that keeps as many whole characters as fit and a hash of the whole
+// name, so that the temporaries of two long names sharing their start are
+// still told apart.
 QString temporaryPrefix(const QFileInfo &target)
 {
-    return QLatin1Char('.') + target.fileName() + QStringLiteral(".new-");
+    const QString plain = QLatin1Char('.') + target.fileName() + QStringLiteral(".new-");
+    const qsizetype limit = nameLimit(target.absolutePath());
+    if (encodedLength(plain) + kTemporarySuffixLength <= limit)
+        return plain;
+    // FNV-1a over the name's bytes: the same in every version and process.
+    quint32 fnv = 2166136261u;
+    for (const char byte : QFile::encodeName(target.fileName()))
+        fnv = (fnv ^ quint8(byte)) * 16777619u;
+    const QString hash =
+        QLatin1Char('~') + QString::number(fnv, 16).rightJustified(8, u'0') + QStringLiteral(".new-");
+    QString kept = target.fileName();
+    while (!kept.isEmpty() && encodedLength(QLatin1Char('.') + kept + hash) + kTemporarySuffixLength > limit) {
+        kept.chop(1);
+        if (!kept.isEmpty() && kept.back().isHighSurrogate())
+            kept.chop(1);
+    }
+    return QLatin1Char('.') + kept + hash;
 }
 
 // The aside copy of a file: hidden, and a ';' no title may hold before the
@@ -78,6 +111,31 @@ QString backupFileName(const QString &fileName, const struct stat &st)
 {
     return backupPrefix(fileName) + QString::number(qint64(st.st_size)) + QLatin1Char('.') +
            QString::number(qint64(st.st_mtim.tv_sec));
+}
+
+// Moves `from` to `to` only while nothing is at `to`: a file that appeared
+// there meanwhile (another save's) is never replaced. A file system without
+// the no-replace rename gets a second name, which is refused as well when
+// the name is taken, and loses the first.
+bool renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    // Neither (a FAT stick): the place is looked at just before the move.
+    struct stat st {};
+    if (::lstat(to.constData(), &st) == 0 || errno != ENOENT) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.constData(), to.constData()) == 0;
 }
 
 struct OwnBackup {
@@ -235,102 +293,191 @@ QString SafeReplaceBackupPath(const QString &path)
     return target.absoluteDir().filePath(backupFileName(target.fileName(), st));
 }
 
-bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
+// One replacement of a file, from the temporary to the commit.
+struct TSafeReplacement::State {
+    QString path;
+    QFileInfo target;
+    QString targetPath;
+    QByteArray targetName;
+    QByteArray folderName;
+    struct stat original {};
+    bool existed = false;
+    int fd = -1;     // the temporary, open for writing
+    int holdFd = -1; // the lock that tells readers a writer is at work
+    QByteArray temporaryName; // its name in the folder; empty while it has none
+    bool committed = false;
+
+    // Held until the temporary is in place, so that another process putting
+    // the folder right (RecoverSafeReplace) leaves this write alone. A second
+    // descriptor, because closing the written one is checked before the commit.
+    // (Not handed to programs this process starts, or they would hold it too.)
+    void hold()
+    {
+        holdFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (holdFd >= 0)
+            (void)::flock(holdFd, LOCK_EX | LOCK_NB);
+    }
+    void release()
+    {
+        if (holdFd >= 0)
+            ::close(holdFd);
+        holdFd = -1;
+    }
+    // The name through which this process reaches a temporary without one.
+    [[nodiscard]] QByteArray descriptorPath() const
+    {
+        return QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(holdFd >= 0 ? holdFd : fd);
+    }
+    [[nodiscard]] QString writePath() const
+    {
+        return temporaryName.isEmpty() ? QString::fromLatin1(descriptorPath()) : QFile::decodeName(temporaryName);
+    }
+
+    // Failure with errno's reason; the temporary is removed.
+    bool discard(QString *error, const QString &what)
+    {
+        const int code = errno;
+        drop();
+        return fail(error, describe(what, targetPath, code));
+    }
+    void drop()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        if (!temporaryName.isEmpty())
+            ::unlink(temporaryName.constData());
+        temporaryName.clear();
+        release();
+    }
+
+    bool begin(QString *error);
+    bool name(QString *error);
+    bool commit(QString *error);
+};
+
+bool TSafeReplacement::State::begin(QString *error)
 {
-    const QFileInfo target = resolvedTarget(path);
+    target = resolvedTarget(path);
     if (target.fileName().isEmpty())
         return fail(error, QStringLiteral("No file name in \"%1\" (or a loop of links)")
                                .arg(QDir::toNativeSeparators(path)));
+    targetPath = target.absoluteFilePath();
+    targetName = QFile::encodeName(targetPath);
+    folderName = QFile::encodeName(target.absolutePath());
 
-    const QString targetPath = target.absoluteFilePath();
-    const QByteArray targetName = QFile::encodeName(targetPath);
-    const QByteArray folderName = QFile::encodeName(target.absolutePath());
-    QByteArray backupName;
-
-    struct stat st {};
-    bool existed = false;
-    if (::stat(targetName.constData(), &st) == 0) {
-        if (!S_ISREG(st.st_mode))
+    if (::stat(targetName.constData(), &original) == 0) {
+        if (!S_ISREG(original.st_mode))
             return fail(error, QStringLiteral("\"%1\" is not a file").arg(QDir::toNativeSeparators(targetPath)));
         existed = true;
     } else if (errno != ENOENT) {
         return fail(error, describe(QStringLiteral("Cannot examine"), targetPath, errno));
     }
 
-    // 1. The new bytes into a temporary of our own (O_EXCL: never someone else's file).
-    QByteArray temporaryName;
-    int fd = -1;
+    // 1. A temporary of our own. Without a name in the folder where the
+    // system allows it (a process killed while writing leaves nothing), and
+    // only the user may read it: books and settings hold private data.
+    fd = ::open(folderName.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        hold();
+        // Named at the commit through the descriptor's link, which needs /proc.
+        if (::access(descriptorPath().constData(), F_OK) != 0) {
+            ::close(fd);
+            fd = -1;
+            release();
+        }
+    }
+    // Else a hidden name (O_EXCL: never someone else's file).
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporaryName = QFile::encodeName(target.absolutePath() + QLatin1Char('/') + temporaryPrefix(target) +
                                           randomSuffix());
-        // Only the user may read a new file: books and settings hold private data.
-        fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST)
+        fd = ::open(temporaryName.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) {
+            temporaryName.clear();
             return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), errno));
-    }
-    if (fd < 0)
-        return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), EEXIST));
-    // Held until the temporary is in place, so that another process putting
-    // the folder right (RecoverSafeReplace) leaves this write alone. A second
-    // descriptor, because closing the written one is checked before the commit.
-    // (Not handed to programs this process starts, or they would hold it too.)
-    const int holdFd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (holdFd >= 0)
-        (void)::flock(holdFd, LOCK_EX | LOCK_NB);
-    const auto release = [holdFd] {
-        if (holdFd >= 0)
-            ::close(holdFd);
-    };
-
-    const auto discardTemporary = [&](const QString &what) {
-        const int code = errno;
+        }
         if (fd >= 0)
-            ::close(fd);
-        ::unlink(temporaryName.constData());
-        release();
-        return fail(error, describe(what, targetPath, code));
-    };
-
+            hold();
+    }
+    if (fd < 0) {
+        temporaryName.clear();
+        return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), EEXIST));
+    }
     if (existed) {
         // Keep the owner's choice of access, and the owner and group where the
         // system lets this process hand them on; best effort.
-        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid())
-            (void)::fchown(fd, st.st_uid, st.st_gid);
-        (void)::fchmod(fd, st.st_mode & 07777);
+        if (original.st_uid != ::geteuid() || original.st_gid != ::getegid())
+            (void)::fchown(fd, original.st_uid, original.st_gid);
+        (void)::fchmod(fd, original.st_mode & 07777);
         copyExtendedAttributes(targetName, fd);
     }
-    if (!writeAll(fd, bytes))
-        return discardTemporary(QStringLiteral("Cannot write"));
+    return true;
+}
+
+// A temporary without a name gets its hidden name now, just before the
+// renames (which need one).
+bool TSafeReplacement::State::name(QString *error)
+{
+    if (!temporaryName.isEmpty())
+        return true;
+    const QByteArray source = descriptorPath();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray candidate = QFile::encodeName(target.absolutePath() + QLatin1Char('/') +
+                                                       temporaryPrefix(target) + randomSuffix());
+        if (::linkat(AT_FDCWD, source.constData(), AT_FDCWD, candidate.constData(), AT_SYMLINK_FOLLOW) == 0) {
+            temporaryName = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            return discard(error, QStringLiteral("Cannot write"));
+    }
+    errno = EEXIST;
+    return discard(error, QStringLiteral("Cannot write"));
+}
+
+bool TSafeReplacement::State::commit(QString *error)
+{
+    if (fd < 0)
+        return fail(error, describe(QStringLiteral("Cannot write"), targetPath, EBADF));
     if (injectedFailure(SafeFile::Step::SyncTemporary) || ::fsync(fd) != 0)
-        return discardTemporary(QStringLiteral("Cannot write"));
+        return discard(error, QStringLiteral("Cannot write"));
     struct stat written {};
     (void)::fstat(fd, &written);
+    if (!name(error))
+        return false;
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0)
-        return discardTemporary(QStringLiteral("Cannot write"));
+        return discard(error, QStringLiteral("Cannot write"));
 
     // 2. The original out of the way, kept under its aside name; the mark is
-    // taken now, as the file is at the rename.
-    if (existed) {
-        struct stat now {};
-        if (::stat(targetName.constData(), &now) != 0)
-            now = st;
-        backupName = QFile::encodeName(target.absoluteDir().filePath(backupFileName(target.fileName(), now)));
-        if (injectedFailure(SafeFile::Step::RenameOriginal) ||
-            ::rename(targetName.constData(), backupName.constData()) != 0)
-            return discardTemporary(QStringLiteral("Cannot rename"));
+    // taken now, as the file is at the rename. A name too long for an aside
+    // name is replaced by the atomic rename alone.
+    QByteArray backupName;
+    struct stat now {};
+    const bool there = ::stat(targetName.constData(), &now) == 0;
+    if (there) {
+        const QString aside = backupFileName(target.fileName(), now);
+        if (encodedLength(aside) <= nameLimit(target.absolutePath())) {
+            backupName = QFile::encodeName(target.absoluteDir().filePath(aside));
+            if (injectedFailure(SafeFile::Step::RenameOriginal) ||
+                ::rename(targetName.constData(), backupName.constData()) != 0)
+                return discard(error, QStringLiteral("Cannot rename"));
+        }
     }
 
     // 3. The commit.
     if (injectedFailure(SafeFile::Step::RenameTemporary) ||
         ::rename(temporaryName.constData(), targetName.constData()) != 0) {
         const int code = errno;
-        if (existed)
-            ::rename(backupName.constData(), targetName.constData());
+        // Only into an empty place: a save that committed meanwhile stays.
+        if (!backupName.isEmpty())
+            (void)renameNoReplace(backupName, targetName);
         errno = code;
-        return discardTemporary(QStringLiteral("Cannot replace"));
+        return discard(error, QStringLiteral("Cannot replace"));
     }
+    temporaryName.clear();
+    committed = true;
 
     // 4. From here the new file is in place; a failure to sync the folder or to
     // delete the copy cannot undo that, and an aside copy left over is removed
@@ -339,7 +486,7 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
     release();
     (void)syncFolder(folderName);
     if (!injectedFailure(SafeFile::Step::RemoveBackup)) {
-        if (existed)
+        if (!backupName.isEmpty())
             ::unlink(backupName.constData());
         // Not this save's own file: another process saving the same file may
         // have just set it aside.
@@ -349,7 +496,52 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
                 ::unlink(stale.path.constData());
         }
     }
+    // The file set aside back in place of the new one (a reader of another
+    // version put it back after the commit): the save did not stay.
+    struct stat after {};
+    if (!backupName.isEmpty() && ::lstat(targetName.constData(), &after) == 0 && after.st_dev == now.st_dev &&
+        after.st_ino == now.st_ino)
+        return fail(error, QStringLiteral("\"%1\" was put back to its earlier content while it was saved")
+                               .arg(QDir::toNativeSeparators(targetPath)));
     return true;
+}
+
+TSafeReplacement::TSafeReplacement(const QString &path) : m_state(std::make_unique<State>())
+{
+    m_state->path = path;
+}
+
+TSafeReplacement::~TSafeReplacement()
+{
+    if (!m_state->committed)
+        m_state->drop();
+}
+
+bool TSafeReplacement::Begin(QString *error)
+{
+    m_state->drop();
+    return m_state->begin(error);
+}
+
+QString TSafeReplacement::TemporaryPath() const
+{
+    return m_state->fd >= 0 ? m_state->writePath() : QString();
+}
+
+bool TSafeReplacement::Commit(QString *error)
+{
+    return m_state->commit(error);
+}
+
+bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
+{
+    TSafeReplacement replacement(path);
+    if (!replacement.Begin(error))
+        return false;
+    TSafeReplacement::State &state = *replacement.m_state;
+    if (!writeAll(state.fd, bytes))
+        return state.discard(error, QStringLiteral("Cannot write"));
+    return replacement.Commit(error);
 }
 
 void RecoverSafeReplace(const QString &path)
@@ -365,11 +557,13 @@ void RecoverSafeReplace(const QString &path)
     if (!backups.isEmpty()) {
         struct stat current {};
         // The copies from `stale` on are deleted. A file in place got there by
-        // the atomic rename: it is complete and every copy is stale.
+        // the atomic rename: it is complete and every copy is stale. A copy
+        // goes back only into an empty place: a save that commits between the
+        // look and the move keeps its file.
         qsizetype stale = 0;
         if (::lstat(targetName.constData(), &current) == 0)
             stale = 0;
-        else if (errno == ENOENT && ::rename(backups.first().path.constData(), targetName.constData()) == 0)
+        else if (errno == ENOENT && renameNoReplace(backups.first().path, targetName))
             stale = 1; // the newest copy is the file again; older ones are superseded
         else
             stale = backups.size(); // nothing is deleted while the file is not back

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 // Crash-safe replacement of a settings or data file.
 //
@@ -26,6 +27,15 @@
 // layouts, paper formats). Beside a file the user chose (an export, a PDF)
 // nothing is ever "recovered": a user's file that looks like a leftover stays.
 //
+// A file whose name leaves no room for the aside name (the file system's
+// limit on a name is 255 bytes, about 80 Japanese characters) is replaced by
+// the atomic rename alone: the folder then holds the old or the new file at
+// every moment, and there is nothing to put back. The temporary of such a
+// file carries a shortened name.
+//
+// A copy is put back only while no file is at its place: a save that has
+// committed meanwhile is never undone by a reader.
+//
 // A target that is a symbolic link (or a chain of them) is replaced where the
 // last link points; the links stay. A new file is readable by its owner only;
 // a replaced one keeps its access rights (mode bits, access list and other
@@ -33,7 +43,40 @@
 
 // False with a message in *error when the new bytes could not be put in place;
 // the original file is then untouched and no temporary is left behind.
+// A save whose result another process undid at once (an older copy put back
+// over it) fails too.
 [[nodiscard]] bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error = nullptr);
+
+// A replacement whose bytes another writer puts into the temporary by its
+// name (the PDF engine opens the file it is given): Begin() makes the
+// temporary, the writer writes TemporaryPath(), Commit() puts the bytes in
+// place as SafeReplaceFile does. Where the file system allows it the
+// temporary has no name in the folder until the commit, so a process killed
+// while writing leaves nothing behind; elsewhere it is a hidden temporary as
+// above. Destroyed without a commit, the temporary is removed.
+class TSafeReplacement
+{
+public:
+    explicit TSafeReplacement(const QString &path);
+    ~TSafeReplacement();
+    TSafeReplacement(const TSafeReplacement &) = delete;
+    TSafeReplacement &operator=(const TSafeReplacement &) = delete;
+
+    // False with a message when no temporary can be made beside the file or
+    // the target is no file.
+    [[nodiscard]] bool Begin(QString *error);
+    // The name under which the temporary is written and read back (valid
+    // between Begin() and Commit()).
+    [[nodiscard]] QString TemporaryPath() const;
+    // Syncs the temporary and puts it in place. False with a message: the
+    // file is then as it was and the temporary is gone.
+    [[nodiscard]] bool Commit(QString *error);
+
+private:
+    friend bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error);
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 // Call before reading `path` (a file the program owns): a missing file whose
 // aside copy exists gets the copy back (the newest when there are several);

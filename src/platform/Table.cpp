@@ -504,12 +504,19 @@ struct TTable::Impl
         if (cur == 0)
             return false;
         sqlite3_bind_int64(fetchStmt, 1, cur);
-        const bool found = sqlite3_step(fetchStmt) == SQLITE_ROW;
+        const int rc = sqlite3_step(fetchStmt);
+        const bool found = rc == SQLITE_ROW;
         if (found) {
             for (int f = 0; f < fieldDefs.size(); ++f)
                 values[size_t(f)] = readColumn(fetchStmt, f, f);
         }
         sqlite3_reset(fetchStmt);
+        // A damaged or unreadable file is no missing record: its fields
+        // would read as empty and print or save as such.
+        if (!found && rc != SQLITE_DONE) {
+            loaded = false;
+            fail(QStringLiteral("データを読み込めません"));
+        }
         return found;
     }
 
@@ -587,9 +594,14 @@ struct TTable::Impl
         sqlite3_stmt *st = it->second.get();
         for (int k = 0; k < bound.size(); ++k)
             bindValue(st, k + 1, fields[bound[k]], vals[bound[k]]);
-        const qint64 id = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+        const int rc = sqlite3_step(st);
+        const qint64 id = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
         sqlite3_reset(st);
         sqlite3_clear_bindings(st);
+        // Not found only when the search ran to its end; a damaged file
+        // stops it and is reported, never taken for no record.
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            fail(QStringLiteral("データを検索できません"));
         return id;
     }
 
@@ -1497,7 +1509,10 @@ void TTable::FindNearest(const QList<QVariant> &keyValues)
         else
             d->bindValue(st, k + 1, fields[k], v);
     }
-    const qint64 id = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        d->fail(QStringLiteral("データを検索できません"));
+    const qint64 id = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
     if (id == 0) {
         Last();
         return;

@@ -414,7 +414,10 @@ INSTANTIATE_TEST_SUITE_P(
         WordCase{"postcodeHyphen", {{"Pos", sj("1234567")}}, 9, u"3-45", true},
         WordCase{"hyphenatedPhone", {{"Tel", sj("0312345678")}}, 3, u"03-1234", true},
         WordCase{"addressAcrossItsFields", {{"Adrs1", sj("千代田区")}, {"Adrs2", sj("丸の内")}}, 10, u"区丸", true},
-        WordCase{"wideNameInSmallDigits", {{"Joint2", QByteArray("@9ad9@6a4b")}}, 23, u"髙橋", true},
+        WordCase{"wideName", {{"Joint2", QByteArray("@9AD9@6A4B")}}, 23, u"髙橋", true},
+        // The wide form is written in upper-case digits: a plain name that
+        // looks like lower-case ones is shown, and found, as stored.
+        WordCase{"plainNameLikeSmallDigits", {{"Joint2", QByteArray("@cafe")}}, 23, u"@cafe", true},
         WordCase{"necCodeOfACharacter", {{"Keyword1", QByteArray("\x87\x9A")}}, 27, u"∵", true},
         WordCase{"symbolIsNeverSearched", {{"SymbolMark", sj("●")}, {"SymbolColor", 255}}, 36, u"●", false},
         WordCase{"trailByteIsNoLetter", {{"Keyword1", sj("ア")}}, 27, u"A", false},

@@ -38,8 +38,14 @@ INSTANTIATE_TEST_SUITE_P(
         // U+20BB7 (𠮷) is a surrogate pair: two groups.
         UnicodeFieldCase{"surrogatePair", "@D842@DFB7@91CE@5BB6", QString::fromUcs4(U"𠮷野家"), true},
         UnicodeFieldCase{"atSignItself", "@0040", QStringLiteral("@"), true},
-        UnicodeFieldCase{"bytesBehindTheLastWholeGroupIgnored", "@3042@00", QStringLiteral("あ")},
-        UnicodeFieldCase{"shortOfOneGroupIsEmpty", "@304", QString()},
+        // The wide form only when the whole value is well formed: older
+        // records keep plain names that merely begin with "@".
+        UnicodeFieldCase{"groupCutShortIsPlainText", "@3042@00", QStringLiteral("@3042@00")},
+        UnicodeFieldCase{"shortOfOneGroupIsPlainText", "@304", QStringLiteral("@304")},
+        UnicodeFieldCase{"twoLettersArePlainText", "@ab", QStringLiteral("@ab")},
+        UnicodeFieldCase{"oneDigitIsPlainText", "@1", QStringLiteral("@1")},
+        UnicodeFieldCase{"lowerCaseHexWordIsPlainText", "@cafe", QStringLiteral("@cafe")},
+        UnicodeFieldCase{"loneSurrogateIsPlainText", "@D842@0041", QStringLiteral("@D842@0041")},
         UnicodeFieldCase{"plainShiftJis", Cp932::encode(u"山田太郎"), QStringLiteral("山田太郎")},
         // A user who typed a value starting with "@" gets it back as typed.
         UnicodeFieldCase{"nonHexGroupIsPlainText", "@home", QStringLiteral("@home")},

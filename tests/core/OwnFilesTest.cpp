@@ -34,7 +34,8 @@ protected:
     {
         for (const char *file : {"root/Murven19.ini", "data/Other/Sender.DB", "data/Adrs/家族/Adrs.DB",
                                  "data/Adrs/家族/Group.dat", "data/Adrs/旧/Adrs.DB", "data/History/Post.mtd",
-                                 "data/Sender.ini"})
+                                 "data/Sender.ini", "data/AdrsList.ini", "data/Search.lst", "data/NmAd.shc",
+                                 "data/backup.imp/Adrs/家族/Adrs.DB", "data/Layout/年賀.gpl"})
             write(path(file));
         ASSERT_TRUE(QDir().mkpath(path("out")));
         ASSERT_TRUE(QFile::link(path("data/Adrs/家族"), path("out/folderLink")));
@@ -83,6 +84,16 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"history", "data/History/Post.mtd", true},
                       TargetCase{"dataFolderSettings", "data/Sender.ini", true},
                       TargetCase{"bookList", "data/Adrs/AdrsMng.ini", true},
+                      TargetCase{"listSettings", "data/AdrsList.ini", true},
+                      TargetCase{"listFilter", "data/Search.lst", true},
+                      TargetCase{"directorySearchHistory", "data/NmAd.shc", true},
+                      TargetCase{"importLog", "data/InError.txt", true},
+                      TargetCase{"importSafetyCopyOfABook", "data/backup.imp/Adrs/家族/Adrs.DB", true},
+                      TargetCase{"newFileAmongTheImportSafetyCopies", "data/backup.imp/export.csv", true},
+                      TargetCase{"layoutFile", "data/Layout/年賀.gpl", true},
+                      TargetCase{"designFileInOtherLetterCase", "data/Design/挨拶.GPD", true},
+                      TargetCase{"downloadedUpdate", "root/update/setup.bin", true},
+                      TargetCase{"textBesideTheLayouts", "data/Layout/notes.txt", false},
                       TargetCase{"exportInTheDataFolder", "data/アドレス帳.txt", false},
                       TargetCase{"tableOfAFolderNoBookIsIn", "data/Adrs/旧/Adrs.DB", false},
                       TargetCase{"textBesideTheSenderTable", "data/Other/Sender.csv", false},

@@ -179,6 +179,8 @@ TEST_F(ManualViewer, aContextPastTheLastPageOpensTheLastPage)
     prepare(help);
     ASSERT_TRUE(help.ShowPage(4)); // page index 7: the last one
     EXPECT_EQ(help.LastArguments().value(1), QStringLiteral("8"));
+    ASSERT_TRUE(help.ShowPage(5)); // page index 8: exactly one past the last
+    EXPECT_EQ(help.LastArguments().value(1), QStringLiteral("8"));
     ASSERT_TRUE(help.ShowPage(85));
     EXPECT_EQ(help.LastArguments().value(1), QStringLiteral("8"));
     help.CloseDocument();

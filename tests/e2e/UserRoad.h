@@ -175,6 +175,11 @@ protected:
         editor->SetLayout(Paper, catalogueFormat(Paper, &grid), grid);
         editor->Printer().setOutputFormat(QPrinter::PdfFormat);
         editor->Printer().setOutputFileName(pdfFile());
+        // Each run's print dialog: the user confirms the file it offers.
+        editor->ExecPrintDialog = [this](QPrinter &Printer) {
+            Printer.setOutputFileName(pdfFile());
+            return true;
+        };
         return editor;
     }
 

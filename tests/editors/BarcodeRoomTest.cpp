@@ -73,6 +73,11 @@ protected:
         host.Rows.SelectedRows = {0};
         WizardAnswer answer;
         Editor.ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
+        // Each run's print dialog: the user confirms the file it offers.
+        Editor.ExecPrintDialog = [this](QPrinter &Printer) {
+            Printer.setOutputFileName(out.filePath(QStringLiteral("run.pdf")));
+            return true;
+        };
         Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
         return renderPdf(out.filePath(QStringLiteral("run.pdf")), kDpi).value(0);
     }

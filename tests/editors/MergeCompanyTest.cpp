@@ -120,6 +120,9 @@ TEST(CompanyWithoutName, keepsThePersonOffTheAddress)
     record.CorpKanji = QStringLiteral("株式会社テスト商事");
     record.Post = QStringLiteral("部長");
     record.NameKanji = QStringLiteral("鈴木 一郎");
+    record.JointPrint = true;
+    record.Joint[0] = QStringLiteral("鈴木 次郎");
+    record.JointPrints[0] = true;
     for (const bool ignore : {false, true}) {
         record.IgnoreName = ignore;
         MergeRecord(document, &record, nullptr);
@@ -130,6 +133,8 @@ TEST(CompanyWithoutName, keepsThePersonOffTheAddress)
         ASSERT_NE(frame, nullptr);
         EXPECT_EQ(frame->GetCorp(), QStringLiteral("株式会社テスト商事"));
         EXPECT_EQ(frame->GetName().isEmpty(), ignore) << frame->GetName().toStdString();
+        // None of its persons: the joint names neither.
+        EXPECT_EQ(frame->GetJointCount(), ignore ? 0 : 1);
     }
 }
 

@@ -3,6 +3,10 @@
 #include "FakeHost.h"
 #include "editors/PageView.h"
 #include "items/PrtInfo.h"
+#include "core/AdrsSel.h"
+#include "core/OwnFiles.h"
+#include "platform/SafeFile.h"
+#include "support/FileHelpers.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
@@ -14,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPrintPreviewDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -596,6 +601,158 @@ TEST_F(PrintEditorRun, inputToTheEditorMidRunDoesNotChangeTheLayout)
     EXPECT_EQ(editor.Document().Items[2]->GetRect(), before);
     EXPECT_FALSE(dialogShown);
     EXPECT_FALSE(editor.UndoList().CanUndo());
+}
+
+} // namespace
+
+namespace {
+
+// The editor's runs to a PDF file, in a temporary home whose data folder
+// holds the program's files.
+class PrintEditorPdfFile : public PrintEditorTest
+{
+protected:
+    void SetUp() override
+    {
+        PrintEditorTest::SetUp();
+        for (const QString &file : {settingsFile(), senderTable(), bookTable()}) {
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+            writeBytes(file, "the program's own");
+        }
+        AdrsFolderList = {{QStringLiteral("家族"), QStringLiteral("家族"), AdrsStateUnchanged}};
+        editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+        editor.Printer().setOutputFileName(QString());
+        editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+            Request.RecNos = {1, 2};
+            return true;
+        };
+    }
+    void TearDown() override { AdrsFolderList.clear(); }
+
+public:
+    static QString settingsFile() { return DataRoot + QStringLiteral("Murven19.ini"); }
+    static QString senderTable() { return OtherPath + QStringLiteral("Sender.DB"); }
+    static QString bookTable() { return AdrsPath + QStringLiteral("家族/Adrs.DB"); }
+
+protected:
+    QString pdf() const { return out.filePath(QStringLiteral("縦書き.pdf")); }
+    QStringList outEntries() const
+    {
+        return QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    // The print dialog: the user names `file` (empty: cancels) each time.
+    void answerPrintDialog(const QString &file)
+    {
+        editor.ExecPrintDialog = [this, file](QPrinter &Printer) {
+            offered << Printer.outputFileName();
+            offeredExisted << QFileInfo::exists(Printer.outputFileName());
+            if (file.isEmpty())
+                return false;
+            Printer.setOutputFileName(file);
+            return true;
+        };
+    }
+    void print() { action("actPrint")->trigger(); }
+
+    ScopedHome home;
+    ScopedDataFolders folders{home.root()};
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir out;
+    QStringList offered;
+    QList<bool> offeredExisted;
+};
+
+// The horizontal postcards printed after the vertical ones: the second run
+// shows the print dialog again, offering the first file, and the vertical
+// postcards stay when the user does not agree to replace them.
+TEST_F(PrintEditorPdfFile, aSecondRunAsksForItsFileAgainAndCancellingKeepsTheFirstPdf)
+{
+    answerPrintDialog(pdf());
+    print();
+    ASSERT_EQ(boxes.count(), 0) << qPrintable(boxes.last().text);
+    const QByteArray first = fileBytes(pdf());
+    ASSERT_TRUE(first.startsWith("%PDF"));
+
+    answerPrintDialog(QString());
+    print();
+    ASSERT_EQ(offered.size(), 2) << "the second run shows the print dialog";
+    EXPECT_EQ(offered.last(), pdf());
+    EXPECT_TRUE(sameBytes(first, fileBytes(pdf())));
+}
+
+TEST_F(PrintEditorPdfFile, aSecondRunToAnotherFileLeavesTheFirstPdf)
+{
+    answerPrintDialog(pdf());
+    print();
+    const QByteArray first = fileBytes(pdf());
+    const QString second = out.filePath(QStringLiteral("横書き.pdf"));
+    answerPrintDialog(second);
+    print();
+    EXPECT_TRUE(sameBytes(first, fileBytes(pdf())));
+    EXPECT_TRUE(fileBytes(second).startsWith("%PDF"));
+    EXPECT_EQ(outEntries(), (QStringList{QStringLiteral("横書き.pdf"), QStringLiteral("縦書き.pdf")}));
+}
+
+struct OwnFileCase {
+    const char *name;
+    QString (*path)();
+};
+void PrintTo(const OwnFileCase &c, std::ostream *os) { *os << c.name; }
+
+class PrintEditorOwnFile : public PrintEditorPdfFile, public ::testing::WithParamInterface<OwnFileCase> {};
+
+TEST_P(PrintEditorOwnFile, isRefusedWithTheExportsMessageAndLeftAsItWas)
+{
+    const QString target = GetParam().path();
+    answerPrintDialog(target);
+    print();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, ProgramFileRefusal(target));
+    EXPECT_EQ(fileBytes(target), "the program's own");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PrintEditorOwnFile,
+                         ::testing::Values(OwnFileCase{"settingsFile", &PrintEditorPdfFile::settingsFile},
+                                           OwnFileCase{"senderTable", &PrintEditorPdfFile::senderTable},
+                                           OwnFileCase{"bookTable", &PrintEditorPdfFile::bookTable}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A run killed between setting the earlier PDF aside and putting the new
+// one in place hid the earlier PDF: the next run finds it back under its
+// name (so the print dialog asks before replacing it), and it stays when
+// the user cancels.
+TEST_F(PrintEditorPdfFile, theEarlierPdfHiddenByAKilledRunIsBackBeforeTheNextRunAsks)
+{
+    answerPrintDialog(pdf());
+    print();
+    const QByteArray vertical = fileBytes(pdf());
+    ASSERT_TRUE(vertical.startsWith("%PDF"));
+    // The next run killed between its renames.
+    ASSERT_TRUE(QFile::rename(pdf(), SafeReplaceBackupPath(pdf())));
+
+    answerPrintDialog(QString());
+    print();
+    ASSERT_EQ(offeredExisted.size(), 2);
+    EXPECT_TRUE(offeredExisted.last()) << "the dialog saw no file to ask about";
+    EXPECT_TRUE(sameBytes(vertical, fileBytes(pdf())));
+    EXPECT_EQ(outEntries(), QStringList{QStringLiteral("縦書き.pdf")});
+}
+
+// The disk fills during a run to an existing PDF: the run says so and the
+// earlier PDF stays as it was, with nothing left beside it.
+TEST_F(PrintEditorPdfFile, aPdfTheDiskCannotHoldIsReportedAndTheEarlierPdfStays)
+{
+    writeBytes(pdf(), "%PDF-1.4 the vertical postcards %%EOF");
+    answerPrintDialog(pdf());
+    {
+        ScopedFullDisk full(4 * 1024);
+        print();
+    }
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷データを書き込めませんでした")))
+        << qPrintable(boxes.last().text);
+    EXPECT_EQ(fileBytes(pdf()), "%PDF-1.4 the vertical postcards %%EOF");
+    EXPECT_EQ(outEntries(), QStringList{QStringLiteral("縦書き.pdf")});
 }
 
 } // namespace

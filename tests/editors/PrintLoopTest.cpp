@@ -1,12 +1,21 @@
 #include "editors/PrintLoop.h"
 #include "EditorsFixture.h"
+#include "support/ChildProcess.h"
+#include "support/FileHelpers.h"
 #include "support/Screenshot.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <cstdio>
 
 namespace {
 
@@ -393,3 +402,119 @@ TEST(PrintedContent, isEmptyWithoutItems)
     layout.Items.clear();
     EXPECT_TRUE(PrintedContent(layout).IsEmpty());
 }
+
+namespace {
+
+// Runs to a PDF killed at random moments: each trial starts a child process
+// (this test program, running only the child case below) that prints many
+// postcards over the user's earlier PDF, and kills it while it runs.
+
+const char *const kPdfKillVariable = "MURVEN_PDF_KILL_FILE";
+
+// Runs in the child only: prints to the PDF named by the variable for as
+// long as it lives.
+TEST_F(PostcardRun, killedRunChild)
+{
+    const QByteArray file = qgetenv(kPdfKillVariable);
+    if (file.isEmpty())
+        GTEST_SKIP() << "runs as the child of the kill trials";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromLocal8Bit(file));
+    printer.setResolution(300);
+    printer.setFullPage(true);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    loop.Progress = [](int, int) {
+        std::printf("RUNNING\n");
+        std::fflush(stdout);
+        return true;
+    };
+    TPrintOptions options;
+    options.Copies = 1000;
+    QString error;
+    (void)loop.Run(printer, {1, 2, 3}, options, &error);
+}
+
+TEST_F(PostcardRun, killedRunsLeaveTheEarlierPdfAndNothingBesideIt)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("cards.pdf"));
+    const QByteArray earlier = "%PDF-1.4 the earlier run %%EOF";
+    writeBytes(pdf, earlier);
+    QRandomGenerator random(20141207);
+    for (int trial = 0; trial < 6; ++trial) {
+        QProcess child;
+        QProcessEnvironment environment = ChildTestEnvironment();
+        environment.insert(QString::fromLatin1(kPdfKillVariable), pdf);
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=PostcardRun.killedRunChild")});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        QByteArray output;
+        while (!output.contains("RUNNING") && child.waitForReadyRead(30000))
+            output += child.readAllStandardOutput();
+        ASSERT_TRUE(output.contains("RUNNING")) << "trial " << trial;
+        QThread::msleep(random.bounded(20, 300));
+        ASSERT_TRUE(KillRunningChild(child)) << "the run ended before its kill, trial " << trial;
+        child.waitForFinished(10000);
+        EXPECT_EQ(fileBytes(pdf), earlier) << "trial " << trial;
+    }
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("cards.pdf")});
+
+    // The next run replaces the earlier PDF, and nothing else is there.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QString error;
+    ASSERT_TRUE(loop.Run(printer, {1, 2, 3}, {}, &error)) << qPrintable(error);
+    EXPECT_EQ(pdfPageCount(pdf), 3);
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("cards.pdf")});
+}
+
+// Leftovers a killed run of an earlier version left beside the user's PDF
+// are removed by the next run; files of the user that look alike, and a
+// leftover of a run still at work (touched within the minute), are not.
+struct LeftoverCase {
+    const char *name;
+    const char *file;
+    QByteArray bytes;
+    int ageSeconds;
+    bool removed;
+};
+void PrintTo(const LeftoverCase &c, std::ostream *os) { *os << c.name; }
+
+class PdfLeftover : public PostcardRun, public ::testing::WithParamInterface<LeftoverCase> {};
+
+TEST_P(PdfLeftover, isSweptOnlyWhenItIsAKilledRunsOwn)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("cards.pdf"));
+    const QString leftover = out.filePath(QString::fromUtf8(GetParam().file));
+    writeBytes(leftover, GetParam().bytes);
+    ageFile(leftover, GetParam().ageSeconds);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QString error;
+    ASSERT_TRUE(loop.Run(printer, {1}, {}, &error)) << qPrintable(error);
+    EXPECT_EQ(QFileInfo::exists(leftover), !GetParam().removed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PdfLeftover,
+    ::testing::Values(LeftoverCase{"cutPdfOfAKilledRun", ".cards.pdf.Ab12Cd", "%PDF-1.4 cut", 3600, true},
+                      LeftoverCase{"emptyTemporaryOfAKilledRun", ".cards.pdf.x9Y8z7", "", 3600, true},
+                      LeftoverCase{"safeReplaceTemporary", ".cards.pdf.new-abcd1234", "%PDF-1.4 cut", 3600, true},
+                      LeftoverCase{"runStillAtWork", ".cards.pdf.Ab12Cd", "%PDF-1.4 cut", 0, false},
+                      LeftoverCase{"usersNotesOfTheSameShape", ".cards.pdf.notes1", "my notes", 3600, false},
+                      LeftoverCase{"longerSuffix", ".cards.pdf.Ab12Cde", "%PDF-1.4", 3600, false},
+                      LeftoverCase{"anotherPdfsLeftover", ".other.pdf.Ab12Cd", "%PDF-1.4", 3600, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace

@@ -72,6 +72,9 @@ protected:
         m_company = AddRecord(QStringLiteral("山田 太郎"), QStringLiteral("大阪市北区梅田三丁目１番３号"),
                               QStringLiteral("株式会社ピクス"));
         host.Sender = host.ReadRecord(3);
+        // A sender whose own name is marked for printing (本).
+        if (host.Sender)
+            host.Sender->JointPrint = true;
     }
 
     std::unique_ptr<TPrintEditor> makeEditor(TEditor Kind)

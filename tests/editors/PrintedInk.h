@@ -146,6 +146,11 @@ public:
             }
             return answer(Dialog, boxes);
         };
+        // Each run's print dialog: the user confirms the file it offers.
+        Editor.ExecPrintDialog = [pdf](QPrinter &Printer) {
+            Printer.setOutputFileName(pdf);
+            return true;
+        };
         Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
         Editor.ExecDialog = exec;
         // The run drew at the printer's resolution.

@@ -1,7 +1,9 @@
 #include "addressbook/TableBook.h"
 #include "core/AppSub.h"
+#include "core/Env.h"
 #include "core/WqhypWrapper.h"
 #include "exchange/ExportWriter.h"
+#include "exchange/ImportFile.h"
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 
@@ -10,9 +12,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -182,6 +187,45 @@ TEST_F(ExportWriterTest, theHeaderIsNeverQuoted)
     records = {};
     EXPECT_EQ(write({"21", "23"}, options), sj("名前,敬称\r\n"));
 }
+
+// Keyword captions from an older settings file, typed before the keyword
+// dialog refused a comma or a double quote: the header keeps one column per
+// column of the lines, so the import assigns every other column to its own
+// item.
+struct LegacyCaptionCase {
+    const char *name;
+    const char16_t *caption;
+    const char16_t *header; // keyword 1 joined to the name, then the honorific
+};
+
+void PrintTo(const LegacyCaptionCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class LegacyCaption : public ExportWriterTest, public ::testing::WithParamInterface<LegacyCaptionCase>
+{
+};
+
+TEST_P(LegacyCaption, headerHasAsManyColumnsAsTheLines)
+{
+    const auto saved = KeywordNames;
+    KeywordNames[1] = QString::fromUtf16(GetParam().caption);
+    records = {{1, 0}};
+    const QByteArray written = write({"21,47", "23"}, {});
+    KeywordNames = saved;
+    const QList<QByteArray> lines = written.split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0], Cp932::encode(QString::fromUtf16(GetParam().header)) + '\r');
+    EXPECT_EQ(CountCsvFields(lines[0]), CountCsvFields(lines[1]));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, LegacyCaption,
+    ::testing::Values(LegacyCaptionCase{"plainCaptionUnquoted", u"趣味", u"名前＋趣味,敬称"},
+                      LegacyCaptionCase{"commaQuotesItsColumn", u"趣味,特技", u"\"名前＋趣味,特技\",敬称"},
+                      LegacyCaptionCase{"doubleQuoteLeftOut", u"\"趣味", u"名前＋趣味,敬称"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ExportWriterTest, hyphenationFollowsTheSwitches)
 {
@@ -387,5 +431,81 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{"anyOrderInOnePass", 5, {4, 1, 9, 3, 2, 5}, "4\r\n1\r\n3\r\n2\r\n5\r\n"},
                       OrderCase{"aRowListedTwiceWrittenTwice", 3, {2, 1, 2}, "2\r\n1\r\n2\r\n"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// What an export may find at its target that is no file to write: each is
+// refused at once (a named pipe would hold the window until some program
+// wrote to it), whether the lines are appended or replace it.
+struct NonFileCase {
+    const char *name;
+    bool append;
+    bool pipe; // else a folder
+};
+
+class SaveExportNonFile : public ::testing::TestWithParam<NonFileCase>
+{
+};
+
+TEST_P(SaveExportNonFile, isRefusedWithoutBeingOpened)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    if (GetParam().pipe)
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        ASSERT_TRUE(QDir().mkpath(path));
+    QString error;
+    EXPECT_FALSE(SaveExportFile(path, GetParam().append, "new\r\n", &error));
+    EXPECT_EQ(error, NonRegularExportTargetMessage(path));
+    EXPECT_EQ(QFileInfo(path).isDir(), !GetParam().pipe);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("list.csv")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, SaveExportNonFile,
+                         ::testing::Values(NonFileCase{"appendToANamedPipe", true, true},
+                                           NonFileCase{"replaceANamedPipe", false, true},
+                                           NonFileCase{"appendToAFolder", true, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The old file is read whole to be written again with the new lines: the
+// largest taken is ExportAppendTargetMax bytes, one more is refused before
+// it is read (and left as it was).
+struct AppendBoundCase {
+    const char *name;
+    qint64 size;
+    bool taken;
+};
+
+class SaveExportAppendBound : public ::testing::TestWithParam<AppendBoundCase>
+{
+};
+
+TEST_P(SaveExportAppendBound, takesTheLargestFileAndRefusesOneByteMore)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.csv"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(GetParam().size)); // sparse: no time spent writing it
+    }
+    QString error;
+    EXPECT_EQ(SaveExportFile(path, true, "b\r\n", &error), GetParam().taken) << qPrintable(error);
+    if (GetParam().taken) {
+        EXPECT_EQ(QFileInfo(path).size(), GetParam().size + 2 + 3); // a line end after the old content
+    } else {
+        EXPECT_EQ(error, AppendTargetTooLargeMessage(path));
+        EXPECT_EQ(QFileInfo(path).size(), GetParam().size);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SaveExportAppendBound,
+                         ::testing::Values(AppendBoundCase{"largestTaken", ExportAppendTargetMax, true},
+                                           AppendBoundCase{"oneByteMoreRefused", ExportAppendTargetMax + 1, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -153,6 +153,20 @@ TEST(AutoAssignmentKeyword, captionWithBlanksIsFoundAsTheExportWroteIt)
     EXPECT_EQ(a.Slot(irKeyword1 + 2, 1).Column, 1);
 }
 
+// Two keywords captioned alike in an older settings file: each takes its own
+// column, in keyword order, as the export writes them.
+TEST(AutoAssignmentKeyword, captionsAlikeTakeTheirColumnsInOrder)
+{
+    const auto saved = KeywordNames;
+    KeywordNames[1] = KeywordNames[2] = QStringLiteral("趣味");
+    const auto fields = ImportFieldList();
+    KeywordNames = saved;
+    TImportAssignment a = withSamples("名前,趣味,趣味");
+    a.AutoAssign(fields);
+    EXPECT_EQ(a.Slot(irKeyword1, 1).Column, 1);
+    EXPECT_EQ(a.Slot(irKeyword1 + 1, 1).Column, 2);
+}
+
 // The names a keyword caption may not take: every other item's, never its
 // own keyword's.
 TEST(NamesOfOtherItems, holdOtherItemsNamesButNotTheKeywordsOwn)

@@ -4,6 +4,7 @@
 #include "addressbook/ListColumns.h"
 #include "addressbook/TableBook.h"
 #include "core/Env.h"
+#include "core/OwnFiles.h"
 #include "core/QtJapanese.h"
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtText.h"
@@ -1329,3 +1330,93 @@ TEST_F(ListPrintWindowTest, aPdfHoldsEveryCopyTheSheetCountShows)
     ASSERT_TRUE(w->PrintList());
     EXPECT_EQ(pdfPages(pdf), 3 * pages);
 }
+
+namespace {
+
+// The program's own files, as the list print might be pointed at them.
+struct OwnFileCase {
+    const char *name;
+    QString (*path)();
+};
+void PrintTo(const OwnFileCase &c, std::ostream *os) { *os << c.name; }
+
+class ListPrintOwnFile : public ListPrintWindowTest, public ::testing::WithParamInterface<OwnFileCase> {};
+
+TEST_P(ListPrintOwnFile, isRefusedWithTheExportsMessageAndLeftAsItWas)
+{
+    const QString target = GetParam().path();
+    if (!QFileInfo::exists(target)) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+        writeBytes(target, "the program's own");
+    }
+    const QByteArray before = fileBytes(target);
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(QString());
+    w->rbAll->setChecked(true);
+    w->ChoosePdfFile = [&](QWidget *, const QString &) { return target; };
+    const int shown = boxes.count();
+    EXPECT_FALSE(w->PrintList());
+    ASSERT_EQ(boxes.count(), shown + 1);
+    EXPECT_EQ(boxes.last().text, ProgramFileRefusal(target));
+    EXPECT_TRUE(sameBytes(before, fileBytes(target)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ListPrintOwnFile,
+    ::testing::Values(OwnFileCase{"settingsFile", [] { return SettingsFileName(); }},
+                      OwnFileCase{"senderTable", [] { return OtherPath + QStringLiteral("Sender.DB"); }},
+                      OwnFileCase{"openBookTable", [] { return DMMurven19->AdrsTable()->TableName(); }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A list printed to a PDF file, then another list: the second run asks for
+// its file (offering the first), and the first list stays when the user
+// does not agree to replace it.
+TEST_F(ListPrintWindowTest, aSecondPrintToTheSamePdfAsksAgainAndCancellingKeepsTheFirstList)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(QString());
+    w->rbAll->setChecked(true);
+    const QString first = DataPath + QStringLiteral("first.pdf");
+    QStringList offered;
+    w->ChoosePdfFile = [&](QWidget *, const QString &suggested) {
+        offered << suggested;
+        return offered.size() == 1 ? first : QString();
+    };
+    ASSERT_TRUE(w->PrintList());
+    const QByteArray printed = fileBytes(first);
+    ASSERT_GT(pdfPages(first), 0);
+
+    EXPECT_FALSE(w->PrintList());
+    ASSERT_EQ(offered.size(), 2);
+    EXPECT_EQ(offered.last(), first);
+    EXPECT_TRUE(sameBytes(printed, fileBytes(first)));
+}
+
+// A list print to an existing PDF on a disk that fills during the run says
+// so, and the earlier list stays whole beside no leftover.
+TEST_F(ListPrintWindowTest, aPdfTheDiskCannotHoldIsReportedAndTheEarlierListStays)
+{
+    const QString pdf = DataPath + QStringLiteral("list.pdf");
+    writeBytes(pdf, "%PDF-1.4 the earlier list %%EOF");
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(pdf);
+    w->rbAll->setChecked(true);
+    w->ChoosePdfFile = [&](QWidget *, const QString &) { return pdf; };
+    const int shown = boxes.count();
+    bool printed = true;
+    {
+        ScopedFullDisk full(4 * 1024);
+        printed = w->PrintList();
+    }
+    EXPECT_FALSE(printed);
+    ASSERT_EQ(boxes.count(), shown + 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("PDFファイルを保存できませんでした"))) << qPrintable(boxes.last().text);
+    EXPECT_EQ(fileBytes(pdf), "%PDF-1.4 the earlier list %%EOF");
+    EXPECT_EQ(QDir(DataPath).entryList({QStringLiteral("*list.pdf*")}, QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("list.pdf")});
+}
+
+} // namespace

@@ -5,6 +5,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -17,7 +18,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -438,5 +444,144 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, SafeFileReadDuringSave,
                          ::testing::Values(SafeFile::Step::SyncTemporary, SafeFile::Step::RenameOriginal,
                                            SafeFile::Step::RenameTemporary, SafeFile::Step::SyncFolder,
                                            SafeFile::Step::RemoveBackup));
+
+} // namespace
+
+namespace {
+
+// Three readers put the folder right (as every reader of a settings file
+// does) while one writer saves version after version: a save that says it
+// is done has its bytes in the file, never the older copy a reader put back.
+TEST_F(SafeFileTest, aSaveReportedDoneIsNeverUndoneByReadersAtTheSameMoment)
+{
+    writeBytes(file(), "version 0");
+    // A disk that takes its time over the renames and the folder's sync, as
+    // a real one does (a folder in memory leaves the readers no moment).
+    SafeFile::setFailureHook([](SafeFile::Step s) {
+        if (s == SafeFile::Step::RenameTemporary || s == SafeFile::Step::SyncFolder)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return false;
+    });
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i)
+        readers.emplace_back([this, &stop] {
+            while (!stop.load())
+                RecoverSafeReplace(file());
+        });
+    int undone = 0;
+    int failed = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (int version = 1; clock.elapsed() < 1500; ++version) {
+        const QByteArray bytes = "version " + QByteArray::number(version);
+        if (!SafeReplaceFile(file(), bytes)) {
+            ++failed;
+            continue;
+        }
+        if (fileBytes(file()) != bytes)
+            ++undone;
+    }
+    stop = true;
+    for (std::thread &reader : readers)
+        reader.join();
+    EXPECT_EQ(undone, 0) << "saves reported done whose file held the older copy";
+    EXPECT_EQ(failed, 0);
+}
+
+// A reader of an older version puts the aside copy back just after the
+// commit (over the new file): the save does not say it succeeded.
+TEST_F(SafeFileTest, aSaveWhoseFileWasPutBackToTheOlderCopyFails)
+{
+    writeBytes(file(), "old");
+    const QString aside = SafeReplaceBackupPath(file());
+    const QString target = file();
+    SafeFile::setFailureHook([aside, target](SafeFile::Step s) {
+        if (s == SafeFile::Step::RemoveBackup)
+            (void)::rename(QFile::encodeName(aside).constData(), QFile::encodeName(target).constData());
+        return false;
+    });
+    QString error;
+    EXPECT_FALSE(SafeReplaceFile(file(), "new", &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+// A name of `bytes` bytes in UTF-8: Japanese characters (three bytes each),
+// then ASCII to the exact length, ending in ".csv".
+QString nameOfBytes(int bytes)
+{
+    QString name;
+    while (QFile::encodeName(name).size() + 3 + 4 <= bytes)
+        name += QChar(char16_t(0x4e00 + name.size())); // 一丁丂...
+    while (QFile::encodeName(name).size() + 4 < bytes)
+        name += u'a';
+    return name + QStringLiteral(".csv");
+}
+
+class SafeFileLongName : public SafeFileTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SafeFileLongName, isMadeAndReplacedAgainWithNothingLeftBeside)
+{
+    const QString name = nameOfBytes(GetParam());
+    ASSERT_EQ(QFile::encodeName(name).size(), GetParam());
+    const QString path = folder() + u'/' + name;
+    QString error;
+    ASSERT_TRUE(SafeReplaceFile(path, "first export", &error)) << qPrintable(error);
+    ASSERT_TRUE(SafeReplaceFile(path, "second", &error)) << qPrintable(error);
+    ASSERT_TRUE(SafeReplaceFile(path, "third, longer", &error)) << qPrintable(error);
+    RecoverSafeReplace(path);
+    EXPECT_EQ(fileBytes(path), "third, longer");
+    EXPECT_EQ(entries(folder()), QStringList{name});
+}
+
+// Where the aside name (name + 15 and the size's digits) and the temporary's
+// (name + 14) stop fitting in 255 bytes, and the limit itself.
+INSTANTIATE_TEST_SUITE_P(Bytes, SafeFileLongName, ::testing::Values(200, 237, 238, 239, 241, 242, 254, 255));
+
+// The interrupted replace of a long name leaves the earlier file, which a
+// reader finds whole.
+TEST_F(SafeFileTest, aFailedReplaceOfTheLongestNameKeepsTheEarlierFile)
+{
+    const QString path = folder() + u'/' + nameOfBytes(255);
+    ASSERT_TRUE(SafeReplaceFile(path, "kept"));
+    SafeFile::setFailureHook([](SafeFile::Step s) { return s == SafeFile::Step::RenameTemporary; });
+    EXPECT_FALSE(SafeReplaceFile(path, "lost"));
+    SafeFile::setFailureHook({});
+    RecoverSafeReplace(path);
+    EXPECT_EQ(fileBytes(path), "kept");
+    EXPECT_EQ(entries(folder()).size(), 1);
+}
+
+// Another writer fills the temporary by its name (as the PDF engine does).
+TEST_F(SafeFileTest, aReplacementWrittenByNameIsPutInPlaceWhole)
+{
+    writeBytes(file(), "earlier");
+    TSafeReplacement replacement(file());
+    QString error;
+    ASSERT_TRUE(replacement.Begin(&error)) << qPrintable(error);
+    {
+        QFile writer(replacement.TemporaryPath());
+        ASSERT_TRUE(writer.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(writer.write("written by name"), 15);
+    }
+    EXPECT_EQ(fileBytes(file()), "earlier") << "nothing is in place before the commit";
+    ASSERT_TRUE(replacement.Commit(&error)) << qPrintable(error);
+    EXPECT_EQ(fileBytes(file()), "written by name");
+    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
+}
+
+TEST_F(SafeFileTest, aReplacementGivenUpLeavesTheFileAndNothingElse)
+{
+    writeBytes(file(), "earlier");
+    {
+        TSafeReplacement replacement(file());
+        ASSERT_TRUE(replacement.Begin(nullptr));
+        QFile writer(replacement.TemporaryPath());
+        ASSERT_TRUE(writer.open(QIODevice::WriteOnly));
+        writer.write(QByteArray(100000, 'x'));
+    }
+    EXPECT_EQ(fileBytes(file()), "earlier");
+    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
+}
 
 } // namespace

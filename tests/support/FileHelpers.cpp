@@ -2,8 +2,10 @@
 
 #include <QFile>
 
+#include <csignal>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 QByteArray fileBytes(const QString &path)
@@ -47,4 +49,24 @@ int fileMode(const QString &path)
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return -1;
     return int(st.st_mode & 07777);
+}
+
+ScopedFullDisk::ScopedFullDisk(qint64 bytes)
+{
+    // The signal a write past the limit sends would end the test program.
+    m_signal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_soft = limit.rlim_cur;
+    limit.rlim_cur = rlim_t(bytes);
+    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+}
+
+ScopedFullDisk::~ScopedFullDisk()
+{
+    struct rlimit limit {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_soft);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, m_signal);
 }

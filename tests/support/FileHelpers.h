@@ -20,3 +20,19 @@ void ageFile(const QString &path, int seconds);
 // The access bits (mode & 07777) of a path, not following a final link; -1
 // when it cannot be examined.
 int fileMode(const QString &path);
+
+// A disk that fills: while it lives, no file this process writes grows past
+// `bytes` (a write beyond fails as on a full disk, ENOSPC's kin EFBIG), so a
+// run fails part-way through its file. The limit is lifted at the end.
+class ScopedFullDisk
+{
+public:
+    explicit ScopedFullDisk(qint64 bytes);
+    ~ScopedFullDisk();
+    ScopedFullDisk(const ScopedFullDisk &) = delete;
+    ScopedFullDisk &operator=(const ScopedFullDisk &) = delete;
+
+private:
+    unsigned long long m_soft = 0;
+    void (*m_signal)(int) = nullptr;
+};
