@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>

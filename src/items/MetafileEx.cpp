@@ -5,6 +5,8 @@
 #include <QGlyphRun>
 #include <QPainter>
 
+#include <algorithm>
+
 void TMetafileEx::Clear()
 {
     m_ops.clear();
@@ -27,7 +29,7 @@ void TMetafileEx::Draw(QPainter &Canvas, const TScreenRect &Rect) const
     Canvas.save();
     Canvas.translate(Rect.Left, Rect.Top);
     Canvas.scale(double(Rect.width() + 1) / m_size.width(), double(Rect.height() + 1) / m_size.height());
-    playOps(Canvas);
+    playOps(Canvas, QTransform(), false);
     Canvas.restore();
 }
 
@@ -36,15 +38,26 @@ void TMetafileEx::Play(QPainter &Canvas, QPointF Origin, TDeviceDpi Target) cons
     // An empty recording leaves no trace, not even a saved state on a PDF page.
     if (m_ops.empty())
         return;
-    Canvas.save();
-    Canvas.translate(Origin);
+    QTransform frame;
     if (Target != m_dpi && m_dpi.x > 0 && m_dpi.y > 0 && Target.x > 0 && Target.y > 0)
-        Canvas.scale(double(Target.x) / m_dpi.x, double(Target.y) / m_dpi.y);
-    playOps(Canvas);
+        frame.scale(double(Target.x) / m_dpi.x, double(Target.y) / m_dpi.y);
+    frame *= QTransform::fromTranslate(Origin.x(), Origin.y());
+    // Text alone (most items) takes its frame into its runs and gives back
+    // the transform and pen it changed: saving and restoring the painter
+    // would write the whole state out on a PDF page, twice an item.
+    const bool textOnly =
+        std::all_of(m_ops.cbegin(), m_ops.cend(), [](const TDisplayOp &op) { return std::holds_alternative<TTextOp>(op); });
+    if (textOnly) {
+        playOps(Canvas, frame, true);
+        return;
+    }
+    Canvas.save();
+    Canvas.setTransform(frame, true);
+    playOps(Canvas, QTransform(), false);
     Canvas.restore();
 }
 
-void TMetafileEx::playOps(QPainter &Canvas) const
+void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restore) const
 {
     int pushed = 0;
     // Text runs only change the transform and the pen, and set both for
@@ -115,13 +128,13 @@ void TMetafileEx::playOps(QPainter &Canvas) const
                     pen = Canvas.pen();
                     inText = true;
                 }
+                const QTransform transform = r.Transform * Frame;
                 if (pending && pendingFont == r.Font && pendingColor == t->Font.Color
-                    && sameLinear(pendingTransform, r.Transform)) {
+                    && sameLinear(pendingTransform, transform)) {
                     // p * L + d2 == (p + s) * L + d1 with s = (d2 - d1) * L^-1.
-                    const QTransform linear(r.Transform.m11(), r.Transform.m12(), r.Transform.m21(),
-                                            r.Transform.m22(), 0, 0);
+                    const QTransform linear(transform.m11(), transform.m12(), transform.m21(), transform.m22(), 0, 0);
                     const QPointF shift = linear.inverted().map(
-                        QPointF(r.Transform.dx() - pendingTransform.dx(), r.Transform.dy() - pendingTransform.dy()));
+                        QPointF(transform.dx() - pendingTransform.dx(), transform.dy() - pendingTransform.dy()));
                     if (notes) {
                         pendingTexts.resize(pendingGlyphs.size());
                         pendingTexts += r.Texts;
@@ -136,15 +149,15 @@ void TMetafileEx::playOps(QPainter &Canvas) const
                 pendingFont = r.Font;
                 pendingColor = t->Font.Color;
                 pendingGlyphs = r.Glyphs;
-                if (r.Transform.type() <= QTransform::TxTranslate) {
+                if (transform.type() <= QTransform::TxTranslate) {
                     pendingTransform = QTransform();
                     pendingPositions.clear();
                     pendingPositions.reserve(r.Positions.size());
-                    const QPointF shift(r.Transform.dx(), r.Transform.dy());
+                    const QPointF shift(transform.dx(), transform.dy());
                     for (const QPointF &p : r.Positions)
                         pendingPositions.append(p + shift);
                 } else {
-                    pendingTransform = r.Transform;
+                    pendingTransform = transform;
                     pendingPositions = r.Positions;
                 }
                 pendingTexts = r.Texts;
@@ -170,7 +183,7 @@ void TMetafileEx::playOps(QPainter &Canvas) const
             --pushed;
         }
     }
-    endText(false);
+    endText(Restore);
     // A recording cut short leaves no clip behind on the caller's canvas.
     while (pushed-- > 0)
         Canvas.restore();

@@ -101,7 +101,9 @@ public:
     void Play(QPainter &Canvas, QPointF Origin, TDeviceDpi Target) const;
 
 private:
-    void playOps(QPainter &Canvas) const;
+    // Frame maps the recording onto the painter's current transform;
+    // Restore gives back the transform and pen the text changed.
+    void playOps(QPainter &Canvas, const QTransform &Frame, bool Restore) const;
 
     std::vector<TDisplayOp> m_ops;
     QSize m_size;
