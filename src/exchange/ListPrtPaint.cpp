@@ -192,6 +192,23 @@ TCellLines layCell(QTextLayout &layout, const QSize &cell, int align, const QFon
     return lines;
 }
 
+// Walks the columns from `left`: a one-character gap between columns, each
+// cut at the right limit; a column that begins at or beyond it is not drawn.
+// The painter and the count of clipped texts walk the same cells.
+template <typename F>
+void forEachListCell(const TListPrintJob &job, const TListPageMetrics &m, int left, int rightLimit, F &&cell)
+{
+    for (std::size_t i = 0; i < job.Columns.size(); ++i) {
+        if (i > 0)
+            left += m.W;
+        if (left >= rightLimit)
+            break;
+        const int right = std::min(left + m.W * job.Columns[i].ItemSize, rightLimit);
+        cell(i, job.Columns[i], left, right);
+        left = right;
+    }
+}
+
 class TPagePainter
 {
 public:
@@ -465,20 +482,12 @@ private:
         }
     }
 
-    // Walks the columns from `left`: a one-character gap between columns, each
-    // cut at the right limit; a column that begins at or beyond it is not drawn.
     template <typename F>
     void forEachCell(F &&cell, int left, int rightLimit)
     {
-        for (std::size_t i = 0; i < job.Columns.size(); ++i) {
-            if (i > 0)
-                left += m.W;
-            if (left >= rightLimit)
-                break;
-            const int right = std::min(left + m.W * job.Columns[i].ItemSize, rightLimit);
-            cell(job.Columns[i], left, right);
-            left = right;
-        }
+        forEachListCell(job, m, left, rightLimit, [&cell](std::size_t, const TListPrintColumn &c, int l, int r) {
+            cell(c, l, r);
+        });
     }
 
     QPainter &p;
@@ -740,16 +749,10 @@ std::vector<int> ListPrintCutCells(const TListPrintJob &job, const TListPageMetr
     // The cells as the painter walks them; a column beginning at or beyond
     // the right limit has none.
     std::vector<int> widths;
-    int left = m.Origin.x() + PL;
-    for (std::size_t i = 0; i < job.Columns.size(); ++i) {
-        if (i > 0)
-            left += m.W;
-        if (left >= rightLimit)
-            break;
-        const int right = std::min(left + m.W * job.Columns[i].ItemSize, rightLimit);
-        widths.push_back(right - left);
-        left = right;
-    }
+    forEachListCell(job, m, m.Origin.x() + PL, rightLimit,
+                    [&widths](std::size_t, const TListPrintColumn &, int left, int right) {
+                        widths.push_back(right - left);
+                    });
     const int height = m.H * std::max(1, job.Layout.iRowCount);
     const QFontMetricsF metrics(m.BodyFont, device);
     for (std::size_t r = 0; r < rows.size(); ++r) {

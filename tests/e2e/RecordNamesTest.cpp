@@ -169,13 +169,7 @@ TEST_F(RecordNames, senderNameFrameFollowsTheSendersOwnMark)
     selectRows({0});
     TPrintEditor *editor = open(TPaper::Postcard);
     ASSERT_NE(editor, nullptr);
-    editor->ExecDialog = [](QDialog &Dialog) {
-        Dialog.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
-        typeIn(&Dialog, "edName", QStringLiteral("佐藤 一郎"));
-        typeIn(&Dialog, "edPos", QStringLiteral("0600001"));
-        typeIn(&Dialog, "edTdfkn", QStringLiteral("北海道"));
-        typeIn(&Dialog, "edAdrs1", QStringLiteral("札幌市中央区北一条西二丁目"));
+    enterSenderWith(*editor, [](QDialog &Dialog) {
         press(&Dialog, "ckbHome");
         typeIn(&Dialog, "edJoint1", QStringLiteral("春子"));
         auto *own = Dialog.findChild<QToolButton *>(QStringLiteral("sbtnNamePrint"));
@@ -185,10 +179,7 @@ TEST_F(RecordNames, senderNameFrameFollowsTheSendersOwnMark)
             press(&Dialog, "sbtnNamePrint");
         if (joint && !joint->isChecked())
             press(&Dialog, "sbtnJointPrint1");
-        press(&Dialog, "btnChoice");
-        return Dialog.result();
-    };
-    editor->findChild<QAction *>(QStringLiteral("actSender"))->trigger();
+    });
     const QString text = print(*editor);
     EXPECT_TRUE(text.contains(QStringLiteral("佐藤春子"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("一郎"))) << text.toStdString();

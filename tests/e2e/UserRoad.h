@@ -25,6 +25,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <functional>
 #include <tuple>
 
 class UserRoadFixture : public BookFixture
@@ -187,19 +188,26 @@ protected:
     // chosen there: a person, or a person at a company with its lines.
     void enterSender(TPrintEditor &Editor, bool Company)
     {
-        Editor.ExecDialog = [Company](QDialog &Dialog) {
-            Dialog.show();
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
-            typeIn(&Dialog, "edName", QStringLiteral("佐藤 一郎"));
-            typeIn(&Dialog, "edPos", QStringLiteral("0600001"));
-            typeIn(&Dialog, "edTdfkn", QStringLiteral("北海道"));
-            typeIn(&Dialog, "edAdrs1", QStringLiteral("札幌市中央区北一条西二丁目"));
+        enterSenderWith(Editor, [Company](QDialog &Dialog) {
             if (Company) {
                 press(&Dialog, "ckbCorp");
                 typeIn(&Dialog, "edCorp", QStringLiteral("株式会社ピクス"));
                 typeIn(&Dialog, "cbxDptmnt", QStringLiteral("営業部"));
                 typeIn(&Dialog, "cbxPost", QStringLiteral("主任"));
             }
+        });
+    }
+    // The same person, with More typed into the window before it is chosen.
+    void enterSenderWith(TPrintEditor &Editor, const std::function<void(QDialog &)> &More)
+    {
+        Editor.ExecDialog = [More](QDialog &Dialog) {
+            Dialog.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
+            typeIn(&Dialog, "edName", QStringLiteral("佐藤 一郎"));
+            typeIn(&Dialog, "edPos", QStringLiteral("0600001"));
+            typeIn(&Dialog, "edTdfkn", QStringLiteral("北海道"));
+            typeIn(&Dialog, "edAdrs1", QStringLiteral("札幌市中央区北一条西二丁目"));
+            More(Dialog);
             press(&Dialog, "btnChoice");
             return Dialog.result();
         };
