@@ -1,4 +1,5 @@
 #include "addressbook/AdrsListModel.h"
+#include "util/StrFunc.h"
 
 #include "addressbook/WordSch.h"
 #include "core/AppSub.h"
@@ -704,7 +705,10 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
         return pos.size() == 5 || pos.size() == 7 ? pos.left(3) + u'-' + pos.mid(3) : pos;
     }
     case 10:
-        return plainText(f.Tdfkn) + plainText(f.Adrs1) + plainText(f.Adrs2) + plainText(f.Adrs3);
+        // Lines the user kept apart never run two numbers together.
+        return JoinAddressLines(JoinAddressLines(JoinAddressLines(plainText(f.Tdfkn), plainText(f.Adrs1)),
+                                                 plainText(f.Adrs2)),
+                                plainText(f.Adrs3));
     case 12:
         return f.PrivCorp && f.PrivCorp->AsBoolean() ? QStringLiteral("個人") : QStringLiteral("会社");
     case kSymbolColumn: {
@@ -767,7 +771,7 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
     case 9:
         return word.MayHold({viewOf(f.Pos)}, u"-");
     case 10:
-        return word.MayHold({viewOf(f.Tdfkn), viewOf(f.Adrs1), viewOf(f.Adrs2), viewOf(f.Adrs3)});
+        return word.MayHold({viewOf(f.Tdfkn), viewOf(f.Adrs1), viewOf(f.Adrs2), viewOf(f.Adrs3)}, u"\u3000");
     case 37:
     case 38:
     case 39:

@@ -6,6 +6,7 @@
 #include "platform/Cp932.h"
 #include "platform/Table.h"
 #include "platform/TextLines.h"
+#include "util/StrFunc.h"
 
 #include <unordered_map>
 
@@ -88,7 +89,10 @@ QString cellText(TFields &table, int item, const TListPrintLayout &layout, const
     }
     case 11: {
         QString text = layout.IgnoreTdfkn ? QString() : plain(table, "Tdfkn");
-        return text + plain(table, "Adrs1") + plain(table, "Adrs2") + plain(table, "Adrs3");
+        // Lines the user kept apart never run two numbers together.
+        for (const char *line : {"Adrs1", "Adrs2", "Adrs3"})
+            text = JoinAddressLines(text, plain(table, line));
+        return text;
     }
     case 12:
         return plain(table, "AdrsKana");

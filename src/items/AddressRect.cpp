@@ -1,5 +1,7 @@
 #include "items/AddressRect.h"
 
+#include "util/StrFunc.h"
+
 #include <algorithm>
 
 namespace {
@@ -22,28 +24,11 @@ QString digitsToHalfWidth(const QString &Digits)
 
 using TRun = TAddressRect::TRun;
 
-// A digit of any width or a kanji numeral: what a house or room number
-// begins or ends with, whether the data format turned it into kanji or not.
-bool isNumeral(QChar c)
-{
-    static const QString kanji = QStringLiteral("〇一二三四五六七八九十百千");
-    return (c >= u'0' && c <= u'9') || isFullWidthDigit(c) || kanji.contains(c);
-}
-
-// Lines the user kept apart are set together with nothing between them,
-// except where a number would run into the next one: "９－４－２１" and
-// "２０３号室" would read as the one number 21203, so a blank keeps them apart.
-bool numbersMeet(const QString &Before, const QString &After)
-{
-    return !Before.isEmpty() && !After.isEmpty() && isNumeral(Before.back()) && isNumeral(After.front());
-}
-
 const QString kLineBlank = QStringLiteral("\u3000");
 
-QString joinLines(const QString &First, const QString &Second)
-{
-    return numbersMeet(First, Second) ? First + kLineBlank + Second : First + Second;
-}
+bool numbersMeet(const QString &Before, const QString &After) { return AddressNumbersMeet(Before, After); }
+
+QString joinLines(const QString &First, const QString &Second) { return JoinAddressLines(First, Second); }
 
 struct TColumn {
     QList<TRun> runs;

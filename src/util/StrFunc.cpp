@@ -481,3 +481,23 @@ QString ReplaceDashesW(QStringView S, int Kind)
         replaceEach(text, QStringView(Dashes()).sliced(i, 1), replacement);
     return text;
 }
+
+namespace {
+
+bool isAddressNumeral(QChar c)
+{
+    static const QString kanji = QStringLiteral("〇一二三四五六七八九十百千");
+    return (c >= u'0' && c <= u'9') || (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19) || kanji.contains(c);
+}
+
+} // namespace
+
+bool AddressNumbersMeet(QStringView Before, QStringView After)
+{
+    return !Before.isEmpty() && !After.isEmpty() && isAddressNumeral(Before.back()) && isAddressNumeral(After.front());
+}
+
+QString JoinAddressLines(const QString &First, const QString &Second)
+{
+    return AddressNumbersMeet(First, Second) ? First + QChar(0x3000) + Second : First + Second;
+}

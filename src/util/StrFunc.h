@@ -150,3 +150,11 @@ QString DigitsToKanjiW(QStringView S);
 // Every dash replaced by the replacement of Kind (0 or 1); any other Kind
 // leaves S unchanged.
 QString ReplaceDashesW(QStringView S, int Kind);
+
+// Address lines the user kept apart are set together with nothing between
+// them, except where a number would run into the next one: "９－４－２１" and
+// "２０３号室" would read as the one number 21203, so a full-width blank keeps
+// them apart. A number is a digit of either width or a kanji numeral, whether
+// the data format turned it into kanji or not.
+[[nodiscard]] bool AddressNumbersMeet(QStringView Before, QStringView After);
+[[nodiscard]] QString JoinAddressLines(const QString &First, const QString &Second);

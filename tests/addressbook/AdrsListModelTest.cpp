@@ -414,6 +414,11 @@ INSTANTIATE_TEST_SUITE_P(
         WordCase{"postcodeHyphen", {{"Pos", sj("1234567")}}, 9, u"3-45", true},
         WordCase{"hyphenatedPhone", {{"Tel", sj("0312345678")}}, 3, u"03-1234", true},
         WordCase{"addressAcrossItsFields", {{"Adrs1", sj("千代田区")}, {"Adrs2", sj("丸の内")}}, 10, u"区丸", true},
+        // A room number on its own line stays apart from the house number.
+        WordCase{"roomNumberApartFromTheHouseNumber", {{"Adrs1", sj("神宮前９－４－２１")}, {"Adrs2", sj("２０３号室")}},
+                 10, u"２１　２０３", true},
+        WordCase{"houseAndRoomNumberNeverOneNumber", {{"Adrs1", sj("神宮前９－４－２１")}, {"Adrs2", sj("２０３号室")}},
+                 10, u"２１２０３", false},
         WordCase{"wideName", {{"Joint2", QByteArray("@9AD9@6A4B")}}, 23, u"髙橋", true},
         // The wide form is written in upper-case digits: a plain name that
         // looks like lower-case ones is shown, and found, as stored.

@@ -1,0 +1,35 @@
+#include "util/StrFunc.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct JoinCase {
+    const char *name;
+    const char16_t *first, *second, *joined;
+};
+
+class AddressJoin : public ::testing::TestWithParam<JoinCase>
+{
+};
+
+// Lines join with nothing between them unless two numbers would meet.
+TEST_P(AddressJoin, keepsNumbersOfTwoLinesApart)
+{
+    const JoinCase &c = GetParam();
+    EXPECT_EQ(JoinAddressLines(QString::fromUtf16(c.first), QString::fromUtf16(c.second)), QString::fromUtf16(c.joined));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, AddressJoin,
+    ::testing::Values(JoinCase{"fullWidthDigits", u"９－４－２１", u"２０３号室", u"９－４－２１　２０３号室"},
+                      JoinCase{"halfWidthDigits", u"9-4-21", u"203", u"9-4-21\u3000203"},
+                      JoinCase{"kanjiNumerals", u"三丁目", u"十二番", u"三丁目十二番"},
+                      JoinCase{"kanjiNumeralsMeet", u"四丁目五", u"二〇三号", u"四丁目五\u3000二〇三号"},
+                      JoinCase{"numberThenBuilding", u"９－４－２１", u"ハイツ２０３", u"９－４－２１ハイツ２０３"},
+                      JoinCase{"townThenNumber", u"神宮前", u"９－４", u"神宮前９－４"},
+                      JoinCase{"emptySecond", u"２１", u"", u"２１"},
+                      JoinCase{"emptyFirst", u"", u"２０３", u"２０３"}),
+    [](const ::testing::TestParamInfo<JoinCase> &info) { return std::string(info.param.name); });
+
+} // namespace
