@@ -2,9 +2,13 @@
 
 #include "support/FileHelpers.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <ostream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -58,5 +62,55 @@ TEST_F(PdfOutFileTest, aPdfCutBeforeItsTrailerLeavesTheEarlierOneAndNothingElse)
     EXPECT_EQ(fileBytes(pdf()), "%PDF-1.4 the earlier list\n%%EOF\n");
     EXPECT_EQ(entries(), QStringList{QStringLiteral("list.pdf")});
 }
+
+// Beside the PDF the user names, a hidden file of the shape an earlier
+// version's killed run left (".<name>." and six letters) is removed only when
+// it is what such a run leaves: nothing, or a PDF cut before its trailer. A
+// whole PDF of that shape is a copy the user keeps (".list.pdf.backup").
+struct LegacyLeftoverCase {
+    const char *name;
+    const char *entry;
+    QByteArray bytes;
+    bool removed;
+};
+
+void PrintTo(const LegacyLeftoverCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class PdfOutLegacyLeftover : public PdfOutFileTest, public ::testing::WithParamInterface<LegacyLeftoverCase>
+{
+};
+
+TEST_P(PdfOutLegacyLeftover, onlyAKilledRunsLeftoverIsSweptBeforeTheRun)
+{
+    const LegacyLeftoverCase &c = GetParam();
+    writeBytes(pdf(), "%PDF-1.4 the earlier list\n%%EOF\n");
+    const QString beside = dir.filePath(QString::fromLatin1(c.entry));
+    writeBytes(beside, c.bytes);
+    {
+        QFile old(beside);
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(old.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    }
+    TPdfOutFile out(pdf());
+    QString error;
+    ASSERT_TRUE(out.Begin(&error)) << qPrintable(error);
+    EXPECT_EQ(QFile::exists(beside), !c.removed);
+    if (!c.removed)
+        EXPECT_EQ(fileBytes(beside), c.bytes) << "the user's copy stays as it was";
+    EXPECT_EQ(fileBytes(pdf()), "%PDF-1.4 the earlier list\n%%EOF\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sweep, PdfOutLegacyLeftover,
+    ::testing::Values(LegacyLeftoverCase{"emptyLeftoverGoes", ".list.pdf.aB3xZ9", QByteArray(), true},
+                      LegacyLeftoverCase{"cutLeftoverGoes", ".list.pdf.k2Lm0Q", "%PDF-1.4 painted until kil", true},
+                      LegacyLeftoverCase{"usersWholeCopyStays", ".list.pdf.backup",
+                                         "%PDF-1.4 the user's own copy\n%%EOF\n", false},
+                      LegacyLeftoverCase{"usersWholeCopyWithDigitsStays", ".list.pdf.v2copy",
+                                         "%PDF-1.7 kept\n%%EOF\n", false}),
+    [](const ::testing::TestParamInfo<LegacyLeftoverCase> &Info) { return std::string(Info.param.name); });
 
 } // namespace
