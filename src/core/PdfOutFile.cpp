@@ -36,8 +36,10 @@ bool isLegacySuffix(QStringView suffix)
 }
 
 // A leftover of a killed run of an earlier version: the name's shape, a
-// regular file that holds nothing or the start of a PDF, untouched for a
-// minute and held by no one. Anything else there is the user's.
+// regular file that holds nothing or a PDF cut before its trailer, untouched
+// for a minute and held by no one. Anything else there is the user's: a
+// whole PDF under such a name (".list.pdf.backup") may be a copy the user
+// keeps, and a whole leftover kept by mistake loses nothing.
 void removeLegacyLeftover(const QString &Path)
 {
     const QByteArray name = QFile::encodeName(Path);
@@ -51,7 +53,8 @@ void removeLegacyLeftover(const QString &Path)
     char head[5] = {};
     const ssize_t got = ::read(fd, head, sizeof head);
     struct stat held {};
-    const bool pdf = got == 0 || (got == 5 && QByteArrayView(head, 5) == "%PDF-");
+    const bool pdf =
+        got == 0 || (got == 5 && QByteArrayView(head, 5) == "%PDF-" && !PdfWrittenWhole(QFile::decodeName(name)));
     if (pdf && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_ino == st.st_ino &&
         held.st_dev == st.st_dev)
         ::unlink(name.constData());

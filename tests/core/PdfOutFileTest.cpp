@@ -98,8 +98,9 @@ TEST_P(PdfOutLegacyLeftover, onlyAKilledRunsLeftoverIsSweptBeforeTheRun)
     QString error;
     ASSERT_TRUE(out.Begin(&error)) << qPrintable(error);
     EXPECT_EQ(QFile::exists(beside), !c.removed);
-    if (!c.removed)
+    if (!c.removed) {
         EXPECT_EQ(fileBytes(beside), c.bytes) << "the user's copy stays as it was";
+    }
     EXPECT_EQ(fileBytes(pdf()), "%PDF-1.4 the earlier list\n%%EOF\n");
 }
 
