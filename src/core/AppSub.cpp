@@ -96,14 +96,7 @@ QString DecodeUnicodeField(QByteArrayView value)
         result.append(QChar(unit));
     }
     // A lone surrogate is no text the encoder was given.
-    for (qsizetype i = 0; i < result.size(); ++i) {
-        const QChar c = result.at(i);
-        if (c.isHighSurrogate() && i + 1 < result.size() && result.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return Cp932::decode(value);
-    }
-    return result;
+    return result.isValidUtf16() ? result : Cp932::decode(value);
 }
 
 QByteArray CopyMbcsLeft(QByteArrayView s, qsizetype n)

@@ -26,10 +26,6 @@ using TRun = TAddressRect::TRun;
 
 const QString kLineBlank = QStringLiteral("\u3000");
 
-bool numbersMeet(const QString &Before, const QString &After) { return AddressNumbersMeet(Before, After); }
-
-QString joinLines(const QString &First, const QString &Second) { return JoinAddressLines(First, Second); }
-
 struct TColumn {
     QList<TRun> runs;
     int length = 0;
@@ -85,7 +81,7 @@ QString columnText(const TColumn &Column)
 
 void append(TColumn &To, const TColumn &From)
 {
-    if (numbersMeet(columnText(To), columnText(From)))
+    if (AddressNumbersMeet(columnText(To), columnText(From)))
         To.runs.append({false, kLineBlank, 0, 0});
     To.runs += From.runs;
 }
@@ -263,15 +259,15 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         }
         if (n == 2) {
             if (CellCount(L0) < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
-                L0 = joinLines(L0, L1);
+                L0 = JoinAddressLines(L0, L1);
                 n = 1;
                 continue;
             }
             const QString &wider = W(L1) > W(L0) ? L1 : L0;
             if (!FitFont(Canvas, aw, W(wider + kOne)))
                 return;
-            if (W(joinLines(L0, L1)) - W(kOne) < aw) {
-                L0 = joinLines(L0, L1);
+            if (W(JoinAddressLines(L0, L1)) - W(kOne) < aw) {
+                L0 = JoinAddressLines(L0, L1);
                 n = 1;
                 continue;
             }
@@ -282,7 +278,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         }
         // Three lines.
         if (CellCount(L0) < 5) {
-            L0 = joinLines(L0, L1);
+            L0 = JoinAddressLines(L0, L1);
             L1 = L2;
             n = 2;
             continue;
@@ -294,10 +290,10 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             k = W(L1) >= W(L0) ? 1 : 0;
         auto joinTwo = [&] {
             if (k != 0 && W(L0) <= W(L2)) {
-                L0 = joinLines(L0, L1);
+                L0 = JoinAddressLines(L0, L1);
                 L1 = L2;
             } else {
-                L1 = joinLines(L1, L2);
+                L1 = JoinAddressLines(L1, L2);
             }
             n = 2;
         };
@@ -308,12 +304,12 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         const QString &widest = k == 0 ? L0 : k == 1 ? L1 : L2;
         if (!FitFont(Canvas, aw, W(widest + kOne + kOne)))
             return;
-        if (W(joinLines(L0, L1)) - W(kOne) < aw) {
+        if (W(JoinAddressLines(L0, L1)) - W(kOne) < aw) {
             joinTwo();
             continue;
         }
-        if (W(joinLines(L1, L2) + kOne) < aw) {
-            L1 = joinLines(L1, L2);
+        if (W(JoinAddressLines(L1, L2) + kOne) < aw) {
+            L1 = JoinAddressLines(L1, L2);
             n = 2;
             continue;
         }

@@ -486,8 +486,9 @@ namespace {
 
 bool isAddressNumeral(QChar c)
 {
-    static const QString kanji = QStringLiteral("〇一二三四五六七八九十百千");
-    return (c >= u'0' && c <= u'9') || (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19) || kanji.contains(c);
+    static const QString orders = QStringLiteral("十百千");
+    return (c >= u'0' && c <= u'9') || FullWidthDigits().contains(c) || KanjiDigits().contains(c) ||
+           orders.contains(c);
 }
 
 } // namespace
