@@ -414,7 +414,7 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
         }
     }
     mergeCompanyHonor(Document, Record, format);
-    ApplyDataFormat(Document, Record, Sender);
+    ApplyDataFormat(Document, Record, Sender, format);
     moveJointNames(Document);
     // Only the items whose content changed lay themselves out again (the
     // sender block stays as it is from record to record).

@@ -15,6 +15,7 @@
 #include <QDate>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -77,11 +78,21 @@ TDataFormat EffectiveDataFormat(const TLayoutDocument &Document)
 {
     if (Document.DataFormat)
         return *Document.DataFormat;
-    TDataFormat format;
+    // The defaults depend on the layout's kind and its picture alone; every
+    // record merged asks for them, so they are worked out once (their
+    // honorifics are converted to Shift-JIS).
+    static const std::array<TDataFormat, 8> defaults = [] {
+        std::array<TDataFormat, 8> out;
+        for (int editor = 0; editor < 4; ++editor)
+            for (int withoutPicture = 0; withoutPicture < 2; ++withoutPicture)
+                ApplyNewLayoutDefaults(out[size_t(editor * 2 + withoutPicture)], TDataFormatEditor(editor),
+                                       withoutPicture != 0);
+        return out;
+    }();
     // Papers with a picture of the printed boxes keep the digits in the
     // boxes; the others write the postcode out.
-    ApplyNewLayoutDefaults(format, editorOf(Document), Document.Format.BackgroundText().isEmpty());
-    return format;
+    const bool withoutPicture = Document.Format.Background.isEmpty() || Document.Format.BackgroundText().isEmpty();
+    return defaults[size_t(int(editorOf(Document)) * 2 + (withoutPicture ? 1 : 0))];
 }
 
 void ApplyNewLayoutFormat(TLayoutDocument &Document)
@@ -129,7 +140,12 @@ QString ConvertPostcode(const QString &Postcode, qint32 Mark)
 
 void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender)
 {
-    const TDataFormat f = EffectiveDataFormat(Document);
+    ApplyDataFormat(Document, Record, Sender, EffectiveDataFormat(Document));
+}
+
+void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender,
+                     const TDataFormat &f)
+{
     const TTenthMm longSide(std::max(Document.Format.Width, Document.Format.Height));
     // The printed sender is read once per merge, and only when a line shows
     // one of its contact lines.

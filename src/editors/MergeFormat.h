@@ -22,6 +22,10 @@ void ApplyNewLayoutFormat(TLayoutDocument &Document);
 // document's PrintedSender (empty without one). Part of every merge, on
 // screen and on paper.
 void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender);
+// The same with the document's data format already at hand (its
+// EffectiveDataFormat), as a merge has it.
+void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender,
+                     const TDataFormat &Format);
 
 // Address text as the data format converts it; in vertical writing the
 // dashes left become the long vowel mark, which stands upright in a column.

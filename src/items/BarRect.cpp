@@ -3,7 +3,10 @@
 #include "platform/Cp932.h"
 #include "util/SubUnit.h"
 
+#include <QBrush>
 #include <QPainter>
+#include <QPen>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +69,17 @@ const QStringList &numberMarkers()
 
 bool markerAt(const QString &S, qsizetype Pos, qsizetype *Length = nullptr)
 {
+    // Most characters of an address start no marker: they are turned away
+    // by their first character before any marker is compared.
+    static const QString firstChars = [] {
+        QString out;
+        for (const QString &m : numberMarkers())
+            if (!out.contains(m.front()))
+                out += m.front();
+        return out;
+    }();
+    if (Pos >= S.size() || !firstChars.contains(S[Pos]))
+        return false;
     for (const QString &m : numberMarkers())
         if (QStringView(S).mid(Pos).startsWith(m)) {
             if (Length)
@@ -151,6 +165,8 @@ QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
     // when the town is looked for.
     QString packed;
     QList<qsizetype> origin;
+    packed.reserve(s.size());
+    origin.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i)
         if (s[i] != u' ') {
             packed += s[i];
@@ -281,25 +297,31 @@ QList<quint8> CustomerBarcodeCodes(const QString &Data)
     if (Data.isEmpty())
         return {};
     QList<quint8> codes;
+    codes.reserve(CodeCharacters + 1);
     for (QChar c : Data) {
-        QList<quint8> pair;
-        if (isCodeDigit(c))
-            pair = {quint8(c.unicode() - u'0')};
-        else if (c == u'-')
-            pair = {PostHyphen};
-        else if (c >= u'A' && c <= u'J')
+        // A digit or the hyphen is one code, a letter a control code and one.
+        std::array<quint8, 2> pair{};
+        int count = 2;
+        if (isCodeDigit(c)) {
+            pair[0] = quint8(c.unicode() - u'0');
+            count = 1;
+        } else if (c == u'-') {
+            pair[0] = PostHyphen;
+            count = 1;
+        } else if (c >= u'A' && c <= u'J') {
             pair = {PostCC1, quint8(c.unicode() - u'A')};
-        else if (c >= u'K' && c <= u'T')
+        } else if (c >= u'K' && c <= u'T') {
             pair = {PostCC2, quint8(c.unicode() - u'K')};
-        else if (c >= u'U' && c <= u'Z')
+        } else if (c >= u'U' && c <= u'Z') {
             pair = {PostCC3, quint8(c.unicode() - u'U')};
-        else
+        } else {
             return {};
+        }
         // Past the twentieth place nothing is kept; a letter whose control
         // code takes the twentieth keeps that control code alone.
-        for (quint8 code : pair)
+        for (int k = 0; k < count; ++k)
             if (codes.size() < CodeCharacters)
-                codes.append(code);
+                codes.append(pair[size_t(k)]);
     }
     while (codes.size() < CodeCharacters)
         codes.append(PostCC4);
@@ -323,7 +345,9 @@ QList<TPostBar> EncodeCustomerBarcode(const QString &Data)
         {L, T, T}, {L, L, T}, {L, D, A}, {D, L, A}, {L, A, D}, {L, T, L}, {D, A, L}, {A, L, D}, {A, D, L}, {T, L, L},
         {T, L, T}, {D, A, T}, {D, T, A}, {A, D, T}, {T, D, A}, {A, T, D}, {T, A, D}, {T, T, L}, {L, L, L},
     }};
-    QList<TPostBar> bars{L, D};
+    QList<TPostBar> bars;
+    bars.reserve(4 + 3 * codes.size());
+    bars << L << D;
     for (quint8 code : codes)
         for (TPostBar bar : patterns.at(code))
             bars.append(bar);
@@ -453,18 +477,27 @@ void TBarcodeRect::drawBars(QPainter &Canvas, double Left, double Top, double Wi
         const int to = (b & 2) ? 3 : 2;
         bars.append(m_horizontal ? QRectF(2 * i, from, 1, to - from) : QRectF(from, 2 * i, to - from, 1));
     }
-    Canvas.save();
+    // Only the transform, pen and brush change, and they are given back
+    // one by one: saving and restoring the whole painter would write every
+    // part of its state out again on a PDF page, for every code printed.
+    const QTransform before = Canvas.transform();
+    const QPen pen = Canvas.pen();
+    const QBrush brush = Canvas.brush();
+    QTransform frame = before;
     if (m_horizontal) {
-        Canvas.translate(Left, Top);
-        Canvas.scale(module, across / 3.0);
+        frame.translate(Left, Top);
+        frame.scale(module, across / 3.0);
     } else {
-        Canvas.translate(Left + Width, Top);
-        Canvas.scale(-across / 3.0, module);
+        frame.translate(Left + Width, Top);
+        frame.scale(-across / 3.0, module);
     }
+    Canvas.setTransform(frame);
     Canvas.setPen(Qt::NoPen);
     Canvas.setBrush(Qt::black);
     Canvas.drawRects(bars.constData(), int(bars.size()));
-    Canvas.restore();
+    Canvas.setTransform(before);
+    Canvas.setPen(pen);
+    Canvas.setBrush(brush);
 }
 
 void TBarcodeRect::Draw(QPainter &Canvas, int X, int Y)

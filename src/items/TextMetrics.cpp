@@ -72,6 +72,17 @@ const TDesignFace &designFace(const QString &Face, quint8 Style)
     return *face;
 }
 
+// A measure rounded half away from zero to whole pixels, as RoundHalfAway
+// rounds it: std::round is exact on a double, so the long double arithmetic
+// is only needed outside the int range (thousands of characters are measured
+// for every record printed).
+int roundedPixels(double Value)
+{
+    if (std::abs(Value) < 2147483647.0)
+        return static_cast<int>(std::round(Value));
+    return static_cast<int>(RoundHalfAway(Value));
+}
+
 } // namespace
 
 bool IsFullWidthChar(char32_t C)
@@ -210,7 +221,7 @@ QList<int> TDesignTextMetrics::advances(const TCanvasFont &Font, QStringView Tex
         if (at == known.cend())
             break;
         const double natural = IsJoiningMark(c) ? 0.0 : *at * scale;
-        out[i] = int(RoundHalfAway(natural * (Font.WidthRatio > 0 ? Font.WidthRatio : 1.0)));
+        out[i] = roundedPixels(natural * (Font.WidthRatio > 0 ? Font.WidthRatio : 1.0));
         i += units;
     }
     return out;
@@ -220,7 +231,7 @@ int TDesignTextMetrics::lineHeight(const TCanvasFont &Font) const
 {
     // The em box: the height of "一" in a Japanese face, whatever line gap
     // the face's own ascent and descent leave around it.
-    return int(RoundHalfAway(emSize(Font)));
+    return roundedPixels(emSize(Font));
 }
 
 double TDesignTextMetrics::emSize(const TCanvasFont &Font) const

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QVarLengthArray>
 #include <QRawFont>
 
 #include <cstring>
@@ -201,41 +202,74 @@ QMutex glyphMutex;
 
 } // namespace
 
+namespace {
+
+// The glyphs of Codes (the code points of a text holding no marks or
+// selectors) from the face's table of those found so far, the missing ones
+// shaped and kept. glyphMutex is held.
+void lookUpGlyphs(TShapingFace *f, const QVarLengthArray<char32_t, 64> &Codes, bool Vertical, QList<quint32> &Out)
+{
+    QHash<char32_t, quint32> &known = Vertical ? f->verticalGlyphs : f->plainGlyphs;
+    Out.clear();
+    Out.reserve(Codes.size());
+    QString missing;
+    QList<char32_t> missingCodes;
+    for (const char32_t c : Codes) {
+        const auto at = known.constFind(c);
+        if (at != known.cend()) {
+            Out.append(*at);
+        } else {
+            Out.append(0);
+            if (!missingCodes.contains(c)) {
+                missingCodes.append(c);
+                missing.append(QString::fromUcs4(&c, 1));
+            }
+        }
+    }
+    if (missing.isEmpty())
+        return;
+    const QList<quint32> found = shapeGlyphs(f, missing, Vertical);
+    for (qsizetype i = 0; i < missingCodes.size(); ++i)
+        known.insert(missingCodes[i], found.value(i));
+    for (qsizetype i = 0; i < Codes.size(); ++i)
+        Out[i] = known.value(Codes[i]);
+}
+
+// The glyph of each code point of Text, plain into Plain and, with Forms,
+// with the vertical substitutions too: one walk over the text and one lock
+// for both. Each character's glyph is kept once found: with ligatures and
+// contextual forms off it does not depend on the text around it, unless the
+// text holds marks or selectors, which are shaped whole every time.
+void glyphsOf(TShapingFace *f, QStringView Text, QList<quint32> &Plain, QList<quint32> *Forms)
+{
+    QVarLengthArray<char32_t, 64> codes;
+    for (qsizetype i = 0; i < Text.size(); i += surrogatePairAt(Text, i) ? 2 : 1) {
+        const char32_t c = surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1]) : Text[i].unicode();
+        if (joinsNeighbours(c) || (!surrogatePairAt(Text, i) && Text[i].isSurrogate())) {
+            Plain = shapeGlyphs(f, Text, false);
+            if (Forms)
+                *Forms = shapeGlyphs(f, Text, true);
+            return;
+        }
+        codes.append(c);
+    }
+    QMutexLocker lock(&glyphMutex);
+    lookUpGlyphs(f, codes, false, Plain);
+    if (Forms)
+        lookUpGlyphs(f, codes, true, *Forms);
+}
+
+} // namespace
+
 QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
 {
     TShapingFace *f = shapingFace(Face, StyleBits);
     if (!f->raw.isValid())
         return {};
-    // Each character's glyph is kept once found: with ligatures and
-    // contextual forms off it does not depend on the text around it, unless
-    // the text holds marks or selectors, which are shaped whole every time.
-    QList<char32_t> codes;
-    codes.reserve(Text.size());
-    for (qsizetype i = 0; i < Text.size(); i += surrogatePairAt(Text, i) ? 2 : 1) {
-        const char32_t c = surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1]) : Text[i].unicode();
-        if (joinsNeighbours(c) || (!surrogatePairAt(Text, i) && Text[i].isSurrogate()))
-            return shapeGlyphs(f, Text, Vertical);
-        codes.append(c);
-    }
-    QMutexLocker lock(&glyphMutex);
-    QHash<char32_t, quint32> &known = Vertical ? f->verticalGlyphs : f->plainGlyphs;
-    QString missing;
-    QList<char32_t> missingCodes;
-    for (const char32_t c : codes)
-        if (!known.contains(c) && !missingCodes.contains(c)) {
-            missingCodes.append(c);
-            missing.append(QString::fromUcs4(&c, 1));
-        }
-    if (!missing.isEmpty()) {
-        const QList<quint32> found = shapeGlyphs(f, missing, Vertical);
-        for (qsizetype i = 0; i < missingCodes.size(); ++i)
-            known.insert(missingCodes[i], found.value(i));
-    }
-    QList<quint32> out;
-    out.reserve(codes.size());
-    for (const char32_t c : codes)
-        out.append(known.value(c));
-    return out;
+    QList<quint32> plain;
+    QList<quint32> forms;
+    glyphsOf(f, Text, plain, Vertical ? &forms : nullptr);
+    return Vertical ? forms : plain;
 }
 
 std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
@@ -260,8 +294,10 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     const QRawFont raw = *sized;
     const double ratio = Font.WidthRatio > 0 ? Font.WidthRatio : 1.0;
     const bool vertical = Font.isVertical();
-    const QList<quint32> plain = GlyphsForText(Font.Face, Font.Style, Text, false);
-    const QList<quint32> forms = vertical ? GlyphsForText(Font.Face, Font.Style, Text, true) : plain;
+    QList<quint32> plain;
+    QList<quint32> vertForms;
+    glyphsOf(f, Text, plain, vertical ? &vertForms : nullptr);
+    const QList<quint32> &forms = vertical ? vertForms : plain;
     const double ascentShare = raw.ascent() + raw.descent() > 0 ? raw.ascent() / (raw.ascent() + raw.descent()) : 0.88;
 
     TGlyphRun along{raw, {}, {}, TextFrame, {}, f->postScriptName};
@@ -282,6 +318,8 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     };
     TOpenRun last;
     QHash<QString, TGlyphRun> fallbackFaces;
+    // Room for the glyphs still to come, so that a run grows once.
+    qsizetype remaining = plain.size();
     auto runFor = [&](const QString &Family, bool Upright) -> TGlyphRun & {
         if (!runs.empty() && last.Upright == Upright && last.Family == Family)
             return runs.back();
@@ -299,8 +337,12 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
             runs.push_back(*face);
             runs.back().Transform = like.Transform;
         }
+        TGlyphRun &run = runs.back();
+        run.Glyphs.reserve(remaining);
+        run.Positions.reserve(remaining);
+        run.Texts.reserve(remaining);
         last = {Upright, Family};
-        return runs.back();
+        return run;
     };
 
     double offset = 0;
@@ -348,6 +390,7 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
                 }
             }
         }
+        remaining = plain.size() - g;
         TGlyphRun *target = &runFor(fallback, standing);
         if (standing) {
             double glyphAdvance = 0;

@@ -597,6 +597,39 @@ TEST(MergeFormat, aLayoutWithoutItsOwnRecordUsesTheNewLayoutDefaultsOfItsKind)
     EXPECT_EQ(EffectiveDataFormat(postcard).NameSize, 3);
 }
 
+// One document asked again after its kind or its paper's picture changed
+// takes the defaults of what it is now, not of what it was asked as first.
+TEST(MergeFormat, defaultsFollowTheKindAndThePictureOfTheLayoutAsItIsNow)
+{
+    struct Case {
+        TLayoutKind kind;
+        TDataFormatEditor editor;
+        bool picture;
+    };
+    const Case cases[] = {
+        {TLayoutKind::AddressSide, TDataFormatEditor::dfeAddressSide, true},
+        {TLayoutKind::AddressSide, TDataFormatEditor::dfeAddressSide, false},
+        {TLayoutKind::Label, TDataFormatEditor::dfeLabel, false},
+        {TLayoutKind::Card, TDataFormatEditor::dfeCard, true},
+        {TLayoutKind::Design, TDataFormatEditor::dfeDesign, false},
+        {TLayoutKind::AddressSide, TDataFormatEditor::dfeAddressSide, true},
+    };
+    TLayoutDocument layout;
+    for (const Case &c : cases) {
+        layout.Kind = c.kind;
+        layout.Format.Background = c.picture ? QByteArrayLiteral("hagaki.bmp") : QByteArray();
+        TDataFormat expected;
+        ApplyNewLayoutDefaults(expected, c.editor, !c.picture);
+        EXPECT_EQ(EffectiveDataFormat(layout), expected) << int(c.kind) << " " << c.picture;
+    }
+    // The postcard's digits stay in its printed boxes only while it has the picture.
+    layout.Kind = TLayoutKind::AddressSide;
+    layout.Format.Background = QByteArrayLiteral("hagaki.bmp");
+    EXPECT_EQ(EffectiveDataFormat(layout).PostalMark, 0);
+    layout.Format.Background.clear();
+    EXPECT_EQ(EffectiveDataFormat(layout).PostalMark, 2);
+}
+
 } // namespace
 
 namespace {
