@@ -1506,8 +1506,8 @@ std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const s
     TListRowReader reader(*table, job, GroupNames, DataPath);
     rows.reserve(records.size());
     for (qint32 recNo : records)
-        if (FindRunRecord(*table, recNo)) {
-            rows.push_back(reader.Read());
+        if (std::optional<QStringList> row = reader.Fetch(recNo)) {
+            rows.push_back(std::move(*row));
             if (byRecord)
                 byRecord->emplace(recNo, rows.back());
         }
@@ -1712,9 +1712,7 @@ bool TListPrint::PrintList()
         [&](qint32 recNo) -> std::optional<QStringList> {
             if (const auto read = m_readAhead.find(recNo); read != m_readAhead.end())
                 return read->second;
-            if (!FindRunRecord(table, recNo))
-                return std::nullopt;
-            return reader.Read();
+            return reader.Fetch(recNo);
         },
         [&](int done, int total) {
             // Copies painted into a PDF count the records once per copy.
