@@ -6,6 +6,7 @@
 #include "core/Env.h"
 #include "core/Environment.h"
 #include "core/GrpEdt.h"
+#include "core/OwnFiles.h"
 #include "core/PdfOutFile.h"
 #include "exchange/ListPrtPreview.h"
 #include "exchange/ListPrtText.h"
@@ -1620,6 +1621,12 @@ bool TListPrint::choosePdfFile()
     const QString file = ChoosePdfFile ? ChoosePdfFile(this, suggested) : QString();
     if (file.isEmpty())
         return false;
+    // One of the program's own files is refused before it is kept: the
+    // next print offers the last file printed to, not the refused one.
+    if (const QString refusal = ProgramFileRefusal(file); !refusal.isEmpty()) {
+        tell(this, refusal, MB_OK | MB_ICONERROR);
+        return false;
+    }
     m_printer->SetOutputFile(file);
     m_pdfFileChosen = true;
     return true;
