@@ -82,9 +82,7 @@ int main(int argc, char **argv)
     const double listMs = bestOfMs(3, [&] {
         TListRowReader reader(table, job, GroupNames, DataPath);
         const TListPrintResult result = PrintList(printer, job, records, [&](qint32 recNo) -> std::optional<QStringList> {
-            if (!FindRunRecord(table, recNo))
-                return std::nullopt;
-            return reader.Read();
+            return reader.Fetch(recNo);
         });
         if (!result.Error.isEmpty() || result.Records != kRecords)
             qFatal("the list print failed: %s", qPrintable(result.Error));
@@ -124,8 +122,8 @@ int main(int argc, char **argv)
         TListRowReader reader(table, job, GroupNames, DataPath);
         std::vector<QStringList> rows;
         for (const qint32 recNo : records)
-            if (FindRunRecord(table, recNo))
-                rows.push_back(reader.Read());
+            if (std::optional<QStringList> row = reader.Fetch(recNo))
+                rows.push_back(std::move(*row));
         const std::vector<int> cut = ListPrintCutCells(job, metrics, &printer.Printer(), rows, 1);
         cutCells = std::accumulate(cut.begin(), cut.end(), 0);
     });

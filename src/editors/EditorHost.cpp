@@ -79,7 +79,7 @@ public:
         }
         return sender;
     }
-    std::function<std::optional<TAddressText>(qint32)> PrintRecordSource() const override
+    TRecordSource PrintRecordSource() const override
     {
         // Without a book no record of the run can be read: the run stops.
         if (!DMMurven19 || !DMMurven19->AdrsTable())
@@ -99,10 +99,7 @@ public:
         }
         // The handle lives as long as the run's source and closes with it.
         // A read that fails raises to the run, which stops with the reason.
-        const TRecordSource read = TableRecordSource(*table);
-        return [table, read](qint32 RecNo) -> std::optional<TAddressText> {
-            return RecNo > 0 ? read(RecNo) : std::nullopt;
-        };
+        return TableRecordSource(std::move(table));
     }
     const TPrintRowSource &PrintRows() const override { return m_rows; }
     std::unique_ptr<TPrintMarkSource> PrintMarks() const override
@@ -118,7 +115,7 @@ private:
 
 } // namespace
 
-std::function<std::optional<TAddressText>(qint32)> TEditorHost::PrintRecordSource() const
+TRecordSource TEditorHost::PrintRecordSource() const
 {
     return [this](qint32 RecNo) { return ReadRecord(RecNo); };
 }

@@ -3,6 +3,7 @@
 #include "core/AddressText.h"
 #include "dialogs/PrtList.h"
 #include "dialogs/SenderData.h"
+#include "editors/RecordSource.h"
 
 #include <QList>
 
@@ -39,7 +40,7 @@ public:
     // The records of one print run, read by number; by default ReadRecord.
     // The main list's host reads them through a table handle of the run's
     // own, so that printing never moves the list's shared cursor.
-    [[nodiscard]] virtual std::function<std::optional<TAddressText>(qint32 RecNo)> PrintRecordSource() const;
+    [[nodiscard]] virtual TRecordSource PrintRecordSource() const;
     // The list's rows as the print wizard walks them: display order, the
     // selection and each row's record.
     [[nodiscard]] virtual const TPrintRowSource &PrintRows() const = 0;

@@ -1,5 +1,6 @@
 #include "editors/PrintEditor.h"
 
+#include "core/OwnFiles.h"
 #include "dialogs/DsnFmt.h"
 #include "dialogs/LblFmt.h"
 #include "dialogs/LytFmt.h"
@@ -675,6 +676,14 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
     if (printer.outputFormat() == QPrinter::PdfFormat && (printer.outputFileName().isEmpty() || m_pdfFileSpent)) {
         if (!RunPrintDialog(printer))
             return;
+        // One of the program's own files is refused before it is kept: the
+        // next run offers the last file printed to, not the refused one.
+        if (const QString refusal = ProgramFileRefusal(printer.outputFileName()); !refusal.isEmpty()) {
+            printer.setOutputFileName(QString());
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            ShowMessageBoxAt(this, refusal, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+            return;
+        }
         SavePrinter(printer);
     }
     QString error;

@@ -59,21 +59,6 @@ int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
     return places.isEmpty() ? 0 : places.last().Sheet + 1;
 }
 
-TRecordSource TableRecordSource(TTable &Table)
-{
-    return [&Table](qint32 RecNo) -> std::optional<TAddressText> {
-        TAddressData data;
-        // Record 0 is no record (the design's and the sender's runs).
-        if (RecNo <= 0)
-            return std::nullopt;
-        if (!Table.Active())
-            throw ETableError(QStringLiteral("住所録が開かれていません"));
-        if (!FindAddressData(Table, RecNo, data))
-            return std::nullopt;
-        return AddressTextOf(data);
-    };
-}
-
 int FlapOf(const TLayoutDocument &Document, int Flap)
 {
     return Document.Format.Kind == quint8(TPaperKind::Envelope) ? std::clamp(Flap, 0, FlapMax) : 0;
@@ -259,6 +244,12 @@ bool TPrintLoop::RunToImages(TDeviceDpi Dpi, const QList<qint32> &RecNos, const 
     return done;
 }
 
+namespace {
+// Records taken at once: one read of the book a batch, and a batch holds
+// the book's lock for a moment only.
+constexpr qsizetype kRecordBatch = 128;
+} // namespace
+
 bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, TDeviceDpi Dpi,
                        const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error)
 {
@@ -278,6 +269,8 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
     m_pages = 1;
     int sheet = 0;
     int merged = -1;
+    QList<std::optional<TAddressText>> batch;
+    qsizetype batchFirst = 0;
     for (int i = 0; i < places.size(); ++i) {
         const TPiecePlace &place = places[i];
         if (place.Sheet != sheet) {
@@ -290,16 +283,24 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
             ++m_pages;
         }
         if (place.Record != merged) {
-            // A record the book cannot read stops the run with the reason:
-            // its piece would print blank and the run pass for done.
-            std::optional<TAddressText> record;
-            try {
-                record = m_source ? m_source(RecNos[place.Record]) : std::nullopt;
-            } catch (const ETableError &e) {
-                if (Error)
-                    *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();
-                return false;
+            // The records are taken a batch ahead of their pieces, under one
+            // read of the book each batch.
+            if (place.Record < batchFirst || place.Record >= batchFirst + batch.size()) {
+                batchFirst = place.Record;
+                const qsizetype count = std::min<qsizetype>(kRecordBatch, RecNos.size() - batchFirst);
+                // A record the book cannot read stops the run with the
+                // reason: its piece would print blank and the run pass for
+                // done.
+                try {
+                    batch = m_source ? m_source.ReadMany(RecNos.mid(batchFirst, count))
+                                     : QList<std::optional<TAddressText>>(count);
+                } catch (const ETableError &e) {
+                    if (Error)
+                        *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();
+                    return false;
+                }
             }
+            const std::optional<TAddressText> &record = batch.at(place.Record - batchFirst);
             MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
             merged = place.Record;
         }

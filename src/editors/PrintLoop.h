@@ -3,6 +3,7 @@
 #include "core/AddressText.h"
 #include "dialogs/PrtList.h"
 #include "editors/LayoutDoc.h"
+#include "editors/RecordSource.h"
 
 #include <QList>
 #include <QString>
@@ -47,13 +48,6 @@ struct TPiecePlace {
 [[nodiscard]] QList<TPiecePlace> PlanPieces(int RecordCount, int CellsPerSheet, const TPrintOptions &Options);
 [[nodiscard]] int SheetCount(int RecordCount, int CellsPerSheet, const TPrintOptions &Options);
 
-// Reads one record by its number, as text; an empty result for a record the
-// book no longer holds (it merges as empty). Never shows a box; a book that
-// cannot be read raises ETableError, which stops a run with its message.
-using TRecordSource = std::function<std::optional<TAddressText>(qint32 RecNo)>;
-// The records of an open address table, read quietly by RecNo and decoded
-// once (AddressTextOf).
-[[nodiscard]] TRecordSource TableRecordSource(TTable &Table);
 
 // The print loop: for each record of a list taken before the run, merge its
 // fields into the layout's items and draw the pieces onto the device's pages

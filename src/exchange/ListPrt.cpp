@@ -6,6 +6,7 @@
 #include "core/Env.h"
 #include "core/Environment.h"
 #include "core/GrpEdt.h"
+#include "core/OwnFiles.h"
 #include "core/PdfOutFile.h"
 #include "exchange/ListPrtPreview.h"
 #include "exchange/ListPrtText.h"
@@ -1506,8 +1507,8 @@ std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const s
     TListRowReader reader(*table, job, GroupNames, DataPath);
     rows.reserve(records.size());
     for (qint32 recNo : records)
-        if (FindRunRecord(*table, recNo)) {
-            rows.push_back(reader.Read());
+        if (std::optional<QStringList> row = reader.Fetch(recNo)) {
+            rows.push_back(std::move(*row));
             if (byRecord)
                 byRecord->emplace(recNo, rows.back());
         }
@@ -1620,6 +1621,12 @@ bool TListPrint::choosePdfFile()
     const QString file = ChoosePdfFile ? ChoosePdfFile(this, suggested) : QString();
     if (file.isEmpty())
         return false;
+    // One of the program's own files is refused before it is kept: the
+    // next print offers the last file printed to, not the refused one.
+    if (const QString refusal = ProgramFileRefusal(file); !refusal.isEmpty()) {
+        tell(this, refusal, MB_OK | MB_ICONERROR);
+        return false;
+    }
     m_printer->SetOutputFile(file);
     m_pdfFileChosen = true;
     return true;
@@ -1712,9 +1719,7 @@ bool TListPrint::PrintList()
         [&](qint32 recNo) -> std::optional<QStringList> {
             if (const auto read = m_readAhead.find(recNo); read != m_readAhead.end())
                 return read->second;
-            if (!FindRunRecord(table, recNo))
-                return std::nullopt;
-            return reader.Read();
+            return reader.Fetch(recNo);
         },
         [&](int done, int total) {
             // Copies painted into a PDF count the records once per copy.

@@ -7,6 +7,7 @@
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "util/StrFunc.h"
+#include "widgets/RecordRun.h"
 
 #include <unordered_map>
 
@@ -150,16 +151,41 @@ QString cellText(TFields &table, int item, const TListPrintLayout &layout, const
 } // namespace
 
 struct TListRowReader::TImpl {
+    TTable &Table;
     TFields Fields;
     const TListPrintJob &Job;
     const std::array<QString, 11> &Groups;
     QString DataFolder;
+    std::optional<TTableRead> Hold{};
+    int Held = 0;
+    TImpl(TTable &table, const TListPrintJob &job, const std::array<QString, 11> &groups, const QString &dataFolder)
+        : Table(table), Fields(table), Job(job), Groups(groups), DataFolder(dataFolder)
+    {}
 };
+
+namespace {
+// Records found under one read of the book; the lock is held for a moment
+// only, so another program saving waits little.
+constexpr int kHeldRecords = 128;
+} // namespace
 
 TListRowReader::TListRowReader(TTable &table, const TListPrintJob &job, const std::array<QString, 11> &groupNames,
                                const QString &dataFolder)
-    : d(std::make_unique<TImpl>(TImpl{TFields(table), job, groupNames, dataFolder}))
+    : d(std::make_unique<TImpl>(table, job, groupNames, dataFolder))
 {
+}
+
+std::optional<QStringList> TListRowReader::Fetch(qint32 RecNo)
+{
+    if (!d->Hold || d->Held >= kHeldRecords) {
+        d->Hold.reset();
+        d->Hold.emplace(d->Table);
+        d->Held = 0;
+    }
+    ++d->Held;
+    if (!FindRunRecord(d->Table, RecNo))
+        return std::nullopt;
+    return Read();
 }
 
 TListRowReader::~TListRowReader() = default;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class TTable;
 class TAddressList;
@@ -27,7 +28,14 @@ public:
     ~TListRowReader();
     TListRowReader(const TListRowReader &) = delete;
     TListRowReader &operator=(const TListRowReader &) = delete;
+    // The texts of the record the table stands on.
     [[nodiscard]] QStringList Read();
+    // Finds the record by its number and reads its texts; nothing when the
+    // book no longer holds it. Records fetched one after another are found
+    // a batch under one read of the book (held while the reader lives, a
+    // batch at most): taking and giving back the file's lock for every
+    // record costs more than reading it.
+    [[nodiscard]] std::optional<QStringList> Fetch(qint32 RecNo);
 
 private:
     struct TImpl;

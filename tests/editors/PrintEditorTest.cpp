@@ -711,6 +711,23 @@ TEST_P(PrintEditorOwnFile, isRefusedWithTheExportsMessageAndLeftAsItWas)
     EXPECT_EQ(fileBytes(target), "the program's own");
 }
 
+// After a refused file the next run offers the last PDF printed to, not the
+// refused name.
+TEST_P(PrintEditorOwnFile, theNextRunOffersTheLastGoodFileAgain)
+{
+    answerPrintDialog(pdf());
+    print();
+    ASSERT_EQ(boxes.count(), 0) << qPrintable(boxes.last().text);
+    answerPrintDialog(GetParam().path());
+    print();
+    ASSERT_EQ(boxes.count(), 1);
+    answerPrintDialog(QString());
+    print();
+    ASSERT_EQ(offered.size(), 3);
+    EXPECT_EQ(offered.last(), pdf());
+    EXPECT_EQ(fileBytes(GetParam().path()), "the program's own");
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, PrintEditorOwnFile,
                          ::testing::Values(OwnFileCase{"settingsFile", &PrintEditorPdfFile::settingsFile},
                                            OwnFileCase{"senderTable", &PrintEditorPdfFile::senderTable},

@@ -107,3 +107,48 @@ TEST(ListPrtMarginText, showsOneDecimal)
     EXPECT_EQ(ListPrintMarginText(125), QStringLiteral("12.5"));
     EXPECT_EQ(ListPrintMarginText(0), QStringLiteral("0.0"));
 }
+
+// The rows of a long list are fetched a batch under one read of the book:
+// each record still gives its own texts across the batches' edges, a record
+// gone gives none, and once the reader is done another handle saves at once.
+TEST(ListPrtRowReader, fetchesRecordsInBatchesAndLetsTheBookGo)
+{
+    Book book;
+    book.table.BeginBatch();
+    for (int i = 1; i <= 300; ++i)
+        book.add({{"Pos", sj(QStringLiteral("%1").arg(1000000 + i).toUtf8().constData())}});
+    book.table.EndBatch();
+    ASSERT_TRUE(book.table.FindKey({QVariant(200)}));
+    book.table.Delete();
+    TListPrintJob job;
+    job.Columns = {{10, 10, 0}};
+    TTable other;
+    other.SetTableName(book.table.TableName());
+    other.SetPassword(TablePassword);
+    other.Open();
+    const int busy = TTable::BusyWaitMs;
+    TTable::BusyWaitMs = 100;
+    {
+        TListRowReader reader(book.table, job, {}, QString());
+        for (qint32 recNo = 300; recNo >= 1; --recNo) {
+            const std::optional<QStringList> row = reader.Fetch(recNo);
+            if (recNo == 200) {
+                EXPECT_FALSE(row.has_value());
+                continue;
+            }
+            ASSERT_TRUE(row.has_value()) << recNo;
+            EXPECT_EQ(row->value(0), QStringLiteral("100-%1").arg(recNo, 4, 10, QLatin1Char('0'))) << recNo;
+        }
+        // While the reader holds its batch the book is not written under it.
+        ASSERT_TRUE(other.FindKey({QVariant(1)}));
+        other.Edit();
+        other.FieldByName(QStringLiteral("Adrs2")).SetAsString(QStringLiteral("held"));
+        EXPECT_THROW(other.Post(), ETableError);
+        other.Cancel();
+    }
+    ASSERT_TRUE(other.FindKey({QVariant(1)}));
+    other.Edit();
+    other.FieldByName(QStringLiteral("Adrs2")).SetAsString(QStringLiteral("free"));
+    EXPECT_NO_THROW(other.Post());
+    TTable::BusyWaitMs = busy;
+}

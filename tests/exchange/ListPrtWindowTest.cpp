@@ -1360,6 +1360,16 @@ TEST_P(ListPrintOwnFile, isRefusedWithTheExportsMessageAndLeftAsItWas)
     ASSERT_EQ(boxes.count(), shown + 1);
     EXPECT_EQ(boxes.last().text, ProgramFileRefusal(target));
     EXPECT_TRUE(sameBytes(before, fileBytes(target)));
+    // The next print offers the file it would have offered, not the refused one.
+    QStringList offered;
+    w->ChoosePdfFile = [&](QWidget *, const QString &Suggested) {
+        offered << Suggested;
+        return QString();
+    };
+    EXPECT_FALSE(w->PrintList());
+    ASSERT_EQ(offered.size(), 1);
+    EXPECT_NE(offered.first(), target);
+    EXPECT_TRUE(offered.first().endsWith(QStringLiteral(".pdf"))) << qPrintable(offered.first());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,54 @@
+#include "editors/RecordSource.h"
+
+#include "core/Inquiry.h"
+#include "platform/Table.h"
+
+QList<std::optional<TAddressText>> TRecordSource::ReadMany(const QList<qint32> &RecNos) const
+{
+    QList<std::optional<TAddressText>> records;
+    records.reserve(RecNos.size());
+    auto readAll = [&] {
+        for (const qint32 recNo : RecNos)
+            records.append(m_read ? m_read(recNo) : std::nullopt);
+    };
+    if (m_hold)
+        m_hold(readAll);
+    else
+        readAll();
+    return records;
+}
+
+namespace {
+
+std::optional<TAddressText> readRecord(TTable &Table, qint32 RecNo)
+{
+    TAddressData data;
+    // Record 0 is no record (the design's and the sender's runs).
+    if (RecNo <= 0)
+        return std::nullopt;
+    if (!Table.Active())
+        throw ETableError(QStringLiteral("住所録が開かれていません"));
+    if (!FindAddressData(Table, RecNo, data))
+        return std::nullopt;
+    return AddressTextOf(data);
+}
+
+void holdRead(TTable &Table, const std::function<void()> &Read)
+{
+    const TTableRead read(Table);
+    Read();
+}
+
+} // namespace
+
+TRecordSource TableRecordSource(TTable &Table)
+{
+    return TRecordSource([&Table](qint32 RecNo) { return readRecord(Table, RecNo); },
+                         [&Table](const std::function<void()> &Read) { holdRead(Table, Read); });
+}
+
+TRecordSource TableRecordSource(std::shared_ptr<TTable> Table)
+{
+    return TRecordSource([Table](qint32 RecNo) { return readRecord(*Table, RecNo); },
+                         [Table](const std::function<void()> &Read) { holdRead(*Table, Read); });
+}

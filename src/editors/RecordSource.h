@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/AddressText.h"
+
+#include <QList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+
+class TTable;
+
+// Reads the records of a run by number, as text; an empty result for a
+// record the book no longer holds (it merges as empty). Never shows a box;
+// a book that cannot be read raises ETableError, which stops a run with its
+// message.
+//
+// A run takes its records a batch at a time (ReadMany): a source over a
+// book reads a whole batch under one read of the file, so a long run does
+// not take and give back the file's lock once a record, and no record of a
+// batch comes from another state of the book than its neighbours.
+class TRecordSource
+{
+public:
+    using TRead = std::function<std::optional<TAddressText>(qint32 RecNo)>;
+    // Calls its argument inside one read of the book.
+    using THold = std::function<void(const std::function<void()> &Read)>;
+
+    TRecordSource() = default;
+    // Any reader of one record; without Hold each record is read on its own.
+    template <typename F>
+        requires(!std::is_same_v<std::remove_cvref_t<F>, TRecordSource> &&
+                 std::is_invocable_r_v<std::optional<TAddressText>, F &, qint32>)
+    TRecordSource(F Read, THold Hold = {}) : m_read(std::move(Read)), m_hold(std::move(Hold))
+    {}
+
+    explicit operator bool() const { return bool(m_read); }
+    std::optional<TAddressText> operator()(qint32 RecNo) const { return m_read(RecNo); }
+    // The records in the order given; an error of any stops the batch.
+    [[nodiscard]] QList<std::optional<TAddressText>> ReadMany(const QList<qint32> &RecNos) const;
+
+private:
+    TRead m_read;
+    THold m_hold;
+};
+
+// The records of an open address table, read quietly by RecNo and decoded
+// once (AddressTextOf); a batch under one read of the file.
+[[nodiscard]] TRecordSource TableRecordSource(TTable &Table);
+// The same over a handle of the run's own, which lives as long as the
+// source.
+[[nodiscard]] TRecordSource TableRecordSource(std::shared_ptr<TTable> Table);
