@@ -1,6 +1,7 @@
 #include "editors/PrintLoop.h"
 #include "EditorsFixture.h"
 #include "support/ChildProcess.h"
+#include "support/OtherHandle.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
 #include "items/PosRect.h"
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QThread>
 #include <QPrinter>
 #include <QStandardPaths>
@@ -548,13 +548,8 @@ TEST_F(PostcardRun, aLongRunReadsInBatchesAndLeavesTheBookFreeBetween)
             const TTableRead hold(book.table);
             Read();
         });
-    TTable other;
-    other.SetTableName(book.table.TableName());
-    other.SetPassword(TablePassword);
-    other.Open();
-    const int busy = TTable::BusyWaitMs;
-    TTable::BusyWaitMs = 100;
-    const auto restoreBusy = qScopeGuard([busy] { TTable::BusyWaitMs = busy; });
+    OtherHandle handle(book.table);
+    TTable &other = handle.table;
     TPrintLoop loop(layout, counted);
     TPrintOptions options;
     options.PrintsPerRecord = 2;

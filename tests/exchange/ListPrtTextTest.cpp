@@ -2,6 +2,7 @@
 #include "core/AppSub.h"
 #include "exchange/ListPrtText.h"
 #include "platform/Cp932.h"
+#include "support/OtherHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -122,12 +123,8 @@ TEST(ListPrtRowReader, fetchesRecordsInBatchesAndLetsTheBookGo)
     book.table.Delete();
     TListPrintJob job;
     job.Columns = {{10, 10, 0}};
-    TTable other;
-    other.SetTableName(book.table.TableName());
-    other.SetPassword(TablePassword);
-    other.Open();
-    const int busy = TTable::BusyWaitMs;
-    TTable::BusyWaitMs = 100;
+    OtherHandle handle(book.table);
+    TTable &other = handle.table;
     {
         TListRowReader reader(book.table, job, {}, QString());
         for (qint32 recNo = 300; recNo >= 1; --recNo) {
@@ -150,5 +147,4 @@ TEST(ListPrtRowReader, fetchesRecordsInBatchesAndLetsTheBookGo)
     other.Edit();
     other.FieldByName(QStringLiteral("Adrs2")).SetAsString(QStringLiteral("free"));
     EXPECT_NO_THROW(other.Post());
-    TTable::BusyWaitMs = busy;
 }
