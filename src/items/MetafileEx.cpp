@@ -82,6 +82,9 @@ void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restor
     QList<QPointF> pendingPositions;
     QStringList pendingTexts;
     QString pendingFace;
+    // The colour the text last set the pen to, while nothing else changed it.
+    bool penSet = false;
+    QColor penColor;
     // Into a PDF: the text each glyph stands for goes with it.
     TPdfGlyphTexts *const notes = TPdfGlyphTexts::Current();
     auto flush = [&] {
@@ -96,7 +99,13 @@ void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restor
         const QTransform wanted = pendingTransform * base;
         if (Canvas.transform() != wanted)
             Canvas.setTransform(wanted);
-        Canvas.setPen(pendingColor);
+        // The pen is made anew only for another colour: most texts of a
+        // piece share one.
+        if (!penSet || penColor != pendingColor) {
+            Canvas.setPen(pendingColor);
+            penColor = pendingColor;
+            penSet = true;
+        }
         Canvas.drawGlyphRun(QPointF(0, 0), run);
         pending = false;
         pendingGlyphs.clear();
@@ -112,6 +121,7 @@ void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restor
         if (Canvas.transform() != base)
             Canvas.setTransform(base);
         Canvas.setPen(pen);
+        penSet = false;
         inText = false;
     };
     auto sameLinear = [](const QTransform &A, const QTransform &B) {

@@ -43,13 +43,19 @@ QMutex advanceMutex;
 
 const TDesignFace &designFace(const QString &Face, quint8 Style)
 {
-    // The same face is asked for again and again while one text is laid
-    // out: the last one answers without the key and the lock.
-    thread_local const TDesignFace *lastFace = nullptr;
-    thread_local QString lastName;
-    thread_local quint8 lastStyle = 0;
-    if (lastFace && Style == lastStyle && Face == lastName)
-        return *lastFace;
+    // The same few faces are asked for again and again while a piece is laid
+    // out (a column's vertical face and its horizontal digits, the name's
+    // face): the last ones asked answer without the key and the lock.
+    struct TRecent {
+        const TDesignFace *face = nullptr;
+        QString name;
+        quint8 style = 0;
+    };
+    thread_local std::array<TRecent, 4> recent;
+    thread_local size_t next = 0;
+    for (const TRecent &r : recent)
+        if (r.face && r.style == Style && r.name == Face)
+            return *r.face;
     static QMutex mutex;
     // Faces live for the program's run, so the references handed out stay.
     static QHash<QString, TDesignFace *> cache;
@@ -66,9 +72,8 @@ const TDesignFace &designFace(const QString &Face, quint8 Style)
         }
         cache.insert(key, face);
     }
-    lastFace = face;
-    lastName = Face;
-    lastStyle = Style;
+    recent[next] = {face, Face, Style};
+    next = (next + 1) % recent.size();
     return *face;
 }
 
@@ -194,6 +199,23 @@ QList<int> TDesignTextMetrics::advances(const TCanvasFont &Font, QStringView Tex
         return out;
     QMutexLocker lock(&advanceMutex);
     auto &known = const_cast<TDesignFace &>(face).advances;
+    const double ratio = Font.WidthRatio > 0 ? Font.WidthRatio : 1.0;
+    // Each character is looked up once: the characters of a print run are
+    // measured before long, and the text is then walked no more.
+    bool complete = true;
+    for (qsizetype i = 0; i < Text.size();) {
+        int units = 1;
+        const char32_t c = codePointAt(Text, i, &units);
+        const auto at = known.constFind(c);
+        if (at == known.cend()) {
+            complete = false;
+            break;
+        }
+        out[i] = roundedPixels((IsJoiningMark(c) ? 0.0 : *at * scale) * ratio);
+        i += units;
+    }
+    if (complete)
+        return out;
     // The characters not measured yet, asked of the font in one call; a
     // glyph's design advance does not depend on its neighbours.
     QString missing;
@@ -207,21 +229,18 @@ QList<int> TDesignTextMetrics::advances(const TCanvasFont &Font, QStringView Tex
         }
         i += units;
     }
-    if (!missing.isEmpty()) {
-        // glyphIndexesForString gives one glyph per code point.
-        const QList<quint32> glyphs = face.raw.glyphIndexesForString(missing);
-        const QList<QPointF> design = face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
-        for (qsizetype g = 0; g < missingCodes.size() && g < design.size(); ++g)
-            known.insert(missingCodes[g], design[g].x());
-    }
+    // glyphIndexesForString gives one glyph per code point.
+    const QList<quint32> glyphs = face.raw.glyphIndexesForString(missing);
+    const QList<QPointF> design = face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    for (qsizetype g = 0; g < missingCodes.size() && g < design.size(); ++g)
+        known.insert(missingCodes[g], design[g].x());
     for (qsizetype i = 0; i < Text.size();) {
         int units = 1;
         const char32_t c = codePointAt(Text, i, &units);
         const auto at = known.constFind(c);
         if (at == known.cend())
             break;
-        const double natural = IsJoiningMark(c) ? 0.0 : *at * scale;
-        out[i] = roundedPixels(natural * (Font.WidthRatio > 0 ? Font.WidthRatio : 1.0));
+        out[i] = roundedPixels((IsJoiningMark(c) ? 0.0 : *at * scale) * ratio);
         i += units;
     }
     return out;

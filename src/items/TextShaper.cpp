@@ -8,6 +8,7 @@
 #include <QVarLengthArray>
 #include <QRawFont>
 
+#include <array>
 #include <cstring>
 
 #include <hb.h>
@@ -65,24 +66,32 @@ quint64 sizeKey(double EmSize)
 
 TShapingFace *shapingFace(const QString &Face, int StyleBits)
 {
-    // The same face is asked for again and again while one text is shaped:
-    // the last one answers without resolving the name and the lock.
-    thread_local TShapingFace *lastFace = nullptr;
-    thread_local QString lastName;
-    thread_local int lastStyle = 0;
-    if (lastFace && StyleBits == lastStyle && Face == lastName)
-        return lastFace;
+    // The same few faces are asked for again and again while a piece is
+    // shaped (a column's vertical face and its horizontal digits, the name's
+    // face): the last ones asked answer without resolving the name and the
+    // lock.
+    struct TRecent {
+        TShapingFace *face = nullptr;
+        QString name;
+        int style = 0;
+    };
+    thread_local std::array<TRecent, 4> recent;
+    thread_local size_t next = 0;
+    for (const TRecent &r : recent)
+        if (r.face && r.style == StyleBits && r.name == Face)
+            return r.face;
+    const auto remember = [&](TShapingFace *Found) {
+        recent[next] = {Found, Face, StyleBits};
+        next = (next + 1) % recent.size();
+        return Found;
+    };
     static QMutex mutex;
     static QHash<QString, TShapingFace *> cache;
     const QString family = ResolveFontFace(Face).family;
     const QString key = family + QChar(u'\x1F') + QChar(StyleBits & 3);
     QMutexLocker lock(&mutex);
-    if (TShapingFace *f = cache.value(key)) {
-        lastFace = f;
-        lastName = Face;
-        lastStyle = StyleBits;
-        return f;
-    }
+    if (TShapingFace *f = cache.value(key))
+        return remember(f);
     auto *f = new TShapingFace;
     f->raw = LoadRawFont(Face, 100, StyleBits);
     if (f->raw.isValid()) {
@@ -93,10 +102,7 @@ TShapingFace *shapingFace(const QString &Face, int StyleBits)
         hb_face_destroy(face);
     }
     cache.insert(key, f);
-    lastFace = f;
-    lastName = Face;
-    lastStyle = StyleBits;
-    return f;
+    return remember(f);
 }
 
 bool surrogatePairAt(QStringView Text, qsizetype i)
@@ -199,6 +205,25 @@ bool joinsNeighbours(char32_t C)
 }
 
 QMutex glyphMutex;
+
+// What a glyph stands for, as the glyph runs keep it. A single character
+// (nearly every glyph) shares one string per character instead of making
+// one for every glyph of every record printed.
+QString clusterText(QStringView Cluster)
+{
+    if (Cluster.size() != 1)
+        return Cluster.toString();
+    thread_local QHash<char16_t, QString> known;
+    const char16_t c = Cluster.front().unicode();
+    auto at = known.constFind(c);
+    if (at == known.cend()) {
+        // Bounded: a long session meets many characters.
+        if (known.size() >= 8192)
+            known.clear();
+        at = known.insert(c, Cluster.toString());
+    }
+    return *at;
+}
 
 } // namespace
 
@@ -369,7 +394,7 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
                 break;
             clusterEnd += nextPair ? 2 : 1;
         }
-        const QString cluster = Text.sliced(i, clusterEnd - i).toString();
+        const QString cluster = clusterText(Text.sliced(i, clusterEnd - i));
         // A full-width dash or other mark that vertical writing turns ("－",
         // "：") stands upright only in the vertical form the face gives it;
         // without one it is turned with the column, in the same cell. Letters

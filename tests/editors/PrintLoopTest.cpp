@@ -4,6 +4,7 @@
 #include "support/OtherHandle.h"
 #include "support/FileHelpers.h"
 #include "support/Screenshot.h"
+#include "items/NameRect.h"
 #include "items/PosRect.h"
 
 #include <QCoreApplication>
@@ -153,6 +154,34 @@ TEST_F(PostcardRun, nameColumnRunsDownTheMiddle)
     const QRect lower(name.left(), name.center().y(), name.width(), name.height() / 2);
     EXPECT_GT(inkIn(pages.first(), upper), 30);
     EXPECT_GT(inkIn(pages.first(), lower), 30);
+}
+
+// What a print run keeps between records (the faces found, the laid-out
+// items) never outlives a change of the layout: the name's face changed
+// between two runs of the same record prints in the new face, and changed
+// back prints as the first run did.
+TEST_F(PostcardRun, aFaceChangedBetweenTwoRunsPrintsInTheNewFace)
+{
+    auto *name = dynamic_cast<TNameRect *>(layout.Items.at(2).get());
+    ASSERT_NE(name, nullptr);
+    const TFont first = name->GetFont();
+    const QRect frame = frameDots(layout.Format, 2, kDpi);
+    auto printName = [&] {
+        TPrintLoop loop(layout, TableRecordSource(book.table));
+        QList<QImage> pages;
+        EXPECT_TRUE(loop.RunToImages({kDpi, kDpi}, {1}, {}, pages, nullptr));
+        return pages.size() == 1 ? pages[0].copy(frame) : QImage();
+    };
+    const QImage mincho = printName();
+    ASSERT_FALSE(mincho.isNull());
+    TFont gothic = first;
+    gothic.Name = (first.isVertical() ? QStringLiteral("@") : QString()) + QString::fromUtf16(u"ＭＳ ゴシック");
+    name->SetFont(gothic);
+    const QImage changed = printName();
+    EXPECT_NE(changed, mincho);
+    EXPECT_GT(inkIn(changed, changed.rect()), 30);
+    name->SetFont(first);
+    EXPECT_EQ(printName(), mincho);
 }
 
 TEST_F(PostcardRun, deletedRecordMergesAsEmpty)

@@ -180,6 +180,41 @@ TEST(DesignMetricsTest, widthScalesWithTheHeightWithoutHinting)
     EXPECT_NEAR(w1000, w100 * 10, 7); // only the per-character rounding differs
 }
 
+// A piece asks for several faces in turn (a column's vertical face, its
+// digits set across, the name's face): each text is measured and shaped in
+// its own face however the faces alternate, more of them than are kept at
+// hand.
+TEST(DesignMetricsTest, eachTextTakesItsOwnFaceWhileFacesAlternate)
+{
+    TDesignTextMetrics metrics;
+    THarfBuzzShaper shaper;
+    const QString mono = QString::fromUtf16(u"ＭＳ ゴシック");   // half-width letters of half an em
+    const QString wide = QString::fromUtf16(u"ＭＳ Ｐゴシック"); // proportional letters
+    if (ResolveFontFace(mono).family == ResolveFontFace(wide).family)
+        GTEST_SKIP() << "no monospaced Japanese face installed";
+    const QStringList faces{mono, wide, u'@' + mono, u'@' + wide, QString::fromUtf16(u"ＭＳ 明朝"),
+                            QStringLiteral("@") + QString::fromUtf16(u"ＭＳ 明朝")};
+    const QString text = QStringLiteral("iiii");
+    QString monoName;
+    for (int round = 0; round < 3; ++round)
+        for (const QString &face : faces) {
+            const TCanvasFont f = fontOf(-100, face);
+            const QList<int> advances = metrics.advances(f, text);
+            const int width = metrics.width(f, text);
+            const bool isMono = face.endsWith(mono);
+            if (isMono)
+                EXPECT_EQ(width, 200) << qPrintable(face) << " round " << round;
+            else
+                EXPECT_LT(width, 200) << qPrintable(face) << " round " << round;
+            const std::vector<TGlyphRun> runs =
+                shaper.shape(f, text, advances, metrics.lineHeight(f), metrics.emSize(f), QTransform());
+            ASSERT_FALSE(runs.empty()) << qPrintable(face);
+            if (isMono && monoName.isEmpty())
+                monoName = runs.front().Face;
+            EXPECT_EQ(runs.front().Face == monoName, isMono) << qPrintable(face) << " round " << round;
+        }
+}
+
 // ---- Vertical forms ------------------------------------------------------------------
 
 struct VertFormCase {
