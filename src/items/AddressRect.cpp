@@ -345,9 +345,17 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     }
     const TTextMetrics &metrics = Canvas.Metrics();
     const bool fixed = m_fontSizeIndex > 0 && m_fontSizeIndex < qint32(FontSizeTable.size());
+    // The font the columns were last measured in: a fit that left the font
+    // as it was leaves their measures as they were.
+    TCanvasFont measuredIn;
     auto measureAll = [&] {
         for (TColumn &c : cols)
             measureColumn(metrics, Canvas.Font, c);
+        measuredIn = Canvas.Font;
+    };
+    auto remeasure = [&] {
+        if (!(Canvas.Font == measuredIn))
+            measureAll();
     };
     auto TH = [&] { return Canvas.TextHeight(); };
     auto advanceOfOne = [&] { return metrics.width(runFont(Canvas.Font, false), kOne); };
@@ -376,10 +384,10 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
             if (!fixed) {
                 if (!FitFont(Canvas, aw, cols[0].breadth + gap))
                     return;
-                measureAll();
+                remeasure();
                 if (!FitFont(Canvas, ah, cols[0].length))
                     return;
-                measureAll();
+                remeasure();
             } else {
                 shortenColumn(metrics, Canvas.Font, cols[0], ah);
             }
@@ -393,10 +401,10 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                     cols.removeAt(1);
                     continue;
                 }
-                measureAll();
+                remeasure();
                 if (!FitFont(Canvas, ah, qMax(cols[0].length, cols[1].length) + advanceOfOne()))
                     return;
-                measureAll();
+                remeasure();
             }
             const int a = fixed ? 0 : advanceOfOne();
             if (cols[0].length + cols[1].length - a < ah) {
@@ -435,10 +443,10 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                 joinTwo();
                 continue;
             }
-            measureAll();
+            remeasure();
             if (!FitFont(Canvas, ah, cols[k].length + 2 * advanceOfOne()))
                 return;
-            measureAll();
+            remeasure();
         }
         const int a = fixed ? 0 : advanceOfOne();
         if (cols[0].length + cols[1].length - a < ah) {

@@ -87,12 +87,14 @@ void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restor
     QColor penColor;
     // Into a PDF: the text each glyph stands for goes with it.
     TPdfGlyphTexts *const notes = TPdfGlyphTexts::Current();
+    // One glyph run carries each gathered run to the painter in turn.
+    QGlyphRun glyphRun;
     auto flush = [&] {
         if (!pending)
             return;
         if (notes)
             notes->Note(pendingFont, pendingFace, pendingGlyphs, pendingTexts);
-        QGlyphRun run;
+        QGlyphRun &run = glyphRun;
         run.setRawFont(pendingFont);
         run.setGlyphIndexes(pendingGlyphs);
         run.setPositions(pendingPositions);
