@@ -395,21 +395,24 @@ struct TTable::Impl
         hotNull.reserve(expected * size_t(nh));
         hotTextRefs.reserve(expected * size_t(nt));
         hotTextArena.reserve(nt > 0 ? std::max(arenaBefore, expected * size_t(nt) * 16) : 0);
+        // A whole order is every record's fields: a value's type is asked
+        // for only where the value alone cannot tell NULL (0, no bytes).
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
             order.push_back(sqlite3_column_int64(st, 0));
             for (int k = 0; k < nh; ++k) {
-                hotNull.push_back(sqlite3_column_type(st, k + 1) == SQLITE_NULL);
-                hotVals.push_back(sqlite3_column_int64(st, k + 1));
+                const qint64 v = sqlite3_column_int64(st, k + 1);
+                hotNull.push_back(v == 0 && sqlite3_column_type(st, k + 1) == SQLITE_NULL);
+                hotVals.push_back(v);
             }
             for (int k = 0; k < nt; ++k) {
                 const int col = nh + 1 + k;
-                if (sqlite3_column_type(st, col) == SQLITE_NULL) {
+                const char *p = static_cast<const char *>(sqlite3_column_blob(st, col));
+                if (!p && sqlite3_column_type(st, col) == SQLITE_NULL) {
                     hotTextRefs.emplace_back(0, -1);
                     continue;
                 }
-                const char *p = static_cast<const char *>(sqlite3_column_blob(st, col));
-                const int n = sqlite3_column_bytes(st, col);
+                const int n = p ? sqlite3_column_bytes(st, col) : 0;
                 hotTextRefs.emplace_back(qint32(hotTextArena.size()), qint32(n));
                 hotTextArena.insert(hotTextArena.end(), p, p + n);
             }

@@ -4,7 +4,9 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <climits>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -100,6 +102,10 @@ public:
     std::optional<QByteArray> stream(int Number) const;
 
     [[nodiscard]] int objectCount() const { return int(m_offsets.size()); }
+    // The numbers of the objects whose bytes hold Word, in order: one pass
+    // over the file instead of reading every object (a page's objects
+    // outnumber the fonts a thousand to one).
+    [[nodiscard]] QList<int> objectsHolding(QByteArrayView Word) const;
     [[nodiscard]] qsizetype startXref() const { return m_startXref; }
     [[nodiscard]] const QByteArray &trailer() const { return m_trailer; }
 
@@ -135,6 +141,29 @@ qsizetype TPdfReader::skipSpace(qsizetype at) const
         }
     }
     return at;
+}
+
+QList<int> TPdfReader::objectsHolding(QByteArrayView Word) const
+{
+    // Where each object begins, in the file's order.
+    std::vector<std::pair<qsizetype, int>> starts;
+    starts.reserve(size_t(m_offsets.size()));
+    for (int number = 1; number < m_offsets.size(); ++number)
+        if (m_offsets[number] >= 0)
+            starts.emplace_back(m_offsets[number], number);
+    std::sort(starts.begin(), starts.end());
+    QList<int> numbers;
+    for (qsizetype at = d.indexOf(Word); at >= 0; at = d.indexOf(Word, at + Word.size())) {
+        auto it = std::upper_bound(starts.begin(), starts.end(), std::pair<qsizetype, int>(at, INT_MAX));
+        if (it == starts.begin())
+            continue;
+        const int number = std::prev(it)->second;
+        if (numbers.isEmpty() || numbers.last() != number)
+            numbers.append(number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
 }
 
 std::optional<qint64> TPdfReader::integerAt(qsizetype &at) const
@@ -587,7 +616,7 @@ TPdfTextAmendment AmendPdfText(QByteArray &Pdf, const TPdfGlyphTexts &Texts)
     }
     // The replaced maps, by the object number of the map.
     QList<std::pair<int, QByteArray>> maps;
-    for (int number = 1; number < reader.objectCount(); ++number) {
+    for (const int number : reader.objectsHolding("/Type0")) {
         const std::optional<TPdfReader::TDict> font = reader.dict(number);
         if (!font || font->value("Type") != "/Font" || font->value("Subtype") != "/Type0")
             continue;

@@ -1196,3 +1196,39 @@ TEST_F(TableTest, refusedDeleteSaysWhyInWordsAndTheEngineTextOnlyAsADetail)
 }
 
 } // namespace
+
+// A walk reads its fields with the order: a NULL, a zero, an empty text and
+// a text come out of it as they come out of the whole record.
+TEST_F(TableTest, walkedFieldsKeepNullZeroAndEmptyApart)
+{
+    TTable t;
+    openNew(t);
+    t.Append();
+    t.Post(); // Group and Name NULL
+    t.Append();
+    fld(t, "Group").SetAsInteger(0);
+    fld(t, "Name").SetAsBytes(QByteArray(""));
+    t.Post();
+    t.Append();
+    fld(t, "Group").SetAsInteger(-1);
+    fld(t, "Name").SetAsBytes("a");
+    t.Post();
+    auto values = [&t] {
+        QStringList out;
+        for (t.First(); !t.Eof(); t.Next())
+            out << QStringLiteral("%1:%2 %3:%4")
+                       .arg(fld(t, "Group").IsNull())
+                       .arg(fld(t, "Group").AsInteger())
+                       .arg(fld(t, "Name").IsNull())
+                       .arg(QString::fromLatin1(fld(t, "Name").AsBytesView().toByteArray()));
+        return out;
+    };
+    t.SetWalkFields({});
+    const QStringList whole = values();
+    t.SetWalkFields({QStringLiteral("Name"), QStringLiteral("Group")});
+    EXPECT_EQ(values(), whole);
+    ASSERT_EQ(whole.size(), 3);
+    EXPECT_EQ(whole[0], QStringLiteral("1:0 1:"));
+    EXPECT_TRUE(whole[1].startsWith(QStringLiteral("0:0 "))) << qPrintable(whole[1]);
+    EXPECT_EQ(whole[2], QStringLiteral("0:-1 0:a"));
+}
