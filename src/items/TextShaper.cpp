@@ -297,12 +297,8 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     return Vertical ? forms : plain;
 }
 
-namespace {
-
-// The glyph runs of a text in its own frame: each run's transform is the
-// part before the text's frame, which the caller appends.
-std::vector<TGlyphRun> shapeUnframed(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
-                                     int CellHeight, double EmSize)
+std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
+                                              int CellHeight, double EmSize, const QTransform &TextFrame) const
 {
     std::vector<TGlyphRun> runs;
     TShapingFace *f = shapingFace(Font.Face, Font.Style);
@@ -329,12 +325,12 @@ std::vector<TGlyphRun> shapeUnframed(const TCanvasFont &Font, QStringView Text, 
     const QList<quint32> &forms = vertical ? vertForms : plain;
     const double ascentShare = raw.ascent() + raw.descent() > 0 ? raw.ascent() / (raw.ascent() + raw.descent()) : 0.88;
 
-    TGlyphRun along{raw, {}, {}, {}, {}, f->postScriptName};
-    along.Transform = QTransform::fromScale(ratio, 1);
+    TGlyphRun along{raw, {}, {}, TextFrame, {}, f->postScriptName};
+    along.Transform = QTransform::fromScale(ratio, 1) * TextFrame;
     TGlyphRun upright{raw, {}, {}, {}, {}, f->postScriptName};
     // Upright glyphs are turned back a quarter against the base line: in that
     // frame u runs across the column and v along it.
-    upright.Transform = QTransform::fromScale(1, ratio) * QTransform().rotate(-90);
+    upright.Transform = QTransform::fromScale(1, ratio) * QTransform().rotate(-90) * TextFrame;
 
     // Characters the face lacks are drawn from another face. The runs keep
     // the order of the text, so that a PDF's text reads as printed: a glyph
@@ -455,59 +451,5 @@ std::vector<TGlyphRun> shapeUnframed(const TCanvasFont &Font, QStringView Text, 
         offset += adv;
         i += pair ? 2 : 1;
     }
-    return runs;
-}
-
-// A text shaped before, with everything its glyph runs depend on.
-struct TShapedText {
-    QString Face;
-    quint8 Style = 0;
-    double WidthRatio = 1.0;
-    QString Text;
-    QList<int> Advances;
-    int CellHeight = 0;
-    double EmSize = 0;
-    std::vector<TGlyphRun> Runs; // unframed
-};
-
-size_t shapedKey(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances, int CellHeight,
-                 double EmSize)
-{
-    return qHashMulti(qHashRange(Advances.cbegin(), Advances.cend()), Font.Face, Font.Style, Font.WidthRatio, Text,
-                      CellHeight, EmSize);
-}
-
-// More texts than a few pieces hold: a print run's honorifics, its
-// prefectures and towns and its common family names come again record after
-// record.
-constexpr qsizetype kShapedTexts = 2048;
-
-} // namespace
-
-std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
-                                              int CellHeight, double EmSize, const QTransform &TextFrame) const
-{
-    // The same texts (the honorific, a prefecture, a family name) are shaped
-    // again and again in a print run: each is shaped once, and its runs are
-    // put into the frame of each place it is drawn at.
-    thread_local QMultiHash<size_t, TShapedText> shaped;
-    const size_t key = shapedKey(Font, Text, Advances, CellHeight, EmSize);
-    const TShapedText *found = nullptr;
-    for (auto it = shaped.constFind(key); it != shaped.cend() && it.key() == key; ++it)
-        if (it->Face == Font.Face && it->Style == Font.Style && it->WidthRatio == Font.WidthRatio && it->Text == Text
-            && it->Advances == Advances && it->CellHeight == CellHeight && it->EmSize == EmSize) {
-            found = &*it;
-            break;
-        }
-    if (!found) {
-        if (shaped.size() >= kShapedTexts)
-            shaped.clear();
-        found = &*shaped.insert(key, TShapedText{Font.Face, Font.Style, Font.WidthRatio, Text.toString(), Advances,
-                                                 CellHeight, EmSize,
-                                                 shapeUnframed(Font, Text, Advances, CellHeight, EmSize)});
-    }
-    std::vector<TGlyphRun> runs = found->Runs;
-    for (TGlyphRun &run : runs)
-        run.Transform = run.Transform * TextFrame;
     return runs;
 }

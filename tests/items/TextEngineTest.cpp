@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
 TCanvasFont fontOf(qint32 Height, const QString &Face = QString::fromUtf16(u"ＭＳ 明朝"))
@@ -216,64 +214,6 @@ TEST(DesignMetricsTest, eachTextTakesItsOwnFaceWhileFacesAlternate)
             EXPECT_EQ(runs.front().Face == monoName, isMono) << qPrintable(face) << " round " << round;
         }
 }
-
-// A text is shaped once and its runs are reused wherever it is drawn again:
-// every change of what it is drawn with (face, size, width, writing
-// direction, spacing, place) still gives runs of its own, and the text drawn
-// as before gives the runs it gave before.
-struct ShapeChange {
-    const char *name;
-    std::function<void(TCanvasFont &, QList<int> &, QTransform &)> change;
-};
-
-class ShapedTextTest : public ::testing::TestWithParam<ShapeChange> {};
-
-TEST_P(ShapedTextTest, aChangedTextGetsRunsOfItsOwnAndTheFirstOneKeepsItsRuns)
-{
-    THarfBuzzShaper shaper;
-    TDesignTextMetrics metrics;
-    const QString text = QString::fromUtf16(u"様田");
-    auto shape = [&](const TCanvasFont &Font, const QList<int> &Advances, const QTransform &Frame) {
-        return shaper.shape(Font, text, Advances, metrics.lineHeight(Font), metrics.emSize(Font), Frame);
-    };
-    auto same = [](const std::vector<TGlyphRun> &A, const std::vector<TGlyphRun> &B) {
-        if (A.size() != B.size())
-            return false;
-        for (size_t i = 0; i < A.size(); ++i)
-            if (A[i].Glyphs != B[i].Glyphs || A[i].Positions != B[i].Positions || A[i].Transform != B[i].Transform
-                || A[i].Face != B[i].Face || A[i].Font.pixelSize() != B[i].Font.pixelSize()
-                || A[i].Texts != B[i].Texts)
-                return false;
-        return true;
-    };
-    const TCanvasFont font = fontOf(-100);
-    const QList<int> advances{100, 100};
-    const QTransform frame = QTransform::fromTranslate(300, 40);
-    const std::vector<TGlyphRun> first = shape(font, advances, frame);
-    ASSERT_FALSE(first.empty());
-    TCanvasFont changedFont = font;
-    QList<int> changedAdvances = advances;
-    QTransform changedFrame = frame;
-    GetParam().change(changedFont, changedAdvances, changedFrame);
-    const std::vector<TGlyphRun> changed = shape(changedFont, changedAdvances, changedFrame);
-    ASSERT_FALSE(changed.empty());
-    EXPECT_FALSE(same(changed, first));
-    EXPECT_TRUE(same(shape(font, advances, frame), first));
-    // The changed text shaped again gives its own runs again.
-    EXPECT_TRUE(same(shape(changedFont, changedAdvances, changedFrame), changed));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Changes, ShapedTextTest,
-    ::testing::Values(
-        ShapeChange{"face", [](TCanvasFont &F, QList<int> &, QTransform &) { F.Face = QString::fromUtf16(u"ＭＳ ゴシック"); }},
-        ShapeChange{"height", [](TCanvasFont &F, QList<int> &, QTransform &) { F.Height = -60; }},
-        ShapeChange{"widthRatio", [](TCanvasFont &F, QList<int> &, QTransform &) { F.WidthRatio = 0.5; }},
-        ShapeChange{"vertical", [](TCanvasFont &F, QList<int> &, QTransform &) { SetCanvasFontVertical(F); }},
-        ShapeChange{"advances", [](TCanvasFont &, QList<int> &A, QTransform &) { A[0] = 130; }},
-        ShapeChange{"place", [](TCanvasFont &, QList<int> &, QTransform &T) { T = QTransform::fromTranslate(301, 40); }},
-        ShapeChange{"turn", [](TCanvasFont &, QList<int> &, QTransform &T) { T = QTransform().rotate(-270) * T; }}),
-    [](const ::testing::TestParamInfo<ShapeChange> &Info) { return std::string(Info.param.name); });
 
 // ---- Vertical forms ------------------------------------------------------------------
 
