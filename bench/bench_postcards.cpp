@@ -102,7 +102,12 @@ int main(int argc, char **argv)
         printer.setFullPage(true);
         printer.setPageSize(QPageSize(QSizeF(100, 148), QPageSize::Millimeter));
         printer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        TPrintLoop loop(layout, TableRecordSource(table));
+        // As the editors print: through a handle of the run's own.
+        auto own = std::make_shared<TTable>();
+        own->SetTableName(table.TableName());
+        own->SetPassword(TablePassword);
+        own->Open();
+        TPrintLoop loop(layout, TableRecordSource(own));
         loop.Sender = sender;
         QString error;
         if (!loop.Run(printer, recNos, {}, &error))

@@ -21,6 +21,7 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <future>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -269,6 +270,23 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
     m_pages = 1;
     int sheet = 0;
     int merged = -1;
+    // The batches in the order the run takes them (each copy takes the
+    // records again); the next one is read while this one prints, on a
+    // worker where the source allows it.
+    std::vector<qsizetype> batchStarts;
+    for (qsizetype first = -1, end = -1; const TPiecePlace &place : places)
+        if (place.Record < first || place.Record >= end) {
+            first = place.Record;
+            end = std::min<qsizetype>(first + kRecordBatch, RecNos.size());
+            batchStarts.push_back(first);
+        }
+    const TRecordSource &source = m_source;
+    auto readBatch = [&RecNos, &source](qsizetype First) {
+        const qsizetype count = std::min<qsizetype>(kRecordBatch, RecNos.size() - First);
+        return source ? source.ReadMany(RecNos.mid(First, count)) : QList<std::optional<TAddressText>>(count);
+    };
+    std::future<QList<std::optional<TAddressText>>> ahead;
+    size_t nextBatch = 0;
     QList<std::optional<TAddressText>> batch;
     qsizetype batchFirst = 0;
     for (int i = 0; i < places.size(); ++i) {
@@ -286,14 +304,15 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
             // The records are taken a batch ahead of their pieces, under one
             // read of the book each batch.
             if (place.Record < batchFirst || place.Record >= batchFirst + batch.size()) {
-                batchFirst = place.Record;
-                const qsizetype count = std::min<qsizetype>(kRecordBatch, RecNos.size() - batchFirst);
+                batchFirst = batchStarts[nextBatch];
+                Q_ASSERT(batchFirst == place.Record);
                 // A record the book cannot read stops the run with the
                 // reason: its piece would print blank and the run pass for
                 // done.
                 try {
-                    batch = m_source ? m_source.ReadMany(RecNos.mid(batchFirst, count))
-                                     : QList<std::optional<TAddressText>>(count);
+                    batch = ahead.valid() ? ahead.get() : readBatch(batchFirst);
+                    if (++nextBatch < batchStarts.size() && source.ReadsAhead())
+                        ahead = std::async(std::launch::async, readBatch, batchStarts[nextBatch]);
                 } catch (const ETableError &e) {
                     if (Error)
                         *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();

@@ -49,6 +49,8 @@ TRecordSource TableRecordSource(TTable &Table)
 
 TRecordSource TableRecordSource(std::shared_ptr<TTable> Table)
 {
-    return TRecordSource([Table](qint32 RecNo) { return readRecord(*Table, RecNo); },
+    TRecordSource source([Table](qint32 RecNo) { return readRecord(*Table, RecNo); },
                          [Table](const std::function<void()> &Read) { holdRead(*Table, Read); });
+    source.SetReadsAhead(true);
+    return source;
 }

@@ -36,6 +36,12 @@ public:
     TRecordSource(F Read, THold Hold = {}) : m_read(std::move(Read)), m_hold(std::move(Hold))
     {}
 
+    // True when its batches may be read on another thread while the run
+    // paints (a handle nothing else uses); a source over a shared handle
+    // (the main list's) is read where the run runs.
+    [[nodiscard]] bool ReadsAhead() const { return m_readsAhead; }
+    void SetReadsAhead(bool On) { m_readsAhead = On; }
+
     explicit operator bool() const { return bool(m_read); }
     std::optional<TAddressText> operator()(qint32 RecNo) const { return m_read(RecNo); }
     // The records in the order given; an error of any stops the batch.
@@ -44,11 +50,12 @@ public:
 private:
     TRead m_read;
     THold m_hold;
+    bool m_readsAhead = false;
 };
 
 // The records of an open address table, read quietly by RecNo and decoded
 // once (AddressTextOf); a batch under one read of the file.
 [[nodiscard]] TRecordSource TableRecordSource(TTable &Table);
 // The same over a handle of the run's own, which lives as long as the
-// source.
+// source; nothing else uses it, so a run reads its batches ahead.
 [[nodiscard]] TRecordSource TableRecordSource(std::shared_ptr<TTable> Table);

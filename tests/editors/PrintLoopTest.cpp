@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cstdio>
 
 namespace {
@@ -554,8 +555,14 @@ INSTANTIATE_TEST_SUITE_P(
 // of the book: every piece still gets its own record across the batches'
 // edges and over copies, and between pieces the book is free for another
 // handle to save (the main list is not locked out for the whole run).
-TEST_F(PostcardRun, aLongRunReadsInBatchesAndLeavesTheBookFreeBetween)
+class PostcardRunBatches : public PostcardRun, public ::testing::WithParamInterface<bool>
+{};
+
+// Read where the run runs (a shared handle), or ahead on a worker while the
+// run prints (a handle of the run's own, as the editors' runs read).
+TEST_P(PostcardRunBatches, aLongRunReadsInBatchesAndLeavesTheBookFreeBetween)
 {
+    const bool ahead = GetParam();
     book.table.BeginBatch();
     for (int i = 4; i <= 300; ++i)
         book.add(reinterpret_cast<const char16_t *>(QString::number(1000000 + i).utf16()), u"東京都",
@@ -564,7 +571,13 @@ TEST_F(PostcardRun, aLongRunReadsInBatchesAndLeavesTheBookFreeBetween)
     QList<qint32> recNos;
     for (qint32 r = 300; r >= 1; --r)
         recNos << r;
-    const TRecordSource table = TableRecordSource(book.table);
+    auto own = std::make_shared<TTable>();
+    own->SetTableName(book.table.TableName());
+    own->SetPassword(TablePassword);
+    own->Open();
+    TTable &reader = ahead ? *own : book.table;
+    const TRecordSource table = ahead ? TableRecordSource(own) : TableRecordSource(book.table);
+    ASSERT_EQ(table.ReadsAhead(), ahead);
     int holds = 0;
     QList<qint32> read;
     TRecordSource counted(
@@ -574,9 +587,10 @@ TEST_F(PostcardRun, aLongRunReadsInBatchesAndLeavesTheBookFreeBetween)
         },
         [&](const std::function<void()> &Read) {
             ++holds;
-            const TTableRead hold(book.table);
+            const TTableRead hold(reader);
             Read();
         });
+    counted.SetReadsAhead(ahead);
     OtherHandle handle(book.table);
     TTable &other = handle.table;
     TPrintLoop loop(layout, counted);
@@ -630,3 +644,37 @@ TEST_F(PostcardRun, aLongRunReadsInBatchesAndLeavesTheBookFreeBetween)
     EXPECT_GE(holds, 4);
     EXPECT_LE(holds, 20);
 }
+
+// A record that cannot be read stops the run with the book's reason, also
+// when its batch was read ahead while earlier pieces printed.
+TEST_P(PostcardRunBatches, aRecordThatCannotBeReadStopsTheRunAtItsPiece)
+{
+    QList<qint32> recNos;
+    for (qint32 r = 1; r <= 400; ++r)
+        recNos << r % 3 + 1;
+    std::atomic<int> calls = 0;
+    TRecordSource failing([&calls](qint32 RecNo) -> std::optional<TAddressText> {
+        if (++calls == 300)
+            throw ETableError(QStringLiteral("壊れています"));
+        TAddressText text;
+        text.Pos = QString::number(1000000 + RecNo);
+        return text;
+    });
+    failing.SetReadsAhead(GetParam());
+    TPrintLoop loop(layout, failing);
+    int done = 0;
+    loop.Progress = [&done](int Done, int) {
+        done = Done;
+        return true;
+    };
+    QList<QImage> pages;
+    QString error;
+    EXPECT_FALSE(loop.RunToImages({30, 30}, recNos, {}, pages, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("壊れています"))) << qPrintable(error);
+    // The pieces before the batch that failed printed; none after it.
+    EXPECT_LT(done, 300);
+    EXPECT_GE(done, 128);
+}
+
+INSTANTIATE_TEST_SUITE_P(PrintLoop, PostcardRunBatches, ::testing::Bool(),
+                         [](const auto &info) { return std::string(info.param ? "readAhead" : "readInPlace"); });
