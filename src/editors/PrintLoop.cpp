@@ -304,14 +304,19 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
             // The records are taken a batch ahead of their pieces, under one
             // read of the book each batch.
             if (place.Record < batchFirst || place.Record >= batchFirst + batch.size()) {
-                batchFirst = batchStarts[nextBatch];
-                Q_ASSERT(batchFirst == place.Record);
+                batchFirst = place.Record;
                 // A record the book cannot read stops the run with the
                 // reason: its piece would print blank and the run pass for
                 // done.
                 try {
-                    batch = ahead.valid() ? ahead.get() : readBatch(batchFirst);
-                    if (++nextBatch < batchStarts.size() && source.ReadsAhead())
+                    const bool planned = nextBatch < batchStarts.size() && batchStarts[nextBatch] == batchFirst;
+                    // Off the plan, a read still running ahead ends first:
+                    // the source is read by one thread at a time.
+                    if (!planned && ahead.valid())
+                        ahead.wait();
+                    batch = planned && ahead.valid() ? ahead.get() : readBatch(batchFirst);
+                    nextBatch = planned ? nextBatch + 1 : batchStarts.size();
+                    if (nextBatch < batchStarts.size() && source.ReadsAhead())
                         ahead = std::async(std::launch::async, readBatch, batchStarts[nextBatch]);
                 } catch (const ETableError &e) {
                     if (Error)
