@@ -426,7 +426,10 @@ void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots,
                 bool UpsideDown)
 {
     Painter.save();
-    Painter.translate(OriginDots);
+    // A piece at the painter's origin leaves the transform alone: on a PDF
+    // page every change of it writes the graphics state out again.
+    if (!OriginDots.isNull())
+        Painter.translate(OriginDots);
     if (UpsideDown) {
         const QSize piece = Document.PieceSize();
         Painter.translate(TenthMmToDots(TTenthMm(piece.width()), Dpi.x),
