@@ -118,7 +118,11 @@ void TPrintLoop::paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TP
     const QRect cell = m_document.CellRect(Cell);
     const QSize piece = m_document.PieceSize();
     Painter.save();
-    Painter.translate(TenthMmToDots(TTenthMm(cell.left()), Dpi.x), TenthMmToDots(TTenthMm(cell.top()), Dpi.y));
+    // A cell at the sheet's origin (a postcard, an envelope) leaves the
+    // transform alone: on a PDF page every change of it writes the
+    // graphics state out again.
+    if (cell.left() != 0 || cell.top() != 0)
+        Painter.translate(TenthMmToDots(TTenthMm(cell.left()), Dpi.x), TenthMmToDots(TTenthMm(cell.top()), Dpi.y));
     // A piece laid on its side on the sheet: its top edge runs down the
     // cell's right edge.
     const bool onItsSide = cell.width() != piece.width() && cell.width() == piece.height();
