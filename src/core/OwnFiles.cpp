@@ -127,7 +127,7 @@ QStringList programFiles()
     return files;
 }
 
-bool isProgramFile(const QString &Path)
+bool isProgramFileAt(const QString &Path)
 {
     const QString key = pathKey(Path);
     // The settings root holds nothing but the program's settings files.
@@ -149,6 +149,29 @@ bool isProgramFile(const QString &Path)
             return true;
     }
     return false;
+}
+
+// The path and every file its links lead to: a write through a link lands
+// on the file at its end, and a link whose file is not there yet creates it
+// there. A file of the settings root or a layout reached through a link is
+// as much the program's as under its own name.
+bool isProgramFile(const QString &Path)
+{
+    QString at = QFileInfo(Path).absoluteFilePath();
+    // Links of links, as far as the system itself follows them.
+    for (int hop = 0; hop <= 40; ++hop) {
+        if (isProgramFileAt(at))
+            return true;
+        const QFileInfo info(at);
+        if (!info.isSymLink())
+            break;
+        const QString next = info.symLinkTarget();
+        if (next.isEmpty() || next == at)
+            break;
+        at = next;
+    }
+    const QString resolved = QFileInfo(Path).canonicalFilePath();
+    return !resolved.isEmpty() && isProgramFileAt(resolved);
 }
 
 } // namespace

@@ -32,7 +32,7 @@ class ProgramFileTest : public ::testing::TestWithParam<TargetCase>
 protected:
     void SetUp() override
     {
-        for (const char *file : {"root/Murven19.ini", "data/Other/Sender.DB", "data/Adrs/家族/Adrs.DB",
+        for (const char *file : {"root/Murven19.ini", "root/Label.pi", "out/export.csv", "data/Other/Sender.DB", "data/Adrs/家族/Adrs.DB",
                                  "data/Adrs/家族/Group.dat", "data/Adrs/旧/Adrs.DB", "data/History/Post.mtd",
                                  "data/Sender.ini", "data/AdrsList.ini", "data/Search.lst", "data/NmAd.shc",
                                  "data/backup.imp/Adrs/家族/Adrs.DB", "data/Layout/年賀.gpl"})
@@ -40,6 +40,14 @@ protected:
         ASSERT_TRUE(QDir().mkpath(path("out")));
         ASSERT_TRUE(QFile::link(path("data/Adrs/家族"), path("out/folderLink")));
         ASSERT_TRUE(QFile::link(path("data/Other/Sender.DB"), path("out/fileLink.csv")));
+        // Links to the settings root's files, to a layout, a link to a link,
+        // and a link whose file is not there yet.
+        ASSERT_TRUE(QFile::link(path("root/Murven19.ini"), path("out/settingsLink.pdf")));
+        ASSERT_TRUE(QFile::link(path("root/Label.pi"), path("out/printerLink.pdf")));
+        ASSERT_TRUE(QFile::link(path("data/Layout/年賀.gpl"), path("out/layoutLink.pdf")));
+        ASSERT_TRUE(QFile::link(path("out/settingsLink.pdf"), path("out/linkToALink.pdf")));
+        ASSERT_TRUE(QFile::link(path("root/LstPrint.pi"), path("out/danglingLink.pdf")));
+        ASSERT_TRUE(QFile::link(path("out/export.csv"), path("out/linkToAnOrdinaryFile.pdf")));
         ASSERT_EQ(::link(QFile::encodeName(path("data/Adrs/家族/Adrs.DB")).constData(),
                          QFile::encodeName(path("out/hardLink.csv")).constData()),
                   0);
@@ -81,6 +89,12 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"tableThroughAFolderLink", "out/folderLink/Adrs.DB", true},
                       TargetCase{"linkToTheSenderTable", "out/fileLink.csv", true},
                       TargetCase{"hardLinkToTheTable", "out/hardLink.csv", true},
+                      TargetCase{"linkToTheSettingsFile", "out/settingsLink.pdf", true},
+                      TargetCase{"linkToAPrinterSettingsFile", "out/printerLink.pdf", true},
+                      TargetCase{"linkToALayout", "out/layoutLink.pdf", true},
+                      TargetCase{"linkToALinkToTheSettingsFile", "out/linkToALink.pdf", true},
+                      TargetCase{"linkToASettingsFileNotYetMade", "out/danglingLink.pdf", true},
+                      TargetCase{"linkToAnOrdinaryFile", "out/linkToAnOrdinaryFile.pdf", false},
                       TargetCase{"history", "data/History/Post.mtd", true},
                       TargetCase{"dataFolderSettings", "data/Sender.ini", true},
                       TargetCase{"bookList", "data/Adrs/AdrsMng.ini", true},

@@ -633,6 +633,15 @@ public:
     static QString settingsFile() { return DataRoot + QStringLiteral("Murven19.ini"); }
     static QString senderTable() { return OtherPath + QStringLiteral("Sender.DB"); }
     static QString bookTable() { return AdrsPath + QStringLiteral("家族/Adrs.DB"); }
+    // A link beside the settings root to the settings file: a PDF written
+    // through it would land on the settings.
+    static QString settingsLink()
+    {
+        const QString link = QDir::cleanPath(DataRoot + QStringLiteral("../settings-link.pdf"));
+        if (!QFileInfo(link).isSymLink())
+            (void)QFile::link(settingsFile(), link);
+        return link;
+    }
 
 protected:
     QString pdf() const { return out.filePath(QStringLiteral("縦書き.pdf")); }
@@ -731,7 +740,8 @@ TEST_P(PrintEditorOwnFile, theNextRunOffersTheLastGoodFileAgain)
 INSTANTIATE_TEST_SUITE_P(Files, PrintEditorOwnFile,
                          ::testing::Values(OwnFileCase{"settingsFile", &PrintEditorPdfFile::settingsFile},
                                            OwnFileCase{"senderTable", &PrintEditorPdfFile::senderTable},
-                                           OwnFileCase{"bookTable", &PrintEditorPdfFile::bookTable}),
+                                           OwnFileCase{"bookTable", &PrintEditorPdfFile::bookTable},
+                                           OwnFileCase{"settingsLink", &PrintEditorPdfFile::settingsLink}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // A run killed between setting the earlier PDF aside and putting the new

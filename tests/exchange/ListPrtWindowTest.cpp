@@ -1376,7 +1376,15 @@ INSTANTIATE_TEST_SUITE_P(
     Files, ListPrintOwnFile,
     ::testing::Values(OwnFileCase{"settingsFile", [] { return SettingsFileName(); }},
                       OwnFileCase{"senderTable", [] { return OtherPath + QStringLiteral("Sender.DB"); }},
-                      OwnFileCase{"openBookTable", [] { return DMMurven19->AdrsTable()->TableName(); }}),
+                      OwnFileCase{"openBookTable", [] { return DMMurven19->AdrsTable()->TableName(); }},
+                      OwnFileCase{"settingsLink",
+                                  [] {
+                                      const QString link =
+                                          QDir::cleanPath(DataRoot + QStringLiteral("../settings-link.pdf"));
+                                      if (!QFileInfo(link).isSymLink())
+                                          (void)QFile::link(SettingsFileName(), link);
+                                      return link;
+                                  }}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A list printed to a PDF file, then another list: the second run asks for
