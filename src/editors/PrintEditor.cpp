@@ -82,6 +82,8 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     ExecDialog = [](QDialog &Dialog) { return Dialog.exec(); };
     ExecPrintDialog = [this](QPrinter &Printer) {
         QPrintDialog dialog(&Printer, this);
+        // The wizard chose the records; the pieces are not pages to pick.
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         return dialog.exec() == QDialog::Accepted;
     };
     ExecPreview = [](QDialog &Dialog) { Dialog.exec(); };
@@ -685,6 +687,12 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
             return;
         }
         SavePrinter(printer);
+    }
+    // Copies asked for in the print dialog print the whole run again, as
+    // the wizard's copies do.
+    if (printer.copyCount() > 1) {
+        request.Options.Copies = std::max(1, request.Options.Copies) * printer.copyCount();
+        printer.setCopyCount(1);
     }
     QString error;
     if (!PrintRecords(printer, request.RecNos, request.Options, &error))

@@ -689,6 +689,22 @@ TEST_F(PrintEditorPdfFile, aSecondRunAsksForItsFileAgainAndCancellingKeepsTheFir
     EXPECT_TRUE(sameBytes(first, fileBytes(pdf())));
 }
 
+// Copies asked for in the print dialog print the run that many times over
+// the wizard's copies.
+TEST_F(PrintEditorPdfFile, copiesOfThePrintDialogRepeatTheRun)
+{
+    editor.ExecPrintDialog = [this](QPrinter &Printer) {
+        Printer.setOutputFileName(pdf());
+        Printer.setCopyCount(3);
+        return true;
+    };
+    print();
+    ASSERT_EQ(boxes.count(), 0) << qPrintable(boxes.last().text);
+    const QByteArray bytes = fileBytes(pdf());
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 6);
+    EXPECT_EQ(editor.Printer().copyCount(), 1);
+}
+
 TEST_F(PrintEditorPdfFile, aSecondRunToAnotherFileLeavesTheFirstPdf)
 {
     answerPrintDialog(pdf());
