@@ -676,15 +676,18 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
     // before it replaces a file there); the file an earlier run wrote is only
     // offered, never written over unasked. The kind offers it the next time.
     if (printer.outputFormat() == QPrinter::PdfFormat && (printer.outputFileName().isEmpty() || m_pdfFileSpent)) {
-        if (!RunPrintDialog(printer))
-            return;
-        // One of the program's own files is refused before it is kept: the
-        // next run offers the last file printed to, not the refused one.
-        if (const QString refusal = ProgramFileRefusal(printer.outputFileName()); !refusal.isEmpty()) {
+        // One of the program's own files is refused before it is kept, and
+        // the dialog asks again, offering the last file printed to: the run
+        // the wizard set up is not lost for it.
+        for (;;) {
+            if (!RunPrintDialog(printer))
+                return;
+            const QString refusal = ProgramFileRefusal(printer.outputFileName());
+            if (refusal.isEmpty())
+                break;
             printer.setOutputFileName(QString());
             printer.setOutputFormat(QPrinter::PdfFormat);
             ShowMessageBoxAt(this, refusal, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
-            return;
         }
         SavePrinter(printer);
     }

@@ -650,11 +650,14 @@ protected:
         return QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
     // The print dialog: the user names `file` (empty: cancels) each time.
-    void answerPrintDialog(const QString &file)
+    void answerPrintDialog(const QString &file) { answerPrintDialogs({file}, file); }
+    // The print dialog: the user names the files in turn, then `then`.
+    void answerPrintDialogs(const QStringList &files, const QString &then = QString())
     {
-        editor.ExecPrintDialog = [this, file](QPrinter &Printer) {
+        editor.ExecPrintDialog = [this, queue = QStringList(files), then](QPrinter &Printer) mutable {
             offered << Printer.outputFileName();
             offeredExisted << QFileInfo::exists(Printer.outputFileName());
+            const QString file = queue.isEmpty() ? then : queue.takeFirst();
             if (file.isEmpty())
                 return false;
             Printer.setOutputFileName(file);
@@ -729,27 +732,27 @@ class PrintEditorOwnFile : public PrintEditorPdfFile, public ::testing::WithPara
 TEST_P(PrintEditorOwnFile, isRefusedWithTheExportsMessageAndLeftAsItWas)
 {
     const QString target = GetParam().path();
-    answerPrintDialog(target);
+    answerPrintDialogs({target});
     print();
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_EQ(boxes.last().text, ProgramFileRefusal(target));
     EXPECT_EQ(fileBytes(target), "the program's own");
 }
 
-// After a refused file the next run offers the last PDF printed to, not the
-// refused name.
-TEST_P(PrintEditorOwnFile, theNextRunOffersTheLastGoodFileAgain)
+// After a refused file the dialog asks again in the same run, offering the
+// last PDF printed to, not the refused name; the run then prints there.
+TEST_P(PrintEditorOwnFile, theDialogAsksAgainOfferingTheLastGoodFile)
 {
     answerPrintDialog(pdf());
     print();
     ASSERT_EQ(boxes.count(), 0) << qPrintable(boxes.last().text);
-    answerPrintDialog(GetParam().path());
+    const QString second = out.filePath(QStringLiteral("二回目.pdf"));
+    answerPrintDialogs({GetParam().path(), second});
     print();
     ASSERT_EQ(boxes.count(), 1);
-    answerPrintDialog(QString());
-    print();
     ASSERT_EQ(offered.size(), 3);
     EXPECT_EQ(offered.last(), pdf());
+    EXPECT_TRUE(fileBytes(second).startsWith("%PDF"));
     EXPECT_EQ(fileBytes(GetParam().path()), "the program's own");
 }
 
