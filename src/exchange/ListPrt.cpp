@@ -1618,14 +1618,17 @@ bool TListPrint::choosePdfFile()
     // replaces it.
     const QString kept = m_printer->Printer().outputFileName();
     const QString suggested = kept.isEmpty() ? QDir(folder).filePath(ListPrintDocName + QStringLiteral(".pdf")) : kept;
-    const QString file = ChoosePdfFile ? ChoosePdfFile(this, suggested) : QString();
-    if (file.isEmpty())
-        return false;
-    // One of the program's own files is refused before it is kept: the
-    // next print offers the last file printed to, not the refused one.
-    if (const QString refusal = ProgramFileRefusal(file); !refusal.isEmpty()) {
+    // One of the program's own files is refused before it is kept, and the
+    // dialog asks again, offering the file it offered.
+    QString file;
+    for (;;) {
+        file = ChoosePdfFile ? ChoosePdfFile(this, suggested) : QString();
+        if (file.isEmpty())
+            return false;
+        const QString refusal = ProgramFileRefusal(file);
+        if (refusal.isEmpty())
+            break;
         tell(this, refusal, MB_OK | MB_ICONERROR);
-        return false;
     }
     m_printer->SetOutputFile(file);
     m_pdfFileChosen = true;
