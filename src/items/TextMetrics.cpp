@@ -1,6 +1,7 @@
 #include "items/TextMetrics.h"
 
 #include "items/FontFaces.h"
+#include "items/RecentFaces.h"
 #include "platform/Cp932.h"
 #include "util/SubUnit.h"
 
@@ -43,19 +44,9 @@ QMutex advanceMutex;
 
 const TDesignFace &designFace(const QString &Face, quint8 Style)
 {
-    // The same few faces are asked for again and again while a piece is laid
-    // out (a column's vertical face and its horizontal digits, the name's
-    // face): the last ones asked answer without the key and the lock.
-    struct TRecent {
-        const TDesignFace *face = nullptr;
-        QString name;
-        quint8 style = 0;
-    };
-    thread_local std::array<TRecent, 4> recent;
-    thread_local size_t next = 0;
-    for (const TRecent &r : recent)
-        if (r.face && r.style == Style && r.name == Face)
-            return *r.face;
+    thread_local TRecentFaces<const TDesignFace> recent;
+    if (const TDesignFace *known = recent.Find(Face, Style))
+        return *known;
     static QMutex mutex;
     // Faces live for the program's run, so the references handed out stay.
     static QHash<QString, TDesignFace *> cache;
@@ -72,9 +63,7 @@ const TDesignFace &designFace(const QString &Face, quint8 Style)
         }
         cache.insert(key, face);
     }
-    recent[next] = {face, Face, Style};
-    next = (next + 1) % recent.size();
-    return *face;
+    return *recent.Remember(face, Face, Style);
 }
 
 // A measure rounded half away from zero to whole pixels, as RoundHalfAway

@@ -1,6 +1,7 @@
 #include "items/TextShaper.h"
 
 #include "items/FontFaces.h"
+#include "items/RecentFaces.h"
 #include "util/PdfText.h"
 
 #include <QHash>
@@ -66,25 +67,10 @@ quint64 sizeKey(double EmSize)
 
 TShapingFace *shapingFace(const QString &Face, int StyleBits)
 {
-    // The same few faces are asked for again and again while a piece is
-    // shaped (a column's vertical face and its horizontal digits, the name's
-    // face): the last ones asked answer without resolving the name and the
-    // lock.
-    struct TRecent {
-        TShapingFace *face = nullptr;
-        QString name;
-        int style = 0;
-    };
-    thread_local std::array<TRecent, 4> recent;
-    thread_local size_t next = 0;
-    for (const TRecent &r : recent)
-        if (r.face && r.style == StyleBits && r.name == Face)
-            return r.face;
-    const auto remember = [&](TShapingFace *Found) {
-        recent[next] = {Found, Face, StyleBits};
-        next = (next + 1) % recent.size();
-        return Found;
-    };
+    thread_local TRecentFaces<TShapingFace> recent;
+    if (TShapingFace *known = recent.Find(Face, StyleBits))
+        return known;
+    const auto remember = [&](TShapingFace *Found) { return recent.Remember(Found, Face, StyleBits); };
     static QMutex mutex;
     static QHash<QString, TShapingFace *> cache;
     const QString family = ResolveFontFace(Face).family;
