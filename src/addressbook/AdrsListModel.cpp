@@ -36,6 +36,13 @@ QByteArray bytesOf(const TField *field) { return field ? field->AsBytes() : QByt
 // The stored bytes without a copy, valid until the table's cursor moves.
 QByteArrayView viewOf(const TField *field) { return field ? field->AsBytesView() : QByteArrayView(); }
 
+// The fixed words some columns show, and what numbers and stamps are made of.
+const QString kMainNumberWord = QStringLiteral("代表");
+const QString kPersonWord = QStringLiteral("個人");
+const QString kCompanyWord = QStringLiteral("会社");
+const QString kDigitChars = QStringLiteral("0123456789");
+const QString kStampChars = QStringLiteral("0123456789/: -");
+
 QString plainText(const TField *field) { return Cp932::decode(TrimBlanks(viewOf(field))); }
 
 QString phoneText(const TField *field) { return Cp932::decode(HyphenatePhoneNumber(bytesOf(field))); }
@@ -693,7 +700,7 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
         return group >= 1 && group <= GroupCount ? GroupNames[size_t(group)] : QString();
     }
     case 4:
-        return integerOf(f.TelDiv) == 3 ? QStringLiteral("代表") : QString();
+        return integerOf(f.TelDiv) == 3 ? kMainNumberWord : QString();
     case 6: {
         const QString date = plainText(f.PubDate);
         if (date.isEmpty())
@@ -710,7 +717,7 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
                                                  plainText(f.Adrs2)),
                                 plainText(f.Adrs3));
     case 12:
-        return f.PrivCorp && f.PrivCorp->AsBoolean() ? QStringLiteral("個人") : QStringLiteral("会社");
+        return f.PrivCorp && f.PrivCorp->AsBoolean() ? kPersonWord : kCompanyWord;
     case kSymbolColumn: {
         const QString mark = plainText(f.SymbolMark);
         if (mark.isEmpty())
@@ -743,8 +750,6 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
 bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const TWordBytes &word,
                                     bool phonesHyphenated)
 {
-    static const QString digits = QStringLiteral("0123456789");
-    static const QString stamp = QStringLiteral("0123456789/: -");
     // What the hyphenation library writes for a number it knows: digits and
     // hyphens (brackets and blanks too, should a format ever use them); a
     // number it does not know is shown as stored. Either way a word with
@@ -765,7 +770,7 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
     }
     switch (columnId) {
     case 0:
-        return word.MayHold({}, digits);
+        return word.MayHold({}, kDigitChars);
     case 6:
         return word.MayHold({viewOf(f.PubDate)}, u"年月");
     case 9:
@@ -778,9 +783,33 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
     case 40:
     case 41:
     case 42:
-        return word.MayHold({}, stamp);
+        return word.MayHold({}, kStampChars);
     default:
         return true; // the group name and the fixed words
+    }
+}
+
+bool TAddressListModel::columnMayHold(int columnId, const QString &Word, const TWordBytes &word)
+{
+    switch (columnId) {
+    case 0:
+        return word.MayHold({}, kDigitChars);
+    case 1:
+        return std::any_of(GroupNames.cbegin() + 1, GroupNames.cbegin() + 1 + GroupCount,
+                           [&Word](const QString &name) { return name.contains(Word); });
+    case 4:
+        return kMainNumberWord.contains(Word);
+    case 12:
+        return kPersonWord.contains(Word) || kCompanyWord.contains(Word);
+    case 37:
+    case 38:
+    case 39:
+    case 40:
+    case 41:
+    case 42:
+        return word.MayHold({}, kStampChars);
+    default:
+        return true;
     }
 }
 
@@ -876,7 +905,9 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
     QStringList walkFields{QStringLiteral("RecNo")};
     for (const int position : m_shown) {
         const int id = m_columns[size_t(position)].Index;
-        if (id == kSymbolColumn)
+        // A column none of whose possible texts can hold the word is not
+        // read at all.
+        if (id == kSymbolColumn || !columnMayHold(id, Word, wordBytes))
             continue;
         ids << id;
         for (const TField *field : fields.Sources(id)) {

@@ -165,6 +165,9 @@ private:
     [[nodiscard]] bool positionOnRow(TTable &table, int row) const;
     [[nodiscard]] const QStringList &formatRow(int row) const;
     [[nodiscard]] QString formatCell(const TRecordFields &fields, int columnId, int row) const;
+    // False for a column whose texts are few and fixed, or made of digits,
+    // when none of them can hold Word, whatever the record.
+    [[nodiscard]] static bool columnMayHold(int columnId, const QString &Word, const TWordBytes &word);
     [[nodiscard]] static bool cellMayHold(const TRecordFields &fields, int columnId, const TWordBytes &word,
                                           bool phonesHyphenated);
     [[nodiscard]] int margin() const;

@@ -390,6 +390,8 @@ class WordInCell : public ::testing::TestWithParam<WordCase>
 // the search finds the word exactly where the cell shows it.
 TEST_P(WordInCell, isFoundAsTheCellShowsIt)
 {
+    GroupNames[2] = QStringLiteral("家族");
+    GroupNames[3] = QStringLiteral("取引先");
     SetWqhypForTesting(&fakeHyphen);
     Book book;
     book.add({});
@@ -437,7 +439,18 @@ INSTANTIATE_TEST_SUITE_P(
         // 謂髜 and 亜髜 hold FB FC, E0 FC and 9F FC, none of the three.
         WordCase{"fbFcAcrossNeighbours", {{"Keyword1", QByteArray("\xFB\xFB\xFC\x40")}}, 27, u"髙", false},
         WordCase{"e0FcAcrossNeighbours", {{"Keyword1", QByteArray("\x88\xE0\xFC\x40")}}, 27, u"珱", false},
-        WordCase{"nineFFcAcrossNeighbours", {{"Keyword1", QByteArray("\x88\x9F\xFC\x40")}}, 27, u"滌", false}),
+        WordCase{"nineFFcAcrossNeighbours", {{"Keyword1", QByteArray("\x88\x9F\xFC\x40")}}, 27, u"滌", false},
+        // Columns whose texts are few and fixed: found in what they show,
+        // and a word none of them holds is passed over without reading.
+        WordCase{"partOfAGroupName", {{"Group", 3}}, 1, u"引先", true},
+        WordCase{"groupNameOfAnotherGroup", {{"Group", 2}}, 1, u"取引先", false},
+        WordCase{"mainNumberWord", {{"TelDiv", 3}}, 4, u"代表", true},
+        WordCase{"mainNumberWordOfAnOrdinaryNumber", {{"TelDiv", 0}}, 4, u"代", false},
+        WordCase{"personWord", {{"PrivCorp", true}}, 12, u"個人", true},
+        WordCase{"neitherPersonNorCompany", {{"PrivCorp", true}}, 12, u"法人", false},
+        WordCase{"rowNumber", {}, 0, u"2", true},
+        WordCase{"stampDateAndTime", {{"UpdDateTime", kStamp}}, 40, u"04/01 09", true},
+        WordCase{"lettersInAStamp", {{"UpdDateTime", kStamp}}, 40, u"年", false}),
     [](const ::testing::TestParamInfo<WordCase> &info) { return std::string(info.param.name); });
 
 int hyphenCalls = 0;
