@@ -57,6 +57,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -1714,7 +1715,9 @@ bool TListPrint::PrintList()
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(500);
     TTable &table = *m_list->Model()->Table();
-    TListRowReader reader(table, job, GroupNames, DataPath);
+    // The reader holds the book for reading while it lives: it ends with the
+    // run, before any box waits for the user.
+    std::optional<TListRowReader> reader(std::in_place, table, job, GroupNames, DataPath);
     if (m_readAheadFor != std::pair(job.Columns, job.Layout.IgnoreTdfkn))
         m_readAhead.clear();
     const TListPrintResult result = ::PrintList(
@@ -1722,7 +1725,7 @@ bool TListPrint::PrintList()
         [&](qint32 recNo) -> std::optional<QStringList> {
             if (const auto read = m_readAhead.find(recNo); read != m_readAhead.end())
                 return read->second;
-            return reader.Fetch(recNo);
+            return reader->Fetch(recNo);
         },
         [&](int done, int total) {
             // Copies painted into a PDF count the records once per copy.
@@ -1731,6 +1734,7 @@ bool TListPrint::PrintList()
             progress.setValue(done);
             return !progress.wasCanceled();
         });
+    reader.reset();
     progress.reset();
     QApplication::restoreOverrideCursor();
     if (!result.Error.isEmpty()) {

@@ -12,6 +12,7 @@
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/KeyInput.h"
+#include "support/OtherHandle.h"
 #include "support/Screenshot.h"
 #include "support/UnreadableNotices.h"
 #include "util/SubUnit.h"
@@ -361,6 +362,54 @@ TEST_F(ListPrintWindowTest, printingToPdfWritesTheCountedPagesAndKeepsTheSetting
     EXPECT_EQ(ini.ReadString(QStringLiteral("LIST PRINT LAYOUT"), QStringLiteral("ItemNo"), {}), QStringLiteral("1,3"));
     EXPECT_EQ(ini.ReadInteger(QStringLiteral("LIST PRINT"), QStringLiteral("DataSelect"), -1), 2);
     EXPECT_TRUE(QFile::exists(DataRoot + QStringLiteral("LstPrint.pi")));
+}
+
+// A box the run shows when it failed waits for the user as long as they
+// like: the book is not held for reading meanwhile, so another program
+// saving while it is up is not refused.
+TEST_F(ListPrintWindowTest, aFailedRunsBoxLetsAnotherProgramSaveWhileItIsUp)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(DataPath + QStringLiteral("failed.pdf"));
+    w->rbAll->setChecked(true);
+    w->bbtnAllDelete->click();
+    setItem(w, 1);
+    OtherHandle handle(*DMMurven19->AdrsTable());
+    TTable &other = handle.table;
+    struct SavingBoxes : TMessageBoxSink {
+        TTable *Other = nullptr;
+        QStringList Texts;
+        QString Refused;
+        TMessageBoxSink *Previous = SetMessageBoxSink(this);
+        ~SavingBoxes() override { SetMessageBoxSink(Previous); }
+        int answer(const TMessageBoxRequest &Request) override
+        {
+            Texts << Request.text;
+            try {
+                if (Other->FindKey({QVariant(1)})) {
+                    Other->Edit();
+                    Other->FieldByName(QStringLiteral("Adrs2")).SetAsString(QStringLiteral("saved meanwhile"));
+                    Other->Post();
+                }
+            } catch (const ETableError &e) {
+                Refused = e.Message();
+                Other->Cancel();
+            }
+            return IDOK;
+        }
+    } sink;
+    sink.Other = &other;
+    SafeFile::setFailureHook([](SafeFile::Step Step) { return Step == SafeFile::Step::RenameTemporary; });
+    const bool printed = w->PrintList();
+    SafeFile::setFailureHook({});
+    EXPECT_FALSE(printed);
+    ASSERT_EQ(sink.Texts.size(), 1);
+    EXPECT_TRUE(sink.Texts.first().startsWith(QStringLiteral("PDFファイルを保存できませんでした"))) << qPrintable(sink.Texts.first());
+    EXPECT_EQ(sink.Refused, QString()) << "the save made while the box was up was refused";
+    TTable &mine = *DMMurven19->AdrsTable();
+    ASSERT_TRUE(mine.FindKey({QVariant(1)}));
+    EXPECT_EQ(mine.FieldByName(QStringLiteral("Adrs2")).AsString(), QStringLiteral("saved meanwhile"));
 }
 
 TEST_F(ListPrintWindowTest, aPageTooSmallForOneRecordRefusesToPrint)
