@@ -747,6 +747,7 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
 // neither from the column's stored bytes nor from what its format adds.
 // Cheaper than formatting; the columns whose text is not their decoded
 // bytes (names in the wide form, hyphenated numbers, words) always may.
+// Asked only of the columns columnMayHold let through.
 bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const TWordBytes &word,
                                     bool phonesHyphenated)
 {
@@ -769,23 +770,16 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
         }
     }
     switch (columnId) {
-    case 0:
-        return word.MayHold({}, kDigitChars);
     case 6:
         return word.MayHold({viewOf(f.PubDate)}, u"年月");
     case 9:
         return word.MayHold({viewOf(f.Pos)}, u"-");
     case 10:
         return word.MayHold({viewOf(f.Tdfkn), viewOf(f.Adrs1), viewOf(f.Adrs2), viewOf(f.Adrs3)}, u"\u3000");
-    case 37:
-    case 38:
-    case 39:
-    case 40:
-    case 41:
-    case 42:
-        return word.MayHold({}, kStampChars);
     default:
-        return true; // the group name and the fixed words
+        // The row number, the stamps, the group name and the fixed words:
+        // decided for the whole column by columnMayHold.
+        return true;
     }
 }
 

@@ -157,21 +157,21 @@ bool isProgramFileAt(const QString &Path)
 // as much the program's as under its own name.
 bool isProgramFile(const QString &Path)
 {
+    // Each step resolves its folder's links itself (pathKey); links of
+    // links are followed as far as the system itself follows them.
     QString at = QFileInfo(Path).absoluteFilePath();
-    // Links of links, as far as the system itself follows them.
     for (int hop = 0; hop <= 40; ++hop) {
         if (isProgramFileAt(at))
             return true;
         const QFileInfo info(at);
         if (!info.isSymLink())
-            break;
+            return false;
         const QString next = info.symLinkTarget();
         if (next.isEmpty() || next == at)
-            break;
+            return false;
         at = next;
     }
-    const QString resolved = QFileInfo(Path).canonicalFilePath();
-    return !resolved.isEmpty() && isProgramFileAt(resolved);
+    return false;
 }
 
 } // namespace

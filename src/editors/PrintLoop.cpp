@@ -274,15 +274,20 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
     m_pages = 1;
     int sheet = 0;
     int merged = -1;
-    // The batches in the order the run takes them (each copy takes the
-    // records again); the next one is read while this one prints, on a
-    // worker where the source allows it.
-    std::vector<qsizetype> batchStarts;
-    for (qsizetype first = -1, end = -1; const TPiecePlace &place : places)
-        if (place.Record < first || place.Record >= end) {
-            first = place.Record;
+    // The batches in the order the run takes them, each from the piece
+    // whose record leaves the one before (each copy takes the records
+    // again); the next one is read while this one prints, on a worker
+    // where the source allows it.
+    struct TBatch {
+        int FirstPiece;
+        qsizetype FirstRecord;
+    };
+    std::vector<TBatch> batches;
+    for (qsizetype i = 0, first = -1, end = -1; i < places.size(); ++i)
+        if (places[i].Record < first || places[i].Record >= end) {
+            first = places[i].Record;
             end = std::min<qsizetype>(first + kRecordBatch, RecNos.size());
-            batchStarts.push_back(first);
+            batches.push_back({int(i), first});
         }
     const TRecordSource &source = m_source;
     auto readBatch = [&RecNos, &source](qsizetype First) {
@@ -304,30 +309,21 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
             sheet = place.Sheet;
             ++m_pages;
         }
-        if (place.Record != merged) {
-            // The records are taken a batch ahead of their pieces, under one
-            // read of the book each batch.
-            if (place.Record < batchFirst || place.Record >= batchFirst + batch.size()) {
-                batchFirst = place.Record;
-                // A record the book cannot read stops the run with the
-                // reason: its piece would print blank and the run pass for
-                // done.
-                try {
-                    const bool planned = nextBatch < batchStarts.size() && batchStarts[nextBatch] == batchFirst;
-                    // Off the plan, a read still running ahead ends first:
-                    // the source is read by one thread at a time.
-                    if (!planned && ahead.valid())
-                        ahead.wait();
-                    batch = planned && ahead.valid() ? ahead.get() : readBatch(batchFirst);
-                    nextBatch = planned ? nextBatch + 1 : batchStarts.size();
-                    if (nextBatch < batchStarts.size() && source.ReadsAhead())
-                        ahead = std::async(std::launch::async, readBatch, batchStarts[nextBatch]);
-                } catch (const ETableError &e) {
-                    if (Error)
-                        *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();
-                    return false;
-                }
+        if (nextBatch < batches.size() && batches[nextBatch].FirstPiece == i) {
+            batchFirst = batches[nextBatch].FirstRecord;
+            // A record the book cannot read stops the run with the reason:
+            // its piece would print blank and the run pass for done.
+            try {
+                batch = ahead.valid() ? ahead.get() : readBatch(batchFirst);
+                if (++nextBatch < batches.size() && source.ReadsAhead())
+                    ahead = std::async(std::launch::async, readBatch, batches[nextBatch].FirstRecord);
+            } catch (const ETableError &e) {
+                if (Error)
+                    *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();
+                return false;
             }
+        }
+        if (place.Record != merged) {
             const std::optional<TAddressText> &record = batch.at(place.Record - batchFirst);
             MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
             merged = place.Record;

@@ -157,9 +157,7 @@ QList<int> TPdfReader::objectsHolding(QByteArrayView Word) const
         auto it = std::upper_bound(starts.begin(), starts.end(), std::pair<qsizetype, int>(at, INT_MAX));
         if (it == starts.begin())
             continue;
-        const int number = std::prev(it)->second;
-        if (numbers.isEmpty() || numbers.last() != number)
-            numbers.append(number);
+        numbers.append(std::prev(it)->second);
     }
     std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
