@@ -4,6 +4,7 @@
 #include "editors/PrintEditor.h"
 
 #include "core/Env.h"
+#include "core/OwnFiles.h"
 #include "core/PdfOutFile.h"
 #include "items/PrtInfo.h"
 #include "util/MsgBoxPos.h"
@@ -57,20 +58,33 @@ bool TPrintEditor::RunPrintDialog(QPrinter &Printer)
 {
     if (!ExecPrintDialog)
         return false;
-    const bool propose = Printer.outputFormat() == QPrinter::PdfFormat && Printer.outputFileName().isEmpty();
-    if (propose) {
-        const TQtPrinterBackend backend;
-        const QString kept = TPrinterInfo(PrinterFile(), backend).Settings().OutputFile;
-        if (!kept.isEmpty())
-            Printer.setOutputFileName(kept);
-    }
-    // An earlier PDF that a killed run left aside is back under its name, so
-    // that the dialog asks before it is replaced.
-    if (Printer.outputFormat() == QPrinter::PdfFormat)
-        RecoverPdfOutFile(Printer.outputFileName());
-    if (ExecPrintDialog(Printer)) {
-        m_pdfFileSpent = false;
-        return true;
+    bool propose = false;
+    // The print run's dialog and the wizard's printer set-up both come here:
+    // one of the program's own files is refused before anything keeps it,
+    // and the dialog asks again, offering the last file printed to.
+    for (;;) {
+        propose = Printer.outputFormat() == QPrinter::PdfFormat && Printer.outputFileName().isEmpty();
+        if (propose) {
+            const TQtPrinterBackend backend;
+            const QString kept = TPrinterInfo(PrinterFile(), backend).Settings().OutputFile;
+            if (!kept.isEmpty())
+                Printer.setOutputFileName(kept);
+        }
+        // An earlier PDF that a killed run left aside is back under its
+        // name, so that the dialog asks before it is replaced.
+        if (Printer.outputFormat() == QPrinter::PdfFormat)
+            RecoverPdfOutFile(Printer.outputFileName());
+        if (!ExecPrintDialog(Printer))
+            break;
+        const QString refusal =
+            Printer.outputFormat() == QPrinter::PdfFormat ? ProgramFileRefusal(Printer.outputFileName()) : QString();
+        if (refusal.isEmpty()) {
+            m_pdfFileSpent = false;
+            return true;
+        }
+        Printer.setOutputFileName(QString());
+        Printer.setOutputFormat(QPrinter::PdfFormat);
+        ShowMessageBoxAt(this, refusal, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
     }
     // The proposal was no choice: the next run asks again.
     if (propose && !Printer.outputFileName().isEmpty()) {

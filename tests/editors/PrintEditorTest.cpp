@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -754,6 +755,48 @@ TEST_P(PrintEditorOwnFile, theDialogAsksAgainOfferingTheLastGoodFile)
     EXPECT_EQ(offered.last(), pdf());
     EXPECT_TRUE(fileBytes(second).startsWith("%PDF"));
     EXPECT_EQ(fileBytes(GetParam().path()), "the program's own");
+}
+
+// The printer set-up of the print wizard names the file the same way: one
+// of the program's own is refused there too, asked again, and never becomes
+// the file the kind offers from then on.
+TEST_P(PrintEditorOwnFile, aFileNamedInTheWizardsSetUpIsRefusedAndNotKept)
+{
+    answerPrintDialog(pdf());
+    print();
+    ASSERT_EQ(boxes.count(), 0) << qPrintable(boxes.last().text);
+    // Another editor of the kind, with the wizard as the user meets it: the
+    // set-up button, the program's file named, asked again and cancelled,
+    // then the wizard left.
+    TLabelGrid grid;
+    TPrintEditor second{TLayoutKind::AddressSide, host, nullptr};
+    second.SetLayout(0, catalogueFormat(0, &grid), grid);
+    int asked = 0;
+    second.ExecPrintDialog = [&](QPrinter &Printer) {
+        if (++asked > 1)
+            return false;
+        Printer.setOutputFormat(QPrinter::PdfFormat);
+        Printer.setOutputFileName(GetParam().path());
+        return true;
+    };
+    bool clicked = false;
+    second.ExecDialog = [&](QDialog &Dialog) {
+        if (auto *setUp = Dialog.findChild<QPushButton *>(QStringLiteral("bbtnPrinters"))) {
+            setUp->click();
+            clicked = true;
+        }
+        return int(QDialog::Rejected);
+    };
+    second.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    ASSERT_TRUE(clicked);
+    EXPECT_EQ(asked, 2);
+    QStringList told;
+    for (const auto &box : boxes.shown())
+        told << box.text;
+    EXPECT_EQ(told.count(ProgramFileRefusal(GetParam().path())), 1) << qPrintable(told.join(u'|'));
+    const TQtPrinterBackend backend;
+    EXPECT_EQ(TPrinterInfo(DataRoot + QStringLiteral("Layout.pi"), backend).Settings().OutputFile, pdf());
+    EXPECT_NE(second.Printer().outputFileName(), GetParam().path());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, PrintEditorOwnFile,
