@@ -193,6 +193,12 @@ TListPrint::TListPrint(TAddressList *list)
             file += QStringLiteral(".pdf");
         return file;
     };
+    ExecPrinterDialog = [this](QPrinter &chosen) {
+        QPrintDialog dialog(&chosen, this);
+        dialog.setObjectName(QStringLiteral("PrintDialog"));
+        dialog.move(pos() + QPoint(15, 15));
+        return dialog.exec() == QDialog::Accepted;
+    };
     m_items = MakeListPrintItems(KeywordNames);
     QString pdfFile;
     {
@@ -1594,11 +1600,20 @@ void TListPrint::choosePrinter()
     } else {
         chosen.setPrinterName(m_printer->DeviceName());
     }
-    QPrintDialog dialog(&chosen, this);
-    dialog.setObjectName(QStringLiteral("PrintDialog"));
-    dialog.move(pos() + QPoint(15, 15));
-    if (dialog.exec() != QDialog::Accepted)
-        return;
+    // One of the program's own files named there is refused before it is
+    // kept, and the dialog asks again, on the file printed to last.
+    for (;;) {
+        if (!ExecPrinterDialog || !ExecPrinterDialog(chosen))
+            return;
+        const QString refusal = chosen.outputFormat() == QPrinter::PdfFormat
+                                    ? ProgramFileRefusal(chosen.outputFileName())
+                                    : QString();
+        if (refusal.isEmpty())
+            break;
+        chosen.setOutputFormat(QPrinter::PdfFormat);
+        chosen.setOutputFileName(m_printer->IsPdf() ? m_printer->Printer().outputFileName() : QString());
+        tell(this, refusal, MB_OK | MB_ICONERROR);
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_printer->AssignCurrentPrinter(chosen);
     m_pdfFileChosen = m_printer->IsPdf();

@@ -18,6 +18,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
@@ -172,6 +173,9 @@ public:
     // The save dialog that names the PDF file when the PDF target has none:
     // the file chosen, empty when cancelled. Replaced by tests.
     std::function<QString(QWidget *, const QString &suggested)> ChoosePdfFile;
+    // The printer dialog of the 設定 button on the printer it is given:
+    // true when accepted. Replaced by tests.
+    std::function<bool(QPrinter &)> ExecPrinterDialog;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

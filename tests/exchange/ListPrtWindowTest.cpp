@@ -1421,6 +1421,40 @@ TEST_P(ListPrintOwnFile, isRefusedWithTheExportsMessageAndLeftAsItWas)
     EXPECT_TRUE(offered.last().endsWith(QStringLiteral(".pdf"))) << qPrintable(offered.last());
 }
 
+// Named in the printer dialog of the 設定 button, the program's file is
+// refused too, the dialog asks again on the file printed to last, and the
+// file is not kept for the next print.
+TEST_P(ListPrintOwnFile, aFileNamedInThePrinterDialogIsRefusedAndNotKept)
+{
+    const QString target = GetParam().path();
+    if (!QFileInfo::exists(target)) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+        writeBytes(target, "the program's own");
+    }
+    const QByteArray before = fileBytes(target);
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    const QString good = QDir(home.root()).filePath(QStringLiteral("一覧.pdf"));
+    w->PrinterInfo().SelectPdf(good);
+    QStringList offered;
+    w->ExecPrinterDialog = [&](QPrinter &Chosen) {
+        offered << Chosen.outputFileName();
+        if (offered.size() > 1)
+            return false;
+        Chosen.setOutputFormat(QPrinter::PdfFormat);
+        Chosen.setOutputFileName(target);
+        return true;
+    };
+    const int shown = boxes.count();
+    QTest::mouseClick(w->bbtnPrinter, Qt::LeftButton);
+    ASSERT_EQ(boxes.count(), shown + 1);
+    EXPECT_EQ(boxes.last().text, ProgramFileRefusal(target));
+    ASSERT_EQ(offered.size(), 2);
+    EXPECT_EQ(offered.last(), good);
+    EXPECT_EQ(w->PrinterInfo().Printer().outputFileName(), good);
+    EXPECT_TRUE(sameBytes(before, fileBytes(target)));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Files, ListPrintOwnFile,
     ::testing::Values(OwnFileCase{"settingsFile", [] { return SettingsFileName(); }},
