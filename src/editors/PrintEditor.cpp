@@ -1,6 +1,5 @@
 #include "editors/PrintEditor.h"
 
-#include "core/OwnFiles.h"
 #include "dialogs/DsnFmt.h"
 #include "dialogs/LblFmt.h"
 #include "dialogs/LytFmt.h"
@@ -676,19 +675,9 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
     // before it replaces a file there); the file an earlier run wrote is only
     // offered, never written over unasked. The kind offers it the next time.
     if (printer.outputFormat() == QPrinter::PdfFormat && (printer.outputFileName().isEmpty() || m_pdfFileSpent)) {
-        // One of the program's own files is refused before it is kept, and
-        // the dialog asks again, offering the last file printed to: the run
-        // the wizard set up is not lost for it.
-        for (;;) {
-            if (!RunPrintDialog(printer))
-                return;
-            const QString refusal = ProgramFileRefusal(printer.outputFileName());
-            if (refusal.isEmpty())
-                break;
-            printer.setOutputFileName(QString());
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            ShowMessageBoxAt(this, refusal, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
-        }
+        // The dialog refuses the program's own files and asks again.
+        if (!RunPrintDialog(printer))
+            return;
         SavePrinter(printer);
     }
     // Copies asked for in the print dialog print the whole run again, as
