@@ -9,8 +9,10 @@
 #include <QList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 // Best of several runs, in milliseconds: the least disturbed measurement.
 inline double bestOfMs(int runs, const std::function<void()> &work)
@@ -23,6 +25,20 @@ inline double bestOfMs(int runs, const std::function<void()> &work)
         const double ms = double(t.nsecsElapsed()) / 1e6;
         if (ms < best)
             best = ms;
+    }
+    return best;
+}
+
+// The best of Runs timings of each of two pieces of work, taken in turns:
+// a machine that slows down for a while slows both, not the one that
+// happened to run then, so their ratio holds.
+inline std::pair<double, double> bestOfBothMs(int runs, const std::function<void()> &first,
+                                              const std::function<void()> &second)
+{
+    std::pair<double, double> best{1e300, 1e300};
+    for (int i = 0; i < runs; ++i) {
+        best.first = std::min(best.first, bestOfMs(1, first));
+        best.second = std::min(best.second, bestOfMs(1, second));
     }
     return best;
 }

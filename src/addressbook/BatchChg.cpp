@@ -526,19 +526,22 @@ void TBatchChange::btnStartClick()
             for (const TRunRecord &record : std::as_const(m_records))
                 m_run.Failed << record.RecNo;
         }
+        // The values are the dialog's, which takes no input while the run
+        // goes on: read and checked once for every record.
+        TAddressData values;
+        GatherValues(values);
+        // Keywords that would lose a character are not written anywhere.
+        const bool unstorable =
+            FindUnstorableField(values, [&](QLatin1StringView field) -> std::optional<QString> {
+                for (std::size_t i = 0; i < KeywordFields.size(); ++i) {
+                    if (flags[biKeyword1 + i] && field == QLatin1StringView(KeywordFields[i]))
+                        return i < 5 ? edtKeyword[i]->GetText() : cbxKeyword[i - 5]->GetText();
+                }
+                return std::nullopt;
+            }).has_value();
         for (int n = 0; begun && n < m_records.size(); ++n) {
             const TRunRecord &record = m_records[n];
-            TAddressData data;
-            GatherValues(data);
-            // Keywords that would lose a character are not written anywhere.
-            const bool unstorable =
-                FindUnstorableField(data, [&](QLatin1StringView field) -> std::optional<QString> {
-                    for (std::size_t i = 0; i < KeywordFields.size(); ++i) {
-                        if (flags[biKeyword1 + i] && field == QLatin1StringView(KeywordFields[i]))
-                            return i < 5 ? edtKeyword[i]->GetText() : cbxKeyword[i - 5]->GetText();
-                    }
-                    return std::nullopt;
-                }).has_value();
+            TAddressData data = values;
             bool gone = false;
             TWrite write = TWrite::Unchanged;
             // One post per record, which the engine undoes alone.

@@ -135,7 +135,14 @@ bool TPdfOutFile::Amend(const std::function<void(QByteArray &)> &Step, QString *
     Step(amended);
     if (amended == painted)
         return true;
-    if (!file.seek(0) || file.write(amended) != amended.size() || !file.resize(amended.size()) || !file.flush())
+    // An update appended to the painted file (as an incremental update is)
+    // writes only what it adds; anything else writes the file again.
+    qsizetype from = 0;
+    if (amended.size() > painted.size() && QByteArrayView(amended).first(painted.size()) == painted)
+        from = painted.size();
+    const QByteArrayView added = QByteArrayView(amended).sliced(from);
+    if (!file.seek(from) || file.write(added.data(), added.size()) != added.size() ||
+        !file.resize(amended.size()) || !file.flush())
         return failed(file.errorString());
     return true;
 }

@@ -388,6 +388,12 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         bool standing = vertical && IsUprightInVertical(c);
         if (standing && plain[g] != 0 && forms.value(g, plain[g]) == plain[g] && turnsInVertical(c))
             standing = false;
+        // A space has nothing to turn: it stays in the upright run it falls
+        // in, in its own cell, instead of breaking the column into runs of
+        // their own (each a change of transform on a printed page).
+        if (vertical && !standing && c == U' ' && plain[g] != 0 && !runs.empty() && last.Upright &&
+            last.Family.isEmpty())
+            standing = true;
         quint32 glyph = standing ? forms.value(g, plain[g]) : plain[g];
         QString fallback;
         if (plain[g] == 0 && c > 0x20) {

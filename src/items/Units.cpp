@@ -4,7 +4,11 @@
 
 qint32 PageToDots(TPagePx v, int dpi)
 {
-    return static_cast<qint32>(RoundHalfAway(static_cast<long double>(qint64(v.value) * dpi) / 96.0L));
+    // Exact in integers, halves away from zero: every item of every piece
+    // printed asks, several times.
+    const qint64 n = qint64(v.value) * dpi;
+    const qint64 whole = (2 * (n < 0 ? -n : n) + 96) / 192;
+    return static_cast<qint32>(n < 0 ? -whole : whole);
 }
 
 qint32 TenthMmToDots(TTenthMm v, int dpi)

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -46,6 +47,32 @@ TEST_F(PdfOutFileTest, anAmendedPdfIsPutInPlaceAsAmended)
     ASSERT_TRUE(out.Commit(&error)) << qPrintable(error);
     EXPECT_EQ(fileBytes(pdf()), "%PDF-1.4 painted, then amended\n%%EOF\n");
     EXPECT_EQ(entries(), QStringList{QStringLiteral("list.pdf")});
+}
+
+// Whatever the amendment does to the painted bytes (an update appended, as
+// the text layer's is, a change inside, a shorter file), the file put in
+// place holds exactly the amended bytes.
+TEST_F(PdfOutFileTest, theFilePutInPlaceHoldsExactlyTheAmendedBytes)
+{
+    const QByteArray painted = "%PDF-1.4 painted\n" + QByteArray(70000, 'x') + "\n%%EOF\n";
+    const std::pair<const char *, std::function<void(QByteArray &)>> cases[] = {
+        {"appended", [](QByteArray &B) { B += "1 0 obj\n<< >>\nendobj\n%%EOF\n"; }},
+        {"changed inside, longer", [](QByteArray &B) { B.replace(20, 3, "yyyyyy"); }},
+        {"shorter", [](QByteArray &B) { B.remove(10, 60000); }},
+        {"first byte, same size", [](QByteArray &B) { B[0] = '#'; }},
+    };
+    for (const auto &[name, step] : cases) {
+        SCOPED_TRACE(name);
+        TPdfOutFile out(pdf());
+        QString error;
+        ASSERT_TRUE(out.Begin(&error)) << qPrintable(error);
+        paint(out, painted);
+        ASSERT_TRUE(out.Amend(step, &error)) << qPrintable(error);
+        QByteArray expected = painted;
+        step(expected);
+        ASSERT_TRUE(out.Commit(&error)) << qPrintable(error);
+        EXPECT_EQ(fileBytes(pdf()), expected);
+    }
 }
 
 // The engine keeps a full disk to itself: a file cut before its trailer

@@ -1,6 +1,7 @@
 #include "StreamBytes.h"
 #include "TestItems.h"
 #include "support/RowName.h"
+#include "items/Units.h"
 
 #include <gtest/gtest.h>
 
@@ -272,3 +273,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, NormalizeNameSpaceTest,
                          rowName);
 
 } // namespace
+
+// Screen pixels (96 to the inch) to device dots, halves away from zero on
+// both sides of the origin, as an item's frame and its recording both ask.
+TEST(PageToDotsTest, roundsHalvesAwayFromZero)
+{
+    struct TCase {
+        qint32 px;
+        int dpi;
+        qint32 dots;
+    };
+    const TCase cases[] = {{0, 300, 0},       {96, 300, 300},    {1, 48, 1},       {-1, 48, -1},
+                           {1, 47, 0},        {-1, 47, 0},       {5, 48, 3},       {-5, 48, -3},
+                           {1, 144, 2},       {-1, 144, -2},     {7, 300, 22},     {-7, 300, -22},
+                           {1000000, 1200, 12500000},            {-1000000, 1200, -12500000}};
+    for (const TCase &c : cases)
+        EXPECT_EQ(PageToDots(TPagePx(c.px), c.dpi), c.dots) << c.px << " px at " << c.dpi << " dpi";
+}

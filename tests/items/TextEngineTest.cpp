@@ -578,3 +578,65 @@ TEST(RecordingCanvasTest, widthRatioOfZeroOrOneIsTheNaturalWidth)
 }
 
 } // namespace
+
+// A half-width space in a vertical line has no ink to turn: it stays in the
+// upright run around it, so a name such as "山田 太郎" is one run (on a PDF
+// page one text object, not three), and the characters after it keep their
+// cells. A space with no upright run before it is turned with what follows.
+struct TSpaceCase {
+    const char *name;
+    const char16_t *text;
+    const char16_t *runs; // the orientation of each run: U upright, T turned
+};
+class VerticalSpaceTest : public ::testing::TestWithParam<TSpaceCase>
+{
+};
+
+TEST_P(VerticalSpaceTest, joinsTheUprightRunItFallsIn)
+{
+    TCanvasFont font = fontOf(-60, QString::fromUtf16(u"@ＭＳ 明朝"));
+    font.Escapement = 2700;
+    const QString text = QString::fromUtf16(GetParam().text);
+    QList<int> advances;
+    for (const QChar c : text)
+        advances << (c.unicode() < 0x80 ? 30 : 60);
+    THarfBuzzShaper shaper;
+    const std::vector<TGlyphRun> runs = shaper.shape(font, text, advances, 60, 60, QTransform());
+    QString kinds;
+    QString drawn;
+    for (const TGlyphRun &r : runs) {
+        // An upright run is turned back a quarter against the column.
+        kinds += r.Transform.m12() != 0 || r.Transform.m21() != 0 ? QLatin1Char('U') : QLatin1Char('T');
+        drawn += r.Texts.join(QString());
+        EXPECT_EQ(r.Glyphs.size(), r.Positions.size());
+    }
+    EXPECT_EQ(kinds, QString::fromUtf16(GetParam().runs));
+    EXPECT_EQ(drawn, text) << "every character is drawn, in order";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, VerticalSpaceTest,
+                         ::testing::Values(TSpaceCase{"between_names", u"山田 太郎", u"U"},
+                                           TSpaceCase{"two_spaces", u"山田  太郎", u"U"},
+                                           TSpaceCase{"before_a_digit", u"丁目 1", u"UT"},
+                                           TSpaceCase{"between_digits", u"1 2", u"T"},
+                                           TSpaceCase{"leading", u" 山田", u"TU"}),
+                         [](const auto &Info) { return std::string(Info.param.name); });
+
+TEST(VerticalSpaceTest, keepsTheCellsOfTheCharactersAfterIt)
+{
+    TCanvasFont font = fontOf(-60, QString::fromUtf16(u"@ＭＳ 明朝"));
+    font.Escapement = 2700;
+    THarfBuzzShaper shaper;
+    // The same advances with a kanji where the space is: 太 and 郎 stand
+    // where they stood.
+    const QList<int> advances{60, 60, 30, 60, 60};
+    const std::vector<TGlyphRun> spaced = shaper.shape(font, u"山田 太郎", advances, 60, 60, QTransform());
+    const std::vector<TGlyphRun> solid = shaper.shape(font, u"山田川太郎", advances, 60, 60, QTransform());
+    ASSERT_EQ(spaced.size(), 1u);
+    ASSERT_EQ(solid.size(), 1u);
+    ASSERT_EQ(spaced[0].Positions.size(), 5);
+    ASSERT_EQ(solid[0].Positions.size(), 5);
+    for (int i : {0, 1, 3, 4})
+        EXPECT_EQ(spaced[0].Positions[i].y(), solid[0].Positions[i].y()) << "glyph " << i;
+    EXPECT_EQ(spaced[0].Transform, solid[0].Transform);
+}
