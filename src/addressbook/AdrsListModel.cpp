@@ -742,14 +742,42 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
     }
 }
 
-// Whether the text formatCell gives column columnId of the current record
-// may contain the word: false only when a character of the word can come
-// neither from the column's stored bytes nor from what its format adds.
-// Cheaper than formatting; the columns whose text is not their decoded
-// bytes (names in the wide form, hyphenated numbers, words) always may.
-// Asked only of the columns columnMayHold let through.
-bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const TWordBytes &word,
-                                    bool phonesHyphenated)
+namespace {
+
+// How the stored bytes of a column's fields (TRecordFields::Sources) tell
+// that its text cannot hold a word: the text is the decoded bytes, the
+// names' wide form, a hyphenated number, or the bytes with a few added
+// characters. The other columns' texts are not their bytes (the row number,
+// the group name, the fixed words, the stamps): columnMayHold decides them
+// for the whole column.
+enum class TByteTest { None, Plain, Name, Phone, PubDate, Pos, Address };
+
+TByteTest byteTestOf(int columnId)
+{
+    switch (columnId) {
+    case 2: case 11: case 13: case 14: case 15: case 16: case 18: case 19: case 20: case 21: case 35:
+    case 27: case 28: case 29: case 30: case 31: case 32: case 33: case 34:
+        return TByteTest::Plain;
+    case 17: case 22: case 23: case 24: case 25: case 26:
+        return TByteTest::Name;
+    case 3: case 5: case 7: case 8:
+        return TByteTest::Phone;
+    case 6:
+        return TByteTest::PubDate;
+    case 9:
+        return TByteTest::Pos;
+    case 10:
+        return TByteTest::Address;
+    default:
+        return TByteTest::None;
+    }
+}
+
+// Whether the text formatCell gives a column may contain the word, from the
+// bytes of its fields: false only when a character of the word can come
+// neither from the bytes nor from what the format adds. Far cheaper than
+// formatting, and it needs no string.
+bool bytesMayHold(TByteTest test, const QByteArrayView *bytes, const TWordBytes &word, bool phonesHyphenated)
 {
     // What the hyphenation library writes for a number it knows: digits and
     // hyphens (brackets and blanks too, should a format ever use them); a
@@ -757,31 +785,26 @@ bool TAddressListModel::cellMayHold(const TRecordFields &f, int columnId, const 
     // any other character is not in the cell, and the library, by far the
     // dearest part of a search, is not asked.
     static const QString hyphenated = QStringLiteral("0123456789-() ");
-    const TField *field = nullptr;
-    TRecordFields::TSingle kind;
-    if (f.Single(columnId, field, kind)) {
-        switch (kind) {
-        case TRecordFields::TSingle::Plain:
-            return word.MayHold({viewOf(field)});
-        case TRecordFields::TSingle::Name:
-            return word.MayHoldWide(viewOf(field));
-        case TRecordFields::TSingle::Phone:
-            return word.MayHold({viewOf(field)}, phonesHyphenated ? QStringView(hyphenated) : QStringView());
-        }
-    }
-    switch (columnId) {
-    case 6:
-        return word.MayHold({viewOf(f.PubDate)}, u"年月");
-    case 9:
-        return word.MayHold({viewOf(f.Pos)}, u"-");
-    case 10:
-        return word.MayHold({viewOf(f.Tdfkn), viewOf(f.Adrs1), viewOf(f.Adrs2), viewOf(f.Adrs3)}, u"\u3000");
-    default:
-        // The row number, the stamps, the group name and the fixed words:
-        // decided for the whole column by columnMayHold.
+    switch (test) {
+    case TByteTest::None:
         return true;
+    case TByteTest::Plain:
+        return word.MayHold({bytes[0]});
+    case TByteTest::Name:
+        return word.MayHoldWide(bytes[0]);
+    case TByteTest::Phone:
+        return word.MayHold({bytes[0]}, phonesHyphenated ? QStringView(hyphenated) : QStringView());
+    case TByteTest::PubDate:
+        return word.MayHold({bytes[0]}, u"年月");
+    case TByteTest::Pos:
+        return word.MayHold({bytes[0]}, u"-");
+    case TByteTest::Address:
+        return word.MayHold({bytes[0], bytes[1], bytes[2], bytes[3]}, u"\u3000");
     }
+    return true;
 }
+
+} // namespace
 
 bool TAddressListModel::columnMayHold(int columnId, const QString &Word, const TWordBytes &word)
 {
@@ -893,38 +916,82 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         Row = Start;
         return TWordSearchResult::ReadFailed;
     }
-    // The walk reads the fields of the searched columns with the order, so
-    // it never loads whole records.
-    QList<int> ids;
+    // The searched columns: those some of whose texts can hold the word.
+    // Each names its fields' place among the fields read (-1: the table
+    // lacks the field, read as empty).
+    struct TSearched {
+        int Id;
+        TByteTest Test;
+        std::array<int, 4> Source{-1, -1, -1, -1};
+        std::array<const TField *, 4> Field{};
+    };
+    std::vector<TSearched> searched;
+    // The fields whose bytes tell, and every field of the searched columns.
+    QStringList sourceNames;
     QStringList walkFields{QStringLiteral("RecNo")};
+    // Whether a searched column's texts are not told by its bytes: then
+    // every record may hold the word.
+    bool everyRecordMay = false;
     for (const int position : m_shown) {
         const int id = m_columns[size_t(position)].Index;
         // A column none of whose possible texts can hold the word is not
         // read at all.
         if (id == kSymbolColumn || !columnMayHold(id, Word, wordBytes))
             continue;
-        ids << id;
-        for (const TField *field : fields.Sources(id)) {
-            if (field)
-                walkFields << field->FieldName();
+        TSearched column{id, byteTestOf(id)};
+        everyRecordMay = everyRecordMay || column.Test == TByteTest::None;
+        const std::vector<const TField *> sources = fields.Sources(id);
+        for (size_t k = 0; k < sources.size() && k < column.Source.size(); ++k) {
+            column.Field[k] = sources[k];
+            if (!sources[k])
+                continue;
+            const QString name = sources[k]->FieldName();
+            if (!walkFields.contains(name))
+                walkFields << name;
+            if (column.Test == TByteTest::None)
+                continue;
+            qsizetype at = sourceNames.indexOf(name);
+            if (at < 0) {
+                at = sourceNames.size();
+                sourceNames << name;
+            }
+            column.Source[k] = int(at);
         }
+        searched.push_back(column);
     }
-    // The row of each record number, for a walk that meets the records in
+    const auto mayHold = [&](const TSearched &column, const std::array<QByteArrayView, 4> &bytes) {
+        return bytesMayHold(column.Test, bytes.data(), wordBytes, phonesHyphenated);
+    };
+    // The full test of a row whose record the table is on: the cell texts
+    // as the list shows them.
+    const auto rowHolds = [&](int row) {
+        fields.Forget();
+        return std::any_of(searched.cbegin(), searched.cend(), [&](const TSearched &column) {
+            // Only bytes that tell are read: a stamp has none, only its text.
+            std::array<QByteArrayView, 4> bytes;
+            for (size_t k = 0; k < bytes.size() && column.Test != TByteTest::None; ++k)
+                bytes[k] = viewOf(column.Field[k]);
+            return mayHold(column, bytes) && formatCell(fields, column.Id, row).contains(Word);
+        });
+    };
+
+    // The row of each record number, for passes that meet the records in
     // table order.
     std::vector<std::pair<qint32, int>> rowOf;
     rowOf.reserve(size_t(rows));
     for (int row = 0; row < rows; ++row)
         rowOf.emplace_back(m_rows[size_t(row)], row);
     std::sort(rowOf.begin(), rowOf.end());
-    const auto rowOfRecNo = [&rowOf](qint32 recNo) {
-        const auto it = std::lower_bound(rowOf.begin(), rowOf.end(), std::pair<qint32, int>(recNo, -1));
+    const auto rowOfRecNo = [&rowOf](qint64 recNo) {
+        const auto it = std::lower_bound(rowOf.begin(), rowOf.end(), std::pair<qint32, int>(qint32(recNo), -1));
         return it != rowOf.end() && it->first == recNo ? it->second : -1;
     };
 
-    // Each row is searched when the walk meets its record; the rows are
-    // answered in the search's order, from Start round to Start - 1: the
-    // first row with a hit, or the first one whose record never came.
-    enum : char { Unseen, Miss, Hit };
+    // The rows are answered in the search's order, from Start round to
+    // Start - 1: the first row with a hit, or the first one whose record
+    // cannot be read (never met: it is gone). A row is a Candidate when the
+    // bytes of a searched cell may hold the word; only then is it formatted.
+    enum : char { Unseen, Miss, Hit, Candidate };
     std::vector<char> state(size_t(rows), Unseen);
     int answered = 0;
     const auto next = [&] { return (Start + answered) % rows; };
@@ -937,37 +1004,75 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
     };
 
     try {
+        table.SetIndexName(QString());
+        if (table.Descending())
+            table.SetDescending(false);
+        // Unless a column's texts are not in its bytes, the engine shows
+        // every record's bytes once, and the rows none of whose cells can
+        // hold the word are answered there: no order with the fields is
+        // read, no record loaded, nothing formatted.
+        bool walk = everyRecordMay;
+        if (!walk) {
+            table.ForEachRecord(sourceNames, [&](qint64 recNo, const QByteArrayView *bytes) {
+                const int row = rowOfRecNo(recNo);
+                if (row < 0)
+                    return;
+                const bool may = std::any_of(searched.cbegin(), searched.cend(), [&](const TSearched &column) {
+                    std::array<QByteArrayView, 4> cell;
+                    for (size_t k = 0; k < cell.size(); ++k) {
+                        if (column.Source[k] >= 0)
+                            cell[k] = bytes[column.Source[k]];
+                    }
+                    return mayHold(column, cell);
+                });
+                state[size_t(row)] = may ? Candidate : Miss;
+            });
+            // The candidates in the search's order, each record found by
+            // its number, until a hit. When the word's characters are
+            // common (digits), so many rows are candidates that the walk
+            // below, which reads the fields with the order, costs less.
+            const int budget = std::max(64, rows / 50);
+            for (int checked = 0; !decided() && state[size_t(next())] == Candidate; ++checked) {
+                if (checked == budget) {
+                    walk = true;
+                    break;
+                }
+                const int row = next();
+                if (!positionOnRow(table, row))
+                    break;
+                // A text field read first: the record is loaded whole, and
+                // no integer field is learned for later walks.
+                (void)viewOf(fields.NameKanji);
+                state[size_t(row)] = rowHolds(row) ? Hit : Miss;
+            }
+        }
         // Record order, whatever the list's order: the table reads a whole
         // order with its fields before the first record, and the primary
         // one costs the least (a sort index is read through the index, each
         // record fetched apart). The records are met out of the list's
-        // order; each row is answered in turn.
-        table.SetIndexName(QString());
-        if (table.Descending())
-            table.SetDescending(false);
-        table.SetWalkFields(walkFields);
-        // First the rows from Start on, then round from row 0.
-        for (const bool wrapped : {false, true}) {
-            // A row from Start on still unanswered was never met: it is gone.
-            if (wrapped && (decided() || next() >= Start))
-                break;
-            for (table.First(); !table.Eof(); table.Next()) {
-                const int row = rowOfRecNo(fields.RecNo->AsInteger());
-                if (row < 0 || (row >= Start) == wrapped || state[size_t(row)] != Unseen)
-                    continue;
-                fields.Forget();
-                const bool hit = std::any_of(ids.cbegin(), ids.cend(), [&](int id) {
-                    return cellMayHold(fields, id, wordBytes, phonesHyphenated)
-                           && formatCell(fields, id, row).contains(Word);
-                });
-                state[size_t(row)] = hit ? Hit : Miss;
-                if (decided())
+        // order; each row is answered in turn. First the rows from Start on,
+        // then round from row 0.
+        if (walk) {
+            table.SetWalkFields(walkFields);
+            for (const bool wrapped : {false, true}) {
+                // A row from Start on still unanswered was never met: it is gone.
+                if (wrapped && (decided() || next() >= Start))
                     break;
+                for (table.First(); !table.Eof(); table.Next()) {
+                    const int row = rowOfRecNo(fields.RecNo->AsInteger());
+                    if (row < 0 || (row >= Start) == wrapped || state[size_t(row)] == Miss ||
+                        state[size_t(row)] == Hit)
+                        continue;
+                    state[size_t(row)] = rowHolds(row) ? Hit : Miss;
+                    if (decided())
+                        break;
+                }
             }
         }
     } catch (const ETableError &) {
         // The rows read so far stand; the next row to answer cannot be read.
     }
+
     // Later walks of the table name their own fields; these many would
     // slow every order the table reads until then.
     table.SetWalkFields({});

@@ -168,8 +168,6 @@ private:
     // False for a column whose texts are few and fixed, or made of digits,
     // when none of them can hold Word, whatever the record.
     [[nodiscard]] static bool columnMayHold(int columnId, const QString &Word, const TWordBytes &word);
-    [[nodiscard]] static bool cellMayHold(const TRecordFields &fields, int columnId, const TWordBytes &word,
-                                          bool phonesHyphenated);
     [[nodiscard]] int margin() const;
     void measureCaptions();
     void growMinWidth(int column, const QString &text) const;

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <map>
 #include <utility>
 
@@ -87,6 +88,16 @@ QString resolvePath(const QString &path)
 
 } // namespace
 
+namespace {
+// The running ForEachRecord: its visit, the bytes handed to it, and what it
+// raised.
+struct TVisitState {
+    const std::function<void(qint64, const QByteArrayView *)> *Visit = nullptr;
+    std::vector<QByteArrayView> Bytes;
+    std::exception_ptr Error;
+};
+} // namespace
+
 struct TTable::Impl
 {
     QString path;
@@ -96,6 +107,9 @@ struct TTable::Impl
     QList<TIndexDef> indexDefs;
 
     sqlite3 *db = nullptr;
+    // ForEachRecord's callback is registered once per connection.
+    bool visitRegistered = false;
+    TVisitState visit;
     QString regKey;
     std::shared_ptr<std::atomic<quint64>> version;
     quint64 seen = 0;
@@ -1224,6 +1238,7 @@ void TTable::Close()
     d->deleteStmt = {};
     SqlCipher::close(d->db);
     d->db = nullptr;
+    d->visitRegistered = false;
     if (!d->regKey.isEmpty()) {
         QMutexLocker lock(&registryMutex);
         auto it = registry().find(d->regKey);
@@ -1309,6 +1324,71 @@ void toBrowse(TTable &t)
         t.Post();
 }
 } // namespace
+
+namespace {
+// The SQL function through which the engine hands ForEachRecord each record:
+// the record number, then the fields. It selects nothing.
+constexpr const char *kVisitFunction = "murven_visit_record";
+
+void visitRecord(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    auto &state = *static_cast<TVisitState *>(sqlite3_user_data(context));
+    sqlite3_result_int(context, 0);
+    if (!state.Visit || state.Error || argc < 1 || size_t(argc - 1) > state.Bytes.size())
+        return;
+    for (int i = 1; i < argc; ++i) {
+        const auto *bytes = static_cast<const char *>(sqlite3_value_blob(argv[i]));
+        state.Bytes[size_t(i - 1)] = bytes ? QByteArrayView(bytes, sqlite3_value_bytes(argv[i])) : QByteArrayView();
+    }
+    // Nothing may unwind through the engine: what visit raises ends the
+    // query and is raised again once the engine has returned.
+    try {
+        (*state.Visit)(sqlite3_value_int64(argv[0]), state.Bytes.data());
+    } catch (...) {
+        state.Error = std::current_exception();
+        sqlite3_result_error(context, "visit", -1);
+    }
+}
+} // namespace
+
+void TTable::ForEachRecord(const QStringList &names,
+                           const std::function<void(qint64 recNo, const QByteArrayView *bytes)> &visit)
+{
+    toBrowse(*this);
+    QByteArray sql = QByteArray("SELECT 1 FROM Data WHERE ") + kVisitFunction + "(rowid";
+    for (const QString &name : names) {
+        const int f = d->fieldIndex.value(name.toLower(), -1);
+        if (f < 0)
+            throw ETableError(QStringLiteral("項目 %1 がありません").arg(name));
+        sql += ", " + (f == d->rowidField ? QByteArray("rowid") : d->columnOf(f));
+    }
+    sql += ") ORDER BY rowid;";
+    // A new function name is never refused while other statements run; the
+    // name is registered once and stays for the connection's life.
+    if (!d->visitRegistered) {
+        if (sqlite3_create_function_v2(d->db, kVisitFunction, -1, SQLITE_UTF8, &d->visit, visitRecord, nullptr,
+                                       nullptr, nullptr) != SQLITE_OK)
+            d->fail(QStringLiteral("データを読み込めません"));
+        d->visitRegistered = true;
+    }
+    SqlCipher::Statement st(d->db, sql);
+    if (!st.valid())
+        d->fail(QStringLiteral("データを読み込めません"));
+    d->visit.Visit = &visit;
+    d->visit.Bytes.assign(size_t(names.size()), QByteArrayView());
+    d->visit.Error = nullptr;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    }
+    d->visit.Visit = nullptr;
+    if (d->visit.Error) {
+        std::exception_ptr error;
+        std::swap(error, d->visit.Error);
+        std::rethrow_exception(error);
+    }
+    if (rc != SQLITE_DONE)
+        d->fail(QStringLiteral("データを読み込めません"));
+}
 
 void TTable::First()
 {

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -163,6 +164,18 @@ public:
     // them never fetches whole records. Without it a walk learns up to eight
     // integer fields by itself. Changing the set reads the order again.
     void SetWalkFields(const QStringList &names);
+
+    // Calls visit for every record, in record order, with its record number
+    // and the stored bytes of the named fields (in the order of names; a
+    // NULL reads empty; a number as its digits). The engine calls visit
+    // while it reads the records, so nothing is kept and no order is read:
+    // one look at every record of a large table costs little more than the
+    // engine's own reading of the fields. The bytes are valid only during the
+    // call, and visit must not use the table. The cursor stays where it is.
+    // Raises ETableError for an unknown name or a table that cannot be read,
+    // and passes on what visit raises; the records visited until then stand.
+    void ForEachRecord(const QStringList &names,
+                       const std::function<void(qint64 recNo, const QByteArrayView *bytes)> &visit);
 
     void First();
     void Last();

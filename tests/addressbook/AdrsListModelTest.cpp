@@ -555,6 +555,105 @@ TEST_F(WordSearchRows, aRecordGoneBeforeAnyHitFailsTheSearchAtItsRow)
     EXPECT_EQ(findWord(model, u"k3", kFar), std::make_pair(TFound::ReadFailed, 1)) << "wrapped to it";
 }
 
+// Five records; the word in the first shown column (custom code) or the
+// last (note) of one row, shown as stored or only in the shown form.
+struct PlaceCase {
+    const char *name;
+    int hitRow;
+    const char *field;
+    QVariant value;
+    const char16_t *word;
+    int start;
+};
+void PrintTo(const PlaceCase &c, std::ostream *os) { *os << c.name; }
+
+class WordPlaces : public ::testing::TestWithParam<PlaceCase>
+{
+};
+
+TEST_P(WordPlaces, areFoundFromTheStartRowRoundToTheOneBefore)
+{
+    SetWqhypForTesting(&fakeHyphen);
+    Book book;
+    for (int row = 0; row < 5; ++row) {
+        if (row == GetParam().hitRow)
+            book.add({{GetParam().field, GetParam().value}, {"Tel", sj("0312345678")}});
+        else
+            book.add({{"CustomCode", sj("C0")}, {"Tel", sj("0312345678")}, {"Note", sj("メモ")}});
+    }
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    showOnly(model, {2, 3, 9, 35});
+    model.ReloadRows(-1);
+    const auto found = findWord(model, GetParam().word, GetParam().start);
+    SetWqhypForTesting(nullptr);
+    EXPECT_EQ(found, std::make_pair(TFound::Found, GetParam().hitRow));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, WordPlaces,
+    ::testing::Values(PlaceCase{"firstColumnOfTheFirstRow", 0, "CustomCode", sj("目印"), u"目印", 0},
+                      PlaceCase{"lastColumnOfTheLastRow", 4, "Note", sj("目印"), u"目印", 0},
+                      PlaceCase{"theStartRowItself", 2, "Note", sj("目印"), u"目印", 2},
+                      PlaceCase{"wrappedFromTheLastRowToTheFirst", 0, "Note", sj("目印"), u"目印", 4},
+                      PlaceCase{"wrappedToTheRowBeforeTheStart", 1, "CustomCode", sj("目印"), u"目印", 2},
+                      PlaceCase{"pastTheLastRowIsTheFirst", 0, "CustomCode", sj("目印"), u"目印", 5},
+                      // Shown only as the cells show them: the hyphen of
+                      // the postcode is in no stored byte.
+                      PlaceCase{"acrossThePostcodeHyphenOfTheLastRow", 4, "Pos", sj("1234567"), u"123-4", 0},
+                      PlaceCase{"acrossThePostcodeHyphenWrapped", 1, "Pos", sj("1234567"), u"3-45", 3},
+                      PlaceCase{"wordEndingInTheNoteOfTheFirstRow", 0, "Note", sj("年賀状の目印"), u"の目印", 1}),
+    [](const ::testing::TestParamInfo<PlaceCase> &info) { return std::string(info.param.name); });
+
+// Every row's keyword holds the word's first character, so every row is
+// one to format: past a few of them the search reads the fields with the
+// order instead, and still answers the rows in the list's order.
+class WordInManyRows : public ::testing::Test
+{
+protected:
+    static constexpr int kRows = 400;
+
+    void SetUp() override
+    {
+        book.addKeywords(kRows, "目%1");
+        for (const qint32 recNo : {kHit + 1, 3}) {
+            ASSERT_TRUE(book.table.FindKey({QVariant(recNo)}));
+            book.table.Edit();
+            book.table.FieldByName(QStringLiteral("Keyword1")).SetAsString(QStringLiteral("目印"));
+            book.table.Post();
+        }
+        model.SetTable(&book.table);
+        showOnly(model, {27});
+        model.ReloadRows(-1);
+    }
+
+    static constexpr int kHit = 350; // row of the far hit; row 2 holds the near one
+    Book book;
+    TAddressListModel model;
+};
+
+TEST_F(WordInManyRows, aHitFarBehindManyRowsToFormatIsFound)
+{
+    EXPECT_EQ(findWord(model, u"目印", 3), std::make_pair(TFound::Found, kHit));
+}
+
+TEST_F(WordInManyRows, aHitBeforeTheStartIsFoundRoundTheEnd)
+{
+    EXPECT_EQ(findWord(model, u"目印", kHit + 1), std::make_pair(TFound::Found, 2));
+}
+
+TEST_F(WordInManyRows, aWordInNoRowIsNotFound)
+{
+    EXPECT_EQ(findWord(model, u"目印なし", 0).first, TFound::NotFound);
+}
+
+TEST_F(WordInManyRows, aRecordGoneAmongThemFailsTheSearchAtItsRow)
+{
+    ASSERT_TRUE(book.table.FindKey({QVariant(300)}));
+    book.table.Delete();
+    EXPECT_EQ(findWord(model, u"目印", 3), std::make_pair(TFound::ReadFailed, 299));
+}
+
 // ---- Row text cache ---------------------------------------------------------------
 
 TEST(RowTextCache, scrollingFarAndBackShowsTheSameTextsWithinTheBound)

@@ -14,6 +14,9 @@
 #include <cstdlib>
 #include <functional>
 #include <numeric>
+#include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -1193,6 +1196,88 @@ TEST_F(TableTest, refusedDeleteSaysWhyInWordsAndTheEngineTextOnlyAsADetail)
         EXPECT_TRUE(e.Message().endsWith(QStringLiteral("（詳細：kept）"))) << qPrintable(e.Message());
     }
     EXPECT_EQ(walk(a), QList<int>{1});
+}
+
+// ---- One look at every record -------------------------------------------------------
+
+// What ForEachRecord handed over: per record, its number and the bytes.
+using TVisited = std::vector<std::pair<qint64, QList<QByteArray>>>;
+TVisited visitAll(TTable &t, const QStringList &names)
+{
+    TVisited out;
+    t.ForEachRecord(names, [&](qint64 recNo, const QByteArrayView *bytes) {
+        QList<QByteArray> values;
+        for (qsizetype i = 0; i < names.size(); ++i)
+            values << bytes[i].toByteArray();
+        out.emplace_back(recNo, values);
+    });
+    return out;
+}
+
+TEST_F(TableTest, visitsEveryRecordInRecordOrderWhateverTheIndexAndLeavesTheCursor)
+{
+    TTable t;
+    openNew(t, {{1, "b", "x"}, {2, "c", "y"}, {3, "a", "z"}, {4, "d", "w"}});
+    ASSERT_TRUE(t.FindKey({QVariant(2)}));
+    t.Delete();
+    t.SetIndexName(QStringLiteral("NameDesc"));
+    t.First();
+    const int before = recNo(t);
+    const TVisited expected{{1, {"x", "b"}}, {3, {"z", "a"}}, {4, {"w", "d"}}};
+    EXPECT_EQ(visitAll(t, {QStringLiteral("Kana"), QStringLiteral("name")}), expected);
+    EXPECT_EQ(recNo(t), before);
+    EXPECT_EQ(walk(t), (QList<int>{4, 1, 3})) << "names d, b, a";
+}
+
+TEST_F(TableTest, visitGivesANullTextEmptyAndANumberAsItsDigits)
+{
+    TTable t;
+    openNew(t, {{-12, "a", ""}});
+    const TVisited expected{{1, {"", "-12", ""}}};
+    EXPECT_EQ(visitAll(t, {QStringLiteral("Note"), QStringLiteral("Group"), QStringLiteral("Kana")}), expected);
+}
+
+TEST_F(TableTest, visitSeesAnEditNotYetPosted)
+{
+    TTable t;
+    openNew(t, {{1, "a", "a"}});
+    t.First();
+    t.Edit();
+    fld(t, "Name").SetAsBytes("e");
+    const TVisited expected{{1, {"e"}}};
+    EXPECT_EQ(visitAll(t, {QStringLiteral("Name")}), expected);
+    EXPECT_EQ(t.State(), TTable::TState::dsBrowse);
+}
+
+TEST_F(TableTest, visitOfAnUnknownFieldRaisesAndVisitsNothing)
+{
+    TTable t;
+    openNew(t, {{1, "a", "a"}});
+    int visits = 0;
+    EXPECT_THROW(t.ForEachRecord({QStringLiteral("Name"), QStringLiteral("Nothing")},
+                                 [&](qint64, const QByteArrayView *) { ++visits; }),
+                 ETableError);
+    EXPECT_EQ(visits, 0);
+}
+
+TEST_F(TableTest, whatAVisitRaisesEndsItAndTheTableVisitsAgainAfterAReopen)
+{
+    TTable t;
+    openNew(t, {{1, "a", "a"}, {2, "b", "b"}, {3, "c", "c"}});
+    int visits = 0;
+    EXPECT_THROW(t.ForEachRecord({QStringLiteral("Name")},
+                                 [&](qint64 recNo, const QByteArrayView *) {
+                                     ++visits;
+                                     if (recNo == 2)
+                                         throw std::runtime_error("stop");
+                                 }),
+                 std::runtime_error);
+    EXPECT_EQ(visits, 2);
+    EXPECT_EQ(visitAll(t, {QStringLiteral("Name")}).size(), 3U);
+    t.Close();
+    t.Open();
+    EXPECT_EQ(visitAll(t, {QStringLiteral("Name")}).size(), 3U);
+    EXPECT_EQ(walk(t), (QList<int>{1, 2, 3}));
 }
 
 } // namespace
