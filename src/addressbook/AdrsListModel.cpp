@@ -43,11 +43,34 @@ const QString kCompanyWord = QStringLiteral("会社");
 const QString kDigitChars = QStringLiteral("0123456789");
 const QString kStampChars = QStringLiteral("0123456789/: -");
 
-QString plainText(const TField *field) { return Cp932::decode(TrimBlanks(viewOf(field))); }
+// The texts the cells show, from the stored bytes of their fields.
+QString plainText(QByteArrayView bytes) { return Cp932::decode(TrimBlanks(bytes)); }
+QString plainText(const TField *field) { return plainText(viewOf(field)); }
 
-QString phoneText(const TField *field) { return Cp932::decode(HyphenatePhoneNumber(bytesOf(field))); }
+QString phoneText(const QByteArray &bytes) { return Cp932::decode(HyphenatePhoneNumber(bytes)); }
+QString phoneText(const TField *field) { return phoneText(bytesOf(field)); }
 
-QString nameText(const TField *field) { return TrimBlanks(DecodeUnicodeField(viewOf(field))); }
+QString nameText(QByteArrayView bytes) { return TrimBlanks(DecodeUnicodeField(bytes)); }
+QString nameText(const TField *field) { return nameText(viewOf(field)); }
+
+// "yyyymm" as year and month.
+QString pubDateText(const QString &date)
+{
+    if (date.isEmpty())
+        return date;
+    return date.left(4) + u'年' + date.mid(4, 2) + u'月';
+}
+
+QString postcodeText(const QString &pos)
+{
+    return pos.size() == 5 || pos.size() == 7 ? pos.left(3) + u'-' + pos.mid(3) : pos;
+}
+
+// Lines the user kept apart never run two numbers together.
+QString addressText(const QString &tdfkn, const QString &adrs1, const QString &adrs2, const QString &adrs3)
+{
+    return JoinAddressLines(JoinAddressLines(JoinAddressLines(tdfkn, adrs1), adrs2), adrs3);
+}
 
 qint32 integerOf(const TField *field) { return field && !field->IsNull() ? field->AsInteger() : 0; }
 
@@ -701,21 +724,12 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
     }
     case 4:
         return integerOf(f.TelDiv) == 3 ? kMainNumberWord : QString();
-    case 6: {
-        const QString date = plainText(f.PubDate);
-        if (date.isEmpty())
-            return date;
-        return date.left(4) + u'年' + date.mid(4, 2) + u'月';
-    }
-    case 9: {
-        const QString pos = plainText(f.Pos);
-        return pos.size() == 5 || pos.size() == 7 ? pos.left(3) + u'-' + pos.mid(3) : pos;
-    }
+    case 6:
+        return pubDateText(plainText(f.PubDate));
+    case 9:
+        return postcodeText(plainText(f.Pos));
     case 10:
-        // Lines the user kept apart never run two numbers together.
-        return JoinAddressLines(JoinAddressLines(JoinAddressLines(plainText(f.Tdfkn), plainText(f.Adrs1)),
-                                                 plainText(f.Adrs2)),
-                                plainText(f.Adrs3));
+        return addressText(plainText(f.Tdfkn), plainText(f.Adrs1), plainText(f.Adrs2), plainText(f.Adrs3));
     case 12:
         return f.PrivCorp && f.PrivCorp->AsBoolean() ? kPersonWord : kCompanyWord;
     case kSymbolColumn: {
@@ -813,6 +827,29 @@ bool bytesMayHold(TByteTest test, const TWordBytes::TNeeds &needs, const QByteAr
     default:
         return needs.In({bytes[0]});
     }
+}
+
+// The text formatCell gives a column of a record, from the bytes of its
+// fields; empty for a column whose text is not made of them.
+QString textOfBytes(TByteTest test, const QByteArrayView *bytes)
+{
+    switch (test) {
+    case TByteTest::None:
+        return QString();
+    case TByteTest::Plain:
+        return plainText(bytes[0]);
+    case TByteTest::Name:
+        return nameText(bytes[0]);
+    case TByteTest::Phone:
+        return phoneText(bytes[0].toByteArray());
+    case TByteTest::PubDate:
+        return pubDateText(plainText(bytes[0]));
+    case TByteTest::Pos:
+        return postcodeText(plainText(bytes[0]));
+    case TByteTest::Address:
+        return addressText(plainText(bytes[0]), plainText(bytes[1]), plainText(bytes[2]), plainText(bytes[3]));
+    }
+    return QString();
 }
 
 } // namespace
@@ -993,6 +1030,28 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         });
     };
 
+    // Whether a cell of a record may hold the word, told by the bytes of
+    // its fields as ForEachRecord hands them; with shown, whether it does,
+    // in the texts the cells show.
+    const auto recordMayHold = [&](const QByteArrayView *bytes, bool shown) {
+        return std::any_of(searched.cbegin(), searched.cend(), [&](const TSearched &column) {
+            std::array<QByteArrayView, 4> cell;
+            if (column.Test == TByteTest::Address) {
+                for (size_t k = 0; k < cell.size(); ++k) {
+                    if (column.Source[k] >= 0)
+                        cell[k] = bytes[column.Source[k]];
+                }
+            } else if (column.Source[0] >= 0) {
+                cell[0] = bytes[column.Source[0]];
+            }
+            // An empty field holds none of the characters its column needs
+            // from it (most of a book's fields are).
+            if (column.Test != TByteTest::Address && cell[0].isEmpty())
+                return false;
+            return mayHold(column, cell) && (!shown || textOfBytes(column.Test, cell.data()).contains(Word));
+        });
+    };
+
     // The row of each record number, for passes that meet the records in
     // table order.
     std::vector<std::pair<qint32, int>> rowOf;
@@ -1029,36 +1088,23 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         // every record's bytes once, and the rows none of whose cells can
         // hold the word are answered there: no order with the fields is
         // read, no record loaded, nothing formatted.
-        bool walk = everyRecordMay;
+        const bool walk = everyRecordMay;
         if (!walk) {
             table.ForEachRecord(sourceNames, [&](qint64 recNo, const QByteArrayView *bytes) {
                 const int row = rowOfRecNo(recNo);
-                if (row < 0)
-                    return;
-                const bool may = std::any_of(searched.cbegin(), searched.cend(), [&](const TSearched &column) {
-                    if (column.Test == TByteTest::Address) {
-                        std::array<QByteArrayView, 4> cell;
-                        for (size_t k = 0; k < cell.size(); ++k) {
-                            if (column.Source[k] >= 0)
-                                cell[k] = bytes[column.Source[k]];
-                        }
-                        return mayHold(column, cell);
-                    }
-                    // An empty field holds none of the characters its
-                    // column needs from it (most of a book's fields are).
-                    return column.Source[0] >= 0 && !bytes[column.Source[0]].isEmpty() &&
-                           mayHold(column, {bytes[column.Source[0]]});
-                });
-                state[size_t(row)] = may ? Candidate : Miss;
+                if (row >= 0)
+                    state[size_t(row)] = recordMayHold(bytes, false) ? Candidate : Miss;
             });
             // The candidates in the search's order, each record found by
             // its number, until a hit. When the word's characters are
-            // common (digits), so many rows are candidates that the walk
-            // below, which reads the fields with the order, costs less.
-            const int budget = std::max(64, rows / 50);
+            // common, so many rows are candidates that one more look at
+            // every record, making the cells' texts from the bytes the
+            // engine hands over, costs less.
+            const int budget = std::max(64, rows / 200);
+            bool again = false;
             for (int checked = 0; !decided() && state[size_t(next())] == Candidate; ++checked) {
                 if (checked == budget) {
-                    walk = true;
+                    again = true;
                     break;
                 }
                 const int row = next();
@@ -1069,13 +1115,21 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
                 (void)viewOf(fields.NameKanji);
                 state[size_t(row)] = rowHolds(row) ? Hit : Miss;
             }
+            if (again) {
+                table.ForEachRecord(sourceNames, [&](qint64 recNo, const QByteArrayView *bytes) {
+                    const int row = rowOfRecNo(recNo);
+                    if (row >= 0 && state[size_t(row)] == Candidate)
+                        state[size_t(row)] = recordMayHold(bytes, true) ? Hit : Miss;
+                });
+            }
         }
-        // Record order, whatever the list's order: the table reads a whole
-        // order with its fields before the first record, and the primary
-        // one costs the least (a sort index is read through the index, each
-        // record fetched apart). The records are met out of the list's
-        // order; each row is answered in turn. First the rows from Start on,
-        // then round from row 0.
+        // When a column's texts are not in its bytes (the row number, the
+        // stamps), a walk in record order, whatever the list's order: the
+        // table reads a whole order with its fields before the first
+        // record, and the primary one costs the least (a sort index is read
+        // through the index, each record fetched apart). The records are
+        // met out of the list's order; each row is answered in turn. First
+        // the rows from Start on, then round from row 0.
         if (walk) {
             table.SetWalkFields(walkFields);
             for (const bool wrapped : {false, true}) {

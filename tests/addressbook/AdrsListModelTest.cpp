@@ -654,6 +654,52 @@ TEST_F(WordInManyRows, aRecordGoneAmongThemFailsTheSearchAtItsRow)
     EXPECT_EQ(findWord(model, u"目印", 3), std::make_pair(TFound::ReadFailed, 299));
 }
 
+// Many records whose stored bytes hold every character of the word but
+// whose cells do not show it, then the one that does: the search makes the
+// cells' texts of all of them, as the list shows them.
+struct ManyCandidatesCase {
+    const char *name;
+    TRecordValues decoy;
+    TRecordValues hit;
+    int columnId;
+    const char16_t *word;
+};
+void PrintTo(const ManyCandidatesCase &c, std::ostream *os) { *os << c.name; }
+
+class WordBehindManyCandidates : public ::testing::TestWithParam<ManyCandidatesCase>
+{
+};
+
+TEST_P(WordBehindManyCandidates, isFoundInTheTextTheCellShows)
+{
+    constexpr int kDecoys = 150;
+    Book book;
+    for (int i = 0; i < kDecoys; ++i)
+        book.add(GetParam().decoy);
+    book.add(GetParam().hit);
+    TAddressListModel model;
+    model.SetTable(&book.table);
+    showOnly(model, {GetParam().columnId});
+    model.ReloadRows(-1);
+    EXPECT_EQ(findWord(model, GetParam().word, 0), std::make_pair(TFound::Found, kDecoys));
+    EXPECT_EQ(findWord(model, GetParam().word, kDecoys + 1), std::make_pair(TFound::Found, kDecoys)) << "wrapped";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, WordBehindManyCandidates,
+    ::testing::Values(
+        ManyCandidatesCase{"postcodeAcrossItsHyphen", {{"Pos", sj("5431234")}}, {{"Pos", sj("1234567")}}, 9, u"3-45"},
+        ManyCandidatesCase{"pubDateYearAndMonth", {{"PubDate", sj("200412")}}, {{"PubDate", sj("201404")}}, 6,
+                           u"4年04"},
+        ManyCandidatesCase{"addressAcrossItsLines", {{"Adrs1", sj("丸の内千代田区")}},
+                           {{"Adrs1", sj("千代田区")}, {"Adrs2", sj("丸の内")}}, 10, u"区丸"},
+        ManyCandidatesCase{"wideName", {{"Joint2", QByteArray("@6A4B@9AD9")}}, {{"Joint2", QByteArray("@9AD9@6A4B")}},
+                           23, u"髙橋"},
+        ManyCandidatesCase{"numberAsStoredWithoutTheLibrary", {{"Tel", sj("0312349999")}},
+                           {{"Tel", sj("0399991234")}}, 3, u"9991"},
+        ManyCandidatesCase{"keyword", {{"Keyword1", sj("印目")}}, {{"Keyword1", sj("目印")}}, 27, u"目印"}),
+    [](const ::testing::TestParamInfo<ManyCandidatesCase> &info) { return std::string(info.param.name); });
+
 // ---- Row text cache ---------------------------------------------------------------
 
 TEST(RowTextCache, scrollingFarAndBackShowsTheSameTextsWithinTheBound)
