@@ -773,11 +773,9 @@ TByteTest byteTestOf(int columnId)
     }
 }
 
-// Whether the text formatCell gives a column may contain the word, from the
-// bytes of its fields: false only when a character of the word can come
-// neither from the bytes nor from what the format adds. Far cheaper than
-// formatting, and it needs no string.
-bool bytesMayHold(TByteTest test, const QByteArrayView *bytes, const TWordBytes &word, bool phonesHyphenated)
+// The characters of the word a column's text must take from the bytes of
+// its fields: those the format does not add.
+TWordBytes::TNeeds needsOf(TByteTest test, const TWordBytes &word, bool phonesHyphenated)
 {
     // What the hyphenation library writes for a number it knows: digits and
     // hyphens (brackets and blanks too, should a format ever use them); a
@@ -786,22 +784,35 @@ bool bytesMayHold(TByteTest test, const QByteArrayView *bytes, const TWordBytes 
     // dearest part of a search, is not asked.
     static const QString hyphenated = QStringLiteral("0123456789-() ");
     switch (test) {
+    case TByteTest::Phone:
+        return word.Needs(phonesHyphenated ? QStringView(hyphenated) : QStringView());
+    case TByteTest::PubDate:
+        return word.Needs(u"年月");
+    case TByteTest::Pos:
+        return word.Needs(u"-");
+    case TByteTest::Address:
+        return word.Needs(u"\u3000");
+    default:
+        return word.Needs();
+    }
+}
+
+// Whether the text formatCell gives a column may contain the word, from the
+// bytes of its fields: false only when a character of the word can come
+// neither from the bytes nor from what the format adds. Far cheaper than
+// formatting, and it needs no string.
+bool bytesMayHold(TByteTest test, const TWordBytes::TNeeds &needs, const QByteArrayView *bytes)
+{
+    switch (test) {
     case TByteTest::None:
         return true;
-    case TByteTest::Plain:
-        return word.MayHold({bytes[0]});
     case TByteTest::Name:
-        return word.MayHoldWide(bytes[0]);
-    case TByteTest::Phone:
-        return word.MayHold({bytes[0]}, phonesHyphenated ? QStringView(hyphenated) : QStringView());
-    case TByteTest::PubDate:
-        return word.MayHold({bytes[0]}, u"年月");
-    case TByteTest::Pos:
-        return word.MayHold({bytes[0]}, u"-");
+        return needs.InWide(bytes[0]);
     case TByteTest::Address:
-        return word.MayHold({bytes[0], bytes[1], bytes[2], bytes[3]}, u"\u3000");
+        return needs.In({bytes[0], bytes[1], bytes[2], bytes[3]});
+    default:
+        return needs.In({bytes[0]});
     }
-    return true;
 }
 
 } // namespace
@@ -922,6 +933,7 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
     struct TSearched {
         int Id;
         TByteTest Test;
+        TWordBytes::TNeeds Needs;
         std::array<int, 4> Source{-1, -1, -1, -1};
         std::array<const TField *, 4> Field{};
     };
@@ -938,7 +950,12 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         // read at all.
         if (id == kSymbolColumn || !columnMayHold(id, Word, wordBytes))
             continue;
-        TSearched column{id, byteTestOf(id)};
+        TSearched column{id, byteTestOf(id), {}};
+        column.Needs = needsOf(column.Test, wordBytes, phonesHyphenated);
+        // A column whose bytes need hold none of the word's characters
+        // (digits in a hyphenated number) may hold it in every record.
+        if (column.Test != TByteTest::None && column.Needs.None())
+            column.Test = TByteTest::None;
         everyRecordMay = everyRecordMay || column.Test == TByteTest::None;
         const std::vector<const TField *> sources = fields.Sources(id);
         for (size_t k = 0; k < sources.size() && k < column.Source.size(); ++k) {
@@ -959,8 +976,8 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         }
         searched.push_back(column);
     }
-    const auto mayHold = [&](const TSearched &column, const std::array<QByteArrayView, 4> &bytes) {
-        return bytesMayHold(column.Test, bytes.data(), wordBytes, phonesHyphenated);
+    const auto mayHold = [](const TSearched &column, const std::array<QByteArrayView, 4> &bytes) {
+        return bytesMayHold(column.Test, column.Needs, bytes.data());
     };
     // The full test of a row whose record the table is on: the cell texts
     // as the list shows them.
@@ -969,7 +986,8 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         return std::any_of(searched.cbegin(), searched.cend(), [&](const TSearched &column) {
             // Only bytes that tell are read: a stamp has none, only its text.
             std::array<QByteArrayView, 4> bytes;
-            for (size_t k = 0; k < bytes.size() && column.Test != TByteTest::None; ++k)
+            const size_t read = column.Test == TByteTest::None ? 0 : column.Test == TByteTest::Address ? 4 : 1;
+            for (size_t k = 0; k < read; ++k)
                 bytes[k] = viewOf(column.Field[k]);
             return mayHold(column, bytes) && formatCell(fields, column.Id, row).contains(Word);
         });
@@ -1018,12 +1036,18 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
                 if (row < 0)
                     return;
                 const bool may = std::any_of(searched.cbegin(), searched.cend(), [&](const TSearched &column) {
-                    std::array<QByteArrayView, 4> cell;
-                    for (size_t k = 0; k < cell.size(); ++k) {
-                        if (column.Source[k] >= 0)
-                            cell[k] = bytes[column.Source[k]];
+                    if (column.Test == TByteTest::Address) {
+                        std::array<QByteArrayView, 4> cell;
+                        for (size_t k = 0; k < cell.size(); ++k) {
+                            if (column.Source[k] >= 0)
+                                cell[k] = bytes[column.Source[k]];
+                        }
+                        return mayHold(column, cell);
                     }
-                    return mayHold(column, cell);
+                    // An empty field holds none of the characters its
+                    // column needs from it (most of a book's fields are).
+                    return column.Source[0] >= 0 && !bytes[column.Source[0]].isEmpty() &&
+                           mayHold(column, {bytes[column.Source[0]]});
                 });
                 state[size_t(row)] = may ? Candidate : Miss;
             });

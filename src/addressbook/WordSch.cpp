@@ -157,7 +157,7 @@ TWordBytes::TWordBytes(QStringView Word)
         for (int byte = 0; byte < 0x100 && !forms.Unknown; ++byte) {
             const char one = char(byte);
             if (Cp932::decode(QByteArrayView(&one, 1)) == QString(c))
-                forms.Forms.emplace_back(&one, 1);
+                forms.Singles.append(one);
         }
         m_chars.push_back(std::move(forms));
     }
@@ -165,7 +165,7 @@ TWordBytes::TWordBytes(QStringView Word)
     for (qsizetype i = 0; i < pairs.Chars.size(); ++i) {
         for (TCharForms &forms : m_chars) {
             if (!forms.Unknown && forms.Char == pairs.Chars[i])
-                forms.Forms.emplace_back(pairs.Pairs[size_t(i)].data(), 2);
+                forms.Pairs.push_back(pairs.Pairs[size_t(i)]);
         }
     }
 }
@@ -174,14 +174,18 @@ bool TWordBytes::holds(const TCharForms &Forms, QByteArrayView Bytes)
 {
     const char *begin = Bytes.data();
     const char *end = begin + Bytes.size();
-    for (const QByteArray &form : Forms.Forms) {
+    for (const char single : Forms.Singles) {
+        if (std::memchr(begin, single, size_t(end - begin)))
+            return true;
+    }
+    for (const std::array<char, 2> &pair : Forms.Pairs) {
         // Anywhere, not only on character boundaries: a few false finds
         // only cost a formatting.
         for (const char *p = begin; p < end;) {
-            const auto *at = static_cast<const char *>(std::memchr(p, form[0], size_t(end - p)));
+            const auto *at = static_cast<const char *>(std::memchr(p, pair[0], size_t(end - p)));
             if (!at)
                 break;
-            if (form.size() == 1 || (at + 1 < end && at[1] == form[1]))
+            if (at + 1 < end && at[1] == pair[1])
                 return true;
             p = at + 1;
         }
@@ -189,18 +193,26 @@ bool TWordBytes::holds(const TCharForms &Forms, QByteArrayView Bytes)
     return false;
 }
 
-bool TWordBytes::MayHold(std::initializer_list<QByteArrayView> Parts, QStringView Added) const
+TWordBytes::TNeeds TWordBytes::Needs(QStringView Added) const
 {
+    TNeeds needs;
     for (const TCharForms &forms : m_chars) {
-        if (forms.Unknown || (!Added.isEmpty() && Added.contains(forms.Char)))
-            continue;
-        if (std::none_of(Parts.begin(), Parts.end(), [&forms](QByteArrayView part) { return holds(forms, part); }))
+        if (!forms.Unknown && !Added.contains(forms.Char))
+            needs.m_chars.push_back(&forms);
+    }
+    return needs;
+}
+
+bool TWordBytes::TNeeds::In(std::initializer_list<QByteArrayView> Parts) const
+{
+    for (const TCharForms *forms : m_chars) {
+        if (std::none_of(Parts.begin(), Parts.end(), [forms](QByteArrayView part) { return holds(*forms, part); }))
             return false;
     }
     return true;
 }
 
-bool TWordBytes::MayHoldWide(QByteArrayView Bytes) const
+bool TWordBytes::TNeeds::InWide(QByteArrayView Bytes) const
 {
     // A text not in the wide form decodes as Shift-JIS.
     const auto hexAt = [&Bytes](qsizetype i, const std::array<char, 4> &hex) {
@@ -211,14 +223,21 @@ bool TWordBytes::MayHoldWide(QByteArrayView Bytes) const
         }
         return true;
     };
-    for (const TCharForms &forms : m_chars) {
-        if (forms.Unknown || holds(forms, Bytes))
+    for (const TCharForms *forms : m_chars) {
+        if (holds(*forms, Bytes))
             continue;
         bool found = false;
         for (qsizetype i = 0; i + 4 <= Bytes.size() && !found; ++i)
-            found = hexAt(i, forms.Hex);
+            found = hexAt(i, forms->Hex);
         if (!found)
             return false;
     }
     return true;
 }
+
+bool TWordBytes::MayHold(std::initializer_list<QByteArrayView> Parts, QStringView Added) const
+{
+    return Needs(Added).In(Parts);
+}
+
+bool TWordBytes::MayHoldWide(QByteArrayView Bytes) const { return Needs().InWide(Bytes); }

@@ -58,22 +58,45 @@ private:
 // search skips formatting the cells that cannot hold the word.
 class TWordBytes
 {
+    struct TCharForms;
+
 public:
     explicit TWordBytes(QStringView Word);
+
+    // The characters of the word a text must take from its stored bytes
+    // when those of Added come from elsewhere, for a test asked of many
+    // texts: the characters are chosen once.
+    class TNeeds
+    {
+    public:
+        // True when every character may come from elsewhere: no bytes tell.
+        [[nodiscard]] bool None() const { return m_chars.empty(); }
+        // False only when a needed character is in none of Parts.
+        [[nodiscard]] bool In(std::initializer_list<QByteArrayView> Parts) const;
+        // The same for a field that may keep its text in the wide form of
+        // DecodeUnicodeField, four hexadecimal digits a character.
+        [[nodiscard]] bool InWide(QByteArrayView Bytes) const;
+
+    private:
+        friend class TWordBytes;
+        std::vector<const TCharForms *> m_chars;
+    };
+    // Valid while this object lives.
+    [[nodiscard]] TNeeds Needs(QStringView Added = {}) const;
 
     // False only when no text made of the decoded Parts and of characters
     // from Added can contain the word.
     [[nodiscard]] bool MayHold(std::initializer_list<QByteArrayView> Parts, QStringView Added = {}) const;
-    // The same for a field that may keep its text in the wide form of
-    // DecodeUnicodeField, four hexadecimal digits a character.
+    // The same for a field that may keep its text in the wide form.
     [[nodiscard]] bool MayHoldWide(QByteArrayView Bytes) const;
 
 private:
     struct TCharForms {
         QChar Char;
-        bool Unknown = false;          // no test: a replacement character
-        std::vector<QByteArray> Forms; // one byte or a lead and trail byte
-        std::array<char, 4> Hex{};     // upper-case digits of the wide form
+        bool Unknown = false;                    // no test: a replacement character
+        QByteArray Singles;                      // the one-byte forms
+        std::vector<std::array<char, 2>> Pairs;  // a lead and a trail byte
+        std::array<char, 4> Hex{};               // upper-case digits of the wide form
     };
     [[nodiscard]] static bool holds(const TCharForms &Forms, QByteArrayView Bytes);
     std::vector<TCharForms> m_chars;
