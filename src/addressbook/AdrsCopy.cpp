@@ -519,6 +519,7 @@ void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const TRunRecords &R
         return;
     }
     TRunRecords written; // in the batch, until the commit
+    const qsizetype barStep = std::max<qsizetype>(1, Records.size() / 100);
     for (int i = 0; i < Records.size(); ++i) {
         const TRunRecord &record = Records[i];
         bool found = false;
@@ -564,7 +565,11 @@ void TAddressCopy::CopyRows(TTable &Source, TTable &Target, const TRunRecords &R
         }
         if (Stopped)
             break;
-        pgbarAdrsCopy->setValue(i + 1);
+        // Moved a hundredth at a time: each setting asks the style whether
+        // the bar must be painted again, which would cost the run more than
+        // some records do.
+        if ((i + 1) % barStep == 0 || i + 1 == Records.size())
+            pgbarAdrsCopy->setValue(i + 1);
         if (!run.Next()) {
             if (run.Cancelled()) {
                 // What was copied stays; the rest is left as the user asked.

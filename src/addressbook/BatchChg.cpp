@@ -561,7 +561,7 @@ void TBatchChange::btnStartClick()
                 m_run.Vanished << record.RecNo;
             } else if (kept) {
                 if (BatchChangeFormHook)
-                    told.emplace_back(record.Row, data);
+                    told.emplace_back(record.Row, std::move(data));
                 changedRecNos[n] = record.RecNo;
                 m_run.Changed << record.RecNo;
             } else if (write != TWrite::Unchanged) {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -23,6 +24,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -523,6 +525,62 @@ INSTANTIATE_TEST_SUITE_P(
                                  countLines(3, 1) + QStringLiteral("\r\nコピーできなかった件数 : \t1 件  \r\n中止で残った件数 : \t1 件  ")
                                      + QStringLiteral("\r\n\r\nコピーできなかったデータ :  \r\nNo.1  （削除されたデータ）")}),
     rowName);
+
+// The window's bar follows a run of any length to its end, but is moved a
+// hundredth at a time: each setting asks the style whether to paint again,
+// which over ten thousand records costs more than the copying around it.
+struct BarCase {
+    const char *name;
+    int records; // in the source book, all copied
+    int maxSettings;
+};
+
+class CopyProgressBar : public AddressCopyWindow, public ::testing::WithParamInterface<BarCase>
+{
+};
+
+TEST_P(CopyProgressBar, movesForwardAHundredthAtATimeAndEndsAtTheLastRecord)
+{
+    const BarCase &c = GetParam();
+    {
+        auto table = bookTable(QStringLiteral("Book1"));
+        table->Open();
+        QList<Rec> more;
+        for (int i = int(kSource.size()); i < c.records; ++i)
+            more << Rec{QStringLiteral("追加 %1").arg(i), QByteArray::number(5000000000LL + i), "", "", 0};
+        table->BeginBatch();
+        writeRecords(*table, more);
+        table->EndBatch();
+    }
+    ASSERT_NO_FATAL_FAILURE(openList());
+    ShowAddressCopy(list.get());
+    copy = AddressCopy;
+    ASSERT_TRUE(copy);
+    check("rbAll");
+    check("rbNewAdd");
+    ASSERT_EQ(copy->CopyCount(), c.records);
+    QList<int> settings;
+    auto *bar = child<QProgressBar>("pgbarAdrsCopy");
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&settings](int value) {
+        if (value > 0)
+            settings << value;
+    });
+
+    runCopy();
+
+    EXPECT_EQ(copy ? copy->AddedCount() : -1, c.records - 1) << "高橋's code is in the target";
+    ASSERT_FALSE(settings.isEmpty());
+    EXPECT_EQ(settings.last(), c.records);
+    EXPECT_LE(settings.size(), c.maxSettings);
+    EXPECT_LE(settings.first(), std::max(1, c.records / 100));
+    EXPECT_TRUE(std::is_sorted(settings.cbegin(), settings.cend()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Copy, CopyProgressBar,
+                         ::testing::Values(BarCase{"fewRecordsEach", 3, 3}, BarCase{"hundredRecordsEach", 100, 100},
+                                           BarCase{"hundredAndOneRecords", 101, 101},
+                                           BarCase{"manyRecordsAHundredthAtATime", 2500, 101}),
+                         rowName);
 
 // Into a book that holds its 100,000 records, a record that would only
 // overwrite its customer code's record, or be skipped, still goes through:
