@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QColor>
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <functional>
 #include <ostream>
+#include <random>
 #include <vector>
 
 namespace {
@@ -699,6 +701,196 @@ INSTANTIATE_TEST_SUITE_P(
                            {{"Tel", sj("0399991234")}}, 3, u"9991"},
         ManyCandidatesCase{"keyword", {{"Keyword1", sj("印目")}}, {{"Keyword1", sj("目印")}}, 27, u"目印"}),
     [](const ::testing::TestParamInfo<ManyCandidatesCase> &info) { return std::string(info.param.name); });
+
+// ---- Word search against the shown cells ------------------------------------
+
+// A book of short texts made of few characters in every field a column
+// shows, so that a word is in no row, in a few or in most. Each search must
+// answer the row a look at the shown cells from the start row round would:
+// the first whose shown text holds the word.
+struct ShownOrder {
+    const char *name;
+    int sortType;
+    bool ascending;
+    int viewGroup;
+};
+void PrintTo(const ShownOrder &c, std::ostream *os) { *os << c.name; }
+
+class WordSearchAsShown : public ::testing::TestWithParam<ShownOrder>
+{
+protected:
+    static constexpr int kRecords = 300;
+
+    void SetUp() override
+    {
+        m_savedGroups = GroupNames;
+        GroupNames[1] = QStringLiteral("家族");
+        GroupNames[2] = QStringLiteral("取引先");
+        GroupNames[3] = QStringLiteral("友人1");
+        SetWqhypForTesting(&fakeHyphen);
+        std::mt19937 random(20141208);
+        const auto pick = [&random](int n) { return int(random() % unsigned(n)); };
+        static const char16_t *const pieces[] = {u"ア", u"ｱ", u"a", u"A", u"Ａ", u"1", u"１", u"-", u"－", u"東",
+                                                 u"京", u" ", u"　", u"年", u"月", u"/", u":", u"0", u"3", u"個"};
+        const auto text = [&](int most) {
+            QString t;
+            for (int n = pick(most + 1); n > 0; --n)
+                t += QString::fromUtf16(pieces[pick(int(std::size(pieces)))]);
+            return t;
+        };
+        const auto digits = [&](int n, bool wide) {
+            QString t;
+            for (int k = 0; k < n; ++k)
+                t += QChar((wide ? 0xFF10 : u'0') + pick(10));
+            return t;
+        };
+        const auto bytes = [](const QString &t) { return QVariant(Cp932::encode(t)); };
+        const auto phone = [&] {
+            switch (pick(4)) {
+            case 0: return bytes(QStringLiteral("0312345678")); // hyphenated by the library
+            case 1: return bytes(digits(10, false));
+            case 2: return bytes(digits(4, true));
+            default: return QVariant(QByteArray());
+            }
+        };
+        const auto name = [&] {
+            // Now and then a character Shift-JIS lacks: the wide form.
+            const QString t = text(4);
+            return pick(4) == 0 ? QVariant(EncodeUnicodeField(t + QStringLiteral("𠮷"))) : bytes(t);
+        };
+        const QDateTime base(QDate(2014, 3, 30), QTime(1, 59, 58));
+        book.table.BeginBatch();
+        for (int r = 0; r < kRecords; ++r) {
+            TRecordValues v{{"Group", pick(4)},
+                            {"TelDiv", pick(4)},
+                            {"PrivCorp", pick(2) == 0},
+                            {"Tel", phone()},
+                            {"Fax", phone()},
+                            {"Portable1", phone()},
+                            {"Portable2", phone()},
+                            {"PubDate", pick(3) ? bytes(QStringLiteral("20") + digits(4, false)) : bytes(text(3))},
+                            {"Pos", bytes(digits(std::array{7, 5, 3, 0}[size_t(pick(4))], false))},
+                            {"Tdfkn", bytes(text(2))},
+                            {"Adrs1", bytes(text(3) + digits(pick(2), pick(2) == 0))},
+                            {"Adrs2", bytes(digits(pick(2), pick(2) == 0) + text(3))},
+                            {"Adrs3", bytes(text(3))},
+                            {"NameKanji", name()}};
+            for (const char *field : {"CustomCode", "AdrsKana", "CorpKanji", "CorpKana", "Dptmnt", "Post", "NameKana",
+                                      "URL", "EMail1", "EMail2", "Keyword1", "Keyword2", "Keyword3", "Keyword4",
+                                      "Keyword5", "Keyword6", "Keyword7", "Keyword8", "Note"})
+                v.emplace_back(field, bytes(text(4)));
+            for (const char *field : {"Joint1", "Joint2", "Joint3", "Joint4", "Joint5"})
+                v.emplace_back(field, name());
+            if (pick(3))
+                v.emplace_back("AddDateTime", base.addSecs(pick(100000) - 50000));
+            if (pick(3))
+                v.emplace_back("UpdDateTime", base.addSecs(pick(100000)));
+            book.add(v);
+        }
+        book.table.EndBatch();
+
+        model.SetTable(&book.table);
+        std::vector<int> ids;
+        for (int id = 0; id < ListColumnCount; ++id) {
+            if (id != 36) // the mark is drawn, not searched
+                ids.push_back(id);
+        }
+        showOnly(model, ids);
+        model.SortType = GetParam().sortType;
+        model.SortDir = GetParam().ascending;
+        model.ViewGroup = GetParam().viewGroup;
+        model.ReloadRows(-1);
+        for (int row = 0; row < model.RowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < model.columnCount(); ++column)
+                cells << model.index(row, column).data().toString();
+            m_shown.push_back(cells);
+        }
+    }
+
+    void TearDown() override
+    {
+        SetWqhypForTesting(nullptr);
+        GroupNames = m_savedGroups;
+    }
+
+    // The row a look at the shown cells answers.
+    [[nodiscard]] std::pair<TFound, int> lookedAt(const QString &word, int start) const
+    {
+        const int rows = int(m_shown.size());
+        for (int k = 0; k < rows; ++k) {
+            const int row = (start + k) % rows;
+            for (const QString &cell : m_shown[size_t(row)]) {
+                if (cell.contains(word))
+                    return {TFound::Found, row};
+            }
+        }
+        return {TFound::NotFound, -1};
+    }
+
+    Book book;
+    TAddressListModel model;
+    std::vector<QStringList> m_shown;
+    std::array<QString, GroupCount + 1> m_savedGroups;
+};
+
+TEST_P(WordSearchAsShown, answersTheFirstRowWhoseShownCellsHoldTheWord)
+{
+    ASSERT_GT(model.RowCount(), 20);
+    QStringList words{QStringLiteral("代表"), QStringLiteral("個人"), QStringLiteral("会社"), QStringLiteral("家族"),
+                      QStringLiteral("友人1"), QStringLiteral("03-1234"), QStringLiteral("-5678"),
+                      QStringLiteral("年0"), QStringLiteral("月"), QStringLiteral("/0"), QStringLiteral(":5"),
+                      QStringLiteral(" 0"), QStringLiteral("　"), QStringLiteral("𠮷"), QStringLiteral("1-"),
+                      QStringLiteral("99"), QStringLiteral("2014/03/30 0"), QStringLiteral("無い語")};
+    // Pieces of shown cells, in every column, wherever they start.
+    std::mt19937 random(7);
+    const int rows = model.RowCount();
+    const int columns = model.columnCount();
+    for (int k = 0; k < 400 && words.size() < 140; ++k) {
+        const QString &cell = m_shown[size_t(random() % unsigned(rows))][int(random() % unsigned(columns))];
+        if (cell.isEmpty())
+            continue;
+        const int at = int(random() % unsigned(cell.size()));
+        const QString word = cell.mid(at, 1 + int(random() % 4u));
+        if (!word.front().isLowSurrogate() && !word.back().isHighSurrogate() && !words.contains(word))
+            words << word;
+    }
+    // Rare words of common characters across what a cell's format adds (the
+    // postcode's and the number's hyphens, the year and month, the space
+    // between address lines): most rows' bytes hold their characters.
+    const QList<int> shownIds = model.ShownColumns();
+    for (int k = 0; k < 2000 && words.size() < 200; ++k) {
+        const int column = int(random() % unsigned(columns));
+        const int id = model.ColumnRecords()[size_t(shownIds[column])].Index;
+        if (id != 3 && id != 6 && id != 9 && id != 10)
+            continue;
+        const QString &cell = m_shown[size_t(random() % unsigned(rows))][column];
+        const qsizetype added = cell.indexOf(QRegularExpression(QStringLiteral("[-年月") + QChar(0x3000) + u']'));
+        if (added < 0)
+            continue;
+        const QString word = cell.mid(std::max<qsizetype>(0, added - 2), 5);
+        if (!words.contains(word))
+            words << word;
+    }
+    int checked = 0;
+    for (const QString &word : std::as_const(words)) {
+        for (const int start : {0, rows / 3, rows - 1}) {
+            int row = -2;
+            const TFound found = model.FindWord(word, start, row);
+            const auto expected = lookedAt(word, start);
+            ASSERT_EQ(std::make_pair(found, found == TFound::NotFound ? -1 : row), expected)
+                << "word \"" << word.toStdString() << "\" from row " << start;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, WordSearchAsShown,
+    ::testing::Values(ShownOrder{"recordOrder", 0, true, 0}, ShownOrder{"recordOrderDescending", 0, false, 0},
+                      ShownOrder{"byTelephone", 2, true, 0}, ShownOrder{"byTelephoneDescendingOneGroup", 2, false, 3}),
+    [](const ::testing::TestParamInfo<ShownOrder> &info) { return std::string(info.param.name); });
 
 // ---- Row text cache ---------------------------------------------------------------
 
