@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <utility>
+#include <vector>
 
 // Best of several runs, in milliseconds: the least disturbed measurement.
 inline double bestOfMs(int runs, const std::function<void()> &work)
@@ -29,17 +29,15 @@ inline double bestOfMs(int runs, const std::function<void()> &work)
     return best;
 }
 
-// The best of Runs timings of each of two pieces of work, taken in turns:
-// a machine that slows down for a while slows both, not the one that
-// happened to run then, so their ratio holds.
-inline std::pair<double, double> bestOfBothMs(int runs, const std::function<void()> &first,
-                                              const std::function<void()> &second)
+// The best of Runs timings of each piece of work, the pieces taken in
+// turns: a machine that slows down for a while slows them all, not the one
+// that happened to run then, so their ratios hold.
+inline std::vector<double> bestOfEachMs(int runs, const std::vector<std::function<void()>> &work)
 {
-    std::pair<double, double> best{1e300, 1e300};
-    for (int i = 0; i < runs; ++i) {
-        best.first = std::min(best.first, bestOfMs(1, first));
-        best.second = std::min(best.second, bestOfMs(1, second));
-    }
+    std::vector<double> best(work.size(), 1e300);
+    for (int i = 0; i < runs; ++i)
+        for (std::size_t w = 0; w < work.size(); ++w)
+            best[w] = std::min(best[w], bestOfMs(1, work[w]));
     return best;
 }
 
