@@ -1,5 +1,7 @@
 #include "platform/Cp932.h"
 
+#include <cstring>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -78,17 +80,29 @@ namespace Cp932 {
 // other characters go through ICU.
 QByteArray encode(QStringView text)
 {
-    QByteArray out;
-    out.reserve(text.size() * 2);
+    // Every UTF-16 unit gives at most two bytes (a pair, or "?" for half a
+    // surrogate pair), so the bytes are written into a buffer of twice the
+    // text's length and cut to size.
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char *o = out.data();
+    // Room for Bytes more and two for each of the Left units after them,
+    // should a converter ever give more than two bytes a unit.
+    const auto room = [&out, &o](qsizetype Bytes, qsizetype Left) {
+        const qsizetype used = o - out.constData();
+        if (used + Bytes + 2 * Left > out.size()) {
+            out.resize(used + Bytes + 2 * Left);
+            o = out.data() + used;
+        }
+    };
     for (qsizetype i = 0; i < text.size();) {
         const char16_t c = text[i].unicode();
         if (c < 0x80) {
-            out += char(c);
+            *o++ = char(c);
             ++i;
             continue;
         }
         if (c >= 0xFF61 && c <= 0xFF9F) {
-            out += char(0xA1 + (c - 0xFF61));
+            *o++ = char(0xA1 + (c - 0xFF61));
             ++i;
             continue;
         }
@@ -109,7 +123,10 @@ QByteArray encode(QStringView text)
         forgetPendingHalf(encoder, run);
         const bool ok = encoder.invalidCount() == invalid;
         if (ok) {
-            out.append(scratch.constData(), end - scratch.constData());
+            const qsizetype written = end - scratch.constData();
+            room(written, text.size() - j);
+            std::memcpy(o, scratch.constData(), size_t(written));
+            o += written;
         } else {
             // One code point at a time, so each failure becomes one '?'.
             for (qsizetype k = 0; k < run.size();) {
@@ -119,17 +136,24 @@ QByteArray encode(QStringView text)
                 if (len == 1)
                     one[0] = QChar(bestFit(one[0].unicode()));
                 if (one.size() == 1 && one[0].unicode() < 0x80) {
-                    out += char(one[0].unicode());
+                    *o++ = char(one[0].unicode());
                 } else {
                     bool converted = false;
-                    QByteArray b = encodeStrict(one, &converted);
-                    out += converted ? b : QByteArray("?");
+                    const QByteArray b = encodeStrict(one, &converted);
+                    if (converted) {
+                        room(b.size(), text.size() - (i + k + len));
+                        std::memcpy(o, b.constData(), size_t(b.size()));
+                        o += b.size();
+                    } else {
+                        *o++ = '?';
+                    }
                 }
                 k += len;
             }
         }
         i = j;
     }
+    out.truncate(o - out.constData());
     return out;
 }
 

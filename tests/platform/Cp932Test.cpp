@@ -116,4 +116,26 @@ TEST(Cp932, asciiAndHalfWidthKatakanaMapOntoThemselvesByteForByte)
     EXPECT_EQ(Cp932::encode(wide), all);
 }
 
+
+// The encoder writes into a buffer of two bytes a unit: a text of pairs
+// only fills it exactly, and a failing character late in a long run (taken
+// a character at a time) still fits, at every length around the edge.
+TEST(Cp932, textsOfPairsAndFailuresFillTheirBytesExactly)
+{
+    for (const int n : {1, 2, 255, 256, 4097}) {
+        const QString pairs(n, QChar(u'漢'));
+        const QByteArray bytes = Cp932::encode(pairs);
+        ASSERT_EQ(bytes.size(), 2 * n) << n;
+        EXPECT_EQ(Cp932::decode(bytes), pairs) << n;
+        const QString failing = pairs + QChar(0x00E9) + pairs;
+        const QByteArray mixed = Cp932::encode(failing);
+        ASSERT_EQ(mixed.size(), 4 * n + 1) << n;
+        EXPECT_EQ(mixed.at(2 * n), '?') << n;
+        EXPECT_EQ(Cp932::decode(mixed.left(2 * n)), pairs) << n;
+        EXPECT_EQ(Cp932::decode(mixed.mid(2 * n + 1)), pairs) << n;
+    }
+    const QString lone(300, QChar(0xD842));
+    EXPECT_EQ(Cp932::encode(lone), QByteArray(300, '?'));
+}
+
 } // namespace
