@@ -29,16 +29,26 @@ inline double bestOfMs(int runs, const std::function<void()> &work)
     return best;
 }
 
-// The best of Runs timings of each piece of work, the pieces taken in
-// turns: a machine that slows down for a while slows them all, not the one
-// that happened to run then, so their ratios hold.
+// The best of Runs trials of each piece of work, the pieces taken in turns:
+// a machine that slows down for a while slows them all, not the one that
+// happened to run then, so their ratios hold. A trial returns the time of
+// its work, in milliseconds, so that it can prepare untimed.
+inline std::vector<double> bestOfEachMs(int runs, const std::vector<std::function<double()>> &trials)
+{
+    std::vector<double> best(trials.size(), 1e300);
+    for (int i = 0; i < runs; ++i)
+        for (std::size_t t = 0; t < trials.size(); ++t)
+            best[t] = std::min(best[t], trials[t]());
+    return best;
+}
+
+// The same for pieces of work timed whole.
 inline std::vector<double> bestOfEachMs(int runs, const std::vector<std::function<void()>> &work)
 {
-    std::vector<double> best(work.size(), 1e300);
-    for (int i = 0; i < runs; ++i)
-        for (std::size_t w = 0; w < work.size(); ++w)
-            best[w] = std::min(best[w], bestOfMs(1, work[w]));
-    return best;
+    std::vector<std::function<double()>> trials;
+    for (const std::function<void()> &w : work)
+        trials.push_back([&w] { return bestOfMs(1, w); });
+    return bestOfEachMs(runs, trials);
 }
 
 inline void report(const char *name, double value, const char *unit, double bar)

@@ -31,7 +31,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <utility>
+#include <vector>
 
 namespace {
 
@@ -104,20 +104,6 @@ void closeList(std::unique_ptr<TAddressList> &list)
 }
 
 double timed(const std::function<void()> &work) { return bestOfMs(1, work); }
-
-// The best of Rounds trials of each side, taken in turns: a machine that
-// slows down for a while slows both sides, not the one that ran then. A
-// trial prepares its own books untimed and returns the time of its work.
-std::pair<double, double> bestOfTurnsMs(int Rounds, const std::function<double()> &Window,
-                                        const std::function<double()> &Bare)
-{
-    std::pair<double, double> best{1e300, 1e300};
-    for (int i = 0; i < Rounds; ++i) {
-        best.first = std::min(best.first, Window());
-        best.second = std::min(best.second, Bare());
-    }
-    return best;
-}
 
 // The bare batches: the same table operations in one transaction.
 double bareDelete(const QList<qint32> &recNos)
@@ -265,9 +251,13 @@ int main(int argc, char **argv)
 
     // The window side of a round comes first: it takes the records the bare
     // side works on from the list.
-    const auto [deleteWindowMs, deleteBareMs] = bestOfTurnsMs(kRounds, deleteWindow, deleteBare);
-    const auto [changeWindowMs, changeBareMs] = bestOfTurnsMs(kRounds, changeWindow, changeBare);
-    const auto [copyWindowMs, copyBareMs] = bestOfTurnsMs(kRounds, copyWindow, copyBare);
+    using TTrials = std::vector<std::function<double()>>;
+    const std::vector<double> deletes = bestOfEachMs(kRounds, TTrials{deleteWindow, deleteBare});
+    const std::vector<double> changes = bestOfEachMs(kRounds, TTrials{changeWindow, changeBare});
+    const std::vector<double> copies = bestOfEachMs(kRounds, TTrials{copyWindow, copyBare});
+    const double deleteWindowMs = deletes[0], deleteBareMs = deletes[1];
+    const double changeWindowMs = changes[0], changeBareMs = changes[1];
+    const double copyWindowMs = copies[0], copyBareMs = copies[1];
 
     std::printf("# delete %d of %d: window %.1f ms, bare batch %.1f ms (best of %d)\n", kRun, kRecords,
                 deleteWindowMs, deleteBareMs, kRounds);

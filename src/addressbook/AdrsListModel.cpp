@@ -47,11 +47,9 @@ const QString kStampChars = QStringLiteral("0123456789/: -");
 QString plainText(QByteArrayView bytes) { return Cp932::decode(TrimBlanks(bytes)); }
 QString plainText(const TField *field) { return plainText(viewOf(field)); }
 
-QString phoneText(const QByteArray &bytes) { return Cp932::decode(HyphenatePhoneNumber(bytes)); }
-QString phoneText(const TField *field) { return phoneText(bytesOf(field)); }
+QString phoneText(QByteArrayView bytes) { return Cp932::decode(HyphenatePhoneNumber(bytes.toByteArray())); }
 
 QString nameText(QByteArrayView bytes) { return TrimBlanks(DecodeUnicodeField(bytes)); }
-QString nameText(const TField *field) { return nameText(viewOf(field)); }
 
 // "yyyymm" as year and month.
 QString pubDateText(const QString &date)
@@ -70,6 +68,59 @@ QString postcodeText(const QString &pos)
 QString addressText(const QString &tdfkn, const QString &adrs1, const QString &adrs2, const QString &adrs3)
 {
     return JoinAddressLines(JoinAddressLines(JoinAddressLines(tdfkn, adrs1), adrs2), adrs3);
+}
+
+// How a column's text is made of the stored bytes of its fields
+// (TRecordFields::Fields): the decoded bytes, the names' wide form, a
+// hyphenated number, or the bytes with a few added characters. The cells
+// are made from them, and the word search tells from them alone which rows
+// cannot hold a word. The other columns' texts are not their bytes (the row
+// number, the group name, the fixed words, the stamps): columnMayHold
+// decides them for the whole column.
+enum class TByteTest { None, Plain, Name, Phone, PubDate, Pos, Address };
+
+TByteTest byteTestOf(int columnId)
+{
+    switch (columnId) {
+    case 2: case 11: case 13: case 14: case 15: case 16: case 18: case 19: case 20: case 21: case 35:
+    case 27: case 28: case 29: case 30: case 31: case 32: case 33: case 34:
+        return TByteTest::Plain;
+    case 17: case 22: case 23: case 24: case 25: case 26:
+        return TByteTest::Name;
+    case 3: case 5: case 7: case 8:
+        return TByteTest::Phone;
+    case 6:
+        return TByteTest::PubDate;
+    case 9:
+        return TByteTest::Pos;
+    case 10:
+        return TByteTest::Address;
+    default:
+        return TByteTest::None;
+    }
+}
+
+// The text formatCell gives a column of a record, from the bytes of its
+// fields; empty for a column whose text is not made of them.
+QString textOfBytes(TByteTest test, const QByteArrayView *bytes)
+{
+    switch (test) {
+    case TByteTest::None:
+        return QString();
+    case TByteTest::Plain:
+        return plainText(bytes[0]);
+    case TByteTest::Name:
+        return nameText(bytes[0]);
+    case TByteTest::Phone:
+        return phoneText(bytes[0]);
+    case TByteTest::PubDate:
+        return pubDateText(plainText(bytes[0]));
+    case TByteTest::Pos:
+        return postcodeText(plainText(bytes[0]));
+    case TByteTest::Address:
+        return addressText(plainText(bytes[0]), plainText(bytes[1]), plainText(bytes[2]), plainText(bytes[3]));
+    }
+    return QString();
 }
 
 qint32 integerOf(const TField *field) { return field && !field->IsNull() ? field->AsInteger() : 0; }
@@ -256,64 +307,58 @@ struct TAddressListModel::TRecordFields {
         Updated.Forget();
     }
 
-    // How a column that shows one field as it is stored makes its text.
-    enum class TSingle { Plain, Name, Phone };
-    // True for such a column: Field (nullptr when the table lacks it) and Kind.
-    bool Single(int columnId, const TField *&field, TSingle &kind) const
+    // The fields the text of column columnId is made of (formatCell), in
+    // the order its format takes them; nullptr past them and where the table
+    // lacks one.
+    using TFieldSet = std::array<const TField *, 4>;
+    TFieldSet Fields(int columnId) const
     {
-        kind = TSingle::Plain;
-        switch (columnId) {
-        case 2: field = CustomCode; return true;
-        case 11: field = AdrsKana; return true;
-        case 13: field = CorpKanji; return true;
-        case 14: field = CorpKana; return true;
-        case 15: field = Dptmnt; return true;
-        case 16: field = Post; return true;
-        case 18: field = NameKana; return true;
-        case 19: field = URL; return true;
-        case 20: field = EMail1; return true;
-        case 21: field = EMail2; return true;
-        case 35: field = Note; return true;
-        default: break;
-        }
-        if (columnId >= 27 && columnId <= 34) {
-            field = Keyword[size_t(columnId - 27)];
-            return true;
-        }
-        kind = TSingle::Name;
-        if (columnId == 17 || (columnId >= 22 && columnId <= 26)) {
-            field = columnId == 17 ? NameKanji : Joint[size_t(columnId - 22)];
-            return true;
-        }
-        kind = TSingle::Phone;
-        switch (columnId) {
-        case 3: field = Tel; return true;
-        case 5: field = Fax; return true;
-        case 7: field = Portable1; return true;
-        case 8: field = Portable2; return true;
-        default: return false;
-        }
-    }
-
-    // The fields the text of column columnId is made of (formatCell).
-    std::vector<const TField *> Sources(int columnId) const
-    {
-        const TField *field = nullptr;
-        TSingle kind;
-        if (Single(columnId, field, kind))
-            return {field};
+        if (columnId >= 22 && columnId <= 26)
+            return {Joint[size_t(columnId - 22)]};
+        if (columnId >= 27 && columnId <= 34)
+            return {Keyword[size_t(columnId - 27)]};
         switch (columnId) {
         case 1: return {Group};
+        case 2: return {CustomCode};
+        case 3: return {Tel};
         case 4: return {TelDiv};
+        case 5: return {Fax};
         case 6: return {PubDate};
+        case 7: return {Portable1};
+        case 8: return {Portable2};
         case 9: return {Pos};
         case 10: return {Tdfkn, Adrs1, Adrs2, Adrs3};
+        case 11: return {AdrsKana};
         case 12: return {PrivCorp};
+        case 13: return {CorpKanji};
+        case 14: return {CorpKana};
+        case 15: return {Dptmnt};
+        case 16: return {Post};
+        case 17: return {NameKanji};
+        case 18: return {NameKana};
+        case 19: return {URL};
+        case 20: return {EMail1};
+        case 21: return {EMail2};
+        case 35: return {Note};
         case 36: return {SymbolMark, SymbolColor};
         case 37: case 38: case 39: return {AddDateTime};
         case 40: case 41: case 42: return {UpdDateTime};
         default: return {};
         }
+    }
+
+    // The stored bytes of the fields column columnId takes them from, when
+    // its text is made of them (byteTestOf).
+    std::array<QByteArrayView, 4> Bytes(int columnId, TByteTest test) const
+    {
+        std::array<QByteArrayView, 4> bytes;
+        if (test == TByteTest::None)
+            return bytes;
+        const TFieldSet fields = Fields(columnId);
+        const size_t count = test == TByteTest::Address ? bytes.size() : 1;
+        for (size_t k = 0; k < count; ++k)
+            bytes[k] = viewOf(fields[k]);
+        return bytes;
     }
 
     TField *RecNo, *Group, *CustomCode, *Tel, *TelDiv, *Fax, *PubDate, *Portable1, *Portable2, *Pos, *Tdfkn,
@@ -703,18 +748,8 @@ QString TAddressListModel::FormatCell(int ColumnId, int Row) const
 
 QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int row) const
 {
-    const TField *field = nullptr;
-    TRecordFields::TSingle kind;
-    if (f.Single(columnId, field, kind)) {
-        switch (kind) {
-        case TRecordFields::TSingle::Plain:
-            return plainText(field);
-        case TRecordFields::TSingle::Name:
-            return nameText(field);
-        case TRecordFields::TSingle::Phone:
-            return phoneText(field);
-        }
-    }
+    if (const TByteTest test = byteTestOf(columnId); test != TByteTest::None)
+        return textOfBytes(test, f.Bytes(columnId, test).data());
     switch (columnId) {
     case 0:
         return QString::number(row + 1);
@@ -724,12 +759,6 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
     }
     case 4:
         return integerOf(f.TelDiv) == 3 ? kMainNumberWord : QString();
-    case 6:
-        return pubDateText(plainText(f.PubDate));
-    case 9:
-        return postcodeText(plainText(f.Pos));
-    case 10:
-        return addressText(plainText(f.Tdfkn), plainText(f.Adrs1), plainText(f.Adrs2), plainText(f.Adrs3));
     case 12:
         return f.PrivCorp && f.PrivCorp->AsBoolean() ? kPersonWord : kCompanyWord;
     case kSymbolColumn: {
@@ -757,35 +786,6 @@ QString TAddressListModel::formatCell(const TRecordFields &f, int columnId, int 
 }
 
 namespace {
-
-// How the stored bytes of a column's fields (TRecordFields::Sources) tell
-// that its text cannot hold a word: the text is the decoded bytes, the
-// names' wide form, a hyphenated number, or the bytes with a few added
-// characters. The other columns' texts are not their bytes (the row number,
-// the group name, the fixed words, the stamps): columnMayHold decides them
-// for the whole column.
-enum class TByteTest { None, Plain, Name, Phone, PubDate, Pos, Address };
-
-TByteTest byteTestOf(int columnId)
-{
-    switch (columnId) {
-    case 2: case 11: case 13: case 14: case 15: case 16: case 18: case 19: case 20: case 21: case 35:
-    case 27: case 28: case 29: case 30: case 31: case 32: case 33: case 34:
-        return TByteTest::Plain;
-    case 17: case 22: case 23: case 24: case 25: case 26:
-        return TByteTest::Name;
-    case 3: case 5: case 7: case 8:
-        return TByteTest::Phone;
-    case 6:
-        return TByteTest::PubDate;
-    case 9:
-        return TByteTest::Pos;
-    case 10:
-        return TByteTest::Address;
-    default:
-        return TByteTest::None;
-    }
-}
 
 // The characters of the word a column's text must take from the bytes of
 // its fields: those the format does not add.
@@ -827,29 +827,6 @@ bool bytesMayHold(TByteTest test, const TWordBytes::TNeeds &needs, const QByteAr
     default:
         return needs.In({bytes[0]});
     }
-}
-
-// The text formatCell gives a column of a record, from the bytes of its
-// fields; empty for a column whose text is not made of them.
-QString textOfBytes(TByteTest test, const QByteArrayView *bytes)
-{
-    switch (test) {
-    case TByteTest::None:
-        return QString();
-    case TByteTest::Plain:
-        return plainText(bytes[0]);
-    case TByteTest::Name:
-        return nameText(bytes[0]);
-    case TByteTest::Phone:
-        return phoneText(bytes[0].toByteArray());
-    case TByteTest::PubDate:
-        return pubDateText(plainText(bytes[0]));
-    case TByteTest::Pos:
-        return postcodeText(plainText(bytes[0]));
-    case TByteTest::Address:
-        return addressText(plainText(bytes[0]), plainText(bytes[1]), plainText(bytes[2]), plainText(bytes[3]));
-    }
-    return QString();
 }
 
 } // namespace
@@ -972,7 +949,6 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         TByteTest Test;
         TWordBytes::TNeeds Needs;
         std::array<int, 4> Source{-1, -1, -1, -1};
-        std::array<const TField *, 4> Field{};
     };
     std::vector<TSearched> searched;
     // The fields whose bytes tell, and every field of the searched columns.
@@ -994,9 +970,8 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         if (column.Test != TByteTest::None && column.Needs.None())
             column.Test = TByteTest::None;
         everyRecordMay = everyRecordMay || column.Test == TByteTest::None;
-        const std::vector<const TField *> sources = fields.Sources(id);
-        for (size_t k = 0; k < sources.size() && k < column.Source.size(); ++k) {
-            column.Field[k] = sources[k];
+        const TRecordFields::TFieldSet sources = fields.Fields(id);
+        for (size_t k = 0; k < sources.size(); ++k) {
             if (!sources[k])
                 continue;
             const QString name = sources[k]->FieldName();
@@ -1013,20 +988,14 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         }
         searched.push_back(column);
     }
-    const auto mayHold = [](const TSearched &column, const std::array<QByteArrayView, 4> &bytes) {
-        return bytesMayHold(column.Test, column.Needs, bytes.data());
-    };
     // The full test of a row whose record the table is on: the cell texts
     // as the list shows them.
     const auto rowHolds = [&](int row) {
         fields.Forget();
         return std::any_of(searched.cbegin(), searched.cend(), [&](const TSearched &column) {
             // Only bytes that tell are read: a stamp has none, only its text.
-            std::array<QByteArrayView, 4> bytes;
-            const size_t read = column.Test == TByteTest::None ? 0 : column.Test == TByteTest::Address ? 4 : 1;
-            for (size_t k = 0; k < read; ++k)
-                bytes[k] = viewOf(column.Field[k]);
-            return mayHold(column, bytes) && formatCell(fields, column.Id, row).contains(Word);
+            return bytesMayHold(column.Test, column.Needs, fields.Bytes(column.Id, column.Test).data())
+                   && formatCell(fields, column.Id, row).contains(Word);
         });
     };
 
@@ -1048,7 +1017,7 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
             // from it (most of a book's fields are).
             if (column.Test != TByteTest::Address && cell[0].isEmpty())
                 return false;
-            return mayHold(column, cell) && (!shown || textOfBytes(column.Test, cell.data()).contains(Word));
+            return bytesMayHold(column.Test, column.Needs, cell.data()) && (!shown || textOfBytes(column.Test, cell.data()).contains(Word));
         });
     };
 
@@ -1088,8 +1057,7 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
         // every record's bytes once, and the rows none of whose cells can
         // hold the word are answered there: no order with the fields is
         // read, no record loaded, nothing formatted.
-        const bool walk = everyRecordMay;
-        if (!walk) {
+        if (!everyRecordMay) {
             table.ForEachRecord(sourceNames, [&](qint64 recNo, const QByteArrayView *bytes) {
                 const int row = rowOfRecNo(recNo);
                 if (row >= 0)
@@ -1122,15 +1090,15 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
                         state[size_t(row)] = recordMayHold(bytes, true) ? Hit : Miss;
                 });
             }
-        }
-        // When a column's texts are not in its bytes (the row number, the
-        // stamps), a walk in record order, whatever the list's order: the
-        // table reads a whole order with its fields before the first
-        // record, and the primary one costs the least (a sort index is read
-        // through the index, each record fetched apart). The records are
-        // met out of the list's order; each row is answered in turn. First
-        // the rows from Start on, then round from row 0.
-        if (walk) {
+        } else {
+            // A column's texts are not in its bytes (the row number, the
+            // stamps): a walk in record order, whatever the list's order.
+            // The table reads a whole order with its fields before the
+            // first record, and the primary one costs the least (a sort
+            // index is read through the index, each record fetched apart).
+            // The records are met out of the list's order; each row is
+            // answered in turn. First the rows from Start on, then round
+            // from row 0.
             table.SetWalkFields(walkFields);
             for (const bool wrapped : {false, true}) {
                 // A row from Start on still unanswered was never met: it is gone.
@@ -1138,8 +1106,7 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
                     break;
                 for (table.First(); !table.Eof(); table.Next()) {
                     const int row = rowOfRecNo(fields.RecNo->AsInteger());
-                    if (row < 0 || (row >= Start) == wrapped || state[size_t(row)] == Miss ||
-                        state[size_t(row)] == Hit)
+                    if (row < 0 || (row >= Start) == wrapped || state[size_t(row)] != Unseen)
                         continue;
                     state[size_t(row)] = rowHolds(row) ? Hit : Miss;
                     if (decided())

@@ -239,5 +239,3 @@ bool TWordBytes::MayHold(std::initializer_list<QByteArrayView> Parts, QStringVie
 {
     return Needs(Added).In(Parts);
 }
-
-bool TWordBytes::MayHoldWide(QByteArrayView Bytes) const { return Needs().InWide(Bytes); }

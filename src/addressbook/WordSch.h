@@ -87,8 +87,6 @@ public:
     // False only when no text made of the decoded Parts and of characters
     // from Added can contain the word.
     [[nodiscard]] bool MayHold(std::initializer_list<QByteArrayView> Parts, QStringView Added = {}) const;
-    // The same for a field that may keep its text in the wide form.
-    [[nodiscard]] bool MayHoldWide(QByteArrayView Bytes) const;
 
 private:
     struct TCharForms {
