@@ -138,4 +138,70 @@ TEST(Cp932, textsOfPairsAndFailuresFillTheirBytesExactly)
     EXPECT_EQ(Cp932::encode(lone), QByteArray(300, '?'));
 }
 
+// Every pair that decodes to a character comes back as the same two bytes,
+// so a stored text decoded for a window or an exported file and encoded
+// again keeps its bytes. The only exceptions are the code page's second
+// spellings of one character (NEC row 13 symbols also in row 2, the
+// NEC-selected IBM rows, the IBM rows' Roman numerals and symbols that NEC
+// row 13 or row 2 also has): those come back as the spelling Windows
+// writes, never as an NEC-selected row, and read as the same character.
+TEST(Cp932, everyDecodablePairEncodesBackToItselfOrToTheSameCharactersWindowsSpelling)
+{
+    const auto secondSpelling = [](int code) {
+        return (code >= 0x8790 && code <= 0x879C) || (code >= 0xED40 && code <= 0xEEFC) ||
+               (code >= 0xFA40 && code <= 0xFA5B);
+    };
+    int pairs = 0;
+    int respelled = 0;
+    QString all;
+    QByteArray allBack;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (!Cp932::isLeadByte(static_cast<unsigned char>(lead)) ||
+                !Cp932::isTrailByte(static_cast<unsigned char>(trail)))
+                continue;
+            const char raw[2] = {char(lead), char(trail)};
+            const QByteArray bytes(raw, 2);
+            const QString text = Cp932::decode(bytes);
+            if (text == QString(QChar::ReplacementCharacter))
+                continue;
+            ++pairs;
+            const QByteArray back = Cp932::encode(text);
+            const int code = lead << 8 | trail;
+            all += text;
+            allBack += back;
+            if (back == bytes)
+                continue;
+            ++respelled;
+            EXPECT_TRUE(secondSpelling(code)) << std::hex << code << " comes back as " << back.toHex().constData();
+            ASSERT_EQ(back.size(), 2) << std::hex << code;
+            const int backCode = (static_cast<unsigned char>(back[0]) << 8) | static_cast<unsigned char>(back[1]);
+            EXPECT_FALSE(backCode >= 0xED40 && backCode <= 0xEEFC) << std::hex << code;
+            EXPECT_EQ(Cp932::decode(back), text) << std::hex << code;
+        }
+    }
+    // JIS X 0208 with the NEC and IBM extensions: far more than 7000 pairs,
+    // of which the second spellings are a few hundred.
+    EXPECT_GT(pairs, 9000);
+    EXPECT_GT(respelled, 300);
+    EXPECT_LT(respelled, 450);
+    // The same characters as one text (each a pair), then among one-byte
+    // characters and characters the code page lacks: the bytes are the
+    // characters' own, one after the other.
+    EXPECT_EQ(Cp932::encode(all), allBack);
+    QString mixed;
+    QByteArray mixedBytes;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        mixed += all[i];
+        mixedBytes += allBack.mid(2 * i, 2);
+        switch (i % 4) {
+        case 0: mixed += QLatin1Char('A'); mixedBytes += 'A'; break;
+        case 1: mixed += QChar(0xFF76); mixedBytes += char(0xB6); break;
+        case 2: mixed += QChar(0x00E9); mixedBytes += '?'; break;
+        default: break;
+        }
+    }
+    EXPECT_EQ(Cp932::encode(mixed), mixedBytes);
+}
+
 } // namespace
