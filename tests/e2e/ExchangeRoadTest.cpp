@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -372,5 +373,113 @@ INSTANTIATE_TEST_SUITE_P(Limits, LongNameRoad,
                                            NameCase{"longestThatFits", 37, 27, 37, 27},
                                            NameCase{"oneTooManyIsCut", 38, 28, 37, 27}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// ---- Every character of the code page -----------------------------------------
+//
+// A file of names and company names that together hold every character of
+// the code page, each spelled as Windows writes it (never in the NEC-selected
+// rows, otherwise its lowest pair): imported, the names go in through the
+// text the window shows and out through the encoder, the company names as
+// their bytes; exported, each comes out in the very bytes it came in with,
+// and imported again, each is stored in them.
+
+// The name of every record: Windows' spellings of the pairs, 30 a name.
+QList<QByteArray> everyPairInNames()
+{
+    QList<QByteArray> names;
+    QSet<QString> seen;
+    QByteArray name;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            const int code = lead << 8 | trail;
+            if (!Cp932::isLeadByte(static_cast<unsigned char>(lead)) ||
+                !Cp932::isTrailByte(static_cast<unsigned char>(trail)) || (code >= 0xED40 && code <= 0xEEFC))
+                continue;
+            const char raw[2] = {char(lead), char(trail)};
+            const QString text = Cp932::decode(QByteArrayView(raw, 2));
+            if (text == QString(QChar::ReplacementCharacter) || seen.contains(text))
+                continue;
+            seen.insert(text);
+            name.append(raw, 2);
+            if (name.size() == 60) {
+                names << name;
+                name.clear();
+            }
+        }
+    }
+    if (!name.isEmpty())
+        names << name;
+    return names;
+}
+
+// The fields of the data lines of an exported file, as bytes.
+QList<QList<QByteArray>> exportedLines(const QString &Path, QList<QByteArray> *Header)
+{
+    QFile file(Path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << Path.toStdString();
+    QList<QList<QByteArray>> lines;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        QByteArray text = line;
+        if (text.endsWith('\r'))
+            text.chop(1);
+        if (!text.isEmpty())
+            lines << text.split(',');
+    }
+    if (!lines.isEmpty() && Header)
+        *Header = lines.takeFirst();
+    return lines;
+}
+
+TEST_F(ExchangeRoad, everyCharacterOfTheCodePageGoesOutAndComesBackInTheBytesItCameInWith)
+{
+    const QList<QByteArray> names = everyPairInNames();
+    ASSERT_GT(names.size(), 250);
+    const auto hex = [](const QByteArray &Bytes) { return Bytes.toHex(' ').toStdString(); };
+    const auto stored = [](const char *Field) {
+        return DMMurven19->AdrsTable()->FieldByName(QLatin1String(Field)).AsBytes().toHex(' ').toStdString();
+    };
+    const QString source = DataPath + QStringLiteral("every.csv");
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Cp932::encode(u"名前,会社名\r\n"));
+        for (const QByteArray &name : names)
+            file.write(name + ',' + name + "\r\n");
+    }
+    const int count = int(names.size());
+    ASSERT_EQ(importFile(source), count) << shownMessages().toStdString();
+    TTable &table = *DMMurven19->AdrsTable();
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        table.SetIndexName(QString());
+        ASSERT_TRUE(table.FindKey({i + 1}));
+        EXPECT_EQ(stored("NameKanji"), hex(names[i]));
+        EXPECT_EQ(stored("CorpKanji"), hex(names[i]));
+    }
+
+    (void)exportEveryItem();
+    QList<QByteArray> header;
+    const QList<QList<QByteArray>> lines = exportedLines(exportFile(), &header);
+    const qsizetype nameColumn = header.indexOf(Cp932::encode(u"名前"));
+    const qsizetype corpColumn = header.indexOf(Cp932::encode(u"会社名"));
+    ASSERT_GE(nameColumn, 0);
+    ASSERT_GE(corpColumn, 0);
+    ASSERT_EQ(lines.size(), count);
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(hex(lines[i].value(nameColumn)), hex(names[i]));
+        EXPECT_EQ(hex(lines[i].value(corpColumn)), hex(names[i]));
+    }
+
+    QFile::remove(DataPath + QStringLiteral("InError.txt"));
+    ASSERT_EQ(importFile(exportFile()), 2 * count) << shownMessages().toStdString();
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        table.SetIndexName(QString());
+        ASSERT_TRUE(table.FindKey({count + i + 1}));
+        EXPECT_EQ(stored("NameKanji"), hex(names[i]));
+        EXPECT_EQ(stored("CorpKanji"), hex(names[i]));
+    }
+}
 
 } // namespace
