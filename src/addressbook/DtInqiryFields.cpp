@@ -47,7 +47,6 @@
 
 namespace {
 
-constexpr qint32 kNewSymbolColor = 0x7FDF3F;
 constexpr int kMaxLinks = 10;
 
 QByteArray ansi(const QString &text)
@@ -501,7 +500,7 @@ void TDataInquiry::ClearInputs()
     cbxSymbolMark->setCurrentIndex(0);
     lvExtLink->clear();
     UpdateLinkButtons();
-    SetSymbolColor(kNewSymbolColor);
+    SetSymbolColor(NewSymbolColor);
     m_filling = false;
 }
 
@@ -666,10 +665,8 @@ TAddressData TDataInquiry::ReferenceRecord() const
         return *m_bookRecord;
     if (m_searchRecord)
         return *m_searchRecord;
-    TAddressData empty;
+    TAddressData empty = NewAddressData();
     empty.PrivCorp = sbtnPriv->isChecked();
-    empty.JointPrint = true;
-    empty.SymbolColor = kNewSymbolColor;
     return empty;
 }
 

@@ -25,7 +25,9 @@ qint32 thousandths(std::uint32_t value)
 
 TAddressData AddressFromTelRecord(const TTelRecord &r)
 {
-    TAddressData d;
+    // The form is cleared before a directory record fills it, so what the
+    // listing does not give keeps the new records' defaults.
+    TAddressData d = NewAddressData();
     const QByteArray phone = field(r.Phone, sizeof r.Phone);
     if (r.PhoneKind != 1)
         d.Tel = phone;

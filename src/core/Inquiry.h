@@ -128,6 +128,20 @@ struct TAddressData {
 // Drops the memo lists and resets every field to its cleared value.
 void ClearAddressData(TAddressData &record);
 
+// The symbol colour of a record nobody has given one: a light green, which
+// the main list shows as the row's mark.
+constexpr qint32 NewSymbolColor = 0x7FDF3F;
+
+// A record as a new one starts before anything is typed: the addressee's own
+// name printed, the new records' symbol colour, every other field empty.
+[[nodiscard]] inline TAddressData NewAddressData()
+{
+    TAddressData record;
+    record.JointPrint = true;
+    record.SymbolColor = NewSymbolColor;
+    return record;
+}
+
 // Reads the record with that RecNo from the open address table (primary
 // order) into record. Text fields are trimmed and cut to the record's
 // widths, the four telephone fields hyphenated first (by the hyphenation

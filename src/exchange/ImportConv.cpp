@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr qint32 DefaultSymbolColor = 0x7FDF3F;
-
 QByteArray trim(const QByteArray &text)
 {
     return TrimBlanks(QByteArrayView(text)).toByteArray();
@@ -293,10 +291,10 @@ qint32 ConvertSymbolColor(const QByteArray &Text)
 {
     const QByteArray t = trim(Text);
     if (t.isEmpty() || t.size() > 8)
-        return DefaultSymbolColor;
+        return NewSymbolColor;
     for (char c : t) {
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
-            return DefaultSymbolColor;
+            return NewSymbolColor;
     }
     return qint32(t.toUInt(nullptr, 16));
 }

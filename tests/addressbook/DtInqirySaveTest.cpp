@@ -478,6 +478,31 @@ TEST_F(RecordFormTest, aFilledDirectoryRecordCountsAsChangedWithoutTheSnapshot)
     EXPECT_FALSE(child<QWidget>(QStringLiteral("btnUpdate"))->isEnabled());
 }
 
+// What a listing does not give stays as a new record starts: the addressee's
+// name printed and the new records' colour, for a person and a company alike.
+TEST_F(RecordFormTest, aRegisteredDirectoryListingKeepsTheNewRecordsPrintMarkAndColour)
+{
+    AddressOutOfTarget = false;
+    for (const int kind : {99, 1}) {
+        SCOPED_TRACE(kind);
+        TTelRecord listing{};
+        std::strcpy(listing.Phone, "0398760000");
+        listing.ListingKind = kind;
+        const QByteArray name = Cp932::encode(QStringLiteral("見本太郎"));
+        std::memcpy(listing.Name, name.constData(), static_cast<std::size_t>(name.size()));
+        form = GetDataInquiry();
+        form->StartRegister(AddressFromTelRecord(listing), CorpKanjiFromTelRecord(listing));
+        form->show();
+        click(QStringLiteral("btnAdd"));
+        ASSERT_EQ(boxes.count(), 0);
+        TAddressData saved;
+        ASSERT_TRUE(FindAddressData(*DMMurven19->AdrsTable(), lastRecNo(), saved));
+        EXPECT_EQ(saved.PrivCorp, kind == 99);
+        EXPECT_TRUE(saved.JointPrint);
+        EXPECT_EQ(saved.SymbolColor, NewSymbolColor);
+    }
+}
+
 TEST_F(RecordFormTest, aDirectoryCompanyNamePastTheRecordsWidthIsShownAndStoredWhole)
 {
     AddressOutOfTarget = false;

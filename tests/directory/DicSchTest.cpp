@@ -212,6 +212,36 @@ TEST_F(DicSchTest, theKanaFilterKeepsOnlyTheRowsOfItsSyllabaryRow)
     saveScreenshot(&dialog, QStringLiteral("DicSearch"));
 }
 
+// The area-code search lists a number's towns with the same kana rows as the
+// postcode search: every town but the city-wide row passes one filter.
+TEST_F(DicSchTest, theTelephoneTabsTownsCarryTheirKanaRows)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(0, QStringLiteral("0465-12-3456")), 0);
+    QTreeWidget *towns = find<QTreeWidget>("lvTelTown");
+    const int all = towns->topLevelItemCount();
+    ASSERT_GT(all, 2);
+    const QString hiragana = QStringLiteral("あいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわをん");
+    int marked = 0;
+    for (int row = 0; row < all; ++row) {
+        const QString mark = towns->topLevelItem(row)->text(1);
+        if (mark.isEmpty())
+            continue;
+        EXPECT_TRUE(mark.size() == 1 && hiragana.contains(mark)) << row << ": " << mark.toStdString();
+        ++marked;
+    }
+    EXPECT_GT(marked, 0);
+    QComboBox *kana = find<QComboBox>("cbxTelViewKana");
+    int filtered = 0;
+    for (int filter = 1; filter <= 10; ++filter) {
+        kana->setCurrentIndex(filter);
+        emit kana->activated(filter);
+        filtered += towns->topLevelItemCount();
+    }
+    EXPECT_GE(filtered, all - 1);
+    EXPECT_LE(filtered, all);
+}
+
 // The rows a kana filter leaves are not the dictionary's first towns:
 // deciding one must give that row's town, for every row of every filter.
 TEST_F(DicSchTest, aRowOfAFilteredListDecidesItsOwnTown)

@@ -95,7 +95,7 @@ static_assert(sizeof(TWqtelCity) == 52);
 static_assert(offsetof(TWqtelCity, TownCount) == 48);
 
 struct TWqtelTown {            // 96 bytes
-    char Reserved[2];
+    char KanaHead[2];          // the reading's first half-width katakana, then a NUL
     char Postcode[8];
     char Code[12];             // city code (6) + town code (6)
     char Town[74];

@@ -80,6 +80,7 @@ TEST_F(WqtelTest, TownsComeInBlocksOfTwentyWithMoreAndLastStatuses)
     EXPECT_EQ(bytesOf(block[1].Postcode), padded("2500053", 8));
     EXPECT_EQ(bytesOf(block[1].Code), "142069001000");
     EXPECT_EQ(bytesOf(block[1].Town), padded(sj(QStringLiteral("穴部")), 74));
+    EXPECT_EQ(std::string(block[1].KanaHead, 2), sj(QStringLiteral("ｱ")) + std::string(1, '\0')); // ｱﾅﾍﾞ
     EXPECT_EQ(townNext(handle, block.data()), DicBlockMore);
     EXPECT_EQ(filled(block), 20);
     EXPECT_EQ(townNext(handle, block.data()), DicBlockLast);

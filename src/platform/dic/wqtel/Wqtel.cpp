@@ -53,6 +53,12 @@ int fillBlock(TTownCursor &cursor, std::size_t start, TWqtelTown *block)
     for (std::size_t i = start; i < end; ++i) {
         const TDicTownRow &row = (*cursor.rows)[i];
         TWqtelTown &entry = block[i - start];
+        // The area-code search lists towns by the row of their reading,
+        // as the postcode search does, so each entry carries its first kana.
+        // A first byte of 0xA1..0xDF is a whole half-width katakana.
+        if (const auto head = row.kana.empty() ? 0 : static_cast<unsigned char>(row.kana.front());
+            head >= 0xA1 && head <= 0xDF)
+            entry.KanaHead[0] = static_cast<char>(head);
         DicSetField(entry.Postcode, sizeof entry.Postcode, row.postcode);
         DicSetField(entry.Code, sizeof entry.Code, cursor.code6 + DicTownCode(row).substr(0, 6), false);
         DicSetField(entry.Town, sizeof entry.Town, row.name);
