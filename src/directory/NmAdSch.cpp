@@ -37,6 +37,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSizePolicy>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -543,6 +544,11 @@ void TNameAdrsSearch::buildUi()
 
     pnlAdrs = new QLabel;
     pnlAdrs->setObjectName(QStringLiteral("pnlAdrs"));
+    // Hidden when no address narrows the search, it keeps its room: the
+    // buttons beside it would otherwise stretch over the whole bar.
+    QSizePolicy keepRoom = pnlAdrs->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    pnlAdrs->setSizePolicy(keepRoom);
     sbtnInquiry = new QPushButton(QStringLiteral("照会"));
     sbtnInquiry->setObjectName(QStringLiteral("sbtnInquiry"));
     sbtnFileExport = new QPushButton(QStringLiteral("選択出力"));

@@ -201,6 +201,25 @@ TEST_F(NmAdSchTest, aChosenCityNarrowsTheSearchToIt)
     EXPECT_EQ(cell(0, 3), QStringLiteral("見本花子1"));
 }
 
+// The result bar's buttons keep their width whether the narrowed address
+// shows beside them or not.
+TEST_F(NmAdSchTest, theResultButtonsKeepTheirWidthWithoutAnAddressCaption)
+{
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    QApplication::processEvents();
+    ASSERT_TRUE(find<QLabel>("pnlAdrs")->isVisible());
+    std::vector<int> widths;
+    for (const char *name : {"sbtnInquiry", "sbtnFileExport", "sbtnExportItemSelect"})
+        widths.push_back(find<QPushButton>(name)->width());
+    ASSERT_TRUE(search(QStringLiteral("該当者無")));
+    QApplication::processEvents();
+    EXPECT_FALSE(find<QLabel>("pnlAdrs")->isVisible());
+    int i = 0;
+    for (const char *name : {"sbtnInquiry", "sbtnFileExport", "sbtnExportItemSelect"})
+        EXPECT_EQ(find<QPushButton>(name)->width(), widths[size_t(i++)]) << name;
+}
+
 TEST_F(NmAdSchTest, aSearchWithoutHitsSaysSoAndLeavesPagingOff)
 {
     ASSERT_TRUE(search(QStringLiteral("該当者無")));
