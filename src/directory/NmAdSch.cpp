@@ -37,7 +37,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QSizePolicy>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -46,6 +45,7 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QScreen>
+#include <QSizePolicy>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
