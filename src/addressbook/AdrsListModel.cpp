@@ -1017,7 +1017,8 @@ TAddressListModel::TWordSearchResult TAddressListModel::FindWord(const QString &
             // from it (most of a book's fields are).
             if (column.Test != TByteTest::Address && cell[0].isEmpty())
                 return false;
-            return bytesMayHold(column.Test, column.Needs, cell.data()) && (!shown || textOfBytes(column.Test, cell.data()).contains(Word));
+            return bytesMayHold(column.Test, column.Needs, cell.data())
+                   && (!shown || textOfBytes(column.Test, cell.data()).contains(Word));
         });
     };
 

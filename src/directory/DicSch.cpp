@@ -534,7 +534,8 @@ std::vector<TDicSearch::TTownRow> TDicSearch::townRows(int Tab)
             return rows;
         for (int i = 0; i < m_kykbn->GetTownCount(); ++i) {
             const TWqtelTown *town = m_kykbn->GetTown(i);
-            rows.push_back({trimmedField(town->Postcode, sizeof town->Postcode), trimmedField(town->KanaHead, sizeof town->KanaHead),
+            rows.push_back({trimmedField(town->Postcode, sizeof town->Postcode),
+                            trimmedField(town->KanaHead, sizeof town->KanaHead),
                             trimmedField(town->Town, sizeof town->Town), {}});
         }
     } else if (Tab == TabPos && m_pos) {

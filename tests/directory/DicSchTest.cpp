@@ -70,6 +70,12 @@ protected:
         find<QLineEdit>(edit)->setText(text);
         find<QToolButton>(button)->click();
     }
+    // Picks a row of a tab's 表示カナ combo (0 shows every town).
+    static void pickKanaRow(QComboBox *kana, int row)
+    {
+        kana->setCurrentIndex(row);
+        emit kana->activated(row);
+    }
 
     ScopedHome home;
     TDicProgramFolder program{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
@@ -201,13 +207,11 @@ TEST_F(DicSchTest, theKanaFilterKeepsOnlyTheRowsOfItsSyllabaryRow)
     QComboBox *kana = find<QComboBox>("cbxPosViewKana");
     int filtered = 0;
     for (int row = 1; row <= 10; ++row) {
-        kana->setCurrentIndex(row);
-        emit kana->activated(row);
+        pickKanaRow(kana, row);
         filtered += towns->topLevelItemCount();
     }
     EXPECT_LE(filtered, all);
-    kana->setCurrentIndex(0);
-    emit kana->activated(0);
+    pickKanaRow(kana, 0);
     EXPECT_EQ(towns->topLevelItemCount(), all);
     saveScreenshot(&dialog, QStringLiteral("DicSearch"));
 }
@@ -234,8 +238,7 @@ TEST_F(DicSchTest, theTelephoneTabsTownsCarryTheirKanaRows)
     QComboBox *kana = find<QComboBox>("cbxTelViewKana");
     int filtered = 0;
     for (int filter = 1; filter <= 10; ++filter) {
-        kana->setCurrentIndex(filter);
-        emit kana->activated(filter);
+        pickKanaRow(kana, filter);
         filtered += towns->topLevelItemCount();
     }
     EXPECT_GE(filtered, all - 1);
@@ -252,8 +255,7 @@ TEST_F(DicSchTest, aRowOfAFilteredListDecidesItsOwnTown)
     QComboBox *kana = find<QComboBox>("cbxPosViewKana");
     int decided = 0;
     for (int filter = 2; filter <= 10; ++filter) {
-        kana->setCurrentIndex(filter);
-        emit kana->activated(filter);
+        pickKanaRow(kana, filter);
         for (int row = 0; row < towns->topLevelItemCount(); ++row) {
             QTreeWidgetItem *item = towns->topLevelItem(row);
             towns->setCurrentItem(item);

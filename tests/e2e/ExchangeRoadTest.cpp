@@ -8,8 +8,11 @@
 #include "core/GrpEdt.h"
 #include "exchange/ExportItems.h"
 #include "exchange/FImport.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "widgets/TntStdCtrls.h"
+
+#include "support/Cp932Pairs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -389,24 +392,16 @@ QList<QByteArray> everyPairInNames()
     QList<QByteArray> names;
     QSet<QString> seen;
     QByteArray name;
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            const int code = lead << 8 | trail;
-            if (!Cp932::isLeadByte(static_cast<unsigned char>(lead)) ||
-                !Cp932::isTrailByte(static_cast<unsigned char>(trail)) || (code >= 0xED40 && code <= 0xEEFC))
-                continue;
-            const char raw[2] = {char(lead), char(trail)};
-            const QString text = Cp932::decode(QByteArrayView(raw, 2));
-            if (text == QString(QChar::ReplacementCharacter) || seen.contains(text))
-                continue;
-            seen.insert(text);
-            name.append(raw, 2);
-            if (name.size() == 60) {
-                names << name;
-                name.clear();
-            }
+    ForEachDecodablePair([&](int code, const QByteArray &bytes, const QString &text) {
+        if (IsNecSelectedIbmPair(code) || seen.contains(text))
+            return;
+        seen.insert(text);
+        name += bytes;
+        if (name.size() == 60) {
+            names << name;
+            name.clear();
         }
-    }
+    });
     if (!name.isEmpty())
         names << name;
     return names;

@@ -1,5 +1,7 @@
 #include "platform/Cp932.h"
 
+#include "support/Cp932Pairs.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -148,38 +150,26 @@ TEST(Cp932, textsOfPairsAndFailuresFillTheirBytesExactly)
 TEST(Cp932, everyDecodablePairEncodesBackToItselfOrToTheSameCharactersWindowsSpelling)
 {
     const auto secondSpelling = [](int code) {
-        return (code >= 0x8790 && code <= 0x879C) || (code >= 0xED40 && code <= 0xEEFC) ||
-               (code >= 0xFA40 && code <= 0xFA5B);
+        return (code >= 0x8790 && code <= 0x879C) || IsNecSelectedIbmPair(code) || (code >= 0xFA40 && code <= 0xFA5B);
     };
     int pairs = 0;
     int respelled = 0;
     QString all;
     QByteArray allBack;
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            if (!Cp932::isLeadByte(static_cast<unsigned char>(lead)) ||
-                !Cp932::isTrailByte(static_cast<unsigned char>(trail)))
-                continue;
-            const char raw[2] = {char(lead), char(trail)};
-            const QByteArray bytes(raw, 2);
-            const QString text = Cp932::decode(bytes);
-            if (text == QString(QChar::ReplacementCharacter))
-                continue;
-            ++pairs;
-            const QByteArray back = Cp932::encode(text);
-            const int code = lead << 8 | trail;
-            all += text;
-            allBack += back;
-            if (back == bytes)
-                continue;
-            ++respelled;
-            EXPECT_TRUE(secondSpelling(code)) << std::hex << code << " comes back as " << back.toHex().constData();
-            ASSERT_EQ(back.size(), 2) << std::hex << code;
-            const int backCode = (static_cast<unsigned char>(back[0]) << 8) | static_cast<unsigned char>(back[1]);
-            EXPECT_FALSE(backCode >= 0xED40 && backCode <= 0xEEFC) << std::hex << code;
-            EXPECT_EQ(Cp932::decode(back), text) << std::hex << code;
-        }
-    }
+    ForEachDecodablePair([&](int code, const QByteArray &bytes, const QString &text) {
+        ++pairs;
+        const QByteArray back = Cp932::encode(text);
+        all += text;
+        allBack += back;
+        if (back == bytes)
+            return;
+        ++respelled;
+        EXPECT_TRUE(secondSpelling(code)) << std::hex << code << " comes back as " << back.toHex().constData();
+        ASSERT_EQ(back.size(), 2) << std::hex << code;
+        const int backCode = (static_cast<unsigned char>(back[0]) << 8) | static_cast<unsigned char>(back[1]);
+        EXPECT_FALSE(IsNecSelectedIbmPair(backCode)) << std::hex << code;
+        EXPECT_EQ(Cp932::decode(back), text) << std::hex << code;
+    });
     // JIS X 0208 with the NEC and IBM extensions: far more than 7000 pairs,
     // of which the second spellings are a few hundred.
     EXPECT_GT(pairs, 9000);
