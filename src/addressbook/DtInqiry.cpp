@@ -782,7 +782,7 @@ void TDataInquiry::StartRegister(const TAddressData &Filled, const QString &Whol
     m_latitude = Filled.Latitude;
     m_longitude = Filled.Longitude;
     if (AddressOutOfTarget)
-        m_searchRecord = GetFormData();
+        TakeSnapshot();
     else
         m_searchRecord.reset();
     UpdateNavigation();

@@ -228,6 +228,10 @@ private:
     // to its width; empty when nothing was cut.
     [[nodiscard]] QString WholeStoredCorpKanji(const TAddressData &Data) const;
     [[nodiscard]] bool CorpKanjiChanged() const;
+    // Keeps the form as filled from a directory hit or a dictionary result:
+    // the change test's reference from then on.
+    void TakeSnapshot();
+    [[nodiscard]] bool SnapshotCorpKanjiChanged() const;
     // A name whose stored form does not fit its field is named and focused;
     // true when so.
     [[nodiscard]] bool NameTooLong();
@@ -336,6 +340,7 @@ private:
     int m_navigationSource = -1;
     int m_inquiryMode = -1;
     std::optional<TAddressData> m_searchRecord;
+    QString m_searchCorpKanji; // the whole company name of the snapshot
     class TNameDicLink *m_nameDic = nullptr;
     std::optional<TAddressData> m_bookRecord;
     // The form read back right after the book record was shown: what the

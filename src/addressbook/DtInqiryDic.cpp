@@ -194,7 +194,7 @@ void TDataInquiry::FillFromDictionary(int Kind, const QString &Text, bool ShowSa
     }
     if (AddressOutOfTarget) {
         if (!m_bookRecord)
-            m_searchRecord = GetFormData();
+            TakeSnapshot();
     } else {
         m_searchRecord.reset();
     }

@@ -674,7 +674,7 @@ bool TDataInquiry::IsChanged() const
 {
     if (m_bookRecord && m_shownRecord)
         return !ChangedFields().isEmpty();
-    return !(comparable(GetFormData()) == comparable(ReferenceRecord()));
+    return !(comparable(GetFormData()) == comparable(ReferenceRecord())) || SnapshotCorpKanjiChanged();
 }
 
 bool TDataInquiry::ChangedBesidesNumber(const QByteArray &Digits) const
@@ -693,7 +693,7 @@ bool TDataInquiry::ChangedBesidesNumber(const QByteArray &Digits) const
             *mine = *theirs;
     }
     if (!shown)
-        return !(comparable(form) == comparable(reference));
+        return !(comparable(form) == comparable(reference)) || SnapshotCorpKanjiChanged();
     QStringList fields = ChangedAddressFields(form, reference);
     fields.removeAll(QStringLiteral("CorpKanji"));
     return !fields.isEmpty() || CorpKanjiChanged();
@@ -708,6 +708,20 @@ QStringList TDataInquiry::ChangedFields() const
     if (shown ? CorpKanjiChanged() : !nmedtCorpKanji->text().trimmed().isEmpty())
         fields << QStringLiteral("CorpKanji");
     return fields;
+}
+
+void TDataInquiry::TakeSnapshot()
+{
+    m_searchRecord = GetFormData();
+    m_searchCorpKanji = nmedtCorpKanji->text();
+}
+
+bool TDataInquiry::SnapshotCorpKanjiChanged() const
+{
+    // The snapshot holds the record's 112 bytes of a name the edit may show
+    // whole (a listing's expanded company type): an edit past them is a
+    // change too.
+    return !m_bookRecord && m_searchRecord && nmedtCorpKanji->text().trimmed() != m_searchCorpKanji.trimmed();
 }
 
 bool TDataInquiry::CorpKanjiChanged() const

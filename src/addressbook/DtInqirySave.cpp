@@ -284,7 +284,7 @@ void TDataInquiry::btnAddClick()
     // A record taken from a directory hit stays on the hit, now counting as
     // unchanged, so that 次 goes on through the hits.
     if (m_navigationSource == 0 && NameAdrsSearchWindow && NameAdrsSearchWindow->InquiryIndex() >= 0) {
-        m_searchRecord = GetFormData();
+        TakeSnapshot();
         UpdateNavigation();
         return;
     }

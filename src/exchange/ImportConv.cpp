@@ -289,7 +289,13 @@ QStringList ConvertMemo(const QByteArray &Text)
 
 qint32 ConvertSymbolColor(const QByteArray &Text)
 {
-    const QByteArray t = trim(Text);
+    QByteArray t = trim(Text);
+    // Zeros in front add nothing: a text of more than eight digits may still
+    // hold a colour of 32 bits (a sheet that pads its columns).
+    qsizetype zeros = 0;
+    while (zeros + 1 < t.size() && t[zeros] == '0')
+        ++zeros;
+    t.remove(0, zeros);
     if (t.isEmpty() || t.size() > 8)
         return NewSymbolColor;
     for (char c : t) {

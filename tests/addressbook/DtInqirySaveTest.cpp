@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 
 #include <cstring>
@@ -520,4 +521,35 @@ TEST_F(RecordFormTest, aDirectoryCompanyNamePastTheRecordsWidthIsShownAndStoredW
     click(QStringLiteral("btnAdd"));
     EXPECT_EQ(boxes.count(), 0);
     EXPECT_EQ(stored(lastRecNo(), "CorpKanji"), Cp932::encode(whole));
+}
+
+// A listing taken as it is counts as unchanged, but a company name shortened
+// past the record's 112 bytes is the user's edit: closing asks, and "yes"
+// stores the name as the user left it.
+TEST_F(RecordFormTest, aDirectoryCompanyNameShortenedPastTheRecordsWidthIsAskedAboutAndStored)
+{
+    TTelRecord listing{};
+    std::strcpy(listing.Phone, "0398760000");
+    listing.ListingKind = 1;
+    const QByteArray bytes = Cp932::encode(QStringLiteral("(株)") + QString(53, QChar(u'架')));
+    std::memcpy(listing.Name, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    form = GetDataInquiry();
+    form->StartRegister(AddressFromTelRecord(listing), CorpKanjiFromTelRecord(listing));
+    form->show();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(form->IsChanged()); // the listing alone, with the snapshot
+    QLineEdit *corp = edit(QStringLiteral("nmedtCorpKanji"));
+    corp->setFocus();
+    QTest::keyClick(corp, Qt::Key_End);
+    QTest::keyClick(corp, Qt::Key_Backspace);
+    const QString shortened = QStringLiteral("株式会社") + QString(52, QChar(u'架')); // 112 bytes
+    ASSERT_EQ(corp->text(), shortened);
+    boxes.enqueue(IDYES);
+    form->close();
+    flushDeletes();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, kPendingNew);
+    EXPECT_TRUE(form.isNull());
+    ASSERT_EQ(bookCount(), kBookRows + 1);
+    EXPECT_EQ(stored(lastRecNo(), "CorpKanji"), Cp932::encode(shortened));
 }

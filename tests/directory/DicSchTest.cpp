@@ -246,13 +246,25 @@ TEST_F(DicSchTest, theTelephoneTabsTownsCarryTheirKanaRows)
 }
 
 // The rows a kana filter leaves are not the dictionary's first towns:
-// deciding one must give that row's town, for every row of every filter.
-TEST_F(DicSchTest, aRowOfAFilteredListDecidesItsOwnTown)
+// deciding one must give that row's town, for every row of every filter, on
+// the postcode tab and on the telephone tab alike.
+struct TFilteredTownCase {
+    const char *name;
+    int kind;
+    const char16_t *text;
+    const char *towns;
+    const char *kana;
+};
+class DicSchFilteredTownTest : public DicSchTest, public ::testing::WithParamInterface<TFilteredTownCase>
+{
+};
+
+TEST_P(DicSchFilteredTownTest, aRowOfAFilteredListDecidesItsOwnTown)
 {
     dialog.SetSearchOptions(15, true, false);
-    ASSERT_EQ(dialog.StartSearch(1, QStringLiteral("250")), 0);
-    QTreeWidget *towns = find<QTreeWidget>("lvPosTown");
-    QComboBox *kana = find<QComboBox>("cbxPosViewKana");
+    ASSERT_EQ(dialog.StartSearch(GetParam().kind, QString::fromUtf16(GetParam().text)), 0);
+    QTreeWidget *towns = find<QTreeWidget>(GetParam().towns);
+    QComboBox *kana = find<QComboBox>(GetParam().kana);
     int decided = 0;
     for (int filter = 2; filter <= 10; ++filter) {
         pickKanaRow(kana, filter);
@@ -270,6 +282,12 @@ TEST_F(DicSchTest, aRowOfAFilteredListDecidesItsOwnTown)
     }
     EXPECT_GT(decided, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Tabs, DicSchFilteredTownTest,
+                         ::testing::Values(TFilteredTownCase{"postcode", 1, u"250", "lvPosTown", "cbxPosViewKana"},
+                                           TFilteredTownCase{"telephone", 0, u"0465-12-3456", "lvTelTown",
+                                                             "cbxTelViewKana"}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 struct TWheelCase {
     int from;

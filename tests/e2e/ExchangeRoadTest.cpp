@@ -6,6 +6,7 @@
 #include "addressbook/KeywdEdt.h"
 #include "core/AppSub.h"
 #include "core/GrpEdt.h"
+#include "core/Inquiry.h"
 #include "exchange/ExportItems.h"
 #include "exchange/FImport.h"
 #include "platform/Cp932.h"
@@ -474,6 +475,97 @@ TEST_F(ExchangeRoad, everyCharacterOfTheCodePageGoesOutAndComesBackInTheBytesItC
         ASSERT_TRUE(table.FindKey({count + i + 1}));
         EXPECT_EQ(stored("NameKanji"), hex(names[i]));
         EXPECT_EQ(stored("CorpKanji"), hex(names[i]));
+    }
+}
+
+// ---- Symbol colour and print marks --------------------------------------------
+
+// The stored integer field of record RecNo.
+qint32 storedInteger(qint32 RecNo, const char *Field)
+{
+    TTable &table = *DMMurven19->AdrsTable();
+    table.SetIndexName(QString());
+    EXPECT_TRUE(table.FindKey({RecNo}));
+    return table.FieldByName(QLatin1String(Field)).AsInteger();
+}
+
+struct ColourCase {
+    const char *name;
+    const char *text;
+    qint32 stored;
+};
+
+class ColourRoad : public ExchangeRoad, public ::testing::WithParamInterface<ColourCase>
+{
+};
+
+// A colour is a hexadecimal number of 32 bits however many zeros a file puts
+// in front of it; only a text that is no such number takes the new records'
+// colour.
+TEST_P(ColourRoad, anImportedColourIsTheFilesOwnWhenItFitsInThirtyTwoBits)
+{
+    const QString source = DataPath + QStringLiteral("colour.csv");
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Cp932::encode(u"名前,シンボル色\r\n見本,") + GetParam().text + "\r\n");
+    }
+    ASSERT_EQ(importFile(source), 1) << shownMessages().toStdString();
+    EXPECT_EQ(quint32(storedInteger(1, "SymbolColor")), quint32(GetParam().stored));
+}
+
+INSTANTIATE_TEST_SUITE_P(Colours, ColourRoad,
+                         ::testing::Values(ColourCase{"sixDigits", "FF0000", 0xFF0000},
+                                           ColourCase{"eightDigitsAllSet", "FFFFFFFF", -1},
+                                           ColourCase{"zerosInFrontOfALowColour", "0000000000FF", 0xFF},
+                                           ColourCase{"zerosInFrontOfThirtyTwoBits", "00FFFFFFFF", -1},
+                                           ColourCase{"lowerCaseWithZeros", "000000ff00ff", 0xFF00FF},
+                                           ColourCase{"justZeros", "0000000000", 0},
+                                           ColourCase{"oneBitPastThirtyTwo", "0100000000", NewSymbolColor},
+                                           ColourCase{"numberSign", "#FF0000", NewSymbolColor}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Marks and colours a file gives its records go out with the export and come
+// back with the import of what was exported, each record as it was.
+TEST_F(ExchangeRoad, importedColoursAndPrintMarksSurviveExportAndImportAgain)
+{
+    const QString source = DataPath + QStringLiteral("marks.csv");
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Cp932::encode(u"名前,シンボルマーク,シンボル色,印刷指定,宛名印刷名前未使用,連名印刷対象,連名１,連名印刷対象１\r\n"
+                                 u"甲,★,00FF00,印刷対象,印刷しない,印刷,花子,\r\n"
+                                 u"乙,●,FFFFFFFF,印刷除外,印刷する,,次郎,印刷\r\n"
+                                 u"丙,,,指定なし,,印刷,,\r\n"));
+    }
+    ASSERT_EQ(importFile(source), 3) << shownMessages().toStdString();
+    const char *fields[] = {"SymbolColor", "PrintTarget", "IgnoreName", "JointPrint", "JointPrint1"};
+    QList<QList<qint32>> first;
+    QList<QByteArray> marks;
+    for (qint32 recNo = 1; recNo <= 3; ++recNo) {
+        QList<qint32> values;
+        for (const char *field : fields)
+            values << storedInteger(recNo, field);
+        first << values;
+        DMMurven19->AdrsTable()->FindKey({recNo});
+        marks << DMMurven19->AdrsTable()->FieldByName(QStringLiteral("SymbolMark")).AsBytes();
+    }
+    // What the file gave, as the table holds it.
+    EXPECT_EQ(first[0], (QList<qint32>{0x00FF00, 1, 1, 1, 0}));
+    EXPECT_EQ(first[1], (QList<qint32>{-1, 2, 0, 1, 1})); // the addressee is always printed
+    EXPECT_EQ(first[2], (QList<qint32>{NewSymbolColor, 0, 0, 1, 0}));
+
+    (void)exportEveryItem();
+    QFile::remove(DataPath + QStringLiteral("InError.txt"));
+    ASSERT_EQ(importFile(exportFile()), 6) << shownMessages().toStdString();
+    for (qint32 recNo = 1; recNo <= 3; ++recNo) {
+        SCOPED_TRACE(recNo);
+        QList<qint32> again;
+        for (const char *field : fields)
+            again << storedInteger(recNo + 3, field);
+        EXPECT_EQ(again, first[recNo - 1]);
+        DMMurven19->AdrsTable()->FindKey({recNo + 3});
+        EXPECT_EQ(DMMurven19->AdrsTable()->FieldByName(QStringLiteral("SymbolMark")).AsBytes(), marks[recNo - 1]);
     }
 }
 
