@@ -533,7 +533,8 @@ TEST_F(ExchangeRoad, importedColoursAndPrintMarksSurviveExportAndImportAgain)
     {
         QFile file(source);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(Cp932::encode(u"名前,シンボルマーク,シンボル色,印刷指定,宛名印刷名前未使用,連名印刷対象,連名１,連名印刷対象１\r\n"
+        file.write(Cp932::encode(u"名前,シンボルマーク,シンボル色,印刷指定,宛名印刷名前未使用,"
+                                 u"連名印刷対象,連名１,連名印刷対象１\r\n"
                                  u"甲,★,00FF00,印刷対象,印刷しない,印刷,花子,\r\n"
                                  u"乙,●,FFFFFFFF,印刷除外,印刷する,,次郎,印刷\r\n"
                                  u"丙,,,指定なし,,印刷,,\r\n"));
