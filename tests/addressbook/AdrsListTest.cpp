@@ -1040,6 +1040,12 @@ TEST_F(AddressListWindow, registeringADirectoryHitStaysOnItAndNextEntersTheFollo
             EXPECT_EQ(list->GetRowCount(), rowsBefore + hit);
             // Stored, so the form holds nothing to ask about.
             EXPECT_FALSE(form->IsChanged());
+            // What the listing does not give is stored as a new record starts.
+            TTable &table = *DMMurven19->AdrsTable();
+            table.SetIndexName(QString());
+            table.Last();
+            EXPECT_TRUE(table.FieldByName(QStringLiteral("JointPrint")).AsBoolean());
+            EXPECT_EQ(table.FieldByName(QStringLiteral("SymbolColor")).AsInteger(), NewSymbolColor);
             EXPECT_EQ(search->InquiryIndex(), hit - 1);
             if (hit < 3)
                 QTest::mouseClick(form->findChild<QToolButton *>(QStringLiteral("sbtnNext")), Qt::LeftButton);
