@@ -6,9 +6,14 @@
 #include <QBrush>
 #include <QPainter>
 #include <QPen>
+#include <QRectF>
+#include <QStringView>
 #include <QTransform>
+#include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -20,107 +25,21 @@ namespace {
 constexpr long double LengthFactor = 23.4215384615L;
 // The code holds twenty characters; a letter takes two of them.
 constexpr int CodeCharacters = 20;
+// The code characters between the start and the stop code: twenty and the
+// check character.
+constexpr int CodeLength = CodeCharacters + 1;
+// Start code, three bars a code character, stop code.
+constexpr int BarCount = 2 + 3 * CodeLength + 2;
 
 // ---- Address number ----------------------------------------------------------
 
-const QString KanjiNumerals = QStringLiteral("〇一二三四五六七八九");
+// The working copies of an address: an address is short, so they stay on
+// the stack and take a character without a string being grown.
+using TChars = QVarLengthArray<QChar, 96>;
 
-bool isKanjiNumeral(QChar c)
+QStringView viewOf(const TChars &S)
 {
-    return KanjiNumerals.contains(c) || c == u'十' || c == u'百' || c == u'千';
-}
-
-// A kanji numeral run such as "二十三" or "百五" as a number.
-qint64 kanjiValue(QStringView run)
-{
-    qint64 total = 0;
-    qint64 digits = -1; // a digit read and not yet placed
-    bool positional = true;
-    for (QChar c : run)
-        if (c == u'十' || c == u'百' || c == u'千') {
-            positional = false;
-            break;
-        }
-    if (positional) { // "二〇三" reads digit by digit
-        for (QChar c : run)
-            total = total * 10 + KanjiNumerals.indexOf(c);
-        return total;
-    }
-    for (QChar c : run) {
-        const int unit = c == u'十' ? 10 : c == u'百' ? 100 : c == u'千' ? 1000 : 0;
-        if (unit == 0) {
-            digits = KanjiNumerals.indexOf(c);
-        } else {
-            total += (digits < 0 ? 1 : digits) * unit;
-            digits = -1;
-        }
-    }
-    return total + (digits < 0 ? 0 : digits);
-}
-
-// The words that end a block, lot or house number; each becomes "-".
-const QStringList &numberMarkers()
-{
-    static const QStringList markers{QStringLiteral("丁目"), QStringLiteral("番地"), QStringLiteral("地割"),
-                                     QStringLiteral("丁"),   QStringLiteral("番"),   QStringLiteral("号"),
-                                     QStringLiteral("の"),   QStringLiteral("ノ")};
-    return markers;
-}
-
-bool markerAt(const QString &S, qsizetype Pos, qsizetype *Length = nullptr)
-{
-    // Most characters of an address start no marker: they are turned away
-    // by their first character before any marker is compared.
-    static const QString firstChars = [] {
-        QString out;
-        for (const QString &m : numberMarkers())
-            if (!out.contains(m.front()))
-                out += m.front();
-        return out;
-    }();
-    if (Pos >= S.size() || !firstChars.contains(S[Pos]))
-        return false;
-    for (const QString &m : numberMarkers())
-        if (QStringView(S).mid(Pos).startsWith(m)) {
-            if (Length)
-                *Length = m.size();
-            return true;
-        }
-    return false;
-}
-
-// A marker at Pos that ends a number. "丁" or "番" followed by another
-// ideograph is part of a name, as in the towns 八丁堀 and 四番町 or the
-// building 一番館; "丁目", "番地", "号" and the others always end one.
-bool endsNumber(const QString &S, qsizetype Pos)
-{
-    qsizetype n = 0;
-    if (!markerAt(S, Pos, &n))
-        return false;
-    if (n == 1 && (S[Pos] == u'丁' || S[Pos] == u'番') && Pos + 1 < S.size()) {
-        const QChar next = S[Pos + 1];
-        if (next.script() == QChar::Script_Han && !isKanjiNumeral(next) && !markerAt(S, Pos + 1))
-            return false;
-    }
-    return true;
-}
-
-// Full-width digits, letters and hyphens to half width, letters in capitals,
-// every blank a single space.
-QString narrowed(const QString &S)
-{
-    QString out;
-    for (QChar c : S.normalized(QString::NormalizationForm_KC)) {
-        if (c.isSpace()) {
-            if (!out.endsWith(u' '))
-                out += u' ';
-            continue;
-        }
-        if (c == u'ー' || c == u'‐' || c == u'−' || c == u'―' || c == u'–' || c == u'—' || c == u'－')
-            c = u'-';
-        out += c.toUpper();
-    }
-    return out;
+    return QStringView(S.constData(), S.size());
 }
 
 bool isCodeLetter(QChar c)
@@ -131,6 +50,365 @@ bool isCodeLetter(QChar c)
 bool isCodeDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
+}
+
+// The value of a kanji digit 〇 to 九; -1 for anything else.
+int kanjiDigit(QChar c)
+{
+    switch (c.unicode()) {
+    case u'〇': return 0;
+    case u'一': return 1;
+    case u'二': return 2;
+    case u'三': return 3;
+    case u'四': return 4;
+    case u'五': return 5;
+    case u'六': return 6;
+    case u'七': return 7;
+    case u'八': return 8;
+    case u'九': return 9;
+    default: return -1;
+    }
+}
+
+// The place a kanji numeral 十, 百 or 千 stands for; 0 for anything else.
+int kanjiUnit(QChar c)
+{
+    return c == u'十' ? 10 : c == u'百' ? 100 : c == u'千' ? 1000 : 0;
+}
+
+bool isKanjiNumeral(QChar c)
+{
+    return kanjiDigit(c) >= 0 || kanjiUnit(c) != 0;
+}
+
+// A kanji numeral run such as "二十三" or "百五" as a number.
+qint64 kanjiValue(QStringView run)
+{
+    qint64 total = 0;
+    qint64 digits = -1; // a digit read and not yet placed
+    const bool positional = std::none_of(run.begin(), run.end(), [](QChar c) { return kanjiUnit(c) != 0; });
+    if (positional) { // "二〇三" reads digit by digit
+        for (QChar c : run)
+            total = total * 10 + kanjiDigit(c);
+        return total;
+    }
+    for (QChar c : run) {
+        const int unit = kanjiUnit(c);
+        if (unit == 0) {
+            digits = kanjiDigit(c);
+        } else {
+            total += (digits < 0 ? 1 : digits) * unit;
+            digits = -1;
+        }
+    }
+    return total + (digits < 0 ? 0 : digits);
+}
+
+// The length of the word at Pos that ends a block, lot or house number and
+// becomes "-" ("丁目", "番地", "地割", "丁", "番", "号", "の", "ノ": the
+// longer word first where two start alike); 0 where none starts.
+qsizetype markerLength(QStringView S, qsizetype Pos)
+{
+    if (Pos >= S.size())
+        return 0;
+    const QChar next = Pos + 1 < S.size() ? S[Pos + 1] : QChar();
+    switch (S[Pos].unicode()) {
+    case u'丁': return next == u'目' ? 2 : 1;
+    case u'番': return next == u'地' ? 2 : 1;
+    case u'地': return next == u'割' ? 2 : 0;
+    case u'号':
+    case u'の':
+    case u'ノ': return 1;
+    default: return 0;
+    }
+}
+
+// A marker at Pos that ends a number. "丁" or "番" followed by another
+// ideograph is part of a name, as in the towns 八丁堀 and 四番町 or the
+// building 一番館; "丁目", "番地", "号" and the others always end one.
+bool endsNumber(QStringView S, qsizetype Pos)
+{
+    const qsizetype n = markerLength(S, Pos);
+    if (n == 0)
+        return false;
+    if (n == 1 && (S[Pos] == u'丁' || S[Pos] == u'番') && Pos + 1 < S.size()) {
+        const QChar next = S[Pos + 1];
+        if (next.script() == QChar::Script_Han && !isKanjiNumeral(next) && markerLength(S, Pos + 1) == 0)
+            return false;
+    }
+    return true;
+}
+
+// Stands for a character whose compatibility form is not known here.
+constexpr char16_t NotPlain = 0xFFFF;
+
+// The compatibility form of the characters addresses are mostly written in,
+// where it is one character that no neighbour combines with: ASCII, kana,
+// the common ideographs and the dashes stay as they are, full-width ASCII
+// and the ideographic space become their half-width selves. NotPlain for
+// the rest, whose text has to be normalised as a whole.
+char16_t plainForm(char16_t c)
+{
+    if (c < 0x80 || (c >= 0x3001 && c <= 0x3007) || (c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FE)
+        || (c >= 0x4E00 && c <= 0x9FFF) || c == 0x2010 || (c >= 0x2013 && c <= 0x2015) || c == 0x2212)
+        return c;
+    if (c >= 0xFF01 && c <= 0xFF5E) // full-width ASCII
+        return char16_t(c - 0xFEE0);
+    if (c == 0x3000)
+        return u' ';
+    return NotPlain;
+}
+
+// Full-width digits, letters and hyphens to half width, letters in capitals,
+// every blank a single space. Packed drops "&", "/", "・" and ".": they are
+// not separators, "A&B" is the two letters "AB" of a building name.
+class TNarrowed
+{
+public:
+    TNarrowed(TChars &Out, bool Packed) : m_out(Out), m_packed(Packed) {}
+
+    void add(const QString &S)
+    {
+        const qsizetype start = m_out.size();
+        const bool lastSpace = m_lastSpace;
+        for (QChar c : S) {
+            const char16_t plain = plainForm(c.unicode());
+            if (plain == NotPlain) {
+                // Neighbours may combine ("ｶﾞ" is "ガ"): start over with
+                // the text normalised as a whole.
+                m_out.resize(start);
+                m_lastSpace = lastSpace;
+                for (QChar n : S.normalized(QString::NormalizationForm_KC))
+                    addNormalized(n);
+                return;
+            }
+            addPlain(plain);
+        }
+    }
+
+private:
+    // A character of the plain forms above: ASCII, kana, ideographs and
+    // dashes, among which only ASCII has blanks and small letters.
+    void addPlain(char16_t c)
+    {
+        if (c == u' ' || (c >= 0x09 && c <= 0x0D)) {
+            addSpace();
+            return;
+        }
+        m_lastSpace = false;
+        if (c >= u'a' && c <= u'z')
+            c = char16_t(c - (u'a' - u'A'));
+        else if (c == u'ー' || c == u'‐' || c == u'−' || c == u'―' || c == u'–' || c == u'—')
+            c = u'-';
+        else if (m_packed && (c == u'&' || c == u'/' || c == u'・' || c == u'.'))
+            return;
+        m_out.append(QChar(c));
+    }
+
+    void addSpace()
+    {
+        // Blanks fold into one even where a dropped character stood
+        // between them.
+        if (!m_lastSpace)
+            m_out.append(u' ');
+        m_lastSpace = true;
+    }
+
+    // A character of a text normalised as a whole: any character at all.
+    void addNormalized(QChar c)
+    {
+        if (c.isSpace()) {
+            addSpace();
+            return;
+        }
+        m_lastSpace = false;
+        if (c == u'ー' || c == u'‐' || c == u'−' || c == u'―' || c == u'–' || c == u'—' || c == u'－')
+            c = u'-';
+        c = c.toUpper();
+        if (m_packed && (c == u'&' || c == u'/' || c == u'・' || c == u'.'))
+            return;
+        m_out.append(c);
+    }
+
+    TChars &m_out;
+    bool m_packed;
+    bool m_lastSpace = false;
+};
+
+void appendNumber(TChars &Out, qint64 Value)
+{
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), Value).ptr;
+    for (const char *p = digits.data(); p != end; ++p)
+        Out.append(QLatin1Char(*p));
+}
+
+// The address number of Address onto Out; see AddressNumberOf.
+void appendAddressNumber(const QString &Address, const QStringList &TownNames, TChars &Out)
+{
+    TChars s;
+    TNarrowed(s, true).add(Address);
+
+    // What the dictionary names as the town may hold numerals of its own
+    // ("三田", "十二ケ村"); the number starts after it. Blanks do not count
+    // when the town is looked for.
+    TChars packed;
+    QVarLengthArray<qsizetype, 96> origin;
+    for (qsizetype i = 0; i < s.size(); ++i)
+        if (s[i] != u' ') {
+            packed.append(s[i]);
+            origin.append(i);
+        }
+    // A building may be named after its town ("本町ガーデンシティ" after
+    // "本町3-6-4"): the town is the last mention before the first digit.
+    const qsizetype firstDigit = std::find_if(packed.cbegin(), packed.cend(), isCodeDigit) - packed.cbegin();
+    qsizetype from = 0;
+    for (const QString &town : TownNames) {
+        TChars t;
+        TNarrowed(t, true).add(town);
+        t.erase(std::remove(t.begin(), t.end(), QChar(u' ')), t.end());
+        if (t.isEmpty())
+            continue;
+        const QStringView in = viewOf(packed);
+        qsizetype at = in.indexOf(viewOf(t));
+        for (qsizetype next = at; next >= 0 && next < firstDigit; next = in.indexOf(viewOf(t), next + 1))
+            at = next;
+        if (at >= 0)
+            from = std::max(from, origin[at + t.size() - 1] + 1);
+    }
+    const QStringView rest = viewOf(s).mid(from);
+
+    // Kanji numerals count only where they end a number: before a marker,
+    // a "-", a blank, a letter or digit, or the end, as in "十一丁目" or
+    // "十五番の四". Followed by other text they belong to a name ("三井ビル",
+    // "五輪ハイツ").
+    TChars converted;
+    for (qsizetype i = 0; i < rest.size();) {
+        if (isKanjiNumeral(rest[i])) {
+            qsizetype j = i;
+            while (j < rest.size() && isKanjiNumeral(rest[j]))
+                ++j;
+            if (endsNumber(rest, j) || j == rest.size() || rest[j] == u'-' || rest[j] == u' ' || isCodeLetter(rest[j])
+                || isCodeDigit(rest[j]))
+                appendNumber(converted, kanjiValue(rest.mid(i, j - i)));
+            else
+                converted.append(rest.data() + i, j - i);
+            i = j;
+        } else {
+            converted.append(rest[i++]);
+        }
+    }
+
+    // Digits, "-" and single letters are kept; everything else, two or more
+    // letters in a row and a floor "F" after a number separate.
+    TChars out;
+    auto separate = [&out] {
+        if (!out.isEmpty() && out.back() != u'-')
+            out.append(u'-');
+    };
+    const QStringView text = viewOf(converted);
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text[i];
+        qsizetype n = 0;
+        if (isCodeDigit(c)) {
+            out.append(c);
+            ++i;
+        } else if (isCodeLetter(c)) {
+            qsizetype j = i;
+            while (j < text.size() && isCodeLetter(text[j]))
+                ++j;
+            const bool floor = c == u'F' && j == i + 1 && i > 0 && isCodeDigit(text[i - 1]);
+            if (j == i + 1 && !floor)
+                out.append(c);
+            else
+                separate();
+            i = j;
+        } else if ((n = markerLength(text, i)) > 0) {
+            separate();
+            i += n;
+        } else {
+            separate();
+            ++i;
+        }
+    }
+    // A letter joins its neighbours without hyphens ("5-B604" is "5B604").
+    const qsizetype start = Out.size();
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (out[i] == u'-'
+            && ((i > 0 && isCodeLetter(out[i - 1])) || (i + 1 < out.size() && isCodeLetter(out[i + 1]))))
+            continue;
+        Out.append(out[i]);
+    }
+    while (Out.size() > start && Out.back() == u'-')
+        Out.removeLast();
+}
+
+// The code characters of Data (see CustomerBarcodeCodes) into Codes; false
+// when Data is refused.
+bool codesOf(QStringView Data, std::array<quint8, CodeLength> &Codes)
+{
+    if (Data.isEmpty())
+        return false;
+    int count = 0;
+    for (QChar c : Data) {
+        // A digit or the hyphen is one code, a letter a control code and one.
+        std::array<quint8, 2> pair{};
+        int size = 2;
+        if (isCodeDigit(c)) {
+            pair[0] = quint8(c.unicode() - u'0');
+            size = 1;
+        } else if (c == u'-') {
+            pair[0] = PostHyphen;
+            size = 1;
+        } else if (c >= u'A' && c <= u'J') {
+            pair = {PostCC1, quint8(c.unicode() - u'A')};
+        } else if (c >= u'K' && c <= u'T') {
+            pair = {PostCC2, quint8(c.unicode() - u'K')};
+        } else if (c >= u'U' && c <= u'Z') {
+            pair = {PostCC3, quint8(c.unicode() - u'U')};
+        } else {
+            return false;
+        }
+        // Past the twentieth place nothing is kept; a letter whose control
+        // code takes the twentieth keeps that control code alone.
+        for (int k = 0; k < size; ++k)
+            if (count < CodeCharacters)
+                Codes[size_t(count++)] = pair[size_t(k)];
+    }
+    while (count < CodeCharacters)
+        Codes[size_t(count++)] = PostCC4;
+    // The check character makes the sum of all values a multiple of 19.
+    int sum = 0;
+    for (int i = 0; i < CodeCharacters; ++i)
+        sum += Codes[size_t(i)];
+    Codes[CodeCharacters] = quint8((19 - sum % 19) % 19);
+    return true;
+}
+
+// The bars of Data into Bars, in place so that a list used before keeps its
+// room; Bars is emptied when Data is refused.
+void encodeInto(QStringView Data, QList<TPostBar> &Bars)
+{
+    std::array<quint8, CodeLength> codes{};
+    if (!codesOf(Data, codes)) {
+        Bars.clear();
+        return;
+    }
+    constexpr TPostBar L = TPostBar::Long, A = TPostBar::Ascender, D = TPostBar::Descender, T = TPostBar::Tracker;
+    // Three bars a character, by value: the digits 0 to 9, the hyphen and
+    // the control codes CC1 to CC8.
+    static constexpr std::array<std::array<TPostBar, 3>, 19> patterns{{
+        {L, T, T}, {L, L, T}, {L, D, A}, {D, L, A}, {L, A, D}, {L, T, L}, {D, A, L}, {A, L, D}, {A, D, L}, {T, L, L},
+        {T, L, T}, {D, A, T}, {D, T, A}, {A, D, T}, {T, D, A}, {A, T, D}, {T, A, D}, {T, T, L}, {L, L, L},
+    }};
+    Bars.resize(BarCount);
+    TPostBar *bar = Bars.data();
+    *bar++ = L;
+    *bar++ = D;
+    for (quint8 code : codes)
+        bar = std::copy(patterns[code].begin(), patterns[code].end(), bar);
+    *bar++ = D;
+    *bar = L;
 }
 
 // The page rectangle moved as far as its screen rectangle moved from Was to
@@ -149,138 +427,38 @@ std::optional<TPageRect> movedWithScreen(const TPageRect &Page, const TScreenRec
 
 QString AddressNumberOf(const QString &Address, const QStringList &TownNames)
 {
-    // "&", "/", "・" and "." are dropped, not separators: "A&B" is the two
-    // letters "AB" of a building name.
-    const auto packedText = [](const QString &Text) {
-        QString out;
-        for (QChar c : narrowed(Text))
-            if (c != u'&' && c != u'/' && c != u'・' && c != u'.')
-                out += c;
-        return out;
-    };
-    QString s = packedText(Address);
-
-    // What the dictionary names as the town may hold numerals of its own
-    // ("三田", "十二ケ村"); the number starts after it. Blanks do not count
-    // when the town is looked for.
-    QString packed;
-    QList<qsizetype> origin;
-    packed.reserve(s.size());
-    origin.reserve(s.size());
-    for (qsizetype i = 0; i < s.size(); ++i)
-        if (s[i] != u' ') {
-            packed += s[i];
-            origin.append(i);
-        }
-    // A building may be named after its town ("本町ガーデンシティ" after
-    // "本町3-6-4"): the town is the last mention before the first digit.
-    qsizetype firstDigit = packed.size();
-    for (qsizetype i = 0; i < packed.size(); ++i)
-        if (isCodeDigit(packed[i])) {
-            firstDigit = i;
-            break;
-        }
-    qsizetype from = 0;
-    for (const QString &town : TownNames) {
-        const QString t = packedText(town).remove(u' ');
-        if (t.isEmpty())
-            continue;
-        qsizetype at = packed.indexOf(t);
-        for (qsizetype next = at; next >= 0 && next < firstDigit; next = packed.indexOf(t, next + 1))
-            at = next;
-        if (at >= 0)
-            from = std::max(from, origin.at(at + t.size() - 1) + 1);
-    }
-    s = s.mid(from);
-
-    // Kanji numerals count only where they end a number: before a marker,
-    // a "-", a blank, a letter or digit, or the end, as in "十一丁目" or
-    // "十五番の四". Followed by other text they belong to a name ("三井ビル",
-    // "五輪ハイツ").
-    QString converted;
-    for (qsizetype i = 0; i < s.size();) {
-        if (isKanjiNumeral(s[i])) {
-            qsizetype j = i;
-            while (j < s.size() && isKanjiNumeral(s[j]))
-                ++j;
-            if (endsNumber(s, j) || j == s.size() || s[j] == u'-' || s[j] == u' ' || isCodeLetter(s[j])
-                || isCodeDigit(s[j]))
-                converted += QString::number(kanjiValue(QStringView(s).mid(i, j - i)));
-            else
-                converted += s.mid(i, j - i);
-            i = j;
-        } else {
-            converted += s[i++];
-        }
-    }
-
-    // Digits, "-" and single letters are kept; everything else, two or more
-    // letters in a row and a floor "F" after a number separate.
-    QString out;
-    auto separate = [&out] {
-        if (!out.isEmpty() && !out.endsWith(u'-'))
-            out += u'-';
-    };
-    for (qsizetype i = 0; i < converted.size();) {
-        const QChar c = converted[i];
-        qsizetype n = 0;
-        if (isCodeDigit(c)) {
-            out += c;
-            ++i;
-        } else if (isCodeLetter(c)) {
-            qsizetype j = i;
-            while (j < converted.size() && isCodeLetter(converted[j]))
-                ++j;
-            const bool floor = c == u'F' && j == i + 1 && i > 0 && isCodeDigit(converted[i - 1]);
-            if (j == i + 1 && !floor)
-                out += c;
-            else
-                separate();
-            i = j;
-        } else if (markerAt(converted, i, &n)) {
-            separate();
-            i += n;
-        } else {
-            separate();
-            ++i;
-        }
-    }
-    // A letter joins its neighbours without hyphens ("5-B604" is "5B604").
-    QString joined;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        if (out[i] == u'-'
-            && ((i > 0 && isCodeLetter(out[i - 1])) || (i + 1 < out.size() && isCodeLetter(out[i + 1]))))
-            continue;
-        joined += out[i];
-    }
-    while (joined.endsWith(u'-'))
-        joined.chop(1);
-    return joined;
+    TChars number;
+    appendAddressNumber(Address, TownNames, number);
+    return QString(number.constData(), number.size());
 }
 
 QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const QStringList &TownNames)
 {
-    QString code;
-    for (QChar c : narrowed(Postcode))
+    TChars narrowedPostcode;
+    TNarrowed(narrowedPostcode, false).add(Postcode);
+    TChars code;
+    for (QChar c : narrowedPostcode)
         if (isCodeDigit(c))
-            code += c;
+            code.append(c);
     if (code.size() != 7)
         return {};
+    TChars number;
+    appendAddressNumber(Address, TownNames, number);
     int used = 7;
     // Cut at the twentieth code character as it falls: a hyphen there is
     // part of the code, and so is a letter whose control code falls there
     // (the bars then keep the control code alone).
-    for (QChar c : AddressNumberOf(Address, TownNames)) {
+    for (QChar c : number) {
         const int cost = isCodeLetter(c) ? 2 : 1;
         if (used + cost > CodeCharacters) {
             if (used < CodeCharacters)
-                code += c;
+                code.append(c);
             break;
         }
-        code += c;
+        code.append(c);
         used += cost;
     }
-    return code;
+    return QString(code.constData(), code.size());
 }
 
 QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const TPostcodeTowns &Towns)
@@ -294,64 +472,16 @@ QString CustomerBarcodeData(const QString &Postcode, const QString &Address, con
 
 QList<quint8> CustomerBarcodeCodes(const QString &Data)
 {
-    if (Data.isEmpty())
+    std::array<quint8, CodeLength> codes{};
+    if (!codesOf(Data, codes))
         return {};
-    QList<quint8> codes;
-    codes.reserve(CodeCharacters + 1);
-    for (QChar c : Data) {
-        // A digit or the hyphen is one code, a letter a control code and one.
-        std::array<quint8, 2> pair{};
-        int count = 2;
-        if (isCodeDigit(c)) {
-            pair[0] = quint8(c.unicode() - u'0');
-            count = 1;
-        } else if (c == u'-') {
-            pair[0] = PostHyphen;
-            count = 1;
-        } else if (c >= u'A' && c <= u'J') {
-            pair = {PostCC1, quint8(c.unicode() - u'A')};
-        } else if (c >= u'K' && c <= u'T') {
-            pair = {PostCC2, quint8(c.unicode() - u'K')};
-        } else if (c >= u'U' && c <= u'Z') {
-            pair = {PostCC3, quint8(c.unicode() - u'U')};
-        } else {
-            return {};
-        }
-        // Past the twentieth place nothing is kept; a letter whose control
-        // code takes the twentieth keeps that control code alone.
-        for (int k = 0; k < count; ++k)
-            if (codes.size() < CodeCharacters)
-                codes.append(pair[size_t(k)]);
-    }
-    while (codes.size() < CodeCharacters)
-        codes.append(PostCC4);
-    // The check character makes the sum of all values a multiple of 19.
-    int sum = 0;
-    for (quint8 code : codes)
-        sum += code;
-    codes.append(quint8((19 - sum % 19) % 19));
-    return codes;
+    return QList<quint8>(codes.begin(), codes.end());
 }
 
 QList<TPostBar> EncodeCustomerBarcode(const QString &Data)
 {
-    const QList<quint8> codes = CustomerBarcodeCodes(Data);
-    if (codes.isEmpty())
-        return {};
-    constexpr TPostBar L = TPostBar::Long, A = TPostBar::Ascender, D = TPostBar::Descender, T = TPostBar::Tracker;
-    // Three bars a character, by value: the digits 0 to 9, the hyphen and
-    // the control codes CC1 to CC8.
-    static constexpr std::array<std::array<TPostBar, 3>, 19> patterns{{
-        {L, T, T}, {L, L, T}, {L, D, A}, {D, L, A}, {L, A, D}, {L, T, L}, {D, A, L}, {A, L, D}, {A, D, L}, {T, L, L},
-        {T, L, T}, {D, A, T}, {D, T, A}, {A, D, T}, {T, D, A}, {A, T, D}, {T, A, D}, {T, T, L}, {L, L, L},
-    }};
     QList<TPostBar> bars;
-    bars.reserve(4 + 3 * codes.size());
-    bars << L << D;
-    for (quint8 code : codes)
-        for (TPostBar bar : patterns.at(code))
-            bars.append(bar);
-    bars << D << L;
+    encodeInto(Data, bars);
     return bars;
 }
 
@@ -436,7 +566,7 @@ void TBarcodeRect::SetBarSize(int Index)
 void TBarcodeRect::RenderCustomerBarcode(const QString &Postcode, const QString &Address, const TTownNameLookup &Towns)
 {
     const TPostcodeTowns towns = Towns ? Towns(Postcode) : TPostcodeTowns();
-    m_bars = EncodeCustomerBarcode(CustomerBarcodeData(Postcode, Address, towns));
+    encodeInto(CustomerBarcodeData(Postcode, Address, towns), m_bars);
 }
 
 void TBarcodeRect::Rotate180()
@@ -467,15 +597,18 @@ void TBarcodeRect::drawBars(QPainter &Canvas, double Left, double Top, double Wi
     // operator for the code instead of long fractions and one per bar.
     // A vertical code is the horizontal one turned clockwise, so its upper
     // edge lies right: across runs from the right edge leftwards.
-    QList<QRectF> bars;
-    bars.reserve(m_bars.size());
-    for (int i = 0; i < m_bars.size(); ++i) {
-        const auto b = quint8(m_bars.at(i));
-        // The tracker is the middle third of a long bar, ascenders and
-        // descenders two thirds.
-        const int from = (b & 1) ? 0 : 1;
-        const int to = (b & 2) ? 3 : 2;
-        bars.append(m_horizontal ? QRectF(2 * i, from, 1, to - from) : QRectF(from, 2 * i, to - from, 1));
+    // The tracker is the middle third of a long bar, ascenders and
+    // descenders two thirds: where each kind of bar starts across the code
+    // and how far it reaches, by its value.
+    static constexpr std::array<double, 4> starts{1, 0, 1, 0};
+    static constexpr std::array<double, 4> spans{1, 2, 2, 3};
+    QVarLengthArray<QRectF, BarCount> bars(m_bars.size());
+    QRectF *bar = bars.data();
+    double at = 0;
+    for (TPostBar b : m_bars) {
+        const auto k = size_t(b);
+        *bar++ = m_horizontal ? QRectF(at, starts[k], 1, spans[k]) : QRectF(starts[k], at, spans[k], 1);
+        at += 2;
     }
     // Only the transform, pen and brush change, and they are given back
     // one by one: saving and restoring the whole painter would write every

@@ -92,7 +92,17 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"1234567", "某町2丁目3番5号 五輪ハイツ101", "某町", "12345672-3-5-101"},
         AddressCase{"1234567", "某町青梅十一丁目六番地一号 郵便タワー601", "某町", "123456711-6-1-601"},
         AddressCase{"1234567", "某町十五番地の四ＡＢＣマンション", "某町", "123456715-4"},
-        AddressCase{"1234567", "某町十五番地の四Ａ棟", "某町", "123456715-4A"}));
+        AddressCase{"1234567", "某町十五番地の四Ａ棟", "某町", "123456715-4A"},
+        // A full-width blank ends a kanji number as a blank does.
+        AddressCase{"1234567", "某町十五番地の四　郵便ハイツ", "某町", "123456715-4"},
+        // Every dash between kanji numerals ends a number as "-" does.
+        AddressCase{"1234567", "某町一‐二―三−四–五—六ー七", "某町", "12345671-2-3-4-5-6-7"},
+        // "・", "/" and "." between two letters make them a building's name.
+        AddressCase{"1234567", "某町3-5 A・Bハイツ102", "某町", "12345673-5-102"},
+        AddressCase{"1234567", "某町3-5 A/Bハイツ102", "某町", "12345673-5-102"},
+        AddressCase{"1234567", "某町3-5 A.Bハイツ102", "某町", "12345673-5-102"},
+        // Half-width kana beside full-width digits: the digits still count.
+        AddressCase{"1234567", "某町１丁目２番 ｶﾞｰﾃﾞﾝ３０１", "某町", "12345671-2-301"}));
 
 TEST(CustomerBarcodeTest, encodesSixtySevenBarsWithStartAndStopCodes)
 {
