@@ -1,5 +1,6 @@
 #include "items/TextMetrics.h"
 
+#include "items/CodePointTable.h"
 #include "items/FontFaces.h"
 #include "items/RecentFaces.h"
 #include "platform/Cp932.h"
@@ -37,7 +38,7 @@ struct TDesignFace {
     // the font again loads each glyph again, and the same few hundred
     // characters are measured for every record of a print run. Guarded by
     // advanceMutex.
-    QHash<char32_t, double> advances;
+    TCodePointTable<double> advances;
 };
 
 QMutex advanceMutex;
@@ -187,8 +188,8 @@ bool knownAdvances(const TDesignFace &Face, const TCanvasFont &Font, double Scal
     for (qsizetype i = 0; i < Text.size();) {
         int units = 1;
         const char32_t c = codePointAt(Text, i, &units);
-        const auto at = Face.advances.constFind(c);
-        if (at == Face.advances.cend())
+        const double *at = Face.advances.Find(c);
+        if (!at)
             return false;
         Take(i, roundedPixels((IsJoiningMark(c) ? 0.0 : *at * Scale) * ratio));
         i += units;
@@ -206,7 +207,7 @@ void measureMissing(TDesignFace &Face, QStringView Text)
     for (qsizetype i = 0; i < Text.size();) {
         int units = 1;
         const char32_t c = codePointAt(Text, i, &units);
-        if (!Face.advances.contains(c) && !missingCodes.contains(c)) {
+        if (!Face.advances.Find(c) && !missingCodes.contains(c)) {
             missing.append(Text.mid(i, units));
             missingCodes.append(c);
         }
@@ -216,7 +217,7 @@ void measureMissing(TDesignFace &Face, QStringView Text)
     const QList<quint32> glyphs = Face.raw.glyphIndexesForString(missing);
     const QList<QPointF> design = Face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
     for (qsizetype g = 0; g < missingCodes.size() && g < design.size(); ++g)
-        Face.advances.insert(missingCodes[g], design[g].x());
+        Face.advances.Insert(missingCodes[g], design[g].x());
 }
 
 } // namespace

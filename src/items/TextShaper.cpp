@@ -1,5 +1,6 @@
 #include "items/TextShaper.h"
 
+#include "items/CodePointTable.h"
 #include "items/FontFaces.h"
 #include "items/RecentFaces.h"
 #include "util/PdfText.h"
@@ -59,8 +60,8 @@ struct TShapingFace {
     QHash<quint64, TSizedFace> sized;
     // The glyph of each character found so far, upright and with the
     // vertical substitutions. Guarded by glyphMutex.
-    QHash<char32_t, quint32> plainGlyphs;
-    QHash<char32_t, quint32> verticalGlyphs;
+    TCodePointTable<quint32> plainGlyphs;
+    TCodePointTable<quint32> verticalGlyphs;
 };
 
 QMutex sizedMutex;
@@ -234,14 +235,15 @@ QString clusterText(QStringView Cluster)
 {
     if (Cluster.size() != 1)
         return Cluster.toString();
-    thread_local QHash<char16_t, QString> known;
+    thread_local TCodePointTable<QString, 0x10000> known;
     const char16_t c = Cluster.front().unicode();
-    auto at = known.constFind(c);
-    if (at == known.cend()) {
+    const QString *at = known.Find(c);
+    if (!at) {
         // Bounded: a long session meets many characters.
-        if (known.size() >= 8192)
-            known.clear();
-        at = known.insert(c, Cluster.toString());
+        if (known.Size() >= 8192)
+            known.Clear();
+        known.Insert(c, Cluster.toString());
+        at = known.Find(c);
     }
     return *at;
 }
@@ -255,28 +257,30 @@ namespace {
 // shaped and kept. glyphMutex is held.
 void lookUpGlyphs(TShapingFace *f, const TCodes &Codes, bool Vertical, TGlyphs &Out)
 {
-    QHash<char32_t, quint32> &known = Vertical ? f->verticalGlyphs : f->plainGlyphs;
+    TCodePointTable<quint32> &known = Vertical ? f->verticalGlyphs : f->plainGlyphs;
     Out.resize(Codes.size());
     bool complete = true;
     for (qsizetype i = 0; i < Codes.size(); ++i) {
-        const auto at = known.constFind(Codes[i]);
-        complete = complete && at != known.cend();
-        Out[i] = at != known.cend() ? *at : 0;
+        const quint32 *at = known.Find(Codes[i]);
+        complete = complete && at;
+        Out[i] = at ? *at : 0;
     }
     if (complete)
         return;
     QString missing;
     QList<char32_t> missingCodes;
     for (const char32_t c : Codes)
-        if (!known.contains(c) && !missingCodes.contains(c)) {
+        if (!known.Find(c) && !missingCodes.contains(c)) {
             missingCodes.append(c);
             missing.append(QString::fromUcs4(&c, 1));
         }
     const QList<quint32> found = shapeGlyphs(f, missing, Vertical);
     for (qsizetype i = 0; i < missingCodes.size(); ++i)
-        known.insert(missingCodes[i], found.value(i));
-    for (qsizetype i = 0; i < Codes.size(); ++i)
-        Out[i] = known.value(Codes[i]);
+        known.Insert(missingCodes[i], found.value(i));
+    for (qsizetype i = 0; i < Codes.size(); ++i) {
+        const quint32 *at = known.Find(Codes[i]);
+        Out[i] = at ? *at : 0;
+    }
 }
 
 // The glyph of each code point of Text, plain into Plain and, with Forms,
