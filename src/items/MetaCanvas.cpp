@@ -18,9 +18,11 @@ void TRecordingCanvas::ExtTextOut(int X, int Y, QStringView Text, const QList<in
 {
     if (Text.isEmpty())
         return;
-    QList<int> adv = Dx.mid(0, Text.size());
-    adv.resize(Text.size(), 0);
-    record(X, Y, Text, adv);
+    // Advances that fit the text are shared as they are, not copied.
+    QList<int> adv = Dx.size() > Text.size() ? Dx.mid(0, Text.size()) : Dx;
+    if (adv.size() < Text.size())
+        adv.resize(Text.size(), 0);
+    record(X, Y, Text, std::move(adv));
 }
 
 void TRecordingCanvas::record(int X, int Y, QStringView Text, QList<int> Advances)

@@ -15,8 +15,11 @@ class TRecentFaces
 public:
     [[nodiscard]] T *Find(const QString &Name, int Style) const
     {
+        // A layout passes copies of one name text after text: sharing the
+        // remembered name's characters, it matches without comparing them.
         for (const TRecent &r : m_recent)
-            if (r.Face && r.Style == Style && r.Name == Name)
+            if (r.Face && r.Style == Style &&
+                ((r.Name.constData() == Name.constData() && r.Name.size() == Name.size()) || r.Name == Name))
                 return r.Face;
         return nullptr;
     }

@@ -1,5 +1,6 @@
 #include "items/TextMetrics.h"
 
+#include "items/CodePointTable.h"
 #include "items/FontFaces.h"
 #include "items/RecentFaces.h"
 #include "platform/Cp932.h"
@@ -37,7 +38,7 @@ struct TDesignFace {
     // the font again loads each glyph again, and the same few hundred
     // characters are measured for every record of a print run. Guarded by
     // advanceMutex.
-    QHash<char32_t, double> advances;
+    TCodePointTable<double> advances;
 };
 
 QMutex advanceMutex;
@@ -90,11 +91,6 @@ bool IsFullWidthChar(char32_t C)
     }
     const int w = u_getIntPropertyValue(UChar32(C), UCHAR_EAST_ASIAN_WIDTH);
     return w == U_EA_FULLWIDTH || w == U_EA_WIDE || w == U_EA_AMBIGUOUS;
-}
-
-bool IsJoiningMark(char32_t C)
-{
-    return (C >= 0xFE00 && C <= 0xFE0F) || (C >= 0xE0100 && C <= 0xE01EF) || C == 0x3099 || C == 0x309A;
 }
 
 namespace {
@@ -179,6 +175,53 @@ double TFixedTextMetrics::emSize(const TCanvasFont &Font) const
     return std::abs(double(Font.Height));
 }
 
+namespace {
+
+// Hands Take(i, pixels) the advance of each code point of Text starting at
+// UTF-16 unit i, from the advances the face already knows; false, having
+// stopped there, at the first character not measured yet. advanceMutex is
+// held.
+template <typename TTake>
+bool knownAdvances(const TDesignFace &Face, const TCanvasFont &Font, double Scale, QStringView Text, TTake &&Take)
+{
+    const double ratio = Font.WidthRatio > 0 ? Font.WidthRatio : 1.0;
+    for (qsizetype i = 0; i < Text.size();) {
+        int units = 1;
+        const char32_t c = codePointAt(Text, i, &units);
+        const double *at = Face.advances.Find(c);
+        if (!at)
+            return false;
+        Take(i, roundedPixels((IsJoiningMark(c) ? 0.0 : *at * Scale) * ratio));
+        i += units;
+    }
+    return true;
+}
+
+// Asks the font for the characters of Text not measured yet, in one call: a
+// glyph's design advance does not depend on its neighbours. advanceMutex is
+// held.
+void measureMissing(TDesignFace &Face, QStringView Text)
+{
+    QString missing;
+    QList<char32_t> missingCodes;
+    for (qsizetype i = 0; i < Text.size();) {
+        int units = 1;
+        const char32_t c = codePointAt(Text, i, &units);
+        if (!Face.advances.Find(c) && !missingCodes.contains(c)) {
+            missing.append(Text.mid(i, units));
+            missingCodes.append(c);
+        }
+        i += units;
+    }
+    // glyphIndexesForString gives one glyph per code point.
+    const QList<quint32> glyphs = Face.raw.glyphIndexesForString(missing);
+    const QList<QPointF> design = Face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
+    for (qsizetype g = 0; g < missingCodes.size() && g < design.size(); ++g)
+        Face.advances.Insert(missingCodes[g], design[g].x());
+}
+
+} // namespace
+
 QList<int> TDesignTextMetrics::advances(const TCanvasFont &Font, QStringView Text) const
 {
     const TDesignFace &face = designFace(Font.Face, Font.Style);
@@ -187,52 +230,31 @@ QList<int> TDesignTextMetrics::advances(const TCanvasFont &Font, QStringView Tex
     if (!face.raw.isValid())
         return out;
     QMutexLocker lock(&advanceMutex);
-    auto &known = const_cast<TDesignFace &>(face).advances;
-    const double ratio = Font.WidthRatio > 0 ? Font.WidthRatio : 1.0;
     // Each character is looked up once: the characters of a print run are
     // measured before long, and the text is then walked no more.
-    bool complete = true;
-    for (qsizetype i = 0; i < Text.size();) {
-        int units = 1;
-        const char32_t c = codePointAt(Text, i, &units);
-        const auto at = known.constFind(c);
-        if (at == known.cend()) {
-            complete = false;
-            break;
-        }
-        out[i] = roundedPixels((IsJoiningMark(c) ? 0.0 : *at * scale) * ratio);
-        i += units;
-    }
-    if (complete)
+    const auto take = [&out](qsizetype i, int Pixels) { out[i] = Pixels; };
+    if (knownAdvances(face, Font, scale, Text, take))
         return out;
-    // The characters not measured yet, asked of the font in one call; a
-    // glyph's design advance does not depend on its neighbours.
-    QString missing;
-    QList<char32_t> missingCodes;
-    for (qsizetype i = 0; i < Text.size();) {
-        int units = 1;
-        const char32_t c = codePointAt(Text, i, &units);
-        if (!known.contains(c) && !missingCodes.contains(c)) {
-            missing.append(Text.mid(i, units));
-            missingCodes.append(c);
-        }
-        i += units;
-    }
-    // glyphIndexesForString gives one glyph per code point.
-    const QList<quint32> glyphs = face.raw.glyphIndexesForString(missing);
-    const QList<QPointF> design = face.raw.advancesForGlyphIndexes(glyphs, QRawFont::UseDesignMetrics);
-    for (qsizetype g = 0; g < missingCodes.size() && g < design.size(); ++g)
-        known.insert(missingCodes[g], design[g].x());
-    for (qsizetype i = 0; i < Text.size();) {
-        int units = 1;
-        const char32_t c = codePointAt(Text, i, &units);
-        const auto at = known.constFind(c);
-        if (at == known.cend())
-            break;
-        out[i] = roundedPixels((IsJoiningMark(c) ? 0.0 : *at * scale) * ratio);
-        i += units;
-    }
+    measureMissing(const_cast<TDesignFace &>(face), Text);
+    (void)knownAdvances(face, Font, scale, Text, take);
     return out;
+}
+
+int TDesignTextMetrics::width(const TCanvasFont &Font, QStringView Text) const
+{
+    const TDesignFace &face = designFace(Font.Face, Font.Style);
+    if (!face.raw.isValid())
+        return 0;
+    const double scale = emSize(Font) / face.unitsPerEm;
+    QMutexLocker lock(&advanceMutex);
+    int sum = 0;
+    const auto add = [&sum](qsizetype, int Pixels) { sum += Pixels; };
+    if (knownAdvances(face, Font, scale, Text, add))
+        return sum;
+    sum = 0;
+    measureMissing(const_cast<TDesignFace &>(face), Text);
+    (void)knownAdvances(face, Font, scale, Text, add);
+    return sum;
 }
 
 int TDesignTextMetrics::lineHeight(const TCanvasFont &Font) const

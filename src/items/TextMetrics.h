@@ -31,8 +31,11 @@ bool IsFullWidthChar(char32_t C);
 // A variation selector (U+FE00..FE0F, U+E0100..E01EF) or a combining
 // (semi-)voiced mark of decomposed kana (U+3099, U+309A): it belongs to the
 // character before it, picking its form or composing with it, and takes no
-// cell of its own.
-bool IsJoiningMark(char32_t C);
+// cell of its own. Inline: every character of every text laid out asks.
+inline bool IsJoiningMark(char32_t C)
+{
+    return (C >= 0xFE00 && C <= 0xFE0F) || (C >= 0xE0100 && C <= 0xE01EF) || C == 0x3099 || C == 0x309A;
+}
 
 // The cells a text takes on a layout's grid: one per character, a
 // surrogate pair (𠮷) being one character, none for a joining mark. Layouts
@@ -66,7 +69,8 @@ public:
     // The em of the font in pixels (the character height).
     [[nodiscard]] virtual double emSize(const TCanvasFont &Font) const = 0;
 
-    [[nodiscard]] int width(const TCanvasFont &Font, QStringView Text) const;
+    // The sum of the advances of Text.
+    [[nodiscard]] virtual int width(const TCanvasFont &Font, QStringView Text) const;
     // The number of UTF-16 units from the start that fit within MaxWidth
     // (never cutting a surrogate pair); 0 when not even the first does.
     [[nodiscard]] int fitCount(const TCanvasFont &Font, QStringView Text, int MaxWidth) const;
@@ -90,6 +94,9 @@ class TDesignTextMetrics final : public TTextMetrics
 {
 public:
     QList<int> advances(const TCanvasFont &Font, QStringView Text) const override;
+    // Summed as the advances are found, without a list of them: layouts
+    // measure every text of a record several times while they fit it.
+    int width(const TCanvasFont &Font, QStringView Text) const override;
     int lineHeight(const TCanvasFont &Font) const override;
     double emSize(const TCanvasFont &Font) const override;
 };

@@ -1,5 +1,6 @@
 #include "items/TextShaper.h"
 
+#include "items/CodePointTable.h"
 #include "items/FontFaces.h"
 #include "items/RecentFaces.h"
 #include "util/PdfText.h"
@@ -10,7 +11,9 @@
 #include <QRawFont>
 
 #include <array>
+#include <atomic>
 #include <cstring>
+#include <optional>
 
 #include <hb.h>
 #include <unicode/uchar.h>
@@ -34,23 +37,31 @@ hb_blob_t *referenceTable(hb_face_t *, hb_tag_t tag, void *userData)
                           nullptr);
 }
 
+// The face at one size, as the glyph runs draw it, with what each text
+// asks of it: the share of the line above the base line, and the design
+// advances of upright glyphs found so far.
+struct TSizedFace {
+    QRawFont raw;
+    double ascentShare = 0.88;
+    QHash<quint32, double> advances;
+};
+
 // One HarfBuzz font per face and style, built from the face's tables and
 // kept for the program's run.
 struct TShapingFace {
     QRawFont raw; // owns the tables the HarfBuzz face reads
     hb_font_t *font = nullptr;
     QString postScriptName; // the name a PDF gives the face's font
-    // The face at the sizes asked for, and the design advances of upright
-    // glyphs at each: resizing a raw font builds a new font engine whose
-    // glyphs all load again, and a print run asks for the same few sizes
-    // record after record. Guarded by sizedMutex; emptied when it grows
-    // past kSizedFaces (fitted texts take many sizes over a long session).
-    QHash<quint64, QRawFont> sized;
-    QHash<QPair<quint64, quint32>, double> advances;
+    // The face at the sizes asked for: resizing a raw font builds a new
+    // font engine whose glyphs all load again, and a print run asks for the
+    // same few sizes record after record. Guarded by sizedMutex; emptied
+    // when it grows past kSizedFaces (fitted texts take many sizes over a
+    // long session).
+    QHash<quint64, TSizedFace> sized;
     // The glyph of each character found so far, upright and with the
     // vertical substitutions. Guarded by glyphMutex.
-    QHash<char32_t, quint32> plainGlyphs;
-    QHash<char32_t, quint32> verticalGlyphs;
+    TCodePointTable<quint32> plainGlyphs;
+    TCodePointTable<quint32> verticalGlyphs;
 };
 
 QMutex sizedMutex;
@@ -98,7 +109,7 @@ bool surrogatePairAt(QStringView Text, qsizetype i)
 
 // Punctuation and mathematical signs whose vertical orientation is to be
 // turned with the column.
-bool turnsInVertical(char32_t C)
+bool turnsByProperties(char32_t C)
 {
     const int vo = u_getIntPropertyValue(UChar32(C), UCHAR_VERTICAL_ORIENTATION);
     if (vo != U_VO_ROTATED && vo != U_VO_TRANSFORMED_ROTATED)
@@ -116,6 +127,23 @@ bool turnsInVertical(char32_t C)
     default:
         return false;
     }
+}
+
+bool turnsInVertical(char32_t C)
+{
+    if (C > 0xFFFF)
+        return turnsByProperties(C);
+    // Every upright character without a vertical form of its own asks (each
+    // kanji of a column): the answer for a BMP character is worked out once
+    // (0: not yet, 1: stays, 2: turns).
+    static std::array<std::atomic<quint8>, 0x10000> known{};
+    std::atomic<quint8> &slot = known[C];
+    quint8 v = slot.load(std::memory_order_relaxed);
+    if (v == 0) {
+        v = turnsByProperties(C) ? 2 : 1;
+        slot.store(v, std::memory_order_relaxed);
+    }
+    return v == 2;
 }
 
 // The installed Japanese faces a character is taken from when the face
@@ -136,6 +164,11 @@ QStringList fallbackFamilies(const QString &Face)
 } // namespace
 
 namespace {
+
+// The glyphs of one text, one per code point: on the stack for any text a
+// layout draws in one piece.
+using TGlyphs = QVarLengthArray<quint32, 64>;
+using TCodes = QVarLengthArray<char32_t, 64>;
 
 // The glyphs of Text as one string; Vertical also applies the vertical
 // substitutions (only those: no ligatures or contextual forms, so each
@@ -185,6 +218,9 @@ QList<quint32> shapeGlyphs(TShapingFace *f, QStringView Text, bool Vertical)
 // mark composed with its kana), variation selectors and joiners.
 bool joinsNeighbours(char32_t C)
 {
+    // Below the first combining mark nothing joins: asked of every character.
+    if (C < 0x300)
+        return false;
     const QChar::Category c = QChar::category(C);
     return c == QChar::Mark_NonSpacing || c == QChar::Mark_SpacingCombining || c == QChar::Mark_Enclosing
         || (C >= 0xFE00 && C <= 0xFE0F) || (C >= 0xE0100 && C <= 0xE01EF) || C == 0x200D;
@@ -199,14 +235,15 @@ QString clusterText(QStringView Cluster)
 {
     if (Cluster.size() != 1)
         return Cluster.toString();
-    thread_local QHash<char16_t, QString> known;
+    thread_local TCodePointTable<QString, 0x10000> known;
     const char16_t c = Cluster.front().unicode();
-    auto at = known.constFind(c);
-    if (at == known.cend()) {
+    const QString *at = known.Find(c);
+    if (!at) {
         // Bounded: a long session meets many characters.
-        if (known.size() >= 8192)
-            known.clear();
-        at = known.insert(c, Cluster.toString());
+        if (known.Size() >= 8192)
+            known.Clear();
+        known.Insert(c, Cluster.toString());
+        at = known.Find(c);
     }
     return *at;
 }
@@ -218,32 +255,32 @@ namespace {
 // The glyphs of Codes (the code points of a text holding no marks or
 // selectors) from the face's table of those found so far, the missing ones
 // shaped and kept. glyphMutex is held.
-void lookUpGlyphs(TShapingFace *f, const QVarLengthArray<char32_t, 64> &Codes, bool Vertical, QList<quint32> &Out)
+void lookUpGlyphs(TShapingFace *f, const TCodes &Codes, bool Vertical, TGlyphs &Out)
 {
-    QHash<char32_t, quint32> &known = Vertical ? f->verticalGlyphs : f->plainGlyphs;
-    Out.clear();
-    Out.reserve(Codes.size());
+    TCodePointTable<quint32> &known = Vertical ? f->verticalGlyphs : f->plainGlyphs;
+    Out.resize(Codes.size());
+    bool complete = true;
+    for (qsizetype i = 0; i < Codes.size(); ++i) {
+        const quint32 *at = known.Find(Codes[i]);
+        complete = complete && at;
+        Out[i] = at ? *at : 0;
+    }
+    if (complete)
+        return;
     QString missing;
     QList<char32_t> missingCodes;
-    for (const char32_t c : Codes) {
-        const auto at = known.constFind(c);
-        if (at != known.cend()) {
-            Out.append(*at);
-        } else {
-            Out.append(0);
-            if (!missingCodes.contains(c)) {
-                missingCodes.append(c);
-                missing.append(QString::fromUcs4(&c, 1));
-            }
+    for (const char32_t c : Codes)
+        if (!known.Find(c) && !missingCodes.contains(c)) {
+            missingCodes.append(c);
+            missing.append(QString::fromUcs4(&c, 1));
         }
-    }
-    if (missing.isEmpty())
-        return;
     const QList<quint32> found = shapeGlyphs(f, missing, Vertical);
     for (qsizetype i = 0; i < missingCodes.size(); ++i)
-        known.insert(missingCodes[i], found.value(i));
-    for (qsizetype i = 0; i < Codes.size(); ++i)
-        Out[i] = known.value(Codes[i]);
+        known.Insert(missingCodes[i], found.value(i));
+    for (qsizetype i = 0; i < Codes.size(); ++i) {
+        const quint32 *at = known.Find(Codes[i]);
+        Out[i] = at ? *at : 0;
+    }
 }
 
 // The glyph of each code point of Text, plain into Plain and, with Forms,
@@ -251,15 +288,20 @@ void lookUpGlyphs(TShapingFace *f, const QVarLengthArray<char32_t, 64> &Codes, b
 // for both. Each character's glyph is kept once found: with ligatures and
 // contextual forms off it does not depend on the text around it, unless the
 // text holds marks or selectors, which are shaped whole every time.
-void glyphsOf(TShapingFace *f, QStringView Text, QList<quint32> &Plain, QList<quint32> *Forms)
+void glyphsOf(TShapingFace *f, QStringView Text, TGlyphs &Plain, TGlyphs *Forms)
 {
-    QVarLengthArray<char32_t, 64> codes;
+    TCodes codes;
     for (qsizetype i = 0; i < Text.size(); i += surrogatePairAt(Text, i) ? 2 : 1) {
         const char32_t c = surrogatePairAt(Text, i) ? QChar::surrogateToUcs4(Text[i], Text[i + 1]) : Text[i].unicode();
         if (joinsNeighbours(c) || (!surrogatePairAt(Text, i) && Text[i].isSurrogate())) {
-            Plain = shapeGlyphs(f, Text, false);
-            if (Forms)
-                *Forms = shapeGlyphs(f, Text, true);
+            const QList<quint32> plain = shapeGlyphs(f, Text, false);
+            Plain.clear();
+            Plain.append(plain.constData(), plain.size());
+            if (Forms) {
+                const QList<quint32> forms = shapeGlyphs(f, Text, true);
+                Forms->clear();
+                Forms->append(forms.constData(), forms.size());
+            }
             return;
         }
         codes.append(c);
@@ -270,6 +312,26 @@ void glyphsOf(TShapingFace *f, QStringView Text, QList<quint32> &Plain, QList<qu
         lookUpGlyphs(f, codes, true, *Forms);
 }
 
+// The face at EmSize, made the first time a text asks for it. sizedMutex
+// is held.
+TSizedFace &sizedFace(TShapingFace *f, double EmSize)
+{
+    const quint64 size = sizeKey(EmSize);
+    auto sized = f->sized.find(size);
+    if (sized != f->sized.end())
+        return *sized;
+    if (f->sized.size() >= kSizedFaces)
+        f->sized.clear();
+    TSizedFace face;
+    face.raw = f->raw;
+    face.raw.setPixelSize(EmSize);
+    const double ascent = face.raw.ascent();
+    const double descent = face.raw.descent();
+    if (ascent + descent > 0)
+        face.ascentShare = ascent / (ascent + descent);
+    return *f->sized.insert(size, face);
+}
+
 } // namespace
 
 QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Text, bool Vertical)
@@ -277,10 +339,11 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     TShapingFace *f = shapingFace(Face, StyleBits);
     if (!f->raw.isValid())
         return {};
-    QList<quint32> plain;
-    QList<quint32> forms;
+    TGlyphs plain;
+    TGlyphs forms;
     glyphsOf(f, Text, plain, Vertical ? &forms : nullptr);
-    return Vertical ? forms : plain;
+    const TGlyphs &out = Vertical ? forms : plain;
+    return QList<quint32>(out.cbegin(), out.cend());
 }
 
 std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
@@ -291,32 +354,27 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     if (!f->raw.isValid() || Text.isEmpty() || EmSize <= 0)
         return runs;
     QMutexLocker lock(&sizedMutex);
-    const quint64 size = sizeKey(EmSize);
-    auto sized = f->sized.find(size);
-    if (sized == f->sized.end()) {
-        if (f->sized.size() >= kSizedFaces) {
-            f->sized.clear();
-            f->advances.clear();
-        }
-        QRawFont resized = f->raw;
-        resized.setPixelSize(EmSize);
-        sized = f->sized.insert(size, resized);
-    }
-    const QRawFont raw = *sized;
+    TSizedFace &sized = sizedFace(f, EmSize);
+    const QRawFont &raw = sized.raw;
     const double ratio = Font.WidthRatio > 0 ? Font.WidthRatio : 1.0;
     const bool vertical = Font.isVertical();
-    QList<quint32> plain;
-    QList<quint32> vertForms;
+    TGlyphs plain;
+    TGlyphs vertForms;
     glyphsOf(f, Text, plain, vertical ? &vertForms : nullptr);
-    const QList<quint32> &forms = vertical ? vertForms : plain;
-    const double ascentShare = raw.ascent() + raw.descent() > 0 ? raw.ascent() / (raw.ascent() + raw.descent()) : 0.88;
+    const TGlyphs &forms = vertical ? vertForms : plain;
 
-    TGlyphRun along{raw, {}, {}, TextFrame, {}, f->postScriptName};
-    along.Transform = QTransform::fromScale(ratio, 1) * TextFrame;
-    TGlyphRun upright{raw, {}, {}, {}, {}, f->postScriptName};
-    // Upright glyphs are turned back a quarter against the base line: in that
-    // frame u runs across the column and v along it.
-    upright.Transform = QTransform::fromScale(1, ratio) * QTransform().rotate(-90) * TextFrame;
+    // The frames of the two orientations, each made when a run of its own
+    // first opens. Upright glyphs are turned back a quarter against the base
+    // line: in that frame u runs across the column and v along it.
+    std::optional<QTransform> alongFrame;
+    std::optional<QTransform> uprightFrame;
+    const auto frameFor = [&](bool Upright) -> const QTransform & {
+        std::optional<QTransform> &frame = Upright ? uprightFrame : alongFrame;
+        if (!frame)
+            frame = Upright ? QTransform::fromScale(1, ratio) * QTransform().rotate(-90) * TextFrame
+                            : QTransform::fromScale(ratio, 1) * TextFrame;
+        return *frame;
+    };
 
     // Characters the face lacks are drawn from another face. The runs keep
     // the order of the text, so that a PDF's text reads as printed: a glyph
@@ -334,9 +392,8 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     auto runFor = [&](const QString &Family, bool Upright) -> TGlyphRun & {
         if (!runs.empty() && last.Upright == Upright && last.Family == Family)
             return runs.back();
-        const TGlyphRun &like = Upright ? upright : along;
         if (Family.isEmpty()) {
-            runs.push_back(like);
+            runs.push_back(TGlyphRun{raw, {}, {}, frameFor(Upright), {}, f->postScriptName});
         } else {
             auto face = fallbackFaces.find(Family);
             if (face == fallbackFaces.end()) {
@@ -346,7 +403,7 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
                 face = fallbackFaces.insert(Family, TGlyphRun{resized, {}, {}, {}, {}, other->postScriptName});
             }
             runs.push_back(*face);
-            runs.back().Transform = like.Transform;
+            runs.back().Transform = frameFor(Upright);
         }
         TGlyphRun &run = runs.back();
         run.Glyphs.reserve(remaining);
@@ -381,22 +438,24 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
             clusterEnd += nextPair ? 2 : 1;
         }
         const QString cluster = clusterText(Text.sliced(i, clusterEnd - i));
+        const quint32 plainGlyph = plain[g];
+        const quint32 formGlyph = g < forms.size() ? forms[g] : plainGlyph;
         // A full-width dash or other mark that vertical writing turns ("－",
         // "：") stands upright only in the vertical form the face gives it;
         // without one it is turned with the column, in the same cell. Letters
         // (Greek, Cyrillic) stay upright as Japanese vertical text sets them.
         bool standing = vertical && IsUprightInVertical(c);
-        if (standing && plain[g] != 0 && forms.value(g, plain[g]) == plain[g] && turnsInVertical(c))
+        if (standing && plainGlyph != 0 && formGlyph == plainGlyph && turnsInVertical(c))
             standing = false;
         // A space has nothing to turn: it stays in the upright run it falls
         // in, in its own cell, instead of breaking the column into runs of
         // their own (each a change of transform on a printed page).
-        if (vertical && !standing && c == U' ' && plain[g] != 0 && !runs.empty() && last.Upright &&
+        if (vertical && !standing && c == U' ' && plainGlyph != 0 && !runs.empty() && last.Upright &&
             last.Family.isEmpty())
             standing = true;
-        quint32 glyph = standing ? forms.value(g, plain[g]) : plain[g];
+        quint32 glyph = standing ? formGlyph : plainGlyph;
         QString fallback;
-        if (plain[g] == 0 && c > 0x20) {
+        if (plainGlyph == 0 && c > 0x20) {
             const QStringView one = Text.mid(i, pair ? 2 : 1);
             for (const QString &family : families) {
                 const quint32 found = GlyphsForText(family, Font.Style, one, standing).value(0);
@@ -412,11 +471,10 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         if (standing) {
             double glyphAdvance = 0;
             if (fallback.isEmpty()) {
-                auto known = f->advances.constFind({size, glyph});
-                if (known == f->advances.cend())
-                    known = f->advances.insert(
-                        {size, glyph},
-                        raw.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics).value(0).x());
+                auto known = sized.advances.constFind(glyph);
+                if (known == sized.advances.cend())
+                    known = sized.advances.insert(
+                        glyph, raw.advancesForGlyphIndexes(QList<quint32>{glyph}, QRawFont::UseDesignMetrics).value(0).x());
                 glyphAdvance = *known;
             } else {
                 glyphAdvance =
@@ -433,7 +491,7 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         } else {
             const QRawFont &font = target->Font;
             const double share =
-                fallback.isEmpty() ? ascentShare
+                fallback.isEmpty() ? sized.ascentShare
                                  : (font.ascent() + font.descent() > 0 ? font.ascent() / (font.ascent() + font.descent())
                                                                        : 0.88);
             target->Glyphs.append(glyph);

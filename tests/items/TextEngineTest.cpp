@@ -268,6 +268,121 @@ TEST(VerticalForms, soundMarkIsComposedWithItsKana)
     EXPECT_EQ(marked[2], GlyphsForText(face, 0, QStringLiteral("ー"), true).value(0));
 }
 
+// ---- Measuring and shaping again ------------------------------------------------------
+
+// A text's width is what its cells take one after another, whether its
+// characters were measured before or are met for the first time.
+struct TSumCase {
+    const char *name;
+    const char16_t *text;
+    double ratio;
+};
+
+class WidthSumTest : public ::testing::TestWithParam<TSumCase> {};
+
+TEST_P(WidthSumTest, widthIsTheSumOfTheAdvances)
+{
+    TDesignTextMetrics m;
+    TCanvasFont f = fontOf(-97);
+    f.WidthRatio = GetParam().ratio;
+    const QString text = QString::fromUtf16(GetParam().text);
+    const int first = m.width(f, text); // before the advances are asked
+    int sum = 0;
+    for (const int a : m.advances(f, text))
+        sum += a;
+    EXPECT_EQ(first, sum);
+    EXPECT_EQ(m.width(f, text), sum);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WidthSumTest,
+                         ::testing::Values(TSumCase{"kanjiNeverMeasured", u"龘靐齉", 1.0},
+                                           TSumCase{"latinAndDigits", u"Address 1-2", 1.0},
+                                           TSumCase{"surrogatePairNeverMeasured", u"𩸽𠮷", 1.0},
+                                           TSumCase{"soundMarkTakesNoCell", u"か\u3099き", 1.0},
+                                           TSumCase{"halfWidthKana", u"ｶﾞｷﾞ", 1.0},
+                                           TSumCase{"narrowedHalfPixelsRoundEach", u"一i一i1", 0.75},
+                                           TSumCase{"empty", u"", 1.0}),
+                         rowName);
+
+// What a glyph run holds, so that two shapings of a text can be compared
+// whole.
+QString describe(const std::vector<TGlyphRun> &Runs)
+{
+    QString out;
+    for (const TGlyphRun &r : Runs) {
+        out += QStringLiteral("[%1 %2 %3]")
+                   .arg(r.Face)
+                   .arg(r.Font.pixelSize())
+                   .arg(r.Texts.join(u'|'));
+        for (qsizetype i = 0; i < r.Glyphs.size(); ++i)
+            out += QStringLiteral(" %1@%2,%3").arg(r.Glyphs[i]).arg(r.Positions.value(i).x(), 0, 'g', 17).arg(
+                r.Positions.value(i).y(), 0, 'g', 17);
+        for (const double v : {r.Transform.m11(), r.Transform.m12(), r.Transform.m21(), r.Transform.m22(),
+                               r.Transform.dx(), r.Transform.dy()})
+            out += QStringLiteral(" %1").arg(v, 0, 'g', 17);
+    }
+    return out;
+}
+
+std::vector<TGlyphRun> shapeColumn(const QString &Text, int Em, double Ratio = 1.0)
+{
+    TDesignTextMetrics m;
+    THarfBuzzShaper shaper;
+    TCanvasFont f = fontOf(-Em, QString::fromUtf16(u"@ＭＳ 明朝"));
+    f.Escapement = 2700;
+    f.WidthRatio = Ratio;
+    return shaper.shape(f, Text, m.advances(f, Text), m.lineHeight(f), m.emSize(f),
+                        QTransform().rotate(90) * QTransform::fromTranslate(300, 40));
+}
+
+// What a text's first shaping finds out (its glyphs, which of its marks
+// turn, its face at that size) is kept for the next: the next gives the
+// same runs.
+TEST(ShapingAgainTest, sameTextGivesTheSameRunsTheSecondTime)
+{
+    // Characters no other case shapes, so that the first shaping finds out
+    // everything afresh: kanji, a dash that turns, half-width digits.
+    const QString text = QString::fromUtf16(u"鬯鬲‐３２鬻 12");
+    const QString first = describe(shapeColumn(text, 53, 0.8));
+    EXPECT_EQ(describe(shapeColumn(text, 53, 0.8)), first);
+    EXPECT_TRUE(first.contains(QStringLiteral("鬯|鬲"))) << qPrintable(first);
+}
+
+// Each size keeps its own advances: an upright glyph stands centred across
+// its column at every size, and going back to a size, also after more
+// sizes than are kept, gives what it gave before.
+TEST(ShapingAgainTest, eachSizeCentresItsOwnGlyphs)
+{
+    const QString text = QString::fromUtf16(u"東");
+    const auto across = [&](int Em) {
+        const std::vector<TGlyphRun> runs = shapeColumn(text, Em);
+        return runs.empty() || runs[0].Positions.isEmpty() ? 0.0 : runs[0].Positions[0].x();
+    };
+    const double at40 = across(40);
+    const double at80 = across(80);
+    ASSERT_LT(at40, 0);
+    EXPECT_NEAR(at80, 2 * at40, 1e-9);
+    for (int em = 100; em < 180; ++em)
+        (void)across(em);
+    EXPECT_EQ(across(40), at40);
+    EXPECT_EQ(across(80), at80);
+}
+
+// Half-width characters of a column lie on their base line, which sits
+// where the face's ascent puts it at each size.
+TEST(ShapingAgainTest, eachSizeSetsItsOwnBaseLine)
+{
+    const auto baseLine = [](int Em) {
+        const std::vector<TGlyphRun> runs = shapeColumn(QStringLiteral("7"), Em);
+        return runs.empty() || runs[0].Positions.isEmpty() ? 0.0 : runs[0].Positions[0].y();
+    };
+    const double at40 = baseLine(40);
+    ASSERT_GT(at40, 20);
+    ASSERT_LT(at40, 40);
+    EXPECT_DOUBLE_EQ(baseLine(80), 2 * at40);
+    EXPECT_EQ(baseLine(40), at40);
+}
+
 // ---- Recording and playing ----------------------------------------------------------
 
 TEST(RecordingCanvasTest, recordsTextWithItsLayoutForInspection)
@@ -296,6 +411,37 @@ TEST(RecordingCanvasTest, wideExtTextOutTakesTheGivenAdvances)
     ASSERT_EQ(mf.TextOps().size(), 1);
     EXPECT_EQ(mf.TextOps()[0]->Advances, (QList<int>{30, 31, 0}));
 }
+
+// Advances beyond the text are left out and missing ones count as 0; the
+// caller's advances stay as they were.
+struct TDxCase {
+    const char *name;
+    const char16_t *text;
+    QList<int> dx;
+    QList<int> recorded;
+};
+
+class ExtTextOutAdvancesTest : public ::testing::TestWithParam<TDxCase> {};
+
+TEST_P(ExtTextOutAdvancesTest, recordsOneAdvancePerUnitOfTheText)
+{
+    TMetafileEx mf;
+    TFixedTextMetrics m;
+    TRecordingCanvas c(mf, m, nullptr);
+    const QList<int> dx = GetParam().dx;
+    const QList<int> given = dx;
+    c.ExtTextOut(0, 0, QString::fromUtf16(GetParam().text), dx);
+    ASSERT_EQ(mf.TextOps().size(), 1);
+    EXPECT_EQ(mf.TextOps()[0]->Advances, GetParam().recorded);
+    EXPECT_EQ(dx, given);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ExtTextOutAdvancesTest,
+                         ::testing::Values(TDxCase{"asManyAsUnits", u"123", {30, 31, 0}, {30, 31, 0}},
+                                           TDxCase{"missingCountAsZero", u"123", {30}, {30, 0, 0}},
+                                           TDxCase{"noneGiven", u"12", {}, {0, 0}},
+                                           TDxCase{"extraAreLeftOut", u"12", {30, 31, 32}, {30, 31}}),
+                         rowName);
 
 TEST(RecordingCanvasTest, unbalancedPopIsIgnored)
 {
