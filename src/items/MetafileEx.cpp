@@ -2,8 +2,10 @@
 
 #include "util/PdfText.h"
 
+#include <QColor>
 #include <QGlyphRun>
 #include <QPainter>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -57,6 +59,31 @@ void TMetafileEx::Play(QPainter &Canvas, QPointF Origin, TDeviceDpi Target) cons
     Canvas.restore();
 }
 
+namespace {
+
+// The pen text of Color is drawn with, as the painter makes it from a colour.
+// It is made anew only for another colour: most texts share one, and a pen
+// made for every item would be allocated and compared field by field.
+const QPen &textPen(const QColor &Color)
+{
+    thread_local QColor color = Qt::black;
+    thread_local QPen pen{QColor(Qt::black)};
+    const QColor wanted = Color.isValid() ? Color : QColor(Qt::black);
+    if (wanted != color) {
+        pen = QPen(wanted);
+        color = wanted;
+    }
+    return pen;
+}
+
+// How many glyphs of Run are drawn: those that have a position.
+qsizetype drawnCount(const TGlyphRun &Run)
+{
+    return std::min(Run.Glyphs.size(), Run.Positions.size());
+}
+
+} // namespace
+
 void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restore) const
 {
     int pushed = 0;
@@ -73,46 +100,72 @@ void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restor
     bool inText = false;
     QTransform base;
     QPen pen;
-    // The run being gathered.
-    bool pending = false;
-    QRawFont pendingFont;
+    // The run being gathered: its first recorded run, the transform it is
+    // drawn with and, for a run drawn in the caller's frame, the shift of
+    // its positions. A run drawn alone in its own transform goes to the
+    // painter as recorded; glyphs and positions are copied only to be
+    // shifted or joined.
+    const TGlyphRun *first = nullptr;
     QColor pendingColor;
     QTransform pendingTransform;
-    QList<quint32> pendingGlyphs;
-    QList<QPointF> pendingPositions;
-    QStringList pendingTexts;
-    QString pendingFace;
+    bool firstShifted = false;
+    QPointF firstShift;
+    bool copied = false;
+    QVarLengthArray<quint32, 128> glyphs;
+    QVarLengthArray<QPointF, 128> positions;
+    auto copy = [&glyphs, &positions](const TGlyphRun &Run, const QPointF *Shift) {
+        const qsizetype count = drawnCount(Run);
+        glyphs.append(Run.Glyphs.constData(), count);
+        if (!Shift) {
+            positions.append(Run.Positions.constData(), count);
+            return;
+        }
+        const qsizetype at = positions.size();
+        positions.resize(at + count);
+        QPointF *out = positions.data() + at;
+        const QPointF *in = Run.Positions.constData();
+        for (qsizetype i = 0; i < count; ++i)
+            out[i] = in[i] + *Shift;
+    };
     // The colour the text last set the pen to, while nothing else changed it.
     bool penSet = false;
     QColor penColor;
     // Into a PDF: the text each glyph stands for goes with it.
     TPdfGlyphTexts *const notes = TPdfGlyphTexts::Current();
-    // One glyph run carries each gathered run to the painter in turn.
+    // One glyph run carries each gathered run to the painter in turn,
+    // pointing at the recording's glyphs or at the copies above.
     QGlyphRun glyphRun;
+    const QRawFont *runFont = nullptr;
     auto flush = [&] {
-        if (!pending)
+        if (!first)
             return;
-        if (notes)
-            notes->Note(pendingFont, pendingFace, pendingGlyphs, pendingTexts);
-        QGlyphRun &run = glyphRun;
-        run.setRawFont(pendingFont);
-        run.setGlyphIndexes(pendingGlyphs);
-        run.setPositions(pendingPositions);
+        if (!copied && firstShifted) {
+            copy(*first, &firstShift);
+            copied = true;
+        }
+        if (!runFont || *runFont != first->Font) {
+            glyphRun.setRawFont(first->Font);
+            runFont = &first->Font;
+        }
+        if (copied)
+            glyphRun.setRawData(glyphs.constData(), positions.constData(), int(glyphs.size()));
+        else
+            glyphRun.setRawData(first->Glyphs.constData(), first->Positions.constData(), int(drawnCount(*first)));
         const QTransform wanted = pendingTransform * base;
         if (Canvas.transform() != wanted)
             Canvas.setTransform(wanted);
-        // The pen is made anew only for another colour: most texts of a
+        // The pen is changed only for another colour: most texts of a
         // piece share one.
         if (!penSet || penColor != pendingColor) {
-            Canvas.setPen(pendingColor);
+            Canvas.setPen(textPen(pendingColor));
             penColor = pendingColor;
             penSet = true;
         }
-        Canvas.drawGlyphRun(QPointF(0, 0), run);
-        pending = false;
-        pendingGlyphs.clear();
-        pendingPositions.clear();
-        pendingTexts.clear();
+        Canvas.drawGlyphRun(QPointF(0, 0), glyphRun);
+        first = nullptr;
+        copied = false;
+        glyphs.clear();
+        positions.clear();
     };
     // Restore: the ops after the text are drawn in the caller's frame; the
     // last text needs no restoring, the callers restore the whole state.
@@ -140,40 +193,32 @@ void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restor
                     pen = Canvas.pen();
                     inText = true;
                 }
+                if (notes)
+                    notes->Note(r.Font, r.Face, r.Glyphs, r.Texts);
                 const QTransform transform = r.Transform * Frame;
-                if (pending && pendingFont == r.Font && pendingColor == t->Font.Color
+                if (first && first->Font == r.Font && pendingColor == t->Font.Color
                     && sameLinear(pendingTransform, transform)) {
                     // p * L + d2 == (p + s) * L + d1 with s = (d2 - d1) * L^-1.
                     const QTransform linear(transform.m11(), transform.m12(), transform.m21(), transform.m22(), 0, 0);
                     const QPointF shift = linear.inverted().map(
                         QPointF(transform.dx() - pendingTransform.dx(), transform.dy() - pendingTransform.dy()));
-                    if (notes) {
-                        pendingTexts.resize(pendingGlyphs.size());
-                        pendingTexts += r.Texts;
+                    if (!copied) {
+                        copy(*first, firstShifted ? &firstShift : nullptr);
+                        copied = true;
                     }
-                    pendingGlyphs += r.Glyphs;
-                    for (const QPointF &p : r.Positions)
-                        pendingPositions.append(p + shift);
+                    copy(r, &shift);
                     continue;
                 }
                 flush();
-                pending = true;
-                pendingFont = r.Font;
+                first = &r;
                 pendingColor = t->Font.Color;
-                pendingGlyphs = r.Glyphs;
-                if (transform.type() <= QTransform::TxTranslate) {
+                firstShifted = transform.type() <= QTransform::TxTranslate;
+                if (firstShifted) {
                     pendingTransform = QTransform();
-                    pendingPositions.clear();
-                    pendingPositions.reserve(r.Positions.size());
-                    const QPointF shift(transform.dx(), transform.dy());
-                    for (const QPointF &p : r.Positions)
-                        pendingPositions.append(p + shift);
+                    firstShift = QPointF(transform.dx(), transform.dy());
                 } else {
                     pendingTransform = transform;
-                    pendingPositions = r.Positions;
                 }
-                pendingTexts = r.Texts;
-                pendingFace = r.Face;
             }
             continue;
         }

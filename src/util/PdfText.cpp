@@ -12,6 +12,9 @@ namespace {
 
 thread_local TPdfGlyphTexts *g_current = nullptr;
 
+// A face numbers its glyphs in 16 bits.
+constexpr size_t kGlyphNumbers = 0x10000;
+
 } // namespace
 
 void TPdfGlyphTexts::Note(const QRawFont &Font, const QString &Face, const QList<quint32> &Glyphs,
@@ -19,17 +22,26 @@ void TPdfGlyphTexts::Note(const QRawFont &Font, const QString &Face, const QList
 {
     if (Glyphs.isEmpty())
         return;
-    if (!m_last || Face != m_lastName) {
+    // The runs of a face mostly carry the very name noted last, shared.
+    if (!m_last || (Face.constData() != m_lastName.constData() && Face != m_lastName)) {
         auto it = m_faces.find(Face);
         if (it == m_faces.end())
-            it = m_faces.insert(Face, TFace{Font, {}, {}});
+            it = m_faces.insert(Face, TFace{Font, {}, {}, std::vector<bool>(kGlyphNumbers)});
         m_last = &*it;
         m_lastName = Face;
     }
+    std::vector<bool> &noted = m_last->Noted;
     for (qsizetype i = 0; i < Glyphs.size(); ++i) {
         const quint32 glyph = Glyphs[i];
-        if (glyph == 0 || m_last->Texts.contains(glyph))
+        if (glyph == 0)
             continue;
+        if (glyph < noted.size()) {
+            if (noted[glyph])
+                continue;
+            noted[glyph] = true;
+        } else if (m_last->Texts.contains(glyph)) {
+            continue;
+        }
         m_last->Order.append(glyph);
         m_last->Texts.insert(glyph, Texts.value(i));
     }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // The text a printed PDF gives back for its glyphs.
 //
 // Qt's PDF writer gives each embedded font a ToUnicode map that it makes by
@@ -29,6 +31,9 @@ public:
         QRawFont Font;
         QList<quint32> Order;
         QHash<quint32, QString> Texts;
+        // By glyph number: noted already. Every glyph drawn asks, the same
+        // few hundred over and over: a bit answers sooner than the hash.
+        std::vector<bool> Noted;
     };
 
     // Glyphs of Font drawn in this order; Face is the face's PostScript

@@ -1,4 +1,5 @@
 #include "util/PdfText.h"
+#include "support/RowName.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -268,6 +269,66 @@ TEST_F(PdfText, damagedFilesAreLeftAsTheyAre)
         EXPECT_FALSE(amendment.Skipped.isEmpty());
         EXPECT_EQ(pdf, bytes);
     }
+}
+
+} // namespace
+
+namespace {
+
+struct NotedGlyphCase {
+    const char *name;
+    quint32 glyph;
+};
+
+class NotedGlyph : public ::testing::TestWithParam<NotedGlyphCase>
+{};
+
+// Drawn again, in the same run or a later one, a glyph is counted once and
+// keeps the text it was first drawn for: the last number of a face's 16
+// bits, the first beyond them and the largest alike.
+TEST_P(NotedGlyph, isCountedOnceWithTheTextItWasFirstDrawnFor)
+{
+    const quint32 glyph = GetParam().glyph;
+    TPdfGlyphTexts notes;
+    const QString face = QStringLiteral("Face");
+    notes.Note(QRawFont(), face, {glyph, 7}, {QStringLiteral("一"), QStringLiteral("七")});
+    notes.Note(QRawFont(), face, {glyph, glyph}, {QStringLiteral("二"), QStringLiteral("三")});
+
+    const TPdfGlyphTexts::TFace noted = notes.Faces().value(face);
+    EXPECT_EQ(noted.Order, (QList<quint32>{glyph, 7}));
+    EXPECT_EQ(noted.Texts.value(glyph), QStringLiteral("一"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Glyphs, NotedGlyph,
+                         ::testing::Values(NotedGlyphCase{"first", 1}, NotedGlyphCase{"lastOfSixteenBits", 0xFFFF},
+                                           NotedGlyphCase{"firstBeyondSixteenBits", 0x10000},
+                                           NotedGlyphCase{"largest", 0xFFFFFFFF}),
+                         rowName);
+
+// The missing glyph is never counted: the writer gives it no number.
+TEST(NotedGlyphs, theMissingGlyphIsNotCounted)
+{
+    TPdfGlyphTexts notes;
+    notes.Note(QRawFont(), QStringLiteral("Face"), {0, 5}, {QStringLiteral("？"), QStringLiteral("五")});
+    EXPECT_EQ(notes.Faces().value(QStringLiteral("Face")).Order, QList<quint32>{5});
+}
+
+// Faces noted in turn each keep their own glyphs, whichever string names
+// them: a name spelt anew is the same face.
+TEST(NotedGlyphs, facesNotedInTurnKeepTheirOwnGlyphs)
+{
+    TPdfGlyphTexts notes;
+    notes.Note(QRawFont(), QString::fromLatin1("Mincho"), {1}, {QStringLiteral("一")});
+    notes.Note(QRawFont(), QString::fromLatin1("Gothic"), {1, 2}, {QStringLiteral("壱"), QStringLiteral("弐")});
+    notes.Note(QRawFont(), QString::fromLatin1("Mincho"), {1, 3}, {QStringLiteral("x"), QStringLiteral("三")});
+
+    ASSERT_EQ(notes.Faces().size(), 2);
+    const TPdfGlyphTexts::TFace mincho = notes.Faces().value(QStringLiteral("Mincho"));
+    const TPdfGlyphTexts::TFace gothic = notes.Faces().value(QStringLiteral("Gothic"));
+    EXPECT_EQ(mincho.Order, (QList<quint32>{1, 3}));
+    EXPECT_EQ(mincho.Texts.value(1), QStringLiteral("一"));
+    EXPECT_EQ(gothic.Order, (QList<quint32>{1, 2}));
+    EXPECT_EQ(gothic.Texts.value(1), QStringLiteral("壱"));
 }
 
 } // namespace
