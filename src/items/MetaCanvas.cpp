@@ -27,8 +27,14 @@ void TRecordingCanvas::ExtTextOut(int X, int Y, QStringView Text, const QList<in
 
 void TRecordingCanvas::record(int X, int Y, QStringView Text, QList<int> Advances)
 {
-    TTextOp op;
-    op.Text = Text.toString();
+    TTextOp &op = m_target.AppendText();
+    // Into the string the operation already holds where it has the room.
+    if (op.Text.isDetached() && op.Text.capacity() >= Text.size()) {
+        op.Text.resize(0);
+        op.Text.append(Text);
+    } else {
+        op.Text = Text.toString();
+    }
     op.Origin = QPoint(X, Y);
     op.Font = Font;
     op.CellHeight = m_metrics.lineHeight(Font);
@@ -36,9 +42,10 @@ void TRecordingCanvas::record(int X, int Y, QStringView Text, QList<int> Advance
     if (m_shaper) {
         // Escapement is counter-clockwise on the page, whose y runs down.
         const QTransform frame = QTransform().rotate(-Font.Escapement / 10.0) * QTransform::fromTranslate(X, Y);
-        op.Runs = m_shaper->shape(Font, Text, op.Advances, op.CellHeight, m_metrics.emSize(Font), frame);
+        m_shaper->shapeInto(Font, Text, op.Advances, op.CellHeight, m_metrics.emSize(Font), frame, op.Runs);
+    } else {
+        op.Runs.clear();
     }
-    m_target.Append(std::move(op));
 }
 
 void TRecordingCanvas::PushClip(const QRect &Rect)

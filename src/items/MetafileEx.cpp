@@ -11,8 +11,21 @@
 
 void TMetafileEx::Clear()
 {
+    // Those not taken since the last Clear go: one recording's worth is kept.
+    m_spareTexts.Ops.clear();
+    m_spareTexts.Next = 0;
+    for (TDisplayOp &op : m_ops)
+        if (auto *text = std::get_if<TTextOp>(&op))
+            m_spareTexts.Ops.push_back(std::move(*text));
     m_ops.clear();
     m_size = {};
+}
+
+TTextOp &TMetafileEx::AppendText()
+{
+    if (m_spareTexts.Next < m_spareTexts.Ops.size())
+        return std::get<TTextOp>(m_ops.emplace_back(std::move(m_spareTexts.Ops[m_spareTexts.Next++])));
+    return std::get<TTextOp>(m_ops.emplace_back(std::in_place_type<TTextOp>));
 }
 
 QList<const TTextOp *> TMetafileEx::TextOps() const

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QTransform>
 
+#include <cstddef>
 #include <variant>
 #include <vector>
 
@@ -85,6 +86,12 @@ public:
     void SetDpi(TDeviceDpi Dpi) { m_dpi = Dpi; }
 
     void Append(TDisplayOp Op) { m_ops.push_back(std::move(Op)); }
+    // Appends a text operation for the recording to fill. It holds the
+    // lists of a text operation recorded before the last Clear where there
+    // is one (stale content: every field is to be set), so that recording
+    // the same layout record after record refills those lists instead of
+    // freeing them and building new ones.
+    TTextOp &AppendText();
     const std::vector<TDisplayOp> &Ops() const { return m_ops; }
     // The text operations in recording order.
     QList<const TTextOp *> TextOps() const;
@@ -105,7 +112,22 @@ private:
     // Restore gives back the transform and pen the text changed.
     void playOps(QPainter &Canvas, const QTransform &Frame, bool Restore) const;
 
+    // The text operations of the recording before the last Clear, for
+    // AppendText to take in order. Not part of the recording: a copy of the
+    // metafile starts without them.
+    struct TSpareTexts {
+        std::vector<TTextOp> Ops;
+        std::size_t Next = 0;
+
+        TSpareTexts() = default;
+        TSpareTexts(const TSpareTexts &) {}
+        TSpareTexts(TSpareTexts &&) = default;
+        TSpareTexts &operator=(const TSpareTexts &) { return *this; }
+        TSpareTexts &operator=(TSpareTexts &&) = default;
+    };
+
     std::vector<TDisplayOp> m_ops;
+    TSpareTexts m_spareTexts;
     QSize m_size;
     TDeviceDpi m_dpi;
 };

@@ -346,13 +346,15 @@ QList<quint32> GlyphsForText(const QString &Face, int StyleBits, QStringView Tex
     return QList<quint32>(out.cbegin(), out.cend());
 }
 
-std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
-                                              int CellHeight, double EmSize, const QTransform &TextFrame) const
+void THarfBuzzShaper::shapeInto(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
+                                int CellHeight, double EmSize, const QTransform &TextFrame,
+                                std::vector<TGlyphRun> &Runs) const
 {
-    std::vector<TGlyphRun> runs;
     TShapingFace *f = shapingFace(Font.Face, Font.Style);
-    if (!f->raw.isValid() || Text.isEmpty() || EmSize <= 0)
-        return runs;
+    if (!f->raw.isValid() || Text.isEmpty() || EmSize <= 0) {
+        Runs.clear();
+        return;
+    }
     QMutexLocker lock(&sizedMutex);
     TSizedFace &sized = sizedFace(f, EmSize);
     const QRawFont &raw = sized.raw;
@@ -380,32 +382,46 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
     // the order of the text, so that a PDF's text reads as printed: a glyph
     // joins the last run while that run is of its face (the face's own: an
     // empty family) and orientation; otherwise it opens a new one.
+    // Families are told by their index in families, the face's own by -1.
     const QStringList families = plain.contains(0u) ? fallbackFamilies(Font.Face) : QStringList();
     struct TOpenRun {
         bool Upright = false;
-        QString Family;
+        int Family = -1;
     };
     TOpenRun last;
-    QHash<QString, TGlyphRun> fallbackFaces;
+    struct TFallbackFace {
+        QRawFont Font;
+        QString Face;
+    };
+    QHash<int, TFallbackFace> fallbackFaces;
+    // The runs filled so far: Runs[0, used).
+    std::size_t used = 0;
     // Room for the glyphs still to come, so that a run grows once.
     qsizetype remaining = plain.size();
-    auto runFor = [&](const QString &Family, bool Upright) -> TGlyphRun & {
-        if (!runs.empty() && last.Upright == Upright && last.Family == Family)
-            return runs.back();
-        if (Family.isEmpty()) {
-            runs.push_back(TGlyphRun{raw, {}, {}, frameFor(Upright), {}, f->postScriptName});
+    auto runFor = [&](int Family, bool Upright) -> TGlyphRun & {
+        if (used > 0 && last.Upright == Upright && last.Family == Family)
+            return Runs[used - 1];
+        if (used == Runs.size())
+            Runs.emplace_back();
+        TGlyphRun &run = Runs[used++];
+        run.Glyphs.clear();
+        run.Positions.clear();
+        run.Texts.clear();
+        run.Transform = frameFor(Upright);
+        if (Family < 0) {
+            run.Font = raw;
+            run.Face = f->postScriptName;
         } else {
             auto face = fallbackFaces.find(Family);
             if (face == fallbackFaces.end()) {
-                const TShapingFace *other = shapingFace(Family, Font.Style);
+                const TShapingFace *other = shapingFace(families[Family], Font.Style);
                 QRawFont resized = other->raw;
                 resized.setPixelSize(EmSize);
-                face = fallbackFaces.insert(Family, TGlyphRun{resized, {}, {}, {}, {}, other->postScriptName});
+                face = fallbackFaces.insert(Family, TFallbackFace{resized, other->postScriptName});
             }
-            runs.push_back(*face);
-            runs.back().Transform = frameFor(Upright);
+            run.Font = face->Font;
+            run.Face = face->Face;
         }
-        TGlyphRun &run = runs.back();
         run.Glyphs.reserve(remaining);
         run.Positions.reserve(remaining);
         run.Texts.reserve(remaining);
@@ -437,7 +453,7 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
                 break;
             clusterEnd += nextPair ? 2 : 1;
         }
-        const QString cluster = clusterText(Text.sliced(i, clusterEnd - i));
+        QString cluster = clusterText(Text.sliced(i, clusterEnd - i));
         const quint32 plainGlyph = plain[g];
         const quint32 formGlyph = g < forms.size() ? forms[g] : plainGlyph;
         // A full-width dash or other mark that vertical writing turns ("－",
@@ -450,18 +466,18 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         // A space has nothing to turn: it stays in the upright run it falls
         // in, in its own cell, instead of breaking the column into runs of
         // their own (each a change of transform on a printed page).
-        if (vertical && !standing && c == U' ' && plainGlyph != 0 && !runs.empty() && last.Upright &&
-            last.Family.isEmpty())
+        if (vertical && !standing && c == U' ' && plainGlyph != 0 && used > 0 && last.Upright &&
+            last.Family < 0)
             standing = true;
         quint32 glyph = standing ? formGlyph : plainGlyph;
-        QString fallback;
+        int fallback = -1;
         if (plainGlyph == 0 && c > 0x20) {
             const QStringView one = Text.mid(i, pair ? 2 : 1);
-            for (const QString &family : families) {
-                const quint32 found = GlyphsForText(family, Font.Style, one, standing).value(0);
+            for (int k = 0; k < families.size(); ++k) {
+                const quint32 found = GlyphsForText(families[k], Font.Style, one, standing).value(0);
                 if (found != 0) {
                     glyph = found;
-                    fallback = family;
+                    fallback = k;
                     break;
                 }
             }
@@ -470,7 +486,7 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
         TGlyphRun *target = &runFor(fallback, standing);
         if (standing) {
             double glyphAdvance = 0;
-            if (fallback.isEmpty()) {
+            if (fallback < 0) {
                 auto known = sized.advances.constFind(glyph);
                 if (known == sized.advances.cend())
                     known = sized.advances.insert(
@@ -486,20 +502,20 @@ std::vector<TGlyphRun> THarfBuzzShaper::shape(const TCanvasFont &Font, QStringVi
             // characters out, it does not move a glyph into the space after it.
             const double v = offset + kIdeographicAscent * EmSize * ratio;
             target->Glyphs.append(glyph);
-            target->Texts.append(cluster);
+            target->Texts.append(std::move(cluster));
             target->Positions.append(QPointF(u, v / ratio));
         } else {
             const QRawFont &font = target->Font;
             const double share =
-                fallback.isEmpty() ? sized.ascentShare
+                fallback < 0 ? sized.ascentShare
                                  : (font.ascent() + font.descent() > 0 ? font.ascent() / (font.ascent() + font.descent())
                                                                        : 0.88);
             target->Glyphs.append(glyph);
-            target->Texts.append(cluster);
+            target->Texts.append(std::move(cluster));
             target->Positions.append(QPointF(offset / ratio, CellHeight * share));
         }
         offset += adv;
         i += pair ? 2 : 1;
     }
-    return runs;
+    Runs.erase(Runs.begin() + std::ptrdiff_t(used), Runs.end());
 }

@@ -21,16 +21,24 @@ public:
     virtual ~TTextShaper() = default;
     // TextFrame maps the text's own frame (x along the base line from the
     // first cell's start, y down from the cell's top) to the recording.
-    [[nodiscard]] virtual std::vector<TGlyphRun> shape(const TCanvasFont &Font, QStringView Text,
-                                                       const QList<int> &Advances, int CellHeight, double EmSize,
-                                                       const QTransform &TextFrame) const = 0;
+    // Runs is refilled: the runs it holds are reused, their lists keeping
+    // their room, and those left over removed.
+    virtual void shapeInto(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances, int CellHeight,
+                           double EmSize, const QTransform &TextFrame, std::vector<TGlyphRun> &Runs) const = 0;
+    [[nodiscard]] std::vector<TGlyphRun> shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
+                                               int CellHeight, double EmSize, const QTransform &TextFrame) const
+    {
+        std::vector<TGlyphRun> runs;
+        shapeInto(Font, Text, Advances, CellHeight, EmSize, TextFrame, runs);
+        return runs;
+    }
 };
 
 class THarfBuzzShaper final : public TTextShaper
 {
 public:
-    std::vector<TGlyphRun> shape(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances,
-                                 int CellHeight, double EmSize, const QTransform &TextFrame) const override;
+    void shapeInto(const TCanvasFont &Font, QStringView Text, const QList<int> &Advances, int CellHeight,
+                   double EmSize, const QTransform &TextFrame, std::vector<TGlyphRun> &Runs) const override;
 };
 
 // The glyph of each code point of Text in the face, with its vertical form

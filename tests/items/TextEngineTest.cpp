@@ -383,6 +383,96 @@ TEST(ShapingAgainTest, eachSizeSetsItsOwnBaseLine)
     EXPECT_EQ(baseLine(40), at40);
 }
 
+// ---- Recording again -------------------------------------------------------------
+
+// The texts of a recording, each with its layout and its runs.
+QString describe(const TMetafileEx &Recording)
+{
+    QString out;
+    for (const TTextOp *op : Recording.TextOps()) {
+        out += QStringLiteral("{%1 @%2,%3 %4 h%5 %6:").arg(op->Text).arg(op->Origin.x()).arg(op->Origin.y())
+                   .arg(op->Font.Face).arg(op->CellHeight).arg(op->Font.Escapement);
+        for (const int a : op->Advances)
+            out += QStringLiteral(" %1").arg(a);
+        out += describe(op->Runs) + u'}';
+    }
+    return out;
+}
+
+struct TTexts {
+    bool vertical;
+    std::vector<const char16_t *> texts;
+};
+
+void record(TMetafileEx &Recording, const TTexts &Texts)
+{
+    static const TDesignTextMetrics metrics;
+    static const THarfBuzzShaper shaper;
+    TRecordingCanvas canvas(Recording, metrics, &shaper);
+    canvas.Font = fontOf(-48, QString::fromUtf16(Texts.vertical ? u"@ＭＳ 明朝" : u"ＭＳ ゴシック"));
+    canvas.Font.Escapement = Texts.vertical ? 2700 : 0;
+    int x = 400;
+    for (const char16_t *text : Texts.texts) {
+        canvas.TextOut(x, 30, QString::fromUtf16(text));
+        x -= 60;
+    }
+}
+
+struct TAgainCase {
+    const char *name;
+    TTexts first;
+    TTexts second;
+};
+
+class RecordingAgainTest : public ::testing::TestWithParam<TAgainCase> {};
+
+// A recording cleared and made again (the next record of a print run)
+// refills the texts of the one before: nothing of the first may remain.
+TEST_P(RecordingAgainTest, recordingAfterClearEqualsAFreshRecording)
+{
+    TMetafileEx fresh;
+    record(fresh, GetParam().second);
+    TMetafileEx again;
+    record(again, GetParam().first);
+    again.Clear();
+    record(again, GetParam().second);
+    ASSERT_FALSE(describe(fresh).isEmpty());
+    EXPECT_EQ(describe(again), describe(fresh));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RecordingAgainTest,
+    ::testing::Values(TAgainCase{"longerTextAfterShorter", {true, {u"東"}}, {true, {u"東京都千代田区丸の内"}}},
+                      TAgainCase{"shorterTextAfterLonger", {true, {u"東京都千代田区丸の内"}}, {true, {u"東"}}},
+                      TAgainCase{"fewerTextsAfterMore", {true, {u"一丁目", u"二丁目", u"三丁目"}}, {true, {u"四"}}},
+                      TAgainCase{"moreTextsAfterFewer", {true, {u"四"}}, {true, {u"一丁目", u"二丁目", u"三丁目"}}},
+                      // Half-width letters lie along the column in runs of their own.
+                      TAgainCase{"fewerRunsAfterMore", {true, {u"東ab京cd都12"}}, {true, {u"大阪"}}},
+                      TAgainCase{"moreRunsAfterFewer", {true, {u"大阪"}}, {true, {u"東ab京cd都12"}}},
+                      TAgainCase{"rowAfterColumn", {true, {u"東ab京"}}, {false, {u"東ab京"}}},
+                      TAgainCase{"columnAfterRow", {false, {u"東ab京"}}, {true, {u"東ab京"}}},
+                      // The face lacks "𠮷": it is drawn from another face.
+                      TAgainCase{"ownFaceAfterAnother", {true, {u"𠮷田"}}, {true, {u"山田"}}},
+                      TAgainCase{"anotherFaceAfterOwn", {true, {u"山田"}}, {true, {u"𠮷田"}}},
+                      TAgainCase{"emptyAfterText", {true, {u"山田", u""}}, {true, {u"", u"山"}}}),
+    rowName);
+
+// A copy of a recording (an item copied on the page) keeps its texts when
+// the original is recorded again.
+TEST(RecordingAgainTest, copyKeepsItsTextsWhenTheOriginalIsRecordedAgain)
+{
+    const TTexts first{true, {u"東京都", u"千代田区"}};
+    TMetafileEx expected;
+    record(expected, first);
+    TMetafileEx original;
+    record(original, first);
+    const TMetafileEx copy = original;
+    original.Clear();
+    record(original, {true, {u"大阪府", u"北区"}});
+    EXPECT_EQ(describe(copy), describe(expected));
+    EXPECT_NE(describe(original), describe(expected));
+}
+
 // ---- Recording and playing ----------------------------------------------------------
 
 TEST(RecordingCanvasTest, recordsTextWithItsLayoutForInspection)
