@@ -141,7 +141,8 @@ void mergeCompanyHonor(TLayoutDocument &Document, const TAddressText *Record, co
         const int role = Document.ItemRoles[i];
         if (role != int(TRole::Company) && role != int(TRole::Department) && role != int(TRole::Post))
             continue;
-        if (auto *c = dynamic_cast<TCorpRect *>(Document.Items[i].get())) {
+        if (MergeClassOf(*Document.Items[i]) == TMergeClass::Corp) {
+            auto *c = static_cast<TCorpRect *>(Document.Items[i].get());
             c->SetHonor({});
             if (c->IsVisible() && !c->GetText().isEmpty())
                 last = c;
@@ -162,10 +163,14 @@ void moveJointNames(TLayoutDocument &Document)
     TNameRect *name = nullptr;
     TNameRect *joint = nullptr;
     for (size_t i = 0; i < Document.Items.size() && i < Document.ItemRoles.size(); ++i) {
-        auto *n = dynamic_cast<TNameRect *>(Document.Items[i].get());
-        if (n && Document.ItemRoles[i] == int(TRole::Name))
+        const int role = Document.ItemRoles[i];
+        if ((role != int(TRole::Name) && role != int(TRole::Joint)) ||
+            MergeClassOf(*Document.Items[i]) != TMergeClass::Name)
+            continue;
+        auto *n = static_cast<TNameRect *>(Document.Items[i].get());
+        if (role == int(TRole::Name))
             name = n;
-        else if (n && Document.ItemRoles[i] == int(TRole::Joint))
+        else
             joint = n;
     }
     if (!joint)
@@ -368,17 +373,21 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
-        if (auto *block = dynamic_cast<TSenderRect *>(item)) {
+        const TMergeClass itemClass = MergeClassOf(*item);
+        if (itemClass == TMergeClass::SenderBlock) {
+            auto *block = static_cast<TSenderRect *>(item);
             const std::optional<TSenderData> sender =
                 Document.FindSender ? Document.FindSender(block->GetSenderTitle()) : std::nullopt;
             ComposeSenderBlock(*block, sender ? &*sender : nullptr, &format, true);
             block->Rebuild(true);
             continue;
         }
-        if (auto *p = dynamic_cast<TPosRect *>(item)) {
+        if (itemClass == TMergeClass::Postcode) {
+            auto *p = static_cast<TPosRect *>(item);
             const TAddressText *r = p->IsSender() ? Sender : Record;
             p->SetPostcode(r ? r->Pos : QString());
-        } else if (auto *a = dynamic_cast<TAddressRect *>(item)) {
+        } else if (itemClass == TMergeClass::Address) {
+            auto *a = static_cast<TAddressRect *>(item);
             const TAddressText *r = a->IsSender() ? Sender : Record;
             if (role == int(TRole::Address1))
                 mergeAddress(*a, r, 0, 1);
@@ -386,11 +395,13 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
                 mergeAddress(*a, r, 1, 2);
             else
                 mergeAddress(*a, r, 0, 3);
-        } else if (auto *n = dynamic_cast<TNameRect *>(item)) {
+        } else if (itemClass == TMergeClass::Name) {
+            auto *n = static_cast<TNameRect *>(item);
             // The joint frame takes its names from the name's (moveJointNames).
             if (role != int(TRole::Joint))
                 mergeName(*n, n->IsSender() ? Sender : Record, Document.Detail);
-        } else if (auto *c = dynamic_cast<TCorpRect *>(item)) {
+        } else if (itemClass == TMergeClass::Corp) {
+            auto *c = static_cast<TCorpRect *>(item);
             QString line;
             if (Record && Record->IsCompany()) {
                 if (role == int(TRole::Company))
@@ -401,7 +412,8 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
                     line = Record->Post;
             }
             c->SetText(line);
-        } else if (auto *b = dynamic_cast<TBarcodeRect *>(item)) {
+        } else if (itemClass == TMergeClass::Barcode) {
+            auto *b = static_cast<TBarcodeRect *>(item);
             // Japan Post reads a line break of the address as a blank:
             // a house number ending one line and a room number starting
             // the next are two numbers, not one.

@@ -7,15 +7,18 @@
 #include "editors/LayoutDoc.h"
 #include "items/AdditionRect.h"
 #include "items/AddressRect.h"
+#include "items/BarRect.h"
 #include "items/CorpRect.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
+#include "items/SenderRect.h"
 #include "util/StrFunc.h"
 
 #include <QDate>
 
 #include <algorithm>
 #include <array>
+#include <typeinfo>
 
 namespace {
 
@@ -73,6 +76,27 @@ QString additionValue(int Id, const TAddressText *Record)
 }
 
 } // namespace
+
+TMergeClass MergeClassOf(const TDrawRect &Item)
+{
+    switch (Item.GetKind()) {
+    case TDrawRectKind::RecipientPostcode:
+    case TDrawRectKind::SenderPostcode: return TMergeClass::Postcode;
+    case TDrawRectKind::RecipientAddress:
+    case TDrawRectKind::SenderAddress: return TMergeClass::Address;
+    case TDrawRectKind::RecipientName:
+    case TDrawRectKind::SenderName: {
+        const std::type_info &type = typeid(Item);
+        if (type == typeid(TNameRect))
+            return TMergeClass::Name;
+        return type == typeid(TCorpRect) ? TMergeClass::Corp : TMergeClass::Other;
+    }
+    case TDrawRectKind::Barcode: return TMergeClass::Barcode;
+    case TDrawRectKind::SenderBlock: return TMergeClass::SenderBlock;
+    case TDrawRectKind::Addition: return TMergeClass::Addition;
+    default: return TMergeClass::Other;
+    }
+}
 
 TDataFormat EffectiveDataFormat(const TLayoutDocument &Document)
 {
@@ -157,11 +181,14 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, cons
     };
     for (auto &owned : Document.Items) {
         TDrawRect *item = owned.get();
-        if (auto *p = dynamic_cast<TPosRect *>(item)) {
+        const TMergeClass itemClass = MergeClassOf(*item);
+        if (itemClass == TMergeClass::Postcode) {
+            auto *p = static_cast<TPosRect *>(item);
             const QString postcode = ConvertPostcode(p->GetPostcode(), p->IsSender() ? f.SendPostalMark : f.PostalMark);
             if (postcode != p->GetPostcode())
                 p->SetPostcode(postcode);
-        } else if (auto *a = dynamic_cast<TAddressRect *>(item)) {
+        } else if (itemClass == TMergeClass::Address) {
+            auto *a = static_cast<TAddressRect *>(item);
             const TAddressText *r = a->IsSender() ? Sender : Record;
             for (int line = 0; line < 3; ++line) {
                 QString value = a->GetAddressLine(line);
@@ -182,7 +209,8 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, cons
                 a->SetSizeLevel(level);
                 a->RescaleFont(longSide);
             }
-        } else if (auto *n = dynamic_cast<TNameRect *>(item)) {
+        } else if (itemClass == TMergeClass::Name) {
+            auto *n = static_cast<TNameRect *>(item);
             const TAddressText *r = n->IsSender() ? Sender : Record;
             if (r && !n->IsSender() && Document.SenderAsAddressee) {
                 n->SetHonor(TDataFormat::HonorText(f.SenderHonor));
@@ -214,11 +242,13 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, cons
                 n->SetSizeLevel(level);
                 n->RescaleFont(longSide);
             }
-        } else if (auto *c = dynamic_cast<TCorpRect *>(item)) {
+        } else if (itemClass == TMergeClass::Corp) {
+            auto *c = static_cast<TCorpRect *>(item);
             if (!c->GetText().isEmpty())
                 c->SetText(ConvertCorpForm(c->GetText(), f.CorpForm));
             c->SetCorpBreak(f.CorpBreak);
-        } else if (auto *add = dynamic_cast<TAdditionRect *>(item)) {
+        } else if (itemClass == TMergeClass::Addition) {
+            auto *add = static_cast<TAdditionRect *>(item);
             const int id = add->GetAddKind();
             if (id >= 19 && id <= 22) {
                 ComposeSenderAddition(*add, senderContacts(), f, !add->IsHorizontal());

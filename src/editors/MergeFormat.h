@@ -2,8 +2,18 @@
 
 #include "dialogs/DataFormat.h"
 
+#include <QtGlobal>
+
+class TDrawRect;
 class TLayoutDocument;
 struct TAddressText;
+
+// The item classes a merge fills. An item's class is told from its kind (one
+// virtual call) instead of trying a cast to each class in turn, for every
+// item of every record merged; the name and company frames share their
+// kinds and are told apart by their exact type.
+enum class TMergeClass : quint8 { Other, Postcode, Address, Name, Corp, Barcode, SenderBlock, Addition };
+[[nodiscard]] TMergeClass MergeClassOf(const TDrawRect &Item);
 
 // The data format a layout's merge uses: its own record, or, while it has
 // none, the record a new layout of its kind starts with.

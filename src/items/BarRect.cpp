@@ -207,8 +207,8 @@ private:
 
     void addSpace()
     {
-        // Blanks fold into one even where a dropped character stood
-        // between them.
+        // Blanks in a row are one blank; a dropped character between two
+        // blanks still parts them, as it did before it was dropped.
         if (!m_lastSpace)
             m_out.append(u' ');
         m_lastSpace = true;
