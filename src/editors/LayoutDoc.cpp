@@ -13,6 +13,7 @@
 #include "dialogs/SndCmp.h"
 
 #include <QPainter>
+#include <QStringBuilder>
 
 #include <algorithm>
 
@@ -120,14 +121,16 @@ void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail)
 
 void mergeAddress(TAddressRect &Item, const TAddressText *Record, int FirstLine, int LineCount)
 {
-    QStringList lines(3);
-    if (Record) {
-        lines[0] = Record->Tdfkn + Record->Adrs1;
-        lines[1] = Record->Adrs2;
-        lines[2] = Record->Adrs3;
+    // Each line straight from the record's field, without a list of copies.
+    for (int i = 0; i < 3; ++i) {
+        const int line = FirstLine + i;
+        if (!Record || i >= LineCount || line >= 3)
+            Item.SetAddressLine(i, QString());
+        else if (line == 0)
+            Item.SetAddressLine(i, Record->Tdfkn % Record->Adrs1);
+        else
+            Item.SetAddressLine(i, line == 1 ? Record->Adrs2 : Record->Adrs3);
     }
-    for (int i = 0; i < 3; ++i)
-        Item.SetAddressLine(i, i < LineCount && FirstLine + i < 3 ? lines[FirstLine + i] : QString());
 }
 
 // The detail set prints a company's lines in frames of their own: a company
@@ -419,7 +422,7 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             // the next are two numbers, not one.
             if (Record)
                 b->RenderCustomerBarcode(Record->Pos,
-                                         Record->Tdfkn + Record->Adrs1 + u' ' + Record->Adrs2 + u' ' + Record->Adrs3,
+                                         Record->Tdfkn % Record->Adrs1 % u' ' % Record->Adrs2 % u' ' % Record->Adrs3,
                                          Document.TownNames);
             else
                 b->ClearImage();

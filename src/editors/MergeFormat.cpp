@@ -191,7 +191,10 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, cons
             auto *a = static_cast<TAddressRect *>(item);
             const TAddressText *r = a->IsSender() ? Sender : Record;
             for (int line = 0; line < 3; ++line) {
+                // An empty line stays empty whatever the conversions.
                 QString value = a->GetAddressLine(line);
+                if (value.isEmpty())
+                    continue;
                 // Only the first line carries the prefecture; a town of the
                 // same name further on stays.
                 if (f.HidePrefecture && r && line == 0) {
@@ -199,9 +202,7 @@ void ApplyDataFormat(TLayoutDocument &Document, const TAddressText *Record, cons
                     if (!prefecture.isEmpty() && value.startsWith(prefecture))
                         value.remove(0, prefecture.size());
                 }
-                const QString converted = ConvertAddressText(value, f, !a->IsHorizontal());
-                if (converted != a->GetAddressLine(line))
-                    a->SetAddressLine(line, converted);
+                a->SetAddressLine(line, ConvertAddressText(value, f, !a->IsHorizontal()));
             }
             a->SetVertNumeral(f.VerticalDigits);
             const qint32 level = a->IsSender() ? f.SendAddressSize : f.AddressSize;
