@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 // Values by code point, for what is looked up for every character of every
@@ -57,3 +58,22 @@ private:
     std::array<std::unique_ptr<TPage>, (kCodePoints >> kPageBits)> m_pages;
     qsizetype m_size = 0;
 };
+
+// Predicate's answer for C, worked out once for each BMP character: for the
+// questions asked of every character of every text laid out. A character
+// beyond the BMP is asked each time.
+template <bool (*Predicate)(char32_t)>
+bool AskedOnce(char32_t C)
+{
+    if (C > 0xFFFF)
+        return Predicate(C);
+    // 0: not asked yet, 1: no, 2: yes.
+    static std::array<std::atomic<quint8>, 0x10000> known{};
+    std::atomic<quint8> &slot = known[C];
+    quint8 v = slot.load(std::memory_order_relaxed);
+    if (v == 0) {
+        v = Predicate(C) ? 2 : 1;
+        slot.store(v, std::memory_order_relaxed);
+    }
+    return v == 2;
+}

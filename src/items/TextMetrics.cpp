@@ -12,8 +12,6 @@
 
 #include <unicode/uchar.h>
 
-#include <array>
-#include <atomic>
 #include <cmath>
 
 namespace {
@@ -110,18 +108,8 @@ bool IsUprightInVertical(char32_t C)
 {
     if (C < 0x80)
         return false;
-    if (C > 0xFFFF)
-        return uprightInVertical(C);
-    // Every character of every vertical line asks: the answer for a BMP
-    // character is worked out once (0: not yet, 1: turned, 2: upright).
-    static std::array<std::atomic<quint8>, 0x10000> known{};
-    std::atomic<quint8> &slot = known[C];
-    quint8 v = slot.load(std::memory_order_relaxed);
-    if (v == 0) {
-        v = uprightInVertical(C) ? 2 : 1;
-        slot.store(v, std::memory_order_relaxed);
-    }
-    return v == 2;
+    // Every character of every vertical line asks.
+    return AskedOnce<uprightInVertical>(C);
 }
 
 int TTextMetrics::width(const TCanvasFont &Font, QStringView Text) const

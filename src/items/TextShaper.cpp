@@ -10,8 +10,6 @@
 #include <QVarLengthArray>
 #include <QRawFont>
 
-#include <array>
-#include <atomic>
 #include <cstring>
 #include <optional>
 
@@ -131,19 +129,9 @@ bool turnsByProperties(char32_t C)
 
 bool turnsInVertical(char32_t C)
 {
-    if (C > 0xFFFF)
-        return turnsByProperties(C);
     // Every upright character without a vertical form of its own asks (each
-    // kanji of a column): the answer for a BMP character is worked out once
-    // (0: not yet, 1: stays, 2: turns).
-    static std::array<std::atomic<quint8>, 0x10000> known{};
-    std::atomic<quint8> &slot = known[C];
-    quint8 v = slot.load(std::memory_order_relaxed);
-    if (v == 0) {
-        v = turnsByProperties(C) ? 2 : 1;
-        slot.store(v, std::memory_order_relaxed);
-    }
-    return v == 2;
+    // kanji of a column).
+    return AskedOnce<turnsByProperties>(C);
 }
 
 // The installed Japanese faces a character is taken from when the face
