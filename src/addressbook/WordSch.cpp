@@ -117,16 +117,10 @@ TPairTable decodedPairs()
 {
     TPairTable table;
     QByteArray all;
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!Cp932::isLeadByte(static_cast<unsigned char>(lead)))
-            continue;
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            if (!Cp932::isTrailByte(static_cast<unsigned char>(trail)))
-                continue;
-            table.Pairs.push_back({char(lead), char(trail)});
-            all.append(char(lead)).append(char(trail));
-        }
-    }
+    Cp932::forEachPair([&table, &all](char Lead, char Trail) {
+        table.Pairs.push_back({Lead, Trail});
+        all.append(Lead).append(Trail);
+    });
     // One run decodes as its pairs one by one; should the decoder ever read
     // a pair other than as one character, each is decoded alone.
     table.Chars = Cp932::decode(all);

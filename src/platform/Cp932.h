@@ -32,6 +32,19 @@ namespace Cp932 {
 {
     return c >= 0x40 && c <= 0xFC && c != 0x7F;
 }
+// Calls Visit(lead, trail) for every lead and trail byte pair of the code
+// page, in code order (whether the pair stands for a character or not).
+template <class TVisit>
+void forEachPair(TVisit &&Visit)
+{
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!isLeadByte(static_cast<unsigned char>(lead)))
+            continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail)
+            if (isTrailByte(static_cast<unsigned char>(trail)))
+                Visit(char(lead), char(trail));
+    }
+}
 
 // Position aware: scans from the start of the text, so a trail byte that
 // happens to lie in the lead range is never taken for a lead byte.

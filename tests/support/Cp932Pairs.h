@@ -19,17 +19,11 @@
 template <class TVisit>
 void ForEachDecodablePair(TVisit &&Visit)
 {
-    for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!Cp932::isLeadByte(static_cast<unsigned char>(lead)))
-            continue;
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            if (!Cp932::isTrailByte(static_cast<unsigned char>(trail)))
-                continue;
-            const char raw[2] = {char(lead), char(trail)};
-            const QByteArray bytes(raw, 2);
-            const QString text = Cp932::decode(bytes);
-            if (text != QString(QChar::ReplacementCharacter))
-                Visit(lead << 8 | trail, bytes, text);
-        }
-    }
+    Cp932::forEachPair([&Visit](char Lead, char Trail) {
+        const char raw[2] = {Lead, Trail};
+        const QByteArray bytes(raw, 2);
+        const QString text = Cp932::decode(bytes);
+        if (text != QString(QChar::ReplacementCharacter))
+            Visit(int(static_cast<unsigned char>(Lead)) << 8 | static_cast<unsigned char>(Trail), bytes, text);
+    });
 }
