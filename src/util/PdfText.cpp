@@ -22,8 +22,12 @@ void TPdfGlyphTexts::Note(const QRawFont &Font, const QString &Face, const QList
 {
     if (Glyphs.isEmpty())
         return;
-    // The runs of a face mostly carry the very name noted last, shared.
-    if (!m_last || (Face.constData() != m_lastName.constData() && Face != m_lastName)) {
+    // The runs of a face mostly carry the very name noted last, shared. A
+    // shared buffer alone is not the same name: raw data may be read to
+    // different lengths.
+    const bool sameName = m_last && ((Face.constData() == m_lastName.constData() && Face.size() == m_lastName.size()) ||
+                                     Face == m_lastName);
+    if (!sameName) {
         auto it = m_faces.find(Face);
         if (it == m_faces.end())
             it = m_faces.insert(Face, TFace{Font, {}, {}, std::vector<bool>(kGlyphNumbers)});

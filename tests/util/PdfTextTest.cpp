@@ -331,4 +331,19 @@ TEST(NotedGlyphs, facesNotedInTurnKeepTheirOwnGlyphs)
     EXPECT_EQ(gothic.Texts.value(1), QStringLiteral("壱"));
 }
 
+// Names read from one buffer to different lengths are different faces.
+TEST(NotedGlyphs, namesSharingABufferAreTheirOwnFaces)
+{
+    static const QChar name[] = {u'M', u'i', u'n', u'c', u'h', u'o', u'2'};
+    const QString longer = QString::fromRawData(name, 7);
+    const QString shorter = QString::fromRawData(name, 6);
+    TPdfGlyphTexts notes;
+    notes.Note(QRawFont(), longer, {1}, {QStringLiteral("一")});
+    notes.Note(QRawFont(), shorter, {2}, {QStringLiteral("二")});
+
+    ASSERT_EQ(notes.Faces().size(), 2);
+    EXPECT_EQ(notes.Faces().value(QStringLiteral("Mincho2")).Order, QList<quint32>{1});
+    EXPECT_EQ(notes.Faces().value(QStringLiteral("Mincho")).Order, QList<quint32>{2});
+}
+
 } // namespace
