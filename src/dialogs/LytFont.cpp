@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "util/Font.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/ChosenEntry.h"
 #include "widgets/EnterKey.h"
 
 #include <QCheckBox>
@@ -117,7 +118,7 @@ TLayoutFontDialog::TLayoutFontDialog(QWidget *Owner) : QDialog(Owner)
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(lbFonts, &QListWidget::currentRowChanged, this, &TLayoutFontDialog::FaceChosen);
+    OnEntryChosen(lbFonts, this, [this](int Row) { FaceChosen(Row); });
     connect(ckbBold, &QCheckBox::toggled, this, &TLayoutFontDialog::StyleChanged);
     connect(ckbItalic, &QCheckBox::toggled, this, &TLayoutFontDialog::StyleChanged);
     connect(bbtnFontColor, &QPushButton::clicked, this, &TLayoutFontDialog::ChooseColor);
@@ -205,9 +206,7 @@ void TLayoutFontDialog::UpdateSample()
 
 void TLayoutFontDialog::FaceChosen(int Row)
 {
-    // The list makes its first entry current when it takes the focus
-    // without choosing it; only a chosen entry changes the face.
-    if (m_updating || Row < 0 || !lbFonts->item(Row)->isSelected())
+    if (m_updating)
         return;
     QListWidgetItem *item = lbFonts->item(Row);
     m_font.Charset = static_cast<quint8>(item->data(Qt::UserRole).toInt());

@@ -5,6 +5,7 @@
 #include "dialogs/SenderData.h"
 #include "dialogs/SndCmp.h"
 #include "items/SenderRect.h"
+#include "widgets/ChosenEntry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -144,7 +146,7 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     connect(cbxSender, &QComboBox::activated, this, &TSenderSettingDialog::cbxSenderClick);
     connect(rbVertical, &QRadioButton::clicked, this, [this] { rbDirectionClick(0); });
     connect(rbHorizontal, &QRadioButton::clicked, this, [this] { rbDirectionClick(1); });
-    connect(lbFonts, &QListWidget::itemClicked, this, &TSenderSettingDialog::lbFontsClick);
+    OnEntryChosen(lbFonts, this, [this](int) { lbFontsClick(); });
     connect(ckbBold, &QCheckBox::clicked, this, &TSenderSettingDialog::ckbStyleClick);
     connect(ckbItalic, &QCheckBox::clicked, this, &TSenderSettingDialog::ckbStyleClick);
     connect(bbtnFontColor, &QPushButton::clicked, this, &TSenderSettingDialog::bbtnFontColorClick);
@@ -227,7 +229,12 @@ void TSenderSettingDialog::FillFontList()
         m_work->SetFont(font);
     }
     const QList<QListWidgetItem *> found = lbFonts->findItems(font.Name, Qt::MatchExactly);
-    lbFonts->setCurrentRow(found.isEmpty() ? 0 : lbFonts->row(found.first()));
+    {
+        // Showing the block's face is not choosing one: a face the list
+        // lacks stays the block's.
+        const QSignalBlocker quiet(lbFonts);
+        lbFonts->setCurrentRow(found.isEmpty() ? 0 : lbFonts->row(found.first()));
+    }
     UpdateCharsetLabel();
     m_updating = true;
     ckbBold->setChecked(font.Style & fsBold);

@@ -7,6 +7,7 @@
 #include "items/WordRect.h"
 #include "platform/IniFile.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/ChosenEntry.h"
 #include "widgets/EnterKey.h"
 
 #include <QButtonGroup>
@@ -183,7 +184,7 @@ void TWordSettingDialog::BuildFontPage()
     udVHRatio->SetMax(300);
     udVHRatio->SetPosition(100);
 
-    connect(lbFonts, &QListWidget::currentRowChanged, this, &TWordSettingDialog::FaceChosen);
+    OnEntryChosen(lbFonts, this, [this](int Row) { FaceChosen(Row); });
     connect(ckbBold, &QCheckBox::toggled, this, &TWordSettingDialog::StyleChanged);
     connect(ckbItalic, &QCheckBox::toggled, this, &TWordSettingDialog::StyleChanged);
     connect(bbtnFontColor, &QPushButton::clicked, this, [this] { ChooseColor(2); });
@@ -449,9 +450,7 @@ void TWordSettingDialog::Changed()
 
 void TWordSettingDialog::FaceChosen(int Row)
 {
-    // The list makes its first entry current when it takes the focus
-    // without choosing it; only a chosen entry changes the face.
-    if (m_loading || Row < 0 || !lbFonts->item(Row)->isSelected())
+    if (m_loading)
         return;
     const QListWidgetItem *entry = lbFonts->item(Row);
     TFont font = m_work->GetFont();

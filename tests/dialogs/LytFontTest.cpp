@@ -81,6 +81,28 @@ TEST_F(LayoutFont, StyleBoxesRebuildTheFont)
     EXPECT_FALSE(d.GetFont().Bold);
 }
 
+// A face is chosen by a click on its entry as by the arrow keys: the click
+// makes the entry current before it selects it.
+TEST_F(LayoutFont, AFaceIsChosenByAClickAndByTheKeys)
+{
+    TLayoutFontDialog d(nullptr);
+    d.SetFont({QStringLiteral("存在しない書体"), 128, false, false, Qt::black});
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    auto *list = d.findChild<QListWidget *>(QStringLiteral("lbFonts"));
+    ASSERT_GE(list->count(), 3);
+    const QListWidgetItem *clicked = list->item(2);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(clicked).center());
+    EXPECT_EQ(d.GetFont().Face, clicked->text());
+    EXPECT_EQ(d.findChild<QLabel *>(QStringLiteral("pnlSample"))->font().family(), clicked->text());
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(d.GetFont().Face, list->item(3)->text());
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(d.GetFont().Face, clicked->text());
+    d.reject();
+}
+
 TEST_F(LayoutFont, CancelledColourDialogStillStoresCustomColours)
 {
     TLayoutFontDialog d(nullptr);

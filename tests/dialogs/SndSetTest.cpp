@@ -120,6 +120,25 @@ TEST_F(SenderSettingDialog, verticalFaceIsListedWithoutItsMark)
     EXPECT_EQ(dialog->WorkItem().GetFont().Name, face);
 }
 
+// The block takes a face chosen by a click or by the arrow keys; showing the
+// dialog on a face the list lacks chooses nothing.
+TEST_F(SenderSettingDialog, aFaceIsChosenByAClickAndByTheKeysNotByShowingTheList)
+{
+    TFont font = block.GetFont();
+    font.Name = QStringLiteral("存在しない書体");
+    block.SetFont(font);
+    open();
+    auto *fonts = child<QListWidget>(*dialog, "lbFonts");
+    ASSERT_GE(fonts->count(), 3);
+    EXPECT_EQ(dialog->WorkItem().GetFont().Name, font.Name);
+    const QListWidgetItem *clicked = fonts->item(1);
+    QTest::mouseClick(fonts->viewport(), Qt::LeftButton, {}, fonts->visualItemRect(clicked).center());
+    EXPECT_EQ(dialog->WorkItem().GetFont().Name, clicked->text());
+    fonts->setFocus();
+    QTest::keyClick(fonts, Qt::Key_Down);
+    EXPECT_EQ(dialog->WorkItem().GetFont().Name, fonts->item(2)->text());
+}
+
 TEST_F(SenderSettingDialog, boldStyleReachesTheBlock)
 {
     open();

@@ -302,6 +302,24 @@ TEST_F(WordSetting, VerticalFaceOpensWithItsUprightEntryAndAChosenFaceTakesItsCh
     EXPECT_EQ(d.WorkItem().GetFont().Style, fsBold | fsItalic);
 }
 
+TEST_F(WordSetting, AFaceIsChosenByAClickOnItsEntry)
+{
+    storePage(0);
+    auto source = item();
+    TWordSettingDialog d(nullptr);
+    d.SetItem(*source);
+    d.show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    auto *list = child<QListWidget>(d, "lbFonts");
+    ASSERT_GE(list->count(), 2);
+    const QListWidgetItem *clicked = list->item(list->currentRow() == 1 ? 0 : 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(clicked).center());
+    EXPECT_EQ(d.WorkItem().GetFont().Name, clicked->text());
+    EXPECT_EQ(d.WorkItem().GetFont().Charset, clicked->data(Qt::UserRole).toInt());
+    d.reject();
+}
+
 TEST_F(WordSetting, EnterMovesOnAndJumpsToTheDirectionFromItalicAndBackground)
 {
     storePage(0);
