@@ -6,6 +6,9 @@
 #include "PrintedInk.h"
 #include "editors/LayoutForm.h"
 #include "editors/PageView.h"
+#include "items/BarRect.h"
+#include "items/IllustRect.h"
+#include "items/WordRect.h"
 #include "support/RowName.h"
 #include "support/Screenshot.h"
 
@@ -18,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -29,35 +33,14 @@ struct PickCase {
     bool detail;
     // An envelope's back: the sender's frames.
     bool back;
+    // The addressee a company person: the company lines show.
+    bool company = false;
 };
 
-class ItemPick : public PrintedInkFixture, public ::testing::TestWithParam<PickCase>
+// An address-side editor and where on its page an item can be clicked.
+class PagePick : public PrintedInkFixture
 {
 protected:
-    void SetUp() override
-    {
-        host.Current = AddRecord(QStringLiteral("高橋 健一"), QStringLiteral("渋谷区神宮前1-2-3"), {},
-                                 {QStringLiteral("花子")});
-        // The sender is a person entered the same way.
-        host.Sender = host.ReadRecord(host.Current);
-        TLabelGrid grid;
-        editor.SetLayout(GetParam().paper, catalogueFormat(GetParam().paper, &grid), grid);
-        if (GetParam().detail) {
-            editor.ExecDialog = [](QDialog &Dialog) {
-                Dialog.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
-                Dialog.accept();
-                return Dialog.result();
-            };
-            editor.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
-            ASSERT_TRUE(editor.Document().Detail);
-        }
-        if (GetParam().back)
-            editor.SetDataMode(TLayoutForm::SenderDataMode);
-        editor.MergeCurrentRecord();
-        editor.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
-    }
-
     TPageView *view() { return editor.PageView(); }
     TLayoutDocument &document() { return editor.Document(); }
 
@@ -135,12 +118,47 @@ protected:
         return best;
     }
 
+    // The page as the view shows it.
+    QImage shownPage() { return view()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
     TLayoutForm editor{nullptr, host};
+};
+
+class ItemPick : public PagePick, public ::testing::TestWithParam<PickCase>
+{
+protected:
+    void SetUp() override
+    {
+        host.Current = GetParam().company
+                           ? AddRecord(QStringLiteral("高橋 健一"), QStringLiteral("渋谷区神宮前1-2-3"),
+                                       QStringLiteral("株式会社ピルカ"), {}, QStringLiteral("営業部"),
+                                       QStringLiteral("部長"))
+                           : AddRecord(QStringLiteral("高橋 健一"), QStringLiteral("渋谷区神宮前1-2-3"), {},
+                                       {QStringLiteral("花子")});
+        // The sender is a person entered the same way.
+        host.Sender = host.ReadRecord(host.Current);
+        TLabelGrid grid;
+        editor.SetLayout(GetParam().paper, catalogueFormat(GetParam().paper, &grid), grid);
+        if (GetParam().detail) {
+            editor.ExecDialog = [](QDialog &Dialog) {
+                Dialog.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
+                Dialog.accept();
+                return Dialog.result();
+            };
+            editor.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+            ASSERT_TRUE(editor.Document().Detail);
+        }
+        if (GetParam().back)
+            editor.SetDataMode(TLayoutForm::SenderDataMode);
+        editor.MergeCurrentRecord();
+        editor.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    }
 };
 
 TEST_P(ItemPick, clickOnAFramesContentSelectsItAndShowsItsHandles)
 {
-    const QImage shown = view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = shownPage();
     saveScreenshot(shown, QStringLiteral("editors_item_pick_%1").arg(QLatin1String(GetParam().name)));
     int clicked = 0;
     for (size_t i = 0; i < document().Items.size(); ++i) {
@@ -160,7 +178,7 @@ TEST_P(ItemPick, clickOnAFramesContentSelectsItAndShowsItsHandles)
         QTest::mouseClick(view(), Qt::LeftButton, {}, *at);
         EXPECT_EQ(view()->Selected(), int(i)) << "clicked at " << at->x() << "," << at->y();
         // The handles are painted at the frame's corners.
-        const QImage after = view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage after = shownPage();
         const QRect frame = onScreen(i);
         EXPECT_EQ(after.pixel(frame.topLeft()), qRgb(0, 0, 255));
         EXPECT_EQ(after.pixel(frame.bottomRight() - QPoint(1, 1)), qRgb(0, 0, 255));
@@ -181,7 +199,71 @@ INSTANTIATE_TEST_SUITE_P(
                       PickCase{"long3VerticalEnvelopeBack", 2, false, true},
                       PickCase{"long3HorizontalEnvelope", 3, false, false},
                       PickCase{"long3LandscapeEnvelope", 4, false, false},
-                      PickCase{"long3LandscapeEnvelopeBack", 4, false, true}),
+                      PickCase{"long3LandscapeEnvelopeBack", 4, false, true},
+                      PickCase{"verticalPostcardDetailCompany", 0, true, false, true},
+                      PickCase{"horizontalPostcardDetailCompany", 1, true, false, true},
+                      PickCase{"long3VerticalEnvelopeDetailCompany", 2, true, false, true}),
+    rowName);
+
+// An item the user added (a free text, a picture, a QR code) is picked by a
+// click on what it shows, and then 編集 → 削除 can delete it.
+struct AddedCase {
+    const char *name;
+    std::unique_ptr<TDrawRect> (*make)(const TPageRect &Where);
+};
+
+class AddedItemPick : public PagePick, public ::testing::TestWithParam<AddedCase>
+{
+};
+
+TEST_P(AddedItemPick, clickOnAnAddedItemsContentSelectsItForDeleting)
+{
+    TLabelGrid grid;
+    editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    // The card's top left corner, clear of its frames.
+    const int index = editor.InsertItem(GetParam().make({20, 20, 140, 140}));
+    ASSERT_GE(index, 0);
+    const auto added = size_t(index);
+    QAction *remove = editor.findChild<QAction *>(QStringLiteral("actDelete"));
+    ASSERT_NE(remove, nullptr);
+    view()->SetSelected(-1);
+    ASSERT_FALSE(remove->isEnabled());
+    const std::optional<QPoint> at = clickPoint(added, shownPage());
+    ASSERT_TRUE(at.has_value()) << "the added item shows no ink off its handles";
+    QTest::mouseClick(view(), Qt::LeftButton, {}, *at);
+    EXPECT_EQ(view()->Selected(), int(added));
+    EXPECT_TRUE(remove->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AddedItems, AddedItemPick,
+    ::testing::Values(AddedCase{"freeText",
+                                [](const TPageRect &Where) -> std::unique_ptr<TDrawRect> {
+                                    auto word = std::make_unique<TWordRect>();
+                                    word->SetRect(Where);
+                                    word->SetHorizontal(true);
+                                    word->SetLineCount(1);
+                                    word->SetLine(0, QStringLiteral("謹賀新年"));
+                                    return word;
+                                }},
+                      AddedCase{"picture",
+                                [](const TPageRect &Where) -> std::unique_ptr<TDrawRect> {
+                                    QImage image(60, 40, QImage::Format_RGB32);
+                                    image.fill(qRgb(0, 0, 96));
+                                    auto picture = std::make_unique<TIllustRect>();
+                                    picture->SetPicture(image);
+                                    picture->SetRect(Where);
+                                    return picture;
+                                }},
+                      AddedCase{"qrCode",
+                                [](const TPageRect &Where) -> std::unique_ptr<TDrawRect> {
+                                    auto qr = std::make_unique<TQRCodeRect>();
+                                    qr->SetText(QStringLiteral("https://example.jp/"));
+                                    qr->SetRect(Where);
+                                    return qr;
+                                }}),
     rowName);
 
 // A drag that starts off the name's handles moves the name whole, however
