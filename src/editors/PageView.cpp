@@ -110,15 +110,31 @@ void TPageView::paintEvent(QPaintEvent *)
 
 int TPageView::itemAt(QPoint Pos) const
 {
-    // The topmost first: later items are drawn over earlier ones.
+    // An item is picked anywhere inside its rectangle: a click on its text,
+    // not only on the lines its handles sit on. The topmost first: later
+    // items are drawn over earlier ones.
     for (int i = int(m_document.Items.size()) - 1; i >= 0; --i) {
         if (!m_document.OnPrintedSide(size_t(i)))
             continue;
-        const THitZone zone = m_document.Items[size_t(i)]->HitZone(Pos.x() - Margin, Pos.y() - Margin);
-        if (zone.x != THitZoneX::None && zone.y != THitZoneY::None)
+        if (m_document.Items[size_t(i)]->PtInRect(Pos.x() - Margin, Pos.y() - Margin))
             return i;
     }
     return -1;
+}
+
+bool TPageView::onHandle(int Index, QPoint Pos) const
+{
+    // The item's cursor says what a drag does there: a size cursor sits on a
+    // handle (an edge or corner); items that cannot be resized show none.
+    switch (m_document.Items[size_t(Index)]->GetCursor(Pos.x() - Margin, Pos.y() - Margin)) {
+    case TItemCursor::SizeNESW:
+    case TItemCursor::SizeNS:
+    case TItemCursor::SizeNWSE:
+    case TItemCursor::SizeWE: return true;
+    case TItemCursor::Move:
+    case TItemCursor::Default: break;
+    }
+    return false;
 }
 
 void TPageView::mousePressEvent(QMouseEvent *Event)
@@ -127,19 +143,15 @@ void TPageView::mousePressEvent(QMouseEvent *Event)
         return;
     const QPoint pos = Event->position().toPoint();
     // The selected item's handles win over an item lying above it.
-    int index = -1;
-    if (m_selected >= 0) {
-        const THitZone zone = m_document.Items[size_t(m_selected)]->HitZone(pos.x() - Margin, pos.y() - Margin);
-        if (zone.x != THitZoneX::None && zone.y != THitZoneY::None)
-            index = m_selected;
-    }
+    int index = m_selected >= 0 && onHandle(m_selected, pos) ? m_selected : -1;
     if (index < 0)
         index = itemAt(pos);
     SetSelected(index);
     if (index < 0)
         return;
     TDrawRect &item = *m_document.Items[size_t(index)];
-    m_zone = item.HitZone(pos.x() - Margin, pos.y() - Margin);
+    // Off the handles a drag moves the item (an empty zone pair).
+    m_zone = onHandle(index, pos) ? item.HitZone(pos.x() - Margin, pos.y() - Margin) : THitZone{};
     m_pressPos = pos;
     m_startRect = item.GetRect();
     m_dragging = true;
@@ -166,7 +178,7 @@ void TPageView::mouseMoveEvent(QMouseEvent *Event)
     const int dx = int(std::lround((pos.x() - m_pressPos.x()) / m_zoom));
     const int dy = int(std::lround((pos.y() - m_pressPos.y()) / m_zoom));
     TPageRect r = m_startRect;
-    const bool move = m_zone.x == THitZoneX::Middle && m_zone.y == THitZoneY::Middle;
+    const bool move = m_zone == THitZone{};
     if (move) {
         r.Left += dx, r.Right += dx, r.Top += dy, r.Bottom += dy;
     } else {

@@ -7,8 +7,8 @@
 // The editor's page: one piece of the layout's paper at the editor's zoom
 // with its frames and items (the items draw themselves through the same
 // calls as on the printer), the selected item outlined with its handles.
-// A press selects the topmost item under the mouse; dragging its middle
-// moves it, dragging an edge or corner resizes it. The view changes only
+// A press selects the topmost item under the mouse; dragging it moves it,
+// dragging one of its handles (an edge or corner) resizes it. The view changes only
 // the rectangles; the owner records each finished drag for undo.
 class TPageView : public QWidget
 {
@@ -60,6 +60,8 @@ protected:
 
 private:
     [[nodiscard]] int itemAt(QPoint Pos) const;
+    // Pos lies on one of the handles of the item Index.
+    [[nodiscard]] bool onHandle(int Index, QPoint Pos) const;
     // Forgets a drag whose item or items changed under it, recording nothing.
     void dropDrag();
 

@@ -100,9 +100,10 @@ public:
     PrintedInkFixture() { QDir().mkpath(DataRoot); }
 
     // Appends a record as the record form stores it: the names in their
-    // wide form, the other texts in Shift-JIS; a Corp makes it a company.
+    // wide form, the other texts in Shift-JIS; a Corp makes it a company
+    // (Dptmnt and Post its department and the person's post there).
     qint32 AddRecord(const QString &Name, const QString &Adrs1, const QString &Corp = {},
-                     const QStringList &Joints = {})
+                     const QStringList &Joints = {}, const QString &Dptmnt = {}, const QString &Post = {})
     {
         TTable &t = book.table;
         t.Append();
@@ -113,6 +114,10 @@ public:
         t.FieldByName(QStringLiteral("PrivCorp")).SetAsBoolean(Corp.isEmpty());
         if (!Corp.isEmpty())
             t.FieldByName(QStringLiteral("CorpKanji")).SetAsBytes(Cp932::encode(Corp));
+        if (!Dptmnt.isEmpty())
+            t.FieldByName(QStringLiteral("Dptmnt")).SetAsBytes(Cp932::encode(Dptmnt));
+        if (!Post.isEmpty())
+            t.FieldByName(QStringLiteral("Post")).SetAsBytes(Cp932::encode(Post));
         for (int i = 0; i < Joints.size() && i < 5; ++i) {
             t.FieldByName(QStringLiteral("Joint%1").arg(i + 1)).SetAsBytes(EncodeUnicodeField(Joints[i]));
             t.FieldByName(QStringLiteral("JointPrint%1").arg(i + 1)).SetAsBoolean(true);
