@@ -273,8 +273,11 @@ int UnaliasCharacterMaps(QByteArray &Data)
         for (const auto &[code, glyph] : map)
             if (glyph < textOf.size() && isTextCharacter(code) && code < textOf[glyph])
                 textOf[glyph] = code;
+        // A glyph no text character shows stands for its own characters
+        // (①, №, Ⅰ, ㍻): they keep it, or the face would print them from
+        // another face.
         for (const auto &[code, glyph] : map) {
-            if (glyph >= textOf.size() || code >= textOf[glyph] || isTextCharacter(code))
+            if (glyph >= textOf.size() || textOf[glyph] == kNone || code >= textOf[glyph] || isTextCharacter(code))
                 continue;
             if (s.format == 4 ? drop4(Data, s.at, code) : drop12(Data, s.at, code))
                 ++removed;

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QHash>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -19,7 +20,9 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
+#include <QXmlStreamReader>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -236,5 +239,91 @@ INSTANTIATE_TEST_SUITE_P(
                  {u"𠮷川 直美", u"由美－ちゃん", u"霞ヶ関シティニュー髙島屋＝ショップ"}},
         RoadCase{"listPrint", TOutput::ListPrint, TRecord::Person, {u"𠮷川 直美"}}),
     [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
+
+// Each text drawn on the PDF's first page with the family of the font that
+// draws it, as pdftohtml reads them (a vertical line gives one text per
+// character).
+std::vector<std::pair<QString, QString>> pdfTextFaces(const QString &Pdf)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftohtml"));
+    EXPECT_FALSE(tool.isEmpty()) << "pdftohtml (poppler-utils) is missing";
+    if (tool.isEmpty())
+        return {};
+    QProcess run;
+    run.start(tool, {QStringLiteral("-xml"), QStringLiteral("-i"), QStringLiteral("-stdout"), QStringLiteral("-f"),
+                     QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), Pdf});
+    EXPECT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    QXmlStreamReader xml(run.readAllStandardOutput());
+    QHash<QString, QString> families;
+    std::vector<std::pair<QString, QString>> out;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"fontspec") {
+            families.insert(xml.attributes().value(QLatin1String("id")).toString(),
+                            xml.attributes().value(QLatin1String("family")).toString());
+        } else if (xml.name() == u"text") {
+            const QString font = xml.attributes().value(QLatin1String("font")).toString();
+            out.emplace_back(xml.readElementText(QXmlStreamReader::IncludeChildElements), families.value(font));
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return out;
+}
+
+// The family of the font that draws C, empty when C is not drawn.
+QString faceDrawing(const std::vector<std::pair<QString, QString>> &Texts, QChar C)
+{
+    for (const auto &[text, family] : Texts)
+        if (text.contains(C))
+            return family;
+    return {};
+}
+
+// The special characters users type into an address (circled numbers, Roman
+// numerals, ㈱, №, ℡, the era and unit squares) are drawn in the address
+// frame's own face, which has them, like the ideographs beside them; and the
+// PDF's text gives them as typed.
+constexpr char16_t kSpecialAddress[] = u"ニュー①②⑩⑳ⅠⅢⅩ㈱№℡㍻㌔㎡ビル";
+
+class SpecialCharacters : public UserRoad
+{
+protected:
+    void SetUp() override
+    {
+        UserRoad::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_NO_FATAL_FAILURE(enterRecords({}, QStringLiteral("花子"), QStringLiteral("山田 太郎"),
+                                             QString::fromUtf16(kSpecialAddress)));
+        selectRows({0});
+        printed = comparable(run(GetParam().output, GetParam().record));
+        faces = pdfTextFaces(pdfFile());
+    }
+
+    QString printed;
+    std::vector<std::pair<QString, QString>> faces;
+};
+
+TEST_P(SpecialCharacters, areDrawnInTheAddressFramesOwnFace)
+{
+    // 永 of the address line before: the frame's face.
+    const QString own = faceDrawing(faces, u'永');
+    ASSERT_FALSE(own.isEmpty()) << "the address is not on the page";
+    for (const QChar c : QStringView(kSpecialAddress))
+        EXPECT_EQ(faceDrawing(faces, c).toStdString(), own.toStdString()) << QString(c).toStdString();
+}
+
+TEST_P(SpecialCharacters, copyOutAsTyped)
+{
+    EXPECT_TRUE(printed.contains(QString::fromUtf16(kSpecialAddress))) << printed.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, SpecialCharacters,
+                         ::testing::Values(RoadCase{"postcard", TOutput::Postcard, TRecord::Person, {}},
+                                           RoadCase{"horizontalPostcard", TOutput::HorizontalPostcard,
+                                                    TRecord::Person, {}},
+                                           RoadCase{"label", TOutput::Label, TRecord::Person, {}}),
+                         [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
 
 } // namespace

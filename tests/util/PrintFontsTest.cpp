@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace {
 
 QByteArray fileBytes(const QString &Path)
@@ -56,6 +58,32 @@ TEST_P(PrintFace, radicalsNoLongerShowTheIdeographsGlyphs)
     // Characters of their own keep their glyphs.
     for (char16_t c : {u'あ', u'ア', u'Ａ', u'A', u'〒'})
         EXPECT_EQ(glyphOf(printed, c), glyphOf(installed, c));
+}
+
+// The NEC special characters users type into addresses and names (circled
+// numbers, Roman numerals, unit and era squares, №, ℡, ㈱, the signs): no
+// text character shares their glyphs, so the face keeps drawing them itself
+// instead of leaving them to another face.
+constexpr char16_t kOwnGlyphCharacters[] =
+    u"①②③④⑤⑥⑦⑧⑨⑩⑪⑫⑬⑭⑮⑯⑰⑱⑲⑳ⅠⅡⅢⅣⅤⅥⅦⅧⅨⅩ㍉㌔㌢㍍㌘㌧㌃㌶㍑㍗㌍㌦㌣㌫㍊㌻㎜㎝㎞㎎㎏㏄㎡"
+    u"㍻㍼㍽㍾№㏍℡㊤㊥㊦㊧㊨㈱㈲㈹≡∫∮√⊥∠∟⊿∵∩∪ⅰⅱⅲⅳⅴⅵⅶⅷⅸⅹ";
+
+TEST_P(PrintFace, charactersNoTextCharacterSharesKeepTheirGlyphs)
+{
+    QByteArray data = fileBytes(GetParam());
+    ASSERT_FALSE(data.isEmpty());
+    const QRawFont installed(data, 12);
+    ASSERT_TRUE(installed.isValid());
+
+    (void)UnaliasCharacterMaps(data);
+
+    const QRawFont printed(data, 12);
+    ASSERT_TRUE(printed.isValid());
+    for (const char16_t c : std::u16string_view(kOwnGlyphCharacters)) {
+        const QString shown(QChar{c});
+        ASSERT_NE(glyphOf(installed, c), 0u) << "the face lacks " << shown.toStdString();
+        EXPECT_EQ(glyphOf(printed, c), glyphOf(installed, c)) << shown.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Installed, PrintFace, ::testing::ValuesIn(PrintFontFiles()),
