@@ -7,9 +7,10 @@
 // The editor's page: one piece of the layout's paper at the editor's zoom
 // with its frames and items (the items draw themselves through the same
 // calls as on the printer), the selected item outlined with its handles.
-// A press selects the topmost item under the mouse; dragging it moves it,
-// dragging one of its handles (an edge or corner) resizes it. The view changes only
-// the rectangles; the owner records each finished drag for undo.
+// A press anywhere inside an item selects the topmost one there; dragging
+// it moves it, dragging one of its handles (an edge or corner) resizes it.
+// The view changes only the rectangles; the owner records each finished
+// drag for undo.
 class TPageView : public QWidget
 {
     Q_OBJECT
