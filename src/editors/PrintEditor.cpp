@@ -23,6 +23,9 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QEvent>
+#include <QGraphicsView>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -35,6 +38,31 @@
 #include <algorithm>
 
 namespace {
+
+// Keeps a widget from painting while it lives, and has it painted afresh
+// after. The preview's page view shows pages its printer frees when a new
+// drawing of them begins; the progress shown during that drawing lets the
+// view's paint events through, and painting a freed page crashes.
+class TPaintHoldBack final : public QObject
+{
+public:
+    explicit TPaintHoldBack(QWidget *Widget) : m_widget(Widget) { m_widget->installEventFilter(this); }
+    ~TPaintHoldBack() override
+    {
+        if (m_widget) {
+            m_widget->removeEventFilter(this);
+            m_widget->update();
+        }
+    }
+    TPaintHoldBack(const TPaintHoldBack &) = delete;
+    TPaintHoldBack &operator=(const TPaintHoldBack &) = delete;
+
+protected:
+    bool eventFilter(QObject *, QEvent *Event) override { return Event->type() == QEvent::Paint; }
+
+private:
+    QPointer<QWidget> m_widget;
+};
 
 constexpr double kZoomSteps[] = {0.5, 0.75, 1.0, 1.5, 2.0, 3.0};
 
@@ -623,7 +651,10 @@ bool TPrintEditor::ShowPreview(const TPrintRequest &Request)
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintPreview"));
     QString error;
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &error, &Request](QPrinter *Target) {
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &dialog, &error, &Request](QPrinter *Target) {
+        std::vector<std::unique_ptr<TPaintHoldBack>> still;
+        for (QGraphicsView *view : dialog.findChildren<QGraphicsView *>())
+            still.push_back(std::make_unique<TPaintHoldBack>(view->viewport()));
         QString reason;
         if (!PrintRecords(*Target, Request.RecNos, Request.Options, &reason) && error.isEmpty())
             error = reason.isEmpty() ? QStringLiteral("印刷プレビューを表示できませんでした") : reason;

@@ -19,6 +19,8 @@
 #include <QPrintPreviewDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QGraphicsView>
+#include <QProgressDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
@@ -28,6 +30,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -499,6 +502,62 @@ TEST_F(PrintEditorTest, previewButtonsWaitWhileThePreviewDraws)
     action("actPreview")->trigger();
     EXPECT_TRUE(clicked);
     EXPECT_EQ(draws, 1);
+}
+
+// Calls OnPaint for every paint event its widget gets.
+class PaintWatch final : public QObject
+{
+public:
+    std::function<void()> OnPaint;
+
+protected:
+    bool eventFilter(QObject *, QEvent *Event) override
+    {
+        if (Event->type() == QEvent::Paint)
+            OnPaint();
+        return false;
+    }
+};
+
+// The preview's page view is not painted while its pages are drawn again:
+// the printer frees the pages it shows when a drawing begins, and the
+// drawing's progress lets paint events through (painting a freed page
+// crashed the program).
+TEST_F(PrintEditorTest, previewPageViewIsNotPaintedWhileItsPagesAreDrawnAgain)
+{
+    editor.PrintWizard = [](QPrinter &, TPrintRequest &Request) {
+        Request.RecNos = {1, 2, 3};
+        return true;
+    };
+    int paintedWhileDrawing = 0;
+    int paintedAfter = 0;
+    editor.ExecPreview = [&](QDialog &Dialog) {
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        auto *view = Dialog.findChild<QGraphicsView *>();
+        ASSERT_NE(preview, nullptr);
+        ASSERT_NE(view, nullptr);
+        Dialog.resize(900, 900);
+        Dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
+        preview->updatePreview();
+        QCoreApplication::processEvents();
+        const auto drawing = [this] { return editor.findChild<QProgressDialog *>(QStringLiteral("PrintProgress")); };
+        PaintWatch watch;
+        watch.OnPaint = [&] { ++(drawing() ? paintedWhileDrawing : paintedAfter); };
+        view->viewport()->installEventFilter(&watch);
+        // The view asks to be painted whenever events are handled.
+        QTimer nudge;
+        QObject::connect(&nudge, &QTimer::timeout, view->viewport(), [view] { view->viewport()->update(); });
+        nudge.start(0);
+        preview->setOrientation(QPageLayout::Landscape);
+        nudge.stop();
+        QCoreApplication::processEvents();
+        view->viewport()->removeEventFilter(&watch);
+        Dialog.close();
+    };
+    action("actPreview")->trigger();
+    EXPECT_EQ(paintedWhileDrawing, 0);
+    EXPECT_GT(paintedAfter, 0);
 }
 
 // A PDF the disk cannot take (a full disk) ends the run with the write
