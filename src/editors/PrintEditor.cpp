@@ -21,10 +21,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QMenu>
-#include <QMenuBar>
 #include <QEvent>
 #include <QGraphicsView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>

@@ -22,12 +22,8 @@ void TPdfGlyphTexts::Note(const QRawFont &Font, const QString &Face, const QList
 {
     if (Glyphs.isEmpty())
         return;
-    // The runs of a face mostly carry the very name noted last, shared. A
-    // shared buffer alone is not the same name: raw data may be read to
-    // different lengths.
-    const bool sameName = m_last && ((Face.constData() == m_lastName.constData() && Face.size() == m_lastName.size()) ||
-                                     Face == m_lastName);
-    if (!sameName) {
+    // The runs of a face mostly carry the name noted last.
+    if (!m_last || Face != m_lastName) {
         auto it = m_faces.find(Face);
         if (it == m_faces.end())
             it = m_faces.insert(Face, TFace{Font, {}, {}, std::vector<bool>(kGlyphNumbers)});
