@@ -231,9 +231,15 @@ void TSenderSettingDialog::FillFontList()
     const QList<QListWidgetItem *> found = lbFonts->findItems(font.Name, Qt::MatchExactly);
     {
         // Showing the block's face is not choosing one: a face the list
-        // lacks stays the block's.
+        // lacks stays the block's, and no entry shows as chosen, so that a
+        // click on any entry, the first one too, chooses it.
         const QSignalBlocker quiet(lbFonts);
-        lbFonts->setCurrentRow(found.isEmpty() ? 0 : lbFonts->row(found.first()));
+        if (found.isEmpty()) {
+            lbFonts->setCurrentRow(-1);
+            lbFonts->clearSelection();
+        } else {
+            lbFonts->setCurrentItem(found.first());
+        }
     }
     UpdateCharsetLabel();
     m_updating = true;

@@ -139,6 +139,27 @@ TEST_F(SenderSettingDialog, aFaceIsChosenByAClickAndByTheKeysNotByShowingTheList
     EXPECT_EQ(dialog->WorkItem().GetFont().Name, fonts->item(2)->text());
 }
 
+// On a face the list lacks (told apart by case too) no entry shows as
+// chosen, so a click on any entry, the first one included, chooses it.
+TEST_F(SenderSettingDialog, onAFaceTheListLacksAClickOnTheFirstEntryChoosesIt)
+{
+    const QString first = TSenderSettingDialog(nullptr).findChild<QListWidget *>(QStringLiteral("lbFonts"))->item(0)->text();
+    ASSERT_NE(first.toLower(), first);
+    for (const QString &face : {QStringLiteral("存在しない書体"), first.toLower()}) {
+        SCOPED_TRACE(face.toStdString());
+        TFont font = block.GetFont();
+        font.Name = face;
+        block.SetFont(font);
+        open();
+        auto *fonts = child<QListWidget>(*dialog, "lbFonts");
+        EXPECT_TRUE(fonts->selectedItems().isEmpty());
+        const QListWidgetItem *entry = fonts->item(0);
+        QTest::mouseClick(fonts->viewport(), Qt::LeftButton, {}, fonts->visualItemRect(entry).center());
+        EXPECT_EQ(dialog->WorkItem().GetFont().Name, entry->text());
+        EXPECT_EQ(int(dialog->WorkItem().GetFont().Charset), entry->data(Qt::UserRole).toInt());
+    }
+}
+
 TEST_F(SenderSettingDialog, boldStyleReachesTheBlock)
 {
     open();
