@@ -108,15 +108,19 @@ void TPageView::paintEvent(QPaintEvent *)
     }
 }
 
-int TPageView::itemAt(QPoint Pos) const
+int TPageView::itemAt(QPoint Pos, bool Picking) const
 {
     // An item is picked anywhere inside its rectangle: a click on its text,
     // not only on the lines its handles sit on. The topmost first: later
-    // items are drawn over earlier ones.
+    // items are drawn over earlier ones. A sender block edited line by line
+    // picks its line when asked whether a point lies inside it; a pointer
+    // merely passing over asks its rectangle only, changing nothing.
     for (int i = int(m_document.Items.size()) - 1; i >= 0; --i) {
         if (!m_document.OnPrintedSide(size_t(i)))
             continue;
-        if (m_document.Items[size_t(i)]->PtInRect(Pos.x() - Margin, Pos.y() - Margin))
+        const TDrawRect &item = *m_document.Items[size_t(i)];
+        const int x = Pos.x() - Margin, y = Pos.y() - Margin;
+        if (Picking ? item.PtInRect(x, y) : item.TDrawRect::PtInRect(x, y))
             return i;
     }
     return -1;
@@ -168,7 +172,7 @@ void TPageView::mouseMoveEvent(QMouseEvent *Event)
     if (m_dragging && (m_selected < 0 || m_selected >= int(m_document.Items.size())))
         dropDrag();
     if (!m_dragging) {
-        const int index = m_selected >= 0 ? m_selected : itemAt(pos);
+        const int index = m_selected >= 0 ? m_selected : itemAt(pos, false);
         if (index >= 0)
             setCursor(toCursorShape(m_document.Items[size_t(index)]->GetCursor(pos.x() - Margin, pos.y() - Margin)));
         else

@@ -60,7 +60,8 @@ protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-    [[nodiscard]] int itemAt(QPoint Pos) const;
+    // Picking: a press or double click, not a pointer passing over.
+    [[nodiscard]] int itemAt(QPoint Pos, bool Picking = true) const;
     // Pos lies on one of the handles of the item Index.
     [[nodiscard]] bool onHandle(int Index, QPoint Pos) const;
     // Forgets a drag whose item or items changed under it, recording nothing.

@@ -8,6 +8,7 @@
 #include "editors/PageView.h"
 #include "items/BarRect.h"
 #include "items/IllustRect.h"
+#include "items/SenderRect.h"
 #include "items/WordRect.h"
 #include "support/RowName.h"
 #include "support/Screenshot.h"
@@ -216,6 +217,10 @@ class AddedItemPick : public PagePick, public ::testing::TestWithParam<AddedCase
 {
 };
 
+class SenderBlockHover : public PagePick, public ::testing::Test
+{
+};
+
 TEST_P(AddedItemPick, clickOnAnAddedItemsContentSelectsItForDeleting)
 {
     TLabelGrid grid;
@@ -265,6 +270,36 @@ INSTANTIATE_TEST_SUITE_P(
                                     return qr;
                                 }}),
     rowName);
+
+// The pointer passing over a sender block edited line by line, nothing
+// selected, leaves the block as it was: which line is selected and the
+// order its lines are drawn in are the block's own, saved with the layout.
+TEST_F(SenderBlockHover, pointerPassingOverALineByLineSenderBlockChangesNothing)
+{
+    TLabelGrid grid;
+    editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    auto made = std::make_unique<TSenderRect>();
+    made->SetRect({20, 20, 200, 300});
+    made->ResetChildRect(-1);
+    const int index = editor.InsertItem(std::move(made));
+    ASSERT_GE(index, 0);
+    auto &block = static_cast<TSenderRect &>(*document().Items[size_t(index)]);
+    block.SetWholeBlock(false);
+    view()->SetSelected(-1);
+    const QList<TMetaRect *> order = block.ShownItems();
+    ASSERT_FALSE(order.isEmpty());
+    // Over the middle of each line, last first.
+    for (qsizetype i = order.size() - 1; i >= 0; --i) {
+        const TScreenRect r = order[i]->GetDispRect();
+        QTest::mouseMove(view(), QPoint(TPageView::Margin + (r.Left + r.Right) / 2,
+                                        TPageView::Margin + (r.Top + r.Bottom) / 2));
+    }
+    EXPECT_EQ(block.Selected(), nullptr);
+    EXPECT_EQ(block.ShownItems(), order);
+    EXPECT_EQ(view()->Selected(), -1);
+}
 
 // A drag that starts off the name's handles moves the name whole, however
 // near an edge it starts; its handles alone resize it.
