@@ -81,18 +81,26 @@ bool isKanjiNumeral(QChar c)
     return kanjiDigit(c) >= 0 || kanjiUnit(c) != 0;
 }
 
-// A kanji numeral run such as "二十三" or "百五" as a number.
-qint64 kanjiValue(QStringView run)
+void appendNumber(TChars &Out, qint64 Value)
 {
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), Value).ptr;
+    for (const char *p = digits.data(); p != end; ++p)
+        Out.append(QLatin1Char(*p));
+}
+
+// A kanji numeral run such as "二十三", "百一" or "五〇一" onto Out in digits.
+void appendKanjiNumber(QStringView Run, TChars &Out)
+{
+    const bool positional = std::none_of(Run.begin(), Run.end(), [](QChar c) { return kanjiUnit(c) != 0; });
+    if (positional) { // "五〇一" reads digit by digit, however long it is
+        for (QChar c : Run)
+            Out.append(QChar(u'0' + kanjiDigit(c)));
+        return;
+    }
     qint64 total = 0;
     qint64 digits = -1; // a digit read and not yet placed
-    const bool positional = std::none_of(run.begin(), run.end(), [](QChar c) { return kanjiUnit(c) != 0; });
-    if (positional) { // "二〇三" reads digit by digit
-        for (QChar c : run)
-            total = total * 10 + kanjiDigit(c);
-        return total;
-    }
-    for (QChar c : run) {
+    for (QChar c : Run) {
         const int unit = kanjiUnit(c);
         if (unit == 0) {
             digits = kanjiDigit(c);
@@ -101,12 +109,12 @@ qint64 kanjiValue(QStringView run)
             digits = -1;
         }
     }
-    return total + (digits < 0 ? 0 : digits);
+    appendNumber(Out, total + (digits < 0 ? 0 : digits));
 }
 
-// The length of the word at Pos that ends a block, lot or house number and
-// becomes "-" ("丁目", "番地", "地割", "丁", "番", "号", "の", "ノ": the
-// longer word first where two start alike); 0 where none starts.
+// The length of the word at Pos before which kanji numerals are a number:
+// "丁目", "番地", "地割", "丁", "番", "号", "線", "の", "ノ" (the longer word
+// first where two start alike); 0 where none starts.
 qsizetype markerLength(QStringView S, qsizetype Pos)
 {
     if (Pos >= S.size())
@@ -117,26 +125,47 @@ qsizetype markerLength(QStringView S, qsizetype Pos)
     case u'番': return next == u'地' ? 2 : 1;
     case u'地': return next == u'割' ? 2 : 0;
     case u'号':
+    case u'線':
     case u'の':
     case u'ノ': return 1;
     default: return 0;
     }
 }
 
-// A marker at Pos that ends a number. "丁" or "番" followed by another
-// ideograph is part of a name, as in the towns 八丁堀 and 四番町 or the
-// building 一番館; "丁目", "番地", "号" and the others always end one.
-bool endsNumber(QStringView S, qsizetype Pos)
+// A one-character marker "丁", "番", "の" or "ノ" at Pos followed by another
+// ideograph that is neither a numeral nor a marker: the numeral before it
+// may be part of a place's name, as in the towns 八丁堀, 四番町 and 三ノ輪.
+// This only tells where the number starts, while the town is looked for and
+// where none is found; from the number on, a numeral before a marker is
+// always a number ("四番館" is 4).
+bool namesAPlace(QStringView S, qsizetype Pos)
 {
-    const qsizetype n = markerLength(S, Pos);
-    if (n == 0)
+    if (markerLength(S, Pos) != 1 || S[Pos] == u'号' || S[Pos] == u'線' || Pos + 1 >= S.size())
         return false;
-    if (n == 1 && (S[Pos] == u'丁' || S[Pos] == u'番') && Pos + 1 < S.size()) {
-        const QChar next = S[Pos + 1];
-        if (next.script() == QChar::Script_Han && !isKanjiNumeral(next) && markerLength(S, Pos + 1) == 0)
-            return false;
+    const QChar next = S[Pos + 1];
+    return next.script() == QChar::Script_Han && !isKanjiNumeral(next) && markerLength(S, Pos + 1) == 0;
+}
+
+// Where the first number of S starts: a digit, or kanji numerals before a
+// marker that does not name a place (see namesAPlace); S.size() if none.
+qsizetype firstNumberIn(QStringView S)
+{
+    for (qsizetype i = 0; i < S.size();) {
+        const QChar c = S[i];
+        if (isCodeDigit(c))
+            return i;
+        if (!isKanjiNumeral(c)) {
+            ++i;
+            continue;
+        }
+        qsizetype j = i + 1;
+        while (j < S.size() && isKanjiNumeral(S[j]))
+            ++j;
+        if (markerLength(S, j) > 0 && !namesAPlace(S, j))
+            return i;
+        i = j;
     }
-    return true;
+    return S.size();
 }
 
 // Stands for a character whose compatibility form is not known here.
@@ -235,14 +264,6 @@ private:
     bool m_lastSpace = false;
 };
 
-void appendNumber(TChars &Out, qint64 Value)
-{
-    std::array<char, 24> digits{};
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), Value).ptr;
-    for (const char *p = digits.data(); p != end; ++p)
-        Out.append(QLatin1Char(*p));
-}
-
 // The address number of Address onto Out; see AddressNumberOf.
 void appendAddressNumber(const QString &Address, const QStringList &TownNames, TChars &Out)
 {
@@ -260,8 +281,12 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
             origin.append(i);
         }
     // A building may be named after its town ("本町ガーデンシティ" after
-    // "本町3-6-4"): the town is the last mention before the first digit.
-    const qsizetype firstDigit = std::find_if(packed.cbegin(), packed.cend(), isCodeDigit) - packed.cbegin();
+    // "本町3-6-4", "霞が関コーポ" after "霞が関一丁目"), and a city may hold
+    // its town's name ("中央区中央1-1"): the town is its last mention before
+    // the first number, written in digits or in kanji numerals.
+    const qsizetype firstNumber = firstNumberIn(viewOf(s));
+    const qsizetype packedFirstNumber =
+        std::lower_bound(origin.cbegin(), origin.cend(), firstNumber) - origin.cbegin();
     qsizetype from = 0;
     for (const QString &town : TownNames) {
         TChars t;
@@ -271,26 +296,27 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
             continue;
         const QStringView in = viewOf(packed);
         qsizetype at = in.indexOf(viewOf(t));
-        for (qsizetype next = at; next >= 0 && next < firstDigit; next = in.indexOf(viewOf(t), next + 1))
+        for (qsizetype next = at; next >= 0 && next < packedFirstNumber; next = in.indexOf(viewOf(t), next + 1))
             at = next;
         if (at >= 0)
             from = std::max(from, origin[at + t.size() - 1] + 1);
     }
     const QStringView rest = viewOf(s).mid(from);
+    // Without the town, a numeral before the first number belongs to a
+    // place's name ("四番町", "八丁堀").
+    const qsizetype numbersFrom = from > 0 ? 0 : firstNumber;
 
-    // Kanji numerals count only where they end a number: before a marker,
-    // a "-", a blank, a letter or digit, or the end, as in "十一丁目" or
-    // "十五番の四". Followed by other text they belong to a name ("三井ビル",
-    // "五輪ハイツ").
+    // Kanji numerals are a number only before a marker ("十一丁目",
+    // "百一番地", "五〇一号室", "四番館"); anywhere else they are text like
+    // any other ideograph ("三井ビル", and "四" at the end of "十五番の四").
     TChars converted;
     for (qsizetype i = 0; i < rest.size();) {
         if (isKanjiNumeral(rest[i])) {
-            qsizetype j = i;
+            qsizetype j = i + 1;
             while (j < rest.size() && isKanjiNumeral(rest[j]))
                 ++j;
-            if (endsNumber(rest, j) || j == rest.size() || rest[j] == u'-' || rest[j] == u' ' || isCodeLetter(rest[j])
-                || isCodeDigit(rest[j]))
-                appendNumber(converted, kanjiValue(rest.mid(i, j - i)));
+            if (i >= numbersFrom && markerLength(rest, j) > 0)
+                appendKanjiNumber(rest.mid(i, j - i), converted);
             else
                 converted.append(rest.data() + i, j - i);
             i = j;
@@ -309,7 +335,6 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
     const QStringView text = viewOf(converted);
     for (qsizetype i = 0; i < text.size();) {
         const QChar c = text[i];
-        qsizetype n = 0;
         if (isCodeDigit(c)) {
             out.append(c);
             ++i;
@@ -323,9 +348,6 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
             else
                 separate();
             i = j;
-        } else if ((n = markerLength(text, i)) > 0) {
-            separate();
-            i += n;
         } else {
             separate();
             ++i;

@@ -37,7 +37,11 @@ using TTownNameLookup = std::function<TPostcodeTowns(const QString &Postcode)>;
 // The same with what the dictionary says of the postcode: an own number of a
 // large office or a post-office box carries the postcode alone.
 [[nodiscard]] QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const TPostcodeTowns &Towns);
-// Only the address number part of the above.
+// Only the address number part of the above: what follows the town (its
+// last mention before the first number; the whole address when none is
+// found). Digits, "-" and single letters are kept; kanji numerals are a
+// number only before 丁目, 丁, 番地, 番, 号, 地割, 線, の or ノ; anything else
+// separates.
 [[nodiscard]] QString AddressNumberOf(const QString &Address, const QStringList &TownNames);
 // The values of the code characters: the digits 0 to 9 are themselves.
 inline constexpr quint8 PostHyphen = 10;

@@ -161,8 +161,9 @@ TEST(CustomerBarcodeTownNames, largeOfficeCodeCarriesThePostcodeAlone)
 
 // Every large office of the source packages whose town's name holds a kanji
 // numeral, through the dictionary the build made of them: the look-up gives
-// the office's town, the code is the postcode alone, and the number after
-// the town is the number of the street part alone.
+// the office's town, the code is the postcode alone, and the number is that
+// of the street part read after the town alone: neither the prefecture and
+// city before it nor the office's other towns move it.
 TEST(CustomerBarcodeTownNames, everyLargeOfficeOfTheSourceWithANumeralInItsTown)
 {
     const QString data = QStringLiteral(MURVEN_DIC_FULL_DIR);
@@ -201,7 +202,7 @@ TEST(CustomerBarcodeTownNames, everyLargeOfficeOfTheSourceWithANumeralInItsTown)
             if (code != postcode)
                 faults << QStringLiteral("code ") + code;
             const QString number = AddressNumberOf(address, found.Towns);
-            if (number != AddressNumberOf(street, {}))
+            if (number != AddressNumberOf(town + street, {town}))
                 faults << QStringLiteral("number ") + number;
             if (!faults.isEmpty())
                 wrong << postcode + u' ' + address + QStringLiteral(": ") + faults.join(QStringLiteral("; "));
@@ -290,6 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
         PrintedCase{"buildingOnTheNextLine", u"1000013", u"東京都", {u"千代田区霞が関1丁目3番2号", u"郵便プラザ503室", u""},
                     "10000131-3-2-503"},
         PrintedCase{"townWithANumeral", u"1020082", u"東京都", {u"千代田区一番町５番地", u"", u""}, "10200825"},
+        PrintedCase{"kanjiNumeralsAndTheTownInTheBuildingOnTheNextLine", u"1000013", u"東京都",
+                    {u"千代田区霞が関一丁目二番三号", u"霞が関コーポ五〇一号室", u""}, "10000131-2-3-501"},
         PrintedCase{"largeOfficeOwnPostcode", u"1028015", u"東京都", {u"千代田区一番町２１", u"", u""}, "1028015"}),
     rowName);
 

@@ -44,7 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"0283623", "岩手県紫波郡矢巾町大字煙山 第3地割14番地2", "大字煙山", "02836233-14-2"},
         // Full width digits, kanji numerals before 丁目 and 番地/号/の all separate.
         AddressCase{"1000001", "千代田区千代田１丁目２番３号", "千代田", "10000011-2-3"},
-        AddressCase{"1080073", "港区三田二丁目十五番の四", "三田", "10800732-15-4"},
+        AddressCase{"1080073", "港区三田二丁目十五番", "三田", "10800732-15"},
+        // Kanji numerals before no marker are text: "四" ending "十五番の四".
+        AddressCase{"1080073", "港区三田二丁目十五番の四", "三田", "10800732-15"},
         // Without the dictionary a kanji town name stays text, not a number.
         AddressCase{"1080073", "港区三田2-15-4", "", "10800732-15-4"},
         // A numeral inside the town name is cut with the town.
@@ -80,7 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"1020081", "東京都千代田区四番町5-6", "", "10200815-6"},
         AddressCase{"1040032", "東京都中央区八丁堀3-1-1", "", "10400323-1-1"},
         AddressCase{"9800811", "宮城県仙台市青葉区一番町4-1-1", "", "98008114-1-1"},
-        AddressCase{"1234567", "某町2丁目3番5号 一番館101", "某町", "12345672-3-5-101"},
+        // After the number a numeral before "番" is a number, in a
+        // building's name too.
+        AddressCase{"1234567", "某町2丁目3番5号 一番館101", "某町", "12345672-3-5-1-101"},
         // Every hyphen look-alike, "の" and "ノ" separate.
         AddressCase{"1234567", "某町1‐2―3ｰ4−5－6", "某町", "12345671-2-3-4-5-6"},
         AddressCase{"1234567", "某町１の２ノ３", "某町", "12345671-2-3"},
@@ -91,18 +95,89 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"1234567", "某町1番地 三井ビル2F", "某町", "12345671-2"},
         AddressCase{"1234567", "某町2丁目3番5号 五輪ハイツ101", "某町", "12345672-3-5-101"},
         AddressCase{"1234567", "某町青梅十一丁目六番地一号 郵便タワー601", "某町", "123456711-6-1-601"},
-        AddressCase{"1234567", "某町十五番地の四ＡＢＣマンション", "某町", "123456715-4"},
-        AddressCase{"1234567", "某町十五番地の四Ａ棟", "某町", "123456715-4A"},
-        // A full-width blank ends a kanji number as a blank does.
-        AddressCase{"1234567", "某町十五番地の四　郵便ハイツ", "某町", "123456715-4"},
-        // Every dash between kanji numerals ends a number as "-" does.
-        AddressCase{"1234567", "某町一‐二―三−四–五—六ー七", "某町", "12345671-2-3-4-5-6-7"},
+        AddressCase{"1234567", "某町十五番地の四ＡＢＣマンション", "某町", "123456715"},
+        AddressCase{"1234567", "某町十五番地の四Ａ棟", "某町", "123456715A"},
+        AddressCase{"1234567", "某町十五番地の四　郵便ハイツ", "某町", "123456715"},
+        AddressCase{"1234567", "某町十五番地の4　郵便ハイツ", "某町", "123456715-4"},
+        // Kanji numerals between dashes are text: the dashes join nothing.
+        AddressCase{"1234567", "某町一‐二―三−四–五—六ー七", "某町", "1234567"},
         // "・", "/" and "." between two letters make them a building's name.
         AddressCase{"1234567", "某町3-5 A・Bハイツ102", "某町", "12345673-5-102"},
         AddressCase{"1234567", "某町3-5 A/Bハイツ102", "某町", "12345673-5-102"},
         AddressCase{"1234567", "某町3-5 A.Bハイツ102", "某町", "12345673-5-102"},
         // Half-width kana beside full-width digits: the digits still count.
         AddressCase{"1234567", "某町１丁目２番 ｶﾞｰﾃﾞﾝ３０１", "某町", "12345671-2-301"}));
+
+// ---- Kanji numerals and the town -------------------------------------------------
+
+struct NumberCase {
+    const char *name;
+    const char16_t *address;
+    const char16_t *town; // the dictionary's town of the postcode, empty when it has none
+    const char *number;
+};
+
+class AddressNumberTest : public testing::TestWithParam<NumberCase> {};
+
+TEST_P(AddressNumberTest, readsTheNumberAfterTheTown)
+{
+    const NumberCase &c = GetParam();
+    const QStringList towns = *c.town ? QStringList{QString::fromUtf16(c.town)} : QStringList();
+    EXPECT_EQ(AddressNumberOf(QString::fromUtf16(c.address), towns), QLatin1String(c.number));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddressNumberTest,
+    testing::Values(
+        // The town's name again in a building's: the number written in kanji
+        // numerals starts before it, so the town is its first mention.
+        NumberCase{"kanjiNumberBeforeTheTownsBuilding", u"東京都千代田区霞が関一丁目二番三号霞が関コーポ五〇一号室",
+                   u"霞が関", "1-2-3-501"},
+        NumberCase{"kanjiNumberBeforeAHeightsOfTheTownsName", u"東京都千代田区千代田一丁目一番一号千代田ハイツ三〇二号室",
+                   u"千代田", "1-1-1-302"},
+        NumberCase{"kanjiNumberBeforeAGardenOfTheTownsName", u"大阪府大阪市中央区本町三丁目六番四号本町ガーデン五〇一号室",
+                   u"本町", "3-6-4-501"},
+        // A city holding the town's name: the town is its last mention
+        // before the number.
+        NumberCase{"cityHoldingTheTownsNameDigits", u"東京都中央区中央1-1", u"中央", "1-1"},
+        NumberCase{"cityHoldingTheTownsNameKanji", u"東京都中央区中央一丁目一番", u"中央", "1-1"},
+        NumberCase{"numeralBeforeBanInABuilding", u"東京都世田谷区某町2-36-17 ハイツ四番館７Ｆ", u"某町", "2-36-17-4-7"},
+        NumberCase{"numeralBeforeGokanInABuilding", u"某町4丁目 郵便センター六号館", u"某町", "4-6"},
+        NumberCase{"numeralBeforeSen", u"北海道旭川市某町東四線十二号", u"某町", "4-12"},
+        NumberCase{"hyakuIchiBanchi", u"某町百一番地", u"某町", "101"},
+        NumberCase{"thousands", u"某町千二百三番地", u"某町", "1203"},
+        NumberCase{"thousandsWithAZero", u"某町二千〇三番地", u"某町", "2003"},
+        NumberCase{"tenAlone", u"某町十番地", u"某町", "10"},
+        NumberCase{"tensAndOnes", u"某町九十九番", u"某町", "99"},
+        NumberCase{"zeroWrittenAsAKanjiDigit", u"某町二〇三号", u"某町", "203"},
+        NumberCase{"numeralBeforeNo", u"某町十五の三番地", u"某町", "15-3"},
+        NumberCase{"numeralBeforeKatakanaNo", u"某町二十ノ八号", u"某町", "20-8"},
+        NumberCase{"banchiAndBanAlike", u"某町5番6", u"某町", "5-6"},
+        NumberCase{"chouWithoutMe", u"某町四丁六番", u"某町", "4-6"},
+        // Kanji numerals followed by anything else are text.
+        NumberCase{"numeralAtTheEnd", u"某町五番地の三", u"某町", "5"},
+        NumberCase{"numeralBeforeADigit", u"某町三1-2", u"某町", "1-2"},
+        NumberCase{"numeralBeforeALetter", u"某町1-2 三A棟", u"某町", "1-2A"},
+        NumberCase{"numeralBeforeABlank", u"某町1-2 五〇一 号室", u"某町", "1-2"},
+        // Towns holding numerals, as the dictionary names them, are passed
+        // over before the number is read.
+        NumberCase{"townSanNoWa", u"東京都台東区三ノ輪二丁目三番", u"三ノ輪", "2-3"},
+        NumberCase{"townHatchoubori", u"東京都中央区八丁堀三丁目一番", u"八丁堀", "3-1"},
+        NumberCase{"townIchibanchou", u"東京都千代田区一番町十番地", u"一番町", "10"},
+        NumberCase{"townYonbanchou", u"東京都千代田区四番町五番地", u"四番町", "5"},
+        NumberCase{"townRokubanchou", u"東京都千代田区六番町七番地", u"六番町", "7"},
+        NumberCase{"townNinomiya", u"茨城県つくば市二の宮一丁目二番", u"二の宮", "1-2"},
+        NumberCase{"townTookamachi", u"山形県山形市十日町一丁目二番", u"十日町", "1-2"},
+        NumberCase{"townMita", u"東京都港区三田二丁目十五番", u"三田", "2-15"},
+        // Without the dictionary's town, a numeral before a marker and
+        // another ideograph names the place; the number starts after it.
+        NumberCase{"noTownSanNoWa", u"東京都台東区三ノ輪2-3-4", u"", "2-3-4"},
+        NumberCase{"noTownNinomiya", u"茨城県つくば市二の宮1-2-3", u"", "1-2-3"},
+        NumberCase{"noTownKanjiNumber", u"東京都千代田区霞が関一丁目二番三号", u"", "1-2-3"},
+        // After the number such a name in a building's name is read as the
+        // numbers it holds, as every numeral before a marker is.
+        NumberCase{"townNameInABuildingAfterTheNumber", u"某町1-2 四番町ハイツ101", u"某町", "1-2-4-101"}),
+    rowName);
 
 TEST(CustomerBarcodeTest, encodesSixtySevenBarsWithStartAndStopCodes)
 {
@@ -132,7 +207,7 @@ struct ManualCase {
     const char16_t *town;
     bool ownNumber;
     const char *bars; // the twenty characters without the CC4 filling
-    int check;        // the check character, -1 where the manual gives none
+    int check;        // the check character's value (CC1 to CC8 are 11 to 18), -1 where the manual gives none
 };
 
 class JapanPostManual : public testing::TestWithParam<ManualCase> {};
@@ -155,21 +230,39 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ManualCase{"kasumigasekiWithItsCheckDigit", u"100-0013", u"東京都千代田区霞が関1丁目3番2号 郵便プラザ503室",
                    u"霞が関", false, "10000131-3-2-503", 9},
+        ManualCase{"buildingNumberAfterTheTown", u"263-0023", u"千葉市稲毛区緑町3丁目30-8　郵便ビル403号", u"緑町",
+                   false, "26300233-30-8-403", 5},
+        ManualCase{"subdivisionNamesBeforeTheNumber", u"014-0113", u"秋田県大仙市堀見内　南田茂木　添60-1", u"堀見内",
+                   false, "014011360-1", 18},
+        ManualCase{"floorMarkAtTheEnd", u"110-0016", u"東京都台東区台東5-6-3　ABCビル10F", u"台東", false,
+                   "11000165-6-3-10", 9},
+        ManualCase{"chomeOfASplitTownLowNumbers", u"060-0906", u"北海道札幌市東区北六条東4丁目　郵便センター6号館",
+                   u"北六条東", false, "06009064-6", 9},
+        ManualCase{"chomeOfASplitTownHighNumbers", u"065-0006", u"北海道札幌市東区北六条東8丁目　郵便センター10号館",
+                   u"北六条東", false, "06500068-10", 9},
+        ManualCase{"placeNameBeforeTheNumber", u"407-0033", u"山梨県韮崎市龍岡町下條南割　韮崎400", u"龍岡町下條南割",
+                   false, "4070033400", 10},
         ManualCase{"ampersandAndDotDroppedLetterJoinsTheNumber", u"273-0102",
-                   u"千葉県鎌ケ谷市右京塚東3丁目-20-5 郵便・A&bコーポB604号", u"右京塚", false, "27301023-20-5<CC1>1604", -1},
-        ManualCase{"floorMarkEndsTheNumber", u"317-0055", u"茨城県日立市宮田町6丁目7-14 ABCビル2F", u"宮田町", false,
-                   "31700556-7-14-2", -1},
+                   u"千葉県鎌ケ谷市右京塚　東3丁目-20-5　郵便・A&bコーポB604号", u"右京塚", false, "27301023-20-5<CC1>1604",
+                   0},
+        ManualCase{"kanjiNumeralsBeforeMarkers", u"198-0036", u"東京都青梅市河辺町十一丁目六番地一号　郵便タワー601",
+                   u"河辺町", false, "198003611-6-1-601", 18},
+        ManualCase{"kanjiNumeralsBeforeChiwari", u"027-0203", u"岩手県宮古市大字津軽石第二十一地割大淵川480", u"津軽石",
+                   false, "027020321-480", 15},
+        ManualCase{"kanjiNumeralsBeforeChou", u"590-0016", u"大阪府堺市堺区中田出井町四丁六番十九号", u"中田出井町", false,
+                   "59000164-6-19", 12},
+        ManualCase{"kanjiNumeralBeforeSen", u"080-0831", u"北海道帯広市稲田町南七線　西28", u"稲田町南", false,
+                   "08008317-28", 17},
+        ManualCase{"floorMarkEndsTheNumber", u"317-0055", u"茨城県日立市宮田町6丁目7-14　ABCビル2F", u"宮田町", false,
+                   "31700556-7-14-2", 11},
+        ManualCase{"floorMarkBetweenNumbers", u"650-0046", u"神戸市中央区港島中町9丁目7-6　郵便シティA棟1F1号",
+                   u"港島中町", false, "65000469-7-6<CC1>01-1", 5},
+        ManualCase{"lettersJoinedAcrossAName", u"623-0011", u"京都府綾部市青野町綾部6-7　LプラザB106", u"青野町", false,
+                   "62300116-7<CC2>1<CC1>1106", 4},
         ManualCase{"cutAtTheTwentiethCharacterKeepsTheHyphen", u"064-0804",
-                   u"北海道札幌市中央区南四条西29丁目1524-23 第2郵便ハウス501", u"南四条西", false, "064080429-1524-23-2-",
-                   -1},
-        ManualCase{"letterAtTheTwentiethKeepsItsControlCode", u"910-0067", u"福井県福井市新田塚3丁目80-25 J1ビル2-B",
+                   u"札幌市中央区南四条西29丁目1524-23　第2郵便ハウス501", u"南四条西", false, "064080429-1524-23-2-", 3},
+        ManualCase{"letterAtTheTwentiethKeepsItsControlCode", u"910-0067", u"福井県福井市新田塚3丁目80-25　J1ビル2-B",
                    u"新田塚", false, "91000673-80-25<CC1>91-2<CC1>", 9},
-        ManualCase{"buildingNumberAfterTheTown", u"263-0023", u"千葉県千葉市稲毛区緑町3丁目30-8 郵便ビル403号", u"緑町",
-                   false, "26300233-30-8-403", -1},
-        ManualCase{"chomeOfASplitTownLowNumbers", u"060-0906", u"北海道札幌市東区北六条東4丁目 郵便センター6号館",
-                   u"北六条東", false, "06009064-6", -1},
-        ManualCase{"chomeOfASplitTownHighNumbers", u"065-0006", u"北海道札幌市東区北六条東8丁目 郵便センター10号館",
-                   u"北六条東", false, "06500068-10", -1},
         ManualCase{"largeOfficeOwnNumberCarriesThePostcodeAlone", u"100-8792", u"東京都千代田区大手町2-3-1", u"大手町",
                    true, "1008792", -1},
         ManualCase{"postOfficeBoxNumberFollowsTheSharedPostcode", u"980-8691", u"宮城県仙台市青葉区 仙台中央郵便局私書箱第215号",
