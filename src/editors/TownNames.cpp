@@ -49,6 +49,11 @@ TPostcodeTowns lookUp(TPosSearch &Search, const QString &Digits)
             collect(city, 1);
     }
     result.OwnNumber = townRows == 0 && officeRows > 0;
+    // A city's representative number ends in 00 and its rows name no town;
+    // a village's one number for all of it ("一円") names none either, but
+    // ends otherwise.
+    result.Representative =
+        townRows > 0 && officeRows == 0 && result.Towns.isEmpty() && Digits.endsWith(QLatin1String("00"));
     return result;
 }
 

@@ -485,6 +485,10 @@ QString CustomerBarcodeData(const QString &Postcode, const QString &Address, con
 
 QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const TPostcodeTowns &Towns)
 {
+    // A representative number does not tell the town: no customer barcode
+    // is given for it.
+    if (Towns.Representative)
+        return {};
     // A large office's or a post-office box's own postcode names the
     // addressee by itself: its code carries the postcode alone.
     if (Towns.OwnNumber)

@@ -19,11 +19,14 @@
 enum class TPostBar : quint8 { Tracker = 0, Ascender = 1, Descender = 2, Long = 3 };
 
 // What the postcode dictionary says of a postcode: the town names it lists
-// (the address number is what follows the town name in the address), and
-// whether it is the own number of a large office or a post-office box.
+// (the address number is what follows the town name in the address),
+// whether it is the own number of a large office or a post-office box, and
+// whether it is a city's representative number, given to the places the
+// dictionary lists no town for.
 struct TPostcodeTowns {
     QStringList Towns;
     bool OwnNumber = false;
+    bool Representative = false;
 };
 using TTownNameLookup = std::function<TPostcodeTowns(const QString &Postcode)>;
 
@@ -35,7 +38,8 @@ using TTownNameLookup = std::function<TPostcodeTowns(const QString &Postcode)>;
 // the last character (its bars keep the control code alone).
 [[nodiscard]] QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const QStringList &TownNames);
 // The same with what the dictionary says of the postcode: an own number of a
-// large office or a post-office box carries the postcode alone.
+// large office or a post-office box carries the postcode alone; a city's
+// representative number gets no code (empty).
 [[nodiscard]] QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const TPostcodeTowns &Towns);
 // Only the address number part of the above: what follows the town (its
 // last mention before the first number; the whole address when none is

@@ -148,6 +148,60 @@ TEST(CustomerBarcodeTownNames, townPostcodeIsNoOwnNumber)
     EXPECT_FALSE(towns(QStringLiteral("1020082")).OwnNumber);
 }
 
+// ---- Representative numbers ---------------------------------------------------------
+
+struct RepresentativeCase {
+    const char *name;
+    const char16_t *postcode;
+    bool representative;
+};
+
+class RepresentativeNumber : public ::testing::TestWithParam<RepresentativeCase>
+{
+protected:
+    TTownNameLookup towns = DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+};
+
+TEST_P(RepresentativeNumber, isTheCitysNumberForThePlacesWithoutATown)
+{
+    EXPECT_EQ(towns(QString::fromUtf16(GetParam().postcode)).Representative, GetParam().representative);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editors, RepresentativeNumber,
+    ::testing::Values(RepresentativeCase{"wardsNumber", u"1000000", true},
+                      RepresentativeCase{"villagesNumberBesideItsTowns", u"0190800", true},
+                      RepresentativeCase{"numberSharedByTwoTowns", u"2590100", true},
+                      // A village with one number for all of it names no town either.
+                      RepresentativeCase{"villageWithOneNumber", u"4010320", false},
+                      RepresentativeCase{"townsNumber", u"1000013", false},
+                      RepresentativeCase{"largeOfficesNumber", u"1028015", false}),
+    rowName);
+
+// A record with the representative number prints no barcode; the village
+// with one number for all of it prints its code.
+TEST(CustomerBarcodeTownNames, representativeNumberPrintsNoBars)
+{
+    TLayoutDocument layout;
+    loadLayout(layout, 0, TLayoutKind::AddressSide);
+    layout.TownNames = DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
+    auto barsFor = [&layout](const QString &Postcode, const QString &Address) {
+        TAddressText record;
+        record.Pos = Postcode;
+        record.Adrs1 = Address;
+        record.NameKanji = QStringLiteral("山田 太郎");
+        MergeRecord(layout, &record, nullptr);
+        for (const auto &item : layout.Items)
+            if (auto *b = dynamic_cast<const TBarcodeRect *>(item.get()))
+                return b->Bars();
+        ADD_FAILURE() << "no barcode item";
+        return QList<TPostBar>();
+    };
+    EXPECT_TRUE(barsFor(QStringLiteral("1000000"), QStringLiteral("千代田区霞が関1-3-2")).isEmpty());
+    EXPECT_EQ(barsFor(QStringLiteral("4010320"), QStringLiteral("南都留郡鳴沢村1234")),
+              EncodeCustomerBarcode(QStringLiteral("40103201234")));
+}
+
 // A large office's own postcode is the whole code: nothing of the address
 // follows it, so no numeral of its town can slip in.
 TEST(CustomerBarcodeTownNames, largeOfficeCodeCarriesThePostcodeAlone)

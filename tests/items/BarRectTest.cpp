@@ -179,6 +179,18 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"townNameInABuildingAfterTheNumber", u"某町1-2 四番町ハイツ101", u"某町", "1-2-4-101"}),
     rowName);
 
+TEST(CustomerBarcodeTest, representativeNumberGetsNoCode)
+{
+    const QString address = QStringLiteral("東京都千代田区霞が関1-3-2");
+    EXPECT_TRUE(CustomerBarcodeData(QStringLiteral("1000000"), address, TPostcodeTowns{{}, false, true}).isEmpty());
+    EXPECT_EQ(CustomerBarcodeData(QStringLiteral("1000013"), address, TPostcodeTowns{{QStringLiteral("霞が関")}, false, false}),
+              QLatin1String("10000131-3-2"));
+    TBarcodeRect item;
+    item.RenderCustomerBarcode(QStringLiteral("1000000"), address,
+                               [](const QString &) { return TPostcodeTowns{{}, false, true}; });
+    EXPECT_TRUE(item.Bars().isEmpty());
+}
+
 TEST(CustomerBarcodeTest, encodesSixtySevenBarsWithStartAndStopCodes)
 {
     const QList<TPostBar> bars = EncodeCustomerBarcode(QStringLiteral("98132053-1-4"));
