@@ -231,11 +231,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "\n# ---- Dsn.fmt"},
         BadCatalogue{"nameTooLongForItsField", "name=長形４号 dir=0", "name=長形４号あいうえおかきくけこさしすせ dir=0"},
         BadCatalogue{"characterWithoutShiftJis", "name=角形２号 dir=0", "name=角形２号🙂 dir=0"},
-        BadCatalogue{"fourteenFrames", "simple sender-name 7.0 62.0 16.0 126.0\n",
-                     "simple sender-name 7.0 62.0 16.0 126.0\nsimple x 1 1 2 2\nsimple x 1 1 2 2\nsimple x 1 1 2 2\n"
+        BadCatalogue{"fourteenFrames", "simple sender-name 7.0 62.0 16.0 125.0\n",
+                     "simple sender-name 7.0 62.0 16.0 125.0\nsimple x 1 1 2 2\nsimple x 1 1 2 2\nsimple x 1 1 2 2\n"
                      "simple x 1 1 2 2\nsimple x 1 1 2 2\nsimple x 1 1 2 2\nsimple x 1 1 2 2\n"},
         BadCatalogue{"framesInAnotherOrder", "simple address 80.0", "simple name 80.0"},
-        BadCatalogue{"frameOffThePiece", "simple barcode 93.5 30.0 97.5 122.0", "simple barcode 93.5 30.0 101.5 122.0"},
+        BadCatalogue{"frameOffThePiece", "simple barcode 17.5 127.0 87.5 130.0", "simple barcode 17.5 127.0 101.5 130.0"},
         BadCatalogue{"labelWithoutGrid", "frames=label-wide grid=a4-12", "frames=label-wide"},
         BadCatalogue{"cellsOffTheSheet", "cells=4x11 margins=8.4,8.8", "cells=4x11 margins=18.4,8.8"},
         BadCatalogue{"turnedLabelNotTurned", "dir=1 size=42.3x86.4", "dir=1 size=42.3x80"},
