@@ -24,11 +24,18 @@ constexpr int kMinFramePixels = 10;
 struct TMmRect {
     QString Role;
     int Left = 0, Top = 0, Right = 0, Bottom = 0; // 0.1 mm
+    // The piece the lengths are written for: the block's own, or for a row
+    // taken over from a base block, the base's.
+    int PieceWidth = 0, PieceHeight = 0;
 };
 
 struct TFrameBlock {
     int Width = 0, Height = 0;
     QList<TMmRect> Simple, Detail;
+    // Rows given in a block based on another replace the base's row of
+    // their role; each may be given once.
+    bool Derived = false;
+    QStringList Replaced;
 };
 
 // "12.3" -> 123 tenths; more than one decimal or anything else is refused.
@@ -59,13 +66,13 @@ bool countPair(const QString &text, int &a, int &b)
     return ok1 && ok2 && a > 0 && b > 0;
 }
 
-// A frame rectangle authored for the block's size, fitted to the paper: each
+// A frame rectangle authored for its piece size, fitted to the paper: each
 // edge scaled, at least 10 pixels each way; the barcode keeps its own size
 // (its bars do not stretch) and is only moved to stay on the piece.
-TFrameRect fitRect(const TMmRect &r, const TFrameBlock &block, int width, int height, bool barcode)
+TFrameRect fitRect(const TMmRect &r, int width, int height, bool barcode)
 {
-    const double fx = static_cast<double>(width) / block.Width;
-    const double fy = static_cast<double>(height) / block.Height;
+    const double fx = static_cast<double>(width) / r.PieceWidth;
+    const double fy = static_cast<double>(height) / r.PieceHeight;
     const int pieceW = PaperFmt::tenthsToPixels(width);
     const int pieceH = PaperFmt::tenthsToPixels(height);
     TFrameRect out;
@@ -85,13 +92,13 @@ TFrameRect fitRect(const TMmRect &r, const TFrameBlock &block, int width, int he
     return out;
 }
 
-TFrameSet fitSet(const QList<TMmRect> &rects, const TFrameBlock &block, int width, int height)
+TFrameSet fitSet(const QList<TMmRect> &rects, int width, int height)
 {
     TFrameSet set;
     set.Count = static_cast<std::int32_t>(rects.size());
     for (int i = 0; i < rects.size(); ++i)
         set.Rects[static_cast<size_t>(i)] =
-            fitRect(rects.at(i), block, width, height, rects.at(i).Role == QLatin1String("barcode"));
+            fitRect(rects.at(i), width, height, rects.at(i).Role == QLatin1String("barcode"));
     return set;
 }
 
@@ -203,7 +210,20 @@ bool parse(const QString &text, TPaperSource &out, QString *error)
                 return failAt(QStringLiteral("a length is not millimetres with one decimal"));
             if (r.Right <= r.Left || r.Bottom <= r.Top || r.Right > block.Width || r.Bottom > block.Height)
                 return failAt(QStringLiteral("frame %1 is empty or leaves the piece").arg(r.Role));
-            (word == QLatin1String("simple") ? block.Simple : block.Detail).append(r);
+            r.PieceWidth = block.Width;
+            r.PieceHeight = block.Height;
+            QList<TMmRect> &rows = word == QLatin1String("simple") ? block.Simple : block.Detail;
+            if (block.Derived) {
+                const QString key = word + QLatin1Char(' ') + r.Role;
+                const auto base = std::find_if(rows.begin(), rows.end(),
+                                               [&r](const TMmRect &b) { return b.Role == r.Role; });
+                if (base == rows.end() || block.Replaced.contains(key))
+                    return failAt(QStringLiteral("%1 is not a frame of the base block to replace").arg(key));
+                block.Replaced.append(key);
+                *base = r;
+                continue;
+            }
+            rows.append(r);
             if (block.Simple.size() > kMaxFrames || block.Detail.size() > kMaxFrames)
                 return failAt(QStringLiteral("more than 13 frames"));
             continue;
@@ -211,9 +231,20 @@ bool parse(const QString &text, TPaperSource &out, QString *error)
 
         if (word == QLatin1String("frames")) {
             TFrameBlock block;
-            if (tok.size() != 3 || !sizePair(tok.at(2), QLatin1Char('x'), block.Width, block.Height) ||
-                block.Width <= 0 || block.Height <= 0 || blocks.contains(tok.at(1)))
-                return failAt(QStringLiteral("expected: frames NEW-NAME WIDTHxHEIGHT"));
+            if ((tok.size() != 3 && tok.size() != 4) ||
+                !sizePair(tok.at(2), QLatin1Char('x'), block.Width, block.Height) || block.Width <= 0 ||
+                block.Height <= 0 || blocks.contains(tok.at(1)))
+                return failAt(QStringLiteral("expected: frames NEW-NAME WIDTHxHEIGHT [from=BLOCK]"));
+            if (tok.size() == 4) {
+                const QString base = kv.value(QStringLiteral("from"));
+                if (!blocks.contains(base) || !tok.at(3).startsWith(QLatin1String("from=")))
+                    return failAt(QStringLiteral("from= names no frames block before this one"));
+                // The base's rows keep the piece they were written for, so
+                // they are scaled to each paper as the base's are.
+                block.Simple = blocks.value(base).Simple;
+                block.Detail = blocks.value(base).Detail;
+                block.Derived = true;
+            }
             openBlock = tok.at(1);
             blocks.insert(openBlock, block);
         } else if (word == QLatin1String("grid")) {
@@ -270,8 +301,8 @@ bool parse(const QString &text, TPaperSource &out, QString *error)
             if (!rolesMatch(block.Simple, simpleRoles(*kind), hasSender) ||
                 !rolesMatch(block.Detail, detailRoles(*kind), hasSender))
                 return failAt(QStringLiteral("frames %1 do not follow the roles of this kind (README.md)").arg(frameName));
-            f.Simple = fitSet(block.Simple, block, f.Width, f.Height);
-            f.Detail = fitSet(block.Detail, block, f.Width, f.Height);
+            f.Simple = fitSet(block.Simple, f.Width, f.Height);
+            f.Detail = fitSet(block.Detail, f.Width, f.Height);
             if (kv.contains(QStringLiteral("background"))) {
                 const QString file = kv.value(QStringLiteral("background"));
                 if (!pictures.contains(file))

@@ -28,13 +28,16 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRect>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
-// New items stand at the middle of the piece at these sizes (page pixels).
+// New items stand at the middle of the piece at these sizes (page pixels);
+// a sender block where nothing else prints.
 constexpr int kFigureSide = 120;
 constexpr int kSenderWidth = 200, kSenderHeight = 160;
 
@@ -43,6 +46,129 @@ TPageRect centred(const TLayoutDocument &D, int W, int H)
     const QSize piece = D.PiecePixels();
     const int left = std::max(0, (piece.width() - W) / 2), top = std::max(0, (piece.height() - H) / 2);
     return {left, top, left + W, top + H};
+}
+
+// The least gap, in page pixels (about 2 mm), an inserted sender block keeps
+// from the other items and from the edges of the piece.
+constexpr int kClearGap = 8;
+// The postmark area of a postcard's or an envelope's face (70 x 35 mm in the
+// stamp's corner, kept free both ways round), in page pixels.
+constexpr int kStampLong = 265, kStampShort = 132;
+// The smallest share of its size an inserted sender block is shrunk to in
+// search of a free place.
+constexpr double kLeastScale = 0.25;
+
+// What an inserted item must not cover: every item the printed side shows
+// and, on the face of a postcard or envelope, the stamp's corner.
+QList<QRect> occupiedAreas(const TLayoutDocument &D)
+{
+    QList<QRect> areas;
+    for (size_t i = 0; i < D.Items.size(); ++i) {
+        const TDrawRect &item = *D.Items[i];
+        if (!item.IsVisible() || !D.OnPrintedSide(i))
+            continue;
+        const auto *block = dynamic_cast<const TSenderRect *>(&item);
+        const TPageRect r = block ? block->GetBlockRect() : item.GetRect();
+        if (!r.isEmpty())
+            areas.append(QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)));
+    }
+    const TPaperKind paper = D.Format.PaperKind();
+    const bool face = D.Kind == TLayoutKind::AddressSide &&
+                      (paper == TPaperKind::Postcard || (paper == TPaperKind::Envelope && !D.SenderAsAddressee));
+    if (face) {
+        const QSize piece = D.PiecePixels();
+        // Top left of upright mail, top right of mail used lying.
+        const bool upright = piece.height() >= piece.width();
+        for (const QSize stamp : {QSize(kStampLong, kStampShort), QSize(kStampShort, kStampLong)})
+            areas.append(QRect(QPoint(upright ? 0 : piece.width() - stamp.width(), 0), stamp));
+    }
+    return areas;
+}
+
+qint64 coveredArea(const QRect &R, const QList<QRect> &Areas)
+{
+    qint64 covered = 0;
+    for (const QRect &a : Areas) {
+        const QRect common = R.intersected(a);
+        covered += qint64(common.width()) * common.height();
+    }
+    return covered;
+}
+
+// The place of a W x H item on the piece that covers the least of Areas
+// (each widened by the gap), nearest the piece's middle among equals.
+// Besides the middle, only places touching an edge of the piece or of an
+// area are tried: any free place slides into one of them.
+std::pair<QRect, qint64> leastCoveredPlace(QSize Piece, int W, int H, const QList<QRect> &Areas)
+{
+    const int margin = (W + 2 * kClearGap <= Piece.width() && H + 2 * kClearGap <= Piece.height()) ? kClearGap : 0;
+    const int minX = margin, maxX = std::max(margin, Piece.width() - margin - W);
+    const int minY = margin, maxY = std::max(margin, Piece.height() - margin - H);
+    QList<QRect> widened;
+    QList<int> xs{minX, maxX, (Piece.width() - W) / 2}, ys{minY, maxY, (Piece.height() - H) / 2};
+    for (const QRect &a : Areas) {
+        const QRect w = a.adjusted(-kClearGap, -kClearGap, kClearGap, kClearGap);
+        widened.append(w);
+        xs << w.right() + 1 << w.left() - W;
+        ys << w.bottom() + 1 << w.top() - H;
+    }
+    const QPoint middle(Piece.width() / 2, Piece.height() / 2);
+    QRect best;
+    qint64 bestCovered = -1, bestDistance = 0;
+    for (int x : xs) {
+        if (x < minX || x > maxX)
+            continue;
+        for (int y : ys) {
+            if (y < minY || y > maxY)
+                continue;
+            const QRect r(x, y, W, H);
+            const qint64 covered = coveredArea(r, widened);
+            const QPoint d = r.center() - middle;
+            const qint64 distance = qint64(d.x()) * d.x() + qint64(d.y()) * d.y();
+            if (bestCovered < 0 || covered < bestCovered || (covered == bestCovered && distance < bestDistance)) {
+                best = r;
+                bestCovered = covered;
+                bestDistance = distance;
+            }
+        }
+    }
+    return {best, bestCovered};
+}
+
+// Where an inserted sender block goes: on the piece where nothing else
+// prints, nearest the middle, at the largest size down to kLeastScale of W x
+// H that finds such a place (a smaller block still fits wherever a larger
+// one did). Without any, the block keeps its size (at most the piece's) and
+// covers as little as it can.
+TPageRect freePlace(const TLayoutDocument &D, int W, int H)
+{
+    const QSize piece = D.PiecePixels();
+    const QList<QRect> areas = occupiedAreas(D);
+    const double fit = std::min({1.0, double(piece.width()) / W, double(piece.height()) / H});
+    auto sized = [&](double Scale) {
+        return leastCoveredPlace(piece, std::max(1, int(W * Scale)), std::max(1, int(H * Scale)), areas);
+    };
+    std::pair<QRect, qint64> place = sized(fit);
+    if (place.second != 0 && fit > kLeastScale) {
+        const std::pair<QRect, qint64> least = sized(kLeastScale);
+        if (least.second == 0) {
+            // The largest free size, to a pixel of the block's width.
+            double freeScale = kLeastScale, coveredScale = fit;
+            place = least;
+            while ((coveredScale - freeScale) * W > 1) {
+                const double mid = (freeScale + coveredScale) / 2;
+                const std::pair<QRect, qint64> tried = sized(mid);
+                if (tried.second == 0) {
+                    freeScale = mid;
+                    place = tried;
+                } else {
+                    coveredScale = mid;
+                }
+            }
+        }
+    }
+    const QRect &r = place.first;
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 // Copies the dialog's working item back, keeping the item's top-left corner.
@@ -279,7 +405,7 @@ void TItemCommands::InsertSender()
     TLayoutDocument &d = m_editor.Document();
     const bool horizontal = d.Kind == TLayoutKind::Design || d.HorizontalWriting();
     item->SetHorizontal(horizontal);
-    item->SetRect(centred(d, horizontal ? kSenderWidth : kSenderHeight, horizontal ? kSenderHeight : kSenderWidth));
+    item->SetRect(freePlace(d, horizontal ? kSenderWidth : kSenderHeight, horizontal ? kSenderHeight : kSenderWidth));
     item->ResetChildRect(-1);
     item->RescaleFonts(TTenthMm(std::max(d.Format.Width, d.Format.Height)));
     // The block names the editor's sender, else the default one.

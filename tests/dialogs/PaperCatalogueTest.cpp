@@ -231,18 +231,73 @@ INSTANTIATE_TEST_SUITE_P(
                      "\n# ---- Dsn.fmt"},
         BadCatalogue{"nameTooLongForItsField", "name=長形４号 dir=0", "name=長形４号あいうえおかきくけこさしすせ dir=0"},
         BadCatalogue{"characterWithoutShiftJis", "name=角形２号 dir=0", "name=角形２号🙂 dir=0"},
-        BadCatalogue{"fourteenFrames", "simple sender-name 7.0 62.0 16.0 126.0\n",
-                     "simple sender-name 7.0 62.0 16.0 126.0\nsimple x 1 1 2 2\nsimple x 1 1 2 2\nsimple x 1 1 2 2\n"
+        BadCatalogue{"fourteenFrames", "simple sender-name 7.0 62.0 16.0 125.0\n",
+                     "simple sender-name 7.0 62.0 16.0 125.0\nsimple x 1 1 2 2\nsimple x 1 1 2 2\nsimple x 1 1 2 2\n"
                      "simple x 1 1 2 2\nsimple x 1 1 2 2\nsimple x 1 1 2 2\nsimple x 1 1 2 2\n"},
         BadCatalogue{"framesInAnotherOrder", "simple address 80.0", "simple name 80.0"},
-        BadCatalogue{"frameOffThePiece", "simple barcode 93.5 30.0 97.5 122.0", "simple barcode 93.5 30.0 101.5 122.0"},
+        BadCatalogue{"frameOffThePiece", "simple barcode 17.5 127.0 87.5 130.0", "simple barcode 17.5 127.0 101.5 130.0"},
         BadCatalogue{"labelWithoutGrid", "frames=label-wide grid=a4-12", "frames=label-wide"},
         BadCatalogue{"cellsOffTheSheet", "cells=4x11 margins=8.4,8.8", "cells=4x11 margins=18.4,8.8"},
         BadCatalogue{"turnedLabelNotTurned", "dir=1 size=42.3x86.4", "dir=1 size=42.3x80"},
         BadCatalogue{"twoDecimals", "margins=18.6,21.6", "margins=18.65,21.6"},
         BadCatalogue{"designLandscapeNotTurned", "landscape=1 size=297x210", "landscape=1 size=210x297"},
-        BadCatalogue{"customCategoryTaken", "category=洋形封筒 name=洋形２号 dir=0", "category=カスタム name=洋形２号 dir=0"}),
+        BadCatalogue{"customCategoryTaken", "category=洋形封筒 name=洋形２号 dir=0", "category=カスタム name=洋形２号 dir=0"},
+        BadCatalogue{"basedOnAnUnknownBlock", "90x205 from=envelope-h\n", "90x205 from=envelope-x\n"},
+        BadCatalogue{"basedOnALaterBlock", "90x205 from=envelope-h\n", "90x205 from=envelope-l\n"},
+        BadCatalogue{"replacingARoleTheBaseLacks", "simple barcode 14.0 104.0", "simple joint 14.0 104.0"},
+        BadCatalogue{"replacingARoleTwice", "simple barcode 14.0 104.0 17.6 190.0\n",
+                     "simple barcode 14.0 104.0 17.6 190.0\nsimple barcode 14.0 104.0 17.6 190.0\n"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// ---- A block based on another ---------------------------------------------------
+
+// The shipped text with `from` replaced by `to` (which must be there), parsed.
+TLayoutFormat parsedRecord(int index, const QString &from = {}, const QString &to = {})
+{
+    QString text = sourceText();
+    if (!from.isEmpty()) {
+        EXPECT_TRUE(text.contains(from)) << from.toStdString();
+        text.replace(from, to);
+    }
+    TPaperSource source;
+    QString error;
+    EXPECT_TRUE(PaperCatalogue::parse(text, source, &error)) << error.toStdString();
+    return source.Layouts.Records.value(index);
+}
+
+constexpr int kNarrowEnvelope = 6; // 長形４号, horizontal writing: envelope-h-narrow
+const QString kNarrowFrames = QStringLiteral("frames=envelope-h-narrow\n");
+
+TEST(DerivedFrames, framesItDoesNotListAreTheBasesScaledToThePaper)
+{
+    const TLayoutFormat derived = parsedRecord(kNarrowEnvelope);
+    const TLayoutFormat base = parsedRecord(kNarrowEnvelope, kNarrowFrames, QStringLiteral("frames=envelope-h\n"));
+    const QStringList simple = PaperCatalogue::simpleRoles(TPaperKind::Envelope);
+    const QStringList detail = PaperCatalogue::detailRoles(TPaperKind::Envelope);
+    ASSERT_EQ(derived.Simple.Count, base.Simple.Count);
+    ASSERT_EQ(derived.Detail.Count, base.Detail.Count);
+    for (int k = 0; k < derived.Simple.Count; ++k) {
+        if (simple.at(k) != QLatin1String("barcode")) {
+            EXPECT_EQ(derived.Simple.Rects[size_t(k)], base.Simple.Rects[size_t(k)]) << simple.at(k).toStdString();
+        }
+    }
+    for (int k = 0; k < derived.Detail.Count; ++k) {
+        if (detail.at(k) != QLatin1String("barcode")) {
+            EXPECT_EQ(derived.Detail.Rects[size_t(k)], base.Detail.Rects[size_t(k)]) << detail.at(k).toStdString();
+        }
+    }
+}
+
+TEST(DerivedFrames, aListedRowReplacesTheBasesRowOfItsRoleInItsSetOnly)
+{
+    const TLayoutFormat f = parsedRecord(kNarrowEnvelope, QStringLiteral("simple barcode 14.0 104.0 17.6 190.0"),
+                                         QStringLiteral("simple barcode 20.0 100.0 23.6 180.0"));
+    // Written for the paper's own size: millimetres straight to pixels, the
+    // barcode frame keeping its own size.
+    auto px = [](int Tenths) { return PaperFmt::tenthsToPixels(Tenths); };
+    EXPECT_EQ(f.Simple.Rects[3], (TFrameRect{px(200), px(1000), px(200) + px(36), px(1000) + px(800)}));
+    EXPECT_EQ(f.Detail.Rects[8], (TFrameRect{px(140), px(1040), px(140) + px(36), px(1040) + px(860)}));
+}
 
 // ---- The postcode boxes -------------------------------------------------------
 

@@ -152,6 +152,33 @@ TEST_F(EditorFiles, openedFileDoesNotInheritTheFormatOfTheLayoutBefore)
     EXPECT_EQ(EffectiveDataFormat(again).KanjiNumerals, defaults.KanjiNumerals);
 }
 
+// The catalogue's frames make new layouts only: a layout saved with its
+// customer barcode elsewhere (by the user, or by the frames of an older
+// catalogue) opens with it where it was saved.
+TEST_F(EditorFiles, openedLayoutKeepsItsBarcodeWhereItWasSaved)
+{
+    auto barcode = [this]() -> TDrawRect * {
+        for (const auto &item : form.Document().Items)
+            if (item->GetKind() == TDrawRectKind::Barcode)
+                return item.get();
+        return nullptr;
+    };
+    ASSERT_NE(barcode(), nullptr);
+    const TPageRect fresh = barcode()->GetRect();
+    // Moved by the user (or put there by the frames of an older catalogue).
+    const TPageRect saved{30, 40, 30 + fresh.width(), 40 + fresh.height()};
+    barcode()->SetRect(saved);
+    ASSERT_EQ(barcode()->GetRect(), saved);
+    saveAs(QStringLiteral("旧配置"));
+    const QString file = form.FileName();
+    TLabelGrid grid;
+    form.SetLayout(0, catalogueFormat(0, &grid), grid);
+    ASSERT_EQ(barcode()->GetRect(), fresh);
+    ASSERT_TRUE(form.OpenFile(file));
+    ASSERT_NE(barcode(), nullptr);
+    EXPECT_EQ(barcode()->GetRect(), saved);
+}
+
 // A new layout is a new file: saving it asks for a title and never writes
 // over the file opened before it.
 TEST_F(EditorFiles, newLayoutAfterAnOpenedFileIsSavedUnderANewTitleOnly)

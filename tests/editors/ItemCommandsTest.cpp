@@ -674,3 +674,196 @@ TEST(ItemCommandsDefaultSender, anEditorReadsTheDefaultSenderFromSenderIni)
 }
 
 } // namespace
+
+namespace {
+
+// 挿入 → 差出人情報 on each kind of paper: the block lands on the piece
+// where nothing else the printed side shows prints, clear of the stamp's
+// corner on the face of a postcard or envelope. Labels and cards are filled
+// by their frames: there the block stays on the piece and covers no more of
+// them than it would at the piece's middle.
+struct SenderPlaceCase {
+    const char *name;
+    std::function<std::unique_ptr<TPrintEditor>(FakeHost &)> make;
+};
+
+template <typename Form> std::unique_ptr<TPrintEditor> paperEditor(FakeHost &Host, int Paper, bool Detail = false)
+{
+    auto form = std::make_unique<Form>(nullptr, Host);
+    TLabelGrid grid;
+    TLayoutFormat format = catalogueFormat(Paper, &grid);
+    form->SetLayout(Paper, format, grid);
+    if (Detail) {
+        form->Document().Detail = true;
+        form->SetLayout(Paper, format, grid);
+    }
+    return form;
+}
+
+std::unique_ptr<TPrintEditor> envelopeBack(FakeHost &Host, int Paper)
+{
+    auto form = std::make_unique<TLayoutForm>(nullptr, Host);
+    TLabelGrid grid;
+    form->SetLayout(Paper, catalogueFormat(Paper, &grid), grid);
+    form->SetDataMode(TLayoutForm::SenderDataMode);
+    return form;
+}
+
+std::unique_ptr<TPrintEditor> businessCard(FakeHost &Host, int Paper)
+{
+    auto form = std::make_unique<TLabelForm>(nullptr, Host);
+    form->SetCardMode(true);
+    TLabelGrid grid;
+    form->SetLayout(Paper, catalogueFormat(Paper, &grid), grid);
+    return form;
+}
+
+// A design paper as the design editor reads it, with a figure the user put
+// in its middle.
+std::unique_ptr<TPrintEditor> designWithFigure(FakeHost &Host, int Width, int Height)
+{
+    auto form = std::make_unique<TDesignForm>(nullptr, Host);
+    TLayoutFormat paper;
+    paper.Width = Width;
+    paper.Height = Height;
+    form->SetLayout(0, paper, {});
+    const QSize piece = form->Document().PiecePixels();
+    auto figure = std::make_unique<TFigureRect>();
+    figure->SetFigureKind(TFigureRect::Rectangle);
+    figure->SetRect({piece.width() / 3, piece.height() / 3, piece.width() * 2 / 3, piece.height() * 2 / 3});
+    form->Document().Items.push_back(std::move(figure));
+    form->Document().ItemRoles.push_back(-1);
+    return form;
+}
+
+class SenderPlace : public ::testing::TestWithParam<SenderPlaceCase>
+{
+protected:
+    void SetUp() override
+    {
+        editor = GetParam().make(host);
+        editor->MergeCurrentRecord();
+        before = editor->Document().Items.size();
+        editor->findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
+        ASSERT_EQ(editor->Document().Items.size(), before + 1);
+        auto *block = dynamic_cast<TSenderRect *>(editor->Document().Items.back().get());
+        ASSERT_NE(block, nullptr);
+        const TPageRect r = block->GetBlockRect();
+        placed = QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+    }
+
+    SenderBook senders;
+    SampleBook book;
+    FakeHost host{book.table};
+    std::unique_ptr<TPrintEditor> editor;
+    size_t before = 0;
+    QRect placed;
+};
+
+class CrowdedSenderPlace : public SenderPlace
+{
+protected:
+    // Pixels of R over the items the printed side shows.
+    qint64 covered(const QRect &R) const
+    {
+        const TLayoutDocument &d = editor->Document();
+        qint64 area = 0;
+        for (size_t i = 0; i < before; ++i) {
+            if (!d.Items[i]->IsVisible() || !d.OnPrintedSide(i))
+                continue;
+            const TPageRect r = d.Items[i]->GetRect();
+            const QRect common = R.intersected(QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)));
+            area += qint64(common.width()) * common.height();
+        }
+        return area;
+    }
+};
+
+TEST_P(SenderPlace, blockLiesOnThePieceAtAUsableSize)
+{
+    const QSize piece = editor->Document().PiecePixels();
+    EXPECT_TRUE(QRect(QPoint(0, 0), piece).contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width()
+                                                             << "x" << placed.height();
+    EXPECT_GE(placed.width(), 40);
+    EXPECT_GE(placed.height(), 40);
+}
+
+TEST_P(SenderPlace, blockCoversNoOtherItemThePrintedSideShows)
+{
+    const TLayoutDocument &d = editor->Document();
+    for (size_t i = 0; i < before; ++i) {
+        if (!d.Items[i]->IsVisible() || !d.OnPrintedSide(i))
+            continue;
+        const TPageRect r = d.Items[i]->GetRect();
+        const QRect other(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+        EXPECT_FALSE(placed.intersects(other))
+            << "item " << i << " at " << other.x() << "," << other.y() << " " << other.width() << "x"
+            << other.height() << "; block at " << placed.x() << "," << placed.y() << " " << placed.width() << "x"
+            << placed.height();
+    }
+}
+
+// The address side of a postcard or envelope, where the stamp goes.
+class SenderPlaceOnAFace : public SenderPlace
+{};
+
+TEST_P(SenderPlaceOnAFace, blockLeavesTheStampCornerFree)
+{
+    // 35 x 35 mm in the stamp's corner, whichever way the postmark runs.
+    const QSize piece = editor->Document().PiecePixels();
+    const int side = 132;
+    const bool upright = piece.height() >= piece.width();
+    const QRect corner(QPoint(upright ? 0 : piece.width() - side, 0), QSize(side, side));
+    EXPECT_FALSE(placed.intersects(corner)) << placed.x() << "," << placed.y();
+}
+
+TEST_P(CrowdedSenderPlace, blockLiesOnThePiece)
+{
+    const QSize piece = editor->Document().PiecePixels();
+    EXPECT_TRUE(QRect(QPoint(0, 0), piece).contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width()
+                                                             << "x" << placed.height();
+}
+
+TEST_P(CrowdedSenderPlace, blockCoversNoMoreThanAtThePiecesMiddle)
+{
+    const QSize piece = editor->Document().PiecePixels();
+    QRect middle(QPoint(0, 0), placed.size());
+    middle.moveCenter(QRect(QPoint(0, 0), piece).center());
+    EXPECT_LT(covered(placed), covered(middle));
+}
+
+// The address sides of postcards and envelopes.
+std::vector<SenderPlaceCase> faces()
+{
+    return {
+        SenderPlaceCase{"postcardVertical", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 0); }},
+        SenderPlaceCase{"postcardVerticalDetail", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 0, true); }},
+        SenderPlaceCase{"postcardHorizontal", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 1); }},
+        SenderPlaceCase{"postcardHorizontalDetail", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 1, true); }},
+        SenderPlaceCase{"envelopeFront", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 2); }},
+        SenderPlaceCase{"envelopeFrontDetail", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 2, true); }},
+        SenderPlaceCase{"envelopeHorizontalFront", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 3); }},
+        SenderPlaceCase{"envelopeLyingFront", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 4); }},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, SenderPlace, ::testing::ValuesIn(faces()), rowName);
+INSTANTIATE_TEST_SUITE_P(Faces, SenderPlaceOnAFace, ::testing::ValuesIn(faces()), rowName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Papers, SenderPlace,
+    ::testing::Values(SenderPlaceCase{"envelopeBack", [](FakeHost &H) { return envelopeBack(H, 2); }},
+                      SenderPlaceCase{"envelopeLyingBack", [](FakeHost &H) { return envelopeBack(H, 4); }},
+                      SenderPlaceCase{"designPostcard", [](FakeHost &H) { return designWithFigure(H, 1000, 1480); }},
+                      SenderPlaceCase{"designA4Lying", [](FakeHost &H) { return designWithFigure(H, 2970, 2100); }}),
+    rowName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Papers, CrowdedSenderPlace,
+    ::testing::Values(SenderPlaceCase{"label", [](FakeHost &H) { return paperEditor<TLabelForm>(H, 16); }},
+                      SenderPlaceCase{"smallLabel", [](FakeHost &H) { return paperEditor<TLabelForm>(H, 22); }},
+                      SenderPlaceCase{"card", [](FakeHost &H) { return businessCard(H, 24); }},
+                      SenderPlaceCase{"cardTurnedVertical", [](FakeHost &H) { return businessCard(H, 26); }}),
+    rowName);
+
+} // namespace

@@ -260,6 +260,11 @@ TEST_F(PostcardRun, pdfTextGivesTheIdeographsPrintedNotTheirRadicals)
 
 TEST_F(PostcardRun, upsideDownMovesThePostcodeToTheBottom)
 {
+    // The customer barcode under the names, turned, reaches into the
+    // postcode's frame: only the postcode's ink is looked for.
+    for (auto &item : layout.Items)
+        if (item->GetKind() == TDrawRectKind::Barcode)
+            item->SetVisible(false);
     TPrintLoop loop(layout, TableRecordSource(book.table));
     QList<QImage> pages;
     TPrintOptions options;
