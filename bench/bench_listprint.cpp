@@ -138,8 +138,9 @@ int main(int argc, char **argv)
                  static_cast<long long>(QFileInfo(plainPdf).size()), countMs, cutCells);
     report("list_print_ratio", listMs / plainMs, "ratio", 2);
     // The question must not keep the user waiting long beside the print.
-    // About half of it is the reading, which the window's print then takes
-    // over instead of reading the records again.
+    // About half of it is the reading; the print reads the records again as
+    // it draws each page, so that a record saved while the question waited
+    // prints as the book holds it.
     report("list_print_cut_count_share", countMs / listMs, "ratio", 0.4);
     return 0;
 }

@@ -47,7 +47,6 @@
 #include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -1504,8 +1503,7 @@ std::optional<QStringList> TListPrint::FetchRow(const TListPrintJob &job, qint32
     return ListPrintRowTexts(*table, job, GroupNames, DataPath);
 }
 
-std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const std::vector<qint32> &records,
-                                               std::unordered_map<qint32, QStringList> *byRecord) const
+std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const std::vector<qint32> &records) const
 {
     std::vector<QStringList> rows;
     TTable *table = m_list->Model()->Table();
@@ -1514,11 +1512,8 @@ std::vector<QStringList> TListPrint::fetchRows(const TListPrintJob &job, const s
     TListRowReader reader(*table, job, GroupNames, DataPath);
     rows.reserve(records.size());
     for (qint32 recNo : records)
-        if (std::optional<QStringList> row = reader.Fetch(recNo)) {
+        if (std::optional<QStringList> row = reader.Fetch(recNo))
             rows.push_back(std::move(*row));
-            if (byRecord)
-                byRecord->emplace(recNo, rows.back());
-        }
     return rows;
 }
 
@@ -1667,15 +1662,13 @@ void TListPrint::printClicked()
     const TListPrintJob job = CollectLayout();
     const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
     const TListPrintColumnFit fit = ListPrintColumnFit(job, metrics);
-    // The texts read for the question are printed; nothing can change them
-    // while the window asks.
-    const auto forget = qScopeGuard([this] { m_readAhead.clear(); });
-    m_readAheadFor = {job.Columns, job.Layout.IgnoreTdfkn};
+    // The texts read here only tell the question: the book is free while
+    // it waits, and the run reads each page's records as it draws the page.
     QString cutCells;
     if (m_list->Model()->Table() != nullptr) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         cutCells = ListPrintCutCellsText(
-            job, ListPrintCutCells(job, metrics, &m_printer->Printer(), fetchRows(job, TakeRecords(), &m_readAhead), 1),
+            job, ListPrintCutCells(job, metrics, &m_printer->Printer(), fetchRows(job, TakeRecords()), 1),
             QStringLiteral("  \r\n"));
         QApplication::restoreOverrideCursor();
     }
@@ -1731,17 +1724,13 @@ bool TListPrint::PrintList()
     progress.setMinimumDuration(500);
     TTable &table = *m_list->Model()->Table();
     // The reader holds the book for reading while it lives: it ends with the
-    // run, before any box waits for the user.
+    // run, before any box waits for the user. Each page's records are read
+    // as the page is drawn, so the sheet shows what the book holds then: a
+    // record saved since the question prints as saved, one deleted since
+    // is left out and the records after it move up.
     std::optional<TListRowReader> reader(std::in_place, table, job, GroupNames, DataPath);
-    if (m_readAheadFor != std::pair(job.Columns, job.Layout.IgnoreTdfkn))
-        m_readAhead.clear();
     const TListPrintResult result = ::PrintList(
-        *m_printer, job, records,
-        [&](qint32 recNo) -> std::optional<QStringList> {
-            if (const auto read = m_readAhead.find(recNo); read != m_readAhead.end())
-                return read->second;
-            return reader->Fetch(recNo);
-        },
+        *m_printer, job, records, [&](qint32 recNo) { return reader->Fetch(recNo); },
         [&](int done, int total) {
             // Copies painted into a PDF count the records once per copy.
             if (progress.maximum() != total)

@@ -10,7 +10,6 @@
 #include <QWidget>
 
 #include <memory>
-#include <unordered_map>
 
 class QButtonGroup;
 class QCheckBox;
@@ -230,10 +229,8 @@ private:
     // built-in is narrowed anew, and applied again when it is applied and
     // unedited.
     void refitListLayoutTemplate();
-    // The cell texts of the records that are still there, in order; also
-    // by record number into byRecord when given.
-    [[nodiscard]] std::vector<QStringList> fetchRows(const TListPrintJob &job, const std::vector<qint32> &records,
-                                                     std::unordered_map<qint32, QStringList> *byRecord = nullptr) const;
+    // The cell texts of the records that are still there, in order.
+    [[nodiscard]] std::vector<QStringList> fetchRows(const TListPrintJob &job, const std::vector<qint32> &records) const;
     void togglePreview();
     void printClicked();
 
@@ -256,11 +253,6 @@ private:
     // narrowed to, and the items (and IgnoreTdfkn) they were read for.
     mutable std::vector<QStringList> m_listLayoutRows;
     mutable std::vector<int> m_listLayoutRowsOf;
-    // The cell texts the print command read for its question, by record
-    // number, taken by the print that follows it.
-    std::unordered_map<qint32, QStringList> m_readAhead;
-    // The columns and IgnoreTdfkn the texts were read for.
-    std::pair<TListPrintColumns, bool> m_readAheadFor;
     // LPCustom.tpl could not be read nor moved aside: it is never written over.
     bool m_customFileBlocked = false;
     // LPCustom.tpl holds templates the window did not take whole: it is kept

@@ -7,10 +7,14 @@
 #include "editors/PrintEditors.h"
 #include "items/NameRect.h"
 #include "platform/Table.h"
+#include "support/OtherHandle.h"
 #include "WizardAnswer.h"
 
 #include <QPointer>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
@@ -255,6 +259,53 @@ TEST(MainListHostRun, withoutABookARecordCannotBeRead)
     const auto source = MainListHost().PrintRecordSource();
     EXPECT_THROW((void)source(1), ETableError);
     EXPECT_FALSE(source(0).has_value());
+}
+
+// The wizard takes which records print; their texts are read by the run,
+// after the wizard's question: what another program saves while the question
+// waits is what prints, and a record it deleted meanwhile prints no name.
+TEST_F(MainListPrint, whatAnotherProgramSavesWhileTheWizardAsksIsWhatPrints)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TLayoutForm *form = openLayout();
+    ASSERT_NE(form, nullptr);
+    selectRows({0, 1, 2});
+    QString refused = QStringLiteral("the question was not asked");
+    boxes.whileShown([&refused](const TMessageBoxRequest &Box) {
+        if (!Box.text.startsWith(QStringLiteral("宛名レイアウトを印刷します")))
+            return;
+        try {
+            OtherHandle handle(*DMMurven19->AdrsTable());
+            TTable &other = handle.table;
+            refused = QStringLiteral("a record is missing");
+            if (!other.FindKey({QVariant(1)}))
+                return;
+            other.Edit();
+            other.FieldByName(QStringLiteral("NameKanji")).SetAsString(QStringLiteral("改名 花子"));
+            other.Post();
+            if (!other.FindKey({QVariant(3)}))
+                return;
+            other.Delete();
+            refused.clear();
+        } catch (const ETableError &e) {
+            refused = e.Message();
+        }
+    });
+    form->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    ASSERT_TRUE(answer.Shown);
+    EXPECT_EQ(refused, QString());
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                                                  out.filePath(QStringLiteral("list.pdf")), QStringLiteral("-")});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    // The names stand in columns: read without the blanks and line ends.
+    const QString text =
+        QString::fromUtf8(pdftotext.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_TRUE(text.contains(QStringLiteral("改名花子"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("佐藤花子"))) << qPrintable(text);
+    EXPECT_FALSE(text.contains(QStringLiteral("山田太郎"))) << qPrintable(text);
+    EXPECT_FALSE(text.contains(QStringLiteral("鈴木一郎"))) << qPrintable(text);
 }
 
 TEST_F(MainListPrint, countingTheMarksLeavesTheListsCursorAlone)

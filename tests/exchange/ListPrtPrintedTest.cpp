@@ -9,6 +9,7 @@
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtPreview.h"
 #include "platform/Cp932.h"
+#include "support/OtherHandle.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -22,11 +23,17 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTest>
+#include <QToolButton>
+
+#include <map>
 
 namespace {
+
+const QString kQuestion = QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  ");
 
 // One record as stored: the name in its wide form, the address in four parts.
 struct TPerson {
@@ -109,6 +116,58 @@ protected:
         EXPECT_TRUE(run.waitForFinished(120000));
         EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
         return QString::fromUtf8(run.readAllStandardOutput());
+    }
+
+    // A book two pages long for the columns No. (4), name (16) and address
+    // (24), every shown row chosen: each record's name by its number, and
+    // the list's records in its order.
+    TListPrint *openTwoPages(std::map<qint32, QString> &names, std::vector<qint32> &rows)
+    {
+        const auto nameOf = [](int i) { return QStringLiteral("利用者%1").arg(i, 3, 10, QLatin1Char('0')); };
+        addPeople({{nameOf(1), QStringLiteral("東京都"), QStringLiteral("港区芝1"), {}}});
+        TListPrint *w = open();
+        if (w == nullptr)
+            return nullptr;
+        w->bbtnAllDelete->click();
+        setItem(w, 1, 4);
+        setItem(w, 19, 16);
+        setItem(w, 11, 24);
+        w->UpdatePageCapacity();
+        const int perPage = w->RecordsPerPage();
+        if (perPage < 3)
+            return nullptr;
+        std::vector<TPerson> more;
+        for (int i = 2; i <= perPage + 3; ++i)
+            more.push_back({nameOf(i), QStringLiteral("東京都"), QStringLiteral("港区芝%1").arg(i), {}});
+        addPeople(more);
+        list->RefreshList(false, true, true);
+        w->rbAll->click();
+        for (int i = 1; i <= perPage + 3; ++i)
+            names[i] = nameOf(i);
+        for (int row = 0; row < list->GetRowCount(); ++row)
+            rows.push_back(list->GetRowRecNo(row));
+        return w;
+    }
+
+    // As another program saves: one record renamed, another deleted, on a
+    // handle of its own. The reason when the book refused either.
+    static QString changeElsewhere(qint32 renamed, const QString &name, qint32 deleted)
+    {
+        try {
+            OtherHandle handle(*DMMurven19->AdrsTable());
+            TTable &other = handle.table;
+            if (!other.FindKey({QVariant(renamed)}))
+                return QStringLiteral("no record %1").arg(renamed);
+            other.Edit();
+            other.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(name));
+            other.Post();
+            if (!other.FindKey({QVariant(deleted)}))
+                return QStringLiteral("no record %1").arg(deleted);
+            other.Delete();
+        } catch (const ETableError &e) {
+            return e.Message();
+        }
+        return {};
     }
 
     TListPrintOpener saved;
@@ -343,6 +402,99 @@ TEST_F(ListPrintPrintedTest, theFirstLayoutTakesRecordsAddedWhileTheWindowIsOpen
     EXPECT_EQ(boxes.shown().first().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
     const QString text = sheet();
     EXPECT_TRUE(text.contains(QStringLiteral("大阪府大阪市北区梅田三丁目１番３号梅田ビル５階"))) << text.toStdString();
+}
+
+// While the question waits the book is free, and another program renames a
+// record and deletes the last record of the first page: the sheet shows the
+// new name, not the deleted record, and every other record; the next record
+// moves up into the first page and the numbers run on without a gap.
+TEST_F(ListPrintPrintedTest, whatAnotherProgramSavesWhileTheQuestionWaitsIsWhatPrints)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openTwoPages(names, rows);
+    ASSERT_NE(w, nullptr);
+    const int perPage = w->RecordsPerPage();
+    ASSERT_EQ(static_cast<int>(rows.size()), perPage + 3);
+    ASSERT_EQ(w->DataCount(), perPage + 3);
+    ASSERT_EQ(w->PageCount(), 2);
+    const qint32 renamed = rows[1];
+    const qint32 deleted = rows[static_cast<std::size_t>(perPage) - 1];
+    const QString newName = QStringLiteral("改名済花子");
+    QString refused = QStringLiteral("the question was not asked");
+    boxes.whileShown([&](const TMessageBoxRequest &box) {
+        if (box.text == kQuestion)
+            refused = changeElsewhere(renamed, newName, deleted);
+    });
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    EXPECT_EQ(refused, QString());
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown().first().text, kQuestion);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("一覧表の印刷が完了しました  "));
+
+    const QString text = sheet();
+    QStringList pages = text.split(QLatin1Char('\f'));
+    while (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    ASSERT_EQ(pages.size(), 2) << text.toStdString();
+    EXPECT_FALSE(text.contains(names[renamed])) << text.toStdString();
+    EXPECT_FALSE(text.contains(names[deleted])) << text.toStdString();
+    // The records left, in the list's order: the first page full, each
+    // beside its number.
+    int k = 0;
+    for (const qint32 recNo : rows) {
+        if (recNo == deleted)
+            continue;
+        const QString name = recNo == renamed ? newName : names[recNo];
+        const QString &page = pages[k < perPage ? 0 : 1];
+        const QRegularExpression line(
+            QStringLiteral("^\\s*%1\\s+%2(\\s|$)").arg(k + 1).arg(QRegularExpression::escape(name)),
+            QRegularExpression::MultilineOption);
+        EXPECT_TRUE(line.match(page).hasMatch()) << (k + 1) << " " << name.toStdString() << " not in:\n"
+                                                 << page.toStdString();
+        ++k;
+    }
+    EXPECT_EQ(k, perPage + 2);
+}
+
+// The preview drawn again after another program saved shows the book as it
+// is now: the new name, and not the record deleted.
+TEST_F(ListPrintPrintedTest, aPreviewDrawnAfterAnotherProgramSavedShowsTheBookAsItIs)
+{
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openTwoPages(names, rows);
+    ASSERT_NE(w, nullptr);
+    w->btnPreview->click();
+    TListPrintPreview *preview = w->Preview();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_EQ(preview->PreviewPageCount(), 2);
+    const auto texts = [preview] {
+        QStringList shown;
+        for (const TListDrawCall &call : preview->PreviewPage().Calls())
+            if (call.Kind == TListDrawCall::TKind::Text)
+                shown << call.Text;
+        return shown.join(QLatin1Char('\n'));
+    };
+    const qint32 renamed = rows[1];
+    const qint32 deleted = rows[2];
+    ASSERT_TRUE(texts().contains(names[renamed]));
+    ASSERT_TRUE(texts().contains(names[deleted]));
+    const QString newName = QStringLiteral("改名済花子");
+    ASSERT_EQ(changeElsewhere(renamed, newName, deleted), QString());
+    preview->sbtnNext->click();
+    preview->sbtnFirst->click();
+    ASSERT_EQ(preview->PreviewPageNo(), 1);
+    const QString shown = texts();
+    EXPECT_TRUE(shown.contains(newName)) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(names[renamed])) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(names[deleted])) << shown.toStdString();
+    for (const qint32 recNo : {rows[0], rows[3], rows[4]})
+        EXPECT_TRUE(shown.contains(names[recNo])) << names[recNo].toStdString();
 }
 
 // The preview names, beside the columns, the texts its page clips.

@@ -13,6 +13,8 @@ ScriptedMessageBoxes::~ScriptedMessageBoxes()
 int ScriptedMessageBoxes::answer(const TMessageBoxRequest &request)
 {
     m_shown.append(request);
+    if (m_whileShown)
+        m_whileShown(request);
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();
     return defaultAnswer(request.flags);
