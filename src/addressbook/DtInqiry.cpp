@@ -887,7 +887,8 @@ int TDataInquiry::ConfirmPendingEdit(bool Closing, bool SelectAfterSave)
     qint32 newRecNo = 0;
     const int result = SaveAddressData(update, update ? nullptr : &newRecNo);
     if (result == 9) {
-        ShowMessageBoxAt(this, QStringLiteral("update error"), ProductCaption(), MB_OK, mbpCenterOnOwner, 0, 0);
+        ShowWriteFailed(update ? QStringLiteral("データを変更できませんでした  ")
+                               : QStringLiteral("データを登録できませんでした  "));
         return 9;
     }
     // A save that stored nothing (limit, same number declined, record gone)

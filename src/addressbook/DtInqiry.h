@@ -247,6 +247,10 @@ private:
     [[nodiscard]] bool UnstorableTextRefused();
     void LearnHistories();
     void CloseSkippingConfirm();
+    // A write of the book that failed, told with its cause: What is the
+    // failed command's own line ("データを登録できませんでした  "), the
+    // reason the table layer gave follows (m_writeFailure).
+    void ShowWriteFailed(const QString &What);
 
     // ---- Controls (named as the form's components) ----
     QTabWidget *pgcInquiry = nullptr;
@@ -351,6 +355,9 @@ private:
     int m_jointOwner = 0;
     qint32 m_sender = 0;
     bool m_skipConfirm = false;
+    // Why the last write of the book failed (its result 9), in the table
+    // layer's words: the file and the cause to mend.
+    QString m_writeFailure;
     qint32 m_latitude = 0;
     qint32 m_longitude = 0;
     qint32 m_symbolColor = 0;

@@ -124,9 +124,12 @@ bool TDataInquiry::SameNumberDeclined()
 
 int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
 {
+    m_writeFailure.clear();
     TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
-    if (!table || !table->Active())
+    if (!table || !table->Active()) {
+        m_writeFailure = QStringLiteral("アドレス帳が開かれていません。");
         return 9;
+    }
     // Checked before anything is written: the input stays for the user to mend.
     if (UnstorableTextRefused() || NameTooLong())
         return 1;
@@ -178,8 +181,9 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
             setInt(*table, "CodeSub", m_bookRecord ? m_bookRecord->CodeSub : 0);
             setInt(*table, "CodeGenre", m_bookRecord ? m_bookRecord->CodeGenre : 0);
             table->Post();
-        } catch (const ETableError &) {
+        } catch (const ETableError &error) {
             // Nothing was stored: the edit is dropped and the input stays.
+            m_writeFailure = error.Message();
             if (table->State() != TTable::TState::dsBrowse)
                 table->Cancel();
             return 9;
@@ -197,7 +201,8 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
             table->Last();
             *NewRecNo = table->FieldByName(QStringLiteral("RecNo")).AsInteger();
         }
-    } catch (const ETableError &) {
+    } catch (const ETableError &error) {
+        m_writeFailure = error.Message();
         if (table->State() != TTable::TState::dsBrowse)
             table->Cancel();
         return 9;
@@ -248,6 +253,12 @@ void TDataInquiry::CloseSkippingConfirm()
     close();
 }
 
+void TDataInquiry::ShowWriteFailed(const QString &What)
+{
+    ShowMessageBoxAt(this, What + QStringLiteral("\r\n\r\n") + m_writeFailure, ProductCaption(), MB_ICONERROR,
+                     mbpCenterOnOwner, 0, 0);
+}
+
 void TDataInquiry::btnAddClick()
 {
     TWaitCursor hourglass;
@@ -256,7 +267,7 @@ void TDataInquiry::btnAddClick()
     qint32 newRecNo = 0;
     const int result = SaveAddressData(false, &newRecNo);
     if (result == 9) {
-        ShowMessageBoxAt(this, QStringLiteral("add error"), ProductCaption(), MB_OK, mbpCenterOnOwner, 0, 0);
+        ShowWriteFailed(QStringLiteral("データを登録できませんでした  "));
         return;
     }
     if (result != 0)
@@ -299,7 +310,7 @@ void TDataInquiry::btnUpdateClick()
         return;
     const int result = SaveAddressData(true, nullptr);
     if (result == 9) {
-        ShowMessageBoxAt(this, QStringLiteral("update error"), ProductCaption(), MB_OK, mbpCenterOnOwner, 0, 0);
+        ShowWriteFailed(QStringLiteral("データを変更できませんでした  "));
         return;
     }
     if (result != 0)
@@ -347,6 +358,7 @@ void TDataInquiry::btnDeleteClick()
     const qint32 recNo = m_bookRecord->RecNo;
     TTable *table = DMMurven19 ? DMMurven19->AdrsTable() : nullptr;
     bool failed = !table || !table->Active();
+    m_writeFailure = failed ? QStringLiteral("アドレス帳が開かれていません。") : QString();
     if (!failed) {
         try {
             table->SetIndexName(QString());
@@ -356,7 +368,8 @@ void TDataInquiry::btnDeleteClick()
                 table->Delete();
                 table->FlushBuffers();
             }
-        } catch (const ETableError &) {
+        } catch (const ETableError &error) {
+            m_writeFailure = error.Message();
             if (table->State() != TTable::TState::dsBrowse)
                 table->Cancel();
             failed = true;
@@ -364,8 +377,7 @@ void TDataInquiry::btnDeleteClick()
     }
     if (failed) {
         // The record stays; so do the form and its input.
-        ShowMessageBoxAt(this, QStringLiteral("delete error"), ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0,
-                         0);
+        ShowWriteFailed(QStringLiteral("データを削除できませんでした  "));
         return;
     }
     if (AddressList) {

@@ -6,6 +6,7 @@
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "platform/SqlCipher.h"
+#include "platform/WriteError.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -34,6 +35,12 @@ std::function<bool(const QString &)> &copyFailureHook()
 {
     static std::function<bool(const QString &)> hook;
     return hook;
+}
+
+int &copyFailureErrno()
+{
+    static int code = ENOSPC;
+    return code;
 }
 
 std::function<bool(const QString &)> &letterCaseProbe()
@@ -94,13 +101,9 @@ bool syncFolder(const QString &folder)
     return ok;
 }
 
-QString writeError(const QString &path, int err)
+QString writeError(const QString &path, int err, TWriteTarget target)
 {
-    if (err == ENOSPC || err == EDQUOT)
-        return QStringLiteral("ファイル %1 を書き込めません。ディスクの空き容量が足りません。").arg(path);
-    if (err == EACCES || err == EPERM || err == EROFS)
-        return QStringLiteral("ファイル %1 を書き込めません。フォルダーが読み取り専用か、書き込む権限がありません。").arg(path);
-    return QStringLiteral("ファイル %1 を書き込めません。ディスクの読み書きでエラーが発生しました。").arg(path);
+    return QStringLiteral("ファイル %1 を書き込めません。%2").arg(path, WriteErrorReason(err, target));
 }
 
 } // namespace
@@ -237,9 +240,10 @@ bool TableIsWhole(const QString &path, QString *findings)
     return whole;
 }
 
-void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook)
+void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook, int systemErrno)
 {
     copyFailureHook() = std::move(hook);
+    copyFailureErrno() = systemErrno;
 }
 
 bool CopyDataFile(const QString &from, const QString &to, QString *error, TTableCopy mode, bool *damaged)
@@ -254,12 +258,22 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error, TTable
     const QString tmp =
         target.absolutePath() + QLatin1Char('/') + copyTemporaryName(target.fileName(), QRandomGenerator::global()->generate());
     const QByteArray tmpName = QFile::encodeName(tmp);
+    const bool injected = copyFailureHook() && copyFailureHook()(from);
+    // A refusal of the folder (its rights, a read-only disk) shows as the
+    // copy's file is made, anything else while it is written.
+    const int injectedErrno = copyFailureErrno();
+    if (injected && (injectedErrno == EACCES || injectedErrno == EPERM || injectedErrno == EROFS)) {
+        err = writeError(to, injectedErrno, TWriteTarget::Folder);
+        return false;
+    }
     const int fd = ::open(tmpName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
-        err = writeError(to, errno);
+        err = writeError(to, errno, TWriteTarget::Folder);
         return false;
     }
     int writeErrno = 0;
+    // The copy's bytes are the file's; only its rename into place is the folder's.
+    TWriteTarget writeTarget = TWriteTarget::File;
     off_t written = 0;
     auto sink = [&](const char *data, qint64 size) {
         const off_t start = written;
@@ -281,8 +295,8 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error, TTable
         return true;
     };
     bool ok = true;
-    if (copyFailureHook() && copyFailureHook()(from)) {
-        writeErrno = ENOSPC;
+    if (injected) {
+        writeErrno = injectedErrno;
         ok = false;
     } else if (isTableFile(from)) {
         ok = SqlCipher::readConsistent(from, TablePassword, sink, &err);
@@ -330,11 +344,12 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error, TTable
     }
     if (ok && std::rename(tmpName.constData(), QFile::encodeName(to).constData()) != 0) {
         writeErrno = errno;
+        writeTarget = TWriteTarget::Folder;
         ok = false;
     }
     if (!ok) {
         if (writeErrno != 0)
-            err = writeError(to, writeErrno);
+            err = writeError(to, writeErrno, writeTarget);
         ::unlink(tmpName.constData());
         return false;
     }

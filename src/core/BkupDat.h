@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cerrno>
 #include <functional>
 
 // Copying the data folder: the backup (data folder -> backup folder), the
@@ -89,8 +90,10 @@ enum class TTableCopy {
 [[nodiscard]] bool TableIsWhole(const QString &path, QString *findings = nullptr);
 
 // Test seam: asked before each file copy; returning true makes that copy
-// fail as a full disk would. An empty function removes the hook.
-void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook);
+// fail as the system would with the error number systemErrno (a full disk
+// unless told; a folder's refusal, EACCES, EPERM or EROFS, already as the
+// copy's file is made). An empty function removes the hook.
+void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook, int systemErrno = ENOSPC);
 
 // The names of `names` present in the folder (whatever their letter case,
 // as a table file is found), as (listed name, name on disk).

@@ -79,8 +79,9 @@ THistoryData::THistoryData(const QString &fileName, bool createIfMissing, int ma
             throw EInOutError(m_fileName + CrLf + msgNotFound());
         (void)Folders::makePrivatePath(QFileInfo(m_fileName).absolutePath());
         const QByteArray empty(4, '\0');
-        if (!SafeReplaceFile(m_fileName, empty))
-            throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());
+        QString reason;
+        if (!SafeReplaceFile(m_fileName, empty, &reason))
+            throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed() + CrLf + reason);
     }
 }
 
@@ -182,8 +183,10 @@ bool THistoryData::Save()
     if (m_unreadable && m_keptAside.isEmpty() && QFileInfo(m_fileName).isFile())
         throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());
     (void)Folders::makePrivatePath(QFileInfo(m_fileName).absolutePath());
-    if (!SafeReplaceFile(m_fileName, Serialize()))
-        throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());
+    // The cause follows on a line of its own, so the user knows what to mend.
+    QString reason;
+    if (!SafeReplaceFile(m_fileName, Serialize(), &reason))
+        throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed() + CrLf + reason);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/SafeFile.h"
 
+#include "platform/WriteError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -26,12 +28,18 @@ std::function<bool(SafeFile::Step)> &failureHook()
     return hook;
 }
 
+int &failureCode()
+{
+    static int code = EIO;
+    return code;
+}
+
 // True when the test seam wants this step to fail; errno is then set as a
 // failing device would set it.
 bool injectedFailure(SafeFile::Step step)
 {
     if (failureHook() && failureHook()(step)) {
-        errno = EIO;
+        errno = failureCode();
         return true;
     }
     return false;
@@ -191,9 +199,12 @@ bool fail(QString *error, const QString &message)
     return false;
 }
 
-QString describe(const QString &what, const QString &path, int code)
+// The cause in the user's words, then what failed where, in the system's
+// words, as a detail.
+QString describe(const QString &what, const QString &path, int code, TWriteTarget target)
 {
-    return QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(path), systemError(code));
+    return WriteErrorReason(code, target) +
+           QStringLiteral("（詳細：%1 \"%2\": %3）").arg(what, QDir::toNativeSeparators(path), systemError(code));
 }
 
 bool writeAll(int fd, QByteArrayView bytes)
@@ -204,7 +215,7 @@ bool writeAll(int fd, QByteArrayView bytes)
         // A device that fails half-way leaves a partial temporary behind.
         const ssize_t ignored = ::write(fd, data, size_t(left / 2));
         Q_UNUSED(ignored);
-        errno = EIO;
+        errno = failureCode();
         return false;
     }
     while (left > 0) {
@@ -333,12 +344,13 @@ struct TSafeReplacement::State {
         return temporaryName.isEmpty() ? QString::fromLatin1(descriptorPath()) : QFile::decodeName(temporaryName);
     }
 
-    // Failure with errno's reason; the temporary is removed.
-    bool discard(QString *error, const QString &what)
+    // Failure with errno's reason; the temporary is removed. Target: whether
+    // the failed call worked on a name in the folder or on the file's bytes.
+    bool discard(QString *error, const QString &what, TWriteTarget target)
     {
         const int code = errno;
         drop();
-        return fail(error, describe(what, targetPath, code));
+        return fail(error, describe(what, targetPath, code, target));
     }
     void drop()
     {
@@ -371,9 +383,12 @@ bool TSafeReplacement::State::begin(QString *error)
             return fail(error, QStringLiteral("\"%1\" is not a file").arg(QDir::toNativeSeparators(targetPath)));
         existed = true;
     } else if (errno != ENOENT) {
-        return fail(error, describe(QStringLiteral("Cannot examine"), targetPath, errno));
+        return fail(error, describe(QStringLiteral("Cannot examine"), targetPath, errno, TWriteTarget::Folder));
     }
 
+    if (injectedFailure(SafeFile::Step::CreateTemporary))
+        return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), errno,
+                                    TWriteTarget::Folder));
     // 1. A temporary of our own. Without a name in the folder where the
     // system allows it (a process killed while writing leaves nothing), and
     // only the user may read it: books and settings hold private data.
@@ -394,14 +409,16 @@ bool TSafeReplacement::State::begin(QString *error)
         fd = ::open(temporaryName.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
             temporaryName.clear();
-            return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), errno));
+            return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), errno,
+                                        TWriteTarget::Folder));
         }
         if (fd >= 0)
             hold();
     }
     if (fd < 0) {
         temporaryName.clear();
-        return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), EEXIST));
+        return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), EEXIST,
+                                    TWriteTarget::Folder));
     }
     if (existed) {
         // Keep the owner's choice of access, and the owner and group where the
@@ -429,18 +446,18 @@ bool TSafeReplacement::State::name(QString *error)
             return true;
         }
         if (errno != EEXIST)
-            return discard(error, QStringLiteral("Cannot write"));
+            return discard(error, QStringLiteral("Cannot write"), TWriteTarget::Folder);
     }
     errno = EEXIST;
-    return discard(error, QStringLiteral("Cannot write"));
+    return discard(error, QStringLiteral("Cannot write"), TWriteTarget::Folder);
 }
 
 bool TSafeReplacement::State::commit(QString *error)
 {
     if (fd < 0)
-        return fail(error, describe(QStringLiteral("Cannot write"), targetPath, EBADF));
+        return fail(error, describe(QStringLiteral("Cannot write"), targetPath, EBADF, TWriteTarget::File));
     if (injectedFailure(SafeFile::Step::SyncTemporary) || ::fsync(fd) != 0)
-        return discard(error, QStringLiteral("Cannot write"));
+        return discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
     struct stat written {};
     (void)::fstat(fd, &written);
     if (!name(error))
@@ -448,7 +465,7 @@ bool TSafeReplacement::State::commit(QString *error)
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0)
-        return discard(error, QStringLiteral("Cannot write"));
+        return discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
 
     // 2. The original out of the way, kept under its aside name; the mark is
     // taken now, as the file is at the rename. A name too long for an aside
@@ -462,7 +479,7 @@ bool TSafeReplacement::State::commit(QString *error)
             backupName = QFile::encodeName(target.absoluteDir().filePath(aside));
             if (injectedFailure(SafeFile::Step::RenameOriginal) ||
                 ::rename(targetName.constData(), backupName.constData()) != 0)
-                return discard(error, QStringLiteral("Cannot rename"));
+                return discard(error, QStringLiteral("Cannot rename"), TWriteTarget::Folder);
         }
     }
 
@@ -474,7 +491,7 @@ bool TSafeReplacement::State::commit(QString *error)
         if (!backupName.isEmpty())
             (void)renameNoReplace(backupName, targetName);
         errno = code;
-        return discard(error, QStringLiteral("Cannot replace"));
+        return discard(error, QStringLiteral("Cannot replace"), TWriteTarget::Folder);
     }
     temporaryName.clear();
     committed = true;
@@ -540,7 +557,7 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
         return false;
     TSafeReplacement::State &state = *replacement.m_state;
     if (!writeAll(state.fd, bytes))
-        return state.discard(error, QStringLiteral("Cannot write"));
+        return state.discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
     return replacement.Commit(error);
 }
 
@@ -597,9 +614,10 @@ void RecoverSafeReplacesIn(const QString &folder, const QString &suffix)
 
 namespace SafeFile {
 
-void setFailureHook(std::function<bool(Step)> hook)
+void setFailureHook(std::function<bool(Step)> hook, int systemErrno)
 {
     failureHook() = std::move(hook);
+    failureCode() = systemErrno;
 }
 
 } // namespace SafeFile

@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cerrno>
+
 #include <functional>
 #include <memory>
 
@@ -100,6 +102,7 @@ namespace SafeFile {
 
 // The steps of SafeReplaceFile, in order.
 enum class Step {
+    CreateTemporary, // the new file beside the target
     WriteTemporary,
     SyncTemporary,
     RenameOriginal,
@@ -109,7 +112,10 @@ enum class Step {
 };
 
 // Test seam: the hook is asked before each step; returning true makes that
-// step fail as an I/O error would. An empty function removes the hook.
-void setFailureHook(std::function<bool(Step)> hook);
+// step fail as the system would with the error number systemErrno (an I/O
+// error unless told: a folder that may not be written gives EACCES at
+// CreateTemporary, a read-only disk EROFS, a full disk ENOSPC at
+// WriteTemporary). An empty function removes the hook.
+void setFailureHook(std::function<bool(Step)> hook, int systemErrno = EIO);
 
 } // namespace SafeFile

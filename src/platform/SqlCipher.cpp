@@ -1,10 +1,14 @@
 #include "platform/SqlCipher.h"
 
 #include "platform/Cp932.h"
+#include "platform/WriteError.h"
 
 #include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
+#include <utility>
 
 #include <sqlcipher/sqlite3.h>
 
@@ -78,25 +82,24 @@ void registerCollation(sqlite3 *db)
 QString errorReason(int resultCode, int systemErrno)
 {
     const bool noPermission = systemErrno == EACCES || systemErrno == EPERM || systemErrno == EROFS;
-    const bool diskFull = systemErrno == ENOSPC || systemErrno == EDQUOT;
     switch (resultCode & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return QStringLiteral("ほかのプログラムかほかの画面がファイルを使用中です。"
-                              "使用が終わるのを待ってから、やり直してください。");
+        return WriteErrorReason(EBUSY, TWriteTarget::File);
     case SQLITE_READONLY:
-        return QStringLiteral("ファイルが読み取り専用のため、書き込めません。"
-                              "ファイルの読み取り専用の設定を外してから、やり直してください。");
+        if (systemErrno == EROFS)
+            return WriteErrorReason(EROFS, TWriteTarget::File);
+        return WriteErrorReason(EACCES, TWriteTarget::File);
     case SQLITE_PERM:
     case SQLITE_AUTH:
         return QStringLiteral("ファイルを使う権限がありません。");
     case SQLITE_FULL:
-        return QStringLiteral("ディスクの空き容量が足りません。不要なファイルを削除してから、やり直してください。");
+        return WriteErrorReason(ENOSPC, TWriteTarget::File);
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
         return QStringLiteral("ファイルが壊れています。");
     case SQLITE_NOMEM:
-        return QStringLiteral("メモリが足りません。ほかのプログラムを終了してから、やり直してください。");
+        return WriteErrorReason(ENOMEM, TWriteTarget::File);
     case SQLITE_INTERRUPT:
         return QStringLiteral("処理が中断されました。");
     case SQLITE_ABORT:
@@ -108,30 +111,94 @@ QString errorReason(int resultCode, int systemErrno)
             return QStringLiteral("同じキーのデータが既にあります。");
         return QStringLiteral("ファイルの設定により、このデータの書き込みは拒否されました。");
     case SQLITE_CANTOPEN:
-        if (diskFull)
-            return errorReason(SQLITE_FULL);
-        if (noPermission)
-            return QStringLiteral("ファイルまたはそのフォルダーが読み取り専用か、書き込む権限がありません。");
-        if (systemErrno == ENOENT)
-            return QStringLiteral("ファイルまたはそのフォルダーが見つかりません。");
+        // The file the engine could not open for writing is mostly its
+        // journal, a new file in the table's folder.
+        if (IsDiskFullError(systemErrno) || noPermission || systemErrno == ENOENT || systemErrno == ENOTDIR)
+            return WriteErrorReason(systemErrno, TWriteTarget::Folder);
         return QStringLiteral("ファイルを開けません。フォルダーが読み取り専用か、ファイルが移動されたおそれがあります。");
     case SQLITE_IOERR:
-        if (diskFull)
-            return errorReason(SQLITE_FULL);
-        if (noPermission)
-            return errorReason(SQLITE_CANTOPEN, systemErrno);
-        return QStringLiteral("ディスクの読み書きでエラーが発生しました。ディスクやネットワークの接続を確かめてください。");
+        if (systemErrno != 0 && systemErrno != EIO)
+            return WriteErrorReason(systemErrno, TWriteTarget::File);
+        return WriteErrorReason(EIO, TWriteTarget::File);
     default:
         return QStringLiteral("データベースエンジンでエラーが発生しました。");
     }
 }
 
+namespace {
+
+// The engine's own access(), which a test may replace as it replaces the
+// engine's other file calls to play a failing disk: the look below then meets
+// the file system exactly as the engine's write did.
+int engineAccess(const QByteArray &path, int mode)
+{
+    using TAccess = int (*)(const char *, int);
+    sqlite3_vfs *vfs = sqlite3_vfs_find(nullptr);
+    TAccess call = nullptr;
+    if (vfs && vfs->iVersion >= 3 && vfs->xGetSystemCall)
+        call = reinterpret_cast<TAccess>(vfs->xGetSystemCall(vfs, "access"));
+    return call ? call(path.constData(), mode) : ::access(path.constData(), mode);
+}
+
+// Why a write to the table file `path` is refused, looked up on the disk:
+// the engine's own error number is no guide here. It opens a file that it
+// may not write read-only without a word (the refusal shows only at the
+// first write, as "read-only"), and after a journal it could not create it
+// tries to open that journal for reading, so the number it keeps is that
+// of the missing journal. 0 when neither the file nor its folder refuses.
+std::pair<int, TWriteTarget> refusedWrite(const QString &path)
+{
+    if (path.isEmpty())
+        return {0, TWriteTarget::File};
+    // The refusal, if any, of writing `place`: a missing file is none.
+    const auto refusal = [](const QString &place) {
+        if (engineAccess(QFile::encodeName(place), W_OK) == 0)
+            return 0;
+        const int code = errno;
+        return code == EROFS || code == EACCES || code == EPERM ? code : 0;
+    };
+    if (const int code = refusal(path))
+        return {code, TWriteTarget::File};
+    if (const int code = refusal(QFileInfo(path).absolutePath()))
+        return {code, TWriteTarget::Folder};
+    return {0, TWriteTarget::File};
+}
+
+// errorReason for a refusal on the table file `path`: behind "read-only",
+// "cannot open" and a refused I/O call the disk is asked which of the file,
+// its folder or the whole disk refuses.
+QString reasonFor(const QString &path, int resultCode, int systemErrno)
+{
+    const int primary = resultCode & 0xff;
+    const bool refusal = primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN ||
+                         (primary == SQLITE_IOERR &&
+                          (systemErrno == EACCES || systemErrno == EPERM || systemErrno == EROFS));
+    if (refusal) {
+        const auto [code, target] = refusedWrite(path);
+        if (code != 0)
+            return WriteErrorReason(code, target);
+    }
+    return errorReason(resultCode, systemErrno);
+}
+
+QString databasePath(sqlite3 *db)
+{
+    const char *name = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
+
+QString detail(sqlite3 *db)
+{
+    return QStringLiteral("（詳細：%1）").arg(QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+} // namespace
+
 QString lastError(sqlite3 *db)
 {
     if (!db)
         return errorReason(SQLITE_NOMEM);
-    return errorReason(sqlite3_extended_errcode(db), sqlite3_system_errno(db)) +
-           QStringLiteral("（詳細：%1）").arg(QString::fromUtf8(sqlite3_errmsg(db)));
+    return reasonFor(databasePath(db), sqlite3_extended_errcode(db), sqlite3_system_errno(db)) + detail(db);
 }
 
 bool exec(sqlite3 *db, const char *sql, QString *error)
@@ -144,7 +211,7 @@ bool exec(sqlite3 *db, const char *sql, QString *error)
         // The code of the statement that failed (extended: open() asks for
         // those), not the connection's, which a failed COMMIT's own rollback
         // may already have replaced.
-        *error = errorReason(rc, db ? sqlite3_system_errno(db) : 0);
+        *error = reasonFor(databasePath(db), rc, db ? sqlite3_system_errno(db) : 0);
         if (msg)
             *error += QStringLiteral("（詳細：%1）").arg(QString::fromUtf8(msg));
     }
@@ -169,8 +236,12 @@ sqlite3 *open(const QString &path, const QByteArray &password, bool create, QStr
     if (db)
         sqlite3_extended_result_codes(db, 1);
     if (rc != SQLITE_OK) {
+        // A connection that failed to open may not know its file's name.
         if (error)
-            *error = QStringLiteral("ファイル %1 を開けません。%2").arg(path, lastError(db));
+            *error = QStringLiteral("ファイル %1 を開けません。%2")
+                         .arg(path, db ? reasonFor(path, sqlite3_extended_errcode(db), sqlite3_system_errno(db)) +
+                                             detail(db)
+                                       : errorReason(SQLITE_NOMEM));
         sqlite3_close(db);
         return nullptr;
     }

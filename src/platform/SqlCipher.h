@@ -52,7 +52,10 @@ void registerCollation(sqlite3 *db);
 // is made through here, so every window says the same thing for one cause.
 [[nodiscard]] QString errorReason(int resultCode, int systemErrno = 0);
 // errorReason of the connection's last error, followed by the engine's own
-// text as a detail ("（詳細：...）").
+// text as a detail ("（詳細：...）"). Behind "read-only", "cannot open" and a
+// refused file call the disk is asked whether the table file, its folder or
+// the whole disk refuses writing (the engine's own error number does not
+// tell), so the reason names the one to mend (WriteErrorReason).
 [[nodiscard]] QString lastError(sqlite3 *db);
 
 // A prepared statement released with its owner.

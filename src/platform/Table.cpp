@@ -2,6 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/SqlCipher.h"
+#include "platform/WriteError.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <exception>
 #include <map>
 #include <utility>
@@ -1063,8 +1066,10 @@ bool TTable::CreateTable(QString *error)
     }
     ok = ok && SqlCipher::exec(db, "COMMIT;", &err);
     SqlCipher::close(db);
-    if (ok && !QFile::rename(tmp, target.absoluteFilePath())) {
-        err = QStringLiteral("ファイル %1 を作成できません。フォルダーが読み取り専用か、書き込む権限がありません").arg(d->path);
+    const QByteArray made = QFile::encodeName(tmp);
+    if (ok && ::rename(made.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+        err = QStringLiteral("ファイル %1 を作成できません。%2")
+                  .arg(d->path, WriteErrorReason(errno, TWriteTarget::Folder));
         ok = false;
     }
     if (!ok) {

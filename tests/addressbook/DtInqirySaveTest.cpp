@@ -4,6 +4,7 @@
 #include "core/AppSub.h"
 #include "core/HisInfo.h"
 #include "platform/Cp932.h"
+#include "support/FailingDisk.h"
 #include "support/KeyInput.h"
 #include "util/MsgBoxPos.h"
 #include "widgets/ByteLimitValidator.h"
@@ -372,8 +373,11 @@ TEST_F(RecordFormTest, refusedWritesAreReportedAndTheInputStays)
     boxes.enqueue(IDYES);
     click(QStringLiteral("btnDelete"));
     ASSERT_EQ(boxes.count(), 3);
-    EXPECT_EQ(boxes.shown()[0].text, QStringLiteral("update error"));
-    EXPECT_EQ(boxes.last().text, QStringLiteral("delete error"));
+    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("データを変更できませんでした  \r\n\r\n")))
+        << qPrintable(boxes.shown()[0].text);
+    EXPECT_TRUE(boxes.shown()[0].text.contains(QStringLiteral("使用中"))) << qPrintable(boxes.shown()[0].text);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("データを削除できませんでした  \r\n\r\n")))
+        << qPrintable(boxes.last().text);
     EXPECT_EQ(bookCount(), kBookRows);
     EXPECT_EQ(stored(2, "Adrs3"), QByteArray());
     flushDeletes();
@@ -386,6 +390,124 @@ TEST_F(RecordFormTest, refusedWritesAreReportedAndTheInputStays)
     click(QStringLiteral("btnUpdate"));
     EXPECT_EQ(stored(2, "Adrs3"), Cp932::encode(QStringLiteral("書けない")));
 }
+
+// A record the book refuses is reported with the cause the user can mend,
+// and the typed record stays in the form until it can be stored.
+namespace {
+
+class RecordFormSaveFailure;
+struct SaveFailureCase {
+    const char *name;
+    // Makes the book refuse writing; dropping the returned object mends it.
+    std::shared_ptr<void> (*refuse)(RecordFormSaveFailure &);
+    const char16_t *cause;
+};
+void PrintTo(const SaveFailureCase &c, std::ostream *os) { *os << c.name; }
+
+class RecordFormSaveFailure : public RecordFormTest, public ::testing::WithParamInterface<SaveFailureCase>
+{
+public:
+    static QString bookFolder() { return AdrsPath + QStringLiteral("Book1"); }
+    static QString bookFile() { return bookFolder() + QStringLiteral("/Adrs.DB"); }
+
+    // The disk fault from the start: the main list opens the book on it, as
+    // after starting the program.
+    std::shared_ptr<void> listOpenedOn(const QString &path, TDiskFault fault)
+    {
+        list.reset();
+        auto held = std::make_shared<ScopedFailingDisk>(path, fault);
+        openList();
+        EXPECT_EQ(list->GetRowCount(), kBookRows);
+        return held;
+    }
+    static std::shared_ptr<void> faultFromNow(const QString &path, TDiskFault fault)
+    {
+        return std::make_shared<ScopedFailingDisk>(path, fault);
+    }
+    // Another window or program writing the book: it holds the write lock.
+    static std::shared_ptr<void> writerElsewhere()
+    {
+        auto other = std::make_shared<TTable>();
+        openElsewhere(*other);
+        other->BeginBatch();
+        return std::shared_ptr<void>(other.get(), [other](void *) {
+            other->EndBatch();
+            other->Close();
+        });
+    }
+};
+
+TEST_P(RecordFormSaveFailure, namesTheCauseAndKeepsTheTypedRecord)
+{
+    std::shared_ptr<void> refusal = GetParam().refuse(*this);
+    ASSERT_FALSE(HasFailure());
+    openNew();
+    TypeCharacters(edit(QStringLiteral("nmedtNameKanji")), QStringLiteral("保存 花子"));
+    TypeCharacters(edit(QStringLiteral("edtAdrs1")), QStringLiteral("港区"));
+    click(QStringLiteral("btnAdd"));
+
+    ASSERT_EQ(boxes.count(), 1);
+    const QString text = boxes.last().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("データを登録できませんでした  \r\n\r\n"))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QString::fromUtf16(GetParam().cause))) << qPrintable(text);
+    EXPECT_TRUE(text.contains(QStringLiteral("Adrs.DB"))) << qPrintable(text);
+    EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
+    flushDeletes();
+    ASSERT_FALSE(form.isNull());
+    EXPECT_EQ(edit(QStringLiteral("nmedtNameKanji"))->text(), QStringLiteral("保存 花子"));
+    EXPECT_EQ(edit(QStringLiteral("edtAdrs1"))->text(), QStringLiteral("港区"));
+    EXPECT_TRUE(form->IsChanged());
+    EXPECT_EQ(DMMurven19->AdrsTable()->State(), TTable::TState::dsBrowse);
+    EXPECT_EQ(bookCount(), kBookRows);
+
+    // Mended (the list started again, as a user does after mending a disk),
+    // the same press stores what was typed.
+    refusal.reset();
+    list.reset();
+    ASSERT_NO_FATAL_FAILURE(openList());
+    click(QStringLiteral("btnAdd"));
+    EXPECT_EQ(boxes.count(), 1);
+    ASSERT_EQ(bookCount(), kBookRows + 1);
+    EXPECT_EQ(stored(lastRecNo(), "Adrs1"), Cp932::encode(QStringLiteral("港区")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, RecordFormSaveFailure,
+    ::testing::Values(
+        SaveFailureCase{"folderNotWritable",
+                        [](RecordFormSaveFailure &) {
+                            return RecordFormSaveFailure::faultFromNow(RecordFormSaveFailure::bookFolder(),
+                                                                       TDiskFault::FolderNotWritable);
+                        },
+                        u"ファイルのあるフォルダーに書き込む権限がありません。"},
+        SaveFailureCase{"bookOpenedFromAReadOnlyDisk",
+                        [](RecordFormSaveFailure &t) {
+                            return t.listOpenedOn(RecordFormSaveFailure::bookFolder(), TDiskFault::ReadOnlyDisk);
+                        },
+                        u"ディスクが読み取り専用のため、書き込めません。"},
+        SaveFailureCase{"diskTurnedReadOnlyWhileTheBookIsOpen",
+                        [](RecordFormSaveFailure &) {
+                            return RecordFormSaveFailure::faultFromNow(RecordFormSaveFailure::bookFolder(),
+                                                                       TDiskFault::ReadOnlyDisk);
+                        },
+                        u"ディスクが読み取り専用のため、書き込めません。"},
+        SaveFailureCase{"fileSetReadOnly",
+                        [](RecordFormSaveFailure &t) {
+                            return t.listOpenedOn(RecordFormSaveFailure::bookFile(), TDiskFault::FileReadOnly);
+                        },
+                        u"ファイルの読み取り専用の設定を外してから"},
+        SaveFailureCase{"diskFull",
+                        [](RecordFormSaveFailure &) {
+                            return RecordFormSaveFailure::faultFromNow(RecordFormSaveFailure::bookFolder(),
+                                                                       TDiskFault::DiskFull);
+                        },
+                        u"ディスクの空き容量が足りません。"},
+        SaveFailureCase{"lockedByAnotherProgram",
+                        [](RecordFormSaveFailure &) { return RecordFormSaveFailure::writerElsewhere(); },
+                        u"ほかのプログラムかほかの画面がファイルを使用中です。"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
 
 TEST_F(RecordFormTest, sameNumberIsAskedOnlyForTheFirstNumberFoundOnItsOwnIndex)
 {

@@ -4,13 +4,20 @@
 #include "core/BkupDat.h"
 #include "core/ConvKykbn.h"
 #include "core/DBInfo.h"
+#include "core/GrpEdt.h"
 #include "core/Env.h"
 #include "core/OptData.h"
 #include "core/RestDat.h"
+#include "platform/SafeFile.h"
+#include "support/KeyInput.h"
 #include "util/MsgBoxPos.h"
 #include "widgets/RecordRun.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -63,6 +70,79 @@ TEST_F(MaintenanceCommandsTest, restoringTheOpenBookReopensItWithTheRestoredReco
     EXPECT_EQ(DMMurven19->AdrsOpenCount(), 1);
     for (const TMessageBoxRequest &box : boxes.shown())
         EXPECT_NE(box.flags & 0x10, 0x10u) << qPrintable(box.text);
+}
+
+// A backup whose group names a save killed between its two renames left
+// under their aside name still restores them.
+TEST_F(MaintenanceCommandsTest, restoreTakesTheGroupNamesABackupHoldsUnderTheirAsideName)
+{
+    AdrsFolderList[0].Name = AdrsFolderList[0].Folder;
+    AdrsName = AdrsFolderList[0].Name;
+    // The user names the groups, ...
+    const auto nameGroups = [this](const QStringList &names) {
+        const int told = boxes.count();
+        TGruopEdit editor(list.get());
+        for (int i = 0; i < names.size(); ++i) {
+            auto *edit = editor.findChild<QLineEdit *>(QStringLiteral("edtGroup%1").arg(i + 1));
+            ASSERT_NE(edit, nullptr);
+            edit->selectAll();
+            TypeCharacters(edit, names[i]);
+        }
+        editor.findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+        ASSERT_EQ(boxes.count(), told) << qPrintable(boxes.last().text);
+    };
+    ASSERT_NO_FATAL_FAILURE(nameGroups({QStringLiteral("得意先"), QStringLiteral("仕入先")}));
+    // ... backs the data up through the backup wizard, ...
+    QTemporaryDir dir;
+    const QString backup = dir.path() + QStringLiteral("/backup/");
+    bool backedUp = false;
+    QTimer::singleShot(0, [&] {
+        auto *wizard = qobject_cast<TBackupData *>(QApplication::activeModalWidget());
+        ASSERT_NE(wizard, nullptr);
+        wizard->findChild<QLineEdit *>(QStringLiteral("edtDest"))->setText(backup);
+        wizard->btnNextClick();
+        boxes.enqueue(IDYES); // back up
+        boxes.enqueue(IDYES); // make the folder
+        wizard->btnBackupClick();
+        backedUp = wizard->Page() == 2;
+        wizard->findChild<QPushButton *>(QStringLiteral("btnClose"))->click();
+    });
+    action("actBackup")->trigger();
+    ASSERT_TRUE(backedUp);
+    // ... whose group names a save of them, killed between its renames,
+    // left under their aside name, ...
+    const QString inBackup = backup + QStringLiteral("Adrs/Book1/") + GroupDataFile;
+    const QString aside = SafeReplaceBackupPath(inBackup);
+    ASSERT_FALSE(aside.isEmpty());
+    ASSERT_TRUE(QFile::rename(inBackup, aside));
+    // ... renames the groups since, and restores the backup.
+    ASSERT_NO_FATAL_FAILURE(nameGroups({QStringLiteral("旧友"), QStringLiteral("親戚")}));
+    const int before = boxes.count();
+    QStringList rows;
+    QTimer::singleShot(0, [&] {
+        auto *wizard = qobject_cast<TRestoreData *>(QApplication::activeModalWidget());
+        ASSERT_NE(wizard, nullptr);
+        wizard->findChild<QLineEdit *>(QStringLiteral("edtSrc"))->setText(backup);
+        wizard->btnNextClick();
+        boxes.enqueue(IDYES);
+        wizard->btnRestoreClick();
+        auto *result = wizard->findChild<QTreeWidget *>(QStringLiteral("lvResult"));
+        for (int i = 0; result && i < result->topLevelItemCount(); ++i)
+            rows << result->topLevelItem(i)->text(0) + QLatin1Char(' ') + result->topLevelItem(i)->text(1);
+        wizard->btnCloseClick();
+    });
+    action("actRestore")->trigger();
+    EXPECT_EQ(boxes.count(), before + 1) << "the restore question only";
+    EXPECT_TRUE(rows.contains(QStringLiteral("グループ名： Book1 ○"))) << qPrintable(rows.join(u'|'));
+
+    // The record form's group list shows the names the backup held.
+    openNew();
+    QStringList shown;
+    for (int i = 1; i < combo(QStringLiteral("cbxGroup"))->count(); ++i)
+        shown << combo(QStringLiteral("cbxGroup"))->itemText(i);
+    ASSERT_EQ(shown.size(), 10);
+    EXPECT_TRUE(shown[0].endsWith(QStringLiteral("得意先"))) << qPrintable(shown[0]);
+    EXPECT_TRUE(shown[1].endsWith(QStringLiteral("仕入先"))) << qPrintable(shown[1]);
 }
 
 TEST_F(MaintenanceCommandsTest, optimiseEndsWithItsMessageAndTheListStillShowsTheBook)

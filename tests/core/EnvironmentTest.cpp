@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "core/Main.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/Screenshot.h"
@@ -338,6 +339,51 @@ TEST_F(SettingsDialog, aSettingsFileThatCannotBeWrittenIsReportedAndTheRunKeepsI
     ASSERT_GE(boxes.count(), 1);
     EXPECT_EQ(boxes.last().flags & MB_ICONMASK, unsigned(MB_ICONERROR));
 }
+
+// A settings file the disk refuses is reported with the cause to mend; the
+// dialog stays with what was chosen.
+struct SettingsDiskCase {
+    const char *name;
+    SafeFile::Step step;
+    int systemErrno;
+    const char16_t *cause;
+};
+void PrintTo(const SettingsDiskCase &c, std::ostream *os) { *os << c.name; }
+class SettingsDiskFault : public SettingsDialog, public ::testing::WithParamInterface<SettingsDiskCase>
+{
+protected:
+    void TearDown() override
+    {
+        SafeFile::setFailureHook({});
+        SettingsDialog::TearDown();
+    }
+};
+
+TEST_P(SettingsDiskFault, isReportedWithItsCause)
+{
+    open();
+    child<QCheckBox>("chkUpdate")->setChecked(false);
+    SafeFile::setFailureHook([step = GetParam().step](SafeFile::Step s) { return s == step; }, GetParam().systemErrno);
+    pressSet();
+    SafeFile::setFailureHook({});
+    EXPECT_TRUE(UpdateCheck);
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(boxes.count(), 1);
+    const QString shown = boxes.last().text;
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("環境設定をファイルに保存できませんでした  \r\n"))) << qPrintable(shown);
+    EXPECT_TRUE(shown.contains(QString::fromUtf16(GetParam().cause))) << qPrintable(shown);
+    EXPECT_FALSE(child<QCheckBox>("chkUpdate")->isChecked());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, SettingsDiskFault,
+    ::testing::Values(SettingsDiskCase{"folderNotWritable", SafeFile::Step::CreateTemporary, EACCES,
+                                       u"ファイルのあるフォルダーに書き込む権限がありません。"},
+                      SettingsDiskCase{"readOnlyDisk", SafeFile::Step::CreateTemporary, EROFS,
+                                       u"ディスクが読み取り専用のため、書き込めません。"},
+                      SettingsDiskCase{"diskFull", SafeFile::Step::WriteTemporary, ENOSPC,
+                                       u"ディスクの空き容量が足りません。"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // The chosen disc drive is written as the mount point it is, whatever its
 // name holds (a volume label with " [" in it becomes part of the mount

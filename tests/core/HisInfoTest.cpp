@@ -243,7 +243,7 @@ TEST_F(HistoryFile, aDamagedFileThatCannotBeMovedIsNeverWrittenOver)
     EXPECT_TRUE(notices.told()[0].keptAs.isEmpty());
 }
 
-TEST_F(HistoryFile, failedSaveRaisesAndLeavesTheOldFile)
+TEST_F(HistoryFile, failedSaveRaisesNamingTheCauseAndLeavesTheOldFile)
 {
     THistoryData history(path(), true, 100);
     ASSERT_TRUE(history.Load());
@@ -252,12 +252,15 @@ TEST_F(HistoryFile, failedSaveRaisesAndLeavesTheOldFile)
     const QByteArray old = fileBytes(path());
 
     history.Add("lost", 2.0);
-    SafeFile::setFailureHook([](SafeFile::Step step) { return step == SafeFile::Step::RenameTemporary; });
+    // The folder refuses the new file as one the user may not write does.
+    SafeFile::setFailureHook([](SafeFile::Step step) { return step == SafeFile::Step::CreateTemporary; }, EACCES);
     try {
         history.Save();
         ADD_FAILURE() << "no exception";
     } catch (const EHistoryDataError &e) {
-        EXPECT_EQ(e.Message(), path() + "\r\nデータが書き込めませんでした");
+        EXPECT_TRUE(e.Message().startsWith(path() + "\r\nデータが書き込めませんでした\r\n"
+                                                    "ファイルのあるフォルダーに書き込む権限がありません。"))
+            << qPrintable(e.Message());
     }
     SafeFile::setFailureHook({});
     RecoverSafeReplace(path());

@@ -99,6 +99,34 @@ TEST_F(Maintenance, optimiseStopsBeforeChangingAnythingWhenTheSafetyCopyFails)
     EXPECT_TRUE(sameBytes(before, fileBytes(book1())));
 }
 
+// The safety copy the disk refuses names the cause to mend.
+struct SafetyCopyCase {
+    const char *name;
+    int systemErrno;
+    const char16_t *cause;
+};
+void PrintTo(const SafetyCopyCase &c, std::ostream *os) { *os << c.name; }
+class SafetyCopyRefused : public Maintenance, public ::testing::WithParamInterface<SafetyCopyCase> {};
+
+TEST_P(SafetyCopyRefused, stopsTheOptimiseNamingTheCause)
+{
+    const QByteArray before = fileBytes(book1());
+    SetDataFileCopyFailure([](const QString &) { return true; }, GetParam().systemErrno);
+    QString error;
+    EXPECT_FALSE(OptimizeTables(&error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("データの控えを作成できなかったため、最適化を中止しました  \r\n")))
+        << qPrintable(error);
+    EXPECT_TRUE(error.contains(QString::fromUtf16(GetParam().cause))) << qPrintable(error);
+    EXPECT_TRUE(sameBytes(before, fileBytes(book1())));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, SafetyCopyRefused,
+    ::testing::Values(SafetyCopyCase{"folderNotWritable", EACCES, u"ファイルのあるフォルダーに書き込む権限がありません。"},
+                      SafetyCopyCase{"readOnlyDisk", EROFS, u"ディスクが読み取り専用のため、書き込めません。"},
+                      SafetyCopyCase{"diskFull", ENOSPC, u"ディスクの空き容量が足りません。"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(Maintenance, optimiseThatCannotRestructureIsAFailureNeverDone)
 {
     // Another program reading the book keeps the engine from rewriting it.

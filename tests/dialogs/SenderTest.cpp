@@ -6,13 +6,16 @@
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "support/Screenshot.h"
+#include "support/FailingDisk.h"
 #include "support/FileHelpers.h"
+#include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/UnreadableNotices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
@@ -696,6 +699,47 @@ TEST_F(RefusingTable, failedDeleteKeepsTheRecordAndSaysSo)
     EXPECT_EQ(stored().size(), 2);
     EXPECT_EQ(form->SenderNo, 1);
 }
+
+// A sender the disk refuses is reported with the cause to mend, and the
+// typed edit stays until it can be stored.
+struct SenderDiskCase {
+    const char *name;
+    TDiskFault fault;
+    const char16_t *cause;
+};
+void PrintTo(const SenderDiskCase &c, std::ostream *os) { *os << c.name; }
+class SenderDiskFault : public SenderFormTest, public ::testing::WithParamInterface<SenderDiskCase> {};
+
+TEST_P(SenderDiskFault, choosingNamesTheCauseAndKeepsTheEdit)
+{
+    addSender(1, titled(QStringLiteral("自宅")));
+    open(1);
+    {
+        ScopedFailingDisk disk(QFileInfo(table().TableName()).absolutePath(), GetParam().fault);
+        TypeCharacters(child<QLineEdit>("edName"), QStringLiteral("山田 太郎"));
+        child<QPushButton>("btnChoice")->click();
+    }
+    ASSERT_EQ(boxes.count(), 1);
+    const QString shown = boxes.last().text;
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("保存できませんでした  \r\n\r\n"))) << qPrintable(shown);
+    EXPECT_TRUE(shown.contains(QString::fromUtf16(GetParam().cause))) << qPrintable(shown);
+    EXPECT_FALSE(shown.contains(QStringLiteral("見つかりません"))) << qPrintable(shown);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(text("edName"), QStringLiteral("山田 太郎"));
+    EXPECT_TRUE(stored().first().Name.isEmpty());
+    // Mended, the same press stores it.
+    child<QPushButton>("btnChoice")->click();
+    EXPECT_EQ(stored().first().Name, QStringLiteral("山田 太郎"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, SenderDiskFault,
+    ::testing::Values(SenderDiskCase{"folderNotWritable", TDiskFault::FolderNotWritable,
+                                     u"ファイルのあるフォルダーに書き込む権限がありません。"},
+                      SenderDiskCase{"readOnlyDisk", TDiskFault::ReadOnlyDisk,
+                                     u"ディスクが読み取り専用のため、書き込めません。"},
+                      SenderDiskCase{"diskFull", TDiskFault::DiskFull, u"ディスクの空き容量が足りません。"}),
+    [](const auto &Info) { return std::string(Info.param.name); });
 
 TEST_F(RefusingTable, firstUseThatCannotCreateTheFirstSenderSaysSo)
 {

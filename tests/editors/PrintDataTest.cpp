@@ -682,6 +682,75 @@ TEST_F(PrintDataEditor, damagedFileIsRefusedAndTheLayoutStays)
     EXPECT_TRUE(form.findChild<QAction *>(QStringLiteral("actPrint"))->isEnabled());
 }
 
+// As many items as a print-data file holds: the editor saves them and opens
+// them again, every one where it was put. One more is refused by the save,
+// which names the limit, and the editor keeps its layout and the old file.
+TEST_F(PrintDataEditor, aLayoutOfAsManyItemsAsAFileHoldsOpensAgainWholeAndOneMoreIsRefused)
+{
+    const QString path = dir.filePath(QStringLiteral("full.gpl"));
+    std::vector<std::unique_ptr<TDrawRect>> &items = form.Document().Items;
+    size_t stored = 0;
+    for (const auto &item : items)
+        stored += PrintItemClass(*item) != 0 ? 1 : 0;
+    const auto addFigure = [&] {
+        const int n = int(items.size());
+        auto figure = std::make_unique<TFigureRect>();
+        figure->SetRect({10 + n % 64, 10 + n / 64, 40 + n % 64, 40 + n / 64});
+        items.push_back(std::move(figure));
+        form.Document().ItemRoles.push_back(-1);
+    };
+    while (stored < size_t(PrintDataMaxItems)) {
+        addFigure();
+        ++stored;
+    }
+    ASSERT_TRUE(form.SaveFile(path)) << qPrintable(boxes.count() ? boxes.last().text : QString());
+    EXPECT_EQ(boxes.count(), 0);
+
+    TLayoutForm other(nullptr, host);
+    TLabelGrid grid;
+    other.SetLayout(0, catalogueFormat(0, &grid), grid);
+    ASSERT_TRUE(other.OpenFile(path)) << qPrintable(boxes.count() ? boxes.last().text : QString());
+    ASSERT_EQ(other.Document().Items.size(), items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(PrintItemClass(*other.Document().Items[i]), PrintItemClass(*items[i])) << i;
+        EXPECT_EQ(other.Document().Items[i]->GetRect(), items[i]->GetRect()) << i;
+    }
+
+    const QByteArray saved = fileBytes(path);
+    addFigure();
+    EXPECT_FALSE(form.SaveFile(path));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷データを保存できませんでした\r\n項目が多すぎるため保存できません（%1個まで）")
+                                     .arg(PrintDataMaxItems));
+    EXPECT_EQ(form.Document().Items.size(), other.Document().Items.size() + 1);
+    EXPECT_TRUE(sameBytes(saved, fileBytes(path)));
+}
+
+// A file claiming one item more than a file holds (written by something else
+// than this editor) is refused as damaged, and the editor keeps its layout.
+TEST_F(PrintDataEditor, aFileOfOneItemMoreThanAFileHoldsIsRefusedAsDamaged)
+{
+    TLayoutDocument document = postcardLayout();
+    size_t stored = 0;
+    for (const auto &item : document.Items)
+        stored += PrintItemClass(*item) != 0 ? 1 : 0;
+    while (stored <= size_t(PrintDataMaxItems)) {
+        auto figure = std::make_unique<TFigureRect>();
+        figure->SetRect({10, 10, 40, 40});
+        document.Items.push_back(std::move(figure));
+        document.ItemRoles.push_back(-1);
+        ++stored;
+    }
+    const QString path = dir.filePath(QStringLiteral("over.gpl"));
+    writeBytes(path, EncodePrintData(document));
+    const size_t items = form.Document().Items.size();
+    EXPECT_FALSE(form.OpenFile(path));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("壊れている"))) << qPrintable(boxes.last().text);
+    EXPECT_TRUE(boxes.last().text.contains(path));
+    EXPECT_EQ(form.Document().Items.size(), items);
+}
+
 TEST_F(PrintDataEditor, copiedItemPastesMovedIntoAnotherEditor)
 {
     form.PageView()->SetSelected(2);

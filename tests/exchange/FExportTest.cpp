@@ -163,6 +163,49 @@ TEST_F(FileExportTest, aFailedWriteIsReportedAndNeverCalledDone)
     EXPECT_FALSE(QFile::exists(target));
 }
 
+// An export the disk refuses names the cause to mend.
+struct ExportDiskCase {
+    const char *name;
+    SafeFile::Step step;
+    int systemErrno;
+    const char16_t *cause;
+};
+void PrintTo(const ExportDiskCase &c, std::ostream *os) { *os << c.name; }
+class ExportDiskFault : public FileExportTest, public ::testing::WithParamInterface<ExportDiskCase>
+{
+protected:
+    void TearDown() override
+    {
+        SafeFile::setFailureHook({});
+        FileExportTest::TearDown();
+    }
+};
+
+TEST_P(ExportDiskFault, isReportedWithItsCause)
+{
+    window().rbNormal->click();
+    setItem(eiName);
+    window().rbAll->click();
+    SafeFile::setFailureHook([step = GetParam().step](SafeFile::Step s) { return s == step; }, GetParam().systemErrno);
+    window().btnExportClick();
+    SafeFile::setFailureHook({});
+    ASSERT_GT(boxes.count(), 0);
+    const QString shown = boxes.last().text;
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("ファイルに出力できませんでした  \r\n") + target)) << qPrintable(shown);
+    EXPECT_TRUE(shown.contains(QString::fromUtf16(GetParam().cause))) << qPrintable(shown);
+    EXPECT_FALSE(QFile::exists(target));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, ExportDiskFault,
+    ::testing::Values(ExportDiskCase{"folderNotWritable", SafeFile::Step::CreateTemporary, EACCES,
+                                     u"ファイルのあるフォルダーに書き込む権限がありません。"},
+                      ExportDiskCase{"readOnlyDisk", SafeFile::Step::CreateTemporary, EROFS,
+                                     u"ディスクが読み取り専用のため、書き込めません。"},
+                      ExportDiskCase{"diskFull", SafeFile::Step::WriteTemporary, ENOSPC,
+                                     u"ディスクの空き容量が足りません。"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(FileExportTest, aUsersDollarFileBesideTheTargetIsNeitherTakenNorTouched)
 {
     // A file of the user's that looks like the old copies of a killed save.

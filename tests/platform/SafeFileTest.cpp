@@ -245,8 +245,50 @@ TEST_P(SafeFileFailingStep, leavesNoFileWhenThereWasNone)
 }
 
 INSTANTIATE_TEST_SUITE_P(BeforeCommit, SafeFileFailingStep,
-                         ::testing::Values(SafeFile::Step::WriteTemporary, SafeFile::Step::SyncTemporary,
-                                           SafeFile::Step::RenameOriginal, SafeFile::Step::RenameTemporary));
+                         ::testing::Values(SafeFile::Step::CreateTemporary, SafeFile::Step::WriteTemporary,
+                                           SafeFile::Step::SyncTemporary, SafeFile::Step::RenameOriginal,
+                                           SafeFile::Step::RenameTemporary));
+
+// A failed save names its cause as the user can mend it: the system's error
+// number read on the folder for a step on a name in it, on the file for a
+// step on its bytes. The system's own words follow only as a detail.
+struct FailureCauseCase {
+    const char *name;
+    SafeFile::Step step;
+    int systemErrno;
+    const char16_t *says;
+};
+void PrintTo(const FailureCauseCase &c, std::ostream *os) { *os << c.name; }
+class SafeFileFailureCause : public SafeFileTest, public ::testing::WithParamInterface<FailureCauseCase> {};
+
+TEST_P(SafeFileFailureCause, isNamedFirstAndTheOriginalStays)
+{
+    writeBytes(file(), "old");
+    SafeFile::setFailureHook([step = GetParam().step](SafeFile::Step s) { return s == step; },
+                             GetParam().systemErrno);
+    QString error;
+    EXPECT_FALSE(SafeReplaceFile(file(), "new", &error));
+    EXPECT_TRUE(error.startsWith(QString::fromUtf16(GetParam().says))) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("（詳細："))) << error.toStdString();
+    EXPECT_EQ(fileBytes(file()), "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, SafeFileFailureCause,
+    ::testing::Values(
+        FailureCauseCase{"folderNotWritable", SafeFile::Step::CreateTemporary, EACCES,
+                         u"ファイルのあるフォルダーに書き込む権限がありません。"},
+        FailureCauseCase{"folderRefusesTheRename", SafeFile::Step::RenameTemporary, EPERM,
+                         u"ファイルのあるフォルダーに書き込む権限がありません。"},
+        FailureCauseCase{"readOnlyDisk", SafeFile::Step::CreateTemporary, EROFS,
+                         u"ディスクが読み取り専用のため、書き込めません。"},
+        FailureCauseCase{"diskFull", SafeFile::Step::WriteTemporary, ENOSPC, u"ディスクの空き容量が足りません。"},
+        FailureCauseCase{"quotaSpent", SafeFile::Step::SyncTemporary, EDQUOT, u"ディスクの空き容量が足りません。"},
+        FailureCauseCase{"fileInUse", SafeFile::Step::RenameOriginal, EBUSY,
+                         u"ほかのプログラムかほかの画面がファイルを使用中です。"},
+        FailureCauseCase{"failingDevice", SafeFile::Step::WriteTemporary, EIO,
+                         u"ディスクの読み書きでエラーが発生しました。"}),
+    rowName);
 
 TEST_F(SafeFileTest, failureAfterCommitStillReportsTheNewFile)
 {

@@ -1,9 +1,11 @@
 #include "platform/Cp932.h"
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
+#include "support/FailingDisk.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -1175,6 +1177,73 @@ INSTANTIATE_TEST_SUITE_P(
                       ReasonCase{"refusedByTheFile", SQLITE_CONSTRAINT_TRIGGER, 0, "拒否"},
                       ReasonCase{"outOfMemory", SQLITE_NOMEM, 0, "メモリ"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// Through the layer, on a disk that refuses: the cause is asked of the disk,
+// not read from the engine's error number, which names the journal it could
+// not make (or nothing at all, for a file it opened read-only).
+struct DiskFaultCase {
+    const char *name;
+    TDiskFault fault;
+    bool fromTheOpen; // the table is opened on the faulty disk
+    bool onTheFile;   // the fault is the file's own, not its folder's
+    const char16_t *says;
+};
+void PrintTo(const DiskFaultCase &c, std::ostream *os) { *os << c.name; }
+class TableDiskFault : public TableTest, public ::testing::WithParamInterface<DiskFaultCase> {};
+
+TEST_P(TableDiskFault, refusedAppendNamesTheCauseAndStoresNothing)
+{
+    TTable t;
+    openNew(t, {{1, "a", "a"}});
+    const QString faulty = GetParam().onTheFile ? path() : QFileInfo(path()).absolutePath();
+    if (GetParam().fromTheOpen)
+        t.Close();
+    {
+        ScopedFailingDisk disk(faulty, GetParam().fault);
+        if (GetParam().fromTheOpen)
+            t.Open();
+        try {
+            append(t, {{2, "b", "b"}});
+            ADD_FAILURE() << "the append went through";
+        } catch (const ETableError &e) {
+            EXPECT_TRUE(e.Message().startsWith(QStringLiteral("データを書き込めません（Adrs.DB）。"))) << qPrintable(e.Message());
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf16(GetParam().says))) << qPrintable(e.Message());
+            EXPECT_FALSE(e.Message().contains(QStringLiteral("見つかりません"))) << qPrintable(e.Message());
+        }
+        if (t.State() != TTable::TState::dsBrowse)
+            t.Cancel();
+    }
+    EXPECT_EQ(walk(t), QList<int>{1});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, TableDiskFault,
+    ::testing::Values(DiskFaultCase{"folderNotWritable", TDiskFault::FolderNotWritable, false, false,
+                                    u"ファイルのあるフォルダーに書き込む権限がありません。"},
+                      DiskFaultCase{"openedFromAReadOnlyDisk", TDiskFault::ReadOnlyDisk, true, false,
+                                    u"ディスクが読み取り専用のため、書き込めません。"},
+                      DiskFaultCase{"diskTurnedReadOnly", TDiskFault::ReadOnlyDisk, false, false,
+                                    u"ディスクが読み取り専用のため、書き込めません。"},
+                      DiskFaultCase{"fileSetReadOnly", TDiskFault::FileReadOnly, true, true,
+                                    u"ファイルが読み取り専用のため、書き込めません。"},
+                      DiskFaultCase{"diskFull", TDiskFault::DiskFull, false, false,
+                                    u"ディスクの空き容量が足りません。"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A new table (a new book, the first sender) in a folder that cannot be
+// written names the folder's rights, not a missing file.
+TEST_F(TableTest, aTableCreatedInAFolderThatCannotBeWrittenNamesTheFolder)
+{
+    ScopedFailingDisk disk(QFileInfo(path()).absolutePath(), TDiskFault::FolderNotWritable);
+    TTable t;
+    attach(t);
+    t.SetFieldDefs(sampleFields());
+    t.SetIndexDefs(sampleIndexes());
+    QString error;
+    EXPECT_FALSE(t.CreateTable(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ファイルのあるフォルダーに書き込む権限がありません。"))) << qPrintable(error);
+    EXPECT_FALSE(error.contains(QStringLiteral("見つかりません"))) << qPrintable(error);
+}
 
 // Through the layer: a delete the file refuses says what could not be done,
 // in which file, and why, with the engine's words only as the detail.
