@@ -887,8 +887,8 @@ int TDataInquiry::ConfirmPendingEdit(bool Closing, bool SelectAfterSave)
     qint32 newRecNo = 0;
     const int result = SaveAddressData(update, update ? nullptr : &newRecNo);
     if (result == 9) {
-        ShowWriteFailed(update ? QStringLiteral("データを変更できませんでした  ")
-                               : QStringLiteral("データを登録できませんでした  "));
+        ShowWriteFailed(update ? QStringLiteral("update error")
+                               : QStringLiteral("add error"));
         return 9;
     }
     // A save that stored nothing (limit, same number declined, record gone)

@@ -248,7 +248,7 @@ private:
     void LearnHistories();
     void CloseSkippingConfirm();
     // A write of the book that failed, told with its cause: What is the
-    // failed command's own line ("データを登録できませんでした  "), the
+    // failed command's own line ("add error"), the
     // reason the table layer gave follows (m_writeFailure).
     void ShowWriteFailed(const QString &What);
 

@@ -267,7 +267,7 @@ void TDataInquiry::btnAddClick()
     qint32 newRecNo = 0;
     const int result = SaveAddressData(false, &newRecNo);
     if (result == 9) {
-        ShowWriteFailed(QStringLiteral("データを登録できませんでした  "));
+        ShowWriteFailed(QStringLiteral("add error"));
         return;
     }
     if (result != 0)
@@ -310,7 +310,7 @@ void TDataInquiry::btnUpdateClick()
         return;
     const int result = SaveAddressData(true, nullptr);
     if (result == 9) {
-        ShowWriteFailed(QStringLiteral("データを変更できませんでした  "));
+        ShowWriteFailed(QStringLiteral("update error"));
         return;
     }
     if (result != 0)
@@ -377,7 +377,7 @@ void TDataInquiry::btnDeleteClick()
     }
     if (failed) {
         // The record stays; so do the form and its input.
-        ShowWriteFailed(QStringLiteral("データを削除できませんでした  "));
+        ShowWriteFailed(QStringLiteral("delete error"));
         return;
     }
     if (AddressList) {

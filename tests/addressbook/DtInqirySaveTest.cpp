@@ -373,10 +373,10 @@ TEST_F(RecordFormTest, refusedWritesAreReportedAndTheInputStays)
     boxes.enqueue(IDYES);
     click(QStringLiteral("btnDelete"));
     ASSERT_EQ(boxes.count(), 3);
-    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("データを変更できませんでした  \r\n\r\n")))
+    EXPECT_TRUE(boxes.shown()[0].text.startsWith(QStringLiteral("update error\r\n\r\n")))
         << qPrintable(boxes.shown()[0].text);
     EXPECT_TRUE(boxes.shown()[0].text.contains(QStringLiteral("使用中"))) << qPrintable(boxes.shown()[0].text);
-    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("データを削除できませんでした  \r\n\r\n")))
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("delete error\r\n\r\n")))
         << qPrintable(boxes.last().text);
     EXPECT_EQ(bookCount(), kBookRows);
     EXPECT_EQ(stored(2, "Adrs3"), QByteArray());
@@ -448,7 +448,7 @@ TEST_P(RecordFormSaveFailure, namesTheCauseAndKeepsTheTypedRecord)
 
     ASSERT_EQ(boxes.count(), 1);
     const QString text = boxes.last().text;
-    EXPECT_TRUE(text.startsWith(QStringLiteral("データを登録できませんでした  \r\n\r\n"))) << qPrintable(text);
+    EXPECT_TRUE(text.startsWith(QStringLiteral("add error\r\n\r\n"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QString::fromUtf16(GetParam().cause))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("Adrs.DB"))) << qPrintable(text);
     EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONERROR));
