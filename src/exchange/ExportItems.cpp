@@ -5,9 +5,11 @@
 #include "core/WqhypWrapper.h"
 #include "platform/Cp932.h"
 #include "platform/Table.h"
+#include "util/StrFunc.h"
 #include "widgets/ByteLimitValidator.h"
 
 #include <QHash>
+#include <QSet>
 
 
 namespace {
@@ -142,6 +144,36 @@ QStringList ExportItemCatalogue()
             captions << KeywordNames[size_t(i - eiKeyword1 + 1)];
     }
     return captions;
+}
+
+QString KeywordFixedName(int Keyword)
+{
+    return QStringLiteral("キーワード") + QChar(0xFF10 + Keyword);
+}
+
+QList<QByteArray> ExportHeaderNames(const QStringList &Captions)
+{
+    QList<QByteArray> names;
+    names.reserve(ExportItemCount);
+    for (int i = 0; i < ExportItemCount; ++i)
+        names << RemoveSpaces(Captions.value(i));
+    // Every name but a keyword's own fixed name is taken before the keywords
+    // choose theirs; each keyword's choice is then taken too.
+    QSet<QByteArray> taken;
+    for (int i = 0; i < ExportItemCount; ++i) {
+        if (i < eiKeyword1 || i > eiKeyword8)
+            taken.insert(names[i]);
+    }
+    for (int k = 1; k <= 8; ++k)
+        taken.insert(Cp932::encode(KeywordFixedName(k)));
+    for (int k = 1; k <= 8; ++k) {
+        QByteArray &name = names[eiKeyword1 + k - 1];
+        const QByteArray fixed = Cp932::encode(KeywordFixedName(k));
+        if (name.isEmpty() || (name != fixed && taken.contains(name)))
+            name = fixed;
+        taken.insert(name);
+    }
+    return names;
 }
 
 QStringList ExportItemFields(int Item)

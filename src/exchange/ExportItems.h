@@ -54,6 +54,18 @@ struct TExportContext {
 // user's keyword names as they are now.
 [[nodiscard]] QStringList ExportItemCatalogue();
 
+// The header text the export writes for each item (code page 932, blanks
+// removed), Captions being the catalogue's captions in index order: the
+// names by which the import finds each column again. A keyword caption that
+// could not name its column alone (kept from an older settings file: empty
+// once its blanks are gone, the text of another item, of another keyword's
+// fixed name "キーワード１" ..., or of a keyword before it) is written as
+// its keyword's fixed name, which no other column carries.
+[[nodiscard]] QList<QByteArray> ExportHeaderNames(const QStringList &Captions);
+// The fixed name of keyword Keyword (1..8): "キーワード" and the full-width
+// digit.
+[[nodiscard]] QString KeywordFixedName(int Keyword);
+
 // The address-table fields the rule of Item reads (for the table's walk).
 [[nodiscard]] QStringList ExportItemFields(int Item);
 

@@ -1,6 +1,7 @@
 #include "exchange/ExportWriter.h"
 
 #include "core/OwnFiles.h"
+#include "exchange/CsvFields.h"
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "platform/Table.h"
@@ -170,32 +171,27 @@ QStringList TExportLayout::Fields() const
 QByteArray BuildExportHeader(const TExportLayout &Layout, const QStringList &Captions)
 {
     static const QByteArray joined = Cp932::encode(u"＋");
-    // The keyword dialog refuses a caption with a comma or a double quote,
-    // but one kept from an older settings file may hold them: the column is
-    // quoted around a comma and loses its double quotes, so the header keeps
-    // as many columns as the lines and the import shifts none of them.
+    const QList<QByteArray> names = ExportHeaderNames(Captions);
+    // A column is quoted by the rule of the lines (CsvField) only where its
+    // name needs it, so a header of plain names stays as it always was.
     QByteArray header;
     QByteArray column;
-    const auto close = [&] {
-        if (column.contains(','))
-            column = '"' + column + '"';
-        header += column;
-        column.clear();
-    };
     bool first = true;
     for (const TExportLayoutItem &item : Layout.Items()) {
         if (!first) {
             if (item.Column != 0) {
-                close();
+                header += CsvField(column, false);
                 header += ',';
+                column.clear();
             } else {
                 column += joined;
             }
         }
         first = false;
-        column += RemoveSpaces(Captions.value(item.Item)).replace('"', QByteArray());
+        column += names.value(item.Item);
     }
-    close();
+    if (!first)
+        header += CsvField(column, false);
     return header;
 }
 
@@ -210,22 +206,19 @@ void AppendExportLine(const TExportLayout &Layout, const TExportItemReader &Read
                       bool Quote, QByteArray &Out)
 {
     Reader.BeginRecord();
+    qsizetype column = Out.size();
     bool open = false;
     for (const TExportLayoutItem &item : Layout.Items()) {
-        if (item.Column != 0 || !open) {
-            if (open) {
-                if (Quote)
-                    Out += '"';
-                Out += ',';
-            }
-            if (Quote)
-                Out += '"';
-            open = true;
+        if (item.Column != 0 && open) {
+            WriteCsvFieldInPlace(Out, column, Quote);
+            Out += ',';
+            column = Out.size();
         }
+        open = true;
         Reader.AppendBytes(item.Item, Context, Out);
     }
-    if (open && Quote)
-        Out += '"';
+    if (open)
+        WriteCsvFieldInPlace(Out, column, Quote);
 }
 
 namespace {

@@ -68,14 +68,16 @@ private:
     QList<TExportLayoutItem> m_items;
 };
 
-// The header line (without its line end), CP932: the captions of the items,
-// blanks removed, "," before each further column and "＋" before a joined
-// item. Not quoted, but for a column whose caption holds a comma (kept from
-// an older settings file); double quotes in captions are left out.
+// The header line (without its line end), CP932: the header names of the
+// items (ExportHeaderNames), "," before each further column and "＋" before
+// a joined item; a column whose name holds a comma or a double quote (a
+// keyword caption kept from an older settings file) is quoted by the rule
+// of the lines (CsvField), any other is written as it is.
 [[nodiscard]] QByteArray BuildExportHeader(const TExportLayout &Layout, const QStringList &Captions);
 // The line of the record at which Table stands (without its line end): each
-// column the values of its items without separator, enclosed in double
-// quotes when Quote (nothing inside is escaped), columns joined by ",".
+// column the values of its items without separator, written by CsvField
+// (enclosed in double quotes when Quote, or when it holds a comma or a
+// double quote, inner quotes doubled), columns joined by ",".
 [[nodiscard]] QString BuildExportLine(const TExportLayout &Layout, TTable &Table, const TExportContext &Context,
                                       bool Quote);
 // The same line in code page 932, appended to Out.

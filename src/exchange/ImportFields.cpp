@@ -83,6 +83,7 @@ const TFieldRow kRows[ImportFieldCount] = {
 std::array<TImportField, ImportFieldCount> ImportFieldList()
 {
     std::array<TImportField, ImportFieldCount> list;
+    const QList<QByteArray> columnNames = ExportHeaderNames(ExportItemCatalogue());
     for (int i = 0; i < ImportFieldCount; ++i) {
         const TFieldRow &row = kRows[i];
         TImportField &field = list[i];
@@ -96,6 +97,7 @@ std::array<TImportField, ImportFieldCount> ImportFieldList()
             // recognised as a header too.
             const int keyword = i - (irKeyword1 - 1) + 1;
             field.Caption = KeywordNames[keyword];
+            field.ColumnName = columnNames.value(eiKeyword1 + keyword - 1);
             if (!field.Caption.isEmpty())
                 field.HeaderNames.append(field.Caption);
             // The export writes a caption without its blanks.

@@ -27,6 +27,12 @@ struct TImportField {
     QString Caption;
     int Limit = 0;
     QStringList HeaderNames;
+    // Keyword rows: the header name the program's own export writes for the
+    // keyword (ExportHeaderNames, code page 932), which the user's caption
+    // chooses; the automatic assignment takes the column of exactly this name
+    // before any row tries its header names. Empty for the other rows, whose
+    // header names are fixed and name no other row's column.
+    QByteArray ColumnName;
 };
 
 // The fields with the keyword rows captioned by the user's keyword names

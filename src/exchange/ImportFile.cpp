@@ -2,7 +2,6 @@
 
 #include "platform/Cp932.h"
 #include "platform/TextLines.h"
-#include "util/StrFunc.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -22,32 +21,6 @@ bool IsValidShiftJisLine(const QByteArray &Line)
     }
     // The decoder gives U+FFFD for every byte it cannot read.
     return ascii || !Cp932::decode(Line).contains(QChar(0xFFFD));
-}
-
-int CountCsvFields(const QByteArray &Line)
-{
-    int commas = 0;
-    bool quoted = false;
-    for (qsizetype i = 0; i < Line.size(); ++i) {
-        const auto c = static_cast<unsigned char>(Line[i]);
-        if (Cp932::isLeadByte(c) && i + 1 < Line.size()) {
-            ++i;
-            continue;
-        }
-        if (c == '"')
-            quoted = !quoted;
-        else if (c == ',' && !quoted)
-            ++commas;
-    }
-    return commas;
-}
-
-QList<QByteArray> SplitCsvLine(const QByteArray &Line, int Count, bool StripQuotes)
-{
-    QList<QByteArray> parts(std::max(Count, 1));
-    parts[0] = Line;
-    SplitFields(parts, StripQuotes ? smCsv : smCsvQuoted, 0, ",");
-    return parts;
 }
 
 void TImportFile::SetBytes(const QByteArray &Bytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/CsvFields.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -45,12 +47,3 @@ private:
 // True when the line is text in code page 932: every lead byte has a trail
 // byte, every pair maps to a character, and no NUL byte.
 [[nodiscard]] bool IsValidShiftJisLine(const QByteArray &Line);
-
-// Commas outside double quotes; only single-byte characters are looked at,
-// so the second byte of a double-byte character never counts.
-[[nodiscard]] int CountCsvFields(const QByteArray &Line);
-
-// The line cut at the commas outside double quotes into Count parts (the
-// last takes the rest); with StripQuotes a part that begins and ends with a
-// double quote loses that one pair.
-[[nodiscard]] QList<QByteArray> SplitCsvLine(const QByteArray &Line, int Count, bool StripQuotes);

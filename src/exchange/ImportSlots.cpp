@@ -1,10 +1,13 @@
 #include "exchange/ImportSlots.h"
 
+#include "exchange/CsvFields.h"
 #include "platform/Cp932.h"
 #include "platform/TextLines.h"
 #include "util/StrFunc.h"
 
 #include <QSet>
+
+#include <vector>
 
 namespace {
 
@@ -116,38 +119,75 @@ void TImportAssignment::SwapRows(int Row, int Other)
     std::swap(m_rows[Row - 1], m_rows[Other - 1]);
 }
 
-bool TImportAssignment::autoPass(int Row, const QStringList &Names, QSet<int> &Taken)
+QString TImportAssignment::SampleValue(int Index) const
 {
-    const int k = FilledCount(Row) + 1;
-    if (k > SlotCount)
-        return false;
-    for (int i = 0; i < m_samples.size(); ++i) {
-        if (Taken.contains(i))
-            continue;
-        const QString sample = comparable(SampleText(i));
-        for (const QString &name : Names) {
-            if (sample == comparable(name)) {
-                m_rows[Row - 1][k - 1] = TSlot{TSlotKind::Column, i, name};
-                Taken.insert(i);
-                return true;
-            }
-        }
-    }
-    return false;
+    return Index >= 0 && Index < m_samples.size() ? Cp932::decode(CsvFieldText(m_samples[Index])) : QString();
 }
 
 void TImportAssignment::AutoAssign(const std::array<TImportField, ImportFieldCount> &Fields)
 {
     ClearAll();
-    // A column goes to one row. The fixed names name one row each; two
-    // keyword captions alike (kept from an older settings file) name their
-    // columns in keyword order, as the export writes them.
-    QSet<int> taken;
+    // One pass a row, row 10 twice (a prefecture column before the address).
+    struct TPass {
+        int Row;
+        QByteArray ColumnName;
+        QStringList Names;
+        int Column = -1;
+        QString Shown;
+    };
+    std::vector<TPass> passes;
+    passes.reserve(ImportFieldCount + 1);
     for (int row = 1; row <= ImportFieldCount; ++row) {
-        // A prefecture column comes before the address in row 10.
+        const TImportField &field = Fields[size_t(row - 1)];
         if (row == irAdrs1)
-            autoPass(row, {QStringLiteral("都道府県")}, taken);
-        autoPass(row, Fields[row - 1].HeaderNames, taken);
+            passes.push_back({row, {}, {QStringLiteral("都道府県")}, -1, {}});
+        passes.push_back({row, field.ColumnName, field.HeaderNames, -1, {}});
+    }
+    QList<QByteArray> texts;
+    texts.reserve(m_samples.size());
+    for (const QByteArray &sample : std::as_const(m_samples))
+        texts << CsvFieldText(sample);
+    // A column goes to one row. First each keyword takes the column the
+    // program's own export names it by, exactly: the export gives every
+    // keyword a name of its own, so no other row's looser name (a header
+    // name in another width or case, the caption of another keyword alike
+    // once unquoted) takes a column meant for a keyword.
+    QSet<int> taken;
+    for (TPass &pass : passes) {
+        if (pass.ColumnName.isEmpty())
+            continue;
+        for (int i = 0; i < texts.size(); ++i) {
+            if (!taken.contains(i) && texts[i] == pass.ColumnName) {
+                pass.Column = i;
+                pass.Shown = Cp932::decode(pass.ColumnName);
+                taken.insert(i);
+                break;
+            }
+        }
+    }
+    // Then the rows without such a column try their header names, the file's
+    // columns in order, in half width and without regard to letter case.
+    for (TPass &pass : passes) {
+        if (pass.Column >= 0)
+            continue;
+        for (int i = 0; i < texts.size() && pass.Column < 0; ++i) {
+            if (taken.contains(i))
+                continue;
+            const QString sample = comparable(Cp932::decode(texts[i]));
+            for (const QString &name : std::as_const(pass.Names)) {
+                if (sample == comparable(name)) {
+                    pass.Column = i;
+                    pass.Shown = name;
+                    taken.insert(i);
+                    break;
+                }
+            }
+        }
+    }
+    for (const TPass &pass : passes) {
+        const int k = FilledCount(pass.Row) + 1;
+        if (pass.Column >= 0 && k <= SlotCount)
+            m_rows[size_t(pass.Row - 1)][size_t(k - 1)] = TSlot{TSlotKind::Column, pass.Column, pass.Shown};
     }
 }
 
@@ -156,15 +196,17 @@ bool TImportAssignment::IsHeaderLine(const std::array<TImportField, ImportFieldC
 {
     QSet<QString> names;
     names.insert(comparable(u"都道府県"));
-    for (const TImportField &field : Fields)
+    for (const TImportField &field : Fields) {
+        names.insert(comparable(Cp932::decode(field.ColumnName)));
         for (const QString &name : field.HeaderNames)
             names.insert(comparable(name));
+    }
     for (const QString &name : OtherNames)
         names.insert(comparable(name));
     names.remove(QString());
     bool named = false;
     for (int i = 0; i < m_samples.size(); ++i) {
-        const QString sample = comparable(SampleText(i));
+        const QString sample = comparable(SampleValue(i));
         if (sample.isEmpty())
             continue;
         if (!names.contains(sample))

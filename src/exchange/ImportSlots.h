@@ -34,6 +34,10 @@ public:
     [[nodiscard]] int SampleCount() const { return int(m_samples.size()); }
     // The sample text as the grid shows it (quotes kept, not trimmed).
     [[nodiscard]] QString SampleText(int Index) const;
+    // The sample's text as a line's field gives it (CsvFieldText: enclosing
+    // quotes off, doubled quotes halved): what the header names are matched
+    // with.
+    [[nodiscard]] QString SampleValue(int Index) const;
 
     // Rows are 1..61, slots 1..9.
     [[nodiscard]] const TSlot &Slot(int Row, int Index) const;
@@ -57,7 +61,9 @@ public:
 
     // The automatic assignment: every row whose header name appears in the
     // first line takes that column (the prefecture column before the address
-    // column in row 10). Clears the assignment first.
+    // column in row 10); a column goes to one row at most, and the name the
+    // program's export writes for a row (ColumnName) is matched exactly
+    // before any row tries its other names. Clears the assignment first.
     void AutoAssign(const std::array<TImportField, ImportFieldCount> &Fields);
     // Whether the first line is a header line as the program's own export
     // writes it: every field that is not blank is a header name of some row
@@ -71,7 +77,6 @@ public:
     [[nodiscard]] TImportAssigned Assigned() const;
 
 private:
-    bool autoPass(int Row, const QStringList &Names, QSet<int> &Taken);
 
     QList<QByteArray> m_samples;
     std::array<std::array<TSlot, SlotCount>, ImportFieldCount> m_rows{};

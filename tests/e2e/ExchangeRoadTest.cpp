@@ -26,6 +26,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -33,6 +34,8 @@ namespace {
 class ExchangeRoad : public UserRoadFixture
 {
 protected:
+    using UserRoadFixture::UserRoadFixture;
+
     void SetUp() override
     {
         UserRoadFixture::SetUp();
@@ -79,8 +82,10 @@ protected:
     }
 
     // Writes every item with its header through the export window into
-    // exportFile(): what the file holds, decoded.
-    QString exportEveryItem()
+    // exportFile(): what the file holds, decoded. The columns stand in
+    // catalogue order (全セット), or Reversed, each set by hand from the
+    // catalogue's last item to its first.
+    QString exportEveryItem(bool Reversed = false)
     {
         action("actExportFile")->trigger();
         EXPECT_NE(FileExport, nullptr);
@@ -88,7 +93,16 @@ protected:
             return {};
         TFileExport &window = *FileExport;
         press(&window, "rbNormal");
-        press(&window, "bbtnAllSet");
+        if (Reversed) {
+            for (int item = ExportItemCount - 1; item >= 0; --item) {
+                window.sgDest->selectRow(window.Layout().Count());
+                window.sgSrc->selectRow(item);
+                press(&window, "bbtnSet");
+            }
+            EXPECT_EQ(window.Layout().Count(), ExportItemCount);
+        } else {
+            press(&window, "bbtnAllSet");
+        }
         window.chkOutHeader->setChecked(true);
         press(&window, "rbAll");
         press(&window, "btnExport");
@@ -308,6 +322,212 @@ TEST_F(ExchangeRoad, recordInTheTenthGroupExportsThatGroupsName)
     ASSERT_GE(column, 0);
     EXPECT_EQ(values.value(column), QStringLiteral("取引先")) << lines[1].toStdString();
 }
+
+// ---- Captions and group names kept from an older settings file ----------------
+//
+// The keyword and group dialogs refuse such names now, but settings files
+// written before hold them. Records typed into the record form of a book
+// with them go out through the export window and, imported through the
+// import window into a new book with the same names, come back field for
+// field.
+
+struct KeptNamesCase {
+    const char *name;
+    std::vector<std::pair<int, const char16_t *>> captions; // keyword 1..8
+    std::vector<std::pair<int, const char16_t *>> groups;   // group 1..10
+    int group; // the group of the first record (0: none)
+};
+
+void PrintTo(const KeptNamesCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+const QString kNewBook = QStringLiteral("新しい帳");
+
+// Two books, the second empty: records typed into the first go out through
+// the export window and come into the second through the import window.
+class NewBookRoad : public ExchangeRoad
+{
+protected:
+    NewBookRoad()
+        : ExchangeRoad({{QStringLiteral("テスト"), QStringLiteral("Book1"), AdrsStateUnchanged},
+                        {kNewBook, QStringLiteral("Book2"), AdrsStateUnchanged}})
+    {
+    }
+
+    // Writes the names into the settings files as an older version left them
+    // (the keyword captions of the program, the group names of both books),
+    // and opens the main list again on Book, which reads them.
+    void openWithKeptNames(const QString &Book)
+    {
+        list.reset();
+        TMemIniFile settings(DataPath + QStringLiteral("AdrsList.ini"));
+        for (const auto &[keyword, caption] : names.captions)
+            settings.WriteString(QStringLiteral("KEYWORD"), QStringLiteral("Name%1").arg(keyword),
+                                 QString::fromUtf16(caption));
+        ASSERT_TRUE(settings.UpdateFile());
+        for (const QString &folder : {QStringLiteral("Book1"), QStringLiteral("Book2")}) {
+            TMemIniFile groups(GroupFileName(folder));
+            for (const auto &[group, name] : names.groups)
+                groups.WriteString(QStringLiteral("GROUP"), QStringLiteral("Group%1").arg(group),
+                                   QString::fromUtf16(name));
+            ASSERT_TRUE(groups.UpdateFile());
+        }
+        AdrsName = Book;
+        ASSERT_NO_FATAL_FAILURE(openList());
+        for (const auto &[keyword, caption] : names.captions)
+            ASSERT_EQ(KeywordNames[size_t(keyword)], QString::fromUtf16(caption)) << keyword;
+        for (const auto &[group, name] : names.groups)
+            ASSERT_EQ(GroupNames[size_t(group)], QString::fromUtf16(name)) << group;
+    }
+
+    // A record typed into a new record form: its name, its group chosen in
+    // the group list with the keyboard, and the eight keywords.
+    void typeRecord(const QString &Name, int Group, const QStringList &Keywords)
+    {
+        action("actNumerSearch")->trigger();
+        ASSERT_NE(DataInquiry, nullptr);
+        ASSERT_NO_FATAL_FAILURE(typeIn(DataInquiry, "nmedtNameKanji", Name));
+        auto *group = DataInquiry->findChild<QComboBox *>(QStringLiteral("cbxGroup"));
+        ASSERT_NE(group, nullptr);
+        group->setFocus();
+        QTest::keyClick(group, Qt::Key_Home);
+        for (int i = 0; i < Group; ++i)
+            QTest::keyClick(group, Qt::Key_Down);
+        ASSERT_EQ(group->currentIndex(), Group);
+        for (int k = 1; k <= 8; ++k) {
+            const QByteArray control = (k <= 5 ? "edtKeyword" : "cbxKeyword") + QByteArray::number(k);
+            ASSERT_NO_FATAL_FAILURE(typeIn(DataInquiry, control.constData(), Keywords.value(k - 1)));
+        }
+        const int rows = list->GetRowCount();
+        ASSERT_NO_FATAL_FAILURE(press(DataInquiry, "btnAdd"));
+        ASSERT_EQ(rowsShown(rows + 1), rows + 1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The open book's records exported with every item through the export
+    // window, imported through the import window into the new book with the
+    // same names, and compared there field for field.
+    void exportAndImportIntoTheNewBook(bool Reversed = false)
+    {
+        const QStringList typed = bookFields();
+        const int records = list->GetRowCount();
+        ASSERT_GT(records, 0);
+        const QString file = exportEveryItem(Reversed);
+        ASSERT_FALSE(file.isEmpty());
+        ASSERT_NO_FATAL_FAILURE(openWithKeptNames(kNewBook));
+        ASSERT_EQ(list->GetRowCount(), 0) << "the new book starts empty";
+        ASSERT_EQ(importFile(exportFile()), records) << shownMessages().toStdString() << "\n" << file.toStdString();
+        const QStringList imported = bookFields();
+        ASSERT_EQ(imported.size(), typed.size()) << file.toStdString();
+        int differing = 0;
+        for (qsizetype i = 0; i < typed.size(); ++i) {
+            if (imported[i] != typed[i]) {
+                ADD_FAILURE() << "typed " << typed[i].toStdString() << ", imported " << imported[i].toStdString();
+                ++differing;
+            }
+        }
+        EXPECT_EQ(differing, 0) << "the exported file:\n" << file.toStdString();
+    }
+
+    // Every field of every record of the open book in record-number order,
+    // "Field=value", a text as it decodes (with its bytes when they do not
+    // encode back), but the update stamp, which an import sets anew.
+    static QStringList bookFields()
+    {
+        TTable &table = *DMMurven19->AdrsTable();
+        table.SetIndexName(QString());
+        QStringList fields;
+        for (table.First(); !table.Eof(); table.Next()) {
+            for (int i = 0; i < table.FieldCount(); ++i) {
+                const TField &field = table.Fields(i);
+                if (field.FieldName() == QStringLiteral("UpdDateTime"))
+                    continue;
+                QString value;
+                switch (field.DataType()) {
+                case TFieldType::ftDateTime: value = field.AsDateTime().toString(Qt::ISODateWithMs); break;
+                case TFieldType::ftString:
+                case TFieldType::ftMemo: {
+                    const QByteArray bytes = field.AsBytes();
+                    value = Cp932::decode(bytes);
+                    if (Cp932::encode(value) != bytes)
+                        value += QStringLiteral(" [%1]").arg(QString::fromLatin1(bytes.toHex(' ')));
+                    break;
+                }
+                default: value = QString::number(field.AsInteger()); break;
+                }
+                fields << field.FieldName() + u'=' + value;
+            }
+        }
+        return fields;
+    }
+
+    // The names the settings files hold (none: the program's defaults).
+    KeptNamesCase names{"defaults", {}, {}, 0};
+};
+
+// Each case with the columns in catalogue order and reversed: a keyword's
+// column is found by its name wherever the user put it.
+class KeptNamesRoad : public NewBookRoad, public ::testing::WithParamInterface<std::tuple<KeptNamesCase, bool>>
+{
+};
+
+TEST_P(KeptNamesRoad, recordsComeBackIntoTheirOwnFieldsThroughExportAndImport)
+{
+    names = std::get<0>(GetParam());
+    ASSERT_NO_FATAL_FAILURE(openWithKeptNames(AdrsFolderList[0].Name));
+    ASSERT_NO_FATAL_FAILURE(typeRecord(QStringLiteral("山田 太郎"), names.group,
+                                       {QStringLiteral("釣り"), QStringLiteral("囲碁"), QStringLiteral("碁"),
+                                        QStringLiteral("将棋"), QStringLiteral("登山"), QStringLiteral("旅行"),
+                                        QStringLiteral("読書"), QStringLiteral("料理")}));
+    ASSERT_NO_FATAL_FAILURE(typeRecord(QStringLiteral("鈴木 花子"), 0,
+                                       {QStringLiteral("写真"), {}, QStringLiteral("囲碁"), {}, {}, {}, {},
+                                        QStringLiteral("茶道")}));
+    ASSERT_NO_FATAL_FAILURE(exportAndImportIntoTheNewBook(std::get<1>(GetParam())));
+}
+
+// Values that hold the file's separators, typed into the form, come back as
+// typed.
+TEST_F(NewBookRoad, valuesWithCommasAndDoubleQuotesComeBackAsTyped)
+{
+    ASSERT_NO_FATAL_FAILURE(openWithKeptNames(AdrsFolderList[0].Name));
+    ASSERT_NO_FATAL_FAILURE(typeRecord(QStringLiteral("山田 太郎"), 1,
+                                       {QStringLiteral("釣り,囲碁"), QStringLiteral("\"q\""), QStringLiteral("a\"b"),
+                                        QStringLiteral("\""), QStringLiteral(",\","), {}, {},
+                                        QStringLiteral("料理\"")}));
+    const QStringList typed = bookFields();
+    ASSERT_TRUE(typed.contains(QStringLiteral("Keyword1=釣り,囲碁"))) << typed.join(u'\n').toStdString();
+    ASSERT_TRUE(typed.contains(QStringLiteral("Keyword2=\"q\"")));
+    ASSERT_TRUE(typed.contains(QStringLiteral("Keyword5=,\",")));
+    ASSERT_NO_FATAL_FAILURE(exportAndImportIntoTheNewBook());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, KeptNamesRoad,
+    ::testing::Combine(::testing::Values(
+        KeptNamesCase{"keywordCaptionWithAComma", {{1, u"趣味,特技"}}, {}, 1},
+        KeptNamesCase{"keywordCaptionWithADoubleQuote", {{1, u"\"趣味"}}, {}, 1},
+        KeptNamesCase{"quotedCaptionBesideItsUnquotedTwin", {{2, u"\"q\""}, {8, u"q"}}, {}, 1},
+        KeptNamesCase{"captionWithBlanksAtItsEnds", {{3, u" 趣 味 "}, {4, u"趣味 "}}, {}, 1},
+        KeptNamesCase{"blankCaptions", {{5, u" "}, {6, u"　"}}, {}, 1},
+        KeptNamesCase{"sameCaptionTwice", {{5, u"同じ"}, {7, u"同じ"}}, {}, 1},
+        KeptNamesCase{"captionsOfOtherItems", {{1, u"名前"}, {2, u"更新日付"}, {3, u"都道府県"}}, {}, 1},
+        KeptNamesCase{"fixedNameOfAnotherKeyword", {{1, u"キーワード２"}, {2, u"電話"}}, {}, 1},
+        KeptNamesCase{"captionsInOtherWidthAndCase", {{1, u"abc"}, {2, u"ＡＢＣ"}, {3, u"ｔｅｌ"}}, {}, 1},
+        // U+301C and U+FF5E are one character of the code page.
+        KeptNamesCase{"captionsAlikeInTheCodePage", {{1, u"①髙"}, {2, u"ａ〜ｂ"}, {3, u"ａ～ｂ"}}, {}, 1},
+        KeptNamesCase{"longestCaptions", {{1, u"あいうえお,\""}, {2, u"かきくけこさ"}}, {}, 1},
+        KeptNamesCase{"groupNamedAsNoGroup", {}, {{3, u"指定なし"}}, 3},
+        KeptNamesCase{"groupNameWithAComma", {}, {{1, u"友人,知人"}}, 1},
+        KeptNamesCase{"groupNameWithDoubleQuotes", {}, {{10, u"\"VIP\""}}, 10},
+        KeptNamesCase{"groupNameWithBlanksAtItsEnds", {}, {{2, u" 友人 "}, {4, u"友人"}}, 2},
+        KeptNamesCase{"groupNameOfCodePageCharacters", {}, {{5, u"〜①髙"}}, 5},
+        KeptNamesCase{"longestGroupName", {}, {{6, u"あいうえおかきくけ,\""}}, 6}),
+        ::testing::Bool()),
+    [](const auto &info) {
+        return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "InReversedColumns" : "");
+    });
 
 // ---- Long names ---------------------------------------------------------------
 //

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -135,6 +138,58 @@ TEST(ExportItemCatalogue, keywordItemsCarryTheUsersNames)
     ASSERT_EQ(captions.size(), ExportItemCount);
     EXPECT_EQ(captions[eiKeyword1 + 2], QStringLiteral("趣味"));
 }
+
+// The names the header gives the keyword columns, from captions a settings
+// file can hold: each names its own column, and no two columns alike.
+struct HeaderNamesCase {
+    const char *name;
+    std::vector<std::pair<int, const char16_t *>> captions; // keyword 1..8
+    std::vector<std::pair<int, const char16_t *>> written;  // keyword 1..8
+};
+
+void PrintTo(const HeaderNamesCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class KeywordHeaderNames : public ::testing::TestWithParam<HeaderNamesCase>
+{
+};
+
+TEST_P(KeywordHeaderNames, nameEachKeywordColumnAlone)
+{
+    QStringList captions = ExportItemCatalogue();
+    for (int k = 1; k <= 8; ++k)
+        captions[eiKeyword1 + k - 1] = QStringLiteral("語%1").arg(k);
+    for (const auto &[keyword, caption] : GetParam().captions)
+        captions[eiKeyword1 + keyword - 1] = QString::fromUtf16(caption);
+    const QList<QByteArray> names = ExportHeaderNames(captions);
+    ASSERT_EQ(names.size(), ExportItemCount);
+    for (const auto &[keyword, written] : GetParam().written)
+        EXPECT_EQ(Cp932::decode(names[eiKeyword1 + keyword - 1]), QString::fromUtf16(written)) << keyword;
+    EXPECT_EQ(Cp932::decode(names[eiName]), QStringLiteral("名前"));
+    EXPECT_EQ(QSet<QByteArray>(names.cbegin(), names.cend()).size(), ExportItemCount) << "two columns alike";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, KeywordHeaderNames,
+    ::testing::Values(
+        HeaderNamesCase{"plainCaptionAsItIs", {{1, u"趣味"}}, {{1, u"趣味"}}},
+        HeaderNamesCase{"blanksLeftOut", {{1, u" 趣 味　"}}, {{1, u"趣味"}}},
+        HeaderNamesCase{"separatorsKept", {{1, u"a,\"b\""}}, {{1, u"a,\"b\""}}},
+        HeaderNamesCase{"blankCaptionByItsFixedName", {{2, u" 　"}}, {{2, u"キーワード２"}}},
+        HeaderNamesCase{"captionOfAnotherItemByItsFixedName", {{3, u"名 前"}, {4, u"更新日付"}},
+                        {{3, u"キーワード３"}, {4, u"キーワード４"}}},
+        HeaderNamesCase{"secondOfTwoAlikeByItsFixedName", {{5, u"同じ"}, {6, u"同 じ"}},
+                        {{5, u"同じ"}, {6, u"キーワード６"}}},
+        // U+301C and U+FF5E are one character of the code page.
+        HeaderNamesCase{"alikeInTheCodePage", {{1, u"〜"}, {2, u"～"}}, {{1, u"～"}, {2, u"キーワード２"}}},
+        HeaderNamesCase{"fixedNameOfAnotherKeyword", {{1, u"キーワード２"}, {2, u"名前"}},
+                        {{1, u"キーワード１"}, {2, u"キーワード２"}}},
+        HeaderNamesCase{"ownFixedNameAsItIs", {{7, u"キーワード７"}}, {{7, u"キーワード７"}}},
+        // A header name of another row that the export never writes.
+        HeaderNamesCase{"headerNameOfAnotherRowAsItIs", {{8, u"電話"}}, {{8, u"電話"}}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ExportItemCatalogue, everyItemReadsAFieldOfTheAddressTable)
 {

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -89,7 +90,7 @@ TRecordValues fullRecord(int n)
         {"PrintTarget", n % 3},
         {"Sender", n % 2 ? 20 : 10},
         {"Keyword1", text("趣味%1")},
-        {"Keyword2", sj("釣り")},
+        {"Keyword2", sj("釣り,\"鮎\"")},
         {"Keyword3", sj("囲碁")},
         {"Keyword4", sj("将棋")},
         {"Keyword5", sj("登山")},
@@ -106,18 +107,45 @@ TRecordValues fullRecord(int n)
     };
 }
 
-TEST(ExportRoundTrip, allItemsWithHeadersComeBackThroughTheAutomaticAssignment)
+// Keyword captions and group names a settings file can hold, the dialogs'
+// refusals notwithstanding (kept from an older version).
+struct NamesCase {
+    const char *name;
+    std::vector<std::pair<int, const char16_t *>> captions; // in place of the plain ones
+    std::array<const char16_t *, 2> groups;                 // groups 1 and 2
+};
+
+void PrintTo(const NamesCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ExportRoundTrip : public ::testing::TestWithParam<NamesCase>
+{
+};
+
+TEST_P(ExportRoundTrip, allItemsWithHeadersComeBackThroughTheAutomaticAssignment)
 {
     // The user's keyword captions name the keyword columns on both sides.
-    const auto savedKeywords = KeywordNames;
+    struct TRestore {
+        decltype(KeywordNames) saved = KeywordNames;
+        ~TRestore()
+        {
+            KeywordNames = saved;
+            SetWqhypForTesting(nullptr);
+        }
+    } restore;
     const QStringList captions{QStringLiteral("趣味"), QStringLiteral("特技"), QStringLiteral("出身"),
                                QStringLiteral("血液型"), QStringLiteral("星座"), QStringLiteral("好物"),
                                QStringLiteral("嫌物"), QStringLiteral("その他")};
     for (int i = 0; i < 8; ++i)
         KeywordNames[size_t(i + 1)] = captions[i];
+    for (const auto &[keyword, caption] : GetParam().captions)
+        KeywordNames[size_t(keyword)] = QString::fromUtf16(caption);
     SetWqhypForTesting(&fakeHyphen);
 
-    const QStringList groups{QStringLiteral("指定なし"), QStringLiteral("友人"), QStringLiteral("取引先")};
+    const QStringList groups{QStringLiteral("指定なし"), QString::fromUtf16(GetParam().groups[0]),
+                             QString::fromUtf16(GetParam().groups[1])};
     const QList<QPair<QString, qint32>> senders{{QStringLiteral("自宅"), 10}, {QStringLiteral("本社"), 20}};
 
     Book source;
@@ -156,9 +184,6 @@ TEST(ExportRoundTrip, allItemsWithHeadersComeBackThroughTheAutomaticAssignment)
     TImportRun run(target.table, file, assignment, options, importContext, logDir.filePath(QStringLiteral("log")));
     const TImportRunReport report = run.Run(nullptr);
 
-    SetWqhypForTesting(nullptr);
-    KeywordNames = savedKeywords;
-
     ASSERT_EQ(report.StoredCount, 4) << report.Failure.toStdString();
     ASSERT_EQ(target.table.RecordCount(), 4);
     // Every field the export writes comes back; the update stamp is the
@@ -171,7 +196,8 @@ TEST(ExportRoundTrip, allItemsWithHeadersComeBackThroughTheAutomaticAssignment)
             if (field.FieldName() == QStringLiteral("UpdDateTime"))
                 continue;
             const TField &back = target.table.FieldByName(field.FieldName());
-            const std::string name = std::to_string(n) + " " + field.FieldName().toStdString();
+            const std::string name = std::to_string(n) + " " + field.FieldName().toStdString() + "\n" +
+                                     Cp932::decode(header).toStdString();
             switch (field.DataType()) {
             case TFieldType::ftDateTime: EXPECT_EQ(back.AsDateTime(), field.AsDateTime()) << name; break;
             case TFieldType::ftString:
@@ -181,5 +207,22 @@ TEST(ExportRoundTrip, allItemsWithHeadersComeBackThroughTheAutomaticAssignment)
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ExportRoundTrip,
+    ::testing::Values(
+        NamesCase{"plainNames", {}, {u"友人", u"取引先"}},
+        NamesCase{"captionsWithCommasAndQuotes", {{1, u"趣味,特技"}, {2, u"\"q\""}, {8, u"q"}}, {u"友人", u"取引先"}},
+        NamesCase{"blankCaptions", {{3, u" "}, {4, u"　"}}, {u"友人", u"取引先"}},
+        NamesCase{"captionsOfOtherItems", {{5, u"名前"}, {6, u"更新日付"}, {7, u"キーワード８"}, {8, u"電話"}},
+                  {u"友人", u"取引先"}},
+        NamesCase{"captionsAlikeOnceTheirBlanksAreGone", {{1, u"趣 味"}, {2, u"趣味"}}, {u"友人", u"取引先"}},
+        NamesCase{"captionsInOtherWidthAndCase", {{1, u"tel"}, {2, u"ＴＥＬ"}}, {u"友人", u"取引先"}},
+        // U+301C and U+FF5E are one character of the code page.
+        NamesCase{"captionsAlikeInTheCodePage", {{1, u"ａ〜ｂ"}, {2, u"ａ～ｂ"}}, {u"〜①", u"取引先"}},
+        NamesCase{"groupNamedAsNoGroup", {}, {u"指定なし", u"取引先"}},
+        NamesCase{"groupNamesWithCommasQuotesAndBlanks", {}, {u"友人,知人", u" \"取引先\" "}},
+        NamesCase{"groupNamesAlikeOnceTrimmed", {}, {u" 友人", u"友人"}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

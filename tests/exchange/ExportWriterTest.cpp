@@ -171,16 +171,24 @@ TEST_F(ExportWriterTest, withoutTheHeaderOptionOnlyRecordLines)
     EXPECT_EQ(write({"21", "23"}, options), sj("山田,様\r\n鈴木,殿\r\n"));
 }
 
-TEST_F(ExportWriterTest, quotesEncloseEachColumnAndLeaveInnerQuotesAlone)
+TEST_F(ExportWriterTest, quotesEncloseEachColumnAndDoubleInnerQuotes)
 {
     TExportOptions options;
     options.OutHeader = false;
     options.BindDblQuote = true;
     records = {{1, 0}};
-    EXPECT_EQ(write({"21,23", "55"}, options), sj("\"山田様\",\"a \"b\",c\"\r\n"));
+    EXPECT_EQ(write({"21,23", "55"}, options), sj("\"山田様\",\"a \"\"b\"\",c\"\r\n"));
 }
 
-TEST_F(ExportWriterTest, theHeaderIsNeverQuoted)
+TEST_F(ExportWriterTest, aValueWithACommaOrAQuoteIsEnclosedWithoutTheQuoteOption)
+{
+    TExportOptions options;
+    options.OutHeader = false;
+    records = {{1, 0}};
+    EXPECT_EQ(write({"21,23", "55"}, options), sj("山田様,\"a \"\"b\"\",c\"\r\n"));
+}
+
+TEST_F(ExportWriterTest, plainHeaderNamesStayUnquotedWithTheQuoteOption)
 {
     TExportOptions options;
     options.BindDblQuote = true;
@@ -189,9 +197,9 @@ TEST_F(ExportWriterTest, theHeaderIsNeverQuoted)
 }
 
 // Keyword captions from an older settings file, typed before the keyword
-// dialog refused a comma or a double quote: the header keeps one column per
-// column of the lines, so the import assigns every other column to its own
-// item.
+// dialog refused them: the header keeps one column per column of the lines,
+// written by the rule of the lines, and names the keyword's column by a name
+// no other column has.
 struct LegacyCaptionCase {
     const char *name;
     const char16_t *caption;
@@ -224,7 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
     Captions, LegacyCaption,
     ::testing::Values(LegacyCaptionCase{"plainCaptionUnquoted", u"趣味", u"名前＋趣味,敬称"},
                       LegacyCaptionCase{"commaQuotesItsColumn", u"趣味,特技", u"\"名前＋趣味,特技\",敬称"},
-                      LegacyCaptionCase{"doubleQuoteLeftOut", u"\"趣味", u"名前＋趣味,敬称"}),
+                      LegacyCaptionCase{"doubleQuoteDoubledInAQuotedColumn", u"\"趣味", u"\"名前＋\"\"趣味\",敬称"},
+                      LegacyCaptionCase{"blanksLeftOut", u" 趣 味 ", u"名前＋趣味,敬称"},
+                      LegacyCaptionCase{"blankCaptionWrittenAsTheFixedName", u"　", u"名前＋キーワード１,敬称"},
+                      LegacyCaptionCase{"captionOfAnotherItemWrittenAsTheFixedName", u"敬 称",
+                                        u"名前＋キーワード１,敬称"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ExportWriterTest, hyphenationFollowsTheSwitches)

@@ -247,6 +247,80 @@ TEST_P(AddConversion, fieldTakesItsValue)
 INSTANTIATE_TEST_SUITE_P(Rules, AddConversion, ::testing::ValuesIn(addCases()),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// A group value as the export writes it, for group names a settings file
+// can hold: it names that group, in add and in update mode.
+struct GroupValueCase {
+    const char *name;
+    QByteArray value;
+    int group;
+};
+
+void PrintTo(const GroupValueCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class GroupValue : public ::testing::TestWithParam<GroupValueCase>
+{
+protected:
+    static TImportContext context()
+    {
+        TImportContext c = contextWith();
+        c.GroupNames = {QStringLiteral("指定なし"), QStringLiteral("指定なし"), QStringLiteral(" 友人 "),
+                        QStringLiteral("友人"),     QStringLiteral("友人,知人"), QStringLiteral("\"VIP\""),
+                        QStringLiteral("〜①髙"),   QStringLiteral(" ")};
+        return c;
+    }
+};
+
+TEST_P(GroupValue, namesItsGroupWhenAdded)
+{
+    TImportValues values;
+    values[irGroup - 1] = GetParam().value;
+    TAddressData record;
+    ConvertImportValuesToRecord(values, context(), record);
+    EXPECT_EQ(record.Group, GetParam().group);
+}
+
+TEST_P(GroupValue, namesItsGroupWhenUpdated)
+{
+    Book book;
+    book.add({{"Group", 9}});
+    book.table.First();
+    TImportValues values;
+    values[irGroup - 1] = GetParam().value;
+    TImportAssigned assigned{};
+    assigned[irGroup - 1] = true;
+    book.table.Edit();
+    (void)ApplyImportValuesToTable(values, assigned, context(), book.table);
+    book.table.Post();
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Group")).AsInteger(), GetParam().group);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, GroupValue,
+    ::testing::Values(GroupValueCase{"groupNamedAsNoGroup", sj("指定なし"), 1},
+                      GroupValueCase{"nameWithBlanksAtItsEnds", sj(" 友人 "), 2},
+                      GroupValueCase{"nameAlikeOnceTrimmed", sj("友人"), 3},
+                      GroupValueCase{"trimmedValueOfATypedFile", sj("  友人"), 3},
+                      GroupValueCase{"nameWithAComma", sj("友人,知人"), 4},
+                      GroupValueCase{"nameWithQuotes", sj("\"VIP\""), 5},
+                      // The export writes U+301C as the code page's U+FF5E.
+                      GroupValueCase{"nameAsTheCodePageWritesIt", sj("～①髙"), 6},
+                      GroupValueCase{"blankName", sj(" "), 7},
+                      GroupValueCase{"emptyValueIsNoGroup", QByteArray(), 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Without a group of that name "指定なし" is still no group.
+TEST(ImportConversion, noGroupWordWithoutSuchAGroupIsNoGroup)
+{
+    TImportValues values;
+    values[irGroup - 1] = sj("指定なし");
+    TAddressData record;
+    ConvertImportValuesToRecord(values, contextWith(), record);
+    EXPECT_EQ(record.Group, 0);
+}
+
 TEST(ImportConversion, decimalLatitudeRejectsTheLine)
 {
     TAddressData record;

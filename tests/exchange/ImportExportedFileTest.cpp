@@ -108,4 +108,49 @@ TEST_F(ImportExportedFileTest, anExportedFileWithoutItsHeaderWaitsForTheUser)
     EXPECT_FALSE(window.chkSkipRecord->isChecked());
 }
 
+// Keyword captions kept from an older settings file: the file the export
+// window writes is assigned on loading with each keyword column in its own
+// keyword's row, the cell showing the name the header gives it.
+struct CaptionCase {
+    const char *name;
+    const char16_t *second;   // keyword 2
+    const char16_t *eighth;   // keyword 8
+    const char16_t *shown[2]; // the cells of their rows
+};
+
+void PrintTo(const CaptionCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ImportExportedCaptions : public ImportExportedFileTest, public ::testing::WithParamInterface<CaptionCase>
+{
+};
+
+TEST_P(ImportExportedCaptions, keywordColumnsGoToTheirOwnRows)
+{
+    const auto saved = KeywordNames;
+    KeywordNames[2] = QString::fromUtf16(GetParam().second);
+    KeywordNames[8] = QString::fromUtf16(GetParam().eighth);
+    ASSERT_NO_FATAL_FAILURE(exportItems({eiName, eiKeyword1 + 7, eiKeyword1 + 1}, true));
+    TFileImport window(nullptr);
+    KeywordNames = saved;
+    load(window, target);
+    ASSERT_TRUE(window.FileLoaded());
+    EXPECT_EQ(window.Assignment().Slot(irName, 1).Column, 0);
+    EXPECT_EQ(window.Assignment().Slot(irKeyword1 + 1, 1).Column, 2);
+    EXPECT_EQ(window.Assignment().Slot(irKeyword1 + 7, 1).Column, 1);
+    EXPECT_EQ(cell(window, irKeyword1 + 1, 1), QString::fromUtf16(GetParam().shown[0]));
+    EXPECT_EQ(cell(window, irKeyword1 + 7, 1), QString::fromUtf16(GetParam().shown[1]));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, ImportExportedCaptions,
+    ::testing::Values(CaptionCase{"plainCaptions", u"趣味", u"特技", {u"趣味", u"特技"}},
+                      CaptionCase{"quotedCaptionAndItsUnquotedTwin", u"\"q\"", u"q", {u"\"q\"", u"q"}},
+                      CaptionCase{"captionWithAComma", u"趣味,特技", u"特技", {u"趣味,特技", u"特技"}},
+                      CaptionCase{"captionOfAnotherItem", u"名前", u"q", {u"キーワード２", u"q"}},
+                      CaptionCase{"sameCaptionTwice", u"q", u"q", {u"q", u"キーワード８"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QHash>
+#include <vector>
 
 namespace {
 
@@ -125,7 +125,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(AutoCase{"nameByAlias", "電話,氏名", irName, {1}},
                       AutoCase{"telByEnglishName", "tel,名前", irTel, {0}},
                       AutoCase{"telInFullWidthLetters", "名前,ＴＥＬ", irTel, {1}},
-                      AutoCase{"quotedHeaderNotRecognised", "\"電話番号\",名前", irTel, {}},
+                      // A header field is read by the rule of the lines.
+                      AutoCase{"quotedHeaderRecognised", "\"電話番号\",名前", irTel, {0}},
+                      AutoCase{"firstOfTwoTelephoneNamesWins", "電話,電話番号", irTel, {0}},
                       AutoCase{"prefectureBeforeAddress", "住所,都道府県", irAdrs1, {1, 0}},
                       AutoCase{"firstMatchingColumnWins", "携帯番号,携帯", irPortable1, {0}},
                       AutoCase{"firstMatchingColumnWinsReversed", "携帯,携帯番号", irPortable1, {0}},
@@ -153,8 +155,8 @@ TEST(AutoAssignmentKeyword, captionWithBlanksIsFoundAsTheExportWroteIt)
     EXPECT_EQ(a.Slot(irKeyword1 + 2, 1).Column, 1);
 }
 
-// Two keywords captioned alike in an older settings file: each takes its own
-// column, in keyword order, as the export writes them.
+// Two keywords captioned alike in an older settings file, in a header an
+// older export wrote: each takes its own column, in keyword order.
 TEST(AutoAssignmentKeyword, captionsAlikeTakeTheirColumnsInOrder)
 {
     const auto saved = KeywordNames;
@@ -166,6 +168,69 @@ TEST(AutoAssignmentKeyword, captionsAlikeTakeTheirColumnsInOrder)
     EXPECT_EQ(a.Slot(irKeyword1, 1).Column, 1);
     EXPECT_EQ(a.Slot(irKeyword1 + 1, 1).Column, 2);
 }
+
+// Keyword captions kept from an older settings file, in the header the
+// export writes for them: every keyword takes its own column, and no column
+// goes to another row.
+struct KeywordCase {
+    const char *name;
+    std::vector<std::pair<int, const char16_t *>> captions;
+    const char *header;
+    std::vector<std::pair<int, int>> rows; // row, the column it takes (-1 none)
+};
+
+void PrintTo(const KeywordCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class KeywordColumns : public ::testing::TestWithParam<KeywordCase>
+{
+};
+
+TEST_P(KeywordColumns, goToTheirOwnKeywords)
+{
+    const auto saved = KeywordNames;
+    for (const auto &[keyword, caption] : GetParam().captions)
+        KeywordNames[size_t(keyword)] = QString::fromUtf16(caption);
+    const auto fields = ImportFieldList();
+    KeywordNames = saved;
+    TImportAssignment a = withSamples(GetParam().header);
+    a.AutoAssign(fields);
+    for (const auto &[row, column] : GetParam().rows) {
+        EXPECT_EQ(a.Slot(row, 1).Column, column) << row;
+        EXPECT_EQ(a.FilledCount(row), column >= 0 ? 1 : 0) << row;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, KeywordColumns,
+    ::testing::Values(
+        KeywordCase{"captionWithACommaInQuotes", {{1, u"趣味,特技"}}, "名前,\"趣味,特技\"", {{irKeyword1, 1}}},
+        KeywordCase{"captionWithAQuoteInQuotes", {{1, u"\"趣味"}}, "\"\"\"趣味\",名前", {{irKeyword1, 0}}},
+        KeywordCase{"quotedCaptionAndItsUnquotedTwin",
+                    {{2, u"\"q\""}, {8, u"q"}},
+                    "q,\"\"\"q\"\"\"",
+                    {{irKeyword1 + 1, 1}, {irKeyword1 + 7, 0}}},
+        KeywordCase{"captionInAnotherCaseOfAnotherCaption",
+                    {{1, u"abc"}, {2, u"ABC"}},
+                    "ABC,abc",
+                    {{irKeyword1, 1}, {irKeyword1 + 1, 0}}},
+        KeywordCase{"captionThatIsAnotherRowsHeaderName", {{1, u"電話"}}, "電話", {{irKeyword1, 0}, {irTel, -1}}},
+        KeywordCase{"captionOfAnotherItemWrittenAsTheFixedName",
+                    {{3, u"名前"}},
+                    "キーワード３,名前",
+                    {{irName, 1}, {irKeyword1 + 2, 0}}},
+        KeywordCase{"blankCaptionWrittenAsTheFixedName", {{4, u" "}}, "キーワード４", {{irKeyword1 + 3, 0}}},
+        KeywordCase{"sameCaptionTwiceTheSecondByItsFixedName",
+                    {{5, u"同じ"}, {6, u"同じ"}},
+                    "キーワード６,同じ",
+                    {{irKeyword1 + 4, 1}, {irKeyword1 + 5, 0}}},
+        KeywordCase{"fixedNameOfAnotherKeyword",
+                    {{1, u"キーワード２"}, {2, u"趣味"}},
+                    "趣味,キーワード１",
+                    {{irKeyword1, 1}, {irKeyword1 + 1, 0}}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // The names a keyword caption may not take: every other item's, never its
 // own keyword's.
@@ -209,7 +274,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"halfWidthAndCaseIgnored", "ｔｅｌ,名前", true},
                       HeaderCase{"blankFieldBetweenNames", "名前,,敬称", true},
                       HeaderCase{"oneUnknownField", "名前,趣味", false},
-                      HeaderCase{"quotedName", "\"名前\",敬称", false},
+                      HeaderCase{"quotedName", "\"名前\",敬称", true},
+                      HeaderCase{"quotedUnknownField", "名前,\"趣味\"", false},
                       HeaderCase{"dataLine", "山田太郎,様", false},
                       HeaderCase{"onlyBlanks", " , ", false}),
     [](const auto &info) { return std::string(info.param.name); });
