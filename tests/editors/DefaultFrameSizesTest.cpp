@@ -1,8 +1,12 @@
-// The default frames print their texts at sizes a person reads: a company
+// The default frames print their texts at sizes a person reads: on every
+// paper of the catalogue the detailed frame set prints each text of a record
+// no smaller than the simple set of the same paper does; a short second
+// address line keeps the size of the town line above it; and a company
 // addressee's title stands beside the name at the department's size.
 // Records go through the merge as a print run merges them; the sizes are
 // read from the items' recordings at a printer's resolution (what the
-// printer plays 1:1).
+// printer plays 1:1), and a rendered postcard and label sheet show that
+// the ink has that height.
 #include "PrintedInk.h"
 #include "PrintedTexts.h"
 #include "editors/PrintLoop.h"
@@ -119,6 +123,101 @@ std::string paperName(int Paper)
     return "paper" + std::to_string(Paper);
 }
 
+// ---- The detailed set prints no smaller than the simple set -------------------------------------
+
+// Where a paper's detailed set has no room for a text at the simple set's
+// size, the floor it keeps instead and why. The simple set's name frame
+// lends all its room to whatever the record fills; the detailed set's
+// frames keep theirs whatever the record leaves empty.
+struct Allowance {
+    double share = 1.0;    // of the simple set's height
+    double readable = 0.0; // mm
+    const char *why = nullptr;
+};
+
+std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const RecordCase &C)
+{
+    if (Paper == 7)
+        return Allowance{0.75, 0.0, "the turned 長形４号 is 90 mm tall for seven rows of frames"};
+    const bool horizontalPostal = Paper < 14 && (Paper == 1 || (Paper >= 2 && (Paper - 2) % 3 != 0));
+    if (Field == TPrintedField::Joint && C.joints == 5 && horizontalPostal)
+        return Allowance{0.0, 2.0, "five joint names share a joint frame between the name and the barcode"};
+    return std::nullopt;
+}
+
+class DetailedSetSizes : public ::testing::TestWithParam<std::tuple<int, RecordCase>>
+{
+};
+
+TEST_P(DetailedSetSizes, printEveryTextNoSmallerThanTheSimpleSet)
+{
+    const auto &[paper, record] = GetParam();
+    const TPrintedTexts simple = printed(paper, false, record);
+    const TPrintedTexts detail = printed(paper, true, record);
+    ASSERT_FALSE(simple.empty());
+    for (const auto &[key, s] : simple) {
+        SCOPED_TRACE(testing::Message() << fieldName(key.first) << " " << key.second);
+        const auto d = detail.find(key);
+        ASSERT_NE(d, detail.end()) << "the detailed set leaves it out";
+        if (const auto allowed = allowanceOf(paper, key.first, record)) {
+            const double floor = std::min(s.Em, std::max(s.Em * allowed->share, allowed->readable));
+            EXPECT_GE(d->second.Em, floor - kSame)
+                << allowed->why << ": " << d->second.Em << " mm beside " << s.Em << " mm";
+            continue;
+        }
+        EXPECT_GE(d->second.Em, s.Em - kSame) << "detailed " << d->second.Em << " mm, simple " << s.Em << " mm";
+    }
+}
+
+std::string sizeCaseName(const ::testing::TestParamInfo<DetailedSetSizes::ParamType> &Info)
+{
+    return paperName(std::get<0>(Info.param)) + "_" + std::get<1>(Info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPaper, DetailedSetSizes,
+                         ::testing::Combine(::testing::Range(0, kPapers), ::testing::ValuesIn(kRecords)),
+                         sizeCaseName);
+
+// ---- The second address line keeps the town line's size --------------------------------------
+
+class BlockLine : public ::testing::TestWithParam<int>
+{
+};
+
+// 一丁目７番１号 alone in the second address frame: it fits the frame at the
+// size the town line prints at, so it prints at that size.
+TEST_P(BlockLine, shortBlockLinePrintsAtTheTownLinesSize)
+{
+    const TPrintedTexts texts = printed(GetParam(), true, kRecords[0]);
+    const auto town = texts.find({TPrintedField::Town, 0});
+    const auto block = texts.find({TPrintedField::Block, 0});
+    ASSERT_NE(town, texts.end());
+    ASSERT_NE(block, texts.end());
+    EXPECT_GE(block->second.Em, town->second.Em - kSame)
+        << "block line " << block->second.Em << " mm under a town line of " << town->second.Em << " mm";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPaper, BlockLine, ::testing::Range(0, kPapers),
+                         [](const auto &Info) { return paperName(Info.param); });
+
+// A building line too long to share its line with the block number shrinks
+// alone: the block number above it keeps the height the frame gives two
+// lines.
+TEST(BlockLine, longBuildingLineShrinksAloneUnderTheBlockNumber)
+{
+    for (const int paper : {1, 3, 9}) {
+        SCOPED_TRACE(paperName(paper));
+        const TPrintedTexts texts = printed(paper, true, kRecords[5]);
+        const auto block = texts.find({TPrintedField::Block, 0});
+        const auto building = texts.find({TPrintedField::Building, 0});
+        ASSERT_NE(block, texts.end());
+        ASSERT_NE(building, texts.end());
+        EXPECT_LT(block->second.Box.bottom(), building->second.Box.top() + kSame) << "two lines";
+        EXPECT_GT(block->second.Em, building->second.Em * 1.2)
+            << "block line " << block->second.Em << " mm over a building line of " << building->second.Em << " mm";
+    }
+}
+
 // ---- The title beside the name --------------------------------------------------------------
 
 // The distance between two boxes (0 when they touch or overlap).
@@ -159,10 +258,86 @@ TEST_P(TitleSize, shortTitleStandsBesideTheNameAtTheDepartmentsShare)
     EXPECT_GE(title, name * 0.6 - kSame) << "title " << title << " mm beside a name of " << name << " mm";
 }
 
+// 代表取締役社長, too long for the name's line, stands on a line of its own
+// next to the name's.
+TEST_P(TitleSize, longTitleStandsNextToTheName)
+{
+    const auto &[paper, detail] = GetParam();
+    const TPrintedTexts texts = printed(paper, detail, kRecords[8]);
+    ASSERT_TRUE(texts.count({TPrintedField::Post, 0}));
+    ASSERT_TRUE(texts.count({TPrintedField::Name, 0}));
+    EXPECT_LE(offBeyondACharacter(texts), 0.0);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPaper, TitleSize, ::testing::Combine(::testing::Range(0, kPapers), ::testing::Bool()),
                          [](const auto &Info) {
                              return paperName(std::get<0>(Info.param)) +
                                     (std::get<1>(Info.param) ? "_detailed" : "_simple");
                          });
+
+// ---- What the paper shows -------------------------------------------------------------------------
+
+// The ink of a printed page inside a box (mm on the piece), in mm.
+QRectF inkIn(const QImage &Page, QRectF Box, QPointF PieceOrigin)
+{
+    const QRect dots = MmToDots(Box.translated(PieceOrigin), kDpi);
+    const QRectF ink = InkBox(Page, kDpi, dots);
+    return ink.translated(-PieceOrigin);
+}
+
+struct PageCase {
+    const char *name;
+    int paper;
+    int record;
+};
+
+class PrintedPage : public ::testing::TestWithParam<PageCase>
+{
+};
+
+// The detailed set drawn onto a page as the print run draws it: the name's
+// and the block line's ink stands as high as the recording says (the
+// characters' ink fills most of their em), and the page is kept to look at.
+TEST_P(PrintedPage, inkOfTheDetailedSetHasTheMeasuredHeight)
+{
+    const PageCase &c = GetParam();
+    TLayoutDocument d;
+    prepare(d, c.paper, true);
+    QList<TAddressText> records;
+    for (const RecordCase &r : kRecords)
+        records.append(recordOf(r));
+    // The sheet filled record after record (a label sheet's every cell).
+    QList<qint32> numbers;
+    for (int i = 0; i < d.CellsPerSheet(); ++i)
+        numbers.append(i == 0 ? c.record + 1 : i % int(records.size()) + 1);
+    TPrintLoop loop(d, TRecordSource([&records](qint32 RecNo) -> std::optional<TAddressText> {
+        return records.value(RecNo - 1);
+    }));
+    loop.Sender = sender();
+    QList<QImage> pages;
+    QString error;
+    ASSERT_TRUE(loop.RunToImages({kDpi, kDpi}, numbers, {}, pages, &error)) << qPrintable(error);
+    ASSERT_FALSE(pages.isEmpty());
+    saveScreenshot(pages.first(), QStringLiteral("editors_detailed_frames_%1").arg(QLatin1String(c.name)));
+
+    // The first cell's record, measured in its recordings.
+    const TPrintedTexts texts = printed(c.paper, true, kRecords[c.record]);
+    const QPointF origin = d.CellRect(0).topLeft() / 10.0;
+    for (const auto field : {TPrintedField::Name, TPrintedField::Block}) {
+        SCOPED_TRACE(fieldName(field));
+        const auto text = texts.find({field, 0});
+        ASSERT_NE(text, texts.end());
+        const QRectF ink = inkIn(pages.first(), text->second.Box, origin);
+        ASSERT_FALSE(ink.isEmpty());
+        const double across = d.HorizontalWriting() ? ink.height() : ink.width();
+        EXPECT_GT(across, text->second.Em * 0.75) << "ink " << across << " mm for " << text->second.Em << " mm";
+        EXPECT_LT(across, text->second.Em + kSame) << "ink " << across << " mm for " << text->second.Em << " mm";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, PrintedPage,
+                         ::testing::Values(PageCase{"verticalPostcard", 0, 1}, PageCase{"horizontalPostcard", 1, 4},
+                                           PageCase{"label44", 22, 1}),
+                         rowName);
 
 } // namespace
