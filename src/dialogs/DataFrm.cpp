@@ -141,7 +141,9 @@ void ApplyNewLayoutDefaults(TDataFormat &F, TDataFormatEditor Editor, bool Witho
     F.SendAdditionSize = 3;
     F.CorpRatio = 3;
     F.DptmntRatio = 4;
-    F.PostRatio = 5;
+    // The title at the department's share of the name: at half of it the
+    // title would be the smallest text of the address, beside the largest.
+    F.PostRatio = 4;
     F.CharSpace = true;
     const auto honors = [&F](const char *def, const char *corp, const char *post, const char *sender) {
         F.DefHonor = TDataFormat::HonorBytes(QString::fromUtf8(def));

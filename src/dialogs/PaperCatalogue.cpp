@@ -66,9 +66,10 @@ bool countPair(const QString &text, int &a, int &b)
     return ok1 && ok2 && a > 0 && b > 0;
 }
 
-// A frame rectangle authored for its piece size, fitted to the paper: each
-// edge scaled, at least 10 pixels each way; the barcode keeps its own size
-// (its bars do not stretch) and is only moved to stay on the piece.
+// A frame rectangle authored for its piece size, fitted to the paper: the
+// room inside the text items' margins scaled, at least 10 pixels each way;
+// the barcode keeps its own size (its bars do not stretch) and is only moved
+// to stay on the piece.
 TFrameRect fitRect(const TMmRect &r, int width, int height, bool barcode)
 {
     const double fx = static_cast<double>(width) / r.PieceWidth;
@@ -85,10 +86,15 @@ TFrameRect fitRect(const TMmRect &r, int width, int height, bool barcode)
         out.Bottom = out.Top + h;
         return out;
     }
-    out.Left = PaperFmt::tenthsToPixels(r.Left * fx);
-    out.Top = PaperFmt::tenthsToPixels(r.Top * fy);
-    out.Right = std::max(PaperFmt::tenthsToPixels(r.Right * fx), out.Left + kMinFramePixels);
-    out.Bottom = std::max(PaperFmt::tenthsToPixels(r.Bottom * fy), out.Top + kMinFramePixels);
+    // The fonts scale with the paper but the margins do not: scaling the
+    // frame's edges would leave a smaller paper's text less room than its
+    // size needs, and the more so the smaller the frame.
+    const double m = TextItemMargin.value * 254.0 / 96.0;
+    out.Left = std::max(PaperFmt::tenthsToPixels((r.Left + m) * fx - m), 0);
+    out.Top = std::max(PaperFmt::tenthsToPixels((r.Top + m) * fy - m), 0);
+    out.Right = std::max(std::min(PaperFmt::tenthsToPixels((r.Right - m) * fx + m), pieceW), out.Left + kMinFramePixels);
+    out.Bottom =
+        std::max(std::min(PaperFmt::tenthsToPixels((r.Bottom - m) * fy + m), pieceH), out.Top + kMinFramePixels);
     return out;
 }
 

@@ -70,23 +70,25 @@ QString honorOr(const QString &Honor)
     return Honor.isEmpty() ? QStringLiteral("様") : Honor;
 }
 
-void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail)
+void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail, bool WithTitle)
 {
     // Every company line is set each time: one of the record merged before
     // never stays (a company item draws its department and title even
-    // without a name). The detail set prints them in frames of their own.
+    // without a name). The detail set prints them in frames of their own,
+    // but for a title the name takes (WithTitle).
     const bool company = Record && Record->IsCompany() && !Detail;
+    const bool title = company || (Record && WithTitle);
     Item.SetCorp(company ? Record->CorpKanji : QString());
     Item.SetDptmnt(0, company ? Record->Dptmnt : QString());
     Item.SetDptmnt(1, {});
-    Item.SetPost(company ? Record->Post : QString());
+    Item.SetPost(title ? Record->Post : QString());
     if (!Record) {
         Item.SetName({});
         Item.SetHonor({});
         Item.SetJointCount(0);
         return;
     }
-    Item.SetNameKind(company ? 2 : 1);
+    Item.SetNameKind(title ? 2 : 1);
     // A private sender's own print mark (本) decides whether its name prints,
     // as on its sender block; a company sender always names itself.
     const bool senderOwnName = Record->IsCompany() || Record->JointPrint;
@@ -131,6 +133,28 @@ void mergeAddress(TAddressRect &Item, const TAddressText *Record, int FirstLine,
         else
             Item.SetAddressLine(i, line == 1 ? Record->Adrs2 : Record->Adrs3);
     }
+}
+
+// Whether the detailed set's name frame takes the record's title: a short
+// one (up to six characters) stands before the person's name on its line
+// there, as the simple set prints it, instead of standing apart in the title
+// frame as far from the name as the department's length leaves it. The title
+// frame keeps a longer title, which is a line of its own, and the title of
+// a company addressed as itself; a hidden frame of either keeps it there.
+bool titleWithName(const TLayoutDocument &Document, const TAddressText *Record)
+{
+    if (!Document.Detail || !Record || !Record->IsCompany() || Record->NameKanji.isEmpty() ||
+        Record->Post.isEmpty() || CellCount(Record->Post) > 6)
+        return false;
+    bool name = false, post = false;
+    for (size_t i = 0; i < Document.Items.size() && i < Document.ItemRoles.size(); ++i) {
+        const TDrawRect &item = *Document.Items[i];
+        if (Document.ItemRoles[i] == int(TRole::Name) && MergeClassOf(item) == TMergeClass::Name)
+            name = item.IsVisible();
+        else if (Document.ItemRoles[i] == int(TRole::Post) && MergeClassOf(item) == TMergeClass::Corp)
+            post = item.IsVisible();
+    }
+    return name && post;
 }
 
 // The detail set prints a company's lines in frames of their own: a company
@@ -373,6 +397,7 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
     // The sender blocks take the conversions the other items take: the
     // layout's record, or its kind's defaults while it has none.
     const TDataFormat format = EffectiveDataFormat(Document);
+    const bool withTitle = titleWithName(Document, Record);
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
@@ -402,7 +427,8 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             auto *n = static_cast<TNameRect *>(item);
             // The joint frame takes its names from the name's (moveJointNames).
             if (role != int(TRole::Joint))
-                mergeName(*n, n->IsSender() ? Sender : Record, Document.Detail);
+                mergeName(*n, n->IsSender() ? Sender : Record, Document.Detail,
+                          withTitle && role == int(TRole::Name));
         } else if (itemClass == TMergeClass::Corp) {
             auto *c = static_cast<TCorpRect *>(item);
             QString line;
@@ -411,7 +437,7 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
                     line = Record->CorpKanji;
                 else if (role == int(TRole::Department))
                     line = Record->Dptmnt;
-                else if (role == int(TRole::Post))
+                else if (role == int(TRole::Post) && !withTitle)
                     line = Record->Post;
             }
             c->SetText(line);

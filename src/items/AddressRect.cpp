@@ -3,6 +3,7 @@
 #include "util/StrFunc.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -249,6 +250,39 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
     auto draw = [&](int x, int y, const QString &s) { drawTurned(Canvas, Size, x, y, s); };
     QString L0 = lines.value(0), L1 = lines.value(1), L2 = lines.value(2);
 
+    // Each line of two or three is drawn at the height the lines share
+    // across the box, shrunk further only when that line itself is too long:
+    // a short line keeps its size beside a long one. Each line stands in a
+    // slot of the shared height, its foot on the slot's foot. Width is the
+    // room the line needs along: its own width, and for the middle one of
+    // three the "一" it ends before the margin.
+    struct TPlaced {
+        QString Text;
+        int Width = 0;
+        bool FlushRight = false;
+        bool Indented = false;
+    };
+    auto drawLines = [&](const QList<TPlaced> &Lines, const QList<int> &Slots) {
+        const TCanvasFont shared = Canvas.Font;
+        const int th = TH();
+        QList<TCanvasFont> fonts;
+        for (const TPlaced &l : Lines) {
+            Canvas.Font = shared;
+            if (!FitFont(Canvas, aw, l.Width))
+                return;
+            fonts.append(Canvas.Font);
+        }
+        for (qsizetype i = 0; i < Lines.size(); ++i) {
+            Canvas.Font = fonts[i];
+            const QString &text = Lines[i].Text;
+            int x = mx;
+            if (Lines[i].FlushRight)
+                x = mx + aw - W(Lines[i].Indented ? text + kOne : text);
+            draw(x, Slots[i] + th - TH(), text);
+        }
+        Canvas.Font = shared;
+    };
+
     for (int round = 0; round < MaxFitRounds; ++round) {
         Canvas.Font = contentFont();
         if (n == 1) {
@@ -263,6 +297,9 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
                 n = 1;
                 continue;
             }
+            const TCanvasFont shared = Canvas.Font;
+            // Whether the lines join is judged at the height the wider line
+            // with a character to spare takes.
             const QString &wider = W(L1) > W(L0) ? L1 : L0;
             if (!FitFont(Canvas, aw, W(wider + kOne)))
                 return;
@@ -271,9 +308,9 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
                 n = 1;
                 continue;
             }
+            Canvas.Font = shared;
             const int th = TH(), gap = th / 10;
-            draw(mx, ah / 2 + my - gap - th, L0);
-            draw(mx + aw - W(L1), ah / 2 + my, L1);
+            drawLines({{L0, W(L0)}, {L1, W(L1), true}}, {ah / 2 + my - gap - th, ah / 2 + my});
             return;
         }
         // Three lines.
@@ -301,6 +338,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             joinTwo();
             continue;
         }
+        const TCanvasFont shared = Canvas.Font;
         const QString &widest = k == 0 ? L0 : k == 1 ? L1 : L2;
         if (!FitFont(Canvas, aw, W(widest + kOne + kOne)))
             return;
@@ -313,11 +351,11 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             n = 2;
             continue;
         }
+        Canvas.Font = shared;
         const int th = TH(), gap = th / 10;
         const int y1 = (ah - th) / 2 + my;
-        draw(mx, y1 - gap - th, L0);
-        draw(mx + aw - W(L1 + kOne), y1, L1);
-        draw(mx + aw - W(L2), y1 + gap + th, L2);
+        drawLines({{L0, W(L0)}, {L1, W(L1 + kOne), true, true}, {L2, W(L2), true}},
+                  {y1 - gap - th, y1, y1 + gap + th});
         return;
     }
 }
@@ -363,7 +401,12 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
 
     bool placed = false;
     bool dropped = false; // columns left out at a fixed size too large for all
+    // The height two or three fitted columns share across the box, before
+    // the longest is fitted along it (with characters to spare) to judge
+    // the joins.
+    std::optional<TCanvasFont> shared;
     for (int round = 0; round < MaxFitRounds && !placed; ++round) {
+        shared.reset();
         Canvas.Font = contentFont();
         SetCanvasFontVertical(Canvas.Font);
         if (fixed) {
@@ -402,6 +445,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                     continue;
                 }
                 remeasure();
+                shared = Canvas.Font;
                 if (!FitFont(Canvas, ah, qMax(cols[0].length, cols[1].length) + advanceOfOne()))
                     return;
                 remeasure();
@@ -444,6 +488,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                 continue;
             }
             remeasure();
+            shared = Canvas.Font;
             if (!FitFont(Canvas, ah, cols[k].length + 2 * advanceOfOne()))
                 return;
             remeasure();
@@ -472,11 +517,38 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     if (!placed)
         return;
 
+    // Each of two or three fitted columns is drawn at the shared height,
+    // shrunk further only when that column itself is too long: a short
+    // column keeps its size beside a long one. The second and third of
+    // three stand a character's advance off one end of the box.
+    const qsizetype count = cols.size();
+    QList<TCanvasFont> fonts(count, Canvas.Font);
+    QList<int> lengths(count);
+    if (shared && count > 1) {
+        Canvas.Font = *shared;
+        measureAll();
+        const int one = advanceOfOne();
+        for (qsizetype i = 0; i < count; ++i) {
+            TColumn own = cols[i];
+            Canvas.Font = *shared;
+            const int room = ah - (count == 3 && i > 0 ? one : 0);
+            if (!FitFont(Canvas, room, own.length))
+                return;
+            measureColumn(metrics, Canvas.Font, own);
+            fonts[i] = Canvas.Font;
+            lengths[i] = own.length;
+        }
+        Canvas.Font = *shared;
+    } else {
+        for (qsizetype i = 0; i < count; ++i)
+            lengths[i] = cols[i].length;
+    }
+    auto heightOf = [&](qsizetype i) { return metrics.lineHeight(runFont(fonts[i], false)); };
+
     // Placing, right to left.
     const int th = TH();
     const int gap = th / 10;
     const int A = advanceOfOne();
-    const qsizetype count = cols.size();
     QList<QPoint> at(count);
     if (dropped) {
         // What fits stands from the right margin on, one column's breadth
@@ -488,34 +560,37 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     } else if (count == 2) {
         const int x1 = (aw - cols[0].breadth - cols[1].breadth - gap) / 2 + mx;
         const int x0 = x1 + cols[1].breadth + gap;
-        at[0] = QPoint(x0 + (cols[0].breadth + th) / 2, my);
+        at[0] = QPoint(x0 + (cols[0].breadth + heightOf(0)) / 2, my);
         // The second column ends at the bottom.
-        at[1] = QPoint(x1 + (cols[1].breadth + th) / 2, my + ah - cols[1].length);
+        at[1] = QPoint(x1 + (cols[1].breadth + heightOf(1)) / 2, my + ah - lengths[1]);
     } else {
         const int x2 = (aw - cols[0].breadth - cols[1].breadth - cols[2].breadth - 2 * gap) / 2 + mx;
         const int x1 = x2 + cols[2].breadth + gap;
         const int x0 = x1 + cols[1].breadth + gap;
-        int y1 = my + ah - cols[1].length - A;
+        int y1 = my + ah - lengths[1] - A;
         if (y1 < my + A)
             y1 = my + A;
-        else if (y1 > cols[0].length - 2 * A)
-            y1 = cols[0].length - 2 * A;
-        int y2 = my + ah - cols[2].length;
+        else if (y1 > lengths[0] - 2 * A)
+            y1 = lengths[0] - 2 * A;
+        int y2 = my + ah - lengths[2];
         if (y2 < my + A)
             y2 = my + A;
-        else if (y2 > y1 + cols[1].length - A)
-            y2 = y1 + cols[1].length - A;
-        at[0] = QPoint(x0 + (cols[0].breadth + th) / 2, my);
-        at[1] = QPoint(x1 + (cols[1].breadth + th) / 2, y1);
-        at[2] = QPoint(x2 + (cols[2].breadth + th) / 2, y2);
+        else if (y2 > y1 + lengths[1] - A)
+            y2 = y1 + lengths[1] - A;
+        at[0] = QPoint(x0 + (cols[0].breadth + heightOf(0)) / 2, my);
+        at[1] = QPoint(x1 + (cols[1].breadth + heightOf(1)) / 2, y1);
+        at[2] = QPoint(x2 + (cols[2].breadth + heightOf(2)) / 2, y2);
     }
 
     const TCanvasFont base = Canvas.Font;
     for (qsizetype i = 0; i < count; ++i) {
         int y = at[i].y();
         const int x = at[i].x();
-        for (const TRun &r : cols[i].runs) {
-            Canvas.Font = runFont(base, r.Across);
+        TColumn column = cols[i];
+        if (!(fonts[i] == base))
+            measureColumn(metrics, fonts[i], column);
+        for (const TRun &r : column.runs) {
+            Canvas.Font = runFont(fonts[i], r.Across);
             if (r.Across) {
                 const int one = Canvas.TextWidth(kOne);
                 drawTurned(Canvas, Size, x - r.Breadth / 2 - one / 2, y, r.Text);

@@ -49,7 +49,7 @@ void RotateCanvasFont180(TCanvasFont &Font)
 QPoint TextItemMargins(const TRecordingCanvas &Canvas)
 {
     const TDeviceDpi dpi = Canvas.Dpi();
-    return {PageToDots(TPagePx(4), dpi.x), PageToDots(TPagePx(4), dpi.y)};
+    return {PageToDots(TextItemMargin, dpi.x), PageToDots(TextItemMargin, dpi.y)};
 }
 
 TMetaRect::TMetaRect() : m_device(TReferenceDevice::screen()) {}

@@ -18,6 +18,10 @@ struct TPagePx {
     constexpr bool operator==(const TPagePx &) const = default;
 };
 
+// The room a text item leaves between its frame and its text on each side,
+// on every paper and at every size of its text.
+inline constexpr TPagePx TextItemMargin{4};
+
 struct TTenthMm {
     qint32 value = 0;
     constexpr TTenthMm() = default;

@@ -124,7 +124,7 @@ TEST(DataFormatDefaults, EachEditorStartsItsOwnWay)
     EXPECT_EQ(address.SendPostalMark, 1);
     EXPECT_EQ(TDataFormat::HonorText(address.SenderHonor), QStringLiteral("行"));
     EXPECT_EQ(address.CorpRatio, 3);
-    EXPECT_EQ(address.PostRatio, 5);
+    EXPECT_EQ(address.PostRatio, 4);
 
     TDataFormat picture;
     ApplyNewLayoutDefaults(picture, TDataFormatEditor::dfeAddressSide, false);

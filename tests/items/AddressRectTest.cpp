@@ -191,19 +191,42 @@ TEST(AddressRectTest, twoColumnsStandRightToLeftTheSecondEndingAtTheBottom)
     EXPECT_EQ(ops[1]->Origin.y() + 10 * th, 200 - 4);
 }
 
-// 100 x 200: 92 x 192 inside. The longest column (10 characters and two
-// more) fits 192 at -16; the columns stand 1 dot apart, centred, the
-// second ending a character before the bottom, the third at the bottom.
-TEST(AddressRectTest, threeColumnsAreStaggeredDownTheItem)
+// 100 x 200: 92 x 192 inside. Three columns of -28 fit across with their
+// gaps of 2; each then shrinks only as far as its own length needs: the
+// first (7 characters) into 192, the second (10) and third (8), which stand
+// a character's advance of 28 off one end, into 164. They keep their slots
+// of 28, right to left, each centred in its own; the second starts an
+// advance down, the third ends at the bottom.
+TEST(AddressRectTest, threeColumnsEachShrinkOnlyAsTheirOwnLengthNeeds)
 {
     const auto a =
         address(false, {0, 0, 100, 200}, {u(u"東京都千代田区"), u(u"永田町一丁目七番一号"), u(u"国会前ビル十二階")});
     const auto ops = textOps(*a);
     ASSERT_EQ(ops.size(), 3);
-    EXPECT_EQ(ops[0]->Font.Height, -16);
-    EXPECT_EQ(ops[0]->Origin, QPoint(75, 4));
-    EXPECT_EQ(ops[1]->Origin, QPoint(58, 4 + 192 - 160 - 16));
-    EXPECT_EQ(ops[2]->Origin, QPoint(41, 4 + 192 - 128));
+    EXPECT_EQ(ops[0]->Font.Height, -27);
+    EXPECT_EQ(ops[1]->Font.Height, -16);
+    EXPECT_EQ(ops[2]->Font.Height, -20);
+    // Slots from x 66, 36 and 6; a column's right edge is its slot's left
+    // edge + (28 + its own height) / 2.
+    EXPECT_EQ(ops[0]->Origin, QPoint(66 + (28 + 27) / 2, 4));
+    EXPECT_EQ(ops[1]->Origin, QPoint(36 + (28 + 16) / 2, 4 + 28));
+    EXPECT_EQ(ops[2]->Origin, QPoint(6 + (28 + 20) / 2, 4 + 192 - 8 * 20));
+}
+
+// 200 x 40: two rows of -14 fit 32. The eight-character first line fits its
+// row at -14 and keeps it; the sixteen-character second line shrinks alone
+// until it fills the width (192 / 16 = 12), with no character to spare, and
+// stands on the foot of its row.
+TEST(AddressRectTest, shortLineKeepsItsHeightBesideALongOne)
+{
+    const auto a =
+        address(true, {0, 0, 200, 40}, {u(u"東京都港区芝公園"), u(u"四丁目二番地三号グランドハイツ港")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 2);
+    EXPECT_EQ(ops[0]->Font.Height, -14);
+    EXPECT_EQ(ops[0]->Origin, QPoint(4, 32 / 2 + 4 - 1 - 14));
+    EXPECT_EQ(ops[1]->Font.Height, -12);
+    EXPECT_EQ(ops[1]->Origin, QPoint(4 + 192 - 16 * 12, 32 / 2 + 4 + 14 - 12));
 }
 
 TEST(AddressRectTest, fixedSizeTooLargeCutsTheEndOff)
