@@ -1,6 +1,7 @@
 #include "core/PDFHelp.h"
 
 #include "core/AdrsSel.h"
+#include "core/Env.h"
 #include "core/Environment.h"
 #include "core/GrpEdt.h"
 #include "core/InputPW.h"
@@ -9,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
@@ -227,6 +229,91 @@ TEST_F(ManualViewer, withoutAViewerEveryRequestSaysSoAndStartsNothing)
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("PDFファイルを表示するソフトが見つかりません  ")));
     EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONWARNING));
+}
+
+// ---- F1 while the program runs ------------------------------------------------------
+
+// The PATH and the program folder of a test, put back when it ends.
+class ProgramStarted : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        savedPath = qgetenv("PATH");
+        savedAppPath = AppPath;
+        qputenv("PATH", bin.path().toLocal8Bit());
+        AppPath = program.path() + QLatin1Char('/');
+        QFile manual(AppPath + QStringLiteral("Murven19.pdf"));
+        ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
+        manual.write("%PDF-1.4\n");
+    }
+    void TearDown() override
+    {
+        FreeManual();
+        qputenv("PATH", savedPath);
+        AppPath = savedAppPath;
+    }
+    // A program on the PATH that notes its name and command line.
+    void install(const QString &name) const
+    {
+        makeProgram(bin.filePath(name),
+                    "#!/bin/sh\necho \"" + name.toUtf8() + " $@\" >> \"" + log().toUtf8() + "\"\n");
+    }
+    QString log() const { return program.filePath(QStringLiteral("started.log")); }
+    QStringList started() const
+    {
+        QFile file(log());
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                   : QStringList();
+    }
+    // F1 in a control of a window whose manual page is that of context 5:
+    // the command line of the program started, empty for none.
+    QString pressF1(bool viewerExpected = true)
+    {
+        QWidget window;
+        window.setProperty("HelpContext", 5);
+        auto *edit = new QLineEdit(&window);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        edit->setFocus();
+        const qsizetype seen = started().size();
+        QTest::keyClick(edit, Qt::Key_F1);
+        // A program started writes its line soon after; none is awaited long.
+        if (!QTest::qWaitFor([&] { return started().size() > seen; }, viewerExpected ? 5000 : 500))
+            return {};
+        return started().at(seen);
+    }
+
+    QTemporaryDir bin;
+    QTemporaryDir program;
+    QByteArray savedPath;
+    QString savedAppPath;
+    ScriptedMessageBoxes boxes;
+};
+
+TEST_F(ProgramStarted, aViewerInstalledAfterTheStartShowsThePageAtTheNextF1)
+{
+    install(QStringLiteral("xdg-open"));
+    CreateManual();
+    const QString document = AppPath + QStringLiteral("Murven19.pdf");
+    // Only the desktop's opener at first: the document at its start.
+    EXPECT_EQ(pressF1(), QStringLiteral("xdg-open ") + document);
+    install(QStringLiteral("evince"));
+    EXPECT_EQ(pressF1(), QStringLiteral("evince -i 9 ") + document);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(ProgramStarted, aViewerInstalledWhenNoneWasThereIsUsedWithoutARestart)
+{
+    CreateManual();
+    EXPECT_TRUE(pressF1(false).isEmpty());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("PDFファイルを表示するソフトが見つかりません  ")));
+    install(QStringLiteral("okular"));
+    EXPECT_EQ(pressF1(), QStringLiteral("okular -p 9 ") + AppPath + QStringLiteral("Murven19.pdf"));
+    EXPECT_EQ(boxes.count(), 1);
 }
 
 // ---- The manual that is built ------------------------------------------------------
