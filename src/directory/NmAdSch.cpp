@@ -251,6 +251,7 @@ TNameAdrsSearch::TNameAdrsSearch(QWidget *Parent) : QWidget(Parent, Qt::Window)
 {
     setObjectName(QStringLiteral("NameAdrsSearch"));
     setWindowTitle(QStringLiteral("名称住所検索"));
+    setProperty("HelpContext", 20);
     setAttribute(Qt::WA_DeleteOnClose);
     try {
         m_dic = std::make_unique<TKanaAdrsSearch>(AppPath, AppPath + QStringLiteral("Dic/"));
@@ -558,6 +559,8 @@ void TNameAdrsSearch::buildUi()
     chkOmissionAdrs = new QCheckBox(QStringLiteral("検索結果の住所は省略して表示する"));
     chkOmissionAdrs->setObjectName(QStringLiteral("chkOmissionAdrs"));
     auto *bottomPanel = new QWidget;
+    // The hits and their export have a manual page of their own.
+    bottomPanel->setProperty("HelpContext", 21);
     m_topSplitter->addWidget(bottomPanel);
     auto *bottom = new QVBoxLayout(bottomPanel);
     bottom->setContentsMargins(0, 0, 0, 0);

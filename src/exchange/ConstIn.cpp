@@ -16,6 +16,7 @@ TConstantInput::TConstantInput(QWidget *Owner, int Limit) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("ConstantInput"));
     setWindowTitle(QStringLiteral("固定値の入力"));
+    setProperty("HelpContext", 30); // dialogs of the import's assignment
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("固定値を入力してください。"), this));
     edtConst = new QLineEdit(this);
