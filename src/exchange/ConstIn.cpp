@@ -37,10 +37,10 @@ TConstantInput::TConstantInput(QWidget *Owner, int Limit) : QDialog(Owner)
     layout->addLayout(stamps);
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setAutoDefault(false);
+    // Enter in the edit moves to OK (or Cancel); Return there presses it.
+    btnOk->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnOk);

@@ -123,6 +123,24 @@ TEST_F(WebSearchTest, enterWalksFromWordToEngineToSearch)
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
+// Where Enter has led, Return searches: the word with the engine shown.
+TEST_F(WebSearchTest, returnOnTheSearchButtonSearches)
+{
+    TWebSearch dialog;
+    dialog.SetSearchText(QStringLiteral("株式会社 東"));
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    engine(dialog)->setCurrentIndex(3);
+    engine(dialog)->setFocus();
+    QTest::keyClick(engine(dialog), Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("bbtnSearch"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(world.urls.opened.size(), 1);
+    EXPECT_EQ(world.urls.opened.constFirst(), WebSearchUrl(3, QStringLiteral("株式会社 東")));
+    EXPECT_EQ(dialog.result(), 1);
+}
+
 // F1 in the link windows of the record form opens their manual pages.
 TEST_F(WebSearchTest, f1InTheWebSearchAndTheMapCodeOpensTheirPages)
 {
