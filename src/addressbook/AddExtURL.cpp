@@ -65,6 +65,7 @@ TAddExtURL::TAddExtURL(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("AddExtURL"));
     setWindowTitle(QStringLiteral("外部リンクの登録"));
+    setProperty("HelpContext", 23);
 
     auto *label = new QLabel(QStringLiteral("登録するURLを入力してください"), this);
     edtURL = new TTntEdit(this);

@@ -105,6 +105,7 @@ TAddressCopy::TAddressCopy(QWidget *Owner) : QWidget(Owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("AddressCopy"));
     setWindowTitle(QStringLiteral("他のアドレス帳にコピー"));
+    setProperty("HelpContext", 22);
     CreateControls();
     LoadSettings();
 }

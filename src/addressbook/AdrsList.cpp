@@ -113,6 +113,7 @@ TAddressList::TAddressList(QWidget *Owner) : QDialog(Owner)
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(ProductCaption());
+    setProperty("HelpContext", 10); // the manual page of the main window
     setSizeGripEnabled(false);
     // Run modally (the program lives as long as this window) without blocking
     // the program's other windows: the record form and the copy window are
@@ -426,7 +427,8 @@ void TAddressList::CreateActions()
     connect(actReload, &QAction::triggered, this, [this] { actReloadExecute(); });
     connect(actVersion, &QAction::triggered, this, [this] { actVersionExecute(); });
     connect(actEnvironment, &QAction::triggered, this, [this] { actEnvironmentExecute(); });
-    connect(actTopic, &QAction::triggered, this, [this] { ShowHelp(HelpContextOf(this)); });
+    // The manual from its first page, whatever window asks.
+    connect(actTopic, &QAction::triggered, this, [] { ShowHelp(0); });
 }
 
 void TAddressList::CreateMenus()

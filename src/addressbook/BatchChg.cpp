@@ -207,8 +207,8 @@ TBatchChange::TBatchChange(QWidget *Owner) : QDialog(Owner)
 
     btnStart = Named(new QPushButton(QStringLiteral("開始"), this), "btnStart");
     btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
-    for (QPushButton *button : {bbtnSymbolColor, btnStart, btnCancel})
-        button->setAutoDefault(false);
+    // Enter walks the fields to 開始; Return on a focused button presses it.
+    btnStart->setDefault(true);
 
     m_checks = {chkGroup,   chkGetJisCode, chkPrivCorp,      chkIgnoreName,    chkPrintTarget,   chkSender,
                 keywordChecks[0], keywordChecks[1], keywordChecks[2], keywordChecks[3], keywordChecks[4],

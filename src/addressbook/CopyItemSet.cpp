@@ -40,6 +40,7 @@ TCopyItemSet::TCopyItemSet(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("CopyItemSet"));
     setWindowTitle(QStringLiteral("コピーする項目の設定"));
+    setProperty("HelpContext", 19);
 
     lvCopyItem = new QListWidget(this);
     lvCopyItem->setObjectName(QStringLiteral("lvCopyItem"));

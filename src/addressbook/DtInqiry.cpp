@@ -45,6 +45,9 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <array>
+#include <initializer_list>
+
 TDataInquiry *DataInquiry = nullptr;
 int TDataInquiry::RecordLimit = 100000;
 
@@ -240,6 +243,16 @@ void TDataInquiry::CreateControls()
     pgcInquiry->addTab(CreateMemoPage(), QStringLiteral("メモ"));
     pgcInquiry->addTab(CreateOtherPage(), QStringLiteral("その他"));
     pgcInquiry->tabBar()->installEventFilter(this);
+    // F1 opens the manual's page on the part of the form that has the focus:
+    // each tab has its page, the address and its dictionary and link
+    // buttons one of their own, the form's buttons the overview.
+    setProperty("HelpContext", 12);
+    for (int tab = 0; tab < 4; ++tab)
+        pgcInquiry->widget(tab)->setProperty("HelpContext", std::array{13, 15, 16, 17}[size_t(tab)]);
+    for (QWidget *address : std::initializer_list<QWidget *>{
+             bbtnTelSch, edtPos, bbtnPosSch, edtTdfkn, edtAdrs1, bbtnAdrsSearch, edtAdrs2, edtAdrs3, edtAdrsKana,
+             edtJisCode, bbtnGetJisCode, bbtnMap, bbtnQRMap, bbtnRoot, bbtnWebSearch})
+        address->setProperty("HelpContext", 14);
 
     const QStringList moveTexts = {QStringLiteral("|◀"), QStringLiteral("◀"), QStringLiteral("▶"),
                                    QStringLiteral("▶|")};

@@ -23,6 +23,7 @@ TDuplicateSearch::TDuplicateSearch(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("DuplicateSearch"));
     setWindowTitle(QStringLiteral("重複データの表示"));
+    setProperty("HelpContext", 28);
 
     cbxItem1 = new QComboBox(this);
     cbxItem1->setObjectName(QStringLiteral("cbxItem1"));

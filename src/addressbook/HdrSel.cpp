@@ -58,6 +58,8 @@ THeaderSelect::THeaderSelect(QWidget *parent) : QDialog(parent)
     bbtnReSort = makeButton(QStringLiteral("並びを戻す"), QStringLiteral("bbtnReSort"), this);
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
+    // OK is the default button, not the first of the moving buttons.
+    btnOk->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
 

@@ -39,6 +39,7 @@ TInputList::TInputList(QWidget *Owner) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("InputList"));
     setWindowTitle(QStringLiteral("入力リストの編集"));
+    setProperty("HelpContext", 19); // shares its manual page with the copy items
 
     tabctlInputList = new QTabBar(this);
     tabctlInputList->setObjectName(QStringLiteral("tabctlInputList"));

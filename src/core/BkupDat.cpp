@@ -857,6 +857,7 @@ void FillResultList(QTreeWidget *list, const TCopyRows &rows)
 TBackupData::TBackupData(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("バックアップ"));
+    setProperty("HelpContext", 38);
     SrcFolder = DataPath;
     auto *layout = new QVBoxLayout(this);
     pages = new QStackedWidget(this);

@@ -215,6 +215,7 @@ bool ConvertAddresses(QWidget *Owner, const QString &LibFolder, const QString &D
 TConvertAdrsPos::TConvertAdrsPos(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("住所・郵便番号変換"));
+    setProperty("HelpContext", 41);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("アドレス帳の郵便番号を、住所から辞書で求めた郵便番号に変換します。\n"
                                                 "市町村合併による住所の変換データはないため、住所は変換しません。\n"

@@ -153,6 +153,7 @@ QString ConversionReport(const QString &Done, const TConversionCounts &Counts)
 TConvertKykbn::TConvertKykbn(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("局番変換"));
+    setProperty("HelpContext", 41);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("アドレス帳と差出人の電話番号・FAX番号・携帯番号の古い局番を新しい局番に変換します。\n"
                                                 "変換の前に、データの控えを backup.kyk フォルダーに作成します。"),

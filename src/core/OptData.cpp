@@ -64,6 +64,7 @@ bool OptimizeTables(QString *error)
 TOptimizeData::TOptimizeData(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("データの最適化"));
+    setProperty("HelpContext", 40);
     auto *layout = new QVBoxLayout(this);
     auto *label = new QLabel(QStringLiteral("アドレス帳データと差出人データを最適化します。\n"
                                             "最適化の前に、データの控えを backup.opt フォルダーに作成します。"),

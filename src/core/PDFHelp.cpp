@@ -136,6 +136,7 @@ TPDFHelp::~TPDFHelp()
 
 bool TPDFHelp::CheckReader(const QString &PathVariable)
 {
+    m_pathVariable = PathVariable;
     const QString path =
         PathVariable.isNull() ? QProcessEnvironment::systemEnvironment().value(QStringLiteral("PATH")) : PathVariable;
     m_viewer = FindViewer(path);
@@ -242,6 +243,8 @@ bool ShowHelp(int HelpContext)
 {
     if (!PDFHelp)
         return false;
+    // A viewer installed or removed since the last request counts now.
+    PDFHelp->CheckReaderAgain();
     if (PDFHelp->NotUsable()) {
         ShowMessageBoxAt(nullptr,
                          PDFHelp->ErrorText() + QStringLiteral("\r\n\r\n") +

@@ -17,8 +17,9 @@ class QProcess;
 //
 // The viewers are tried in this order: evince, okular, zathura, mupdf, each
 // told the page on its command line; else the desktop's opener (xdg-open),
-// which opens the document at its start. Only the viewer this object started
-// is ever closed.
+// which opens the document at its start. They are looked for at each help
+// request, so a viewer installed while the program runs is used at once.
+// Only the viewer this object started is ever closed.
 
 enum class TViewerKind { None, Evince, Okular, Zathura, MuPdf, Opener };
 
@@ -59,6 +60,9 @@ public:
     // Looks for a viewer in the PATH of the environment (PathVariable when
     // given); true when one was found.
     bool CheckReader(const QString &PathVariable = QString());
+    // Looks again where the last CheckReader looked (the PATH as it is now
+    // when it was given none).
+    bool CheckReaderAgain() { return CheckReader(m_pathVariable); }
     void SetDocument(const QString &Path); // kept only when the file exists
     void SetTitle(const QString &Title) { m_title = Title; }
     void SetPageOffsetEnabled(bool On) { m_offsetEnabled = On; }
@@ -81,6 +85,7 @@ public:
 
 private:
     TViewer m_viewer;
+    QString m_pathVariable; // null: the environment's PATH
     bool m_notUsable = true;
     int m_errorCode = 1;
     QString m_errorText;

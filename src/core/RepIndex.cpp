@@ -127,6 +127,7 @@ bool RepairIndexes(const TRepairRequest &request, bool *openBookRepaired, QStrin
 TRepairIndex::TRepairIndex(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("インデックス修復"));
+    setProperty("HelpContext", 40);
     auto *layout = new QVBoxLayout(this);
     chkAdrs = new QCheckBox(QStringLiteral("アドレス帳データ："), this);
     chkAdrs->setObjectName(QStringLiteral("chkAdrs"));

@@ -707,6 +707,7 @@ void CloseDataModuleTables()
 TRestoreData::TRestoreData(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("復元"));
+    setProperty("HelpContext", 39);
     auto *layout = new QVBoxLayout(this);
     pages = new QStackedWidget(this);
     layout->addWidget(pages);

@@ -123,6 +123,7 @@ TCustomLabelDialog::TCustomLabelDialog(TNewLabelDialog *sheets, QWidget *owner) 
     pnlCard = PaperDlg::previewCard(pnlImage, [this](QPainter &p) { paintCard(p); });
 
     btnOK = PaperDlg::button(this, "btnOK", QStringLiteral("OK"));
+    btnOK->setDefault(true);
     btnCancel = PaperDlg::button(this, "btnCancel", QStringLiteral("キャンセル"));
 
     QHBoxLayout *nameRow = PaperDlg::nameRow(this, edName);

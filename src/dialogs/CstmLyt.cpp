@@ -103,6 +103,7 @@ TCustomLayoutFormatDialog::TCustomLayoutFormatDialog(TNewLayoutDialog *papers, Q
     pnlPreview->installEventFilter(this);
     pnlCard = PaperDlg::previewCard(pnlPreview, [this](QPainter &p) { paintCard(p); });
     btnOK = PaperDlg::button(this, "btnOK", QStringLiteral("OK"));
+    btnOK->setDefault(true);
     btnCancel = PaperDlg::button(this, "btnCancel", QStringLiteral("キャンセル"));
 
     QHBoxLayout *nameRow = PaperDlg::nameRow(this, edName);

@@ -4,9 +4,9 @@
 #include "dialogs/PaperDlgSub.h"
 #include "dialogs/PaperPreview.h"
 #include "util/SubUnit.h"
-#include "widgets/EnterKey.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -58,9 +58,6 @@ TNewDesignDialog::TNewDesignDialog(QWidget *owner) : QDialog(owner)
     form->addRow(QStringLiteral("用紙サイズ："), lblSize);
     PaperDlg::arrange(this, form, pnlImage, btnOK, btnCancel);
 
-    for (QWidget *w : {static_cast<QWidget *>(cbxKind), static_cast<QWidget *>(lbFormat),
-                       static_cast<QWidget *>(rbVert), static_cast<QWidget *>(rbHorz)})
-        w->installEventFilter(this);
     pnlImage->installEventFilter(this);
     connect(cbxKind, &QComboBox::activated, this, [this] { cbxKindChange(); });
     connect(lbFormat, &QListWidget::currentRowChanged, this, [this] { SelectFormat(); });
@@ -169,14 +166,7 @@ void TNewDesignDialog::UpdatePreview()
 
 bool TNewDesignDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == pnlImage) {
-        if (event->type() == QEvent::Resize)
-            UpdatePreview();
-        return QDialog::eventFilter(watched, event);
-    }
-    if (IsEnterKeyPress(event)) {
-        focusNextChild();
-        return true;
-    }
+    if (watched == pnlImage && event->type() == QEvent::Resize)
+        UpdatePreview();
     return QDialog::eventFilter(watched, event);
 }

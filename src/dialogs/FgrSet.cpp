@@ -184,8 +184,8 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     pnlPreview->OnPaint = [this](QPainter &P) { pnlPreviewPaint(P); };
     btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
-    for (QPushButton *b : {btnOK, btnCancel, bbtnFrameColor, bbtnColorDlg1, bbtnColorDlg2})
-        b->setAutoDefault(false);
+    // Enter walks the fields to OK, and Return on a focused button presses it.
+    btnOK->setDefault(true);
     auto *top = new QHBoxLayout;
     top->addWidget(pgcSetting, 1);
     top->addWidget(pnlPreview);

@@ -186,8 +186,8 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
 
     btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
-    for (QPushButton *b : {btnOK, btnCancel, bbtnReverse, bbtnRotate, bbtnFrameColor, bbtnBackColor})
-        b->setAutoDefault(false);
+    // Enter walks the fields to OK, and Return on a focused button presses it.
+    btnOK->setDefault(true);
     auto *top = new QHBoxLayout;
     top->addWidget(sbxPreview, 0, Qt::AlignTop);
     top->addWidget(pgcSetting, 1);

@@ -6,10 +6,10 @@
 #include "dialogs/PaperPreview.h"
 #include "items/BarRect.h"
 #include "util/SubUnit.h"
-#include "widgets/EnterKey.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QFrame>
 #include <QGridLayout>
@@ -136,9 +136,6 @@ TNewLabelDialog::TNewLabelDialog(QWidget *owner) : QDialog(owner)
     connect(bbtnCrdDelete, &QPushButton::clicked, this, [this] { deleteClick(); });
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    for (QWidget *w : findChildren<QWidget *>())
-        if (qobject_cast<QComboBox *>(w) || qobject_cast<QRadioButton *>(w) || qobject_cast<QListWidget *>(w))
-            w->installEventFilter(this);
     pnlImage->installEventFilter(this);
 
     m_updating = true;
@@ -521,19 +518,7 @@ void TNewLabelDialog::done(int result)
 
 bool TNewLabelDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == pnlImage) {
-        if (event->type() == QEvent::Resize)
-            UpdatePreview();
-        return QDialog::eventFilter(watched, event);
-    }
-    if (IsEnterKeyPress(event)) {
-        if (watched == lbLabel)
-            (rbLblV->isChecked() ? rbLblV : rbLblH)->setFocus();
-        else if (watched == lbCard)
-            (rbCrdV->isChecked() ? rbCrdV : rbCrdH)->setFocus();
-        else
-            focusNextChild();
-        return true;
-    }
+    if (watched == pnlImage && event->type() == QEvent::Resize)
+        UpdatePreview();
     return QDialog::eventFilter(watched, event);
 }

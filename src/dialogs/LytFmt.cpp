@@ -7,9 +7,9 @@
 #include "items/BarRect.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
-#include "widgets/EnterKey.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -139,9 +139,6 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
     connect(bbtnEnvDelete, &QPushButton::clicked, this, [this] { deleteClick(); });
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    for (QWidget *w : findChildren<QWidget *>())
-        if (qobject_cast<QComboBox *>(w) || qobject_cast<QRadioButton *>(w) || qobject_cast<QListWidget *>(w))
-            w->installEventFilter(this);
 
     PaperDlg::loadCatalogue(this, m_catalogue, LayoutCataloguePath());
     QByteArray last;
@@ -492,14 +489,7 @@ void TNewLayoutDialog::done(int result)
 
 bool TNewLayoutDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == pnlPreview) {
-        if (event->type() == QEvent::Resize)
-            UpdatePreview();
-        return QDialog::eventFilter(watched, event);
-    }
-    if (IsEnterKeyPress(event)) {
-        focusNextChild();
-        return true;
-    }
+    if (watched == pnlPreview && event->type() == QEvent::Resize)
+        UpdatePreview();
     return QDialog::eventFilter(watched, event);
 }

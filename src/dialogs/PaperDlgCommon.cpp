@@ -58,6 +58,7 @@ void okCancel(QWidget *parent, QPushButton *&ok, QPushButton *&cancel)
 {
     ok = new QPushButton(QStringLiteral("OK"), parent);
     ok->setObjectName(QStringLiteral("btnOK"));
+    // Return anywhere in a paper dialog takes the paper shown.
     ok->setDefault(true);
     cancel = new QPushButton(QStringLiteral("キャンセル"), parent);
     cancel->setObjectName(QStringLiteral("btnCancel"));

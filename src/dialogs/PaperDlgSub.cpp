@@ -106,9 +106,10 @@ QWidget *radioPair(QWidget *parent, QRadioButton *a, QRadioButton *b)
 
 QPushButton *button(QWidget *parent, const char *name, const QString &text)
 {
+    // A focused button takes Return itself; elsewhere Return presses the
+    // dialog's default button, OK.
     auto *b = new QPushButton(text, parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
     return b;
 }
 

@@ -1,7 +1,6 @@
 #include "dialogs/PrtMenu.h"
 
 #include "widgets/CheckedCaption.h"
-#include "widgets/EnterKey.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -31,17 +30,16 @@ TPrintMenuDialog::TPrintMenuDialog(QWidget *Owner) : QDialog(Owner)
         group->addButton(r);
         menu->addWidget(r);
         connect(r, &QRadioButton::toggled, r, [r] { PaintCheckedCaption(r); });
-        r->installEventFilter(this);
     }
     ckbShowMenu = new QCheckBox(QStringLiteral("次回もこの画面を表示する"), this);
     ckbShowMenu->setObjectName(QStringLiteral("ckbShowMenu"));
     connect(ckbShowMenu, &QCheckBox::toggled, this, [this] { PaintCheckedCaption(ckbShowMenu); });
-    ckbShowMenu->installEventFilter(this);
     ckbShowMenu->setChecked(true);
     auto *btnOK = new QPushButton(QStringLiteral("OK"), this);
     auto *btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    // Return anywhere in the menu starts the choice shown.
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -81,13 +79,4 @@ int TPrintMenuDialog::GetChoice() const
 bool TPrintMenuDialog::GetShowMenu() const
 {
     return ckbShowMenu->isChecked();
-}
-
-bool TPrintMenuDialog::eventFilter(QObject *Watched, QEvent *Event)
-{
-    if (IsEnterKeyPress(Event)) {
-        focusNextChild();
-        return true;
-    }
-    return QDialog::eventFilter(Watched, Event);
 }

@@ -22,9 +22,6 @@ public:
     [[nodiscard]] int GetChoice() const;
     [[nodiscard]] bool GetShowMenu() const;
 
-protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
-
 private:
     QRadioButton *rbNew = nullptr;
     QRadioButton *rbOpen = nullptr;

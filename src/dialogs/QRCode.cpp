@@ -173,8 +173,8 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
     btnRefresh = Named(new QPushButton(QStringLiteral("更新"), this), "btnRefresh");
-    for (QPushButton *b : {btnOK, btnCancel, btnRefresh, bbtnTelHeader, bbtnURLHeader, btnSender, bbtnColor})
-        b->setAutoDefault(false);
+    // Enter walks the fields to OK, and Return on a focused button presses it.
+    btnOK->setDefault(true);
 
     auto *left = new QVBoxLayout;
     auto *kinds = new QHBoxLayout;

@@ -130,8 +130,9 @@ TWordSettingDialog::TWordSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(
     for (QAbstractButton *b : findChildren<QAbstractButton *>())
         if (qobject_cast<QCheckBox *>(b) || qobject_cast<QRadioButton *>(b))
             connect(b, &QAbstractButton::toggled, this, [b] { PaintCheckedCaption(b); });
+    // Enter walks the fields; a focused button takes Return itself.
     for (QWidget *w : findChildren<QWidget *>())
-        if (w != pnlPreview && (w->focusPolicy() & Qt::TabFocus))
+        if (w != pnlPreview && !qobject_cast<QPushButton *>(w) && (w->focusPolicy() & Qt::TabFocus))
             w->installEventFilter(this);
 
     RunColorDialog = [this](const QColor &Current, QList<QColor> &Custom) -> std::optional<QColor> {

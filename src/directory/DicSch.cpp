@@ -256,6 +256,14 @@ void TDicSearch::buildTab(int Index, const QString &Caption, const QString &Prom
     layout->addWidget(tab.towns, 2);
 
     pgctlDicType->addTab(tab.page, Caption);
+    // The city and town lists of the postcode and address searches have a
+    // manual page of their own.
+    if (Index != TabTel) {
+        for (QWidget *w : {static_cast<QWidget *>(tab.cities), static_cast<QWidget *>(tab.kana),
+                           static_cast<QWidget *>(tab.viewTown), static_cast<QWidget *>(tab.viewLarge),
+                           static_cast<QWidget *>(tab.towns)})
+            w->setProperty("HelpContext", 25);
+    }
 
     for (QWidget *w : {static_cast<QWidget *>(tab.edit), static_cast<QWidget *>(tab.cities),
                        static_cast<QWidget *>(tab.kana), static_cast<QWidget *>(tab.towns)})

@@ -17,6 +17,7 @@ TExportItemSelect::TExportItemSelect(QWidget *Parent) : QDialog(Parent)
 {
     setObjectName(QStringLiteral("ExportItemSelect"));
     setWindowTitle(QStringLiteral("出力項目の設定"));
+    setProperty("HelpContext", 21);
     auto *root = new QVBoxLayout(this);
     root->addWidget(new QLabel(QStringLiteral("出力する項目を設定してください：")));
     auto *middle = new QHBoxLayout;

@@ -30,6 +30,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QGroupBox>
@@ -251,6 +252,7 @@ TNameAdrsSearch::TNameAdrsSearch(QWidget *Parent) : QWidget(Parent, Qt::Window)
 {
     setObjectName(QStringLiteral("NameAdrsSearch"));
     setWindowTitle(QStringLiteral("名称住所検索"));
+    setProperty("HelpContext", 20);
     setAttribute(Qt::WA_DeleteOnClose);
     try {
         m_dic = std::make_unique<TKanaAdrsSearch>(AppPath, AppPath + QStringLiteral("Dic/"));
@@ -558,6 +560,8 @@ void TNameAdrsSearch::buildUi()
     chkOmissionAdrs = new QCheckBox(QStringLiteral("検索結果の住所は省略して表示する"));
     chkOmissionAdrs->setObjectName(QStringLiteral("chkOmissionAdrs"));
     auto *bottomPanel = new QWidget;
+    // The hits and their export have a manual page of their own.
+    bottomPanel->setProperty("HelpContext", 21);
     m_topSplitter->addWidget(bottomPanel);
     auto *bottom = new QVBoxLayout(bottomPanel);
     bottom->setContentsMargins(0, 0, 0, 0);
@@ -631,8 +635,7 @@ void TNameAdrsSearch::buildUi()
     connect(nmedtName, &QLineEdit::returnPressed, this, [this] { focusNextCondition(nmedtName); });
     connect(nmcbxName->lineEdit(), &QLineEdit::returnPressed, this, [this] { focusNextCondition(nmcbxName); });
     for (QWidget *w : m_conditionControls)
-        if (w != nmedtName && w != nmcbxName)
-            w->installEventFilter(this);
+        w->installEventFilter(this);
     connect(chkOmissionAdrs, &QCheckBox::toggled, this, [this] { applyOmission(); });
     // A text set longer than the field (a pasted or kept one) is cut when the entry is left.
     connect(nmedtName, &QLineEdit::editingFinished, this, [this] { nmedtName->CutToMaxLengthBytes(); });
@@ -1631,7 +1634,19 @@ void TNameAdrsSearch::selectKeys(const QStringList &Keys)
 
 bool TNameAdrsSearch::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Event->type() == QEvent::KeyPress) {
+    const bool nameEntry = Watched == nmedtName || Watched == nmcbxName;
+    // The entry keeps the name of the last search: taking the focus from the
+    // keyboard or as the window comes up, it selects it, so typing gives a
+    // new name instead of adding to the old one. A click puts the caret
+    // where it was clicked.
+    if (nameEntry && Event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(Event)->reason();
+        if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason)
+            NameEdit()->selectAll();
+        return QWidget::eventFilter(Watched, Event);
+    }
+    // Enter in the entry is its own (the name popup takes it first).
+    if (Event->type() == QEvent::KeyPress && !nameEntry) {
         const auto *key = static_cast<QKeyEvent *>(Event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         auto *widget = qobject_cast<QWidget *>(Watched);

@@ -7,6 +7,7 @@ TDesignForm::TDesignForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayo
 {
     setObjectName(QStringLiteral("DesignForm"));
     setWindowTitle(QStringLiteral("文面印刷"));
+    setProperty("HelpContext", 91); // the manual page of the design editor
     new TItemCommands(*this, Host);
     new TTextCommands(*this);
 }

@@ -9,6 +9,7 @@ TLabelForm::TLabelForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayout
 {
     setObjectName(QStringLiteral("LabelForm"));
     setWindowTitle(QStringLiteral("ラベル印刷"));
+    setProperty("HelpContext", m_helpContext);
     new TItemCommands(*this, Host);
     new TTextCommands(*this);
 }

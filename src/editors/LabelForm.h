@@ -16,7 +16,8 @@ class TLabelForm : public TPrintEditor, public TPrintEditorNotice
 public:
     explicit TLabelForm(QWidget *Owner, TEditorHost &Host);
 
-    // The help topic of the business-card editor.
+    // The manual pages of the label editor and of the business-card editor.
+    static constexpr int LabelHelpContext = 77;
     static constexpr int CardHelpContext = 85;
 
     // True: business-card mode (caption, hints, help topic, data side);
@@ -31,5 +32,5 @@ public:
 
 private:
     bool m_cardMode = false;
-    int m_helpContext = 0;
+    int m_helpContext = LabelHelpContext;
 };

@@ -11,6 +11,7 @@ TLayoutForm::TLayoutForm(QWidget *Owner, TEditorHost &Host) : TPrintEditor(TLayo
 {
     setObjectName(QStringLiteral("LayoutForm"));
     setWindowTitle(QStringLiteral("宛名印刷"));
+    setProperty("HelpContext", 70); // the manual page of the address-side editor
     new TItemCommands(*this, Host);
     new TTextCommands(*this);
     // Postcards addressed to the sender (reply cards): the addressee's

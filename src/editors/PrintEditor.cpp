@@ -650,6 +650,8 @@ bool TPrintEditor::ShowPreview(const TPrintRequest &Request)
     QPrinter &printer = Printer();
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintPreview"));
+    // The manual's page on the preview, not the editor's.
+    dialog.setProperty("HelpContext", 99);
     QString error;
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this, &dialog, &error, &Request](QPrinter *Target) {
         std::vector<std::unique_ptr<TPaintHoldBack>> still;

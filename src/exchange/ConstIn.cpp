@@ -16,6 +16,7 @@ TConstantInput::TConstantInput(QWidget *Owner, int Limit) : QDialog(Owner)
 {
     setObjectName(QStringLiteral("ConstantInput"));
     setWindowTitle(QStringLiteral("固定値の入力"));
+    setProperty("HelpContext", 30); // dialogs of the import's assignment
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("固定値を入力してください。"), this));
     edtConst = new QLineEdit(this);
@@ -36,10 +37,10 @@ TConstantInput::TConstantInput(QWidget *Owner, int Limit) : QDialog(Owner)
     layout->addLayout(stamps);
     btnOk = new QPushButton(QStringLiteral("OK"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setAutoDefault(false);
+    // Enter in the edit moves to OK (or Cancel); Return there presses it.
+    btnOk->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setAutoDefault(false);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnOk);

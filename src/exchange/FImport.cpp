@@ -72,6 +72,7 @@ TFileImport::TFileImport(QWidget *Owner) : QDialog(Owner), m_fields(ImportFieldL
 {
     setObjectName(QStringLiteral("FileImport"));
     setWindowTitle(QStringLiteral("テキストファイルの取り込み"));
+    setProperty("HelpContext", 29);
     CreateControls();
     ReadSettings();
     ModeChanged();
@@ -103,6 +104,7 @@ void TFileImport::CreateControls()
     layout->addWidget(grpFile);
 
     grpItem = Named(new QGroupBox(QStringLiteral("項目の設定"), this), "grpItem");
+    grpItem->setProperty("HelpContext", 30); // the assignment has a manual page of its own
     auto *itemLayout = new QGridLayout(grpItem);
     rbRecNo = Named(new QRadioButton(QStringLiteral("レコード番号"), grpItem), "rbRecNo");
     rbCustomCode = Named(new QRadioButton(QStringLiteral("顧客コード"), grpItem), "rbCustomCode");

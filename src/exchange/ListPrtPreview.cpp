@@ -51,6 +51,7 @@ TListPrintPreview::TListPrintPreview(TListPreviewSource source, QWidget *owner)
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("ListPrintPreview"));
     setWindowTitle(QStringLiteral("印刷プレビュー"));
+    setProperty("HelpContext", 99);
     setMinimumSize(520, 260);
     auto *top = new QVBoxLayout(this);
     auto *bar = new QHBoxLayout;

@@ -11,6 +11,7 @@ TSetOrderView::TSetOrderView(QWidget *Owner, const QStringList &Slots) : QDialog
 {
     setObjectName(QStringLiteral("SetOrderView"));
     setWindowTitle(QStringLiteral("セットした内容"));
+    setProperty("HelpContext", 30); // dialogs of the import's assignment
     auto *layout = new QVBoxLayout(this);
     sgView = new QTableWidget(9, 2, this);
     sgView->setObjectName(QStringLiteral("sgView"));

@@ -69,8 +69,8 @@ QHBoxLayout *MakeOkCancelRow(QWidget *Dialog, QPushButton *&Ok, QPushButton *&Ca
     Ok->setObjectName(QStringLiteral("btnOK"));
     Cancel = new QPushButton(QStringLiteral("キャンセル"), Dialog);
     Cancel->setObjectName(QStringLiteral("btnCancel"));
-    for (QPushButton *button : {Ok, Cancel})
-        button->setAutoDefault(false);
+    // Enter in the fields leads to OK; Return there (or on Cancel) presses it.
+    Ok->setDefault(true);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Ok);

@@ -40,10 +40,10 @@ TWebSearch::TWebSearch(QWidget *Owner)
     grid->addWidget(cbxEngine, 1, 1, 1, 2);
     bbtnSearch = new QPushButton(QStringLiteral("検索"), this);
     bbtnSearch->setObjectName(QStringLiteral("bbtnSearch"));
-    bbtnSearch->setAutoDefault(false);
+    // Enter walks to 検索; Return there searches.
+    bbtnSearch->setDefault(true);
     btnClose = new QPushButton(QStringLiteral("閉じる"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setAutoDefault(false);
     grid->addWidget(bbtnSearch, 2, 1);
     grid->addWidget(btnClose, 2, 2);
     connect(bbtnSearch, &QPushButton::clicked, this, [this] { bbtnSearchClick(); });

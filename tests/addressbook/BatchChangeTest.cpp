@@ -10,6 +10,7 @@
 #include "support/KeyInput.h"
 #include "support/UnreadableNotices.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -439,6 +440,23 @@ TEST_F(BatchChange, answeringNoChangesNothingAndKeepsTheDialogOpen)
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(boxes.last().text, QStringLiteral("一覧で選択したデータを、設定した内容で変更します  \r\nよろしいですか？  "));
     EXPECT_TRUE(readAll() == before);
+}
+
+// Enter walks the fields to 開始, the default button; Return there starts.
+TEST_F(BatchChange, returnOnTheStartButtonWhereEnterLeadsStarts)
+{
+    selectRecords({1, 2});
+    openDialog();
+    check(QStringLiteral("chkGroup"));
+    auto *startButton = child<QPushButton>(QStringLiteral("btnStart"));
+    EXPECT_TRUE(startButton->isDefault());
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == dialog.get(); }));
+    startButton->setFocus(Qt::TabFocusReason);
+    boxes.enqueue(IDNO);
+    QTest::keyClick(startButton, Qt::Key_Return);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("一覧で選択したデータを、設定した内容で変更します  \r\nよろしいですか？  "));
 }
 
 // Another table object deletes record 3 after the rows were selected.

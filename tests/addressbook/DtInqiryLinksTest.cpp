@@ -9,6 +9,7 @@
 #include "links/LinkUrl.h"
 #include "links/QRMap.h"
 #include "links/WebSch.h"
+#include "support/ManualF1.h"
 
 #include <QApplication>
 #include <QDir>
@@ -162,14 +163,15 @@ TEST_F(RecordFormRouteTest, anAnsweringEkispertOpensItsFrontEnd)
     CooperateRoot = 0;
     openNew();
     QString title;
-    int help = -1;
-    whenModal<TExpertMain>([&title, &help](TExpertMain *front) {
+    std::string help;
+    ManualF1 manual;
+    whenModal<TExpertMain>([&title, &help, &manual](TExpertMain *front) {
         title = front->windowTitle();
-        help = HelpContextOf(front);
+        help = manual.HeadingOpenedByF1In(front);
     });
     click(QStringLiteral("bbtnRoot"));
     EXPECT_EQ(title, QStringLiteral(" 駅すぱあと"));
-    EXPECT_EQ(help, 50);
+    EXPECT_EQ(help, ManualF1::AsRead(u"路線検索（駅すぱあと・乗換案内）"));
     EXPECT_EQ(boxes.count(), 0);
 }
 
@@ -180,14 +182,15 @@ TEST_F(RecordFormRouteTest, anAnsweringNorikaeOpensItsFrontEnd)
     CooperateRoot = 1;
     openNew();
     QString title;
-    int help = -1;
-    whenModal<TNorikaeMain>([&title, &help](TNorikaeMain *front) {
+    std::string help;
+    ManualF1 manual;
+    whenModal<TNorikaeMain>([&title, &help, &manual](TNorikaeMain *front) {
         title = front->windowTitle();
-        help = HelpContextOf(front);
+        help = manual.HeadingOpenedByF1In(front);
     });
     click(QStringLiteral("bbtnRoot"));
     EXPECT_EQ(title, QStringLiteral("乗換案内"));
-    EXPECT_EQ(help, 50);
+    EXPECT_EQ(help, ManualF1::AsRead(u"路線検索（駅すぱあと・乗換案内）"));
     EXPECT_EQ(boxes.count(), 0);
 }
 

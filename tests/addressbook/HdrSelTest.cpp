@@ -127,6 +127,20 @@ TEST_F(HeaderSelectTest, okWithNoRowCheckedIsRefused)
     EXPECT_TRUE(m_dialog->isVisible());
 }
 
+// Enter in the list leads to OK, the default button (not 最上段): Return
+// there takes the columns.
+TEST_F(HeaderSelectTest, enterInTheListLeadsToOkAndReturnThereAccepts)
+{
+    open(markedRecords());
+    auto *ok = m_dialog->findChild<QPushButton *>("btnOk");
+    EXPECT_TRUE(ok->isDefault());
+    focusRow(1);
+    QTest::keyClick(list(), Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget(), ok);
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+}
+
 TEST_F(HeaderSelectTest, restoringShownSetAndOrderKeepsTheWidths)
 {
     // A user's order (reversed), everything shown.

@@ -1,14 +1,23 @@
 #include "core/PDFHelp.h"
 
 #include "core/AdrsSel.h"
+#include "core/BkupDat.h"
+#include "core/ConvAdrsPos.h"
+#include "core/ConvKykbn.h"
+#include "core/Env.h"
 #include "core/Environment.h"
 #include "core/GrpEdt.h"
 #include "core/InputPW.h"
+#include "core/OptData.h"
+#include "core/RepIndex.h"
+#include "core/RestDat.h"
 #include "support/DataFolders.h"
+#include "support/ManualF1.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QProcess>
@@ -19,6 +28,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <ostream>
 
 namespace {
@@ -229,6 +240,91 @@ TEST_F(ManualViewer, withoutAViewerEveryRequestSaysSoAndStartsNothing)
     EXPECT_EQ(boxes.last().flags, unsigned(MB_ICONWARNING));
 }
 
+// ---- F1 while the program runs ------------------------------------------------------
+
+// The PATH and the program folder of a test, put back when it ends.
+class ProgramStarted : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        savedPath = qgetenv("PATH");
+        savedAppPath = AppPath;
+        qputenv("PATH", bin.path().toLocal8Bit());
+        AppPath = program.path() + QLatin1Char('/');
+        QFile manual(AppPath + QStringLiteral("Murven19.pdf"));
+        ASSERT_TRUE(manual.open(QIODevice::WriteOnly));
+        manual.write("%PDF-1.4\n");
+    }
+    void TearDown() override
+    {
+        FreeManual();
+        qputenv("PATH", savedPath);
+        AppPath = savedAppPath;
+    }
+    // A program on the PATH that notes its name and command line.
+    void install(const QString &name) const
+    {
+        makeProgram(bin.filePath(name),
+                    "#!/bin/sh\necho \"" + name.toUtf8() + " $@\" >> \"" + log().toUtf8() + "\"\n");
+    }
+    QString log() const { return program.filePath(QStringLiteral("started.log")); }
+    QStringList started() const
+    {
+        QFile file(log());
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                   : QStringList();
+    }
+    // F1 in a control of a window whose manual page is that of context 5:
+    // the command line of the program started, empty for none.
+    QString pressF1(bool viewerExpected = true)
+    {
+        QWidget window;
+        window.setProperty("HelpContext", 5);
+        auto *edit = new QLineEdit(&window);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        edit->setFocus();
+        const qsizetype seen = started().size();
+        QTest::keyClick(edit, Qt::Key_F1);
+        // A program started writes its line soon after; none is awaited long.
+        if (!QTest::qWaitFor([&] { return started().size() > seen; }, viewerExpected ? 5000 : 500))
+            return {};
+        return started().at(seen);
+    }
+
+    QTemporaryDir bin;
+    QTemporaryDir program;
+    QByteArray savedPath;
+    QString savedAppPath;
+    ScriptedMessageBoxes boxes;
+};
+
+TEST_F(ProgramStarted, aViewerInstalledAfterTheStartShowsThePageAtTheNextF1)
+{
+    install(QStringLiteral("xdg-open"));
+    CreateManual();
+    const QString document = AppPath + QStringLiteral("Murven19.pdf");
+    // Only the desktop's opener at first: the document at its start.
+    EXPECT_EQ(pressF1(), QStringLiteral("xdg-open ") + document);
+    install(QStringLiteral("evince"));
+    EXPECT_EQ(pressF1(), QStringLiteral("evince -i 9 ") + document);
+    EXPECT_EQ(boxes.count(), 0);
+}
+
+TEST_F(ProgramStarted, aViewerInstalledWhenNoneWasThereIsUsedWithoutARestart)
+{
+    CreateManual();
+    EXPECT_TRUE(pressF1(false).isEmpty());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("PDFファイルを表示するソフトが見つかりません  ")));
+    install(QStringLiteral("okular"));
+    EXPECT_EQ(pressF1(), QStringLiteral("okular -p 9 ") + AppPath + QStringLiteral("Murven19.pdf"));
+    EXPECT_EQ(boxes.count(), 1);
+}
+
 // ---- The manual that is built ------------------------------------------------------
 
 struct ManualPage {
@@ -294,107 +390,61 @@ TEST(BuiltManual, copiedTextGivesTheIdeographsNotTheirRadicals)
     EXPECT_EQ(radical, text.cend()) << "radical U+" << std::hex << (radical == text.cend() ? 0 : radical->unicode());
 }
 
-struct WindowPage {
-    const char *window;
-    int context;
-    const char16_t *title;
+// ---- F1 in the windows of this library --------------------------------------------
+
+struct CoreWindowPage {
+    const char *name;
+    std::function<std::unique_ptr<QWidget>()> make;
+    const char16_t *heading; // as the manual's contents name the page
 };
 
-class ManualWindowPages : public ::testing::TestWithParam<WindowPage>
+class CoreWindowManualPages : public ::testing::TestWithParam<CoreWindowPage>
 {
+protected:
+    void SetUp() override { QDir().mkpath(DataRoot); }
+
+    QTemporaryDir home;
+    ScopedDataFolders folders{home.path()};
+    ScriptedMessageBoxes boxes;
+    ManualF1 manual;
 };
 
-TEST_P(ManualWindowPages, eachWindowsContextOpensThePageAboutIt)
+TEST_P(CoreWindowManualPages, f1OpensThePageAboutTheWindow)
 {
-    const int page = ManualPageIndex(GetParam().context, true, ManualPageOffset) + 1;
-    const QList<ManualPage> pages = builtPages();
-    ASSERT_GE(pages.size(), page);
-    EXPECT_EQ(pages[page - 1].title, QString::fromUtf16(GetParam().title)) << GetParam().window;
+    const std::unique_ptr<QWidget> window = GetParam().make();
+    EXPECT_EQ(manual.HeadingOpenedByF1In(window.get()), ManualF1::AsRead(GetParam().heading));
+}
+
+template <typename Window>
+std::unique_ptr<QWidget> make()
+{
+    return std::make_unique<Window>();
+}
+
+std::unique_ptr<QWidget> settingsPage(int page)
+{
+    auto settings = std::make_unique<TEnvironment>();
+    settings->ShowPage(page);
+    return settings;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Windows, ManualWindowPages,
-    ::testing::Values(WindowPage{"mainList", 0, u"ピルカノス2014 操作ガイド"},
-                      WindowPage{"password", 1, u"起動時パスワードの入力"},
-                      WindowPage{"settingsBase", 2, u"環境設定 － 基本設定"},
-                      WindowPage{"settingsOperation", 5, u"環境設定 － 動作"},
-                      WindowPage{"settingsAddress", 6, u"環境設定 － アドレス帳"},
-                      WindowPage{"settingsView", 7, u"環境設定 － 表示"},
-                      WindowPage{"settingsCooperate", 8, u"環境設定 － 連携ソフト"},
-                      WindowPage{"settingsUpdate", 9, u"環境設定 － アップデート"},
-                      WindowPage{"phoneDataInstall", 3, u"電話帳データのインストール"},
-                      WindowPage{"phoneDataUninstall", 4, u"電話帳データのアンインストール"},
-                      WindowPage{"dictionaryPhoneAndResults", 24, u"辞書検索 － 電話番号検索・検索結果"},
-                      WindowPage{"dictionaryPostcode", 26, u"辞書検索 － 郵便番号検索"},
-                      WindowPage{"dictionaryAddress", 27, u"辞書検索 － 住所検索"},
-                      WindowPage{"books", 31, u"アドレス帳の作成と選択"},
-                      WindowPage{"columns", 33, u"表示項目の設定"},
-                      WindowPage{"keywordsAndGroups", 34, u"キーワード項目の設定・グループ名の設定"},
-                      WindowPage{"wordSearch", 35, u"一覧内のワード検索"},
-                      WindowPage{"filter", 36, u"絞り込み"},
-                      WindowPage{"filterAdvanced", 37, u"絞り込み（高度な設定）"},
-                      WindowPage{"webSearch", 42, u"Web検索"},
-                      WindowPage{"qrMap", 43, u"iMapFan/ケータイ地図MapFan"},
-                      WindowPage{"mapView", 49, u"地図ソフトの画面"},
-                      WindowPage{"routeSearch", 50, u"路線検索（駅すぱあと・乗換案内）"},
-                      WindowPage{"batchChange", 54, u"アドレス帳の一括編集"},
-                      WindowPage{"textExport", 59, u"テキストファイルの出力"},
-                      WindowPage{"exportPassword", 61, u"自己復元パスワードの入力"},
-                      WindowPage{"markExport", 62, u"マークファイルの出力"},
-                      WindowPage{"printMenu", 65, u"印刷　メニュー"},
-                      WindowPage{"postcardPaper", 66, u"新規作成 － はがきの用紙"},
-                      WindowPage{"postcardCustomPaper", 67, u"カスタム用紙の作成 － はがき"},
-                      WindowPage{"postcardFiles", 68, u"開く・名前を付けて保存 － 宛名面（はがき）"},
-                      WindowPage{"postcardPrint", 69, u"宛名印刷 － 印刷（はがき）"},
-                      WindowPage{"envelopePaper", 72, u"新規作成 － 封筒の用紙"},
-                      WindowPage{"envelopeCustomPaper", 73, u"カスタム用紙の作成 － 封筒"},
-                      WindowPage{"envelopeFiles", 74, u"開く・名前を付けて保存 － 宛名面（封筒）"},
-                      WindowPage{"envelopePrint", 75, u"宛名印刷 － 印刷（封筒）"},
-                      WindowPage{"labelSheet", 79, u"新規作成 － ラベルの用紙"},
-                      WindowPage{"labelCustomSheet", 80, u"カスタム用紙の作成 － ラベル"},
-                      WindowPage{"labelFiles", 81, u"開く・名前を付けて保存 － ラベル"},
-                      WindowPage{"labelPrint", 82, u"ラベル印刷 － 印刷"},
-                      WindowPage{"cardEditor", 85, u"名刺印刷の画面"},
-                      WindowPage{"cardSheet", 87, u"新規作成 － 名刺の用紙"},
-                      WindowPage{"cardCustomSheet", 88, u"カスタム用紙の作成 － 名刺"},
-                      WindowPage{"cardFiles", 89, u"開く・名前を付けて保存 － 名刺"},
-                      WindowPage{"cardPrint", 90, u"名刺印刷 － 印刷"},
-                      WindowPage{"designPaper", 95, u"用紙の設定 － 文面"},
-                      WindowPage{"designFiles", 96, u"開く・名前を付けて保存 － 文面"},
-                      WindowPage{"designPrint", 97, u"文面印刷 － 印刷"},
-                      WindowPage{"layoutFont", 101, u"フォントの設定"},
-                      WindowPage{"layoutDetail", 102, u"フォント・配置の詳細設定"},
-                      WindowPage{"dataFormat", 104, u"書式の設定"},
-                      WindowPage{"additionInfo", 106, u"追加情報の設定"},
-                      WindowPage{"senders", 107, u"差出人の編集"},
-                      WindowPage{"senderSetting", 110, u"差出人情報の表示設定"},
-                      WindowPage{"backImage", 111, u"背景の選択"},
-                      WindowPage{"illustSetting", 113, u"イラストの表示設定"},
-                      WindowPage{"wordEdit", 115, u"文章の編集"},
-                      WindowPage{"wordSetting", 116, u"文章の表示設定"},
-                      WindowPage{"figureSetting", 118, u"図形の設定"},
-                      WindowPage{"qrCodeSetting", 119, u"QRコードの設定"},
-                      WindowPage{"listPrintContents", 124, u"一覧表の印刷 － 印刷内容"},
-                      WindowPage{"listPrintFormat", 126, u"一覧表の印刷 － 書式"},
-                      WindowPage{"listPrintLines", 127, u"一覧表の印刷 － 罫線・色"},
-                      WindowPage{"listPrintRange", 128, u"一覧表の印刷 － 範囲・プリンター"}),
-    [](const ::testing::TestParamInfo<WindowPage> &info) { return std::string(info.param.window); });
-
-// The windows of this library carry the contexts the table above names.
-TEST(WindowHelpContexts, windowsAnswerF1WithTheirOwnContext)
-{
-    QTemporaryDir home;
-    ScopedDataFolders folders(home.path());
-    QDir().mkpath(DataRoot);
-    ScriptedMessageBoxes boxes;
-    EXPECT_EQ(HelpContextOf(std::make_unique<TInputPassword>().get()), 1);
-    EXPECT_EQ(HelpContextOf(std::make_unique<TAddressSelect>().get()), 31);
-    EXPECT_EQ(HelpContextOf(std::make_unique<TGruopEdit>().get()), 34);
-    TEnvironment settings;
-    for (int page = 0; page < 6; ++page) {
-        settings.ShowPage(page);
-        EXPECT_EQ(HelpContextOf(&settings), (std::array{2, 5, 6, 7, 8, 9}[size_t(page)]));
-    }
-}
+    Windows, CoreWindowManualPages,
+    ::testing::Values(CoreWindowPage{"password", make<TInputPassword>, u"起動時パスワードの入力"},
+                      CoreWindowPage{"settingsBase", [] { return settingsPage(0); }, u"環境設定 － 基本設定"},
+                      CoreWindowPage{"settingsOperation", [] { return settingsPage(1); }, u"環境設定 － 動作"},
+                      CoreWindowPage{"settingsAddress", [] { return settingsPage(2); }, u"環境設定 － アドレス帳"},
+                      CoreWindowPage{"settingsView", [] { return settingsPage(3); }, u"環境設定 － 表示"},
+                      CoreWindowPage{"settingsCooperate", [] { return settingsPage(4); }, u"環境設定 － 連携ソフト"},
+                      CoreWindowPage{"settingsUpdate", [] { return settingsPage(5); }, u"環境設定 － アップデート"},
+                      CoreWindowPage{"books", make<TAddressSelect>, u"アドレス帳の作成と選択"},
+                      CoreWindowPage{"groups", make<TGruopEdit>, u"キーワード項目の設定・グループ名の設定"},
+                      CoreWindowPage{"backup", make<TBackupData>, u"バックアップ"},
+                      CoreWindowPage{"restore", make<TRestoreData>, u"復元"},
+                      CoreWindowPage{"optimize", make<TOptimizeData>, u"データの最適化・インデックス修復"},
+                      CoreWindowPage{"repairIndex", make<TRepairIndex>, u"データの最適化・インデックス修復"},
+                      CoreWindowPage{"areaCodes", make<TConvertKykbn>, u"局番変換・住所・郵便番号変換"},
+                      CoreWindowPage{"addressesAndPostcodes", make<TConvertAdrsPos>, u"局番変換・住所・郵便番号変換"}),
+    [](const ::testing::TestParamInfo<CoreWindowPage> &info) { return std::string(info.param.name); });
 
 } // namespace

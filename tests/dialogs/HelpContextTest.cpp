@@ -1,7 +1,9 @@
-// Each dialog of the editors answers F1 with the manual page about it, and
-// the dialogs that show one of several papers or kinds follow what they show.
+// F1 in each dialog of the editors opens the manual at the page about it:
+// the page the viewer is asked to open carries the heading the manual's
+// contents give that dialog. The dialogs that show one of several papers or
+// kinds follow what they show.
 
-#include "core/PDFHelp.h"
+#include "core/DBInfo.h"
 #include "dialogs/AddInfo.h"
 #include "dialogs/BackImg.h"
 #include "dialogs/CstmLbl.h"
@@ -25,28 +27,21 @@
 #include "dialogs/WordSet.h"
 
 #include "PaperFixture.h"
-#include "SenderFixture.h"
 #include "support/DataFolders.h"
-#include "support/ScriptedMessageBoxes.h"
+#include "support/ManualF1.h"
+#include "support/TestEnvironment.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct DialogCase {
-    const char *name;
-    std::function<std::unique_ptr<QWidget>()> make;
-    int context;
-};
 
 class NoRows : public TPrintRowSource
 {
@@ -63,144 +58,180 @@ public:
     std::optional<qint32> PrintTarget(qint32) override { return 1; }
 };
 
-class DialogHelpContexts : public ::testing::Test
-{
-protected:
-    QTemporaryDir home;
-    ScopedDataFolders folders{home.path()};
-    ScriptedMessageBoxes boxes;
-    QPrinter printer{QPrinter::HighResolution};
+class DialogWindows;
+
+struct DialogPage {
+    const char *name;
+    // The dialog; a shared pointer so a dialog owned by another keeps it.
+    std::function<std::shared_ptr<QWidget>(DialogWindows &)> make;
+    const char16_t *heading; // as the manual's contents name the page
 };
 
-TEST_F(DialogHelpContexts, eachDialogAnswersF1WithItsOwnPage)
+// The paper catalogues of the build, a data folder with the sender table
+// open as the editors open it, and the manual under F1.
+class DialogWindows : public PaperDialogFixture
 {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    const std::vector<DialogCase> cases{
-        {"PrintMenu", [] { return std::make_unique<TPrintMenuDialog>(nullptr); }, 65},
-        {"DesignPrint", [this] { return std::make_unique<TDesignPrintDialog>(nullptr, printer); }, 97},
-        {"LayoutFont", [] { return std::make_unique<TLayoutFontDialog>(nullptr); }, 101},
-        {"LayoutDetail", [] { return std::make_unique<TLayoutDetailDialog>(nullptr); }, 102},
-        {"DataForm", [] { return std::make_unique<TDataFormDialog>(nullptr); }, 104},
-        {"AdditionInfo", [] { return std::make_unique<TAdditionInfoDialog>(nullptr); }, 106},
-        {"BackImage", [] { return std::make_unique<TBackImageDialog>(nullptr); }, 111},
-        {"IllustSetting", [] { return std::make_unique<TIllustSettingDialog>(nullptr); }, 113},
-        {"WordEdit", [] { return std::make_unique<TWordEditDialog>(nullptr); }, 115},
-        {"WordSetting", [] { return std::make_unique<TWordSettingDialog>(nullptr); }, 116},
-        {"FigureSetting", [] { return std::make_unique<TFigureSettingDialog>(nullptr); }, 118},
-        {"QRCodeSetting", [] { return std::make_unique<TQRCodeSettingDialog>(nullptr); }, 119},
-    };
-    for (const DialogCase &c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::unique_ptr<QWidget> dialog = c.make();
-        EXPECT_EQ(HelpContextOf(dialog.get()), c.context);
-        // F1 in any of its controls asks for the same page.
-        for (const QWidget *child : dialog->findChildren<QWidget *>())
-            if (child->focusPolicy() != Qt::NoFocus) {
-                EXPECT_EQ(HelpContextOf(child), c.context) << child->objectName().toStdString();
-                break;
-            }
+public:
+    void SetUp() override
+    {
+        PaperDialogFixture::SetUp();
+        for (const QString &folder : {DataRoot, DataPath, OtherPath, HistoryPath})
+            QDir().mkpath(folder);
+        DMMurven19 = new TDMMurven19;
+        DMMurven19->CreateSenderTable();
+        ASSERT_TRUE(DMMurven19->OpenSender());
+        printer.setOutputFormat(QPrinter::PdfFormat);
     }
-}
+    void TearDown() override
+    {
+        FreeDataModule();
+        PaperDialogFixture::TearDown();
+    }
 
-TEST_F(DialogHelpContexts, thePrintWizardFollowsTheKindItPrints)
-{
+    template <typename Dialog>
+    static std::shared_ptr<QWidget> make()
+    {
+        return std::make_shared<Dialog>(nullptr);
+    }
+    std::shared_ptr<QWidget> layoutPrint(TLayoutKind kind)
+    {
+        auto dialog = std::make_shared<TLayoutPrintDialog>(nullptr, rows, marks, printer);
+        dialog->SetLayoutKind(kind);
+        return dialog;
+    }
+    static std::shared_ptr<QWidget> printData(bool save, int docKind, int paperKind)
+    {
+        std::shared_ptr<TPrintDataFileDialog> dialog;
+        if (save)
+            dialog = std::make_shared<TPrintDataSaveDialog>(nullptr);
+        else
+            dialog = std::make_shared<TPrintDataOpenDialog>(nullptr);
+        dialog->SetDocKind(docKind);
+        if (paperKind >= 0)
+            dialog->SetPaperKind(paperKind);
+        return dialog;
+    }
+    static std::shared_ptr<QWidget> papers(TPaperKind kind)
+    {
+        auto dialog = std::make_shared<TNewLayoutDialog>(nullptr);
+        dialog->ShowFormat(firstOf(kind));
+        return dialog;
+    }
+    static std::shared_ptr<QWidget> customPaper(TPaperKind kind)
+    {
+        auto papers = std::make_shared<TNewLayoutDialog>(nullptr);
+        auto *custom = new TCustomLayoutFormatDialog(papers.get(), papers.get());
+        custom->SetBaseFormat(firstOf(kind));
+        return {papers, custom};
+    }
+    static std::shared_ptr<QWidget> sheets(int labelKind)
+    {
+        auto dialog = std::make_shared<TNewLabelDialog>(nullptr);
+        dialog->SetLabelKind(labelKind);
+        return dialog;
+    }
+    static std::shared_ptr<QWidget> customSheet(TPaperKind kind)
+    {
+        auto sheets = std::make_shared<TNewLabelDialog>(nullptr);
+        sheets->SetLabelKind(kind == TPaperKind::Card ? 3 : 2);
+        auto *custom = new TCustomLabelDialog(sheets.get(), sheets.get());
+        custom->SetBaseSheet(firstOf(kind));
+        return {sheets, custom};
+    }
+
+    ScopedHome home;
+    ScopedDataFolders folders{home.root()};
+    ManualF1 manual;
+    QPrinter printer{QPrinter::HighResolution};
     NoRows rows;
     NoMarks marks;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    EXPECT_EQ(HelpContextOf(std::make_unique<TLayoutPrintDialog>(nullptr, rows, marks, printer).get()), 69);
-    const std::pair<TLayoutKind, int> kinds[] = {{TLayoutKind::lkPostcard, 69},
-                                                 {TLayoutKind::lkEnvelope, 75},
-                                                 {TLayoutKind::lkLabel, 82},
-                                                 {TLayoutKind::lkCard, 90}};
-    for (const auto &[kind, context] : kinds) {
-        TLayoutPrintDialog dialog(nullptr, rows, marks, printer);
-        dialog.SetLayoutKind(kind);
-        EXPECT_EQ(HelpContextOf(&dialog), context) << int(kind);
-    }
-}
+};
 
-TEST_F(DialogHelpContexts, printDataFilesFollowTheDocumentAndThePaper)
-{
-    const struct {
-        int docKind;
-        int paperKind; // -1: not told; the editors tell every kind its paper
-        int context;
-    } cases[] = {{1, -1, 81}, {2, -1, 89}, {3, -1, 96}, {0, 0, 68}, {0, 1, 74}, {0, 5, 0}, {1, 0, 81}, {2, 1, 89}, {3, 0, 96}};
-    for (const auto &c : cases) {
-        for (const bool save : {false, true}) {
-            std::unique_ptr<TPrintDataFileDialog> dialog;
-            if (save)
-                dialog = std::make_unique<TPrintDataSaveDialog>(nullptr);
-            else
-                dialog = std::make_unique<TPrintDataOpenDialog>(nullptr);
-            dialog->SetDocKind(c.docKind);
-            if (c.paperKind >= 0)
-                dialog->SetPaperKind(c.paperKind);
-            EXPECT_EQ(HelpContextOf(dialog.get()), c.context)
-                << "kind " << c.docKind << " paper " << c.paperKind << (save ? " save" : " open");
-        }
-    }
-}
-
-class PaperHelpContexts : public PaperDialogFixture
+class DialogManualPages : public DialogWindows, public ::testing::WithParamInterface<DialogPage>
 {
 };
 
-TEST_F(PaperHelpContexts, thePostcardAndEnvelopeDialogFollowsItsKindCombo)
+TEST_P(DialogManualPages, f1OpensThePageAboutTheDialog)
+{
+    const std::shared_ptr<QWidget> dialog = GetParam().make(*this);
+    EXPECT_EQ(manual.HeadingOpenedByF1In(dialog.get()), ManualF1::AsRead(GetParam().heading));
+}
+
+using D = DialogWindows;
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, DialogManualPages,
+    ::testing::Values(
+        DialogPage{"printMenu", [](D &) { return D::make<TPrintMenuDialog>(); }, u"印刷　メニュー"},
+        DialogPage{"designPrint",
+                   [](D &f) { return std::make_shared<TDesignPrintDialog>(nullptr, f.printer); },
+                   u"文面印刷 － 印刷"},
+        DialogPage{"layoutFont", [](D &) { return D::make<TLayoutFontDialog>(); }, u"フォントの設定"},
+        DialogPage{"layoutDetail", [](D &) { return D::make<TLayoutDetailDialog>(); }, u"フォント・配置の詳細設定"},
+        DialogPage{"dataForm", [](D &) { return D::make<TDataFormDialog>(); }, u"書式の設定"},
+        DialogPage{"additionInfo", [](D &) { return D::make<TAdditionInfoDialog>(); }, u"追加情報の設定"},
+        DialogPage{"backImage", [](D &) { return D::make<TBackImageDialog>(); }, u"背景の選択"},
+        DialogPage{"illustSetting", [](D &) { return D::make<TIllustSettingDialog>(); }, u"イラストの表示設定"},
+        DialogPage{"wordEdit", [](D &) { return D::make<TWordEditDialog>(); }, u"文章の編集"},
+        DialogPage{"wordSetting", [](D &) { return D::make<TWordSettingDialog>(); }, u"文章の表示設定"},
+        DialogPage{"figureSetting", [](D &) { return D::make<TFigureSettingDialog>(); }, u"図形の設定"},
+        DialogPage{"qrCodeSetting", [](D &) { return D::make<TQRCodeSettingDialog>(); }, u"QRコードの設定"},
+        DialogPage{"postcardPrint", [](D &f) { return f.layoutPrint(TLayoutKind::lkPostcard); },
+                   u"宛名印刷 － 印刷（はがき）"},
+        DialogPage{"envelopePrint", [](D &f) { return f.layoutPrint(TLayoutKind::lkEnvelope); },
+                   u"宛名印刷 － 印刷（封筒）"},
+        DialogPage{"labelPrint", [](D &f) { return f.layoutPrint(TLayoutKind::lkLabel); }, u"ラベル印刷 － 印刷"},
+        DialogPage{"cardPrint", [](D &f) { return f.layoutPrint(TLayoutKind::lkCard); }, u"名刺印刷 － 印刷"},
+        DialogPage{"postcardOpen", [](D &) { return D::printData(false, 0, 0); },
+                   u"開く・名前を付けて保存 － 宛名面（はがき）"},
+        DialogPage{"envelopeSave", [](D &) { return D::printData(true, 0, 1); },
+                   u"開く・名前を付けて保存 － 宛名面（封筒）"},
+        DialogPage{"labelOpen", [](D &) { return D::printData(false, 1, -1); }, u"開く・名前を付けて保存 － ラベル"},
+        DialogPage{"cardSaveWithAPaperTold", [](D &) { return D::printData(true, 2, 1); },
+                   u"開く・名前を付けて保存 － 名刺"},
+        DialogPage{"designOpen", [](D &) { return D::printData(false, 3, 0); }, u"開く・名前を付けて保存 － 文面"},
+        DialogPage{"postcardPaper", [](D &) { return D::papers(TPaperKind::Postcard); }, u"新規作成 － はがきの用紙"},
+        DialogPage{"envelopePaper", [](D &) { return D::papers(TPaperKind::Envelope); }, u"新規作成 － 封筒の用紙"},
+        DialogPage{"postcardCustomPaper", [](D &) { return D::customPaper(TPaperKind::Postcard); },
+                   u"カスタム用紙の作成 － はがき"},
+        DialogPage{"envelopeCustomPaper", [](D &) { return D::customPaper(TPaperKind::Envelope); },
+                   u"カスタム用紙の作成 － 封筒"},
+        DialogPage{"labelSheet", [](D &) { return D::sheets(2); }, u"新規作成 － ラベルの用紙"},
+        DialogPage{"cardSheet", [](D &) { return D::sheets(3); }, u"新規作成 － 名刺の用紙"},
+        DialogPage{"labelCustomSheet", [](D &) { return D::customSheet(TPaperKind::Label); },
+                   u"カスタム用紙の作成 － ラベル"},
+        DialogPage{"cardCustomSheet", [](D &) { return D::customSheet(TPaperKind::Card); },
+                   u"カスタム用紙の作成 － 名刺"},
+        DialogPage{"designPaper", [](D &) { return D::make<TNewDesignDialog>(); }, u"用紙の設定 － 文面"},
+        DialogPage{"senders", [](D &) { return D::make<TSenderForm>(); }, u"差出人の編集"},
+        DialogPage{"senderSetting", [](D &) { return D::make<TSenderSettingDialog>(); }, u"差出人情報の表示設定"}),
+    [](const ::testing::TestParamInfo<DialogPage> &info) { return std::string(info.param.name); });
+
+// A control deep inside the dialog asks for the same page as the dialog.
+TEST_F(DialogWindows, f1InAControlOfTheDialogOpensTheDialogsPage)
+{
+    TWordSettingDialog dialog(nullptr);
+    dialog.show();
+    QWidget *last = nullptr;
+    for (QWidget *child : dialog.findChildren<QWidget *>())
+        if (child->isVisible() && child->isEnabled() && (child->focusPolicy() & Qt::TabFocus))
+            last = child;
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(manual.HeadingOpenedByF1(last), ManualF1::AsRead(u"文章の表示設定")) << last->objectName().toStdString();
+}
+
+TEST_F(DialogWindows, thePaperDialogsPageFollowsTheKindChosenInIt)
 {
     TNewLayoutDialog dialog(nullptr);
-    EXPECT_EQ(HelpContextOf(&dialog), 66);
     dialog.ShowFormat(firstOf(TPaperKind::Postcard));
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     auto *kind = dialog.findChild<QComboBox *>(QStringLiteral("cbxPaperKind"));
     ASSERT_NE(kind, nullptr);
-    kind->setFocus();
+    EXPECT_EQ(manual.HeadingOpenedByF1(kind), ManualF1::AsRead(u"新規作成 － はがきの用紙"));
     QTest::keyClick(kind, Qt::Key_Down);
     ASSERT_EQ(kind->currentIndex(), 1);
-    EXPECT_EQ(HelpContextOf(&dialog), 72);
+    EXPECT_EQ(manual.HeadingOpenedByF1(kind), ManualF1::AsRead(u"新規作成 － 封筒の用紙"));
     QTest::keyClick(kind, Qt::Key_Up);
-    EXPECT_EQ(HelpContextOf(&dialog), 66);
-    dialog.ShowFormat(firstOf(TPaperKind::Envelope));
-    EXPECT_EQ(HelpContextOf(&dialog), 72);
-}
-
-TEST_F(PaperHelpContexts, theCustomPaperDialogFollowsItsBase)
-{
-    TNewLayoutDialog papers(nullptr);
-    TCustomLayoutFormatDialog custom(&papers, &papers);
-    custom.SetBaseFormat(firstOf(TPaperKind::Envelope));
-    EXPECT_EQ(HelpContextOf(&custom), 73);
-    custom.SetBaseFormat(firstOf(TPaperKind::Postcard));
-    EXPECT_EQ(HelpContextOf(&custom), 67);
-}
-
-TEST_F(PaperHelpContexts, theSheetDialogsFollowLabelOrCard)
-{
-    for (const auto &[kind, context] : {std::pair{2, 79}, std::pair{3, 87}}) {
-        TNewLabelDialog sheets(nullptr);
-        sheets.SetLabelKind(kind);
-        EXPECT_EQ(HelpContextOf(&sheets), context) << kind;
-    }
-    TNewLabelDialog sheets(nullptr);
-    sheets.SetLabelKind(2);
-    TCustomLabelDialog custom(&sheets, &sheets);
-    custom.SetBaseSheet(firstOf(TPaperKind::Card));
-    EXPECT_EQ(HelpContextOf(&custom), 88);
-    custom.SetBaseSheet(firstOf(TPaperKind::Label));
-    EXPECT_EQ(HelpContextOf(&custom), 80);
-    EXPECT_EQ(HelpContextOf(std::make_unique<TNewDesignDialog>(nullptr).get()), 95);
-}
-
-class SenderHelpContexts : public SenderFixture
-{
-};
-
-TEST_F(SenderHelpContexts, theSenderWindowsAnswerWithTheirPages)
-{
-    ScriptedMessageBoxes boxes;
-    EXPECT_EQ(HelpContextOf(std::make_unique<TSenderForm>(nullptr).get()), 107);
-    EXPECT_EQ(HelpContextOf(std::make_unique<TSenderSettingDialog>(nullptr).get()), 110);
+    EXPECT_EQ(manual.HeadingOpenedByF1(kind), ManualF1::AsRead(u"新規作成 － はがきの用紙"));
 }
 
 } // namespace

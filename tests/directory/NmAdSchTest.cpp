@@ -39,6 +39,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 // The directory search window over the real directory library, the address
@@ -726,6 +727,99 @@ TEST_F(NmAdSchTest, theNameEntryTakesAtMost34BytesAndCutsALongerTextWhenLeft)
     QApplication::processEvents();
     emit edit->editingFinished();
     EXPECT_EQ(window->NameText(), QStringLiteral("Aあいうえおかきくけこさしすせそた"));
+}
+
+// ---- the name entry as it takes the focus ---------------------------------------
+
+// The name of the last search stays in the entry; whenever the entry takes
+// the focus from the keyboard or as the window comes up, its text is
+// selected, so what the user types is the new name and not the old one
+// with the new one behind it.
+struct NameFocusCase {
+    const char *name;
+    int hisCount; // 0: the plain edit, else the history combo
+    // Brings the focus into the name entry after a search for 見本.
+    std::function<void(TNameAdrsSearch *&window)> focus;
+};
+
+class NameEntryFocusTest : public NmAdSchTest, public ::testing::WithParamInterface<NameFocusCase>
+{
+};
+
+void activate(QWidget *window)
+{
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
+TEST_P(NameEntryFocusTest, typingReplacesTheNameOfTheLastSearch)
+{
+    HisCount = GetParam().hisCount;
+    delete window;
+    window = new TNameAdrsSearch;
+    window->show();
+    ASSERT_NO_FATAL_FAILURE(activate(window));
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    ASSERT_NO_FATAL_FAILURE(GetParam().focus(window));
+    QWidget *entry = QApplication::focusWidget();
+    ASSERT_TRUE(entry == window->NameEdit() || entry == window->NameEdit()->parentWidget())
+        << (entry ? entry->objectName().toStdString() : "none");
+    TypeCharacters(entry, QStringLiteral("佐藤"));
+    EXPECT_EQ(window->NameText(), QStringLiteral("佐藤"));
+}
+
+// The window opened anew after a search: the entry shows the kept name.
+void reopened(TNameAdrsSearch *&window)
+{
+    delete window;
+    window = new TNameAdrsSearch;
+    window->show();
+    ASSERT_NO_FATAL_FAILURE(activate(window));
+    ASSERT_EQ(window->NameText(), QStringLiteral("見本"));
+}
+
+// The user clicked at the end of the name, went to another window and came back.
+void returned(TNameAdrsSearch *&window)
+{
+    QLineEdit *edit = window->NameEdit();
+    QWidget *entry = edit->parentWidget() == window->findChild<QComboBox *>(QStringLiteral("nmcbxName"))
+                         ? edit->parentWidget()
+                         : static_cast<QWidget *>(edit);
+    entry->setFocus(Qt::MouseFocusReason);
+    edit->end(false);
+    QWidget other;
+    other.show();
+    ASSERT_NO_FATAL_FAILURE(activate(&other));
+    ASSERT_NO_FATAL_FAILURE(activate(window));
+}
+
+// Shift+Tab from the first match-kind button back into the entry.
+void tabbedBack(TNameAdrsSearch *&window)
+{
+    auto *front = window->findChild<QRadioButton *>(QStringLiteral("rbFront"));
+    front->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(front, Qt::Key_Backtab, Qt::ShiftModifier);
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, NameEntryFocusTest,
+                         ::testing::Values(NameFocusCase{"reopenedCombo", 10, reopened},
+                                           NameFocusCase{"reopenedEdit", 0, reopened},
+                                           NameFocusCase{"returnedCombo", 10, returned},
+                                           NameFocusCase{"returnedEdit", 0, returned},
+                                           NameFocusCase{"tabbedBackCombo", 10, tabbedBack},
+                                           NameFocusCase{"tabbedBackEdit", 0, tabbedBack}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// A click places the caret where the user clicked: the text stays unselected.
+TEST_F(NmAdSchTest, aClickIntoTheNameEntryLeavesItsTextUnselected)
+{
+    ASSERT_NO_FATAL_FAILURE(activate(window));
+    setName(QStringLiteral("見本"));
+    find<QPushButton>("bbtnClose")->setFocus();
+    QLineEdit *edit = window->NameEdit();
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
+    EXPECT_TRUE(edit->hasFocus() || edit->parentWidget()->hasFocus());
+    EXPECT_FALSE(edit->hasSelectedText());
 }
 
 // ---- the name-reading popup ---------------------------------------------------

@@ -4,6 +4,7 @@
 #include "core/PDFHelp.h"
 #include "links/QRMap.h"
 #include "links/LinkUrl.h"
+#include "support/ManualF1.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
@@ -122,14 +123,33 @@ TEST_F(WebSearchTest, enterWalksFromWordToEngineToSearch)
     EXPECT_TRUE(boxes.shown().isEmpty());
 }
 
-// The link windows of the record form answer F1 with their manual pages.
-TEST_F(WebSearchTest, webSearchAndTheMapCodeAnswerWithTheirPages)
+// Where Enter has led, Return searches: the word with the engine shown.
+TEST_F(WebSearchTest, returnOnTheSearchButtonSearches)
 {
+    TWebSearch dialog;
+    dialog.SetSearchText(QStringLiteral("株式会社 東"));
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    engine(dialog)->setCurrentIndex(3);
+    engine(dialog)->setFocus();
+    QTest::keyClick(engine(dialog), Qt::Key_Return);
+    ASSERT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("bbtnSearch"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(world.urls.opened.size(), 1);
+    EXPECT_EQ(world.urls.opened.constFirst(), WebSearchUrl(3, QStringLiteral("株式会社 東")));
+    EXPECT_EQ(dialog.result(), 1);
+}
+
+// F1 in the link windows of the record form opens their manual pages.
+TEST_F(WebSearchTest, f1InTheWebSearchAndTheMapCodeOpensTheirPages)
+{
+    ManualF1 manual;
     TWebSearch search;
-    EXPECT_EQ(HelpContextOf(&search), 42);
-    EXPECT_EQ(HelpContextOf(engine(search)), 42);
+    EXPECT_EQ(manual.HeadingOpenedByF1In(&search), ManualF1::AsRead(u"Web検索"));
+    EXPECT_EQ(manual.HeadingOpenedByF1(engine(search)), ManualF1::AsRead(u"Web検索"));
     TQRCodeMap code;
-    EXPECT_EQ(HelpContextOf(&code), 43);
+    EXPECT_EQ(manual.HeadingOpenedByF1In(&code), ManualF1::AsRead(u"iMapFan/ケータイ地図MapFan"));
 }
 
 } // namespace
