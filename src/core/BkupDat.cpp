@@ -114,6 +114,8 @@ QString CopyResultMark(int code)
         return QStringLiteral("○");
     if (code == CopyResult::Partly)
         return QStringLiteral("△");
+    if (code == CopyResult::Kept)
+        return QStringLiteral("－");
     return QStringLiteral("×");
 }
 
@@ -121,6 +123,7 @@ QString CopyResultReason(int code)
 {
     switch (code) {
     case CopyResult::Partly: return QStringLiteral("一部失敗");
+    case CopyResult::Kept: return QStringLiteral("復元対象外");
     case CopyResult::Failed: return QStringLiteral("コピー失敗");
     case CopyResult::NoFolder: return QStringLiteral("フォルダーの作成に失敗");
     default: return {};

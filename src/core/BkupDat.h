@@ -24,6 +24,7 @@ namespace CopyResult {
 constexpr int Done = 0;
 constexpr int Nothing = 1; // nothing to copy: no row is shown
 constexpr int Partly = 2;
+constexpr int Kept = 3; // left out on purpose: the destination keeps its own file
 constexpr int Failed = 8;
 constexpr int NoFolder = 9; // the destination folder cannot be made
 } // namespace CopyResult
@@ -36,8 +37,8 @@ struct TCopyRow
 };
 using TCopyRows = QList<TCopyRow>;
 
-// The mark and the reason a result row shows: "○"/"△"/"×" and "一部失敗",
-// "コピー失敗", "フォルダーの作成に失敗" or nothing.
+// The mark and the reason a result row shows: "○"/"△"/"－"/"×" and
+// "一部失敗", "復元対象外", "コピー失敗", "フォルダーの作成に失敗" or nothing.
 [[nodiscard]] QString CopyResultMark(int code);
 [[nodiscard]] QString CopyResultReason(int code);
 

@@ -623,9 +623,15 @@ void TRestoreRun::RestoreOthers()
         OtherResults.append({DataFileLabel(name), r});
     }
     for (const QString &name : DataFolderFiles()) {
-        // The default sender belongs to the installation using the folder.
-        if (name == QStringLiteral("Sender.ini") || !QFileInfo::exists(SrcFolder + name))
+        if (!QFileInfo::exists(SrcFolder + name))
             continue;
+        // The default sender belongs to the installation using the folder:
+        // it is not restored, and the result says so in the row the backup
+        // showed it in.
+        if (name == QStringLiteral("Sender.ini")) {
+            OtherResults.append({DataFileLabel(name), CopyResult::Kept});
+            continue;
+        }
         const bool ok = name == CustomPapersName ? RestoreCustomPapers(SrcFolder + name, DestFolder + name)
                                                  : CopyDataFile(SrcFolder + name, DestFolder + name);
         OtherResults.append({DataFileLabel(name), ok ? CopyResult::Done : CopyResult::Failed});

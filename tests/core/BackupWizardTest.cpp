@@ -265,6 +265,68 @@ TEST_F(Wizards, restoreListsTheSenderRowTheBackupListed)
         << qPrintable(resultRows(restoreWizard).join(", "));
 }
 
+// The cells of the result list, one string a row: caption, mark, reason.
+QStringList resultCells(QWidget &wizard)
+{
+    QStringList rows;
+    auto *list = wizard.findChild<QTreeWidget *>(QStringLiteral("lvResult"));
+    for (int i = 0; list && i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = list->topLevelItem(i);
+        rows << row->text(0) + QLatin1Char('|') + row->text(1) + QLatin1Char('|') + row->text(2);
+    }
+    return rows;
+}
+
+QStringList resultCaptions(QWidget &wizard)
+{
+    QStringList captions;
+    for (const QString &row : resultCells(wizard))
+        captions << row.section(QLatin1Char('|'), 0, 0);
+    return captions;
+}
+
+TEST_F(Wizards, restoreOfABackupListsEveryFileTheBackupListed)
+{
+    // A data folder as a user has it after a while: the book in the folder
+    // named after it, senders with a default one chosen, a saved postcard,
+    // a history and a filter pattern.
+    WriteMarkedBook(AdrsPath + QStringLiteral("家族"), "a", 3);
+    AdrsFolderList = {{"家族", "家族", AdrsStateUnchanged}};
+    ASSERT_TRUE(SaveBookOrder(nullptr));
+    WriteSenderTable(OtherPath, 2);
+    writeBytes(DataPath + "Sender.ini", "[SENDER]\r\nDefault=1\r\n");
+    QDir().mkpath(DataPath + "Layout");
+    QDir().mkpath(HistoryPath);
+    writeBytes(DataPath + "Layout/年賀状.gpl", "layout");
+    writeBytes(HistoryPath + "Post.mtd", "部長\r\n");
+    writeBytes(DataPath + "Search.ptn", "pattern");
+
+    const QString backup = home.root() + "/usb/backup/";
+    TBackupData backupWizard;
+    child<QLineEdit>(backupWizard, "edtDest")->setText(backup);
+    backupWizard.btnNextClick();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    backupWizard.btnBackupClick();
+    ASSERT_EQ(backupWizard.Page(), 2);
+    ASSERT_TRUE(resultCaptions(backupWizard).contains(QStringLiteral("差出人情報ファイル")))
+        << qPrintable(resultCells(backupWizard).join(", "));
+
+    TRestoreData restoreWizard;
+    child<QLineEdit>(restoreWizard, "edtSrc")->setText(backup);
+    restoreWizard.btnNextClick();
+    ASSERT_EQ(restoreWizard.Page(), 1);
+    boxes.enqueue(IDYES);
+    restoreWizard.btnRestoreClick();
+    ASSERT_EQ(restoreWizard.Page(), 2);
+    EXPECT_EQ(resultCaptions(restoreWizard).join(QStringLiteral(", ")).toStdString(),
+              resultCaptions(backupWizard).join(QStringLiteral(", ")).toStdString());
+    // The default sender stays the destination's own, and the row says so.
+    EXPECT_TRUE(resultCells(restoreWizard).contains(QStringLiteral("差出人情報ファイル|－|復元対象外")))
+        << qPrintable(resultCells(restoreWizard).join(", "));
+    EXPECT_FALSE(saveScreenshot(&restoreWizard, QStringLiteral("RestoreData-result-beside-backup")).isEmpty());
+}
+
 TEST_F(Wizards, restoreThatCannotWriteTheSettingsKeepsTheDataFolderInMemoryToo)
 {
     const QString src = home.root() + "/backup/";

@@ -485,9 +485,13 @@ TEST_F(Restore, neverCopiesTheDefaultSenderFile)
     WriteMarkedBook(backup + "Adrs/家族", "new", 1);
     writeBytes(backup + "Sender.ini", "[SENDER]\r\n");
     writeBytes(backup + "Search.ptn", "p");
-    run();
+    const TRestoreRun r = run();
     EXPECT_FALSE(QFileInfo::exists(dest + "Sender.ini"));
     EXPECT_TRUE(QFileInfo::exists(dest + "Search.ptn"));
+    // Listed where the backup listed it, as left out.
+    ASSERT_FALSE(r.OtherResults.isEmpty());
+    EXPECT_EQ(r.OtherResults.last().Label, QStringLiteral("差出人情報ファイル"));
+    EXPECT_EQ(r.OtherResults.last().Code, CopyResult::Kept);
 }
 
 TEST_F(Restore, restoresTheSenderTableWhole)
