@@ -231,6 +231,29 @@ TEST_F(Wizards, restoreIntoAnotherFolderCanMakeItTheDataFolder)
 
 namespace {
 
+// The backup wizard run to its result page into Folder, both questions
+// answered yes.
+void backUpTo(TBackupData &Wizard, const QString &Folder, ScriptedMessageBoxes &Boxes)
+{
+    Wizard.findChild<QLineEdit *>(QStringLiteral("edtDest"))->setText(Folder);
+    Wizard.btnNextClick();
+    Boxes.enqueue(IDYES);
+    Boxes.enqueue(IDYES);
+    Wizard.btnBackupClick();
+    ASSERT_EQ(Wizard.Page(), 2);
+}
+
+// The restore wizard run to its result page from the backup in Folder.
+void restoreFrom(TRestoreData &Wizard, const QString &Folder, ScriptedMessageBoxes &Boxes)
+{
+    Wizard.findChild<QLineEdit *>(QStringLiteral("edtSrc"))->setText(Folder);
+    Wizard.btnNextClick();
+    ASSERT_EQ(Wizard.Page(), 1);
+    Boxes.enqueue(IDYES);
+    Wizard.btnRestoreClick();
+    ASSERT_EQ(Wizard.Page(), 2);
+}
+
 // The rows of the result list: label and mark.
 QStringList resultRows(QWidget &wizard)
 {
@@ -246,21 +269,11 @@ TEST_F(Wizards, restoreListsTheSenderRowTheBackupListed)
     // A new user's data folder: one book, no sender entered yet.
     const QString backup = home.root() + "/usb/backup/";
     TBackupData backupWizard;
-    child<QLineEdit>(backupWizard, "edtDest")->setText(backup);
-    backupWizard.btnNextClick();
-    boxes.enqueue(IDYES);
-    boxes.enqueue(IDYES);
-    backupWizard.btnBackupClick();
-    ASSERT_EQ(backupWizard.Page(), 2);
+    ASSERT_NO_FATAL_FAILURE(backUpTo(backupWizard, backup, boxes));
     ASSERT_TRUE(resultRows(backupWizard).contains(QStringLiteral("差出人ファイル ○"))) << qPrintable(resultRows(backupWizard).join(", "));
 
     TRestoreData restoreWizard;
-    child<QLineEdit>(restoreWizard, "edtSrc")->setText(backup);
-    restoreWizard.btnNextClick();
-    ASSERT_EQ(restoreWizard.Page(), 1);
-    boxes.enqueue(IDYES);
-    restoreWizard.btnRestoreClick();
-    ASSERT_EQ(restoreWizard.Page(), 2);
+    ASSERT_NO_FATAL_FAILURE(restoreFrom(restoreWizard, backup, boxes));
     EXPECT_TRUE(resultRows(restoreWizard).contains(QStringLiteral("差出人ファイル ○")))
         << qPrintable(resultRows(restoreWizard).join(", "));
 }
@@ -303,22 +316,12 @@ TEST_F(Wizards, restoreOfABackupListsEveryFileTheBackupListed)
 
     const QString backup = home.root() + "/usb/backup/";
     TBackupData backupWizard;
-    child<QLineEdit>(backupWizard, "edtDest")->setText(backup);
-    backupWizard.btnNextClick();
-    boxes.enqueue(IDYES);
-    boxes.enqueue(IDYES);
-    backupWizard.btnBackupClick();
-    ASSERT_EQ(backupWizard.Page(), 2);
+    ASSERT_NO_FATAL_FAILURE(backUpTo(backupWizard, backup, boxes));
     ASSERT_TRUE(resultCaptions(backupWizard).contains(QStringLiteral("差出人情報ファイル")))
         << qPrintable(resultCells(backupWizard).join(", "));
 
     TRestoreData restoreWizard;
-    child<QLineEdit>(restoreWizard, "edtSrc")->setText(backup);
-    restoreWizard.btnNextClick();
-    ASSERT_EQ(restoreWizard.Page(), 1);
-    boxes.enqueue(IDYES);
-    restoreWizard.btnRestoreClick();
-    ASSERT_EQ(restoreWizard.Page(), 2);
+    ASSERT_NO_FATAL_FAILURE(restoreFrom(restoreWizard, backup, boxes));
     EXPECT_EQ(resultCaptions(restoreWizard).join(QStringLiteral(", ")).toStdString(),
               resultCaptions(backupWizard).join(QStringLiteral(", ")).toStdString());
     // The default sender stays the destination's own, and the row says so.

@@ -4,21 +4,14 @@
 // area (70 x 35 mm in the stamp's corner), with 2 mm clear all round,
 // beside or under a vertical address and under a horizontal name. A
 // vertical postcard printed through the print wizard is measured on the PDF.
-#include "EditorsFixture.h"
-#include "FakeHost.h"
-#include "WizardAnswer.h"
+#include "PrintedInk.h"
 #include "editors/LayoutForm.h"
 #include "items/AddressRect.h"
 #include "items/NameRect.h"
-#include "support/DataFolders.h"
 #include "support/PostBars.h"
-#include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
-#include <QDir>
-#include <QPrinter>
 #include <QRectF>
-#include <QTemporaryDir>
 
 #include <string>
 #include <vector>
@@ -182,35 +175,12 @@ INSTANTIATE_TEST_SUITE_P(DefaultFrames, BarcodePlace, ::testing::ValuesIn(postal
 // The vertical postcard printed through the print wizard: the bars found on
 // the PDF's page image stand inside Japan Post's limits with nothing else
 // printed within 2 mm of them, and read back as a customer barcode.
-class PostcardBarcodePrint : public ::testing::Test
+class PostcardBarcodePrint : public PrintedInkFixture, public ::testing::Test
 {
 protected:
-    void SetUp() override { QDir().mkpath(DataRoot); }
-
-    QImage printFirstRecord(TPrintEditor &Editor)
-    {
-        const QString pdf = out.filePath(QStringLiteral("run.pdf"));
-        Editor.Printer().setOutputFormat(QPrinter::PdfFormat);
-        Editor.Printer().setOutputFileName(pdf);
-        host.Rows.RecNos = {1, 2, 3};
-        host.Rows.SelectedRows = {0};
-        WizardAnswer answer;
-        Editor.ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
-        Editor.ExecPrintDialog = [pdf](QPrinter &Printer) {
-            Printer.setOutputFileName(pdf);
-            return true;
-        };
-        Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
-        return renderPdf(pdf, kPageDpi).value(0);
-    }
+    QImage printFirstRecord(TPrintEditor &Editor) { return PrintThroughWizard(Editor, 1, 600, kPageDpi); }
 
     static constexpr int kPageDpi = 300;
-    QTemporaryDir home;
-    ScopedDataFolders folders{home.path()};
-    ScriptedMessageBoxes boxes;
-    SampleBook book;
-    FakeHost host{book.table};
-    QTemporaryDir out;
 };
 
 TEST_F(PostcardBarcodePrint, verticalPostcardPrintsItsBarsWhereJapanPostReadsThem)

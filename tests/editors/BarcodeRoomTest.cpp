@@ -2,20 +2,13 @@
 // the layout's items came to be: the label editor's own commands build the
 // layout, the run goes through the print wizard to a PDF, and the ink of
 // the record printed in the first label must stay on that label.
-#include "EditorsFixture.h"
-#include "FakeHost.h"
-#include "WizardAnswer.h"
+#include "PrintedInk.h"
 #include "editors/LabelForm.h"
 #include "items/BarRect.h"
-#include "support/DataFolders.h"
 #include "support/RowName.h"
-#include "support/ScriptedMessageBoxes.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDir>
-#include <QPrinter>
-#include <QTemporaryDir>
 
 #include <functional>
 
@@ -58,37 +51,13 @@ void setPaper(TLabelForm &Editor, int Paper)
     Editor.SetLayout(Paper, catalogueFormat(Paper, &grid), grid);
 }
 
-class BarcodeRoom : public ::testing::TestWithParam<RoadCase>
+class BarcodeRoom : public PrintedInkFixture, public ::testing::TestWithParam<RoadCase>
 {
 protected:
-    void SetUp() override { QDir().mkpath(DataRoot); }
-
-    // The ink of the first printed page, in dots at kDpi, and the first
-    // label's rectangle on it.
-    QImage printFirstRecord(TLabelForm &Editor)
-    {
-        Editor.Printer().setOutputFormat(QPrinter::PdfFormat);
-        Editor.Printer().setOutputFileName(out.filePath(QStringLiteral("run.pdf")));
-        host.Rows.RecNos = {1, 2, 3};
-        host.Rows.SelectedRows = {0};
-        WizardAnswer answer;
-        Editor.ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
-        // Each run's print dialog: the user confirms the file it offers.
-        Editor.ExecPrintDialog = [this](QPrinter &Printer) {
-            Printer.setOutputFileName(out.filePath(QStringLiteral("run.pdf")));
-            return true;
-        };
-        Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
-        return renderPdf(out.filePath(QStringLiteral("run.pdf")), kDpi).value(0);
-    }
+    // The ink of the first printed page, in dots at kDpi.
+    QImage printFirstRecord(TLabelForm &Editor) { return PrintThroughWizard(Editor, 1, 600, kDpi); }
 
     static constexpr int kDpi = 100;
-    QTemporaryDir home;
-    ScopedDataFolders folders{home.path()};
-    ScriptedMessageBoxes boxes;
-    SampleBook book;
-    FakeHost host{book.table};
-    QTemporaryDir out;
 };
 
 TEST_P(BarcodeRoom, printsNothingOutsideTheLabel)
