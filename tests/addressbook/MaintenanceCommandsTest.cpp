@@ -28,6 +28,33 @@ namespace {
 
 using MaintenanceCommandsTest = RecordFormTest;
 
+struct RestoreRun {
+    bool reached = false; // the wizard came to its result page
+    QStringList rows;     // the result list's rows: caption and mark
+};
+
+// The restore command run through its wizard from the backup in Folder,
+// its question answered yes, and the wizard closed from its result page.
+RestoreRun restoreThroughTheCommand(QAction *Restore, const QString &Folder, ScriptedMessageBoxes &Boxes)
+{
+    RestoreRun run;
+    QTimer::singleShot(0, [&] {
+        auto *wizard = qobject_cast<TRestoreData *>(QApplication::activeModalWidget());
+        ASSERT_NE(wizard, nullptr);
+        wizard->findChild<QLineEdit *>(QStringLiteral("edtSrc"))->setText(Folder);
+        wizard->btnNextClick();
+        Boxes.enqueue(IDYES);
+        wizard->btnRestoreClick();
+        run.reached = wizard->Page() == 2;
+        auto *result = wizard->findChild<QTreeWidget *>(QStringLiteral("lvResult"));
+        for (int i = 0; result && i < result->topLevelItemCount(); ++i)
+            run.rows << result->topLevelItem(i)->text(0) + QLatin1Char(' ') + result->topLevelItem(i)->text(1);
+        wizard->btnCloseClick();
+    });
+    Restore->trigger();
+    return run;
+}
+
 TEST_F(MaintenanceCommandsTest, commandsAreAvailableWithABookOpen)
 {
     for (const char *name : {"actBackup", "actRestore", "actOptimize", "actRepairIndex", "actConvertKykbn",
@@ -53,19 +80,7 @@ TEST_F(MaintenanceCommandsTest, restoringTheOpenBookReopensItWithTheRestoredReco
     list->RefreshList(false, true, false);
     ASSERT_EQ(list->GetRowCount(), kBookRows + 2);
 
-    bool drove = false;
-    QTimer::singleShot(0, [&] {
-        auto *wizard = qobject_cast<TRestoreData *>(QApplication::activeModalWidget());
-        ASSERT_NE(wizard, nullptr);
-        wizard->findChild<QLineEdit *>(QStringLiteral("edtSrc"))->setText(backup);
-        wizard->btnNextClick();
-        boxes.enqueue(IDYES);
-        wizard->btnRestoreClick();
-        drove = wizard->Page() == 2;
-        wizard->btnCloseClick();
-    });
-    action("actRestore")->trigger();
-    EXPECT_TRUE(drove);
+    EXPECT_TRUE(restoreThroughTheCommand(action("actRestore"), backup, boxes).reached);
     EXPECT_EQ(list->GetRowCount(), kBookRows);
     EXPECT_EQ(DMMurven19->AdrsOpenCount(), 1);
     for (const TMessageBoxRequest &box : boxes.shown())
@@ -118,20 +133,7 @@ TEST_F(MaintenanceCommandsTest, restoreTakesTheGroupNamesABackupHoldsUnderTheirA
     // ... renames the groups since, and restores the backup.
     ASSERT_NO_FATAL_FAILURE(nameGroups({QStringLiteral("旧友"), QStringLiteral("親戚")}));
     const int before = boxes.count();
-    QStringList rows;
-    QTimer::singleShot(0, [&] {
-        auto *wizard = qobject_cast<TRestoreData *>(QApplication::activeModalWidget());
-        ASSERT_NE(wizard, nullptr);
-        wizard->findChild<QLineEdit *>(QStringLiteral("edtSrc"))->setText(backup);
-        wizard->btnNextClick();
-        boxes.enqueue(IDYES);
-        wizard->btnRestoreClick();
-        auto *result = wizard->findChild<QTreeWidget *>(QStringLiteral("lvResult"));
-        for (int i = 0; result && i < result->topLevelItemCount(); ++i)
-            rows << result->topLevelItem(i)->text(0) + QLatin1Char(' ') + result->topLevelItem(i)->text(1);
-        wizard->btnCloseClick();
-    });
-    action("actRestore")->trigger();
+    const QStringList rows = restoreThroughTheCommand(action("actRestore"), backup, boxes).rows;
     EXPECT_EQ(boxes.count(), before + 1) << "the restore question only";
     EXPECT_TRUE(rows.contains(QStringLiteral("グループ名： Book1 ○"))) << qPrintable(rows.join(u'|'));
 
