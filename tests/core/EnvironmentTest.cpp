@@ -7,6 +7,7 @@
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/Screenshot.h"
+#include "support/SaveFaultCases.h"
 #include "util/SubUnit.h"
 
 #include <QApplication>
@@ -342,30 +343,16 @@ TEST_F(SettingsDialog, aSettingsFileThatCannotBeWrittenIsReportedAndTheRunKeepsI
 
 // A settings file the disk refuses is reported with the cause to mend; the
 // dialog stays with what was chosen.
-struct SettingsDiskCase {
-    const char *name;
-    SafeFile::Step step;
-    int systemErrno;
-    const char16_t *cause;
-};
-void PrintTo(const SettingsDiskCase &c, std::ostream *os) { *os << c.name; }
-class SettingsDiskFault : public SettingsDialog, public ::testing::WithParamInterface<SettingsDiskCase>
-{
-protected:
-    void TearDown() override
-    {
-        SafeFile::setFailureHook({});
-        SettingsDialog::TearDown();
-    }
-};
+class SettingsDiskFault : public SettingsDialog, public ::testing::WithParamInterface<SaveFaultCase> {};
 
 TEST_P(SettingsDiskFault, isReportedWithItsCause)
 {
     open();
     child<QCheckBox>("chkUpdate")->setChecked(false);
-    SafeFile::setFailureHook([step = GetParam().step](SafeFile::Step s) { return s == step; }, GetParam().systemErrno);
-    pressSet();
-    SafeFile::setFailureHook({});
+    {
+        const ScopedSaveFault fault(GetParam());
+        pressSet();
+    }
     EXPECT_TRUE(UpdateCheck);
     EXPECT_TRUE(dialog->isVisible());
     ASSERT_EQ(boxes.count(), 1);
@@ -375,15 +362,7 @@ TEST_P(SettingsDiskFault, isReportedWithItsCause)
     EXPECT_FALSE(child<QCheckBox>("chkUpdate")->isChecked());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Causes, SettingsDiskFault,
-    ::testing::Values(SettingsDiskCase{"folderNotWritable", SafeFile::Step::CreateTemporary, EACCES,
-                                       u"ファイルのあるフォルダーに書き込む権限がありません。"},
-                      SettingsDiskCase{"readOnlyDisk", SafeFile::Step::CreateTemporary, EROFS,
-                                       u"ディスクが読み取り専用のため、書き込めません。"},
-                      SettingsDiskCase{"diskFull", SafeFile::Step::WriteTemporary, ENOSPC,
-                                       u"ディスクの空き容量が足りません。"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Causes, SettingsDiskFault, SaveFaultCases(), SaveFaultName);
 
 // The chosen disc drive is written as the mount point it is, whatever its
 // name holds (a volume label with " [" in it becomes part of the mount

@@ -18,6 +18,7 @@
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/SaveFaultCases.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -80,22 +81,7 @@ TEST_F(EditorFiles, saveAsWritesTheTitleInTheKindsFolder)
 
 // A layout the disk refuses is reported with the cause to mend; the saved
 // file stays as it was and the editor keeps the changed layout.
-struct LayoutDiskCase {
-    const char *name;
-    SafeFile::Step step;
-    int systemErrno;
-    const char16_t *cause;
-};
-void PrintTo(const LayoutDiskCase &c, std::ostream *os) { *os << c.name; }
-class LayoutDiskFault : public EditorFiles, public ::testing::WithParamInterface<LayoutDiskCase>
-{
-protected:
-    void TearDown() override
-    {
-        SafeFile::setFailureHook({});
-        EditorFiles::TearDown();
-    }
-};
+class LayoutDiskFault : public EditorFiles, public ::testing::WithParamInterface<SaveFaultCase> {};
 
 TEST_P(LayoutDiskFault, saveNamesTheCauseAndKeepsTheFileAndTheLayout)
 {
@@ -103,9 +89,10 @@ TEST_P(LayoutDiskFault, saveNamesTheCauseAndKeepsTheFileAndTheLayout)
     const QString path = form.FileName();
     const QByteArray saved = fileBytes(path);
     form.Document().Items[2]->SetRect({100, 120, 150, 400});
-    SafeFile::setFailureHook([step = GetParam().step](SafeFile::Step s) { return s == step; }, GetParam().systemErrno);
-    action("actSave")->trigger();
-    SafeFile::setFailureHook({});
+    {
+        const ScopedSaveFault fault(GetParam());
+        action("actSave")->trigger();
+    }
     ASSERT_EQ(boxes.count(), 1);
     const QString shown = boxes.last().text;
     EXPECT_TRUE(shown.startsWith(QStringLiteral("印刷データを保存できませんでした\r\n"))) << qPrintable(shown);
@@ -114,15 +101,7 @@ TEST_P(LayoutDiskFault, saveNamesTheCauseAndKeepsTheFileAndTheLayout)
     EXPECT_EQ(form.Document().Items[2]->GetRect(), (TPageRect{100, 120, 150, 400}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Causes, LayoutDiskFault,
-    ::testing::Values(LayoutDiskCase{"folderNotWritable", SafeFile::Step::CreateTemporary, EACCES,
-                                     u"ファイルのあるフォルダーに書き込む権限がありません。"},
-                      LayoutDiskCase{"readOnlyDisk", SafeFile::Step::CreateTemporary, EROFS,
-                                     u"ディスクが読み取り専用のため、書き込めません。"},
-                      LayoutDiskCase{"diskFull", SafeFile::Step::WriteTemporary, ENOSPC,
-                                     u"ディスクの空き容量が足りません。"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Causes, LayoutDiskFault, SaveFaultCases(), SaveFaultName);
 
 TEST_F(EditorFiles, savedFileIsListedWithItsThumbnail)
 {

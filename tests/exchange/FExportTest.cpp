@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "support/Screenshot.h"
+#include "support/SaveFaultCases.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -164,31 +165,17 @@ TEST_F(FileExportTest, aFailedWriteIsReportedAndNeverCalledDone)
 }
 
 // An export the disk refuses names the cause to mend.
-struct ExportDiskCase {
-    const char *name;
-    SafeFile::Step step;
-    int systemErrno;
-    const char16_t *cause;
-};
-void PrintTo(const ExportDiskCase &c, std::ostream *os) { *os << c.name; }
-class ExportDiskFault : public FileExportTest, public ::testing::WithParamInterface<ExportDiskCase>
-{
-protected:
-    void TearDown() override
-    {
-        SafeFile::setFailureHook({});
-        FileExportTest::TearDown();
-    }
-};
+class ExportDiskFault : public FileExportTest, public ::testing::WithParamInterface<SaveFaultCase> {};
 
 TEST_P(ExportDiskFault, isReportedWithItsCause)
 {
     window().rbNormal->click();
     setItem(eiName);
     window().rbAll->click();
-    SafeFile::setFailureHook([step = GetParam().step](SafeFile::Step s) { return s == step; }, GetParam().systemErrno);
-    window().btnExportClick();
-    SafeFile::setFailureHook({});
+    {
+        const ScopedSaveFault fault(GetParam());
+        window().btnExportClick();
+    }
     ASSERT_GT(boxes.count(), 0);
     const QString shown = boxes.last().text;
     EXPECT_TRUE(shown.startsWith(QStringLiteral("ファイルに出力できませんでした  \r\n") + target)) << qPrintable(shown);
@@ -196,15 +183,7 @@ TEST_P(ExportDiskFault, isReportedWithItsCause)
     EXPECT_FALSE(QFile::exists(target));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Causes, ExportDiskFault,
-    ::testing::Values(ExportDiskCase{"folderNotWritable", SafeFile::Step::CreateTemporary, EACCES,
-                                     u"ファイルのあるフォルダーに書き込む権限がありません。"},
-                      ExportDiskCase{"readOnlyDisk", SafeFile::Step::CreateTemporary, EROFS,
-                                     u"ディスクが読み取り専用のため、書き込めません。"},
-                      ExportDiskCase{"diskFull", SafeFile::Step::WriteTemporary, ENOSPC,
-                                     u"ディスクの空き容量が足りません。"}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Causes, ExportDiskFault, SaveFaultCases(), SaveFaultName);
 
 TEST_F(FileExportTest, aUsersDollarFileBesideTheTargetIsNeitherTakenNorTouched)
 {
