@@ -52,6 +52,10 @@ public:
     explicit TAddressList(QWidget *Owner = nullptr);
     ~TAddressList() override;
 
+    // グループ名の設定 over Owner (this window, or the record form that asks
+    // for it); the windows showing group names take the new ones.
+    void EditGroupNames(QWidget *Owner);
+
     // ---- Rows and selection ----
     [[nodiscard]] int GetRowCount() const;
     [[nodiscard]] int GetSelCount() const;

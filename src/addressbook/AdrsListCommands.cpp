@@ -485,10 +485,18 @@ void TAddressList::actKeywordEditExecute()
 
 void TAddressList::actEditGroupExecute()
 {
+    EditGroupNames(this);
+}
+
+void TAddressList::EditGroupNames(QWidget *Owner)
+{
+    // The dialog belongs to the window it was asked from: owned by the main
+    // window, it would raise that over the record form, which then stays
+    // behind it after the dialog closes.
     const bool active = isActiveWindow();
-    TGruopEdit dialog(this);
-    if (active)
-        CenterFormOnOwner(&dialog, this);
+    TGruopEdit dialog(Owner);
+    if (active || Owner != this)
+        CenterFormOnOwner(&dialog, Owner);
     if (dialog.exec() == QDialog::Accepted && dialog.Changed) {
         FillGroupCombo();
         const int first = GetFirstSelected();

@@ -311,10 +311,8 @@ void TDataInquiry::RefreshKeywordCaptions()
 
 void TDataInquiry::EditGroup()
 {
-    if (AddressList) {
-        if (QAction *action = AddressList->findChild<QAction *>(QStringLiteral("actEditGroup")))
-            action->trigger();
-    }
+    if (AddressList)
+        AddressList->EditGroupNames(this);
     RefreshGroups();
     cbxGroup->setFocus();
 }

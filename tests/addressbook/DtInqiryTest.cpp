@@ -4,12 +4,14 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "widgets/ByteLimitValidator.h"
+#include "support/KeyInput.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -387,3 +389,28 @@ INSTANTIATE_TEST_SUITE_P(
                       FollowCase{"duplicatesHide", TListChange::Duplicates, 3, "--- / 4", 0, 2},
                       FollowCase{"deleteInList", TListChange::DeleteInList, 4, "3 / 4", 3, 5}),
     [](const ::testing::TestParamInfo<FollowCase> &info) { return std::string(info.param.Name); });
+
+// The record form's "…" beside the group opens グループ名の設定 over the
+// form itself: a dialog owned by the main window would raise that window
+// over the form and leave the form behind it. The name typed there is the
+// form's group list's at once.
+TEST_F(RecordFormTest, groupNameDialogFromTheFormBelongsToTheForm)
+{
+    openRow(0);
+    ASSERT_TRUE(form);
+    QWidget *owner = nullptr;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        owner = dialog->parentWidget();
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("edtGroup1"));
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        TypeCharacters(edit, QStringLiteral("同窓会"));
+        dialog->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+    });
+    click(QStringLiteral("bbtnEditGroup"));
+    EXPECT_EQ(owner, form.data());
+    EXPECT_TRUE(combo(QStringLiteral("cbxGroup"))->itemText(1).endsWith(QStringLiteral("同窓会")))
+        << qPrintable(combo(QStringLiteral("cbxGroup"))->itemText(1));
+}
