@@ -298,17 +298,18 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
     size_t nextBatch = 0;
     QList<std::optional<TAddressText>> batch;
     qsizetype batchFirst = 0;
+    // A record the book no longer holds (deleted since the list was taken,
+    // while the run prints) is left out, and the pieces after it move up:
+    // no sheet goes through the printer without its addressee. The pieces
+    // are laid as the plan lays them, over the records still there.
+    const int cells = std::max(1, m_document.CellsPerSheet());
+    const int firstCell = std::clamp(Options.FirstCell, 1, cells) - 1;
+    const qsizetype perCopy = RecNos.size() * std::max(1, Options.PrintsPerRecord);
+    qsizetype copy = 0;
+    int placedSheet = 0;
+    int placedCell = firstCell;
     for (int i = 0; i < places.size(); ++i) {
         const TPiecePlace &place = places[i];
-        if (place.Sheet != sheet) {
-            if (!NewPage()) {
-                if (Error)
-                    *Error = QStringLiteral("次のページを始められませんでした");
-                return false;
-            }
-            sheet = place.Sheet;
-            ++m_pages;
-        }
         if (nextBatch < batches.size() && batches[nextBatch].FirstPiece == i) {
             batchFirst = batches[nextBatch].FirstRecord;
             // A record the book cannot read stops the run with the reason:
@@ -323,12 +324,33 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
                 return false;
             }
         }
-        if (place.Record != merged) {
-            const std::optional<TAddressText> &record = batch.at(place.Record - batchFirst);
-            MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
-            merged = place.Record;
+        if (i / perCopy != copy) {
+            copy = i / perCopy;
+            ++placedSheet;
+            placedCell = firstCell;
         }
-        paintCell(Painter, place.Cell, Dpi, Options);
+        const std::optional<TAddressText> &record = batch.at(place.Record - batchFirst);
+        const bool gone = source && !record && RecNos[place.Record] > 0;
+        if (!gone) {
+            if (placedCell == cells) {
+                placedCell = 0;
+                ++placedSheet;
+            }
+            if (placedSheet != sheet) {
+                if (!NewPage()) {
+                    if (Error)
+                        *Error = QStringLiteral("次のページを始められませんでした");
+                    return false;
+                }
+                sheet = placedSheet;
+                ++m_pages;
+            }
+            if (place.Record != merged) {
+                MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
+                merged = place.Record;
+            }
+            paintCell(Painter, placedCell++, Dpi, Options);
+        }
         if (Progress && !Progress(i + 1, int(places.size()))) {
             if (Error)
                 *Error = QStringLiteral("印刷を中止しました");

@@ -167,20 +167,46 @@ void TImportAssignment::AutoAssign(const std::array<TImportField, ImportFieldCou
     }
     // Then the rows without such a column try their header names, the file's
     // columns in order, in half width and without regard to letter case.
-    for (TPass &pass : passes) {
+    QStringList samples;
+    samples.reserve(texts.size());
+    for (const QByteArray &text : std::as_const(texts))
+        samples << comparable(Cp932::decode(text));
+    const auto nameOf = [&samples](const TPass &Pass, int Column) -> const QString * {
+        for (const QString &name : Pass.Names)
+            if (samples[Column] == comparable(name))
+                return &name;
+        return nullptr;
+    };
+    // A keyword's caption kept from an older settings file may be a name of
+    // a row after the keywords (備考 ...): the keyword takes such a column
+    // only while another one is left for that row, as when an older export
+    // wrote both under the one name. The program's export writes the
+    // keyword's column under the keyword's fixed name then, taken above.
+    const auto leftFor = [&](size_t Keyword, int Column) {
+        for (size_t later = Keyword + 1; later < passes.size(); ++later) {
+            const TPass &other = passes[later];
+            if (!other.ColumnName.isEmpty() || other.Column >= 0 || !nameOf(other, Column))
+                continue;
+            bool another = false;
+            for (int i = 0; i < samples.size() && !another; ++i)
+                another = i != Column && !taken.contains(i) && nameOf(other, i);
+            if (!another)
+                return false;
+        }
+        return true;
+    };
+    for (size_t p = 0; p < passes.size(); ++p) {
+        TPass &pass = passes[p];
         if (pass.Column >= 0)
             continue;
-        for (int i = 0; i < texts.size() && pass.Column < 0; ++i) {
+        for (int i = 0; i < samples.size() && pass.Column < 0; ++i) {
             if (taken.contains(i))
                 continue;
-            const QString sample = comparable(Cp932::decode(texts[i]));
-            for (const QString &name : std::as_const(pass.Names)) {
-                if (sample == comparable(name)) {
-                    pass.Column = i;
-                    pass.Shown = name;
-                    taken.insert(i);
-                    break;
-                }
+            if (const QString *name = nameOf(pass, i);
+                name && (pass.ColumnName.isEmpty() || leftFor(p, i))) {
+                pass.Column = i;
+                pass.Shown = *name;
+                taken.insert(i);
             }
         }
     }

@@ -612,6 +612,11 @@ void RecoverSafeReplacesIn(const QString &folder, const QString &suffix)
     }
 }
 
+bool RenameNoReplace(const QString &from, const QString &to)
+{
+    return renameNoReplace(QFile::encodeName(from), QFile::encodeName(to));
+}
+
 namespace SafeFile {
 
 void setFailureHook(std::function<bool(Step)> hook, int systemErrno)

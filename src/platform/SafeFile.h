@@ -93,6 +93,11 @@ void RecoverSafeReplace(const QString &path);
 // before it shows the files.
 void RecoverSafeReplacesIn(const QString &folder, const QString &suffix);
 
+// Moves the file `from` to `to` only while no file is at `to`: one that
+// appeared there meanwhile (another program's) is never replaced, and the
+// move fails with errno EEXIST.
+[[nodiscard]] bool RenameNoReplace(const QString &from, const QString &to);
+
 // The name the file now at `path` takes while it is being replaced (same
 // folder, its size and modification time as the mark); empty when no file is
 // there.

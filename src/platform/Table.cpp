@@ -1,6 +1,7 @@
 #include "platform/Table.h"
 
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
 #include "platform/SqlCipher.h"
 #include "platform/WriteError.h"
 
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <exception>
 #include <map>
 #include <utility>
@@ -1066,10 +1066,12 @@ bool TTable::CreateTable(QString *error)
     }
     ok = ok && SqlCipher::exec(db, "COMMIT;", &err);
     SqlCipher::close(db);
-    const QByteArray made = QFile::encodeName(tmp);
-    if (ok && ::rename(made.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        err = QStringLiteral("ファイル %1 を作成できません。%2")
-                  .arg(d->path, WriteErrorReason(errno, TWriteTarget::Folder));
+    // Only into an empty place: a book another program made under this name
+    // while this one was being written stays as it is.
+    if (ok && !RenameNoReplace(tmp, target.absoluteFilePath())) {
+        err = errno == EEXIST ? QStringLiteral("ファイル %1 は既にあります").arg(d->path)
+                              : QStringLiteral("ファイル %1 を作成できません。%2")
+                                    .arg(d->path, WriteErrorReason(errno, TWriteTarget::Folder));
         ok = false;
     }
     if (!ok) {

@@ -185,14 +185,60 @@ TEST_F(PostcardRun, aFaceChangedBetweenTwoRunsPrintsInTheNewFace)
     EXPECT_EQ(printName(), mincho);
 }
 
-TEST_F(PostcardRun, deletedRecordMergesAsEmpty)
+// A record deleted since the list was taken is left out: no postcard goes
+// through the printer with the sender alone, and the next record takes its
+// sheet.
+TEST_F(PostcardRun, aDeletedRecordIsLeftOutAndTheNextTakesItsSheet)
 {
     TPrintLoop loop(layout, TableRecordSource(book.table));
     QList<QImage> pages;
-    ASSERT_TRUE(loop.RunToImages({kDpi, kDpi}, {1, 99}, {}, pages, nullptr));
+    ASSERT_TRUE(loop.RunToImages({kDpi, kDpi}, {1, 99, 2}, {}, pages, nullptr));
     ASSERT_EQ(pages.size(), 2);
-    EXPECT_GT(inkIn(pages[0], frameDots(layout.Format, 2, kDpi)), 50);
-    EXPECT_EQ(inkIn(pages[1], frameDots(layout.Format, 2, kDpi)), 0);
+    EXPECT_EQ(loop.PagesPrinted(), 2);
+    for (const QImage &page : pages)
+        EXPECT_GT(inkIn(page, frameDots(layout.Format, 2, kDpi)), 50);
+}
+
+// While a long run prints, the main list stays the user's: a record deleted
+// there (here through a handle of its own, between two pieces, where the
+// run serves the event loop) before its batch is read prints no postcard,
+// and every sheet of the run carries an addressee.
+TEST_F(PostcardRun, aRecordDeletedWhileTheRunPrintsIsLeftOut)
+{
+    book.table.BeginBatch();
+    for (int i = 4; i <= 300; ++i)
+        book.add(reinterpret_cast<const char16_t *>(QString::number(1000000 + i).utf16()), u"東京都",
+                 u"千代田区永田町一丁目", u"山田 太郎");
+    book.table.EndBatch();
+    QList<qint32> recNos;
+    for (qint32 r = 1; r <= 300; ++r)
+        recNos << r;
+    OtherHandle handle(book.table);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QString refused;
+    loop.Progress = [&](int Done, int) {
+        if (Done == 10) {
+            try {
+                TTable &other = handle.table;
+                if (other.FindKey({QVariant(200)}))
+                    other.Delete();
+                else
+                    refused = QStringLiteral("no record 200");
+            } catch (const ETableError &e) {
+                refused = e.Message();
+            }
+        }
+        return true;
+    };
+    constexpr int dpi = 20;
+    QList<QImage> pages;
+    ASSERT_TRUE(loop.RunToImages({dpi, dpi}, recNos, {}, pages, nullptr));
+    EXPECT_EQ(refused, QString());
+    EXPECT_EQ(pages.size(), 299);
+    EXPECT_EQ(loop.PagesPrinted(), 299);
+    const QRect name = frameDots(layout.Format, 2, dpi);
+    for (int p = 0; p < pages.size(); ++p)
+        EXPECT_GT(inkIn(pages[p], name), 0) << "sheet " << p + 1;
 }
 
 // The same run written to a real PDF file and read back through poppler:
@@ -348,6 +394,38 @@ TEST(LabelRun, firstCellLeavesTheCellsBeforeItBlank)
     for (int cell : {2, 3, 4})
         EXPECT_GT(inkIn(pages.first(), cellDots(cell)), 30) << "cell " << cell;
     EXPECT_EQ(inkIn(pages.first(), cellDots(5)), 0);
+}
+
+// A record deleted since the list was taken leaves no blank label: the
+// labels after it move up, from the first cell chosen, in every copy.
+TEST(LabelRun, aDeletedRecordLeavesNoBlankLabel)
+{
+    SampleBook book;
+    TLayoutDocument layout;
+    loadLayout(layout, 16, TLayoutKind::Label); // A4, 10 cells
+    ASSERT_EQ(layout.CellsPerSheet(), 10);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QList<QImage> pages;
+    TPrintOptions options;
+    options.FirstCell = 3;
+    options.PrintsPerRecord = 2;
+    options.Copies = 2;
+    ASSERT_TRUE(loop.RunToImages({100, 100}, {1, 99, 2, 3}, options, pages, nullptr));
+    // Each copy on a sheet of its own: cells 3 to 8 hold the three records
+    // twice each, the rest stay blank.
+    ASSERT_EQ(pages.size(), 2);
+    auto cellDots = [&](int cell) {
+        const QRect r = layout.CellRect(cell);
+        return QRect(TenthMmToDots(TTenthMm(r.left()), 100), TenthMmToDots(TTenthMm(r.top()), 100),
+                     TenthMmToDots(TTenthMm(r.width()), 100), TenthMmToDots(TTenthMm(r.height()), 100));
+    };
+    for (int p = 0; p < 2; ++p)
+        for (int cell = 0; cell < 10; ++cell) {
+            if (cell >= 2 && cell <= 7)
+                EXPECT_GT(inkIn(pages[p], cellDots(cell)), 30) << "sheet " << p + 1 << " cell " << cell;
+            else
+                EXPECT_EQ(inkIn(pages[p], cellDots(cell)), 0) << "sheet " << p + 1 << " cell " << cell;
+        }
 }
 
 } // namespace

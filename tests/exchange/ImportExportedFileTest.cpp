@@ -4,11 +4,13 @@
 #include "exchange/FExport.h"
 #include "exchange/FImport.h"
 #include "exchange/ImportConv.h"
+#include "platform/Cp932.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTest>
 
@@ -152,5 +154,38 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionCase{"captionOfAnotherItem", u"名前", u"q", {u"キーワード２", u"q"}},
                       CaptionCase{"sameCaptionTwice", u"q", u"q", {u"q", u"キーワード８"}}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A keyword caption kept from an older settings file that is the name of an
+// item after the keywords (備考): the keyword's column is written under its
+// fixed name, so a file without that column has no column of the keyword's,
+// and the notes come back as notes, not in the keyword.
+TEST_F(ImportExportedFileTest, aKeywordCaptionedAsTheNoteLeavesAnExportedNoteColumnToTheNotes)
+{
+    const auto saved = KeywordNames;
+    const auto restore = qScopeGuard([&saved] { KeywordNames = saved; });
+    KeywordNames[1] = QStringLiteral("備考");
+    TTable &table = *DMMurven19->AdrsTable();
+    // A note longer than a keyword holds.
+    const QString note = QStringLiteral("長い備考").repeated(20);
+    for (table.First(); !table.Eof(); table.Next()) {
+        table.Edit();
+        table.FieldByName(QStringLiteral("Note")).SetAsBytes(Cp932::encode(note));
+        table.Post();
+    }
+    ASSERT_NO_FATAL_FAILURE(exportItems({eiName, eiNote}, true));
+    TFileImport window(nullptr);
+    load(window, target);
+    ASSERT_TRUE(window.FileLoaded());
+    EXPECT_EQ(window.Assignment().Slot(irNote, 1).Column, 1);
+    EXPECT_FALSE(window.Assignment().IsAssigned(irKeyword1));
+
+    boxes.enqueue(IDYES);
+    window.btnImport->click();
+    ASSERT_EQ(window.result(), QDialog::Accepted);
+    ASSERT_EQ(table.RecordCount(), 12);
+    table.Last();
+    EXPECT_EQ(Cp932::decode(table.FieldByName(QStringLiteral("Note")).AsBytes()), note);
+    EXPECT_EQ(Cp932::decode(table.FieldByName(QStringLiteral("Keyword1")).AsBytes()).trimmed(), QString());
+}
 
 } // namespace

@@ -229,7 +229,23 @@ INSTANTIATE_TEST_SUITE_P(
         KeywordCase{"fixedNameOfAnotherKeyword",
                     {{1, u"キーワード２"}, {2, u"趣味"}},
                     "趣味,キーワード１",
-                    {{irKeyword1, 1}, {irKeyword1 + 1, 0}}}),
+                    {{irKeyword1, 1}, {irKeyword1 + 1, 0}}},
+        // A caption that names an item after the keywords, in a file
+        // without the keyword's column: that item's column stays its own.
+        KeywordCase{"captionOfALaterItemWithoutTheKeywordsColumn",
+                    {{1, u"備考"}},
+                    "名前,備考",
+                    {{irName, 0}, {irNote, 1}, {irKeyword1, -1}}},
+        KeywordCase{"captionOfALaterItemInAnotherWidth",
+                    {{2, u"ｼﾝﾎﾞﾙﾏｰｸ"}},
+                    "シンボルマーク,名前",
+                    {{irSymbolMark, 0}, {irKeyword1 + 1, -1}}},
+        // An older export wrote the caption as it stood: the keyword's
+        // column first, the item's after it, as the export's order gives.
+        KeywordCase{"captionOfALaterItemTwiceFromAnOlderExport",
+                    {{1, u"備考"}},
+                    "備考,名前,備考",
+                    {{irKeyword1, 0}, {irNote, 2}}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The names a keyword caption may not take: every other item's, never its

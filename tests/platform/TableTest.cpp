@@ -1245,6 +1245,67 @@ TEST_F(TableTest, aTableCreatedInAFolderThatCannotBeWrittenNamesTheFolder)
     EXPECT_FALSE(error.contains(QStringLiteral("見つかりません"))) << qPrintable(error);
 }
 
+namespace {
+
+// Another program's book that appears under the name a new table is being
+// made for, while the engine is still writing the new one: copied in at
+// the engine's first close of a file.
+struct TBookAppearing {
+    static inline QString From;
+    static inline QString To;
+    static inline bool Done = false;
+    static int close(int fd)
+    {
+        if (!Done) {
+            Done = true;
+            QFile::copy(From, To);
+        }
+        return ::close(fd);
+    }
+};
+
+} // namespace
+
+// Two programs making a book of the same name at once: the one that finishes
+// second is refused, and the book the first made stays as it was.
+TEST_F(TableTest, aTableCreatedUnderANameAnotherProgramTookMeanwhileLeavesThatFileAlone)
+{
+    {
+        TTable other;
+        attach(other, QStringLiteral("Other.DB"));
+        other.SetFieldDefs(sampleFields());
+        other.SetIndexDefs(sampleIndexes());
+        ASSERT_TRUE(other.CreateTable());
+        other.Open();
+        append(other, {{7, "kept", "kept"}});
+        other.Close();
+    }
+    sqlite3_vfs *vfs = sqlite3_vfs_find(nullptr);
+    ASSERT_TRUE(vfs && vfs->iVersion >= 3 && vfs->xSetSystemCall);
+    TBookAppearing::From = path(QStringLiteral("Other.DB"));
+    TBookAppearing::To = path();
+    TBookAppearing::Done = false;
+    ASSERT_EQ(vfs->xSetSystemCall(vfs, "close", reinterpret_cast<sqlite3_syscall_ptr>(&TBookAppearing::close)),
+              SQLITE_OK);
+    TTable t;
+    attach(t);
+    t.SetFieldDefs(sampleFields());
+    t.SetIndexDefs(sampleIndexes());
+    QString error;
+    const bool created = t.CreateTable(&error);
+    (void)vfs->xSetSystemCall(vfs, nullptr, nullptr);
+    ASSERT_TRUE(TBookAppearing::Done);
+    EXPECT_FALSE(created);
+    EXPECT_FALSE(error.isEmpty());
+    TTable kept;
+    attach(kept);
+    kept.Open();
+    EXPECT_EQ(walkNames(kept), QList<QByteArray>{"kept"});
+    // Nothing of the refused table is left beside it.
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("Adrs.DB"), QStringLiteral("Other.DB")}));
+}
+
 // Through the layer: a delete the file refuses says what could not be done,
 // in which file, and why, with the engine's words only as the detail.
 TEST_F(TableTest, refusedDeleteSaysWhyInWordsAndTheEngineTextOnlyAsADetail)
