@@ -176,7 +176,13 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"noTownKanjiNumber", u"東京都千代田区霞が関一丁目二番三号", u"", "1-2-3"},
         // After the number such a name in a building's name is read as the
         // numbers it holds, as every numeral before a marker is.
-        NumberCase{"townNameInABuildingAfterTheNumber", u"某町1-2 四番町ハイツ101", u"某町", "1-2-4-101"}),
+        NumberCase{"townNameInABuildingAfterTheNumber", u"某町1-2 四番町ハイツ101", u"某町", "1-2-4-101"},
+        // The town written otherwise than the dictionary writes it: its name
+        // met only in a building after the number is not the town.
+        NumberCase{"townWrittenOtherwiseBeforeABuildingOfItsName", u"東京都千代田区霞ヶ関3-2-5 霞が関ビル12階",
+                   u"霞が関", "3-2-5-12"},
+        // A town whose name starts with the number's numerals.
+        NumberCase{"townStartingWithANumber", u"某市八丁目5番地", u"八丁目", "5"}),
     rowName);
 
 TEST(CustomerBarcodeTest, representativeNumberGetsNoCode)
