@@ -106,4 +106,16 @@ TEST_F(PrintedBarcode, townWrittenOtherwiseKeepsTheNumberBeforeABuildingOfTheTow
               QLatin1String("10000133-2-5-12"));
 }
 
+// The town's numeral written in digits ("北1条西" for the dictionary's
+// "北一条西"), as most Sapporo addresses are: the bars carry what follows
+// the town, not the town's own numeral as well.
+TEST_F(PrintedBarcode, townsNumeralWrittenInDigitsIsNotPartOfTheNumber)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    EXPECT_EQ(printedBars(QStringLiteral("0600001"), QStringLiteral("北海道"),
+                          QStringLiteral("札幌市中央区北1条西2丁目1-1"), {}),
+              QLatin1String("06000012-1-1"));
+}
+
 } // namespace
