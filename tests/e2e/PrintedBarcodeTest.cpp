@@ -8,7 +8,13 @@
 #include "support/PostBars.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QRectF>
 #include <QStandardPaths>
+
+#include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -117,5 +123,120 @@ TEST_F(PrintedBarcode, townsNumeralWrittenInDigitsIsNotPartOfTheNumber)
                           QStringLiteral("札幌市中央区北1条西2丁目1-1"), {}),
               QLatin1String("06000012-1-1"));
 }
+
+} // namespace
+
+namespace {
+
+// Where every postcard's and envelope's default frames print the customer
+// barcode, measured on the printed PDF of records typed into the record form
+// (a person with a joint name and a building line, a company with its
+// department and title) with a sender at a company: Japan Post reads the
+// bars only 10 mm and more inside the face, off the postmark area (70 x 35
+// mm in the stamp's corner, both ways round), with 2 mm clear all round.
+struct PlaceCase {
+    int Paper;
+    bool Detail;
+};
+
+class PrintedBarcodePlace : public PrintedBarcode, public ::testing::WithParamInterface<PlaceCase>
+{
+};
+
+constexpr double kEdgeMm = 10.0;
+constexpr double kClearMm = 2.0;
+
+TEST_P(PrintedBarcodePlace, barsPrintInsideTheReadableFaceWithNothingWithinTwoMillimetres)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    ASSERT_NO_FATAL_FAILURE(enterRecords({}, QStringLiteral("花子"), QStringLiteral("山田 太郎"),
+                                         QStringLiteral("永田町ハイツ五〇一号室")));
+    selectRows({0, 1});
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, GetParam().Paper);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, true));
+    if (GetParam().Detail) {
+        editor->ExecDialog = [](QDialog &Dialog) {
+            auto *automatic = Dialog.findChild<QCheckBox *>(QStringLiteral("ckbAuto"));
+            EXPECT_NE(automatic, nullptr);
+            if (automatic)
+                automatic->click();
+            return int(QDialog::Accepted);
+        };
+        editor->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+        ASSERT_TRUE(editor->Document().Detail);
+    }
+    WizardAnswer answer;
+    editor->ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
+    editor->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    ASSERT_TRUE(answer.Shown);
+
+    constexpr int dpi = 300;
+    const QList<QImage> pages = renderPdf(pdfFile(), dpi);
+    ASSERT_EQ(pages.size(), 2);
+    const TLayoutDocument &doc = editor->Document();
+    ASSERT_TRUE(doc.Format.PaperKind() == TPaperKind::Postcard || doc.Format.PaperKind() == TPaperKind::Envelope);
+    const TDrawRect *bar = nullptr;
+    for (const auto &item : doc.Items)
+        if (item->GetKind() == TDrawRectKind::Barcode && item->IsVisible())
+            bar = item.get();
+    ASSERT_NE(bar, nullptr);
+    auto dots = [](double Mm) { return int(std::lround(Mm / 25.4 * dpi)); };
+    auto mm = [](int Dots) { return Dots * 25.4 / dpi; };
+    const QSizeF face(doc.Format.Width / 10.0, doc.Format.Height / 10.0);
+    const TPageRect r = bar->GetRect();
+    const QRectF laid(QPointF(r.Left * 25.4 / 96, r.Top * 25.4 / 96), QPointF(r.Right * 25.4 / 96, r.Bottom * 25.4 / 96));
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        SCOPED_TRACE(QStringLiteral("page %1").arg(p + 1).toStdString());
+        const QImage &page = pages[p];
+        ASSERT_NEAR(mm(page.width()), face.width(), 1.0) << "the page is the face, upright as laid out";
+        ASSERT_NEAR(mm(page.height()), face.height(), 1.0);
+        const QRect search(QPoint(dots(laid.left() - 0.5), dots(laid.top() - 0.5)),
+                           QPoint(dots(laid.right() + 0.5), dots(laid.bottom() + 0.5)));
+        QRect ink;
+        for (int y = search.top(); y <= search.bottom(); ++y)
+            for (int x = search.left(); x <= search.right(); ++x)
+                if (page.rect().contains(x, y) && isInk(page.pixel(x, y)))
+                    ink |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(ink.isEmpty()) << "no bars printed";
+        const TReadPostBars read = readPostBars(barsInImage(page, ink));
+        EXPECT_TRUE(read.Valid) << read.Error.toStdString();
+        const QRectF bars(QPointF(mm(ink.left()), mm(ink.top())), QPointF(mm(ink.right() + 1), mm(ink.bottom() + 1)));
+        const QString where = QStringLiteral("bars (%1, %2)-(%3, %4) mm")
+                                  .arg(bars.left(), 0, 'f', 1)
+                                  .arg(bars.top(), 0, 'f', 1)
+                                  .arg(bars.right(), 0, 'f', 1)
+                                  .arg(bars.bottom(), 0, 'f', 1);
+        for (double edge : {bars.left(), bars.top(), face.width() - bars.right(), face.height() - bars.bottom()})
+            EXPECT_GE(edge, kEdgeMm + kClearMm) << where.toStdString();
+        const bool upright = face.height() >= face.width();
+        const QRectF clear = bars.adjusted(-kClearMm, -kClearMm, kClearMm, kClearMm);
+        for (const QSizeF area : {QSizeF(70, 35), QSizeF(35, 70)}) {
+            const QRectF stamp(QPointF(upright ? 0 : face.width() - area.width(), 0), area);
+            EXPECT_FALSE(clear.intersects(stamp)) << where.toStdString() << " in the postmark area";
+        }
+        // Nothing else inked within 2 mm of the bars (a dot of rasterising
+        // allowed).
+        const int ring = dots(kClearMm) - 1;
+        const QRect around = ink.adjusted(-ring, -ring, ring, ring);
+        EXPECT_EQ(inkIn(page, around) - inkIn(page, ink), 0) << where.toStdString();
+    }
+}
+
+std::vector<PlaceCase> postalPapers()
+{
+    std::vector<PlaceCase> cases;
+    for (int paper = 0; paper <= 13; ++paper)
+        for (bool detail : {false, true})
+            cases.push_back({paper, detail});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPostalPaper, PrintedBarcodePlace, ::testing::ValuesIn(postalPapers()),
+                         [](const auto &Info) {
+                             return "paper" + std::to_string(Info.param.Paper) +
+                                    (Info.param.Detail ? "Detail" : "Simple");
+                         });
 
 } // namespace
