@@ -6,6 +6,7 @@
 #include "items/BarRect.h"
 #include "support/DicProgramFolder.h"
 #include "support/PostBars.h"
+#include "support/RowName.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -123,6 +124,37 @@ TEST_F(PrintedBarcode, townsNumeralWrittenInDigitsIsNotPartOfTheNumber)
                           QStringLiteral("札幌市中央区北1条西2丁目1-1"), {}),
               QLatin1String("06000012-1-1"));
 }
+
+// One address (霞が関 1-2-3, room 501) written the ways people write it:
+// each takes the same road to the same bars.
+struct SpellingCase {
+    const char *name;
+    const char16_t *adrs1;
+    const char16_t *adrs2;
+};
+
+class PrintedBarcodeSpelling : public PrintedBarcode, public ::testing::WithParamInterface<SpellingCase>
+{
+};
+
+TEST_P(PrintedBarcodeSpelling, readsTheSameNumber)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    EXPECT_EQ(printedBars(QStringLiteral("1000013"), QStringLiteral("東京都"), QString::fromUtf16(GetParam().adrs1),
+                          QString::fromUtf16(GetParam().adrs2)),
+              QLatin1String("10000131-2-3-501"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OneAddress, PrintedBarcodeSpelling,
+    ::testing::Values(SpellingCase{"digitsAndHyphens", u"千代田区霞が関1-2-3", u"霞が関コーポ501号室"},
+                      SpellingCase{"fullWidthDigits", u"千代田区霞が関１－２－３", u"霞が関コーポ５０１号室"},
+                      SpellingCase{"kanjiChomeDigitsAfter", u"千代田区霞が関一丁目2番3号", u"霞が関コーポ501号室"},
+                      SpellingCase{"longVowelMarksForHyphens", u"千代田区霞が関1ー2ー3", u"霞が関コーポ501"},
+                      SpellingCase{"numberSplitOverTheLines", u"千代田区霞が関1丁目", u"2番3号 霞が関コーポ501号室"},
+                      SpellingCase{"townInAnotherFormAndItsBuilding", u"千代田区霞ヶ関1-2-3", u"霞が関コーポ501号室"}),
+    rowName);
 
 } // namespace
 
