@@ -283,7 +283,9 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
     // A building may be named after its town ("本町ガーデンシティ" after
     // "本町3-6-4", "霞が関コーポ" after "霞が関一丁目"), and a city may hold
     // its town's name ("中央区中央1-1"): the town is its last mention before
-    // the first number, written in digits or in kanji numerals.
+    // the first number, written in digits or in kanji numerals. A name met
+    // only after the number is a building's ("霞が関ビル" after a town
+    // written "霞ヶ関3-2-5"), not the town.
     const qsizetype firstNumber = firstNumberIn(viewOf(s));
     const qsizetype packedFirstNumber =
         std::lower_bound(origin.cbegin(), origin.cend(), firstNumber) - origin.cbegin();
@@ -294,12 +296,31 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
         t.erase(std::remove(t.begin(), t.end(), QChar(u' ')), t.end());
         if (t.isEmpty())
             continue;
+        // The dictionary writes a town's numerals in kanji ("北一条西"), an
+        // address often in digits ("北1条西").
+        TChars inDigits;
+        for (qsizetype i = 0; i < t.size();) {
+            qsizetype j = i;
+            while (j < t.size() && isKanjiNumeral(t[j]))
+                ++j;
+            if (j > i) {
+                appendKanjiNumber(QStringView(t.constData() + i, j - i), inDigits);
+                i = j;
+            } else {
+                inDigits.append(t[i++]);
+            }
+        }
         const QStringView in = viewOf(packed);
-        qsizetype at = in.indexOf(viewOf(t));
-        for (qsizetype next = at; next >= 0 && next < packedFirstNumber; next = in.indexOf(viewOf(t), next + 1))
-            at = next;
-        if (at >= 0)
-            from = std::max(from, origin[at + t.size() - 1] + 1);
+        for (const TChars *spelling : {&t, &inDigits}) {
+            const QStringView name = viewOf(*spelling);
+            // A town may start with the first number itself ("八丁目").
+            qsizetype at = -1;
+            for (qsizetype next = in.indexOf(name); next >= 0 && next <= packedFirstNumber;
+                 next = in.indexOf(name, next + 1))
+                at = next;
+            if (at >= 0)
+                from = std::max(from, origin[at + name.size() - 1] + 1);
+        }
     }
     const QStringView rest = viewOf(s).mid(from);
     // Without the town, a numeral before the first number belongs to a

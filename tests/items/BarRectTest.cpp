@@ -176,7 +176,18 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"noTownKanjiNumber", u"東京都千代田区霞が関一丁目二番三号", u"", "1-2-3"},
         // After the number such a name in a building's name is read as the
         // numbers it holds, as every numeral before a marker is.
-        NumberCase{"townNameInABuildingAfterTheNumber", u"某町1-2 四番町ハイツ101", u"某町", "1-2-4-101"}),
+        NumberCase{"townNameInABuildingAfterTheNumber", u"某町1-2 四番町ハイツ101", u"某町", "1-2-4-101"},
+        // The town written otherwise than the dictionary writes it: its name
+        // met only in a building after the number is not the town.
+        NumberCase{"townWrittenOtherwiseBeforeABuildingOfItsName", u"東京都千代田区霞ヶ関3-2-5 霞が関ビル12階",
+                   u"霞が関", "3-2-5-12"},
+        // A town whose name starts with the number's numerals.
+        NumberCase{"townStartingWithANumber", u"某市八丁目5番地", u"八丁目", "5"},
+        // The town's kanji numerals written in digits, half or full width.
+        NumberCase{"townsNumeralInDigits", u"北海道札幌市中央区北1条西2丁目1-3", u"北一条西", "2-1-3"},
+        NumberCase{"townsNumeralInFullWidthDigits", u"北海道札幌市中央区北１条西２丁目１－３", u"北一条西", "2-1-3"},
+        NumberCase{"townsTensInDigits", u"北海道札幌市中央区南10条西1丁目", u"南十条西", "1"},
+        NumberCase{"townStartingWithANumeralInDigits", u"宮城県仙台市青葉区1番町1-2-3", u"一番町", "1-2-3"}),
     rowName);
 
 TEST(CustomerBarcodeTest, representativeNumberGetsNoCode)
