@@ -36,19 +36,12 @@
 
 namespace {
 
-// New items stand at the middle of the piece at these sizes (page pixels);
-// a sender block where nothing else prints.
+// New items stand where nothing else prints, nearest the middle of the
+// piece, at these sizes (page pixels).
 constexpr int kFigureSide = 120;
 constexpr int kSenderWidth = 200, kSenderHeight = 160;
 
-TPageRect centred(const TLayoutDocument &D, int W, int H)
-{
-    const QSize piece = D.PiecePixels();
-    const int left = std::max(0, (piece.width() - W) / 2), top = std::max(0, (piece.height() - H) / 2);
-    return {left, top, left + W, top + H};
-}
-
-// The least gap, in page pixels (about 2 mm), an inserted sender block keeps
+// The least gap, in page pixels (about 2 mm), an inserted item keeps
 // from the other items and from the edges of the piece.
 constexpr int kClearGap = 8;
 // The postmark area of a postcard's or an envelope's face (70 x 35 mm in the
@@ -133,6 +126,19 @@ std::pair<QRect, qint64> leastCoveredPlace(QSize Piece, int W, int H, const QLis
         }
     }
     return {best, bestCovered};
+}
+
+// Where an inserted picture, figure or QR code of W x H goes: at its own
+// size where it covers least of what the printed side shows (nothing, where
+// there is room), nearest the middle. Unlike a sender block, its size is the
+// user's to choose and is not shrunk to find room.
+TPageRect freeSpot(const TLayoutDocument &D, int W, int H)
+{
+    const QSize piece = D.PiecePixels();
+    const QRect r = leastCoveredPlace(piece, std::clamp(W, 1, std::max(1, piece.width())),
+                                      std::clamp(H, 1, std::max(1, piece.height())), occupiedAreas(D))
+                        .first;
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }
 
 // Where an inserted sender block goes: on the piece where nothing else
@@ -362,7 +368,7 @@ bool TItemCommands::InsertIllustFile(const QString &file, std::optional<QPoint> 
         const int top = std::clamp(At->y(), 0, std::max(0, piece.height() - h));
         item->SetRect({left, top, left + w, top + h});
     } else {
-        item->SetRect(centred(m_editor.Document(), w, h));
+        item->SetRect(freeSpot(m_editor.Document(), w, h));
     }
     AddItem(std::move(item));
     return true;
@@ -372,7 +378,7 @@ void TItemCommands::InsertFigure()
 {
     TFigureRect figure;
     figure.SetFigureKind(TFigureRect::Rectangle);
-    figure.SetRect(centred(m_editor.Document(), kFigureSide, kFigureSide));
+    figure.SetRect(freeSpot(m_editor.Document(), kFigureSide, kFigureSide));
     TFigureSettingDialog dialog(Window());
     CenterFormOnOwner(&dialog, Window());
     dialog.SetItem(figure);
@@ -387,7 +393,7 @@ void TItemCommands::InsertFigure()
 void TItemCommands::InsertQRCode()
 {
     TQRCodeRect qr;
-    qr.SetRect(centred(m_editor.Document(), 1, 1));
+    qr.SetRect(freeSpot(m_editor.Document(), 1, 1));
     TQRCodeSettingDialog dialog(Window());
     CenterFormOnOwner(&dialog, Window());
     dialog.SetQRCode(qr);
@@ -396,6 +402,9 @@ void TItemCommands::InsertQRCode()
     auto item = std::make_unique<TQRCodeRect>();
     item->SetRect(qr.GetRect());
     takeBack(*item, dialog.PreviewItem());
+    // The code's size is the dialog's: its place is found for that size.
+    const TPageRect size = item->GetRect();
+    item->SetRect(freeSpot(m_editor.Document(), size.Right - size.Left, size.Bottom - size.Top));
     AddItem(std::move(item));
 }
 

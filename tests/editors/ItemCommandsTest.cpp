@@ -850,6 +850,99 @@ std::vector<SenderPlaceCase> faces()
 INSTANTIATE_TEST_SUITE_P(Faces, SenderPlace, ::testing::ValuesIn(faces()), rowName);
 INSTANTIATE_TEST_SUITE_P(Faces, SenderPlaceOnAFace, ::testing::ValuesIn(faces()), rowName);
 
+// A picture, a figure and a QR code inserted on the face of a postcard or an
+// envelope keep their own size and land where they cover less of what
+// prints, the stamp's corner included, than at the piece's middle, where
+// they used to land over the addressee.
+class ItemPlaceOnAFace : public ::testing::TestWithParam<SenderPlaceCase>
+{
+protected:
+    // The rectangle the item the command inserts takes; empty when none.
+    QRect inserted(const char *Action, const std::function<int(QDialog &)> &Answer, const QString &Picture = {})
+    {
+        editor = GetParam().make(host);
+        editor->MergeCurrentRecord();
+        before = editor->Document().Items.size();
+        editor->ExecDialog = Answer;
+        if (!Picture.isEmpty())
+            editor->findChild<TItemCommands *>()->ChooseImageFile = [Picture] { return Picture; };
+        editor->findChild<QAction *>(QLatin1String(Action))->trigger();
+        if (editor->Document().Items.size() != before + 1)
+            return {};
+        const TPageRect r = editor->Document().Items.back()->GetRect();
+        return QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+    }
+
+    // Pixels of R over the other items the printed side shows and over the
+    // stamp's corner (35 mm square).
+    qint64 covered(const QRect &R) const
+    {
+        const TLayoutDocument &d = editor->Document();
+        QList<QRect> areas;
+        for (size_t i = 0; i < before; ++i) {
+            if (!d.Items[i]->IsVisible() || !d.OnPrintedSide(i))
+                continue;
+            const TPageRect r = d.Items[i]->GetRect();
+            areas << QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+        }
+        const QSize piece = d.PiecePixels();
+        const bool upright = piece.height() >= piece.width();
+        areas << QRect(QPoint(upright ? 0 : piece.width() - 132, 0), QSize(132, 132));
+        qint64 area = 0;
+        for (const QRect &a : areas) {
+            const QRect common = R.intersected(a);
+            area += qint64(common.width()) * common.height();
+        }
+        return area;
+    }
+
+    void expectBetterThanTheMiddle(const QRect &Placed, const char *What) const
+    {
+        const QSize piece = editor->Document().PiecePixels();
+        EXPECT_TRUE(QRect(QPoint(0, 0), piece).contains(Placed)) << What << " off the piece";
+        QRect middle(QPoint(0, 0), Placed.size());
+        middle.moveCenter(QRect(QPoint(0, 0), piece).center());
+        EXPECT_LT(covered(Placed), covered(middle)) << What << " at " << Placed.x() << "," << Placed.y();
+    }
+
+    SenderBook senders;
+    SampleBook book;
+    FakeHost host{book.table};
+    std::unique_ptr<TPrintEditor> editor;
+    size_t before = 0;
+};
+
+TEST_P(ItemPlaceOnAFace, insertedItemsCoverLessThanAtTheMiddle)
+{
+    const QRect figure = inserted("actInsertFigure", [](QDialog &D) {
+        D.accept();
+        return D.result();
+    });
+    ASSERT_FALSE(figure.isEmpty());
+    EXPECT_EQ(figure.size(), QSize(120, 120));
+    expectBetterThanTheMiddle(figure, "figure");
+
+    const QRect qr = inserted("actInsertQRCode", [](QDialog &D) {
+        D.findChild<QPlainTextEdit *>(QStringLiteral("memText"))->setPlainText(QStringLiteral("https://example.jp/"));
+        D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        return D.result();
+    });
+    ASSERT_FALSE(qr.isEmpty());
+    expectBetterThanTheMiddle(qr, "QR code");
+
+    QTemporaryDir dir;
+    QImage image(96, 64, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    const QString file = dir.filePath(QStringLiteral("leaf.bmp"));
+    ASSERT_TRUE(image.save(file));
+    const QRect picture = inserted("actInsertIllust", [](QDialog &D) { return D.exec(); }, file);
+    ASSERT_FALSE(picture.isEmpty());
+    EXPECT_EQ(picture.size(), QSize(96, 64));
+    expectBetterThanTheMiddle(picture, "picture");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, ItemPlaceOnAFace, ::testing::ValuesIn(faces()), rowName);
+
 INSTANTIATE_TEST_SUITE_P(
     Papers, SenderPlace,
     ::testing::Values(SenderPlaceCase{"envelopeBack", [](FakeHost &H) { return envelopeBack(H, 2); }},
