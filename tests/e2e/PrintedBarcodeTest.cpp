@@ -2,7 +2,6 @@
 // record form, printed through the print wizard as a postcard to a PDF file,
 // and the bars of the printed page read back as a sorting machine reads them.
 #include "UserRoad.h"
-#include "WizardAnswer.h"
 #include "items/BarRect.h"
 #include "support/DicProgramFolder.h"
 #include "support/PostBars.h"
@@ -62,10 +61,7 @@ protected:
         EXPECT_NE(editor, nullptr);
         if (!editor)
             return {};
-        WizardAnswer answer;
-        editor->ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
-        editor->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
-        EXPECT_TRUE(answer.Shown);
+        EXPECT_TRUE(runPrintWizard(*editor));
 
         constexpr int dpi = 600;
         const QList<QImage> pages = renderPdf(pdfFile(), dpi);
@@ -189,20 +185,9 @@ TEST_P(PrintedBarcodePlace, barsPrintInsideTheReadableFaceWithNothingWithinTwoMi
     ASSERT_NE(editor, nullptr);
     ASSERT_NO_FATAL_FAILURE(enterSender(*editor, true));
     if (GetParam().Detail) {
-        editor->ExecDialog = [](QDialog &Dialog) {
-            auto *automatic = Dialog.findChild<QCheckBox *>(QStringLiteral("ckbAuto"));
-            EXPECT_NE(automatic, nullptr);
-            if (automatic)
-                automatic->click();
-            return int(QDialog::Accepted);
-        };
-        editor->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
-        ASSERT_TRUE(editor->Document().Detail);
+        ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
     }
-    WizardAnswer answer;
-    editor->ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
-    editor->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
-    ASSERT_TRUE(answer.Shown);
+    ASSERT_TRUE(runPrintWizard(*editor));
 
     constexpr int dpi = 300;
     const QList<QImage> pages = renderPdf(pdfFile(), dpi);
@@ -313,20 +298,9 @@ TEST_P(PrintedLabelBarcode, barsKeepTwoMillimetresFromTheLabelsTexts)
     TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().Paper);
     ASSERT_NE(editor, nullptr);
     if (GetParam().Detail) {
-        editor->ExecDialog = [](QDialog &Dialog) {
-            auto *automatic = Dialog.findChild<QCheckBox *>(QStringLiteral("ckbAuto"));
-            EXPECT_NE(automatic, nullptr);
-            if (automatic)
-                automatic->click();
-            return int(QDialog::Accepted);
-        };
-        editor->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
-        ASSERT_TRUE(editor->Document().Detail);
+        ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
     }
-    WizardAnswer answer;
-    editor->ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
-    editor->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
-    ASSERT_TRUE(answer.Shown);
+    ASSERT_TRUE(runPrintWizard(*editor));
 
     constexpr int dpi = 300;
     const QList<QImage> pages = renderPdf(pdfFile(), dpi);

@@ -4,7 +4,6 @@
 // the list print, or the text export) and read back as a person meets them:
 // the PDF's text through pdftotext, the exported file decoded.
 #include "UserRoad.h"
-#include "WizardAnswer.h"
 #include "exchange/ExportItems.h"
 
 #include <QAction>
@@ -73,10 +72,7 @@ protected:
     // Prints the selected rows through the wizard: what the PDF reads.
     QString printThroughWizard(TPrintEditor &Editor)
     {
-        WizardAnswer answer;
-        Editor.ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
-        Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
-        EXPECT_TRUE(answer.Shown);
+        EXPECT_TRUE(runPrintWizard(Editor));
         return pdfText(pdfFile());
     }
 
@@ -139,15 +135,7 @@ protected:
         case TOutput::DetailPostcard:
             if (TPrintEditor *e = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0)) {
                 // The detailed frames: company, department and title in frames of their own.
-                e->ExecDialog = [](QDialog &Dialog) {
-                    auto *automatic = Dialog.findChild<QCheckBox *>(QStringLiteral("ckbAuto"));
-                    EXPECT_NE(automatic, nullptr);
-                    if (automatic)
-                        automatic->click();
-                    return int(QDialog::Accepted);
-                };
-                e->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
-                EXPECT_TRUE(e->Document().Detail);
+                switchToDetailedFrames(*e);
                 return printThroughWizard(*e);
             }
             return {};

@@ -4,7 +4,6 @@
 // read. Records are typed into the record form and saved with its button,
 // printed through the print wizard and read back from the PDF.
 #include "UserRoad.h"
-#include "WizardAnswer.h"
 #include "platform/Table.h"
 #include "util/PrintFonts.h"
 
@@ -81,10 +80,7 @@ protected:
     // Prints the selected rows through the wizard; the PDF's text.
     QString print(TPrintEditor &Editor)
     {
-        WizardAnswer answer;
-        Editor.ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
-        Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
-        EXPECT_TRUE(answer.Shown);
+        EXPECT_TRUE(runPrintWizard(Editor));
         return pdfText(pdfFile());
     }
     // A company with a person and a printed joint name, kept off its

@@ -4,6 +4,7 @@
 // records typed into the record form's own edits and saved with its button,
 // a sender typed into the sender window, through the main list's commands.
 #include "EditorsFixture.h"
+#include "WizardAnswer.h"
 #include "addressbook/BookFixture.h"
 #include "addressbook/DtInqiry.h"
 #include "dialogs/SenderData.h"
@@ -77,6 +78,31 @@ protected:
 
     QString pdfFile() const { return DataPath + QStringLiteral("run.pdf"); }
     QString exportFile() const { return DataPath + QStringLiteral("export.txt"); }
+
+    // 書式 → 詳細 with 表示情報のレイアウトを自動でおこなう switched: the
+    // editor's detailed frame set.
+    static void switchToDetailedFrames(TPrintEditor &Editor)
+    {
+        Editor.ExecDialog = [](QDialog &Dialog) {
+            auto *automatic = Dialog.findChild<QCheckBox *>(QStringLiteral("ckbAuto"));
+            EXPECT_NE(automatic, nullptr);
+            if (automatic)
+                automatic->click();
+            return int(QDialog::Accepted);
+        };
+        Editor.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+        ASSERT_TRUE(Editor.Document().Detail);
+    }
+
+    // The editor's print command run through the print wizard as a user
+    // answers it, into pdfFile(); whether the wizard was shown.
+    bool runPrintWizard(TPrintEditor &Editor)
+    {
+        WizardAnswer answer;
+        Editor.ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
+        Editor.findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+        return answer.Shown;
+    }
 
     // Types Text into the window's control Name (a combo box's edit) the way
     // a person does: its page brought up, the control focused, one key per
