@@ -1,6 +1,7 @@
 // The customer barcode the way a user meets it: a record typed into the
 // record form, printed through the print wizard as a postcard to a PDF file,
 // and the bars of the printed page read back as a sorting machine reads them.
+#include "PrintedInk.h"
 #include "UserRoad.h"
 #include "items/BarRect.h"
 #include "support/DicProgramFolder.h"
@@ -209,13 +210,7 @@ TEST_P(PrintedBarcodePlace, barsPrintInsideTheReadableFaceWithNothingWithinTwoMi
         const QImage &page = pages[p];
         ASSERT_NEAR(mm(page.width()), face.width(), 1.0) << "the page is the face, upright as laid out";
         ASSERT_NEAR(mm(page.height()), face.height(), 1.0);
-        const QRect search(QPoint(dots(laid.left() - 0.5), dots(laid.top() - 0.5)),
-                           QPoint(dots(laid.right() + 0.5), dots(laid.bottom() + 0.5)));
-        QRect ink;
-        for (int y = search.top(); y <= search.bottom(); ++y)
-            for (int x = search.left(); x <= search.right(); ++x)
-                if (page.rect().contains(x, y) && isInk(page.pixel(x, y)))
-                    ink |= QRect(x, y, 1, 1);
+        const QRect ink = InkAround(page, laid, dpi);
         ASSERT_FALSE(ink.isEmpty()) << "no bars printed";
         const TReadPostBars read = readPostBars(barsInImage(page, ink));
         EXPECT_TRUE(read.Valid) << read.Error.toStdString();

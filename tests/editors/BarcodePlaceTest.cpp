@@ -199,14 +199,7 @@ TEST_F(PostcardBarcodePrint, verticalPostcardPrintsItsBarsWhereJapanPostReadsThe
             bar = item.get();
     ASSERT_NE(bar, nullptr);
     // The ink where the layout puts the bars, a little around them.
-    const QRectF laid = mmOf(bar->GetRect());
-    const QRect search(QPoint(dots(laid.left() - 0.5), dots(laid.top() - 0.5)),
-                       QPoint(dots(laid.right() + 0.5), dots(laid.bottom() + 0.5)));
-    QRect ink;
-    for (int y = search.top(); y <= search.bottom(); ++y)
-        for (int x = search.left(); x <= search.right(); ++x)
-            if (page.rect().contains(x, y) && isInk(page.pixel(x, y)))
-                ink |= QRect(x, y, 1, 1);
+    const QRect ink = InkAround(page, mmOf(bar->GetRect()), kPageDpi);
     ASSERT_FALSE(ink.isEmpty()) << "no bars printed";
     const TReadPostBars read = readPostBars(barsInImage(page, ink));
     EXPECT_TRUE(read.Valid) << read.Error.toStdString();

@@ -52,6 +52,22 @@ inline QRect MmToDots(const QRectF &Mm, int Dpi)
     return QRect(QPoint(d(Mm.left()), d(Mm.top())), QPoint(d(Mm.right()) - 1, d(Mm.bottom()) - 1));
 }
 
+// The bounding box, in dots at Dpi, of the ink of Page within half a
+// millimetre of LaidMm (millimetres from the page's top-left corner): what
+// an item laid there printed, the bars of a barcode item.
+inline QRect InkAround(const QImage &Page, const QRectF &LaidMm, int Dpi)
+{
+    auto dots = [Dpi](double Mm) { return int(std::lround(Mm / 25.4 * Dpi)); };
+    const QRect search(QPoint(dots(LaidMm.left() - 0.5), dots(LaidMm.top() - 0.5)),
+                       QPoint(dots(LaidMm.right() + 0.5), dots(LaidMm.bottom() + 0.5)));
+    QRect ink;
+    for (int y = search.top(); y <= search.bottom(); ++y)
+        for (int x = search.left(); x <= search.right(); ++x)
+            if (Page.rect().contains(x, y) && isInk(Page.pixel(x, y)))
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
 // An item's rectangle on its piece in millimetres.
 inline QRectF ItemMm(const TDrawRect &Item)
 {
