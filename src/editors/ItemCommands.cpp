@@ -402,7 +402,9 @@ void TItemCommands::InsertQRCode()
     auto item = std::make_unique<TQRCodeRect>();
     item->SetRect(qr.GetRect());
     takeBack(*item, dialog.PreviewItem());
-    // The code's size is the dialog's: its place is found for that size.
+    // The code takes its size from its text and cell pitch when it is
+    // drawn up: its place is found for that size, not the dialog's start.
+    item->Rebuild(true);
     const TPageRect size = item->GetRect();
     item->SetRect(freeSpot(m_editor.Document(), size.Right - size.Left, size.Bottom - size.Top));
     AddItem(std::move(item));

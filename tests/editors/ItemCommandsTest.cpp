@@ -943,6 +943,34 @@ TEST_P(ItemPlaceOnAFace, insertedItemsCoverLessThanAtTheMiddle)
 
 INSTANTIATE_TEST_SUITE_P(Faces, ItemPlaceOnAFace, ::testing::ValuesIn(faces()), rowName);
 
+// The face of a 長形３号 envelope has room beside and below the address for
+// each of them: there they cover nothing at all.
+class ItemPlaceWithRoom : public ItemPlaceOnAFace
+{};
+
+TEST_P(ItemPlaceWithRoom, insertedItemsCoverNothing)
+{
+    const QRect figure = inserted("actInsertFigure", [](QDialog &D) {
+        D.accept();
+        return D.result();
+    });
+    EXPECT_EQ(covered(figure), 0) << "figure at " << figure.x() << "," << figure.y();
+    const QRect qr = inserted("actInsertQRCode", [](QDialog &D) {
+        D.findChild<QPlainTextEdit *>(QStringLiteral("memText"))->setPlainText(QStringLiteral("https://example.com/"));
+        D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        return D.result();
+    });
+    EXPECT_GT(qr.width(), 60);
+    EXPECT_EQ(covered(qr), 0) << "QR code at " << qr.x() << "," << qr.y() << " " << qr.width() << "x" << qr.height();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Envelopes, ItemPlaceWithRoom,
+    ::testing::Values(SenderPlaceCase{"envelopeFront", [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 2); }},
+                      SenderPlaceCase{"envelopeFrontDetail",
+                                      [](FakeHost &H) { return paperEditor<TLayoutForm>(H, 2, true); }}),
+    rowName);
+
 INSTANTIATE_TEST_SUITE_P(
     Papers, SenderPlace,
     ::testing::Values(SenderPlaceCase{"envelopeBack", [](FakeHost &H) { return envelopeBack(H, 2); }},
