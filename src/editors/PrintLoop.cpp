@@ -27,29 +27,55 @@
 #include <utility>
 #include <vector>
 
+namespace {
+
+// Lays the pieces of a run one after another: from the first cell chosen,
+// on to the next sheet when one is full, each further copy from the first
+// cell chosen on a sheet of its own.
+class TPieceCursor
+{
+public:
+    TPieceCursor(int CellsPerSheet, int FirstCell)
+        : m_cells(std::max(1, CellsPerSheet)), m_first(std::clamp(FirstCell, 1, m_cells) - 1), m_cell(m_first)
+    {
+    }
+    void NextCopy()
+    {
+        ++m_sheet;
+        m_cell = m_first;
+    }
+    TPiecePlace Next(int Record)
+    {
+        if (m_cell == m_cells) {
+            m_cell = 0;
+            ++m_sheet;
+        }
+        return {m_sheet, m_cell++, Record};
+    }
+
+private:
+    int m_cells;
+    int m_first;
+    int m_cell;
+    int m_sheet = 0;
+};
+
+} // namespace
+
 QList<TPiecePlace> PlanPieces(int RecordCount, int CellsPerSheet, const TPrintOptions &Options)
 {
     QList<TPiecePlace> places;
-    const int cells = std::max(1, CellsPerSheet);
-    const int first = std::clamp(Options.FirstCell, 1, cells) - 1;
     const int prints = std::max(1, Options.PrintsPerRecord);
     const int copies = std::max(1, Options.Copies);
     if (RecordCount <= 0)
         return places;
-    int sheet = 0;
+    TPieceCursor cursor(CellsPerSheet, Options.FirstCell);
     for (int copy = 0; copy < copies; ++copy) {
-        int cell = first;
-        for (int record = 0; record < RecordCount; ++record) {
-            for (int p = 0; p < prints; ++p) {
-                if (cell == cells) {
-                    cell = 0;
-                    ++sheet;
-                }
-                places.append({sheet, cell, record});
-                ++cell;
-            }
-        }
-        ++sheet;
+        if (copy > 0)
+            cursor.NextCopy();
+        for (int record = 0; record < RecordCount; ++record)
+            for (int p = 0; p < prints; ++p)
+                places.append(cursor.Next(record));
     }
     return places;
 }
@@ -302,12 +328,9 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
     // while the run prints) is left out, and the pieces after it move up:
     // no sheet goes through the printer without its addressee. The pieces
     // are laid as the plan lays them, over the records still there.
-    const int cells = std::max(1, m_document.CellsPerSheet());
-    const int firstCell = std::clamp(Options.FirstCell, 1, cells) - 1;
+    TPieceCursor laid(m_document.CellsPerSheet(), Options.FirstCell);
     const qsizetype perCopy = RecNos.size() * std::max(1, Options.PrintsPerRecord);
     qsizetype copy = 0;
-    int placedSheet = 0;
-    int placedCell = firstCell;
     for (int i = 0; i < places.size(); ++i) {
         const TPiecePlace &place = places[i];
         if (nextBatch < batches.size() && batches[nextBatch].FirstPiece == i) {
@@ -326,30 +349,26 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
         }
         if (i / perCopy != copy) {
             copy = i / perCopy;
-            ++placedSheet;
-            placedCell = firstCell;
+            laid.NextCopy();
         }
         const std::optional<TAddressText> &record = batch.at(place.Record - batchFirst);
         const bool gone = source && !record && RecNos[place.Record] > 0;
         if (!gone) {
-            if (placedCell == cells) {
-                placedCell = 0;
-                ++placedSheet;
-            }
-            if (placedSheet != sheet) {
+            const TPiecePlace at = laid.Next(place.Record);
+            if (at.Sheet != sheet) {
                 if (!NewPage()) {
                     if (Error)
                         *Error = QStringLiteral("次のページを始められませんでした");
                     return false;
                 }
-                sheet = placedSheet;
+                sheet = at.Sheet;
                 ++m_pages;
             }
             if (place.Record != merged) {
                 MergeRecord(m_document, record ? &*record : nullptr, Sender ? &*Sender : nullptr);
                 merged = place.Record;
             }
-            paintCell(Painter, placedCell++, Dpi, Options);
+            paintCell(Painter, at.Cell, Dpi, Options);
         }
         if (Progress && !Progress(i + 1, int(places.size()))) {
             if (Error)
