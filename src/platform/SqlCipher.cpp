@@ -87,9 +87,7 @@ QString errorReason(int resultCode, int systemErrno)
     case SQLITE_LOCKED:
         return WriteErrorReason(EBUSY, TWriteTarget::File);
     case SQLITE_READONLY:
-        if (systemErrno == EROFS)
-            return WriteErrorReason(EROFS, TWriteTarget::File);
-        return WriteErrorReason(EACCES, TWriteTarget::File);
+        return WriteErrorReason(systemErrno == EROFS ? EROFS : EACCES, TWriteTarget::File);
     case SQLITE_PERM:
     case SQLITE_AUTH:
         return QStringLiteral("ファイルを使う権限がありません。");
@@ -117,9 +115,7 @@ QString errorReason(int resultCode, int systemErrno)
             return WriteErrorReason(systemErrno, TWriteTarget::Folder);
         return QStringLiteral("ファイルを開けません。フォルダーが読み取り専用か、ファイルが移動されたおそれがあります。");
     case SQLITE_IOERR:
-        if (systemErrno != 0 && systemErrno != EIO)
-            return WriteErrorReason(systemErrno, TWriteTarget::File);
-        return WriteErrorReason(EIO, TWriteTarget::File);
+        return WriteErrorReason(systemErrno != 0 ? systemErrno : EIO, TWriteTarget::File);
     default:
         return QStringLiteral("データベースエンジンでエラーが発生しました。");
     }
