@@ -78,6 +78,11 @@ QList<QRect> occupiedAreas(const TLayoutDocument &D)
     return areas;
 }
 
+TPageRect pageRectOf(const QRect &R)
+{
+    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
+}
+
 qint64 coveredArea(const QRect &R, const QList<QRect> &Areas)
 {
     qint64 covered = 0;
@@ -135,10 +140,9 @@ std::pair<QRect, qint64> leastCoveredPlace(QSize Piece, int W, int H, const QLis
 TPageRect freeSpot(const TLayoutDocument &D, int W, int H)
 {
     const QSize piece = D.PiecePixels();
-    const QRect r = leastCoveredPlace(piece, std::clamp(W, 1, std::max(1, piece.width())),
-                                      std::clamp(H, 1, std::max(1, piece.height())), occupiedAreas(D))
-                        .first;
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return pageRectOf(leastCoveredPlace(piece, std::clamp(W, 1, std::max(1, piece.width())),
+                                        std::clamp(H, 1, std::max(1, piece.height())), occupiedAreas(D))
+                          .first);
 }
 
 // Where an inserted sender block goes: on the piece where nothing else
@@ -173,8 +177,7 @@ TPageRect freePlace(const TLayoutDocument &D, int W, int H)
             }
         }
     }
-    const QRect &r = place.first;
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    return pageRectOf(place.first);
 }
 
 // Copies the dialog's working item back, keeping the item's top-left corner.
