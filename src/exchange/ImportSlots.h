@@ -77,7 +77,6 @@ public:
     [[nodiscard]] TImportAssigned Assigned() const;
 
 private:
-
     QList<QByteArray> m_samples;
     std::array<std::array<TSlot, SlotCount>, ImportFieldCount> m_rows{};
 };
