@@ -371,6 +371,14 @@ TEST(PrintLoopOffset, shiftsThePrintRightAndDownOnThePaper)
     }
 }
 
+// The sheet's cell Cell in dots at Dpi.
+QRect cellInDots(const TLayoutDocument &Layout, int Cell, int Dpi)
+{
+    const QRect r = Layout.CellRect(Cell);
+    return QRect(TenthMmToDots(TTenthMm(r.left()), Dpi), TenthMmToDots(TTenthMm(r.top()), Dpi),
+                 TenthMmToDots(TTenthMm(r.width()), Dpi), TenthMmToDots(TTenthMm(r.height()), Dpi));
+}
+
 TEST(LabelRun, firstCellLeavesTheCellsBeforeItBlank)
 {
     SampleBook book;
@@ -384,11 +392,7 @@ TEST(LabelRun, firstCellLeavesTheCellsBeforeItBlank)
     ASSERT_TRUE(loop.RunToImages({100, 100}, {1, 2, 3}, options, pages, nullptr));
     ASSERT_EQ(pages.size(), 1);
     saveScreenshot(pages.first(), QStringLiteral("editors_label_sheet"));
-    auto cellDots = [&](int cell) {
-        const QRect r = layout.CellRect(cell);
-        return QRect(TenthMmToDots(TTenthMm(r.left()), 100), TenthMmToDots(TTenthMm(r.top()), 100),
-                     TenthMmToDots(TTenthMm(r.width()), 100), TenthMmToDots(TTenthMm(r.height()), 100));
-    };
+    auto cellDots = [&](int cell) { return cellInDots(layout, cell, 100); };
     EXPECT_EQ(inkIn(pages.first(), cellDots(0)), 0);
     EXPECT_EQ(inkIn(pages.first(), cellDots(1)), 0);
     for (int cell : {2, 3, 4})
@@ -414,11 +418,7 @@ TEST(LabelRun, aDeletedRecordLeavesNoBlankLabel)
     // Each copy on a sheet of its own: cells 3 to 8 hold the three records
     // twice each, the rest stay blank.
     ASSERT_EQ(pages.size(), 2);
-    auto cellDots = [&](int cell) {
-        const QRect r = layout.CellRect(cell);
-        return QRect(TenthMmToDots(TTenthMm(r.left()), 100), TenthMmToDots(TTenthMm(r.top()), 100),
-                     TenthMmToDots(TTenthMm(r.width()), 100), TenthMmToDots(TTenthMm(r.height()), 100));
-    };
+    auto cellDots = [&](int cell) { return cellInDots(layout, cell, 100); };
     for (int p = 0; p < 2; ++p)
         for (int cell = 0; cell < 10; ++cell) {
             if (cell >= 2 && cell <= 7)
