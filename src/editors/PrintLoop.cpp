@@ -211,17 +211,16 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     std::optional<TPdfGlyphTexts::TScope> noting;
     if (!pdfFile.isEmpty())
         noting.emplace(glyphTexts);
+    // The device is opened with the first piece: a run left with no record
+    // to print (all deleted since the list was taken) sends the printer no
+    // blank sheet and writes no PDF.
     QPainter painter;
-    if (!painter.begin(&Device)) {
-        if (Error)
-            *Error = QStringLiteral("プリンタを開けませんでした");
-        return false;
-    }
     const bool done = runOn(
-        painter, [&Device] { return Device.newPage(); }, dpi, RecNos, Options, Error);
+        painter, [&painter, &Device] { return painter.begin(&Device); }, [&Device] { return Device.newPage(); },
+        dpi, RecNos, Options, Error);
     // Ending the painter writes the file; a PDF that cannot be finished is
     // a failed run, not a printed one.
-    if (!painter.end() && done) {
+    if (painter.isActive() && !painter.end() && done) {
         if (Error)
             *Error = QStringLiteral("印刷データを書き込めませんでした");
         return false;
@@ -270,7 +269,8 @@ bool TPrintLoop::RunToImages(TDeviceDpi Dpi, const QList<qint32> &RecNos, const 
         Pages.append(blank());
         return painter.begin(&Pages.last());
     };
-    const bool done = runOn(painter, newPage, Dpi, RecNos, Options, Error);
+    const bool done = runOn(
+        painter, [] { return true; }, newPage, Dpi, RecNos, Options, Error);
     painter.end();
     return done;
 }
@@ -281,8 +281,8 @@ namespace {
 constexpr qsizetype kRecordBatch = 128;
 } // namespace
 
-bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, TDeviceDpi Dpi,
-                       const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error)
+bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &Start, const std::function<bool()> &NewPage,
+                       TDeviceDpi Dpi, const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error)
 {
     const QList<TPiecePlace> places = PlanPieces(int(RecNos.size()), m_document.CellsPerSheet(), Options);
     std::vector<std::pair<TIllustRect *, bool>> pictures;
@@ -296,8 +296,8 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
             picture->SetLimitedPrinter(limited);
     });
     m_document.SetReferenceDevice(TReferenceDevice::printer(Dpi));
-    Painter.setRenderHint(QPainter::Antialiasing);
-    m_pages = 1;
+    bool started = false;
+    m_pages = 0;
     int sheet = 0;
     int merged = -1;
     // The batches in the order the run takes them, each from the piece
@@ -355,6 +355,17 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
         const bool gone = source && !record && RecNos[place.Record] > 0;
         if (!gone) {
             const TPiecePlace at = laid.Next(place.Record);
+            if (!started) {
+                if (!Start()) {
+                    if (Error)
+                        *Error = QStringLiteral("プリンタを開けませんでした");
+                    return false;
+                }
+                Painter.setRenderHint(QPainter::Antialiasing);
+                started = true;
+                sheet = at.Sheet;
+                m_pages = 1;
+            }
             if (at.Sheet != sheet) {
                 if (!NewPage()) {
                     if (Error)
@@ -375,6 +386,11 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &NewPage, 
                 *Error = QStringLiteral("印刷を中止しました");
             return false;
         }
+    }
+    if (!started) {
+        if (Error)
+            *Error = QStringLiteral("印刷するデータがありません");
+        return false;
     }
     return true;
 }

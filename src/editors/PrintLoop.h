@@ -62,8 +62,9 @@ public:
     // Called after each piece with (done, total); false stops the run.
     std::function<bool(int Done, int Total)> Progress;
 
-    // False with a reason when the device cannot be painted on or the run
-    // was stopped; the pages drawn so far stay in the device.
+    // False with a reason when the device cannot be painted on, the run
+    // was stopped, or none of its records is left to print (the device is
+    // then never opened); the pages drawn so far stay in the device.
     [[nodiscard]] bool Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, const TPrintOptions &Options,
                            QString *Error);
     // The same run drawn onto images of the sheet at Dpi (white paper), one
@@ -74,9 +75,11 @@ public:
 
 private:
     void paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TPrintOptions &Options);
-    // The loop itself; NewPage ends the page being drawn and starts the next.
-    [[nodiscard]] bool runOn(QPainter &Painter, const std::function<bool()> &NewPage, TDeviceDpi Dpi,
-                             const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error);
+    // The loop itself; Start opens the device for the first piece, NewPage
+    // ends the page being drawn and starts the next.
+    [[nodiscard]] bool runOn(QPainter &Painter, const std::function<bool()> &Start,
+                             const std::function<bool()> &NewPage, TDeviceDpi Dpi, const QList<qint32> &RecNos,
+                             const TPrintOptions &Options, QString *Error);
 
     TLayoutDocument &m_document;
     TRecordSource m_source;

@@ -289,6 +289,28 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
     const qsizetype firstNumber = firstNumberIn(viewOf(s));
     const qsizetype packedFirstNumber =
         std::lower_bound(origin.cbegin(), origin.cend(), firstNumber) - origin.cbegin();
+    // The same with its kanji numerals in digits: a town's numerals may be
+    // written partly each way ("二十四軒2条" for "二十四軒二条"). Each
+    // character keeps the first and last place in packed it stands for.
+    TChars digits;
+    QVarLengthArray<qsizetype, 96> digitFirst, digitLast;
+    for (qsizetype i = 0; i < packed.size();) {
+        qsizetype j = i;
+        while (j < packed.size() && isKanjiNumeral(packed[j]))
+            ++j;
+        if (j == i)
+            ++j;
+        const qsizetype before = digits.size();
+        if (j - i > 1 || isKanjiNumeral(packed[i]))
+            appendKanjiNumber(QStringView(packed.constData() + i, j - i), digits);
+        else
+            digits.append(packed[i]);
+        for (qsizetype k = before; k < digits.size(); ++k) {
+            digitFirst.append(i);
+            digitLast.append(j - 1);
+        }
+        i = j;
+    }
     qsizetype from = 0;
     for (const QString &town : TownNames) {
         TChars t;
@@ -321,6 +343,19 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
             if (at >= 0)
                 from = std::max(from, origin[at + name.size() - 1] + 1);
         }
+        // Both in digits, the match taking whole numerals only.
+        const QStringView name = viewOf(inDigits);
+        const QStringView all = viewOf(digits);
+        qsizetype at = -1;
+        for (qsizetype next = all.indexOf(name); next >= 0 && digitFirst[next] <= packedFirstNumber;
+             next = all.indexOf(name, next + 1)) {
+            const qsizetype end = next + name.size();
+            if ((next == 0 || digitFirst[next - 1] != digitFirst[next]) &&
+                (end == all.size() || digitLast[end] != digitLast[end - 1]))
+                at = next;
+        }
+        if (at >= 0)
+            from = std::max(from, origin[digitLast[at + name.size() - 1]] + 1);
     }
     const QStringView rest = viewOf(s).mid(from);
     // Without the town, a numeral before the first number belongs to a

@@ -10,6 +10,7 @@
 #include "support/OtherHandle.h"
 #include "WizardAnswer.h"
 
+#include <QFileInfo>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
@@ -306,6 +307,38 @@ TEST_F(MainListPrint, whatAnotherProgramSavesWhileTheWizardAsksIsWhatPrints)
     EXPECT_TRUE(text.contains(QStringLiteral("佐藤花子"))) << qPrintable(text);
     EXPECT_FALSE(text.contains(QStringLiteral("山田太郎"))) << qPrintable(text);
     EXPECT_FALSE(text.contains(QStringLiteral("鈴木一郎"))) << qPrintable(text);
+}
+
+// The one record chosen, deleted by another program while the question
+// waits: nothing is left to print, and the editor says so; no blank
+// postcard goes to the printer, no PDF is written.
+TEST_F(MainListPrint, aRunWhoseRecordAnotherProgramDeletedPrintsNothingAndSaysSo)
+{
+    TLayoutForm *form = openLayout();
+    ASSERT_NE(form, nullptr);
+    selectRows({2});
+    QString refused = QStringLiteral("the question was not asked");
+    boxes.whileShown([&refused](const TMessageBoxRequest &Box) {
+        if (!Box.text.startsWith(QStringLiteral("宛名レイアウトを印刷します")))
+            return;
+        try {
+            OtherHandle handle(*DMMurven19->AdrsTable());
+            TTable &other = handle.table;
+            refused = QStringLiteral("the record is missing");
+            if (!other.FindKey({QVariant(3)}))
+                return;
+            other.Delete();
+            refused.clear();
+        } catch (const ETableError &e) {
+            refused = e.Message();
+        }
+    });
+    form->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    ASSERT_TRUE(answer.Shown);
+    EXPECT_EQ(refused, QString());
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷するデータがありません"))) << qPrintable(boxes.last().text);
+    EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("list.pdf"))));
 }
 
 TEST_F(MainListPrint, countingTheMarksLeavesTheListsCursorAlone)

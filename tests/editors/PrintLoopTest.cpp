@@ -199,6 +199,58 @@ TEST_F(PostcardRun, aDeletedRecordIsLeftOutAndTheNextTakesItsSheet)
         EXPECT_GT(inkIn(page, frameDots(layout.Format, 2, kDpi)), 50);
 }
 
+// Every record of a run deleted since the list was taken: nothing is left
+// to print, and the run says so instead of putting a blank postcard or
+// sheet of labels through the printer; a PDF file named for it keeps what
+// it held.
+struct GoneRunCase {
+    const char *name;
+    int layout;
+    TLayoutKind kind;
+    QList<qint32> recNos;
+};
+
+class RunOfDeletedRecords : public ::testing::TestWithParam<GoneRunCase>
+{};
+
+TEST_P(RunOfDeletedRecords, printsNothingAndSaysSo)
+{
+    const GoneRunCase &c = GetParam();
+    SampleBook book;
+    TLayoutDocument layout;
+    loadLayout(layout, c.layout, c.kind);
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("cards.pdf"));
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        ASSERT_EQ(old.write("the earlier run"), 15);
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    SetupPrinterPage(printer, layout);
+    TPrintLoop loop(layout, TableRecordSource(book.table));
+    QString error;
+    EXPECT_FALSE(loop.Run(printer, c.recNos, {}, &error));
+    EXPECT_EQ(error, QStringLiteral("印刷するデータがありません"));
+    QFile kept(pdf);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "the earlier run");
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    QList<QImage> pages;
+    error.clear();
+    EXPECT_FALSE(loop.RunToImages({50, 50}, c.recNos, {}, pages, &error));
+    EXPECT_EQ(error, QStringLiteral("印刷するデータがありません"));
+}
+
+INSTANTIATE_TEST_SUITE_P(PrintLoop, RunOfDeletedRecords,
+                         ::testing::Values(GoneRunCase{"postcard", 0, TLayoutKind::AddressSide, {99}},
+                                           GoneRunCase{"postcardTwo", 0, TLayoutKind::AddressSide, {98, 99}},
+                                           GoneRunCase{"labels", 16, TLayoutKind::Label, {97, 98, 99}}),
+                         [](const ::testing::TestParamInfo<GoneRunCase> &info) { return std::string(info.param.name); });
+
 // While a long run prints, the main list stays the user's: a record deleted
 // there (here through a handle of its own, between two pieces, where the
 // run serves the event loop) before its batch is read prints no postcard,

@@ -187,7 +187,13 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"townsNumeralInDigits", u"北海道札幌市中央区北1条西2丁目1-3", u"北一条西", "2-1-3"},
         NumberCase{"townsNumeralInFullWidthDigits", u"北海道札幌市中央区北１条西２丁目１－３", u"北一条西", "2-1-3"},
         NumberCase{"townsTensInDigits", u"北海道札幌市中央区南10条西1丁目", u"南十条西", "1"},
-        NumberCase{"townStartingWithANumeralInDigits", u"宮城県仙台市青葉区1番町1-2-3", u"一番町", "1-2-3"}),
+        NumberCase{"townStartingWithANumeralInDigits", u"宮城県仙台市青葉区1番町1-2-3", u"一番町", "1-2-3"},
+        // Part of the town's numerals in kanji and part in digits, as the
+        // town's name keeps its own and the 条 is written in digits.
+        NumberCase{"townsNumeralsHalfInDigits", u"北海道札幌市西区二十四軒2条5丁目1-1", u"二十四軒二条", "5-1-1"},
+        NumberCase{"townsNumeralsHalfInFullWidthDigits", u"北海道札幌市西区二十四軒２条５丁目１－１", u"二十四軒二条",
+                   "5-1-1"},
+        NumberCase{"townsFirstNumeralInDigitsOnly", u"北海道札幌市西区24軒二条5丁目1-1", u"二十四軒二条", "5-1-1"}),
     rowName);
 
 TEST(CustomerBarcodeTest, representativeNumberGetsNoCode)
