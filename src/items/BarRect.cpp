@@ -112,6 +112,32 @@ void appendKanjiNumber(QStringView Run, TChars &Out)
     appendNumber(Out, total + (digits < 0 ? 0 : digits));
 }
 
+// Whether a kanji numeral run reads as one number: digit by digit ("五〇一"),
+// or with 千, 百 and 十 each at most once and in that order, one digit before
+// each and at the end ("二百五十八", "二千〇三"). "十三三", "五八五十八" and
+// "十二十二" are two numbers written without a blank between.
+bool isOneKanjiNumber(QStringView Run)
+{
+    int lastUnit = 10000;
+    bool units = false;
+    bool digitsInARow = false;
+    QChar before;
+    for (QChar c : Run) {
+        const int unit = kanjiUnit(c);
+        if (unit == 0) {
+            if (kanjiDigit(before) > 0)
+                digitsInARow = true;
+        } else {
+            if (unit >= lastUnit)
+                return false;
+            lastUnit = unit;
+            units = true;
+        }
+        before = c;
+    }
+    return !(units && digitsInARow);
+}
+
 // The length of the word at Pos before which kanji numerals are a number:
 // "丁目", "番地", "地割", "丁", "番", "号", "線", "の", "ノ" (the longer word
 // first where two start alike); 0 where none starts.
@@ -264,6 +290,226 @@ private:
     bool m_lastSpace = false;
 };
 
+// ---- The town in the address ---------------------------------------------------
+
+enum class TNumeralKind : quint8 { None, Digit, Kanji };
+
+TNumeralKind numeralKind(QChar c)
+{
+    return isCodeDigit(c) ? TNumeralKind::Digit : isKanjiNumeral(c) ? TNumeralKind::Kanji : TNumeralKind::None;
+}
+
+// Whether a number starts at Pos of S: a digit, or kanji numerals before a
+// marker that does not name a place (see namesAPlace).
+bool numberStartsAt(QStringView S, qsizetype Pos)
+{
+    if (Pos >= S.size())
+        return false;
+    if (isCodeDigit(S[Pos]))
+        return true;
+    qsizetype j = Pos;
+    while (j < S.size() && isKanjiNumeral(S[j]))
+        ++j;
+    return j > Pos && markerLength(S, j) > 0 && !namesAPlace(S, j);
+}
+
+// Whether the address number follows Pos of S, blanks between allowed.
+bool numberFollows(QStringView S, qsizetype Pos)
+{
+    while (Pos < S.size() && S[Pos] == u' ')
+        ++Pos;
+    return numberStartsAt(S, Pos);
+}
+
+// Whether S holds from From to To the block number of a Kyoto street
+// designation: after the way to go (上る, 下ル, 東入, 西入る...), a block
+// number alone ("4丁目", "四丁目"), blanks around it allowed.
+bool streetBlockNumber(QStringView S, qsizetype From, qsizetype To)
+{
+    const TNumeralKind kind = From < To ? numeralKind(S[From]) : TNumeralKind::None;
+    if (kind == TNumeralKind::None)
+        return false;
+    qsizetype way = From;
+    while (way > 0 && S[way - 1] == u' ')
+        --way;
+    if (way == 0 || (S[way - 1] != u'る' && S[way - 1] != u'ル' && S[way - 1] != u'入'))
+        return false;
+    qsizetype i = From;
+    while (i < To && numeralKind(S[i]) == kind)
+        ++i;
+    if (i + 2 > To || S[i] != u'丁' || S[i + 1] != u'目')
+        return false;
+    for (i += 2; i < To; ++i)
+        if (S[i] != u' ')
+            return false;
+    return true;
+}
+
+// A text cut into the pieces a town is compared by: a run of numerals of one
+// kind with its value, or one other character. Blanks part runs and are no
+// pieces. Comparing numerals by value finds a town the dictionary writes in
+// kanji numerals written in digits ("北1条西" for "北一条西", "二十四軒2条"
+// for "二十四軒二条", "１２" for "十二"), and only as whole numerals: the
+// "2" of "二" is not the first digit of "2258".
+class TPieces
+{
+public:
+    explicit TPieces(QStringView S) : m_text(S)
+    {
+        for (qsizetype i = 0; i < S.size();) {
+            const TNumeralKind kind = numeralKind(S[i]);
+            if (S[i] == u' ') {
+                ++i;
+                continue;
+            }
+            qsizetype j = i + 1;
+            TPiece piece{i, i + 1, m_values.size(), m_values.size()};
+            if (kind != TNumeralKind::None) {
+                while (j < S.size() && numeralKind(S[j]) == kind)
+                    ++j;
+                if (kind == TNumeralKind::Digit)
+                    m_values.append(S.data() + i, j - i);
+                else if (isOneKanjiNumber(S.mid(i, j - i)))
+                    appendKanjiNumber(S.mid(i, j - i), m_values);
+                else // two numbers run together: no value that a town's could be
+                    m_values.append(u'-');
+                // "〇五" and "05" are 5, as "五" is.
+                qsizetype first = piece.ValueFrom;
+                while (first + 1 < m_values.size() && m_values[first] == u'0')
+                    ++first;
+                m_values.erase(m_values.begin() + piece.ValueFrom, m_values.begin() + first);
+                piece.End = j;
+                piece.ValueTo = m_values.size();
+            }
+            m_pieces.append(piece);
+            i = j;
+        }
+    }
+
+    qsizetype size() const { return m_pieces.size(); }
+    qsizetype start(qsizetype I) const { return m_pieces[I].Start; }
+    qsizetype end(qsizetype I) const { return m_pieces[I].End; }
+    bool isNumeral(qsizetype I) const { return m_pieces[I].ValueTo > m_pieces[I].ValueFrom; }
+    bool allNumerals() const
+    {
+        return std::all_of(m_pieces.begin(), m_pieces.end(), [](const TPiece &p) { return p.ValueTo > p.ValueFrom; });
+    }
+
+    bool same(qsizetype I, const TPieces &Other, qsizetype J) const
+    {
+        const TPiece &a = m_pieces[I];
+        const TPiece &b = Other.m_pieces[J];
+        if (isNumeral(I) != Other.isNumeral(J))
+            return false;
+        if (!isNumeral(I))
+            return m_text[a.Start] == Other.m_text[b.Start];
+        return QStringView(m_values.constData() + a.ValueFrom, a.ValueTo - a.ValueFrom)
+               == QStringView(Other.m_values.constData() + b.ValueFrom, b.ValueTo - b.ValueFrom);
+    }
+
+private:
+    struct TPiece {
+        qsizetype Start; // in the text
+        qsizetype End;
+        qsizetype ValueFrom; // the numeral's value in m_values, empty for a character
+        qsizetype ValueTo;
+    };
+    QStringView m_text;
+    QVarLengthArray<TPiece, 96> m_pieces;
+    TChars m_values;
+};
+
+// Where a town stands in the address: [Start, End) of the narrowed text.
+struct TMention {
+    qsizetype Start;
+    qsizetype End;
+};
+
+// Where the address number starts in S (narrowed, blanks single, its first
+// number at FirstNumber): the end of the town, or 0 when no town is found.
+//
+// The town is the one of its mentions the number follows. A city may hold
+// its town's name ("中央区中央1-1"), and a building may be named after its
+// town ("霞が関コーポ" after "霞が関一丁目二番三号", "霞が関ビル" after a town
+// written "霞ヶ関3-2-5"): so the town is its last mention before the first
+// number. But the town may come after the block number of a street
+// designation ("堀川通寺之内上る4丁目天神北町1番地の1" in Kyoto), whose street
+// may bear the town's name ("新町通四条東入2丁目新町35"): a mention right
+// after such a block number, which the number follows at once, is the town.
+// A building's name after the number is neither ("霞ヶ関3-2-5 霞が関ビル12階",
+// "霞ヶ関3-2-5 霞が関101号室"), nor a town that is a block number itself met
+// again in the number ("三丁目3丁目2番5号").
+qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &TownNames)
+{
+    if (TownNames.isEmpty())
+        return 0;
+    // Blanks do not count when a town is looked for by its letters.
+    TChars packed;
+    QVarLengthArray<qsizetype, 96> origin;
+    for (qsizetype i = 0; i < S.size(); ++i)
+        if (S[i] != u' ') {
+            packed.append(S[i]);
+            origin.append(i);
+        }
+    const TPieces pieces(S);
+    qsizetype beforeEnd = 0;
+    std::optional<TMention> after;
+    for (const QString &town : TownNames) {
+        TChars t;
+        TNarrowed(t, true).add(town);
+        t.erase(std::remove(t.begin(), t.end(), QChar(u' ')), t.end());
+        if (t.isEmpty())
+            continue;
+        const QStringView name = viewOf(t);
+        const TPieces townPieces(name);
+        QVarLengthArray<TMention, 8> found;
+        // Written as the dictionary writes it. Such a mention may end inside
+        // a run of numerals: the number may follow the town's own numeral
+        // without a blank ("浦臼第１12番地", "十二十二番地"). It starts where a
+        // numeral starts, though: the "十三" of "二十三番地" is no town.
+        for (qsizetype at = viewOf(packed).indexOf(name); at >= 0; at = viewOf(packed).indexOf(name, at + 1)) {
+            const qsizetype start = origin[at];
+            const TNumeralKind kind = numeralKind(S[start]);
+            if (kind != TNumeralKind::None && start > 0 && numeralKind(S[start - 1]) == kind)
+                continue;
+            found.append({start, origin[at + name.size() - 1] + 1});
+        }
+        // Its numerals written otherwise, compared by value.
+        for (qsizetype i = 0; i + townPieces.size() <= pieces.size(); ++i) {
+            qsizetype k = 0;
+            while (k < townPieces.size() && pieces.same(i + k, townPieces, k))
+                ++k;
+            if (k == townPieces.size())
+                found.append({pieces.start(i), pieces.end(i + k - 1)});
+        }
+        if (found.isEmpty())
+            continue;
+        std::sort(found.begin(), found.end(), [](const TMention &a, const TMention &b) {
+            return a.Start != b.Start ? a.Start < b.Start : a.End < b.End;
+        });
+        // A town named by numerals alone ("十二") met again where a number
+        // starts is that number: "十二 12番地" and "十二　十二番地" are lot 12
+        // of the town 十二.
+        const bool numerals = townPieces.allNumerals();
+        for (qsizetype m = 0; m < found.size(); ++m) {
+            const TMention &mention = found[m];
+            if (m > 0 && numerals && found[m].Start != found[0].Start && numberStartsAt(S, mention.Start))
+                continue;
+            // A town may start with the first number itself ("八丁目").
+            if (mention.Start <= FirstNumber) {
+                beforeEnd = std::max(beforeEnd, mention.End);
+            } else if (streetBlockNumber(S, FirstNumber, mention.Start) && numberFollows(S, mention.End)) {
+                if (!after || mention.Start < after->Start
+                    || (mention.Start == after->Start && mention.End > after->End))
+                    after = mention;
+            }
+        }
+    }
+    if (after)
+        return after->End;
+    return beforeEnd;
+}
+
 // The address number of Address onto Out; see AddressNumberOf.
 void appendAddressNumber(const QString &Address, const QStringList &TownNames, TChars &Out)
 {
@@ -271,92 +517,9 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
     TNarrowed(s, true).add(Address);
 
     // What the dictionary names as the town may hold numerals of its own
-    // ("三田", "十二ケ村"); the number starts after it. Blanks do not count
-    // when the town is looked for.
-    TChars packed;
-    QVarLengthArray<qsizetype, 96> origin;
-    for (qsizetype i = 0; i < s.size(); ++i)
-        if (s[i] != u' ') {
-            packed.append(s[i]);
-            origin.append(i);
-        }
-    // A building may be named after its town ("本町ガーデンシティ" after
-    // "本町3-6-4", "霞が関コーポ" after "霞が関一丁目"), and a city may hold
-    // its town's name ("中央区中央1-1"): the town is its last mention before
-    // the first number, written in digits or in kanji numerals. A name met
-    // only after the number is a building's ("霞が関ビル" after a town
-    // written "霞ヶ関3-2-5"), not the town.
+    // ("三田", "十二ケ村", "北一条西"); the number starts after it.
     const qsizetype firstNumber = firstNumberIn(viewOf(s));
-    const qsizetype packedFirstNumber =
-        std::lower_bound(origin.cbegin(), origin.cend(), firstNumber) - origin.cbegin();
-    // The same with its kanji numerals in digits: a town's numerals may be
-    // written partly each way ("二十四軒2条" for "二十四軒二条"). Each
-    // character keeps the first and last place in packed it stands for.
-    TChars digits;
-    QVarLengthArray<qsizetype, 96> digitFirst, digitLast;
-    for (qsizetype i = 0; i < packed.size();) {
-        qsizetype j = i;
-        while (j < packed.size() && isKanjiNumeral(packed[j]))
-            ++j;
-        if (j == i)
-            ++j;
-        const qsizetype before = digits.size();
-        if (j - i > 1 || isKanjiNumeral(packed[i]))
-            appendKanjiNumber(QStringView(packed.constData() + i, j - i), digits);
-        else
-            digits.append(packed[i]);
-        for (qsizetype k = before; k < digits.size(); ++k) {
-            digitFirst.append(i);
-            digitLast.append(j - 1);
-        }
-        i = j;
-    }
-    qsizetype from = 0;
-    for (const QString &town : TownNames) {
-        TChars t;
-        TNarrowed(t, true).add(town);
-        t.erase(std::remove(t.begin(), t.end(), QChar(u' ')), t.end());
-        if (t.isEmpty())
-            continue;
-        // The dictionary writes a town's numerals in kanji ("北一条西"), an
-        // address often in digits ("北1条西").
-        TChars inDigits;
-        for (qsizetype i = 0; i < t.size();) {
-            qsizetype j = i;
-            while (j < t.size() && isKanjiNumeral(t[j]))
-                ++j;
-            if (j > i) {
-                appendKanjiNumber(QStringView(t.constData() + i, j - i), inDigits);
-                i = j;
-            } else {
-                inDigits.append(t[i++]);
-            }
-        }
-        const QStringView in = viewOf(packed);
-        for (const TChars *spelling : {&t, &inDigits}) {
-            const QStringView name = viewOf(*spelling);
-            // A town may start with the first number itself ("八丁目").
-            qsizetype at = -1;
-            for (qsizetype next = in.indexOf(name); next >= 0 && next <= packedFirstNumber;
-                 next = in.indexOf(name, next + 1))
-                at = next;
-            if (at >= 0)
-                from = std::max(from, origin[at + name.size() - 1] + 1);
-        }
-        // Both in digits, the match taking whole numerals only.
-        const QStringView name = viewOf(inDigits);
-        const QStringView all = viewOf(digits);
-        qsizetype at = -1;
-        for (qsizetype next = all.indexOf(name); next >= 0 && digitFirst[next] <= packedFirstNumber;
-             next = all.indexOf(name, next + 1)) {
-            const qsizetype end = next + name.size();
-            if ((next == 0 || digitFirst[next - 1] != digitFirst[next]) &&
-                (end == all.size() || digitLast[end] != digitLast[end - 1]))
-                at = next;
-        }
-        if (at >= 0)
-            from = std::max(from, origin[digitLast[at + name.size() - 1]] + 1);
-    }
+    const qsizetype from = townEndIn(viewOf(s), firstNumber, TownNames);
     const QStringView rest = viewOf(s).mid(from);
     // Without the town, a numeral before the first number belongs to a
     // place's name ("四番町", "八丁堀").

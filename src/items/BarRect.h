@@ -42,8 +42,11 @@ using TTownNameLookup = std::function<TPostcodeTowns(const QString &Postcode)>;
 // representative number gets no code (empty).
 [[nodiscard]] QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const TPostcodeTowns &Towns);
 // Only the address number part of the above: what follows the town (its
-// last mention before the first number; the whole address when none is
-// found). Digits, "-" and single letters are kept; kanji numerals are a
+// last mention before the first number, else its first mention the number
+// follows at once, as after a Kyoto street designation; the whole address
+// when none is found). A town is found with its numerals written in kanji or
+// digits; a town named by numerals alone met again where a number starts is
+// that number. Digits, "-" and single letters are kept; kanji numerals are a
 // number only before 丁目, 丁, 番地, 番, 号, 地割, 線, の or ノ; anything else
 // separates.
 [[nodiscard]] QString AddressNumberOf(const QString &Address, const QStringList &TownNames);

@@ -193,8 +193,44 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"townsNumeralsHalfInDigits", u"北海道札幌市西区二十四軒2条5丁目1-1", u"二十四軒二条", "5-1-1"},
         NumberCase{"townsNumeralsHalfInFullWidthDigits", u"北海道札幌市西区二十四軒２条５丁目１－１", u"二十四軒二条",
                    "5-1-1"},
-        NumberCase{"townsFirstNumeralInDigitsOnly", u"北海道札幌市西区24軒二条5丁目1-1", u"二十四軒二条", "5-1-1"}),
+        NumberCase{"townsFirstNumeralInDigitsOnly", u"北海道札幌市西区24軒二条5丁目1-1", u"二十四軒二条", "5-1-1"},
+        // A town named by numerals alone: the number after it starts with
+        // the same numeral, or is the town's numeral itself.
+        NumberCase{"numeralTownBeforeFullWidthDigits", u"福岡県朝倉郡筑前町二２５８", u"二", "258"},
+        NumberCase{"numeralTownBeforeDigitsStartingAlike", u"新潟県新潟市北区十二1234番地", u"十二", "1234"},
+        NumberCase{"numeralTownBeforeItsValueInDigits", u"新潟県新潟市北区十二 12番地", u"十二", "12"},
+        NumberCase{"numeralTownBeforeItsValueInKanji", u"新潟県新潟市北区十二　十二番地", u"十二", "12"},
+        NumberCase{"numeralTownBeforeItsValueInKanjiWithoutABlank", u"新潟県新潟市北区十二十二番地", u"十二", "12"},
+        NumberCase{"numeralTownBeforeKanjiStartingAlike", u"福岡県朝倉郡筑前町二　二百五十八番地", u"二", "258"},
+        NumberCase{"numeralTownBeforeKanjiStartingAlikeWithoutABlank", u"福岡県朝倉郡筑前町二二百五十八番地", u"二",
+                   "258"},
+        NumberCase{"digitNumeralTownBeforeItsValue", u"岐阜県本巣市七五三753-1", u"七五三", "753-1"},
+        NumberCase{"digitNumeralTownBeforeItsValueInKanji", u"山梨県西八代郡市川三郷町五八五八番地", u"五八", "58"},
+        NumberCase{"numeralTownEndingAnotherNumber", u"青森県五所川原市十三二十三番地", u"十三", "23"},
+        NumberCase{"numeralTownRepeatedAfterAName", u"青森県五所川原市十三 字古中道 十三番地", u"十三", "13"},
+        // A town ending in a digit, the number right after it.
+        NumberCase{"townEndingInADigitBeforeTheNumber", u"北海道樺戸郡浦臼町浦臼第１12番地", u"浦臼第１", "12"},
+        // Kyoto's street designations put a block number before the town.
+        NumberCase{"kyotoStreetWithItsChomeInDigits", u"京都府京都市上京区堀川通寺之内上る4丁目天神北町1番地の1",
+                   u"天神北町", "1-1"},
+        NumberCase{"kyotoStreetWithItsChomeInKanji", u"京都府京都市上京区堀川通寺之内上る四丁目天神北町1番地の1",
+                   u"天神北町", "1-1"},
+        NumberCase{"kyotoStreetEastward", u"京都府京都市下京区四条通寺町東入2丁目御旅町35", u"御旅町", "35"},
+        NumberCase{"kyotoTownAndNumberParted", u"京都市下京区四条通寺町東入２丁目御旅町　三十五番地", u"御旅町", "35"},
+        // A building named after the town, the number right after its name:
+        // a whole number stands before it, not a street's block number.
+        NumberCase{"buildingOfTheTownsNameBeforeItsRoom", u"東京都千代田区霞ヶ関3-2-5 霞が関101号室", u"霞が関",
+                   "3-2-5-101"}),
     rowName);
+
+// A postcode may list several towns, one of them naming the building after
+// the number: the town is the one before the number.
+TEST(AddressNumberTownsTest, buildingNamedAfterAnotherTownOfThePostcode)
+{
+    EXPECT_EQ(AddressNumberOf(QStringLiteral("大阪府某市本町1-2-3 中央ハイツ101"),
+                              {QStringLiteral("中央"), QStringLiteral("本町")}),
+              QLatin1String("1-2-3-101"));
+}
 
 TEST(CustomerBarcodeTest, representativeNumberGetsNoCode)
 {
