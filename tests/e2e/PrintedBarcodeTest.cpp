@@ -122,6 +122,45 @@ TEST_F(PrintedBarcode, townsNumeralWrittenInDigitsIsNotPartOfTheNumber)
               QLatin1String("06000012-1-1"));
 }
 
+// Towns whose number is easily mistaken: a town named by numerals alone
+// with a number that starts like it, and Kyoto towns behind a street
+// designation that holds a block number of its own.
+struct TownNumberCase {
+    const char *name;
+    const char16_t *postcode;
+    const char16_t *tdfkn;
+    const char16_t *adrs1;
+    const char16_t *adrs2;
+    const char *bars;
+};
+
+class PrintedBarcodeTown : public PrintedBarcode, public ::testing::WithParamInterface<TownNumberCase>
+{
+};
+
+TEST_P(PrintedBarcodeTown, barsCarryTheNumberAfterTheTown)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    const TownNumberCase &c = GetParam();
+    EXPECT_EQ(printedBars(QString::fromUtf16(c.postcode), QString::fromUtf16(c.tdfkn), QString::fromUtf16(c.adrs1),
+                          QString::fromUtf16(c.adrs2)),
+              QLatin1String(c.bars));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Towns, PrintedBarcodeTown,
+    ::testing::Values(
+        TownNumberCase{"numeralTownBeforeFullWidthDigits", u"8380228", u"福岡県", u"朝倉郡筑前町二２５８", u"",
+                       "8380228258"},
+        TownNumberCase{"numeralTownWithItsValueOnTheNextLine", u"9503354", u"新潟県", u"新潟市北区十二", u"十二番地",
+                       "950335412"},
+        TownNumberCase{"kyotoBlockNumberBeforeTheTown", u"6020087", u"京都府", u"京都市上京区堀川通寺之内上る",
+                       u"4丁目天神北町1番地の1", "60200871-1"},
+        TownNumberCase{"kyotoBlockNumberInKanji", u"6008002", u"京都府", u"京都市下京区四条通寺町東入",
+                       u"二丁目御旅町３５", "600800235"}),
+    rowName);
+
 // One address (霞が関 1-2-3, room 501) written the ways people write it:
 // each takes the same road to the same bars.
 struct SpellingCase {

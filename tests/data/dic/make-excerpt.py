@@ -47,6 +47,10 @@ TOWNS = {
     '26104': {'西魚屋町'},            # 京都市中京区 and
     '26106': {'西魚屋町', '御旅町'},  # 京都市下京区: one town in two wards
     '01204': {'永山北４条'},          # 旭川市: a full-width digit in the name
+    '26102': {'天神北町'},            # 京都市上京区: after a street designation
+    '40447': {'二'},                  # 朝倉郡筑前町: towns named by numerals alone
+    '15101': {'十二'},                # 新潟市北区
+    '21218': {'七五三'},              # 本巣市
 }
 # A postcode whose rows lie in 足柄上郡中井町 and 中郡二宮町.
 SHARED_POSTCODE = '_2590100'

@@ -72,11 +72,11 @@ sqlite3 *DicConvertExcerptTest::s_db = nullptr;
 TEST_F(DicConvertExcerptTest, holdsEveryPrefectureAndOnlyTheExcerptCities)
 {
     EXPECT_EQ(value("SELECT count(*) FROM pref"), "47");
-    EXPECT_EQ(value("SELECT count(*) FROM city"), "59");
+    EXPECT_EQ(value("SELECT count(*) FROM city"), "63");
     EXPECT_EQ(value("SELECT count(DISTINCT pref) FROM city c WHERE EXISTS (SELECT 1 FROM town t WHERE t.code5 = c.code5)"),
               "47");
     // Rows in the excerpt's postcode files, large offices among them.
-    EXPECT_EQ(value("SELECT count(*) FROM town"), "2627");
+    EXPECT_EQ(value("SELECT count(*) FROM town"), "2631");
     EXPECT_EQ(value("SELECT count(*) FROM town WHERE kind = 1"), "1121");
     EXPECT_EQ(value("SELECT count(*) FROM town WHERE postcode = '4520961'"), "66");
     EXPECT_EQ(value("SELECT value FROM meta WHERE key = 'format'"), std::to_string(DicSchemaVersion));
@@ -351,7 +351,7 @@ TEST_F(DicConvertFailureTest, succeedsOnTheIntactCopyAndReplacesTheOlderFile)
     ASSERT_TRUE(BuildDictionary(jpostal(), zipcode(), m_output, &error, &stats, TDicSourceScope::Excerpt))
         << error.toStdString();
     EXPECT_TRUE(error.isEmpty());
-    EXPECT_EQ(stats.Towns, 2627);
+    EXPECT_EQ(stats.Towns, 2631);
     EXPECT_EQ(stats.UnmatchedRows, 0);
     EXPECT_TRUE(stats.MissingGeocoderPrefectures.isEmpty()) << stats.MissingGeocoderPrefectures.join(u',').toStdString();
     QFile file(m_output);
