@@ -1,3 +1,4 @@
+#include "DicSources.h"
 #include "EditorsFixture.h"
 #include "core/AddressText.h"
 #include "editors/PrintLoop.h"
@@ -220,48 +221,31 @@ TEST(CustomerBarcodeTownNames, largeOfficeCodeCarriesThePostcodeAlone)
 // city before it nor the office's other towns move it.
 TEST(CustomerBarcodeTownNames, everyLargeOfficeOfTheSourceWithANumeralInItsTown)
 {
-    const QString data = QStringLiteral(MURVEN_DIC_FULL_DIR);
-    const QString sources = QStringLiteral(MURVEN_DIC_SOURCE_DIR) + QStringLiteral("/jquery-jpostal-ja/json");
-    if (!QFile::exists(data + QStringLiteral("wqdic.db")) || !QDir(sources).exists())
-        GTEST_SKIP() << "the dictionary data was not built (no packages fetched into " << qPrintable(sources)
-                     << "): scripts/fetch-dic-sources.sh, then build again";
-    const TTownNameLookup towns = DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), data);
+    REQUIRE_FULL_DICTIONARY();
+    const TTownNameLookup towns =
+        DictionaryTownNames(QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_FULL_DIR));
     static const QRegularExpression numeral(QStringLiteral("[〇一二三四五六七八九十百千]"));
     int checked = 0;
     QStringList wrong;
-    for (const QString &name : QDir(sources).entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
-        QFile file(QDir(sources).filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(name);
-        const QByteArray text = file.readAll();
-        // JSON inside a callback call.
-        const qsizetype from = text.indexOf('('), to = text.lastIndexOf(')');
-        ASSERT_TRUE(from >= 0 && to > from) << qPrintable(name);
-        const QJsonArray rows = QJsonDocument::fromJson(text.mid(from + 1, to - from - 1)).array();
-        for (const QJsonValue &value : rows) {
-            const QJsonArray row = value.toArray();
-            const QString key = row.at(0).toString();
-            const QString town = row.at(3).toString();
-            const QString street = row.at(4).toString();
-            if (key.size() != 8 || row.at(5).toString().isEmpty() || !town.contains(numeral))
-                continue;
-            const QString postcode = key.mid(1);
-            const TPostcodeTowns found = towns(postcode);
-            const QString address = row.at(1).toString() + row.at(2).toString() + town + street;
-            QStringList faults;
-            if (!found.Towns.contains(town))
-                faults << QStringLiteral("towns ") + found.Towns.join(u',');
-            if (!found.OwnNumber)
-                faults << QStringLiteral("no own number");
-            const QString code = CustomerBarcodeData(postcode, address, found);
-            if (code != postcode)
-                faults << QStringLiteral("code ") + code;
-            const QString number = AddressNumberOf(address, found.Towns);
-            if (number != AddressNumberOf(town + street, {town}))
-                faults << QStringLiteral("number ") + number;
-            if (!faults.isEmpty())
-                wrong << postcode + u' ' + address + QStringLiteral(": ") + faults.join(QStringLiteral("; "));
-            ++checked;
-        }
+    for (const TDicSourceRow &row : dicSourceRows(nullptr)) {
+        if (!row.Office || !row.Town.contains(numeral))
+            continue;
+        const TPostcodeTowns found = towns(row.Postcode);
+        const QString address = row.Prefecture + row.City + row.Town + row.Street;
+        QStringList faults;
+        if (!found.Towns.contains(row.Town))
+            faults << QStringLiteral("towns ") + found.Towns.join(u',');
+        if (!found.OwnNumber)
+            faults << QStringLiteral("no own number");
+        const QString code = CustomerBarcodeData(row.Postcode, address, found);
+        if (code != row.Postcode)
+            faults << QStringLiteral("code ") + code;
+        const QString number = AddressNumberOf(address, found.Towns);
+        if (number != AddressNumberOf(row.Town + row.Street, {row.Town}))
+            faults << QStringLiteral("number ") + number;
+        if (!faults.isEmpty())
+            wrong << row.Postcode + u' ' + address + QStringLiteral(": ") + faults.join(QStringLiteral("; "));
+        ++checked;
     }
     EXPECT_GT(checked, 1000);
     EXPECT_TRUE(wrong.isEmpty()) << wrong.size() << " of " << checked << ":\n"
