@@ -150,6 +150,7 @@ void TAddressList::actImportFileExecute()
     if (!CloseChildWindows())
         return;
     if (FileImportOpener(this)) {
+        FillGroupCombo(); // the import may have added group names
         RefreshList(false, true, false);
         SelectRow(0, true, true);
         emit CurrentRecordChanged();

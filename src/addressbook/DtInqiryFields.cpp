@@ -567,7 +567,13 @@ void TDataInquiry::ShowAddressData(const TAddressData &Data)
         edtKeyword[size_t(i)]->setText(text(keywords[size_t(i)]));
     for (int k = 0; k < 3; ++k)
         setComboText(cbxKeyword[size_t(k)], text(keywords[size_t(k + 5)]));
-    mmoNote->setPlainText(Data.Note ? Data.Note->join(QLatin1Char('\n')) : QString());
+    // The edit ends each line with a break (NoteLeft), the last one's
+    // implied: a note whose last line is empty shows that line's break too,
+    // or saving it again would lose the line.
+    QString note = Data.Note ? Data.Note->join(QLatin1Char('\n')) : QString();
+    if (Data.Note && !Data.Note->isEmpty() && Data.Note->last().isEmpty())
+        note += QLatin1Char('\n');
+    mmoNote->setPlainText(note);
     ShowExtLinks(Data.ExtLink);
     const int mark = int(std::find(SymbolMarks.begin(), SymbolMarks.end(), shown(Data.SymbolMark)) - SymbolMarks.begin());
     cbxSymbolMark->setCurrentIndex(mark < int(SymbolMarks.size()) ? mark + 1 : 0);

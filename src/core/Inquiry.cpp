@@ -44,7 +44,8 @@ std::optional<QStringList> memoOf(TTable &table, const char *name)
     const QString text = table.FieldByName(QLatin1String(name)).AsString();
     if (text.isEmpty())
         return std::nullopt;
-    return SplitLines(text);
+    // A memo that ends with a line break has an empty last line.
+    return SplitMemoLines(text);
 }
 
 // Every field of a record with the member that holds it, in the table's

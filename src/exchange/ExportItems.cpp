@@ -379,17 +379,25 @@ void TExportItemReader::AppendBytes(int Item, const TExportContext &Context, QBy
         // itself holds goes out as MemoTab, so it is not taken for a line
         // break when the file comes back.
         const QByteArrayView memo = f.AsBytesView();
-        qsizetype from = 0;
-        auto line = [&Out](QByteArrayView text) {
-            for (const char c : text)
+        const qsizetype start = Out.size();
+        // Lines end as the record form reads them: at CR LF, LF or a lone CR
+        // (CP932 never has these bytes inside a double-byte character).
+        for (qsizetype i = 0; i < memo.size(); ++i) {
+            const char c = memo[i];
+            if (c == '\r' || c == '\n') {
+                Out += '\t';
+                if (c == '\r' && i + 1 < memo.size() && memo[i + 1] == '\n')
+                    ++i;
+            } else {
                 Out += c == '\t' ? MemoTab : c;
-        };
-        for (qsizetype at = memo.indexOf("\r\n"); at >= 0; at = memo.indexOf("\r\n", from)) {
-            line(memo.sliced(from, at - from));
-            Out += '\t';
-            from = at + 2;
+            }
         }
-        line(memo.sliced(from));
+        // The TAB the import drops (MemoTab above): after an empty last line,
+        // and behind blanks alone, which it would read as no memo.
+        const QByteArrayView written = QByteArrayView(Out).sliced(start);
+        if (written.endsWith('\t') ||
+            (!written.isEmpty() && trimmedView(written).isEmpty() && !written.contains(MemoTab)))
+            Out += '\t';
         return;
     }
     case TRule::SymbolColor: {

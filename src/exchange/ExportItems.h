@@ -27,7 +27,10 @@ enum TExportItem : int {
 // A memo (備考, 外部リンク) in a line of the file: its lines joined by TAB,
 // and a TAB inside one of its lines written as this control character (VT),
 // which no typed text holds, so the import gives back the TAB, not a line
-// break.
+// break. The import reads a TAB at the end as ending the line before it (as
+// files of other programs write every line followed by one), so a memo
+// whose last line is empty (a note typed with a break at its end) or that
+// holds nothing but blanks gets one more TAB: it comes back as it was.
 constexpr char MemoTab = '\x0B';
 
 // The hyphenation switches of the export window: a number is hyphenated only

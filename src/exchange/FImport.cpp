@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -699,6 +700,21 @@ void TFileImport::btnImportClick()
     TImportRun run(*table, m_file, m_assignment, options, context, DataPath + QStringLiteral("InError.txt"));
     if (DMMurven19)
         run.OnStored = [](const TImportValues &values) { AddWordsToHistories(*DMMurven19, values); };
+    // The groups the file brings in are added to the book's group names, as
+    // the group-name editor stores them.
+    run.SaveGroupNames = [folder = book.Folder](const QStringList &names, QString *error) {
+        const auto previous = GroupNames;
+        for (int i = 1; i <= GroupCount; ++i)
+            GroupNames[size_t(i)] = names.value(i, GroupNames[size_t(i)]);
+        QString reason;
+        if (SaveGroupNames(&reason))
+            return true;
+        GroupNames = previous;
+        if (error)
+            *error = QStringLiteral("%1 に書き込めませんでした（%2）")
+                         .arg(QDir::toNativeSeparators(GroupFileName(folder)), reason);
+        return false;
+    };
     pgbarImport->setRange(0, int(m_file.LineCount()) - (options.SkipFirst ? 1 : 0));
     pgbarImport->setValue(0);
     run.OnLine = [this](int read) { pgbarImport->setValue(read); };
@@ -725,11 +741,21 @@ void TFileImport::btnImportClick()
                           : QStringLiteral("テキストファイルの追加取り込みが完了しました  \r\n\r\n");
     text += QStringLiteral("読込件数 : %1 件  \r\n").arg(report.ReadCount);
     text += (update ? QStringLiteral("更新件数 : %1 件  ") : QStringLiteral("登録件数 : %1 件  ")).arg(report.StoredCount);
+    if (report.GroupLost > 0)
+        text += QStringLiteral("\r\nグループ登録不可件数 : %1 件  ").arg(report.GroupLost);
+    if (!report.AddedGroups.isEmpty())
+        text += QStringLiteral("\r\n\r\n追加したグループ名 : %1  ").arg(report.AddedGroups.join(QStringLiteral("、")));
     if (report.Cancelled)
         text += QStringLiteral("\r\n\r\n途中で中止しました  ");
     // A failure after the commit is the log that could not be written.
     if (report.Rejected > 0 && report.Failure.isEmpty())
         text += QStringLiteral("\r\n\r\n取り込めなかった %1 件は InError.txt に記録しました  ").arg(report.Rejected);
+    if (report.GroupLost > 0 && report.Failure.isEmpty())
+        text += (update ? QStringLiteral("\r\n\r\nグループ名を追加できなかった %1 件はグループを変更せず、"
+                                         "InError.txt に記録しました  ")
+                        : QStringLiteral("\r\n\r\nグループ名を追加できなかった %1 件は「指定なし」で登録し、"
+                                         "InError.txt に記録しました  "))
+                    .arg(report.GroupLost);
     if (!report.Failure.isEmpty())
         text += QStringLiteral("\r\n\r\n%1  ").arg(report.Failure);
     Inform(text, MB_ICONINFORMATION);

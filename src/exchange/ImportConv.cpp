@@ -53,33 +53,6 @@ QByteArray wide(const QByteArray &text, qsizetype width)
     return FitNameField(Cp932::decode(text), width);
 }
 
-// The group a value of the group column names, -1 none. The export writes
-// a group's name as the code page gives it (blanks at its ends kept), so the
-// value is compared in that form: as it stands, then trimmed (a file typed by
-// hand). A book's own group comes before "指定なし" (entry 0, no group), which
-// the export never writes for no group (that is an empty value) but a group
-// kept from an older settings file may be named. An empty value is no group.
-int groupIndex(const QByteArray &value, const QStringList &groups)
-{
-    const auto named = [&groups](const QByteArray &text) {
-        for (int i = 1; i < groups.size() && i <= 10; ++i) {
-            if (Cp932::encode(groups[i]) == text)
-                return i;
-        }
-        return -1;
-    };
-    if (value.isEmpty())
-        return 0;
-    if (const int group = named(value); group > 0)
-        return group;
-    const QByteArray trimmed = trim(value);
-    if (trimmed.isEmpty())
-        return 0;
-    if (const int group = named(trimmed); group > 0)
-        return group;
-    return !groups.isEmpty() && Cp932::encode(groups[0]) == trimmed ? 0 : -1;
-}
-
 std::optional<qint32> senderRecNo(const QByteArray &text, const TImportContext &context)
 {
     const QString title = Cp932::decode(text);
@@ -286,6 +259,32 @@ qint32 ConvertCoordinate(const QByteArray &Text)
     return qint32(value);
 }
 
+// The export writes a group's name as the code page gives it (blanks at its
+// ends kept), so the value is compared in that form: as it stands, then
+// trimmed (a file typed by hand). A book's own group comes before "指定なし" (entry 0, no group), which
+// the export never writes for no group (that is an empty value) but a group
+// kept from an older settings file may be named. An empty value is no group.
+int ImportGroupIndex(const QByteArray &value, const QStringList &groups)
+{
+    const auto named = [&groups](const QByteArray &text) {
+        for (int i = 1; i < groups.size() && i <= 10; ++i) {
+            if (Cp932::encode(groups[i]) == text)
+                return i;
+        }
+        return -1;
+    };
+    if (value.isEmpty())
+        return 0;
+    if (const int group = named(value); group > 0)
+        return group;
+    const QByteArray trimmed = trim(value);
+    if (trimmed.isEmpty())
+        return 0;
+    if (const int group = named(trimmed); group > 0)
+        return group;
+    return !groups.isEmpty() && Cp932::encode(groups[0]) == trimmed ? 0 : -1;
+}
+
 QStringList ConvertMemo(const QByteArray &Text)
 {
     // Blanks alone are no memo. Otherwise nothing is trimmed: a tab at the
@@ -392,7 +391,7 @@ void ConvertImportValuesToRecord(const TImportValues &Values, const TImportConte
     const QDate today = Context.Now.date();
 
     ClearAddressData(Record);
-    Record.Group = std::max(0, groupIndex(v(irGroup), Context.GroupNames));
+    Record.Group = std::max(0, ImportGroupIndex(v(irGroup), Context.GroupNames));
     Record.CustomCode = tv(irCustomCode);
     Record.Tel = ConvertPhone(v(irTel), today);
     Record.TelDiv = isWord(tv(irTelDiv), {u"代表", u"代表電話"}) ? 3 : 0;
@@ -505,7 +504,7 @@ bool ApplyImportValuesToTable(const TImportValues &Values, const TImportAssigned
     TChangeWriter w(Table);
 
     if (on(irGroup)) {
-        const int index = groupIndex(v(irGroup), Context.GroupNames);
+        const int index = ImportGroupIndex(v(irGroup), Context.GroupNames);
         if (index >= 0)
             w.setInteger("Group", index);
     }

@@ -117,6 +117,9 @@ struct TAddressSplit {
 // over-long text or a value past 32 bits; raises EImportValueError for a
 // short text that is not a whole number.
 [[nodiscard]] qint32 ConvertCoordinate(const QByteArray &Text);
+// The group a value of the group column names (0 no group, 1..10 a group
+// of Groups, whose entry 0 is "指定なし"), -1 when no group has that name.
+[[nodiscard]] int ImportGroupIndex(const QByteArray &Value, const QStringList &Groups);
 // Memo lines: each tab ends a line, and MemoTab (ExportItems.h) stands for a
 // tab inside a line; none for blanks alone, nothing trimmed otherwise (a
 // leading tab is an empty first line).

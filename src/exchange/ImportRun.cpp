@@ -36,7 +36,12 @@ QString ImportReasonText(int Reason)
 
 void TImportErrorLog::Write(int LineNumber, int Reason, const QByteArray &Line)
 {
-    m_bytes += QByteArray::number(LineNumber) + ',' + Cp932::encode(ImportReasonText(Reason)) + ',' + Line + "\r\n";
+    Write(LineNumber, ImportReasonText(Reason), Line);
+}
+
+void TImportErrorLog::Write(int LineNumber, const QString &ReasonText, const QByteArray &Line)
+{
+    m_bytes += QByteArray::number(LineNumber) + ',' + Cp932::encode(ReasonText) + ',' + Line + "\r\n";
     ++m_count;
 }
 
@@ -293,6 +298,24 @@ int TImportRun::updateLine(const QByteArray &MatchValue, const TImportValues &Va
     return 0;
 }
 
+QString TImportRun::groupLossText(TImportGroups::TLoss Loss, const QString &Name) const
+{
+    QString cause;
+    switch (Loss) {
+    case TImportGroups::TLoss::NoPlace:
+        cause = QStringLiteral("グループ「%1」を追加する空きが無い").arg(Name);
+        break;
+    case TImportGroups::TLoss::TooLong:
+        cause = QStringLiteral("グループ名「%1」が全角10文字（半角20文字）を超える").arg(Name);
+        break;
+    case TImportGroups::TLoss::BadCharacter:
+        cause = QStringLiteral("グループ名「%1」に使用不可な文字が含まれていた").arg(Name);
+        break;
+    case TImportGroups::TLoss::None: return QString();
+    }
+    return cause + (m_options.Update ? QStringLiteral("ためグループは変更せず") : QStringLiteral("ため指定なしで登録"));
+}
+
 TImportRunReport TImportRun::Run(QWidget *Owner)
 {
     TImportRunReport report;
@@ -305,11 +328,40 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
     TImportErrorLog log(m_logPath);
     const QString label = m_options.Update ? QStringLiteral("テキストファイルの内容で更新しています...")
                                            : QStringLiteral("テキストファイルの内容を登録しています...");
+
+    // The groups the file names: those the book has keep their places; a
+    // new one needs to know which places no record is in.
+    const bool groupAssigned = m_assignment.IsAssigned(irGroup);
+    TImportGroups groups(m_context.GroupNames);
+    const QStringList namesBefore = groups.Names();
+    m_context.GroupNames = namesBefore; // all ten, as the book has them
+    bool newGroups = false;
+    if (groupAssigned) {
+        for (int n = first; n < lines.size(); ++n) {
+            const TImportFile::TLine &line = lines[n];
+            if (!line.ValidText || CountCsvFields(line.Bytes) > fieldCommas)
+                continue;
+            const QByteArray value =
+                m_assignment.Value(irGroup, SplitCsvLine(line.Bytes, fieldCommas + 1, true));
+            newGroups = groups.NoteFileValue(value) || newGroups;
+        }
+    }
+
     TRecordRun run(Owner, m_table, label, total);
     QString error;
     if (!run.Begin(&error)) {
         report.Failure = error;
         return report;
+    }
+    if (newGroups) {
+        try {
+            m_table.ForEachRecord({QStringLiteral("Group")}, [&groups](qint64, const QByteArrayView *bytes) {
+                groups.NoteUsed(bytes[0].toInt());
+            });
+        } catch (const Exception &e) {
+            report.Failure = e.Message();
+            return report;
+        }
     }
     qint32 bookCount = m_table.RecordCount();
     int stored = 0;
@@ -319,6 +371,7 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
         int reason = 0;
         QByteArray held = line.Bytes;
         TImportValues values;
+        TImportGroups::TPlacing placing;
         if (!line.ValidText) {
             reason = irsEncoding;
         } else {
@@ -333,6 +386,12 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
                 if (!m_options.Update && bookCount >= RecordLimit) {
                     report.LimitReached = true;
                     break;
+                }
+                if (groupAssigned) {
+                    placing = groups.Place(values[irGroup - 1]);
+                    values[irGroup - 1] = placing.Value;
+                    if (placing.Taken)
+                        m_context.GroupNames = groups.Names();
                 }
                 try {
                     const bool kept = run.Record(
@@ -356,11 +415,22 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
                 }
             }
         }
+        if (reason != 0 && placing.Taken) {
+            // The name came with this line alone.
+            groups.Release(placing.Taken);
+            m_context.GroupNames = groups.Names();
+        }
         if (reason == 0) {
             ++stored;
             if (OnStored)
                 OnStored(values);
-        } else {
+        }
+        // A line that kept everything but its group is named in the log for
+        // the group (an update that had nothing else to change too).
+        if (placing.Loss != TImportGroups::TLoss::None && (reason == 0 || reason == irsNoChange)) {
+            ++report.GroupLost;
+            log.Write(report.ReadCount, groupLossText(placing.Loss, placing.Name), held);
+        } else if (reason != 0) {
             ++report.Rejected;
             log.Write(report.ReadCount, reason, held);
         }
@@ -371,13 +441,24 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
             break;
         }
     }
+    // The names go first: a run cut short between the two leaves a name
+    // that no record is in, never records in a group without its name.
+    const bool savesGroups = groups.Changed() && SaveGroupNames;
+    if (savesGroups && !SaveGroupNames(groups.Names(), &error)) {
+        report.Failure = QStringLiteral("追加するグループ名を保存できませんでした  \r\n%1").arg(error);
+        return report; // the run is rolled back as it ends
+    }
     if (!run.Commit(&error)) {
+        QString restoreError;
+        if (savesGroups && !SaveGroupNames(namesBefore, &restoreError))
+            error += QStringLiteral("  \r\n追加したグループ名を元に戻せませんでした  \r\n%1").arg(restoreError);
         report.Failure = error;
         report.StoredCount = 0;
         return report;
     }
     report.Committed = true;
     report.StoredCount = stored;
+    report.AddedGroups = groups.Added();
     if (!log.Save(&error))
         report.Failure = error;
     return report;

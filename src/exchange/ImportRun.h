@@ -1,9 +1,11 @@
 #pragma once
 
 #include "exchange/ImportConv.h"
+#include "exchange/ImportGroups.h"
 
 #include <QFile>
 #include <QHash>
+#include <QStringList>
 #include <QString>
 
 #include <functional>
@@ -44,6 +46,8 @@ public:
     explicit TImportErrorLog(QString Path) : m_path(std::move(Path)) {}
     // Notes one rejected line; nothing reaches the disk before Save.
     void Write(int LineNumber, int Reason, const QByteArray &Line);
+    // The same with the reason's text (a reason that names a value).
+    void Write(int LineNumber, const QString &ReasonText, const QByteArray &Line);
     [[nodiscard]] int Count() const { return m_count; }
     // Replaces the log on disk with the lines noted, when there are any.
     // Called only for a run that was written: a run given up must leave the
@@ -76,7 +80,12 @@ struct TImportRunOptions {
 struct TImportRunReport {
     int ReadCount = 0;   // lines read, a skipped first line not counted
     int StoredCount = 0; // records added or changed, and committed
-    int Rejected = 0;
+    int Rejected = 0;    // lines not stored, in the log with their reason
+    // Lines whose group could not be brought in, in the log with the group
+    // named: added as 指定なし, or updated with the group unchanged.
+    int GroupLost = 0;
+    // The group names the run added to the book, in the order of their places.
+    QStringList AddedGroups;
     bool LimitReached = false;
     bool Cancelled = false;
     // Set when the run could not be written (nothing of it reached the
@@ -89,7 +98,9 @@ struct TImportRunReport {
 // first one) added as a new record or matched with a stored one and
 // updated, through one TRecordRun (one transaction, progress, cancel, the
 // input held). Lines that cannot be stored go to the error log and the run
-// goes on; the book never takes more than RecordLimit records.
+// goes on; the book never takes more than RecordLimit records. A group the
+// book does not have is added to its names (TImportGroups, SaveGroupNames);
+// a line that cannot have its group is stored without it and logged.
 class TImportRun
 {
 public:
@@ -104,6 +115,13 @@ public:
     std::function<void(const TImportValues &)> OnStored;
     // Called after every line (tests stop a run at a chosen line).
     std::function<void(int ReadCount)> OnLine;
+    // Writes the book's group names (entry 0 "指定なし", then groups 1..10)
+    // when the run added some: once, just before the run is committed, and
+    // once more with the names as they were when that commit fails. False,
+    // with the reason, when they could not be written: the run is then given
+    // up, so the book never holds records in a group whose name it lost.
+    // Unset, the names added are only reported.
+    std::function<bool(const QStringList &Names, QString *Error)> SaveGroupNames;
 
     static int RecordLimit;
 
@@ -113,6 +131,8 @@ public:
 
 private:
     int addLine(const TImportValues &Values, qint32 &BookCount);
+    // The log's text for a line that could not have the group it named.
+    [[nodiscard]] QString groupLossText(TImportGroups::TLoss Loss, const QString &Name) const;
     int updateLine(const QByteArray &MatchValue, const TImportValues &Values);
     int findTarget(const QByteArray &MatchValue, qint32 &RecNo);
     // The record that the customer-code index finds first for Code (the

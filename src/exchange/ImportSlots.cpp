@@ -245,18 +245,25 @@ bool TImportAssignment::IsHeaderLine(const std::array<TImportField, ImportFieldC
 TImportValues TImportAssignment::Values(const QList<QByteArray> &Parts) const
 {
     TImportValues values;
-    for (int row = 0; row < ImportFieldCount; ++row) {
-        QByteArray &value = values[row];
-        for (const TSlot &slot : m_rows[row]) {
-            if (slot.Kind == TSlotKind::Empty)
-                break;
-            if (slot.Kind == TSlotKind::Constant)
-                value += Cp932::encode(slot.Text);
-            else if (slot.Column < Parts.size())
-                value += Parts[slot.Column];
-        }
-    }
+    for (int row = 1; row <= ImportFieldCount; ++row)
+        values[row - 1] = Value(row, Parts);
     return values;
+}
+
+QByteArray TImportAssignment::Value(int Row, const QList<QByteArray> &Parts) const
+{
+    QByteArray value;
+    if (Row < 1 || Row > ImportFieldCount)
+        return value;
+    for (const TSlot &slot : m_rows[Row - 1]) {
+        if (slot.Kind == TSlotKind::Empty)
+            break;
+        if (slot.Kind == TSlotKind::Constant)
+            value += Cp932::encode(slot.Text);
+        else if (slot.Column < Parts.size())
+            value += Parts[slot.Column];
+    }
+    return value;
 }
 
 TImportAssigned TImportAssignment::Assigned() const

@@ -74,6 +74,8 @@ public:
 
     // The values of one line split into parts (quotes removed).
     [[nodiscard]] TImportValues Values(const QList<QByteArray> &Parts) const;
+    // The value of one row (1..61) of such a line.
+    [[nodiscard]] QByteArray Value(int Row, const QList<QByteArray> &Parts) const;
     [[nodiscard]] TImportAssigned Assigned() const;
 
 private:

@@ -36,6 +36,14 @@ QList<QByteArray> SplitLines(QByteArrayView text)
     return splitLines<QList<QByteArray>>(text);
 }
 
+QStringList SplitMemoLines(QStringView text)
+{
+    QStringList lines = SplitLines(text);
+    if (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        lines.append(QString());
+    return lines;
+}
+
 QString TrimBlanks(QStringView text)
 {
     return TrimBlanksView(text).toString();

@@ -16,6 +16,12 @@
 // character, whose trail bytes start at 0x40).
 [[nodiscard]] QList<QByteArray> SplitLines(QByteArrayView text);
 
+// Lines of a memo (a record's note or links, stored as its lines joined by
+// CR LF): CR LF, LF and a lone CR each end a line, and unlike SplitLines a
+// break at the end is followed by an empty last line, so a note typed with a
+// line break at its end keeps it. An empty text has no lines.
+[[nodiscard]] QStringList SplitMemoLines(QStringView text);
+
 // The text without control characters and ASCII blanks at either end. An
 // ideographic space (U+3000) belongs to a Japanese value and stays.
 [[nodiscard]] QString TrimBlanks(QStringView text);

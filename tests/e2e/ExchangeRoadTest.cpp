@@ -14,17 +14,21 @@
 #include "widgets/TntStdCtrls.h"
 
 #include "support/Cp932Pairs.h"
+#include "support/SaveFaultCases.h"
+#include "widgets/RecordRun.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
 #include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <tuple>
 #include <vector>
@@ -115,7 +119,7 @@ protected:
     // Imports Path through the import window, as it assigns a file with a
     // header line by itself, without the address completion; the number of
     // records the book holds afterwards.
-    int importFile(const QString &Path)
+    int importFile(const QString &Path, bool ErrorsExpected = false)
     {
         const bool shown = inDialog<TFileImport>("actImportFile", [&](TFileImport &window) {
             window.edtFile->setText(Path);
@@ -129,7 +133,9 @@ protected:
             press(&window, "btnImport");
         });
         EXPECT_TRUE(shown);
-        EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("InError.txt"))) << "a line was refused";
+        if (!ErrorsExpected) {
+            EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("InError.txt"))) << "a line was refused";
+        }
         return DMMurven19->AdrsTable()->RecordCount();
     }
 
@@ -409,9 +415,9 @@ protected:
     // The open book's records exported with every item through the export
     // window, imported through the import window into the new book with the
     // same names, and compared there field for field.
-    void exportAndImportIntoTheNewBook(bool Reversed = false)
+    void exportAndImportIntoTheNewBook(bool Reversed = false, bool GroupsByName = false)
     {
-        const QStringList typed = bookFields();
+        const QStringList typed = bookFields(GroupsByName);
         const int records = list->GetRowCount();
         ASSERT_GT(records, 0);
         const QString file = exportEveryItem(Reversed);
@@ -419,7 +425,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(openWithKeptNames(kNewBook));
         ASSERT_EQ(list->GetRowCount(), 0) << "the new book starts empty";
         ASSERT_EQ(importFile(exportFile()), records) << shownMessages().toStdString() << "\n" << file.toStdString();
-        const QStringList imported = bookFields();
+        const QStringList imported = bookFields(GroupsByName);
         ASSERT_EQ(imported.size(), typed.size()) << file.toStdString();
         int differing = 0;
         for (qsizetype i = 0; i < typed.size(); ++i) {
@@ -433,8 +439,10 @@ protected:
 
     // Every field of every record of the open book in record-number order,
     // "Field=value", a text as it decodes (with its bytes when they do not
-    // encode back), but the update stamp, which an import sets anew.
-    static QStringList bookFields()
+    // encode back), but the update stamp, which an import sets anew; the
+    // group by its name when GroupsByName (a new book may give it another
+    // place).
+    static QStringList bookFields(bool GroupsByName = false)
     {
         TTable &table = *DMMurven19->AdrsTable();
         table.SetIndexName(QString());
@@ -457,6 +465,8 @@ protected:
                 }
                 default: value = QString::number(field.AsInteger()); break;
                 }
+                if (GroupsByName && field.FieldName() == QStringLiteral("Group"))
+                    value = GroupNames.at(size_t(std::clamp(field.AsInteger(), 0, GroupCount)));
                 fields << field.FieldName() + u'=' + value;
             }
         }
@@ -528,6 +538,247 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) {
         return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "InReversedColumns" : "");
     });
+
+// ---- Groups and notes typed into one book, brought into a new one ------------
+//
+// The user names groups in グループ名の設定 and types records into the record
+// form, choosing their groups and typing notes that end in line breaks,
+// hold nothing else or were pasted with CR LF. Exported through the export
+// window and imported through the import window into a new book that has
+// none of the names, every record comes back in a group of its name, and
+// the record form shows each note as it showed it when it was typed.
+
+struct TypedRecord {
+    const char16_t *name;
+    int group;
+    const char16_t *note; // "\n": Return (or the CR LF pasted)
+    bool pasted;
+};
+
+class GroupsAndNotesRoad : public NewBookRoad
+{
+protected:
+    // Types Text into the record form's note as a person does: Return for
+    // each break, or pasted whole; then the note is left.
+    static void typeNote(QWidget *Form, const QString &Text, bool Pasted)
+    {
+        auto *note = Form->findChild<QPlainTextEdit *>(QStringLiteral("mmoNote"));
+        ASSERT_NE(note, nullptr);
+        for (QTabWidget *pages : Form->findChildren<QTabWidget *>())
+            for (int i = 0; i < pages->count(); ++i)
+                if (pages->widget(i)->isAncestorOf(note))
+                    pages->setCurrentIndex(i);
+        note->setFocus();
+        if (Pasted) {
+            PasteText(note, Text);
+        } else {
+            const QStringList lines = Text.split(u'\n');
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                if (i > 0)
+                    QTest::keyClick(note, Qt::Key_Return);
+                TypeCharacters(note, lines[i]);
+            }
+        }
+        QFocusEvent out(QEvent::FocusOut);
+        QCoreApplication::sendEvent(note, &out);
+    }
+
+    // A new record typed into the form and added; what its note edit shows.
+    QString typeRecordWithNote(const TypedRecord &Record)
+    {
+        action("actNumerSearch")->trigger();
+        EXPECT_NE(DataInquiry, nullptr);
+        if (!DataInquiry)
+            return {};
+        typeIn(DataInquiry, "nmedtNameKanji", QString::fromUtf16(Record.name));
+        auto *group = DataInquiry->findChild<QComboBox *>(QStringLiteral("cbxGroup"));
+        group->setFocus();
+        QTest::keyClick(group, Qt::Key_Home);
+        for (int i = 0; i < Record.group; ++i)
+            QTest::keyClick(group, Qt::Key_Down);
+        EXPECT_EQ(group->currentIndex(), Record.group);
+        typeNote(DataInquiry, QString::fromUtf16(Record.note), Record.pasted);
+        const QString shown = DataInquiry->findChild<QPlainTextEdit *>(QStringLiteral("mmoNote"))->toPlainText();
+        const int rows = list->GetRowCount();
+        press(DataInquiry, "btnAdd");
+        EXPECT_EQ(rowsShown(rows + 1), rows + 1);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return shown;
+    }
+
+    // Each row of the main list opened in the record form: the name, the
+    // group's name chosen there and the note's text once the user has been
+    // in the note (the edit shows the break that ends its last line then).
+    // Looking asks nothing: the form holds the record as it is stored.
+    QList<std::tuple<QString, QString, QString>> shownRecords()
+    {
+        QList<std::tuple<QString, QString, QString>> records;
+        const int asked = boxes.count();
+        for (int row = 0; row < list->GetRowCount(); ++row) {
+            list->SelectRow(row, true, true);
+            action("actInquiry")->trigger();
+            EXPECT_NE(DataInquiry, nullptr);
+            if (!DataInquiry)
+                break;
+            auto *note = DataInquiry->findChild<QPlainTextEdit *>(QStringLiteral("mmoNote"));
+            typeNote(DataInquiry, QString(), false);
+            const int group = DataInquiry->findChild<QComboBox *>(QStringLiteral("cbxGroup"))->currentIndex();
+            records.append({DataInquiry->findChild<QLineEdit *>(QStringLiteral("nmedtNameKanji"))->text(),
+                            group > 0 ? GroupNames.at(size_t(group)) : QString(), note->toPlainText()});
+            DataInquiry->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        EXPECT_EQ(boxes.count(), asked) << lastMessage().toStdString();
+        std::sort(records.begin(), records.end());
+        return records;
+    }
+};
+
+TEST_F(GroupsAndNotesRoad, groupsAndNotesTypedIntoTheFormComeBackInANewBook)
+{
+    ASSERT_NO_FATAL_FAILURE(openWithKeptNames(AdrsFolderList[0].Name));
+    ASSERT_TRUE(inDialog<TGruopEdit>("actEditGroup", [&](TGruopEdit &dialog) {
+        retype(&dialog, QStringLiteral("edtGroup1"), QStringLiteral("友人"));
+        retype(&dialog, QStringLiteral("edtGroup3"), QStringLiteral("取引先"));
+        retype(&dialog, QStringLiteral("edtGroup10"), QStringLiteral("趣味の会"));
+        press(&dialog, "btnOk");
+    }));
+    ASSERT_EQ(GroupNames[3], QStringLiteral("取引先"));
+    const TypedRecord typed[] = {
+        {u"山田 太郎", 1, u"一行目\n\n", false},     // Return twice at the end
+        {u"鈴木 花子", 3, u"\n\n\n", false},         // breaks alone
+        {u"佐藤 一郎", 10, u"a\n\nb\n\n", false},    // an empty line inside and one at the end
+        {u"田中 次郎", 0, u"x\r\ny\r\n\r\n", true},  // pasted from a program that writes CR LF
+        {u"高橋 三郎", 4, u"メモ", false},           // a group under its default name
+        {u"伊藤 四郎", 3, u"\n前の行は空\n", false}, // an empty first line
+    };
+    QList<std::tuple<QString, QString, QString>> before;
+    for (const TypedRecord &record : typed) {
+        const QString shown = typeRecordWithNote(record);
+        ASSERT_FALSE(HasFailure());
+        before.append({QString::fromUtf16(record.name),
+                       record.group > 0 ? GroupNames.at(size_t(record.group)) : QString(), shown});
+    }
+    std::sort(before.begin(), before.end());
+    EXPECT_EQ(shownRecords(), before) << "the form shows the notes as typed before anything leaves the book";
+
+    ASSERT_NO_FATAL_FAILURE(exportAndImportIntoTheNewBook(false, true));
+    EXPECT_EQ(shownRecords(), before);
+    // The names came into the new book's groups, where the main list offers them.
+    auto *groups = list->findChild<QComboBox *>(QStringLiteral("cbxGroup"));
+    ASSERT_NE(groups, nullptr);
+    QStringList offered;
+    for (int i = 0; i < groups->count(); ++i)
+        offered << groups->itemText(i);
+    for (const char *name : {"友人", "取引先", "趣味の会", "グループ４"})
+        EXPECT_TRUE(offered.join(u'|').contains(QString::fromUtf8(name))) << name;
+    EXPECT_TRUE(lastMessage().contains(QStringLiteral("追加したグループ名 : 友人、取引先、趣味の会")))
+        << lastMessage().toStdString();
+}
+
+// ---- Groups of a file the user typed ---------------------------------------------
+
+class GroupFileRoad : public ExchangeRoad
+{
+protected:
+    // The user names every group in グループ名の設定.
+    void nameEveryGroup()
+    {
+        ASSERT_TRUE(inDialog<TGruopEdit>("actEditGroup", [&](TGruopEdit &dialog) {
+            for (int i = 1; i <= GroupCount; ++i)
+                retype(&dialog, QStringLiteral("edtGroup%1").arg(i), QStringLiteral("組%1").arg(i));
+            press(&dialog, "btnOk");
+        }));
+        ASSERT_EQ(GroupNames[10], QStringLiteral("組10"));
+    }
+    // A file another program wrote, with the import's own header names.
+    QString writeFile(const QString &Text)
+    {
+        const QString path = DataPath + QStringLiteral("groups.csv");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Cp932::encode(Text));
+        return path;
+    }
+    static int storedGroup(qint32 RecNo)
+    {
+        TTable &table = *DMMurven19->AdrsTable();
+        table.SetIndexName(QString());
+        EXPECT_TRUE(table.FindKey({RecNo}));
+        return table.FieldByName(QStringLiteral("Group")).AsInteger();
+    }
+};
+
+TEST_F(GroupFileRoad, rowWhoseGroupFindsNoPlaceIsCountedInTheResultAndNamedInTheErrorFile)
+{
+    ASSERT_NO_FATAL_FAILURE(nameEveryGroup());
+    const auto names = GroupNames;
+    const QString path = writeFile(QStringLiteral("グループ名,名前\r\n友人,山田 太郎\r\n組2,鈴木 花子\r\n"));
+    ASSERT_EQ(importFile(path, true), 2) << shownMessages().toStdString();
+    const QString result = lastMessage();
+    EXPECT_TRUE(result.contains(QStringLiteral("読込件数 : 2 件"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("登録件数 : 2 件"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("グループ登録不可件数 : 1 件"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("グループ名を追加できなかった 1 件は「指定なし」で登録し、InError.txt に記録しました")))
+        << result.toStdString();
+    QFile log(DataPath + QStringLiteral("InError.txt"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(Cp932::decode(log.readAll()),
+              QStringLiteral("1,グループ「友人」を追加する空きが無いため指定なしで登録,友人,山田 太郎\r\n"));
+    EXPECT_EQ(storedGroup(1), 0);
+    EXPECT_EQ(storedGroup(2), 2);
+    EXPECT_EQ(GroupNames, names) << "no group was renamed";
+}
+
+TEST_F(GroupFileRoad, newGroupsOfATypedFileAreAddedAndSaidSo)
+{
+    const QString path = writeFile(QStringLiteral("グループ名,名前\r\n友人,山田 太郎\r\n取引先,鈴木 花子\r\n友人,佐藤 一郎\r\n"));
+    ASSERT_EQ(importFile(path), 3) << shownMessages().toStdString();
+    const QString result = lastMessage();
+    EXPECT_TRUE(result.contains(QStringLiteral("登録件数 : 3 件"))) << result.toStdString();
+    EXPECT_FALSE(result.contains(QStringLiteral("グループ登録不可件数"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("追加したグループ名 : 友人、取引先"))) << result.toStdString();
+    EXPECT_EQ(GroupNames[1], QStringLiteral("友人"));
+    EXPECT_EQ(GroupNames[2], QStringLiteral("取引先"));
+    // Stored where the group-name editor keeps them: the book opened again reads them.
+    LoadGroupNames(AdrsFolderList[AdrsFolderIndex].Folder);
+    EXPECT_EQ(GroupNames[1], QStringLiteral("友人"));
+    EXPECT_EQ(GroupNames[2], QStringLiteral("取引先"));
+    EXPECT_EQ(storedGroup(1), 1);
+    EXPECT_EQ(storedGroup(2), 2);
+    EXPECT_EQ(storedGroup(3), 1);
+}
+
+// The group names cannot be written: nothing is imported, and the book,
+// its names and the error file of the last import stay as they were.
+class GroupNamesFaultRoad : public GroupFileRoad, public ::testing::WithParamInterface<SaveFaultCase>
+{
+};
+
+TEST_P(GroupNamesFaultRoad, importStopsWithTheCauseAndKeepsTheBookAsItWas)
+{
+    const auto names = GroupNames;
+    const QString groupFile = GroupFileName(AdrsFolderList[AdrsFolderIndex].Folder);
+    const bool hadFile = QFile::exists(groupFile);
+    const QString path = writeFile(QStringLiteral("グループ名,名前\r\n友人,山田 太郎\r\n,鈴木 花子\r\n"));
+    // Only the write the run makes fails (the backup before it and the
+    // settings after it are written as usual).
+    SafeFile::setFailureHook([step = GetParam().step](SafeFile::Step s) { return s == step && TRecordRun::Running(); },
+                             GetParam().systemErrno);
+    const int records = importFile(path, true);
+    SafeFile::setFailureHook({});
+    EXPECT_EQ(records, 0);
+    const QString result = lastMessage();
+    EXPECT_TRUE(result.contains(QStringLiteral("テキストファイルの取り込みができませんでした"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("アドレス帳は取り込み前のままです"))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QString::fromUtf16(GetParam().cause))) << result.toStdString();
+    EXPECT_TRUE(result.contains(QStringLiteral("Group.dat"))) << result.toStdString();
+    EXPECT_EQ(GroupNames, names);
+    EXPECT_EQ(QFile::exists(groupFile), hadFile);
+    EXPECT_FALSE(QFile::exists(DataPath + QStringLiteral("InError.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, GroupNamesFaultRoad, SaveFaultCases(), SaveFaultName);
 
 // ---- Long names ---------------------------------------------------------------
 //

@@ -9,6 +9,7 @@
 #include "support/ScriptedMessageBoxes.h"
 #include "widgets/RecordRun.h"
 #include "core/DBInfo.h"
+#include "core/GrpEdt.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,13 @@ protected:
     // (ABORT: the insert alone, ROLLBACK: the whole transaction) on B2.
     void loadWithB2Raising(const char *Action)
     {
+        ASSERT_NO_FATAL_FAILURE(raiseOnB2(Action));
+        load(sj("a,b,c,d\r\nB1,x,,\r\nB2,y,,\r\nB3,z,,\r\n"));
+        assignDefault();
+        options.SkipFirst = true;
+    }
+    void raiseOnB2(const char *Action)
+    {
         QString error;
         sqlite3 *db = SqlCipher::open(book.table.TableName(), TablePassword, false, &error);
         ASSERT_NE(db, nullptr) << qPrintable(error);
@@ -53,9 +61,6 @@ protected:
         const bool made = SqlCipher::exec(db, trigger.constData(), &error);
         SqlCipher::close(db);
         ASSERT_TRUE(made) << qPrintable(error);
-        load(sj("a,b,c,d\r\nB1,x,,\r\nB2,y,,\r\nB3,z,,\r\n"));
-        assignDefault();
-        options.SkipFirst = true;
     }
     void assignDefault()
     {
@@ -68,9 +73,21 @@ protected:
     {
         TImportContext context;
         context.Now = QDateTime(QDate(2014, 6, 1), QTime(9, 0));
-        context.GroupNames = {QStringLiteral("指定なし")};
+        context.GroupNames = groupNames;
         TImportRun importRun(book.table, file, assignment, options, context, logPath());
+        importRun.SaveGroupNames = [this](const QStringList &names, QString *error) {
+            savedNames << names;
+            if (groupSaveFails && error)
+                *error = QStringLiteral("ディスクの空き容量が足りません。");
+            return !groupSaveFails;
+        };
         return importRun.Run(nullptr);
+    }
+    // The group of record RecNo.
+    int groupOf(qint32 RecNo)
+    {
+        EXPECT_TRUE(FindRunRecord(book.table, RecNo));
+        return book.table.FieldByName(QStringLiteral("Group")).AsInteger();
     }
     QString logPath() const { return dir.filePath(QStringLiteral("InError.txt")); }
     QByteArray log() const { return readAll(logPath()); }
@@ -81,6 +98,10 @@ protected:
     TImportFile file;
     TImportAssignment assignment;
     TImportRunOptions options;
+    // The book's group names, and what the run wrote of them.
+    QStringList groupNames{QStringLiteral("指定なし")};
+    QList<QStringList> savedNames;
+    bool groupSaveFails = false;
 };
 
 TEST_F(ImportRunTest, addsEveryGoodLine)
@@ -438,6 +459,198 @@ TEST_F(ImportRunTest, updateRejectedLineLeavesRecordWhole)
     (void)run();
     book.table.First();
     EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("0300000000"));
+}
+
+// ---- Groups the book does not have ------------------------------------------
+
+// The book's ten names: the defaults, the first Named of them named.
+QStringList namesUpTo(int Named)
+{
+    static const char *const names[] = {"家族", "親戚", "友人", "仕事", "学校", "近所", "趣味", "旧友", "顧客", "取引先"};
+    QStringList list{QStringLiteral("指定なし")};
+    for (int i = 1; i <= GroupCount; ++i)
+        list << (i <= Named ? QString::fromUtf8(names[i - 1]) : DefaultGroupName(i));
+    return list;
+}
+
+TEST_F(ImportRunTest, newGroupsAreAddedOnceAndTheirRecordsAreInThem)
+{
+    load(sj("グループ名,名前\r\n友人,山田\r\n取引先,鈴木\r\n友人,佐藤\r\n"));
+    assignment.PutSample(irGroup, 0);
+    assignment.PutSample(irName, 1);
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 3);
+    EXPECT_EQ(report.GroupLost, 0);
+    EXPECT_EQ(report.AddedGroups, (QStringList{QStringLiteral("友人"), QStringLiteral("取引先")}));
+    ASSERT_EQ(savedNames.size(), 1) << "the names are written once";
+    EXPECT_EQ(savedNames[0].value(1), QStringLiteral("友人"));
+    EXPECT_EQ(savedNames[0].value(2), QStringLiteral("取引先"));
+    EXPECT_EQ(savedNames[0].value(3), DefaultGroupName(3));
+    EXPECT_EQ(groupOf(1), 1);
+    EXPECT_EQ(groupOf(2), 2);
+    EXPECT_EQ(groupOf(3), 1);
+    EXPECT_TRUE(log().isEmpty()) << log().toStdString();
+}
+
+TEST_F(ImportRunTest, groupsTheBookHasWriteNoNames)
+{
+    groupNames = namesUpTo(3);
+    load(sj("グループ名,名前\r\n友人,山田\r\n家族,鈴木\r\n"));
+    assignment.PutSample(irGroup, 0);
+    assignment.PutSample(irName, 1);
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 2);
+    EXPECT_TRUE(savedNames.isEmpty());
+    EXPECT_TRUE(report.AddedGroups.isEmpty());
+    EXPECT_EQ(groupOf(1), 3);
+    EXPECT_EQ(groupOf(2), 1);
+}
+
+// A place a record of the book is in is not free, even under its default name.
+TEST_F(ImportRunTest, newGroupSkipsThePlacesRecordsAreIn)
+{
+    book.add({{"Group", 1}});
+    book.add({{"Group", 2}});
+    load(sj("グループ名,名前\r\n友人,山田\r\n"));
+    assignment.PutSample(irGroup, 0);
+    assignment.PutSample(irName, 1);
+    options.SkipFirst = true;
+    ASSERT_EQ(run().StoredCount, 1);
+    ASSERT_EQ(savedNames.size(), 1);
+    EXPECT_EQ(savedNames[0].value(1), DefaultGroupName(1));
+    EXPECT_EQ(savedNames[0].value(3), QStringLiteral("友人"));
+    EXPECT_EQ(groupOf(3), 3);
+}
+
+// The row that cannot have its group: stored without it, named in the log
+// with the group and the reason.
+struct LostGroupCase {
+    const char *name;
+    int named;        // the book's own names (10: no free place)
+    const char *line; // group,name
+    const char *reason;
+};
+
+void PrintTo(const LostGroupCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ImportLostGroup : public ImportRunTest, public ::testing::WithParamInterface<LostGroupCase>
+{
+};
+
+TEST_P(ImportLostGroup, rowIsStoredWithoutTheGroupAndLogged)
+{
+    const LostGroupCase &c = GetParam();
+    groupNames = namesUpTo(c.named);
+    load(sj("グループ名,名前\r\n家族,山田\r\n") + sj(c.line) + "\r\n");
+    assignment.PutSample(irGroup, 0);
+    assignment.PutSample(irName, 1);
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 2);
+    EXPECT_EQ(report.Rejected, 0);
+    EXPECT_EQ(report.GroupLost, 1);
+    EXPECT_TRUE(savedNames.isEmpty());
+    EXPECT_EQ(groupOf(2), 0);
+    EXPECT_EQ(Cp932::decode(log()), QStringLiteral("2,%1,%2\r\n").arg(QString::fromUtf8(c.reason), QString::fromUtf8(c.line)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, ImportLostGroup,
+    ::testing::Values(
+        LostGroupCase{"noFreePlace", 10, "同僚,鈴木", "グループ「同僚」を追加する空きが無いため指定なしで登録"},
+        LostGroupCase{"nameTooLong", 1, "あいうえおかきくけこa,鈴木",
+                      "グループ名「あいうえおかきくけこa」が全角10文字（半角20文字）を超えるため指定なしで登録"},
+        LostGroupCase{"commaInTheName", 1, "\"友人,知人\",鈴木",
+                      "グループ名「友人,知人」に使用不可な文字が含まれていたため指定なしで登録"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ImportRunTest, updateThatCannotBringItsGroupInKeepsTheGroupAndLogsTheRow)
+{
+    groupNames = namesUpTo(10);
+    book.add({{"Group", 3}, {"Tel", QByteArray("0300000000")}});
+    load(sj("no,group,tel\r\n1,同僚,0311112222\r\n"));
+    assignment.PutSample(irGroup, 1);
+    assignment.PutSample(irTel, 2);
+    options = {true, false, 0, true};
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 1);
+    EXPECT_EQ(report.GroupLost, 1);
+    EXPECT_EQ(groupOf(1), 3);
+    EXPECT_EQ(book.table.FieldByName(QStringLiteral("Tel")).AsBytes(), QByteArray("0311112222"));
+    EXPECT_EQ(log(), sj("1,グループ「同僚」を追加する空きが無いためグループは変更せず,1,同僚,0311112222\r\n"));
+}
+
+TEST_F(ImportRunTest, updateToANewGroupMovesTheRecordIntoIt)
+{
+    book.add({{"Group", 1}});
+    load(sj("no,group\r\n1,友人\r\n"));
+    assignment.PutSample(irGroup, 1);
+    options = {true, false, 0, true};
+    EXPECT_EQ(run().StoredCount, 1);
+    EXPECT_EQ(groupOf(1), 2) << "the place the record was in is not free";
+    ASSERT_EQ(savedNames.size(), 1);
+    EXPECT_EQ(savedNames[0].value(2), QStringLiteral("友人"));
+}
+
+TEST_F(ImportRunTest, lineNotStoredGivesItsGroupPlaceBack)
+{
+    load(sj("顧客コード,グループ名,名前\r\nA_1,友人,山田\r\nA2,取引先,鈴木\r\n"));
+    assignment.PutSample(irCustomCode, 0);
+    assignment.PutSample(irGroup, 1);
+    assignment.PutSample(irName, 2);
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 1);
+    EXPECT_EQ(report.Rejected, 1);
+    EXPECT_EQ(report.AddedGroups, QStringList{QStringLiteral("取引先")});
+    ASSERT_EQ(savedNames.size(), 1);
+    EXPECT_EQ(savedNames[0].value(1), QStringLiteral("取引先"));
+    EXPECT_EQ(groupOf(1), 1);
+}
+
+// The names are written before the records: when they cannot be, nothing
+// of the run is kept, so no record is in a group whose name the book lost.
+TEST_F(ImportRunTest, groupNamesThatCannotBeWrittenImportNothing)
+{
+    QFile old(logPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old line\r\n");
+    old.close();
+    groupSaveFails = true;
+    load(sj("グループ名,名前\r\n友人,山田\r\n,鈴木\r\n"));
+    assignment.PutSample(irGroup, 0);
+    assignment.PutSample(irName, 1);
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_FALSE(report.Committed);
+    EXPECT_EQ(report.StoredCount, 0);
+    EXPECT_TRUE(report.Failure.contains(QStringLiteral("グループ名"))) << report.Failure.toStdString();
+    EXPECT_TRUE(report.Failure.contains(QStringLiteral("ディスクの空き容量が足りません。"))) << report.Failure.toStdString();
+    EXPECT_EQ(count(), 0);
+    EXPECT_EQ(log(), QByteArray("old line\r\n"));
+}
+
+// The run's records are lost at the commit: the names it added go too.
+TEST_F(ImportRunTest, groupNamesAddedAreTakenBackWhenTheRunIsNotWritten)
+{
+    ASSERT_NO_FATAL_FAILURE(raiseOnB2("ROLLBACK"));
+    load(sj("code,group,name\r\nB1,友人,x\r\nB2,取引先,y\r\n"));
+    assignment.PutSample(irCustomCode, 0);
+    assignment.PutSample(irGroup, 1);
+    assignment.PutSample(irName, 2);
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_FALSE(report.Committed);
+    EXPECT_EQ(count(), 0);
+    ASSERT_EQ(savedNames.size(), 2);
+    EXPECT_EQ(savedNames[0].value(1), QStringLiteral("友人"));
+    EXPECT_EQ(savedNames[0].value(2), DefaultGroupName(2)) << "the refused line's group is not added";
+    EXPECT_EQ(savedNames[1], namesUpTo(0)) << "the names as they were";
 }
 
 TEST(ImportBackup, copiesTheTableFile)
