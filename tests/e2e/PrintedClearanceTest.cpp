@@ -21,6 +21,7 @@
 #include <QStandardPaths>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -95,7 +96,7 @@ std::vector<TTyped> mailing()
     m.push_back(office);
     TTyped family;
     family.Name = u(u"北村勝");
-    family.Joints = {u(u"花子"), u(u"五郎左衛門之助")};
+    family.Joints = {u(u"花子"), u(u"五郎左衛門之助"), u(u"桜"), u(u"一郎"), u(u"和子")};
     family.Adrs2 = u(u"永田町ハイツ五〇一号室");
     m.push_back(family);
     return m;
@@ -273,6 +274,11 @@ struct PaperCase {
     bool Detail;
 };
 
+void PrintTo(const PaperCase &Case, std::ostream *Out)
+{
+    *Out << "paper " << Case.Paper << (Case.Detail ? ", detailed set" : ", simple set");
+}
+
 class PrintedInsideFrames : public PrintedClearance, public ::testing::WithParamInterface<PaperCase>
 {
 };
@@ -362,8 +368,10 @@ class PrintedLabelsBeforeBars : public PrintedClearance, public ::testing::WithP
 };
 
 // The mailing on address labels that carry the barcode, every label of the
-// sheet: nothing printed within 2 mm of its bars. The detailed sets depend
-// on the label frames keeping their name rows 2 mm off the bars.
+// sheet: nothing printed within 2 mm of its bars. A person with five joint
+// names fills the name frame across with six lines; on the wide label's
+// detailed set that frame ends where the bars' frame begins, so its last
+// line stands 2 mm off the bars only where the label frames leave room.
 TEST_P(PrintedLabelsBeforeBars, nothingWithinTwoMillimetresOfEachLabelsBars)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
