@@ -215,6 +215,11 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
                          "lblRangeInfo");
     lblRangeInfo->setStyleSheet(QStringLiteral("color: red"));
     lblRangeInfo->setVisible(false);
+    lblBarcodeInfo = Named(
+        new QLabel(QStringLiteral("※※ カスタマバーコードが郵便物の端から10mm以内にあります ※※"), print),
+        "lblBarcodeInfo");
+    lblBarcodeInfo->setStyleSheet(QStringLiteral("color: red"));
+    lblBarcodeInfo->setVisible(false);
     ckbLimitedPrinter = Named(
         new QCheckBox(QStringLiteral("イラストの型抜き・透明化が正しく印刷できないプリンターを使う"), print),
         "ckbLimitedPrinter");
@@ -237,6 +242,7 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     printLayout->addWidget(gbxLabel);
     printLayout->addWidget(gbxPrinter);
     printLayout->addWidget(lblRangeInfo);
+    printLayout->addWidget(lblBarcodeInfo);
     printLayout->addWidget(ckbLimitedPrinter);
     printLayout->addWidget(note);
     printLayout->addLayout(buttons2);
@@ -370,6 +376,22 @@ int TLayoutPrintDialog::CurrentPage() const
 bool TLayoutPrintDialog::RangeWarningShown() const
 {
     return !lblRangeInfo->isHidden();
+}
+
+void TLayoutPrintDialog::SetBarsFromEdge(int TenthMm)
+{
+    m_barsFromEdge = TenthMm;
+    lblBarcodeInfo->setVisible(BarsNearEdge());
+}
+
+bool TLayoutPrintDialog::BarsNearEdge() const
+{
+    return m_barsFromEdge >= 0 && m_barsFromEdge < BarsEdgeMin;
+}
+
+bool TLayoutPrintDialog::BarsWarningShown() const
+{
+    return !lblBarcodeInfo->isHidden();
 }
 
 void TLayoutPrintDialog::showEvent(QShowEvent *Event)
@@ -600,6 +622,18 @@ void TLayoutPrintDialog::PrintClick()
     const QString name = m_kind == TLayoutKind::lkLabel  ? QStringLiteral("ラベルレイアウト")
                          : m_kind == TLayoutKind::lkCard ? QStringLiteral("名刺レイアウト")
                                                          : QStringLiteral("宛名レイアウト");
+    // Japan Post reads the bars only 10 mm and more inside the edges of the
+    // piece: the user hears it before the run, and may still print.
+    if (BarsNearEdge()) {
+        const QString text = QStringLiteral("カスタマバーコードが郵便物の端から %1 mm の所に印刷されます  \n"
+                                            "端から10mm以内のバーコードは日本郵便で読み取られない場合があります  \n\n"
+                                            "このまま印刷しますか？  ")
+                                 .arg(m_barsFromEdge / 10.0, 0, 'f', 1);
+        if (ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2,
+                             mbpCenterOnOwner, 0, 0)
+            != IDYES)
+            return;
+    }
     if (ShowMessageBoxAt(this, name + QStringLiteral("を印刷します  \nよろしいですか？"), ProductCaption(),
                          MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
         != IDYES)

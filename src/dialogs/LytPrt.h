@@ -28,12 +28,14 @@ class TUpDown;
 // (the shown one, the selected rows, a range of list positions or all rows,
 // each filtered by the records' print marks); page two the print shift,
 // copies, envelope flap, first label cell and prints per record, with the
-// printer and a warning when the content leaves the printable area. It
-// prints nothing: after OK the editor reads PrintRecNos and the getters.
+// printer and a warning when the content leaves the printable area or the
+// customer barcode's bars stand nearer an edge of the postcard or envelope
+// than Japan Post reads them (asked again before printing). It prints
+// nothing: after OK the editor reads PrintRecNos and the getters.
 // Settings persist per layout kind in the settings file.
 //
 // The editor: construct, SetUseAddressData, SetLayoutKind, SetItemsPerSheet,
-// SetContentRect, optionally RestorePageAndCopies, exec.
+// SetContentRect, SetBarsFromEdge, optionally RestorePageAndCopies, exec.
 class TLayoutPrintDialog : public QDialog
 {
     Q_OBJECT
@@ -48,6 +50,12 @@ public:
     void SetLayoutKind(TLayoutKind Kind);
     void SetItemsPerSheet(int Count);
     void SetContentRect(const TContentRect &Rect);
+    // The least distance of the customer barcode's bars from an edge of the
+    // postcard or envelope in 0.1 mm; negative when no barcode prints.
+    // Nearer than BarsEdgeMin, the print page shows a warning and printing
+    // asks whether to go on.
+    void SetBarsFromEdge(int TenthMm);
+    static constexpr int BarsEdgeMin = 100;
 
     [[nodiscard]] QPoint GetOffset() const; // 0.1 mm, +x right, +y down
     [[nodiscard]] int GetFlap() const;
@@ -70,6 +78,7 @@ public:
     void Prepare();
     [[nodiscard]] int CurrentPage() const;
     [[nodiscard]] bool RangeWarningShown() const;
+    [[nodiscard]] bool BarsWarningShown() const;
 
 protected:
     void showEvent(QShowEvent *Event) override;
@@ -94,6 +103,7 @@ private:
     void PrintClick();
     void PrintersClick();
     [[nodiscard]] bool RefuseEmptyList();
+    [[nodiscard]] bool BarsNearEdge() const;
 
     const TPrintRowSource &m_rows;
     TPrintMarkSource &m_marks;
@@ -126,6 +136,7 @@ private:
     QLabel *pnlOrientation = nullptr;
     QPushButton *bbtnPrinters = nullptr;
     QLabel *lblRangeInfo = nullptr;
+    QLabel *lblBarcodeInfo = nullptr;
     QCheckBox *ckbLimitedPrinter = nullptr;
     QPushButton *btnPreview2 = nullptr;
     QPushButton *btnBack = nullptr;
@@ -140,5 +151,6 @@ private:
     int m_limitKind = 0;
     TRangeBounds m_bounds;
     TContentRect m_content;
+    int m_barsFromEdge = -1;
     bool m_prepared = false;
 };

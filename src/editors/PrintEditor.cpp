@@ -562,6 +562,7 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
     setup.UseAddressData = !setup.Design && !MergesSender();
     setup.ItemsPerSheet = m_document.CellsPerSheet();
     setup.Content = PrintedContent(m_document);
+    setup.BarsFromEdge = BarsFromPieceEdge(m_document);
     const std::unique_ptr<TPrintMarkSource> marks = m_host.PrintMarks();
     TWizardAnswer answer;
     const TWizardSeams seams{ExecDialog, [this](QPrinter &Target) { return RunPrintDialog(Target); }};

@@ -21,6 +21,7 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <cmath>
 #include <future>
 #include <memory>
 #include <optional>
@@ -118,6 +119,33 @@ TContentRect PrintedContent(const TLayoutDocument &Document)
         all |= placed.translated(px(c.left()), px(c.top()));
     }
     return {all.left(), all.top(), all.right() + 1, all.bottom() + 1};
+}
+
+int BarsFromPieceEdge(const TLayoutDocument &Document)
+{
+    const TPaperKind kind = Document.Format.PaperKind();
+    if (kind != TPaperKind::Postcard && kind != TPaperKind::Envelope)
+        return -1;
+    // Page pixels (96 per inch) to 0.1 mm, without losing the fraction.
+    auto tenths = [](qint64 Px) { return double(Px) * 254.0 / 96.0; };
+    const QSize piece = Document.PieceSize();
+    std::optional<double> nearest;
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        const TDrawRect &item = *Document.Items[i];
+        if (item.GetKind() != TDrawRectKind::Barcode || !item.IsVisible() || !Document.OnPrintedSide(i))
+            continue;
+        // The bars fill the item's rectangle.
+        const TPageRect r = item.GetRect();
+        if (r.isEmpty())
+            continue;
+        const double least = std::min({tenths(r.Left), tenths(r.Top), piece.width() - tenths(r.Right),
+                                       piece.height() - tenths(r.Bottom)});
+        nearest = nearest ? std::min(*nearest, least) : least;
+    }
+    if (!nearest)
+        return -1;
+    // Bars over the edge are as near as can be.
+    return std::max(0, int(std::floor(*nearest)));
 }
 
 void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document, int Flap)

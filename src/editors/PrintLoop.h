@@ -97,3 +97,8 @@ void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document
 // pixels (96 per inch) from the paper's top-left corner: what the print
 // dialogs check against the printer's printable area. Empty without items.
 [[nodiscard]] TContentRect PrintedContent(const TLayoutDocument &Document);
+// How near the customer barcode's bars come to an edge of a postcard or an
+// envelope, in 0.1 mm (rounded down): the least of their distances from the
+// piece's four edges. -1 when the layout prints no bars on a piece that is
+// posted (labels and cards are stuck on or put into the piece posted).
+[[nodiscard]] int BarsFromPieceEdge(const TLayoutDocument &Document);

@@ -40,6 +40,7 @@ bool RunPrintWizard(QWidget *Owner, const TWizardSetup &Setup, const TPrintRowSo
         dialog.SetLayoutKind(static_cast<TLayoutKind>(std::clamp(Setup.LayoutKind, 0, 3)));
         dialog.SetItemsPerSheet(Setup.ItemsPerSheet);
         dialog.SetContentRect(Setup.Content);
+        dialog.SetBarsFromEdge(Setup.BarsFromEdge);
         dialog.RestorePageAndCopies = Setup.RestorePageAndCopies;
         accepted = execDialog(Seams, dialog) == QDialog::Accepted;
         Answer.PrinterChanged = dialog.PrinterChanged;

@@ -24,6 +24,7 @@ struct TWizardSetup
     bool UseAddressData = true;   // false: the records' page is never shown
     int ItemsPerSheet = 1;        // cells of the sheet
     TContentRect Content;         // 96 per inch from the paper's corner
+    int BarsFromEdge = -1;        // 0.1 mm; the bars from the piece's edge, -1 without bars
     // Reopened from the editor's preview: the wizard comes back on the page
     // and with the copies it was left with.
     bool RestorePageAndCopies = false;

@@ -72,6 +72,31 @@ void measureColumn(const TTextMetrics &Metrics, const TCanvasFont &Font, TColumn
     }
 }
 
+QString digitsToFullWidth(const QString &Digits)
+{
+    QString out;
+    out.reserve(Digits.size());
+    for (QChar c : Digits)
+        out.append(c.isDigit() && c.unicode() < 0x80 ? QChar(char16_t(c.unicode() - u'0' + 0xFF10)) : c);
+    return out;
+}
+
+// At a fixed size a number set across that is wider than the box stands
+// upright in its column instead, as a longer number does: it keeps inside
+// the box without the font shrinking.
+void uprightWiderThan(const TTextMetrics &Metrics, const TCanvasFont &Font, TColumn &Column, int Width)
+{
+    bool changed = false;
+    for (TRun &r : Column.runs)
+        if (r.Across && r.Breadth > Width) {
+            r.Across = false;
+            r.Text = digitsToFullWidth(r.Text);
+            changed = true;
+        }
+    if (changed)
+        measureColumn(Metrics, Font, Column);
+}
+
 QString columnText(const TColumn &Column)
 {
     QString text;
@@ -422,6 +447,9 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                 }
         }
         measureAll();
+        if (fixed)
+            for (TColumn &c : cols)
+                uprightWiderThan(metrics, Canvas.Font, c, aw);
         const int gap = TH() / 10;
         if (cols.size() == 1) {
             if (!fixed) {
@@ -531,8 +559,14 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
         for (qsizetype i = 0; i < count; ++i) {
             TColumn own = cols[i];
             Canvas.Font = *shared;
-            const int room = ah - (count == 3 && i > 0 ? one : 0);
-            if (!FitFont(Canvas, room, own.length))
+            // The second and third of three stand a character's advance
+            // off one end of the box. In a box shorter than that advance
+            // the room left would be none (and a fit to it no fit at all):
+            // the column and the advance then shrink together.
+            const int off = count == 3 && i > 0 ? one : 0;
+            const bool fits = ah - off >= 1 ? FitFont(Canvas, ah - off, own.length)
+                                            : FitFont(Canvas, ah, own.length + off);
+            if (!fits)
                 return;
             measureColumn(metrics, Canvas.Font, own);
             fonts[i] = Canvas.Font;
@@ -550,13 +584,37 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     const int gap = th / 10;
     const int A = advanceOfOne();
     QList<QPoint> at(count);
-    if (dropped) {
-        // What fits stands from the right margin on, one column's breadth
-        // and a gap apart, each from the top.
+    // A column is drawn at the right edge of its upright characters, x; its
+    // numbers set across are centred on them, so a column whose breadth is
+    // a number wider than a character stands with its centre, not its
+    // right edge, where its breadth was measured to fit.
+    if (fixed && !dropped) {
+        // Numbers set across may make the columns wider than the characters
+        // they were counted by.
+        int total = gap * int(count - 1);
         for (qsizetype i = 0; i < count; ++i)
-            at[i] = QPoint(mx + aw - int(i) * (cols[0].breadth + gap), my);
+            total += qMax(cols[i].breadth, heightOf(i));
+        dropped = total > aw;
+    }
+    if (dropped) {
+        // What fits stands from the right margin on, a gap apart, each from
+        // the top; a column that would reach past the left margin is left out.
+        int right = mx + aw;
+        qsizetype kept = 0;
+        for (qsizetype i = 0; i < count; ++i) {
+            const int b = qMax(cols[i].breadth, heightOf(i));
+            if (i > 0 && right - b < mx)
+                break;
+            at[i] = QPoint(right - (b - heightOf(i)) / 2, my);
+            right -= b + gap;
+            kept = i + 1;
+        }
+        cols.resize(kept);
+        at.resize(kept);
+        fonts.resize(kept);
+        lengths.resize(kept);
     } else if (count == 1) {
-        at[0] = QPoint((aw - cols[0].breadth) / 2 + mx + th, my);
+        at[0] = QPoint((aw - cols[0].breadth) / 2 + mx + (cols[0].breadth + th) / 2, my);
     } else if (count == 2) {
         const int x1 = (aw - cols[0].breadth - cols[1].breadth - gap) / 2 + mx;
         const int x0 = x1 + cols[1].breadth + gap;
@@ -582,8 +640,13 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
         at[2] = QPoint(x2 + (cols[2].breadth + heightOf(2)) / 2, y2);
     }
 
+    // However the columns were stepped off the ends, each stays inside the
+    // box along (each was fitted to it).
+    for (qsizetype i = 0; i < at.size(); ++i)
+        at[i].setY(qMax(my, qMin(at[i].y(), my + ah - lengths[i])));
+
     const TCanvasFont base = Canvas.Font;
-    for (qsizetype i = 0; i < count; ++i) {
+    for (qsizetype i = 0; i < at.size(); ++i) {
         int y = at[i].y();
         const int x = at[i].x();
         TColumn column = cols[i];

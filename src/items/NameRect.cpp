@@ -582,6 +582,27 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
     if (!settled)
         return;
 
+    // The name line as it is drawn must fit along as well: a name kept as
+    // typed is fitted above by its pieces alone, without the title before
+    // it. Whole, it runs from its start (after the title) to its
+    // honorific's end; broken, its first piece runs from its start and its
+    // second ends where the honorific begins, at the far end.
+    for (int round = 0; round < MaxFitRounds; ++round) {
+        setHeight(h0);
+        int extent = 0;
+        if (L1.isEmpty()) {
+            extent = nameLength(m_nameAsIs ? 0 : roundHalfAway(W(kOne) / 6.0));
+        } else {
+            const int lead = n > 0 ? W(kOne) / 2 + titleWidth(h0) : 0;
+            extent = qMax(lead + W(L0), W(L1) + hon());
+        }
+        if (extent <= along)
+            break;
+        if (!FitFont(Canvas, along, extent))
+            return;
+        h0 = Canvas.Font.Height;
+    }
+
     // Lowering the ratios of company lines wider than the box at the name height.
     setHeight(h0);
     const int K = W(kOne);
@@ -608,6 +629,44 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
                     lines[1].Ratio = qMin(lines[1].Ratio, l.Ratio);
                 }
             }
+        }
+    }
+
+    // A line lowered that far is drawn no longer than the box either: its
+    // indent (a quarter of the name's character per line above it) does not
+    // shrink with it, nor does a second part's end one character before the
+    // far end.
+    if (n > 0) {
+        const int K4 = K / 4;
+        int indent = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            TCorpLine &l = lines[i];
+            if (l.First.isEmpty())
+                continue;
+            if (i == 3)
+                indent = 0;
+            for (int round = 0; round < MaxFitRounds; ++round) {
+                const qint32 hi = scaledHeight(h0, l.Ratio);
+                if (hi == 0)
+                    break;
+                setHeight(hi);
+                const int first = W(l.First);
+                const int second = l.broken() ? W(l.Second) + W(kOne) : 0;
+                setHeight(h0);
+                double r = 1.0;
+                if (indent + first > along)
+                    r = along > indent ? double(along - indent) / first : 0.0;
+                if (second > along)
+                    r = qMin(r, double(along) / second);
+                if (r >= 1.0)
+                    break;
+                l.Ratio *= r;
+            }
+            if (i == 1)
+                lines[2].Ratio = qMin(lines[2].Ratio, l.Ratio);
+            else if (i == 2)
+                lines[1].Ratio = qMin(lines[1].Ratio, l.Ratio);
+            indent += K4;
         }
     }
 
@@ -693,7 +752,9 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
                 s += spare;
             }
         }
-        const int familyEnd = np.HasSeparator ? (K + s) * f + W(QStringLiteral(" ")) : 0;
+        // As measured: the separator takes room only after a family name (a
+        // name without one is all given name, its separator no blank).
+        const int familyEnd = f > 0 ? (K + s) * f + W(QStringLiteral(" ")) : 0;
         QList<int> adv = CellAdvances(name, K + s);
         const qsizetype sep = name.indexOf(QLatin1Char(' '));
         if (sep >= 0)

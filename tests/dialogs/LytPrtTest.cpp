@@ -288,3 +288,72 @@ INSTANTIATE_TEST_SUITE_P(Edges, PrinterMargins,
                          [](const ::testing::TestParamInfo<MarginCase> &Info) { return std::string(Info.param.name); });
 
 } // namespace
+
+namespace {
+
+// Japan Post reads the customer barcode only 10 mm and more inside the
+// edges of the postcard or envelope: bars nearer are named on the print
+// page, and printing asks first. The limit on both sides, and no bars.
+struct BarsEdgeCase {
+    const char *name;
+    int tenthMm;
+    bool warns;
+};
+
+class BarsNearEdge : public PrintWizard, public ::testing::WithParamInterface<BarsEdgeCase>
+{
+};
+
+TEST_P(BarsNearEdge, printPageWarnsOnlyInsideTenMillimetres)
+{
+    auto d = open(TLayoutKind::lkPostcard);
+    d->SetBarsFromEdge(GetParam().tenthMm);
+    EXPECT_EQ(d->BarsWarningShown(), GetParam().warns);
+    EXPECT_EQ(child<QLabel>(*d, "lblBarcodeInfo")->text(),
+              QStringLiteral("※※ カスタマバーコードが郵便物の端から10mm以内にあります ※※"));
+}
+
+TEST_P(BarsNearEdge, printAsksFirstOnlyInsideTenMillimetres)
+{
+    auto d = open(TLayoutKind::lkPostcard);
+    d->SetBarsFromEdge(GetParam().tenthMm);
+    child<QPushButton>(*d, "btnNext")->click();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDYES);
+    child<QPushButton>(*d, "btnPrint")->click();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    ASSERT_EQ(boxes.count(), GetParam().warns ? 2 : 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("宛名レイアウトを印刷します  \nよろしいですか？"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, BarsNearEdge,
+                         ::testing::Values(BarsEdgeCase{"noBars", -1, false}, BarsEdgeCase{"onTheEdge", 0, true},
+                                           BarsEdgeCase{"justInside", 99, true},
+                                           BarsEdgeCase{"tenMillimetres", 100, false},
+                                           BarsEdgeCase{"farInside", 135, false}),
+                         [](const ::testing::TestParamInfo<BarsEdgeCase> &Info) { return std::string(Info.param.name); });
+
+// The question names the distance and warns; No keeps the wizard open and
+// asks nothing more, so nothing is printed; the settings stay unsaved.
+TEST_F(PrintWizard, barsNearAnEdgeAskedNoKeepsTheWizardOpen)
+{
+    auto d = open(TLayoutKind::lkEnvelope);
+    d->SetBarsFromEdge(76);
+    child<QPushButton>(*d, "btnNext")->click();
+    boxes.enqueue(IDNO);
+    child<QPushButton>(*d, "btnPrint")->click();
+    ASSERT_EQ(boxes.count(), 1);
+    const TMessageBoxRequest &asked = boxes.last();
+    EXPECT_EQ(asked.text, QStringLiteral("カスタマバーコードが郵便物の端から 7.6 mm の所に印刷されます  \n"
+                                         "端から10mm以内のバーコードは日本郵便で読み取られない場合があります  \n\n"
+                                         "このまま印刷しますか？  "));
+    EXPECT_EQ(asked.flags & 0xF, unsigned(MB_YESNO));
+    EXPECT_EQ(asked.flags & 0xF0, unsigned(MB_ICONWARNING));
+    // Enter chooses No.
+    EXPECT_EQ(ScriptedMessageBoxes::defaultAnswer(asked.flags), IDNO);
+    EXPECT_NE(d->result(), QDialog::Accepted);
+    EXPECT_EQ(d->CurrentPage(), 1);
+    EXPECT_FALSE(TMemIniFile(SettingsFileName()).ValueExists(QStringLiteral("LAYOUT PRINT"), QStringLiteral("OffsetX")));
+}
+
+} // namespace
