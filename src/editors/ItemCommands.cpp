@@ -263,13 +263,14 @@ bool TItemCommands::InsertIllustFile(const QString &file, std::optional<QPoint> 
 void TItemCommands::InsertFigure()
 {
     const QSize side(kFigureSide, kFigureSide);
-    const std::optional<TPageRect> place = FreePlaceShrunk(m_editor.Document(), side, leastSideOf(side));
+    TFigureRect figure;
+    figure.SetFigureKind(TFigureRect::Rectangle);
+    // Where nothing fits even the new figure, the settings are not asked.
+    std::optional<TPageRect> place = FreePlaceShrunk(m_editor.Document(), side, leastSideOf(side), InkOutset(figure));
     if (!place) {
         tellNoRoom(Window(), QStringLiteral("図形"));
         return;
     }
-    TFigureRect figure;
-    figure.SetFigureKind(TFigureRect::Rectangle);
     figure.SetRect(*place);
     TFigureSettingDialog dialog(Window());
     CenterFormOnOwner(&dialog, Window());
@@ -279,6 +280,13 @@ void TItemCommands::InsertFigure()
     auto item = std::make_unique<TFigureRect>();
     item->SetRect(figure.GetRect());
     takeBack(*item, dialog.WorkItem());
+    // Its outline as chosen reaches its own way beyond the box.
+    place = FreePlaceShrunk(m_editor.Document(), side, leastSideOf(side), InkOutset(*item));
+    if (!place) {
+        tellNoRoom(Window(), QStringLiteral("図形"));
+        return;
+    }
+    item->SetRect(*place);
     AddItem(std::move(item));
 }
 

@@ -1,6 +1,7 @@
 #include "editors/ItemPlace.h"
 
 #include "editors/LayoutDoc.h"
+#include "items/FigureRect.h"
 #include "items/SenderRect.h"
 
 #include <QPoint>
@@ -27,12 +28,6 @@ TPageRect pageRectOf(const QRect &R)
     return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
 }
 
-// What an item covers on the page: a sender block its whole block.
-TPageRect coverOf(const TDrawRect &Item)
-{
-    const auto *block = dynamic_cast<const TSenderRect *>(&Item);
-    return block ? block->GetBlockRect() : Item.GetRect();
-}
 
 bool onFace(const TLayoutDocument &D)
 {
@@ -50,7 +45,7 @@ QList<QRect> obstacles(const TLayoutDocument &D)
         const TDrawRect &item = *D.Items[i];
         if (!item.IsVisible() || !D.OnPrintedSide(i))
             continue;
-        const TPageRect r = coverOf(item);
+        const TPageRect r = InkRect(item);
         if (!r.isEmpty())
             areas.append(qrectOf(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap));
     }
@@ -76,7 +71,7 @@ TRoom roomOf(const TLayoutDocument &D)
     return {qrectOf(PlaceableArea(D)), obstacles(D), QPoint(piece.width() / 2, piece.height() / 2)};
 }
 
-// The free place of a W x H item nearest the middle. A free place slides
+// The free place of a W x H item nearest the middle (its ink included). A free place slides
 // left and up until it meets the area's edge or a blocked rectangle, and
 // towards the middle until it meets one or stands there: only such places
 // are tried.
@@ -117,6 +112,28 @@ std::optional<QRect> placeIn(const TRoom &Room, int W, int H)
 
 } // namespace
 
+int InkOutset(const TDrawRect &Item)
+{
+    const auto *figure = dynamic_cast<const TFigureRect *>(&Item);
+    if (!figure || !figure->HasFrame())
+        return 0;
+    const int pen = std::max(1, figure->GetLineWidth());
+    switch (figure->GetFigureKind()) {
+    case TFigureRect::Rectangle:
+    case TFigureRect::RoundRect:
+    case TFigureRect::Ellipse: return (pen + 1) / 2;
+    default: return pen;
+    }
+}
+
+TPageRect InkRect(const TDrawRect &Item)
+{
+    const auto *block = dynamic_cast<const TSenderRect *>(&Item);
+    const TPageRect r = block ? block->GetBlockRect() : Item.GetRect();
+    const int out = InkOutset(Item);
+    return r.isEmpty() ? r : TPageRect{r.Left - out, r.Top - out, r.Right + out, r.Bottom + out};
+}
+
 TPageRect PlaceableArea(const TLayoutDocument &D)
 {
     const QSize piece = D.PiecePixels();
@@ -137,19 +154,31 @@ TPageRect PlaceableArea(const TLayoutDocument &D)
     return {inset, inset, piece.width() - inset, piece.height() - inset};
 }
 
-std::optional<TPageRect> FreePlace(const TLayoutDocument &Document, QSize Size)
+namespace {
+
+// The item's own rectangle in the place found for its ink.
+std::optional<TPageRect> itemIn(const std::optional<QRect> &Ink, int Outset)
 {
-    const std::optional<QRect> place = placeIn(roomOf(Document), Size.width(), Size.height());
-    return place ? std::optional<TPageRect>(pageRectOf(*place)) : std::nullopt;
+    if (!Ink)
+        return std::nullopt;
+    return pageRectOf(Ink->adjusted(Outset, Outset, -Outset, -Outset));
 }
 
-std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize Size, int LeastShortSide)
+} // namespace
+
+std::optional<TPageRect> FreePlace(const TLayoutDocument &Document, QSize Size, int Outset)
+{
+    return itemIn(placeIn(roomOf(Document), Size.width() + 2 * Outset, Size.height() + 2 * Outset), Outset);
+}
+
+std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize Size, int LeastShortSide, int Outset)
 {
     if (Size.width() < 1 || Size.height() < 1)
         return std::nullopt;
     const TRoom room = roomOf(Document);
-    if (const std::optional<QRect> own = placeIn(room, Size.width(), Size.height()))
-        return pageRectOf(*own);
+    auto placed = [&](QSize S) { return placeIn(room, S.width() + 2 * Outset, S.height() + 2 * Outset); };
+    if (const std::optional<QRect> own = placed(Size))
+        return itemIn(own, Outset);
     // The size is stepped by its longer side, the shorter one following in
     // proportion: a smaller item fits wherever a larger one did, so the
     // largest that fits is found by halving.
@@ -168,21 +197,20 @@ std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize 
         ++low;
     if (low >= longSide)
         return std::nullopt;
-    std::optional<QRect> found = placeIn(room, sized(low).width(), sized(low).height());
+    std::optional<QRect> found = placed(sized(low));
     if (!found)
         return std::nullopt;
     int high = longSide; // does not fit
     while (high - low > 1) {
         const int mid = low + (high - low) / 2;
-        const QSize s = sized(mid);
-        if (const std::optional<QRect> tried = placeIn(room, s.width(), s.height())) {
+        if (const std::optional<QRect> tried = placed(sized(mid))) {
             low = mid;
             found = tried;
         } else {
             high = mid;
         }
     }
-    return pageRectOf(*found);
+    return itemIn(found, Outset);
 }
 
 int LeastTextSide(QSize Size)
@@ -207,7 +235,7 @@ QList<int> ItemsOverBars(const TLayoutDocument &D)
         const TDrawRect &bars = *D.Items[b];
         if (bars.GetKind() != TDrawRectKind::Barcode || !bars.IsVisible() || !D.OnPrintedSide(b))
             continue;
-        const TPageRect r = bars.GetRect();
+        const TPageRect r = InkRect(bars);
         if (r.isEmpty())
             continue;
         const QRect blank = qrectOf(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap);
@@ -217,7 +245,7 @@ QList<int> ItemsOverBars(const TLayoutDocument &D)
                 continue;
             if (barsInPlace && atFramePlace(i))
                 continue;
-            const TPageRect c = coverOf(*D.Items[i]);
+            const TPageRect c = InkRect(*D.Items[i]);
             if (!c.isEmpty() && qrectOf(c).intersects(blank))
                 over.append(int(i));
         }

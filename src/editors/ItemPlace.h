@@ -35,16 +35,26 @@ inline constexpr double kLeastTextScale = 0.25;
 // The part of the piece an inserted item may cover.
 [[nodiscard]] TPageRect PlaceableArea(const TLayoutDocument &Document);
 
-// The place nearest the piece's middle where an item of Size covers nothing
-// the printed side shows; none when there is no such place at that size.
-[[nodiscard]] std::optional<TPageRect> FreePlace(const TLayoutDocument &Document, QSize Size);
+// How far Item's ink reaches beyond its rectangle: a figure's outline is
+// drawn on the edge of its box, half its pen (at a pointed corner or a
+// line's end, the whole pen) outside.
+[[nodiscard]] int InkOutset(const TDrawRect &Item);
+
+// What Item prints over on the page: its rectangle (a sender block's whole
+// block) widened by its ink outset.
+[[nodiscard]] TPageRect InkRect(const TDrawRect &Item);
+
+// The place nearest the piece's middle where an item of Size, whose ink
+// reaches Outset beyond it, covers nothing the printed side shows; none
+// when there is no such place at that size.
+[[nodiscard]] std::optional<TPageRect> FreePlace(const TLayoutDocument &Document, QSize Size, int Outset = 0);
 
 // The same for an item that may be made smaller: at its own Size where that
 // finds a free place, else at the largest size, proportions kept, that does,
 // but not below LeastShortSide on its shorter side; none when even that
 // size finds no place.
 [[nodiscard]] std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize Size,
-                                                       int LeastShortSide);
+                                                       int LeastShortSide, int Outset = 0);
 
 // The shorter side LeastShortSide of FreePlaceShrunk for an item of text
 // of Size.

@@ -16,6 +16,7 @@
 #include "editors/LabelForm.h"
 #include "editors/LayoutForm.h"
 #include "items/BarRect.h"
+#include "items/FigureRect.h"
 #include "items/SenderRect.h"
 #include "support/RowName.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -130,7 +131,24 @@ struct Inserted {
     int messages = 0;
     // A QR code: its cell pitch as asked and as placed.
     int askedPitch = 0, placedPitch = 0;
+    // How far its ink reaches beyond its box (a figure's outline).
+    int outset = 0;
+    // What it prints over.
+    QRect ink() const { return placed.adjusted(-outset, -outset, outset, outset); }
 };
+
+// How far a figure's outline reaches beyond its box: it is drawn on the
+// box's edge with a pen of the figure's line width (96 per inch), half
+// outside along a side, the whole pen at a pointed corner or a line's end.
+int outsetOf(const TDrawRect &Item)
+{
+    const auto *figure = dynamic_cast<const TFigureRect *>(&Item);
+    if (!figure || !figure->HasFrame())
+        return 0;
+    const int kind = figure->GetFigureKind();
+    const bool square = kind == TFigureRect::Rectangle || kind == TFigureRect::RoundRect || kind == TFigureRect::Ellipse;
+    return square ? (figure->GetLineWidth() + 1) / 2 : figure->GetLineWidth();
+}
 
 // One paper filled as a user fills it, and what the checks need of the
 // piece once its editor is gone.
@@ -182,16 +200,19 @@ private:
                 continue;
             const auto *block = dynamic_cast<const TSenderRect *>(&item);
             const TPageRect r = block ? block->GetBlockRect() : item.GetRect();
+            const int o = outsetOf(item);
             if (!r.isEmpty())
-                out << qrectOf(r);
+                out << qrectOf(r).adjusted(-o, -o, o, o);
         }
         return out;
     }
 
+    // Outset: the ink beyond the box of the item the command makes.
     Inserted insert(const char *What, const char *Action, QSize Own, QSize Least,
-                    const std::function<int(QDialog &)> &Answer = {})
+                    const std::function<int(QDialog &)> &Answer = {}, int Outset = 0)
     {
         Inserted out{What, {}, Own, Least, shown()};
+        out.outset = Outset;
         const size_t count = doc().Items.size();
         const int shownBefore = m_boxes.count();
         m_editor->ExecDialog = Answer;
@@ -203,6 +224,7 @@ private:
             out.placed = qrectOf(block ? block->GetBlockRect() : item.GetRect());
             if (const auto *qr = dynamic_cast<const TQRCodeRect *>(&item))
                 out.placedPitch = qr->GetCellPitch();
+            out.outset = outsetOf(item);
         }
         return out;
     }
@@ -237,10 +259,14 @@ private:
         qr.askedPitch = 3;
         Items.push_back(qr);
 
-        Items.push_back(insert("figure", "actInsertFigure", QSize(120, 120), QSize(15, 15), [](QDialog &D) {
-            D.accept();
-            return D.result();
-        }));
+        // A new figure is a rectangle outlined 5 wide.
+        Items.push_back(insert(
+            "figure", "actInsertFigure", QSize(120, 120), QSize(15, 15),
+            [](QDialog &D) {
+                D.accept();
+                return D.result();
+            },
+            3));
 
         // 文字 -> 文字の挿入: a free text's box in the writing direction.
         const QSize text = horizontal ? QSize(240, 80) : QSize(80, 240);
@@ -344,18 +370,19 @@ TEST_P(InsertPlace, anItemLandsOnAFreePlace)
     for (const Inserted &i : items()) {
         if (i.placed.isEmpty())
             continue;
-        const double left = i.placed.left() * kMmPerPx, top = i.placed.top() * kMmPerPx;
-        const double right = (p.width() - i.placed.right() - 1) * kMmPerPx;
-        const double bottom = (p.height() - i.placed.bottom() - 1) * kMmPerPx;
-        EXPECT_GE(std::min({left, top, right, bottom}), edge) << i.what << " at " << text(i.placed) << " by the edge";
+        const QRect ink = i.ink();
+        const double left = ink.left() * kMmPerPx, top = ink.top() * kMmPerPx;
+        const double right = (p.width() - ink.right() - 1) * kMmPerPx;
+        const double bottom = (p.height() - ink.bottom() - 1) * kMmPerPx;
+        EXPECT_GE(std::min({left, top, right, bottom}), edge) << i.what << " at " << text(ink) << " by the edge";
         for (const QRect &o : i.before) {
             // The blank between the two, across and down.
-            const double dx = std::max(o.left() - i.placed.right() - 1, i.placed.left() - o.right() - 1) * kMmPerPx;
-            const double dy = std::max(o.top() - i.placed.bottom() - 1, i.placed.top() - o.bottom() - 1) * kMmPerPx;
-            EXPECT_GE(std::max(dx, dy), kGapMm) << i.what << " at " << text(i.placed) << " by " << text(o);
+            const double dx = std::max(o.left() - ink.right() - 1, ink.left() - o.right() - 1) * kMmPerPx;
+            const double dy = std::max(o.top() - ink.bottom() - 1, ink.top() - o.bottom() - 1) * kMmPerPx;
+            EXPECT_GE(std::max(dx, dy), kGapMm) << i.what << " at " << text(ink) << " by " << text(o);
         }
         for (const QRect &corner : stamp)
-            EXPECT_FALSE(i.placed.intersects(corner)) << i.what << " at " << text(i.placed) << " on the stamp";
+            EXPECT_FALSE(ink.intersects(corner)) << i.what << " at " << text(ink) << " on the stamp";
     }
 }
 
@@ -369,7 +396,7 @@ TEST_P(InsertPlace, anItemIsMadeSmallerOnlyAsFarAsTheLargestFreePlaceNeeds)
     for (const Inserted &i : items()) {
         if (i.placed.isEmpty()) {
             EXPECT_EQ(i.messages, 1) << i.what << " left out without a word";
-            EXPECT_FALSE(fitsAnywhere(i.least, i.before))
+            EXPECT_FALSE(fitsAnywhere(i.least + QSize(2 * i.outset, 2 * i.outset), i.before))
                 << i.what << " left out but fits at " << i.least.width() << "x" << i.least.height();
             continue;
         }
@@ -390,8 +417,8 @@ TEST_P(InsertPlace, anItemIsMadeSmallerOnlyAsFarAsTheLargestFreePlaceNeeds)
             continue;
         const QSize larger = i.askedPitch ? i.least * (i.placedPitch + 1)
                                           : scaled(i.own, std::max(i.placed.width(), i.placed.height()) + 1);
-        EXPECT_FALSE(fitsAnywhere(larger, i.before)) << i.what << " at " << text(i.placed) << " could take "
-                                                     << larger.width() << "x" << larger.height();
+        EXPECT_FALSE(fitsAnywhere(larger + QSize(2 * i.outset, 2 * i.outset), i.before))
+            << i.what << " at " << text(i.placed) << " could take " << larger.width() << "x" << larger.height();
     }
     for (const QString &message : paper->messages)
         EXPECT_TRUE(message.contains(QStringLiteral("を置ける場所がありません"))) << qPrintable(message);
