@@ -61,7 +61,10 @@ std::string text(const QRect &R)
            std::to_string(R.height());
 }
 
-enum class TEditor { Address, Label, Card, Design };
+// The address side's face, an envelope's back (the sender's side), label
+// and card sheets, and the design editor (with a figure the user put in the
+// middle third of the page).
+enum class TEditor { Address, EnvelopeBack, Label, Card, Design };
 
 struct PaperCase {
     const char *name;
@@ -74,7 +77,8 @@ std::unique_ptr<TPrintEditor> makeEditor(FakeHost &Host, const PaperCase &Case)
 {
     std::unique_ptr<TPrintEditor> form;
     switch (Case.editor) {
-    case TEditor::Address: form = std::make_unique<TLayoutForm>(nullptr, Host); break;
+    case TEditor::Address:
+    case TEditor::EnvelopeBack: form = std::make_unique<TLayoutForm>(nullptr, Host); break;
     case TEditor::Label: form = std::make_unique<TLabelForm>(nullptr, Host); break;
     case TEditor::Card: {
         auto card = std::make_unique<TLabelForm>(nullptr, Host);
@@ -88,12 +92,20 @@ std::unique_ptr<TPrintEditor> makeEditor(FakeHost &Host, const PaperCase &Case)
         paper.Width = Case.paper == 0 ? 1000 : 2100;
         paper.Height = Case.paper == 0 ? 1480 : 2970;
         form->SetLayout(0, paper, {});
+        const QSize piece = form->Document().PiecePixels();
+        auto figure = std::make_unique<TFigureRect>();
+        figure->SetFigureKind(TFigureRect::Rectangle);
+        figure->SetRect({piece.width() / 3, piece.height() / 3, piece.width() * 2 / 3, piece.height() * 2 / 3});
+        form->Document().Items.push_back(std::move(figure));
+        form->Document().ItemRoles.push_back(-1);
         return form;
     }
     }
     TLabelGrid grid;
     const TLayoutFormat format = catalogueFormat(Case.paper, &grid);
     form->SetLayout(Case.paper, format, grid);
+    if (Case.editor == TEditor::EnvelopeBack)
+        static_cast<TLayoutForm &>(*form).SetDataMode(TLayoutForm::SenderDataMode);
     if (Case.detail) {
         form->Document().Detail = true;
         form->SetLayout(Case.paper, format, grid);
@@ -453,6 +465,8 @@ std::vector<PaperCase> papers()
     out.push_back({"cardWide", TEditor::Card, 24});
     out.push_back({"cardTallHorizontal", TEditor::Card, 25});
     out.push_back({"cardTallVertical", TEditor::Card, 26});
+    out.push_back({"naga3Back", TEditor::EnvelopeBack, 2});
+    out.push_back({"naga3LyingBack", TEditor::EnvelopeBack, 4});
     out.push_back({"designPostcard", TEditor::Design, 0});
     out.push_back({"designA4", TEditor::Design, 2});
     return out;
