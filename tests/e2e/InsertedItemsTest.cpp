@@ -155,7 +155,7 @@ TEST_P(InsertedItemsOnAFace, printWithTheBarsReadableAndClear)
         EXPECT_GT(inkIn(pages[0], MmToDots(ItemMm(*item), kDpi)), 100) << int(item->GetKind()) << " printed nothing";
 }
 
-// The face of the issue (長形３号, both frame sets) and the postcards.
+// The faces of 長形３号 (both frame sets, and lying), a postcard and 角形２号.
 INSTANTIATE_TEST_SUITE_P(Faces, InsertedItemsOnAFace,
                          ::testing::Values(FaceCase{"naga3Vertical", 2, false}, FaceCase{"naga3VerticalDetail", 2, true},
                                            FaceCase{"naga3Lying", 4, false},
