@@ -4,6 +4,7 @@
 #include "dialogs/WordEdit.h"
 #include "dialogs/WordSet.h"
 #include "editors/FormatDialogs.h"
+#include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
@@ -12,6 +13,7 @@
 #include "items/BarRect.h"
 #include "items/UndoList.h"
 #include "items/WordRect.h"
+#include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 
 #include <QAction>
@@ -619,6 +621,17 @@ bool TTextCommands::InsertWord()
         item->SetHorizontal(!horizontal);
         item->SetRect(turned(item->GetRect()));
     }
+    // Where nothing else prints, never over the addressee (its lines fit
+    // whatever box it gets).
+    const TPageRect box = item->GetRect();
+    const QSize size(box.width(), box.height());
+    const std::optional<TPageRect> place = FreePlaceShrunk(d, size, LeastTextSide(size));
+    if (!place) {
+        ShowMessageBoxAt(&m_editor, NoFreePlaceText(QStringLiteral("文字")), ProductCaption(), MB_ICONINFORMATION,
+                         mbpCenterOnOwner, 0, 0);
+        return false;
+    }
+    item->SetRect(*place);
     const int index = m_editor.InsertItem(std::move(item));
     Changed(index);
     return true;

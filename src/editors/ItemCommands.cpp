@@ -11,6 +11,7 @@
 #include "dialogs/SenderData.h"
 #include "dialogs/SndSet.h"
 #include "editors/EditorHost.h"
+#include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "editors/PrintEditor.h"
@@ -36,148 +37,25 @@
 
 namespace {
 
-// New items stand where nothing else prints, nearest the middle of the
-// piece, at these sizes (page pixels).
+// New items at these sizes (page pixels) before any is made smaller.
 constexpr int kFigureSide = 120;
 constexpr int kSenderWidth = 200, kSenderHeight = 160;
 
-// The least gap, in page pixels (about 2 mm), an inserted item keeps
-// from the other items and from the edges of the piece.
-constexpr int kClearGap = 8;
-// The postmark area of a postcard's or an envelope's face (70 x 35 mm in the
-// stamp's corner, kept free both ways round), in page pixels.
-constexpr int kStampLong = 265, kStampShort = 132;
-// The smallest share of its size an inserted sender block is shrunk to in
-// search of a free place.
-constexpr double kLeastScale = 0.25;
+// The shorter side, in page pixels (4 mm), a picture or figure is made no
+// smaller than in search of a free place (one smaller of its own keeps its
+// size).
+constexpr int kLeastSide = 15;
 
-// What an inserted item must not cover: every item the printed side shows
-// and, on the face of a postcard or envelope, the stamp's corner.
-QList<QRect> occupiedAreas(const TLayoutDocument &D)
+int leastSideOf(QSize Size)
 {
-    QList<QRect> areas;
-    for (size_t i = 0; i < D.Items.size(); ++i) {
-        const TDrawRect &item = *D.Items[i];
-        if (!item.IsVisible() || !D.OnPrintedSide(i))
-            continue;
-        const auto *block = dynamic_cast<const TSenderRect *>(&item);
-        const TPageRect r = block ? block->GetBlockRect() : item.GetRect();
-        if (!r.isEmpty())
-            areas.append(QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)));
-    }
-    const TPaperKind paper = D.Format.PaperKind();
-    const bool face = D.Kind == TLayoutKind::AddressSide &&
-                      (paper == TPaperKind::Postcard || (paper == TPaperKind::Envelope && !D.SenderAsAddressee));
-    if (face) {
-        const QSize piece = D.PiecePixels();
-        // Top left of upright mail, top right of mail used lying.
-        const bool upright = piece.height() >= piece.width();
-        for (const QSize stamp : {QSize(kStampLong, kStampShort), QSize(kStampShort, kStampLong)})
-            areas.append(QRect(QPoint(upright ? 0 : piece.width() - stamp.width(), 0), stamp));
-    }
-    return areas;
+    return std::min({kLeastSide, Size.width(), Size.height()});
 }
 
-TPageRect pageRectOf(const QRect &R)
+// Told instead of putting What over the addressee when no free place holds it.
+void tellNoRoom(QWidget *Window, const QString &What, const QString &Smallest = {})
 {
-    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
-}
-
-qint64 coveredArea(const QRect &R, const QList<QRect> &Areas)
-{
-    qint64 covered = 0;
-    for (const QRect &a : Areas) {
-        const QRect common = R.intersected(a);
-        covered += qint64(common.width()) * common.height();
-    }
-    return covered;
-}
-
-// The place of a W x H item on the piece that covers the least of Areas
-// (each widened by the gap), nearest the piece's middle among equals.
-// Besides the middle, only places touching an edge of the piece or of an
-// area are tried: any free place slides into one of them.
-std::pair<QRect, qint64> leastCoveredPlace(QSize Piece, int W, int H, const QList<QRect> &Areas)
-{
-    const int margin = (W + 2 * kClearGap <= Piece.width() && H + 2 * kClearGap <= Piece.height()) ? kClearGap : 0;
-    const int minX = margin, maxX = std::max(margin, Piece.width() - margin - W);
-    const int minY = margin, maxY = std::max(margin, Piece.height() - margin - H);
-    QList<QRect> widened;
-    QList<int> xs{minX, maxX, (Piece.width() - W) / 2}, ys{minY, maxY, (Piece.height() - H) / 2};
-    for (const QRect &a : Areas) {
-        const QRect w = a.adjusted(-kClearGap, -kClearGap, kClearGap, kClearGap);
-        widened.append(w);
-        xs << w.right() + 1 << w.left() - W;
-        ys << w.bottom() + 1 << w.top() - H;
-    }
-    const QPoint middle(Piece.width() / 2, Piece.height() / 2);
-    QRect best;
-    qint64 bestCovered = -1, bestDistance = 0;
-    for (int x : xs) {
-        if (x < minX || x > maxX)
-            continue;
-        for (int y : ys) {
-            if (y < minY || y > maxY)
-                continue;
-            const QRect r(x, y, W, H);
-            const qint64 covered = coveredArea(r, widened);
-            const QPoint d = r.center() - middle;
-            const qint64 distance = qint64(d.x()) * d.x() + qint64(d.y()) * d.y();
-            if (bestCovered < 0 || covered < bestCovered || (covered == bestCovered && distance < bestDistance)) {
-                best = r;
-                bestCovered = covered;
-                bestDistance = distance;
-            }
-        }
-    }
-    return {best, bestCovered};
-}
-
-// Where an inserted picture, figure or QR code of W x H goes: at its own
-// size where it covers least of what the printed side shows (nothing, where
-// there is room), nearest the middle. Unlike a sender block, its size is the
-// user's to choose and is not shrunk to find room.
-TPageRect freeSpot(const TLayoutDocument &D, int W, int H)
-{
-    const QSize piece = D.PiecePixels();
-    return pageRectOf(leastCoveredPlace(piece, std::clamp(W, 1, std::max(1, piece.width())),
-                                        std::clamp(H, 1, std::max(1, piece.height())), occupiedAreas(D))
-                          .first);
-}
-
-// Where an inserted sender block goes: on the piece where nothing else
-// prints, nearest the middle, at the largest size down to kLeastScale of W x
-// H that finds such a place (a smaller block still fits wherever a larger
-// one did). Without any, the block keeps its size (at most the piece's) and
-// covers as little as it can.
-TPageRect freePlace(const TLayoutDocument &D, int W, int H)
-{
-    const QSize piece = D.PiecePixels();
-    const QList<QRect> areas = occupiedAreas(D);
-    const double fit = std::min({1.0, double(piece.width()) / W, double(piece.height()) / H});
-    auto sized = [&](double Scale) {
-        return leastCoveredPlace(piece, std::max(1, int(W * Scale)), std::max(1, int(H * Scale)), areas);
-    };
-    std::pair<QRect, qint64> place = sized(fit);
-    if (place.second != 0 && fit > kLeastScale) {
-        const std::pair<QRect, qint64> least = sized(kLeastScale);
-        if (least.second == 0) {
-            // The largest free size, to a pixel of the block's width.
-            double freeScale = kLeastScale, coveredScale = fit;
-            place = least;
-            while ((coveredScale - freeScale) * W > 1) {
-                const double mid = (freeScale + coveredScale) / 2;
-                const std::pair<QRect, qint64> tried = sized(mid);
-                if (tried.second == 0) {
-                    freeScale = mid;
-                    place = tried;
-                } else {
-                    coveredScale = mid;
-                }
-            }
-        }
-    }
-    return pageRectOf(place.first);
+    ShowMessageBoxAt(Window, NoFreePlaceText(What, Smallest), ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0,
+                     0);
 }
 
 // Copies the dialog's working item back, keeping the item's top-left corner.
@@ -371,7 +249,12 @@ bool TItemCommands::InsertIllustFile(const QString &file, std::optional<QPoint> 
         const int top = std::clamp(At->y(), 0, std::max(0, piece.height() - h));
         item->SetRect({left, top, left + w, top + h});
     } else {
-        item->SetRect(freeSpot(m_editor.Document(), w, h));
+        const std::optional<TPageRect> place = FreePlaceShrunk(m_editor.Document(), QSize(w, h), leastSideOf({w, h}));
+        if (!place) {
+            tellNoRoom(Window(), QStringLiteral("イラスト"));
+            return false;
+        }
+        item->SetRect(*place);
     }
     AddItem(std::move(item));
     return true;
@@ -379,9 +262,16 @@ bool TItemCommands::InsertIllustFile(const QString &file, std::optional<QPoint> 
 
 void TItemCommands::InsertFigure()
 {
+    const QSize side(kFigureSide, kFigureSide);
     TFigureRect figure;
     figure.SetFigureKind(TFigureRect::Rectangle);
-    figure.SetRect(freeSpot(m_editor.Document(), kFigureSide, kFigureSide));
+    // Where nothing fits even the new figure, the settings are not asked.
+    std::optional<TPageRect> place = FreePlaceShrunk(m_editor.Document(), side, leastSideOf(side), InkOutset(figure));
+    if (!place) {
+        tellNoRoom(Window(), QStringLiteral("図形"));
+        return;
+    }
+    figure.SetRect(*place);
     TFigureSettingDialog dialog(Window());
     CenterFormOnOwner(&dialog, Window());
     dialog.SetItem(figure);
@@ -390,13 +280,21 @@ void TItemCommands::InsertFigure()
     auto item = std::make_unique<TFigureRect>();
     item->SetRect(figure.GetRect());
     takeBack(*item, dialog.WorkItem());
+    // Its outline as chosen reaches its own way beyond the box.
+    place = FreePlaceShrunk(m_editor.Document(), side, leastSideOf(side), InkOutset(*item));
+    if (!place) {
+        tellNoRoom(Window(), QStringLiteral("図形"));
+        return;
+    }
+    item->SetRect(*place);
     AddItem(std::move(item));
 }
 
 void TItemCommands::InsertQRCode()
 {
     TQRCodeRect qr;
-    qr.SetRect(freeSpot(m_editor.Document(), 1, 1));
+    const QSize piece = m_editor.Document().PiecePixels();
+    qr.SetRect({piece.width() / 2, piece.height() / 2, piece.width() / 2 + 1, piece.height() / 2 + 1});
     TQRCodeSettingDialog dialog(Window());
     CenterFormOnOwner(&dialog, Window());
     dialog.SetQRCode(qr);
@@ -407,9 +305,20 @@ void TItemCommands::InsertQRCode()
     takeBack(*item, dialog.PreviewItem());
     // The code takes its size from its text and cell pitch when it is
     // drawn up: its place is found for that size, not the dialog's start.
-    item->Rebuild(true);
-    const TPageRect size = item->GetRect();
-    item->SetRect(freeSpot(m_editor.Document(), size.Right - size.Left, size.Bottom - size.Top));
+    // A code cannot be stretched: where it finds no place, it is made again
+    // with smaller cells, down to the smallest.
+    std::optional<TPageRect> place;
+    for (qint32 pitch = item->GetCellPitch(); !place && pitch >= TQRCodeRect::MinCellPitch; --pitch) {
+        item->SetCellPitch(pitch);
+        item->Rebuild(true);
+        const TPageRect size = item->GetRect();
+        place = FreePlace(m_editor.Document(), QSize(size.width(), size.height()));
+    }
+    if (!place) {
+        tellNoRoom(Window(), QStringLiteral("QRコード"), QStringLiteral("セルの大きさを最も小さくしても、"));
+        return;
+    }
+    item->SetRect(*place);
     AddItem(std::move(item));
 }
 
@@ -419,7 +328,13 @@ void TItemCommands::InsertSender()
     TLayoutDocument &d = m_editor.Document();
     const bool horizontal = d.Kind == TLayoutKind::Design || d.HorizontalWriting();
     item->SetHorizontal(horizontal);
-    item->SetRect(freePlace(d, horizontal ? kSenderWidth : kSenderHeight, horizontal ? kSenderHeight : kSenderWidth));
+    const QSize size = horizontal ? QSize(kSenderWidth, kSenderHeight) : QSize(kSenderHeight, kSenderWidth);
+    const std::optional<TPageRect> place = FreePlaceShrunk(d, size, LeastTextSide(size));
+    if (!place) {
+        tellNoRoom(Window(), QStringLiteral("差出人情報"));
+        return;
+    }
+    item->SetRect(*place);
     item->ResetChildRect(-1);
     item->RescaleFonts(TTenthMm(std::max(d.Format.Width, d.Format.Height)));
     // The block names the editor's sender, else the default one.

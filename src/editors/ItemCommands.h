@@ -20,7 +20,9 @@ class TPrintEditor;
 // window. Each command runs its dialog through the editor's ExecDialog seam
 // and copies the dialog's working item back on OK, keeping the item's
 // top-left corner; every insertion and change is one step of the editor's
-// history. Created by each editor window for itself.
+// history. An inserted item lands on a free place (ItemPlace.h), never over
+// the addressee: without one it is not inserted and the user is told.
+// Created by each editor window for itself.
 class TFileDD;
 
 class TItemCommands : public QObject
@@ -45,8 +47,9 @@ public:
     bool EditItem(int Index);
     void InsertIllust();
     // Inserts the picture of File; At, a page pixel, is where its top-left
-    // corner goes (the drop point), else it stands at the piece's middle.
-    // False, after telling the user, when the file cannot be read.
+    // corner goes (the drop point), else it takes a free place (ItemPlace.h),
+    // made smaller when its own size finds none. False, after telling the
+    // user, when the file cannot be read or no free place holds it.
     bool InsertIllustFile(const QString &File, std::optional<QPoint> At = std::nullopt);
     // Picture files dropped onto the page from a file manager: the first
     // one the items can show is inserted where it was dropped.

@@ -363,6 +363,20 @@ bool TLayoutDocument::OnPrintedSide(size_t Index) const
     return senderFrame == SenderAsAddressee;
 }
 
+std::optional<TPageRect> TLayoutDocument::FramePlace(size_t Index) const
+{
+    const int role = Index < ItemRoles.size() ? ItemRoles[Index] : -1;
+    if (role < 0)
+        return std::nullopt;
+    const qsizetype frame = rolesOf(Format, Detail).indexOf(TRole(role));
+    const TFrameSet &set = Detail ? Format.Detail : Format.Simple;
+    if (frame < 0 || frame >= FrameCount() || frame >= qsizetype(set.Rects.size()))
+        return std::nullopt;
+    if (TRole(role) == TRole::Barcode)
+        return makeBarcode(set.Rects[size_t(frame)])->GetRect();
+    return pageRect(set.Rects[size_t(frame)]);
+}
+
 void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)
 {
     for (auto &item : Items) {

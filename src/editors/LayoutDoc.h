@@ -98,6 +98,11 @@ public:
     // the user added print on whichever side is laid out; every other paper
     // prints all its items on its one side.
     [[nodiscard]] bool OnPrintedSide(size_t Index) const;
+    // Where the frame set in use puts item Index: its role's frame (the
+    // customer barcode centred in its frame at its largest size); none for
+    // an item the user added. An item of the set standing elsewhere was
+    // moved or resized by the user.
+    [[nodiscard]] std::optional<TPageRect> FramePlace(size_t Index) const;
 
     // Sets the device every recorded item (text items, sender blocks,
     // figures) lays its content out for, and rescales the fonts to the paper.

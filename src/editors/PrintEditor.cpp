@@ -4,6 +4,7 @@
 #include "dialogs/LblFmt.h"
 #include "dialogs/LytFmt.h"
 #include "editors/EditorHost.h"
+#include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
@@ -705,6 +706,8 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
         Restore = true;
         ForcePreview = false;
     }
+    if (!ConfirmItemsClearOfBars())
+        return;
     // A run to a PDF file names its file in its own print dialog (which asks
     // before it replaces a file there); the file an earlier run wrote is only
     // offered, never written over unasked. The kind offers it the next time.
@@ -723,6 +726,25 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
     QString error;
     if (!PrintRecords(printer, request.RecNos, request.Options, &error))
         ShowMessageBoxAt(this, error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+}
+
+bool TPrintEditor::ConfirmItemsClearOfBars()
+{
+    const QList<int> over = ItemsOverBars(m_document);
+    if (over.isEmpty())
+        return true;
+    QStringList names;
+    for (const int i : over) {
+        const QString name = ItemName(*m_document.Items[size_t(i)]);
+        if (!names.contains(name))
+            names << name;
+    }
+    const QString text = QStringLiteral("バーコードか、その周り2mmの余白に項目が重なっています（") +
+                         names.join(QStringLiteral("、")) +
+                         QStringLiteral("）  \r\nこのまま印刷すると、バーコードが読み取れないことがあります  \r\n"
+                                        "印刷してよろしいですか？");
+    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
+                            0, 0) == IDYES;
 }
 
 void TPrintEditor::actPrintExecute()

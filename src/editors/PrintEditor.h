@@ -225,6 +225,10 @@ private:
     // Asks the wizard (Restore: reopened from the preview) and prints or
     // previews what it answers; ForcePreview previews whatever it answers.
     void RunPrint(bool Restore, bool ForcePreview);
+    // Before a run prints: items over the customer barcode's bars or the
+    // blank round them (ItemsOverBars) are named and the user asked whether
+    // to print all the same; true prints.
+    [[nodiscard]] bool ConfirmItemsClearOfBars();
     [[nodiscard]] TRecordSource RecordSource() const;
 
     TLayoutKind m_kind;

@@ -14,14 +14,68 @@ bool isFullWidthDigit(QChar c)
     return c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19;
 }
 
+// A digit of either width: an address typed or imported with half-width
+// digits is set in a column as one with full-width digits is.
+bool isDigit(QChar c)
+{
+    return isFullWidthDigit(c) || (c >= u'0' && c <= u'9');
+}
+
 QString digitsToHalfWidth(const QString &Digits)
 {
     QString out;
     out.reserve(Digits.size());
     for (QChar c : Digits)
-        out.append(QChar(char16_t(c.unicode() - 0xFF10 + u'0')));
+        out.append(isFullWidthDigit(c) ? QChar(char16_t(c.unicode() - 0xFF10 + u'0')) : c);
     return out;
 }
+
+// Digits standing upright take their full-width form: a half-width one
+// would lie on its side in the column.
+QString digitsToFullWidth(const QString &Digits)
+{
+    QString out;
+    out.reserve(Digits.size());
+    for (QChar c : Digits)
+        out.append(isFullWidthDigit(c) ? c : QChar(char16_t(c.unicode() - u'0' + 0xFF10)));
+    return out;
+}
+
+// The marks people type between the numbers of an address: hyphens of both
+// widths and the other dashes, the minus sign, and the prolonged sound mark.
+bool isDash(QChar c)
+{
+    switch (c.unicode()) {
+    case u'-':
+    case 0x2010: // ‐
+    case 0x2011: // non-breaking hyphen
+    case 0x2012: // ‒
+    case 0x2013: // –
+    case 0x2014: // —
+    case 0x2015: // ―
+    case 0x2212: // −
+    case 0xFE63: // small hyphen-minus
+    case 0xFF0D: // －
+    case 0xFF70: // ｰ
+    case 0x30FC: // ー
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isNumeral(QChar c)
+{
+    static const QString kanji = QStringLiteral("〇一二三四五六七八九十百千");
+    return isDigit(c) || kanji.contains(c);
+}
+
+// The hyphen of vertical writing: the prolonged sound mark, which the
+// vertical faces draw as an upright stroke a full character long with blank
+// above and below it. A half-width hyphen would lie on its side as a short
+// tick against the next number; the other dashes would lie or stand each
+// its own way.
+const QChar kVerticalHyphen(u'ー');
 
 using TRun = TAddressRect::TRun;
 
@@ -217,23 +271,23 @@ QList<TAddressRect::TRun> TAddressRect::SplitVerticalRuns(const QString &Line, b
     QList<TRun> runs;
     if (Line.isEmpty())
         return runs;
-    if (VertNumeral) {
-        runs.append({false, Line, 0, 0});
-        return runs;
-    }
     QString upright;
     for (qsizetype i = 0; i < Line.size();) {
-        if (!isFullWidthDigit(Line[i])) {
-            upright.append(Line[i++]);
+        if (!isDigit(Line[i])) {
+            // A dash between two numbers is the hyphen of the address.
+            const bool hyphen =
+                isDash(Line[i]) && i > 0 && i + 1 < Line.size() && isNumeral(Line[i - 1]) && isNumeral(Line[i + 1]);
+            upright.append(hyphen ? kVerticalHyphen : Line[i]);
+            ++i;
             continue;
         }
         qsizetype j = i;
-        while (j < Line.size() && isFullWidthDigit(Line[j]))
+        while (j < Line.size() && isDigit(Line[j]))
             ++j;
         const QString digits = Line.mid(i, j - i);
         // Up to four digits fit across a column; longer numbers stand upright.
-        if (digits.size() >= 5) {
-            upright += digits;
+        if (VertNumeral || digits.size() >= 5) {
+            upright += digitsToFullWidth(digits);
         } else {
             if (!upright.isEmpty())
                 runs.append({false, std::exchange(upright, {}), 0, 0});

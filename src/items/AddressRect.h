@@ -8,8 +8,10 @@
 // horizontally or in vertical Japanese columns right to left. The font
 // shrinks until the address fits its box, and lines are joined where they
 // fit together (a short first line always joins the next). In vertical
-// writing short runs of digits (two to four) are set across the column in
-// half-width digits, longer numbers stand upright.
+// writing short runs of digits of either width (one to four) are set across
+// the column in half-width digits, longer numbers stand upright in
+// full-width ones, and a dash between two numbers stands as the vertical
+// hyphen "ー", an upright stroke clear of the numbers on either side.
 //
 // The lines are not stored: the editors merge them at print time.
 class TAddressRect : public TMetaRect
@@ -51,7 +53,8 @@ public:
         int Advance = 0;
         int Breadth = 0;
     };
-    // Cuts a line into the runs of vertical writing.
+    // Cuts a line into the runs of vertical writing; with VertNumeral every
+    // digit stands upright.
     static QList<TRun> SplitVerticalRuns(const QString &Line, bool VertNumeral);
 
 private:

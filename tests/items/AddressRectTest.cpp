@@ -150,7 +150,13 @@ INSTANTIATE_TEST_SUITE_P(
                               {{false, u(u"芝公園")}, {true, "4"}, {false, u(u"丁目")}, {true, "12"}, {false, u(u"番")}}},
                       RunCase{"fourDigitsStillAcross", u"番地１２３４", false, {{false, u(u"番地")}, {true, "1234"}}},
                       RunCase{"fiveDigitsStandUpright", u"私書箱１２３４５", false, {{false, u(u"私書箱１２３４５")}}},
-                      RunCase{"vertNumeralKeepsEveryDigitUpright", u"芝４丁目", true, {{false, u(u"芝４丁目")}}}),
+                      RunCase{"vertNumeralKeepsEveryDigitUpright", u"芝４丁目", true, {{false, u(u"芝４丁目")}}},
+                      RunCase{"halfWidthDigitsSetAcrossAsFullWidthOnes", u"芝4丁目12番", false,
+                              {{false, u(u"芝")}, {true, "4"}, {false, u(u"丁目")}, {true, "12"}, {false, u(u"番")}}},
+                      RunCase{"halfWidthDigitsStandUprightInFullWidth", u"芝4丁目", true, {{false, u(u"芝４丁目")}}},
+                      RunCase{"dashBetweenNumbersIsTheVerticalHyphen", u"１５-２５", false,
+                              {{true, "15"}, {false, u(u"ー")}, {true, "25"}}},
+                      RunCase{"dashBetweenUprightNumbersToo", u"１５−２５", true, {{false, u(u"１５ー２５")}}}),
     rowName);
 
 // ---- Vertical layout --------------------------------------------------------------------------

@@ -123,7 +123,12 @@ TEST(TextFitTest, everyCharacterOfALongAddressIsDrawnInsideTheBox)
                     a.SetAddressLine(i, lines[i]);
                 layOut(a, {0, 0, box.width(), box.height()});
                 const QString what = QStringLiteral("%1 %2x%3 %4").arg(lines[0]).arg(box.width()).arg(box.height()).arg(horizontal);
-                EXPECT_EQ(letters(drawn(a)), letters(lines.join(QString()))) << qPrintable(what);
+                // A column draws the hyphen between two numbers (１５２４－２３)
+                // as the vertical hyphen.
+                QString expected = lines.join(QString());
+                if (!horizontal)
+                    expected.replace(QChar(u'－'), QChar(u'ー'));
+                EXPECT_EQ(letters(drawn(a)), letters(expected)) << qPrintable(what);
                 expectLinesInside(a, box, what);
             }
 }

@@ -1,0 +1,275 @@
+#include "editors/ItemPlace.h"
+
+#include "editors/LayoutDoc.h"
+#include "items/FigureRect.h"
+#include "items/SenderRect.h"
+
+#include <QPoint>
+#include <QRect>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The edge of a sheet most printers cannot print, in 0.1 mm.
+constexpr int kSheetEdge = 50;
+// The postmark area of a postcard's or an envelope's face (70 x 35 mm in the
+// stamp's corner, kept free both ways round), in whole page pixels.
+constexpr int kStampLong = 265, kStampShort = 133;
+
+QRect qrectOf(const TPageRect &R)
+{
+    return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
+}
+
+TPageRect pageRectOf(const QRect &R)
+{
+    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
+}
+
+
+bool onFace(const TLayoutDocument &D)
+{
+    const TPaperKind paper = D.Format.PaperKind();
+    return D.Kind == TLayoutKind::AddressSide &&
+           (paper == TPaperKind::Postcard || (paper == TPaperKind::Envelope && !D.SenderAsAddressee));
+}
+
+// Everything an inserted item keeps clear of: the items widened by the gap,
+// the stamp's corner as it is.
+QList<QRect> obstacles(const TLayoutDocument &D)
+{
+    QList<QRect> areas;
+    for (size_t i = 0; i < D.Items.size(); ++i) {
+        const TDrawRect &item = *D.Items[i];
+        if (!item.IsVisible() || !D.OnPrintedSide(i))
+            continue;
+        const TPageRect r = InkRect(item);
+        if (!r.isEmpty())
+            areas.append(qrectOf(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap));
+    }
+    if (onFace(D)) {
+        const QSize piece = D.PiecePixels();
+        // Top left of upright mail, top right of mail used lying.
+        const bool upright = piece.height() >= piece.width();
+        for (const QSize stamp : {QSize(kStampLong, kStampShort), QSize(kStampShort, kStampLong)})
+            areas.append(QRect(QPoint(upright ? 0 : piece.width() - stamp.width(), 0), stamp));
+    }
+    return areas;
+}
+
+struct TRoom {
+    QRect area;            // where an item may lie
+    QList<QRect> blocked;  // what it may not touch
+    QPoint middle;         // the place it is drawn to
+};
+
+TRoom roomOf(const TLayoutDocument &D)
+{
+    const QSize piece = D.PiecePixels();
+    return {qrectOf(PlaceableArea(D)), obstacles(D), QPoint(piece.width() / 2, piece.height() / 2)};
+}
+
+// The free place of a W x H item nearest the middle (its ink included). A free place slides
+// left and up until it meets the area's edge or a blocked rectangle, and
+// towards the middle until it meets one or stands there: only such places
+// are tried.
+std::optional<QRect> placeIn(const TRoom &Room, int W, int H)
+{
+    if (W < 1 || H < 1 || W > Room.area.width() || H > Room.area.height())
+        return std::nullopt;
+    const int minX = Room.area.left(), maxX = Room.area.right() + 1 - W;
+    const int minY = Room.area.top(), maxY = Room.area.bottom() + 1 - H;
+    QList<int> xs{minX, maxX, Room.middle.x() - W / 2}, ys{minY, maxY, Room.middle.y() - H / 2};
+    for (const QRect &b : Room.blocked) {
+        xs << b.right() + 1 << b.left() - W;
+        ys << b.bottom() + 1 << b.top() - H;
+    }
+    std::optional<QRect> best;
+    qint64 bestDistance = 0;
+    for (int x : xs) {
+        if (x < minX || x > maxX)
+            continue;
+        for (int y : ys) {
+            if (y < minY || y > maxY)
+                continue;
+            const QRect r(x, y, W, H);
+            if (std::any_of(Room.blocked.cbegin(), Room.blocked.cend(), [&r](const QRect &B) { return B.intersects(r); }))
+                continue;
+            // Twice the centre's offset, kept whole.
+            const qint64 dx = 2 * qint64(x) + W - 2 * qint64(Room.middle.x());
+            const qint64 dy = 2 * qint64(y) + H - 2 * qint64(Room.middle.y());
+            const qint64 distance = dx * dx + dy * dy;
+            if (!best || distance < bestDistance) {
+                best = r;
+                bestDistance = distance;
+            }
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+int InkOutset(const TDrawRect &Item)
+{
+    const auto *figure = dynamic_cast<const TFigureRect *>(&Item);
+    if (!figure || !figure->HasFrame())
+        return 0;
+    const int pen = std::max(1, figure->GetLineWidth());
+    switch (figure->GetFigureKind()) {
+    case TFigureRect::Rectangle:
+    case TFigureRect::RoundRect:
+    case TFigureRect::Ellipse: return (pen + 1) / 2;
+    default: return pen;
+    }
+}
+
+TPageRect InkRect(const TDrawRect &Item)
+{
+    const auto *block = dynamic_cast<const TSenderRect *>(&Item);
+    const TPageRect r = block ? block->GetBlockRect() : Item.GetRect();
+    const int out = InkOutset(Item);
+    return r.isEmpty() ? r : TPageRect{r.Left - out, r.Top - out, r.Right + out, r.Bottom + out};
+}
+
+TPageRect PlaceableArea(const TLayoutDocument &D)
+{
+    const QSize piece = D.PiecePixels();
+    // A piece that is the whole sheet keeps off the sheet's unprintable
+    // edge; a label or card keeps off its cut, and off the sheet's edge as
+    // far as the sheet's margin does not.
+    int edge = kSheetEdge;
+    if (D.CellsPerSheet() > 1) {
+        const QSize sheet = D.SheetSize();
+        const QRect first = D.CellRect(0), last = D.CellRect(D.CellsPerSheet() - 1);
+        const int margin = std::min({first.left(), first.top(), sheet.width() - (last.left() + last.width()),
+                                     sheet.height() - (last.top() + last.height())});
+        edge = kSheetEdge - std::max(0, margin);
+    }
+    const int inset = std::max(kItemGap, edge > 0 ? PaperFmt::tenthsToPixels(edge) : 0);
+    if (piece.width() <= 2 * inset || piece.height() <= 2 * inset)
+        return {};
+    return {inset, inset, piece.width() - inset, piece.height() - inset};
+}
+
+namespace {
+
+// The item's own rectangle in the place found for its ink.
+std::optional<TPageRect> itemIn(const std::optional<QRect> &Ink, int Outset)
+{
+    if (!Ink)
+        return std::nullopt;
+    return pageRectOf(Ink->adjusted(Outset, Outset, -Outset, -Outset));
+}
+
+} // namespace
+
+std::optional<TPageRect> FreePlace(const TLayoutDocument &Document, QSize Size, int Outset)
+{
+    return itemIn(placeIn(roomOf(Document), Size.width() + 2 * Outset, Size.height() + 2 * Outset), Outset);
+}
+
+std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize Size, int LeastShortSide, int Outset)
+{
+    if (Size.width() < 1 || Size.height() < 1)
+        return std::nullopt;
+    const TRoom room = roomOf(Document);
+    auto placed = [&](QSize S) { return placeIn(room, S.width() + 2 * Outset, S.height() + 2 * Outset); };
+    if (const std::optional<QRect> own = placed(Size))
+        return itemIn(own, Outset);
+    // The size is stepped by its longer side, the shorter one following in
+    // proportion: a smaller item fits wherever a larger one did, so the
+    // largest that fits is found by halving.
+    const bool wide = Size.width() >= Size.height();
+    const int longSide = wide ? Size.width() : Size.height();
+    const int shortSide = wide ? Size.height() : Size.width();
+    auto sized = [&](int Long) {
+        const int other = std::max(1, int(std::lround(double(Long) * shortSide / longSide)));
+        return wide ? QSize(Long, other) : QSize(other, Long);
+    };
+    auto shortOf = [](QSize S) { return std::min(S.width(), S.height()); };
+    // The least longer side whose shorter side, rounded, reaches the least
+    // allowed.
+    int low = std::max(1, int((std::max(1, LeastShortSide) - 0.5) * longSide / shortSide));
+    while (low < longSide && shortOf(sized(low)) < LeastShortSide)
+        ++low;
+    if (low >= longSide)
+        return std::nullopt;
+    std::optional<QRect> found = placed(sized(low));
+    if (!found)
+        return std::nullopt;
+    int high = longSide; // does not fit
+    while (high - low > 1) {
+        const int mid = low + (high - low) / 2;
+        if (const std::optional<QRect> tried = placed(sized(mid))) {
+            low = mid;
+            found = tried;
+        } else {
+            high = mid;
+        }
+    }
+    return itemIn(found, Outset);
+}
+
+int LeastTextSide(QSize Size)
+{
+    return int(std::ceil(std::min(Size.width(), Size.height()) * kLeastTextScale));
+}
+
+QString NoFreePlaceText(const QString &What, const QString &Smallest)
+{
+    return What + QStringLiteral("を置ける場所がありません  \r\n") + Smallest +
+           QStringLiteral("宛名やバーコード、ほかの項目に重ならずに入る空きがないため、挿入しませんでした  ");
+}
+
+QList<int> ItemsOverBars(const TLayoutDocument &D)
+{
+    QList<int> over;
+    auto atFramePlace = [&D](size_t Index) {
+        const std::optional<TPageRect> place = D.FramePlace(Index);
+        return place && *place == D.Items[Index]->GetRect();
+    };
+    for (size_t b = 0; b < D.Items.size(); ++b) {
+        const TDrawRect &bars = *D.Items[b];
+        if (bars.GetKind() != TDrawRectKind::Barcode || !bars.IsVisible() || !D.OnPrintedSide(b))
+            continue;
+        const TPageRect r = InkRect(bars);
+        if (r.isEmpty())
+            continue;
+        const QRect blank = qrectOf(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap);
+        const bool barsInPlace = atFramePlace(b);
+        for (size_t i = 0; i < D.Items.size(); ++i) {
+            if (i == b || !D.Items[i]->IsVisible() || !D.OnPrintedSide(i) || over.contains(int(i)))
+                continue;
+            if (barsInPlace && atFramePlace(i))
+                continue;
+            const TPageRect c = InkRect(*D.Items[i]);
+            if (!c.isEmpty() && qrectOf(c).intersects(blank))
+                over.append(int(i));
+        }
+    }
+    std::sort(over.begin(), over.end());
+    return over;
+}
+
+QString ItemName(const TDrawRect &Item)
+{
+    switch (Item.GetKind()) {
+    case TDrawRectKind::RecipientPostcode: return QStringLiteral("郵便番号");
+    case TDrawRectKind::RecipientAddress: return QStringLiteral("住所");
+    case TDrawRectKind::RecipientName: return QStringLiteral("氏名");
+    case TDrawRectKind::SenderPostcode: return QStringLiteral("差出人の郵便番号");
+    case TDrawRectKind::SenderAddress: return QStringLiteral("差出人の住所");
+    case TDrawRectKind::SenderName: return QStringLiteral("差出人の氏名");
+    case TDrawRectKind::Addition: return QStringLiteral("付加情報");
+    case TDrawRectKind::Barcode: return QStringLiteral("バーコード");
+    case TDrawRectKind::Illust: return QStringLiteral("イラスト");
+    case TDrawRectKind::Word: return QStringLiteral("文字");
+    case TDrawRectKind::Figure: return QStringLiteral("図形");
+    case TDrawRectKind::QRCode: return QStringLiteral("QRコード");
+    case TDrawRectKind::SenderBlock: return QStringLiteral("差出人情報");
+    }
+    return QStringLiteral("項目");
+}

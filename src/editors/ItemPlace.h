@@ -1,0 +1,75 @@
+#pragma once
+
+#include "items/Units.h"
+
+#include <QList>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+class TDrawRect;
+class TLayoutDocument;
+
+// Where an item the user inserts lands on the piece (a picture, a figure, a
+// QR code, a sender block, a free text), and which items a print run finds
+// over the customer barcode. Lengths are page pixels (96 per inch) from the
+// piece's top-left corner.
+//
+// An inserted item never covers what the printed side already shows (the
+// addressee's postcode, address, name and bars, every other frame and item)
+// and keeps kItemGap clear of it, stays off the stamp's corner of a
+// postcard's or an envelope's face, and keeps inside the placeable area:
+// the piece less the edge a printer cannot print on a sheet fed whole, and
+// less kItemGap from the cut of a label or card.
+
+// The least blank, in page pixels (2 mm and a little), between an inserted
+// item and any other, and round the bars of the customer barcode.
+inline constexpr int kItemGap = 8;
+
+// The smallest share of its size an item of text (a sender block, a free
+// text) is made in search of a free place: smaller, its lines could no
+// longer be read.
+inline constexpr double kLeastTextScale = 0.25;
+
+// The part of the piece an inserted item may cover.
+[[nodiscard]] TPageRect PlaceableArea(const TLayoutDocument &Document);
+
+// How far Item's ink reaches beyond its rectangle: a figure's outline is
+// drawn on the edge of its box, half its pen (at a pointed corner or a
+// line's end, the whole pen) outside.
+[[nodiscard]] int InkOutset(const TDrawRect &Item);
+
+// What Item prints over on the page: its rectangle (a sender block's whole
+// block) widened by its ink outset.
+[[nodiscard]] TPageRect InkRect(const TDrawRect &Item);
+
+// The place nearest the piece's middle where an item of Size, whose ink
+// reaches Outset beyond it, covers nothing the printed side shows; none
+// when there is no such place at that size.
+[[nodiscard]] std::optional<TPageRect> FreePlace(const TLayoutDocument &Document, QSize Size, int Outset = 0);
+
+// The same for an item that may be made smaller: at its own Size where that
+// finds a free place, else at the largest size, proportions kept, that does,
+// but not below LeastShortSide on its shorter side; none when even that
+// size finds no place.
+[[nodiscard]] std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize Size,
+                                                       int LeastShortSide, int Outset = 0);
+
+// The shorter side LeastShortSide of FreePlaceShrunk for an item of text
+// of Size.
+[[nodiscard]] int LeastTextSide(QSize Size);
+
+// What the user is told instead of an item (What: its name) put over the
+// addressee when no free place holds it; Smallest says what was tried.
+[[nodiscard]] QString NoFreePlaceText(const QString &What, const QString &Smallest = {});
+
+// The items (indexes) over a customer barcode's bars or the blank of
+// kItemGap round them, as the printed side shows them: items the user added
+// or moved, or any item over bars the user moved. The frames of the set
+// standing where it puts them are left to their own fitting.
+[[nodiscard]] QList<int> ItemsOverBars(const TLayoutDocument &Document);
+
+// An item's name as the user knows it from the editor's menus ("イラスト",
+// "QRコード", "氏名" ...), to name it in a message.
+[[nodiscard]] QString ItemName(const TDrawRect &Item);

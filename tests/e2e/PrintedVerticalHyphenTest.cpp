@@ -1,0 +1,136 @@
+// The hyphens of a vertical address the way a user meets them: addresses
+// typed into the record form with the dashes people type between the
+// numbers, printed through the print wizard as vertical postcards to a PDF
+// file, and the ink of the address column measured between the numbers.
+#include "PrintedInk.h"
+#include "UserRoad.h"
+#include "items/AddressRect.h"
+#include "support/Screenshot.h"
+
+#include <QStandardPaths>
+
+namespace {
+
+constexpr int kDpi = 400;
+
+// The address lines typed, each ending in numbers and the dashes between
+// them; Hyphens of them stand between the last numbers of the column.
+struct Typed {
+    const char16_t *adrs1;
+    int hyphens;
+};
+
+const Typed kTyped[] = {
+    {u"千代田区永田町１５-２５-２２", 2},  // half-width hyphen
+    {u"千代田区永田町１５丁目２５-２２", 1}, // after 丁目
+    {u"千代田区永田町15-25-22", 2},        // half-width digits
+    {u"千代田区永田町１５-25-２２", 2},    // digits of both widths
+    {u"千代田区永田町１５−２５−２２", 2},  // minus sign
+    {u"千代田区永田町１５－２５－２２", 2}, // full-width hyphen
+    {u"千代田区永田町１５ー２５ー２２", 2}, // prolonged sound mark
+};
+
+// One run of ink rows down the column: first and last row, and the
+// columns its ink spans, in dots.
+struct InkRun {
+    int top = 0, bottom = 0;
+    int left = 0, right = 0;
+};
+
+QList<InkRun> runsDown(const QImage &Page, const QRect &Area)
+{
+    QList<InkRun> runs;
+    bool open = false;
+    for (int y = Area.top(); y <= Area.bottom(); ++y) {
+        int left = -1, right = -1;
+        for (int x = Area.left(); x <= Area.right(); ++x)
+            if (isInk(Page.pixel(x, y))) {
+                if (left < 0)
+                    left = x;
+                right = x;
+            }
+        if (left < 0) {
+            open = false;
+            continue;
+        }
+        if (!open)
+            runs.append({y, y, left, right});
+        runs.last().bottom = y;
+        runs.last().left = std::min(runs.last().left, left);
+        runs.last().right = std::max(runs.last().right, right);
+        open = true;
+    }
+    return runs;
+}
+
+class PrintedVerticalHyphen : public UserRoadFixture
+{
+};
+
+// Down the column the last numbers and their hyphens alternate: each hyphen
+// an upright stroke of its own, along the middle of the numbers, with blank
+// to the number before and after it.
+TEST_F(PrintedVerticalHyphen, eachHyphenStandsClearBetweenTheNumbers)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    QList<int> rows;
+    for (const Typed &t : kTyped) {
+        action("actNumerSearch")->trigger();
+        QWidget *form = DataInquiry;
+        ASSERT_NE(form, nullptr);
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", QStringLiteral("山田 太郎")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QString::fromUtf16(t.adrs1)));
+        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
+        rows << int(rows.size());
+        ASSERT_EQ(rowsShown(int(rows.size())), int(rows.size()));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    selectRows(rows);
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QList<QImage> pages = renderPdf(pdfFile(), kDpi);
+    ASSERT_EQ(pages.size(), qsizetype(std::size(kTyped)));
+
+    const TDrawRect *address = nullptr;
+    for (const auto &item : editor->Document().Items)
+        if (item->GetKind() == TDrawRectKind::RecipientAddress)
+            address = item.get();
+    ASSERT_NE(address, nullptr);
+    const QRect area = MmToDots(ItemMm(*address), kDpi);
+    // The list shows the records in its own order: the pages together print
+    // every hyphen typed, each page at least one.
+    int typed = 0, found = 0;
+    for (const Typed &t : kTyped)
+        typed += t.hyphens;
+    for (qsizetype p = 0; p < pages.size(); ++p) {
+        SCOPED_TRACE("page " + std::to_string(p + 1));
+        saveScreenshot(pages[p].copy(area), QStringLiteral("printed_vertical_hyphen_%1").arg(p + 1));
+        const QList<InkRun> runs = runsDown(pages[p], area);
+        ASSERT_GE(runs.size(), 5);
+        // From the bottom: a number, a hyphen, a number (and again).
+        int checked = 0;
+        for (qsizetype m = runs.size() - 2; m >= runs.size() - 4 && m > 0; m -= 2) {
+            const InkRun &before = runs[m - 1], &mark = runs[m], &after = runs[m + 1];
+            const int digit = after.bottom - after.top + 1;
+            const int width = mark.right - mark.left + 1;
+            if (width * 3 > after.right - after.left + 1)
+                break; // a number or a kanji: no more hyphens up the column
+            const int length = mark.bottom - mark.top + 1;
+            EXPECT_GE(length, digit * 6 / 10) << "a tick, not a hyphen: " << length << " of " << digit;
+            EXPECT_GT(length, 3 * width) << "not upright";
+            EXPECT_GE(mark.top - before.bottom - 1, digit * 15 / 100) << "touches the number before it";
+            EXPECT_GE(after.top - mark.bottom - 1, digit * 15 / 100) << "touches the number after it";
+            EXPECT_NEAR((mark.left + mark.right) / 2.0, (after.left + after.right) / 2.0, digit * 0.2);
+            ++checked;
+        }
+        EXPECT_GE(checked, 1) << "no hyphen between the numbers";
+        found += checked;
+    }
+    EXPECT_EQ(found, typed);
+}
+
+} // namespace
