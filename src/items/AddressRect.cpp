@@ -30,17 +30,6 @@ QString digitsToHalfWidth(const QString &Digits)
     return out;
 }
 
-// Digits standing upright take their full-width form: a half-width one
-// would lie on its side in the column.
-QString digitsToFullWidth(const QString &Digits)
-{
-    QString out;
-    out.reserve(Digits.size());
-    for (QChar c : Digits)
-        out.append(isFullWidthDigit(c) ? c : QChar(char16_t(c.unicode() - u'0' + 0xFF10)));
-    return out;
-}
-
 // The marks people type between the numbers of an address: hyphens of both
 // widths and the other dashes, the minus sign, and the prolonged sound mark.
 bool isDash(QChar c)
@@ -126,6 +115,8 @@ void measureColumn(const TTextMetrics &Metrics, const TCanvasFont &Font, TColumn
     }
 }
 
+// Digits standing upright take their full-width form: a half-width one
+// would lie on its side in the column. Anything else is kept as it is.
 QString digitsToFullWidth(const QString &Digits)
 {
     QString out;
