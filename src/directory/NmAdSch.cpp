@@ -17,6 +17,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "util/WindowFit.h"
 #include "util/WriteFailure.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
@@ -307,9 +308,10 @@ void TNameAdrsSearch::readSettings()
     if (available.isValid()) {
         const bool onScreen = std::any_of(QGuiApplication::screens().cbegin(), QGuiApplication::screens().cend(),
                                           [&](const QScreen *s) { return s->availableGeometry().contains(kept); });
-        move(onScreen ? kept
-                      : available.topLeft()
-                            + QPoint((available.width() - width()) / 2, (available.height() - height()) / 2));
+        PlaceWindowFrameAt(this, onScreen ? kept
+                                          : available.topLeft()
+                                                + QPoint((available.width() - width()) / 2,
+                                                         (available.height() - height()) / 2));
     }
     m_keptTopHeight = static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("TopHeight"), 330) * scale);
     m_keptCityWidth = static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("CityWidth"), 188) * scale);
@@ -327,8 +329,9 @@ void TNameAdrsSearch::writeSettings()
 {
     TMemIniFile ini(SettingsFileName());
     const double scale = 96.0 / logicalDpiX();
-    ini.WriteInteger(kSettingsSection, QStringLiteral("Left"), static_cast<int>(pos().x() * scale));
-    ini.WriteInteger(kSettingsSection, QStringLiteral("Top"), static_cast<int>(pos().y() * scale));
+    const QPoint corner = WindowFrameTopLeft(this);
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Left"), static_cast<int>(corner.x() * scale));
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Top"), static_cast<int>(corner.y() * scale));
     ini.WriteInteger(kSettingsSection, QStringLiteral("Width"), static_cast<int>(width() * scale));
     ini.WriteInteger(kSettingsSection, QStringLiteral("Height"), static_cast<int>(height() * scale));
     for (int i = 0; i < 6; ++i)
