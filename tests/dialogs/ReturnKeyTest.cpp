@@ -5,6 +5,7 @@
 // it, where the walk ends, presses it.
 
 #include "dialogs/AddInfo.h"
+#include "dialogs/BackImg.h"
 #include "dialogs/CstmLbl.h"
 #include "dialogs/CstmLyt.h"
 #include "dialogs/DataFormat.h"
@@ -18,11 +19,14 @@
 #include "dialogs/LytFont.h"
 #include "dialogs/PrtMenu.h"
 #include "dialogs/QRCode.h"
+#include "dialogs/SndSet.h"
 #include "dialogs/WordEdit.h"
 #include "dialogs/WordSet.h"
 #include "items/FigureRect.h"
+#include "items/BackImage.h"
 #include "items/IllustRect.h"
 #include "items/ItemStream.h"
+#include "items/SenderRect.h"
 #include "items/WordRect.h"
 
 #include "PaperFixture.h"
@@ -193,6 +197,14 @@ int itemChoice(QDialog &dialog)
     return int(qHash(stream.bytes()));
 }
 
+// The design's background as the dialog hands it back.
+int backgroundChoice(QDialog &dialog)
+{
+    TItemWriter stream;
+    static_cast<TBackImageDialog &>(dialog).WorkItem().SaveToStream(stream);
+    return int(qHash(stream.bytes()));
+}
+
 std::unique_ptr<QDialog> additions()
 {
     auto dialog = std::make_unique<TAdditionInfoDialog>(nullptr);
@@ -344,7 +356,9 @@ INSTANTIATE_TEST_SUITE_P(
                    itemChoice<TWordSettingDialog>},
         ReturnCase{"textVertical", plainUnique<TWordSettingDialog>, "rbVertical", click,
                    itemChoice<TWordSettingDialog>},
-        ReturnCase{"textSize", plainUnique<TWordSettingDialog>, "cbxFSize", down, itemChoice<TWordSettingDialog>}),
+        ReturnCase{"textSize", plainUnique<TWordSettingDialog>, "cbxFSize", down, itemChoice<TWordSettingDialog>},
+        ReturnCase{"backgroundKind", plainUnique<TBackImageDialog>, "rbNone", {}, backgroundChoice},
+        ReturnCase{"senderBlock", plainUnique<TSenderSettingDialog>, "cbxSender", {}, itemChoice<TSenderSettingDialog>}),
     [](const ::testing::TestParamInfo<ReturnCase> &info) { return std::string(info.param.name); });
 
 struct OkCase {
