@@ -11,6 +11,9 @@ PACKAGES=(
   fonts-ipaexfont fonts-noto-cjk
   mecab-ipadic
   libzint-dev libqrencode-dev zbar-tools libzip-dev p7zip-full poppler-utils
+  # Where windows open again is tested on an X server of the tests' own with
+  # a window manager that frames the windows.
+  xvfb openbox
 )
 
 missing=()

@@ -12,6 +12,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "util/WindowFit.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/RangeControls.h"
 #include "widgets/RecordRun.h"
@@ -272,7 +273,7 @@ void TAddressCopy::LoadSettings()
     const int height = ScaleForDpi(frameGeometry().height(), false);
     const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
     const int top = ini.ReadInteger(kSection, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
-    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+    PlaceWindowFrameAt(this, QPoint(ScaleForDpi(left, true), ScaleForDpi(top, true)));
 
     auto choice = [&ini](const char *key, int defaultValue, int max) {
         const int value = ini.ReadInteger(kSection, QString::fromLatin1(key), defaultValue);
@@ -328,8 +329,9 @@ void TAddressCopy::SaveSettings() const
 void TAddressCopy::SavePosition() const
 {
     TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(frameGeometry().left(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(frameGeometry().top(), false));
+    const QPoint corner = WindowFrameTopLeft(this);
+    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
+    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
     (void)ini.UpdateFile();
 }
 

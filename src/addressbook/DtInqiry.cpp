@@ -15,6 +15,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "util/WindowFit.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/PaintPanel.h"
@@ -712,7 +713,7 @@ void TDataInquiry::ReadSettings()
                                      ScaleForDpi((screen.width() - size.width()) / 2, false));
     const int top = ini.ReadInteger(kSection, QStringLiteral("Top"),
                                     ScaleForDpi((screen.height() - size.height()) / 2, false));
-    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+    PlaceWindowFrameAt(this, QPoint(ScaleForDpi(left, true), ScaleForDpi(top, true)));
     chkContinualAdd->setChecked(ini.ReadBool(kSection, QStringLiteral("ContinualAdd"), false));
     m_copyItems = ParseCopyItems(ini.ReadString(kSection, QStringLiteral("CopyItemIndex"), QString()),
                                  ini.ReadString(kSection, QStringLiteral("CopyItemCopy"), QString()));
@@ -722,8 +723,9 @@ void TDataInquiry::ReadSettings()
 void TDataInquiry::WriteSettings() const
 {
     TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(pos().x(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(pos().y(), false));
+    const QPoint corner = WindowFrameTopLeft(this);
+    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
+    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
     ini.WriteBool(kSection, QStringLiteral("ContinualAdd"), chkContinualAdd->isChecked());
     ini.WriteString(kSection, QStringLiteral("CopyItemIndex"), joinIds(m_copyItems));
     ini.WriteString(kSection, QStringLiteral("CopyItemCopy"), joinFlags(m_copyItems));

@@ -5,7 +5,6 @@
 #include "platform/TextLines.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/CheckedCaption.h"
-#include "widgets/EnterKey.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,6 +73,8 @@ TAdditionInfoDialog::TAdditionInfoDialog(QWidget *Owner) : QDialog(Owner)
 
     btnOK = Named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("btnOK"));
     btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), QStringLiteral("btnCancel"));
+    // Return takes the lines shown from wherever they were set; a focused
+    // キャンセル takes it itself.
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -89,10 +90,6 @@ TAdditionInfoDialog::TAdditionInfoDialog(QWidget *Owner) : QDialog(Owner)
     main->addLayout(barRow);
     main->addLayout(buttons);
     main->setSizeConstraint(QLayout::SetFixedSize);
-
-    for (QWidget *w : findChildren<QWidget *>())
-        if (qobject_cast<QCheckBox *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QLineEdit *>(w))
-            w->installEventFilter(this);
 }
 
 void TAdditionInfoDialog::BarcodeChanged()
@@ -240,13 +237,4 @@ void TAdditionInfoDialog::SetMaxBarSize(int Index)
         cbxBarSize->setCurrentIndex(m_maxBarSize);
     while (cbxBarSize->count() > m_maxBarSize + 1)
         cbxBarSize->removeItem(cbxBarSize->count() - 1);
-}
-
-bool TAdditionInfoDialog::eventFilter(QObject *Watched, QEvent *Event)
-{
-    if (IsEnterKeyPress(Event)) {
-        focusNextChild();
-        return true;
-    }
-    return QDialog::eventFilter(Watched, Event);
 }

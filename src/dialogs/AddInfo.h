@@ -47,9 +47,6 @@ public:
     void DisableBarcode(bool Disable);
     void SetMaxBarSize(int Index);
 
-protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
-
 private:
     [[nodiscard]] int ChosenId(int Line) const;
     void BarcodeChanged();

@@ -3,7 +3,6 @@
 #include "platform/Cp932.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/CheckedCaption.h"
-#include "widgets/EnterKey.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -298,6 +297,8 @@ TDataFormDialog::TDataFormDialog(QWidget *Owner) : QDialog(Owner)
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
+    // Return takes the format shown from wherever it was set; a focused
+    // キャンセル takes it itself.
     btnOK->setDefault(true);
     btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
@@ -316,9 +317,6 @@ TDataFormDialog::TDataFormDialog(QWidget *Owner) : QDialog(Owner)
     grid->addLayout(buttons, 3, 0, 1, 2);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    for (QWidget *w : findChildren<QWidget *>())
-        if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w))
-            w->installEventFilter(this);
     rbCorp[0]->setChecked(true);
     rbPos[0]->setChecked(true);
     rbSendPos[0]->setChecked(true);
@@ -376,15 +374,4 @@ void TDataFormDialog::SetDesignMode(bool On)
     for (QRadioButton *r : rbPos)
         r->setEnabled(false);
     gbxHonorific->setEnabled(false);
-}
-
-bool TDataFormDialog::eventFilter(QObject *Watched, QEvent *Event)
-{
-    if (IsEnterKeyPress(Event) && Watched != btnOK && Watched != btnCancel) {
-        focusNextChild();
-        if (auto *edit = qobject_cast<QLineEdit *>(focusWidget()))
-            edit->end(false);
-        return true;
-    }
-    return QDialog::eventFilter(Watched, Event);
 }

@@ -37,9 +37,6 @@ public:
     void SetLayoutKind(TLayoutKind Kind);
     void SetDesignMode(bool On);
 
-protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
-
 private:
     QCheckBox *ckbConnect = nullptr;
     QCheckBox *ckbTdfkn = nullptr;

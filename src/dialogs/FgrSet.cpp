@@ -2,7 +2,6 @@
 
 #include "dialogs/UpDown.h"
 #include "items/FigureRect.h"
-#include "widgets/EnterKey.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -184,7 +183,8 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     pnlPreview->OnPaint = [this](QPainter &P) { pnlPreviewPaint(P); };
     btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
-    // Enter walks the fields to OK, and Return on a focused button presses it.
+    // Return takes the figure shown from wherever it was set (OK applies a
+    // width or angle being typed); a focused button takes it itself.
     btnOK->setDefault(true);
     auto *top = new QHBoxLayout;
     top->addWidget(pgcSetting, 1);
@@ -216,10 +216,6 @@ TFigureSettingDialog::TFigureSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
         accept();
     });
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    for (QWidget *w : findChildren<QWidget *>())
-        if (qobject_cast<QCheckBox *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QRadioButton *>(w) ||
-            qobject_cast<QLineEdit *>(w) || w == dgLineType)
-            w->installEventFilter(this);
 
     const int page = ReadDesignSetting(QStringLiteral("FigureSet"), 0);
     pgcSetting->setCurrentIndex(page < 0 || page >= pgcSetting->count() ? 0 : page);
@@ -412,28 +408,4 @@ void TFigureSettingDialog::bbtnColorDlgClick(int Tag)
             m_work->SetColor2(*c);
     }
     Repaint();
-}
-
-bool TFigureSettingDialog::eventFilter(QObject *Watched, QEvent *Event)
-{
-    if (IsEnterKeyPress(Event)) {
-        QWidget *target = nullptr;
-        if (Watched == edLineWidth) {
-            m_widthLink->Exit();
-            target = ckbBack;
-        } else if (Watched == rbGradation || Watched == rbFilled) {
-            target = edAngle->isEnabled() ? static_cast<QWidget *>(edAngle) : btnOK;
-        } else if (auto *w = qobject_cast<QWidget *>(Watched)) {
-            if (Watched == edAngle)
-                m_angleLink->Exit();
-            target = w->nextInFocusChain();
-            while (target && target != w &&
-                   (!target->isEnabled() || !target->isVisible() || target->focusPolicy() == Qt::NoFocus))
-                target = target->nextInFocusChain();
-        }
-        if (target)
-            target->setFocus(Qt::TabFocusReason);
-        return true;
-    }
-    return QDialog::eventFilter(Watched, Event);
 }

@@ -37,7 +37,6 @@ public:
 
 protected:
     void showEvent(QShowEvent *Event) override;
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
     void pnlPreviewPaint(QPainter &Canvas);

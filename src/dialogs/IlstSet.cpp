@@ -3,7 +3,6 @@
 #include "items/IllustRect.h"
 #include "items/MaskShapes.h"
 #include "util/SubUnit.h"
-#include "widgets/EnterKey.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -186,7 +185,8 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
 
     btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
-    // Enter walks the fields to OK, and Return on a focused button presses it.
+    // Return takes the picture settings shown from wherever they were made;
+    // a focused button takes it itself.
     btnOK->setDefault(true);
     auto *top = new QHBoxLayout;
     top->addWidget(sbxPreview, 0, Qt::AlignTop);
@@ -221,9 +221,6 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     connect(bbtnBackColor, &QPushButton::clicked, this, [this] { FrameColorClick(1); });
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    for (QWidget *w : std::initializer_list<QWidget *>{rbNone, rbMask, rbTransparent, cbxLineCount, cbxCorner, ckbFrame,
-                                                       rbHorz, rbVert, rbL90, rbR90, rb180, ckbBack, cbxLineWidth})
-        w->installEventFilter(this);
 
     const int page = ReadDesignSetting(QStringLiteral("IllustSet"), 0);
     pgcSetting->setCurrentIndex(page < 0 || page >= pgcSetting->count() ? 0 : page);
@@ -593,24 +590,6 @@ bool TIllustSettingDialog::eventFilter(QObject *Watched, QEvent *Event)
         }
         if (step != 0)
             SelectMask(m_selectedMask + step);
-        return true;
-    }
-    if (IsEnterKeyPress(Event)) {
-        QWidget *target = nullptr;
-        if (Watched == rbHorz || Watched == rbVert)
-            target = rbL90->isChecked() ? rbL90 : rbR90->isChecked() ? rbR90 : rb180;
-        else if (Watched == rbL90 || Watched == rbR90 || Watched == rb180 || Watched == ckbBack)
-            target = btnOK;
-        else if (Watched == cbxLineWidth)
-            target = ckbBack;
-        else if (auto *w = qobject_cast<QWidget *>(Watched)) {
-            target = w->nextInFocusChain();
-            while (target && target != w &&
-                   (!target->isEnabled() || !target->isVisible() || target->focusPolicy() == Qt::NoFocus))
-                target = target->nextInFocusChain();
-        }
-        if (target)
-            target->setFocus(Qt::TabFocusReason);
         return true;
     }
     return QDialog::eventFilter(Watched, Event);

@@ -5,7 +5,6 @@
 #include "platform/IniFile.h"
 #include "util/SubUnit.h"
 #include "widgets/CheckedCaption.h"
-#include "widgets/EnterKey.h"
 #include "widgets/ExTrackBar.h"
 
 #include <QButtonGroup>
@@ -236,6 +235,8 @@ TLayoutDetailDialog::TLayoutDetailDialog(QWidget *Owner) : QDialog(Owner)
 
     auto *btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     auto *btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
+    // Return takes the settings shown from wherever they were made; a
+    // focused キャンセル takes it itself.
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -254,10 +255,6 @@ TLayoutDetailDialog::TLayoutDetailDialog(QWidget *Owner) : QDialog(Owner)
     rbParallel->setChecked(true);
     ckbAuto->setChecked(true);
     AutoChanged();
-    for (QWidget *w : findChildren<QWidget *>())
-        if (qobject_cast<QAbstractButton *>(w) || qobject_cast<QSlider *>(w) || qobject_cast<QComboBox *>(w)
-            || qobject_cast<QLineEdit *>(w))
-            w->installEventFilter(this);
 
     const TMemIniFile ini(SettingsFileName());
     const int page = ini.ReadInteger(kSection, kDetail, 0);
@@ -394,17 +391,6 @@ void TLayoutDetailDialog::showEvent(QShowEvent *Event)
                                                       : static_cast<QWidget *>(ckbCharSpace);
     if (first->isEnabled())
         first->setFocus();
-}
-
-bool TLayoutDetailDialog::eventFilter(QObject *Watched, QEvent *Event)
-{
-    if (IsEnterKeyPress(Event) && !qobject_cast<QPushButton *>(Watched)) {
-        focusNextChild();
-        if (auto *edit = qobject_cast<QLineEdit *>(focusWidget()))
-            edit->end(false);
-        return true;
-    }
-    return QDialog::eventFilter(Watched, Event);
 }
 
 #define VISIBLE_PAIR(Get, Set, Box)                                                                         \

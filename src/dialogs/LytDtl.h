@@ -73,7 +73,6 @@ public:
     void SetAdditionVisible(int Line, bool V);
 
 protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
     void showEvent(QShowEvent *Event) override;
     void done(int Result) override;
 

@@ -5,7 +5,6 @@
 #include "util/Font.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/ChosenEntry.h"
-#include "widgets/EnterKey.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -115,6 +114,9 @@ TLayoutFontDialog::TLayoutFontDialog(QWidget *Owner) : QDialog(Owner)
     auto *btnCancel = new QPushButton(QStringLiteral("キャンセル"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    // Return takes the face shown from wherever it was chosen (the list
+    // takes the face under its cursor first); a focused キャンセル or 色
+    // button takes it itself.
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -122,9 +124,6 @@ TLayoutFontDialog::TLayoutFontDialog(QWidget *Owner) : QDialog(Owner)
     connect(ckbBold, &QCheckBox::toggled, this, &TLayoutFontDialog::StyleChanged);
     connect(ckbItalic, &QCheckBox::toggled, this, &TLayoutFontDialog::StyleChanged);
     connect(bbtnFontColor, &QPushButton::clicked, this, &TLayoutFontDialog::ChooseColor);
-    for (QWidget *w : {static_cast<QWidget *>(lbFonts), static_cast<QWidget *>(ckbBold),
-                       static_cast<QWidget *>(ckbItalic), static_cast<QWidget *>(ckbAll)})
-        w->installEventFilter(this);
     RunColorDialog = [this](const QColor &current, QList<QColor> &custom) -> std::optional<QColor> {
         for (int i = 0; i < custom.size(); ++i)
             QColorDialog::setCustomColor(i, custom[i]);
@@ -232,13 +231,4 @@ void TLayoutFontDialog::ChooseColor()
         return;
     m_font.Color = *chosen;
     UpdateSample();
-}
-
-bool TLayoutFontDialog::eventFilter(QObject *Watched, QEvent *Event)
-{
-    if (IsEnterKeyPress(Event)) {
-        focusNextChild();
-        return true;
-    }
-    return QDialog::eventFilter(Watched, Event);
 }

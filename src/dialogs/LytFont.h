@@ -50,9 +50,6 @@ public:
     std::function<std::optional<QColor>(const QColor &, QList<QColor> &)> RunColorDialog;
     void ChooseColor();
 
-protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
-
 private:
     void UpdateSample();
     void FaceChosen(int Row);

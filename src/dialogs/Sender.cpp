@@ -14,6 +14,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
 #include "util/SubUnit.h"
+#include "util/WindowFit.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/EnterKey.h"
 #include "widgets/PrintToggle.h"
@@ -100,8 +101,8 @@ TSenderForm::TSenderForm(QWidget *Owner) : QDialog(Owner)
 
     const TMemIniFile settings(SettingsFileName());
     if (settings.ValueExists(kSection, QStringLiteral("Left")) && settings.ValueExists(kSection, QStringLiteral("Top")))
-        move(ScaleForDpi(settings.ReadInteger(kSection, QStringLiteral("Left"), 0), true),
-             ScaleForDpi(settings.ReadInteger(kSection, QStringLiteral("Top"), 0), true));
+        PlaceWindowFrameAt(this, QPoint(ScaleForDpi(settings.ReadInteger(kSection, QStringLiteral("Left"), 0), true),
+                                        ScaleForDpi(settings.ReadInteger(kSection, QStringLiteral("Top"), 0), true)));
     const TSenderIni senderIni = ReadSenderIni();
     m_senderIniBlocked = senderIni.Blocked;
     m_lastNo = senderIni.LastNo;
@@ -977,8 +978,9 @@ void TSenderForm::SaveSettings()
         return;
     m_settingsSaved = true;
     TMemIniFile settings(SettingsFileName());
-    settings.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(x(), false));
-    settings.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(y(), false));
+    const QPoint corner = WindowFrameTopLeft(this);
+    settings.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
+    settings.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
     (void)settings.UpdateFile();
     StoreSenderIni();
 }

@@ -8,7 +8,6 @@
 #include "platform/IniFile.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/ChosenEntry.h"
-#include "widgets/EnterKey.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -109,6 +108,8 @@ TWordSettingDialog::TWordSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(
     pnlPreview = new TWordPreview(*m_work, this);
     btnOK = Named(new QPushButton(QStringLiteral("OK"), this), "btnOK");
     btnCancel = Named(new QPushButton(QStringLiteral("キャンセル"), this), "btnCancel");
+    // Return takes the text settings shown from wherever they were made; a
+    // focused button takes it itself.
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -130,10 +131,9 @@ TWordSettingDialog::TWordSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(
     for (QAbstractButton *b : findChildren<QAbstractButton *>())
         if (qobject_cast<QCheckBox *>(b) || qobject_cast<QRadioButton *>(b))
             connect(b, &QAbstractButton::toggled, this, [b] { PaintCheckedCaption(b); });
-    // Enter walks the fields; a focused button takes Return itself.
-    for (QWidget *w : findChildren<QWidget *>())
-        if (w != pnlPreview && !qobject_cast<QPushButton *>(w) && (w->focusPolicy() & Qt::TabFocus))
-            w->installEventFilter(this);
+    // The ratio steps with the keys; Return, wherever the text was set up,
+    // takes it (a focused button takes Return itself).
+    edVHRatio->installEventFilter(this);
 
     RunColorDialog = [this](const QColor &Current, QList<QColor> &Custom) -> std::optional<QColor> {
         for (int i = 0; i < Custom.size(); ++i)
@@ -595,19 +595,6 @@ bool TWordSettingDialog::eventFilter(QObject *Watched, QEvent *Event)
                 udVHRatio->OnClick();
             return true;
         }
-    }
-    if (IsEnterKeyPress(Event)) {
-        QRadioButton *direction = rbVertical->isChecked() ? rbVertical : rbHorizontal;
-        if (Watched == ckbItalic || Watched == ckbBack)
-            direction->setFocus();
-        else if (Watched == cbxLineWidth)
-            ckbBack->setFocus();
-        else {
-            if (Watched == edVHRatio)
-                RatioEdited();
-            focusNextChild();
-        }
-        return true;
     }
     return QDialog::eventFilter(Watched, Event);
 }

@@ -17,6 +17,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "util/WindowFit.h"
 #include "util/WriteFailure.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/NMDEdit.h"
@@ -307,9 +308,10 @@ void TNameAdrsSearch::readSettings()
     if (available.isValid()) {
         const bool onScreen = std::any_of(QGuiApplication::screens().cbegin(), QGuiApplication::screens().cend(),
                                           [&](const QScreen *s) { return s->availableGeometry().contains(kept); });
-        move(onScreen ? kept
-                      : available.topLeft()
-                            + QPoint((available.width() - width()) / 2, (available.height() - height()) / 2));
+        PlaceWindowFrameAt(this, onScreen ? kept
+                                          : available.topLeft()
+                                                + QPoint((available.width() - width()) / 2,
+                                                         (available.height() - height()) / 2));
     }
     m_keptTopHeight = static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("TopHeight"), 330) * scale);
     m_keptCityWidth = static_cast<int>(ini.ReadInteger(kSettingsSection, QStringLiteral("CityWidth"), 188) * scale);
@@ -327,8 +329,9 @@ void TNameAdrsSearch::writeSettings()
 {
     TMemIniFile ini(SettingsFileName());
     const double scale = 96.0 / logicalDpiX();
-    ini.WriteInteger(kSettingsSection, QStringLiteral("Left"), static_cast<int>(pos().x() * scale));
-    ini.WriteInteger(kSettingsSection, QStringLiteral("Top"), static_cast<int>(pos().y() * scale));
+    const QPoint corner = WindowFrameTopLeft(this);
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Left"), static_cast<int>(corner.x() * scale));
+    ini.WriteInteger(kSettingsSection, QStringLiteral("Top"), static_cast<int>(corner.y() * scale));
     ini.WriteInteger(kSettingsSection, QStringLiteral("Width"), static_cast<int>(width() * scale));
     ini.WriteInteger(kSettingsSection, QStringLiteral("Height"), static_cast<int>(height() * scale));
     for (int i = 0; i < 6; ++i)
@@ -630,21 +633,17 @@ void TNameAdrsSearch::buildUi()
     connect(sbtnExportItemSelect, &QPushButton::clicked, this, [this] { selectExportItems(); });
     connect(lvResult, &QTableView::doubleClicked, this, [this] { TakeSelectedHit(); });
     connect(lvResult, &QTableView::activated, this, [this] { TakeSelectedHit(); });
-    // Enter walks the conditions like Tab (the name popup takes the keys it
-    // needs before the entry sees them); the search is a button of its own.
-    connect(nmedtName, &QLineEdit::returnPressed, this, [this] { focusNextCondition(nmedtName); });
-    connect(nmcbxName->lineEdit(), &QLineEdit::returnPressed, this, [this] { focusNextCondition(nmcbxName); });
+    // Return in any condition searches, as 検索 does (the name popup takes
+    // the keys it needs, Return on a name among them, before the entry sees
+    // them).
+    connect(nmedtName, &QLineEdit::returnPressed, this, [this] { searchFromConditions(); });
+    connect(nmcbxName->lineEdit(), &QLineEdit::returnPressed, this, [this] { searchFromConditions(); });
     for (QWidget *w : m_conditionControls)
         w->installEventFilter(this);
     connect(chkOmissionAdrs, &QCheckBox::toggled, this, [this] { applyOmission(); });
     // A text set longer than the field (a pasted or kept one) is cut when the entry is left.
-    connect(nmedtName, &QLineEdit::editingFinished, this, [this] { nmedtName->CutToMaxLengthBytes(); });
-    connect(nmcbxName->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-        const QString text = nmcbxName->currentText();
-        const QString cut = cutToBytes(text, AreaNameMaxBytes);
-        if (cut != text)
-            nmcbxName->setEditText(cut);
-    });
+    connect(nmedtName, &QLineEdit::editingFinished, this, [this] { cutNameEntries(); });
+    connect(nmcbxName->lineEdit(), &QLineEdit::editingFinished, this, [this] { cutNameEntries(); });
     // Only a pick from the dropped-down list applies an entry: leaving the
     // entry with a remembered name typed in also "activates" that item.
     nmcbxName->view()->viewport()->installEventFilter(this);
@@ -684,20 +683,21 @@ void TNameAdrsSearch::showEvent(QShowEvent *Event)
     }
 }
 
-void TNameAdrsSearch::focusNextCondition(QWidget *From)
+void TNameAdrsSearch::cutNameEntries()
 {
-    QWidget *next = From == cbxGetCount ? static_cast<QWidget *>(cbxArea)
-                    : From == cbxArea   ? static_cast<QWidget *>(lbxTdfkn)
-                    : From == lbxOhaza  ? static_cast<QWidget *>(bbtnSearch)
-                                        : nullptr;
-    if (next && next->isEnabled()) {
-        next->setFocus(Qt::TabFocusReason);
-    } else {
-        From->setFocus();
-        focusNextChild();
-    }
-    if (auto *edit = qobject_cast<QLineEdit *>(QApplication::focusWidget()))
-        edit->setCursorPosition(static_cast<int>(edit->text().size()));
+    nmedtName->CutToMaxLengthBytes();
+    const QString text = nmcbxName->currentText();
+    const QString cut = cutToBytes(text, AreaNameMaxBytes);
+    if (cut != text)
+        nmcbxName->setEditText(cut);
+}
+
+void TNameAdrsSearch::searchFromConditions()
+{
+    // The name as the search will read it, before the entry is left.
+    cutNameEntries();
+    // 検索 is greyed while a run goes on: Return then does nothing either.
+    bbtnSearch->click();
 }
 
 void TNameAdrsSearch::applyOmission()
@@ -1645,14 +1645,15 @@ bool TNameAdrsSearch::eventFilter(QObject *Watched, QEvent *Event)
             NameEdit()->selectAll();
         return QWidget::eventFilter(Watched, Event);
     }
-    // Enter in the entry is its own (the name popup takes it first).
+    // Return in the name entry is the entry's own (the name popup takes it
+    // first); in the other conditions it searches.
     if (Event->type() == QEvent::KeyPress && !nameEntry) {
         const auto *key = static_cast<QKeyEvent *>(Event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         auto *widget = qobject_cast<QWidget *>(Watched);
         if (enter && widget && std::find(m_conditionControls.begin(), m_conditionControls.end(), widget)
                                    != m_conditionControls.end()) {
-            focusNextCondition(widget);
+            searchFromConditions();
             return true;
         }
         // Turning the page at the list's ends, as the keys do inside it.

@@ -166,8 +166,10 @@ private:
     [[nodiscard]] std::vector<TAreaSearchCondition> buildConditions() const;
     [[nodiscard]] QString buildAddressCaption() const;
     void applyOmission();
-    // Enter in a condition: the focus moves on as with Tab.
-    void focusNextCondition(QWidget *From);
+    // The name entries cut to the bytes the search takes.
+    void cutNameEntries();
+    // Return in a condition: the search 検索 starts.
+    void searchFromConditions();
     [[nodiscard]] bool validateConditions(int Mode);
     void startSearch(TSearchMove Move);
     void startCount();

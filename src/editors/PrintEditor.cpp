@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGraphicsView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -66,6 +67,12 @@ private:
 };
 
 constexpr double kZoomSteps[] = {0.5, 0.75, 1.0, 1.5, 2.0, 3.0};
+
+// A zoom as the toolbar's box shows it: whole percent.
+QString zoomText(double Zoom)
+{
+    return QStringLiteral("%1%").arg(qRound(Zoom * 100));
+}
 
 TPaperEditor paperEditor(TLayoutKind Kind)
 {
@@ -235,8 +242,14 @@ void TPrintEditor::CreateActions()
     tools->addActions({actNew, actPreview, actPrint, actUndo, actRedo});
     cbxZoom = new QComboBox(tools);
     cbxZoom->setObjectName(QStringLiteral("cbxZoom"));
+    // The box shows the zoom in force, also one between its steps (拡大 and
+    // 縮小 go by a quarter), so its text is its own; the user picks a step
+    // from the list and types none.
+    cbxZoom->setEditable(true);
+    cbxZoom->lineEdit()->setReadOnly(true);
+    cbxZoom->setInsertPolicy(QComboBox::NoInsert);
     for (const double zoom : kZoomSteps)
-        cbxZoom->addItem(QStringLiteral("%1%").arg(qRound(zoom * 100)), zoom);
+        cbxZoom->addItem(zoomText(zoom), zoom);
     cbxZoom->setCurrentIndex(2);
     tools->addWidget(cbxZoom);
     connect(cbxZoom, &QComboBox::activated, this, [this](int Index) { SetZoom(cbxZoom->itemData(Index).toDouble()); });
@@ -245,11 +258,13 @@ void TPrintEditor::CreateActions()
 void TPrintEditor::SetZoom(double Zoom)
 {
     pbxPage->SetZoom(Zoom);
-    const int index = cbxZoom->findData(pbxPage->Zoom());
-    if (index >= 0)
-        cbxZoom->setCurrentIndex(index);
-    else
-        cbxZoom->setEditText(QStringLiteral("%1%").arg(qRound(pbxPage->Zoom() * 100)));
+    // The step the page shows, compared as the percentages shown: zooming in
+    // and out by a quarter comes back to 100% only within rounding.
+    const QString shown = zoomText(pbxPage->Zoom());
+    const int index = cbxZoom->findText(shown);
+    cbxZoom->setCurrentIndex(index);
+    if (index < 0)
+        cbxZoom->setEditText(shown);
 }
 
 bool TPrintEditor::ReadLayoutPaper(int FormatIndex, TLayoutFormat &Format, TLabelGrid *Grid, bool Quiet)

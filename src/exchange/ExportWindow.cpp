@@ -8,6 +8,7 @@
 #include "platform/SafeFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WindowFit.h"
 #include "widgets/RangeControls.h"
 
 #include <QApplication>
@@ -60,14 +61,15 @@ void MoveToStoredPosition(QWidget *Window, const TMemIniFile &Ini, const QString
     const int height = ScaleForDpi(Window->frameGeometry().height(), false);
     const int left = Ini.ReadInteger(Section, QStringLiteral("Left"), (ScaleForDpi(screen.width(), false) - width) / 2);
     const int top = Ini.ReadInteger(Section, QStringLiteral("Top"), (ScaleForDpi(screen.height(), false) - height) / 2);
-    Window->move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+    PlaceWindowFrameAt(Window, QPoint(ScaleForDpi(left, true), ScaleForDpi(top, true)));
 }
 
 void StoreWindowPosition(const QWidget *Window, const QString &Section)
 {
     TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(Section, QStringLiteral("Left"), ScaleForDpi(Window->frameGeometry().left(), false));
-    ini.WriteInteger(Section, QStringLiteral("Top"), ScaleForDpi(Window->frameGeometry().top(), false));
+    const QPoint corner = WindowFrameTopLeft(Window);
+    ini.WriteInteger(Section, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
+    ini.WriteInteger(Section, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
     (void)ini.UpdateFile();
 }
 

@@ -19,6 +19,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "util/WindowFit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -282,7 +283,7 @@ void TFileImport::ReadSettings()
                                      (ScaleForDpi(screen.width(), false) - ScaleForDpi(size.width(), false)) / 2);
     const int top = ini.ReadInteger(kSection, QStringLiteral("Top"),
                                     (ScaleForDpi(screen.height(), false) - ScaleForDpi(size.height(), false)) / 2);
-    move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+    PlaceWindowFrameAt(this, QPoint(ScaleForDpi(left, true), ScaleForDpi(top, true)));
     const QString file = ini.ReadString(kSection, QStringLiteral("File"), QString());
     if (!file.isEmpty() && QFileInfo::exists(file)) {
         edtFile->setText(file);
@@ -321,8 +322,9 @@ void TFileImport::WriteOptions()
 void TFileImport::WritePosition()
 {
     TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(x(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(y(), false));
+    const QPoint corner = WindowFrameTopLeft(this);
+    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
+    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
     (void)ini.UpdateFile();
 }
 

@@ -19,6 +19,7 @@
 #include "util/Font.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "util/WindowFit.h"
 #include "widgets/ByteLimitValidator.h"
 #include "widgets/RecordRun.h"
 
@@ -208,7 +209,7 @@ TListPrint::TListPrint(TAddressList *list)
         const int left = ini.ReadInteger(ListPrintSection, QStringLiteral("Left"), -1);
         const int top = ini.ReadInteger(ListPrintSection, QStringLiteral("Top"), -1);
         if (left >= 0 && top >= 0 && screen.isValid())
-            move(ScaleForDpi(left, true), ScaleForDpi(top, true));
+            PlaceWindowFrameAt(this, QPoint(ScaleForDpi(left, true), ScaleForDpi(top, true)));
     }
     m_printer = std::make_unique<TListPrinterInfo>(DataRoot + QStringLiteral("LstPrint.pi"));
     // The printer file has no place for the PDF's file: it is kept beside the
@@ -291,8 +292,9 @@ TListPrint::TListPrint(TAddressList *list)
 TListPrint::~TListPrint()
 {
     TMemIniFile ini(SettingsFileName());
-    ini.WriteInteger(ListPrintSection, QStringLiteral("Left"), ScaleForDpi(pos().x(), false));
-    ini.WriteInteger(ListPrintSection, QStringLiteral("Top"), ScaleForDpi(pos().y(), false));
+    const QPoint corner = WindowFrameTopLeft(this);
+    ini.WriteInteger(ListPrintSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
+    ini.WriteInteger(ListPrintSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
     (void)ini.UpdateFile(); // a lost window position loses no data
 }
 

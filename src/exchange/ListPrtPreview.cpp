@@ -4,6 +4,7 @@
 #include "exchange/ListPrtPrinter.h"
 #include "platform/IniFile.h"
 #include "util/SubUnit.h"
+#include "util/WindowFit.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -125,7 +126,7 @@ TListPrintPreview::TListPrintPreview(TListPreviewSource source, QWidget *owner)
         const int left = ini.ReadInteger(kSection, QStringLiteral("Left"), (screenW - width) / 2);
         const int topPos = ini.ReadInteger(kSection, QStringLiteral("Top"), (screenH - height) / 2);
         resize(ScaleForDpi(width, true), ScaleForDpi(height, true));
-        move(ScaleForDpi(std::max(0, left), true), ScaleForDpi(std::max(0, topPos), true));
+        PlaceWindowFrameAt(this, QPoint(ScaleForDpi(std::max(0, left), true), ScaleForDpi(std::max(0, topPos), true)));
         m_zoom = ini.ReadInteger(kSection, QStringLiteral("Zoom"), 0);
         if (m_zoom < 0 || m_zoom > 7)
             m_zoom = 0;
@@ -159,8 +160,10 @@ void TListPrintPreview::saveSettings() const
 {
     TMemIniFile ini(SettingsFileName());
     const QRect bounds = normalGeometry().isValid() ? normalGeometry() : geometry();
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(bounds.x(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(bounds.y(), false));
+    // Placed by its frame's corner, as it is read back.
+    const QPoint corner = WindowFrameTopLeft(this);
+    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
+    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
     ini.WriteInteger(kSection, QStringLiteral("Width"), ScaleForDpi(bounds.width(), false));
     ini.WriteInteger(kSection, QStringLiteral("Height"), ScaleForDpi(bounds.height(), false));
     ini.WriteInteger(kSection, QStringLiteral("Zoom"), std::max(0, m_appliedZoom));

@@ -200,8 +200,9 @@ public:
     // write would cut it, so what was written with it is found.
     bool FindKey(const QList<QVariant> &keyValues);
     // The first record whose key is at or after the given key (in the walk's
-    // direction); the last record when none is, as the original engine does
-    // (check the key of the record reached). Text keys are cut as for FindKey.
+    // direction); the last record when none is, so the cursor always stands
+    // on a record of a table that has any (check the key of the record
+    // reached). Text keys are cut as for FindKey.
     void FindNearest(const QList<QVariant> &keyValues);
     // First record in the current order whose fields ("A;B") equal the values.
     // Text values are cut as for FindKey.

@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStyle>
+#include <QVariant>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -94,7 +96,99 @@ QWidget *anchorOf(const QWidget *Window)
     return nullptr;
 }
 
+// The corner a window was placed at by its frame, until its show places it.
+constexpr char kFrameCorner[] = "murvenFrameCorner";
+// The corner of the frame the window last showed on screen.
+constexpr char kShownCorner[] = "murvenShownFrameCorner";
+
+// Notes the corner of a placed window's frame while it is on screen, framed
+// and in its normal state, so it can still be stored after it is hidden.
+class TShownCornerWatch : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override
+    {
+        const QEvent::Type type = Event->type();
+        if ((type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) && Watched->isWidgetType()) {
+            auto *window = static_cast<QWidget *>(Watched);
+            if (window->isVisible() && window->windowState() == Qt::WindowNoState && !marginsOf(window).isNull())
+                window->setProperty(kShownCorner, window->frameGeometry().topLeft());
+        }
+        return false;
+    }
+};
+
+void watchShownCorner(QWidget *Window)
+{
+    static QPointer<TShownCornerWatch> watch;
+    if (!watch)
+        watch = new TShownCornerWatch(QCoreApplication::instance());
+    Window->removeEventFilter(watch);
+    Window->installEventFilter(watch);
+}
+
+// A window placed by its frame's corner, shown for the first time: its
+// frame fitted into the area, the corner given to the window system as the
+// frame's (the decoration, not known before the window system has framed
+// the window, only sizes the fit).
+void placeByFrame(QWidget *Window, const QPoint &Corner, const QMargins &Decoration)
+{
+    const QPoint inside(Decoration.left(), Decoration.top());
+    const QRect client(Corner + inside, Window->size());
+    QScreen *screen = QGuiApplication::screenAt(client.marginsAdded(Decoration).center());
+    if (!screen)
+        screen = Window->screen() ? Window->screen() : QGuiApplication::primaryScreen();
+    const QRect placed = screen ? PlaceClientInArea(client, Decoration, Window->minimumSize(), screen->availableGeometry(),
+                                                    TWindowPlace::Own)
+                                : client;
+    if (placed.size() != client.size())
+        Window->resize(placed.size());
+    const QPoint at = placed.topLeft() - inside;
+    Window->move(at);
+    // Qt hands the window system the client's corner once the window's size
+    // has changed after it was made (as a layout settles it at the show):
+    // the window gets its size now and the frame's corner again.
+    if (QWindow *handle = Window->windowHandle()) {
+        if (handle->size() != Window->size())
+            handle->resize(Window->size());
+        handle->setFramePosition(at);
+    }
+}
+
 } // namespace
+
+void PlaceWindowFrameAt(QWidget *Window, const QPoint &FrameTopLeft)
+{
+    if (!Window)
+        return;
+    Window->move(FrameTopLeft);
+    // A window on screen has its frame: move() has put the frame there.
+    if (!Window->isVisible())
+        Window->setProperty(kFrameCorner, FrameTopLeft);
+    watchShownCorner(Window);
+}
+
+QPoint WindowFrameTopLeft(const QWidget *Window)
+{
+    if (!Window)
+        return {};
+    if (Window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
+        const QRect normal = Window->normalGeometry();
+        if (normal.isValid()) {
+            const QMargins decoration = WindowDecoration(Window);
+            return normal.topLeft() - QPoint(decoration.left(), decoration.top());
+        }
+    }
+    if (!Window->isVisible()) {
+        const QVariant shown = Window->property(kShownCorner);
+        if (shown.isValid())
+            return shown.toPoint();
+    }
+    return Window->frameGeometry().topLeft();
+}
 
 QMargins WindowDecoration(const QWidget *Window)
 {
@@ -129,9 +223,17 @@ void FitWindowIntoScreen(QWidget *Window)
 {
     if (!Window || !Window->isWindow() || !isPlaceable(Window))
         return;
+    // Taken at the first show: a window shown again is where it was.
+    const QVariant frameCorner = Window->property(kFrameCorner);
+    Window->setProperty(kFrameCorner, QVariant());
     if (Window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         return;
     const QMargins decoration = WindowDecoration(Window);
+    // Unless the program has moved it since (centred it over its owner).
+    if (frameCorner.isValid() && Window->pos() == frameCorner.toPoint()) {
+        placeByFrame(Window, frameCorner.toPoint(), decoration);
+        return;
+    }
     const QRect client = Window->geometry();
     const QRect frame = client.marginsAdded(decoration);
     QWidget *anchor = Window->testAttribute(Qt::WA_Moved) ? nullptr : anchorOf(Window);

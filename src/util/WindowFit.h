@@ -43,6 +43,21 @@ enum class TWindowPlace {
 void SetPlacementAnchor(QWidget *Window);
 [[nodiscard]] QWidget *PlacementAnchor();
 
+// A window that opens again where the user left it keeps the top-left
+// corner of its frame (the corner of its title bar), as the settings store
+// it. PlaceWindowFrameAt puts the frame's corner there before the window
+// is shown: the window system places the frame there, however the
+// window's size settles as it is shown (a window's own move() before its
+// first show holds only while its size does not change after Qt has made
+// it, and a layout settles the size just then: the client would take the
+// corner and the window stand a title bar higher at each start).
+// A move() after it (a dialog centred over its owner) takes its place.
+// WindowFrameTopLeft is the corner to store: of the normal geometry for a
+// maximised or minimised window, and the last one on screen for a window
+// already hidden (a window system may unframe a window it hides).
+void PlaceWindowFrameAt(QWidget *Window, const QPoint &FrameTopLeft);
+[[nodiscard]] QPoint WindowFrameTopLeft(const QWidget *Window);
+
 // Fits a top-level window about to be shown into the available area of its
 // screen (the one under its centre, else its own or the primary screen), so
 // no window opens beyond the screen's edges or behind its panels. A window

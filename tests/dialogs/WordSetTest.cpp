@@ -5,6 +5,8 @@
 #include "items/WordRect.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
+#include "support/KeyInput.h"
+#include "support/RowName.h"
 #include "support/Screenshot.h"
 
 #include <QApplication>
@@ -320,7 +322,19 @@ TEST_F(WordSetting, AFaceIsChosenByAClickOnItsEntry)
     d.reject();
 }
 
-TEST_F(WordSetting, EnterMovesOnAndJumpsToTheDirectionFromItalicAndBackground)
+// A ratio typed and Return: the dialog closes with the ratio typed, held to
+// 20..300 as leaving the field holds it.
+struct ReturnRatioCase {
+    const char *name;
+    const char16_t *typed;
+    int expected;
+};
+
+class RatioTyped : public WordSetting, public ::testing::WithParamInterface<ReturnRatioCase>
+{
+};
+
+TEST_P(RatioTyped, returnClosesWithIt)
 {
     storePage(0);
     auto source = item();
@@ -329,21 +343,23 @@ TEST_F(WordSetting, EnterMovesOnAndJumpsToTheDirectionFromItalicAndBackground)
     d.show();
     d.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-    auto *italic = child<QCheckBox>(d, "ckbItalic");
-    italic->setFocus();
-    QTest::keyClick(italic, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), child<QRadioButton>(d, "rbHorizontal"));
-    EXPECT_TRUE(d.isVisible());
-    child<QTabWidget>(d, "pgcSetting")->setCurrentIndex(2);
-    auto *width = child<QComboBox>(d, "cbxLineWidth");
-    child<QCheckBox>(d, "ckbFrame")->click();
-    width->setFocus();
-    QTest::keyClick(width, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), child<QCheckBox>(d, "ckbBack"));
-    QTest::keyClick(child<QCheckBox>(d, "ckbBack"), Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), child<QRadioButton>(d, "rbHorizontal"));
-    d.reject();
+    auto *ratio = child<QLineEdit>(d, "edVHRatio");
+    ratio->setFocus(Qt::TabFocusReason);
+    ratio->selectAll();
+    TypeCharacters(ratio, QString::fromUtf16(GetParam().typed));
+    QTest::keyClick(ratio, Qt::Key_Return);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(d.WorkItem().GetVHRatio(), GetParam().expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ratios, RatioTyped,
+                         ::testing::Values(ReturnRatioCase{"narrow", u"80", 80},
+                                           ReturnRatioCase{"narrowest", u"20", 20},
+                                           ReturnRatioCase{"belowTheNarrowest", u"19", 20},
+                                           ReturnRatioCase{"widest", u"300", 300},
+                                           ReturnRatioCase{"aboveTheWidest", u"301", 300}),
+                         rowName);
 
 TEST_F(WordSetting, ShowingTheFontPageKeepsAFaceTheListDoesNotHold)
 {

@@ -414,23 +414,58 @@ TEST_F(NmAdSchTest, pageKeysAtTheListsEndsTurnThePage)
     EXPECT_EQ(window->PageNumber(), 1);
 }
 
-TEST_F(NmAdSchTest, enterMovesBetweenTheConditionsInsteadOfSearching)
+// Return in a search field searches, as 検索 does: the name typed into
+// 名称, then Return wherever the user last set a condition.
+struct ReturnFieldCase {
+    const char *name;
+    const char *field; // nullptr: the name entry in use
+};
+
+class ReturnSearches : public NmAdSchTest, public ::testing::WithParamInterface<ReturnFieldCase>
+{
+};
+
+TEST_P(ReturnSearches, fromTheField)
 {
     QApplication::setActiveWindow(window);
-    auto *count = find<QComboBox>("cbxGetCount");
-    count->setFocus();
-    QTest::keyClick(count, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), find<QComboBox>("cbxArea"));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QWidget *name = window->NameEdit();
+    name->setFocus(Qt::TabFocusReason);
+    TypeCharacters(name, QStringLiteral("見本"));
+    QWidget *field = GetParam().field ? find<QWidget>(GetParam().field) : QApplication::focusWidget();
+    ASSERT_NE(field, nullptr);
+    ASSERT_TRUE(field->isEnabled()) << GetParam().name;
+    field->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    QSignalSpy finished(window, &TNameAdrsSearch::RunFinished);
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_TRUE(finished.count() > 0 || finished.wait(5000)) << GetParam().name;
+    EXPECT_EQ(window->PageNumber(), 1);
+    EXPECT_EQ(window->ResultModel()->rowCount(), 20);
+    EXPECT_TRUE(cell(0, 3).startsWith(QStringLiteral("見本"))) << cell(0, 3).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ReturnSearches,
+    ::testing::Values(ReturnFieldCase{"name", nullptr}, ReturnFieldCase{"matchFront", "rbFront"},
+                      ReturnFieldCase{"bothCategories", "rbBoth"},
+                      ReturnFieldCase{"kind", "chkNormal"}, ReturnFieldCase{"firstYear", "cbxPubFromYear"},
+                      ReturnFieldCase{"hitsShown", "cbxGetCount"},
+                      ReturnFieldCase{"region", "cbxArea"}, ReturnFieldCase{"prefectures", "lbxTdfkn"},
+                      ReturnFieldCase{"cities", "lbxCity"}, ReturnFieldCase{"towns", "lbxOhaza"}),
+    [](const ::testing::TestParamInfo<ReturnFieldCase> &info) { return std::string(info.param.name); });
+
+// Without a name Return asks for one, as 検索 does, and nothing runs.
+TEST_F(NmAdSchTest, returnWithoutANameAsksForOne)
+{
+    QApplication::setActiveWindow(window);
+    setName(QString());
+    window->NameEdit()->setFocus(Qt::TabFocusReason);
+    boxes.enqueue(IDOK);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), find<QListWidget>("lbxTdfkn"));
-    auto *oazas = find<QListWidget>("lbxOhaza");
-    oazas->setFocus();
-    QTest::keyClick(oazas, Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), find<QPushButton>("bbtnSearch"));
-    setName(QStringLiteral("見本"));
-    window->NameEdit()->setFocus();
-    QTest::keyClick(window->NameEdit(), Qt::Key_Return);
-    EXPECT_NE(QApplication::focusWidget(), window->NameEdit());
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("名称が入力されている必要があります")))
+        << boxes.last().text.toStdString();
     EXPECT_FALSE(window->Running());
     EXPECT_EQ(window->PageNumber(), -1);
 }

@@ -144,6 +144,20 @@ protected:
         return list->GetRowCount();
     }
 
+    // A person typed into a new record form, by name only, and added.
+    void enterPerson(const QString &Name)
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        action("actNumerSearch")->trigger();
+        QWidget *form = DataInquiry;
+        ASSERT_NE(form, nullptr);
+        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", Name));
+        const int before = list->GetRowCount();
+        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
+        ASSERT_EQ(rowsShown(before + 1), before + 1) << Name.toStdString();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     // A person with a joint name printed beside them, and a company addressed
     // as itself: typed into a new record form each and added.
     // Tel, when given, is typed into both (the second is added although the

@@ -1,15 +1,20 @@
 #include "util/WindowFit.h"
 
+#include "support/WindowManagerRun.h"
+
 #include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
+#include <QVBoxLayout>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -156,6 +161,83 @@ TEST(WindowFit, aDialogWhoseOwnerIsNotShownOpensOverTheMainList)
     EXPECT_LE(std::abs(offset.x()), 40) << offset.x();
     EXPECT_LE(std::abs(offset.y()), 40) << offset.y();
     EXPECT_TRUE(area.contains(dialog.frameGeometry()));
+}
+
+// ---- A window opening again where it was closed ----------------------------
+
+// A dialog whose size its layout settles as it is shown (as the import
+// window's does) placed by its frame's corner, shown, closed, its corner read
+// back once it is hidden (as the windows store it) and placed there again, at
+// each of four starts.
+struct ReopenCase {
+    const char *name;
+    QPoint corner;
+    int height;     // of its content
+    bool fitsWhere; // it fits where it was placed
+};
+
+class Reopened : public ::testing::TestWithParam<ReopenCase>
+{
+};
+
+TEST_P(Reopened, opensWhereItWasClosedAtEachStart)
+{
+    if (UnderWindowManager()) {
+        ASSERT_TRUE(WaitForWindowManager()) << "no window manager frames the windows";
+    }
+    const ReopenCase &c = GetParam();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QPoint corner = c.corner;
+    std::vector<QPoint> corners;
+    for (int start = 0; start < 4; ++start) {
+        QDialog dialog;
+        auto *content = new QWidget;
+        content->setMinimumSize(400, c.height);
+        (new QVBoxLayout(&dialog))->addWidget(content);
+        PlaceWindowFrameAt(&dialog, corner);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        ASSERT_TRUE(QTest::qWaitFor([&dialog] { return !dialog.windowHandle()->frameMargins().isNull(); }));
+        QTest::qWait(50); // the window system's last word on where it stands
+        const QRect shown = dialog.frameGeometry();
+        EXPECT_TRUE(area.contains(shown)) << "start " << start;
+        dialog.close();
+        corner = WindowFrameTopLeft(&dialog);
+        EXPECT_EQ(corner, shown.topLeft()) << "start " << start << ": stored " << corner.x() << "," << corner.y()
+                                           << ", shown at " << shown.x() << "," << shown.y();
+        corners.push_back(corner);
+    }
+    for (size_t i = 1; i < corners.size(); ++i) {
+        EXPECT_EQ(corners[i], corners[0]) << "start " << i << " moved from " << corners[0].x() << ","
+                                          << corners[0].y() << " to " << corners[i].x() << "," << corners[i].y();
+    }
+    if (c.fitsWhere) {
+        EXPECT_EQ(corners[0], c.corner) << "opened at " << corners[0].x() << "," << corners[0].y();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, Reopened,
+    ::testing::Values(ReopenCase{"short", {100, 157}, 200, true},
+                      // Its frame ends below the screen where it was left: moved up once, then kept.
+                      ReopenCase{"tallerThanTheRoomBelowIt", {100, 157}, 640, false},
+                      ReopenCase{"atTheTopLeft", {0, 0}, 200, true}),
+    [](const ::testing::TestParamInfo<ReopenCase> &info) { return std::string(info.param.name); });
+
+// The same on a desktop: an X server with a window manager that frames the
+// windows with a title bar, which the window system knows of only once it has
+// framed a window.
+TEST(ReopenedUnderAWindowManager, opensWhereItWasClosedAtEachStart)
+{
+    if (UnderWindowManager()) {
+        GTEST_SKIP() << "the child runs the cases themselves";
+    }
+    const TWindowManagerRun run = RunUnderWindowManager(QStringLiteral("Windows/Reopened.*"));
+    if (!run.Ran) {
+        GTEST_SKIP() << run.SkipReason.toStdString();
+    }
+    EXPECT_EQ(run.ExitCode, 0) << run.Output.toStdString();
+    EXPECT_TRUE(run.Output.contains(QStringLiteral("[  PASSED  ] 3 tests"))) << run.Output.toStdString();
 }
 
 } // namespace
