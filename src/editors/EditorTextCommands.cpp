@@ -322,6 +322,73 @@ std::vector<int> indexesOf(const TLayoutDocument &D, const std::function<bool(co
     return indexes;
 }
 
+// The boxes of the layout detail dialog a default frame of Role answers to
+// in the frame set (Detail) it belongs to. The simple set's name frame and
+// every sender name frame hold the company lines with the name.
+std::vector<TDetailBox> detailBoxesOf(int Role, bool Detail)
+{
+    using B = TDetailBox;
+    switch (Role) {
+    case roPostcode: return {B::Pos};
+    case roAddress: return {B::Address1, B::Address2, B::Address3};
+    case roAddress1: return {B::Address1};
+    case roAddress2: return {B::Address2, B::Address3};
+    case roCompany: return {B::Corp};
+    case roDepartment: return {B::Dptmnt};
+    case roPost: return {B::Post};
+    case roName:
+        if (Detail)
+            return {B::Name};
+        return {B::Name, B::Corp, B::Dptmnt, B::Post};
+    case roJoint: return {B::Name};
+    case roSenderPostcode: return {B::SenderPos};
+    case roSenderAddress: return {B::SenderAddress1, B::SenderAddress2, B::SenderAddress3};
+    case roSenderName: return {B::SenderName, B::SenderCorp, B::SenderDptmnt, B::SenderPost};
+    default: return {};
+    }
+}
+
+// The sender's box of the same part (a sender's box is its own twin).
+TDetailBox senderTwin(TDetailBox Box)
+{
+    using B = TDetailBox;
+    switch (Box) {
+    case B::Pos: return B::SenderPos;
+    case B::Address1: return B::SenderAddress1;
+    case B::Address2: return B::SenderAddress2;
+    case B::Address3: return B::SenderAddress3;
+    case B::Name: return B::SenderName;
+    case B::Corp: return B::SenderCorp;
+    case B::Dptmnt: return B::SenderDptmnt;
+    case B::Post: return B::SenderPost;
+    default: return Box;
+    }
+}
+
+// The bit of TDataFormat::HiddenParts that hides the part a box stands
+// for; 0 for a box that only shows or hides whole frames.
+quint16 hiddenPartOf(TDetailBox Box)
+{
+    using B = TDetailBox;
+    switch (Box) {
+    case B::Address1: return hpAddress1;
+    case B::Address2: return hpAddress2;
+    case B::Address3: return hpAddress3;
+    case B::Name: return hpName;
+    case B::Corp: return hpCorp;
+    case B::Dptmnt: return hpDptmnt;
+    case B::Post: return hpPost;
+    case B::SenderAddress1:
+    case B::SenderAddress2:
+    case B::SenderAddress3:
+    case B::SenderName:
+    case B::SenderCorp:
+    case B::SenderDptmnt:
+    case B::SenderPost: return quint16(hiddenPartOf(TDetailBox(int(Box) - int(B::SenderPos) + int(B::Pos))) << SenderPartShift);
+    default: return 0;
+    }
+}
+
 } // namespace
 
 bool TTextCommands::EditDataFormat()
@@ -348,38 +415,40 @@ bool TTextCommands::EditLayoutDetail()
     else if (d.Kind == TLayoutKind::Label || d.Kind == TLayoutKind::Card)
         request.DataSide = d.SenderAsAddressee ? 2 : 1;
     request.Visible.fill(true);
-    // Which boxes each default frame answers to.
-    auto boxesOf = [](int Role) -> std::vector<TDetailBox> {
-        switch (Role) {
-        case roPostcode: return {TDetailBox::Pos};
-        case roAddress: return {TDetailBox::Address1, TDetailBox::Address2, TDetailBox::Address3};
-        case roAddress1: return {TDetailBox::Address1};
-        case roAddress2: return {TDetailBox::Address2, TDetailBox::Address3};
-        case roCompany: return {TDetailBox::Corp};
-        case roDepartment: return {TDetailBox::Dptmnt};
-        case roPost: return {TDetailBox::Post};
-        case roName:
-        case roJoint: return {TDetailBox::Name};
-        case roSenderPostcode: return {TDetailBox::SenderPos};
-        case roSenderAddress:
-            return {TDetailBox::SenderAddress1, TDetailBox::SenderAddress2, TDetailBox::SenderAddress3};
-        case roSenderName: return {TDetailBox::SenderName};
-        default: return {};
-        }
-    };
+    // A label or card filled from the sender shows its frames under the
+    // sender's boxes, the only ones the dialog offers then.
+    const bool senderData = d.Kind != TLayoutKind::AddressSide && d.SenderAsAddressee;
+    auto shownAs = [senderData](TDetailBox Box) { return senderData ? senderTwin(Box) : Box; };
+    TDataFormat format = EffectiveDataFormat(d);
     std::vector<int> additions;
     for (size_t i = 0; i < d.Items.size(); ++i) {
         const int role = i < d.ItemRoles.size() ? d.ItemRoles[i] : -1;
-        for (const TDetailBox box : boxesOf(role))
-            request.Visible[size_t(box)] = d.Items[i]->IsVisible();
+        for (const TDetailBox box : detailBoxesOf(role, d.Detail))
+            request.Visible[size_t(shownAs(box))] =
+                d.Items[i]->IsVisible() && !(format.HiddenParts & hiddenPartOf(box));
         if (d.Items[i]->GetKind() == TDrawRectKind::Addition && additions.size() < 4) {
             request.Visible[size_t(TDetailBox::Addition1) + additions.size()] = d.Items[i]->IsVisible();
             additions.push_back(int(i));
         }
     }
-    TDataFormat format = EffectiveDataFormat(d);
     if (!RunLayoutDetailDialog(&m_editor, setupOf(m_editor), request, format))
         return false;
+    // Each box alone: a part of a frame (an address line, the name or a
+    // company line sharing a frame) is hidden through the data format, in
+    // whichever set the layout uses now or later; a frame prints while any
+    // of its boxes is ticked.
+    for (size_t i = 0; i < d.Items.size() && i < d.ItemRoles.size(); ++i)
+        for (const TDetailBox box : detailBoxesOf(d.ItemRoles[i], d.Detail)) {
+            const quint16 bit = hiddenPartOf(box);
+            format.HiddenParts = request.Visible[size_t(shownAs(box))] ? quint16(format.HiddenParts & ~bit)
+                                                                        : quint16(format.HiddenParts | bit);
+        }
+    auto framePrints = [&](int Role, bool Detail) {
+        const std::vector<TDetailBox> boxes = detailBoxesOf(Role, Detail);
+        return boxes.empty() || std::any_of(boxes.begin(), boxes.end(), [&](TDetailBox Box) {
+                   return request.Visible[size_t(shownAs(Box))];
+               });
+    };
 
     const bool switchSet = request.DetailedFrames != d.Detail &&
                            (d.Kind == TLayoutKind::AddressSide || d.Kind == TLayoutKind::Label);
@@ -405,13 +474,9 @@ bool TTextCommands::EditLayoutDetail()
         d.Detail = request.DetailedFrames;
         d.BuildDefaultItems();
         // The frames the user hid in the same dialog stay hidden in the new set.
-        for (size_t i = 0; i < d.Items.size() && i < d.ItemRoles.size(); ++i) {
-            const std::vector<TDetailBox> boxes = boxesOf(d.ItemRoles[i]);
-            if (!boxes.empty() && !std::any_of(boxes.begin(), boxes.end(), [&request](TDetailBox Box) {
-                    return request.Visible[size_t(Box)];
-                }))
+        for (size_t i = 0; i < d.Items.size() && i < d.ItemRoles.size(); ++i)
+            if (!framePrints(d.ItemRoles[i], d.Detail))
                 d.Items[i]->SetVisible(false);
-        }
         for (auto &item : own) {
             d.Items.push_back(std::move(item));
             d.ItemRoles.push_back(-1);
@@ -433,10 +498,9 @@ bool TTextCommands::EditLayoutDetail()
     std::vector<bool> visible(d.Items.size());
     for (size_t i = 0; i < d.Items.size(); ++i) {
         visible[i] = d.Items[i]->IsVisible();
-        const std::vector<TDetailBox> boxes = boxesOf(i < d.ItemRoles.size() ? d.ItemRoles[i] : -1);
-        if (!boxes.empty())
-            visible[i] = std::any_of(boxes.begin(), boxes.end(),
-                                     [&request](TDetailBox Box) { return request.Visible[size_t(Box)]; });
+        const int role = i < d.ItemRoles.size() ? d.ItemRoles[i] : -1;
+        if (!detailBoxesOf(role, d.Detail).empty())
+            visible[i] = framePrints(role, d.Detail);
     }
     for (size_t k = 0; k < additions.size(); ++k)
         visible[size_t(additions[k])] = request.Visible[size_t(TDetailBox::Addition1) + k];
