@@ -3,6 +3,7 @@
 #include "dialogs/LytFont.h"
 #include "dialogs/WordEdit.h"
 #include "dialogs/WordSet.h"
+#include "editors/AdditionPlace.h"
 #include "editors/FormatDialogs.h"
 #include "editors/MergeFormat.h"
 #include "editors/PageView.h"
@@ -21,6 +22,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -44,8 +46,6 @@ enum TRoleNo : int {
 // A new free text stands at the middle of the piece at this size, turned
 // for vertical writing.
 constexpr int kWordLong = 240, kWordShort = 80;
-// The additional lines stand one under another from the piece's lower left.
-constexpr int kAdditionHeight = 20, kAdditionMargin = 12;
 
 // The data format as an undo snapshot, tagged so that no other object
 // snapshot is taken for it.
@@ -482,6 +482,8 @@ bool TTextCommands::EditLayoutDetail()
             d.ItemRoles.push_back(-1);
         }
         d.DataFormat = std::make_shared<const TDataFormat>(format);
+        // The additional lines find their room among the new frames.
+        ReplaceAdditionLines(d);
         set.Detail = d.Detail;
         action.SetObject(setPiece, set, TUndoState::After);
         for (size_t i = 0; i < d.Items.size(); ++i) {
@@ -580,21 +582,39 @@ bool TTextCommands::EditAddition()
     }
     const bool created = lines.size() < 4 && std::find(request.Checked.begin(), request.Checked.end(), true) !=
                                                  request.Checked.end();
+    // A line that comes to be shown goes where the layout has room for it;
+    // one shown already stays where it stands (the user may have moved it).
+    // Lines being hidden leave their room to the others.
+    std::vector<TAdditionLine> placed;
+    std::vector<size_t> placedLines;
+    std::vector<int> leave;
+    for (size_t i = 0; i < 4; ++i) {
+        const bool exists = i < lines.size();
+        const bool shown = exists && d.Items[size_t(lines[i])]->IsVisible();
+        if (exists && (!request.Checked[i] || !shown))
+            leave.push_back(lines[i]);
+        if (request.Checked[i] && (!shown) && (exists || created)) {
+            placed.push_back({request.Ids[i], request.Ids[i] == 0 ? request.Texts[i] : QString()});
+            placedLines.push_back(i);
+        }
+    }
+    const TAdditionPlan plan = PlanAdditionLines(d, placed, leave);
     std::vector<int> touched = lines;
     if (barcodeChanged)
         touched.push_back(barcode);
+    for (const auto &[item, rect] : plan.Shortened)
+        touched.push_back(item);
     auto pending = Begin(touched, false);
     const size_t existing = lines.size();
     if (created) {
-        // The missing lines are added at once, hidden unless chosen, one
-        // under another above the piece's lower edge.
-        const QSize piece = d.PiecePixels();
+        // The missing lines are added at once, hidden unless chosen; a
+        // hidden one waits at the piece's top left until it is shown.
         const bool horizontal = d.HorizontalWriting();
+        const int thick = int(std::ceil(AdditionLineHeight(d))) + 2 * TextItemMargin.value;
         d.ItemRoles.resize(d.Items.size(), -1);
         for (size_t i = lines.size(); i < 4; ++i) {
             auto add = std::make_unique<TAdditionRect>();
-            const int top = piece.height() - kAdditionMargin - int(4 - i) * kAdditionHeight;
-            add->SetRect({kAdditionMargin, top, piece.width() / 2, top + kAdditionHeight});
+            add->SetRect(horizontal ? centred(d, 6 * thick, thick) : centred(d, thick, 6 * thick));
             add->SetHorizontal(horizontal);
             add->SetVisible(false);
             d.Items.push_back(std::move(add));
@@ -603,6 +623,10 @@ bool TTextCommands::EditAddition()
         }
     }
     applyBarcode();
+    for (const auto &[item, rect] : plan.Shortened)
+        d.Items[size_t(item)]->SetRect(rect);
+    for (size_t k = 0; k < placedLines.size(); ++k)
+        d.Items[size_t(lines[placedLines[k]])]->SetRect(plan.Lines[k]);
     for (size_t i = 0; i < lines.size(); ++i) {
         auto &add = static_cast<TAdditionRect &>(*d.Items[size_t(lines[i])]);
         add.SetVisible(request.Checked[i]);
