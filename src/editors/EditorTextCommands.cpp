@@ -384,7 +384,8 @@ quint16 hiddenPartOf(TDetailBox Box)
     case B::SenderName:
     case B::SenderCorp:
     case B::SenderDptmnt:
-    case B::SenderPost: return quint16(hiddenPartOf(TDetailBox(int(Box) - int(B::SenderPos) + int(B::Pos))) << SenderPartShift);
+    case B::SenderPost:
+        return quint16(hiddenPartOf(TDetailBox(int(Box) - int(B::SenderPos) + int(B::Pos))) << SenderPartShift);
     default: return 0;
     }
 }

@@ -82,8 +82,8 @@ protected:
             if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
                 continue;
             const auto a = xml.attributes();
-            const QRectF box(QPointF(a.value(QLatin1String("xMin")).toDouble(), a.value(QLatin1String("yMin")).toDouble()),
-                             QPointF(a.value(QLatin1String("xMax")).toDouble(), a.value(QLatin1String("yMax")).toDouble()));
+            auto at = [&a](const char *Name) { return a.value(QLatin1String(Name)).toDouble(); };
+            const QRectF box(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
             out.push_back({xml.readElementText(), box});
         }
         return out;

@@ -170,7 +170,8 @@ protected:
         EXPECT_TRUE(runPrintWizard(*editor));
         QProcess run;
         run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
-                  {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdfFile(), QStringLiteral("-")});
+                  {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdfFile(),
+                   QStringLiteral("-")});
         EXPECT_TRUE(run.waitForFinished(60000));
         return comparable(QString::fromUtf8(run.readAllStandardOutput()));
     }
@@ -258,7 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
         BoxCase{"labelName", TPaper::Label, TWho::Company, "ckbName", u"佐藤", {u"株式会社ピクス", u"営業部"}},
         BoxCase{"labelCompany", TPaper::Label, TWho::Company, "ckbCorp", u"株式会社ピクス",
                 {u"営業部", u"主任", u"佐藤"}},
-        BoxCase{"labelTitle", TPaper::Label, TWho::Company, "ckbPost", u"主任", {u"株式会社ピクス", u"営業部", u"佐藤"}},
+        BoxCase{"labelTitle", TPaper::Label, TWho::Company, "ckbPost", u"主任",
+                {u"株式会社ピクス", u"営業部", u"佐藤"}},
         BoxCase{"label44Department", TPaper::Label44, TWho::Company, "ckbDptmnt", u"営業部",
                 {u"株式会社ピクス", u"主任", u"佐藤"}},
         BoxCase{"senderLabelAddress2", TPaper::SenderLabel, TWho::Person, "ckbS_Address2", u"大通公園",

@@ -99,8 +99,8 @@ protected:
             if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
                 continue;
             const auto a = xml.attributes();
-            const QRectF box(QPointF(a.value(QLatin1String("xMin")).toDouble(), a.value(QLatin1String("yMin")).toDouble()),
-                             QPointF(a.value(QLatin1String("xMax")).toDouble(), a.value(QLatin1String("yMax")).toDouble()));
+            auto at = [&a](const char *Name) { return a.value(QLatin1String(Name)).toDouble(); };
+            const QRectF box(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
             words.push_back({xml.readElementText(), box});
         }
         return words;
@@ -189,7 +189,8 @@ bool readsInOrder(const QString &Text, const QStringList &Expected, QString &Why
     for (const QString &piece : Expected) {
         const qsizetype found = Text.indexOf(piece, at);
         if (found < 0) {
-            Why = Text.indexOf(piece) < 0 ? piece + QStringLiteral(" is missing") : piece + QStringLiteral(" comes too early");
+            Why = piece +
+                  (Text.indexOf(piece) < 0 ? QStringLiteral(" is missing") : QStringLiteral(" comes too early"));
             return false;
         }
         at = found + piece.size();
@@ -204,8 +205,9 @@ TEST_P(LabelNameBlock, personAtACompanyReadsCompanyDepartmentTitleName)
     const QString text = readingOrder(labelWords(firstCell(*editor)), !editor->Document().HorizontalWriting());
     QString why;
     EXPECT_TRUE(readsInOrder(text,
-                             {QStringLiteral("株式会社ピクス"), QStringLiteral("第一営業本部"), QStringLiteral("東日本営業部"),
-                              QStringLiteral("代表取締役社長"), QStringLiteral("山田"), QStringLiteral("太郎")},
+                             {QStringLiteral("株式会社ピクス"), QStringLiteral("第一営業本部"),
+                              QStringLiteral("東日本営業部"), QStringLiteral("代表取締役社長"), QStringLiteral("山田"),
+                              QStringLiteral("太郎")},
                              why))
         << qPrintable(why) << ": " << qPrintable(text);
 }
@@ -217,8 +219,8 @@ TEST_P(LabelNameBlock, companyItselfReadsCompanyDepartmentTitleHonorific)
     const QString text = readingOrder(labelWords(firstCell(*editor)), !editor->Document().HorizontalWriting());
     QString why;
     EXPECT_TRUE(readsInOrder(text,
-                             {QStringLiteral("株式会社ピクス"), QStringLiteral("研究開発センター"), QStringLiteral("第三研究室"),
-                              QStringLiteral("所長御中")},
+                             {QStringLiteral("株式会社ピクス"), QStringLiteral("研究開発センター"),
+                              QStringLiteral("第三研究室"), QStringLiteral("所長御中")},
                              why))
         << qPrintable(why) << ": " << qPrintable(text);
 }
