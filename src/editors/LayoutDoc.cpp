@@ -403,8 +403,8 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
     const bool withTitle = titleWithName(Document, Record);
     // The parts of the frames the layout hides (layout detail dialog).
     auto hiddenOf = [&format](const TDrawRect &Item) -> quint16 {
-        return IsSenderFrameKind(Item.GetKind()) ? quint16(format.HiddenParts >> SenderPartShift) & 0xFF
-                                  : format.HiddenParts & 0xFF;
+        const int shift = IsSenderFrameKind(Item.GetKind()) ? SenderPartShift : 0;
+        return quint16((format.HiddenParts >> shift) & 0xFF);
     };
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
