@@ -19,7 +19,7 @@
 struct TDataFormat
 {
     static constexpr int HonorificBytes = 10; // a String[10]: five double-byte characters
-    static constexpr int ReservedBytes = 7;
+    static constexpr int ReservedBytes = 5;
 
     bool HidePrefecture = false;
     bool VerticalDigits = false;
@@ -47,6 +47,12 @@ struct TDataFormat
     quint8 SendNameAlign = 0;
     quint8 SendSeries = 0;      // 0 side by side, 1 together
     bool CorpBreak = false;
+    // Parts of the address frames the layout detail dialog hides, one bit
+    // each (set: hidden): HiddenPart bits of the addressee in the low byte,
+    // of the sender in the high one. A frame holding several of them (the
+    // three address lines, a name with its company lines) prints the parts
+    // left shown. Zero in every file written before it was kept.
+    quint16 HiddenParts = 0;
     std::array<quint8, ReservedBytes> Reserved{};
 
     bool operator==(const TDataFormat &) const = default;
@@ -58,8 +64,22 @@ struct TDataFormat
 };
 
 inline constexpr int DataFormatSize = 108;
-// Bytes 0..59 are the data format dialog's, 60..100 the layout detail's.
+// Bytes 0..59 are the data format dialog's, 60..100 the layout detail's;
+// 101..102 the hidden parts, kept by the editors.
 inline constexpr int DataFormatDialogBytes = 60;
+
+// The parts of HiddenParts, addressee side; the sender's are the same bits
+// shifted by SenderPartShift.
+enum THiddenPart : quint16 {
+    hpAddress1 = 0x01,
+    hpAddress2 = 0x02,
+    hpAddress3 = 0x04,
+    hpName = 0x08,
+    hpCorp = 0x10,
+    hpDptmnt = 0x20,
+    hpPost = 0x40,
+};
+inline constexpr int SenderPartShift = 8;
 
 // The 108-byte block.
 [[nodiscard]] QByteArray WriteDataFormat(const TDataFormat &Format);

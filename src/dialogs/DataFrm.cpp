@@ -93,6 +93,8 @@ QByteArray WriteDataFormat(const TDataFormat &F)
     out.append(static_cast<char>(F.SendNameAlign));
     out.append(static_cast<char>(F.SendSeries));
     out.append(char(F.CorpBreak ? 1 : 0));
+    out.append(static_cast<char>(F.HiddenParts & 0xFF));
+    out.append(static_cast<char>(F.HiddenParts >> 8));
     for (const quint8 b : F.Reserved)
         out.append(static_cast<char>(b));
     Q_ASSERT(out.size() == DataFormatSize);
@@ -124,6 +126,8 @@ std::optional<TDataFormat> ReadDataFormat(QByteArrayView Bytes)
     F.SendNameAlign = r.u8();
     F.SendSeries = r.u8();
     F.CorpBreak = r.flag();
+    F.HiddenParts = r.u8();
+    F.HiddenParts = quint16(F.HiddenParts | (r.u8() << 8));
     for (quint8 &b : F.Reserved)
         b = r.u8();
     return F;

@@ -3,6 +3,7 @@
 #include "dialogs/LytFont.h"
 #include "dialogs/WordEdit.h"
 #include "dialogs/WordSet.h"
+#include "editors/AdditionPlace.h"
 #include "editors/FormatDialogs.h"
 #include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
@@ -23,6 +24,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -46,8 +48,6 @@ enum TRoleNo : int {
 // A new free text stands at the middle of the piece at this size, turned
 // for vertical writing.
 constexpr int kWordLong = 240, kWordShort = 80;
-// The additional lines stand one under another from the piece's lower left.
-constexpr int kAdditionHeight = 20, kAdditionMargin = 12;
 
 // The data format as an undo snapshot, tagged so that no other object
 // snapshot is taken for it.
@@ -324,6 +324,74 @@ std::vector<int> indexesOf(const TLayoutDocument &D, const std::function<bool(co
     return indexes;
 }
 
+// The boxes of the layout detail dialog a default frame of Role answers to
+// in the frame set (Detail) it belongs to. The simple set's name frame and
+// every sender name frame hold the company lines with the name.
+std::vector<TDetailBox> detailBoxesOf(int Role, bool Detail)
+{
+    using B = TDetailBox;
+    switch (Role) {
+    case roPostcode: return {B::Pos};
+    case roAddress: return {B::Address1, B::Address2, B::Address3};
+    case roAddress1: return {B::Address1};
+    case roAddress2: return {B::Address2, B::Address3};
+    case roCompany: return {B::Corp};
+    case roDepartment: return {B::Dptmnt};
+    case roPost: return {B::Post};
+    case roName:
+        if (Detail)
+            return {B::Name};
+        return {B::Name, B::Corp, B::Dptmnt, B::Post};
+    case roJoint: return {B::Name};
+    case roSenderPostcode: return {B::SenderPos};
+    case roSenderAddress: return {B::SenderAddress1, B::SenderAddress2, B::SenderAddress3};
+    case roSenderName: return {B::SenderName, B::SenderCorp, B::SenderDptmnt, B::SenderPost};
+    default: return {};
+    }
+}
+
+// The sender's box of the same part (a sender's box is its own twin).
+TDetailBox senderTwin(TDetailBox Box)
+{
+    using B = TDetailBox;
+    switch (Box) {
+    case B::Pos: return B::SenderPos;
+    case B::Address1: return B::SenderAddress1;
+    case B::Address2: return B::SenderAddress2;
+    case B::Address3: return B::SenderAddress3;
+    case B::Name: return B::SenderName;
+    case B::Corp: return B::SenderCorp;
+    case B::Dptmnt: return B::SenderDptmnt;
+    case B::Post: return B::SenderPost;
+    default: return Box;
+    }
+}
+
+// The bit of TDataFormat::HiddenParts that hides the part a box stands
+// for; 0 for a box that only shows or hides whole frames.
+quint16 hiddenPartOf(TDetailBox Box)
+{
+    using B = TDetailBox;
+    switch (Box) {
+    case B::Address1: return hpAddress1;
+    case B::Address2: return hpAddress2;
+    case B::Address3: return hpAddress3;
+    case B::Name: return hpName;
+    case B::Corp: return hpCorp;
+    case B::Dptmnt: return hpDptmnt;
+    case B::Post: return hpPost;
+    case B::SenderAddress1:
+    case B::SenderAddress2:
+    case B::SenderAddress3:
+    case B::SenderName:
+    case B::SenderCorp:
+    case B::SenderDptmnt:
+    case B::SenderPost:
+        return quint16(hiddenPartOf(TDetailBox(int(Box) - int(B::SenderPos) + int(B::Pos))) << SenderPartShift);
+    default: return 0;
+    }
+}
+
 } // namespace
 
 bool TTextCommands::EditDataFormat()
@@ -350,38 +418,40 @@ bool TTextCommands::EditLayoutDetail()
     else if (d.Kind == TLayoutKind::Label || d.Kind == TLayoutKind::Card)
         request.DataSide = d.SenderAsAddressee ? 2 : 1;
     request.Visible.fill(true);
-    // Which boxes each default frame answers to.
-    auto boxesOf = [](int Role) -> std::vector<TDetailBox> {
-        switch (Role) {
-        case roPostcode: return {TDetailBox::Pos};
-        case roAddress: return {TDetailBox::Address1, TDetailBox::Address2, TDetailBox::Address3};
-        case roAddress1: return {TDetailBox::Address1};
-        case roAddress2: return {TDetailBox::Address2, TDetailBox::Address3};
-        case roCompany: return {TDetailBox::Corp};
-        case roDepartment: return {TDetailBox::Dptmnt};
-        case roPost: return {TDetailBox::Post};
-        case roName:
-        case roJoint: return {TDetailBox::Name};
-        case roSenderPostcode: return {TDetailBox::SenderPos};
-        case roSenderAddress:
-            return {TDetailBox::SenderAddress1, TDetailBox::SenderAddress2, TDetailBox::SenderAddress3};
-        case roSenderName: return {TDetailBox::SenderName};
-        default: return {};
-        }
-    };
+    // A label or card filled from the sender shows its frames under the
+    // sender's boxes, the only ones the dialog offers then.
+    const bool senderData = d.Kind != TLayoutKind::AddressSide && d.SenderAsAddressee;
+    auto shownAs = [senderData](TDetailBox Box) { return senderData ? senderTwin(Box) : Box; };
+    TDataFormat format = EffectiveDataFormat(d);
     std::vector<int> additions;
     for (size_t i = 0; i < d.Items.size(); ++i) {
         const int role = i < d.ItemRoles.size() ? d.ItemRoles[i] : -1;
-        for (const TDetailBox box : boxesOf(role))
-            request.Visible[size_t(box)] = d.Items[i]->IsVisible();
+        for (const TDetailBox box : detailBoxesOf(role, d.Detail))
+            request.Visible[size_t(shownAs(box))] =
+                d.Items[i]->IsVisible() && !(format.HiddenParts & hiddenPartOf(box));
         if (d.Items[i]->GetKind() == TDrawRectKind::Addition && additions.size() < 4) {
             request.Visible[size_t(TDetailBox::Addition1) + additions.size()] = d.Items[i]->IsVisible();
             additions.push_back(int(i));
         }
     }
-    TDataFormat format = EffectiveDataFormat(d);
     if (!RunLayoutDetailDialog(&m_editor, setupOf(m_editor), request, format))
         return false;
+    // Each box alone: a part of a frame (an address line, the name or a
+    // company line sharing a frame) is hidden through the data format, in
+    // whichever set the layout uses now or later; a frame prints while any
+    // of its boxes is ticked.
+    for (size_t i = 0; i < d.Items.size() && i < d.ItemRoles.size(); ++i)
+        for (const TDetailBox box : detailBoxesOf(d.ItemRoles[i], d.Detail)) {
+            const quint16 bit = hiddenPartOf(box);
+            format.HiddenParts = request.Visible[size_t(shownAs(box))] ? quint16(format.HiddenParts & ~bit)
+                                                                        : quint16(format.HiddenParts | bit);
+        }
+    auto framePrints = [&](int Role, bool Detail) {
+        const std::vector<TDetailBox> boxes = detailBoxesOf(Role, Detail);
+        return boxes.empty() || std::any_of(boxes.begin(), boxes.end(), [&](TDetailBox Box) {
+                   return request.Visible[size_t(shownAs(Box))];
+               });
+    };
 
     const bool switchSet = request.DetailedFrames != d.Detail &&
                            (d.Kind == TLayoutKind::AddressSide || d.Kind == TLayoutKind::Label);
@@ -407,18 +477,16 @@ bool TTextCommands::EditLayoutDetail()
         d.Detail = request.DetailedFrames;
         d.BuildDefaultItems();
         // The frames the user hid in the same dialog stay hidden in the new set.
-        for (size_t i = 0; i < d.Items.size() && i < d.ItemRoles.size(); ++i) {
-            const std::vector<TDetailBox> boxes = boxesOf(d.ItemRoles[i]);
-            if (!boxes.empty() && !std::any_of(boxes.begin(), boxes.end(), [&request](TDetailBox Box) {
-                    return request.Visible[size_t(Box)];
-                }))
+        for (size_t i = 0; i < d.Items.size() && i < d.ItemRoles.size(); ++i)
+            if (!framePrints(d.ItemRoles[i], d.Detail))
                 d.Items[i]->SetVisible(false);
-        }
         for (auto &item : own) {
             d.Items.push_back(std::move(item));
             d.ItemRoles.push_back(-1);
         }
         d.DataFormat = std::make_shared<const TDataFormat>(format);
+        // The additional lines find their room among the new frames.
+        ReplaceAdditionLines(d);
         set.Detail = d.Detail;
         action.SetObject(setPiece, set, TUndoState::After);
         for (size_t i = 0; i < d.Items.size(); ++i) {
@@ -435,10 +503,9 @@ bool TTextCommands::EditLayoutDetail()
     std::vector<bool> visible(d.Items.size());
     for (size_t i = 0; i < d.Items.size(); ++i) {
         visible[i] = d.Items[i]->IsVisible();
-        const std::vector<TDetailBox> boxes = boxesOf(i < d.ItemRoles.size() ? d.ItemRoles[i] : -1);
-        if (!boxes.empty())
-            visible[i] = std::any_of(boxes.begin(), boxes.end(),
-                                     [&request](TDetailBox Box) { return request.Visible[size_t(Box)]; });
+        const int role = i < d.ItemRoles.size() ? d.ItemRoles[i] : -1;
+        if (!detailBoxesOf(role, d.Detail).empty())
+            visible[i] = framePrints(role, d.Detail);
     }
     for (size_t k = 0; k < additions.size(); ++k)
         visible[size_t(additions[k])] = request.Visible[size_t(TDetailBox::Addition1) + k];
@@ -518,21 +585,39 @@ bool TTextCommands::EditAddition()
     }
     const bool created = lines.size() < 4 && std::find(request.Checked.begin(), request.Checked.end(), true) !=
                                                  request.Checked.end();
+    // A line that comes to be shown goes where the layout has room for it;
+    // one shown already stays where it stands (the user may have moved it).
+    // Lines being hidden leave their room to the others.
+    std::vector<TAdditionLine> placed;
+    std::vector<size_t> placedLines;
+    std::vector<int> leave;
+    for (size_t i = 0; i < 4; ++i) {
+        const bool exists = i < lines.size();
+        const bool shown = exists && d.Items[size_t(lines[i])]->IsVisible();
+        if (exists && (!request.Checked[i] || !shown))
+            leave.push_back(lines[i]);
+        if (request.Checked[i] && (!shown) && (exists || created)) {
+            placed.push_back({request.Ids[i], request.Ids[i] == 0 ? request.Texts[i] : QString()});
+            placedLines.push_back(i);
+        }
+    }
+    const TAdditionPlan plan = PlanAdditionLines(d, placed, leave);
     std::vector<int> touched = lines;
     if (barcodeChanged)
         touched.push_back(barcode);
+    for (const auto &[item, rect] : plan.Shortened)
+        touched.push_back(item);
     auto pending = Begin(touched, false);
     const size_t existing = lines.size();
     if (created) {
-        // The missing lines are added at once, hidden unless chosen, one
-        // under another above the piece's lower edge.
-        const QSize piece = d.PiecePixels();
+        // The missing lines are added at once, hidden unless chosen; a
+        // hidden one waits at the piece's top left until it is shown.
         const bool horizontal = d.HorizontalWriting();
+        const int thick = int(std::ceil(AdditionLineHeight(d))) + 2 * TextItemMargin.value;
         d.ItemRoles.resize(d.Items.size(), -1);
         for (size_t i = lines.size(); i < 4; ++i) {
             auto add = std::make_unique<TAdditionRect>();
-            const int top = piece.height() - kAdditionMargin - int(4 - i) * kAdditionHeight;
-            add->SetRect({kAdditionMargin, top, piece.width() / 2, top + kAdditionHeight});
+            add->SetRect(horizontal ? centred(d, 6 * thick, thick) : centred(d, thick, 6 * thick));
             add->SetHorizontal(horizontal);
             add->SetVisible(false);
             d.Items.push_back(std::move(add));
@@ -541,6 +626,10 @@ bool TTextCommands::EditAddition()
         }
     }
     applyBarcode();
+    for (const auto &[item, rect] : plan.Shortened)
+        d.Items[size_t(item)]->SetRect(rect);
+    for (size_t k = 0; k < placedLines.size(); ++k)
+        d.Items[size_t(lines[placedLines[k]])]->SetRect(plan.Lines[k]);
     for (size_t i = 0; i < lines.size(); ++i) {
         auto &add = static_cast<TAdditionRect &>(*d.Items[size_t(lines[i])]);
         add.SetVisible(request.Checked[i]);

@@ -70,18 +70,20 @@ QString honorOr(const QString &Honor)
     return Honor.isEmpty() ? QStringLiteral("様") : Honor;
 }
 
-void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail, bool WithTitle)
+void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail, bool WithTitle, quint16 Hidden)
 {
     // Every company line is set each time: one of the record merged before
     // never stays (a company item draws its department and title even
-    // without a name). The detail set prints them in frames of their own,
-    // but for a title the name takes (WithTitle).
-    const bool company = Record && Record->IsCompany() && !Detail;
+    // without a name). The addressee's detail set prints them in frames of
+    // their own, but for a title the name takes (WithTitle); a sender's
+    // name frame holds them in either set. A line the layout hides stays
+    // empty.
+    const bool company = Record && Record->IsCompany() && (!Detail || Item.IsSender());
     const bool title = company || (Record && WithTitle);
-    Item.SetCorp(company ? Record->CorpKanji : QString());
-    Item.SetDptmnt(0, company ? Record->Dptmnt : QString());
+    Item.SetCorp(company && !(Hidden & hpCorp) ? Record->CorpKanji : QString());
+    Item.SetDptmnt(0, company && !(Hidden & hpDptmnt) ? Record->Dptmnt : QString());
     Item.SetDptmnt(1, {});
-    Item.SetPost(title ? Record->Post : QString());
+    Item.SetPost(title && !(Hidden & hpPost) ? Record->Post : QString());
     if (!Record) {
         Item.SetName({});
         Item.SetHonor({});
@@ -121,12 +123,13 @@ void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail, bool Wi
     }
 }
 
-void mergeAddress(TAddressRect &Item, const TAddressText *Record, int FirstLine, int LineCount)
+void mergeAddress(TAddressRect &Item, const TAddressText *Record, int FirstLine, int LineCount, quint16 Hidden)
 {
-    // Each line straight from the record's field, without a list of copies.
+    // Each line straight from the record's field, without a list of copies;
+    // a line the layout hides leaves its place empty (the next one moves up).
     for (int i = 0; i < 3; ++i) {
         const int line = FirstLine + i;
-        if (!Record || i >= LineCount || line >= 3)
+        if (!Record || i >= LineCount || line >= 3 || (Hidden & (hpAddress1 << line)))
             Item.SetAddressLine(i, QString());
         else if (line == 0)
             Item.SetAddressLine(i, Record->Tdfkn % Record->Adrs1);
@@ -412,6 +415,11 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
     // layout's record, or its kind's defaults while it has none.
     const TDataFormat format = EffectiveDataFormat(Document);
     const bool withTitle = titleWithName(Document, Record);
+    // The parts of the frames the layout hides (layout detail dialog).
+    auto hiddenOf = [&format](const TDrawRect &Item) -> quint16 {
+        const int shift = IsSenderFrameKind(Item.GetKind()) ? SenderPartShift : 0;
+        return quint16((format.HiddenParts >> shift) & 0xFF);
+    };
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
@@ -432,26 +440,27 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             auto *a = static_cast<TAddressRect *>(item);
             const TAddressText *r = a->IsSender() ? Sender : Record;
             if (role == int(TRole::Address1))
-                mergeAddress(*a, r, 0, 1);
+                mergeAddress(*a, r, 0, 1, hiddenOf(*a));
             else if (role == int(TRole::Address2))
-                mergeAddress(*a, r, 1, 2);
+                mergeAddress(*a, r, 1, 2, hiddenOf(*a));
             else
-                mergeAddress(*a, r, 0, 3);
+                mergeAddress(*a, r, 0, 3, hiddenOf(*a));
         } else if (itemClass == TMergeClass::Name) {
             auto *n = static_cast<TNameRect *>(item);
             // The joint frame takes its names from the name's (moveJointNames).
             if (role != int(TRole::Joint))
                 mergeName(*n, n->IsSender() ? Sender : Record, Document.Detail,
-                          withTitle && role == int(TRole::Name));
+                          withTitle && role == int(TRole::Name), hiddenOf(*n));
         } else if (itemClass == TMergeClass::Corp) {
             auto *c = static_cast<TCorpRect *>(item);
             QString line;
+            const quint16 hidden = hiddenOf(*c);
             if (Record && Record->IsCompany()) {
-                if (role == int(TRole::Company))
+                if (role == int(TRole::Company) && !(hidden & hpCorp))
                     line = Record->CorpKanji;
-                else if (role == int(TRole::Department))
+                else if (role == int(TRole::Department) && !(hidden & hpDptmnt))
                     line = Record->Dptmnt;
-                else if (role == int(TRole::Post) && !withTitle)
+                else if (role == int(TRole::Post) && !withTitle && !(hidden & hpPost))
                     line = Record->Post;
             }
             c->SetText(line);
@@ -470,6 +479,17 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
     }
     mergeCompanyHonor(Document, Record, format);
     ApplyDataFormat(Document, Record, Sender, format);
+    // A name the layout hides leaves the company lines sharing its frame,
+    // without an honorific of its own (as the company frames print beside
+    // a hidden name frame); its joint names go with it.
+    for (auto &item : Document.Items) {
+        if (MergeClassOf(*item) != TMergeClass::Name || !(hiddenOf(*item) & hpName))
+            continue;
+        auto *n = static_cast<TNameRect *>(item.get());
+        n->SetName({});
+        n->SetHonor({});
+        n->SetJointCount(0);
+    }
     moveJointNames(Document);
     // Only the items whose content changed lay themselves out again (the
     // sender block stays as it is from record to record).

@@ -126,6 +126,8 @@ void ApplyNewLayoutFormat(TLayoutDocument &Document)
         return;
     TDataFormat format = *Document.DataFormat;
     ApplyNewLayoutDefaults(format, editorOf(Document), Document.Format.BackgroundText().isEmpty());
+    // The new layout's frames all print, every part of them.
+    format.HiddenParts = 0;
     Document.DataFormat = std::make_shared<const TDataFormat>(format);
 }
 

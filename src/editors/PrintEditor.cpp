@@ -3,6 +3,7 @@
 #include "dialogs/DsnFmt.h"
 #include "dialogs/LblFmt.h"
 #include "dialogs/LytFmt.h"
+#include "editors/AdditionPlace.h"
 #include "editors/EditorHost.h"
 #include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
@@ -439,6 +440,8 @@ void TPrintEditor::ChangePaper(int FormatIndex, const TLayoutFormat &Format, con
         m_document.Items.push_back(std::move(item));
         m_document.ItemRoles.push_back(-1);
     }
+    // The additional lines find their room among the new paper's frames.
+    ReplaceAdditionLines(m_document);
     // The steps recorded name item places the new frames invalidate.
     m_undo.Clear();
     pbxPage->SetSelected(-1);

@@ -38,7 +38,8 @@ TDataFormat sample()
     f.SendNameAlign = 1;
     f.SendSeries = 1;
     f.CorpBreak = true;
-    f.Reserved = {1, 2, 3, 4, 5, 6, 7};
+    f.HiddenParts = hpAddress3 | (hpCorp << SenderPartShift);
+    f.Reserved = {3, 4, 5, 6, 7};
     return f;
 }
 
@@ -72,7 +73,8 @@ TEST(DataFormatBlock, FieldsLieAtTheirOffsets)
     EXPECT_EQ(b[98], 1);
     EXPECT_EQ(b[99], 1);
     EXPECT_EQ(b[100], 1);
-    EXPECT_EQ(b.mid(101), QByteArray("\1\2\3\4\5\6\7"));
+    // The hidden parts, addressee byte first, then the reserved tail.
+    EXPECT_EQ(b.mid(101), QByteArray("\4\20\3\4\5\6\7"));
 }
 
 TEST(DataFormatBlock, RoundTripKeepsEveryField)

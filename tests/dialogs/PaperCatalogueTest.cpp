@@ -296,7 +296,7 @@ TEST(DerivedFrames, aListedRowReplacesTheBasesRowOfItsRoleInItsSetOnly)
     // barcode frame keeping its own size.
     auto px = [](int Tenths) { return PaperFmt::tenthsToPixels(Tenths); };
     EXPECT_EQ(f.Simple.Rects[3], (TFrameRect{px(200), px(1000), px(200) + px(36), px(1000) + px(800)}));
-    EXPECT_EQ(f.Detail.Rects[8], (TFrameRect{px(140), px(1040), px(140) + px(36), px(1040) + px(860)}));
+    EXPECT_EQ(f.Detail.Rects[8], (TFrameRect{px(140), px(1220), px(140) + px(36), px(1220) + px(710)}));
 }
 
 // ---- The postcode boxes -------------------------------------------------------

@@ -139,6 +139,10 @@ std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const Recor
 {
     if (Paper == 7)
         return Allowance{0.75, 0.0, "the turned 長形４号 is 90 mm tall for seven rows of frames"};
+    if (Paper == 23 && (Field == TPrintedField::Company || Field == TPrintedField::Department))
+        return Allowance{0.9, 0.0,
+                         "the turned 44-sheet label is 25.4 mm across: company and department share a column 48 mm "
+                         "long"};
     const bool horizontalPostal = Paper < 14 && (Paper == 1 || (Paper >= 2 && (Paper - 2) % 3 != 0));
     if (Field == TPrintedField::Joint && C.joints == 5 && horizontalPostal)
         return Allowance{0.0, 2.0, "five joint names share a joint frame between the name and the barcode"};

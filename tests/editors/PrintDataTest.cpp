@@ -99,7 +99,8 @@ TLayoutDocument everyItemKind(TLayoutKind Kind, bool WithFormat)
         ApplyNewLayoutDefaults(format, TDataFormatEditor::dfeAddressSide, true);
         format.DefHonor = TDataFormat::HonorBytes(QStringLiteral("御一同様方"));
         format.CorpForm = 2;
-        format.Reserved = {1, 2, 3, 4, 5, 6, 7};
+        format.HiddenParts = hpAddress2 | (hpName << SenderPartShift);
+        format.Reserved = {3, 4, 5, 6, 7};
         document.DataFormat = std::make_shared<const TDataFormat>(format);
     }
     return document;

@@ -1,0 +1,361 @@
+#include "editors/AdditionPlace.h"
+
+#include "dialogs/DataFormat.h"
+#include "editors/FormatDialogs.h"
+#include "editors/LayoutDoc.h"
+#include "editors/MergeFormat.h"
+#include "items/AdditionRect.h"
+#include "items/MetaRect.h"
+#include "items/SenderRect.h"
+
+#include <QRect>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+// The least character height a line is given: 6 points, the smallest print
+// in which kanji and digits stay legible (2.1 mm, in page pixels).
+constexpr double kReadablePx = 6.0 / 72.0 * 96.0;
+// Blank kept between a line and the piece's edge (the line's own text
+// margin comes on top), and round the bars of the customer barcode.
+constexpr int kEdgePx = 4;
+constexpr int kBarsClearPx = 8; // 2.1 mm
+// A line's box is given this much more length than its text needs at its
+// own size, for values longer than the one it was sized for.
+constexpr double kLengthSlack = 1.3;
+// The height of a line's text cell over its characters' height.
+constexpr double kCellShare = 1.05;
+
+// A character's length in character heights: a full-width one is as long
+// as it is high, a digit or sign half of it; the faces' Latin letters are
+// proportional, most of them wider than a digit.
+double emsOf(QChar C)
+{
+    if (C.unicode() < 0x80)
+        return C.isLetter() ? 0.65 : 0.5;
+    return C.unicode() >= 0xFF61 && C.unicode() <= 0xFF9F ? 0.5 : 1.0;
+}
+
+double emsOf(const QString &Text)
+{
+    double ems = 0;
+    for (const QChar c : Text)
+        ems += emsOf(c);
+    return ems;
+}
+
+// The length a line takes, in character heights: its own text, or the
+// caption of its field with a value as long as that field's usual one.
+double lineEms(const TAdditionLine &Line)
+{
+    if (Line.Id == 0)
+        return std::max(1.0, emsOf(Line.Text));
+    QString value;
+    switch (Line.Id) {
+    case 1: value = QStringLiteral("0312345678"); break;   // a number reversed
+    case 2: value = QStringLiteral("20260101"); break;     // yyyymmdd
+    case 7:                                                 // URL
+    case 9:                                                 // mail
+    case 10: value = QStringLiteral("name@example.co.jp"); break;
+    default:
+        if (Line.Id >= 11 && Line.Id <= 18)
+            value = QStringLiteral("キーワード例"); // a keyword's text
+        else
+            value = QStringLiteral("03-1234-5678"); // telephone numbers, sender contacts
+        break;
+    }
+    // A sender's contact line brings its own caption.
+    const QString caption = Line.Id >= 19 && Line.Id <= 22 ? QStringLiteral("TEL") : AdditionCaption(Line.Id);
+    return emsOf(caption.isEmpty() ? value : caption + QStringLiteral("  ") + value);
+}
+
+QRect qrectOf(const TPageRect &R)
+{
+    return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
+}
+
+TPageRect pageRectOf(const QRect &R)
+{
+    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
+}
+
+// A box for a line found in the free room: the box and the character
+// height its text gets there.
+struct TCandidate {
+    QRect Box;
+    double Em = 0;
+    qint64 Room = 0; // the free rectangle it was cut from, for ties
+};
+
+class TPlanner
+{
+public:
+    TPlanner(const TLayoutDocument &D, const std::vector<int> &Leave)
+    {
+        // The piece's whole pixels (its size rounded down).
+        const QSize piece(int(D.Format.Width * 96 / 254), int(D.Format.Height * 96 / 254));
+        m_horizontal = D.HorizontalWriting();
+        m_area = QRect(kEdgePx, kEdgePx, piece.width() - 2 * kEdgePx, piece.height() - 2 * kEdgePx);
+        m_margin = TextItemMargin.value;
+        m_target = AdditionLineHeight(D);
+        m_least = ReadableAdditionHeight(D);
+        for (size_t i = 0; i < D.Items.size(); ++i) {
+            const TDrawRect &item = *D.Items[i];
+            if (!item.IsVisible() || !D.OnPrintedSide(i) ||
+                std::find(Leave.begin(), Leave.end(), int(i)) != Leave.end())
+                continue;
+            const auto *block = dynamic_cast<const TSenderRect *>(&item);
+            const TPageRect r = block ? block->GetBlockRect() : item.GetRect();
+            if (r.isEmpty())
+                continue;
+            QRect area = qrectOf(r);
+            if (item.GetKind() == TDrawRectKind::Barcode)
+                area.adjust(-kBarsClearPx, -kBarsClearPx, kBarsClearPx, kBarsClearPx);
+            m_obstacles.push_back(area);
+            // A default text frame written the way the lines are may give
+            // up the far end of its length.
+            const int role = i < D.ItemRoles.size() ? D.ItemRoles[i] : -1;
+            const auto *text = dynamic_cast<const TMetaRect *>(&item);
+            const TMergeClass merge = MergeClassOf(item);
+            if (role >= 0 && text && text->IsHorizontal() == m_horizontal &&
+                (merge == TMergeClass::Address || merge == TMergeClass::Name || merge == TMergeClass::Corp))
+                m_frames.push_back({int(i), int(m_obstacles.size()) - 1, merge == TMergeClass::Name});
+        }
+    }
+
+    TAdditionPlan Plan(const std::vector<TAdditionLine> &Lines)
+    {
+        TAdditionPlan plan;
+        for (size_t k = 0; k < Lines.size(); ++k) {
+            const double ems = lineEms(Lines[k]);
+            std::optional<TCandidate> best = bestFree(ems);
+            // Not readable in the free room: a frame gives up the far half of
+            // its length, and where that does not do, two thirds of it.
+            for (const double keep : {0.5, 1.0 / 3.0}) {
+                if (best && best->Em >= m_least - 1e-9)
+                    break;
+                std::vector<double> rest;
+                for (size_t j = k; j < Lines.size(); ++j)
+                    rest.push_back(lineEms(Lines[j]));
+                if (shortenAFrame(rest, keep, plan))
+                    best = bestFree(ems);
+            }
+            QRect box;
+            if (best) {
+                // The largest place there is, clear of everything, though
+                // smaller than readable.
+                box = best->Box;
+            } else {
+                // No room at all: a box of the readable size at the foot of
+                // the piece, over whatever stands there.
+                const int thick = int(std::ceil((m_least + 0.5) * kCellShare)) + 2 * m_margin;
+                const int length = int(std::ceil((m_least + 0.5) * ems)) + 2 * m_margin;
+                box = m_horizontal ? QRect(m_area.left(), m_area.bottom() + 1 - thick, length, thick)
+                                   : QRect(m_area.left(), m_area.top(), thick, length);
+                box = box.intersected(m_area);
+            }
+            m_obstacles.push_back(box);
+            plan.Lines.push_back(pageRectOf(box));
+        }
+        return plan;
+    }
+
+private:
+    struct TFrame {
+        int Item;
+        int Obstacle;
+        bool Name;
+    };
+
+    int along(const QRect &R) const { return m_horizontal ? R.width() : R.height(); }
+    int across(const QRect &R) const { return m_horizontal ? R.height() : R.width(); }
+
+    // The character height a line of Ems gets in a box Across thick and
+    // Along long: the text's cell is a little higher than its characters,
+    // and the fitting rounds down.
+    double emIn(int Across, int Along, double Ems) const
+    {
+        return std::min({m_target, double(Across - 2 * m_margin) / kCellShare - 0.5,
+                         double(Along - 2 * m_margin) / Ems - 0.5});
+    }
+
+    // The best box in the free room for a line of Ems: the largest
+    // character height, then the largest free rectangle it is cut from.
+    std::optional<TCandidate> bestFree(double Ems) const
+    {
+        // Every free rectangle bounded by edges of the area or of the
+        // obstacles: for each pair of x edges the free runs down the page.
+        std::vector<int> xs{m_area.left(), m_area.right() + 1};
+        for (const QRect &o : m_obstacles)
+            for (const int x : {o.left(), o.right() + 1})
+                if (x > m_area.left() && x <= m_area.right())
+                    xs.push_back(x);
+        std::sort(xs.begin(), xs.end());
+        xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+        std::optional<TCandidate> best;
+        const int thick = int(std::ceil((m_target + 0.5) * kCellShare)) + 2 * m_margin;
+        for (size_t a = 0; a < xs.size(); ++a)
+            for (size_t b = a + 1; b < xs.size(); ++b) {
+                const int x1 = xs[a], x2 = xs[b];
+                std::vector<std::pair<int, int>> blocked;
+                for (const QRect &o : m_obstacles)
+                    if (o.left() < x2 && o.right() + 1 > x1)
+                        blocked.push_back({o.top(), o.bottom() + 1});
+                std::sort(blocked.begin(), blocked.end());
+                int y = m_area.top();
+                blocked.push_back({m_area.bottom() + 1, m_area.bottom() + 1});
+                for (const auto &[from, to] : blocked) {
+                    if (from > y) {
+                        const QRect room(QPoint(x1, y), QPoint(x2 - 1, std::min(from, m_area.bottom() + 1) - 1));
+                        consider(room, Ems, thick, best);
+                    }
+                    y = std::max(y, to);
+                    if (y > m_area.bottom())
+                        break;
+                }
+            }
+        return best;
+    }
+
+    void consider(const QRect &Room, double Ems, int Thick, std::optional<TCandidate> &Best) const
+    {
+        if (Room.isEmpty())
+            return;
+        const int t = std::min(across(Room), Thick);
+        const int length =
+            std::min(along(Room), int(std::ceil(Ems * (m_target + 0.5) * kLengthSlack)) + 2 * m_margin);
+        const double em = emIn(t, length, Ems);
+        if (em <= 0)
+            return;
+        // Rows start at the room's top left; columns, read from the right,
+        // at its top right.
+        const QRect box = m_horizontal ? QRect(Room.left(), Room.top(), length, t)
+                                       : QRect(Room.right() + 1 - t, Room.top(), t, length);
+        const qint64 size = qint64(Room.width()) * Room.height();
+        if (!Best || em > Best->Em + 1e-9 || (std::abs(em - Best->Em) <= 1e-9 && size > Best->Room))
+            Best = TCandidate{box, em, size};
+    }
+
+    // Shortens a frame so that its far end becomes free room for the next
+    // line to place (the lengths of the lines still to place in Rest, the
+    // next first): as long as that line needs or, where the frame is broad
+    // enough for more lines, the longest of those, the frame keeping Keep
+    // of its length. Of the frames that give the next line a readable size,
+    // the name's is taken unless another gives it a size a tenth larger;
+    // then the one giving the largest size, then the broadest. False when
+    // none gives a readable size.
+    bool shortenAFrame(const std::vector<double> &Rest, double Keep, TAdditionPlan &Plan)
+    {
+        struct TCut {
+            size_t frame;
+            double em;
+            int length;
+            int across;
+        };
+        std::vector<TCut> cuts;
+        auto lengthFor = [this](double Ems) {
+            return int(std::ceil(Ems * (m_target + 0.5) * kLengthSlack)) + 2 * m_margin;
+        };
+        for (size_t f = 0; f < m_frames.size(); ++f) {
+            // Only the part of the frame inside the area can give room.
+            const QRect r = m_obstacles[size_t(m_frames[f].Obstacle)].intersected(m_area);
+            if (r.isEmpty())
+                continue;
+            const int a = across(r);
+            const int most = int(along(r) * (1.0 - Keep));
+            const double em = emIn(a, std::min(most, lengthFor(Rest.front())), Rest.front());
+            if (em < m_least - 1e-9)
+                continue;
+            const int fit =
+                std::max(1, std::min(int(Rest.size()), int(a / ((m_least + 0.5) * kCellShare + 2 * m_margin))));
+            int length = 0;
+            for (int k = 0; k < fit; ++k)
+                length = std::max(length, lengthFor(Rest[size_t(k)]));
+            cuts.push_back({f, em, std::min(length, most), a});
+        }
+        if (cuts.empty())
+            return false;
+        double largest = 0;
+        for (const TCut &c : cuts)
+            largest = std::max(largest, c.em);
+        const TCut *chosen = nullptr;
+        for (const TCut &c : cuts) {
+            if (c.em < largest / 1.1 - 1e-9)
+                continue;
+            const bool name = m_frames[c.frame].Name;
+            if (!chosen || (name && !m_frames[chosen->frame].Name) ||
+                (name == m_frames[chosen->frame].Name &&
+                 (c.em > chosen->em + 1e-9 || (std::abs(c.em - chosen->em) <= 1e-9 && c.across > chosen->across))))
+                chosen = &c;
+        }
+        QRect &r = m_obstacles[size_t(m_frames[chosen->frame].Obstacle)];
+        const QRect inside = r.intersected(m_area);
+        if (m_horizontal)
+            r.setRight(inside.right() - chosen->length);
+        else
+            r.setBottom(inside.bottom() - chosen->length);
+        const int item = m_frames[chosen->frame].Item;
+        const TPageRect shortened = pageRectOf(r);
+        auto at = std::find_if(Plan.Shortened.begin(), Plan.Shortened.end(),
+                               [item](const auto &S) { return S.first == item; });
+        if (at != Plan.Shortened.end())
+            at->second = shortened;
+        else
+            Plan.Shortened.push_back({item, shortened});
+        return true;
+    }
+
+    bool m_horizontal = true;
+    QRect m_area;
+    int m_margin = 4;
+    double m_target = 0;
+    double m_least = 0;
+    std::vector<QRect> m_obstacles;
+    std::vector<TFrame> m_frames;
+};
+
+} // namespace
+
+double AdditionLineHeight(const TLayoutDocument &Document)
+{
+    const TDataFormat format = EffectiveDataFormat(Document);
+    const qint32 level = Document.Kind == TLayoutKind::Card ? format.SendAdditionSize : format.AdditionSize;
+    const qint32 base = TAdditionRect::Heights[size_t(std::clamp(level >= 1 && level <= 5 ? level : 3, 1, 5) - 1)];
+    // As the item scales its font: truncated to whole pixels.
+    const qint64 longSide = std::max(Document.Format.Width, Document.Format.Height);
+    return double(std::abs(qint64(base) * longSide / BasePaperLongSide));
+}
+
+double ReadableAdditionHeight(const TLayoutDocument &Document)
+{
+    return std::min(kReadablePx, AdditionLineHeight(Document));
+}
+
+TAdditionPlan PlanAdditionLines(const TLayoutDocument &Document, const std::vector<TAdditionLine> &Lines,
+                                const std::vector<int> &Leave)
+{
+    return TPlanner(Document, Leave).Plan(Lines);
+}
+
+void ReplaceAdditionLines(TLayoutDocument &Document)
+{
+    std::vector<int> shown;
+    std::vector<TAdditionLine> lines;
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        const auto *add = dynamic_cast<const TAdditionRect *>(Document.Items[i].get());
+        if (!add || !add->IsVisible())
+            continue;
+        shown.push_back(int(i));
+        lines.push_back({add->GetAddKind(), add->GetAddKind() == 0 ? add->GetContent() : QString()});
+    }
+    if (shown.empty())
+        return;
+    const TAdditionPlan plan = PlanAdditionLines(Document, lines, shown);
+    for (const auto &[item, rect] : plan.Shortened)
+        Document.Items[size_t(item)]->SetRect(rect);
+    for (size_t k = 0; k < shown.size(); ++k)
+        Document.Items[size_t(shown[k])]->SetRect(plan.Lines[k]);
+}

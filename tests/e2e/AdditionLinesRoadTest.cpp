@@ -1,0 +1,161 @@
+// 付加情報 on labels the way a user gets there: a person whose telephone
+// number was typed into the record form, the label editor's 書式 → 付加情報
+// with 項目1 = TEL and 項目2 a text of the user's own typed in, printed
+// through the print wizard to a PDF file. The first label read back with
+// pdftotext: both lines print, none of their words over another word, and on
+// the turned label at a size a person reads (6 points and more).
+#include "UserRoad.h"
+#include "support/RowName.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct RoadCase {
+    const char *name;
+    int paper;
+    bool detail;
+};
+
+struct TWord {
+    QString Text;
+    QRectF Box; // points
+};
+
+class AdditionLinesRoad : public UserRoadFixture, public ::testing::WithParamInterface<RoadCase>
+{
+protected:
+    void SetUp() override
+    {
+        UserRoadFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        ASSERT_NO_FATAL_FAILURE(enterRecords(QStringLiteral("03-1234-5678")));
+        selectRows({0});
+        editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
+        ASSERT_NE(editor, nullptr);
+        if (GetParam().detail) {
+            ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+        }
+        editor->ExecDialog = [](QDialog &Dialog) {
+            Dialog.show();
+            press(&Dialog, "ckbAddition1");
+            auto *tel = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition1"));
+            EXPECT_NE(tel, nullptr);
+            if (tel)
+                tel->setCurrentIndex(tel->findText(QStringLiteral("TEL")));
+            press(&Dialog, "ckbAddition2");
+            typeIn(&Dialog, "cbxAddition2", QStringLiteral("会員番号 ABC-12345"));
+            press(&Dialog, "btnOK");
+            return Dialog.result();
+        };
+        editor->findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+        ASSERT_TRUE(runPrintWizard(*editor));
+        words = firstLabelWords();
+        ASSERT_FALSE(words.empty());
+    }
+
+    // The words pdftotext finds on the first label, with their boxes.
+    std::vector<TWord> firstLabelWords() const
+    {
+        const QRect cell = editor->Document().CellRect(0); // 0.1 mm
+        const double pt = 72.0 / 254.0;
+        QProcess run;
+        run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                  {QStringLiteral("-x"), QString::number(int(cell.x() * pt)), QStringLiteral("-y"),
+                   QString::number(int(cell.y() * pt)), QStringLiteral("-W"),
+                   QString::number(int(std::ceil(cell.width() * pt))), QStringLiteral("-H"),
+                   QString::number(int(std::ceil(cell.height() * pt))), QStringLiteral("-bbox"),
+                   QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdfFile(), QStringLiteral("-")});
+        EXPECT_TRUE(run.waitForFinished(60000));
+        std::vector<TWord> out;
+        QXmlStreamReader xml(run.readAllStandardOutput());
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
+                continue;
+            const auto a = xml.attributes();
+            auto at = [&a](const char *Name) { return a.value(QLatin1String(Name)).toDouble(); };
+            const QRectF box(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
+            out.push_back({xml.readElementText(), box});
+        }
+        return out;
+    }
+
+    // The words of the additional lines.
+    std::vector<TWord> lineWords() const
+    {
+        std::vector<TWord> out;
+        for (const TWord &w : words)
+            if (w.Text.contains(QStringLiteral("TEL")) || w.Text.contains(QStringLiteral("1234")) ||
+                w.Text.contains(QStringLiteral("会員番号")) || w.Text.contains(QStringLiteral("ABC")))
+                out.push_back(w);
+        return out;
+    }
+
+    QString allText() const
+    {
+        QString text;
+        for (const TWord &w : words)
+            text += w.Text;
+        return text;
+    }
+
+    TPrintEditor *editor = nullptr;
+    std::vector<TWord> words;
+};
+
+TEST_P(AdditionLinesRoad, bothLinesPrint)
+{
+    const QString text = allText();
+    for (const QString &piece : {QStringLiteral("TEL"), QStringLiteral("0312345678"), QStringLiteral("会員番号"),
+                                 QStringLiteral("ABC-12345")})
+        EXPECT_TRUE(text.contains(piece)) << qPrintable(piece) << " not in " << qPrintable(text);
+}
+
+// On the wide label: the lines' words stand clear of every other word (on
+// the turned one poppler's boxes of the characters set across an address
+// column reach into their neighbours whatever is printed).
+TEST_P(AdditionLinesRoad, linesPrintOverNoOtherWord)
+{
+    if (!editor->Document().HorizontalWriting())
+        GTEST_SKIP() << "vertical writing";
+    const std::vector<TWord> lines = lineWords();
+    ASSERT_FALSE(lines.empty());
+    for (const TWord &line : lines)
+        for (const TWord &other : words) {
+            const bool ofTheLines =
+                std::any_of(lines.begin(), lines.end(), [&other](const TWord &L) { return L.Box == other.Box; });
+            if (ofTheLines)
+                continue;
+            const QRectF common = line.Box.intersected(other.Box);
+            EXPECT_FALSE(common.width() > 0.01 && common.height() > 0.01)
+                << qPrintable(line.Text) << " over " << qPrintable(other.Text);
+        }
+}
+
+// Each line's characters stand at least 6 points high across their line (a
+// turned label lies on its side on the sheet: its columns run along the
+// sheet's rows, so across them is up the page as well).
+TEST_P(AdditionLinesRoad, linesPrintAtAReadableSize)
+{
+    for (const TWord &line : lineWords()) {
+        const double across = line.Box.height() * 25.4 / 72;
+        EXPECT_GE(across, 6.0 / 72 * 25.4 - 0.05) << qPrintable(line.Text) << " " << across << " mm";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Labels, AdditionLinesRoad,
+                         ::testing::Values(RoadCase{"sheet12", 14, false}, RoadCase{"sheet12Detailed", 14, true},
+                                           RoadCase{"sheet12Turned", 15, false},
+                                           RoadCase{"sheet12TurnedDetailed", 15, true}),
+                         rowName);
+
+} // namespace

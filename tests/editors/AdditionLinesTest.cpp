@@ -1,0 +1,262 @@
+// The additional lines of labels and cards (書式 → 付加情報): chosen in the
+// additional information dialog of the label editor, on every label and
+// card paper of the catalogue and in both frame sets, each shown line goes
+// where the layout has room for it: on the piece, clear of every other item
+// that prints (2 mm clear of the bars) and at a readable size, never below
+// 6 points (2.1 mm) or the size its step gives it on a smaller paper. The
+// sizes are read from the lines' recordings for a printer, as the run plays
+// them, with the record's telephone number merged.
+#include "EditorsFixture.h"
+#include "FakeHost.h"
+#include "core/AppSub.h"
+#include "core/Env.h"
+#include "editors/LabelForm.h"
+#include "items/AdditionRect.h"
+#include "items/MetaRect.h"
+#include "support/RowName.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QRectF>
+
+#include <cmath>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kDpi = 600;
+constexpr double kBarsClearMm = 2.0;
+
+struct LinesCase {
+    int paper;
+    bool detail;
+    // The dialog's entries of the lines shown, in order; empty: free text.
+    std::vector<const char *> lines;
+    std::string name;
+    // The lines chosen on the automatic frames, the detailed set switched
+    // to afterwards; or the paper changed to ChangeTo afterwards.
+    bool linesFirst = false;
+    int changeTo = -1;
+};
+
+const char16_t kFreeText[] = u"会員番号 ABC-12345";
+
+std::vector<LinesCase> everyLabelAndCard()
+{
+    std::vector<LinesCase> cases;
+    for (int paper = 14; paper <= 26; ++paper)
+        for (const bool detail : {false, true}) {
+            // Cards keep the automatic frames, and print the sender: its
+            // contact lines stand for the record's numbers.
+            const bool card = paper >= 24;
+            if (detail && card)
+                continue;
+            const std::string set = (detail ? "Detail" : "Simple");
+            const char *tel = card ? "連絡先１" : "TEL";
+            cases.push_back({paper, detail, {tel, ""}, "paper" + std::to_string(paper) + set + "TelAndText"});
+            cases.push_back({paper, detail,
+                             card ? std::vector<const char *>{"連絡先１", "連絡先２", "連絡先３", ""}
+                                  : std::vector<const char *>{"TEL", "FAX", "携帯1", ""},
+                             "paper" + std::to_string(paper) + set + "FourLines"});
+        }
+    // Lines placed among the frames of one set or paper find their room
+    // again among those of another.
+    for (const int paper : {14, 15, 22, 23})
+        cases.push_back({paper, true, {"TEL", ""}, "paper" + std::to_string(paper) + "LinesThenDetailedSet", true});
+    cases.push_back({14, false, {"TEL", ""}, "paper14LinesThenPaper22", false, 22});
+    cases.push_back({22, false, {"TEL", ""}, "paper22LinesThenPaper14", false, 14});
+    cases.push_back({15, false, {"TEL", ""}, "paper15LinesThenPaper19", false, 19});
+    return cases;
+}
+
+QRectF mmOf(const TPageRect &R)
+{
+    auto mm = [](qint32 Px) { return Px * 25.4 / 96.0; };
+    return QRectF(QPointF(mm(R.Left), mm(R.Top)), QPointF(mm(R.Right), mm(R.Bottom)));
+}
+
+double distance(const QRectF &A, const QRectF &B)
+{
+    const double dx = std::max({0.0, B.left() - A.right(), A.left() - B.right()});
+    const double dy = std::max({0.0, B.top() - A.bottom(), A.top() - B.bottom()});
+    return std::hypot(dx, dy);
+}
+
+class AdditionLines : public ::testing::TestWithParam<LinesCase>
+{
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(DataRoot);
+        book.table.Append();
+        book.table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("電話 有子")));
+        book.table.FieldByName(QStringLiteral("Tel")).SetAsBytes(QByteArrayLiteral("03-1234-5678"));
+        book.table.FieldByName(QStringLiteral("Fax")).SetAsBytes(QByteArrayLiteral("03-1234-5679"));
+        book.table.FieldByName(QStringLiteral("Portable1")).SetAsBytes(QByteArrayLiteral("090-1234-5678"));
+        book.table.Post();
+        host.Current = 4;
+        // A card prints the sender, with its numbers as its contact lines.
+        host.Sender = host.ReadRecord(4);
+        TSenderData contacts;
+        contacts.RecNo = 1;
+        contacts.Name = QStringLiteral("電話 有子");
+        contacts.Head = {QStringLiteral("TEL"), QStringLiteral("FAX"), QStringLiteral("携帯"), QString()};
+        contacts.Addition = {QStringLiteral("03-1234-5678"), QStringLiteral("03-1234-5679"),
+                             QStringLiteral("090-1234-5678"), QString()};
+        host.Contacts = contacts;
+        const int paper = GetParam().paper;
+        if (paper >= 24)
+            form.SetCardMode(true);
+        TLabelGrid grid;
+        form.SetLayout(paper, catalogueFormat(paper, &grid), grid);
+        if (GetParam().detail && !GetParam().linesFirst) {
+            ASSERT_NO_FATAL_FAILURE(detailedFrames());
+        }
+        chooseLines();
+        if (GetParam().linesFirst) {
+            ASSERT_NO_FATAL_FAILURE(detailedFrames());
+        }
+        if (GetParam().changeTo >= 0)
+            form.ChangePaper(GetParam().changeTo, catalogueFormat(GetParam().changeTo, &grid), grid);
+        TLayoutDocument &d = form.Document();
+        d.SetReferenceDevice(TReferenceDevice::printer({kDpi, kDpi}));
+        MergeRecord(d, &*host.Sender, &*host.Sender);
+        for (size_t i = 0; i < d.Items.size(); ++i)
+            if (auto *line = dynamic_cast<TAdditionRect *>(d.Items[i].get()); line && line->IsVisible())
+                lines.push_back(int(i));
+        ASSERT_EQ(lines.size(), GetParam().lines.size());
+    }
+
+    // 書式 → 詳細 with the automatic layout switched off.
+    void detailedFrames()
+    {
+        form.ExecDialog = [](QDialog &D) {
+            D.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
+            return int(QDialog::Accepted);
+        };
+        form.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+        ASSERT_TRUE(form.Document().Detail);
+    }
+
+    // 書式 → 付加情報 with the case's lines chosen.
+    void chooseLines()
+    {
+        const std::vector<const char *> chosen = GetParam().lines;
+        form.ExecDialog = [&chosen](QDialog &D) {
+            for (int i = 0; i < 4; ++i) {
+                const bool shown = i < int(chosen.size());
+                D.findChild<QCheckBox *>(QStringLiteral("ckbAddition%1").arg(i + 1))->setChecked(shown);
+                auto *combo = D.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
+                if (!shown)
+                    continue;
+                if (*chosen[size_t(i)]) {
+                    combo->setCurrentIndex(combo->findText(QString::fromUtf8(chosen[size_t(i)])));
+                } else {
+                    combo->setCurrentIndex(-1);
+                    combo->setEditText(QString::fromUtf16(kFreeText));
+                }
+            }
+            return int(QDialog::Accepted);
+        };
+        form.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+    }
+
+    // The items the piece prints besides Line.
+    std::vector<int> others(int Line)
+    {
+        std::vector<int> out;
+        const TLayoutDocument &d = form.Document();
+        for (size_t i = 0; i < d.Items.size(); ++i)
+            if (int(i) != Line && d.Items[i]->IsVisible() && d.OnPrintedSide(i))
+                out.push_back(int(i));
+        return out;
+    }
+
+    SampleBook book;
+    FakeHost host{book.table};
+    TLabelForm form{nullptr, host};
+    std::vector<int> lines;
+};
+
+TEST_P(AdditionLines, standOnThePieceClearOfEverythingThatPrints)
+{
+    const TLayoutDocument &d = form.Document();
+    const QRectF piece(QPointF(0, 0), QSizeF(d.Format.Width / 10.0, d.Format.Height / 10.0));
+    for (const int line : lines) {
+        const QRectF box = mmOf(d.Items[size_t(line)]->GetRect());
+        EXPECT_TRUE(piece.adjusted(1.0, 1.0, -1.0, -1.0).contains(box))
+            << "line " << line << " at " << box.left() << "," << box.top() << " - " << box.right() << ","
+            << box.bottom() << " mm leaves the piece";
+        for (const int other : others(line)) {
+            const QRectF o = mmOf(d.Items[size_t(other)]->GetRect());
+            if (d.Items[size_t(other)]->GetKind() == TDrawRectKind::Barcode) {
+                EXPECT_GE(distance(box, o), kBarsClearMm) << "line " << line << " beside the bars";
+            } else {
+                const QRectF common = box.intersected(o);
+                EXPECT_TRUE(common.width() <= 1e-9 || common.height() <= 1e-9)
+                    << "line " << line << " over item " << other;
+            }
+        }
+    }
+}
+
+TEST_P(AdditionLines, printAtAReadableSize)
+{
+    const TLayoutDocument &d = form.Document();
+    for (size_t k = 0; k < lines.size(); ++k) {
+        auto &line = static_cast<TAdditionRect &>(*d.Items[size_t(lines[k])]);
+        // 6 points, or the line's own size where the paper makes it smaller;
+        // the printer's dots round the size down by up to a twentieth of a mm.
+        const double own = std::abs(line.GetHeight()) * 25.4 / 96;
+        const double readable = std::min(6.0 / 72 * 25.4, own) - 0.05;
+        line.Rebuild(false);
+        const auto ops = line.GetMetafile().TextOps();
+        ASSERT_EQ(ops.size(), 1u) << "line " << k << " prints nothing";
+        const double em = std::abs(ops.front()->Font.Height) * 25.4 / kDpi;
+        EXPECT_GE(em, readable) << "line " << k << " at " << em << " mm";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryLabelAndCard, AdditionLines, ::testing::ValuesIn(everyLabelAndCard()),
+                         [](const auto &Info) { return Info.param.name; });
+
+// A frame that gave up room to the lines takes it back when the step is
+// undone (the detailed 12-sheet label has no free room for a line).
+TEST(AdditionLinesUndo, framesShortenedForTheLinesComeBackWithUndo)
+{
+    QDir().mkpath(DataRoot);
+    SampleBook book;
+    FakeHost host{book.table};
+    TLabelForm form{nullptr, host};
+    TLabelGrid grid;
+    form.SetLayout(14, catalogueFormat(14, &grid), grid);
+    form.ExecDialog = [](QDialog &D) {
+        D.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
+        return int(QDialog::Accepted);
+    };
+    form.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    std::vector<TPageRect> frames;
+    for (const auto &item : form.Document().Items)
+        frames.push_back(item->GetRect());
+    form.ExecDialog = [](QDialog &D) {
+        D.findChild<QCheckBox *>(QStringLiteral("ckbAddition1"))->setChecked(true);
+        auto *combo = D.findChild<QComboBox *>(QStringLiteral("cbxAddition1"));
+        combo->setCurrentIndex(combo->findText(QStringLiteral("TEL")));
+        return int(QDialog::Accepted);
+    };
+    form.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+    bool shortened = false;
+    for (size_t i = 0; i < frames.size(); ++i)
+        shortened = shortened || !(form.Document().Items[i]->GetRect() == frames[i]);
+    ASSERT_TRUE(shortened) << "no frame gave up room";
+    form.findChild<QAction *>(QStringLiteral("actUndo"))->trigger();
+    ASSERT_EQ(form.Document().Items.size(), frames.size());
+    for (size_t i = 0; i < frames.size(); ++i)
+        EXPECT_EQ(form.Document().Items[i]->GetRect(), frames[i]) << "item " << i;
+}
+
+} // namespace
