@@ -1715,19 +1715,25 @@ bool TListPrint::PrintList()
     // The records are taken now, in the list's order: nothing that happens
     // while the pages are painted can put another record under a row.
     const std::vector<qint32> records = TakeRecords();
-    if (records.empty() || m_list->Model()->Table() == nullptr)
+    if (m_list->Model()->Table() == nullptr)
         return false;
+    if (records.empty()) {
+        tell(this, ListPrintNoDataMessage, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QProgressDialog progress(QStringLiteral("印刷しています..."), QStringLiteral("キャンセル"), 0,
                              static_cast<int>(records.size()), this);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(500);
     TTable &table = *m_list->Model()->Table();
-    // The reader holds the book for reading while it lives: it ends with the
-    // run, before any box waits for the user. Each page's records are read
-    // as the page is drawn, so the sheet shows what the book holds then: a
-    // record saved since the question prints as saved, one deleted since
-    // is left out and the records after it move up.
+    // The reader holds the book for reading while it reads: it gives it
+    // back before the pages read are painted and ends with the run, before
+    // any box waits for the user. Each page's records are read as the page
+    // is drawn (all of them first when the pages print their count), so the
+    // sheet shows what the book holds then: a record saved since the
+    // question prints as saved, one deleted since is left out and the
+    // records after it move up.
     std::optional<TListRowReader> reader(std::in_place, table, job, GroupNames, DataPath);
     const TListPrintResult result = ::PrintList(
         *m_printer, job, records, [&](qint32 recNo) { return reader->Fetch(recNo); },
@@ -1737,12 +1743,19 @@ bool TListPrint::PrintList()
                 progress.setMaximum(total);
             progress.setValue(done);
             return !progress.wasCanceled();
-        });
+        },
+        [&] { reader->Release(); });
     reader.reset();
     progress.reset();
     QApplication::restoreOverrideCursor();
     if (!result.Error.isEmpty()) {
         tell(this, result.Error, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // Every record deleted since the list was taken: nothing was printed,
+    // and an earlier PDF of that name is as it was.
+    if (result.NoneLeft) {
+        tell(this, ListPrintNoDataMessage, MB_OK | MB_ICONINFORMATION);
         return false;
     }
     if (result.Cancelled)

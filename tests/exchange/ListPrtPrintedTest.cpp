@@ -9,10 +9,12 @@
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtPreview.h"
 #include "platform/Cp932.h"
+#include "support/FileHelpers.h"
 #include "support/OtherHandle.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QDateEdit>
 #include <QFile>
 #include <QLabel>
@@ -29,6 +31,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <functional>
 #include <map>
 
 namespace {
@@ -147,6 +150,70 @@ protected:
         for (int row = 0; row < list->GetRowCount(); ++row)
             rows.push_back(list->GetRowRecNo(row));
         return w;
+    }
+
+    // A book of records for the columns No. (4), name (16) and address
+    // (24), every shown row chosen: count(records a page holds) records,
+    // each record's name by its number, and the list's records in its order.
+    TListPrint *openRecords(const std::function<int(int)> &count, std::map<qint32, QString> &names,
+                            std::vector<qint32> &rows)
+    {
+        const auto nameOf = [](int i) { return QStringLiteral("利用者%1").arg(i, 3, 10, QLatin1Char('0')); };
+        const auto person = [&nameOf](int i) {
+            return TPerson{nameOf(i), QStringLiteral("東京都"), QStringLiteral("港区芝%1").arg(i), {}};
+        };
+        addPeople({person(1)});
+        TListPrint *w = open();
+        if (w == nullptr)
+            return nullptr;
+        w->bbtnAllDelete->click();
+        setItem(w, 1, 4);
+        setItem(w, 19, 16);
+        setItem(w, 11, 24);
+        w->UpdatePageCapacity();
+        std::vector<TPerson> more;
+        for (int i = 2; i <= count(w->RecordsPerPage()); ++i)
+            more.push_back(person(i));
+        addPeople(more);
+        list->RefreshList(false, true, true);
+        w->rbAll->click();
+        for (int i = 1; i <= count(w->RecordsPerPage()); ++i)
+            names[i] = nameOf(i);
+        for (int row = 0; row < list->GetRowCount(); ++row)
+            rows.push_back(list->GetRowRecNo(row));
+        return w;
+    }
+
+    // The files of the data folder, hidden ones too.
+    static QStringList dataFiles()
+    {
+        return QDir(DataPath).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+
+    // The sheet's pages, without the empty tail pdftotext leaves.
+    QStringList pages() const
+    {
+        QStringList all = sheet().split(QLatin1Char('\f'));
+        while (!all.isEmpty() && all.last().trimmed().isEmpty())
+            all.removeLast();
+        return all;
+    }
+
+    // As another program deletes records, on a handle of its own. The reason
+    // when the book refused.
+    static QString deleteElsewhere(const std::vector<qint32> &deleted)
+    {
+        try {
+            OtherHandle handle(*DMMurven19->AdrsTable());
+            for (const qint32 recNo : deleted) {
+                if (!handle.table.FindKey({QVariant(recNo)}))
+                    return QStringLiteral("no record %1").arg(recNo);
+                handle.table.Delete();
+            }
+        } catch (const ETableError &e) {
+            return e.Message();
+        }
+        return {};
     }
 
     // As another program saves: one record renamed, another deleted, on a
@@ -515,3 +582,108 @@ TEST_F(ListPrintPrintedTest, thePreviewCountsTheTextsItsPageClips)
     w->edtSize->setValue(16);
     EXPECT_EQ(w->Preview()->lblCutColumns->text(), QString());
 }
+
+// ---- Records deleted while the run prints ---------------------------------------
+
+struct DeletedCase {
+    const char *name;
+    int pageType;          // the page number's form; 3 prints the count
+    const char *pageText;  // what the first page's number reads
+};
+
+class ListPrintDeletedRecords : public ListPrintPrintedTest, public ::testing::WithParamInterface<DeletedCase>
+{
+};
+
+// One record more than a page holds, and another program deletes five of
+// them while the question waits: the rows left fill the first page, numbered
+// 1 on without a gap, and no second page of headings alone follows; where
+// the page number carries the count, it counts the one page printed.
+TEST_P(ListPrintDeletedRecords, fiveDeletedWhileTheQuestionWaitsLeaveNoPageOfHeadingsAlone)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const DeletedCase &c = GetParam();
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openRecords([](int perPage) { return perPage + 1; }, names, rows);
+    ASSERT_NE(w, nullptr);
+    const int perPage = w->RecordsPerPage();
+    ASSERT_GE(perPage, 10);
+    ASSERT_EQ(static_cast<int>(rows.size()), perPage + 1);
+    ASSERT_EQ(w->PageCount(), 2);
+    w->cbxPageType->setCurrentIndex(c.pageType);
+    // The first, one in the middle, the last of the first page and the two
+    // after it.
+    const std::vector<qint32> deleted{rows[0], rows[static_cast<std::size_t>(perPage / 2)],
+                                      rows[static_cast<std::size_t>(perPage - 1)],
+                                      rows[static_cast<std::size_t>(perPage)], rows[1]};
+    QString refused = QStringLiteral("the question was not asked");
+    boxes.whileShown([&](const TMessageBoxRequest &box) {
+        if (box.text == kQuestion)
+            refused = deleteElsewhere(deleted);
+    });
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    EXPECT_EQ(refused, QString());
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("一覧表の印刷が完了しました  "));
+
+    const QStringList sheets = pages();
+    ASSERT_EQ(sheets.size(), 1) << sheet().toStdString();
+    const QString &page = sheets.first();
+    int k = 0;
+    for (const qint32 recNo : rows) {
+        if (std::find(deleted.begin(), deleted.end(), recNo) != deleted.end()) {
+            EXPECT_FALSE(page.contains(names[recNo])) << names[recNo].toStdString();
+            continue;
+        }
+        const QRegularExpression line(
+            QStringLiteral("^\\s*%1\\s+%2(\\s|$)").arg(k + 1).arg(QRegularExpression::escape(names[recNo])),
+            QRegularExpression::MultilineOption);
+        EXPECT_TRUE(line.match(page).hasMatch()) << (k + 1) << " " << names[recNo].toStdString() << " not in:\n"
+                                                 << page.toStdString();
+        ++k;
+    }
+    EXPECT_EQ(k, perPage - 4);
+    EXPECT_TRUE(page.contains(QString::fromUtf8(c.pageText))) << page.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(PageForms, ListPrintDeletedRecords,
+                         ::testing::Values(DeletedCase{"pageNumberAlone", 0, "Page. 1"},
+                                           DeletedCase{"pageNumberWithTheCount", 3, "Page. 1 / 1"},
+                                           DeletedCase{"japaneseFormWithTheCount", 5, "1 / 1 ページ"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Every record deleted by another program while the question waits: nothing
+// is printed, the user is told so instead of that the print is done, and the
+// earlier PDF of that name stays as it was, with nothing left beside it.
+TEST_F(ListPrintPrintedTest, everyRecordDeletedWhileTheQuestionWaitsPrintsNothingAndSaysSo)
+{
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openRecords([](int) { return 3; }, names, rows);
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(rows.size(), 3U);
+    const QByteArray earlier("%PDF-1.4 last month's list\n%%EOF\n");
+    writeBytes(pdf(), earlier);
+    // The file is there: the user confirms it in the save dialog.
+    w->ChoosePdfFile = [this](QWidget *, const QString &) { return pdf(); };
+    const QStringList before = dataFiles();
+    QString refused = QStringLiteral("the question was not asked");
+    boxes.whileShown([&](const TMessageBoxRequest &box) {
+        if (box.text == kQuestion)
+            refused = deleteElsewhere(rows);
+    });
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    EXPECT_EQ(refused, QString());
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown().first().text, kQuestion);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷するデータがありません  "));
+    EXPECT_EQ(fileBytes(pdf()), earlier);
+    EXPECT_EQ(dataFiles(), before);
+}
+
