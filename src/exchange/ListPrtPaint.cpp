@@ -683,7 +683,7 @@ int ListPrintHalfWidthLength(const QString &text)
 }
 
 TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room, const std::vector<TListPrintItem> &items,
-                                      const std::vector<int> &needs)
+                                      const std::vector<int> &needs, bool widen)
 {
     std::vector<int> floor;
     std::vector<int> used;
@@ -713,6 +713,40 @@ TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room, const
     // then the widest columns.
     giveWay([&](std::size_t i) { return columns[i].ItemSize - used[i]; });
     giveWay([&](std::size_t i) { return columns[i].ItemSize > floor[i] ? columns[i].ItemSize : 0; });
+    if (!widen)
+        return columns;
+    // The texts cut at their column's edge get, one character at a time to
+    // the column that lacks the most (the leftmost of equals), the room the
+    // page has left, then the room other columns' texts leave unused, the
+    // most unused first.
+    constexpr int widest = 999;
+    for (;;) {
+        std::size_t most = columns.size();
+        int lacking = 0;
+        for (std::size_t i = 0; i < columns.size() && i < needs.size(); ++i) {
+            const int lacks = std::min(needs[i], widest) - columns[i].ItemSize;
+            if (lacks > lacking) {
+                most = i;
+                lacking = lacks;
+            }
+        }
+        if (most == columns.size())
+            break;
+        if (total < room) {
+            ++columns[most].ItemSize;
+            ++total;
+            continue;
+        }
+        std::size_t spare = columns.size();
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i].ItemSize > used[i] &&
+                (spare == columns.size() || columns[i].ItemSize - used[i] > columns[spare].ItemSize - used[spare]))
+                spare = i;
+        if (spare == columns.size())
+            break;
+        --columns[spare].ItemSize;
+        ++columns[most].ItemSize;
+    }
     return columns;
 }
 

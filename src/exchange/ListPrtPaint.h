@@ -107,9 +107,14 @@ struct TListPrintColumnFit {
 // way, one character at a time. None becomes narrower than its header
 // caption. When even that does not fit, every column that can give way is at
 // its narrowest and the rest is left to the right limit.
+// With widen, the columns whose texts need more than they have then get,
+// one character at a time to the one that lacks the most, the room the page
+// has left (a wide sheet), then the room other columns' texts leave unused,
+// until each has what it needs or no room is left: an address longer than
+// its item's width prints whole where the sheet has room for it.
 [[nodiscard]] TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room,
                                                     const std::vector<TListPrintItem> &items,
-                                                    const std::vector<int> &needs = {});
+                                                    const std::vector<int> &needs = {}, bool widen = true);
 // For each chosen column, the half-width characters (units of W) its widest
 // text among rows takes on the page, rounded up; item 1 is measured by the
 // largest running number from firstNumber.

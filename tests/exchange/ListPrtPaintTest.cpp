@@ -607,7 +607,26 @@ INSTANTIATE_TEST_SUITE_P(
                 {{19, 14, 0}, {11, 50, 0}},
                 54,
                 {14, 40},
-                {20, 60}}),
+                {20, 60}},
+        // A wide sheet: the room left goes to the texts longer than their
+        // columns, no more than they need, the one lacking most first.
+        FitCase{"spareRoomGoesToTheTextsThatNeedIt", {{19, 14, 0}, {11, 50, 0}}, 100, {14, 60}, {10, 60}},
+        FitCase{"textsGetNoMoreThanTheyNeed", {{19, 14, 0}, {11, 50, 0}}, 200, {20, 60}, {20, 60}},
+        FitCase{"theTextLackingMostIsWidenedFirst", {{19, 14, 0}, {11, 50, 0}}, 66, {14, 52}, {20, 60}},
+        FitCase{"widensUpToTheLastCharacterOfRoom", {{19, 14, 0}, {11, 50, 0}}, 74, {14, 60}, {10, 60}},
+        // The room a column's texts leave unused goes to a text cut at its
+        // edge, the most unused first; a column whose texts are unknown
+        // keeps its width.
+        FitCase{"unusedRoomGoesToTheTextsThatNeedIt",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}},
+                114,
+                {14, 60, 40},
+                {10, 60, 1}},
+        FitCase{"aColumnOfUnknownTextsGivesNothing",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}},
+                114,
+                {10, 54, 50},
+                {10, 60}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ListPrtTexts, halfWidthLengthCountsACharacterBeyondTheBmpOnce)

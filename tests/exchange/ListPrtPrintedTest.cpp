@@ -5,10 +5,12 @@
 #include "addressbook/BookFixture.h"
 #include "addressbook/TableBook.h"
 #include "core/AppSub.h"
+#include "core/Env.h"
 #include "core/Inquiry.h"
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtPreview.h"
 #include "platform/Cp932.h"
+#include "platform/IniFile.h"
 #include "support/FileHelpers.h"
 #include "support/OtherHandle.h"
 
@@ -687,3 +689,139 @@ TEST_F(ListPrintPrintedTest, everyRecordDeletedWhileTheQuestionWaitsPrintsNothin
     EXPECT_EQ(dataFiles(), before);
 }
 
+// ---- The last layout on another page ---------------------------------------------
+
+enum class LastLayout : std::uint8_t {
+    Saved,          // saved by this version: the file says the widths were fitted
+    EarlierVersion, // saved by a version that did not say
+    EditedByHand,   // a width typed by the user before it was saved
+};
+
+struct LandscapeCase {
+    const char *name;
+    LastLayout last;
+};
+
+class ListPrintLastLayout : public ListPrintPrintedTest, public ::testing::WithParamInterface<LandscapeCase>
+{
+protected:
+    // Fifteen addresses of 36 to 82 half-width characters.
+    static std::vector<TPerson> fifteen()
+    {
+        const QStringList towns{QStringLiteral("千代田区永田町一丁目"), QStringLiteral("札幌市中央区北一条西二丁目"),
+                                QStringLiteral("大阪市北区梅田三丁目"), QStringLiteral("名古屋市中区三の丸三丁目")};
+        const QStringList rooms{QString(), QStringLiteral("第二郵便ハウス五〇一号室"),
+                                QStringLiteral("グランドメゾン永田町ウエストタワー二十一階"), QStringLiteral("別館")};
+        std::vector<TPerson> people;
+        for (int i = 0; i < 15; ++i)
+            people.push_back({QStringLiteral("顧客%1").arg(i + 1), QStringLiteral("東京都"), towns[i % 4],
+                              QStringLiteral("%1番%2号").arg(i + 1).arg(i % 3 + 1) + rooms[(i / 2) % 4]});
+        return people;
+    }
+    static QString addressOf(const TPerson &p) { return p.Tdfkn + p.Adrs1 + p.Adrs2; }
+};
+
+// After a restart the last layout is applied; the user turns the sheet to
+// 横 in the window. Widths the window fitted follow the wide sheet, and every
+// address prints whole; widths the user typed stay as they were.
+TEST_P(ListPrintLastLayout, turnedToLandscapeAfterARestart)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const LandscapeCase &c = GetParam();
+    const std::vector<TPerson> people = fifteen();
+    addPeople(people);
+    int longest = 0;
+    for (const TPerson &p : people)
+        longest = std::max(longest, ListPrintHalfWidthLength(addressOf(p)));
+
+    // The first session: the first layout on portrait A4, saved.
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("アドレス帳一覧のレイアウト"));
+    TListPrintColumns portrait = w->ColumnEditor().Columns();
+    const auto address = std::find_if(portrait.begin(), portrait.end(),
+                                      [](const TListPrintColumn &col) { return col.ItemNo == 11; });
+    ASSERT_NE(address, portrait.end());
+    // Portrait cuts the longer addresses.
+    ASSERT_LT(address->ItemSize, longest);
+    if (c.last == LastLayout::EditedByHand) {
+        const auto at = static_cast<std::size_t>(address - portrait.begin());
+        const int typed = address->ItemSize - 2;
+        w->lbxDest->setCurrentRow(static_cast<int>(at));
+        w->edtSize->setFocus();
+        w->edtSize->selectAll();
+        QTest::keyClicks(w->edtSize, QString::number(typed));
+        QTest::keyClick(w->edtSize, Qt::Key_Tab);
+        portrait = w->ColumnEditor().Columns();
+        ASSERT_EQ(portrait[at].ItemSize, typed);
+    }
+    w->btnSave->click();
+    ASSERT_EQ(boxes.count(), 0) << boxes.last().text.toStdString();
+    // An earlier version narrowed the first layout only, and its settings
+    // do not say that it did.
+    TListPrintColumns earlier;
+    if (c.last == LastLayout::EarlierVersion) {
+        TListPrintJob job = w->CollectLayout();
+        for (TListPrintColumn &col : job.Columns)
+            col.ItemSize = job.Items[static_cast<std::size_t>(col.ItemNo)].Width;
+        const TListPageMetrics m = MeasureListPage(job.Layout, w->PrinterInfo());
+        std::vector<QStringList> texts;
+        for (const qint32 recNo : w->TakeRecords())
+            texts.push_back(w->FetchRow(job, recNo).value());
+        earlier = FitListPrintColumns(job.Columns,
+                                      ListPrintColumnRoom(job.Layout, m, static_cast<int>(job.Columns.size())),
+                                      job.Items, ListPrintTextNeeds(job, m, texts, 1), false);
+        ASSERT_NE(earlier, portrait);
+    }
+    delete window.data();
+    if (c.last == LastLayout::EarlierVersion) {
+        TMemIniFile ini(SettingsFileName());
+        ASSERT_TRUE(ini.ValueExists(ListPrintLayoutSection, QStringLiteral("ItemSizeFitted")));
+        ini.DeleteKey(ListPrintLayoutSection, QStringLiteral("ItemSizeFitted"));
+        ini.WriteString(ListPrintLayoutSection, QStringLiteral("ItemSize"), JoinListPrintColumns(earlier).ItemSize);
+        ASSERT_TRUE(ini.UpdateFile());
+        portrait = earlier;
+    }
+
+    // The restart: a new window over the same settings.
+    action("actListPrint")->trigger();
+    window = list->findChild<TListPrint *>();
+    ASSERT_FALSE(window.isNull());
+    w = window;
+    ASSERT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("前回のレイアウト"));
+    // The earlier version's widths are the window's: fitted anew to the
+    // page as it is fitted now.
+    if (c.last != LastLayout::EarlierVersion) {
+        ASSERT_EQ(w->ColumnEditor().Columns(), portrait);
+    }
+    ASSERT_EQ(w->lblOrientation->text(), QStringLiteral("縦"));
+    w->ExecPrinterDialog = [](QPrinter &chosen) {
+        chosen.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    };
+    w->bbtnPrinter->click();
+    ASSERT_EQ(w->lblOrientation->text(), QStringLiteral("横"));
+    if (c.last == LastLayout::EditedByHand) {
+        EXPECT_EQ(w->ColumnEditor().Columns(), portrait);
+        return;
+    }
+    const TListPrintColumns landscape = w->ColumnEditor().Columns();
+    ASSERT_EQ(landscape.size(), portrait.size());
+    for (std::size_t i = 0; i < landscape.size(); ++i)
+        EXPECT_EQ(landscape[i].ItemNo, portrait[i].ItemNo) << i;
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 2) << boxes.shown().first().text.toStdString();
+    ASSERT_EQ(boxes.shown().first().text, kQuestion) << boxes.shown().first().text.toStdString();
+    const QString text = sheet();
+    for (const TPerson &p : people)
+        EXPECT_TRUE(text.contains(addressOf(p))) << addressOf(p).toStdString() << " not in:\n" << text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Restart, ListPrintLastLayout,
+                         ::testing::Values(LandscapeCase{"savedByThisVersion", LastLayout::Saved},
+                                           LandscapeCase{"savedByAnEarlierVersion", LastLayout::EarlierVersion},
+                                           LandscapeCase{"widthTypedByTheUser", LastLayout::EditedByHand}),
+                         [](const auto &info) { return std::string(info.param.name); });
