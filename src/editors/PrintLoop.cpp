@@ -331,7 +331,9 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &Start, co
     // The batches in the order the run takes them, each from the piece
     // whose record leaves the one before (each copy takes the records
     // again); the next one is read while this one prints, on a worker
-    // where the source allows it.
+    // where the source allows it, and read again at its first piece when
+    // the book changed since: a record deleted or changed while the pieces
+    // before it print prints as the book holds it when its batch begins.
     struct TBatch {
         int FirstPiece;
         qsizetype FirstRecord;
@@ -344,11 +346,19 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &Start, co
             batches.push_back({int(i), first});
         }
     const TRecordSource &source = m_source;
+    // A batch's records and the book's version they were read at.
+    struct TRead {
+        QList<std::optional<TAddressText>> Records;
+        qint64 Version = 0;
+    };
     auto readBatch = [&RecNos, &source](qsizetype First) {
         const qsizetype count = std::min<qsizetype>(kRecordBatch, RecNos.size() - First);
-        return source ? source.ReadMany(RecNos.mid(First, count)) : QList<std::optional<TAddressText>>(count);
+        TRead read;
+        read.Records = source ? source.ReadMany(RecNos.mid(First, count), &read.Version)
+                              : QList<std::optional<TAddressText>>(count);
+        return read;
     };
-    std::future<QList<std::optional<TAddressText>>> ahead;
+    std::future<TRead> ahead;
     size_t nextBatch = 0;
     QList<std::optional<TAddressText>> batch;
     qsizetype batchFirst = 0;
@@ -366,7 +376,16 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &Start, co
             // A record the book cannot read stops the run with the reason:
             // its piece would print blank and the run pass for done.
             try {
-                batch = ahead.valid() ? ahead.get() : readBatch(batchFirst);
+                TRead read;
+                if (ahead.valid()) {
+                    read = ahead.get();
+                    const qint64 now = source.Version();
+                    if (now < 0 || now != read.Version)
+                        read = readBatch(batchFirst);
+                } else {
+                    read = readBatch(batchFirst);
+                }
+                batch = std::move(read.Records);
                 if (++nextBatch < batches.size() && source.ReadsAhead())
                     ahead = std::async(std::launch::async, readBatch, batches[nextBatch].FirstRecord);
             } catch (const ETableError &e) {

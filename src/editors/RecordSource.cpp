@@ -3,11 +3,14 @@
 #include "core/Inquiry.h"
 #include "platform/Table.h"
 
-QList<std::optional<TAddressText>> TRecordSource::ReadMany(const QList<qint32> &RecNos) const
+QList<std::optional<TAddressText>> TRecordSource::ReadMany(const QList<qint32> &RecNos, qint64 *Version) const
 {
     QList<std::optional<TAddressText>> records;
     records.reserve(RecNos.size());
     auto readAll = [&] {
+        // Inside the read: the version of the state the records come from.
+        if (Version)
+            *Version = this->Version();
         for (const qint32 recNo : RecNos)
             records.append(m_read ? m_read(recNo) : std::nullopt);
     };
@@ -49,8 +52,7 @@ TRecordSource TableRecordSource(TTable &Table)
 
 TRecordSource TableRecordSource(std::shared_ptr<TTable> Table)
 {
-    TRecordSource source([Table](qint32 RecNo) { return readRecord(*Table, RecNo); },
-                         [Table](const std::function<void()> &Read) { holdRead(*Table, Read); });
-    source.SetReadsAhead(true);
-    return source;
+    return TRecordSource([Table](qint32 RecNo) { return readRecord(*Table, RecNo); },
+                         [Table](const std::function<void()> &Read) { holdRead(*Table, Read); },
+                         [Table] { return Table->DataVersion(); });
 }

@@ -27,35 +27,46 @@ public:
     using TRead = std::function<std::optional<TAddressText>(qint32 RecNo)>;
     // Calls its argument inside one read of the book.
     using THold = std::function<void(const std::function<void()> &Read)>;
+    // The book's version: a number that changes whenever another handle
+    // writes the book (TTable::DataVersion).
+    using TVersion = std::function<qint64()>;
 
     TRecordSource() = default;
     // Any reader of one record; without Hold each record is read on its own.
     template <typename F>
         requires(!std::is_same_v<std::remove_cvref_t<F>, TRecordSource> &&
                  std::is_invocable_r_v<std::optional<TAddressText>, F &, qint32>)
-    TRecordSource(F Read, THold Hold = {}) : m_read(std::move(Read)), m_hold(std::move(Hold))
+    TRecordSource(F Read, THold Hold = {}, TVersion Version = {})
+        : m_read(std::move(Read)), m_hold(std::move(Hold)), m_version(std::move(Version))
     {}
 
     // True when its batches may be read on another thread while the run
-    // paints (a handle nothing else uses); a source over a shared handle
-    // (the main list's) is read where the run runs.
-    [[nodiscard]] bool ReadsAhead() const { return m_readsAhead; }
-    void SetReadsAhead(bool On) { m_readsAhead = On; }
+    // paints: a handle nothing else uses, whose version tells whether the
+    // book changed since a batch was read (the run then reads it again). A
+    // source over a shared handle (the main list's) is read where the run
+    // runs.
+    [[nodiscard]] bool ReadsAhead() const { return bool(m_version); }
+    // The book's version now; 0 for a source without one, -1 when the book
+    // cannot tell.
+    [[nodiscard]] qint64 Version() const { return m_version ? m_version() : 0; }
 
     explicit operator bool() const { return bool(m_read); }
     std::optional<TAddressText> operator()(qint32 RecNo) const { return m_read(RecNo); }
     // The records in the order given; an error of any stops the batch.
-    [[nodiscard]] QList<std::optional<TAddressText>> ReadMany(const QList<qint32> &RecNos) const;
+    // Version, when given, receives the book's version they were read at.
+    [[nodiscard]] QList<std::optional<TAddressText>> ReadMany(const QList<qint32> &RecNos,
+                                                               qint64 *Version = nullptr) const;
 
 private:
     TRead m_read;
     THold m_hold;
-    bool m_readsAhead = false;
+    TVersion m_version;
 };
 
 // The records of an open address table, read quietly by RecNo and decoded
 // once (AddressTextOf); a batch under one read of the file.
 [[nodiscard]] TRecordSource TableRecordSource(TTable &Table);
 // The same over a handle of the run's own, which lives as long as the
-// source; nothing else uses it, so a run reads its batches ahead.
+// source; nothing else uses it, so a run reads its batches ahead, and reads
+// a batch again when the book changed since it was read ahead.
 [[nodiscard]] TRecordSource TableRecordSource(std::shared_ptr<TTable> Table);

@@ -282,9 +282,9 @@ TListPrint::TListPrint(TAddressList *list)
     m_showing = false;
     // The rows the first layout was just narrowed to are the list's still:
     // they are not read a second time.
-    const std::vector<int> readFor = m_listLayoutRowsOf;
+    auto readFor = std::move(m_fitRows);
     UpdateDataRange();
-    m_listLayoutRowsOf = readFor;
+    m_fitRows = std::move(readFor);
     UpdatePageCapacity();
     ShowPage(0);
 }
@@ -1166,8 +1166,13 @@ void TListPrint::loadTemplates()
     m_customFileNotWhole = notWhole > 0;
     m_custom.insert(m_custom.begin(), TListPrintTemplate{kListLayout, listLayoutColumns()});
     m_hasPreviousLayout = !m_settings.Columns.empty();
-    if (m_hasPreviousLayout)
+    if (m_hasPreviousLayout) {
+        // A file of an earlier version does not say whether the widths were
+        // fitted: those the window would give them are taken as its own.
+        m_previousFitted = m_settings.ColumnsFitted ? *m_settings.ColumnsFitted
+                                                    : widthsOfTheWindow(m_settings.Columns);
         m_custom.insert(m_custom.begin(), TListPrintTemplate{kPreviousLayout, m_settings.Columns});
+    }
     fillTemplateTypes(m_custom.empty() ? 0 : 1);
 }
 
@@ -1319,30 +1324,65 @@ void TListPrint::deleteTemplate()
     fillTemplateNames();
 }
 
-TListPrintColumns TListPrint::listLayoutColumns() const
+TListPrintColumns TListPrint::fitToPage(TListPrintColumns columns, bool widen) const
 {
-    std::vector<int> shown;
-    for (int i = 0; i < m_list->GetColumnCount(); ++i)
-        shown.push_back(m_list->GetColumnDefIndex(i));
-    // The main list's columns at their items' widths are far wider than a
-    // sheet: they are narrowed to the page the layout is offered on, so that
-    // a first list prints every column, the name among them. The room the
-    // texts of the main list's rows leave unused goes first: a column a new
-    // user has not filled in gives way to the address.
+    // The columns at their items' widths are often wider than a sheet: they
+    // are narrowed to the page they are offered on, so that a list prints
+    // every column, the name among them. The room the texts of the main
+    // list's rows leave unused goes first: a column a new user has not
+    // filled in gives way to the address; room a wide sheet has left goes
+    // to the texts that need it.
+    for (TListPrintColumn &c : columns)
+        if (c.ItemNo >= 0 && c.ItemNo < static_cast<int>(m_items.size()))
+            c.ItemSize = std::clamp(m_items[static_cast<std::size_t>(c.ItemNo)].Width, 1, 999);
     TListPrintJob job = CollectLayout();
-    job.Columns = ListLayoutColumns(shown);
+    job.Columns = std::move(columns);
     const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_printer);
     std::vector<int> items;
     for (const TListPrintColumn &c : job.Columns)
         items.push_back(c.ItemNo);
     items.push_back(job.Layout.IgnoreTdfkn ? 1 : 0);
-    if (items != m_listLayoutRowsOf) {
-        m_listLayoutRows = fetchRows(job, TakeListPrintRecords(*m_list, 2, 0, 0));
-        m_listLayoutRowsOf = items;
+    auto rows = m_fitRows.find(items);
+    if (rows == m_fitRows.end()) {
+        // The first layout and the last one: no more sets are kept.
+        if (m_fitRows.size() >= 2)
+            m_fitRows.clear();
+        rows = m_fitRows.emplace(items, fetchRows(job, TakeListPrintRecords(*m_list, 2, 0, 0))).first;
     }
     return FitListPrintColumns(job.Columns,
                                ListPrintColumnRoom(job.Layout, metrics, static_cast<int>(job.Columns.size())), m_items,
-                               ListPrintTextNeeds(job, metrics, m_listLayoutRows, 1));
+                               ListPrintTextNeeds(job, metrics, rows->second, 1), widen);
+}
+
+TListPrintColumns TListPrint::listLayoutColumns() const
+{
+    std::vector<int> shown;
+    for (int i = 0; i < m_list->GetColumnCount(); ++i)
+        shown.push_back(m_list->GetColumnDefIndex(i));
+    return fitToPage(ListLayoutColumns(shown));
+}
+
+bool TListPrint::fittedTemplate(int index) const
+{
+    if (index == (m_hasPreviousLayout ? 1 : 0))
+        return true;
+    return index == 0 && m_hasPreviousLayout && m_previousFitted;
+}
+
+bool TListPrint::columnsFitted() const
+{
+    return m_templateTypeIndex == 1 && fittedTemplate(m_templateNameIndex) &&
+           m_templateNameIndex < static_cast<int>(m_custom.size()) &&
+           m_columns.Columns() == m_custom[static_cast<std::size_t>(m_templateNameIndex)].Columns;
+}
+
+bool TListPrint::widthsOfTheWindow(const TListPrintColumns &columns) const
+{
+    const bool defaults = std::all_of(columns.begin(), columns.end(), [this](const TListPrintColumn &c) {
+        return c.ItemNo >= 0 && c.ItemNo < static_cast<int>(m_items.size()) &&
+               c.ItemSize == m_items[static_cast<std::size_t>(c.ItemNo)].Width;
+    });
+    return defaults || columns == fitToPage(columns) || columns == fitToPage(columns, false);
 }
 
 void TListPrint::UpdateListLayoutTemplate()
@@ -1359,20 +1399,22 @@ void TListPrint::UpdateListLayoutTemplate()
 
 void TListPrint::refitListLayoutTemplate()
 {
-    const int at = m_hasPreviousLayout ? 1 : 0;
-    if (at >= static_cast<int>(m_custom.size()))
-        return;
-    TListPrintColumns &builtIn = m_custom[static_cast<std::size_t>(at)].Columns;
-    TListPrintColumns fitted = listLayoutColumns();
-    if (fitted == builtIn)
-        return;
-    // Applied and not edited since: the columns follow the new page. Columns
-    // the user changed stay as they are.
-    const bool follow = m_templateTypeIndex == 1 && m_templateNameIndex == at && m_columns.Columns() == builtIn;
-    builtIn = std::move(fitted);
-    if (follow) {
-        m_templateNameIndex = -1;
-        templateNameClicked();
+    for (int at = 0; at < builtInCount() && at < static_cast<int>(m_custom.size()); ++at) {
+        if (!fittedTemplate(at))
+            continue;
+        TListPrintColumns &builtIn = m_custom[static_cast<std::size_t>(at)].Columns;
+        TListPrintColumns fitted = at == 0 && m_hasPreviousLayout ? fitToPage(builtIn) : listLayoutColumns();
+        if (fitted == builtIn)
+            continue;
+        // Applied and not edited since: the columns follow the new page.
+        // Columns the user changed stay as they are.
+        const bool follow =
+            m_templateTypeIndex == 1 && m_templateNameIndex == at && m_columns.Columns() == builtIn;
+        builtIn = std::move(fitted);
+        if (follow) {
+            m_templateNameIndex = -1;
+            templateNameClicked();
+        }
     }
 }
 
@@ -1465,8 +1507,8 @@ void TListPrint::RecountData()
 
 void TListPrint::UpdateDataRange()
 {
-    // The rows the first layout was narrowed to are read again when next needed.
-    m_listLayoutRowsOf.clear();
+    // The rows the columns were fitted to are read again when next needed.
+    m_fitRows.clear();
     const int rows = m_list->GetRowCount();
     const int low = rows == 0 ? 0 : 1;
     if (edtRangeEnd->maximum() != rows || edtRangeBegin->minimum() != low) {
@@ -1557,8 +1599,8 @@ void TListPrint::closeEvent(QCloseEvent *event)
 
 bool TListPrint::SaveSettings()
 {
-    TListPrintSettings settings{CollectLayout().Layout, m_columns.Columns(), edtRangeBegin->value(),
-                                edtRangeEnd->value()};
+    TListPrintSettings settings{CollectLayout().Layout, m_columns.Columns(), columnsFitted(),
+                                edtRangeBegin->value(), edtRangeEnd->value()};
     // A saved face this machine lacks prints in the face the list shows, but
     // stays the user's choice until they pick another.
     if (!m_fontChosen &&
@@ -1717,19 +1759,25 @@ bool TListPrint::PrintList()
     // The records are taken now, in the list's order: nothing that happens
     // while the pages are painted can put another record under a row.
     const std::vector<qint32> records = TakeRecords();
-    if (records.empty() || m_list->Model()->Table() == nullptr)
+    if (m_list->Model()->Table() == nullptr)
         return false;
+    if (records.empty()) {
+        tell(this, ListPrintNoDataMessage, MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QProgressDialog progress(QStringLiteral("印刷しています..."), QStringLiteral("キャンセル"), 0,
                              static_cast<int>(records.size()), this);
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(500);
     TTable &table = *m_list->Model()->Table();
-    // The reader holds the book for reading while it lives: it ends with the
-    // run, before any box waits for the user. Each page's records are read
-    // as the page is drawn, so the sheet shows what the book holds then: a
-    // record saved since the question prints as saved, one deleted since
-    // is left out and the records after it move up.
+    // The reader holds the book for reading while it reads: it gives it
+    // back before the pages read are painted and ends with the run, before
+    // any box waits for the user. Each page's records are read as the page
+    // is drawn (all of them first when the pages print their count), so the
+    // sheet shows what the book holds then: a record saved since the
+    // question prints as saved, one deleted since is left out and the
+    // records after it move up.
     std::optional<TListRowReader> reader(std::in_place, table, job, GroupNames, DataPath);
     const TListPrintResult result = ::PrintList(
         *m_printer, job, records, [&](qint32 recNo) { return reader->Fetch(recNo); },
@@ -1739,12 +1787,19 @@ bool TListPrint::PrintList()
                 progress.setMaximum(total);
             progress.setValue(done);
             return !progress.wasCanceled();
-        });
+        },
+        [&] { reader->Release(); });
     reader.reset();
     progress.reset();
     QApplication::restoreOverrideCursor();
     if (!result.Error.isEmpty()) {
         tell(this, result.Error, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // Every record deleted since the list was taken: nothing was printed,
+    // and an earlier PDF of that name is as it was.
+    if (result.NoneLeft) {
+        tell(this, ListPrintNoDataMessage, MB_OK | MB_ICONINFORMATION);
         return false;
     }
     if (result.Cancelled)

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <map>
 #include <memory>
 
 class QButtonGroup;
@@ -222,11 +223,26 @@ private:
         return static_cast<int>(m_custom.size()) - builtInCount();
     }
     void saveCustomTemplates();
+    // The columns at their items' default widths, fitted to the paper and
+    // page the window shows and to the texts of the main list's rows (read
+    // once for a set of items): narrowed to the page, widened where texts
+    // need more and the page has room (widen).
+    [[nodiscard]] TListPrintColumns fitToPage(TListPrintColumns columns, bool widen = true) const;
     // The built-in "アドレス帳一覧のレイアウト": the main list's shown columns,
-    // narrowed to the paper and page the window shows.
+    // fitted to the page.
     [[nodiscard]] TListPrintColumns listLayoutColumns() const;
+    // Whether the custom template at index is a built-in whose widths the
+    // window fits: the first layout always, the last layout while its
+    // widths were never set by hand.
+    [[nodiscard]] bool fittedTemplate(int index) const;
+    // Whether the columns shown are such a built-in, applied and unedited.
+    [[nodiscard]] bool columnsFitted() const;
+    // Whether widths read from a settings file that does not say are the
+    // window's own: the items' defaults, or what the window fits them to on
+    // this page (with or without the widening an earlier version lacked).
+    [[nodiscard]] bool widthsOfTheWindow(const TListPrintColumns &columns) const;
     // After the page changed (paper, letters, margins, edge rules): the
-    // built-in is narrowed anew, and applied again when it is applied and
+    // fitted built-ins are fitted anew, and applied again when applied and
     // unedited.
     void refitListLayoutTemplate();
     // The cell texts of the records that are still there, in order.
@@ -249,10 +265,12 @@ private:
     TListPrintTemplates m_standard;
     TListPrintTemplates m_custom;
     bool m_hasPreviousLayout = false;
-    // The texts of the main list's shown rows the first layout was last
-    // narrowed to, and the items (and IgnoreTdfkn) they were read for.
-    mutable std::vector<QStringList> m_listLayoutRows;
-    mutable std::vector<int> m_listLayoutRowsOf;
+    // "前回のレイアウト" holds widths the window fitted, none set by hand: it
+    // follows the page as the first layout does.
+    bool m_previousFitted = false;
+    // The texts of the main list's shown rows the columns were last fitted
+    // to, by the items (and IgnoreTdfkn, last) they were read for.
+    mutable std::map<std::vector<int>, std::vector<QStringList>> m_fitRows;
     // LPCustom.tpl could not be read nor moved aside: it is never written over.
     bool m_customFileBlocked = false;
     // LPCustom.tpl holds templates the window did not take whole: it is kept

@@ -41,6 +41,7 @@ constexpr int kFirstKeywordItem = 29;
 const QString kItemNo = QStringLiteral("ItemNo");
 const QString kItemSize = QStringLiteral("ItemSize");
 const QString kItemAlign = QStringLiteral("ItemAlign");
+const QString kItemSizeFitted = QStringLiteral("ItemSizeFitted");
 
 // Whole decimal numbers only: an optional sign and digits, nothing else.
 std::optional<int> wholeNumber(const QString &text)
@@ -195,6 +196,8 @@ TListPrintSettings LoadListPrintLayout(const TMemIniFile &ini)
     if (auto columns = ParseListPrintColumns(ini.ReadString(sec, kItemNo, {}), ini.ReadString(sec, kItemSize, {}),
                                              ini.ReadString(sec, kItemAlign, {})))
         s.Columns = std::move(*columns);
+    if (ini.ValueExists(sec, kItemSizeFitted))
+        s.ColumnsFitted = ini.ReadBool(sec, kItemSizeFitted, false);
     l.IgnoreTdfkn = ini.ReadBool(sec, QStringLiteral("IgnoreTdfkn"), false);
     l.Title = Cp932::truncatedToBytes(TrimBlanks(ini.ReadString(sec, QStringLiteral("Title"), {})),
                                       ListPrintTitleMaxBytes);
@@ -244,6 +247,8 @@ void SaveListPrintLayout(TMemIniFile &ini, const TListPrintSettings &s)
     ini.WriteString(sec, kItemNo, texts.ItemNo);
     ini.WriteString(sec, kItemSize, texts.ItemSize);
     ini.WriteString(sec, kItemAlign, texts.ItemAlign);
+    if (s.ColumnsFitted)
+        ini.WriteBool(sec, kItemSizeFitted, *s.ColumnsFitted);
     ini.WriteBool(sec, QStringLiteral("IgnoreTdfkn"), l.IgnoreTdfkn);
     // An ideographic space at either end belongs to the title.
     ini.WriteString(sec, QStringLiteral("Title"), TrimBlanks(l.Title));

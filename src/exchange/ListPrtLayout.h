@@ -94,6 +94,11 @@ struct TListPrintLayout {
 struct TListPrintSettings {
     TListPrintLayout Layout;
     TListPrintColumns Columns;
+    // Key ItemSizeFitted: the widths of Columns are the ones the window
+    // fitted to the page (a built-in layout applied and not edited), none
+    // typed by the user, so that they may follow the next page. nullopt: not
+    // stored (a file of an earlier version); not written then either.
+    std::optional<bool> ColumnsFitted;
     int BeginPos = 0;
     int EndPos = 0;
 };

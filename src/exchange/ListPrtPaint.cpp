@@ -683,7 +683,7 @@ int ListPrintHalfWidthLength(const QString &text)
 }
 
 TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room, const std::vector<TListPrintItem> &items,
-                                      const std::vector<int> &needs)
+                                      const std::vector<int> &needs, bool widen)
 {
     std::vector<int> floor;
     std::vector<int> used;
@@ -713,6 +713,40 @@ TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room, const
     // then the widest columns.
     giveWay([&](std::size_t i) { return columns[i].ItemSize - used[i]; });
     giveWay([&](std::size_t i) { return columns[i].ItemSize > floor[i] ? columns[i].ItemSize : 0; });
+    if (!widen)
+        return columns;
+    // The texts cut at their column's edge get, one character at a time to
+    // the column that lacks the most (the leftmost of equals), the room the
+    // page has left, then the room other columns' texts leave unused, the
+    // most unused first.
+    constexpr int widest = 999;
+    for (;;) {
+        std::size_t most = columns.size();
+        int lacking = 0;
+        for (std::size_t i = 0; i < columns.size() && i < needs.size(); ++i) {
+            const int lacks = std::min(needs[i], widest) - columns[i].ItemSize;
+            if (lacks > lacking) {
+                most = i;
+                lacking = lacks;
+            }
+        }
+        if (most == columns.size())
+            break;
+        if (total < room) {
+            ++columns[most].ItemSize;
+            ++total;
+            continue;
+        }
+        std::size_t spare = columns.size();
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            if (columns[i].ItemSize > used[i] &&
+                (spare == columns.size() || columns[i].ItemSize - used[i] > columns[spare].ItemSize - used[spare]))
+                spare = i;
+        if (spare == columns.size())
+            break;
+        --columns[spare].ItemSize;
+        ++columns[most].ItemSize;
+    }
     return columns;
 }
 
@@ -853,42 +887,114 @@ void PaintListPage(QPainter &painter, const TListPrintJob &job, const TListPageM
     painter.restore();
 }
 
+bool ListPrintPagesCounted(const TListPrintLayout &layout)
+{
+    return layout.ViewPage && layout.PageType >= 3 && layout.PageType <= 5;
+}
+
+TListPageRows::TListPageRows(const TListPrintJob &job, int perPage, const std::vector<qint32> &records,
+                             TListRowFetch fetch, TListPrintProgress progress, TListReadDone readDone)
+    : m_perPage(std::max(1, perPage)), m_records(records), m_fetch(std::move(fetch)),
+      m_progress(std::move(progress)), m_readDone(std::move(readDone)), m_whole(ListPrintPagesCounted(job.Layout))
+{
+    m_pageCount = ListPageCount(static_cast<int>(records.size()), m_perPage);
+}
+
+bool TListPageRows::report(int done)
+{
+    // Read first, the records take the first half of the run's progress and
+    // the pages painted the second.
+    const int total = static_cast<int>(m_records.size()) * (m_whole ? 2 : 1);
+    if (m_progress && !m_progress(done, total))
+        m_cancelled = true;
+    return !m_cancelled;
+}
+
+bool TListPageRows::readAll()
+{
+    while (m_next < m_records.size()) {
+        if (std::optional<QStringList> texts = m_fetch(m_records[m_next]))
+            m_all.push_back(std::move(*texts));
+        ++m_next;
+        if (!report(static_cast<int>(m_next)))
+            return false;
+    }
+    if (m_readDone)
+        m_readDone();
+    m_pageCount = ListPageCount(static_cast<int>(m_all.size()), m_perPage);
+    return true;
+}
+
+bool TListPageRows::Next()
+{
+    if (m_cancelled)
+        return false;
+    const int before = Handed();
+    m_page.clear();
+    if (m_whole) {
+        if (m_pageNo == 0 && !readAll())
+            return false;
+        // The pages painted so far move the second half of the progress on.
+        const int records = static_cast<int>(m_records.size());
+        if (m_pageNo > 0 && !m_all.empty() &&
+            !report(records + static_cast<int>(static_cast<qint64>(records) * before / static_cast<int>(m_all.size()))))
+            return false;
+        while (m_nextRow < m_all.size() && static_cast<int>(m_page.size()) < m_perPage)
+            m_page.push_back(std::move(m_all[m_nextRow++]));
+    } else {
+        while (m_next < m_records.size() && static_cast<int>(m_page.size()) < m_perPage) {
+            if (std::optional<QStringList> texts = m_fetch(m_records[m_next]))
+                m_page.push_back(std::move(*texts));
+            ++m_next;
+            if (!report(static_cast<int>(m_next))) {
+                m_page.clear();
+                return false;
+            }
+        }
+        if (m_readDone)
+            m_readDone();
+    }
+    if (m_page.empty())
+        return false;
+    ++m_pageNo;
+    m_firstNumber = before + 1;
+    return true;
+}
+
+TListPrintResult PaintListPages(QPainter &painter, const std::function<bool()> &newPage, const TListPrintJob &job,
+                                const TListPageMetrics &metrics, TListPageRows &rows)
+{
+    TListPrintResult result;
+    do {
+        if (rows.PageNo() > 1 && !newPage()) {
+            result.Error = QStringLiteral("印刷中に失敗しました（%1 ページ目）。").arg(rows.PageNo());
+            break;
+        }
+        PaintListPage(painter, job, metrics, rows.Rows(), rows.PageNo(), rows.PageCount(), rows.FirstNumber());
+        ++result.Pages;
+        result.Records = rows.Handed();
+    } while (rows.Next());
+    result.Cancelled = rows.Cancelled();
+    return result;
+}
+
 TListPrintResult PaintListJob(QPainter &painter, const std::function<bool()> &newPage, const TListPrintJob &job,
                               const TListPageMetrics &metrics, int perPage, const std::vector<qint32> &records,
                               const TListRowFetch &fetch, const TListPrintProgress &progress)
 {
-    TListPrintResult result;
-    const int total = static_cast<int>(records.size());
-    const int pageCount = ListPageCount(total, perPage);
-    std::size_t next = 0;
-    int printed = 0;
-    for (int page = 1; page <= pageCount && !result.Cancelled; ++page) {
-        std::vector<QStringList> rows;
-        while (next < records.size() && static_cast<int>(rows.size()) < perPage) {
-            if (auto texts = fetch(records[next]))
-                rows.push_back(std::move(*texts));
-            ++next;
-            if (progress && !progress(static_cast<int>(next), total)) {
-                result.Cancelled = true;
-                break;
-            }
-        }
-        if (result.Cancelled)
-            break;
-        if (page > 1 && !newPage()) {
-            result.Error = QStringLiteral("印刷中に失敗しました（%1 ページ目）。").arg(page);
-            break;
-        }
-        PaintListPage(painter, job, metrics, rows, page, pageCount, printed + 1);
-        printed += static_cast<int>(rows.size());
-        ++result.Pages;
+    TListPageRows rows(job, perPage, records, fetch, progress);
+    if (!rows.Next()) {
+        TListPrintResult result;
+        result.Cancelled = rows.Cancelled();
+        result.NoneLeft = !result.Cancelled;
+        return result;
     }
-    result.Records = printed;
-    return result;
+    return PaintListPages(painter, newPage, job, metrics, rows);
 }
 
 TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job, const std::vector<qint32> &records,
-                           const TListRowFetch &fetch, const TListPrintProgress &progress)
+                           const TListRowFetch &fetch, const TListPrintProgress &progress,
+                           const TListReadDone &readDone)
 {
     TListPrintResult result;
     const TListPageMetrics metrics = MeasureListPage(job.Layout, printerInfo);
@@ -897,10 +1003,28 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         result.Error = ListPrintNoRoomMessage;
         return result;
     }
-    if (ListPageCount(static_cast<int>(records.size()), perPage) == 0)
-        return result;
-
     QPrinter &printer = printerInfo.Printer();
+    // A printer's driver makes the copies from the one set of pages it is
+    // sent. A PDF file has no driver behind it (nor has a printer that cannot
+    // copy): every copy is painted into it, one whole set after the other, so
+    // that it holds the sheets the window counts.
+    const int sets = printer.outputFormat() == QPrinter::PdfFormat || !printer.supportsMultipleCopies()
+                         ? std::max(1, job.Layout.Copies)
+                         : 1;
+    const auto setProgress = [&progress, sets](int set) -> TListPrintProgress {
+        if (!progress)
+            return {};
+        return [&progress, set, sets](int done, int total) { return progress(set * total + done, sets * total); };
+    };
+    // The first page is read before the printer is opened: a run none of
+    // whose records is left sends no sheet and writes no file.
+    std::optional<TListPageRows> rows(std::in_place, job, perPage, records, fetch, setProgress(0), readDone);
+    if (!rows->Next()) {
+        result.Cancelled = rows->Cancelled();
+        result.NoneLeft = !result.Cancelled;
+        return result;
+    }
+
     printer.setDocName(ListPrintDocName);
     printerInfo.SetCopies(job.Layout.Copies);
     // The PDF writer truncates its file when the job begins: it writes a
@@ -935,27 +1059,24 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());
         return result;
     }
-    // A printer's driver makes the copies from the one set of pages it is
-    // sent. A PDF file has no driver behind it (nor has a printer that cannot
-    // copy): every copy is painted into it, one whole set after the other, so
-    // that it holds the sheets the window counts.
-    const int sets = printer.outputFormat() == QPrinter::PdfFormat || !printer.supportsMultipleCopies()
-                         ? std::max(1, job.Layout.Copies)
-                         : 1;
-    const int perSet = static_cast<int>(records.size());
     for (int set = 0; set < sets; ++set) {
-        if (set > 0 && !printer.newPage()) {
-            result.Error = QStringLiteral("印刷中に失敗しました（%1 部目）。").arg(set + 1);
-            break;
+        // Each further copy is read anew; one whose records are all gone
+        // since the copy before adds no page.
+        if (set > 0) {
+            rows.emplace(job, perPage, records, fetch, setProgress(set), readDone);
+            if (!rows->Next()) {
+                result.Cancelled = rows->Cancelled();
+                if (result.Cancelled)
+                    break;
+                continue;
+            }
+            if (!printer.newPage()) {
+                result.Error = QStringLiteral("印刷中に失敗しました（%1 部目）。").arg(set + 1);
+                break;
+            }
         }
-        TListPrintProgress setProgress;
-        if (progress)
-            setProgress = [&progress, set, perSet, sets](int done, int) {
-                return progress(set * perSet + done, sets * perSet);
-            };
         const TListPrintResult copy =
-            PaintListJob(painter, [&printer] { return printer.newPage(); }, job, metrics, perPage, records, fetch,
-                         setProgress);
+            PaintListPages(painter, [&printer] { return printer.newPage(); }, job, metrics, *rows);
         result.Pages += copy.Pages;
         result.Records = copy.Records;
         result.Cancelled = copy.Cancelled;

@@ -107,9 +107,14 @@ struct TListPrintColumnFit {
 // way, one character at a time. None becomes narrower than its header
 // caption. When even that does not fit, every column that can give way is at
 // its narrowest and the rest is left to the right limit.
+// With widen, the columns whose texts need more than they have then get,
+// one character at a time to the one that lacks the most, the room the page
+// has left (a wide sheet), then the room other columns' texts leave unused,
+// until each has what it needs or no room is left: an address longer than
+// its item's width prints whole where the sheet has room for it.
 [[nodiscard]] TListPrintColumns FitListPrintColumns(TListPrintColumns columns, int room,
                                                     const std::vector<TListPrintItem> &items,
-                                                    const std::vector<int> &needs = {});
+                                                    const std::vector<int> &needs = {}, bool widen = true);
 // For each chosen column, the half-width characters (units of W) its widest
 // text among rows takes on the page, rounded up; item 1 is measured by the
 // largest running number from firstNumber.
@@ -145,6 +150,9 @@ struct TListPrintResult {
     int Pages = 0;
     int Records = 0;
     bool Cancelled = false;
+    // None of the run's records was left to print (all deleted since they
+    // were taken): nothing was sent to the printer and no file was written.
+    bool NoneLeft = false;
     QString Error; // empty when the job went through or was cancelled
 };
 
@@ -152,11 +160,72 @@ struct TListPrintResult {
 using TListRowFetch = std::function<std::optional<QStringList>(qint32 recNo)>;
 // Called after each record with the records looked at so far; false cancels.
 using TListPrintProgress = std::function<bool(int done, int total)>;
+// Called once the records of a page (or of the whole run) are read, before
+// they are painted: a reader gives the book back, so that another program
+// can save while the pages are painted.
+using TListReadDone = std::function<void()>;
 
 inline const QString ListPrintDocName = QStringLiteral("一覧表データ");
 inline const QString ListPrintNoRoomMessage =
     QStringLiteral("用紙に１件も印刷できません。\r\n文字の大きさ・余白・１件の行数を見直してください。");
+inline const QString ListPrintNoDataMessage = QStringLiteral("印刷するデータがありません  ");
 
+// The pages of a run as the book holds them when they are read: the records
+// still there fill the pages in order, numbered on without a gap; a record
+// gone since the list was taken is left out, and a page is begun only when a
+// row is left for it. Each page's records are read just before the page is
+// painted, unless the pages print their count ("1 / 3"): then every record
+// is read first, so that the count printed on the first page is the count
+// of pages the run prints.
+class TListPageRows
+{
+public:
+    TListPageRows(const TListPrintJob &job, int perPage, const std::vector<qint32> &records, TListRowFetch fetch,
+                  TListPrintProgress progress = {}, TListReadDone readDone = {});
+
+    // Reads on to the next page: false when no record is left for it or the
+    // run was cancelled.
+    [[nodiscard]] bool Next();
+    [[nodiscard]] const std::vector<QStringList> &Rows() const { return m_page; }
+    [[nodiscard]] int PageNo() const { return m_pageNo; }
+    // The running number of the page's first row.
+    [[nodiscard]] int FirstNumber() const { return m_firstNumber; }
+    // The pages of the run; only known, and only printed, when every record
+    // was read first (else the most the records could fill).
+    [[nodiscard]] int PageCount() const { return m_pageCount; }
+    [[nodiscard]] bool Cancelled() const { return m_cancelled; }
+    // The rows handed out so far.
+    [[nodiscard]] int Handed() const { return m_firstNumber - 1 + static_cast<int>(m_page.size()); }
+
+private:
+    [[nodiscard]] bool readAll();
+    [[nodiscard]] bool report(int done);
+
+    int m_perPage;
+    const std::vector<qint32> &m_records;
+    TListRowFetch m_fetch;
+    TListPrintProgress m_progress;
+    TListReadDone m_readDone;
+    bool m_whole;
+    std::size_t m_next = 0;               // the next record to read
+    std::vector<QStringList> m_all;       // every row, when read first
+    std::size_t m_nextRow = 0;            // the next of those to hand out
+    std::vector<QStringList> m_page;
+    int m_pageNo = 0;
+    int m_firstNumber = 1;
+    int m_pageCount = 0;
+    bool m_cancelled = false;
+};
+
+// Whether the pages of the layout print their count ("Page. 1 / 3").
+[[nodiscard]] bool ListPrintPagesCounted(const TListPrintLayout &layout);
+
+// Paints the pages of rows through painter, from the page rows stands on
+// (its Next() returned true) to the last: newPage() is called between pages
+// (false ends the job with an error).
+[[nodiscard]] TListPrintResult PaintListPages(QPainter &painter, const std::function<bool()> &newPage,
+                                              const TListPrintJob &job, const TListPageMetrics &metrics,
+                                              TListPageRows &rows);
 // The pages of a job painted through painter: newPage() is called between
 // pages (false ends the job with an error). The print run and the tests share it.
 [[nodiscard]] TListPrintResult PaintListJob(QPainter &painter, const std::function<bool()> &newPage,
@@ -178,14 +247,17 @@ void PaintListPreviewPage(QPainter &painter, const TListPrintJob &job, const TLi
 [[nodiscard]] double ListPreviewFitScale(QSize paper, QSize view);
 
 // Prints the records (taken before the run, in list order) on the printer
-// of printerInfo: pages of the job = records / capacity rounded up; a record
-// that is gone is skipped and the next ones move up. A cancelled job is
+// of printerInfo: the records still there fill the pages (TListPageRows).
+// The first page's records are read before the printer is opened: with
+// none left, nothing reaches the printer, no file is written (an earlier
+// PDF of that name stays as it was) and NoneLeft is set. A cancelled job is
 // aborted (nothing reaches the printer). The copies of the layout are made by
 // the printer's driver; into a PDF they are painted, one whole set after the
-// other (Pages counts every page painted, Records the records of one set).
+// other, each read anew (Pages counts every page painted, Records the
+// records of the last set).
 // A PDF is painted into a temporary beside its file and takes the file's
 // place only when the job ended whole: a cancelled or failed job leaves the
 // previous file of that name as it was.
 [[nodiscard]] TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &job,
                                          const std::vector<qint32> &records, const TListRowFetch &fetch,
-                                         const TListPrintProgress &progress = {});
+                                         const TListPrintProgress &progress = {}, const TListReadDone &readDone = {});

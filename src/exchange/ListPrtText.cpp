@@ -188,6 +188,11 @@ std::optional<QStringList> TListRowReader::Fetch(qint32 RecNo)
     return Read();
 }
 
+void TListRowReader::Release()
+{
+    d->Hold.reset();
+}
+
 TListRowReader::~TListRowReader() = default;
 
 QStringList TListRowReader::Read()

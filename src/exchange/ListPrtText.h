@@ -36,6 +36,9 @@ public:
     // batch at most): taking and giving back the file's lock for every
     // record costs more than reading it.
     [[nodiscard]] std::optional<QStringList> Fetch(qint32 RecNo);
+    // Gives the book back now (the records fetched so far are read): the
+    // next Fetch takes it again.
+    void Release();
 
 private:
     struct TImpl;

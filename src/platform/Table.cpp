@@ -1915,6 +1915,18 @@ QString TTable::IntegrityCheck()
     return findings.join(QLatin1Char('\n'));
 }
 
+qint64 TTable::DataVersion() const
+{
+    if (!d->db)
+        return -1;
+    // The engine's own count of the commits other connections made, which
+    // it reads from the file as the statement begins.
+    SqlCipher::Statement st(d->db, "PRAGMA data_version;");
+    if (!st.valid() || sqlite3_step(st) != SQLITE_ROW)
+        return -1;
+    return sqlite3_column_int64(st, 0);
+}
+
 // --- TTableBatch -----------------------------------------------------------
 
 namespace {

@@ -244,6 +244,11 @@ public:
     // The engine's full check of the file and its indexes: "ok", or what it
     // found wrong, one finding a line. Needs the table open.
     [[nodiscard]] QString IntegrityCheck();
+    // A number that changes whenever another handle (of this program or of
+    // another) has written the file since this handle last read it: while it
+    // is the same, what this handle read earlier is what the file holds.
+    // -1 when the file cannot be asked.
+    [[nodiscard]] qint64 DataVersion() const;
 
     // Kept for the callers' shape; the table has no controls to update.
     void DisableControls() {}

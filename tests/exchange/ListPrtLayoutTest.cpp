@@ -192,6 +192,37 @@ TEST_F(ListPrtLayoutTest, savedLayoutReadsBackAndWritesIndexesNotSizes)
     EXPECT_EQ(back.EndPos, 20);
 }
 
+struct FittedCase {
+    const char *name;
+    const char *line; // the settings file's line, empty: none
+    std::optional<bool> read;
+};
+
+class ListPrtFittedFlag : public ListPrtLayoutTest, public ::testing::WithParamInterface<FittedCase>
+{
+};
+
+// Whether the saved widths were fitted by the window reads back as written;
+// a file without the key (an earlier version's) says nothing, and is not
+// given one when its settings are written back unchanged.
+TEST_P(ListPrtFittedFlag, readsBackAsWrittenAndStaysUnsaidWhereUnsaid)
+{
+    const FittedCase &c = GetParam();
+    const TListPrintSettings s =
+        loadFrom(QByteArray("ItemNo=1,11\r\nItemSize=4,50\r\nItemAlign=0,0\r\n") + c.line);
+    EXPECT_EQ(s.ColumnsFitted, c.read);
+    TMemIniFile ini(path("Written.ini"));
+    SaveListPrintLayout(ini, s);
+    EXPECT_EQ(ini.ValueExists(ListPrintLayoutSection, QStringLiteral("ItemSizeFitted")), c.read.has_value());
+    EXPECT_EQ(LoadListPrintLayout(ini).ColumnsFitted, c.read);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, ListPrtFittedFlag,
+                         ::testing::Values(FittedCase{"fitted", "ItemSizeFitted=1\r\n", true},
+                                           FittedCase{"typedByTheUser", "ItemSizeFitted=0\r\n", false},
+                                           FittedCase{"earlierVersion", "", std::nullopt}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(ListPrtLayoutTest, fewerColoursLeaveNoStaleColourKeys)
 {
     TListPrintSettings s;

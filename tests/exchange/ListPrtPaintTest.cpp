@@ -261,10 +261,180 @@ TEST_F(ListPrtPaintTest, aSmallBookPrintsToPdfOnTheCountedPages)
     EXPECT_TRUE(result.Error.isEmpty()) << result.Error.toStdString();
     EXPECT_EQ(fetched, 250);
     EXPECT_EQ(result.Records, 245);
-    EXPECT_EQ(result.Pages, ListPageCount(250, capacity));
+    // The pages the records left fill.
+    EXPECT_EQ(result.Pages, ListPageCount(245, capacity));
     const QByteArray pdf = fileBytes(dir.filePath(QStringLiteral("list.pdf")));
     const auto pages = QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)")));
     EXPECT_EQ(pages, result.Pages);
+}
+
+// ---- The pages of the records that are left --------------------------------
+
+struct PageRowsCase {
+    const char *name;
+    int records;
+    int perPage;
+    std::vector<int> gone; // record numbers gone since the list was taken
+    bool counted;          // the pages print their count ("Page. 1 / 2")
+    std::vector<int> pages; // rows on each page
+    int readForFirst;       // records read before the first page is painted
+};
+
+void PrintTo(const PageRowsCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ListPrintPageRows : public ::testing::TestWithParam<PageRowsCase>
+{
+};
+
+// The records still there fill the pages in order, numbered on without a
+// gap; no page is begun without a row; a page count printed on the pages is
+// the count of pages printed; the book is given back before each page is
+// painted.
+TEST_P(ListPrintPageRows, theRowsLeftFillThePagesInOrder)
+{
+    const PageRowsCase &c = GetParam();
+    TListPrintJob job;
+    job.Layout.ViewPage = true;
+    job.Layout.PageType = c.counted ? 3 : 0;
+    std::vector<qint32> numbers;
+    for (qint32 n = 1; n <= c.records; ++n)
+        numbers.push_back(n);
+    int read = 0;
+    bool held = false;
+    TListPageRows rows(
+        job, c.perPage, numbers,
+        [&](qint32 recNo) -> std::optional<QStringList> {
+            ++read;
+            held = true;
+            if (std::find(c.gone.begin(), c.gone.end(), recNo) != c.gone.end())
+                return std::nullopt;
+            return QStringList{QString::number(recNo)};
+        },
+        {}, [&held] { held = false; });
+    std::vector<int> sizes;
+    std::vector<qint32> printed;
+    int number = 1;
+    while (rows.Next()) {
+        if (sizes.empty()) {
+            EXPECT_EQ(read, c.readForFirst);
+        }
+        EXPECT_FALSE(held) << "page " << rows.PageNo();
+        EXPECT_EQ(rows.PageNo(), static_cast<int>(sizes.size()) + 1);
+        EXPECT_EQ(rows.FirstNumber(), number);
+        if (c.counted) {
+            EXPECT_EQ(rows.PageCount(), static_cast<int>(c.pages.size()));
+        }
+        sizes.push_back(static_cast<int>(rows.Rows().size()));
+        number += static_cast<int>(rows.Rows().size());
+        for (const QStringList &row : rows.Rows())
+            printed.push_back(row.value(0).toInt());
+    }
+    EXPECT_FALSE(rows.Cancelled());
+    EXPECT_EQ(sizes, c.pages);
+    std::vector<qint32> left;
+    for (qint32 n : numbers)
+        if (std::find(c.gone.begin(), c.gone.end(), n) == c.gone.end())
+            left.push_back(n);
+    EXPECT_EQ(printed, left);
+    EXPECT_EQ(read, c.records);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Gone, ListPrintPageRows,
+    ::testing::Values(
+        PageRowsCase{"noneGone", 10, 4, {}, false, {4, 4, 2}, 4},
+        PageRowsCase{"oneRowOverAPageTakesASecondPage", 6, 5, {}, false, {5, 1}, 5},
+        PageRowsCase{"theRowOverAPageGoneTakesNone", 6, 5, {6}, false, {5}, 5},
+        PageRowsCase{"fiveOfFortyOneGoneFillOnePage", 41, 38, {3, 9, 17, 30, 38}, false, {36}, 41},
+        PageRowsCase{"fiveOfFortyOneGoneCounted", 41, 38, {3, 9, 17, 30, 38}, true, {36}, 41},
+        PageRowsCase{"goneRowsMoveTheNextUp", 12, 5, {2, 7, 12}, false, {5, 4}, 6},
+        PageRowsCase{"aPageWorthGoneFromTheFirst", 15, 5, {1, 2, 3, 4, 5}, false, {5, 5}, 10},
+        PageRowsCase{"aPageWorthGoneCounted", 15, 5, {1, 2, 3, 4, 5}, true, {5, 5}, 15},
+        PageRowsCase{"theLastOfAFullPageGone", 10, 5, {10}, true, {5, 4}, 10},
+        PageRowsCase{"everyRecordGone", 3, 5, {1, 2, 3}, false, {}, 3},
+        PageRowsCase{"everyRecordGoneCounted", 3, 5, {1, 2, 3}, true, {}, 3},
+        PageRowsCase{"noRecord", 0, 5, {}, false, {}, 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The count is printed only in the forms that carry it, and only while the
+// page number is shown.
+TEST(ListPrtTexts, onlyTheFormsWithATotalCountThePages)
+{
+    TListPrintLayout layout;
+    for (int type = 0; type <= 5; ++type) {
+        layout.PageType = type;
+        layout.ViewPage = true;
+        EXPECT_EQ(ListPrintPagesCounted(layout), type >= 3) << type;
+        EXPECT_EQ(ListPrintPageText(type, 1, 7).contains(QLatin1Char('7')), type >= 3) << type;
+        layout.ViewPage = false;
+        EXPECT_FALSE(ListPrintPagesCounted(layout)) << type;
+    }
+}
+
+// Cancelled while the records are read first, no page is handed out.
+TEST(ListPrintPageRowsRun, cancellingWhileTheRecordsAreReadHandsNoPage)
+{
+    TListPrintJob job;
+    job.Layout.PageType = 5;
+    const std::vector<qint32> numbers(20, 1);
+    int total = 0;
+    TListPageRows rows(
+        job, 5, numbers, [](qint32) { return std::optional<QStringList>(QStringList{}); },
+        [&total](int done, int all) {
+            total = all;
+            return done < 12;
+        });
+    EXPECT_FALSE(rows.Next());
+    EXPECT_TRUE(rows.Cancelled());
+    // The reading is the first half of the run's progress.
+    EXPECT_EQ(total, 40);
+}
+
+// With every record gone nothing reaches the printer: the earlier PDF of
+// that name stays byte for byte, and nothing is left beside it.
+TEST_F(ListPrtPaintTest, aRunWithNoRecordLeftWritesNoFileAndLeavesTheEarlierOne)
+{
+    const QString file = dir.filePath(QStringLiteral("list.pdf"));
+    writeBytes(file, "%PDF-1.4 last month's list");
+    for (const int pageType : {0, 3}) {
+        job.Layout.PageType = pageType;
+        const TListPrintResult result =
+            PrintList(printer, job, {1, 2, 3}, [](qint32) { return std::optional<QStringList>(); });
+        EXPECT_TRUE(result.NoneLeft) << pageType;
+        EXPECT_FALSE(result.Cancelled) << pageType;
+        EXPECT_TRUE(result.Error.isEmpty()) << result.Error.toStdString();
+        EXPECT_EQ(result.Pages, 0) << pageType;
+        EXPECT_EQ(fileBytes(file), "%PDF-1.4 last month's list") << pageType;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.pdf")});
+    }
+}
+
+// Copies painted into a PDF each read the book anew; the pages of every
+// copy are the pages its records fill.
+TEST_F(ListPrtPaintTest, eachCopyIntoAPdfPrintsThePagesItsRecordsFill)
+{
+    job.Layout.Copies = 2;
+    const int capacity = ListPageCapacity(job, metrics());
+    ASSERT_GT(capacity, 2);
+    std::vector<qint32> numbers;
+    for (qint32 n = 1; n <= capacity + 2; ++n)
+        numbers.push_back(n);
+    // The first copy finds every record, the second has lost the last two.
+    int fetched = 0;
+    const TListPrintResult result =
+        PrintList(printer, job, numbers, [&](qint32 recNo) -> std::optional<QStringList> {
+            ++fetched;
+            if (fetched > capacity + 2 && recNo > capacity)
+                return std::nullopt;
+            return QStringList{QString(), QString(), QStringLiteral("氏名%1").arg(recNo), QString()};
+        });
+    ASSERT_TRUE(result.Error.isEmpty()) << result.Error.toStdString();
+    EXPECT_EQ(result.Pages, 3);
+    const QByteArray pdf = fileBytes(dir.filePath(QStringLiteral("list.pdf")));
+    EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))), 3);
 }
 
 TEST_F(ListPrtPaintTest, cancellingStopsTheJobAndSendsNothing)
@@ -437,7 +607,26 @@ INSTANTIATE_TEST_SUITE_P(
                 {{19, 14, 0}, {11, 50, 0}},
                 54,
                 {14, 40},
-                {20, 60}}),
+                {20, 60}},
+        // A wide sheet: the room left goes to the texts longer than their
+        // columns, no more than they need, the one lacking most first.
+        FitCase{"spareRoomGoesToTheTextsThatNeedIt", {{19, 14, 0}, {11, 50, 0}}, 100, {14, 60}, {10, 60}},
+        FitCase{"textsGetNoMoreThanTheyNeed", {{19, 14, 0}, {11, 50, 0}}, 200, {20, 60}, {20, 60}},
+        FitCase{"theTextLackingMostIsWidenedFirst", {{19, 14, 0}, {11, 50, 0}}, 66, {14, 52}, {20, 60}},
+        FitCase{"widensUpToTheLastCharacterOfRoom", {{19, 14, 0}, {11, 50, 0}}, 74, {14, 60}, {10, 60}},
+        // The room a column's texts leave unused goes to a text cut at its
+        // edge, the most unused first; a column whose texts are unknown
+        // keeps its width.
+        FitCase{"unusedRoomGoesToTheTextsThatNeedIt",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}},
+                114,
+                {14, 60, 40},
+                {10, 60, 1}},
+        FitCase{"aColumnOfUnknownTextsGivesNothing",
+                {{19, 14, 0}, {11, 50, 0}, {15, 50, 2}},
+                114,
+                {10, 54, 50},
+                {10, 60}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ListPrtTexts, halfWidthLengthCountsACharacterBeyondTheBmpOnce)

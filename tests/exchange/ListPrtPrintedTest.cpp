@@ -5,14 +5,18 @@
 #include "addressbook/BookFixture.h"
 #include "addressbook/TableBook.h"
 #include "core/AppSub.h"
+#include "core/Env.h"
 #include "core/Inquiry.h"
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtPreview.h"
 #include "platform/Cp932.h"
+#include "platform/IniFile.h"
+#include "support/FileHelpers.h"
 #include "support/OtherHandle.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QDateEdit>
 #include <QFile>
 #include <QLabel>
@@ -29,6 +33,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <functional>
 #include <map>
 
 namespace {
@@ -147,6 +152,70 @@ protected:
         for (int row = 0; row < list->GetRowCount(); ++row)
             rows.push_back(list->GetRowRecNo(row));
         return w;
+    }
+
+    // A book of records for the columns No. (4), name (16) and address
+    // (24), every shown row chosen: count(records a page holds) records,
+    // each record's name by its number, and the list's records in its order.
+    TListPrint *openRecords(const std::function<int(int)> &count, std::map<qint32, QString> &names,
+                            std::vector<qint32> &rows)
+    {
+        const auto nameOf = [](int i) { return QStringLiteral("利用者%1").arg(i, 3, 10, QLatin1Char('0')); };
+        const auto person = [&nameOf](int i) {
+            return TPerson{nameOf(i), QStringLiteral("東京都"), QStringLiteral("港区芝%1").arg(i), {}};
+        };
+        addPeople({person(1)});
+        TListPrint *w = open();
+        if (w == nullptr)
+            return nullptr;
+        w->bbtnAllDelete->click();
+        setItem(w, 1, 4);
+        setItem(w, 19, 16);
+        setItem(w, 11, 24);
+        w->UpdatePageCapacity();
+        std::vector<TPerson> more;
+        for (int i = 2; i <= count(w->RecordsPerPage()); ++i)
+            more.push_back(person(i));
+        addPeople(more);
+        list->RefreshList(false, true, true);
+        w->rbAll->click();
+        for (int i = 1; i <= count(w->RecordsPerPage()); ++i)
+            names[i] = nameOf(i);
+        for (int row = 0; row < list->GetRowCount(); ++row)
+            rows.push_back(list->GetRowRecNo(row));
+        return w;
+    }
+
+    // The files of the data folder, hidden ones too.
+    static QStringList dataFiles()
+    {
+        return QDir(DataPath).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+
+    // The sheet's pages, without the empty tail pdftotext leaves.
+    QStringList pages() const
+    {
+        QStringList all = sheet().split(QLatin1Char('\f'));
+        while (!all.isEmpty() && all.last().trimmed().isEmpty())
+            all.removeLast();
+        return all;
+    }
+
+    // As another program deletes records, on a handle of its own. The reason
+    // when the book refused.
+    static QString deleteElsewhere(const std::vector<qint32> &deleted)
+    {
+        try {
+            OtherHandle handle(*DMMurven19->AdrsTable());
+            for (const qint32 recNo : deleted) {
+                if (!handle.table.FindKey({QVariant(recNo)}))
+                    return QStringLiteral("no record %1").arg(recNo);
+                handle.table.Delete();
+            }
+        } catch (const ETableError &e) {
+            return e.Message();
+        }
+        return {};
     }
 
     // As another program saves: one record renamed, another deleted, on a
@@ -515,3 +584,244 @@ TEST_F(ListPrintPrintedTest, thePreviewCountsTheTextsItsPageClips)
     w->edtSize->setValue(16);
     EXPECT_EQ(w->Preview()->lblCutColumns->text(), QString());
 }
+
+// ---- Records deleted while the run prints ---------------------------------------
+
+struct DeletedCase {
+    const char *name;
+    int pageType;          // the page number's form; 3 prints the count
+    const char *pageText;  // what the first page's number reads
+};
+
+class ListPrintDeletedRecords : public ListPrintPrintedTest, public ::testing::WithParamInterface<DeletedCase>
+{
+};
+
+// One record more than a page holds, and another program deletes five of
+// them while the question waits: the rows left fill the first page, numbered
+// 1 on without a gap, and no second page of headings alone follows; where
+// the page number carries the count, it counts the one page printed.
+TEST_P(ListPrintDeletedRecords, fiveDeletedWhileTheQuestionWaitsLeaveNoPageOfHeadingsAlone)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const DeletedCase &c = GetParam();
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openRecords([](int perPage) { return perPage + 1; }, names, rows);
+    ASSERT_NE(w, nullptr);
+    const int perPage = w->RecordsPerPage();
+    ASSERT_GE(perPage, 10);
+    ASSERT_EQ(static_cast<int>(rows.size()), perPage + 1);
+    ASSERT_EQ(w->PageCount(), 2);
+    w->cbxPageType->setCurrentIndex(c.pageType);
+    // The first, one in the middle, the last of the first page and the two
+    // after it.
+    const std::vector<qint32> deleted{rows[0], rows[static_cast<std::size_t>(perPage / 2)],
+                                      rows[static_cast<std::size_t>(perPage - 1)],
+                                      rows[static_cast<std::size_t>(perPage)], rows[1]};
+    QString refused = QStringLiteral("the question was not asked");
+    boxes.whileShown([&](const TMessageBoxRequest &box) {
+        if (box.text == kQuestion)
+            refused = deleteElsewhere(deleted);
+    });
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    EXPECT_EQ(refused, QString());
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("一覧表の印刷が完了しました  "));
+
+    const QStringList sheets = pages();
+    ASSERT_EQ(sheets.size(), 1) << sheet().toStdString();
+    const QString &page = sheets.first();
+    int k = 0;
+    for (const qint32 recNo : rows) {
+        if (std::find(deleted.begin(), deleted.end(), recNo) != deleted.end()) {
+            EXPECT_FALSE(page.contains(names[recNo])) << names[recNo].toStdString();
+            continue;
+        }
+        const QRegularExpression line(
+            QStringLiteral("^\\s*%1\\s+%2(\\s|$)").arg(k + 1).arg(QRegularExpression::escape(names[recNo])),
+            QRegularExpression::MultilineOption);
+        EXPECT_TRUE(line.match(page).hasMatch()) << (k + 1) << " " << names[recNo].toStdString() << " not in:\n"
+                                                 << page.toStdString();
+        ++k;
+    }
+    EXPECT_EQ(k, perPage - 4);
+    EXPECT_TRUE(page.contains(QString::fromUtf8(c.pageText))) << page.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(PageForms, ListPrintDeletedRecords,
+                         ::testing::Values(DeletedCase{"pageNumberAlone", 0, "Page. 1"},
+                                           DeletedCase{"pageNumberWithTheCount", 3, "Page. 1 / 1"},
+                                           DeletedCase{"japaneseFormWithTheCount", 5, "1 / 1 ページ"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Every record deleted by another program while the question waits: nothing
+// is printed, the user is told so instead of that the print is done, and the
+// earlier PDF of that name stays as it was, with nothing left beside it.
+TEST_F(ListPrintPrintedTest, everyRecordDeletedWhileTheQuestionWaitsPrintsNothingAndSaysSo)
+{
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openRecords([](int) { return 3; }, names, rows);
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(rows.size(), 3U);
+    const QByteArray earlier("%PDF-1.4 last month's list\n%%EOF\n");
+    writeBytes(pdf(), earlier);
+    // The file is there: the user confirms it in the save dialog.
+    w->ChoosePdfFile = [this](QWidget *, const QString &) { return pdf(); };
+    const QStringList before = dataFiles();
+    QString refused = QStringLiteral("the question was not asked");
+    boxes.whileShown([&](const TMessageBoxRequest &box) {
+        if (box.text == kQuestion)
+            refused = deleteElsewhere(rows);
+    });
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    EXPECT_EQ(refused, QString());
+    ASSERT_EQ(boxes.count(), 2);
+    EXPECT_EQ(boxes.shown().first().text, kQuestion);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷するデータがありません  "));
+    EXPECT_EQ(fileBytes(pdf()), earlier);
+    EXPECT_EQ(dataFiles(), before);
+}
+
+// ---- The last layout on another page ---------------------------------------------
+
+enum class LastLayout : std::uint8_t {
+    Saved,          // saved by this version: the file says the widths were fitted
+    EarlierVersion, // saved by a version that did not say
+    EditedByHand,   // a width typed by the user before it was saved
+};
+
+struct LandscapeCase {
+    const char *name;
+    LastLayout last;
+};
+
+class ListPrintLastLayout : public ListPrintPrintedTest, public ::testing::WithParamInterface<LandscapeCase>
+{
+protected:
+    // Fifteen addresses of 36 to 82 half-width characters.
+    static std::vector<TPerson> fifteen()
+    {
+        const QStringList towns{QStringLiteral("千代田区永田町一丁目"), QStringLiteral("札幌市中央区北一条西二丁目"),
+                                QStringLiteral("大阪市北区梅田三丁目"), QStringLiteral("名古屋市中区三の丸三丁目")};
+        const QStringList rooms{QString(), QStringLiteral("第二郵便ハウス五〇一号室"),
+                                QStringLiteral("グランドメゾン永田町ウエストタワー二十一階"), QStringLiteral("別館")};
+        std::vector<TPerson> people;
+        for (int i = 0; i < 15; ++i)
+            people.push_back({QStringLiteral("顧客%1").arg(i + 1), QStringLiteral("東京都"), towns[i % 4],
+                              QStringLiteral("%1番%2号").arg(i + 1).arg(i % 3 + 1) + rooms[(i / 2) % 4]});
+        return people;
+    }
+    static QString addressOf(const TPerson &p) { return p.Tdfkn + p.Adrs1 + p.Adrs2; }
+};
+
+// After a restart the last layout is applied; the user turns the sheet to
+// 横 in the window. Widths the window fitted follow the wide sheet, and every
+// address prints whole; widths the user typed stay as they were.
+TEST_P(ListPrintLastLayout, turnedToLandscapeAfterARestart)
+{
+    if (!hasPdfToText())
+        GTEST_SKIP() << "pdftotext is not installed";
+    const LandscapeCase &c = GetParam();
+    const std::vector<TPerson> people = fifteen();
+    addPeople(people);
+    int longest = 0;
+    for (const TPerson &p : people)
+        longest = std::max(longest, ListPrintHalfWidthLength(addressOf(p)));
+
+    // The first session: the first layout on portrait A4, saved.
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("アドレス帳一覧のレイアウト"));
+    TListPrintColumns portrait = w->ColumnEditor().Columns();
+    const auto address = std::find_if(portrait.begin(), portrait.end(),
+                                      [](const TListPrintColumn &col) { return col.ItemNo == 11; });
+    ASSERT_NE(address, portrait.end());
+    // Portrait cuts the longer addresses.
+    ASSERT_LT(address->ItemSize, longest);
+    if (c.last == LastLayout::EditedByHand) {
+        const auto at = static_cast<std::size_t>(address - portrait.begin());
+        const int typed = address->ItemSize - 2;
+        w->lbxDest->setCurrentRow(static_cast<int>(at));
+        w->edtSize->setFocus();
+        w->edtSize->selectAll();
+        QTest::keyClicks(w->edtSize, QString::number(typed));
+        QTest::keyClick(w->edtSize, Qt::Key_Tab);
+        portrait = w->ColumnEditor().Columns();
+        ASSERT_EQ(portrait[at].ItemSize, typed);
+    }
+    w->btnSave->click();
+    ASSERT_EQ(boxes.count(), 0) << boxes.last().text.toStdString();
+    // An earlier version narrowed the first layout only, and its settings
+    // do not say that it did.
+    TListPrintColumns earlier;
+    if (c.last == LastLayout::EarlierVersion) {
+        TListPrintJob job = w->CollectLayout();
+        for (TListPrintColumn &col : job.Columns)
+            col.ItemSize = job.Items[static_cast<std::size_t>(col.ItemNo)].Width;
+        const TListPageMetrics m = MeasureListPage(job.Layout, w->PrinterInfo());
+        std::vector<QStringList> texts;
+        for (const qint32 recNo : w->TakeRecords())
+            texts.push_back(w->FetchRow(job, recNo).value());
+        earlier = FitListPrintColumns(job.Columns,
+                                      ListPrintColumnRoom(job.Layout, m, static_cast<int>(job.Columns.size())),
+                                      job.Items, ListPrintTextNeeds(job, m, texts, 1), false);
+        ASSERT_NE(earlier, portrait);
+    }
+    delete window.data();
+    if (c.last == LastLayout::EarlierVersion) {
+        TMemIniFile ini(SettingsFileName());
+        ASSERT_TRUE(ini.ValueExists(ListPrintLayoutSection, QStringLiteral("ItemSizeFitted")));
+        ini.DeleteKey(ListPrintLayoutSection, QStringLiteral("ItemSizeFitted"));
+        ini.WriteString(ListPrintLayoutSection, QStringLiteral("ItemSize"), JoinListPrintColumns(earlier).ItemSize);
+        ASSERT_TRUE(ini.UpdateFile());
+        portrait = earlier;
+    }
+
+    // The restart: a new window over the same settings.
+    action("actListPrint")->trigger();
+    window = list->findChild<TListPrint *>();
+    ASSERT_FALSE(window.isNull());
+    w = window;
+    ASSERT_EQ(w->cbxTemplateName->currentText(), QStringLiteral("前回のレイアウト"));
+    // The earlier version's widths are the window's: fitted anew to the
+    // page as it is fitted now.
+    if (c.last != LastLayout::EarlierVersion) {
+        ASSERT_EQ(w->ColumnEditor().Columns(), portrait);
+    }
+    ASSERT_EQ(w->lblOrientation->text(), QStringLiteral("縦"));
+    w->ExecPrinterDialog = [](QPrinter &chosen) {
+        chosen.setPageOrientation(QPageLayout::Landscape);
+        return true;
+    };
+    w->bbtnPrinter->click();
+    ASSERT_EQ(w->lblOrientation->text(), QStringLiteral("横"));
+    if (c.last == LastLayout::EditedByHand) {
+        EXPECT_EQ(w->ColumnEditor().Columns(), portrait);
+        return;
+    }
+    const TListPrintColumns landscape = w->ColumnEditor().Columns();
+    ASSERT_EQ(landscape.size(), portrait.size());
+    for (std::size_t i = 0; i < landscape.size(); ++i)
+        EXPECT_EQ(landscape[i].ItemNo, portrait[i].ItemNo) << i;
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.count(), 2) << boxes.shown().first().text.toStdString();
+    ASSERT_EQ(boxes.shown().first().text, kQuestion) << boxes.shown().first().text.toStdString();
+    const QString text = sheet();
+    for (const TPerson &p : people)
+        EXPECT_TRUE(text.contains(addressOf(p))) << addressOf(p).toStdString() << " not in:\n" << text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Restart, ListPrintLastLayout,
+                         ::testing::Values(LandscapeCase{"savedByThisVersion", LastLayout::Saved},
+                                           LandscapeCase{"savedByAnEarlierVersion", LastLayout::EarlierVersion},
+                                           LandscapeCase{"widthTypedByTheUser", LastLayout::EditedByHand}),
+                         [](const auto &info) { return std::string(info.param.name); });

@@ -148,3 +148,26 @@ TEST(ListPrtRowReader, fetchesRecordsInBatchesAndLetsTheBookGo)
     other.FieldByName(QStringLiteral("Adrs2")).SetAsString(QStringLiteral("free"));
     EXPECT_NO_THROW(other.Post());
 }
+
+// Given back once a page's records are read, the book takes another
+// handle's save at once while the page is painted; the next fetch reads on
+// and finds what was saved.
+TEST(ListPrtRowReader, releasedTheBookTakesASaveAndTheNextFetchSeesIt)
+{
+    Book book;
+    for (int i = 1; i <= 3; ++i)
+        book.add({{"Pos", sj(QStringLiteral("%1").arg(1000000 + i).toUtf8().constData())}});
+    TListPrintJob job;
+    job.Columns = {{10, 10, 0}};
+    OtherHandle handle(book.table);
+    TTable &other = handle.table;
+    TListRowReader reader(book.table, job, {}, QString());
+    ASSERT_TRUE(reader.Fetch(1).has_value());
+    reader.Release();
+    ASSERT_TRUE(other.FindKey({QVariant(2)}));
+    EXPECT_NO_THROW(other.Delete());
+    EXPECT_FALSE(reader.Fetch(2).has_value());
+    const std::optional<QStringList> third = reader.Fetch(3);
+    ASSERT_TRUE(third.has_value());
+    EXPECT_EQ(third->value(0), QStringLiteral("100-0003"));
+}
