@@ -644,9 +644,12 @@ void TAddressList::LoadSearchList()
 
 void TAddressList::SaveSearchList()
 {
-    if (!WriteSearchList(searchListFile(), m_model->Condition))
-        ShowMessageBoxAt(this, QStringLiteral("絞り込み条件が保存できませんでした  "), ProductCaption(),
-                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    QString error;
+    if (!WriteSearchList(searchListFile(), m_model->Condition, &error))
+        ShowMessageBoxAt(this,
+                         QStringLiteral("絞り込み条件が保存できませんでした  ") +
+                             (error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + error),
+                         ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }
 
 // The book shown is kept for the next start.

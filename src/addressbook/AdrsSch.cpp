@@ -129,7 +129,8 @@ struct TAddressSearch::Impl {
     void SavePattern();
     void DeletePattern();
     void RefillPatternCombo();
-    bool WritePatterns();
+    // Saves the patterns; a failure is told with its cause.
+    void WritePatterns();
     QByteArray PatternName() const;
     int PatternIndex(const QByteArray &name) const;
 
@@ -767,8 +768,7 @@ void TAddressSearch::Impl::SavePattern()
         }
         Patterns.append({name, condition});
     }
-    if (!WritePatterns())
-        Message(QStringLiteral("パターンが保存できませんでした  "), MB_ICONERROR);
+    WritePatterns();
     RefillPatternCombo();
 }
 
@@ -786,15 +786,18 @@ void TAddressSearch::Impl::DeletePattern()
     if (index < 0)
         return;
     Patterns.removeAt(index);
-    if (!WritePatterns())
-        Message(QStringLiteral("パターンが保存できませんでした  "), MB_ICONERROR);
+    WritePatterns();
     RefillPatternCombo();
     cbxPattern->setFocus();
 }
 
-bool TAddressSearch::Impl::WritePatterns()
+void TAddressSearch::Impl::WritePatterns()
 {
-    return WriteSearchPatterns(DataPath + PatternFileName, Patterns);
+    QString error;
+    if (!WriteSearchPatterns(DataPath + PatternFileName, Patterns, &error))
+        Message(QStringLiteral("パターンが保存できませんでした  ") +
+                    (error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + error),
+                MB_ICONERROR);
 }
 
 void TAddressSearch::Impl::RefillPatternCombo()

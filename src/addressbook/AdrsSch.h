@@ -76,10 +76,12 @@ private:
 // read (cut short, longer than its condition, not openable) gives the same,
 // and is first kept aside and named to the user (platform/UnreadableFile.h).
 // Write: with no items the file is deleted; false when it could not be
-// written (the caller shows the message), and when a damaged file that could
-// not be moved aside is still in its place.
+// written (the caller shows the message, with the cause in *Error when there
+// is one: a file set read-only is neither replaced nor deleted), and when a
+// damaged file that could not be moved aside is still in its place.
 [[nodiscard]] bool ReadSearchList(const QString &Path, TNarrowDownCondition &Condition);
-[[nodiscard]] bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition);
+[[nodiscard]] bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition,
+                                   QString *Error = nullptr);
 
 // Search.ptn (named filters, in the data folder). Read and write as for
 // Search.lst: a damaged file gives no patterns at all (every pattern stays in
@@ -90,7 +92,8 @@ struct TSearchPattern {
 };
 constexpr int MaxSearchPatterns = 255; // the file counts them in one byte
 [[nodiscard]] QList<TSearchPattern> ReadSearchPatterns(const QString &Path);
-[[nodiscard]] bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns);
+[[nodiscard]] bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns,
+                                       QString *Error = nullptr);
 
 // The filter dialog ("絞り込み"): edits a copy of the filter in force.
 class TAddressSearch : public QDialog

@@ -12,12 +12,16 @@
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
+#include "platform/WriteError.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
+
+#include <unistd.h>
 
 namespace {
 
@@ -554,14 +558,29 @@ bool DamagedFileInTheWay(const QString &path, Parse parse)
     return true;
 }
 
-// Writes the bytes, or deletes the file when there is nothing to keep.
-bool ReplaceOrRemove(const QString &path, const QByteArray *bytes)
+// Writes the bytes, or deletes the file when there is nothing to keep. A
+// file its user set read-only is kept either way.
+bool ReplaceOrRemove(const QString &path, const QByteArray *bytes, QString *error)
 {
     if (bytes == nullptr) {
         RecoverSafeReplace(path);
-        return !QFile::exists(path) || QFile::remove(path);
+        if (!QFile::exists(path))
+            return true;
+        // Removing a name is the folder's business, but a file set read-only
+        // is meant to stay as it is.
+        TWriteTarget target = TWriteTarget::File;
+        int code = ReadOnlyFileError(path);
+        if (code == 0) {
+            if (::unlink(QFile::encodeName(path).constData()) == 0)
+                return true;
+            code = errno;
+            target = TWriteTarget::Folder;
+        }
+        if (error)
+            *error = WriteErrorReason(code, target);
+        return false;
     }
-    return SafeReplaceFile(path, *bytes);
+    return SafeReplaceFile(path, *bytes, error);
 }
 
 } // namespace
@@ -571,16 +590,16 @@ bool ReadSearchList(const QString &Path, TNarrowDownCondition &Condition)
     return ReadFilterFile(Path, Condition, ParseSearchList);
 }
 
-bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition)
+bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition, QString *Error)
 {
     if (DamagedFileInTheWay<TNarrowDownCondition>(Path, ParseSearchList))
         return false;
     if (Condition.Items.isEmpty())
-        return ReplaceOrRemove(Path, nullptr);
+        return ReplaceOrRemove(Path, nullptr, Error);
     QByteArray bytes;
     if (!PutCondition(bytes, Condition))
         return false;
-    return ReplaceOrRemove(Path, &bytes);
+    return ReplaceOrRemove(Path, &bytes, Error);
 }
 
 QList<TSearchPattern> ReadSearchPatterns(const QString &Path)
@@ -590,14 +609,14 @@ QList<TSearchPattern> ReadSearchPatterns(const QString &Path)
     return patterns;
 }
 
-bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns)
+bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns, QString *Error)
 {
     if (Patterns.size() > MaxSearchPatterns)
         return false;
     if (DamagedFileInTheWay<QList<TSearchPattern>>(Path, ParseSearchPatterns))
         return false;
     if (Patterns.isEmpty())
-        return ReplaceOrRemove(Path, nullptr);
+        return ReplaceOrRemove(Path, nullptr, Error);
     QByteArray bytes;
     bytes.append(static_cast<char>(Patterns.size()));
     for (const TSearchPattern &pattern : Patterns) {
@@ -607,5 +626,5 @@ bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patte
         if (!PutCondition(bytes, pattern.Condition))
             return false;
     }
-    return ReplaceOrRemove(Path, &bytes);
+    return ReplaceOrRemove(Path, &bytes, Error);
 }

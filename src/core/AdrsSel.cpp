@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/WriteError.h"
 #include "util/MsgBoxPos.h"
 #include "util/WriteFailure.h"
 #include "widgets/CheckedCaption.h"
@@ -26,6 +27,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 QList<TAdrsFolderInfo> AdrsFolderList;
 int AdrsFolderIndex = -1;
@@ -48,6 +53,25 @@ QString msgTooLong() { return QStringLiteral("アドレス帳の名前の長さ�
 QString msgFolderTooLong() { return QStringLiteral("アドレス帳の名前が長すぎてフォルダー名にできません  "); }
 QString msgControlChar() { return QStringLiteral("アドレス帳の名前に制御文字は使えません  "); }
 QString msgReserved() { return QStringLiteral("この名前はアドレス帳の管理ファイルに使われているため指定できません  "); }
+
+// Why the folder `path` could not be made: the nearest folder above it that
+// is there refuses new names (its rights, a read-only disk), named with the
+// cause; empty when it does not refuse.
+QString folderRefusal(const QString &path)
+{
+    QString existing = QDir::cleanPath(path);
+    while (!QFileInfo(existing).isDir()) {
+        const QString up = QFileInfo(existing).absolutePath();
+        if (up == existing)
+            return {};
+        existing = up;
+    }
+    if (::faccessat(AT_FDCWD, QFile::encodeName(existing).constData(), W_OK | X_OK, AT_EACCESS) == 0)
+        return {};
+    const int code = errno;
+    return QDir::toNativeSeparators(existing) + QStringLiteral("  \r\n\r\n") +
+           WriteErrorReason(code, TWriteTarget::Folder);
+}
 
 // Book names compare exactly, as the file system names their folders: "Abc"
 // and "abc" are two books.
@@ -897,6 +921,8 @@ bool TAddressSelect::AcceptCreate()
         break;
     }
 
+    // A new book stays listed only once its folder is there.
+    const qsizetype listed = AdrsFolderList.size();
     const int row = RowOfCaption(name);
     if (row >= 0) {
         const QString caption = lvAdrs->Items().GetItem(row)->Caption();
@@ -947,7 +973,12 @@ bool TAddressSelect::AcceptCreate()
     const auto entry = std::find_if(AdrsFolderList.cbegin(), AdrsFolderList.cend(),
                                     [this](const TAdrsFolderInfo &info) { return sameName(info.Name, BookName); });
     if (entry == AdrsFolderList.cend() || !QDir().mkpath(AdrsPath + entry->Folder)) {
-        Inform(QStringLiteral("アドレス帳を作成できませんでした  "));
+        const QString folder = entry == AdrsFolderList.cend() ? QString() : AdrsPath + entry->Folder;
+        const QString refusal = folder.isEmpty() ? QString() : folderRefusal(folder);
+        if (AdrsFolderList.size() > listed && AdrsFolderList.last().State == AdrsStateUnchanged)
+            AdrsFolderList.removeLast();
+        Inform(QStringLiteral("アドレス帳を作成できませんでした  ") +
+               (refusal.isEmpty() ? QString() : QStringLiteral("\r\n") + refusal));
         lvAdrs->setFocus();
         return false;
     }

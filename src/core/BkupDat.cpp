@@ -256,6 +256,12 @@ bool CopyDataFile(const QString &from, const QString &to, QString *error, TTable
     if (damaged)
         *damaged = false;
     const bool checked = mode == TTableCopy::WholeOnly && isTableFile(from);
+    // The copy takes the old file's place by a rename, which the folder
+    // allows whatever the file's own setting: a file set read-only stays.
+    if (const int code = ReadOnlyFileError(to)) {
+        err = writeError(to, code, TWriteTarget::File);
+        return false;
+    }
     const QFileInfo target(to);
     sweepCopyTemporaries(target.absolutePath());
     const QString tmp =

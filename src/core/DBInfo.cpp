@@ -83,7 +83,8 @@ void showOpenError(const QString &message)
     ShowMessageBoxAt(nullptr, message, ProductCaption(), MB_ICONERROR, mbpSystem, 0, 0);
 }
 
-bool ensureTableFile(TTable *table, const QList<TFieldDef> &fields, const QList<TIndexDef> &indexes)
+bool ensureTableFile(TTable *table, const QList<TFieldDef> &fields, const QList<TIndexDef> &indexes,
+                     QString *error)
 {
     if (!table)
         return false;
@@ -91,12 +92,13 @@ bool ensureTableFile(TTable *table, const QList<TFieldDef> &fields, const QList<
         return true;
     table->SetFieldDefs(fields);
     table->SetIndexDefs(indexes);
-    return table->CreateTable();
+    return table->CreateTable(error);
 }
 
 // Counted open shared by both tables. The counter is only kept raised when
-// the table really is open, so a failed first open can be retried.
-bool countedOpen(qint32 &count, TTable *table, bool fileReady, const QString &failure)
+// the table really is open, so a failed first open can be retried. The
+// message gives the cause (why the file could not be made or opened).
+bool countedOpen(qint32 &count, TTable *table, bool fileReady, const QString &failure, QString reason)
 {
     ++count;
     if (count > 1)
@@ -107,11 +109,12 @@ bool countedOpen(qint32 &count, TTable *table, bool fileReady, const QString &fa
             table->SetIndexName(QString());
             table->Open();
             return true;
-        } catch (const ETableError &) {
+        } catch (const ETableError &e) {
+            reason = e.Message();
         }
     }
     count = 0;
-    showOpenError(failure);
+    showOpenError(reason.isEmpty() ? failure : failure + QStringLiteral("\r\n\r\n") + reason);
     return false;
 }
 
@@ -405,34 +408,37 @@ void TDMMurven19::FreeSenderTable()
     m_senderOpenCount = 0;
 }
 
-bool TDMMurven19::EnsureAdrsTableFile()
+bool TDMMurven19::EnsureAdrsTableFile(QString *Error)
 {
-    return ensureTableFile(m_adrsTable.get(), AdrsFieldDefs, AdrsIndexDefs);
+    return ensureTableFile(m_adrsTable.get(), AdrsFieldDefs, AdrsIndexDefs, Error);
 }
 
-bool TDMMurven19::EnsureSenderTableFile()
+bool TDMMurven19::EnsureSenderTableFile(QString *Error)
 {
     if (!m_senderTable)
         return false;
     if (!Folders::makePrivatePath(QFileInfo(m_senderTable->TableName()).absolutePath()))
         return false;
-    return ensureTableFile(m_senderTable.get(), SenderFieldDefs, SenderIndexDefs);
+    return ensureTableFile(m_senderTable.get(), SenderFieldDefs, SenderIndexDefs, Error);
 }
 
 bool TDMMurven19::OpenAdrs()
 {
-    const bool ready = m_adrsOpenCount > 0 || EnsureAdrsTableFile();
+    QString reason;
+    const bool ready = m_adrsOpenCount > 0 || EnsureAdrsTableFile(&reason);
     return countedOpen(m_adrsOpenCount, m_adrsTable.get(), ready,
-                       QStringLiteral("アドレス帳ファイルがオープンできませんでした  "));
+                       QStringLiteral("アドレス帳ファイルがオープンできませんでした  "), reason);
 }
 
 bool TDMMurven19::OpenSender()
 {
-    const bool ready = m_senderOpenCount > 0 || EnsureSenderTableFile();
+    QString reason;
+    const bool ready = m_senderOpenCount > 0 || EnsureSenderTableFile(&reason);
     // The file is named: the user may have to restore or move it.
     return countedOpen(m_senderOpenCount, m_senderTable.get(), ready,
                        QStringLiteral("差出人ファイルがオープンできませんでした  \r\n") +
-                           QDir::toNativeSeparators(OtherPath + SenderFileName) + QStringLiteral("  "));
+                           QDir::toNativeSeparators(OtherPath + SenderFileName) + QStringLiteral("  "),
+                       reason);
 }
 
 void TDMMurven19::CloseAdrs()

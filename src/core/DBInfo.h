@@ -79,8 +79,8 @@ public:
     // Counted open: the first open makes sure the file exists and opens the
     // table in primary order; later ones only count. A failed open shows
     // "アドレス帳ファイルがオープンできませんでした  " (sender:
-    // "差出人ファイルがオープンできませんでした  "), leaves the counter as it
-    // was and returns false.
+    // "差出人ファイルがオープンできませんでした  ") with the cause after it,
+    // leaves the counter as it was and returns false.
     [[nodiscard]] bool OpenAdrs();
     [[nodiscard]] bool OpenSender();
     // Counted close: the table closes when the count returns to 0; a close
@@ -98,9 +98,10 @@ public:
 
     // Creates the table file when missing (the sender one after making
     // OtherPath); false when there is no table object or creation failed,
-    // without a message (the following open reports it).
-    [[nodiscard]] bool EnsureAdrsTableFile();
-    [[nodiscard]] bool EnsureSenderTableFile();
+    // without a message (the following open reports it), the cause in
+    // *Error.
+    [[nodiscard]] bool EnsureAdrsTableFile(QString *Error = nullptr);
+    [[nodiscard]] bool EnsureSenderTableFile(QString *Error = nullptr);
 
     [[nodiscard]] qint32 AdrsOpenCount() const { return m_adrsOpenCount; }
     [[nodiscard]] qint32 SenderOpenCount() const { return m_senderOpenCount; }

@@ -2,6 +2,8 @@
 
 #include "core/OwnFiles.h"
 
+#include "platform/WriteError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +25,11 @@ constexpr int kLegacySuffixLength = 6;
 // As the safe replace's own temporaries: one nobody holds and nobody has
 // touched for this long belongs to a run that died.
 constexpr int kAbandonedSeconds = 60;
+
+// What the disk is asked to take after a PDF the engine could not finish: a
+// page's pictures and fonts, so that a disk with room for no more of them
+// counts as full.
+constexpr qint64 kUnfinishedProbeBytes = 1024 * 1024;
 
 bool isLegacySuffix(QStringView suffix)
 {
@@ -125,26 +132,43 @@ bool TPdfOutFile::Amend(const std::function<void(QByteArray &)> &Step, QString *
     };
     if (!m_replacement)
         return failed(QStringLiteral("PDFファイルを作成できませんでした"));
+    if (!PdfWrittenWhole(m_replacement->TemporaryPath()))
+        return failed(UnfinishedReason());
     QFile file(m_replacement->TemporaryPath());
-    if (!file.open(QIODevice::ReadWrite))
+    if (!file.open(QIODevice::ReadOnly))
         return failed(file.errorString());
     const QByteArray painted = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return failed(file.errorString());
+    file.close();
     QByteArray amended = painted;
     Step(amended);
     if (amended == painted)
         return true;
     // An update appended to the painted file (as an incremental update is)
-    // writes only what it adds; anything else writes the file again.
+    // writes only what it adds; anything else writes the file again. Written
+    // by the system's calls, whose error number names the cause (a full disk).
     qsizetype from = 0;
     if (amended.size() > painted.size() && QByteArrayView(amended).first(painted.size()) == painted)
         from = painted.size();
-    const QByteArrayView added = QByteArrayView(amended).sliced(from);
-    if (!file.seek(from) || file.write(added.data(), added.size()) != added.size() ||
-        !file.resize(amended.size()) || !file.flush())
-        return failed(file.errorString());
-    return true;
+    const int fd = ::open(QFile::encodeName(m_replacement->TemporaryPath()).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return failed(WriteErrorReason(errno, TWriteTarget::File));
+    int code = 0;
+    for (qsizetype at = from; at < amended.size() && code == 0;) {
+        const ssize_t n = ::pwrite(fd, amended.constData() + at, size_t(amended.size() - at), off_t(at));
+        if (n < 0 && errno != EINTR)
+            code = errno;
+        else if (n == 0)
+            code = EIO;
+        else if (n > 0)
+            at += n;
+    }
+    if (code == 0 && ::ftruncate(fd, off_t(amended.size())) != 0)
+        code = errno;
+    if (::close(fd) != 0 && code == 0)
+        code = errno;
+    return code == 0 || failed(WriteErrorReason(code, TWriteTarget::File));
 }
 
 bool TPdfOutFile::Commit(QString *Error)
@@ -156,7 +180,7 @@ bool TPdfOutFile::Commit(QString *Error)
     }
     QString reason;
     if (!PdfWrittenWhole(m_replacement->TemporaryPath()))
-        reason = QStringLiteral("PDFファイルを書き終えられませんでした");
+        reason = UnfinishedReason();
     else if (!m_replacement->Commit(&reason) && reason.isEmpty())
         reason = QStringLiteral("書き込めませんでした");
     // Committed or not, the temporary is done with.
@@ -164,4 +188,11 @@ bool TPdfOutFile::Commit(QString *Error)
     if (!reason.isEmpty() && Error)
         *Error = reason;
     return reason.isEmpty();
+}
+
+QString TPdfOutFile::UnfinishedReason() const
+{
+    const QString unfinished = QStringLiteral("PDFファイルを書き終えられませんでした");
+    const int code = m_replacement ? m_replacement->GrowthError(kUnfinishedProbeBytes) : 0;
+    return code == 0 ? unfinished : unfinished + QStringLiteral("。") + WriteErrorReason(code, TWriteTarget::File);
 }

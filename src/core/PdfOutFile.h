@@ -15,9 +15,10 @@
 // leaves the earlier PDF as it was. Steps, in order:
 //
 //   TPdfOutFile out(chosenFile);
-//   out.Begin(&error);               refuses the program's own files, puts
-//                                    back an earlier PDF a killed run left
-//                                    aside and sweeps a killed run's leftovers
+//   out.Begin(&error);               refuses the program's own files and a
+//                                    file set read-only, puts back an
+//                                    earlier PDF a killed run left aside and
+//                                    sweeps a killed run's leftovers
 //   printer.setOutputFileName(out.WritePath());   ... the run paints ...
 //   out.Amend(step, &error);         a step that changes the finished PDF
 //   out.Commit(&error);              checks the PDF whole, then puts it in place
@@ -44,6 +45,9 @@ public:
     // False with the reason (not the file name) when the PDF is not whole or
     // cannot be put in place; the user's file is then as it was.
     [[nodiscard]] bool Commit(QString *Error);
+    // The reason a run's PDF was not written whole: the engine keeps its
+    // write errors to itself, so the disk is asked (a full disk is named).
+    [[nodiscard]] QString UnfinishedReason() const;
 
     [[nodiscard]] const QString &Path() const { return m_path; }
 

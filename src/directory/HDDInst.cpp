@@ -189,7 +189,7 @@ bool UninstallArea(int Area)
     return true;
 }
 
-bool SaveInstalledAreas()
+bool SaveInstalledAreas(QString *Error)
 {
     HdiFileRecord record;
     record.FileName = DataRoot + QStringLiteral("Murven19.hdi");
@@ -209,7 +209,7 @@ bool SaveInstalledAreas()
     }
     if (record.EntryCount == 0)
         return !QFile::exists(record.FileName) || QFile::remove(record.FileName);
-    return WriteHdiFile(record, false) == 0;
+    return WriteHdiFile(record, false, Error) == 0;
 }
 
 bool IsDataDiscRoot(const QString &Root)
@@ -460,9 +460,12 @@ void THDDInstall::uninstall()
 
 void THDDInstall::finishWork(bool Any, const QStringList &Missed, const QString &Work, QTreeWidget *List)
 {
-    if (Any && !SaveInstalledAreas())
-        ShowMessageBoxAt(this, QStringLiteral("HDDインストール情報が書き込めませんでした  "), ProductCaption(),
-                         MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    QString error;
+    if (Any && !SaveInstalledAreas(&error))
+        ShowMessageBoxAt(this,
+                         QStringLiteral("HDDインストール情報が書き込めませんでした  ") +
+                             (error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + error),
+                         ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
     RefreshLists();
     QApplication::restoreOverrideCursor();
     QString text;

@@ -47,8 +47,9 @@ extern std::int64_t AreaCopyPieceBytes;
 // only when its folder is really gone. True when it is.
 [[nodiscard]] bool UninstallArea(int Area);
 // Writes DataRoot + "Murven19.hdi" from the installed regions that the
-// machine registry offers, or deletes the file when none is installed.
-[[nodiscard]] bool SaveInstalledAreas();
+// machine registry offers, or deletes the file when none is installed. False
+// with the cause in *Error when the file could not be written.
+[[nodiscard]] bool SaveInstalledAreas(QString *Error = nullptr);
 
 // Whether Root holds the data disc's folder of at least one region.
 [[nodiscard]] bool IsDataDiscRoot(const QString &Root);

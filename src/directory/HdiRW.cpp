@@ -79,7 +79,7 @@ int ReadHdiFile(HdiFileRecord &Record)
     return 0;
 }
 
-int WriteHdiFile(const HdiFileRecord &Record, bool OnlyIfExists)
+int WriteHdiFile(const HdiFileRecord &Record, bool OnlyIfExists, QString *Error)
 {
     RecoverSafeReplace(Record.FileName);
     if (OnlyIfExists && !QFile::exists(Record.FileName))
@@ -104,5 +104,5 @@ int WriteHdiFile(const HdiFileRecord &Record, bool OnlyIfExists)
     }
     // Written whole through the safe replace, so a failed write leaves the
     // previous installation record in place.
-    return SafeReplaceFile(Record.FileName, out) ? 0 : 8;
+    return SafeReplaceFile(Record.FileName, out, Error) ? 0 : 8;
 }

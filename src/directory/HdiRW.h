@@ -46,5 +46,6 @@ struct HdiFileRecord {
 
 // Writes the record (every slot whose PathLength is not -1, in slot order),
 // replacing the file; with OnlyIfExists and no file present, 1 and nothing
-// written. 0 written; 2..8 the step that could not be written.
-[[nodiscard]] int WriteHdiFile(const HdiFileRecord &Record, bool OnlyIfExists);
+// written. 0 written; 2..8 the step that could not be written, with the
+// cause in *Error.
+[[nodiscard]] int WriteHdiFile(const HdiFileRecord &Record, bool OnlyIfExists, QString *Error = nullptr);

@@ -5,6 +5,8 @@
 #include "core/WqhypWrapper.h"
 #include "directory/SchArea.h"
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
+#include "platform/WriteError.h"
 #include "util/StrFunc.h"
 
 #include <QFile>
@@ -206,6 +208,11 @@ bool TExportFile::Open(const QString &FileName, bool Append, QString *Error)
     };
     if (const QString refusal = ProgramFileRefusal(FileName); !refusal.isEmpty())
         return fail(refusal);
+    // A new file takes the old one's place by a rename, which the folder
+    // allows whatever the file's own setting: a file set read-only is refused
+    // here, with the cause every writer gives.
+    if (const int code = ReadOnlyFileError(FileName))
+        return fail(WriteErrorReason(code, TWriteTarget::File));
     const QFileInfo info(FileName);
     if (!Append && info.exists() && !info.isFile()) {
         // No regular file (a device, a pipe): written where it is, nothing to put back.

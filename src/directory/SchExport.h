@@ -60,8 +60,9 @@ public:
     TExportFile(const TExportFile &) = delete;
     TExportFile &operator=(const TExportFile &) = delete;
 
-    // False with Error for a file that cannot be opened, and for a file the
-    // program keeps for itself (a book's table, the settings).
+    // False with Error for a file that cannot be opened, a file set
+    // read-only, and a file the program keeps for itself (a book's table,
+    // the settings).
     [[nodiscard]] bool Open(const QString &FileName, bool Append, QString *Error);
     // Line followed by a line break; false when it could not be written.
     [[nodiscard]] bool WriteLine(const QByteArray &Line, QString *Error);

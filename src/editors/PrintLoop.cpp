@@ -259,7 +259,7 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     QString reason;
     // The text layer amended only on a whole file (a cut one gets no trailer).
     if (!PdfWrittenWhole(pdfOut->WritePath()))
-        reason = QStringLiteral("PDFファイルを書き終えられませんでした");
+        reason = pdfOut->UnfinishedReason();
     else if (pdfOut->Amend([&glyphTexts](QByteArray &Bytes) { AmendPrintedText(Bytes, glyphTexts); }, &reason))
         (void)pdfOut->Commit(&reason);
     if (!reason.isEmpty()) {

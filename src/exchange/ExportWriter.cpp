@@ -414,7 +414,7 @@ QString AppendTargetTooLargeMessage(const QString &Path)
 bool IsReadOnlyExportTarget(const QString &Path)
 {
     const QFileInfo info(Path);
-    return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
+    return info.exists() && (!(info.permissions() & QFileDevice::WriteOwner) || ReadOnlyFileError(Path) != 0);
 }
 
 QString ReadOnlyExportTargetMessage(const QString &Path)

@@ -124,8 +124,9 @@ inline constexpr qint64 ExportAppendTargetMax = 256LL * 1024 * 1024;
 [[nodiscard]] QString NonRegularExportTargetMessage(const QString &Path);
 [[nodiscard]] QString AppendTargetTooLargeMessage(const QString &Path);
 
-// An existing file its owner made read-only: an export does not replace it
-// behind that protection (a replace would only need the folder writable).
+// An existing file its owner made read-only, or that the user may not write:
+// an export does not replace it behind that protection (a replace would only
+// need the folder writable).
 [[nodiscard]] bool IsReadOnlyExportTarget(const QString &Path);
 // The message for such a target.
 [[nodiscard]] QString ReadOnlyExportTargetMessage(const QString &Path);

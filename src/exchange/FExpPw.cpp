@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
+#include "platform/WriteError.h"
 #include "util/MsgBoxPos.h"
 #include "widgets/CheckedCaption.h"
 
@@ -72,6 +73,13 @@ bool SaveRememberedPassword(const QString &Path, const QString &Password, QStrin
     qToLittleEndian<qint32>(qint32(text.size()), bytes.data());
     for (const char c : text)
         bytes += char(~c);
+    // A file set read-only stays as it is: its mode is not opened up below.
+    if (const int code = ReadOnlyFileError(Path)) {
+        if (Error)
+            *Error = WriteErrorReason(code, TWriteTarget::File) + QStringLiteral("  \r\n") +
+                     QDir::toNativeSeparators(Path);
+        return false;
+    }
     // A replace takes the old file's mode: one others may read is closed
     // first, so the new password never lies in such a file.
     if (QFileInfo::exists(Path) && !QFile::setPermissions(Path, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {

@@ -1091,11 +1091,9 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
         return result;
     // Whole (the engine keeps a full disk to itself) and then in place.
     QString reason;
-    if (!ended)
-        reason = QStringLiteral("PDFファイルを書き終えられませんでした");
     // The text layer amended only on a whole file (a cut one gets no trailer).
-    else if (!PdfWrittenWhole(pdfOut->WritePath()))
-        reason = QStringLiteral("PDFファイルを書き終えられませんでした");
+    if (!ended || !PdfWrittenWhole(pdfOut->WritePath()))
+        reason = pdfOut->UnfinishedReason();
     else if (pdfOut->Amend([&glyphTexts](QByteArray &Bytes) { AmendPrintedText(Bytes, glyphTexts); }, &reason))
         (void)pdfOut->Commit(&reason);
     if (!reason.isEmpty()) {

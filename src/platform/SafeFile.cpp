@@ -293,7 +293,33 @@ void copyExtendedAttributes(const QByteArray &from, int to)
     }
 }
 
+// Keeps the owner's choice of access, and the owner and group where the
+// system lets this process hand them on; best effort.
+void handOnAccess(const struct stat &original, const QByteArray &from, int to)
+{
+    if (original.st_uid != ::geteuid() || original.st_gid != ::getegid())
+        (void)::fchown(to, original.st_uid, original.st_gid);
+    (void)::fchmod(to, original.st_mode & 07777);
+    copyExtendedAttributes(from, to);
+}
+
+// The refusal (EACCES, EPERM or EROFS) of writing the existing file `name`
+// for this process's user; 0 when it may be written or is not there.
+int writeRefusal(const QByteArray &name)
+{
+    if (::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0)
+        return 0;
+    const int code = errno;
+    return code == EACCES || code == EPERM || code == EROFS ? code : 0;
+}
+
 } // namespace
+
+int ReadOnlyFileError(const QString &path)
+{
+    const QFileInfo target = resolvedTarget(path);
+    return target.fileName().isEmpty() ? 0 : writeRefusal(QFile::encodeName(target.absoluteFilePath()));
+}
 
 QString SafeReplaceBackupPath(const QString &path)
 {
@@ -311,8 +337,6 @@ struct TSafeReplacement::State {
     QString targetPath;
     QByteArray targetName;
     QByteArray folderName;
-    struct stat original {};
-    bool existed = false;
     int fd = -1;     // the temporary, open for writing
     int holdFd = -1; // the lock that tells readers a writer is at work
     QByteArray temporaryName; // its name in the folder; empty while it has none
@@ -378,10 +402,16 @@ bool TSafeReplacement::State::begin(QString *error)
     targetName = QFile::encodeName(targetPath);
     folderName = QFile::encodeName(target.absolutePath());
 
+    struct stat original {};
     if (::stat(targetName.constData(), &original) == 0) {
         if (!S_ISREG(original.st_mode))
             return fail(error, QStringLiteral("\"%1\" is not a file").arg(QDir::toNativeSeparators(targetPath)));
-        existed = true;
+        // The rename below would replace a file its user set read-only as
+        // long as the folder may be written: refused as an open of the file
+        // for writing is. Asked before anything is written, so a PDF run
+        // learns it before it prints.
+        if (const int code = writeRefusal(targetName))
+            return fail(error, describe(QStringLiteral("Cannot write"), targetPath, code, TWriteTarget::File));
     } else if (errno != ENOENT) {
         return fail(error, describe(QStringLiteral("Cannot examine"), targetPath, errno, TWriteTarget::Folder));
     }
@@ -420,14 +450,9 @@ bool TSafeReplacement::State::begin(QString *error)
         return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), EEXIST,
                                     TWriteTarget::Folder));
     }
-    if (existed) {
-        // Keep the owner's choice of access, and the owner and group where the
-        // system lets this process hand them on; best effort.
-        if (original.st_uid != ::geteuid() || original.st_gid != ::getegid())
-            (void)::fchown(fd, original.st_uid, original.st_gid);
-        (void)::fchmod(fd, original.st_mode & 07777);
-        copyExtendedAttributes(targetName, fd);
-    }
+    // The replaced file's access is handed on only at the commit: the
+    // temporary stays writable for whoever writes it by its name (the PDF
+    // engine opens it again), whatever mode the file had.
     return true;
 }
 
@@ -456,6 +481,16 @@ bool TSafeReplacement::State::commit(QString *error)
 {
     if (fd < 0)
         return fail(error, describe(QStringLiteral("Cannot write"), targetPath, EBADF, TWriteTarget::File));
+    // The file as it is now: set read-only while it was written, it stays;
+    // else its access goes to its successor (synced with the bytes).
+    struct stat current {};
+    if (::stat(targetName.constData(), &current) == 0 && S_ISREG(current.st_mode)) {
+        if (const int code = writeRefusal(targetName)) {
+            errno = code;
+            return discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
+        }
+        handOnAccess(current, targetName, fd);
+    }
     if (injectedFailure(SafeFile::Step::SyncTemporary) || ::fsync(fd) != 0)
         return discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
     struct stat written {};
@@ -548,6 +583,33 @@ QString TSafeReplacement::TemporaryPath() const
 bool TSafeReplacement::Commit(QString *error)
 {
     return m_state->commit(error);
+}
+
+int TSafeReplacement::GrowthError(qint64 bytes) const
+{
+    const int fd = m_state->fd;
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        return 0; // nothing to ask
+    if (injectedFailure(SafeFile::Step::WriteTemporary))
+        return errno;
+    const QByteArray zeros(qsizetype(std::min<qint64>(bytes, 64 * 1024)), '\0');
+    off_t at = st.st_size;
+    int code = 0;
+    for (qint64 left = bytes; left > 0 && code == 0;) {
+        const ssize_t n = ::pwrite(fd, zeros.constData(), size_t(std::min<qint64>(left, zeros.size())), at);
+        if (n < 0) {
+            if (errno != EINTR)
+                code = errno;
+        } else if (n == 0) {
+            code = EIO; // a device that takes nothing and says no more
+        } else {
+            at += n;
+            left -= n;
+        }
+    }
+    (void)::ftruncate(fd, st.st_size);
+    return code;
 }
 
 bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)

@@ -43,6 +43,10 @@
 // a replaced one keeps its access rights (mode bits, access list and other
 // extended attributes), and its owner and group where the system allows.
 
+// An existing file this process may not write (its user set it read-only)
+// is refused, not replaced, although the rename into its folder would
+// succeed: the message gives the file's read-only setting as the cause.
+//
 // False with a message in *error when the new bytes could not be put in place;
 // the original file is then untouched and no temporary is left behind.
 // A save whose result another process undid at once (an older copy put back
@@ -64,15 +68,21 @@ public:
     TSafeReplacement(const TSafeReplacement &) = delete;
     TSafeReplacement &operator=(const TSafeReplacement &) = delete;
 
-    // False with a message when no temporary can be made beside the file or
-    // the target is no file.
+    // False with a message when no temporary can be made beside the file,
+    // the target is no file or a file this process may not write.
     [[nodiscard]] bool Begin(QString *error);
     // The name under which the temporary is written and read back (valid
     // between Begin() and Commit()).
     [[nodiscard]] QString TemporaryPath() const;
-    // Syncs the temporary and puts it in place. False with a message: the
-    // file is then as it was and the temporary is gone.
+    // Hands the file's access on to the temporary, syncs it and puts it in
+    // place. False with a message (also for a file set read-only since
+    // Begin()): the file is then as it was and the temporary is gone.
     [[nodiscard]] bool Commit(QString *error);
+    // Why a writer could not finish the temporary (a writer that keeps its
+    // write errors to itself, as the PDF engine does): `bytes` more are
+    // written at its end and cut off again. The error number of the disk's
+    // refusal (a full disk), 0 when it takes them or there is no temporary.
+    [[nodiscard]] int GrowthError(qint64 bytes) const;
 
 private:
     friend bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error);
@@ -92,6 +102,12 @@ void RecoverSafeReplace(const QString &path);
 // `suffix` and that has an aside copy there: a listing puts the folder right
 // before it shows the files.
 void RecoverSafeReplacesIn(const QString &folder, const QString &suffix);
+
+// Why this process may not write the existing file at `path` (a link is
+// followed): EACCES or EPERM for a file its user set read-only, EROFS for one
+// on a read-only disk; 0 when it may, or when there is no file. Writers that
+// replace a file by a rename ask it first, as SafeReplaceFile does.
+[[nodiscard]] int ReadOnlyFileError(const QString &path);
 
 // Moves the file `from` to `to` only while no file is at `to`: one that
 // appeared there meanwhile (another program's) is never replaced, and the

@@ -1027,6 +1027,9 @@ bool TTable::CreateTable(QString *error)
     sqlite3 *db = SqlCipher::open(tmp, d->password, true, &err);
     if (!db) {
         QFile::remove(tmp);
+        // The temporary's name is the program's business: the user is told
+        // of the file it was to become.
+        err.replace(tmp, d->path);
         return false;
     }
     bool ok = SqlCipher::exec(db, "BEGIN;", &err) &&

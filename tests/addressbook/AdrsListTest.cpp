@@ -31,6 +31,8 @@
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
 #include "support/FileHelpers.h"
+#include "support/KeyInput.h"
+#include "support/OrdinaryUser.h"
 #include "support/UnreadableNotices.h"
 #include "util/SubUnit.h"
 #include "widgets/RecordRun.h"
@@ -1056,5 +1058,96 @@ TEST_F(AddressListWindow, registeringADirectoryHitStaysOnItAndNextEntersTheFollo
         form->close();
     }
 }
+
+} // namespace
+
+namespace {
+
+// A new book made through アドレス帳の新規作成 where the user may not write:
+// the folder of the books, or the new book's own folder that is already
+// there. The window names that folder, and its rights as the cause.
+struct NewBookCase {
+    const char *name;
+    bool bookFolderThere;
+};
+
+class NewBookInAFolderTheUserCannotWrite : public AddressListWindow,
+                                           public ::testing::WithParamInterface<NewBookCase>
+{
+protected:
+    void TearDown() override
+    {
+        (void)QFile::setPermissions(refusing(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        AddressListWindow::TearDown();
+    }
+    static QString bookName() { return QStringLiteral("取引先"); }
+    QString refusing() const
+    {
+        return GetParam().bookFolderThere ? AdrsPath + bookName() : QDir::cleanPath(AdrsPath);
+    }
+    // The command as a user gives it: the new book's name typed into the
+    // book dialog and confirmed; a dialog still open after the answer is
+    // closed with キャンセル.
+    void createBook()
+    {
+        bool answered = false;
+        std::function<void()> answer = [&] {
+            auto *dialog = qobject_cast<TAddressSelect *>(QApplication::activeModalWidget());
+            if (!dialog) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            answered = true;
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("edtNew"));
+            ASSERT_NE(name, nullptr);
+            name->setFocus();
+            name->selectAll();
+            QTest::keyClick(name, Qt::Key_Delete);
+            TypeCharacters(name, bookName());
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOk")), Qt::LeftButton);
+            if (dialog->isVisible())
+                QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+        };
+        QTimer::singleShot(0, answer);
+        action("actCreate")->trigger();
+        EXPECT_TRUE(answered);
+    }
+};
+
+TEST_P(NewBookInAFolderTheUserCannotWrite, namesTheFolderAndItsRights)
+{
+    if (GetParam().bookFolderThere) {
+        ASSERT_TRUE(QDir().mkpath(AdrsPath + bookName()));
+    }
+    ASSERT_TRUE(QFile::setPermissions(refusing(), QFile::ReadOwner | QFile::ExeOwner));
+    openWindow();
+    boxes.clear();
+    {
+        const ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.Bound());
+        createBook();
+    }
+    QStringList causes;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.contains(QStringLiteral("ファイルのあるフォルダーに書き込む権限がありません。")))
+            causes << box.text;
+    ASSERT_EQ(causes.size(), 1) << qPrintable(boxes.count() > 0 ? boxes.last().text : QString());
+    EXPECT_TRUE(causes.first().contains(QDir::toNativeSeparators(refusing()))) << qPrintable(causes.first());
+    // The program's own temporaries are no name for the user.
+    EXPECT_FALSE(causes.first().contains(QStringLiteral("creating"))) << qPrintable(causes.first());
+    for (const TMessageBoxRequest &box : boxes.shown())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("見つかりません"))) << qPrintable(box.text);
+    // No book without a folder is listed.
+    if (!GetParam().bookFolderThere) {
+        for (const TAdrsFolderInfo &book : AdrsFolderList)
+            EXPECT_NE(book.Name, bookName());
+    }
+    EXPECT_FALSE(QFileInfo::exists(AdrsPath + bookName() + QStringLiteral("/Adrs.DB")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, NewBookInAFolderTheUserCannotWrite,
+                         ::testing::Values(NewBookCase{"folderOfTheBooks", false},
+                                           NewBookCase{"folderOfTheNewBook", true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/KeyInput.h"
+#include "support/OrdinaryUser.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 #include "support/UnreadableNotices.h"
@@ -329,6 +330,35 @@ TEST_F(FilterDialog, the256thPatternIsRefusedWithAMessage)
     child<QComboBox>("cbxPattern")->setEditText(QStringLiteral("7"));
     click("bbtnSavePattern");
     EXPECT_EQ(boxes.count(), 1) << "an existing name is overwritten";
+}
+
+// A pattern file its user set read-only: saving or deleting a pattern keeps
+// it as it was and the dialog names the cause.
+TEST_F(FilterDialog, aPatternFileSetReadOnlyStaysAndTheDialogSaysWhy)
+{
+    TNarrowDownCondition c;
+    c.Items = {textItem(0, "A", 0)};
+    ASSERT_TRUE(WriteSearchPatterns(ptnPath(), {{sj("東京"), c}}));
+    const QByteArray before = fileBytes(ptnPath());
+    ASSERT_TRUE(QFile::setPermissions(ptnPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    {
+        const ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.Bound());
+        open(1, c);
+        type("cbxPattern", "大阪");
+        click("bbtnSavePattern");
+        boxes.enqueue(IDYES);
+        child<QComboBox>("cbxPattern")->setEditText(u("東京"));
+        click("bbtnDeletePattern");
+    }
+    QStringList told;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.startsWith(u("パターンが保存できませんでした")))
+            told << box.text;
+    ASSERT_EQ(told.size(), 2) << qPrintable(boxes.count() > 0 ? boxes.last().text : QString());
+    for (const QString &text : told)
+        EXPECT_TRUE(text.contains(u("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(text);
+    EXPECT_TRUE(sameBytes(before, fileBytes(ptnPath())));
 }
 
 // A damaged pattern file: the dialog opens with no patterns, the user is told

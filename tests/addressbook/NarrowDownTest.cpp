@@ -7,6 +7,7 @@
 #include "platform/Cp932.h"
 #include "platform/Table.h"
 #include "support/FileHelpers.h"
+#include "support/OrdinaryUser.h"
 #include "support/UnreadableNotices.h"
 
 #include <QFile>
@@ -140,6 +141,40 @@ TEST_F(SearchFiles, emptyFilterDeletesSearchList)
     EXPECT_FALSE(QFile::exists(path("Search.lst")));
     ASSERT_TRUE(WriteSearchList(path("Search.lst"), TNarrowDownCondition{}));
 }
+
+// A filter file its user set read-only is kept whatever the filter became:
+// neither replaced nor deleted, and the cause is given.
+struct KeptFilterCase {
+    const char *name;
+    bool cleared; // the filter was cleared (the file would go)
+};
+
+class SearchListSetReadOnly : public SearchFiles, public ::testing::WithParamInterface<KeptFilterCase> {};
+
+TEST_P(SearchListSetReadOnly, staysAsItWasAndTheCauseIsGiven)
+{
+    ASSERT_TRUE(WriteSearchList(path("Search.lst"), sampleCondition()));
+    ASSERT_TRUE(QFile::setPermissions(path("Search.lst"), QFile::ReadOwner | QFile::ReadGroup));
+    TNarrowDownCondition next = sampleCondition();
+    if (GetParam().cleared)
+        next = TNarrowDownCondition{};
+    else
+        next.MatchAll = true;
+    QString error;
+    bool written = true;
+    {
+        const ScopedOrdinaryUser user({dir.path()});
+        ASSERT_TRUE(user.Bound());
+        written = WriteSearchList(path("Search.lst"), next, &error);
+    }
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+    EXPECT_TRUE(sameBytes(sampleBytes, fileBytes(path("Search.lst"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Filters, SearchListSetReadOnly,
+                         ::testing::Values(KeptFilterCase{"changed", false}, KeptFilterCase{"cleared", true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SearchFiles, everyShortSearchListGivesTheClearedFilterAndIsKeptAsideWhole)
 {

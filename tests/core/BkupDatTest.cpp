@@ -5,6 +5,7 @@
 #include "DataFolderBooks.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
+#include "support/OrdinaryUser.h"
 
 #include <QDir>
 #include <QFile>
@@ -232,6 +233,31 @@ TEST_F(DataFolderBackup, failedCopyKeepsTheEarlierCopyWhole)
     EXPECT_FALSE(error.isEmpty());
     // The removal of the listed files takes only what this call copied.
     EXPECT_TRUE(sameBytes(earlier, fileBytes(dest + QStringLiteral("Adrs.DB"))));
+}
+
+// An earlier copy its user set read-only is not replaced through the
+// folder: the copy fails with the cause and the earlier one stays.
+TEST_F(DataFolderBackup, anEarlierCopySetReadOnlyStaysAndTheCopyNamesTheCause)
+{
+    fillDataFolder();
+    const QString earlier = dest + QStringLiteral("Layout/年賀.gpl");
+    ASSERT_EQ(CopyMatchingFiles(src + QStringLiteral("Layout"), dest + QStringLiteral("Layout"), {QStringLiteral("*.gpl")}),
+              CopyResult::Done);
+    writeBytes(src + QStringLiteral("Layout/年賀.gpl"), "the layout changed since");
+    ASSERT_TRUE(QFile::setPermissions(earlier, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QString error;
+    bool copied = true;
+    {
+        const ScopedOrdinaryUser user({home.path()});
+        ASSERT_TRUE(user.Bound());
+        copied = CopyDataFile(src + QStringLiteral("Layout/年賀.gpl"), earlier, &error);
+    }
+    EXPECT_FALSE(copied);
+    EXPECT_TRUE(error.contains(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+    EXPECT_TRUE(error.contains(earlier)) << qPrintable(error);
+    EXPECT_EQ(fileBytes(earlier), "layout");
+    EXPECT_EQ(QDir(dest + QStringLiteral("Layout")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("年賀.gpl")});
 }
 
 TEST_F(DataFolderBackup, damagedTableIsAFailedCopyNotADoneOne)

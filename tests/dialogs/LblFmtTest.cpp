@@ -4,6 +4,7 @@
 #include "dialogs/UpDown.h"
 
 #include "PaperFixture.h"
+#include "support/OrdinaryUser.h"
 #include "support/Screenshot.h"
 
 #include <QComboBox>
@@ -434,4 +435,33 @@ TEST_F(CustomSheet, landscapeByteFollowsTheBaseSheetsShape)
     start(base + 1);
     EXPECT_EQ(sheet->GetCustomSheet().Landscape, 0);
     EXPECT_EQ(sheet->GetCustomSheet().Format.CategoryText(), QStringLiteral("カスタム"));
+}
+
+// The user's sheets are kept in a file its user set read-only: closing the
+// dialog after registering another sheet keeps the file as it was and names
+// the cause.
+TEST_F(LabelDialog, aSheetFileSetReadOnlyStaysAndTheDialogSaysWhy)
+{
+    open(2, 0);
+    registerSheet("bbtnLblAdd", QStringLiteral("一"));
+    dialog->accept();
+    QFile file(CustomFormatsPath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    ASSERT_TRUE(QFile::setPermissions(CustomFormatsPath(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    {
+        const ScopedOrdinaryUser user({m_data.path()});
+        ASSERT_TRUE(user.Bound());
+        open(2, 0);
+        registerSheet("bbtnLblAdd", QStringLiteral("二"));
+        dialog->accept();
+    }
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("ユーザー用紙をファイルに保存できませんでした")))
+        << qPrintable(boxes.last().text);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("ファイルが読み取り専用のため、書き込めません。")))
+        << qPrintable(boxes.last().text);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
+#include "support/OrdinaryUser.h"
 #include "support/RowName.h"
 #include "support/TestEnvironment.h"
 
@@ -55,6 +56,27 @@ TEST_F(HdiFile, roundTripsSlotsIncludingTheSettingsRootItself)
     EXPECT_EQ(r.Slots[2].PathLength, 0);
     EXPECT_EQ(r.Slots[1].PathLength, -1);
     EXPECT_EQ(r.Slots[6].Path, QByteArray("/data/dt/"));
+}
+
+// An installation record its user set read-only is kept; the cause is given.
+TEST_F(HdiFile, aRecordSetReadOnlyIsKeptAndTheCauseGiven)
+{
+    HdiFileRecord w = record();
+    w.Slots[1] = {4, "/xy/"};
+    ASSERT_EQ(WriteHdiFile(w, false), 0);
+    const QByteArray before = fileBytes(w.FileName);
+    ASSERT_TRUE(QFile::setPermissions(w.FileName, QFile::ReadOwner));
+    w.Slots[2] = {4, "/zz/"};
+    QString error;
+    int written = 0;
+    {
+        const ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.Bound());
+        written = WriteHdiFile(w, false, &error);
+    }
+    EXPECT_EQ(written, 8);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+    EXPECT_TRUE(sameBytes(before, fileBytes(w.FileName)));
 }
 
 TEST_F(HdiFile, reportsEachShortStepAndAForeignSignature)

@@ -8,6 +8,7 @@
 
 #include "support/DataFolders.h"
 #include "support/DicProgramFolder.h"
+#include "support/OrdinaryUser.h"
 
 #include <QDir>
 #include <QFile>
@@ -431,6 +432,39 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(QByteArray("\xEF\xBB\xBFname,tel\r\n"),                    // UTF-8 with its mark
                       QByteArray("\xFF\xFEn\0a\0m\0e\0\r\0\n\0", 14),          // UTF-16
                       QByteArray("PK\x03\x04\x14\0\0\0\x08\0", 10)));             // not text at all
+
+// A file its user set read-only, replaced or appended to: refused before a
+// hit is searched, with the cause every writer gives, and left as it was.
+class ExportReadOnlyTest : public ScriptedExportTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ExportReadOnlyTest, isRefusedWithTheCauseAndLeftAsItWas)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    const QByteArray before = Cp932::encode(u"電話番号,名前\r\n03-1234-5678,山田\r\n");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(before), before.size());
+    }
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    TExportResult r;
+    {
+        const ScopedOrdinaryUser user({dir.path()});
+        ASSERT_TRUE(user.Bound());
+        r = exportTo(file, {3}, GetParam(), !GetParam());
+    }
+    EXPECT_EQ(r.Code, ExportFileFailed);
+    EXPECT_TRUE(r.FileError.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。")))
+        << qPrintable(r.FileError);
+    EXPECT_EQ(g_calls, 0);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("hits.csv")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ExportReadOnlyTest, ::testing::Values(false, true),
+                         [](const auto &info) { return std::string(info.param ? "appended" : "replaced"); });
 
 // The file size limit of the process makes writes fail part way, as a full
 // disk would.

@@ -6,6 +6,7 @@
 #include "core/AdrsSel.h"
 #include "core/OwnFiles.h"
 #include "platform/SafeFile.h"
+#include "support/FailingDisk.h"
 #include "support/FileHelpers.h"
 #include "support/DataFolders.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -899,6 +900,24 @@ TEST_F(PrintEditorPdfFile, aPdfTheDiskCannotHoldIsReportedAndTheEarlierPdfStays)
     ASSERT_EQ(boxes.count(), 1);
     EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷データを書き込めませんでした")))
         << qPrintable(boxes.last().text);
+    EXPECT_EQ(fileBytes(pdf()), "%PDF-1.4 the vertical postcards %%EOF");
+    EXPECT_EQ(outEntries(), QStringList{QStringLiteral("縦書き.pdf")});
+}
+
+// The PDF engine keeps a full disk to itself: the run names the full disk,
+// as every other writer does, and the earlier PDF stays.
+TEST_F(PrintEditorPdfFile, aPdfOnAFullDiskNamesTheFullDiskAndTheEarlierPdfStays)
+{
+    writeBytes(pdf(), "%PDF-1.4 the vertical postcards %%EOF");
+    answerPrintDialog(pdf());
+    {
+        const ScopedFailingDisk full(out.path(), TDiskFault::DiskFull);
+        print();
+    }
+    ASSERT_EQ(boxes.count(), 1);
+    const QString shown = boxes.last().text;
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("印刷データを書き込めませんでした\r\n") + pdf())) << qPrintable(shown);
+    EXPECT_TRUE(shown.contains(QStringLiteral("ディスクの空き容量が足りません。"))) << qPrintable(shown);
     EXPECT_EQ(fileBytes(pdf()), "%PDF-1.4 the vertical postcards %%EOF");
     EXPECT_EQ(outEntries(), QStringList{QStringLiteral("縦書き.pdf")});
 }

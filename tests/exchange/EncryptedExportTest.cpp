@@ -5,6 +5,8 @@
 #include "exchange/Zvkcrtpup.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
+#include "support/FileHelpers.h"
+#include "support/OrdinaryUser.h"
 
 #include <gtest/gtest.h>
 
@@ -195,6 +197,27 @@ TEST(RememberedPassword, theNewPasswordNeverLiesInAFileOthersMayRead)
     EXPECT_TRUE(saved);
     EXPECT_TRUE(exposed.isEmpty()) << qPrintable(exposed.join(u' '));
     EXPECT_EQ(LoadRememberedPassword(path), kPassword);
+}
+
+// A remembered password its user set read-only is neither opened up nor
+// replaced: the save names the cause.
+TEST(RememberedPassword, aFileSetReadOnlyKeepsItsPasswordAndItsMode)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("FExport.pwd"));
+    ASSERT_TRUE(SaveRememberedPassword(path, QStringLiteral("Older123"), nullptr));
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner));
+    QString error;
+    bool saved = true;
+    {
+        const ScopedOrdinaryUser user({dir.path()});
+        ASSERT_TRUE(user.Bound());
+        saved = SaveRememberedPassword(path, kPassword, &error);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+    EXPECT_EQ(LoadRememberedPassword(path), QStringLiteral("Older123"));
+    EXPECT_EQ(fileMode(path), 0400);
 }
 
 TEST(RememberedPassword, aDamagedFileIsNotTrusted)

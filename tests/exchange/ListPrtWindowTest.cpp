@@ -10,6 +10,7 @@
 #include "exchange/ListPrtText.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
+#include "support/FailingDisk.h"
 #include "support/FileHelpers.h"
 #include "support/KeyInput.h"
 #include "support/OtherHandle.h"
@@ -1518,6 +1519,34 @@ TEST_F(ListPrintWindowTest, aPdfTheDiskCannotHoldIsReportedAndTheEarlierListStay
     EXPECT_EQ(fileBytes(pdf), "%PDF-1.4 the earlier list %%EOF");
     EXPECT_EQ(QDir(DataPath).entryList({QStringLiteral("*list.pdf*")}, QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("list.pdf")});
+}
+
+// The PDF engine keeps a full disk to itself: the list print names the full
+// disk, as every other writer does, and the earlier list stays.
+TEST_F(ListPrintWindowTest, aPdfOnAFullDiskNamesTheFullDiskAndTheEarlierListStays)
+{
+    const QString folder = DataPath + QStringLiteral("pdf/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString pdf = folder + QStringLiteral("list.pdf");
+    writeBytes(pdf, "%PDF-1.4 the earlier list %%EOF");
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(pdf);
+    w->rbAll->setChecked(true);
+    w->ChoosePdfFile = [&](QWidget *, const QString &) { return pdf; };
+    const int shown = boxes.count();
+    bool printed = true;
+    {
+        const ScopedFailingDisk full(folder, TDiskFault::DiskFull);
+        printed = w->PrintList();
+    }
+    EXPECT_FALSE(printed);
+    ASSERT_EQ(boxes.count(), shown + 1);
+    const QString told = boxes.last().text;
+    EXPECT_TRUE(told.startsWith(QStringLiteral("PDFファイルを保存できませんでした  \r\n") + pdf)) << qPrintable(told);
+    EXPECT_TRUE(told.contains(QStringLiteral("ディスクの空き容量が足りません。"))) << qPrintable(told);
+    EXPECT_EQ(fileBytes(pdf), "%PDF-1.4 the earlier list %%EOF");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.pdf")});
 }
 
 } // namespace

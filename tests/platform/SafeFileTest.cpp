@@ -1,6 +1,8 @@
 #include "platform/SafeFile.h"
 
+#include "support/FailingDisk.h"
 #include "support/FileHelpers.h"
+#include "support/OrdinaryUser.h"
 #include "support/RowName.h"
 #include "support/TestEnvironment.h"
 
@@ -205,16 +207,140 @@ TEST_F(SafeFileTest, failsInMissingFolderWithMessage)
 
 TEST_F(SafeFileTest, failsInReadOnlyFolderAndKeepsOriginal)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "access rights do not stop the super-user";
     writeBytes(file(), "old");
     QFile::setPermissions(folder(), QFile::ReadOwner | QFile::ExeOwner);
     QString error;
-    const bool ok = SafeReplaceFile(file(), "new", &error);
+    bool ok = true;
+    {
+        const ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.Bound());
+        ok = SafeReplaceFile(file(), "new", &error);
+    }
     QFile::setPermissions(folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_FALSE(ok);
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルのあるフォルダーに書き込む権限がありません。"))) << qPrintable(error);
     EXPECT_EQ(fileBytes(file()), "old");
+}
+
+// The folder lets a rename replace any file in it; the file's own mode says
+// whether its user lets it be written. The owner's bits count, whatever the
+// others may.
+struct ReadOnlyCase {
+    const char *name;
+    int mode;
+    bool replaced;
+};
+
+class SafeFileReadOnlyTarget : public SafeFileTest, public ::testing::WithParamInterface<ReadOnlyCase> {};
+
+TEST_P(SafeFileReadOnlyTarget, isReplacedOnlyWhenItsUserMayWriteIt)
+{
+    writeBytes(file(), "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), mode_t(GetParam().mode)), 0);
+    QString error;
+    bool ok = false;
+    {
+        const ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.Bound());
+        ok = SafeReplaceFile(file(), "new", &error);
+    }
+    EXPECT_EQ(ok, GetParam().replaced) << qPrintable(error);
+    EXPECT_EQ(fileBytes(file()), GetParam().replaced ? "new" : "old");
+    EXPECT_EQ(fileMode(file()), GetParam().mode);
+    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
+    if (!GetParam().replaced) {
+        EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+        EXPECT_TRUE(error.contains(file())) << qPrintable(error);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, SafeFileReadOnlyTarget,
+    ::testing::Values(ReadOnlyCase{"readOnly", 0444, false}, ReadOnlyCase{"ownerReadsOnly", 0400, false},
+                      ReadOnlyCase{"othersMayWriteButNotTheOwner", 0466, false},
+                      ReadOnlyCase{"ownerWrites", 0644, true}, ReadOnlyCase{"ownerWritesOnly", 0200, true}),
+    rowName);
+
+TEST_F(SafeFileTest, aLinkToAFileSetReadOnlyIsRefusedAndBothStay)
+{
+    const QString real = folder() + QStringLiteral("/real.ini");
+    writeBytes(real, "old");
+    ASSERT_TRUE(QFile::setPermissions(real, QFile::ReadOwner));
+    ASSERT_TRUE(QFile::link(real, file()));
+    QString error;
+    bool ok = true;
+    {
+        const ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.Bound());
+        ok = SafeReplaceFile(file(), "new", &error);
+    }
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+    EXPECT_TRUE(QFileInfo(file()).isSymLink());
+    EXPECT_EQ(fileBytes(real), "old");
+}
+
+// A writer that writes the temporary by its name is refused at Begin(),
+// before it writes anything, and a file set read-only while it wrote stays
+// as it is at the commit.
+TEST_F(SafeFileTest, aReplacementRefusesAFileSetReadOnlyBeforeItsWriterStartsAndAtItsCommit)
+{
+    writeBytes(file(), "old");
+    ASSERT_TRUE(QFile::setPermissions(file(), QFile::ReadOwner));
+    const ScopedOrdinaryUser user;
+    ASSERT_TRUE(user.Bound());
+    QString error;
+    {
+        TSafeReplacement replacement(file());
+        EXPECT_FALSE(replacement.Begin(&error));
+        EXPECT_TRUE(replacement.TemporaryPath().isEmpty());
+        EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+    }
+    ASSERT_TRUE(QFile::setPermissions(file(), QFile::ReadOwner | QFile::WriteOwner));
+    TSafeReplacement replacement(file());
+    ASSERT_TRUE(replacement.Begin(&error)) << qPrintable(error);
+    writeBytes(replacement.TemporaryPath(), "new");
+    ASSERT_TRUE(QFile::setPermissions(file(), QFile::ReadOwner));
+    error.clear();
+    EXPECT_FALSE(replacement.Commit(&error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+    EXPECT_EQ(fileBytes(file()), "old");
+    EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
+}
+
+// The temporary is written by name (the PDF engine opens it again): it stays
+// the writer's until the commit, which hands on the file's own mode.
+TEST_F(SafeFileTest, theTemporaryTakesTheFilesModeOnlyAtTheCommit)
+{
+    writeBytes(file(), "old");
+    const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(file(), mode));
+    TSafeReplacement replacement(file());
+    QString error;
+    ASSERT_TRUE(replacement.Begin(&error)) << qPrintable(error);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(replacement.TemporaryPath()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    writeBytes(replacement.TemporaryPath(), "new");
+    ASSERT_TRUE(replacement.Commit(&error)) << qPrintable(error);
+    EXPECT_EQ(fileBytes(file()), "new");
+    EXPECT_EQ(fileMode(file()), 0640);
+}
+
+// A writer that keeps its write errors to itself left the temporary short:
+// the disk tells why, and the temporary keeps its length.
+TEST_F(SafeFileTest, aFullDiskIsFoundAsTheCauseOfAnUnfinishedTemporary)
+{
+    TSafeReplacement replacement(file());
+    QString error;
+    ASSERT_TRUE(replacement.Begin(&error)) << qPrintable(error);
+    writeBytes(replacement.TemporaryPath(), "%PDF-1.4 cut");
+    EXPECT_EQ(replacement.GrowthError(1024 * 1024), 0);
+    {
+        const ScopedFailingDisk full(folder(), TDiskFault::DiskFull);
+        EXPECT_EQ(replacement.GrowthError(1024 * 1024), ENOSPC);
+    }
+    EXPECT_EQ(fileBytes(replacement.TemporaryPath()), "%PDF-1.4 cut");
 }
 
 // A failure before the commit leaves the original alone and nothing else.

@@ -8,14 +8,17 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <atomic>
 #include <cerrno>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
 
 struct TFailingDiskState {
-    bool Active = false;
+    std::atomic<bool> Active = false; // read by every write of every thread
     TDiskFault Fault = TDiskFault::DiskFull;
     QByteArray Path;      // as the test named it, absolute
     QByteArray Canonical; // links resolved, as /proc names an open file
@@ -109,7 +112,7 @@ int failingUnlink(const char *path)
 // A write to a file under a full disk's folder.
 bool fullFor(int fd)
 {
-    if (state().Fault != TDiskFault::DiskFull)
+    if (!state().Active || state().Fault != TDiskFault::DiskFull)
         return false;
     char link[4096];
     const QByteArray proc = QByteArrayLiteral("/proc/self/fd/") + QByteArray::number(fd);
@@ -140,6 +143,51 @@ ssize_t failingPwrite64(int fd, const void *data, size_t size, off64_t at)
         return failWith(ENOSPC);
     return ::pwrite64(fd, data, size, at);
 }
+
+template <typename T>
+T realCall(const char *name)
+{
+    return reinterpret_cast<T>(::dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+// The process's own writes meet a full disk as the engine's do: the PDF
+// engine's (Qt's file layer calls the C library's write) and the program's
+// own. These stand in for the C library's calls in a test program that
+// links this fixture and pass every other write on unchanged.
+extern "C" {
+
+ssize_t write(int fd, const void *data, size_t size)
+{
+    using TWrite = ssize_t (*)(int, const void *, size_t);
+    static const TWrite real = realCall<TWrite>("write");
+    if (fullFor(fd))
+        return failWith(ENOSPC);
+    return real ? real(fd, data, size) : ssize_t(::syscall(SYS_write, fd, data, size));
+}
+
+ssize_t pwrite(int fd, const void *data, size_t size, off_t at)
+{
+    using TPwrite = ssize_t (*)(int, const void *, size_t, off_t);
+    static const TPwrite real = realCall<TPwrite>("pwrite");
+    if (fullFor(fd))
+        return failWith(ENOSPC);
+    return real ? real(fd, data, size, at) : ssize_t(::syscall(SYS_pwrite64, fd, data, size, at));
+}
+
+ssize_t pwrite64(int fd, const void *data, size_t size, off64_t at)
+{
+    using TPwrite64 = ssize_t (*)(int, const void *, size_t, off64_t);
+    static const TPwrite64 real = realCall<TPwrite64>("pwrite64");
+    if (fullFor(fd))
+        return failWith(ENOSPC);
+    return real ? real(fd, data, size, at) : ssize_t(::syscall(SYS_pwrite64, fd, data, size, at));
+}
+
+} // extern "C"
+
+namespace {
 
 sqlite3_vfs *engineFiles()
 {

@@ -18,7 +18,9 @@ enum class TDiskFault {
     // `path` is a folder on a disk mounted read-only (a CD, a write-protected
     // stick): nothing under it opens for writing.
     ReadOnlyDisk,
-    // `path` is a folder on a full disk: files open, but no byte is written.
+    // `path` is a folder on a full disk: files open, but no byte is written,
+    // neither by the engine nor by the rest of the process (the PDF engine,
+    // the safe replace: the test program's own write calls fail there too).
     DiskFull,
 };
 

@@ -1,0 +1,276 @@
+// Every writer of a file the user sees or the program keeps, reached the way
+// a user reaches it, on a file the user set read-only in a folder the user
+// may write, with an ordinary user's rights: the file stays byte for byte and
+// the window says why, in the words every writer uses for that cause.
+#include "UserRoad.h"
+#include "addressbook/AdrsSch.h"
+#include "core/Env.h"
+#include "dialogs/PrtOpen.h"
+#include "support/FileHelpers.h"
+#include "support/OrdinaryUser.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString kReadOnlyCause = QStringLiteral("ファイルが読み取り専用のため、書き込めません。");
+
+class ReadOnlyTargets;
+
+struct WriterCase {
+    const char *name;
+    // Writes the file once as the user did before (with the rights the test
+    // starts with) and gives its name.
+    QString (ReadOnlyTargets::*write)();
+    // Sets the file read-only at the moment a user would, and has the writer
+    // write it again.
+    void (ReadOnlyTargets::*writeAgain)(const QString &File);
+    // How the window's message begins.
+    const char16_t *says;
+};
+
+class ReadOnlyTargets : public UserRoadFixture, public ::testing::WithParamInterface<WriterCase>
+{
+public:
+    void SetUp() override
+    {
+        UserRoadFixture::SetUp();
+        // The layouts in the test's data folder, which the user owns.
+        LayoutPath = DataPath + QStringLiteral("Layout/");
+        LabelPath = DataPath + QStringLiteral("Label/");
+    }
+    void TearDown() override
+    {
+        delete m_listPrint.data();
+        LayoutPath = m_layoutPath;
+        LabelPath = m_labelPath;
+        UserRoadFixture::TearDown();
+    }
+
+    static void setReadOnly(const QString &File)
+    {
+        ASSERT_EQ(::chmod(QFile::encodeName(File).constData(), 0444), 0) << qPrintable(File);
+    }
+
+    // ---- a layout, through ファイル -> 名前を付けて保存 and 上書き保存
+    QString saveLayoutAs(const char *Command, TPrintEditorKind Kind, int Paper)
+    {
+        m_editor = openEditor(Command, Kind, Paper);
+        if (!m_editor)
+            return {};
+        m_editor->ExecDialog = [](QDialog &Dialog) {
+            EXPECT_NE(dynamic_cast<TPrintDataSaveDialog *>(&Dialog), nullptr);
+            Dialog.findChild<QLineEdit *>(QStringLiteral("edTitle"))->setText(QStringLiteral("年賀状"));
+            Dialog.accept();
+            return Dialog.result();
+        };
+        m_editor->findChild<QAction *>(QStringLiteral("actSaveAs"))->trigger();
+        return m_editor->FileName();
+    }
+    QString addressLayout() { return saveLayoutAs("actLayoutPrint", TPrintEditorKind::AddressSide, 0); }
+    QString labelLayout() { return saveLayoutAs("actLabelPrint", TPrintEditorKind::Label, 16); }
+    void saveLayoutAgain(const QString &File)
+    {
+        ASSERT_NE(m_editor, nullptr);
+        // An item moved since the save.
+        TPageRect moved = m_editor->Document().Items.front()->GetRect();
+        moved.Left += 20;
+        moved.Right += 20;
+        m_editor->Document().Items.front()->SetRect(moved);
+        setReadOnly(File);
+        m_editor->findChild<QAction *>(QStringLiteral("actSave"))->trigger();
+    }
+
+    // ---- the settings, saved as the main list closes
+    QString settings() { return SettingsFileName(); }
+    void closeTheList(const QString &File)
+    {
+        setReadOnly(File);
+        list.reset();
+    }
+
+    // ---- the list's filter, kept for the next start as the main list closes
+    QString filter()
+    {
+        // Written as the list closes with the filter set, read as it opens.
+        list.reset();
+        EXPECT_TRUE(WriteSearchList(DataPath + QStringLiteral("Search.lst"), markedCondition()));
+        openList();
+        return DataPath + QStringLiteral("Search.lst");
+    }
+
+    // ---- the text export, replacing or appending to the file it wrote
+    QString textExport()
+    {
+        EXPECT_NO_FATAL_FAILURE(enterRecords());
+        action("actExportFile")->trigger();
+        EXPECT_NE(FileExport, nullptr);
+        if (!FileExport)
+            return {};
+        FileExport->rbNormal->click();
+        FileExport->sgDest->selectRow(0);
+        FileExport->sgSrc->selectRow(eiName);
+        FileExport->SetItem();
+        FileExport->rbAll->click();
+        FileExport->btnExportClick();
+        return exportFile();
+    }
+    // The file is set read-only while the window asks whether to replace it
+    // or add to it (Answer): after the window looked at it.
+    void exportAgain(const QString &File, int Answer)
+    {
+        ASSERT_NE(FileExport, nullptr);
+        boxes.whileShown([File](const TMessageBoxRequest &Box) {
+            if (Box.text.startsWith(QStringLiteral("既にあるファイルを指定しました")))
+                setReadOnly(File);
+        });
+        boxes.enqueue(IDYES); // export
+        boxes.enqueue(IDNO);  // to the same file
+        boxes.enqueue(Answer);
+        FileExport->btnExportClick();
+        boxes.whileShown({});
+    }
+    void replaceTheExport(const QString &File) { exportAgain(File, IDYES); }
+    void appendToTheExport(const QString &File) { exportAgain(File, IDNO); }
+
+    // ---- the list print's own templates
+    TListPrint *listPrintWindow()
+    {
+        if (!m_listPrint) {
+            action("actListPrint")->trigger();
+            m_listPrint = list->findChild<TListPrint *>();
+        }
+        EXPECT_NE(m_listPrint, nullptr);
+        return m_listPrint;
+    }
+    void addColumn(int Item)
+    {
+        TListPrint *w = listPrintWindow();
+        for (int row = 0; row < w->lbxSrc->count(); ++row)
+            if (w->lbxSrc->item(row)->data(Qt::UserRole).toInt() == Item)
+                w->lbxSrc->setCurrentRow(row);
+        w->lbxDest->setCurrentRow(w->lbxDest->count() - 1);
+        w->bbtnSet->click();
+    }
+    QString listTemplate()
+    {
+        EXPECT_NO_FATAL_FAILURE(enterRecords());
+        TListPrint *w = listPrintWindow();
+        if (!w)
+            return {};
+        w->bbtnAllDelete->click();
+        addColumn(19);
+        w->cbxTemplateName->setEditText(QStringLiteral("名簿"));
+        w->btnTemplateSave->click();
+        return DataPath + QStringLiteral("LPCustom.tpl");
+    }
+    void saveTheTemplateAgain(const QString &File)
+    {
+        addColumn(15);
+        setReadOnly(File);
+        listPrintWindow()->btnTemplateSave->click();
+    }
+
+    // ---- PDFs: the editors' print run and the list print
+    QString editorPdf()
+    {
+        EXPECT_NO_FATAL_FAILURE(enterRecords());
+        selectRows({0, 1});
+        m_editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+        if (!m_editor)
+            return {};
+        EXPECT_TRUE(runPrintWizard(*m_editor));
+        return pdfFile();
+    }
+    void printTheEditorAgain(const QString &File)
+    {
+        ASSERT_NE(m_editor, nullptr);
+        setReadOnly(File);
+        EXPECT_TRUE(runPrintWizard(*m_editor));
+    }
+    QString listPdf()
+    {
+        EXPECT_NO_FATAL_FAILURE(enterRecords());
+        TListPrint *w = listPrintWindow();
+        if (!w)
+            return {};
+        w->PrinterInfo().SelectPdf(pdfFile());
+        w->ChoosePdfFile = [this](QWidget *, const QString &) { return pdfFile(); };
+        w->rbAll->setChecked(true);
+        w->bbtnAllDelete->click();
+        addColumn(19);
+        boxes.enqueue(IDYES);
+        w->btnPrint->click();
+        return pdfFile();
+    }
+    void printTheListAgain(const QString &File)
+    {
+        setReadOnly(File);
+        boxes.enqueue(IDYES);
+        listPrintWindow()->btnPrint->click();
+    }
+
+    TPrintEditor *m_editor = nullptr;
+    QPointer<TListPrint> m_listPrint;
+    const QString m_layoutPath = LayoutPath;
+    const QString m_labelPath = LabelPath;
+};
+
+TEST_P(ReadOnlyTargets, theFileStaysAsItWasAndTheWindowSaysItIsReadOnly)
+{
+    const QString file = (this->*GetParam().write)();
+    ASSERT_FALSE(HasFailure());
+    ASSERT_TRUE(QFileInfo(file).isFile()) << qPrintable(file);
+    const QByteArray before = fileBytes(file);
+    boxes.clear();
+    {
+        const ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.Bound());
+        (this->*GetParam().writeAgain)(file);
+    }
+    EXPECT_TRUE(sameBytes(before, fileBytes(file)));
+    EXPECT_EQ(fileMode(file), 0444);
+    QStringList told;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.contains(kReadOnlyCause))
+            told << box.text;
+    ASSERT_FALSE(told.isEmpty()) << "no window named the cause";
+    EXPECT_TRUE(told.first().startsWith(QString::fromUtf16(GetParam().says))) << qPrintable(told.first());
+    EXPECT_TRUE(told.first().contains(QDir::toNativeSeparators(file))) << qPrintable(told.first());
+    // Nothing claims the file was written.
+    for (const TMessageBoxRequest &box : boxes.shown())
+        EXPECT_FALSE(box.text.contains(QStringLiteral("完了しました"))) << qPrintable(box.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, ReadOnlyTargets,
+    ::testing::Values(
+        WriterCase{"addressLayout", &ReadOnlyTargets::addressLayout, &ReadOnlyTargets::saveLayoutAgain,
+                   u"印刷データを保存できませんでした"},
+        WriterCase{"labelLayout", &ReadOnlyTargets::labelLayout, &ReadOnlyTargets::saveLayoutAgain,
+                   u"印刷データを保存できませんでした"},
+        WriterCase{"settingsOnClosingTheList", &ReadOnlyTargets::settings, &ReadOnlyTargets::closeTheList,
+                   u"一覧の位置と重複表示の設定をファイルに保存できませんでした"},
+        WriterCase{"filterOnClosingTheList", &ReadOnlyTargets::filter, &ReadOnlyTargets::closeTheList,
+                   u"絞り込み条件が保存できませんでした"},
+        WriterCase{"textExportReplaced", &ReadOnlyTargets::textExport, &ReadOnlyTargets::replaceTheExport,
+                   u"ファイルに出力できませんでした"},
+        WriterCase{"textExportAppended", &ReadOnlyTargets::textExport, &ReadOnlyTargets::appendToTheExport,
+                   u"ファイルに出力できませんでした"},
+        WriterCase{"listTemplate", &ReadOnlyTargets::listTemplate, &ReadOnlyTargets::saveTheTemplateAgain,
+                   u"テンプレートを保存できませんでした。"},
+        WriterCase{"editorPdf", &ReadOnlyTargets::editorPdf, &ReadOnlyTargets::printTheEditorAgain,
+                   u"印刷データを書き込めませんでした"},
+        WriterCase{"listPrintPdf", &ReadOnlyTargets::listPdf, &ReadOnlyTargets::printTheListAgain,
+                   u"PDFファイルを作成できませんでした"}),
+    [](const ::testing::TestParamInfo<WriterCase> &info) { return std::string(info.param.name); });
+
+} // namespace
