@@ -6,11 +6,13 @@
 #include "UserRoad.h"
 #include "core/AppSub.h"
 #include "exchange/ConstIn.h"
+#include "exchange/FImport.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSet>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -28,6 +30,9 @@ QString editName(const QLineEdit *Edit)
     const QWidget *parent = Edit->parentWidget();
     return parent ? parent->objectName() + QStringLiteral("/edit") : QStringLiteral("?");
 }
+
+// The windows whose edits were pasted into.
+QSet<QString> g_swept;
 
 // Pastes into every edit of Window the user can type in, its tab page
 // brought up first; the edits that took a control character, with what they
@@ -52,22 +57,38 @@ QStringList pasteIntoEveryEdit(QWidget *Window)
             kept << editName(edit) + QStringLiteral(": ") + shown.toHtmlEscaped();
     }
     EXPECT_GT(edits, 0) << Window->objectName().toStdString();
+    if (edits > 0)
+        g_swept.insert(Window->objectName());
     return kept;
 }
 
 class OneLineEditsRoad : public UserRoadFixture
 {
 protected:
+    void SetUp() override
+    {
+        UserRoadFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        m_importOpener = FileImportOpener;
+        RegisterFileImport();
+    }
+    void TearDown() override
+    {
+        FileImportOpener = m_importOpener;
+        UserRoadFixture::TearDown();
+    }
+
     // Runs the main list's Command; the modal window it opens is swept and
     // cancelled, a window of its own (not modal) is swept and closed.
     void sweepCommand(const char *Command)
     {
         SCOPED_TRACE(Command);
         const QWidgetList before = QApplication::topLevelWidgets();
+        QWidget *const modalBefore = QApplication::activeModalWidget();
         bool modal = false;
         QTimer::singleShot(0, [&] {
             QWidget *dialog = QApplication::activeModalWidget();
-            if (!dialog)
+            if (!dialog || dialog == modalBefore)
                 return;
             modal = true;
             EXPECT_EQ(pasteIntoEveryEdit(dialog), QStringList()) << dialog->objectName().toStdString();
@@ -93,12 +114,16 @@ protected:
         EXPECT_TRUE(swept) << "no window opened";
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+
+private:
+    std::function<bool(QWidget *)> m_importOpener;
 };
 
 TEST_F(OneLineEditsRoad, everyEditOfTheListsWindowsKeepsPastedTextOnOneLine)
 {
     ASSERT_NO_FATAL_FAILURE(enterRecords());
     list->SelectRow(0, true, true);
+    g_swept.clear();
     for (const char *command : {"actNumerSearch", "actInquiry", "actEditGroup", "actKeywordEdit", "actBatchChange",
                                 "actAdrsSearch", "actWordSearch", "actNameAdrsSearch", "actExportFile",
                                 "actImportFile", "actListPrint", "actOpen", "actEnvironment"}) {
@@ -110,6 +135,10 @@ TEST_F(OneLineEditsRoad, everyEditOfTheListsWindowsKeepsPastedTextOnOneLine)
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     }
+    for (const char *window : {"DataInquiry", "GruopEdit", "KeywordEdit", "BatchChange", "AddressSearch", "WordSearch",
+                               "NameAdrsSearch", "FileExport", "FileImport", "ListPrint", "AddressSelect",
+                               "Environment"})
+        EXPECT_TRUE(g_swept.contains(QLatin1String(window))) << window;
 }
 
 // The constant an import assigns to a row, in its own dialog.

@@ -41,7 +41,7 @@ std::vector<ItemCase> itemCases()
         {"addressLineFeed", 12, {{"Adrs2", sj(u"永田町\n一丁目")}}, u"永田町 一丁目"},
         {"endOfFileMark", 13, {{"Adrs3", sj(u"Ａ棟\x1A３階")}}, u"Ａ棟 ３階"},
         {"telephoneNotHyphenatedKeepsOneBlank", eiTel, {{"Tel", sj(u"03\r\n1234")}}, u"03 1234"},
-        {"postcode", eiPos, {{"Pos", sj(u"100\n0014")}}, u"100 0014"},
+        {"postcode", eiPos, {{"Pos", sj(u"10\n0014")}}, u"10 0014"},
         {"nameInTheAtForm", eiName, {{"NameKanji", EncodeUnicodeField(u"山田\r\n太郎")}}, u"山田 太郎"},
         {"jointName", 30, {{"Joint3", EncodeUnicodeField(u"花\n子")}}, u"花 子"},
         {"jointOwnersName", eiJointOwner, {{"JointOwner", 3}, {"Joint3", EncodeUnicodeField(u"花\r子")}}, u"花 子"},
@@ -118,6 +118,7 @@ TEST_P(ExportLineEndsEverywhere, everyRecordStaysOneLineOfAsManyColumnsAsTheHead
                                      : QByteArray("x") + brk + 'y';
         values.emplace_back(name.constData(), text);
     }
+    values.emplace_back("Group", 1);
     for (int r = 0; r < 3; ++r)
         book.add(values);
     TExportContext context;
