@@ -112,7 +112,8 @@ private:
 // import reads the file back replaced: CR and LF (the import ends a line at
 // either, inside double quotes too), Ctrl-Z (it ends the text) and NUL (the
 // line is not read). Each run of them becomes one blank, as a line break
-// pasted into a one-line edit does; a memo's TAB and VT stay as they are.
+// pasted into a one-line edit becomes one; a memo's TAB and VT stay as they
+// are.
 void BlankLineEnds(QByteArray &Out, qsizetype From);
 
 // Leading and trailing bytes up to the blank (control characters and

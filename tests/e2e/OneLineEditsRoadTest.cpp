@@ -53,8 +53,12 @@ QStringList pasteIntoEveryEdit(QWidget *Window)
         PasteText(edit, kPasted);
         ++edits;
         const QString shown = edit->text();
-        if (std::any_of(shown.cbegin(), shown.cend(), [](QChar c) { return c.unicode() < 0x20; }))
-            kept << editName(edit) + QStringLiteral(": ") + shown.toHtmlEscaped();
+        if (std::any_of(shown.cbegin(), shown.cend(), [](QChar c) { return c.unicode() < 0x20; })) {
+            QString visible;
+            for (const QChar c : shown)
+                visible += c.unicode() < 0x20 ? QStringLiteral("<%1>").arg(c.unicode()) : QString(c);
+            kept << editName(edit) + QStringLiteral(": ") + visible;
+        }
     }
     EXPECT_GT(edits, 0) << Window->objectName().toStdString();
     if (edits > 0)
@@ -91,7 +95,7 @@ protected:
             if (!dialog || dialog == modalBefore)
                 return;
             modal = true;
-            EXPECT_EQ(pasteIntoEveryEdit(dialog), QStringList()) << dialog->objectName().toStdString();
+            EXPECT_EQ(pasteIntoEveryEdit(dialog).join(u'|').toStdString(), "") << dialog->objectName().toStdString();
             if (auto *d = qobject_cast<QDialog *>(dialog))
                 d->reject();
             else
@@ -107,7 +111,7 @@ protected:
                 continue;
             swept = true;
             QPointer<QWidget> window = w;
-            EXPECT_EQ(pasteIntoEveryEdit(w), QStringList()) << w->objectName().toStdString();
+            EXPECT_EQ(pasteIntoEveryEdit(w).join(u'|').toStdString(), "") << w->objectName().toStdString();
             if (window)
                 window->close();
         }
@@ -161,7 +165,7 @@ TEST_F(OneLineEditsRoad, theSenderWindowKeepsPastedTextOnOneLine)
     editor->ExecDialog = [&](QDialog &Dialog) {
         shown = true;
         Dialog.show();
-        EXPECT_EQ(pasteIntoEveryEdit(&Dialog), QStringList());
+        EXPECT_EQ(pasteIntoEveryEdit(&Dialog).join(u'|').toStdString(), "");
         return int(QDialog::Rejected);
     };
     editor->findChild<QAction *>(QStringLiteral("actSender"))->trigger();
