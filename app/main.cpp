@@ -23,6 +23,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SingleInstance.h"
 #include "util/WriteFailure.h"
+#include "widgets/OneLineEdits.h"
 #include "widgets/TntForms.h"
 
 #include <QApplication>
@@ -58,6 +59,9 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     // A settings file that cannot be read is kept aside and named to the user.
     InstallUnreadableSettingsNotice();
+    // No one-line edit of any window takes a line break, a tab or another
+    // control character the user pastes or drops.
+    InstallOneLineEdits();
 
     // The main list reaches the import window through its opener.
     RegisterFileImport();

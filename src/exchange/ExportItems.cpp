@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+
 
 namespace {
 
@@ -106,6 +108,33 @@ QString wide(const TField &field)
     return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
 }
 
+// CR and LF end a line where the import reads the file (quoted or not), a
+// Ctrl-Z ends its text and a NUL makes the line unreadable: none may stand
+// inside a field. CP932 never has these bytes as the trail byte of a
+// double-byte character.
+bool endsLine(char c)
+{
+    return c == '\r' || c == '\n' || c == '\x1A' || c == '\0';
+}
+
+// BlankLineEnds on wide text.
+QString blankLineEnds(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    bool run = false;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool ends = u == u'\r' || u == u'\n' || u == 0x1A || u == 0;
+        if (!ends)
+            out += c;
+        else if (!run)
+            out += QLatin1Char(' ');
+        run = ends;
+    }
+    return out;
+}
+
 bool hyphenSwitch(int item, const TExportFormat &format)
 {
     if (!format.EditHyphen)
@@ -169,7 +198,9 @@ QList<QByteArray> ExportHeaderNames(const QStringList &Captions)
     for (int k = 1; k <= 8; ++k) {
         QByteArray &name = names[eiKeyword1 + k - 1];
         const QByteArray fixed = Cp932::encode(KeywordFixedName(k));
-        if (name.isEmpty() || (name != fixed && taken.contains(name)))
+        // A caption kept with a line break would split the header line.
+        if (name.isEmpty() || std::any_of(name.cbegin(), name.cend(), endsLine)
+            || (name != fixed && taken.contains(name)))
             name = fixed;
         taken.insert(name);
     }
@@ -246,10 +277,10 @@ QString TExportItemReader::Value(int Item, const TExportContext &Context) const
     // The decoded names are wide text: they keep characters the code page
     // lacks until the line is written.
     switch (kItems[Item].Rule) {
-    case TRule::Wide: return wide(*m_fields[Item]);
+    case TRule::Wide: return blankLineEnds(wide(*m_fields[Item]));
     case TRule::JointOwner: {
         const int owner = m_fields[Item]->AsInteger();
-        return owner >= 0 && owner <= 5 ? wide(*m_joints[owner]) : QString();
+        return owner >= 0 && owner <= 5 ? blankLineEnds(wide(*m_joints[owner])) : QString();
     }
     default: {
         QByteArray bytes;
@@ -292,7 +323,34 @@ void TExportItemReader::AppendName(const QString &Name, QByteArray &Out) const
     Out += Cp932::encode(Name);
 }
 
+void BlankLineEnds(QByteArray &Out, qsizetype From)
+{
+    const qsizetype first = std::find_if(Out.cbegin() + From, Out.cend(), endsLine) - Out.cbegin();
+    if (first == Out.size())
+        return;
+    QByteArray kept;
+    kept.reserve(Out.size() - first);
+    for (qsizetype i = first; i < Out.size(); ++i) {
+        if (!endsLine(Out[i])) {
+            kept += Out[i];
+        } else if (i == first || !endsLine(Out[i - 1])) {
+            kept += ' ';
+        }
+    }
+    Out.truncate(first);
+    Out += kept;
+}
+
 void TExportItemReader::AppendBytes(int Item, const TExportContext &Context, QByteArray &Out) const
+{
+    // A value stored with a line break (typed before the edits refused one,
+    // or brought in by the import) would split the record's line.
+    const qsizetype start = Out.size();
+    AppendItemBytes(Item, Context, Out);
+    BlankLineEnds(Out, start);
+}
+
+void TExportItemReader::AppendItemBytes(int Item, const TExportContext &Context, QByteArray &Out) const
 {
     if (Item < 0 || Item >= ExportItemCount)
         return;

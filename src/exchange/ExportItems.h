@@ -61,9 +61,9 @@ struct TExportContext {
 // removed), Captions being the catalogue's captions in index order: the
 // names by which the import finds each column again. A keyword caption that
 // could not name its column alone (kept from an older settings file: empty
-// once its blanks are gone, the text of another item, of another keyword's
-// fixed name "キーワード１" ..., or of a keyword before it) is written as
-// its keyword's fixed name, which no other column carries.
+// once its blanks are gone, holding a line break, the text of another item,
+// of another keyword's fixed name "キーワード１" ..., or of a keyword before
+// it) is written as its keyword's fixed name, which no other column carries.
 [[nodiscard]] QList<QByteArray> ExportHeaderNames(const QStringList &Captions);
 // The fixed name of keyword Keyword (1..8): "キーワード" and the full-width
 // digit.
@@ -86,7 +86,8 @@ public:
     explicit TExportItemReader(TTable &Table);
     [[nodiscard]] QString Value(int Item, const TExportContext &Context) const;
     // The same text in code page 932, appended to Out (a character the code
-    // page lacks becomes "?"). Text fields are copied as stored.
+    // page lacks becomes "?"). Text fields are copied as stored, but for the
+    // bytes that would end the record's line (BlankLineEnds).
     void AppendBytes(int Item, const TExportContext &Context, QByteArray &Out) const;
     // Call when the table moved to another record: a stamp read for one
     // item serves the next item of the same field (reading one costs a
@@ -97,6 +98,7 @@ public:
     [[nodiscard]] int LossyNames() const { return m_lossyNames; }
 
 private:
+    void AppendItemBytes(int Item, const TExportContext &Context, QByteArray &Out) const;
     void AppendName(const QString &Name, QByteArray &Out) const;
 
     mutable const TField *m_stampField = nullptr;
@@ -105,6 +107,14 @@ private:
     TField *m_fields[ExportItemCount];
     TField *m_joints[6]; // NameKanji, Joint1 .. Joint5
 };
+
+// The bytes of Out from From on that would end a record's line where the
+// import reads the file back replaced: CR and LF (the import ends a line at
+// either, inside double quotes too), Ctrl-Z (it ends the text) and NUL (the
+// line is not read). Each run of them becomes one blank, as a line break
+// pasted into a one-line edit becomes one; a memo's TAB and VT stay as they
+// are.
+void BlankLineEnds(QByteArray &Out, qsizetype From);
 
 // Leading and trailing bytes up to the blank (control characters and
 // U+0020) removed; a trail byte of a double-byte character is never one.

@@ -88,6 +88,18 @@ bool isParenthesis(char16_t u)
     return u == u'(' || u == u')' || u == 0xFF08 || u == 0xFF09;
 }
 
+// The characters a one-line field takes as a break between words.
+bool isLineBreak(char16_t u)
+{
+    return u == u'\n' || u == u'\r' || u == u'\t' || u == 0x0B || u == 0x0C || u == 0x85 || u == 0x2028
+           || u == 0x2029;
+}
+
+bool isControl(char16_t u)
+{
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
+}
+
 QPointer<QLabel> g_hint;
 QPointer<QWidget> g_anchor;
 
@@ -99,6 +111,43 @@ QStringList UnstorableCharList(QStringView text)
     for (const QString &one : unstorableList(text))
         addOnce(unique, one);
     return unique;
+}
+
+QString OneLineText(QStringView text, QStringList *leftOut)
+{
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return isControl(c.unicode()); }))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    bool gap = false;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (isLineBreak(u)) {
+            // Only between words: none in front of the first one.
+            gap = !out.isEmpty();
+            continue;
+        }
+        if (isControl(u)) {
+            if (leftOut)
+                addOnce(*leftOut, QString(c));
+            continue;
+        }
+        if (gap)
+            out += QLatin1Char(' ');
+        gap = false;
+        out += c;
+    }
+    return out;
+}
+
+void KeepOnOneLine(QLineEdit *edit)
+{
+    if (!edit || edit->validator())
+        return;
+    auto *oneLine = new TByteLimitValidator(0, edit);
+    oneLine->SetLimitUnit(TLimitUnit::Utf16Units);
+    oneLine->Follow(edit->text());
+    edit->setValidator(oneLine);
 }
 
 QString UnstorableChars(QStringView text)
@@ -323,19 +372,24 @@ QValidator::State TByteLimitValidator::validate(QString &input, int &pos) const
     const QString prefix = input.left(keep);
     QString inserted = input.mid(keep, caret - keep);
 
-    // What cannot be stored stays out; the rest goes in.
+    // One line: breaks become a blank, other control characters stay out.
     QStringList unstorable;
+    inserted = OneLineText(inserted, &unstorable);
+
+    // What cannot be stored stays out; the rest goes in.
     if (m_unit == TLimitUnit::Cp932Bytes && !inserted.isEmpty()) {
-        unstorable = UnstorableCharList(inserted);
-        if (!unstorable.isEmpty()) {
+        const QStringList lacking = UnstorableCharList(inserted);
+        if (!lacking.isEmpty()) {
             QString kept;
             for (qsizetype i = 0; i < inserted.size();) {
                 const qsizetype len = charLength(inserted, i);
-                if (!unstorable.contains(inserted.mid(i, len)))
+                if (!lacking.contains(inserted.mid(i, len)))
                     kept += QStringView(inserted).sliced(i, len);
                 i += len;
             }
             inserted = kept;
+            for (const QString &one : lacking)
+                addOnce(unstorable, one);
         }
     }
     QStringList notAllowed;
@@ -384,11 +438,12 @@ QValidator::State TByteLimitValidator::validate(QString &input, int &pos) const
                                 .arg(cut));
         }
         ShowInputHint(HintAnchor(), lines.join(QLatin1Char('\n')));
-        // Nothing of the insertion went in: refuse the key or paste, so the
-        // edit keeps its text and reports no change.
-        if (result == last)
-            return Invalid;
     }
+    // Nothing of the insertion went in (a character refused, or a pasted
+    // line break alone): refuse the key or paste, so the edit keeps its text
+    // and reports no change.
+    if (result == last && input != last)
+        return Invalid;
 
     input = result;
     pos = static_cast<int>(prefix.size() + inserted.size());

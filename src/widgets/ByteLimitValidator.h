@@ -32,6 +32,11 @@ enum class TLimitUnit : std::uint8_t {
 // pasted, the rest goes in, and the hint names what was left out. The
 // writers check program text again before they store it.
 //
+// A one-line field never takes a line break or another control character:
+// what is pasted, dropped or committed goes through OneLineText first (a
+// typed key never inserts one). With a limit of 0 in UTF-16 units this is
+// all the validator does (KeepOnOneLine).
+//
 // It remembers the last text it accepted to tell what the user inserted, and
 // watches the edit it is parented to (or the edit part of that combo box) to
 // tell the user's input from the program's, so each edit needs its own
@@ -67,6 +72,10 @@ public:
     [[nodiscard]] bool HalfWidthKana() const { return m_halfWidthKana; }
     void SetHalfWidthKana(bool on);
 
+    // The text the edit holds now, taken as accepted: what the user inserts
+    // next is told apart from it.
+    void Follow(const QString &text) { m_lastAccepted = text; }
+
     // pos is the caret after the change: the inserted text ends there, so an
     // overflow is removed from just before it, a whole character at a time.
     State validate(QString &input, int &pos) const override;
@@ -83,6 +92,21 @@ private:
     bool m_halfWidthKana = false;
     mutable QString m_lastAccepted;
 };
+
+// What a one-line field takes of text pasted, dropped or committed into it.
+// A line break (CR LF, CR, LF, VT, FF, NEL, U+2028, U+2029) or a tab
+// separates words, as in an address copied over two lines or a row copied
+// from a spreadsheet: each run of them becomes one blank, and a run at
+// either end of the text, which separates nothing, goes. Any other control
+// character (C0, DEL, C1) shows nothing and no field keeps it: it is left
+// out and added, once, to leftOut. Text without control characters comes
+// back as it is.
+[[nodiscard]] QString OneLineText(QStringView text, QStringList *leftOut = nullptr);
+
+// Gives edit, when it has no validator yet, a TByteLimitValidator that only
+// keeps what the user inserts on one line (no limit, no code page). An edit
+// that has a validator keeps it.
+void KeepOnOneLine(QLineEdit *edit);
 
 // The characters of text that a CP932 field cannot hold (each would be
 // stored as "?"), each once, in text order; empty when all can be stored.

@@ -465,7 +465,10 @@ bool TReadingCapture::EmptyOrEntirelySelected() const
 // ---------------------------------------------------------------------------
 // TNMDEdit
 
-TNMDEdit::TNMDEdit(QWidget *parent) : TNameEditHost<QLineEdit>(parent) {}
+TNMDEdit::TNMDEdit(QWidget *parent) : TNameEditHost<QLineEdit>(parent)
+{
+    KeepOnOneLine(this);
+}
 
 int TNMDEdit::XPSelStart() const
 {
@@ -490,7 +493,10 @@ void TNMDEdit::SetXPSelLength(int Value)
 // ---------------------------------------------------------------------------
 // TNMDComboBox
 
-TNMDComboBox::TNMDComboBox(QWidget *parent) : TNameEditHost<QComboBox>(parent) {}
+TNMDComboBox::TNMDComboBox(QWidget *parent) : TNameEditHost<QComboBox>(parent)
+{
+    KeepOnOneLine(lineEdit());
+}
 
 int TNMDComboBox::XPSelStart() const
 {

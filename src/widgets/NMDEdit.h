@@ -186,7 +186,9 @@ private:
 // Line edit that captures the reading of names typed through the input method
 // (the company name of the record form, the name field of the name-and-address
 // search). XPSelStart and XPSelLength give the selection in bytes of the text's
-// CP932 form, the positions fixed-width Shift-JIS fields count in.
+// CP932 form, the positions fixed-width Shift-JIS fields count in. What the
+// user inserts stays on one line (KeepOnOneLine) unless a validator set later
+// takes that over.
 class TNMDEdit : public TNameEditHost<QLineEdit>
 {
     Q_OBJECT

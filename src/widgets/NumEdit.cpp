@@ -1,5 +1,7 @@
 #include "widgets/NumEdit.h"
 
+#include "widgets/ByteLimitValidator.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QValidator>
@@ -50,6 +52,8 @@ std::optional<qint64> acceptedNumber(const QString &text)
 TNumEdit::TNumEdit(QWidget *parent) : QLineEdit(parent)
 {
     SetAlignment(m_alignment);
+    // Without the digits-only switch a paste still stays on one line.
+    KeepOnOneLine(this);
 }
 
 TNumEdit::~TNumEdit() = default;
@@ -72,6 +76,7 @@ void TNumEdit::SetNumOnly(bool value)
         setValidator(nullptr);
         delete m_digitsOnly;
         m_digitsOnly = nullptr;
+        KeepOnOneLine(this);
     }
 }
 

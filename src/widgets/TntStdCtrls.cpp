@@ -18,6 +18,8 @@
 
 TTntCustomEdit::TTntCustomEdit(QWidget *parent) : QLineEdit(parent)
 {
+    // Even without a limit the edit keeps what the user inserts on one line.
+    SetLimit(0, true);
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (OnChange)
             OnChange(this);
@@ -37,7 +39,7 @@ void TTntCustomEdit::SetText(const QString &value)
     // would have to refuse; a number counts in its half-width form.
     const QString entered = m_halfWidthNumbers ? HalfWidthNumberText(value) : value;
     QString fitted = entered;
-    if (m_byteLimit && m_byteLimit->MaxBytes() > 0) {
+    if (m_byteLimit->MaxBytes() > 0) {
         if (m_byteLimit->LimitUnit() == TLimitUnit::Cp932Bytes) {
             fitted = Cp932::truncatedToBytes(entered, m_byteLimit->MaxBytes());
         } else if (fitted.size() > m_byteLimit->MaxBytes()) {
@@ -144,49 +146,39 @@ void TTntCustomEdit::SetMaxLengthUnits(int units)
 
 void TTntCustomEdit::SetLimit(int limit, bool units)
 {
-    if (limit <= 0) {
-        if (m_byteLimit) {
-            setValidator(nullptr);
-            delete m_byteLimit;
-            m_byteLimit = nullptr;
-        }
-        return;
-    }
     if (!m_byteLimit) {
-        m_byteLimit = new TByteLimitValidator(limit, this);
-        m_byteLimit->SetLimitUnit(units ? TLimitUnit::Utf16Units : TLimitUnit::Cp932Bytes);
-        m_byteLimit->SetHalfWidthNumbers(m_halfWidthNumbers);
-        m_byteLimit->SetPhoneNumber(m_phoneNumber);
-        m_byteLimit->SetHalfWidthKana(m_halfWidthKana);
-        // Start from the text the edit holds, so the first refused key is
-        // recognised as one.
-        QString current = text();
-        int pos = cursorPosition();
-        (void)m_byteLimit->validate(current, pos);
+        m_byteLimit = new TByteLimitValidator(0, this);
+        m_byteLimit->SetLimitUnit(TLimitUnit::Utf16Units);
         setValidator(m_byteLimit);
-    } else {
-        m_byteLimit->SetLimitUnit(units ? TLimitUnit::Utf16Units : TLimitUnit::Cp932Bytes);
-        m_byteLimit->SetMaxBytes(limit);
     }
+    const bool limited = limit > 0;
+    // Without a limit nothing but the one line is checked: no code page, and
+    // the number and kana forms only once the field has its limit.
+    m_byteLimit->SetLimitUnit(units || !limited ? TLimitUnit::Utf16Units : TLimitUnit::Cp932Bytes);
+    m_byteLimit->SetMaxBytes(limited ? limit : 0);
+    m_byteLimit->SetHalfWidthNumbers(limited && m_halfWidthNumbers);
+    m_byteLimit->SetPhoneNumber(limited && m_phoneNumber);
+    m_byteLimit->SetHalfWidthKana(limited && m_halfWidthKana);
+    // Start from the text the edit holds, so the first refused key is
+    // recognised as one.
+    m_byteLimit->Follow(text());
 }
 
 void TTntCustomEdit::SetPhoneNumber(bool on)
 {
     m_phoneNumber = on;
-    if (m_byteLimit)
-        m_byteLimit->SetPhoneNumber(on);
+    m_byteLimit->SetPhoneNumber(on && m_byteLimit->MaxBytes() > 0);
 }
 
 void TTntCustomEdit::SetHalfWidthKana(bool on)
 {
     m_halfWidthKana = on;
-    if (m_byteLimit)
-        m_byteLimit->SetHalfWidthKana(on);
+    m_byteLimit->SetHalfWidthKana(on && m_byteLimit->MaxBytes() > 0);
 }
 
 int TTntCustomEdit::GetMaxLengthBytes() const
 {
-    return m_byteLimit && m_byteLimit->LimitUnit() == TLimitUnit::Cp932Bytes ? m_byteLimit->MaxBytes() : 0;
+    return m_byteLimit->LimitUnit() == TLimitUnit::Cp932Bytes ? m_byteLimit->MaxBytes() : 0;
 }
 
 void TTntCustomEdit::CutToMaxLengthBytes()
@@ -199,8 +191,7 @@ void TTntCustomEdit::CutToMaxLengthBytes()
 void TTntCustomEdit::SetHalfWidthNumbers(bool on)
 {
     m_halfWidthNumbers = on;
-    if (m_byteLimit)
-        m_byteLimit->SetHalfWidthNumbers(on);
+    m_byteLimit->SetHalfWidthNumbers(on && m_byteLimit->MaxBytes() > 0);
     if (on && text() != HalfWidthNumberText(text()))
         setText(HalfWidthNumberText(text()));
 }
@@ -439,6 +430,9 @@ void TTntCustomComboBox::WatchEditPart()
         return;
     // The item search below is the only completion.
     edit->setCompleter(nullptr);
+    // A window may give the edit part a limit of its own; until then it
+    // keeps what the user inserts on one line.
+    KeepOnOneLine(edit);
     edit->installEventFilter(this);
     connect(edit, &QLineEdit::textEdited, this, [this] {
         if (m_quiet == 0)

@@ -22,7 +22,9 @@ class TTntCustomComboBox;
 MURVEN_DECLARE_EXCEPTION(EOutOfResources, Exception);
 
 // Single-line edit with wide text, hint, password character and selection.
-// The QString is the truth; the ANSI (CP932) forms are derived from it. The
+// The QString is the truth; the ANSI (CP932) forms are derived from it. What
+// the user pastes, drops or commits stays on one line, with or without a
+// limit (OneLineText: a line break becomes a blank). The
 // name edits derive from it and hook the key and focus events QLineEdit
 // offers; everything here keeps QLineEdit's own signals intact.
 class TTntCustomEdit : public QLineEdit
@@ -93,6 +95,8 @@ public:
 
 private:
     void applyPasswordChar();
+    // The one validator of the edit: with limit 0 it only keeps the text on
+    // one line.
     void SetLimit(int limit, bool units);
 
     QChar m_passwordChar;

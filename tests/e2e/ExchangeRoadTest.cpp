@@ -513,6 +513,69 @@ TEST_F(NewBookRoad, valuesWithCommasAndDoubleQuotesComeBackAsTyped)
     ASSERT_NO_FATAL_FAILURE(exportAndImportIntoTheNewBook());
 }
 
+// A record stored with a line break in a one-line field (by an older
+// version, or by an import) goes out through the export window on one line
+// and comes back through the import window as one record: the break a
+// blank, every other field as it was.
+struct StoredBreakCase {
+    const char *name;
+    const char *field;
+    bool wide; // kept in the "@" form
+    const char16_t *stored;
+    const char16_t *back;
+};
+
+void PrintTo(const StoredBreakCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class StoredBreakRoad : public NewBookRoad, public ::testing::WithParamInterface<StoredBreakCase>
+{
+protected:
+    QByteArray form(const char16_t *text) const
+    {
+        return GetParam().wide ? EncodeUnicodeField(QStringView(text)) : Cp932::encode(QStringView(text));
+    }
+};
+
+TEST_P(StoredBreakRoad, recordComesBackAsOneRecordWithEveryOtherFieldAsItWas)
+{
+    const StoredBreakCase &c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(openWithKeptNames(AdrsFolderList[0].Name));
+    ASSERT_NO_FATAL_FAILURE(typeRecord(QStringLiteral("山田 太郎"), 1,
+                                       {QStringLiteral("釣り"), QStringLiteral("囲碁"), QStringLiteral("碁"),
+                                        QStringLiteral("将棋"), QStringLiteral("登山"), QStringLiteral("旅行"),
+                                        QStringLiteral("読書"), QStringLiteral("料理")}));
+    TTable &table = *DMMurven19->AdrsTable();
+    table.SetIndexName(QString());
+    ASSERT_TRUE(table.FindKey({1}));
+    table.Edit();
+    table.FieldByName(QLatin1String(c.field)).SetAsBytes(form(c.stored));
+    table.Post();
+    const QString field = QString::fromLatin1(c.field) + u'=';
+    QStringList expected = bookFields();
+    const qsizetype changed = expected.indexOf(field + Cp932::decode(form(c.stored)));
+    ASSERT_GE(changed, 0) << expected.join(u'\n').toStdString();
+    expected[changed] = field + Cp932::decode(form(c.back));
+
+    const QString file = exportEveryItem();
+    EXPECT_EQ(file.count(u'\n'), 2) << "the header and one record:\n" << file.toStdString();
+    EXPECT_EQ(file.count(u'\r'), 2) << file.toStdString();
+    ASSERT_NO_FATAL_FAILURE(openWithKeptNames(kNewBook));
+    ASSERT_EQ(importFile(exportFile()), 1) << shownMessages().toStdString() << "\n" << file.toStdString();
+    EXPECT_EQ(bookFields(), expected) << file.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, StoredBreakRoad,
+    ::testing::Values(StoredBreakCase{"keywordWithCrLf", "Keyword1", false, u"鍵\r\n錠", u"鍵 錠"},
+                      StoredBreakCase{"nameWithALineFeed", "NameKanji", true, u"山田\n太郎", u"山田 太郎"},
+                      StoredBreakCase{"addressWithACarriageReturn", "Adrs2", false, u"永田町\r一丁目", u"永田町 一丁目"},
+                      StoredBreakCase{"companyWithAnEndOfFileMark", "CorpKanji", false, u"株式会社\x1Aピクス",
+                                      u"株式会社 ピクス"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 INSTANTIATE_TEST_SUITE_P(
     Names, KeptNamesRoad,
     ::testing::Combine(::testing::Values(

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -30,4 +32,15 @@ void PasteText(QWidget *widget, const QString &text)
         edit->paste();
     else if (auto *memo = qobject_cast<QPlainTextEdit *>(widget))
         memo->paste();
+}
+
+void DropText(QWidget *widget, const QString &text)
+{
+    QMimeData data;
+    data.setText(text);
+    const QPointF at = QRectF(widget->rect()).center();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &drop);
 }

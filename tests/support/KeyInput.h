@@ -14,3 +14,6 @@ void CommitThroughInputMethod(QWidget *widget, const QString &text);
 
 // Puts text on the clipboard and pastes it into a line or plain-text edit.
 void PasteText(QWidget *widget, const QString &text);
+
+// Drops text onto the widget's middle, as text dragged from another program.
+void DropText(QWidget *widget, const QString &text);

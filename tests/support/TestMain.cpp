@@ -8,6 +8,7 @@
 #include "util/Font.h"
 #include "util/PrintFonts.h"
 #include "util/WriteFailure.h"
+#include "widgets/OneLineEdits.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -87,6 +88,8 @@ int main(int argc, char **argv)
     SetApplicationFont();
     // As in the program; the tests answer the boxes through their scripted sinks.
     InstallUnreadableSettingsNotice();
+    // As in the program: every one-line edit keeps to one line.
+    InstallOneLineEdits();
     g_original = qInstallMessageHandler(quietHandler);
     QApplication::setApplicationName(QStringLiteral("murven19-tests"));
     ::testing::InitGoogleTest(&argc, argv);
