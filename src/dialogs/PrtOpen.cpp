@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -393,6 +394,9 @@ TPrintDataSaveDialog::TPrintDataSaveDialog(QWidget *Owner) : TPrintDataFileDialo
     main->addLayout(title);
     main->addLayout(buttons);
     resize(420, 360);
+    // The user comes to name the layout: what they type goes into the title
+    // from the start, not into the list's keyboard search.
+    edTitle->setFocus();
 }
 
 QString TPrintDataSaveDialog::GetTitle() const
@@ -403,7 +407,18 @@ QString TPrintDataSaveDialog::GetTitle() const
 void TPrintDataSaveDialog::SetSelectedName(const QString &Title)
 {
     TPrintDataFileDialog::SetSelectedName(Title);
+    // The list shows which entry the current title is; the typing goes on
+    // at the end of the title.
+    edTitle->setFocus();
     edTitle->end(false);
+}
+
+void TPrintDataSaveDialog::showEvent(QShowEvent *event)
+{
+    TPrintDataFileDialog::showEvent(event);
+    // The focus the dialog hands out once it is shown selects the whole
+    // title; the caret goes to its end instead, so typing adds to the title.
+    QTimer::singleShot(0, edTitle, [edit = edTitle] { edit->end(false); });
 }
 
 void TPrintDataSaveDialog::SelectionChanged()

@@ -97,6 +97,7 @@ public:
 
 protected:
     void SelectionChanged() override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QLineEdit *edTitle = nullptr;
