@@ -415,11 +415,38 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
     // layout's record, or its kind's defaults while it has none.
     const TDataFormat format = EffectiveDataFormat(Document);
     const bool withTitle = titleWithName(Document, Record);
-    // The parts of the frames the layout hides (layout detail dialog).
-    auto hiddenOf = [&format](const TDrawRect &Item) -> quint16 {
+    // The parts of the frames the layout hides (layout detail dialog). The
+    // boxes that hide them are offered with the detailed frames only: the
+    // automatic set of a piece that has both prints every part, where
+    // nothing could show them again, and the choice comes back with the
+    // detailed frames.
+    const bool automaticSet =
+        !Document.Detail && (Document.Kind == TLayoutKind::AddressSide || Document.Kind == TLayoutKind::Label);
+    auto hiddenOf = [&format, automaticSet](const TDrawRect &Item) -> quint16 {
+        if (automaticSet)
+            return 0;
         const int shift = IsSenderFrameKind(Item.GetKind()) ? SenderPartShift : 0;
         return quint16((format.HiddenParts >> shift) & 0xFF);
     };
+    // The addressee's address lines some shown frame prints: the bars carry
+    // the numbers of the address the piece shows, not of a line left out.
+    quint16 printedLines = 0;
+    bool addressFrames = false;
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        const TDrawRect *item = Document.Items[i].get();
+        if (MergeClassOf(*item) != TMergeClass::Address || static_cast<const TAddressRect *>(item)->IsSender())
+            continue;
+        addressFrames = true;
+        if (!item->IsVisible())
+            continue;
+        const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
+        const quint16 lines = role == int(TRole::Address1)   ? quint16(hpAddress1)
+                              : role == int(TRole::Address2) ? quint16(hpAddress2 | hpAddress3)
+                                                             : quint16(hpAddress1 | hpAddress2 | hpAddress3);
+        printedLines |= quint16(lines & ~hiddenOf(*item));
+    }
+    if (!addressFrames)
+        printedLines = hpAddress1 | hpAddress2 | hpAddress3;
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
@@ -469,9 +496,12 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             // Japan Post reads a line break of the address as a blank:
             // a house number ending one line and a room number starting
             // the next are two numbers, not one.
+            // The first line, the town, stays: the numbers are read after it.
             if (Record)
                 b->RenderCustomerBarcode(Record->Pos,
-                                         Record->Tdfkn % Record->Adrs1 % u' ' % Record->Adrs2 % u' ' % Record->Adrs3,
+                                         Record->Tdfkn % Record->Adrs1 % u' ' %
+                                             (printedLines & hpAddress2 ? Record->Adrs2 : QString()) % u' ' %
+                                             (printedLines & hpAddress3 ? Record->Adrs3 : QString()),
                                          Document.TownNames);
             else
                 b->ClearImage();

@@ -199,12 +199,12 @@ bool fail(QString *error, const QString &message)
     return false;
 }
 
-// The cause in the user's words, then what failed where, in the system's
-// words, as a detail.
+// The cause in the user's words, then what failed where and the system's
+// own cause, as a detail. what holds %1 for the path.
 QString describe(const QString &what, const QString &path, int code, TWriteTarget target)
 {
     return WriteErrorReason(code, target) +
-           QStringLiteral("（詳細：%1 \"%2\": %3）").arg(what, QDir::toNativeSeparators(path), systemError(code));
+           QStringLiteral("（詳細：%1：%2）").arg(what.arg(QDir::toNativeSeparators(path)), systemError(code));
 }
 
 bool writeAll(int fd, QByteArrayView bytes)
@@ -304,9 +304,14 @@ void handOnAccess(const struct stat &original, const QByteArray &from, int to)
 }
 
 // The refusal (EACCES, EPERM or EROFS) of writing the existing file `name`
-// for this process's user; 0 when it may be written or is not there.
+// for this process's user; 0 when it may be written or is not there. A file
+// nobody may write was made read-only on purpose: the administrator, whom
+// the system would let through, is refused it too.
 int writeRefusal(const QByteArray &name)
 {
+    struct stat st {};
+    if (::stat(name.constData(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+        return EACCES;
     if (::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) == 0)
         return 0;
     const int code = errno;
@@ -411,13 +416,13 @@ bool TSafeReplacement::State::begin(QString *error)
         // for writing is. Asked before anything is written, so a PDF run
         // learns it before it prints.
         if (const int code = writeRefusal(targetName))
-            return fail(error, describe(QStringLiteral("Cannot write"), targetPath, code, TWriteTarget::File));
+            return fail(error, describe(QStringLiteral("「%1」に書き込めません"), targetPath, code, TWriteTarget::File));
     } else if (errno != ENOENT) {
-        return fail(error, describe(QStringLiteral("Cannot examine"), targetPath, errno, TWriteTarget::Folder));
+        return fail(error, describe(QStringLiteral("「%1」を調べられません"), targetPath, errno, TWriteTarget::Folder));
     }
 
     if (injectedFailure(SafeFile::Step::CreateTemporary))
-        return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), errno,
+        return fail(error, describe(QStringLiteral("「%1」にファイルを作れません"), target.absolutePath(), errno,
                                     TWriteTarget::Folder));
     // 1. A temporary of our own. Without a name in the folder where the
     // system allows it (a process killed while writing leaves nothing), and
@@ -439,7 +444,7 @@ bool TSafeReplacement::State::begin(QString *error)
         fd = ::open(temporaryName.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
             temporaryName.clear();
-            return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), errno,
+            return fail(error, describe(QStringLiteral("「%1」にファイルを作れません"), target.absolutePath(), errno,
                                         TWriteTarget::Folder));
         }
         if (fd >= 0)
@@ -447,7 +452,7 @@ bool TSafeReplacement::State::begin(QString *error)
     }
     if (fd < 0) {
         temporaryName.clear();
-        return fail(error, describe(QStringLiteral("Cannot create a file in"), target.absolutePath(), EEXIST,
+        return fail(error, describe(QStringLiteral("「%1」にファイルを作れません"), target.absolutePath(), EEXIST,
                                     TWriteTarget::Folder));
     }
     // The replaced file's access is handed on only at the commit: the
@@ -471,28 +476,28 @@ bool TSafeReplacement::State::name(QString *error)
             return true;
         }
         if (errno != EEXIST)
-            return discard(error, QStringLiteral("Cannot write"), TWriteTarget::Folder);
+            return discard(error, QStringLiteral("「%1」に書き込めません"), TWriteTarget::Folder);
     }
     errno = EEXIST;
-    return discard(error, QStringLiteral("Cannot write"), TWriteTarget::Folder);
+    return discard(error, QStringLiteral("「%1」に書き込めません"), TWriteTarget::Folder);
 }
 
 bool TSafeReplacement::State::commit(QString *error)
 {
     if (fd < 0)
-        return fail(error, describe(QStringLiteral("Cannot write"), targetPath, EBADF, TWriteTarget::File));
+        return fail(error, describe(QStringLiteral("「%1」に書き込めません"), targetPath, EBADF, TWriteTarget::File));
     // The file as it is now: set read-only while it was written, it stays;
     // else its access goes to its successor (synced with the bytes).
     struct stat current {};
     if (::stat(targetName.constData(), &current) == 0 && S_ISREG(current.st_mode)) {
         if (const int code = writeRefusal(targetName)) {
             errno = code;
-            return discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
+            return discard(error, QStringLiteral("「%1」に書き込めません"), TWriteTarget::File);
         }
         handOnAccess(current, targetName, fd);
     }
     if (injectedFailure(SafeFile::Step::SyncTemporary) || ::fsync(fd) != 0)
-        return discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
+        return discard(error, QStringLiteral("「%1」に書き込めません"), TWriteTarget::File);
     struct stat written {};
     (void)::fstat(fd, &written);
     if (!name(error))
@@ -500,7 +505,7 @@ bool TSafeReplacement::State::commit(QString *error)
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0)
-        return discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
+        return discard(error, QStringLiteral("「%1」に書き込めません"), TWriteTarget::File);
 
     // 2. The original out of the way, kept under its aside name; the mark is
     // taken now, as the file is at the rename. A name too long for an aside
@@ -514,7 +519,7 @@ bool TSafeReplacement::State::commit(QString *error)
             backupName = QFile::encodeName(target.absoluteDir().filePath(aside));
             if (injectedFailure(SafeFile::Step::RenameOriginal) ||
                 ::rename(targetName.constData(), backupName.constData()) != 0)
-                return discard(error, QStringLiteral("Cannot rename"), TWriteTarget::Folder);
+                return discard(error, QStringLiteral("「%1」の名前を変えられません"), TWriteTarget::Folder);
         }
     }
 
@@ -526,7 +531,7 @@ bool TSafeReplacement::State::commit(QString *error)
         if (!backupName.isEmpty())
             (void)renameNoReplace(backupName, targetName);
         errno = code;
-        return discard(error, QStringLiteral("Cannot replace"), TWriteTarget::Folder);
+        return discard(error, QStringLiteral("「%1」を置き換えられません"), TWriteTarget::Folder);
     }
     temporaryName.clear();
     committed = true;
@@ -619,7 +624,7 @@ bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error)
         return false;
     TSafeReplacement::State &state = *replacement.m_state;
     if (!writeAll(state.fd, bytes))
-        return state.discard(error, QStringLiteral("Cannot write"), TWriteTarget::File);
+        return state.discard(error, QStringLiteral("「%1」に書き込めません"), TWriteTarget::File);
     return replacement.Commit(error);
 }
 

@@ -219,6 +219,25 @@ TEST_P(DetailBoxes, theChoiceComesBackWithTheSavedLayout)
     expectOnlyTheHiddenPartGone(printed());
 }
 
+// The boxes are offered with the detailed frames only: back in the
+// automatic set, where no box could show it again, the part prints.
+TEST_P(DetailBoxes, theAutomaticSetPrintsEveryPart)
+{
+    if (GetParam().paper == TPaper::Card)
+        GTEST_SKIP() << "a card has one frame set";
+    ASSERT_NO_FATAL_FAILURE(untick(GetParam().box));
+    editor->ExecDialog = [](QDialog &Dialog) {
+        Dialog.show();
+        press(&Dialog, "ckbAuto");
+        press(&Dialog, "btnOK");
+        return Dialog.result();
+    };
+    editor->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    ASSERT_FALSE(editor->Document().Detail);
+    const QString text = printed();
+    EXPECT_TRUE(text.contains(comparable(QString::fromUtf16(GetParam().hidden)))) << qPrintable(text);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EachBox, DetailBoxes,
     ::testing::Values(

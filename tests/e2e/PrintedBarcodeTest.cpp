@@ -10,10 +10,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QProcess>
 #include <QRectF>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,7 +43,9 @@ protected:
     // The bars read back from the postcard printed for a record typed into
     // the record form with Postcode, the prefecture Tdfkn and the address
     // lines Adrs1 and Adrs2.
-    QString printedBars(const QString &Postcode, const QString &Tdfkn, const QString &Adrs1, const QString &Adrs2)
+    // Arrange, when given, sets the editor up before the print.
+    QString printedBars(const QString &Postcode, const QString &Tdfkn, const QString &Adrs1, const QString &Adrs2,
+                        const std::function<void(TPrintEditor &)> &Arrange = {})
     {
         action("actNumerSearch")->trigger();
         QWidget *form = DataInquiry;
@@ -62,6 +67,8 @@ protected:
         EXPECT_NE(editor, nullptr);
         if (!editor)
             return {};
+        if (Arrange)
+            Arrange(*editor);
         EXPECT_TRUE(runPrintWizard(*editor));
 
         constexpr int dpi = 600;
@@ -108,6 +115,48 @@ TEST_F(PrintedBarcode, townWrittenOtherwiseKeepsTheNumberBeforeABuildingOfTheTow
     EXPECT_EQ(printedBars(QStringLiteral("1000013"), QStringLiteral("東京都"), QStringLiteral("千代田区霞ヶ関3-2-5"),
                           QStringLiteral("霞が関ビル12階")),
               QLatin1String("10000133-2-5-12"));
+}
+
+// The second address line left out of the detailed frames (書式 → 詳細,
+// 住所２ unticked): the bars carry the numbers the piece shows, not the
+// floor of a building it does not print; the automatic set, where the box
+// is not offered, prints the line and its number again.
+TEST_F(PrintedBarcode, aLineTheLayoutLeavesOutLeavesTheBarsToo)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    TPrintEditor *arranged = nullptr;
+    EXPECT_EQ(printedBars(QStringLiteral("1000013"), QStringLiteral("東京都"), QStringLiteral("千代田区霞ヶ関3-2-5"),
+                          QStringLiteral("霞が関ビル12階"),
+                          [&arranged](TPrintEditor &Editor) {
+                              arranged = &Editor;
+                              switchToDetailedFrames(Editor);
+                              Editor.ExecDialog = [](QDialog &Dialog) {
+                                  Dialog.show();
+                                  press(&Dialog, "ckbAddress2");
+                                  press(&Dialog, "btnOK");
+                                  return Dialog.result();
+                              };
+                              Editor.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+                          }),
+              QLatin1String("10000133-2-5"));
+    ASSERT_NE(arranged, nullptr);
+    arranged->ExecDialog = [](QDialog &Dialog) {
+        Dialog.show();
+        press(&Dialog, "ckbAuto");
+        press(&Dialog, "btnOK");
+        return Dialog.result();
+    };
+    arranged->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    ASSERT_FALSE(arranged->Document().Detail);
+    EXPECT_TRUE(runPrintWizard(*arranged));
+    QProcess run;
+    run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+              {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdfFile(), QStringLiteral("-")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString text =
+        QString::fromUtf8(run.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_TRUE(text.normalized(QString::NormalizationForm_KC).contains(QStringLiteral("霞が関ビル12"))) << qPrintable(text);
 }
 
 // The town's numeral written in digits ("北1条西" for the dictionary's

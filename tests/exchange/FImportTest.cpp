@@ -7,6 +7,7 @@
 #include "core/HisInfo.h"
 #include "exchange/ConstIn.h"
 #include "exchange/SetOrdVw.h"
+#include "support/KeyInput.h"
 #include "support/Screenshot.h"
 
 #include "widgets/ByteLimitValidator.h"
@@ -316,8 +317,15 @@ TEST(ConstantInput, textLimitedInBytesOfTheRow)
     ASSERT_NE(validator, nullptr);
     EXPECT_EQ(validator->MaxBytes(), 4);
     EXPECT_EQ(validator->LimitUnit(), TLimitUnit::Cp932Bytes);
+    // The note's constant has no limit of its own; it stays one line, as
+    // every one-line edit does.
     TConstantInput memo(nullptr, 0);
-    EXPECT_EQ(memo.edtConst->validator(), nullptr);
+    const auto *unlimited = qobject_cast<const TByteLimitValidator *>(memo.edtConst->validator());
+    if (unlimited)
+        EXPECT_EQ(unlimited->MaxBytes(), 0);
+    memo.edtConst->setFocus();
+    PasteText(memo.edtConst, QStringLiteral("一行目\n二行目"));
+    EXPECT_EQ(memo.Text(), QStringLiteral("一行目 二行目"));
 }
 
 TEST(ConstantInput, dateButtonPutsToday)

@@ -261,6 +261,31 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadOnlyCase{"ownerWrites", 0644, true}, ReadOnlyCase{"ownerWritesOnly", 0200, true}),
     rowName);
 
+// A file nobody may write was set read-only on purpose: the administrator,
+// whom the system lets write anything, is refused it too (tests run as root
+// in CI, so this is the case they meet), and the detail is the user's
+// language as the cause before it.
+TEST_F(SafeFileTest, aFileNobodyMayWriteIsRefusedToEveryUser)
+{
+    for (const int mode : {0444, 0400, 0000}) {
+        writeBytes(file(), "old");
+        ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), mode_t(mode)), 0);
+        QString error;
+        EXPECT_FALSE(SafeReplaceFile(file(), "new", &error)) << mode;
+        EXPECT_EQ(ReadOnlyFileError(file()), EACCES) << mode;
+        ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), 0600), 0);
+        EXPECT_EQ(fileBytes(file()), "old") << mode;
+        EXPECT_TRUE(error.startsWith(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(error);
+        EXPECT_TRUE(error.contains(QStringLiteral("（詳細：「") + QDir::toNativeSeparators(file()) + QStringLiteral("」に書き込めません："))) << qPrintable(error);
+        EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
+    }
+    // Write rights for the group or the others only leave it writable to
+    // whom the system allows.
+    ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), 0420), 0);
+    EXPECT_EQ(ReadOnlyFileError(file()) == 0, ::geteuid() == 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(file()).constData(), 0600), 0);
+}
+
 TEST_F(SafeFileTest, aLinkToAFileSetReadOnlyIsRefusedAndBothStay)
 {
     const QString real = folder() + QStringLiteral("/real.ini");
