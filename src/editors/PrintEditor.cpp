@@ -667,6 +667,17 @@ bool TPrintEditor::PrintSelected(QPrinter &Printer, QString *Error)
 
 bool TPrintEditor::ShowPreview(const TPrintRequest &Request)
 {
+    // Every record of the run deleted since the wizard took them: no empty
+    // preview is shown, the user is told as the print tells it.
+    try {
+        if (!Request.RecNos.isEmpty() && !AnyRecordLeft(RecordSource(), Request.RecNos)) {
+            ShowMessageBoxAt(this, QStringLiteral("印刷するデータがありません"), ProductCaption(), MB_ICONERROR,
+                             mbpCenterOnOwner, 0, 0);
+            return false;
+        }
+    } catch (const ETableError &) {
+        // The book cannot be read: the drawing stops with the reason.
+    }
     QPrinter &printer = Printer();
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintPreview"));
@@ -678,8 +689,13 @@ bool TPrintEditor::ShowPreview(const TPrintRequest &Request)
         for (QGraphicsView *view : dialog.findChildren<QGraphicsView *>())
             still.push_back(std::make_unique<TPaintHoldBack>(view->viewport()));
         QString reason;
-        if (!PrintRecords(*Target, Request.RecNos, Request.Options, &reason) && error.isEmpty())
+        if (!PrintRecords(*Target, Request.RecNos, Request.Options, &reason) && error.isEmpty()) {
             error = reason.isEmpty() ? QStringLiteral("印刷プレビューを表示できませんでした") : reason;
+            // Pages that could not be drawn whole (the records deleted
+            // meanwhile, a book that cannot be read) do not stay on screen:
+            // the preview closes and the reason is told.
+            QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
+        }
     });
     // From the preview the user goes back to the wizard to print the run.
     bool back = false;

@@ -309,6 +309,21 @@ namespace {
 constexpr qsizetype kRecordBatch = 128;
 } // namespace
 
+bool AnyRecordLeft(const TRecordSource &Source, const QList<qint32> &RecNos)
+{
+    if (!Source)
+        return !RecNos.isEmpty();
+    for (qsizetype first = 0; first < RecNos.size(); first += kRecordBatch) {
+        const QList<qint32> batch = RecNos.mid(first, kRecordBatch);
+        if (std::any_of(batch.cbegin(), batch.cend(), [](qint32 RecNo) { return RecNo <= 0; }))
+            return true;
+        const QList<std::optional<TAddressText>> read = Source.ReadMany(batch);
+        if (std::any_of(read.cbegin(), read.cend(), [](const auto &Record) { return Record.has_value(); }))
+            return true;
+    }
+    return false;
+}
+
 bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &Start, const std::function<bool()> &NewPage,
                        TDeviceDpi Dpi, const QList<qint32> &RecNos, const TPrintOptions &Options, QString *Error)
 {

@@ -86,6 +86,12 @@ private:
     int m_pages = 0;
 };
 
+// Whether the book still holds any record of a run (record 0, no record
+// of the book, counts as there; so does every record without a source):
+// a run left with none prints nothing. Reads them a batch at a time until
+// one is there; raises ETableError when the book cannot be read.
+[[nodiscard]] bool AnyRecordLeft(const TRecordSource &Source, const QList<qint32> &RecNos);
+
 // Sets the device's page to the layout's sheet, full page, no margins; an
 // envelope's page is longer by the open flap (0.1 mm). A sheet wider than
 // high goes to the printer as its upright paper turned landscape.

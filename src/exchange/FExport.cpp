@@ -685,6 +685,14 @@ void TFileExport::btnExportClick()
         Inform(QStringLiteral("出力を中止しました  \r\nファイルには何も書き込んでいません  "), MB_ICONINFORMATION);
         return;
     }
+    // Every record taken was deleted since (by another program): a file of
+    // a header alone neither replaces the target nor joins it, and the user
+    // is told so rather than that the export is done.
+    if (result.Written == 0) {
+        Inform(QStringLiteral("出力するデータがありません  \r\nファイルには何も書き込んでいません  "),
+               MB_ICONINFORMATION);
+        return;
+    }
     if (encrypted) {
         // The text goes into the archive from memory: no plain copy on disk.
         const QString entry = QFileInfo(m_fileEncrypt).completeBaseName() + QStringLiteral(".txt");

@@ -1577,10 +1577,40 @@ void TListPrint::togglePreview()
     TListPreviewSource source;
     source.Job = [this] { return CollectLayout(); };
     source.Records = [this] { return TakeRecords(); };
+    // The preview shows the records the book holds when it draws a page:
+    // one another program deleted since the list was taken leaves no row.
+    source.Left = [this](const std::vector<qint32> &records) {
+        TTable *table = m_list->Model()->Table();
+        if (table == nullptr)
+            return std::vector<qint32>();
+        try {
+            return ListPrintRecordsLeft(*table, records);
+        } catch (const ETableError &) {
+            // Not told here: each row read on its own leaves out what is gone.
+            return records;
+        }
+    };
     source.Fetch = [this](const TListPrintJob &job, qint32 recNo) { return FetchRow(job, recNo); };
+    source.Hold = [this](const std::function<void()> &read) {
+        TTable *table = m_list->Model()->Table();
+        if (table == nullptr) {
+            read();
+            return;
+        }
+        const TTableRead hold(*table);
+        read();
+    };
     source.PerPage = [this] { return m_recordsPerPage; };
     source.Printer = m_printer.get();
     m_preview = new TListPrintPreview(source, this);
+    // Every record chosen is gone: no preview of an empty page, the user is
+    // told as the print tells it.
+    if (m_preview->NoneLeft()) {
+        delete m_preview.data();
+        QApplication::restoreOverrideCursor();
+        tell(this, ListPrintNoDataMessage, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     connect(m_preview, &TListPrintPreview::closing, this,
             [this] { btnPreview->setText(QStringLiteral("プレビューを開く")); });
     m_preview->show();

@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "exchange/ListPrtPrinter.h"
 #include "platform/IniFile.h"
+#include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WindowFit.h"
 
@@ -153,7 +154,14 @@ TListPrintPreview::TListPrintPreview(TListPreviewSource source, QWidget *owner)
 
 TListPrintPreview::~TListPrintPreview()
 {
-    saveSettings();
+    if (m_everShown)
+        saveSettings();
+}
+
+void TListPrintPreview::showEvent(QShowEvent *event)
+{
+    m_everShown = true;
+    QWidget::showEvent(event);
 }
 
 void TListPrintPreview::saveSettings() const
@@ -184,14 +192,14 @@ void TListPrintPreview::RefreshListPreview()
     m_paper = printer.PhysicalSize();
     m_paper96 = printer.GetPaperSize();
     m_printable = QRect(printer.PhysicalOffset(), printer.PrintableSize());
-    const int perPage = m_source.PerPage();
-    m_pageCount = ListPageCount(static_cast<int>(m_source.Records().size()), perPage);
-    m_pageNo = m_pageCount > 0 ? 1 : 0;
-    updatePageButtons();
+    // Page 1 (none without a record), as the book holds the records now.
+    m_pageNo = 1;
     renderPage();
+    updatePageButtons();
     m_shown = true;
     sizeImage();
     pnlImage->update();
+    closeWhenNoneLeft();
 }
 
 void TListPrintPreview::ShowPreviewPage(int page)
@@ -199,9 +207,23 @@ void TListPrintPreview::ShowPreviewPage(int page)
     if (m_pageCount == 0)
         return;
     m_pageNo = std::clamp(page, 1, m_pageCount);
-    updatePageButtons();
+    // The page count is counted again: records deleted meanwhile may have
+    // taken pages away, and the page asked for is then the last one left.
     renderPage();
+    updatePageButtons();
     pnlImage->update();
+    closeWhenNoneLeft();
+}
+
+void TListPrintPreview::closeWhenNoneLeft()
+{
+    if (!m_noneLeft || m_closing || !isVisible())
+        return;
+    m_closing = true;
+    // As the print says it, and no page of headings alone stays on screen.
+    ShowMessageBoxAt(this, ListPrintNoDataMessage, ProductCaption(), MB_OK | MB_ICONINFORMATION, mbpCenterOnOwner,
+                     0, 0);
+    close();
 }
 
 void TListPrintPreview::updatePageButtons()
@@ -219,18 +241,32 @@ void TListPrintPreview::renderPage()
     const TListPrintJob job = m_source.Job();
     const TListPageMetrics metrics = MeasureListPage(job.Layout, *m_source.Printer);
     const int perPage = m_source.PerPage();
-    // The page's records: a record that is gone keeps its place and paints
-    // nothing, so that page n always starts at the same list row.
+    // The page's records as the print would print them now: the records
+    // the book still holds fill the pages in the list's order, numbered on
+    // without a gap, and only the pages they fill are counted. They are
+    // counted and the page's rows read under one read of the book.
     std::vector<QStringList> rows;
     int firstNumber = 1;
-    if (m_pageNo > 0 && perPage > 0) {
-        const std::vector<qint32> records = m_source.Records();
+    const auto read = [&] {
+        const std::vector<qint32> taken = m_source.Records();
+        const std::vector<qint32> left = m_source.Left ? m_source.Left(taken) : taken;
+        m_noneLeft = !taken.empty() && left.empty();
+        m_pageCount = ListPageCount(static_cast<int>(left.size()), perPage);
+        m_pageNo = m_pageCount > 0 ? std::clamp(m_pageNo, 1, m_pageCount) : 0;
+        if (m_pageNo == 0)
+            return;
         const std::size_t first = static_cast<std::size_t>(m_pageNo - 1) * static_cast<std::size_t>(perPage);
         firstNumber = static_cast<int>(first) + 1;
-        for (std::size_t i = first; i < records.size() && i < first + static_cast<std::size_t>(perPage); ++i)
-            if (auto texts = m_source.Fetch(job, records[i]))
+        // A record gone between the count and its reading (a source that
+        // does not hold the book) gives its row to the next one.
+        for (std::size_t i = first; i < left.size() && rows.size() < static_cast<std::size_t>(perPage); ++i)
+            if (auto texts = m_source.Fetch(job, left[i]))
                 rows.push_back(std::move(*texts));
-    }
+    };
+    if (m_source.Hold)
+        m_source.Hold(read);
+    else
+        read();
     m_page = std::make_unique<TListDisplayList>(m_paper, m_source.Printer->DpiX(), m_source.Printer->DpiY());
     // The columns the sheet cannot hold, and the texts this page clips.
     QStringList told;

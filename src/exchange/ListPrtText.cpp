@@ -9,6 +9,7 @@
 #include "util/StrFunc.h"
 #include "widgets/RecordRun.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -228,6 +229,19 @@ std::vector<qint32> TakeListPrintRecords(const TAddressList &list, int dataSelec
         records.push_back(list.GetRowRecNo(row));
     }
     return records;
+}
+
+std::vector<qint32> ListPrintRecordsLeft(TTable &table, const std::vector<qint32> &records)
+{
+    // The record numbers come in their order: a sorted list to look in.
+    std::vector<qint32> held;
+    table.ForEachRecord({}, [&held](qint64 recNo, const QByteArrayView *) { held.push_back(static_cast<qint32>(recNo)); });
+    std::vector<qint32> left;
+    left.reserve(records.size());
+    for (const qint32 recNo : records)
+        if (std::binary_search(held.begin(), held.end(), recNo))
+            left.push_back(recNo);
+    return left;
 }
 
 std::optional<int> ParseListPrintMargin(const QString &text)

@@ -51,6 +51,11 @@ private:
 [[nodiscard]] std::vector<qint32> TakeListPrintRecords(const TAddressList &list, int dataSelect, int beginPos,
                                                        int endPos);
 
+// Those of records that table still holds, in their order: one look at the
+// book's record numbers, not a search for each record. Raises ETableError
+// when the book cannot be read.
+[[nodiscard]] std::vector<qint32> ListPrintRecordsLeft(TTable &table, const std::vector<qint32> &records);
+
 // The left and top margin fields: millimetres with one decimal typed as
 // text, taken as tenths of a millimetre ("12.5" -> 125, "12." -> 120, "5" ->
 // 50); nullopt for anything else ("1.25", "123", two points, blanks between

@@ -11,6 +11,8 @@
 #include "WizardAnswer.h"
 
 #include <QFileInfo>
+#include <QPageLayout>
+#include <QPrintPreviewWidget>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
@@ -340,6 +342,102 @@ TEST_F(MainListPrint, aRunWhoseRecordAnotherProgramDeletedPrintsNothingAndSaysSo
     EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷するデータがありません"))) << qPrintable(boxes.last().text);
     EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("list.pdf"))));
 }
+
+enum class GoneWhen : std::uint8_t {
+    WizardAsks,     // while the wizard's question waits: before the preview draws
+    PreviewRedraws, // while the preview is shown, before it draws its pages again
+};
+
+struct GonePreviewCase {
+    const char *name;
+    GoneWhen when;
+};
+
+class MainListPreviewNoneLeft : public MainListPrint, public ::testing::WithParamInterface<GonePreviewCase>
+{
+protected:
+    // As another program deletes the records, on a handle of its own; the
+    // reason when the book refused.
+    static QString deleteElsewhere(const QList<qint32> &RecNos)
+    {
+        try {
+            OtherHandle handle(*DMMurven19->AdrsTable());
+            for (const qint32 recNo : RecNos) {
+                if (!handle.table.FindKey({QVariant(recNo)}))
+                    return QStringLiteral("no record %1").arg(recNo);
+                handle.table.Delete();
+            }
+        } catch (const ETableError &e) {
+            return e.Message();
+        }
+        return {};
+    }
+};
+
+// Every record of a preview deleted by another program: the user is told as
+// the print tells it, and no empty preview is shown or left on screen.
+TEST_P(MainListPreviewNoneLeft, saysSoAndShowsNoEmptyPreview)
+{
+    const GonePreviewCase &c = GetParam();
+    TLayoutForm *form = openLayout();
+    ASSERT_NE(form, nullptr);
+    selectRows({0, 1, 2});
+    QString refused = QStringLiteral("not deleted");
+    if (c.when == GoneWhen::WizardAsks)
+        boxes.whileShown([&refused](const TMessageBoxRequest &Box) {
+            if (Box.text.startsWith(QStringLiteral("宛名レイアウトを印刷します")))
+                refused = deleteElsewhere({1, 2, 3});
+        });
+    bool shown = false;
+    int drawnPages = -1;
+    int result = -1;
+    form->ExecPreview = [&](QDialog &Dialog) {
+        shown = true;
+        auto *preview = Dialog.findChild<QPrintPreviewWidget *>();
+        ASSERT_NE(preview, nullptr);
+        if (c.when != GoneWhen::PreviewRedraws) {
+            preview->updatePreview();
+            return;
+        }
+        QAction *landscape = nullptr;
+        for (QAction *a : Dialog.findChildren<QAction *>())
+            if (a->objectName() == QLatin1String("landscapeAction") || a->text().contains(QLatin1String("Landscape")))
+                landscape = a;
+        ASSERT_NE(landscape, nullptr);
+        // Shown with its pages; then the records go, and the user turns the
+        // page, which draws the pages again.
+        QObject::connect(preview, &QPrintPreviewWidget::previewChanged, &Dialog, [&, preview, landscape] {
+            if (drawnPages >= 0)
+                return;
+            drawnPages = preview->pageCount();
+            QTimer::singleShot(0, &Dialog, [&, landscape] {
+                refused = deleteElsewhere({1, 2, 3});
+                landscape->trigger();
+            });
+        });
+        QTimer::singleShot(5000, &Dialog, [&Dialog] { Dialog.done(42); });
+        Dialog.exec();
+        result = Dialog.result();
+    };
+    form->findChild<QAction *>(QStringLiteral("actPreview"))->trigger();
+    ASSERT_TRUE(answer.Shown);
+    EXPECT_EQ(refused, QString());
+    if (c.when == GoneWhen::WizardAsks) {
+        EXPECT_FALSE(shown);
+    } else {
+        EXPECT_EQ(drawnPages, 3);
+        // Closed by itself, not left open with no page.
+        EXPECT_EQ(result, int(QDialog::Rejected));
+    }
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷するデータがありません"));
+    EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("list.pdf"))));
+}
+
+INSTANTIATE_TEST_SUITE_P(MainListEditors, MainListPreviewNoneLeft,
+                         ::testing::Values(GonePreviewCase{"whileTheWizardAsks", GoneWhen::WizardAsks},
+                                           GonePreviewCase{"whileThePreviewIsShown", GoneWhen::PreviewRedraws}),
+                         [](const auto &Info) { return std::string(Info.param.name); });
 
 TEST_F(MainListPrint, countingTheMarksLeavesTheListsCursorAlone)
 {

@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "support/Screenshot.h"
+#include "support/OtherHandle.h"
 #include "support/SaveFaultCases.h"
 
 #include <QCheckBox>
@@ -206,6 +207,76 @@ TEST_F(FileExportTest, aUsersDollarFileBesideTheTargetIsNeitherTakenNorTouched)
     ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
     EXPECT_EQ(mine.readAll(), "the user's own\r\n");
 }
+
+// ---- Every record deleted while the export asks ------------------------------------
+
+struct NoneLeftExportCase {
+    const char *name;
+    const char *before; // the target's bytes before the run; nullptr: no file
+    int keep;           // the answer to the question of a file there: IDYES replaces, IDNO appends
+};
+
+class FileExportNoneLeft : public FileExportTest, public ::testing::WithParamInterface<NoneLeftExportCase>
+{
+};
+
+// Another program deletes every record while the export's question waits:
+// no header alone replaces, joins or makes the target, and the user hears
+// that nothing was exported instead of that the export is done.
+TEST_P(FileExportNoneLeft, writesNothingAndSaysSo)
+{
+    const NoneLeftExportCase &c = GetParam();
+    if (c.before) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(target).absolutePath()));
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        ASSERT_EQ(old.write(c.before), qint64(qstrlen(c.before)));
+    }
+    window().rbNormal->click();
+    setItem(eiName);
+    setItem(eiHonor);
+    window().rbAll->click();
+    QList<qint32> rows;
+    for (int row = 0; row < list->GetRowCount(); ++row)
+        rows << list->GetRowRecNo(row);
+    ASSERT_EQ(rows.size(), 6);
+    QString refused = QStringLiteral("the question was not asked");
+    boxes.whileShown([&](const TMessageBoxRequest &box) {
+        if (!box.text.startsWith(QStringLiteral("アドレス帳のデータをファイルに出力します")))
+            return;
+        try {
+            OtherHandle handle(*DMMurven19->AdrsTable());
+            for (const qint32 recNo : rows) {
+                if (!handle.table.FindKey({QVariant(recNo)})) {
+                    refused = QStringLiteral("no record %1").arg(recNo);
+                    return;
+                }
+                handle.table.Delete();
+            }
+            refused.clear();
+        } catch (const ETableError &e) {
+            refused = e.Message();
+        }
+    });
+    boxes.enqueue(IDYES);
+    if (c.before)
+        boxes.enqueue(c.keep);
+    window().btnExportClick();
+    EXPECT_EQ(refused, QString());
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("出力するデータがありません  \r\nファイルには何も書き込んでいません  "));
+    if (c.before) {
+        EXPECT_EQ(written(), QByteArray(c.before));
+    } else {
+        EXPECT_FALSE(QFileInfo::exists(target));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, FileExportNoneLeft,
+                         ::testing::Values(NoneLeftExportCase{"newFile", nullptr, 0},
+                                           NoneLeftExportCase{"fileReplaced", "last month\r\n", IDYES},
+                                           NoneLeftExportCase{"fileAppendedTo", "last month\r\n", IDNO}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // A file its owner made read-only is not replaced behind that protection.
 TEST_F(FileExportTest, aReadOnlyTargetIsRefusedAndLeftAsItWas)

@@ -33,6 +33,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -688,6 +689,249 @@ TEST_F(ListPrintPrintedTest, everyRecordDeletedWhileTheQuestionWaitsPrintsNothin
     EXPECT_EQ(fileBytes(pdf()), earlier);
     EXPECT_EQ(dataFiles(), before);
 }
+
+// ---- Records deleted before or while the preview is shown --------------------------
+
+namespace {
+
+// The rows a preview page shows, as a person reads them: each row's running
+// number and name ("3 利用者004"), in the order they stand on the page.
+QStringList previewRows(const TListPrintPreview &preview)
+{
+    std::map<int, std::vector<std::pair<double, QString>>> lines;
+    for (const TListDrawCall &call : preview.PreviewPage().Calls())
+        if (call.Kind == TListDrawCall::TKind::Text)
+            lines[qRound(call.Rect.top())].emplace_back(call.Rect.left(), call.Text);
+    QStringList rows;
+    for (auto &[top, texts] : lines) {
+        std::sort(texts.begin(), texts.end());
+        bool number = false;
+        (void)texts.front().second.toInt(&number);
+        if (number && texts.size() >= 2 && texts[1].second.startsWith(QStringLiteral("利用者")))
+            rows << texts[0].second + QLatin1Char(' ') + texts[1].second;
+    }
+    return rows;
+}
+
+// Every text the preview page draws.
+QString previewText(const TListPrintPreview &preview)
+{
+    QStringList texts;
+    for (const TListDrawCall &call : preview.PreviewPage().Calls())
+        if (call.Kind == TListDrawCall::TKind::Text)
+            texts << call.Text;
+    return texts.join(QLatin1Char('\n'));
+}
+
+// The same rows of a printed page, read back with pdftotext.
+QStringList printedRows(const QString &page)
+{
+    static const QRegularExpression row(QStringLiteral("^\\s*(\\d+)\\s+(利用者\\d+)(\\s|$)"),
+                                        QRegularExpression::MultilineOption);
+    QStringList rows;
+    for (auto it = row.globalMatch(page); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        rows << m.captured(1) + QLatin1Char(' ') + m.captured(2);
+    }
+    return rows;
+}
+
+} // namespace
+
+enum class DeletedWhen : std::uint8_t {
+    BeforeOpening, // between the list's reading and the preview button
+    WhileShown,    // while the user looks at the last page
+};
+
+struct PreviewDeletedCase {
+    const char *name;
+    std::function<int(int)> records;                // records, for the records a page holds
+    std::function<std::vector<int>(int)> deleted;   // their 0-based rows deleted, likewise
+    DeletedWhen when;
+    int pageType;                                   // the page number's form; 3 and 5 print the count
+};
+
+class ListPrintPreviewDeleted : public ListPrintPrintedTest,
+                                public ::testing::WithParamInterface<PreviewDeletedCase>
+{
+};
+
+// Another program deletes records before the preview opens or while it is
+// shown: paged with its own buttons, the preview shows the rows left filling
+// the pages in the list's order, numbered on without a gap, the page count
+// counts the pages they fill, and each page is the page the print prints.
+TEST_P(ListPrintPreviewDeleted, theRowsLeftFillThePagesAsThePrintPrintsThem)
+{
+    const PreviewDeletedCase &c = GetParam();
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openRecords(c.records, names, rows);
+    ASSERT_NE(w, nullptr);
+    const int perPage = w->RecordsPerPage();
+    ASSERT_GE(perPage, 10);
+    ASSERT_EQ(static_cast<int>(rows.size()), c.records(perPage));
+    w->cbxPageType->setCurrentIndex(c.pageType);
+    std::vector<qint32> deleted;
+    for (const int row : c.deleted(perPage))
+        deleted.push_back(rows[static_cast<std::size_t>(row)]);
+    // What a person expects: the records left in the list's order, a page
+    // full of them after another.
+    QList<QStringList> expected;
+    int k = 0;
+    for (const qint32 recNo : rows) {
+        if (std::find(deleted.begin(), deleted.end(), recNo) != deleted.end())
+            continue;
+        if (k % perPage == 0)
+            expected << QStringList();
+        expected.last() << QStringLiteral("%1 %2").arg(k + 1).arg(names[recNo]);
+        ++k;
+    }
+    ASSERT_FALSE(expected.isEmpty());
+
+    if (c.when == DeletedWhen::BeforeOpening) {
+        ASSERT_EQ(deleteElsewhere(deleted), QString());
+    }
+    w->btnPreview->click();
+    TListPrintPreview *preview = w->Preview();
+    ASSERT_NE(preview, nullptr);
+    if (c.when == DeletedWhen::WhileShown) {
+        ASSERT_GE(preview->PreviewPageCount(), 2);
+        QTest::mouseClick(preview->sbtnLast, Qt::LeftButton);
+        ASSERT_EQ(preview->PreviewPageNo(), preview->PreviewPageCount());
+        ASSERT_EQ(deleteElsewhere(deleted), QString());
+        QTest::mouseClick(preview->sbtnFirst, Qt::LeftButton);
+    }
+    ASSERT_EQ(preview->PreviewPageNo(), 1);
+    const int pageCount = static_cast<int>(expected.size());
+    EXPECT_EQ(preview->lblPageCount->text(), QString::number(pageCount));
+    QList<QStringList> shown;
+    for (int page = 1;; ++page) {
+        EXPECT_EQ(preview->lblPage->text(), QString::number(page));
+        shown << previewRows(*preview);
+        if (c.pageType >= 3) {
+            EXPECT_TRUE(previewText(*preview).contains(ListPrintPageText(c.pageType, page, pageCount)))
+                << previewText(*preview).toStdString();
+        }
+        if (!preview->sbtnNext->isEnabled() || page > pageCount)
+            break;
+        QTest::mouseClick(preview->sbtnNext, Qt::LeftButton);
+    }
+    EXPECT_EQ(shown, expected);
+    EXPECT_FALSE(preview->sbtnLast->isEnabled());
+
+    if (!hasPdfToText())
+        return;
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDOK);
+    w->btnPrint->click();
+    ASSERT_EQ(boxes.last().text, QStringLiteral("一覧表の印刷が完了しました  "));
+    QList<QStringList> printed;
+    for (const QString &page : pages())
+        printed << printedRows(page);
+    EXPECT_EQ(printed, shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListPrintPreviewDeleted,
+    ::testing::Values(
+        // The first row of each page: the later pages' rows move up.
+        PreviewDeletedCase{"firstRowOfEachPageBeforeOpening", [](int p) { return 2 * p + 3; },
+                           [](int p) { return std::vector<int>{0, p, 2 * p}; }, DeletedWhen::BeforeOpening, 0},
+        // Rows across the first page's end while the last page is shown:
+        // the third page goes, and the count says so.
+        PreviewDeletedCase{"rowsAroundAPageEndWhileShown", [](int p) { return 2 * p + 2; },
+                           [](int p) { return std::vector<int>{1, p / 2, p - 1, p}; }, DeletedWhen::WhileShown, 3},
+        // A whole page's rows, the page count printed in Japanese.
+        PreviewDeletedCase{"aWholePageWhileShown", [](int p) { return 2 * p + 1; },
+                           [](int p) {
+                               std::vector<int> rows;
+                               for (int i = p; i < 2 * p; ++i)
+                                   rows.push_back(i);
+                               return rows;
+                           },
+                           DeletedWhen::WhileShown, 5},
+        // The last row alone: one page fewer, no page of headings alone.
+        PreviewDeletedCase{"theOneRowOfTheLastPageBeforeOpening", [](int p) { return p + 1; },
+                           [](int p) { return std::vector<int>{p}; }, DeletedWhen::BeforeOpening, 3}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The page a button would show has gone since the button was last set: the
+// last page left is shown, and the buttons and the count follow.
+TEST_F(ListPrintPrintedTest, aPageButtonWhosePageWentShowsTheLastPageLeft)
+{
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openRecords([](int perPage) { return perPage + 2; }, names, rows);
+    ASSERT_NE(w, nullptr);
+    w->btnPreview->click();
+    TListPrintPreview *preview = w->Preview();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_EQ(preview->PreviewPageCount(), 2);
+    ASSERT_TRUE(preview->sbtnNext->isEnabled());
+    ASSERT_EQ(deleteElsewhere({rows[0], rows[1], rows[2]}), QString());
+    QTest::mouseClick(preview->sbtnNext, Qt::LeftButton);
+    EXPECT_EQ(preview->PreviewPageNo(), 1);
+    EXPECT_EQ(preview->lblPage->text(), QStringLiteral("1"));
+    EXPECT_EQ(preview->lblPageCount->text(), QStringLiteral("1"));
+    EXPECT_FALSE(preview->sbtnNext->isEnabled());
+    EXPECT_FALSE(preview->sbtnLast->isEnabled());
+    const QStringList shown = previewRows(*preview);
+    ASSERT_EQ(shown.size(), static_cast<qsizetype>(rows.size()) - 3);
+    EXPECT_EQ(shown.first(), QStringLiteral("1 ") + names[rows[3]]);
+    EXPECT_EQ(shown.last(), QStringLiteral("%1 %2").arg(rows.size() - 3).arg(names[rows.back()]));
+}
+
+// ---- Every record deleted: no preview of an empty page --------------------------
+
+struct NoneLeftCase {
+    const char *name;
+    // What the user does once every record is gone, with the preview open
+    // (nullptr: the records go before the preview button is pressed).
+    std::function<void(TListPrint &, TListPrintPreview &)> act;
+};
+
+class ListPrintPreviewNoneLeft : public ListPrintPrintedTest, public ::testing::WithParamInterface<NoneLeftCase>
+{
+};
+
+// Every record chosen is deleted by another program: the user is told as the
+// print tells it, and no preview of headings alone is opened or left open.
+TEST_P(ListPrintPreviewNoneLeft, saysSoAndShowsNoEmptyPreview)
+{
+    const NoneLeftCase &c = GetParam();
+    std::map<qint32, QString> names;
+    std::vector<qint32> rows;
+    TListPrint *w = openRecords([](int perPage) { return perPage + 3; }, names, rows);
+    ASSERT_NE(w, nullptr);
+    if (c.act) {
+        w->btnPreview->click();
+        ASSERT_NE(w->Preview(), nullptr);
+        ASSERT_EQ(w->Preview()->PreviewPageCount(), 2);
+    }
+    ASSERT_EQ(deleteElsewhere(rows), QString());
+    boxes.clear();
+    boxes.enqueue(IDOK);
+    if (c.act)
+        c.act(*w, *w->Preview());
+    else
+        w->btnPreview->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, ListPrintNoDataMessage);
+    EXPECT_EQ(w->Preview(), nullptr);
+    EXPECT_EQ(w->btnPreview->text(), QStringLiteral("プレビューを開く"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ListPrintPreviewNoneLeft,
+    ::testing::Values(NoneLeftCase{"beforeThePreviewButton", nullptr},
+                      NoneLeftCase{"whilePaging",
+                                   [](TListPrint &, TListPrintPreview &p) {
+                                       QTest::mouseClick(p.sbtnNext, Qt::LeftButton);
+                                   }},
+                      NoneLeftCase{"whenASettingChanges",
+                                   [](TListPrint &w, TListPrintPreview &) { w.cbxRows->setCurrentIndex(1); }}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 // ---- The last layout on another page ---------------------------------------------
 
