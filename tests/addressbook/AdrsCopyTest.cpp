@@ -23,8 +23,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <functional>
 #include <memory>
