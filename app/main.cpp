@@ -59,6 +59,8 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     // A settings file that cannot be read is kept aside and named to the user.
     InstallUnreadableSettingsNotice();
+    // A settings write the program goes on without names its failure once.
+    InstallSettingsNotSavedNotice();
     // No one-line edit of any window takes a line break, a tab or another
     // control character the user pastes or drops.
     InstallOneLineEdits();

@@ -323,7 +323,7 @@ void TAddressCopy::SaveSettings() const
     ini.WriteInteger(kSection, QStringLiteral("SameCustomCheck"), rbNotUpdate->isChecked() ? 1 : 0);
     ini.WriteBool(kSection, QStringLiteral("SameAddDateTime"), chkSameAddDateTime->isChecked());
     ini.WriteBool(kSection, QStringLiteral("SameUpdDateTime"), chkSameUpdDateTime->isChecked());
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
 }
 
 void TAddressCopy::SavePosition() const
@@ -332,7 +332,7 @@ void TAddressCopy::SavePosition() const
     const QPoint corner = WindowFrameTopLeft(this);
     ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
     ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
 }
 
 void TAddressCopy::FillBookList()

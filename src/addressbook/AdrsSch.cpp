@@ -879,8 +879,8 @@ TAddressSearch::~TAddressSearch()
 {
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(IniSection, IniViewType, d->ViewType);
-    // The view type is a convenience; losing it is not worth a message.
-    (void)ini.UpdateFile();
+    // The view type is a convenience; losing it is named once a run.
+    ini.UpdateFileOrTellOnce();
 }
 
 void TAddressSearch::SetCondition(const TNarrowDownCondition &Condition)

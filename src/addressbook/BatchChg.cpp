@@ -370,7 +370,7 @@ void TBatchChange::bbtnSymbolColorClick()
     QPalette panel = pnlSymbolColor->palette();
     panel.setColor(QPalette::Window, ColorToQColor(m_symbolColor));
     pnlSymbolColor->setPalette(panel);
-    (void)ini.UpdateFile(); // the custom colours are a convenience; the choice stands without them
+    ini.UpdateFileOrTellOnce(); // the custom colours are a convenience; the choice stands without them
 }
 
 void TBatchChange::GatherValues(TAddressData &Data) const

@@ -730,7 +730,7 @@ void TDataInquiry::WriteSettings() const
     ini.WriteString(kSection, QStringLiteral("CopyItemIndex"), joinIds(m_copyItems));
     ini.WriteString(kSection, QStringLiteral("CopyItemCopy"), joinFlags(m_copyItems));
     ini.WriteBool(kSection, QStringLiteral("LastReturn"), m_lastReturn);
-    (void)ini.UpdateFile(); // the settings are a convenience: a write failure loses only them
+    ini.UpdateFileOrTellOnce(); // the settings are a convenience: a write failure loses only them
 }
 
 void TDataInquiry::WriteCopySettings() const
@@ -739,7 +739,7 @@ void TDataInquiry::WriteCopySettings() const
     ini.WriteString(kSection, QStringLiteral("CopyItemIndex"), joinIds(m_copyItems));
     ini.WriteString(kSection, QStringLiteral("CopyItemCopy"), joinFlags(m_copyItems));
     ini.WriteBool(kSection, QStringLiteral("LastReturn"), m_lastReturn);
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
 }
 
 void TDataInquiry::SetCopyItems(const TCopyItemEntries &Items, bool LastReturn)

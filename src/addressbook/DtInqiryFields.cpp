@@ -1233,5 +1233,5 @@ void TDataInquiry::ChangeSymbolColor()
     SetSymbolColor(QColorToColor(dialog.selectedColor()));
     for (int i = 0; i < 16; ++i)
         ini.WriteString(section, QString::number(i), ColorToHex(QColorToColor(QColorDialog::customColor(i))));
-    (void)ini.UpdateFile(); // losing the custom colours loses no record data
+    ini.UpdateFileOrTellOnce(); // losing the custom colours loses no record data
 }

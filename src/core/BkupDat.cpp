@@ -103,10 +103,31 @@ bool syncFolder(const QString &folder)
 
 QString writeError(const QString &path, int err, TWriteTarget target)
 {
-    return QStringLiteral("ファイル %1 を書き込めません。%2").arg(path, WriteErrorReason(err, target));
+    return QStringLiteral("ファイル %1 を書き込めません。%2").arg(QDir::toNativeSeparators(path), WriteErrorReason(err, target));
+}
+
+// A line of a row's cause for each failure, in the order met.
+void addCause(QString *cause, const QString &line)
+{
+    if (cause == nullptr || line.isEmpty())
+        return;
+    if (!cause->isEmpty())
+        *cause += QLatin1Char('\n');
+    *cause += line;
 }
 
 } // namespace
+
+QString FileNotWrittenReason(const QString &path, int systemErrno, bool inFolder)
+{
+    return writeError(path, systemErrno, inFolder ? TWriteTarget::Folder : TWriteTarget::File);
+}
+
+QString FolderNotMadeReason(const QString &folder, int systemErrno)
+{
+    return QStringLiteral("フォルダー %1 を作成できません。%2")
+        .arg(QDir::toNativeSeparators(folder), WriteErrorReason(systemErrno, TWriteTarget::Folder));
+}
 
 QString CopyResultMark(int code)
 {
@@ -390,7 +411,7 @@ int CopyFolder(const QString &src, const QString &dest, const QStringList &names
 {
     if (!Folders::makePrivatePath(dest)) {
         if (error)
-            *error = QStringLiteral("フォルダー %1 を作成できません").arg(dest);
+            *error = FolderNotMadeReason(dest, errno);
         return CopyResult::NoFolder;
     }
     bool any = false;
@@ -413,18 +434,23 @@ int CopyFolder(const QString &src, const QString &dest, const QStringList &names
     return CopyResult::Done;
 }
 
-int CopyMatchingFiles(const QString &src, const QString &dest, const QStringList &masks)
+int CopyMatchingFiles(const QString &src, const QString &dest, const QStringList &masks, QString *cause)
 {
     int found = 0;
     int copied = 0;
     for (const QString &mask : masks) {
         const QStringList matches = QDir(src).entryList({mask}, QDir::Files | QDir::Hidden | QDir::System);
         for (const QString &name : matches) {
-            if (found == 0 && !Folders::makePrivatePath(dest))
+            if (found == 0 && !Folders::makePrivatePath(dest)) {
+                addCause(cause, FolderNotMadeReason(dest, errno));
                 return CopyResult::NoFolder;
+            }
             ++found;
-            if (CopyDataFile(withSlash(src) + name, withSlash(dest) + name))
+            QString error;
+            if (CopyDataFile(withSlash(src) + name, withSlash(dest) + name, &error))
                 ++copied;
+            else
+                addCause(cause, error);
         }
     }
     if (found == 0)
@@ -627,42 +653,57 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
     // A table that fails its check is not copied: the destination may hold an
     // older backup of it that is still good. The copy itself is checked, before
     // it replaces anything, so each table is read whole once.
-    auto copyTables = [&out](const QString &from, const QString &to, const QStringList &names, const QString &label) {
+    auto copyTables = [&out](const QString &from, const QString &to, const QStringList &names,
+                             const QString &label) -> TCopyRow {
         bool damaged = false;
-        const int r = CopyFolder(from, to, names, nullptr, TTableCopy::WholeOnly, &damaged);
+        QString cause;
+        const int r = CopyFolder(from, to, names, &cause, TTableCopy::WholeOnly, &damaged);
         if (damaged)
             out.Damaged << label;
-        return r;
+        return {label, r, r == CopyResult::Done ? QString() : cause};
+    };
+    // One file copied into a folder made first: done, or failed with its cause.
+    auto copyFile = [](const QString &label, const QString &from, const QString &to) -> TCopyRow {
+        const QString folder = QFileInfo(to).absolutePath();
+        if (!Folders::makePrivatePath(folder))
+            return {label, CopyResult::Failed, FolderNotMadeReason(folder, errno)};
+        QString cause;
+        if (!CopyDataFile(from, to, &cause))
+            return {label, CopyResult::Failed, cause};
+        return {label, CopyResult::Done};
     };
     for (const TBackupBook &book : books) {
         const QString from = s + QStringLiteral("Adrs/") + book.Folder + QLatin1Char('/');
         const QString to = d + QStringLiteral("Adrs/") + book.Folder + QLatin1Char('/');
         const QString label = QStringLiteral("アドレス帳： ") + book.Name;
-        int r = CopyResult::Failed;
         // A listed book without its table has nothing that could count as copied.
+        TCopyRow tables{label, CopyResult::Failed,
+                        QStringLiteral("ファイル %1 が見つかりません。")
+                            .arg(QDir::toNativeSeparators(from + AdrsTableFiles().first()))};
         if (!PresentFiles(from, {AdrsTableFiles().first()}).isEmpty())
-            r = copyTables(from, to, AdrsTableFiles(), label);
-        out.BookResults.append({label, r});
+            tables = copyTables(from, to, AdrsTableFiles(), label);
+        out.BookResults.append(tables);
         const QString groupLabel = QStringLiteral("グループ名： ") + book.Name;
-        if (r == CopyResult::NoFolder) {
-            out.BookResults.append({groupLabel, CopyResult::NoFolder});
+        if (tables.Code == CopyResult::NoFolder) {
+            out.BookResults.append({groupLabel, CopyResult::NoFolder, tables.Cause});
         } else if (RecoverSafeReplace(from + GroupDataFile), QFileInfo::exists(from + GroupDataFile)) {
             // The group names go along even when the table could not.
-            const bool ok = Folders::makePrivatePath(to) && CopyDataFile(from + GroupDataFile, to + GroupDataFile);
-            out.BookResults.append({groupLabel, ok ? CopyResult::Done : CopyResult::Failed});
+            out.BookResults.append(copyFile(groupLabel, from + GroupDataFile, to + GroupDataFile));
         }
         step();
     }
+    const QString mngLabel = QStringLiteral("アドレス帳管理ファイル");
     if (!Folders::makePrivatePath(d + QStringLiteral("Adrs/"))) {
-        out.BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::NoFolder});
+        const int code = errno;
+        out.BookResults.append({mngLabel, CopyResult::NoFolder, FolderNotMadeReason(d + QStringLiteral("Adrs/"), code)});
     } else if (RecoverSafeReplace(s + QStringLiteral("Adrs/AdrsMng.ini")),
                QFileInfo::exists(s + QStringLiteral("Adrs/AdrsMng.ini"))) {
-        const bool ok = CopyDataFile(s + QStringLiteral("Adrs/AdrsMng.ini"), d + QStringLiteral("Adrs/AdrsMng.ini"));
-        out.BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
+        out.BookResults.append(
+            copyFile(mngLabel, s + QStringLiteral("Adrs/AdrsMng.ini"), d + QStringLiteral("Adrs/AdrsMng.ini")));
     }
     const QString senderLabel = QStringLiteral("差出人ファイル");
     out.BookResults.append(
-        {senderLabel, copyTables(s + QStringLiteral("Other/"), d + QStringLiteral("Other/"), SenderTableFiles(), senderLabel)});
+        copyTables(s + QStringLiteral("Other/"), d + QStringLiteral("Other/"), SenderTableFiles(), senderLabel));
     step();
 
     for (const TLayoutKind &kind : LayoutKinds()) {
@@ -670,29 +711,31 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
         // name: it is put back first, or the backup would miss it.
         if (kind.Mask.startsWith(QLatin1Char('*')))
             RecoverSafeReplacesIn(s + kind.Folder, kind.Mask.mid(1));
-        const int r = CopyMatchingFiles(s + kind.Folder, d + kind.Folder, {kind.Mask});
+        QString cause;
+        const int r = CopyMatchingFiles(s + kind.Folder, d + kind.Folder, {kind.Mask}, &cause);
         if (r != CopyResult::Nothing)
-            out.LayoutResults.append({kind.Label, r});
+            out.LayoutResults.append({kind.Label, r, cause});
     }
     step();
 
-    const bool historyFolder = Folders::makePrivatePath(d + QStringLiteral("History/"));
+    const QString historyPath = d + QStringLiteral("History/");
+    const bool historyFolder = Folders::makePrivatePath(historyPath);
+    const QString historyCause = historyFolder ? QString() : FolderNotMadeReason(historyPath, errno);
     for (const QString &name : HistoryFiles()) {
         const QString from = s + QStringLiteral("History/") + name;
         RecoverSafeReplace(from);
         if (!QFileInfo::exists(from))
             continue;
-        int r = CopyResult::NoFolder;
         if (historyFolder)
-            r = CopyDataFile(from, d + QStringLiteral("History/") + name) ? CopyResult::Done : CopyResult::Failed;
-        out.OtherResults.append({DataFileLabel(name), r});
+            out.OtherResults.append(copyFile(DataFileLabel(name), from, historyPath + name));
+        else
+            out.OtherResults.append({DataFileLabel(name), CopyResult::NoFolder, historyCause});
     }
     for (const QString &name : DataFolderFiles()) {
         RecoverSafeReplace(s + name);
         if (!QFileInfo::exists(s + name))
             continue;
-        out.OtherResults.append(
-            {DataFileLabel(name), CopyDataFile(s + name, d + name) ? CopyResult::Done : CopyResult::Failed});
+        out.OtherResults.append(copyFile(DataFileLabel(name), s + name, d + name));
     }
     step();
     return out;
@@ -859,8 +902,15 @@ QTreeWidget *CreateResultList(QWidget *parent)
 void FillResultList(QTreeWidget *list, const TCopyRows &rows)
 {
     list->clear();
-    for (const TCopyRow &row : rows)
-        new QTreeWidgetItem(list, {row.Label, CopyResultMark(row.Code), CopyResultReason(row.Code)});
+    for (const TCopyRow &row : rows) {
+        auto *item = new QTreeWidgetItem(list, {row.Label, CopyResultMark(row.Code), CopyResultReason(row.Code)});
+        // The mark and the reason stay as short as the list shows them; what
+        // failed and why is the row's tip.
+        if (!row.Cause.isEmpty()) {
+            for (int column = 0; column < list->columnCount(); ++column)
+                item->setToolTip(column, row.Cause);
+        }
+    }
 }
 
 TBackupData::TBackupData(QWidget *parent) : QDialog(parent)

@@ -34,6 +34,11 @@ struct TCopyRow
 {
     QString Label;
     int Code = CopyResult::Done;
+    // Why the row is not done, in the user's words: each file or folder that
+    // failed and its cause (a file set read-only, a folder that may not be
+    // written, a full disk). The result list keeps the row's mark and reason
+    // and shows this as the row's tip. Empty for a row done.
+    QString Cause = {};
 };
 using TCopyRows = QList<TCopyRow>;
 
@@ -112,8 +117,16 @@ void SetDataFileCopyFailure(std::function<bool(const QString &from)> hook, int s
                              QString *error = nullptr, TTableCopy mode = TTableCopy::AsRead, bool *damaged = nullptr);
 
 // Copies the files of src matching the masks: 1 when none matched, 9 when
-// dest cannot be made, 0 all copied, 2 some, 8 none.
-[[nodiscard]] int CopyMatchingFiles(const QString &src, const QString &dest, const QStringList &masks);
+// dest cannot be made, 0 all copied, 2 some, 8 none. *cause gets a line for
+// each file that failed (or the folder), with its reason.
+[[nodiscard]] int CopyMatchingFiles(const QString &src, const QString &dest, const QStringList &masks,
+                                    QString *cause = nullptr);
+
+// Why a folder of a copy could not be made (errno as the attempt left it):
+// the folder and the cause, in the words every writer uses.
+[[nodiscard]] QString FolderNotMadeReason(const QString &folder, int systemErrno);
+// Why a file (or, for a rename, the name in its folder) could not be written.
+[[nodiscard]] QString FileNotWrittenReason(const QString &path, int systemErrno, bool inFolder = false);
 
 // Sizes of a backup or restore, in bytes, 64-bit throughout.
 struct TBackupSpace
@@ -258,7 +271,8 @@ private:
     QPushButton *btnClose = nullptr;
 };
 
-// Fills a result list (columns "ファイル", "成否", "要因") from rows.
+// Fills a result list (columns "ファイル", "成否", "要因") from rows; a row
+// that carries a cause shows it as its tip, over every column.
 void FillResultList(QTreeWidget *list, const TCopyRows &rows);
 // Builds the result list of the backup and restore wizards.
 [[nodiscard]] QTreeWidget *CreateResultList(QWidget *parent);

@@ -22,6 +22,7 @@
 #include <cstdio>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -273,8 +274,11 @@ int stageFolder(const QString &srcFolder, const QString &destFolder, const QStri
     if (present.isEmpty())
         return CopyResult::Nothing;
     const QString parent = QFileInfo(dest).path();
-    if (!Folders::makePrivatePath(parent))
+    if (!Folders::makePrivatePath(parent)) {
+        if (error)
+            *error = FolderNotMadeReason(parent, errno);
         return CopyResult::NoFolder;
+    }
     if (QFileInfo(dest).isSymLink()) {
         // The book's folder is a link: restoring through it would change a
         // folder the data folder does not hold.
@@ -284,9 +288,19 @@ int stageFolder(const QString &srcFolder, const QString &destFolder, const QStri
     }
     const QString tmp = withSlash(parent) + RestorePrefix +
                         QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    if (!QDir().mkdir(tmp)) {
+    // A file of the book its user set read-only is not replaced by the
+    // exchange of the folders: the book stays as it is, and says why.
+    for (const auto &[listed, there] : PresentFiles(dest, names)) {
+        Q_UNUSED(listed);
+        if (const int code = ReadOnlyFileError(dest + QLatin1Char('/') + there)) {
+            if (error)
+                *error = FileNotWrittenReason(dest + QLatin1Char('/') + there, code);
+            return CopyResult::Failed;
+        }
+    }
+    if (::mkdir(QFile::encodeName(tmp).constData(), 0700) != 0) {
         if (error)
-            *error = QStringLiteral("フォルダー %1 を作成できません").arg(tmp);
+            *error = FolderNotMadeReason(tmp, errno);
         return CopyResult::NoFolder;
     }
     QStringList restored;
@@ -307,7 +321,12 @@ int stageFolder(const QString &srcFolder, const QString &destFolder, const QStri
                 break;
             if (isJournal(name) || IsCopyTemporary(name) || containsName(restored, name))
                 continue;
-            ok = CopyDataFile(dest + QLatin1Char('/') + name, tmp + QLatin1Char('/') + name, error);
+            const QString kept = dest + QLatin1Char('/') + name;
+            ok = CopyDataFile(kept, tmp + QLatin1Char('/') + name, error);
+            // It stays as the user set it (read-only, shared with others).
+            struct stat st {};
+            if (ok && ::stat(QFile::encodeName(kept).constData(), &st) == 0)
+                (void)::chmod(QFile::encodeName(tmp + QLatin1Char('/') + name).constData(), st.st_mode & 07777);
         }
     }
     // Each table is checked as it is copied, where it will live: a table
@@ -328,7 +347,7 @@ int stageFolder(const QString &srcFolder, const QString &destFolder, const QStri
 
 // The second half: the staged folder takes the destination's place in one
 // step (or, where the file system cannot exchange folders, file by file).
-int commitFolder(const TStagedFolder &staged, QString *replaced)
+int commitFolder(const TStagedFolder &staged, QString *replaced, QString *error)
 {
     const QString &tmp = staged.Temporary;
     const QString &dest = staged.Dest;
@@ -336,6 +355,8 @@ int commitFolder(const TStagedFolder &staged, QString *replaced)
     const QByteArray destName = QFile::encodeName(dest);
     if (!staged.DestExists) {
         if (std::rename(tmpName.constData(), destName.constData()) != 0) {
+            if (error)
+                *error = FileNotWrittenReason(dest, errno, true);
             (void)removeRestoreFolder(tmp);
             return CopyResult::Failed;
         }
@@ -375,10 +396,17 @@ int commitFolder(const TStagedFolder &staged, QString *replaced)
             if (other != name && other.compare(name, Qt::CaseInsensitive) == 0 && !settleJournal(dest + QLatin1Char('/') + other))
                 ok = false;
         }
-        if (!ok || !settleJournal(target) ||
-            std::rename(QFile::encodeName(tmp + QLatin1Char('/') + name).constData(),
+        if (!ok || !settleJournal(target)) {
+            ok = false;
+            if (error)
+                *error = QStringLiteral("ファイル %1 の書きかけの変更を戻せません。").arg(QDir::toNativeSeparators(target));
+            break;
+        }
+        if (std::rename(QFile::encodeName(tmp + QLatin1Char('/') + name).constData(),
                         QFile::encodeName(target).constData()) != 0) {
             ok = false;
+            if (error)
+                *error = FileNotWrittenReason(target, errno, true);
             break;
         }
     }
@@ -394,7 +422,7 @@ int RestoreFolder(const QString &srcFolder, const QString &destFolder, const QSt
 {
     TStagedFolder staged;
     const int r = stageFolder(srcFolder, destFolder, names, error, staged, nullptr);
-    return r == CopyResult::Done ? commitFolder(staged, replaced) : r;
+    return r == CopyResult::Done ? commitFolder(staged, replaced, error) : r;
 }
 
 bool TRestoreRun::Run()
@@ -415,8 +443,9 @@ bool TRestoreRun::Run()
     if (!RestoreBooks())
         return false;
     RestoreOthers();
-    if (!WritePendingRenamings())
-        BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::Failed});
+    QString error;
+    if (!WritePendingRenamings(&error))
+        BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::Failed, error});
     return true;
 }
 
@@ -541,14 +570,14 @@ bool TRestoreRun::RestoreBooks()
         int Code = CopyResult::Nothing;
         TStagedFolder Staged;
         bool Group = false; // the source holds group names
+        QString Cause;      // why it was not restored
     };
     QList<TStep> steps;
     QStringList shown;
     auto stage = [&shown](TStep &step, const QString &from, const QString &to, const QStringList &names,
                           const QString &damagedLabel) {
         bool damaged = false;
-        QString error;
-        step.Code = stageFolder(from, to, names, &error, step.Staged, &damaged);
+        step.Code = stageFolder(from, to, names, &step.Cause, step.Staged, &damaged);
         if (damaged)
             shown << damagedLabel + QStringLiteral("（") + QDir::toNativeSeparators(from) + QStringLiteral("）");
     };
@@ -578,28 +607,35 @@ bool TRestoreRun::RestoreBooks()
         if (step.Code != CopyResult::Done)
             return;
         QString replaced;
-        step.Code = commitFolder(step.Staged, &replaced);
+        step.Code = commitFolder(step.Staged, &replaced, &step.Cause);
         if (!replaced.isEmpty())
             m_replaced << replaced;
     };
     for (TStep &step : steps) {
         commit(step);
+        const QString cause = step.Code == CopyResult::Done ? QString() : step.Cause;
         if (step.Code != CopyResult::Nothing)
-            BookResults.append({QStringLiteral("アドレス帳： ") + step.Label, step.Code});
+            BookResults.append({QStringLiteral("アドレス帳： ") + step.Label, step.Code, cause});
         if (step.Group)
             BookResults.append({QStringLiteral("グループ名： ") + step.Label,
-                                step.Code == CopyResult::Nothing ? CopyResult::Done : step.Code});
+                                step.Code == CopyResult::Nothing ? CopyResult::Done : step.Code, cause});
     }
+    const QString mngLabel = QStringLiteral("アドレス帳管理ファイル");
     if (!Folders::makePrivatePath(d)) {
-        BookResults.append({QStringLiteral("アドレス帳管理ファイル"), CopyResult::NoFolder});
+        const int code = errno;
+        BookResults.append({mngLabel, CopyResult::NoFolder, FolderNotMadeReason(d, code)});
     } else if (QFileInfo::exists(s + AdrsMngName)) {
-        const bool ok = settingsFileReadable(s + AdrsMngName) && CopyDataFile(s + AdrsMngName, d + AdrsMngName);
-        BookResults.append({QStringLiteral("アドレス帳管理ファイル"), ok ? CopyResult::Done : CopyResult::Failed});
+        QString cause;
+        if (!settingsFileReadable(s + AdrsMngName))
+            cause = QStringLiteral("ファイル %1 を読み込めません。").arg(QDir::toNativeSeparators(s + AdrsMngName));
+        const bool ok = cause.isEmpty() && CopyDataFile(s + AdrsMngName, d + AdrsMngName, &cause);
+        BookResults.append({mngLabel, ok ? CopyResult::Done : CopyResult::Failed, ok ? QString() : cause});
     }
     commit(sender);
     // Shown as the backup shows it: a backup without a sender table has
     // nothing to restore there, and the destination's table stays.
-    BookResults.append({QStringLiteral("差出人ファイル"), sender.Code == CopyResult::Nothing ? CopyResult::Done : sender.Code});
+    BookResults.append({QStringLiteral("差出人ファイル"), sender.Code == CopyResult::Nothing ? CopyResult::Done : sender.Code,
+                        sender.Code == CopyResult::Done || sender.Code == CopyResult::Nothing ? QString() : sender.Cause});
     if (Progress)
         Progress(++done, total);
     return true;
@@ -608,19 +644,25 @@ bool TRestoreRun::RestoreBooks()
 void TRestoreRun::RestoreOthers()
 {
     for (const TLayoutKind &kind : LayoutKinds()) {
-        const int r = CopyMatchingFiles(SrcFolder + kind.Folder, DestFolder + kind.Folder, {kind.Mask});
+        QString cause;
+        const int r = CopyMatchingFiles(SrcFolder + kind.Folder, DestFolder + kind.Folder, {kind.Mask}, &cause);
         if (r != CopyResult::Nothing)
-            LayoutResults.append({kind.Label, r});
+            LayoutResults.append({kind.Label, r, cause});
     }
-    const bool historyFolder = Folders::makePrivatePath(DestFolder + QStringLiteral("History/"));
+    const QString historyPath = DestFolder + QStringLiteral("History/");
+    const bool historyFolder = Folders::makePrivatePath(historyPath);
+    const QString historyCause = historyFolder ? QString() : FolderNotMadeReason(historyPath, errno);
     for (const QString &name : HistoryFiles()) {
         const QString from = SrcFolder + QStringLiteral("History/") + name;
         if (!QFileInfo::exists(from))
             continue;
-        int r = CopyResult::NoFolder;
-        if (historyFolder)
-            r = CopyDataFile(from, DestFolder + QStringLiteral("History/") + name) ? CopyResult::Done : CopyResult::Failed;
-        OtherResults.append({DataFileLabel(name), r});
+        if (!historyFolder) {
+            OtherResults.append({DataFileLabel(name), CopyResult::NoFolder, historyCause});
+            continue;
+        }
+        QString cause;
+        const bool ok = CopyDataFile(from, historyPath + name, &cause);
+        OtherResults.append({DataFileLabel(name), ok ? CopyResult::Done : CopyResult::Failed, ok ? QString() : cause});
     }
     for (const QString &name : DataFolderFiles()) {
         if (!QFileInfo::exists(SrcFolder + name))
@@ -632,9 +674,10 @@ void TRestoreRun::RestoreOthers()
             OtherResults.append({DataFileLabel(name), CopyResult::Kept});
             continue;
         }
-        const bool ok = name == CustomPapersName ? RestoreCustomPapers(SrcFolder + name, DestFolder + name)
-                                                 : CopyDataFile(SrcFolder + name, DestFolder + name);
-        OtherResults.append({DataFileLabel(name), ok ? CopyResult::Done : CopyResult::Failed});
+        QString cause;
+        const bool ok = name == CustomPapersName ? RestoreCustomPapers(SrcFolder + name, DestFolder + name, &cause)
+                                                 : CopyDataFile(SrcFolder + name, DestFolder + name, &cause);
+        OtherResults.append({DataFileLabel(name), ok ? CopyResult::Done : CopyResult::Failed, ok ? QString() : cause});
     }
     if (Progress)
         Progress(int(SourceBooks.size()) + 2, int(SourceBooks.size()) + 2);
@@ -651,7 +694,7 @@ QStringList TRestoreRun::RemoveReplacedFolders()
     return kept;
 }
 
-bool TRestoreRun::WritePendingRenamings()
+bool TRestoreRun::WritePendingRenamings(QString *error)
 {
     if (RenameFrom.size() == m_keptRenamings)
         return true;
@@ -660,7 +703,7 @@ bool TRestoreRun::WritePendingRenamings()
     ini.WriteInteger(QStringLiteral("RENAME"), QStringLiteral("Count"), int(RenameFrom.size()));
     for (qsizetype i = 0; i < RenameFrom.size(); ++i)
         ini.WriteString(QStringLiteral("RENAME"), QString::number(i + 1), RenameFrom[i] + QLatin1Char('/') + RenameTo[i]);
-    return ini.UpdateFile();
+    return ini.UpdateFile(error);
 }
 
 // --- the wizard ---------------------------------------------------------------

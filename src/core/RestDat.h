@@ -107,7 +107,7 @@ private:
     QString NewFreeFolder(const QString &book);
     [[nodiscard]] bool RestoreBooks();
     void RestoreOthers();
-    [[nodiscard]] bool WritePendingRenamings();
+    [[nodiscard]] bool WritePendingRenamings(QString *error = nullptr);
 
     QStringList m_deleteList;
     QStringList m_replaced;

@@ -100,7 +100,7 @@ void WriteDesignSetting(const QString &Key, int Value)
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(QStringLiteral("DESIGN"), Key, Value);
     // A remembered page is a convenience; the file layer reports a failure.
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
 }
 
 #include "dialogs/UpDown.h"

@@ -268,8 +268,8 @@ void TLayoutDetailDialog::done(int Result)
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kSection, kDetail, pgcDetail->currentIndex());
     // The page shown is a convenience only: a settings file that cannot be
-    // written is already reported by the file layer and costs nothing here.
-    (void)ini.UpdateFile();
+    // written is named once a run and costs nothing here.
+    ini.UpdateFileOrTellOnce();
     QDialog::done(Result);
 }
 

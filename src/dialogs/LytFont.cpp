@@ -75,7 +75,7 @@ void SaveCustomColors(const QList<QColor> &Colors)
     for (int i = 0; i < Colors.size() && i < 16; ++i)
         ini.WriteString(kColorSection, QString::number(i), toBgr(Colors[i]));
     // Custom colours are a convenience; the file layer reports a failure.
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
 }
 
 TLayoutFontDialog::TLayoutFontDialog(QWidget *Owner) : QDialog(Owner)

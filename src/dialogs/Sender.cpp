@@ -981,7 +981,7 @@ void TSenderForm::SaveSettings()
     const QPoint corner = WindowFrameTopLeft(this);
     settings.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
     settings.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
-    (void)settings.UpdateFile();
+    settings.UpdateFileOrTellOnce();
     StoreSenderIni();
 }
 

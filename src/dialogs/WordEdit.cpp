@@ -303,6 +303,6 @@ void TWordEditDialog::done(int Result)
     ini.WriteInteger(kSection, QStringLiteral("Width"), fromScreen(width(), dpi));
     ini.WriteInteger(kSection, QStringLiteral("Height"), fromScreen(height(), dpi));
     // The window's size is a convenience; the file layer reports a failure.
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
     QDialog::done(Result);
 }

@@ -154,7 +154,7 @@ TWordSettingDialog::~TWordSettingDialog()
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kSection, kPage, pgcSetting->currentIndex());
     // The page shown is a convenience; the file layer reports a failed write.
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
 }
 
 void TWordSettingDialog::BuildFontPage()

@@ -5,6 +5,7 @@
 #include "directory/ChgDisc.h"
 #include "directory/HdiRW.h"
 #include "directory/SampleDir.h"
+#include "platform/WriteError.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 
@@ -26,6 +27,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 const std::array<std::array<std::int64_t, 7>, 8> AreaFileSizes = {{
@@ -103,21 +105,29 @@ bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, 
     std::int64_t done = 0;
     const auto piece = static_cast<qint64>(std::max<std::int64_t>(AreaCopyPieceBytes, 1));
     QByteArray buffer(static_cast<qsizetype>(std::min<qint64>(piece, 16 * 1024 * 1024)), '\0');
+    // The cause of a failed write, in the words every writer of the program uses.
+    auto notWritten = [](const QString &Path, int Code, TWriteTarget Target) {
+        return QDir::toNativeSeparators(Path) + QStringLiteral(": ") + WriteErrorReason(Code, Target);
+    };
     for (const char *name : AreaDataFileNames) {
         if (!failure.isEmpty())
             break;
         const QString from = source + QString::fromLatin1(name);
         const QString to = partial + QString::fromLatin1(name);
         QFile in(from);
-        QFile out(to);
         if (!in.open(QIODevice::ReadOnly)) {
             failure = QDir::toNativeSeparators(from) + QStringLiteral(": ") + in.errorString();
             break;
         }
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + out.errorString();
+        // Written by the system's own calls, whose error number names the
+        // cause (a full disk).
+        const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (out < 0) {
+            failure = notWritten(to, errno, TWriteTarget::Folder);
             break;
         }
+        // The user's own, and writable, whatever the disc's copy was set to.
+        (void)::fchmod(out, 0600);
         const qint64 size = in.size();
         qint64 copied = 0;
         for (;;) {
@@ -128,8 +138,18 @@ bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, 
             }
             if (n == 0)
                 break;
-            if (out.write(buffer.constData(), n) != n) {
-                failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + out.errorString();
+            int code = 0;
+            for (qint64 at = 0; at < n && code == 0;) {
+                const ssize_t w = ::write(out, buffer.constData() + at, size_t(n - at));
+                if (w < 0 && errno != EINTR)
+                    code = errno;
+                else if (w == 0)
+                    code = EIO; // a device that takes nothing and says no more
+                else if (w > 0)
+                    at += w;
+            }
+            if (code != 0) {
+                failure = notWritten(to, code, TWriteTarget::File);
                 break;
             }
             copied += n;
@@ -139,21 +159,18 @@ bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, 
                 break;
             }
         }
-        if (failure.isEmpty() && (!out.flush() || out.error() != QFileDevice::NoError))
-            failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + out.errorString();
         // On the disk before the folder takes the region's name: a power cut
         // after the rename must not leave a region of empty files.
-        if (failure.isEmpty() && ::fsync(out.handle()) != 0)
-            failure = QDir::toNativeSeparators(to) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-        out.close();
+        if (failure.isEmpty() && ::fsync(out) != 0)
+            failure = notWritten(to, errno, TWriteTarget::File);
+        if (::close(out) != 0 && failure.isEmpty())
+            failure = notWritten(to, errno, TWriteTarget::File);
         // A file that ends before its size said (a disc read cut short) is no copy.
         if (failure.isEmpty() && (copied != size || QFileInfo(to).size() != size))
             failure = QDir::toNativeSeparators(from) + QStringLiteral(": 読み込みが途中で終わりました");
-        if (failure.isEmpty())
-            QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
     }
     if (failure.isEmpty() && !syncFolder(partial))
-        failure = QDir::toNativeSeparators(partial) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+        failure = notWritten(partial, errno, TWriteTarget::Folder);
     if (failure.isEmpty()) {
         // A region folder left by an earlier run is not installed (or it would
         // not be offered): the complete copy takes its place.
@@ -415,9 +432,18 @@ void THDDInstall::install()
             return !progress.wasCanceled();
         });
         m_progress = nullptr;
+        const bool cancelled = progress.wasCanceled();
         progress.close();
         raise();
         activateWindow();
+        // A copy that failed (a full disk, a file the disc cannot give) says
+        // why at once; one the user cancelled needs no word.
+        if (!copied && !cancelled && !error.isEmpty())
+            ShowMessageBoxAt(this,
+                             AreaCaptions[static_cast<std::size_t>(area)] +
+                                 QStringLiteral("版のデータをインストールできませんでした  \r\n") + error +
+                                 QStringLiteral("  "),
+                             ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
         if (copied) {
             AreaOnDisk[static_cast<std::size_t>(area)] = true;
             AreaDiskFolder[static_cast<std::size_t>(area)] = DataRoot;

@@ -11,11 +11,16 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -206,35 +211,40 @@ bool TExportFile::Open(const QString &FileName, bool Append, QString *Error)
         Abandon();
         return false;
     };
+    // The cause of a refused open, in the words every writer uses.
+    auto refused = [&](int Code) { return fail(WriteErrorReason(Code, TWriteTarget::File)); };
     if (const QString refusal = ProgramFileRefusal(FileName); !refusal.isEmpty())
         return fail(refusal);
     // A new file takes the old one's place by a rename, which the folder
     // allows whatever the file's own setting: a file set read-only is refused
     // here, with the cause every writer gives.
     if (const int code = ReadOnlyFileError(FileName))
-        return fail(WriteErrorReason(code, TWriteTarget::File));
+        return refused(code);
+    const QByteArray name = QFile::encodeName(FileName);
     const QFileInfo info(FileName);
     if (!Append && info.exists() && !info.isFile()) {
         // No regular file (a device, a pipe): written where it is, nothing to put back.
-        m_append = std::make_unique<QFile>(FileName);
         m_appendFrom = -1;
-        if (!m_append->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return fail(m_append->errorString());
-        return true;
+        m_fd = ::open(name.constData(), O_WRONLY | O_CLOEXEC);
+        return m_fd >= 0 || refused(errno);
     }
     if (!Append || !info.isFile()) {
         // Never written in place: a failure half-way would leave the old
         // file cut.
-        m_new = std::make_unique<QSaveFile>(FileName);
-        m_new->setDirectWriteFallback(false);
-        if (!m_new->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return fail(m_new->errorString());
-        return true;
+        m_new = std::make_unique<TSafeReplacement>(FileName);
+        QString reason;
+        if (!m_new->Begin(&reason))
+            return fail(reason);
+        m_fd = ::open(QFile::encodeName(m_new->TemporaryPath()).constData(), O_WRONLY | O_CLOEXEC);
+        return m_fd >= 0 || refused(errno);
     }
-    m_append = std::make_unique<QFile>(FileName);
-    if (!m_append->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return fail(m_append->errorString());
-    m_appendFrom = m_append->size();
+    m_fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (m_fd < 0)
+        return refused(errno);
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0)
+        return refused(errno);
+    m_appendFrom = qint64(st.st_size);
     if (m_appendFrom == 0)
         return true;
     // Read through a second handle: the appending one always writes at the end.
@@ -256,25 +266,31 @@ bool TExportFile::Open(const QString &FileName, bool Append, QString *Error)
 
 bool TExportFile::writePending(QString *Error)
 {
-    QFileDevice *file = m_new ? static_cast<QFileDevice *>(m_new.get()) : m_append.get();
-    if (file == nullptr)
+    if (m_fd < 0)
         return false;
-    if (m_pending.isEmpty())
-        return true;
-    const qint64 written = file->write(m_pending);
-    if (written == m_pending.size()) {
+    qsizetype at = 0;
+    int code = 0;
+    while (at < m_pending.size() && code == 0) {
+        const ssize_t n = ::write(m_fd, m_pending.constData() + at, size_t(m_pending.size() - at));
+        if (n < 0 && errno != EINTR)
+            code = errno;
+        else if (n == 0)
+            code = EIO; // a device that takes nothing and says no more
+        else if (n > 0)
+            at += n;
+    }
+    if (code == 0) {
         m_pending.clear();
         return true;
     }
     if (Error != nullptr)
-        *Error = written < 0 || file->error() != QFileDevice::NoError ? file->errorString()
-                                                                       : QStringLiteral("書き込みが途中で終わりました");
+        *Error = WriteErrorReason(code, TWriteTarget::File);
     return false;
 }
 
 bool TExportFile::WriteLine(const QByteArray &Line, QString *Error)
 {
-    if (!m_new && !m_append)
+    if (m_fd < 0)
         return false;
     m_pending += Line;
     m_pending += "\r\n";
@@ -283,22 +299,26 @@ bool TExportFile::WriteLine(const QByteArray &Line, QString *Error)
 
 bool TExportFile::Finish(QString *Error)
 {
-    if (!m_new && !m_append)
+    if (m_fd < 0)
         return false;
     QString failure;
     if (!writePending(&failure)) {
         if (failure.isEmpty())
-            failure = QStringLiteral("書き込めません");
+            failure = WriteErrorReason(EIO, TWriteTarget::File);
     } else if (m_new) {
-        if (!m_new->commit())
-            failure = m_new->errorString();
+        // The temporary is synced and put in place by its commit.
+        if (::close(std::exchange(m_fd, -1)) != 0)
+            failure = WriteErrorReason(errno, TWriteTarget::File);
+        else if (!m_new->Commit(&failure) && failure.isEmpty())
+            failure = WriteErrorReason(EIO, TWriteTarget::File);
         m_new.reset();
+    } else if (m_appendFrom >= 0 && ::fsync(m_fd) != 0) {
+        // The lines appended are on the disk before they count as written: a
+        // disk that fills only now says so here, and they are cut off again.
+        failure = WriteErrorReason(errno, TWriteTarget::File);
     } else {
-        m_append->close();
-        if (m_append->error() != QFileDevice::NoError)
-            failure = m_append->errorString();
-        else
-            m_append.reset();
+        // Synced: whatever closing could report, the sync reported first.
+        ::close(std::exchange(m_fd, -1));
     }
     if (failure.isEmpty())
         return true;
@@ -311,18 +331,15 @@ bool TExportFile::Finish(QString *Error)
 void TExportFile::Abandon()
 {
     m_pending.clear();
-    if (m_new) {
-        m_new->cancelWriting();
-        m_new.reset();
-    }
-    if (m_append) {
-        const QString name = m_append->fileName();
-        // The file is cut back to its old end.
-        m_append->close();
-        if (m_appendFrom >= 0)
-            (void)QFile::resize(name, m_appendFrom);
-        m_append.reset();
-    }
+    // A file appended to is cut back to its old end; the temporary of a new
+    // file goes with its replacement.
+    if (m_fd >= 0 && !m_new && m_appendFrom >= 0)
+        (void)::ftruncate(m_fd, off_t(m_appendFrom));
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_new.reset();
+    m_appendFrom = 0;
 }
 
 QString UnreadableHitMessage(const TAreaSearchHit &Hit)

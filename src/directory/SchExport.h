@@ -5,8 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-class QFile;
-class QSaveFile;
+class TSafeReplacement;
 
 #include <array>
 #include <memory>
@@ -53,6 +52,9 @@ using TExportColumns = std::array<TExportColumn, 15>;
 // Shift-JIS character), is refused and left as it is. One whose last line
 // has no line break gets one first, so that the first line written is not
 // glued onto that line.
+// Every failure to write names its cause as every writer of the program does
+// (platform/WriteError.h): a full disk, a file set read-only, a folder that
+// may not be written.
 class TExportFile {
 public:
     TExportFile();
@@ -75,12 +77,14 @@ public:
 private:
     [[nodiscard]] bool writePending(QString *Error);
 
-    std::unique_ptr<QSaveFile> m_new;
-    std::unique_ptr<QFile> m_append;
+    // A new file: the temporary that takes the file's place at Finish.
+    std::unique_ptr<TSafeReplacement> m_new;
+    // The descriptor written: the temporary's, or the file appended to (or
+    // the device written where it is); -1 when nothing is open.
+    int m_fd = -1;
     qint64 m_appendFrom = 0; // the end the file is cut back to; -1 for no regular file
-    // Lines not yet handed to the system, written in large pieces; the
-    // device itself is unbuffered, so a piece the disk takes only in part is
-    // seen (a buffered device reports such a flush as done).
+    // Lines not yet handed to the system, written in large pieces by the
+    // system's own calls, whose error number names the cause.
     QByteArray m_pending;
 };
 

@@ -86,8 +86,8 @@ void TPrintEditor::RememberFile(const QString &Path)
         return;
     ini.WriteString(FilesSection(), kLastFile, Path);
     // Only the start menu's offer depends on it: a failed write costs the
-    // user that offer, not data, so it is not worth a message here.
-    (void)ini.UpdateFile();
+    // user that offer, not data, so it is named once a run, not at each save.
+    ini.UpdateFileOrTellOnce();
 }
 
 QString TPrintEditor::RunFileDialog(bool Save)

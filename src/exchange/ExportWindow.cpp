@@ -70,7 +70,7 @@ void StoreWindowPosition(const QWidget *Window, const QString &Section)
     const QPoint corner = WindowFrameTopLeft(Window);
     ini.WriteInteger(Section, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
     ini.WriteInteger(Section, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
 }
 
 QString AskExportSaveName(QWidget *Owner, const QString &Path, const QStringList &Filters, int &FilterIndex)

@@ -325,7 +325,7 @@ void TFileImport::WritePosition()
     const QPoint corner = WindowFrameTopLeft(this);
     ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
     ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
-    (void)ini.UpdateFile();
+    ini.UpdateFileOrTellOnce();
 }
 
 void TFileImport::Inform(const QString &Text, unsigned Flags)

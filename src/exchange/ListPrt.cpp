@@ -183,7 +183,7 @@ TListPrint::TListPrint(TAddressList *list)
         TMemIniFile ini(CustomColorFileName());
         std::optional<QColor> chosen = ChooseCustomColor(parent, initial, ini);
         if (chosen)
-            (void)ini.UpdateFile(); // the custom colours hold no record data
+            ini.UpdateFileOrTellOnce(); // the custom colours hold no record data
         return chosen;
     };
     ChoosePdfFile = [](QWidget *parent, const QString &suggested) {
@@ -295,7 +295,7 @@ TListPrint::~TListPrint()
     const QPoint corner = WindowFrameTopLeft(this);
     ini.WriteInteger(ListPrintSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
     ini.WriteInteger(ListPrintSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
-    (void)ini.UpdateFile(); // a lost window position loses no data
+    ini.UpdateFileOrTellOnce(); // a lost window position loses no data
 }
 
 QWidget *TListPrint::buildContentsPage()

@@ -175,7 +175,7 @@ void TListPrintPreview::saveSettings() const
     ini.WriteInteger(kSection, QStringLiteral("Width"), ScaleForDpi(bounds.width(), false));
     ini.WriteInteger(kSection, QStringLiteral("Height"), ScaleForDpi(bounds.height(), false));
     ini.WriteInteger(kSection, QStringLiteral("Zoom"), std::max(0, m_appliedZoom));
-    (void)ini.UpdateFile(); // a lost window place loses no data
+    ini.UpdateFileOrTellOnce(); // a lost window place loses no data
 }
 
 void TListPrintPreview::closeEvent(QCloseEvent *event)

@@ -132,7 +132,7 @@ TQRCodeMap::~TQRCodeMap()
 {
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kSection, kSize, udSize->value());
-    (void)ini.UpdateFile(); // the size is a convenience: a failed write loses only it
+    ini.UpdateFileOrTellOnce(); // the size is a convenience: a failed write loses only it
 }
 
 void TQRCodeMap::SetAddress(const QString &Address)

@@ -121,7 +121,6 @@ void TWebSearch::bbtnSearchClick()
     }
     TMemIniFile ini(SettingsFileName());
     ini.WriteInteger(kSection, kEngine, engine);
-    (void)ini.UpdateFile(); // the engine is a convenience: a failed write loses
-                            // only it
+    ini.UpdateFileOrTellOnce(); // the engine is a convenience: a failed write loses only it
     done(1);
 }

@@ -88,8 +88,10 @@ QString userRegistryFile()
 
 bool makePrivatePath(const QString &path)
 {
-    if (path.isEmpty())
+    if (path.isEmpty()) {
+        errno = ENOENT;
         return false;
+    }
     const QString clean = QDir::cleanPath(QDir(path).absolutePath());
     struct stat st {};
     // Each missing level from the top down, so that none of them is ever
@@ -102,8 +104,10 @@ bool makePrivatePath(const QString &path)
         const QByteArray level = QFile::encodeName(clean.left(end));
         from = end + 1;
         if (::stat(level.constData(), &st) == 0) {
-            if (!S_ISDIR(st.st_mode))
+            if (!S_ISDIR(st.st_mode)) {
+                errno = ENOTDIR; // a file in the folder's place
                 return false;
+            }
             continue;
         }
         if (::mkdir(level.constData(), 0700) != 0) {
@@ -114,7 +118,13 @@ bool makePrivatePath(const QString &path)
         // The mask could only take bits away; the owner needs all three.
         ::chmod(level.constData(), 0700);
     }
-    return ::stat(QFile::encodeName(clean).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(QFile::encodeName(clean).constData(), &st) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    return true;
 }
 
 void restrictNewFilesToUser()

@@ -28,7 +28,8 @@ namespace Folders {
 
 // Makes the folder and every missing folder above it, each one entered and
 // read by the user only (0700): books, settings and histories are private.
-// Folders that exist keep their access rights. True when the folder exists.
+// Folders that exist keep their access rights. True when the folder exists;
+// else errno tells why (ENOTDIR: a file stands in a folder's place).
 [[nodiscard]] bool makePrivatePath(const QString &path);
 
 // Sets the process's file-creation mask so that every file and folder made

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QMutex>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -15,6 +17,26 @@
 #include <utility>
 
 namespace {
+
+TSettingsNotSavedNotice g_notSavedNotice;
+QMutex g_notSavedMutex;
+QSet<QString> g_notSavedTold; // files already reported in this run
+
+void tellNotSaved(const QString &fileName, const QString &reason)
+{
+    TSettingsNotSavedNotice notice;
+    {
+        QMutexLocker lock(&g_notSavedMutex);
+        const QString key = QFileInfo(fileName).absoluteFilePath();
+        if (g_notSavedTold.contains(key))
+            return;
+        g_notSavedTold.insert(key);
+        notice = g_notSavedNotice;
+    }
+    qWarning("murven19: settings file %s not written: %s", qPrintable(fileName), qPrintable(reason));
+    if (notice)
+        notice(fileName, reason);
+}
 
 bool sameName(const QString &a, const QString &b)
 {
@@ -402,4 +424,22 @@ bool TMemIniFile::UpdateFile(QString *error) const
     for (const QString &line : GetStrings())
         text += line + QStringLiteral("\r\n");
     return SafeReplaceFile(m_fileName, text.toUtf8(), error);
+}
+
+void TMemIniFile::UpdateFileOrTellOnce() const
+{
+    // Refused by UpdateFile, and named by the reader that met the file.
+    if (m_unreadable && m_keptAside.isEmpty() && QFileInfo(m_fileName).isFile())
+        return;
+    QString reason;
+    if (!UpdateFile(&reason))
+        tellNotSaved(m_fileName, reason);
+}
+
+TSettingsNotSavedNotice SetSettingsNotSavedNotice(TSettingsNotSavedNotice notice)
+{
+    QMutexLocker lock(&g_notSavedMutex);
+    std::swap(g_notSavedNotice, notice);
+    g_notSavedTold.clear();
+    return notice;
 }

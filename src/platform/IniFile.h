@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The in-memory INI file: every routine that reads or writes settings opens one
@@ -98,6 +99,15 @@ public:
     // that could not be moved aside is in the way.
     [[nodiscard]] bool UpdateFile(QString *error = nullptr) const;
 
+    // Writes settings the program can do without (a window's place, a
+    // dialog's last choices), for a caller that goes on whatever happens.
+    // A failure leaves the file as it was and is told through the notice set
+    // with SetSettingsNotSavedNotice(), once per file and run: a settings
+    // file the user set read-only is named once, not at every window that
+    // closes. An unreadable file that could not be moved aside is not told
+    // again (its reader told the user already).
+    void UpdateFileOrTellOnce() const;
+
 private:
     struct Key {
         QString name;
@@ -118,3 +128,10 @@ private:
     bool m_unreadable = false;
     QString m_keptAside;
 };
+
+// Told once per file and run that a settings write the program goes on
+// without failed: the file (left as it was) and the cause in the user's words.
+using TSettingsNotSavedNotice = std::function<void(const QString &fileName, const QString &reason)>;
+// Installs the notice (an empty function: a warning in the log only) and
+// returns the one it replaces; the files told about are forgotten.
+TSettingsNotSavedNotice SetSettingsNotSavedNotice(TSettingsNotSavedNotice notice);

@@ -2,6 +2,7 @@
 
 #include "util/MsgBoxPos.h"
 
+#include "platform/IniFile.h"
 #include "platform/UnreadableFile.h"
 
 #include <QCoreApplication>
@@ -30,6 +31,17 @@ void ShowUnreadableSettings(const QString &Path, const QString &KeptAs)
     ShowMessageBoxAt(nullptr, text, ProductCaption(), MB_ICONWARNING, mbpSystem, 0, 0);
 }
 
+void ShowSettingsNotSaved(const QString &Path, const QString &Reason)
+{
+    QString text = QStringLiteral("設定をファイルに保存できませんでした  \r\n") + QDir::toNativeSeparators(Path) +
+                   QStringLiteral("  ");
+    if (!Reason.isEmpty())
+        text += QStringLiteral("\r\n\r\n") + Reason;
+    text += QStringLiteral("\r\n\r\nこのファイルは変更せずにそのまま残します。"
+                           "ウィンドウの位置など、このあと変わる設定も保存されません  ");
+    ShowMessageBoxAt(nullptr, text, ProductCaption(), MB_ICONWARNING, mbpSystem, 0, 0);
+}
+
 void InstallUnreadableSettingsNotice()
 {
     SetUnreadableFileNotice([](const QString &path, const QString &keptAs, const QString &) {
@@ -38,5 +50,16 @@ void InstallUnreadableSettingsNotice()
             ShowUnreadableSettings(path, keptAs);
         else
             QMetaObject::invokeMethod(app, [path, keptAs] { ShowUnreadableSettings(path, keptAs); }, Qt::QueuedConnection);
+    });
+}
+
+void InstallSettingsNotSavedNotice()
+{
+    SetSettingsNotSavedNotice([](const QString &path, const QString &reason) {
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app || QThread::currentThread() == app->thread())
+            ShowSettingsNotSaved(path, reason);
+        else
+            QMetaObject::invokeMethod(app, [path, reason] { ShowSettingsNotSaved(path, reason); }, Qt::QueuedConnection);
     });
 }

@@ -14,6 +14,16 @@ void ShowWriteFailure(QWidget *Owner, const QString &What, const QString &Path, 
 // left untouched); the defaults are used.
 void ShowUnreadableSettings(const QString &Path, const QString &KeptAs);
 
+// Tells the user that settings the program goes on without (a window's
+// place, a dialog's last choices) could not be saved: the file, which is kept
+// as it was, and the cause. Shown once per file and run, not a box per write.
+void ShowSettingsNotSaved(const QString &Path, const QString &Reason);
+
 // Makes every reader of a stored file tell the user through ShowUnreadableSettings
 // (from another thread, once the user-interface thread is free again).
 void InstallUnreadableSettingsNotice();
+
+// Makes every settings write the program goes on without tell the user
+// through ShowSettingsNotSaved (from another thread, once the user-interface
+// thread is free again).
+void InstallSettingsNotSavedNotice();

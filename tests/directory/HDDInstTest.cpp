@@ -6,6 +6,7 @@
 #include "directory/HdiRW.h"
 #include "directory/SampleDir.h"
 
+#include "support/FailingDisk.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
@@ -241,6 +242,28 @@ TEST_F(InstallDialogTest, installsTheTickedRegionsAndNamesThoseThatFailed)
     EXPECT_EQ(dialog.findChild<QTreeWidget *>(QStringLiteral("bbtnUninstallList"))->topLevelItemCount(), 1);
 }
 
+// A disk that fills during the copy: the region that failed says why at
+// once, in the words every writer uses, and the report names it as not
+// installed; nothing of its copy is left.
+TEST_F(InstallDialogTest, aFullDiskNamesTheCauseOfTheRegionThatFailed)
+{
+    dialog.FreeSpace = [] { return std::int64_t{100} * 1024 * 1024 * 1024; };
+    tick("bbtnInstallList", 1); // 東京都
+    boxes.enqueue(IDYES);
+    {
+        const ScopedFailingDisk full(DataRoot, TDiskFault::DiskFull);
+        press("bbtnInstall");
+    }
+    EXPECT_FALSE(AreaOnDisk[3]);
+    EXPECT_FALSE(QFileInfo::exists(installed(3)));
+    ASSERT_EQ(boxes.count(), 3);
+    const QString told = boxes.shown().at(1).text;
+    EXPECT_TRUE(told.startsWith(QStringLiteral("東京都版のデータをインストールできませんでした  \r\n"))) << qPrintable(told);
+    EXPECT_TRUE(told.contains(QStringLiteral("ディスクの空き容量が足りません。"))) << qPrintable(told);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのインストールを中止しました  "));
+    EXPECT_EQ(QDir(DataRoot).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
+}
+
 TEST_F(InstallDialogTest, cancellingTheDiscPromptInstallsNothing)
 {
     dialog.FreeSpace = [] { return std::int64_t{100} * 1024 * 1024 * 1024; };
@@ -358,6 +381,8 @@ TEST_F(InstallDialogTest, cancellingTheOnlyRegionReportsTheInstallationStoppedAn
     });
     press("bbtnInstall");
     EXPECT_FALSE(AreaOnDisk[3]);
+    // The question and the report: a cancel needs no word of its own.
+    EXPECT_EQ(boxes.count(), 2);
     EXPECT_EQ(boxes.last().text, QStringLiteral("電話帳データのインストールを中止しました  "));
     EXPECT_FALSE(QFileInfo::exists(DataRoot + QStringLiteral("Murven19.hdi")));
     EXPECT_EQ(dialog.findChild<QTreeWidget *>(QStringLiteral("bbtnInstallList"))->topLevelItemCount(), 3);

@@ -5,6 +5,7 @@
 #include "platform/dic/wqarea17/WqareaSchema.h"
 
 #include "support/DicProgramFolder.h"
+#include "support/FailingDisk.h"
 #include "support/KeyInput.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
@@ -1169,6 +1170,40 @@ TEST_F(NmAdSchTest, aFileThatCannotBeWrittenIsNamedToTheUser)
     EXPECT_TRUE(boxes.last().text.contains(QDir::toNativeSeparators(file)));
     EXPECT_EQ(window->StatusText(8), QStringLiteral(" エラー"));
 }
+
+// A disk that fills while the hits are written: the window names the full
+// disk in the words every writer uses, and the file stays as it was.
+class NmAdSchFullDiskTest : public NmAdSchTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(NmAdSchFullDiskTest, namesTheFullDiskAndKeepsTheFile)
+{
+    const bool append = GetParam();
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    pickRows(find<QTableView>("lvResult"), {0, 1, 2});
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("kept.csv"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("kept\r\n");
+    }
+    window->ExportFileChooser = [&](const QString &) { return file; };
+    boxes.enqueue(IDYES);
+    boxes.enqueue(append ? IDNO : IDYES); // add to the file, or replace it
+    {
+        const ScopedFailingDisk full(out.path(), TDiskFault::DiskFull);
+        find<QPushButton>("sbtnFileExport")->click();
+    }
+    const QString told = boxes.last().text;
+    EXPECT_TRUE(told.startsWith(QStringLiteral("ファイルに出力できませんでした  \r\n"))) << qPrintable(told);
+    EXPECT_TRUE(told.contains(QStringLiteral("ディスクの空き容量が足りません。"))) << qPrintable(told);
+    EXPECT_EQ(window->StatusText(8), QStringLiteral(" エラー"));
+    EXPECT_EQ(fileLines(file), QList<QByteArray>{"kept"});
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("kept.csv")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, NmAdSchFullDiskTest, ::testing::Values(false, true),
+                         [](const auto &info) { return std::string(info.param ? "appended" : "replaced"); });
 
 // ---- the column dialog on its own ---------------------------------------------
 

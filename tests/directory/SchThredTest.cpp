@@ -8,6 +8,7 @@
 
 #include "support/DataFolders.h"
 #include "support/DicProgramFolder.h"
+#include "support/FailingDisk.h"
 #include "support/OrdinaryUser.h"
 
 #include <QDir>
@@ -527,6 +528,43 @@ TEST_P(ExportWriteFailureTest, leavesTheFileAsItWasBeforeTheExport)
 
 INSTANTIATE_TEST_SUITE_P(Modes, ExportWriteFailureTest,
                          ::testing::Values(TFailedWriteCase{"overwrite", false}, TFailedWriteCase{"append", true}));
+
+// A disk that fills while the hits are written (the file's first lines, or
+// the lines kept at the end): the cause reads as every writer gives it.
+struct TFullDiskCase {
+    const char *label;
+    bool append;
+    int hits; // 300 lines outgrow the first piece written before the end
+};
+void PrintTo(const TFullDiskCase &c, std::ostream *os) { *os << c.label; }
+class ExportFullDiskTest : public ScriptedExportTest, public ::testing::WithParamInterface<TFullDiskCase> {};
+
+TEST_P(ExportFullDiskTest, namesTheFullDiskAndLeavesTheFileAsItWas)
+{
+    const QString file = dir.filePath(QStringLiteral("hits.csv"));
+    const QByteArray before = Cp932::encode(u"電話番号,名前\r\n03-1234-5678,山田\r\n");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(before), before.size());
+    }
+    TExportResult r;
+    {
+        const ScopedFailingDisk full(dir.path(), TDiskFault::DiskFull);
+        r = exportTo(file, {GetParam().hits}, GetParam().append, !GetParam().append);
+    }
+    EXPECT_EQ(r.Code, ExportFileFailed);
+    EXPECT_TRUE(r.FileError.startsWith(QStringLiteral("ディスクの空き容量が足りません。"))) << qPrintable(r.FileError);
+    EXPECT_EQ(r.Lines, 0);
+    EXPECT_EQ(contentsOf(file), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("hits.csv")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ExportFullDiskTest,
+                         ::testing::Values(TFullDiskCase{"replacedAtTheEnd", false, 3},
+                                           TFullDiskCase{"replacedOnTheWay", false, 3000},
+                                           TFullDiskCase{"appendedAtTheEnd", true, 3},
+                                           TFullDiskCase{"appendedOnTheWay", true, 3000}));
 
 // A line made from the hit alone would leave the columns of the record empty
 // as if the listing had none.

@@ -6,6 +6,8 @@
 #include "addressbook/AdrsSch.h"
 #include "core/Env.h"
 #include "dialogs/PrtOpen.h"
+#include "platform/IniFile.h"
+#include "support/FailingDisk.h"
 #include "support/FileHelpers.h"
 #include "support/OrdinaryUser.h"
 
@@ -95,6 +97,28 @@ public:
     {
         setReadOnly(File);
         list.reset();
+    }
+
+    // ---- the settings, as a window whose place the program keeps closes
+    QString settingsOfAWindow()
+    {
+        // The export window opens over a list with rows.
+        EXPECT_NO_FATAL_FAILURE(enterPerson(QStringLiteral("山田 太郎")));
+        action("actExportFile")->trigger();
+        EXPECT_NE(FileExport, nullptr);
+        return SettingsFileName();
+    }
+    static void closeTheExportWindow()
+    {
+        ASSERT_NE(FileExport, nullptr);
+        FileExport->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(FileExport, nullptr);
+    }
+    void closeTheWindow(const QString &File)
+    {
+        setReadOnly(File);
+        closeTheExportWindow();
     }
 
     // ---- the list's filter, kept for the next start as the main list closes
@@ -259,6 +283,8 @@ INSTANTIATE_TEST_SUITE_P(
                    u"印刷データを保存できませんでした"},
         WriterCase{"settingsOnClosingTheList", &ReadOnlyTargets::settings, &ReadOnlyTargets::closeTheList,
                    u"一覧の位置と重複表示の設定をファイルに保存できませんでした"},
+        WriterCase{"settingsOnClosingAWindow", &ReadOnlyTargets::settingsOfAWindow, &ReadOnlyTargets::closeTheWindow,
+                   u"設定をファイルに保存できませんでした"},
         WriterCase{"filterOnClosingTheList", &ReadOnlyTargets::filter, &ReadOnlyTargets::closeTheList,
                    u"絞り込み条件が保存できませんでした"},
         WriterCase{"textExportReplaced", &ReadOnlyTargets::textExport, &ReadOnlyTargets::replaceTheExport,
@@ -272,5 +298,73 @@ INSTANTIATE_TEST_SUITE_P(
         WriterCase{"listPrintPdf", &ReadOnlyTargets::listPdf, &ReadOnlyTargets::printTheListAgain,
                    u"PDFファイルを作成できませんでした"}),
     [](const ::testing::TestParamInfo<WriterCase> &info) { return std::string(info.param.name); });
+
+// Settings the program goes on without (the places of windows) are named
+// once a run when they cannot be written, not at every window that closes;
+// the windows go on working.
+class SettingsNotSaved : public ReadOnlyTargets
+{
+protected:
+    static int notices(const ScriptedMessageBoxes &Boxes, const QString &Cause)
+    {
+        int told = 0;
+        for (const TMessageBoxRequest &box : Boxes.shown())
+            if (box.text.startsWith(QStringLiteral("設定をファイルに保存できませんでした")) &&
+                box.text.contains(QDir::toNativeSeparators(SettingsFileName())) && box.text.contains(Cause))
+                ++told;
+        return told;
+    }
+    void SetUp() override
+    {
+        ReadOnlyTargets::SetUp();
+        // The export window opens over a list with rows.
+        ASSERT_NO_FATAL_FAILURE(enterPerson(QStringLiteral("山田 太郎")));
+    }
+    // The export window opened and closed Times times: each time it opens.
+    void openAndCloseTheExportWindow(int Times)
+    {
+        for (int i = 0; i < Times; ++i) {
+            action("actExportFile")->trigger();
+            ASSERT_NE(FileExport, nullptr) << i;
+            ASSERT_NO_FATAL_FAILURE(closeTheExportWindow());
+        }
+    }
+};
+
+TEST_F(SettingsNotSaved, aReadOnlySettingsFileIsNamedOnceAndKept)
+{
+    const QByteArray before = fileBytes(SettingsFileName());
+    boxes.clear();
+    {
+        const ScopedOrdinaryUser user;
+        ASSERT_TRUE(user.Bound());
+        setReadOnly(SettingsFileName());
+        ASSERT_NO_FATAL_FAILURE(openAndCloseTheExportWindow(3));
+    }
+    EXPECT_EQ(notices(boxes, kReadOnlyCause), 1);
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(sameBytes(before, fileBytes(SettingsFileName())));
+}
+
+TEST_F(SettingsNotSaved, aFullDiskIsNamedOnceAndTheFileKept)
+{
+    const QByteArray before = fileBytes(SettingsFileName());
+    boxes.clear();
+    {
+        const ScopedFailingDisk full(DataRoot, TDiskFault::DiskFull);
+        ASSERT_NO_FATAL_FAILURE(openAndCloseTheExportWindow(2));
+    }
+    EXPECT_EQ(notices(boxes, QStringLiteral("ディスクの空き容量が足りません。")), 1);
+    EXPECT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(sameBytes(before, fileBytes(SettingsFileName())));
+}
+
+TEST_F(SettingsNotSaved, aWritableSettingsFileSaysNothingAndKeepsThePlace)
+{
+    boxes.clear();
+    ASSERT_NO_FATAL_FAILURE(openAndCloseTheExportWindow(1));
+    EXPECT_EQ(boxes.count(), 0);
+    EXPECT_TRUE(TMemIniFile(SettingsFileName()).ValueExists(QStringLiteral("FILE EXPORT"), QStringLiteral("Left")));
+}
 
 } // namespace

@@ -88,6 +88,7 @@ int main(int argc, char **argv)
     SetApplicationFont();
     // As in the program; the tests answer the boxes through their scripted sinks.
     InstallUnreadableSettingsNotice();
+    InstallSettingsNotSavedNotice();
     // As in the program: every one-line edit keeps to one line.
     InstallOneLineEdits();
     g_original = qInstallMessageHandler(quietHandler);
