@@ -220,11 +220,15 @@ TEST_P(DetailBoxes, theChoiceComesBackWithTheSavedLayout)
 }
 
 // The boxes are offered with the detailed frames only: back in the
-// automatic set, where no box could show it again, the part prints.
+// automatic set, whose frames hold several parts each and where no box
+// could show one again, the part prints. The postcode's frame is the same
+// in both sets and keeps its own choice.
 TEST_P(DetailBoxes, theAutomaticSetPrintsEveryPart)
 {
     if (GetParam().paper == TPaper::Card)
         GTEST_SKIP() << "a card has one frame set";
+    if (QByteArray(GetParam().box).endsWith("Pos"))
+        GTEST_SKIP() << "the postcode's frame is one frame in both sets";
     ASSERT_NO_FATAL_FAILURE(untick(GetParam().box));
     editor->ExecDialog = [](QDialog &Dialog) {
         Dialog.show();

@@ -321,8 +321,7 @@ TEST(ConstantInput, textLimitedInBytesOfTheRow)
     // every one-line edit does.
     TConstantInput memo(nullptr, 0);
     const auto *unlimited = qobject_cast<const TByteLimitValidator *>(memo.edtConst->validator());
-    if (unlimited)
-        EXPECT_EQ(unlimited->MaxBytes(), 0);
+    EXPECT_EQ(unlimited ? unlimited->MaxBytes() : 0, 0);
     memo.edtConst->setFocus();
     PasteText(memo.edtConst, QStringLiteral("一行目\n二行目"));
     EXPECT_EQ(memo.Text(), QStringLiteral("一行目 二行目"));
