@@ -689,14 +689,13 @@ void TDataInquiry::ConnectControls()
     connect(lvExtLink, &QTreeWidget::itemDoubleClicked, this, [this] { OpenLink(); });
     connect(btnSymbolColor, &QPushButton::clicked, this, [this] { ChangeSymbolColor(); });
 
-    // Enter walks the form; the filter also notices leaving the note.
+    // Enter walks the form.
     const QList<QWidget *> inputs = findChildren<QWidget *>();
     for (QWidget *w : inputs) {
         if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QAbstractButton *>(w) ||
             qobject_cast<QTreeWidget *>(w))
             w->installEventFilter(this);
     }
-    mmoNote->installEventFilter(this);
 }
 
 // ---------------------------------------------------------------------------
@@ -1080,10 +1079,6 @@ bool TDataInquiry::eventFilter(QObject *Watched, QEvent *Event)
     if (Event->type() == QEvent::Wheel && Watched == pgcInquiry->tabBar()) {
         if (WheelOverTabs(static_cast<QWheelEvent *>(Event)))
             return true;
-        return false;
-    }
-    if (Event->type() == QEvent::FocusOut && Watched == mmoNote) {
-        NoteLeft();
         return false;
     }
     if (Event->type() == QEvent::KeyPress) {

@@ -222,7 +222,6 @@ private:
     void ValidationFailed(const QString &Message, QWidget *Control, int Select);
     [[nodiscard]] bool EnterPressed(QObject *Watched);
     void FocusAtEnd(QWidget *Control);
-    void NoteLeft();
     [[nodiscard]] TAddressData ReferenceRecord() const;
     // The company name as the table holds it when the record's copy was cut
     // to its width; empty when nothing was cut.

@@ -99,14 +99,21 @@ QByteArray nameField(const QString &name, qsizetype width)
 constexpr qsizetype kNameWidth = 75;
 constexpr qsizetype kJointWidth = 55;
 
-QString noteText(const std::optional<QStringList> &note)
+// The note edit shows the stored memo exactly, each line break as one LF,
+// and what it holds is stored exactly, each LF as CR LF: a break at the end
+// of the note (an empty last line) is a line the user typed, both ways.
+// The two routines below are inverses; a memo stored with LF or a lone CR
+// reads as the same lines, so it counts as changed only when its lines do.
+QString noteEditText(const std::optional<QStringList> &note)
 {
-    if (!note)
-        return QString();
-    QString joined = note->join(QStringLiteral("\r\n"));
-    while (joined.endsWith(QLatin1Char('\n')) || joined.endsWith(QLatin1Char('\r')))
-        joined.chop(1);
-    return joined;
+    return note ? note->join(QLatin1Char('\n')) : QString();
+}
+
+std::optional<QStringList> noteLines(const QString &edited)
+{
+    if (edited.isEmpty())
+        return std::nullopt;
+    return SplitMemoLines(edited);
 }
 
 // The record as the change test compares it: numbers as digits, names
@@ -131,8 +138,8 @@ TAddressData comparable(const TAddressData &r)
     c.Joint3 = nameField(DecodeUnicodeField(r.Joint3.Bytes()), kJointWidth);
     c.Joint4 = nameField(DecodeUnicodeField(r.Joint4.Bytes()), kJointWidth);
     c.Joint5 = nameField(DecodeUnicodeField(r.Joint5.Bytes()), kJointWidth);
-    const QString note = noteText(r.Note).trimmed();
-    c.Note = note.isEmpty() ? std::nullopt : std::optional<QStringList>(QStringList{note});
+    // Every line break of the note is the user's, its last one too.
+    c.Note = noteLines(noteEditText(r.Note));
     if (c.ExtLink && c.ExtLink->isEmpty())
         c.ExtLink.reset();
     return c;
@@ -567,13 +574,7 @@ void TDataInquiry::ShowAddressData(const TAddressData &Data)
         edtKeyword[size_t(i)]->setText(text(keywords[size_t(i)]));
     for (int k = 0; k < 3; ++k)
         setComboText(cbxKeyword[size_t(k)], text(keywords[size_t(k + 5)]));
-    // The edit ends each line with a break (NoteLeft), the last one's
-    // implied: a note whose last line is empty shows that line's break too,
-    // or saving it again would lose the line.
-    QString note = Data.Note ? Data.Note->join(QLatin1Char('\n')) : QString();
-    if (Data.Note && !Data.Note->isEmpty() && Data.Note->last().isEmpty())
-        note += QLatin1Char('\n');
-    mmoNote->setPlainText(note);
+    mmoNote->setPlainText(noteEditText(Data.Note));
     ShowExtLinks(Data.ExtLink);
     const int mark = int(std::find(SymbolMarks.begin(), SymbolMarks.end(), shown(Data.SymbolMark)) - SymbolMarks.begin());
     cbxSymbolMark->setCurrentIndex(mark < int(SymbolMarks.size()) ? mark + 1 : 0);
@@ -651,9 +652,7 @@ TAddressData TDataInquiry::GetFormData() const
     r.Keyword6 = ansi(cbxKeyword[0]->currentText());
     r.Keyword7 = ansi(cbxKeyword[1]->currentText());
     r.Keyword8 = ansi(cbxKeyword[2]->currentText());
-    const QString note = mmoNote->toPlainText();
-    if (!note.isEmpty())
-        r.Note = SplitLines(note);
+    r.Note = noteLines(mmoNote->toPlainText());
     const QStringList links = ExtLinks();
     if (!links.isEmpty())
         r.ExtLink = links;
@@ -975,15 +974,6 @@ bool TDataInquiry::EnterPressed(QObject *Watched)
     if (atEnd)
         FocusAtEnd(target);
     return true;
-}
-
-void TDataInquiry::NoteLeft()
-{
-    const QString note = mmoNote->toPlainText();
-    if (!note.trimmed().isEmpty() && !note.endsWith(QLatin1Char('\n'))) {
-        // The stored memo ends each line with CR LF; the editor shows LF.
-        mmoNote->setPlainText(note + QLatin1Char('\n'));
-    }
 }
 
 // ---------------------------------------------------------------------------

@@ -122,8 +122,9 @@ QString cellText(TFields &table, int item, const TListPrintLayout &layout, const
     case 23:
         return plain(table, "EMail2");
     case 37:
-        return table("Note").AsString().replace(QStringLiteral("\r\n"),
-                                                                              QStringLiteral(" "));
+        // One row per record: each line break of the note, CR LF or one
+        // another writer left as LF or CR, prints as one blank.
+        return SplitMemoLines(table("Note").AsString()).join(QLatin1Char(' '));
     case 38:
         return plain(table, "SymbolMark");
     case 39:

@@ -671,8 +671,8 @@ protected:
 
     // Each row of the main list opened in the record form: the name, the
     // group's name chosen there and the note's text once the user has been
-    // in the note (the edit shows the break that ends its last line then).
-    // Looking asks nothing: the form holds the record as it is stored.
+    // in the note. Looking asks nothing: the form holds the record as it is
+    // stored.
     QList<std::tuple<QString, QString, QString>> shownRecords()
     {
         QList<std::tuple<QString, QString, QString>> records;
@@ -842,6 +842,101 @@ TEST_P(GroupNamesFaultRoad, importStopsWithTheCauseAndKeepsTheBookAsItWas)
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, GroupNamesFaultRoad, SaveFaultCases(), SaveFaultName);
+
+// ---- A note's line breaks through the record form -------------------------------
+//
+// What the user types into the record form's note is what the book keeps,
+// the export writes and the form shows again: a Return at the end of the
+// note is a line of its own (one more TAB in the file), and a note the import
+// brought in with lines ending in TABs opens with the caret on its last line.
+
+// The texts under Caption in each record line of an exported file.
+QStringList exportedColumn(const QString &File, const QString &Caption)
+{
+    QStringList lines = File.split(QStringLiteral("\r\n"));
+    if (lines.size() < 2)
+        return {};
+    const qsizetype column = lines.takeFirst().split(u',').indexOf(Caption);
+    QStringList texts;
+    for (const QString &line : lines)
+        if (!line.isEmpty())
+            texts << line.split(u',').value(column, QStringLiteral("<none>"));
+    return texts;
+}
+
+struct NoteRoadCase {
+    const char *name;
+    const char16_t *typed;    // in the form, "\n": Return
+    const char16_t *exported; // the 備考 column
+};
+
+void PrintTo(const NoteRoadCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+const NoteRoadCase kNoteRoadCases[] = {
+    {"twoLinesAndABreak", u"一行目のメモ\n二行目のメモ\n", u"一行目のメモ\t二行目のメモ\t\t"},
+    {"twoLinesWithoutABreak", u"一行目のメモ\n二行目のメモ", u"一行目のメモ\t二行目のメモ"},
+    {"twoBreaksAtTheEnd", u"メモ\n\n", u"メモ\t\t\t"},
+    {"emptyLineInTheMiddle", u"a\n\nb", u"a\t\tb"},
+    {"breaksAlone", u"\n\n", u"\t\t\t"},
+};
+
+class TypedNoteRoad : public GroupsAndNotesRoad, public ::testing::WithParamInterface<NoteRoadCase>
+{
+};
+
+TEST_P(TypedNoteRoad, noteTypedWithReturnsIsExportedAndShownAsTyped)
+{
+    const NoteRoadCase &c = GetParam();
+    const QString typed = QString::fromUtf16(c.typed);
+    ASSERT_NO_FATAL_FAILURE(openWithKeptNames(AdrsFolderList[0].Name));
+    EXPECT_EQ(typeRecordWithNote({u"山田 太郎", 0, c.typed, false}), typed);
+    ASSERT_FALSE(HasFailure());
+    const auto shown = shownRecords();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(std::get<2>(shown[0]), typed) << "the form opened again shows the note as typed";
+    const QString file = exportEveryItem();
+    EXPECT_EQ(exportedColumn(file, QStringLiteral("備考")), QStringList{QString::fromUtf16(c.exported)})
+        << file.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Notes, TypedNoteRoad, ::testing::ValuesIn(kNoteRoadCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+class ImportedNoteRoad : public GroupFileRoad, public ::testing::WithParamInterface<NoteRoadCase>
+{
+};
+
+TEST_P(ImportedNoteRoad, importedNoteOpensAsItCameAndSurvivesAChangeAndAnotherExport)
+{
+    const NoteRoadCase &c = GetParam();
+    const QString path = writeFile(QStringLiteral("名前,備考\r\n山田 太郎,%1\r\n").arg(QString::fromUtf16(c.exported)));
+    ASSERT_EQ(importFile(path), 1) << shownMessages().toStdString();
+    list->SelectRow(0, true, true);
+    action("actInquiry")->trigger();
+    ASSERT_NE(DataInquiry, nullptr);
+    auto *note = DataInquiry->findChild<QPlainTextEdit *>(QStringLiteral("mmoNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->toPlainText(), QString::fromUtf16(c.typed));
+    // Another field changed and saved with 変更: the note goes on as it was.
+    const int asked = boxes.count();
+    ASSERT_NO_FATAL_FAILURE(typeIn(DataInquiry, "edtKeyword1", QStringLiteral("済")));
+    ASSERT_NO_FATAL_FAILURE(press(DataInquiry, "btnUpdate"));
+    EXPECT_EQ(boxes.count(), asked) << "nothing to ask or refuse: " << lastMessage().toStdString();
+    DataInquiry->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    TTable &table = *DMMurven19->AdrsTable();
+    ASSERT_TRUE(table.FindKey({1}));
+    ASSERT_EQ(Cp932::decode(table.FieldByName(QStringLiteral("Keyword1")).AsBytes()), QStringLiteral("済"));
+    const QString file = exportEveryItem();
+    EXPECT_EQ(exportedColumn(file, QStringLiteral("備考")), QStringList{QString::fromUtf16(c.exported)})
+        << file.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Notes, ImportedNoteRoad, ::testing::ValuesIn(kNoteRoadCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 // ---- Long names ---------------------------------------------------------------
 //
