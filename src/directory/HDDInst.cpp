@@ -5,6 +5,7 @@
 #include "directory/ChgDisc.h"
 #include "directory/HdiRW.h"
 #include "directory/SampleDir.h"
+#include "platform/SafeFile.h"
 #include "platform/WriteError.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -138,17 +139,7 @@ bool CopyAreaData(int Area, const QString &DiscRoot, const QString &TargetRoot, 
             }
             if (n == 0)
                 break;
-            int code = 0;
-            for (qint64 at = 0; at < n && code == 0;) {
-                const ssize_t w = ::write(out, buffer.constData() + at, size_t(n - at));
-                if (w < 0 && errno != EINTR)
-                    code = errno;
-                else if (w == 0)
-                    code = EIO; // a device that takes nothing and says no more
-                else if (w > 0)
-                    at += w;
-            }
-            if (code != 0) {
+            if (const int code = WriteAllTo(out, buffer.constData(), n)) {
                 failure = notWritten(to, code, TWriteTarget::File);
                 break;
             }

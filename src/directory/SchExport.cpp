@@ -268,17 +268,7 @@ bool TExportFile::writePending(QString *Error)
 {
     if (m_fd < 0)
         return false;
-    qsizetype at = 0;
-    int code = 0;
-    while (at < m_pending.size() && code == 0) {
-        const ssize_t n = ::write(m_fd, m_pending.constData() + at, size_t(m_pending.size() - at));
-        if (n < 0 && errno != EINTR)
-            code = errno;
-        else if (n == 0)
-            code = EIO; // a device that takes nothing and says no more
-        else if (n > 0)
-            at += n;
-    }
+    const int code = WriteAllTo(m_fd, m_pending.constData(), m_pending.size());
     if (code == 0) {
         m_pending.clear();
         return true;

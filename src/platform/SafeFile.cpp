@@ -320,6 +320,20 @@ int writeRefusal(const QByteArray &name)
 
 } // namespace
 
+int WriteAllTo(int fd, const char *data, qint64 size)
+{
+    for (qint64 at = 0; at < size;) {
+        const ssize_t n = ::write(fd, data + at, size_t(size - at));
+        if (n < 0 && errno != EINTR)
+            return errno;
+        if (n == 0)
+            return EIO; // a device that takes nothing and says no more
+        if (n > 0)
+            at += n;
+    }
+    return 0;
+}
+
 int ReadOnlyFileError(const QString &path)
 {
     const QFileInfo target = resolvedTarget(path);

@@ -103,6 +103,11 @@ void RecoverSafeReplace(const QString &path);
 // before it shows the files.
 void RecoverSafeReplacesIn(const QString &folder, const QString &suffix);
 
+// Writes the size bytes at data to the open file fd, however many calls it
+// takes; 0 once all are written, else the errno that stopped it (EIO for a
+// device that takes nothing and says no more).
+[[nodiscard]] int WriteAllTo(int fd, const char *data, qint64 size);
+
 // Why this process may not write the existing file at `path` (a link is
 // followed): EACCES or EPERM for a file its user set read-only, EROFS for one
 // on a read-only disk; 0 when it may, or when there is no file. Writers that
