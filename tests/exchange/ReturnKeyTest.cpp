@@ -10,6 +10,7 @@
 #include "exchange/FExpPw.h"
 #include "exchange/FImport.h"
 #include "exchange/ListPrt.h"
+#include "exchange/ListPrtPreview.h"
 #include "exchange/MExport.h"
 #include "exchange/SetOrdVw.h"
 #include "support/KeyInput.h"
@@ -36,6 +37,7 @@ class ExchangeWindows : public ExportWindowFixture
 {
 public:
     using BookFixture::boxes;
+    using BookFixture::list;
     using ExportWindowFixture::written;
 
     void SetUp() override
@@ -102,7 +104,13 @@ public:
         return {w, [](QWidget *) {}};
     }
 
-    QString typedName;
+    // The preview the list print opens with its button.
+    std::shared_ptr<QWidget> preview()
+    {
+        auto *w = static_cast<TListPrint *>(listPrint(0).get());
+        w->findChild<QAbstractButton *>(QStringLiteral("btnPreview"))->click();
+        return {w->Preview(), [](QWidget *) {}};
+    }
 
 private:
     TListPrintOpener m_listPrintOpener;
@@ -244,6 +252,13 @@ INSTANTIATE_TEST_SUITE_P(
         // The copies lead to 印刷, which asks before it prints.
         WalkCase{"listCopies", [](X &f) { return listPrintAnsweredNo(f, 3); }, "edtCopies", nullptr, {"btnPrint"},
                  told(u"アドレス帳の一覧表を印刷します")},
+        WalkCase{"previewZoom", [](X &f) { return f.preview(); }, "cbxZoom", nullptr, {"btnClose"},
+                 [](X &f, QWidget &) {
+                     const TListPrintPreview *preview = f.list->findChild<TListPrint *>()->Preview();
+                     if (preview && preview->isVisible())
+                         return ::testing::AssertionFailure() << "the preview stays open";
+                     return ::testing::AssertionSuccess();
+                 }},
         // The import's small dialogs.
         WalkCase{"constant", [](X &) { return std::shared_ptr<QWidget>(std::make_shared<TConstantInput>(nullptr, 20)); },
                  "edtConst", u"東京支店", {"btnOk"},
@@ -295,6 +310,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ButtonsCase{"listFormat", [](X &f) { return listPrint(f, 1); }},
                       ButtonsCase{"listLines", [](X &f) { return listPrint(f, 2); }},
                       ButtonsCase{"listRange", [](X &f) { return listPrint(f, 3); }},
+                      ButtonsCase{"listPreview", [](X &f) { return f.preview(); }},
                       ButtonsCase{"import", plain<TFileImport>},
                       ButtonsCase{"constant",
                                   [](X &) { return std::shared_ptr<QWidget>(std::make_shared<TConstantInput>(nullptr, 20)); }},
