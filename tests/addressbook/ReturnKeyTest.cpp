@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <functional>
@@ -194,6 +195,19 @@ INSTANTIATE_TEST_SUITE_P(
                      const int count = DMMurven19->AdrsTable()->RecordCount();
                      if (count != ReturnFixture::kBookRows + 1)
                          return ::testing::AssertionFailure() << count << " records in the book";
+                     return ::testing::AssertionSuccess();
+                 }},
+        // The note is the one field of the form that takes line breaks:
+        // Return there breaks the line and stays.
+        WalkCase{"noteKeepsTheLineBreak", newRecord, "mmoNote", u"一行目", {},
+                 [](QWidget &w) {
+                     auto *note = w.findChild<QPlainTextEdit *>(QStringLiteral("mmoNote"));
+                     if (QApplication::focusWidget() != note)
+                         return ::testing::AssertionFailure() << "Return left the note";
+                     if (note->toPlainText() != QStringLiteral("一行目\n"))
+                         return ::testing::AssertionFailure() << "the note holds " << note->toPlainText().toStdString();
+                     if (DMMurven19->AdrsTable()->RecordCount() != ReturnFixture::kBookRows)
+                         return ::testing::AssertionFailure() << "Return in the note saved the record";
                      return ::testing::AssertionSuccess();
                  }},
         WalkCase{"storedRecord", secondRecord, "cbxHonor", u"殿", {"btnUpdate"},
