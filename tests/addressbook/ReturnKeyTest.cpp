@@ -8,6 +8,7 @@
 #include "addressbook/AddExtURL.h"
 #include "addressbook/AdrsCopy.h"
 #include "addressbook/AdrsSch.h"
+#include "addressbook/BatchChg.h"
 #include "addressbook/CopyItemSet.h"
 #include "addressbook/DupliSch.h"
 #include "addressbook/HdrSel.h"
@@ -281,7 +282,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ButtonsCase{"externalLink", plain<TAddExtURL>}, ButtonsCase{"filter", plain<TAddressSearch>},
                       ButtonsCase{"duplicates", plain<TDuplicateSearch>},
                       ButtonsCase{"keywordCaptions", plain<TKeywordEdit>},
-                      ButtonsCase{"copyBetweenBooks", copyWindow}),
+                      ButtonsCase{"copyBetweenBooks", copyWindow},
+                      ButtonsCase{"batchChange",
+                                  [](ReturnFixture &f) {
+                                      return std::shared_ptr<QWidget>(std::make_shared<TBatchChange>(f.list.get()));
+                                  }}),
     rowName);
 
 } // namespace

@@ -104,6 +104,19 @@ public:
         return {w, [](QWidget *) {}};
     }
 
+    // The import window with a file of names and telephones loaded.
+    std::shared_ptr<QWidget> importWindow()
+    {
+        const QString path = DataPath + QStringLiteral("in.csv");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(Cp932::encode(QStringLiteral("名前,電話\r\n山田,0312345678\r\n")));
+        file.close();
+        auto window = std::make_shared<TFileImport>(nullptr);
+        EXPECT_TRUE(window->LoadFile(path));
+        return window;
+    }
+
     // The preview the list print opens with its button.
     std::shared_ptr<QWidget> preview()
     {
@@ -259,6 +272,15 @@ INSTANTIATE_TEST_SUITE_P(
                          return ::testing::AssertionFailure() << "the preview stays open";
                      return ::testing::AssertionSuccess();
                  }},
+        // テキストファイルの取り込み: the last option leads to 取り込み, which
+        // asks before it imports (the answer is No).
+        WalkCase{"importLastOption", [](X &f) { f.boxes.enqueue(IDNO); return f.importWindow(); }, "chkSetCorp",
+                 nullptr, {"btnImport"},
+                 [](X &f, QWidget &) {
+                     if (f.boxes.count() == 0)
+                         return ::testing::AssertionFailure() << "取り込み asked nothing";
+                     return ::testing::AssertionSuccess();
+                 }},
         // The import's small dialogs.
         WalkCase{"constant", [](X &) { return std::shared_ptr<QWidget>(std::make_shared<TConstantInput>(nullptr, 20)); },
                  "edtConst", u"東京支店", {"btnOk"},
@@ -312,6 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ButtonsCase{"listRange", [](X &f) { return listPrint(f, 3); }},
                       ButtonsCase{"listPreview", [](X &f) { return f.preview(); }},
                       ButtonsCase{"import", plain<TFileImport>},
+                      ButtonsCase{"importLoaded", [](X &f) { return f.importWindow(); }},
                       ButtonsCase{"constant",
                                   [](X &) { return std::shared_ptr<QWidget>(std::make_shared<TConstantInput>(nullptr, 20)); }},
                       ButtonsCase{"exportPassword", plain<TFileExportPassword>},
