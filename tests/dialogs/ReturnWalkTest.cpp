@@ -4,11 +4,33 @@
 // button that acts, and Return there acts; a focused button takes Return
 // itself.
 
+#include "core/DBInfo.h"
+#include "dialogs/AddInfo.h"
+#include "dialogs/BackImg.h"
+#include "dialogs/CstmLbl.h"
+#include "dialogs/CstmLyt.h"
+#include "dialogs/DataFrm.h"
+#include "dialogs/DsnFmt.h"
 #include "dialogs/DsnPrt.h"
+#include "dialogs/FgrSet.h"
+#include "dialogs/IlstSet.h"
+#include "dialogs/LblFmt.h"
+#include "dialogs/LytDtl.h"
+#include "dialogs/LytFmt.h"
+#include "dialogs/LytFont.h"
+#include "dialogs/LytPrt.h"
+#include "dialogs/PrtMenu.h"
 #include "dialogs/PrtOpen.h"
+#include "dialogs/QRCode.h"
 #include "dialogs/Sender.h"
+#include "dialogs/SndSet.h"
+#include "dialogs/WordEdit.h"
+#include "dialogs/WordSet.h"
 
+#include "PaperFixture.h"
 #include "SenderFixture.h"
+#include "support/DataFolders.h"
+#include "support/TestEnvironment.h"
 #include "support/KeyInput.h"
 #include "support/ReturnKey.h"
 #include "support/RowName.h"
@@ -191,5 +213,141 @@ INSTANTIATE_TEST_SUITE_P(Editors, ReturnOnAButton,
                                            ButtonsCase{"printDataSave", [](E &) { return E::printData(true); }},
                                            ButtonsCase{"printDataOpen", [](E &) { return E::printData(false); }}),
                          rowName);
+
+// ---- Every settings dialog of the editors -----------------------------------
+
+class NoRows : public TPrintRowSource
+{
+public:
+    int RowCount() const override { return 3; }
+    bool IsRowSelected(int) const override { return true; }
+    qint32 RowRecNo(int Row) const override { return Row + 1; }
+    int FirstSelected() const override { return 0; }
+};
+
+class NoMarks : public TPrintMarkSource
+{
+public:
+    std::optional<qint32> PrintTarget(qint32) override { return 1; }
+};
+
+// The paper catalogues of the build and the sender table open, as the
+// editors open their dialogs.
+class SettingsDialogs : public PaperDialogFixture
+{
+public:
+    void SetUp() override
+    {
+        PaperDialogFixture::SetUp();
+        for (const QString &folder : {DataRoot, DataPath, OtherPath, HistoryPath})
+            QDir().mkpath(folder);
+        DMMurven19 = new TDMMurven19;
+        DMMurven19->CreateSenderTable();
+        ASSERT_TRUE(DMMurven19->OpenSender());
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    }
+    void TearDown() override
+    {
+        FreeDataModule();
+        PaperDialogFixture::TearDown();
+    }
+    static int paperOf(TPaperKind Kind) { return firstOf(Kind); }
+
+    ScopedHome home;
+    ScopedDataFolders folders{home.root()};
+    ScriptedMessageBoxes boxes;
+    QPrinter printer{QPrinter::HighResolution};
+    NoRows rows;
+    NoMarks marks;
+};
+
+struct SettingsCase {
+    const char *name;
+    std::function<std::shared_ptr<QWidget>(SettingsDialogs &)> make;
+};
+
+void PrintTo(const SettingsCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ReturnOnASettingsButton : public SettingsDialogs, public ::testing::WithParamInterface<SettingsCase>
+{
+};
+
+TEST_P(ReturnOnASettingsButton, pressesThatButtonAlone)
+{
+    const auto pressed = ButtonsPressedByReturn([this] { return GetParam().make(*this); });
+    ASSERT_FALSE(pressed.isEmpty());
+    for (const auto &[button, clicked] : pressed)
+        EXPECT_EQ(clicked.join(QStringLiteral(", ")).toStdString(), button.toStdString());
+}
+
+using S = SettingsDialogs;
+
+template <typename Dialog>
+std::shared_ptr<QWidget> plain(S &)
+{
+    return std::make_shared<Dialog>(nullptr);
+}
+
+std::shared_ptr<QWidget> papers(S &)
+{
+    auto dialog = std::make_shared<TNewLayoutDialog>(nullptr);
+    dialog->ShowFormat(S::paperOf(TPaperKind::Postcard));
+    return dialog;
+}
+
+std::shared_ptr<QWidget> sheets(S &)
+{
+    auto dialog = std::make_shared<TNewLabelDialog>(nullptr);
+    dialog->SetLabelKind(2);
+    dialog->ShowFormat(S::paperOf(TPaperKind::Label));
+    return dialog;
+}
+
+std::shared_ptr<QWidget> customPaper(S &)
+{
+    auto owner = std::make_shared<TNewLayoutDialog>(nullptr);
+    auto *custom = new TCustomLayoutFormatDialog(owner.get(), owner.get());
+    custom->SetBaseFormat(S::paperOf(TPaperKind::Postcard));
+    return {owner, custom};
+}
+
+std::shared_ptr<QWidget> customSheet(S &)
+{
+    auto owner = std::make_shared<TNewLabelDialog>(nullptr);
+    owner->SetLabelKind(2);
+    auto *custom = new TCustomLabelDialog(owner.get(), owner.get());
+    custom->SetBaseSheet(S::paperOf(TPaperKind::Label));
+    return {owner, custom};
+}
+
+// The print wizard on its second page, where the copies lead to 印刷.
+std::shared_ptr<QWidget> layoutPrint(S &f)
+{
+    auto dialog = std::make_shared<TLayoutPrintDialog>(nullptr, f.rows, f.marks, f.printer);
+    dialog->SetLayoutKind(TLayoutKind::lkPostcard);
+    return dialog;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editors, ReturnOnASettingsButton,
+    ::testing::Values(SettingsCase{"printMenu", plain<TPrintMenuDialog>}, SettingsCase{"papers", papers},
+                      SettingsCase{"sheets", sheets}, SettingsCase{"designPaper", plain<TNewDesignDialog>},
+                      SettingsCase{"customPaper", customPaper}, SettingsCase{"customSheet", customSheet},
+                      SettingsCase{"layoutDetail", plain<TLayoutDetailDialog>},
+                      SettingsCase{"dataForm", plain<TDataFormDialog>},
+                      SettingsCase{"additionInfo", plain<TAdditionInfoDialog>},
+                      SettingsCase{"layoutFont", plain<TLayoutFontDialog>},
+                      SettingsCase{"wordEdit", plain<TWordEditDialog>},
+                      SettingsCase{"wordSetting", plain<TWordSettingDialog>},
+                      SettingsCase{"figureSetting", plain<TFigureSettingDialog>},
+                      SettingsCase{"illustSetting", plain<TIllustSettingDialog>},
+                      SettingsCase{"qrCodeSetting", plain<TQRCodeSettingDialog>},
+                      SettingsCase{"backImage", plain<TBackImageDialog>},
+                      SettingsCase{"senderSetting", plain<TSenderSettingDialog>},
+                      SettingsCase{"layoutPrint", layoutPrint}),
+    rowName);
 
 } // namespace
