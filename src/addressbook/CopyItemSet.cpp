@@ -99,6 +99,8 @@ TCopyItemSet::TCopyItemSet(QWidget *Owner) : QDialog(Owner)
         m_items[i] = {CopyItems[i].Index, CopyItems[i].Index, CopyItems[i].Chosen};
     FillList();
     UpdateLastReturnColor();
+    // Return on a move button moves the row, never OK behind it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TCopyItemSet::~TCopyItemSet() = default;

@@ -17,6 +17,7 @@
 #include "util/WaitCursor.h"
 #include "util/WindowFit.h"
 #include "widgets/ByteLimitValidator.h"
+#include "widgets/EnterKey.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/PaintPanel.h"
 #include "widgets/PrintToggle.h"
@@ -207,6 +208,8 @@ TDataInquiry::TDataInquiry(QWidget *Owner)
 
     CreateControls();
     ConnectControls();
+    // Enter walks the fields to 登録 or 変更: Return there saves.
+    PressFocusedButtonOnEnter(this);
     m_copyItems = defaultCopyItems();
     ReadSettings();
 

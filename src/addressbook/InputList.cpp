@@ -108,6 +108,8 @@ TInputList::TInputList(QWidget *Owner) : QDialog(Owner)
     LoadList(m_kind);
     UpdateButtons();
     connect(tabctlInputList, &QTabBar::currentChanged, this, &TInputList::TabChanged);
+    // Return on 追加, 変更 or 削除 does that, never OK behind it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TInputList::~TInputList() = default;

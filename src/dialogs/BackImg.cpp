@@ -185,6 +185,8 @@ TBackImageDialog::TBackImageDialog(QWidget *Owner) : QDialog(Owner), m_work(std:
             (void)LoadPicture(Files.first());
     };
     m_drop->RegisterWindow(pnlCard);
+    // Return on キャンセル or a picture button presses it, never OK behind it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TBackImageDialog::~TBackImageDialog() = default;

@@ -111,6 +111,8 @@ TDesignPrintDialog::TDesignPrintDialog(QWidget *Owner, QPrinter &Printer) : QDia
         b->installEventFilter(this);
     }
     edCopy->Edit()->installEventFilter(this);
+    // The check box moves on to 印刷 too, instead of opening the printer set-up.
+    ckbLimitedPrinter->installEventFilter(this);
     edCopy->OnChange = [this] { CopiesChanged(); };
     connect(bbtnPrinters, &QPushButton::clicked, this, [this] {
         if (!RunPrinterSetup || !RunPrinterSetup(m_printer, this))

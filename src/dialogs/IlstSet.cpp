@@ -3,6 +3,7 @@
 #include "items/IllustRect.h"
 #include "items/MaskShapes.h"
 #include "util/SubUnit.h"
+#include "widgets/EnterKey.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -233,6 +234,8 @@ TIllustSettingDialog::TIllustSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
     rbL90->setChecked(true);
     SetBlueCaption(rbVert, true);
     SetBlueCaption(rbL90, true);
+    // Return on a size button presses it, never OK behind it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TIllustSettingDialog::~TIllustSettingDialog()

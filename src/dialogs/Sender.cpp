@@ -361,10 +361,12 @@ void TSenderForm::CreateControls()
     connect(btnChoice, &QPushButton::clicked, this, &TSenderForm::btnChoiceClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    // Enter moves on to the next field rather than closing the window.
+    // Enter moves on to the next field rather than closing the window; a
+    // focused button takes Return as a click.
     for (QWidget *w : findChildren<QWidget *>())
         if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) || qobject_cast<QCheckBox *>(w))
             w->installEventFilter(this);
+    PressFocusedButtonOnEnter(this);
 }
 
 void TSenderForm::RefreshOrder()
@@ -1005,10 +1007,17 @@ bool TSenderForm::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (IsEnterKeyPress(Event)) {
         QWidget *w = qobject_cast<QWidget *>(Watched);
-        // Skip the bitmap buttons on the way.
+        // A combo's own edit stands for the combo.
+        if (auto *combo = w ? qobject_cast<QComboBox *>(w->parentWidget()) : nullptr; combo && combo->lineEdit() == w)
+            w = combo;
+        // Skip the bitmap buttons on the way, and the parts of the control
+        // left (an editable combo's own edit, which would give the focus
+        // straight back to it).
         QWidget *next = w ? w->nextInFocusChain() : nullptr;
-        while (next && next != w && (qobject_cast<QPushButton *>(next) || qobject_cast<QToolButton *>(next) ||
-                                     !next->isEnabled() || !next->isVisible() || next->focusPolicy() == Qt::NoFocus))
+        while (next && next != w &&
+               (qobject_cast<QPushButton *>(next) || qobject_cast<QToolButton *>(next) || !next->isEnabled() ||
+                !next->isVisible() || next->focusPolicy() == Qt::NoFocus || w->isAncestorOf(next) ||
+                next->focusProxy()))
             next = next->nextInFocusChain();
         if (next) {
             next->setFocus(Qt::TabFocusReason);

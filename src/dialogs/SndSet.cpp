@@ -6,6 +6,7 @@
 #include "dialogs/SndCmp.h"
 #include "items/SenderRect.h"
 #include "widgets/ChosenEntry.h"
+#include "widgets/EnterKey.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -161,6 +162,8 @@ TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_w
 
     const int page = ReadDesignSetting(QStringLiteral("SenderSet"), 0);
     pgcSetting->setCurrentIndex(page < 0 || page >= pgcSetting->count() ? 0 : page);
+    // Return on キャンセル or a colour button presses it, never OK behind it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TSenderSettingDialog::~TSenderSettingDialog()

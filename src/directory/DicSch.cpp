@@ -164,6 +164,8 @@ TDicSearch::TDicSearch(QWidget *Owner) : QDialog(Owner)
         connect(list, &QTreeWidget::itemSelectionChanged, this, [this, list] { keepSelection(list); });
     pgctlDicSch->setCurrentWidget(tabstSearch);
     tabChanged();
+    // The search buttons beside the edits take Return when focused too.
+    PressFocusedButtonOnEnter(this);
 }
 
 TDicSearch::~TDicSearch() = default;

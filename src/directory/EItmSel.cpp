@@ -3,6 +3,7 @@
 #include "core/Main.h"
 #include "directory/SchArea.h"
 #include "util/MsgBoxPos.h"
+#include "widgets/EnterKey.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -48,6 +49,8 @@ TExportItemSelect::TExportItemSelect(QWidget *Parent) : QDialog(Parent)
     btnOk = button("btnOk", QStringLiteral("OK"), bottom);
     btnOk->setDefault(true);
     QPushButton *btnCancel = button("btnCancel", QStringLiteral("キャンセル"), bottom);
+    // Return on キャンセル or a move button presses it, never OK behind it.
+    PressFocusedButtonOnEnter(this);
 
     connect(bbtnTop, &QPushButton::clicked, this, [this] { moveTo(0); });
     connect(bbtnUp, &QPushButton::clicked, this, [this] { moveTo(lvItem->currentRow() - 1); });

@@ -9,6 +9,7 @@
 #include "platform/WriteError.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
+#include "widgets/EnterKey.h"
 
 #include <QApplication>
 #include <QDir>
@@ -313,7 +314,27 @@ THDDInstall::THDDInstall(QWidget *Parent) : QDialog(Parent)
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     connect(bbtnInstall, &QPushButton::clicked, this, [this] { install(); });
     connect(bbtnUninstall, &QPushButton::clicked, this, [this] { uninstall(); });
+    // Enter in a list leads to its page's work, never to 更新 or 閉じる;
+    // Return on a focused button presses that button.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
+    lvInstall->installEventFilter(this);
+    lvUninstall->installEventFilter(this);
+    PressFocusedButtonOnEnter(this);
     RefreshLists();
+}
+
+bool THDDInstall::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if ((Watched == lvInstall || Watched == lvUninstall) && IsEnterKeyPress(Event)) {
+        QPushButton *work = Watched == lvInstall ? bbtnInstall : bbtnUninstall;
+        if (work->isEnabled())
+            work->setFocus(Qt::TabFocusReason);
+        else
+            focusNextChild();
+        return true;
+    }
+    return QDialog::eventFilter(Watched, Event);
 }
 
 void THDDInstall::RefreshLists()

@@ -73,6 +73,9 @@ public:
     [[nodiscard]] QString NeedText() const;
     [[nodiscard]] QString FreeText() const;
 
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
 private:
     void updateSizes();
     void install();

@@ -20,6 +20,7 @@
 #include "util/WindowFit.h"
 #include "util/WriteFailure.h"
 #include "widgets/ByteLimitValidator.h"
+#include "widgets/EnterKey.h"
 #include "widgets/NMDEdit.h"
 #include "widgets/TntNMDEdit.h"
 
@@ -641,6 +642,9 @@ void TNameAdrsSearch::buildUi()
     for (QWidget *w : m_conditionControls)
         w->installEventFilter(this);
     connect(chkOmissionAdrs, &QCheckBox::toggled, this, [this] { applyOmission(); });
+    // Enter on the display option moves on; a focused button takes Return.
+    chkOmissionAdrs->installEventFilter(this);
+    PressFocusedButtonOnEnter(this);
     // A text set longer than the field (a pasted or kept one) is cut when the entry is left.
     connect(nmedtName, &QLineEdit::editingFinished, this, [this] { cutNameEntries(); });
     connect(nmcbxName->lineEdit(), &QLineEdit::editingFinished, this, [this] { cutNameEntries(); });
@@ -1634,6 +1638,10 @@ void TNameAdrsSearch::selectKeys(const QStringList &Keys)
 
 bool TNameAdrsSearch::eventFilter(QObject *Watched, QEvent *Event)
 {
+    if (Watched == chkOmissionAdrs && IsEnterKeyPress(Event)) {
+        focusNextChild();
+        return true;
+    }
     const bool nameEntry = Watched == nmedtName || Watched == nmcbxName;
     // The entry keeps the name of the last search: taking the focus from the
     // keyboard or as the window comes up, it selects it, so typing gives a

@@ -15,6 +15,7 @@
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
 #include "widgets/CheckedCaption.h"
+#include "widgets/EnterKey.h"
 #include "widgets/RangeControls.h"
 #include "widgets/RecordRun.h"
 
@@ -71,6 +72,8 @@ TFileExport::TFileExport(QWidget *Owner) : QWidget(Owner, Qt::Window)
     CreateControls();
     LoadSettings();
     RegisterRowWindow(this);
+    // Enter leads to 出力: Return there (and on any focused button) presses it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TFileExport::~TFileExport()

@@ -1,4 +1,5 @@
 #include "exchange/FImport.h"
+#include "widgets/EnterKey.h"
 #include "widgets/Named.h"
 
 #include "addressbook/AdrsList.h"
@@ -79,6 +80,9 @@ TFileImport::TFileImport(QWidget *Owner) : QDialog(Owner), m_fields(ImportFieldL
     ReadSettings();
     ModeChanged();
     UpdateButtons();
+    // Return on a focused button presses it; none of them is the default, so
+    // Return in a field never imports.
+    PressFocusedButtonOnEnter(this);
 }
 
 TFileImport::~TFileImport()

@@ -21,6 +21,7 @@
 #include "util/SubUnit.h"
 #include "util/WindowFit.h"
 #include "widgets/ByteLimitValidator.h"
+#include "widgets/EnterKey.h"
 #include "widgets/RecordRun.h"
 
 #include <QApplication>
@@ -661,15 +662,8 @@ void TListPrint::connectControls()
         UpdatePageCapacity();
     });
     connect(cbxRows, &QComboBox::currentIndexChanged, this, [this] { UpdatePageCapacity(); });
-    connect(edtOffsetX, &QLineEdit::editingFinished, this, [this] {
-        marginLeft(edtOffsetX, m_offsetX);
-        refitListLayoutTemplate();
-        RefreshListPreview();
-    });
-    connect(edtOffsetY, &QLineEdit::editingFinished, this, [this] {
-        marginLeft(edtOffsetY, m_offsetY);
-        UpdatePageCapacity();
-    });
+    connect(edtOffsetX, &QLineEdit::editingFinished, this, [this] { leftMarginTaken(); });
+    connect(edtOffsetY, &QLineEdit::editingFinished, this, [this] { topMarginTaken(); });
     for (QRadioButton *choice : {rbList, rbRange, rbAll})
         connect(choice, &QRadioButton::toggled, this, [this](bool on) {
             if (!on)
@@ -748,9 +742,28 @@ void TListPrint::connectControls()
         });
 
     lbxSrc->viewport()->installEventFilter(this);
-    for (QWidget *w : std::initializer_list<QWidget *>{lbxSrc, lbxDest, cbxAlign, cbxTemplateName, edtCopies,
-                                                       lbxColor, chkViewDate, chkViewPage, cbxPagePosY, rbList})
+    // Every control of the pages takes Enter (most move on to the next), and
+    // a focused button takes Return as a click.
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             cbxTemplateType, cbxTemplateName, lbxSrc, lbxDest, edtSize, cbxAlign, chkIgnoreTdfkn, edtTitle,
+             cbxTitlePosX, chkViewDate, dtpViewDate, cbxDatePosX, cbxDatePosY, chkViewPage, cbxPageType, cbxPagePosX,
+             cbxPagePosY, lbxFontName, cbxFontSize, chkBold, chkItalic, cbxRows, edtOffsetX, edtOffsetY, dgLineType,
+             edtInterval, lbxColor, rbList, rbRange, rbAll, edtRangeBegin, edtRangeEnd, edtCopies})
         w->installEventFilter(this);
+    PressFocusedButtonOnEnter(this);
+}
+
+void TListPrint::leftMarginTaken()
+{
+    marginLeft(edtOffsetX, m_offsetX);
+    refitListLayoutTemplate();
+    RefreshListPreview();
+}
+
+void TListPrint::topMarginTaken()
+{
+    marginLeft(edtOffsetY, m_offsetY);
+    UpdatePageCapacity();
 }
 
 void TListPrint::ShowPage(int page)
@@ -811,6 +824,31 @@ bool TListPrint::eventFilter(QObject *watched, QEvent *event)
     }
     if (!enter)
         return QWidget::eventFilter(watched, event);
+    // A number field takes what was typed, as leaving it does; a value that
+    // changed keeps the focus there, so the user sees it taken.
+    if (watched == edtOffsetX || watched == edtOffsetY) {
+        const bool left = watched == edtOffsetX;
+        const int before = left ? m_offsetX : m_offsetY;
+        left ? leftMarginTaken() : topMarginTaken();
+        if ((left ? m_offsetX : m_offsetY) != before)
+            return true;
+        if (left)
+            focusNextChild();
+        else
+            ShowPage(2);
+        return true;
+    }
+    if (auto *box = qobject_cast<QAbstractSpinBox *>(watched); box && box != dtpViewDate && box != edtCopies) {
+        const QString before = box->text();
+        box->interpretText();
+        if (box->text() != before)
+            return true;
+        if (box == edtInterval)
+            lbxColor->setFocus();
+        else
+            focusNextChild();
+        return true;
+    }
     if (watched == lbxDest) {
         (lbxDest->currentRow() >= m_columns.EndRow() ? static_cast<QWidget *>(lbxSrc) : edtSize)->setFocus();
     } else if (watched == cbxAlign) {

@@ -204,6 +204,9 @@ private:
     void showHeaderColor(bool exists, TColor color);
     void showDataColors(int select);
     void marginLeft(QLineEdit *edit, int &remembered);
+    // A margin typed is taken (on leaving the field and on Enter).
+    void leftMarginTaken();
+    void topMarginTaken();
     void choosePrinter();
     // Asks for the PDF's file; false when the user cancelled.
     [[nodiscard]] bool choosePdfFile();

@@ -6,6 +6,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WindowFit.h"
+#include "widgets/EnterKey.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -135,6 +136,9 @@ TListPrintPreview::TListPrintPreview(TListPreviewSource source, QWidget *owner)
     cbxZoom->setCurrentIndex(m_zoom);
     connect(cbxZoom, &QComboBox::activated, this, [this](int index) { SetZoom(index); });
     connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    // Enter in the zoom box leads to 閉じる, and Return there closes.
+    cbxZoom->installEventFilter(this);
+    PressFocusedButtonOnEnter(this);
     connect(pnlImage, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         QMenu menu(this);
         QMenu *zoom = menu.addMenu(QStringLiteral("倍率"));
@@ -345,6 +349,10 @@ void TListPrintPreview::paintImage()
 
 bool TListPrintPreview::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == cbxZoom && IsEnterKeyPress(event)) {
+        btnClose->setFocus(Qt::TabFocusReason);
+        return true;
+    }
     // Every resize of the view fits the whole paper anew.
     if (watched == sbxPreview->viewport() && event->type() == QEvent::Resize)
         sizeImage();

@@ -18,6 +18,7 @@
 #include "util/WaitCursor.h"
 #include "widgets/CheckedCaption.h"
 #include "widgets/ByteLimitValidator.h"
+#include "widgets/EnterKey.h"
 #include "widgets/RangeControls.h"
 
 #include <QFile>
@@ -253,6 +254,8 @@ TMarkExport::TMarkExport(QWidget *Owner) : QWidget(Owner, Qt::Window)
     LoadWindowPosition();
     LoadMarkSettings();
     RegisterRowWindow(this);
+    // Enter leads to 出力: Return there (and on any focused button) presses it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TMarkExport::~TMarkExport()

@@ -12,6 +12,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "widgets/EnterKey.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -326,7 +327,8 @@ TExpertMain::TExpertMain(QWidget *Owner) : QDialog(Owner)
     connect(btnCondition, &QPushButton::clicked, this, &TExpertMain::btnConditionClick);
     connect(btnStartUp, &QPushButton::clicked, this, &TExpertMain::btnStartUpClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    UpdateStartButton();
+    UpdateStartButton();    // Enter in the lists leads to 検索開始 (or 駅選択): Return there presses it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TExpertMain::~TExpertMain()

@@ -10,6 +10,7 @@
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
+#include "widgets/EnterKey.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -176,7 +177,8 @@ TNorikaeMain::TNorikaeMain(QWidget *Owner) : QDialog(Owner)
     connect(bbtnMap, &QPushButton::clicked, this, &TNorikaeMain::bbtnMapClick);
     connect(btnStartUp, &QPushButton::clicked, this, &TNorikaeMain::btnStartUpClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    UpdateButtons();
+    UpdateButtons();    // Enter in the lists leads to 検索開始 (or 駅選択): Return there presses it.
+    PressFocusedButtonOnEnter(this);
 }
 
 TNorikaeMain::~TNorikaeMain() = default;

@@ -3,10 +3,13 @@
 #include "StationFixture.h"
 #include "links/MapPrograms.h"
 #include "links/NoriMain.h"
+#include "links/RoutePrograms.h"
+#include "links/StationIndex.h"
 
 #include <QList>
 #include <QPair>
 
+#include <memory>
 #include <utility>
 
 // The route program's rail server over the station fixture: the detector
@@ -102,4 +105,35 @@ public:
 private:
     TMapSearchParams &m_given;
     std::pair<qint32, qint32> m_result;
+};
+
+// The route programs over the station fixture: the Ekispert library opens,
+// the Norikae Annai servers answer (each kept so the test can look at what
+// it was told).
+class TFixturePrograms : public IRoutePrograms
+{
+public:
+    TExpertStationLibrary OpenExpertStations(const QString &, const QString &) override
+    {
+        TExpertStationLibrary library;
+        library.Code = LibraryLoaded;
+        library.Index = std::make_unique<TMemoryStationIndex>(fixture::Stations());
+        return library;
+    }
+    std::unique_ptr<IRailServ> CreateRailServ() override
+    {
+        auto server = std::make_unique<TFakeRailServ>();
+        server->failSearch = failSearch;
+        railServ = server.get();
+        return server;
+    }
+    std::unique_ptr<INorikaeAnnai> CreateNorikaeAnnai() override
+    {
+        auto server = std::make_unique<TFakeNorikaeAnnai>();
+        server->initResult = annaiInit;
+        return server;
+    }
+    TFakeRailServ *railServ = nullptr;
+    bool failSearch = false;
+    int annaiInit = 0;
 };

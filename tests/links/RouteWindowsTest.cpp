@@ -33,37 +33,6 @@ namespace {
 
 using namespace fixture;
 
-// The route programs over the station fixture: the Ekispert library opens,
-// the Norikae Annai servers answer (each kept so the test can look at what
-// it was told).
-class TFixturePrograms : public IRoutePrograms
-{
-public:
-    TExpertStationLibrary OpenExpertStations(const QString &, const QString &) override
-    {
-        TExpertStationLibrary library;
-        library.Code = LibraryLoaded;
-        library.Index = std::make_unique<TMemoryStationIndex>(Stations());
-        return library;
-    }
-    std::unique_ptr<IRailServ> CreateRailServ() override
-    {
-        auto server = std::make_unique<TFakeRailServ>();
-        server->failSearch = failSearch;
-        railServ = server.get();
-        return server;
-    }
-    std::unique_ptr<INorikaeAnnai> CreateNorikaeAnnai() override
-    {
-        auto server = std::make_unique<TFakeNorikaeAnnai>();
-        server->initResult = annaiInit;
-        return server;
-    }
-    TFakeRailServ *railServ = nullptr;
-    bool failSearch = false;
-    int annaiInit = 0;
-};
-
 // Map programs whose view records the position it was asked to show.
 class TRecordingMaps : public IMapPrograms
 {
