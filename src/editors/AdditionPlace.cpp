@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -26,6 +27,12 @@ constexpr int kBarsClearPx = 8; // 2.1 mm
 // A line's box is given this much more length than its text needs at its
 // own size, for values longer than the one it was sized for.
 constexpr double kLengthSlack = 1.3;
+// The same for a line placed after the name, where every millimetre the line
+// is given is taken from the name.
+constexpr double kRowLengthSlack = 1.1;
+// The length of a name of four characters with the blank between family and
+// given name, in character heights.
+constexpr double kNameEms = 4.5;
 // The height of a line's text cell over its characters' height.
 constexpr double kCellShare = 1.05;
 
@@ -317,6 +324,213 @@ private:
     std::vector<TFrame> m_frames;
 };
 
+// A label written across: the lines read last, after the name, by a person
+// and by whatever reads the piece's text back (a PDF reader goes by rows,
+// and by the columns of text it finds in them). They stand at the far end of
+// the frame that reads last (the lowest: the name's), on its foot row, side
+// by side; where that row cannot hold them, one under another in a column at
+// that end, going on below the frame where the piece has room there and else
+// up from its foot row, the first line no higher than a name of the frame's
+// own size. The frame gives up the length they take, keeping half of it, or
+// a third where half does not do, and room for a name of four characters.
+class TRowPlanner
+{
+public:
+    TRowPlanner(const TLayoutDocument &D, const std::vector<int> &Leave)
+    {
+        const QSize piece(int(D.Format.Width * 96 / 254), int(D.Format.Height * 96 / 254));
+        m_area = QRect(kEdgePx, kEdgePx, piece.width() - 2 * kEdgePx, piece.height() - 2 * kEdgePx);
+        m_margin = TextItemMargin.value;
+        m_target = AdditionLineHeight(D);
+        m_least = ReadableAdditionHeight(D);
+        qint64 bestBottom = std::numeric_limits<qint64>::min();
+        for (size_t i = 0; i < D.Items.size(); ++i) {
+            const TDrawRect &item = *D.Items[i];
+            if (!item.IsVisible() || !D.OnPrintedSide(i) ||
+                std::find(Leave.begin(), Leave.end(), int(i)) != Leave.end())
+                continue;
+            const auto *block = dynamic_cast<const TSenderRect *>(&item);
+            const TPageRect r = block ? block->GetBlockRect() : item.GetRect();
+            if (r.isEmpty())
+                continue;
+            QRect area = qrectOf(r);
+            if (item.GetKind() == TDrawRectKind::Barcode)
+                area.adjust(-kBarsClearPx, -kBarsClearPx, kBarsClearPx, kBarsClearPx);
+            m_obstacles.push_back(area);
+            // The frame read last: a default text frame of the record's
+            // texts, written across, the lowest (then the one further on).
+            const int role = i < D.ItemRoles.size() ? D.ItemRoles[i] : -1;
+            const auto *text = dynamic_cast<const TMetaRect *>(&item);
+            const TMergeClass merge = MergeClassOf(item);
+            if (role < 0 || !text || !text->IsHorizontal() ||
+                (merge != TMergeClass::Address && merge != TMergeClass::Name && merge != TMergeClass::Corp))
+                continue;
+            const qint64 key = qint64(area.bottom()) * 100000 + area.right();
+            if (key > bestBottom) {
+                bestBottom = key;
+                m_last = int(i);
+                m_lastObstacle = int(m_obstacles.size()) - 1;
+                // Where a name of the frame's own size begins, centred
+                // across the frame: the first line stands no higher, so
+                // that it reads on the name's row or after it.
+                m_firstTop = area.top();
+                m_keepLength = 0;
+                if (merge == TMergeClass::Name) {
+                    const int em = std::min(std::abs(text->GetHeight()), area.height() - 2 * m_margin);
+                    m_firstTop = area.top() + (area.height() - em) / 2 - m_margin;
+                    // A name frame keeps room for a name of four characters
+                    // at its own size: a name made smaller than that is
+                    // worse than lines that read early (the free room
+                    // elsewhere takes them then).
+                    m_keepLength = int(std::ceil(kNameEms * em)) + 2 * m_margin;
+                }
+            }
+        }
+    }
+
+    std::optional<TAdditionPlan> Plan(const std::vector<TAdditionLine> &Lines) const
+    {
+        if (m_last < 0 || Lines.empty())
+            return std::nullopt;
+        // A text of the user's own is as long as it is; a field's value
+        // may be a little longer than the one its length is told by (a
+        // mobile number has a digit more than a telephone number).
+        std::vector<TLength> ems;
+        for (const TAdditionLine &line : Lines)
+            ems.push_back({lineEms(line), line.Id == 0 ? 1.0 : kRowLengthSlack});
+        // The largest size first; the lines side by side before a column
+        // that stays at and below the frame's foot, before one going up it.
+        // A first line higher than the name's row is the last resort: it
+        // would read before the name.
+        for (const bool high : {false, true})
+            for (const bool upward : {false, true})
+                for (const double keep : {0.5, 1.0 / 3.0})
+                    for (double em = m_target; em >= m_least - 1e-9; em -= 0.5) {
+                        std::optional<TAdditionPlan> plan;
+                        if (!upward)
+                            plan = sideBySide(ems, std::max(em, m_least), keep);
+                        if (!plan)
+                            plan = column(ems, std::max(em, m_least), keep, upward);
+                        if (plan && (high || plan->Lines.front().Top >= m_firstTop))
+                            return plan;
+                    }
+        return std::nullopt;
+    }
+
+private:
+    // A line's length in character heights, and the share more it is given.
+    struct TLength {
+        double Ems;
+        double Slack;
+    };
+
+    int thickness(double Em) const { return int(std::ceil((Em + 0.5) * kCellShare)) + 2 * m_margin; }
+    int lengthOf(const TLength &L, double Em) const
+    {
+        return int(std::ceil(L.Ems * (Em + 0.5) * L.Slack)) + 2 * m_margin;
+    }
+
+    // Whether Box stands on the piece clear of everything but the frame
+    // read last (which gives the room up).
+    bool clear(const QRect &Box) const
+    {
+        if (!m_area.contains(Box))
+            return false;
+        for (size_t i = 0; i < m_obstacles.size(); ++i)
+            if (int(i) != m_lastObstacle && m_obstacles[i].intersects(Box))
+                return false;
+        return true;
+    }
+
+    // The frame shortened to end where the lines' room begins.
+    TAdditionPlan shortened(int Left) const
+    {
+        TAdditionPlan plan;
+        QRect frame = m_obstacles[size_t(m_lastObstacle)];
+        frame.setRight(Left - 1);
+        plan.Shortened.push_back({m_last, pageRectOf(frame)});
+        return plan;
+    }
+
+    // The lowest row the lines may reach in the columns Left to the frame's
+    // end: the frame's foot, or further down the free room below it.
+    int footOf(int Left) const
+    {
+        const QRect frame = m_obstacles[size_t(m_lastObstacle)];
+        int foot = m_area.bottom();
+        for (size_t i = 0; i < m_obstacles.size(); ++i) {
+            const QRect &o = m_obstacles[i];
+            if (int(i) != m_lastObstacle && o.right() >= Left && o.left() <= frame.right() && o.top() > frame.bottom())
+                foot = std::min(foot, o.top() - 1);
+        }
+        return std::max(foot, frame.bottom());
+    }
+
+    // Every line on one row at the frame's far end, one after another to
+    // its end, as low as the room there goes.
+    std::optional<TAdditionPlan> sideBySide(const std::vector<TLength> &Ems, double Em, double Keep) const
+    {
+        const QRect frame = m_obstacles[size_t(m_lastObstacle)];
+        const int thick = thickness(Em);
+        int total = 0;
+        for (const TLength &ems : Ems)
+            total += lengthOf(ems, Em);
+        if (thick > frame.height() || total > int(frame.width() * (1.0 - Keep)) ||
+            frame.width() - total < m_keepLength)
+            return std::nullopt;
+        const int left = frame.right() + 1 - total;
+        const int top = footOf(left) + 1 - thick;
+        TAdditionPlan plan = shortened(left);
+        int x = left;
+        for (const TLength &ems : Ems) {
+            const QRect box(x, top, lengthOf(ems, Em), thick);
+            if (!clear(box))
+                return std::nullopt;
+            plan.Lines.push_back(pageRectOf(box));
+            x += box.width();
+        }
+        return plan;
+    }
+
+    // One line a row in a column at the frame's far end, as low as the
+    // room there goes: from the frame's foot row down, and, when Upward,
+    // up the frame from its foot. The lines read top down.
+    std::optional<TAdditionPlan> column(const std::vector<TLength> &Ems, double Em, double Keep, bool Upward) const
+    {
+        const QRect frame = m_obstacles[size_t(m_lastObstacle)];
+        const int thick = thickness(Em);
+        int width = 0;
+        for (const TLength &ems : Ems)
+            width = std::max(width, lengthOf(ems, Em));
+        if (thick > frame.height() || width > int(frame.width() * (1.0 - Keep)) ||
+            frame.width() - width < m_keepLength)
+            return std::nullopt;
+        const int left = frame.right() + 1 - width;
+        const int count = int(Ems.size());
+        const int top = footOf(left) + 1 - count * thick;
+        if (top < frame.top() || (!Upward && top < frame.bottom() + 1 - thick))
+            return std::nullopt;
+        TAdditionPlan plan = shortened(left);
+        for (int k = 0; k < count; ++k) {
+            const QRect box(left, top + k * thick, lengthOf(Ems[size_t(k)], Em), thick);
+            if (!clear(box))
+                return std::nullopt;
+            plan.Lines.push_back(pageRectOf(box));
+        }
+        return plan;
+    }
+
+    QRect m_area;
+    int m_margin = 4;
+    double m_target = 0;
+    double m_least = 0;
+    std::vector<QRect> m_obstacles;
+    int m_last = -1;
+    int m_lastObstacle = -1;
+    int m_firstTop = 0;
+    int m_keepLength = 0;
+};
+
 } // namespace
 
 double AdditionLineHeight(const TLayoutDocument &Document)
@@ -337,6 +551,11 @@ double ReadableAdditionHeight(const TLayoutDocument &Document)
 TAdditionPlan PlanAdditionLines(const TLayoutDocument &Document, const std::vector<TAdditionLine> &Lines,
                                 const std::vector<int> &Leave)
 {
+    // A label is read as an address, the name last; a business card reads
+    // otherwise (its name first) and keeps its lines in the free room.
+    if (Document.Kind == TLayoutKind::Label && Document.HorizontalWriting())
+        if (std::optional<TAdditionPlan> plan = TRowPlanner(Document, Leave).Plan(Lines))
+            return *plan;
     return TPlanner(Document, Leave).Plan(Lines);
 }
 

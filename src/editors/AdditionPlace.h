@@ -17,11 +17,16 @@ class TLayoutDocument;
 // and digits stay legible, or the step's own size where a small paper makes
 // that smaller (1.6 mm on the 44-sheet labels, whose names print at 3.4 mm).
 // Each line has a box of its own, one row (horizontal writing) or column
-// (vertical writing) thick. Where the free room cannot hold a line at the
-// readable size, a text frame of the layout gives up the far end of its
-// length (the name's unless another gives the line a size a tenth larger),
-// keeping at least half of it, or a third where half does not do, and the
-// line takes that place.
+// (vertical writing) thick. On a label written across the lines read last,
+// after the name, as a person and a PDF reader read the label: at the far
+// end of the name's frame, on its foot row side by side, or one under
+// another from there down (up the frame where the label has no room below
+// it), the name's frame giving up the length they take. Elsewhere, and
+// where the name's frame cannot give that much up, where the free room
+// cannot hold a line at the readable size, a text frame of the layout gives
+// up the far end of its length (the name's unless another gives the line a
+// size a tenth larger), keeping at least half of it, or a third where half
+// does not do, and the line takes that place.
 
 // What a line shows: a field of the record (its id in the additional
 // information dialog) or, with Id 0, its own text; the length it is given

@@ -5,6 +5,7 @@
 #include "support/RowName.h"
 
 #include <QImage>
+#include <QLineF>
 #include <QPainter>
 
 #include <gtest/gtest.h>
@@ -876,3 +877,58 @@ TEST(VerticalSpaceTest, keepsTheCellsOfTheCharactersAfterIt)
         EXPECT_EQ(spaced[0].Positions[i].y(), solid[0].Positions[i].y()) << "glyph " << i;
     EXPECT_EQ(spaced[0].Transform, solid[0].Transform);
 }
+
+// ---- A full-width blank inside a line ------------------------------------------------
+
+// A full-width blank between two words of a line written across is drawn a
+// tenth of an em narrower than its cell, so that a PDF reader (which takes a
+// whole em of blank for the gap between two columns) reads the line as one;
+// the glyphs before it keep their places, the blank takes no more than its
+// own width from those after it, and a column keeps its cells.
+struct BlankCase {
+    const char *name;
+    const char16_t *text;
+    bool across;
+    double narrower; // ems the glyph after the blank stands nearer
+};
+
+class WideBlankTest : public ::testing::TestWithParam<BlankCase>
+{
+};
+
+TEST_P(WideBlankTest, glyphAfterAWideBlankStandsAsFarAsTheCaseSays)
+{
+    const BlankCase &c = GetParam();
+    TDesignTextMetrics metrics;
+    THarfBuzzShaper shaper;
+    constexpr int em = 100;
+    TCanvasFont f = fontOf(-em, QString::fromUtf16(c.across ? u"ＭＳ 明朝" : u"@ＭＳ 明朝"));
+    if (!c.across)
+        f.Escapement = 2700;
+    const QString text = QString::fromUtf16(c.text);
+    const QList<int> advances = metrics.advances(f, text);
+    const std::vector<TGlyphRun> runs =
+        shaper.shape(f, text, advances, metrics.lineHeight(f), metrics.emSize(f), QTransform());
+    QList<QPointF> at;
+    for (const TGlyphRun &r : runs)
+        for (const QPointF &p : r.Positions)
+            at.append(r.Transform.map(p));
+    ASSERT_EQ(at.size(), text.size());
+    // Along the line: the last glyph's distance from the first, against
+    // the cells the layout measured.
+    const int last = int(text.size()) - 1;
+    int cells = 0;
+    for (int i = 0; i < last; ++i)
+        cells += advances[i];
+    const double along = QLineF(at[0], at[last]).length();
+    EXPECT_NEAR(cells - along, c.narrower * metrics.emSize(f), 0.5) << qPrintable(text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, WideBlankTest,
+    ::testing::Values(BlankCase{"oneBlankAcross", u"第一　営業", true, 0.1},
+                      BlankCase{"twoBlanksAcross", u"第一　営業　本部", true, 0.2},
+                      BlankCase{"halfWidthBlankAcross", u"第一 営業", true, 0.0},
+                      BlankCase{"noBlankAcross", u"第一営業", true, 0.0},
+                      BlankCase{"blankDownAColumn", u"第一　営業", false, 0.0}),
+    rowName);
