@@ -66,9 +66,9 @@ TEST_P(FrameFit, roomInsideTheMarginsScalesWithThePaper)
 
 // A 12-sheet label (86.4 x 42.3, the frames' own size) against the
 // 24-sheet one (66 x 33.9), the 10-sheet one (86.4 x 50.8) and, turned, the
-// 24-sheet one (33.9 x 66); the last two have detailed frames of their own.
+// 24-sheet one (33.9 x 66); each has detailed frames of its own.
 INSTANTIATE_TEST_SUITE_P(Labels, FrameFit,
-                         testing::Values(FitCase{"smallerLabel", 14, 20, true}, FitCase{"tallerLabel", 14, 16, false},
+                         testing::Values(FitCase{"smallerLabel", 14, 20, false}, FitCase{"tallerLabel", 14, 16, false},
                                          FitCase{"smallerTurnedLabel", 15, 21, false}),
                          rowName);
 

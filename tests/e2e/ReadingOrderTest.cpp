@@ -14,7 +14,6 @@
 // additional lines, one after another.
 #include "UserRoad.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QProcess>
 #include <QRegularExpression>
