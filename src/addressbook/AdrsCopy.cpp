@@ -329,9 +329,7 @@ void TAddressCopy::SaveSettings() const
 void TAddressCopy::SavePosition() const
 {
     TMemIniFile ini(SettingsFileName());
-    const QPoint corner = WindowFrameTopLeft(this);
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
+    WriteWindowCorner(ini, kSection, this);
     ini.UpdateFileOrTellOnce();
 }
 

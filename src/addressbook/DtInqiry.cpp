@@ -725,9 +725,7 @@ void TDataInquiry::ReadSettings()
 void TDataInquiry::WriteSettings() const
 {
     TMemIniFile ini(SettingsFileName());
-    const QPoint corner = WindowFrameTopLeft(this);
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
+    WriteWindowCorner(ini, kSection, this);
     ini.WriteBool(kSection, QStringLiteral("ContinualAdd"), chkContinualAdd->isChecked());
     ini.WriteString(kSection, QStringLiteral("CopyItemIndex"), joinIds(m_copyItems));
     ini.WriteString(kSection, QStringLiteral("CopyItemCopy"), joinFlags(m_copyItems));

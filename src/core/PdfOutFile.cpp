@@ -154,16 +154,9 @@ bool TPdfOutFile::Amend(const std::function<void(QByteArray &)> &Step, QString *
     const int fd = ::open(QFile::encodeName(m_replacement->TemporaryPath()).constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return failed(WriteErrorReason(errno, TWriteTarget::File));
-    int code = 0;
-    for (qsizetype at = from; at < amended.size() && code == 0;) {
-        const ssize_t n = ::pwrite(fd, amended.constData() + at, size_t(amended.size() - at), off_t(at));
-        if (n < 0 && errno != EINTR)
-            code = errno;
-        else if (n == 0)
-            code = EIO;
-        else if (n > 0)
-            at += n;
-    }
+    int code = ::lseek(fd, off_t(from), SEEK_SET) < 0
+                   ? errno
+                   : WriteAllTo(fd, amended.constData() + from, amended.size() - from);
     if (code == 0 && ::ftruncate(fd, off_t(amended.size())) != 0)
         code = errno;
     if (::close(fd) != 0 && code == 0)

@@ -28,11 +28,6 @@ constexpr TColor kRed = 0x0000FF;
 constexpr TColor kLightRed = 0xBFBFFF; // RGB 255, 191, 191
 constexpr int kThumb = 62;
 
-QRect toQRect(const TScreenRect &R)
-{
-    return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
-}
-
 QIcon maskIcon(const QPainterPath &Shape)
 {
     QPixmap pixmap(kThumb, kThumb);
@@ -422,10 +417,10 @@ void TIllustSettingDialog::pbxPreviewPaint(QPainter &Canvas)
     Canvas.setBrush(Qt::NoBrush);
     if (!frame.HasFrame() && !frame.HasBack()) {
         Canvas.setPen(QPen(QColor(128, 128, 128), 1, Qt::DotLine));
-        Canvas.drawRect(toQRect(m_work->GetDispRect()));
+        Canvas.drawRect(ToQRect(m_work->GetDispRect()));
     }
     if (rbMask->isChecked()) {
-        const QRect m = toQRect(m_work->GetMaskDispRect());
+        const QRect m = ToQRect(m_work->GetMaskDispRect());
         Canvas.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         Canvas.setPen(QPen(QColor(255, 255, 0), 1, Qt::DotLine));
         Canvas.drawRect(m);
@@ -453,7 +448,7 @@ void TIllustSettingDialog::pbxPreviewMouseDown(QMouseEvent *Event)
         return;
     }
     if (pgcSetting->currentWidget() == tbsMask && rbTransparent->isChecked() &&
-        toQRect(m_work->GetDispRect()).contains(p)) {
+        ToQRect(m_work->GetDispRect()).contains(p)) {
         const QImage shot = pbxPreview->grab(QRect(Event->position().toPoint(), QSize(1, 1))).toImage();
         const TColor colour = QColorToColor(shot.pixelColor(0, 0));
         pnlTransparentColor->SetColor(colour);

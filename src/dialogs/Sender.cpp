@@ -980,9 +980,7 @@ void TSenderForm::SaveSettings()
         return;
     m_settingsSaved = true;
     TMemIniFile settings(SettingsFileName());
-    const QPoint corner = WindowFrameTopLeft(this);
-    settings.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
-    settings.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
+    WriteWindowCorner(settings, kSection, this);
     settings.UpdateFileOrTellOnce();
     StoreSenderIni();
 }

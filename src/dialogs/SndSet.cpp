@@ -27,11 +27,6 @@ namespace {
 constexpr TColor kRed = 0x0000FF;
 constexpr TColor kLightRed = 0xBFBFFF; // RGB 255, 191, 191
 
-QRect toQRect(const TScreenRect &R)
-{
-    return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
-}
-
 } // namespace
 
 TSenderSettingDialog::TSenderSettingDialog(QWidget *Owner) : QDialog(Owner), m_work(std::make_unique<TSenderRect>()), m_dataFormat(std::make_unique<TDataFormat>())
@@ -290,10 +285,10 @@ void TSenderSettingDialog::pnlPreviewPaint(QPainter &Canvas)
     Canvas.setPen(QPen(QColor(255, 0, 0), 1, Qt::DotLine));
     for (TMetaRect *child : m_work->ShownItems())
         if (child->IsVisible())
-            Canvas.drawRect(toQRect(child->GetDispRect()));
+            Canvas.drawRect(ToQRect(child->GetDispRect()));
     if (!m_work->Frame().HasFrame() && !m_work->Frame().HasBack()) {
         Canvas.setPen(QPen(QColor(128, 128, 128), 1, Qt::DotLine));
-        Canvas.drawRect(toQRect(m_work->GetBlockDispRect()));
+        Canvas.drawRect(ToQRect(m_work->GetBlockDispRect()));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "dialogs/DataFormat.h"
 #include "editors/FormatDialogs.h"
+#include "editors/ItemPlace.h"
 #include "editors/LayoutDoc.h"
 #include "editors/MergeFormat.h"
 #include "items/AdditionRect.h"
@@ -21,9 +22,9 @@ namespace {
 // in which kanji and digits stay legible (2.1 mm, in page pixels).
 constexpr double kReadablePx = 6.0 / 72.0 * 96.0;
 // Blank kept between a line and the piece's edge (the line's own text
-// margin comes on top), and round the bars of the customer barcode.
+// margin comes on top); round the bars of the customer barcode it is an
+// inserted item's, kItemGap.
 constexpr int kEdgePx = 4;
-constexpr int kBarsClearPx = 8; // 2.1 mm
 // A line's box is given this much more length than its text needs at its
 // own size, for values longer than the one it was sized for.
 constexpr double kLengthSlack = 1.3;
@@ -79,16 +80,6 @@ double lineEms(const TAdditionLine &Line)
     return emsOf(caption.isEmpty() ? value : caption + QStringLiteral("  ") + value);
 }
 
-QRect qrectOf(const TPageRect &R)
-{
-    return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
-}
-
-TPageRect pageRectOf(const QRect &R)
-{
-    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
-}
-
 // A box for a line found in the free room: the box and the character
 // height its text gets there.
 struct TCandidate {
@@ -97,14 +88,25 @@ struct TCandidate {
     qint64 Room = 0; // the free rectangle it was cut from, for ties
 };
 
-class TPlanner
+// What both plans know of the piece: the area the lines may take, the sizes
+// their text is given, and what stands in the way (every item the piece
+// prints but those left to the plan, the bars with their blank round them),
+// the default text frames of the record's address, name and company among
+// them, which may give up room.
+class TPieceRoom
 {
-public:
-    TPlanner(const TLayoutDocument &D, const std::vector<int> &Leave)
+protected:
+    struct TTextFrame {
+        int Item;
+        int Obstacle;
+        TMergeClass Merge;
+        const TMetaRect *Text;
+    };
+
+    TPieceRoom(const TLayoutDocument &D, const std::vector<int> &Leave)
     {
         // The piece's whole pixels (its size rounded down).
         const QSize piece(int(D.Format.Width * 96 / 254), int(D.Format.Height * 96 / 254));
-        m_horizontal = D.HorizontalWriting();
         m_area = QRect(kEdgePx, kEdgePx, piece.width() - 2 * kEdgePx, piece.height() - 2 * kEdgePx);
         m_margin = TextItemMargin.value;
         m_target = AdditionLineHeight(D);
@@ -118,19 +120,38 @@ public:
             const TPageRect r = block ? block->GetBlockRect() : item.GetRect();
             if (r.isEmpty())
                 continue;
-            QRect area = qrectOf(r);
+            QRect area = ToQRect(r);
             if (item.GetKind() == TDrawRectKind::Barcode)
-                area.adjust(-kBarsClearPx, -kBarsClearPx, kBarsClearPx, kBarsClearPx);
+                area.adjust(-kItemGap, -kItemGap, kItemGap, kItemGap);
             m_obstacles.push_back(area);
-            // A default text frame written the way the lines are may give
-            // up the far end of its length.
             const int role = i < D.ItemRoles.size() ? D.ItemRoles[i] : -1;
             const auto *text = dynamic_cast<const TMetaRect *>(&item);
             const TMergeClass merge = MergeClassOf(item);
-            if (role >= 0 && text && text->IsHorizontal() == m_horizontal &&
+            if (role >= 0 && text &&
                 (merge == TMergeClass::Address || merge == TMergeClass::Name || merge == TMergeClass::Corp))
-                m_frames.push_back({int(i), int(m_obstacles.size()) - 1, merge == TMergeClass::Name});
+                m_textFrames.push_back({int(i), int(m_obstacles.size()) - 1, merge, text});
         }
+    }
+
+    QRect m_area;
+    int m_margin = 4;
+    double m_target = 0;
+    double m_least = 0;
+    std::vector<QRect> m_obstacles;
+    std::vector<TTextFrame> m_textFrames;
+};
+
+class TPlanner : TPieceRoom
+{
+public:
+    TPlanner(const TLayoutDocument &D, const std::vector<int> &Leave) :
+        TPieceRoom(D, Leave), m_horizontal(D.HorizontalWriting())
+    {
+        // A default text frame written the way the lines are may give up
+        // the far end of its length.
+        for (const TTextFrame &f : m_textFrames)
+            if (f.Text->IsHorizontal() == m_horizontal)
+                m_frames.push_back({f.Item, f.Obstacle, f.Merge == TMergeClass::Name});
     }
 
     TAdditionPlan Plan(const std::vector<TAdditionLine> &Lines)
@@ -165,7 +186,7 @@ public:
                 box = box.intersected(m_area);
             }
             m_obstacles.push_back(box);
-            plan.Lines.push_back(pageRectOf(box));
+            plan.Lines.push_back(PageRectOf(box));
         }
         return plan;
     }
@@ -305,7 +326,7 @@ private:
         else
             r.setBottom(inside.bottom() - chosen->length);
         const int item = m_frames[chosen->frame].Item;
-        const TPageRect shortened = pageRectOf(r);
+        const TPageRect shortened = PageRectOf(r);
         auto at = std::find_if(Plan.Shortened.begin(), Plan.Shortened.end(),
                                [item](const auto &S) { return S.first == item; });
         if (at != Plan.Shortened.end())
@@ -316,11 +337,6 @@ private:
     }
 
     bool m_horizontal = true;
-    QRect m_area;
-    int m_margin = 4;
-    double m_target = 0;
-    double m_least = 0;
-    std::vector<QRect> m_obstacles;
     std::vector<TFrame> m_frames;
 };
 
@@ -333,43 +349,25 @@ private:
 // up from its foot row, the first line no higher than a name of the frame's
 // own size. The frame gives up the length they take, keeping half of it, or
 // a third where half does not do, and room for a name of four characters.
-class TRowPlanner
+class TRowPlanner : TPieceRoom
 {
 public:
-    TRowPlanner(const TLayoutDocument &D, const std::vector<int> &Leave)
+    TRowPlanner(const TLayoutDocument &D, const std::vector<int> &Leave) : TPieceRoom(D, Leave)
     {
-        const QSize piece(int(D.Format.Width * 96 / 254), int(D.Format.Height * 96 / 254));
-        m_area = QRect(kEdgePx, kEdgePx, piece.width() - 2 * kEdgePx, piece.height() - 2 * kEdgePx);
-        m_margin = TextItemMargin.value;
-        m_target = AdditionLineHeight(D);
-        m_least = ReadableAdditionHeight(D);
         qint64 bestBottom = std::numeric_limits<qint64>::min();
-        for (size_t i = 0; i < D.Items.size(); ++i) {
-            const TDrawRect &item = *D.Items[i];
-            if (!item.IsVisible() || !D.OnPrintedSide(i) ||
-                std::find(Leave.begin(), Leave.end(), int(i)) != Leave.end())
-                continue;
-            const auto *block = dynamic_cast<const TSenderRect *>(&item);
-            const TPageRect r = block ? block->GetBlockRect() : item.GetRect();
-            if (r.isEmpty())
-                continue;
-            QRect area = qrectOf(r);
-            if (item.GetKind() == TDrawRectKind::Barcode)
-                area.adjust(-kBarsClearPx, -kBarsClearPx, kBarsClearPx, kBarsClearPx);
-            m_obstacles.push_back(area);
-            // The frame read last: a default text frame of the record's
-            // texts, written across, the lowest (then the one further on).
-            const int role = i < D.ItemRoles.size() ? D.ItemRoles[i] : -1;
-            const auto *text = dynamic_cast<const TMetaRect *>(&item);
-            const TMergeClass merge = MergeClassOf(item);
-            if (role < 0 || !text || !text->IsHorizontal() ||
-                (merge != TMergeClass::Address && merge != TMergeClass::Name && merge != TMergeClass::Corp))
+        // The frame read last: a default text frame of the record's texts,
+        // written across, the lowest (then the one further on).
+        for (const TTextFrame &f : m_textFrames) {
+            const QRect area = m_obstacles[size_t(f.Obstacle)];
+            const TMetaRect *text = f.Text;
+            const TMergeClass merge = f.Merge;
+            if (!text->IsHorizontal())
                 continue;
             const qint64 key = qint64(area.bottom()) * 100000 + area.right();
             if (key > bestBottom) {
                 bestBottom = key;
-                m_last = int(i);
-                m_lastObstacle = int(m_obstacles.size()) - 1;
+                m_last = f.Item;
+                m_lastObstacle = f.Obstacle;
                 // Where a name of the frame's own size begins, centred
                 // across the frame: the first line stands no higher, so
                 // that it reads on the name's row or after it.
@@ -448,7 +446,7 @@ private:
         TAdditionPlan plan;
         QRect frame = m_obstacles[size_t(m_lastObstacle)];
         frame.setRight(Left - 1);
-        plan.Shortened.push_back({m_last, pageRectOf(frame)});
+        plan.Shortened.push_back({m_last, PageRectOf(frame)});
         return plan;
     }
 
@@ -486,7 +484,7 @@ private:
             const QRect box(x, top, lengthOf(ems, Em), thick);
             if (!clear(box))
                 return std::nullopt;
-            plan.Lines.push_back(pageRectOf(box));
+            plan.Lines.push_back(PageRectOf(box));
             x += box.width();
         }
         return plan;
@@ -515,16 +513,11 @@ private:
             const QRect box(left, top + k * thick, lengthOf(Ems[size_t(k)], Em), thick);
             if (!clear(box))
                 return std::nullopt;
-            plan.Lines.push_back(pageRectOf(box));
+            plan.Lines.push_back(PageRectOf(box));
         }
         return plan;
     }
 
-    QRect m_area;
-    int m_margin = 4;
-    double m_target = 0;
-    double m_least = 0;
-    std::vector<QRect> m_obstacles;
     int m_last = -1;
     int m_lastObstacle = -1;
     int m_firstTop = 0;

@@ -18,16 +18,6 @@ constexpr int kSheetEdge = 50;
 // stamp's corner, kept free both ways round), in whole page pixels.
 constexpr int kStampLong = 265, kStampShort = 133;
 
-QRect qrectOf(const TPageRect &R)
-{
-    return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
-}
-
-TPageRect pageRectOf(const QRect &R)
-{
-    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
-}
-
 
 bool onFace(const TLayoutDocument &D)
 {
@@ -47,7 +37,7 @@ QList<QRect> obstacles(const TLayoutDocument &D)
             continue;
         const TPageRect r = InkRect(item);
         if (!r.isEmpty())
-            areas.append(qrectOf(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap));
+            areas.append(ToQRect(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap));
     }
     if (onFace(D)) {
         const QSize piece = D.PiecePixels();
@@ -68,7 +58,7 @@ struct TRoom {
 TRoom roomOf(const TLayoutDocument &D)
 {
     const QSize piece = D.PiecePixels();
-    return {qrectOf(PlaceableArea(D)), obstacles(D), QPoint(piece.width() / 2, piece.height() / 2)};
+    return {ToQRect(PlaceableArea(D)), obstacles(D), QPoint(piece.width() / 2, piece.height() / 2)};
 }
 
 // The free place of a W x H item nearest the middle (its ink included). A free place slides
@@ -161,7 +151,7 @@ std::optional<TPageRect> itemIn(const std::optional<QRect> &Ink, int Outset)
 {
     if (!Ink)
         return std::nullopt;
-    return pageRectOf(Ink->adjusted(Outset, Outset, -Outset, -Outset));
+    return PageRectOf(Ink->adjusted(Outset, Outset, -Outset, -Outset));
 }
 
 } // namespace
@@ -238,7 +228,7 @@ QList<int> ItemsOverBars(const TLayoutDocument &D)
         const TPageRect r = InkRect(bars);
         if (r.isEmpty())
             continue;
-        const QRect blank = qrectOf(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap);
+        const QRect blank = ToQRect(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap);
         const bool barsInPlace = atFramePlace(b);
         for (size_t i = 0; i < D.Items.size(); ++i) {
             if (i == b || !D.Items[i]->IsVisible() || !D.OnPrintedSide(i) || over.contains(int(i)))
@@ -246,7 +236,7 @@ QList<int> ItemsOverBars(const TLayoutDocument &D)
             if (barsInPlace && atFramePlace(i))
                 continue;
             const TPageRect c = InkRect(*D.Items[i]);
-            if (!c.isEmpty() && qrectOf(c).intersects(blank))
+            if (!c.isEmpty() && ToQRect(c).intersects(blank))
                 over.append(int(i));
         }
     }

@@ -123,6 +123,26 @@ void mergeName(TNameRect &Item, const TAddressText *Record, bool Detail, bool Wi
     }
 }
 
+// The record's address lines a default address frame of Role holds: the
+// first one's index and how many. The hidden-part bits of the lines follow
+// them in the same order (hpAddress1 << line).
+static_assert(hpAddress2 == hpAddress1 << 1 && hpAddress3 == hpAddress1 << 2);
+
+struct TAddressLines {
+    int First;
+    int Count;
+    [[nodiscard]] quint16 Bits() const { return quint16(((1 << Count) - 1) * hpAddress1 << First); }
+};
+
+TAddressLines addressLinesOf(int Role)
+{
+    if (Role == int(TRole::Address1))
+        return {0, 1};
+    if (Role == int(TRole::Address2))
+        return {1, 2};
+    return {0, 3};
+}
+
 void mergeAddress(TAddressRect &Item, const TAddressText *Record, int FirstLine, int LineCount, quint16 Hidden)
 {
     // Each line straight from the record's field, without a list of copies;
@@ -440,13 +460,10 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
         if (!item->IsVisible())
             continue;
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
-        const quint16 lines = role == int(TRole::Address1)   ? quint16(hpAddress1)
-                              : role == int(TRole::Address2) ? quint16(hpAddress2 | hpAddress3)
-                                                             : quint16(hpAddress1 | hpAddress2 | hpAddress3);
-        printedLines |= quint16(lines & ~hiddenOf(*item));
+        printedLines |= quint16(addressLinesOf(role).Bits() & ~hiddenOf(*item));
     }
     if (!addressFrames)
-        printedLines = hpAddress1 | hpAddress2 | hpAddress3;
+        printedLines = addressLinesOf(-1).Bits();
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         const int role = i < Document.ItemRoles.size() ? Document.ItemRoles[i] : -1;
@@ -466,12 +483,8 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
         } else if (itemClass == TMergeClass::Address) {
             auto *a = static_cast<TAddressRect *>(item);
             const TAddressText *r = a->IsSender() ? Sender : Record;
-            if (role == int(TRole::Address1))
-                mergeAddress(*a, r, 0, 1, hiddenOf(*a));
-            else if (role == int(TRole::Address2))
-                mergeAddress(*a, r, 1, 2, hiddenOf(*a));
-            else
-                mergeAddress(*a, r, 0, 3, hiddenOf(*a));
+            const TAddressLines lines = addressLinesOf(role);
+            mergeAddress(*a, r, lines.First, lines.Count, hiddenOf(*a));
         } else if (itemClass == TMergeClass::Name) {
             auto *n = static_cast<TNameRect *>(item);
             // The joint frame takes its names from the name's (moveJointNames).

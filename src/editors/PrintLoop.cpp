@@ -101,7 +101,7 @@ TContentRect PrintedContent(const TLayoutDocument &Document)
             continue;
         const TPageRect r = item->GetRect();
         if (!r.isEmpty())
-            items |= QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+            items |= ToQRect(r);
     }
     if (items.isEmpty())
         return {};

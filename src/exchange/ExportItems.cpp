@@ -112,27 +112,45 @@ QString wide(const TField &field)
 // Ctrl-Z ends its text and a NUL makes the line unreadable: none may stand
 // inside a field. CP932 never has these bytes as the trail byte of a
 // double-byte character.
-bool endsLine(char c)
+constexpr bool endsLine(char16_t c)
 {
-    return c == '\r' || c == '\n' || c == '\x1A' || c == '\0';
+    return c == u'\r' || c == u'\n' || c == 0x1A || c == 0;
+}
+constexpr bool endsLine(char c)
+{
+    return endsLine(char16_t(static_cast<unsigned char>(c)));
+}
+constexpr bool endsLine(QChar c)
+{
+    return endsLine(c.unicode());
+}
+
+// Each run of line ends of Out from From on becomes one Blank: the bytes of
+// a line being written, or the wide text of a value.
+template<class Text, class Char>
+void blankLineEndsIn(Text &Out, qsizetype From, Char Blank)
+{
+    const auto ends = [](auto c) { return endsLine(c); };
+    const qsizetype first = std::find_if(Out.cbegin() + From, Out.cend(), ends) - Out.cbegin();
+    if (first == Out.size())
+        return;
+    Text kept;
+    kept.reserve(Out.size() - first);
+    for (qsizetype i = first; i < Out.size(); ++i) {
+        if (!endsLine(Out.at(i)))
+            kept += Out.at(i);
+        else if (i == first || !endsLine(Out.at(i - 1)))
+            kept += Blank;
+    }
+    Out.truncate(first);
+    Out += kept;
 }
 
 // BlankLineEnds on wide text.
-QString blankLineEnds(const QString &text)
+QString blankLineEnds(QString text)
 {
-    QString out;
-    out.reserve(text.size());
-    bool run = false;
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool ends = u == u'\r' || u == u'\n' || u == 0x1A || u == 0;
-        if (!ends)
-            out += c;
-        else if (!run)
-            out += QLatin1Char(' ');
-        run = ends;
-    }
-    return out;
+    blankLineEndsIn(text, 0, QChar(u' '));
+    return text;
 }
 
 bool hyphenSwitch(int item, const TExportFormat &format)
@@ -199,7 +217,7 @@ QList<QByteArray> ExportHeaderNames(const QStringList &Captions)
         QByteArray &name = names[eiKeyword1 + k - 1];
         const QByteArray fixed = Cp932::encode(KeywordFixedName(k));
         // A caption kept with a line break would split the header line.
-        if (name.isEmpty() || std::any_of(name.cbegin(), name.cend(), endsLine)
+        if (name.isEmpty() || std::any_of(name.cbegin(), name.cend(), [](char c) { return endsLine(c); })
             || (name != fixed && taken.contains(name)))
             name = fixed;
         taken.insert(name);
@@ -325,20 +343,7 @@ void TExportItemReader::AppendName(const QString &Name, QByteArray &Out) const
 
 void BlankLineEnds(QByteArray &Out, qsizetype From)
 {
-    const qsizetype first = std::find_if(Out.cbegin() + From, Out.cend(), endsLine) - Out.cbegin();
-    if (first == Out.size())
-        return;
-    QByteArray kept;
-    kept.reserve(Out.size() - first);
-    for (qsizetype i = first; i < Out.size(); ++i) {
-        if (!endsLine(Out[i])) {
-            kept += Out[i];
-        } else if (i == first || !endsLine(Out[i - 1])) {
-            kept += ' ';
-        }
-    }
-    Out.truncate(first);
-    Out += kept;
+    blankLineEndsIn(Out, From, ' ');
 }
 
 void TExportItemReader::AppendBytes(int Item, const TExportContext &Context, QByteArray &Out) const

@@ -326,9 +326,7 @@ void TFileImport::WriteOptions()
 void TFileImport::WritePosition()
 {
     TMemIniFile ini(SettingsFileName());
-    const QPoint corner = WindowFrameTopLeft(this);
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
+    WriteWindowCorner(ini, kSection, this);
     ini.UpdateFileOrTellOnce();
 }
 

@@ -293,9 +293,7 @@ TListPrint::TListPrint(TAddressList *list)
 TListPrint::~TListPrint()
 {
     TMemIniFile ini(SettingsFileName());
-    const QPoint corner = WindowFrameTopLeft(this);
-    ini.WriteInteger(ListPrintSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
-    ini.WriteInteger(ListPrintSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
+    WriteWindowCorner(ini, ListPrintSection, this);
     ini.UpdateFileOrTellOnce(); // a lost window position loses no data
 }
 

@@ -173,9 +173,7 @@ void TListPrintPreview::saveSettings() const
     TMemIniFile ini(SettingsFileName());
     const QRect bounds = normalGeometry().isValid() ? normalGeometry() : geometry();
     // Placed by its frame's corner, as it is read back.
-    const QPoint corner = WindowFrameTopLeft(this);
-    ini.WriteInteger(kSection, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
-    ini.WriteInteger(kSection, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
+    WriteWindowCorner(ini, kSection, this);
     ini.WriteInteger(kSection, QStringLiteral("Width"), ScaleForDpi(bounds.width(), false));
     ini.WriteInteger(kSection, QStringLiteral("Height"), ScaleForDpi(bounds.height(), false));
     ini.WriteInteger(kSection, QStringLiteral("Zoom"), std::max(0, m_appliedZoom));

@@ -53,12 +53,6 @@ bool isDash(QChar c)
     }
 }
 
-bool isNumeral(QChar c)
-{
-    static const QString kanji = QStringLiteral("〇一二三四五六七八九十百千");
-    return isDigit(c) || kanji.contains(c);
-}
-
 // The hyphen of vertical writing: the prolonged sound mark, which the
 // vertical faces draw as an upright stroke a full character long with blank
 // above and below it. A half-width hyphen would lie on its side as a short
@@ -267,7 +261,7 @@ QList<TAddressRect::TRun> TAddressRect::SplitVerticalRuns(const QString &Line, b
         if (!isDigit(Line[i])) {
             // A dash between two numbers is the hyphen of the address.
             const bool hyphen =
-                isDash(Line[i]) && i > 0 && i + 1 < Line.size() && isNumeral(Line[i - 1]) && isNumeral(Line[i + 1]);
+                isDash(Line[i]) && i > 0 && i + 1 < Line.size() && IsAddressNumeral(Line[i - 1]) && IsAddressNumeral(Line[i + 1]);
             upright.append(hyphen ? kVerticalHyphen : Line[i]);
             ++i;
             continue;

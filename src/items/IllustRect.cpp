@@ -13,21 +13,6 @@ qint32 roundi(long double v)
     return qint32(RoundHalfAway(v));
 }
 
-QRect toQRect(const TScreenRect &R)
-{
-    return QRect(R.Left, R.Top, R.width(), R.height());
-}
-
-QRect toQRect(const TPageRect &R)
-{
-    return QRect(R.Left, R.Top, R.width(), R.height());
-}
-
-QRect toQRect(const TDotRect &R)
-{
-    return QRect(R.Left, R.Top, R.width(), R.height());
-}
-
 // RotateCode after a further turn by Code: both turns summed.
 constexpr quint8 TurnSum[4][3] = {{2, 3, 1}, {3, 2, 0}, {1, 0, 3}, {0, 1, 2}};
 
@@ -176,19 +161,19 @@ void TIllustRect::scaleMaskRect(QRect OldRect, QRect NewRect)
 
 void TIllustRect::SetRect(const TPageRect &R)
 {
-    const QRect old = toQRect(m_rect);
+    const QRect old = ToQRect(m_rect);
     TDrawRect::SetRect(R);
-    scaleMaskRect(old, toQRect(R));
+    scaleMaskRect(old, ToQRect(R));
     updateMaskDispRect();
     invalidate();
 }
 
 void TIllustRect::SetDispRect(const TScreenRect &R)
 {
-    const QRect oldDisp = toQRect(m_dispRect);
-    const QRect oldPage = toQRect(m_rect);
+    const QRect oldDisp = ToQRect(m_dispRect);
+    const QRect oldPage = ToQRect(m_rect);
     TDrawRect::SetDispRect(R);
-    const QRect newDisp = toQRect(R);
+    const QRect newDisp = ToQRect(R);
     if (m_maskRect.isEmpty() || oldDisp.isEmpty() || oldPage.isEmpty()) {
         m_maskRect = m_rect;
     } else {
@@ -257,7 +242,7 @@ void TIllustRect::Draw(QPainter &Canvas, int X, int Y)
 {
     if (m_picture.isNull() || m_dispRect.isEmpty())
         return;
-    QRect r = toQRect(m_dispRect).translated(X, Y);
+    QRect r = ToQRect(m_dispRect).translated(X, Y);
     QRect inner;
     m_frame.Draw(Canvas, r, inner, m_zoom);
     r = inner;
@@ -269,7 +254,7 @@ void TIllustRect::Draw(QPainter &Canvas, int X, int Y)
                 m_smoothStretch ? StretchBitmapAll(m_picture, r.width(), r.height(), TStretchMode::AreaAverage)
                                 : m_picture;
             m_displayCache =
-                composed(source, r.size(), toQRect(m_maskDispRect).translated(X - r.left(), Y - r.top()));
+                composed(source, r.size(), ToQRect(m_maskDispRect).translated(X - r.left(), Y - r.top()));
         } else if (m_smoothStretch) {
             m_displayCache = StretchBitmapAll(m_picture, r.width(), r.height(), TStretchMode::AreaAverage);
         }
@@ -285,9 +270,9 @@ void TIllustRect::CalcPrintRect(TTenthMmPoint Offset, const TPrinterGeometry &Pr
     m_maskPrintRect = QRect(roundi((m_maskRect.Left - m_rect.Left) * dx / 96),
                             roundi((m_maskRect.Top - m_rect.Top) * dy / 96), roundi(m_maskRect.width() * dx / 96),
                             roundi(m_maskRect.height() * dy / 96));
-    QRect inner = toQRect(m_printRect);
+    QRect inner = ToQRect(m_printRect);
     if (m_frame.HasFrame())
-        m_frame.InnerRect(toQRect(m_printRect), inner, Printer.dpi.y / 96.0);
+        m_frame.InnerRect(ToQRect(m_printRect), inner, Printer.dpi.y / 96.0);
     m_printCache = QImage();
     if (!inner.isEmpty() && m_transparentColor == NoColor && m_picture.width() > inner.width() &&
         m_picture.height() > inner.height())
@@ -298,7 +283,7 @@ void TIllustRect::Print(QPainter &Canvas, int X, int Y)
 {
     if (m_picture.isNull() || m_printRect.isEmpty())
         return;
-    const QRect r = toQRect(m_printRect).translated(X, Y);
+    const QRect r = ToQRect(m_printRect).translated(X, Y);
     QRect inner;
     m_frame.Draw(Canvas, r, inner, m_printDpi.y / 96.0);
     if (inner.isEmpty())

@@ -11,16 +11,6 @@ qint32 rounded(long double v)
     return static_cast<qint32>(RoundHalfAway(v));
 }
 
-QRect toQRect(const TPageRect &R)
-{
-    return QRect(R.Left, R.Top, R.width(), R.height());
-}
-
-TPageRect fromQRect(const QRect &R)
-{
-    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
-}
-
 TPageRect turned(const TPageRect &P)
 {
     const int g = TSenderRect::Grid;
@@ -287,8 +277,8 @@ TPageRect TSenderRect::innerBox() const
     if (!m_frame.HasFrame())
         return m_rect;
     QRect inner;
-    m_frame.InnerRect(toQRect(m_rect), inner, 1.0);
-    return fromQRect(inner);
+    m_frame.InnerRect(ToQRect(m_rect), inner, 1.0);
+    return PageRectOf(inner);
 }
 
 void TSenderRect::layOut(const TPageRect &B, bool Force)
@@ -341,8 +331,8 @@ void TSenderRect::FitToChildren()
     u = {u.Left - 10, u.Top - 10, u.Right + 10, u.Bottom + 10};
     if (m_frame.HasFrame()) {
         QRect outer;
-        m_frame.OuterRect(toQRect(u), outer);
-        u = fromQRect(outer);
+        m_frame.OuterRect(ToQRect(u), outer);
+        u = PageRectOf(outer);
     }
     TDrawRect::SetRect(u);
 }

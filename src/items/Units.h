@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QtGlobal>
 
 // Lengths of the printable items, each in its own type so that a page pixel
@@ -69,6 +70,17 @@ struct TDotUnit;
 using TPageRect = TLtrbRect<TPageUnit>;     // 96-dpi page pixels
 using TScreenRect = TLtrbRect<TScreenUnit>; // screen pixels at the editor's zoom
 using TDotRect = TLtrbRect<TDotUnit>;       // printer (or recording) dots
+
+// The same pixels as Qt holds a rectangle, and a page rectangle back.
+template<class Unit>
+[[nodiscard]] inline QRect ToQRect(const TLtrbRect<Unit> &R)
+{
+    return QRect(R.Left, R.Top, R.width(), R.height());
+}
+[[nodiscard]] inline TPageRect PageRectOf(const QRect &R)
+{
+    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
+}
 
 // An offset on paper in tenths of a millimetre.
 struct TTenthMmPoint {

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "platform/Cp932.h"
+#include "platform/OncePerFile.h"
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
@@ -8,8 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QMutex>
-#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -18,24 +17,16 @@
 
 namespace {
 
-TSettingsNotSavedNotice g_notSavedNotice;
-QMutex g_notSavedMutex;
-QSet<QString> g_notSavedTold; // files already reported in this run
+TOncePerFileNotice<TSettingsNotSavedNotice> g_notSavedNotice;
 
 void tellNotSaved(const QString &fileName, const QString &reason)
 {
-    TSettingsNotSavedNotice notice;
-    {
-        QMutexLocker lock(&g_notSavedMutex);
-        const QString key = QFileInfo(fileName).absoluteFilePath();
-        if (g_notSavedTold.contains(key))
-            return;
-        g_notSavedTold.insert(key);
-        notice = g_notSavedNotice;
-    }
+    const std::optional<TSettingsNotSavedNotice> notice = g_notSavedNotice.First(fileName);
+    if (!notice)
+        return;
     qWarning("murven19: settings file %s not written: %s", qPrintable(fileName), qPrintable(reason));
-    if (notice)
-        notice(fileName, reason);
+    if (*notice)
+        (*notice)(fileName, reason);
 }
 
 bool sameName(const QString &a, const QString &b)
@@ -438,8 +429,5 @@ void TMemIniFile::UpdateFileOrTellOnce() const
 
 TSettingsNotSavedNotice SetSettingsNotSavedNotice(TSettingsNotSavedNotice notice)
 {
-    QMutexLocker lock(&g_notSavedMutex);
-    std::swap(g_notSavedNotice, notice);
-    g_notSavedTold.clear();
-    return notice;
+    return g_notSavedNotice.Set(std::move(notice));
 }

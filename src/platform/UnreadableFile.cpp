@@ -1,37 +1,30 @@
 #include "platform/UnreadableFile.h"
 
+#include "platform/OncePerFile.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
-#include <QSet>
 
 #include <atomic>
+#include <optional>
 #include <utility>
 
 namespace {
 
-TUnreadableFileNotice g_notice;
-QMutex g_noticeMutex;
-QSet<QString> g_told; // files already reported in this run
+TOncePerFileNotice<TUnreadableFileNotice> g_notice;
 std::atomic<bool> g_moveRefused{false};
 
 void tellUnreadable(const QString &fileName, const QString &keptAs, const QString &reason)
 {
-    TUnreadableFileNotice notice;
-    {
-        QMutexLocker lock(&g_noticeMutex);
-        const QString key = QFileInfo(fileName).absoluteFilePath();
-        if (g_told.contains(key))
-            return;
-        g_told.insert(key);
-        notice = g_notice;
-    }
+    const std::optional<TUnreadableFileNotice> notice = g_notice.First(fileName);
+    if (!notice)
+        return;
     qWarning("murven19: file %s could not be read (%s); %s", qPrintable(fileName), qPrintable(reason),
              keptAs.isEmpty() ? "it could not be moved aside and is left untouched"
                               : qPrintable(QStringLiteral("kept as ") + keptAs));
-    if (notice)
-        notice(fileName, keptAs, reason);
+    if (*notice)
+        (*notice)(fileName, keptAs, reason);
 }
 
 // Renames the file beside itself with the date and time; the new name, or
@@ -56,10 +49,7 @@ QString renameAside(const QString &fileName)
 
 TUnreadableFileNotice SetUnreadableFileNotice(TUnreadableFileNotice notice)
 {
-    QMutexLocker lock(&g_noticeMutex);
-    std::swap(g_notice, notice);
-    g_told.clear();
-    return notice;
+    return g_notice.Set(std::move(notice));
 }
 
 QString KeepUnreadableFileAside(const QString &fileName, const QString &reason)

@@ -482,20 +482,16 @@ QString ReplaceDashesW(QStringView S, int Kind)
     return text;
 }
 
-namespace {
-
-bool isAddressNumeral(QChar c)
+bool IsAddressNumeral(QChar c)
 {
     static const QString orders = QStringLiteral("十百千");
     return (c >= u'0' && c <= u'9') || FullWidthDigits().contains(c) || KanjiDigits().contains(c) ||
            orders.contains(c);
 }
 
-} // namespace
-
 bool AddressNumbersMeet(QStringView Before, QStringView After)
 {
-    return !Before.isEmpty() && !After.isEmpty() && isAddressNumeral(Before.back()) && isAddressNumeral(After.front());
+    return !Before.isEmpty() && !After.isEmpty() && IsAddressNumeral(Before.back()) && IsAddressNumeral(After.front());
 }
 
 QString JoinAddressLines(const QString &First, const QString &Second)

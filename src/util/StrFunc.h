@@ -151,6 +151,10 @@ QString DigitsToKanjiW(QStringView S);
 // leaves S unchanged.
 QString ReplaceDashesW(QStringView S, int Kind);
 
+// A character of an address number: a digit of either width, or a kanji
+// numeral 〇 to 九, 十, 百 or 千.
+[[nodiscard]] bool IsAddressNumeral(QChar c);
+
 // Address lines the user kept apart are set together with nothing between
 // them, except where a number would run into the next one: "９－４－２１" and
 // "２０３号室" would read as the one number 21203, so a full-width blank keeps

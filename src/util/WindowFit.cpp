@@ -2,6 +2,8 @@
 
 #include "util/SubUnit.h"
 
+#include "platform/IniFile.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QPointer>
@@ -264,4 +266,11 @@ void FitWindowIntoScreen(QWidget *Window)
     // The client rectangle: the window system puts its frame around it.
     if (placed != client)
         Window->setGeometry(placed);
+}
+
+void WriteWindowCorner(TMemIniFile &Ini, const QString &Section, const QWidget *Window)
+{
+    const QPoint corner = WindowFrameTopLeft(Window);
+    Ini.WriteInteger(Section, QStringLiteral("Left"), ScaleForDpi(corner.x(), false));
+    Ini.WriteInteger(Section, QStringLiteral("Top"), ScaleForDpi(corner.y(), false));
 }

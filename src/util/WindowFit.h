@@ -6,7 +6,9 @@
 
 #include <optional>
 
+class QString;
 class QWidget;
+class TMemIniFile;
 
 // A window's outer frame fitted into workArea: a frame larger than the area
 // is shrunk to it, though never below minimumFrame (the window's minimum size
@@ -57,6 +59,9 @@ void SetPlacementAnchor(QWidget *Window);
 // already hidden (a window system may unframe a window it hides).
 void PlaceWindowFrameAt(QWidget *Window, const QPoint &FrameTopLeft);
 [[nodiscard]] QPoint WindowFrameTopLeft(const QWidget *Window);
+// Stores WindowFrameTopLeft of Window as the section's Left and Top, in the
+// settings' own scale.
+void WriteWindowCorner(TMemIniFile &Ini, const QString &Section, const QWidget *Window);
 
 // Fits a top-level window about to be shown into the available area of its
 // screen (the one under its centre, else its own or the primary screen), so

@@ -9,13 +9,36 @@
 #include <QDir>
 #include <QThread>
 
-void ShowWriteFailure(QWidget *Owner, const QString &What, const QString &Path, const QString &Reason)
+#include <functional>
+
+namespace {
+
+// What could not be saved, the file and the cause.
+QString notSavedText(const QString &What, const QString &Path, const QString &Reason)
 {
     QString text = What + QStringLiteral("をファイルに保存できませんでした  \r\n") + QDir::toNativeSeparators(Path) +
                    QStringLiteral("  ");
     if (!Reason.isEmpty())
         text += QStringLiteral("\r\n\r\n") + Reason;
-    ShowMessageBoxAt(Owner, text, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
+    return text;
+}
+
+// Runs Show on the user-interface thread: at once there, else once that
+// thread is free again.
+void onUserInterfaceThread(const std::function<void()> &Show)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() == app->thread())
+        Show();
+    else
+        QMetaObject::invokeMethod(app, Show, Qt::QueuedConnection);
+}
+
+} // namespace
+
+void ShowWriteFailure(QWidget *Owner, const QString &What, const QString &Path, const QString &Reason)
+{
+    ShowMessageBoxAt(Owner, notSavedText(What, Path, Reason), ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }
 
 void ShowUnreadableSettings(const QString &Path, const QString &KeptAs)
@@ -33,10 +56,7 @@ void ShowUnreadableSettings(const QString &Path, const QString &KeptAs)
 
 void ShowSettingsNotSaved(const QString &Path, const QString &Reason)
 {
-    QString text = QStringLiteral("設定をファイルに保存できませんでした  \r\n") + QDir::toNativeSeparators(Path) +
-                   QStringLiteral("  ");
-    if (!Reason.isEmpty())
-        text += QStringLiteral("\r\n\r\n") + Reason;
+    QString text = notSavedText(QStringLiteral("設定"), Path, Reason);
     text += QStringLiteral("\r\n\r\nこのファイルは変更せずにそのまま残します。"
                            "ウィンドウの位置など、このあと変わる設定も保存されません  ");
     ShowMessageBoxAt(nullptr, text, ProductCaption(), MB_ICONWARNING, mbpSystem, 0, 0);
@@ -45,21 +65,13 @@ void ShowSettingsNotSaved(const QString &Path, const QString &Reason)
 void InstallUnreadableSettingsNotice()
 {
     SetUnreadableFileNotice([](const QString &path, const QString &keptAs, const QString &) {
-        QCoreApplication *app = QCoreApplication::instance();
-        if (!app || QThread::currentThread() == app->thread())
-            ShowUnreadableSettings(path, keptAs);
-        else
-            QMetaObject::invokeMethod(app, [path, keptAs] { ShowUnreadableSettings(path, keptAs); }, Qt::QueuedConnection);
+        onUserInterfaceThread([path, keptAs] { ShowUnreadableSettings(path, keptAs); });
     });
 }
 
 void InstallSettingsNotSavedNotice()
 {
     SetSettingsNotSavedNotice([](const QString &path, const QString &reason) {
-        QCoreApplication *app = QCoreApplication::instance();
-        if (!app || QThread::currentThread() == app->thread())
-            ShowSettingsNotSaved(path, reason);
-        else
-            QMetaObject::invokeMethod(app, [path, reason] { ShowSettingsNotSaved(path, reason); }, Qt::QueuedConnection);
+        onUserInterfaceThread([path, reason] { ShowSettingsNotSaved(path, reason); });
     });
 }
