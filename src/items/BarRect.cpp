@@ -194,6 +194,15 @@ qsizetype firstNumberIn(QStringView S)
     return S.size();
 }
 
+// The dashes people write between the numbers of an address, besides the
+// ASCII hyphen and the full-width one (whose plain form is that hyphen): the
+// prolonged sound mark, the hyphen, the figure dash, the en and em dashes,
+// the horizontal bar and the minus sign.
+bool isDashOf(char16_t c)
+{
+    return c == u'ー' || c == u'‐' || c == u'‒' || c == u'−' || c == u'―' || c == u'–' || c == u'—';
+}
+
 // Stands for a character whose compatibility form is not known here.
 constexpr char16_t NotPlain = 0xFFFF;
 
@@ -205,7 +214,7 @@ constexpr char16_t NotPlain = 0xFFFF;
 char16_t plainForm(char16_t c)
 {
     if (c < 0x80 || (c >= 0x3001 && c <= 0x3007) || (c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FE)
-        || (c >= 0x4E00 && c <= 0x9FFF) || c == 0x2010 || (c >= 0x2013 && c <= 0x2015) || c == 0x2212)
+        || (c >= 0x4E00 && c <= 0x9FFF) || c == 0x2010 || (c >= 0x2012 && c <= 0x2015) || c == 0x2212)
         return c;
     if (c >= 0xFF01 && c <= 0xFF5E) // full-width ASCII
         return char16_t(c - 0xFEE0);
@@ -253,7 +262,7 @@ private:
         m_lastSpace = false;
         if (c >= u'a' && c <= u'z')
             c = char16_t(c - (u'a' - u'A'));
-        else if (c == u'ー' || c == u'‐' || c == u'−' || c == u'―' || c == u'–' || c == u'—')
+        else if (isDashOf(c))
             c = u'-';
         else if (m_packed && (c == u'&' || c == u'/' || c == u'・' || c == u'.'))
             return;
@@ -277,7 +286,7 @@ private:
             return;
         }
         m_lastSpace = false;
-        if (c == u'ー' || c == u'‐' || c == u'−' || c == u'―' || c == u'–' || c == u'—' || c == u'－')
+        if (isDashOf(c.unicode()) || c == u'－')
             c = u'-';
         c = c.toUpper();
         if (m_packed && (c == u'&' || c == u'/' || c == u'・' || c == u'.'))

@@ -87,6 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"1234567", "某町2丁目3番5号 一番館101", "某町", "12345672-3-5-1-101"},
         // Every hyphen look-alike, "の" and "ノ" separate.
         AddressCase{"1234567", "某町1‐2―3ｰ4−5－6", "某町", "12345671-2-3-4-5-6"},
+        AddressCase{"1234567", "某町1‒2‑3﹣4–5—6", "某町", "12345671-2-3-4-5-6"},
         AddressCase{"1234567", "某町１の２ノ３", "某町", "12345671-2-3"},
         // A building named after its town does not move the start of the number.
         AddressCase{"5410053", "大阪府大阪市中央区本町3-6-4 本町ガーデンシティ10F", "本町", "54100533-6-4-10"},
