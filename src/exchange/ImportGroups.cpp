@@ -5,6 +5,19 @@
 #include "platform/Cp932.h"
 #include "platform/TextLines.h"
 
+namespace {
+
+// A value as the group-name editor would store it: without the blanks at
+// its ends, ideographic ones included (that editor trims them), so that
+// "友人　" typed in a sheet is the book's 友人 and never a second group
+// that looks the same.
+QString groupNameOf(const QByteArray &Value)
+{
+    return Cp932::decode(TrimBlanks(QByteArrayView(Value)).toByteArray()).trimmed();
+}
+
+} // namespace
+
 TImportGroups::TImportGroups(const QStringList &Names) : m_names(Names)
 {
     if (m_names.isEmpty())
@@ -20,9 +33,12 @@ int TImportGroups::namedIndex(const QByteArray &Value) const
     if (index >= 0)
         return index;
     // A character the code page has twice (the NEC and the IBM rows) may be
-    // spelled in the file otherwise than the name encodes: it is still that
-    // group.
-    const QString name = Cp932::decode(TrimBlanks(QByteArrayView(Value)).toByteArray());
+    // spelled in the file otherwise than the name encodes, and ideographic
+    // blanks may stand round it: it is still that group. Nothing but
+    // blanks, or "指定なし" between them, is no group.
+    const QString name = groupNameOf(Value);
+    if (name.isEmpty() || name == m_names[0])
+        return 0;
     for (int i = 1; i <= GroupCount; ++i) {
         if (m_names[i] == name)
             return i;
@@ -49,12 +65,15 @@ TImportGroups::TPlacing TImportGroups::Place(const QByteArray &Value)
     TPlacing placing;
     placing.Value = Value;
     const int index = namedIndex(Value);
+    // The value as the conversion reads it: the group's own name, or none.
     if (index > 0)
         placing.Value = Cp932::encode(m_names[index]);
+    else if (index == 0)
+        placing.Value.clear();
     if (index >= 0)
         return placing;
 
-    const QString name = Cp932::decode(TrimBlanks(QByteArrayView(Value)).toByteArray());
+    const QString name = groupNameOf(Value);
     placing.Name = name;
     // What the group-name editor refuses: a name is a value of the exported
     // group column and a line of the group file.

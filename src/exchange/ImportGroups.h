@@ -14,7 +14,9 @@
 // named is ever renamed. Lines that name the same new group share its place.
 // A name a group cannot hold (too long, or with a character the group-name
 // editor refuses) or that finds no free place leaves its line without the
-// group, with the reason.
+// group, with the reason. A value names a group as the group-name editor
+// would store it: blanks at its ends, ideographic ones too, are no part of
+// it, and "指定なし" or blanks alone are no group.
 //
 // The run notes the file's values (NoteFileValue) and, when one is new, the
 // groups the book's records are in (NoteUsed) before its first line; then it

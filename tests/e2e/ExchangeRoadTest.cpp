@@ -812,6 +812,62 @@ TEST_F(GroupFileRoad, newGroupsOfATypedFileAreAddedAndSaidSo)
     EXPECT_EQ(storedGroup(3), 1);
 }
 
+// A value of the group column with ideographic blanks at its ends (a sheet
+// typed with the input method's blank after the word) names the group the
+// group-name editor would store for it: that editor takes the blanks away,
+// so the book never has a name with them, and a group added with them would
+// look like the book's own, hide its records from it and stop the editor
+// from saving ("同じグループ名は設定できません").
+struct WideBlankGroupCase {
+    const char *name;
+    const char16_t *value;
+    int group; // the group the record is stored in
+};
+
+void PrintTo(const WideBlankGroupCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class WideBlankGroupRoad : public GroupFileRoad, public ::testing::WithParamInterface<WideBlankGroupCase>
+{
+};
+
+TEST_P(WideBlankGroupRoad, valueWithIdeographicBlanksAtItsEndsNamesTheGroupTheEditorKeeps)
+{
+    const WideBlankGroupCase &c = GetParam();
+    ASSERT_TRUE(inDialog<TGruopEdit>("actEditGroup", [&](TGruopEdit &dialog) {
+        retype(&dialog, QStringLiteral("edtGroup1"), QStringLiteral("友人"));
+        press(&dialog, "btnOk");
+    }));
+    ASSERT_EQ(GroupNames[1], QStringLiteral("友人"));
+    const auto names = GroupNames;
+    const QString path =
+        writeFile(QStringLiteral("グループ名,名前\r\n%1,山田 太郎\r\n").arg(QString::fromUtf16(c.value)));
+    ASSERT_EQ(importFile(path), 1) << shownMessages().toStdString();
+    const QString result = lastMessage();
+    EXPECT_FALSE(result.contains(QStringLiteral("追加したグループ名"))) << result.toStdString();
+    EXPECT_EQ(storedGroup(1), c.group);
+    EXPECT_EQ(GroupNames, names) << "no group was added";
+    // The group-name editor still saves the names as they stand.
+    bool stayedOpen = true;
+    ASSERT_TRUE(inDialog<TGruopEdit>("actEditGroup", [&](TGruopEdit &dialog) {
+        press(&dialog, "btnOk");
+        stayedOpen = dialog.isVisible();
+    }));
+    EXPECT_FALSE(stayedOpen) << lastMessage().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, WideBlankGroupRoad,
+    ::testing::Values(WideBlankGroupCase{"blankAfter", u"友人\u3000", 1},
+                      WideBlankGroupCase{"blankBefore", u"\u3000友人", 1},
+                      WideBlankGroupCase{"blanksOnBothSides", u"\u3000\u3000友人\u3000", 1},
+                      WideBlankGroupCase{"blanksOfBothWidths", u" \u3000友人\u3000 ", 1},
+                      WideBlankGroupCase{"noGroupWithABlankAfter", u"指定なし\u3000", 0},
+                      WideBlankGroupCase{"ideographicBlanksAlone", u"\u3000\u3000", 0}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // The group names cannot be written: nothing is imported, and the book,
 // its names and the error file of the last import stay as they were.
 class GroupNamesFaultRoad : public GroupFileRoad, public ::testing::WithParamInterface<SaveFaultCase>
