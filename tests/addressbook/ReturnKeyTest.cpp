@@ -16,19 +16,15 @@
 #include "addressbook/KeywdEdt.h"
 #include "addressbook/ListColumns.h"
 #include "addressbook/WordSch.h"
-#include "support/KeyInput.h"
-#include "support/ReturnKey.h"
+#include "support/ReturnWalk.h"
 #include "support/RowName.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include <functional>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -44,24 +40,7 @@ public:
     using RecordFormTest::openRow;
 };
 
-using Check = std::function<::testing::AssertionResult(QWidget &)>;
-
-struct WalkCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(ReturnFixture &)> make;
-    const char *control;     // where the user stands
-    const char16_t *typed;   // what the user types there first (nullptr: nothing)
-    std::vector<const char *> stops; // where each further Return is pressed
-    Check done;              // what the user sees in the end
-};
-
-::testing::AssertionResult accepted(QWidget &window)
-{
-    auto &dialog = static_cast<QDialog &>(window);
-    if (dialog.result() != QDialog::Accepted || dialog.isVisible())
-        return ::testing::AssertionFailure() << "the dialog is " << (dialog.isVisible() ? "still open" : "cancelled");
-    return ::testing::AssertionSuccess();
-}
+using WalkCase = TReturnWalk<ReturnFixture>;
 
 template <typename Dialog>
 std::shared_ptr<QWidget> plain(ReturnFixture &)
@@ -69,32 +48,13 @@ std::shared_ptr<QWidget> plain(ReturnFixture &)
     return std::make_shared<Dialog>(nullptr);
 }
 
-void PrintTo(const WalkCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ReturnWalks : public ReturnFixture, public ::testing::WithParamInterface<WalkCase>
+class ReturnWalks : public TReturnWalks<ReturnFixture>
 {
 };
 
 TEST_P(ReturnWalks, toTheActionAndDoesIt)
 {
-    const WalkCase &c = GetParam();
-    const std::shared_ptr<QWidget> window = c.make(*this);
-    ASSERT_TRUE(ShowActive(window.get()));
-    QWidget *control = window->findChild<QWidget *>(QLatin1String(c.control));
-    ASSERT_TRUE(FocusControl(control)) << c.control;
-    if (c.typed) {
-        if (auto *edit = qobject_cast<QLineEdit *>(control))
-            edit->selectAll();
-        TypeCharacters(QApplication::focusWidget(), QString::fromUtf16(c.typed));
-    }
-    QStringList stops;
-    for (const char *stop : c.stops)
-        stops << QLatin1String(stop);
-    ASSERT_TRUE(ReturnAlong(control, stops));
-    EXPECT_TRUE(c.done(*window));
+    walk();
 }
 
 std::shared_ptr<QWidget> wordSearch(ReturnFixture &)
@@ -138,57 +98,42 @@ INSTANTIATE_TEST_SUITE_P(
     AddressBook, ReturnWalks,
     ::testing::Values(
         WalkCase{"wordSearch", wordSearch, "edtWord", u"名前3", {"btnSearch"},
-                 [](QWidget &w) {
-                     const auto r = accepted(w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      if (static_cast<TWordSearch &>(w).GetWord() != QStringLiteral("名前3"))
                          return ::testing::AssertionFailure() << "the word typed is lost";
                      return ::testing::AssertionSuccess();
-                 }},
+                 })},
         WalkCase{"externalLink", plain<TAddExtURL>, "edtURL", u"https://example.jp/a", {"btnAdd"},
-                 [](QWidget &w) {
-                     const auto r = accepted(w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      if (static_cast<TAddExtURL &>(w).URL() != QStringLiteral("https://example.jp/a"))
                          return ::testing::AssertionFailure() << "the address typed is lost";
                      return ::testing::AssertionSuccess();
-                 }},
-        WalkCase{"duplicates", plain<TDuplicateSearch>, "cbxItem1", nullptr, {"cbxItem2", "btnView"}, accepted},
+                 })},
+        WalkCase{"duplicates", plain<TDuplicateSearch>, "cbxItem1", nullptr, {"cbxItem2", "btnView"}, DialogAccepted},
         WalkCase{"filter", plain<TAddressSearch>, "edtContent", u"目印", {"cbxCondition", "btnView"},
-                 [](QWidget &w) {
-                     const auto r = accepted(w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      TNarrowDownCondition condition;
                      static_cast<TAddressSearch &>(w).GetCondition(condition);
                      if (condition.Items.size() != 1)
                          return ::testing::AssertionFailure() << condition.Items.size() << " conditions";
                      return ::testing::AssertionSuccess();
-                 }},
-        WalkCase{"columns", columns, "lvHeader", nullptr, {"btnOk"}, accepted},
-        WalkCase{"copyItems", copyItems, "lvCopyItem", nullptr, {"chkLastReturn", "btnOk"}, accepted},
+                 })},
+        WalkCase{"columns", columns, "lvHeader", nullptr, {"btnOk"}, DialogAccepted},
+        WalkCase{"copyItems", copyItems, "lvCopyItem", nullptr, {"chkLastReturn", "btnOk"}, DialogAccepted},
         WalkCase{"keywordCaptions", plain<TKeywordEdit>, "edtKeyword8", u"趣味", {"cbxKeyword8", "btnOk"},
-                 [](QWidget &w) {
-                     const auto r = accepted(w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &) {
                      if (KeywordNames[8] != QStringLiteral("趣味"))
                          return ::testing::AssertionFailure() << "caption 8 is " << KeywordNames[8].toStdString();
                      return ::testing::AssertionSuccess();
-                 }},
+                 })},
         // A name typed and Return adds it; Return in the emptied edit then
         // leads to OK, which keeps the list.
         WalkCase{"inputList", plain<TInputList>, "edtName", u"営業部", {"edtName", "btnOk"},
-                 [](QWidget &w) {
-                     const auto r = accepted(w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      if (static_cast<TInputList &>(w).ChangedMask() != 1)
                          return ::testing::AssertionFailure() << "the department list is not kept";
                      return ::testing::AssertionSuccess();
-                 }},
+                 })},
         // The record form: the honorific leads to 登録 (変更 for a stored
         // record), and Return there saves what was typed.
         WalkCase{"newRecord", newRecord, "cbxHonor", u"様", {"btnAdd"},
@@ -226,26 +171,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- A focused button takes Return itself ------------------------------------
 
-struct ButtonsCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(ReturnFixture &)> make;
-};
+using ButtonsCase = TButtonsRow<ReturnFixture>;
 
-void PrintTo(const ButtonsCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ReturnOnAButton : public ReturnFixture, public ::testing::WithParamInterface<ButtonsCase>
+class ReturnOnAButton : public TReturnOnAButton<ReturnFixture>
 {
 };
 
 TEST_P(ReturnOnAButton, pressesThatButtonAlone)
 {
-    const auto pressed = ButtonsPressedByReturn([this] { return GetParam().make(*this); });
-    ASSERT_FALSE(pressed.isEmpty());
-    for (const auto &[button, clicked] : pressed)
-        EXPECT_EQ(clicked.join(QStringLiteral(", ")).toStdString(), button.toStdString());
+    pressEachButton();
 }
 
 std::shared_ptr<QWidget> copyWindow(ReturnFixture &f)

@@ -17,18 +17,13 @@
 #include "core/RestDat.h"
 #include "core/StartupPassword.h"
 #include "core/VersionInfo.h"
-#include "support/KeyInput.h"
-#include "support/ReturnKey.h"
+#include "support/ReturnWalk.h"
 #include "support/RowName.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QLineEdit>
 #include <QTest>
 
-#include <functional>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -51,29 +46,7 @@ private:
     QString m_password;
 };
 
-using Check = std::function<::testing::AssertionResult(QWidget &)>;
-
-struct WalkCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>()> make;
-    const char *control;             // where the user stands
-    const char16_t *typed;           // what the user types there first (nullptr: nothing)
-    std::vector<const char *> stops; // where each further Return is pressed
-    Check done;                      // what the user sees in the end
-};
-
-void PrintTo(const WalkCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-::testing::AssertionResult accepted(QWidget &window)
-{
-    auto &dialog = static_cast<QDialog &>(window);
-    if (dialog.result() != QDialog::Accepted || dialog.isVisible())
-        return ::testing::AssertionFailure() << "the dialog is " << (dialog.isVisible() ? "still open" : "cancelled");
-    return ::testing::AssertionSuccess();
-}
+using WalkCase = TReturnWalk<CoreDialogs>;
 
 template <typename Dialog>
 std::shared_ptr<QWidget> plain()
@@ -104,52 +77,32 @@ std::shared_ptr<QWidget> settings()
     return dialog;
 }
 
-class ReturnWalks : public CoreDialogs, public ::testing::WithParamInterface<WalkCase>
+class ReturnWalks : public TReturnWalks<CoreDialogs>
 {
 };
 
 TEST_P(ReturnWalks, toTheActionAndDoesIt)
 {
-    const WalkCase &c = GetParam();
-    const std::shared_ptr<QWidget> window = c.make();
-    ASSERT_TRUE(ShowActive(window.get()));
-    QWidget *control = window->findChild<QWidget *>(QLatin1String(c.control));
-    ASSERT_TRUE(FocusControl(control)) << c.control;
-    if (c.typed) {
-        if (auto *edit = qobject_cast<QLineEdit *>(control))
-            edit->selectAll();
-        TypeCharacters(QApplication::focusWidget(), QString::fromUtf16(c.typed));
-    }
-    QStringList stops;
-    for (const char *stop : c.stops)
-        stops << QLatin1String(stop);
-    ASSERT_TRUE(ReturnAlong(control, stops));
-    EXPECT_TRUE(c.done(*window));
+    walk();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Core, ReturnWalks,
     ::testing::Values(
         WalkCase{"newBook", newBook, "edtNew", u"仕事", {},
-                 [](QWidget &w) {
-                     const auto r = accepted(w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      if (static_cast<TAddressSelect &>(w).BookName != QStringLiteral("仕事"))
                          return ::testing::AssertionFailure() << "the name typed is lost";
                      return ::testing::AssertionSuccess();
-                 }},
+                 })},
         WalkCase{"groupNames", groupNames, "edtGroup10", u"取引先", {"btnOk"},
-                 [](QWidget &w) {
-                     const auto r = accepted(w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &) {
                      if (GroupNames[10] != QStringLiteral("取引先"))
                          return ::testing::AssertionFailure() << "group 10 is " << GroupNames[10].toStdString();
                      return ::testing::AssertionSuccess();
-                 }},
-        WalkCase{"startupPassword", plain<TInputPassword>, "medtPassword", u"Kagi2014", {}, accepted},
-        WalkCase{"settingsDataFolder", settings, "cbxDataPath", nullptr, {"btnSet"}, accepted},
+                 })},
+        WalkCase{"startupPassword", plain<TInputPassword>, "medtPassword", u"Kagi2014", {}, DialogAccepted},
+        WalkCase{"settingsDataFolder", settings, "cbxDataPath", nullptr, {"btnSet"}, DialogAccepted},
         WalkCase{"backupFolder", plain<TBackupData>, "edtDest", nullptr, {"btnNext"},
                  [](QWidget &w) {
                      if (static_cast<TBackupData &>(w).Page() != 1)
@@ -157,31 +110,20 @@ INSTANTIATE_TEST_SUITE_P(
                                                               << static_cast<TBackupData &>(w).Page();
                      return ::testing::AssertionSuccess();
                  }},
-        WalkCase{"greeting", plain<TInfoDialog>, "ckbInfo", nullptr, {}, accepted}),
+        WalkCase{"greeting", plain<TInfoDialog>, "ckbInfo", nullptr, {}, DialogAccepted}),
     rowName);
 
 // ---- A focused button takes Return itself ------------------------------------
 
-struct ButtonsCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>()> make;
-};
+using ButtonsCase = TButtonsRow<CoreDialogs>;
 
-void PrintTo(const ButtonsCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ReturnOnAButton : public CoreDialogs, public ::testing::WithParamInterface<ButtonsCase>
+class ReturnOnAButton : public TReturnOnAButton<CoreDialogs>
 {
 };
 
 TEST_P(ReturnOnAButton, pressesThatButtonAlone)
 {
-    const auto pressed = ButtonsPressedByReturn(GetParam().make);
-    ASSERT_FALSE(pressed.isEmpty());
-    for (const auto &[button, clicked] : pressed)
-        EXPECT_EQ(clicked.join(QStringLiteral(", ")).toStdString(), button.toStdString());
+    pressEachButton();
 }
 
 INSTANTIATE_TEST_SUITE_P(Core, ReturnOnAButton,

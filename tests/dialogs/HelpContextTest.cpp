@@ -3,7 +3,6 @@
 // contents give that dialog. The dialogs that show one of several papers or
 // kinds follow what they show.
 
-#include "core/DBInfo.h"
 #include "dialogs/AddInfo.h"
 #include "dialogs/BackImg.h"
 #include "dialogs/CstmLbl.h"
@@ -26,10 +25,8 @@
 #include "dialogs/WordEdit.h"
 #include "dialogs/WordSet.h"
 
-#include "PaperFixture.h"
-#include "support/DataFolders.h"
+#include "EditorDialogsFixture.h"
 #include "support/ManualF1.h"
-#include "support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -67,27 +64,10 @@ struct DialogPage {
     const char16_t *heading; // as the manual's contents name the page
 };
 
-// The paper catalogues of the build, a data folder with the sender table
-// open as the editors open it, and the manual under F1.
-class DialogWindows : public PaperDialogFixture
+// The editors' dialogs as the editors open them, and the manual under F1.
+class DialogWindows : public EditorDialogsFixture
 {
 public:
-    void SetUp() override
-    {
-        PaperDialogFixture::SetUp();
-        for (const QString &folder : {DataRoot, DataPath, OtherPath, HistoryPath})
-            QDir().mkpath(folder);
-        DMMurven19 = new TDMMurven19;
-        DMMurven19->CreateSenderTable();
-        ASSERT_TRUE(DMMurven19->OpenSender());
-        printer.setOutputFormat(QPrinter::PdfFormat);
-    }
-    void TearDown() override
-    {
-        FreeDataModule();
-        PaperDialogFixture::TearDown();
-    }
-
     template <typename Dialog>
     static std::shared_ptr<QWidget> make()
     {
@@ -139,10 +119,7 @@ public:
         return {sheets, custom};
     }
 
-    ScopedHome home;
-    ScopedDataFolders folders{home.root()};
     ManualF1 manual;
-    QPrinter printer{QPrinter::HighResolution};
     NoRows rows;
     NoMarks marks;
 };

@@ -4,7 +4,6 @@
 // button that acts, and Return there acts; a focused button takes Return
 // itself.
 
-#include "core/DBInfo.h"
 #include "dialogs/AddInfo.h"
 #include "dialogs/BackImg.h"
 #include "dialogs/CstmLbl.h"
@@ -27,24 +26,17 @@
 #include "dialogs/WordEdit.h"
 #include "dialogs/WordSet.h"
 
-#include "PaperFixture.h"
+#include "EditorDialogsFixture.h"
 #include "SenderFixture.h"
-#include "support/DataFolders.h"
-#include "support/TestEnvironment.h"
-#include "support/KeyInput.h"
-#include "support/ReturnKey.h"
+#include "support/ReturnWalk.h"
 #include "support/RowName.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QLineEdit>
 #include <QPrinter>
 #include <QTest>
 
-#include <functional>
 #include <memory>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -88,68 +80,15 @@ public:
     int printerSetups = 0;
 };
 
-using Check = std::function<::testing::AssertionResult(EditorWindows &, QWidget &)>;
+using WalkCase = TReturnWalk<EditorWindows>;
 
-struct WalkCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(EditorWindows &)> make;
-    const char *control;             // where the user stands
-    const char16_t *typed;           // what the user types there first (nullptr: nothing)
-    std::vector<const char *> stops; // where each further Return is pressed
-    Check done;                      // what the user sees in the end
-};
-
-void PrintTo(const WalkCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-::testing::AssertionResult accepted(EditorWindows &, QWidget &window)
-{
-    auto &dialog = static_cast<QDialog &>(window);
-    if (dialog.result() != QDialog::Accepted || dialog.isVisible())
-        return ::testing::AssertionFailure() << "the dialog is " << (dialog.isVisible() ? "still open" : "cancelled");
-    return ::testing::AssertionSuccess();
-}
-
-// The last Return moved the focus on to the control of that name, in a
-// window still open.
-Check movesTo(const char *name)
-{
-    return [name](EditorWindows &, QWidget &window) {
-        QWidget *focused = QApplication::focusWidget();
-        while (focused && focused->objectName().isEmpty())
-            focused = focused->parentWidget();
-        if (!window.isVisible())
-            return ::testing::AssertionFailure() << "the window closed";
-        if (!focused || focused->objectName() != QLatin1String(name))
-            return ::testing::AssertionFailure()
-                   << "the focus is on " << (focused ? focused->objectName().toStdString() : "nothing");
-        return ::testing::AssertionSuccess();
-    };
-}
-
-class ReturnWalks : public EditorWindows, public ::testing::WithParamInterface<WalkCase>
+class ReturnWalks : public TReturnWalks<EditorWindows>
 {
 };
 
 TEST_P(ReturnWalks, asTheWindowLaysDown)
 {
-    const WalkCase &c = GetParam();
-    const std::shared_ptr<QWidget> window = c.make(*this);
-    ASSERT_TRUE(ShowActive(window.get()));
-    QWidget *control = window->findChild<QWidget *>(QLatin1String(c.control));
-    ASSERT_TRUE(FocusControl(control)) << c.control;
-    if (c.typed) {
-        if (auto *edit = qobject_cast<QLineEdit *>(control))
-            edit->selectAll();
-        TypeCharacters(QApplication::focusWidget(), QString::fromUtf16(c.typed));
-    }
-    QStringList stops;
-    for (const char *stop : c.stops)
-        stops << QLatin1String(stop);
-    ASSERT_TRUE(ReturnAlong(control, stops));
-    EXPECT_TRUE(c.done(*this, *window));
+    walk();
 }
 
 using E = EditorWindows;
@@ -159,52 +98,40 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // 文面印刷 － 印刷: the copies and the printer option lead to 印刷,
         // which asks and prints.
-        WalkCase{"designPrintCopies", [](E &f) { return f.designPrint(); }, "edCopy", u"2", {"btnPrint"}, accepted},
+        WalkCase{"designPrintCopies", [](E &f) { return f.designPrint(); }, "edCopy", u"2", {"btnPrint"},
+                 DialogAccepted},
         WalkCase{"designPrintOption", [](E &f) { return f.designPrint(); }, "ckbLimitedPrinter", nullptr, {"btnPrint"},
                  [](E &f, QWidget &w) {
                      if (f.printerSetups != 0)
                          return ::testing::AssertionFailure() << "the printer set-up opened";
-                     return accepted(f, w);
+                     return DialogAccepted(w);
                  }},
         // 差出人の編集: every field moves on, a head combo to its line.
-        WalkCase{"senderTitle", [](E &) { return E::senders(); }, "edTitle", u"実家", {}, movesTo("edName")},
-        WalkCase{"senderHead", [](E &) { return E::senders(); }, "cbxHead1", nullptr, {}, movesTo("edAddition1")},
-        WalkCase{"senderLastHead", [](E &) { return E::senders(); }, "cbxHead4", nullptr, {}, movesTo("edAddition4")},
-        WalkCase{"senderPost", [](E &) { return E::senders(); }, "cbxPost", nullptr, {}, movesTo("ckbCorp")},
+        WalkCase{"senderTitle", [](E &) { return E::senders(); }, "edTitle", u"実家", {}, FocusMovedTo("edName")},
+        WalkCase{"senderHead", [](E &) { return E::senders(); }, "cbxHead1", nullptr, {}, FocusMovedTo("edAddition1")},
+        WalkCase{"senderLastHead", [](E &) { return E::senders(); }, "cbxHead4", nullptr, {},
+                 FocusMovedTo("edAddition4")},
+        WalkCase{"senderPost", [](E &) { return E::senders(); }, "cbxPost", nullptr, {}, FocusMovedTo("ckbCorp")},
         // 名前を付けて保存: the title leads to OK, which takes it.
         WalkCase{"saveTitle", [](E &) { return E::printData(true); }, "edTitle", u"年賀状", {},
-                 [](E &f, QWidget &w) {
-                     const auto r = accepted(f, w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      if (static_cast<TPrintDataSaveDialog &>(w).GetTitle() != QStringLiteral("年賀状"))
                          return ::testing::AssertionFailure() << "the title typed is lost";
                      return ::testing::AssertionSuccess();
-                 }}),
+                 })}),
     rowName);
 
 // ---- A focused button takes Return itself ------------------------------------
 
-struct ButtonsCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(EditorWindows &)> make;
-};
+using ButtonsCase = TButtonsRow<EditorWindows>;
 
-void PrintTo(const ButtonsCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ReturnOnAButton : public EditorWindows, public ::testing::WithParamInterface<ButtonsCase>
+class ReturnOnAButton : public TReturnOnAButton<EditorWindows>
 {
 };
 
 TEST_P(ReturnOnAButton, pressesThatButtonAlone)
 {
-    const auto pressed = ButtonsPressedByReturn([this] { return GetParam().make(*this); });
-    ASSERT_FALSE(pressed.isEmpty());
-    for (const auto &[button, clicked] : pressed)
-        EXPECT_EQ(clicked.join(QStringLiteral(", ")).toStdString(), button.toStdString());
+    pressEachButton();
 }
 
 INSTANTIATE_TEST_SUITE_P(Editors, ReturnOnAButton,
@@ -231,56 +158,26 @@ public:
     std::optional<qint32> PrintTarget(qint32) override { return 1; }
 };
 
-// The paper catalogues of the build and the sender table open, as the
-// editors open their dialogs.
-class SettingsDialogs : public PaperDialogFixture
+// The editors' settings dialogs, opened as the editors open them.
+class SettingsDialogs : public EditorDialogsFixture
 {
 public:
-    void SetUp() override
-    {
-        PaperDialogFixture::SetUp();
-        for (const QString &folder : {DataRoot, DataPath, OtherPath, HistoryPath})
-            QDir().mkpath(folder);
-        DMMurven19 = new TDMMurven19;
-        DMMurven19->CreateSenderTable();
-        ASSERT_TRUE(DMMurven19->OpenSender());
-        printer.setOutputFormat(QPrinter::PdfFormat);
-    }
-    void TearDown() override
-    {
-        FreeDataModule();
-        PaperDialogFixture::TearDown();
-    }
     static int paperOf(TPaperKind Kind) { return firstOf(Kind); }
 
-    ScopedHome home;
-    ScopedDataFolders folders{home.root()};
     ScriptedMessageBoxes boxes;
-    QPrinter printer{QPrinter::HighResolution};
     NoRows rows;
     NoMarks marks;
 };
 
-struct SettingsCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(SettingsDialogs &)> make;
-};
+using SettingsCase = TButtonsRow<SettingsDialogs>;
 
-void PrintTo(const SettingsCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ReturnOnASettingsButton : public SettingsDialogs, public ::testing::WithParamInterface<SettingsCase>
+class ReturnOnASettingsButton : public TReturnOnAButton<SettingsDialogs>
 {
 };
 
 TEST_P(ReturnOnASettingsButton, pressesThatButtonAlone)
 {
-    const auto pressed = ButtonsPressedByReturn([this] { return GetParam().make(*this); });
-    ASSERT_FALSE(pressed.isEmpty());
-    for (const auto &[button, clicked] : pressed)
-        EXPECT_EQ(clicked.join(QStringLiteral(", ")).toStdString(), button.toStdString());
+    pressEachButton();
 }
 
 using S = SettingsDialogs;

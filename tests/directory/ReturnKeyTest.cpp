@@ -13,22 +13,18 @@
 #include "directory/NmAdSch.h"
 #include "directory/SchExport.h"
 #include "support/DicProgramFolder.h"
-#include "support/KeyInput.h"
-#include "support/ReturnKey.h"
+#include "support/ReturnWalk.h"
 #include "support/RowName.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/TestEnvironment.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QDir>
-#include <QLineEdit>
 #include <QTest>
 #include <QTreeWidget>
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -92,34 +88,12 @@ private:
     QString m_keptData;
 };
 
-using Check = std::function<::testing::AssertionResult(DirectoryWindows &, QWidget &)>;
-
-struct WalkCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(DirectoryWindows &)> make;
-    const char *control;             // where the user stands
-    const char16_t *typed;           // what the user types there first (nullptr: nothing)
-    std::vector<const char *> stops; // where each further Return is pressed
-    Check done;                      // what the user sees in the end
-};
-
-void PrintTo(const WalkCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-::testing::AssertionResult accepted(DirectoryWindows &, QWidget &window)
-{
-    auto &dialog = static_cast<QDialog &>(window);
-    if (dialog.result() != QDialog::Accepted || dialog.isVisible())
-        return ::testing::AssertionFailure() << "the dialog is " << (dialog.isVisible() ? "still open" : "cancelled");
-    return ::testing::AssertionSuccess();
-}
+using WalkCase = TReturnWalk<DirectoryWindows>;
 
 // The search filled the list of that name.
-Check listed(const char *list)
+std::function<::testing::AssertionResult(QWidget &)> listed(const char *list)
 {
-    return [list](DirectoryWindows &, QWidget &window) {
+    return [list](QWidget &window) {
         auto *rows = window.findChild<QTreeWidget *>(QLatin1String(list));
         if (!rows || rows->topLevelItemCount() == 0)
             return ::testing::AssertionFailure() << list << " shows nothing";
@@ -127,43 +101,19 @@ Check listed(const char *list)
     };
 }
 
-// A message box whose text begins so was shown.
-Check told(const char16_t *text)
-{
-    return [text](DirectoryWindows &f, QWidget &) {
-        const QString expected = QString::fromUtf16(text);
-        for (const TMessageBoxRequest &box : f.boxes.shown())
-            if (box.text.startsWith(expected))
-                return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << f.boxes.count() << " boxes, none saying " << expected.toStdString();
-    };
-}
-
-class ReturnWalks : public DirectoryWindows, public ::testing::WithParamInterface<WalkCase>
+class ReturnWalks : public TReturnWalks<DirectoryWindows>
 {
 };
 
+// A list the walk starts in has its first row picked and ticked first.
 TEST_P(ReturnWalks, toTheActionAndDoesIt)
 {
-    const WalkCase &c = GetParam();
-    const std::shared_ptr<QWidget> window = c.make(*this);
-    ASSERT_TRUE(ShowActive(window.get()));
-    QWidget *control = window->findChild<QWidget *>(QLatin1String(c.control));
-    ASSERT_TRUE(FocusControl(control)) << c.control;
-    if (auto *list = qobject_cast<QTreeWidget *>(control); list && list->topLevelItemCount() > 0) {
-        list->setCurrentItem(list->topLevelItem(0));
-        list->topLevelItem(0)->setCheckState(0, Qt::Checked);
-    }
-    if (c.typed) {
-        if (auto *edit = qobject_cast<QLineEdit *>(control))
-            edit->selectAll();
-        TypeCharacters(QApplication::focusWidget(), QString::fromUtf16(c.typed));
-    }
-    QStringList stops;
-    for (const char *stop : c.stops)
-        stops << QLatin1String(stop);
-    ASSERT_TRUE(ReturnAlong(control, stops));
-    EXPECT_TRUE(c.done(*this, *window));
+    walk([](QWidget *control) {
+        if (auto *list = qobject_cast<QTreeWidget *>(control); list && list->topLevelItemCount() > 0) {
+            list->setCurrentItem(list->topLevelItem(0));
+            list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        }
+    });
 }
 
 using D = DirectoryWindows;
@@ -176,12 +126,12 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"addressSearch", [](D &) { return D::dictionary(2); }, "edtAdrsSch", u"小田原市", {},
                  listed("lvAdrsCity")},
         WalkCase{"exportItems", [](D &) { return D::exportItems(); },
-                 "lvItem", nullptr, {}, accepted},
+                 "lvItem", nullptr, {}, DialogAccepted},
         // A region ticked and Return: the list leads to インストール, which asks.
         WalkCase{"install", [](D &f) { f.boxes.enqueue(IDNO); return D::install(); }, "bbtnInstallList", nullptr,
-                 {"bbtnInstall"}, told(u"選択した地域の電話帳データをハードディスクにインストールします")},
+                 {"bbtnInstall"}, Told(u"選択した地域の電話帳データをハードディスクにインストールします")},
         WalkCase{"discPrompt", [](D &) { return std::shared_ptr<QWidget>(std::make_shared<TChangeDisc>()); }, "cbxCD",
-                 nullptr, {}, accepted},
+                 nullptr, {}, DialogAccepted},
         WalkCase{"nameSearchDisplayOption",
                  [](D &) { return std::shared_ptr<QWidget>(std::make_shared<TNameAdrsSearch>()); }, "chkOmissionAdrs",
                  nullptr, {},
@@ -195,26 +145,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- A focused button takes Return itself ------------------------------------
 
-struct ButtonsCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>()> make;
-};
+using ButtonsCase = TButtonsRow<DirectoryWindows>;
 
-void PrintTo(const ButtonsCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ReturnOnAButton : public DirectoryWindows, public ::testing::WithParamInterface<ButtonsCase>
+class ReturnOnAButton : public TReturnOnAButton<DirectoryWindows>
 {
 };
 
 TEST_P(ReturnOnAButton, pressesThatButtonAlone)
 {
-    const auto pressed = ButtonsPressedByReturn(GetParam().make);
-    ASSERT_FALSE(pressed.isEmpty());
-    for (const auto &[button, clicked] : pressed)
-        EXPECT_EQ(clicked.join(QStringLiteral(", ")).toStdString(), button.toStdString());
+    pressEachButton();
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -13,22 +13,17 @@
 #include "exchange/ListPrtPreview.h"
 #include "exchange/MExport.h"
 #include "exchange/SetOrdVw.h"
-#include "support/KeyInput.h"
-#include "support/ReturnKey.h"
+#include "support/ReturnWalk.h"
 #include "support/RowName.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
-#include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
 
-#include <functional>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -129,80 +124,15 @@ private:
     TListPrintOpener m_listPrintOpener;
 };
 
-using Check = std::function<::testing::AssertionResult(ExchangeWindows &, QWidget &)>;
+using WalkCase = TReturnWalk<ExchangeWindows>;
 
-struct WalkCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(ExchangeWindows &)> make;
-    const char *control;             // where the user stands
-    const char16_t *typed;           // what the user types there first (nullptr: nothing)
-    std::vector<const char *> stops; // where each further Return is pressed
-    Check done;                      // what the user sees in the end
-};
-
-void PrintTo(const WalkCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-::testing::AssertionResult accepted(ExchangeWindows &, QWidget &window)
-{
-    auto &dialog = static_cast<QDialog &>(window);
-    if (dialog.result() != QDialog::Accepted || dialog.isVisible())
-        return ::testing::AssertionFailure() << "the dialog is " << (dialog.isVisible() ? "still open" : "cancelled");
-    return ::testing::AssertionSuccess();
-}
-
-// The last Return moved the focus on to the control of that name, in a
-// window still open.
-Check movesTo(const char *name)
-{
-    return [name](ExchangeWindows &, QWidget &window) {
-        QWidget *focused = QApplication::focusWidget();
-        while (focused && focused->objectName().isEmpty())
-            focused = focused->parentWidget();
-        if (!window.isVisible())
-            return ::testing::AssertionFailure() << "the window closed";
-        if (!focused || focused->objectName() != QLatin1String(name))
-            return ::testing::AssertionFailure()
-                   << "the focus is on " << (focused ? focused->objectName().toStdString() : "nothing");
-        return ::testing::AssertionSuccess();
-    };
-}
-
-// A message box whose text begins so was shown.
-Check told(const char16_t *text)
-{
-    return [text](ExchangeWindows &f, QWidget &) {
-        const QString expected = QString::fromUtf16(text);
-        for (const TMessageBoxRequest &box : f.boxes.shown())
-            if (box.text.startsWith(expected))
-                return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << f.boxes.count() << " boxes, none saying " << expected.toStdString();
-    };
-}
-
-class ReturnWalks : public ExchangeWindows, public ::testing::WithParamInterface<WalkCase>
+class ReturnWalks : public TReturnWalks<ExchangeWindows>
 {
 };
 
 TEST_P(ReturnWalks, asTheWindowLaysDown)
 {
-    const WalkCase &c = GetParam();
-    const std::shared_ptr<QWidget> window = c.make(*this);
-    ASSERT_TRUE(ShowActive(window.get()));
-    QWidget *control = window->findChild<QWidget *>(QLatin1String(c.control));
-    ASSERT_TRUE(FocusControl(control)) << c.control;
-    if (c.typed) {
-        if (auto *edit = qobject_cast<QLineEdit *>(control))
-            edit->selectAll();
-        TypeCharacters(QApplication::focusWidget(), QString::fromUtf16(c.typed));
-    }
-    QStringList stops;
-    for (const char *stop : c.stops)
-        stops << QLatin1String(stop);
-    ASSERT_TRUE(ReturnAlong(control, stops));
-    EXPECT_TRUE(c.done(*this, *window));
+    walk();
 }
 
 using X = ExchangeWindows;
@@ -227,9 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
                  [](X &f, QWidget &) {
                      if (f.written().isEmpty())
                          return ::testing::AssertionFailure() << "nothing was written";
-                     return told(u"テキストファイルの出力が完了しました")(f, *FileExport);
+                     return Told(u"テキストファイルの出力が完了しました")(f, *FileExport);
                  }},
-        WalkCase{"exportAllRows", [](X &f) { return f.exportWindow(); }, "rbAll", nullptr, {}, movesTo("chkOutHeader")},
+        WalkCase{"exportAllRows", [](X &f) { return f.exportWindow(); }, "rbAll", nullptr, {},
+                 FocusMovedTo("chkOutHeader")},
         // マークファイルの出力: the data choice leads to 出力, which says why
         // no mark file can be written here.
         WalkCase{"markExport", [](X &f) { return f.markWindow(); }, "rbAll", nullptr, {"btnExport"},
@@ -240,31 +171,36 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         // 一覧表印刷, page by page.
         WalkCase{"listTemplateType", [](X &f) { return listPrint(f, 0); }, "cbxTemplateType", nullptr, {},
-                 movesTo("cbxTemplateName")},
+                 FocusMovedTo("cbxTemplateName")},
         WalkCase{"listPrefectures", [](X &f) { return listPrint(f, 0); }, "chkIgnoreTdfkn", nullptr, {},
-                 movesTo("edtTitle")},
-        WalkCase{"listTitle", [](X &f) { return listPrint(f, 0); }, "edtTitle", u"名簿", {}, movesTo("cbxTitlePosX")},
+                 FocusMovedTo("edtTitle")},
+        WalkCase{"listTitle", [](X &f) { return listPrint(f, 0); }, "edtTitle", u"名簿", {},
+                 FocusMovedTo("cbxTitlePosX")},
         WalkCase{"listTitlePlace", [](X &f) { return listPrint(f, 0); }, "cbxTitlePosX", nullptr, {},
-                 movesTo("chkViewDate")},
-        WalkCase{"listDate", [](X &f) { return listPrint(f, 0); }, "dtpViewDate", nullptr, {}, movesTo("cbxDatePosX")},
+                 FocusMovedTo("chkViewDate")},
+        WalkCase{"listDate", [](X &f) { return listPrint(f, 0); }, "dtpViewDate", nullptr, {},
+                 FocusMovedTo("cbxDatePosX")},
         WalkCase{"listDatePlace", [](X &f) { return listPrint(f, 0); }, "cbxDatePosX", nullptr, {"cbxDatePosY"},
-                 movesTo("chkViewPage")},
+                 FocusMovedTo("chkViewPage")},
         WalkCase{"listPageForm", [](X &f) { return listPrint(f, 0); }, "cbxPageType", nullptr, {"cbxPagePosX"},
-                 movesTo("cbxPagePosY")},
+                 FocusMovedTo("cbxPagePosY")},
         WalkCase{"listFace", [](X &f) { return listPrint(f, 1); }, "lbxFontName", nullptr, {"cbxFontSize", "chkBold"},
-                 movesTo("chkItalic")},
-        WalkCase{"listRows", [](X &f) { return listPrint(f, 1); }, "cbxRows", nullptr, {}, movesTo("edtOffsetX")},
+                 FocusMovedTo("chkItalic")},
+        WalkCase{"listRows", [](X &f) { return listPrint(f, 1); }, "cbxRows", nullptr, {},
+                 FocusMovedTo("edtOffsetX")},
         WalkCase{"listLeftMargin", [](X &f) { return listPrint(f, 1); }, "edtOffsetX", nullptr, {},
-                 movesTo("edtOffsetY")},
+                 FocusMovedTo("edtOffsetY")},
         WalkCase{"listTopMarginTurnsThePage", [](X &f) { return listPrint(f, 1); }, "edtOffsetY", nullptr, {},
-                 movesTo("dgLineType")},
+                 FocusMovedTo("dgLineType")},
         WalkCase{"listLineType", [](X &f) { return listPrint(f, 2); }, "dgLineType", nullptr, {},
-                 movesTo("edtInterval")},
-        WalkCase{"listInterval", [](X &f) { return listPrint(f, 2); }, "edtInterval", nullptr, {}, movesTo("lbxColor")},
-        WalkCase{"listAllRows", [](X &f) { return listPrint(f, 3); }, "rbAll", nullptr, {}, movesTo("bbtnPrinter")},
+                 FocusMovedTo("edtInterval")},
+        WalkCase{"listInterval", [](X &f) { return listPrint(f, 2); }, "edtInterval", nullptr, {},
+                 FocusMovedTo("lbxColor")},
+        WalkCase{"listAllRows", [](X &f) { return listPrint(f, 3); }, "rbAll", nullptr, {},
+                 FocusMovedTo("bbtnPrinter")},
         // The copies lead to 印刷, which asks before it prints.
         WalkCase{"listCopies", [](X &f) { return listPrintAnsweredNo(f, 3); }, "edtCopies", nullptr, {"btnPrint"},
-                 told(u"アドレス帳の一覧表を印刷します")},
+                 Told(u"アドレス帳の一覧表を印刷します")},
         WalkCase{"previewZoom", [](X &f) { return f.preview(); }, "cbxZoom", nullptr, {"btnClose"},
                  [](X &f, QWidget &) {
                      const TListPrintPreview *preview = f.list->findChild<TListPrint *>()->Preview();
@@ -284,38 +220,24 @@ INSTANTIATE_TEST_SUITE_P(
         // The import's small dialogs.
         WalkCase{"constant", [](X &) { return std::shared_ptr<QWidget>(std::make_shared<TConstantInput>(nullptr, 20)); },
                  "edtConst", u"東京支店", {"btnOk"},
-                 [](X &f, QWidget &w) {
-                     const auto r = accepted(f, w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      if (static_cast<TConstantInput &>(w).Text() != QStringLiteral("東京支店"))
                          return ::testing::AssertionFailure() << "the constant typed is lost";
                      return ::testing::AssertionSuccess();
-                 }}),
+                 })}),
     rowName);
 
 // ---- A focused button takes Return itself ------------------------------------
 
-struct ButtonsCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(ExchangeWindows &)> make;
-};
+using ButtonsCase = TButtonsRow<ExchangeWindows>;
 
-void PrintTo(const ButtonsCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ReturnOnAButton : public ExchangeWindows, public ::testing::WithParamInterface<ButtonsCase>
+class ReturnOnAButton : public TReturnOnAButton<ExchangeWindows>
 {
 };
 
 TEST_P(ReturnOnAButton, pressesThatButtonAlone)
 {
-    const auto pressed = ButtonsPressedByReturn([this] { return GetParam().make(*this); });
-    ASSERT_FALSE(pressed.isEmpty());
-    for (const auto &[button, clicked] : pressed)
-        EXPECT_EQ(clicked.join(QStringLiteral(", ")).toStdString(), button.toStdString());
+    pressEachButton();
 }
 
 template <typename Dialog>

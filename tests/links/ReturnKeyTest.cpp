@@ -15,22 +15,17 @@
 #include "links/WebSch.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
-#include "support/KeyInput.h"
-#include "support/ReturnKey.h"
+#include "support/ReturnWalk.h"
 #include "support/RowName.h"
 #include "support/ScriptedMessageBoxes.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QDir>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
-#include <functional>
 #include <memory>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -88,53 +83,19 @@ public:
     QString programFolder = home.path() + QStringLiteral("/program/");
 };
 
-using Check = std::function<::testing::AssertionResult(LinkWindows &, QWidget &)>;
+using WalkCase = TReturnWalk<LinkWindows>;
 
-struct WalkCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(LinkWindows &)> make;
-    const char *control;             // where the user stands
-    const char16_t *typed;           // what the user types there first (nullptr: nothing)
-    std::vector<const char *> stops; // where each further Return is pressed
-    Check done;                      // what the user sees in the end
-};
-
-void PrintTo(const WalkCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-::testing::AssertionResult accepted(LinkWindows &, QWidget &window)
-{
-    auto &dialog = static_cast<QDialog &>(window);
-    if (dialog.result() != QDialog::Accepted || dialog.isVisible())
-        return ::testing::AssertionFailure() << "the dialog is " << (dialog.isVisible() ? "still open" : "cancelled");
-    return ::testing::AssertionSuccess();
-}
-
-class ReturnWalks : public LinkWindows, public ::testing::WithParamInterface<WalkCase>
+class ReturnWalks : public TReturnWalks<LinkWindows>
 {
 };
 
+// A station list the walk starts in has its second station picked first.
 TEST_P(ReturnWalks, toTheActionAndDoesIt)
 {
-    const WalkCase &c = GetParam();
-    const std::shared_ptr<QWidget> window = c.make(*this);
-    ASSERT_TRUE(ShowActive(window.get()));
-    QWidget *control = window->findChild<QWidget *>(QLatin1String(c.control));
-    ASSERT_TRUE(FocusControl(control)) << c.control;
-    if (auto *list = qobject_cast<QTreeWidget *>(control); list && list->topLevelItemCount() > 1)
-        list->setCurrentItem(list->topLevelItem(1));
-    if (c.typed) {
-        if (auto *edit = qobject_cast<QLineEdit *>(control))
-            edit->selectAll();
-        TypeCharacters(QApplication::focusWidget(), QString::fromUtf16(c.typed));
-    }
-    QStringList stops;
-    for (const char *stop : c.stops)
-        stops << QLatin1String(stop);
-    ASSERT_TRUE(ReturnAlong(control, stops));
-    EXPECT_TRUE(c.done(*this, *window));
+    walk([](QWidget *control) {
+        if (auto *list = qobject_cast<QTreeWidget *>(control); list && list->topLevelItemCount() > 1)
+            list->setCurrentItem(list->topLevelItem(1));
+    });
 }
 
 using L = LinkWindows;
@@ -159,26 +120,20 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"expertPicker",
                  [](L &f) { return std::shared_ptr<QWidget>(std::make_shared<TExpertSelectStation>(f.index)); },
                  "edName", u"さくら", {"lvStation", "btnOK"},
-                 [](L &f, QWidget &w) {
-                     const auto r = accepted(f, w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      if (static_cast<TExpertSelectStation &>(w).Record().StNameKj.isEmpty())
                          return ::testing::AssertionFailure() << "no station taken";
                      return ::testing::AssertionSuccess();
-                 }},
+                 })},
         WalkCase{"norikaePicker", [](L &f) { return f.norikaePicker(); }, "edName", u"さくら", {"lvStation", "btnOK"},
-                 [](L &f, QWidget &w) {
-                     const auto r = accepted(f, w);
-                     if (!r)
-                         return r;
+                 DialogAcceptedAnd([](QWidget &w) {
                      if (static_cast<TNorikaeSelectStation &>(w).Record().Station.isEmpty())
                          return ::testing::AssertionFailure() << "no station taken";
                      return ::testing::AssertionSuccess();
-                 }},
+                 })},
         WalkCase{"expertConditions",
                  [](L &) { return std::shared_ptr<QWidget>(std::make_shared<TExpertSearchCondition>()); },
-                 "dtpRideDate", nullptr, {"btnOK"}, accepted},
+                 "dtpRideDate", nullptr, {"btnOK"}, DialogAccepted},
         // The route windows: the lines lead to 検索開始, which starts the
         // route program.
         WalkCase{"expertRoute", [](L &f) { return f.expertRoute(); }, "lvRailway", nullptr, {"btnStartUp"},
@@ -197,26 +152,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- A focused button takes Return itself ------------------------------------
 
-struct ButtonsCase {
-    const char *name;
-    std::function<std::shared_ptr<QWidget>(LinkWindows &)> make;
-};
+using ButtonsCase = TButtonsRow<LinkWindows>;
 
-void PrintTo(const ButtonsCase &c, std::ostream *os)
-{
-    *os << c.name;
-}
-
-class ReturnOnAButton : public LinkWindows, public ::testing::WithParamInterface<ButtonsCase>
+class ReturnOnAButton : public TReturnOnAButton<LinkWindows>
 {
 };
 
 TEST_P(ReturnOnAButton, pressesThatButtonAlone)
 {
-    const auto pressed = ButtonsPressedByReturn([this] { return GetParam().make(*this); });
-    ASSERT_FALSE(pressed.isEmpty());
-    for (const auto &[button, clicked] : pressed)
-        EXPECT_EQ(clicked.join(QStringLiteral(", ")).toStdString(), button.toStdString());
+    pressEachButton();
 }
 
 INSTANTIATE_TEST_SUITE_P(
