@@ -51,6 +51,15 @@ protected:
         assignDefault();
         options.SkipFirst = true;
     }
+    // Lines (in the file's encoding) of a group and a name after the header
+    // グループ名,名前, its columns assigned to the group and the name.
+    void loadGroupsAndNames(const QByteArray &Lines)
+    {
+        load(sj("グループ名,名前\r\n") + Lines);
+        assignment.PutSample(irGroup, 0);
+        assignment.PutSample(irName, 1);
+        options.SkipFirst = true;
+    }
     void raiseOnB2(const char *Action)
     {
         QString error;
@@ -475,10 +484,7 @@ QStringList namesUpTo(int Named)
 
 TEST_F(ImportRunTest, newGroupsAreAddedOnceAndTheirRecordsAreInThem)
 {
-    load(sj("グループ名,名前\r\n友人,山田\r\n取引先,鈴木\r\n友人,佐藤\r\n"));
-    assignment.PutSample(irGroup, 0);
-    assignment.PutSample(irName, 1);
-    options.SkipFirst = true;
+    loadGroupsAndNames(sj("友人,山田\r\n取引先,鈴木\r\n友人,佐藤\r\n"));
     const TImportRunReport report = run();
     EXPECT_EQ(report.StoredCount, 3);
     EXPECT_EQ(report.GroupLost, 0);
@@ -496,10 +502,7 @@ TEST_F(ImportRunTest, newGroupsAreAddedOnceAndTheirRecordsAreInThem)
 TEST_F(ImportRunTest, groupsTheBookHasWriteNoNames)
 {
     groupNames = namesUpTo(3);
-    load(sj("グループ名,名前\r\n友人,山田\r\n家族,鈴木\r\n"));
-    assignment.PutSample(irGroup, 0);
-    assignment.PutSample(irName, 1);
-    options.SkipFirst = true;
+    loadGroupsAndNames(sj("友人,山田\r\n家族,鈴木\r\n"));
     const TImportRunReport report = run();
     EXPECT_EQ(report.StoredCount, 2);
     EXPECT_TRUE(savedNames.isEmpty());
@@ -513,10 +516,7 @@ TEST_F(ImportRunTest, newGroupSkipsThePlacesRecordsAreIn)
 {
     book.add({{"Group", 1}});
     book.add({{"Group", 2}});
-    load(sj("グループ名,名前\r\n友人,山田\r\n"));
-    assignment.PutSample(irGroup, 0);
-    assignment.PutSample(irName, 1);
-    options.SkipFirst = true;
+    loadGroupsAndNames(sj("友人,山田\r\n"));
     ASSERT_EQ(run().StoredCount, 1);
     ASSERT_EQ(savedNames.size(), 1);
     EXPECT_EQ(savedNames[0].value(1), DefaultGroupName(1));
@@ -546,10 +546,7 @@ TEST_P(ImportLostGroup, rowIsStoredWithoutTheGroupAndLogged)
 {
     const LostGroupCase &c = GetParam();
     groupNames = namesUpTo(c.named);
-    load(sj("グループ名,名前\r\n家族,山田\r\n") + sj(c.line) + "\r\n");
-    assignment.PutSample(irGroup, 0);
-    assignment.PutSample(irName, 1);
-    options.SkipFirst = true;
+    loadGroupsAndNames(sj("家族,山田\r\n") + sj(c.line) + "\r\n");
     const TImportRunReport report = run();
     EXPECT_EQ(report.StoredCount, 2);
     EXPECT_EQ(report.Rejected, 0);
@@ -622,10 +619,7 @@ TEST_F(ImportRunTest, groupNamesThatCannotBeWrittenImportNothing)
     old.write("old line\r\n");
     old.close();
     groupSaveFails = true;
-    load(sj("グループ名,名前\r\n友人,山田\r\n,鈴木\r\n"));
-    assignment.PutSample(irGroup, 0);
-    assignment.PutSample(irName, 1);
-    options.SkipFirst = true;
+    loadGroupsAndNames(sj("友人,山田\r\n,鈴木\r\n"));
     const TImportRunReport report = run();
     EXPECT_FALSE(report.Committed);
     EXPECT_EQ(report.StoredCount, 0);
