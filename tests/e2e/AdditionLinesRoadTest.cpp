@@ -9,12 +9,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QXmlStreamReader>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -22,11 +19,6 @@ struct RoadCase {
     const char *name;
     int paper;
     bool detail;
-};
-
-struct TWord {
-    QString Text;
-    QRectF Box; // points
 };
 
 class AdditionLinesRoad : public UserRoadFixture, public ::testing::WithParamInterface<RoadCase>
@@ -59,41 +51,15 @@ protected:
         };
         editor->findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
         ASSERT_TRUE(runPrintWizard(*editor));
-        words = firstLabelWords();
+        words = pdfWords(firstLabel(*editor));
         ASSERT_FALSE(words.empty());
     }
 
-    // The words pdftotext finds on the first label, with their boxes.
-    std::vector<TWord> firstLabelWords() const
-    {
-        const QRect cell = editor->Document().CellRect(0); // 0.1 mm
-        const double pt = 72.0 / 254.0;
-        QProcess run;
-        run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
-                  {QStringLiteral("-x"), QString::number(int(cell.x() * pt)), QStringLiteral("-y"),
-                   QString::number(int(cell.y() * pt)), QStringLiteral("-W"),
-                   QString::number(int(std::ceil(cell.width() * pt))), QStringLiteral("-H"),
-                   QString::number(int(std::ceil(cell.height() * pt))), QStringLiteral("-bbox"),
-                   QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdfFile(), QStringLiteral("-")});
-        EXPECT_TRUE(run.waitForFinished(60000));
-        std::vector<TWord> out;
-        QXmlStreamReader xml(run.readAllStandardOutput());
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
-                continue;
-            const auto a = xml.attributes();
-            auto at = [&a](const char *Name) { return a.value(QLatin1String(Name)).toDouble(); };
-            const QRectF box(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
-            out.push_back({xml.readElementText(), box});
-        }
-        return out;
-    }
-
     // The words of the additional lines.
-    std::vector<TWord> lineWords() const
+    std::vector<TPdfWord> lineWords() const
     {
-        std::vector<TWord> out;
-        for (const TWord &w : words)
+        std::vector<TPdfWord> out;
+        for (const TPdfWord &w : words)
             if (w.Text.contains(QStringLiteral("TEL")) || w.Text.contains(QStringLiteral("1234")) ||
                 w.Text.contains(QStringLiteral("会員番号")) || w.Text.contains(QStringLiteral("ABC")))
                 out.push_back(w);
@@ -103,13 +69,13 @@ protected:
     QString allText() const
     {
         QString text;
-        for (const TWord &w : words)
+        for (const TPdfWord &w : words)
             text += w.Text;
         return text;
     }
 
     TPrintEditor *editor = nullptr;
-    std::vector<TWord> words;
+    std::vector<TPdfWord> words;
 };
 
 TEST_P(AdditionLinesRoad, bothLinesPrint)
@@ -127,12 +93,12 @@ TEST_P(AdditionLinesRoad, linesPrintOverNoOtherWord)
 {
     if (!editor->Document().HorizontalWriting())
         GTEST_SKIP() << "vertical writing";
-    const std::vector<TWord> lines = lineWords();
+    const std::vector<TPdfWord> lines = lineWords();
     ASSERT_FALSE(lines.empty());
-    for (const TWord &line : lines)
-        for (const TWord &other : words) {
+    for (const TPdfWord &line : lines)
+        for (const TPdfWord &other : words) {
             const bool ofTheLines =
-                std::any_of(lines.begin(), lines.end(), [&other](const TWord &L) { return L.Box == other.Box; });
+                std::any_of(lines.begin(), lines.end(), [&other](const TPdfWord &L) { return L.Box == other.Box; });
             if (ofTheLines)
                 continue;
             const QRectF common = line.Box.intersected(other.Box);
@@ -146,7 +112,7 @@ TEST_P(AdditionLinesRoad, linesPrintOverNoOtherWord)
 // sheet's rows, so across them is up the page as well).
 TEST_P(AdditionLinesRoad, linesPrintAtAReadableSize)
 {
-    for (const TWord &line : lineWords()) {
+    for (const TPdfWord &line : lineWords()) {
         const double across = line.Box.height() * 25.4 / 72;
         EXPECT_GE(across, 6.0 / 72 * 25.4 - 0.05) << qPrintable(line.Text) << " " << across << " mm";
     }

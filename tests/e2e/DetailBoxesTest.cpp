@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -58,35 +57,21 @@ protected:
             GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
         // A person with the three lines of an address and a joint name; a
         // person at a company with a department and a title.
-        action("actNumerSearch")->trigger();
-        QWidget *form = DataInquiry;
-        ASSERT_NE(form, nullptr);
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", QStringLiteral("山田 太郎")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("千代田区永田町")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs2", QStringLiteral("一丁目７番１号")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs3", QStringLiteral("桜荘")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint1", QStringLiteral("花子")));
-        ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint1"));
-        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-        ASSERT_EQ(rowsShown(1), 1);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        action("actNumerSearch")->trigger();
-        form = DataInquiry;
-        ASSERT_NE(form, nullptr);
-        ASSERT_NO_FATAL_FAILURE(press(form, "sbtnCorp"));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", QStringLiteral("佐藤 一郎")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtCorpKanji", QStringLiteral("株式会社ピクス")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxDptmnt", QStringLiteral("営業部")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxPost", QStringLiteral("主任")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("5300001")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("大阪府")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("大阪市北区梅田")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs2", QStringLiteral("三丁目１番３号")));
-        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-        ASSERT_EQ(rowsShown(2), 2);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_NO_FATAL_FAILURE(typeRecord({.Name = QStringLiteral("山田 太郎"),
+                                            .Pos = QStringLiteral("1000014"),
+                                            .Tdfkn = QStringLiteral("東京都"),
+                                            .Adrs1 = QStringLiteral("千代田区永田町"),
+                                            .Adrs2 = QStringLiteral("一丁目７番１号"),
+                                            .Adrs3 = QStringLiteral("桜荘"),
+                                            .Joints = {QStringLiteral("花子")}}));
+        ASSERT_NO_FATAL_FAILURE(typeRecord({.Name = QStringLiteral("佐藤 一郎"),
+                                            .Corp = QStringLiteral("株式会社ピクス"),
+                                            .Dptmnt = QStringLiteral("営業部"),
+                                            .Post = QStringLiteral("主任"),
+                                            .Pos = QStringLiteral("5300001"),
+                                            .Tdfkn = QStringLiteral("大阪府"),
+                                            .Adrs1 = QStringLiteral("大阪市北区梅田"),
+                                            .Adrs2 = QStringLiteral("三丁目１番３号")}));
         selectRows({GetParam().who == TWho::Person ? 0 : 1});
         ASSERT_NO_FATAL_FAILURE(openTheEditor());
     }
@@ -168,12 +153,7 @@ protected:
     QString printed()
     {
         EXPECT_TRUE(runPrintWizard(*editor));
-        QProcess run;
-        run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
-                  {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdfFile(),
-                   QStringLiteral("-")});
-        EXPECT_TRUE(run.waitForFinished(60000));
-        return comparable(QString::fromUtf8(run.readAllStandardOutput()));
+        return comparable(readPdfText({QStringLiteral("-raw")}));
     }
 
     void expectOnlyTheHiddenPartGone(const QString &Text)
@@ -230,13 +210,7 @@ TEST_P(DetailBoxes, theAutomaticSetPrintsEveryPart)
     if (QByteArray(GetParam().box).endsWith("Pos"))
         GTEST_SKIP() << "the postcode's frame is one frame in both sets";
     ASSERT_NO_FATAL_FAILURE(untick(GetParam().box));
-    editor->ExecDialog = [](QDialog &Dialog) {
-        Dialog.show();
-        press(&Dialog, "ckbAuto");
-        press(&Dialog, "btnOK");
-        return Dialog.result();
-    };
-    editor->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    clickInLayoutDetail(*editor, "ckbAuto");
     ASSERT_FALSE(editor->Document().Detail);
     const QString text = printed();
     EXPECT_TRUE(text.contains(comparable(QString::fromUtf16(GetParam().hidden)))) << qPrintable(text);

@@ -11,9 +11,7 @@
 #include "items/BarRect.h"
 #include "support/RowName.h"
 
-#include <QProcess>
 #include <QStandardPaths>
-#include <QXmlStreamReader>
 
 #include <algorithm>
 
@@ -24,36 +22,28 @@ struct LabelCase {
     int paper;
 };
 
-// A word of the PDF's text and its box (points).
-struct TWord {
-    QString Text;
-    QRectF Box;
-};
+QString readingOrder(std::vector<TPdfWord> Words, bool Turned);
 
 class LabelNameBlock : public UserRoadFixture, public ::testing::WithParamInterface<LabelCase>
 {
 protected:
+    // The first label the editor printed, read as a person reads it.
+    QString firstLabelText(TPrintEditor &Editor) const
+    {
+        return readingOrder(pdfWords(firstLabel(Editor)), !Editor.Document().HorizontalWriting());
+    }
+
     // A company record typed into a new record form and added: Name empty
     // addresses the company itself.
     void enterCompany(const QString &Name, const QString &Department, const QString &Title)
     {
-        action("actNumerSearch")->trigger();
-        QWidget *form = DataInquiry;
-        ASSERT_NE(form, nullptr);
-        ASSERT_NO_FATAL_FAILURE(press(form, "sbtnCorp"));
-        if (!Name.isEmpty()) {
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", Name));
-        }
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtCorpKanji", QStringLiteral("株式会社ピクス")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxDptmnt", Department));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxPost", Title));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("千代田区永田町一丁目７番１号")));
-        const int before = list->GetRowCount();
-        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-        ASSERT_EQ(rowsShown(before + 1), before + 1);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        typeRecord({.Name = Name,
+                    .Corp = QStringLiteral("株式会社ピクス"),
+                    .Dptmnt = Department,
+                    .Post = Title,
+                    .Pos = QStringLiteral("1000014"),
+                    .Tdfkn = QStringLiteral("東京都"),
+                    .Adrs1 = QStringLiteral("千代田区永田町一丁目７番１号")});
     }
 
     // Prints the record of Row on the first label of the paper, with the
@@ -68,42 +58,6 @@ protected:
         switchToDetailedFrames(*editor);
         EXPECT_TRUE(runPrintWizard(*editor));
         return editor;
-    }
-
-    // The first label of the sheet in points (the PDF's unit).
-    QRectF firstCell(TPrintEditor &Editor) const
-    {
-        const QRect cell = Editor.Document().CellRect(0); // 0.1 mm on the sheet
-        const double pt = 72.0 / 254.0;
-        return QRectF(cell.x() * pt, cell.y() * pt, cell.width() * pt, cell.height() * pt);
-    }
-
-    static QStringList cropArguments(const QRectF &Cell)
-    {
-        return {QStringLiteral("-x"), QString::number(int(Cell.x())), QStringLiteral("-y"),
-                QString::number(int(Cell.y())), QStringLiteral("-W"), QString::number(int(std::ceil(Cell.width()))),
-                QStringLiteral("-H"), QString::number(int(std::ceil(Cell.height())))};
-    }
-
-    // The words pdftotext finds on the first label, with their boxes.
-    std::vector<TWord> labelWords(const QRectF &Cell) const
-    {
-        QProcess run;
-        run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
-                  cropArguments(Cell) << QStringLiteral("-bbox") << QStringLiteral("-enc") << QStringLiteral("UTF-8")
-                                      << pdfFile() << QStringLiteral("-"));
-        EXPECT_TRUE(run.waitForFinished(60000));
-        std::vector<TWord> words;
-        QXmlStreamReader xml(run.readAllStandardOutput());
-        while (!xml.atEnd()) {
-            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
-                continue;
-            const auto a = xml.attributes();
-            auto at = [&a](const char *Name) { return a.value(QLatin1String(Name)).toDouble(); };
-            const QRectF box(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
-            words.push_back({xml.readElementText(), box});
-        }
-        return words;
     }
 
     void SetUp() override
@@ -122,18 +76,9 @@ protected:
             enterCompany({}, QStringLiteral("研究開発センター　第三研究室"), QStringLiteral("所長")));
         // Row 2: a person with a joint name beside the name: two lines that
         // fill the name's frame down to its foot, above the bars.
-        action("actNumerSearch")->trigger();
-        QWidget *form = DataInquiry;
-        ASSERT_NE(form, nullptr);
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", QStringLiteral("山田 太郎")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("千代田区永田町一丁目７番１号")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint1", QStringLiteral("花子")));
-        ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint1"));
-        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-        ASSERT_EQ(rowsShown(3), 3);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        TTypedRecord person = TokyoPerson();
+        person.Joints = {QStringLiteral("花子")};
+        ASSERT_NO_FATAL_FAILURE(typeRecord(person));
     }
 };
 
@@ -142,18 +87,18 @@ protected:
 // vertical writing column after column from the right, each from the top. A
 // turned label stands on the sheet a quarter turned (its left edge along the
 // sheet's top), so its words are turned back first.
-QString readingOrder(std::vector<TWord> Words, bool Turned)
+QString readingOrder(std::vector<TPdfWord> Words, bool Turned)
 {
-    for (TWord &w : Words)
+    for (TPdfWord &w : Words)
         if (Turned)
             w.Box = QRectF(QPointF(w.Box.top(), -w.Box.right()), QPointF(w.Box.bottom(), -w.Box.left()));
     // Lines: words whose middles fall within a line's extent across it.
     struct TLine {
         double from, to;
-        std::vector<TWord> words;
+        std::vector<TPdfWord> words;
     };
     std::vector<TLine> lines;
-    for (const TWord &w : Words) {
+    for (const TPdfWord &w : Words) {
         const double from = Turned ? w.Box.left() : w.Box.top();
         const double to = Turned ? w.Box.right() : w.Box.bottom();
         const double middle = (from + to) / 2;
@@ -172,57 +117,48 @@ QString readingOrder(std::vector<TWord> Words, bool Turned)
               [Turned](const TLine &A, const TLine &B) { return Turned ? A.from > B.from : A.from < B.from; });
     QString text;
     for (TLine &line : lines) {
-        std::sort(line.words.begin(), line.words.end(), [Turned](const TWord &A, const TWord &B) {
+        std::sort(line.words.begin(), line.words.end(), [Turned](const TPdfWord &A, const TPdfWord &B) {
             return Turned ? A.Box.top() < B.Box.top() : A.Box.left() < B.Box.left();
         });
-        for (const TWord &w : line.words)
+        for (const TPdfWord &w : line.words)
             text += w.Text;
     }
     return text;
 }
 
-// Whether the pieces of Expected stand in Text one after another; Why names
-// the first one that does not.
-bool readsInOrder(const QString &Text, const QStringList &Expected, QString &Why)
+// Whether the pieces of Expected stand in Text one after another; the
+// failure names the first one that does not.
+::testing::AssertionResult readsInOrder(const QString &Text, const QStringList &Expected)
 {
     qsizetype at = 0;
     for (const QString &piece : Expected) {
         const qsizetype found = Text.indexOf(piece, at);
-        if (found < 0) {
-            Why = piece +
-                  (Text.indexOf(piece) < 0 ? QStringLiteral(" is missing") : QStringLiteral(" comes too early"));
-            return false;
-        }
+        if (found < 0)
+            return ::testing::AssertionFailure()
+                   << qPrintable(piece)
+                   << (Text.indexOf(piece) < 0 ? " is missing" : " comes too early") << ": " << qPrintable(Text);
         at = found + piece.size();
     }
-    return true;
+    return ::testing::AssertionSuccess();
 }
 
 TEST_P(LabelNameBlock, personAtACompanyReadsCompanyDepartmentTitleName)
 {
     TPrintEditor *editor = printFirstLabel(0);
     ASSERT_NE(editor, nullptr);
-    const QString text = readingOrder(labelWords(firstCell(*editor)), !editor->Document().HorizontalWriting());
-    QString why;
-    EXPECT_TRUE(readsInOrder(text,
+    EXPECT_TRUE(readsInOrder(firstLabelText(*editor),
                              {QStringLiteral("株式会社ピクス"), QStringLiteral("第一営業本部"),
                               QStringLiteral("東日本営業部"), QStringLiteral("代表取締役社長"), QStringLiteral("山田"),
-                              QStringLiteral("太郎")},
-                             why))
-        << qPrintable(why) << ": " << qPrintable(text);
+                              QStringLiteral("太郎")}));
 }
 
 TEST_P(LabelNameBlock, companyItselfReadsCompanyDepartmentTitleHonorific)
 {
     TPrintEditor *editor = printFirstLabel(1);
     ASSERT_NE(editor, nullptr);
-    const QString text = readingOrder(labelWords(firstCell(*editor)), !editor->Document().HorizontalWriting());
-    QString why;
-    EXPECT_TRUE(readsInOrder(text,
+    EXPECT_TRUE(readsInOrder(firstLabelText(*editor),
                              {QStringLiteral("株式会社ピクス"), QStringLiteral("研究開発センター"),
-                              QStringLiteral("第三研究室"), QStringLiteral("所長御中")},
-                             why))
-        << qPrintable(why) << ": " << qPrintable(text);
+                              QStringLiteral("第三研究室"), QStringLiteral("所長御中")}));
 }
 
 // The words of a horizontal label (in vertical writing poppler's boxes of
@@ -234,7 +170,7 @@ TEST_P(LabelNameBlock, noWordPrintsOverAnother)
     ASSERT_NE(editor, nullptr);
     if (!editor->Document().HorizontalWriting())
         GTEST_SKIP() << "vertical writing";
-    const std::vector<TWord> words = labelWords(firstCell(*editor));
+    const std::vector<TPdfWord> words = pdfWords(firstLabel(*editor));
     ASSERT_GE(words.size(), 6u);
     // A hundredth of a point: boxes that only touch.
     for (size_t a = 0; a < words.size(); ++a)

@@ -4,13 +4,11 @@
 #include "PrintedInk.h"
 #include "UserRoad.h"
 #include "items/BarRect.h"
-#include "support/DicProgramFolder.h"
 #include "support/PostBars.h"
 #include "support/RowName.h"
 
 #include <QAction>
 #include <QCheckBox>
-#include <QProcess>
 #include <QRectF>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -22,23 +20,17 @@
 
 namespace {
 
-class PrintedBarcode : public UserRoadFixture
+class PrintedBarcode : public DictionaryRoadFixture
 {
 protected:
+    // The bars are read back from the page pdftoppm renders.
     void SetUp() override
     {
-        // The editors look the postcode's town up in the program folder's
-        // dictionary: the libraries of the build over the excerpt data.
-        dictionary = std::make_unique<TDicProgramFolder>(QStringLiteral(MURVEN_DIC_LIB_DIR),
-                                                         QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
-        UserRoadFixture::SetUp();
+        DictionaryRoadFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            GTEST_SKIP() << "pdftoppm is not installed";
     }
-    void TearDown() override
-    {
-        UserRoadFixture::TearDown();
-        dictionary.reset();
-    }
-
 
     // The bars read back from the postcard printed for a record typed into
     // the record form with Postcode, the prefecture Tdfkn and the address
@@ -47,20 +39,10 @@ protected:
     QString printedBars(const QString &Postcode, const QString &Tdfkn, const QString &Adrs1, const QString &Adrs2,
                         const std::function<void(TPrintEditor &)> &Arrange = {})
     {
-        action("actNumerSearch")->trigger();
-        QWidget *form = DataInquiry;
-        EXPECT_NE(form, nullptr);
-        if (!form)
+        typeRecord(
+            {.Name = QStringLiteral("山田 太郎"), .Pos = Postcode, .Tdfkn = Tdfkn, .Adrs1 = Adrs1, .Adrs2 = Adrs2});
+        if (HasFatalFailure())
             return {};
-        typeIn(form, "nmedtNameKanji", QStringLiteral("山田 太郎"));
-        typeIn(form, "edtPos", Postcode);
-        typeIn(form, "edtTdfkn", Tdfkn);
-        typeIn(form, "edtAdrs1", Adrs1);
-        if (!Adrs2.isEmpty())
-            typeIn(form, "edtAdrs2", Adrs2);
-        press(form, "btnAdd");
-        EXPECT_EQ(rowsShown(1), 1);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         selectRows({0});
 
         TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
@@ -89,8 +71,6 @@ protected:
         EXPECT_TRUE(read.Valid) << qPrintable(read.Error);
         return read.Text;
     }
-
-    std::unique_ptr<TDicProgramFolder> dictionary;
 };
 
 // The address written in kanji numerals, with the town's name again in the
@@ -98,8 +78,6 @@ protected:
 // numbers and the room, not the room alone.
 TEST_F(PrintedBarcode, kanjiNumberedAddressWithTheTownInItsBuildingReadsWhole)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "pdftoppm is not installed";
     EXPECT_EQ(printedBars(QStringLiteral("1000013"), QStringLiteral("東京都"), QStringLiteral("千代田区霞が関一丁目二番三号"),
                           QStringLiteral("霞が関コーポ五〇一号室")),
               QLatin1String("10000131-2-3-501"));
@@ -110,8 +88,6 @@ TEST_F(PrintedBarcode, kanjiNumberedAddressWithTheTownInItsBuildingReadsWhole)
 // is not taken from the building, the number before it stays in the bars.
 TEST_F(PrintedBarcode, townWrittenOtherwiseKeepsTheNumberBeforeABuildingOfTheTownsName)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "pdftoppm is not installed";
     EXPECT_EQ(printedBars(QStringLiteral("1000013"), QStringLiteral("東京都"), QStringLiteral("千代田区霞ヶ関3-2-5"),
                           QStringLiteral("霞が関ビル12階")),
               QLatin1String("10000133-2-5-12"));
@@ -123,39 +99,20 @@ TEST_F(PrintedBarcode, townWrittenOtherwiseKeepsTheNumberBeforeABuildingOfTheTow
 // is not offered, prints the line and its number again.
 TEST_F(PrintedBarcode, aLineTheLayoutLeavesOutLeavesTheBarsToo)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "pdftoppm is not installed";
     TPrintEditor *arranged = nullptr;
     EXPECT_EQ(printedBars(QStringLiteral("1000013"), QStringLiteral("東京都"), QStringLiteral("千代田区霞ヶ関3-2-5"),
                           QStringLiteral("霞が関ビル12階"),
                           [&arranged](TPrintEditor &Editor) {
                               arranged = &Editor;
                               switchToDetailedFrames(Editor);
-                              Editor.ExecDialog = [](QDialog &Dialog) {
-                                  Dialog.show();
-                                  press(&Dialog, "ckbAddress2");
-                                  press(&Dialog, "btnOK");
-                                  return Dialog.result();
-                              };
-                              Editor.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+                              clickInLayoutDetail(Editor, "ckbAddress2");
                           }),
               QLatin1String("10000133-2-5"));
     ASSERT_NE(arranged, nullptr);
-    arranged->ExecDialog = [](QDialog &Dialog) {
-        Dialog.show();
-        press(&Dialog, "ckbAuto");
-        press(&Dialog, "btnOK");
-        return Dialog.result();
-    };
-    arranged->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    clickInLayoutDetail(*arranged, "ckbAuto");
     ASSERT_FALSE(arranged->Document().Detail);
     EXPECT_TRUE(runPrintWizard(*arranged));
-    QProcess run;
-    run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
-              {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdfFile(), QStringLiteral("-")});
-    ASSERT_TRUE(run.waitForFinished(60000));
-    const QString text =
-        QString::fromUtf8(run.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s")));
+    const QString text = readPdfText().remove(QRegularExpression(QStringLiteral("\\s")));
     EXPECT_TRUE(text.normalized(QString::NormalizationForm_KC).contains(QStringLiteral("霞が関ビル12"))) << qPrintable(text);
 }
 
@@ -164,8 +121,6 @@ TEST_F(PrintedBarcode, aLineTheLayoutLeavesOutLeavesTheBarsToo)
 // the town, not the town's own numeral as well.
 TEST_F(PrintedBarcode, townsNumeralWrittenInDigitsIsNotPartOfTheNumber)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "pdftoppm is not installed";
     EXPECT_EQ(printedBars(QStringLiteral("0600001"), QStringLiteral("北海道"),
                           QStringLiteral("札幌市中央区北1条西2丁目1-1"), {}),
               QLatin1String("06000012-1-1"));
@@ -189,8 +144,6 @@ class PrintedBarcodeTown : public PrintedBarcode, public ::testing::WithParamInt
 
 TEST_P(PrintedBarcodeTown, barsCarryTheNumberAfterTheTown)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "pdftoppm is not installed";
     const TownNumberCase &c = GetParam();
     EXPECT_EQ(printedBars(QString::fromUtf16(c.postcode), QString::fromUtf16(c.tdfkn), QString::fromUtf16(c.adrs1),
                           QString::fromUtf16(c.adrs2)),
@@ -224,8 +177,6 @@ class PrintedBarcodeSpelling : public PrintedBarcode, public ::testing::WithPara
 
 TEST_P(PrintedBarcodeSpelling, readsTheSameNumber)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "pdftoppm is not installed";
     EXPECT_EQ(printedBars(QStringLiteral("1000013"), QStringLiteral("東京都"), QString::fromUtf16(GetParam().adrs1),
                           QString::fromUtf16(GetParam().adrs2)),
               QLatin1String("10000131-2-3-501"));
@@ -265,8 +216,6 @@ constexpr double kClearMm = 2.0;
 
 TEST_P(PrintedBarcodePlace, barsPrintInsideTheReadableFaceWithNothingWithinTwoMillimetres)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "pdftoppm is not installed";
     ASSERT_NO_FATAL_FAILURE(enterRecords({}, QStringLiteral("花子"), QStringLiteral("山田 太郎"),
                                          QStringLiteral("永田町ハイツ五〇一号室")));
     selectRows({0, 1});
@@ -334,10 +283,7 @@ std::vector<PlaceCase> postalPapers()
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPostalPaper, PrintedBarcodePlace, ::testing::ValuesIn(postalPapers()),
-                         [](const auto &Info) {
-                             return "paper" + std::to_string(Info.param.Paper) +
-                                    (Info.param.Detail ? "Detail" : "Simple");
-                         });
+                         paperRowName);
 
 } // namespace
 
@@ -358,24 +304,9 @@ class PrintedLabelBarcode : public PrintedBarcode, public ::testing::WithParamIn
 
 TEST_P(PrintedLabelBarcode, barsKeepTwoMillimetresFromTheLabelsTexts)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        GTEST_SKIP() << "pdftoppm is not installed";
-    action("actNumerSearch")->trigger();
-    QWidget *form = DataInquiry;
-    ASSERT_NE(form, nullptr);
-    ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", QStringLiteral("山田 太郎")));
-    ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
-    ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
-    ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("千代田区永田町一丁目７番１号")));
-    ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint1", QStringLiteral("花子")));
-    ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint1"));
-    ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint2", QStringLiteral("一郎")));
-    ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint2"));
-    ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint3", QStringLiteral("桜")));
-    ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint3"));
-    ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-    ASSERT_EQ(rowsShown(1), 1);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    TTypedRecord person = TokyoPerson();
+    person.Joints = {QStringLiteral("花子"), QStringLiteral("一郎"), QStringLiteral("桜")};
+    ASSERT_NO_FATAL_FAILURE(typeRecord(person));
     selectRows({0});
 
     TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().Paper);
@@ -448,9 +379,6 @@ INSTANTIATE_TEST_SUITE_P(AddressLabels, PrintedLabelBarcode,
                          ::testing::Values(LabelCase{14, false}, LabelCase{14, true}, LabelCase{15, false},
                                            LabelCase{15, true}, LabelCase{16, false}, LabelCase{16, true},
                                            LabelCase{17, false}, LabelCase{17, true}),
-                         [](const auto &Info) {
-                             return "paper" + std::to_string(Info.param.Paper) +
-                                    (Info.param.Detail ? "Detail" : "Simple");
-                         });
+                         paperRowName);
 
 } // namespace

@@ -10,7 +10,6 @@
 #include "dialogs/CstmLyt.h"
 #include "dialogs/LytFmt.h"
 #include "items/BarRect.h"
-#include "support/DicProgramFolder.h"
 #include "support/PostBars.h"
 
 #include <QAction>
@@ -40,20 +39,6 @@ double mm(int Dots)
     return Dots * 25.4 / kDpi;
 }
 
-// A record as the user types it into the record form.
-struct TTyped {
-    QString Name;
-    QString Honor;
-    QString Corp; // a company's record when not empty
-    QString Dptmnt;
-    QString Post;
-    QStringList Joints;
-    QString Pos = QStringLiteral("1000014");
-    QString Tdfkn = QStringLiteral("東京都");
-    QString Adrs1 = QStringLiteral("千代田区永田町一丁目７番１号");
-    QString Adrs2;
-};
-
 QString u(const char16_t *s)
 {
     return QString::fromUtf16(s);
@@ -61,9 +46,9 @@ QString u(const char16_t *s)
 
 // The addressee of the report: a person at a company, the name without a
 // blank between family and given name, a short title before it.
-TTyped kitamura()
+TTypedRecord kitamura()
 {
-    TTyped r;
+    TTypedRecord r;
     r.Name = u(u"北村勝");
     r.Corp = u(u"株式会社ピクス");
     r.Dptmnt = u(u"営業部");
@@ -75,10 +60,10 @@ TTyped kitamura()
 }
 
 // A mailing of the names and honorifics that fill a frame to its end.
-std::vector<TTyped> mailing()
+std::vector<TTypedRecord> mailing()
 {
-    std::vector<TTyped> m{kitamura()};
-    TTyped chief;
+    std::vector<TTypedRecord> m{kitamura()};
+    TTypedRecord chief = TokyoPerson();
     chief.Name = u(u"長谷川部 五郎左衛門之助");
     chief.Honor = u(u"殿");
     chief.Corp = u(u"株式会社ピクス");
@@ -86,7 +71,7 @@ std::vector<TTyped> mailing()
     chief.Post = u(u"代表取締役社長");
     chief.Adrs2 = u(u"永田町グランドビルディング１２３４号室");
     m.push_back(chief);
-    TTyped office;
+    TTypedRecord office;
     office.Corp = u(u"独立行政法人　国立研究開発法人　情報通信研究機構");
     office.Dptmnt = u(u"総務部");
     office.Honor = u(u"御中");
@@ -94,7 +79,7 @@ std::vector<TTyped> mailing()
     office.Tdfkn = u(u"北海道");
     office.Adrs1 = u(u"札幌市中央区北一条西二丁目１２３４番地");
     m.push_back(office);
-    TTyped family;
+    TTypedRecord family = TokyoPerson();
     family.Name = u(u"北村勝");
     family.Joints = {u(u"花子"), u(u"五郎左衛門之助"), u(u"桜"), u(u"一郎"), u(u"和子")};
     family.Adrs2 = u(u"永田町ハイツ五〇一号室");
@@ -102,65 +87,13 @@ std::vector<TTyped> mailing()
     return m;
 }
 
-class PrintedClearance : public UserRoadFixture
+class PrintedClearance : public DictionaryRoadFixture
 {
 protected:
-    void SetUp() override
+    void typeAll(const std::vector<TTypedRecord> &Records)
     {
-        // The bars' address number reads the towns of the dictionary.
-        dictionary = std::make_unique<TDicProgramFolder>(QStringLiteral(MURVEN_DIC_LIB_DIR),
-                                                         QStringLiteral(MURVEN_DIC_EXCERPT_DIR));
-        UserRoadFixture::SetUp();
-    }
-    void TearDown() override
-    {
-        UserRoadFixture::TearDown();
-        dictionary.reset();
-    }
-
-    // Types R into a new record form and adds it.
-    void type(const TTyped &R)
-    {
-        const int before = list->GetRowCount();
-        action("actNumerSearch")->trigger();
-        QWidget *form = DataInquiry;
-        ASSERT_NE(form, nullptr);
-        if (!R.Corp.isEmpty()) {
-            ASSERT_NO_FATAL_FAILURE(press(form, "sbtnCorp"));
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtCorpKanji", R.Corp));
-            if (!R.Dptmnt.isEmpty()) {
-                ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxDptmnt", R.Dptmnt));
-            }
-            if (!R.Post.isEmpty()) {
-                ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxPost", R.Post));
-            }
-        }
-        if (!R.Name.isEmpty()) {
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", R.Name));
-        }
-        if (!R.Honor.isEmpty()) {
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxHonor", R.Honor));
-        }
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", R.Pos));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", R.Tdfkn));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", R.Adrs1));
-        if (!R.Adrs2.isEmpty()) {
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs2", R.Adrs2));
-        }
-        for (int i = 0; i < R.Joints.size(); ++i) {
-            const QByteArray edit = QByteArray("nmedtJoint") + QByteArray::number(i + 1);
-            const QByteArray mark = QByteArray("sbtnJointPrint") + QByteArray::number(i + 1);
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, edit.constData(), R.Joints[i]));
-            ASSERT_NO_FATAL_FAILURE(press(form, mark.constData()));
-        }
-        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-        ASSERT_EQ(rowsShown(before + 1), before + 1);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    void typeAll(const std::vector<TTyped> &Records)
-    {
-        for (const TTyped &r : Records)
-            ASSERT_NO_FATAL_FAILURE(type(r));
+        for (const TTypedRecord &r : Records)
+            ASSERT_NO_FATAL_FAILURE(typeRecord(r));
         QList<int> rows;
         for (int i = 0; i < int(Records.size()); ++i)
             rows.append(i);
@@ -175,8 +108,6 @@ protected:
             n += b.text.contains(QStringLiteral("カスタマバーコード")) ? 1 : 0;
         return n;
     }
-
-    std::unique_ptr<TDicProgramFolder> dictionary;
 };
 
 // The bars of a piece printed at kDpi, found round where the layout put them
@@ -291,7 +222,7 @@ TEST_P(PrintedInsideFrames, everyGlyphInsideAFrameAndTheBarsClear)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
         GTEST_SKIP() << "pdftoppm is not installed";
-    const std::vector<TTyped> records = mailing();
+    const std::vector<TTypedRecord> records = mailing();
     ASSERT_NO_FATAL_FAILURE(typeAll(records));
     TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, GetParam().Paper);
     ASSERT_NE(editor, nullptr);
@@ -356,10 +287,7 @@ std::vector<PaperCase> postalPapers()
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPostalPaper, PrintedInsideFrames, ::testing::ValuesIn(postalPapers()),
-                         [](const auto &Info) {
-                             return "paper" + std::to_string(Info.param.Paper) +
-                                    (Info.param.Detail ? "Detail" : "Simple");
-                         });
+                         paperRowName);
 
 // ---- Labels -------------------------------------------------------------------
 
@@ -376,7 +304,7 @@ TEST_P(PrintedLabelsBeforeBars, nothingWithinTwoMillimetresOfEachLabelsBars)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
         GTEST_SKIP() << "pdftoppm is not installed";
-    const std::vector<TTyped> records = mailing();
+    const std::vector<TTypedRecord> records = mailing();
     ASSERT_NO_FATAL_FAILURE(typeAll(records));
     TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().Paper);
     ASSERT_NE(editor, nullptr);
@@ -412,10 +340,7 @@ TEST_P(PrintedLabelsBeforeBars, nothingWithinTwoMillimetresOfEachLabelsBars)
 INSTANTIATE_TEST_SUITE_P(AddressLabels, PrintedLabelsBeforeBars,
                          ::testing::Values(PaperCase{14, false}, PaperCase{14, true}, PaperCase{15, false},
                                            PaperCase{15, true}),
-                         [](const auto &Info) {
-                             return "paper" + std::to_string(Info.param.Paper) +
-                                    (Info.param.Detail ? "Detail" : "Simple");
-                         });
+                         paperRowName);
 
 // ---- Bars near an edge ----------------------------------------------------------
 

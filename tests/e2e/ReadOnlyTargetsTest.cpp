@@ -10,6 +10,7 @@
 #include "support/FailingDisk.h"
 #include "support/FileHelpers.h"
 #include "support/OrdinaryUser.h"
+#include "support/RowName.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -297,7 +298,7 @@ INSTANTIATE_TEST_SUITE_P(
                    u"印刷データを書き込めませんでした"},
         WriterCase{"listPrintPdf", &ReadOnlyTargets::listPdf, &ReadOnlyTargets::printTheListAgain,
                    u"PDFファイルを作成できませんでした"}),
-    [](const ::testing::TestParamInfo<WriterCase> &info) { return std::string(info.param.name); });
+    rowName);
 
 // Settings the program goes on without (the places of windows) are named
 // once a run when they cannot be written, not at every window that closes;

@@ -14,6 +14,7 @@
 #include "editors/PrintEditors.h"
 #include "exchange/FExport.h"
 #include "exchange/ListPrt.h"
+#include "support/DicProgramFolder.h"
 #include "support/KeyInput.h"
 
 #include <QAbstractButton>
@@ -23,11 +24,61 @@
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProcess>
+#include <QRectF>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
+#include <QXmlStreamReader>
 
+#include <cmath>
 #include <functional>
+#include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
+
+// A record as the user types it into the record form: a field left empty is
+// not typed; Corp makes it a company's record (会社 pressed first); each
+// joint name is typed and ticked to print beside the name.
+struct TTypedRecord {
+    QString Tel{};
+    QString Name{};
+    QString Corp{};
+    QString Dptmnt{};
+    QString Post{};
+    QString Honor{};
+    QString Pos{};
+    QString Tdfkn{};
+    QString Adrs1{};
+    QString Adrs2{};
+    QString Adrs3{};
+    QStringList Joints{};
+};
+
+// The person most roads type: 山田 太郎 at 〒100-0014 東京都千代田区永田町
+// 一丁目７番１号.
+inline TTypedRecord TokyoPerson()
+{
+    TTypedRecord r;
+    r.Name = QStringLiteral("山田 太郎");
+    r.Pos = QStringLiteral("1000014");
+    r.Tdfkn = QStringLiteral("東京都");
+    r.Adrs1 = QStringLiteral("千代田区永田町一丁目７番１号");
+    return r;
+}
+
+// Names a case of a paper of the catalogue and its frame set (its Paper and
+// Detail) as "paper3Detail" or "paper3Simple".
+inline constexpr auto paperRowName = [](const auto &Info) {
+    return "paper" + std::to_string(Info.param.Paper) + (Info.param.Detail ? "Detail" : "Simple");
+};
+
+// A word pdftotext finds in a PDF, and its box in points.
+struct TPdfWord {
+    QString Text;
+    QRectF Box;
+};
 
 class UserRoadFixture : public BookFixture
 {
@@ -94,6 +145,19 @@ protected:
         ASSERT_TRUE(Editor.Document().Detail);
     }
 
+    // 書式 → 詳細 with Box clicked (a part's box, or ckbAuto: the automatic
+    // layout) and OK pressed.
+    static void clickInLayoutDetail(TPrintEditor &Editor, const char *Box)
+    {
+        Editor.ExecDialog = [Box](QDialog &Dialog) {
+            Dialog.show();
+            press(&Dialog, Box);
+            press(&Dialog, "btnOK");
+            return Dialog.result();
+        };
+        Editor.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    }
+
     // The editor's print command run through the print wizard as a user
     // answers it, into pdfFile(); whether the wizard was shown.
     bool runPrintWizard(TPrintEditor &Editor)
@@ -144,19 +208,42 @@ protected:
         return list->GetRowCount();
     }
 
-    // A person typed into a new record form, by name only, and added.
-    void enterPerson(const QString &Name)
+    // R typed into a new record form, field by field, and added with the
+    // form's 登録: the list shows one row more.
+    void typeRecord(const TTypedRecord &R)
     {
+        // The form the last record was added from goes once its deletion
+        // runs: the one opened next is a new record's.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         action("actNumerSearch")->trigger();
         QWidget *form = DataInquiry;
         ASSERT_NE(form, nullptr);
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", Name));
+        if (!R.Corp.isEmpty()) {
+            ASSERT_NO_FATAL_FAILURE(press(form, "sbtnCorp"));
+        }
+        // In the order a person fills the form in.
+        const std::pair<const char *, const QString *> fields[] = {
+            {"edtTel", &R.Tel},       {"nmedtNameKanji", &R.Name}, {"nmedtCorpKanji", &R.Corp},
+            {"cbxDptmnt", &R.Dptmnt}, {"cbxPost", &R.Post},        {"cbxHonor", &R.Honor},
+            {"edtPos", &R.Pos},       {"edtTdfkn", &R.Tdfkn},      {"edtAdrs1", &R.Adrs1},
+            {"edtAdrs2", &R.Adrs2},   {"edtAdrs3", &R.Adrs3}};
+        for (const auto &[name, text] : fields)
+            if (!text->isEmpty()) {
+                ASSERT_NO_FATAL_FAILURE(typeIn(form, name, *text));
+            }
+        for (qsizetype i = 0; i < R.Joints.size(); ++i) {
+            const QByteArray n = QByteArray::number(i + 1);
+            ASSERT_NO_FATAL_FAILURE(typeIn(form, QByteArray("nmedtJoint" + n).constData(), R.Joints[i]));
+            ASSERT_NO_FATAL_FAILURE(press(form, QByteArray("sbtnJointPrint" + n).constData()));
+        }
         const int before = list->GetRowCount();
         ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-        ASSERT_EQ(rowsShown(before + 1), before + 1) << Name.toStdString();
+        ASSERT_EQ(rowsShown(before + 1), before + 1) << qPrintable(R.Name + R.Corp);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+
+    // A person typed into a new record form, by name only, and added.
+    void enterPerson(const QString &Name) { typeRecord({.Name = Name}); }
 
     // A person with a joint name printed beside them, and a company addressed
     // as itself: typed into a new record form each and added.
@@ -166,41 +253,61 @@ protected:
     void enterRecords(const QString &Tel = {}, const QString &Joint = QStringLiteral("花子"),
                       const QString &Name = QStringLiteral("山田 太郎"), const QString &Adrs2 = {})
     {
-        action("actNumerSearch")->trigger();
-        QWidget *form = DataInquiry;
-        ASSERT_NE(form, nullptr);
-        if (!Tel.isEmpty()) {
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTel", Tel));
-        }
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtNameKanji", Name));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("1000014")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("東京都")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("千代田区永田町一丁目７番１号")));
-        if (!Adrs2.isEmpty()) {
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs2", Adrs2));
-        }
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtJoint1", Joint));
-        ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint1"));
-        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-        ASSERT_EQ(rowsShown(1), 1);
+        TTypedRecord person = TokyoPerson();
+        person.Tel = Tel;
+        person.Name = Name;
+        person.Adrs2 = Adrs2;
+        person.Joints = {Joint};
+        ASSERT_NO_FATAL_FAILURE(typeRecord(person));
+        ASSERT_NO_FATAL_FAILURE(typeRecord({.Tel = Tel,
+                                            .Corp = QStringLiteral("株式会社ピクス"),
+                                            .Dptmnt = QStringLiteral("営業部"),
+                                            .Post = QStringLiteral("主任"),
+                                            .Pos = QStringLiteral("5300001"),
+                                            .Tdfkn = QStringLiteral("大阪府"),
+                                            .Adrs1 = QStringLiteral("大阪市北区梅田三丁目１番３号")}));
+    }
 
-        // The form closes once a new record is added; the next one is new again.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        action("actNumerSearch")->trigger();
-        form = DataInquiry;
-        ASSERT_NE(form, nullptr);
-        ASSERT_NO_FATAL_FAILURE(press(form, "sbtnCorp"));
-        if (!Tel.isEmpty()) {
-            ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTel", Tel));
+    // What pdftotext writes for pdfFile() with Options (UTF-8, to its output).
+    QByteArray pdfToText(const QStringList &Options) const
+    {
+        QProcess run;
+        run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                  QStringList(Options) << QStringLiteral("-enc") << QStringLiteral("UTF-8") << pdfFile()
+                                       << QStringLiteral("-"));
+        EXPECT_TRUE(run.waitForFinished(60000));
+        return run.readAllStandardOutput();
+    }
+    // The PDF's text as pdftotext reads it with Options.
+    QString readPdfText(const QStringList &Options = {}) const { return QString::fromUtf8(pdfToText(Options)); }
+
+    // The words pdftotext finds within Area (points) of the PDF's page, with
+    // their boxes.
+    std::vector<TPdfWord> pdfWords(const QRectF &Area) const
+    {
+        const QStringList crop = {QStringLiteral("-x"), QString::number(int(Area.x())), QStringLiteral("-y"),
+                                  QString::number(int(Area.y())), QStringLiteral("-W"),
+                                  QString::number(int(std::ceil(Area.width()))), QStringLiteral("-H"),
+                                  QString::number(int(std::ceil(Area.height()))), QStringLiteral("-bbox")};
+        std::vector<TPdfWord> words;
+        QXmlStreamReader xml(pdfToText(crop));
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
+                continue;
+            const auto a = xml.attributes();
+            auto at = [&a](const char *Name) { return a.value(QLatin1String(Name)).toDouble(); };
+            const QRectF box(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
+            words.push_back({xml.readElementText(), box});
         }
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "nmedtCorpKanji", QStringLiteral("株式会社ピクス")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxDptmnt", QStringLiteral("営業部")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "cbxPost", QStringLiteral("主任")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtPos", QStringLiteral("5300001")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtTdfkn", QStringLiteral("大阪府")));
-        ASSERT_NO_FATAL_FAILURE(typeIn(form, "edtAdrs1", QStringLiteral("大阪市北区梅田三丁目１番３号")));
-        ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
-        ASSERT_EQ(rowsShown(2), 2);
+        return words;
+    }
+
+    // The first label of the editor's sheet in points (the PDF's unit).
+    static QRectF firstLabel(TPrintEditor &Editor)
+    {
+        const QRect cell = Editor.Document().CellRect(0); // 0.1 mm on the sheet
+        const double pt = 72.0 / 254.0;
+        return QRectF(cell.x() * pt, cell.y() * pt, cell.width() * pt, cell.height() * pt);
     }
 
     // The print editor of Kind on the catalogue's paper, printing to the
@@ -256,4 +363,13 @@ protected:
 
 private:
     std::tuple<TPrintEditorOpener, TListPrintOpener, TRowWindowOpener> m_openers;
+};
+
+// The road over the dictionary of the program folder: the editors look the
+// postcode's town up there (for the customer barcode's address number), in
+// the libraries of the build over the excerpt data.
+class DictionaryRoadFixture : public UserRoadFixture
+{
+protected:
+    TDicProgramFolder dictionary{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
 };
