@@ -5,6 +5,7 @@
 #include "PrintedInk.h"
 #include "UserRoad.h"
 #include "items/AddressRect.h"
+#include "support/InkRuns.h"
 #include "support/Screenshot.h"
 
 #include <QStandardPaths>
@@ -29,39 +30,6 @@ const Typed kTyped[] = {
     {u"千代田区永田町１５－２５－２２", 2}, // full-width hyphen
     {u"千代田区永田町１５ー２５ー２２", 2}, // prolonged sound mark
 };
-
-// One run of ink rows down the column: first and last row, and the
-// columns its ink spans, in dots.
-struct InkRun {
-    int top = 0, bottom = 0;
-    int left = 0, right = 0;
-};
-
-QList<InkRun> runsDown(const QImage &Page, const QRect &Area)
-{
-    QList<InkRun> runs;
-    bool open = false;
-    for (int y = Area.top(); y <= Area.bottom(); ++y) {
-        int left = -1, right = -1;
-        for (int x = Area.left(); x <= Area.right(); ++x)
-            if (isInk(Page.pixel(x, y))) {
-                if (left < 0)
-                    left = x;
-                right = x;
-            }
-        if (left < 0) {
-            open = false;
-            continue;
-        }
-        if (!open)
-            runs.append({y, y, left, right});
-        runs.last().bottom = y;
-        runs.last().left = std::min(runs.last().left, left);
-        runs.last().right = std::max(runs.last().right, right);
-        open = true;
-    }
-    return runs;
-}
 
 class PrintedVerticalHyphen : public UserRoadFixture
 {
@@ -102,12 +70,12 @@ TEST_F(PrintedVerticalHyphen, eachHyphenStandsClearBetweenTheNumbers)
     for (qsizetype p = 0; p < pages.size(); ++p) {
         SCOPED_TRACE("page " + std::to_string(p + 1));
         saveScreenshot(pages[p].copy(area), QStringLiteral("printed_vertical_hyphen_%1").arg(p + 1));
-        const QList<InkRun> runs = runsDown(pages[p], area);
+        const QList<TInkRun> runs = InkRunsDown(pages[p], area, isInk);
         ASSERT_GE(runs.size(), 5);
         // From the bottom: a number, a hyphen, a number (and again).
         int checked = 0;
         for (qsizetype m = runs.size() - 2; m >= runs.size() - 4 && m > 0; m -= 2) {
-            const InkRun &before = runs[m - 1], &mark = runs[m], &after = runs[m + 1];
+            const TInkRun &before = runs[m - 1], &mark = runs[m], &after = runs[m + 1];
             const int digit = after.bottom - after.top + 1;
             const int width = mark.right - mark.left + 1;
             if (width * 3 > after.right - after.left + 1)

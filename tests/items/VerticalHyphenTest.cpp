@@ -4,6 +4,7 @@
 // the column, with blank to the numbers before and after it. Measured on
 // the ink the item prints at 600 dpi with the faces' real glyphs.
 #include "items/AddressRect.h"
+#include "support/InkRuns.h"
 #include "support/RowName.h"
 #include "support/Screenshot.h"
 
@@ -19,40 +20,6 @@ constexpr int kDpi = 600;
 bool isInk(QRgb P)
 {
     return qGray(P) < 128;
-}
-
-// One run of ink rows down the column: its first and last row and the
-// columns its ink spans, in dots.
-struct TInkRun {
-    int top = 0, bottom = 0;
-    int left = 0, right = 0;
-};
-
-QList<TInkRun> inkRunsDown(const QImage &Page)
-{
-    QList<TInkRun> runs;
-    bool open = false;
-    for (int y = 0; y < Page.height(); ++y) {
-        int left = -1, right = -1;
-        for (int x = 0; x < Page.width(); ++x)
-            if (isInk(Page.pixel(x, y))) {
-                if (left < 0)
-                    left = x;
-                right = x;
-            }
-        if (left < 0) {
-            open = false;
-            continue;
-        }
-        if (!open)
-            runs.append({y, y, left, right});
-        TInkRun &r = runs.last();
-        r.bottom = y;
-        r.left = std::min(r.left, left);
-        r.right = std::max(r.right, right);
-        open = true;
-    }
-    return runs;
 }
 
 struct HyphenCase {
@@ -111,7 +78,7 @@ TEST_P(VerticalHyphen, eachHyphenIsAnUprightStrokeOfItsOwnClearOfTheNumbers)
 {
     const QImage page = render();
     saveScreenshot(page, QStringLiteral("address_vertical_hyphen_") + QString::fromLatin1(GetParam().name));
-    const QList<TInkRun> runs = inkRunsDown(page);
+    const QList<TInkRun> runs = InkRunsDown(page, page.rect(), isInk);
     const QList<qsizetype> marks = marksOf(runs);
     ASSERT_EQ(marks.size(), GetParam().hyphens);
     for (const qsizetype m : marks) {
