@@ -390,7 +390,7 @@ protected:
 
     // A record typed into a new record form: its name, its group chosen in
     // the group list with the keyboard, and the eight keywords.
-    void typeRecord(const QString &Name, int Group, const QStringList &Keywords)
+    void typeGroupedRecord(const QString &Name, int Group, const QStringList &Keywords)
     {
         action("actNumerSearch")->trigger();
         ASSERT_NE(DataInquiry, nullptr);
@@ -487,11 +487,11 @@ TEST_P(KeptNamesRoad, recordsComeBackIntoTheirOwnFieldsThroughExportAndImport)
 {
     names = std::get<0>(GetParam());
     ASSERT_NO_FATAL_FAILURE(openWithKeptNames(AdrsFolderList[0].Name));
-    ASSERT_NO_FATAL_FAILURE(typeRecord(QStringLiteral("山田 太郎"), names.group,
+    ASSERT_NO_FATAL_FAILURE(typeGroupedRecord(QStringLiteral("山田 太郎"), names.group,
                                        {QStringLiteral("釣り"), QStringLiteral("囲碁"), QStringLiteral("碁"),
                                         QStringLiteral("将棋"), QStringLiteral("登山"), QStringLiteral("旅行"),
                                         QStringLiteral("読書"), QStringLiteral("料理")}));
-    ASSERT_NO_FATAL_FAILURE(typeRecord(QStringLiteral("鈴木 花子"), 0,
+    ASSERT_NO_FATAL_FAILURE(typeGroupedRecord(QStringLiteral("鈴木 花子"), 0,
                                        {QStringLiteral("写真"), {}, QStringLiteral("囲碁"), {}, {}, {}, {},
                                         QStringLiteral("茶道")}));
     ASSERT_NO_FATAL_FAILURE(exportAndImportIntoTheNewBook(std::get<1>(GetParam())));
@@ -502,7 +502,7 @@ TEST_P(KeptNamesRoad, recordsComeBackIntoTheirOwnFieldsThroughExportAndImport)
 TEST_F(NewBookRoad, valuesWithCommasAndDoubleQuotesComeBackAsTyped)
 {
     ASSERT_NO_FATAL_FAILURE(openWithKeptNames(AdrsFolderList[0].Name));
-    ASSERT_NO_FATAL_FAILURE(typeRecord(QStringLiteral("山田 太郎"), 1,
+    ASSERT_NO_FATAL_FAILURE(typeGroupedRecord(QStringLiteral("山田 太郎"), 1,
                                        {QStringLiteral("釣り,囲碁"), QStringLiteral("\"q\""), QStringLiteral("a\"b"),
                                         QStringLiteral("\""), QStringLiteral(",\","), {}, {},
                                         QStringLiteral("料理\"")}));
@@ -543,7 +543,7 @@ TEST_P(StoredBreakRoad, recordComesBackAsOneRecordWithEveryOtherFieldAsItWas)
 {
     const StoredBreakCase &c = GetParam();
     ASSERT_NO_FATAL_FAILURE(openWithKeptNames(AdrsFolderList[0].Name));
-    ASSERT_NO_FATAL_FAILURE(typeRecord(QStringLiteral("山田 太郎"), 1,
+    ASSERT_NO_FATAL_FAILURE(typeGroupedRecord(QStringLiteral("山田 太郎"), 1,
                                        {QStringLiteral("釣り"), QStringLiteral("囲碁"), QStringLiteral("碁"),
                                         QStringLiteral("将棋"), QStringLiteral("登山"), QStringLiteral("旅行"),
                                         QStringLiteral("読書"), QStringLiteral("料理")}));
