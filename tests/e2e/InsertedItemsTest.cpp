@@ -223,6 +223,86 @@ std::vector<FaceCase> everyFace()
 
 INSTANTIATE_TEST_SUITE_P(Faces, InsertedItemsOnAFace, ::testing::ValuesIn(everyFace()), rowName);
 
+// The same items inserted on the first label of every label sheet, both
+// frame sets: each inserted, or the user hears that no free place holds it,
+// and each inserted one prints on its label, clear of the others and of the
+// addressee's frames.
+class InsertedItemsOnALabel : public InsertedItemsRoad, public ::testing::WithParamInterface<FaceCase>
+{
+};
+
+TEST_P(InsertedItemsOnALabel, printOnTheirLabel)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    ASSERT_NO_FATAL_FAILURE(enterRecord());
+    TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
+    if (GetParam().detail) {
+        ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+    }
+    const QList<const TDrawRect *> added = insertItems(*editor);
+    int toldNoRoom = 0;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        toldNoRoom += box.text.contains(QStringLiteral("を置ける場所がありません")) ? 1 : 0;
+    EXPECT_EQ(added.size() + toldNoRoom, 4) << "an item neither inserted nor refused aloud";
+    if (added.isEmpty())
+        return;
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QList<QImage> pages = renderPdf(pdfFile(), kDpi);
+    ASSERT_EQ(pages.size(), 1);
+    saveScreenshot(pages[0], QStringLiteral("inserted_label_items_") + QString::fromLatin1(GetParam().name));
+    const TLayoutDocument &doc = editor->Document();
+    const QRect cell = doc.CellRect(0); // 0.1 mm
+    const QPointF at(cell.left() / 10.0, cell.top() / 10.0);
+    const QSizeF piece(doc.Format.Width / 10.0, doc.Format.Height / 10.0);
+    // A label used upright stands turned on the sheet: (x, y) of the piece
+    // lands at (cell width - y, x).
+    const bool turned = cell.width() != doc.Format.Width && cell.width() == doc.Format.Height;
+    auto onSheet = [&](const QRectF &Laid) {
+        return turned ? QRectF(QPointF(at.x() + piece.height() - Laid.bottom(), at.y() + Laid.left()),
+                               QSizeF(Laid.height(), Laid.width()))
+                      : Laid.translated(at);
+    };
+    for (const TDrawRect *item : added) {
+        const QRectF laid = laidMm(*item);
+        SCOPED_TRACE("item kind " + std::to_string(int(item->GetKind())));
+        EXPECT_GT(inkIn(pages[0], MmToDots(onSheet(laid), kDpi)), 100) << "printed nothing";
+        EXPECT_GE(laid.left(), 0.0);
+        EXPECT_GE(laid.top(), 0.0);
+        EXPECT_LE(laid.right(), piece.width());
+        EXPECT_LE(laid.bottom(), piece.height());
+        for (const TDrawRect *other : added)
+            if (other != item) {
+                EXPECT_FALSE(laid.intersects(laidMm(*other))) << "over inserted kind " << int(other->GetKind());
+            }
+        for (size_t i = 0; i < doc.Items.size(); ++i) {
+            const TDrawRect &frame = *doc.Items[i];
+            const TDrawRectKind kind = frame.GetKind();
+            if (!frame.IsVisible() || !doc.OnPrintedSide(i) ||
+                (kind != TDrawRectKind::RecipientName && kind != TDrawRectKind::RecipientAddress &&
+                 kind != TDrawRectKind::RecipientPostcode && kind != TDrawRectKind::Barcode))
+                continue;
+            EXPECT_FALSE(laid.intersects(ItemMm(frame))) << "over the addressee's frame of kind " << int(kind);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, InsertedItemsOnALabel,
+    ::testing::Values(FaceCase{"sheet12", 14, false}, FaceCase{"sheet12Detail", 14, true},
+                      FaceCase{"sheet12Turned", 15, false}, FaceCase{"sheet12TurnedDetail", 15, true},
+                      FaceCase{"sheet10", 16, false}, FaceCase{"sheet10Detail", 16, true},
+                      FaceCase{"sheet10Turned", 17, false}, FaceCase{"sheet10TurnedDetail", 17, true},
+                      FaceCase{"sheet21", 18, false}, FaceCase{"sheet21Detail", 18, true},
+                      FaceCase{"sheet21Turned", 19, false}, FaceCase{"sheet21TurnedDetail", 19, true},
+                      FaceCase{"sheet24", 20, false}, FaceCase{"sheet24Detail", 20, true},
+                      FaceCase{"sheet24Turned", 21, false}, FaceCase{"sheet24TurnedDetail", 21, true},
+                      FaceCase{"sheet44", 22, false}, FaceCase{"sheet44Detail", 22, true},
+                      FaceCase{"sheet44Turned", 23, false}, FaceCase{"sheet44TurnedDetail", 23, true}),
+    rowName);
+
 // The user drags an inserted QR code onto the bars with the mouse: printing
 // names it and asks first. いいえ prints nothing; はい prints as laid out.
 class ItemMovedOverTheBars : public InsertedItemsRoad
