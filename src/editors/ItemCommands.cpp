@@ -20,7 +20,6 @@
 #include "items/IllustRect.h"
 #include "items/ImgUtils.h"
 #include "items/OleDD.h"
-#include "items/PosRect.h"
 #include "items/SenderRect.h"
 #include "items/UndoList.h"
 #include "util/MsgBoxPos.h"
@@ -50,39 +49,6 @@ constexpr int kLeastSide = 15;
 int leastSideOf(QSize Size)
 {
     return std::min({kLeastSide, Size.width(), Size.height()});
-}
-
-// The shorter side a sender block first sized Size is made no smaller than
-// in search of a free place: each line it shows keeps kLeastTextScale of the
-// room it has inside its margins at Size, both ways. The blank round the
-// lines and each line's text margins keep their size as the block shrinks,
-// so a quarter of the block's size leaves its lines no room at all: the
-// block would print its postcode alone. (The postcode has no margins.)
-int leastSenderSide(const TSenderRect &Block, QSize Size)
-{
-    constexpr int kBlank = 20; // ten pixels each side of the lines
-    const int margins = 2 * TextItemMargin.value;
-    const int shortSide = std::min(Size.width(), Size.height());
-    const int longSide = std::max(Size.width(), Size.height());
-    const bool personal = Block.IsPrivate();
-    const QList<TMetaRect *> &items = personal ? Block.PrivateItems() : Block.CorpItems();
-    double least = LeastTextSide(Size);
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const TMetaRect *line = items.at(i);
-        if (!line->IsVisible() || dynamic_cast<const TPosRect *>(line))
-            continue;
-        const TPageRect &place = personal ? Block.PrivatePlaces()[size_t(i)] : Block.CorpPlaces()[size_t(i)];
-        for (const bool across : {true, false}) {
-            const double share = double(across ? place.width() : place.height()) / TSenderRect::Grid;
-            const int side = across ? Size.width() : Size.height();
-            const double room = share * (side - kBlank) - margins;
-            if (share <= 0 || room <= 0)
-                continue;
-            const double needed = kBlank + (margins + kLeastTextScale * room) / share;
-            least = std::max(least, side == shortSide ? needed : needed * shortSide / longSide);
-        }
-    }
-    return std::min(shortSide, int(std::ceil(least)));
 }
 
 // Told instead of putting What over the addressee when no free place holds it.
@@ -378,7 +344,7 @@ void TItemCommands::InsertSender()
         item->SetPrivate(sender->SelectInfo != 2);
     }
     item->ResetChildRect(-1);
-    const std::optional<TPageRect> place = FreePlaceShrunk(d, size, leastSenderSide(*item, size));
+    const std::optional<TPageRect> place = FreePlaceShrunk(d, size, LeastSenderBlockSide(*item, size));
     if (!place) {
         tellNoRoom(Window(), QStringLiteral("差出人情報"));
         return;

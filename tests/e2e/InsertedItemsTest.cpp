@@ -17,6 +17,8 @@
 #include <QAction>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -203,6 +205,49 @@ TEST_P(InsertedItemsOnAFace, printWithTheBarsReadableAndClear)
 }
 
 // The faces of 長形３号 (both frame sets, and lying), a postcard and 角形２号.
+// A company's sender block inserted on the face prints its lines where it
+// stands, read back from the PDF's text within the block; where the face has
+// no place for a block whose lines can be read, the user is told so.
+TEST_P(InsertedItemsOnAFace, aCompanySendersBlockPrintsItsLines)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    ASSERT_NO_FATAL_FAILURE(enterRecord());
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, GetParam().paper);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, true));
+    if (GetParam().detail) {
+        ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+    }
+    const size_t before = editor->Document().Items.size();
+    editor->findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
+    if (editor->Document().Items.size() == before) {
+        ASSERT_GT(boxes.count(), 0);
+        EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("差出人情報を置ける場所がありません")))
+            << qPrintable(boxes.last().text);
+        return;
+    }
+    const QRectF block = laidMm(*editor->Document().Items.back());
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const double pt = 72.0 / 25.4;
+    QProcess run;
+    run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+              {QStringLiteral("-x"), QString::number(int(block.left() * pt)), QStringLiteral("-y"),
+               QString::number(int(block.top() * pt)), QStringLiteral("-W"),
+               QString::number(int(std::ceil(block.width() * pt))), QStringLiteral("-H"),
+               QString::number(int(std::ceil(block.height() * pt))), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+               pdfFile(), QStringLiteral("-")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString text = QString::fromUtf8(run.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s")));
+    // Lines standing side by side down the block may read interleaved:
+    // each character of each line is looked for.
+    for (const QString &line : {QStringLiteral("株式会社ピクス"), QStringLiteral("営業部"), QStringLiteral("佐藤")})
+        for (const QChar c : line)
+            EXPECT_TRUE(text.contains(c)) << qPrintable(line) << " not printed in the block (" << block.width()
+                                          << " x " << block.height() << " mm): " << qPrintable(text);
+}
+
 // Every postcard and envelope face of the catalogue, in both frame sets.
 std::vector<FaceCase> everyFace()
 {
