@@ -22,6 +22,7 @@ struct RoadCase {
     const char *name;
     int paper;
     bool detail;
+    bool four = false; // 項目3 and 項目4 too: the free text again and 携帯
 };
 
 struct TWord {
@@ -45,7 +46,7 @@ protected:
         if (GetParam().detail) {
             ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
         }
-        editor->ExecDialog = [](QDialog &Dialog) {
+        editor->ExecDialog = [four = GetParam().four](QDialog &Dialog) {
             Dialog.show();
             press(&Dialog, "ckbAddition1");
             auto *tel = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition1"));
@@ -54,6 +55,12 @@ protected:
                 tel->setCurrentIndex(tel->findText(QStringLiteral("TEL")));
             press(&Dialog, "ckbAddition2");
             typeIn(&Dialog, "cbxAddition2", QStringLiteral("会員番号 ABC-12345"));
+            if (four) {
+                press(&Dialog, "ckbAddition3");
+                typeIn(&Dialog, "cbxAddition3", QStringLiteral("会員番号 ABC-67890"));
+                press(&Dialog, "ckbAddition4");
+                typeIn(&Dialog, "cbxAddition4", QStringLiteral("会員番号 ABC-24680"));
+            }
             press(&Dialog, "btnOK");
             return Dialog.result();
         };
@@ -172,5 +179,19 @@ INSTANTIATE_TEST_SUITE_P(
                       RoadCase{"sheet44Turned", 23, false}, RoadCase{"sheet44TurnedDetailed", 23, true}),
     rowName);
 
+// Four lines on every label.
+INSTANTIATE_TEST_SUITE_P(
+    FourLines, AdditionLinesRoad,
+    ::testing::Values(RoadCase{"sheet12", 14, false, true}, RoadCase{"sheet12Detailed", 14, true, true},
+                      RoadCase{"sheet12Turned", 15, false, true}, RoadCase{"sheet12TurnedDetailed", 15, true, true},
+                      RoadCase{"sheet10", 16, false, true}, RoadCase{"sheet10Detailed", 16, true, true},
+                      RoadCase{"sheet10Turned", 17, false, true}, RoadCase{"sheet10TurnedDetailed", 17, true, true},
+                      RoadCase{"sheet21", 18, false, true}, RoadCase{"sheet21Detailed", 18, true, true},
+                      RoadCase{"sheet21Turned", 19, false, true}, RoadCase{"sheet21TurnedDetailed", 19, true, true},
+                      RoadCase{"sheet24", 20, false, true}, RoadCase{"sheet24Detailed", 20, true, true},
+                      RoadCase{"sheet24Turned", 21, false, true}, RoadCase{"sheet24TurnedDetailed", 21, true, true},
+                      RoadCase{"sheet44", 22, false, true}, RoadCase{"sheet44Detailed", 22, true, true},
+                      RoadCase{"sheet44Turned", 23, false, true}, RoadCase{"sheet44TurnedDetailed", 23, true, true}),
+    rowName);
 
 } // namespace
