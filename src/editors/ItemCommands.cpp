@@ -329,15 +329,8 @@ void TItemCommands::InsertSender()
     const bool horizontal = d.Kind == TLayoutKind::Design || d.HorizontalWriting();
     item->SetHorizontal(horizontal);
     const QSize size = horizontal ? QSize(kSenderWidth, kSenderHeight) : QSize(kSenderHeight, kSenderWidth);
-    const std::optional<TPageRect> place = FreePlaceShrunk(d, size, LeastTextSide(size));
-    if (!place) {
-        tellNoRoom(Window(), QStringLiteral("差出人情報"));
-        return;
-    }
-    item->SetRect(*place);
-    item->ResetChildRect(-1);
-    item->RescaleFonts(TTenthMm(std::max(d.Format.Width, d.Format.Height)));
-    // The block names the editor's sender, else the default one.
+    // The block names the editor's sender, else the default one; a company's
+    // lines are the ones it keeps readable as it is made smaller.
     std::optional<TSenderData> sender = LoadSenderByRecNo(m_host.SenderNo());
     if (!sender)
         sender = LoadSenderByRecNo(DefaultSenderNo);
@@ -350,6 +343,15 @@ void TItemCommands::InsertSender()
         item->SetSenderTitle(sender->Title.trimmed());
         item->SetPrivate(sender->SelectInfo != 2);
     }
+    item->ResetChildRect(-1);
+    const std::optional<TPageRect> place = FreePlaceShrunk(d, size, LeastSenderBlockSide(*item, size));
+    if (!place) {
+        tellNoRoom(Window(), QStringLiteral("差出人情報"));
+        return;
+    }
+    item->SetRect(*place);
+    item->ResetChildRect(-1);
+    item->RescaleFonts(TTenthMm(std::max(d.Format.Width, d.Format.Height)));
     AddItem(std::move(item));
 }
 

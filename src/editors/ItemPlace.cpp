@@ -1,7 +1,9 @@
 #include "editors/ItemPlace.h"
 
 #include "editors/LayoutDoc.h"
+#include "items/AdditionRect.h"
 #include "items/FigureRect.h"
+#include "items/PosRect.h"
 #include "items/SenderRect.h"
 
 #include <QPoint>
@@ -206,6 +208,37 @@ std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize 
 int LeastTextSide(QSize Size)
 {
     return int(std::ceil(std::min(Size.width(), Size.height()) * kLeastTextScale));
+}
+
+int LeastSenderBlockSide(const TSenderRect &Block, QSize Size)
+{
+    constexpr int kBlank = 20; // ten pixels each side of the lines
+    const int margins = 2 * TextItemMargin.value;
+    const int shortSide = std::min(Size.width(), Size.height());
+    const int longSide = std::max(Size.width(), Size.height());
+    // The blank round the lines and each line's text margins keep their size
+    // as the block shrinks: a quarter of the block's size leaves its lines no
+    // room at all, and the block prints its postcode alone (which has no
+    // margins). The contact lines, empty for most senders, are not asked.
+    const bool personal = Block.IsPrivate();
+    const QList<TMetaRect *> &items = personal ? Block.PrivateItems() : Block.CorpItems();
+    double least = LeastTextSide(Size);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const TMetaRect *line = items.at(i);
+        if (!line->IsVisible() || dynamic_cast<const TPosRect *>(line) || dynamic_cast<const TAdditionRect *>(line))
+            continue;
+        const TPageRect &place = personal ? Block.PrivatePlaces()[size_t(i)] : Block.CorpPlaces()[size_t(i)];
+        for (const bool widthwise : {true, false}) {
+            const double share = double(widthwise ? place.width() : place.height()) / TSenderRect::Grid;
+            const int side = widthwise ? Size.width() : Size.height();
+            const double room = share * (side - kBlank) - margins;
+            if (share <= 0 || room <= 0)
+                continue;
+            const double needed = kBlank + (margins + kLeastTextScale * room) / share;
+            least = std::max(least, side == shortSide ? needed : needed * shortSide / longSide);
+        }
+    }
+    return std::min(shortSide, int(std::ceil(least)));
 }
 
 QString NoFreePlaceText(const QString &What, const QString &Smallest)

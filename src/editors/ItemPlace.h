@@ -10,6 +10,7 @@
 
 class TDrawRect;
 class TLayoutDocument;
+class TSenderRect;
 
 // Where an item the user inserts lands on the piece (a picture, a figure, a
 // QR code, a sender block, a free text), and which items a print run finds
@@ -59,6 +60,11 @@ inline constexpr double kLeastTextScale = 0.25;
 // The shorter side LeastShortSide of FreePlaceShrunk for an item of text
 // of Size.
 [[nodiscard]] int LeastTextSide(QSize Size);
+// The shorter side a sender block first sized Size (its places as they are)
+// is made no smaller than in search of a free place: each line it shows (its
+// address, names, company lines) keeps kLeastTextScale of the room it has
+// inside its margins at Size, both ways.
+[[nodiscard]] int LeastSenderBlockSide(const TSenderRect &Block, QSize Size);
 
 // What the user is told instead of an item (What: its name) put over the
 // addressee when no free place holds it; Smallest says what was tried.

@@ -709,6 +709,17 @@ bool TPrintEditor::ShowPreview(const TPrintRequest &Request)
         bar->addAction(toWizard);
     else
         dialog.addAction(toWizard);
+    // The preview's own printer button would print through a print dialog
+    // of its own, past the wizard's questions (bars near an edge, items over
+    // the bars) and the editor's choice of a PDF file: it goes back to the
+    // wizard too.
+    const QString ownPrint = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+    for (QAction *action : dialog.findChildren<QAction *>()) {
+        if (action == toWizard || action->text() != ownPrint)
+            continue;
+        disconnect(action, &QAction::triggered, &dialog, nullptr);
+        connect(action, &QAction::triggered, toWizard, &QAction::trigger);
+    }
     m_preview = &dialog;
     const auto shown = qScopeGuard([this] { m_preview = nullptr; });
     ExecPreview(dialog);

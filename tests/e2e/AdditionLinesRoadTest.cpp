@@ -19,6 +19,7 @@ struct RoadCase {
     const char *name;
     int paper;
     bool detail;
+    bool four = false; // 項目3 and 項目4 too: the free text again and 携帯
 };
 
 class AdditionLinesRoad : public UserRoadFixture, public ::testing::WithParamInterface<RoadCase>
@@ -37,7 +38,7 @@ protected:
         if (GetParam().detail) {
             ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
         }
-        editor->ExecDialog = [](QDialog &Dialog) {
+        editor->ExecDialog = [four = GetParam().four](QDialog &Dialog) {
             Dialog.show();
             press(&Dialog, "ckbAddition1");
             auto *tel = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition1"));
@@ -46,6 +47,12 @@ protected:
                 tel->setCurrentIndex(tel->findText(QStringLiteral("TEL")));
             press(&Dialog, "ckbAddition2");
             typeIn(&Dialog, "cbxAddition2", QStringLiteral("会員番号 ABC-12345"));
+            if (four) {
+                press(&Dialog, "ckbAddition3");
+                typeIn(&Dialog, "cbxAddition3", QStringLiteral("会員番号 ABC-67890"));
+                press(&Dialog, "ckbAddition4");
+                typeIn(&Dialog, "cbxAddition4", QStringLiteral("会員番号 ABC-24680"));
+            }
             press(&Dialog, "btnOK");
             return Dialog.result();
         };
@@ -118,10 +125,34 @@ TEST_P(AdditionLinesRoad, linesPrintAtAReadableSize)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Labels, AdditionLinesRoad,
-                         ::testing::Values(RoadCase{"sheet12", 14, false}, RoadCase{"sheet12Detailed", 14, true},
-                                           RoadCase{"sheet12Turned", 15, false},
-                                           RoadCase{"sheet12TurnedDetailed", 15, true}),
-                         rowName);
+// Every label of the catalogue, wide and turned, in both frame sets.
+INSTANTIATE_TEST_SUITE_P(
+    Labels, AdditionLinesRoad,
+    ::testing::Values(RoadCase{"sheet12", 14, false}, RoadCase{"sheet12Detailed", 14, true},
+                      RoadCase{"sheet12Turned", 15, false}, RoadCase{"sheet12TurnedDetailed", 15, true},
+                      RoadCase{"sheet10", 16, false}, RoadCase{"sheet10Detailed", 16, true},
+                      RoadCase{"sheet10Turned", 17, false}, RoadCase{"sheet10TurnedDetailed", 17, true},
+                      RoadCase{"sheet21", 18, false}, RoadCase{"sheet21Detailed", 18, true},
+                      RoadCase{"sheet21Turned", 19, false}, RoadCase{"sheet21TurnedDetailed", 19, true},
+                      RoadCase{"sheet24", 20, false}, RoadCase{"sheet24Detailed", 20, true},
+                      RoadCase{"sheet24Turned", 21, false}, RoadCase{"sheet24TurnedDetailed", 21, true},
+                      RoadCase{"sheet44", 22, false}, RoadCase{"sheet44Detailed", 22, true},
+                      RoadCase{"sheet44Turned", 23, false}, RoadCase{"sheet44TurnedDetailed", 23, true}),
+    rowName);
+
+// Four lines on every label.
+INSTANTIATE_TEST_SUITE_P(
+    FourLines, AdditionLinesRoad,
+    ::testing::Values(RoadCase{"sheet12", 14, false, true}, RoadCase{"sheet12Detailed", 14, true, true},
+                      RoadCase{"sheet12Turned", 15, false, true}, RoadCase{"sheet12TurnedDetailed", 15, true, true},
+                      RoadCase{"sheet10", 16, false, true}, RoadCase{"sheet10Detailed", 16, true, true},
+                      RoadCase{"sheet10Turned", 17, false, true}, RoadCase{"sheet10TurnedDetailed", 17, true, true},
+                      RoadCase{"sheet21", 18, false, true}, RoadCase{"sheet21Detailed", 18, true, true},
+                      RoadCase{"sheet21Turned", 19, false, true}, RoadCase{"sheet21TurnedDetailed", 19, true, true},
+                      RoadCase{"sheet24", 20, false, true}, RoadCase{"sheet24Detailed", 20, true, true},
+                      RoadCase{"sheet24Turned", 21, false, true}, RoadCase{"sheet24TurnedDetailed", 21, true, true},
+                      RoadCase{"sheet44", 22, false, true}, RoadCase{"sheet44Detailed", 22, true, true},
+                      RoadCase{"sheet44Turned", 23, false, true}, RoadCase{"sheet44TurnedDetailed", 23, true, true}),
+    rowName);
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "editors/ItemCommands.h"
 #include "editors/PageView.h"
 #include "items/BarRect.h"
+#include "items/SenderRect.h"
 #include "support/PostBars.h"
 #include "support/RowName.h"
 #include "support/Screenshot.h"
@@ -16,12 +17,15 @@
 #include <QAction>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -85,6 +89,17 @@ protected:
         return asked;
     }
 
+    // Where an item is laid, in millimetres: a sender block's whole block.
+    static QRectF laidMm(const TDrawRect &Item)
+    {
+        if (const auto *block = dynamic_cast<const TSenderRect *>(&Item)) {
+            const TPageRect r = block->GetBlockRect();
+            const double d = 25.4 / 96;
+            return QRectF(QPointF(r.Left * d, r.Top * d), QPointF(r.Right * d, r.Bottom * d));
+        }
+        return ItemMm(Item);
+    }
+
     static const TDrawRect *barcodeOf(TPrintEditor &Editor)
     {
         for (const auto &item : Editor.Document().Items)
@@ -135,7 +150,14 @@ TEST_P(InsertedItemsOnAFace, printWithTheBarsReadableAndClear)
         ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
     }
     const QList<const TDrawRect *> added = insertItems(*editor);
-    ASSERT_EQ(added.size(), 4) << "the face has room for all four";
+    // Each item is inserted, or the user hears that no free place holds it
+    // (the face holds at least the picture).
+    int toldNoRoom = 0;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        toldNoRoom += box.text.contains(QStringLiteral("を置ける場所がありません")) ? 1 : 0;
+    EXPECT_EQ(added.size() + toldNoRoom, 4) << "an item neither inserted nor refused aloud";
+    ASSERT_GE(added.size(), 1);
+    boxes.clear();
     ASSERT_TRUE(runPrintWizard(*editor));
     EXPECT_TRUE(barQuestions().isEmpty()) << qPrintable(barQuestions().join(u'\n'));
 
@@ -145,17 +167,180 @@ TEST_P(InsertedItemsOnAFace, printWithTheBarsReadableAndClear)
     const TDrawRect *bars = barcodeOf(*editor);
     ASSERT_NE(bars, nullptr);
     expectBarsReadWithNothingAround(pages[0], *bars, QStringLiteral("10000141-7-1"));
+    // Every item inserted prints: a block of text made smaller to fit a free
+    // place still shows its lines.
     for (const TDrawRect *item : added)
-        EXPECT_GT(inkIn(pages[0], MmToDots(ItemMm(*item), kDpi)), 100) << int(item->GetKind()) << " printed nothing";
+        EXPECT_GT(inkIn(pages[0], MmToDots(laidMm(*item), kDpi)), 100) << int(item->GetKind()) << " printed nothing";
+    // Each item clear of the others, of the addressee's frames and of the
+    // piece's unprintable edge (5 mm).
+    const TLayoutDocument &doc = editor->Document();
+    const QSizeF piece(doc.Format.Width / 10.0, doc.Format.Height / 10.0);
+    for (const TDrawRect *item : added) {
+        const QRectF laid = laidMm(*item);
+        SCOPED_TRACE("item kind " + std::to_string(int(item->GetKind())));
+        EXPECT_GE(laid.left(), 5.0 - 0.3);
+        EXPECT_GE(laid.top(), 5.0 - 0.3);
+        EXPECT_LE(laid.right(), piece.width() - 5.0 + 0.3);
+        EXPECT_LE(laid.bottom(), piece.height() - 5.0 + 0.3);
+        for (const TDrawRect *other : added)
+            if (other != item) {
+                EXPECT_FALSE(laid.intersects(laidMm(*other))) << "over inserted kind " << int(other->GetKind());
+            }
+        for (size_t i = 0; i < doc.Items.size(); ++i) {
+            const TDrawRect &frame = *doc.Items[i];
+            const TDrawRectKind kind = frame.GetKind();
+            if (!frame.IsVisible() || !doc.OnPrintedSide(i) ||
+                (kind != TDrawRectKind::RecipientName && kind != TDrawRectKind::RecipientAddress &&
+                 kind != TDrawRectKind::RecipientPostcode && kind != TDrawRectKind::Barcode))
+                continue;
+            EXPECT_FALSE(laid.intersects(ItemMm(frame))) << "over the addressee's frame of kind " << int(kind);
+        }
+    }
 }
 
 // The faces of 長形３号 (both frame sets, and lying), a postcard and 角形２号.
-INSTANTIATE_TEST_SUITE_P(Faces, InsertedItemsOnAFace,
-                         ::testing::Values(FaceCase{"naga3Vertical", 2, false}, FaceCase{"naga3VerticalDetail", 2, true},
-                                           FaceCase{"naga3Lying", 4, false},
-                                           FaceCase{"postcardHorizontalDetail", 1, true},
-                                           FaceCase{"kaku2Vertical", 11, false}),
-                         rowName);
+// A company's sender block inserted on the face prints its lines where it
+// stands, read back from the PDF's text within the block; where the face has
+// no place for a block whose lines can be read, the user is told so.
+TEST_P(InsertedItemsOnAFace, aCompanySendersBlockPrintsItsLines)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    ASSERT_NO_FATAL_FAILURE(enterRecord());
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, GetParam().paper);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, true));
+    if (GetParam().detail) {
+        ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+    }
+    const size_t before = editor->Document().Items.size();
+    editor->findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
+    if (editor->Document().Items.size() == before) {
+        ASSERT_GT(boxes.count(), 0);
+        EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("差出人情報を置ける場所がありません")))
+            << qPrintable(boxes.last().text);
+        return;
+    }
+    const QRectF block = laidMm(*editor->Document().Items.back());
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const double pt = 72.0 / 25.4;
+    QProcess run;
+    run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+              {QStringLiteral("-x"), QString::number(int(block.left() * pt)), QStringLiteral("-y"),
+               QString::number(int(block.top() * pt)), QStringLiteral("-W"),
+               QString::number(int(std::ceil(block.width() * pt))), QStringLiteral("-H"),
+               QString::number(int(std::ceil(block.height() * pt))), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+               pdfFile(), QStringLiteral("-")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    const QString text = QString::fromUtf8(run.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s")));
+    // Lines standing side by side down the block may read interleaved:
+    // each character of each line is looked for.
+    for (const QString &line : {QStringLiteral("株式会社ピクス"), QStringLiteral("営業部"), QStringLiteral("佐藤")})
+        for (const QChar c : line)
+            EXPECT_TRUE(text.contains(c)) << qPrintable(line) << " not printed in the block (" << block.width()
+                                          << " x " << block.height() << " mm): " << qPrintable(text);
+}
+
+// Every postcard and envelope face of the catalogue, in both frame sets.
+std::vector<FaceCase> everyFace()
+{
+    static const char *const names[] = {
+        "postcardVertical",     "postcardVerticalDetail",  "postcardHorizontal", "postcardHorizontalDetail",
+        "naga3Vertical",        "naga3VerticalDetail",     "naga3Horizontal",    "naga3HorizontalDetail",
+        "naga3Lying",           "naga3LyingDetail",        "naga4Vertical",      "naga4VerticalDetail",
+        "naga4Horizontal",      "naga4HorizontalDetail",   "naga4Lying",         "naga4LyingDetail",
+        "you2Vertical",         "you2VerticalDetail",      "you2Horizontal",     "you2HorizontalDetail",
+        "you2Lying",            "you2LyingDetail",         "kaku2Vertical",      "kaku2VerticalDetail",
+        "kaku2Horizontal",      "kaku2HorizontalDetail",   "kaku2Lying",         "kaku2LyingDetail"};
+    std::vector<FaceCase> cases;
+    for (int paper = 0; paper <= 13; ++paper)
+        for (const bool detail : {false, true})
+            cases.push_back({names[paper * 2 + (detail ? 1 : 0)], paper, detail});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, InsertedItemsOnAFace, ::testing::ValuesIn(everyFace()), rowName);
+
+// The same items inserted on the first label of every label sheet, both
+// frame sets: each inserted, or the user hears that no free place holds it,
+// and each inserted one prints on its label, clear of the others and of the
+// addressee's frames.
+class InsertedItemsOnALabel : public InsertedItemsRoad, public ::testing::WithParamInterface<FaceCase>
+{
+};
+
+TEST_P(InsertedItemsOnALabel, printOnTheirLabel)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    ASSERT_NO_FATAL_FAILURE(enterRecord());
+    TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
+    if (GetParam().detail) {
+        ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+    }
+    const QList<const TDrawRect *> added = insertItems(*editor);
+    int toldNoRoom = 0;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        toldNoRoom += box.text.contains(QStringLiteral("を置ける場所がありません")) ? 1 : 0;
+    EXPECT_EQ(added.size() + toldNoRoom, 4) << "an item neither inserted nor refused aloud";
+    if (added.isEmpty())
+        return;
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QList<QImage> pages = renderPdf(pdfFile(), kDpi);
+    ASSERT_EQ(pages.size(), 1);
+    saveScreenshot(pages[0], QStringLiteral("inserted_label_items_") + QString::fromLatin1(GetParam().name));
+    const TLayoutDocument &doc = editor->Document();
+    const QRect cell = doc.CellRect(0); // 0.1 mm
+    const QPointF at(cell.left() / 10.0, cell.top() / 10.0);
+    const QSizeF piece(doc.Format.Width / 10.0, doc.Format.Height / 10.0);
+    // A label used upright stands turned on the sheet: (x, y) of the piece
+    // lands at (cell width - y, x).
+    const bool turned = cell.width() != doc.Format.Width && cell.width() == doc.Format.Height;
+    auto onSheet = [&](const QRectF &Laid) {
+        return turned ? QRectF(QPointF(at.x() + piece.height() - Laid.bottom(), at.y() + Laid.left()),
+                               QSizeF(Laid.height(), Laid.width()))
+                      : Laid.translated(at);
+    };
+    for (const TDrawRect *item : added) {
+        const QRectF laid = laidMm(*item);
+        SCOPED_TRACE("item kind " + std::to_string(int(item->GetKind())));
+        EXPECT_GT(inkIn(pages[0], MmToDots(onSheet(laid), kDpi)), 100) << "printed nothing";
+        EXPECT_GE(laid.left(), 0.0);
+        EXPECT_GE(laid.top(), 0.0);
+        EXPECT_LE(laid.right(), piece.width());
+        EXPECT_LE(laid.bottom(), piece.height());
+        for (const TDrawRect *other : added)
+            if (other != item) {
+                EXPECT_FALSE(laid.intersects(laidMm(*other))) << "over inserted kind " << int(other->GetKind());
+            }
+        for (size_t i = 0; i < doc.Items.size(); ++i) {
+            const TDrawRect &frame = *doc.Items[i];
+            const TDrawRectKind kind = frame.GetKind();
+            if (!frame.IsVisible() || !doc.OnPrintedSide(i) ||
+                (kind != TDrawRectKind::RecipientName && kind != TDrawRectKind::RecipientAddress &&
+                 kind != TDrawRectKind::RecipientPostcode && kind != TDrawRectKind::Barcode))
+                continue;
+            EXPECT_FALSE(laid.intersects(ItemMm(frame))) << "over the addressee's frame of kind " << int(kind);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, InsertedItemsOnALabel,
+    ::testing::Values(FaceCase{"sheet12", 14, false}, FaceCase{"sheet12Detail", 14, true},
+                      FaceCase{"sheet12Turned", 15, false}, FaceCase{"sheet12TurnedDetail", 15, true},
+                      FaceCase{"sheet10", 16, false}, FaceCase{"sheet10Detail", 16, true},
+                      FaceCase{"sheet10Turned", 17, false}, FaceCase{"sheet10TurnedDetail", 17, true},
+                      FaceCase{"sheet21", 18, false}, FaceCase{"sheet21Detail", 18, true},
+                      FaceCase{"sheet21Turned", 19, false}, FaceCase{"sheet21TurnedDetail", 19, true},
+                      FaceCase{"sheet24", 20, false}, FaceCase{"sheet24Detail", 20, true},
+                      FaceCase{"sheet24Turned", 21, false}, FaceCase{"sheet24TurnedDetail", 21, true},
+                      FaceCase{"sheet44", 22, false}, FaceCase{"sheet44Detail", 22, true},
+                      FaceCase{"sheet44Turned", 23, false}, FaceCase{"sheet44TurnedDetail", 23, true}),
+    rowName);
 
 // The user drags an inserted QR code onto the bars with the mouse: printing
 // names it and asks first. いいえ prints nothing; はい prints as laid out.

@@ -221,8 +221,10 @@ TEST_P(LabelNameBlock, nothingPrintsWithinTwoMillimetresOfTheBars)
 
 INSTANTIATE_TEST_SUITE_P(DetailedFrames, LabelNameBlock,
                          ::testing::Values(LabelCase{"sheet12", 14}, LabelCase{"sheet12Turned", 15},
-                                           LabelCase{"sheet10", 16}, LabelCase{"sheet44", 22},
-                                           LabelCase{"sheet44Turned", 23}),
+                                           LabelCase{"sheet10", 16}, LabelCase{"sheet10Turned", 17},
+                                           LabelCase{"sheet21", 18}, LabelCase{"sheet21Turned", 19},
+                                           LabelCase{"sheet24", 20}, LabelCase{"sheet24Turned", 21},
+                                           LabelCase{"sheet44", 22}, LabelCase{"sheet44Turned", 23}),
                          rowName);
 
 } // namespace

@@ -84,6 +84,19 @@ std::vector<TTypedRecord> mailing()
     family.Joints = {u(u"花子"), u(u"五郎左衛門之助"), u(u"桜"), u(u"一郎"), u(u"和子")};
     family.Adrs2 = u(u"永田町ハイツ五〇一号室");
     m.push_back(family);
+    // Every field as long as the record form lets it be typed.
+    TTypedRecord longest;
+    longest.Name = u(u"長谷川部 五郎左衛門之助太郎丸");
+    longest.Honor = u(u"先生御侍史");
+    longest.Corp = u(u"一般社団法人　日本郵便番号簿利用者協議会　東日本地区連絡会事務局　第一分室　株式会社ピクスシステムズ東京本部内");
+    longest.Dptmnt = u(u"第一営業本部　東日本営業部　関東営業所　首都圏第二営業課　法人営業第三係　特販担当　第四グループ");
+    longest.Post = u(u"代表取締役社長兼最高経営責任者兼営業本部長代理補佐");
+    longest.Tdfkn = u(u"神奈川県");
+    longest.Pos = QStringLiteral("2310023");
+    longest.Adrs1 = u(u"横浜市中区山下町一丁目７番１０号");
+    longest.Adrs2 = u(u"横浜グランドビルディング東館西ウイング北側低層階エレベーターホール前１２３４号室");
+    longest.Adrs3 = u(u"株式会社ピクスシステムズ関東支社総務部内　郵便物受付センター　第二集配室　私書箱係気付　担当者宛て");
+    m.push_back(longest);
     return m;
 }
 
@@ -280,7 +293,7 @@ TEST_P(PrintedInsideFrames, everyGlyphInsideAFrameAndTheBarsClear)
 std::vector<PaperCase> postalPapers()
 {
     std::vector<PaperCase> cases;
-    for (int paper : {0, 1, 2, 3, 6, 10})
+    for (int paper = 0; paper <= 13; ++paper)
         for (bool detail : {false, true})
             cases.push_back({paper, detail});
     return cases;
@@ -317,7 +330,8 @@ TEST_P(PrintedLabelsBeforeBars, nothingWithinTwoMillimetresOfEachLabelsBars)
     ASSERT_EQ(pages.size(), 1);
     const TLayoutDocument &doc = editor->Document();
     const TDrawRect *bar = visibleBarcode(doc);
-    ASSERT_NE(bar, nullptr);
+    if (!bar)
+        GTEST_SKIP() << "the label carries no barcode";
     const QRectF laid = ItemMm(*bar);
     const QSizeF piece(doc.Format.Width / 10.0, doc.Format.Height / 10.0);
     for (int cell = 0; cell < int(records.size()); ++cell) {
@@ -336,11 +350,19 @@ TEST_P(PrintedLabelsBeforeBars, nothingWithinTwoMillimetresOfEachLabelsBars)
     }
 }
 
-// 12面, wide and tall, both sets (44面 labels are too small for any barcode).
+// Every address label, wide and tall, both sets (a label too small for a
+// barcode prints none, and there is nothing to measure).
+std::vector<PaperCase> addressLabels()
+{
+    std::vector<PaperCase> cases;
+    for (int paper = 14; paper <= 23; ++paper)
+        for (bool detail : {false, true})
+            cases.push_back({paper, detail});
+    return cases;
+}
+
 INSTANTIATE_TEST_SUITE_P(AddressLabels, PrintedLabelsBeforeBars,
-                         ::testing::Values(PaperCase{14, false}, PaperCase{14, true}, PaperCase{15, false},
-                                           PaperCase{15, true}),
-                         paperRowName);
+                         ::testing::ValuesIn(addressLabels()), paperRowName);
 
 // ---- Bars near an edge ----------------------------------------------------------
 

@@ -13,6 +13,7 @@
 #include "editors/DesignForm.h"
 #include "editors/EditorTextCommands.h"
 #include "editors/ItemCommands.h"
+#include "editors/ItemPlace.h"
 #include "editors/LabelForm.h"
 #include "editors/LayoutForm.h"
 #include "items/BarRect.h"
@@ -246,7 +247,12 @@ private:
     {
         const bool horizontal = m_case.editor == TEditor::Design || doc().HorizontalWriting();
         const QSize block = horizontal ? QSize(200, 160) : QSize(160, 200);
-        Items.push_back(insert("sender block", "actInsertSender", block, leastOf(block, 40)));
+        // The block of the book's first sender (a person's) is made no
+        // smaller than its lines keep room to print in.
+        TSenderRect probe;
+        probe.SetHorizontal(horizontal);
+        probe.ResetChildRect(-1);
+        Items.push_back(insert("sender block", "actInsertSender", block, leastOf(block, LeastSenderBlockSide(probe, block))));
 
         m_editor->findChild<TItemCommands *>()->ChooseImageFile = [this] { return m_pictureFile; };
         // The picture at its own size, half the piece at most.

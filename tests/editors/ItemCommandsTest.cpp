@@ -621,7 +621,8 @@ TEST(ItemCommandsDefaultSender, anEditorReadsTheDefaultSenderFromSenderIni)
     FakeHost host{book.table};
     TLayoutForm editor{nullptr, host};
     TLabelGrid grid;
-    editor.SetLayout(0, catalogueFormat(0, &grid), grid);
+    // 角形２号: its face has room for a company's block whose lines read.
+    editor.SetLayout(11, catalogueFormat(11, &grid), grid);
     EXPECT_EQ(DefaultSenderNo, 6);
     editor.findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
     auto *block = dynamic_cast<TSenderRect *>(editor.Document().Items.back().get());

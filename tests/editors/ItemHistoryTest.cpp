@@ -74,6 +74,7 @@ public:
 struct InsertCase {
     const char *name;
     std::function<void(ItemHistory &, QTemporaryDir &)> insert;
+    int paper = 0; // the catalogue's paper the item is inserted on
 };
 
 class InsertHistory : public ItemHistory, public ::testing::WithParamInterface<InsertCase>
@@ -83,6 +84,10 @@ class InsertHistory : public ItemHistory, public ::testing::WithParamInterface<I
 TEST_P(InsertHistory, anInsertedItemIsUndoneAndRedone)
 {
     QTemporaryDir dir;
+    if (GetParam().paper != 0) {
+        TLabelGrid grid;
+        editor.SetLayout(GetParam().paper, catalogueFormat(GetParam().paper, &grid), grid);
+    }
     const QList<QByteArray> before = itemsOf(editor.Document());
     GetParam().insert(*this, dir);
     const QList<QByteArray> after = itemsOf(editor.Document());
@@ -121,7 +126,10 @@ INSTANTIATE_TEST_SUITE_P(
                        T.commands->ChooseImageFile = [file] { return file; };
                        T.action("actInsertIllust")->trigger();
                    }},
-        InsertCase{"senderBlock", [](ItemHistory &T, QTemporaryDir &) { T.action("actInsertSender")->trigger(); }},
+        // 角形２号: the vertical postcard's face has no place for a block
+        // whose lines can be read.
+        InsertCase{"senderBlock", [](ItemHistory &T, QTemporaryDir &) { T.action("actInsertSender")->trigger(); },
+                   11},
         InsertCase{"paste",
                    [](ItemHistory &T, QTemporaryDir &) {
                        T.editor.PageView()->SetSelected(0);

@@ -18,6 +18,7 @@
 #include <QDialog>
 #include <QMouseEvent>
 #include <QPrintPreviewDialog>
+#include <QPrintDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QGraphicsView>
@@ -398,6 +399,49 @@ TEST_F(PrintEditorTest, previewGoesBackToTheWizardAndPrintsItsNewAnswer)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     // Two records, two copies each.
     EXPECT_EQ(file.readAll().count("/Type /Page\n"), 4);
+}
+
+// The preview's own print button (the printer on its toolbar) leads back to
+// the wizard as the editor's print does, so that its questions (bars near an
+// edge, items over the bars) are asked and the run prints the editor's way;
+// no print dialog of the preview's own opens and prints past them.
+TEST_F(PrintEditorTest, thePreviewsOwnPrintButtonGoesBackToTheWizard)
+{
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("own.pdf"));
+    editor.Printer().setOutputFormat(QPrinter::PdfFormat);
+    editor.Printer().setOutputFileName(pdf);
+    QList<bool> restored;
+    editor.PrintWizard = [&](QPrinter &, TPrintRequest &Request) {
+        restored.append(Request.RestorePageAndCopies);
+        Request.RecNos = {1};
+        Request.Preview = restored.size() == 1;
+        return true;
+    };
+    bool ownDialog = false;
+    QTimer watch;
+    watch.setInterval(20);
+    QObject::connect(&watch, &QTimer::timeout, [&ownDialog] {
+        if (auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget())) {
+            ownDialog = true;
+            dialog->reject();
+        }
+    });
+    editor.ExecPreview = [&](QDialog &Dialog) {
+        QAction *print = nullptr;
+        for (QToolBar *bar : Dialog.findChildren<QToolBar *>())
+            for (QAction *a : bar->actions())
+                if (a->isVisible() && a->text() == QCoreApplication::translate("QPrintPreviewDialog", "Print"))
+                    print = a;
+        ASSERT_NE(print, nullptr) << "the preview shows no printer button";
+        watch.start();
+        print->trigger();
+        watch.stop();
+    };
+    action("actPreview")->trigger();
+    EXPECT_FALSE(ownDialog) << "the preview opened a print dialog of its own";
+    EXPECT_EQ(restored, (QList<bool>{false, true}));
+    EXPECT_TRUE(QFile::exists(pdf));
 }
 
 struct PreviewCloseCase {
