@@ -1052,9 +1052,13 @@ void TPrintEditor::UndoRedo(TUndoKind, TUndoData &Data, bool Redo)
 void TPrintEditor::closeEvent(QCloseEvent *Event)
 {
     // A window closed under its run would free the layout the run draws;
-    // the run can be stopped from its progress dialog instead.
+    // the run can be stopped from its progress dialog instead. The close may
+    // come from the main list (another editor's command, the program's end):
+    // the user is told why nothing happens.
     if (m_printing) {
         Event->ignore();
+        ShowMessageBoxAt(this, QStringLiteral("印刷中のため実行できません"), ProductCaption(), MB_ICONWARNING,
+                         mbpCenterOnOwner, 0, 0);
         return;
     }
     // Unsaved edits are the user's to keep or drop; a cancelled or failed

@@ -664,6 +664,7 @@ TEST_F(PrintEditorRun, listMovingToAnotherRecordMidRunLeavesThePrintedCopiesAlon
 
 TEST_F(PrintEditorRun, closingTheEditorMidRunIsRefusedUntilTheRunEnds)
 {
+    ScriptedMessageBoxes boxes;
     bool closed = true;
     bool visibleAfterClose = false;
     QTimer::singleShot(0, &editor, [&] {
@@ -676,8 +677,12 @@ TEST_F(PrintEditorRun, closingTheEditorMidRunIsRefusedUntilTheRunEnds)
     ASSERT_TRUE(editor.PrintRecords(printer, {1, 2}, options, &error)) << qPrintable(error);
     EXPECT_FALSE(closed);
     EXPECT_TRUE(visibleAfterClose);
-    // Once the run is over the editor closes as before.
+    // The close may have come from the main list: the refusal is said.
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷中のため実行できません"));
+    // Once the run is over the editor closes as before, without a word.
     EXPECT_TRUE(editor.close());
+    EXPECT_EQ(boxes.count(), 1);
 }
 
 // Before the progress shows (it waits a moment) the window still looks
