@@ -762,7 +762,9 @@ void TFileImport::btnImportClick()
                     .arg(report.GroupLost);
     if (!report.Failure.isEmpty())
         text += QStringLiteral("\r\n\r\n%1  ").arg(report.Failure);
-    Inform(text, MB_ICONINFORMATION);
+    // The records are in either way; a log that could not be written is a
+    // warning the user must not read as plain news.
+    Inform(text, report.Failure.isEmpty() ? MB_ICONINFORMATION : MB_ICONWARNING);
     WriteOptions();
     accept();
 }

@@ -415,7 +415,8 @@ bool TSafeReplacement::State::begin(QString *error)
 {
     target = resolvedTarget(path);
     if (target.fileName().isEmpty())
-        return fail(error, QStringLiteral("No file name in \"%1\" (or a loop of links)")
+        return fail(error, QStringLiteral("ファイル名がないため、書き込めません。（詳細：「%1」はファイル名で終わらないか、"
+                                          "リンクが循環しています）")
                                .arg(QDir::toNativeSeparators(path)));
     targetPath = target.absoluteFilePath();
     targetName = QFile::encodeName(targetPath);
@@ -424,7 +425,9 @@ bool TSafeReplacement::State::begin(QString *error)
     struct stat original {};
     if (::stat(targetName.constData(), &original) == 0) {
         if (!S_ISREG(original.st_mode))
-            return fail(error, QStringLiteral("\"%1\" is not a file").arg(QDir::toNativeSeparators(targetPath)));
+            return fail(error, QStringLiteral("同じ名前のフォルダーなどがあるため、ファイルを書き込めません。"
+                                              "（詳細：「%1」はファイルではありません）")
+                                   .arg(QDir::toNativeSeparators(targetPath)));
         // The rename below would replace a file its user set read-only as
         // long as the folder may be written: refused as an open of the file
         // for writing is. Asked before anything is written, so a PDF run

@@ -150,6 +150,26 @@ TEST_F(FileImportTest, importAddsRecordsWritesOptionsAndCloses)
     EXPECT_EQ(lookup.calls, 1); // only the record with an address
 }
 
+// The records are in, the list of those refused could not be written: the
+// completion says so as a warning, not as plain news.
+TEST_F(FileImportTest, anUnwritableErrorLogIsWarnedOfAfterTheRecordsAreIn)
+{
+    ASSERT_TRUE(QDir(DataPath).mkpath(QStringLiteral("InError.txt"))); // a folder in the log's place
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("名前\r\n山田\r\n") + "\x81\x20\r\n")));
+    window.SetCurrentRow(irName);
+    window.SetOrAdd();
+    boxes.enqueue(IDYES);
+    window.btnImportClick();
+    EXPECT_EQ(table().RecordCount(), 1) << "the line that is not Shift-JIS is refused";
+    ASSERT_FALSE(boxes.shown().isEmpty());
+    const TMessageBoxRequest &done = boxes.last();
+    EXPECT_TRUE(done.text.contains(QStringLiteral("InError.txt"))) << qPrintable(done.text);
+    EXPECT_TRUE(done.text.contains(QStringLiteral("ファイルではありません"))) << qPrintable(done.text);
+    EXPECT_NE(done.flags & MB_ICONWARNING, 0u) << qPrintable(done.text);
+    EXPECT_EQ(done.flags & MB_ICONINFORMATION, 0u);
+}
+
 TEST_F(FileImportTest, failedSafetyCopyStopsBeforeAnythingIsWritten)
 {
     writeFile(QStringLiteral("backup.imp"), "in the way");
