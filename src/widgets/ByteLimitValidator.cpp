@@ -225,7 +225,10 @@ void ShowInputHint(QWidget *widget, const QString &message)
     if (g_hint && g_hint->parentWidget() != window)
         delete g_hint.data();
     if (!g_hint) {
-        auto *label = new QLabel(window, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+        // It stands over the next field: a click there must reach that field
+        // (and so send the hint away), never the hint.
+        auto *label = new QLabel(window, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                                             Qt::WindowTransparentForInput);
         label->setObjectName(QStringLiteral("InputRefusedHint"));
         label->setAttribute(Qt::WA_ShowWithoutActivating);
         label->setPalette(QToolTip::palette());
@@ -419,6 +422,15 @@ QValidator::State TByteLimitValidator::validate(QString &input, int &pos) const
         cut = inserted.mid(fit);
         inserted.truncate(fit);
         result = prefix + inserted + tail;
+    }
+    // Keys refused one after another while the hint stands under this field
+    // are named together.
+    if (cut.isEmpty())
+        m_refusedRun.clear();
+    else {
+        const bool hintShown = g_hint && g_hint->isVisible() && g_anchor && g_anchor == HintAnchor();
+        m_refusedRun = hintShown ? m_refusedRun + cut : cut;
+        cut = m_refusedRun;
     }
 
     if (!unstorable.isEmpty() || !notAllowed.isEmpty() || !cut.isEmpty()) {

@@ -91,6 +91,10 @@ private:
     bool m_phoneNumber = false;
     bool m_halfWidthKana = false;
     mutable QString m_lastAccepted;
+    // What the limit has left out of the keys typed since the hint came up
+    // for this field: each refused key adds to it, so the hint names all the
+    // user lost, not only the last key.
+    mutable QString m_refusedRun;
 };
 
 // What a one-line field takes of text pasted, dropped or committed into it.

@@ -275,6 +275,26 @@ TEST(ByteLimitValidator, aNameLimitTakesAnyCharacterAndTypedOverflowIsRefusedWho
     EXPECT_EQ(ShownInputRefusedHint(), QStringLiteral("この欄には3文字までしか入りません。入らなかった部分: 𠮷"));
 }
 
+// Typing on past a full field: every key refused since the hint came up is
+// named, so the user sees all that did not go in; a key that goes in again
+// starts afresh.
+TEST(ByteLimitValidator, theHintNamesEveryKeyTheFullFieldRefused)
+{
+    auto edit = limitedEdit(32);
+    edit->show();
+    TypeCharacters(edit.get(), QStringLiteral("京都市上京区堀川通寺之内上る4丁目天神北町"));
+    EXPECT_EQ(edit->GetText(), QStringLiteral("京都市上京区堀川通寺之内上る4丁"));
+    EXPECT_TRUE(ShownInputRefusedHint().endsWith(QStringLiteral("入らなかった部分: 目天神北町")))
+        << qPrintable(ShownInputRefusedHint());
+    QTest::keyClick(edit.get(), Qt::Key_Backspace);
+    TypeCharacters(edit.get(), QStringLiteral("目北"));
+    EXPECT_TRUE(ShownInputRefusedHint().endsWith(QStringLiteral("入らなかった部分: 北")))
+        << qPrintable(ShownInputRefusedHint());
+    // The hint lets a click through to the field it stands over.
+    ASSERT_NE(ShownInputHintWidget(), nullptr);
+    EXPECT_TRUE(ShownInputHintWidget()->windowFlags().testFlag(Qt::WindowTransparentForInput));
+}
+
 TEST(ByteLimitValidator, programTextLongerThanTheLimitIsShownWholeAndMayOnlyShrink)
 {
     auto edit = std::make_unique<TTntEdit>();
