@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSpacerItem>
 #include <QStyle>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -94,14 +95,22 @@ public:
     {
         if (event->type() == QEvent::Show) {
             auto *box = static_cast<QWidget *>(watched);
-            const QSize size = box->frameGeometry().size();
-            const QRect anchor = m_mode == mbpAtPoint ? QRect(m_point, size) : m_ownerRect;
-            box->move(MessageBoxPosition(m_mode, m_ownerRect, size, m_point, workAreaAround(anchor)));
+            place(box);
+            // The box wraps a long text as it is shown and comes out narrower
+            // than it measured: placed again at its final size.
+            QTimer::singleShot(0, box, [this, box] { place(box); });
         }
         return false;
     }
 
 private:
+    void place(QWidget *Box) const
+    {
+        const QSize size = Box->frameGeometry().size();
+        const QRect anchor = m_mode == mbpAtPoint ? QRect(m_point, size) : m_ownerRect;
+        Box->move(MessageBoxPosition(m_mode, m_ownerRect, size, m_point, workAreaAround(anchor)));
+    }
+
     int m_mode;
     QRect m_ownerRect;
     QPoint m_point;

@@ -83,6 +83,29 @@ TEST(RealMessageBox, isCentredOverItsOwnerAndReportsTheButtonPressed)
     EXPECT_EQ(QApplication::focusWidget(), edit);
 }
 
+// A long message (a cause with its detail) is wrapped by the box as it is
+// shown, narrower than it measured before: it is still centred.
+TEST(RealMessageBox, aLongMessageIsCentredAsItIsShownWrapped)
+{
+    QWidget owner;
+    owner.setGeometry(200, 100, 900, 600);
+    owner.show();
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    const QString detail = QStringLiteral("ファイルが読み取り専用のため、書き込めません。ファイルの読み取り専用の設定を外してから、"
+                                          "やり直してください。（詳細：「/home/user/Documents/宛名印刷/年賀状/2027/"
+                                          "取引先一覧_最新版_確認済み.pdf」に書き込めません：Permission denied）");
+    QRect shownAt;
+    QString shownText;
+    pressLater(QStringLiteral("OK"), &shownAt, &shownText);
+    ShowMessageBoxAt(&owner, QStringLiteral("印刷を開始できませんでした  \r\n") + detail, ProductCaption(), MB_ICONERROR,
+                     mbpCenterOnOwner, 0, 0);
+    ASSERT_TRUE(shownAt.isValid());
+    EXPECT_LE(std::abs(shownAt.center().x() - owner.frameGeometry().center().x()), 1)
+        << shownAt.x() << "," << shownAt.y() << " " << shownAt.width() << "x" << shownAt.height();
+    EXPECT_LE(std::abs(shownAt.center().y() - owner.frameGeometry().center().y()), 1);
+}
+
 // The flag combinations the windows pass: the real box shows the icon and
 // the buttons they ask for, and Enter answers with the default button.
 // buttons: captions joined by "|".
