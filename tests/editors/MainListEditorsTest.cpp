@@ -215,6 +215,11 @@ TEST_F(MainListPrint, listClosedMidRunKeepsThePrintingEditorAndItsRun)
     ASSERT_FALSE(alive.isNull());
     EXPECT_EQ(list->PrintEditor(TPrintEditorKind::AddressSide), form);
     EXPECT_EQ(printedPages(), 3);
+    // The label command that could not close the printing editor says why.
+    QStringList said;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        said << box.text;
+    EXPECT_TRUE(said.contains(QStringLiteral("印刷中のため実行できません"))) << qPrintable(said.join(u'\n'));
 }
 
 struct MarkCase
