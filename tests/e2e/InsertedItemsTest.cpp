@@ -42,6 +42,26 @@ protected:
         selectRows({0});
     }
 
+    // The record typed, the editor of Action opened on Paper with a sender
+    // (in its detailed frames when Detail) and the four items inserted: each
+    // went in, or the user heard that no free place holds it.
+    void insertOnANewPiece(const char *Action, TPrintEditorKind Kind, int Paper, bool Detail, TPrintEditor *&Editor,
+                           QList<const TDrawRect *> &Added)
+    {
+        ASSERT_NO_FATAL_FAILURE(enterRecord());
+        Editor = openEditor(Action, Kind, Paper);
+        ASSERT_NE(Editor, nullptr);
+        ASSERT_NO_FATAL_FAILURE(enterSender(*Editor, false));
+        if (Detail) {
+            ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*Editor));
+        }
+        Added = insertItems(*Editor);
+        int toldNoRoom = 0;
+        for (const TMessageBoxRequest &box : boxes.shown())
+            toldNoRoom += box.text.contains(QStringLiteral("を置ける場所がありません")) ? 1 : 0;
+        EXPECT_EQ(Added.size() + toldNoRoom, 4) << "an item neither inserted nor refused aloud";
+    }
+
     // 挿入 -> 差出人情報, イラスト (a 400 x 300 picture), QRコード, 図形, in
     // this order; the items each inserted (none when it found no place).
     QList<const TDrawRect *> insertItems(TPrintEditor &Editor)
@@ -142,20 +162,11 @@ TEST_P(InsertedItemsOnAFace, printWithTheBarsReadableAndClear)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
         GTEST_SKIP() << "pdftoppm is not installed";
-    ASSERT_NO_FATAL_FAILURE(enterRecord());
-    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, GetParam().paper);
-    ASSERT_NE(editor, nullptr);
-    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
-    if (GetParam().detail) {
-        ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
-    }
-    const QList<const TDrawRect *> added = insertItems(*editor);
-    // Each item is inserted, or the user hears that no free place holds it
-    // (the face holds at least the picture).
-    int toldNoRoom = 0;
-    for (const TMessageBoxRequest &box : boxes.shown())
-        toldNoRoom += box.text.contains(QStringLiteral("を置ける場所がありません")) ? 1 : 0;
-    EXPECT_EQ(added.size() + toldNoRoom, 4) << "an item neither inserted nor refused aloud";
+    TPrintEditor *editor = nullptr;
+    QList<const TDrawRect *> added;
+    ASSERT_NO_FATAL_FAILURE(insertOnANewPiece("actLayoutPrint", TPrintEditorKind::AddressSide, GetParam().paper,
+                                              GetParam().detail, editor, added));
+    // The face holds at least the picture.
     ASSERT_GE(added.size(), 1);
     boxes.clear();
     ASSERT_TRUE(runPrintWizard(*editor));
@@ -274,18 +285,10 @@ TEST_P(InsertedItemsOnALabel, printOnTheirLabel)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
         GTEST_SKIP() << "pdftoppm is not installed";
-    ASSERT_NO_FATAL_FAILURE(enterRecord());
-    TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
-    ASSERT_NE(editor, nullptr);
-    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
-    if (GetParam().detail) {
-        ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
-    }
-    const QList<const TDrawRect *> added = insertItems(*editor);
-    int toldNoRoom = 0;
-    for (const TMessageBoxRequest &box : boxes.shown())
-        toldNoRoom += box.text.contains(QStringLiteral("を置ける場所がありません")) ? 1 : 0;
-    EXPECT_EQ(added.size() + toldNoRoom, 4) << "an item neither inserted nor refused aloud";
+    TPrintEditor *editor = nullptr;
+    QList<const TDrawRect *> added;
+    ASSERT_NO_FATAL_FAILURE(insertOnANewPiece("actLabelPrint", TPrintEditorKind::Label, GetParam().paper,
+                                              GetParam().detail, editor, added));
     if (added.isEmpty())
         return;
     ASSERT_TRUE(runPrintWizard(*editor));
