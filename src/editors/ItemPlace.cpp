@@ -212,7 +212,7 @@ int LeastTextSide(QSize Size)
 
 int LeastSenderBlockSide(const TSenderRect &Block, QSize Size)
 {
-    constexpr int kBlank = 20; // ten pixels each side of the lines
+    constexpr int kBlank = 2 * TSenderRect::Blank;
     const int margins = 2 * TextItemMargin.value;
     const int shortSide = std::min(Size.width(), Size.height());
     const int longSide = std::max(Size.width(), Size.height());

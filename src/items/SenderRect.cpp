@@ -284,8 +284,8 @@ TPageRect TSenderRect::innerBox() const
 void TSenderRect::layOut(const TPageRect &B, bool Force)
 {
     if (!m_layoutValid) {
-        const long double sx = (B.width() - 20) / static_cast<long double>(Grid);
-        const long double sy = (B.height() - 20) / static_cast<long double>(Grid);
+        const long double sx = (B.width() - 2 * Blank) / static_cast<long double>(Grid);
+        const long double sy = (B.height() - 2 * Blank) / static_cast<long double>(Grid);
         const auto &items = m_private ? m_privateItems : m_corpItems;
         for (int i = 0; i < items.size(); ++i) {
             // A hidden addition keeps its place; the private postcode, address
@@ -293,8 +293,8 @@ void TSenderRect::layOut(const TPageRect &B, bool Force)
             if (m_private ? (i >= 3 && !items.at(i)->IsVisible()) : !items.at(i)->IsVisible())
                 continue;
             const TPageRect &P = m_private ? m_privatePlaces[size_t(i)] : m_corpPlaces[size_t(i)];
-            const qint32 left = rounded(P.Left * sx) + B.Left + 10;
-            const qint32 top = rounded(P.Top * sy) + B.Top + 10;
+            const qint32 left = rounded(P.Left * sx) + B.Left + Blank;
+            const qint32 top = rounded(P.Top * sy) + B.Top + Blank;
             items.at(i)->SetRect(
                 {left, top, left + rounded((P.Right - P.Left) * sx), top + rounded((P.Bottom - P.Top) * sy)});
         }
@@ -328,7 +328,7 @@ void TSenderRect::FitToChildren()
         else
             m_corpPlaces[size_t(i)] = place;
     }
-    u = {u.Left - 10, u.Top - 10, u.Right + 10, u.Bottom + 10};
+    u = {u.Left - Blank, u.Top - Blank, u.Right + Blank, u.Bottom + Blank};
     if (m_frame.HasFrame()) {
         QRect outer;
         m_frame.OuterRect(ToQRect(u), outer);

@@ -19,6 +19,9 @@ class TSenderRect : public TDrawRect
 {
 public:
     static constexpr int Grid = 205;
+    // The blank kept on each side between the block's edge and its lines
+    // (page pixels); it keeps its size however the block is sized.
+    static constexpr int Blank = 10;
     static constexpr int PrivateCount = 5;
     static constexpr int CorpCount = 13;
     using TPlaces5 = std::array<TPageRect, PrivateCount>;

@@ -425,9 +425,9 @@ QValidator::State TByteLimitValidator::validate(QString &input, int &pos) const
     }
     // Keys refused one after another while the hint stands under this field
     // are named together.
-    if (cut.isEmpty())
+    if (cut.isEmpty()) {
         m_refusedRun.clear();
-    else {
+    } else {
         const bool hintShown = g_hint && g_hint->isVisible() && g_anchor && g_anchor == HintAnchor();
         m_refusedRun = hintShown ? m_refusedRun + cut : cut;
         cut = m_refusedRun;

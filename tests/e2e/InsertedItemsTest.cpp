@@ -62,6 +62,27 @@ protected:
         EXPECT_EQ(Added.size() + toldNoRoom, 4) << "an item neither inserted nor refused aloud";
     }
 
+    // Item stands clear of the other items Added and of the addressee's
+    // name, address, postcode and bars, on its piece.
+    static void expectClearOfTheOthers(const TLayoutDocument &Doc, const QList<const TDrawRect *> &Added,
+                                       const TDrawRect &Item)
+    {
+        const QRectF laid = laidMm(Item);
+        for (const TDrawRect *other : Added)
+            if (other != &Item) {
+                EXPECT_FALSE(laid.intersects(laidMm(*other))) << "over inserted kind " << int(other->GetKind());
+            }
+        for (size_t i = 0; i < Doc.Items.size(); ++i) {
+            const TDrawRect &frame = *Doc.Items[i];
+            const TDrawRectKind kind = frame.GetKind();
+            if (!frame.IsVisible() || !Doc.OnPrintedSide(i) ||
+                (kind != TDrawRectKind::RecipientName && kind != TDrawRectKind::RecipientAddress &&
+                 kind != TDrawRectKind::RecipientPostcode && kind != TDrawRectKind::Barcode))
+                continue;
+            EXPECT_FALSE(laid.intersects(ItemMm(frame))) << "over the addressee's frame of kind " << int(kind);
+        }
+    }
+
     // 挿入 -> 差出人情報, イラスト (a 400 x 300 picture), QRコード, 図形, in
     // this order; the items each inserted (none when it found no place).
     QList<const TDrawRect *> insertItems(TPrintEditor &Editor)
@@ -193,19 +214,7 @@ TEST_P(InsertedItemsOnAFace, printWithTheBarsReadableAndClear)
         EXPECT_GE(laid.top(), 5.0 - 0.3);
         EXPECT_LE(laid.right(), piece.width() - 5.0 + 0.3);
         EXPECT_LE(laid.bottom(), piece.height() - 5.0 + 0.3);
-        for (const TDrawRect *other : added)
-            if (other != item) {
-                EXPECT_FALSE(laid.intersects(laidMm(*other))) << "over inserted kind " << int(other->GetKind());
-            }
-        for (size_t i = 0; i < doc.Items.size(); ++i) {
-            const TDrawRect &frame = *doc.Items[i];
-            const TDrawRectKind kind = frame.GetKind();
-            if (!frame.IsVisible() || !doc.OnPrintedSide(i) ||
-                (kind != TDrawRectKind::RecipientName && kind != TDrawRectKind::RecipientAddress &&
-                 kind != TDrawRectKind::RecipientPostcode && kind != TDrawRectKind::Barcode))
-                continue;
-            EXPECT_FALSE(laid.intersects(ItemMm(frame))) << "over the addressee's frame of kind " << int(kind);
-        }
+        expectClearOfTheOthers(doc, added, *item);
     }
 }
 
@@ -315,19 +324,7 @@ TEST_P(InsertedItemsOnALabel, printOnTheirLabel)
         EXPECT_GE(laid.top(), 0.0);
         EXPECT_LE(laid.right(), piece.width());
         EXPECT_LE(laid.bottom(), piece.height());
-        for (const TDrawRect *other : added)
-            if (other != item) {
-                EXPECT_FALSE(laid.intersects(laidMm(*other))) << "over inserted kind " << int(other->GetKind());
-            }
-        for (size_t i = 0; i < doc.Items.size(); ++i) {
-            const TDrawRect &frame = *doc.Items[i];
-            const TDrawRectKind kind = frame.GetKind();
-            if (!frame.IsVisible() || !doc.OnPrintedSide(i) ||
-                (kind != TDrawRectKind::RecipientName && kind != TDrawRectKind::RecipientAddress &&
-                 kind != TDrawRectKind::RecipientPostcode && kind != TDrawRectKind::Barcode))
-                continue;
-            EXPECT_FALSE(laid.intersects(ItemMm(frame))) << "over the addressee's frame of kind " << int(kind);
-        }
+        expectClearOfTheOthers(doc, added, *item);
     }
 }
 
