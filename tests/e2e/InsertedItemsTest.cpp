@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <vector>
 
 namespace {
