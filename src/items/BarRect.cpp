@@ -330,28 +330,60 @@ bool numberFollows(QStringView S, qsizetype Pos)
     return numberStartsAt(S, Pos);
 }
 
-// Whether S holds from From to To the block number of a Kyoto street
-// designation: after the way to go (上る, 下ル, 東入, 西入る...), a block
-// number alone ("4丁目", "四丁目"), blanks around it allowed.
-bool streetBlockNumber(QStringView S, qsizetype From, qsizetype To)
+// Whether a way of a Kyoto street designation ends right before Pos of S:
+// up or down the street (上る, 下ル, 上がる) or into a side street (東入,
+// 西入る, 南入).
+bool wayEndsBefore(QStringView S, qsizetype Pos)
 {
-    const TNumeralKind kind = From < To ? numeralKind(S[From]) : TNumeralKind::None;
-    if (kind == TNumeralKind::None)
+    static constexpr std::array<QStringView, 14> ways{u"上る", u"上ル", u"下る", u"下ル", u"上がる", u"下がる", u"上ガル",
+                                                      u"下ガル", u"東入", u"西入", u"南入", u"北入", u"入る", u"入ル"};
+    const QStringView before = S.first(Pos);
+    return std::any_of(ways.begin(), ways.end(), [before](QStringView w) { return before.endsWith(w); });
+}
+
+// Whether S holds from From to To (the first number on) the end of a Kyoto
+// street designation, whose numbers only count the streets passed (2筋目) or
+// the blocks (四丁目): "2筋目東入ル", "二丁目南側", "一丁目西入三筋目上る",
+// "二筋目白川筋西入二丁目南側". A way is taken (before it or inside it), every
+// numeral counts streets or blocks or names a street ("三条"), and it ends
+// with a way, a side (南側), 丁目 or 筋目, blanks after it allowed. A number
+// of lots or houses ("3-2-5", "12番地") is none.
+bool streetDesignation(QStringView S, qsizetype From, qsizetype To)
+{
+    qsizetype end = To;
+    while (end > From && S[end - 1] == u' ')
+        --end;
+    if (end == From)
+        return false;
+    const QStringView tail = S.first(end);
+    if (!wayEndsBefore(S, end) && !tail.endsWith(u'側') && !tail.endsWith(u"丁目") && !tail.endsWith(u"筋目"))
         return false;
     qsizetype way = From;
     while (way > 0 && S[way - 1] == u' ')
         --way;
-    if (way == 0 || (S[way - 1] != u'る' && S[way - 1] != u'ル' && S[way - 1] != u'入'))
-        return false;
-    qsizetype i = From;
-    while (i < To && numeralKind(S[i]) == kind)
-        ++i;
-    if (i + 2 > To || S[i] != u'丁' || S[i + 1] != u'目')
-        return false;
-    for (i += 2; i < To; ++i)
-        if (S[i] != u' ')
+    bool wayTaken = wayEndsBefore(S, way);
+    for (qsizetype i = From; i < end;) {
+        const QChar c = S[i];
+        const TNumeralKind kind = numeralKind(c);
+        if (kind != TNumeralKind::None) {
+            qsizetype j = i + 1;
+            while (j < end && numeralKind(S[j]) == kind)
+                ++j;
+            const QStringView after = S.sliced(j);
+            if (after.startsWith(u"丁目") || after.startsWith(u"筋目"))
+                i = j + 2;
+            else if (kind == TNumeralKind::Kanji && markerLength(S, j) == 0)
+                i = j;
+            else
+                return false;
+            continue;
+        }
+        if (c == u'-' || isCodeLetter(c))
             return false;
-    return true;
+        ++i;
+        wayTaken = wayTaken || wayEndsBefore(S, i);
+    }
+    return wayTaken;
 }
 
 // A text cut into the pieces a town is compared by: a run of numerals of one
@@ -441,10 +473,12 @@ struct TMention {
 // its town's name ("中央区中央1-1"), and a building may be named after its
 // town ("霞が関コーポ" after "霞が関一丁目二番三号", "霞が関ビル" after a town
 // written "霞ヶ関3-2-5"): so the town is its last mention before the first
-// number. But the town may come after the block number of a street
-// designation ("堀川通寺之内上る4丁目天神北町1番地の1" in Kyoto), whose street
-// may bear the town's name ("新町通四条東入2丁目新町35"): a mention right
-// after such a block number, which the number follows at once, is the town.
+// number. But the town may come after a street designation that holds
+// numbers of its own ("堀川通寺之内上る4丁目天神北町1番地の1",
+// "室町三条上る2筋目東入ル六角猪熊町337番地" in Kyoto), whose street may bear
+// the town's name ("新町通四条東入2丁目新町35"), and the town's own name may
+// hold a numeral ("上ル3筋目東入ル 六丁目933番地"): a mention right after
+// such a designation, which the number follows at once, is the town.
 // A building's name after the number is neither ("霞ヶ関3-2-5 霞が関ビル12階",
 // "霞ヶ関3-2-5 霞が関101号室"), nor a town that is a block number itself met
 // again in the number ("三丁目3丁目2番5号").
@@ -507,7 +541,7 @@ qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &Tow
             // A town may start with the first number itself ("八丁目").
             if (mention.Start <= FirstNumber) {
                 beforeEnd = std::max(beforeEnd, mention.End);
-            } else if (streetBlockNumber(S, FirstNumber, mention.Start) && numberFollows(S, mention.End)) {
+            } else if (streetDesignation(S, FirstNumber, mention.Start) && numberFollows(S, mention.End)) {
                 if (!after || mention.Start < after->Start
                     || (mention.Start == after->Start && mention.End > after->End))
                     after = mention;

@@ -43,7 +43,8 @@ using TTownNameLookup = std::function<TPostcodeTowns(const QString &Postcode)>;
 [[nodiscard]] QString CustomerBarcodeData(const QString &Postcode, const QString &Address, const TPostcodeTowns &Towns);
 // Only the address number part of the above: what follows the town (its
 // last mention before the first number, else its first mention the number
-// follows at once, as after a Kyoto street designation; the whole address
+// follows at once, as after a Kyoto street designation with numbers of its
+// own, such as "上る2筋目東入" or "二丁目南側"; the whole address
 // when none is found). A town is found with its numerals written in kanji or
 // digits; a town named by numerals alone met again where a number starts is
 // that number. Digits, "-" and single letters are kept; kanji numerals are a
