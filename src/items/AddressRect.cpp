@@ -259,9 +259,11 @@ QList<TAddressRect::TRun> TAddressRect::SplitVerticalRuns(const QString &Line, b
     QString upright;
     for (qsizetype i = 0; i < Line.size();) {
         if (!isDigit(Line[i])) {
-            // A dash between two numbers is the hyphen of the address.
-            const bool hyphen =
-                isDash(Line[i]) && i > 0 && i + 1 < Line.size() && IsAddressNumeral(Line[i - 1]) && IsAddressNumeral(Line[i + 1]);
+            // A dash between two numbers is the hyphen of the address, and
+            // so is one after a block number's 丁目 ("３丁目-２０-５").
+            const bool afterNumber =
+                i > 0 && (IsAddressNumeral(Line[i - 1]) || QStringView(Line).first(i).endsWith(u"丁目"));
+            const bool hyphen = isDash(Line[i]) && afterNumber && i + 1 < Line.size() && IsAddressNumeral(Line[i + 1]);
             upright.append(hyphen ? kVerticalHyphen : Line[i]);
             ++i;
             continue;

@@ -24,6 +24,7 @@ struct Typed {
 const Typed kTyped[] = {
     {u"千代田区永田町１５-２５-２２", 2},  // half-width hyphen
     {u"千代田区永田町１５丁目２５-２２", 1}, // after 丁目
+    {u"千代田区永田町３丁目-２０-５", 2},     // right after 丁目
     {u"千代田区永田町15-25-22", 2},        // half-width digits
     {u"千代田区永田町１５-25-２２", 2},    // digits of both widths
     {u"千代田区永田町１５−２５−２２", 2},  // minus sign
