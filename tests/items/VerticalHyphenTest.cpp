@@ -117,7 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
                       HyphenCase{"fourDigitNumbers", u"１２３４-５６７８", 1},
                       HyphenCase{"afterChome", u"１５丁目２５-２２", 1},
                       HyphenCase{"rightAfterChome", u"東３丁目-２０-５", 2},
-                      HyphenCase{"fullWidthRightAfterChome", u"東３丁目－２０－５", 2},
                       HyphenCase{"kanjiNumerals", u"十五-二十五-二十二", 2},
                       HyphenCase{"gothicHalfWidthHyphen", u"１５-２５-２２", 2, false, "IPAexGothic"},
                       HyphenCase{"gothicMinusSign", u"１５−２５−２２", 2, false, "IPAexGothic"},
