@@ -2,6 +2,7 @@
 
 #include "items/IllustRect.h"
 #include "items/MaskShapes.h"
+#include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "widgets/EnterKey.h"
 
@@ -256,7 +257,11 @@ void TIllustSettingDialog::BuildMaskThumbnails()
                                         "QToolButton:checked { border: 3px solid rgb(255,0,0); }"));
         // Two rows filled column by column.
         grid->addWidget(b, i % 2, i / 2);
-        connect(b, &QToolButton::clicked, this, [this, i] { SelectMask(i); });
+        // The box takes the focus, so the arrows go on from the shape clicked.
+        connect(b, &QToolButton::clicked, this, [this, i] {
+            sbxMask->setFocus();
+            SelectMask(i);
+        });
         m_thumbnails.append(b);
     }
     grid->setColumnStretch(grid->columnCount(), 1);
@@ -385,6 +390,13 @@ void TIllustSettingDialog::rbImageViewClick(int Tag)
     lblInfo->setVisible(Tag == 2);
     if (Tag == 1) {
         m_work->SetMask(m_selectedMask);
+        // No shape to cut with: the picture stays whole, and the user hears
+        // which file could not be used and why.
+        if (m_thumbnails.isEmpty())
+            ShowMessageBoxAt(this,
+                             QStringLiteral("型抜きの図形を読み込めませんでした  \r\n") +
+                                 (MaskFilesError().isEmpty() ? DefaultMaskFilePath() : MaskFilesError()),
+                             ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
     } else if (Tag == 2) {
         m_work->SetMask(-1);
         m_work->SetTransparentColor(pnlTransparentColor->Color());

@@ -13,6 +13,7 @@
 #include "editors/TownNames.h"
 #include "items/BackImage.h"
 #include "items/ItemStream.h"
+#include "items/MaskShapes.h"
 #include "items/MetaRect.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
@@ -115,6 +116,9 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     m_document.Kind = Kind;
     m_document.PrintedSender = [this] { return m_host.PrintedSender(); };
     m_document.TownNames = ProgramTownNames();
+    // The picture items' mask shapes, before any layout is read: its
+    // pictures take their shapes from the library as they are read.
+    LoadProgramMaskFiles();
     ExecDialog = [](QDialog &Dialog) { return Dialog.exec(); };
     ExecPrintDialog = [this](QPrinter &Printer) {
         QPrintDialog dialog(&Printer, this);

@@ -88,8 +88,8 @@ void TIllustRect::SetMask(qint32 Index)
     m_maskIndex = Index;
     m_maskShape.reset();
     if (Index >= 0) {
-        // An index the library does not hold cuts everything away: the
-        // picture shows through an empty mask until the shape is there.
+        // An index the library does not hold leaves the picture uncut
+        // (hasMaskOrColour) while the item keeps the index it was given.
         if (const QPainterPath *shape = MaskShapeAt(Index))
             m_maskShape = *shape;
         m_transparentColor = NoColor;

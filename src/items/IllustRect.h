@@ -92,7 +92,9 @@ public:
 
 private:
     bool isJpegExtension() const { return m_extension == u"jpg" || m_extension == u"jpeg"; }
-    bool hasMaskOrColour() const { return m_maskIndex >= 0 || m_transparentColor != NoColor; }
+    // A mask index whose shape the library could not supply cuts nothing:
+    // the picture shows whole instead of vanishing behind an empty mask.
+    bool hasMaskOrColour() const { return (m_maskIndex >= 0 && m_maskShape) || m_transparentColor != NoColor; }
     void setExtension(const QString &Text);
     void scaleMaskRect(QRect OldRect, QRect NewRect);
     void updateMaskDispRect();

@@ -13,6 +13,12 @@ std::vector<TMaskShape> &library()
     return shapes;
 }
 
+QString &loadError()
+{
+    static QString error;
+    return error;
+}
+
 [[noreturn]] void fail(int Line, const QString &Why)
 {
     throw EMaskShapeError(QStringLiteral("マスク図形のファイルの %1 行目: %2").arg(Line).arg(Why));
@@ -110,7 +116,30 @@ void LoadMaskFiles(const QString &Path)
     // A shape file is a few kilobytes; anything far larger is not ours.
     if (file.size() > 1024 * 1024)
         throw EMaskShapeError(QStringLiteral("マスク図形のファイル %1 が大きすぎます。").arg(Path));
-    library() = ParseMaskShapes(file.readAll());
+    std::vector<TMaskShape> shapes = ParseMaskShapes(file.readAll());
+    if (shapes.empty())
+        throw EMaskShapeError(QStringLiteral("マスク図形のファイル %1 に図形がありません。").arg(Path));
+    library() = std::move(shapes);
+}
+
+void LoadProgramMaskFiles()
+{
+    loadError().clear();
+    const QString path = DefaultMaskFilePath();
+    try {
+        LoadMaskFiles(path);
+    } catch (const EMaskShapeError &error) {
+        library().clear();
+        loadError() = error.Message();
+        // A line number alone does not say which file it is in.
+        if (!loadError().contains(path))
+            loadError() = path + QStringLiteral("\r\n") + loadError();
+    }
+}
+
+QString MaskFilesError()
+{
+    return loadError();
 }
 
 void SetMaskFiles(std::vector<TMaskShape> Shapes)

@@ -36,8 +36,18 @@ struct TMaskShape {
 [[nodiscard]] QString DefaultMaskFilePath();
 
 // The program-wide library the picture items index. Loading replaces it;
-// a file that cannot be read leaves it empty and raises EMaskShapeError.
+// a file that cannot be read, or holds no shape, leaves it empty and raises
+// EMaskShapeError.
 void LoadMaskFiles(const QString &Path);
+// Loads the installed file (DefaultMaskFilePath) as each editor window is
+// created. A file missing or damaged leaves the library empty, is never
+// written to, and its fault is kept for MaskFilesError: the picture
+// dialog names it when the user asks for a mask, and a picture whose
+// shape is not there shows uncut.
+void LoadProgramMaskFiles();
+// Why the last LoadProgramMaskFiles left the library empty (naming the
+// file); empty when it loaded.
+[[nodiscard]] QString MaskFilesError();
 // Sets the library directly (tests, and editors that already parsed it).
 void SetMaskFiles(std::vector<TMaskShape> Shapes);
 void FreeMaskFiles();

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QPainter>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -218,8 +219,43 @@ TEST_F(IllustRect, MaskAndTransparentColourExcludeEachOther)
     item.SetMask(2);
     EXPECT_EQ(item.GetTransparentColor(), TIllustRect::NoColor);
     EXPECT_TRUE(item.HasMaskShape());
-    item.SetMask(20); // not in the library: no shape, everything cut away
+    item.SetMask(20); // not in the library: no shape, the picture left whole
     EXPECT_FALSE(item.HasMaskShape());
+    EXPECT_EQ(item.GetMaskIndex(), 20);
+}
+
+// A shape the library does not hold (its file missing or damaged) never
+// makes the picture vanish: it shows and prints whole, on both printer paths.
+TEST_F(IllustRect, MaskTheLibraryLacksLeavesThePictureWhole)
+{
+    FreeMaskFiles();
+    for (bool limited : {false, true}) {
+        TIllustRect item;
+        item.SetZoom(1);
+        item.SetRect({0, 0, 16, 16}); // 100 x 100 dots at 600 dpi
+        QImage blue(10, 10, QImage::Format_RGB888);
+        blue.fill(Qt::blue);
+        item.SetPicture(blue);
+        item.SetMask(0);
+        item.SetLimitedPrinter(limited);
+        QImage screen(16, 16, QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        {
+            QPainter p(&screen);
+            item.Draw(p, 0, 0);
+        }
+        EXPECT_EQ(screen.pixelColor(1, 1), QColor(Qt::blue)) << limited;
+        EXPECT_EQ(screen.pixelColor(14, 14), QColor(Qt::blue)) << limited;
+        item.CalcPrintRect({}, TPrinterGeometry{}, true);
+        QImage page(100, 100, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        {
+            QPainter p(&page);
+            item.Print(p, 0, 0);
+        }
+        EXPECT_EQ(page.pixelColor(5, 5), QColor(Qt::blue)) << limited;
+        EXPECT_EQ(page.pixelColor(94, 94), QColor(Qt::blue)) << limited;
+    }
 }
 
 TEST_F(IllustRect, ResizingScalesTheMaskRectangle)
@@ -339,6 +375,13 @@ TEST(MaskShapes, BrokenFilesNameTheFault)
         EXPECT_THROW((void)ParseMaskShapes(text), EMaskShapeError) << text;
     EXPECT_THROW(LoadMaskFiles(QStringLiteral("/nonexistent/masks.txt")), EMaskShapeError);
     EXPECT_EQ(MaskFileCount(), 0);
+    // A file of comments alone would leave every mask index without its shape.
+    QTemporaryDir dir;
+    QFile empty(dir.filePath(QStringLiteral("masks.txt")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.write("# no shapes\n");
+    empty.close();
+    EXPECT_THROW(LoadMaskFiles(empty.fileName()), EMaskShapeError);
 }
 
 TEST_F(IllustRect, MaskFrameHasItsOwnEdgeZonesAndCursors)
