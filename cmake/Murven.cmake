@@ -58,6 +58,9 @@ function(murven_test name)
   target_link_libraries(${name} PRIVATE murven_testsupport ${ARG_LINKS})
   target_precompile_headers(${name} PRIVATE ${MURVEN_PCH_HEADERS} <gtest/gtest.h>)
   murven_target_defaults(${name})
+  # Line tables are enough for a test's backtrace; full debug information
+  # made the test programs' objects a quarter slower to compile.
+  target_compile_options(${name} PRIVATE $<$<CONFIG:RelWithDebInfo>:-g1>)
   # The environment of a test (offscreen platform, time zone, fixture and
   # screenshot folders) is set by the shared test main itself, so a test
   # program started by hand behaves like one started by CTest. CTest runs
