@@ -13,6 +13,8 @@
 #include <QAction>
 #include <QRectF>
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,42 +71,67 @@ std::string text(const QRectF &R)
         .toStdString();
 }
 
+// One set as the editor lays it out, and the bars as they fill a 600-dpi page.
+struct LaidBars {
+    TLayoutDocument doc;
+    QSizeF face;
+    TBarcodeRect *bar = nullptr;
+    size_t barIndex = 0;
+    QRectF bars;
+};
+
+void layOut(const PlaceCase &Case, LaidBars &Out)
+{
+    TLayoutDocument &doc = Out.doc;
+    doc.Detail = Case.detail;
+    loadLayout(doc, Case.paper, TLayoutKind::AddressSide);
+    Out.face = QSizeF(doc.Format.Width / 10.0, doc.Format.Height / 10.0);
+    for (size_t i = 0; i < doc.Items.size(); ++i)
+        if (doc.Items[i]->GetKind() == TDrawRectKind::Barcode)
+            Out.bar = static_cast<TBarcodeRect *>(doc.Items[i].get()), Out.barIndex = i;
+    if (!Out.bar)
+        return;
+    Out.bar->CalcPrintRect({}, TPrinterGeometry{{kDpi, kDpi}, 0, 0}, true);
+    const TDotRect d = Out.bar->GetPrintRect();
+    auto mm = [](qint32 Dots) { return Dots * 25.4 / kDpi; };
+    Out.bars = QRectF(QPointF(mm(d.Left), mm(d.Top)), QPointF(mm(d.Right), mm(d.Bottom)));
+}
+
 class BarcodePlace : public ::testing::TestWithParam<PlaceCase>
 {
 protected:
+    // Each set is laid out once; every rule below reads that one layout.
     void SetUp() override
     {
         ASSERT_GE(GetParam().paper, 0) << "the catalogue did not parse";
-        doc.Detail = GetParam().detail;
-        loadLayout(doc, GetParam().paper, TLayoutKind::AddressSide);
-        face = QSizeF(doc.Format.Width / 10.0, doc.Format.Height / 10.0);
-        for (size_t i = 0; i < doc.Items.size(); ++i)
-            if (doc.Items[i]->GetKind() == TDrawRectKind::Barcode)
-                bar = static_cast<TBarcodeRect *>(doc.Items[i].get()), barIndex = i;
-        ASSERT_NE(bar, nullptr);
-        ASSERT_TRUE(bar->IsVisible());
-        ASSERT_TRUE(doc.OnPrintedSide(barIndex));
-        // The rectangle the bars fill on a 600-dpi page.
-        bar->CalcPrintRect({}, TPrinterGeometry{{kDpi, kDpi}, 0, 0}, true);
-        const TDotRect d = bar->GetPrintRect();
-        auto mm = [](qint32 Dots) { return Dots * 25.4 / kDpi; };
-        bars = QRectF(QPointF(mm(d.Left), mm(d.Top)), QPointF(mm(d.Right), mm(d.Bottom)));
+        static std::map<std::string, std::unique_ptr<LaidBars>> sets;
+        std::unique_ptr<LaidBars> &set = sets[GetParam().name];
+        if (!set) {
+            set = std::make_unique<LaidBars>();
+            layOut(GetParam(), *set);
+        }
+        laid = set.get();
+        ASSERT_NE(laid->bar, nullptr);
+        ASSERT_TRUE(laid->bar->IsVisible());
+        ASSERT_TRUE(doc().OnPrintedSide(laid->barIndex));
+        face = laid->face;
+        bars = laid->bars;
     }
+
+    const TLayoutDocument &doc() const { return laid->doc; }
 
     // The other items the printed side shows.
     std::vector<std::pair<size_t, QRectF>> others() const
     {
         std::vector<std::pair<size_t, QRectF>> out;
-        for (size_t i = 0; i < doc.Items.size(); ++i)
-            if (i != barIndex && doc.Items[i]->IsVisible() && doc.OnPrintedSide(i))
-                out.push_back({i, mmOf(doc.Items[i]->GetRect())});
+        for (size_t i = 0; i < doc().Items.size(); ++i)
+            if (i != laid->barIndex && doc().Items[i]->IsVisible() && doc().OnPrintedSide(i))
+                out.push_back({i, mmOf(doc().Items[i]->GetRect())});
         return out;
     }
 
-    TLayoutDocument doc;
+    const LaidBars *laid = nullptr;
     QSizeF face;
-    TBarcodeRect *bar = nullptr;
-    size_t barIndex = 0;
     QRectF bars;
 };
 
@@ -152,7 +179,7 @@ TEST_P(BarcodePlace, barsStandBesideAVerticalAddressOrUnderAHorizontalName)
 {
     QRectF address, name;
     for (const auto &[index, rect] : others()) {
-        const TDrawRect *item = doc.Items[index].get();
+        const TDrawRect *item = doc().Items[index].get();
         if (const auto *a = dynamic_cast<const TAddressRect *>(item); a && !a->IsSender())
             address |= rect;
         else if (const auto *n = dynamic_cast<const TNameRect *>(item); n && !n->IsSender())
@@ -160,7 +187,7 @@ TEST_P(BarcodePlace, barsStandBesideAVerticalAddressOrUnderAHorizontalName)
     }
     ASSERT_FALSE(address.isEmpty());
     ASSERT_FALSE(name.isEmpty());
-    if (doc.HorizontalWriting()) {
+    if (doc().HorizontalWriting()) {
         EXPECT_GE(bars.top(), name.bottom()) << text(bars) << " name " << text(name);
     } else {
         EXPECT_TRUE(bars.right() <= address.left() || bars.left() >= address.right() ||
