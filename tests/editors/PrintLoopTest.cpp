@@ -77,6 +77,14 @@ class PostcardRun : public ::testing::Test
 {
 protected:
     void SetUp() override { loadLayout(layout, 0, TLayoutKind::AddressSide); }
+    // The printer writing the run to the PDF file Path, on the postcard.
+    void toPdf(QPrinter &Printer, const QString &Path)
+    {
+        Printer.setOutputFormat(QPrinter::PdfFormat);
+        Printer.setOutputFileName(Path);
+        Printer.setFullPage(true);
+        SetupPrinterPage(Printer, layout);
+    }
 
     SampleBook book;
     TLayoutDocument layout;
@@ -377,10 +385,7 @@ TEST_P(PostcardRunMidBatch, aRecordAnotherProgramWritesPrintsAsTheBookHoldsIt)
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("run.pdf"));
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setFullPage(true);
-    SetupPrinterPage(printer, layout);
+    toPdf(printer, pdf);
     TPrintLoop loop(layout, TableRecordSource(runHandle(book.table)));
     QString refused = QStringLiteral("not written");
     loop.Progress = [&](int Done, int) {
@@ -534,10 +539,7 @@ TEST_F(PostcardRun, pdfTextGivesTheIdeographsPrintedNotTheirRadicals)
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("one.pdf"));
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
-    printer.setFullPage(true);
-    SetupPrinterPage(printer, layout);
+    toPdf(printer, pdf);
     TPrintLoop loop(layout, TableRecordSource(book.table));
     QString error;
     ASSERT_TRUE(loop.Run(printer, {1}, {}, &error)) << qPrintable(error);
