@@ -240,10 +240,10 @@ bool TableIsWhole(const QString &path, QString *findings)
 {
     QString dummy;
     QString &found = findings ? *findings : dummy;
-    sqlite3 *db = SqlCipher::open(path, TablePassword, false, &found);
+    // A writer's commit is waited for from the first read of the schema on.
+    sqlite3 *db = SqlCipher::open(path, TablePassword, false, &found, 3000);
     if (!db)
         return false;
-    sqlite3_busy_timeout(db, 3000);
     QStringList rows;
     int rc = SQLITE_ROW;
     {

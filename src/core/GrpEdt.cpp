@@ -41,33 +41,70 @@ QString GroupFileName(const QString &folder) { return AdrsPath + folder + QStrin
 
 QString DefaultGroupName(int index) { return QStringLiteral("グループ") + fullWidthNumber(index); }
 
+namespace {
+TGroupNameList readNames(const TMemIniFile &ini)
+{
+    TGroupNameList names;
+    names[0] = QStringLiteral("指定なし");
+    for (int i = 1; i <= GroupCount; ++i)
+        names[size_t(i)] = Cp932::truncatedToBytes(ini.ReadString(SecGroup, groupKey(i), DefaultGroupName(i)),
+                                                   MaxGroupNameBytes);
+    return names;
+}
+} // namespace
+
+TGroupNameList ReadGroupNames(const QString &folder)
+{
+    return readNames(TMemIniFile(GroupFileName(folder)));
+}
+
 void LoadGroupNames(const QString &folder)
 {
-    const TMemIniFile ini(GroupFileName(folder));
-    GroupNames[0] = QStringLiteral("指定なし");
-    for (int i = 1; i <= GroupCount; ++i)
-        GroupNames[i] = Cp932::truncatedToBytes(ini.ReadString(SecGroup, groupKey(i), DefaultGroupName(i)),
-                                                MaxGroupNameBytes);
+    GroupNames = ReadGroupNames(folder);
 }
 
-bool SaveGroupNames(const QString &folder, QString *error)
+bool SaveGroupNameChanges(const QString &folder, const TGroupNameList &Base, TGroupNameList &Names, int *Conflict,
+                          QString *error)
 {
+    if (Conflict)
+        *Conflict = 0;
+    auto refuse = [&](int place, const QString &reason) {
+        if (Conflict)
+            *Conflict = place;
+        if (error)
+            *error = reason;
+        return false;
+    };
     (void)Folders::makePrivatePath(AdrsPath + folder);
     TMemIniFile ini(GroupFileName(folder));
-    for (int i = 1; i <= GroupCount; ++i)
-        ini.WriteString(SecGroup, groupKey(i), GroupNames[i]);
-    return ini.UpdateFile(error);
-}
-
-bool SaveGroupNames(QString *error)
-{
-    const TAdrsFolderInfo *book = openBook();
-    if (!book) {
-        if (error)
-            *error = QStringLiteral("アドレス帳が開かれていません");
-        return false;
+    const TGroupNameList stored = readNames(ini);
+    TGroupNameList merged = stored;
+    for (size_t i = 1; i <= GroupCount; ++i) {
+        if (Names[i] == Base[i])
+            continue;
+        if (stored[i] != Base[i] && stored[i] != Names[i])
+            return refuse(int(i), QStringLiteral("グループ%1の名前は、ほかの画面かほかのプログラムで「%2」に変更されています")
+                                      .arg(fullWidthNumber(int(i)), stored[i]));
+        merged[i] = Names[i];
     }
-    return SaveGroupNames(book->Folder, error);
+    for (size_t i = 1; i <= GroupCount; ++i) {
+        for (size_t j = i + 1; j <= GroupCount; ++j) {
+            if (merged[i] != merged[j] || (Names[i] == Base[i] && Names[j] == Base[j]))
+                continue;
+            // The place this writer named; the other one the file holds.
+            const bool mine = Names[j] != Base[j];
+            const size_t own = mine ? j : i;
+            const size_t other = mine ? i : j;
+            return refuse(int(own), QStringLiteral("グループ名「%1」は、ほかの画面かほかのプログラムでグループ%2に設定されています")
+                                        .arg(merged[own], fullWidthNumber(int(other))));
+        }
+    }
+    for (int i = 1; i <= GroupCount; ++i)
+        ini.WriteString(SecGroup, groupKey(i), merged[size_t(i)]);
+    if (!ini.UpdateFile(error))
+        return false;
+    Names = merged;
+    return true;
 }
 
 // ---- TGruopEdit ------------------------------------------------------------
@@ -114,6 +151,7 @@ TGruopEdit::TGruopEdit(QWidget *parent) : QDialog(parent)
     buttons->addWidget(btnCancel);
     layout->addLayout(buttons);
 
+    m_base = GroupNames;
     Changed = false;
 }
 
@@ -187,22 +225,43 @@ void TGruopEdit::accept()
             }
         }
     }
-    const auto previous = GroupNames;
-    bool changed = false;
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (names[i] != GroupNames[i + 1])
-            changed = true;
-        GroupNames[i + 1] = names[i];
-    }
+    const TAdrsFolderInfo *book = openBook();
     QString error;
-    if (!SaveGroupNames(&error)) {
-        // The program goes on with the names the file still holds; the typed
-        // ones stay in the edits to be saved again or dropped.
-        GroupNames = previous;
-        const TAdrsFolderInfo *book = openBook();
-        ShowWriteFailure(this, QStringLiteral("グループ名"), book ? GroupFileName(book->Folder) : QString(), error);
+    if (!book) {
+        ShowWriteFailure(this, QStringLiteral("グループ名"), QString(), QStringLiteral("アドレス帳が開かれていません"));
         return;
     }
+    // Another window or program may have changed the book's names since this
+    // dialog read them: only the names typed here are written over the file's.
+    TGroupNameList saved = m_base;
+    for (size_t i = 0; i < names.size(); ++i)
+        saved[i + 1] = names[i];
+    int conflict = 0;
+    if (!SaveGroupNameChanges(book->Folder, m_base, saved, &conflict, &error)) {
+        if (conflict == 0) {
+            // The program goes on with the names the file still holds; the
+            // typed ones stay in the edits to be saved again or dropped.
+            ShowWriteFailure(this, QStringLiteral("グループ名"), GroupFileName(book->Folder), error);
+            return;
+        }
+        // The other's names are shown where this dialog changed nothing; the
+        // name that meets another stays as typed, and a second OK is the
+        // user's choice, made knowing the other name.
+        const TGroupNameList stored = ReadGroupNames(book->Folder);
+        for (size_t i = 0; i < names.size(); ++i)
+            if (names[i] == m_base[i + 1])
+                m_edits[i]->SetText(stored[i + 1]);
+        m_base = stored;
+        ShowMessageBoxAt(this, error + QStringLiteral("  \r\nグループ名を確かめてから、もう一度ＯＫを押してください  "),
+                         ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        m_edits[size_t(conflict - 1)]->setFocus();
+        m_edits[size_t(conflict - 1)]->end(false);
+        return;
+    }
+    bool changed = false;
+    for (size_t i = 1; i <= GroupCount; ++i)
+        changed = changed || saved[i] != GroupNames[i];
+    GroupNames = saved;
     Changed = changed;
     QDialog::accept();
 }

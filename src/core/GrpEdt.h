@@ -20,14 +20,25 @@ extern std::array<QString, GroupCount + 1> GroupNames;
 [[nodiscard]] QString GroupFileName(const QString &folder);
 // The default name of group i (1..10): "グループ" and i in full-width digits.
 [[nodiscard]] QString DefaultGroupName(int index);
-// Fills GroupNames from the book in `folder`; missing keys give the default
-// names, longer names are cut to 20 bytes at a character boundary.
+using TGroupNameList = std::array<QString, GroupCount + 1>;
+// The names the book in `folder` holds now ([0] "指定なし"); missing keys
+// give the default names, longer names are cut to 20 bytes at a character
+// boundary.
+[[nodiscard]] TGroupNameList ReadGroupNames(const QString &folder);
+// Fills GroupNames from the book in `folder` (ReadGroupNames).
 void LoadGroupNames(const QString &folder);
-// Writes GroupNames[1..10] to the book in `folder`, or, without a folder, to
-// the open book (AdrsFolderList[AdrsFolderIndex]); false when the file could
-// not be written (error: the reason) or no book is open.
-[[nodiscard]] bool SaveGroupNames(const QString &folder, QString *error = nullptr);
-[[nodiscard]] bool SaveGroupNames(QString *error = nullptr);
+// Saves one writer's changes to the names of the book in `folder` while
+// another program (a second window on the book) may have changed others
+// since the writer read them: Group.dat is read again just before it is
+// written, and only the places where Names differ from Base (the names the
+// writer started from) take Names; every other place keeps what the file
+// holds now. No name is lost: when a place the writer changed was changed
+// to another name meanwhile, or the result would give two places one name,
+// nothing is written and Conflict is the place (1..10), error the reason.
+// On success Names is what the book now holds. False with the reason, and
+// Conflict 0, when the file could not be written.
+[[nodiscard]] bool SaveGroupNameChanges(const QString &folder, const TGroupNameList &Base, TGroupNameList &Names,
+                                        int *Conflict, QString *error);
 
 // The group-name editor of the open book: ten edits; OK refuses empty and
 // repeated names, "指定なし" (the name of no group) and names holding a
@@ -58,4 +69,7 @@ private:
     std::array<TTntEdit *, GroupCount> m_edits{};
     QPushButton *btnOk = nullptr;
     QPushButton *btnCancel = nullptr;
+    // The names the edits started from: what this dialog changed is what
+    // differs from them.
+    TGroupNameList m_base;
 };

@@ -70,7 +70,9 @@ bool isJournal(const QString &name)
 bool tableOpens(const QString &path)
 {
     QString error;
-    sqlite3 *db = SqlCipher::open(path, TablePassword, false, &error);
+    // Another program's commit on the file is waited for, not taken for a
+    // file that does not open.
+    sqlite3 *db = SqlCipher::open(path, TablePassword, false, &error, 3000);
     if (!db)
         return false;
     const bool ok = SqlCipher::exec(db, "SELECT count(*) FROM FieldDefs; SELECT count(*) FROM IndexDefs;");

@@ -93,9 +93,16 @@ public:
         table->SetPassword(TablePassword);
         try {
             table->Open();
-        } catch (const ETableError &) {
-            // The book's own handle still reads it; only the cursor moves.
-            return TableRecordSource(*DMMurven19->AdrsTable());
+        } catch (const ETableError &e) {
+            // The list's shared handle is no stand-in: its cursor is the
+            // list's, and a run reads ahead on a handle of its own. The run
+            // is refused with the cause, before anything prints.
+            const QString cause = e.Message();
+            return [cause](qint32 RecNo) -> std::optional<TAddressText> {
+                if (RecNo <= 0)
+                    return std::nullopt;
+                throw ETableError(QStringLiteral("印刷用に住所録を開けませんでした\r\n") + cause);
+            };
         }
         // The handle lives as long as the run's source and closes with it.
         // A read that fails raises to the run, which stops with the reason.

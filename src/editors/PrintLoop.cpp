@@ -377,6 +377,21 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &Start, co
     size_t nextBatch = 0;
     QList<std::optional<TAddressText>> batch;
     qsizetype batchFirst = 0;
+    // The book's version the records of the batch from the current one on
+    // were read at: before each piece, a book another handle wrote since
+    // (a record deleted or changed while the pieces before it printed) has
+    // the rest of the batch read again, so the piece prints what the book
+    // holds as it is drawn.
+    qint64 batchVersion = 0;
+    auto readRest = [&](qsizetype From) {
+        qint64 version = 0;
+        const QList<std::optional<TAddressText>> again =
+            source.ReadMany(RecNos.mid(From, batchFirst + batch.size() - From), &version);
+        for (qsizetype k = 0; k < again.size(); ++k)
+            batch[From - batchFirst + k] = again[k];
+        batchVersion = version;
+        merged = -1;
+    };
     // A record the book no longer holds (deleted since the list was taken,
     // while the run prints) is left out, and the pieces after it move up:
     // no sheet goes through the printer without its addressee. The pieces
@@ -401,8 +416,21 @@ bool TPrintLoop::runOn(QPainter &Painter, const std::function<bool()> &Start, co
                     read = readBatch(batchFirst);
                 }
                 batch = std::move(read.Records);
+                batchVersion = read.Version;
+                // The piece of the record merged last may be of another batch.
+                merged = -1;
                 if (++nextBatch < batches.size() && source.ReadsAhead())
                     ahead = std::async(std::launch::async, readBatch, batches[nextBatch].FirstRecord);
+            } catch (const ETableError &e) {
+                if (Error)
+                    *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();
+                return false;
+            }
+        } else if (source.ReadsAhead()) {
+            try {
+                const qint64 now = source.Version();
+                if (now < 0 || now != batchVersion)
+                    readRest(place.Record);
             } catch (const ETableError &e) {
                 if (Error)
                     *Error = QStringLiteral("印刷するデータを読み込めませんでした\r\n") + e.Message();

@@ -14,11 +14,26 @@ QList<std::optional<TAddressText>> TRecordSource::ReadMany(const QList<qint32> &
         for (const qint32 recNo : RecNos)
             records.append(m_read ? m_read(recNo) : std::nullopt);
     };
+    const std::lock_guard lock(*m_use);
     if (m_hold)
         m_hold(readAll);
     else
         readAll();
     return records;
+}
+
+qint64 TRecordSource::Version() const
+{
+    if (!m_version)
+        return 0;
+    const std::lock_guard lock(*m_use);
+    return m_version();
+}
+
+std::optional<TAddressText> TRecordSource::operator()(qint32 RecNo) const
+{
+    const std::lock_guard lock(*m_use);
+    return m_read(RecNo);
 }
 
 namespace {

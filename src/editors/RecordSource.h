@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -48,10 +49,10 @@ public:
     [[nodiscard]] bool ReadsAhead() const { return bool(m_version); }
     // The book's version now; 0 for a source without one, -1 when the book
     // cannot tell.
-    [[nodiscard]] qint64 Version() const { return m_version ? m_version() : 0; }
+    [[nodiscard]] qint64 Version() const;
 
     explicit operator bool() const { return bool(m_read); }
-    std::optional<TAddressText> operator()(qint32 RecNo) const { return m_read(RecNo); }
+    std::optional<TAddressText> operator()(qint32 RecNo) const;
     // The records in the order given; an error of any stops the batch.
     // Version, when given, receives the book's version they were read at.
     [[nodiscard]] QList<std::optional<TAddressText>> ReadMany(const QList<qint32> &RecNos,
@@ -61,6 +62,10 @@ private:
     TRead m_read;
     THold m_hold;
     TVersion m_version;
+    // A run asks the version before each piece while a worker may be
+    // reading a batch ahead: the source's handle is used by one thread at a
+    // time (a batch's read asks the version itself, on its own thread).
+    std::shared_ptr<std::recursive_mutex> m_use = std::make_shared<std::recursive_mutex>();
 };
 
 // The records of an open address table, read quietly by RecNo and decoded

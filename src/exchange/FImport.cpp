@@ -674,6 +674,9 @@ void TFileImport::btnImportClick()
     TImportContext context;
     context.Options = {chkNotAutoSupplement->isChecked(), chkSetCorp->isChecked(), rbNoName->isChecked() ? 1 : 0,
                        chkPriorityClass->isChecked()};
+    // The names as the book holds them now: another window or program may
+    // have added groups since this one read them.
+    GroupNames = ReadGroupNames(book.Folder);
     for (const QString &name : GroupNames)
         context.GroupNames << name;
     if (AddressList) {
@@ -706,18 +709,29 @@ void TFileImport::btnImportClick()
         run.OnStored = [](const TImportValues &values) { AddWordsToHistories(*DMMurven19, values); };
     // The groups the file brings in are added to the book's group names, as
     // the group-name editor stores them.
-    run.SaveGroupNames = [folder = book.Folder](const QStringList &names, QString *error) {
-        const auto previous = GroupNames;
-        for (int i = 1; i <= GroupCount; ++i)
-            GroupNames[size_t(i)] = names.value(i, GroupNames[size_t(i)]);
+    // Each save writes only what the run changed since its last one (its
+    // additions, or taking them back) over the names the file holds then:
+    // names another window or program gave meanwhile stay.
+    auto written = std::make_shared<QStringList>(context.GroupNames);
+    run.SaveGroupNames = [folder = book.Folder, written](const QStringList &names, QString *error) {
+        TGroupNameList base = GroupNames;
+        TGroupNameList changed = GroupNames;
+        for (int i = 1; i <= GroupCount; ++i) {
+            base[size_t(i)] = written->value(i, base[size_t(i)]);
+            changed[size_t(i)] = names.value(i, base[size_t(i)]);
+        }
         QString reason;
-        if (SaveGroupNames(&reason))
-            return true;
-        GroupNames = previous;
-        if (error)
-            *error = QStringLiteral("%1 に書き込めませんでした（%2）")
-                         .arg(QDir::toNativeSeparators(GroupFileName(folder)), reason);
-        return false;
+        int conflict = 0;
+        if (!SaveGroupNameChanges(folder, base, changed, &conflict, &reason)) {
+            if (error)
+                *error = conflict != 0 ? reason
+                                       : QStringLiteral("%1 に書き込めませんでした（%2）")
+                                             .arg(QDir::toNativeSeparators(GroupFileName(folder)), reason);
+            return false;
+        }
+        *written = names;
+        GroupNames = changed;
+        return true;
     };
     pgbarImport->setRange(0, int(m_file.LineCount()) - (options.SkipFirst ? 1 : 0));
     pgbarImport->setValue(0);

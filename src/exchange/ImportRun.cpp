@@ -363,6 +363,8 @@ TImportRunReport TImportRun::Run(QWidget *Owner)
             return report;
         }
     }
+    // Counted under the run's write lock: records another program added
+    // before it count, and none can be added until the run ends.
     qint32 bookCount = m_table.RecordCount();
     int stored = 0;
     for (int n = first; n < lines.size(); ++n) {

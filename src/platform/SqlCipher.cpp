@@ -1,6 +1,7 @@
 #include "platform/SqlCipher.h"
 
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
 #include "platform/WriteError.h"
 
 #include <QCryptographicHash>
@@ -148,6 +149,9 @@ std::pair<int, TWriteTarget> refusedWrite(const QString &path)
         return {0, TWriteTarget::File};
     // The refusal, if any, of writing `place`: a missing file is none.
     const auto refusal = [](const QString &place) {
+        // A file nobody may write refuses the administrator too.
+        if (const int code = ReadOnlyFileError(place); code == EACCES)
+            return code;
         if (engineAccess(QFile::encodeName(place), W_OK) == 0)
             return 0;
         const int code = errno;
@@ -215,12 +219,15 @@ bool exec(sqlite3 *db, const char *sql, QString *error)
     return false;
 }
 
-sqlite3 *open(const QString &path, const QByteArray &password, bool create, QString *error)
+sqlite3 *open(const QString &path, const QByteArray &password, bool create, QString *error, int busyWaitMs)
 {
     sqlite3 *db = nullptr;
     // A connection belongs to one table object on one thread: no locking of
-    // its own, which every column read of a walk would otherwise pay.
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    // its own, which every column read of a walk would otherwise pay. A
+    // read-only connection makes every write fail as the file's own refusal.
+    const bool readOnly = !create && ReadOnlyFileError(path) == EACCES;
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
+                      (create ? SQLITE_OPEN_CREATE : 0);
     if (create) {
         // The engine would make a new book readable by everyone; made here
         // first, for the user alone. Its journals take the book's access.
@@ -229,8 +236,12 @@ sqlite3 *open(const QString &path, const QByteArray &password, bool create, QStr
             ::close(fd);
     }
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
-    if (db)
+    if (db) {
         sqlite3_extended_result_codes(db, 1);
+        // Before the key and the schema read: a commit of another
+        // connection under way would make the first read fail at once.
+        sqlite3_busy_timeout(db, busyWaitMs);
+    }
     if (rc != SQLITE_OK) {
         // A connection that failed to open may not know its file's name.
         if (error)
@@ -275,12 +286,12 @@ sqlite3 *open(const QString &path, const QByteArray &password, bool create, QStr
 bool readConsistent(const QString &path, const QByteArray &password,
                     const std::function<bool(const char *data, qint64 size)> &sink, QString *error)
 {
-    sqlite3 *db = open(path, password, false, error);
+    // A writer's commit holds the file for a moment; wait for it as the
+    // tables do rather than fail the copy, from the first read of the
+    // schema on.
+    sqlite3 *db = open(path, password, false, error, 3000);
     if (!db)
         return false;
-    // A writer's commit holds the file for a moment; wait for it as the
-    // tables do rather than fail the copy.
-    sqlite3_busy_timeout(db, 3000);
     QString why;
     // A deferred transaction's first read takes the shared lock and keeps it
     // to the end; the schema read is that first read.

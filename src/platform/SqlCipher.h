@@ -23,8 +23,14 @@ inline constexpr const char *kFoldCollation = "CP932_NOCASE";
 // Opens a connection on an existing or new file, keys it (before anything
 // else touches the file) and registers the collation. Returns nullptr and
 // sets error on failure. A wrong key is found by reading the schema: the
-// message then names the password.
-[[nodiscard]] sqlite3 *open(const QString &path, const QByteArray &password, bool create, QString *error);
+// message then names the password. busyWaitMs is how long every statement,
+// the first read of the schema among them, waits for another connection
+// that holds the file (a commit in progress) before it gives up. An
+// existing file nobody may write (no write bit at all) is opened read-only
+// even for the administrator, whom the system would let write it: the user
+// made it read-only on purpose, and every writer of the program refuses it.
+[[nodiscard]] sqlite3 *open(const QString &path, const QByteArray &password, bool create, QString *error,
+                            int busyWaitMs = 0);
 void close(sqlite3 *db);
 
 // Registers the collation on a connection (open() already does).

@@ -318,6 +318,32 @@ struct TTable::Impl
             seen = now;
     }
 
+    // The engine's count of the commits other connections (of this program
+    // or of another) made on the file, when this handle last looked; -1
+    // before the first look.
+    qint64 fileVersion = -1;
+    qint64 readFileVersion() const
+    {
+        SqlCipher::Statement st(db, "PRAGMA data_version;");
+        if (!st.valid() || sqlite3_step(st) != SQLITE_ROW)
+            return -1;
+        return sqlite3_column_int64(st, 0);
+    }
+    // Inside a transaction just begun: what another program wrote since
+    // this handle last looked makes it read its order and the record again,
+    // so the count and the records seen under the lock are the file's.
+    void noticeOtherWriters()
+    {
+        const qint64 now = readFileVersion();
+        if (now < 0 || now != fileVersion) {
+            orderValid = false;
+            // A record being edited keeps the values set so far.
+            if (state == TTable::TState::dsBrowse)
+                loaded = false;
+        }
+        fileVersion = now;
+    }
+
     void ensureFresh()
     {
         if (version && version->load() != seen) {
@@ -369,6 +395,9 @@ struct TTable::Impl
 
     void rebuildOrder()
     {
+        // Before the order is read: a commit between the two makes the next
+        // look read it once more, never keeps an older order for newer.
+        fileVersion = readFileVersion();
         hot.clear();
         hotText.clear();
         hotSlot.assign(size_t(fieldDefs.size()), -1);
@@ -1131,14 +1160,14 @@ void TTable::Open()
     d->regKey = key;
     try {
         QString err;
-        d->db = SqlCipher::open(actual, d->password, false, &err);
+        // A shared handle waits for another writer's commit from its first
+        // read on; an exclusive one learns at once that the file is in use.
+        d->db = SqlCipher::open(actual, d->password, false, &err, d->exclusive ? 0 : BusyWaitMs);
         if (!d->db)
             throw ETableError(err);
         if (d->exclusive) {
             if (!SqlCipher::exec(d->db, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;", &err))
                 throw ETableError(QStringLiteral("ファイル %1 はほかのプログラムが使用中です。%2").arg(d->path, err));
-        } else {
-            sqlite3_busy_timeout(d->db, BusyWaitMs);
         }
         // The definitions come from the file.
         QList<TFieldDef> fields;
@@ -1201,6 +1230,7 @@ void TTable::Open()
     d->state = TState::dsBrowse;
     d->orderValid = false;
     d->seen = d->version->load();
+    d->fileVersion = d->readFileVersion();
     d->cur = 0;
     d->pos = -1;
     d->curGone = false;
@@ -1924,10 +1954,7 @@ qint64 TTable::DataVersion() const
         return -1;
     // The engine's own count of the commits other connections made, which
     // it reads from the file as the statement begins.
-    SqlCipher::Statement st(d->db, "PRAGMA data_version;");
-    if (!st.valid() || sqlite3_step(st) != SQLITE_ROW)
-        return -1;
-    return sqlite3_column_int64(st, 0);
+    return d->readFileVersion();
 }
 
 // --- TTableBatch -----------------------------------------------------------
@@ -1944,6 +1971,10 @@ TTableRead::TTableRead(TTable &Table) : m_table(Table)
         return;
     m_serial = d.batchSerial;
     m_began = SqlCipher::exec(d.db, "BEGIN;");
+    // The first read takes the shared lock, which stays to the end: what
+    // is read under it is one state of the file, looked at afresh.
+    if (m_began)
+        d.noticeOtherWriters();
 }
 
 TTableRead::~TTableRead()
@@ -1975,6 +2006,10 @@ TTableBatch::TTableBatch(TTable &Table) : m_table(Table)
     const QByteArray sql = joined ? QByteArray("SAVEPOINT ") + kRunSavepoint + ';' : QByteArray("BEGIN IMMEDIATE;");
     if (!SqlCipher::exec(d.db, sql.constData()))
         d.fail(QStringLiteral("ファイルに書き込めません"));
+    // From here no other program writes until the batch ends: the run's
+    // count of records and its look-ups start from what the file holds.
+    if (!joined)
+        d.noticeOtherWriters();
     ++d.batchDepth;
     d.inTableBatch = true;
     d.runKept = 0;

@@ -2,6 +2,8 @@
 
 #include "core/Env.h"
 #include "platform/SafeFile.h"
+#include "platform/SqlCipher.h"
+#include "core/DBInfo.h"
 #include "DataFolderBooks.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
@@ -14,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -206,6 +210,28 @@ TEST_F(DataFolderBackup, copiesOnlyCommittedStateOfBookBeingWritten)
     writer.Close();
     EXPECT_TRUE(out.AllDone());
     EXPECT_EQ(IntegrityCheck(dest + QStringLiteral("Adrs/家族/Adrs.DB")), QStringLiteral("ok"));
+    EXPECT_EQ(BookMarkers(dest + QStringLiteral("Adrs/家族/Adrs.DB")), Markers(QStringLiteral("a"), 5));
+}
+
+// Another program commits to a book as the backup reaches it: its commit
+// holds the file for a moment, which the backup waits out from its first
+// read of the table (the schema) on, instead of failing the book at once.
+TEST_F(DataFolderBackup, waitsForAnotherProgramsCommitFromItsFirstRead)
+{
+    fillDataFolder();
+    QString error;
+    sqlite3 *other = SqlCipher::open(src + QStringLiteral("Adrs/家族/Adrs.DB"), TablePassword, false, &error);
+    ASSERT_NE(other, nullptr) << qPrintable(error);
+    // The exclusive lock a commit takes while it writes the file.
+    ASSERT_TRUE(SqlCipher::exec(other, "BEGIN EXCLUSIVE;", &error)) << qPrintable(error);
+    std::thread commit([other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        (void)SqlCipher::exec(other, "COMMIT;");
+    });
+    const TBackupOutcome out = RunBackup(src, dest, books());
+    commit.join();
+    SqlCipher::close(other);
+    EXPECT_TRUE(out.AllDone());
     EXPECT_EQ(BookMarkers(dest + QStringLiteral("Adrs/家族/Adrs.DB")), Markers(QStringLiteral("a"), 5));
 }
 

@@ -129,6 +129,47 @@ TEST_F(GroupNamesTest, aGroupFileThatCannotBeWrittenIsReportedAndTheDialogKeepsT
     EXPECT_EQ(GroupNames[3], QStringLiteral("友人"));
 }
 
+// Another program (a second window on the book) names a group while this
+// dialog is open: OK writes the names typed here and keeps the other's.
+TEST_F(GroupNamesTest, aNameAnotherProgramGaveMeanwhileStays)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    storeName(3, Cp932::encode(u"取引先"));
+    edit(5)->SetText(QStringLiteral("友人"));
+    pressOk();
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(m_boxes.count(), 0);
+    EXPECT_TRUE(m_dialog->Changed);
+    EXPECT_EQ(GroupNames[3], QStringLiteral("取引先")) << "the program shows what the book holds";
+    const TGroupNameList stored = ReadGroupNames("Book");
+    EXPECT_EQ(stored[3], QStringLiteral("取引先"));
+    EXPECT_EQ(stored[5], QStringLiteral("友人"));
+    EXPECT_EQ(stored[4], QStringLiteral("グループ４"));
+}
+
+// Both named the same group: the other's name is not written over unseen.
+// The user is told it, and a second OK writes the name typed here.
+TEST_F(GroupNamesTest, aGroupTheOtherProgramNamedToo)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    storeName(5, Cp932::encode(u"家族"));
+    edit(5)->SetText(QStringLiteral("友人"));
+    pressOk();
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_TRUE(m_boxes.last().text.startsWith(
+        QStringLiteral("グループ５の名前は、ほかの画面かほかのプログラムで「家族」に変更されています  \r\n")))
+        << qPrintable(m_boxes.last().text);
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(ReadGroupNames("Book")[5], QStringLiteral("家族"));
+    EXPECT_EQ(edit(5)->GetText(), QStringLiteral("友人"));
+
+    pressOk();
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(ReadGroupNames("Book")[5], QStringLiteral("友人"));
+}
+
 struct GroupRefusal {
     const char *name;
     int edited;

@@ -348,6 +348,35 @@ TEST_F(MainListPrint, aRunWhoseRecordAnotherProgramDeletedPrintsNothingAndSaysSo
     EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("list.pdf"))));
 }
 
+// The run reads the book through a handle of its own; when that handle
+// cannot be opened (here the book's file is gone from its folder while the
+// list still holds it open), the run is refused with the cause: nothing is
+// printed, no PDF is written, and the program goes on.
+TEST_F(MainListPrint, aRunWhoseOwnHandleCannotBeOpenedIsRefusedWithTheCause)
+{
+    TLayoutForm *form = openLayout();
+    ASSERT_NE(form, nullptr);
+    selectRows({0});
+    const QString book = DMMurven19->AdrsTable()->TableName();
+    const QString away = book + QStringLiteral(".away");
+    boxes.whileShown([&](const TMessageBoxRequest &Box) {
+        if (Box.text.startsWith(QStringLiteral("宛名レイアウトを印刷します"))) {
+            EXPECT_TRUE(QFile::rename(book, away));
+        }
+    });
+    form->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    const bool back = QFile::rename(away, book);
+    ASSERT_TRUE(answer.Shown);
+    EXPECT_TRUE(back);
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_TRUE(boxes.last().text.startsWith(QStringLiteral("印刷するデータを読み込めませんでした\r\n"
+                                                           "印刷用に住所録を開けませんでした\r\n")))
+        << qPrintable(boxes.last().text);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("見つかりません"))) << qPrintable(boxes.last().text);
+    EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("list.pdf"))));
+    EXPECT_TRUE(form->isVisible());
+}
+
 enum class GoneWhen : std::uint8_t {
     WizardAsks,     // while the wizard's question waits: before the preview draws
     PreviewRedraws, // while the preview is shown, before it draws its pages again

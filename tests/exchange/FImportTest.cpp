@@ -1,5 +1,7 @@
 #include "addressbook/BookFixture.h"
 #include "core/Env.h"
+#include "core/GrpEdt.h"
+#include "widgets/RecordRun.h"
 #include "exchange/FImport.h"
 #include "exchange/ImportConv.h"
 #include "exchange/ImportFile.h"
@@ -20,6 +22,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QScopeGuard>
+#include <QTimer>
 
 namespace {
 
@@ -148,6 +152,38 @@ TEST_F(FileImportTest, importAddsRecordsWritesOptionsAndCloses)
     TMemIniFile ini(SettingsFileName());
     EXPECT_TRUE(ini.ReadBool(QStringLiteral("FILE IMPORT"), QStringLiteral("SkipRecord"), false));
     EXPECT_EQ(lookup.calls, 1); // only the record with an address
+}
+
+// While the import runs, the group-name editor of another program (a second
+// window on the book) names a group: the group the import adds is written
+// beside it, and the other's name stays.
+TEST_F(FileImportTest, aGroupNameAnotherProgramGivesDuringTheRunStays)
+{
+    const auto namesBefore = GroupNames;
+    const auto restore = qScopeGuard([&namesBefore] { GroupNames = namesBefore; });
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"),
+                                          sj("グループ名,名前\r\n取引先,山田\r\n取引先,鈴木\r\n"))));
+    boxes.enqueue(IDYES); // automatic assignment
+    QTest::mouseClick(window.bbtnAllSet, Qt::LeftButton);
+    const int serveEvery = TRecordRun::ServeEveryMs;
+    TRecordRun::ServeEveryMs = 0;
+    bool duringTheRun = false;
+    QTimer::singleShot(0, [&duringTheRun] {
+        duringTheRun = TRecordRun::Running();
+        TMemIniFile other(GroupFileName(QStringLiteral("Book1")));
+        other.WriteString(QStringLiteral("GROUP"), QStringLiteral("Group5"), QStringLiteral("家族"));
+        EXPECT_TRUE(other.UpdateFile());
+    });
+    boxes.enqueue(IDYES); // start
+    window.btnImportClick();
+    TRecordRun::ServeEveryMs = serveEvery;
+    EXPECT_TRUE(duringTheRun);
+    EXPECT_EQ(window.result(), QDialog::Accepted);
+    const TGroupNameList stored = ReadGroupNames(QStringLiteral("Book1"));
+    EXPECT_EQ(stored[1], QStringLiteral("取引先"));
+    EXPECT_EQ(stored[5], QStringLiteral("家族"));
+    EXPECT_EQ(GroupNames[5], QStringLiteral("家族"));
 }
 
 // The records are in, the list of those refused could not be written: the

@@ -333,6 +333,54 @@ TEST_F(ImportRunTest, recordLimitStopsTheRun)
     EXPECT_EQ(count(), TImportRun::RecordLimit);
 }
 
+// Another program adds a record to the book after the run's handle counted
+// it: the limit counts the records the file holds once the run has the
+// book to itself, so the book never takes more than the limit (the last
+// record taken, the next line refused).
+struct ForeignLimitCase {
+    const char *name;
+    int lines;
+    int stored;
+    bool limitReached;
+};
+void PrintTo(const ForeignLimitCase &c, std::ostream *os) { *os << c.name; }
+class ImportRunForeignLimit : public ImportRunTest, public ::testing::WithParamInterface<ForeignLimitCase>
+{
+};
+
+TEST_P(ImportRunForeignLimit, countsTheRecordAnotherProgramAdded)
+{
+    const ForeignLimitCase &c = GetParam();
+    book.table.BeginBatch();
+    for (int i = 0; i < TImportRun::RecordLimit - 21; ++i) {
+        book.table.Append();
+        book.table.Post();
+    }
+    book.table.EndBatch();
+    ASSERT_EQ(count(), TImportRun::RecordLimit - 21); // the run's handle has read the book
+    QString error;
+    sqlite3 *other = SqlCipher::open(book.table.TableName(), TablePassword, false, &error);
+    ASSERT_NE(other, nullptr) << qPrintable(error);
+    const bool added = SqlCipher::exec(other, "INSERT INTO Data(NameKanji) VALUES(X'8ab4');", &error);
+    SqlCipher::close(other);
+    ASSERT_TRUE(added) << qPrintable(error);
+    QByteArray lines = "a,b,c,d\r\n";
+    for (int i = 1; i <= c.lines; ++i)
+        lines += "L" + QByteArray::number(i) + ",x,,\r\n";
+    load(lines);
+    assignDefault();
+    options.SkipFirst = true;
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.LimitReached, c.limitReached);
+    EXPECT_EQ(report.StoredCount, c.stored);
+    EXPECT_EQ(count(), TImportRun::RecordLimit);
+}
+
+INSTANTIATE_TEST_SUITE_P(ImportRun, ImportRunForeignLimit,
+                         ::testing::Values(ForeignLimitCase{"lastRecordTaken", 20, 20, false},
+                                           ForeignLimitCase{"nextLineRefused", 21, 20, true}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(ImportRunTest, updateByCustomCodeTrimsTheValue)
 {
     book.add({{"CustomCode", QByteArray("A001")}, {"Tel", QByteArray("0300000000")}});

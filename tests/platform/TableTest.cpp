@@ -1230,6 +1230,30 @@ INSTANTIATE_TEST_SUITE_P(
                                     u"ディスクの空き容量が足りません。"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A book its user set read-only for everybody (mode 0444) is refused to
+// every writer, also to the administrator, whom the system would let write
+// it: the cause is named as for any read-only file, and nothing is stored.
+TEST_F(TableTest, aFileNobodyMayWriteRefusesEveryWriterAndNamesWhy)
+{
+    TTable t;
+    openNew(t, {{1, "a", "a"}});
+    t.Close();
+    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    t.Open();
+    try {
+        append(t, {{2, "b", "b"}});
+        ADD_FAILURE() << "the append went through";
+    } catch (const ETableError &e) {
+        EXPECT_TRUE(e.Message().contains(QStringLiteral("ファイルが読み取り専用のため、書き込めません。"))) << qPrintable(e.Message());
+    }
+    if (t.State() != TTable::TState::dsBrowse)
+        t.Cancel();
+    EXPECT_EQ(walk(t), QList<int>{1});
+    t.Close();
+    EXPECT_EQ(QFileInfo(path()).permissions() & (QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
+}
+
 // A new table (a new book, the first sender) in a folder that cannot be
 // written names the folder's rights, not a missing file.
 TEST_F(TableTest, aTableCreatedInAFolderThatCannotBeWrittenNamesTheFolder)
