@@ -282,7 +282,8 @@ TEST_F(InsertsAfterSteps, aSenderBlockWithoutASenderIsRefusedAloud)
     EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("差出人が登録されていない"))) << qPrintable(boxes.last().text);
 }
 
-// 新規作成 → 長形３号, then 新規作成 → 通常はがき 縦書き: the postcard takes
+// 新規作成 → 長形３号 (its data format looked at and kept), then 新規作成 →
+// 通常はがき 縦書き: the postcard takes
 // the digits alone into its seven boxes (and the sender's), not the
 // envelope's "〒" and hyphen; on every page of the run.
 TEST_F(InsertsAfterSteps, aNewPostcardAfterAnEnvelopeWritesTheDigitsIntoItsBoxes)
@@ -296,6 +297,17 @@ TEST_F(InsertsAfterSteps, aNewPostcardAfterAnEnvelopeWritesTheDigitsIntoItsBoxes
     ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
     choosePaper(*editor, "actNew", Naga);
     ASSERT_EQ(editor->Document().FormatIndex, 2);
+    // 書式 → 書式 looked at and closed with OK: the envelope's own marks.
+    editor->ExecDialog = [](QDialog &D) {
+        D.show();
+        EXPECT_TRUE(D.findChild<QRadioButton *>(QStringLiteral("rbPosHyphen"))->isChecked());
+        EXPECT_TRUE(D.findChild<QRadioButton *>(QStringLiteral("rbSendPosMark"))->isChecked());
+        press(&D, "btnOK");
+        return D.result();
+    };
+    editor->findChild<QAction *>(QStringLiteral("actDataFormat"))->trigger();
+    // The envelope's layout is not saved.
+    boxes.enqueue(IDNO);
     choosePaper(*editor, "actNew", Postcard);
     ASSERT_EQ(editor->Document().FormatIndex, 0);
     ASSERT_TRUE(runPrintWizard(*editor));
