@@ -304,6 +304,11 @@ TPageRect frameOf(const TLayoutDocument &D, const TFrameSet &Set, const QList<TR
     const qsizetype bars = Roles.indexOf(TRole::Barcode);
     if (bars < 0 || bars >= Count || bars >= qsizetype(Set.Rects.size()) || !D.BarcodeFitsPaper())
         return r;
+    // An envelope prints its sender's frames on its back, away from the bars.
+    const TRole role = Roles.value(Frame, TRole::Postcode);
+    const bool senderFrame = role == TRole::SenderPostcode || role == TRole::SenderAddress || role == TRole::SenderName;
+    if (senderFrame && D.Format.PaperKind() == TPaperKind::Envelope)
+        return r;
     return clearOfBars(r, makeBarcode(Set.Rects[size_t(bars)])->GetRect(), PlaceableArea(D));
 }
 
