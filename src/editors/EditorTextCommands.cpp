@@ -470,6 +470,8 @@ bool TTextCommands::EditLayoutDetail()
         TFrameSetSnapshot set;
         set.Detail = d.Detail;
         const int setPiece = action.AddObject(set, TUndoState::Before);
+        // What the user inserted clear of the old frames stays clear of the new.
+        const QList<const TDrawRect *> clear = ClearInsertedItems(d);
         std::vector<std::unique_ptr<TDrawRect>> own;
         for (size_t i = 0; i < d.Items.size(); ++i)
             if ((i < d.ItemRoles.size() ? d.ItemRoles[i] : -1) < 0)
@@ -487,6 +489,7 @@ bool TTextCommands::EditLayoutDetail()
         d.DataFormat = std::make_shared<const TDataFormat>(format);
         // The additional lines find their room among the new frames.
         ReplaceAdditionLines(d);
+        (void)KeepClear(d, clear);
         set.Detail = d.Detail;
         action.SetObject(setPiece, set, TUndoState::After);
         for (size_t i = 0; i < d.Items.size(); ++i) {
@@ -749,8 +752,13 @@ bool TTextCommands::EditWord(int Index)
     for (int i = 0; i < lines.size(); ++i)
         item.SetLine(i, lines[i]);
     if (horizontal != item.IsHorizontal()) {
+        // Turned about its corner, a text that stood clear finds its place
+        // anew where it no longer does.
+        const bool clear = ClearInsertedItems(d).contains(&item);
         item.SetHorizontal(horizontal);
         item.SetRect(turned(item.GetRect()));
+        if (clear)
+            (void)KeepClear(d, {&item});
     }
     Commit(std::move(pending));
     return true;

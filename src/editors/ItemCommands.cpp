@@ -41,16 +41,6 @@ namespace {
 constexpr int kFigureSide = 120;
 constexpr int kSenderWidth = 200, kSenderHeight = 160;
 
-// The shorter side, in page pixels (4 mm), a picture or figure is made no
-// smaller than in search of a free place (one smaller of its own keeps its
-// size).
-constexpr int kLeastSide = 15;
-
-int leastSideOf(QSize Size)
-{
-    return std::min({kLeastSide, Size.width(), Size.height()});
-}
-
 // Told instead of putting What over the addressee when no free place holds it.
 void tellNoRoom(QWidget *Window, const QString &What, const QString &Smallest = {})
 {
@@ -249,7 +239,7 @@ bool TItemCommands::InsertIllustFile(const QString &file, std::optional<QPoint> 
         const int top = std::clamp(At->y(), 0, std::max(0, piece.height() - h));
         item->SetRect({left, top, left + w, top + h});
     } else {
-        const std::optional<TPageRect> place = FreePlaceShrunk(m_editor.Document(), QSize(w, h), leastSideOf({w, h}));
+        const std::optional<TPageRect> place = FreePlaceShrunk(m_editor.Document(), QSize(w, h), LeastPictureSide({w, h}));
         if (!place) {
             tellNoRoom(Window(), QStringLiteral("イラスト"));
             return false;
@@ -266,7 +256,7 @@ void TItemCommands::InsertFigure()
     TFigureRect figure;
     figure.SetFigureKind(TFigureRect::Rectangle);
     // Where nothing fits even the new figure, the settings are not asked.
-    std::optional<TPageRect> place = FreePlaceShrunk(m_editor.Document(), side, leastSideOf(side), InkOutset(figure));
+    std::optional<TPageRect> place = FreePlaceShrunk(m_editor.Document(), side, LeastPictureSide(side), InkOutset(figure));
     if (!place) {
         tellNoRoom(Window(), QStringLiteral("図形"));
         return;
@@ -281,7 +271,7 @@ void TItemCommands::InsertFigure()
     item->SetRect(figure.GetRect());
     takeBack(*item, dialog.WorkItem());
     // Its outline as chosen reaches its own way beyond the box.
-    place = FreePlaceShrunk(m_editor.Document(), side, leastSideOf(side), InkOutset(*item));
+    place = FreePlaceShrunk(m_editor.Document(), side, LeastPictureSide(side), InkOutset(*item));
     if (!place) {
         tellNoRoom(Window(), QStringLiteral("図形"));
         return;
@@ -305,20 +295,10 @@ void TItemCommands::InsertQRCode()
     takeBack(*item, dialog.PreviewItem());
     // The code takes its size from its text and cell pitch when it is
     // drawn up: its place is found for that size, not the dialog's start.
-    // A code cannot be stretched: where it finds no place, it is made again
-    // with smaller cells, down to the smallest.
-    std::optional<TPageRect> place;
-    for (qint32 pitch = item->GetCellPitch(); !place && pitch >= TQRCodeRect::MinCellPitch; --pitch) {
-        item->SetCellPitch(pitch);
-        item->Rebuild(true);
-        const TPageRect size = item->GetRect();
-        place = FreePlace(m_editor.Document(), QSize(size.width(), size.height()));
-    }
-    if (!place) {
+    if (!PlaceQRCode(m_editor.Document(), *item)) {
         tellNoRoom(Window(), QStringLiteral("QRコード"), QStringLiteral("セルの大きさを最も小さくしても、"));
         return;
     }
-    item->SetRect(*place);
     AddItem(std::move(item));
 }
 
@@ -339,10 +319,17 @@ void TItemCommands::InsertSender()
         if (!all.isEmpty())
             sender = all.first();
     }
-    if (sender) {
-        item->SetSenderTitle(sender->Title.trimmed());
-        item->SetPrivate(sender->SelectInfo != 2);
+    // A block names its sender by title and would print empty on every
+    // piece, whatever sender is chosen later: without one it is not made.
+    if (!sender || sender->Title.trimmed().isEmpty()) {
+        ShowMessageBoxAt(Window(),
+                         QStringLiteral("差出人が登録されていないため、差出人情報を挿入できません  \r\n"
+                                        "挿入 → 差出人の編集で差出人を登録してから挿入してください  "),
+                         ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        return;
     }
+    item->SetSenderTitle(sender->Title.trimmed());
+    item->SetPrivate(sender->SelectInfo != 2);
     item->ResetChildRect(-1);
     const std::optional<TPageRect> place = FreePlaceShrunk(d, size, LeastSenderBlockSide(*item, size));
     if (!place) {

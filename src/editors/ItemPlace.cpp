@@ -2,6 +2,7 @@
 
 #include "editors/LayoutDoc.h"
 #include "items/AdditionRect.h"
+#include "items/BarRect.h"
 #include "items/FigureRect.h"
 #include "items/PosRect.h"
 #include "items/SenderRect.h"
@@ -29,13 +30,14 @@ bool onFace(const TLayoutDocument &D)
 }
 
 // Everything an inserted item keeps clear of: the items widened by the gap,
-// the stamp's corner as it is.
-QList<QRect> obstacles(const TLayoutDocument &D)
+// the stamp's corner as it is. The items of Skip (the ones being placed)
+// are left out.
+QList<QRect> obstacles(const TLayoutDocument &D, const QList<const TDrawRect *> &Skip = {})
 {
     QList<QRect> areas;
     for (size_t i = 0; i < D.Items.size(); ++i) {
         const TDrawRect &item = *D.Items[i];
-        if (!item.IsVisible() || !D.OnPrintedSide(i))
+        if (!item.IsVisible() || !D.OnPrintedSide(i) || Skip.contains(&item))
             continue;
         const TPageRect r = InkRect(item);
         if (!r.isEmpty())
@@ -57,10 +59,10 @@ struct TRoom {
     QPoint middle;         // the place it is drawn to
 };
 
-TRoom roomOf(const TLayoutDocument &D)
+TRoom roomOf(const TLayoutDocument &D, const QList<const TDrawRect *> &Skip = {})
 {
     const QSize piece = D.PiecePixels();
-    return {ToQRect(PlaceableArea(D)), obstacles(D), QPoint(piece.width() / 2, piece.height() / 2)};
+    return {ToQRect(PlaceableArea(D)), obstacles(D, Skip), QPoint(piece.width() / 2, piece.height() / 2)};
 }
 
 // The free place of a W x H item nearest the middle (its ink included). A free place slides
@@ -163,11 +165,12 @@ std::optional<TPageRect> FreePlace(const TLayoutDocument &Document, QSize Size, 
     return itemIn(placeIn(roomOf(Document), Size.width() + 2 * Outset, Size.height() + 2 * Outset), Outset);
 }
 
-std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize Size, int LeastShortSide, int Outset)
+namespace {
+
+std::optional<TPageRect> shrunkIn(const TRoom &room, QSize Size, int LeastShortSide, int Outset)
 {
     if (Size.width() < 1 || Size.height() < 1)
         return std::nullopt;
-    const TRoom room = roomOf(Document);
     auto placed = [&](QSize S) { return placeIn(room, S.width() + 2 * Outset, S.height() + 2 * Outset); };
     if (const std::optional<QRect> own = placed(Size))
         return itemIn(own, Outset);
@@ -203,6 +206,13 @@ std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize 
         }
     }
     return itemIn(found, Outset);
+}
+
+} // namespace
+
+std::optional<TPageRect> FreePlaceShrunk(const TLayoutDocument &Document, QSize Size, int LeastShortSide, int Outset)
+{
+    return shrunkIn(roomOf(Document), Size, LeastShortSide, Outset);
 }
 
 int LeastTextSide(QSize Size)
@@ -241,6 +251,157 @@ int LeastSenderBlockSide(const TSenderRect &Block, QSize Size)
     return std::min(shortSide, int(std::ceil(least)));
 }
 
+int LeastPictureSide(QSize Size)
+{
+    constexpr int kLeastSide = 15;
+    return std::min({kLeastSide, Size.width(), Size.height()});
+}
+
+namespace {
+
+// A QR code's free place in Room, its cells made smaller where it must; the
+// code as it was when none is found.
+bool placeQRIn(const TRoom &Room, TQRCodeRect &Item)
+{
+    const qint32 pitch = Item.GetCellPitch();
+    const TPageRect was = Item.GetRect();
+    for (qint32 p = pitch; p >= TQRCodeRect::MinCellPitch; --p) {
+        Item.SetCellPitch(p);
+        Item.Rebuild(true);
+        const TPageRect size = Item.GetRect();
+        if (const std::optional<TPageRect> place = itemIn(placeIn(Room, size.width(), size.height()), 0)) {
+            Item.SetRect(*place);
+            return true;
+        }
+    }
+    Item.SetCellPitch(pitch);
+    Item.Rebuild(true);
+    Item.SetRect(was);
+    return false;
+}
+
+bool isInserted(const TLayoutDocument &D, size_t Index)
+{
+    if (Index < D.ItemRoles.size() && D.ItemRoles[Index] >= 0)
+        return false;
+    switch (D.Items[Index]->GetKind()) {
+    case TDrawRectKind::Illust:
+    case TDrawRectKind::Word:
+    case TDrawRectKind::Figure:
+    case TDrawRectKind::QRCode:
+    case TDrawRectKind::SenderBlock: return true;
+    default: return false;
+    }
+}
+
+// Whether the item at Index stands where an insertion could have put it:
+// inside the placeable area, clear of everything else the side shows.
+bool standsClear(const TLayoutDocument &D, size_t Index)
+{
+    const TDrawRect &item = *D.Items[Index];
+    const TPageRect ink = InkRect(item);
+    if (!item.IsVisible() || !D.OnPrintedSide(Index) || ink.isEmpty())
+        return true;
+    const QRect r = ToQRect(ink);
+    if (!ToQRect(PlaceableArea(D)).contains(r))
+        return false;
+    const QList<QRect> blocked = obstacles(D, {&item});
+    return std::none_of(blocked.cbegin(), blocked.cend(), [&r](const QRect &B) { return B.intersects(r); });
+}
+
+// Item at the free place of Room nearest the middle, made smaller as at its
+// insertion; false, the item unchanged, when there is none.
+bool placeAnew(const TLayoutDocument &D, const TRoom &Room, TDrawRect &Item)
+{
+    if (auto *qr = dynamic_cast<TQRCodeRect *>(&Item))
+        return placeQRIn(Room, *qr);
+    std::optional<TPageRect> place;
+    if (auto *block = dynamic_cast<TSenderRect *>(&Item)) {
+        const TPageRect r = block->GetBlockRect();
+        const QSize size(r.width(), r.height());
+        place = shrunkIn(Room, size, LeastSenderBlockSide(*block, size), 0);
+        if (!place)
+            return false;
+        block->SetRect(*place);
+        block->ResetChildRect(-1);
+        block->RescaleFonts(TTenthMm(std::max(D.Format.Width, D.Format.Height)));
+        return true;
+    }
+    const TPageRect r = Item.GetRect();
+    const QSize size(r.width(), r.height());
+    const int least = Item.GetKind() == TDrawRectKind::Word ? LeastTextSide(size) : LeastPictureSide(size);
+    place = shrunkIn(Room, size, least, InkOutset(Item));
+    if (!place)
+        return false;
+    Item.SetRect(*place);
+    return true;
+}
+
+} // namespace
+
+bool PlaceQRCode(const TLayoutDocument &Document, TQRCodeRect &Item)
+{
+    return placeQRIn(roomOf(Document), Item);
+}
+
+QList<const TDrawRect *> ClearInsertedItems(const TLayoutDocument &D)
+{
+    QList<const TDrawRect *> clear;
+    for (size_t i = 0; i < D.Items.size(); ++i)
+        if (isInserted(D, i) && standsClear(D, i))
+            clear << D.Items[i].get();
+    return clear;
+}
+
+QList<const TDrawRect *> KeepClear(TLayoutDocument &D, const QList<const TDrawRect *> &Items)
+{
+    auto indexOf = [&D](const TDrawRect *Item) -> std::optional<size_t> {
+        for (size_t i = 0; i < D.Items.size(); ++i)
+            if (D.Items[i].get() == Item)
+                return i;
+        return std::nullopt;
+    };
+    QList<const TDrawRect *> moving;
+    for (const TDrawRect *item : Items)
+        if (const std::optional<size_t> i = indexOf(item); i && !standsClear(D, *i))
+            moving << item;
+    // Each is placed among the others as they stand, the ones still to be
+    // placed left out: they are going elsewhere.
+    QList<const TDrawRect *> waiting = moving, stuck;
+    for (const TDrawRect *item : moving) {
+        const std::optional<size_t> i = indexOf(item);
+        if (!placeAnew(D, roomOf(D, waiting), *D.Items[*i]))
+            stuck << item;
+        waiting.removeOne(item);
+    }
+    return stuck;
+}
+
+QList<std::pair<int, int>> TextOverItems(const TLayoutDocument &D)
+{
+    // The frames' kinds; the barcode is asked about on its own.
+    auto isFrame = [](TDrawRectKind Kind) {
+        return int(Kind) <= int(TDrawRectKind::Addition) && Kind != TDrawRectKind::Barcode;
+    };
+    QList<std::pair<int, int>> over;
+    for (size_t t = 0; t < D.Items.size(); ++t) {
+        const TDrawRect &text = *D.Items[t];
+        if (!isFrame(text.GetKind()) || !text.IsVisible() || !D.OnPrintedSide(t))
+            continue;
+        const TPageRect r = InkRect(text);
+        if (r.isEmpty())
+            continue;
+        for (size_t i = 0; i < D.Items.size(); ++i) {
+            if (i == t || !isInserted(D, i) || !D.Items[i]->IsVisible() || !D.OnPrintedSide(i))
+                continue;
+            const TPageRect c = InkRect(*D.Items[i]);
+            if (!c.isEmpty() && ToQRect(c).intersects(ToQRect(r)))
+                over.append({int(t), int(i)});
+        }
+    }
+    return over;
+}
+
 QString NoFreePlaceText(const QString &What, const QString &Smallest)
 {
     return What + QStringLiteral("を置ける場所がありません  \r\n") + Smallest +
@@ -250,10 +411,6 @@ QString NoFreePlaceText(const QString &What, const QString &Smallest)
 QList<int> ItemsOverBars(const TLayoutDocument &D)
 {
     QList<int> over;
-    auto atFramePlace = [&D](size_t Index) {
-        const std::optional<TPageRect> place = D.FramePlace(Index);
-        return place && *place == D.Items[Index]->GetRect();
-    };
     for (size_t b = 0; b < D.Items.size(); ++b) {
         const TDrawRect &bars = *D.Items[b];
         if (bars.GetKind() != TDrawRectKind::Barcode || !bars.IsVisible() || !D.OnPrintedSide(b))
@@ -262,11 +419,8 @@ QList<int> ItemsOverBars(const TLayoutDocument &D)
         if (r.isEmpty())
             continue;
         const QRect blank = ToQRect(r).adjusted(-kItemGap, -kItemGap, kItemGap, kItemGap);
-        const bool barsInPlace = atFramePlace(b);
         for (size_t i = 0; i < D.Items.size(); ++i) {
             if (i == b || !D.Items[i]->IsVisible() || !D.OnPrintedSide(i) || over.contains(int(i)))
-                continue;
-            if (barsInPlace && atFramePlace(i))
                 continue;
             const TPageRect c = InkRect(*D.Items[i]);
             if (!c.isEmpty() && ToQRect(c).intersects(blank))

@@ -7,9 +7,11 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 class TDrawRect;
 class TLayoutDocument;
+class TQRCodeRect;
 class TSenderRect;
 
 // Where an item the user inserts lands on the piece (a picture, a figure, a
@@ -66,14 +68,39 @@ inline constexpr double kLeastTextScale = 0.25;
 // inside its margins at Size, both ways.
 [[nodiscard]] int LeastSenderBlockSide(const TSenderRect &Block, QSize Size);
 
+// The shorter side, in page pixels (4 mm), a picture or figure of Size is
+// made no smaller than in search of a free place (one smaller of its own
+// keeps its size).
+[[nodiscard]] int LeastPictureSide(QSize Size);
+
+// Places a QR code at the free place its size finds, its cells made smaller
+// (a code cannot be stretched) down to the smallest where its own find
+// none; false, the code as it was, when even the smallest find none.
+[[nodiscard]] bool PlaceQRCode(const TLayoutDocument &Document, TQRCodeRect &Item);
+
+// The items the user inserted (pictures, figures, QR codes, sender blocks,
+// free texts) that stand clear where they are, as insertion leaves them:
+// taken before a step that moves the frames under them or turns one of
+// them, and handed to KeepClear after it.
+[[nodiscard]] QList<const TDrawRect *> ClearInsertedItems(const TLayoutDocument &Document);
+// Places anew, as at insertion (made smaller where it must), each of Items
+// still in the document that no longer stands clear; an item the user
+// placed over another on purpose is not among Items and stays. The items no
+// free place holds stay where they are and are returned.
+QList<const TDrawRect *> KeepClear(TLayoutDocument &Document, const QList<const TDrawRect *> &Items);
+
+// The layout's text frames (addressee, sender, additional lines) over an
+// inserted item, as the printed side shows them: pairs of indexes, the
+// frame first. The print run names them before it prints.
+[[nodiscard]] QList<std::pair<int, int>> TextOverItems(const TLayoutDocument &Document);
+
 // What the user is told instead of an item (What: its name) put over the
 // addressee when no free place holds it; Smallest says what was tried.
 [[nodiscard]] QString NoFreePlaceText(const QString &What, const QString &Smallest = {});
 
 // The items (indexes) over a customer barcode's bars or the blank of
-// kItemGap round them, as the printed side shows them: items the user added
-// or moved, or any item over bars the user moved. The frames of the set
-// standing where it puts them are left to their own fitting.
+// kItemGap round them, as the printed side shows them: the frames too, which
+// their set keeps clear of the bars wherever the paper leaves room.
 [[nodiscard]] QList<int> ItemsOverBars(const TLayoutDocument &Document);
 
 // An item's name as the user knows it from the editor's menus ("イラスト",

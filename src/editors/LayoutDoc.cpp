@@ -2,6 +2,7 @@
 
 #include "core/AddressText.h"
 #include "dialogs/DataFormat.h"
+#include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
@@ -16,6 +17,7 @@
 #include <QStringBuilder>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -260,6 +262,56 @@ std::unique_ptr<TBarcodeRect> makeBarcode(const TFrameRect &Frame)
     return bar;
 }
 
+// A frame no shorter than this (page pixels) along the way it is moved off
+// the bars: the frames' own least size.
+constexpr int kLeastFrame = 10;
+
+// Frame kept kItemGap clear of Bars: a paper of the user's own size scales
+// its frames but keeps the bars' size, which then come nearer. The frame
+// gives up the side facing the bars where that leaves it two thirds of its
+// length; a shorter one (a postcode's line) moves away instead as far as
+// Area lets it, and gives up the rest. Still too near, it stays so, and
+// the print run asks about it.
+TPageRect clearOfBars(TPageRect F, const TPageRect &Bars, const TPageRect &Area)
+{
+    const TPageRect z{Bars.Left - kItemGap, Bars.Top - kItemGap, Bars.Right + kItemGap, Bars.Bottom + kItemGap};
+    if (F.Right <= z.Left || z.Right <= F.Left || F.Bottom <= z.Top || z.Bottom <= F.Top)
+        return F;
+    // Down, up, right, left: the least way out.
+    const std::array<int, 4> push{z.Bottom - F.Top, F.Bottom - z.Top, z.Right - F.Left, F.Right - z.Left};
+    const int way = int(std::min_element(push.begin(), push.end()) - push.begin());
+    const int need = push[size_t(way)];
+    const int length = way < 2 ? F.height() : F.width();
+    const std::array<int, 4> room{Area.Bottom - F.Bottom, F.Top - Area.Top, Area.Right - F.Right, F.Left - Area.Left};
+    int shift = 0, trim = need;
+    if (3 * need > length) {
+        shift = std::clamp(room[size_t(way)], 0, need);
+        trim = std::clamp(need - shift, 0, std::max(0, length - kLeastFrame));
+    }
+    switch (way) {
+    case 0: F = {F.Left, F.Top + shift + trim, F.Right, F.Bottom + shift}; break;
+    case 1: F = {F.Left, F.Top - shift, F.Right, F.Bottom - shift - trim}; break;
+    case 2: F = {F.Left + shift + trim, F.Top, F.Right + shift, F.Bottom}; break;
+    default: F = {F.Left - shift, F.Top, F.Right - shift - trim, F.Bottom}; break;
+    }
+    return F;
+}
+
+// Where the set in use puts its frame Frame (not the bars' own).
+TPageRect frameOf(const TLayoutDocument &D, const TFrameSet &Set, const QList<TRole> &Roles, int Count, int Frame)
+{
+    const TPageRect r = pageRect(Set.Rects[size_t(Frame)]);
+    const qsizetype bars = Roles.indexOf(TRole::Barcode);
+    if (bars < 0 || bars >= Count || bars >= qsizetype(Set.Rects.size()) || !D.BarcodeFitsPaper())
+        return r;
+    // An envelope prints its sender's frames on its back, away from the bars.
+    const TRole role = Roles.value(Frame, TRole::Postcode);
+    const bool senderFrame = role == TRole::SenderPostcode || role == TRole::SenderAddress || role == TRole::SenderName;
+    if (senderFrame && D.Format.PaperKind() == TPaperKind::Envelope)
+        return r;
+    return clearOfBars(r, makeBarcode(Set.Rects[size_t(bars)])->GetRect(), PlaceableArea(D));
+}
+
 } // namespace
 
 void TLayoutDocument::BuildDefaultItems()
@@ -307,7 +359,7 @@ void TLayoutDocument::BuildDefaultItems()
             continue;
         }
         }
-        item->SetRect(pageRect(set.Rects[size_t(i)]));
+        item->SetRect(frameOf(*this, set, roles, count, i));
         if (role != TRole::Postcode && role != TRole::SenderPostcode)
             item->SetHorizontal(horizontal);
         item->RescaleFont(TTenthMm(std::max(Format.Width, Format.Height)));
@@ -397,7 +449,7 @@ std::optional<TPageRect> TLayoutDocument::FramePlace(size_t Index) const
         return std::nullopt;
     if (TRole(role) == TRole::Barcode)
         return makeBarcode(set.Rects[size_t(frame)])->GetRect();
-    return pageRect(set.Rects[size_t(frame)]);
+    return frameOf(*this, set, rolesOf(Format, Detail), FrameCount(), int(frame));
 }
 
 void TLayoutDocument::SetReferenceDevice(const TReferenceDevice &Device)

@@ -125,7 +125,16 @@ void ApplyNewLayoutFormat(TLayoutDocument &Document)
     if (!Document.DataFormat)
         return;
     TDataFormat format = *Document.DataFormat;
-    ApplyNewLayoutDefaults(format, editorOf(Document), Document.Format.BackgroundText().isEmpty());
+    const bool withoutPicture = Document.Format.BackgroundText().isEmpty();
+    ApplyNewLayoutDefaults(format, editorOf(Document), withoutPicture);
+    // A paper with its postcode boxes printed takes the digits alone, as a
+    // layout of it without a record of its own does: the marks of the
+    // layout shown before (an envelope's "〒" or hyphen) would write the
+    // postcode as one string across the boxes.
+    if (!withoutPicture && Document.Kind == TLayoutKind::AddressSide) {
+        format.PostalMark = 0;
+        format.SendPostalMark = 0;
+    }
     // The new layout's frames all print, every part of them.
     format.HiddenParts = 0;
     Document.DataFormat = std::make_shared<const TDataFormat>(format);

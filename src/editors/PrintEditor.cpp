@@ -420,6 +420,9 @@ void TPrintEditor::ChangePaper(int FormatIndex, const TLayoutFormat &Format, con
     // moved onto the new piece when it is smaller.
     std::vector<std::unique_ptr<TDrawRect>> own;
     std::vector<int> hidden;
+    // What the user inserted clear of the old paper's frames stays clear of
+    // the new one's.
+    const QList<const TDrawRect *> clear = ClearInsertedItems(m_document);
     m_document.ItemRoles.resize(m_document.Items.size(), -1);
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
         const int role = m_document.ItemRoles[i];
@@ -446,6 +449,7 @@ void TPrintEditor::ChangePaper(int FormatIndex, const TLayoutFormat &Format, con
     }
     // The additional lines find their room among the new paper's frames.
     ReplaceAdditionLines(m_document);
+    (void)KeepClear(m_document, clear);
     // The steps recorded name item places the new frames invalidate.
     m_undo.Clear();
     pbxPage->SetSelected(-1);
@@ -755,7 +759,7 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
         Restore = true;
         ForcePreview = false;
     }
-    if (!ConfirmItemsClearOfBars())
+    if (!ConfirmItemsClearOfBars() || !ConfirmTextClearOfItems())
         return;
     // A run to a PDF file names its file in its own print dialog (which asks
     // before it replaces a file there); the file an earlier run wrote is only
@@ -791,6 +795,25 @@ bool TPrintEditor::ConfirmItemsClearOfBars()
     const QString text = QStringLiteral("バーコードか、その周り2mmの余白に項目が重なっています（") +
                          names.join(QStringLiteral("、")) +
                          QStringLiteral("）  \r\nこのまま印刷すると、バーコードが読み取れないことがあります  \r\n"
+                                        "印刷してよろしいですか？");
+    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
+                            0, 0) == IDYES;
+}
+
+bool TPrintEditor::ConfirmTextClearOfItems()
+{
+    const QList<std::pair<int, int>> over = TextOverItems(m_document);
+    if (over.isEmpty())
+        return true;
+    QStringList pairs;
+    for (const auto &[text, item] : over) {
+        const QString pair = ItemName(*m_document.Items[size_t(text)]) + QStringLiteral("と") +
+                             ItemName(*m_document.Items[size_t(item)]);
+        if (!pairs.contains(pair))
+            pairs << pair;
+    }
+    const QString text = QStringLiteral("文字の枠に挿入した項目が重なっています（") + pairs.join(QStringLiteral("、")) +
+                         QStringLiteral("）  \r\nこのまま印刷すると、文字と項目が重なって印刷されます  \r\n"
                                         "印刷してよろしいですか？");
     return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
                             0, 0) == IDYES;

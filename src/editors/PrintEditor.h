@@ -229,6 +229,9 @@ private:
     // blank round them (ItemsOverBars) are named and the user asked whether
     // to print all the same; true prints.
     [[nodiscard]] bool ConfirmItemsClearOfBars();
+    // Then the layout's text frames over an item the user inserted
+    // (TextOverItems) are named, and the user asked the same.
+    [[nodiscard]] bool ConfirmTextClearOfItems();
     [[nodiscard]] TRecordSource RecordSource() const;
 
     TLayoutKind m_kind;

@@ -1,5 +1,6 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
+#include "SenderBook.h"
 #include "editors/DesignForm.h"
 #include "editors/ItemCommands.h"
 #include "editors/LayoutForm.h"
@@ -62,6 +63,8 @@ public:
             editor.Document().Items.back()->SetRect(*Rect);
     }
 
+    // A sender block is made for a sender registered.
+    SenderBook senders;
     SampleBook book;
     FakeHost host{book.table};
     TLayoutForm editor{nullptr, host};

@@ -172,9 +172,12 @@ TEST_F(TextCommandsTest, editingTheTextTurnsTheBoxWithTheDirectionAndUndoes)
     auto *word = static_cast<TWordRect *>(form.Document().Items[size_t(index)].get());
     EXPECT_EQ(word->GetLineCount(), 2);
     EXPECT_NE(word->IsHorizontal(), horizontal);
+    // Turned: its box turned with it (made smaller, proportions kept, where
+    // its turned box no longer stood clear and it was placed anew).
     const TPageRect after = word->GetRect();
-    EXPECT_EQ(after.Left, before.Left);
-    EXPECT_EQ(after.Right - after.Left, before.Bottom - before.Top);
+    EXPECT_LE(after.Right - after.Left, before.Bottom - before.Top);
+    EXPECT_NEAR(double(after.Right - after.Left) / (after.Bottom - after.Top),
+                double(before.Bottom - before.Top) / (before.Right - before.Left), 0.05);
     action("actUndo")->trigger();
     word = static_cast<TWordRect *>(form.Document().Items[size_t(index)].get());
     EXPECT_EQ(word->Lines(), QStringList{QStringLiteral("一行")});

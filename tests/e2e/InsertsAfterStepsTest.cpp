@@ -1,0 +1,401 @@
+// What the user's next steps do to a layout, the way the user goes: a record
+// typed into the record form, a sender typed into the sender window, items
+// put in through 挿入 and 文字の挿入, then 書式 → 詳細 (the detailed frame
+// set), ファイル → 用紙の変更 and 文章の編集 (a free text turned to 横書き);
+// ファイル → 新規作成 on one paper after another; a postcard of the user's
+// own height. Each piece printed once through the print wizard to a PDF file
+// and read back.
+#include "PrintedInk.h"
+#include "UserRoad.h"
+#include "dialogs/CstmLyt.h"
+#include "dialogs/LytFmt.h"
+#include "editors/ItemCommands.h"
+#include "editors/ItemPlace.h"
+#include "editors/PageView.h"
+#include "items/WordRect.h"
+#include "support/PostBars.h"
+#include "support/Screenshot.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+constexpr int kDpi = 300;
+constexpr double kMmPerPx = 25.4 / 96;
+// The blank an item keeps round it, and a sheet's unprintable edge, in mm.
+constexpr double kClearMm = 2.0, kEdgeMm = 5.0;
+
+QRectF mmOf(const TPageRect &R)
+{
+    return QRectF(QPointF(R.Left * kMmPerPx, R.Top * kMmPerPx), QPointF(R.Right * kMmPerPx, R.Bottom * kMmPerPx));
+}
+
+std::string text(const QRectF &R)
+{
+    return QStringLiteral("(%1, %2)-(%3, %4) mm")
+        .arg(R.left(), 0, 'f', 1)
+        .arg(R.top(), 0, 'f', 1)
+        .arg(R.right(), 0, 'f', 1)
+        .arg(R.bottom(), 0, 'f', 1)
+        .toStdString();
+}
+
+class InsertsAfterSteps : public UserRoadFixture
+{
+protected:
+    void SetUp() override
+    {
+        UserRoadFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        // The paper dialogs read the catalogue the build writes beside the
+        // libraries.
+        QFile::link(QStringLiteral(MURVEN_DIC_LIB_DIR "Common"), AppPath + QStringLiteral("Common"));
+        ASSERT_NO_FATAL_FAILURE(typeRecord(TokyoPerson()));
+        selectRows({0});
+    }
+
+    // The paper dialog's envelope categories, in the catalogue's order.
+    enum TPaper { Postcard = -1, Naga = 0, Kaku = 2 };
+    // ファイル → Command (新規作成 or 用紙の変更) with the paper chosen in
+    // the paper dialog: 通常はがき 縦書き, or the first envelope of a
+    // category (長形３号, 角形２号) upright and written down.
+    static void choosePaper(TPrintEditor &Editor, const char *Command, TPaper Paper)
+    {
+        Editor.ExecDialog = [Paper](QDialog &Dialog) {
+            EXPECT_NE(dynamic_cast<TNewLayoutDialog *>(&Dialog), nullptr);
+            Dialog.show();
+            const bool envelope = Paper != Postcard;
+            auto *kind = Dialog.findChild<QComboBox *>(QStringLiteral("cbxPaperKind"));
+            kind->setCurrentIndex(envelope ? 1 : 0);
+            emit kind->activated(envelope ? 1 : 0);
+            if (envelope) {
+                auto *category = Dialog.findChild<QComboBox *>(QStringLiteral("cbxEnvCategory"));
+                category->setCurrentIndex(int(Paper));
+                emit category->activated(int(Paper));
+            }
+            Dialog.findChild<QListWidget *>(QLatin1String(envelope ? "lbEnvelope" : "lbPostcard"))->setCurrentRow(0);
+            if (envelope) {
+                press(&Dialog, "rbEnvCardV");
+                press(&Dialog, "rbEnvWordV");
+            } else {
+                press(&Dialog, "rbPostCardV");
+            }
+            press(&Dialog, "btnOK");
+            return Dialog.result();
+        };
+        Editor.findChild<QAction *>(QLatin1String(Command))->trigger();
+    }
+
+    // 挿入 → 差出人情報, イラスト (a 400 x 300 picture), QRコード, 図形, and
+    // 文字 → 文字の挿入, in this order; the items inserted.
+    QList<const TDrawRect *> insertItems(TPrintEditor &Editor)
+    {
+        QList<const TDrawRect *> added;
+        auto insert = [&Editor, &added](const char *Command) {
+            const size_t before = Editor.Document().Items.size();
+            Editor.findChild<QAction *>(QLatin1String(Command))->trigger();
+            if (Editor.Document().Items.size() == before + 1)
+                added << Editor.Document().Items.back().get();
+        };
+        insert("actInsertSender");
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(QColor(0, 90, 0));
+        const QString picture = out.filePath(QStringLiteral("photo.bmp"));
+        EXPECT_TRUE(image.save(picture));
+        Editor.findChild<TItemCommands *>()->ChooseImageFile = [picture] { return picture; };
+        insert("actInsertIllust");
+        Editor.ExecDialog = [](QDialog &D) {
+            auto *memo = D.findChild<QPlainTextEdit *>(QStringLiteral("memText"));
+            memo->setFocus();
+            QTest::keyClicks(memo, QStringLiteral("https://example.jp/murven"));
+            D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+            return D.result();
+        };
+        insert("actInsertQRCode");
+        Editor.ExecDialog = [](QDialog &D) {
+            D.accept();
+            return D.result();
+        };
+        insert("actInsertFigure");
+        Editor.ExecDialog = [](QDialog &D) {
+            typeIn(&D, "memWords", QStringLiteral("謹賀新年"));
+            press(&D, "btnOK");
+            return D.result();
+        };
+        insert("actInsertWord");
+        return added;
+    }
+
+    // Each of Added (as it stands on the printed side) 5 mm inside the
+    // piece and 2 mm clear of everything else the side prints.
+    static void expectClear(const TLayoutDocument &Doc, const QList<const TDrawRect *> &Added, const char *Step)
+    {
+        SCOPED_TRACE(Step);
+        const QSizeF piece(Doc.Format.Width / 10.0, Doc.Format.Height / 10.0);
+        for (const TDrawRect *item : Added) {
+            const QRectF ink = mmOf(InkRect(*item));
+            SCOPED_TRACE(ItemName(*item).toStdString() + " at " + text(ink));
+            EXPECT_GE(std::min({ink.left(), ink.top(), piece.width() - ink.right(), piece.height() - ink.bottom()}),
+                      kEdgeMm - 1e-9);
+            for (size_t i = 0; i < Doc.Items.size(); ++i) {
+                const TDrawRect &other = *Doc.Items[i];
+                if (&other == item || !other.IsVisible() || !Doc.OnPrintedSide(i) || InkRect(other).isEmpty())
+                    continue;
+                const QRectF o = mmOf(InkRect(other));
+                const double dx = std::max(o.left() - ink.right(), ink.left() - o.right());
+                const double dy = std::max(o.top() - ink.bottom(), ink.top() - o.bottom());
+                EXPECT_GE(std::max(dx, dy), kClearMm) << "by " << ItemName(other).toStdString() << " at " << text(o);
+            }
+        }
+    }
+
+    // The questions the print command asked about what lies over what.
+    QStringList questions() const
+    {
+        QStringList asked;
+        for (const TMessageBoxRequest &box : boxes.shown())
+            if (box.text.contains(QStringLiteral("重なっています")))
+                asked << box.text;
+        return asked;
+    }
+
+    QTemporaryDir out;
+};
+
+// Items put in clear of everything on 長形３号 stay clear after 書式 → 詳細
+// switches the frame set, after 用紙の変更 to 角形２号, and after their free text is
+// turned from 縦書き to 横書き: each is placed anew where the step left it
+// over a frame. Printed, nothing else inks the 2 mm round any of them, and
+// printing asks nothing.
+TEST_F(InsertsAfterSteps, insertedItemsStayClearThroughTheNextSteps)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 2);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
+    const QList<const TDrawRect *> added = insertItems(*editor);
+    ASSERT_EQ(added.size(), 5) << "an item found no place: " << qPrintable(boxes.last().text);
+    const TLayoutDocument &doc = editor->Document();
+    ASSERT_NO_FATAL_FAILURE(expectClear(doc, added, "inserted"));
+
+    ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+    expectClear(doc, added, "書式 → 詳細");
+
+    choosePaper(*editor, "actChangePaper", Kaku);
+    ASSERT_EQ(doc.FormatIndex, 11);
+    expectClear(doc, added, "用紙の変更");
+
+    const auto *word = dynamic_cast<const TWordRect *>(added.back());
+    ASSERT_NE(word, nullptr);
+    ASSERT_FALSE(word->IsHorizontal());
+    for (size_t i = 0; i < doc.Items.size(); ++i)
+        if (doc.Items[i].get() == word)
+            editor->PageView()->SetSelected(int(i));
+    editor->ExecDialog = [](QDialog &D) {
+        press(&D, "rbHorizontal");
+        press(&D, "btnOK");
+        return D.result();
+    };
+    editor->findChild<QAction *>(QStringLiteral("actWordEdit"))->trigger();
+    ASSERT_TRUE(word->IsHorizontal());
+    expectClear(doc, added, "文章の編集");
+
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    EXPECT_TRUE(questions().isEmpty()) << qPrintable(questions().join(u'\n'));
+    const QList<QImage> pages = renderPdf(pdfFile(), kDpi);
+    ASSERT_EQ(pages.size(), 1);
+    // A dot of rasterising allowed each side of the 2 mm.
+    const int ring = int(std::lround(kClearMm / 25.4 * kDpi)) - 1;
+    for (const TDrawRect *item : added) {
+        const QRect ink = MmToDots(mmOf(InkRect(*item)), kDpi).adjusted(-1, -1, 1, 1);
+        EXPECT_GT(inkIn(pages[0], ink), 100) << ItemName(*item).toStdString() << " printed nothing";
+        EXPECT_EQ(inkIn(pages[0], ink.adjusted(-ring, -ring, ring, ring)) - inkIn(pages[0], ink), 0)
+            << "ink within 2 mm of " << ItemName(*item).toStdString() << " at " << text(mmOf(InkRect(*item)));
+    }
+    saveScreenshot(pages[0], QStringLiteral("inserts_after_steps"));
+}
+
+// An item the user drags over the address with the mouse: printing names
+// the frame and the item and asks first; いいえ prints nothing.
+TEST_F(InsertsAfterSteps, printingAsksAboutAnItemUnderTheAddress)
+{
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 2);
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    editor->ExecDialog = [](QDialog &D) {
+        QTest::keyClicks(D.findChild<QPlainTextEdit *>(QStringLiteral("memText")), QStringLiteral("https://example.jp/"));
+        D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
+        return D.result();
+    };
+    editor->findChild<QAction *>(QStringLiteral("actInsertQRCode"))->trigger();
+    const TLayoutDocument &doc = editor->Document();
+    ASSERT_EQ(doc.Items.back()->GetKind(), TDrawRectKind::QRCode);
+    const TDrawRect *address = nullptr;
+    for (size_t i = 0; i < doc.Items.size(); ++i)
+        if (doc.Items[i]->GetKind() == TDrawRectKind::RecipientAddress && doc.OnPrintedSide(i))
+            address = doc.Items[i].get();
+    ASSERT_NE(address, nullptr);
+    const TScreenRect from = doc.Items.back()->GetDispRect(), to = address->GetDispRect();
+    const QPoint start(TPageView::Margin + (from.Left + from.Right) / 2, TPageView::Margin + (from.Top + from.Bottom) / 2);
+    const QPoint end(TPageView::Margin + (to.Left + to.Right) / 2, TPageView::Margin + (to.Top + to.Bottom) / 2);
+    QTest::mousePress(editor->PageView(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(editor->PageView(), (start + end) / 2);
+    QTest::mouseMove(editor->PageView(), end);
+    QTest::mouseRelease(editor->PageView(), Qt::LeftButton, {}, end);
+    ASSERT_TRUE(mmOf(doc.Items.back()->GetRect()).intersects(mmOf(address->GetRect()))) << "the drag missed";
+
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QStringList asked = questions();
+    ASSERT_EQ(asked.size(), 1) << qPrintable(asked.join(u'\n'));
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("住所とQRコード"))) << qPrintable(asked[0]);
+    EXPECT_EQ(boxes.last().flags & 0xF0, unsigned(MB_ICONWARNING));
+    EXPECT_FALSE(QFile::exists(pdfFile())) << "printed without a yes";
+}
+
+// 差出人情報 before any sender is registered: the user is told, and no block
+// goes in to print empty on every piece.
+TEST_F(InsertsAfterSteps, aSenderBlockWithoutASenderIsRefusedAloud)
+{
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    const size_t before = editor->Document().Items.size();
+    boxes.clear();
+    editor->findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
+    EXPECT_EQ(editor->Document().Items.size(), before);
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("差出人が登録されていない"))) << qPrintable(boxes.last().text);
+}
+
+// 新規作成 → 長形３号 (its data format looked at and kept), then 新規作成 →
+// 通常はがき 縦書き: the postcard takes
+// the digits alone into its seven boxes (and the sender's), not the
+// envelope's "〒" and hyphen; on every page of the run.
+TEST_F(InsertsAfterSteps, aNewPostcardAfterAnEnvelopeWritesTheDigitsIntoItsBoxes)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    ASSERT_NO_FATAL_FAILURE(typeRecord(TokyoPerson()));
+    selectRows({0, 1});
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
+    choosePaper(*editor, "actNew", Naga);
+    ASSERT_EQ(editor->Document().FormatIndex, 2);
+    // 書式 → 書式 looked at and closed with OK: the envelope's own marks.
+    editor->ExecDialog = [](QDialog &D) {
+        D.show();
+        EXPECT_TRUE(D.findChild<QRadioButton *>(QStringLiteral("rbPosHyphen"))->isChecked());
+        EXPECT_TRUE(D.findChild<QRadioButton *>(QStringLiteral("rbSendPosMark"))->isChecked());
+        press(&D, "btnOK");
+        return D.result();
+    };
+    editor->findChild<QAction *>(QStringLiteral("actDataFormat"))->trigger();
+    // The envelope's layout is not saved.
+    boxes.enqueue(IDNO);
+    choosePaper(*editor, "actNew", Postcard);
+    ASSERT_EQ(editor->Document().FormatIndex, 0);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    // The digits stand one in each box, apart.
+    const QString printed = readPdfText().remove(u' ');
+    EXPECT_EQ(printed.count(QStringLiteral("1000014")), 2) << qPrintable(printed);
+    EXPECT_EQ(printed.count(QStringLiteral("0600001")), 2) << qPrintable(printed);
+    EXPECT_FALSE(printed.contains(QStringLiteral("100-0014"))) << qPrintable(printed);
+    EXPECT_FALSE(printed.contains(QChar(u'〒'))) << qPrintable(printed);
+}
+
+// ---- A postcard of the user's own height ------------------------------------
+
+class OwnPostcardHeight : public InsertsAfterSteps, public ::testing::WithParamInterface<int>
+{
+protected:
+    // ファイル → 用紙の変更: a postcard of the user's own, registered from
+    // the one shown with the height typed (mm), and chosen.
+    static void chooseOwnHeight(TPrintEditor &Editor, int Height)
+    {
+        Editor.ExecDialog = [Height](QDialog &Dialog) {
+            auto *papers = dynamic_cast<TNewLayoutDialog *>(&Dialog);
+            EXPECT_NE(papers, nullptr);
+            if (!papers)
+                return int(QDialog::Rejected);
+            papers->ExecCustomFormat = [Height](TCustomLayoutFormatDialog &Custom) {
+                Custom.show();
+                typeIn(&Custom, "edName", QStringLiteral("特注はがき"));
+                auto *height = Custom.findChild<QLineEdit *>(QStringLiteral("edPaperHeight"));
+                EXPECT_NE(height, nullptr);
+                if (height) {
+                    height->setText(QString::number(Height));
+                    emit height->editingFinished();
+                }
+                press(&Custom, "btnOK");
+                return Custom.result();
+            };
+            Dialog.show();
+            press(&Dialog, "bbtnPstAdd");
+            press(&Dialog, "btnOK");
+            return Dialog.result();
+        };
+        Editor.findChild<QAction *>(QStringLiteral("actChangePaper"))->trigger();
+    }
+};
+
+// The bars keep their size on a shorter card while its frames shrink: the
+// sender's postcode, the name and the address keep 2 mm of blank round the
+// printed bars, or printing asks before it prints.
+TEST_P(OwnPostcardHeight, printedBarsKeepTwoMillimetresOrPrintingAsks)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
+    ASSERT_NO_FATAL_FAILURE(chooseOwnHeight(*editor, GetParam()));
+    ASSERT_EQ(editor->Document().Format.Height, GetParam() * 10);
+    boxes.clear();
+    // Asked, the user goes on, and the run is measured all the same.
+    boxes.enqueue(IDYES);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QList<QImage> pages = renderPdf(pdfFile(), kDpi);
+    ASSERT_EQ(pages.size(), 1);
+    const TDrawRect *bars = nullptr;
+    for (const auto &item : editor->Document().Items)
+        if (item->GetKind() == TDrawRectKind::Barcode && item->IsVisible())
+            bars = item.get();
+    ASSERT_NE(bars, nullptr);
+    const QRect ink = InkAround(pages[0], ItemMm(*bars), kDpi);
+    ASSERT_FALSE(ink.isEmpty()) << "no bars printed";
+    EXPECT_EQ(barsInImage(pages[0], ink).size(), 67);
+    // The nearest other ink, in whole dots of blank.
+    int blank = 0;
+    const int reach = int(std::lround(3.0 / 25.4 * kDpi));
+    for (int d = 1; d <= reach && blank == 0; ++d)
+        if (inkIn(pages[0], ink.adjusted(-d, -d, d, d)) > inkIn(pages[0], ink))
+            blank = d - 1;
+    const double blankMm = (blank == 0 ? reach : blank) * 25.4 / kDpi;
+    const bool asked = std::any_of(boxes.shown().cbegin(), boxes.shown().cend(), [](const TMessageBoxRequest &B) {
+        return B.text.contains(QStringLiteral("バーコードか、その周り2mm"));
+    });
+    // Where the paper leaves room the frames make way, and nothing is asked.
+    EXPECT_GE(blankMm, kClearMm - 25.4 / kDpi) << (asked ? "asked" : "without a word");
+    EXPECT_FALSE(asked);
+}
+
+INSTANTIATE_TEST_SUITE_P(Heights, OwnPostcardHeight, ::testing::Values(120, 100, 90),
+                         [](const auto &Info) { return "height" + std::to_string(Info.param) + "mm"; });
+
+} // namespace
