@@ -77,10 +77,30 @@ QString folderRefusal(const QString &path)
 // and "abc" are two books.
 bool sameName(const QString &a, const QString &b) { return a == b; }
 
+// The numbered entries of a section ("1", "2", ...) in the order of their
+// numbers. An entry lost to a damaged line leaves a gap that costs that
+// entry alone, not the ones after it.
+QList<int> numberedKeys(const TMemIniFile &ini, const QString &section)
+{
+    QList<int> numbers;
+    for (const QString &key : ini.ReadSection(section)) {
+        bool ok = false;
+        const int number = key.toInt(&ok);
+        if (ok && number >= 1)
+            numbers << number;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
 bool appendPending(const QString &section, const QString &value, QString *error)
 {
     TMemIniFile ini(AdrsOpFileName());
-    const int count = ini.ReadInteger(section, KeyCount, 0) + 1;
+    // A count lost to a damaged line must not make the new entry take the
+    // place of one still pending.
+    const QList<int> numbers = numberedKeys(ini, section);
+    const int count = std::max(ini.ReadInteger(section, KeyCount, 0), numbers.isEmpty() ? 0 : numbers.last()) + 1;
     ini.WriteInteger(section, KeyCount, count);
     ini.WriteString(section, QString::number(count), value);
     return ini.UpdateFile(error);
@@ -328,7 +348,7 @@ bool ScanAddressBooks(bool applyPending, QString *error)
     QStringList order;
     {
         const TMemIniFile mng(AdrsMngFileName(), TIniContent::Required);
-        for (int key = 1; mng.ValueExists(SecSort, QString::number(key)); ++key) {
+        for (const int key : numberedKeys(mng, SecSort)) {
             const QString folder = mng.ReadString(SecSort, QString::number(key), QString());
             if (!order.contains(folder))
                 order.append(folder);
@@ -339,14 +359,12 @@ bool ScanAddressBooks(bool applyPending, QString *error)
     TPendingFile pending;
     {
         const TMemIniFile op(AdrsOpFileName(), TIniContent::Required);
-        const int deleteCount = op.ReadInteger(SecDelete, KeyCount, 0);
-        for (int i = 1; i <= deleteCount; ++i) {
+        for (const int i : numberedKeys(op, SecDelete)) {
             const QString folder = op.ReadString(SecDelete, QString::number(i), QString());
             if (isPlainFolderName(folder) && QFileInfo::exists(AdrsPath + folder) && !pending.Deletions.contains(folder))
                 pending.Deletions.append(folder);
         }
-        const int renameCount = op.ReadInteger(SecRename, KeyCount, 0);
-        for (int i = 1; i <= renameCount; ++i) {
+        for (const int i : numberedKeys(op, SecRename)) {
             const QString entry = op.ReadString(SecRename, QString::number(i), QString());
             if (entry.isEmpty())
                 continue;

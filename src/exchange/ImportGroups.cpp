@@ -39,8 +39,10 @@ int TImportGroups::namedIndex(const QByteArray &Value) const
     const QString name = groupNameOf(Value);
     if (name.isEmpty() || name == m_names[0])
         return 0;
+    // The book's names are compared without their end blanks too: older
+    // group files hold names such as "　友人", which are the 友人 of the file.
     for (int i = 1; i <= GroupCount; ++i) {
-        if (m_names[i] == name)
+        if (m_names[i].trimmed() == name)
             return i;
     }
     return -1;

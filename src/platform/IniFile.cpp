@@ -52,20 +52,71 @@ bool isWellFormedCp932(QByteArrayView bytes)
     return true;
 }
 
-// Settings files of earlier versions are code page 932; ours are UTF-8.
-// CP932 text with Japanese in it is practically never valid UTF-8. Null when
-// the bytes are neither.
-std::optional<QString> decodeFile(QByteArray bytes)
+// The first line of every file the program writes: the file says itself
+// that it is UTF-8, so that one damaged byte makes one damaged entry and
+// never turns the whole file into code page 932. Older readers take it for
+// the comment it is.
+constexpr QByteArrayView kEncodingMark = "; encoding=UTF-8";
+
+// The mark, also with one of its bytes damaged.
+bool isEncodingMark(QByteArrayView line)
 {
+    line = TrimBlanks(line);
+    if (line.size() != kEncodingMark.size())
+        return false;
+    int differing = 0;
+    for (qsizetype i = 0; i < line.size(); ++i)
+        differing += line[i] != kEncodingMark[i] ? 1 : 0;
+    return differing <= 1;
+}
+
+// A file's text as lines, with the lines that could not be read.
+struct TFileText {
+    QStringList lines;
+    QList<bool> damaged; // per line; only a marked file has damaged lines
+    QString reason;      // set when the file as a whole is no text we can take
+};
+
+// A marked file is UTF-8 line by line: a line that is not (or holds a zero
+// byte) is damaged alone, decoded with replacement characters only so that
+// it can be named. Unmarked files are of earlier versions: UTF-8, or else
+// code page 932 (CP932 text with Japanese in it is practically never valid
+// UTF-8).
+TFileText decodeFile(QByteArray bytes)
+{
+    TFileText result;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
+    const QList<QByteArray> byteLines = SplitLines(QByteArrayView(bytes));
+    if (!byteLines.isEmpty() && isEncodingMark(byteLines.front())) {
+        for (qsizetype i = 1; i < byteLines.size(); ++i) {
+            QStringDecoder utf8(QStringConverter::Utf8);
+            result.lines << utf8.decode(byteLines[i]);
+            result.damaged << (utf8.hasError() || byteLines[i].contains('\0'));
+        }
+        return result;
+    }
+    if (bytes.contains('\0')) {
+        result.reason = QStringLiteral("binary content");
+        return result;
+    }
     QStringDecoder utf8(QStringConverter::Utf8);
     QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    if (!isWellFormedCp932(bytes))
-        return std::nullopt;
-    return Cp932::decode(bytes);
+    if (utf8.hasError()) {
+        if (!isWellFormedCp932(bytes)) {
+            result.reason = QStringLiteral("neither UTF-8 nor code page 932");
+            return result;
+        }
+        text = Cp932::decode(bytes);
+    }
+    result.lines = SplitLines(text);
+    return result;
+}
+
+// How a user is shown an entry: its section and key.
+QString entryName(const QString &section, const QString &key)
+{
+    return QLatin1Char('[') + section + QStringLiteral("] ") + key;
 }
 
 // Blanks and control characters around a name or value are not part of it
@@ -193,26 +244,33 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
         reason = QStringLiteral("too large");
     } else {
         const QByteArray bytes = file.readAll();
-        const std::optional<QString> text = decodeFile(bytes);
-        if (bytes.contains('\0')) {
-            reason = QStringLiteral("binary content");
-        } else if (!text) {
-            reason = QStringLiteral("neither UTF-8 nor code page 932");
-        } else {
-            const QStringList lines = SplitLines(*text);
-            const bool anySection = std::any_of(lines.cbegin(), lines.cend(),
-                                                [](const QString &line) { return isSectionLine(TrimBlanksView(line)); });
-            if (!anySection && (content == TIniContent::Required || !TrimBlanksView(*text).isEmpty()))
-                reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
-            else
-                SetStrings(lines);
+        const TFileText text = decodeFile(bytes);
+        const bool anySection = std::any_of(text.lines.cbegin(), text.lines.cend(), [&](const QString &line) {
+            return isSectionLine(TrimBlanksView(line));
+        });
+        const bool anyText = std::any_of(text.lines.cbegin(), text.lines.cend(),
+                                         [](const QString &line) { return !TrimBlanksView(line).isEmpty(); });
+        if (!text.reason.isEmpty())
+            reason = text.reason;
+        else if (!anySection && (content == TIniContent::Required || anyText))
+            reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
+        else
+            parseLines(text.lines, text.damaged);
+        if (reason.isEmpty() && !m_damaged.isEmpty()) {
+            // Kept before anything can be written over the file.
+            m_damagedCopy = KeepDamagedFileCopy(fileName, bytes, m_damaged);
+            if (m_damagedCopy.isEmpty())
+                m_writeRefused = true;
         }
     }
     if (reason.isEmpty())
         return;
     file.close();
+    m_damaged.clear();
+    Clear();
     m_unreadable = true;
     m_keptAside = KeepUnreadableFileAside(fileName, reason);
+    m_writeRefused = m_keptAside.isEmpty();
 }
 
 const TMemIniFile::Section *TMemIniFile::findSection(const QString &name) const
@@ -378,21 +436,48 @@ QStringList TMemIniFile::GetStrings() const
 
 void TMemIniFile::SetStrings(const QStringList &lines)
 {
+    parseLines(lines, {});
+}
+
+void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged)
+{
     Clear();
     Section *current = nullptr;
-    for (const QString &raw : lines) {
-        const QString line = TrimBlanks(raw);
+    // The name of a section whose own line is damaged: its keys belong to no
+    // section that can be told, so they are left out and named.
+    QString damagedSection;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const bool bad = i < damaged.size() && damaged[i];
+        const QString line = TrimBlanks(lines[i]);
+        // A damaged comment loses no setting.
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
         if (isSectionLine(line)) {
+            const QString name = unstored(QStringView(line).sliced(1, line.size() - 2));
+            if (bad) {
+                current = nullptr;
+                damagedSection = name;
+                m_damaged << QLatin1Char('[') + name + QLatin1Char(']');
+                continue;
+            }
+            damagedSection.clear();
             // A section written twice continues the first one.
-            current = &sectionForWriting(unstored(QStringView(line).sliced(1, line.size() - 2)));
+            current = &sectionForWriting(name);
             continue;
         }
+        const QString sectionName = current ? current->name : damagedSection;
         const qsizetype eq = nameEnd(line);
-        // Text before any section, and lines that are no "key=value", carry no setting.
-        if (!current || eq < 0)
+        if (bad && (current || !damagedSection.isEmpty())) {
+            // Its reader uses the default until the key is written again.
+            m_damaged << entryName(sectionName, eq < 0 ? line : unstored(QStringView(line).first(eq)));
             continue;
+        }
+        // Text before any section, and lines that are no "key=value", carry no setting.
+        if (!current || eq < 0) {
+            if (!damagedSection.isEmpty())
+                m_damaged << entryName(damagedSection, eq < 0 ? line : unstored(QStringView(line).first(eq)));
+            continue;
+        }
         const QString name = unstored(QStringView(line).first(eq));
         if (name.isEmpty())
             continue;
@@ -406,21 +491,26 @@ void TMemIniFile::SetStrings(const QStringList &lines)
 
 bool TMemIniFile::UpdateFile(QString *error) const
 {
-    if (m_unreadable && m_keptAside.isEmpty() && QFileInfo(m_fileName).isFile()) {
+    if (m_writeRefused && QFileInfo(m_fileName).isFile()) {
         if (error)
-            *error = QStringLiteral("The file could not be read and could not be moved aside; it was not overwritten");
+            *error = m_unreadable
+                         ? QStringLiteral("The file could not be read and could not be moved aside; it was not overwritten")
+                         : QStringLiteral("Entries of the file could not be read and no copy of it could be kept; "
+                                          "it was not overwritten");
         return false;
     }
-    QString text;
-    for (const QString &line : GetStrings())
-        text += line + QStringLiteral("\r\n");
-    return SafeReplaceFile(m_fileName, text.toUtf8(), error);
+    const QStringList lines = GetStrings();
+    // Nothing to say about the encoding of an empty file.
+    QByteArray bytes = lines.isEmpty() ? QByteArray() : kEncodingMark.toByteArray() + "\r\n";
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    return SafeReplaceFile(m_fileName, bytes, error);
 }
 
 void TMemIniFile::UpdateFileOrTellOnce() const
 {
     // Refused by UpdateFile, and named by the reader that met the file.
-    if (m_unreadable && m_keptAside.isEmpty() && QFileInfo(m_fileName).isFile())
+    if (m_writeRefused && QFileInfo(m_fileName).isFile())
         return;
     QString reason;
     if (!UpdateFile(&reason))

@@ -18,10 +18,17 @@
 // section to the end of the file). Values are plain text: no escapes, no
 // splitting at commas.
 //
-// Stored form: UTF-8 without a byte-order mark, CR LF after every line,
-// "[Section]" then "key=value" lines, an empty line between sections. Read
-// form: a UTF-8 mark is skipped; bytes that are not valid UTF-8 are taken as
-// code page 932, so settings files written by older versions still load.
+// Stored form: UTF-8 without a byte-order mark, CR LF after every line, the
+// comment line "; encoding=UTF-8" first (an empty content writes an empty
+// file), then "[Section]" and "key=value" lines, an empty line between
+// sections. Read form: a UTF-8 byte-order mark is skipped. A file with the
+// encoding line is read line by line as UTF-8: a line that is not UTF-8 (one
+// damaged byte) is a damaged entry, left out while the other entries keep
+// their values; a copy of the file is kept beside it and the user told
+// before anything can be written over it (KeepDamagedFileCopy(), see
+// platform/UnreadableFile.h); when no copy can be kept, UpdateFile() refuses
+// to write over the file. A file without the line is of an older version:
+// valid UTF-8 as a whole is UTF-8, anything else is taken as code page 932.
 //
 // Blanks around names and values are not part of them when read, as in every
 // INI file. A section name, key or value that begins or ends with a blank or
@@ -61,6 +68,12 @@ public:
     // could not be moved (UpdateFile then fails).
     [[nodiscard]] bool Unreadable() const { return m_unreadable; }
     [[nodiscard]] const QString &KeptAsidePath() const { return m_keptAside; }
+
+    // The entries of a file in UTF-8 that could not be read ("[GROUP] Group3",
+    // or a damaged section's "[...]"), left out of the content; where the
+    // copy of the file as read was kept (empty when none could be made).
+    [[nodiscard]] const QStringList &DamagedEntries() const { return m_damaged; }
+    [[nodiscard]] const QString &DamagedCopyPath() const { return m_damagedCopy; }
 
     // The value of an existing key, even when empty; else the default.
     [[nodiscard]] QString ReadString(const QString &section, const QString &ident, const QString &defaultValue) const;
@@ -122,11 +135,19 @@ private:
     [[nodiscard]] Section *findSection(const QString &name);
     [[nodiscard]] const Key *findKey(const QString &section, const QString &ident) const;
     Section &sectionForWriting(const QString &name);
+    // Takes the lines as the content; the lines flagged damaged are left out
+    // and named in m_damaged.
+    void parseLines(const QStringList &lines, const QList<bool> &damaged);
 
     QString m_fileName;
     std::vector<Section> m_sections;
     bool m_unreadable = false;
     QString m_keptAside;
+    QStringList m_damaged;
+    QString m_damagedCopy;
+    // The file on disk must not be written over: it could neither be moved
+    // aside nor copied.
+    bool m_writeRefused = false;
 };
 
 // Told once per file and run that a settings write the program goes on

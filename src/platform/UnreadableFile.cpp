@@ -1,10 +1,14 @@
 #include "platform/UnreadableFile.h"
 
 #include "platform/OncePerFile.h"
+#include "platform/SafeFile.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 
 #include <atomic>
 #include <optional>
@@ -27,6 +31,18 @@ void tellUnreadable(const QString &fileName, const QString &keptAs, const QStrin
         (*notice)(fileName, keptAs, reason);
 }
 
+// A name beside the file with the date and time that nothing has yet.
+QString freeNameBeside(const QString &fileName, const QString &kind)
+{
+    const QString base = fileName + kind + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1; n < 1000; ++n) {
+        const QString target = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
+        if (!QFileInfo::exists(target) && !QFileInfo(target).isSymLink())
+            return target;
+    }
+    return QString();
+}
+
 // Renames the file beside itself with the date and time; the new name, or
 // empty when it could not be moved. An existing name (or a dangling link) is
 // never taken over.
@@ -34,16 +50,15 @@ QString renameAside(const QString &fileName)
 {
     if (g_moveRefused)
         return QString();
-    const QString base = fileName + QStringLiteral(".unreadable-") +
-                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int n = 1; n < 1000; ++n) {
-        const QString target = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
-        if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
-            continue;
-        return QFile::rename(fileName, target) ? target : QString();
-    }
-    return QString();
+    const QString target = freeNameBeside(fileName, QStringLiteral(".unreadable-"));
+    return !target.isEmpty() && QFile::rename(fileName, target) ? target : QString();
 }
+
+// The damaged files met in this run: the file and a digest of the bytes
+// read, with the copy kept of them (empty when none could be made).
+QMutex g_damagedMutex;
+QHash<QString, QString> g_damagedCopies;
+TDamagedEntriesNotice g_damagedNotice;
 
 } // namespace
 
@@ -62,3 +77,39 @@ QString KeepUnreadableFileAside(const QString &fileName, const QString &reason)
 }
 
 void UnreadableFile::setMoveRefused(bool refused) { g_moveRefused = refused; }
+
+TDamagedEntriesNotice SetDamagedEntriesNotice(TDamagedEntriesNotice notice)
+{
+    QMutexLocker lock(&g_damagedMutex);
+    std::swap(g_damagedNotice, notice);
+    g_damagedCopies.clear();
+    return notice;
+}
+
+QString KeepDamagedFileCopy(const QString &fileName, const QByteArray &bytes, const QStringList &entries)
+{
+    const QString key = QFileInfo(fileName).absoluteFilePath() + QLatin1Char('\n') +
+                        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    TDamagedEntriesNotice notice;
+    QString keptAs;
+    {
+        QMutexLocker lock(&g_damagedMutex);
+        const auto known = g_damagedCopies.constFind(key);
+        if (known != g_damagedCopies.cend() && (known->isEmpty() || QFileInfo::exists(*known)))
+            return *known;
+        // The bytes as read, not the file once more: what the reader left
+        // out is exactly what the copy must hold.
+        const QString target = g_moveRefused ? QString() : freeNameBeside(fileName, QStringLiteral(".damaged-"));
+        if (!target.isEmpty() && SafeReplaceFile(target, bytes))
+            keptAs = target;
+        g_damagedCopies.insert(key, keptAs);
+        notice = g_damagedNotice;
+    }
+    qWarning("murven19: file %s has damaged entries (%s); %s", qPrintable(fileName),
+             qPrintable(entries.join(QStringLiteral(", "))),
+             keptAs.isEmpty() ? "no copy could be kept, it is not written over"
+                              : qPrintable(QStringLiteral("a copy is kept as ") + keptAs));
+    if (notice)
+        notice(fileName, keptAs, entries);
+    return keptAs;
+}

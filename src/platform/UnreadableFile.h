@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <QByteArray>
+#include <QStringList>
+
 #include <functional>
 
 // What happens to a stored file the program reads and later rewrites (a
@@ -28,11 +31,31 @@ TUnreadableFileNotice SetUnreadableFileNotice(TUnreadableFileNotice notice);
 // file, or a folder in its place, is left alone and not told about.
 [[nodiscard]] QString KeepUnreadableFileAside(const QString &fileName, const QString &reason);
 
+// A settings file the program wrote in UTF-8 in which some entries (lines)
+// were damaged (a bad sector, a stray edit): the others are read, the
+// damaged ones are left out so their readers use their defaults, and before
+// anything is written over the file a copy of it, as it was read, is kept
+// beside it ("Group.dat.damaged-20240501-093000", never over an earlier
+// copy) and the user is told which file, which entries and where the copy is.
+using TDamagedEntriesNotice =
+    std::function<void(const QString &fileName, const QString &keptAs, const QStringList &entries)>;
+// Installs the notice (an empty function: a warning in the log only) and
+// returns the one it replaces; the damage told about is forgotten.
+TDamagedEntriesNotice SetDamagedEntriesNotice(TDamagedEntriesNotice notice);
+
+// Keeps a copy of `bytes` (what was read from fileName) beside the file and
+// tells the notice; the copy's path, empty when it could not be made (the
+// caller must then not write over the file). The same damage met again in
+// this run (another reader of the same bytes) makes no second copy and is
+// not told again while the first copy is there.
+[[nodiscard]] QString KeepDamagedFileCopy(const QString &fileName, const QByteArray &bytes,
+                                          const QStringList &entries);
+
 namespace UnreadableFile {
 
-// Test seam: while set, no file can be moved aside, as in a folder the user
-// may not change; readers must then leave the damaged file where it is and
-// refuse to write over it.
+// Test seam: while set, no file can be moved aside nor a copy kept beside
+// it, as in a folder the user may not change; readers must then leave the
+// damaged file where it is and refuse to write over it.
 void setMoveRefused(bool refused);
 
 } // namespace UnreadableFile

@@ -54,6 +54,20 @@ void ShowUnreadableSettings(const QString &Path, const QString &KeptAs)
     ShowMessageBoxAt(nullptr, text, ProductCaption(), MB_ICONWARNING, mbpSystem, 0, 0);
 }
 
+void ShowDamagedSettings(const QString &Path, const QString &KeptAs, const QStringList &Entries)
+{
+    QString text = QStringLiteral("設定ファイルの一部の項目を読み込めませんでした  \r\n") + QDir::toNativeSeparators(Path) +
+                   QStringLiteral("  \r\n\r\n読み込めなかった項目：  \r\n");
+    for (const QString &entry : Entries)
+        text += QStringLiteral("　") + entry + QStringLiteral("  \r\n");
+    text += QStringLiteral("\r\nこれらの項目には既定の値を使い、ほかの項目はそのまま読み込みました  \r\n\r\n");
+    if (KeptAs.isEmpty())
+        text += QStringLiteral("元のファイルを残せなかったため、このファイルには上書きしません  ");
+    else
+        text += QStringLiteral("元のファイルは次の名前で残しました  \r\n") + QDir::toNativeSeparators(KeptAs) + QStringLiteral("  ");
+    ShowMessageBoxAt(nullptr, text, ProductCaption(), MB_ICONWARNING, mbpSystem, 0, 0);
+}
+
 void ShowSettingsNotSaved(const QString &Path, const QString &Reason)
 {
     QString text = notSavedText(QStringLiteral("設定"), Path, Reason);
@@ -66,6 +80,9 @@ void InstallUnreadableSettingsNotice()
 {
     SetUnreadableFileNotice([](const QString &path, const QString &keptAs, const QString &) {
         onUserInterfaceThread([path, keptAs] { ShowUnreadableSettings(path, keptAs); });
+    });
+    SetDamagedEntriesNotice([](const QString &path, const QString &keptAs, const QStringList &entries) {
+        onUserInterfaceThread([path, keptAs, entries] { ShowDamagedSettings(path, keptAs, entries); });
     });
 }
 

@@ -1,8 +1,11 @@
 #include "addressbook/KeywdEdt.h"
 
+#include "addressbook/AdrsListModel.h"
+
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "support/FileHelpers.h"
 #include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "widgets/TntStdCtrls.h"
@@ -163,3 +166,44 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PasteCut> &info) { return std::string(info.param.name); });
 
 } // namespace
+
+// One damaged byte in one caption of the file the dialog wrote: the main
+// window's reading keeps the other seven captions, names the damaged one and
+// the kept copy to the user, and the next OK writes no other text.
+TEST_F(KeywordEditTest, aDamagedByteInOneCaptionLosesThatCaptionAlone)
+{
+    open();
+    for (int n = 1; n <= KeywordCount; ++n)
+        retype(edit(n), QStringLiteral("趣味%1").arg(n));
+    click("btnOk");
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    m_dialog.reset();
+
+    QByteArray bytes = fileBytes(iniFile());
+    const qsizetype at = bytes.indexOf("Name5=");
+    ASSERT_GE(at, 0);
+    bytes[at + 7] = 'X'; // the second byte of 趣 (E8 B6 A3)
+    writeBytes(iniFile(), bytes);
+
+    TAddressListModel model;
+    model.LoadListSettings(iniFile());
+    for (int n = 1; n <= KeywordCount; ++n)
+        EXPECT_EQ(KeywordNames[size_t(n)], n == 5 ? QStringLiteral("キーワード５") : QStringLiteral("趣味%1").arg(n));
+    ASSERT_EQ(m_boxes.count(), 1);
+    const QStringList copies = QDir(m_dir.path()).entryList({"AdrsList.ini.damaged-*"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = DataPath + copies[0];
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(copy)));
+    for (const QString &named : {QDir::toNativeSeparators(iniFile()), QDir::toNativeSeparators(copy),
+                                 QStringLiteral("[KEYWORD] Name5")})
+        EXPECT_TRUE(m_boxes.last().text.contains(named)) << qPrintable(m_boxes.last().text);
+
+    open();
+    click("btnOk");
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(m_boxes.count(), 1);
+    model.LoadListSettings(iniFile());
+    for (int n = 1; n <= KeywordCount; ++n)
+        EXPECT_EQ(KeywordNames[size_t(n)], n == 5 ? QStringLiteral("キーワード５") : QStringLiteral("趣味%1").arg(n));
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(copy)));
+}

@@ -852,4 +852,21 @@ TEST_F(AddressBooks, anUnreadableOrderFileIsKeptAsideAndNotOverwritten)
     EXPECT_EQ(TMemIniFile(AdrsMngFileName()).ReadString("SORT", "1", ""), QStringLiteral("A"));
 }
 
+// One damaged entry of an order file the program wrote costs that book its
+// place alone: the books after it keep their order.
+TEST_F(AddressBooks, aDamagedOrderEntryLosesOnlyThatBooksPlace)
+{
+    ScriptedMessageBoxes boxes;
+    for (const char *book : {"趣味", "近所", "家族", "仕事"})
+        makeBook(QString::fromUtf8(book));
+    writeOrder({"趣味", "近所", "家族", "仕事"});
+    QByteArray bytes = fileBytes(AdrsMngFileName());
+    bytes[bytes.indexOf("2=") + 3] = 'X'; // inside 近
+    writeBytes(AdrsMngFileName(), bytes);
+    ASSERT_TRUE(ScanAddressBooks(false));
+    EXPECT_EQ(folders(), QStringList({"趣味", "家族", "仕事", "近所"}));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("[SORT] 2"))) << qPrintable(boxes.last().text);
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
+#include "support/KeyInput.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/UnreadableNotices.h"
 #include "widgets/TntStdCtrls.h"
@@ -273,3 +274,50 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedGroupFile{"neitherUtf8NorCp932", "[GROUP]\r\nGroup1=\xFF\xFE\x80\r\n"},
                       DamagedGroupFile{"namesWithoutSection", "Group1=友人\r\nGroup2=家族\r\n"}),
     [](const ::testing::TestParamInfo<DamagedGroupFile> &info) { return std::string(info.param.name); });
+
+// One damaged byte in one name of a group file the editor wrote: the other
+// nine names stay, the user is told which file and name before anything is
+// written and where its copy is, and the next save writes no other text.
+TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeTheNextSave)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    for (int i = 1; i <= GroupCount; ++i) {
+        edit(i)->selectAll();
+        TypeCharacters(edit(i), QStringLiteral("友人%1").arg(i));
+    }
+    pressOk();
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    m_dialog.reset();
+
+    const QString file = GroupFileName("Book");
+    QByteArray bytes = fileBytes(file);
+    const qsizetype at = bytes.indexOf("Group3=");
+    ASSERT_GE(at, 0);
+    bytes[at + 8] = 'X'; // the second byte of 友 (E5 8F 8B)
+    writeBytes(file, bytes);
+
+    LoadGroupNames("Book");
+    for (int i = 1; i <= GroupCount; ++i)
+        EXPECT_EQ(GroupNames[size_t(i)], i == 3 ? DefaultGroupName(3) : QStringLiteral("友人%1").arg(i));
+    ASSERT_EQ(m_boxes.count(), 1);
+    const QString box = m_boxes.last().text;
+    const QStringList copies = QDir(AdrsPath + "Book").entryList({"Group.dat.damaged-*"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = AdrsPath + "Book/" + copies[0];
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(copy)));
+    for (const QString &named : {QDir::toNativeSeparators(file), QDir::toNativeSeparators(copy), QStringLiteral("[GROUP] Group3")})
+        EXPECT_TRUE(box.contains(named)) << qPrintable(box);
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(file))) << "nothing written before the user knows";
+
+    openDialog();
+    EXPECT_EQ(edit(4)->GetText(), QStringLiteral("友人4"));
+    pressOk();
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(m_boxes.count(), 1) << "told once";
+    LoadGroupNames("Book");
+    for (int i = 1; i <= GroupCount; ++i)
+        EXPECT_EQ(GroupNames[size_t(i)], i == 3 ? DefaultGroupName(3) : QStringLiteral("友人%1").arg(i));
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(copy))) << "the copy is never written";
+}
+

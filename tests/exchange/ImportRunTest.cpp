@@ -559,6 +559,21 @@ TEST_F(ImportRunTest, groupsTheBookHasWriteNoNames)
     EXPECT_EQ(groupOf(2), 1);
 }
 
+// A book's name with a blank at an end, as older group files hold it, is
+// the group the file names without it: no second group looking the same,
+// which the group-name editor would refuse at every save.
+TEST_F(ImportRunTest, aBookNameWithAnEndBlankIsTheGroupTheFileNames)
+{
+    groupNames = namesUpTo(3);
+    groupNames[3] = QStringLiteral("　友人");
+    loadGroupsAndNames(sj("友人,山田\r\n"));
+    const TImportRunReport report = run();
+    EXPECT_EQ(report.StoredCount, 1);
+    EXPECT_TRUE(report.AddedGroups.isEmpty());
+    EXPECT_TRUE(savedNames.isEmpty());
+    EXPECT_EQ(groupOf(1), 3);
+}
+
 // A place a record of the book is in is not free, even under its default name.
 TEST_F(ImportRunTest, newGroupSkipsThePlacesRecordsAreIn)
 {

@@ -73,7 +73,9 @@ TEST_P(IniFileSave, writesUtf8CrLfLinesInStoredOrder)
     TMemIniFile ini(path());
     GetParam().edit(ini);
     ASSERT_TRUE(ini.UpdateFile());
-    EXPECT_TRUE(sameBytes(GetParam().after, fileBytes(path())));
+    // Every file with content starts with the line that names its encoding.
+    const QByteArray after = GetParam().after.isEmpty() ? QByteArray() : "; encoding=UTF-8\r\n" + GetParam().after;
+    EXPECT_TRUE(sameBytes(after, fileBytes(path())));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -154,7 +156,7 @@ TEST_F(IniFileTest, codePage932FileIsReadAndRewrittenAsUtf8)
 
     ASSERT_TRUE(ini.UpdateFile());
     const QByteArray rewritten = fileBytes(path());
-    EXPECT_TRUE(rewritten.startsWith("[BASE]\r\nAdrsName=\xE3\x81\x8A")) << rewritten.left(20).toHex(' ').constData();
+    EXPECT_TRUE(rewritten.startsWith("; encoding=UTF-8\r\n[BASE]\r\nAdrsName=\xE3\x81\x8A")) << rewritten.left(20).toHex(' ').constData();
     EXPECT_EQ(TMemIniFile(path()).GetStrings(), ini.GetStrings());
 }
 
@@ -398,6 +400,160 @@ TEST_F(IniFileNotice, garbageNeverCrashesTheReaderAndIsKeptWhole)
             ASSERT_TRUE(QFile::remove(ini.KeptAsidePath()));
         } else {
             ASSERT_TRUE(sameBytes(bytes, fileBytes(path()))) << "round " << round;
+        }
+    }
+}
+
+// ---- Damaged entries of a file the program wrote -----------------------------------
+
+class IniFileDamage : public IniFileTest
+{
+protected:
+    struct Told {
+        QString file;
+        QString keptAs;
+        QStringList entries;
+    };
+    void SetUp() override
+    {
+        m_previous = SetDamagedEntriesNotice([this](const QString &file, const QString &keptAs,
+                                                    const QStringList &entries) { m_told.append({file, keptAs, entries}); });
+    }
+    void TearDown() override { SetDamagedEntriesNotice(m_previous); }
+    // The file as the program writes it: three group names and a book name.
+    QByteArray written() const
+    {
+        TMemIniFile ini(path());
+        for (int i = 1; i <= 3; ++i)
+            ini.WriteString("GROUP", QStringLiteral("Group%1").arg(i), QStringLiteral("友人%1").arg(i));
+        ini.WriteString("BASE", "AdrsName", QStringLiteral("お客様"));
+        EXPECT_TRUE(ini.UpdateFile());
+        return fileBytes(path());
+    }
+    QStringList copies() const
+    {
+        return QDir(home.root()).entryList({QStringLiteral("Murven19.ini.damaged-*")}, QDir::Files);
+    }
+
+    QList<Told> m_told;
+    TDamagedEntriesNotice m_previous;
+    // Damage past the entries (to the encoding line) makes unreadable files.
+    RecordedUnreadableNotices m_unreadable;
+};
+
+struct DamageCase {
+    const char *name;
+    const char *near; // the damaged byte is the one after this text
+    char byte;
+    QStringList entries; // named as damaged
+};
+
+class IniFileDamagedEntry : public IniFileDamage, public ::testing::WithParamInterface<DamageCase> {};
+
+TEST_P(IniFileDamagedEntry, aloneKeepsItsDefaultWhileTheOthersAreReadAndACopyIsKept)
+{
+    QByteArray bytes = written();
+    const qsizetype at = bytes.indexOf(GetParam().near);
+    ASSERT_GE(at, 0);
+    bytes[at + qstrlen(GetParam().near)] = GetParam().byte;
+    writeBytes(path(), bytes);
+
+    TMemIniFile ini(path());
+    EXPECT_EQ(ini.DamagedEntries(), GetParam().entries);
+    const auto expected = [&](const QString &section, const QString &key, const QString &value) {
+        const bool lost = GetParam().entries.contains(QStringLiteral("[%1] %2").arg(section, key)) ||
+                          (section == "BASE" && !GetParam().entries.filter("ASE] ").isEmpty());
+        return lost ? QStringLiteral("default") : value;
+    };
+    for (int i = 1; i <= 3; ++i) {
+        const QString key = QStringLiteral("Group%1").arg(i);
+        EXPECT_EQ(ini.ReadString("GROUP", key, "default"), expected("GROUP", key, QStringLiteral("友人%1").arg(i)));
+    }
+    EXPECT_EQ(ini.ReadString("BASE", "AdrsName", "default"), expected("BASE", "AdrsName", QStringLiteral("お客様")));
+    if (GetParam().entries.isEmpty()) {
+        EXPECT_TRUE(m_told.isEmpty());
+        EXPECT_TRUE(copies().isEmpty());
+        return;
+    }
+    ASSERT_EQ(copies().size(), 1);
+    const QString copy = home.root() + QLatin1Char('/') + copies().first();
+    EXPECT_EQ(ini.DamagedCopyPath(), copy);
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(copy)));
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(path()))) << "reading changes nothing";
+    ASSERT_EQ(m_told.size(), 1);
+    EXPECT_EQ(m_told[0].file, path());
+    EXPECT_EQ(m_told[0].keptAs, copy);
+    EXPECT_EQ(m_told[0].entries, GetParam().entries);
+
+    // Every reader of the same damage meets the copy already kept.
+    EXPECT_EQ(TMemIniFile(path()).DamagedCopyPath(), copy);
+    EXPECT_EQ(copies().size(), 1);
+    EXPECT_EQ(m_told.size(), 1);
+
+    ASSERT_TRUE(ini.UpdateFile());
+    const TMemIniFile again(path());
+    EXPECT_TRUE(again.DamagedEntries().isEmpty());
+    EXPECT_EQ(again.GetStrings(), ini.GetStrings()) << "nothing of the damage is written back";
+    EXPECT_TRUE(fileBytes(path()).startsWith("; encoding=UTF-8\r\n"));
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(copy))) << "the copy is never written";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniFileDamagedEntry,
+    ::testing::Values(
+        // 友 is E5 8F 8B: its second byte made a letter.
+        DamageCase{"byteInsideAName", "Group2=\xE5", 'A', {"[GROUP] Group2"}},
+        DamageCase{"zeroByteInAName", "Group3=\xE5\x8F\x8B\xE4", '\0', {"[GROUP] Group3"}},
+        // Its keys belong to no section that can be told.
+        DamageCase{"sectionLine", "\r\n\r\n[", '\xC2', {QStringLiteral("[\uFFFDASE]"), QStringLiteral("[\uFFFDASE] AdrsName")}},
+        DamageCase{"encodingLineItself", "; encoding=", 'V', {}}),
+    rowName);
+
+TEST_F(IniFileDamage, aDamagedFileOfWhichNoCopyCanBeKeptIsNeverWrittenOver)
+{
+    QByteArray bytes = written();
+    bytes[bytes.indexOf("Group1=") + 8] = 'A';
+    writeBytes(path(), bytes);
+    RefusedMovesAside refused;
+    TMemIniFile ini(path());
+    EXPECT_EQ(ini.DamagedEntries(), QStringList{"[GROUP] Group1"});
+    EXPECT_TRUE(ini.DamagedCopyPath().isEmpty());
+    ASSERT_EQ(m_told.size(), 1);
+    EXPECT_TRUE(m_told[0].keptAs.isEmpty());
+    ini.WriteString("GROUP", "Group1", "new");
+    QString error;
+    EXPECT_FALSE(ini.UpdateFile(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(path())));
+}
+
+// Random damage to a file the program wrote: the reader never fails hard,
+// never changes the file, and keeps a copy of every damage it leaves out.
+TEST_F(IniFileDamage, randomDamageIsReadEntryByEntryOrKeptWhole)
+{
+    const QByteArray valid = written();
+    QRandomGenerator random(20240506);
+    for (int round = 0; round < 200; ++round) {
+        QByteArray bytes = valid;
+        for (int flips = 1 + random.bounded(3); flips > 0; --flips)
+            bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+        writeBytes(path(), bytes);
+        const TMemIniFile ini(path(), TIniContent::Required);
+        if (ini.Unreadable()) {
+            ASSERT_TRUE(sameBytes(bytes, fileBytes(ini.KeptAsidePath()))) << "round " << round;
+            ASSERT_TRUE(QFile::remove(ini.KeptAsidePath()));
+            continue;
+        }
+        ASSERT_TRUE(sameBytes(bytes, fileBytes(path()))) << "round " << round;
+        ASSERT_EQ(ini.DamagedEntries().isEmpty(), ini.DamagedCopyPath().isEmpty()) << "round " << round;
+        if (!ini.DamagedCopyPath().isEmpty()) {
+            ASSERT_TRUE(sameBytes(bytes, fileBytes(ini.DamagedCopyPath()))) << "round " << round;
+            ASSERT_TRUE(QFile::remove(ini.DamagedCopyPath()));
+        }
+        // An undamaged name reads as it was written, never as other text.
+        for (int i = 1; i <= 3; ++i) {
+            const QString name = ini.ReadString("GROUP", QStringLiteral("Group%1").arg(i), QString());
+            ASSERT_FALSE(name.contains(QChar(0xFFFD))) << "round " << round;
         }
     }
 }
