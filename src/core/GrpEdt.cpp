@@ -172,6 +172,13 @@ bool TGruopEdit::eventFilter(QObject *watched, QEvent *event)
     if (edit && event->type() == QEvent::FocusOut) {
         edit->CutToMaxLengthBytes();
     } else if (edit && IsEnterKeyPress(event)) {
+        // The last name is the end of the form: Return there is its OK.
+        if (edit == m_edits.back()) {
+            edit->CutToMaxLengthBytes();
+            btnOk->setFocus();
+            btnOk->click();
+            return true;
+        }
         focusNextChild();
         if (auto *next = qobject_cast<TTntEdit *>(focusWidget()))
             next->end(false);

@@ -189,11 +189,17 @@ TLayoutPrintDialog::TLayoutPrintDialog(QWidget *Owner, const TPrintRowSource &Ro
     edLabelCount->SetRange(1, 100);
     edLabelStart->OnChange = [this] { UpdateSheetCount(); };
     edLabelCount->OnChange = [this] { UpdateSheetCount(); };
+    // Each further copy starts on a sheet of its own at the first cell
+    // chosen: the user hears it where the copies and the cell are set.
+    lblCopyStart = Named(new QLabel(QStringLiteral("※2部目以降も、新しい用紙の印刷開始位置から印刷します"), gbxLabel),
+                         "lblCopyStart");
+    lblCopyStart->setVisible(false);
     auto *lbl = new QGridLayout(gbxLabel);
     lbl->addWidget(new QLabel(QStringLiteral("印刷開始位置："), gbxLabel), 0, 0);
     lbl->addWidget(edLabelStart, 0, 1);
     lbl->addWidget(new QLabel(QStringLiteral("1件の印刷回数："), gbxLabel), 1, 0);
     lbl->addWidget(edLabelCount, 1, 1);
+    lbl->addWidget(lblCopyStart, 2, 0, 1, 2);
     gbxLabel->setVisible(false);
 
     auto *gbxPrinter = new QGroupBox(print);
@@ -430,8 +436,15 @@ void TLayoutPrintDialog::LoadSettings()
     if (range == 0 || limit < 0 || limit > 2)
         limit = 0;
     const int rows = m_rows.RowCount();
-    const int start = ini.ReadInteger(s, QStringLiteral("StartRange"), 1);
-    const int end = ini.ReadInteger(s, QStringLiteral("EndRange"), rows);
+    int start = ini.ReadInteger(s, QStringLiteral("StartRange"), 1);
+    int end = ini.ReadInteger(s, QStringLiteral("EndRange"), rows);
+    // A range chosen over a list of another length numbers other rows: the
+    // list grown or shrunk since, the range is the whole list again.
+    const int rangeRows = ini.ReadInteger(s, QStringLiteral("RangeRows"), -1);
+    if (rangeRows >= 0 && rangeRows != rows) {
+        start = 1;
+        end = rows;
+    }
     m_bounds = LoadedRangeBounds(start, end, rows);
     ShowBounds();
     rbRange[range]->setChecked(true);
@@ -479,6 +492,7 @@ void TLayoutPrintDialog::SaveSettings()
         ini.WriteInteger(s, QStringLiteral("Limit"), m_limitKind);
         ini.WriteInteger(s, QStringLiteral("StartRange"), m_bounds.Start);
         ini.WriteInteger(s, QStringLiteral("EndRange"), m_bounds.End);
+        ini.WriteInteger(s, QStringLiteral("RangeRows"), m_rows.RowCount());
     }
     ini.WriteInteger(s, QStringLiteral("OffsetX"), m_shift.Horz->value());
     ini.WriteInteger(s, QStringLiteral("OffsetY"), m_shift.Vert->value());
@@ -522,6 +536,7 @@ void TLayoutPrintDialog::UpdateSheetCount()
     in.FirstCell = edLabelStart->Value();
     in.PrintsPerRecord = edLabelCount->Value();
     lblCopy->setText(QString::asprintf("%d 枚", SheetCount(in)));
+    lblCopyStart->setVisible(m_sheetMode && in.Copies > 1);
 }
 
 void TLayoutPrintDialog::UpdateOffsetPreview()

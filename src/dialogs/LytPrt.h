@@ -131,6 +131,7 @@ private:
     QGroupBox *gbxLabel = nullptr;
     TCountField *edLabelStart = nullptr;
     TCountField *edLabelCount = nullptr;
+    QLabel *lblCopyStart = nullptr;
     QLabel *pnlPrinter = nullptr;
     QLabel *pnlPaperSize = nullptr;
     QLabel *pnlOrientation = nullptr;

@@ -1,6 +1,7 @@
 #include "dialogs/PrtOpen.h"
 
 #include "platform/TextLines.h"
+#include "platform/WriteError.h"
 #include "util/MsgBoxPos.h"
 #include "widgets/ByteLimitValidator.h"
 
@@ -17,6 +18,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -189,9 +193,12 @@ void TPrintDataFileDialog::DeleteSelected()
                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, mbpCenterOnOwner, 0, 0)
         != IDYES)
         return;
-    QFile file(PathOf(title));
-    if (!file.remove()) {
-        Inform(QStringLiteral("ファイル「%1」を削除できませんでした  \n%2").arg(title, file.errorString()),
+    // The cause is named in the words every writer of the program uses for
+    // it (removing a name is the folder's right), not the system's text.
+    if (std::remove(QFile::encodeName(PathOf(title)).constData()) != 0) {
+        const int code = errno;
+        Inform(QStringLiteral("ファイル「%1」を削除できませんでした  \n%2")
+                   .arg(title, WriteErrorReason(code, TWriteTarget::Folder)),
                MB_OK | MB_ICONERROR);
         return;
     }

@@ -31,6 +31,17 @@ TCountField::TCountField(QWidget *Parent, const QString &EditName, const QString
     layout->addWidget(m_edit);
     layout->addWidget(m_upDown);
     m_upDown->OnClick = [this] { Changed(m_upDown->Position()); };
+    // What the number counts (the sheets of a run) follows each digit
+    // typed; the edit keeps the text being typed until it is left.
+    connect(m_edit, &QLineEdit::textEdited, this, [this](const QString &Text) {
+        const std::optional<qint64> v = ParseCountText(Text);
+        if (!v)
+            return;
+        const int before = Value();
+        m_upDown->SetPosition(static_cast<int>(std::min<qint64>(*v, INT32_MAX)));
+        if (Value() != before && OnChange)
+            OnChange();
+    });
     m_edit->installEventFilter(this);
     m_edit->setText(QString::number(m_upDown->Position()));
 }

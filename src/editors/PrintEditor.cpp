@@ -17,6 +17,7 @@
 #include "items/MetaRect.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
+#include "util/StrFunc.h"
 #include "widgets/InputHoldBack.h"
 
 #include <QAction>
@@ -249,15 +250,28 @@ void TPrintEditor::CreateActions()
     cbxZoom->setObjectName(QStringLiteral("cbxZoom"));
     // The box shows the zoom in force, also one between its steps (拡大 and
     // 縮小 go by a quarter), so its text is its own; the user picks a step
-    // from the list and types none.
+    // from the list or types a percentage and Return.
     cbxZoom->setEditable(true);
-    cbxZoom->lineEdit()->setReadOnly(true);
     cbxZoom->setInsertPolicy(QComboBox::NoInsert);
     for (const double zoom : kZoomSteps)
         cbxZoom->addItem(zoomText(zoom), zoom);
     cbxZoom->setCurrentIndex(2);
     tools->addWidget(cbxZoom);
     connect(cbxZoom, &QComboBox::activated, this, [this](int Index) { SetZoom(cbxZoom->itemData(Index).toDouble()); });
+    // A typed zoom ("50", "50%", in either width) is taken as it is left or
+    // Return pressed; a text that is no percentage shows the zoom in force
+    // again. The page keeps its zoom within its limits.
+    connect(cbxZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        // The zoom in force, shown rounded, is not taken again.
+        if (cbxZoom->lineEdit()->text() == zoomText(pbxPage->Zoom()))
+            return;
+        QString typed = ToHalfWidthW(cbxZoom->lineEdit()->text()).trimmed();
+        if (typed.endsWith(u'%'))
+            typed.chop(1);
+        bool number = false;
+        const double percent = typed.trimmed().toDouble(&number);
+        SetZoom(number && percent > 0 ? percent / 100.0 : pbxPage->Zoom());
+    });
 }
 
 void TPrintEditor::SetZoom(double Zoom)

@@ -16,6 +16,7 @@
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
+#include "platform/WriteError.h"
 #include "util/Font.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
@@ -172,6 +173,67 @@ void TListColorBox::mouseReleaseEvent(QMouseEvent *event)
         emit swapRequested(from, to);
 }
 
+namespace {
+
+// The copies box: a number of more digits than the maximum has may be typed
+// whole (150 stays 150, not 15), so that leaving the box can tell the user
+// the range instead of dropping a digit without a word.
+class TCopiesBox : public QSpinBox
+{
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QValidator::State validate(QString &text, int &pos) const override
+    {
+        const QString digits = text.trimmed();
+        const bool number = !digits.isEmpty() && digits.size() <= 3 &&
+                            std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (number && digits.toInt() > maximum())
+            return QValidator::Intermediate;
+        return QSpinBox::validate(text, pos);
+    }
+};
+
+// The file dialog of a PDF target. A file the user may not write is refused
+// as it is chosen, with its cause, and the dialog stays for another name:
+// offering to replace it first would only end in the same refusal.
+class TPdfFileDialog : public QFileDialog
+{
+public:
+    TPdfFileDialog(QWidget *parent, const QString &suggested)
+        : QFileDialog(parent, QStringLiteral("PDFファイルの保存"), suggested, QStringLiteral("PDFファイル (*.pdf)"))
+    {
+        setObjectName(QStringLiteral("PdfFileDialog"));
+        setAcceptMode(QFileDialog::AcceptSave);
+        setOption(QFileDialog::DontUseNativeDialog);
+    }
+    [[nodiscard]] QString Chosen() const
+    {
+        const QStringList files = selectedFiles();
+        QString file = files.isEmpty() ? QString() : files.first();
+        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
+            file += QStringLiteral(".pdf");
+        return file;
+    }
+
+protected:
+    void accept() override
+    {
+        const QString file = Chosen();
+        if (const int code = file.isEmpty() ? 0 : ReadOnlyFileError(file)) {
+            tell(this,
+                 QStringLiteral("PDFファイルを作成できませんでした  \r\n%1  \r\n%2")
+                     .arg(QDir::toNativeSeparators(file), WriteErrorReason(code, TWriteTarget::File)),
+                 MB_OK | MB_ICONERROR);
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
+} // namespace
+
 // ---- Window ---------------------------------------------------------------
 
 TListPrint::TListPrint(TAddressList *list)
@@ -188,11 +250,8 @@ TListPrint::TListPrint(TAddressList *list)
         return chosen;
     };
     ChoosePdfFile = [](QWidget *parent, const QString &suggested) {
-        QString file = QFileDialog::getSaveFileName(parent, QStringLiteral("PDFファイルの保存"), suggested,
-                                                    QStringLiteral("PDFファイル (*.pdf)"));
-        if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty())
-            file += QStringLiteral(".pdf");
-        return file;
+        TPdfFileDialog dialog(parent, suggested);
+        return dialog.exec() == QDialog::Accepted ? dialog.Chosen() : QString();
     };
     ExecPrinterDialog = [this](QPrinter &chosen) {
         QPrintDialog dialog(&chosen, this);
@@ -601,8 +660,12 @@ QWidget *TListPrint::buildRangePage()
     lblOrientation->setObjectName(QStringLiteral("lblOrientation"));
     bbtnPrinter = new QPushButton(QStringLiteral("設定"), page);
     bbtnPrinter->setObjectName(QStringLiteral("bbtnPrinter"));
-    edtCopies = new QSpinBox(page);
+    edtCopies = new TCopiesBox(page);
     edtCopies->setObjectName(QStringLiteral("edtCopies"));
+    // The copies in force change as the number is taken (Return, leaving
+    // the box, the arrows), not with each digit: "15" of a "150" being typed
+    // is no value the user chose.
+    edtCopies->setKeyboardTracking(false);
     edtCopies->setRange(1, 100);
     grid->addWidget(new QLabel(QStringLiteral("プリンター："), page), 4, 0);
     grid->addWidget(lblPrinter, 4, 1, 1, 3);
@@ -751,6 +814,23 @@ void TListPrint::connectControls()
     PressFocusedButtonOnEnter(this);
 }
 
+bool TListPrint::copiesLeft()
+{
+    // A number above the maximum gives back the copies in force, and the
+    // user hears the range rather than finding a digit gone.
+    const QString typed = edtCopies->text().trimmed();
+    bool number = false;
+    const int copies = typed.toInt(&number);
+    if (!number || copies <= edtCopies->maximum())
+        return false;
+    if (auto *edit = edtCopies->findChild<QLineEdit *>())
+        edit->setText(QString::number(edtCopies->value()));
+    edtCopies->selectAll();
+    tell(this, QStringLiteral("印刷部数は %1 ～ %2 部で指定してください  ").arg(edtCopies->minimum()).arg(edtCopies->maximum()),
+         MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
 void TListPrint::leftMarginTaken()
 {
     marginLeft(edtOffsetX, m_offsetX);
@@ -808,6 +888,8 @@ bool TListPrint::eventFilter(QObject *watched, QEvent *event)
         }
         return QWidget::eventFilter(watched, event);
     }
+    if (watched == edtCopies && event->type() == QEvent::FocusOut)
+        copiesLeft();
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
@@ -856,6 +938,9 @@ bool TListPrint::eventFilter(QObject *watched, QEvent *event)
         templateNameClicked();
         lbxDest->setFocus();
     } else if (watched == edtCopies) {
+        if (copiesLeft())
+            return true;
+        edtCopies->interpretText();
         (btnPrint->isEnabled() ? btnPrint : btnClose)->setFocus();
     } else if (watched == lbxColor) {
         ShowPage(3);

@@ -210,6 +210,9 @@ private:
     void choosePrinter();
     // Asks for the PDF's file; false when the user cancelled.
     [[nodiscard]] bool choosePdfFile();
+    // The copies typed, as leaving the box takes them: true when a number
+    // above the range was refused (and the user told so).
+    bool copiesLeft();
     void showPrinter();
     [[nodiscard]] int dataSelect() const;
     // Templates

@@ -93,20 +93,29 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        auto *box = static_cast<QWidget *>(watched);
         if (event->type() == QEvent::Show) {
-            auto *box = static_cast<QWidget *>(watched);
+            m_shown = true;
             place(box);
             // The box wraps a long text as it is shown and comes out narrower
             // than it measured: placed again at its final size.
             QTimer::singleShot(0, box, [this, box] { place(box); });
+        } else if (m_shown && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+            // A window manager frames the box only after it is shown: its
+            // title bar makes the frame taller than the box was placed by.
+            // Placed again whenever the frame's size is new, so that the
+            // frame, not the box under it, stands in the middle.
+            if (box->frameGeometry().size() != m_placedSize)
+                QTimer::singleShot(0, box, [this, box] { place(box); });
         }
         return false;
     }
 
 private:
-    void place(QWidget *Box) const
+    void place(QWidget *Box)
     {
         const QSize size = Box->frameGeometry().size();
+        m_placedSize = size;
         const QRect anchor = m_mode == mbpAtPoint ? QRect(m_point, size) : m_ownerRect;
         Box->move(MessageBoxPosition(m_mode, m_ownerRect, size, m_point, workAreaAround(anchor)));
     }
@@ -114,6 +123,8 @@ private:
     int m_mode;
     QRect m_ownerRect;
     QPoint m_point;
+    bool m_shown = false;
+    QSize m_placedSize;
 };
 
 } // namespace

@@ -330,6 +330,33 @@ TEST_F(Wizards, restoreOfABackupListsEveryFileTheBackupListed)
     EXPECT_FALSE(saveScreenshot(&restoreWizard, QStringLiteral("RestoreData-result-beside-backup")).isEmpty());
 }
 
+// An input history the restore could not put in place (a folder of its name
+// stands there) is listed as not restored, with its cause; the rest is.
+TEST_F(Wizards, restoreListsAHistoryFileItCouldNotRestoreAsNotRestored)
+{
+    WriteMarkedBook(AdrsPath + QStringLiteral("家族"), "a", 1);
+    AdrsFolderList = {{"家族", "家族", AdrsStateUnchanged}};
+    ASSERT_TRUE(SaveBookOrder(nullptr));
+    QDir().mkpath(HistoryPath);
+    writeBytes(HistoryPath + "Post.mtd", "部長\r\n");
+    writeBytes(HistoryPath + "Dptmnt.mtd", "営業部\r\n");
+    const QString backup = home.root() + "/usb/backup/";
+    TBackupData backupWizard;
+    ASSERT_NO_FATAL_FAILURE(backUpTo(backupWizard, backup, boxes));
+    ASSERT_TRUE(QFile::remove(HistoryPath + "Post.mtd"));
+    ASSERT_TRUE(QDir().mkpath(HistoryPath + "Post.mtd/kept"));
+
+    TRestoreData restoreWizard;
+    ASSERT_NO_FATAL_FAILURE(restoreFrom(restoreWizard, backup, boxes));
+    const QStringList cells = resultCells(restoreWizard);
+    const QString failed = DataFileLabel(QStringLiteral("Post.mtd")) + QStringLiteral("|×|");
+    const auto row = std::find_if(cells.cbegin(), cells.cend(), [&](const QString &c) { return c.startsWith(failed); });
+    ASSERT_NE(row, cells.cend()) << qPrintable(cells.join(", "));
+    EXPECT_GT(row->size(), failed.size()) << "no cause given";
+    EXPECT_TRUE(cells.contains(DataFileLabel(QStringLiteral("Dptmnt.mtd")) + QStringLiteral("|○|")))
+        << qPrintable(cells.join(", "));
+}
+
 TEST_F(Wizards, restoreThatCannotWriteTheSettingsKeepsTheDataFolderInMemoryToo)
 {
     const QString src = home.root() + "/backup/";

@@ -95,7 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
                          return ::testing::AssertionFailure() << "the name typed is lost";
                      return ::testing::AssertionSuccess();
                  })},
-        WalkCase{"groupNames", groupNames, "edtGroup10", u"取引先", {"btnOk"},
+        WalkCase{"groupNameMovesOn", groupNames, "edtGroup3", u"友人", {}, FocusMovedTo("edtGroup4")},
+        // The last name is the end of the form: Return there is its OK.
+        WalkCase{"groupNames", groupNames, "edtGroup10", u"取引先", {},
                  DialogAcceptedAnd([](QWidget &) {
                      if (GroupNames[10] != QStringLiteral("取引先"))
                          return ::testing::AssertionFailure() << "group 10 is " << GroupNames[10].toStdString();

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,64 @@ TEST_F(PrintWizard, StoredBoundsOpenInsideTheRows)
     child<QLineEdit>(*d, "edEndRange")->setText(QStringLiteral("x"));
     leave(child<QLineEdit>(*d, "edEndRange"));
     EXPECT_EQ(child<QLineEdit>(*d, "edEndRange")->text(), QStringLiteral("6"));
+}
+
+// A range printed over the whole list of an earlier run, the list since
+// grown: the wizard opens on the list as it is now, not on the old rows.
+TEST_F(PrintWizard, aRangeOfAnEarlierRunOpensOnTheWholeListOnceTheListGrew)
+{
+    {
+        auto d = open(TLayoutKind::lkPostcard);
+        QTest::mouseClick(child<QRadioButton>(*d, "rbRange"), Qt::LeftButton);
+        EXPECT_EQ(child<QLabel>(*d, "lblDataNum")->text(), QStringLiteral("6 件"));
+        child<QPushButton>(*d, "btnNext")->click();
+        boxes.enqueue(IDYES);
+        child<QPushButton>(*d, "btnPrint")->click();
+        ASSERT_EQ(d->result(), QDialog::Accepted);
+    }
+    rows.recNos = {21, 22, 23, 24, 25, 26, 27, 28, 29};
+    auto d = open(TLayoutKind::lkPostcard);
+    EXPECT_TRUE(child<QRadioButton>(*d, "rbRange")->isChecked());
+    EXPECT_EQ(child<QLineEdit>(*d, "edStartRange")->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<QLineEdit>(*d, "edEndRange")->text(), QStringLiteral("9"));
+    EXPECT_EQ(child<QLabel>(*d, "lblDataNum")->text(), QStringLiteral("9 件"));
+}
+
+// The sheets a run takes follow the copies and the first cell as each digit
+// is typed, not only once the field is left.
+TEST_F(PrintWizard, theSheetCountFollowsEachDigitTyped)
+{
+    store(QStringLiteral("LABEL PRINT"), QStringLiteral("Range"), 3);
+    auto d = open(TLayoutKind::lkLabel, 10);
+    child<QPushButton>(*d, "btnNext")->click();
+    EXPECT_EQ(child<QLabel>(*d, "lblCopy")->text(), QStringLiteral("1 枚"));
+    auto *copies = child<QLineEdit>(*d, "edCopy");
+    copies->selectAll();
+    QTest::keyClicks(copies, QStringLiteral("12"));
+    EXPECT_EQ(child<QLabel>(*d, "lblCopy")->text(), QStringLiteral("12 枚"));
+    EXPECT_EQ(printer.copyCount(), 12);
+    auto *start = child<QLineEdit>(*d, "edLabelStart");
+    start->selectAll();
+    QTest::keyClicks(start, QStringLiteral("7"));
+    EXPECT_EQ(child<QLabel>(*d, "lblCopy")->text(), QStringLiteral("24 枚"));
+    EXPECT_EQ(copies->text(), QStringLiteral("12"));
+}
+
+// Copies of a sheet run from a first cell: the wizard says where the second
+// copy starts, once there is one.
+TEST_F(PrintWizard, copiesFromAFirstCellSayWhereTheNextCopyStarts)
+{
+    store(QStringLiteral("LABEL PRINT"), QStringLiteral("Range"), 3);
+    auto d = open(TLayoutKind::lkLabel, 10);
+    child<QPushButton>(*d, "btnNext")->click();
+    d->show();
+    auto *note = child<QLabel>(*d, "lblCopyStart");
+    EXPECT_FALSE(note->isVisible());
+    auto *copies = child<QLineEdit>(*d, "edCopy");
+    copies->selectAll();
+    QTest::keyClicks(copies, QStringLiteral("2"));
+    EXPECT_TRUE(note->isVisible());
+    EXPECT_EQ(note->text(), QStringLiteral("※2部目以降も、新しい用紙の印刷開始位置から印刷します"));
 }
 
 TEST_F(PrintWizard, EmptyListOpensBoundsAtZero)

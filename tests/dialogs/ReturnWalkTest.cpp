@@ -34,6 +34,7 @@
 
 #include <QApplication>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
@@ -41,6 +42,22 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The main list's rows and print marks for the print wizard.
+class NoRows : public TPrintRowSource
+{
+public:
+    int RowCount() const override { return 3; }
+    bool IsRowSelected(int) const override { return true; }
+    qint32 RowRecNo(int Row) const override { return Row + 1; }
+    int FirstSelected() const override { return 0; }
+};
+
+class NoMarks : public TPrintMarkSource
+{
+public:
+    std::optional<qint32> PrintTarget(qint32) override { return 1; }
+};
 
 class EditorWindows : public SenderFixture
 {
@@ -62,6 +79,19 @@ public:
         };
         return dialog;
     }
+    // The print wizard of a postcard without address data: it opens on its
+    // print page, at 印刷部数.
+    std::shared_ptr<QWidget> layoutPrint()
+    {
+        auto dialog = std::make_shared<TLayoutPrintDialog>(nullptr, rows, marks, printer);
+        dialog->SetUseAddressData(false);
+        dialog->SetLayoutKind(TLayoutKind::lkPostcard);
+        dialog->RunPrinterSetup = [this](QPrinter &, QWidget *) {
+            ++printerSetups;
+            return false;
+        };
+        return dialog;
+    }
     static std::shared_ptr<QWidget> senders() { return std::make_shared<TSenderForm>(nullptr); }
     static std::shared_ptr<QWidget> printData(bool Save)
     {
@@ -77,6 +107,8 @@ public:
 
     QPrinter printer{QPrinter::HighResolution};
     ScriptedMessageBoxes boxes;
+    NoRows rows;
+    NoMarks marks;
     int printerSetups = 0;
 };
 
@@ -106,6 +138,10 @@ INSTANTIATE_TEST_SUITE_P(
                          return ::testing::AssertionFailure() << "the printer set-up opened";
                      return DialogAccepted(w);
                  }},
+        // 宛名印刷: the copies lead on to the printer option and 印刷, which
+        // asks and prints.
+        WalkCase{"layoutPrintCopies", [](E &f) { return f.layoutPrint(); }, "edCopy", u"2",
+                 {"ckbLimitedPrinter", "btnPrint"}, DialogAccepted},
         // 差出人の編集: every field moves on, a head combo to its line.
         WalkCase{"senderTitle", [](E &) { return E::senders(); }, "edTitle", u"実家", {}, FocusMovedTo("edName")},
         WalkCase{"senderHead", [](E &) { return E::senders(); }, "cbxHead1", nullptr, {}, FocusMovedTo("edAddition1")},
@@ -142,21 +178,6 @@ INSTANTIATE_TEST_SUITE_P(Editors, ReturnOnAButton,
                          rowName);
 
 // ---- Every settings dialog of the editors -----------------------------------
-
-class NoRows : public TPrintRowSource
-{
-public:
-    int RowCount() const override { return 3; }
-    bool IsRowSelected(int) const override { return true; }
-    qint32 RowRecNo(int Row) const override { return Row + 1; }
-    int FirstSelected() const override { return 0; }
-};
-
-class NoMarks : public TPrintMarkSource
-{
-public:
-    std::optional<qint32> PrintTarget(qint32) override { return 1; }
-};
 
 // The editors' settings dialogs, opened as the editors open them.
 class SettingsDialogs : public EditorDialogsFixture
@@ -246,5 +267,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SettingsCase{"senderSetting", plain<TSenderSettingDialog>},
                       SettingsCase{"layoutPrint", layoutPrint}),
     rowName);
+
 
 } // namespace

@@ -601,6 +601,26 @@ TEST_F(DicSchDirectoryTest, severalListingsOpenTheListPageAndACompanyNameIsSpell
     EXPECT_EQ(dialog.GetFoundRecNo(), -1);
 }
 
+// Several listings of the directory under one number, typed into the
+// telephone tab and searched: the choice list labels each as the directory
+// lists it, a private person 個人 and a company 会社, in the directory's order.
+TEST_F(DicSchDirectoryTest, severalListingsOfOneNumberAreLabelledPersonOrCompanyAsListed)
+{
+    TFakeDirectory::answers = {{0,
+                                {listing("0465123456", QStringLiteral("見本商事"), 1),
+                                 listing("0465123456", QStringLiteral("見本一郎"), 99),
+                                 listing("0465123456", QStringLiteral("見本工業"), 2)}}};
+    dialog.show();
+    typeAndSearch(0, "edtTelSch", "bbtnTelSch", QStringLiteral("0465-12-3456"));
+    QTreeWidget *list = find<QTreeWidget>("lvTelList");
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    QStringList rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rows << list->topLevelItem(i)->text(0) + QLatin1Char(' ') + list->topLevelItem(i)->text(1);
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("会社 見本商事"), QStringLiteral("個人 見本一郎"),
+                                 QStringLiteral("会社 見本工業")}));
+}
+
 TEST_F(DicSchDirectoryTest, aHitCountBeyondEightIsHeldToTheEightRecords)
 {
     std::vector<TTelRecord> eight(8, listing("0465123456", QStringLiteral("山田"), 99));

@@ -1,6 +1,7 @@
 #include "directory/SampleDir.h"
 #include "platform/dic/wqarea17/WqareaReader.h"
 #include "platform/dic/wqarea17/WqareaSchema.h"
+#include "support/FailingDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,6 +78,29 @@ protected:
     }
     QTemporaryDir dir;
 };
+
+// A region written on a disk that fills up is not left behind half
+// written: the run fails with its reason and no data file of the region stays
+// to be read as a directory.
+TEST_F(SampleDirTest, aRegionWhoseWritingDidNotFinishLeavesNoDataFile)
+{
+    const QString region = dir.path() + QStringLiteral("/Murven19/Dt01/");
+    ASSERT_TRUE(QDir().mkpath(region));
+    TSampleDirectoryOptions o;
+    o.DicFile = kDic;
+    o.NameFile = kNames;
+    o.OutputFolder = dir.path();
+    o.ListingsPerRegion = 300;
+    o.Seed = 1;
+    o.OnlyRegion = 1;
+    QString error;
+    {
+        const ScopedFailingDisk full(region, TDiskFault::DiskFull);
+        EXPECT_FALSE(GenerateSampleDirectory(o, &error));
+    }
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(region + QString::fromLatin1(WqareaDataFileName))) << error.toStdString();
+}
 
 TEST_F(SampleDirTest, theSameSeedWritesTheSameData)
 {

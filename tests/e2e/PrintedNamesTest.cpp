@@ -314,4 +314,38 @@ INSTANTIATE_TEST_SUITE_P(EndToEnd, SpecialCharacters,
                                            RoadCase{"label", TOutput::Label, TRecord::Person, {}}),
                          [](const ::testing::TestParamInfo<RoadCase> &info) { return std::string(info.param.name); });
 
+// The layout's default honorific, set by the user in 書式 → データ形式, goes
+// to the name and to each joint name printed beside it that has none of its
+// own, not to the first alone.
+class DefaultHonorific : public UserRoadFixture
+{
+};
+
+TEST_F(DefaultHonorific, goesToEveryJointNameWithoutOneOfItsOwn)
+{
+    TTypedRecord family = TokyoPerson();
+    family.Joints = {QStringLiteral("花子"), QStringLiteral("一郎")};
+    ASSERT_NO_FATAL_FAILURE(typeRecord(family));
+    selectRows({0});
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    editor->ExecDialog = [](QDialog &Dialog) {
+        Dialog.show();
+        auto *honorific = Dialog.findChild<QLineEdit *>(QStringLiteral("edDefHonor"));
+        EXPECT_NE(honorific, nullptr);
+        if (honorific)
+            honorific->selectAll();
+        typeIn(&Dialog, "edDefHonor", QStringLiteral("殿"));
+        press(&Dialog, "btnOK");
+        return Dialog.result();
+    };
+    editor->findChild<QAction *>(QStringLiteral("actDataFormat"))->trigger();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QString read = comparable(pdfText(pdfFile()));
+    for (const char16_t *name : {u"山田太郎殿", u"花子殿", u"一郎殿"})
+        EXPECT_TRUE(read.contains(QString::fromUtf16(name))) << QString::fromUtf16(name).toStdString() << " not in: "
+                                                             << read.toStdString();
+    EXPECT_FALSE(read.contains(QStringLiteral("様"))) << read.toStdString();
+}
+
 } // namespace

@@ -362,4 +362,32 @@ INSTANTIATE_TEST_SUITE_P(Pages, PrintedPage,
                                            PageCase{"label44", 22, 1}),
                          rowName);
 
+// ---- A company addressee's name keeps together ------------------------------------------------
+
+// Under its company lines the name takes the size the block leaves it; on
+// the papers whose name frame holds the company lines (the simple set) its
+// characters stand together at that size, not spread down the whole column
+// with a name's length between them.
+class CompanyNameTogether : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(CompanyNameTogether, keepsItsCharactersTogetherAtItsSize)
+{
+    RecordCase company = kRecords[6];
+    company.person = u"長谷川 太郎";
+    const TPrintedTexts texts = printed(GetParam(), false, company);
+    const auto name = texts.find({TPrintedField::Name, 0});
+    ASSERT_NE(name, texts.end());
+    ASSERT_NE(texts.find({TPrintedField::Company, 0}), texts.end());
+    const TPrintedText &text = name->second;
+    const double along = std::max(text.Box.width(), text.Box.height());
+    // Five characters and the blank after the family name, each at most a
+    // character and a half.
+    EXPECT_LE(along, 6 * 1.5 * text.Em) << along << " mm for characters of " << text.Em << " mm";
+}
+
+INSTANTIATE_TEST_SUITE_P(Papers, CompanyNameTogether, ::testing::Range(0, 24), // the cards print no addressee
+                         [](const ::testing::TestParamInfo<int> &Info) { return paperName(Info.param); });
+
 } // namespace

@@ -177,6 +177,44 @@ TEST_F(ItemCommandsTest, insertingAPictureTakesTheChosenFile)
     EXPECT_EQ(illust->GetBitmap().size(), QSize(64, 32));
 }
 
+// A picture comes in at the size its file's resolution gives on paper: a
+// 48-dpi picture twice the size of its pixels on the 96-dpi page, a 300-dpi
+// one at 96/300 of them.
+struct PictureSizeCase {
+    const char *name;
+    const char *format;
+    QSize pixels;
+    int dpi;
+    QSize onPage; // 96 per inch
+};
+
+class PictureSize : public ItemCommandsTest, public ::testing::WithParamInterface<PictureSizeCase>
+{
+};
+
+TEST_P(PictureSize, comesInAtTheSizeItsResolutionGives)
+{
+    const PictureSizeCase &c = GetParam();
+    QTemporaryDir dir;
+    QImage image(c.pixels, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    image.setDotsPerMeterX(qRound(c.dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(c.dpi / 0.0254));
+    const QString file = dir.filePath(QStringLiteral("picture.") + QLatin1String(c.format));
+    ASSERT_TRUE(image.save(file, c.format));
+    commands->ChooseImageFile = [file] { return file; };
+    action("actInsertIllust")->trigger();
+    ASSERT_EQ(editor.Document().Items.size(), 1u);
+    const TPageRect rect = last().GetRect();
+    EXPECT_EQ(QSize(rect.Right - rect.Left, rect.Bottom - rect.Top), c.onPage);
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, PictureSize,
+                         ::testing::Values(PictureSizeCase{"lowBmp", "bmp", {40, 20}, 48, {80, 40}},
+                                           PictureSizeCase{"lowJpeg", "jpg", {40, 20}, 48, {80, 40}},
+                                           PictureSizeCase{"printBmp", "bmp", {450, 225}, 300, {144, 72}}),
+                         rowName);
+
 // Picture files dragged from a file manager onto the page: the first picture
 // lands where it was dropped; a drop of nothing the items can show is named.
 TEST_F(ItemCommandsTest, aPictureDroppedOnThePageIsInsertedWhereItFell)

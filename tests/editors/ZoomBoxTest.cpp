@@ -8,6 +8,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -79,6 +80,14 @@ public:
         for (int i = 0; i < Times; ++i)
             QTest::keyClick(&editor, Key, Qt::ControlModifier);
     }
+    // Text typed over the box's text, and Return.
+    void type(const QString &Text)
+    {
+        box->setFocus();
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box->lineEdit(), Text);
+        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    }
     using ZoomBox::fromViewMenu;
     using ZoomBox::pick;
 };
@@ -118,6 +127,14 @@ INSTANTIATE_TEST_SUITE_P(
                      w.pick(QStringLiteral("50%"));
                  },
                  u"50%"},
+        // A zoom typed is taken, a step or not; a text that is no zoom
+        // leaves the zoom in force; a typed zoom beyond the limits is the limit.
+        ZoomCase{"typedStep", [](ZoomBox &t) { static_cast<ZoomWays &>(t).type(QStringLiteral("50")); }, u"50%"},
+        ZoomCase{"typedBetweenSteps", [](ZoomBox &t) { static_cast<ZoomWays &>(t).type(QStringLiteral("60%")); },
+                 u"60%"},
+        ZoomCase{"typedNoZoom", [](ZoomBox &t) { static_cast<ZoomWays &>(t).type(QStringLiteral("abc")); }, u"100%"},
+        ZoomCase{"typedAboveTheLargest", [](ZoomBox &t) { static_cast<ZoomWays &>(t).type(QStringLiteral("900")); },
+                 u"400%"},
         // The limits: 25% and 400%, and no step beyond them.
         ZoomCase{"smallestZoom", [](ZoomBox &t) { static_cast<ZoomWays &>(t).keys(Qt::Key_Minus, 7); }, u"25%"},
         ZoomCase{"oneStepAboveTheSmallest", [](ZoomBox &t) { static_cast<ZoomWays &>(t).keys(Qt::Key_Minus, 6); },

@@ -18,6 +18,9 @@
 #include <QCheckBox>
 #include <QValidator>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -397,6 +400,53 @@ TEST(SetOrderView, listsTheNineSlots)
     EXPECT_EQ(view.sgView->item(1, 1)->text(), QStringLiteral("名"));
     EXPECT_EQ(view.sgView->item(8, 0)->text(), QStringLiteral(" 9"));
 }
+
+// The set-order view of a destination row, opened the two ways a user opens
+// it: a double click on the row, and セットした内容を確認 of its context menu
+// (the row's menu entry enabled as the menu opens over a row that is set).
+// It shows the file items set in that row, in their order.
+class SetOrderViewOfARow : public FileImportTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(SetOrderViewOfARow, opensWithTheItemsSetInTheRow)
+{
+    const bool byMenu = GetParam();
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("姓,名\r\n"))));
+    window.SetCurrentRow(irName);
+    window.SetCurrentSample(0);
+    QTest::mouseClick(window.bbtnSet, Qt::LeftButton);
+    window.SetCurrentSample(1);
+    QTest::mouseClick(window.bbtnAdd, Qt::LeftButton);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QStringList shown;
+    std::function<void()> answer = [&] {
+        auto *view = qobject_cast<TSetOrderView *>(QApplication::activeModalWidget());
+        if (!view) {
+            QTimer::singleShot(10, answer);
+            return;
+        }
+        for (int i = 0; i < 2; ++i)
+            shown << view->sgView->item(i, 1)->text();
+        view->findChild<QPushButton *>(QStringLiteral("btnClose"))->click();
+    };
+    QTimer::singleShot(0, answer);
+    if (byMenu) {
+        window.SetCurrentRow(irName);
+        ASSERT_TRUE(window.pmiSetView->isEnabled());
+        window.pmiSetView->trigger();
+    } else {
+        emit window.sgDest->cellDoubleClicked(irName - 1, 0);
+    }
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("姓"), QStringLiteral("名")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, SetOrderViewOfARow, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &Info) {
+                             return std::string(Info.param ? "contextMenu" : "doubleClick");
+                         });
 
 TEST_F(FileImportTest, mainListCommandOpensTheImportAndReloads)
 {

@@ -13,6 +13,7 @@
 #include "support/FailingDisk.h"
 #include "support/FileHelpers.h"
 #include "support/KeyInput.h"
+#include "support/OrdinaryUser.h"
 #include "support/OtherHandle.h"
 #include "support/Screenshot.h"
 #include "support/UnreadableNotices.h"
@@ -20,10 +21,13 @@
 
 #include "exchange/ListPrtPreview.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QFontDatabase>
 #include <QLocale>
 #include <QPainter>
@@ -1080,6 +1084,35 @@ TEST_F(ListPrintWindowTest, copiesMultiplyTheSheetCount)
     EXPECT_EQ(w->CollectLayout().Layout.Copies, 100);
 }
 
+// 150 typed into 印刷部数 stays 150 while it is typed, and leaving the box
+// tells the range and gives back the copies in force, not a silent 15.
+TEST_F(ListPrintWindowTest, copiesTypedAboveTheMaximumAreTypedWholeAndTheRangeIsTold)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->ShowPage(3);
+    w->edtCopies->setValue(2);
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    w->edtCopies->setFocus();
+    w->edtCopies->selectAll();
+    QTest::keyClicks(w->edtCopies, QStringLiteral("150"));
+    EXPECT_EQ(w->edtCopies->text(), QStringLiteral("150"));
+    const int shown = boxes.count();
+    QTest::keyClick(w->edtCopies, Qt::Key_Return);
+    ASSERT_EQ(boxes.count(), shown + 1);
+    EXPECT_EQ(boxes.last().text, QStringLiteral("印刷部数は 1 ～ 100 部で指定してください  "));
+    EXPECT_EQ(w->edtCopies->value(), 2);
+    EXPECT_EQ(w->edtCopies->text(), QStringLiteral("2"));
+    EXPECT_EQ(w->CollectLayout().Layout.Copies, 2);
+    // The maximum itself is taken without a word.
+    w->edtCopies->selectAll();
+    QTest::keyClicks(w->edtCopies, QStringLiteral("100"));
+    QTest::keyClick(w->edtCopies, Qt::Key_Return);
+    EXPECT_EQ(boxes.count(), shown + 1);
+    EXPECT_EQ(w->edtCopies->value(), 100);
+}
+
 TEST_F(ListPrintWindowTest, pageButtonsShowTheirPageAndFocusItsFirstControl)
 {
     TListPrint *w = open();
@@ -1379,6 +1412,53 @@ TEST_F(ListPrintWindowTest, aPdfHoldsEveryCopyTheSheetCountShows)
     ASSERT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(3 * pages));
     ASSERT_TRUE(w->PrintList());
     EXPECT_EQ(pdfPages(pdf), 3 * pages);
+}
+
+// A PDF the user set read-only, named in the file dialog of a PDF target:
+// refused at once with its cause while the dialog stays for another name,
+// never first offered for replacing.
+TEST_F(ListPrintWindowTest, aReadOnlyPdfIsRefusedAsItIsNamedNotOfferedForReplacing)
+{
+    const QString target = DataPath + QStringLiteral("readonly.pdf");
+    writeBytes(target, "%PDF-1.4 the earlier list");
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::ReadOther));
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->PrinterInfo().SelectPdf(QString());
+    w->rbAll->setChecked(true);
+    const ScopedOrdinaryUser user;
+    ASSERT_TRUE(user.Bound());
+    bool named = false;
+    bool replaceOffered = false;
+    bool closed = false;
+    std::function<void()> answer = [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *question = qobject_cast<QMessageBox *>(modal)) {
+            replaceOffered = true;
+            question->reject();
+        } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+            if (named) {
+                closed = true;
+                dialog->reject();
+                return;
+            }
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(target);
+            named = true;
+            QTest::keyClick(name, Qt::Key_Return);
+        }
+        QTimer::singleShot(10, answer);
+    };
+    QTimer::singleShot(0, answer);
+    const int shown = boxes.count();
+    EXPECT_FALSE(w->PrintList());
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(replaceOffered) << "the read-only file was offered for replacing";
+    ASSERT_EQ(boxes.count(), shown + 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("ファイルが読み取り専用のため、書き込めません。")))
+        << boxes.last().text.toStdString();
+    EXPECT_EQ(fileBytes(target), QByteArray("%PDF-1.4 the earlier list"));
 }
 
 namespace {

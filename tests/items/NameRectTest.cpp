@@ -296,6 +296,58 @@ TEST(NameRectTest, companyWithoutCompanyLinesStartsTheNameAtTheMargin)
     EXPECT_EQ(ops[0]->Origin.x(), 4);
 }
 
+// A company record's name kept as typed with a full-width space between
+// its parts (長谷川　太郎左衛門), under a company line: in every frame size
+// that holds it, vertical and horizontal, whether the name stays whole or
+// breaks at its space, each part prints once and the company line prints.
+class CompanyNameAsTyped : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(CompanyNameAsTyped, printsEachPartOnceAndKeepsTheCompanyLine)
+{
+    const bool horizontal = GetParam();
+    int laidOut = 0;
+    int broken = 0;
+    for (int along = 80; along <= 480; along += 8) {
+        for (int across = 40; across <= 200; across += 16) {
+            TNameRect n;
+            n.SetNameKind(2);
+            n.SetHorizontal(horizontal);
+            n.SetCorpBreak(true);
+            n.SetCorp(u(u"株式会社ピクス"));
+            n.SetNameAsIs(true);
+            n.SetName(u(u"長谷川　太郎左衛門"));
+            n.SetHonor(u(u"様"));
+            n.SetShowHonor(true);
+            layOut(n, horizontal ? TPageRect{0, 0, along, across} : TPageRect{0, 0, across, along});
+            const auto ops = textOps(n);
+            if (ops.isEmpty())
+                continue; // nothing fits a frame that small
+            ++laidOut;
+            QString all;
+            int nameOps = 0;
+            for (const TTextOp *op : ops) {
+                all += op->Text;
+                if (op->Text.contains(u(u"長谷川")) || op->Text.contains(u(u"太郎左衛門")))
+                    ++nameOps;
+            }
+            broken += nameOps > 1 ? 1 : 0;
+            const std::string at = std::to_string(along) + " x " + std::to_string(across) + ": " + all.toStdString();
+            EXPECT_EQ(all.count(u(u"長谷川")), 1) << at;
+            EXPECT_EQ(all.count(u(u"太郎左衛門")), 1) << at;
+            EXPECT_EQ(all.count(u(u"株式会社ピクス")), 1) << at;
+        }
+    }
+    EXPECT_GT(laidOut, 100);
+    EXPECT_GT(broken, 0) << "no frame broke the name at its space";
+}
+
+INSTANTIATE_TEST_SUITE_P(Directions, CompanyNameAsTyped, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool> &Info) {
+                             return std::string(Info.param ? "horizontal" : "vertical");
+                         });
+
 // ---- Stream -----------------------------------------------------------------------------
 
 struct NameStreamCase {

@@ -1,4 +1,5 @@
 #include "support/RowName.h"
+#include "support/WindowManagerRun.h"
 #include "util/MsgBoxPos.h"
 
 #include <QApplication>
@@ -81,6 +82,57 @@ TEST(RealMessageBox, isCentredOverItsOwnerAndReportsTheButtonPressed)
     QTest::qWait(20);
     EXPECT_EQ(QApplication::activeWindow(), &owner);
     EXPECT_EQ(QApplication::focusWidget(), edit);
+}
+
+// On a desktop the window manager frames the box with a title bar only
+// once it is shown: the framed box, not the box it was placed as, stands in
+// the middle of its owner.
+TEST(FramedMessageBox, isCentredWithItsTitleBarOverItsOwner)
+{
+    if (!UnderWindowManager()) {
+        GTEST_SKIP() << "needs a window manager; run by FramedMessageBoxUnderAWindowManager";
+    }
+    ASSERT_TRUE(WaitForWindowManager()) << "no window manager frames the windows";
+    QWidget owner;
+    owner.setGeometry(150, 120, 700, 500);
+    owner.show();
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    const QRect ownerFrame = owner.frameGeometry();
+    QRect framed;
+    std::function<void()> answer = [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        // Framed once the title bar stands above the box.
+        if (!box || box->frameGeometry().height() <= box->geometry().height()) {
+            QTimer::singleShot(20, answer);
+            return;
+        }
+        QTimer::singleShot(300, box, [&framed, box] {
+            framed = box->frameGeometry();
+            box->buttons().first()->click();
+        });
+    };
+    QTimer::singleShot(0, answer);
+    ShowMessageBoxAt(&owner, QStringLiteral("削除しました  "), ProductCaption(), MB_OK | MB_ICONINFORMATION,
+                     mbpCenterOnOwner, 0, 0);
+    ASSERT_TRUE(framed.isValid());
+    EXPECT_LE(std::abs(framed.center().x() - ownerFrame.center().x()), 1)
+        << framed.x() << "," << framed.y() << " " << framed.width() << "x" << framed.height();
+    EXPECT_LE(std::abs(framed.center().y() - ownerFrame.center().y()), 1)
+        << framed.x() << "," << framed.y() << " " << framed.width() << "x" << framed.height();
+}
+
+TEST(FramedMessageBoxUnderAWindowManager, isCentredWithItsTitleBarOverItsOwner)
+{
+    if (UnderWindowManager()) {
+        GTEST_SKIP() << "the child runs the case itself";
+    }
+    const TWindowManagerRun run = RunUnderWindowManager(QStringLiteral("FramedMessageBox.*"));
+    if (!run.Ran) {
+        GTEST_SKIP() << run.SkipReason.toStdString();
+    }
+    EXPECT_EQ(run.ExitCode, 0) << run.Output.toStdString();
+    EXPECT_TRUE(run.Output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << run.Output.toStdString();
 }
 
 // A long message (a cause with its detail) is wrapped by the box as it is
