@@ -167,7 +167,7 @@ void TCorpRect::BuildContent(TRecordingCanvas &Canvas, QSize Size)
         return;
     }
     const int need = (L1.isEmpty() ? W(L0) : qMax(W(L0), W(L1)) + W(kOne)) + hon();
-    if (need > along && !FitFont(Canvas, along, need))
+    if (need > along && !fitAlong(Canvas, along, need))
         return;
 
     const int th = TH();
