@@ -167,7 +167,9 @@ void TCorpRect::BuildContent(TRecordingCanvas &Canvas, QSize Size)
         return;
     }
     const int need = (L1.isEmpty() ? W(L0) : qMax(W(L0), W(L1)) + W(kOne)) + hon();
-    if (need > along && !fitAlong(Canvas, along, need))
+    // Narrowed characters keep a line written across readable; down a
+    // column a PDF reader would take them apart.
+    if (need > along && !(m_horizontal ? fitAlong(Canvas, along, need) : FitFont(Canvas, along, need)))
         return;
 
     const int th = TH();

@@ -675,7 +675,7 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
     // A company line lowered below the least height keeps that height with
     // its characters narrowed, where the box has room across for the block
     // at those heights (else it stays as lowered, and the run is told).
-    if (n > 0) {
+    if (n > 0 && m_horizontal) {
         const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
         std::array<TCorpLine, 4> raised = lines;
         bool any = false;
