@@ -354,7 +354,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         QList<TCanvasFont> fonts;
         for (const TPlaced &l : Lines) {
             Canvas.Font = shared;
-            if (!fitAlong(Canvas, aw, l.Width))
+            if (!fitAlong(Canvas, aw, [&] { return W(l.Indented ? l.Text + kOne : l.Text); }))
                 return;
             fonts.append(Canvas.Font);
         }
@@ -392,7 +392,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
                 }
                 Canvas.Font = one;
             }
-            if (!fitAlong(Canvas, aw, W(L0)))
+            if (!fitAlong(Canvas, aw, [&] { return W(L0); }))
                 return;
             draw(mx, (ah - TH()) / 2 + my, L0);
             return;

@@ -288,8 +288,9 @@ int TMetaRect::leastHeight(const TRecordingCanvas &Canvas)
     return int(std::ceil(LeastTextMm / 25.4 * Canvas.Dpi().y));
 }
 
-bool TMetaRect::fitAlong(TRecordingCanvas &Canvas, int Available, int Needed)
+bool TMetaRect::fitAlong(TRecordingCanvas &Canvas, int Available, const std::function<int()> &Measure)
 {
+    const int Needed = Measure();
     if (Needed <= Available || Needed <= 0)
         return true;
     const qint32 before = Canvas.Font.Height;
@@ -304,6 +305,12 @@ bool TMetaRect::fitAlong(TRecordingCanvas &Canvas, int Available, int Needed)
     const double atLeast = double(Needed) * least / std::abs(double(before));
     Canvas.Font.Height = before < 0 ? -least : least;
     SetFontWidthRatio(Canvas, Canvas.Font.WidthRatio * std::min(1.0, Available / atLeast * 0.98));
+    for (int round = 0; round < MaxFitRounds; ++round) {
+        const int now = Measure();
+        if (now <= Available || now <= 0)
+            break;
+        SetFontWidthRatio(Canvas, Canvas.Font.WidthRatio * Available / now * 0.98);
+    }
     m_squeezed = true;
     return true;
 }

@@ -7,6 +7,7 @@
 #include "util/Font.h"
 
 #include <array>
+#include <functional>
 
 class TTextShaper;
 
@@ -133,7 +134,10 @@ protected:
     // FitFont along a line that must stay readable: where Needed would take
     // the font below the least height, the font keeps that height (or its
     // own, when smaller) and its characters are narrowed to fit instead.
-    bool fitAlong(TRecordingCanvas &Canvas, int Available, int Needed);
+    // Measure gives the room needed at the canvas's font as it stands: the
+    // narrowed advances round each character's width, so the line is
+    // measured again and narrowed further until it fits.
+    bool fitAlong(TRecordingCanvas &Canvas, int Available, const std::function<int()> &Measure);
     // Turns the font for Rotate180 while drawing one piece at the mirrored
     // point (Size - (X, Y)), then turns it back.
     void drawTurned(TRecordingCanvas &Canvas, QSize Size, int X, int Y, QStringView Text,
