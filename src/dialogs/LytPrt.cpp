@@ -649,6 +649,22 @@ void TLayoutPrintDialog::PrintClick()
             != IDYES)
             return;
     }
+    // Texts that cannot keep a readable size on their piece (and the
+    // additional lines left out for want of room) are told before the run.
+    if (SizeReport && m_useAddressData && !PrintRecNos.isEmpty()) {
+        QString report;
+        {
+            const WaitCursor hourglass;
+            report = SizeReport(PrintRecNos, m_sheetMode ? GetLabelCount() : 1);
+        }
+        if (!report.isEmpty() &&
+            ShowMessageBoxAt(this,
+                             QStringLiteral("読める大きさ（文字の高さ 1.8mm）に入りきらない項目があります  \n\n") +
+                                 report + QStringLiteral("  \n\nこのまま印刷しますか？  "),
+                             ProductCaption(), MB_YESNO | MB_ICONWARNING, mbpCenterOnOwner, 0, 0)
+                != IDYES)
+            return;
+    }
     if (ShowMessageBoxAt(this, name + QStringLiteral("を印刷します  \nよろしいですか？"), ProductCaption(),
                          MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
         != IDYES)

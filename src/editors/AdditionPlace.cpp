@@ -5,6 +5,7 @@
 #include "editors/ItemPlace.h"
 #include "editors/LayoutDoc.h"
 #include "editors/MergeFormat.h"
+#include "editors/PrintedSizes.h"
 #include "items/AdditionRect.h"
 #include "items/MetaRect.h"
 #include "items/SenderRect.h"
@@ -168,7 +169,7 @@ public:
                 std::vector<double> rest;
                 for (size_t j = k; j < Lines.size(); ++j)
                     rest.push_back(lineEms(Lines[j]));
-                if (shortenAFrame(rest, keep, plan))
+                if (shortenAFrame(rest, keep))
                     best = bestFree(ems);
             }
             QRect box;
@@ -275,7 +276,7 @@ private:
     // the name's is taken unless another gives it a size a tenth larger;
     // then the one giving the largest size, then the broadest. False when
     // none gives a readable size.
-    bool shortenAFrame(const std::vector<double> &Rest, double Keep, TAdditionPlan &Plan)
+    bool shortenAFrame(const std::vector<double> &Rest, double Keep)
     {
         struct TCut {
             size_t frame;
@@ -325,14 +326,6 @@ private:
             r.setRight(inside.right() - chosen->length);
         else
             r.setBottom(inside.bottom() - chosen->length);
-        const int item = m_frames[chosen->frame].Item;
-        const TPageRect shortened = PageRectOf(r);
-        auto at = std::find_if(Plan.Shortened.begin(), Plan.Shortened.end(),
-                               [item](const auto &S) { return S.first == item; });
-        if (at != Plan.Shortened.end())
-            at->second = shortened;
-        else
-            Plan.Shortened.push_back({item, shortened});
         return true;
     }
 
@@ -440,16 +433,6 @@ private:
         return true;
     }
 
-    // The frame shortened to end where the lines' room begins.
-    TAdditionPlan shortened(int Left) const
-    {
-        TAdditionPlan plan;
-        QRect frame = m_obstacles[size_t(m_lastObstacle)];
-        frame.setRight(Left - 1);
-        plan.Shortened.push_back({m_last, PageRectOf(frame)});
-        return plan;
-    }
-
     // The lowest row the lines may reach in the columns Left to the frame's
     // end: the frame's foot, or further down the free room below it.
     int footOf(int Left) const
@@ -478,7 +461,7 @@ private:
             return std::nullopt;
         const int left = frame.right() + 1 - total;
         const int top = footOf(left) + 1 - thick;
-        TAdditionPlan plan = shortened(left);
+        TAdditionPlan plan;
         int x = left;
         for (const TLength &ems : Ems) {
             const QRect box(x, top, lengthOf(ems, Em), thick);
@@ -508,7 +491,7 @@ private:
         const int top = footOf(left) + 1 - count * thick;
         if (top < frame.top() || (!Upward && top < frame.bottom() + 1 - thick))
             return std::nullopt;
-        TAdditionPlan plan = shortened(left);
+        TAdditionPlan plan;
         for (int k = 0; k < count; ++k) {
             const QRect box(left, top + k * thick, lengthOf(Ems[size_t(k)], Em), thick);
             if (!clear(box))
@@ -533,7 +516,7 @@ double AdditionLineHeight(const TLayoutDocument &Document)
     const qint32 base = TAdditionRect::Heights[size_t(std::clamp(level >= 1 && level <= 5 ? level : 3, 1, 5) - 1)];
     // As the item scales its font: truncated to whole pixels.
     const qint64 longSide = std::max(Document.Format.Width, Document.Format.Height);
-    return double(std::abs(qint64(base) * longSide / BasePaperLongSide));
+    return double(std::max<qint64>(LeastTextPixels, std::abs(qint64(base) * longSide / BasePaperLongSide)));
 }
 
 double ReadableAdditionHeight(const TLayoutDocument &Document)
@@ -566,8 +549,59 @@ void ReplaceAdditionLines(TLayoutDocument &Document)
     if (shown.empty())
         return;
     const TAdditionPlan plan = PlanAdditionLines(Document, lines, shown);
-    for (const auto &[item, rect] : plan.Shortened)
-        Document.Items[size_t(item)]->SetRect(rect);
     for (size_t k = 0; k < shown.size(); ++k)
         Document.Items[size_t(shown[k])]->SetRect(plan.Lines[k]);
+}
+
+std::vector<int> LeftOutAdditionLines(TLayoutDocument &Document)
+{
+    std::vector<int> lines;
+    for (size_t i = 0; i < Document.Items.size(); ++i)
+        if (Document.Items[i]->IsVisible() && Document.OnPrintedSide(i) &&
+            dynamic_cast<const TAdditionRect *>(Document.Items[i].get()))
+            lines.push_back(int(i));
+    if (lines.empty())
+        return {};
+    std::vector<QRectF> taken;
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        TDrawRect &item = *Document.Items[i];
+        if (!item.IsVisible() || !Document.OnPrintedSide(i))
+            continue;
+        if (auto *text = dynamic_cast<TMetaRect *>(&item)) {
+            text->Rebuild(false);
+            if (dynamic_cast<const TAdditionRect *>(&item))
+                continue;
+            const std::vector<QRectF> boxes = PrintedTextBoxes(*text);
+            taken.insert(taken.end(), boxes.begin(), boxes.end());
+            continue;
+        }
+        const auto *block = dynamic_cast<const TSenderRect *>(&item);
+        QRectF area = ToQRect(block ? block->GetBlockRect() : item.GetRect());
+        if (area.isEmpty())
+            continue;
+        if (item.GetKind() == TDrawRectKind::Barcode)
+            area.adjust(-kItemGap, -kItemGap, kItemGap, kItemGap);
+        taken.push_back(area);
+    }
+    std::vector<int> out;
+    for (const int i : lines) {
+        const auto &line = static_cast<const TAdditionRect &>(*Document.Items[size_t(i)]);
+        const auto ops = line.GetMetafile().TextOps();
+        if (ops.isEmpty())
+            continue; // nothing to print for the record
+        const int least = int(std::ceil(LeastTextMm / 25.4 * line.GetMetafile().Dpi().y));
+        bool readable = true;
+        for (const TTextOp *op : ops)
+            readable = readable && std::abs(op->Font.Height) >= least;
+        // The line's box holds its margins: text outside it keeps a
+        // margin's blank from the line's.
+        const QRectF box = ToQRect(line.GetRect());
+        const bool met = std::any_of(taken.begin(), taken.end(), [&box](const QRectF &T) {
+            const QRectF common = box.intersected(T);
+            return common.width() > 1e-6 && common.height() > 1e-6;
+        });
+        if (!readable || met)
+            out.push_back(i);
+    }
+    return out;
 }

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <utility>
 #include <vector>
 
 class TLayoutDocument;
@@ -15,18 +14,20 @@ class TLayoutDocument;
 // at the size their size step gives them and never below a readable size:
 // 6 points (2.1 mm) of character height, the smallest print in which kanji
 // and digits stay legible, or the step's own size where a small paper makes
-// that smaller (1.6 mm on the 44-sheet labels, whose names print at 3.4 mm).
+// that smaller, though never below the least height of every text (1.8 mm).
 // Each line has a box of its own, one row (horizontal writing) or column
 // (vertical writing) thick. On a label written across the lines read last,
 // after the name, as a person and a PDF reader read the label: at the far
 // end of the name's frame, on its foot row side by side, or one under
 // another from there down (up the frame where the label has no room below
-// it), the name's frame giving up the length they take. Elsewhere, and
-// where the name's frame cannot give that much up, where the free room
-// cannot hold a line at the readable size, a text frame of the layout gives
-// up the far end of its length (the name's unless another gives the line a
-// size a tenth larger), keeping at least half of it, or a third where half
-// does not do, and the line takes that place.
+// it), in the room a name of four characters leaves there. Elsewhere, and
+// where the name's frame has no such room, where the free room cannot hold
+// a line at the readable size, a line takes the far end of a text frame's
+// length (the name's unless another gives it a size a tenth larger),
+// leaving the frame at least half of it, or a third where half does not do.
+// The frames keep their size: the addressee prints as it would without the
+// lines, and a line whose box the record's own text reaches is left out of
+// that piece (LeftOutAdditionLines).
 
 // What a line shows: a field of the record (its id in the additional
 // information dialog) or, with Id 0, its own text; the length it is given
@@ -39,8 +40,6 @@ struct TAdditionLine {
 struct TAdditionPlan {
     // One box per line asked for, in the order asked.
     std::vector<TPageRect> Lines;
-    // Frames of the layout shortened to make room: item index, new box.
-    std::vector<std::pair<int, TPageRect>> Shortened;
 };
 
 // Plans the boxes of Lines on Document's piece. The items listed in Leave
@@ -49,7 +48,7 @@ struct TAdditionPlan {
                                               const std::vector<int> &Leave);
 
 // Places every shown additional line of Document anew (after its frames
-// changed: another frame set or paper), shortening frames as planned.
+// changed: another frame set or paper).
 void ReplaceAdditionLines(TLayoutDocument &Document);
 
 // The character height (page pixels) the additional lines of Document
@@ -57,3 +56,10 @@ void ReplaceAdditionLines(TLayoutDocument &Document);
 [[nodiscard]] double AdditionLineHeight(const TLayoutDocument &Document);
 // The least character height (page pixels) a line is placed for.
 [[nodiscard]] double ReadableAdditionHeight(const TLayoutDocument &Document);
+
+// The shown additional lines (item indexes) that the merged record leaves no
+// room for on its piece: a line whose box meets the text another item
+// prints for the record (or another item, or the bars' blank), or whose
+// text would print below the least height (LeastTextMm). The piece prints
+// without them. Lays the text items out for the record first.
+[[nodiscard]] std::vector<int> LeftOutAdditionLines(TLayoutDocument &Document);

@@ -608,8 +608,6 @@ bool TTextCommands::EditAddition()
     std::vector<int> touched = lines;
     if (barcodeChanged)
         touched.push_back(barcode);
-    for (const auto &[item, rect] : plan.Shortened)
-        touched.push_back(item);
     auto pending = Begin(touched, false);
     const size_t existing = lines.size();
     if (created) {
@@ -629,8 +627,6 @@ bool TTextCommands::EditAddition()
         }
     }
     applyBarcode();
-    for (const auto &[item, rect] : plan.Shortened)
-        d.Items[size_t(item)]->SetRect(rect);
     for (size_t k = 0; k < placedLines.size(); ++k)
         d.Items[size_t(lines[placedLines[k]])]->SetRect(plan.Lines[k]);
     for (size_t i = 0; i < lines.size(); ++i) {

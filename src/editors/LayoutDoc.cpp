@@ -2,6 +2,7 @@
 
 #include "core/AddressText.h"
 #include "dialogs/DataFormat.h"
+#include "editors/AdditionPlace.h"
 #include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
 #include "items/AddressRect.h"
@@ -616,11 +617,17 @@ void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots,
         Document.Background.Print(Painter, 0, 0);
         Document.Background.ReleasePrint();
     }
+    // Every item is placed for this device before any lays its text out.
+    for (size_t i = 0; i < Document.Items.size(); ++i)
+        if (Document.Items[i]->IsVisible() && Document.OnPrintedSide(i))
+            Document.Items[i]->CalcPrintRect(Offset, geometry, true);
+    // An additional line the record leaves no room for stays off the piece.
+    const std::vector<int> leftOut = LeftOutAdditionLines(Document);
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
-        if (!item->IsVisible() || !Document.OnPrintedSide(i))
+        if (!item->IsVisible() || !Document.OnPrintedSide(i) ||
+            std::find(leftOut.begin(), leftOut.end(), int(i)) != leftOut.end())
             continue;
-        item->CalcPrintRect(Offset, geometry, true);
         item->Rebuild(false);
         item->Print(Painter, 0, 0);
     }

@@ -10,6 +10,7 @@
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
 #include "editors/PrintWizard.h"
+#include "editors/PrintedSizes.h"
 #include "editors/TownNames.h"
 #include "items/BackImage.h"
 #include "items/ItemStream.h"
@@ -604,6 +605,21 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
     setup.ItemsPerSheet = m_document.CellsPerSheet();
     setup.Content = PrintedContent(m_document);
     setup.BarsFromEdge = BarsFromPieceEdge(m_document);
+    if (setup.UseAddressData)
+        setup.SizeReport = [this](const QList<qint32> &RecNos, int PrintsPerRecord) {
+            // The records merge as the run merges them; the page view gets
+            // its record back afterwards.
+            const std::optional<TAddressText> sender = m_host.SenderRecord();
+            QString report;
+            try {
+                report = SizeShortfallReport(m_document, RecordSource(), RecNos, sender ? &*sender : nullptr,
+                                             PrintsPerRecord);
+            } catch (const ETableError &) {
+                // The run itself tells the reader's failure.
+            }
+            MergeCurrentRecord();
+            return report;
+        };
     const std::unique_ptr<TPrintMarkSource> marks = m_host.PrintMarks();
     TWizardAnswer answer;
     const TWizardSeams seams{ExecDialog, [this](QPrinter &Target) { return RunPrintDialog(Target); }};

@@ -238,7 +238,7 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
     TPdfGlyphTexts glyphTexts;
     std::optional<TPdfGlyphTexts::TScope> noting;
     if (!pdfFile.isEmpty())
-        noting.emplace(glyphTexts);
+        noting.emplace(glyphTexts, Device);
     // The device is opened with the first piece: a run left with no record
     // to print (all deleted since the list was taken) sends the printer no
     // blank sheet and writes no PDF.

@@ -41,6 +41,7 @@ bool RunPrintWizard(QWidget *Owner, const TWizardSetup &Setup, const TPrintRowSo
         dialog.SetItemsPerSheet(Setup.ItemsPerSheet);
         dialog.SetContentRect(Setup.Content);
         dialog.SetBarsFromEdge(Setup.BarsFromEdge);
+        dialog.SizeReport = Setup.SizeReport;
         dialog.RestorePageAndCopies = Setup.RestorePageAndCopies;
         accepted = execDialog(Seams, dialog) == QDialog::Accepted;
         Answer.PrinterChanged = dialog.PrinterChanged;

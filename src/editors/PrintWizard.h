@@ -28,6 +28,9 @@ struct TWizardSetup
     // Reopened from the editor's preview: the wizard comes back on the page
     // and with the copies it was left with.
     bool RestorePageAndCopies = false;
+    // What of the run's records (with its prints per record) prints short
+    // of a readable size, told before printing; none: nothing is measured.
+    std::function<QString(const QList<qint32> &RecNos, int PrintsPerRecord)> SizeReport;
 };
 
 // What the user chose; read only after the dialog closed with OK.

@@ -278,7 +278,7 @@ public:
         if (!l.Title.isEmpty()) {
             p.setFont(m.TitleFont);
             const QRect box = rectOf(X0, Y, PW, Y + m.TitleBox);
-            if (TPdfGlyphTexts *notes = TPdfGlyphTexts::Current(); notes && escapesPdfMap(l.Title)) {
+            if (TPdfGlyphTexts *notes = TPdfGlyphTexts::Current(p); notes && escapesPdfMap(l.Title)) {
                 QTextLayout layout(l.Title, p.font(), p.device());
                 layout.setTextOption(QTextOption(horizontal(l.TitlePosX)));
                 layout.beginLayout();
@@ -437,7 +437,7 @@ private:
             else if (align == 2)
                 x += cell.width() - m.Advances->ShapedWidth(text);
             const double baseline = cell.top() + m.Advances->Ascent();
-            if (TPdfGlyphTexts *notes = TPdfGlyphTexts::Current(); notes && escapesPdfMap(text)) {
+            if (TPdfGlyphTexts *notes = TPdfGlyphTexts::Current(p); notes && escapesPdfMap(text)) {
                 QTextLayout layout(text, p.font(), p.device());
                 layout.beginLayout();
                 QTextLine line = layout.createLine();
@@ -453,7 +453,7 @@ private:
         // which is costly on a PDF.
         QTextLayout layout(text, p.font(), p.device());
         const TCellLines laid = layCell(layout, cell.size(), align, QFontMetricsF(p.font(), p.device()));
-        TPdfGlyphTexts *notes = TPdfGlyphTexts::Current();
+        TPdfGlyphTexts *notes = TPdfGlyphTexts::Current(p);
         if (notes && !escapesPdfMap(text))
             notes = nullptr;
         auto draw = [&](const QTextLine &line) {
@@ -1053,7 +1053,7 @@ TListPrintResult PrintList(TListPrinterInfo &printerInfo, const TListPrintJob &j
     TPdfGlyphTexts glyphTexts;
     std::optional<TPdfGlyphTexts::TScope> noting;
     if (pdfOut)
-        noting.emplace(glyphTexts);
+        noting.emplace(glyphTexts, printer);
     QPainter painter;
     if (!painter.begin(&printer)) {
         result.Error = QStringLiteral("印刷を開始できませんでした。\r\nプリンター：%1").arg(printerInfo.DeviceName());

@@ -45,6 +45,10 @@ void TAdditionRect::RescaleFont(TTenthMm PaperLongSide)
 {
     m_baseHeight = Heights[size_t(qBound(1, m_sizeLevel, 5) - 1)];
     TMetaRect::RescaleFont(PaperLongSide);
+    // A small paper scales the size step below what reads: the line keeps
+    // the least height then.
+    if (m_height < 0 && m_height > -LeastTextPixels)
+        m_height = -LeastTextPixels;
 }
 
 void TAdditionRect::LoadFromStream(TItemReader &Stream)

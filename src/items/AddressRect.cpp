@@ -177,6 +177,28 @@ void shortenColumn(const TTextMetrics &Metrics, const TCanvasFont &Font, TColumn
     measureColumn(Metrics, Font, Column);
 }
 
+// Where a line too long for one line goes on to a second: at the blank
+// nearest its middle, else after the address unit (丁目, 番地, 区, ...) that
+// ends nearest it, else at its middle. The index the second line starts at.
+qsizetype WrapPoint(const QString &Line)
+{
+    const qsizetype middle = Line.size() / 2;
+    auto nearest = [&](auto &&Takes) -> qsizetype {
+        qsizetype best = -1;
+        for (qsizetype i = 1; i < Line.size(); ++i)
+            if (Takes(i) && (best < 0 || std::abs(i - middle) < std::abs(best - middle)))
+                best = i;
+        return best;
+    };
+    const auto blank = [&](qsizetype i) { return Line[i] == QChar(0x3000) || Line[i] == QLatin1Char(' '); };
+    if (const qsizetype at = nearest(blank); at > 0)
+        return at;
+    static const QString ends = QStringLiteral("目番地号区市町村郡-－");
+    if (const qsizetype at = nearest([&](qsizetype i) { return ends.contains(Line[i - 1]) && !blank(i); }); at > 0)
+        return at;
+    return middle;
+}
+
 } // namespace
 
 TAddressRect::TAddressRect()
@@ -334,7 +356,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         QList<TCanvasFont> fonts;
         for (const TPlaced &l : Lines) {
             Canvas.Font = shared;
-            if (!FitFont(Canvas, aw, l.Width))
+            if (!fitAlong(Canvas, aw, [&] { return W(l.Indented ? l.Text + kOne : l.Text); }))
                 return;
             fonts.append(Canvas.Font);
         }
@@ -349,10 +371,30 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         Canvas.Font = shared;
     };
 
+    bool wrapped = false;
     for (int round = 0; round < MaxFitRounds; ++round) {
         Canvas.Font = contentFont();
         if (n == 1) {
-            if (!FitFont(Canvas, ah, TH() + TH() / 10) || !FitFont(Canvas, aw, W(L0)))
+            if (!FitFont(Canvas, ah, TH() + TH() / 10))
+                return;
+            // A line that would have to shrink below the least height goes
+            // on to a second line where the box is high enough for two.
+            if (!wrapped && W(L0) > aw) {
+                const TCanvasFont one = Canvas.Font;
+                const bool unreadable = FitFont(Canvas, aw, W(L0)) && std::abs(Canvas.Font.Height) < leastHeight(Canvas);
+                Canvas.Font = contentFont();
+                wrapped = true;
+                if (unreadable && L0.size() >= 10 && FitFont(Canvas, ah, (TH() + TH() / 10) * 2) &&
+                    std::abs(Canvas.Font.Height) >= leastHeight(Canvas)) {
+                    const qsizetype at = WrapPoint(L0);
+                    L1 = L0.mid(at).trimmed();
+                    L0 = L0.left(at).trimmed();
+                    n = 2;
+                    continue;
+                }
+                Canvas.Font = one;
+            }
+            if (!fitAlong(Canvas, aw, [&] { return W(L0); }))
                 return;
             draw(mx, (ah - TH()) / 2 + my, L0);
             return;

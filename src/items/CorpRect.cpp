@@ -166,8 +166,11 @@ void TCorpRect::BuildContent(TRecordingCanvas &Canvas, QSize Size)
     } else if (!FitFont(Canvas, across, TH())) {
         return;
     }
-    const int need = (L1.isEmpty() ? W(L0) : qMax(W(L0), W(L1)) + W(kOne)) + hon();
-    if (need > along && !FitFont(Canvas, along, need))
+    auto measure = [&] { return (L1.isEmpty() ? W(L0) : qMax(W(L0), W(L1)) + W(kOne)) + hon(); };
+    const int need = measure();
+    // Narrowed characters keep a line written across readable; down a
+    // column a PDF reader would take them apart.
+    if (need > along && !(m_horizontal ? fitAlong(Canvas, along, measure) : FitFont(Canvas, along, need)))
         return;
 
     const int th = TH();

@@ -264,6 +264,7 @@ void TMetaRect::BuildMetafile()
                 c.PopClip();
         }
     } pop{canvas, !clip.isNull()};
+    m_squeezed = false;
     BuildContent(canvas, QSize(w, h));
     m_valid = true;
 }
@@ -279,6 +280,38 @@ bool TMetaRect::FitFont(TRecordingCanvas &Canvas, int Available, int Needed, boo
     if (!(scaled < 0)) // 0, positive, or not a number: the font would vanish
         return false;
     Canvas.Font.Height = static_cast<qint32>(qMax(scaled, -1e9));
+    return true;
+}
+
+int TMetaRect::leastHeight(const TRecordingCanvas &Canvas)
+{
+    return int(std::ceil(LeastTextMm / 25.4 * Canvas.Dpi().y));
+}
+
+bool TMetaRect::fitAlong(TRecordingCanvas &Canvas, int Available, const std::function<int()> &Measure)
+{
+    const int Needed = Measure();
+    if (Needed <= Available || Needed <= 0)
+        return true;
+    const qint32 before = Canvas.Font.Height;
+    const int least = std::min(leastHeight(Canvas), std::abs(before));
+    if (!FitFont(Canvas, Available, Needed))
+        return false;
+    if (std::abs(Canvas.Font.Height) >= least)
+        return true;
+    // At the least height the line is Needed scaled by it: its characters
+    // are narrowed by what is still too long, a hair more for the rounding
+    // of each advance.
+    const double atLeast = double(Needed) * least / std::abs(double(before));
+    Canvas.Font.Height = before < 0 ? -least : least;
+    SetFontWidthRatio(Canvas, Canvas.Font.WidthRatio * std::min(1.0, Available / atLeast * 0.98));
+    for (int round = 0; round < MaxFitRounds; ++round) {
+        const int now = Measure();
+        if (now <= Available || now <= 0)
+            break;
+        SetFontWidthRatio(Canvas, Canvas.Font.WidthRatio * Available / now * 0.98);
+    }
+    m_squeezed = true;
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "util/Font.h"
 
 #include <array>
+#include <functional>
 
 class TTextShaper;
 
@@ -31,6 +32,12 @@ inline constexpr std::array<int, 28> FontSizeTable{0,  7,  8,  9,  10, 11, 12, 1
 
 // The longer side of a postcard in 0.1 mm: the paper the items' base heights are given for.
 inline constexpr qint32 BasePaperLongSide = 1480;
+
+// The least character height of the addressee's texts and the additional
+// lines, 1.8 mm (5 points and a little): smaller kanji and digits no longer
+// read. In page pixels (96 dpi), rounded up.
+inline constexpr qint32 LeastTextPixels = 7;
+inline constexpr double LeastTextMm = 1.8;
 
 // The most rounds a text item's wrap-and-fit loop runs. Each round either
 // draws, gives up, or joins two lines (or pieces) and starts again, so a
@@ -109,6 +116,9 @@ public:
     // Available / Needed. False when the font would vanish (its height
     // truncates to 0 or above); the font is then unchanged.
     static bool FitFont(TRecordingCanvas &Canvas, int Available, int Needed, bool AllowGrow = false);
+    // Whether the last layout narrowed the characters of a line that would
+    // have needed a font below the least height (LeastTextMm) to fit.
+    bool IsSqueezed() const { return m_squeezed; }
 
 protected:
     void BuildMetafile();
@@ -119,6 +129,15 @@ protected:
     static TCanvasFont canvasFont(const TFont &Font, TColor Color, qint32 Height);
     // The canvas font height of a size in points on the recording's device.
     static qint32 pointsToHeight(int Points, const TRecordingCanvas &Canvas);
+    // The least character height (LeastTextMm) in dots of the recording.
+    static int leastHeight(const TRecordingCanvas &Canvas);
+    // FitFont along a line that must stay readable: where Needed would take
+    // the font below the least height, the font keeps that height (or its
+    // own, when smaller) and its characters are narrowed to fit instead.
+    // Measure gives the room needed at the canvas's font as it stands: the
+    // narrowed advances round each character's width, so the line is
+    // measured again and narrowed further until it fits.
+    bool fitAlong(TRecordingCanvas &Canvas, int Available, const std::function<int()> &Measure);
     // Turns the font for Rotate180 while drawing one piece at the mirrored
     // point (Size - (X, Y)), then turns it back.
     void drawTurned(TRecordingCanvas &Canvas, QSize Size, int X, int Y, QStringView Text,
@@ -134,5 +153,6 @@ protected:
     bool m_valid = false;
     bool m_horizontal = false;
     bool m_rotate180 = false;
+    bool m_squeezed = false;
     TReferenceDevice m_device;
 };

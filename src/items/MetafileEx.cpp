@@ -144,7 +144,7 @@ void TMetafileEx::playOps(QPainter &Canvas, const QTransform &Frame, bool Restor
     bool penSet = false;
     QColor penColor;
     // Into a PDF: the text each glyph stands for goes with it.
-    TPdfGlyphTexts *const notes = TPdfGlyphTexts::Current();
+    TPdfGlyphTexts *const notes = TPdfGlyphTexts::Current(Canvas);
     // One glyph run carries each gathered run to the painter in turn,
     // pointing at the recording's glyphs or at the copies above.
     QGlyphRun glyphRun;

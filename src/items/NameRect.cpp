@@ -27,6 +27,8 @@ struct TCorpLine {
     QString First;
     QString Second;
     double Ratio = 1.0;
+    // The line's characters narrowed to keep it at the least height.
+    double Narrow = 1.0;
     bool broken() const { return !Second.isEmpty(); }
 };
 
@@ -670,6 +672,32 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
         }
     }
 
+    // A company line lowered below the least height keeps that height with
+    // its characters narrowed, where the box has room across for the block
+    // at those heights (else it stays as lowered, and the run is told).
+    if (n > 0 && m_horizontal) {
+        const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
+        std::array<TCorpLine, 4> raised = lines;
+        bool any = false;
+        for (TCorpLine &l : raised) {
+            if (l.First.isEmpty() || std::abs(scaledHeight(h0, l.Ratio)) >= least || h0 == 0)
+                continue;
+            const double ratio = (least + 0.5) / std::abs(double(h0));
+            l.Narrow = l.Ratio / ratio * 0.98;
+            l.Ratio = ratio;
+            any = true;
+        }
+        if (any) {
+            const std::array<TCorpLine, 4> lowered = lines;
+            lines = raised;
+            setHeight(h0);
+            if (TH() + (L1.isEmpty() ? 0 : TH()) + block(h0) <= across)
+                m_squeezed = true;
+            else
+                lines = lowered;
+        }
+    }
+
     // Placing.
     const int b = n > 0 ? block(h0) : 0;
     setHeight(h0);
@@ -691,6 +719,7 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
             if (l.First.isEmpty())
                 continue;
             setHeight(scaledHeight(h0, l.Ratio));
+            SetFontWidthRatio(Canvas, nameFont.WidthRatio * l.Narrow);
             const int thi = TH();
             const int Ki = W(kOne);
             if (i == 3) {

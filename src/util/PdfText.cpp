@@ -1,5 +1,6 @@
 #include "util/PdfText.h"
 
+#include <QPainter>
 #include <QSet>
 #include <QtGlobal>
 
@@ -11,6 +12,8 @@
 namespace {
 
 thread_local TPdfGlyphTexts *g_current = nullptr;
+// The device the PDF is painted on.
+thread_local const QPaintDevice *g_device = nullptr;
 
 // A face numbers its glyphs in 16 bits.
 constexpr size_t kGlyphNumbers = 0x10000;
@@ -47,19 +50,22 @@ void TPdfGlyphTexts::Note(const QRawFont &Font, const QString &Face, const QList
     }
 }
 
-TPdfGlyphTexts *TPdfGlyphTexts::Current()
+TPdfGlyphTexts *TPdfGlyphTexts::Current(const QPainter &Painter)
 {
-    return g_current;
+    return g_current && Painter.device() == g_device ? g_current : nullptr;
 }
 
-TPdfGlyphTexts::TScope::TScope(TPdfGlyphTexts &Texts) : m_previous(g_current)
+TPdfGlyphTexts::TScope::TScope(TPdfGlyphTexts &Texts, const QPaintDevice &Device)
+    : m_previous(g_current), m_previousDevice(g_device)
 {
     g_current = &Texts;
+    g_device = &Device;
 }
 
 TPdfGlyphTexts::TScope::~TScope()
 {
     g_current = m_previous;
+    g_device = m_previousDevice;
 }
 
 QString PostScriptName(const QRawFont &Font)

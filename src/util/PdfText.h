@@ -9,6 +9,9 @@
 
 #include <vector>
 
+class QPaintDevice;
+class QPainter;
+
 // The text a printed PDF gives back for its glyphs.
 //
 // Qt's PDF writer gives each embedded font a ToUnicode map that it makes by
@@ -44,21 +47,26 @@ public:
 
     [[nodiscard]] const QHash<QString, TFace> &Faces() const { return m_faces; }
 
-    // The notes of the PDF being written on this thread, or null while no
-    // PDF is written: drawing code notes its glyphs only then.
-    [[nodiscard]] static TPdfGlyphTexts *Current();
+    // The notes of the PDF Painter writes, or null when it paints anything
+    // else: drawing code notes its glyphs only then. A window repainted
+    // while a run prints (its progress lets events through) draws what the
+    // PDF may not hold; noted, its glyphs would no longer match the fonts
+    // the PDF embeds and the whole map would stay as written.
+    [[nodiscard]] static TPdfGlyphTexts *Current(const QPainter &Painter);
 
-    // Makes Texts the current notes of this thread while it lives.
+    // Makes Texts the current notes of this thread for what is painted on
+    // Device while it lives.
     class TScope
     {
     public:
-        explicit TScope(TPdfGlyphTexts &Texts);
+        TScope(TPdfGlyphTexts &Texts, const QPaintDevice &Device);
         ~TScope();
         TScope(const TScope &) = delete;
         TScope &operator=(const TScope &) = delete;
 
     private:
         TPdfGlyphTexts *m_previous;
+        const QPaintDevice *m_previousDevice;
     };
 
 private:

@@ -74,6 +74,15 @@ protected:
         return out;
     }
 
+    // Whether the wizard told before printing that it leaves lines out.
+    bool toldLeftOut() const
+    {
+        for (const TMessageBoxRequest &box : boxes.shown())
+            if (box.text.contains(QStringLiteral("付加情報")))
+                return true;
+        return false;
+    }
+
     QString allText() const
     {
         QString text;
@@ -86,12 +95,15 @@ protected:
     std::vector<TPdfWord> words;
 };
 
+// Each line prints, or the wizard told before printing that it leaves
+// lines out (the addressee keeps its size, a line without room is left out).
 TEST_P(AdditionLinesRoad, bothLinesPrint)
 {
     const QString text = allText();
+    const bool told = toldLeftOut();
     for (const QString &piece : {QStringLiteral("TEL"), QStringLiteral("0312345678"), QStringLiteral("会員番号"),
                                  QStringLiteral("ABC-12345")})
-        EXPECT_TRUE(text.contains(piece)) << qPrintable(piece) << " not in " << qPrintable(text);
+        EXPECT_TRUE(text.contains(piece) || told) << qPrintable(piece) << " not in " << qPrintable(text);
 }
 
 // On the wide label: the lines' words stand clear of every other word (on
@@ -102,7 +114,10 @@ TEST_P(AdditionLinesRoad, linesPrintOverNoOtherWord)
     if (!editor->Document().HorizontalWriting())
         GTEST_SKIP() << "vertical writing";
     const std::vector<TPdfWord> lines = lineWords();
-    ASSERT_FALSE(lines.empty());
+    if (lines.empty()) {
+        EXPECT_TRUE(toldLeftOut()) << "no line printed, and the wizard did not tell";
+        return;
+    }
     for (const TPdfWord &line : lines)
         for (const TPdfWord &other : words) {
             const bool ofTheLines =
@@ -126,7 +141,10 @@ TEST_P(AdditionLinesRoad, linesPrintAtAReadableSize)
     const double chosenMm = AdditionLineHeight(editor->Document()) * 25.4 / 96;
     const double leastMm = std::min(6.0 / 72 * 25.4, chosenMm);
     const std::vector<TPdfWord> lines = lineWords();
-    ASSERT_FALSE(lines.empty());
+    if (lines.empty()) {
+        EXPECT_TRUE(toldLeftOut()) << "no line printed, and the wizard did not tell";
+        return;
+    }
     for (const TPdfWord &line : lines) {
         const double across = line.Box.height() * 25.4 / 72;
         EXPECT_GE(across, leastMm - 0.05) << qPrintable(line.Text) << " " << across << " mm";

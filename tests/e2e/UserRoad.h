@@ -54,6 +54,8 @@ struct TTypedRecord {
     QString Adrs2{};
     QString Adrs3{};
     QStringList Joints{};
+    QString EMail1{};
+    QString Keyword1{};
 };
 
 // The person most roads type: 山田 太郎 at 〒100-0014 東京都千代田区永田町
@@ -226,7 +228,8 @@ protected:
             {"edtTel", &R.Tel},       {"nmedtNameKanji", &R.Name}, {"nmedtCorpKanji", &R.Corp},
             {"cbxDptmnt", &R.Dptmnt}, {"cbxPost", &R.Post},        {"cbxHonor", &R.Honor},
             {"edtPos", &R.Pos},       {"edtTdfkn", &R.Tdfkn},      {"edtAdrs1", &R.Adrs1},
-            {"edtAdrs2", &R.Adrs2},   {"edtAdrs3", &R.Adrs3}};
+            {"edtAdrs2", &R.Adrs2},   {"edtAdrs3", &R.Adrs3},      {"edtEMail1", &R.EMail1},
+            {"edtKeyword1", &R.Keyword1}};
         for (const auto &[name, text] : fields)
             if (!text->isEmpty()) {
                 ASSERT_NO_FATAL_FAILURE(typeIn(form, name, *text));

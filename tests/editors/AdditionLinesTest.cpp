@@ -1,15 +1,19 @@
 // The additional lines of labels and cards (書式 → 付加情報): chosen in the
 // additional information dialog of the label editor, on every label and
 // card paper of the catalogue and in both frame sets, each shown line goes
-// where the layout has room for it: on the piece, clear of every other item
-// that prints (2 mm clear of the bars) and at a readable size, never below
-// 6 points (2.1 mm) or the size its step gives it on a smaller paper. The
-// sizes are read from the lines' recordings for a printer, as the run plays
-// them, with the record's telephone number merged.
+// where the layout has room for it: on the piece, clear of everything else
+// the piece prints for the record (2 mm clear of the bars), or left out of
+// the piece, and at a readable size, never below 6 points (2.1 mm) or the
+// size its step gives it on a smaller paper. The sizes are read from the
+// lines' recordings for a printer, as the run plays them, with the record's
+// telephone number merged.
 #include "EditorsFixture.h"
 #include "FakeHost.h"
+#include "PrintedTexts.h"
 #include "core/AppSub.h"
 #include "core/Env.h"
+#include "editors/AdditionPlace.h"
+#include "editors/PrintedSizes.h"
 #include "editors/LabelForm.h"
 #include "items/AdditionRect.h"
 #include "items/MetaRect.h"
@@ -21,6 +25,7 @@
 #include <QDialog>
 #include <QRectF>
 
+#include <algorithm>
 #include <cmath>
 
 #include <string>
@@ -182,19 +187,33 @@ protected:
     std::vector<int> lines;
 };
 
+// A line the record leaves room for prints clear of the text every other
+// item prints (the frames keep their size; a line may stand in the part of
+// one its text leaves empty); one it leaves none for is left out.
 TEST_P(AdditionLines, standOnThePieceClearOfEverythingThatPrints)
 {
-    const TLayoutDocument &d = form.Document();
+    TLayoutDocument &d = form.Document();
     const QRectF piece(QPointF(0, 0), QSizeF(d.Format.Width / 10.0, d.Format.Height / 10.0));
+    const std::vector<int> leftOut = LeftOutAdditionLines(d);
     for (const int line : lines) {
         const QRectF box = mmOf(d.Items[size_t(line)]->GetRect());
         EXPECT_TRUE(piece.adjusted(1.0, 1.0, -1.0, -1.0).contains(box))
             << "line " << line << " at " << box.left() << "," << box.top() << " - " << box.right() << ","
             << box.bottom() << " mm leaves the piece";
+        if (std::find(leftOut.begin(), leftOut.end(), line) != leftOut.end())
+            continue;
         for (const int other : others(line)) {
-            const QRectF o = mmOf(d.Items[size_t(other)]->GetRect());
-            if (d.Items[size_t(other)]->GetKind() == TDrawRectKind::Barcode) {
+            const TDrawRect &item = *d.Items[size_t(other)];
+            const QRectF o = mmOf(item.GetRect());
+            if (item.GetKind() == TDrawRectKind::Barcode) {
                 EXPECT_GE(distance(box, o), kBarsClearMm) << "line " << line << " beside the bars";
+            } else if (const auto *text = dynamic_cast<const TMetaRect *>(&item)) {
+                for (const QRectF &px : PrintedTextBoxes(*text)) {
+                    const QRectF t(px.topLeft() * 25.4 / 96, px.size() * 25.4 / 96);
+                    const QRectF common = box.intersected(t);
+                    EXPECT_TRUE(common.width() <= 1e-6 || common.height() <= 1e-6)
+                        << "line " << line << " over the text of item " << other;
+                }
             } else {
                 const QRectF common = box.intersected(o);
                 EXPECT_TRUE(common.width() <= 1e-9 || common.height() <= 1e-9)
@@ -224,9 +243,10 @@ TEST_P(AdditionLines, printAtAReadableSize)
 INSTANTIATE_TEST_SUITE_P(EveryLabelAndCard, AdditionLines, ::testing::ValuesIn(everyLabelAndCard()),
                          [](const auto &Info) { return Info.param.name; });
 
-// A frame that gave up room to the lines takes it back when the step is
-// undone (the detailed 12-sheet label has no free room for a line).
-TEST(AdditionLinesUndo, framesShortenedForTheLinesComeBackWithUndo)
+// The frames keep their places when lines are added (the detailed 12-sheet
+// label has no free room for a line: it stands in a frame's far end, which
+// the record's text may leave empty), and when the step is undone.
+TEST(AdditionLinesUndo, framesKeepTheirPlacesWhenLinesAreAddedAndUndone)
 {
     QDir().mkpath(DataRoot);
     SampleBook book;
@@ -249,14 +269,112 @@ TEST(AdditionLinesUndo, framesShortenedForTheLinesComeBackWithUndo)
         return int(QDialog::Accepted);
     };
     form.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
-    bool shortened = false;
+    ASSERT_GT(form.Document().Items.size(), frames.size()) << "no line was added";
     for (size_t i = 0; i < frames.size(); ++i)
-        shortened = shortened || !(form.Document().Items[i]->GetRect() == frames[i]);
-    ASSERT_TRUE(shortened) << "no frame gave up room";
+        EXPECT_EQ(form.Document().Items[i]->GetRect(), frames[i]) << "item " << i << " gave up room";
     form.findChild<QAction *>(QStringLiteral("actUndo"))->trigger();
     ASSERT_EQ(form.Document().Items.size(), frames.size());
     for (size_t i = 0; i < frames.size(); ++i)
         EXPECT_EQ(form.Document().Items[i]->GetRect(), frames[i]) << "item " << i;
 }
+
+} // namespace
+
+namespace {
+
+// A person at a company with a long address, department and title, with the
+// telephone number, mail address and keyword the lines show.
+TAddressText longAddressee()
+{
+    TAddressText r;
+    r.Pos = QStringLiteral("0600001");
+    r.Tdfkn = QStringLiteral("北海道");
+    r.Adrs1 = QStringLiteral("札幌市中央区北一条西二丁目");
+    r.Adrs2 = QStringLiteral("１２番地３４号　グランドハイツ札幌北一条");
+    r.Adrs3 = QStringLiteral("１２３４号室");
+    r.NameKanji = QStringLiteral("長谷川 五郎");
+    r.CorpKanji = QStringLiteral("株式会社ピクス");
+    r.Dptmnt = QStringLiteral("第一営業本部　東日本営業部");
+    r.Post = QStringLiteral("代表取締役副社長");
+    r.Tel = QStringLiteral("011-123-4567");
+    r.EMail1 = QStringLiteral("hasegawa@example.co.jp");
+    r.Keyword[0] = QStringLiteral("ゴールド会員");
+    r.PrivCorp = false;
+    return r;
+}
+
+struct AddresseeCase {
+    int paper;
+    bool detail;
+    std::string name;
+};
+
+class AddresseeBesideLines : public ::testing::TestWithParam<AddresseeCase>
+{
+};
+
+// Four lines shown (TEL, E-Mail1, the first keyword, a text of the user's
+// own) leave every text of the addressee at the size it prints without
+// them; the lines take only the room the addressee leaves.
+TEST_P(AddresseeBesideLines, keepsEverySizeWithFourLinesShown)
+{
+    QDir().mkpath(DataRoot);
+    SampleBook book;
+    FakeHost host{book.table};
+    TLabelForm form{nullptr, host};
+    TLabelGrid grid;
+    form.SetLayout(GetParam().paper, catalogueFormat(GetParam().paper, &grid), grid);
+    if (GetParam().detail) {
+        form.ExecDialog = [](QDialog &D) {
+            D.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
+            return int(QDialog::Accepted);
+        };
+        form.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+        ASSERT_TRUE(form.Document().Detail);
+    }
+    TLayoutDocument &d = form.Document();
+    d.SetReferenceDevice(TReferenceDevice::printer({kDpi, kDpi}));
+    const TAddressText record = longAddressee();
+    const TPrintedTexts before = PrintedTexts(d, record);
+    form.ExecDialog = [](QDialog &D) {
+        const int ids[] = {3, 9, 11, 0};
+        for (int i = 0; i < 4; ++i) {
+            D.findChild<QCheckBox *>(QStringLiteral("ckbAddition%1").arg(i + 1))->setChecked(true);
+            auto *combo = D.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
+            if (ids[i]) {
+                combo->setCurrentIndex(combo->findData(ids[i]));
+            } else {
+                combo->setCurrentIndex(-1);
+                combo->setEditText(QString::fromUtf16(kFreeText));
+            }
+        }
+        return int(QDialog::Accepted);
+    };
+    form.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+    d.SetReferenceDevice(TReferenceDevice::printer({kDpi, kDpi}));
+    const TPrintedTexts after = PrintedTexts(d, record);
+    ASSERT_FALSE(before.empty());
+    for (const auto &[key, was] : before) {
+        const auto now = after.find(key);
+        ASSERT_NE(now, after.end()) << fieldName(key.first) << " no longer prints";
+        EXPECT_NEAR(now->second.Em, was.Em, 1e-9) << fieldName(key.first);
+    }
+    // The lines left out are those the addressee's text leaves no room for.
+    const std::vector<int> out = LeftOutAdditionLines(d);
+    for (size_t i = 0; i < d.Items.size(); ++i) {
+        const auto *line = dynamic_cast<const TAdditionRect *>(d.Items[i].get());
+        if (!line || !line->IsVisible() || std::find(out.begin(), out.end(), int(i)) != out.end())
+            continue;
+        const auto ops = line->GetMetafile().TextOps();
+        ASSERT_EQ(ops.size(), 1u);
+        EXPECT_GE(std::abs(ops.front()->Font.Height) * 25.4 / kDpi, LeastTextMm - 1e-9) << "line " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sheets, AddresseeBesideLines,
+                         ::testing::Values(AddresseeCase{14, false, "sheet12"}, AddresseeCase{14, true, "sheet12Detailed"},
+                                           AddresseeCase{22, false, "sheet44"},
+                                           AddresseeCase{22, true, "sheet44Detailed"}),
+                         [](const auto &Info) { return Info.param.name; });
 
 } // namespace

@@ -199,6 +199,21 @@ TEST_P(FramePlaces, everyFrameKeepsTwoMillimetresFromTheBars)
     }
 }
 
+// A label or card is cut from its sheet: its bars keep 2 mm inside the cut,
+// as every other item placed on it does.
+TEST_P(FramePlaces, barsOfALabelOrCardKeepTwoMillimetresInsideTheCut)
+{
+    if (bars.isEmpty())
+        GTEST_SKIP() << "the paper prints no bars";
+    const TPaperKind kind = doc.Format.PaperKind();
+    if (kind != TPaperKind::Label && kind != TPaperKind::Card)
+        GTEST_SKIP() << "postcards and envelopes keep 10 mm (BarsFromEdgeTest)";
+    const QRectF piece(0, 0, doc.Format.Width / 10.0, doc.Format.Height / 10.0);
+    const double inside = std::min({bars.left() - piece.left(), bars.top() - piece.top(),
+                                    piece.right() - bars.right(), piece.bottom() - bars.bottom()});
+    EXPECT_GE(inside, kClearMm) << "bars " << text(bars) << " on a piece " << text(piece);
+}
+
 // Horizontal writing reads rows top down, each from the left; vertical
 // writing reads columns from the right, each top down. A frame's text stands
 // across the middle of the frame: B follows A when its middle lies on a later

@@ -258,8 +258,8 @@ TEST_F(MetafilePlay, notesTheTextOfEveryRunDrawn)
     mf.Append(other);
     TPdfGlyphTexts notes;
     {
-        TPdfGlyphTexts::TScope scope(notes);
         TDrawnDevice device;
+        TPdfGlyphTexts::TScope scope(notes, device);
         QPainter painter(&device);
         mf.Play(painter, QPointF(0, 0), TDeviceDpi{600, 600});
     }
@@ -269,6 +269,21 @@ TEST_F(MetafilePlay, notesTheTextOfEveryRunDrawn)
     EXPECT_EQ(face.Order, order);
     EXPECT_EQ(face.Texts.value(ri.Glyphs[0]), QStringLiteral("京"));
     EXPECT_EQ(face.Texts.value(ri.Glyphs[1]), QStringLiteral("区"));
+}
+
+// A window repainted while a PDF is written (the run's progress lets events
+// through) notes nothing: the PDF does not hold what it draws.
+TEST_F(MetafilePlay, notesNothingDrawnOnAnotherDevice)
+{
+    const TMetafileEx mf = recording({{0, false, 100, 200}});
+    TPdfGlyphTexts notes;
+    TDrawnDevice pdf;
+    TPdfGlyphTexts::TScope scope(notes, pdf);
+    TDrawnDevice window;
+    QPainter painter(&window);
+    mf.Play(painter, QPointF(0, 0), TDeviceDpi{600, 600});
+    painter.end();
+    EXPECT_TRUE(notes.Faces().isEmpty());
 }
 
 } // namespace

@@ -1,0 +1,130 @@
+#include "editors/PrintedSizes.h"
+
+#include "editors/AdditionPlace.h"
+#include "editors/LayoutDoc.h"
+#include "editors/RecordSource.h"
+#include "items/AddressRect.h"
+#include "items/CorpRect.h"
+#include "items/MetaRect.h"
+#include "items/NameRect.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+namespace {
+
+// The part of the record an addressee item prints, as the user names it;
+// empty for items that are not the addressee's.
+QString partOf(const TLayoutDocument &Document, size_t Index)
+{
+    const TDrawRect *item = Document.Items[Index].get();
+    if (const auto *a = dynamic_cast<const TAddressRect *>(item))
+        return a->IsSender() ? QString() : QStringLiteral("住所");
+    if (const auto *n = dynamic_cast<const TNameRect *>(item))
+        return n->IsSender() ? QString() : QStringLiteral("氏名");
+    if (const auto *c = dynamic_cast<const TCorpRect *>(item)) {
+        if (c->IsSender())
+            return {};
+        // The detailed sets' company, department and title frames.
+        const int role = Index < Document.ItemRoles.size() ? Document.ItemRoles[Index] : -1;
+        return role == 4 ? QStringLiteral("部署名") : role == 5 ? QStringLiteral("役職") : QStringLiteral("会社名");
+    }
+    return {};
+}
+
+} // namespace
+
+std::vector<QRectF> PrintedTextBoxes(const TMetaRect &Item)
+{
+    std::vector<QRectF> boxes;
+    const TMetafileEx &recording = Item.GetMetafile();
+    const double fx = 96.0 / recording.Dpi().x, fy = 96.0 / recording.Dpi().y;
+    const TPageRect r = Item.GetRect();
+    for (const TTextOp *op : recording.TextOps()) {
+        int along = 0;
+        for (const int a : op->Advances)
+            along += a;
+        const double x = op->Origin.x(), y = op->Origin.y(), c = op->CellHeight;
+        // A horizontal font writes right with its cells below the origin, a
+        // vertical one down with its cells to the left; turned round, the
+        // other way.
+        QRectF box;
+        switch (((op->Font.Escapement % 3600) + 3600) % 3600) {
+        case 2700: box = QRectF(x - c, y, c, along); break;
+        case 1800: box = QRectF(x - along, y - c, along, c); break;
+        case 900: box = QRectF(x, y - along, c, along); break;
+        default: box = QRectF(x, y, along, c); break;
+        }
+        boxes.push_back(QRectF(r.Left + box.left() * fx, r.Top + box.top() * fy, box.width() * fx,
+                               box.height() * fy));
+    }
+    return boxes;
+}
+
+TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
+{
+    TSizeShortfalls out;
+    out.LeftOutLines = int(LeftOutAdditionLines(Document).size());
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        auto *text = dynamic_cast<TMetaRect *>(Document.Items[i].get());
+        if (!text || !text->IsVisible() || !Document.OnPrintedSide(i))
+            continue;
+        const QString part = partOf(Document, i);
+        if (part.isEmpty())
+            continue;
+        text->Rebuild(false);
+        const int least = int(std::ceil(LeastTextMm / 25.4 * text->GetMetafile().Dpi().y));
+        bool small = false;
+        for (const TTextOp *op : text->GetMetafile().TextOps())
+            small = small || (!op->Text.trimmed().isEmpty() && std::abs(op->Font.Height) < least);
+        if (small && !out.Small.contains(part))
+            out.Small.append(part);
+        else if (!small && text->IsSqueezed() && !out.Squeezed.contains(part))
+            out.Squeezed.append(part);
+    }
+    return out;
+}
+
+QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Source, const QList<qint32> &RecNos,
+                            const TAddressText *Sender, int PrintsPerRecord)
+{
+    if (!Source)
+        return {};
+    // Labels per part, in the order the parts are first met.
+    QList<QString> squeezedOrder, smallOrder;
+    std::map<QString, int> squeezed, small;
+    int lines = 0, lineLabels = 0;
+    constexpr qsizetype kBatch = 200;
+    for (qsizetype from = 0; from < RecNos.size(); from += kBatch) {
+        const QList<std::optional<TAddressText>> records = Source.ReadMany(RecNos.mid(from, kBatch));
+        for (const std::optional<TAddressText> &record : records) {
+            if (!record)
+                continue;
+            MergeRecord(Document, &*record, Sender);
+            const TSizeShortfalls s = SizeShortfalls(Document);
+            for (const QString &part : s.Squeezed) {
+                if (!squeezed.count(part))
+                    squeezedOrder.append(part);
+                squeezed[part] += PrintsPerRecord;
+            }
+            for (const QString &part : s.Small) {
+                if (!small.count(part))
+                    smallOrder.append(part);
+                small[part] += PrintsPerRecord;
+            }
+            if (s.LeftOutLines > 0) {
+                lines += s.LeftOutLines * PrintsPerRecord;
+                lineLabels += PrintsPerRecord;
+            }
+        }
+    }
+    QStringList report;
+    for (const QString &part : smallOrder)
+        report << QStringLiteral("%1が 1.8mm より小さい文字で印刷されます（%2 枚）").arg(part).arg(small[part]);
+    for (const QString &part : squeezedOrder)
+        report << QStringLiteral("%1は 1.8mm の文字の幅を詰めて印刷します（%2 枚）").arg(part).arg(squeezed[part]);
+    if (lines > 0)
+        report << QStringLiteral("付加情報 %1 行を省きます（%2 枚）").arg(lines).arg(lineLabels);
+    return report.join(QLatin1Char('\n'));
+}

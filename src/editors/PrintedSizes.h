@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QRectF>
+#include <QString>
+
+#include <vector>
+
+class TLayoutDocument;
+class TMetaRect;
+class TRecordSource;
+struct TAddressText;
+
+// What a piece prints smaller than a person reads: the addressee's texts
+// (address, company, department, title, name) print at the least height
+// (LeastTextMm, items/MetaRect.h) or larger, narrowed where even that is too
+// long for their frame, and an additional line without room is left out
+// (LeftOutAdditionLines). The print wizard tells the user what and on how
+// many labels before anything is printed.
+
+// The boxes (page pixels of the piece) of the texts Item drew in its last
+// layout.
+[[nodiscard]] std::vector<QRectF> PrintedTextBoxes(const TMetaRect &Item);
+
+// What one merged record prints short of its size: the parts narrowed to
+// stay at the least height, the parts below it, the additional lines left
+// out. A part is named as the user knows it (住所, 会社名, 部署名, 役職, 氏名).
+struct TSizeShortfalls {
+    QList<QString> Squeezed;
+    QList<QString> Small;
+    int LeftOutLines = 0;
+
+    [[nodiscard]] bool empty() const { return Squeezed.isEmpty() && Small.isEmpty() && LeftOutLines == 0; }
+};
+
+// The shortfalls of the record merged into Document now (its text items
+// laid out for it first).
+[[nodiscard]] TSizeShortfalls SizeShortfalls(TLayoutDocument &Document);
+
+// The print wizard's report on a run: each record of RecNos merged (with
+// Sender) and measured, without drawing; the lines name what falls short and
+// on how many labels (PrintsPerRecord each). Empty when nothing does. Leaves
+// Document merged with the last record: the caller merges its own again.
+[[nodiscard]] QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Source,
+                                          const QList<qint32> &RecNos, const TAddressText *Sender,
+                                          int PrintsPerRecord);
