@@ -770,11 +770,11 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
         const int gg = CellCount(np.Given);
         int s = m_nameAsIs ? 0 : roundHalfAway(K / 6.0);
         const int length = nameLength(s);
-        // Under company lines the name takes the size the block leaves it,
-        // often far less than the column is long: spread over the column it
-        // would fall apart into characters far from each other, so it is
-        // spread only where it stands alone.
-        if (m_charSpace && n == 0 && along > length) {
+        // Under company lines in a column the name takes the size the block
+        // leaves it, often far less than the column is long: spread down the
+        // column it would fall apart into characters far from each other, so
+        // there it is spread only where it stands alone.
+        if (m_charSpace && (n == 0 || m_horizontal) && along > length) {
             const int spare = along - length;
             if (honorShown) {
                 if (f + gg > 1)
