@@ -71,6 +71,19 @@ const QList<int> kWordRecords = {3, 12};
 // A data folder in a temporary home holding one generated book "テスト"
 // (RecNo 1..12) and a sender table with two senders, and the main list
 // window opened on it the way the program opens it (first show).
+// Runs Answer on the modal dialog of type D as soon as it shows (looked for
+// every 10 ms from the event loop the command runs).
+template <class D>
+void AnswerModal(const std::function<void(D &)> &Answer)
+{
+    auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
+    if (!dialog) {
+        QTimer::singleShot(10, [Answer] { AnswerModal<D>(Answer); });
+        return;
+    }
+    Answer(*dialog);
+}
+
 class AddressListWindow : public BookFixture
 {
 protected:
@@ -161,17 +174,11 @@ TEST_F(AddressListWindow, firstShowGreetsWhenInfoIsOnAndStoresTheAnswer)
         ASSERT_TRUE(settings.UpdateFile());
     }
     bool greeted = false;
-    std::function<void()> answer = [&] {
-        auto *dialog = qobject_cast<TInfoDialog *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, answer);
-            return;
-        }
+    AnswerModal<TInfoDialog>([&](TInfoDialog &dialog) {
         greeted = true;
-        dialog->findChild<QCheckBox *>(QStringLiteral("ckbInfo"))->setChecked(false);
-        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
-    };
-    QTimer::singleShot(0, answer);
+        dialog.findChild<QCheckBox *>(QStringLiteral("ckbInfo"))->setChecked(false);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    });
     openWindow();
     EXPECT_TRUE(greeted);
     EXPECT_EQ(list->GetRowCount(), kRows);
@@ -1171,27 +1178,23 @@ TEST_F(AddressListWindow, newBookCommandTheSecondTimeCreatesTheTypedBook)
     const auto createBook = [this](const QString &name) {
         bool answered = false;
         bool newChosen = false;
-        std::function<void()> answer = [&] {
-            auto *dialog = qobject_cast<TAddressSelect *>(QApplication::activeModalWidget());
-            if (!dialog) {
-                QTimer::singleShot(10, answer);
-                return;
-            }
-            answered = true;
-            QApplication::processEvents();
-            newChosen = dialog->findChild<QRadioButton *>(QStringLiteral("rbNew"))->isChecked();
-            QWidget *typing = QApplication::focusWidget();
-            EXPECT_EQ(typing, dialog->findChild<QLineEdit *>(QStringLiteral("edtNew")));
-            if (typing) {
-                QTest::keyClick(typing, Qt::Key_A, Qt::ControlModifier);
-                QTest::keyClick(typing, Qt::Key_Delete);
-                TypeCharacters(typing, name);
-                QTest::keyClick(typing, Qt::Key_Return);
-            }
-            if (dialog->isVisible())
-                QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
-        };
-        QTimer::singleShot(0, answer);
+        QTimer::singleShot(0, [&] {
+            AnswerModal<TAddressSelect>([&](TAddressSelect &dialog) {
+                answered = true;
+                QApplication::processEvents();
+                newChosen = dialog.findChild<QRadioButton *>(QStringLiteral("rbNew"))->isChecked();
+                QWidget *typing = QApplication::focusWidget();
+                EXPECT_EQ(typing, dialog.findChild<QLineEdit *>(QStringLiteral("edtNew")));
+                if (typing) {
+                    QTest::keyClick(typing, Qt::Key_A, Qt::ControlModifier);
+                    QTest::keyClick(typing, Qt::Key_Delete);
+                    TypeCharacters(typing, name);
+                    QTest::keyClick(typing, Qt::Key_Return);
+                }
+                if (dialog.isVisible())
+                    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+            });
+        });
         // ファイル -> アドレス帳の新規作成 by the menu's keys.
         QMenu *fileMenu = nullptr;
         for (QMenu *menu : list->findChildren<QMenu *>())
