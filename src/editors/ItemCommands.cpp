@@ -223,14 +223,19 @@ bool TItemCommands::InsertIllustFile(const QString &file, std::optional<QPoint> 
     auto item = std::make_unique<TIllustRect>();
     item->SetPicture(loaded->Image, loaded->JpegBytes);
     item->SetResolution(loaded->Dpi);
-    // The picture at its own size, shrunk to half the piece when larger.
+    // The picture at its own size, which its file's resolution gives: it
+    // prints as large as that says. Only a picture larger than the piece is
+    // shrunk, to fit it.
     const QSize piece = m_editor.Document().PiecePixels();
     QSize size = loaded->Image.size();
-    if (loaded->Dpi > 0)
-        size = QSize(std::max(1, size.width() * 96 / loaded->Dpi), std::max(1, size.height() * 96 / loaded->Dpi));
-    size = size.boundedTo(piece / 2).isValid() && (size.width() > piece.width() / 2 || size.height() > piece.height() / 2)
-               ? size.scaled(piece / 2, Qt::KeepAspectRatio)
-               : size;
+    if (loaded->Dpi > 0) {
+        const auto natural = [&](int pixels) {
+            return std::max(1, int(std::lround(pixels * 96.0 / loaded->Dpi)));
+        };
+        size = QSize(natural(size.width()), natural(size.height()));
+    }
+    if (piece.isValid() && (size.width() > piece.width() || size.height() > piece.height()))
+        size = size.scaled(piece, Qt::KeepAspectRatio);
     const int w = std::max(8, size.width()), h = std::max(8, size.height());
     if (At) {
         // Kept on the piece: a drop near its edge moves the picture in.

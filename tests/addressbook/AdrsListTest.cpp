@@ -44,8 +44,10 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProgressDialog>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -55,6 +57,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 
@@ -68,6 +71,19 @@ const QList<int> kWordRecords = {3, 12};
 // A data folder in a temporary home holding one generated book "テスト"
 // (RecNo 1..12) and a sender table with two senders, and the main list
 // window opened on it the way the program opens it (first show).
+// Runs Answer on the modal dialog of type D as soon as it shows (looked for
+// every 10 ms from the event loop the command runs).
+template <class D>
+void AnswerModal(const std::function<void(D &)> &Answer)
+{
+    auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
+    if (!dialog) {
+        QTimer::singleShot(10, [Answer] { AnswerModal<D>(Answer); });
+        return;
+    }
+    Answer(*dialog);
+}
+
 class AddressListWindow : public BookFixture
 {
 protected:
@@ -158,17 +174,11 @@ TEST_F(AddressListWindow, firstShowGreetsWhenInfoIsOnAndStoresTheAnswer)
         ASSERT_TRUE(settings.UpdateFile());
     }
     bool greeted = false;
-    std::function<void()> answer = [&] {
-        auto *dialog = qobject_cast<TInfoDialog *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, answer);
-            return;
-        }
+    AnswerModal<TInfoDialog>([&](TInfoDialog &dialog) {
         greeted = true;
-        dialog->findChild<QCheckBox *>(QStringLiteral("ckbInfo"))->setChecked(false);
-        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
-    };
-    QTimer::singleShot(0, answer);
+        dialog.findChild<QCheckBox *>(QStringLiteral("ckbInfo"))->setChecked(false);
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    });
     openWindow();
     EXPECT_TRUE(greeted);
     EXPECT_EQ(list->GetRowCount(), kRows);
@@ -1149,5 +1159,61 @@ INSTANTIATE_TEST_SUITE_P(Folders, NewBookInAFolderTheUserCannotWrite,
                          ::testing::Values(NewBookCase{"folderOfTheBooks", false},
                                            NewBookCase{"folderOfTheNewBook", true}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// アドレス帳の新規作成 given a second time in a run, from the menu by its
+// keys: the name typed where the dialog puts the cursor, and Return, make
+// the book, as the first time.
+TEST_F(AddressListWindow, newBookCommandTheSecondTimeCreatesTheTypedBook)
+{
+    openWindow();
+    // Modal, as the program runs its main list.
+    list->hide();
+    list->setWindowModality(Qt::ApplicationModal);
+    list->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(list.get()));
+    const auto createBook = [this](const QString &name) {
+        bool answered = false;
+        bool newChosen = false;
+        QTimer::singleShot(0, [&] {
+            AnswerModal<TAddressSelect>([&](TAddressSelect &dialog) {
+                answered = true;
+                QApplication::processEvents();
+                newChosen = dialog.findChild<QRadioButton *>(QStringLiteral("rbNew"))->isChecked();
+                QWidget *typing = QApplication::focusWidget();
+                EXPECT_EQ(typing, dialog.findChild<QLineEdit *>(QStringLiteral("edtNew")));
+                if (typing) {
+                    QTest::keyClick(typing, Qt::Key_A, Qt::ControlModifier);
+                    QTest::keyClick(typing, Qt::Key_Delete);
+                    TypeCharacters(typing, name);
+                    QTest::keyClick(typing, Qt::Key_Return);
+                }
+                if (dialog.isVisible())
+                    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("btnCancel")), Qt::LeftButton);
+            });
+        });
+        // ファイル -> アドレス帳の新規作成 by the menu's keys.
+        QMenu *fileMenu = nullptr;
+        for (QMenu *menu : list->findChildren<QMenu *>())
+            if (menu->actions().contains(action("actCreate")))
+                fileMenu = menu;
+        ASSERT_NE(fileMenu, nullptr);
+        fileMenu->popup(list->mapToGlobal(QPoint(10, 10)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(fileMenu));
+        QTest::keyClick(fileMenu, Qt::Key_C);
+        EXPECT_TRUE(answered);
+        EXPECT_TRUE(newChosen) << "the dialog opened for " << qPrintable(name) << " offers the existing books";
+    };
+    for (const QString &name : {QStringLiteral("取引先"), QStringLiteral("仕入先")}) {
+        createBook(name);
+        EXPECT_EQ(AdrsName, name);
+        EXPECT_TRUE(std::any_of(AdrsFolderList.cbegin(), AdrsFolderList.cend(),
+                                [&](const TAdrsFolderInfo &book) { return book.Name == name; }))
+            << qPrintable(name) << " is no book";
+    }
+}
 
 } // namespace

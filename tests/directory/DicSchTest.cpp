@@ -396,6 +396,49 @@ INSTANTIATE_TEST_SUITE_P(Controls, DicSchEnterTest,
                                            TEnterCase{"rbPosViewOhguchi", "cbxPosViewKana"},
                                            TEnterCase{"cbxPosViewKana", "lvPosTown"}));
 
+// The keys of a user, each to whatever has the focus: a postcode typed and
+// searched with Return, the arrow down the city list, Return to its towns,
+// the arrow down one town, and Return takes that town without a search.
+TEST_F(DicSchTest, returnInTheResultListTakesTheChosenTown)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QString()), 0);
+    QString chosenTown, chosenPostcode;
+    int searches = 0;
+    QObject::connect(find<QToolButton>("bbtnPosSch"), &QToolButton::clicked, &dialog, [&] { ++searches; });
+    QTimer::singleShot(0, &dialog, [&] {
+        const auto press = [](Qt::Key key) {
+            QWidget *focused = QApplication::focusWidget();
+            ASSERT_NE(focused, nullptr);
+            QTest::keyClick(focused, key);
+        };
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("250"));
+        press(Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), find<QTreeWidget>("lvPosCity"));
+        press(Qt::Key_Down);
+        press(Qt::Key_Return);
+        QTreeWidget *towns = find<QTreeWidget>("lvPosTown");
+        ASSERT_EQ(QApplication::focusWidget(), towns);
+        ASSERT_GT(towns->topLevelItemCount(), 1);
+        press(Qt::Key_Down);
+        ASSERT_NE(towns->currentItem(), nullptr);
+        chosenTown = towns->currentItem()->text(2);
+        chosenPostcode = towns->currentItem()->text(0);
+        press(Qt::Key_Return);
+        if (dialog.isVisible())
+            dialog.done(2);
+    });
+    const int shown = dialog.ShowModal();
+    EXPECT_EQ(searches, 1) << "Return in the list searched again";
+    ASSERT_EQ(shown, 1) << "Return in the list took no town";
+    TDicSearchResult r;
+    dialog.GetResult(r);
+    EXPECT_EQ(Cp932::decode(r.Town), chosenTown);
+    EXPECT_EQ(QString::fromLatin1(r.Postcode), chosenPostcode);
+}
+
 TEST_F(DicSchTest, escapeCancelsTheShownDialog)
 {
     dialog.SetSearchOptions(15, true, false);

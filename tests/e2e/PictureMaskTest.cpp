@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <cmath>
+
 namespace {
 
 constexpr int kDpi = 150;
@@ -120,17 +122,23 @@ protected:
         ASSERT_EQ(file.write(Text), Text.size());
     }
 
-    // The design editor opened from the main list, a 400 x 300 picture of
-    // one colour inserted through 挿入 -> イラスト.
-    TIllustRect *openWithPicture()
+    // The design editor opened from the main list, a picture of one colour
+    // (400 x 300 unless told, its file stating Dpi when given) inserted
+    // through 挿入 -> イラスト.
+    TIllustRect *openWithPicture(QSize Size = {400, 300}, int Dpi = 0)
     {
-        editor = openEditor("actDesignPrint", TPrintEditorKind::Design, 0);
+        if (!editor)
+            editor = openEditor("actDesignPrint", TPrintEditorKind::Design, 0);
         if (!editor)
             return nullptr;
         editor->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(editor));
-        QImage image(400, 300, QImage::Format_RGB32);
+        QImage image(Size, QImage::Format_RGB32);
         image.fill(kPicture);
+        if (Dpi > 0) {
+            image.setDotsPerMeterX(int(std::lround(Dpi / 0.0254)));
+            image.setDotsPerMeterY(int(std::lround(Dpi / 0.0254)));
+        }
         const QString picture = out.filePath(QStringLiteral("photo.bmp"));
         EXPECT_TRUE(image.save(picture));
         editor->findChild<TItemCommands *>()->ChooseImageFile = [picture] { return picture; };
@@ -240,6 +248,42 @@ TEST_P(PictureMaskPrinters, chosenShapeCutsThePictureOnScreenAndOnPaper)
 
 INSTANTIATE_TEST_SUITE_P(Printers, PictureMaskPrinters, ::testing::Bool(),
                          [](const auto &Info) { return std::string(Info.param ? "clipping" : "blending"); });
+
+// A picture inserted from a file prints as large as the file's resolution
+// says, also where it takes more than half the piece's width: 700 x 90
+// pixels at 300 dpi are 59.3 x 7.6 mm on paper. The page keeps the address
+// items, which cannot be deleted; the picture fits above them.
+TEST_F(PictureMaskRoad, pictureOfAKnownResolutionPrintsAtItsOwnSize)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    editor = openEditor("actDesignPrint", TPrintEditorKind::Design, 0);
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    // Whatever the user may delete goes first, item by item.
+    for (int i = 0; i < 20 && !editor->Document().Items.empty(); ++i) {
+        editor->PageView()->SetSelected(-1);
+        editor->PageView()->SetSelected(0);
+        editor->findChild<QAction *>(QStringLiteral("actDelete"))->trigger();
+    }
+    TIllustRect *picture = openWithPicture({700, 90}, 300);
+    ASSERT_NE(picture, nullptr);
+    ASSERT_GT(224, editor->Document().PiecePixels().width() / 2);
+    EXPECT_EQ(ToQRect(picture->GetRect()).size(), QSize(224, 29));
+    constexpr int dpi = 300;
+    editor->ExecDialog = [](QDialog &Dialog) {
+        Dialog.show();
+        press(&Dialog, "btnPrint");
+        return Dialog.result();
+    };
+    editor->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    const QImage printed = renderPdf(pdfFile(), dpi).value(0);
+    ASSERT_FALSE(printed.isNull());
+    const QRectF ink = InkBox(printed, dpi, MmToDots(ItemMm(*picture), dpi).adjusted(-60, -60, 60, 60));
+    EXPECT_NEAR(ink.width(), 700 / 300.0 * 25.4, 0.2) << "printed " << ink.width() << " x " << ink.height() << " mm";
+    EXPECT_NEAR(ink.height(), 90 / 300.0 * 25.4, 0.2) << "printed " << ink.width() << " x " << ink.height() << " mm";
+}
 
 // A layout saved with a masked picture opens with the shape and prints cut.
 TEST_F(PictureMaskRoad, savedLayoutOpensWithItsMask)

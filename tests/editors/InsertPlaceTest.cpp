@@ -255,9 +255,9 @@ private:
         Items.push_back(insert("sender block", "actInsertSender", block, leastOf(block, LeastSenderBlockSide(probe, block))));
 
         m_editor->findChild<TItemCommands *>()->ChooseImageFile = [this] { return m_pictureFile; };
-        // The picture at its own size, half the piece at most.
-        const QSize half = doc().PiecePixels() / 2;
-        const QSize own = QSize(400, 300).scaled(QSize(400, 300).boundedTo(half), Qt::KeepAspectRatio);
+        // The picture at its own size, the piece at most.
+        const QSize piece = doc().PiecePixels();
+        const QSize own = QSize(400, 300).scaled(QSize(400, 300).boundedTo(piece), Qt::KeepAspectRatio);
         Items.push_back(insert("picture", "actInsertIllust", own, leastOf(own, 15)));
 
         // The code as asked, at the default cell pitch of 3.
