@@ -5,6 +5,7 @@
 // sorting machine reads the bars. And the question printing asks when the
 // user has moved an item over the bars.
 #include "PrintedInk.h"
+#include "InsertItems.h"
 #include "UserRoad.h"
 #include "editors/ItemCommands.h"
 #include "editors/PageView.h"
@@ -83,40 +84,7 @@ protected:
 
     // 挿入 -> 差出人情報, イラスト (a 400 x 300 picture), QRコード, 図形, in
     // this order; the items each inserted (none when it found no place).
-    QList<const TDrawRect *> insertItems(TPrintEditor &Editor)
-    {
-        QList<const TDrawRect *> added;
-        auto insert = [&Editor, &added](const char *Command) {
-            const size_t before = Editor.Document().Items.size();
-            Editor.findChild<QAction *>(QLatin1String(Command))->trigger();
-            if (Editor.Document().Items.size() == before + 1)
-                added << Editor.Document().Items.back().get();
-        };
-        insert("actInsertSender");
-
-        QImage image(400, 300, QImage::Format_RGB32);
-        image.fill(QColor(0, 90, 0));
-        const QString picture = out.filePath(QStringLiteral("photo.bmp"));
-        EXPECT_TRUE(image.save(picture));
-        Editor.findChild<TItemCommands *>()->ChooseImageFile = [picture] { return picture; };
-        insert("actInsertIllust");
-
-        Editor.ExecDialog = [](QDialog &D) {
-            auto *memo = D.findChild<QPlainTextEdit *>(QStringLiteral("memText"));
-            memo->setFocus();
-            QTest::keyClicks(memo, QStringLiteral("https://example.jp/murven"));
-            D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
-            return D.result();
-        };
-        insert("actInsertQRCode");
-
-        Editor.ExecDialog = [](QDialog &D) {
-            D.accept();
-            return D.result();
-        };
-        insert("actInsertFigure");
-        return added;
-    }
+    QList<const TDrawRect *> insertItems(TPrintEditor &Editor) { return insertFourItems(Editor, out); }
 
     // The questions about the bars the last run asked.
     QStringList barQuestions() const

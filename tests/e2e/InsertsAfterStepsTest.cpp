@@ -6,6 +6,7 @@
 // own height. Each piece printed once through the print wizard to a PDF file
 // and read back.
 #include "PrintedInk.h"
+#include "InsertItems.h"
 #include "UserRoad.h"
 #include "dialogs/CstmLyt.h"
 #include "dialogs/LytFmt.h"
@@ -102,39 +103,13 @@ protected:
     // 文字 → 文字の挿入, in this order; the items inserted.
     QList<const TDrawRect *> insertItems(TPrintEditor &Editor)
     {
-        QList<const TDrawRect *> added;
-        auto insert = [&Editor, &added](const char *Command) {
-            const size_t before = Editor.Document().Items.size();
-            Editor.findChild<QAction *>(QLatin1String(Command))->trigger();
-            if (Editor.Document().Items.size() == before + 1)
-                added << Editor.Document().Items.back().get();
-        };
-        insert("actInsertSender");
-        QImage image(400, 300, QImage::Format_RGB32);
-        image.fill(QColor(0, 90, 0));
-        const QString picture = out.filePath(QStringLiteral("photo.bmp"));
-        EXPECT_TRUE(image.save(picture));
-        Editor.findChild<TItemCommands *>()->ChooseImageFile = [picture] { return picture; };
-        insert("actInsertIllust");
-        Editor.ExecDialog = [](QDialog &D) {
-            auto *memo = D.findChild<QPlainTextEdit *>(QStringLiteral("memText"));
-            memo->setFocus();
-            QTest::keyClicks(memo, QStringLiteral("https://example.jp/murven"));
-            D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
-            return D.result();
-        };
-        insert("actInsertQRCode");
-        Editor.ExecDialog = [](QDialog &D) {
-            D.accept();
-            return D.result();
-        };
-        insert("actInsertFigure");
+        QList<const TDrawRect *> added = insertFourItems(Editor, out);
         Editor.ExecDialog = [](QDialog &D) {
             typeIn(&D, "memWords", QStringLiteral("謹賀新年"));
             press(&D, "btnOK");
             return D.result();
         };
-        insert("actInsertWord");
+        insertByCommand(Editor, "actInsertWord", added);
         return added;
     }
 
