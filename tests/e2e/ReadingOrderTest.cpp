@@ -160,7 +160,7 @@ struct Shortfall {
 const Shortfall kLinesBeforeTheName[] = {
     {18, true, true, "the 21-sheet label's name row, a title frame before it, keeps no room for two lines"},
     {20, true, false, "the 24-sheet label's name row holds two lines only one under the other"},
-    {22, true, true, "the 44-sheet label's name row is 6 mm high and has a title frame before it"},
+    {22, true, true, "the 44-sheet label's name row is 5.8 mm high and has a title frame before it"},
 };
 
 const Shortfall *linesBeforeTheName(int Paper, bool Detail, const char *Reading)

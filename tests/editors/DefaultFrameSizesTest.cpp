@@ -153,14 +153,27 @@ std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const Recor
         return Allowance{0.7, 0.0,
                          "the 24-sheet label gives its company and department lines of their own: its second "
                          "address frame is 7.2 mm high"};
+    // The 44-sheet labels give company, department and an eight-character
+    // title room for a line each at the least readable height; the address
+    // and name frames give up what that takes.
     if (Paper == 22 && nameLines && C.joints > 0)
         return Allowance{0.75, 0.0,
-                         "the 44-sheet label sets its department lower, at the far end of the company's line: its "
-                         "name frame is 6.2 mm high"};
-    if (Paper == 23 && (Field == TPrintedField::Company || Field == TPrintedField::Department))
-        return Allowance{0.9, 0.0,
-                         "the turned 44-sheet label is 25.4 mm across: company and department share a column 48 mm "
-                         "long"};
+                         "the 44-sheet label gives its company and department a line each across the label: its "
+                         "name frame is 5.8 mm high"};
+    if (Paper == 22 && Field == TPrintedField::Name)
+        return Allowance{0.9, 0.0, "the 44-sheet label's name line starts after a title frame of eight characters"};
+    if (Paper == 22 && blockLines)
+        return Allowance{0.0, LeastTextMm,
+                         "the 44-sheet label gives its company and department a line each across the label: its "
+                         "second address frame is 6.4 mm high"};
+    if (Paper == 23 && nameLines && C.joints > 0)
+        return Allowance{0.6, 0.0,
+                         "the turned 44-sheet label is 25.4 mm across: its name column, 6.2 mm wide, holds the joint "
+                         "names beside the name"};
+    if (Paper == 23 && (Field == TPrintedField::Town || blockLines))
+        return Allowance{0.8, 0.0,
+                         "the turned 44-sheet label is 25.4 mm across: beside a column for the company and one for "
+                         "the department and the title, its address columns are 4.5 and 4.6 mm wide"};
     const bool horizontalPostal = Paper < 14 && (Paper == 1 || (Paper >= 2 && (Paper - 2) % 3 != 0));
     if (Field == TPrintedField::Joint && C.joints == 5 && horizontalPostal)
         return Allowance{0.0, 2.0, "five joint names share a joint frame between the name and the barcode"};
@@ -239,6 +252,51 @@ TEST(BlockLine, longBuildingLineShrinksAloneUnderTheBlockNumber)
             << "block line " << block->second.Em << " mm over a building line of " << building->second.Em << " mm";
     }
 }
+
+// ---- A company's lines at a readable size on the smallest labels -----------------------------
+
+// The name block of a person at a company as people have it: a company of
+// twelve characters, a department of two or three parts, a title of eight.
+// Each prints in the detailed set of the 44-sheet labels at the least height
+// a person reads or larger, its characters at their own width: the wide
+// label has a line across it for the department of three parts, the turned
+// one, 25.4 mm across, a column shared with the title for one of two.
+struct NameBlockCase {
+    int paper;
+    const char16_t *department;
+};
+
+class ReadableNameBlock : public ::testing::TestWithParam<NameBlockCase>
+{
+};
+
+TEST_P(ReadableNameBlock, companyDepartmentAndTitlePrintAtTheLeastHeightUnnarrowed)
+{
+    RecordCase typical = kRecords[6];
+    typical.company = u"株式会社ピクスシステムズ";
+    typical.department = GetParam().department;
+    typical.title = u"代表取締役副社長";
+    TLayoutDocument d;
+    prepare(d, GetParam().paper, true);
+    const TAddressText s = sender();
+    const TPrintedTexts texts = PrintedTexts(d, recordOf(typical), &s);
+    for (const auto field : {TPrintedField::Company, TPrintedField::Department, TPrintedField::Post}) {
+        SCOPED_TRACE(fieldName(field));
+        const auto text = texts.find({field, 0});
+        ASSERT_NE(text, texts.end());
+        // The printer's dots round the least height up by less than a dot.
+        EXPECT_GE(text->second.Em, LeastTextMm - 0.01) << text->second.Em << " mm";
+    }
+    for (size_t i = 0; i < d.Items.size(); ++i)
+        if (const auto *c = dynamic_cast<const TCorpRect *>(d.Items[i].get()); c && c->IsVisible()) {
+            EXPECT_FALSE(c->IsSqueezed()) << "item " << i << " narrowed: " << qPrintable(c->GetText());
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Labels44, ReadableNameBlock,
+                         ::testing::Values(NameBlockCase{22, u"第一営業本部　東日本営業部　第二営業課"},
+                                           NameBlockCase{23, u"第一営業本部　海外事業部"}),
+                         [](const auto &Info) { return paperName(Info.param.paper); });
 
 // ---- The title beside the name --------------------------------------------------------------
 
