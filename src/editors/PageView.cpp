@@ -1,5 +1,7 @@
 #include "editors/PageView.h"
 
+#include "editors/AdditionPlace.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -81,10 +83,14 @@ void TPageView::paintEvent(QPaintEvent *)
         m_document.Background.Draw(painter, Margin, Margin);
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    // The page shows the side the layout prints (an envelope's front or back).
+    // The page shows the side the layout prints (an envelope's front or
+    // back), as the piece prints it for the record shown: without the
+    // additional lines the record leaves no room for (their frames stay).
+    const std::vector<int> leftOut = LeftOutAdditionLines(m_document);
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
         TDrawRect &item = *m_document.Items[i];
-        if (!item.IsVisible() || !m_document.OnPrintedSide(i))
+        if (!item.IsVisible() || !m_document.OnPrintedSide(i) ||
+            std::find(leftOut.begin(), leftOut.end(), int(i)) != leftOut.end())
             continue;
         item.SetZoom(m_zoom);
         item.Draw(painter, Margin, Margin);

@@ -1,0 +1,112 @@
+// The label editor's page shows what the paper gets: a person at a company
+// with a long address, department and title, with a telephone number, a
+// mail address and a keyword typed into the record form, on the 44-sheet
+// label, the editor's 書式 → 付加情報 with TEL, E-Mail1, キーワード１ and a
+// text of the user's own. The label has no room for the lines beside this
+// addressee: the print leaves them out, and the editor's page, drawn into a
+// PDF as it draws onto the screen, does not show them over the name either.
+#include "UserRoad.h"
+#include "editors/PageView.h"
+
+#include <QComboBox>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+class LabelShortfalls : public UserRoadFixture
+{
+protected:
+    void SetUp() override
+    {
+        UserRoadFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        TTypedRecord r;
+        r.Tel = QStringLiteral("011-123-4567");
+        r.Name = QStringLiteral("長谷川 五郎左衛門");
+        r.Corp = QStringLiteral("株式会社日本総合物産ホールディングス");
+        r.Dptmnt = QStringLiteral("第一営業本部　東日本営業部　第二営業課");
+        r.Post = QStringLiteral("代表取締役副社長");
+        r.Pos = QStringLiteral("0600001");
+        r.Tdfkn = QStringLiteral("北海道");
+        r.Adrs1 = QStringLiteral("札幌市中央区北一条西二丁目");
+        r.Adrs2 = QStringLiteral("１２番地３４号　グランドハイツ札幌北一条");
+        r.Adrs3 = QStringLiteral("１２３４号室");
+        r.EMail1 = QStringLiteral("hasegawa@example.co.jp");
+        r.Keyword1 = QStringLiteral("ゴールド会員");
+        ASSERT_NO_FATAL_FAILURE(typeRecord(r));
+        selectRows({0});
+        editor = openEditor("actLabelPrint", TPrintEditorKind::Label, 22);
+        ASSERT_NE(editor, nullptr);
+        editor->ExecDialog = [](QDialog &Dialog) {
+            Dialog.show();
+            const int ids[] = {3, 9, 11}; // TEL, E-Mail1, the first keyword
+            for (int i = 0; i < 3; ++i) {
+                press(&Dialog, QByteArray("ckbAddition" + QByteArray::number(i + 1)).constData());
+                auto *combo = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
+                EXPECT_NE(combo, nullptr);
+                if (combo)
+                    combo->setCurrentIndex(combo->findData(ids[i]));
+            }
+            press(&Dialog, "ckbAddition4");
+            typeIn(&Dialog, "cbxAddition4", QStringLiteral("会員番号 ABC-12345"));
+            press(&Dialog, "btnOK");
+            return Dialog.result();
+        };
+        editor->findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+        editor->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    }
+
+    // The pieces of the four lines found among Words.
+    static QStringList linesIn(const std::vector<TPdfWord> &Words)
+    {
+        QStringList found;
+        for (const QString &piece : {QStringLiteral("TEL"), QStringLiteral("hasegawa@"), QStringLiteral("ゴールド会員"),
+                                     QStringLiteral("ABC-12345")})
+            if (std::any_of(Words.begin(), Words.end(), [&piece](const TPdfWord &W) { return W.Text.contains(piece); }))
+                found << piece;
+        return found;
+    }
+
+    // The editor's page drawn as it is drawn onto the screen, into the PDF
+    // file instead, at the screen's 96 pixels an inch.
+    void drawPageIntoPdf() const
+    {
+        TPageView *view = editor->PageView();
+        ASSERT_NE(view, nullptr);
+        QPdfWriter writer(pdfFile());
+        writer.setResolution(96);
+        writer.setPageSize(QPageSize(QSizeF(view->width() * 72.0 / 96, view->height() * 72.0 / 96), QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&writer);
+        view->render(&painter);
+    }
+
+    TPrintEditor *editor = nullptr;
+};
+
+TEST_F(LabelShortfalls, pageShowsTheLinesThePrintKeeps)
+{
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const std::vector<TPdfWord> paper = pdfWords(firstLabel(*editor));
+    ASSERT_TRUE(std::any_of(paper.begin(), paper.end(),
+                            [](const TPdfWord &W) { return W.Text.contains(QStringLiteral("北一条")); }));
+    const QStringList printed = linesIn(paper);
+    // The addressee takes the whole label: at least a line has no room.
+    ASSERT_LT(printed.size(), 4) << qPrintable(printed.join(u' '));
+
+    ASSERT_NO_FATAL_FAILURE(drawPageIntoPdf());
+    const std::vector<TPdfWord> screen = pdfWords(QRectF(0, 0, 10000, 10000));
+    ASSERT_TRUE(std::any_of(screen.begin(), screen.end(),
+                            [](const TPdfWord &W) { return W.Text.contains(QStringLiteral("北一条")); }));
+    EXPECT_EQ(linesIn(screen).join(u' ').toStdString(), printed.join(u' ').toStdString());
+}
+
+} // namespace
