@@ -26,9 +26,11 @@ QString partOf(const TLayoutDocument &Document, size_t Index)
     if (const auto *c = dynamic_cast<const TCorpRect *>(item)) {
         if (c->IsSender())
             return {};
-        // The detailed sets' company, department and title frames.
+        // The detailed sets' department and title frames (roles 5 and 6,
+        // after the company's 4); the simple set's company lines stand in the
+        // name's frame.
         const int role = Index < Document.ItemRoles.size() ? Document.ItemRoles[Index] : -1;
-        return role == 4 ? QStringLiteral("部署名") : role == 5 ? QStringLiteral("役職") : QStringLiteral("会社名");
+        return role == 5 ? QStringLiteral("部署名") : role == 6 ? QStringLiteral("役職") : QStringLiteral("会社名");
     }
     return {};
 }
@@ -91,10 +93,10 @@ QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Sour
 {
     if (!Source)
         return {};
-    // Labels per part, in the order the parts are first met.
+    // Pieces per part, in the order the parts are first met.
     QList<QString> squeezedOrder, smallOrder;
     std::map<QString, int> squeezed, small;
-    int lines = 0, lineLabels = 0;
+    int lines = 0, linePieces = 0;
     constexpr qsizetype kBatch = 200;
     for (qsizetype from = 0; from < RecNos.size(); from += kBatch) {
         const QList<std::optional<TAddressText>> records = Source.ReadMany(RecNos.mid(from, kBatch));
@@ -115,16 +117,24 @@ QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Sour
             }
             if (s.LeftOutLines > 0) {
                 lines += s.LeftOutLines * PrintsPerRecord;
-                lineLabels += PrintsPerRecord;
+                linePieces += PrintsPerRecord;
             }
         }
     }
+    // The wizard counts a label run's sheets in 枚 as well: the labels are
+    // named, so that their count is not read as sheets. Other pieces keep a
+    // bare 枚: a postcard or envelope is its own sheet, and business cards
+    // are counted as cards.
+    const bool labels = Document.Kind == TLayoutKind::Label;
+    auto pieces = [labels](int Count) {
+        return labels ? QStringLiteral("ラベル %1 枚").arg(Count) : QStringLiteral("%1 枚").arg(Count);
+    };
     QStringList report;
     for (const QString &part : smallOrder)
-        report << QStringLiteral("%1が 1.8mm より小さい文字で印刷されます（%2 枚）").arg(part).arg(small[part]);
+        report << QStringLiteral("%1が 1.8mm より小さい文字で印刷されます（%2）").arg(part, pieces(small[part]));
     for (const QString &part : squeezedOrder)
-        report << QStringLiteral("%1は 1.8mm の文字の幅を詰めて印刷します（%2 枚）").arg(part).arg(squeezed[part]);
+        report << QStringLiteral("%1は 1.8mm の文字の幅を詰めて印刷します（%2）").arg(part, pieces(squeezed[part]));
     if (lines > 0)
-        report << QStringLiteral("付加情報 %1 行を省きます（%2 枚）").arg(lines).arg(lineLabels);
+        report << QStringLiteral("付加情報 %1 行を省きます（%2）").arg(lines).arg(pieces(linePieces));
     return report.join(QLatin1Char('\n'));
 }

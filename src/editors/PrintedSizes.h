@@ -16,7 +16,7 @@ struct TAddressText;
 // (LeastTextMm, items/MetaRect.h) or larger, narrowed where even that is too
 // long for their frame, and an additional line without room is left out
 // (LeftOutAdditionLines). The print wizard tells the user what and on how
-// many labels before anything is printed.
+// many pieces (ラベル N 枚 on labels) before anything is printed.
 
 // The boxes (page pixels of the piece) of the texts Item drew in its last
 // layout.
@@ -39,7 +39,7 @@ struct TSizeShortfalls {
 
 // The print wizard's report on a run: each record of RecNos merged (with
 // Sender) and measured, without drawing; the lines name what falls short and
-// on how many labels (PrintsPerRecord each). Empty when nothing does. Leaves
+// on how many pieces (PrintsPerRecord each). Empty when nothing does. Leaves
 // Document merged with the last record: the caller merges its own again.
 [[nodiscard]] QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Source,
                                           const QList<qint32> &RecNos, const TAddressText *Sender,

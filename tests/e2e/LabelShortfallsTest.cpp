@@ -4,7 +4,10 @@
 // label, the editor's 書式 → 付加情報 with TEL, E-Mail1, キーワード１ and a
 // text of the user's own. The label has no room for the lines beside this
 // addressee: the print leaves them out, and the editor's page, drawn into a
-// PDF as it draws onto the screen, does not show them over the name either.
+// PDF as it draws onto the screen, does not show them over the name either;
+// the wizard told before printing how many lines it leaves out, and on how
+// many labels, named as labels beside its own count of sheets. On the
+// turned label's detailed frames it names the part that prints smaller.
 #include "UserRoad.h"
 #include "editors/PageView.h"
 
@@ -12,6 +15,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -107,6 +111,40 @@ TEST_F(LabelShortfalls, pageShowsTheLinesThePrintKeeps)
     ASSERT_TRUE(std::any_of(screen.begin(), screen.end(),
                             [](const TPdfWord &W) { return W.Text.contains(QStringLiteral("北一条")); }));
     EXPECT_EQ(linesIn(screen).join(u' ').toStdString(), printed.join(u' ').toStdString());
+}
+
+// The run prints one label: every count the wizard gives before printing
+// says labels (its 用紙枚数 counts sheets), the lines left out among them.
+TEST_F(LabelShortfalls, wizardCountsTheLabelsItLeavesLinesOff)
+{
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const int missing = 4 - int(linesIn(pdfWords(firstLabel(*editor))).size());
+    ASSERT_GT(missing, 0);
+    QString told;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.contains(QStringLiteral("1.8mm")))
+            told = box.text;
+    EXPECT_TRUE(told.contains(QStringLiteral("付加情報 %1 行を省きます（ラベル 1 枚）").arg(missing))) << qPrintable(told);
+    EXPECT_FALSE(told.contains(QRegularExpression(QStringLiteral("（\\d+ 枚）")))) << qPrintable(told);
+}
+
+// The turned 44-sheet label's detailed frames: the department of three
+// parts shares its column with the title and prints below the least
+// height; the company and the title, with columns of their own, do not.
+TEST_F(LabelShortfalls, wizardNamesThePartThatPrintsSmall)
+{
+    TLabelGrid grid;
+    editor->SetLayout(23, catalogueFormat(23, &grid), grid);
+    ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+    ASSERT_TRUE(runPrintWizard(*editor));
+    QString told;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.contains(QStringLiteral("1.8mm")))
+            told = box.text;
+    EXPECT_TRUE(told.contains(QStringLiteral("部署名が 1.8mm より小さい文字で印刷されます（ラベル 1 枚）")))
+        << qPrintable(told);
+    for (const QString &part : {QStringLiteral("会社名"), QStringLiteral("役職")})
+        EXPECT_FALSE(told.contains(part)) << qPrintable(told);
 }
 
 } // namespace
