@@ -167,7 +167,7 @@ TEST_P(ReadableLabels, printsReadablyAndTellsWhatItLeavesOut)
     if (missing == 0) {
         EXPECT_FALSE(told.contains(QStringLiteral("付加情報"))) << qPrintable(told);
     } else {
-        EXPECT_TRUE(told.contains(QStringLiteral("付加情報 %1 行を省きます（%2 枚）").arg(missing).arg(labelsShort)))
+        EXPECT_TRUE(told.contains(QStringLiteral("付加情報 %1 行を省きます（ラベル %2 枚）").arg(missing).arg(labelsShort)))
             << missing << " lines missing on " << labelsShort << " labels; the wizard said: " << qPrintable(told);
     }
 }
