@@ -266,8 +266,14 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
             length += roundHalfAway(W(note) / 3.0 * 2) + s;
     };
     measure();
+    // A name (with its joint names) too long for its line keeps the least
+    // height with its characters narrowed (down a column: squeezed along
+    // it) rather than shrinking below it.
     if (length > along) {
-        if (!FitFont(Canvas, along, length))
+        if (!fitAlong(Canvas, along, [&] {
+                measure();
+                return length;
+            }))
             return;
         measure();
     }
@@ -348,13 +354,13 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         if (!l.HonorShown)
             continue;
         const bool narrow = CellCount(l.Honor) > 2;
+        const double widthRatio = Canvas.Font.WidthRatio;
         if (narrow)
-            SetFontWidthRatio(Canvas, 0.75);
+            SetFontWidthRatio(Canvas, widthRatio * 0.75);
         const QPoint p = along_(at[i], hp);
         drawTurned(Canvas, Size, p.x(), p.y(), l.Honor);
         honorEnd[i] = hp + W(l.Honor);
-        if (narrow)
-            SetFontWidthRatio(Canvas, 1.0);
+        SetFontWidthRatio(Canvas, widthRatio);
     }
 
     // Notes: two thirds of the name's height, centred across their line,
@@ -451,10 +457,19 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
     const TNameParts parts = SplitNameParts(m_name);
     const int F = parts.HasSeparator ? CellCount(parts.Family) : 0;
     const int G = CellCount(parts.Given);
+    // A short title before the name keeps the least height (or the
+    // name's, when that is smaller).
+    auto titleHeight = [&](qint32 AtHeight) {
+        const qint32 ht = scaledHeight(AtHeight, m_postRatio);
+        const int least = std::min(leastHeight(Canvas), std::abs(int(AtHeight)));
+        if (ht == 0 || std::abs(int(ht)) >= least)
+            return ht;
+        return AtHeight < 0 ? qint32(-least) : qint32(least);
+    };
     auto titleWidth = [&](qint32 AtHeight) {
         if (shortTitle.isEmpty())
             return 0;
-        const qint32 ht = scaledHeight(AtHeight, m_postRatio);
+        const qint32 ht = titleHeight(AtHeight);
         if (ht == 0)
             return 0;
         const qint32 keep = Canvas.Font.Height;
@@ -607,7 +622,7 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
 
     // Lowering the ratios of company lines wider than the box at the name height.
     setHeight(h0);
-    const int K = W(kOne);
+    int K = W(kOne);
     if (n > 0) {
         bool firstOfThree = true;
         for (size_t i = 0; i < lines.size(); ++i) {
@@ -672,30 +687,77 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
         }
     }
 
-    // A company line lowered below the least height keeps that height with
-    // its characters narrowed, where the box has room across for the block
-    // at those heights (else it stays as lowered, and the run is told).
-    if (n > 0 && m_horizontal) {
-        const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
-        std::array<TCorpLine, 4> raised = lines;
-        bool any = false;
-        for (TCorpLine &l : raised) {
-            if (l.First.isEmpty() || std::abs(scaledHeight(h0, l.Ratio)) >= least || h0 == 0)
-                continue;
-            const double ratio = (least + 0.5) / std::abs(double(h0));
-            l.Narrow = l.Ratio / ratio * 0.98;
-            l.Ratio = ratio;
-            any = true;
-        }
-        if (any) {
-            const std::array<TCorpLine, 4> lowered = lines;
+    // A company line lowered below the least height keeps that height, its
+    // characters narrowed where it is then too long for the box, where the
+    // box has room across for the block at those heights. Where it has not,
+    // the name gives up size, down to the least height itself, so that the
+    // company lines keep theirs; where even that is not enough, the lines
+    // stay as lowered (and the run is told).
+    if (n > 0) {
+        const std::array<TCorpLine, 4> lowered = lines;
+        const qint32 fitted = h0;
+        bool raisedFit = false;
+        for (int round = 0; round < MaxFitRounds && h0 != 0; ++round) {
+            const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
+            std::array<TCorpLine, 4> raised = lowered;
+            bool any = false, narrowed = false;
+            setHeight(h0);
+            const int K4 = W(kOne) / 4;
+            int indent = 0;
+            for (size_t i = 0; i < raised.size(); ++i) {
+                TCorpLine &l = raised[i];
+                if (l.First.isEmpty())
+                    continue;
+                if (i == 3)
+                    indent = 0;
+                if (std::abs(scaledHeight(h0, l.Ratio)) < least) {
+                    l.Ratio = (least + 0.5) / std::abs(double(h0));
+                    setHeight(scaledHeight(h0, l.Ratio));
+                    const int first = W(l.First);
+                    const int second = l.broken() ? W(l.Second) + W(kOne) : 0;
+                    setHeight(h0);
+                    double r = 1.0;
+                    if (indent + first > along)
+                        r = along > indent ? double(along - indent) / first : 0.0;
+                    if (second > along)
+                        r = qMin(r, double(along) / second);
+                    if (r < 1.0) {
+                        l.Narrow = r * 0.98;
+                        narrowed = true;
+                    }
+                    any = true;
+                }
+                indent += K4;
+            }
+            if (!any) {
+                lines = raised;
+                raisedFit = true;
+                break;
+            }
             lines = raised;
             setHeight(h0);
-            if (TH() + (L1.isEmpty() ? 0 : TH()) + block(h0) <= across)
-                m_squeezed = true;
-            else
-                lines = lowered;
+            const int need = TH() + (L1.isEmpty() ? 0 : TH()) + block(h0);
+            if (need <= across) {
+                m_squeezed = m_squeezed || narrowed;
+                raisedFit = true;
+                break;
+            }
+            if (std::abs(int(h0)) <= leastHeight(Canvas))
+                break;
+            // One step nearer the least height, by the room the block lacks.
+            qint32 next = scaledHeight(h0, double(across) / need);
+            if (std::abs(int(next)) >= std::abs(int(h0)))
+                next = h0 < 0 ? h0 + 1 : h0 - 1;
+            if (std::abs(int(next)) < leastHeight(Canvas))
+                next = h0 < 0 ? -leastHeight(Canvas) : leastHeight(Canvas);
+            h0 = next;
         }
+        if (!raisedFit) {
+            lines = lowered;
+            h0 = fitted;
+        }
+        setHeight(h0);
+        K = W(kOne);
     }
 
     // Placing.
@@ -743,10 +805,10 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
 
     int start = margin;
     if (n > 0) {
-        if (shortTitle.isEmpty() || scaledHeight(h0, m_postRatio) == 0) {
+        if (shortTitle.isEmpty() || titleHeight(h0) == 0) {
             start = margin + K / 2;
         } else {
-            setHeight(scaledHeight(h0, m_postRatio));
+            setHeight(titleHeight(h0));
             const int tht = TH();
             int edge;
             if (m_horizontal) {
