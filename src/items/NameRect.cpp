@@ -250,8 +250,26 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     };
 
     Canvas.Font = contentFont();
-    if (!FitFont(Canvas, across, n * TH() + (TH() / 8) * (n - 1)))
+    auto acrossNeed = [&](int Rows) { return Rows * TH() + (TH() / 8) * (Rows - 1); };
+    if (!FitFont(Canvas, across, acrossNeed(n)))
         return;
+    // Names that would stand below the least height one under the other go
+    // two to a line, where the box has room across for those lines at that
+    // height: the main name and the first joint name, then the next two.
+    int perRow = 1;
+    if (n > 1) {
+        const qint32 h0 = contentFont().Height;
+        const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
+        if (std::abs(Canvas.Font.Height) < least) {
+            const TCanvasFont single = Canvas.Font;
+            Canvas.Font.Height = h0;
+            if (FitFont(Canvas, across, acrossNeed((n + 1) / 2)) && std::abs(Canvas.Font.Height) >= least)
+                perRow = 2;
+            else
+                Canvas.Font = single;
+        }
+    }
+    const int rows = (n + perRow - 1) / perRow;
     QString honor, note;
     int K = 0, s = 0, length = 0;
     auto measure = [&] {
@@ -265,20 +283,23 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         if (!note.isEmpty())
             length += roundHalfAway(W(note) / 3.0 * 2) + s;
     };
+    // Two names on a line stand a character apart, each in its half.
+    auto lineLength = [&] { return perRow * length + (perRow - 1) * K; };
     measure();
     // A name (with its joint names) too long for its line keeps the least
     // height with its characters narrowed (down a column: squeezed along
     // it) rather than shrinking below it.
-    if (length > along) {
+    if (lineLength() > along) {
         if (!fitAlong(Canvas, along, [&] {
                 measure();
-                return length;
+                return lineLength();
             }))
             return;
         measure();
     }
-    if (m_charSpace && along > length) {
-        const int spare = along - length;
+    const int entry = perRow == 1 ? along : (along - K) / 2;
+    if (m_charSpace && entry > length) {
+        const int spare = entry - length;
         if (!honor.isEmpty()) {
             if (F + G > 1)
                 s += spare / (F + G);
@@ -330,15 +351,17 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     const int th = TH();
     const int g = th / 8;
     const int P = th + g;
-    const int c = (n - 1) / 2;
+    const int c = (rows - 1) / 2;
     QList<QPoint> at;
     for (int i = 0; i < n; ++i) {
+        const int row = i / perRow;
+        const int start = i % perRow == 0 ? 0 : entry + K;
         if (m_horizontal) {
-            const int A = n % 2 ? (across - th) / 2 : (across - g) / 2 - th;
-            at.append(QPoint(mx, my + A + (i - c) * P));
+            const int A = rows % 2 ? (across - th) / 2 : (across - g) / 2 - th;
+            at.append(QPoint(mx + start, my + A + (row - c) * P));
         } else {
-            const int B = n % 2 ? (across - th) / 2 : (across + g) / 2;
-            at.append(QPoint(mx + B + th - (i - c) * P, my));
+            const int B = rows % 2 ? (across - th) / 2 : (across + g) / 2;
+            at.append(QPoint(mx + B + th - (row - c) * P, my + start));
         }
     }
     auto along_ = [&](QPoint p, int by, int acrossBy = 0) {
