@@ -129,7 +129,8 @@ protected:
     bool onItsSide() const
     {
         const TLayoutDocument &doc = editor->Document();
-        return doc.CellRect(0).width() != doc.PieceSize().width() && doc.CellRect(0).width() == doc.PieceSize().height();
+        const QRect cell = doc.CellRect(0);
+        return cell.width() != doc.PieceSize().width() && cell.width() == doc.PieceSize().height();
     }
 
     // The addressee's frame a word of label Cell stands in, with the part
@@ -236,7 +237,8 @@ TEST_P(ReadableLabels, printsReadablyAndTellsWhatItLeavesOut)
             nameWords += person ? 1 : 0;
             if (readable)
                 continue;
-            const bool toldSmall = told.contains(frame.Part + QStringLiteral("が 1.8mm より小さい文字で印刷されます"));
+            const bool toldSmall =
+                told.contains(frame.Part + QStringLiteral("が 1.8mm より小さい文字で印刷されます"));
             EXPECT_TRUE(!sheet12 && !person && toldSmall)
                 << qPrintable(frame.Part) << ", label " << cell << ": " << qPrintable(w.Text) << " " << mm
                 << " mm, the wizard said: " << qPrintable(told);
