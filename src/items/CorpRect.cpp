@@ -2,6 +2,9 @@
 
 #include "util/SubUnit.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 const QChar kSpace(u'　');
 const QString kOne = QStringLiteral("一");
@@ -43,6 +46,39 @@ TBreakResult BreakAtSpace(const QString &Text)
         return r;
     }
     return {r.First + kSpace + r.Second, QString(), false};
+}
+
+TBreakResult WrapCorpLine(const QString &Text)
+{
+    const qsizetype middle = Text.size() / 2;
+    auto nearest = [&](auto &&Takes) -> qsizetype {
+        qsizetype best = -1;
+        for (qsizetype i = 2; i + 2 <= Text.size(); ++i)
+            if (!Text[i].isLowSurrogate() && Takes(i) && (best < 0 || std::abs(i - middle) < std::abs(best - middle)))
+                best = i;
+        return best;
+    };
+    const auto blank = [&](qsizetype i) { return Text[i] == kSpace || Text[i] == QLatin1Char(' '); };
+    if (const qsizetype at = nearest(blank); at > 0)
+        return {Text.left(at).trimmed(), Text.mid(at + 1).trimmed(), true};
+    // Kanji, katakana (with its long vowel mark), hiragana, the rest.
+    const auto script = [&](qsizetype i) {
+        const QChar c = Text[i];
+        if (c == QChar(0x30FC))
+            return 2;
+        switch (c.script()) {
+        case QChar::Script_Han: return 1;
+        case QChar::Script_Katakana: return 2;
+        case QChar::Script_Hiragana: return 3;
+        default: return 4;
+        }
+    };
+    if (const qsizetype at = nearest([&](qsizetype i) { return script(i - 1) != script(i); }); at > 0)
+        return {Text.left(at), Text.mid(at), true};
+    if (Text.size() < 4)
+        return {Text, QString(), false};
+    const qsizetype at = Text[middle].isLowSurrogate() ? middle + 1 : middle;
+    return {Text.left(at), Text.mid(at), true};
 }
 
 TCorpRect::TCorpRect()
@@ -167,10 +203,28 @@ void TCorpRect::BuildContent(TRecordingCanvas &Canvas, QSize Size)
         return;
     }
     auto measure = [&] { return (L1.isEmpty() ? W(L0) : qMax(W(L0), W(L1)) + W(kOne)) + hon(); };
-    const int need = measure();
-    // Narrowed characters keep a line written across readable; down a
-    // column a PDF reader would take them apart.
-    if (need > along && !(m_horizontal ? fitAlong(Canvas, along, measure) : FitFont(Canvas, along, need)))
+    // A line that would shrink below the least height along goes on to a
+    // second line where the box has room across for two at that height.
+    if (L1.isEmpty() && measure() > along) {
+        const TCanvasFont one = Canvas.Font;
+        const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
+        const bool unreadable = FitFont(Canvas, along, measure()) && std::abs(Canvas.Font.Height) < least;
+        Canvas.Font = one;
+        const TBreakResult b = WrapCorpLine(L0);
+        if (unreadable && b.Broken) {
+            Canvas.Font.Height = h0;
+            if (FitFont(Canvas, across, 2 * TH()) && std::abs(Canvas.Font.Height) >= least) {
+                L0 = b.First;
+                L1 = b.Second;
+            } else {
+                Canvas.Font = one;
+            }
+        }
+    }
+    // Then the characters are narrowed along the line (down a column they
+    // are squeezed along it) rather than the line shrunk below the least
+    // height.
+    if (measure() > along && !fitAlong(Canvas, along, measure))
         return;
 
     const int th = TH();

@@ -17,6 +17,12 @@ struct TBreakResult {
 // with one full-width space and the second part is empty.
 TBreakResult BreakAtSpace(const QString &Text);
 
+// Where a company line too long for the least height goes on to a second
+// line: at the blank nearest its middle, else where kanji turn to kana or
+// back nearest it (株式会社日本総合物産 | ホールディングス), else in its
+// middle; each part keeps two characters at least. Not broken below four.
+TBreakResult WrapCorpLine(const QString &Text);
+
 // One line of company information (company name, department or title) with
 // an optional honorific after it, written horizontally or vertically. With
 // CorpBreak a line too long for the box breaks into two at a full-width

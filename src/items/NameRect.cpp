@@ -250,8 +250,26 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     };
 
     Canvas.Font = contentFont();
-    if (!FitFont(Canvas, across, n * TH() + (TH() / 8) * (n - 1)))
+    auto acrossNeed = [&](int Rows) { return Rows * TH() + (TH() / 8) * (Rows - 1); };
+    if (!FitFont(Canvas, across, acrossNeed(n)))
         return;
+    // Names that would stand below the least height one under the other go
+    // two to a line, where the box has room across for those lines at that
+    // height: the main name and the first joint name, then the next two.
+    int perRow = 1;
+    if (n > 1) {
+        const qint32 h0 = contentFont().Height;
+        const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
+        if (std::abs(Canvas.Font.Height) < least) {
+            const TCanvasFont single = Canvas.Font;
+            Canvas.Font.Height = h0;
+            if (FitFont(Canvas, across, acrossNeed((n + 1) / 2)) && std::abs(Canvas.Font.Height) >= least)
+                perRow = 2;
+            else
+                Canvas.Font = single;
+        }
+    }
+    const int rows = (n + perRow - 1) / perRow;
     QString honor, note;
     int K = 0, s = 0, length = 0;
     auto measure = [&] {
@@ -265,14 +283,23 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         if (!note.isEmpty())
             length += roundHalfAway(W(note) / 3.0 * 2) + s;
     };
+    // Two names on a line stand a character apart, each in its half.
+    auto lineLength = [&] { return perRow * length + (perRow - 1) * K; };
     measure();
-    if (length > along) {
-        if (!FitFont(Canvas, along, length))
+    // A name (with its joint names) too long for its line keeps the least
+    // height with its characters narrowed (down a column: squeezed along
+    // it) rather than shrinking below it.
+    if (lineLength() > along) {
+        if (!fitAlong(Canvas, along, [&] {
+                measure();
+                return lineLength();
+            }))
             return;
         measure();
     }
-    if (m_charSpace && along > length) {
-        const int spare = along - length;
+    const int entry = perRow == 1 ? along : (along - K) / 2;
+    if (m_charSpace && entry > length) {
+        const int spare = entry - length;
         if (!honor.isEmpty()) {
             if (F + G > 1)
                 s += spare / (F + G);
@@ -324,15 +351,17 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     const int th = TH();
     const int g = th / 8;
     const int P = th + g;
-    const int c = (n - 1) / 2;
+    const int c = (rows - 1) / 2;
     QList<QPoint> at;
     for (int i = 0; i < n; ++i) {
+        const int row = i / perRow;
+        const int start = i % perRow == 0 ? 0 : entry + K;
         if (m_horizontal) {
-            const int A = n % 2 ? (across - th) / 2 : (across - g) / 2 - th;
-            at.append(QPoint(mx, my + A + (i - c) * P));
+            const int A = rows % 2 ? (across - th) / 2 : (across - g) / 2 - th;
+            at.append(QPoint(mx + start, my + A + (row - c) * P));
         } else {
-            const int B = n % 2 ? (across - th) / 2 : (across + g) / 2;
-            at.append(QPoint(mx + B + th - (i - c) * P, my));
+            const int B = rows % 2 ? (across - th) / 2 : (across + g) / 2;
+            at.append(QPoint(mx + B + th - (row - c) * P, my + start));
         }
     }
     auto along_ = [&](QPoint p, int by, int acrossBy = 0) {
@@ -348,13 +377,13 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         if (!l.HonorShown)
             continue;
         const bool narrow = CellCount(l.Honor) > 2;
+        const double widthRatio = Canvas.Font.WidthRatio;
         if (narrow)
-            SetFontWidthRatio(Canvas, 0.75);
+            SetFontWidthRatio(Canvas, widthRatio * 0.75);
         const QPoint p = along_(at[i], hp);
         drawTurned(Canvas, Size, p.x(), p.y(), l.Honor);
         honorEnd[i] = hp + W(l.Honor);
-        if (narrow)
-            SetFontWidthRatio(Canvas, 1.0);
+        SetFontWidthRatio(Canvas, widthRatio);
     }
 
     // Notes: two thirds of the name's height, centred across their line,
@@ -451,10 +480,19 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
     const TNameParts parts = SplitNameParts(m_name);
     const int F = parts.HasSeparator ? CellCount(parts.Family) : 0;
     const int G = CellCount(parts.Given);
+    // A short title before the name keeps the least height (or the
+    // name's, when that is smaller).
+    auto titleHeight = [&](qint32 AtHeight) {
+        const qint32 ht = scaledHeight(AtHeight, m_postRatio);
+        const int least = std::min(leastHeight(Canvas), std::abs(int(AtHeight)));
+        if (ht == 0 || std::abs(int(ht)) >= least)
+            return ht;
+        return AtHeight < 0 ? qint32(-least) : qint32(least);
+    };
     auto titleWidth = [&](qint32 AtHeight) {
         if (shortTitle.isEmpty())
             return 0;
-        const qint32 ht = scaledHeight(AtHeight, m_postRatio);
+        const qint32 ht = titleHeight(AtHeight);
         if (ht == 0)
             return 0;
         const qint32 keep = Canvas.Font.Height;
@@ -607,7 +645,7 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
 
     // Lowering the ratios of company lines wider than the box at the name height.
     setHeight(h0);
-    const int K = W(kOne);
+    int K = W(kOne);
     if (n > 0) {
         bool firstOfThree = true;
         for (size_t i = 0; i < lines.size(); ++i) {
@@ -672,30 +710,77 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
         }
     }
 
-    // A company line lowered below the least height keeps that height with
-    // its characters narrowed, where the box has room across for the block
-    // at those heights (else it stays as lowered, and the run is told).
-    if (n > 0 && m_horizontal) {
-        const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
-        std::array<TCorpLine, 4> raised = lines;
-        bool any = false;
-        for (TCorpLine &l : raised) {
-            if (l.First.isEmpty() || std::abs(scaledHeight(h0, l.Ratio)) >= least || h0 == 0)
-                continue;
-            const double ratio = (least + 0.5) / std::abs(double(h0));
-            l.Narrow = l.Ratio / ratio * 0.98;
-            l.Ratio = ratio;
-            any = true;
-        }
-        if (any) {
-            const std::array<TCorpLine, 4> lowered = lines;
+    // A company line lowered below the least height keeps that height, its
+    // characters narrowed where it is then too long for the box, where the
+    // box has room across for the block at those heights. Where it has not,
+    // the name gives up size, down to the least height itself, so that the
+    // company lines keep theirs; where even that is not enough, the lines
+    // stay as lowered (and the run is told).
+    if (n > 0) {
+        const std::array<TCorpLine, 4> lowered = lines;
+        const qint32 fitted = h0;
+        bool raisedFit = false;
+        for (int round = 0; round < MaxFitRounds && h0 != 0; ++round) {
+            const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
+            std::array<TCorpLine, 4> raised = lowered;
+            bool any = false, narrowed = false;
+            setHeight(h0);
+            const int K4 = W(kOne) / 4;
+            int indent = 0;
+            for (size_t i = 0; i < raised.size(); ++i) {
+                TCorpLine &l = raised[i];
+                if (l.First.isEmpty())
+                    continue;
+                if (i == 3)
+                    indent = 0;
+                if (std::abs(scaledHeight(h0, l.Ratio)) < least) {
+                    l.Ratio = (least + 0.5) / std::abs(double(h0));
+                    setHeight(scaledHeight(h0, l.Ratio));
+                    const int first = W(l.First);
+                    const int second = l.broken() ? W(l.Second) + W(kOne) : 0;
+                    setHeight(h0);
+                    double r = 1.0;
+                    if (indent + first > along)
+                        r = along > indent ? double(along - indent) / first : 0.0;
+                    if (second > along)
+                        r = qMin(r, double(along) / second);
+                    if (r < 1.0) {
+                        l.Narrow = r * 0.98;
+                        narrowed = true;
+                    }
+                    any = true;
+                }
+                indent += K4;
+            }
+            if (!any) {
+                lines = raised;
+                raisedFit = true;
+                break;
+            }
             lines = raised;
             setHeight(h0);
-            if (TH() + (L1.isEmpty() ? 0 : TH()) + block(h0) <= across)
-                m_squeezed = true;
-            else
-                lines = lowered;
+            const int need = TH() + (L1.isEmpty() ? 0 : TH()) + block(h0);
+            if (need <= across) {
+                m_squeezed = m_squeezed || narrowed;
+                raisedFit = true;
+                break;
+            }
+            if (std::abs(int(h0)) <= leastHeight(Canvas))
+                break;
+            // One step nearer the least height, by the room the block lacks.
+            qint32 next = scaledHeight(h0, double(across) / need);
+            if (std::abs(int(next)) >= std::abs(int(h0)))
+                next = h0 < 0 ? h0 + 1 : h0 - 1;
+            if (std::abs(int(next)) < leastHeight(Canvas))
+                next = h0 < 0 ? -leastHeight(Canvas) : leastHeight(Canvas);
+            h0 = next;
         }
+        if (!raisedFit) {
+            lines = lowered;
+            h0 = fitted;
+        }
+        setHeight(h0);
+        K = W(kOne);
     }
 
     // Placing.
@@ -743,10 +828,10 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
 
     int start = margin;
     if (n > 0) {
-        if (shortTitle.isEmpty() || scaledHeight(h0, m_postRatio) == 0) {
+        if (shortTitle.isEmpty() || titleHeight(h0) == 0) {
             start = margin + K / 2;
         } else {
-            setHeight(scaledHeight(h0, m_postRatio));
+            setHeight(titleHeight(h0));
             const int tht = TH();
             int edge;
             if (m_horizontal) {

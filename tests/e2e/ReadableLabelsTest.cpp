@@ -1,15 +1,24 @@
 // Labels stay readable with the additional lines on, the way a user gets
-// there: a person at a company with a long address, department and title
-// and a neighbour with a short one, each with a telephone number, a mail
-// address and a keyword typed into the record form; the label editor's
-// 書式 → 付加情報 with TEL, E-Mail1, キーワード１ and a text of the user's
-// own; both records printed through the print wizard to a PDF file, once
-// per sheet and frame set. Read back with pdftotext: every word of both
-// labels stands at least 1.8 mm high (the addressee keeps a readable size,
-// a line without room is left out), and the wizard said before printing how
-// many lines it leaves out, on how many labels.
+// there: a person at a company with a long address, company, department and
+// title, a neighbour with a short one and a person printed with three joint
+// names (連名), each with a telephone number, a mail address and a keyword typed
+// into the record form; the label editor's 書式 → 付加情報 with TEL,
+// E-Mail1, キーワード１ and a text of the user's own; the records printed
+// through the print wizard to a PDF file, once per sheet (12 and 44 to the
+// sheet, wide and turned) and frame set. Read back with pdftotext: each
+// word is given to the frame it stands in, and its characters measured
+// across their line (down a column, characters squeezed along it keep their
+// size across). On the 12-sheet every word of the addressee (address, company,
+// department, title, name) stands at least 1.8 mm high; on the 44-sheet
+// only a part the wizard named before printing as smaller may be, and never
+// a person's name; an additional line prints at that height or not at all,
+// and the wizard said how many lines it leaves out, on how many labels.
 #include "UserRoad.h"
+#include "items/AddressRect.h"
+#include "items/CorpRect.h"
 #include "items/MetaRect.h"
+#include "items/NameRect.h"
+#include "items/PosRect.h"
 #include "support/RowName.h"
 
 #include <QCheckBox>
@@ -57,7 +66,14 @@ protected:
         short_.EMail1 = QStringLiteral("yamada@example.jp");
         short_.Keyword1 = QStringLiteral("友人");
         ASSERT_NO_FATAL_FAILURE(typeRecord(short_));
-        selectRows({0, 1});
+        TTypedRecord joint = TokyoPerson();
+        joint.Name = QStringLiteral("長谷川 五郎左衛門");
+        joint.Joints = {QStringLiteral("由美子"), QStringLiteral("健太郎"), QStringLiteral("さくら")};
+        joint.Tel = QStringLiteral("03-1111-2222");
+        joint.EMail1 = QStringLiteral("hasegawa@example.jp");
+        joint.Keyword1 = QStringLiteral("友人");
+        ASSERT_NO_FATAL_FAILURE(typeRecord(joint));
+        selectRows({0, 1, 2});
         editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
         ASSERT_NE(editor, nullptr);
         if (GetParam().detail) {
@@ -82,16 +98,80 @@ protected:
         ASSERT_TRUE(runPrintWizard(*editor));
         // pdftotext's crop keeps the words it meets: each label takes the
         // words whose middle stands on it.
-        const double pt = 72.0 / 254.0;
         const std::vector<TPdfWord> words = pdfWords(QRectF(0, 0, 595, 842));
-        for (int cell = 0; cell < 2; ++cell) {
-            const QRect r = editor->Document().CellRect(cell);
-            const QRectF area(r.x() * pt, r.y() * pt, r.width() * pt, r.height() * pt);
+        for (int cell = 0; cell < kLabels; ++cell) {
+            const QRectF area = cellArea(cell);
             for (const TPdfWord &w : words)
                 if (area.contains(w.Box.center()))
                     labels[cell].push_back(w);
             ASSERT_FALSE(labels[cell].empty()) << "label " << cell;
+            read[cell] = QString::fromUtf8(pdfToText(crop(area) << QStringLiteral("-raw")));
+            read[cell].remove(QRegularExpression(QStringLiteral("\\s")));
         }
+    }
+
+    static constexpr int kLabels = 3;
+
+    // Label Cell of the sheet in points.
+    QRectF cellArea(int Cell) const
+    {
+        const double pt = 72.0 / 254.0;
+        const QRect r = editor->Document().CellRect(Cell);
+        return QRectF(r.x() * pt, r.y() * pt, r.width() * pt, r.height() * pt);
+    }
+    static QStringList crop(const QRectF &Area)
+    {
+        return {QStringLiteral("-x"), QString::number(int(Area.x())),          QStringLiteral("-y"),
+                QString::number(int(Area.y())), QStringLiteral("-W"), QString::number(int(std::ceil(Area.width()))),
+                QStringLiteral("-H"), QString::number(int(std::ceil(Area.height())))};
+    }
+
+    bool onItsSide() const
+    {
+        const TLayoutDocument &doc = editor->Document();
+        const QRect cell = doc.CellRect(0);
+        return cell.width() != doc.PieceSize().width() && cell.width() == doc.PieceSize().height();
+    }
+
+    // The addressee's frame a word of label Cell stands in, with the part
+    // the wizard names it by; none for the postcode, the additional lines
+    // and what else stands outside the addressee's frames.
+    struct TFrame {
+        const TMetaRect *Item = nullptr;
+        QString Part;
+        bool Postcode = false;
+    };
+    TFrame frameOf(int Cell, const TPdfWord &W) const
+    {
+        const TLayoutDocument &doc = editor->Document();
+        const QRectF cell = cellArea(Cell);
+        const double pt = 72.0 / 96.0; // page pixels to points
+        for (size_t i = 0; i < doc.Items.size(); ++i) {
+            const auto *item = dynamic_cast<const TMetaRect *>(doc.Items[i].get());
+            if (!item || !item->IsVisible())
+                continue;
+            const TPageRect r = item->GetRect();
+            // A turned label lies on its side on the sheet, its top edge
+            // down the cell's right edge.
+            const QRectF box = onItsSide() ? QRectF(cell.right() - r.Bottom * pt, cell.y() + r.Left * pt,
+                                                    r.height() * pt, r.width() * pt)
+                                           : QRectF(cell.x() + r.Left * pt, cell.y() + r.Top * pt, r.width() * pt,
+                                                    r.height() * pt);
+            if (!box.contains(W.Box.center()))
+                continue;
+            const int role = i < doc.ItemRoles.size() ? doc.ItemRoles[i] : -1;
+            if (dynamic_cast<const TPosRect *>(item))
+                return {item, {}, true};
+            if (dynamic_cast<const TAddressRect *>(item))
+                return {item, QStringLiteral("住所")};
+            if (dynamic_cast<const TNameRect *>(item))
+                return {item, QStringLiteral("氏名")};
+            if (dynamic_cast<const TCorpRect *>(item))
+                return {item, role == 4   ? QStringLiteral("部署名")
+                              : role == 5 ? QStringLiteral("役職")
+                                          : QStringLiteral("会社名")};
+        }
+        return {};
     }
 
     // The additional lines label Cell prints of its record's four.
@@ -100,65 +180,94 @@ protected:
         const QString keyword = Cell == 0 ? QStringLiteral("ゴールド会員") : QStringLiteral("友人");
         int printed = 0;
         for (const QString &piece : {QStringLiteral("TEL"), QStringLiteral("@"), keyword, QStringLiteral("ABC-12345")})
-            printed += std::any_of(labels[Cell].begin(), labels[Cell].end(),
-                                   [&piece](const TPdfWord &W) { return W.Text.contains(piece); })
-                           ? 1
-                           : 0;
+            printed += read[Cell].contains(piece) ? 1 : 0;
         return printed;
     }
 
     TPrintEditor *editor = nullptr;
-    std::vector<TPdfWord> labels[2];
+    std::vector<TPdfWord> labels[kLabels];
+    // Each label's text as pdftotext -raw reads it, blanks left out.
+    QString read[kLabels];
 };
 
-// The height of W in millimetres, as pdftotext boxes it.
-double heightMm(const TPdfWord &W)
+// The size of W's characters in millimetres across their line, as
+// pdftotext boxes them: the box's height for a line running across the
+// sheet, its width for one running up or down it (an upright character's
+// box down a column is as wide as the character is high, and characters
+// squeezed along the column keep that).
+double sizeMm(const TPdfWord &W, bool RunsAcross)
 {
-    return W.Box.height() * 25.4 / 72;
+    return (RunsAcross ? W.Box.height() : W.Box.width()) * 25.4 / 72;
 }
 
-bool containsAny(const QString &Text, const QStringList &Pieces)
-{
-    return std::any_of(Pieces.begin(), Pieces.end(), [&Text](const QString &P) { return Text.contains(P); });
-}
-
-// One sheet printed, every rule read off it: the address keeps a readable
+// One sheet printed, every rule read off it: the addressee keeps a readable
 // size beside the lines (a long line goes on to a second line, or keeps the
-// least height narrowed); an additional line prints at the least height or
-// not at all; what prints smaller (a frame too small across for a company's
-// lines) was named before printing; the wizard counted the lines it left
-// out, and the labels, as the PDF lacks them; the short record leaves room
-// for a line on the 12-sheet label.
+// least height narrowed, down a column squeezed along it as the wizard told
+// before printing); an additional
+// line prints at the least height or not at all; what prints smaller on the
+// 44-sheet (a frame too small across for a company's lines) was named
+// before printing, and a person's name never does; the wizard counted the
+// lines it left out, and the labels, as the PDF lacks them; the short record
+// leaves room for a line on the 12-sheet label.
 TEST_P(ReadableLabels, printsReadablyAndTellsWhatItLeavesOut)
 {
     QString told;
     for (const TMessageBoxRequest &box : boxes.shown())
         if (box.text.contains(QStringLiteral("1.8mm")))
             told = box.text;
-    const QStringList address = {QStringLiteral("札幌"),     QStringLiteral("北一条"), QStringLiteral("番地"),
-                                 QStringLiteral("グランド"), QStringLiteral("号室"),   QStringLiteral("千代田"),
-                                 QStringLiteral("永田町")};
-    const QStringList lines = {QStringLiteral("TEL"), QStringLiteral("@"), QStringLiteral("キーワード"),
-                               QStringLiteral("会員番号"), QStringLiteral("ABC-")};
-    int addressWords = 0;
-    for (int cell = 0; cell < 2; ++cell)
+    const bool sheet12 = GetParam().paper == 14 || GetParam().paper == 15;
+    int addressWords = 0, nameWords = 0, squeezedWords = 0;
+    for (int cell = 0; cell < kLabels; ++cell)
         for (const TPdfWord &w : labels[cell]) {
-            const double mm = heightMm(w);
+            const TFrame frame = frameOf(cell, w);
+            if (frame.Postcode)
+                continue;
+            // Written across the label, a line runs across the sheet unless
+            // the label lies on its side; a turned label's additional lines
+            // are written down it.
+            const bool written = frame.Item ? frame.Item->IsHorizontal() : !onItsSide();
+            const double mm = sizeMm(w, written != onItsSide());
             const bool readable = mm >= LeastTextMm - 0.05;
-            if (containsAny(w.Text, address)) {
-                ++addressWords;
-                EXPECT_TRUE(readable) << "address, label " << cell << ": " << qPrintable(w.Text) << " " << mm << " mm";
-            } else if (containsAny(w.Text, lines)) {
+            if (frame.Part.isEmpty()) {
                 EXPECT_TRUE(readable) << "line, label " << cell << ": " << qPrintable(w.Text) << " " << mm << " mm";
-            } else if (!readable) {
-                EXPECT_TRUE(told.contains(QStringLiteral("より小さい文字で印刷されます")))
-                    << "label " << cell << ": " << qPrintable(w.Text) << " " << mm
-                    << " mm, the wizard said: " << qPrintable(told);
+                continue;
             }
+            addressWords += frame.Part == QStringLiteral("住所") ? 1 : 0;
+            // The short record and the joint names are a person's name alone.
+            const bool person = cell > 0 && frame.Part == QStringLiteral("氏名");
+            nameWords += person ? 1 : 0;
+            const bool toldSmall =
+                told.contains(frame.Part + QStringLiteral("が 1.8mm より小さい文字で印刷されます"));
+            // A character squeezed along its column (its box shorter along
+            // the column than across it) was told as narrowed, or its frame
+            // as printing smaller still elsewhere.
+            const double alongMm = sizeMm(w, written == onItsSide());
+            if (readable && !written && CellCount(w.Text) == 1 && alongMm < 0.85 * mm) {
+                ++squeezedWords;
+                EXPECT_TRUE(told.contains(frame.Part + QStringLiteral("は 1.8mm の文字の幅を詰めて印刷します")) ||
+                            toldSmall)
+                    << qPrintable(frame.Part) << ", label " << cell << ": " << qPrintable(w.Text) << " " << alongMm
+                    << " mm along, the wizard said: " << qPrintable(told);
+            }
+            if (readable)
+                continue;
+            EXPECT_TRUE(!sheet12 && !person && toldSmall)
+                << qPrintable(frame.Part) << ", label " << cell << ": " << qPrintable(w.Text) << " " << mm
+                << " mm, the wizard said: " << qPrintable(told);
         }
     EXPECT_GE(addressWords, 3);
-    const int missing = 8 - linesPrinted(0) - linesPrinted(1);
-    const int labelsShort = (linesPrinted(0) < 4 ? 1 : 0) + (linesPrinted(1) < 4 ? 1 : 0);
+    EXPECT_GE(nameWords, 2);
+    // The turned 12-sheet's detailed frames hold the long department at the
+    // least height only squeezed down its column.
+    if (GetParam().paper == 15 && GetParam().detail) {
+        EXPECT_GT(squeezedWords, 0);
+    }
+    for (const QString &joint : {QStringLiteral("由美子"), QStringLiteral("健太郎"), QStringLiteral("さくら")})
+        EXPECT_TRUE(read[2].contains(joint)) << qPrintable(joint) << " is not printed: " << qPrintable(read[2]);
+    const int missing = 12 - linesPrinted(0) - linesPrinted(1) - linesPrinted(2);
+    int labelsShort = 0;
+    for (int cell = 0; cell < kLabels; ++cell)
+        labelsShort += linesPrinted(cell) < 4 ? 1 : 0;
     // The 44-sheet label has no room for a readable line beside a whole
     // addressee.
     if (GetParam().paper == 14) {
@@ -174,7 +283,11 @@ TEST_P(ReadableLabels, printsReadablyAndTellsWhatItLeavesOut)
 
 INSTANTIATE_TEST_SUITE_P(Sheets, ReadableLabels,
                          ::testing::Values(SheetCase{"sheet12", 14, false}, SheetCase{"sheet12Detailed", 14, true},
-                                           SheetCase{"sheet44", 22, false}, SheetCase{"sheet44Detailed", 22, true}),
+                                           SheetCase{"sheet12Turned", 15, false},
+                                           SheetCase{"sheet12TurnedDetailed", 15, true},
+                                           SheetCase{"sheet44", 22, false}, SheetCase{"sheet44Detailed", 22, true},
+                                           SheetCase{"sheet44Turned", 23, false},
+                                           SheetCase{"sheet44TurnedDetailed", 23, true}),
                          rowName);
 
 } // namespace

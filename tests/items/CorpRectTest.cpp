@@ -43,6 +43,30 @@ INSTANTIATE_TEST_SUITE_P(
                       BreakCase{"shortPartIsUndone", u"山田　株式会社", u"山田　株式会社", u"", false}),
     rowName);
 
+class WrapCorpLineTest : public ::testing::TestWithParam<BreakCase> {};
+
+TEST_P(WrapCorpLineTest, wrapsAtTheBlankOrScriptChangeNearestTheMiddle)
+{
+    const TBreakResult r = WrapCorpLine(u(GetParam().text));
+    EXPECT_EQ(r.First, u(GetParam().first));
+    EXPECT_EQ(r.Second, u(GetParam().second));
+    EXPECT_EQ(r.Broken, GetParam().broken);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, WrapCorpLineTest,
+    ::testing::Values(
+        // Blanks at 6 and 13 of 19, the middle at 9.
+        BreakCase{"blankNearestTheMiddle", u"第一営業本部　東日本営業部　第二営業課", u"第一営業本部",
+                  u"東日本営業部　第二営業課", true},
+        BreakCase{"kanjiToKatakana", u"株式会社日本総合物産ホールディングス", u"株式会社日本総合物産",
+                  u"ホールディングス", true},
+        // One script all through: in the middle.
+        BreakCase{"middleOfOneScript", u"代表取締役副社長", u"代表取締", u"役副社長", true},
+        // A one-character part is not made: the only change is after the first.
+        BreakCase{"noOneCharacterPart", u"新ビル", u"新ビル", u"", false}),
+    rowName);
+
 std::unique_ptr<TCorpRect> corpLine(const QString &Text, const TPageRect &R, bool Break)
 {
     auto c = std::make_unique<TCorpRect>();
@@ -106,6 +130,50 @@ TEST(CorpRectTest, verticalLineIsCentredAcrossFromTheTop)
     ASSERT_EQ(ops.size(), 1);
     EXPECT_EQ(ops[0]->Origin, QPoint(4 + 92 - (92 - 40) / 2, 4));
     EXPECT_TRUE(ops[0]->Font.isVertical());
+}
+
+// A company name down a column 96 dots long (at 96 dpi the least height is
+// 7 dots): on one line its 18 characters would shrink to 5 dots.
+std::unique_ptr<TCorpRect> longCompanyInColumn(int Width)
+{
+    auto c = std::make_unique<TCorpRect>();
+    c->SetText(u(u"株式会社日本総合物産ホールディングス"));
+    layOut(*c, {0, 0, Width, 104});
+    return c;
+}
+
+// 22 dots across hold two columns at the least height: the name goes on to
+// a second column where kanji turn to katakana, at a readable height.
+TEST(CorpRectTest, lineTooLongForTheLeastHeightGoesOnToASecondLineWhereTwoFitAcross)
+{
+    const auto c = longCompanyInColumn(30);
+    const auto ops = textOps(*c);
+    ASSERT_EQ(ops.size(), 2);
+    EXPECT_EQ(ops[0]->Text, u(u"株式会社日本総合物産"));
+    EXPECT_EQ(ops[1]->Text, u(u"ホールディングス"));
+    for (const TTextOp *op : ops) {
+        EXPECT_GE(std::abs(op->Font.Height), 7) << qPrintable(op->Text);
+        EXPECT_EQ(op->Font.WidthRatio, 1.0) << qPrintable(op->Text);
+    }
+    EXPECT_FALSE(c->IsSqueezed());
+}
+
+// 8 dots across hold one column: it keeps the least height, its characters
+// squeezed along the column into its 96 dots, and the item says so.
+TEST(CorpRectTest, lineWithoutRoomForTwoKeepsTheLeastHeightSqueezedAlongTheColumn)
+{
+    const auto c = longCompanyInColumn(16);
+    const auto ops = textOps(*c);
+    ASSERT_EQ(ops.size(), 1);
+    EXPECT_EQ(ops[0]->Font.Height, -7);
+    EXPECT_TRUE(ops[0]->Font.isVertical());
+    EXPECT_LT(ops[0]->Font.WidthRatio, 1.0);
+    int along = 0;
+    for (const int a : ops[0]->Advances)
+        along += a;
+    EXPECT_LE(along, 96);
+    EXPECT_GT(along, 96 * 0.9);
+    EXPECT_TRUE(c->IsSqueezed());
 }
 
 TEST(CorpRectTest, hiddenHonorificChangeKeepsTheRecording)

@@ -143,6 +143,44 @@ TEST(NameRectTest, nameKindZeroPrintsNameAndHonorificOnly)
     EXPECT_EQ(ops[1]->Text, u(u"様"));
 }
 
+// 40 x 74 vertical: 66 along, 32 across. Two lines fit across at -15, but
+// along the long name with its honorific would need -6, below the least
+// height (7 dots at 96 dpi): the name and its joint name keep -7, squeezed
+// along their columns, and end inside the box.
+TEST(NameRectTest, nameTooLongForItsColumnKeepsTheLeastHeightSqueezedAlongIt)
+{
+    auto n = privateName(false, u(u"長谷川 五郎左衛門"), {u(u"由美子")});
+    layOut(*n, {0, 0, 40, 74});
+    const auto ops = textOps(*n);
+    ASSERT_EQ(ops.size(), 4);
+    for (const TTextOp *op : ops) {
+        EXPECT_EQ(op->Font.Height, -7) << qPrintable(op->Text);
+        EXPECT_LT(op->Font.WidthRatio, 1.0) << qPrintable(op->Text);
+        int along = 0;
+        for (const int a : op->Advances)
+            along += a;
+        EXPECT_LE(op->Origin.y() + along, 4 + 66) << qPrintable(op->Text);
+    }
+    EXPECT_TRUE(n->IsSqueezed());
+}
+
+// 300 x 36 horizontal: 28 across hold four lines at -6 only, below the
+// least height (7 dots at 96 dpi), and two at -13: the names go two to a
+// line, the first joint name beside the main name, the next two under them.
+TEST(NameRectTest, jointNamesBelowTheLeastHeightOneUnderTheOtherGoTwoToALine)
+{
+    auto n = privateName(true, u(u"山田 太郎"), {u(u"花子"), u(u"一郎"), u(u"美咲")});
+    layOut(*n, {0, 0, 300, 36});
+    const auto ops = textOps(*n);
+    ASSERT_EQ(ops.size(), 8); // each name with its honorific
+    for (const TTextOp *op : ops)
+        EXPECT_EQ(op->Font.Height, -13) << qPrintable(op->Text);
+    EXPECT_EQ(ops[2]->Origin.y(), ops[0]->Origin.y());
+    EXPECT_GT(ops[2]->Origin.x(), ops[1]->Origin.x()); // after the main name's honorific
+    EXPECT_EQ(ops[4]->Origin, QPoint(ops[0]->Origin.x(), ops[0]->Origin.y() + 13 + 13 / 8));
+    EXPECT_EQ(ops[6]->Origin, QPoint(ops[2]->Origin.x(), ops[4]->Origin.y()));
+}
+
 TEST(NameRectTest, longHonorificIsNarrowedToThreeQuarters)
 {
     auto n = privateName(false, u(u"山田 太郎"), {});
