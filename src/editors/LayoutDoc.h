@@ -40,8 +40,8 @@ public:
     // alone decides its number).
     TTownNameLookup TownNames;
     std::vector<std::unique_ptr<TDrawRect>> Items;
-    // The frame role of each default item (its position in the frame set's
-    // roles), so that the two address frames and the company lines of the
+    // The frame role of each default item (postcode, address lines, company,
+    // department, title, name, joint names, barcode, sender frames), so that the two address frames and the company lines of the
     // detail set know their part of the record; -1 for an item added later.
     std::vector<int> ItemRoles;
     // The conversions of the layout's texts (the sender blocks read them).

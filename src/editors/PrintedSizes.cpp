@@ -12,11 +12,7 @@
 #include <cstdlib>
 #include <map>
 
-namespace {
-
-// The part of the record an addressee item prints, as the user names it;
-// empty for items that are not the addressee's.
-QString partOf(const TLayoutDocument &Document, size_t Index)
+QString AddresseePartOf(const TLayoutDocument &Document, size_t Index)
 {
     const TDrawRect *item = Document.Items[Index].get();
     if (const auto *a = dynamic_cast<const TAddressRect *>(item))
@@ -34,8 +30,6 @@ QString partOf(const TLayoutDocument &Document, size_t Index)
     }
     return {};
 }
-
-} // namespace
 
 std::vector<QRectF> PrintedTextBoxes(const TMetaRect &Item)
 {
@@ -72,7 +66,7 @@ TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
         auto *text = dynamic_cast<TMetaRect *>(Document.Items[i].get());
         if (!text || !text->IsVisible() || !Document.OnPrintedSide(i))
             continue;
-        const QString part = partOf(Document, i);
+        const QString part = AddresseePartOf(Document, i);
         if (part.isEmpty())
             continue;
         text->Rebuild(false);

@@ -18,6 +18,10 @@ struct TAddressText;
 // (LeftOutAdditionLines). The print wizard tells the user what and on how
 // many pieces (ラベル N 枚 on labels) before anything is printed.
 
+// The part of the record the addressee item at Index prints, as the user
+// names it (住所, 会社名, 部署名, 役職, 氏名); empty for other items.
+[[nodiscard]] QString AddresseePartOf(const TLayoutDocument &Document, size_t Index);
+
 // The boxes (page pixels of the piece) of the texts Item drew in its last
 // layout.
 [[nodiscard]] std::vector<QRectF> PrintedTextBoxes(const TMetaRect &Item);

@@ -129,8 +129,9 @@ TEST_F(LabelShortfalls, wizardCountsTheLabelsItLeavesLinesOff)
 }
 
 // The turned 44-sheet label's detailed frames: the department of three
-// parts shares its column with the title and prints below the least
-// height; the company and the title, with columns of their own, do not.
+// parts shares its column with the title and keeps the least height only
+// narrowed along it; the company and the title, with columns of their own,
+// print whole. The wizard names the department as the user knows it.
 TEST_F(LabelShortfalls, wizardNamesThePartThatPrintsSmall)
 {
     TLabelGrid grid;
@@ -141,7 +142,7 @@ TEST_F(LabelShortfalls, wizardNamesThePartThatPrintsSmall)
     for (const TMessageBoxRequest &box : boxes.shown())
         if (box.text.contains(QStringLiteral("1.8mm")))
             told = box.text;
-    EXPECT_TRUE(told.contains(QStringLiteral("部署名が 1.8mm より小さい文字で印刷されます（ラベル 1 枚）")))
+    EXPECT_TRUE(told.contains(QStringLiteral("部署名は 1.8mm の文字の幅を詰めて印刷します（ラベル 1 枚）")))
         << qPrintable(told);
     for (const QString &part : {QStringLiteral("会社名"), QStringLiteral("役職")})
         EXPECT_FALSE(told.contains(part)) << qPrintable(told);

@@ -16,6 +16,7 @@
 #include "UserRoad.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
+#include "editors/PrintedSizes.h"
 #include "items/MetaRect.h"
 #include "items/NameRect.h"
 #include "items/PosRect.h"
@@ -159,17 +160,11 @@ protected:
                                                     r.height() * pt);
             if (!box.contains(W.Box.center()))
                 continue;
-            const int role = i < doc.ItemRoles.size() ? doc.ItemRoles[i] : -1;
             if (dynamic_cast<const TPosRect *>(item))
                 return {item, {}, true};
-            if (dynamic_cast<const TAddressRect *>(item))
-                return {item, QStringLiteral("住所")};
-            if (dynamic_cast<const TNameRect *>(item))
-                return {item, QStringLiteral("氏名")};
-            if (dynamic_cast<const TCorpRect *>(item))
-                return {item, role == 4   ? QStringLiteral("部署名")
-                              : role == 5 ? QStringLiteral("役職")
-                                          : QStringLiteral("会社名")};
+            const QString part = AddresseePartOf(doc, i);
+            if (!part.isEmpty())
+                return {item, part};
         }
         return {};
     }
