@@ -672,6 +672,22 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
         }
     }
 
+    // The share of its length a company line at Height, Indent into the
+    // box, must give up to fit along (1 when it fits); the font is left at
+    // the name's height.
+    auto alongShare = [&](const TCorpLine &L, qint32 Height, int Indent) {
+        setHeight(Height);
+        const int first = W(L.First);
+        const int second = L.broken() ? W(L.Second) + W(kOne) : 0;
+        setHeight(h0);
+        double r = 1.0;
+        if (Indent + first > along)
+            r = along > Indent ? double(along - Indent) / first : 0.0;
+        if (second > along)
+            r = qMin(r, double(along) / second);
+        return r;
+    };
+
     // A line lowered that far is drawn no longer than the box either: its
     // indent (a quarter of the name's character per line above it) does not
     // shrink with it, nor does a second part's end one character before the
@@ -689,15 +705,7 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
                 const qint32 hi = scaledHeight(h0, l.Ratio);
                 if (hi == 0)
                     break;
-                setHeight(hi);
-                const int first = W(l.First);
-                const int second = l.broken() ? W(l.Second) + W(kOne) : 0;
-                setHeight(h0);
-                double r = 1.0;
-                if (indent + first > along)
-                    r = along > indent ? double(along - indent) / first : 0.0;
-                if (second > along)
-                    r = qMin(r, double(along) / second);
+                const double r = alongShare(l, hi, indent);
                 if (r >= 1.0)
                     break;
                 l.Ratio *= r;
@@ -735,15 +743,7 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
                     indent = 0;
                 if (std::abs(scaledHeight(h0, l.Ratio)) < least) {
                     l.Ratio = (least + 0.5) / std::abs(double(h0));
-                    setHeight(scaledHeight(h0, l.Ratio));
-                    const int first = W(l.First);
-                    const int second = l.broken() ? W(l.Second) + W(kOne) : 0;
-                    setHeight(h0);
-                    double r = 1.0;
-                    if (indent + first > along)
-                        r = along > indent ? double(along - indent) / first : 0.0;
-                    if (second > along)
-                        r = qMin(r, double(along) / second);
+                    const double r = alongShare(l, scaledHeight(h0, l.Ratio), indent);
                     if (r < 1.0) {
                         l.Narrow = r * 0.98;
                         narrowed = true;
