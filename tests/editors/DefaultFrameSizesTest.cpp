@@ -186,12 +186,6 @@ std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const Recor
         return Allowance{0.9, 0.0,
                          "six names stand two to a line on the turned 10-sheet label, fitted along its detailed name "
                          "frame of 56 mm beside the simple set's 72 mm"};
-    // The simple set's name frame raises its company lines to the least
-    // height (1.8 mm) where it has room across; these detailed frames of a
-    // line of their own are thinner than that with their margins, and print
-    // smaller as the print wizard tells.
-    if (Paper == 20 && Field == TPrintedField::Department)
-        return Allowance{0.85, 0.0, "the 24-sheet label's department frame is 3.8 mm high: 1.7 mm inside its margins"};
     const bool horizontalPostal = Paper < 14 && (Paper == 1 || (Paper >= 2 && (Paper - 2) % 3 != 0));
     if (Field == TPrintedField::Joint && C.joints == 5 && horizontalPostal)
         return Allowance{0.0, 2.0, "five joint names share a joint frame between the name and the barcode"};
