@@ -55,18 +55,6 @@ QString phone(TFields &table, const char *name, const QString &dataFolder)
     return Cp932::decode(HyphenatePhoneNumber(number.toByteArray(), dataFolder));
 }
 
-// The lines of the address set in one cell. Besides two numbers meeting, a
-// number followed by a line that starts with a half-width letter or digit
-// ("80-25" and "J1ビル") would read as one house number ("25J1"): a blank
-// keeps those apart too.
-QString joinAddressLine(const QString &text, const QString &line)
-{
-    const bool halfWidthStart = !line.isEmpty() && line.front().unicode() < 0x80 && line.front().isLetterOrNumber();
-    if (!text.isEmpty() && halfWidthStart && IsAddressNumeral(text.back()))
-        return text + QChar(0x3000) + line;
-    return JoinAddressLines(text, line);
-}
-
 QString stamp(TFields &table, const char *name, const char *format)
 {
     const QDateTime value = table(name).AsDateTime();
@@ -105,7 +93,7 @@ QString cellText(TFields &table, int item, const TListPrintLayout &layout, const
         QString text = layout.IgnoreTdfkn ? QString() : plain(table, "Tdfkn");
         // Lines the user kept apart never run two numbers together.
         for (const char *line : {"Adrs1", "Adrs2", "Adrs3"})
-            text = joinAddressLine(text, plain(table, line));
+            text = JoinAddressLines(text, plain(table, line));
         return text;
     }
     case 12:

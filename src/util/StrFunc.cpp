@@ -491,7 +491,14 @@ bool IsAddressNumeral(QChar c)
 
 bool AddressNumbersMeet(QStringView Before, QStringView After)
 {
-    return !Before.isEmpty() && !After.isEmpty() && IsAddressNumeral(Before.back()) && IsAddressNumeral(After.front());
+    if (Before.isEmpty() || After.isEmpty() || !IsAddressNumeral(Before.back()))
+        return false;
+    // A Latin letter of either width after a number reads as part of it
+    // too ("80-25" and "J1ビル" as 25J1).
+    const char16_t c = After.front().unicode();
+    const bool latin = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'Ａ' && c <= u'Ｚ') ||
+                       (c >= u'ａ' && c <= u'ｚ');
+    return latin || IsAddressNumeral(After.front());
 }
 
 QString JoinAddressLines(const QString &First, const QString &Second)

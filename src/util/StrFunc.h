@@ -157,8 +157,9 @@ QString ReplaceDashesW(QStringView S, int Kind);
 
 // Address lines the user kept apart are set together with nothing between
 // them, except where a number would run into the next one: "９－４－２１" and
-// "２０３号室" would read as the one number 21203, so a full-width blank keeps
-// them apart. A number is a digit of either width or a kanji numeral, whether
-// the data format turned it into kanji or not.
+// "２０３号室" would read as the one number 21203, "80-25" and "J1ビル" as the
+// house number 25J1, so a full-width blank keeps them apart. A number is a
+// digit of either width or a kanji numeral, whether the data format turned
+// it into kanji or not; a Latin letter after it reads as part of it.
 [[nodiscard]] bool AddressNumbersMeet(QStringView Before, QStringView After);
 [[nodiscard]] QString JoinAddressLines(const QString &First, const QString &Second);

@@ -13,7 +13,8 @@ class AddressJoin : public ::testing::TestWithParam<JoinCase>
 {
 };
 
-// Lines join with nothing between them unless two numbers would meet.
+// Lines join with nothing between them unless a number would run into
+// the next line's number or Latin letter.
 TEST_P(AddressJoin, keepsNumbersOfTwoLinesApart)
 {
     const JoinCase &c = GetParam();
@@ -26,6 +27,9 @@ INSTANTIATE_TEST_SUITE_P(
                       JoinCase{"halfWidthDigits", u"9-4-21", u"203", u"9-4-21\u3000203"},
                       JoinCase{"kanjiNumerals", u"三丁目", u"十二番", u"三丁目十二番"},
                       JoinCase{"kanjiNumeralsMeet", u"四丁目五", u"二〇三号", u"四丁目五\u3000二〇三号"},
+                      JoinCase{"numberThenHalfWidthLetter", u"80-25", u"J1ビル", u"80-25\u3000J1ビル"},
+                      JoinCase{"numberThenFullWidthLetter", u"８０－２５", u"Ｊ１ビル", u"８０－２５　Ｊ１ビル"},
+                      JoinCase{"townThenLetter", u"梅田", u"ABCビル", u"梅田ABCビル"},
                       JoinCase{"numberThenBuilding", u"９－４－２１", u"ハイツ２０３", u"９－４－２１ハイツ２０３"},
                       JoinCase{"townThenNumber", u"神宮前", u"９－４", u"神宮前９－４"},
                       JoinCase{"emptySecond", u"２１", u"", u"２１"},
