@@ -2,6 +2,7 @@
 
 #include "core/OwnFiles.h"
 
+#include "platform/SafeFile.h"
 #include "platform/WriteError.h"
 
 #include <QDir>
@@ -188,4 +189,16 @@ QString TPdfOutFile::UnfinishedReason() const
     const QString unfinished = QStringLiteral("PDFファイルを書き終えられませんでした");
     const int code = m_replacement ? m_replacement->GrowthError(kUnfinishedProbeBytes) : 0;
     return code == 0 ? unfinished : unfinished + QStringLiteral("。") + WriteErrorReason(code, TWriteTarget::File);
+}
+
+QString PdfTargetRefusal(const QString &Path)
+{
+    if (Path.isEmpty())
+        return {};
+    if (QString refusal = ProgramFileRefusal(Path); !refusal.isEmpty())
+        return refusal;
+    if (const int code = ReadOnlyFileError(Path))
+        return QStringLiteral("PDFファイルを作成できませんでした  \r\n%1  \r\n%2")
+            .arg(QDir::toNativeSeparators(Path), WriteErrorReason(code, TWriteTarget::File));
+    return {};
 }

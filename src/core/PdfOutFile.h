@@ -66,3 +66,10 @@ private:
 // examined: an earlier PDF that a killed run left aside is back under its
 // name, and the hidden leftovers of killed runs beside it are removed.
 void RecoverPdfOutFile(const QString &Path);
+
+// Empty when a PDF may be written to Path; else the message that says why
+// not, naming the file: one of the program's own files, or a file nobody may
+// write (read-only, or in a folder it cannot be replaced in). Asked as the
+// user names the file, so that nothing is printed towards a target that
+// would be refused at the end.
+[[nodiscard]] QString PdfTargetRefusal(const QString &Path);

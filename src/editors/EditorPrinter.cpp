@@ -60,8 +60,9 @@ bool TPrintEditor::RunPrintDialog(QPrinter &Printer)
         return false;
     bool propose = false;
     // The print run's dialog and the wizard's printer set-up both come here:
-    // one of the program's own files is refused before anything keeps it,
-    // and the dialog asks again, offering the last file printed to.
+    // one of the program's own files, or a read-only one, is refused before
+    // anything keeps it, and the dialog asks again, offering the last file
+    // printed to.
     for (;;) {
         propose = Printer.outputFormat() == QPrinter::PdfFormat && Printer.outputFileName().isEmpty();
         if (propose) {
@@ -77,7 +78,7 @@ bool TPrintEditor::RunPrintDialog(QPrinter &Printer)
         if (!ExecPrintDialog(Printer))
             break;
         const QString refusal =
-            Printer.outputFormat() == QPrinter::PdfFormat ? ProgramFileRefusal(Printer.outputFileName()) : QString();
+            Printer.outputFormat() == QPrinter::PdfFormat ? PdfTargetRefusal(Printer.outputFileName()) : QString();
         if (refusal.isEmpty()) {
             m_pdfFileSpent = false;
             return true;

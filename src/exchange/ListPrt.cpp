@@ -220,12 +220,8 @@ public:
 protected:
     void accept() override
     {
-        const QString file = Chosen();
-        if (const int code = file.isEmpty() ? 0 : ReadOnlyFileError(file)) {
-            tell(this,
-                 QStringLiteral("PDFファイルを作成できませんでした  \r\n%1  \r\n%2")
-                     .arg(QDir::toNativeSeparators(file), WriteErrorReason(code, TWriteTarget::File)),
-                 MB_OK | MB_ICONERROR);
+        if (const QString refusal = PdfTargetRefusal(Chosen()); !refusal.isEmpty()) {
+            tell(this, refusal, MB_OK | MB_ICONERROR);
             return;
         }
         QFileDialog::accept();

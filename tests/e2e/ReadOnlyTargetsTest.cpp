@@ -215,11 +215,21 @@ public:
         EXPECT_TRUE(runPrintWizard(*m_editor));
         return pdfFile();
     }
+    // The print dialog names the read-only file: it is refused as it is
+    // named, and the user cancels the dialog it asks again with.
     void printTheEditorAgain(const QString &File)
     {
         ASSERT_NE(m_editor, nullptr);
         setReadOnly(File);
+        int asked = 0;
+        m_editor->ExecPrintDialog = [this, &asked](QPrinter &Printer) {
+            if (++asked > 1)
+                return false;
+            Printer.setOutputFileName(pdfFile());
+            return true;
+        };
         EXPECT_TRUE(runPrintWizard(*m_editor));
+        EXPECT_EQ(asked, 2) << "the print dialog asks again after the refusal";
     }
     QString listPdf()
     {
@@ -295,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriterCase{"listTemplate", &ReadOnlyTargets::listTemplate, &ReadOnlyTargets::saveTheTemplateAgain,
                    u"テンプレートを保存できませんでした。"},
         WriterCase{"editorPdf", &ReadOnlyTargets::editorPdf, &ReadOnlyTargets::printTheEditorAgain,
-                   u"印刷データを書き込めませんでした"},
+                   u"PDFファイルを作成できませんでした"},
         WriterCase{"listPrintPdf", &ReadOnlyTargets::listPdf, &ReadOnlyTargets::printTheListAgain,
                    u"PDFファイルを作成できませんでした"}),
     rowName);

@@ -5,6 +5,7 @@
 #include "items/PrtInfo.h"
 #include "core/AdrsSel.h"
 #include "core/OwnFiles.h"
+#include "core/PdfOutFile.h"
 #include "platform/SafeFile.h"
 #include "support/FailingDisk.h"
 #include "support/FileHelpers.h"
@@ -753,6 +754,17 @@ public:
         return link;
     }
 
+    // A PDF the user set read-only beside the settings root.
+    static QString readOnlyPdf()
+    {
+        const QString file = QDir::cleanPath(DataRoot + QStringLiteral("../読み取り専用.pdf"));
+        if (!QFileInfo::exists(file)) {
+            writeBytes(file, "the program's own");
+            QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        }
+        return file;
+    }
+
 protected:
     QString pdf() const { return out.filePath(QStringLiteral("縦書き.pdf")); }
     QStringList outEntries() const
@@ -845,7 +857,7 @@ TEST_P(PrintEditorOwnFile, isRefusedWithTheExportsMessageAndLeftAsItWas)
     answerPrintDialogs({target});
     print();
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_EQ(boxes.last().text, ProgramFileRefusal(target));
+    EXPECT_EQ(boxes.last().text, PdfTargetRefusal(target));
     EXPECT_EQ(fileBytes(target), "the program's own");
 }
 
@@ -867,7 +879,8 @@ TEST_P(PrintEditorOwnFile, theDialogAsksAgainOfferingTheLastGoodFile)
 }
 
 // The printer set-up of the print wizard names the file the same way: one
-// of the program's own is refused there too, asked again, and never becomes
+// of the program's own, or a read-only one, is refused there too as it is
+// named, asked again, and never becomes
 // the file the kind offers from then on.
 TEST_P(PrintEditorOwnFile, aFileNamedInTheWizardsSetUpIsRefusedAndNotKept)
 {
@@ -902,7 +915,7 @@ TEST_P(PrintEditorOwnFile, aFileNamedInTheWizardsSetUpIsRefusedAndNotKept)
     QStringList told;
     for (const auto &box : boxes.shown())
         told << box.text;
-    EXPECT_EQ(told.count(ProgramFileRefusal(GetParam().path())), 1) << qPrintable(told.join(u'|'));
+    EXPECT_EQ(told.count(PdfTargetRefusal(GetParam().path())), 1) << qPrintable(told.join(u'|'));
     const TQtPrinterBackend backend;
     EXPECT_EQ(TPrinterInfo(DataRoot + QStringLiteral("Layout.pi"), backend).Settings().OutputFile, pdf());
     EXPECT_NE(second.Printer().outputFileName(), GetParam().path());
@@ -912,7 +925,8 @@ INSTANTIATE_TEST_SUITE_P(Files, PrintEditorOwnFile,
                          ::testing::Values(OwnFileCase{"settingsFile", &PrintEditorPdfFile::settingsFile},
                                            OwnFileCase{"senderTable", &PrintEditorPdfFile::senderTable},
                                            OwnFileCase{"bookTable", &PrintEditorPdfFile::bookTable},
-                                           OwnFileCase{"settingsLink", &PrintEditorPdfFile::settingsLink}),
+                                           OwnFileCase{"settingsLink", &PrintEditorPdfFile::settingsLink},
+                                           OwnFileCase{"readOnlyPdf", &PrintEditorPdfFile::readOnlyPdf}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // A run killed between setting the earlier PDF aside and putting the new
