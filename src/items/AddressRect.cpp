@@ -3,6 +3,7 @@
 #include "util/StrFunc.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -78,14 +79,19 @@ struct TColumn {
 };
 
 // The font a run is measured and drawn in: the vertical form for upright
-// runs, the horizontal one for digits set across.
+// runs, the horizontal one for digits set across. A column squeezed along
+// narrows its upright characters only: digits set across take a line's
+// height along it whatever their width, and narrowing them would only thin
+// them across.
 TCanvasFont runFont(const TCanvasFont &Font, bool Across)
 {
     TCanvasFont f = Font;
-    if (Across)
+    if (Across) {
         SetCanvasFontHorizontal(f);
-    else
+        f.WidthRatio = 1.0;
+    } else {
         SetCanvasFontVertical(f);
+    }
     return f;
 }
 
@@ -507,69 +513,163 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     auto advanceOfOne = [&] { return metrics.width(runFont(Canvas.Font, false), kOne); };
     int fitting = 3; // columns that fit across at the fixed size
 
-    bool placed = false;
+    // The columns as the lines give them, for a layout in fewer columns.
+    const QList<TColumn> given = cols;
     bool dropped = false; // columns left out at a fixed size too large for all
     // The height two or three fitted columns share across the box, before
     // the longest is fitted along it (with characters to spare) to judge
     // the joins.
     std::optional<TCanvasFont> shared;
-    for (int round = 0; round < MaxFitRounds && !placed; ++round) {
-        shared.reset();
-        Canvas.Font = contentFont();
-        SetCanvasFontVertical(Canvas.Font);
-        if (fixed) {
-            Canvas.Font.Height = pointsToHeight(FontSizeTable[size_t(m_fontSizeIndex)], Canvas);
-            const int th = TH();
-            if (th >= aw)
-                return;
-            fitting = 1;
-            for (int c = 3; c >= 1; --c)
-                if (th * c + (th / 10) * (c - 1) < aw) {
-                    fitting = c;
-                    break;
-                }
+    // Each column's font and length along the box as it is drawn.
+    QList<TCanvasFont> fonts;
+    QList<int> lengths;
+    // A fit across that rounds the columns just below the least height
+    // takes that height where the columns and their gaps fit across at it.
+    auto raiseAcross = [&] {
+        const int least = leastHeight(Canvas);
+        const TCanvasFont fitted = Canvas.Font;
+        if (std::abs(int(fitted.Height)) >= least || std::abs(int(contentFont().Height)) < least)
+            return;
+        Canvas.Font.Height = fitted.Height < 0 ? -least : least;
+        int need = 0;
+        for (const TColumn &c : cols) {
+            TColumn at = c;
+            measureColumn(metrics, Canvas.Font, at);
+            need += at.breadth + TH() / 10;
         }
-        measureAll();
-        if (fixed)
-            for (TColumn &c : cols)
-                uprightWiderThan(metrics, Canvas.Font, c, aw);
-        const int gap = TH() / 10;
-        if (cols.size() == 1) {
-            if (!fixed) {
-                if (!FitFont(Canvas, aw, cols[0].breadth + gap))
-                    return;
-                remeasure();
-                if (!FitFont(Canvas, ah, cols[0].length))
-                    return;
-                remeasure();
-            } else {
-                shortenColumn(metrics, Canvas.Font, cols[0], ah);
+        if (need <= aw)
+            remeasure();
+        else
+            Canvas.Font = fitted;
+    };
+    // Fits the columns in at most Most of them (fewer where they join),
+    // with Upright the numbers set across that are wider than a character
+    // at the least height standing upright; false when nothing can be
+    // drawn.
+    auto layOut = [&](int Most, bool Upright) -> bool {
+        cols = given;
+        dropped = false;
+        bool placed = false;
+        for (int round = 0; round < MaxFitRounds && !placed; ++round) {
+            shared.reset();
+            Canvas.Font = contentFont();
+            SetCanvasFontVertical(Canvas.Font);
+            if (fixed) {
+                Canvas.Font.Height = pointsToHeight(FontSizeTable[size_t(m_fontSizeIndex)], Canvas);
+                const int th = TH();
+                if (th >= aw)
+                    return false;
+                fitting = 1;
+                for (int c = 3; c >= 1; --c)
+                    if (th * c + (th / 10) * (c - 1) < aw) {
+                        fitting = c;
+                        break;
+                    }
             }
-            placed = true;
-            break;
-        }
-        if (cols.size() == 2) {
-            if (!fixed) {
-                if (!FitFont(Canvas, aw, cols[0].breadth + cols[1].breadth + gap * 2)) {
+            measureAll();
+            if (fixed)
+                for (TColumn &c : cols)
+                    uprightWiderThan(metrics, Canvas.Font, c, aw);
+            if (Upright) {
+                TCanvasFont least = Canvas.Font;
+                least.Height = Canvas.Font.Height < 0 ? -leastHeight(Canvas) : leastHeight(Canvas);
+                const int one = metrics.lineHeight(runFont(least, false));
+                for (TColumn &c : cols)
+                    uprightWiderThan(metrics, least, c, one);
+                measureAll();
+            }
+            const int gap = TH() / 10;
+            if (cols.size() == 1) {
+                if (!fixed) {
+                    if (!FitFont(Canvas, aw, cols[0].breadth + gap))
+                        return false;
+                    remeasure();
+                    raiseAcross();
+                    // Too long for the least height, the column keeps it, its
+                    // characters squeezed along it.
+                    if (!fitAlong(Canvas, ah, [&] {
+                            measureColumn(metrics, Canvas.Font, cols[0]);
+                            return cols[0].length;
+                        }))
+                        return false;
+                    measureAll();
+                } else {
+                    shortenColumn(metrics, Canvas.Font, cols[0], ah);
+                }
+                placed = true;
+                break;
+            }
+            if (cols.size() == 2) {
+                if (!fixed) {
+                    if (Most < 2 || !FitFont(Canvas, aw, cols[0].breadth + cols[1].breadth + gap * 2)) {
+                        append(cols[0], cols[1]);
+                        cols.removeAt(1);
+                        continue;
+                    }
+                    remeasure();
+                    raiseAcross();
+                    shared = Canvas.Font;
+                    if (!FitFont(Canvas, ah, qMax(cols[0].length, cols[1].length) + advanceOfOne()))
+                        return false;
+                    remeasure();
+                }
+                const int a = fixed ? 0 : advanceOfOne();
+                if (cols[0].length + cols[1].length - a < ah) {
                     append(cols[0], cols[1]);
                     cols.removeAt(1);
                     continue;
                 }
+                if (fixed) {
+                    if (fitting < 2) {
+                        cols.removeAt(1);
+                        dropped = true;
+                    }
+                    const int one = advanceOfOne();
+                    for (qsizetype i = 0; i < cols.size(); ++i)
+                        shortenColumn(metrics, Canvas.Font, cols[i], ah - (i > 0 ? one : 0));
+                }
+                placed = true;
+                break;
+            }
+            // Three columns.
+            int k = 0;
+            for (int i = 1; i < 3; ++i)
+                if (cols[i].length > cols[k].length)
+                    k = i;
+            auto joinTwo = [&] {
+                if (k != 0 && cols[0].length <= cols[2].length) {
+                    append(cols[0], cols[1]);
+                    cols.removeAt(1);
+                } else {
+                    append(cols[1], cols[2]);
+                    cols.removeAt(2);
+                }
+            };
+            if (!fixed) {
+                if (Most < 3 || !FitFont(Canvas, aw, cols[0].breadth + cols[1].breadth + cols[2].breadth + gap * 3)) {
+                    joinTwo();
+                    continue;
+                }
                 remeasure();
+                raiseAcross();
                 shared = Canvas.Font;
-                if (!FitFont(Canvas, ah, qMax(cols[0].length, cols[1].length) + advanceOfOne()))
-                    return;
+                if (!FitFont(Canvas, ah, cols[k].length + 2 * advanceOfOne()))
+                    return false;
                 remeasure();
             }
             const int a = fixed ? 0 : advanceOfOne();
             if (cols[0].length + cols[1].length - a < ah) {
-                append(cols[0], cols[1]);
-                cols.removeAt(1);
+                joinTwo();
+                continue;
+            }
+            if (cols[1].length + cols[2].length + a < ah) {
+                append(cols[1], cols[2]);
+                cols.removeAt(2);
                 continue;
             }
             if (fixed) {
-                if (fitting < 2) {
-                    cols.removeAt(1);
+                while (cols.size() > fitting) {
+                    cols.removeLast();
                     dropped = true;
                 }
                 const int one = advanceOfOne();
@@ -577,89 +677,87 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                     shortenColumn(metrics, Canvas.Font, cols[i], ah - (i > 0 ? one : 0));
             }
             placed = true;
-            break;
         }
-        // Three columns.
-        int k = 0;
-        for (int i = 1; i < 3; ++i)
-            if (cols[i].length > cols[k].length)
-                k = i;
-        auto joinTwo = [&] {
-            if (k != 0 && cols[0].length <= cols[2].length) {
-                append(cols[0], cols[1]);
-                cols.removeAt(1);
-            } else {
-                append(cols[1], cols[2]);
-                cols.removeAt(2);
+        if (!placed)
+            return false;
+
+        // Each of two or three fitted columns is drawn at the shared height,
+        // shrunk further only when that column itself is too long: a short
+        // column keeps its size beside a long one, and a long one keeps the
+        // least height, its characters squeezed along it. The second and third
+        // of three stand a character's advance off one end of the box.
+        const qsizetype count = cols.size();
+        fonts = QList<TCanvasFont>(count, Canvas.Font);
+        lengths = QList<int>(count);
+        if (shared && count > 1) {
+            Canvas.Font = *shared;
+            measureAll();
+            const int one = advanceOfOne();
+            for (qsizetype i = 0; i < count; ++i) {
+                TColumn own = cols[i];
+                Canvas.Font = *shared;
+                // The second and third of three stand a character's advance
+                // off one end of the box. In a box shorter than that advance
+                // the room left would be none (and a fit to it no fit at all):
+                // the column and the advance then shrink together.
+                const int off = count == 3 && i > 0 ? one : 0;
+                const bool fits = ah - off >= 1 ? fitAlong(Canvas, ah - off,
+                                                           [&] {
+                                                               measureColumn(metrics, Canvas.Font, own);
+                                                               return own.length;
+                                                           })
+                                                : FitFont(Canvas, ah, own.length + off);
+                if (!fits)
+                    return false;
+                measureColumn(metrics, Canvas.Font, own);
+                fonts[i] = Canvas.Font;
+                lengths[i] = own.length;
             }
+            Canvas.Font = *shared;
+        } else {
+            for (qsizetype i = 0; i < count; ++i)
+                lengths[i] = cols[i].length;
+        }
+        return true;
+    };
+    if (!layOut(3, false))
+        return;
+    // Where the columns stand below the least height across, fewer, wider
+    // columns, and numbers standing upright rather than set across two
+    // characters wide, are tried, each squeezed along where it is then too
+    // long: the layout whose smallest characters are largest is drawn (of
+    // equals, the one tried first).
+    if (!fixed) {
+        auto smallest = [&] {
+            int s = std::numeric_limits<int>::max();
+            for (const TCanvasFont &f : fonts)
+                s = qMin(s, std::abs(int(f.Height)));
+            return s;
         };
-        if (!fixed) {
-            if (!FitFont(Canvas, aw, cols[0].breadth + cols[1].breadth + cols[2].breadth + gap * 3)) {
-                joinTwo();
+        const int least = leastHeight(Canvas);
+        int best = smallest();
+        for (int step = 1; step < 6 && best < least; ++step) {
+            const int most = 3 - step / 2;
+            const bool upright = step % 2 == 1;
+            const QList<TColumn> keptCols = cols;
+            const QList<TCanvasFont> keptFonts = fonts;
+            const QList<int> keptLengths = lengths;
+            const std::optional<TCanvasFont> keptShared = shared;
+            const TCanvasFont keptFont = Canvas.Font;
+            const bool keptSqueezed = m_squeezed;
+            if (layOut(most, upright) && smallest() > best) {
+                best = smallest();
                 continue;
             }
-            remeasure();
-            shared = Canvas.Font;
-            if (!FitFont(Canvas, ah, cols[k].length + 2 * advanceOfOne()))
-                return;
-            remeasure();
+            cols = keptCols;
+            fonts = keptFonts;
+            lengths = keptLengths;
+            shared = keptShared;
+            Canvas.Font = keptFont;
+            m_squeezed = keptSqueezed;
         }
-        const int a = fixed ? 0 : advanceOfOne();
-        if (cols[0].length + cols[1].length - a < ah) {
-            joinTwo();
-            continue;
-        }
-        if (cols[1].length + cols[2].length + a < ah) {
-            append(cols[1], cols[2]);
-            cols.removeAt(2);
-            continue;
-        }
-        if (fixed) {
-            while (cols.size() > fitting) {
-                cols.removeLast();
-                dropped = true;
-            }
-            const int one = advanceOfOne();
-            for (qsizetype i = 0; i < cols.size(); ++i)
-                shortenColumn(metrics, Canvas.Font, cols[i], ah - (i > 0 ? one : 0));
-        }
-        placed = true;
     }
-    if (!placed)
-        return;
-
-    // Each of two or three fitted columns is drawn at the shared height,
-    // shrunk further only when that column itself is too long: a short
-    // column keeps its size beside a long one. The second and third of
-    // three stand a character's advance off one end of the box.
     const qsizetype count = cols.size();
-    QList<TCanvasFont> fonts(count, Canvas.Font);
-    QList<int> lengths(count);
-    if (shared && count > 1) {
-        Canvas.Font = *shared;
-        measureAll();
-        const int one = advanceOfOne();
-        for (qsizetype i = 0; i < count; ++i) {
-            TColumn own = cols[i];
-            Canvas.Font = *shared;
-            // The second and third of three stand a character's advance
-            // off one end of the box. In a box shorter than that advance
-            // the room left would be none (and a fit to it no fit at all):
-            // the column and the advance then shrink together.
-            const int off = count == 3 && i > 0 ? one : 0;
-            const bool fits = ah - off >= 1 ? FitFont(Canvas, ah - off, own.length)
-                                            : FitFont(Canvas, ah, own.length + off);
-            if (!fits)
-                return;
-            measureColumn(metrics, Canvas.Font, own);
-            fonts[i] = Canvas.Font;
-            lengths[i] = own.length;
-        }
-        Canvas.Font = *shared;
-    } else {
-        for (qsizetype i = 0; i < count; ++i)
-            lengths[i] = cols[i].length;
-    }
     auto heightOf = [&](qsizetype i) { return metrics.lineHeight(runFont(fonts[i], false)); };
 
     // Placing, right to left.

@@ -12,6 +12,11 @@
 // the column in half-width digits, longer numbers stand upright in
 // full-width ones, and a dash between two numbers stands as the vertical
 // hyphen "ー", an upright stroke clear of the numbers on either side.
+// Down columns the characters keep the least height (LeastTextMm) across
+// them where the box has room for it: a column too long for it is squeezed
+// along, and columns too narrow give way to fewer, wider ones, or numbers
+// set across too wide stand upright, whichever keeps the characters
+// largest.
 //
 // The lines are not stored: the editors merge them at print time.
 class TAddressRect : public TMetaRect

@@ -248,6 +248,67 @@ TEST(AddressRectTest, fixedSizeTooLargeCutsTheEndOff)
     EXPECT_EQ(ops[0]->Text, u(u"東京都")); // 92 dots hold three characters of 25
 }
 
+// 20 x 100: 12 x 92 inside. One column of seventeen characters fits across
+// at -11 but along only at -5: it keeps the least height of 7 with its
+// characters squeezed along the column into its 92 dots, and says so.
+TEST(AddressRectTest, longColumnKeepsTheLeastHeightSqueezedAlongIt)
+{
+    const auto a = address(false, {0, 0, 20, 100}, {u(u"東京都千代田区永田町一丁目七番一号")});
+    const auto ops = textOps(*a);
+    ASSERT_EQ(ops.size(), 1);
+    EXPECT_EQ(ops[0]->Font.Height, -7);
+    EXPECT_TRUE(ops[0]->Font.isVertical());
+    EXPECT_LT(ops[0]->Font.WidthRatio, 1.0);
+    int along = 0;
+    for (const int adv : ops[0]->Advances)
+        along += adv;
+    EXPECT_LE(ops[0]->Origin.y() + along, 4 + 92);
+    EXPECT_GT(along, 92 * 0.8);
+    EXPECT_TRUE(a->IsSqueezed());
+}
+
+// Two lines of ten and twelve characters stand in two columns of -5 across
+// 12 dots; one column of both keeps the least height, squeezed along it, and
+// is drawn instead.
+TEST(AddressRectTest, columnsTooNarrowForTheLeastHeightGiveWayToOneSqueezedColumn)
+{
+    const auto a = address(false, {0, 0, 20, 100}, {u(u"東京都千代田区永田町"), u(u"一丁目七番一号国会前ビル")});
+    const auto ops = textOps(*a);
+    ASSERT_FALSE(ops.isEmpty());
+    QString read;
+    int along = 0;
+    for (const TTextOp *op : ops) {
+        EXPECT_EQ(op->Font.Height, -7) << qPrintable(op->Text);
+        EXPECT_EQ(op->Origin.x(), ops[0]->Origin.x()) << qPrintable(op->Text);
+        EXPECT_LT(op->Font.WidthRatio, 1.0) << qPrintable(op->Text);
+        read += op->Text;
+        for (const int adv : op->Advances)
+            along += adv;
+    }
+    EXPECT_EQ(read, u(u"東京都千代田区永田町一丁目七番一号国会前ビル"));
+    EXPECT_LE(ops[0]->Origin.y() + along, 4 + 92);
+    EXPECT_TRUE(a->IsSqueezed());
+}
+
+// A four-digit number set across a column is two characters wide: across
+// 11 dots it would hold the column to -5 (at the least height of 7 its four
+// digits of 3 take 12). Standing upright it lets the column keep -10, which
+// fits along unsqueezed.
+TEST(AddressRectTest, numberTooWideAcrossForTheLeastHeightStandsUpright)
+{
+    const auto a = address(false, {0, 0, 19, 100}, {u(u"１２３４号室")});
+    const auto ops = textOps(*a);
+    ASSERT_FALSE(ops.isEmpty());
+    QString read;
+    for (const TTextOp *op : ops) {
+        EXPECT_EQ(op->Font.Height, -10) << qPrintable(op->Text);
+        EXPECT_TRUE(op->Font.isVertical()) << qPrintable(op->Text);
+        read += op->Text;
+    }
+    EXPECT_EQ(read, u(u"１２３４号室"));
+    EXPECT_FALSE(a->IsSqueezed());
+}
+
 // ---- Sizes and stream ---------------------------------------------------------------------------
 
 struct AddressHeightCase {
