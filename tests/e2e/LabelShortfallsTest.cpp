@@ -31,19 +31,7 @@ protected:
         ASSERT_FALSE(HasFatalFailure());
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-        TTypedRecord r;
-        r.Tel = QStringLiteral("011-123-4567");
-        r.Name = QStringLiteral("長谷川 五郎左衛門");
-        r.Corp = QStringLiteral("株式会社日本総合物産ホールディングス");
-        r.Dptmnt = QStringLiteral("第一営業本部　東日本営業部　第二営業課");
-        r.Post = QStringLiteral("代表取締役副社長");
-        r.Pos = QStringLiteral("0600001");
-        r.Tdfkn = QStringLiteral("北海道");
-        r.Adrs1 = QStringLiteral("札幌市中央区北一条西二丁目");
-        r.Adrs2 = QStringLiteral("１２番地３４号　グランドハイツ札幌北一条");
-        r.Adrs3 = QStringLiteral("１２３４号室");
-        r.EMail1 = QStringLiteral("hasegawa@example.co.jp");
-        r.Keyword1 = QStringLiteral("ゴールド会員");
+        const TTypedRecord r = LongCompanyPerson();
         ASSERT_NO_FATAL_FAILURE(typeRecord(r));
         selectRows({0});
         editor = openEditor("actLabelPrint", TPrintEditorKind::Label, 22);

@@ -50,19 +50,7 @@ protected:
         ASSERT_FALSE(HasFatalFailure());
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-        TTypedRecord long_;
-        long_.Tel = QStringLiteral("011-123-4567");
-        long_.Name = QStringLiteral("長谷川 五郎左衛門");
-        long_.Corp = QStringLiteral("株式会社日本総合物産ホールディングス");
-        long_.Dptmnt = QStringLiteral("第一営業本部　東日本営業部　第二営業課");
-        long_.Post = QStringLiteral("代表取締役副社長");
-        long_.Pos = QStringLiteral("0600001");
-        long_.Tdfkn = QStringLiteral("北海道");
-        long_.Adrs1 = QStringLiteral("札幌市中央区北一条西二丁目");
-        long_.Adrs2 = QStringLiteral("１２番地３４号　グランドハイツ札幌北一条");
-        long_.Adrs3 = QStringLiteral("１２３４号室");
-        long_.EMail1 = QStringLiteral("hasegawa@example.co.jp");
-        long_.Keyword1 = QStringLiteral("ゴールド会員");
+        const TTypedRecord long_ = LongCompanyPerson();
         ASSERT_NO_FATAL_FAILURE(typeRecord(long_));
         TTypedRecord short_ = TokyoPerson();
         short_.Tel = QStringLiteral("03-1234-5678");

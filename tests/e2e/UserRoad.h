@@ -70,6 +70,27 @@ inline TTypedRecord TokyoPerson()
     return r;
 }
 
+// A person at a company whose every part is long: the company, the
+// department of three parts, an eight-character title, an address with a
+// building and a room, a telephone number, a mail address and a keyword.
+inline TTypedRecord LongCompanyPerson()
+{
+    TTypedRecord r;
+    r.Tel = QStringLiteral("011-123-4567");
+    r.Name = QStringLiteral("長谷川 五郎左衛門");
+    r.Corp = QStringLiteral("株式会社日本総合物産ホールディングス");
+    r.Dptmnt = QStringLiteral("第一営業本部　東日本営業部　第二営業課");
+    r.Post = QStringLiteral("代表取締役副社長");
+    r.Pos = QStringLiteral("0600001");
+    r.Tdfkn = QStringLiteral("北海道");
+    r.Adrs1 = QStringLiteral("札幌市中央区北一条西二丁目");
+    r.Adrs2 = QStringLiteral("１２番地３４号　グランドハイツ札幌北一条");
+    r.Adrs3 = QStringLiteral("１２３４号室");
+    r.EMail1 = QStringLiteral("hasegawa@example.co.jp");
+    r.Keyword1 = QStringLiteral("ゴールド会員");
+    return r;
+}
+
 // Names a case of a paper of the catalogue and its frame set (its Paper and
 // Detail) as "paper3Detail" or "paper3Simple".
 inline constexpr auto paperRowName = [](const auto &Info) {
