@@ -36,22 +36,7 @@ protected:
         selectRows({0});
         editor = openEditor("actLabelPrint", TPrintEditorKind::Label, 22);
         ASSERT_NE(editor, nullptr);
-        editor->ExecDialog = [](QDialog &Dialog) {
-            Dialog.show();
-            const int ids[] = {3, 9, 11}; // TEL, E-Mail1, the first keyword
-            for (int i = 0; i < 3; ++i) {
-                press(&Dialog, QByteArray("ckbAddition" + QByteArray::number(i + 1)).constData());
-                auto *combo = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
-                EXPECT_NE(combo, nullptr);
-                if (combo)
-                    combo->setCurrentIndex(combo->findData(ids[i]));
-            }
-            press(&Dialog, "ckbAddition4");
-            typeIn(&Dialog, "cbxAddition4", QStringLiteral("会員番号 ABC-12345"));
-            press(&Dialog, "btnOK");
-            return Dialog.result();
-        };
-        editor->findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+        showFourAdditionLines(*editor, QStringLiteral("会員番号 ABC-12345"));
         editor->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
     }

@@ -70,22 +70,7 @@ protected:
         if (GetParam().detail) {
             ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
         }
-        editor->ExecDialog = [](QDialog &Dialog) {
-            Dialog.show();
-            const int ids[] = {3, 9, 11}; // TEL, E-Mail1, the first keyword
-            for (int i = 0; i < 3; ++i) {
-                press(&Dialog, QByteArray("ckbAddition" + QByteArray::number(i + 1)).constData());
-                auto *combo = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
-                EXPECT_NE(combo, nullptr);
-                if (combo)
-                    combo->setCurrentIndex(combo->findData(ids[i]));
-            }
-            press(&Dialog, "ckbAddition4");
-            typeIn(&Dialog, "cbxAddition4", kFreeText);
-            press(&Dialog, "btnOK");
-            return Dialog.result();
-        };
-        editor->findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+        showFourAdditionLines(*editor, kFreeText);
         ASSERT_TRUE(runPrintWizard(*editor));
         // pdftotext's crop keeps the words it meets: each label takes the
         // words whose middle stands on it.

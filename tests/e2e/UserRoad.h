@@ -168,6 +168,28 @@ protected:
         ASSERT_TRUE(Editor.Document().Detail);
     }
 
+    // 書式 → 付加情報 with four lines turned on: TEL, E-Mail1, the first
+    // keyword and FreeText typed as the fourth, then OK.
+    static void showFourAdditionLines(TPrintEditor &Editor, const QString &FreeText)
+    {
+        Editor.ExecDialog = [FreeText](QDialog &Dialog) {
+            Dialog.show();
+            const int ids[] = {3, 9, 11}; // TEL, E-Mail1, the first keyword
+            for (int i = 0; i < 3; ++i) {
+                press(&Dialog, QByteArray("ckbAddition" + QByteArray::number(i + 1)).constData());
+                auto *combo = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
+                EXPECT_NE(combo, nullptr);
+                if (combo)
+                    combo->setCurrentIndex(combo->findData(ids[i]));
+            }
+            press(&Dialog, "ckbAddition4");
+            typeIn(&Dialog, "cbxAddition4", FreeText);
+            press(&Dialog, "btnOK");
+            return Dialog.result();
+        };
+        Editor.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+    }
+
     // 書式 → 詳細 with Box clicked (a part's box, or ckbAuto: the automatic
     // layout) and OK pressed.
     static void clickInLayoutDetail(TPrintEditor &Editor, const char *Box)
