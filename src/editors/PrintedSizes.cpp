@@ -31,6 +31,41 @@ QString AddresseePartOf(const TLayoutDocument &Document, size_t Index)
     return {};
 }
 
+namespace {
+
+QString withoutBlanks(QString Text)
+{
+    Text.remove(QLatin1Char(' '));
+    Text.remove(QChar(0x3000));
+    return Text;
+}
+
+// The part a text the name frame drew belongs to: the simple sets stand a
+// company's lines (company, departments, title) in the name's frame, and a
+// user told 氏名 for a department printed small would look for it in the
+// wrong place. The name and joint names are looked for first; what none of
+// the parts holds (an honorific, a note) is the name's.
+QString nameFramePart(const TNameRect &Name, const QString &Drawn)
+{
+    const QString drawn = withoutBlanks(Drawn);
+    auto holds = [&drawn](const QString &Field) { return !Field.isEmpty() && withoutBlanks(Field).contains(drawn); };
+    const QString name = QStringLiteral("氏名");
+    if (drawn.isEmpty() || holds(Name.GetName()))
+        return name;
+    for (int i = 0; i < Name.GetJointCount(); ++i)
+        if (holds(Name.GetJointName(i)))
+            return name;
+    if (holds(Name.GetCorp()))
+        return QStringLiteral("会社名");
+    if (holds(Name.GetDptmnt(0)) || holds(Name.GetDptmnt(1)))
+        return QStringLiteral("部署名");
+    if (holds(Name.GetPost()))
+        return QStringLiteral("役職");
+    return name;
+}
+
+} // namespace
+
 std::vector<QRectF> PrintedTextBoxes(const TMetaRect &Item)
 {
     std::vector<QRectF> boxes;
@@ -71,12 +106,17 @@ TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
             continue;
         text->Rebuild(false);
         const int least = int(std::ceil(LeastTextMm / 25.4 * text->GetMetafile().Dpi().y));
+        const auto *name = dynamic_cast<const TNameRect *>(text);
         bool small = false;
-        for (const TTextOp *op : text->GetMetafile().TextOps())
-            small = small || (!op->Text.trimmed().isEmpty() && std::abs(op->Font.Height) < least);
-        if (small && !out.Small.contains(part))
-            out.Small.append(part);
-        else if (!small && text->IsSqueezed() && !out.Squeezed.contains(part))
+        for (const TTextOp *op : text->GetMetafile().TextOps()) {
+            if (op->Text.trimmed().isEmpty() || std::abs(op->Font.Height) >= least)
+                continue;
+            small = true;
+            const QString smallPart = name ? nameFramePart(*name, op->Text) : part;
+            if (!out.Small.contains(smallPart))
+                out.Small.append(smallPart);
+        }
+        if (!small && text->IsSqueezed() && !out.Squeezed.contains(part))
             out.Squeezed.append(part);
     }
     return out;
