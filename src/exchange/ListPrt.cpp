@@ -1786,13 +1786,14 @@ void TListPrint::choosePrinter()
     } else {
         chosen.setPrinterName(m_printer->DeviceName());
     }
-    // One of the program's own files named there is refused before it is
-    // kept, and the dialog asks again, on the file printed to last.
+    // One of the program's own files, or a read-only one, named there is
+    // refused before it is kept, and the dialog asks again, on the file
+    // printed to last.
     for (;;) {
         if (!ExecPrinterDialog || !ExecPrinterDialog(chosen))
             return;
         const QString refusal = chosen.outputFormat() == QPrinter::PdfFormat
-                                    ? ProgramFileRefusal(chosen.outputFileName())
+                                    ? PdfTargetRefusal(chosen.outputFileName())
                                     : QString();
         if (refusal.isEmpty())
             break;
@@ -1820,14 +1821,14 @@ bool TListPrint::choosePdfFile()
     // replaces it.
     const QString kept = m_printer->Printer().outputFileName();
     const QString suggested = kept.isEmpty() ? QDir(folder).filePath(ListPrintDocName + QStringLiteral(".pdf")) : kept;
-    // One of the program's own files is refused before it is kept, and the
-    // dialog asks again, offering the file it offered.
+    // One of the program's own files, or a read-only one, is refused before
+    // it is kept, and the dialog asks again, offering the file it offered.
     QString file;
     for (;;) {
         file = ChoosePdfFile ? ChoosePdfFile(this, suggested) : QString();
         if (file.isEmpty())
             return false;
-        const QString refusal = ProgramFileRefusal(file);
+        const QString refusal = PdfTargetRefusal(file);
         if (refusal.isEmpty())
             break;
         tell(this, refusal, MB_OK | MB_ICONERROR);

@@ -246,11 +246,18 @@ public:
         w->btnPrint->click();
         return pdfFile();
     }
+    // The read-only file named again is refused as it is named; the user
+    // cancels the dialog it asks again with.
     void printTheListAgain(const QString &File)
     {
         setReadOnly(File);
+        int asked = 0;
+        listPrintWindow()->ChoosePdfFile = [this, &asked](QWidget *, const QString &) {
+            return ++asked > 1 ? QString() : pdfFile();
+        };
         boxes.enqueue(IDYES);
         listPrintWindow()->btnPrint->click();
+        EXPECT_EQ(asked, 2) << "the file dialog asks again after the refusal";
     }
 
     TPrintEditor *m_editor = nullptr;

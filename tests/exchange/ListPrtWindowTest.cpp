@@ -5,6 +5,7 @@
 #include "addressbook/TableBook.h"
 #include "core/Env.h"
 #include "core/OwnFiles.h"
+#include "core/PdfOutFile.h"
 #include "core/QtJapanese.h"
 #include "exchange/ListPrt.h"
 #include "exchange/ListPrtText.h"
@@ -1493,7 +1494,7 @@ TEST_P(ListPrintOwnFile, isRefusedWithTheExportsMessageAndLeftAsItWas)
     const int shown = boxes.count();
     EXPECT_FALSE(w->PrintList());
     ASSERT_EQ(boxes.count(), shown + 1);
-    EXPECT_EQ(boxes.last().text, ProgramFileRefusal(target));
+    EXPECT_EQ(boxes.last().text, PdfTargetRefusal(target));
     EXPECT_TRUE(sameBytes(before, fileBytes(target)));
     // Asked again, the dialog offers the file it offered, not the refused one.
     ASSERT_EQ(offered.size(), 2);
@@ -1529,7 +1530,7 @@ TEST_P(ListPrintOwnFile, aFileNamedInThePrinterDialogIsRefusedAndNotKept)
     const int shown = boxes.count();
     QTest::mouseClick(w->bbtnPrinter, Qt::LeftButton);
     ASSERT_EQ(boxes.count(), shown + 1);
-    EXPECT_EQ(boxes.last().text, ProgramFileRefusal(target));
+    EXPECT_EQ(boxes.last().text, PdfTargetRefusal(target));
     ASSERT_EQ(offered.size(), 2);
     EXPECT_EQ(offered.last(), good);
     EXPECT_EQ(w->PrinterInfo().Printer().outputFileName(), good);
@@ -1548,6 +1549,18 @@ INSTANTIATE_TEST_SUITE_P(
                                       if (!QFileInfo(link).isSymLink())
                                           (void)QFile::link(SettingsFileName(), link);
                                       return link;
+                                  }},
+                      // A PDF the user set read-only.
+                      OwnFileCase{"readOnlyPdf",
+                                  [] {
+                                      const QString file =
+                                          QDir::cleanPath(DataRoot + QStringLiteral("../読み取り専用.pdf"));
+                                      if (!QFileInfo::exists(file)) {
+                                          writeBytes(file, "the program's own");
+                                          QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                                          QFileDevice::ReadOther);
+                                      }
+                                      return file;
                                   }}),
     [](const auto &info) { return std::string(info.param.name); });
 
