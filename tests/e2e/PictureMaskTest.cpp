@@ -125,6 +125,17 @@ protected:
     // The design editor opened from the main list, a picture of one colour
     // (400 x 300 unless told, its file stating Dpi when given) inserted
     // through 挿入 -> イラスト.
+    // A picture inserted with the installed shapes and cut to the diamond in
+    // its settings dialog.
+    TIllustRect *openWithDiamondCut()
+    {
+        installShapes(builtShapes());
+        TIllustRect *picture = openWithPicture();
+        if (picture)
+            editPicture(*picture, [this](QDialog &D) { chooseDiamond(D); });
+        return picture;
+    }
+
     TIllustRect *openWithPicture(QSize Size = {400, 300}, int Dpi = 0)
     {
         if (!editor)
@@ -222,10 +233,8 @@ TEST_P(PictureMaskPrinters, chosenShapeCutsThePictureOnScreenAndOnPaper)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
         GTEST_SKIP() << "pdftoppm is not installed";
-    installShapes(builtShapes());
-    TIllustRect *picture = openWithPicture();
+    TIllustRect *picture = openWithDiamondCut();
     ASSERT_NE(picture, nullptr);
-    editPicture(*picture, [this](QDialog &D) { chooseDiamond(D); });
     EXPECT_EQ(picture->GetMaskIndex(), kDiamond);
     expectDiamond(preview, pictureBox(preview), true, "the dialog's preview");
 
@@ -290,10 +299,8 @@ TEST_F(PictureMaskRoad, savedLayoutOpensWithItsMask)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
         GTEST_SKIP() << "pdftoppm is not installed";
-    installShapes(builtShapes());
-    TIllustRect *picture = openWithPicture();
+    TIllustRect *picture = openWithDiamondCut();
     ASSERT_NE(picture, nullptr);
-    editPicture(*picture, [this](QDialog &D) { chooseDiamond(D); });
     const QString file = out.filePath(QStringLiteral("masked.gpd"));
     editor->ExecFileDialog = [file](bool) { return file; };
     editor->findChild<QAction *>(QStringLiteral("actSaveAs"))->trigger();
