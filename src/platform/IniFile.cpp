@@ -58,10 +58,13 @@ bool isWellFormedCp932(QByteArrayView bytes)
 // the comment it is.
 constexpr QByteArrayView kEncodingMark = "; encoding=UTF-8";
 
-// The mark, also with one of its bytes damaged.
+// The mark, also with one of its bytes damaged (its line end too: the byte
+// that took the CR's place stays on the line).
 bool isEncodingMark(QByteArrayView line)
 {
     line = TrimBlanks(line);
+    if (line.size() == kEncodingMark.size() + 1 && line.startsWith(kEncodingMark))
+        return true;
     if (line.size() != kEncodingMark.size())
         return false;
     int differing = 0;
@@ -452,8 +455,15 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
         // A damaged comment loses no setting.
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
-        if (isSectionLine(line)) {
-            const QString name = unstored(QStringView(line).sliced(1, line.size() - 2));
+        // A damaged byte may be a section line's own bracket: such a line,
+        // with no '=' to make it a key, still ends the section before it,
+        // whose keys the next ones must never join.
+        const bool damagedBracket = bad && !isSectionLine(line) && nameEnd(line) < 0 &&
+                                    (line.startsWith(QLatin1Char('[')) || line.endsWith(QLatin1Char(']')));
+        if (isSectionLine(line) || damagedBracket) {
+            const qsizetype from = line.startsWith(QLatin1Char('[')) ? 1 : 0;
+            const qsizetype to = line.endsWith(QLatin1Char(']')) ? line.size() - 1 : line.size();
+            const QString name = unstored(QStringView(line).sliced(from, to - from));
             if (bad) {
                 current = nullptr;
                 damagedSection = name;

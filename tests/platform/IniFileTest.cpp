@@ -558,6 +558,64 @@ TEST_F(IniFileDamage, randomDamageIsReadEntryByEntryOrKeptWhole)
     }
 }
 
+// A damaged byte where a section's own line begins: the line can no longer be
+// told for a section, yet the keys under it must neither vanish untold nor
+// join the section before it.
+TEST_F(IniFileDamage, aFirstSectionWhoseBracketIsDamagedLosesNoKeyUntold)
+{
+    QByteArray bytes = written();
+    const qsizetype at = bytes.indexOf("[GROUP]");
+    ASSERT_GE(at, 0);
+    bytes[at] = '\xC2';
+    writeBytes(path(), bytes);
+
+    TMemIniFile ini(path());
+    if (ini.ReadString("GROUP", "Group1", "default") == "default") {
+        EXPECT_FALSE(ini.DamagedEntries().isEmpty()) << "group names left out without a word";
+        EXPECT_FALSE(ini.DamagedCopyPath().isEmpty()) << "no copy kept of what was left out";
+    }
+    ini.WriteString("BASE", "AdrsName", QStringLiteral("別の本"));
+    (void)ini.UpdateFile();
+    const bool copyHoldsThem = !ini.DamagedCopyPath().isEmpty() && sameBytes(bytes, fileBytes(ini.DamagedCopyPath()));
+    EXPECT_TRUE(TMemIniFile(path()).ReadString("GROUP", "Group1", QString()) == QStringLiteral("友人1") || copyHoldsThem)
+        << "the group names are gone from the file and from any copy";
+}
+
+TEST_F(IniFileDamage, keysOfASectionWhoseBracketIsDamagedNeverJoinTheSectionBefore)
+{
+    QByteArray bytes = written();
+    const qsizetype at = bytes.indexOf("[BASE]");
+    ASSERT_GE(at, 0);
+    bytes[at] = '\xC2';
+    writeBytes(path(), bytes);
+
+    const TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadSection("GROUP"), (QStringList{"Group1", "Group2", "Group3"}))
+        << "a book name read as a group name";
+}
+
+// The line end after the encoding line damaged: the file is still the
+// program's UTF-8, never text of code page 932.
+TEST_F(IniFileDamage, aDamagedLineEndAfterTheEncodingLineNeverReadsTheFileAsCodePage932)
+{
+    {
+        TMemIniFile ini(path());
+        ini.WriteString("GROUP", "Group1", QStringLiteral("友人1"));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    QByteArray bytes = fileBytes(path());
+    ASSERT_TRUE(bytes.startsWith("; encoding=UTF-8\r\n"));
+    bytes[16] = '\xB0';
+    writeBytes(path(), bytes);
+
+    TMemIniFile ini(path());
+    const QString name = ini.ReadString("GROUP", "Group1", "default");
+    EXPECT_TRUE(name == QStringLiteral("友人1") || name == "default") << qPrintable(name);
+    (void)ini.UpdateFile();
+    const QString after = TMemIniFile(path()).ReadString("GROUP", "Group1", "default");
+    EXPECT_TRUE(after == QStringLiteral("友人1") || after == "default") << "written back as other text";
+}
+
 // ---- Failures ---------------------------------------------------------------------
 
 TEST_F(IniFileTest, failedUpdateReportsAndLeavesOldFileAndAnInterruptedReplaceIsRecovered)
