@@ -7,7 +7,8 @@
 // PDF as it draws onto the screen, does not show them over the name either;
 // the wizard told before printing how many lines it leaves out, and on how
 // many labels, named as labels beside its own count of sheets. On the
-// turned label's detailed frames it names the part that prints smaller.
+// turned label's detailed frames, and on the 24-sheet label's simple frames,
+// it names the part that prints smaller.
 #include "UserRoad.h"
 #include "editors/PageView.h"
 #include "items/MetaRect.h"
@@ -122,12 +123,14 @@ TEST_F(LabelShortfalls, wizardNamesThePartThatPrintsSmall)
         EXPECT_FALSE(told.contains(part)) << qPrintable(told);
 }
 
-// The 44-sheet label's simple set stands the company's lines in the name's
-// frame, too thin across for them all at 1.8 mm: the wizard names each line
-// that prints smaller by its own part, as the PDF shows it, and no line that
-// keeps its size.
+// The simple set stands the company's lines in the name's frame; on the
+// 24-sheet label it is too thin across for them all at 1.8 mm: the wizard
+// names each line that prints smaller by its own part, as the PDF shows it,
+// and no line that keeps its size.
 TEST_F(LabelShortfalls, wizardNamesTheCompanyLinesOfTheNameFrameByTheirParts)
 {
+    TLabelGrid grid;
+    editor->SetLayout(20, catalogueFormat(20, &grid), grid);
     ASSERT_FALSE(editor->Document().Detail);
     ASSERT_TRUE(runPrintWizard(*editor));
     QString told;

@@ -155,29 +155,26 @@ std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const Recor
                          "address frame is 7.2 mm high"};
     // The 44-sheet labels give company, department and an eight-character
     // title room for a line each at the least readable height; the address
-    // and name frames give up what that takes.
-    if (Paper == 22 && nameLines && C.joints > 0)
-        return Allowance{0.75, 0.0,
-                         "the 44-sheet label gives its company and department a line each across the label: its "
-                         "name frame is 6.0 mm high"};
+    // and name frames give up what that takes. Their simple name frame, as
+    // tall (wide) as a company's three lines above the name need at that
+    // height, lends its room to a company of fewer lines and to joint names.
+    const bool companyLines =
+        Field == TPrintedField::Company || Field == TPrintedField::Department || Field == TPrintedField::Post;
+    if ((Paper == 22 || Paper == 23) && (companyLines || (nameLines && C.joints > 0 && C.joints < 5)))
+        return Allowance{0.0, LeastTextMm,
+                         "the 44-sheet label's detailed frames keep a company's lines and the joint names at the "
+                         "least height; its simple name frame lends the room of the lines a record leaves empty"};
+    if ((Paper == 22 || Paper == 23) && nameLines && C.joints == 5)
+        return Allowance{0.2, 0.0,
+                         "the 44-sheet label's simple name frame, high enough for a company's three lines, sets five "
+                         "joint names two to a line at 2.4 mm and more; the detailed name frame holds them beside "
+                         "the name smaller, as the print wizard tells"};
     if (Paper == 22 && Field == TPrintedField::Name)
         return Allowance{0.9, 0.0, "the 44-sheet label's name line starts after a title frame of eight characters"};
     if (Paper == 22 && blockLines)
         return Allowance{0.0, LeastTextMm,
                          "the 44-sheet label gives its company and department a line each across the label: its "
                          "second address frame is 6.4 mm high"};
-    // The simple set's name frame, the label's whole width, sets five joint
-    // names two to a column at the least height; the detailed name column
-    // holds only the name and one column of them at that height, so it
-    // prints them smaller, as the print wizard tells.
-    if (Paper == 23 && nameLines && C.joints == 5)
-        return Allowance{0.3, 0.0,
-                         "the turned 44-sheet label is 25.4 mm across: its name column, 6.2 mm wide, holds five joint "
-                         "names beside the name"};
-    if (Paper == 23 && nameLines && C.joints > 0)
-        return Allowance{0.6, 0.0,
-                         "the turned 44-sheet label is 25.4 mm across: its name column, 6.2 mm wide, holds the joint "
-                         "names beside the name"};
     if (Paper == 23 && (Field == TPrintedField::Town || blockLines))
         return Allowance{0.8, 0.0,
                          "the turned 44-sheet label is 25.4 mm across: beside a column for the company and one for "
