@@ -1,6 +1,7 @@
 #include "editors/PageView.h"
 
 #include "editors/AdditionPlace.h"
+#include "items/AdditionRect.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 TPageView::TPageView(TLayoutDocument &Document, QWidget *Parent) : QWidget(Parent), m_document(Document)
 {
@@ -85,12 +87,15 @@ void TPageView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     // The page shows the side the layout prints (an envelope's front or
     // back), as the piece prints it for the record shown: without the
-    // additional lines the record leaves no room for (their frames stay).
+    // additional lines the record leaves no room for, and without their
+    // frames, which would lie empty over the addressee's text.
     const std::vector<int> leftOut = LeftOutAdditionLines(m_document);
+    const auto isLeftOut = [&leftOut](size_t Index) {
+        return std::find(leftOut.begin(), leftOut.end(), int(Index)) != leftOut.end();
+    };
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
         TDrawRect &item = *m_document.Items[i];
-        if (!item.IsVisible() || !m_document.OnPrintedSide(i) ||
-            std::find(leftOut.begin(), leftOut.end(), int(i)) != leftOut.end())
+        if (!item.IsVisible() || !m_document.OnPrintedSide(i) || isLeftOut(i))
             continue;
         item.SetZoom(m_zoom);
         item.Draw(painter, Margin, Margin);
@@ -99,7 +104,7 @@ void TPageView::paintEvent(QPaintEvent *)
     // The frames of the items, so an empty item can still be found.
     painter.setPen(QPen(QColor(160, 160, 160), 0, Qt::DotLine));
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
-        if (!m_document.OnPrintedSide(i))
+        if (!m_document.OnPrintedSide(i) || isLeftOut(i))
             continue;
         const TScreenRect r = m_document.Items[i]->GetDispRect();
         painter.drawRect(QRect(Margin + r.Left, Margin + r.Top, r.width() - 1, r.height() - 1));
@@ -121,13 +126,24 @@ int TPageView::itemAt(QPoint Pos, bool Picking) const
     // items are drawn over earlier ones. A sender block edited line by line
     // picks its line when asked whether a point lies inside it; a pointer
     // merely passing over asks its rectangle only, changing nothing.
+    // An additional line the page leaves out is not there to be picked: a
+    // click on the name beneath it picks the name. The lines left out are
+    // worked out only when the point falls on such a line.
+    std::optional<std::vector<int>> leftOut;
     for (int i = int(m_document.Items.size()) - 1; i >= 0; --i) {
         if (!m_document.OnPrintedSide(size_t(i)))
             continue;
         const TDrawRect &item = *m_document.Items[size_t(i)];
         const int x = Pos.x() - Margin, y = Pos.y() - Margin;
-        if (Picking ? item.PtInRect(x, y) : item.TDrawRect::PtInRect(x, y))
-            return i;
+        if (!(Picking ? item.PtInRect(x, y) : item.TDrawRect::PtInRect(x, y)))
+            continue;
+        if (dynamic_cast<const TAdditionRect *>(&item)) {
+            if (!leftOut)
+                leftOut = LeftOutAdditionLines(m_document);
+            if (std::find(leftOut->begin(), leftOut->end(), i) != leftOut->end())
+                continue;
+        }
+        return i;
     }
     return -1;
 }

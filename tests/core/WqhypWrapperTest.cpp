@@ -98,6 +98,11 @@ TEST_P(WqhypGolden, realLibraryHyphenatesLikeTheNationalForm)
 INSTANTIATE_TEST_SUITE_P(
     Table, WqhypGolden,
     ::testing::Values(GoldenCase{"0120123456", "0120-123-456"}, GoldenCase{"  0312-34-5678 ", "03-1234-5678"},
+                      // an area code in service before an exchange that is not
+                      GoldenCase{"0111234567", "011-123-4567"},
+                      // a digit short for its area code: no hyphens where a
+                      // digit would be lost
+                      GoldenCase{"050123456", "050123456"},
                       // not a valid number: the trimmed input
                       GoldenCase{" 12 ", "12"}, GoldenCase{"03(1234)5678", "03(1234)5678"}));
 

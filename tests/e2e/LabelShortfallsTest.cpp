@@ -4,12 +4,14 @@
 // label, the editor's 書式 → 付加情報 with TEL, E-Mail1, キーワード１ and a
 // text of the user's own. The label has no room for the lines beside this
 // addressee: the print leaves them out, and the editor's page, drawn into a
-// PDF as it draws onto the screen, does not show them over the name either;
-// the wizard told before printing how many lines it leaves out, and on how
+// PDF as it draws onto the screen, does not show them over the name either,
+// nor their empty frames, nor does a click there pick a line it does not
+// show; the wizard told before printing how many lines it leaves out, and on how
 // many labels, named as labels beside its own count of sheets. On the
 // turned label's detailed frames, and on the 24-sheet label's simple frames,
 // it names the part that prints smaller.
 #include "UserRoad.h"
+#include "editors/AdditionPlace.h"
 #include "editors/PageView.h"
 #include "items/MetaRect.h"
 
@@ -21,6 +23,8 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -154,6 +158,67 @@ TEST_F(LabelShortfalls, wizardNamesTheCompanyLinesOfTheNameFrameByTheirParts)
             << qPrintable(part) << " prints at " << least << " mm; the wizard said: " << qPrintable(told);
     }
     EXPECT_GT(smallParts, 0) << "no company line of the name frame printed small: the case tests nothing";
+}
+
+// The page as the screen shows it: where a line the print leaves out lies,
+// its dotted frame is not drawn over the addressee. Its edges are looked at
+// where no other frame runs, for the frames' grey.
+TEST_F(LabelShortfalls, pageShowsNoFrameOfALineLeftOut)
+{
+    TPageView *view = editor->PageView();
+    ASSERT_NE(view, nullptr);
+    const std::vector<int> leftOut = LeftOutAdditionLines(editor->Document());
+    ASSERT_FALSE(leftOut.empty());
+    const QImage page = view->grab().toImage();
+    const auto &items = editor->Document().Items;
+    const auto frameOf = [](const TDrawRect &Item) {
+        const TScreenRect r = Item.GetDispRect();
+        return QRect(TPageView::Margin + r.Left, TPageView::Margin + r.Top, r.width() - 1, r.height() - 1);
+    };
+    const auto edgePixels = [](const QRect &Frame) {
+        std::set<std::pair<int, int>> out;
+        for (int x = Frame.left(); x <= Frame.left() + Frame.width(); ++x)
+            out.insert({x, Frame.top()}), out.insert({x, Frame.top() + Frame.height()});
+        for (int y = Frame.top(); y <= Frame.top() + Frame.height(); ++y)
+            out.insert({Frame.left(), y}), out.insert({Frame.left() + Frame.width(), y});
+        return out;
+    };
+    std::set<std::pair<int, int>> others;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (std::find(leftOut.begin(), leftOut.end(), int(i)) == leftOut.end()) {
+            const auto edge = edgePixels(frameOf(*items[i]));
+            others.insert(edge.begin(), edge.end());
+        }
+    const QRgb frameGrey = qRgb(160, 160, 160);
+    for (const int line : leftOut) {
+        int looked = 0, grey = 0;
+        for (const auto &[x, y] : edgePixels(frameOf(*items[size_t(line)]))) {
+            if (others.count({x, y}) || !page.rect().contains(x, y))
+                continue;
+            ++looked;
+            grey += page.pixel(x, y) == frameGrey ? 1 : 0;
+        }
+        ASSERT_GT(looked, 20) << "line " << line;
+        // A dotted frame greys every other pixel or so; text drawn there may
+        // happen on the grey in a pixel or two.
+        EXPECT_LT(grey * 20, looked) << "line " << line << ": " << grey << " of " << looked << " pixels frame grey";
+    }
+}
+
+// A click where a line left out would lie does not pick it: the page shows
+// nothing there to pick.
+TEST_F(LabelShortfalls, clickDoesNotPickALineLeftOut)
+{
+    TPageView *view = editor->PageView();
+    ASSERT_NE(view, nullptr);
+    const std::vector<int> leftOut = LeftOutAdditionLines(editor->Document());
+    ASSERT_FALSE(leftOut.empty());
+    for (const int line : leftOut) {
+        const TScreenRect r = editor->Document().Items[size_t(line)]->GetDispRect();
+        const QPoint at(TPageView::Margin + r.Left + r.width() / 2, TPageView::Margin + r.Top + r.height() / 2);
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at);
+        EXPECT_NE(view->Selected(), line);
+    }
 }
 
 } // namespace

@@ -42,12 +42,25 @@ extern "C" __attribute__((visibility("default"))) int GetHyphen(const char *numb
         PhoneNumber parsed;
         if (util->Parse(digits, "JP", &parsed) != PhoneNumberUtil::NO_PARSING_ERROR)
             return WqhypNotFound;
-        if (!util->IsValidNumberForRegion(parsed, "JP"))
+        // A number whose area code is known but whose exchange is not (yet)
+        // in service, such as 011-123-4567, is still hyphenated after its
+        // area code, as long as the national form keeps every digit typed:
+        // a number of the wrong length loses its leading 0 there instead.
+        const bool valid = util->IsValidNumberForRegion(parsed, "JP");
+        if (!valid && !util->IsPossibleNumber(parsed))
             return WqhypNotFound;
         std::string formatted;
         util->Format(parsed, PhoneNumberUtil::NATIONAL, &formatted);
         if (formatted.empty() || formatted.size() >= static_cast<std::size_t>(WqhypOutputSize))
             return WqhypNotFound;
+        if (!valid) {
+            std::string kept;
+            for (const char c : formatted)
+                if (c >= '0' && c <= '9')
+                    kept.push_back(c);
+            if (kept != digits || formatted.find('-') == std::string::npos)
+                return WqhypNotFound;
+        }
         std::memset(output, 0, WqhypOutputSize);
         std::memcpy(output, formatted.data(), formatted.size());
         return WqhypOk;
