@@ -254,18 +254,22 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     if (!FitFont(Canvas, across, acrossNeed(n)))
         return;
     // Names that would stand below the least height one under the other go
-    // two to a line, where the box has room across for those lines at that
-    // height: the main name and the first joint name, then the next two.
+    // two to a line, or three where two still would, where the box has room
+    // across for those lines at that height: the main name and the next
+    // joint names on the first line, then the others in their order.
     int perRow = 1;
     if (n > 1) {
         const qint32 h0 = contentFont().Height;
         const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
         if (std::abs(Canvas.Font.Height) < least) {
             const TCanvasFont single = Canvas.Font;
-            Canvas.Font.Height = h0;
-            if (FitFont(Canvas, across, acrossNeed((n + 1) / 2)) && std::abs(Canvas.Font.Height) >= least)
-                perRow = 2;
-            else
+            for (int per = 2; per <= std::min(n, 3) && perRow == 1; ++per) {
+                Canvas.Font.Height = h0;
+                if (FitFont(Canvas, across, acrossNeed((n + per - 1) / per)) &&
+                    std::abs(Canvas.Font.Height) >= least)
+                    perRow = per;
+            }
+            if (perRow == 1)
                 Canvas.Font = single;
         }
     }
@@ -283,7 +287,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         if (!note.isEmpty())
             length += roundHalfAway(W(note) / 3.0 * 2) + s;
     };
-    // Two names on a line stand a character apart, each in its half.
+    // Names sharing a line stand a character apart, each in its share.
     auto lineLength = [&] { return perRow * length + (perRow - 1) * K; };
     measure();
     // A name (with its joint names) too long for its line keeps the least
@@ -297,7 +301,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
             return;
         measure();
     }
-    const int entry = perRow == 1 ? along : (along - K) / 2;
+    const int entry = (along - (perRow - 1) * K) / perRow;
     if (m_charSpace && entry > length) {
         const int spare = entry - length;
         if (!honor.isEmpty()) {
@@ -355,7 +359,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     QList<QPoint> at;
     for (int i = 0; i < n; ++i) {
         const int row = i / perRow;
-        const int start = i % perRow == 0 ? 0 : entry + K;
+        const int start = (i % perRow) * (entry + K);
         if (m_horizontal) {
             const int A = rows % 2 ? (across - th) / 2 : (across - g) / 2 - th;
             at.append(QPoint(mx + start, my + A + (row - c) * P));

@@ -157,27 +157,22 @@ std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const Recor
     // title room for a line each at the least readable height; the address
     // and name frames give up what that takes.
     if (Paper == 22 && nameLines && C.joints > 0)
-        return Allowance{0.75, 0.0,
+        return Allowance{0.0, LeastTextMm,
                          "the 44-sheet label gives its company and department a line each across the label: its "
-                         "name frame is 6.0 mm high"};
+                         "name frame, 6.0 mm high, holds two lines of names at the least readable height"};
     if (Paper == 22 && Field == TPrintedField::Name)
         return Allowance{0.9, 0.0, "the 44-sheet label's name line starts after a title frame of eight characters"};
     if (Paper == 22 && blockLines)
         return Allowance{0.0, LeastTextMm,
                          "the 44-sheet label gives its company and department a line each across the label: its "
                          "second address frame is 6.4 mm high"};
-    // The simple set's name frame, the label's whole width, sets five joint
-    // names two to a column at the least height; the detailed name column
-    // holds only the name and one column of them at that height, so it
-    // prints them smaller, as the print wizard tells.
-    if (Paper == 23 && nameLines && C.joints == 5)
-        return Allowance{0.3, 0.0,
-                         "the turned 44-sheet label is 25.4 mm across: its name column, 6.2 mm wide, holds five joint "
-                         "names beside the name"};
+    // The detailed name column, 6.2 mm wide, holds two columns of names at
+    // the least height: a name with four or five joint names stands three
+    // to a column there.
     if (Paper == 23 && nameLines && C.joints > 0)
-        return Allowance{0.6, 0.0,
+        return Allowance{0.0, LeastTextMm,
                          "the turned 44-sheet label is 25.4 mm across: its name column, 6.2 mm wide, holds the joint "
-                         "names beside the name"};
+                         "names beside the name at the least readable height"};
     if (Paper == 23 && (Field == TPrintedField::Town || blockLines))
         return Allowance{0.8, 0.0,
                          "the turned 44-sheet label is 25.4 mm across: beside a column for the company and one for "
