@@ -274,6 +274,26 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         }
     }
     const int rows = (n + perRow - 1) / perRow;
+    // Notes stand at two thirds of the name's height, but never below the
+    // least height (nor above the name's own): where the names stand at the
+    // least height, their notes (an age, a relation) stand as high, measured
+    // on the line at that height, so that a line too long for it narrows
+    // its characters rather than shrinking a note out of reading.
+    auto noteHeight = [&] {
+        const qint32 h = Canvas.Font.Height;
+        const qint32 third = static_cast<qint32>(std::trunc(h / 3.0 * 2));
+        const int least = std::min(leastHeight(Canvas), std::abs(int(h)));
+        if (std::abs(int(third)) >= least)
+            return third;
+        return h < 0 ? qint32(-least) : qint32(least);
+    };
+    auto noteWidth = [&](const QString &Note) {
+        const qint32 keep = Canvas.Font.Height;
+        Canvas.Font.Height = noteHeight();
+        const int w = W(Note);
+        Canvas.Font.Height = keep;
+        return w;
+    };
     QString honor, note;
     int K = 0, s = 0, length = 0;
     auto measure = [&] {
@@ -285,7 +305,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         if (!honor.isEmpty())
             length += (CellCount(honor) > 2 ? roundHalfAway(W(honor) / 4.0 * 3) : W(honor)) + roundHalfAway(K / 3.0);
         if (!note.isEmpty())
-            length += roundHalfAway(W(note) / 3.0 * 2) + s;
+            length += noteWidth(note) + s;
     };
     // Names sharing a line stand a character apart, each in its share.
     auto lineLength = [&] { return perRow * length + (perRow - 1) * K; };
@@ -390,16 +410,16 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         SetFontWidthRatio(Canvas, widthRatio);
     }
 
-    // Notes: two thirds of the name's height, centred across their line,
-    // after the given-name column, or after the honorific where the line
-    // shows one (so that a note never covers it).
+    // Notes: at their height (above), centred across their line, after the
+    // given-name column, or after the honorific where the line shows one (so
+    // that a note never covers it).
     if (!jointsLaidOut || note.isEmpty())
         return;
-    const qint32 noteHeight = static_cast<qint32>(std::trunc(Canvas.Font.Height / 3.0 * 2));
-    if (noteHeight >= 0)
+    const qint32 noteAt = noteHeight();
+    if (noteAt >= 0)
         return;
     const TCanvasFont nameFont = Canvas.Font;
-    Canvas.Font.Height = noteHeight;
+    Canvas.Font.Height = noteAt;
     if (!m_horizontal)
         SetCanvasFontVertical(Canvas.Font);
     const int d = (th - TH()) / 2;
