@@ -312,8 +312,10 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     measure();
     // A name (with its joint names) too long for its line keeps the least
     // height with its characters narrowed (down a column: squeezed along
-    // it) rather than shrinking below it.
-    if (lineLength() > along) {
+    // it) rather than shrinking below it. A note kept at the least height
+    // does not shrink with its name: the line is measured again after each
+    // fitting, until it fits.
+    for (int round = 0; round < MaxFitRounds && lineLength() > along; ++round) {
         if (!fitAlong(Canvas, along, [&] {
                 measure();
                 return lineLength();
