@@ -254,22 +254,46 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     if (!FitFont(Canvas, across, acrossNeed(n)))
         return;
     // Names that would stand below the least height one under the other go
-    // two to a line, where the box has room across for those lines at that
-    // height: the main name and the first joint name, then the next two.
+    // two to a line, or three where two still would, where the box has room
+    // across for those lines at that height: the main name and the next
+    // joint names on the first line, then the others in their order.
     int perRow = 1;
     if (n > 1) {
         const qint32 h0 = contentFont().Height;
         const int least = std::min(leastHeight(Canvas), std::abs(int(h0)));
         if (std::abs(Canvas.Font.Height) < least) {
             const TCanvasFont single = Canvas.Font;
-            Canvas.Font.Height = h0;
-            if (FitFont(Canvas, across, acrossNeed((n + 1) / 2)) && std::abs(Canvas.Font.Height) >= least)
-                perRow = 2;
-            else
+            for (int per = 2; per <= std::min(n, 3) && perRow == 1; ++per) {
+                Canvas.Font.Height = h0;
+                if (FitFont(Canvas, across, acrossNeed((n + per - 1) / per)) &&
+                    std::abs(Canvas.Font.Height) >= least)
+                    perRow = per;
+            }
+            if (perRow == 1)
                 Canvas.Font = single;
         }
     }
     const int rows = (n + perRow - 1) / perRow;
+    // Notes stand at two thirds of the name's height, but never below the
+    // least height (nor above the name's own): where the names stand at the
+    // least height, their notes (an age, a relation) stand as high, measured
+    // on the line at that height, so that a line too long for it narrows
+    // its characters rather than shrinking a note out of reading.
+    auto noteHeight = [&] {
+        const qint32 h = Canvas.Font.Height;
+        const qint32 third = static_cast<qint32>(std::trunc(h / 3.0 * 2));
+        const int least = std::min(leastHeight(Canvas), std::abs(int(h)));
+        if (std::abs(int(third)) >= least)
+            return third;
+        return h < 0 ? qint32(-least) : qint32(least);
+    };
+    auto noteWidth = [&](const QString &Note) {
+        const qint32 keep = Canvas.Font.Height;
+        Canvas.Font.Height = noteHeight();
+        const int w = W(Note);
+        Canvas.Font.Height = keep;
+        return w;
+    };
     QString honor, note;
     int K = 0, s = 0, length = 0;
     auto measure = [&] {
@@ -281,15 +305,17 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         if (!honor.isEmpty())
             length += (CellCount(honor) > 2 ? roundHalfAway(W(honor) / 4.0 * 3) : W(honor)) + roundHalfAway(K / 3.0);
         if (!note.isEmpty())
-            length += roundHalfAway(W(note) / 3.0 * 2) + s;
+            length += noteWidth(note) + s;
     };
-    // Two names on a line stand a character apart, each in its half.
+    // Names sharing a line stand a character apart, each in its share.
     auto lineLength = [&] { return perRow * length + (perRow - 1) * K; };
     measure();
     // A name (with its joint names) too long for its line keeps the least
     // height with its characters narrowed (down a column: squeezed along
-    // it) rather than shrinking below it.
-    if (lineLength() > along) {
+    // it) rather than shrinking below it. A note kept at the least height
+    // does not shrink with its name: the line is measured again after each
+    // fitting, until it fits.
+    for (int round = 0; round < MaxFitRounds && lineLength() > along; ++round) {
         if (!fitAlong(Canvas, along, [&] {
                 measure();
                 return lineLength();
@@ -297,7 +323,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
             return;
         measure();
     }
-    const int entry = perRow == 1 ? along : (along - K) / 2;
+    const int entry = (along - (perRow - 1) * K) / perRow;
     if (m_charSpace && entry > length) {
         const int spare = entry - length;
         if (!honor.isEmpty()) {
@@ -355,7 +381,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     QList<QPoint> at;
     for (int i = 0; i < n; ++i) {
         const int row = i / perRow;
-        const int start = i % perRow == 0 ? 0 : entry + K;
+        const int start = (i % perRow) * (entry + K);
         if (m_horizontal) {
             const int A = rows % 2 ? (across - th) / 2 : (across - g) / 2 - th;
             at.append(QPoint(mx + start, my + A + (row - c) * P));
@@ -386,16 +412,16 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         SetFontWidthRatio(Canvas, widthRatio);
     }
 
-    // Notes: two thirds of the name's height, centred across their line,
-    // after the given-name column, or after the honorific where the line
-    // shows one (so that a note never covers it).
+    // Notes: at their height (above), centred across their line, after the
+    // given-name column, or after the honorific where the line shows one (so
+    // that a note never covers it).
     if (!jointsLaidOut || note.isEmpty())
         return;
-    const qint32 noteHeight = static_cast<qint32>(std::trunc(Canvas.Font.Height / 3.0 * 2));
-    if (noteHeight >= 0)
+    const qint32 noteAt = noteHeight();
+    if (noteAt >= 0)
         return;
     const TCanvasFont nameFont = Canvas.Font;
-    Canvas.Font.Height = noteHeight;
+    Canvas.Font.Height = noteAt;
     if (!m_horizontal)
         SetCanvasFontVertical(Canvas.Font);
     const int d = (th - TH()) / 2;

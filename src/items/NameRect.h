@@ -13,11 +13,13 @@ struct TJointName {
 
 // The addressee's or the sender's name with its honorific. A private person
 // (kind 1) is laid out with up to five joint names on a common grid, so that
-// the given names start in one column (two names to a line where one under
-// the other they would print below the least height); a company (kind 2)
-// has its company, department and title lines above the name at reduced
-// sizes, none below the least height where the box has room across. Names
-// carry their family and given parts separated by one half-width space.
+// the given names start in one column (two or three names to a line where
+// one under the other they would print below the least height), each with
+// its note at two thirds of its height but no lower than the least height;
+// a company (kind 2) has its company, department and title lines above the
+// name at reduced sizes, none below the least height where the box has room
+// across. Names carry their family and given parts separated by one
+// half-width space.
 //
 // Only the honorific flag and the size level are stored; texts, joint names,
 // ratios and options come from the record and the layout at print time.

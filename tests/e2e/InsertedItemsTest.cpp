@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QTest>
 
 #include <cmath>
@@ -411,5 +412,61 @@ TEST_F(InsertedItemsRoad, framesWhereTheSetPutsThemPrintWithoutAQuestion)
     EXPECT_TRUE(barQuestions().isEmpty()) << qPrintable(barQuestions().join(u'\n'));
     EXPECT_TRUE(QFile::exists(pdfFile()));
 }
+
+// A family's sender block: the sender with five joint names, each with a
+// note (a child's age), typed into the sender window and inserted on a
+// face, where the names stand at the least readable height. Read back from
+// the PDF, each note stands that high too (narrowed along its line with its
+// name where the line is too long), not at two thirds of its name's height.
+class FamilySenderBlock : public InsertedItemsRoad, public ::testing::WithParamInterface<FaceCase>
+{
+};
+
+TEST_P(FamilySenderBlock, printsTheNotesAtTheLeastHeight)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    ASSERT_NO_FATAL_FAILURE(enterRecord());
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, GetParam().paper);
+    ASSERT_NE(editor, nullptr);
+    enterSenderWith(*editor, [](QDialog &Dialog) {
+        press(&Dialog, "ckbHome");
+        const char16_t *joints[] = {u"春子", u"健太郎", u"由美子", u"さくら", u"大輔"};
+        const char16_t *notes[] = {u"（妻）", u"（１２才）", u"（１０才）", u"（７才）", u"（３才）"};
+        for (int i = 0; i < 5; ++i) {
+            const QByteArray n = QByteArray::number(i + 1);
+            typeIn(&Dialog, QByteArray("edJoint" + n).constData(), QString::fromUtf16(joints[i]));
+            typeIn(&Dialog, QByteArray("edNote" + n).constData(), QString::fromUtf16(notes[i]));
+            auto *print = Dialog.findChild<QToolButton *>(QString::fromLatin1("sbtnJointPrint" + n));
+            EXPECT_NE(print, nullptr);
+            if (print && !print->isChecked())
+                press(&Dialog, QByteArray("sbtnJointPrint" + n).constData());
+        }
+    });
+    const size_t before = editor->Document().Items.size();
+    editor->findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
+    ASSERT_EQ(editor->Document().Items.size(), before + 1) << "no place for the block";
+    const auto *block = dynamic_cast<const TSenderRect *>(editor->Document().Items.back().get());
+    ASSERT_NE(block, nullptr);
+    const QRectF area = laidMm(*block);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const double pt = 72.0 / 25.4;
+    int notes = 0;
+    for (const TPdfWord &word : pdfWords(QRectF(area.topLeft() * pt, area.size() * pt))) {
+        if (!word.Text.contains(u'才') && !word.Text.contains(u'妻'))
+            continue;
+        ++notes;
+        // Across its line: a line written across is as high as its
+        // characters, a column as wide.
+        const double mm = (block->GetHorizontal() ? word.Box.height() : word.Box.width()) / pt;
+        EXPECT_GE(mm, LeastTextMm - 0.05) << qPrintable(word.Text) << " " << mm << " mm";
+    }
+    EXPECT_EQ(notes, 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, FamilySenderBlock,
+                         ::testing::Values(FaceCase{"postcardHorizontal", 1, false},
+                                           FaceCase{"naga3Vertical", 2, false}),
+                         rowName);
 
 } // namespace

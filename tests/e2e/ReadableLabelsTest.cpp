@@ -1,21 +1,21 @@
 // Labels stay readable with the additional lines on, the way a user gets
 // there: a person at a company with a long address, company, department and
-// title, a neighbour with a short one and a person printed with three joint
-// names (連名), each with a telephone number, a mail address and a keyword typed
-// into the record form; the label editor's 書式 → 付加情報 with TEL,
-// E-Mail1, キーワード１ and a text of the user's own; the records printed
-// through the print wizard to a PDF file, once per sheet (12 and 44 to the
-// sheet, wide and turned) and frame set. Read back with pdftotext: each
-// word is given to the frame it stands in, and its characters measured
-// across their line (down a column, characters squeezed along it keep their
-// size across). On the 12-sheet, and in the 44-sheet's simple frames, every
-// word of the addressee (address, company, department, title, name) stands
-// at least 1.8 mm high, and so does an address down a turned label's column;
-// in the 44-sheet's detailed frames only a part the wizard named before
-// printing as smaller may be, and never a person's name or a turned label's
-// address; an additional line prints at that height or
-// not at all, and the wizard said how many lines it leaves out, on how many
-// labels.
+// title, a neighbour with a short one, a person printed with three joint
+// names (連名) and one printed with five, each with a telephone number, a
+// mail address and a keyword typed into the record form; the label editor's
+// 書式 → 付加情報 with TEL, E-Mail1, キーワード１ and a text of the user's
+// own; the records printed through the print wizard to a PDF file, once per
+// sheet (12 and 44 to the sheet, wide and turned) and frame set. Read back
+// with pdftotext: each word is given to the frame it stands in, and its
+// characters measured across their line (down a column, characters squeezed
+// along it keep their size across). On the 12-sheet, and in the 44-sheet's
+// simple frames, every word of the addressee (address, company, department,
+// title, name) stands at least 1.8 mm high, and so does an address down a
+// turned label's column; in the 44-sheet's detailed frames only a part the
+// wizard named before printing as smaller may be, and never a person's name,
+// joint names among them, or a turned label's address; an additional line
+// prints at that height or not at all, and the wizard said how many lines it
+// leaves out, on how many labels.
 #include "UserRoad.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
@@ -65,7 +65,11 @@ protected:
         joint.EMail1 = QStringLiteral("hasegawa@example.jp");
         joint.Keyword1 = QStringLiteral("友人");
         ASSERT_NO_FATAL_FAILURE(typeRecord(joint));
-        selectRows({0, 1, 2});
+        TTypedRecord family = joint;
+        family.Name = QStringLiteral("鈴木 一郎");
+        family.Joints = kFamily;
+        ASSERT_NO_FATAL_FAILURE(typeRecord(family));
+        selectRows({0, 1, 2, 3});
         editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
         ASSERT_NE(editor, nullptr);
         if (GetParam().detail) {
@@ -87,7 +91,12 @@ protected:
         }
     }
 
-    static constexpr int kLabels = 3;
+    static constexpr int kLabels = 4;
+    // The joint names of a family printed with all five: on the 44-sheet
+    // labels one under the other they would stand below the least height.
+    inline static const QStringList kFamily{QStringLiteral("花子"), QStringLiteral("健太郎"),
+                                            QStringLiteral("由美子"), QStringLiteral("さくら"),
+                                            QStringLiteral("大輔")};
 
     // Label Cell of the sheet in points.
     QRectF cellArea(int Cell) const
@@ -265,7 +274,11 @@ TEST_P(ReadableLabels, printsReadablyAndTellsWhatItLeavesOut)
     }
     for (const QString &joint : {QStringLiteral("由美子"), QStringLiteral("健太郎"), QStringLiteral("さくら")})
         EXPECT_TRUE(read[2].contains(joint)) << qPrintable(joint) << " is not printed: " << qPrintable(read[2]);
-    const int missing = 12 - linesPrinted(0) - linesPrinted(1) - linesPrinted(2);
+    for (const QString &joint : kFamily)
+        EXPECT_TRUE(read[3].contains(joint)) << qPrintable(joint) << " is not printed: " << qPrintable(read[3]);
+    int missing = 0;
+    for (int cell = 0; cell < kLabels; ++cell)
+        missing += 4 - linesPrinted(cell);
     int labelsShort = 0;
     for (int cell = 0; cell < kLabels; ++cell)
         labelsShort += linesPrinted(cell) < 4 ? 1 : 0;

@@ -157,18 +157,15 @@ std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const Recor
     // title room for a line each at the least readable height; the address
     // and name frames give up what that takes. Their simple name frame, as
     // tall (wide) as a company's three lines above the name need at that
-    // height, lends its room to a company of fewer lines and to joint names.
+    // height, lends its room to a company of fewer lines and to joint names;
+    // the detailed name frame holds two lines (columns) of names at the least
+    // height, a name with four or five joint names three to a line.
     const bool companyLines =
         Field == TPrintedField::Company || Field == TPrintedField::Department || Field == TPrintedField::Post;
-    if ((Paper == 22 || Paper == 23) && (companyLines || (nameLines && C.joints > 0 && C.joints < 5)))
+    if ((Paper == 22 || Paper == 23) && (companyLines || (nameLines && C.joints > 0)))
         return Allowance{0.0, LeastTextMm,
                          "the 44-sheet label's detailed frames keep a company's lines and the joint names at the "
                          "least height; its simple name frame lends the room of the lines a record leaves empty"};
-    if ((Paper == 22 || Paper == 23) && nameLines && C.joints == 5)
-        return Allowance{0.2, 0.0,
-                         "the 44-sheet label's simple name frame, high enough for a company's three lines, sets five "
-                         "joint names two to a line at 2.4 mm and more; the detailed name frame holds them beside "
-                         "the name smaller, as the print wizard tells"};
     if (Paper == 22 && Field == TPrintedField::Name)
         return Allowance{0.9, 0.0, "the 44-sheet label's name line starts after a title frame of eight characters"};
     if (Paper == 22 && blockLines)

@@ -181,6 +181,52 @@ TEST(NameRectTest, jointNamesBelowTheLeastHeightOneUnderTheOtherGoTwoToALine)
     EXPECT_EQ(ops[6]->Origin, QPoint(ops[2]->Origin.x(), ops[4]->Origin.y()));
 }
 
+// 300 x 26 horizontal: 18 across hold three lines at -5 only, below the
+// least height (7 dots at 96 dpi), and two at -8: six names go three to a
+// line, the main name and the first two joint names on the first.
+TEST(NameRectTest, sixNamesBelowTheLeastHeightTwoToALineGoThreeToALine)
+{
+    auto n = privateName(true, u(u"山田 太郎"), {u(u"花子"), u(u"一郎"), u(u"美咲"), u(u"健太"), u(u"さくら")});
+    layOut(*n, {0, 0, 300, 26});
+    const auto ops = textOps(*n);
+    ASSERT_EQ(ops.size(), 12); // each name with its honorific
+    for (const TTextOp *op : ops)
+        EXPECT_EQ(op->Font.Height, -8) << qPrintable(op->Text);
+    for (const int first : {2, 4}) {
+        EXPECT_EQ(ops[first]->Origin.y(), ops[0]->Origin.y());
+        EXPECT_GT(ops[first]->Origin.x(), ops[first - 1]->Origin.x()); // after the honorific before it
+    }
+    EXPECT_EQ(ops[6]->Origin, QPoint(ops[0]->Origin.x(), ops[0]->Origin.y() + 8 + 8 / 8));
+    EXPECT_EQ(ops[8]->Origin, QPoint(ops[2]->Origin.x(), ops[6]->Origin.y()));
+    EXPECT_EQ(ops[10]->Origin, QPoint(ops[4]->Origin.x(), ops[6]->Origin.y()));
+}
+
+// 70 x 26 horizontal: two lines at -8 across 18. Two thirds of that, -5,
+// is below the least height (7 dots at 96 dpi): the notes keep -7, and the
+// lines, too long along at those heights, keep the least height with their
+// characters narrowed rather than shrinking below it.
+TEST(NameRectTest, noteKeepsTheLeastHeightNarrowedWithItsLine)
+{
+    auto n = privateName(true, u(u"山田 太郎"), {u(u"花子")});
+    n->SetNote(u(u"（幹事）"));
+    n->SetJointNote(0, u(u"（会計）"));
+    layOut(*n, {0, 0, 70, 26});
+    const auto ops = textOps(*n);
+    ASSERT_EQ(ops.size(), 6); // two names, their honorifics and notes
+    for (const TTextOp *op : ops) {
+        EXPECT_LE(op->Font.Height, -7) << qPrintable(op->Text);
+        int along = 0;
+        for (const int a : op->Advances)
+            along += a;
+        EXPECT_LE(op->Origin.x() + along, 70 - 4) << qPrintable(op->Text);
+    }
+    EXPECT_EQ(ops[4]->Text, u(u"（幹事）"));
+    EXPECT_EQ(ops[4]->Font.Height, -7);
+    EXPECT_GE(ops[4]->Origin.x(), ops[1]->Origin.x() + 7); // after the honorific
+    EXPECT_LT(ops[4]->Font.WidthRatio, 1.0);
+    EXPECT_TRUE(n->IsSqueezed());
+}
+
 TEST(NameRectTest, longHonorificIsNarrowedToThreeQuarters)
 {
     auto n = privateName(false, u(u"山田 太郎"), {});
