@@ -499,11 +499,41 @@ void TDicSearch::fillCities(int Tab, const QStringList &Captions)
         for (const QString &caption : Captions)
             tab.cities->addTopLevelItem(new QTreeWidgetItem(QStringList{caption}));
     }
-    if (tab.cities->topLevelItemCount() > 0) {
-        tab.cities->setCurrentItem(tab.cities->topLevelItem(0));
-        tab.cities->topLevelItem(0)->setSelected(true);
-        citySelected(Tab);
+    if (tab.cities->topLevelItemCount() == 0)
+        return;
+    // The towns shown first are those of the first city that has any: a
+    // short postcode (three digits) also reaches cities that hold only
+    // large offices under it, or only their city-wide entry, and those sort
+    // first; their empty town list would tell the user that nothing was
+    // found while the towns sought stand under the next city.
+    int first = 0;
+    while (first < tab.cities->topLevelItemCount() && !cityListsTowns(Tab, first))
+        ++first;
+    if (first == tab.cities->topLevelItemCount())
+        first = 0;
+    tab.cities->setCurrentItem(tab.cities->topLevelItem(first));
+    tab.cities->topLevelItem(first)->setSelected(true);
+    citySelected(Tab);
+}
+
+bool TDicSearch::cityListsTowns(int Tab, int City)
+{
+    try {
+        const std::vector<TTownRow> rows = townRows(Tab, City);
+        const int filter = m_tabs[static_cast<std::size_t>(Tab)].kanaFilter;
+        return std::any_of(rows.begin(), rows.end(),
+                           [filter](const TTownRow &row) { return townRowShown(row, filter); });
+    } catch (const Exception &) {
+        // The town list of this city tells the error when it is built.
+        return true;
     }
+}
+
+bool TDicSearch::townRowShown(const TTownRow &Row, int KanaFilter)
+{
+    if (Row.kana.trimmed().isEmpty() && Row.address.trimmed().isEmpty())
+        return false;
+    return PassesKanaFilter(Row.kana, KanaFilter);
 }
 
 void TDicSearch::citySelected(int Tab)
@@ -519,10 +549,10 @@ void TDicSearch::citySelected(int Tab)
     buildTownList(Tab);
 }
 
-std::vector<TDicSearch::TTownRow> TDicSearch::townRows(int Tab)
+std::vector<TDicSearch::TTownRow> TDicSearch::townRows(int Tab, int City)
 {
     std::vector<TTownRow> rows;
-    const int city = m_tabs[static_cast<std::size_t>(Tab)].cityIndex;
+    const int city = City;
     const bool large = Tab != TabTel && m_tabs[static_cast<std::size_t>(Tab)].viewLarge->isChecked();
     const auto fromLists = [&](auto &search) {
         if (search.SearchTown(city, large ? 1 : 0) != 0)
@@ -562,7 +592,7 @@ void TDicSearch::buildTownList(int Tab)
     std::vector<TTownRow> rows;
     try {
         const TWaitCursor wait;
-        rows = townRows(Tab);
+        rows = townRows(Tab, tab.cityIndex);
     } catch (const Exception &e) {
         tab.towns->clear();
         showDictionaryError(e.Message());
@@ -574,9 +604,7 @@ void TDicSearch::buildTownList(int Tab)
     const bool large = tab.viewLarge && tab.viewLarge->isChecked();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const TTownRow &row = rows[i];
-        if (row.kana.trimmed().isEmpty() && row.address.trimmed().isEmpty())
-            continue;
-        if (!PassesKanaFilter(row.kana, tab.kanaFilter))
+        if (!townRowShown(row, tab.kanaFilter))
             continue;
         const QString mark = KanaMark(row.kana);
         QStringList columns{PostcodeCaption(row.postcode), mark == previousMark ? QString() : mark,

@@ -165,7 +165,12 @@ private:
     void fillCities(int Tab, const QStringList &Captions);
     void citySelected(int Tab);
     void buildTownList(int Tab);
-    [[nodiscard]] std::vector<TTownRow> townRows(int Tab);
+    // The dictionary's towns (or large offices) of city City of the tab.
+    [[nodiscard]] std::vector<TTownRow> townRows(int Tab, int City);
+    // Whether the town list of city City would show a row, in the tab's
+    // view and kana filter.
+    [[nodiscard]] bool cityListsTowns(int Tab, int City);
+    [[nodiscard]] static bool townRowShown(const TTownRow &Row, int KanaFilter);
     void viewTypeClicked(int Tab);
     void showDictionaryError(const QString &Text);
     [[nodiscard]] QWidget *messageOwner();

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
@@ -99,6 +100,86 @@ bool isControl(char16_t u)
 {
     return u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029;
 }
+
+// The hint stands over the field below the one it speaks of, and a click
+// there is meant for that field. Where the window system still hands the
+// click to the hint (an X server does, its input transparency
+// notwithstanding), the click goes on to what lies beneath it, the focus
+// included, as if the hint were not there; the release and a double click
+// follow the press to the same widget. The hint goes with the release: gone
+// at the press, it would leave the window system's hold of the pressed
+// button on a window no longer shown, and under X the next clicks got lost.
+class THintLabel final : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+    // Between the press handed on and its release: the focus the press gave
+    // must not send the hint away yet.
+    [[nodiscard]] bool PassingClick() const { return m_target != nullptr; }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override { passOn(event); }
+    void mouseReleaseEvent(QMouseEvent *event) override { passOn(event); }
+    void mouseDoubleClickEvent(QMouseEvent *event) override { passOn(event); }
+    void hideEvent(QHideEvent *event) override
+    {
+        m_target.clear();
+        QLabel::hideEvent(event);
+    }
+
+private:
+    void passOn(QMouseEvent *event)
+    {
+        const QPointF global = event->globalPosition();
+        if (event->type() != QEvent::MouseButtonRelease || !m_target)
+            m_target = widgetBeneath(global.toPoint());
+        if (QWidget *target = m_target.data()) {
+            if (event->type() == QEvent::MouseButtonPress)
+                giveClickFocus(target, target->mapFromGlobal(global.toPoint()));
+            QMouseEvent moved(event->type(), target->mapFromGlobal(global), global, event->button(),
+                              event->buttons(), event->modifiers(), event->pointingDevice());
+            QCoreApplication::sendEvent(target, &moved);
+        }
+        if (event->type() == QEvent::MouseButtonRelease && event->buttons() == Qt::NoButton)
+            hide();
+    }
+
+    // The widget of the hint's own window under Global; beyond that window
+    // whatever other window shows there.
+    [[nodiscard]] QWidget *widgetBeneath(QPoint Global) const
+    {
+        if (QWidget *window = parentWidget()) {
+            if (window->rect().contains(window->mapFromGlobal(Global))) {
+                QWidget *child = window->childAt(window->mapFromGlobal(Global));
+                return child ? child : window;
+            }
+        }
+        QWidget *other = QApplication::widgetAt(Global);
+        return other == this ? nullptr : other;
+    }
+
+    // As a click of the window system gives it: the nearest widget from the
+    // one clicked up to its window that takes the focus by a click.
+    static void giveClickFocus(QWidget *Clicked, QPoint At)
+    {
+        for (QWidget *w = Clicked; w; w = w->parentWidget()) {
+            QWidget *taker = w;
+            while (taker->focusProxy())
+                taker = taker->focusProxy();
+            const bool takesClick = (taker->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus;
+            if (w->isEnabled() && w->rect().contains(At) && takesClick) {
+                w->setFocus(Qt::MouseFocusReason);
+                return;
+            }
+            if (w->isWindow())
+                return;
+            At += w->pos();
+        }
+    }
+
+    QPointer<QWidget> m_target;
+};
 
 QPointer<QLabel> g_hint;
 QPointer<QWidget> g_anchor;
@@ -227,8 +308,8 @@ void ShowInputHint(QWidget *widget, const QString &message)
     if (!g_hint) {
         // It stands over the next field: a click there must reach that field
         // (and so send the hint away), never the hint.
-        auto *label = new QLabel(window, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
-                                             Qt::WindowTransparentForInput);
+        auto *label = new THintLabel(window, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                                                 Qt::WindowTransparentForInput);
         label->setObjectName(QStringLiteral("InputRefusedHint"));
         label->setAttribute(Qt::WA_ShowWithoutActivating);
         label->setPalette(QToolTip::palette());
@@ -245,7 +326,7 @@ void ShowInputHint(QWidget *widget, const QString &message)
         // user has gone on to another one.
         QObject::connect(qApp, &QApplication::focusChanged, label, [label](QWidget *, QWidget *now) {
             QWidget *anchor = g_anchor.data();
-            if (!label->isVisible() || !anchor)
+            if (!label->isVisible() || !anchor || label->PassingClick())
                 return;
             if (now && (now == anchor || anchor->isAncestorOf(now)))
                 return;

@@ -15,6 +15,7 @@
 #include "widgets/NMDEdit.h"
 #include "widgets/TntNMDEdit.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QInputMethodEvent>
@@ -23,6 +24,7 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 
 #include <algorithm>
@@ -55,6 +57,35 @@ TEST_F(RecordFormDicTest, theDictionaryButtonsAreEnabled)
     openNew();
     for (const char *name : {"bbtnTelSch", "bbtnPosSch", "bbtnAdrsSearch"})
         EXPECT_TRUE(child<QAbstractButton>(QLatin1String(name))->isEnabled()) << name;
+}
+
+// A new record opens the search once, on its telephone page (the number
+// first). The postcode search opens only when asked for: a postcode typed
+// that reaches several towns, left with Tab or with Enter (which goes on to
+// its 検索 button), opens nothing; Enter on that button does.
+TEST_F(RecordFormDicTest, onlyTheNewRecordOpensTheSearchByItselfAndOnItsTelephonePage)
+{
+    QList<int> pages;
+    dicAnswer = [&pages](TDicSearch &dialog) {
+        pages << dialog.ResultKind;
+        return 2;
+    };
+    openNew();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    EXPECT_EQ(pages, QList<int>{drkPhone});
+
+    QLineEdit *postcode = edit(QStringLiteral("edtPos"));
+    QTest::mouseClick(postcode, Qt::LeftButton);
+    QTest::keyClicks(postcode, QStringLiteral("259"));
+    QTest::keyClick(postcode, Qt::Key_Tab);
+    QTest::mouseClick(postcode, Qt::LeftButton);
+    QTest::keyClick(postcode, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), child<QWidget>(QStringLiteral("bbtnPosSch")));
+    EXPECT_EQ(pages, QList<int>{drkPhone});
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(pages, (QList<int>{drkPhone, drkPostcode}));
 }
 
 TEST_F(RecordFormDicTest, aRealPostcodeFillsPrefectureCityAndTownWithReadings)

@@ -414,3 +414,36 @@ TEST_F(RecordFormTest, groupNameDialogFromTheFormBelongsToTheForm)
     EXPECT_TRUE(combo(QStringLiteral("cbxGroup"))->itemText(1).endsWith(QStringLiteral("同窓会")))
         << qPrintable(combo(QStringLiteral("cbxGroup"))->itemText(1));
 }
+
+// A company reading typed past its field brings up the hint under it, which
+// stands over 部署 and 役職. One click on either box still lands there: the
+// window system hands that click to the hint, as an X server does, and the
+// box takes the focus and the typing.
+class RecordFormHintClickTest : public RecordFormTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(RecordFormHintClickTest, oneClickThroughTheHintOfAFullFieldReachesTheBoxBeneath)
+{
+    openNew();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    click(QStringLiteral("sbtnCorp"));
+    QLineEdit *reading = edit(QStringLiteral("edtCorpKana"));
+    QTest::mouseClick(reading, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), reading);
+    TypeCharacters(reading, QString(81, QChar(u'ｱ')));
+    QWidget *hint = ShownInputHintWidget();
+    ASSERT_NE(hint, nullptr);
+
+    QComboBox *box = combo(QString::fromLatin1(GetParam()));
+    const QPoint at = box->lineEdit()->mapToGlobal(QPoint(4, box->lineEdit()->height() / 2));
+    ASSERT_TRUE(hint->frameGeometry().contains(at)) << "the hint no longer covers the box";
+    QTest::mouseClick(hint, Qt::LeftButton, Qt::NoModifier, hint->mapFromGlobal(at));
+    EXPECT_TRUE(box->hasFocus());
+    EXPECT_EQ(ShownInputHintWidget(), nullptr);
+    TypeCharacters(QApplication::focusWidget(), QStringLiteral("営業"));
+    EXPECT_EQ(box->currentText(), QStringLiteral("営業"));
+    EXPECT_EQ(reading->text(), QString(80, QChar(u'ｱ')));
+}
+
+INSTANTIATE_TEST_SUITE_P(Boxes, RecordFormHintClickTest, ::testing::Values("cbxDptmnt", "cbxPost"));

@@ -124,6 +124,42 @@ TEST_F(DicSchTest, anAddressListsItsCityAsPrefectureAndCity)
     EXPECT_EQ(prompt("lblAdrsSch"), QStringLiteral("住所検索結果から住所を選択してください。"));
 }
 
+// Three digits typed reach 中郡二宮町 first, which has only its city-wide
+// entry under 259, and then 足柄上郡中井町 with its towns: the user is shown
+// those towns, not a "nothing found" over a list of cities.
+TEST_F(DicSchTest, threeDigitsShowTheTownsOfTheFirstCityThatHasAny)
+{
+    dialog.SetSearchOptions(15, true, false);
+    ASSERT_EQ(dialog.StartSearch(1, QString()), 0);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QLineEdit *edit = find<QLineEdit>("edtPosSch");
+    ASSERT_EQ(QApplication::focusWidget(), edit);
+    QTest::keyClicks(edit, QStringLiteral("259"));
+    QTest::keyClick(edit, Qt::Key_Return);
+
+    QTreeWidget *cities = find<QTreeWidget>("lvPosCity");
+    ASSERT_EQ(cities->topLevelItemCount(), 2);
+    EXPECT_EQ(cities->topLevelItem(0)->text(0), QStringLiteral("神奈川県中郡二宮町"));
+    ASSERT_NE(cities->currentItem(), nullptr);
+    EXPECT_EQ(cities->currentItem()->text(0), QStringLiteral("神奈川県足柄上郡中井町"));
+    EXPECT_EQ(prompt("lblPosSch"), QStringLiteral("郵便番号検索結果から住所を選択してください。"));
+    EXPECT_NE(promptColor("lblPosSch"), kDarkRed);
+    QTreeWidget *towns = find<QTreeWidget>("lvPosTown");
+    ASSERT_GT(towns->topLevelItemCount(), 1);
+    for (int row = 0; row < towns->topLevelItemCount(); ++row)
+        EXPECT_TRUE(towns->topLevelItem(row)->text(0).startsWith(QStringLiteral("259-"))) << row;
+
+    // The town shown is the one taken.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), 1);
+    TDicSearchResult r;
+    dialog.GetResult(r);
+    EXPECT_EQ(Cp932::decode(r.Town), towns->topLevelItem(0)->text(2));
+    EXPECT_EQ(Cp932::decode(r.City), QStringLiteral("足柄上郡中井町"));
+}
+
 struct TBadInput {
     int tab;
     const char *edit;
