@@ -5,17 +5,18 @@
 // mail address and a keyword typed into the record form; the label editor's
 // 書式 → 付加情報 with TEL, E-Mail1, キーワード１ and a text of the user's
 // own; the records printed through the print wizard to a PDF file, once per
-// sheet (12 and 44 to the sheet, wide and turned) and frame set. Read back
-// with pdftotext: each word is given to the frame it stands in, and its
-// characters measured across their line (down a column, characters squeezed
-// along it keep their size across). On the 12-sheet, and in the 44-sheet's
-// simple frames, every word of the addressee (address, company, department,
-// title, name) stands at least 1.8 mm high, and so does an address down a
-// turned label's column; in the 44-sheet's detailed frames only a part the
-// wizard named before printing as smaller may be, and never a person's name,
-// joint names among them, or a turned label's address; an additional line
-// prints at that height or not at all, and the wizard said how many lines it
-// leaves out, on how many labels.
+// sheet (12 and 44 to the sheet, wide and turned, and the simple frames of
+// the 21- and 24-sheet labels) and frame set. Read back with pdftotext: each
+// word is given to the frame it stands in, and its characters measured
+// across their line (down a column, characters squeezed along it keep their
+// size across). On the 12-sheet, and in the simple frames of the 21-, 24-
+// and 44-sheet labels, every word of the addressee (address, company,
+// department, title, name) stands at least 1.8 mm high, and so does an
+// address down a turned label's column; in the 44-sheet's detailed frames
+// only a part the wizard named before printing as smaller may be, and never
+// a person's name, joint names among them, or a turned label's address; an
+// additional line prints at that height or not at all, and the wizard said
+// how many lines it leaves out, on how many labels.
 #include "UserRoad.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
@@ -189,7 +190,8 @@ double sizeMm(const TPdfWord &W, bool RunsAcross)
 // lines) was named before printing, and a person's name never does; the
 // wizard counted the lines it left out, and the labels, as the PDF lacks
 // them; the short record leaves room for a line on the 12-sheet label and
-// the turned 44-sheet label's simple frames.
+// in the simple frames of the 21- and 24-sheet labels and the turned
+// 44-sheet label.
 TEST_P(ReadableLabels, printsReadablyAndTellsWhatItLeavesOut)
 {
     QString told;
@@ -197,9 +199,9 @@ TEST_P(ReadableLabels, printsReadablyAndTellsWhatItLeavesOut)
         if (box.text.contains(QStringLiteral("1.8mm")))
             told = box.text;
     const bool sheet12 = GetParam().paper == 14 || GetParam().paper == 15;
-    // The simple sets of both sheets hold the whole addressee at the least
-    // height: the 44-sheet's name frame has room across for a company's
-    // three lines above the name.
+    // The simple sets of every sheet hold the whole addressee at the least
+    // height: the smaller labels' name frame has room across for a
+    // company's three lines above the name.
     const bool wholeAddressee = sheet12 || !GetParam().detail;
     int addressWords = 0, nameWords = 0, squeezedWords = 0;
     for (int cell = 0; cell < kLabels; ++cell)
@@ -283,8 +285,10 @@ TEST_P(ReadableLabels, printsReadablyAndTellsWhatItLeavesOut)
     for (int cell = 0; cell < kLabels; ++cell)
         labelsShort += linesPrinted(cell) < 4 ? 1 : 0;
     // The wide 44-sheet label has no room for a readable line beside a whole
-    // addressee; the turned one keeps a column at its left edge.
-    if (GetParam().paper == 14 || (GetParam().paper == 23 && !GetParam().detail)) {
+    // addressee; the turned one keeps a column at its left edge, the 21- and
+    // 24-sheet labels room under or beside the name.
+    const bool keepsRoom = GetParam().paper == 23 || (GetParam().paper >= 18 && GetParam().paper <= 21);
+    if (GetParam().paper == 14 || (keepsRoom && !GetParam().detail)) {
         EXPECT_GE(linesPrinted(1), 1) << "the short record prints no additional line";
     }
     if (missing == 0) {
@@ -301,7 +305,9 @@ INSTANTIATE_TEST_SUITE_P(Sheets, ReadableLabels,
                                            SheetCase{"sheet12TurnedDetailed", 15, true},
                                            SheetCase{"sheet44", 22, false}, SheetCase{"sheet44Detailed", 22, true},
                                            SheetCase{"sheet44Turned", 23, false},
-                                           SheetCase{"sheet44TurnedDetailed", 23, true}),
+                                           SheetCase{"sheet44TurnedDetailed", 23, true},
+                                           SheetCase{"sheet21", 18, false}, SheetCase{"sheet21Turned", 19, false},
+                                           SheetCase{"sheet24", 20, false}, SheetCase{"sheet24Turned", 21, false}),
                          rowName);
 
 } // namespace

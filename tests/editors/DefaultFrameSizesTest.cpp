@@ -166,6 +166,19 @@ std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const Recor
         return Allowance{0.0, LeastTextMm,
                          "the 44-sheet label's detailed frames keep a company's lines and the joint names at the "
                          "least height; its simple name frame lends the room of the lines a record leaves empty"};
+    // The wide 21- and 24-sheet labels' and the turned 24-sheet label's
+    // simple name frame likewise holds a company's three lines at the least
+    // height above the name; a company of fewer lines and joint names take
+    // that room. The detailed set keeps the company's lines at the least
+    // height and the joint names at three quarters.
+    if ((Paper == 18 || Paper == 20 || Paper == 21) && companyLines)
+        return Allowance{0.0, LeastTextMm,
+                         "the label's detailed frames keep a company's lines at the least height; its simple name "
+                         "frame lends the room of the lines a record leaves empty"};
+    if ((Paper == 18 || Paper == 20 || Paper == 21) && nameLines && C.joints > 0)
+        return Allowance{0.75, 0.0,
+                         "the label's simple name frame, high enough for a company's three lines, lends their room "
+                         "to the joint names"};
     if (Paper == 22 && Field == TPrintedField::Name)
         return Allowance{0.9, 0.0, "the 44-sheet label's name line starts after a title frame of eight characters"};
     if (Paper == 22 && blockLines)
