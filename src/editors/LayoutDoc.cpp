@@ -538,6 +538,9 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             const TAddressText *r = a->IsSender() ? Sender : Record;
             const TAddressLines lines = addressLinesOf(role);
             mergeAddress(*a, r, lines.First, lines.Count, hiddenOf(*a));
+            // The block number and the building share the second address
+            // frame, each on a line of its own.
+            a->SetLinesApart(role == int(TRole::Address2));
         } else if (itemClass == TMergeClass::Name) {
             auto *n = static_cast<TNameRect *>(item);
             // The joint frame takes its names from the name's (moveJointNames).

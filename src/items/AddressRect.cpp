@@ -150,9 +150,9 @@ QString columnText(const TColumn &Column)
     return text;
 }
 
-void append(TColumn &To, const TColumn &From)
+void append(TColumn &To, const TColumn &From, bool Apart)
 {
-    if (AddressNumbersMeet(columnText(To), columnText(From)))
+    if (!To.runs.isEmpty() && !From.runs.isEmpty() && (Apart || AddressNumbersMeet(columnText(To), columnText(From))))
         To.runs.append({false, kLineBlank, 0, 0});
     To.runs += From.runs;
 }
@@ -242,6 +242,14 @@ void TAddressRect::SetVertNumeral(bool Value)
     if (m_vertNumeral == Value)
         return;
     m_vertNumeral = Value;
+    invalidate();
+}
+
+void TAddressRect::SetLinesApart(bool Value)
+{
+    if (m_linesApart == Value)
+        return;
+    m_linesApart = Value;
     invalidate();
 }
 
@@ -342,6 +350,9 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
     auto W = [&](const QString &s) { return Canvas.TextWidth(s); };
     auto TH = [&] { return Canvas.TextHeight(); };
     auto draw = [&](int x, int y, const QString &s) { drawTurned(Canvas, Size, x, y, s); };
+    auto joinLines = [&](const QString &First, const QString &Second) {
+        return JoinAddressLines(First, Second, m_linesApart);
+    };
     QString L0 = lines.value(0), L1 = lines.value(1), L2 = lines.value(2);
 
     // Each line of two or three is drawn at the height the lines share
@@ -377,6 +388,13 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         Canvas.Font = shared;
     };
 
+    // Two lines kept apart stand no smaller than the least height (or the
+    // item's own height, when that is smaller): below it they share one.
+    auto twoReadable = [&] {
+        const int least = std::min(leastHeight(Canvas), std::abs(int(contentFont().Height)));
+        return std::abs(int(Canvas.Font.Height)) >= least;
+    };
+
     bool wrapped = false;
     for (int round = 0; round < MaxFitRounds; ++round) {
         Canvas.Font = contentFont();
@@ -406,8 +424,9 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             return;
         }
         if (n == 2) {
-            if (CellCount(L0) < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
-                L0 = JoinAddressLines(L0, L1);
+            if ((CellCount(L0) < 5 && !m_linesApart) || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2) ||
+                (m_linesApart && !twoReadable())) {
+                L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
             }
@@ -417,8 +436,8 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             const QString &wider = W(L1) > W(L0) ? L1 : L0;
             if (!FitFont(Canvas, aw, W(wider + kOne)))
                 return;
-            if (W(JoinAddressLines(L0, L1)) - W(kOne) < aw) {
-                L0 = JoinAddressLines(L0, L1);
+            if (!m_linesApart && W(joinLines(L0, L1)) - W(kOne) < aw) {
+                L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
             }
@@ -429,7 +448,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         }
         // Three lines.
         if (CellCount(L0) < 5) {
-            L0 = JoinAddressLines(L0, L1);
+            L0 = joinLines(L0, L1);
             L1 = L2;
             n = 2;
             continue;
@@ -441,10 +460,10 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             k = W(L1) >= W(L0) ? 1 : 0;
         auto joinTwo = [&] {
             if (k != 0 && W(L0) <= W(L2)) {
-                L0 = JoinAddressLines(L0, L1);
+                L0 = joinLines(L0, L1);
                 L1 = L2;
             } else {
-                L1 = JoinAddressLines(L1, L2);
+                L1 = joinLines(L1, L2);
             }
             n = 2;
         };
@@ -456,12 +475,12 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         const QString &widest = k == 0 ? L0 : k == 1 ? L1 : L2;
         if (!FitFont(Canvas, aw, W(widest + kOne + kOne)))
             return;
-        if (W(JoinAddressLines(L0, L1)) - W(kOne) < aw) {
+        if (W(joinLines(L0, L1)) - W(kOne) < aw) {
             joinTwo();
             continue;
         }
-        if (W(JoinAddressLines(L1, L2) + kOne) < aw) {
-            L1 = JoinAddressLines(L1, L2);
+        if (W(joinLines(L1, L2) + kOne) < aw) {
+            L1 = joinLines(L1, L2);
             n = 2;
             continue;
         }
@@ -491,8 +510,8 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
         return;
     // A short first line (up to four characters, such as a prefecture
     // alone) never stands in a column of its own.
-    if (cols.size() >= 2 && cols[0].chars() < 5) {
-        append(cols[0], cols[1]);
+    if (cols.size() >= 2 && cols[0].chars() < 5 && !m_linesApart) {
+        append(cols[0], cols[1], m_linesApart);
         cols.removeAt(1);
     }
     const TTextMetrics &metrics = Canvas.Metrics();
@@ -602,7 +621,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
             if (cols.size() == 2) {
                 if (!fixed) {
                     if (Most < 2 || !FitFont(Canvas, aw, cols[0].breadth + cols[1].breadth + gap * 2)) {
-                        append(cols[0], cols[1]);
+                        append(cols[0], cols[1], m_linesApart);
                         cols.removeAt(1);
                         continue;
                     }
@@ -614,8 +633,11 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                     remeasure();
                 }
                 const int a = fixed ? 0 : advanceOfOne();
-                if (cols[0].length + cols[1].length - a < ah) {
-                    append(cols[0], cols[1]);
+                // Kept apart, they join only where the box has no room
+                // across for a second column at its fixed size.
+                const bool join = !m_linesApart || (fixed && fitting < 2);
+                if (join && cols[0].length + cols[1].length - a < ah) {
+                    append(cols[0], cols[1], m_linesApart);
                     cols.removeAt(1);
                     continue;
                 }
@@ -638,10 +660,10 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                     k = i;
             auto joinTwo = [&] {
                 if (k != 0 && cols[0].length <= cols[2].length) {
-                    append(cols[0], cols[1]);
+                    append(cols[0], cols[1], m_linesApart);
                     cols.removeAt(1);
                 } else {
-                    append(cols[1], cols[2]);
+                    append(cols[1], cols[2], m_linesApart);
                     cols.removeAt(2);
                 }
             };
@@ -663,7 +685,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                 continue;
             }
             if (cols[1].length + cols[2].length + a < ah) {
-                append(cols[1], cols[2]);
+                append(cols[1], cols[2], m_linesApart);
                 cols.removeAt(2);
                 continue;
             }

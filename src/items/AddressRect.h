@@ -38,6 +38,12 @@ public:
     void SetAddressLine(int Index, const QString &Text);
     bool IsVertNumeral() const { return m_vertNumeral; }
     void SetVertNumeral(bool Value);
+    // The lines are a block number and the building after it (the detailed
+    // set's second address frame): each keeps a line (a column) of its own
+    // where the box holds two readably, even where they would fit on one,
+    // and lines joined for want of room keep a blank between them.
+    bool IsLinesApart() const { return m_linesApart; }
+    void SetLinesApart(bool Value);
     bool IsSender() const { return m_sender; }
     void SetSender(bool Value) { m_sender = Value; }
     bool IsInBlock() const { return m_inBlock; }
@@ -71,4 +77,5 @@ private:
     qint32 m_sizeLevel = 3;
     bool m_inBlock = false;
     bool m_vertNumeral = false;
+    bool m_linesApart = false;
 };
