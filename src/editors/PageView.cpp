@@ -87,6 +87,7 @@ void TPageView::paintEvent(QPaintEvent *)
     // back), as the piece prints it for the record shown: without the
     // additional lines the record leaves no room for (their frames stay).
     const std::vector<int> leftOut = LeftOutAdditionLines(m_document);
+    LineUpJointNames(m_document);
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
         TDrawRect &item = *m_document.Items[i];
         if (!item.IsVisible() || !m_document.OnPrintedSide(i) ||
