@@ -577,7 +577,8 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             const TAddressLines lines = addressLinesOf(role);
             mergeAddress(*a, r, lines.First, lines.Count, hiddenOf(*a));
             // The block number and the building share the second address
-            // frame, each on a line of its own.
+            // frame: a line each where that costs no size, else a blank
+            // between them.
             a->SetLinesApart(role == int(TRole::Address2));
         } else if (itemClass == TMergeClass::Name) {
             auto *n = static_cast<TNameRect *>(item);

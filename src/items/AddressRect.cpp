@@ -152,8 +152,13 @@ QString columnText(const TColumn &Column)
 
 void append(TColumn &To, const TColumn &From, bool Apart)
 {
-    if (!To.runs.isEmpty() && !From.runs.isEmpty() && (Apart || AddressNumbersMeet(columnText(To), columnText(From))))
+    // Numbers that would meet keep a whole blank between them; a building
+    // set after its block number a half one, which keeps it apart without
+    // making the column much longer.
+    if (AddressNumbersMeet(columnText(To), columnText(From)))
         To.runs.append({false, kLineBlank, 0, 0});
+    else if (Apart && !To.runs.isEmpty() && !From.runs.isEmpty())
+        To.runs.append({false, QStringLiteral(" "), 0, 0});
     To.runs += From.runs;
 }
 
@@ -388,11 +393,22 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         Canvas.Font = shared;
     };
 
-    // Two lines kept apart stand no smaller than the least height (or the
-    // item's own height, when that is smaller): below it they share one.
-    auto twoReadable = [&] {
-        const int least = std::min(leastHeight(Canvas), std::abs(int(contentFont().Height)));
-        return std::abs(int(Canvas.Font.Height)) >= least;
+    // Whether two lines from the height they share across the box print
+    // no smaller than the two joined on one line would: a block number and
+    // its building then keep a line each. The canvas font is left as it was.
+    auto apartAsLarge = [&](const TCanvasFont &Shared, const QString &First, const QString &Second) {
+        const TCanvasFont keep = Canvas.Font;
+        int apart = std::numeric_limits<int>::max();
+        for (const QString &line : {First, Second}) {
+            Canvas.Font = Shared;
+            apart = FitFont(Canvas, aw, W(line)) ? std::min(apart, std::abs(int(Canvas.Font.Height))) : 0;
+        }
+        Canvas.Font = contentFont();
+        int joined = 0;
+        if (FitFont(Canvas, ah, TH() + TH() / 10) && FitFont(Canvas, aw, W(joinLines(First, Second))))
+            joined = std::abs(int(Canvas.Font.Height));
+        Canvas.Font = keep;
+        return apart >= joined;
     };
 
     bool wrapped = false;
@@ -424,8 +440,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             return;
         }
         if (n == 2) {
-            if ((CellCount(L0) < 5 && !m_linesApart) || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2) ||
-                (m_linesApart && !twoReadable())) {
+            if (CellCount(L0) < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
                 L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
@@ -436,7 +451,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             const QString &wider = W(L1) > W(L0) ? L1 : L0;
             if (!FitFont(Canvas, aw, W(wider + kOne)))
                 return;
-            if (!m_linesApart && W(joinLines(L0, L1)) - W(kOne) < aw) {
+            if (W(joinLines(L0, L1)) - W(kOne) < aw && !(m_linesApart && apartAsLarge(shared, L0, L1))) {
                 L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
@@ -510,7 +525,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
         return;
     // A short first line (up to four characters, such as a prefecture
     // alone) never stands in a column of its own.
-    if (cols.size() >= 2 && cols[0].chars() < 5 && !m_linesApart) {
+    if (cols.size() >= 2 && cols[0].chars() < 5) {
         append(cols[0], cols[1], m_linesApart);
         cols.removeAt(1);
     }
@@ -535,6 +550,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     // The columns as the lines give them, for a layout in fewer columns.
     const QList<TColumn> given = cols;
     bool dropped = false; // columns left out at a fixed size too large for all
+    bool keepApart = false; // two columns that would fit as one stay two
     // The height two or three fitted columns share across the box, before
     // the longest is fitted along it (with characters to spare) to judge
     // the joins.
@@ -633,10 +649,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                     remeasure();
                 }
                 const int a = fixed ? 0 : advanceOfOne();
-                // Kept apart, they join only where the box has no room
-                // across for a second column at its fixed size.
-                const bool join = !m_linesApart || (fixed && fitting < 2);
-                if (join && cols[0].length + cols[1].length - a < ah) {
+                if (!keepApart && cols[0].length + cols[1].length - a < ah) {
                     append(cols[0], cols[1], m_linesApart);
                     cols.removeAt(1);
                     continue;
@@ -744,18 +757,39 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     };
     if (!layOut(3, false))
         return;
+    auto smallest = [&] {
+        int s = std::numeric_limits<int>::max();
+        for (const TCanvasFont &f : fonts)
+            s = qMin(s, std::abs(int(f.Height)));
+        return s;
+    };
+    // A block number and its building joined into one column stand in two
+    // instead where those print no smaller.
+    if (m_linesApart && !fixed && given.size() == 2 && cols.size() == 1) {
+        const QList<TColumn> keptCols = cols;
+        const QList<TCanvasFont> keptFonts = fonts;
+        const QList<int> keptLengths = lengths;
+        const std::optional<TCanvasFont> keptShared = shared;
+        const TCanvasFont keptFont = Canvas.Font;
+        const bool keptSqueezed = m_squeezed;
+        const int joined = smallest();
+        keepApart = true;
+        if (!layOut(3, false) || cols.size() != 2 || smallest() < joined) {
+            cols = keptCols;
+            fonts = keptFonts;
+            lengths = keptLengths;
+            shared = keptShared;
+            Canvas.Font = keptFont;
+            m_squeezed = keptSqueezed;
+        }
+        keepApart = false;
+    }
     // Where the columns stand below the least height across, fewer, wider
     // columns, and numbers standing upright rather than set across two
     // characters wide, are tried, each squeezed along where it is then too
     // long: the layout whose smallest characters are largest is drawn (of
     // equals, the one tried first).
     if (!fixed) {
-        auto smallest = [&] {
-            int s = std::numeric_limits<int>::max();
-            for (const TCanvasFont &f : fonts)
-                s = qMin(s, std::abs(int(f.Height)));
-            return s;
-        };
         const int least = leastHeight(Canvas);
         int best = smallest();
         for (int step = 1; step < 6 && best < least; ++step) {

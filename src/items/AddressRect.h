@@ -39,9 +39,10 @@ public:
     bool IsVertNumeral() const { return m_vertNumeral; }
     void SetVertNumeral(bool Value);
     // The lines are a block number and the building after it (the detailed
-    // set's second address frame): each keeps a line (a column) of its own
-    // where the box holds two readably, even where they would fit on one,
-    // and lines joined for want of room keep a blank between them.
+    // set's second address frame): they keep a line (a column) each where
+    // two print no smaller than one joined line would, and joined they keep
+    // a blank between them (a half one down a column), so that the building
+    // still reads as a line of its own.
     bool IsLinesApart() const { return m_linesApart; }
     void SetLinesApart(bool Value);
     bool IsSender() const { return m_sender; }

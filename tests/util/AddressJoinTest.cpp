@@ -25,12 +25,13 @@ TEST_P(AddressJoin, keepsNumbersOfTwoLinesApart)
 // before it whatever the block number ends with; an empty line adds none.
 TEST(AddressJoinApart, keepsTheBuildingApartFromTheBlockNumber)
 {
-    EXPECT_EQ(JoinAddressLines(QStringLiteral("丸の内２丁目７－３"), QStringLiteral("東京ビルディング"), true),
+    const QString building = QStringLiteral("東京ビルディング");
+    EXPECT_EQ(JoinAddressLines(QStringLiteral("丸の内２丁目７－３"), building, true),
               QStringLiteral("丸の内２丁目７－３　東京ビルディング"));
     EXPECT_EQ(JoinAddressLines(QStringLiteral("本町"), QStringLiteral("グランドハイツ"), true),
               QStringLiteral("本町　グランドハイツ"));
     EXPECT_EQ(JoinAddressLines(QStringLiteral("７－３"), QString(), true), QStringLiteral("７－３"));
-    EXPECT_EQ(JoinAddressLines(QString(), QStringLiteral("東京ビルディング"), true), QStringLiteral("東京ビルディング"));
+    EXPECT_EQ(JoinAddressLines(QString(), building, true), building);
 }
 
 INSTANTIATE_TEST_SUITE_P(
