@@ -7,8 +7,9 @@
 // (below) the name's, yet stand as they do beside the name in one frame:
 // each given name under the name's given name, character under character,
 // and each honorific under the name's. The editor shows them so too. The
-// building keeps a line of its own in the second address frame, on the
-// 12-sheet label's detailed frames as well.
+// building after the block number in the second address frame reads as a
+// line of its own: it has one, or a blank stands before it where the two
+// share one, on the 12-sheet label's detailed frames as well.
 #include "UserRoad.h"
 #include "items/NameRect.h"
 #include "support/RowName.h"
@@ -73,12 +74,13 @@ protected:
         readPrinted();
     }
 
-    // Every character of the first piece, a word cut into equal shares
-    // along its line.
+    // Every character of the first piece: its middle along and across its
+    // line, in millimetres.
     void readPrinted()
     {
         const bool vertical = GetParam().vertical;
-        const QRectF piece = GetParam().kind == TPrintEditorKind::Label ? firstLabel(*editor) : QRectF(0, 0, 2000, 2000);
+        const bool label = GetParam().kind == TPrintEditorKind::Label;
+        const QRectF piece = label ? firstLabel(*editor) : QRectF(0, 0, 2000, 2000);
         // A word runs along its longer side (a reader may take characters
         // standing side by side in columns for a word across them), its
         // characters em squares as wide as the word's shorter side, spaced
@@ -178,9 +180,10 @@ TEST_P(DetailJointNames, theEditorShowsThemLinedUp)
     expectLinedUp(shown, "in the editor");
 }
 
-// The building line after the block number: a line of its own, nothing
-// before it on its line (or only what stands far off, as the postcode does
-// above a vertical address).
+// The building line after the block number: a line of its own (nothing
+// before it on its line, or only what stands far off, as the postcode does
+// above a vertical address), or on the block number's line after a blank of
+// a third of a character at the least (a half-width blank down a column).
 TEST_P(DetailJointNames, theBuildingLineStandsApartFromTheBlockNumber)
 {
     const auto bi = find(printed, u'ビ');
@@ -200,7 +203,7 @@ TEST_P(DetailJointNames, theBuildingLineStandsApartFromTheBlockNumber)
     ASSERT_TRUE(to && to->Char == u'東');
     const auto last = before(*to);
     const double gap = last ? (to->Along - to->Size / 2) - (last->Along + last->Size / 2) : 1e9;
-    EXPECT_GT(gap, 3 * to->Size) << "the building follows " << QString(last->Char).toStdString() << " on its line";
+    EXPECT_GE(gap, to->Size / 3) << "the building runs on from " << QString(last->Char).toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
