@@ -205,13 +205,8 @@ void mergeCompanyHonor(TLayoutDocument &Document, const TAddressText *Record, co
         last->SetHonor(Record->Honor.isEmpty() ? TDataFormat::HonorText(Format.CorpHonor) : Record->Honor);
 }
 
-// The detail set of postcards and envelopes has a frame of its own for the
-// joint names beside the name's: they print there, one line each with their
-// honorifics, at the size that frame gives them, instead of crowding the
-// name's frame. The name item takes them with their honorifics (converted
-// by the data format) and hands them over; while the joint frame is hidden
-// the name keeps them beside it, as a layout without one does.
-void moveJointNames(TLayoutDocument &Document)
+// The detail set's name item and its joint names' item, where it has them.
+std::pair<TNameRect *, TNameRect *> nameAndJoint(TLayoutDocument &Document)
 {
     TNameRect *name = nullptr;
     TNameRect *joint = nullptr;
@@ -226,9 +221,35 @@ void moveJointNames(TLayoutDocument &Document)
         else
             joint = n;
     }
-    if (!joint)
+    return {name, joint};
+}
+
+// The detail set of postcards and envelopes has a frame of its own for the
+// joint names beside the name's: they print there, one line each with their
+// honorifics, at the size that frame gives them, instead of crowding the
+// name's frame. The name item takes them with their honorifics (converted
+// by the data format) and hands them over; while the joint frame is hidden
+// the name keeps them beside it, as a layout without one does.
+void moveJointNames(TLayoutDocument &Document)
+{
+    const auto [name, joint] = nameAndJoint(Document);
+    if (!joint) {
+        if (name)
+            name->SetJointCells(0, 0);
         return;
+    }
     const int count = name && joint->IsVisible() ? name->GetJointCount() : 0;
+    // The name's grid takes the joint names' cells, so that each of them
+    // has a place on it (as beside the name in one frame).
+    if (name) {
+        int family = 0, given = 0;
+        for (int i = 0; i < count; ++i) {
+            const TNameParts parts = SplitNameParts(name->GetJointName(i));
+            family = std::max(family, int(CellCount(parts.Family)));
+            given = std::max(given, int(CellCount(parts.Given)));
+        }
+        name->SetJointCells(family, given);
+    }
     joint->SetNameKind(1);
     joint->SetShowHonor(name ? name->IsShowHonor() : true);
     joint->SetName(count > 0 ? name->GetJointName(0) : QString());
@@ -241,6 +262,23 @@ void moveJointNames(TLayoutDocument &Document)
     if (count > 0)
         name->SetJointCount(0);
 }
+
+} // namespace
+
+void LineUpJointNames(TLayoutDocument &Document)
+{
+    const auto [name, joint] = nameAndJoint(Document);
+    if (!joint)
+        return;
+    TNameGuide guide;
+    if (name && name->IsVisible()) {
+        name->Rebuild(false);
+        guide = name->GetGuide();
+    }
+    joint->SetLineUpWith(guide);
+}
+
+namespace {
 
 // The customer barcode centred in its frame, along the frame's longer side,
 // at the largest size shorter than the frame (the smallest when none is).
@@ -538,6 +576,10 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
             const TAddressText *r = a->IsSender() ? Sender : Record;
             const TAddressLines lines = addressLinesOf(role);
             mergeAddress(*a, r, lines.First, lines.Count, hiddenOf(*a));
+            // The block number and the building share the second address
+            // frame: a line each where that costs no size, else a blank
+            // between them.
+            a->SetLinesApart(role == int(TRole::Address2));
         } else if (itemClass == TMergeClass::Name) {
             auto *n = static_cast<TNameRect *>(item);
             // The joint frame takes its names from the name's (moveJointNames).
@@ -587,6 +629,7 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
         n->SetJointCount(0);
     }
     moveJointNames(Document);
+    LineUpJointNames(Document);
     // Only the items whose content changed lay themselves out again (the
     // sender block stays as it is from record to record).
     for (auto &item : Document.Items)
@@ -617,6 +660,7 @@ void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots,
         Document.Background.Print(Painter, 0, 0);
         Document.Background.ReleasePrint();
     }
+    LineUpJointNames(Document);
     // Every item is placed for this device before any lays its text out.
     for (size_t i = 0; i < Document.Items.size(); ++i)
         if (Document.Items[i]->IsVisible() && Document.OnPrintedSide(i))

@@ -119,6 +119,14 @@ public:
 // before).
 void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TAddressText *Sender);
 
+// Lines the detailed set's joint names up with the name beside them: the
+// name item is laid out, and the joint frame takes its grid, so that the
+// given names start under (beside) the name's and the honorifics stand under
+// the name's, as they do beside the name in one frame. Run before the items
+// are drawn: a name frame moved or resized since the last merge changes
+// where they stand.
+void LineUpJointNames(TLayoutDocument &Document);
+
 // Draws the items of one piece at OriginDots (device dots of the painter,
 // Dpi its resolution); Offset is the user's print position correction.
 // UpsideDown turns the piece half round about its centre (postcards fed

@@ -90,6 +90,7 @@ void TPageView::paintEvent(QPaintEvent *)
     // additional lines the record leaves no room for, and without their
     // frames, which would lie empty over the addressee's text.
     const std::vector<int> leftOut = LeftOutAdditionLines(m_document);
+    LineUpJointNames(m_document);
     const auto isLeftOut = [&leftOut](size_t Index) {
         return std::find(leftOut.begin(), leftOut.end(), int(Index)) != leftOut.end();
     };

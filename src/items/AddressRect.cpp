@@ -150,10 +150,15 @@ QString columnText(const TColumn &Column)
     return text;
 }
 
-void append(TColumn &To, const TColumn &From)
+void append(TColumn &To, const TColumn &From, bool Apart)
 {
+    // Numbers that would meet keep a whole blank between them; a building
+    // set after its block number a half one, which keeps it apart without
+    // making the column much longer.
     if (AddressNumbersMeet(columnText(To), columnText(From)))
         To.runs.append({false, kLineBlank, 0, 0});
+    else if (Apart && !To.runs.isEmpty() && !From.runs.isEmpty())
+        To.runs.append({false, QStringLiteral(" "), 0, 0});
     To.runs += From.runs;
 }
 
@@ -242,6 +247,14 @@ void TAddressRect::SetVertNumeral(bool Value)
     if (m_vertNumeral == Value)
         return;
     m_vertNumeral = Value;
+    invalidate();
+}
+
+void TAddressRect::SetLinesApart(bool Value)
+{
+    if (m_linesApart == Value)
+        return;
+    m_linesApart = Value;
     invalidate();
 }
 
@@ -342,6 +355,9 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
     auto W = [&](const QString &s) { return Canvas.TextWidth(s); };
     auto TH = [&] { return Canvas.TextHeight(); };
     auto draw = [&](int x, int y, const QString &s) { drawTurned(Canvas, Size, x, y, s); };
+    auto joinLines = [&](const QString &First, const QString &Second) {
+        return JoinAddressLines(First, Second, m_linesApart);
+    };
     QString L0 = lines.value(0), L1 = lines.value(1), L2 = lines.value(2);
 
     // Each line of two or three is drawn at the height the lines share
@@ -377,6 +393,24 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         Canvas.Font = shared;
     };
 
+    // Whether two lines from the height they share across the box print
+    // no smaller than the two joined on one line would: a block number and
+    // its building then keep a line each. The canvas font is left as it was.
+    auto apartAsLarge = [&](const TCanvasFont &Shared, const QString &First, const QString &Second) {
+        const TCanvasFont keep = Canvas.Font;
+        int apart = std::numeric_limits<int>::max();
+        for (const QString &line : {First, Second}) {
+            Canvas.Font = Shared;
+            apart = FitFont(Canvas, aw, W(line)) ? std::min(apart, std::abs(int(Canvas.Font.Height))) : 0;
+        }
+        Canvas.Font = contentFont();
+        int joined = 0;
+        if (FitFont(Canvas, ah, TH() + TH() / 10) && FitFont(Canvas, aw, W(joinLines(First, Second))))
+            joined = std::abs(int(Canvas.Font.Height));
+        Canvas.Font = keep;
+        return apart >= joined;
+    };
+
     bool wrapped = false;
     for (int round = 0; round < MaxFitRounds; ++round) {
         Canvas.Font = contentFont();
@@ -407,7 +441,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         }
         if (n == 2) {
             if (CellCount(L0) < 5 || !FitFont(Canvas, ah, (TH() + TH() / 10) * 2)) {
-                L0 = JoinAddressLines(L0, L1);
+                L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
             }
@@ -417,8 +451,8 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             const QString &wider = W(L1) > W(L0) ? L1 : L0;
             if (!FitFont(Canvas, aw, W(wider + kOne)))
                 return;
-            if (W(JoinAddressLines(L0, L1)) - W(kOne) < aw) {
-                L0 = JoinAddressLines(L0, L1);
+            if (W(joinLines(L0, L1)) - W(kOne) < aw && !(m_linesApart && apartAsLarge(shared, L0, L1))) {
+                L0 = joinLines(L0, L1);
                 n = 1;
                 continue;
             }
@@ -429,7 +463,7 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         }
         // Three lines.
         if (CellCount(L0) < 5) {
-            L0 = JoinAddressLines(L0, L1);
+            L0 = joinLines(L0, L1);
             L1 = L2;
             n = 2;
             continue;
@@ -441,10 +475,10 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
             k = W(L1) >= W(L0) ? 1 : 0;
         auto joinTwo = [&] {
             if (k != 0 && W(L0) <= W(L2)) {
-                L0 = JoinAddressLines(L0, L1);
+                L0 = joinLines(L0, L1);
                 L1 = L2;
             } else {
-                L1 = JoinAddressLines(L1, L2);
+                L1 = joinLines(L1, L2);
             }
             n = 2;
         };
@@ -456,12 +490,12 @@ void TAddressRect::buildHorizontal(TRecordingCanvas &Canvas, QSize Size)
         const QString &widest = k == 0 ? L0 : k == 1 ? L1 : L2;
         if (!FitFont(Canvas, aw, W(widest + kOne + kOne)))
             return;
-        if (W(JoinAddressLines(L0, L1)) - W(kOne) < aw) {
+        if (W(joinLines(L0, L1)) - W(kOne) < aw) {
             joinTwo();
             continue;
         }
-        if (W(JoinAddressLines(L1, L2) + kOne) < aw) {
-            L1 = JoinAddressLines(L1, L2);
+        if (W(joinLines(L1, L2) + kOne) < aw) {
+            L1 = joinLines(L1, L2);
             n = 2;
             continue;
         }
@@ -492,7 +526,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     // A short first line (up to four characters, such as a prefecture
     // alone) never stands in a column of its own.
     if (cols.size() >= 2 && cols[0].chars() < 5) {
-        append(cols[0], cols[1]);
+        append(cols[0], cols[1], m_linesApart);
         cols.removeAt(1);
     }
     const TTextMetrics &metrics = Canvas.Metrics();
@@ -516,6 +550,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     // The columns as the lines give them, for a layout in fewer columns.
     const QList<TColumn> given = cols;
     bool dropped = false; // columns left out at a fixed size too large for all
+    bool keepApart = false; // two columns that would fit as one stay two
     // The height two or three fitted columns share across the box, before
     // the longest is fitted along it (with characters to spare) to judge
     // the joins.
@@ -602,7 +637,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
             if (cols.size() == 2) {
                 if (!fixed) {
                     if (Most < 2 || !FitFont(Canvas, aw, cols[0].breadth + cols[1].breadth + gap * 2)) {
-                        append(cols[0], cols[1]);
+                        append(cols[0], cols[1], m_linesApart);
                         cols.removeAt(1);
                         continue;
                     }
@@ -614,8 +649,8 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                     remeasure();
                 }
                 const int a = fixed ? 0 : advanceOfOne();
-                if (cols[0].length + cols[1].length - a < ah) {
-                    append(cols[0], cols[1]);
+                if (!keepApart && cols[0].length + cols[1].length - a < ah) {
+                    append(cols[0], cols[1], m_linesApart);
                     cols.removeAt(1);
                     continue;
                 }
@@ -638,10 +673,10 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                     k = i;
             auto joinTwo = [&] {
                 if (k != 0 && cols[0].length <= cols[2].length) {
-                    append(cols[0], cols[1]);
+                    append(cols[0], cols[1], m_linesApart);
                     cols.removeAt(1);
                 } else {
-                    append(cols[1], cols[2]);
+                    append(cols[1], cols[2], m_linesApart);
                     cols.removeAt(2);
                 }
             };
@@ -663,7 +698,7 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
                 continue;
             }
             if (cols[1].length + cols[2].length + a < ah) {
-                append(cols[1], cols[2]);
+                append(cols[1], cols[2], m_linesApart);
                 cols.removeAt(2);
                 continue;
             }
@@ -722,18 +757,39 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
     };
     if (!layOut(3, false))
         return;
+    auto smallest = [&] {
+        int s = std::numeric_limits<int>::max();
+        for (const TCanvasFont &f : fonts)
+            s = qMin(s, std::abs(int(f.Height)));
+        return s;
+    };
+    // A block number and its building joined into one column stand in two
+    // instead where those print no smaller.
+    if (m_linesApart && !fixed && given.size() == 2 && cols.size() == 1) {
+        const QList<TColumn> keptCols = cols;
+        const QList<TCanvasFont> keptFonts = fonts;
+        const QList<int> keptLengths = lengths;
+        const std::optional<TCanvasFont> keptShared = shared;
+        const TCanvasFont keptFont = Canvas.Font;
+        const bool keptSqueezed = m_squeezed;
+        const int joined = smallest();
+        keepApart = true;
+        if (!layOut(3, false) || cols.size() != 2 || smallest() < joined) {
+            cols = keptCols;
+            fonts = keptFonts;
+            lengths = keptLengths;
+            shared = keptShared;
+            Canvas.Font = keptFont;
+            m_squeezed = keptSqueezed;
+        }
+        keepApart = false;
+    }
     // Where the columns stand below the least height across, fewer, wider
     // columns, and numbers standing upright rather than set across two
     // characters wide, are tried, each squeezed along where it is then too
     // long: the layout whose smallest characters are largest is drawn (of
     // equals, the one tried first).
     if (!fixed) {
-        auto smallest = [&] {
-            int s = std::numeric_limits<int>::max();
-            for (const TCanvasFont &f : fonts)
-                s = qMin(s, std::abs(int(f.Height)));
-            return s;
-        };
         const int least = leastHeight(Canvas);
         int best = smallest();
         for (int step = 1; step < 6 && best < least; ++step) {

@@ -38,6 +38,13 @@ public:
     void SetAddressLine(int Index, const QString &Text);
     bool IsVertNumeral() const { return m_vertNumeral; }
     void SetVertNumeral(bool Value);
+    // The lines are a block number and the building after it (the detailed
+    // set's second address frame): they keep a line (a column) each where
+    // two print no smaller than one joined line would, and joined they keep
+    // a blank between them (a half one down a column), so that the building
+    // still reads as a line of its own.
+    bool IsLinesApart() const { return m_linesApart; }
+    void SetLinesApart(bool Value);
     bool IsSender() const { return m_sender; }
     void SetSender(bool Value) { m_sender = Value; }
     bool IsInBlock() const { return m_inBlock; }
@@ -71,4 +78,5 @@ private:
     qint32 m_sizeLevel = 3;
     bool m_inBlock = false;
     bool m_vertNumeral = false;
+    bool m_linesApart = false;
 };

@@ -158,6 +158,23 @@ void TNameRect::SetJointNote(int Index, const QString &Text)
     invalidate();
 }
 
+void TNameRect::SetJointCells(int Family, int Given)
+{
+    if (m_jointFamilyCells == Family && m_jointGivenCells == Given)
+        return;
+    m_jointFamilyCells = Family;
+    m_jointGivenCells = Given;
+    invalidate();
+}
+
+void TNameRect::SetLineUpWith(const TNameGuide &Guide)
+{
+    if (m_lineUpWith == Guide)
+        return;
+    m_lineUpWith = Guide;
+    invalidate();
+}
+
 QString TNameRect::GetDptmnt(int Index) const
 {
     return Index >= 0 && Index < 2 ? m_dptmnt[size_t(Index)] : QString();
@@ -211,6 +228,7 @@ void TNameRect::BuildContent(TRecordingCanvas &Canvas, QSize Size)
         SetFontHorizontal(m_font);
     else
         SetFontVertical(m_font);
+    m_drawnGuide = {};
     if (m_nameKind == 2)
         buildCompany(Canvas, Size);
     else
@@ -238,6 +256,17 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         const TNameParts p = SplitNameParts(l.Name);
         F = qMax(F, CellCount(p.Family));
         G = qMax(G, CellCount(p.Given));
+    }
+    // Lined up with a name beside it, the lines stand on that name's grid
+    // where every one of them has a cell there.
+    const TNameGuide &guide = m_lineUpWith;
+    bool lineUp = jointsLaidOut && guide.isValid() && guide.Horizontal == m_horizontal &&
+                  guide.Turned == m_rotate180 && F <= guide.FamilyCells && G <= guide.GivenCells;
+    // A name whose joint names print in a frame of their own keeps their
+    // cells in its grid, as it does with them beside it.
+    if (!lineUp) {
+        F = qMax(F, m_jointFamilyCells);
+        G = qMax(G, m_jointGivenCells);
     }
     auto W = [&](const QString &s) { return Canvas.TextWidth(s); };
     auto TH = [&] { return Canvas.TextHeight(); };
@@ -310,33 +339,93 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     // Names sharing a line stand a character apart, each in its share.
     auto lineLength = [&] { return perRow * length + (perRow - 1) * K; };
     measure();
-    // A name (with its joint names) too long for its line keeps the least
-    // height with its characters narrowed (down a column: squeezed along
-    // it) rather than shrinking below it. A note kept at the least height
-    // does not shrink with its name: the line is measured again after each
-    // fitting, until it fits.
-    for (int round = 0; round < MaxFitRounds && lineLength() > along; ++round) {
-        if (!fitAlong(Canvas, along, [&] {
-                measure();
-                return lineLength();
-            }))
-            return;
-        measure();
-    }
-    const int entry = (along - (perRow - 1) * K) / perRow;
-    if (m_charSpace && entry > length) {
-        const int spare = entry - length;
-        if (!honor.isEmpty()) {
-            if (F + G > 1)
-                s += spare / (F + G);
-        } else if (F + G > 1) {
-            s += spare / (F + G - 1);
-        } else {
-            s += spare;
+    const int margin = m_horizontal ? mx : my;
+    const int sizeAlong = m_horizontal ? Size.width() : Size.height();
+    const double dotsPerPx = (m_horizontal ? Canvas.Dpi().x : Canvas.Dpi().y) / 96.0;
+    const int rectStart = m_horizontal ? m_rect.Left : m_rect.Top;
+    // Along the line, from the page's edge (in page pixels) and back, as
+    // drawn: a turned frame draws from its far end.
+    auto toPage = [&](double Dots) { return rectStart + (m_rotate180 ? sizeAlong - Dots : Dots) / dotsPerPx; };
+    auto fromPage = [&](double Px) {
+        const double d = (Px - rectStart) * dotsPerPx;
+        return roundHalfAway(m_rotate180 ? sizeAlong - d : d);
+    };
+    // Where each line starts along, from the item's edge, and where its
+    // given name and honorific stand from there.
+    int lineStart = margin, familyEnd = 0, column = 0, hp = 0;
+    // Each name's share of its line, where names share one.
+    int entry = along;
+    if (lineUp && perRow == 1) {
+        const TCanvasFont own = Canvas.Font;
+        // A character no wider than the name's cell, so that neighbours
+        // never touch.
+        const int pitch = roundHalfAway(guide.Pitch * dotsPerPx);
+        lineUp = pitch > 0 && FitFont(Canvas, pitch, W(kOne));
+        if (lineUp) {
+            measure();
+            // Lines without a family name start at the given-name column;
+            // family names take the name's family cells before it.
+            F = F > 0 ? guide.FamilyCells : 0;
+            G = guide.GivenCells;
+            s = pitch - K;
+            // Each character's middle on the middle of the name's.
+            const int givenAt = fromPage(guide.GivenMiddle) - K / 2;
+            familyEnd = F > 0 ? pitch * F + roundHalfAway(guide.Blank * dotsPerPx) : 0;
+            column = K * G + (G - 1) * s;
+            lineStart = givenAt - familyEnd;
+            hp = fromPage(guide.HonorMiddle) - K / 2 - lineStart;
+            // Every line, honorific and all, inside the frame.
+            int end = familyEnd + column;
+            for (const TLine &l : lines)
+                if (l.HonorShown)
+                    end = qMax(end, hp + (CellCount(l.Honor) > 2 ? roundHalfAway(W(l.Honor) * 0.75) : W(l.Honor)));
+            lineUp = lineStart >= 0 && lineStart + end <= sizeAlong;
         }
+        if (!lineUp) {
+            Canvas.Font = own;
+            lineStart = margin;
+            F = 0;
+            G = 0;
+            for (const TLine &l : lines) {
+                const TNameParts p = SplitNameParts(l.Name);
+                F = qMax(F, CellCount(p.Family));
+                G = qMax(G, CellCount(p.Given));
+            }
+            measure();
+        }
+    } else {
+        lineUp = false;
     }
-    const int familyEnd = (K + s) * F + (F > 0 ? W(QStringLiteral(" ")) : 0);
-    const int column = K * G + (G - 1) * s;
+    if (!lineUp) {
+        // A name (with its joint names) too long for its line keeps the least
+        // height with its characters narrowed (down a column: squeezed along
+        // it) rather than shrinking below it. A note kept at the least height
+        // does not shrink with its name: the line is measured again after
+        // each fitting, until it fits.
+        for (int round = 0; round < MaxFitRounds && lineLength() > along; ++round) {
+            if (!fitAlong(Canvas, along, [&] {
+                    measure();
+                    return lineLength();
+                }))
+                return;
+            measure();
+        }
+        entry = (along - (perRow - 1) * K) / perRow;
+        if (m_charSpace && entry > length) {
+            const int spare = entry - length;
+            if (!honor.isEmpty()) {
+                if (F + G > 1)
+                    s += spare / (F + G);
+            } else if (F + G > 1) {
+                s += spare / (F + G - 1);
+            } else {
+                s += spare;
+            }
+        }
+        familyEnd = (K + s) * F + (F > 0 ? W(QStringLiteral(" ")) : 0);
+        column = K * G + (G - 1) * s;
+        hp = familyEnd + (K + s) * G - roundHalfAway(K / 6.0) + roundHalfAway(K / 3.0);
+    }
 
     // Per-character advances of one name on the grid (a character outside
     // the BMP is one cell: its second unit advances nothing).
@@ -381,20 +470,31 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
     QList<QPoint> at;
     for (int i = 0; i < n; ++i) {
         const int row = i / perRow;
-        const int start = (i % perRow) * (entry + K);
+        const int start = lineStart + (i % perRow) * (entry + K);
         if (m_horizontal) {
             const int A = rows % 2 ? (across - th) / 2 : (across - g) / 2 - th;
-            at.append(QPoint(mx + start, my + A + (row - c) * P));
+            at.append(QPoint(start, my + A + (row - c) * P));
         } else {
             const int B = rows % 2 ? (across - th) / 2 : (across + g) / 2;
-            at.append(QPoint(mx + B + th - (row - c) * P, my + start));
+            at.append(QPoint(mx + B + th - (row - c) * P, start));
         }
     }
     auto along_ = [&](QPoint p, int by, int acrossBy = 0) {
         return m_horizontal ? QPoint(p.x() + by, p.y() + acrossBy) : QPoint(p.x() - acrossBy, p.y() + by);
     };
 
-    const int hp = familyEnd + (K + s) * G - roundHalfAway(K / 6.0) + roundHalfAway(K / 3.0);
+    // The grid a frame of joint names beside this name lines up with.
+    if (!lineUp && perRow == 1) {
+        const int first = m_horizontal ? at[0].x() : at[0].y();
+        m_drawnGuide = {toPage(first + familyEnd + K / 2.0),
+                        toPage(first + hp + K / 2.0),
+                        (K + s) / dotsPerPx,
+                        W(QStringLiteral(" ")) / dotsPerPx,
+                        F,
+                        G,
+                        m_horizontal,
+                        m_rotate180};
+    }
     QList<int> honorEnd(n, 0);
     for (int i = 0; i < n; ++i) {
         const TLine &l = lines[i];

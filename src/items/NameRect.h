@@ -11,6 +11,26 @@ struct TJointName {
     QString Note;
 };
 
+// Where a private name's grid stands along its line, for joint names printed
+// in a frame of their own to line up with it as they do beside it: the
+// middles of the first given-name cell and of the honorific's first
+// character, the cell pitch and the blank after a family name, in 96-dpi
+// page pixels (the middles from the page's edge, measured as drawn, so that
+// turned frames line up as well), with the grid's family and given cells.
+struct TNameGuide {
+    double GivenMiddle = 0;
+    double HonorMiddle = 0;
+    double Pitch = 0;
+    double Blank = 0;
+    int FamilyCells = 0;
+    int GivenCells = 0;
+    bool Horizontal = true;
+    bool Turned = false;
+
+    bool isValid() const { return GivenCells > 0 && Pitch > 0; }
+    bool operator==(const TNameGuide &) const = default;
+};
+
 // The addressee's or the sender's name with its honorific. A private person
 // (kind 1) is laid out with up to five joint names on a common grid, so that
 // the given names start in one column (two or three names to a line where
@@ -62,6 +82,19 @@ public:
     void SetJointName(int Index, const QString &Text);
     void SetJointHonor(int Index, const QString &Text);
     void SetJointNote(int Index, const QString &Text);
+    // The grid of a private name also takes this many family and given
+    // cells: those of joint names printed in a frame of their own.
+    void SetJointCells(int Family, int Given);
+    // The grid the last layout of a private name drew on (invalid when it
+    // drew none).
+    const TNameGuide &GetGuide() const { return m_drawnGuide; }
+    // The grid of the name a frame of joint names lines up with: each line's
+    // given name starts under (beside) the name's and its honorific under
+    // the name's, at this item's own size. Where a line does not fit the
+    // frame so, or the grid runs another way, the lines take the frame's
+    // own grid.
+    void SetLineUpWith(const TNameGuide &Guide);
+
     quint8 GetNameAlign() const { return m_nameAlign; }
     // 0 spread evenly, 1 start, 2 end, 3 centre.
     void SetNameAlign(quint8 Value);
@@ -142,6 +175,10 @@ private:
     bool m_corpBreak = false;
     bool m_showHonor = true;
     bool m_charSpace = true;
+    int m_jointFamilyCells = 0;
+    int m_jointGivenCells = 0;
+    TNameGuide m_lineUpWith;
+    TNameGuide m_drawnGuide;
 };
 
 // The family and given parts of a name, split at its first half-width

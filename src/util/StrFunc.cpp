@@ -501,7 +501,8 @@ bool AddressNumbersMeet(QStringView Before, QStringView After)
     return latin || IsAddressNumeral(After.front());
 }
 
-QString JoinAddressLines(const QString &First, const QString &Second)
+QString JoinAddressLines(const QString &First, const QString &Second, bool Apart)
 {
-    return AddressNumbersMeet(First, Second) ? First + QChar(0x3000) + Second : First + Second;
+    const bool blank = !First.isEmpty() && !Second.isEmpty() && (Apart || AddressNumbersMeet(First, Second));
+    return blank ? First + QChar(0x3000) + Second : First + Second;
 }

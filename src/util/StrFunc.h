@@ -162,4 +162,7 @@ QString ReplaceDashesW(QStringView S, int Kind);
 // digit of either width or a kanji numeral, whether the data format turned
 // it into kanji or not; a Latin letter after it reads as part of it.
 [[nodiscard]] bool AddressNumbersMeet(QStringView Before, QStringView After);
-[[nodiscard]] QString JoinAddressLines(const QString &First, const QString &Second);
+// With Apart the blank stands between the lines whatever they end and begin
+// with: a building line set after its block number still reads as a line of
+// its own ("７－３　東京ビルディング").
+[[nodiscard]] QString JoinAddressLines(const QString &First, const QString &Second, bool Apart = false);

@@ -21,6 +21,19 @@ TEST_P(AddressJoin, keepsNumbersOfTwoLinesApart)
     EXPECT_EQ(JoinAddressLines(QString::fromUtf16(c.first), QString::fromUtf16(c.second)), QString::fromUtf16(c.joined));
 }
 
+// A building joined to its block number for want of room keeps a blank
+// before it whatever the block number ends with; an empty line adds none.
+TEST(AddressJoinApart, keepsTheBuildingApartFromTheBlockNumber)
+{
+    const QString building = QStringLiteral("東京ビルディング");
+    EXPECT_EQ(JoinAddressLines(QStringLiteral("丸の内２丁目７－３"), building, true),
+              QStringLiteral("丸の内２丁目７－３　東京ビルディング"));
+    EXPECT_EQ(JoinAddressLines(QStringLiteral("本町"), QStringLiteral("グランドハイツ"), true),
+              QStringLiteral("本町　グランドハイツ"));
+    EXPECT_EQ(JoinAddressLines(QStringLiteral("７－３"), QString(), true), QStringLiteral("７－３"));
+    EXPECT_EQ(JoinAddressLines(QString(), building, true), building);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Lines, AddressJoin,
     ::testing::Values(JoinCase{"fullWidthDigits", u"９－４－２１", u"２０３号室", u"９－４－２１　２０３号室"},
