@@ -611,6 +611,23 @@ bool readable(const TAdditionRect &Line)
     return std::all_of(ops.begin(), ops.end(), [least](const TTextOp *Op) { return std::abs(Op->Font.Height) >= least; });
 }
 
+// Whether Line, laid out in a box found for it, prints readably on any
+// device: at its own size, or shrunk to its box no closer than a tenth to
+// the least height. A screen and a printer measure a text's length a few
+// hundredths apart, and a line shrunk to just the least height on one
+// would fall below it on the other: the wizard would promise a line the
+// print leaves out.
+bool readableAnywhere(const TAdditionRect &Line, double OwnPx)
+{
+    const double dpi = Line.GetMetafile().Dpi().y;
+    const double least = LeastTextMm / 25.4 * dpi * 1.1;
+    const double own = OwnPx * dpi / 96.0 * 0.98;
+    const auto ops = Line.GetMetafile().TextOps();
+    return readable(Line) && std::all_of(ops.begin(), ops.end(), [least, own](const TTextOp *Op) {
+               return std::abs(Op->Font.Height) >= std::min(least, own);
+           });
+}
+
 } // namespace
 
 TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_document(Document)
@@ -657,17 +674,53 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
         taken.push_back(area);
         solid.push_back(area);
     }
-    // The lines that print in their own boxes keep them, in the order asked;
-    // a line printing there takes its box from the lines after it.
+    // A line printing takes, for the record, only the length its text
+    // needs (with a margin's blank after it) from the lines after it: its
+    // box is longer than most values. Its text keeps its place and size,
+    // or the line keeps its whole box.
+    const int margin = TextItemMargin.value;
+    auto keep = [this, &taken, &solid, margin](int Index, TAdditionRect &Line, const TPageRect &Home) {
+        const TPageRect r = Line.GetRect();
+        QRectF text;
+        for (const QRectF &t : PrintedTextBoxes(Line))
+            text = text.united(t);
+        TPageRect tight = r;
+        if (Line.IsHorizontal())
+            tight.Right = std::min(r.Right, int(std::ceil(text.right())) + margin + 1);
+        else
+            tight.Bottom = std::min(r.Bottom, int(std::ceil(text.bottom())) + margin + 1);
+        if (!text.isEmpty() && (tight.Right != r.Right || tight.Bottom != r.Bottom)) {
+            auto heights = [&Line] {
+                std::vector<int> out;
+                for (const TTextOp *op : Line.GetMetafile().TextOps())
+                    out.push_back(op->Font.Height);
+                return out;
+            };
+            const std::vector<int> before = heights();
+            Line.SetRect(tight);
+            Line.Rebuild(false);
+            if (heights() != before) {
+                Line.SetRect(r);
+                Line.Rebuild(false);
+            }
+        }
+        if (Line.GetRect().Right != Home.Right || Line.GetRect().Bottom != Home.Bottom ||
+            Line.GetRect().Left != Home.Left || Line.GetRect().Top != Home.Top)
+            m_moved.push_back({Index, Home});
+        const QRect box = ToQRect(Line.GetRect());
+        taken.push_back(box);
+        solid.push_back(box);
+    };
+    // The lines that print in their own boxes keep them, in the order asked.
     std::vector<int> homeless;
+    const double own = AdditionLineHeight(Document);
     for (const int i : lines) {
-        const auto &line = static_cast<const TAdditionRect &>(*Document.Items[size_t(i)]);
+        auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
         if (line.GetMetafile().TextOps().isEmpty())
             continue; // nothing to print for the record
         const QRect box = ToQRect(line.GetRect());
-        if (readable(line) && !meets(box, taken)) {
-            taken.push_back(box);
-            solid.push_back(box);
+        if (readableAnywhere(line, own) && !meets(box, taken)) {
+            keep(i, line, line.GetRect());
         } else {
             homeless.push_back(i);
         }
@@ -683,11 +736,10 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     const double least = ReadableAdditionHeight(Document);
     for (const int i : homeless) {
         auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
-        const TPageRect own = line.GetRect();
+        const TPageRect home = line.GetRect();
         const QString text = line.GetCaption().isEmpty() ? line.GetContent()
                                                          : line.GetCaption() + QStringLiteral("  ") + line.GetContent();
-        const TFreeRoom room{area, solid, line.IsHorizontal(), TextItemMargin.value, AdditionLineHeight(Document),
-                             kRowLengthSlack};
+        const TFreeRoom room{area, solid, line.IsHorizontal(), margin, own, kRowLengthSlack};
         bool placed = false;
         for (const double longer : {1.0, 1.2, 1.5}) {
             const std::optional<TCandidate> found = room.best(std::max(1.0, emsOf(text)) * longer);
@@ -695,17 +747,14 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
                 break;
             line.SetRect(PageRectOf(found->Box));
             line.Rebuild(false);
-            if (readable(line) && !meets(found->Box, taken)) {
+            if (readableAnywhere(line, own) && !meets(found->Box, taken)) {
                 placed = true;
-                taken.push_back(found->Box);
-                solid.push_back(found->Box);
+                keep(i, line, home);
                 break;
             }
         }
-        if (placed) {
-            m_moved.push_back({i, own});
-        } else {
-            line.SetRect(own);
+        if (!placed) {
+            line.SetRect(home);
             m_leftOut.push_back(i);
         }
     }
