@@ -719,11 +719,20 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
         if (line.GetMetafile().TextOps().isEmpty())
             continue; // nothing to print for the record
         const QRect box = ToQRect(line.GetRect());
-        if (readableAnywhere(line, own) && !meets(box, taken)) {
+        if (readable(line) && !meets(box, taken)) {
             keep(i, line, line.GetRect());
         } else {
             homeless.push_back(i);
         }
+    }
+    // A label written across reads as an address, the name last and the
+    // lines after it, as a person and a PDF reader read it: its lines stand
+    // where the layout put them, after the name, or are left out. A line
+    // moved into the room the record leaves would be read before the name
+    // or, under a name spread over its frame, between its characters.
+    if (Document.Kind == TLayoutKind::Label && Document.HorizontalWriting()) {
+        m_leftOut = homeless;
+        return;
     }
     if (homeless.empty())
         return;

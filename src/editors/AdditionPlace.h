@@ -68,8 +68,9 @@ void ReplaceAdditionLines(TLayoutDocument &Document);
 // only, it stands in the free room the record leaves: clear of what the
 // addressee's frames print (not of the frames' blank parts) and of the rest
 // of the piece's items whole, at its size step where the room allows and
-// never below a readable size (ReadableAdditionHeight). A line with no such
-// room is left out of the piece. The lines moved go back to their own boxes
+// never below a readable size (ReadableAdditionHeight); a label written
+// across and read as an address keeps its lines after the name, where the
+// layout put them. A line with no such room is left out of the piece. The lines moved go back to their own boxes
 // when this ends: the layout keeps them where the user has them.
 class TRecordAdditionLines
 {

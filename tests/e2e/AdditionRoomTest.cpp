@@ -11,7 +11,9 @@
 // stands at least 1.8 mm high and over no other text; a line missing from a
 // label had no room there (measured on the PDF: no blank strip clear of the
 // label's words as long as the line's text at 2.1 mm, wide enough for it);
-// the wizard named every line it left out before printing.
+// the wizard named every line it left out before printing. An upright label
+// written across reads as an address, the lines after the name where the
+// layout put them: there the lines missing are only named.
 #include "UserRoad.h"
 #include "items/AdditionRect.h"
 #include "items/MetaRect.h"
@@ -182,6 +184,9 @@ protected:
         const TLayoutDocument &doc = editor->Document();
         return doc.CellRect(0).width() != doc.PieceSize().width();
     }
+    // Whether the label is written across and stands upright: it reads as
+    // an address, the lines after the name where the layout put them.
+    bool readsAfterTheName() const { return !onItsSide() && editor->Document().HorizontalWriting(); }
     // Whether the additional lines run across the sheet.
     bool linesAcross() const
     {
@@ -190,24 +195,28 @@ protected:
                 return line->IsHorizontal() != onItsSide();
         return !onItsSide();
     }
-    // The frames of label Cell that print other than text (the barcode), and
-    // the postcode's, on the sheet in points.
+    // The frames of label Cell that print other than text (the barcode,
+    // with its blank), and the postcode's, on the sheet in points.
     std::vector<QRectF> solidFrames(int Cell) const
     {
         std::vector<QRectF> out;
         const TLayoutDocument &doc = editor->Document();
         const QRectF cell = cellArea(Cell);
-        const double pt = 72.0 / 96.0;
+        const double pt = 72.0 / 96.0, mm = 72.0 / 25.4;
         for (size_t i = 0; i < doc.Items.size(); ++i) {
             const TDrawRect &item = *doc.Items[i];
             if (!item.IsVisible() || !doc.OnPrintedSide(i) ||
                 (dynamic_cast<const TMetaRect *>(&item) && !dynamic_cast<const TPosRect *>(&item)))
                 continue;
             const TPageRect r = item.GetRect();
-            out.push_back(onItsSide() ? QRectF(cell.right() - r.Bottom * pt, cell.y() + r.Left * pt,
-                                               r.height() * pt, r.width() * pt)
-                                      : QRectF(cell.x() + r.Left * pt, cell.y() + r.Top * pt, r.width() * pt,
-                                               r.height() * pt));
+            QRectF frame = onItsSide() ? QRectF(cell.right() - r.Bottom * pt, cell.y() + r.Left * pt,
+                                                r.height() * pt, r.width() * pt)
+                                       : QRectF(cell.x() + r.Left * pt, cell.y() + r.Top * pt, r.width() * pt,
+                                                r.height() * pt);
+            // The bars keep 2 mm of blank round them.
+            if (item.GetKind() == TDrawRectKind::Barcode)
+                frame.adjust(-2 * mm, -2 * mm, 2 * mm, 2 * mm);
+            out.push_back(frame);
         }
         return out;
     }
@@ -337,6 +346,8 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
             // The line at 2.1 mm with its margins (a millimetre each side)
             // and a fifth more length than reckoned.
             const double length = (emsOf(line.Text) * 2.1 * 1.2 + 2.2) * mm;
+            if (readsAfterTheName())
+                continue;
             EXPECT_FALSE(hasRoom(cell, length, 4.6 * mm))
                 << "label " << cell << " leaves out " << qPrintable(line.Name) << " though it has room for it: "
                 << qPrintable(textOf(cell));
