@@ -89,6 +89,87 @@ struct TCandidate {
     qint64 Room = 0; // the free rectangle it was cut from, for ties
 };
 
+// A search for a line's box in the free room of Area, among Obstacles: the
+// line written across (Horizontal) or down, its text inset by Margin, at
+// Target character height where the room allows.
+struct TFreeRoom {
+    QRect Area;
+    const std::vector<QRect> &Obstacles;
+    bool Horizontal = true;
+    int Margin = 4;
+    double Target = 0;
+    // The share more length a box is given than its text needs.
+    double Slack = kLengthSlack;
+
+    int along(const QRect &R) const { return Horizontal ? R.width() : R.height(); }
+    int across(const QRect &R) const { return Horizontal ? R.height() : R.width(); }
+
+    // The character height a line of Ems gets in a box Across thick and
+    // Along long: the text's cell is a little higher than its characters,
+    // and the fitting rounds down.
+    double emIn(int Across, int Along, double Ems) const
+    {
+        return std::min({Target, double(Across - 2 * Margin) / kCellShare - 0.5,
+                         double(Along - 2 * Margin) / Ems - 0.5});
+    }
+
+    // The best box for a line of Ems: the largest character height, then
+    // the largest free rectangle it is cut from.
+    std::optional<TCandidate> best(double Ems) const
+    {
+        // Every free rectangle bounded by edges of the area or of the
+        // obstacles: for each pair of x edges the free runs down the page.
+        std::vector<int> xs{Area.left(), Area.right() + 1};
+        for (const QRect &o : Obstacles)
+            for (const int x : {o.left(), o.right() + 1})
+                if (x > Area.left() && x <= Area.right())
+                    xs.push_back(x);
+        std::sort(xs.begin(), xs.end());
+        xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+        std::optional<TCandidate> out;
+        const int thick = int(std::ceil((Target + 0.5) * kCellShare)) + 2 * Margin;
+        for (size_t a = 0; a < xs.size(); ++a)
+            for (size_t b = a + 1; b < xs.size(); ++b) {
+                const int x1 = xs[a], x2 = xs[b];
+                std::vector<std::pair<int, int>> blocked;
+                for (const QRect &o : Obstacles)
+                    if (o.left() < x2 && o.right() + 1 > x1)
+                        blocked.push_back({o.top(), o.bottom() + 1});
+                std::sort(blocked.begin(), blocked.end());
+                int y = Area.top();
+                blocked.push_back({Area.bottom() + 1, Area.bottom() + 1});
+                for (const auto &[from, to] : blocked) {
+                    if (from > y) {
+                        const QRect room(QPoint(x1, y), QPoint(x2 - 1, std::min(from, Area.bottom() + 1) - 1));
+                        consider(room, Ems, thick, out);
+                    }
+                    y = std::max(y, to);
+                    if (y > Area.bottom())
+                        break;
+                }
+            }
+        return out;
+    }
+
+    void consider(const QRect &Room, double Ems, int Thick, std::optional<TCandidate> &Best) const
+    {
+        if (Room.isEmpty())
+            return;
+        const int t = std::min(across(Room), Thick);
+        const int length = std::min(along(Room), int(std::ceil(Ems * (Target + 0.5) * Slack)) + 2 * Margin);
+        const double em = emIn(t, length, Ems);
+        if (em <= 0)
+            return;
+        // Rows start at the room's top left; columns, read from the right,
+        // at its top right.
+        const QRect box = Horizontal ? QRect(Room.left(), Room.top(), length, t)
+                                     : QRect(Room.right() + 1 - t, Room.top(), t, length);
+        const qint64 size = qint64(Room.width()) * Room.height();
+        if (!Best || em > Best->Em + 1e-9 || (std::abs(em - Best->Em) <= 1e-9 && size > Best->Room))
+            Best = TCandidate{box, em, size};
+    }
+};
+
 // What both plans know of the piece: the area the lines may take, the sizes
 // their text is given, and what stands in the way (every item the piece
 // prints but those left to the plan, the bars with their blank round them),
@@ -202,71 +283,9 @@ private:
     int along(const QRect &R) const { return m_horizontal ? R.width() : R.height(); }
     int across(const QRect &R) const { return m_horizontal ? R.height() : R.width(); }
 
-    // The character height a line of Ems gets in a box Across thick and
-    // Along long: the text's cell is a little higher than its characters,
-    // and the fitting rounds down.
-    double emIn(int Across, int Along, double Ems) const
-    {
-        return std::min({m_target, double(Across - 2 * m_margin) / kCellShare - 0.5,
-                         double(Along - 2 * m_margin) / Ems - 0.5});
-    }
-
-    // The best box in the free room for a line of Ems: the largest
-    // character height, then the largest free rectangle it is cut from.
-    std::optional<TCandidate> bestFree(double Ems) const
-    {
-        // Every free rectangle bounded by edges of the area or of the
-        // obstacles: for each pair of x edges the free runs down the page.
-        std::vector<int> xs{m_area.left(), m_area.right() + 1};
-        for (const QRect &o : m_obstacles)
-            for (const int x : {o.left(), o.right() + 1})
-                if (x > m_area.left() && x <= m_area.right())
-                    xs.push_back(x);
-        std::sort(xs.begin(), xs.end());
-        xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-        std::optional<TCandidate> best;
-        const int thick = int(std::ceil((m_target + 0.5) * kCellShare)) + 2 * m_margin;
-        for (size_t a = 0; a < xs.size(); ++a)
-            for (size_t b = a + 1; b < xs.size(); ++b) {
-                const int x1 = xs[a], x2 = xs[b];
-                std::vector<std::pair<int, int>> blocked;
-                for (const QRect &o : m_obstacles)
-                    if (o.left() < x2 && o.right() + 1 > x1)
-                        blocked.push_back({o.top(), o.bottom() + 1});
-                std::sort(blocked.begin(), blocked.end());
-                int y = m_area.top();
-                blocked.push_back({m_area.bottom() + 1, m_area.bottom() + 1});
-                for (const auto &[from, to] : blocked) {
-                    if (from > y) {
-                        const QRect room(QPoint(x1, y), QPoint(x2 - 1, std::min(from, m_area.bottom() + 1) - 1));
-                        consider(room, Ems, thick, best);
-                    }
-                    y = std::max(y, to);
-                    if (y > m_area.bottom())
-                        break;
-                }
-            }
-        return best;
-    }
-
-    void consider(const QRect &Room, double Ems, int Thick, std::optional<TCandidate> &Best) const
-    {
-        if (Room.isEmpty())
-            return;
-        const int t = std::min(across(Room), Thick);
-        const int length =
-            std::min(along(Room), int(std::ceil(Ems * (m_target + 0.5) * kLengthSlack)) + 2 * m_margin);
-        const double em = emIn(t, length, Ems);
-        if (em <= 0)
-            return;
-        // Rows start at the room's top left; columns, read from the right,
-        // at its top right.
-        const QRect box = m_horizontal ? QRect(Room.left(), Room.top(), length, t)
-                                       : QRect(Room.right() + 1 - t, Room.top(), t, length);
-        const qint64 size = qint64(Room.width()) * Room.height();
-        if (!Best || em > Best->Em + 1e-9 || (std::abs(em - Best->Em) <= 1e-9 && size > Best->Room))
-            Best = TCandidate{box, em, size};
-    }
+    TFreeRoom freeRoom() const { return {m_area, m_obstacles, m_horizontal, m_margin, m_target, kLengthSlack}; }
+    double emIn(int Across, int Along, double Ems) const { return freeRoom().emIn(Across, Along, Ems); }
+    std::optional<TCandidate> bestFree(double Ems) const { return freeRoom().best(Ems); }
 
     // Shortens a frame so that its far end becomes free room for the next
     // line to place (the lengths of the lines still to place in Rest, the
@@ -553,7 +572,65 @@ void ReplaceAdditionLines(TLayoutDocument &Document)
         Document.Items[size_t(shown[k])]->SetRect(plan.Lines[k]);
 }
 
-std::vector<int> LeftOutAdditionLines(TLayoutDocument &Document)
+QString AdditionLineName(const TAdditionRect &Line)
+{
+    const int id = Line.GetAddKind();
+    switch (id) {
+    case 0: {
+        // A long text is known by its beginning.
+        constexpr qsizetype kShown = 16;
+        const QString text = Line.GetContent().trimmed();
+        return QStringLiteral("「%1」").arg(text.size() > kShown ? text.left(kShown) + QChar(0x2026) : text);
+    }
+    case 1: return QStringLiteral("逆順電話番号");
+    case 2: return QStringLiteral("日付");
+    default: break;
+    }
+    if (id >= 19 && id <= 22)
+        return QStringLiteral("連絡先") + QChar(0xFF11 + (id - 19)); // 連絡先１ to 連絡先４
+    const QString caption = AdditionCaption(id);
+    return caption.isEmpty() ? QStringLiteral("項目%1").arg(id) : caption;
+}
+
+namespace {
+
+// Whether Box meets any of Taken over more than an edge.
+bool meets(const QRectF &Box, const std::vector<QRectF> &Taken)
+{
+    return std::any_of(Taken.begin(), Taken.end(), [&Box](const QRectF &T) {
+        const QRectF common = Box.intersected(T);
+        return common.width() > 1e-6 && common.height() > 1e-6;
+    });
+}
+
+// Whether every text of Line, laid out, stands at the least height.
+bool readable(const TAdditionRect &Line)
+{
+    const int least = int(std::ceil(LeastTextMm / 25.4 * Line.GetMetafile().Dpi().y));
+    const auto ops = Line.GetMetafile().TextOps();
+    return std::all_of(ops.begin(), ops.end(), [least](const TTextOp *Op) { return std::abs(Op->Font.Height) >= least; });
+}
+
+// Whether Line, laid out in a box found for it, prints readably on any
+// device: at its own size, or shrunk to its box no closer than a tenth to
+// the least height. A screen and a printer measure a text's length a few
+// hundredths apart, and a line shrunk to just the least height on one
+// would fall below it on the other: the wizard would promise a line the
+// print leaves out.
+bool readableAnywhere(const TAdditionRect &Line, double OwnPx)
+{
+    const double dpi = Line.GetMetafile().Dpi().y;
+    const double least = LeastTextMm / 25.4 * dpi * 1.1;
+    const double own = OwnPx * dpi / 96.0 * 0.98;
+    const auto ops = Line.GetMetafile().TextOps();
+    return readable(Line) && std::all_of(ops.begin(), ops.end(), [least, own](const TTextOp *Op) {
+               return std::abs(Op->Font.Height) >= std::min(least, own);
+           });
+}
+
+} // namespace
+
+TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_document(Document)
 {
     std::vector<int> lines;
     for (size_t i = 0; i < Document.Items.size(); ++i)
@@ -561,8 +638,14 @@ std::vector<int> LeftOutAdditionLines(TLayoutDocument &Document)
             dynamic_cast<const TAdditionRect *>(Document.Items[i].get()))
             lines.push_back(int(i));
     if (lines.empty())
-        return {};
+        return;
+    // What a line's box may not meet: the text the other items print for
+    // the record and the frames of the items printing no text. Where a line
+    // looks for room of its own, only the addressee's frames are measured
+    // by their text: the rest of the piece (a postcode's boxes, a text of
+    // the user's own, the sender) keeps its whole frame.
     std::vector<QRectF> taken;
+    std::vector<QRect> solid;
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect &item = *Document.Items[i];
         if (!item.IsVisible() || !Document.OnPrintedSide(i))
@@ -573,35 +656,134 @@ std::vector<int> LeftOutAdditionLines(TLayoutDocument &Document)
                 continue;
             const std::vector<QRectF> boxes = PrintedTextBoxes(*text);
             taken.insert(taken.end(), boxes.begin(), boxes.end());
+            if (AddresseePartOf(Document, i).isEmpty()) {
+                if (!text->GetRect().isEmpty())
+                    solid.push_back(ToQRect(text->GetRect()));
+            } else {
+                for (const QRectF &b : boxes)
+                    solid.push_back(b.toAlignedRect());
+            }
             continue;
         }
         const auto *block = dynamic_cast<const TSenderRect *>(&item);
-        QRectF area = ToQRect(block ? block->GetBlockRect() : item.GetRect());
+        QRect area = ToQRect(block ? block->GetBlockRect() : item.GetRect());
         if (area.isEmpty())
             continue;
         if (item.GetKind() == TDrawRectKind::Barcode)
             area.adjust(-kItemGap, -kItemGap, kItemGap, kItemGap);
         taken.push_back(area);
+        solid.push_back(area);
     }
-    std::vector<int> out;
+    // A line printing takes, for the record, only the length its text
+    // needs (with a margin's blank after it) from the lines after it: its
+    // box is longer than most values. Its text keeps its place and size,
+    // or the line keeps its whole box.
+    const int margin = TextItemMargin.value;
+    auto keep = [this, &taken, &solid, margin](int Index, TAdditionRect &Line, const TPageRect &Home) {
+        const TPageRect r = Line.GetRect();
+        QRectF text;
+        for (const QRectF &t : PrintedTextBoxes(Line))
+            text = text.united(t);
+        TPageRect tight = r;
+        if (Line.IsHorizontal())
+            tight.Right = std::min(r.Right, int(std::ceil(text.right())) + margin + 1);
+        else
+            tight.Bottom = std::min(r.Bottom, int(std::ceil(text.bottom())) + margin + 1);
+        if (!text.isEmpty() && (tight.Right != r.Right || tight.Bottom != r.Bottom)) {
+            auto heights = [&Line] {
+                std::vector<int> out;
+                for (const TTextOp *op : Line.GetMetafile().TextOps())
+                    out.push_back(op->Font.Height);
+                return out;
+            };
+            const std::vector<int> before = heights();
+            Line.SetRect(tight);
+            Line.Rebuild(false);
+            if (heights() != before) {
+                Line.SetRect(r);
+                Line.Rebuild(false);
+            }
+        }
+        if (Line.GetRect().Right != Home.Right || Line.GetRect().Bottom != Home.Bottom ||
+            Line.GetRect().Left != Home.Left || Line.GetRect().Top != Home.Top)
+            m_moved.push_back({Index, Home});
+        const QRect box = ToQRect(Line.GetRect());
+        taken.push_back(box);
+        solid.push_back(box);
+    };
+    // The lines that print in their own boxes keep them, in the order asked.
+    std::vector<int> homeless;
+    const double own = AdditionLineHeight(Document);
     for (const int i : lines) {
-        const auto &line = static_cast<const TAdditionRect &>(*Document.Items[size_t(i)]);
-        const auto ops = line.GetMetafile().TextOps();
-        if (ops.isEmpty())
+        auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
+        if (line.GetMetafile().TextOps().isEmpty())
             continue; // nothing to print for the record
-        const int least = int(std::ceil(LeastTextMm / 25.4 * line.GetMetafile().Dpi().y));
-        bool readable = true;
-        for (const TTextOp *op : ops)
-            readable = readable && std::abs(op->Font.Height) >= least;
-        // The line's box holds its margins: text outside it keeps a
-        // margin's blank from the line's.
-        const QRectF box = ToQRect(line.GetRect());
-        const bool met = std::any_of(taken.begin(), taken.end(), [&box](const QRectF &T) {
-            const QRectF common = box.intersected(T);
-            return common.width() > 1e-6 && common.height() > 1e-6;
-        });
-        if (!readable || met)
-            out.push_back(i);
+        const QRect box = ToQRect(line.GetRect());
+        if (readable(line) && !meets(box, taken)) {
+            keep(i, line, line.GetRect());
+        } else {
+            homeless.push_back(i);
+        }
     }
+    // A label written across reads as an address, the name last and the
+    // lines after it, as a person and a PDF reader read it: its lines stand
+    // where the layout put them, after the name, or are left out. A line
+    // moved into the room the record leaves would be read before the name
+    // or, under a name spread over its frame, between its characters.
+    if (Document.Kind == TLayoutKind::Label && Document.HorizontalWriting()) {
+        m_leftOut = homeless;
+        return;
+    }
+    if (homeless.empty())
+        return;
+    // The others, for this record, take the free room its texts leave, at
+    // their size step where the room allows and never below a readable
+    // size; a line is given the length its own text needs, with a share
+    // more where the faces' letters run longer than reckoned.
+    const QSize piece(int(Document.Format.Width * 96 / 254), int(Document.Format.Height * 96 / 254));
+    const QRect area(kEdgePx, kEdgePx, piece.width() - 2 * kEdgePx, piece.height() - 2 * kEdgePx);
+    const double least = ReadableAdditionHeight(Document);
+    for (const int i : homeless) {
+        auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
+        const TPageRect home = line.GetRect();
+        const QString text = line.GetCaption().isEmpty() ? line.GetContent()
+                                                         : line.GetCaption() + QStringLiteral("  ") + line.GetContent();
+        const TFreeRoom room{area, solid, line.IsHorizontal(), margin, own, kRowLengthSlack};
+        bool placed = false;
+        for (const double longer : {1.0, 1.2, 1.5}) {
+            const std::optional<TCandidate> found = room.best(std::max(1.0, emsOf(text)) * longer);
+            if (!found || found->Em < least - 1e-9)
+                break;
+            line.SetRect(PageRectOf(found->Box));
+            line.Rebuild(false);
+            if (readableAnywhere(line, own) && !meets(found->Box, taken)) {
+                placed = true;
+                keep(i, line, home);
+                break;
+            }
+        }
+        if (!placed) {
+            line.SetRect(home);
+            m_leftOut.push_back(i);
+        }
+    }
+}
+
+TRecordAdditionLines::~TRecordAdditionLines()
+{
+    for (const auto &[index, own] : m_moved)
+        m_document.Items[size_t(index)]->SetRect(own);
+}
+
+std::vector<int> TRecordAdditionLines::Moved() const
+{
+    std::vector<int> out;
+    for (const auto &moved : m_moved)
+        out.push_back(moved.first);
     return out;
+}
+
+std::vector<int> LeftOutAdditionLines(TLayoutDocument &Document)
+{
+    return TRecordAdditionLines(Document).LeftOut();
 }

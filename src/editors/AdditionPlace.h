@@ -4,8 +4,10 @@
 
 #include <QString>
 
+#include <utility>
 #include <vector>
 
+class TAdditionRect;
 class TLayoutDocument;
 
 // Where the additional lines of a label or card (書式 → 付加情報) print: in
@@ -26,8 +28,9 @@ class TLayoutDocument;
 // length (the name's unless another gives it a size a tenth larger),
 // leaving the frame at least half of it, or a third where half does not do.
 // The frames keep their size: the addressee prints as it would without the
-// lines, and a line whose box the record's own text reaches is left out of
-// that piece (LeftOutAdditionLines).
+// lines, and a line whose box the record's own text reaches takes, for
+// that piece, the room the record leaves, or is left out of it
+// (TRecordAdditionLines).
 
 // What a line shows: a field of the record (its id in the additional
 // information dialog) or, with Id 0, its own text; the length it is given
@@ -57,9 +60,41 @@ void ReplaceAdditionLines(TLayoutDocument &Document);
 // The least character height (page pixels) a line is placed for.
 [[nodiscard]] double ReadableAdditionHeight(const TLayoutDocument &Document);
 
-// The shown additional lines (item indexes) that the merged record leaves no
-// room for on its piece: a line whose box meets the text another item
-// prints for the record (or another item, or the bars' blank), or whose
-// text would print below the least height (LeastTextMm). The piece prints
-// without them. Lays the text items out for the record first.
+// The additional lines as the record merged into Document prints them (its
+// text items laid out for it first). A line keeps its box where its text
+// prints there at the least height (LeastTextMm) or larger, clear of the
+// text the other items print for the record, of every other item (the bars
+// with their blank) and of the lines kept before it. Else, for this record
+// only, it stands in the free room the record leaves: clear of what the
+// addressee's frames print (not of the frames' blank parts) and of the rest
+// of the piece's items whole, at its size step where the room allows and
+// never below a readable size (ReadableAdditionHeight); a label written
+// across and read as an address keeps its lines after the name, where the
+// layout put them. A line with no such room is left out of the piece. The lines moved go back to their own boxes
+// when this ends: the layout keeps them where the user has them.
+class TRecordAdditionLines
+{
+public:
+    explicit TRecordAdditionLines(TLayoutDocument &Document);
+    ~TRecordAdditionLines();
+    TRecordAdditionLines(const TRecordAdditionLines &) = delete;
+    TRecordAdditionLines &operator=(const TRecordAdditionLines &) = delete;
+
+    // The shown lines (item indexes) the piece prints without.
+    [[nodiscard]] const std::vector<int> &LeftOut() const { return m_leftOut; }
+    // The lines standing elsewhere for the record (item indexes).
+    [[nodiscard]] std::vector<int> Moved() const;
+
+private:
+    TLayoutDocument &m_document;
+    std::vector<std::pair<int, TPageRect>> m_moved; // a line and its own box
+    std::vector<int> m_leftOut;
+};
+
+// The shown additional lines (item indexes) the merged record leaves no room
+// for on its piece (TRecordAdditionLines), the lines left where they stand.
 [[nodiscard]] std::vector<int> LeftOutAdditionLines(TLayoutDocument &Document);
+
+// The name a user knows an additional line by: its field's name as the
+// additional information dialog lists it, or its own text in 「」.
+[[nodiscard]] QString AdditionLineName(const TAdditionRect &Line);

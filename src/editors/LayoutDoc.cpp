@@ -665,8 +665,12 @@ void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots,
     for (size_t i = 0; i < Document.Items.size(); ++i)
         if (Document.Items[i]->IsVisible() && Document.OnPrintedSide(i))
             Document.Items[i]->CalcPrintRect(Offset, geometry, true);
-    // An additional line the record leaves no room for stays off the piece.
-    const std::vector<int> leftOut = LeftOutAdditionLines(Document);
+    // An additional line the record leaves no room for in its own box
+    // stands where the record leaves room, or stays off the piece.
+    const TRecordAdditionLines additions(Document);
+    for (const int i : additions.Moved())
+        Document.Items[size_t(i)]->CalcPrintRect(Offset, geometry, true);
+    const std::vector<int> &leftOut = additions.LeftOut();
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect *item = Document.Items[i].get();
         if (!item->IsVisible() || !Document.OnPrintedSide(i) ||

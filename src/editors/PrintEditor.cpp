@@ -606,9 +606,15 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
     setup.Content = PrintedContent(m_document);
     setup.BarsFromEdge = BarsFromPieceEdge(m_document);
     if (setup.UseAddressData)
-        setup.SizeReport = [this](const QList<qint32> &RecNos, int PrintsPerRecord) {
-            // The records merge as the run merges them; the page view gets
-            // its record back afterwards.
+        setup.SizeReport = [this, &Printer](const QList<qint32> &RecNos, int PrintsPerRecord) {
+            // The records merge as the run merges them, their texts laid out
+            // at the printer's resolution as the run lays them out (a text's
+            // length differs a little from the screen's, and with it whether
+            // an additional line finds room); the page view gets its record
+            // back afterwards.
+            const int dpiX = Printer.logicalDpiX() > 0 ? Printer.logicalDpiX() : 300;
+            m_document.SetReferenceDevice(
+                TReferenceDevice::printer({dpiX, Printer.logicalDpiY() > 0 ? Printer.logicalDpiY() : dpiX}));
             const std::optional<TAddressText> sender = m_host.SenderRecord();
             QString report;
             try {

@@ -3,6 +3,7 @@
 #include "editors/AdditionPlace.h"
 #include "editors/LayoutDoc.h"
 #include "editors/RecordSource.h"
+#include "items/AdditionRect.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
 #include "items/MetaRect.h"
@@ -96,7 +97,11 @@ std::vector<QRectF> PrintedTextBoxes(const TMetaRect &Item)
 TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
 {
     TSizeShortfalls out;
-    out.LeftOutLines = int(LeftOutAdditionLines(Document).size());
+    const std::vector<int> leftOut = LeftOutAdditionLines(Document);
+    out.LeftOutLines = int(leftOut.size());
+    for (const int i : leftOut)
+        if (const auto *line = dynamic_cast<const TAdditionRect *>(Document.Items[size_t(i)].get()))
+            out.LeftOutNames.append(AdditionLineName(*line));
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         auto *text = dynamic_cast<TMetaRect *>(Document.Items[i].get());
         if (!text || !text->IsVisible() || !Document.OnPrintedSide(i))
@@ -128,7 +133,7 @@ QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Sour
     if (!Source)
         return {};
     // Pieces per part, in the order the parts are first met.
-    QList<QString> squeezedOrder, smallOrder;
+    QList<QString> squeezedOrder, smallOrder, leftOutNames;
     std::map<QString, int> squeezed, small;
     int lines = 0, linePieces = 0;
     constexpr qsizetype kBatch = 200;
@@ -153,6 +158,9 @@ QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Sour
                 lines += s.LeftOutLines * PrintsPerRecord;
                 linePieces += PrintsPerRecord;
             }
+            for (const QString &name : s.LeftOutNames)
+                if (!leftOutNames.contains(name))
+                    leftOutNames.append(name);
         }
     }
     // The wizard counts a label run's sheets in 枚 as well: the labels are
@@ -169,6 +177,8 @@ QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Sour
     for (const QString &part : squeezedOrder)
         report << QStringLiteral("%1は 1.8mm の文字の幅を詰めて印刷します（%2）").arg(part, pieces(squeezed[part]));
     if (lines > 0)
-        report << QStringLiteral("付加情報 %1 行を省きます（%2）").arg(lines).arg(pieces(linePieces));
+        report << QStringLiteral("付加情報 %1 行を省きます（%2）：%3")
+                      .arg(lines)
+                      .arg(pieces(linePieces), leftOutNames.join(QStringLiteral("、")));
     return report.join(QLatin1Char('\n'));
 }

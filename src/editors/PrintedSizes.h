@@ -33,6 +33,8 @@ struct TSizeShortfalls {
     QList<QString> Squeezed;
     QList<QString> Small;
     int LeftOutLines = 0;
+    // The additional lines left out, by the names the user chose them by.
+    QList<QString> LeftOutNames;
 
     [[nodiscard]] bool empty() const { return Squeezed.isEmpty() && Small.isEmpty() && LeftOutLines == 0; }
 };
@@ -43,7 +45,9 @@ struct TSizeShortfalls {
 
 // The print wizard's report on a run: each record of RecNos merged (with
 // Sender) and measured, without drawing; the lines name what falls short and
-// on how many pieces (PrintsPerRecord each). Empty when nothing does. Leaves
+// on how many pieces (PrintsPerRecord each), the additional lines left out
+// by their names, so that the user knows which to make room for. Empty when
+// nothing does. Leaves
 // Document merged with the last record: the caller merges its own again.
 [[nodiscard]] QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Source,
                                           const QList<qint32> &RecNos, const TAddressText *Sender,

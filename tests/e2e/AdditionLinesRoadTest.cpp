@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -83,11 +84,17 @@ protected:
         return false;
     }
 
+    // The first label's text in the order it is printed: pdftotext reads
+    // the columns of a label lying on its side across the sheet's rows,
+    // one character of each column after another.
     QString allText() const
     {
-        QString text;
-        for (const TPdfWord &w : words)
-            text += w.Text;
+        const QRectF area = firstLabel(*editor);
+        QString text = QString::fromUtf8(pdfToText(
+            {QStringLiteral("-raw"), QStringLiteral("-x"), QString::number(int(area.x())), QStringLiteral("-y"),
+             QString::number(int(area.y())), QStringLiteral("-W"), QString::number(int(std::ceil(area.width()))),
+             QStringLiteral("-H"), QString::number(int(std::ceil(area.height())))}));
+        text.remove(QRegularExpression(QStringLiteral("\\s")));
         return text;
     }
 

@@ -1,0 +1,385 @@
+// The additional lines print wherever a label has room for them, the way a
+// user gets there: four records typed into the record form (a private person
+// in Kyoto with a telephone number, a mail address and a keyword; a person in
+// Shibuya with a telephone number; a person with four joint names and a
+// telephone number; a person at a company with a company name of twelve
+// characters, a long department, a title of eight characters, a telephone
+// number, a mail address and a keyword), the label editor's 書式 → 付加情報
+// with TEL, E-Mail1, キーワード１ and a text of the user's own, printed through
+// the wizard to a PDF file on every sheet of labels, upright and turned, in
+// both frame sets. Read back with pdftotext: every additional line printed
+// stands at least 1.8 mm high and over no other text; a line missing from a
+// label had no room there (measured on the PDF: no blank strip clear of the
+// label's words as long as the line's text at 2.1 mm, wide enough for it);
+// the wizard named every line it left out before printing. An upright label
+// written across reads as an address, the lines after the name where the
+// layout put them: there the lines missing are only named.
+#include "UserRoad.h"
+#include "items/AdditionRect.h"
+#include "items/MetaRect.h"
+#include "items/PosRect.h"
+#include "support/RowName.h"
+
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace {
+
+struct SheetCase {
+    const char *name;
+    int paper;
+    bool detail;
+};
+
+const QString kFreeText = QStringLiteral("新年会ご案内在中");
+
+// One label's record and the pieces of its four lines: each line's value (a
+// line without a value prints nothing), and the name the wizard gives it.
+struct TLabelRecord {
+    TTypedRecord Typed;
+    QString Family;
+};
+
+std::vector<TLabelRecord> testerRecords()
+{
+    std::vector<TLabelRecord> out;
+    TTypedRecord kyoto;
+    kyoto.Name = QStringLiteral("鈴木 一郎");
+    kyoto.Pos = QStringLiteral("6048571");
+    kyoto.Tdfkn = QStringLiteral("京都府");
+    kyoto.Adrs1 = QStringLiteral("京都市中京区寺町通御池上る上本能寺前町４８８");
+    kyoto.Tel = QStringLiteral("075-222-3111");
+    kyoto.EMail1 = QStringLiteral("suzuki.ichiro@example.ne.jp");
+    kyoto.Keyword1 = QStringLiteral("同窓会");
+    out.push_back({kyoto, QStringLiteral("鈴木")});
+    TTypedRecord shibuya;
+    shibuya.Name = QStringLiteral("佐藤 花子");
+    shibuya.Pos = QStringLiteral("1500002");
+    shibuya.Tdfkn = QStringLiteral("東京都");
+    shibuya.Adrs1 = QStringLiteral("渋谷区渋谷二丁目２１番１号");
+    shibuya.Tel = QStringLiteral("03-5468-1234");
+    out.push_back({shibuya, QStringLiteral("佐藤")});
+    TTypedRecord joint;
+    joint.Name = QStringLiteral("田中 誠");
+    joint.Joints = {QStringLiteral("恵子"), QStringLiteral("翔太"), QStringLiteral("美咲"), QStringLiteral("大輝")};
+    joint.Pos = QStringLiteral("5300001");
+    joint.Tdfkn = QStringLiteral("大阪府");
+    joint.Adrs1 = QStringLiteral("大阪市北区梅田三丁目１番３号");
+    joint.Tel = QStringLiteral("06-6345-6789");
+    out.push_back({joint, QStringLiteral("田中")});
+    TTypedRecord company;
+    company.Name = QStringLiteral("高橋 健一");
+    company.Corp = QStringLiteral("株式会社東西南北総合商事");
+    company.Dptmnt = QStringLiteral("海外事業本部　欧州営業部　第三課");
+    company.Post = QStringLiteral("執行役員営業部長");
+    company.Pos = QStringLiteral("2200012");
+    company.Tdfkn = QStringLiteral("神奈川県");
+    company.Adrs1 = QStringLiteral("横浜市西区みなとみらい二丁目２番１号");
+    company.Tel = QStringLiteral("045-222-1111");
+    company.EMail1 = QStringLiteral("k.takahashi@tozai-shoji.co.jp");
+    company.Keyword1 = QStringLiteral("取引先");
+    out.push_back({company, QStringLiteral("高橋")});
+    return out;
+}
+
+// A line as the label prints it: its words and the name the wizard knows it by.
+struct TLineText {
+    QString Name;
+    QString Text; // empty: the record has no value for it
+};
+
+std::vector<TLineText> linesOf(const TTypedRecord &R)
+{
+    auto with = [](const QString &Caption, const QString &Value) {
+        return Value.isEmpty() ? QString() : Caption + QLatin1Char(' ') + Value;
+    };
+    return {{QStringLiteral("TEL"), with(QStringLiteral("TEL"), R.Tel)},
+            {QStringLiteral("E-Mail1"), with(QStringLiteral("E-Mail1"), R.EMail1)},
+            {QStringLiteral("キーワード１"), with(QStringLiteral("キーワード１"), R.Keyword1)},
+            {QStringLiteral("「%1」").arg(kFreeText), kFreeText}};
+}
+
+// The length of Text at 1 mm of character height: a full-width character
+// is a square, a digit or sign half of one and a Latin letter about 0.6.
+double emsOf(const QString &Text)
+{
+    double ems = 0;
+    for (const QChar c : Text)
+        ems += c.unicode() >= 0x80 ? 1.0 : c.isLetter() ? 0.62 : 0.5;
+    return ems;
+}
+
+class AdditionRoom : public UserRoadFixture, public ::testing::WithParamInterface<SheetCase>
+{
+protected:
+    void SetUp() override
+    {
+        UserRoadFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        records = testerRecords();
+        for (const TLabelRecord &r : records)
+            ASSERT_NO_FATAL_FAILURE(typeRecord(r.Typed));
+        selectRows({0, 1, 2, 3});
+        editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
+        ASSERT_NE(editor, nullptr);
+        if (GetParam().detail) {
+            ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+        }
+        showFourAdditionLines(*editor, kFreeText);
+        ASSERT_TRUE(runPrintWizard(*editor));
+        for (const TMessageBoxRequest &box : boxes.shown())
+            if (box.text.contains(QStringLiteral("付加情報")))
+                told = box.text;
+        const std::vector<TPdfWord> words = pdfWords(QRectF(0, 0, 595, 842));
+        for (size_t cell = 0; cell < records.size(); ++cell) {
+            for (const TPdfWord &w : words)
+                if (cellArea(int(cell)).contains(w.Box.center()))
+                    labels[cell].push_back(w);
+            runs[cell] = runsOf(labels[cell]);
+        }
+    }
+
+    // The words in reading order, each row's characters that touch one
+    // another joined into one: pdftotext gives the characters of a column
+    // written down a label lying on its side one by one.
+    std::vector<TPdfWord> runsOf(std::vector<TPdfWord> Words) const
+    {
+        const bool backwards = onItsSide();
+        std::sort(Words.begin(), Words.end(), [backwards](const TPdfWord &A, const TPdfWord &B) {
+            const int rowA = qRound(A.Box.top()), rowB = qRound(B.Box.top());
+            if (rowA != rowB)
+                return rowA < rowB;
+            return backwards ? A.Box.left() > B.Box.left() : A.Box.left() < B.Box.left();
+        });
+        std::vector<TPdfWord> out;
+        for (const TPdfWord &w : Words) {
+            if (!out.empty()) {
+                TPdfWord &last = out.back();
+                const double gap = backwards ? last.Box.left() - w.Box.right() : w.Box.left() - last.Box.right();
+                if (std::abs(last.Box.top() - w.Box.top()) <= 1.0 &&
+                    std::abs(last.Box.height() - w.Box.height()) <= 0.5 && gap >= -0.5 && gap <= 1.0) {
+                    last.Text += w.Text;
+                    last.Box = last.Box.united(w.Box);
+                    continue;
+                }
+            }
+            out.push_back(w);
+        }
+        return out;
+    }
+
+    // Label Cell of the sheet in points.
+    QRectF cellArea(int Cell) const
+    {
+        const double pt = 72.0 / 254.0;
+        const QRect r = editor->Document().CellRect(Cell);
+        return QRectF(r.x() * pt, r.y() * pt, r.width() * pt, r.height() * pt);
+    }
+    bool onItsSide() const
+    {
+        const TLayoutDocument &doc = editor->Document();
+        return doc.CellRect(0).width() != doc.PieceSize().width();
+    }
+    // Whether the label is written across and stands upright: it reads as
+    // an address, the lines after the name where the layout put them.
+    bool readsAfterTheName() const { return !onItsSide() && editor->Document().HorizontalWriting(); }
+    // Whether the additional lines run across the sheet.
+    bool linesAcross() const
+    {
+        for (const auto &item : editor->Document().Items)
+            if (const auto *line = dynamic_cast<const TAdditionRect *>(item.get()); line && line->IsVisible())
+                return line->IsHorizontal() != onItsSide();
+        return !onItsSide();
+    }
+    // The frames of label Cell that print other than text (the barcode,
+    // with its blank), and the postcode's, on the sheet in points.
+    std::vector<QRectF> solidFrames(int Cell) const
+    {
+        std::vector<QRectF> out;
+        const TLayoutDocument &doc = editor->Document();
+        const QRectF cell = cellArea(Cell);
+        const double pt = 72.0 / 96.0, mm = 72.0 / 25.4;
+        for (size_t i = 0; i < doc.Items.size(); ++i) {
+            const TDrawRect &item = *doc.Items[i];
+            if (!item.IsVisible() || !doc.OnPrintedSide(i) ||
+                (dynamic_cast<const TMetaRect *>(&item) && !dynamic_cast<const TPosRect *>(&item)))
+                continue;
+            const TPageRect r = item.GetRect();
+            QRectF frame = onItsSide() ? QRectF(cell.right() - r.Bottom * pt, cell.y() + r.Left * pt,
+                                                r.height() * pt, r.width() * pt)
+                                       : QRectF(cell.x() + r.Left * pt, cell.y() + r.Top * pt, r.width() * pt,
+                                                r.height() * pt);
+            // The bars keep 2 mm of blank round them.
+            if (item.GetKind() == TDrawRectKind::Barcode)
+                frame.adjust(-2 * mm, -2 * mm, 2 * mm, 2 * mm);
+            out.push_back(frame);
+        }
+        return out;
+    }
+
+    // Whether label Cell has a blank strip Length long and Thick wide
+    // (points) along the lines' direction, 1.2 mm inside its edges and
+    // 0.6 mm clear of every word and of the solid frames.
+    bool hasRoom(int Cell, double Length, double Thick) const
+    {
+        constexpr double step = 72.0 / 25.4 / 4; // a quarter millimetre
+        const double mm = 72.0 / 25.4;
+        const QRectF area = cellArea(Cell).adjusted(1.2 * mm, 1.2 * mm, -1.2 * mm, -1.2 * mm);
+        const int w = int(area.width() / step), h = int(area.height() / step);
+        std::vector<QRectF> blocked = solidFrames(Cell);
+        for (const TPdfWord &word : labels[Cell])
+            blocked.push_back(word.Box.adjusted(-0.6 * mm, -0.6 * mm, 0.6 * mm, 0.6 * mm));
+        std::vector<char> free(size_t(w * h), 1);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const QRectF c(area.x() + x * step, area.y() + y * step, step, step);
+                free[size_t(y * w + x)] = std::none_of(blocked.begin(), blocked.end(),
+                                                       [&c](const QRectF &B) { return B.intersects(c); });
+            }
+        const bool across = linesAcross();
+        const int along = int(std::ceil(Length / step)), thick = int(std::ceil(Thick / step));
+        // Free cells in a run from each cell on along the lines.
+        std::vector<int> run(size_t(w * h), 0);
+        for (int y = h - 1; y >= 0; --y)
+            for (int x = w - 1; x >= 0; --x) {
+                const size_t at = size_t(y * w + x);
+                const int next = across ? (x + 1 < w ? run[at + 1] : 0) : (y + 1 < h ? run[at + size_t(w)] : 0);
+                run[at] = free[at] ? next + 1 : 0;
+            }
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                int k = 0;
+                while (k < thick && (across ? y + k < h && run[size_t((y + k) * w + x)] >= along
+                                            : x + k < w && run[size_t(y * w + x + k)] >= along))
+                    ++k;
+                if (k == thick)
+                    return true;
+            }
+        return false;
+    }
+
+    QString textOf(int Cell) const
+    {
+        QStringList out;
+        for (const TPdfWord &w : runs[Cell])
+            out << QStringLiteral("%1[%2,%3 %4x%5]").arg(w.Text).arg(w.Box.x(), 0, 'f', 1).arg(w.Box.y(), 0, 'f', 1)
+                       .arg(w.Box.width(), 0, 'f', 1).arg(w.Box.height(), 0, 'f', 1);
+        return out.join(u' ');
+    }
+
+    // Whether a word printed is Part of a line: the record keeps a
+    // telephone number without its hyphens.
+    static bool same(const QString &Word, const QString &Part)
+    {
+        return QString(Word).remove(QLatin1Char('-')) == QString(Part).remove(QLatin1Char('-'));
+    }
+
+    // The words of label Cell that belong to Line.
+    std::vector<TPdfWord> wordsOf(int Cell, const TLineText &Line) const
+    {
+        std::vector<TPdfWord> out;
+        const QStringList parts = Line.Text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        for (const TPdfWord &w : runs[Cell])
+            if (std::any_of(parts.begin(), parts.end(), [&w](const QString &P) { return same(w.Text, P); }))
+                out.push_back(w);
+        return out;
+    }
+    // Whether label Cell printed Line whole.
+    bool printed(int Cell, const TLineText &Line) const
+    {
+        const QStringList parts = Line.Text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        return std::all_of(parts.begin(), parts.end(), [&](const QString &P) {
+            return std::any_of(runs[Cell].begin(), runs[Cell].end(), [&P](const TPdfWord &W) { return same(W.Text, P); });
+        });
+    }
+
+    TPrintEditor *editor = nullptr;
+    std::vector<TLabelRecord> records;
+    std::vector<TPdfWord> labels[4];
+    // The same words joined into runs (runsOf).
+    std::vector<TPdfWord> runs[4];
+    QString told;
+};
+
+TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
+{
+    const double mm = 72.0 / 25.4;
+    int missing = 0, labelsShort = 0;
+    QStringList leftOut;
+    for (int cell = 0; cell < 4; ++cell) {
+        const TLabelRecord &record = records[size_t(cell)];
+        QString all;
+        for (const TPdfWord &w : runs[cell])
+            all += w.Text;
+        ASSERT_TRUE(all.contains(record.Family))
+            << "label " << cell << " does not carry " << qPrintable(record.Family) << ": " << qPrintable(textOf(cell));
+        bool isShort = false;
+        for (const TLineText &line : linesOf(record.Typed)) {
+            if (line.Text.isEmpty())
+                continue;
+            if (printed(cell, line)) {
+                // Readable, and over no other text of the label.
+                for (const TPdfWord &w : wordsOf(cell, line)) {
+                    const double size = (linesAcross() ? w.Box.height() : w.Box.width()) / mm;
+                    EXPECT_GE(size, LeastTextMm - 0.05)
+                        << "label " << cell << ": " << qPrintable(w.Text) << " " << size << " mm";
+                    for (const TPdfWord &other : runs[cell]) {
+                        const QStringList parts = line.Text.split(QLatin1Char(' '));
+                        if (std::any_of(parts.begin(), parts.end(),
+                                        [&other](const QString &P) { return same(other.Text, P); }))
+                            continue;
+                        const QRectF common = w.Box.intersected(other.Box);
+                        EXPECT_FALSE(common.width() > 0.3 && common.height() > 0.3)
+                            << "label " << cell << ": " << qPrintable(w.Text) << " over " << qPrintable(other.Text);
+                    }
+                }
+                continue;
+            }
+            ++missing;
+            isShort = true;
+            if (!leftOut.contains(line.Name))
+                leftOut << line.Name;
+            // The line at 2.1 mm with its margins (a millimetre each side)
+            // and a fifth more length than reckoned.
+            const double length = (emsOf(line.Text) * 2.1 * 1.2 + 2.2) * mm;
+            if (readsAfterTheName())
+                continue;
+            EXPECT_FALSE(hasRoom(cell, length, 4.6 * mm))
+                << "label " << cell << " leaves out " << qPrintable(line.Name) << " though it has room for it: "
+                << qPrintable(textOf(cell));
+        }
+        labelsShort += isShort ? 1 : 0;
+    }
+    if (missing == 0) {
+        EXPECT_FALSE(told.contains(QStringLiteral("付加情報"))) << qPrintable(told);
+        return;
+    }
+    EXPECT_TRUE(told.contains(QStringLiteral("付加情報 %1 行を省きます（ラベル %2 枚）").arg(missing).arg(labelsShort)))
+        << missing << " lines missing on " << labelsShort << " labels; the wizard said: " << qPrintable(told);
+    // The wizard names each line it leaves out, and none it prints.
+    const QString named = told.section(QStringLiteral("行を省きます"), 1).section(QLatin1Char('\n'), 0, 0);
+    for (const TLineText &line : linesOf(records[3].Typed)) {
+        EXPECT_EQ(named.contains(line.Name), leftOut.contains(line.Name))
+            << qPrintable(line.Name) << "; the wizard said: " << qPrintable(told);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sheets, AdditionRoom,
+    ::testing::Values(SheetCase{"sheet12", 14, false}, SheetCase{"sheet12Detailed", 14, true},
+                      SheetCase{"sheet12Turned", 15, false}, SheetCase{"sheet12TurnedDetailed", 15, true},
+                      SheetCase{"sheet10", 16, false}, SheetCase{"sheet10Detailed", 16, true},
+                      SheetCase{"sheet10Turned", 17, false}, SheetCase{"sheet10TurnedDetailed", 17, true},
+                      SheetCase{"sheet21", 18, false}, SheetCase{"sheet21Detailed", 18, true},
+                      SheetCase{"sheet21Turned", 19, false}, SheetCase{"sheet21TurnedDetailed", 19, true},
+                      SheetCase{"sheet24", 20, false}, SheetCase{"sheet24Detailed", 20, true},
+                      SheetCase{"sheet24Turned", 21, false}, SheetCase{"sheet24TurnedDetailed", 21, true},
+                      SheetCase{"sheet44", 22, false}, SheetCase{"sheet44Detailed", 22, true},
+                      SheetCase{"sheet44Turned", 23, false}, SheetCase{"sheet44TurnedDetailed", 23, true}),
+    rowName);
+
+} // namespace
