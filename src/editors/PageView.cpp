@@ -88,18 +88,36 @@ void TPageView::paintEvent(QPaintEvent *)
     // The page shows the side the layout prints (an envelope's front or
     // back), as the piece prints it for the record shown: without the
     // additional lines the record leaves no room for, and without their
-    // frames, which would lie empty over the addressee's text.
-    const std::vector<int> leftOut = LeftOutAdditionLines(m_document);
+    // frames, which would lie empty over the addressee's text; a line the
+    // record moves into the room its texts leave stands where it prints,
+    // its frame with it. The frames of the lines kept at home stay the
+    // layout's own, where a drag takes hold of them.
+    std::vector<int> leftOut;
+    std::vector<std::pair<size_t, TScreenRect>> movedFrames;
     LineUpJointNames(m_document);
     const auto isLeftOut = [&leftOut](size_t Index) {
         return std::find(leftOut.begin(), leftOut.end(), int(Index)) != leftOut.end();
     };
-    for (size_t i = 0; i < m_document.Items.size(); ++i) {
-        TDrawRect &item = *m_document.Items[i];
-        if (!item.IsVisible() || !m_document.OnPrintedSide(i) || isLeftOut(i))
-            continue;
-        item.SetZoom(m_zoom);
-        item.Draw(painter, Margin, Margin);
+    {
+        std::vector<TScreenRect> home;
+        for (const auto &item : m_document.Items) {
+            item->SetZoom(m_zoom);
+            home.push_back(item->GetDispRect());
+        }
+        const TRecordAdditionLines additions(m_document);
+        leftOut = additions.LeftOut();
+        for (const int i : additions.Moved()) {
+            const TScreenRect r = m_document.Items[size_t(i)]->GetDispRect();
+            if (r.Left != home[size_t(i)].Left || r.Top != home[size_t(i)].Top)
+                movedFrames.push_back({size_t(i), r});
+        }
+        for (size_t i = 0; i < m_document.Items.size(); ++i) {
+            TDrawRect &item = *m_document.Items[i];
+            if (!item.IsVisible() || !m_document.OnPrintedSide(i) || isLeftOut(i))
+                continue;
+            item.SetZoom(m_zoom);
+            item.Draw(painter, Margin, Margin);
+        }
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
     // The frames of the items, so an empty item can still be found.
@@ -107,7 +125,10 @@ void TPageView::paintEvent(QPaintEvent *)
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
         if (!m_document.OnPrintedSide(i) || isLeftOut(i))
             continue;
-        const TScreenRect r = m_document.Items[i]->GetDispRect();
+        TScreenRect r = m_document.Items[i]->GetDispRect();
+        for (const auto &[index, moved] : movedFrames)
+            if (index == i)
+                r = moved;
         painter.drawRect(QRect(Margin + r.Left, Margin + r.Top, r.width() - 1, r.height() - 1));
     }
     if (m_selected >= 0) {

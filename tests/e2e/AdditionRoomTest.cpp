@@ -368,6 +368,30 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
     }
 }
 
+// The editor's page shows the record as the label prints it: a line the
+// record moves into the room its texts leave stands there on the page too,
+// not over the addressee at its place in the layout.
+TEST_P(AdditionRoom, pageShowsEachLineWhereThePrintPutsIt)
+{
+    ASSERT_NO_FATAL_FAILURE(drawPageIntoPdf(*editor));
+    const std::vector<TPdfWord> page = pdfWords(QRectF(0, 0, 10000, 10000));
+    QString all;
+    for (const TPdfWord &w : page)
+        all += w.Text;
+    // Down a column pdftotext gives the characters one by one.
+    ASSERT_TRUE(std::any_of(records.begin(), records.end(), [&all](const TLabelRecord &R) {
+        return std::all_of(R.Family.begin(), R.Family.end(), [&all](QChar C) { return all.contains(C); });
+    })) << qPrintable(all);
+    for (size_t a = 0; a < page.size(); ++a)
+        for (size_t b = a + 1; b < page.size(); ++b) {
+            const QRectF common = page[a].Box.intersected(page[b].Box);
+            const double least = std::min(page[a].Box.width() * page[a].Box.height(),
+                                          page[b].Box.width() * page[b].Box.height());
+            EXPECT_FALSE(common.width() * common.height() > 0.3 * least)
+                << qPrintable(page[a].Text) << " over " << qPrintable(page[b].Text) << " on the page";
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Sheets, AdditionRoom,
     ::testing::Values(SheetCase{"sheet12", 14, false}, SheetCase{"sheet12Detailed", 14, true},

@@ -59,20 +59,6 @@ protected:
         return found;
     }
 
-    // The editor's page drawn as it is drawn onto the screen, into the PDF
-    // file instead, at the screen's 96 pixels an inch.
-    void drawPageIntoPdf() const
-    {
-        TPageView *view = editor->PageView();
-        ASSERT_NE(view, nullptr);
-        QPdfWriter writer(pdfFile());
-        writer.setResolution(96);
-        writer.setPageSize(QPageSize(QSizeF(view->width() * 72.0 / 96, view->height() * 72.0 / 96), QPageSize::Point));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter(&writer);
-        view->render(&painter);
-    }
-
     TPrintEditor *editor = nullptr;
 };
 
@@ -86,7 +72,7 @@ TEST_F(LabelShortfalls, pageShowsTheLinesThePrintKeeps)
     // The addressee takes the whole label: at least a line has no room.
     ASSERT_LT(printed.size(), 4) << qPrintable(printed.join(u' '));
 
-    ASSERT_NO_FATAL_FAILURE(drawPageIntoPdf());
+    ASSERT_NO_FATAL_FAILURE(drawPageIntoPdf(*editor));
     const std::vector<TPdfWord> screen = pdfWords(QRectF(0, 0, 10000, 10000));
     ASSERT_TRUE(std::any_of(screen.begin(), screen.end(),
                             [](const TPdfWord &W) { return W.Text.contains(QStringLiteral("北一条")); }));

@@ -10,6 +10,7 @@
 #include "dialogs/SenderData.h"
 #include "directory/DicSch.h"
 #include "editors/EditorHost.h"
+#include "editors/PageView.h"
 #include "editors/PrintEditor.h"
 #include "editors/PrintEditors.h"
 #include "exchange/FExport.h"
@@ -23,6 +24,8 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRectF>
@@ -346,6 +349,20 @@ protected:
             words.push_back({xml.readElementText(), box});
         }
         return words;
+    }
+
+    // Editor's page drawn as it is drawn onto the screen, into the PDF file
+    // instead, at the screen's 96 pixels an inch.
+    void drawPageIntoPdf(TPrintEditor &Editor) const
+    {
+        TPageView *view = Editor.PageView();
+        ASSERT_NE(view, nullptr);
+        QPdfWriter writer(pdfFile());
+        writer.setResolution(96);
+        writer.setPageSize(QPageSize(QSizeF(view->width() * 72.0 / 96, view->height() * 72.0 / 96), QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&writer);
+        view->render(&painter);
     }
 
     // The first label of the editor's sheet in points (the PDF's unit).
