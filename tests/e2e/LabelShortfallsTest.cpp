@@ -17,8 +17,6 @@
 
 #include <QComboBox>
 #include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
