@@ -120,10 +120,11 @@ void TPageView::paintEvent(QPaintEvent *)
         }
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
-    // The frames of the items, so an empty item can still be found.
+    // The frames of the items, so an empty item can still be found; not
+    // the bars' on a paper too small for them, which never print there.
     painter.setPen(QPen(QColor(160, 160, 160), 0, Qt::DotLine));
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
-        if (!m_document.OnPrintedSide(i) || isLeftOut(i))
+        if (!m_document.OnPrintedSide(i) || isLeftOut(i) || neverPrints(i))
             continue;
         TScreenRect r = m_document.Items[i]->GetDispRect();
         for (const auto &[index, moved] : movedFrames)
@@ -153,7 +154,7 @@ int TPageView::itemAt(QPoint Pos, bool Picking) const
     // worked out only when the point falls on such a line.
     std::optional<std::vector<int>> leftOut;
     for (int i = int(m_document.Items.size()) - 1; i >= 0; --i) {
-        if (!m_document.OnPrintedSide(size_t(i)))
+        if (!m_document.OnPrintedSide(size_t(i)) || neverPrints(size_t(i)))
             continue;
         const TDrawRect &item = *m_document.Items[size_t(i)];
         const int x = Pos.x() - Margin, y = Pos.y() - Margin;
@@ -168,6 +169,11 @@ int TPageView::itemAt(QPoint Pos, bool Picking) const
         return i;
     }
     return -1;
+}
+
+bool TPageView::neverPrints(size_t Index) const
+{
+    return m_document.Items[Index]->GetKind() == TDrawRectKind::Barcode && !m_document.BarcodeFitsPaper();
 }
 
 bool TPageView::onHandle(int Index, QPoint Pos) const

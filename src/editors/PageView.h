@@ -64,6 +64,9 @@ private:
     [[nodiscard]] int itemAt(QPoint Pos, bool Picking = true) const;
     // Pos lies on one of the handles of the item Index.
     [[nodiscard]] bool onHandle(int Index, QPoint Pos) const;
+    // Whether item Index can never print on this paper (the bars on a piece
+    // too small for them): the page neither frames it nor lets it be picked.
+    [[nodiscard]] bool neverPrints(size_t Index) const;
     // Forgets a drag whose item or items changed under it, recording nothing.
     void dropDrag();
 
