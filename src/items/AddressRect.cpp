@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <tuple>
 
 namespace {
 
@@ -763,25 +764,17 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
             s = qMin(s, std::abs(int(f.Height)));
         return s;
     };
+    // A layout tried and found worse goes back to the one laid out before it.
+    auto current = [&] { return std::tuple(cols, fonts, lengths, shared, Canvas.Font, m_squeezed); };
+    auto goBackTo = [&](const auto &Kept) { std::tie(cols, fonts, lengths, shared, Canvas.Font, m_squeezed) = Kept; };
     // A block number and its building joined into one column stand in two
     // instead where those print no smaller.
     if (m_linesApart && !fixed && given.size() == 2 && cols.size() == 1) {
-        const QList<TColumn> keptCols = cols;
-        const QList<TCanvasFont> keptFonts = fonts;
-        const QList<int> keptLengths = lengths;
-        const std::optional<TCanvasFont> keptShared = shared;
-        const TCanvasFont keptFont = Canvas.Font;
-        const bool keptSqueezed = m_squeezed;
+        const auto kept = current();
         const int joined = smallest();
         keepApart = true;
-        if (!layOut(3, false) || cols.size() != 2 || smallest() < joined) {
-            cols = keptCols;
-            fonts = keptFonts;
-            lengths = keptLengths;
-            shared = keptShared;
-            Canvas.Font = keptFont;
-            m_squeezed = keptSqueezed;
-        }
+        if (!layOut(3, false) || cols.size() != 2 || smallest() < joined)
+            goBackTo(kept);
         keepApart = false;
     }
     // Where the columns stand below the least height across, fewer, wider
@@ -795,22 +788,12 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
         for (int step = 1; step < 6 && best < least; ++step) {
             const int most = 3 - step / 2;
             const bool upright = step % 2 == 1;
-            const QList<TColumn> keptCols = cols;
-            const QList<TCanvasFont> keptFonts = fonts;
-            const QList<int> keptLengths = lengths;
-            const std::optional<TCanvasFont> keptShared = shared;
-            const TCanvasFont keptFont = Canvas.Font;
-            const bool keptSqueezed = m_squeezed;
+            const auto kept = current();
             if (layOut(most, upright) && smallest() > best) {
                 best = smallest();
                 continue;
             }
-            cols = keptCols;
-            fonts = keptFonts;
-            lengths = keptLengths;
-            shared = keptShared;
-            Canvas.Font = keptFont;
-            m_squeezed = keptSqueezed;
+            goBackTo(kept);
         }
     }
     const qsizetype count = cols.size();

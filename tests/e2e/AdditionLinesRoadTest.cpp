@@ -8,45 +8,41 @@
 #include "editors/AdditionPlace.h"
 #include "support/RowName.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
-struct RoadCase {
-    const char *name;
-    int paper;
-    bool detail;
+struct RoadCase : SheetCase {
     bool four = false; // 項目3 and 項目4 too: the free text again and 携帯
 };
 
-class AdditionLinesRoad : public UserRoadFixture, public ::testing::WithParamInterface<RoadCase>
+// Every sheet of labels, with four lines where Four.
+std::vector<RoadCase> everyLabelSheet(bool Four)
+{
+    std::vector<RoadCase> out;
+    for (const SheetCase &sheet : kEveryLabelSheet)
+        out.push_back({sheet, Four});
+    return out;
+}
+
+class AdditionLinesRoad : public PdfRoadFixture, public ::testing::WithParamInterface<RoadCase>
 {
 protected:
     void SetUp() override
     {
-        UserRoadFixture::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        PdfRoadFixture::SetUp();
+        if (stopped())
+            return;
         ASSERT_NO_FATAL_FAILURE(enterRecords(QStringLiteral("03-1234-5678")));
         selectRows({0});
-        editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
+        editor = openLabelEditor(GetParam());
         ASSERT_NE(editor, nullptr);
-        if (GetParam().detail) {
-            ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
-        }
         editor->ExecDialog = [four = GetParam().four](QDialog &Dialog) {
             Dialog.show();
-            press(&Dialog, "ckbAddition1");
-            auto *tel = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition1"));
-            EXPECT_NE(tel, nullptr);
-            if (tel)
-                tel->setCurrentIndex(tel->findText(QStringLiteral("TEL")));
+            chooseAdditionItem(Dialog, 1, QStringLiteral("TEL"));
             press(&Dialog, "ckbAddition2");
             typeIn(&Dialog, "cbxAddition2", QStringLiteral("会員番号 ABC-12345"));
             if (four) {
@@ -159,33 +155,9 @@ TEST_P(AdditionLinesRoad, linesPrintAtAReadableSize)
 }
 
 // Every label of the catalogue, wide and turned, in both frame sets.
-INSTANTIATE_TEST_SUITE_P(
-    Labels, AdditionLinesRoad,
-    ::testing::Values(RoadCase{"sheet12", 14, false}, RoadCase{"sheet12Detailed", 14, true},
-                      RoadCase{"sheet12Turned", 15, false}, RoadCase{"sheet12TurnedDetailed", 15, true},
-                      RoadCase{"sheet10", 16, false}, RoadCase{"sheet10Detailed", 16, true},
-                      RoadCase{"sheet10Turned", 17, false}, RoadCase{"sheet10TurnedDetailed", 17, true},
-                      RoadCase{"sheet21", 18, false}, RoadCase{"sheet21Detailed", 18, true},
-                      RoadCase{"sheet21Turned", 19, false}, RoadCase{"sheet21TurnedDetailed", 19, true},
-                      RoadCase{"sheet24", 20, false}, RoadCase{"sheet24Detailed", 20, true},
-                      RoadCase{"sheet24Turned", 21, false}, RoadCase{"sheet24TurnedDetailed", 21, true},
-                      RoadCase{"sheet44", 22, false}, RoadCase{"sheet44Detailed", 22, true},
-                      RoadCase{"sheet44Turned", 23, false}, RoadCase{"sheet44TurnedDetailed", 23, true}),
-    rowName);
+INSTANTIATE_TEST_SUITE_P(Labels, AdditionLinesRoad, ::testing::ValuesIn(everyLabelSheet(false)), rowName);
 
 // Four lines on every label.
-INSTANTIATE_TEST_SUITE_P(
-    FourLines, AdditionLinesRoad,
-    ::testing::Values(RoadCase{"sheet12", 14, false, true}, RoadCase{"sheet12Detailed", 14, true, true},
-                      RoadCase{"sheet12Turned", 15, false, true}, RoadCase{"sheet12TurnedDetailed", 15, true, true},
-                      RoadCase{"sheet10", 16, false, true}, RoadCase{"sheet10Detailed", 16, true, true},
-                      RoadCase{"sheet10Turned", 17, false, true}, RoadCase{"sheet10TurnedDetailed", 17, true, true},
-                      RoadCase{"sheet21", 18, false, true}, RoadCase{"sheet21Detailed", 18, true, true},
-                      RoadCase{"sheet21Turned", 19, false, true}, RoadCase{"sheet21TurnedDetailed", 19, true, true},
-                      RoadCase{"sheet24", 20, false, true}, RoadCase{"sheet24Detailed", 20, true, true},
-                      RoadCase{"sheet24Turned", 21, false, true}, RoadCase{"sheet24TurnedDetailed", 21, true, true},
-                      RoadCase{"sheet44", 22, false, true}, RoadCase{"sheet44Detailed", 22, true, true},
-                      RoadCase{"sheet44Turned", 23, false, true}, RoadCase{"sheet44TurnedDetailed", 23, true, true}),
-    rowName);
+INSTANTIATE_TEST_SUITE_P(FourLines, AdditionLinesRoad, ::testing::ValuesIn(everyLabelSheet(true)), rowName);
 
 } // namespace

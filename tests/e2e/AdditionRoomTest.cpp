@@ -21,17 +21,10 @@
 #include "support/RowName.h"
 
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
 
 namespace {
-
-struct SheetCase {
-    const char *name;
-    int paper;
-    bool detail;
-};
 
 const QString kFreeText = QStringLiteral("新年会ご案内在中");
 
@@ -111,24 +104,20 @@ double emsOf(const QString &Text)
     return ems;
 }
 
-class AdditionRoom : public UserRoadFixture, public ::testing::WithParamInterface<SheetCase>
+class AdditionRoom : public PdfRoadFixture, public ::testing::WithParamInterface<SheetCase>
 {
 protected:
     void SetUp() override
     {
-        UserRoadFixture::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        PdfRoadFixture::SetUp();
+        if (stopped())
+            return;
         records = testerRecords();
         for (const TLabelRecord &r : records)
             ASSERT_NO_FATAL_FAILURE(typeRecord(r.Typed));
         selectRows({0, 1, 2, 3});
-        editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
+        editor = openLabelEditor(GetParam());
         ASSERT_NE(editor, nullptr);
-        if (GetParam().detail) {
-            ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
-        }
         showFourAdditionLines(*editor, kFreeText);
         ASSERT_TRUE(runPrintWizard(*editor));
         for (const TMessageBoxRequest &box : boxes.shown())
@@ -392,18 +381,6 @@ TEST_P(AdditionRoom, pageShowsEachLineWhereThePrintPutsIt)
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sheets, AdditionRoom,
-    ::testing::Values(SheetCase{"sheet12", 14, false}, SheetCase{"sheet12Detailed", 14, true},
-                      SheetCase{"sheet12Turned", 15, false}, SheetCase{"sheet12TurnedDetailed", 15, true},
-                      SheetCase{"sheet10", 16, false}, SheetCase{"sheet10Detailed", 16, true},
-                      SheetCase{"sheet10Turned", 17, false}, SheetCase{"sheet10TurnedDetailed", 17, true},
-                      SheetCase{"sheet21", 18, false}, SheetCase{"sheet21Detailed", 18, true},
-                      SheetCase{"sheet21Turned", 19, false}, SheetCase{"sheet21TurnedDetailed", 19, true},
-                      SheetCase{"sheet24", 20, false}, SheetCase{"sheet24Detailed", 20, true},
-                      SheetCase{"sheet24Turned", 21, false}, SheetCase{"sheet24TurnedDetailed", 21, true},
-                      SheetCase{"sheet44", 22, false}, SheetCase{"sheet44Detailed", 22, true},
-                      SheetCase{"sheet44Turned", 23, false}, SheetCase{"sheet44TurnedDetailed", 23, true}),
-    rowName);
+INSTANTIATE_TEST_SUITE_P(Sheets, AdditionRoom, ::testing::ValuesIn(kEveryLabelSheet), rowName);
 
 } // namespace

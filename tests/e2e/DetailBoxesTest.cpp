@@ -12,7 +12,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <vector>
 
@@ -46,15 +45,14 @@ QString comparable(const QString &Text)
     return out.normalized(QString::NormalizationForm_KC);
 }
 
-class DetailBoxes : public UserRoadFixture, public ::testing::WithParamInterface<BoxCase>
+class DetailBoxes : public PdfRoadFixture, public ::testing::WithParamInterface<BoxCase>
 {
 protected:
     void SetUp() override
     {
-        UserRoadFixture::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        PdfRoadFixture::SetUp();
+        if (stopped())
+            return;
         // A person with the three lines of an address and a joint name; a
         // person at a company with a department and a title.
         ASSERT_NO_FATAL_FAILURE(typeRecord({.Name = QStringLiteral("山田 太郎"),

@@ -14,7 +14,6 @@
 #include "items/NameRect.h"
 #include "support/RowName.h"
 
-#include <QStandardPaths>
 
 #include <optional>
 #include <vector>
@@ -55,15 +54,14 @@ TTypedRecord suzuki()
     return r;
 }
 
-class DetailJointNames : public UserRoadFixture, public ::testing::WithParamInterface<JointCase>
+class DetailJointNames : public PdfRoadFixture, public ::testing::WithParamInterface<JointCase>
 {
 protected:
     void SetUp() override
     {
-        UserRoadFixture::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        PdfRoadFixture::SetUp();
+        if (stopped())
+            return;
         ASSERT_NO_FATAL_FAILURE(typeRecord(suzuki()));
         selectRows({0});
         const bool label = GetParam().kind == TPrintEditorKind::Label;

@@ -18,7 +18,6 @@
 #include <QComboBox>
 #include <QPageSize>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
@@ -27,15 +26,14 @@
 
 namespace {
 
-class LabelShortfalls : public UserRoadFixture
+class LabelShortfalls : public PdfRoadFixture
 {
 protected:
     void SetUp() override
     {
-        UserRoadFixture::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        PdfRoadFixture::SetUp();
+        if (stopped())
+            return;
         const TTypedRecord r = LongCompanyPerson();
         ASSERT_NO_FATAL_FAILURE(typeRecord(r));
         selectRows({0});

@@ -7,9 +7,6 @@
 #include "UserRoad.h"
 #include "core/WqhypWrapper.h"
 
-#include <QComboBox>
-#include <QStandardPaths>
-
 namespace {
 
 struct TelCase {
@@ -18,15 +15,14 @@ struct TelCase {
     const char16_t *printed;
 };
 
-class PrintedTelLine : public DictionaryRoadFixture, public ::testing::WithParamInterface<TelCase>
+class PrintedTelLine : public PdfDictionaryRoadFixture, public ::testing::WithParamInterface<TelCase>
 {
 protected:
     void SetUp() override
     {
-        DictionaryRoadFixture::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        PdfDictionaryRoadFixture::SetUp();
+        if (stopped())
+            return;
         ASSERT_EQ(LoadWqhyp(AppPath, AppPath + QStringLiteral("Dic/")), 0);
         loaded = true;
     }
@@ -34,7 +30,7 @@ protected:
     {
         if (loaded)
             FreeWqhyp();
-        DictionaryRoadFixture::TearDown();
+        PdfDictionaryRoadFixture::TearDown();
     }
 
     bool loaded = false;
@@ -52,11 +48,7 @@ TEST_P(PrintedTelLine, printsHyphenated)
     ASSERT_NE(editor, nullptr);
     editor->ExecDialog = [](QDialog &Dialog) {
         Dialog.show();
-        press(&Dialog, "ckbAddition1");
-        auto *tel = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition1"));
-        EXPECT_NE(tel, nullptr);
-        if (tel)
-            tel->setCurrentIndex(tel->findText(QStringLiteral("TEL")));
+        chooseAdditionItem(Dialog, 1, QStringLiteral("TEL"));
         press(&Dialog, "btnOK");
         return Dialog.result();
     };

@@ -26,32 +26,22 @@
 #include "items/PosRect.h"
 #include "support/RowName.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <algorithm>
 
 namespace {
 
-struct SheetCase {
-    const char *name;
-    int paper;
-    bool detail;
-};
-
 const QString kFreeText = QStringLiteral("会員番号 ABC-12345");
 
-class ReadableLabels : public UserRoadFixture, public ::testing::WithParamInterface<SheetCase>
+class ReadableLabels : public PdfRoadFixture, public ::testing::WithParamInterface<SheetCase>
 {
 protected:
     void SetUp() override
     {
-        UserRoadFixture::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        PdfRoadFixture::SetUp();
+        if (stopped())
+            return;
         const TTypedRecord long_ = LongCompanyPerson();
         ASSERT_NO_FATAL_FAILURE(typeRecord(long_));
         TTypedRecord short_ = TokyoPerson();
@@ -71,11 +61,8 @@ protected:
         family.Joints = kFamily;
         ASSERT_NO_FATAL_FAILURE(typeRecord(family));
         selectRows({0, 1, 2, 3});
-        editor = openEditor("actLabelPrint", TPrintEditorKind::Label, GetParam().paper);
+        editor = openLabelEditor(GetParam());
         ASSERT_NE(editor, nullptr);
-        if (GetParam().detail) {
-            ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
-        }
         showFourAdditionLines(*editor, kFreeText);
         ASSERT_TRUE(runPrintWizard(*editor));
         // pdftotext's crop keeps the words it meets: each label takes the

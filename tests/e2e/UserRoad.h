@@ -100,6 +100,24 @@ inline constexpr auto paperRowName = [](const auto &Info) {
     return "paper" + std::to_string(Info.param.Paper) + (Info.param.Detail ? "Detail" : "Simple");
 };
 
+// A sheet of labels of the catalogue (its paper) in one frame set, named
+// for the test's row.
+struct SheetCase {
+    const char *name;
+    int paper;
+    bool detail;
+};
+
+// Every sheet of labels of the catalogue, wide and turned, in both frame sets.
+inline const SheetCase kEveryLabelSheet[] = {
+    {"sheet12", 14, false}, {"sheet12Detailed", 14, true}, {"sheet12Turned", 15, false},
+    {"sheet12TurnedDetailed", 15, true}, {"sheet10", 16, false}, {"sheet10Detailed", 16, true},
+    {"sheet10Turned", 17, false}, {"sheet10TurnedDetailed", 17, true}, {"sheet21", 18, false},
+    {"sheet21Detailed", 18, true}, {"sheet21Turned", 19, false}, {"sheet21TurnedDetailed", 19, true},
+    {"sheet24", 20, false}, {"sheet24Detailed", 20, true}, {"sheet24Turned", 21, false},
+    {"sheet24TurnedDetailed", 21, true}, {"sheet44", 22, false}, {"sheet44Detailed", 22, true},
+    {"sheet44Turned", 23, false}, {"sheet44TurnedDetailed", 23, true}};
+
 // A word pdftotext finds in a PDF, and its box in points.
 struct TPdfWord {
     QString Text;
@@ -394,6 +412,27 @@ protected:
         return editor;
     }
 
+    // The label editor on the sheet's paper, switched to its detailed frame
+    // set where the sheet asks for it; null where a step failed.
+    TPrintEditor *openLabelEditor(const SheetCase &Sheet)
+    {
+        TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, Sheet.paper);
+        if (editor && Sheet.detail)
+            switchToDetailedFrames(*editor);
+        return HasFatalFailure() ? nullptr : editor;
+    }
+
+    // In the 付加情報 dialog: line Line (from 1) turned on, showing the
+    // item its list names Caption.
+    static void chooseAdditionItem(QDialog &Dialog, int Line, const QString &Caption)
+    {
+        const QByteArray n = QByteArray::number(Line);
+        press(&Dialog, QByteArray("ckbAddition" + n).constData());
+        auto *items = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition") + QString::fromLatin1(n));
+        ASSERT_NE(items, nullptr) << Line;
+        items->setCurrentIndex(items->findText(Caption));
+    }
+
     // The sender typed into the sender window the card editor opens, and
     // chosen there: a person, or a person at a company with its lines.
     void enterSender(TPrintEditor &Editor, bool Company)
@@ -428,6 +467,23 @@ private:
     std::tuple<TPrintEditorOpener, TListPrintOpener, TRowWindowOpener> m_openers;
 };
 
+// A road whose print is read back with pdftotext: skipped where that is not
+// installed. A set-up after Road's stops where this one failed or skipped.
+template <class Road>
+class PdfReadRoad : public Road
+{
+protected:
+    void SetUp() override
+    {
+        Road::SetUp();
+        if (this->HasFatalFailure())
+            return;
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+    bool stopped() const { return this->HasFatalFailure() || this->IsSkipped(); }
+};
+
 // The road over the dictionary of the program folder: the editors look the
 // postcode's town up there (for the customer barcode's address number), in
 // the libraries of the build over the excerpt data.
@@ -436,3 +492,6 @@ class DictionaryRoadFixture : public UserRoadFixture
 protected:
     TDicProgramFolder dictionary{QStringLiteral(MURVEN_DIC_LIB_DIR), QStringLiteral(MURVEN_DIC_EXCERPT_DIR)};
 };
+
+using PdfRoadFixture = PdfReadRoad<UserRoadFixture>;
+using PdfDictionaryRoadFixture = PdfReadRoad<DictionaryRoadFixture>;
