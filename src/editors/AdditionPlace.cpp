@@ -646,6 +646,9 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     // the user's own, the sender) keeps its whole frame.
     std::vector<QRectF> taken;
     std::vector<QRect> solid;
+    // The printed texts, and the foot of the addressee's lowest one.
+    std::vector<QRect> texts;
+    int addresseeFoot = 0;
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect &item = *Document.Items[i];
         if (!item.IsVisible() || !Document.OnPrintedSide(i))
@@ -656,12 +659,16 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
                 continue;
             const std::vector<QRectF> boxes = PrintedTextBoxes(*text);
             taken.insert(taken.end(), boxes.begin(), boxes.end());
+            for (const QRectF &b : boxes)
+                texts.push_back(b.toAlignedRect());
             if (AddresseePartOf(Document, i).isEmpty()) {
                 if (!text->GetRect().isEmpty())
                     solid.push_back(ToQRect(text->GetRect()));
             } else {
-                for (const QRectF &b : boxes)
+                for (const QRectF &b : boxes) {
                     solid.push_back(b.toAlignedRect());
+                    addresseeFoot = std::max(addresseeFoot, int(std::ceil(b.bottom())));
+                }
             }
             continue;
         }
@@ -679,7 +686,7 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     // box is longer than most values. Its text keeps its place and size,
     // or the line keeps its whole box.
     const int margin = TextItemMargin.value;
-    auto keep = [this, &taken, &solid, margin](int Index, TAdditionRect &Line, const TPageRect &Home) {
+    auto keep = [this, &taken, &solid, &texts, margin](int Index, TAdditionRect &Line, const TPageRect &Home) {
         const TPageRect r = Line.GetRect();
         QRectF text;
         for (const QRectF &t : PrintedTextBoxes(Line))
@@ -710,6 +717,7 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
         const QRect box = ToQRect(Line.GetRect());
         taken.push_back(box);
         solid.push_back(box);
+        texts.push_back(box);
     };
     // The lines that print in their own boxes keep them, in the order asked.
     std::vector<int> homeless;
@@ -725,15 +733,6 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
             homeless.push_back(i);
         }
     }
-    // A label written across reads as an address, the name last and the
-    // lines after it, as a person and a PDF reader read it: its lines stand
-    // where the layout put them, after the name, or are left out. A line
-    // moved into the room the record leaves would be read before the name
-    // or, under a name spread over its frame, between its characters.
-    if (Document.Kind == TLayoutKind::Label && Document.HorizontalWriting()) {
-        m_leftOut = homeless;
-        return;
-    }
     if (homeless.empty())
         return;
     // The others, for this record, take the free room its texts leave, at
@@ -743,12 +742,54 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     const QSize piece(int(Document.Format.Width * 96 / 254), int(Document.Format.Height * 96 / 254));
     const QRect area(kEdgePx, kEdgePx, piece.width() - 2 * kEdgePx, piece.height() - 2 * kEdgePx);
     const double least = ReadableAdditionHeight(Document);
+    // A label written across reads as an address, the name last and the
+    // lines after it, as a person and a PDF reader read it. A PDF reader
+    // takes a text standing beside another, level with it, for part of the
+    // other's line, and reads anything on a later line that stands wholly
+    // before it first: a line moved beside the name, or beside any text,
+    // would be read out of its place. So a line there only moves into the
+    // room below every addressee text, onto a band of the label no other
+    // text shares, after the lines before it and before those after it.
+    const bool afterTheName = Document.Kind == TLayoutKind::Label && Document.HorizontalWriting();
     for (const int i : homeless) {
         auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
         const TPageRect home = line.GetRect();
         const QString text = line.GetCaption().isEmpty() ? line.GetContent()
                                                          : line.GetCaption() + QStringLiteral("  ") + line.GetContent();
-        const TFreeRoom room{area, solid, line.IsHorizontal(), margin, own, kRowLengthSlack};
+        QRect within = area;
+        std::vector<QRect> obstacles = solid;
+        if (afterTheName) {
+            int top = addresseeFoot + margin;
+            int bottom = area.bottom();
+            for (const int j : lines) {
+                const auto &other = static_cast<const TAdditionRect &>(*Document.Items[size_t(j)]);
+                if (j == i || other.GetMetafile().TextOps().isEmpty() ||
+                    std::find(m_leftOut.begin(), m_leftOut.end(), j) != m_leftOut.end())
+                    continue;
+                const bool placed = std::find(homeless.begin(), homeless.end(), j) == homeless.end() ||
+                                    std::find_if(m_moved.begin(), m_moved.end(),
+                                                 [j](const auto &M) { return M.first == j; }) != m_moved.end();
+                if (!placed)
+                    continue; // not yet placed: it comes later in the order
+                // A line the layout keeps above the name is read before it
+                // whatever stands below.
+                const QRect box = ToQRect(other.GetRect());
+                if (box.top() < addresseeFoot)
+                    continue;
+                if (j < i)
+                    top = std::max(top, box.bottom() + 1);
+                else
+                    bottom = std::min(bottom, box.top() - 1);
+            }
+            within = QRect(QPoint(area.left(), std::max(area.top(), top)), QPoint(area.right(), bottom));
+            for (const QRect &t : texts)
+                obstacles.push_back(QRect(area.left(), t.top(), area.width(), t.height()));
+        }
+        if (within.isEmpty()) {
+            m_leftOut.push_back(i);
+            continue;
+        }
+        const TFreeRoom room{within, obstacles, line.IsHorizontal(), margin, own, kRowLengthSlack};
         bool placed = false;
         for (const double longer : {1.0, 1.2, 1.5}) {
             const std::optional<TCandidate> found = room.best(std::max(1.0, emsOf(text)) * longer);

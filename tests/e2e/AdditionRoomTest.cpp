@@ -12,8 +12,10 @@
 // label had no room there (measured on the PDF: no blank strip clear of the
 // label's words as long as the line's text at 2.1 mm, wide enough for it);
 // the wizard named every line it left out before printing. An upright label
-// written across reads as an address, the lines after the name where the
-// layout put them: there the lines missing are only named.
+// written across reads as an address, the lines after the name: there a
+// line missing had no room below every word of the addressee on a band of
+// the label level with no other word, and the lines printed stand top to
+// bottom in their order.
 #include "UserRoad.h"
 #include "items/AdditionRect.h"
 #include "items/MetaRect.h"
@@ -23,6 +25,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -212,16 +215,25 @@ protected:
 
     // Whether label Cell has a blank strip Length long and Thick wide
     // (points) along the lines' direction, 1.2 mm inside its edges and
-    // 0.6 mm clear of every word and of the solid frames.
-    bool hasRoom(int Cell, double Length, double Thick) const
+    // 0.6 mm clear of every word and of the solid frames. Below a top (in
+    // points), the strip is to lie lower than it and level with no word.
+    bool hasRoom(int Cell, double Length, double Thick, std::optional<double> Below = {}) const
     {
         constexpr double step = 72.0 / 25.4 / 4; // a quarter millimetre
         const double mm = 72.0 / 25.4;
-        const QRectF area = cellArea(Cell).adjusted(1.2 * mm, 1.2 * mm, -1.2 * mm, -1.2 * mm);
+        QRectF area = cellArea(Cell).adjusted(1.2 * mm, 1.2 * mm, -1.2 * mm, -1.2 * mm);
+        if (Below)
+            area.setTop(std::max(area.top(), *Below + 0.6 * mm));
+        if (area.height() <= 0)
+            return false;
         const int w = int(area.width() / step), h = int(area.height() / step);
         std::vector<QRectF> blocked = solidFrames(Cell);
-        for (const TPdfWord &word : labels[Cell])
-            blocked.push_back(word.Box.adjusted(-0.6 * mm, -0.6 * mm, 0.6 * mm, 0.6 * mm));
+        for (const TPdfWord &word : labels[Cell]) {
+            QRectF box = word.Box;
+            if (Below)
+                box = QRectF(area.left(), box.top(), area.width(), box.height());
+            blocked.push_back(box.adjusted(-0.6 * mm, -0.6 * mm, 0.6 * mm, 0.6 * mm));
+        }
         std::vector<char> free(size_t(w * h), 1);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -307,10 +319,31 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
         ASSERT_TRUE(all.contains(record.Family))
             << "label " << cell << " does not carry " << qPrintable(record.Family) << ": " << qPrintable(textOf(cell));
         bool isShort = false;
+        // On an upright label written across: the foot of the addressee's
+        // words (every word but the lines'), and the top of the line
+        // printed last, which the next one is to stand below.
+        double foot = cellArea(cell).top();
+        for (const TPdfWord &w : runs[cell]) {
+            const std::vector<TLineText> lines = linesOf(record.Typed);
+            if (std::none_of(lines.begin(), lines.end(), [&](const TLineText &L) {
+                    const std::vector<TPdfWord> of = wordsOf(cell, L);
+                    return std::any_of(of.begin(), of.end(), [&w](const TPdfWord &O) { return O.Box == w.Box; });
+                }))
+                foot = std::max(foot, w.Box.bottom());
+        }
+        double lastTop = -1;
         for (const TLineText &line : linesOf(record.Typed)) {
             if (line.Text.isEmpty())
                 continue;
             if (printed(cell, line)) {
+                // Below the name, after the lines before it.
+                const std::vector<TPdfWord> words = wordsOf(cell, line);
+                const double top = words.empty() ? 0 : words.front().Box.top();
+                if (readsAfterTheName() && top > foot) {
+                    EXPECT_GT(top, lastTop) << "label " << cell << ": " << qPrintable(line.Name)
+                                            << " above a line before it: " << qPrintable(textOf(cell));
+                    lastTop = top;
+                }
                 // Readable, and over no other text of the label.
                 for (const TPdfWord &w : wordsOf(cell, line)) {
                     const double size = (linesAcross() ? w.Box.height() : w.Box.width()) / mm;
@@ -335,8 +368,12 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
             // The line at 2.1 mm with its margins (a millimetre each side)
             // and a fifth more length than reckoned.
             const double length = (emsOf(line.Text) * 2.1 * 1.2 + 2.2) * mm;
-            if (readsAfterTheName())
+            if (readsAfterTheName()) {
+                EXPECT_FALSE(hasRoom(cell, length, 4.6 * mm, foot))
+                    << "label " << cell << " leaves out " << qPrintable(line.Name)
+                    << " though it has room for it below the name: " << qPrintable(textOf(cell));
                 continue;
+            }
             EXPECT_FALSE(hasRoom(cell, length, 4.6 * mm))
                 << "label " << cell << " leaves out " << qPrintable(line.Name) << " though it has room for it: "
                 << qPrintable(textOf(cell));
