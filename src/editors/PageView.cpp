@@ -93,7 +93,7 @@ void TPageView::paintEvent(QPaintEvent *)
     // its frame with it. The frames of the lines kept at home stay the
     // layout's own, where a drag takes hold of them.
     std::vector<int> leftOut;
-    std::vector<std::pair<size_t, TScreenRect>> movedFrames;
+    m_movedLines.clear();
     LineUpJointNames(m_document);
     const auto isLeftOut = [&leftOut](size_t Index) {
         return std::find(leftOut.begin(), leftOut.end(), int(Index)) != leftOut.end();
@@ -109,7 +109,7 @@ void TPageView::paintEvent(QPaintEvent *)
         for (const int i : additions.Moved()) {
             const TScreenRect r = m_document.Items[size_t(i)]->GetDispRect();
             if (r.Left != home[size_t(i)].Left || r.Top != home[size_t(i)].Top)
-                movedFrames.push_back({size_t(i), r});
+                m_movedLines.push_back({size_t(i), r});
         }
         for (size_t i = 0; i < m_document.Items.size(); ++i) {
             TDrawRect &item = *m_document.Items[i];
@@ -126,14 +126,13 @@ void TPageView::paintEvent(QPaintEvent *)
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
         if (!m_document.OnPrintedSide(i) || isLeftOut(i) || neverPrints(i))
             continue;
-        TScreenRect r = m_document.Items[i]->GetDispRect();
-        for (const auto &[index, moved] : movedFrames)
-            if (index == i)
-                r = moved;
+        const TScreenRect *moved = movedRect(i);
+        const TScreenRect r = moved ? *moved : m_document.Items[i]->GetDispRect();
         painter.drawRect(QRect(Margin + r.Left, Margin + r.Top, r.width() - 1, r.height() - 1));
     }
     if (m_selected >= 0) {
-        const TScreenRect r = m_document.Items[size_t(m_selected)]->GetDispRect();
+        const TScreenRect *moved = movedRect(size_t(m_selected));
+        const TScreenRect r = moved ? *moved : m_document.Items[size_t(m_selected)]->GetDispRect();
         const QRect box(Margin + r.Left, Margin + r.Top, r.width() - 1, r.height() - 1);
         painter.setPen(QPen(Qt::blue, 0));
         painter.drawRect(box);
@@ -158,7 +157,11 @@ int TPageView::itemAt(QPoint Pos, bool Picking) const
             continue;
         const TDrawRect &item = *m_document.Items[size_t(i)];
         const int x = Pos.x() - Margin, y = Pos.y() - Margin;
-        if (!(Picking ? item.PtInRect(x, y) : item.TDrawRect::PtInRect(x, y)))
+        // A line the record moves is picked where the page shows it.
+        const TScreenRect *moved = movedRect(size_t(i));
+        const bool inside = moved ? x >= moved->Left && x < moved->Right && y >= moved->Top && y < moved->Bottom
+                                  : Picking ? item.PtInRect(x, y) : item.TDrawRect::PtInRect(x, y);
+        if (!inside)
             continue;
         if (dynamic_cast<const TAdditionRect *>(&item)) {
             if (!leftOut)
@@ -171,6 +174,14 @@ int TPageView::itemAt(QPoint Pos, bool Picking) const
     return -1;
 }
 
+const TScreenRect *TPageView::movedRect(size_t Index) const
+{
+    for (const auto &[index, at] : m_movedLines)
+        if (index == Index)
+            return &at;
+    return nullptr;
+}
+
 bool TPageView::neverPrints(size_t Index) const
 {
     return m_document.Items[Index]->GetKind() == TDrawRectKind::Barcode && !m_document.BarcodeFitsPaper();
@@ -178,6 +189,10 @@ bool TPageView::neverPrints(size_t Index) const
 
 bool TPageView::onHandle(int Index, QPoint Pos) const
 {
+    // A line the record moves stands away from its frame in the layout,
+    // where its handles are: it is only dragged, from where it is shown.
+    if (movedRect(size_t(Index)))
+        return false;
     // The item's cursor says what a drag does there: a size cursor sits on a
     // handle (an edge or corner); items that cannot be resized show none.
     switch (m_document.Items[size_t(Index)]->GetCursor(Pos.x() - Margin, Pos.y() - Margin)) {

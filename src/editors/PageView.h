@@ -67,12 +67,17 @@ private:
     // Whether item Index can never print on this paper (the bars on a piece
     // too small for them): the page neither frames it nor lets it be picked.
     [[nodiscard]] bool neverPrints(size_t Index) const;
+    // Where the page shows item Index when the record moves it, or null.
+    [[nodiscard]] const TScreenRect *movedRect(size_t Index) const;
     // Forgets a drag whose item or items changed under it, recording nothing.
     void dropDrag();
 
     TLayoutDocument &m_document;
     double m_zoom = 1.0;
     int m_selected = -1;
+    // The additional lines the record shown moves into free room, and where
+    // the page last drew them: they are picked and framed there.
+    std::vector<std::pair<size_t, TScreenRect>> m_movedLines;
     bool m_dragging = false;
     THitZone m_zone;
     QPoint m_pressPos;

@@ -17,6 +17,7 @@
 // the label level with no other word, and the lines printed stand top to
 // bottom in their order.
 #include "UserRoad.h"
+#include "editors/AdditionPlace.h"
 #include "items/AdditionRect.h"
 #include "items/MetaRect.h"
 #include "items/PosRect.h"
@@ -416,6 +417,20 @@ TEST_P(AdditionRoom, pageShowsEachLineWhereThePrintPutsIt)
             EXPECT_FALSE(common.width() * common.height() > 0.3 * least)
                 << qPrintable(page[a].Text) << " over " << qPrintable(page[b].Text) << " on the page";
         }
+    // A click where the page shows a moved line picks that line.
+    std::vector<std::pair<int, QPoint>> moved;
+    {
+        const TRecordAdditionLines additions(editor->Document());
+        for (const int line : additions.Moved()) {
+            const TScreenRect r = editor->Document().Items[size_t(line)]->GetDispRect();
+            moved.push_back({line, QPoint(TPageView::Margin + r.Left + r.width() / 2,
+                                          TPageView::Margin + r.Top + r.height() / 2)});
+        }
+    }
+    for (const auto &[line, at] : moved) {
+        QTest::mouseClick(editor->PageView(), Qt::LeftButton, Qt::NoModifier, at);
+        EXPECT_EQ(editor->PageView()->Selected(), line) << "a click on line " << line << " where the page shows it";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sheets, AdditionRoom, ::testing::ValuesIn(kEveryLabelSheet), rowName);
