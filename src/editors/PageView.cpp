@@ -115,7 +115,6 @@ void TPageView::paintEvent(QPaintEvent *)
             TDrawRect &item = *m_document.Items[i];
             if (!item.IsVisible() || !m_document.OnPrintedSide(i) || isLeftOut(i))
                 continue;
-            item.SetZoom(m_zoom);
             item.Draw(painter, Margin, Margin);
         }
     }

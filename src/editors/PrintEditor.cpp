@@ -9,6 +9,7 @@
 #include "editors/MergeFormat.h"
 #include "editors/PageView.h"
 #include "editors/PrintData.h"
+#include "editors/PrintLoop.h"
 #include "editors/PrintWizard.h"
 #include "editors/PrintedSizes.h"
 #include "editors/TownNames.h"
@@ -612,9 +613,7 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
             // length differs a little from the screen's, and with it whether
             // an additional line finds room); the page view gets its record
             // back afterwards.
-            const int dpiX = Printer.logicalDpiX() > 0 ? Printer.logicalDpiX() : 300;
-            m_document.SetReferenceDevice(
-                TReferenceDevice::printer({dpiX, Printer.logicalDpiY() > 0 ? Printer.logicalDpiY() : dpiX}));
+            m_document.SetReferenceDevice(TReferenceDevice::printer(PrintedDpi(Printer)));
             const std::optional<TAddressText> sender = m_host.SenderRecord();
             QString report;
             try {

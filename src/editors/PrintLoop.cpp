@@ -195,6 +195,12 @@ void TPrintLoop::paintCell(QPainter &Painter, int Cell, TDeviceDpi Dpi, const TP
     Painter.restore();
 }
 
+TDeviceDpi PrintedDpi(const QPaintDevice &Device)
+{
+    const int x = Device.logicalDpiX() > 0 ? Device.logicalDpiX() : 300;
+    return {x, Device.logicalDpiY() > 0 ? Device.logicalDpiY() : x};
+}
+
 bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, const TPrintOptions &Options,
                      QString *Error)
 {
@@ -204,8 +210,7 @@ bool TPrintLoop::Run(QPagedPaintDevice &Device, const QList<qint32> &RecNos, con
             *Error = QStringLiteral("印刷するデータがありません");
         return false;
     }
-    const int resolution = Device.logicalDpiX() > 0 ? Device.logicalDpiX() : 300;
-    const TDeviceDpi dpi{resolution, Device.logicalDpiY() > 0 ? Device.logicalDpiY() : resolution};
+    const TDeviceDpi dpi = PrintedDpi(Device);
     // The PDF writer truncates its file when the run begins: it writes a
     // temporary, which replaces the user's file only once the run is whole,
     // so a stopped or failed run leaves the file as it was.

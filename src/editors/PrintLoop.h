@@ -13,6 +13,7 @@
 
 class QImage;
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 class TTable;
 
@@ -96,6 +97,9 @@ private:
 // envelope's page is longer by the open flap (0.1 mm). A sheet wider than
 // high goes to the printer as its upright paper turned landscape.
 void SetupPrinterPage(QPagedPaintDevice &Device, const TLayoutDocument &Document, int Flap = 0);
+// The resolution a run lays its texts out at on Device: the device's own,
+// or 300 dpi where it tells none.
+[[nodiscard]] TDeviceDpi PrintedDpi(const QPaintDevice &Device);
 // The flap length that applies to the layout: envelopes only.
 [[nodiscard]] int FlapOf(const TLayoutDocument &Document, int Flap);
 
