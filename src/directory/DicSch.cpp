@@ -552,10 +552,9 @@ void TDicSearch::citySelected(int Tab)
 std::vector<TDicSearch::TTownRow> TDicSearch::townRows(int Tab, int City)
 {
     std::vector<TTownRow> rows;
-    const int city = City;
     const bool large = Tab != TabTel && m_tabs[static_cast<std::size_t>(Tab)].viewLarge->isChecked();
     const auto fromLists = [&](auto &search) {
-        if (search.SearchTown(city, large ? 1 : 0) != 0)
+        if (search.SearchTown(City, large ? 1 : 0) != 0)
             return;
         for (int i = 0; i < search.GetTownCount(); ++i) {
             const auto *town = search.GetTown(i);
@@ -570,7 +569,7 @@ std::vector<TDicSearch::TTownRow> TDicSearch::townRows(int Tab, int City)
         }
     };
     if (Tab == TabTel && m_kykbn) {
-        if (m_kykbn->SearchTown(city) != 0)
+        if (m_kykbn->SearchTown(City) != 0)
             return rows;
         for (int i = 0; i < m_kykbn->GetTownCount(); ++i) {
             const TWqtelTown *town = m_kykbn->GetTown(i);
