@@ -621,6 +621,11 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
                                              PrintsPerRecord);
             } catch (const ETableError &) {
                 // The run itself tells the reader's failure.
+            } catch (...) {
+                // Whatever else stops the measuring, the page is laid out
+                // for the screen again before the failure is told.
+                MergeCurrentRecord();
+                throw;
             }
             MergeCurrentRecord();
             return report;
@@ -687,12 +692,19 @@ bool TPrintEditor::PrintRecords(QPrinter &Printer, const QList<qint32> &RecNos, 
     };
     m_printing = true;
     bool done = false;
-    {
+    try {
         const auto running = qScopeGuard([this] { m_printing = false; });
         const TInputHoldBack guard([this](const QObject *Watched) {
             return belongsToEditor(Watched, this) || (m_preview && belongsToEditor(Watched, m_preview));
         });
         done = loop.Run(Printer, RecNos, Options, Error);
+    } catch (...) {
+        // A run stopped by anything else than the reasons it reports leaves
+        // the page laid out for the screen with its record before the
+        // failure is told, as a run that ends does.
+        progress.reset();
+        MergeCurrentRecord();
+        throw;
     }
     progress.reset();
     // The loop laid the items out for the printer; the page view gets its

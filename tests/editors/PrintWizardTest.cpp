@@ -5,6 +5,7 @@
 #include "editors/LabelForm.h"
 #include "editors/LayoutForm.h"
 #include "items/IllustRect.h"
+#include "items/MetaRect.h"
 #include "items/PrtInfo.h"
 #include "platform/IniFile.h"
 #include "support/DataFolders.h"
@@ -21,6 +22,8 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <stdexcept>
 
 namespace {
 
@@ -414,4 +417,48 @@ TEST_F(EditorWizard, wizardReopenedFromThePreviewRestoresItsPageAndCopies)
     EXPECT_EQ(page, 1);
     EXPECT_EQ(copies, QStringLiteral("3"));
     EXPECT_FALSE(QFile::exists(pdfPath()));
+}
+
+namespace {
+
+// A host whose second record fails to read with an error no table layer
+// knows of (an allocation or a codec failing midway, say).
+class FailingReadHost : public FakeHost
+{
+public:
+    using FakeHost::FakeHost;
+    std::optional<TAddressText> ReadRecord(qint32 RecNo) const override
+    {
+        if (RecNo == 2)
+            throw std::runtime_error("read failed");
+        return FakeHost::ReadRecord(RecNo);
+    }
+};
+
+bool laidOutForPrinter(TLayoutDocument &Document)
+{
+    for (auto &item : Document.Items)
+        if (auto *meta = dynamic_cast<TMetaRect *>(item.get()); meta && meta->GetReferenceDevice().HasPrinter)
+            return true;
+    return false;
+}
+
+} // namespace
+
+// Whatever stops the wizard's measuring or the run itself, the page the user
+// goes on editing is laid out for the screen again, with the shown record.
+TEST_F(EditorWizard, aFailingReadLeavesThePageLaidOutForTheScreen)
+{
+    FailingReadHost failing(book.table);
+    failing.Rows.RecNos = {1, 2, 3};
+    failing.Rows.SelectedRows = {0, 1, 2};
+    TLayoutForm form(nullptr, failing);
+    prepare(form, 0);
+    ASSERT_FALSE(laidOutForPrinter(form.Document()));
+    EXPECT_THROW(print(form), std::runtime_error);
+    EXPECT_FALSE(laidOutForPrinter(form.Document()));
+    EXPECT_THROW((void)form.PrintRecords(form.Printer(), {1, 2, 3}, TPrintOptions{}, nullptr), std::runtime_error);
+    EXPECT_FALSE(laidOutForPrinter(form.Document()));
+    // The editor takes the next run.
+    EXPECT_TRUE(form.PrintRecords(form.Printer(), {1, 3}, TPrintOptions{}, nullptr));
 }
