@@ -603,12 +603,13 @@ bool meets(const QRectF &Box, const std::vector<QRectF> &Taken)
     });
 }
 
-// Whether every text of Line, laid out, stands at the least height.
+// Whether Line lays its text out, every text at the least height (a box
+// too small for any text prints none).
 bool readable(const TAdditionRect &Line)
 {
     const int least = int(std::ceil(LeastTextMm / 25.4 * Line.GetMetafile().Dpi().y));
     const auto ops = Line.GetMetafile().TextOps();
-    return std::all_of(ops.begin(), ops.end(), [least](const TTextOp *Op) { return std::abs(Op->Font.Height) >= least; });
+    return !ops.isEmpty() && std::all_of(ops.begin(), ops.end(), [least](const TTextOp *Op) { return std::abs(Op->Font.Height) >= least; });
 }
 
 // Whether Line, laid out in a box found for it, prints readably on any
@@ -724,7 +725,7 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     const double own = AdditionLineHeight(Document);
     for (const int i : lines) {
         auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
-        if (line.GetMetafile().TextOps().isEmpty())
+        if (line.GetContent().isEmpty())
             continue; // nothing to print for the record
         const QRect box = ToQRect(line.GetRect());
         if (readable(line) && !meets(box, taken)) {

@@ -13,6 +13,7 @@
 #include "UserRoad.h"
 #include "editors/AdditionPlace.h"
 #include "editors/PageView.h"
+#include "items/AdditionRect.h"
 #include "items/MetaRect.h"
 
 #include <QComboBox>
@@ -100,6 +101,50 @@ TEST_F(LabelShortfalls, wizardCountsTheLabelsItLeavesLinesOff)
             told = box.text;
     EXPECT_TRUE(told.contains(QStringLiteral("付加情報 %1 行を省きます（ラベル 1 枚）").arg(missing))) << qPrintable(told);
     EXPECT_FALSE(told.contains(QRegularExpression(QStringLiteral("（\\d+ 枚）")))) << qPrintable(told);
+}
+
+// A line's box dragged smaller than any text it can hold: the line is not
+// lost without a word. It takes free room like any line without room in
+// its own box and prints readably there, or the wizard counts and names it
+// among the lines left out, as the PDF shows them.
+TEST_F(LabelShortfalls, aLineShrunkBelowAnyTextPrintsElsewhereOrIsTold)
+{
+    TLabelGrid grid;
+    editor->SetLayout(14, catalogueFormat(14, &grid), grid);
+    showFourAdditionLines(*editor, QStringLiteral("会員番号 ABC-12345"));
+    bool shrunk = false;
+    for (const auto &item : editor->Document().Items)
+        if (auto *line = dynamic_cast<TAdditionRect *>(item.get()); line && AdditionLineName(*line) == u"TEL") {
+            TPageRect r = line->GetRect();
+            r.Right = r.Left + 3;
+            r.Bottom = r.Top + 3;
+            line->SetRect(r);
+            shrunk = true;
+        }
+    ASSERT_TRUE(shrunk);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const std::vector<TPdfWord> paper = pdfWords(firstLabel(*editor));
+    const QStringList printed = linesIn(paper);
+    QString told;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.contains(QStringLiteral("付加情報")))
+            told = box.text;
+    if (printed.contains(QStringLiteral("TEL"))) {
+        for (const TPdfWord &w : paper) {
+            if (w.Text.contains(QStringLiteral("TEL"))) {
+                EXPECT_GE(w.Box.height() * 25.4 / 72, LeastTextMm - 0.05);
+            }
+        }
+    } else {
+        EXPECT_TRUE(told.contains(QStringLiteral("TEL"))) << qPrintable(told);
+    }
+    const int missing = 4 - int(printed.size());
+    if (missing > 0) {
+        EXPECT_TRUE(told.contains(QStringLiteral("付加情報 %1 行を省きます").arg(missing)))
+            << qPrintable(printed.join(u' ')) << " printed; the wizard said: " << qPrintable(told);
+    } else {
+        EXPECT_FALSE(told.contains(QStringLiteral("行を省きます"))) << qPrintable(told);
+    }
 }
 
 // The turned 44-sheet label's detailed frames: the department of three
