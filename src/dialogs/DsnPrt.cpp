@@ -173,9 +173,16 @@ void TDesignPrintDialog::ShowPrinter()
     pnlOriental->setText(info.Orientation);
 }
 
+void TDesignPrintDialog::SetForPreview(bool Preview)
+{
+    m_forPreview = Preview;
+    btnPrint->setText(Preview ? QStringLiteral("プレビュー") : QStringLiteral("印刷"));
+}
+
 void TDesignPrintDialog::PrintClick()
 {
-    if (ShowMessageBoxAt(this, QStringLiteral("文面デザインを印刷します  \nよろしいですか？"), ProductCaption(),
+    if (!m_forPreview &&
+        ShowMessageBoxAt(this, QStringLiteral("文面デザインを印刷します  \nよろしいですか？"), ProductCaption(),
                          MB_YESNO | MB_ICONQUESTION, mbpCenterOnOwner, 0, 0)
         != IDYES)
         return;

@@ -34,6 +34,9 @@ public:
     [[nodiscard]] bool RangeWarningShown() const;
 
     bool PrinterChanged = false;
+    // Opened for the editor's preview: 印刷 becomes プレビュー and asks
+    // nothing of printing.
+    void SetForPreview(bool Preview);
     std::function<bool(QPrinter &, QWidget *)> RunPrinterSetup;
 
 protected:
@@ -58,4 +61,5 @@ private:
     QPushButton *btnPrint = nullptr;
     QPushButton *btnCancel = nullptr;
     TContentRect m_content;
+    bool m_forPreview = false;
 };

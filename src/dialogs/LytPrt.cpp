@@ -632,8 +632,18 @@ void TLayoutPrintDialog::PreviewClick()
     accept();
 }
 
+void TLayoutPrintDialog::SetForPreview(bool Preview)
+{
+    m_forPreview = Preview;
+    btnPrint->setText(Preview ? QStringLiteral("プレビュー(&V)") : QStringLiteral("印刷(&P)"));
+}
+
 void TLayoutPrintDialog::PrintClick()
 {
+    if (m_forPreview) {
+        PreviewClick();
+        return;
+    }
     const QString name = m_kind == TLayoutKind::lkLabel  ? QStringLiteral("ラベルレイアウト")
                          : m_kind == TLayoutKind::lkCard ? QStringLiteral("名刺レイアウト")
                                                          : QStringLiteral("宛名レイアウト");

@@ -56,6 +56,10 @@ public:
     // asks whether to go on.
     void SetBarsFromEdge(int TenthMm);
     static constexpr int BarsEdgeMin = 100;
+    // Opened for the editor's preview: 印刷 becomes プレビュー and closes the
+    // dialog for the preview without the questions before printing (the
+    // preview's own print button brings the dialog back to print).
+    void SetForPreview(bool Preview);
 
     [[nodiscard]] QPoint GetOffset() const; // 0.1 mm, +x right, +y down
     [[nodiscard]] int GetFlap() const;
@@ -157,5 +161,6 @@ private:
     TRangeBounds m_bounds;
     TContentRect m_content;
     int m_barsFromEdge = -1;
+    bool m_forPreview = false;
     bool m_prepared = false;
 };

@@ -594,6 +594,7 @@ bool TPrintEditor::RunWizard(QPrinter &Printer, TPrintRequest &Request)
     TWizardSetup setup;
     setup.Design = m_kind == TLayoutKind::Design;
     setup.RestorePageAndCopies = Request.RestorePageAndCopies;
+    setup.ForPreview = Request.ForPreview;
     switch (m_kind) {
     case TLayoutKind::AddressSide:
         setup.LayoutKind = m_document.Format.Kind == quint8(TPaperKind::Envelope) ? 1 : 0;
@@ -795,6 +796,7 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
         SetupPrinterPage(printer, m_document);
         request = TPrintRequest{};
         request.RestorePageAndCopies = Restore;
+        request.ForPreview = ForcePreview;
         if (!PrintWizard || !PrintWizard(printer, request))
             return;
         if (!request.Preview && !ForcePreview)

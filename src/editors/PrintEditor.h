@@ -29,6 +29,8 @@ struct TPrintRequest {
     // Set by the editor before it asks: the wizard is reopened from the
     // preview and restores the page and the copies it saved.
     bool RestorePageAndCopies = false;
+    // Set by the editor: the run is asked for its preview.
+    bool ForPreview = false;
 };
 
 // The base of the three print editors (address side, labels and cards,

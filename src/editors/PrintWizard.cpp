@@ -26,6 +26,7 @@ bool RunPrintWizard(QWidget *Owner, const TWizardSetup &Setup, const TPrintRowSo
         TDesignPrintDialog dialog(Owner, Printer);
         dialog.RunPrinterSetup = setup;
         dialog.SetContentRect(Setup.Content);
+        dialog.SetForPreview(Setup.ForPreview);
         accepted = execDialog(Seams, dialog) == QDialog::Accepted;
         Answer.PrinterChanged = dialog.PrinterChanged;
         if (accepted) {
@@ -43,6 +44,7 @@ bool RunPrintWizard(QWidget *Owner, const TWizardSetup &Setup, const TPrintRowSo
         dialog.SetBarsFromEdge(Setup.BarsFromEdge);
         dialog.SizeReport = Setup.SizeReport;
         dialog.RestorePageAndCopies = Setup.RestorePageAndCopies;
+        dialog.SetForPreview(Setup.ForPreview);
         accepted = execDialog(Seams, dialog) == QDialog::Accepted;
         Answer.PrinterChanged = dialog.PrinterChanged;
         if (accepted) {

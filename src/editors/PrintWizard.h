@@ -28,6 +28,9 @@ struct TWizardSetup
     // Reopened from the editor's preview: the wizard comes back on the page
     // and with the copies it was left with.
     bool RestorePageAndCopies = false;
+    // The run is asked for its preview: the last button shows it, and asks
+    // nothing of printing.
+    bool ForPreview = false;
     // What of the run's records (with its prints per record) prints short
     // of a readable size, told before printing; none: nothing is measured.
     std::function<QString(const QList<qint32> &RecNos, int PrintsPerRecord)> SizeReport;

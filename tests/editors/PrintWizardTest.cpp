@@ -462,3 +462,34 @@ TEST_F(EditorWizard, aFailingReadLeavesThePageLaidOutForTheScreen)
     // The editor takes the next run.
     EXPECT_TRUE(form.PrintRecords(form.Printer(), {1, 3}, TPrintOptions{}, nullptr));
 }
+
+// 印刷プレビュー on a postcard: the wizard's last button says it previews, and
+// pressing it shows the preview without asking whether to print; the
+// preview's own print button brings the wizard back to print, asking then.
+TEST_F(EditorWizard, previewCommandPreviewsWithoutThePrintQuestion)
+{
+    TLayoutForm form(nullptr, host);
+    prepare(form, 0);
+    host.Rows.RecNos = {1, 2};
+    host.Rows.SelectedRows = {0, 1};
+    QStringList buttons;
+    form.ExecDialog = [&](QDialog &Dialog) {
+        const int result = answer(Dialog, boxes);
+        buttons << Dialog.findChild<QPushButton *>(QStringLiteral("btnPrint"))->text();
+        return result;
+    };
+    int previews = 0;
+    form.ExecPreview = [&previews](QDialog &Dialog) {
+        ++previews;
+        Dialog.findChild<QAction *>(QStringLiteral("actPreviewPrint"))->trigger();
+    };
+    form.findChild<QAction *>(QStringLiteral("actPreview"))->trigger();
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(buttons, (QStringList{QStringLiteral("プレビュー(&V)"), QStringLiteral("印刷(&P)")}));
+    QStringList asked;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.contains(QStringLiteral("を印刷します")))
+            asked << box.text;
+    EXPECT_EQ(asked.size(), 1) << qPrintable(asked.join(u'|'));
+    EXPECT_EQ(printedPages(), 2);
+}
