@@ -258,7 +258,7 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
         else if (!anySection && (content == TIniContent::Required || anyText))
             reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
         else
-            parseLines(text.lines, text.damaged);
+            parseLines(text.lines, text.damaged, !text.damaged.isEmpty());
         if (reason.isEmpty() && !m_damaged.isEmpty()) {
             // Kept before anything can be written over the file.
             m_damagedCopy = KeepDamagedFileCopy(fileName, bytes, m_damaged);
@@ -439,10 +439,10 @@ QStringList TMemIniFile::GetStrings() const
 
 void TMemIniFile::SetStrings(const QStringList &lines)
 {
-    parseLines(lines, {});
+    parseLines(lines, {}, false);
 }
 
-void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged)
+void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged, bool marked)
 {
     Clear();
     Section *current = nullptr;
@@ -450,11 +450,14 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
     // section that can be told, so they are left out and named.
     QString damagedSection;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const bool bad = i < damaged.size() && damaged[i];
         const QString line = TrimBlanks(lines[i]);
         // A damaged comment loses no setting.
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
             continue;
+        // The program writes no line but a section or a "key=value": in its
+        // file, any other was changed by damage, though it reads as text
+        // (a bracket, a line end or an '=' turned into another letter).
+        const bool bad = (i < damaged.size() && damaged[i]) || (marked && !isSectionLine(line) && nameEnd(line) < 0);
         // A damaged byte may be a section line's own bracket: such a line,
         // with no '=' to make it a key, still ends the section before it,
         // whose keys the next ones must never join.

@@ -135,9 +135,10 @@ private:
     [[nodiscard]] Section *findSection(const QString &name);
     [[nodiscard]] const Key *findKey(const QString &section, const QString &ident) const;
     Section &sectionForWriting(const QString &name);
-    // Takes the lines as the content; the lines flagged damaged are left out
-    // and named in m_damaged.
-    void parseLines(const QStringList &lines, const QList<bool> &damaged);
+    // Takes the lines as the content; the lines flagged damaged, and in a
+    // file marked as the program's own every line that is neither
+    // a section nor a key, are left out and named in m_damaged.
+    void parseLines(const QStringList &lines, const QList<bool> &damaged, bool marked);
 
     QString m_fileName;
     std::vector<Section> m_sections;

@@ -594,6 +594,51 @@ TEST_F(IniFileDamage, keysOfASectionWhoseBracketIsDamagedNeverJoinTheSectionBefo
         << "a book name read as a group name";
 }
 
+// One bit flipped in a byte that shapes the file (a section line's brackets
+// and line end, the blank line before it, a key line's '='), whatever byte
+// it makes, ASCII too: every entry still reads under its own section or is
+// named as damaged with a copy kept, and none joins another section.
+TEST_F(IniFileDamage, aFlippedBitInTheFilesFrameLosesOrMovesNoEntryUntold)
+{
+    const QByteArray valid = written();
+    const qsizetype base = valid.indexOf("\r\n\r\n[BASE]\r\n");
+    const qsizetype equals = valid.indexOf("Group2=") + 6;
+    ASSERT_GE(base, 0);
+    QList<qsizetype> places{equals};
+    // Not the line end before a key: a letter there is one of its name.
+    for (const qsizetype at : {0, 1, 2, 3, 4, 9, 10})
+        places << base + at;
+    const QStringList groups{"Group1", "Group2", "Group3"};
+    for (const qsizetype at : places) {
+        for (int bit = 0; bit < 8; ++bit) {
+            QByteArray bytes = valid;
+            bytes[at] = char(quint8(bytes[at]) ^ (1u << bit));
+            writeBytes(path(), bytes);
+            const TMemIniFile ini(path());
+            const QString where = QStringLiteral("byte %1 (%2) made 0x%3")
+                                      .arg(at)
+                                      .arg(QLatin1String(valid.mid(at, 1).toHex()))
+                                      .arg(QLatin1String(bytes.mid(at, 1).toHex()));
+            if (ini.Unreadable()) {
+                ASSERT_TRUE(QFile::remove(ini.KeptAsidePath()));
+                continue;
+            }
+            for (const QString &key : ini.ReadSection("GROUP"))
+                EXPECT_TRUE(groups.contains(key)) << qPrintable(where) << ": " << qPrintable(key) << " read as a group";
+            const auto kept = [&](const QString &section, const QString &key) {
+                return ini.ValueExists(section, key) || !ini.DamagedEntries().filter(key).isEmpty();
+            };
+            for (const QString &key : groups)
+                EXPECT_TRUE(kept("GROUP", key)) << qPrintable(where) << ": " << qPrintable(key) << " lost untold";
+            EXPECT_TRUE(kept("BASE", "AdrsName")) << qPrintable(where) << ": the book name lost untold";
+            EXPECT_EQ(ini.DamagedEntries().isEmpty(), ini.DamagedCopyPath().isEmpty()) << qPrintable(where);
+            if (!ini.DamagedCopyPath().isEmpty()) {
+                ASSERT_TRUE(QFile::remove(ini.DamagedCopyPath()));
+            }
+        }
+    }
+}
+
 // The line end after the encoding line damaged: the file is still the
 // program's UTF-8, never text of code page 932.
 TEST_F(IniFileDamage, aDamagedLineEndAfterTheEncodingLineNeverReadsTheFileAsCodePage932)
