@@ -395,6 +395,34 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
     }
 }
 
+// Two copies print every label twice: the wizard counts the lines it leaves
+// out, and the labels that lack them, over every copy the run prints, as
+// the sheet count beside the copies does.
+TEST_P(AdditionRoom, theWizardCountsTheLinesLeftOutOnEveryCopy)
+{
+    static const QRegularExpression count(QStringLiteral("付加情報 (\\d+) 行を省きます（ラベル (\\d+) 枚）"));
+    const QRegularExpressionMatch once = count.match(told);
+    if (!once.hasMatch())
+        return; // every line prints on this sheet
+    boxes.clear();
+    WizardAnswer answer;
+    answer.Fill = [](QDialog &Dialog) { typeInto(Dialog, "edCopy", QStringLiteral("2")); };
+    editor->ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
+    editor->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    ASSERT_TRUE(answer.Shown);
+    QString twice;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.contains(QStringLiteral("付加情報")))
+            twice = box.text;
+    // The run printed its labels twice, each copy on a sheet of its own
+    // (pdftotext ends each page with a form feed).
+    ASSERT_EQ(readPdfText().count(QLatin1Char('\f')), 2);
+    const QRegularExpressionMatch match = count.match(twice);
+    ASSERT_TRUE(match.hasMatch()) << qPrintable(twice);
+    EXPECT_EQ(match.captured(1).toInt(), 2 * once.captured(1).toInt()) << qPrintable(twice);
+    EXPECT_EQ(match.captured(2).toInt(), 2 * once.captured(2).toInt()) << qPrintable(twice);
+}
+
 // The editor's page shows the record as the label prints it: a line the
 // record moves into the room its texts leave stands there on the page too,
 // not over the addressee at its place in the layout.
