@@ -451,17 +451,28 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
     QString damagedSection;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = TrimBlanks(lines[i]);
-        // A damaged comment loses no setting.
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+        // A damaged comment loses no setting. The program writes none after
+        // its encoding line: in its file a comment is a line damage made one.
+        if (line.isEmpty() || (!marked && line.startsWith(QLatin1Char(';'))))
             continue;
-        // The program writes no line but a section or a "key=value": in its
-        // file, any other was changed by damage, though it reads as text
-        // (a bracket, a line end or an '=' turned into another letter).
-        const bool bad = (i < damaged.size() && damaged[i]) || (marked && !isSectionLine(line) && nameEnd(line) < 0);
-        // A damaged byte may be a section line's own bracket: such a line,
-        // with no '=' to make it a key, still ends the section before it,
-        // whose keys the next ones must never join.
-        const bool damagedBracket = bad && !isSectionLine(line) && nameEnd(line) < 0 &&
+        // The program writes no line but a section or a "key=value" whose
+        // name is in quotes where it would read as a comment or section: in
+        // its file, any other was changed by damage, though it reads as text
+        // (a bracket, a line end or an '=' turned into another character).
+        // A key of no name (never read) is a section line's bracket turned
+        // into '=' only where the line still ends as a section line does.
+        bool sound = isSectionLine(line);
+        if (const qsizetype at = nameEnd(line); !sound && at >= 0) {
+            const QStringView raw = TrimBlanksView(QStringView(line).first(at));
+            sound = raw.isEmpty() ? !line.endsWith(QLatin1Char(']'))
+                                  : raw.startsWith(QLatin1Char('"')) ||
+                                        (!raw.startsWith(QLatin1Char(';')) && !raw.startsWith(QLatin1Char('[')));
+        }
+        const bool bad = (i < damaged.size() && damaged[i]) || (marked && !sound);
+        // A damaged byte may be a section line's own bracket or line end:
+        // such a line still ends the section before it, whose keys the next
+        // ones must never join.
+        const bool damagedBracket = bad && !isSectionLine(line) &&
                                     (line.startsWith(QLatin1Char('[')) || line.endsWith(QLatin1Char(']')));
         if (isSectionLine(line) || damagedBracket) {
             const qsizetype from = line.startsWith(QLatin1Char('[')) ? 1 : 0;
