@@ -665,7 +665,8 @@ void TLayoutPrintDialog::PrintClick()
         QString report;
         {
             const WaitCursor hourglass;
-            report = SizeReport(PrintRecNos, m_sheetMode ? GetLabelCount() : 1);
+            // Every copy prints each record's pieces again.
+            report = SizeReport(PrintRecNos, (m_sheetMode ? GetLabelCount() : 1) * GetCopies());
         }
         if (!report.isEmpty() &&
             ShowMessageBoxAt(this,

@@ -77,9 +77,10 @@ public:
 
     // The printer set-up (the platform dialog unless a test replaces it).
     std::function<bool(QPrinter &, QWidget *)> RunPrinterSetup;
-    // What of the records chosen (each printed PrintsPerRecord times) the
-    // layout prints short of a readable size, one line each, or empty; asked
-    // when 印刷 is pressed, and printing asks whether to go on.
+    // What of the records chosen (each printed PrintsPerRecord times: its
+    // prints per record on every copy) the layout prints short of a
+    // readable size, one line each, or empty; asked when 印刷 is pressed,
+    // and printing asks whether to go on.
     std::function<QString(const QList<qint32> &RecNos, int PrintsPerRecord)> SizeReport;
 
     // Shown when exec starts; public for tests that drive it without exec.

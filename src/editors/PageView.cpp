@@ -39,8 +39,11 @@ void TPageView::SetSelected(int Index)
 
 void TPageView::DocumentChanged()
 {
-    // The items may have been replaced: a drag's item and start are gone.
+    // The items may have been replaced: a drag's item and start are gone,
+    // and so are the places the page showed the moved lines at until it is
+    // drawn again.
     dropDrag();
+    m_movedLines.clear();
     // The background may have been replaced with another page's sizes.
     m_backZoom = 0;
     for (auto &item : m_document.Items)
@@ -109,7 +112,7 @@ void TPageView::paintEvent(QPaintEvent *)
         for (const int i : additions.Moved()) {
             const TScreenRect r = m_document.Items[size_t(i)]->GetDispRect();
             if (r.Left != home[size_t(i)].Left || r.Top != home[size_t(i)].Top)
-                m_movedLines.push_back({size_t(i), r});
+                m_movedLines.push_back({size_t(i), r, m_document.Items[size_t(i)]->GetRect()});
         }
         for (size_t i = 0; i < m_document.Items.size(); ++i) {
             TDrawRect &item = *m_document.Items[i];
@@ -175,9 +178,9 @@ int TPageView::itemAt(QPoint Pos, bool Picking) const
 
 const TScreenRect *TPageView::movedRect(size_t Index) const
 {
-    for (const auto &[index, at] : m_movedLines)
-        if (index == Index)
-            return &at;
+    for (const TMovedLine &moved : m_movedLines)
+        if (moved.Index == Index)
+            return &moved.Shown;
     return nullptr;
 }
 
@@ -222,6 +225,10 @@ void TPageView::mousePressEvent(QMouseEvent *Event)
     m_zone = onHandle(index, pos) ? item.HitZone(pos.x() - Margin, pos.y() - Margin) : THitZone{};
     m_pressPos = pos;
     m_startRect = item.GetRect();
+    m_dragFrom = m_startRect;
+    for (const TMovedLine &moved : m_movedLines)
+        if (moved.Index == size_t(index))
+            m_dragFrom = moved.Page;
     m_dragging = true;
     qApp->installEventFilter(this);
 }
@@ -245,8 +252,9 @@ void TPageView::mouseMoveEvent(QMouseEvent *Event)
     }
     const int dx = int(std::lround((pos.x() - m_pressPos.x()) / m_zoom));
     const int dy = int(std::lround((pos.y() - m_pressPos.y()) / m_zoom));
-    TPageRect r = m_startRect;
     const bool move = m_zone == THitZone{};
+    // Back at the press, the item is where it was.
+    TPageRect r = move && (dx != 0 || dy != 0) ? m_dragFrom : m_startRect;
     if (move) {
         r.Left += dx, r.Right += dx, r.Top += dy, r.Bottom += dy;
     } else {

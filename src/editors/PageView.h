@@ -77,11 +77,20 @@ private:
     int m_selected = -1;
     // The additional lines the record shown moves into free room, and where
     // the page last drew them: they are picked and framed there.
-    std::vector<std::pair<size_t, TScreenRect>> m_movedLines;
+    struct TMovedLine {
+        size_t Index;
+        TScreenRect Shown;
+        TPageRect Page; // where it stands on the page, in page pixels
+    };
+    std::vector<TMovedLine> m_movedLines;
     bool m_dragging = false;
     THitZone m_zone;
     QPoint m_pressPos;
     TPageRect m_startRect;
+    // What a move drags: the item's own rectangle, or for a line the record
+    // moves, the place the page shows it at (it is dropped where the user
+    // sees it go, not moved along from its box in the layout).
+    TPageRect m_dragFrom;
     QSize m_backPaper;
     double m_backZoom = 0;
 };

@@ -258,7 +258,7 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
         else if (!anySection && (content == TIniContent::Required || anyText))
             reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
         else
-            parseLines(text.lines, text.damaged);
+            parseLines(text.lines, text.damaged, !text.damaged.isEmpty());
         if (reason.isEmpty() && !m_damaged.isEmpty()) {
             // Kept before anything can be written over the file.
             m_damagedCopy = KeepDamagedFileCopy(fileName, bytes, m_damaged);
@@ -439,10 +439,10 @@ QStringList TMemIniFile::GetStrings() const
 
 void TMemIniFile::SetStrings(const QStringList &lines)
 {
-    parseLines(lines, {});
+    parseLines(lines, {}, false);
 }
 
-void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged)
+void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged, bool marked)
 {
     Clear();
     Section *current = nullptr;
@@ -450,15 +450,29 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
     // section that can be told, so they are left out and named.
     QString damagedSection;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const bool bad = i < damaged.size() && damaged[i];
         const QString line = TrimBlanks(lines[i]);
-        // A damaged comment loses no setting.
-        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+        // A damaged comment loses no setting. The program writes none after
+        // its encoding line: in its file a comment is a line damage made one.
+        if (line.isEmpty() || (!marked && line.startsWith(QLatin1Char(';'))))
             continue;
-        // A damaged byte may be a section line's own bracket: such a line,
-        // with no '=' to make it a key, still ends the section before it,
-        // whose keys the next ones must never join.
-        const bool damagedBracket = bad && !isSectionLine(line) && nameEnd(line) < 0 &&
+        // The program writes no line but a section or a "key=value" whose
+        // name is in quotes where it would read as a comment or section: in
+        // its file, any other was changed by damage, though it reads as text
+        // (a bracket, a line end or an '=' turned into another character).
+        // A key of no name (never read) is a section line's bracket turned
+        // into '=' only where the line still ends as a section line does.
+        bool sound = isSectionLine(line);
+        if (const qsizetype at = nameEnd(line); !sound && at >= 0) {
+            const QStringView raw = TrimBlanksView(QStringView(line).first(at));
+            sound = raw.isEmpty() ? !line.endsWith(QLatin1Char(']'))
+                                  : raw.startsWith(QLatin1Char('"')) ||
+                                        (!raw.startsWith(QLatin1Char(';')) && !raw.startsWith(QLatin1Char('[')));
+        }
+        const bool bad = (i < damaged.size() && damaged[i]) || (marked && !sound);
+        // A damaged byte may be a section line's own bracket or line end:
+        // such a line still ends the section before it, whose keys the next
+        // ones must never join.
+        const bool damagedBracket = bad && !isSectionLine(line) &&
                                     (line.startsWith(QLatin1Char('[')) || line.endsWith(QLatin1Char(']')));
         if (isSectionLine(line) || damagedBracket) {
             const qsizetype from = line.startsWith(QLatin1Char('[')) ? 1 : 0;

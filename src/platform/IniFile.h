@@ -23,7 +23,10 @@
 // file), then "[Section]" and "key=value" lines, an empty line between
 // sections. Read form: a UTF-8 byte-order mark is skipped. A file with the
 // encoding line is read line by line as UTF-8: a line that is not UTF-8 (one
-// damaged byte) is a damaged entry, left out while the other entries keep
+// damaged byte), or one of a kind the program never writes there (a
+// comment, a line that is no section nor key, a key name a section's
+// bracket or a comment's ';' begins unquoted), is a damaged entry, a section
+// line among them ending its section, left out while the other entries keep
 // their values; a copy of the file is kept beside it and the user told
 // before anything can be written over it (KeepDamagedFileCopy(), see
 // platform/UnreadableFile.h); when no copy can be kept, UpdateFile() refuses
@@ -135,9 +138,10 @@ private:
     [[nodiscard]] Section *findSection(const QString &name);
     [[nodiscard]] const Key *findKey(const QString &section, const QString &ident) const;
     Section &sectionForWriting(const QString &name);
-    // Takes the lines as the content; the lines flagged damaged are left out
-    // and named in m_damaged.
-    void parseLines(const QStringList &lines, const QList<bool> &damaged);
+    // Takes the lines as the content; the lines flagged damaged, and in a
+    // file marked as the program's own every line of a kind it never
+    // writes, are left out and named in m_damaged.
+    void parseLines(const QStringList &lines, const QList<bool> &damaged, bool marked);
 
     QString m_fileName;
     std::vector<Section> m_sections;

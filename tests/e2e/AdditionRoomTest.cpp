@@ -395,6 +395,34 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
     }
 }
 
+// Two copies print every label twice: the wizard counts the lines it leaves
+// out, and the labels that lack them, over every copy the run prints, as
+// the sheet count beside the copies does.
+TEST_P(AdditionRoom, theWizardCountsTheLinesLeftOutOnEveryCopy)
+{
+    static const QRegularExpression count(QStringLiteral("付加情報 (\\d+) 行を省きます（ラベル (\\d+) 枚）"));
+    const QRegularExpressionMatch once = count.match(told);
+    if (!once.hasMatch())
+        return; // every line prints on this sheet
+    boxes.clear();
+    WizardAnswer answer;
+    answer.Fill = [](QDialog &Dialog) { typeInto(Dialog, "edCopy", QStringLiteral("2")); };
+    editor->ExecDialog = [this, &answer](QDialog &Dialog) { return answer(Dialog, boxes); };
+    editor->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+    ASSERT_TRUE(answer.Shown);
+    QString twice;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        if (box.text.contains(QStringLiteral("付加情報")))
+            twice = box.text;
+    // The run printed its labels twice, each copy on a sheet of its own
+    // (pdftotext ends each page with a form feed).
+    ASSERT_EQ(readPdfText().count(QLatin1Char('\f')), 2);
+    const QRegularExpressionMatch match = count.match(twice);
+    ASSERT_TRUE(match.hasMatch()) << qPrintable(twice);
+    EXPECT_EQ(match.captured(1).toInt(), 2 * once.captured(1).toInt()) << qPrintable(twice);
+    EXPECT_EQ(match.captured(2).toInt(), 2 * once.captured(2).toInt()) << qPrintable(twice);
+}
+
 // The editor's page shows the record as the label prints it: a line the
 // record moves into the room its texts leave stands there on the page too,
 // not over the addressee at its place in the layout.
@@ -431,6 +459,71 @@ TEST_P(AdditionRoom, pageShowsEachLineWhereThePrintPutsIt)
         QTest::mouseClick(editor->PageView(), Qt::LeftButton, Qt::NoModifier, at);
         EXPECT_EQ(editor->PageView()->Selected(), line) << "a click on line " << line << " where the page shows it";
     }
+}
+
+// A line the page shows moved into free room goes, dragged from there, with
+// the pointer: dropped a little further on, it stands there on the page and
+// in the layout (its box moved from where the page showed it, not from its
+// place in the layout under the addressee), and one undo puts it back.
+TEST_P(AdditionRoom, aMovedLineDraggedFromWhereThePageShowsItGoesWithThePointer)
+{
+    TPageView *view = editor->PageView();
+    int line = -1;
+    TPageRect home, shown;
+    TScreenRect shownOnScreen;
+    // The page shows the list's current record: the first one that moves a
+    // line away from its own box.
+    for (int row = 0; row < int(records.size()) && line < 0; ++row) {
+        list->SelectRow(row, true, false);
+        view->repaint();
+        std::vector<TPageRect> own;
+        for (const auto &item : editor->Document().Items)
+            own.push_back(item->GetRect());
+        const TRecordAdditionLines additions(editor->Document());
+        for (const int i : additions.Moved()) {
+            const TDrawRect &item = *editor->Document().Items[size_t(i)];
+            const TPageRect r = item.GetRect();
+            if (r.Left == own[size_t(i)].Left && r.Top == own[size_t(i)].Top)
+                continue; // kept at home, only its length fitted to its text
+            line = i;
+            home = own[size_t(i)];
+            shown = r;
+            shownOnScreen = item.GetDispRect();
+            break;
+        }
+    }
+    if (line < 0)
+        return; // no record moves a line on this sheet
+    const QPoint start(TPageView::Margin + shownOnScreen.Left + shownOnScreen.width() / 2,
+                       TPageView::Margin + shownOnScreen.Top + shownOnScreen.height() / 2);
+    // A few pixels along the line, deeper into the room it was given: a
+    // row starts at its room's left, a column at its top.
+    const bool across = static_cast<const TMetaRect &>(*editor->Document().Items[size_t(line)]).IsHorizontal();
+    const QPoint step = across ? QPoint(4, 0) : QPoint(0, 4);
+    QTest::mousePress(view, Qt::LeftButton, {}, start);
+    QTest::mouseMove(view, start + step / 4);
+    QTest::mouseMove(view, start + step);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, start + step);
+    ASSERT_EQ(view->Selected(), line);
+    const int dx = int(std::lround(step.x() / view->Zoom())), dy = int(std::lround(step.y() / view->Zoom()));
+    const TPageRect dropped{shown.Left + dx, shown.Top + dy, shown.Right + dx, shown.Bottom + dy};
+    const TPageRect now = editor->Document().Items[size_t(line)]->GetRect();
+    EXPECT_EQ(now.Left, dropped.Left) << "dragged from its place in the layout, " << home.Left << "," << home.Top
+                                      << ", not from where the page showed it, " << shown.Left << "," << shown.Top;
+    EXPECT_EQ(now.Top, dropped.Top);
+    {
+        view->repaint();
+        const TRecordAdditionLines additions(editor->Document());
+        const TPageRect onPage = editor->Document().Items[size_t(line)]->GetRect();
+        EXPECT_TRUE(onPage.Left == dropped.Left && onPage.Top == dropped.Top)
+            << "the page shows the line at " << onPage.Left << "," << onPage.Top << ", dropped at " << dropped.Left
+            << "," << dropped.Top;
+    }
+    editor->findChild<QAction *>(QStringLiteral("actUndo"))->trigger();
+    const TPageRect back = editor->Document().Items[size_t(line)]->GetRect();
+    EXPECT_TRUE(back.Left == home.Left && back.Top == home.Top && back.Right == home.Right &&
+                back.Bottom == home.Bottom)
+        << "undo puts the line back in its own box";
 }
 
 INSTANTIATE_TEST_SUITE_P(Sheets, AdditionRoom, ::testing::ValuesIn(kEveryLabelSheet), rowName);

@@ -594,6 +594,68 @@ TEST_F(IniFileDamage, keysOfASectionWhoseBracketIsDamagedNeverJoinTheSectionBefo
         << "a book name read as a group name";
 }
 
+// A byte that shapes the file (a section line's brackets and line end, the
+// blank line before it, a key line's '=') turned into any other byte, ASCII
+// too: every entry still reads under its own section or is named as
+// damaged with a copy kept, and none joins another section.
+TEST_F(IniFileDamage, anyByteInTheFilesFrameLosesOrMovesNoEntryUntold)
+{
+    const QByteArray valid = written();
+    const qsizetype base = valid.indexOf("\r\n\r\n[BASE]\r\n");
+    const qsizetype equals = valid.indexOf("Group2=") + 6;
+    ASSERT_GE(base, 0);
+    QList<qsizetype> places{equals};
+    // Not the line end before a key: a letter there is one of its name.
+    for (const qsizetype at : {0, 1, 2, 3, 4, 9, 10})
+        places << base + at;
+    const QStringList groups{"Group1", "Group2", "Group3"};
+    for (const qsizetype at : places) {
+        for (int byte = 0; byte < 256; ++byte) {
+            if (char(byte) == valid[at])
+                continue;
+            QByteArray bytes = valid;
+            bytes[at] = char(byte);
+            writeBytes(path(), bytes);
+            const TMemIniFile ini(path());
+            const QString where = QStringLiteral("byte %1 (%2) made 0x%3")
+                                      .arg(at)
+                                      .arg(QLatin1String(valid.mid(at, 1).toHex()))
+                                      .arg(QLatin1String(bytes.mid(at, 1).toHex()));
+            if (ini.Unreadable()) {
+                ASSERT_TRUE(QFile::remove(ini.KeptAsidePath()));
+                continue;
+            }
+            // A line end turned into a bracket leaves a section line of
+            // another name: that reads like any name damaged.
+            const qsizetype lineStart = bytes.lastIndexOf('\n', at - 1) + 1;
+            qsizetype lineEnd = at + 1;
+            while (lineEnd < bytes.size() && bytes[lineEnd] != '\r' && bytes[lineEnd] != '\n')
+                ++lineEnd;
+            const QByteArray damagedLine = bytes.mid(lineStart, lineEnd - lineStart).trimmed();
+            const bool renamed = at != equals && damagedLine.startsWith("[[") && damagedLine.endsWith(']');
+            const bool renamedEnd = at != equals && damagedLine.startsWith('[') && damagedLine.endsWith("]]");
+            if (renamed || renamedEnd) {
+                if (!ini.DamagedCopyPath().isEmpty()) {
+                    ASSERT_TRUE(QFile::remove(ini.DamagedCopyPath()));
+                }
+                continue;
+            }
+            for (const QString &key : ini.ReadSection("GROUP"))
+                EXPECT_TRUE(groups.contains(key)) << qPrintable(where) << ": " << qPrintable(key) << " read as a group";
+            const auto kept = [&](const QString &section, const QString &key) {
+                return ini.ValueExists(section, key) || !ini.DamagedEntries().filter(key).isEmpty();
+            };
+            for (const QString &key : groups)
+                EXPECT_TRUE(kept("GROUP", key)) << qPrintable(where) << ": " << qPrintable(key) << " lost untold";
+            EXPECT_TRUE(kept("BASE", "AdrsName")) << qPrintable(where) << ": the book name lost untold";
+            EXPECT_EQ(ini.DamagedEntries().isEmpty(), ini.DamagedCopyPath().isEmpty()) << qPrintable(where);
+            if (!ini.DamagedCopyPath().isEmpty()) {
+                ASSERT_TRUE(QFile::remove(ini.DamagedCopyPath()));
+            }
+        }
+    }
+}
+
 // The line end after the encoding line damaged: the file is still the
 // program's UTF-8, never text of code page 932.
 TEST_F(IniFileDamage, aDamagedLineEndAfterTheEncodingLineNeverReadsTheFileAsCodePage932)
