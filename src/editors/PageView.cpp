@@ -2,10 +2,12 @@
 
 #include "editors/AdditionPlace.h"
 #include "items/AdditionRect.h"
+#include "items/MetaRect.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
@@ -102,20 +104,27 @@ void TPageView::paintEvent(QPaintEvent *)
         return std::find(leftOut.begin(), leftOut.end(), int(Index)) != leftOut.end();
     };
     {
-        std::vector<TScreenRect> home;
-        for (const auto &item : m_document.Items) {
-            item->SetZoom(m_zoom);
-            home.push_back(item->GetDispRect());
+        const TAdditionPrint decided = decideAdditions();
+        leftOut = decided.LeftOut;
+        // The moved lines stand where the print puts them while the page
+        // draws, and go back to their own boxes after.
+        std::vector<std::pair<size_t, TPageRect>> homes;
+        for (const auto &[index, at] : decided.Moved) {
+            TDrawRect &line = *m_document.Items[index];
+            const TPageRect home = line.GetRect();
+            homes.push_back({index, home});
+            line.SetRect(at);
+            line.SetZoom(m_zoom);
+            if (at.Left != home.Left || at.Top != home.Top)
+                m_movedLines.push_back({index, line.GetDispRect(), at});
         }
-        const TRecordAdditionLines additions(m_document);
-        leftOut = additions.LeftOut();
-        for (const int i : additions.Moved()) {
-            const TScreenRect r = m_document.Items[size_t(i)]->GetDispRect();
-            if (r.Left != home[size_t(i)].Left || r.Top != home[size_t(i)].Top)
-                m_movedLines.push_back({size_t(i), r, m_document.Items[size_t(i)]->GetRect()});
-        }
+        const auto restore = qScopeGuard([this, &homes] {
+            for (const auto &[index, home] : homes)
+                m_document.Items[index]->SetRect(home);
+        });
         for (size_t i = 0; i < m_document.Items.size(); ++i) {
             TDrawRect &item = *m_document.Items[i];
+            item.SetZoom(m_zoom);
             if (!item.IsVisible() || !m_document.OnPrintedSide(i) || isLeftOut(i))
                 continue;
             item.Draw(painter, Margin, Margin);
@@ -167,13 +176,36 @@ int TPageView::itemAt(QPoint Pos, bool Picking) const
             continue;
         if (dynamic_cast<const TAdditionRect *>(&item)) {
             if (!leftOut)
-                leftOut = LeftOutAdditionLines(m_document);
+                leftOut = decideAdditions().LeftOut;
             if (std::find(leftOut->begin(), leftOut->end(), i) != leftOut->end())
                 continue;
         }
         return i;
     }
     return -1;
+}
+
+TPageView::TAdditionPrint TPageView::decideAdditions() const
+{
+    bool forScreen = true;
+    for (const auto &item : m_document.Items)
+        if (const auto *text = dynamic_cast<const TMetaRect *>(item.get())) {
+            forScreen = !text->GetReferenceDevice().HasPrinter;
+            break;
+        }
+    if (forScreen)
+        m_document.SetReferenceDevice(
+            TReferenceDevice::printer(PrintedResolution ? PrintedResolution() : TDeviceDpi{600, 600}));
+    TAdditionPrint out;
+    {
+        const TRecordAdditionLines additions(m_document);
+        out.LeftOut = additions.LeftOut();
+        for (const int i : additions.Moved())
+            out.Moved.push_back({size_t(i), m_document.Items[size_t(i)]->GetRect()});
+    }
+    if (forScreen)
+        m_document.SetReferenceDevice(TReferenceDevice::screen());
+    return out;
 }
 
 const TScreenRect *TPageView::movedRect(size_t Index) const

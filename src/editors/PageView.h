@@ -4,6 +4,10 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 // The editor's page: one piece of the layout's paper at the editor's zoom
 // with its frames and items (the items draw themselves through the same
 // calls as on the printer), the selected item outlined with its handles.
@@ -42,6 +46,22 @@ public:
 
     QSize sizeHint() const override;
 
+    // The resolution the print lays its texts out at: the page decides at it
+    // which additional lines the record shown leaves out and where a line it
+    // moves stands, as the print and the print wizard decide it (a text's
+    // length differs a little at the screen's 96 dpi, and with it whether a
+    // line finds room). 600 dpi until the editor tells its printer's.
+    std::function<TDeviceDpi()> PrintedResolution;
+
+    // An additional line the record shown moves into free room, and where
+    // the page last drew it: it is picked and framed there.
+    struct TMovedLine {
+        size_t Index;
+        TScreenRect Shown;
+        TPageRect Page; // where it stands on the page, in page pixels
+    };
+    [[nodiscard]] const std::vector<TMovedLine> &MovedLines() const { return m_movedLines; }
+
 signals:
     // A drag ended with the item's rectangle changed.
     void ItemGeometryChanged(int Index, TPageRect Before, TPageRect After);
@@ -71,17 +91,20 @@ private:
     [[nodiscard]] const TScreenRect *movedRect(size_t Index) const;
     // Forgets a drag whose item or items changed under it, recording nothing.
     void dropDrag();
+    // The additional lines the record shown leaves out, and the page places
+    // of those it moves, decided at the printer's resolution (PrintedResolution);
+    // the document is laid out for the screen again afterwards. During a
+    // run, whose texts stand laid out for the printer, they are decided as
+    // they stand.
+    struct TAdditionPrint {
+        std::vector<int> LeftOut;
+        std::vector<std::pair<size_t, TPageRect>> Moved;
+    };
+    [[nodiscard]] TAdditionPrint decideAdditions() const;
 
     TLayoutDocument &m_document;
     double m_zoom = 1.0;
     int m_selected = -1;
-    // The additional lines the record shown moves into free room, and where
-    // the page last drew them: they are picked and framed there.
-    struct TMovedLine {
-        size_t Index;
-        TScreenRect Shown;
-        TPageRect Page; // where it stands on the page, in page pixels
-    };
     std::vector<TMovedLine> m_movedLines;
     bool m_dragging = false;
     THitZone m_zone;

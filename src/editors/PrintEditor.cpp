@@ -136,6 +136,9 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     sbxPage = new QScrollArea(this);
     sbxPage->setObjectName(QStringLiteral("sbxPage"));
     pbxPage = new TPageView(m_document, sbxPage);
+    // The page decides which additional lines print at the resolution this
+    // editor's printer lays them out at, once it has one.
+    pbxPage->PrintedResolution = [this] { return m_printer ? PrintedDpi(*m_printer) : TDeviceDpi{600, 600}; };
     sbxPage->setWidget(pbxPage);
     sbxPage->setWidgetResizable(false);
     setCentralWidget(sbxPage);

@@ -447,13 +447,11 @@ TEST_P(AdditionRoom, pageShowsEachLineWhereThePrintPutsIt)
         }
     // A click where the page shows a moved line picks that line.
     std::vector<std::pair<int, QPoint>> moved;
-    {
-        const TRecordAdditionLines additions(editor->Document());
-        for (const int line : additions.Moved()) {
-            const TScreenRect r = editor->Document().Items[size_t(line)]->GetDispRect();
-            moved.push_back({line, QPoint(TPageView::Margin + r.Left + r.width() / 2,
-                                          TPageView::Margin + r.Top + r.height() / 2)});
-        }
+    editor->PageView()->repaint();
+    for (const TPageView::TMovedLine &line : editor->PageView()->MovedLines()) {
+        const TScreenRect &r = line.Shown;
+        moved.push_back({int(line.Index), QPoint(TPageView::Margin + r.Left + r.width() / 2,
+                                                 TPageView::Margin + r.Top + r.height() / 2)});
     }
     for (const auto &[line, at] : moved) {
         QTest::mouseClick(editor->PageView(), Qt::LeftButton, Qt::NoModifier, at);
@@ -476,19 +474,11 @@ TEST_P(AdditionRoom, aMovedLineDraggedFromWhereThePageShowsItGoesWithThePointer)
     for (int row = 0; row < int(records.size()) && line < 0; ++row) {
         list->SelectRow(row, true, false);
         view->repaint();
-        std::vector<TPageRect> own;
-        for (const auto &item : editor->Document().Items)
-            own.push_back(item->GetRect());
-        const TRecordAdditionLines additions(editor->Document());
-        for (const int i : additions.Moved()) {
-            const TDrawRect &item = *editor->Document().Items[size_t(i)];
-            const TPageRect r = item.GetRect();
-            if (r.Left == own[size_t(i)].Left && r.Top == own[size_t(i)].Top)
-                continue; // kept at home, only its length fitted to its text
-            line = i;
-            home = own[size_t(i)];
-            shown = r;
-            shownOnScreen = item.GetDispRect();
+        for (const TPageView::TMovedLine &moved : view->MovedLines()) {
+            line = int(moved.Index);
+            home = editor->Document().Items[moved.Index]->GetRect();
+            shown = moved.Page;
+            shownOnScreen = moved.Shown;
             break;
         }
     }
@@ -513,8 +503,10 @@ TEST_P(AdditionRoom, aMovedLineDraggedFromWhereThePageShowsItGoesWithThePointer)
     EXPECT_EQ(now.Top, dropped.Top);
     {
         view->repaint();
-        const TRecordAdditionLines additions(editor->Document());
-        const TPageRect onPage = editor->Document().Items[size_t(line)]->GetRect();
+        TPageRect onPage = editor->Document().Items[size_t(line)]->GetRect();
+        for (const TPageView::TMovedLine &moved : view->MovedLines())
+            if (int(moved.Index) == line)
+                onPage = moved.Page;
         EXPECT_TRUE(onPage.Left == dropped.Left && onPage.Top == dropped.Top)
             << "the page shows the line at " << onPage.Left << "," << onPage.Top << ", dropped at " << dropped.Left
             << "," << dropped.Top;

@@ -274,3 +274,47 @@ TEST_F(LabelShortfalls, clickDoesNotPickWhatThePageDoesNotPrint)
 }
 
 } // namespace
+
+namespace {
+
+// The page decides which additional lines the record shown keeps as the
+// print decides it: a record whose mail address just fits its line at the
+// printer's resolution, on the 21-sheet label.
+class PageAgreesWithPrint : public PdfRoadFixture
+{
+};
+
+TEST_F(PageAgreesWithPrint, pageKeepsTheLinesThePrintKeeps)
+{
+    if (stopped())
+        return;
+    TTypedRecord r;
+    r.Name = QStringLiteral("林 一");
+    r.Tdfkn = QStringLiteral("東京都");
+    r.Adrs1 = QStringLiteral("港区１－２");
+    r.Tel = QStringLiteral("011-123-4567");
+    r.EMail1 = QStringLiteral("hasegawa.goroemon@example.co.jp");
+    r.Keyword1 = QStringLiteral("ゴールド会員");
+    ASSERT_NO_FATAL_FAILURE(typeRecord(r));
+    selectRows({0});
+    TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, 18);
+    ASSERT_NE(editor, nullptr);
+    showFourAdditionLines(*editor, QStringLiteral("会員番号 ABC-12345"));
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    const auto linesIn = [](const std::vector<TPdfWord> &Words) {
+        QStringList found;
+        for (const QString &piece : {QStringLiteral("TEL"), QStringLiteral("hasegawa.goroemon@"),
+                                     QStringLiteral("ゴールド会員"), QStringLiteral("ABC-12345")})
+            if (std::any_of(Words.begin(), Words.end(), [&piece](const TPdfWord &W) { return W.Text.contains(piece); }))
+                found << piece;
+        return found;
+    };
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QStringList printed = linesIn(pdfWords(firstLabel(*editor)));
+    ASSERT_FALSE(printed.isEmpty());
+    ASSERT_NO_FATAL_FAILURE(drawPageIntoPdf(*editor));
+    EXPECT_EQ(linesIn(pdfWords(QRectF(0, 0, 10000, 10000))).join(u' ').toStdString(), printed.join(u' ').toStdString());
+}
+
+} // namespace
