@@ -636,6 +636,8 @@ void TLayoutPrintDialog::SetForPreview(bool Preview)
 {
     m_forPreview = Preview;
     btnPrint->setText(Preview ? QStringLiteral("プレビュー(&V)") : QStringLiteral("印刷(&P)"));
+    // The print page's own preview button would stand beside it, saying the same.
+    btnPreview2->setVisible(m_sheetMode && !Preview);
 }
 
 void TLayoutPrintDialog::PrintClick()
