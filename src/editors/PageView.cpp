@@ -187,6 +187,12 @@ int TPageView::itemAt(QPoint Pos, bool Picking) const
 
 TPageView::TAdditionPrint TPageView::decideAdditions() const
 {
+    // Most pieces show no additional line: nothing to decide, nothing laid
+    // out again.
+    if (std::none_of(m_document.Items.begin(), m_document.Items.end(), [](const auto &Item) {
+            return Item->IsVisible() && dynamic_cast<const TAdditionRect *>(Item.get());
+        }))
+        return {};
     bool forScreen = true;
     for (const auto &item : m_document.Items)
         if (const auto *text = dynamic_cast<const TMetaRect *>(item.get())) {
