@@ -26,6 +26,9 @@ constexpr double kReadablePx = 6.0 / 72.0 * 96.0;
 // margin comes on top); round the bars of the customer barcode it is an
 // inserted item's, kItemGap.
 constexpr int kEdgePx = 4;
+// The room (page pixels, 3 mm) an additional line keeps along its line from
+// a text it stands level with, so that the two read apart.
+constexpr double kLevelGapPx = 3.0 / 25.4 * 96.0;
 // A line's box is given this much more length than its text needs at its
 // own size, for values longer than the one it was sized for.
 constexpr double kLengthSlack = 1.3;
@@ -650,6 +653,15 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     // The printed texts, and the foot of the addressee's lowest one.
     std::vector<QRect> texts;
     int addresseeFoot = 0;
+    // A line standing level with another text, close to it along the line,
+    // reads on from it, by a person and by a PDF reader alike (「…２０１号室
+    // TEL 045…」 as one line of the address, 「…4567 231-0023」 as a
+    // telephone number running into the postcode): the texts keep that room
+    // clear before and after them along the lines' direction.
+    const bool rows = Document.HorizontalWriting();
+    const auto spaced = [rows](const QRectF &Box) {
+        return rows ? Box.adjusted(-kLevelGapPx, 0, kLevelGapPx, 0) : Box.adjusted(0, -kLevelGapPx, 0, kLevelGapPx);
+    };
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect &item = *Document.Items[i];
         if (!item.IsVisible() || !Document.OnPrintedSide(i))
@@ -659,15 +671,18 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
             if (dynamic_cast<const TAdditionRect *>(&item))
                 continue;
             const std::vector<QRectF> boxes = PrintedTextBoxes(*text);
-            taken.insert(taken.end(), boxes.begin(), boxes.end());
-            for (const QRectF &b : boxes)
+            for (const QRectF &b : boxes) {
+                taken.push_back(spaced(b));
                 texts.push_back(b.toAlignedRect());
+            }
             if (AddresseePartOf(Document, i).isEmpty()) {
                 if (!text->GetRect().isEmpty())
                     solid.push_back(ToQRect(text->GetRect()));
+                for (const QRectF &b : boxes)
+                    solid.push_back(spaced(b).toAlignedRect());
             } else {
                 for (const QRectF &b : boxes) {
-                    solid.push_back(b.toAlignedRect());
+                    solid.push_back(spaced(b).toAlignedRect());
                     addresseeFoot = std::max(addresseeFoot, int(std::ceil(b.bottom())));
                 }
             }

@@ -358,6 +358,26 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
                         const QRectF common = w.Box.intersected(other.Box);
                         EXPECT_FALSE(common.width() > 0.3 && common.height() > 0.3)
                             << "label " << cell << ": " << qPrintable(w.Text) << " over " << qPrintable(other.Text);
+                        // Level with a text of the addressee or the
+                        // postcode, it keeps 3 mm from it along the line,
+                        // so that the two read apart.
+                        const std::vector<TLineText> all = linesOf(record.Typed);
+                        if (std::any_of(all.begin(), all.end(), [&](const TLineText &L) {
+                                const std::vector<TPdfWord> of = wordsOf(cell, L);
+                                return std::any_of(of.begin(), of.end(),
+                                                   [&other](const TPdfWord &O) { return O.Box == other.Box; });
+                            }))
+                            continue;
+                        const bool level =
+                            linesAcross()
+                                ? std::min(w.Box.bottom(), other.Box.bottom()) - std::max(w.Box.top(), other.Box.top()) > 0.3
+                                : std::min(w.Box.right(), other.Box.right()) - std::max(w.Box.left(), other.Box.left()) > 0.3;
+                        const double gap = linesAcross()
+                                               ? std::max(other.Box.left() - w.Box.right(), w.Box.left() - other.Box.right())
+                                               : std::max(other.Box.top() - w.Box.bottom(), w.Box.top() - other.Box.bottom());
+                        EXPECT_FALSE(level && gap < 2.9 * mm)
+                            << "label " << cell << ": " << qPrintable(w.Text) << " reads on from " << qPrintable(other.Text)
+                            << ", " << gap / mm << " mm along its line";
                     }
                 }
                 continue;

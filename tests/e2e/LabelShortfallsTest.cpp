@@ -318,3 +318,78 @@ TEST_F(PageAgreesWithPrint, pageKeepsTheLinesThePrintKeeps)
 }
 
 } // namespace
+
+namespace {
+
+// A family at a flat, on the 12-sheet label's detailed frames: the user
+// drags the telephone line's box level with the building that ends the
+// address, a millimetre after it. The line printed there would read as
+// part of the address (「…２０１号室 TEL 045…」): it keeps 3 mm from any
+// text it stands level with, elsewhere on the label, or is left out and
+// named before printing.
+class LinesReadApart : public PdfRoadFixture
+{
+};
+
+TEST_F(LinesReadApart, telephoneLineKeepsClearOfTheTextBesideIt)
+{
+    if (stopped())
+        return;
+    TTypedRecord r;
+    r.Name = QStringLiteral("鈴木 健一郎");
+    r.Pos = QStringLiteral("2310023");
+    r.Tdfkn = QStringLiteral("神奈川県");
+    r.Adrs1 = QStringLiteral("横浜市中区山下町１２－３");
+    r.Adrs2 = QStringLiteral("コーポ山下２０１号室");
+    r.Tel = QStringLiteral("045-123-4567");
+    ASSERT_NO_FATAL_FAILURE(typeRecord(r));
+    selectRows({0});
+    TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, 14);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+    showFourAdditionLines(*editor, QStringLiteral("お歳暮リスト2026"));
+    const double pt = 72.0 / 25.4, px = 96.0 / 25.4;
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QRectF label = firstLabel(*editor);
+    QRectF building;
+    for (const TPdfWord &w : pdfWords(label))
+        if (w.Text.contains(QStringLiteral("号室")))
+            building = w.Box;
+    ASSERT_FALSE(building.isEmpty());
+    bool dragged = false;
+    for (const auto &item : editor->Document().Items)
+        if (auto *line = dynamic_cast<TAdditionRect *>(item.get()); line && AdditionLineName(*line) == u"TEL") {
+            const double left = (building.right() - label.left()) / pt + 1.0;
+            const double top = (building.top() - label.top()) / pt - 0.6;
+            line->SetRect({qint32(std::lround(left * px)), qint32(std::lround(top * px)),
+                           qint32(std::lround((label.width() / pt - 1.5) * px)),
+                           qint32(std::lround((top + building.height() / pt + 1.2) * px))});
+            dragged = true;
+        }
+    ASSERT_TRUE(dragged);
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const std::vector<TPdfWord> words = pdfWords(label);
+    int checked = 0;
+    for (const TPdfWord &w : words) {
+        if (!w.Text.contains(QStringLiteral("TEL")) && !w.Text.contains(QStringLiteral("4567")))
+            continue;
+        ++checked;
+        for (const TPdfWord &other : words) {
+            if (other.Text.contains(QStringLiteral("TEL")) || other.Text.contains(QStringLiteral("045")))
+                continue;
+            const double level = std::min(w.Box.bottom(), other.Box.bottom()) - std::max(w.Box.top(), other.Box.top());
+            const double gap = std::max(other.Box.left() - w.Box.right(), w.Box.left() - other.Box.right());
+            EXPECT_FALSE(level > 0.3 && gap < 2.9 * pt)
+                << qPrintable(w.Text) << " reads on from " << qPrintable(other.Text) << ", " << gap / pt << " mm";
+        }
+    }
+    if (checked == 0) {
+        bool told = false;
+        for (const TMessageBoxRequest &box : boxes.shown())
+            told = told || box.text.contains(QStringLiteral("TEL"));
+        EXPECT_TRUE(told) << "TEL is neither printed nor named";
+    }
+}
+
+} // namespace
