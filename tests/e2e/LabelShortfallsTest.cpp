@@ -277,14 +277,26 @@ TEST_F(LabelShortfalls, clickDoesNotPickWhatThePageDoesNotPrint)
 
 namespace {
 
+// One record typed into the record form, shown in the label editor on
+// Paper with the four additional lines (TEL, E-Mail1, キーワード１, FreeText).
+class OneRecordLabels : public PdfRoadFixture
+{
+protected:
+    TPrintEditor *labelsFor(const TTypedRecord &Record, int Paper, const QString &FreeText)
+    {
+        typeRecord(Record);
+        selectRows({0});
+        TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, Paper);
+        if (editor)
+            showFourAdditionLines(*editor, FreeText);
+        return editor;
+    }
+};
+
 // The page decides which additional lines the record shown keeps as the
 // print decides it: a record whose mail address just fits its line at the
 // printer's resolution, on the 21-sheet label.
-class PageAgreesWithPrint : public PdfRoadFixture
-{
-};
-
-TEST_F(PageAgreesWithPrint, pageKeepsTheLinesThePrintKeeps)
+TEST_F(OneRecordLabels, pageKeepsTheLinesThePrintKeeps)
 {
     if (stopped())
         return;
@@ -295,11 +307,8 @@ TEST_F(PageAgreesWithPrint, pageKeepsTheLinesThePrintKeeps)
     r.Tel = QStringLiteral("011-123-4567");
     r.EMail1 = QStringLiteral("hasegawa.goroemon@example.co.jp");
     r.Keyword1 = QStringLiteral("ゴールド会員");
-    ASSERT_NO_FATAL_FAILURE(typeRecord(r));
-    selectRows({0});
-    TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, 18);
+    TPrintEditor *editor = labelsFor(r, 18, QStringLiteral("会員番号 ABC-12345"));
     ASSERT_NE(editor, nullptr);
-    showFourAdditionLines(*editor, QStringLiteral("会員番号 ABC-12345"));
     editor->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
     const auto linesIn = [](const std::vector<TPdfWord> &Words) {
@@ -317,21 +326,13 @@ TEST_F(PageAgreesWithPrint, pageKeepsTheLinesThePrintKeeps)
     EXPECT_EQ(linesIn(pdfWords(QRectF(0, 0, 10000, 10000))).join(u' ').toStdString(), printed.join(u' ').toStdString());
 }
 
-} // namespace
-
-namespace {
-
 // A family at a flat, on the 12-sheet label's detailed frames: the user
 // drags the telephone line's box level with the building that ends the
 // address, a millimetre after it. The line printed there would read as
 // part of the address (「…２０１号室 TEL 045…」): it keeps 3 mm from any
 // text it stands level with, elsewhere on the label, or is left out and
 // named before printing.
-class LinesReadApart : public PdfRoadFixture
-{
-};
-
-TEST_F(LinesReadApart, telephoneLineKeepsClearOfTheTextBesideIt)
+TEST_F(OneRecordLabels, telephoneLineKeepsClearOfTheTextBesideIt)
 {
     if (stopped())
         return;
@@ -342,12 +343,9 @@ TEST_F(LinesReadApart, telephoneLineKeepsClearOfTheTextBesideIt)
     r.Adrs1 = QStringLiteral("横浜市中区山下町１２－３");
     r.Adrs2 = QStringLiteral("コーポ山下２０１号室");
     r.Tel = QStringLiteral("045-123-4567");
-    ASSERT_NO_FATAL_FAILURE(typeRecord(r));
-    selectRows({0});
-    TPrintEditor *editor = openEditor("actLabelPrint", TPrintEditorKind::Label, 14);
+    TPrintEditor *editor = labelsFor(r, 14, QStringLiteral("お歳暮リスト2026"));
     ASSERT_NE(editor, nullptr);
     ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
-    showFourAdditionLines(*editor, QStringLiteral("お歳暮リスト2026"));
     const double pt = 72.0 / 25.4, px = 96.0 / 25.4;
     ASSERT_TRUE(runPrintWizard(*editor));
     const QRectF label = firstLabel(*editor);
