@@ -612,7 +612,9 @@ bool readable(const TAdditionRect &Line)
 {
     const int least = int(std::ceil(LeastTextMm / 25.4 * Line.GetMetafile().Dpi().y));
     const auto ops = Line.GetMetafile().TextOps();
-    return !ops.isEmpty() && std::all_of(ops.begin(), ops.end(), [least](const TTextOp *Op) { return std::abs(Op->Font.Height) >= least; });
+    return !ops.isEmpty() && std::all_of(ops.begin(), ops.end(), [least](const TTextOp *Op) {
+               return std::abs(Op->Font.Height) >= least;
+           });
 }
 
 // Whether Line, laid out in a box found for it, prints readably on any
@@ -727,8 +729,7 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
                 Line.Rebuild(false);
             }
         }
-        if (Line.GetRect().Right != Home.Right || Line.GetRect().Bottom != Home.Bottom ||
-            Line.GetRect().Left != Home.Left || Line.GetRect().Top != Home.Top)
+        if (Line.GetRect() != Home)
             m_moved.push_back({Index, Home});
         const QRect box = ToQRect(Line.GetRect());
         taken.push_back(box);
@@ -770,8 +771,7 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     for (const int i : homeless) {
         auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
         const TPageRect home = line.GetRect();
-        const QString text = line.GetCaption().isEmpty() ? line.GetContent()
-                                                         : line.GetCaption() + QStringLiteral("  ") + line.GetContent();
+        const QString text = line.PrintedText();
         QRect within = area;
         std::vector<QRect> obstacles = solid;
         if (afterTheName) {

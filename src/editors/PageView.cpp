@@ -201,7 +201,7 @@ TPageView::TAdditionPrint TPageView::decideAdditions() const
         }
     if (forScreen)
         m_document.SetReferenceDevice(
-            TReferenceDevice::printer(PrintedResolution ? PrintedResolution() : TDeviceDpi{600, 600}));
+            TReferenceDevice::printer(PrintedResolution ? PrintedResolution() : UntoldPrinterDpi));
     TAdditionPrint out;
     {
         const TRecordAdditionLines additions(m_document);

@@ -50,8 +50,9 @@ public:
     // which additional lines the record shown leaves out and where a line it
     // moves stands, as the print and the print wizard decide it (a text's
     // length differs a little at the screen's 96 dpi, and with it whether a
-    // line finds room). 600 dpi until the editor tells its printer's.
+    // line finds room). UntoldPrinterDpi until the editor tells its printer's.
     std::function<TDeviceDpi()> PrintedResolution;
+    static constexpr TDeviceDpi UntoldPrinterDpi{600, 600};
 
     // An additional line the record shown moves into free room, and where
     // the page last drew it: it is picked and framed there.

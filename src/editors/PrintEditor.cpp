@@ -138,7 +138,9 @@ TPrintEditor::TPrintEditor(TLayoutKind Kind, TEditorHost &Host, QWidget *Owner)
     pbxPage = new TPageView(m_document, sbxPage);
     // The page decides which additional lines print at the resolution this
     // editor's printer lays them out at, once it has one.
-    pbxPage->PrintedResolution = [this] { return m_printer ? PrintedDpi(*m_printer) : TDeviceDpi{600, 600}; };
+    pbxPage->PrintedResolution = [this] {
+        return m_printer ? PrintedDpi(*m_printer) : TPageView::UntoldPrinterDpi;
+    };
     sbxPage->setWidget(pbxPage);
     sbxPage->setWidgetResizable(false);
     setCentralWidget(sbxPage);

@@ -80,11 +80,18 @@ void TAdditionRect::SaveToStream(TItemWriter &Stream) const
     Stream.writeInt32(m_sizeLevel);
 }
 
-void TAdditionRect::BuildContent(TRecordingCanvas &Canvas, QSize Size)
+QString TAdditionRect::PrintedText() const
 {
     if (m_content.isEmpty())
+        return {};
+    return m_caption.isEmpty() ? m_content : m_caption + QStringLiteral("  ") + m_content;
+}
+
+void TAdditionRect::BuildContent(TRecordingCanvas &Canvas, QSize Size)
+{
+    const QString text = PrintedText();
+    if (text.isEmpty())
         return;
-    const QString text = m_caption.isEmpty() ? m_content : m_caption + QStringLiteral("  ") + m_content;
     const QPoint m = TextItemMargins(Canvas);
     const int mx = m.x(), my = m.y();
     if (m_horizontal)

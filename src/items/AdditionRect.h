@@ -30,6 +30,9 @@ public:
     void SetCaption(const QString &Text);
     const QString &GetContent() const { return m_content; }
     void SetContent(const QString &Text);
+    // The line as it prints: the caption, two blanks and the content (the
+    // content alone without a caption); empty without content.
+    [[nodiscard]] QString PrintedText() const;
     quint8 GetAddKind() const { return m_addKind; }
     void SetAddKind(quint8 Value) { m_addKind = Value; }
     qint32 GetSizeLevel() const { return m_sizeLevel; }

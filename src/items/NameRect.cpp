@@ -252,11 +252,17 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
             lines.append({j.Name, j.Honor, j.Note, m_showHonor && !j.Honor.isEmpty()});
     const int n = int(lines.size());
     int F = 0, G = 0;
-    for (const TLine &l : lines) {
-        const TNameParts p = SplitNameParts(l.Name);
-        F = qMax(F, CellCount(p.Family));
-        G = qMax(G, CellCount(p.Given));
-    }
+    // The grid's family and given cells: as many as the longest of the lines'.
+    auto cellsOfLines = [&] {
+        F = 0;
+        G = 0;
+        for (const TLine &l : lines) {
+            const TNameParts p = SplitNameParts(l.Name);
+            F = qMax(F, CellCount(p.Family));
+            G = qMax(G, CellCount(p.Given));
+        }
+    };
+    cellsOfLines();
     // Lined up with a name beside it, the lines stand on that name's grid
     // where every one of them has a cell there.
     const TNameGuide &guide = m_lineUpWith;
@@ -384,13 +390,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         if (!lineUp) {
             Canvas.Font = own;
             lineStart = margin;
-            F = 0;
-            G = 0;
-            for (const TLine &l : lines) {
-                const TNameParts p = SplitNameParts(l.Name);
-                F = qMax(F, CellCount(p.Family));
-                G = qMax(G, CellCount(p.Given));
-            }
+            cellsOfLines();
             measure();
         }
     } else {
