@@ -172,14 +172,33 @@ bool namesAPlace(QStringView S, qsizetype Pos)
     return next.script() == QChar::Script_Han && !isKanjiNumeral(next) && markerLength(S, Pos + 1) == 0;
 }
 
-// Where the first number of S starts: a digit, or kanji numerals before a
-// marker that does not name a place (see namesAPlace); S.size() if none.
+// Whether the digits of S ending at Pos are part of a name, as kanji
+// numerals are before anything but a marker: before an ideograph that is
+// neither a numeral nor a marker ("4条", "７条", the street 四条 written in
+// digits). Digits before anything else ("4-5", "3 東入", "12番地") are a
+// number.
+bool digitsInAName(QStringView S, qsizetype Pos)
+{
+    return Pos < S.size() && S[Pos].script() == QChar::Script_Han && !isKanjiNumeral(S[Pos])
+           && markerLength(S, Pos) == 0;
+}
+
+// Where the first number of S starts: digits that are no part of a name
+// (see digitsInAName), or kanji numerals before a marker that does not name
+// a place (see namesAPlace); S.size() if none.
 qsizetype firstNumberIn(QStringView S)
 {
     for (qsizetype i = 0; i < S.size();) {
         const QChar c = S[i];
-        if (isCodeDigit(c))
-            return i;
+        if (isCodeDigit(c)) {
+            qsizetype j = i + 1;
+            while (j < S.size() && isCodeDigit(S[j]))
+                ++j;
+            if (!digitsInAName(S, j))
+                return i;
+            i = j;
+            continue;
+        }
         if (!isKanjiNumeral(c)) {
             ++i;
             continue;
@@ -344,10 +363,10 @@ bool wayEndsBefore(QStringView S, qsizetype Pos)
 // Whether S holds from From to To (the first number on) the end of a Kyoto
 // street designation, whose numbers only count the streets passed (2筋目) or
 // the blocks (四丁目): "2筋目東入ル", "二丁目南側", "一丁目西入三筋目上る",
-// "二筋目白川筋西入二丁目南側". A way is taken (before it or inside it), every
-// numeral counts streets or blocks or names a street ("三条"), and it ends
-// with a way, a side (南側), 丁目 or 筋目, blanks after it allowed. A number
-// of lots or houses ("3-2-5", "12番地") is none.
+// "二筋目白川筋西入二丁目南側", "4条上ル2筋目東入". A way is taken (before it or
+// inside it), every numeral counts streets or blocks or names a street
+// ("三条", "4条"), and it ends with a way, a side (南側), 丁目 or 筋目, blanks
+// after it allowed. A number of lots or houses ("3-2-5", "12番地") is none.
 bool streetDesignation(QStringView S, qsizetype From, qsizetype To)
 {
     qsizetype end = To;
@@ -372,7 +391,7 @@ bool streetDesignation(QStringView S, qsizetype From, qsizetype To)
             const QStringView after = S.sliced(j);
             if (after.startsWith(u"丁目") || after.startsWith(u"筋目"))
                 i = j + 2;
-            else if (kind == TNumeralKind::Kanji && markerLength(S, j) == 0)
+            else if (kind == TNumeralKind::Kanji ? markerLength(S, j) == 0 : digitsInAName(S, j))
                 i = j;
             else
                 return false;

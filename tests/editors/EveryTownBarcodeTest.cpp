@@ -287,30 +287,64 @@ QList<TMade> addressesOf(const TDicSourceRow &Row, int Variant)
     return made;
 }
 
+// How the numeral of a street's name is written (四条, 4条, ４条).
+enum class TStreetNumeral { Kanji, Digits };
+
+bool holdsANumeral(const QString &Text)
+{
+    static const QRegularExpression numeral(QStringLiteral("[〇一二三四五六七八九十百千0-9０-９]"));
+    return Text.contains(numeral);
+}
+
+// A street of Names taken in turn (Turn), as a writing of Numeral: with
+// Digits only the streets numbered by their 条, the numeral written in
+// digits, half and full width in turn, and 通 written 通り on every other
+// turn as well ("河原町通り７条").
+QString streetOf(const QStringList &Names, int Turn, TStreetNumeral Numeral)
+{
+    if (Numeral == TStreetNumeral::Kanji)
+        return Names[Turn % Names.size()];
+    static const QRegularExpression numbering(QStringLiteral("[一二三四五六七八九十]+条"));
+    QStringList numbered;
+    for (const QString &name : Names)
+        if (name.contains(numbering))
+            numbered << name;
+    QString street = inDigits(numbered[Turn % numbered.size()], Turn / 2 % 2 == 1);
+    if (Turn / 3 % 2 == 1)
+        street.replace(u'通', QStringLiteral("通り"));
+    return street;
+}
+
 // Kyoto's street designations: a street, the crossing street or a side, a
-// direction and at times a block number, all before the town.
-QList<TMade> kyotoAddressesOf(const TDicSourceRow &Row, int Variant)
+// direction and at times a block number, all before the town; the streets'
+// numerals written as Numeral tells.
+QList<TMade> kyotoAddressesOf(const TDicSourceRow &Row, int Variant, TStreetNumeral Numeral)
 {
     static const QStringList streets{
-        QStringLiteral("堀川通寺之内"), QStringLiteral("四条通寺町"), QStringLiteral("烏丸通御池"),
-        QStringLiteral("河原町通三条"), QStringLiteral("新町通四条"), QStringLiteral("千本通今出川"),
-        QStringLiteral("大宮通五条"),   QStringLiteral("東洞院通七条"), QStringLiteral("御幸町通二条")};
+        QStringLiteral("堀川通寺之内"), QStringLiteral("四条通寺町"),   QStringLiteral("烏丸通御池"),
+        QStringLiteral("河原町通三条"), QStringLiteral("新町通四条"),   QStringLiteral("千本通今出川"),
+        QStringLiteral("大宮通五条"),   QStringLiteral("東洞院通七条"), QStringLiteral("御幸町通二条"),
+        QStringLiteral("新町四条"),     QStringLiteral("四条通東洞院"), QStringLiteral("河原町通七条")};
     static const QStringList ways{QStringLiteral("上る"),   QStringLiteral("下る"),   QStringLiteral("東入"),
                                   QStringLiteral("西入"),   QStringLiteral("上ル"),   QStringLiteral("下ル"),
-                                  QStringLiteral("東入ル"), QStringLiteral("西入る")};
+                                  QStringLiteral("東入ル"), QStringLiteral("西入る"), QStringLiteral("上がる"),
+                                  QStringLiteral("下がる")};
     static const QStringList blocks{QString(), QStringLiteral("4丁目"), QStringLiteral("四丁目"),
                                     QStringLiteral("２丁目")};
+    static const QStringList blanks{QString(), QStringLiteral(" "), QStringLiteral("　")};
     QList<TMade> made;
     const QString front = (Variant % 2 == 0 ? Row.Prefecture : QString()) + Row.City;
     const QList<TWriting> numbers{{QStringLiteral("1番地の1"), QStringLiteral("1-1")},
                                   {QStringLiteral("35"), QStringLiteral("35")},
                                   {QStringLiteral("　三十五番地"), QStringLiteral("35")},
-                                  {QStringLiteral("１２３－４"), QStringLiteral("123-4")}};
+                                  {QStringLiteral("１２３－４"), QStringLiteral("123-4")},
+                                  {QStringLiteral("650"), QStringLiteral("650")},
+                                  {QStringLiteral("３２９－２８"), QStringLiteral("329-28")}};
     for (int k = 0; k < 4; ++k) {
         const int n = Variant + k;
-        const QString street =
-            streets[n % streets.size()] + ways[(n / 3) % ways.size()] + blocks[(n / 2) % blocks.size()];
-        const TWriting &number = numbers[k];
+        const QString street = streetOf(streets, n, Numeral) + ways[(n / 3) % ways.size()]
+                               + blocks[(n / 2) % blocks.size()] + blanks[n / 5 % blanks.size()];
+        const TWriting &number = numbers[(Variant % 3 + k) % numbers.size()];
         made.append({front, street + Row.Town + number.Text, number.Number});
     }
     return made;
@@ -330,16 +364,17 @@ QString numeralIn(int Value, int Writing)
 // of both widths. Each town gets eight, the shapes, ways and writings taken
 // in turn; a town whose own name holds a numeral (三番町, 六丁目) gets every
 // shape in every writing, its name also in digits.
-QList<TMade> kyotoDesignatedAddressesOf(const TDicSourceRow &Row, int Variant)
+QList<TMade> kyotoDesignatedAddressesOf(const TDicSourceRow &Row, int Variant, TStreetNumeral Numeral)
 {
     static const QStringList streets{QStringLiteral("室町通三条"),     QStringLiteral("室町三条"),
                                      QStringLiteral("室町通り姉小路"), QStringLiteral("東洞院通九条"),
                                      QStringLiteral("河原町通三条"),   QStringLiteral("寺町通今出川"),
-                                     QStringLiteral("堀川通寺之内"),   QStringLiteral("四条通寺町")};
+                                     QStringLiteral("堀川通寺之内"),   QStringLiteral("四条通寺町"),
+                                     QStringLiteral("東洞院通四条")};
     static const QStringList ways{QStringLiteral("上る"),   QStringLiteral("下る"),   QStringLiteral("上ル"),
                                   QStringLiteral("下ル"),   QStringLiteral("東入"),   QStringLiteral("西入"),
                                   QStringLiteral("東入ル"), QStringLiteral("西入ル"), QStringLiteral("西入る"),
-                                  QStringLiteral("東入る")};
+                                  QStringLiteral("東入る"), QStringLiteral("上がる"), QStringLiteral("下がる")};
     static const QStringList sides{QStringLiteral("南側"), QStringLiteral("北側")};
     // S a street and its crossing, W, V and U ways, N and M numbers, D a side.
     static const QStringList shapes{
@@ -347,7 +382,7 @@ QList<TMade> kyotoDesignatedAddressesOf(const TDicSourceRow &Row, int Variant)
         QStringLiteral("SWN丁目V"),                   // 河原町通三条下ル二丁目東入
         QStringLiteral("SWN丁目D"),                   // 寺町通今出川上る二丁目南側
         QStringLiteral("SWN丁目VM筋目U"),             // 寺町通今出川上る一丁目西入三筋目上る
-        QStringLiteral("三条通南裏N筋目白川筋VM丁目D"), // 三条通南裏二筋目白川筋西入二丁目南側
+        QStringLiteral("T南裏N筋目白川筋VM丁目D"), // 三条通南裏二筋目白川筋西入二丁目南側
         QStringLiteral("SWN筋目VM丁目"),
         QStringLiteral("SWN筋目VD"),
         QStringLiteral("SWN筋目"),
@@ -362,10 +397,9 @@ QList<TMade> kyotoDesignatedAddressesOf(const TDicSourceRow &Row, int Variant)
                                          {QStringLiteral("1番地の1"), QStringLiteral("1-1")},
                                          {QStringLiteral("　三十五番地"), QStringLiteral("35")}};
     static const QStringList blanks{QString(), QStringLiteral(" "), QStringLiteral("　")};
-    static const QRegularExpression numeral(QStringLiteral("[〇一二三四五六七八九十百千0-9０-９]"));
     const QString front = (Variant % 2 == 0 ? Row.Prefecture : QString()) + Row.City;
     QStringList spellings{Row.Town};
-    const bool ownNumeral = Row.Town.contains(numeral);
+    const bool ownNumeral = holdsANumeral(Row.Town);
     if (ownNumeral)
         for (bool wide : {false, true})
             if (const QString s = inDigits(Row.Town, wide); !spellings.contains(s))
@@ -379,7 +413,8 @@ QList<TMade> kyotoDesignatedAddressesOf(const TDicSourceRow &Row, int Variant)
             QString designation;
             for (QChar c : shapes[n % shapes.size()]) {
                 switch (c.unicode()) {
-                case u'S': designation += streets[n % streets.size()]; break;
+                case u'S': designation += streetOf(streets, n, Numeral); break;
+                case u'T': designation += streetOf({QStringLiteral("三条通")}, n, Numeral); break;
                 case u'W': designation += ways[n / 3 % ways.size()]; break;
                 case u'V': designation += ways[n / 7 % ways.size()]; break;
                 case u'U': designation += ways[n / 11 % ways.size()]; break;
@@ -558,7 +593,11 @@ TEST_F(EveryTownBarcode, everyTownWithANumeralGivesTheNumberWrittenAfterIt)
 TEST_F(EveryTownBarcode, everyKyotoTownAfterAStreetDesignationGivesItsNumber)
 {
     REQUIRE_FULL_DICTIONARY();
-    const QList<TChecked> checked = checkRows(isKyotoCity, kyotoAddressesOf, 4000);
+    const QList<TChecked> checked = checkRows(
+        isKyotoCity, [](const TDicSourceRow &Row, int Variant) {
+            return kyotoAddressesOf(Row, Variant, TStreetNumeral::Kanji);
+        },
+        4000);
     QList<TChecked> sample;
     for (qsizetype i = 0; i < checked.size(); i += checked.size() / 3 + 1)
         sample.append(checked[i]);
@@ -573,8 +612,32 @@ TEST_F(EveryTownBarcode, everyKyotoTownAfterAStreetDesignationGivesItsNumber)
 TEST_F(EveryTownBarcode, everyKyotoTownAfterADesignationWithNumbersGivesTheLotAfterIt)
 {
     REQUIRE_FULL_DICTIONARY();
-    const QList<TChecked> checked = checkRows(isKyotoCity, kyotoDesignatedAddressesOf, 4000);
+    const QList<TChecked> checked = checkRows(
+        isKyotoCity, [](const TDicSourceRow &Row, int Variant) {
+            return kyotoDesignatedAddressesOf(Row, Variant, TStreetNumeral::Kanji);
+        },
+        4000);
     EXPECT_GE(checked.size(), 40000);
+    QList<TChecked> sample;
+    for (qsizetype i = 0; i < checked.size(); i += checked.size() / 3 + 1)
+        sample.append(checked[i]);
+    printAndRead(sample);
+}
+
+// Every town of Kyoto city behind a street whose name's numeral is written
+// in digits, half or full width, with 通 or 通り, and every way (新町4条下がる
+// 北舟橋町650, 河原町通り７条下ル 坊門中之町８２７, 東洞院通4条上ル2筋目東入
+// 上二之宮町３２９－２８): the street's numeral is its name, as in kanji, and no
+// part of the address number.
+TEST_F(EveryTownBarcode, everyKyotoTownBehindAStreetNamedInDigitsGivesTheNumberAfterIt)
+{
+    REQUIRE_FULL_DICTIONARY();
+    const QList<TChecked> checked = checkRows(
+        isKyotoCity, [](const TDicSourceRow &Row, int Variant) {
+            return kyotoAddressesOf(Row, Variant, TStreetNumeral::Digits)
+                   + kyotoDesignatedAddressesOf(Row, Variant, TStreetNumeral::Digits);
+        },
+        4000);
     QList<TChecked> sample;
     for (qsizetype i = 0; i < checked.size(); i += checked.size() / 3 + 1)
         sample.append(checked[i]);
