@@ -290,7 +290,6 @@ void SaveListPrintLayout(TMemIniFile &ini, const TListPrintSettings &s)
 
 TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target, int *notWhole)
 {
-    int lost = 0;
     const QFileInfo info(fileName);
     if (!info.exists())
         return TTemplateRead::Missing;
@@ -303,6 +302,12 @@ TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &tar
     const QByteArray bytes = file.read(ListPrintTemplateFileMax + 1);
     if (bytes.size() > ListPrintTemplateFileMax)
         return TTemplateRead::Unreadable;
+    return ReadTemplateBytes(bytes, target, notWhole);
+}
+
+TTemplateRead ReadTemplateBytes(const QByteArray &bytes, TListPrintTemplates &target, int *notWhole)
+{
+    int lost = 0;
     const auto sections = parseTemplateText(bytes);
     if (!sections)
         return TTemplateRead::Unreadable;

@@ -138,6 +138,9 @@ enum class TTemplateRead : std::uint8_t {
 // part of the name dropped): rewriting the file from target would lose them.
 [[nodiscard]] TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target,
                                              int *notWhole = nullptr);
+// The same for the file's bytes: Unreadable when they are no Shift-JIS text.
+[[nodiscard]] TTemplateRead ReadTemplateBytes(const QByteArray &bytes, TListPrintTemplates &target,
+                                              int *notWhole = nullptr);
 // The stored form of templates: Shift-JIS, one section per template with
 // ItemNo, ItemSize and ItemAlign, an empty line after each, CR LF.
 [[nodiscard]] QByteArray TemplateFileBytes(const TListPrintTemplates &templates);

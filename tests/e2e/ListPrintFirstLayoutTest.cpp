@@ -2,14 +2,22 @@
 // print opened from the main list and printed as it is offered, on the A4
 // sheet it is offered on, and the sheet read back with `pdftotext -layout`.
 #include "UserRoad.h"
+#include "exchange/ListPrtLayout.h"
+#include "exchange/ListPrtPaint.h"
+#include "platform/Cp932.h"
+#include "platform/Folders.h"
 #include "util/PrintFonts.h"
 
+#include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <map>
 
 namespace {
 
@@ -87,4 +95,92 @@ TEST_F(ListPrintFirstLayout, addressLinesKeptApartDoNotRunAHouseNumberIntoTheNex
         ASSERT_GT(at, 0) << line.toStdString() << " not in:\n" << sheet.toStdString();
         EXPECT_TRUE(sheet.at(at - 1).isSpace()) << "runs on from the line before it:\n" << sheet.toStdString();
     }
+}
+
+// The list print's own templates as the installation lays them down: their
+// install rule run into an empty prefix, the program folder taken where the
+// program installed in <prefix>/bin finds it, and 一覧表の印刷 opened from the
+// main list. Under オリジナル it offers every template authored for the
+// program, in order; each, chosen with the keyboard, takes its columns and
+// prints them on the A4 sheet offered without a question of cut columns,
+// each header and the typed texts of its columns whole.
+TEST_F(ListPrintFirstLayout, theInstalledProgramOffersItsOwnTemplatesUnderOriginalAndPrintsThem)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    (void)PreparePrintFonts();
+    QTemporaryDir prefix;
+    QProcess install;
+    install.start(QStringLiteral(MURVEN_CMAKE_COMMAND),
+                  {QStringLiteral("-DCMAKE_INSTALL_PREFIX=") + prefix.path(),
+                   QStringLiteral("-DCMAKE_INSTALL_COMPONENT=list_templates"), QStringLiteral("-P"),
+                   QStringLiteral(MURVEN_APP_INSTALL_SCRIPT)});
+    ASSERT_TRUE(install.waitForFinished(60000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+
+    QFile source(QStringLiteral(MURVEN_LIST_TEMPLATES_SOURCE));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    TListPrintTemplates authored;
+    ASSERT_EQ(ReadTemplateBytes(Cp932::encode(QString::fromUtf8(source.readAll())), authored), TTemplateRead::Read);
+    ASSERT_FALSE(authored.empty());
+    ASSERT_LE(authored.size(), 10U);
+
+    ASSERT_NO_FATAL_FAILURE(enterRecords(QStringLiteral("0335810101")));
+    const QString keptFolder = AppPath;
+    const QByteArray keptVariable = qgetenv("MURVEN_PROGRAM_DIR");
+    qputenv("MURVEN_PROGRAM_DIR", QDir(prefix.path()).filePath(QStringLiteral("share/murven19")).toLocal8Bit());
+    AppPath = Folders::programFolder();
+    action("actListPrint")->trigger();
+    AppPath = keptFolder;
+    qputenv("MURVEN_PROGRAM_DIR", keptVariable);
+    QPointer<TListPrint> window = list->findChild<TListPrint *>();
+    ASSERT_NE(window, nullptr);
+
+    // The type box offers オリジナル above カスタム, which it opens on.
+    ASSERT_EQ(window->cbxTemplateType->itemText(0), QStringLiteral("オリジナル"));
+    window->cbxTemplateType->setFocus();
+    QTest::keyClick(window->cbxTemplateType, Qt::Key_Home);
+    ASSERT_EQ(window->cbxTemplateType->currentText(), QStringLiteral("オリジナル"));
+    QStringList offered;
+    for (int i = 0; i < window->cbxTemplateName->count(); ++i)
+        offered << window->cbxTemplateName->itemText(i);
+    QStringList names;
+    for (const TListPrintTemplate &t : authored)
+        names << t.Name;
+    ASSERT_EQ(offered.join(u'、').toStdString(), names.join(u'、').toStdString());
+
+    const std::vector<TListPrintItem> items = MakeListPrintItems({});
+    // The typed texts a column of these items prints.
+    const std::map<int, QString> typed{{4, QStringLiteral("0335810101")}, {11, QStringLiteral("永田町一丁目７番１号")},
+                                       {15, QStringLiteral("株式会社ピクス")}, {17, QStringLiteral("営業部")},
+                                       {19, QStringLiteral("山田 太郎")},    {24, QStringLiteral("花子")}};
+    for (std::size_t t = 0; t < authored.size(); ++t) {
+        SCOPED_TRACE(authored[t].Name.toStdString());
+        if (t > 0)
+            QTest::keyClick(window->cbxTemplateName, Qt::Key_Down);
+        ASSERT_EQ(window->cbxTemplateName->currentText(), authored[t].Name);
+        ASSERT_EQ(window->ColumnEditor().Columns(), authored[t].Columns);
+        ASSERT_EQ(window->lbxDest->count(), static_cast<int>(authored[t].Columns.size()) + 1);
+
+        QFile::remove(pdfFile());
+        window->PrinterInfo().SelectPdf(pdfFile());
+        press(window, "rbAll");
+        boxes.enqueue(IDYES);
+        boxes.enqueue(IDOK);
+        const qsizetype shownBefore = boxes.shown().size();
+        press(window, "btnPrint");
+        ASSERT_EQ(boxes.shown().size(), shownBefore + 2) << "a question of cut columns was asked";
+        const QString sheet = readPdfText({QStringLiteral("-layout")});
+        for (const TListPrintColumn &c : authored[t].Columns) {
+            if (c.ItemNo == 0)
+                continue;
+            const QString caption = ListPrintHeaderCaption(items, c.ItemNo).trimmed();
+            EXPECT_TRUE(sheet.contains(caption)) << caption.toStdString() << " not in:\n" << sheet.toStdString();
+            if (const auto text = typed.find(c.ItemNo); text != typed.end()) {
+                EXPECT_TRUE(sheet.contains(text->second)) << text->second.toStdString() << " not in:\n"
+                                                          << sheet.toStdString();
+            }
+        }
+    }
+    delete window.data();
 }
