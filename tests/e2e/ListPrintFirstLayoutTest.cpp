@@ -23,6 +23,17 @@ namespace {
 
 class ListPrintFirstLayout : public UserRoadFixture
 {
+protected:
+    // Every row of the list printed to the PDF through 印刷, the question
+    // to print answered yes and the report taken.
+    void printAll(TListPrint *Window)
+    {
+        Window->PrinterInfo().SelectPdf(pdfFile());
+        press(Window, "rbAll");
+        boxes.enqueue(IDYES);
+        boxes.enqueue(IDOK);
+        press(Window, "btnPrint");
+    }
 };
 
 } // namespace
@@ -39,11 +50,7 @@ TEST_F(ListPrintFirstLayout, printsEveryNameAndEveryAddressWholeWithoutAQuestion
     const QPageLayout offered = window->PrinterInfo().Printer().pageLayout();
     EXPECT_EQ(offered.pageSize().id(), QPageSize::A4);
     EXPECT_EQ(offered.orientation(), QPageLayout::Portrait);
-    window->PrinterInfo().SelectPdf(pdfFile());
-    press(window, "rbAll");
-    boxes.enqueue(IDYES);
-    boxes.enqueue(IDOK);
-    press(window, "btnPrint");
+    printAll(window);
     ASSERT_EQ(boxes.count(), 2);
     EXPECT_EQ(boxes.shown().first().text, QStringLiteral("アドレス帳の一覧表を印刷します  \r\nよろしいですか？  "));
     delete window.data();
@@ -82,11 +89,7 @@ TEST_F(ListPrintFirstLayout, addressLinesKeptApartDoNotRunAHouseNumberIntoTheNex
     action("actListPrint")->trigger();
     QPointer<TListPrint> window = list->findChild<TListPrint *>();
     ASSERT_NE(window, nullptr);
-    window->PrinterInfo().SelectPdf(pdfFile());
-    press(window, "rbAll");
-    boxes.enqueue(IDYES);
-    boxes.enqueue(IDOK);
-    press(window, "btnPrint");
+    printAll(window);
     delete window.data();
 
     const QString sheet = readPdfText({QStringLiteral("-layout")});
@@ -163,12 +166,8 @@ TEST_F(ListPrintFirstLayout, theInstalledProgramOffersItsOwnTemplatesUnderOrigin
         ASSERT_EQ(window->lbxDest->count(), static_cast<int>(authored[t].Columns.size()) + 1);
 
         QFile::remove(pdfFile());
-        window->PrinterInfo().SelectPdf(pdfFile());
-        press(window, "rbAll");
-        boxes.enqueue(IDYES);
-        boxes.enqueue(IDOK);
         const qsizetype shownBefore = boxes.shown().size();
-        press(window, "btnPrint");
+        printAll(window);
         ASSERT_EQ(boxes.shown().size(), shownBefore + 2) << "a question of cut columns was asked";
         const QString sheet = readPdfText({QStringLiteral("-layout")});
         for (const TListPrintColumn &c : authored[t].Columns) {
