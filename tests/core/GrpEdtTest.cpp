@@ -442,10 +442,11 @@ TEST(GroupNameSaverChild, renamesItsOwnGroupsAgainAndAgain)
     ScopedDataFolders folders(task[0]);
     const int first = task[1].toInt();
     const QString mark = task[2];
-    // A disk that takes its time between the read and the commit, as a real
-    // one does: the other program has every chance to save meanwhile.
+    // A disk that takes its time between the read and the commit, and over
+    // the commit, as a real one does: the other program has every chance to
+    // save or read meanwhile.
     SafeFile::setFailureHook([](SafeFile::Step step) {
-        if (step == SafeFile::Step::CreateTemporary)
+        if (step == SafeFile::Step::CreateTemporary || step == SafeFile::Step::RenameTemporary)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return false;
     });
