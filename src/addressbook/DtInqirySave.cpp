@@ -28,6 +28,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include <optional>
+
 namespace {
 
 void setInt(TTable &table, const char *field, qint32 value)
@@ -133,6 +135,14 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
     // Checked before anything is written: the input stays for the user to mend.
     if (UnstorableTextRefused() || NameTooLong())
         return 1;
+    auto refuseAtLimit = [this] {
+        ShowMessageBoxAt(this, QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "),
+                         ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        return 1;
+    };
+    // A new record is written as a run of one: its count and its write are
+    // one step under the book's write lock.
+    std::optional<TTableBatch> batch;
     try {
         if (IsUpdate) {
             table->SetIndexName(QString());
@@ -143,14 +153,21 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
             }
         } else {
             // The limit counts the book's records, not the rows a filter shows.
-            if (table->RecordCount() >= RecordLimit) {
-                ShowMessageBoxAt(this,
-                                 QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "),
-                                 ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
-                return 1;
-            }
+            // Asked first as this window last saw the book, so that a full
+            // book asks no same-number question; the count that holds is
+            // taken below, with the book to this window alone.
+            if (table->RecordCount() >= RecordLimit)
+                return refuseAtLimit();
             if (AddressSameNum && SameNumberDeclined())
                 return 1;
+            // From here until the commit no other program appends: records
+            // it added before count, and the new one cannot pass the limit.
+            batch.emplace(*table);
+            if (table->RecordCount() >= RecordLimit) {
+                batch.reset();
+                return refuseAtLimit();
+            }
+            batch->BeginRecord(TTableBatch::TRecordWrites::One);
         }
 
         TAddressData data = GetFormData();
@@ -181,12 +198,24 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
             setInt(*table, "CodeSub", m_bookRecord ? m_bookRecord->CodeSub : 0);
             setInt(*table, "CodeGenre", m_bookRecord ? m_bookRecord->CodeGenre : 0);
             table->Post();
+            if (NewRecNo)
+                *NewRecNo = table->FieldByName(QStringLiteral("RecNo")).AsInteger();
         } catch (const ETableError &error) {
             // Nothing was stored: the edit is dropped and the input stays.
             m_writeFailure = error.Message();
             if (table->State() != TTable::TState::dsBrowse)
                 table->Cancel();
             return 9;
+        }
+        if (batch) {
+            QString error;
+            if (!batch->EndRecord(true) || !batch->Commit(&error)) {
+                // Nothing of the run reached the file; the input stays.
+                m_writeFailure = error.isEmpty() ? QStringLiteral("データを書き込めません") : error;
+                batch.reset();
+                return 9;
+            }
+            batch.reset();
         }
         try {
             table->FlushBuffers();
@@ -196,11 +225,6 @@ int TDataInquiry::SaveAddressData(bool IsUpdate, qint32 *NewRecNo)
         // The record is stored; a history that cannot be written only
         // costs its pick list.
         LearnHistories();
-        if (NewRecNo) {
-            table->SetIndexName(QString());
-            table->Last();
-            *NewRecNo = table->FieldByName(QStringLiteral("RecNo")).AsInteger();
-        }
     } catch (const ETableError &error) {
         m_writeFailure = error.Message();
         if (table->State() != TTable::TState::dsBrowse)

@@ -707,7 +707,7 @@ TBackupOutcome RunBackup(const QString &src, const QString &dest, const QList<TB
     step();
 
     for (const TLayoutKind &kind : LayoutKinds()) {
-        // A save killed between its renames left a layout under its aside
+        // An earlier version's save killed between its renames left a layout under its aside
         // name: it is put back first, or the backup would miss it.
         if (kind.Mask.startsWith(QLatin1Char('*')))
             RecoverSafeReplacesIn(s + kind.Folder, kind.Mask.mid(1));

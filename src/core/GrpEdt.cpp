@@ -5,6 +5,7 @@
 #include "platform/Cp932.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
 #include "util/WaitCursor.h"
@@ -20,6 +21,8 @@
 #include <QVBoxLayout>
 
 std::array<QString, GroupCount + 1> GroupNames = {QStringLiteral("指定なし")};
+
+int GroupFileWaitMs = 5000;
 
 namespace {
 
@@ -76,6 +79,11 @@ bool SaveGroupNameChanges(const QString &folder, const TGroupNameList &Base, TGr
         return false;
     };
     (void)Folders::makePrivatePath(AdrsPath + folder);
+    // Held until the file is replaced: no other program reads the names
+    // between this read and this write.
+    TFileLock lock(GroupFileName(folder));
+    if (!lock.Acquire(GroupFileWaitMs, error))
+        return false;
     TMemIniFile ini(GroupFileName(folder));
     const TGroupNameList stored = readNames(ini);
     TGroupNameList merged = stored;

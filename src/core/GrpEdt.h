@@ -37,6 +37,11 @@ void LoadGroupNames(const QString &folder);
 // nothing is written and Conflict is the place (1..10), error the reason.
 // On success Names is what the book now holds. False with the reason, and
 // Conflict 0, when the file could not be written.
+// The read, the merge and the write are one step under the file's lock
+// (TFileLock): two programs saving at the same moment take turns, and each
+// merges over what the other wrote. A save waits GroupFileWaitMs at most for
+// the other's to end.
+extern int GroupFileWaitMs;
 [[nodiscard]] bool SaveGroupNameChanges(const QString &folder, const TGroupNameList &Base, TGroupNameList &Names,
                                         int *Conflict, QString *error);
 

@@ -342,8 +342,9 @@ void EnsureWordFiles()
         (void)Folders::makePrivatePath(HistoryPath);
     for (const QString &name : {QStringLiteral("Post.mtd"), QStringLiteral("Honor.mtd")}) {
         const QString target = HistoryPath + name;
-        // A history set aside by a save killed between its renames is the
-        // user's: back first, or the defaults would take its place.
+        // A history set aside by an earlier version's save killed between its
+        // renames is the user's: back first, or the defaults would take its
+        // place.
         RecoverSafeReplace(target);
         if (QFileInfo::exists(target))
             continue;

@@ -268,9 +268,10 @@ int stageFolder(const QString &srcFolder, const QString &destFolder, const QStri
 {
     const QString src = withSlash(srcFolder);
     const QString dest = QDir::cleanPath(destFolder);
-    // A file that a save killed between its two renames left under its aside
-    // name is put back first, in both folders: copied under that name it
-    // would get a new time, and no reader would take it for the file again.
+    // A file that an earlier version's save, killed between its two renames,
+    // left under its aside name is put back first, in both folders: copied
+    // under that name it would get a new time, and no reader would take it
+    // for the file again.
     RecoverSafeReplacesIn(src, QString());
     const auto present = PresentFiles(src, names);
     if (present.isEmpty())
@@ -356,7 +357,9 @@ int commitFolder(const TStagedFolder &staged, QString *replaced, QString *error)
     const QByteArray tmpName = QFile::encodeName(tmp);
     const QByteArray destName = QFile::encodeName(dest);
     if (!staged.DestExists) {
-        if (std::rename(tmpName.constData(), destName.constData()) != 0) {
+        // Only into the empty place it was staged for: a folder another
+        // program made there meanwhile (a new book of that name) is kept.
+        if (!RenameNoReplace(tmp, dest)) {
             if (error)
                 *error = FileNotWrittenReason(dest, errno, true);
             (void)removeRestoreFolder(tmp);
@@ -378,7 +381,7 @@ int commitFolder(const TStagedFolder &staged, QString *replaced, QString *error)
             const QString to = dest + QLatin1Char('/') + entry.fileName();
             if (containsName(staged.Restored, entry.fileName()) || QFileInfo::exists(to) || QFileInfo(to).isSymLink())
                 continue;
-            if (std::rename(QFile::encodeName(entry.filePath()).constData(), QFile::encodeName(to).constData()) != 0)
+            if (!RenameNoReplace(entry.filePath(), to))
                 qWarning("%s stays in %s", qPrintable(entry.fileName()), qPrintable(QDir::toNativeSeparators(tmp)));
         }
         syncFolder(dest);

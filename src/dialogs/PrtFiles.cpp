@@ -53,7 +53,7 @@ QList<TPrintDataEntry> ListPrintDataFiles(int Kind)
     const std::optional<TDocKindInfo> info = DocKindInfo(Kind);
     if (!info)
         return entries;
-    // A save cut short leaves the old file under its aside name (never a
+    // An earlier version's save cut short left the old file under its aside name (never a
     // title's); the folder is put right first, so that a file it stands in
     // for is back under its title.
     RecoverSafeReplacesIn(info->Folder, info->Extension);

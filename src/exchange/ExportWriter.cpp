@@ -352,7 +352,7 @@ bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, Q
     // Asked before anything opens it: opening a named pipe waits for a writer.
     if (IsNonRegularExportTarget(Path))
         return refuse(NonRegularExportTargetMessage(Path));
-    // A save killed half-way left the old file under its aside name, which
+    // An earlier version's save killed half-way left the old file under its aside name, which
     // no name of the user's matches; it is put back first, or the lines are
     // appended to nothing and this save deletes the copy.
     RecoverSafeReplace(Path);

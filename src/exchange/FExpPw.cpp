@@ -100,7 +100,7 @@ bool SaveRememberedPassword(const QString &Path, const QString &Password, QStrin
 
 std::optional<QString> LoadRememberedPassword(const QString &Path)
 {
-    // A save killed half-way leaves the file under its aside name.
+    // An earlier version's save killed half-way left the file under its aside name.
     RecoverSafeReplace(Path);
     QFile file(Path);
     if (!file.open(QIODevice::ReadOnly))

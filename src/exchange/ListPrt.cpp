@@ -1271,7 +1271,7 @@ void TListPrint::loadTemplates()
     m_standard.clear();
     m_custom.clear();
     (void)ReadTemplateFile(standardTemplateFile(), m_standard);
-    // A save killed between its renames left the templates under their aside
+    // An earlier version's save killed between its renames left the templates under their aside
     // name: back first, or the next save would write over them with none.
     RecoverSafeReplace(customTemplateFile());
     // The user's templates are never written over when they cannot be

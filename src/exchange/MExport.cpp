@@ -185,7 +185,7 @@ TMarkRunResult WriteMarks(TMarkWriter &Writer, const QString &File, bool Overwri
         result.Failure = refusal;
         return result;
     }
-    // A save killed half-way left the old file under its aside name; it is
+    // An earlier version's save killed half-way left the old file under its aside name; it is
     // put back first, or the marks are appended to nothing and this save
     // deletes the copy.
     RecoverSafeReplace(File);

@@ -134,7 +134,7 @@ void TPrinterInfo::LoadFromFile()
     m_keepFile = false;
     m_blocked = false;
     m_filePrinter.clear();
-    // A save killed between its renames left the file under its aside name.
+    // An earlier version's save killed between its renames left the file under its aside name.
     RecoverSafeReplace(m_fileName);
     if (!QFileInfo(m_fileName).isFile()) {
         AssignPrinter(-1);

@@ -3,6 +3,7 @@
 #include "platform/WriteError.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -524,59 +525,26 @@ bool TSafeReplacement::State::commit(QString *error)
     if (closed != 0)
         return discard(error, QStringLiteral("「%1」に書き込めません"), TWriteTarget::File);
 
-    // 2. The original out of the way, kept under its aside name; the mark is
-    // taken now, as the file is at the rename. A name too long for an aside
-    // name is replaced by the atomic rename alone.
-    QByteArray backupName;
-    struct stat now {};
-    const bool there = ::stat(targetName.constData(), &now) == 0;
-    if (there) {
-        const QString aside = backupFileName(target.fileName(), now);
-        if (encodedLength(aside) <= nameLimit(target.absolutePath())) {
-            backupName = QFile::encodeName(target.absoluteDir().filePath(aside));
-            if (injectedFailure(SafeFile::Step::RenameOriginal) ||
-                ::rename(targetName.constData(), backupName.constData()) != 0)
-                return discard(error, QStringLiteral("「%1」の名前を変えられません"), TWriteTarget::Folder);
-        }
-    }
-
-    // 3. The commit.
+    // 2. The commit: the temporary takes the file's name in one step. The
+    // name never lacks a file, so another program reading it meanwhile
+    // (another window saving the same file) meets the old or the new bytes,
+    // never nothing.
     if (injectedFailure(SafeFile::Step::RenameTemporary) ||
-        ::rename(temporaryName.constData(), targetName.constData()) != 0) {
-        const int code = errno;
-        // Only into an empty place: a save that committed meanwhile stays.
-        if (!backupName.isEmpty())
-            (void)renameNoReplace(backupName, targetName);
-        errno = code;
+        ::rename(temporaryName.constData(), targetName.constData()) != 0)
         return discard(error, QStringLiteral("「%1」を置き換えられません"), TWriteTarget::Folder);
-    }
     temporaryName.clear();
     committed = true;
 
-    // 4. From here the new file is in place; a failure to sync the folder or to
-    // delete the copy cannot undo that, and an aside copy left over is removed
-    // by RecoverSafeReplace before the next read. Copies an earlier save of
-    // this file left behind are stale now too.
+    // 3. From here the new file is in place; a failure to sync the folder
+    // cannot undo that. Copies an interrupted save of an earlier version set
+    // aside are stale now.
     release();
     (void)syncFolder(folderName);
-    if (!injectedFailure(SafeFile::Step::RemoveBackup)) {
-        if (!backupName.isEmpty())
-            ::unlink(backupName.constData());
-        // Not this save's own file: another process saving the same file may
-        // have just set it aside.
-        const QDir folder = target.absoluteDir();
-        for (const OwnBackup &stale : ownBackups(folder, folderEntries(folder), target.fileName())) {
-            if (stale.device != written.st_dev || stale.inode != written.st_ino)
-                ::unlink(stale.path.constData());
-        }
+    const QDir folder = target.absoluteDir();
+    for (const OwnBackup &stale : ownBackups(folder, folderEntries(folder), target.fileName())) {
+        if (stale.device != written.st_dev || stale.inode != written.st_ino)
+            ::unlink(stale.path.constData());
     }
-    // The file set aside back in place of the new one (a reader of another
-    // version put it back after the commit): the save did not stay.
-    struct stat after {};
-    if (!backupName.isEmpty() && ::lstat(targetName.constData(), &after) == 0 && after.st_dev == now.st_dev &&
-        after.st_ino == now.st_ino)
-        return fail(error, QStringLiteral("\"%1\" was put back to its earlier content while it was saved")
-                               .arg(QDir::toNativeSeparators(targetPath)));
     return true;
 }
 
@@ -694,6 +662,45 @@ void RecoverSafeReplacesIn(const QString &folder, const QString &suffix)
         if (fileName.endsWith(suffix))
             RecoverSafeReplace(dir.filePath(fileName));
     }
+}
+
+TFileLock::TFileLock(const QString &path) : m_path(path) {}
+
+TFileLock::~TFileLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd); // gives the lock back
+}
+
+bool TFileLock::Acquire(int waitMs, QString *error)
+{
+    const QFileInfo file(m_path);
+    const QString lockPath = file.absoluteDir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".lock"));
+    if (m_fd < 0) {
+        // Never handed to a program this process starts: it would hold the
+        // lock as long as it runs.
+        m_fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (m_fd < 0)
+            return fail(error, describe(QStringLiteral("「%1」にファイルを作れません"), lockPath, errno,
+                                        TWriteTarget::Folder));
+    }
+    // A lock of the open file itself, not of the process: two windows of one
+    // program wait for each other as two programs do.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, errno,
+                                        TWriteTarget::File));
+        if (waited.elapsed() >= waitMs)
+            break;
+        ::usleep(2000);
+    }
+    return fail(error, QStringLiteral("ほかの画面かほかのプログラムが「%1」を保存している途中のため、書き込めません。"
+                                      "しばらく待ってから、もう一度保存してください。")
+                           .arg(QDir::toNativeSeparators(file.absoluteFilePath())));
 }
 
 bool RenameNoReplace(const QString &from, const QString &to)

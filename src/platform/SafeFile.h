@@ -10,18 +10,19 @@
 
 // Crash-safe replacement of a settings or data file.
 //
-// The new bytes go to a hidden temporary file beside the target (".<name>.new-XXXXXXXX")
-// and are synced to disk; the existing file is set aside as
-// ".$$<name>;<size>.<mtime>", the temporary is renamed to <name> (an atomic
-// step), the folder is synced and the aside copy deleted. Whatever moment the
-// process dies at, the folder holds either the complete old file or the
-// complete new one, possibly beside the aside copy; RecoverSafeReplace() puts
-// such a folder right before the file is read.
+// The new bytes go to a temporary beside the target (".<name>.new-XXXXXXXX")
+// and are synced to disk; the temporary is then renamed over <name>, which
+// the system does in one step, and the folder is synced. At every moment the
+// name holds the complete old file or the complete new one: a process dying
+// at any point, or another program reading the file while it is saved,
+// never finds it missing or part-written.
 //
-// The aside copy's name is the program's own: hidden, and ending in ';' and
-// a mark, where no layout title (';' is refused in titles) nor book folder
-// (no leading dot) can lie. The mark is the size and modification time
-// (seconds) the file had when it was set aside; a rename keeps both, so
+// Earlier versions set the old file aside first (".$$<name>;<size>.<mtime>")
+// and could die with only that copy left; RecoverSafeReplace() puts such a
+// folder right before the file is read. The aside name is hidden and ends in
+// ';' and a mark, where no layout title (';' is refused in titles) nor book
+// folder (no leading dot) can lie. The mark is the size and modification
+// time (seconds) the file had when it was set aside; a rename keeps both, so
 // recovery takes only a copy whose mark still matches it and leaves any
 // other file alone, whatever its name.
 //
@@ -29,11 +30,9 @@
 // layouts, paper formats). Beside a file the user chose (an export, a PDF)
 // nothing is ever "recovered": a user's file that looks like a leftover stays.
 //
-// A file whose name leaves no room for the aside name (the file system's
-// limit on a name is 255 bytes, about 80 Japanese characters) is replaced by
-// the atomic rename alone: the folder then holds the old or the new file at
-// every moment, and there is nothing to put back. The temporary of such a
-// file carries a shortened name.
+// A file whose name leaves no room for the temporary's name (the file
+// system's limit on a name is 255 bytes, about 80 Japanese characters) gets a
+// temporary with a shortened name.
 //
 // A copy is put back only while no file is at its place: a save that has
 // committed meanwhile is never undone by a reader.
@@ -49,8 +48,6 @@
 //
 // False with a message in *error when the new bytes could not be put in place;
 // the original file is then untouched and no temporary is left behind.
-// A save whose result another process undid at once (an older copy put back
-// over it) fails too.
 [[nodiscard]] bool SafeReplaceFile(const QString &path, QByteArrayView bytes, QString *error = nullptr);
 
 // A replacement whose bytes another writer puts into the temporary by its
@@ -90,6 +87,31 @@ private:
     std::unique_ptr<State> m_state;
 };
 
+// An exclusive hold on a file that several programs read, change and write
+// back (a book's group names): the holder reads, merges and replaces the
+// file before the next one reads it, so no change reported saved is written
+// over by another program's older copy. The hold is a lock on a hidden file
+// beside the file (".<name>.lock", which stays there); the system gives it
+// back when the holder ends, however it ends. Readers need no hold: the
+// replace leaves the file whole at every moment.
+class TFileLock
+{
+public:
+    explicit TFileLock(const QString &path);
+    ~TFileLock();
+    TFileLock(const TFileLock &) = delete;
+    TFileLock &operator=(const TFileLock &) = delete;
+
+    // Waits up to waitMs while another holder saves. False with a message
+    // naming the file when the wait ran out, or when no lock file can be
+    // made beside it (the folder's cause).
+    [[nodiscard]] bool Acquire(int waitMs, QString *error);
+
+private:
+    QString m_path;
+    int m_fd = -1;
+};
+
 // Call before reading `path` (a file the program owns): a missing file whose
 // aside copy exists gets the copy back (the newest when there are several);
 // when both exist the file is the complete new one and the copies are
@@ -119,9 +141,9 @@ void RecoverSafeReplacesIn(const QString &folder, const QString &suffix);
 // move fails with errno EEXIST.
 [[nodiscard]] bool RenameNoReplace(const QString &from, const QString &to);
 
-// The name the file now at `path` takes while it is being replaced (same
-// folder, its size and modification time as the mark); empty when no file is
-// there.
+// The name an earlier version gave the file now at `path` while it replaced
+// it (same folder, its size and modification time as the mark); empty when
+// no file is there.
 [[nodiscard]] QString SafeReplaceBackupPath(const QString &path);
 
 namespace SafeFile {
@@ -131,10 +153,8 @@ enum class Step {
     CreateTemporary, // the new file beside the target
     WriteTemporary,
     SyncTemporary,
-    RenameOriginal,
     RenameTemporary, // the commit: from here on the new bytes are in place
     SyncFolder,
-    RemoveBackup,
 };
 
 // Test seam: the hook is asked before each step; returning true makes that

@@ -29,6 +29,11 @@ QString WriteErrorReason(int systemErrno, TWriteTarget target)
     case EAGAIN:
         return QStringLiteral("ほかのプログラムかほかの画面がファイルを使用中です。"
                               "使用が終わるのを待ってから、やり直してください。");
+    case EEXIST:
+        // A name checked free was taken before the move (another program):
+        // what it put there is not replaced.
+        return QStringLiteral("同じ名前のファイルかフォルダーがほかのプログラムで作られたため、書き込みませんでした。"
+                              "確かめてから、やり直してください。");
     case EFBIG:
         return QStringLiteral("ファイルが大きすぎるため、このディスクには書き込めません。");
     case ENOENT:

@@ -18,6 +18,8 @@
 
 #include <cstring>
 
+#include <sqlcipher/sqlite3.h>
+
 namespace {
 
 const QString kPendingNew = QStringLiteral(
@@ -354,6 +356,32 @@ TEST_F(RecordFormTest, theRecordLimitCountsTheBookNotTheFilteredRows)
     form->close();
     flushDeletes();
     EXPECT_FALSE(form.isNull());
+}
+
+// Another program appends a record while the form is open: the limit counts
+// the records the book holds when 登録 writes, not the ones this window saw.
+TEST_F(RecordFormTest, theRecordLimitCountsTheRecordAnotherProgramAdded)
+{
+    TDataInquiry::RecordLimit = kBookRows + 1;
+    openNew();
+    alterBook("INSERT INTO Data(NameKanji) VALUES(X'8ab4');");
+    setText(QStringLiteral("nmedtNameKanji"), QStringLiteral("上限"));
+    click(QStringLiteral("btnAdd"));
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_EQ(boxes.last().text, kLimit);
+    QString error;
+    sqlite3 *db = SqlCipher::open(DMMurven19->AdrsTable()->TableName(), TablePassword, false, &error);
+    ASSERT_NE(db, nullptr) << qPrintable(error);
+    sqlite3_stmt *statement = nullptr;
+    int held = -1;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Data;", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        held = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    SqlCipher::close(db);
+    EXPECT_EQ(held, kBookRows + 1) << "the form added past the limit";
+    EXPECT_FALSE(form.isNull());
+    EXPECT_EQ(edit(QStringLiteral("nmedtNameKanji"))->text(), QStringLiteral("上限"));
 }
 
 // An update refused by a locked table and a delete refused by the file are

@@ -4,6 +4,8 @@
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
+#include "support/ChildProcess.h"
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/KeyInput.h"
@@ -12,15 +14,22 @@
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <ostream>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -169,6 +178,71 @@ TEST_F(GroupNamesTest, aGroupTheOtherProgramNamedToo)
     pressOk();
     EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
     EXPECT_EQ(ReadGroupNames("Book")[5], QStringLiteral("友人"));
+}
+
+// Another program gives one group the name this dialog gives another: the
+// book would hold one name for two groups. The save is refused with the
+// other's group named, nothing is written, and the dialog shows the other's
+// name where it changed nothing.
+TEST_F(GroupNamesTest, aNameAnotherProgramGaveAnotherGroupMeanwhileIsRefused)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    storeName(5, Cp932::encode(u"友人"));
+    edit(3)->selectAll();
+    TypeCharacters(edit(3), QStringLiteral("友人"));
+    pressOk();
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_TRUE(m_boxes.last().text.startsWith(
+        QStringLiteral("グループ名「友人」は、ほかの画面かほかのプログラムでグループ５に設定されています  \r\n")))
+        << qPrintable(m_boxes.last().text);
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(edit(5)->GetText(), QStringLiteral("友人"));
+    EXPECT_EQ(edit(3)->GetText(), QStringLiteral("友人"));
+    const TGroupNameList stored = ReadGroupNames("Book");
+    EXPECT_EQ(stored[3], QStringLiteral("グループ３"));
+    EXPECT_EQ(stored[5], QStringLiteral("友人"));
+
+    // A second OK meets the dialog's own rule against one name twice.
+    pressOk();
+    ASSERT_EQ(m_boxes.count(), 2);
+    EXPECT_EQ(m_boxes.last().text, QStringLiteral("同じグループ名は設定できません  "));
+    EXPECT_EQ(ReadGroupNames("Book")[3], QStringLiteral("グループ３"));
+}
+
+// Another program is saving the names and does not finish within the wait:
+// the save is reported with the cause, nothing is written and the names
+// typed stay; once the other is done OK saves them.
+TEST_F(GroupNamesTest, aSaveThatOutwaitsAnotherProgramsSaveIsReportedAndKeepsTheNames)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    const int wait = GroupFileWaitMs;
+    GroupFileWaitMs = 100;
+    auto other = std::make_unique<TFileLock>(GroupFileName("Book"));
+    QString error;
+    ASSERT_TRUE(other->Acquire(0, &error)) << qPrintable(error);
+    edit(3)->SetText(QStringLiteral("友人"));
+    QElapsedTimer clock;
+    clock.start();
+    pressOk();
+    const qint64 waited = clock.elapsed();
+    GroupFileWaitMs = wait;
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_TRUE(m_boxes.last().text.contains(QStringLiteral("ほかの画面かほかのプログラムが「") +
+                                             QDir::toNativeSeparators(GroupFileName("Book")) +
+                                             QStringLiteral("」を保存している途中のため")))
+        << qPrintable(m_boxes.last().text);
+    EXPECT_GE(waited, 100);
+    EXPECT_LT(waited, 3000);
+    EXPECT_TRUE(m_dialog->isVisible());
+    EXPECT_EQ(edit(3)->GetText(), QStringLiteral("友人"));
+    EXPECT_FALSE(QFile::exists(GroupFileName("Book")));
+
+    other.reset();
+    pressOk();
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(ReadGroupNames("Book")[3], QStringLiteral("友人"));
 }
 
 struct GroupRefusal {
@@ -321,3 +395,117 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
     EXPECT_TRUE(sameBytes(bytes, fileBytes(copy))) << "the copy is never written";
 }
 
+
+// ---- two programs saving the names at the same moment ---------------------
+
+namespace {
+
+// The child's task: "<home>|<first place>|<mark>".
+constexpr char kSaverVariable[] = "MURVEN_GROUP_NAME_SAVER";
+
+// What each child tells: how many saves were reported done, how many of its
+// names a later read found changed (a save of its own written over by the
+// other's older copy, or the file missing), and how many saves failed.
+struct SaverReport {
+    int saved = -1;
+    int lost = -1;
+    int failed = -1;
+    QString firstFailure;
+};
+
+SaverReport readReport(const QByteArray &output)
+{
+    SaverReport report;
+    for (const QByteArray &line : output.split('\n')) {
+        if (line.startsWith("SAVER ")) {
+            const QList<QByteArray> words = line.split(' ');
+            report.saved = words.value(1).toInt();
+            report.lost = words.value(2).toInt();
+            report.failed = words.value(3).toInt();
+        } else if (line.startsWith("FAILURE ")) {
+            report.firstFailure = QString::fromUtf8(line.mid(8));
+        }
+    }
+    return report;
+}
+
+} // namespace
+
+// Runs in the child only: renames its five groups again and again for a
+// second, as a user pressing OK in the group-name editor, each time from the
+// names it has just read.
+TEST(GroupNameSaverChild, renamesItsOwnGroupsAgainAndAgain)
+{
+    const QStringList task = qEnvironmentVariable(kSaverVariable).split(u'|');
+    if (task.size() != 3)
+        GTEST_SKIP() << "runs as a child of the two-program trial";
+    ScopedDataFolders folders(task[0]);
+    const int first = task[1].toInt();
+    const QString mark = task[2];
+    // A disk that takes its time between the read and the commit, and over
+    // the commit, as a real one does: the other program has every chance to
+    // save or read meanwhile.
+    SafeFile::setFailureHook([](SafeFile::Step step) {
+        if (step == SafeFile::Step::CreateTemporary || step == SafeFile::Step::RenameTemporary)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return false;
+    });
+    int saved = 0;
+    int lost = 0;
+    int failed = 0;
+    TGroupNameList mine;
+    auto countLost = [&](const TGroupNameList &read) {
+        for (int place = first; saved > 0 && place < first + 5; ++place)
+            lost += read[size_t(place)] != mine[size_t(place)] ? 1 : 0;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    for (int round = 1; clock.elapsed() < 1000; ++round) {
+        const TGroupNameList base = ReadGroupNames("Book");
+        countLost(base);
+        TGroupNameList names = base;
+        for (int place = first; place < first + 5; ++place)
+            names[size_t(place)] = mark + QString::number(place) + u'-' + QString::number(round);
+        int conflict = 0;
+        QString error;
+        if (SaveGroupNameChanges("Book", base, names, &conflict, &error)) {
+            ++saved;
+            mine = names;
+        } else if (++failed == 1) {
+            std::printf("FAILURE %s\n", error.toUtf8().constData());
+        }
+    }
+    countLost(ReadGroupNames("Book"));
+    SafeFile::setFailureHook({});
+    std::printf("SAVER %d %d %d\n", saved, lost, failed);
+    std::fflush(stdout);
+}
+
+// Two programs rename groups of one book at the same moment, each its own
+// five: every save either reports done and stays, or fails with a reason;
+// neither program ever reads a file that is missing, and none fails.
+TEST(GroupNameSavers, twoProgramsSavingTogetherLoseNoSaveReportedDone)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(QDir().mkpath(home.path() + QStringLiteral("/data/Adrs/Book")));
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (const char *task : {"|1|A", "|6|B"}) {
+        auto child = std::make_unique<QProcess>();
+        QProcessEnvironment environment = ChildTestEnvironment();
+        environment.insert(QString::fromLatin1(kSaverVariable), home.path() + QLatin1String(task));
+        child->setProcessEnvironment(environment);
+        child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child->start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--gtest_filter=GroupNameSaverChild.*")});
+        children.push_back(std::move(child));
+    }
+    for (const auto &child : children) {
+        ASSERT_TRUE(child->waitForStarted(10000));
+        if (!child->waitForFinished(20000))
+            (void)KillRunningChild(*child);
+        const SaverReport report = readReport(child->readAllStandardOutput());
+        EXPECT_GT(report.saved, 5);
+        EXPECT_EQ(report.lost, 0) << "names of saves reported done found changed";
+        EXPECT_EQ(report.failed, 0) << qPrintable(report.firstFailure);
+    }
+}

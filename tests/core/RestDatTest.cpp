@@ -24,6 +24,8 @@
 #include <csignal>
 #include <cstdio>
 
+#include <sys/stat.h>
+
 namespace {
 
 void copyTree(const QString &from, const QString &to)
@@ -237,6 +239,41 @@ TEST_F(Restore, groupNamesLeftAsideByAKilledSaveSurviveTheRestore)
     RecoverSafeReplace(groups); // what the next reader of the group names does first
     EXPECT_EQ(fileBytes(groups), QByteArray("own groups"));
     EXPECT_TRUE(QDir(dest + "Adrs/家族").entryList({".$$*"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+// Another program makes a folder where a book of the backup is to go while
+// the restore puts its copies together: that folder is not replaced, and the
+// book is reported not restored, with the cause; the other book is restored.
+TEST_F(Restore, aFolderAnotherProgramMadeMeanwhileIsNotReplaced)
+{
+    WriteMarkedBook(backup + "Adrs/a", "new", 2);
+    WriteMarkedBook(backup + "Adrs/b", "new", 3);
+    const QString theirs = dest + "Adrs/a";
+    struct stat made {};
+    TRestoreRun r;
+    r.SrcFolder = backup;
+    r.DestFolder = dest;
+    r.SourceBooks = {"a", "b"};
+    r.Progress = [&](int done, int) {
+        // Book a is put together beside its place, not yet moved there.
+        if (done == 1 && QDir().mkpath(theirs)) {
+            ASSERT_EQ(::stat(QFile::encodeName(theirs).constData(), &made), 0);
+        }
+    };
+    (void)r.Run();
+    (void)r.RemoveReplacedFolders();
+    ASSERT_NE(made.st_ino, 0u);
+    struct stat now {};
+    ASSERT_EQ(::stat(QFile::encodeName(theirs).constData(), &now), 0);
+    EXPECT_EQ(now.st_ino, made.st_ino) << "the other program's folder was replaced";
+    EXPECT_FALSE(QFileInfo::exists(book(dest, "a")));
+    EXPECT_EQ(BookMarkers(book(dest, "b")), Markers("new", 3));
+    ASSERT_GE(r.BookResults.size(), 2);
+    EXPECT_EQ(r.BookResults[0].Code, CopyResult::Failed);
+    EXPECT_TRUE(r.BookResults[0].Cause.contains(QStringLiteral("ほかのプログラムで作られた")))
+        << qPrintable(r.BookResults[0].Cause);
+    EXPECT_TRUE(QDir(dest + "Adrs").entryList({".*"}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty())
+        << "the copy put together for book a is left behind";
 }
 
 TEST_F(Restore, bookNamedLikeTheNumberedFolderOfAnotherGetsAFolderOfItsOwn)

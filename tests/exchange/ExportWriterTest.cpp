@@ -6,15 +6,21 @@
 #include "exchange/ImportFile.h"
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
+#include <cstdio>
 #include <cstring>
 
 #include <sys/stat.h>
@@ -350,6 +356,60 @@ TEST(SaveExportFile, appendAfterAKilledSaveKeepsTheOldLines)
     ASSERT_TRUE(SaveExportFile(path, true, "new\r\n", nullptr));
     EXPECT_EQ(contentOf(path), "old\r\nnew\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+// Runs in the child only: writes "new" over the export named by the
+// variable and holds still before the step it names, where the parent kills it.
+constexpr char kKilledExportVariable[] = "MURVEN_KILLED_EXPORT";
+
+TEST(SaveExportFileKillChild, holdsStillBeforeItsStep)
+{
+    const QStringList task = qEnvironmentVariable(kKilledExportVariable).split(u'|');
+    if (task.size() != 2)
+        GTEST_SKIP() << "runs as the child of the kill trial";
+    const int holdAt = task[1].toInt();
+    SafeFile::setFailureHook([holdAt](SafeFile::Step step) {
+        if (int(step) == holdAt) {
+            std::printf("HELD\n");
+            std::fflush(stdout);
+            QThread::sleep(30);
+        }
+        return false;
+    });
+    (void)SaveExportFile(task[0], false, "new\r\n", nullptr);
+    std::printf("HELD\n");
+    std::fflush(stdout);
+}
+
+// An export killed at any step of its replace leaves the earlier export in
+// place, whole, until the new one takes its name; a later look finds one of
+// the two, never none.
+TEST(SaveExportFile, killedAtAnyStepLeavesTheEarlierFileInPlace)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("list.csv"));
+    const int steps = int(SafeFile::Step::SyncFolder) + 1;
+    for (int step = 0; step <= steps; ++step) {
+        ASSERT_TRUE(SaveExportFile(path, false, "old\r\n", nullptr));
+        QProcess child;
+        QProcessEnvironment environment = ChildTestEnvironment();
+        environment.insert(QString::fromLatin1(kKilledExportVariable), path + u'|' + QString::number(step));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=SaveExportFileKillChild.*")});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        QByteArray output;
+        QElapsedTimer clock;
+        clock.start();
+        while (!output.contains("HELD") && clock.elapsed() < 20000 && child.waitForReadyRead(1000))
+            output += child.readAllStandardOutput();
+        (void)KillRunningChild(child);
+        child.waitForFinished(10000);
+        ASSERT_TRUE(output.contains("HELD")) << "step " << step;
+        const QByteArray expected = step > int(SafeFile::Step::RenameTemporary) ? "new\r\n" : "old\r\n";
+        EXPECT_EQ(contentOf(path), expected) << "killed before step " << step;
+    }
 }
 
 struct AppendCase {

@@ -182,7 +182,7 @@ TEST(MarkRun, aFailedReplaceKeepsTheOldMarksWhole)
     const QString file = dir.filePath(QStringLiteral("m.mri"));
     FakeWriter writer;
     (void)WriteMarks(writer, file, true, {{"old", 1, 1}});
-    for (const SafeFile::Step failing : {SafeFile::Step::WriteTemporary, SafeFile::Step::RenameOriginal,
+    for (const SafeFile::Step failing : {SafeFile::Step::WriteTemporary, SafeFile::Step::SyncTemporary,
                                          SafeFile::Step::RenameTemporary}) {
         SafeFile::setFailureHook([failing](SafeFile::Step step) { return step == failing; });
         const TMarkRunResult result = WriteMarks(writer, file, false, {{"new", 1, 1}});

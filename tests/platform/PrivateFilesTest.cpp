@@ -89,7 +89,7 @@ QList<Made> makeTemporaryOfAReplace(const QString &root)
     ::chmod(QFile::encodeName(file).constData(), 0600);
     int temporary = -1;
     SafeFile::setFailureHook([&](SafeFile::Step step) {
-        if (step == SafeFile::Step::RenameOriginal)
+        if (step == SafeFile::Step::RenameTemporary)
             for (const QString &name : QDir(root).entryList(QDir::Files | QDir::Hidden)) {
                 if (name.startsWith(QStringLiteral(".AdrsMng.ini.new-")))
                     temporary = fileMode(root + QLatin1Char('/') + name);

@@ -385,20 +385,13 @@ TEST_P(SafeFileFailingStep, keepsOriginalAndRemovesTemporary)
 TEST_P(SafeFileFailingStep, leavesNoFileWhenThereWasNone)
 {
     SafeFile::setFailureHook([step = GetParam()](SafeFile::Step s) { return s == step; });
-    const bool ok = SafeReplaceFile(file(), "new");
-    // Without an original there is nothing to rename away.
-    if (GetParam() == SafeFile::Step::RenameOriginal) {
-        EXPECT_TRUE(ok);
-        return;
-    }
-    EXPECT_FALSE(ok);
+    EXPECT_FALSE(SafeReplaceFile(file(), "new"));
     EXPECT_TRUE(entries(folder()).isEmpty()) << entries(folder()).join(u' ').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(BeforeCommit, SafeFileFailingStep,
                          ::testing::Values(SafeFile::Step::CreateTemporary, SafeFile::Step::WriteTemporary,
-                                           SafeFile::Step::SyncTemporary, SafeFile::Step::RenameOriginal,
-                                           SafeFile::Step::RenameTemporary));
+                                           SafeFile::Step::SyncTemporary, SafeFile::Step::RenameTemporary));
 
 // A failed save names its cause as the user can mend it: the system's error
 // number read on the folder for a step on a name in it, on the file for a
@@ -435,7 +428,7 @@ INSTANTIATE_TEST_SUITE_P(
                          u"ディスクが読み取り専用のため、書き込めません。"},
         FailureCauseCase{"diskFull", SafeFile::Step::WriteTemporary, ENOSPC, u"ディスクの空き容量が足りません。"},
         FailureCauseCase{"quotaSpent", SafeFile::Step::SyncTemporary, EDQUOT, u"ディスクの空き容量が足りません。"},
-        FailureCauseCase{"fileInUse", SafeFile::Step::RenameOriginal, EBUSY,
+        FailureCauseCase{"fileInUse", SafeFile::Step::RenameTemporary, EBUSY,
                          u"ほかのプログラムかほかの画面がファイルを使用中です。"},
         FailureCauseCase{"failingDevice", SafeFile::Step::WriteTemporary, EIO,
                          u"ディスクの読み書きでエラーが発生しました。"}),
@@ -444,17 +437,30 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SafeFileTest, failureAfterCommitStillReportsTheNewFile)
 {
     writeBytes(file(), "old");
-    SafeFile::setFailureHook([](SafeFile::Step s) {
-        return s == SafeFile::Step::SyncFolder || s == SafeFile::Step::RemoveBackup;
-    });
+    SafeFile::setFailureHook([](SafeFile::Step s) { return s == SafeFile::Step::SyncFolder; });
     ASSERT_TRUE(SafeReplaceFile(file(), "new"));
     EXPECT_EQ(fileBytes(file()), "new");
-    ASSERT_EQ(asides().size(), 1);
-    EXPECT_EQ(fileBytes(folder() + QLatin1Char('/') + asides().first()), "old");
-
-    RecoverSafeReplace(file());
-    EXPECT_EQ(fileBytes(file()), "new");
     EXPECT_EQ(entries(folder()), QStringList{QStringLiteral("Murven19.ini")});
+}
+
+// Another program reads the file at every step of a save: the file is always
+// there, whole, with the old bytes up to the commit and the new ones after.
+TEST_F(SafeFileTest, theFileIsThereWholeAtEveryStepOfASave)
+{
+    writeBytes(file(), "old");
+    QStringList seen;
+    SafeFile::setFailureHook([&seen, this](SafeFile::Step s) {
+        seen << QString::number(int(s)) + QLatin1Char('=') + QString::fromLatin1(fileBytes(file()));
+        return false;
+    });
+    ASSERT_TRUE(SafeReplaceFile(file(), "new"));
+    SafeFile::setFailureHook({});
+    const auto at = [](SafeFile::Step s, const char *bytes) {
+        return QString::number(int(s)) + QLatin1Char('=') + QLatin1String(bytes);
+    };
+    EXPECT_EQ(seen, (QStringList{at(SafeFile::Step::CreateTemporary, "old"), at(SafeFile::Step::WriteTemporary, "old"),
+                                 at(SafeFile::Step::SyncTemporary, "old"), at(SafeFile::Step::RenameTemporary, "old"),
+                                 at(SafeFile::Step::SyncFolder, "new")}));
 }
 
 // The states a crash can leave behind, and what RecoverSafeReplace makes of them.
@@ -634,9 +640,8 @@ TEST_P(SafeFileReadDuringSave, neverBreaksTheSave)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, SafeFileReadDuringSave,
-                         ::testing::Values(SafeFile::Step::SyncTemporary, SafeFile::Step::RenameOriginal,
-                                           SafeFile::Step::RenameTemporary, SafeFile::Step::SyncFolder,
-                                           SafeFile::Step::RemoveBackup));
+                         ::testing::Values(SafeFile::Step::SyncTemporary, SafeFile::Step::RenameTemporary,
+                                           SafeFile::Step::SyncFolder));
 
 } // namespace
 
@@ -680,23 +685,6 @@ TEST_F(SafeFileTest, aSaveReportedDoneIsNeverUndoneByReadersAtTheSameMoment)
         reader.join();
     EXPECT_EQ(undone, 0) << "saves reported done whose file held the older copy";
     EXPECT_EQ(failed, 0);
-}
-
-// A reader of an older version puts the aside copy back just after the
-// commit (over the new file): the save does not say it succeeded.
-TEST_F(SafeFileTest, aSaveWhoseFileWasPutBackToTheOlderCopyFails)
-{
-    writeBytes(file(), "old");
-    const QString aside = SafeReplaceBackupPath(file());
-    const QString target = file();
-    SafeFile::setFailureHook([aside, target](SafeFile::Step s) {
-        if (s == SafeFile::Step::RemoveBackup)
-            (void)::rename(QFile::encodeName(aside).constData(), QFile::encodeName(target).constData());
-        return false;
-    });
-    QString error;
-    EXPECT_FALSE(SafeReplaceFile(file(), "new", &error));
-    EXPECT_FALSE(error.isEmpty());
 }
 
 // A name of `bytes` bytes in UTF-8: Japanese characters (three bytes each),
