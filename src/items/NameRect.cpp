@@ -887,7 +887,10 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
             setHeight(h0);
             const int need = TH() + (L1.isEmpty() ? 0 : TH()) + block(h0);
             if (need <= across) {
-                m_squeezed = m_squeezed || narrowed;
+                if (narrowed)
+                    for (const TCorpLine &l : lines)
+                        if (!l.First.isEmpty())
+                            noteNarrowed(l.Narrow);
                 raisedFit = true;
                 break;
             }

@@ -161,7 +161,11 @@ TEST(NameRectTest, nameTooLongForItsColumnKeepsTheLeastHeightSqueezedAlongIt)
             along += a;
         EXPECT_LE(op->Origin.y() + along, 4 + 66) << qPrintable(op->Text);
     }
-    EXPECT_TRUE(n->IsSqueezed());
+    // Narrowed to three quarters of their width or more: readable, and
+    // not named before printing.
+    EXPECT_GT(n->Narrowest(), LeastWidthRatio);
+    EXPECT_LT(n->Narrowest(), 1.0);
+    EXPECT_FALSE(n->IsSqueezed());
 }
 
 // 300 x 36 horizontal: 28 across hold four lines at -6 only, below the
@@ -224,7 +228,11 @@ TEST(NameRectTest, noteKeepsTheLeastHeightNarrowedWithItsLine)
     EXPECT_EQ(ops[4]->Font.Height, -7);
     EXPECT_GE(ops[4]->Origin.x(), ops[1]->Origin.x() + 7); // after the honorific
     EXPECT_LT(ops[4]->Font.WidthRatio, 1.0);
-    EXPECT_TRUE(n->IsSqueezed());
+    // Narrowed to three quarters of their width or more: readable, and
+    // not named before printing.
+    EXPECT_GT(n->Narrowest(), LeastWidthRatio);
+    EXPECT_LT(n->Narrowest(), 1.0);
+    EXPECT_FALSE(n->IsSqueezed());
 }
 
 TEST(NameRectTest, longHonorificIsNarrowedToThreeQuarters)
