@@ -358,6 +358,17 @@ void LendFreeRoom(TLayoutDocument &Document)
                     else
                         band.setRight(std::min(band.right(), s.left() - 1));
                 }
+                // A text that goes on to another line beside something
+                // standing after it along its lines would read its lines
+                // apart, by a person and a PDF reader alike (「代表取 山田太郎様
+                // 締役社長」): across only where nothing stands there.
+                if (!band.isEmpty() && across && std::any_of(solid.begin(), solid.end(), [&](const QRect &S) {
+                        return S != own && (rows ? S.left() >= own.right() && S.top() <= band.bottom() &&
+                                                       S.bottom() >= band.top()
+                                                 : S.top() >= own.bottom() && S.left() <= band.right() &&
+                                                       S.right() >= band.left());
+                    }))
+                    continue;
                 if (!band.isEmpty() && clear(band))
                     room |= band;
             }

@@ -246,6 +246,20 @@ TEST(NameRectTest, longHonorificIsNarrowedToThreeQuarters)
     EXPECT_EQ(ops[1]->Advances.value(0), 30);
 }
 
+// A long honorific after a name narrowed to keep the least height is set at
+// three quarters of that again: below two thirds of its width, which the
+// item says, for the print run to name.
+TEST(NameRectTest, longHonorificAfterANarrowedNameIsNamedBelowTwoThirds)
+{
+    auto n = privateName(false, u(u"長谷川 五郎左衛門"), {});
+    n->SetHonor(u(u"ご家族様"));
+    layOut(*n, {0, 0, 40, 74});
+    const auto ops = textOps(*n);
+    ASSERT_EQ(ops.size(), 2);
+    EXPECT_LT(ops[1]->Font.WidthRatio, LeastWidthRatio);
+    EXPECT_TRUE(n->IsSqueezed()) << n->Narrowest();
+}
+
 // ---- Setters --------------------------------------------------------------------------
 
 struct SetNameCase {
