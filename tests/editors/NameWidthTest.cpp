@@ -5,12 +5,21 @@
 // print run to a PDF file and read back with pdftotext -bbox: each word's
 // length along its line against its characters' count and height.
 #include "EditorsFixture.h"
+#include "FakeHost.h"
+#include "core/Env.h"
+#include "editors/AdditionPlace.h"
+#include "editors/LabelForm.h"
 #include "editors/PrintLoop.h"
 #include "editors/PrintedSizes.h"
+#include "items/AdditionRect.h"
 #include "items/MetaRect.h"
 #include "items/NameRect.h"
 #include "support/RowName.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QPrinter>
 #include <QXmlStreamReader>
 
@@ -139,6 +148,70 @@ TEST_P(NameWidth, everyCharacterKeepsTwoThirdsOfItsWidth)
     // Nothing left narrowed for the wizard to name.
     MergeRecord(d, &record, nullptr);
     EXPECT_TRUE(SizeShortfalls(d).Squeezed.isEmpty());
+}
+
+// The additional lines see the room the name takes as taken: with TEL,
+// E-Mail1, the first keyword and a text of the user's own shown on the
+// 44-sheet detailed label, no line the piece prints stands on a name.
+TEST(NameWidthBesideLines, additionalLinesKeepClearOfTheNamesInTheLentRoom)
+{
+    QDir().mkpath(DataRoot);
+    SampleBook book;
+    FakeHost host{book.table};
+    TLabelForm form{nullptr, host};
+    TLabelGrid grid;
+    form.SetLayout(22, catalogueFormat(22, &grid), grid);
+    form.ExecDialog = [](QDialog &D) {
+        D.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
+        return int(QDialog::Accepted);
+    };
+    form.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    ASSERT_TRUE(form.Document().Detail);
+    form.ExecDialog = [](QDialog &D) {
+        const int ids[] = {3, 9, 11, 0};
+        for (int i = 0; i < 4; ++i) {
+            D.findChild<QCheckBox *>(QStringLiteral("ckbAddition%1").arg(i + 1))->setChecked(true);
+            auto *combo = D.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
+            if (ids[i]) {
+                combo->setCurrentIndex(combo->findData(ids[i]));
+            } else {
+                combo->setCurrentIndex(-1);
+                combo->setEditText(QStringLiteral("会員番号 ABC-12345"));
+            }
+        }
+        return int(QDialog::Accepted);
+    };
+    form.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+    TLayoutDocument &d = form.Document();
+    d.SetReferenceDevice(TReferenceDevice::printer({600, 600}));
+    TAddressText record = recordOf({"jointNames", 22, false});
+    record.Tel = QStringLiteral("045-123-4567");
+    record.EMail1 = QStringLiteral("nanami@example.jp");
+    record.Keyword[0] = QStringLiteral("友人");
+    MergeRecord(d, &record, nullptr);
+    const TRecordAdditionLines lines(d);
+    std::vector<QRectF> names;
+    bool lent = false;
+    for (size_t i = 0; i < d.Items.size(); ++i)
+        if (const auto *name = dynamic_cast<const TNameRect *>(d.Items[i].get())) {
+            for (const QRectF &b : PrintedTextBoxes(*name)) {
+                names.push_back(b);
+                lent = lent || b.top() < name->GetRect().Top;
+            }
+        }
+    EXPECT_TRUE(lent) << "the names stand in their frame alone: the case tests nothing";
+    int printed = 0;
+    for (size_t i = 0; i < d.Items.size(); ++i) {
+        const auto *line = dynamic_cast<const TAdditionRect *>(d.Items[i].get());
+        const std::vector<int> &out = lines.LeftOut();
+        if (!line || line->GetContent().isEmpty() || std::find(out.begin(), out.end(), int(i)) != out.end())
+            continue;
+        ++printed;
+        for (const QRectF &t : PrintedTextBoxes(*line))
+            for (const QRectF &n : names)
+                EXPECT_FALSE(t.intersects(n)) << qPrintable(line->PrintedText()) << " stands on a name";
+    }
+    EXPECT_GT(printed + int(lines.LeftOut().size()), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Labels, NameWidth,
