@@ -293,11 +293,14 @@ void LendFreeRoom(TLayoutDocument &Document)
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect &item = *Document.Items[i];
         auto *text = dynamic_cast<TMetaRect *>(&item);
-        if (text)
-            text->SetRoom({});
+        // A text keeps the room it has until it is told another, so that a
+        // piece drawn again with the same room is not laid out again.
         if (!lends || !item.IsVisible() || !Document.OnPrintedSide(i) ||
-            dynamic_cast<const TAdditionRect *>(&item))
+            dynamic_cast<const TAdditionRect *>(&item)) {
+            if (text)
+                text->SetRoom({});
             continue; // the additional lines make way for the addressee
+        }
         const auto *name = dynamic_cast<const TNameRect *>(&item);
         const auto *corp = dynamic_cast<const TCorpRect *>(&item);
         const auto *address = dynamic_cast<const TAddressRect *>(&item);
@@ -306,9 +309,13 @@ void LendFreeRoom(TLayoutDocument &Document)
         if (addressee) {
             // An addressee's frame the record leaves empty is blank.
             text->Rebuild(false);
-            if (text->GetMetafile().IsEmpty())
+            if (text->GetMetafile().IsEmpty()) {
+                text->SetRoom({});
                 continue;
+            }
             takers.push_back({name ? 0 : corp ? 1 : 2, i});
+        } else if (text) {
+            text->SetRoom({});
         }
         const auto *block = dynamic_cast<const TSenderRect *>(&item);
         QRect area = ToQRect(block ? block->GetBlockRect() : item.GetRect());
@@ -373,9 +380,9 @@ void LendFreeRoom(TLayoutDocument &Document)
                     room |= band;
             }
         }
+        text.SetRoom(room == own ? TPageRect{} : PageRectOf(room));
         if (room == own)
             continue;
-        text.SetRoom(PageRectOf(room));
         text.Rebuild(false);
         const QRect laidIn = ToQRect(text.GetLaidIn());
         if (laidIn != own)
