@@ -5,6 +5,7 @@
 #include "editors/AdditionPlace.h"
 #include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
+#include "items/AdditionRect.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
 #include "items/FigureRect.h"
@@ -276,6 +277,117 @@ void LineUpJointNames(TLayoutDocument &Document)
         guide = name->GetGuide();
     }
     joint->SetLineUpWith(guide);
+}
+
+void LendFreeRoom(TLayoutDocument &Document)
+{
+    const bool lends = Document.Kind == TLayoutKind::Label || Document.Kind == TLayoutKind::Card;
+    auto roleOf = [&Document](size_t Index) {
+        return Index < Document.ItemRoles.size() ? Document.ItemRoles[Index] : -1;
+    };
+    // What prints on the piece (the bars with their blank), and the
+    // addressee's texts that may take room, by rank: the name, the company
+    // lines, the address.
+    std::vector<QRect> solid;
+    std::vector<std::pair<int, size_t>> takers;
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
+        TDrawRect &item = *Document.Items[i];
+        auto *text = dynamic_cast<TMetaRect *>(&item);
+        // A text keeps the room it has until it is told another, so that a
+        // piece drawn again with the same room is not laid out again.
+        if (!lends || !item.IsVisible() || !Document.OnPrintedSide(i) ||
+            dynamic_cast<const TAdditionRect *>(&item)) {
+            if (text)
+                text->SetRoom({});
+            continue; // the additional lines make way for the addressee
+        }
+        const auto *name = dynamic_cast<const TNameRect *>(&item);
+        const auto *corp = dynamic_cast<const TCorpRect *>(&item);
+        const auto *address = dynamic_cast<const TAddressRect *>(&item);
+        const bool addressee = roleOf(i) >= 0 && ((name && !name->IsSender()) || (corp && !corp->IsSender()) ||
+                                                  (address && !address->IsSender()));
+        if (addressee) {
+            // An addressee's frame the record leaves empty is blank.
+            text->Rebuild(false);
+            if (text->GetMetafile().IsEmpty()) {
+                text->SetRoom({});
+                continue;
+            }
+            takers.push_back({name ? 0 : corp ? 1 : 2, i});
+        } else if (text) {
+            text->SetRoom({});
+        }
+        const auto *block = dynamic_cast<const TSenderRect *>(&item);
+        QRect area = ToQRect(block ? block->GetBlockRect() : item.GetRect());
+        if (item.GetKind() == TDrawRectKind::Barcode)
+            area.adjust(-kItemGap, -kItemGap, kItemGap, kItemGap);
+        solid.push_back(area);
+    }
+    std::stable_sort(takers.begin(), takers.end(),
+                     [](const auto &A, const auto &B) { return A.first < B.first; });
+    const QRect piece = ToQRect(PlaceableArea(Document));
+    for (const auto &[rank, index] : takers) {
+        auto &text = static_cast<TMetaRect &>(*Document.Items[index]);
+        const QRect own = ToQRect(text.GetRect());
+        auto clear = [&](const QRect &Band) {
+            return std::none_of(solid.begin(), solid.end(),
+                                [&](const QRect &S) { return S != own && S.intersects(Band); });
+        };
+        // Out from the frame to the nearest thing printing, or the piece's
+        // edge: across its lines first (another line), then along them.
+        QRect room = own;
+        const bool rows = text.IsHorizontal();
+        for (const bool across : {true, false}) {
+            const bool vertical = across == rows; // growing up and down
+            for (const int way : {-1, 1}) {
+                QRect band;
+                if (vertical) {
+                    const int edge = way < 0 ? std::min(piece.top(), room.top()) : std::max(piece.bottom(), room.bottom());
+                    band = way < 0 ? QRect(QPoint(room.left(), edge), QPoint(room.right(), room.top() - 1))
+                                   : QRect(QPoint(room.left(), room.bottom() + 1), QPoint(room.right(), edge));
+                } else {
+                    const int edge = way < 0 ? std::min(piece.left(), room.left()) : std::max(piece.right(), room.right());
+                    band = way < 0 ? QRect(QPoint(edge, room.top()), QPoint(room.left() - 1, room.bottom()))
+                                   : QRect(QPoint(room.right() + 1, room.top()), QPoint(edge, room.bottom()));
+                }
+                if (band.isEmpty())
+                    continue;
+                // The band up to the nearest thing in the way.
+                for (const QRect &s : solid) {
+                    if (s == own || !s.intersects(band))
+                        continue;
+                    if (vertical && way < 0)
+                        band.setTop(std::max(band.top(), s.bottom() + 1));
+                    else if (vertical)
+                        band.setBottom(std::min(band.bottom(), s.top() - 1));
+                    else if (way < 0)
+                        band.setLeft(std::max(band.left(), s.right() + 1));
+                    else
+                        band.setRight(std::min(band.right(), s.left() - 1));
+                }
+                // A text that goes on to another line beside something
+                // standing after it along its lines would read its lines
+                // apart, by a person and a PDF reader alike (「代表取 山田太郎様
+                // 締役社長」): across only where nothing stands there.
+                if (!band.isEmpty() && across && std::any_of(solid.begin(), solid.end(), [&](const QRect &S) {
+                        return S != own && (rows ? S.left() >= own.right() && S.top() <= band.bottom() &&
+                                                       S.bottom() >= band.top()
+                                                 : S.top() >= own.bottom() && S.left() <= band.right() &&
+                                                       S.right() >= band.left());
+                    }))
+                    continue;
+                if (!band.isEmpty() && clear(band))
+                    room |= band;
+            }
+        }
+        text.SetRoom(room == own ? TPageRect{} : PageRectOf(room));
+        if (room == own)
+            continue;
+        text.Rebuild(false);
+        const QRect laidIn = ToQRect(text.GetLaidIn());
+        if (laidIn != own)
+            solid.push_back(laidIn);
+    }
 }
 
 namespace {
@@ -630,6 +742,7 @@ void MergeRecord(TLayoutDocument &Document, const TAddressText *Record, const TA
     }
     moveJointNames(Document);
     LineUpJointNames(Document);
+    LendFreeRoom(Document);
     // Only the items whose content changed lay themselves out again (the
     // sender block stays as it is from record to record).
     for (auto &item : Document.Items)
@@ -661,6 +774,7 @@ void PaintPiece(QPainter &Painter, TLayoutDocument &Document, QPoint OriginDots,
         Document.Background.ReleasePrint();
     }
     LineUpJointNames(Document);
+    LendFreeRoom(Document);
     // Every item is placed for this device before any lays its text out.
     for (size_t i = 0; i < Document.Items.size(); ++i)
         if (Document.Items[i]->IsVisible() && Document.OnPrintedSide(i))

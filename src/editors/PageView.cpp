@@ -100,6 +100,7 @@ void TPageView::paintEvent(QPaintEvent *)
     std::vector<int> leftOut;
     m_movedLines.clear();
     LineUpJointNames(m_document);
+    LendFreeRoom(m_document);
     const auto isLeftOut = [&leftOut](size_t Index) {
         return std::find(leftOut.begin(), leftOut.end(), int(Index)) != leftOut.end();
     };

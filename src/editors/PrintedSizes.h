@@ -13,8 +13,10 @@ struct TAddressText;
 
 // What a piece prints smaller than a person reads: the addressee's texts
 // (address, company, department, title, name) print at the least height
-// (LeastTextMm, items/MetaRect.h) or larger, narrowed where even that is too
-// long for their frame, and an additional line without room is left out
+// (LeastTextMm, items/MetaRect.h) or larger, taking the blank room beside
+// their frames (LendFreeRoom) and narrowed where even that is too long: to
+// two thirds of their width (LeastWidthRatio) untold, further named. An
+// additional line without room is left out
 // (LeftOutAdditionLines). The print wizard tells the user what and on how
 // many pieces (ラベル N 枚 on labels) before anything is printed.
 

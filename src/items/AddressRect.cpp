@@ -765,8 +765,8 @@ void TAddressRect::buildVertical(TRecordingCanvas &Canvas, QSize Size)
         return s;
     };
     // A layout tried and found worse goes back to the one laid out before it.
-    auto current = [&] { return std::tuple(cols, fonts, lengths, shared, Canvas.Font, m_squeezed); };
-    auto goBackTo = [&](const auto &Kept) { std::tie(cols, fonts, lengths, shared, Canvas.Font, m_squeezed) = Kept; };
+    auto current = [&] { return std::tuple(cols, fonts, lengths, shared, Canvas.Font, m_narrowest); };
+    auto goBackTo = [&](const auto &Kept) { std::tie(cols, fonts, lengths, shared, Canvas.Font, m_narrowest) = Kept; };
     // A block number and its building joined into one column stand in two
     // instead where those print no smaller.
     if (m_linesApart && !fixed && given.size() == 2 && cols.size() == 1) {

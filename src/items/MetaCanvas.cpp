@@ -27,6 +27,8 @@ void TRecordingCanvas::ExtTextOut(int X, int Y, QStringView Text, const QList<in
 
 void TRecordingCanvas::record(int X, int Y, QStringView Text, QList<int> Advances)
 {
+    X += Offset.x();
+    Y += Offset.y();
     TTextOp &op = m_target.AppendText();
     // Into the string the operation already holds where it has the room.
     if (op.Text.isDetached() && op.Text.capacity() >= Text.size()) {
@@ -50,7 +52,7 @@ void TRecordingCanvas::record(int X, int Y, QStringView Text, QList<int> Advance
 
 void TRecordingCanvas::PushClip(const QRect &Rect)
 {
-    m_target.Append(TClipPushOp{QRectF(Rect)});
+    m_target.Append(TClipPushOp{QRectF(Rect.translated(Offset))});
     ++m_clipDepth;
 }
 
@@ -64,12 +66,12 @@ void TRecordingCanvas::PopClip()
 
 void TRecordingCanvas::DrawPath(const QPainterPath &Path, const QPen &Pen, const QBrush &Brush)
 {
-    m_target.Append(TPathOp{Path, Pen, Brush});
+    m_target.Append(TPathOp{Path.translated(Offset), Pen, Brush});
 }
 
 void TRecordingCanvas::DrawImage(const QRectF &Target, const QImage &Image)
 {
-    m_target.Append(TImageOp{Image, Target});
+    m_target.Append(TImageOp{Image, Target.translated(Offset)});
 }
 
 bool WideExtTextOut(TRecordingCanvas &Canvas, int X, int Y, QStringView Text, const QList<int> &Dx)

@@ -22,6 +22,10 @@ public:
     TRecordingCanvas(TMetafileEx &Target, const TTextMetrics &Metrics, const TTextShaper *Shaper);
 
     TCanvasFont Font;
+    // Added to every point recorded: a layout made for a larger area than
+    // the recording's own frame (its room, TMetaRect::SetRoom) keeps its
+    // points relative to that frame.
+    QPoint Offset;
 
     const TTextMetrics &Metrics() const { return m_metrics; }
     TDeviceDpi Dpi() const { return m_target.Dpi(); }

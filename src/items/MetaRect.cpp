@@ -218,9 +218,67 @@ TCanvasFont TMetaRect::contentFont() const
     return canvasFont(m_font, m_fontColor, h);
 }
 
+void TMetaRect::SetRoom(const TPageRect &Room)
+{
+    if (m_room == Room)
+        return;
+    m_room = Room;
+    invalidate();
+}
+
+namespace {
+
+// The room's share Share of the way from the frame out to the room's edges.
+TPageRect grownToward(const TPageRect &Frame, const TPageRect &Room, double Share)
+{
+    auto at = [Share](qint32 From, qint32 To) { return From + qint32(std::lround((To - From) * Share)); };
+    return {at(Frame.Left, Room.Left), at(Frame.Top, Room.Top), at(Frame.Right, Room.Right),
+            at(Frame.Bottom, Room.Bottom)};
+}
+
+// The steps a text takes into its room: a quarter of it at a time, so that
+// it leaves what it does not need blank.
+constexpr int kRoomSteps = 4;
+
+} // namespace
+
 void TMetaRect::BuildMetafile()
 {
+    buildIn(m_rect);
+    m_laidIn = m_rect;
+    if (m_rect.isEmpty())
+        return;
+    m_valid = true;
+    const bool roomAround = !m_room.isEmpty() && m_room != m_rect && m_room.Left <= m_rect.Left &&
+                            m_room.Top <= m_rect.Top && m_room.Right >= m_rect.Right &&
+                            m_room.Bottom >= m_rect.Bottom;
+    if (!roomAround || m_clipSide != TClipSide::None || m_rect.isEmpty())
+        return;
+    double best = fitShare();
+    if (best >= 1.0)
+        return;
+    // A text its frame leaves narrowed or small takes the room it needs.
+    TPageRect bestArea = m_rect, last = m_rect;
+    for (int step = 1; step <= kRoomSteps; ++step) {
+        last = grownToward(m_rect, m_room, double(step) / kRoomSteps);
+        buildIn(last);
+        const double share = fitShare();
+        if (share > best + 1e-3) {
+            best = share;
+            bestArea = last;
+        }
+        if (share >= 1.0)
+            break;
+    }
+    if (last != bestArea)
+        buildIn(bestArea);
+    m_laidIn = bestArea;
+}
+
+void TMetaRect::buildIn(const TPageRect &Area)
+{
     m_metafile.Clear();
+    m_narrowest = 1.0;
     if (m_rect.isEmpty())
         return;
     const TDeviceDpi dpi = m_device.HasPrinter ? m_device.Dpi : TDeviceDpi{96, 96};
@@ -264,9 +322,20 @@ void TMetaRect::BuildMetafile()
                 c.PopClip();
         }
     } pop{canvas, !clip.isNull()};
-    m_squeezed = false;
-    BuildContent(canvas, QSize(w, h));
-    m_valid = true;
+    canvas.Offset = QPoint(PageToDots(TPagePx(Area.Left - m_rect.Left), dpi.x),
+                           PageToDots(TPagePx(Area.Top - m_rect.Top), dpi.y));
+    BuildContent(canvas, QSize(PageToDots(TPagePx(Area.width()), dpi.x), PageToDots(TPagePx(Area.height()), dpi.y)));
+}
+
+double TMetaRect::fitShare() const
+{
+    const TDeviceDpi dpi = m_metafile.Dpi();
+    const double least = std::min(std::ceil(LeastTextMm / 25.4 * dpi.y), std::abs(double(contentFont().Height)));
+    double share = m_narrowest;
+    for (const TTextOp *op : m_metafile.TextOps())
+        if (least > 0 && !op->Text.trimmed().isEmpty())
+            share = std::min(share, std::abs(double(op->Font.Height)) / least);
+    return std::min(share, 1.0);
 }
 
 bool TMetaRect::FitFont(TRecordingCanvas &Canvas, int Available, int Needed, bool AllowGrow)
@@ -311,7 +380,7 @@ bool TMetaRect::fitAlong(TRecordingCanvas &Canvas, int Available, const std::fun
             break;
         SetFontWidthRatio(Canvas, Canvas.Font.WidthRatio * Available / now * 0.98);
     }
-    m_squeezed = true;
+    noteNarrowed(Canvas.Font.WidthRatio);
     return true;
 }
 

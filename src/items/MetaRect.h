@@ -6,6 +6,7 @@
 #include "platform/Colors.h"
 #include "util/Font.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -38,6 +39,12 @@ inline constexpr qint32 BasePaperLongSide = 1480;
 // read. In page pixels (96 dpi), rounded up.
 inline constexpr qint32 LeastTextPixels = 7;
 inline constexpr double LeastTextMm = 1.8;
+
+// The narrowest a line's characters are set to stay readable, a share of
+// their natural width: narrower, kanji close up into strokes. A line still
+// too long at the least height is narrowed further only where no room is
+// left, and the print run names it (TMetaRect::IsSqueezed).
+inline constexpr double LeastWidthRatio = 2.0 / 3.0;
 
 // The most rounds a text item's wrap-and-fit loop runs. Each round either
 // draws, gives up, or joins two lines (or pieces) and starts again, so a
@@ -116,9 +123,24 @@ public:
     // Available / Needed. False when the font would vanish (its height
     // truncates to 0 or above); the font is then unchanged.
     static bool FitFont(TRecordingCanvas &Canvas, int Available, int Needed, bool AllowGrow = false);
-    // Whether the last layout narrowed the characters of a line that would
-    // have needed a font below the least height (LeastTextMm) to fit.
-    bool IsSqueezed() const { return m_squeezed; }
+    // Whether the last layout narrowed the characters of a line below
+    // about two thirds of their width (LeastWidthRatio) to keep it at the
+    // least height (LeastTextMm).
+    bool IsSqueezed() const { return m_narrowest < LeastWidthRatio - 0.02; }
+    // The narrowest share of their width the last layout set a line's
+    // characters at to keep the least height (1: none narrowed).
+    double Narrowest() const { return m_narrowest; }
+    // Room around the frame (page pixels, holding it) the item may print in
+    // for the record merged: blank frames of the piece next to it. The item
+    // lays its text out in its frame and takes as little of the room as
+    // keeps its text at the least height without narrowing it, or as
+    // narrows it least. Empty: the frame alone. The frame itself, and so
+    // what the user moves and saves, stays as it is.
+    void SetRoom(const TPageRect &Room);
+    const TPageRect &GetRoom() const { return m_room; }
+    // Where the last layout printed: the frame, or the part of the room it
+    // took.
+    const TPageRect &GetLaidIn() const { return m_laidIn; }
 
 protected:
     void BuildMetafile();
@@ -143,6 +165,8 @@ protected:
     void drawTurned(TRecordingCanvas &Canvas, QSize Size, int X, int Y, QStringView Text,
                     const QList<int> *Advances = nullptr) const;
     void invalidate() { m_valid = false; }
+    // Records a line's characters narrowed to Ratio of their width.
+    void noteNarrowed(double Ratio) { m_narrowest = std::min(m_narrowest, Ratio); }
 
     TMetafileEx m_metafile;
     TFont m_font;
@@ -153,6 +177,17 @@ protected:
     bool m_valid = false;
     bool m_horizontal = false;
     bool m_rotate180 = false;
-    bool m_squeezed = false;
+    double m_narrowest = 1.0;
     TReferenceDevice m_device;
+
+private:
+    // Lays the content out in Area (the frame, or a part of the room), its
+    // points kept relative to the frame.
+    void buildIn(const TPageRect &Area);
+    // How near the last layout came to its text at the least height and
+    // natural width: 1, or the share it fell short by.
+    double fitShare() const;
+
+    TPageRect m_room;
+    TPageRect m_laidIn;
 };

@@ -504,8 +504,13 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
             continue;
         const bool narrow = CellCount(l.Honor) > 2;
         const double widthRatio = Canvas.Font.WidthRatio;
-        if (narrow)
+        if (narrow) {
             SetFontWidthRatio(Canvas, widthRatio * 0.75);
+            // A long honorific is set at three quarters of its width; after
+            // a narrowed name that may leave it narrower than readable.
+            if (widthRatio * 0.75 < LeastWidthRatio)
+                noteNarrowed(widthRatio * 0.75);
+        }
         const QPoint p = along_(at[i], hp);
         drawTurned(Canvas, Size, p.x(), p.y(), l.Honor);
         honorEnd[i] = hp + W(l.Honor);
@@ -887,7 +892,10 @@ void TNameRect::buildCompany(TRecordingCanvas &Canvas, QSize Size)
             setHeight(h0);
             const int need = TH() + (L1.isEmpty() ? 0 : TH()) + block(h0);
             if (need <= across) {
-                m_squeezed = m_squeezed || narrowed;
+                if (narrowed)
+                    for (const TCorpLine &l : lines)
+                        if (!l.First.isEmpty())
+                            noteNarrowed(l.Narrow);
                 raisedFit = true;
                 break;
             }

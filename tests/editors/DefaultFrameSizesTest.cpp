@@ -189,6 +189,10 @@ std::optional<Allowance> allowanceOf(int Paper, TPrintedField Field, const Recor
         return Allowance{0.8, 0.0,
                          "the turned 44-sheet label is 25.4 mm across: beside a column for the company and one for "
                          "the department and the title, its address columns are 4.5 and 4.6 mm wide"};
+    if ((Paper == 19 || Paper == 21) && blockLines && QStringView(C.building).size() > 12)
+        return Allowance{0.0, LeastTextMm,
+                         "the turned 21- and 24-sheet labels' simple address frame, narrowing a long building line, "
+                         "takes the blank beside its column instead; the detailed frames hold it unnarrowed"};
     if (Paper == 17 && nameLines && C.joints == 5)
         return Allowance{0.9, 0.0,
                          "six names stand two to a line on the turned 10-sheet label, fitted along its detailed name "

@@ -264,7 +264,11 @@ TEST(AddressRectTest, longColumnKeepsTheLeastHeightSqueezedAlongIt)
         along += adv;
     EXPECT_LE(ops[0]->Origin.y() + along, 4 + 92);
     EXPECT_GT(along, 92 * 0.8);
-    EXPECT_TRUE(a->IsSqueezed());
+    // Narrowed to three quarters of their width or more: readable, and
+    // not named before printing.
+    EXPECT_GT(a->Narrowest(), LeastWidthRatio);
+    EXPECT_LT(a->Narrowest(), 1.0);
+    EXPECT_FALSE(a->IsSqueezed());
 }
 
 // Two lines of ten and twelve characters stand in two columns of -5 across

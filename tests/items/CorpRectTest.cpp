@@ -173,7 +173,46 @@ TEST(CorpRectTest, lineWithoutRoomForTwoKeepsTheLeastHeightSqueezedAlongTheColum
         along += a;
     EXPECT_LE(along, 96);
     EXPECT_GT(along, 96 * 0.9);
+    // Narrowed to three quarters of their width or more: readable, and
+    // not named before printing.
+    EXPECT_GT(c->Narrowest(), LeastWidthRatio);
+    EXPECT_LT(c->Narrowest(), 1.0);
+    EXPECT_FALSE(c->IsSqueezed());
+}
+
+// Half as long a column narrows the characters below two thirds of their
+// width: the item says so, for the print run to name.
+TEST(CorpRectTest, lineNarrowedBelowTwoThirdsOfItsWidthIsNamed)
+{
+    const auto c = std::make_unique<TCorpRect>();
+    c->SetText(u(u"株式会社日本総合物産ホールディングス"));
+    layOut(*c, {0, 0, 16, 56});
+    EXPECT_LT(c->Narrowest(), LeastWidthRatio);
     EXPECT_TRUE(c->IsSqueezed());
+}
+
+// The same column with blank room beside it goes on to a second column
+// there at the least height, unnarrowed, and leaves the rest of the room
+// blank; its frame stays as it is.
+TEST(CorpRectTest, lineTakesTheRoomBesideItsFrameBeforeNarrowing)
+{
+    const auto c = std::make_unique<TCorpRect>();
+    c->SetText(u(u"株式会社日本総合物産ホールディングス"));
+    c->SetRoom({-40, 0, 16, 104});
+    layOut(*c, {0, 0, 16, 104});
+    const auto ops = textOps(*c);
+    ASSERT_EQ(ops.size(), 2);
+    for (const TTextOp *op : ops) {
+        EXPECT_GE(std::abs(op->Font.Height), 7) << qPrintable(op->Text);
+        EXPECT_EQ(op->Font.WidthRatio, 1.0) << qPrintable(op->Text);
+    }
+    EXPECT_EQ(c->Narrowest(), 1.0);
+    EXPECT_EQ(c->GetRect(), (TPageRect{0, 0, 16, 104}));
+    EXPECT_LT(c->GetLaidIn().Left, 0);
+    EXPECT_GT(c->GetLaidIn().Left, -40);
+    // The second column stands left of the frame, in the room (a column's
+    // cells lie left of its origin).
+    EXPECT_LT(ops[1]->Origin.x() - ops[1]->CellHeight, 0);
 }
 
 TEST(CorpRectTest, hiddenHonorificChangeKeepsTheRecording)

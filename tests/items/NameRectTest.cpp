@@ -161,7 +161,11 @@ TEST(NameRectTest, nameTooLongForItsColumnKeepsTheLeastHeightSqueezedAlongIt)
             along += a;
         EXPECT_LE(op->Origin.y() + along, 4 + 66) << qPrintable(op->Text);
     }
-    EXPECT_TRUE(n->IsSqueezed());
+    // Narrowed to three quarters of their width or more: readable, and
+    // not named before printing.
+    EXPECT_GT(n->Narrowest(), LeastWidthRatio);
+    EXPECT_LT(n->Narrowest(), 1.0);
+    EXPECT_FALSE(n->IsSqueezed());
 }
 
 // 300 x 36 horizontal: 28 across hold four lines at -6 only, below the
@@ -224,7 +228,11 @@ TEST(NameRectTest, noteKeepsTheLeastHeightNarrowedWithItsLine)
     EXPECT_EQ(ops[4]->Font.Height, -7);
     EXPECT_GE(ops[4]->Origin.x(), ops[1]->Origin.x() + 7); // after the honorific
     EXPECT_LT(ops[4]->Font.WidthRatio, 1.0);
-    EXPECT_TRUE(n->IsSqueezed());
+    // Narrowed to three quarters of their width or more: readable, and
+    // not named before printing.
+    EXPECT_GT(n->Narrowest(), LeastWidthRatio);
+    EXPECT_LT(n->Narrowest(), 1.0);
+    EXPECT_FALSE(n->IsSqueezed());
 }
 
 TEST(NameRectTest, longHonorificIsNarrowedToThreeQuarters)
@@ -236,6 +244,20 @@ TEST(NameRectTest, longHonorificIsNarrowedToThreeQuarters)
     ASSERT_EQ(ops.size(), 2);
     EXPECT_EQ(ops[1]->Font.WidthRatio, 0.75);
     EXPECT_EQ(ops[1]->Advances.value(0), 30);
+}
+
+// A long honorific after a name narrowed to keep the least height is set at
+// three quarters of that again: below two thirds of its width, which the
+// item says, for the print run to name.
+TEST(NameRectTest, longHonorificAfterANarrowedNameIsNamedBelowTwoThirds)
+{
+    auto n = privateName(false, u(u"長谷川 五郎左衛門"), {});
+    n->SetHonor(u(u"ご家族様"));
+    layOut(*n, {0, 0, 40, 74});
+    const auto ops = textOps(*n);
+    ASSERT_EQ(ops.size(), 2);
+    EXPECT_LT(ops[1]->Font.WidthRatio, LeastWidthRatio);
+    EXPECT_TRUE(n->IsSqueezed()) << n->Narrowest();
 }
 
 // ---- Setters --------------------------------------------------------------------------
