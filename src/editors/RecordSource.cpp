@@ -1,6 +1,7 @@
 #include "editors/RecordSource.h"
 
 #include "core/Inquiry.h"
+#include "platform/FileWrites.h"
 #include "platform/Table.h"
 
 QList<std::optional<TAddressText>> TRecordSource::ReadMany(const QList<qint32> &RecNos, qint64 *Version) const
@@ -22,12 +23,41 @@ QList<std::optional<TAddressText>> TRecordSource::ReadMany(const QList<qint32> &
     return records;
 }
 
+void TRecordSource::TKnownVersion::NoteWrites(const TWritten &Written)
+{
+    if (Written()) {
+        ++Writes;
+        Value.reset();
+    }
+}
+
 qint64 TRecordSource::Version() const
 {
     if (!m_version)
         return 0;
+    if (m_written) {
+        const std::lock_guard known(m_known->Lock);
+        m_known->NoteWrites(m_written);
+        if (m_known->Value)
+            return *m_known->Value;
+    }
     const std::lock_guard lock(*m_use);
-    return m_version();
+    if (!m_written)
+        return m_version();
+    quint64 before = 0;
+    {
+        const std::lock_guard known(m_known->Lock);
+        m_known->NoteWrites(m_written);
+        before = m_known->Writes;
+    }
+    // A write another program finishes while the book is asked is noticed
+    // after it: the version read is kept only when none came meanwhile.
+    const qint64 now = m_version();
+    const std::lock_guard known(m_known->Lock);
+    m_known->NoteWrites(m_written);
+    if (now >= 0 && m_known->Writes == before)
+        m_known->Value = now;
+    return now;
 }
 
 std::optional<TAddressText> TRecordSource::operator()(qint32 RecNo) const
@@ -67,7 +97,10 @@ TRecordSource TableRecordSource(TTable &Table)
 
 TRecordSource TableRecordSource(std::shared_ptr<TTable> Table)
 {
+    // Watched from before the version is first read: no write after that
+    // read goes unnoticed.
+    auto writes = std::make_shared<TFileWrites>(Table->TableName());
     return TRecordSource([Table](qint32 RecNo) { return readRecord(*Table, RecNo); },
                          [Table](const std::function<void()> &Read) { holdRead(*Table, Read); },
-                         [Table] { return Table->DataVersion(); });
+                         [Table] { return Table->DataVersion(); }, [writes] { return writes->WrittenSince(); });
 }

@@ -31,14 +31,18 @@ public:
     // The book's version: a number that changes whenever another handle
     // writes the book (TTable::DataVersion).
     using TVersion = std::function<qint64()>;
+    // Whether the book's file may have been written since it was last asked
+    // (TFileWrites): a look far cheaper than asking the book its version.
+    using TWritten = std::function<bool()>;
 
     TRecordSource() = default;
     // Any reader of one record; without Hold each record is read on its own.
     template <typename F>
         requires(!std::is_same_v<std::remove_cvref_t<F>, TRecordSource> &&
                  std::is_invocable_r_v<std::optional<TAddressText>, F &, qint32>)
-    TRecordSource(F Read, THold Hold = {}, TVersion Version = {})
-        : m_read(std::move(Read)), m_hold(std::move(Hold)), m_version(std::move(Version))
+    TRecordSource(F Read, THold Hold = {}, TVersion Version = {}, TWritten Written = {})
+        : m_read(std::move(Read)), m_hold(std::move(Hold)), m_version(std::move(Version)),
+          m_written(std::move(Written))
     {}
 
     // True when its batches may be read on another thread while the run
@@ -48,7 +52,10 @@ public:
     // runs.
     [[nodiscard]] bool ReadsAhead() const { return bool(m_version); }
     // The book's version now; 0 for a source without one, -1 when the book
-    // cannot tell.
+    // cannot tell. A run asks it before every piece: while the book's file
+    // shows no write since the version was last read, that one is still the
+    // book's, and the book (its lock, held by a batch being read ahead) is
+    // not asked.
     [[nodiscard]] qint64 Version() const;
 
     explicit operator bool() const { return bool(m_read); }
@@ -62,6 +69,17 @@ private:
     TRead m_read;
     THold m_hold;
     TVersion m_version;
+    TWritten m_written;
+    // The version last read and whether it still holds: any write seen
+    // (counted) from just before it was read on forgets it.
+    struct TKnownVersion {
+        std::mutex Lock;
+        quint64 Writes = 0;
+        std::optional<qint64> Value;
+        // Under Lock: counts a write the file shows and forgets the version.
+        void NoteWrites(const TWritten &Written);
+    };
+    std::shared_ptr<TKnownVersion> m_known = std::make_shared<TKnownVersion>();
     // A run asks the version before each piece while a worker may be
     // reading a batch ahead: the source's handle is used by one thread at a
     // time (a batch's read asks the version itself, on its own thread).

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -422,6 +423,43 @@ INSTANTIATE_TEST_SUITE_P(PrintLoop, PostcardRunMidBatch,
                                            MidBatchCase{"changedAddressPrintsAsChanged", u"大阪市北区中之島一丁目", 3,
                                                         u"中之島", u"梅田"}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// Another program holding the book for a write it has not made yet (its
+// lock taken, nothing written to the file) keeps no run waiting: the run
+// asks the book again only once the book's file shows a write, so the
+// pieces of a batch already read print at once, as the book holds them
+// (what the other program has not committed is not the book's yet).
+TEST_F(PostcardRun, aBookHeldByAnotherProgramThatWritesNothingKeepsTheRunPrinting)
+{
+    TPrintLoop loop(layout, TableRecordSource(runHandle(book.table)));
+    QString refused = QStringLiteral("not held");
+    sqlite3 *other = nullptr;
+    QElapsedTimer held;
+    loop.Progress = [&](int Done, int) {
+        if (Done != 1)
+            return true;
+        // A connection of its own, as another program has.
+        other = SqlCipher::open(book.table.TableName(), TablePassword, false, &refused);
+        if (other && SqlCipher::exec(other, "BEGIN EXCLUSIVE;", &refused))
+            refused.clear();
+        held.start();
+        return true;
+    };
+    QList<QImage> pages;
+    QString error;
+    const bool done = loop.RunToImages({10, 10}, {1, 2, 3}, {}, pages, &error);
+    const qint64 waited = held.isValid() ? held.elapsed() : -1;
+    if (other) {
+        (void)SqlCipher::exec(other, "ROLLBACK;", nullptr);
+        SqlCipher::close(other);
+    }
+    ASSERT_TRUE(done) << qPrintable(error);
+    EXPECT_EQ(refused, QString());
+    EXPECT_EQ(pages.size(), 3);
+    // Far below the wait for a busy book (3 s).
+    EXPECT_GE(waited, 0);
+    EXPECT_LT(waited, 1000);
+}
 
 struct AheadCase {
     const char *name;
