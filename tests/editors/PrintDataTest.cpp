@@ -24,7 +24,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+#include <QtEndian>
 
+#include <array>
 #include <functional>
 #include <random>
 
@@ -782,10 +784,14 @@ TEST_F(PrintDataEditor, copiedItemPastesMovedIntoAnotherEditor)
 
 // The copied items' stores a paste meets: real copies of every item kind a
 // file holds (addressee and sender, a picture among them), each with one to
-// three bytes changed, and a store found so: a company item with a font
-// size out of all reason and a byte after its record.
+// three bytes changed, half of them moved to the bounds' far corner, and a
+// store found so: a company item with a font size out of all reason and a
+// byte after its record.
 std::vector<QByteArray> mutatedCopyStores(int Count)
 {
+    // The store's count, then the record's class, sender flag, role and
+    // length before the item's own stream, which starts with its rectangle.
+    constexpr qsizetype kRecordHeader = 4 + 1 + 1 + 4 + 4;
     TLayoutDocument source = everyItemKind(TLayoutKind::AddressSide, false);
     QImage image(6, 4, QImage::Format_RGB32);
     image.fill(QColor(200, 40, 40));
@@ -808,6 +814,15 @@ std::vector<QByteArray> mutatedCopyStores(int Count)
         QByteArray store = seeds[stores.size() % seeds.size()];
         for (int c = 0, changes = 1 + int(random() % 3); c < changes; ++c)
             store[qsizetype(random() % quint32(store.size()))] = char(random() % 256);
+        // Half of them with the item's rectangle at the far corner of the
+        // bounds an item may stand in: a code there grows past them as it
+        // is built.
+        if (random() % 2) {
+            const qint32 near = MaxPaperPagePx - qint32(random() % 64);
+            const std::array<qint32, 4> corner = {near, near, MaxPaperPagePx, MaxPaperPagePx};
+            for (size_t side = 0; side < corner.size(); ++side)
+                qToLittleEndian(corner[side], store.data() + kRecordHeader + 4 * side);
+        }
         stores.push_back(store);
     }
     return stores;
