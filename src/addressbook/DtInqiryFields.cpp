@@ -353,8 +353,13 @@ void TDataInquiry::JointNameChanged(int N)
     TTntNMDEdit *edit = nmedtJoint[size_t(N - 1)];
     TTntComboBox *honor = cbxJointHonor[size_t(N - 1)];
     const bool present = !edit->text().trimmed().isEmpty();
+    const bool was = honor->isEnabled();
     honor->setEnabled(present);
     setEditColor(honor, present);
+    // A joint name the user starts to type is to be printed, as the name
+    // is; a record shown sets its print marks after its names.
+    if (present && !was && !m_filling)
+        sbtnJointPrint[size_t(N)]->setChecked(true);
     if (!present) {
         honor->setEditText(QString());
         if (m_jointOwner == N) {

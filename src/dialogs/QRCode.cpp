@@ -223,20 +223,13 @@ TQRCodeSettingDialog::TQRCodeSettingDialog(QWidget *Owner) : QDialog(Owner), m_i
     connect(bbtnURLHeader, &QPushButton::clicked, this, [this] { bbtnAddHeaderClick(QStringLiteral("http://")); });
     connect(btnSender, &QPushButton::clicked, this, &TQRCodeSettingDialog::btnSenderClick);
     connect(bbtnColor, &QPushButton::clicked, this, &TQRCodeSettingDialog::bbtnColorClick);
-    connect(btnRefresh, &QPushButton::clicked, this, &TQRCodeSettingDialog::btnRefreshClick);
+    connect(btnRefresh, &QPushButton::clicked, this, [this] {
+        if (!TellUnencodable())
+            btnRefreshClick();
+    });
     connect(btnOK, &QPushButton::clicked, this, [this] {
-        // Text set by the program (a sender's name holds any character) is
-        // not checked as it is typed; the code and the file keep Shift-JIS.
-        QString all = memText->toPlainText();
-        for (const QLineEdit *e : {static_cast<QLineEdit *>(edName), edKana, edTel1, edTel2, edMail1, edMail2, edMemo,
-                                   edMailTo, edSubject, edBody})
-            all += e->text();
-        if (const QString refused = UnstorableChars(all); !refused.isEmpty()) {
-            ShowMessageBoxAt(this, QStringLiteral("QRコードにできない文字があります  \r\n") +
-                                       UnstorableCharsMessage(refused),
-                             ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+        if (TellUnencodable())
             return;
-        }
         btnRefreshClick();
         // A payload no QR code holds leaves the code empty: it would print
         // as a blank square.
@@ -269,6 +262,22 @@ void TQRCodeSettingDialog::SetQRCode(const TQRCodeRect &Item)
     m_item->SetRect({0, 0, r.Right - r.Left, r.Bottom - r.Top});
     m_item->Rebuild(true);
     FillControls();
+}
+
+bool TQRCodeSettingDialog::TellUnencodable()
+{
+    // Text set by the program (a sender's name holds any character) is not
+    // checked as it is typed; the code and the file keep Shift-JIS.
+    QString all = memText->toPlainText();
+    for (const QLineEdit *e : {static_cast<QLineEdit *>(edName), edKana, edTel1, edTel2, edMail1, edMail2, edMemo,
+                               edMailTo, edSubject, edBody})
+        all += e->text();
+    const QString refused = UnstorableChars(all);
+    if (refused.isEmpty())
+        return false;
+    ShowMessageBoxAt(this, QStringLiteral("QRコードにできない文字があります  \r\n") + UnstorableCharsMessage(refused),
+                     ProductCaption(), MB_ICONINFORMATION, mbpCenterOnOwner, 0, 0);
+    return true;
 }
 
 void TQRCodeSettingDialog::FillControls()

@@ -50,6 +50,9 @@ protected:
 
 private:
     void FillControls();
+    // Names the characters of the content Shift-JIS lacks, which the code
+    // cannot carry; true when there were any (nothing is applied then).
+    [[nodiscard]] bool TellUnencodable();
     void rbKindClick();
     void rbCarrierClick();
     void bbtnAddHeaderClick(const QString &Header);

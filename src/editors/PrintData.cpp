@@ -67,7 +67,28 @@ void writeRecord(TItemWriter &Out, const TDrawRect &Item, int Role)
     Out.writeBytes(stream.bytes());
 }
 
-// Reads one item record; throws EItemFormatError on any damage.
+// An item as the running program writes it: read back from its own
+// stream, it must read whole and write the same bytes again. An item that
+// does not (a value its reader takes but its writer gives back otherwise)
+// would be held by the editor and then refused by every save.
+void checkWritesItselfBack(const TDrawRect &Item, quint8 Class, bool Sender)
+{
+    TItemWriter once;
+    Item.SaveToStream(once);
+    std::unique_ptr<TDrawRect> again = CreatePrintItem(Class, Sender);
+    TItemReader back(once.bytes(), {DrawRectVersion});
+    again->LoadFromStream(back);
+    if (!back.atEnd())
+        throw EItemFormatError("item writes more than it reads back");
+    TItemWriter twice;
+    again->SaveToStream(twice);
+    if (twice.bytes() != once.bytes())
+        throw EItemFormatError("item does not write itself back");
+}
+
+// Reads one item record; throws EItemFormatError on any damage. The one
+// rule of the file reader and of the paste: what it takes, the editor can
+// save into a file that opens again.
 std::unique_ptr<TDrawRect> readRecord(TItemReader &In, int &Role)
 {
     const quint8 itemClass = In.readByte();
@@ -84,6 +105,7 @@ std::unique_ptr<TDrawRect> readRecord(TItemReader &In, int &Role)
     item->LoadFromStream(stream);
     if (!stream.atEnd())
         throw EItemFormatError("item stream longer than its item");
+    checkWritesItselfBack(*item, itemClass, sender);
     return item;
 }
 
@@ -395,6 +417,9 @@ int PastePrintItems(TLayoutDocument &Document, int Shift)
             int role = -1;
             pasted.push_back(readRecord(in, role));
         }
+        // The store holds its records and nothing after them.
+        if (!in.atEnd())
+            return 0;
     } catch (const EItemFormatError &) {
         return 0;
     }

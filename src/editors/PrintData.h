@@ -47,9 +47,11 @@
 // any kind's file. The reader checks everything before trusting it:
 // signature, versions, the kind against the signature, every length against
 // what remains, every count against its limit, each item stream read to its
-// exact end, the end mark and nothing after it. A file failing any check is
-// refused whole with a reason; the document is only replaced after the
-// whole file was read.
+// exact end and written back by its item to bytes that read whole and write
+// the same again (the one rule the paste takes too, so an item the editor
+// holds always saves), the end mark and nothing after it. A file failing
+// any check is refused whole with a reason; the document is only replaced
+// after the whole file was read.
 
 inline constexpr int PrintDataContainerVersion = 2;
 // The largest file read, and so the largest written: pictures are kept as
@@ -109,5 +111,6 @@ void FreeItemCopyStream();
 void CopyPrintItems(const TLayoutDocument &Document, const QList<int> &Indexes);
 // Appends copies of the stored items, each moved by Shift page pixels;
 // returns how many were added (0 when nothing was copied or the store is
-// damaged).
+// damaged: an item record the file reader would refuse, or bytes after the
+// records).
 int PastePrintItems(TLayoutDocument &Document, int Shift);

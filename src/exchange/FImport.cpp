@@ -397,6 +397,17 @@ bool TFileImport::LoadFile(const QString &Path)
             return false;
         }
     }
+    // An archive read as text would show its bytes as the first line's
+    // fields ("PK□□…"): the encrypted export's archive is named as such.
+    if (file.IsZip()) {
+        Inform(QStringLiteral("指定したファイルは ZIP ファイルのため取り込めません  \r\n"
+                              "テキストファイルの出力で暗号化出力したファイルは、  \r\n"
+                              "AES 暗号化に対応した ZIP ツール（7-Zip など）で出力時のパスワードを入れて展開し、  \r\n"
+                              "中のテキストファイルを指定してください  "),
+               MB_ICONINFORMATION);
+        RestoreFileBox();
+        return false;
+    }
     if (file.IsEmpty()) {
         Inform(QStringLiteral("指定したテキストファイルには内容がありませんでした  "), MB_ICONINFORMATION);
         RestoreFileBox();

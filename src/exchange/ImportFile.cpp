@@ -27,6 +27,7 @@ void TImportFile::SetBytes(const QByteArray &Bytes)
 {
     m_lines.clear();
     m_invalidLines = 0;
+    m_zip = Bytes.startsWith("PK\x03\x04") || Bytes.startsWith("PK\x05\x06");
     QByteArrayView text(Bytes);
     const bool bom = text.startsWith("\xEF\xBB\xBF");
     if (bom)

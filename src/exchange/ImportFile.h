@@ -36,11 +36,16 @@ public:
     // saved in another encoding than Shift-JIS (whose Japanese text is
     // almost never valid UTF-8).
     [[nodiscard]] bool LooksLikeUtf8() const { return m_looksUtf8; }
+    // The file begins as a ZIP archive does (a local file header "PK\3\4",
+    // or "PK\5\6" of an empty archive), as the encrypted export writes it:
+    // none of it is a line to take.
+    [[nodiscard]] bool IsZip() const { return m_zip; }
     [[nodiscard]] int InvalidLineCount() const { return m_invalidLines; }
 
 private:
     QList<TLine> m_lines;
     bool m_looksUtf8 = false;
+    bool m_zip = false;
     int m_invalidLines = 0;
 };
 

@@ -739,9 +739,11 @@ void TListPrint::connectControls()
             edtRangeBegin->setValue(value);
         RecountData();
     });
-    connect(edtCopies, &QSpinBox::valueChanged, this, [this](int copies) {
-        lblPaperCount->setText(QString::number(copies * m_pageCount) + QStringLiteral(" 枚"));
-    });
+    // The sheets follow each digit typed, although the copies in force
+    // change only as the number is taken.
+    connect(edtCopies, &QSpinBox::valueChanged, this, [this] { showPaperCount(); });
+    if (auto *typed = edtCopies->findChild<QLineEdit *>())
+        connect(typed, &QLineEdit::textChanged, this, [this] { showPaperCount(); });
 
     connect(bbtnSet, &QPushButton::clicked, this, [this] { setClicked(); });
     connect(lbxSrc, &QListWidget::itemDoubleClicked, this, [this] { setClicked(); });
@@ -825,6 +827,17 @@ bool TListPrint::copiesLeft()
     tell(this, QStringLiteral("印刷部数は %1 ～ %2 部で指定してください  ").arg(edtCopies->minimum()).arg(edtCopies->maximum()),
          MB_OK | MB_ICONINFORMATION);
     return true;
+}
+
+// The sheets of the copies typed so far: a number the box takes counts at
+// once; an empty box or a number beyond the range shows the copies in force.
+void TListPrint::showPaperCount()
+{
+    bool number = false;
+    const int typed = edtCopies->text().trimmed().toInt(&number);
+    const bool taken = number && typed >= edtCopies->minimum() && typed <= edtCopies->maximum();
+    const int copies = taken ? typed : edtCopies->value();
+    lblPaperCount->setText(QString::number(copies * m_pageCount) + QStringLiteral(" 枚"));
 }
 
 void TListPrint::leftMarginTaken()
@@ -1617,7 +1630,7 @@ void TListPrint::RecountData()
     }
     m_pageCount = ListPageCount(m_dataCount, m_recordsPerPage);
     lblDataCount->setText(QString::number(m_dataCount) + QStringLiteral(" 件"));
-    lblPaperCount->setText(QString::number(edtCopies->value() * m_pageCount) + QStringLiteral(" 枚"));
+    showPaperCount();
     updateButtons();
     RefreshListPreview();
 }

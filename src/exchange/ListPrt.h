@@ -213,6 +213,7 @@ private:
     // The copies typed, as leaving the box takes them: true when a number
     // above the range was refused (and the user told so).
     bool copiesLeft();
+    void showPaperCount();
     void showPrinter();
     [[nodiscard]] int dataSelect() const;
     // Templates

@@ -1185,7 +1185,9 @@ void TQRCodeRect::render()
         r = {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
     }
     m_keepRect = true;
-    SetRect(r);
+    // Grown near the bounds' edge it stays inside them: a layout holding
+    // it must save and open again.
+    SetRect(MovedIntoItemBounds(r));
     m_valid = true;
 }
 

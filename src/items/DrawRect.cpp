@@ -127,6 +127,20 @@ bool IsItemRectInBounds(const TPageRect &R)
            inRange(R.Bottom);
 }
 
+TPageRect MovedIntoItemBounds(TPageRect R)
+{
+    const auto shift = [](qint32 Low, qint32 High) -> qint32 {
+        if (High > MaxPaperPagePx)
+            return MaxPaperPagePx - High;
+        if (Low < -MaxPaperPagePx)
+            return -MaxPaperPagePx - Low;
+        return 0;
+    };
+    const qint32 dx = shift(R.Left, R.Right);
+    const qint32 dy = shift(R.Top, R.Bottom);
+    return {R.Left + dx, R.Top + dy, R.Right + dx, R.Bottom + dy};
+}
+
 TPageRect ReadItemRect(TItemReader &Stream)
 {
     TPageRect r;

@@ -140,6 +140,10 @@ protected:
 // left, bottom not above top, every side within one largest paper
 // (MaxPaperPagePx) of the piece's origin either way.
 [[nodiscard]] bool IsItemRectInBounds(const TPageRect &R);
+// R moved, its size kept, as far as it takes to stand within those bounds
+// (an item that sizes itself, as a QR code to its modules, grows from its
+// place and may pass them).
+[[nodiscard]] TPageRect MovedIntoItemBounds(TPageRect R);
 // The one reader of a stored item rectangle (left, top, right, bottom as
 // int32): a rectangle out of bounds is damage and throws EItemFormatError.
 [[nodiscard]] TPageRect ReadItemRect(TItemReader &Stream);

@@ -4,6 +4,7 @@
 #include "links/LinkUrl.h"
 #include "platform/IniFile.h"
 #include "util/WaitCursor.h"
+#include "widgets/ByteLimitValidator.h"
 
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -85,20 +86,25 @@ TQRCodeMap::TQRCodeMap(QWidget *Owner)
     edtAdrs->setObjectName(QStringLiteral("edtAdrs"));
     edtAdrs->setReadOnly(true);
     grid->addWidget(edtAdrs, 1, 0, 1, 3);
+    lblNotEncoded = new QLabel(this);
+    lblNotEncoded->setObjectName(QStringLiteral("lblNotEncoded"));
+    lblNotEncoded->setWordWrap(true);
+    lblNotEncoded->hide();
+    grid->addWidget(lblNotEncoded, 2, 0, 1, 3);
     pnlQRCode = new TQrPanel(this, m_code);
     pnlQRCode->setObjectName(QStringLiteral("pnlQRCode"));
-    grid->addWidget(pnlQRCode, 2, 0, 1, 3, Qt::AlignCenter);
-    grid->addWidget(new QLabel(QStringLiteral("表示サイズ："), this), 3, 0);
+    grid->addWidget(pnlQRCode, 3, 0, 1, 3, Qt::AlignCenter);
+    grid->addWidget(new QLabel(QStringLiteral("表示サイズ："), this), 4, 0);
     udSize = new QSpinBox(this);
     udSize->setObjectName(QStringLiteral("udSize"));
     udSize->setRange(1, 5);
     // A typed size counts once it is confirmed (Enter or leaving the edit);
     // a text that is no size is put back to the last one.
     udSize->setKeyboardTracking(false);
-    grid->addWidget(udSize, 3, 1);
+    grid->addWidget(udSize, 4, 1);
     btnClose = new QPushButton(QStringLiteral("閉じる"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    grid->addWidget(btnClose, 3, 2);
+    grid->addWidget(btnClose, 4, 2);
     connect(btnClose, &QPushButton::clicked, this, [this] { done(2); });
 
     const TMemIniFile ini(SettingsFileName());
@@ -141,6 +147,9 @@ void TQRCodeMap::SetAddress(const QString &Address)
         return;
     m_address = Address.trimmed();
     edtAdrs->setText(m_address);
+    const QStringList lacking = UnstorableCharList(m_address);
+    lblNotEncoded->setText(QStringLiteral("QRコードにできない文字は除いています：") + lacking.join(QStringLiteral("、")));
+    lblNotEncoded->setVisible(!lacking.isEmpty());
     if (isVisible())
         BuildCode();
 }
@@ -161,7 +170,10 @@ void TQRCodeMap::SizeChanged(int Size)
 void TQRCodeMap::BuildCode()
 {
     TWaitCursor wait;
-    const QImage code = QrCodeImage(MapLinkUrl(m_address), m_moduleSize);
+    QString encoded = m_address;
+    for (const QString &lacking : UnstorableCharList(m_address))
+        encoded.remove(lacking);
+    const QImage code = QrCodeImage(MapLinkUrl(encoded), m_moduleSize);
     if (!code.isNull())
         m_code = code;
     pnlQRCode->update();

@@ -7,6 +7,7 @@
 
 #include "items/QrModules.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -23,7 +24,10 @@ class QWidget;
 // The dialog "iMapFan/ケータイ地図MapFan": the QR code of the mobile map
 // site's link to the record's address, to be read with a telephone. The
 // module size (1..5 pixels) is chosen with the arrows or typed; either way
-// the code is drawn again, and the size is kept in [QRMAP] Size.
+// the code is drawn again, and the size is kept in [QRMAP] Size. The link
+// carries the address in Shift-JIS: a character it lacks (an address taken
+// from a dictionary may hold 𠮷) is left out of the code, and the dialog
+// names it under the address.
 class TQRCodeMap : public QDialog
 {
     Q_OBJECT
@@ -50,6 +54,7 @@ private:
     int m_moduleSize = 3;
     QImage m_code;
     QLineEdit *edtAdrs = nullptr;
+    QLabel *lblNotEncoded = nullptr;
     QWidget *pnlQRCode = nullptr;
     QSpinBox *udSize = nullptr;
     QPushButton *btnClose = nullptr;

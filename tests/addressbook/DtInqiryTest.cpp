@@ -177,6 +177,30 @@ TEST_F(RecordFormTest, emptyingAJointNameReleasesItsHonorificPrintButtonAndOwner
     EXPECT_EQ(form->JointOwner(), 0);
 }
 
+// A joint name typed in is printed: its print button goes down with the
+// first character. A button the user then lets up stays up while the name
+// is edited; a record shown keeps its own marks.
+TEST_F(RecordFormTest, aJointNameTypedInIsTickedForPrinting)
+{
+    openNew();
+    QLineEdit *joint2 = edit(QStringLiteral("nmedtJoint2"));
+    auto *print2 = child<QToolButton>(QStringLiteral("sbtnJointPrint2"));
+    ASSERT_FALSE(print2->isChecked());
+    joint2->setFocus();
+    TypeCharacters(joint2, QStringLiteral("花"));
+    EXPECT_TRUE(print2->isChecked());
+    EXPECT_EQ(print2->property("glyph").toString(), QStringLiteral("PRINTER"));
+    print2->click();
+    TypeCharacters(joint2, QStringLiteral("子"));
+    EXPECT_FALSE(print2->isChecked()) << "the user's choice is kept while the name is edited";
+
+    TAddressData data;
+    data.Joint2 = EncodeUnicodeField(u"次郎");
+    data.JointPrint2 = false;
+    form->ShowAddressData(data);
+    EXPECT_FALSE(print2->isChecked()) << "a record shown keeps its own marks";
+}
+
 TEST_F(RecordFormTest, copyWalksTheItemListInItsOrderWithTheLastReturn)
 {
     openRow(0);

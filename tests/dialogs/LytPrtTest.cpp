@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -141,6 +142,36 @@ TEST_F(PrintWizard, StoredBoundsOpenInsideTheRows)
     child<QLineEdit>(*d, "edEndRange")->setText(QStringLiteral("x"));
     leave(child<QLineEdit>(*d, "edEndRange"));
     EXPECT_EQ(child<QLineEdit>(*d, "edEndRange")->text(), QStringLiteral("6"));
+}
+
+// The range's arrows, pressed as a person does: up takes the bound to the
+// next row, down to the one before; the start pushes the end along.
+TEST_F(PrintWizard, theRangeArrowsStepEachBoundTheWayTheyPoint)
+{
+    auto d = open(TLayoutKind::lkPostcard);
+    QTest::mouseClick(child<QRadioButton>(*d, "rbRange"), Qt::LeftButton);
+    auto *start = child<QLineEdit>(*d, "edStartRange");
+    auto *end = child<QLineEdit>(*d, "edEndRange");
+    ASSERT_EQ(start->text() + QLatin1Char('-') + end->text(), QStringLiteral("1-6"));
+    ASSERT_TRUE(child<QRadioButton>(*d, "rbRange")->isChecked());
+    const auto arrow = [&d](const char *Bound, const char *Way) {
+        QWidget *upDown = child<QWidget>(*d, Bound);
+        auto *button = upDown ? upDown->findChild<QToolButton *>(QLatin1String(Way)) : nullptr;
+        ASSERT_NE(button, nullptr) << Bound << " " << Way;
+        QTest::mouseClick(button, Qt::LeftButton);
+    };
+    arrow("udStartRange", "up");
+    for (int i = 0; i < 4; ++i)
+        arrow("udEndRange", "down");
+    EXPECT_EQ(start->text() + QLatin1Char('-') + end->text(), QStringLiteral("2-2"));
+    EXPECT_EQ(d->PrintRecNos, (QList<qint32>{22}));
+    arrow("udStartRange", "up");
+    EXPECT_EQ(start->text() + QLatin1Char('-') + end->text(), QStringLiteral("3-3"));
+    arrow("udStartRange", "down");
+    arrow("udEndRange", "up");
+    EXPECT_EQ(start->text() + QLatin1Char('-') + end->text(), QStringLiteral("2-4"));
+    EXPECT_EQ(child<QLabel>(*d, "lblDataNum")->text(), QStringLiteral("3 件"));
+    EXPECT_EQ(d->PrintRecNos, (QList<qint32>{22, 23, 24}));
 }
 
 // A range printed over the whole list of an earlier run, the list since

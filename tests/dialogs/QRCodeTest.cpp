@@ -301,4 +301,22 @@ TEST_F(QRFromSender, aSenderNameShiftJisLacksIsNamedOnOkNotEncodedAsQuestionMark
     EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("𠮷"))) << qPrintable(boxes.last().text);
 }
 
+// 更新 with such a name says the same, rather than drawing a code without it.
+TEST_F(QRFromSender, aSenderNameShiftJisLacksIsNamedOnRefresh)
+{
+    ScriptedMessageBoxes boxes;
+    TSenderData d = titled(QStringLiteral("自宅"));
+    d.Name = QStringLiteral("𠮷田 太郎");
+    addSender(1, d);
+    TQRCodeRect item;
+    item.SetQRKind(TQRKind::PhoneDocomo);
+    TQRCodeSettingDialog dialog(nullptr);
+    dialog.SetQRCode(item);
+    child<QPushButton>(dialog, "btnSender")->click();
+    child<QPushButton>(dialog, "btnRefresh")->click();
+    ASSERT_EQ(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("𠮷"))) << qPrintable(boxes.last().text);
+    EXPECT_TRUE(dialog.PreviewItem().GetName().isEmpty()) << "the code was drawn without the character";
+}
+
 } // namespace

@@ -348,4 +348,22 @@ TEST_F(DefaultHonorific, goesToEveryJointNameWithoutOneOfItsOwn)
     EXPECT_FALSE(read.contains(QStringLiteral("様"))) << read.toStdString();
 }
 
+// Joint names typed with honorifics of their own print each with its own,
+// and the name keeps the layout's.
+TEST_F(DefaultHonorific, givesWayToEachJointNamesOwn)
+{
+    TTypedRecord family = TokyoPerson();
+    family.Joints = {QStringLiteral("花子"), QStringLiteral("次郎")};
+    family.JointHonors = {QStringLiteral("殿"), QStringLiteral("君")};
+    ASSERT_NO_FATAL_FAILURE(typeRecord(family));
+    selectRows({0});
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QString read = comparable(pdfText(pdfFile()));
+    for (const char16_t *name : {u"山田太郎様", u"花子殿", u"次郎君"})
+        EXPECT_TRUE(read.contains(QString::fromUtf16(name))) << QString::fromUtf16(name).toStdString() << " not in: "
+                                                             << read.toStdString();
+}
+
 } // namespace

@@ -204,9 +204,6 @@ protected:
         }
         for (const Typed &f : Record.fields) {
             ASSERT_NO_FATAL_FAILURE(typeIn(form, f.edit, QString::fromUtf16(f.text)));
-            if (qstrcmp(f.edit, "nmedtJoint1") == 0) {
-                ASSERT_NO_FATAL_FAILURE(press(form, "sbtnJointPrint1"));
-            }
         }
         ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));
     }

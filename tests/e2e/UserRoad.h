@@ -57,6 +57,7 @@ struct TTypedRecord {
     QString Adrs2{};
     QString Adrs3{};
     QStringList Joints{};
+    QStringList JointHonors{}; // each joint name's own, by its place
     QString EMail1{};
     QString Keyword1{};
 };
@@ -300,8 +301,12 @@ protected:
             }
         for (qsizetype i = 0; i < R.Joints.size(); ++i) {
             const QByteArray n = QByteArray::number(i + 1);
+            // The form ticks a joint name typed in for printing.
             ASSERT_NO_FATAL_FAILURE(typeIn(form, QByteArray("nmedtJoint" + n).constData(), R.Joints[i]));
-            ASSERT_NO_FATAL_FAILURE(press(form, QByteArray("sbtnJointPrint" + n).constData()));
+            if (i < R.JointHonors.size()) {
+                ASSERT_NO_FATAL_FAILURE(
+                    typeIn(form, QByteArray("cbxJointHonor" + n).constData(), R.JointHonors[i]));
+            }
         }
         const int before = list->GetRowCount();
         ASSERT_NO_FATAL_FAILURE(press(form, "btnAdd"));

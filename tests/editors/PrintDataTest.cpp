@@ -23,8 +23,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QTest>
+#include <QtEndian>
 
+#include <array>
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -33,6 +37,14 @@ TLayoutDocument postcardLayout()
     TLayoutDocument document;
     loadLayout(document, 0, TLayoutKind::AddressSide);
     return document;
+}
+
+// A copied-items store a fuzzer found: one company item whose font size is
+// 677485, and one byte after its record.
+QByteArray foundStore()
+{
+    return QByteArray::fromHex("010000000400ffffffff38000000280000000a0000008c000000c80000000180000000090000007d937d8d"
+                               "df69416d566d560a0000000000000000000000000000000000000000");
 }
 
 // The first differing byte, -1 when equal.
@@ -768,6 +780,93 @@ TEST_F(PrintDataEditor, copiedItemPastesMovedIntoAnotherEditor)
     EXPECT_EQ(pasted.Left, source.Left + 8);
     EXPECT_EQ(pasted.Top, source.Top + 8);
     EXPECT_EQ(other.PageView()->Selected(), int(before));
+}
+
+// The copied items' stores a paste meets: real copies of every item kind a
+// file holds (addressee and sender, a picture among them), each with one to
+// three bytes changed, half of them moved to the bounds' far corner, and a
+// store found so: a company item with a font size out of all reason and a
+// byte after its record.
+std::vector<QByteArray> mutatedCopyStores(int Count)
+{
+    // The store's count, then the record's class, sender flag, role and
+    // length before the item's own stream, which starts with its rectangle.
+    constexpr qsizetype kRecordHeader = 4 + 1 + 1 + 4 + 4;
+    TLayoutDocument source = everyItemKind(TLayoutKind::AddressSide, false);
+    QImage image(6, 4, QImage::Format_RGB32);
+    image.fill(QColor(200, 40, 40));
+    auto illust = std::make_unique<TIllustRect>();
+    illust->SetPicture(image);
+    illust->SetRect({10, 10, 58, 42});
+    source.Items.push_back(std::move(illust));
+    source.ItemRoles.push_back(-1);
+    std::vector<QByteArray> seeds;
+    for (size_t i = 0; i < source.Items.size(); ++i) {
+        if (PrintItemClass(*source.Items[i]) == 0)
+            continue;
+        CopyPrintItems(source, {int(i)});
+        seeds.push_back(ItemCopyStream->Bytes);
+    }
+    FreeItemCopyStream();
+    std::vector<QByteArray> stores{foundStore()};
+    std::mt19937 random(73);
+    while (int(stores.size()) < Count) {
+        QByteArray store = seeds[stores.size() % seeds.size()];
+        for (int c = 0, changes = 1 + int(random() % 3); c < changes; ++c)
+            store[qsizetype(random() % quint32(store.size()))] = char(random() % 256);
+        // Half of them with the item's rectangle at the far corner of the
+        // bounds an item may stand in: a code there grows past them as it
+        // is built.
+        if (random() % 2) {
+            const qint32 near = MaxPaperPagePx - qint32(random() % 64);
+            const std::array<qint32, 4> corner = {near, near, MaxPaperPagePx, MaxPaperPagePx};
+            for (size_t side = 0; side < corner.size(); ++side)
+                qToLittleEndian(corner[side], store.data() + kRecordHeader + 4 * side);
+        }
+        stores.push_back(store);
+    }
+    return stores;
+}
+
+// Whatever the editor's paste takes of a store, the layout holding it saves
+// and opens again with every item; what it does not take adds nothing.
+TEST_F(PrintDataEditor, everyPastedItemSavesAndOpensAgain)
+{
+    int taken = 0;
+    for (const QByteArray &store : mutatedCopyStores(3000)) {
+        if (!ItemCopyStream)
+            ItemCopyStream = new TItemCopyStream;
+        ItemCopyStream->Bytes = store;
+        TLayoutDocument &document = form.Document();
+        const size_t before = document.Items.size();
+        if (!form.Paste()) {
+            ASSERT_EQ(document.Items.size(), before);
+            continue;
+        }
+        ++taken;
+        TLayoutDocument read;
+        QString error;
+        ASSERT_TRUE(DecodePrintData(EncodePrintData(document), read, &error))
+            << qPrintable(error) << " after pasting " << store.toHex().constData();
+        ASSERT_EQ(read.Items.size(), document.Items.size());
+        document.Items.resize(before);
+        document.ItemRoles.resize(before);
+    }
+    EXPECT_GT(taken, 300) << "the stores test too little of what a paste takes";
+}
+
+// The store found so, pasted and saved through the editor's own commands.
+TEST_F(PrintDataEditor, theFoundStoreLeavesALayoutThatSavesAndOpens)
+{
+    ItemCopyStream = new TItemCopyStream;
+    ItemCopyStream->Bytes = foundStore();
+    const size_t before = form.Document().Items.size();
+    const bool pasted = form.Paste();
+    const QString path = dir.filePath(QStringLiteral("pasted.gpl"));
+    ASSERT_TRUE(form.SaveFile(path)) << qPrintable(boxes.count() ? boxes.last().text : QString());
+    TLayoutForm other(nullptr, host);
+    ASSERT_TRUE(other.OpenFile(path)) << qPrintable(boxes.count() ? boxes.last().text : QString());
+    EXPECT_EQ(other.Document().Items.size(), before + (pasted ? 1 : 0));
 }
 
 TEST_F(PrintDataEditor, pasteWithNothingCopiedAddsNothing)

@@ -32,13 +32,16 @@ protected:
         DMMurven19->CloseAdrs();
         openList();
     }
-    // The six records named 名0 .. 名5 with the honorific 様, and the export
-    // window's file dialog answered with the text file target.
-    void openNamedBookForExport()
+    // The six records named 名0 .. 名5 with the honorific 様 (and what More
+    // fills in), and the export window's file dialog answered with the text
+    // file target.
+    void openNamedBookForExport(const std::function<void(TTable &, int)> &More = {})
     {
-        ASSERT_NO_FATAL_FAILURE(openBookOfSix([](TTable &table, int i) {
+        ASSERT_NO_FATAL_FAILURE(openBookOfSix([&More](TTable &table, int i) {
             table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("名%1").arg(i)));
             table.FieldByName(QStringLiteral("Honor")).SetAsBytes(Cp932::encode(QStringLiteral("様")));
+            if (More)
+                More(table, i);
         }));
         RegisterFileExport();
         TFileExport::SaveDialogOverride = [this](const QString &, int &filter) {

@@ -135,6 +135,41 @@ TEST_F(FileExportTest, anExportWritesTheChosenRowsAndSaysSo)
     (void)saveScreenshot(&window(), QStringLiteral("FileExport"));
 }
 
+// Each record's 連名主 as the file holds it: the name itself for an owner
+// that is the record's own name (0), else the joint name it points to.
+class JointOwnerExportTest : public FileExportTest
+{
+protected:
+    void SetUp() override
+    {
+        BookFixture::SetUp();
+        // Record i is owned by joint name i (by its own name for 0); joint
+        // name k of record i is 連k-i.
+        ASSERT_NO_FATAL_FAILURE(openNamedBookForExport([](TTable &table, int i) {
+            for (int k = 1; k <= 5; ++k)
+                table.FieldByName(QStringLiteral("Joint%1").arg(k))
+                    .SetAsBytes(EncodeUnicodeField(QStringLiteral("連%1-%2").arg(k).arg(i)));
+            table.FieldByName(QStringLiteral("JointOwner")).SetAsInteger(i);
+        }));
+        target = DataPath + QStringLiteral("out/owners.txt");
+    }
+};
+
+TEST_F(JointOwnerExportTest, writesTheOwnersNameTheNameItselfForTheRecordsOwn)
+{
+    window().rbNormal->click();
+    setItem(eiName);
+    setItem(eiJointOwner);
+    window().rbAll->click();
+    window().btnExportClick();
+    QByteArray expected = sj("名前,連名主\r\n");
+    for (int i = 0; i < 6; ++i)
+        expected += Cp932::encode(QStringLiteral("名%1,").arg(i) +
+                                  (i == 0 ? QStringLiteral("名0") : QStringLiteral("連%1-%1").arg(i))) +
+                    "\r\n";
+    EXPECT_EQ(written(), expected) << written().toStdString();
+}
+
 TEST_F(FileExportTest, appendingAddsASecondHeaderAfterTheOldLines)
 {
     window().rbNormal->click();

@@ -9,6 +9,7 @@
 #include "core/HisInfo.h"
 #include "exchange/ConstIn.h"
 #include "exchange/SetOrdVw.h"
+#include "exchange/Zvkcrtpup.h"
 #include "support/KeyInput.h"
 #include "support/Screenshot.h"
 
@@ -330,6 +331,27 @@ TEST_F(FileImportTest, missingFileNamedWhenEntered)
     QTest::keyClick(window.edtFile, Qt::Key_Return);
     EXPECT_EQ(boxes.last().text, QStringLiteral("指定したテキストファイルが見つかりません  "));
     EXPECT_FALSE(window.FileLoaded());
+}
+
+// The encrypted export's archive given to the import: named for what it is
+// and how to read it, not shown as a line of text ("PK□□…").
+TEST_F(FileImportTest, theEncryptedExportIsNamedWithHowToReadIt)
+{
+    const QString path = DataPath + QStringLiteral("export.zip");
+    QString error;
+    ASSERT_TRUE(CreateEncryptedExport(path, QStringLiteral("export.txt"), sj("名前\r\n山田\r\n"),
+                                      QStringLiteral("Pyx2014a"), &error))
+        << qPrintable(error);
+    TFileImport window(nullptr);
+    window.edtFile->setText(path);
+    QTest::keyClick(window.edtFile, Qt::Key_Return);
+    EXPECT_FALSE(window.FileLoaded());
+    const QTableWidgetItem *first = window.findChild<QTableWidget *>(QStringLiteral("sgSrc"))->item(0, 1);
+    EXPECT_TRUE(!first || first->text().isEmpty()) << qPrintable(first->text());
+    ASSERT_GE(boxes.count(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QStringLiteral("暗号化出力")) &&
+                boxes.last().text.contains(QStringLiteral("7-Zip")))
+        << qPrintable(boxes.last().text);
 }
 
 TEST_F(FileImportTest, upAndDownMoveTheSlots)

@@ -1114,6 +1114,29 @@ TEST_F(ListPrintWindowTest, copiesTypedAboveTheMaximumAreTypedWholeAndTheRangeIs
     EXPECT_EQ(w->edtCopies->value(), 100);
 }
 
+// 用紙枚数 follows the copies as each digit is typed, before the box is
+// left; a number beyond the range shows the copies in force.
+TEST_F(ListPrintWindowTest, theSheetCountFollowsEachDigitOfTheCopiesTyped)
+{
+    TListPrint *w = open();
+    ASSERT_NE(w, nullptr);
+    w->rbAll->setChecked(true);
+    const int pages = w->PageCount();
+    ASSERT_GT(pages, 1);
+    w->ShowPage(3);
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    w->edtCopies->setFocus();
+    w->edtCopies->selectAll();
+    QTest::keyClicks(w->edtCopies, QStringLiteral("3"));
+    EXPECT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(3 * pages));
+    QTest::keyClicks(w->edtCopies, QStringLiteral("5"));
+    EXPECT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(35 * pages));
+    QTest::keyClicks(w->edtCopies, QStringLiteral("0"));
+    EXPECT_EQ(w->edtCopies->text(), QStringLiteral("350"));
+    EXPECT_EQ(w->lblPaperCount->text(), QStringLiteral("%1 枚").arg(w->edtCopies->value() * pages));
+}
+
 TEST_F(ListPrintWindowTest, pageButtonsShowTheirPageAndFocusItsFirstControl)
 {
     TListPrint *w = open();

@@ -194,6 +194,24 @@ TEST(QRCodeRectTest, rebuildCentresOnTheOldRectangleAndDraggingOnlyMoves)
     EXPECT_EQ(item.GetCursor(d.Left + 12, d.Top + 2), TItemCursor::Default);
 }
 
+// A code built at either far corner of the bounds an item may stand in
+// grows no further than they reach: it is moved back, its size kept, and
+// reads back from its stream where it stands.
+TEST(QRCodeRectTest, aCodeGrownAtTheBoundsEdgeStaysInside)
+{
+    for (const qint32 at : {MaxPaperPagePx, -MaxPaperPagePx}) {
+        TQRCodeRect item;
+        item.SetRect({at - (at > 0 ? 10 : 0), at - (at > 0 ? 10 : 0), at + (at > 0 ? 0 : 10), at + (at > 0 ? 0 : 10)});
+        item.SetText(QStringLiteral("x"));
+        item.Rebuild(true);
+        const TPageRect r = item.GetRect();
+        EXPECT_TRUE(IsItemRectInBounds(r)) << r.Left << "," << r.Top << " " << r.Right << "," << r.Bottom;
+        EXPECT_EQ(r.width(), 87);
+        EXPECT_EQ(r.height(), 87);
+        EXPECT_EQ(at > 0 ? r.Right : r.Left, at);
+    }
+}
+
 TEST(QRCodeRectTest, turnedCodeIsTheGridTurnedHalfway)
 {
     TQRCodeRect plain, turned;

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QSpinBox>
@@ -91,6 +92,23 @@ TEST_F(QRCodeMapTest, showsTheCodeOfTheAddressWhenShown)
     EXPECT_EQ(decodeWithZbar(dialog.Code()), MapLinkUrl(QStringLiteral("東京都港区")));
     EXPECT_FALSE(QFile::exists(DataRoot + QStringLiteral("qr.bmp")));
     saveScreenshot(&dialog, QStringLiteral("QRCodeMap"));
+}
+
+// An address holding a character Shift-JIS lacks: the code carries the
+// rest, and the dialog names what it left out.
+TEST_F(QRCodeMapTest, namesACharacterTheCodeCannotCarry)
+{
+    TQRCodeMap dialog;
+    dialog.SetAddress(QStringLiteral("山梨県南都留郡𠮷田町"));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto *said = dialog.findChild<QLabel *>(QStringLiteral("lblNotEncoded"));
+    ASSERT_NE(said, nullptr);
+    EXPECT_TRUE(said->isVisible());
+    EXPECT_TRUE(said->text().contains(QStringLiteral("𠮷"))) << qPrintable(said->text());
+    EXPECT_EQ(decodeWithZbar(dialog.Code()), MapLinkUrl(QStringLiteral("山梨県南都留郡田町")));
+    dialog.SetAddress(QStringLiteral("東京都港区"));
+    EXPECT_FALSE(said->isVisible());
 }
 
 TEST_F(QRCodeMapTest, enterOnAnUnchangedSizeMovesToClose)

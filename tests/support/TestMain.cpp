@@ -3,6 +3,7 @@
 // test can touch a user's settings, registry files or data.
 #include "core/Env.h"
 #include "platform/Folders.h"
+#include "support/DialogBound.h"
 #include "support/TestEnvironment.h"
 #include "util/Application.h"
 #include "util/Font.h"
@@ -101,6 +102,8 @@ int main(int argc, char **argv)
     auto *watch = leftBefore ? nullptr : new WorkingFolderWatch;
     if (watch)
         ::testing::UnitTest::GetInstance()->listeners().Append(watch);
+    // A dialog no answer reaches fails its test instead of hanging the run.
+    ::testing::UnitTest::GetInstance()->listeners().Append(new DialogBound);
     int rc = RUN_ALL_TESTS();
     if (watch && watch->failed)
         rc = 1;
