@@ -40,6 +40,9 @@ constexpr double kLengthSlack = 1.3;
 // The same for a line placed after the name, where every millimetre the line
 // is given is taken from the name.
 constexpr double kRowLengthSlack = 1.1;
+// How far past its cell a text's face reaches across its line, over the
+// cell's breadth.
+constexpr double kFaceOverCell = 0.1;
 // The same for a line whose length its face has measured: only the rounding
 // of the size it is fitted to.
 constexpr double kMeasuredSlack = 1.02;
@@ -701,6 +704,15 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
         return rows ? Box.adjusted(-Gap, 0, Gap, 0) : Box.adjusted(0, -Gap, 0, Gap);
     };
     const auto spaced = [&apart, margin](const QRectF &Box) { return apart(Box, kLevelGapPx - margin + 1); };
+    // A text's face (its ascent, as a reader of the PDF measures it)
+    // reaches past the cell it is set in, above a row and left of a column:
+    // a moved line keeps its margin from that.
+    const auto clearOf = [&spaced, rows](const QRectF &Box) {
+        const QRectF r = spaced(Box);
+        return (rows ? r.adjusted(0, -Box.height() * kFaceOverCell, 0, 0)
+                     : r.adjusted(-Box.width() * kFaceOverCell, 0, 0, 0))
+            .toAlignedRect();
+    };
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect &item = *Document.Items[i];
         if (!item.IsVisible() || !Document.OnPrintedSide(i))
@@ -718,10 +730,10 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
                 if (!text->GetRect().isEmpty())
                     solid.push_back(ToQRect(text->GetRect()));
                 for (const QRectF &b : boxes)
-                    solid.push_back(spaced(b).toAlignedRect());
+                    solid.push_back(clearOf(b));
             } else {
                 for (const QRectF &b : boxes) {
-                    solid.push_back(spaced(b).toAlignedRect());
+                    solid.push_back(clearOf(b));
                     addresseeFoot = std::max(addresseeFoot, int(std::ceil(b.bottom())));
                 }
             }
