@@ -353,7 +353,7 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
                             << "label " << cell << ": " << qPrintable(w.Text) << " over " << qPrintable(other.Text);
                         // Level with a text of the addressee or the
                         // postcode, it keeps 3 mm from it along the line,
-                        // so that the two read apart.
+                        // so that the two read apart, and 1 mm across.
                         const std::vector<TLineText> all = linesOf(record.Typed);
                         if (std::any_of(all.begin(), all.end(), [&](const TLineText &L) {
                                 const std::vector<TPdfWord> of = wordsOf(cell, L);
@@ -371,6 +371,17 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
                         EXPECT_FALSE(level && gap < 2.9 * mm)
                             << "label " << cell << ": " << qPrintable(w.Text) << " reads on from " << qPrintable(other.Text)
                             << ", " << gap / mm << " mm along its line";
+                        // Beside it across the line, 1 mm from it.
+                        const bool beside =
+                            linesAcross()
+                                ? std::min(w.Box.right(), other.Box.right()) - std::max(w.Box.left(), other.Box.left()) > 0.3
+                                : std::min(w.Box.bottom(), other.Box.bottom()) - std::max(w.Box.top(), other.Box.top()) > 0.3;
+                        const double apart = linesAcross()
+                                                 ? std::max(other.Box.top() - w.Box.bottom(), w.Box.top() - other.Box.bottom())
+                                                 : std::max(other.Box.left() - w.Box.right(), w.Box.left() - other.Box.right());
+                        EXPECT_FALSE(beside && apart < 0.95 * mm)
+                            << "label " << cell << ": " << qPrintable(w.Text) << " crowds " << qPrintable(other.Text) << ", "
+                            << apart / mm << " mm across its line";
                     }
                 }
                 continue;
