@@ -29,12 +29,23 @@ constexpr int kEdgePx = 4;
 // The room (page pixels, 3 mm) an additional line keeps along its line from
 // a text it stands level with, so that the two read apart.
 constexpr double kLevelGapPx = 3.0 / 25.4 * 96.0;
+// A line moved into free room is placed for this share of the least height
+// of every text or more: a screen and a printer measure a text's length a
+// few hundredths apart, and a line fitted to just the least height on one
+// would fall below it on the other.
+constexpr double kMovedLeastShare = 1.04;
 // A line's box is given this much more length than its text needs at its
 // own size, for values longer than the one it was sized for.
 constexpr double kLengthSlack = 1.3;
 // The same for a line placed after the name, where every millimetre the line
 // is given is taken from the name.
 constexpr double kRowLengthSlack = 1.1;
+// How far past its cell a text's face reaches across its line, over the
+// cell's breadth.
+constexpr double kFaceOverCell = 0.1;
+// The same for a line whose length its face has measured: only the rounding
+// of the size it is fitted to.
+constexpr double kMeasuredSlack = 1.02;
 // The length of a name of four characters with the blank between family and
 // given name, in character heights.
 constexpr double kNameEms = 4.5;
@@ -103,6 +114,11 @@ struct TFreeRoom {
     double Target = 0;
     // The share more length a box is given than its text needs.
     double Slack = kLengthSlack;
+    // The height of the line's text cell over its characters' height.
+    double Cell = kCellShare;
+    // What the fitting of a size to a box may lose by rounding down (page
+    // pixels).
+    double Round = 0.5;
 
     int along(const QRect &R) const { return Horizontal ? R.width() : R.height(); }
     int across(const QRect &R) const { return Horizontal ? R.height() : R.width(); }
@@ -112,8 +128,8 @@ struct TFreeRoom {
     // and the fitting rounds down.
     double emIn(int Across, int Along, double Ems) const
     {
-        return std::min({Target, double(Across - 2 * Margin) / kCellShare - 0.5,
-                         double(Along - 2 * Margin) / Ems - 0.5});
+        return std::min({Target, double(Across - 2 * Margin) / Cell - Round,
+                         double(Along - 2 * Margin) / Ems - Round});
     }
 
     // The best box for a line of Ems: the largest character height, then
@@ -130,7 +146,7 @@ struct TFreeRoom {
         std::sort(xs.begin(), xs.end());
         xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
         std::optional<TCandidate> out;
-        const int thick = int(std::ceil((Target + 0.5) * kCellShare)) + 2 * Margin;
+        const int thick = int(std::ceil((Target + Round) * Cell)) + 2 * Margin;
         for (size_t a = 0; a < xs.size(); ++a)
             for (size_t b = a + 1; b < xs.size(); ++b) {
                 const int x1 = xs[a], x2 = xs[b];
@@ -159,7 +175,7 @@ struct TFreeRoom {
         if (Room.isEmpty())
             return;
         const int t = std::min(across(Room), Thick);
-        const int length = std::min(along(Room), int(std::ceil(Ems * (Target + 0.5) * Slack)) + 2 * Margin);
+        const int length = std::min(along(Room), int(std::ceil(Ems * (Target + Round) * Slack)) + 2 * Margin);
         const double em = emIn(t, length, Ems);
         if (em <= 0)
             return;
@@ -618,20 +634,40 @@ bool readable(const TAdditionRect &Line)
 }
 
 // Whether Line, laid out in a box found for it, prints readably on any
-// device: at its own size, or shrunk to its box no closer than a tenth to
-// the least height. A screen and a printer measure a text's length a few
-// hundredths apart, and a line shrunk to just the least height on one
-// would fall below it on the other: the wizard would promise a line the
-// print leaves out.
+// device: at its own size, or shrunk to its box no closer than a hundredth
+// to the least height (kMovedLeastShare): the wizard would otherwise
+// promise a line the print leaves out.
 bool readableAnywhere(const TAdditionRect &Line, double OwnPx)
 {
     const double dpi = Line.GetMetafile().Dpi().y;
-    const double least = LeastTextMm / 25.4 * dpi * 1.1;
+    const double least = LeastTextMm / 25.4 * dpi * 1.01;
     const double own = OwnPx * dpi / 96.0 * 0.98;
     const auto ops = Line.GetMetafile().TextOps();
     return readable(Line) && std::all_of(ops.begin(), ops.end(), [least, own](const TTextOp *Op) {
                return std::abs(Op->Font.Height) >= std::min(least, own);
            });
+}
+
+// The length of Line's text and the height of its cell, in character
+// heights, as its face sets them where it is laid out, or as reckoned where
+// it lays out nothing.
+struct TPrintedShape {
+    double Ems = 1;
+    double Cell = kCellShare;
+};
+
+TPrintedShape printedShape(const TAdditionRect &Line)
+{
+    double along = 0, height = 0, cell = 0;
+    for (const TTextOp *op : Line.GetMetafile().TextOps()) {
+        for (const int a : op->Advances)
+            along += a;
+        height = std::max(height, double(std::abs(op->Font.Height)));
+        cell = std::max(cell, double(op->CellHeight));
+    }
+    if (height <= 0 || along <= 0)
+        return {std::max(1.0, emsOf(Line.PrintedText())), kCellShare};
+    return {along / height, std::max(1.0, cell / height)};
 }
 
 } // namespace
@@ -660,9 +696,22 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     // TEL 045…」 as one line of the address, 「…4567 231-0023」 as a
     // telephone number running into the postcode): the texts keep that room
     // clear before and after them along the lines' direction.
+    // A line's own box keeps its margin round its text: the texts keep the
+    // rest of that room.
+    const int margin = TextItemMargin.value;
     const bool rows = Document.HorizontalWriting();
-    const auto spaced = [rows](const QRectF &Box) {
-        return rows ? Box.adjusted(-kLevelGapPx, 0, kLevelGapPx, 0) : Box.adjusted(0, -kLevelGapPx, 0, kLevelGapPx);
+    const auto apart = [rows](const QRectF &Box, double Gap) {
+        return rows ? Box.adjusted(-Gap, 0, Gap, 0) : Box.adjusted(0, -Gap, 0, Gap);
+    };
+    const auto spaced = [&apart, margin](const QRectF &Box) { return apart(Box, kLevelGapPx - margin + 1); };
+    // A text's face (its ascent, as a reader of the PDF measures it)
+    // reaches past the cell it is set in, above a row and left of a column:
+    // a moved line keeps its margin from that.
+    const auto clearOf = [&spaced, rows](const QRectF &Box) {
+        const QRectF r = spaced(Box);
+        return (rows ? r.adjusted(0, -Box.height() * kFaceOverCell, 0, 0)
+                     : r.adjusted(-Box.width() * kFaceOverCell, 0, 0, 0))
+            .toAlignedRect();
     };
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect &item = *Document.Items[i];
@@ -681,10 +730,10 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
                 if (!text->GetRect().isEmpty())
                     solid.push_back(ToQRect(text->GetRect()));
                 for (const QRectF &b : boxes)
-                    solid.push_back(spaced(b).toAlignedRect());
+                    solid.push_back(clearOf(b));
             } else {
                 for (const QRectF &b : boxes) {
-                    solid.push_back(spaced(b).toAlignedRect());
+                    solid.push_back(clearOf(b));
                     addresseeFoot = std::max(addresseeFoot, int(std::ceil(b.bottom())));
                 }
             }
@@ -703,8 +752,7 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     // needs (with a margin's blank after it) from the lines after it: its
     // box is longer than most values. Its text keeps its place and size,
     // or the line keeps its whole box.
-    const int margin = TextItemMargin.value;
-    auto keep = [this, &taken, &solid, &texts, margin](int Index, TAdditionRect &Line, const TPageRect &Home) {
+    auto keep = [this, &taken, &solid, &texts, &apart, margin](int Index, TAdditionRect &Line, const TPageRect &Home) {
         const TPageRect r = Line.GetRect();
         QRectF text;
         for (const QRectF &t : PrintedTextBoxes(Line))
@@ -731,98 +779,117 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
         }
         if (Line.GetRect() != Home)
             m_moved.push_back({Index, Home});
+        // A line moved later keeps the same room from it along its line,
+        // the margins of both boxes counted.
         const QRect box = ToQRect(Line.GetRect());
         taken.push_back(box);
-        solid.push_back(box);
+        solid.push_back(apart(box, kLevelGapPx - 2 * margin + 1).toAlignedRect());
         texts.push_back(box);
     };
-    // The lines that print in their own boxes keep them, in the order asked.
-    std::vector<int> homeless;
+    // The lines are placed in the order asked, the first first: a line
+    // without room in its own box takes free room before the lines after it
+    // keep theirs, so that where the label cannot hold them all, the last
+    // ones are left out. A moved line keeps off the own boxes of the lines
+    // still to come where the label has other room for it.
     const double own = AdditionLineHeight(Document);
+    std::vector<int> ahead; // lines to come whose own boxes are clear
     for (const int i : lines) {
-        auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
-        if (line.GetContent().isEmpty())
-            continue; // nothing to print for the record
-        const QRect box = ToQRect(line.GetRect());
-        if (readable(line) && !meets(box, taken)) {
-            keep(i, line, line.GetRect());
-        } else {
-            homeless.push_back(i);
-        }
+        const auto &line = static_cast<const TAdditionRect &>(*Document.Items[size_t(i)]);
+        if (!line.GetContent().isEmpty() && readable(line) && !meets(ToQRect(line.GetRect()), taken))
+            ahead.push_back(i);
     }
-    if (homeless.empty())
-        return;
-    // The others, for this record, take the free room its texts leave, at
-    // their size step where the room allows and never below a readable
-    // size; a line is given the length its own text needs, with a share
-    // more where the faces' letters run longer than reckoned.
     const QSize piece(int(Document.Format.Width * 96 / 254), int(Document.Format.Height * 96 / 254));
     const QRect area(kEdgePx, kEdgePx, piece.width() - 2 * kEdgePx, piece.height() - 2 * kEdgePx);
-    const double least = ReadableAdditionHeight(Document);
+    // A moved line prints at the least height of every text or larger, a
+    // little above it, since a screen and a printer measure a text's length
+    // a few hundredths apart.
+    const double least = std::min(LeastTextMm / 25.4 * 96.0 * kMovedLeastShare, own);
     // A label written across reads as an address, the name last and the
     // lines after it, as a person and a PDF reader read it. A PDF reader
     // takes a text standing beside another, level with it, for part of the
     // other's line, and reads anything on a later line that stands wholly
-    // before it first: a line moved beside the name, or beside any text,
-    // would be read out of its place. So a line there only moves into the
-    // room below every addressee text, onto a band of the label no other
-    // text shares, after the lines before it and before those after it.
+    // before it first. So a line there moves first into the room below
+    // every addressee text, onto a band of the label no other text shares,
+    // after the lines before it there; only where that has no room does it
+    // take the room the addressee's texts leave elsewhere (a blank company
+    // frame, beside the postcode or a short address line, above the
+    // addressee), where it is read where it stands.
     const bool afterTheName = Document.Kind == TLayoutKind::Label && Document.HorizontalWriting();
-    for (const int i : homeless) {
-        auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
-        const TPageRect home = line.GetRect();
-        const QString text = line.PrintedText();
-        QRect within = area;
-        std::vector<QRect> obstacles = solid;
-        if (afterTheName) {
-            int top = addresseeFoot + margin;
-            int bottom = area.bottom();
-            for (const int j : lines) {
-                const auto &other = static_cast<const TAdditionRect &>(*Document.Items[size_t(j)]);
-                if (j == i || other.GetMetafile().TextOps().isEmpty() ||
-                    std::find(m_leftOut.begin(), m_leftOut.end(), j) != m_leftOut.end())
-                    continue;
-                const bool placed = std::find(homeless.begin(), homeless.end(), j) == homeless.end() ||
-                                    std::find_if(m_moved.begin(), m_moved.end(),
-                                                 [j](const auto &M) { return M.first == j; }) != m_moved.end();
-                if (!placed)
-                    continue; // not yet placed: it comes later in the order
-                // A line the layout keeps above the name is read before it
-                // whatever stands below.
-                const QRect box = ToQRect(other.GetRect());
-                if (box.top() < addresseeFoot)
-                    continue;
-                if (j < i)
-                    top = std::max(top, box.bottom() + 1);
-                else
-                    bottom = std::min(bottom, box.top() - 1);
-            }
-            within = QRect(QPoint(area.left(), std::max(area.top(), top)), QPoint(area.right(), bottom));
-            for (const QRect &t : texts)
-                obstacles.push_back(QRect(area.left(), t.top(), area.width(), t.height()));
-        }
-        if (within.isEmpty()) {
-            m_leftOut.push_back(i);
-            continue;
-        }
-        const TFreeRoom room{within, obstacles, line.IsHorizontal(), margin, own, kRowLengthSlack};
-        bool placed = false;
-        for (const double longer : {1.0, 1.2, 1.5}) {
-            const std::optional<TCandidate> found = room.best(std::max(1.0, emsOf(text)) * longer);
+    // The foot of the lowest line kept below the addressee: the next one
+    // there stands lower, so that they read in their order.
+    int linesFoot = -1;
+    const auto belowTheName = [afterTheName, addresseeFoot](const QRect &Box) {
+        return afterTheName && Box.top() >= addresseeFoot;
+    };
+    const auto place = [&](int Index, TAdditionRect &Line, const TPageRect &Home) {
+        keep(Index, Line, Home);
+        const QRect box = ToQRect(Line.GetRect());
+        if (belowTheName(box))
+            linesFoot = std::max(linesFoot, box.bottom());
+    };
+    // Line found a box in Within among Obstacles: laid out there and kept.
+    const auto moveInto = [&](int Index, TAdditionRect &Line, const TPageRect &Home, const QRect &Within,
+                              const std::vector<QRect> &Obstacles) {
+        if (Within.isEmpty())
+            return false;
+        const TPrintedShape shape = printedShape(Line);
+        const TFreeRoom room{Within, Obstacles, Line.IsHorizontal(), margin, own, kMeasuredSlack, shape.Cell, 0.0};
+        for (const double longer : {1.0, 1.1, 1.25, 1.5}) {
+            const std::optional<TCandidate> found = room.best(shape.Ems * longer);
             if (!found || found->Em < least - 1e-9)
                 break;
-            line.SetRect(PageRectOf(found->Box));
-            line.Rebuild(false);
-            if (readableAnywhere(line, own) && !meets(found->Box, taken)) {
-                placed = true;
-                keep(i, line, home);
-                break;
+            Line.SetRect(PageRectOf(found->Box));
+            Line.Rebuild(false);
+            if (readableAnywhere(Line, own) && !meets(found->Box, taken)) {
+                place(Index, Line, Home);
+                return true;
             }
         }
-        if (!placed) {
-            line.SetRect(home);
-            m_leftOut.push_back(i);
+        Line.SetRect(Home);
+        Line.Rebuild(false);
+        return false;
+    };
+    for (const int i : lines) {
+        auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
+        if (line.GetContent().isEmpty())
+            continue; // nothing to print for the record
+        ahead.erase(std::remove(ahead.begin(), ahead.end(), i), ahead.end());
+        const TPageRect home = line.GetRect();
+        const QRect box = ToQRect(home);
+        if (readable(line) && !meets(box, taken) && (!belowTheName(box) || box.top() > linesFoot)) {
+            place(i, line, home);
+            continue;
         }
+        // The room below the addressee, then the rest of the free room,
+        // each first clear of the own boxes of the lines to come.
+        bool placed = false;
+        for (const bool spare : {true, false}) {
+            std::vector<QRect> obstacles = solid;
+            if (spare)
+                for (const int j : ahead)
+                    obstacles.push_back(ToQRect(Document.Items[size_t(j)]->GetRect()));
+            if (afterTheName) {
+                int top = std::max(addresseeFoot + margin, linesFoot + 1);
+                int bottom = area.bottom();
+                if (spare)
+                    for (const int j : ahead)
+                        if (const QRect other = ToQRect(Document.Items[size_t(j)]->GetRect()); belowTheName(other))
+                            bottom = std::min(bottom, other.top() - 1);
+                std::vector<QRect> band = obstacles;
+                for (const QRect &t : texts)
+                    band.push_back(QRect(area.left(), t.top(), area.width(), t.height()));
+                const QRect within(QPoint(area.left(), std::max(area.top(), top)), QPoint(area.right(), bottom));
+                if ((placed = moveInto(i, line, home, within, band)))
+                    break;
+                // Elsewhere, never above a line kept below the addressee.
+                if (linesFoot >= 0)
+                    obstacles.push_back(QRect(QPoint(area.left(), addresseeFoot), QPoint(area.right(), linesFoot)));
+            }
+            if ((placed = moveInto(i, line, home, area, obstacles)))
+                break;
+        }
+        if (!placed)
+            m_leftOut.push_back(i);
     }
 }
 

@@ -61,17 +61,23 @@ void ReplaceAdditionLines(TLayoutDocument &Document);
 [[nodiscard]] double ReadableAdditionHeight(const TLayoutDocument &Document);
 
 // The additional lines as the record merged into Document prints them (its
-// text items laid out for it first). A line keeps its box where its text
-// prints there at the least height (LeastTextMm) or larger, clear of the
-// text the other items print for the record, of every other item (the bars
-// with their blank) and of the lines kept before it. Else, for this record
-// only, it stands in the free room the record leaves: clear of what the
-// addressee's frames print (not of the frames' blank parts) and of the rest
-// of the piece's items whole, at its size step where the room allows and
-// never below a readable size (ReadableAdditionHeight); a label written
-// across and read as an address keeps its lines after the name, where the
-// layout put them. A line with no such room is left out of the piece. The lines moved go back to their own boxes
-// when this ends: the layout keeps them where the user has them.
+// text items laid out for it first), placed in the order asked, the first
+// first: where the piece cannot hold them all, the last are left out. A
+// line keeps its box where its text prints there at the least height
+// (LeastTextMm) or larger, clear of the text the other items print for the
+// record, of every other item (the bars with their blank) and of the lines
+// placed before it. Else, for this record only, it stands in the free room
+// the record leaves: clear of what the addressee's frames print (not of the
+// frames' blank parts: a private person's company frames are free room) and
+// of the rest of the piece's items whole, 3 mm along its line from any text,
+// at its size step where the room allows and never below the least height;
+// it keeps off the own boxes of the lines after it where it has other room.
+// On a label written across and read as an address, a moved line looks
+// first below the addressee, after the lines before it, then anywhere else
+// (beside the postcode or a short address line, above the name). A line
+// with no such room is left out of the piece. The lines moved go back to
+// their own boxes when this ends: the layout keeps them where the user has
+// them.
 class TRecordAdditionLines
 {
 public:

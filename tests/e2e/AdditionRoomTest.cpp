@@ -9,13 +9,12 @@
 // the wizard to a PDF file on every sheet of labels, upright and turned, in
 // both frame sets. Read back with pdftotext: every additional line printed
 // stands at least 1.8 mm high and over no other text; a line missing from a
-// label had no room there (measured on the PDF: no blank strip clear of the
-// label's words as long as the line's text at 2.1 mm, wide enough for it);
-// the wizard named every line it left out before printing. An upright label
-// written across reads as an address, the lines after the name: there a
-// line missing had no room below every word of the addressee on a band of
-// the label level with no other word, and the lines printed stand top to
-// bottom in their order.
+// label had no room anywhere on it (measured on the PDF: no blank strip as
+// long as the line's text at 1.8 mm, 3 mm along the lines and 1 mm across
+// them clear of the label's words, 2 mm clear of the bars); the wizard named
+// every line it left out before printing. On an upright label written
+// across, the lines printed below the addressee stand top to bottom in their
+// order.
 #include "UserRoad.h"
 #include "editors/AdditionPlace.h"
 #include "items/AdditionRect.h"
@@ -26,7 +25,6 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -215,26 +213,21 @@ protected:
     }
 
     // Whether label Cell has a blank strip Length long and Thick wide
-    // (points) along the lines' direction, 1.2 mm inside its edges and
-    // 0.6 mm clear of every word and of the solid frames. Below a top (in
-    // points), the strip is to lie lower than it and level with no word.
-    bool hasRoom(int Cell, double Length, double Thick, std::optional<double> Below = {}) const
+    // (points) along the lines' direction, 2.2 mm inside its edges (a
+    // line's blank to the edge and its own margin), 3 mm
+    // along the lines and 1 mm across them clear of every word, and clear of
+    // the solid frames.
+    bool hasRoom(int Cell, double Length, double Thick) const
     {
         constexpr double step = 72.0 / 25.4 / 4; // a quarter millimetre
         const double mm = 72.0 / 25.4;
-        QRectF area = cellArea(Cell).adjusted(1.2 * mm, 1.2 * mm, -1.2 * mm, -1.2 * mm);
-        if (Below)
-            area.setTop(std::max(area.top(), *Below + 0.6 * mm));
-        if (area.height() <= 0)
-            return false;
+        const QRectF area = cellArea(Cell).adjusted(2.2 * mm, 2.2 * mm, -2.2 * mm, -2.2 * mm);
         const int w = int(area.width() / step), h = int(area.height() / step);
         std::vector<QRectF> blocked = solidFrames(Cell);
-        for (const TPdfWord &word : labels[Cell]) {
-            QRectF box = word.Box;
-            if (Below)
-                box = QRectF(area.left(), box.top(), area.width(), box.height());
-            blocked.push_back(box.adjusted(-0.6 * mm, -0.6 * mm, 0.6 * mm, 0.6 * mm));
-        }
+        const double gapAlong = 3 * mm, gapAcross = 1 * mm;
+        for (const TPdfWord &word : labels[Cell])
+            blocked.push_back(linesAcross() ? word.Box.adjusted(-gapAlong, -gapAcross, gapAlong, gapAcross)
+                                            : word.Box.adjusted(-gapAcross, -gapAlong, gapAcross, gapAlong));
         std::vector<char> free(size_t(w * h), 1);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -360,7 +353,7 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
                             << "label " << cell << ": " << qPrintable(w.Text) << " over " << qPrintable(other.Text);
                         // Level with a text of the addressee or the
                         // postcode, it keeps 3 mm from it along the line,
-                        // so that the two read apart.
+                        // so that the two read apart, and 1 mm across.
                         const std::vector<TLineText> all = linesOf(record.Typed);
                         if (std::any_of(all.begin(), all.end(), [&](const TLineText &L) {
                                 const std::vector<TPdfWord> of = wordsOf(cell, L);
@@ -378,6 +371,17 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
                         EXPECT_FALSE(level && gap < 2.9 * mm)
                             << "label " << cell << ": " << qPrintable(w.Text) << " reads on from " << qPrintable(other.Text)
                             << ", " << gap / mm << " mm along its line";
+                        // Beside it across the line, 1 mm from it.
+                        const bool beside =
+                            linesAcross()
+                                ? std::min(w.Box.right(), other.Box.right()) - std::max(w.Box.left(), other.Box.left()) > 0.3
+                                : std::min(w.Box.bottom(), other.Box.bottom()) - std::max(w.Box.top(), other.Box.top()) > 0.3;
+                        const double apart = linesAcross()
+                                                 ? std::max(other.Box.top() - w.Box.bottom(), w.Box.top() - other.Box.bottom())
+                                                 : std::max(other.Box.left() - w.Box.right(), w.Box.left() - other.Box.right());
+                        EXPECT_FALSE(beside && apart < 0.95 * mm)
+                            << "label " << cell << ": " << qPrintable(w.Text) << " crowds " << qPrintable(other.Text) << ", "
+                            << apart / mm << " mm across its line";
                     }
                 }
                 continue;
@@ -386,16 +390,14 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
             isShort = true;
             if (!leftOut.contains(line.Name))
                 leftOut << line.Name;
-            // The line at 2.1 mm with its margins (a millimetre each side)
-            // and a fifth more length than reckoned.
-            const double length = (emsOf(line.Text) * 2.1 * 1.2 + 2.2) * mm;
-            if (readsAfterTheName()) {
-                EXPECT_FALSE(hasRoom(cell, length, 4.6 * mm, foot))
-                    << "label " << cell << " leaves out " << qPrintable(line.Name)
-                    << " though it has room for it below the name: " << qPrintable(textOf(cell));
-                continue;
-            }
-            EXPECT_FALSE(hasRoom(cell, length, 4.6 * mm))
+            // The line at the least height, a tenth longer than reckoned,
+            // with half a millimetre more along it and nearly a millimetre
+            // more across for the places' whole screen pixels and the faces
+            // reaching past their cells: wherever the label is free for it,
+            // among the addressee's texts too (a private person's blank
+            // company frames, beside the postcode or a short address line).
+            const double length = (emsOf(line.Text) * LeastTextMm * 1.1 + 0.5) * mm;
+            EXPECT_FALSE(hasRoom(cell, length, (1.9 + 0.9) * mm))
                 << "label " << cell << " leaves out " << qPrintable(line.Name) << " though it has room for it: "
                 << qPrintable(textOf(cell));
         }
@@ -539,5 +541,81 @@ TEST_P(AdditionRoom, aMovedLineDraggedFromWhereThePageShowsItGoesWithThePointer)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sheets, AdditionRoom, ::testing::ValuesIn(kEveryLabelSheet), rowName);
+
+// One private person typed into the record form with a telephone number, a
+// mail address and a keyword, printed on Sheet with the four lines: the
+// words of the first label, the words of Line among them, and what the
+// wizard said of the lines.
+class FreeRoomLines : public PdfRoadFixture
+{
+protected:
+    void printPerson(const SheetCase &Sheet)
+    {
+        TTypedRecord person = TokyoPerson();
+        person.Tel = QStringLiteral("03-3581-0101");
+        person.EMail1 = QStringLiteral("yamada.taro@example.ne.jp");
+        person.Keyword1 = QStringLiteral("同窓会");
+        ASSERT_NO_FATAL_FAILURE(typeRecord(person));
+        selectRows({0});
+        TPrintEditor *editor = openLabelEditor(Sheet);
+        ASSERT_NE(editor, nullptr);
+        showFourAdditionLines(*editor, kFreeText);
+        ASSERT_TRUE(runPrintWizard(*editor));
+        for (const TMessageBoxRequest &box : boxes.shown())
+            if (box.text.contains(QStringLiteral("付加情報")))
+                told = box.text;
+        words = pdfWords(firstLabel(*editor));
+    }
+    // The box of the first word containing Piece; empty where none does.
+    QRectF boxOf(const QString &Piece) const
+    {
+        for (const TPdfWord &w : words)
+            if (w.Text.contains(Piece))
+                return w.Box;
+        return {};
+    }
+
+    std::vector<TPdfWord> words;
+    QString told;
+};
+
+// The detailed frames' company and department stand blank for a private
+// person: the band between the address and the name is free, and the
+// first line asked for, the telephone number, prints there at a readable
+// size rather than being left out.
+TEST_F(FreeRoomLines, privatePersonsTelephoneTakesTheBlankCompanyBand)
+{
+    if (stopped())
+        return;
+    ASSERT_NO_FATAL_FAILURE(printPerson({"sheet12Detailed", 14, true}));
+    const QRectF address = boxOf(QStringLiteral("永田町")), name = boxOf(QStringLiteral("山"));
+    ASSERT_FALSE(address.isEmpty());
+    ASSERT_FALSE(name.isEmpty());
+    const QRectF tel = boxOf(QStringLiteral("TEL")).united(boxOf(QStringLiteral("3581")));
+    ASSERT_FALSE(boxOf(QStringLiteral("TEL")).isEmpty()) << "TEL is left out; the wizard said: " << qPrintable(told);
+    EXPECT_GT(tel.top(), address.bottom());
+    EXPECT_LT(tel.bottom(), name.top());
+    EXPECT_GE(tel.height() / (72.0 / 25.4), LeastTextMm - 0.05);
+    EXPECT_FALSE(told.contains(QStringLiteral("TEL"))) << qPrintable(told);
+}
+
+// The 21-sheet label's simple frames leave the postcode's row free after
+// it: the mail address, left out below the name, prints there, level with
+// the postcode and 3 mm or more after it, so that the two read apart.
+TEST_F(FreeRoomLines, mailAddressTakesTheRowOfThePostcode)
+{
+    if (stopped())
+        return;
+    ASSERT_NO_FATAL_FAILURE(printPerson({"sheet21", 18, false}));
+    const QRectF postcode = boxOf(QStringLiteral("100-0014"));
+    const QRectF mail = boxOf(QStringLiteral("yamada.taro@"));
+    ASSERT_FALSE(postcode.isEmpty());
+    ASSERT_FALSE(mail.isEmpty()) << "E-Mail1 is left out; the wizard said: " << qPrintable(told);
+    const QRectF caption = boxOf(QStringLiteral("E-Mail1"));
+    EXPECT_GT(std::min(caption.bottom(), postcode.bottom()) - std::max(caption.top(), postcode.top()), 0.0);
+    EXPECT_GE((caption.left() - postcode.right()) / (72.0 / 25.4), 2.9);
+    EXPECT_GE(mail.height() / (72.0 / 25.4), LeastTextMm - 0.05);
+    EXPECT_FALSE(told.contains(QStringLiteral("付加情報"))) << qPrintable(told);
+}
 
 } // namespace

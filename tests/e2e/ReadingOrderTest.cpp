@@ -275,6 +275,25 @@ protected:
             << qPrintable(text);
     }
 
+    // Whether a word of Lines printed on piece Index stands wholly above
+    // the name's honorific.
+    bool lineAboveTheName(TPrintEditor &Editor, int Index, const QStringList &Lines) const
+    {
+        const QRect cell = Editor.Document().CellRect(Index); // 0.1 mm
+        const double pt = 72.0 / 254.0;
+        const std::vector<TPdfWord> words =
+            pdfWords(QRectF(cell.x() * pt, cell.y() * pt, cell.width() * pt, cell.height() * pt));
+        double honorific = -1;
+        for (const TPdfWord &w : words)
+            if (w.Text.contains(QStringLiteral("様")) && (honorific < 0 || w.Box.top() < honorific))
+                honorific = w.Box.top();
+        for (const TPdfWord &w : words)
+            for (const QString &line : Lines)
+                if (line.split(QLatin1Char(' ')).contains(w.Text) && w.Box.bottom() <= honorific)
+                    return true;
+        return false;
+    }
+
     TPaperKind kind = TPaperKind::Postcard;
 };
 
@@ -324,6 +343,12 @@ TEST_P(ReadingOrder, everyPieceReadsInItsOrder)
         // given names and honorifics stand in columns under each other
         // (as a name with joint names is set) as the columns of a table.
         if (!horizontal)
+            continue;
+        // A line the record moves into the room the addressee's texts leave
+        // above the name (a blank company frame, beside the postcode) is
+        // read where it stands, and a reader's rows and columns are found
+        // with it among them: the drawing order above holds the order.
+        if (lineAboveTheName(*editor, i, lines))
             continue;
         for (const char *reading : {"", "-layout"}) {
             if (i == kJointRecord && !*reading)
