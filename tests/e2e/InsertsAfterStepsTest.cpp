@@ -448,6 +448,50 @@ TEST_F(PlacedText, printingAsksAboutATextAtTheCardsEdge)
     EXPECT_FALSE(QFile::exists(pdfFile())) << "printed without a yes";
 }
 
+// A text the user drags to 2 mm of 長形３号's foot stays there; 用紙の変更 to
+// a postcard, which is shorter, moves it onto the card up to 5 mm inside its
+// edge, not to the edge itself. Printed (the user answering はい to what is
+// asked about what it stands over), nothing is asked about the edge and the
+// text prints whole 5 mm inside the card.
+TEST_F(PlacedText, aTextMovedOntoAShorterPaperStopsAtThePrintersEdge)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 2);
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    const QString greeting = QStringLiteral("謹賀新年");
+    const TWordRect *word = insertText(*editor, greeting);
+    ASSERT_NE(word, nullptr);
+    const TScreenRect r = word->GetDispRect();
+    const double scale = double(r.Right - r.Left) / word->GetRect().width();
+    const int foot = int(std::lround((editor->Document().Format.Height / 10.0 - 2.0) / kMmPerPx));
+    const QPoint start(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+    const QPoint end = start + QPoint(0, int(std::lround((foot - word->GetRect().Bottom) * scale)));
+    QTest::mousePress(editor->PageView(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(editor->PageView(), (start + end) / 2);
+    QTest::mouseMove(editor->PageView(), end);
+    QTest::mouseRelease(editor->PageView(), Qt::LeftButton, {}, end);
+    ASSERT_GT(word->GetRect().Bottom * kMmPerPx, editor->Document().Format.Height / 10.0 - kEdgeMm) << "the drag missed";
+
+    choosePaper(*editor, "actChangePaper", Postcard);
+    const TLayoutDocument &doc = editor->Document();
+    ASSERT_EQ(doc.FormatIndex, 0);
+    const QRectF moved = mmOf(word->GetRect());
+    EXPECT_GE(doc.Format.Height / 10.0 - moved.bottom(), kEdgeMm - kMmPerPx / 2) << text(moved);
+    EXPECT_GE(std::min(moved.left(), moved.top()), kEdgeMm - kMmPerPx / 2) << text(moved);
+
+    boxes.clear();
+    for (int i = 0; i < 4; ++i)
+        boxes.enqueue(IDYES);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    for (const QString &asked : editorQuestions())
+        EXPECT_FALSE(asked.contains(QStringLiteral("端の余白"))) << qPrintable(asked);
+    ASSERT_TRUE(QFile::exists(pdfFile()));
+    expectPrintedInside(doc, greeting, kEdgeMm);
+}
+
 // Items inserted while 会社名, 部署 and 役職 are unticked in 書式 → 詳細 (the
 // detailed frames of 角形２号) land where those frames stand; ticked again,
 // the frames take their place back and the items go elsewhere, as after the
