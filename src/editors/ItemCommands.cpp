@@ -72,7 +72,8 @@ void followRenamedSenders(TPrintEditor &Editor, const QList<std::pair<QString, Q
         if (!block)
             continue;
         const QString title = block->GetSenderTitle().trimmed();
-        const auto to = std::find_if(Renamed.begin(), Renamed.end(), [&title](const auto &R) { return R.first == title; });
+        const auto to =
+            std::find_if(Renamed.begin(), Renamed.end(), [&title](const auto &R) { return R.first == title; });
         if (to == Renamed.end())
             continue;
         blocks.push_back(int(i));

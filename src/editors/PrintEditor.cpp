@@ -897,8 +897,8 @@ bool TPrintEditor::ConfirmItemsInsideEdge()
     // a blank from its cut.
     const QString edge = m_document.CellsPerSheet() > 1 ? QStringLiteral("ラベルや名刺の切り口から 2mm")
                                                         : QStringLiteral("用紙の端から 5mm");
-    const QString text = QStringLiteral("挿入した項目が、印刷できない端の余白（") + edge + QStringLiteral("）にかかっています（") +
-                         names.join(QStringLiteral("、")) +
+    const QString text = QStringLiteral("挿入した項目が、印刷できない端の余白（") + edge +
+                         QStringLiteral("）にかかっています（") + names.join(QStringLiteral("、")) +
                          QStringLiteral("）  \r\nこのまま印刷すると、項目の端が欠けて印刷されることがあります  \r\n"
                                         "印刷してよろしいですか？");
     return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,

@@ -521,11 +521,13 @@ TEST_F(PlacedText, itemsInsertedUnderHiddenFramesMakeWayWhenTheFramesComeBack)
     const TLayoutDocument &doc = editor->Document();
     QList<const TDrawRect *> companyFrames;
     for (size_t i = 0; i < doc.Items.size(); ++i)
-        if (const auto *c = dynamic_cast<const TCorpRect *>(doc.Items[i].get()); c && !c->IsSender() && doc.OnPrintedSide(i))
+        if (const auto *c = dynamic_cast<const TCorpRect *>(doc.Items[i].get());
+            c && !c->IsSender() && doc.OnPrintedSide(i))
             companyFrames << doc.Items[i].get();
     ASSERT_FALSE(companyFrames.isEmpty());
     toggleCompanyLines();
-    ASSERT_TRUE(std::none_of(companyFrames.cbegin(), companyFrames.cend(), [](const TDrawRect *F) { return F->IsVisible(); }));
+    auto shown = [](const TDrawRect *F) { return F->IsVisible(); };
+    ASSERT_TRUE(std::none_of(companyFrames.cbegin(), companyFrames.cend(), shown));
     const QList<const TDrawRect *> added = insertItems(*editor);
     ASSERT_EQ(added.size(), 5);
     // Where the company lines would print, something was put.
@@ -536,7 +538,7 @@ TEST_F(PlacedText, itemsInsertedUnderHiddenFramesMakeWayWhenTheFramesComeBack)
     });
     ASSERT_TRUE(under) << "no item went where the hidden frames stand";
     toggleCompanyLines();
-    ASSERT_TRUE(std::all_of(companyFrames.cbegin(), companyFrames.cend(), [](const TDrawRect *F) { return F->IsVisible(); }));
+    ASSERT_TRUE(std::all_of(companyFrames.cbegin(), companyFrames.cend(), shown));
     expectClear(doc, added, "詳細");
 
     boxes.clear();
@@ -561,7 +563,8 @@ TEST_F(PlacedText, itemsInsertedUnderHiddenFramesMakeWayWhenTheFramesComeBack)
     QString wanted = company.Corp + company.Dptmnt + company.Post;
     wanted.remove(QChar(0x3000));
     for (const QChar c : wanted)
-        EXPECT_GE(printed.count(c), wanted.count(c)) << qPrintable(QString(c)) << " missing from " << qPrintable(printed);
+        EXPECT_GE(printed.count(c), wanted.count(c))
+            << qPrintable(QString(c)) << " missing from " << qPrintable(printed);
 }
 
 // A free text of size 自動 whose line is long for its box prints its

@@ -11,7 +11,6 @@
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -150,7 +149,8 @@ TEST_F(SenderBlockRename, aBlockWhoseSenderIsDeletedAsksBeforePrinting)
     asked = printAsking();
     EXPECT_EQ(asked.size(), 1);
     ASSERT_TRUE(QFile::exists(pdfFile()));
-    EXPECT_TRUE(readPdfText().simplified().remove(u' ').contains(QStringLiteral("山田太郎"))) << "the addressee did not print";
+    EXPECT_TRUE(readPdfText().simplified().remove(u' ').contains(QStringLiteral("山田太郎")))
+        << "the addressee did not print";
     EXPECT_TRUE(printedIn(*block).isEmpty()) << qPrintable(printedIn(*block));
 }
 
