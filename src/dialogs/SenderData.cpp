@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 
 qint32 DefaultSenderNo = 0;
@@ -158,6 +159,25 @@ std::optional<TSenderData> FindSenderByTitle(TTable &T, const QString &Title)
         if (plain(T, QStringLiteral("Title")).trimmed() == wanted)
             return ReadSenderFields(T);
     return std::nullopt;
+}
+
+QList<std::pair<QString, QString>> RenamedSenders(const QList<TSenderData> &Before, const QList<TSenderData> &After)
+{
+    QList<std::pair<QString, QString>> renamed;
+    for (const TSenderData &was : Before) {
+        const QString from = was.Title.trimmed();
+        // A block finds the first sender of its title: only that one's new
+        // title is the block's.
+        const bool first = std::find_if(Before.begin(), Before.end(), [&from](const TSenderData &S) {
+                               return S.Title.trimmed() == from;
+                           })->RecNo == was.RecNo;
+        if (from.isEmpty() || !first)
+            continue;
+        for (const TSenderData &now : After)
+            if (now.RecNo == was.RecNo && !now.Title.trimmed().isEmpty() && now.Title.trimmed() != from)
+                renamed.append({from, now.Title.trimmed()});
+    }
+    return renamed;
 }
 
 QList<TSenderData> LoadSenders()

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 class TTable;
 
@@ -47,6 +48,12 @@ void WriteSenderFields(TTable &Table, const TSenderData &Data);
 [[nodiscard]] std::optional<TSenderData> FindSenderByRecNo(TTable &Table, qint32 RecNo);
 // The first sender whose trimmed title equals Title, or nothing.
 [[nodiscard]] std::optional<TSenderData> FindSenderByTitle(TTable &Table, const QString &Title);
+
+// The senders that took another title between Before and After (the sender
+// records as read before and after the sender window): the title each had,
+// as a sender block names it, and the one it has now.
+[[nodiscard]] QList<std::pair<QString, QString>> RenamedSenders(const QList<TSenderData> &Before,
+                                                               const QList<TSenderData> &After);
 
 // The same through the data module's sender table, opened and closed around
 // the read; nothing when the table cannot be opened.

@@ -519,10 +519,19 @@ bool TTextCommands::EditLayoutDetail()
     const bool formatChanged = !d.DataFormat || !(format == *d.DataFormat);
     if (changed.empty() && !formatChanged)
         return false;
-    auto pending = Begin(changed, formatChanged);
+    // A frame shown again may stand over items inserted while it was
+    // hidden: they are placed anew, as after the other steps, in the same
+    // step.
+    const QList<const TDrawRect *> clear = ClearInsertedItems(d);
+    std::vector<int> recorded = changed;
+    for (size_t i = 0; i < d.Items.size(); ++i)
+        if (clear.contains(d.Items[i].get()) && std::find(changed.begin(), changed.end(), int(i)) == changed.end())
+            recorded.push_back(int(i));
+    auto pending = Begin(recorded, formatChanged);
     for (const int i : changed)
         d.Items[size_t(i)]->SetVisible(visible[size_t(i)]);
     d.DataFormat = std::make_shared<const TDataFormat>(format);
+    (void)KeepClear(d, clear);
     Commit(std::move(pending));
     return true;
 }
@@ -774,13 +783,18 @@ bool TTextCommands::EditWordSetting(int Index)
     m_editor.PageView()->SetSelected(Index);
     auto pending = Begin({Index}, false);
     // The item takes the working copy, keeping its top-left corner and
-    // taking the copy's width and height.
+    // taking the copy's width and height; turned or resized so, a text that
+    // stood clear finds its place anew where it no longer does, as when it
+    // is turned through its text.
+    const bool clear = ClearInsertedItems(d).contains(&item);
     const TPageRect old = item.GetRect();
     const TPageRect work = dialog.WorkItem().GetRect();
     const double zoom = item.GetZoom();
     item.Assign(dialog.WorkItem());
     item.SetZoom(zoom);
     item.SetRect({old.Left, old.Top, old.Left + (work.Right - work.Left), old.Top + (work.Bottom - work.Top)});
+    if (clear)
+        (void)KeepClear(d, {&item});
     Commit(std::move(pending));
     return true;
 }

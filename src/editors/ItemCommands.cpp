@@ -22,10 +22,12 @@
 #include "items/OleDD.h"
 #include "items/SenderRect.h"
 #include "items/UndoList.h"
+#include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -55,6 +57,34 @@ void takeBack(TDrawRect &Item, const TDrawRect &Work)
     const TPageRect w = Work.GetRect();
     Item.Assign(Work);
     Item.SetRect({old.Left, old.Top, old.Left + (w.Right - w.Left), old.Top + (w.Bottom - w.Top)});
+}
+
+// The sender blocks of Editor that name a renamed sender (Renamed: old
+// title, new title) take its new title, as one step of the editor's
+// history.
+void followRenamedSenders(TPrintEditor &Editor, const QList<std::pair<QString, QString>> &Renamed)
+{
+    const TLayoutDocument &d = Editor.Document();
+    std::vector<int> blocks;
+    std::vector<QString> titles;
+    for (size_t i = 0; i < d.Items.size(); ++i) {
+        const auto *block = dynamic_cast<const TSenderRect *>(d.Items[i].get());
+        if (!block)
+            continue;
+        const QString title = block->GetSenderTitle().trimmed();
+        const auto to =
+            std::find_if(Renamed.begin(), Renamed.end(), [&title](const auto &R) { return R.first == title; });
+        if (to == Renamed.end())
+            continue;
+        blocks.push_back(int(i));
+        titles.push_back(to->second);
+    }
+    if (blocks.empty())
+        return;
+    auto change = Editor.BeginChange(blocks);
+    for (size_t k = 0; k < blocks.size(); ++k)
+        static_cast<TSenderRect &>(*Editor.Document().Items[size_t(blocks[k])]).SetSenderTitle(titles[k]);
+    Editor.CommitChange(std::move(change), blocks);
 }
 
 } // namespace
@@ -362,6 +392,16 @@ void TItemCommands::EditSenders()
 {
     if (!DMMurven19 || !DMMurven19->SenderTable() || !DMMurven19->OpenSender())
         return;
+    // A sender block names its sender by title: the titles the window
+    // changes are followed by the blocks of every open editor.
+    auto readAll = [] {
+        try {
+            return ReadAllSenders(*DMMurven19->SenderTable());
+        } catch (const ETableError &) {
+            return QList<TSenderData>();
+        }
+    };
+    const QList<TSenderData> before = readAll();
     int result = 0;
     qint32 chosen = 0;
     {
@@ -376,10 +416,16 @@ void TItemCommands::EditSenders()
         result = m_editor.ExecDialog(form);
         chosen = form.SenderNo;
     }
+    const QList<std::pair<QString, QString>> renamed = RenamedSenders(before, readAll());
     if (AddressList)
         AddressList->LoadSenderList();
     if (result == 1)
         m_host.SetSenderNo(chosen);
     DMMurven19->CloseSender();
+    if (!renamed.isEmpty())
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (auto *editor = qobject_cast<TPrintEditor *>(window); editor && editor != &m_editor)
+                followRenamedSenders(*editor, renamed);
+    followRenamedSenders(m_editor, renamed);
     m_editor.MergeCurrentRecord();
 }

@@ -402,6 +402,20 @@ QList<std::pair<int, int>> TextOverItems(const TLayoutDocument &D)
     return over;
 }
 
+QList<int> InsertedItemsAtEdge(const TLayoutDocument &D)
+{
+    const QRect area = ToQRect(PlaceableArea(D));
+    QList<int> out;
+    for (size_t i = 0; i < D.Items.size(); ++i) {
+        if (!isInserted(D, i) || !D.Items[i]->IsVisible() || !D.OnPrintedSide(i))
+            continue;
+        const TPageRect ink = InkRect(*D.Items[i]);
+        if (!ink.isEmpty() && !area.contains(ToQRect(ink)))
+            out.append(int(i));
+    }
+    return out;
+}
+
 QString NoFreePlaceText(const QString &What, const QString &Smallest)
 {
     return What + QStringLiteral("を置ける場所がありません  \r\n") + Smallest +

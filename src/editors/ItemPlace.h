@@ -94,6 +94,11 @@ QList<const TDrawRect *> KeepClear(TLayoutDocument &Document, const QList<const 
 // frame first. The print run names them before it prints.
 [[nodiscard]] QList<std::pair<int, int>> TextOverItems(const TLayoutDocument &Document);
 
+// The items the user inserted (indexes) whose ink reaches out of the
+// placeable area, into the edge a printer may cut off, as the printed side
+// shows them. The print run names them before it prints.
+[[nodiscard]] QList<int> InsertedItemsAtEdge(const TLayoutDocument &Document);
+
 // What the user is told instead of an item (What: its name) put over the
 // addressee when no free place holds it; Smallest says what was tried.
 [[nodiscard]] QString NoFreePlaceText(const QString &What, const QString &Smallest = {});

@@ -17,6 +17,7 @@
 #include "items/ItemStream.h"
 #include "items/MaskShapes.h"
 #include "items/MetaRect.h"
+#include "items/SenderRect.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
@@ -459,11 +460,18 @@ void TPrintEditor::ChangePaper(int FormatIndex, const TLayoutFormat &Format, con
     for (size_t i = 0; i < m_document.Items.size(); ++i)
         if (std::find(hidden.begin(), hidden.end(), m_document.ItemRoles[i]) != hidden.end())
             m_document.Items[i]->SetVisible(false);
+    // An item moved onto the new piece stops at the edge a printer cannot
+    // print, where it fits inside it, not at the paper's edge.
     const QSize piece = m_document.PiecePixels();
+    const TPageRect area = PlaceableArea(m_document);
+    auto within = [](int From, int Length, int Low, int High, int Whole) {
+        return Length <= High - Low ? std::clamp(From, Low, High - Length)
+                                    : std::clamp(From, 0, std::max(0, Whole - Length));
+    };
     for (auto &item : own) {
         const TPageRect r = item->GetRect();
-        const int left = std::clamp(r.Left, 0, std::max(0, piece.width() - r.width()));
-        const int top = std::clamp(r.Top, 0, std::max(0, piece.height() - r.height()));
+        const int left = within(r.Left, r.width(), area.Left, area.Right, piece.width());
+        const int top = within(r.Top, r.height(), area.Top, area.Bottom, piece.height());
         item->SetRect({left, top, left + r.width(), top + r.height()});
         m_document.Items.push_back(std::move(item));
         m_document.ItemRoles.push_back(-1);
@@ -813,7 +821,8 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
         Restore = true;
         ForcePreview = false;
     }
-    if (!ConfirmItemsClearOfBars() || !ConfirmTextClearOfItems())
+    if (!ConfirmItemsClearOfBars() || !ConfirmTextClearOfItems() || !ConfirmItemsInsideEdge() ||
+        !ConfirmSendersFound())
         return;
     // A run to a PDF file names its file in its own print dialog (which asks
     // before it replaces a file there); the file an earlier run wrote is only
@@ -868,6 +877,52 @@ bool TPrintEditor::ConfirmTextClearOfItems()
     }
     const QString text = QStringLiteral("文字の枠に挿入した項目が重なっています（") + pairs.join(QStringLiteral("、")) +
                          QStringLiteral("）  \r\nこのまま印刷すると、文字と項目が重なって印刷されます  \r\n"
+                                        "印刷してよろしいですか？");
+    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
+                            0, 0) == IDYES;
+}
+
+bool TPrintEditor::ConfirmItemsInsideEdge()
+{
+    const QList<int> atEdge = InsertedItemsAtEdge(m_document);
+    if (atEdge.isEmpty())
+        return true;
+    QStringList names;
+    for (const int i : atEdge) {
+        const QString name = ItemName(*m_document.Items[size_t(i)]);
+        if (!names.contains(name))
+            names << name;
+    }
+    // A piece fed whole keeps the sheet's unprintable edge, a label or card
+    // a blank from its cut.
+    const QString edge = m_document.CellsPerSheet() > 1 ? QStringLiteral("ラベルや名刺の切り口から 2mm")
+                                                        : QStringLiteral("用紙の端から 5mm");
+    const QString text = QStringLiteral("挿入した項目が、印刷できない端の余白（") + edge +
+                         QStringLiteral("）にかかっています（") + names.join(QStringLiteral("、")) +
+                         QStringLiteral("）  \r\nこのまま印刷すると、項目の端が欠けて印刷されることがあります  \r\n"
+                                        "印刷してよろしいですか？");
+    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
+                            0, 0) == IDYES;
+}
+
+bool TPrintEditor::ConfirmSendersFound()
+{
+    QStringList gone;
+    for (size_t i = 0; i < m_document.Items.size(); ++i) {
+        const auto *block = dynamic_cast<const TSenderRect *>(m_document.Items[i].get());
+        if (!block || !block->IsVisible() || !m_document.OnPrintedSide(i))
+            continue;
+        const QString title = block->GetSenderTitle().trimmed();
+        if (gone.contains(title) || (m_document.FindSender && m_document.FindSender(title)))
+            continue;
+        gone << title;
+    }
+    if (gone.isEmpty())
+        return true;
+    const QString text = QStringLiteral("差出人情報の差出人「") + gone.join(QStringLiteral("」「")) +
+                         QStringLiteral("」が、差出人の編集に見つかりません  \r\n"
+                                        "削除されたか、名称が変更されています  \r\n"
+                                        "このまま印刷すると、差出人情報は何も印刷されません  \r\n"
                                         "印刷してよろしいですか？");
     return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
                             0, 0) == IDYES;

@@ -234,6 +234,13 @@ private:
     // Then the layout's text frames over an item the user inserted
     // (TextOverItems) are named, and the user asked the same.
     [[nodiscard]] bool ConfirmTextClearOfItems();
+    // Then the items the user inserted that reach into the edge a printer
+    // may cut off (InsertedItemsAtEdge).
+    [[nodiscard]] bool ConfirmItemsInsideEdge();
+    // Then the sender blocks whose sender the sender records no longer hold
+    // (deleted, or renamed while the layout was not open): they would print
+    // empty on every piece.
+    [[nodiscard]] bool ConfirmSendersFound();
     [[nodiscard]] TRecordSource RecordSource() const;
 
     TLayoutKind m_kind;

@@ -106,7 +106,10 @@ TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
         auto *text = dynamic_cast<TMetaRect *>(Document.Items[i].get());
         if (!text || !text->IsVisible() || !Document.OnPrintedSide(i))
             continue;
-        const QString part = AddresseePartOf(Document, i);
+        // A free text the user put in reads as the addressee's texts do,
+        // whatever size its box gives it.
+        const bool placed = text->GetKind() == TDrawRectKind::Word;
+        const QString part = placed ? QStringLiteral("挿入した文字") : AddresseePartOf(Document, i);
         if (part.isEmpty())
             continue;
         text->Rebuild(false);

@@ -16,9 +16,10 @@ struct TAddressText;
 // (LeastTextMm, items/MetaRect.h) or larger, taking the blank room beside
 // their frames (LendFreeRoom) and narrowed where even that is too long: to
 // two thirds of their width (LeastWidthRatio) untold, further named. An
-// additional line without room is left out
-// (LeftOutAdditionLines). The print wizard tells the user what and on how
-// many pieces (ラベル N 枚 on labels) before anything is printed.
+// additional line without room is left out (LeftOutAdditionLines); a free
+// text the user put in prints as its box sizes it, and is named (挿入した文字)
+// where that is below the least height. The print wizard tells the user what
+// and on how many pieces (ラベル N 枚 on labels) before anything is printed.
 
 // The part of the record the addressee item at Index prints, as the user
 // names it (住所, 会社名, 部署名, 役職, 氏名); empty for other items.

@@ -13,6 +13,7 @@
 #include "editors/ItemCommands.h"
 #include "editors/ItemPlace.h"
 #include "editors/PageView.h"
+#include "items/CorpRect.h"
 #include "items/WordRect.h"
 #include "support/PostBars.h"
 #include "support/Screenshot.h"
@@ -122,8 +123,10 @@ protected:
         for (const TDrawRect *item : Added) {
             const QRectF ink = mmOf(InkRect(*item));
             SCOPED_TRACE(ItemName(*item).toStdString() + " at " + text(ink));
+            // The piece is laid out in whole page pixels: its far edges may
+            // stand up to half a pixel off the paper's.
             EXPECT_GE(std::min({ink.left(), ink.top(), piece.width() - ink.right(), piece.height() - ink.bottom()}),
-                      kEdgeMm - 1e-9);
+                      kEdgeMm - kMmPerPx / 2);
             for (size_t i = 0; i < Doc.Items.size(); ++i) {
                 const TDrawRect &other = *Doc.Items[i];
                 if (&other == item || !other.IsVisible() || !Doc.OnPrintedSide(i) || InkRect(other).isEmpty())
@@ -292,6 +295,305 @@ TEST_F(InsertsAfterSteps, aNewPostcardAfterAnEnvelopeWritesTheDigitsIntoItsBoxes
     EXPECT_EQ(printed.count(QStringLiteral("0600001")), 2) << qPrintable(printed);
     EXPECT_FALSE(printed.contains(QStringLiteral("100-0014"))) << qPrintable(printed);
     EXPECT_FALSE(printed.contains(QChar(u'〒'))) << qPrintable(printed);
+}
+
+// ---- A free text after the user's next step ------------------------------
+
+// The greeting whose end a text turned through its settings printed cut at
+// the card's edge.
+const QString kGreeting = QStringLiteral("本年もどうぞよろしくお願い申し上げます");
+
+class PlacedText : public InsertsAfterSteps
+{
+protected:
+    // What the print command asked after the wizard, before it printed.
+    QStringList editorQuestions() const
+    {
+        QStringList asked;
+        for (const TMessageBoxRequest &box : boxes.shown())
+            if (box.text.contains(QStringLiteral("印刷してよろしいですか")))
+                asked << box.text;
+        return asked;
+    }
+
+    // 文字 → 文字の挿入 with Text typed, then OK; the text inserted (null
+    // when none was).
+    const TWordRect *insertText(TPrintEditor &Editor, const QString &Text)
+    {
+        QList<const TDrawRect *> added;
+        Editor.ExecDialog = [Text](QDialog &D) {
+            typeIn(&D, "memWords", Text);
+            press(&D, "btnOK");
+            return D.result();
+        };
+        insertByCommand(Editor, "actInsertWord", added);
+        return added.isEmpty() ? nullptr : dynamic_cast<const TWordRect *>(added.first());
+    }
+
+    // A double click on Item, whose 文章の表示設定 the user turns to 横書き.
+    static void turnThroughSettings(TPrintEditor &Editor, const TDrawRect &Item)
+    {
+        bool opened = false;
+        Editor.ExecDialog = [&opened](QDialog &D) {
+            opened = D.objectName() == QStringLiteral("WordSettingDialog");
+            press(&D, "rbHorizontal");
+            press(&D, "btnOK");
+            return D.result();
+        };
+        const TScreenRect r = Item.GetDispRect();
+        const QPoint centre(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+        QTest::mouseDClick(Editor.PageView(), Qt::LeftButton, {}, centre);
+        ASSERT_TRUE(opened) << "the double click opened no settings";
+    }
+
+    // The words of Text the PDF prints, each at least Edge mm inside the
+    // page of Doc's piece; all of Text is printed.
+    void expectPrintedInside(const TLayoutDocument &Doc, const QString &Text, double Edge)
+    {
+        constexpr double kPt = 72.0 / 25.4;
+        const QSizeF page(Doc.Format.Width / 10.0 * kPt, Doc.Format.Height / 10.0 * kPt);
+        QString printed;
+        for (const TPdfWord &w : pdfWords(QRectF(QPointF(0, 0), page))) {
+            if (std::any_of(w.Text.cbegin(), w.Text.cend(), [&Text](QChar C) { return !Text.contains(C); }))
+                continue;
+            printed += w.Text;
+            const double blank = std::min({w.Box.left(), w.Box.top(), page.width() - w.Box.right(),
+                                           page.height() - w.Box.bottom()}) / kPt;
+            // A little of the glyphs' side bearings allowed.
+            EXPECT_GE(blank, Edge - 0.2) << qPrintable(w.Text) << " printed " << blank << " mm from the edge";
+        }
+        EXPECT_EQ(printed, Text);
+    }
+};
+
+// 文章の表示設定 → 横書き on a free text (its double click): the text is
+// placed anew as 文章の編集 places it, on the card 5 mm inside its edge and
+// clear of the rest; printed whole, and nothing asked.
+TEST_F(PlacedText, aTextTurnedThroughItsSettingsIsPlacedAnew)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    const TWordRect *word = insertText(*editor, kGreeting);
+    ASSERT_NE(word, nullptr);
+    ASSERT_FALSE(word->IsHorizontal());
+    ASSERT_NO_FATAL_FAILURE(turnThroughSettings(*editor, *word));
+    ASSERT_TRUE(word->IsHorizontal());
+    expectClear(editor->Document(), {word}, "文章の表示設定");
+
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    EXPECT_TRUE(editorQuestions().isEmpty()) << qPrintable(editorQuestions().join(u'\n'));
+    ASSERT_TRUE(QFile::exists(pdfFile()));
+    expectPrintedInside(editor->Document(), kGreeting, kEdgeMm);
+}
+
+// A text turned to 横書き on 長形３号, then 用紙の変更 to a postcard: the
+// text stands 5 mm inside the card's edge and clear of the rest, and prints
+// whole there.
+TEST_F(PlacedText, aTurnedTextKeepsTheEdgeAfterAChangeOfPaper)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 2);
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    const TWordRect *word = insertText(*editor, kGreeting);
+    ASSERT_NE(word, nullptr);
+    ASSERT_NO_FATAL_FAILURE(turnThroughSettings(*editor, *word));
+    ASSERT_TRUE(word->IsHorizontal());
+    choosePaper(*editor, "actChangePaper", Postcard);
+    ASSERT_EQ(editor->Document().FormatIndex, 0);
+    expectClear(editor->Document(), {word}, "用紙の変更");
+
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    EXPECT_TRUE(editorQuestions().isEmpty()) << qPrintable(editorQuestions().join(u'\n'));
+    ASSERT_TRUE(QFile::exists(pdfFile()));
+    expectPrintedInside(editor->Document(), kGreeting, kEdgeMm);
+}
+
+// A text the user drags onto the card's edge with the mouse stays there;
+// printing names it and asks first, and いいえ prints nothing.
+TEST_F(PlacedText, printingAsksAboutATextAtTheCardsEdge)
+{
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    const TWordRect *word = insertText(*editor, QStringLiteral("謹賀新年"));
+    ASSERT_NE(word, nullptr);
+    const TScreenRect r = word->GetDispRect();
+    const QPoint start(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+    // Dragged into the stamp's corner, 1 mm from the card's top and left
+    // edges, clear of the frames.
+    const int mm = int(std::lround(1.0 / kMmPerPx * (r.Right - r.Left) / word->GetRect().width()));
+    const QPoint end = start - QPoint(r.Left - mm, r.Top - mm);
+    QTest::mousePress(editor->PageView(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(editor->PageView(), (start + end) / 2);
+    QTest::mouseMove(editor->PageView(), end);
+    QTest::mouseRelease(editor->PageView(), Qt::LeftButton, {}, end);
+    ASSERT_LT(word->GetRect().Left * kMmPerPx, kEdgeMm) << "the drag missed";
+    ASSERT_LT(word->GetRect().Top * kMmPerPx, kEdgeMm) << "the drag missed";
+
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QStringList asked = editorQuestions();
+    ASSERT_EQ(asked.size(), 1) << qPrintable(asked.join(u'\n'));
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("端の余白（用紙の端から 5mm）にかかっています（文字）"))) << qPrintable(asked[0]);
+    EXPECT_FALSE(QFile::exists(pdfFile())) << "printed without a yes";
+}
+
+// A text the user drags to 2 mm of 長形３号's foot stays there; 用紙の変更 to
+// a postcard, which is shorter, moves it onto the card up to 5 mm inside its
+// edge, not to the edge itself. Printed (the user answering はい to what is
+// asked about what it stands over), nothing is asked about the edge and the
+// text prints whole 5 mm inside the card.
+TEST_F(PlacedText, aTextMovedOntoAShorterPaperStopsAtThePrintersEdge)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 2);
+    ASSERT_NE(editor, nullptr);
+    editor->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
+    const QString greeting = QStringLiteral("謹賀新年");
+    const TWordRect *word = insertText(*editor, greeting);
+    ASSERT_NE(word, nullptr);
+    const TScreenRect r = word->GetDispRect();
+    const double scale = double(r.Right - r.Left) / word->GetRect().width();
+    const int foot = int(std::lround((editor->Document().Format.Height / 10.0 - 2.0) / kMmPerPx));
+    const QPoint start(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+    const QPoint end = start + QPoint(0, int(std::lround((foot - word->GetRect().Bottom) * scale)));
+    QTest::mousePress(editor->PageView(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(editor->PageView(), (start + end) / 2);
+    QTest::mouseMove(editor->PageView(), end);
+    QTest::mouseRelease(editor->PageView(), Qt::LeftButton, {}, end);
+    ASSERT_GT(word->GetRect().Bottom * kMmPerPx, editor->Document().Format.Height / 10.0 - kEdgeMm) << "the drag missed";
+
+    choosePaper(*editor, "actChangePaper", Postcard);
+    const TLayoutDocument &doc = editor->Document();
+    ASSERT_EQ(doc.FormatIndex, 0);
+    const QRectF moved = mmOf(word->GetRect());
+    EXPECT_GE(doc.Format.Height / 10.0 - moved.bottom(), kEdgeMm - kMmPerPx / 2) << text(moved);
+    EXPECT_GE(std::min(moved.left(), moved.top()), kEdgeMm - kMmPerPx / 2) << text(moved);
+
+    boxes.clear();
+    for (int i = 0; i < 4; ++i)
+        boxes.enqueue(IDYES);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    for (const QString &asked : editorQuestions())
+        EXPECT_FALSE(asked.contains(QStringLiteral("端の余白"))) << qPrintable(asked);
+    ASSERT_TRUE(QFile::exists(pdfFile()));
+    expectPrintedInside(doc, greeting, kEdgeMm);
+}
+
+// Items inserted while 会社名, 部署 and 役職 are unticked in 書式 → 詳細 (the
+// detailed frames of 角形２号) land where those frames stand; ticked again,
+// the frames take their place back and the items go elsewhere, as after the
+// other steps. A company's record then prints its company lines with no
+// inserted item over them, and nothing is asked.
+TEST_F(PlacedText, itemsInsertedUnderHiddenFramesMakeWayWhenTheFramesComeBack)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TTypedRecord company = LongCompanyPerson();
+    ASSERT_NO_FATAL_FAILURE(typeRecord(company));
+    selectRows({1});
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 11);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, false));
+    ASSERT_NO_FATAL_FAILURE(switchToDetailedFrames(*editor));
+    auto toggleCompanyLines = [editor] {
+        editor->ExecDialog = [](QDialog &Dialog) {
+            Dialog.show();
+            for (const char *box : {"ckbCorp", "ckbDptmnt", "ckbPost"})
+                press(&Dialog, box);
+            press(&Dialog, "btnOK");
+            return Dialog.result();
+        };
+        editor->findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    };
+    const TLayoutDocument &doc = editor->Document();
+    QList<const TDrawRect *> companyFrames;
+    for (size_t i = 0; i < doc.Items.size(); ++i)
+        if (const auto *c = dynamic_cast<const TCorpRect *>(doc.Items[i].get());
+            c && !c->IsSender() && doc.OnPrintedSide(i))
+            companyFrames << doc.Items[i].get();
+    ASSERT_FALSE(companyFrames.isEmpty());
+    toggleCompanyLines();
+    auto shown = [](const TDrawRect *F) { return F->IsVisible(); };
+    ASSERT_TRUE(std::none_of(companyFrames.cbegin(), companyFrames.cend(), shown));
+    const QList<const TDrawRect *> added = insertItems(*editor);
+    ASSERT_EQ(added.size(), 5);
+    // Where the company lines would print, something was put.
+    const bool under = std::any_of(added.cbegin(), added.cend(), [&](const TDrawRect *Item) {
+        return std::any_of(companyFrames.cbegin(), companyFrames.cend(), [Item](const TDrawRect *F) {
+            return mmOf(InkRect(*Item)).intersects(mmOf(F->GetRect()));
+        });
+    });
+    ASSERT_TRUE(under) << "no item went where the hidden frames stand";
+    toggleCompanyLines();
+    ASSERT_TRUE(std::all_of(companyFrames.cbegin(), companyFrames.cend(), shown));
+    expectClear(doc, added, "詳細");
+
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    EXPECT_TRUE(questions().isEmpty()) << qPrintable(questions().join(u'\n'));
+    ASSERT_TRUE(QFile::exists(pdfFile()));
+    // The words printed in the company's frames: every character of its
+    // lines, none under an inserted item.
+    constexpr double kPt = 72.0 / 25.4;
+    const QSizeF page(doc.Format.Width / 10.0 * kPt, doc.Format.Height / 10.0 * kPt);
+    QString printed;
+    for (const TPdfWord &w : pdfWords(QRectF(QPointF(0, 0), page))) {
+        const QRectF mm(w.Box.topLeft() / kPt, w.Box.bottomRight() / kPt);
+        if (std::none_of(companyFrames.cbegin(), companyFrames.cend(),
+                         [&mm](const TDrawRect *F) { return mmOf(F->GetRect()).contains(mm.center()); }))
+            continue;
+        printed += w.Text;
+        for (const TDrawRect *item : added)
+            EXPECT_FALSE(mmOf(InkRect(*item)).intersects(mm))
+                << qPrintable(w.Text) << " under " << ItemName(*item).toStdString();
+    }
+    QString wanted = company.Corp + company.Dptmnt + company.Post;
+    wanted.remove(QChar(0x3000));
+    for (const QChar c : wanted)
+        EXPECT_GE(printed.count(c), wanted.count(c))
+            << qPrintable(QString(c)) << " missing from " << qPrintable(printed);
+}
+
+// A free text of size 自動 whose line is long for its box prints its
+// characters under 1.8 mm: the wizard names it before it prints, and the
+// PDF shows the size it named.
+TEST_F(PlacedText, aFreeTextPrintedSmallIsNamedBeforePrinting)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    ASSERT_NE(editor, nullptr);
+    const QString line = kGreeting.repeated(4);
+    ASSERT_NE(insertText(*editor, line), nullptr);
+
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const QString named = QStringLiteral("挿入した文字が 1.8mm より小さい文字で印刷されます（1 枚）");
+    ASSERT_GE(boxes.count(), 1);
+    EXPECT_TRUE(boxes.shown().first().text.contains(named)) << qPrintable(boxes.shown().first().text);
+    // The user goes on: the characters print as small as the wizard said.
+    ASSERT_TRUE(QFile::exists(pdfFile()));
+    constexpr double kPt = 72.0 / 25.4;
+    const TLayoutDocument &doc = editor->Document();
+    double tallest = 0;
+    for (const TPdfWord &w : pdfWords(QRectF(0, 0, doc.Format.Width / 10.0 * kPt, doc.Format.Height / 10.0 * kPt)))
+        if (kGreeting.contains(w.Text.left(1)))
+            tallest = std::max(tallest, std::min(w.Box.width(), w.Box.height()) / kPt);
+    EXPECT_GT(tallest, 0.0) << "the text printed nothing";
+    EXPECT_LT(tallest, 1.8);
 }
 
 // ---- A postcard of the user's own height ------------------------------------
