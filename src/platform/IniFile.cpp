@@ -276,8 +276,8 @@ bool sumDigitDamaged(quint32 stored, quint32 computed)
 // is UTF-8 unless it is plainly code page 932 throughout, as when a user
 // saved it so by hand); a line that is not of that encoding (or holds a zero
 // byte) is damaged alone, decoded with replacement characters only so that
-// it can be named; in the program's own file a lone CR or LF among CR LF
-// line ends damages the lines on both its sides. An unmarked file whose
+// it can be named; a lone CR or LF among CR LF line ends (which every
+// version of the program wrote) damages the lines on both its sides. An unmarked file whose
 // lines beyond ASCII are none of them of either encoding is no text at all.
 TFileText decodeFile(QByteArray bytes)
 {
@@ -343,11 +343,11 @@ TFileText decodeFile(QByteArray bytes)
         result.damaged << ((cp932 ? !isCp932(line.bytes) : !isUtf8(line.bytes)) || line.bytes.contains('\0'));
     }
     // Where no sum tells the changed byte, a lone CR or LF among the CR LF
-    // the program writes may be a character made a line end, or a line end
+    // the program wrote may be a character made a line end, or a line end
     // made a character on either side of it.
     const bool crLf =
         std::any_of(lines.cbegin(), lines.cend(), [](const TByteLine &l) { return l.end == TLineEnd::CrLf; });
-    for (qsizetype i = 0; result.strict && crLf && i < lines.size(); ++i) {
+    for (qsizetype i = 0; crLf && i < lines.size(); ++i) {
         if (lines[i].end == TLineEnd::Cr || lines[i].end == TLineEnd::Lf) {
             damage(i);
             damage(i + 1);
@@ -742,7 +742,8 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
                 QString longest;
                 for (const QString &part : name.split(QRegularExpression(QStringLiteral("[\\[\\]]"))))
                     longest = part.size() > longest.size() ? part : longest;
-                name = longest;
+                // A byte that is no character names nothing.
+                name = longest.remove(QChar::ReplacementCharacter);
                 current = nullptr;
                 damagedSection = name;
                 m_damaged << QLatin1Char('[') + name + QLatin1Char(']');

@@ -28,10 +28,10 @@
 // line that is not of that encoding (one damaged byte, a character cut by a
 // line end) is a damaged entry. Where the sum tells the one byte that
 // changed, the text as written is read and the line that byte lies in is the
-// damaged entry (a changed line end damages none). In a file with the
-// encoding line whose sum fails otherwise (or that has none, as the previous
-// versions wrote it), so are the lines on both sides of a lone CR or LF, and
-// the lines of a kind the program never writes (a line that is no section
+// damaged entry (a changed line end damages none). Where it cannot, so are
+// the lines on both sides of a lone CR or LF among CR LF line ends, and in a
+// file with the encoding line (the previous versions wrote it without the
+// sum) the lines of a kind the program never writes (a line that is no section
 // nor key, a key name a section's bracket or a comment's ';' begins
 // unquoted, a section name with a bracket in it, a section or a key met
 // twice); a damaged section line ends its section. A damaged entry is left out while the other entries keep their

@@ -51,7 +51,10 @@ TEST_P(IniFileLoad, keepsOnlySectionsAndKeyLines)
 {
     if (GetParam().bytes)
         writeBytes(path(), GetParam().bytes);
+    // Damaged lines are told; the telling is another test's.
+    const TDamagedEntriesNotice previous = SetDamagedEntriesNotice([](const QString &, const QString &, const QStringList &) {});
     EXPECT_EQ(TMemIniFile(path()).GetStrings(), GetParam().lines);
+    SetDamagedEntriesNotice(previous);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -60,8 +63,13 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"missingFileIsEmpty", nullptr, {}},
         LoadCase{"commentsBlankLinesAndStrayTextIgnored",
                  "; comment\r\norphan=before any section\r\nno equals sign\r\n\r\n  [ BASE ]  \r\n   ; indented\r\n"
-                 "\t\r\njust words\r\n=no name\r\n  key one  =  a = b , c  \r\nlist=1,2,3\nlast=x\r",
+                 "\t\r\njust words\r\n=no name\r\n  key one  =  a = b , c  \r\nlist=1,2,3\r\nlast=x",
                  {"[BASE]", "key one=a = b , c", "list=1,2,3", "last=x"}},
+        // Line ends of one kind all through, as an editor saves them.
+        LoadCase{"lfOrCrLineEnds", "[A]\nk=1\nm=2\n\n[B]\rx=3\r", {"[A]", "k=1", "m=2", "", "[B]", "x=3"}},
+        // A lone one among CR LF is a line end or a character damage made:
+        // the lines on both its sides are left out (and named).
+        LoadCase{"loneLineEndAmongCrLf", "[A]\r\nk=1\r\nm=2-\nn=3\r\no=4\r\n", {"[A]", "k=1", "o=4"}},
         LoadCase{"firstOfDuplicateKeysWinsAndRepeatedSectionContinues",
                  "[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nn=4\r\n",
                  {"[A]", "k=first", "n=4", "", "[B]", "x=1"}},
@@ -747,6 +755,14 @@ QList<Entry> mainSettings()
 class IniFileOneByte : public IniFileDamage
 {
 protected:
+    // The entry is among those named damaged (under its section, or under
+    // the name its damaged section line gave).
+    static bool isNamed(const QStringList &named, const Entry &e)
+    {
+        return std::any_of(named.cbegin(), named.cend(), [&](const QString &n) {
+            return n.endsWith(QStringLiteral("] ") + e.key, Qt::CaseInsensitive);
+        });
+    }
     // A new file each time: a file cut to nothing and written again is
     // flushed to the disk at once, which thousands of files cannot wait for.
     void writeAnew(const QByteArray &bytes) const
@@ -782,7 +798,7 @@ protected:
                 continue;
             if (named.isEmpty())
                 ++misread.silent;
-            else if (!named.contains(QStringLiteral("[%1] %2").arg(e.section, e.key), Qt::CaseInsensitive))
+            else if (!isNamed(named, e))
                 ++misread.unnamed;
         }
         return misread;
