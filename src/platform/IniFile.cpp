@@ -9,9 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QStringDecoder>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <optional>
 #include <utility>
 
@@ -54,65 +57,302 @@ bool isWellFormedCp932(QByteArrayView bytes)
 
 // The first line of every file the program writes: the file says itself
 // that it is UTF-8, so that one damaged byte makes one damaged entry and
-// never turns the whole file into code page 932. Older readers take it for
-// the comment it is.
+// never turns the whole file into code page 932, and it carries the CRC-32
+// of every byte after the line's own 32 (its line end on), so that a file
+// that is exactly as written is told from one a byte of which changed into
+// another valid one (a key renamed, a line end made a letter). Older readers
+// take it for the comment it is.
 constexpr QByteArrayView kEncodingMark = "; encoding=UTF-8";
+constexpr QByteArrayView kSumMark = "; encoding=UTF-8; crc32=";
+constexpr qsizetype kSumDigits = 8;
+constexpr qsizetype kSummedMarkSize = 24 + kSumDigits;
 
-// The mark, also with one of its bytes damaged (its line end too: the byte
-// that took the CR's place stays on the line).
+// How many bytes two texts of one length differ in.
+qsizetype differingBytes(QByteArrayView a, QByteArrayView b)
+{
+    qsizetype differing = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        differing += a[i] != b[i] ? 1 : 0;
+    return differing;
+}
+
+// The mark as the previous versions wrote it (without the sum), also with
+// one of its bytes damaged (its line end too: the byte that took the CR's
+// place stays on the line).
 bool isEncodingMark(QByteArrayView line)
 {
     line = TrimBlanks(line);
     if (line.size() == kEncodingMark.size() + 1 && line.startsWith(kEncodingMark))
         return true;
-    if (line.size() != kEncodingMark.size())
-        return false;
-    int differing = 0;
-    for (qsizetype i = 0; i < line.size(); ++i)
-        differing += line[i] != kEncodingMark[i] ? 1 : 0;
-    return differing <= 1;
+    return line.size() == kEncodingMark.size() && differingBytes(line, kEncodingMark) <= 1;
+}
+
+// CRC-32 as ZIP and PNG use it (reflected, polynomial 0xEDB88320).
+struct TCrcTable {
+    std::array<quint32, 256> entry{};
+    // The entry whose top byte is the index: that byte tells which entry a
+    // step took, so a step can be undone.
+    std::array<quint8, 256> byTopByte{};
+    TCrcTable()
+    {
+        for (quint32 i = 0; i < 256; ++i) {
+            quint32 c = i;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entry[i] = c;
+            byTopByte[c >> 24] = quint8(i);
+        }
+    }
+};
+
+const TCrcTable &crcTable()
+{
+    static const TCrcTable table;
+    return table;
+}
+
+quint32 crc32(QByteArrayView bytes)
+{
+    const TCrcTable &t = crcTable();
+    quint32 c = 0xFFFFFFFFu;
+    for (const char b : bytes)
+        c = t.entry[(c ^ quint8(b)) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+// One byte of a summed text that is not as it was written.
+struct TChangedByte {
+    qsizetype at;
+    quint8 change; // the written byte is the byte read XOR this
+};
+
+// Where one changed byte lies in a text of the length it was written with,
+// from the difference of its CRC to the written one: a byte changed by E at
+// a place K bytes before the end leaves the difference that the CRC
+// register holding table entry E has after K zero bytes. The difference is
+// walked back one zero byte at a time until it is a table entry. Nothing
+// when no place or more than one place explains it (more than one byte
+// changed, or a text edited by hand).
+std::optional<TChangedByte> changedByte(QByteArrayView bytes, quint32 difference)
+{
+    const TCrcTable &t = crcTable();
+    std::optional<TChangedByte> found;
+    quint32 r = difference;
+    for (qsizetype k = 0; k < bytes.size(); ++k) {
+        const quint8 e = t.byTopByte[r >> 24];
+        if (e != 0 && t.entry[e] == r) {
+            if (found)
+                return std::nullopt;
+            found = TChangedByte{bytes.size() - 1 - k, e};
+        }
+        // Undo one zero byte: r was (entry[e] ^ (previous >> 8)).
+        r = (((r ^ t.entry[e]) & 0x00FFFFFFu) << 8) | e;
+    }
+    return found;
+}
+
+enum class TLineEnd : std::uint8_t {
+    None,
+    CrLf,
+    Cr,
+    Lf,
+};
+
+struct TByteLine {
+    QByteArrayView bytes;
+    qsizetype start;      // in the text it was cut from
+    qsizetype endLength;  // bytes of its line end
+    TLineEnd end;
+};
+
+// Lines as SplitLines() takes them, with where each lies and how it ends:
+// a lone CR or LF tells a line end or a character damage made.
+QList<TByteLine> linesWithEnds(QByteArrayView text)
+{
+    QList<TByteLine> lines;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype stop = start;
+        while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n')
+            ++stop;
+        TLineEnd end = TLineEnd::None;
+        if (stop + 1 < text.size() && text[stop] == '\r' && text[stop + 1] == '\n')
+            end = TLineEnd::CrLf;
+        else if (stop < text.size())
+            end = text[stop] == '\r' ? TLineEnd::Cr : TLineEnd::Lf;
+        const qsizetype endLength = end == TLineEnd::None ? 0 : end == TLineEnd::CrLf ? 2 : 1;
+        lines.append(TByteLine{text.sliced(start, stop - start), start, endLength, end});
+        start = stop + endLength;
+    }
+    return lines;
+}
+
+// Well-formed UTF-8 to the end: a character cut by the line's end is no
+// character, where a decoder would keep it as state for bytes that never come.
+bool isUtf8(QByteArrayView bytes)
+{
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto b = quint8(bytes[i]);
+        const int length = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+        if (length == 0 || i + length > bytes.size())
+            return false;
+        for (int k = 1; k < length; ++k) {
+            if ((quint8(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        }
+        // No overlong form, no surrogate, nothing past U+10FFFF.
+        const auto second = quint8(length > 1 ? bytes[i + 1] : 0);
+        if ((b == 0xE0 && second < 0xA0) || (b == 0xED && second >= 0xA0) || (b == 0xF0 && second < 0x90) ||
+            (b == 0xF4 && second >= 0x90))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+bool isCp932(QByteArrayView bytes)
+{
+    return isWellFormedCp932(bytes) && !Cp932::decode(bytes).contains(QChar::ReplacementCharacter);
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return quint8(c) < 0x80; });
 }
 
 // A file's text as lines, with the lines that could not be read.
 struct TFileText {
     QStringList lines;
-    QList<bool> damaged; // per line; only a marked file has damaged lines
+    QList<bool> damaged; // per line
     QString reason;      // set when the file as a whole is no text we can take
+    // Not known to be as the program wrote it: the program's own file whose
+    // sum fails (or that has none) is read by the rules of what it writes.
+    bool strict = false;
 };
 
-// A marked file is UTF-8 line by line: a line that is not (or holds a zero
+// The mark at the start of a file, and where the text after it begins.
+struct TMark {
+    bool marked = false;
+    std::optional<quint32> sum;
+    qsizetype bodyStart = 0;
+};
+
+TMark readMark(QByteArrayView bytes)
+{
+    TMark mark;
+    // The sum's place is fixed, so one damaged byte anywhere in the line
+    // (a line end made of it included) leaves the sum where it is read.
+    if (bytes.size() >= kSummedMarkSize && differingBytes(bytes.first(kSumMark.size()), kSumMark) <= 1) {
+        mark.marked = true;
+        mark.bodyStart = kSummedMarkSize;
+        bool ok = false;
+        const QByteArrayView digits = bytes.sliced(kSumMark.size(), kSumDigits);
+        const quint32 sum = QByteArray(digits.data(), digits.size()).toUInt(&ok, 16);
+        if (ok && std::all_of(digits.begin(), digits.end(), [](char c) { return std::isxdigit(quint8(c)) != 0; }))
+            mark.sum = sum;
+        return mark;
+    }
+    const QList<TByteLine> lines = linesWithEnds(bytes);
+    if (!lines.isEmpty() && isEncodingMark(lines.front().bytes)) {
+        mark.marked = true;
+        mark.bodyStart = lines.front().start + lines.front().bytes.size() + lines.front().endLength;
+    }
+    return mark;
+}
+
+// The written sum's text damaged in one digit: the rest is as written.
+bool sumDigitDamaged(quint32 stored, quint32 computed)
+{
+    int differing = 0;
+    for (int shift = 0; shift < 32; shift += 4)
+        differing += ((stored >> shift) & 0xF) != ((computed >> shift) & 0xF) ? 1 : 0;
+    return differing == 1;
+}
+
+// A file whose sum holds is read whole as UTF-8. Where the sum tells the one
+// byte that changed, the text as written is read and the line that byte lies
+// in is damaged (a line end changed damages none). Any other file is read
+// line by line in the encoding most of its lines are (the program's own file
+// is UTF-8 unless it is plainly code page 932 throughout, as when a user
+// saved it so by hand); a line that is not of that encoding (or holds a zero
 // byte) is damaged alone, decoded with replacement characters only so that
-// it can be named. Unmarked files are of earlier versions: UTF-8, or else
-// code page 932 (CP932 text with Japanese in it is practically never valid
-// UTF-8).
+// it can be named; a lone CR or LF among CR LF line ends (which every
+// version of the program wrote) damages the lines on both its sides. An unmarked file whose
+// lines beyond ASCII are none of them of either encoding is no text at all.
 TFileText decodeFile(QByteArray bytes)
 {
     TFileText result;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    const QList<QByteArray> byteLines = SplitLines(QByteArrayView(bytes));
-    if (!byteLines.isEmpty() && isEncodingMark(byteLines.front())) {
-        for (qsizetype i = 1; i < byteLines.size(); ++i) {
-            QStringDecoder utf8(QStringConverter::Utf8);
-            result.lines << utf8.decode(byteLines[i]);
-            result.damaged << (utf8.hasError() || byteLines[i].contains('\0'));
+    const TMark mark = readMark(bytes);
+    const QByteArrayView body = QByteArrayView(bytes).sliced(mark.bodyStart);
+    const quint32 sum = mark.sum ? crc32(body) : 0;
+    const bool whole = mark.sum && (*mark.sum == sum || sumDigitDamaged(*mark.sum, sum));
+    result.strict = mark.marked && !whole;
+    const auto damage = [&](qsizetype i) {
+        if (i >= 0 && i < result.damaged.size())
+            result.damaged[i] = true;
+    };
+
+    const std::optional<TChangedByte> changed = mark.sum && !whole ? changedByte(body, *mark.sum ^ sum) : std::nullopt;
+    if (whole || changed) {
+        // The text as written: every line but the one the changed byte lies
+        // in reads as the very line written, and that one is named by what
+        // it held.
+        QByteArray written = body.toByteArray();
+        const TChangedByte change = changed.value_or(TChangedByte{-1, 0});
+        const qsizetype at = change.at;
+        if (at >= 0)
+            written[at] = char(quint8(written[at]) ^ change.change);
+        const QList<TByteLine> lines = linesWithEnds(written);
+        for (const TByteLine &line : lines) {
+            result.lines << QString::fromUtf8(line.bytes);
+            result.damaged << false;
+        }
+        for (qsizetype i = 0; at >= 0 && i < lines.size(); ++i) {
+            const qsizetype content = lines[i].start + lines[i].bytes.size();
+            // A line end made a character or another line end leaves every
+            // line as written ("[GROUP]]" is the section GROUP whose CR
+            // turned into a bracket): the text as written is read.
+            if (at >= lines[i].start && at < content)
+                damage(i);
         }
         return result;
     }
-    if (bytes.contains('\0')) {
-        result.reason = QStringLiteral("binary content");
+
+    const QList<TByteLine> lines = linesWithEnds(body);
+    qsizetype utf8Lines = 0;
+    qsizetype cp932Lines = 0;
+    qsizetype otherLines = 0;
+    for (const TByteLine &line : lines) {
+        if (isAscii(line.bytes))
+            continue;
+        const bool utf8 = isUtf8(line.bytes);
+        const bool cp932 = isCp932(line.bytes);
+        utf8Lines += utf8 && !cp932 ? 1 : 0;
+        cp932Lines += cp932 && !utf8 ? 1 : 0;
+        otherLines += !utf8 && !cp932 ? 1 : 0;
+    }
+    if (!mark.marked && otherLines > 0 && utf8Lines == 0 && cp932Lines == 0) {
+        result.reason = QStringLiteral("neither UTF-8 nor code page 932");
         return result;
     }
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError()) {
-        if (!isWellFormedCp932(bytes)) {
-            result.reason = QStringLiteral("neither UTF-8 nor code page 932");
-            return result;
-        }
-        text = Cp932::decode(bytes);
+    const bool cp932 = mark.marked ? cp932Lines >= 2 && utf8Lines == 0 : cp932Lines > utf8Lines;
+    for (const TByteLine &line : lines) {
+        result.lines << (cp932 ? Cp932::decode(line.bytes) : QString::fromUtf8(line.bytes));
+        result.damaged << ((cp932 ? !isCp932(line.bytes) : !isUtf8(line.bytes)) || line.bytes.contains('\0'));
     }
-    result.lines = SplitLines(text);
+    // Where no sum tells the changed byte, a lone CR or LF among the CR LF
+    // the program wrote may be a character made a line end, or a line end
+    // made a character on either side of it.
+    const bool crLf =
+        std::any_of(lines.cbegin(), lines.cend(), [](const TByteLine &l) { return l.end == TLineEnd::CrLf; });
+    for (qsizetype i = 0; crLf && i < lines.size(); ++i) {
+        if (lines[i].end == TLineEnd::Cr || lines[i].end == TLineEnd::Lf) {
+            damage(i);
+            damage(i + 1);
+        }
+    }
     return result;
 }
 
@@ -248,17 +488,16 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
     } else {
         const QByteArray bytes = file.readAll();
         const TFileText text = decodeFile(bytes);
-        const bool anySection = std::any_of(text.lines.cbegin(), text.lines.cend(), [&](const QString &line) {
-            return isSectionLine(TrimBlanksView(line));
-        });
         const bool anyText = std::any_of(text.lines.cbegin(), text.lines.cend(),
                                          [](const QString &line) { return !TrimBlanksView(line).isEmpty(); });
         if (!text.reason.isEmpty())
             reason = text.reason;
-        else if (!anySection && (content == TIniContent::Required || anyText))
-            reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
         else
-            parseLines(text.lines, text.damaged, !text.damaged.isEmpty());
+            parseLines(text.lines, text.damaged, text.strict);
+        // A section whose line is damaged is one too: its keys are named.
+        if (reason.isEmpty() && m_sections.empty() && m_damaged.isEmpty() &&
+            (content == TIniContent::Required || anyText))
+            reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
         if (reason.isEmpty() && !m_damaged.isEmpty()) {
             // Kept before anything can be written over the file.
             m_damagedCopy = KeepDamagedFileCopy(fileName, bytes, m_damaged);
@@ -442,18 +681,26 @@ void TMemIniFile::SetStrings(const QStringList &lines)
     parseLines(lines, {}, false);
 }
 
-void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged, bool marked)
+void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged, bool strict)
 {
     Clear();
     Section *current = nullptr;
     // The name of a section whose own line is damaged: its keys belong to no
     // section that can be told, so they are left out and named.
-    QString damagedSection;
+    std::optional<QString> damagedSection;
+    // Keys met twice in the program's own file ("section\nkey"): which of
+    // them is the written one cannot be told, so none is read.
+    QSet<QString> twice;
+    const auto keyId = [](const QString &section, const QString &key) {
+        return section.toCaseFolded() + QLatin1Char('\n') + key.toCaseFolded();
+    };
+    QSet<QString> seenSections;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = TrimBlanks(lines[i]);
-        // A damaged comment loses no setting. The program writes none after
-        // its encoding line: in its file a comment is a line damage made one.
-        if (line.isEmpty() || (!marked && line.startsWith(QLatin1Char(';'))))
+        const bool flagged = i < damaged.size() && damaged[i];
+        // A comment loses no setting, and one a user added by hand is no
+        // damage; a line the sum found changed is, whatever it now begins with.
+        if (line.isEmpty() || (line.startsWith(QLatin1Char(';')) && !(strict && flagged)))
             continue;
         // The program writes no line but a section or a "key=value" whose
         // name is in quotes where it would read as a comment or section: in
@@ -461,54 +708,80 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
         // (a bracket, a line end or an '=' turned into another character).
         // A key of no name (never read) is a section line's bracket turned
         // into '=' only where the line still ends as a section line does.
+        const qsizetype eq = nameEnd(line);
         bool sound = isSectionLine(line);
-        if (const qsizetype at = nameEnd(line); !sound && at >= 0) {
-            const QStringView raw = TrimBlanksView(QStringView(line).first(at));
+        if (!sound && eq >= 0) {
+            const QStringView raw = TrimBlanksView(QStringView(line).first(eq));
             sound = raw.isEmpty() ? !line.endsWith(QLatin1Char(']'))
                                   : raw.startsWith(QLatin1Char('"')) ||
                                         (!raw.startsWith(QLatin1Char(';')) && !raw.startsWith(QLatin1Char('[')));
         }
-        const bool bad = (i < damaged.size() && damaged[i]) || (marked && !sound);
+        // Nor does it write a section name with a bracket of its own
+        // ("[GROUP]]" is a line end made a bracket), nor a section twice.
+        if (strict && sound && isSectionLine(line)) {
+            const QStringView inner = QStringView(line).sliced(1, line.size() - 2);
+            sound = !inner.contains(QLatin1Char('[')) && !inner.contains(QLatin1Char(']')) &&
+                    !seenSections.contains(unstored(inner).toCaseFolded());
+        }
+        const bool bad = flagged || (strict && !sound);
         // A damaged byte may be a section line's own bracket or line end:
         // such a line still ends the section before it, whose keys the next
-        // ones must never join.
+        // ones must never join. A key line a damaged byte made end in ']'
+        // is no section line.
+        const bool keyLine = eq > 0 && !TrimBlanksView(QStringView(line).first(eq)).isEmpty();
         const bool damagedBracket = bad && !isSectionLine(line) &&
-                                    (line.startsWith(QLatin1Char('[')) || line.endsWith(QLatin1Char(']')));
+                                    (line.startsWith(QLatin1Char('[')) || (line.endsWith(QLatin1Char(']')) && !keyLine));
         if (isSectionLine(line) || damagedBracket) {
             const qsizetype from = line.startsWith(QLatin1Char('[')) ? 1 : 0;
             const qsizetype to = line.endsWith(QLatin1Char(']')) ? line.size() - 1 : line.size();
-            const QString name = unstored(QStringView(line).sliced(from, to - from));
+            QString name = unstored(QStringView(line).sliced(from, to - from));
+            seenSections.insert(name.toCaseFolded());
             if (bad) {
+                // Named by the longest text between brackets: "[GROUP]]" and
+                // "X[GROUP]" are the section GROUP.
+                QString longest;
+                for (const QString &part : name.split(QRegularExpression(QStringLiteral("[\\[\\]]"))))
+                    longest = part.size() > longest.size() ? part : longest;
+                // A byte that is no character names nothing.
+                name = longest.remove(QChar::ReplacementCharacter);
                 current = nullptr;
                 damagedSection = name;
                 m_damaged << QLatin1Char('[') + name + QLatin1Char(']');
                 continue;
             }
-            damagedSection.clear();
+            damagedSection.reset();
             // A section written twice continues the first one.
             current = &sectionForWriting(name);
             continue;
         }
-        const QString sectionName = current ? current->name : damagedSection;
-        const qsizetype eq = nameEnd(line);
-        if (bad && (current || !damagedSection.isEmpty())) {
+        const QString sectionName = current ? current->name : damagedSection.value_or(QString());
+        if (bad && (current || damagedSection)) {
             // Its reader uses the default until the key is written again.
             m_damaged << entryName(sectionName, eq < 0 ? line : unstored(QStringView(line).first(eq)));
             continue;
         }
         // Text before any section, and lines that are no "key=value", carry no setting.
         if (!current || eq < 0) {
-            if (!damagedSection.isEmpty())
-                m_damaged << entryName(damagedSection, eq < 0 ? line : unstored(QStringView(line).first(eq)));
+            if (damagedSection)
+                m_damaged << entryName(*damagedSection, eq < 0 ? line : unstored(QStringView(line).first(eq)));
             continue;
         }
         const QString name = unstored(QStringView(line).first(eq));
         if (name.isEmpty())
             continue;
+        const auto known = std::find_if(current->keys.begin(), current->keys.end(),
+                                        [&](const Key &k) { return sameName(k.name, name); });
+        if (strict && (known != current->keys.end() || twice.contains(keyId(current->name, name)))) {
+            // One of the two is a damaged name; both are left out.
+            if (!twice.contains(keyId(current->name, name)))
+                m_damaged << entryName(current->name, name);
+            twice.insert(keyId(current->name, name));
+            if (known != current->keys.end())
+                current->keys.erase(known);
+            continue;
+        }
         // Of a key written twice the first counts; the later ones could never be read.
-        const bool known = std::any_of(current->keys.cbegin(), current->keys.cend(),
-                                       [&](const Key &k) { return sameName(k.name, name); });
-        if (!known)
+        if (known == current->keys.end())
             current->keys.push_back(Key{name, unstored(QStringView(line).sliced(eq + 1))});
     }
 }
@@ -525,10 +798,14 @@ bool TMemIniFile::UpdateFile(QString *error) const
     }
     const QStringList lines = GetStrings();
     // Nothing to say about the encoding of an empty file.
-    QByteArray bytes = lines.isEmpty() ? QByteArray() : kEncodingMark.toByteArray() + "\r\n";
+    if (lines.isEmpty())
+        return SafeReplaceFile(m_fileName, QByteArray(), error);
+    QByteArray body;
     for (const QString &line : lines)
-        bytes += line.toUtf8() + "\r\n";
-    return SafeReplaceFile(m_fileName, bytes, error);
+        body += "\r\n" + line.toUtf8();
+    body += "\r\n";
+    const QByteArray sum = QByteArray::number(crc32(body), 16).rightJustified(kSumDigits, '0');
+    return SafeReplaceFile(m_fileName, kSumMark.toByteArray() + sum + body, error);
 }
 
 void TMemIniFile::UpdateFileOrTellOnce() const

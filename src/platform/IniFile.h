@@ -19,20 +19,28 @@
 // splitting at commas.
 //
 // Stored form: UTF-8 without a byte-order mark, CR LF after every line, the
-// comment line "; encoding=UTF-8" first (an empty content writes an empty
-// file), then "[Section]" and "key=value" lines, an empty line between
-// sections. Read form: a UTF-8 byte-order mark is skipped. A file with the
-// encoding line is read line by line as UTF-8: a line that is not UTF-8 (one
-// damaged byte), or one of a kind the program never writes there (a
-// comment, a line that is no section nor key, a key name a section's
-// bracket or a comment's ';' begins unquoted), is a damaged entry, a section
-// line among them ending its section, left out while the other entries keep
-// their values; a copy of the file is kept beside it and the user told
-// before anything can be written over it (KeepDamagedFileCopy(), see
+// comment line "; encoding=UTF-8; crc32=XXXXXXXX" first, which carries the
+// CRC-32 of every byte after the line's text (an empty content writes an
+// empty file), then "[Section]" and "key=value" lines, an empty line between
+// sections. Read form: a UTF-8 byte-order mark is skipped. A file whose sum
+// holds is as the program wrote it and is read whole. Any other file is read
+// line by line in the encoding most of its lines are (see decodeFile()): a
+// line that is not of that encoding (one damaged byte, a character cut by a
+// line end) is a damaged entry. Where the sum tells the one byte that
+// changed, the text as written is read and the line that byte lies in is the
+// damaged entry (a changed line end damages none). Where it cannot, so are
+// the lines on both sides of a lone CR or LF among CR LF line ends, and in a
+// file with the encoding line (the previous versions wrote it without the
+// sum) the lines of a kind the program never writes (a line that is no section
+// nor key, a key name a section's bracket or a comment's ';' begins
+// unquoted, a section name with a bracket in it, a section or a key met
+// twice); a damaged section line ends its section. A damaged entry is left out while the other entries keep their
+// values; a copy of the file is kept beside it and the user told before
+// anything can be written over it (KeepDamagedFileCopy(), see
 // platform/UnreadableFile.h); when no copy can be kept, UpdateFile() refuses
-// to write over the file. A file without the line is of an older version:
-// valid UTF-8 as a whole is UTF-8, anything else is taken as code page 932.
-//
+// to write over the file. A comment a user added by hand, or the file saved
+// by hand in code page 932 or with other line ends, is no damage.
+
 // Blanks around names and values are not part of them when read, as in every
 // INI file. A section name, key or value that begins or ends with a blank or
 // control character, or is itself wrapped in double quotes, is therefore
@@ -48,9 +56,10 @@
 // UpdateFile() refuses to write over it.
 
 // What a settings file must hold to count as readable. Any existing file is
-// unreadable when it cannot be opened, holds a zero byte, is neither UTF-8
-// nor code page 932, is larger than a settings file ever is (16 MiB), or
-// holds text but not one "[Section]" line. Required: a file without any
+// unreadable when it cannot be opened, is larger than a settings file ever
+// is (16 MiB), or holds text but not one "[Section]" line; one without the
+// encoding line also when it holds a zero byte or when its lines beyond
+// ASCII are none of them UTF-8 nor code page 932. Required: a file without any
 // section (empty, only blanks) is unreadable too, for files the program
 // always writes with content.
 enum class TIniContent : std::uint8_t {
@@ -141,7 +150,7 @@ private:
     // Takes the lines as the content; the lines flagged damaged, and in a
     // file marked as the program's own every line of a kind it never
     // writes, are left out and named in m_damaged.
-    void parseLines(const QStringList &lines, const QList<bool> &damaged, bool marked);
+    void parseLines(const QStringList &lines, const QList<bool> &damaged, bool strict);
 
     QString m_fileName;
     std::vector<Section> m_sections;

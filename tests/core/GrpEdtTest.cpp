@@ -344,7 +344,7 @@ TEST_P(GroupFileDamage, isKeptAsideAndTheWindowShowsTheDefaultNames)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, GroupFileDamage,
-    ::testing::Values(DamagedGroupFile{"zeroByte", QByteArray("[GROUP]\r\nGroup1=a\0b\r\n", 21)},
+    ::testing::Values(DamagedGroupFile{"binary", QByteArray("\0\0\0\x01GROUP\0Group1\0", 17)},
                       DamagedGroupFile{"neitherUtf8NorCp932", "[GROUP]\r\nGroup1=\xFF\xFE\x80\r\n"},
                       DamagedGroupFile{"namesWithoutSection", "Group1=友人\r\nGroup2=家族\r\n"}),
     [](const ::testing::TestParamInfo<DamagedGroupFile> &info) { return std::string(info.param.name); });
@@ -509,3 +509,64 @@ TEST(GroupNameSavers, twoProgramsSavingTogetherLoseNoSaveReportedDone)
         EXPECT_EQ(report.failed, 0) << qPrintable(report.firstFailure);
     }
 }
+
+// The names the editor saved, then the file changed outside the program:
+// each name reads as typed, or the one a damaged byte lies in is named to the
+// user with a copy kept; a hand edit that reads whole is no damage.
+struct ChangedGroupFile {
+    const char *name;
+    QByteArray (*change)(QByteArray);
+    int lost; // the group whose name is named as damaged, 0 for none
+};
+void PrintTo(const ChangedGroupFile &c, std::ostream *os) { *os << c.name; }
+class GroupFileChanged : public GroupNamesTest, public ::testing::WithParamInterface<ChangedGroupFile>
+{
+};
+
+TEST_P(GroupFileChanged, readsEveryNameAsTypedOrNamesTheDamagedOne)
+{
+    LoadGroupNames("Book");
+    openDialog();
+    for (int i = 1; i <= GroupCount; ++i) {
+        edit(i)->selectAll();
+        TypeCharacters(edit(i), QStringLiteral("友人%1").arg(i));
+    }
+    pressOk();
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    m_dialog.reset();
+    const QString file = GroupFileName("Book");
+    const QByteArray bytes = GetParam().change(fileBytes(file));
+    writeBytes(file, bytes);
+
+    LoadGroupNames("Book");
+    for (int i = 1; i <= GroupCount; ++i)
+        EXPECT_EQ(GroupNames[size_t(i)], i == GetParam().lost ? DefaultGroupName(i) : QStringLiteral("友人%1").arg(i));
+    const QStringList copies = QDir(AdrsPath + "Book").entryList({"Group.dat.damaged-*"}, QDir::Files);
+    if (GetParam().lost == 0) {
+        EXPECT_EQ(m_boxes.count(), 0);
+        EXPECT_TRUE(copies.isEmpty());
+        return;
+    }
+    ASSERT_EQ(m_boxes.count(), 1);
+    EXPECT_TRUE(m_boxes.last().text.contains(QStringLiteral("[GROUP] Group%1").arg(GetParam().lost))) << qPrintable(m_boxes.last().text);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(AdrsPath + "Book/" + copies[0])));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, GroupFileChanged,
+    ::testing::Values(
+        // The CR after the section line made a bracket, the LF before it one.
+        ChangedGroupFile{"sectionLineEndMadeABracket", [](QByteArray b) { return b.replace("[GROUP]\r", "[GROUP]]"); }, 0},
+        ChangedGroupFile{"lineEndBeforeTheSectionMadeABracket", [](QByteArray b) { return b.replace("\n[GROUP]", "[[GROUP]"); }, 0},
+        // A key line's end made a letter, which joins the name before it or the key after it.
+        ChangedGroupFile{"crAfterANameMadeALetter", [](QByteArray b) { return b.replace("\r\nGroup3", "-\nGroup3"); }, 0},
+        ChangedGroupFile{"lfBeforeAKeyMadeALetter", [](QByteArray b) { return b.replace("\r\nGroup3", "\rXGroup3"); }, 0},
+        // One key renamed into another; the last character of a name cut by a line end.
+        ChangedGroupFile{"keyRenamedIntoAnother", [](QByteArray b) { return b.replace("Group2=", "Group3="); }, 2},
+        ChangedGroupFile{"lastCharacterCutByALineEnd",
+                         [](QByteArray b) { return b.replace("\xE4\xBA\xBA" "4\r", "\xE4\xBA\r" "4\r"); }, 4},
+        // Saved again by hand in code page 932 with its encoding line, a comment added.
+        ChangedGroupFile{"savedByHandInCodePage932", [](QByteArray b) { return Cp932::encode(QString::fromUtf8(b)); }, 0},
+        ChangedGroupFile{"commentAddedByHand", [](QByteArray b) { return b.replace("Group5=", "; my groups\r\nGroup5="); }, 0}),
+    [](const ::testing::TestParamInfo<ChangedGroupFile> &info) { return std::string(info.param.name); });

@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "platform/Cp932.h"
 #include "platform/SafeFile.h"
 #include "support/FileHelpers.h"
 #include "support/RowName.h"
@@ -16,6 +17,18 @@
 #include <limits>
 
 namespace {
+
+// The stored form after its first line, which must be the encoding line
+// with the sum of what follows it.
+QByteArray afterEncodingLine(const QByteArray &bytes)
+{
+    const QByteArray prefix = "; encoding=UTF-8; crc32=";
+    EXPECT_TRUE(bytes.startsWith(prefix)) << bytes.left(40).constData();
+    bool hex = false;
+    (void)bytes.mid(prefix.size(), 8).toUInt(&hex, 16);
+    EXPECT_TRUE(hex) << bytes.left(40).constData();
+    return bytes.mid(prefix.size() + 8);
+}
 
 class IniFileTest : public ::testing::Test
 {
@@ -38,7 +51,10 @@ TEST_P(IniFileLoad, keepsOnlySectionsAndKeyLines)
 {
     if (GetParam().bytes)
         writeBytes(path(), GetParam().bytes);
+    // Damaged lines are told; the telling is another test's.
+    const TDamagedEntriesNotice previous = SetDamagedEntriesNotice([](const QString &, const QString &, const QStringList &) {});
     EXPECT_EQ(TMemIniFile(path()).GetStrings(), GetParam().lines);
+    SetDamagedEntriesNotice(previous);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -47,8 +63,13 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"missingFileIsEmpty", nullptr, {}},
         LoadCase{"commentsBlankLinesAndStrayTextIgnored",
                  "; comment\r\norphan=before any section\r\nno equals sign\r\n\r\n  [ BASE ]  \r\n   ; indented\r\n"
-                 "\t\r\njust words\r\n=no name\r\n  key one  =  a = b , c  \r\nlist=1,2,3\nlast=x\r",
+                 "\t\r\njust words\r\n=no name\r\n  key one  =  a = b , c  \r\nlist=1,2,3\r\nlast=x",
                  {"[BASE]", "key one=a = b , c", "list=1,2,3", "last=x"}},
+        // Line ends of one kind all through, as an editor saves them.
+        LoadCase{"lfOrCrLineEnds", "[A]\nk=1\nm=2\n\n[B]\rx=3\r", {"[A]", "k=1", "m=2", "", "[B]", "x=3"}},
+        // A lone one among CR LF is a line end or a character damage made:
+        // the lines on both its sides are left out (and named).
+        LoadCase{"loneLineEndAmongCrLf", "[A]\r\nk=1\r\nm=2-\nn=3\r\no=4\r\n", {"[A]", "k=1", "o=4"}},
         LoadCase{"firstOfDuplicateKeysWinsAndRepeatedSectionContinues",
                  "[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nn=4\r\n",
                  {"[A]", "k=first", "n=4", "", "[B]", "x=1"}},
@@ -74,8 +95,10 @@ TEST_P(IniFileSave, writesUtf8CrLfLinesInStoredOrder)
     GetParam().edit(ini);
     ASSERT_TRUE(ini.UpdateFile());
     // Every file with content starts with the line that names its encoding.
-    const QByteArray after = GetParam().after.isEmpty() ? QByteArray() : "; encoding=UTF-8\r\n" + GetParam().after;
-    EXPECT_TRUE(sameBytes(after, fileBytes(path())));
+    if (GetParam().after.isEmpty())
+        EXPECT_TRUE(sameBytes(QByteArray(), fileBytes(path())));
+    else
+        EXPECT_TRUE(sameBytes("\r\n" + GetParam().after, afterEncodingLine(fileBytes(path()))));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -156,7 +179,7 @@ TEST_F(IniFileTest, codePage932FileIsReadAndRewrittenAsUtf8)
 
     ASSERT_TRUE(ini.UpdateFile());
     const QByteArray rewritten = fileBytes(path());
-    EXPECT_TRUE(rewritten.startsWith("; encoding=UTF-8\r\n[BASE]\r\nAdrsName=\xE3\x81\x8A")) << rewritten.left(20).toHex(' ').constData();
+    EXPECT_TRUE(afterEncodingLine(rewritten).startsWith("\r\n[BASE]\r\nAdrsName=\xE3\x81\x8A")) << rewritten.left(50).toHex(' ').constData();
     EXPECT_EQ(TMemIniFile(path()).GetStrings(), ini.GetStrings());
 }
 
@@ -335,7 +358,7 @@ TEST_P(IniFileContent, unreadableFileIsKeptAsideAndToldOnce)
 INSTANTIATE_TEST_SUITE_P(
     Table, IniFileContent,
     ::testing::Values(
-        ContentCase{"zeroByte", QByteArray("[BASE]\r\nk=v\0\r\n", 15), TIniContent::Optional, true},
+        ContentCase{"binary", QByteArray("PK\3\4\0\0\x14\0k=v\0\r\n", 14), TIniContent::Optional, true},
         ContentCase{"neitherUtf8NorCp932", "[BASE]\r\nk=\xFF\xFE\x80\r\n", TIniContent::Optional, true},
         ContentCase{"textWithoutSection", "DataPath=/home/u/books\r\n", TIniContent::Optional, true},
         ContentCase{"emptyWhereRequired", "", TIniContent::Required, true},
@@ -377,6 +400,8 @@ TEST_F(IniFileNotice, aDamagedFileThatCannotBeMovedIsNeverWrittenOver)
 TEST_F(IniFileNotice, garbageNeverCrashesTheReaderAndIsKeptWhole)
 {
     const QByteArray valid = "[BASE]\r\nDataPath=/home/u/データ/\r\nAdrsName=\" 顧客 \"\r\n\r\n[ADRS LIST]\r\nLeft=10\r\n";
+    // Damaged lines of a file read are told too, and a copy kept.
+    const TDamagedEntriesNotice previous = SetDamagedEntriesNotice([](const QString &, const QString &, const QStringList &) {});
     QRandomGenerator random(20240501);
     for (int round = 0; round < 300; ++round) {
         QByteArray bytes;
@@ -400,8 +425,13 @@ TEST_F(IniFileNotice, garbageNeverCrashesTheReaderAndIsKeptWhole)
             ASSERT_TRUE(QFile::remove(ini.KeptAsidePath()));
         } else {
             ASSERT_TRUE(sameBytes(bytes, fileBytes(path()))) << "round " << round;
+            if (!ini.DamagedCopyPath().isEmpty()) {
+                ASSERT_TRUE(sameBytes(bytes, fileBytes(ini.DamagedCopyPath()))) << "round " << round;
+                ASSERT_TRUE(QFile::remove(ini.DamagedCopyPath()));
+            }
         }
     }
+    SetDamagedEntriesNotice(previous);
 }
 
 // ---- Damaged entries of a file the program wrote -----------------------------------
@@ -494,7 +524,7 @@ TEST_P(IniFileDamagedEntry, aloneKeepsItsDefaultWhileTheOthersAreReadAndACopyIsK
     const TMemIniFile again(path());
     EXPECT_TRUE(again.DamagedEntries().isEmpty());
     EXPECT_EQ(again.GetStrings(), ini.GetStrings()) << "nothing of the damage is written back";
-    EXPECT_TRUE(fileBytes(path()).startsWith("; encoding=UTF-8\r\n"));
+    EXPECT_TRUE(afterEncodingLine(fileBytes(path())).startsWith("\r\n[GROUP]\r\n"));
     EXPECT_TRUE(sameBytes(bytes, fileBytes(copy))) << "the copy is never written";
 }
 
@@ -505,7 +535,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"byteInsideAName", "Group2=\xE5", 'A', {"[GROUP] Group2"}},
         DamageCase{"zeroByteInAName", "Group3=\xE5\x8F\x8B\xE4", '\0', {"[GROUP] Group3"}},
         // Its keys belong to no section that can be told.
-        DamageCase{"sectionLine", "\r\n\r\n[", '\xC2', {QStringLiteral("[\uFFFDASE]"), QStringLiteral("[\uFFFDASE] AdrsName")}},
+        // Named by what the sum tells it held.
+        DamageCase{"sectionLine", "\r\n\r\n[", '\xC2', {"[BASE]", "[BASE] AdrsName"}},
         DamageCase{"encodingLineItself", "; encoding=", 'V', {}}),
     rowName);
 
@@ -615,6 +646,8 @@ TEST_F(IniFileDamage, anyByteInTheFilesFrameLosesOrMovesNoEntryUntold)
                 continue;
             QByteArray bytes = valid;
             bytes[at] = char(byte);
+            // A new file: one cut to nothing and written again is flushed at once.
+            QFile::remove(path());
             writeBytes(path(), bytes);
             const TMemIniFile ini(path());
             const QString where = QStringLiteral("byte %1 (%2) made 0x%3")
@@ -666,8 +699,9 @@ TEST_F(IniFileDamage, aDamagedLineEndAfterTheEncodingLineNeverReadsTheFileAsCode
         ASSERT_TRUE(ini.UpdateFile());
     }
     QByteArray bytes = fileBytes(path());
-    ASSERT_TRUE(bytes.startsWith("; encoding=UTF-8\r\n"));
-    bytes[16] = '\xB0';
+    const qsizetype lineEnd = bytes.indexOf("\r\n");
+    ASSERT_EQ(afterEncodingLine(bytes).left(2), "\r\n");
+    bytes[lineEnd] = '\xB0';
     writeBytes(path(), bytes);
 
     TMemIniFile ini(path());
@@ -676,6 +710,297 @@ TEST_F(IniFileDamage, aDamagedLineEndAfterTheEncodingLineNeverReadsTheFileAsCode
     (void)ini.UpdateFile();
     const QString after = TMemIniFile(path()).ReadString("GROUP", "Group1", "default");
     EXPECT_TRUE(after == QStringLiteral("友人1") || after == "default") << "written back as other text";
+}
+
+// ---- One changed byte anywhere in the files the program writes ----------------------
+
+struct Entry {
+    QString section;
+    QString key;
+    QString value;
+};
+
+// The program's own files as it writes them: a book's group names, the book
+// order and the main settings.
+QList<Entry> groupNames()
+{
+    const QStringList names{"友人", "仕事", "家族", "個人用アドレス帳", "ゴルフ仲間", "PTA", "取引先 A", "年賀状",
+                            "ｶﾅ名簿", "親戚①"};
+    QList<Entry> entries;
+    for (int i = 0; i < names.size(); ++i)
+        entries.append({"GROUP", QStringLiteral("Group%1").arg(i + 1), names[i]});
+    return entries;
+}
+
+QList<Entry> bookOrder()
+{
+    return {{"SORT", "1", "アドレス"}, {"SORT", "2", "仕事用"}, {"SORT", "3", "Book 2"}, {"SORT", "4", "個人用"}};
+}
+
+QList<Entry> mainSettings()
+{
+    QList<Entry> entries{{"UPDATE PARAMETER", "Domain", "update.example.jp"},
+                         {"BASE", "DataPath", "/home/user/データ/"},
+                         {"BASE", "AdrsName", "個人用アドレス帳"}};
+    for (int i = 1; i <= 7; ++i)
+        entries.append({"BASE", QStringLiteral("Use%1").arg(i), i % 3 ? "1" : "0"});
+    entries += QList<Entry>{{"OPERATION", "HisCount", "10"},  {"OPERATION", "ViewSplash", "1"},
+                            {"ADDRESS", "ChangeData", "1"},   {"ADDRESS", "SameNum", "0"},
+                            {"VIEW", "BGPaint", "1"},         {"VIEW", "BGColor", "14680047"},
+                            {"COOPERATE", "Map", "2"},        {"UPDATE", "UpdateCheck", "1"},
+                            {"ADRS LIST", "Left", "120"},     {"ADRS LIST", "Columns", "1,2,,3"}};
+    return entries;
+}
+
+class IniFileOneByte : public IniFileDamage
+{
+protected:
+    // The entry is among those named damaged (under its section, or under
+    // the name its damaged section line gave).
+    static bool isNamed(const QStringList &named, const Entry &e)
+    {
+        return std::any_of(named.cbegin(), named.cend(), [&](const QString &n) {
+            return n.endsWith(QStringLiteral("] ") + e.key, Qt::CaseInsensitive);
+        });
+    }
+    // A new file each time: a file cut to nothing and written again is
+    // flushed to the disk at once, which thousands of files cannot wait for.
+    void writeAnew(const QByteArray &bytes) const
+    {
+        QFile::remove(path());
+        writeBytes(path(), bytes);
+    }
+    QByteArray written(const QList<Entry> &entries) const
+    {
+        TMemIniFile ini(path());
+        for (const Entry &e : entries)
+            ini.WriteString(e.section, e.key, e.value);
+        EXPECT_TRUE(ini.UpdateFile());
+        return fileBytes(path());
+    }
+    // The entries that read otherwise than written although no damage was
+    // named at all, and those whose own damage was not named (another
+    // entry's was). A file set aside whole is told whole.
+    struct Misread {
+        int silent = 0;
+        int unnamed = 0;
+    };
+    Misread readBack(const QByteArray &bytes, const QList<Entry> &entries) const
+    {
+        writeAnew(bytes);
+        const TMemIniFile ini(path());
+        Misread misread;
+        if (ini.Unreadable())
+            return misread;
+        const QStringList named = ini.DamagedEntries();
+        for (const Entry &e : entries) {
+            if (ini.ReadString(e.section, e.key, QStringLiteral("\x01")) == e.value)
+                continue;
+            if (named.isEmpty())
+                ++misread.silent;
+            else if (!isNamed(named, e))
+                ++misread.unnamed;
+        }
+        return misread;
+    }
+    // Each byte of the file at `from` onwards changed into each of `values`.
+    Misread everyPlace(const QByteArray &valid, const QList<Entry> &entries, const QList<int> &values,
+                       qsizetype from = 0, qsizetype to = -1) const
+    {
+        Misread total;
+        for (qsizetype at = from; at < (to < 0 ? valid.size() : to); ++at) {
+            for (const int value : values) {
+                if (char(value) == valid[at])
+                    continue;
+                QByteArray bytes = valid;
+                bytes[at] = char(value);
+                const Misread one = readBack(bytes, entries);
+                EXPECT_EQ(one.silent + one.unnamed, 0)
+                    << "byte " << at << " (0x" << valid.mid(at, 1).toHex().constData() << ") made 0x"
+                    << bytes.mid(at, 1).toHex().constData() << ": " << one.silent << " misread untold, "
+                    << one.unnamed << " misread with another entry named";
+                total.silent += one.silent;
+                total.unnamed += one.unnamed;
+            }
+        }
+        return total;
+    }
+    // No copy is kept, so that thousands of damaged files take no disk syncs;
+    // the copies are another test's.
+    RefusedMovesAside m_noCopies;
+};
+
+// Bytes a damage makes: the line ends, the brackets, '=' and ';' of the
+// frame, letters and digits that make another name, and bytes beyond ASCII
+// that cut a character or make another.
+QList<int> damagingBytes()
+{
+    return {0x00, 0x09, 0x0A, 0x0D, 0x20, '"', '0', '3', ';', '=', 'A', 'G', 'a', '[', ']',
+            0x80, 0x8F, 0xA0, 0xB0, 0xC2, 0xE3, 0xE5, 0xEF, 0xFF};
+}
+
+struct OneByteCase {
+    const char *name;
+    QList<Entry> (*entries)();
+};
+
+class IniFileOneByteChange : public IniFileOneByte, public ::testing::WithParamInterface<OneByteCase> {};
+
+TEST_P(IniFileOneByteChange, readsEveryEntryAsWrittenOrNamesItsDamage)
+{
+    const QList<Entry> entries = GetParam().entries();
+    const QByteArray valid = written(entries);
+    const Misread misread = everyPlace(valid, entries, damagingBytes());
+    EXPECT_EQ(misread.silent, 0);
+    EXPECT_EQ(misread.unnamed, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, IniFileOneByteChange,
+                         ::testing::Values(OneByteCase{"groupNames", groupNames}, OneByteCase{"bookOrder", bookOrder},
+                                           OneByteCase{"mainSettings", mainSettings}),
+                         rowName);
+
+// A byte of the encoding line (its line end too) made one beyond ASCII (no
+// character, the lead of a two-byte one, a trail byte): the Japanese entries
+// still read as written, or their damage is named.
+TEST_F(IniFileOneByte, anEncodingLineByteMadeOneBeyondAsciiLeavesTheJapaneseEntriesAsWritten)
+{
+    const QList<Entry> entries = groupNames();
+    const QByteArray valid = written(entries);
+    const qsizetype lineEnd = valid.indexOf("\r\n") + 2;
+    for (const int value : {0xFF, 0xC2, 0x8F}) {
+        for (qsizetype at = 0; at < lineEnd; ++at) {
+            QByteArray bytes = valid;
+            bytes[at] = char(value);
+            writeAnew(bytes);
+            const TMemIniFile ini(path());
+            ASSERT_FALSE(ini.Unreadable()) << "byte " << at << " made " << value;
+            for (const Entry &e : entries) {
+                const QString read = ini.ReadString(e.section, e.key, QString());
+                EXPECT_TRUE(read == e.value || ini.DamagedEntries().contains("[GROUP] " + e.key))
+                    << "byte " << at << " made " << value << ": " << qPrintable(read);
+            }
+        }
+    }
+}
+
+// Files without the sum: the previous versions' files (UTF-8, with or
+// without the encoding line) and the original program's (code page 932).
+// Each keeps every entry but the one a changed byte lies in.
+struct OlderCase {
+    const char *name;
+    QByteArray head;   // what the file starts with
+    bool cp932;
+};
+
+class IniFileOlderFile : public IniFileOneByte, public ::testing::WithParamInterface<OlderCase> {};
+
+TEST_P(IniFileOlderFile, keepsItsOtherEntriesAfterOneChangedByteInAName)
+{
+    const QList<Entry> entries = groupNames();
+    QByteArray valid = GetParam().head + "[GROUP]\r\n";
+    for (const Entry &e : entries)
+        valid += (e.key + QLatin1Char('=') + e.value).toUtf8() + "\r\n";
+    if (GetParam().cp932)
+        valid = Cp932::encode(QString::fromUtf8(valid));
+    ASSERT_EQ(readBack(valid, entries).silent, 0);
+    ASSERT_TRUE(m_told.isEmpty()) << "the file as written is no damage";
+    // Every byte of every name (the bytes beyond ASCII), into the bytes that damage.
+    for (qsizetype at = 0; at < valid.size(); ++at) {
+        if (quint8(valid[at]) < 0x80)
+            continue;
+        for (const int value : damagingBytes()) {
+            if (char(value) == valid[at] || value == '\r' || value == '\n')
+                continue;
+            QByteArray bytes = valid;
+            bytes[at] = char(value);
+            writeAnew(bytes);
+            const TMemIniFile ini(path());
+            ASSERT_FALSE(ini.Unreadable()) << "byte " << at << " made " << value;
+            int otherwise = 0;
+            for (const Entry &e : entries) {
+                const QString read = ini.ReadString(e.section, e.key, QString());
+                if (read == e.value)
+                    continue;
+                ++otherwise;
+                EXPECT_TRUE(ini.DamagedEntries().contains("[GROUP] " + e.key) || !read.contains(QChar::ReplacementCharacter))
+                    << "byte " << at << " made " << value << ": " << qPrintable(read);
+            }
+            // Only the entry the byte lies in; a text that cannot be read is named.
+            EXPECT_LE(otherwise, 1) << "byte " << at << " made " << value;
+            EXPECT_LE(ini.DamagedEntries().size(), 1) << "byte " << at << " made " << value;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, IniFileOlderFile,
+                         ::testing::Values(OlderCase{"utf8WithoutEncodingLine", "", false},
+                                           OlderCase{"utf8WithTheEncodingLineAlone", "; encoding=UTF-8\r\n", false},
+                                           OlderCase{"codePage932", "", true}),
+                         rowName);
+
+// A hand edit that reads whole in one encoding is no damage: the file saved
+// again in code page 932 with its encoding line kept, with LF line ends, a
+// comment added, a value typed anew.
+struct HandEditCase {
+    const char *name;
+    QByteArray (*edit)(const QByteArray &);
+    QString group3; // what group 3 then reads
+};
+
+class IniFileHandEdit : public IniFileOneByte, public ::testing::WithParamInterface<HandEditCase> {};
+
+TEST_P(IniFileHandEdit, readsWholeAndIsNoDamage)
+{
+    const QList<Entry> entries = groupNames();
+    writeAnew(GetParam().edit(written(entries)));
+    const TMemIniFile ini(path());
+    EXPECT_FALSE(ini.Unreadable());
+    EXPECT_TRUE(ini.DamagedEntries().isEmpty()) << qPrintable(ini.DamagedEntries().join(", "));
+    EXPECT_TRUE(m_told.isEmpty());
+    for (const Entry &e : entries)
+        EXPECT_EQ(ini.ReadString(e.section, e.key, QString()), e.key == "Group3" ? GetParam().group3 : e.value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniFileHandEdit,
+    ::testing::Values(
+        HandEditCase{"savedInCodePage932", [](const QByteArray &b) { return Cp932::encode(QString::fromUtf8(b)); },
+                     QStringLiteral("家族")},
+        HandEditCase{"savedWithLfLineEnds", [](const QByteArray &b) { return QByteArray(b).replace("\r\n", "\n"); },
+                     QStringLiteral("家族")},
+        HandEditCase{"commentAdded",
+                     [](const QByteArray &b) {
+                         return QByteArray(b).replace("Group3=", "; \xE5\xAE\xB6\xE6\x97\x8F\r\nGroup3=");
+                     },
+                     QStringLiteral("家族")},
+        HandEditCase{"valueTypedAnew",
+                     [](const QByteArray &b) {
+                         return QByteArray(b).replace("Group3=\xE5\xAE\xB6\xE6\x97\x8F", "Group3=\xE8\xA6\xAA\xE6\x88\x9A\xE4\xB8\x80\xE5\x90\x8C");
+                     },
+                     QStringLiteral("親戚一同")}),
+    rowName);
+
+// A file of the previous version (the encoding line without a sum), whose
+// section line a changed line end made into another section's: the program
+// writes no section with a bracket in its name, so its keys are named.
+TEST_F(IniFileOneByte, aSectionLineEndMadeABracketInAFileWithoutTheSumNamesItsKeys)
+{
+    const QList<Entry> entries = groupNames();
+    QByteArray valid = "; encoding=UTF-8\r\n[GROUP]\r\n";
+    for (const Entry &e : entries)
+        valid += (e.key + QLatin1Char('=') + e.value).toUtf8() + "\r\n";
+    const qsizetype section = valid.indexOf("[GROUP]");
+    // The CR after it made ']', the LF before it made '[', a key renamed into another.
+    for (const auto &[at, value] : {std::pair{section + 7, ']'}, std::pair{section - 1, '['}}) {
+        QByteArray bytes = valid;
+        bytes[at] = value;
+        const Misread misread = readBack(bytes, entries);
+        EXPECT_EQ(misread.silent + misread.unnamed, 0) << bytes.left(40).constData();
+    }
+    QByteArray renamed = valid;
+    renamed[renamed.indexOf("Group2=") + 5] = '3';
+    EXPECT_EQ(readBack(renamed, entries).silent, 0);
 }
 
 // ---- Failures ---------------------------------------------------------------------
