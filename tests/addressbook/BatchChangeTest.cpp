@@ -224,9 +224,9 @@ TEST_F(BatchChange, colourButtonTakesThePickedColourAndKeepsTheCustomColoursInCs
     EXPECT_EQ(ini.ReadString(QStringLiteral("COMMON"), QStringLiteral("5"), QString()), QStringLiteral("563412"));
 }
 
-// Custom colours that cannot be read: the colour dialog offers the default
-// black ones, the user is told once which file it was and where it is kept,
-// and the colours chosen go to a new file beside the untouched copy.
+// Custom colours a failed write left zeros in: the colour dialog offers the
+// colours the file still holds, the user is told once which file it was and
+// where its copy is kept, and the colours chosen are written over it.
 TEST_F(BatchChange, damagedCustomColoursAreKeptAsideAndTheDialogOffersTheDefaults)
 {
     const QString file = DataRoot + QStringLiteral("CstmClr.ini");
@@ -243,9 +243,16 @@ TEST_F(BatchChange, damagedCustomColoursAreKeptAsideAndTheDialogOffersTheDefault
     });
     QTest::mouseClick(child<QPushButton>(QStringLiteral("bbtnSymbolColor")), Qt::LeftButton);
 
-    EXPECT_EQ(custom3, QColor(0, 0, 0));
+    EXPECT_EQ(custom3, QColor(0, 0, 255));
     ASSERT_EQ(boxes.count(), 1);
-    EXPECT_TRUE(keptAsideAndNamed(file, damaged, boxes.last().text));
+    const QStringList copies =
+        QDir(DataRoot).entryList({QStringLiteral("CstmClr.ini.damaged-*")}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(boxes.last().text.contains(QDir::toNativeSeparators(DataRoot + copies.first())))
+        << qPrintable(boxes.last().text);
+    QFile copy(DataRoot + copies.first());
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), damaged);
     const TMemIniFile ini(file);
     EXPECT_FALSE(ini.Unreadable());
     EXPECT_EQ(ini.ReadSection(QStringLiteral("COMMON")).size(), 16);

@@ -861,7 +861,7 @@ TEST_F(AddressBooks, aDamagedOrderEntryLosesOnlyThatBooksPlace)
         makeBook(QString::fromUtf8(book));
     writeOrder({"趣味", "近所", "家族", "仕事"});
     QByteArray bytes = fileBytes(AdrsMngFileName());
-    bytes[bytes.indexOf("2=") + 3] = 'X'; // inside 近
+    bytes[bytes.indexOf("\n2=") + 4] = 'X'; // inside 近
     writeBytes(AdrsMngFileName(), bytes);
     ASSERT_TRUE(ScanAddressBooks(false));
     EXPECT_EQ(folders(), QStringList({"趣味", "家族", "仕事", "近所"}));
