@@ -844,23 +844,35 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
         ShowMessageBoxAt(this, error, ProductCaption(), MB_ICONERROR, mbpCenterOnOwner, 0, 0);
 }
 
+bool TPrintEditor::AskBeforePrinting(const QString &text)
+{
+    // いいえ is the default: a question before printing guards paper.
+    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
+                            0, 0) == IDYES;
+}
+
+QStringList TPrintEditor::ItemNames(const QList<int> &items) const
+{
+    QStringList names;
+    for (const int i : items) {
+        const QString name = ItemName(*m_document.Items[size_t(i)]);
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
 bool TPrintEditor::ConfirmItemsClearOfBars()
 {
     const QList<int> over = ItemsOverBars(m_document);
     if (over.isEmpty())
         return true;
-    QStringList names;
-    for (const int i : over) {
-        const QString name = ItemName(*m_document.Items[size_t(i)]);
-        if (!names.contains(name))
-            names << name;
-    }
+    const QStringList names = ItemNames(over);
     const QString text = QStringLiteral("バーコードか、その周り2mmの余白に項目が重なっています（") +
                          names.join(QStringLiteral("、")) +
                          QStringLiteral("）  \r\nこのまま印刷すると、バーコードが読み取れないことがあります  \r\n"
                                         "印刷してよろしいですか？");
-    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
-                            0, 0) == IDYES;
+    return AskBeforePrinting(text);
 }
 
 bool TPrintEditor::ConfirmTextClearOfItems()
@@ -878,8 +890,7 @@ bool TPrintEditor::ConfirmTextClearOfItems()
     const QString text = QStringLiteral("文字の枠に挿入した項目が重なっています（") + pairs.join(QStringLiteral("、")) +
                          QStringLiteral("）  \r\nこのまま印刷すると、文字と項目が重なって印刷されます  \r\n"
                                         "印刷してよろしいですか？");
-    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
-                            0, 0) == IDYES;
+    return AskBeforePrinting(text);
 }
 
 bool TPrintEditor::ConfirmItemsInsideEdge()
@@ -887,12 +898,7 @@ bool TPrintEditor::ConfirmItemsInsideEdge()
     const QList<int> atEdge = InsertedItemsAtEdge(m_document);
     if (atEdge.isEmpty())
         return true;
-    QStringList names;
-    for (const int i : atEdge) {
-        const QString name = ItemName(*m_document.Items[size_t(i)]);
-        if (!names.contains(name))
-            names << name;
-    }
+    const QStringList names = ItemNames(atEdge);
     // A piece fed whole keeps the sheet's unprintable edge, a label or card
     // a blank from its cut.
     const QString edge = m_document.CellsPerSheet() > 1 ? QStringLiteral("ラベルや名刺の切り口から 2mm")
@@ -901,8 +907,7 @@ bool TPrintEditor::ConfirmItemsInsideEdge()
                          QStringLiteral("）にかかっています（") + names.join(QStringLiteral("、")) +
                          QStringLiteral("）  \r\nこのまま印刷すると、項目の端が欠けて印刷されることがあります  \r\n"
                                         "印刷してよろしいですか？");
-    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
-                            0, 0) == IDYES;
+    return AskBeforePrinting(text);
 }
 
 bool TPrintEditor::ConfirmSendersFound()
@@ -924,8 +929,7 @@ bool TPrintEditor::ConfirmSendersFound()
                                         "削除されたか、名称が変更されています  \r\n"
                                         "このまま印刷すると、差出人情報は何も印刷されません  \r\n"
                                         "印刷してよろしいですか？");
-    return ShowMessageBoxAt(this, text, ProductCaption(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, mbpCenterOnOwner,
-                            0, 0) == IDYES;
+    return AskBeforePrinting(text);
 }
 
 void TPrintEditor::actPrintExecute()

@@ -230,6 +230,10 @@ private:
     // Before a run prints: items over the customer barcode's bars or the
     // blank round them (ItemsOverBars) are named and the user asked whether
     // to print all the same; true prints.
+    // Asks the user whether to print all the same (いいえ by default).
+    [[nodiscard]] bool AskBeforePrinting(const QString &text);
+    // The names of the given items, each once, in their order.
+    [[nodiscard]] QStringList ItemNames(const QList<int> &items) const;
     [[nodiscard]] bool ConfirmItemsClearOfBars();
     // Then the layout's text frames over an item the user inserted
     // (TextOverItems) are named, and the user asked the same.
