@@ -700,11 +700,11 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
         const bool flagged = i < damaged.size() && damaged[i];
         // A comment loses no setting, and one a user added by hand is no
         // damage; a line the sum found changed is, whatever it now begins with.
-        if (line.isEmpty() && flagged && !lines[i].isEmpty()) {
-            // Bytes that are no text (zeros a failed write left) hold no
-            // entry, yet the file is not as written: it is named by its line.
-            const QString where = QStringLiteral("%1 行目").arg(i + 1);
-            m_damaged << (current ? entryName(current->name, where) : where);
+        if (line.isEmpty() && flagged && !lines[i].isEmpty() && current) {
+            // Bytes that are no text (zeros a failed write left) in a section
+            // hold no entry, yet the file is not as written: it is named by
+            // its line. Before any section they leave a file of no settings.
+            m_damaged << entryName(current->name, QStringLiteral("%1 行目").arg(i + 1));
             continue;
         }
         if (line.isEmpty() || (line.startsWith(QLatin1Char(';')) && !(strict && flagged)))
