@@ -128,7 +128,10 @@ TEST_F(ListPrintFirstLayout, theInstalledProgramOffersItsOwnTemplatesUnderOrigin
     ASSERT_FALSE(authored.empty());
     ASSERT_LE(authored.size(), 10U);
 
-    ASSERT_NO_FATAL_FAILURE(enterRecords(QStringLiteral("0335810101")));
+    // A full address with its building, as most users' addresses are: every
+    // address column prints it whole.
+    ASSERT_NO_FATAL_FAILURE(enterRecords(QStringLiteral("0335810101"), QStringLiteral("花子"),
+                                         QStringLiteral("山田 太郎"), QStringLiteral("ピクス永田町ビル１０階")));
     const QString keptFolder = AppPath;
     const QByteArray keptVariable = qgetenv("MURVEN_PROGRAM_DIR");
     qputenv("MURVEN_PROGRAM_DIR", QDir(prefix.path()).filePath(QStringLiteral("share/murven19")).toLocal8Bit());
@@ -154,7 +157,7 @@ TEST_F(ListPrintFirstLayout, theInstalledProgramOffersItsOwnTemplatesUnderOrigin
 
     const std::vector<TListPrintItem> items = MakeListPrintItems({});
     // The typed texts a column of these items prints.
-    const std::map<int, QString> typed{{4, QStringLiteral("0335810101")}, {11, QStringLiteral("永田町一丁目７番１号")},
+    const std::map<int, QString> typed{{4, QStringLiteral("0335810101")}, {11, QStringLiteral("東京都千代田区永田町一丁目７番１号ピクス永田町ビル１０階")},
                                        {15, QStringLiteral("株式会社ピクス")}, {17, QStringLiteral("営業部")},
                                        {19, QStringLiteral("山田 太郎")},    {24, QStringLiteral("花子")}};
     for (std::size_t t = 0; t < authored.size(); ++t) {
