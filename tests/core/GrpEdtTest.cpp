@@ -14,7 +14,6 @@
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -491,12 +490,7 @@ TEST(GroupNameSavers, twoProgramsSavingTogetherLoseNoSaveReportedDone)
     std::vector<std::unique_ptr<QProcess>> children;
     for (const char *task : {"|1|A", "|6|B"}) {
         auto child = std::make_unique<QProcess>();
-        QProcessEnvironment environment = ChildTestEnvironment();
-        environment.insert(QString::fromLatin1(kSaverVariable), home.path() + QLatin1String(task));
-        child->setProcessEnvironment(environment);
-        child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child->start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--gtest_filter=GroupNameSaverChild.*")});
+        StartTestChild(*child, QStringLiteral("GroupNameSaverChild.*"), {{kSaverVariable, home.path() + QLatin1String(task)}});
         children.push_back(std::move(child));
     }
     for (const auto &child : children) {
