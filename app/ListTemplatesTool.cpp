@@ -4,12 +4,13 @@
 // window would not take whole, naming why.
 #include "exchange/ListPrtLayout.h"
 #include "platform/Cp932.h"
+#include "platform/Utf8.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QStringDecoder>
 
 #include <cstdio>
+#include <optional>
 
 int main(int argc, char **argv)
 {
@@ -24,15 +25,14 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "murven-listtemplates: cannot read %s\n", qPrintable(args.at(0)));
         return 1;
     }
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8.decode(in.readAll());
-    if (utf8.hasError() || !Cp932::canEncode(text)) {
+    const std::optional<QString> text = Utf8::decode(in.readAll(), Utf8::TEnd::Cut);
+    if (!text || !Cp932::canEncode(*text)) {
         std::fprintf(stderr, "%s: not a UTF-8 text of characters Shift-JIS holds\n", qPrintable(args.at(0)));
         return 1;
     }
     TListPrintTemplates templates;
     int notWhole = 0;
-    if (ReadTemplateBytes(Cp932::encode(text), templates, &notWhole) != TTemplateRead::Read || notWhole > 0 ||
+    if (ReadTemplateBytes(Cp932::encode(*text), templates, &notWhole) != TTemplateRead::Read || notWhole > 0 ||
         templates.empty()) {
         std::fprintf(stderr, "%s: %d template(s) the window would not take whole (at most %d, each name at most %d "
                              "characters, every column an item once)\n",

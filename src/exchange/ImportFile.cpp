@@ -2,9 +2,11 @@
 
 #include "platform/Cp932.h"
 #include "platform/TextLines.h"
+#include "platform/Utf8.h"
 
 #include <QFile>
-#include <QStringDecoder>
+
+#include <algorithm>
 
 qint64 TImportFile::MaxFileBytes = qint64(256) * 1024 * 1024;
 
@@ -52,12 +54,9 @@ void TImportFile::SetBytes(const QByteArray &Bytes)
     for (qsizetype i = 0; i < text.size() && !high; ++i)
         high = static_cast<unsigned char>(text[i]) >= 0x80;
     if (high) {
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        const QString decoded = utf8.decode(text);
-        bool nonAscii = false;
-        for (QChar c : decoded)
-            nonAscii = nonAscii || c.unicode() >= 0x80;
-        m_looksUtf8 = !utf8.hasError() && nonAscii;
+        const std::optional<QString> decoded = Utf8::decode(text, Utf8::TEnd::Cut);
+        m_looksUtf8 =
+            decoded && std::any_of(decoded->cbegin(), decoded->cend(), [](QChar c) { return c.unicode() >= 0x80; });
     }
 }
 

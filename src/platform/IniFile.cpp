@@ -5,6 +5,7 @@
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
+#include "platform/Utf8.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -187,29 +188,6 @@ QList<TByteLine> linesWithEnds(QByteArrayView text)
     return lines;
 }
 
-// Well-formed UTF-8 to the end: a character cut by the line's end is no
-// character, where a decoder would keep it as state for bytes that never come.
-bool isUtf8(QByteArrayView bytes)
-{
-    for (qsizetype i = 0; i < bytes.size();) {
-        const auto b = quint8(bytes[i]);
-        const int length = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3 : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
-        if (length == 0 || i + length > bytes.size())
-            return false;
-        for (int k = 1; k < length; ++k) {
-            if ((quint8(bytes[i + k]) & 0xC0) != 0x80)
-                return false;
-        }
-        // No overlong form, no surrogate, nothing past U+10FFFF.
-        const auto second = quint8(length > 1 ? bytes[i + 1] : 0);
-        if ((b == 0xE0 && second < 0xA0) || (b == 0xED && second >= 0xA0) || (b == 0xF0 && second < 0x90) ||
-            (b == 0xF4 && second >= 0x90))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 bool isCp932(QByteArrayView bytes)
 {
     return isWellFormedCp932(bytes) && !Cp932::decode(bytes).contains(QChar::ReplacementCharacter);
@@ -327,7 +305,7 @@ TFileText decodeFile(QByteArray bytes)
     for (const TByteLine &line : lines) {
         if (isAscii(line.bytes))
             continue;
-        const bool utf8 = isUtf8(line.bytes);
+        const bool utf8 = Utf8::isWellFormed(line.bytes);
         const bool cp932 = isCp932(line.bytes);
         utf8Lines += utf8 && !cp932 ? 1 : 0;
         cp932Lines += cp932 && !utf8 ? 1 : 0;
@@ -340,7 +318,7 @@ TFileText decodeFile(QByteArray bytes)
     const bool cp932 = mark.marked ? cp932Lines >= 2 && utf8Lines == 0 : cp932Lines > utf8Lines;
     for (const TByteLine &line : lines) {
         result.lines << (cp932 ? Cp932::decode(line.bytes) : QString::fromUtf8(line.bytes));
-        result.damaged << ((cp932 ? !isCp932(line.bytes) : !isUtf8(line.bytes)) || line.bytes.contains('\0'));
+        result.damaged << ((cp932 ? !isCp932(line.bytes) : !Utf8::isWellFormed(line.bytes)) || line.bytes.contains('\0'));
     }
     // Where no sum tells the changed byte, a lone CR or LF among the CR LF
     // the program wrote may be a character made a line end, or a line end

@@ -4,12 +4,12 @@
 #include "platform/SafeFile.h"
 #include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
+#include "platform/Utf8.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <functional>
@@ -182,11 +182,10 @@ QString unreadableReason(QByteArrayView bytes)
         return QStringLiteral("binary content");
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
-    QStringDecoder utf8(QStringConverter::Utf8);
-    const QString text = utf8.decode(bytes);
-    if (utf8.hasError())
+    const std::optional<QString> text = Utf8::decode(bytes, Utf8::TEnd::Cut);
+    if (!text)
         return QStringLiteral("not UTF-8");
-    for (const QString &line : SplitLines(text)) {
+    for (const QString &line : SplitLines(*text)) {
         const QString trimmed = TrimBlanks(line);
         if (trimmed.isEmpty())
             continue;

@@ -14,7 +14,6 @@
 #include "widgets/TntStdCtrls.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -63,6 +62,32 @@ protected:
         m_dialog->show();
     }
     void pressOk() const { QTest::mouseClick(m_dialog->findChild<QPushButton *>("btnOk"), Qt::LeftButton); }
+    // The groups named 友人1 to 友人10, typed into the dialog and saved with
+    // OK; the dialog closed.
+    void saveTypedNames()
+    {
+        LoadGroupNames("Book");
+        openDialog();
+        for (int i = 1; i <= GroupCount; ++i) {
+            edit(i)->selectAll();
+            TypeCharacters(edit(i), QStringLiteral("友人%1").arg(i));
+        }
+        pressOk();
+        ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+        m_dialog.reset();
+    }
+    // The names the program holds are those saveTypedNames() typed, but for
+    // group Lost's (none for 0), which is its default name.
+    static void expectTypedNamesBut(int Lost)
+    {
+        for (int i = 1; i <= GroupCount; ++i)
+            EXPECT_EQ(GroupNames[size_t(i)], i == Lost ? DefaultGroupName(i) : QStringLiteral("友人%1").arg(i));
+    }
+    // The copies of the group file kept aside as damaged.
+    static QStringList damagedCopies()
+    {
+        return QDir(AdrsPath + "Book").entryList({"Group.dat.damaged-*"}, QDir::Files);
+    }
 
     QTemporaryDir m_dir;
     ScopedDataFolders m_folders{m_dir.path()};
@@ -354,15 +379,7 @@ INSTANTIATE_TEST_SUITE_P(
 // written and where its copy is, and the next save writes no other text.
 TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeTheNextSave)
 {
-    LoadGroupNames("Book");
-    openDialog();
-    for (int i = 1; i <= GroupCount; ++i) {
-        edit(i)->selectAll();
-        TypeCharacters(edit(i), QStringLiteral("友人%1").arg(i));
-    }
-    pressOk();
-    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
-    m_dialog.reset();
+    ASSERT_NO_FATAL_FAILURE(saveTypedNames());
 
     const QString file = GroupFileName("Book");
     QByteArray bytes = fileBytes(file);
@@ -372,11 +389,10 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
     writeBytes(file, bytes);
 
     LoadGroupNames("Book");
-    for (int i = 1; i <= GroupCount; ++i)
-        EXPECT_EQ(GroupNames[size_t(i)], i == 3 ? DefaultGroupName(3) : QStringLiteral("友人%1").arg(i));
+    expectTypedNamesBut(3);
     ASSERT_EQ(m_boxes.count(), 1);
     const QString box = m_boxes.last().text;
-    const QStringList copies = QDir(AdrsPath + "Book").entryList({"Group.dat.damaged-*"}, QDir::Files);
+    const QStringList copies = damagedCopies();
     ASSERT_EQ(copies.size(), 1);
     const QString copy = AdrsPath + "Book/" + copies[0];
     EXPECT_TRUE(sameBytes(bytes, fileBytes(copy)));
@@ -390,8 +406,7 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
     ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
     EXPECT_EQ(m_boxes.count(), 1) << "told once";
     LoadGroupNames("Book");
-    for (int i = 1; i <= GroupCount; ++i)
-        EXPECT_EQ(GroupNames[size_t(i)], i == 3 ? DefaultGroupName(3) : QStringLiteral("友人%1").arg(i));
+    expectTypedNamesBut(3);
     EXPECT_TRUE(sameBytes(bytes, fileBytes(copy))) << "the copy is never written";
 }
 
@@ -491,12 +506,7 @@ TEST(GroupNameSavers, twoProgramsSavingTogetherLoseNoSaveReportedDone)
     std::vector<std::unique_ptr<QProcess>> children;
     for (const char *task : {"|1|A", "|6|B"}) {
         auto child = std::make_unique<QProcess>();
-        QProcessEnvironment environment = ChildTestEnvironment();
-        environment.insert(QString::fromLatin1(kSaverVariable), home.path() + QLatin1String(task));
-        child->setProcessEnvironment(environment);
-        child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child->start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--gtest_filter=GroupNameSaverChild.*")});
+        StartTestChild(*child, QStringLiteral("GroupNameSaverChild.*"), {{kSaverVariable, home.path() + QLatin1String(task)}});
         children.push_back(std::move(child));
     }
     for (const auto &child : children) {
@@ -525,23 +535,14 @@ class GroupFileChanged : public GroupNamesTest, public ::testing::WithParamInter
 
 TEST_P(GroupFileChanged, readsEveryNameAsTypedOrNamesTheDamagedOne)
 {
-    LoadGroupNames("Book");
-    openDialog();
-    for (int i = 1; i <= GroupCount; ++i) {
-        edit(i)->selectAll();
-        TypeCharacters(edit(i), QStringLiteral("友人%1").arg(i));
-    }
-    pressOk();
-    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
-    m_dialog.reset();
+    ASSERT_NO_FATAL_FAILURE(saveTypedNames());
     const QString file = GroupFileName("Book");
     const QByteArray bytes = GetParam().change(fileBytes(file));
     writeBytes(file, bytes);
 
     LoadGroupNames("Book");
-    for (int i = 1; i <= GroupCount; ++i)
-        EXPECT_EQ(GroupNames[size_t(i)], i == GetParam().lost ? DefaultGroupName(i) : QStringLiteral("友人%1").arg(i));
-    const QStringList copies = QDir(AdrsPath + "Book").entryList({"Group.dat.damaged-*"}, QDir::Files);
+    expectTypedNamesBut(GetParam().lost);
+    const QStringList copies = damagedCopies();
     if (GetParam().lost == 0) {
         EXPECT_EQ(m_boxes.count(), 0);
         EXPECT_TRUE(copies.isEmpty());

@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 template <typename T> T *child(QWidget &W, const char *Name)
@@ -257,6 +259,20 @@ TEST_F(QRCodeTyping, aTextTooLongForAnyCodeIsRefusedWithAWord)
 
 class QRFromSender : public SenderFixture
 {
+protected:
+    // A sender 自宅 registered whose name holds 𠮷, which Shift-JIS lacks,
+    // and the dialog set to a docomo phone-book code (not shown).
+    std::unique_ptr<TQRCodeSettingDialog> dialogBesideASenderShiftJisLacks()
+    {
+        TSenderData d = titled(QStringLiteral("自宅"));
+        d.Name = QStringLiteral("𠮷田 太郎");
+        addSender(1, d);
+        TQRCodeRect item;
+        item.SetQRKind(TQRKind::PhoneDocomo);
+        auto dialog = std::make_unique<TQRCodeSettingDialog>(nullptr);
+        dialog->SetQRCode(item);
+        return dialog;
+    }
 };
 
 TEST_F(QRFromSender, takesNameTelephoneMobileAndMailOfTheChosenSender)
@@ -285,13 +301,8 @@ TEST_F(QRFromSender, takesNameTelephoneMobileAndMailOfTheChosenSender)
 TEST_F(QRFromSender, aSenderNameShiftJisLacksIsNamedOnOkNotEncodedAsQuestionMark)
 {
     ScriptedMessageBoxes boxes;
-    TSenderData d = titled(QStringLiteral("自宅"));
-    d.Name = QStringLiteral("𠮷田 太郎");
-    addSender(1, d);
-    TQRCodeRect item;
-    item.SetQRKind(TQRKind::PhoneDocomo);
-    TQRCodeSettingDialog dialog(nullptr);
-    dialog.SetQRCode(item);
+    const std::unique_ptr<TQRCodeSettingDialog> owned = dialogBesideASenderShiftJisLacks();
+    TQRCodeSettingDialog &dialog = *owned;
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     child<QPushButton>(dialog, "btnSender")->click();
@@ -305,13 +316,8 @@ TEST_F(QRFromSender, aSenderNameShiftJisLacksIsNamedOnOkNotEncodedAsQuestionMark
 TEST_F(QRFromSender, aSenderNameShiftJisLacksIsNamedOnRefresh)
 {
     ScriptedMessageBoxes boxes;
-    TSenderData d = titled(QStringLiteral("自宅"));
-    d.Name = QStringLiteral("𠮷田 太郎");
-    addSender(1, d);
-    TQRCodeRect item;
-    item.SetQRKind(TQRKind::PhoneDocomo);
-    TQRCodeSettingDialog dialog(nullptr);
-    dialog.SetQRCode(item);
+    const std::unique_ptr<TQRCodeSettingDialog> owned = dialogBesideASenderShiftJisLacks();
+    TQRCodeSettingDialog &dialog = *owned;
     child<QPushButton>(dialog, "btnSender")->click();
     child<QPushButton>(dialog, "btnRefresh")->click();
     ASSERT_EQ(boxes.count(), 1);

@@ -30,6 +30,17 @@ namespace {
 
 const QString kFreeText = QStringLiteral("新年会ご案内在中");
 
+// What the wizard last said of the additional lines (付加情報) it leaves
+// out; empty where it said nothing of them.
+QString toldOfTheLines(const ScriptedMessageBoxes &Boxes)
+{
+    QString told;
+    for (const TMessageBoxRequest &box : Boxes.shown())
+        if (box.text.contains(QStringLiteral("付加情報")))
+            told = box.text;
+    return told;
+}
+
 // One label's record and the pieces of its four lines: each line's value (a
 // line without a value prints nothing), and the name the wizard gives it.
 struct TLabelRecord {
@@ -122,9 +133,7 @@ protected:
         ASSERT_NE(editor, nullptr);
         showFourAdditionLines(*editor, kFreeText);
         ASSERT_TRUE(runPrintWizard(*editor));
-        for (const TMessageBoxRequest &box : boxes.shown())
-            if (box.text.contains(QStringLiteral("付加情報")))
-                told = box.text;
+        told = toldOfTheLines(boxes);
         const std::vector<TPdfWord> words = pdfWords(QRectF(0, 0, 595, 842));
         for (size_t cell = 0; cell < records.size(); ++cell) {
             for (const TPdfWord &w : words)
@@ -283,6 +292,28 @@ protected:
                 out.push_back(w);
         return out;
     }
+    // Whether Box is the box of a word of label Cell that belongs to one of
+    // Record's lines.
+    bool ofALine(int Cell, const TTypedRecord &Record, const QRectF &Box) const
+    {
+        const std::vector<TLineText> lines = linesOf(Record);
+        return std::any_of(lines.begin(), lines.end(), [&](const TLineText &L) {
+            const std::vector<TPdfWord> of = wordsOf(Cell, L);
+            return std::any_of(of.begin(), of.end(), [&Box](const TPdfWord &O) { return O.Box == Box; });
+        });
+    }
+    // How far boxes A and B share their extent on Axis (more than nothing:
+    // level with each other there), and the blank between them on it.
+    static double shared(const QRectF &A, const QRectF &B, Qt::Orientation Axis)
+    {
+        return Axis == Qt::Horizontal ? std::min(A.right(), B.right()) - std::max(A.left(), B.left())
+                                      : std::min(A.bottom(), B.bottom()) - std::max(A.top(), B.top());
+    }
+    static double blank(const QRectF &A, const QRectF &B, Qt::Orientation Axis)
+    {
+        return Axis == Qt::Horizontal ? std::max(B.left() - A.right(), A.left() - B.right())
+                                      : std::max(B.top() - A.bottom(), A.top() - B.bottom());
+    }
     // Whether label Cell printed Line whole.
     bool printed(int Cell, const TLineText &Line) const
     {
@@ -317,14 +348,9 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
         // words (every word but the lines'), and the top of the line
         // printed last, which the next one is to stand below.
         double foot = cellArea(cell).top();
-        for (const TPdfWord &w : runs[cell]) {
-            const std::vector<TLineText> lines = linesOf(record.Typed);
-            if (std::none_of(lines.begin(), lines.end(), [&](const TLineText &L) {
-                    const std::vector<TPdfWord> of = wordsOf(cell, L);
-                    return std::any_of(of.begin(), of.end(), [&w](const TPdfWord &O) { return O.Box == w.Box; });
-                }))
+        for (const TPdfWord &w : runs[cell])
+            if (!ofALine(cell, record.Typed, w.Box))
                 foot = std::max(foot, w.Box.bottom());
-        }
         double lastTop = -1;
         for (const TLineText &line : linesOf(record.Typed)) {
             if (line.Text.isEmpty())
@@ -354,31 +380,18 @@ TEST_P(AdditionRoom, linesPrintWhereThereIsRoomAndTheWizardNamesTheRest)
                         // Level with a text of the addressee or the
                         // postcode, it keeps 3 mm from it along the line,
                         // so that the two read apart, and 1 mm across.
-                        const std::vector<TLineText> all = linesOf(record.Typed);
-                        if (std::any_of(all.begin(), all.end(), [&](const TLineText &L) {
-                                const std::vector<TPdfWord> of = wordsOf(cell, L);
-                                return std::any_of(of.begin(), of.end(),
-                                                   [&other](const TPdfWord &O) { return O.Box == other.Box; });
-                            }))
+                        if (ofALine(cell, record.Typed, other.Box))
                             continue;
-                        const bool level =
-                            linesAcross()
-                                ? std::min(w.Box.bottom(), other.Box.bottom()) - std::max(w.Box.top(), other.Box.top()) > 0.3
-                                : std::min(w.Box.right(), other.Box.right()) - std::max(w.Box.left(), other.Box.left()) > 0.3;
-                        const double gap = linesAcross()
-                                               ? std::max(other.Box.left() - w.Box.right(), w.Box.left() - other.Box.right())
-                                               : std::max(other.Box.top() - w.Box.bottom(), w.Box.top() - other.Box.bottom());
+                        const Qt::Orientation along = linesAcross() ? Qt::Horizontal : Qt::Vertical;
+                        const Qt::Orientation across = linesAcross() ? Qt::Vertical : Qt::Horizontal;
+                        const bool level = shared(w.Box, other.Box, across) > 0.3;
+                        const double gap = blank(w.Box, other.Box, along);
                         EXPECT_FALSE(level && gap < 2.9 * mm)
                             << "label " << cell << ": " << qPrintable(w.Text) << " reads on from " << qPrintable(other.Text)
                             << ", " << gap / mm << " mm along its line";
                         // Beside it across the line, 1 mm from it.
-                        const bool beside =
-                            linesAcross()
-                                ? std::min(w.Box.right(), other.Box.right()) - std::max(w.Box.left(), other.Box.left()) > 0.3
-                                : std::min(w.Box.bottom(), other.Box.bottom()) - std::max(w.Box.top(), other.Box.top()) > 0.3;
-                        const double apart = linesAcross()
-                                                 ? std::max(other.Box.top() - w.Box.bottom(), w.Box.top() - other.Box.bottom())
-                                                 : std::max(other.Box.left() - w.Box.right(), w.Box.left() - other.Box.right());
+                        const bool beside = shared(w.Box, other.Box, along) > 0.3;
+                        const double apart = blank(w.Box, other.Box, across);
                         EXPECT_FALSE(beside && apart < 0.95 * mm)
                             << "label " << cell << ": " << qPrintable(w.Text) << " crowds " << qPrintable(other.Text) << ", "
                             << apart / mm << " mm across its line";
@@ -561,9 +574,7 @@ protected:
         ASSERT_NE(editor, nullptr);
         showFourAdditionLines(*editor, kFreeText);
         ASSERT_TRUE(runPrintWizard(*editor));
-        for (const TMessageBoxRequest &box : boxes.shown())
-            if (box.text.contains(QStringLiteral("付加情報")))
-                told = box.text;
+        told = toldOfTheLines(boxes);
         words = pdfWords(firstLabel(*editor));
     }
     // The box of the first word containing Piece; empty where none does.

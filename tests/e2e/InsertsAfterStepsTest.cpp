@@ -36,6 +36,8 @@ namespace {
 
 constexpr int kDpi = 300;
 constexpr double kMmPerPx = 25.4 / 96;
+// The PDF's points in a millimetre.
+constexpr double kPt = 72.0 / 25.4;
 // The blank an item keeps round it, and a sheet's unprintable edge, in mm.
 constexpr double kClearMm = 2.0, kEdgeMm = 5.0;
 
@@ -139,15 +141,53 @@ protected:
         }
     }
 
-    // The questions the print command asked about what lies over what.
-    QStringList questions() const
+    // The address-side editor on the catalogue's Paper, shown on the screen;
+    // null where it is not.
+    TPrintEditor *openShownEditor(int Paper)
+    {
+        TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, Paper);
+        if (!editor)
+            return nullptr;
+        editor->show();
+        const bool exposed = QTest::qWaitForWindowExposed(editor);
+        EXPECT_TRUE(exposed) << "the editor was never shown";
+        return exposed ? editor : nullptr;
+    }
+
+    // Where the editor's page shows the middle of Item.
+    static QPoint centreOnScreen(const TDrawRect &Item)
+    {
+        const TScreenRect r = Item.GetDispRect();
+        return QPoint(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+    }
+
+    // The mouse dragged on the editor's page from From to To, by way of the
+    // point halfway.
+    static void drag(TPrintEditor &Editor, QPoint From, QPoint To)
+    {
+        QTest::mousePress(Editor.PageView(), Qt::LeftButton, {}, From);
+        QTest::mouseMove(Editor.PageView(), (From + To) / 2);
+        QTest::mouseMove(Editor.PageView(), To);
+        QTest::mouseRelease(Editor.PageView(), Qt::LeftButton, {}, To);
+    }
+
+    // The page of Doc's piece in the PDF, in points.
+    static QRectF pageInPoints(const TLayoutDocument &Doc)
+    {
+        return QRectF(0, 0, Doc.Format.Width / 10.0 * kPt, Doc.Format.Height / 10.0 * kPt);
+    }
+
+    // The texts of the boxes shown that hold Words.
+    QStringList shownWith(const QString &Words) const
     {
         QStringList asked;
         for (const TMessageBoxRequest &box : boxes.shown())
-            if (box.text.contains(QStringLiteral("重なっています")))
+            if (box.text.contains(Words))
                 asked << box.text;
         return asked;
     }
+    // The questions the print command asked about what lies over what.
+    QStringList questions() const { return shownWith(QStringLiteral("重なっています")); }
 
     QTemporaryDir out;
 };
@@ -211,10 +251,8 @@ TEST_F(InsertsAfterSteps, insertedItemsStayClearThroughTheNextSteps)
 // the frame and the item and asks first; いいえ prints nothing.
 TEST_F(InsertsAfterSteps, printingAsksAboutAnItemUnderTheAddress)
 {
-    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 2);
+    TPrintEditor *editor = openShownEditor(2);
     ASSERT_NE(editor, nullptr);
-    editor->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
     editor->ExecDialog = [](QDialog &D) {
         QTest::keyClicks(D.findChild<QPlainTextEdit *>(QStringLiteral("memText")), QStringLiteral("https://example.jp/"));
         D.findChild<QPushButton *>(QStringLiteral("btnOK"))->click();
@@ -228,13 +266,7 @@ TEST_F(InsertsAfterSteps, printingAsksAboutAnItemUnderTheAddress)
         if (doc.Items[i]->GetKind() == TDrawRectKind::RecipientAddress && doc.OnPrintedSide(i))
             address = doc.Items[i].get();
     ASSERT_NE(address, nullptr);
-    const TScreenRect from = doc.Items.back()->GetDispRect(), to = address->GetDispRect();
-    const QPoint start(TPageView::Margin + (from.Left + from.Right) / 2, TPageView::Margin + (from.Top + from.Bottom) / 2);
-    const QPoint end(TPageView::Margin + (to.Left + to.Right) / 2, TPageView::Margin + (to.Top + to.Bottom) / 2);
-    QTest::mousePress(editor->PageView(), Qt::LeftButton, {}, start);
-    QTest::mouseMove(editor->PageView(), (start + end) / 2);
-    QTest::mouseMove(editor->PageView(), end);
-    QTest::mouseRelease(editor->PageView(), Qt::LeftButton, {}, end);
+    drag(*editor, centreOnScreen(*doc.Items.back()), centreOnScreen(*address));
     ASSERT_TRUE(mmOf(doc.Items.back()->GetRect()).intersects(mmOf(address->GetRect()))) << "the drag missed";
 
     boxes.clear();
@@ -307,14 +339,7 @@ class PlacedText : public InsertsAfterSteps
 {
 protected:
     // What the print command asked after the wizard, before it printed.
-    QStringList editorQuestions() const
-    {
-        QStringList asked;
-        for (const TMessageBoxRequest &box : boxes.shown())
-            if (box.text.contains(QStringLiteral("印刷してよろしいですか")))
-                asked << box.text;
-        return asked;
-    }
+    QStringList editorQuestions() const { return shownWith(QStringLiteral("印刷してよろしいですか")); }
 
     // 文字 → 文字の挿入 with Text typed, then OK; the text inserted (null
     // when none was).
@@ -340,9 +365,7 @@ protected:
             press(&D, "btnOK");
             return D.result();
         };
-        const TScreenRect r = Item.GetDispRect();
-        const QPoint centre(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
-        QTest::mouseDClick(Editor.PageView(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(Editor.PageView(), Qt::LeftButton, {}, centreOnScreen(Item));
         ASSERT_TRUE(opened) << "the double click opened no settings";
     }
 
@@ -350,10 +373,9 @@ protected:
     // page of Doc's piece; all of Text is printed.
     void expectPrintedInside(const TLayoutDocument &Doc, const QString &Text, double Edge)
     {
-        constexpr double kPt = 72.0 / 25.4;
-        const QSizeF page(Doc.Format.Width / 10.0 * kPt, Doc.Format.Height / 10.0 * kPt);
+        const QRectF page = pageInPoints(Doc);
         QString printed;
-        for (const TPdfWord &w : pdfWords(QRectF(QPointF(0, 0), page))) {
+        for (const TPdfWord &w : pdfWords(page)) {
             if (std::any_of(w.Text.cbegin(), w.Text.cend(), [&Text](QChar C) { return !Text.contains(C); }))
                 continue;
             printed += w.Text;
@@ -364,6 +386,17 @@ protected:
         }
         EXPECT_EQ(printed, Text);
     }
+
+    // Editor's piece printed through the wizard, which asks nothing before
+    // it prints: the PDF prints the whole greeting 5 mm inside the page.
+    void expectGreetingPrintedUnasked(TPrintEditor &Editor)
+    {
+        boxes.clear();
+        ASSERT_TRUE(runPrintWizard(Editor));
+        EXPECT_TRUE(editorQuestions().isEmpty()) << qPrintable(editorQuestions().join(u'\n'));
+        ASSERT_TRUE(QFile::exists(pdfFile()));
+        expectPrintedInside(Editor.Document(), kGreeting, kEdgeMm);
+    }
 };
 
 // 文章の表示設定 → 横書き on a free text (its double click): the text is
@@ -373,10 +406,8 @@ TEST_F(PlacedText, aTextTurnedThroughItsSettingsIsPlacedAnew)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "pdftotext is not installed";
-    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    TPrintEditor *editor = openShownEditor(0);
     ASSERT_NE(editor, nullptr);
-    editor->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
     const TWordRect *word = insertText(*editor, kGreeting);
     ASSERT_NE(word, nullptr);
     ASSERT_FALSE(word->IsHorizontal());
@@ -384,11 +415,7 @@ TEST_F(PlacedText, aTextTurnedThroughItsSettingsIsPlacedAnew)
     ASSERT_TRUE(word->IsHorizontal());
     expectClear(editor->Document(), {word}, "文章の表示設定");
 
-    boxes.clear();
-    ASSERT_TRUE(runPrintWizard(*editor));
-    EXPECT_TRUE(editorQuestions().isEmpty()) << qPrintable(editorQuestions().join(u'\n'));
-    ASSERT_TRUE(QFile::exists(pdfFile()));
-    expectPrintedInside(editor->Document(), kGreeting, kEdgeMm);
+    expectGreetingPrintedUnasked(*editor);
 }
 
 // A text turned to 横書き on 長形３号, then 用紙の変更 to a postcard: the
@@ -398,10 +425,8 @@ TEST_F(PlacedText, aTurnedTextKeepsTheEdgeAfterAChangeOfPaper)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "pdftotext is not installed";
-    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 2);
+    TPrintEditor *editor = openShownEditor(2);
     ASSERT_NE(editor, nullptr);
-    editor->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
     const TWordRect *word = insertText(*editor, kGreeting);
     ASSERT_NE(word, nullptr);
     ASSERT_NO_FATAL_FAILURE(turnThroughSettings(*editor, *word));
@@ -410,33 +435,24 @@ TEST_F(PlacedText, aTurnedTextKeepsTheEdgeAfterAChangeOfPaper)
     ASSERT_EQ(editor->Document().FormatIndex, 0);
     expectClear(editor->Document(), {word}, "用紙の変更");
 
-    boxes.clear();
-    ASSERT_TRUE(runPrintWizard(*editor));
-    EXPECT_TRUE(editorQuestions().isEmpty()) << qPrintable(editorQuestions().join(u'\n'));
-    ASSERT_TRUE(QFile::exists(pdfFile()));
-    expectPrintedInside(editor->Document(), kGreeting, kEdgeMm);
+    expectGreetingPrintedUnasked(*editor);
 }
 
 // A text the user drags onto the card's edge with the mouse stays there;
 // printing names it and asks first, and いいえ prints nothing.
 TEST_F(PlacedText, printingAsksAboutATextAtTheCardsEdge)
 {
-    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 0);
+    TPrintEditor *editor = openShownEditor(0);
     ASSERT_NE(editor, nullptr);
-    editor->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
     const TWordRect *word = insertText(*editor, QStringLiteral("謹賀新年"));
     ASSERT_NE(word, nullptr);
     const TScreenRect r = word->GetDispRect();
-    const QPoint start(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+    const QPoint start = centreOnScreen(*word);
     // Dragged into the stamp's corner, 1 mm from the card's top and left
     // edges, clear of the frames.
     const int mm = int(std::lround(1.0 / kMmPerPx * (r.Right - r.Left) / word->GetRect().width()));
     const QPoint end = start - QPoint(r.Left - mm, r.Top - mm);
-    QTest::mousePress(editor->PageView(), Qt::LeftButton, {}, start);
-    QTest::mouseMove(editor->PageView(), (start + end) / 2);
-    QTest::mouseMove(editor->PageView(), end);
-    QTest::mouseRelease(editor->PageView(), Qt::LeftButton, {}, end);
+    drag(*editor, start, end);
     ASSERT_LT(word->GetRect().Left * kMmPerPx, kEdgeMm) << "the drag missed";
     ASSERT_LT(word->GetRect().Top * kMmPerPx, kEdgeMm) << "the drag missed";
 
@@ -457,22 +473,17 @@ TEST_F(PlacedText, aTextMovedOntoAShorterPaperStopsAtThePrintersEdge)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "pdftotext is not installed";
-    TPrintEditor *editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 2);
+    TPrintEditor *editor = openShownEditor(2);
     ASSERT_NE(editor, nullptr);
-    editor->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
     const QString greeting = QStringLiteral("謹賀新年");
     const TWordRect *word = insertText(*editor, greeting);
     ASSERT_NE(word, nullptr);
     const TScreenRect r = word->GetDispRect();
     const double scale = double(r.Right - r.Left) / word->GetRect().width();
     const int foot = int(std::lround((editor->Document().Format.Height / 10.0 - 2.0) / kMmPerPx));
-    const QPoint start(TPageView::Margin + (r.Left + r.Right) / 2, TPageView::Margin + (r.Top + r.Bottom) / 2);
+    const QPoint start = centreOnScreen(*word);
     const QPoint end = start + QPoint(0, int(std::lround((foot - word->GetRect().Bottom) * scale)));
-    QTest::mousePress(editor->PageView(), Qt::LeftButton, {}, start);
-    QTest::mouseMove(editor->PageView(), (start + end) / 2);
-    QTest::mouseMove(editor->PageView(), end);
-    QTest::mouseRelease(editor->PageView(), Qt::LeftButton, {}, end);
+    drag(*editor, start, end);
     ASSERT_GT(word->GetRect().Bottom * kMmPerPx, editor->Document().Format.Height / 10.0 - kEdgeMm) << "the drag missed";
 
     choosePaper(*editor, "actChangePaper", Postcard);
@@ -547,10 +558,8 @@ TEST_F(PlacedText, itemsInsertedUnderHiddenFramesMakeWayWhenTheFramesComeBack)
     ASSERT_TRUE(QFile::exists(pdfFile()));
     // The words printed in the company's frames: every character of its
     // lines, none under an inserted item.
-    constexpr double kPt = 72.0 / 25.4;
-    const QSizeF page(doc.Format.Width / 10.0 * kPt, doc.Format.Height / 10.0 * kPt);
     QString printed;
-    for (const TPdfWord &w : pdfWords(QRectF(QPointF(0, 0), page))) {
+    for (const TPdfWord &w : pdfWords(pageInPoints(doc))) {
         const QRectF mm(w.Box.topLeft() / kPt, w.Box.bottomRight() / kPt);
         if (std::none_of(companyFrames.cbegin(), companyFrames.cend(),
                          [&mm](const TDrawRect *F) { return mmOf(F->GetRect()).contains(mm.center()); }))
@@ -586,10 +595,8 @@ TEST_F(PlacedText, aFreeTextPrintedSmallIsNamedBeforePrinting)
     EXPECT_TRUE(boxes.shown().first().text.contains(named)) << qPrintable(boxes.shown().first().text);
     // The user goes on: the characters print as small as the wizard said.
     ASSERT_TRUE(QFile::exists(pdfFile()));
-    constexpr double kPt = 72.0 / 25.4;
-    const TLayoutDocument &doc = editor->Document();
     double tallest = 0;
-    for (const TPdfWord &w : pdfWords(QRectF(0, 0, doc.Format.Width / 10.0 * kPt, doc.Format.Height / 10.0 * kPt)))
+    for (const TPdfWord &w : pdfWords(pageInPoints(editor->Document())))
         if (kGreeting.contains(w.Text.left(1)))
             tallest = std::max(tallest, std::min(w.Box.width(), w.Box.height()) / kPt);
     EXPECT_GT(tallest, 0.0) << "the text printed nothing";

@@ -9,6 +9,7 @@
 // telephone number merged.
 #include "EditorsFixture.h"
 #include "FakeHost.h"
+#include "LabelFormSteps.h"
 #include "PrintedTexts.h"
 #include "core/AppSub.h"
 #include "core/Env.h"
@@ -139,11 +140,7 @@ protected:
     // 書式 → 詳細 with the automatic layout switched off.
     void detailedFrames()
     {
-        form.ExecDialog = [](QDialog &D) {
-            D.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
-            return int(QDialog::Accepted);
-        };
-        form.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+        chooseDetailedFrames(form);
         ASSERT_TRUE(form.Document().Detail);
     }
 
@@ -254,17 +251,9 @@ INSTANTIATE_TEST_SUITE_P(EveryLabelAndCard, AdditionLines, ::testing::ValuesIn(e
 // the record's text may leave empty), and when the step is undone.
 TEST(AdditionLinesUndo, framesKeepTheirPlacesWhenLinesAreAddedAndUndone)
 {
-    QDir().mkpath(DataRoot);
-    SampleBook book;
-    FakeHost host{book.table};
-    TLabelForm form{nullptr, host};
-    TLabelGrid grid;
-    form.SetLayout(14, catalogueFormat(14, &grid), grid);
-    form.ExecDialog = [](QDialog &D) {
-        D.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
-        return int(QDialog::Accepted);
-    };
-    form.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    LabelFormOnBook on(14);
+    TLabelForm &form = on.form;
+    chooseDetailedFrames(form);
     std::vector<TPageRect> frames;
     for (const auto &item : form.Document().Items)
         frames.push_back(item->GetRect());
@@ -324,39 +313,17 @@ class AddresseeBesideLines : public ::testing::TestWithParam<AddresseeCase>
 // them; the lines take only the room the addressee leaves.
 TEST_P(AddresseeBesideLines, keepsEverySizeWithFourLinesShown)
 {
-    QDir().mkpath(DataRoot);
-    SampleBook book;
-    FakeHost host{book.table};
-    TLabelForm form{nullptr, host};
-    TLabelGrid grid;
-    form.SetLayout(GetParam().paper, catalogueFormat(GetParam().paper, &grid), grid);
+    LabelFormOnBook on(GetParam().paper);
+    TLabelForm &form = on.form;
     if (GetParam().detail) {
-        form.ExecDialog = [](QDialog &D) {
-            D.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
-            return int(QDialog::Accepted);
-        };
-        form.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+        chooseDetailedFrames(form);
         ASSERT_TRUE(form.Document().Detail);
     }
     TLayoutDocument &d = form.Document();
     d.SetReferenceDevice(TReferenceDevice::printer({kDpi, kDpi}));
     const TAddressText record = longAddressee();
     const TPrintedTexts before = PrintedTexts(d, record);
-    form.ExecDialog = [](QDialog &D) {
-        const int ids[] = {3, 9, 11, 0};
-        for (int i = 0; i < 4; ++i) {
-            D.findChild<QCheckBox *>(QStringLiteral("ckbAddition%1").arg(i + 1))->setChecked(true);
-            auto *combo = D.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
-            if (ids[i]) {
-                combo->setCurrentIndex(combo->findData(ids[i]));
-            } else {
-                combo->setCurrentIndex(-1);
-                combo->setEditText(QString::fromUtf16(kFreeText));
-            }
-        }
-        return int(QDialog::Accepted);
-    };
-    form.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+    chooseFourLines(form, QString::fromUtf16(kFreeText));
     d.SetReferenceDevice(TReferenceDevice::printer({kDpi, kDpi}));
     const TPrintedTexts after = PrintedTexts(d, record);
     ASSERT_FALSE(before.empty());

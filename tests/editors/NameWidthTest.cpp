@@ -6,6 +6,7 @@
 // length along its line against its characters' count and height.
 #include "EditorsFixture.h"
 #include "FakeHost.h"
+#include "LabelFormSteps.h"
 #include "core/Env.h"
 #include "editors/AdditionPlace.h"
 #include "editors/LabelForm.h"
@@ -155,33 +156,11 @@ TEST_P(NameWidth, everyCharacterKeepsTwoThirdsOfItsWidth)
 // 44-sheet detailed label, no line the piece prints stands on a name.
 TEST(NameWidthBesideLines, additionalLinesKeepClearOfTheNamesInTheLentRoom)
 {
-    QDir().mkpath(DataRoot);
-    SampleBook book;
-    FakeHost host{book.table};
-    TLabelForm form{nullptr, host};
-    TLabelGrid grid;
-    form.SetLayout(22, catalogueFormat(22, &grid), grid);
-    form.ExecDialog = [](QDialog &D) {
-        D.findChild<QCheckBox *>(QStringLiteral("ckbAuto"))->click();
-        return int(QDialog::Accepted);
-    };
-    form.findChild<QAction *>(QStringLiteral("actLayoutDetail"))->trigger();
+    LabelFormOnBook on(22);
+    TLabelForm &form = on.form;
+    chooseDetailedFrames(form);
     ASSERT_TRUE(form.Document().Detail);
-    form.ExecDialog = [](QDialog &D) {
-        const int ids[] = {3, 9, 11, 0};
-        for (int i = 0; i < 4; ++i) {
-            D.findChild<QCheckBox *>(QStringLiteral("ckbAddition%1").arg(i + 1))->setChecked(true);
-            auto *combo = D.findChild<QComboBox *>(QStringLiteral("cbxAddition%1").arg(i + 1));
-            if (ids[i]) {
-                combo->setCurrentIndex(combo->findData(ids[i]));
-            } else {
-                combo->setCurrentIndex(-1);
-                combo->setEditText(QStringLiteral("会員番号 ABC-12345"));
-            }
-        }
-        return int(QDialog::Accepted);
-    };
-    form.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+    chooseFourLines(form, QStringLiteral("会員番号 ABC-12345"));
     TLayoutDocument &d = form.Document();
     d.SetReferenceDevice(TReferenceDevice::printer({600, 600}));
     TAddressText record = recordOf({"jointNames", 22, false});

@@ -9,7 +9,6 @@
 #include "platform/Cp932.h"
 #include "platform/SqlCipher.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -847,12 +846,7 @@ TEST_F(PostcardRun, killedRunsLeaveTheEarlierPdfAndNothingBesideIt)
     QRandomGenerator random(20141207);
     for (int trial = 0; trial < 6; ++trial) {
         QProcess child;
-        QProcessEnvironment environment = ChildTestEnvironment();
-        environment.insert(QString::fromLatin1(kPdfKillVariable), pdf);
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=PostcardRun.killedRunChild")});
+        StartTestChild(child, QStringLiteral("PostcardRun.killedRunChild"), {{kPdfKillVariable, pdf}});
         ASSERT_TRUE(child.waitForStarted(10000));
         QByteArray output;
         while (!output.contains("RUNNING") && child.waitForReadyRead(30000))

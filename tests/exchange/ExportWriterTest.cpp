@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -392,12 +391,8 @@ TEST(SaveExportFile, killedAtAnyStepLeavesTheEarlierFileInPlace)
     for (int step = 0; step <= steps; ++step) {
         ASSERT_TRUE(SaveExportFile(path, false, "old\r\n", nullptr));
         QProcess child;
-        QProcessEnvironment environment = ChildTestEnvironment();
-        environment.insert(QString::fromLatin1(kKilledExportVariable), path + u'|' + QString::number(step));
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=SaveExportFileKillChild.*")});
+        StartTestChild(child, QStringLiteral("SaveExportFileKillChild.*"),
+                       {{kKilledExportVariable, path + u'|' + QString::number(step)}});
         ASSERT_TRUE(child.waitForStarted(10000));
         QByteArray output;
         QElapsedTimer clock;

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -138,13 +137,8 @@ TEST(ImportKillTrials, bookSurvivesAKillAtAnyPoint)
         const bool atLine = trial % 2 == 0;
         const int pauseAt = atLine ? 1 + random.bounded(kLines + kLines / 4) : 0;
         QProcess child;
-        QProcessEnvironment environment = ChildTestEnvironment();
-        environment.insert(QString::fromLatin1(kChildVariable), path);
-        environment.insert(QString::fromLatin1(kPauseVariable), QString::number(pauseAt));
-        child.setProcessEnvironment(environment);
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=ImportKillChild.*")});
+        StartTestChild(child, QStringLiteral("ImportKillChild.*"),
+                       {{kChildVariable, path}, {kPauseVariable, QString::number(pauseAt)}});
         ASSERT_TRUE(child.waitForStarted(10000));
         QByteArray output;
         bool reported = false;

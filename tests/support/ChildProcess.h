@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <csignal>
+#include <utility>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -19,6 +22,20 @@ inline QProcessEnvironment ChildTestEnvironment()
     for (const char *name : {"GTEST_SHARD_INDEX", "GTEST_TOTAL_SHARDS", "GTEST_SHARD_STATUS_FILE"})
         env.remove(QString::fromLatin1(name));
     return env;
+}
+
+// Starts the test program again in Child to run the cases Filter names (a
+// --gtest_filter pattern), in ChildTestEnvironment() with Variables set; the
+// child's error output goes to the parent's.
+inline void StartTestChild(QProcess &Child, const QString &Filter,
+                           const std::vector<std::pair<const char *, QString>> &Variables)
+{
+    QProcessEnvironment environment = ChildTestEnvironment();
+    for (const auto &[name, value] : Variables)
+        environment.insert(QString::fromLatin1(name), value);
+    Child.setProcessEnvironment(environment);
+    Child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + Filter});
 }
 
 // Sends the signal to the child only while it runs with an id of its own.
