@@ -182,7 +182,9 @@ QString unreadableReason(QByteArrayView bytes)
         return QStringLiteral("binary content");
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
-    const std::optional<QString> text = Utf8::decode(bytes, Utf8::TEnd::Cut);
+    // A file that stops inside a character lost its end: read on, the cut
+    // bytes would be saved back as replacement characters.
+    const std::optional<QString> text = Utf8::decode(bytes, Utf8::TEnd::Whole);
     if (!text)
         return QStringLiteral("not UTF-8");
     for (const QString &line : SplitLines(*text)) {

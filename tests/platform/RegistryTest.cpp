@@ -365,6 +365,8 @@ INSTANTIATE_TEST_SUITE_P(
         UserFileCase{"zeroByte", "Windows Registry Editor Version 5.00\r\n\r\n" + kMapKey + QByteArray(1, '\0'), true},
         UserFileCase{"notUtf8", "Windows Registry Editor Version 5.00\r\n\r\n" + kMapKey + "\"X\"=\"\x83\x5C\"\r\n",
                      true},
+        UserFileCase{"cutInsideItsLastCharacter",
+                     "Windows Registry Editor Version 5.00\r\n\r\n" + kMapKey + "\"X\"=\"\xE5\x9B", true},
         UserFileCase{"noHeader", kMapKey, true},
         UserFileCase{"headerAfterAKey", kMapKey + "Windows Registry Editor Version 5.00\r\n", true},
         UserFileCase{"empty", QByteArray(), false},
