@@ -25,7 +25,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "murven-listtemplates: cannot read %s\n", qPrintable(args.at(0)));
         return 1;
     }
-    const std::optional<QString> text = Utf8::decode(in.readAll(), Utf8::TEnd::Cut);
+    const std::optional<QString> text = Utf8::decode(in.readAll(), Utf8::TEnd::Whole);
     if (!text || !Cp932::canEncode(*text)) {
         std::fprintf(stderr, "%s: not a UTF-8 text of characters Shift-JIS holds\n", qPrintable(args.at(0)));
         return 1;
