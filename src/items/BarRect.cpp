@@ -606,10 +606,11 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
             else
                 converted.append(rest.data() + i, j - i);
             i = j;
-        } else if (i < numbersFrom && isCodeDigit(rest[i])) {
+        } else if (i < numbersFrom && numbersFrom < rest.size() && isCodeDigit(rest[i])) {
             // Without the town, digits before the first number are part of
             // a name, as kanji numerals there are ("新町4条下る" as
-            // "新町四条下る"): they part the text and are no number.
+            // "新町四条下る"): they part the text and are no number. Where
+            // no number follows ("123地先"), they are the number.
             converted.append(u'・');
             ++i;
         } else {

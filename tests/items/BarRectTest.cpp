@@ -265,6 +265,8 @@ TEST(AddressNumberTownsTest, streetNumeralInDigitsStaysOutWhereTheTownIsNotFound
                         << qPrintable(digits) << " against " << qPrintable(kanji);
                 }
             }
+    // Digits before an ideograph with no number after them are the number.
+    EXPECT_EQ(AddressNumberOf(QStringLiteral("北海道某郡某町123地先"), {}), QLatin1String("123"));
 }
 
 // A lot number written right before a building named after the town: the
