@@ -743,8 +743,10 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
         QRect area = ToQRect(block ? block->GetBlockRect() : item.GetRect());
         if (area.isEmpty())
             continue;
+        // The bars keep their blank from a line's text: the line's box
+        // keeps its margin blank round the text, which counts in it.
         if (item.GetKind() == TDrawRectKind::Barcode)
-            area.adjust(-kItemGap, -kItemGap, kItemGap, kItemGap);
+            area.adjust(-(kItemGap - margin), -(kItemGap - margin), kItemGap - margin, kItemGap - margin);
         taken.push_back(area);
         solid.push_back(area);
     }

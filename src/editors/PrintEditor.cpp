@@ -822,7 +822,7 @@ void TPrintEditor::RunPrint(bool Restore, bool ForcePreview)
         ForcePreview = false;
     }
     if (!ConfirmItemsClearOfBars() || !ConfirmTextClearOfItems() || !ConfirmItemsInsideEdge() ||
-        !ConfirmSendersFound())
+        !ConfirmSendersFound() || !ConfirmTextsReadable(printer, request.Options))
         return;
     // A run to a PDF file names its file in its own print dialog (which asks
     // before it replaces a file there); the file an earlier run wrote is only
@@ -930,6 +930,45 @@ bool TPrintEditor::ConfirmSendersFound()
                                         "このまま印刷すると、差出人情報は何も印刷されません  \r\n"
                                         "印刷してよろしいですか？");
     return AskBeforePrinting(text);
+}
+
+bool TPrintEditor::ConfirmTextsReadable(QPrinter &Printer, const TPrintOptions &Options)
+{
+    // A run of the address records heard of its small texts in the wizard;
+    // a design, or a layout filled from the sender, has no records to go
+    // through there, and its texts are measured here, laid out as the run
+    // lays them out.
+    if (m_kind != TLayoutKind::Design && !MergesSender())
+        return true;
+    TSizeShortfalls shortfalls;
+    {
+        m_document.SetReferenceDevice(TReferenceDevice::printer(PrintedDpi(Printer)));
+        const auto screenAgain = qScopeGuard([this] { MergeCurrentRecord(); });
+        const std::optional<TAddressText> sender = m_host.SenderRecord();
+        // The record and the sender as PrintRecords gives them to its loop.
+        const TAddressText *filled = sender ? &*sender : nullptr;
+        const bool senderFrames = !MergesSender() || m_document.Format.PaperKind() == TPaperKind::Envelope;
+        MergeRecord(m_document, MergesSender() ? filled : nullptr, senderFrames ? filled : nullptr);
+        shortfalls = SizeShortfalls(m_document);
+    }
+    const int count = std::max(1, Options.Copies) * std::max(1, Options.PrintsPerRecord);
+    const QString pieces = m_document.Kind == TLayoutKind::Label ? QStringLiteral("ラベル %1 枚").arg(count)
+                                                                 : QStringLiteral("%1 枚").arg(count);
+    QStringList report;
+    for (const QString &part : shortfalls.Small)
+        report << QStringLiteral("%1が 1.8mm より小さい文字で印刷されます（%2）").arg(part, pieces);
+    for (const QString &part : shortfalls.Squeezed)
+        report << QStringLiteral("%1は 1.8mm の文字の幅を詰めて印刷します（%2）").arg(part, pieces);
+    if (shortfalls.LeftOutLines > 0)
+        report << QStringLiteral("付加情報 %1 行を省きます（%2）：%3")
+                      .arg(shortfalls.LeftOutLines * count)
+                      .arg(pieces, shortfalls.LeftOutNames.join(QStringLiteral("、")));
+    if (report.isEmpty())
+        return true;
+    return ShowMessageBoxAt(this,
+                            QStringLiteral("読める大きさ（文字の高さ 1.8mm）に入りきらない項目があります  \n\n") +
+                                report.join(QLatin1Char('\n')) + QStringLiteral("  \n\nこのまま印刷しますか？  "),
+                            ProductCaption(), MB_YESNO | MB_ICONWARNING, mbpCenterOnOwner, 0, 0) == IDYES;
 }
 
 void TPrintEditor::actPrintExecute()

@@ -245,6 +245,10 @@ private:
     // (deleted, or renamed while the layout was not open): they would print
     // empty on every piece.
     [[nodiscard]] bool ConfirmSendersFound();
+    // Then, for a run without address records (a design, or a layout filled
+    // from the sender), the texts printed under 1.8 mm, narrowed or left
+    // out (SizeShortfalls), as the wizard names them for a run of records.
+    [[nodiscard]] bool ConfirmTextsReadable(QPrinter &Printer, const TPrintOptions &Options);
     [[nodiscard]] TRecordSource RecordSource() const;
 
     TLayoutKind m_kind;

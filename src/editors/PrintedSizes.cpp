@@ -8,7 +8,9 @@
 #include "items/CorpRect.h"
 #include "items/MetaRect.h"
 #include "items/NameRect.h"
+#include "items/SenderRect.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -94,6 +96,21 @@ std::vector<QRectF> PrintedTextBoxes(const TMetaRect &Item)
     return boxes;
 }
 
+namespace {
+
+// Whether Text, laid out, prints a character under the least height.
+bool printsSmall(TMetaRect &Text)
+{
+    Text.Rebuild(false);
+    const int least = int(std::ceil(LeastTextMm / 25.4 * Text.GetMetafile().Dpi().y));
+    const auto ops = Text.GetMetafile().TextOps();
+    return std::any_of(ops.begin(), ops.end(), [least](const TTextOp *Op) {
+        return !Op->Text.trimmed().isEmpty() && std::abs(Op->Font.Height) < least;
+    });
+}
+
+} // namespace
+
 TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
 {
     TSizeShortfalls out;
@@ -103,6 +120,16 @@ TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
         if (const auto *line = dynamic_cast<const TAdditionRect *>(Document.Items[size_t(i)].get()))
             out.LeftOutNames.append(AdditionLineName(*line));
     for (size_t i = 0; i < Document.Items.size(); ++i) {
+        // A sender block the user put in prints the lines it shows at the
+        // size its box leaves them, as a free text does.
+        if (const auto *block = dynamic_cast<const TSenderRect *>(Document.Items[i].get())) {
+            const QString part = QStringLiteral("差出人情報");
+            if (block->IsVisible() && Document.OnPrintedSide(i) && !out.Small.contains(part) &&
+                std::any_of(block->ShownItems().begin(), block->ShownItems().end(),
+                            [](TMetaRect *Line) { return Line->IsVisible() && printsSmall(*Line); }))
+                out.Small.append(part);
+            continue;
+        }
         auto *text = dynamic_cast<TMetaRect *>(Document.Items[i].get());
         if (!text || !text->IsVisible() || !Document.OnPrintedSide(i))
             continue;

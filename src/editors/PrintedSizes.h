@@ -17,8 +17,8 @@ struct TAddressText;
 // their frames (LendFreeRoom) and narrowed where even that is too long: to
 // two thirds of their width (LeastWidthRatio) untold, further named. An
 // additional line without room is left out (LeftOutAdditionLines); a free
-// text the user put in prints as its box sizes it, and is named (挿入した文字)
-// where that is below the least height. The print wizard tells the user what
+// text or a sender block the user put in prints as its box sizes it, and is
+// named (挿入した文字, 差出人情報) where that is below the least height. The print wizard tells the user what
 // and on how many pieces (ラベル N 枚 on labels) before anything is printed.
 
 // The part of the record the addressee item at Index prints, as the user

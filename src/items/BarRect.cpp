@@ -557,6 +557,11 @@ qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &Tow
             const TMention &mention = found[m];
             if (m > 0 && numerals && found[m].Start != found[0].Start && numberStartsAt(S, mention.Start))
                 continue;
+            // A mention right after digits is a building named after the
+            // town, the number before it ("本町123本町荘"): digits before
+            // an ideograph are no number to firstNumberIn.
+            if (mention.Start > 0 && isCodeDigit(S[mention.Start - 1]))
+                continue;
             // A town may start with the first number itself ("八丁目").
             if (mention.Start <= FirstNumber) {
                 beforeEnd = std::max(beforeEnd, mention.End);
@@ -601,6 +606,13 @@ void appendAddressNumber(const QString &Address, const QStringList &TownNames, T
             else
                 converted.append(rest.data() + i, j - i);
             i = j;
+        } else if (i < numbersFrom && numbersFrom < rest.size() && isCodeDigit(rest[i])) {
+            // Without the town, digits before the first number are part of
+            // a name, as kanji numerals there are ("新町4条下る" as
+            // "新町四条下る"): they part the text and are no number. Where
+            // no number follows ("123地先"), they are the number.
+            converted.append(u'・');
+            ++i;
         } else {
             converted.append(rest[i++]);
         }

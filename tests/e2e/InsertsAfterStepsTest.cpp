@@ -9,6 +9,7 @@
 #include "InsertItems.h"
 #include "UserRoad.h"
 #include "dialogs/CstmLyt.h"
+#include "dialogs/DsnPrt.h"
 #include "dialogs/LytFmt.h"
 #include "editors/ItemCommands.h"
 #include "editors/ItemPlace.h"
@@ -30,6 +31,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace {
@@ -601,6 +603,55 @@ TEST_F(PlacedText, aFreeTextPrintedSmallIsNamedBeforePrinting)
             tallest = std::max(tallest, std::min(w.Box.width(), w.Box.height()) / kPt);
     EXPECT_GT(tallest, 0.0) << "the text printed nothing";
     EXPECT_LT(tallest, 1.8);
+}
+
+// The same text on a card's design side, printed through its own print
+// dialog (which goes through no records): asked before anything prints,
+// with what the PDF then shows; a text of a readable size asks nothing.
+TEST_F(PlacedText, aFreeTextPrintedSmallOnADesignIsNamedBeforePrinting)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed";
+    TPrintEditor *editor = openEditor("actDesignPrint", TPrintEditorKind::Design, 0);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(insertText(*editor, kGreeting), nullptr);
+    constexpr double kPt = 72.0 / 25.4;
+    const TLayoutDocument &doc = editor->Document();
+    // 印刷 with the design's print dialog answered 印刷, and every question
+    // after it はい; what it asked about the sizes, and the smallest
+    // character the PDF shows.
+    auto print = [&](QString &Asked) {
+        QFile::remove(pdfFile());
+        boxes.clear();
+        editor->ExecDialog = [](QDialog &Dialog) {
+            EXPECT_NE(dynamic_cast<TDesignPrintDialog *>(&Dialog), nullptr);
+            press(&Dialog, "btnPrint");
+            return Dialog.result();
+        };
+        for (int i = 0; i < 4; ++i)
+            boxes.enqueue(IDYES);
+        editor->findChild<QAction *>(QStringLiteral("actPrint"))->trigger();
+        for (const TMessageBoxRequest &box : boxes.shown())
+            if (box.text.contains(QStringLiteral("1.8mm")))
+                Asked += box.text;
+        double smallest = std::numeric_limits<double>::max();
+        for (const TPdfWord &w : pdfWords(QRectF(0, 0, doc.Format.Width / 10.0 * kPt, doc.Format.Height / 10.0 * kPt)))
+            smallest = std::min(smallest, std::min(w.Box.width(), w.Box.height()) / kPt);
+        return smallest;
+    };
+    QString asked;
+    const double readable = print(asked);
+    ASSERT_LT(readable, 100.0) << "nothing printed";
+    ASSERT_GE(readable, LeastTextMm - 0.05) << "the greeting printed small by itself";
+    EXPECT_TRUE(asked.isEmpty()) << qPrintable(asked);
+
+    // A second text, long for the box it is given: its characters shrink.
+    ASSERT_NE(insertText(*editor, QStringLiteral("謹んで新春のお慶びを申し上げます").repeated(4)), nullptr);
+    asked.clear();
+    const double small = print(asked);
+    ASSERT_LT(small, LeastTextMm - 0.05);
+    EXPECT_TRUE(asked.contains(QStringLiteral("挿入した文字が 1.8mm より小さい文字で印刷されます（1 枚）")))
+        << "smallest " << small << " mm; asked: " << qPrintable(asked);
 }
 
 // ---- A postcard of the user's own height ------------------------------------

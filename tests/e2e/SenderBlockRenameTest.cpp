@@ -6,12 +6,15 @@
 // PDF file and read back.
 #include "UserRoad.h"
 #include "editors/ItemPlace.h"
+#include "items/MetaRect.h"
 #include "items/SenderRect.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
+
+#include <limits>
 
 namespace {
 
@@ -152,6 +155,42 @@ TEST_F(SenderBlockRename, aBlockWhoseSenderIsDeletedAsksBeforePrinting)
     EXPECT_TRUE(readPdfText().simplified().remove(u' ').contains(QStringLiteral("山田太郎")))
         << "the addressee did not print";
     EXPECT_TRUE(printedIn(*block).isEmpty()) << qPrintable(printedIn(*block));
+}
+
+// 挿入 → 差出人情報 of a company sender on a postcard written across: the
+// block fits its lines into the room the card leaves, and prints some of
+// them under 1.8 mm (its address at about 0.7 mm). Each text printed that
+// small is named by the wizard before it prints, as a free text is, and
+// none is named that prints at 1.8 mm or larger.
+TEST_F(SenderBlockRename, aBlockPrintedSmallIsNamedBeforePrinting)
+{
+    if (stopped())
+        return;
+    editor = openEditor("actLayoutPrint", TPrintEditorKind::AddressSide, 1);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NO_FATAL_FAILURE(enterSender(*editor, true));
+    const TSenderRect *block = insertBlock();
+    ASSERT_NE(block, nullptr) << qPrintable(boxes.count() ? boxes.last().text : QString());
+    boxes.clear();
+    ASSERT_TRUE(runPrintWizard(*editor));
+    QString told;
+    for (const TMessageBoxRequest &box : boxes.shown())
+        told += box.text;
+    // The smallest text the block printed, as the PDF's reader measures it.
+    const TPageRect r = InkRect(*block);
+    constexpr double kPt = 72.0 / 96.0, kMm = 72.0 / 25.4;
+    const QRectF area(QPointF(r.Left * kPt, r.Top * kPt), QPointF(r.Right * kPt, r.Bottom * kPt));
+    double smallest = std::numeric_limits<double>::max();
+    QString printed;
+    for (const TPdfWord &w : pdfWords(QRectF(0, 0, 100 * kMm, 148 * kMm)))
+        if (area.contains(w.Box.center())) {
+            printed += w.Text;
+            smallest = std::min(smallest, std::min(w.Box.width(), w.Box.height()) / kMm);
+        }
+    ASSERT_TRUE(printed.contains(QStringLiteral("株式会社ピクス"))) << qPrintable(printed);
+    const bool named = told.contains(QStringLiteral("差出人情報が 1.8mm より小さい文字で印刷されます（1 枚）"));
+    EXPECT_EQ(named, smallest < LeastTextMm - 0.05)
+        << "smallest " << smallest << " mm in the block; the wizard said: " << qPrintable(told);
 }
 
 } // namespace

@@ -233,6 +233,53 @@ TEST(AddressNumberTownsTest, buildingNamedAfterAnotherTownOfThePostcode)
               QLatin1String("1-2-3-101"));
 }
 
+// A town written otherwise than the dictionary writes it (上二ノ宮町 for
+// 上二之宮町, a slip of one character), or missing from the postcode's towns:
+// the number is then read without the town. A Kyoto street's numeral in
+// digits, of either width, is part of the street's name there too, as in
+// kanji: each writing gives the number the kanji writing gives.
+TEST(AddressNumberTownsTest, streetNumeralInDigitsStaysOutWhereTheTownIsNotFound)
+{
+    const QStringList towns[] = {{QStringLiteral("上二之宮町")}, {}};
+    const QString designations[] = {QStringLiteral("東洞院通四条上ル二筋目東入"), QStringLiteral("新町四条下がる"),
+                                    QStringLiteral("河原町通り七条下ル"), QStringLiteral("四条通東洞院東入")};
+    const QString numbers[] = {QStringLiteral("329-28"), QStringLiteral("３２９－２８"), QStringLiteral(" 650")};
+    auto inDigits = [](QString S, bool Wide) {
+        static const QString kanji = QStringLiteral("〇一二三四五六七八九");
+        for (QChar &c : S)
+            if (const qsizetype d = kanji.indexOf(c); d >= 0)
+                c = QChar(char16_t((Wide ? u'０' : u'0') + d));
+        return S;
+    };
+    for (const QStringList &known : towns)
+        for (const QString &designation : designations)
+            for (const QString &number : numbers) {
+                const QString town = QStringLiteral("上二ノ宮町");
+                const QString kanji = QStringLiteral("京都市下京区") + designation + town + number;
+                const QString expected = AddressNumberOf(kanji, known);
+                ASSERT_FALSE(expected.isEmpty()) << qPrintable(kanji);
+                for (const bool wide : {false, true}) {
+                    // The street's numerals in digits, the town as typed.
+                    const QString digits = QStringLiteral("京都市下京区") + inDigits(designation, wide) + town + number;
+                    EXPECT_EQ(AddressNumberOf(digits, known), expected)
+                        << qPrintable(digits) << " against " << qPrintable(kanji);
+                }
+            }
+    // Digits before an ideograph with no number after them are the number.
+    EXPECT_EQ(AddressNumberOf(QStringLiteral("北海道某郡某町123地先"), {}), QLatin1String("123"));
+}
+
+// A lot number written right before a building named after the town: the
+// town is the one before the number, as where a blank parts them.
+TEST(AddressNumberTownsTest, lotRightBeforeABuildingNamedAfterTheTown)
+{
+    EXPECT_EQ(AddressNumberOf(QStringLiteral("北海道某郡某町本町123本町荘"), {QStringLiteral("本町")}),
+              QLatin1String("123"));
+    EXPECT_EQ(AddressNumberOf(QStringLiteral("大阪府某市中央5中央ビル201号室"), {QStringLiteral("中央")}),
+              AddressNumberOf(QStringLiteral("大阪府某市中央5 中央ビル201号室"), {QStringLiteral("中央")}));
+    EXPECT_EQ(AddressNumberOf(QStringLiteral("大阪府某市中央５中央ビル"), {QStringLiteral("中央")}), QLatin1String("5"));
+}
+
 TEST(CustomerBarcodeTest, representativeNumberGetsNoCode)
 {
     const QString address = QStringLiteral("東京都千代田区霞が関1-3-2");
