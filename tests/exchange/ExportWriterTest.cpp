@@ -495,6 +495,34 @@ TEST_P(ExportRowOrder, linesFollowTheRowsAndSkipGoneRecords)
     EXPECT_EQ(result.Written, buffer.data().count('\n'));
 }
 
+// The export reads the book once, whichever way it takes the records: the
+// count that chooses the way reads the whole order, and the walk or the
+// search after it must not read it again. The book comes as the list
+// leaves it (walked in another order), and the export window names the
+// layout's fields for the walk just before the run, as it does.
+TEST_P(ExportRowOrder, readsTheBookOnce)
+{
+    Book book;
+    for (int i = 1; i <= GetParam().bookSize; ++i)
+        book.add({{"CustomCode", QByteArray::number(100 - i)}});
+    TRunRecords records;
+    for (const qint32 recNo : GetParam().recNos)
+        records << TRunRecord{recNo, -1};
+    TExportLayout layout;
+    layout.FromKeys({QStringLiteral("2")});
+    book.table.SetIndexName(QStringLiteral("CustomCode"));
+    book.table.First();
+    book.table.SetWalkFields(layout.Fields());
+    TExportOptions options;
+    options.OutHeader = false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const int before = book.table.OrderReads();
+    const TExportRunResult result = WriteExportRows(buffer, book.table, records, layout, {}, options, {});
+    EXPECT_EQ(book.table.OrderReads() - before, 1);
+    EXPECT_GT(result.Written, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Writer, ExportRowOrder,
     ::testing::Values(OrderCase{"fewRecordsFoundOneByOne", 40, {30, 5, 99}, "30\r\n5\r\n"},
