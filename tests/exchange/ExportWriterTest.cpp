@@ -309,6 +309,18 @@ TEST_F(ExportWriterTest, namesShiftJisHoldsLeaveNoLossyLine)
     EXPECT_EQ(result.LossyLines, 0);
 }
 
+TEST_F(ExportWriterTest, aTypedQuestionMarkBesideALookAlikeIsNoLoss)
+{
+    // The "?" was typed, and the wave dash goes out as the tilde that looks
+    // like it: the line holds a "?" byte, but nothing was lost.
+    book.add({{"NameKanji", EncodeUnicodeField(u"山田?〜")}, {"Honor", sj("様")}});
+    records = {{3, 0}};
+    TExportOptions options;
+    options.OutHeader = false;
+    EXPECT_EQ(write({"21"}, options), sj("山田?～\r\n"));
+    EXPECT_EQ(result.LossyLines, 0);
+}
+
 TEST(SaveExportFile, appendKeepsTheOldContentInFront)
 {
     QTemporaryDir dir;
