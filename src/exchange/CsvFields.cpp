@@ -13,8 +13,16 @@ QByteArray CsvField(QByteArrayView Field, bool Enclose)
 void WriteCsvFieldInPlace(QByteArray &Line, qsizetype From, bool Enclose)
 {
     const QByteArrayView field = QByteArrayView(Line).sliced(From);
-    const qsizetype quotes = field.count('"');
-    if (!Enclose && quotes == 0 && !field.contains(','))
+    // One look at each byte for both marks: an export asks this of every
+    // column of every line, most of them a few plain bytes. Neither mark is
+    // ever the second byte of a double-byte character.
+    qsizetype quotes = 0;
+    bool comma = false;
+    for (const char c : field) {
+        quotes += c == '"';
+        comma |= c == ',';
+    }
+    if (!Enclose && quotes == 0 && !comma)
         return;
     QByteArray written;
     written.reserve(field.size() + quotes + 2);

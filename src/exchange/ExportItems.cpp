@@ -335,10 +335,14 @@ const QByteArray &word(const char16_t *text)
 
 void TExportItemReader::AppendName(const QString &Name, QByteArray &Out) const
 {
-    // The look-alikes the encoder maps are no loss; only a "?" is.
-    if (!UnstorableCharList(Name).isEmpty())
+    // The look-alikes the encoder maps are no loss; only a "?" is. A
+    // character the code page lacks always leaves a "?" byte (never the
+    // second byte of a pair), so only a name whose bytes hold one is looked
+    // at character by character, to tell a typed "?" from a lost character.
+    const QByteArray bytes = Cp932::encode(Name);
+    if (bytes.contains('?') && !UnstorableCharList(Name).isEmpty())
         ++m_lossyNames;
-    Out += Cp932::encode(Name);
+    Out += bytes;
 }
 
 void BlankLineEnds(QByteArray &Out, qsizetype From)

@@ -255,6 +255,16 @@ TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecord
         return bytes;
     };
 
+    // The order and fields of the walk are set before the count: the count
+    // reads the whole order with the fields, and the walk below (or the
+    // search by number, which takes the same order) uses what it read
+    // instead of reading the whole table a second time.
+    Table.SetIndexName(QString());
+    QStringList fields = Layout.Fields();
+    if (!fields.contains(QStringLiteral("RecNo")))
+        fields << QStringLiteral("RecNo");
+    Table.SetWalkFields(fields);
+
     if (qsizetype(Records.size()) * 8 < Table.RecordCount()) {
         for (const TRunRecord &record : Records) {
             if (FindRunRecord(Table, record.RecNo)) {
@@ -270,11 +280,6 @@ TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecord
         return result;
     }
 
-    Table.SetIndexName(QString());
-    QStringList fields = Layout.Fields();
-    if (!fields.contains(QStringLiteral("RecNo")))
-        fields << QStringLiteral("RecNo");
-    Table.SetWalkFields(fields);
     TField &recNo = Table.FieldByName(QStringLiteral("RecNo"));
 
     // Rows in record-number order (a list in registration order): the walk

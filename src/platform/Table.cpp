@@ -173,6 +173,7 @@ struct TTable::Impl
     // fields a walk reads), so a walk that reads only those never fetches a
     // whole record.
     bool orderValid = false;
+    int orderReads = 0;
     std::vector<qint64> order;
     std::vector<int> hot;         // field indexes
     std::vector<int> hotSlot;     // per field: slot in hot, or -1
@@ -398,6 +399,7 @@ struct TTable::Impl
         // Before the order is read: a commit between the two makes the next
         // look read it once more, never keeps an older order for newer.
         fileVersion = readFileVersion();
+        ++orderReads;
         hot.clear();
         hotText.clear();
         hotSlot.assign(size_t(fieldDefs.size()), -1);
@@ -1355,6 +1357,8 @@ void TTable::SetWalkFields(const QStringList &names)
     d->walkFields = std::move(fields);
     d->orderValid = false;
 }
+
+int TTable::OrderReads() const { return d->orderReads; }
 
 namespace {
 void toBrowse(TTable &t)

@@ -164,6 +164,10 @@ public:
     // them never fetches whole records. Without it a walk learns up to eight
     // integer fields by itself. Changing the set reads the order again.
     void SetWalkFields(const QStringList &names);
+    // How many times this table has read its whole order (with the walk
+    // fields) since it was made: each read is a pass over every record, so
+    // a run that must look at the table once can be held to one.
+    [[nodiscard]] int OrderReads() const;
 
     // Calls visit for every record, in record order, with its record number
     // and the stored bytes of the named fields (in the order of names; a

@@ -308,6 +308,18 @@ TEST_F(ExportWriterTest, namesShiftJisHoldsLeaveNoLossyLine)
     EXPECT_EQ(result.LossyLines, 0);
 }
 
+TEST_F(ExportWriterTest, aTypedQuestionMarkBesideALookAlikeIsNoLoss)
+{
+    // The "?" was typed, and the wave dash goes out as the tilde that looks
+    // like it: the line holds a "?" byte, but nothing was lost.
+    book.add({{"NameKanji", EncodeUnicodeField(u"山田?〜")}, {"Honor", sj("様")}});
+    records = {{3, 0}};
+    TExportOptions options;
+    options.OutHeader = false;
+    EXPECT_EQ(write({"21"}, options), sj("山田?～\r\n"));
+    EXPECT_EQ(result.LossyLines, 0);
+}
+
 TEST(SaveExportFile, appendKeepsTheOldContentInFront)
 {
     QTemporaryDir dir;
@@ -488,6 +500,34 @@ TEST_P(ExportRowOrder, linesFollowTheRowsAndSkipGoneRecords)
     const TExportRunResult result = WriteExportRows(buffer, book.table, records, layout, {}, options, {});
     EXPECT_EQ(buffer.data(), QByteArray(GetParam().expected));
     EXPECT_EQ(result.Written, buffer.data().count('\n'));
+}
+
+// The export reads the book once, whichever way it takes the records: the
+// count that chooses the way reads the whole order, and the walk or the
+// search after it must not read it again. The book comes as the list
+// leaves it (walked in another order), and the export window names the
+// layout's fields for the walk just before the run, as it does.
+TEST_P(ExportRowOrder, readsTheBookOnce)
+{
+    Book book;
+    for (int i = 1; i <= GetParam().bookSize; ++i)
+        book.add({{"CustomCode", QByteArray::number(100 - i)}});
+    TRunRecords records;
+    for (const qint32 recNo : GetParam().recNos)
+        records << TRunRecord{recNo, -1};
+    TExportLayout layout;
+    layout.FromKeys({QStringLiteral("2")});
+    book.table.SetIndexName(QStringLiteral("CustomCode"));
+    book.table.First();
+    book.table.SetWalkFields(layout.Fields());
+    TExportOptions options;
+    options.OutHeader = false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const int before = book.table.OrderReads();
+    const TExportRunResult result = WriteExportRows(buffer, book.table, records, layout, {}, options, {});
+    EXPECT_EQ(book.table.OrderReads() - before, 1);
+    EXPECT_GT(result.Written, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
