@@ -803,6 +803,22 @@ bool TMemIniFile::UpdateFile(QString *error) const
                                           "it was not overwritten");
         return false;
     }
+    // A line break in a name or value would end its line: what follows it
+    // would read as another line, even as another key ("DataPath=..." in the
+    // name of a file chosen). No quoting keeps it: the file is not written.
+    const auto breaksLine = [](const QString &text) {
+        return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+    };
+    for (const Section &s : m_sections) {
+        const auto k = std::find_if(s.keys.cbegin(), s.keys.cend(),
+                                    [&](const Key &key) { return breaksLine(key.name) || breaksLine(key.value); });
+        if (breaksLine(s.name) || k != s.keys.cend()) {
+            if (error)
+                *error = QStringLiteral("改行を含む設定は保存できないため、ファイルは変更していません。（詳細：%1）")
+                             .arg(entryName(s.name, k != s.keys.cend() ? k->name : QString()).simplified());
+            return false;
+        }
+    }
     const QStringList lines = GetStrings();
     // Nothing to say about the encoding of an empty file.
     if (lines.isEmpty())

@@ -1024,4 +1024,33 @@ TEST_F(IniFileTest, failedUpdateReportsAndLeavesOldFileAndAnInterruptedReplaceIs
     EXPECT_EQ(fileBytes(path()), "[A]\r\nk=old\r\n");
 }
 
+
+// A line break inside a value (a file's name may hold one) would end its
+// line: the rest would read as another line, even as another key. Such a
+// save is refused and the file stays as it was.
+TEST_F(IniFileTest, aValueWithALineBreakIsNeverWrittenToReadAsAnotherEntry)
+{
+    {
+        TMemIniFile ini(path());
+        ini.WriteString("BASE", "DataPath", "/home/u/");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    const QByteArray before = fileBytes(path());
+    for (const QString &value : {QStringLiteral("/home/u/a\nb/"), QStringLiteral("a\r\nDataPath=/tmp/x"),
+                                 QStringLiteral("a\rb"), QStringLiteral("a\n")}) {
+        TMemIniFile ini(path());
+        ini.WriteString("EXPORT", "File", value);
+        QString error;
+        const bool saved = ini.UpdateFile(&error);
+        const TMemIniFile read(path());
+        EXPECT_EQ(read.ReadString("BASE", "DataPath", QString()), "/home/u/") << qPrintable(value);
+        if (saved) {
+            ADD_FAILURE() << "saved, reads back as " << qPrintable(read.ReadString("EXPORT", "File", QString()));
+            continue;
+        }
+        EXPECT_TRUE(error.contains("[EXPORT] File")) << qPrintable(error);
+        EXPECT_EQ(fileBytes(path()), before);
+    }
+}
+
 } // namespace
