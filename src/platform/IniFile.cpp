@@ -337,7 +337,11 @@ TFileText decodeFile(QByteArray bytes)
         result.reason = QStringLiteral("neither UTF-8 nor code page 932");
         return result;
     }
-    const bool cp932 = mark.marked ? cp932Lines >= 2 && utf8Lines == 0 : cp932Lines > utf8Lines;
+    // A sum that neither holds nor tells one changed byte was not undone by
+    // one damaged byte: the file was saved anew, and a single line of code
+    // page 932 (the book name alone) tells a hand save in that encoding.
+    const qsizetype cp932Needed = mark.sum && otherLines == 0 ? 1 : 2;
+    const bool cp932 = mark.marked ? cp932Lines >= cp932Needed && utf8Lines == 0 : cp932Lines > utf8Lines;
     for (const TByteLine &line : lines) {
         result.lines << (cp932 ? Cp932::decode(line.bytes) : QString::fromUtf8(line.bytes));
         result.damaged << ((cp932 ? !isCp932(line.bytes) : !isUtf8(line.bytes)) || line.bytes.contains('\0'));

@@ -1053,4 +1053,24 @@ TEST_F(IniFileTest, aValueWithALineBreakIsNeverWrittenToReadAsAnotherEntry)
     }
 }
 
+// A file the program wrote, saved again by hand in code page 932 with its
+// encoding line kept, whose only text beyond ASCII is one name (a book order
+// of one Japanese book, the settings' book name): read whole, no damage.
+TEST_F(IniFileOneByte, aFileWithOneJapaneseLineSavedByHandInCodePage932ReadsWhole)
+{
+    const QList<QList<Entry>> files{
+        {{"SORT", "1", QStringLiteral("個人用アドレス帳")}, {"SORT", "2", "Book 2"}},
+        {{"BASE", "DataPath", "/home/user/data/"}, {"BASE", "AdrsName", QStringLiteral("個人用")}, {"BASE", "Use1", "1"}}};
+    for (const QList<Entry> &entries : files) {
+        writeAnew(Cp932::encode(QString::fromUtf8(written(entries))));
+        const TMemIniFile ini(path());
+        EXPECT_FALSE(ini.Unreadable());
+        EXPECT_TRUE(ini.DamagedEntries().isEmpty()) << qPrintable(ini.DamagedEntries().join(", "));
+        for (const Entry &e : entries)
+            EXPECT_EQ(ini.ReadString(e.section, e.key, QString()), e.value);
+        QFile::remove(path());
+    }
+    EXPECT_TRUE(m_told.isEmpty());
+}
+
 } // namespace
