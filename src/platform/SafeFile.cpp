@@ -679,7 +679,16 @@ bool TFileLock::Acquire(int waitMs, QString *error)
     if (m_fd < 0) {
         // Never handed to a program this process starts: it would hold the
         // lock as long as it runs.
-        m_fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const QByteArray name = QFile::encodeName(lockPath);
+        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        // A lock file left read-only (a folder copied from a disc) still
+        // takes the lock, which needs no right to write it.
+        if (m_fd < 0 && (errno == EACCES || errno == EPERM)) {
+            const int refused = errno;
+            m_fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (m_fd < 0)
+                errno = refused;
+        }
         if (m_fd < 0)
             return fail(error, describe(QStringLiteral("「%1」にファイルを作れません"), lockPath, errno,
                                         TWriteTarget::Folder));

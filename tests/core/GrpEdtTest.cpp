@@ -10,6 +10,7 @@
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/KeyInput.h"
+#include "support/OrdinaryUser.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/UnreadableNotices.h"
 #include "widgets/TntStdCtrls.h"
@@ -526,6 +527,26 @@ TEST_F(GroupNamesTest, everyByteOfTheSavedBookOrderAndSettingsChangedToEveryValu
     });
     EXPECT_GT(settingsChanges, 255 * 60);
     EXPECT_TRUE(ReadViewSplash()) << "the settings file as saved is no damage";
+}
+
+// A book folder copied from a disc or a read-only copy keeps its hidden lock
+// file read-only after the user has made the names' file writable again:
+// the lock needs no right to write it, and the names are saved.
+TEST_F(GroupNamesTest, aLockFileLeftReadOnlyDoesNotStopTheSave)
+{
+    const QString lock = AdrsPath + "Book/.Group.dat.lock";
+    writeBytes(lock, QByteArray());
+    ASSERT_TRUE(QFile::setPermissions(lock, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const ScopedOrdinaryUser user({m_dir.path()});
+    ASSERT_TRUE(user.Bound());
+    LoadGroupNames("Book");
+    openDialog();
+    edit(3)->selectAll();
+    TypeCharacters(edit(3), QStringLiteral("友人"));
+    pressOk();
+    EXPECT_EQ(m_boxes.count(), 0) << qPrintable(m_boxes.count() ? m_boxes.last().text : QString());
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(ReadGroupNames("Book")[3], QStringLiteral("友人"));
 }
 
 // ---- two programs saving the names at the same moment ---------------------
