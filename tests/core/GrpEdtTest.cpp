@@ -430,6 +430,8 @@ int everyOneByteChange(const QString &file, const QList<SavedEntry> &entries,
     // No copies: tens of thousands of them would each be synced to the disk.
     // A reader that met damage then refuses to write over the file.
     RefusedMovesAside noCopies;
+    // Nor a warning in the log for each of them: the notices are counted.
+    const QtMessageHandler logged = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     int changes = 0;
     for (qsizetype at = 0; at < valid.size(); ++at) {
         for (int value = 0; value < 256; ++value) {
@@ -458,6 +460,7 @@ int everyOneByteChange(const QString &file, const QList<SavedEntry> &entries,
             }
         }
     }
+    qInstallMessageHandler(logged);
     SetDamagedEntriesNotice(previous);
     QFile::remove(file);
     writeBytes(file, valid);
