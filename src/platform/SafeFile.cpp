@@ -13,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include <cerrno>
@@ -718,7 +719,7 @@ bool TFileLock::Acquire(int waitMs, QString *error)
     if (copy < 0)
         return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, errno, TWriteTarget::File));
     const auto wait = std::make_shared<Wait>();
-    std::thread([wait, copy] {
+    const auto waitInQueue = [wait, copy] {
         int locked = 0;
         do {
             locked = ::flock(copy, LOCK_EX);
@@ -731,7 +732,14 @@ bool TFileLock::Acquire(int waitMs, QString *error)
         wait->done = true;
         wait->code = code;
         wait->ended.notify_all();
-    }).detach();
+    };
+    try {
+        std::thread(waitInQueue).detach();
+    } catch (const std::system_error &e) {
+        ::close(copy);
+        return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, e.code().value(),
+                                    TWriteTarget::File));
+    }
     {
         std::unique_lock<std::mutex> hold(wait->mutex);
         if (wait->ended.wait_for(hold, std::chrono::milliseconds(std::max(waitMs, 0)), [&wait] { return wait->done; })) {
