@@ -315,7 +315,11 @@ TFileText decodeFile(QByteArray bytes)
         result.reason = QStringLiteral("neither UTF-8 nor code page 932");
         return result;
     }
-    const bool cp932 = mark.marked ? cp932Lines >= 2 && utf8Lines == 0 : cp932Lines > utf8Lines;
+    // A sum that neither holds nor tells one changed byte was not undone by
+    // one damaged byte: the file was saved anew, and a single line of code
+    // page 932 (the book name alone) tells a hand save in that encoding.
+    const qsizetype cp932Needed = mark.sum && otherLines == 0 ? 1 : 2;
+    const bool cp932 = mark.marked ? cp932Lines >= cp932Needed && utf8Lines == 0 : cp932Lines > utf8Lines;
     for (const TByteLine &line : lines) {
         result.lines << (cp932 ? Cp932::decode(line.bytes) : QString::fromUtf8(line.bytes));
         result.damaged << ((cp932 ? !isCp932(line.bytes) : !Utf8::isWellFormed(line.bytes)) || line.bytes.contains('\0'));
@@ -780,6 +784,22 @@ bool TMemIniFile::UpdateFile(QString *error) const
                          : QStringLiteral("Entries of the file could not be read and no copy of it could be kept; "
                                           "it was not overwritten");
         return false;
+    }
+    // A line break in a name or value would end its line: what follows it
+    // would read as another line, even as another key ("DataPath=..." in the
+    // name of a file chosen). No quoting keeps it: the file is not written.
+    const auto breaksLine = [](const QString &text) {
+        return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+    };
+    for (const Section &s : m_sections) {
+        const auto k = std::find_if(s.keys.cbegin(), s.keys.cend(),
+                                    [&](const Key &key) { return breaksLine(key.name) || breaksLine(key.value); });
+        if (breaksLine(s.name) || k != s.keys.cend()) {
+            if (error)
+                *error = QStringLiteral("改行を含む設定は保存できないため、ファイルは変更していません。（詳細：%1）")
+                             .arg(entryName(s.name, k != s.keys.cend() ? k->name : QString()).simplified());
+            return false;
+        }
     }
     const QStringList lines = GetStrings();
     // Nothing to say about the encoding of an empty file.

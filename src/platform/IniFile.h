@@ -121,7 +121,8 @@ public:
 
     // Writes the content to FileName() through the safe replace; on failure
     // the file on disk is left as it was. Refused while an unreadable file
-    // that could not be moved aside is in the way.
+    // that could not be moved aside is in the way, and for a name or value
+    // holding a line break (CR or LF), which no line of the file can keep.
     [[nodiscard]] bool UpdateFile(QString *error = nullptr) const;
 
     // Writes settings the program can do without (a window's place, a

@@ -3,7 +3,6 @@
 #include "platform/WriteError.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -11,6 +10,11 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include <cerrno>
 #include <cstdio>
@@ -679,25 +683,76 @@ bool TFileLock::Acquire(int waitMs, QString *error)
     if (m_fd < 0) {
         // Never handed to a program this process starts: it would hold the
         // lock as long as it runs.
-        m_fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const QByteArray name = QFile::encodeName(lockPath);
+        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        // A lock file left read-only (a folder copied from a disc) still
+        // takes the lock, which needs no right to write it.
+        if (m_fd < 0 && (errno == EACCES || errno == EPERM)) {
+            const int refused = errno;
+            m_fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (m_fd < 0)
+                errno = refused;
+        }
         if (m_fd < 0)
             return fail(error, describe(QStringLiteral("「%1」にファイルを作れません"), lockPath, errno,
                                         TWriteTarget::Folder));
     }
     // A lock of the open file itself, not of the process: two windows of one
     // program wait for each other as two programs do.
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, errno,
-                                        TWriteTarget::File));
-        if (waited.elapsed() >= waitMs)
-            break;
-        ::usleep(2000);
+    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    if (errno != EWOULDBLOCK && errno != EINTR)
+        return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, errno, TWriteTarget::File));
+    // The wait is taken in the system's queue of the lock: asking again and
+    // again, it would nearly never meet the lock free while another program
+    // saves over and over (an import), which takes it back at once. A copy of
+    // the open file waits on a thread of its own; when the wait runs out
+    // that copy is left to it, and closed as soon as it is granted, which
+    // gives the lock back.
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool done = false;
+        int code = 0;
+    };
+    const int copy = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, errno, TWriteTarget::File));
+    const auto wait = std::make_shared<Wait>();
+    const auto waitInQueue = [wait, copy] {
+        int locked = 0;
+        do {
+            locked = ::flock(copy, LOCK_EX);
+        } while (locked != 0 && errno == EINTR);
+        const int code = locked == 0 ? 0 : errno;
+        // Granted, the lock stays with the open file while the waiter still
+        // has it; a waiter gone gives it back with this last copy.
+        ::close(copy);
+        const std::lock_guard<std::mutex> hold(wait->mutex);
+        wait->done = true;
+        wait->code = code;
+        wait->ended.notify_all();
+    };
+    try {
+        std::thread(waitInQueue).detach();
+    } catch (const std::system_error &e) {
+        ::close(copy);
+        return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, e.code().value(),
+                                    TWriteTarget::File));
     }
+    {
+        std::unique_lock<std::mutex> hold(wait->mutex);
+        if (wait->ended.wait_for(hold, std::chrono::milliseconds(std::max(waitMs, 0)), [&wait] { return wait->done; })) {
+            if (wait->code == 0)
+                return true;
+            return fail(error,
+                        describe(QStringLiteral("「%1」をロックできません"), lockPath, wait->code, TWriteTarget::File));
+        }
+    }
+    // The waiting copy goes on alone: the lock it may still get is not this
+    // holder's.
+    ::close(m_fd);
+    m_fd = -1;
     return fail(error, QStringLiteral("ほかの画面かほかのプログラムが「%1」を保存している途中のため、書き込めません。"
                                       "しばらく待ってから、もう一度保存してください。")
                            .arg(QDir::toNativeSeparators(file.absoluteFilePath())));

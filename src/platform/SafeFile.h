@@ -102,7 +102,9 @@ public:
     TFileLock(const TFileLock &) = delete;
     TFileLock &operator=(const TFileLock &) = delete;
 
-    // Waits up to waitMs while another holder saves. False with a message
+    // Waits up to waitMs while another holder saves, in the system's queue of
+    // the lock, so that a holder saving over and over cannot keep it from
+    // the waiter by taking it back at once. False with a message
     // naming the file when the wait ran out, or when no lock file can be
     // made beside it (the folder's cause).
     [[nodiscard]] bool Acquire(int waitMs, QString *error);

@@ -2,6 +2,7 @@
 
 #include "core/AdrsSel.h"
 #include "core/Env.h"
+#include "core/Main.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
@@ -9,6 +10,7 @@
 #include "support/DataFolders.h"
 #include "support/FileHelpers.h"
 #include "support/KeyInput.h"
+#include "support/OrdinaryUser.h"
 #include "support/ScriptedMessageBoxes.h"
 #include "support/UnreadableNotices.h"
 #include "widgets/TntStdCtrls.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -23,8 +26,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <thread>
@@ -410,6 +415,157 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
     EXPECT_TRUE(sameBytes(bytes, fileBytes(copy))) << "the copy is never written";
 }
 
+
+namespace {
+
+// What a file the program saved holds: entries named as the user is told
+// of them ("[GROUP] Group3"), and the values as saved.
+struct SavedEntry {
+    QString name;
+    QString value;
+};
+
+// Each byte of the file at `file` changed into each of the 256 byte values
+// in turn, read back through `read` (the values, in the order of `entries`):
+// every entry reads as saved, or the user is told of the damage, naming that
+// entry (or the whole file), while the file is still as it was. Failures are
+// added; the number of changes tried is returned.
+int everyOneByteChange(const QString &file, const QList<SavedEntry> &entries,
+                       const std::function<QStringList()> &read)
+{
+    const QByteArray valid = fileBytes(file);
+    QStringList named;
+    int toldDamaged = 0;
+    const TDamagedEntriesNotice previous =
+        SetDamagedEntriesNotice([&](const QString &, const QString &, const QStringList &told) {
+            named = told;
+            ++toldDamaged;
+        });
+    RecordedUnreadableNotices unreadable;
+    // No copies: tens of thousands of them would each be synced to the disk.
+    // A reader that met damage then refuses to write over the file.
+    RefusedMovesAside noCopies;
+    // Nor a warning in the log for each of them: the notices are counted.
+    const QtMessageHandler logged = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    int changes = 0;
+    for (qsizetype at = 0; at < valid.size(); ++at) {
+        for (int value = 0; value < 256; ++value) {
+            if (char(value) == valid[at])
+                continue;
+            ++changes;
+            QByteArray bytes = valid;
+            bytes[at] = char(value);
+            QFile::remove(file);
+            writeBytes(file, bytes);
+            named.clear();
+            unreadable.clear();
+            const int toldBefore = toldDamaged;
+            const QStringList values = read();
+            if (!unreadable.told().isEmpty())
+                continue; // the whole file was told of and left where it is
+            for (qsizetype i = 0; i < entries.size(); ++i) {
+                if (values.value(i) == entries[i].value)
+                    continue;
+                if (toldDamaged != toldBefore && named.contains(entries[i].name, Qt::CaseInsensitive))
+                    continue;
+                ADD_FAILURE() << qPrintable(QFileInfo(file).fileName()) << ": byte " << at << " made 0x"
+                              << QByteArray(1, char(value)).toHex().constData() << ": "
+                              << qPrintable(entries[i].name) << " reads " << qPrintable(values.value(i))
+                              << (toldDamaged != toldBefore ? ", other entries named" : ", nothing told");
+            }
+        }
+    }
+    qInstallMessageHandler(logged);
+    SetDamagedEntriesNotice(previous);
+    QFile::remove(file);
+    writeBytes(file, valid);
+    return changes;
+}
+
+} // namespace
+
+// The names as the group-name editor saves them, each byte of Group.dat then
+// changed into every byte value.
+TEST_F(GroupNamesTest, everyByteOfTheSavedFileChangedToEveryValueReadsEachNameAsSavedOrIsNamed)
+{
+    const TGroupNameList base = ReadGroupNames("Book");
+    TGroupNameList saved = base;
+    const QStringList typed{QStringLiteral("友人"),      QStringLiteral("仕事"),   QStringLiteral("家族"),
+                            QStringLiteral("個人用アドレス帳"), QStringLiteral("ゴルフ仲間"), QStringLiteral("PTA"),
+                            QStringLiteral("取引先 A"),  QStringLiteral("年賀状"), QStringLiteral("ｶﾅ名簿"),
+                            QStringLiteral("親戚①")};
+    QList<SavedEntry> entries;
+    for (int i = 1; i <= GroupCount; ++i) {
+        saved[size_t(i)] = typed[i - 1];
+        entries.append({QStringLiteral("[GROUP] Group%1").arg(i), typed[i - 1]});
+    }
+    int conflict = 0;
+    QString error;
+    ASSERT_TRUE(SaveGroupNameChanges("Book", base, saved, &conflict, &error)) << qPrintable(error);
+    const int changes = everyOneByteChange(GroupFileName("Book"), entries, [] {
+        const TGroupNameList read = ReadGroupNames("Book");
+        return QStringList(read.begin() + 1, read.end());
+    });
+    EXPECT_GT(changes, 255 * 200);
+}
+
+// The book order (AdrsMng.ini) and the settings file's book and data folder
+// (Murven19.ini) as the program saves them, each byte then changed into every
+// byte value.
+TEST_F(GroupNamesTest, everyByteOfTheSavedBookOrderAndSettingsChangedToEveryValueReadsAsSavedOrIsNamed)
+{
+    AdrsFolderList = {TAdrsFolderInfo{QStringLiteral("個人用アドレス帳"), QStringLiteral("個人用アドレス帳"), AdrsStateUnchanged},
+                      TAdrsFolderInfo{QStringLiteral("仕事"), QStringLiteral("仕事"), AdrsStateUnchanged},
+                      TAdrsFolderInfo{QStringLiteral(" Book 2 "), QStringLiteral(" Book 2 "), AdrsStateUnchanged}};
+    QString error;
+    ASSERT_TRUE(SaveBookOrder(&error)) << qPrintable(error);
+    QList<SavedEntry> order;
+    for (int i = 0; i < AdrsFolderList.size(); ++i)
+        order.append({QStringLiteral("[SORT] %1").arg(i + 1), AdrsFolderList[i].Folder});
+    const int orderChanges = everyOneByteChange(AdrsMngFileName(), order, [&order] {
+        const TMemIniFile ini(AdrsMngFileName());
+        QStringList values;
+        for (int i = 1; i <= order.size(); ++i)
+            values << ini.ReadString(QStringLiteral("SORT"), QString::number(i), QString());
+        return values;
+    });
+    EXPECT_GT(orderChanges, 255 * 60);
+
+    const QString dataPath = DataPath;
+    AdrsName = QStringLiteral("個人用アドレス帳");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(SettingsFileName()).absolutePath()));
+    ASSERT_TRUE(SaveDataPath(&error)) << qPrintable(error);
+    ASSERT_TRUE(SaveAdrsName(&error)) << qPrintable(error);
+    const QList<SavedEntry> settings{{QStringLiteral("[BASE] DataPath"), dataPath},
+                                     {QStringLiteral("[BASE] AdrsName"), AdrsName}};
+    const int settingsChanges = everyOneByteChange(SettingsFileName(), settings, [] {
+        const TMemIniFile ini(SettingsFileName());
+        return QStringList{ini.ReadString(QStringLiteral("BASE"), QStringLiteral("DataPath"), QString()),
+                           ini.ReadString(QStringLiteral("BASE"), QStringLiteral("AdrsName"), QString())};
+    });
+    EXPECT_GT(settingsChanges, 255 * 60);
+    EXPECT_TRUE(ReadViewSplash()) << "the settings file as saved is no damage";
+}
+
+// A book folder copied from a disc or a read-only copy keeps its hidden lock
+// file read-only after the user has made the names' file writable again:
+// the lock needs no right to write it, and the names are saved.
+TEST_F(GroupNamesTest, aLockFileLeftReadOnlyDoesNotStopTheSave)
+{
+    const QString lock = AdrsPath + "Book/.Group.dat.lock";
+    writeBytes(lock, QByteArray());
+    ASSERT_TRUE(QFile::setPermissions(lock, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const ScopedOrdinaryUser user({m_dir.path()});
+    ASSERT_TRUE(user.Bound());
+    LoadGroupNames("Book");
+    openDialog();
+    edit(3)->selectAll();
+    TypeCharacters(edit(3), QStringLiteral("友人"));
+    pressOk();
+    EXPECT_EQ(m_boxes.count(), 0) << qPrintable(m_boxes.count() ? m_boxes.last().text : QString());
+    EXPECT_EQ(m_dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(ReadGroupNames("Book")[3], QStringLiteral("友人"));
+}
 
 // ---- two programs saving the names at the same moment ---------------------
 

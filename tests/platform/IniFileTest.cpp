@@ -1024,4 +1024,53 @@ TEST_F(IniFileTest, failedUpdateReportsAndLeavesOldFileAndAnInterruptedReplaceIs
     EXPECT_EQ(fileBytes(path()), "[A]\r\nk=old\r\n");
 }
 
+
+// A line break inside a value (a file's name may hold one) would end its
+// line: the rest would read as another line, even as another key. Such a
+// save is refused and the file stays as it was.
+TEST_F(IniFileTest, aValueWithALineBreakIsNeverWrittenToReadAsAnotherEntry)
+{
+    {
+        TMemIniFile ini(path());
+        ini.WriteString("BASE", "DataPath", "/home/u/");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    const QByteArray before = fileBytes(path());
+    for (const QString &value : {QStringLiteral("/home/u/a\nb/"), QStringLiteral("a\r\nDataPath=/tmp/x"),
+                                 QStringLiteral("a\rb"), QStringLiteral("a\n")}) {
+        TMemIniFile ini(path());
+        ini.WriteString("EXPORT", "File", value);
+        QString error;
+        const bool saved = ini.UpdateFile(&error);
+        const TMemIniFile read(path());
+        EXPECT_EQ(read.ReadString("BASE", "DataPath", QString()), "/home/u/") << qPrintable(value);
+        if (saved) {
+            ADD_FAILURE() << "saved, reads back as " << qPrintable(read.ReadString("EXPORT", "File", QString()));
+            continue;
+        }
+        EXPECT_TRUE(error.contains("[EXPORT] File")) << qPrintable(error);
+        EXPECT_EQ(fileBytes(path()), before);
+    }
+}
+
+// A file the program wrote, saved again by hand in code page 932 with its
+// encoding line kept, whose only text beyond ASCII is one name (a book order
+// of one Japanese book, the settings' book name): read whole, no damage.
+TEST_F(IniFileOneByte, aFileWithOneJapaneseLineSavedByHandInCodePage932ReadsWhole)
+{
+    const QList<QList<Entry>> files{
+        {{"SORT", "1", QStringLiteral("個人用アドレス帳")}, {"SORT", "2", "Book 2"}},
+        {{"BASE", "DataPath", "/home/user/data/"}, {"BASE", "AdrsName", QStringLiteral("個人用")}, {"BASE", "Use1", "1"}}};
+    for (const QList<Entry> &entries : files) {
+        writeAnew(Cp932::encode(QString::fromUtf8(written(entries))));
+        const TMemIniFile ini(path());
+        EXPECT_FALSE(ini.Unreadable());
+        EXPECT_TRUE(ini.DamagedEntries().isEmpty()) << qPrintable(ini.DamagedEntries().join(", "));
+        for (const Entry &e : entries)
+            EXPECT_EQ(ini.ReadString(e.section, e.key, QString()), e.value);
+        QFile::remove(path());
+    }
+    EXPECT_TRUE(m_told.isEmpty());
+}
+
 } // namespace
