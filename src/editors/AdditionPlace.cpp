@@ -578,8 +578,16 @@ void ReplaceAdditionLines(TLayoutDocument &Document)
     std::vector<int> shown;
     std::vector<TAdditionLine> lines;
     for (size_t i = 0; i < Document.Items.size(); ++i) {
-        const auto *add = dynamic_cast<const TAdditionRect *>(Document.Items[i].get());
-        if (!add || !add->IsVisible())
+        auto *add = dynamic_cast<TAdditionRect *>(Document.Items[i].get());
+        if (!add)
+            continue;
+        // The boxes are rows or columns as the paper is written: a line
+        // still written the way of the paper before (a label turned, a card
+        // written down) finds no room for its text in its column, nor rows
+        // of its length free on the turned piece, and is left out. A hidden
+        // line turns too, for the box it is given when it is shown.
+        add->SetHorizontal(Document.HorizontalWriting());
+        if (!add->IsVisible())
             continue;
         shown.push_back(int(i));
         lines.push_back({add->GetAddKind(), add->GetAddKind() == 0 ? add->GetContent() : QString()});

@@ -51,7 +51,8 @@ struct TAdditionPlan {
                                               const std::vector<int> &Leave);
 
 // Places every shown additional line of Document anew (after its frames
-// changed: another frame set or paper).
+// changed: another frame set or paper), each line, shown or hidden, written
+// the way the paper is.
 void ReplaceAdditionLines(TLayoutDocument &Document);
 
 // The character height (page pixels) the additional lines of Document
