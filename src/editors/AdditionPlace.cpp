@@ -762,7 +762,7 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     // needs (with a margin's blank after it) from the lines after it: its
     // box is longer than most values. Its text keeps its place and size,
     // or the line keeps its whole box.
-    auto keep = [this, &taken, &solid, &texts, &apart, margin](int Index, TAdditionRect &Line, const TPageRect &Home) {
+    auto keep = [this, &taken, &solid, &texts, &apart, &spaced, &clearOf, margin](int Index, TAdditionRect &Line, const TPageRect &Home) {
         const TPageRect r = Line.GetRect();
         QRectF text;
         for (const QRectF &t : PrintedTextBoxes(Line))
@@ -789,12 +789,21 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
         }
         if (Line.GetRect() != Home)
             m_moved.push_back({Index, Home});
-        // A line moved later keeps the same room from it along its line,
-        // the margins of both boxes counted.
-        const QRect box = ToQRect(Line.GetRect());
-        taken.push_back(box);
-        solid.push_back(apart(box, kLevelGapPx - 2 * margin + 1).toAlignedRect());
-        texts.push_back(box);
+        // The lines after it keep from its printed text what they keep from
+        // every other text, 3 mm along its line and their margin across;
+        // the blank its own box keeps round the text is room for them.
+        const std::vector<QRectF> printedText = PrintedTextBoxes(Line);
+        for (const QRectF &t : printedText) {
+            taken.push_back(spaced(t));
+            solid.push_back(clearOf(t));
+            texts.push_back(t.toAlignedRect());
+        }
+        if (printedText.empty()) {
+            const QRect box = ToQRect(Line.GetRect());
+            taken.push_back(box);
+            solid.push_back(apart(box, kLevelGapPx - 2 * margin + 1).toAlignedRect());
+            texts.push_back(box);
+        }
     };
     // The lines are placed in the order asked, the first first: a line
     // without room in its own box takes free room before the lines after it
@@ -833,9 +842,15 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     };
     const auto place = [&](int Index, TAdditionRect &Line, const TPageRect &Home) {
         keep(Index, Line, Home);
+        // The next line below the addressee keeps its margin from this
+        // one's printed text, not from its box.
         const QRect box = ToQRect(Line.GetRect());
-        if (belowTheName(box))
-            linesFoot = std::max(linesFoot, box.bottom());
+        if (belowTheName(box)) {
+            int foot = -1;
+            for (const QRectF &t : PrintedTextBoxes(Line))
+                foot = std::max(foot, int(std::ceil(t.bottom())));
+            linesFoot = std::max(linesFoot, foot >= 0 ? foot : box.bottom());
+        }
     };
     // Line found a box in Within among Obstacles: laid out there and kept.
     const auto moveInto = [&](int Index, TAdditionRect &Line, const TPageRect &Home, const QRect &Within,

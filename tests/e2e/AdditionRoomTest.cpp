@@ -603,6 +603,43 @@ protected:
         return {};
     }
 
+    // Line (its name for the wizard, and its words: the caption and the
+    // value, a telephone number without its hyphens) printed on the first
+    // label at the least height or more, 3 mm along its line and 1 mm across
+    // it from every other word, 2 mm from the bars, and the wizard did not
+    // name it.
+    void expectPrintedClear(const QString &Name, const QStringList &Parts) const
+    {
+        constexpr double kMm = 72.0 / 25.4;
+        const auto ofTheLine = [&Parts](const TPdfWord &W) {
+            return std::any_of(Parts.begin(), Parts.end(), [&W](const QString &P) {
+                return QString(P).remove(QLatin1Char('-')) == QString(W.Text).remove(QLatin1Char('-'));
+            });
+        };
+        std::vector<TPdfWord> own;
+        std::copy_if(words.begin(), words.end(), std::back_inserter(own), ofTheLine);
+        ASSERT_EQ(own.size(), size_t(Parts.size())) << qPrintable(Name) << " is left out; the wizard said: " << qPrintable(told);
+        EXPECT_FALSE(told.contains(Name)) << qPrintable(told);
+        const QRectF bars = barsOnSheet().adjusted(-2 * kMm, -2 * kMm, 2 * kMm, 2 * kMm);
+        for (const TPdfWord &w : own) {
+            EXPECT_GE(w.Box.height() / kMm, LeastTextMm - 0.05) << qPrintable(w.Text);
+            const QRectF common = w.Box.intersected(bars);
+            EXPECT_FALSE(common.width() > 0.1 && common.height() > 0.1) << qPrintable(w.Text) << " within 2 mm of the bars";
+            for (const TPdfWord &other : words) {
+                if (ofTheLine(other))
+                    continue;
+                const double level = std::min(w.Box.bottom(), other.Box.bottom()) - std::max(w.Box.top(), other.Box.top());
+                const double beside = std::min(w.Box.right(), other.Box.right()) - std::max(w.Box.left(), other.Box.left());
+                const double along = std::max(other.Box.left() - w.Box.right(), w.Box.left() - other.Box.right());
+                const double across = std::max(other.Box.top() - w.Box.bottom(), w.Box.top() - other.Box.bottom());
+                EXPECT_FALSE(level > 0.3 && along < 2.9 * kMm)
+                    << qPrintable(w.Text) << " reads on from " << qPrintable(other.Text) << ", " << along / kMm << " mm";
+                EXPECT_FALSE(beside > 0.3 && across < 0.95 * kMm)
+                    << qPrintable(w.Text) << " crowds " << qPrintable(other.Text) << ", " << across / kMm << " mm";
+            }
+        }
+    }
+
     TPrintEditor *editor = nullptr;
     std::vector<TPdfWord> words;
     QString told;
@@ -668,6 +705,33 @@ TEST_F(FreeRoomLines, mailAddressTakesTheRowOfThePostcode)
     EXPECT_GT(std::min(caption.bottom(), postcode.bottom()) - std::max(caption.top(), postcode.top()), 0.0);
     EXPECT_GE((caption.left() - postcode.right()) / (72.0 / 25.4), 2.9);
     EXPECT_GE(mail.height() / (72.0 / 25.4), LeastTextMm - 0.05);
+    EXPECT_FALSE(told.contains(QStringLiteral("付加情報"))) << qPrintable(told);
+}
+
+// A private person with a second address line, on the 24-sheet label's
+// simple frames: the lines placed before the text of the user's own block
+// only their printed words and the blank every text keeps, not their whole
+// boxes, so the text still finds its room beside them, and each of the four
+// lines prints at a readable size, 3 mm along its line and 1 mm across it
+// from every other word and 2 mm from the bars, and the wizard names none.
+TEST_F(FreeRoomLines, everyLineTakesTheRoomBesideTheLinesBeforeIt)
+{
+    if (stopped())
+        return;
+    TTypedRecord person;
+    person.Name = QStringLiteral("田中 誠");
+    person.Pos = QStringLiteral("5300001");
+    person.Tdfkn = QStringLiteral("大阪府");
+    person.Adrs1 = QStringLiteral("大阪市北区梅田三丁目１番３号");
+    person.Adrs2 = QStringLiteral("梅田ハイツ５０２号室");
+    person.Tel = QStringLiteral("06-6345-6789");
+    person.EMail1 = QStringLiteral("tanaka.makoto@example.ne.jp");
+    person.Keyword1 = QStringLiteral("ゴルフ");
+    ASSERT_NO_FATAL_FAILURE(printRecord({"sheet24", 20, false}, person));
+    expectPrintedClear(QStringLiteral("TEL"), {QStringLiteral("TEL"), person.Tel});
+    expectPrintedClear(QStringLiteral("E-Mail1"), {QStringLiteral("E-Mail1"), person.EMail1});
+    expectPrintedClear(QStringLiteral("キーワード１"), {QStringLiteral("キーワード１"), person.Keyword1});
+    expectPrintedClear(QStringLiteral("「%1」").arg(kFreeText), {kFreeText});
     EXPECT_FALSE(told.contains(QStringLiteral("付加情報"))) << qPrintable(told);
 }
 
