@@ -670,12 +670,7 @@ void TLayoutPrintDialog::PrintClick()
             // Every copy prints each record's pieces again.
             report = SizeReport(PrintRecNos, (m_sheetMode ? GetLabelCount() : 1) * GetCopies());
         }
-        if (!report.isEmpty() &&
-            ShowMessageBoxAt(this,
-                             QStringLiteral("読める大きさ（文字の高さ 1.8mm）に入りきらない項目があります  \n\n") +
-                                 report + QStringLiteral("  \n\nこのまま印刷しますか？  "),
-                             ProductCaption(), MB_YESNO | MB_ICONWARNING, mbpCenterOnOwner, 0, 0)
-                != IDYES)
+        if (!AskToPrintShortfalls(this, report))
             return;
     }
     if (ShowMessageBoxAt(this, name + QStringLiteral("を印刷します  \nよろしいですか？"), ProductCaption(),

@@ -2,6 +2,7 @@
 
 #include "dialogs/PrtList.h"
 #include "dialogs/UpDown.h"
+#include "util/MsgBoxPos.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -160,4 +161,13 @@ TShiftControls AddShiftControls(QGroupBox *Box)
     grid->addWidget(c.HorzDir, 1, 2);
     grid->addWidget(c.HorzAmount, 1, 3);
     return c;
+}
+
+bool AskToPrintShortfalls(QWidget *Owner, const QString &Report)
+{
+    return Report.isEmpty() ||
+           ShowMessageBoxAt(Owner,
+                            QStringLiteral("読める大きさ（文字の高さ 1.8mm）に入りきらない項目があります  \n\n") + Report +
+                                QStringLiteral("  \n\nこのまま印刷しますか？  "),
+                            ProductCaption(), MB_YESNO | MB_ICONWARNING, mbpCenterOnOwner, 0, 0) == IDYES;
 }

@@ -7,6 +7,11 @@
 
 #include <functional>
 
+// Asks, owned by Owner, whether to print though Report (the lines of what
+// falls short of a readable size, SizeShortfallReport's) is not empty: true
+// where it is empty or the user answers yes.
+[[nodiscard]] bool AskToPrintShortfalls(QWidget *Owner, const QString &Report);
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;

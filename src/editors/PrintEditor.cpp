@@ -3,6 +3,7 @@
 #include "dialogs/DsnFmt.h"
 #include "dialogs/LblFmt.h"
 #include "dialogs/LytFmt.h"
+#include "dialogs/PrtSub.h"
 #include "editors/AdditionPlace.h"
 #include "editors/EditorHost.h"
 #include "editors/ItemPlace.h"
@@ -951,24 +952,9 @@ bool TPrintEditor::ConfirmTextsReadable(QPrinter &Printer, const TPrintOptions &
         MergeRecord(m_document, MergesSender() ? filled : nullptr, senderFrames ? filled : nullptr);
         shortfalls = SizeShortfalls(m_document);
     }
-    const int count = std::max(1, Options.Copies) * std::max(1, Options.PrintsPerRecord);
-    const QString pieces = m_document.Kind == TLayoutKind::Label ? QStringLiteral("ラベル %1 枚").arg(count)
-                                                                 : QStringLiteral("%1 枚").arg(count);
-    QStringList report;
-    for (const QString &part : shortfalls.Small)
-        report << QStringLiteral("%1が 1.8mm より小さい文字で印刷されます（%2）").arg(part, pieces);
-    for (const QString &part : shortfalls.Squeezed)
-        report << QStringLiteral("%1は 1.8mm の文字の幅を詰めて印刷します（%2）").arg(part, pieces);
-    if (shortfalls.LeftOutLines > 0)
-        report << QStringLiteral("付加情報 %1 行を省きます（%2）：%3")
-                      .arg(shortfalls.LeftOutLines * count)
-                      .arg(pieces, shortfalls.LeftOutNames.join(QStringLiteral("、")));
-    if (report.isEmpty())
-        return true;
-    return ShowMessageBoxAt(this,
-                            QStringLiteral("読める大きさ（文字の高さ 1.8mm）に入りきらない項目があります  \n\n") +
-                                report.join(QLatin1Char('\n')) + QStringLiteral("  \n\nこのまま印刷しますか？  "),
-                            ProductCaption(), MB_YESNO | MB_ICONWARNING, mbpCenterOnOwner, 0, 0) == IDYES;
+    TShortfallTally tally;
+    tally.Add(shortfalls, std::max(1, Options.Copies) * std::max(1, Options.PrintsPerRecord));
+    return AskToPrintShortfalls(this, tally.Report(m_document.Kind == TLayoutKind::Label));
 }
 
 void TPrintEditor::actPrintExecute()

@@ -157,15 +157,54 @@ TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
     return out;
 }
 
+void TShortfallTally::Add(const TSizeShortfalls &Record, int Pieces)
+{
+    for (const QString &part : Record.Squeezed) {
+        if (!m_squeezed.count(part))
+            m_squeezedOrder.append(part);
+        m_squeezed[part] += Pieces;
+    }
+    for (const QString &part : Record.Small) {
+        if (!m_small.count(part))
+            m_smallOrder.append(part);
+        m_small[part] += Pieces;
+    }
+    if (Record.LeftOutLines > 0) {
+        m_lines += Record.LeftOutLines * Pieces;
+        m_linePieces += Pieces;
+    }
+    for (const QString &name : Record.LeftOutNames)
+        if (!m_leftOutNames.contains(name))
+            m_leftOutNames.append(name);
+}
+
+QString TShortfallTally::Report(bool Labels) const
+{
+    // The wizard counts a label run's sheets in 枚 as well: the labels are
+    // named, so that their count is not read as sheets. Other pieces keep a
+    // bare 枚: a postcard or envelope is its own sheet, and business cards
+    // are counted as cards.
+    auto pieces = [Labels](int Count) {
+        return Labels ? QStringLiteral("ラベル %1 枚").arg(Count) : QStringLiteral("%1 枚").arg(Count);
+    };
+    QStringList report;
+    for (const QString &part : m_smallOrder)
+        report << QStringLiteral("%1が 1.8mm より小さい文字で印刷されます（%2）").arg(part, pieces(m_small.at(part)));
+    for (const QString &part : m_squeezedOrder)
+        report << QStringLiteral("%1は 1.8mm の文字の幅を詰めて印刷します（%2）").arg(part, pieces(m_squeezed.at(part)));
+    if (m_lines > 0)
+        report << QStringLiteral("付加情報 %1 行を省きます（%2）：%3")
+                      .arg(m_lines)
+                      .arg(pieces(m_linePieces), m_leftOutNames.join(QStringLiteral("、")));
+    return report.join(QLatin1Char('\n'));
+}
+
 QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Source, const QList<qint32> &RecNos,
                             const TAddressText *Sender, int PrintsPerRecord)
 {
     if (!Source)
         return {};
-    // Pieces per part, in the order the parts are first met.
-    QList<QString> squeezedOrder, smallOrder, leftOutNames;
-    std::map<QString, int> squeezed, small;
-    int lines = 0, linePieces = 0;
+    TShortfallTally tally;
     constexpr qsizetype kBatch = 200;
     for (qsizetype from = 0; from < RecNos.size(); from += kBatch) {
         const QList<std::optional<TAddressText>> records = Source.ReadMany(RecNos.mid(from, kBatch));
@@ -173,42 +212,8 @@ QString SizeShortfallReport(TLayoutDocument &Document, const TRecordSource &Sour
             if (!record)
                 continue;
             MergeRecord(Document, &*record, Sender);
-            const TSizeShortfalls s = SizeShortfalls(Document);
-            for (const QString &part : s.Squeezed) {
-                if (!squeezed.count(part))
-                    squeezedOrder.append(part);
-                squeezed[part] += PrintsPerRecord;
-            }
-            for (const QString &part : s.Small) {
-                if (!small.count(part))
-                    smallOrder.append(part);
-                small[part] += PrintsPerRecord;
-            }
-            if (s.LeftOutLines > 0) {
-                lines += s.LeftOutLines * PrintsPerRecord;
-                linePieces += PrintsPerRecord;
-            }
-            for (const QString &name : s.LeftOutNames)
-                if (!leftOutNames.contains(name))
-                    leftOutNames.append(name);
+            tally.Add(SizeShortfalls(Document), PrintsPerRecord);
         }
     }
-    // The wizard counts a label run's sheets in 枚 as well: the labels are
-    // named, so that their count is not read as sheets. Other pieces keep a
-    // bare 枚: a postcard or envelope is its own sheet, and business cards
-    // are counted as cards.
-    const bool labels = Document.Kind == TLayoutKind::Label;
-    auto pieces = [labels](int Count) {
-        return labels ? QStringLiteral("ラベル %1 枚").arg(Count) : QStringLiteral("%1 枚").arg(Count);
-    };
-    QStringList report;
-    for (const QString &part : smallOrder)
-        report << QStringLiteral("%1が 1.8mm より小さい文字で印刷されます（%2）").arg(part, pieces(small[part]));
-    for (const QString &part : squeezedOrder)
-        report << QStringLiteral("%1は 1.8mm の文字の幅を詰めて印刷します（%2）").arg(part, pieces(squeezed[part]));
-    if (lines > 0)
-        report << QStringLiteral("付加情報 %1 行を省きます（%2）：%3")
-                      .arg(lines)
-                      .arg(pieces(linePieces), leftOutNames.join(QStringLiteral("、")));
-    return report.join(QLatin1Char('\n'));
+    return tally.Report(Document.Kind == TLayoutKind::Label);
 }

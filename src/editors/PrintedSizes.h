@@ -4,6 +4,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <map>
 #include <vector>
 
 class TLayoutDocument;
@@ -45,6 +46,24 @@ struct TSizeShortfalls {
 // The shortfalls of the record merged into Document now (its text items
 // laid out for it first).
 [[nodiscard]] TSizeShortfalls SizeShortfalls(TLayoutDocument &Document);
+
+// What a run's records fall short of, counted on their pieces, in the order
+// the parts are first met; Report() gives the lines the wizard shows.
+class TShortfallTally
+{
+public:
+    // The shortfalls of one record, printed on Pieces pieces.
+    void Add(const TSizeShortfalls &Record, int Pieces);
+    // One line a part ("…が 1.8mm より小さい文字で印刷されます（ラベル N 枚）"),
+    // pieces counted as labels on a label run; empty when nothing fell short.
+    [[nodiscard]] QString Report(bool Labels) const;
+
+private:
+    QList<QString> m_squeezedOrder, m_smallOrder, m_leftOutNames;
+    std::map<QString, int> m_squeezed, m_small;
+    int m_lines = 0;
+    int m_linePieces = 0;
+};
 
 // The print wizard's report on a run: each record of RecNos merged (with
 // Sender) and measured, without drawing; the lines name what falls short and
