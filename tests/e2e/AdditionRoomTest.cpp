@@ -143,47 +143,11 @@ protected:
         }
     }
 
-    // The words in reading order, each row's characters that touch one
-    // another joined into one: pdftotext gives the characters of a column
-    // written down a label lying on its side one by one.
-    std::vector<TPdfWord> runsOf(std::vector<TPdfWord> Words) const
-    {
-        const bool backwards = onItsSide();
-        std::sort(Words.begin(), Words.end(), [backwards](const TPdfWord &A, const TPdfWord &B) {
-            const int rowA = qRound(A.Box.top()), rowB = qRound(B.Box.top());
-            if (rowA != rowB)
-                return rowA < rowB;
-            return backwards ? A.Box.left() > B.Box.left() : A.Box.left() < B.Box.left();
-        });
-        std::vector<TPdfWord> out;
-        for (const TPdfWord &w : Words) {
-            if (!out.empty()) {
-                TPdfWord &last = out.back();
-                const double gap = backwards ? last.Box.left() - w.Box.right() : w.Box.left() - last.Box.right();
-                if (std::abs(last.Box.top() - w.Box.top()) <= 1.0 &&
-                    std::abs(last.Box.height() - w.Box.height()) <= 0.5 && gap >= -0.5 && gap <= 1.0) {
-                    last.Text += w.Text;
-                    last.Box = last.Box.united(w.Box);
-                    continue;
-                }
-            }
-            out.push_back(w);
-        }
-        return out;
-    }
+    std::vector<TPdfWord> runsOf(std::vector<TPdfWord> Words) const { return LabelRuns(std::move(Words), onItsSide()); }
 
     // Label Cell of the sheet in points.
-    QRectF cellArea(int Cell) const
-    {
-        const double pt = 72.0 / 254.0;
-        const QRect r = editor->Document().CellRect(Cell);
-        return QRectF(r.x() * pt, r.y() * pt, r.width() * pt, r.height() * pt);
-    }
-    bool onItsSide() const
-    {
-        const TLayoutDocument &doc = editor->Document();
-        return doc.CellRect(0).width() != doc.PieceSize().width();
-    }
+    QRectF cellArea(int Cell) const { return LabelCellInPoints(editor->Document(), Cell); }
+    bool onItsSide() const { return LabelOnItsSide(editor->Document()); }
     // Whether the label is written across and stands upright: it reads as
     // an address, the lines after the name where the layout put them.
     bool readsAfterTheName() const { return !onItsSide() && editor->Document().HorizontalWriting(); }

@@ -131,34 +131,16 @@ protected:
             }
         }
         const TLayoutDocument &doc = Editor.Document();
-        const bool onItsSide = doc.CellRect(0).width() != doc.PieceSize().width();
         const std::vector<TPdfWord> words = pdfWords(QRectF(0, 0, 595, 842));
         for (size_t cell = 0; cell < records.size(); ++cell) {
-            const double pt = 72.0 / 254.0;
-            const QRect r = doc.CellRect(int(cell));
-            const QRectF area(r.x() * pt, r.y() * pt, r.width() * pt, r.height() * pt);
+            const QRectF area = LabelCellInPoints(doc, int(cell));
             std::vector<TPdfWord> label;
             for (const TPdfWord &w : words)
                 if (area.contains(w.Box.center()))
                     label.push_back(w);
-            std::sort(label.begin(), label.end(), [onItsSide](const TPdfWord &A, const TPdfWord &B) {
-                if (qRound(A.Box.top()) != qRound(B.Box.top()))
-                    return qRound(A.Box.top()) < qRound(B.Box.top());
-                return onItsSide ? A.Box.left() > B.Box.left() : A.Box.left() < B.Box.left();
-            });
             QStringList runs;
-            const TPdfWord *last = nullptr;
-            for (const TPdfWord &w : label) {
-                const double gap = !last       ? 99
-                                   : onItsSide ? last->Box.left() - w.Box.right()
-                                               : w.Box.left() - last->Box.right();
-                if (last && std::abs(last->Box.top() - w.Box.top()) <= 1.0 &&
-                    std::abs(last->Box.height() - w.Box.height()) <= 0.5 && gap >= -0.5 && gap <= 1.0)
-                    runs.back() += w.Text;
-                else
-                    runs << w.Text;
-                last = &w;
-            }
+            for (const TPdfWord &w : LabelRuns(label, LabelOnItsSide(doc)))
+                runs << w.Text;
             QStringList printed;
             for (const TLineText &line : linesOf(records[cell]))
                 if (std::all_of(line.Parts.begin(), line.Parts.end(),

@@ -34,6 +34,7 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -124,6 +125,46 @@ struct TPdfWord {
     QString Text;
     QRectF Box;
 };
+
+// Label Cell of Doc's sheet in points, as pdftotext gives the words.
+inline QRectF LabelCellInPoints(const TLayoutDocument &Doc, int Cell)
+{
+    const double pt = 72.0 / 254.0;
+    const QRect r = Doc.CellRect(Cell);
+    return QRectF(r.x() * pt, r.y() * pt, r.width() * pt, r.height() * pt);
+}
+
+// Whether Doc's labels lie on their side on the sheet (a turned label).
+inline bool LabelOnItsSide(const TLayoutDocument &Doc) { return Doc.CellRect(0).width() != Doc.PieceSize().width(); }
+
+// The words of one label in reading order, each row's characters that touch
+// one another joined into one: pdftotext gives the characters of a column
+// written down a label lying on its side (Backwards: read right to left)
+// one by one.
+inline std::vector<TPdfWord> LabelRuns(std::vector<TPdfWord> Words, bool Backwards)
+{
+    std::sort(Words.begin(), Words.end(), [Backwards](const TPdfWord &A, const TPdfWord &B) {
+        const int rowA = qRound(A.Box.top()), rowB = qRound(B.Box.top());
+        if (rowA != rowB)
+            return rowA < rowB;
+        return Backwards ? A.Box.left() > B.Box.left() : A.Box.left() < B.Box.left();
+    });
+    std::vector<TPdfWord> out;
+    for (const TPdfWord &w : Words) {
+        if (!out.empty()) {
+            TPdfWord &last = out.back();
+            const double gap = Backwards ? last.Box.left() - w.Box.right() : w.Box.left() - last.Box.right();
+            if (std::abs(last.Box.top() - w.Box.top()) <= 1.0 && std::abs(last.Box.height() - w.Box.height()) <= 0.5 &&
+                gap >= -0.5 && gap <= 1.0) {
+                last.Text += w.Text;
+                last.Box = last.Box.united(w.Box);
+                continue;
+            }
+        }
+        out.push_back(w);
+    }
+    return out;
+}
 
 class UserRoadFixture : public BookFixture
 {
