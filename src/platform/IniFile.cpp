@@ -199,7 +199,15 @@ bool oneByteFromUtf8(QByteArrayView line)
         return text && std::none_of(text->cbegin(), text->cend(),
                                     [](QChar c) { return c.unicode() >= 0x80 && c.unicode() <= 0x9F; });
     };
-    for (qsizetype at = 0; at <= line.size(); ++at) {
+    // The byte put back or taken out lies next to where the bytes first
+    // stop being UTF-8 (a start cut off at the end still counts as UTF-8):
+    // the bytes before it are unchanged, the bytes a character takes after.
+    qsizetype good = 0;
+    for (qsizetype bad = line.size() + 1; bad - good > 1;) {
+        const qsizetype mid = (good + bad) / 2;
+        (Utf8::decode(line.first(mid), Utf8::TEnd::Cut) ? good : bad) = mid;
+    }
+    for (qsizetype at = std::max<qsizetype>(0, good - 4); at <= std::min(line.size(), good + 4); ++at) {
         if (at < line.size() && quint8(line[at]) >= 0x80) {
             QByteArray taken = line.toByteArray();
             taken.remove(at, 1);
