@@ -188,6 +188,42 @@ QList<TByteLine> linesWithEnds(QByteArrayView text)
     return lines;
 }
 
+// A line of UTF-8 that lost one byte of a character, or took one in: one
+// byte put back or taken out makes it UTF-8 again (with no control
+// character of the range beyond ASCII, which no setting holds). What is left
+// of a Japanese name is often code page 932 as well.
+bool oneByteFromUtf8(QByteArrayView line)
+{
+    const auto utf8 = [](const QByteArray &bytes) {
+        const std::optional<QString> text = Utf8::decode(bytes, Utf8::TEnd::Whole);
+        return text && std::none_of(text->cbegin(), text->cend(),
+                                    [](QChar c) { return c.unicode() >= 0x80 && c.unicode() <= 0x9F; });
+    };
+    // The byte put back or taken out lies next to where the bytes first
+    // stop being UTF-8 (a start cut off at the end still counts as UTF-8):
+    // the bytes before it are unchanged, the bytes a character takes after.
+    qsizetype good = 0;
+    for (qsizetype bad = line.size() + 1; bad - good > 1;) {
+        const qsizetype mid = (good + bad) / 2;
+        (Utf8::decode(line.first(mid), Utf8::TEnd::Cut) ? good : bad) = mid;
+    }
+    for (qsizetype at = std::max<qsizetype>(0, good - 4); at <= std::min(line.size(), good + 4); ++at) {
+        if (at < line.size() && quint8(line[at]) >= 0x80) {
+            QByteArray taken = line.toByteArray();
+            taken.remove(at, 1);
+            if (utf8(taken))
+                return true;
+        }
+        for (int b = 0x80; b <= 0xF4; ++b) {
+            QByteArray put = line.toByteArray();
+            put.insert(at, char(b));
+            if (utf8(put))
+                return true;
+        }
+    }
+    return false;
+}
+
 bool isCp932(QByteArrayView bytes)
 {
     return isWellFormedCp932(bytes) && !Cp932::decode(bytes).contains(QChar::ReplacementCharacter);
@@ -318,7 +354,13 @@ TFileText decodeFile(QByteArray bytes)
     // A sum that neither holds nor tells one changed byte was not undone by
     // one damaged byte: the file was saved anew, and a single line of code
     // page 932 (the book name alone) tells a hand save in that encoding.
-    const qsizetype cp932Needed = mark.sum && otherLines == 0 ? 1 : 2;
+    // A UTF-8 line one byte short or long is no such save.
+    const bool oneCp932Line = mark.sum && otherLines == 0 && cp932Lines == 1 && utf8Lines == 0
+                              && std::none_of(lines.cbegin(), lines.cend(), [](const TByteLine &line) {
+                                     return !isAscii(line.bytes) && isCp932(line.bytes)
+                                            && !Utf8::isWellFormed(line.bytes) && oneByteFromUtf8(line.bytes);
+                                 });
+    const qsizetype cp932Needed = oneCp932Line ? 1 : 2;
     const bool cp932 = mark.marked ? cp932Lines >= cp932Needed && utf8Lines == 0 : cp932Lines > utf8Lines;
     for (const TByteLine &line : lines) {
         result.lines << (cp932 ? Cp932::decode(line.bytes) : QString::fromUtf8(line.bytes));

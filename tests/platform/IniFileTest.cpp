@@ -1073,4 +1073,37 @@ TEST_F(IniFileOneByte, aFileWithOneJapaneseLineSavedByHandInCodePage932ReadsWhol
     EXPECT_TRUE(m_told.isEmpty());
 }
 
+// One byte of a character lost or one put in (a byte dropped or doubled on
+// the way), the only text beyond ASCII being one Japanese name: what is left
+// of it may be code page 932 as well, but it is no hand save in that
+// encoding; the name reads as written or its damage is named, never as other
+// characters untold.
+TEST_F(IniFileOneByte, aByteLostOrAddedInTheOneJapaneseLineIsNeverReadAsAnotherNameUntold)
+{
+    const QList<QList<Entry>> files{
+        {{"SORT", "1", QStringLiteral("個人用アドレス帳")}, {"SORT", "2", "Book 2"}},
+        {{"BASE", "DataPath", "/home/user/data/"}, {"BASE", "AdrsName", QStringLiteral("山田太郎")}, {"BASE", "Use1", "1"}}};
+    for (const QList<Entry> &entries : files) {
+        QFile::remove(path());
+        const QByteArray valid = written(entries);
+        for (qsizetype at = 0; at < valid.size(); ++at) {
+            if (quint8(valid[at]) < 0x80)
+                continue;
+            QByteArray bytes = valid;
+            bytes.remove(at, 1);
+            const Misread one = readBack(bytes, entries);
+            EXPECT_EQ(one.silent + one.unnamed, 0)
+                << "byte " << at << " (0x" << valid.mid(at, 1).toHex().constData() << ") lost: " << one.silent
+                << " misread untold, " << one.unnamed << " misread with another entry named";
+            for (const char extra : {'\x81', '\xB0', '\xE3'}) {
+                QByteArray longer = valid;
+                longer.insert(at, extra);
+                const Misread added = readBack(longer, entries);
+                EXPECT_EQ(added.silent + added.unnamed, 0) << "byte 0x" << QByteArray(1, extra).toHex().constData()
+                                                           << " put in before byte " << at;
+            }
+        }
+    }
+}
+
 } // namespace
