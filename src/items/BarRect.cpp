@@ -172,15 +172,35 @@ bool namesAPlace(QStringView S, qsizetype Pos)
     return next.script() == QChar::Script_Han && !isKanjiNumeral(next) && markerLength(S, Pos + 1) == 0;
 }
 
-// Whether the digits of S ending at Pos are part of a name, as kanji
-// numerals are before anything but a marker: before an ideograph that is
-// neither a numeral nor a marker ("4条", "７条", the street 四条 written in
-// digits). Digits before anything else ("4-5", "3 東入", "12番地") are a
-// number.
+bool isDirection(QChar c)
+{
+    return c == u'東' || c == u'西' || c == u'南' || c == u'北';
+}
+
+// Whether the digits of S ending at Pos are part of a street's name, as
+// kanji numerals there are: one or two digits before 条 ("4条", "７条", the
+// street 四条 written in digits, "新町4条下る", "北1条西"), before 筋目 (the
+// side streets a Kyoto designation counts, "2筋目"), or between two
+// directions before the block ("南1西2", 南一条西 written short). Digits
+// before anything else are a number: "4-5", "3 東入", "12番地", and a lot
+// typed right before a building's or a place's name ("123山田荘", "2棟",
+// "34地先", "485条里荘"), as where a town is not found.
 bool digitsInAName(QStringView S, qsizetype Pos)
 {
-    return Pos < S.size() && S[Pos].script() == QChar::Script_Han && !isKanjiNumeral(S[Pos])
-           && markerLength(S, Pos) == 0;
+    if (Pos >= S.size())
+        return false;
+    qsizetype start = Pos;
+    while (start > 0 && isCodeDigit(S[start - 1]))
+        --start;
+    if (Pos - start > 2)
+        return false;
+    const QChar next = S[Pos];
+    if (next == u'条' || next == u'條')
+        return true;
+    if (next == u'筋')
+        return Pos + 1 < S.size() && S[Pos + 1] == u'目';
+    return isDirection(next) && start > 0 && isDirection(S[start - 1]) && Pos + 1 < S.size()
+           && isCodeDigit(S[Pos + 1]);
 }
 
 // Where the first number of S starts: digits that are no part of a name
@@ -405,6 +425,48 @@ bool streetDesignation(QStringView S, qsizetype From, qsizetype To)
     return wayTaken;
 }
 
+// The character a town's name is compared by: people write one sound of a
+// name in several ways, as Japan Post reads them alike (市之町 typed 市ノ町,
+// 霞ヶ関 for 霞が関, 山之元町 for 山ノ元町), and some ideographs in their
+// old forms (櫻畠 for 桜畠). Each writing is one character, so a folded text
+// keeps the places of the text it was folded from.
+char16_t townFold(char16_t c)
+{
+    switch (c) {
+    case u'之':
+    case u'の':
+    case u'乃': return u'ノ';
+    case u'ヶ':
+    case u'が':
+    case u'ガ':
+    case u'ヵ':
+    case u'个': return u'ケ';
+    case u'龜': return u'亀';
+    case u'櫻': return u'桜';
+    case u'澤': return u'沢';
+    case u'濱': return u'浜';
+    case u'邊':
+    case u'邉': return u'辺';
+    case u'嶋':
+    case u'嶌': return u'島';
+    case u'髙': return u'高';
+    case u'﨑': return u'崎';
+    case u'條': return u'条';
+    case u'廣': return u'広';
+    case u'國': return u'国';
+    case u'藏': return u'蔵';
+    case u'槇': return u'槙';
+    case u'瀨': return u'瀬';
+    default: return c;
+    }
+}
+
+void foldForTown(TChars &S)
+{
+    for (QChar &c : S)
+        c = QChar(townFold(c.unicode()));
+}
+
 // A text cut into the pieces a town is compared by: a run of numerals of one
 // kind with its value, or one other character. Blanks part runs and are no
 // pieces. Comparing numerals by value finds a town the dictionary writes in
@@ -505,21 +567,25 @@ qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &Tow
 {
     if (TownNames.isEmpty())
         return 0;
-    // Blanks do not count when a town is looked for by its letters.
+    // The town is looked for in the writings people use for it; blanks do
+    // not count when it is looked for by its letters.
+    TChars folded(S.begin(), S.end());
+    foldForTown(folded);
     TChars packed;
     QVarLengthArray<qsizetype, 96> origin;
-    for (qsizetype i = 0; i < S.size(); ++i)
-        if (S[i] != u' ') {
-            packed.append(S[i]);
+    for (qsizetype i = 0; i < folded.size(); ++i)
+        if (folded[i] != u' ') {
+            packed.append(folded[i]);
             origin.append(i);
         }
-    const TPieces pieces(S);
+    const TPieces pieces(viewOf(folded));
     qsizetype beforeEnd = 0;
     std::optional<TMention> after;
     for (const QString &town : TownNames) {
         TChars t;
         TNarrowed(t, true).add(town);
         t.erase(std::remove(t.begin(), t.end(), QChar(u' ')), t.end());
+        foldForTown(t);
         if (t.isEmpty())
             continue;
         const QStringView name = viewOf(t);
@@ -558,8 +624,7 @@ qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &Tow
             if (m > 0 && numerals && found[m].Start != found[0].Start && numberStartsAt(S, mention.Start))
                 continue;
             // A mention right after digits is a building named after the
-            // town, the number before it ("本町123本町荘"): digits before
-            // an ideograph are no number to firstNumberIn.
+            // town, the number before it ("本町123本町荘").
             if (mention.Start > 0 && isCodeDigit(S[mention.Start - 1]))
                 continue;
             // A town may start with the first number itself ("八丁目").

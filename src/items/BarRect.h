@@ -46,8 +46,10 @@ using TTownNameLookup = std::function<TPostcodeTowns(const QString &Postcode)>;
 // follows at once, as after a Kyoto street designation with numbers of its
 // own, such as "上る2筋目東入" or "二丁目南側"; the whole address
 // when none is found). A town is found with its numerals written in kanji or
-// digits; a town named by numerals alone met again where a number starts is
-// that number. Digits, "-" and single letters are kept; kanji numerals are a
+// digits, and in the other writings people use for it (ノ, 之, の or 乃; ケ,
+// ヶ, が, ガ or ヵ; a few old forms of ideographs); a town named by numerals
+// alone met again where a number starts is that number. Digits before 条 or
+// 筋 are a street's name ("4条上ル"), anywhere else a number. Digits, "-" and single letters are kept; kanji numerals are a
 // number only before 丁目, 丁, 番地, 番, 号, 地割, 線, の or ノ; anything else
 // separates.
 [[nodiscard]] QString AddressNumberOf(const QString &Address, const QStringList &TownNames);

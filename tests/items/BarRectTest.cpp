@@ -13,6 +13,7 @@
 
 #include <zint.h>
 
+#include <array>
 #include <memory>
 #include <random>
 
@@ -233,9 +234,9 @@ TEST(AddressNumberTownsTest, buildingNamedAfterAnotherTownOfThePostcode)
               QLatin1String("1-2-3-101"));
 }
 
-// A town written otherwise than the dictionary writes it (上二ノ宮町 for
-// 上二之宮町, a slip of one character), or missing from the postcode's towns:
-// the number is then read without the town. A Kyoto street's numeral in
+// A town written another way than the dictionary writes it (上二ノ宮町 for
+// 上二之宮町), or missing from the postcode's towns, where the number is then
+// read without the town. A Kyoto street's numeral in
 // digits, of either width, is part of the street's name there too, as in
 // kanji: each writing gives the number the kanji writing gives.
 TEST(AddressNumberTownsTest, streetNumeralInDigitsStaysOutWhereTheTownIsNotFound)
@@ -279,6 +280,65 @@ TEST(AddressNumberTownsTest, lotRightBeforeABuildingNamedAfterTheTown)
               AddressNumberOf(QStringLiteral("大阪府某市中央5 中央ビル201号室"), {QStringLiteral("中央")}));
     EXPECT_EQ(AddressNumberOf(QStringLiteral("大阪府某市中央５中央ビル"), {QStringLiteral("中央")}), QLatin1String("5"));
 }
+
+// The lot typed right before a name, where the town is not where it is
+// looked for: written otherwise than the dictionary writes it, not among the
+// postcode's towns, or named again by a building after a place name or a
+// second building. Digits before an ideograph are a street's name only
+// before 条 or 筋; the town is found in the writings people use for it, so a
+// street designation's counts stay out of the number.
+struct TownsCase {
+    const char *name;
+    const char16_t *address;
+    std::array<const char16_t *, 2> towns; // the postcode's towns, null past the last
+    const char *number;
+};
+
+class AddressNumberTownsTable : public testing::TestWithParam<TownsCase> {};
+
+TEST_P(AddressNumberTownsTable, readsTheLotWhereverTheTownIsFound)
+{
+    const TownsCase &c = GetParam();
+    QStringList towns;
+    for (const char16_t *town : c.towns)
+        if (town)
+            towns << QString::fromUtf16(town);
+    EXPECT_EQ(AddressNumberOf(QString::fromUtf16(c.address), towns), QLatin1String(c.number));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddressNumberTownsTable,
+    testing::Values(
+        TownsCase{"oldFormOfTheTown", u"山口県山口市櫻畠2棟202号", {u"桜畠"}, "2-202"},
+        TownsCase{"oldFormNotFound", u"山口県山口市櫻畠2棟202号", {u"湯田温泉"}, "2-202"},
+        TownsCase{"anotherTownsPostcode", u"秋田県横手市本町123山田荘201", {u"駅前町", u"大町"}, "123-201"},
+        TownsCase{"anotherTownsPostcodeBanchi", u"秋田県横手市本町123番地 山田荘201", {u"駅前町"}, "123-201"},
+        TownsCase{"anotherTownsPostcodeBlank", u"秋田県横手市本町123 山田荘201", {u"駅前町"}, "123-201"},
+        TownsCase{"anotherTownsPostcodeHyphen", u"秋田県横手市本町123-4山田荘201", {u"駅前町"}, "123-4-201"},
+        TownsCase{"lotBeforeATownStartingWithJou", u"秋田県横手市条里485条里荘302", {u"駅前町"}, "485-302"},
+        TownsCase{"lotBetweenDirections", u"秋田県南秋田郡大潟村北305北荘902", {u"東"}, "305-902"},
+        TownsCase{"lotBeforeATownStartingWithSuji", u"京都府京都市上京区河原町通り５条下がる 筋違橋町２８６筋違橋町ビル",
+                  {u"筋違橋町"}, "286"},
+        TownsCase{"chisakiBeforeABuildingOfTheTown", u"長野県松本市中央34地先 中央ハイツ104", {u"中央"}, "34-104"},
+        // A letter joins its neighbours without hyphens, as "5-B604" is "5B604".
+        TownsCase{"variantTownBeforeALetterRoom",
+                  u"京都府京都市下京区新町通四条下る中ノ町７３１中ノ町コーポ / サンハイムＤ－２００８",
+                  {u"中之町"},
+                  "731D2008"},
+        TownsCase{"secondBuildingOfTheTown", u"京都府京都市東山区大和大路通四条下る西橘町909西橘町ハイツ　西橘町ビル１０Ｆ",
+                  {u"西橘町"}, "909-10"},
+        TownsCase{"variantNoAfterAChome", u"京都府京都市下京区東洞院通4条上ル2丁目上二ノ宮町329-28", {u"上二之宮町"},
+                  "329-28"},
+        TownsCase{"variantNoAfterADigitStreet", u"京都府京都市左京区大宮3条下がる　北白川山之元町８２北白川山之元町ビル",
+                  {u"北白川山ノ元町"}, "82"},
+        TownsCase{"variantKeAfterAChome", u"京都府京都市中京区某通四条上る二丁目鍵ヶ辻町35", {u"鍵ケ辻町"}, "35"},
+        TownsCase{"variantGaAfterAChomeInDigits", u"京都府京都市中京区某通三条下る2丁目鍵が辻町 ３５番地", {u"鍵ケ辻町"},
+                  "35"},
+        // Still a street's name: digits before 条 and 筋 where no town is
+        // found, and between two directions (南一条西 written short).
+        TownsCase{"shortStreetOfDirections", u"北海道札幌市中央区南1西2丁目3-4", {u"南一条西"}, "2-3-4"},
+        TownsCase{"streetInDigitsNoTown", u"京都府京都市下京区新町4条下がる2筋目東入 650", {}, "650"}),
+    rowName);
 
 TEST(CustomerBarcodeTest, representativeNumberGetsNoCode)
 {
