@@ -463,11 +463,73 @@ QString AbbreviateCompanyTypeW(QStringView S, bool FullWidthParens)
     return text;
 }
 
+namespace {
+
+bool isDigitOfEitherWidth(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９');
+}
+
+bool isLatinLetter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'Ａ' && u <= u'Ｚ') ||
+           (u >= u'ａ' && u <= u'ｚ');
+}
+
+// The dashes people type between the numbers of an address, of both widths:
+// the code page's own three, the hyphen-minus and the minus sign (both of
+// which the code page keeps as its full-width hyphen), and the other
+// hyphens and dashes an import may bring.
+bool isDash(QChar c)
+{
+    switch (c.unicode()) {
+    case u'-':
+    case 0x2010: // ‐
+    case 0x2011: // non-breaking hyphen
+    case 0x2012: // ‒
+    case 0x2013: // –
+    case 0x2014: // —
+    case 0x2015: // ―
+    case 0x2212: // −
+    case 0xFE63: // small hyphen-minus
+    case 0xFF0D: // －
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The prolonged sound mark, of either width: a hyphen only where it stands
+// between two numbers ("２ー４"); elsewhere it lengthens a kana ("センター").
+bool isSoundMark(QChar c)
+{
+    return c == QChar(0x30FC) || c == QChar(0xFF70);
+}
+
+} // namespace
+
 QString DigitsToKanjiW(QStringView S)
 {
-    QString text = S.toString();
-    for (qsizetype i = 0; i < FullWidthDigits().size(); ++i)
-        replaceEach(text, QStringView(FullWidthDigits()).sliced(i, 1), QStringView(KanjiDigits()).sliced(i, 1));
+    QString text;
+    text.reserve(S.size());
+    for (qsizetype i = 0; i < S.size();) {
+        if (!isDigitOfEitherWidth(S[i])) {
+            text.append(S[i++]);
+            continue;
+        }
+        qsizetype j = i;
+        while (j < S.size() && isDigitOfEitherWidth(S[j]))
+            ++j;
+        // A number written against a Latin letter belongs to a name or a
+        // code ("J1ビル", "B2F"): spelled in kanji it would no longer be the
+        // name the building or the room goes by.
+        const bool named = (i > 0 && isLatinLetter(S[i - 1])) || (j < S.size() && isLatinLetter(S[j]));
+        for (; i < j; ++i) {
+            const char16_t c = S[i].unicode();
+            text.append(named ? S[i] : KanjiDigits()[c >= u'０' ? c - u'０' : c - u'0']);
+        }
+    }
     return text;
 }
 
@@ -476,9 +538,13 @@ QString ReplaceDashesW(QStringView S, int Kind)
     QString text = S.toString();
     if (Kind != 0 && Kind != 1)
         return text;
-    const QStringView replacement = QStringView(DashReplacements()).sliced(Kind, 1);
-    for (qsizetype i = 0; i < Dashes().size(); ++i)
-        replaceEach(text, QStringView(Dashes()).sliced(i, 1), replacement);
+    const QChar replacement = DashReplacements()[Kind];
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool betweenNumbers = i > 0 && i + 1 < text.size() && IsAddressNumeral(text[i - 1]) &&
+                                    IsAddressNumeral(text[i + 1]);
+        if (isDash(text[i]) || (isSoundMark(text[i]) && betweenNumbers))
+            text[i] = replacement;
+    }
     return text;
 }
 

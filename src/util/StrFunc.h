@@ -145,10 +145,15 @@ QString ExpandCompanyTypeW(QStringView S);
 // Every full company name replaced by its abbreviation in full-width or
 // half-width parentheses: 有限会社山田 -> （有）山田 or (有)山田.
 QString AbbreviateCompanyTypeW(QStringView S, bool FullWidthParens);
-// Every full-width digit replaced by its kanji numeral; ASCII digits stay.
+// The two below take text of either width alike, so that an address typed or
+// imported in half-width characters converts as a widened one does.
+// Every digit, half-width or full-width, replaced by its kanji numeral, one
+// for one ("1203" -> 一二〇三), except the digits of a number written against
+// a Latin letter, which stay as written ("J1ビル", "B2F").
 QString DigitsToKanjiW(QStringView S);
-// Every dash replaced by the replacement of Kind (0 or 1); any other Kind
-// leaves S unchanged.
+// Every dash of either width (－, -, −, ―, ‐ and the like) replaced by the
+// replacement of Kind (0: ー, 1: の), and the prolonged sound mark where it
+// stands between two numbers ("２ー４"); any other Kind leaves S unchanged.
 QString ReplaceDashesW(QStringView S, int Kind);
 
 // A character of an address number: a digit of either width, or a kanji

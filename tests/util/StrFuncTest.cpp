@@ -94,6 +94,34 @@ TEST(WideRewrites, rewriteEveryOccurrence)
     EXPECT_EQ(shown(ReplaceDashesW(u"１－２－３", 1)), shown(w(u"１の２の３")));
 }
 
+// An address converts alike whatever width it was typed in: digits to kanji
+// numerals and dashes to の, as a layout with both boxes ticked prints it.
+struct NumeralCase { const char *name; const char16_t *typed, *expected; };
+
+class AddressNumerals : public ::testing::TestWithParam<NumeralCase> {};
+
+TEST_P(AddressNumerals, convertDigitsAndDashesOfEitherWidth)
+{
+    EXPECT_EQ(shown(ReplaceDashesW(DigitsToKanjiW(w(GetParam().typed)), 1)), shown(w(GetParam().expected)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddressNumerals,
+    ::testing::Values(
+        NumeralCase{"halfWidthLotAndRoom", u"3丁目80-25 J1ビル2-B", u"三丁目八〇の二五 J1ビル二のB"},
+        NumeralCase{"fullWidthLotAndRoom", u"３丁目８０－２５　Ｊ１ビル２－Ｂ", u"三丁目八〇の二五　Ｊ１ビル二のＢ"},
+        NumeralCase{"halfWidthAfterKanji", u"北一条西2-1", u"北一条西二の一"},
+        NumeralCase{"halfWidthBuildingAndRoom", u"2-4-9梅田ビル 1203", u"二の四の九梅田ビル 一二〇三"},
+        NumeralCase{"alreadyKanji", u"九の四の二一 二〇三号室", u"九の四の二一 二〇三号室"},
+        NumeralCase{"bothWidthsInOneLot", u"１５-25-２２", u"一五の二五の二二"},
+        NumeralCase{"minusSign", u"１５−２５", u"一五の二五"},
+        NumeralCase{"soundMarkBetweenNumbers", u"2ー4ｰ9", u"二の四の九"},
+        NumeralCase{"soundMarkOfAWordStays", u"センター2", u"センター二"},
+        NumeralCase{"letterBeforeKeepsTheNumber", u"ＫＳ２１ビル", u"ＫＳ２１ビル"},
+        NumeralCase{"letterAfterKeepsTheNumber", u"B2F 101A号室", u"B2F 101A号室"},
+        NumeralCase{"everyDigit", u"0123456789０１２３４５６７８９", u"〇一二三四五六七八九〇一二三四五六七八九"}),
+    rowName);
+
 // ---- Width mapping ---------------------------------------------------------------------------
 
 struct WidthCase { const char *name; const char16_t *half, *full; };
