@@ -188,42 +188,6 @@ QList<TByteLine> linesWithEnds(QByteArrayView text)
     return lines;
 }
 
-// A line of UTF-8 that lost one byte of a character, or took one in: one
-// byte put back or taken out makes it UTF-8 again (with no control
-// character of the range beyond ASCII, which no setting holds). What is left
-// of a Japanese name is often code page 932 as well.
-bool oneByteFromUtf8(QByteArrayView line)
-{
-    const auto utf8 = [](const QByteArray &bytes) {
-        const std::optional<QString> text = Utf8::decode(bytes, Utf8::TEnd::Whole);
-        return text && std::none_of(text->cbegin(), text->cend(),
-                                    [](QChar c) { return c.unicode() >= 0x80 && c.unicode() <= 0x9F; });
-    };
-    // The byte put back or taken out lies next to where the bytes first
-    // stop being UTF-8 (a start cut off at the end still counts as UTF-8):
-    // the bytes before it are unchanged, the bytes a character takes after.
-    qsizetype good = 0;
-    for (qsizetype bad = line.size() + 1; bad - good > 1;) {
-        const qsizetype mid = (good + bad) / 2;
-        (Utf8::decode(line.first(mid), Utf8::TEnd::Cut) ? good : bad) = mid;
-    }
-    for (qsizetype at = std::max<qsizetype>(0, good - 4); at <= std::min(line.size(), good + 4); ++at) {
-        if (at < line.size() && quint8(line[at]) >= 0x80) {
-            QByteArray taken = line.toByteArray();
-            taken.remove(at, 1);
-            if (utf8(taken))
-                return true;
-        }
-        for (int b = 0x80; b <= 0xF4; ++b) {
-            QByteArray put = line.toByteArray();
-            put.insert(at, char(b));
-            if (utf8(put))
-                return true;
-        }
-    }
-    return false;
-}
-
 bool isCp932(QByteArrayView bytes)
 {
     return isWellFormedCp932(bytes) && !Cp932::decode(bytes).contains(QChar::ReplacementCharacter);
@@ -239,111 +203,240 @@ struct TFileText {
     QStringList lines;
     QList<bool> damaged; // per line
     QString reason;      // set when the file as a whole is no text we can take
-    // Not known to be as the program wrote it: the program's own file whose
-    // sum fails (or that has none) is read by the rules of what it writes.
+    // Read by the rules of what the program writes: a file of its own (with
+    // the encoding line) that is not known to be exactly as written.
     bool strict = false;
+    // The program's own file (with the sum) is not as it wrote it: the user
+    // is told and a copy kept, even when every entry reads.
+    bool notAsWritten = false;
+    // The line in which the one byte the sum located was put back as written.
+    qsizetype restoredLine = -1;
 };
 
 // The mark at the start of a file, and where the text after it begins.
 struct TMark {
     bool marked = false;
+    // The line is the one with the sum (its digits may be unreadable).
+    bool summed = false;
     std::optional<quint32> sum;
+    // The line is exactly as the program writes it.
+    bool exact = false;
     qsizetype bodyStart = 0;
 };
+
+std::optional<quint32> hexSum(QByteArrayView digits)
+{
+    if (digits.size() != kSumDigits ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return std::isxdigit(quint8(c)) != 0; }))
+        return std::nullopt;
+    return QByteArray(digits.data(), digits.size()).toUInt(nullptr, 16);
+}
+
+// One byte taken out of `longer` gives `shorter`.
+bool oneByteLonger(QByteArrayView longer, QByteArrayView shorter)
+{
+    if (longer.size() != shorter.size() + 1)
+        return false;
+    qsizetype i = 0;
+    while (i < shorter.size() && longer[i] == shorter[i])
+        ++i;
+    return longer.sliced(i + 1) == shorter.sliced(i);
+}
 
 TMark readMark(QByteArrayView bytes)
 {
     TMark mark;
-    // The sum's place is fixed, so one damaged byte anywhere in the line
-    // (a line end made of it included) leaves the sum where it is read.
-    if (bytes.size() >= kSummedMarkSize && differingBytes(bytes.first(kSumMark.size()), kSumMark) <= 1) {
-        mark.marked = true;
+    // The sum's place is fixed, so bytes changed anywhere in the line (a
+    // line end made of one included) leave the sum where it is read. No
+    // line but this one is that like it.
+    if (bytes.size() >= kSummedMarkSize && differingBytes(bytes.first(kSumMark.size()), kSumMark) <= 6) {
+        mark.marked = mark.summed = true;
         mark.bodyStart = kSummedMarkSize;
-        bool ok = false;
-        const QByteArrayView digits = bytes.sliced(kSumMark.size(), kSumDigits);
-        const quint32 sum = QByteArray(digits.data(), digits.size()).toUInt(&ok, 16);
-        if (ok && std::all_of(digits.begin(), digits.end(), [](char c) { return std::isxdigit(quint8(c)) != 0; }))
-            mark.sum = sum;
+        mark.sum = hexSum(bytes.sliced(kSumMark.size(), kSumDigits));
+        mark.exact = bytes.startsWith(kSumMark);
         return mark;
     }
     const QList<TByteLine> lines = linesWithEnds(bytes);
-    if (!lines.isEmpty() && isEncodingMark(lines.front().bytes)) {
+    if (lines.isEmpty())
+        return mark;
+    const QByteArrayView first = lines.front().bytes;
+    // The sum line one byte short or long: a byte of it dropped or put in.
+    const qsizetype digitsAt = first.size() - kSumDigits;
+    if (digitsAt > 0 && (oneByteLonger(first.first(digitsAt), kSumMark) || oneByteLonger(kSumMark, first.first(digitsAt)))) {
+        mark.marked = mark.summed = true;
+        mark.sum = hexSum(first.sliced(digitsAt));
+    } else if (first.startsWith(kSumMark) && first.size() == kSummedMarkSize - 1) {
+        mark.marked = mark.summed = true; // a digit dropped: the sum is not known
+    } else if (isEncodingMark(first)) {
         mark.marked = true;
-        mark.bodyStart = lines.front().start + lines.front().bytes.size() + lines.front().endLength;
     }
+    if (mark.marked)
+        mark.bodyStart = lines.front().start + first.size() + lines.front().endLength;
     return mark;
 }
 
 // The written sum's text damaged in one digit: the rest is as written.
-bool sumDigitDamaged(quint32 stored, quint32 computed)
+bool sumDigitDamaged(QByteArrayView digits, quint32 computed)
 {
-    int differing = 0;
-    for (int shift = 0; shift < 32; shift += 4)
-        differing += ((stored >> shift) & 0xF) != ((computed >> shift) & 0xF) ? 1 : 0;
-    return differing == 1;
+    const QByteArray expected = QByteArray::number(computed, 16).rightJustified(kSumDigits, '0');
+    if (digits.size() != kSumDigits)
+        return false;
+    qsizetype differing = 0;
+    for (qsizetype i = 0; i < kSumDigits; ++i)
+        differing += std::tolower(quint8(digits[i])) != expected[i] ? 1 : 0;
+    return differing <= 1;
 }
 
-// A file whose sum holds is read whole as UTF-8. Where the sum tells the one
-// byte that changed, the text as written is read and the line that byte lies
-// in is damaged (a line end changed damages none). Any other file is read
-// line by line in the encoding most of its lines are (the program's own file
-// is UTF-8 unless it is plainly code page 932 throughout, as when a user
-// saved it so by hand); a line that is not of that encoding (or holds a zero
-// byte) is damaged alone, decoded with replacement characters only so that
-// it can be named; a lone CR or LF among CR LF line ends (which every
-// version of the program wrote) damages the lines on both its sides. An unmarked file whose
-// lines beyond ASCII are none of them of either encoding is no text at all.
-TFileText decodeFile(QByteArray bytes)
+// No settings file comes near this; a larger one is not searched for the
+// byte the sum tells.
+constexpr qsizetype kMaxRepairSize = 1024 * 1024;
+
+// The text as written where one byte of it changed, was dropped or was put
+// in, and where that byte lies in it: the sum tells. The CRC register after
+// each prefix is walked forward; the register each suffix needs to end in
+// the written sum is walked backward (a step undone by the table entry its
+// top byte names). A byte dropped at p is the one byte that takes the
+// register after the prefix to the one the rest needs; a byte put in at p
+// is one whose prefix already gives what the rest after it needs. Nothing
+// when no repair, or more than one text, explains the sum.
+struct TRepair {
+    QByteArray written;
+    qsizetype at;
+};
+
+std::optional<TRepair> repairOneByte(QByteArrayView text, quint32 writtenSum)
+{
+    if (text.size() > kMaxRepairSize)
+        return std::nullopt;
+    const TCrcTable &t = crcTable();
+    const qsizetype n = text.size();
+    std::vector<quint32> after(size_t(n) + 1);
+    after[0] = 0xFFFFFFFFu;
+    for (qsizetype i = 0; i < n; ++i)
+        after[size_t(i) + 1] = t.entry[(after[size_t(i)] ^ quint8(text[i])) & 0xFF] ^ (after[size_t(i)] >> 8);
+    std::vector<quint32> needed(size_t(n) + 1);
+    needed[size_t(n)] = writtenSum ^ 0xFFFFFFFFu;
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        const quint32 next = needed[size_t(i) + 1];
+        const quint8 e = t.byTopByte[next >> 24];
+        needed[size_t(i)] = ((next ^ t.entry[e]) << 8) | quint8(e ^ quint8(text[i]));
+    }
+
+    QList<TRepair> found;
+    const auto add = [&](QByteArray written, qsizetype at) {
+        // Only a text the program can have written, and a text once.
+        if (!Utf8::isWellFormed(written))
+            return;
+        for (const TRepair &r : found) {
+            if (r.written == written)
+                return;
+        }
+        found.append(TRepair{std::move(written), at});
+    };
+    if (const std::optional<TChangedByte> changed = changedByte(text, writtenSum ^ crc32(text))) {
+        QByteArray written = text.toByteArray();
+        written[changed->at] = char(quint8(written[changed->at]) ^ changed->change);
+        add(std::move(written), changed->at);
+    }
+    for (qsizetype p = 0; p <= n && found.size() < 2; ++p) {
+        const quint32 need = needed[size_t(p)];
+        const quint8 e = t.byTopByte[need >> 24];
+        if ((t.entry[e] ^ (after[size_t(p)] >> 8)) == need) {
+            QByteArray written = text.toByteArray();
+            written.insert(p, char(quint8(e ^ quint8(after[size_t(p)]))));
+            add(std::move(written), p);
+        }
+        if (p < n && after[size_t(p)] == needed[size_t(p) + 1]) {
+            QByteArray written = text.toByteArray();
+            written.remove(p, 1);
+            add(std::move(written), std::min(p, n - 2));
+        }
+    }
+    if (found.size() != 1)
+        return std::nullopt;
+    return found.front();
+}
+
+// The lines of the text whole, in one encoding.
+TFileText wholeText(const QList<TByteLine> &lines, bool cp932)
 {
     TFileText result;
+    for (const TByteLine &line : lines) {
+        result.lines << (cp932 ? Cp932::decode(line.bytes) : QString::fromUtf8(line.bytes));
+        result.damaged << false;
+    }
+    return result;
+}
+
+// The sum of the content the lines hold, written as the program writes it.
+using TContentSum = std::function<quint32(const QStringList &lines)>;
+
+// How a file is read:
+// - The program's own file (the line "; encoding=UTF-8; crc32=..."): one
+//   whose sum holds is read whole as UTF-8. One whose content, read as UTF-8
+//   or as code page 932 and written again as the program writes it, has the
+//   sum is a save by hand that changed nothing but the form (line ends, a
+//   byte-order mark, comments, blank lines): read whole, no damage. Where the
+//   sum tells the one byte changed, dropped or put in, the text as written is
+//   read and the user told which entry was not as written. Any other file of
+//   its own is not as written (damage, or an edit by hand): the user is told
+//   and a copy kept, and its lines are read by the rules below.
+// - Line by line (those, the previous version's file with the encoding line
+//   alone, older files): UTF-8 unless the lines only code page 932 reads
+//   outnumber those UTF-8 reads, so that no damaged line decides the
+//   encoding of the others. A line not of that encoding (or holding a zero
+//   byte) is damaged alone; so, among CR LF line ends, is the line after a
+//   lone CR (a line end changed or dropped glues it to the line before); a
+//   lone LF is a line end. A file without the encoding line whose lines
+//   beyond ASCII are none of them of either encoding is no text at all.
+TFileText decodeFile(QByteArray bytes, const TContentSum &contentSum)
+{
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     const TMark mark = readMark(bytes);
     const QByteArrayView body = QByteArrayView(bytes).sliced(mark.bodyStart);
-    const quint32 sum = mark.sum ? crc32(body) : 0;
-    const bool whole = mark.sum && (*mark.sum == sum || sumDigitDamaged(*mark.sum, sum));
-    result.strict = mark.marked && !whole;
-    const auto damage = [&](qsizetype i) {
-        if (i >= 0 && i < result.damaged.size())
-            result.damaged[i] = true;
-    };
+    const QList<TByteLine> lines = linesWithEnds(body);
 
-    const std::optional<TChangedByte> changed = mark.sum && !whole ? changedByte(body, *mark.sum ^ sum) : std::nullopt;
-    if (whole || changed) {
-        // The text as written: every line but the one the changed byte lies
-        // in reads as the very line written, and that one is named by what
-        // it held.
-        QByteArray written = body.toByteArray();
-        const TChangedByte change = changed.value_or(TChangedByte{-1, 0});
-        const qsizetype at = change.at;
-        if (at >= 0)
-            written[at] = char(quint8(written[at]) ^ change.change);
-        const QList<TByteLine> lines = linesWithEnds(written);
-        for (const TByteLine &line : lines) {
-            result.lines << QString::fromUtf8(line.bytes);
-            result.damaged << false;
-        }
-        for (qsizetype i = 0; at >= 0 && i < lines.size(); ++i) {
-            const qsizetype content = lines[i].start + lines[i].bytes.size();
-            // A line end made a character or another line end leaves every
-            // line as written ("[GROUP]]" is the section GROUP whose CR
-            // turned into a bracket): the text as written is read.
-            if (at >= lines[i].start && at < content)
-                damage(i);
-        }
+    const quint32 sum = mark.summed ? crc32(body) : 0;
+    const bool holds = mark.sum && *mark.sum == sum;
+    if (holds || (mark.exact && sumDigitDamaged(QByteArrayView(bytes).sliced(kSumMark.size(), kSumDigits), sum))) {
+        TFileText result = wholeText(lines, false);
+        // A damaged mark line changes no entry, yet the file is not as written.
+        result.notAsWritten = !mark.exact || !holds;
         return result;
     }
+    if (mark.sum) {
+        if (const std::optional<TRepair> repair = repairOneByte(body, *mark.sum)) {
+            const QList<TByteLine> written = linesWithEnds(repair->written);
+            TFileText result = wholeText(written, false);
+            result.notAsWritten = true;
+            for (qsizetype i = 0; i < written.size(); ++i) {
+                if (repair->at >= written[i].start && repair->at < written[i].start + written[i].bytes.size() + written[i].endLength)
+                    result.restoredLine = i;
+            }
+            return result;
+        }
+        for (const bool cp932 : {false, true}) {
+            if (!(cp932 ? isCp932(body) : Utf8::isWellFormed(body)))
+                continue;
+            TFileText result = wholeText(lines, cp932);
+            if (contentSum(result.lines) == *mark.sum)
+                return result;
+        }
+    }
 
-    const QList<TByteLine> lines = linesWithEnds(body);
-    qsizetype utf8Lines = 0;
-    qsizetype cp932Lines = 0;
+    TFileText result;
+    result.strict = mark.marked;
+    result.notAsWritten = mark.summed;
+    qsizetype utf8Lines = 0;  // UTF-8, whether code page 932 reads them too or not
+    qsizetype cp932Lines = 0; // code page 932 only
     qsizetype otherLines = 0;
     for (const TByteLine &line : lines) {
         if (isAscii(line.bytes))
             continue;
         const bool utf8 = Utf8::isWellFormed(line.bytes);
         const bool cp932 = isCp932(line.bytes);
-        utf8Lines += utf8 && !cp932 ? 1 : 0;
+        utf8Lines += utf8 ? 1 : 0;
         cp932Lines += cp932 && !utf8 ? 1 : 0;
         otherLines += !utf8 && !cp932 ? 1 : 0;
     }
@@ -351,33 +444,29 @@ TFileText decodeFile(QByteArray bytes)
         result.reason = QStringLiteral("neither UTF-8 nor code page 932");
         return result;
     }
-    // A sum that neither holds nor tells one changed byte was not undone by
-    // one damaged byte: the file was saved anew, and a single line of code
-    // page 932 (the book name alone) tells a hand save in that encoding.
-    // A UTF-8 line one byte short or long is no such save.
-    const bool oneCp932Line = mark.sum && otherLines == 0 && cp932Lines == 1 && utf8Lines == 0
-                              && std::none_of(lines.cbegin(), lines.cend(), [](const TByteLine &line) {
-                                     return !isAscii(line.bytes) && isCp932(line.bytes)
-                                            && !Utf8::isWellFormed(line.bytes) && oneByteFromUtf8(line.bytes);
-                                 });
-    const qsizetype cp932Needed = oneCp932Line ? 1 : 2;
-    const bool cp932 = mark.marked ? cp932Lines >= cp932Needed && utf8Lines == 0 : cp932Lines > utf8Lines;
+    const bool cp932 = cp932Lines > utf8Lines;
     for (const TByteLine &line : lines) {
         result.lines << (cp932 ? Cp932::decode(line.bytes) : QString::fromUtf8(line.bytes));
         result.damaged << ((cp932 ? !isCp932(line.bytes) : !Utf8::isWellFormed(line.bytes)) || line.bytes.contains('\0'));
     }
-    // Where no sum tells the changed byte, a lone CR or LF among the CR LF
-    // the program wrote may be a character made a line end, or a line end
-    // made a character on either side of it.
     const bool crLf =
         std::any_of(lines.cbegin(), lines.cend(), [](const TByteLine &l) { return l.end == TLineEnd::CrLf; });
-    for (qsizetype i = 0; crLf && i < lines.size(); ++i) {
-        if (lines[i].end == TLineEnd::Cr || lines[i].end == TLineEnd::Lf) {
-            damage(i);
-            damage(i + 1);
-        }
+    for (qsizetype i = 0; crLf && i + 1 < lines.size(); ++i) {
+        if (lines[i].end == TLineEnd::Cr)
+            result.damaged[i + 1] = true;
     }
     return result;
+}
+
+// What the program writes after the sum line's own text: a line end, then
+// each line in UTF-8 with its line end.
+QByteArray storedBody(const QStringList &lines)
+{
+    QByteArray body;
+    for (const QString &line : lines)
+        body += "\r\n" + line.toUtf8();
+    body += "\r\n";
+    return body;
 }
 
 // How a user is shown an entry: its section and key.
@@ -511,20 +600,30 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
         reason = QStringLiteral("too large");
     } else {
         const QByteArray bytes = file.readAll();
-        const TFileText text = decodeFile(bytes);
+        // The sum of a content as this program writes it.
+        const TContentSum contentSum = [](const QStringList &lines) {
+            TMemIniFile content{QString()};
+            content.SetStrings(lines);
+            return crc32(storedBody(content.GetStrings()));
+        };
+        const TFileText text = decodeFile(bytes, contentSum);
         const bool anyText = std::any_of(text.lines.cbegin(), text.lines.cend(),
                                          [](const QString &line) { return !TrimBlanksView(line).isEmpty(); });
         if (!text.reason.isEmpty())
             reason = text.reason;
         else
-            parseLines(text.lines, text.damaged, text.strict);
+            parseLines(text.lines, text.damaged, text.strict, text.restoredLine);
         // A section whose line is damaged is one too: its keys are named.
         if (reason.isEmpty() && m_sections.empty() && m_damaged.isEmpty() &&
             (content == TIniContent::Required || anyText))
             reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
-        if (reason.isEmpty() && !m_damaged.isEmpty()) {
+        m_notAsWritten = reason.isEmpty() && (text.notAsWritten || !m_damaged.isEmpty());
+        if (m_notAsWritten) {
             // Kept before anything can be written over the file.
-            m_damagedCopy = KeepDamagedFileCopy(fileName, bytes, m_damaged);
+            QStringList told = m_damaged;
+            for (const QString &entry : std::as_const(m_restored))
+                told << entry + QStringLiteral("（プログラムが書いた値で読み込みました）");
+            m_damagedCopy = KeepDamagedFileCopy(fileName, bytes, told);
             if (m_damagedCopy.isEmpty())
                 m_writeRefused = true;
         }
@@ -533,6 +632,8 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
         return;
     file.close();
     m_damaged.clear();
+    m_restored.clear();
+    m_notAsWritten = false;
     Clear();
     m_unreadable = true;
     m_keptAside = KeepUnreadableFileAside(fileName, reason);
@@ -702,10 +803,10 @@ QStringList TMemIniFile::GetStrings() const
 
 void TMemIniFile::SetStrings(const QStringList &lines)
 {
-    parseLines(lines, {}, false);
+    parseLines(lines, {}, false, -1);
 }
 
-void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged, bool strict)
+void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damaged, bool strict, qsizetype restoredLine)
 {
     Clear();
     Section *current = nullptr;
@@ -783,6 +884,8 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
             damagedSection.reset();
             // A section written twice continues the first one.
             current = &sectionForWriting(name);
+            if (i == restoredLine)
+                m_restored << QLatin1Char('[') + current->name + QLatin1Char(']');
             continue;
         }
         const QString sectionName = current ? current->name : damagedSection.value_or(QString());
@@ -800,6 +903,8 @@ void TMemIniFile::parseLines(const QStringList &lines, const QList<bool> &damage
         const QString name = unstored(QStringView(line).first(eq));
         if (name.isEmpty())
             continue;
+        if (i == restoredLine)
+            m_restored << entryName(current->name, name);
         const auto known = std::find_if(current->keys.begin(), current->keys.end(),
                                         [&](const Key &k) { return sameName(k.name, name); });
         if (strict && (known != current->keys.end() || twice.contains(keyId(current->name, name)))) {
@@ -847,10 +952,7 @@ bool TMemIniFile::UpdateFile(QString *error) const
     // Nothing to say about the encoding of an empty file.
     if (lines.isEmpty())
         return SafeReplaceFile(m_fileName, QByteArray(), error);
-    QByteArray body;
-    for (const QString &line : lines)
-        body += "\r\n" + line.toUtf8();
-    body += "\r\n";
+    const QByteArray body = storedBody(lines);
     const QByteArray sum = QByteArray::number(crc32(body), 16).rightJustified(kSumDigits, '0');
     return SafeReplaceFile(m_fileName, kSumMark.toByteArray() + sum + body, error);
 }

@@ -22,24 +22,31 @@
 // comment line "; encoding=UTF-8; crc32=XXXXXXXX" first, which carries the
 // CRC-32 of every byte after the line's text (an empty content writes an
 // empty file), then "[Section]" and "key=value" lines, an empty line between
-// sections. Read form: a UTF-8 byte-order mark is skipped. A file whose sum
-// holds is as the program wrote it and is read whole. Any other file is read
-// line by line in the encoding most of its lines are (see decodeFile()): a
-// line that is not of that encoding (one damaged byte, a character cut by a
-// line end) is a damaged entry. Where the sum tells the one byte that
-// changed, the text as written is read and the line that byte lies in is the
-// damaged entry (a changed line end damages none). Where it cannot, so are
-// the lines on both sides of a lone CR or LF among CR LF line ends, and in a
-// file with the encoding line (the previous versions wrote it without the
-// sum) the lines of a kind the program never writes (a line that is no section
-// nor key, a key name a section's bracket or a comment's ';' begins
-// unquoted, a section name with a bracket in it, a section or a key met
-// twice); a damaged section line ends its section. A damaged entry is left out while the other entries keep their
-// values; a copy of the file is kept beside it and the user told before
-// anything can be written over it (KeepDamagedFileCopy(), see
-// platform/UnreadableFile.h); when no copy can be kept, UpdateFile() refuses
-// to write over the file. A comment a user added by hand, or the file saved
-// by hand in code page 932 or with other line ends, is no damage.
+// sections. Read form (a UTF-8 byte-order mark is skipped):
+// - A file whose sum holds is as the program wrote it and is read whole.
+// - A file whose content, read as UTF-8 or as code page 932 and written as
+//   the program writes it, has the sum was saved by hand with nothing but
+//   its form changed (line ends, a byte-order mark, comments, blank lines):
+//   read whole, no damage.
+// - Where the sum tells the one byte changed, dropped or put in, the text as
+//   written is read, and the entry that byte lies in is named as read with
+//   the value the program wrote (RestoredEntries()).
+// - Any other file with the sum line is not as written (damage, or an edit
+//   by hand): the user is always told, and its lines read as below.
+// - Line by line (those files, the previous version's with the encoding
+//   line alone, older ones without it): UTF-8 unless the lines only code
+//   page 932 reads outnumber those UTF-8 reads; a line not of that encoding
+//   or holding a zero byte is a damaged entry, and among CR LF line ends so
+//   is the line after a lone CR (a lone LF is a line end). In a file with
+//   the encoding line, a line of a kind the program never writes (no
+//   section nor key, a key name a bracket or ';' begins unquoted, a section
+//   name with a bracket in it, a section or key met twice) is damaged too;
+//   a damaged section line ends its section.
+// A damaged entry is left out while the other entries keep their values.
+// Whenever an entry is damaged or restored, or the file is not as written, a
+// copy of the file is kept beside it and the user told before anything can
+// be written over it (KeepDamagedFileCopy(), see platform/UnreadableFile.h);
+// when no copy can be kept, UpdateFile() refuses to write over the file.
 
 // Blanks around names and values are not part of them when read, as in every
 // INI file. A section name, key or value that begins or ends with a blank or
@@ -86,6 +93,13 @@ public:
     // copy of the file as read was kept (empty when none could be made).
     [[nodiscard]] const QStringList &DamagedEntries() const { return m_damaged; }
     [[nodiscard]] const QString &DamagedCopyPath() const { return m_damagedCopy; }
+    // The entry in which the sum located the one byte changed, dropped or
+    // put in: read with the value the program wrote.
+    [[nodiscard]] const QStringList &RestoredEntries() const { return m_restored; }
+    // The file is not as the program wrote it (damage, or an edit by hand
+    // beyond its form): the user was told, and a copy kept, even when every
+    // entry reads.
+    [[nodiscard]] bool NotAsWritten() const { return m_notAsWritten; }
 
     // The value of an existing key, even when empty; else the default.
     [[nodiscard]] QString ReadString(const QString &section, const QString &ident, const QString &defaultValue) const;
@@ -151,13 +165,16 @@ private:
     // Takes the lines as the content; the lines flagged damaged, and in a
     // file marked as the program's own every line of a kind it never
     // writes, are left out and named in m_damaged.
-    void parseLines(const QStringList &lines, const QList<bool> &damaged, bool strict);
+    // The line restoredLine is named in m_restored.
+    void parseLines(const QStringList &lines, const QList<bool> &damaged, bool strict, qsizetype restoredLine);
 
     QString m_fileName;
     std::vector<Section> m_sections;
     bool m_unreadable = false;
     QString m_keptAside;
     QStringList m_damaged;
+    QStringList m_restored;
+    bool m_notAsWritten = false;
     QString m_damagedCopy;
     // The file on disk must not be written over: it could neither be moved
     // aside nor copied.

@@ -56,11 +56,18 @@ void ShowUnreadableSettings(const QString &Path, const QString &KeptAs)
 
 void ShowDamagedSettings(const QString &Path, const QString &KeptAs, const QStringList &Entries)
 {
-    QString text = QStringLiteral("設定ファイルの一部の項目を読み込めませんでした  \r\n") + QDir::toNativeSeparators(Path) +
-                   QStringLiteral("  \r\n\r\n読み込めなかった項目：  \r\n");
-    for (const QString &entry : Entries)
-        text += QStringLiteral("　") + entry + QStringLiteral("  \r\n");
-    text += QStringLiteral("\r\nこれらの項目には既定の値を使い、ほかの項目はそのまま読み込みました  \r\n\r\n");
+    // Entries read with the value the program wrote say so themselves.
+    QString text = QStringLiteral("設定ファイルがこのプログラムの書いたとおりではありません"
+                                  "（ほかで変更されたか、壊れています）  \r\n") +
+                   QDir::toNativeSeparators(Path) + QStringLiteral("  \r\n\r\n");
+    if (Entries.isEmpty()) {
+        text += QStringLiteral("項目はすべてファイルに書かれているとおりに読み込みました  \r\n\r\n");
+    } else {
+        text += QStringLiteral("確かめてほしい項目：  \r\n");
+        for (const QString &entry : Entries)
+            text += QStringLiteral("　") + entry + QStringLiteral("  \r\n");
+        text += QStringLiteral("\r\n読み込めなかった項目には既定の値を使い、ほかの項目はファイルに書かれているとおりに読み込みました  \r\n\r\n");
+    }
     if (KeptAs.isEmpty())
         text += QStringLiteral("元のファイルを残せなかったため、このファイルには上書きしません  ");
     else
