@@ -345,8 +345,29 @@ TExportRunResult WriteExportRows(QIODevice &Out, TTable &Table, const TRunRecord
     return result;
 }
 
-bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error)
+int CountExportRecords(QByteArrayView Content, QByteArrayView Header)
 {
+    int records = 0;
+    qsizetype start = 0;
+    while (start < Content.size()) {
+        qsizetype end = start;
+        while (end < Content.size() && Content[end] != '\r' && Content[end] != '\n')
+            ++end;
+        const QByteArrayView line = Content.sliced(start, end - start);
+        if (!line.isEmpty() && (Header.isEmpty() || line != Header))
+            ++records;
+        if (end < Content.size() && Content[end] == '\r' && end + 1 < Content.size() && Content[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+    return records;
+}
+
+bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error,
+                    const QByteArray &Header, int *RecordsBefore)
+{
+    if (RecordsBefore)
+        *RecordsBefore = 0;
     const auto refuse = [Error](const QString &Message) {
         if (Error)
             *Error = Message;
@@ -389,6 +410,8 @@ bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, Q
             return unreadable(old.errorString());
         if (content.size() > ExportAppendTargetMax)
             return refuse(AppendTargetTooLargeMessage(Path));
+        if (RecordsBefore)
+            *RecordsBefore = CountExportRecords(content, Header);
     }
     // Old lines whose last one has no line end: the new lines still start
     // on a line of their own instead of running into it.

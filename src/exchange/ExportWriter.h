@@ -112,8 +112,16 @@ struct TExportRunResult {
 // aside by an interrupted replace is put back first. A target that is no
 // regular file, or (appending) one larger than ExportAppendTargetMax, is
 // refused before it is opened or read. False with the reason when anything
-// failed: the file is then as it was.
-[[nodiscard]] bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error);
+// failed: the file is then as it was. Appending, *RecordsBefore (when given)
+// is how many records the file held before (CountExportRecords with Header).
+[[nodiscard]] bool SaveExportFile(const QString &Path, bool Append, const QByteArray &Bytes, QString *Error,
+                                  const QByteArray &Header = {}, int *RecordsBefore = nullptr);
+
+// The records of an exported file as an import reads them: one a line (CR
+// LF, LF or CR ends one), empty lines and the lines equal to Header (the
+// header line of an export of the same items, at the top or after an
+// earlier append) left out.
+[[nodiscard]] int CountExportRecords(QByteArrayView Content, QByteArrayView Header);
 
 // The largest file an append export adds to: the file is read whole and
 // written again with the new lines.

@@ -696,6 +696,7 @@ void TFileExport::btnExportClick()
                MB_ICONINFORMATION);
         return;
     }
+    int recordsBefore = 0;
     if (encrypted) {
         // The text goes into the archive from memory: no plain copy on disk.
         const QString entry = QFileInfo(m_fileEncrypt).completeBaseName() + QStringLiteral(".txt");
@@ -703,7 +704,8 @@ void TFileExport::btnExportClick()
             Inform(failure + QStringLiteral("  \r\n") + m_fileEncrypt, MB_ICONERROR);
             return;
         }
-    } else if (!SaveExportFile(m_fileNormal, target == 1, buffer.data(), &failure)) {
+    } else if (!SaveExportFile(m_fileNormal, target == 1, buffer.data(), &failure,
+                               BuildExportHeader(m_layout, captions), &recordsBefore)) {
         Inform(QStringLiteral("ファイルに出力できませんでした  \r\n") + m_fileNormal + QStringLiteral("  \r\n") + failure,
                MB_ICONERROR);
         return;
@@ -712,6 +714,11 @@ void TFileExport::btnExportClick()
     SaveExportSettings();
     QString done = QStringLiteral("テキストファイルの出力が完了しました  \r\n\r\n対象件数 : ") + QString::number(m_outputCount) +
                    QStringLiteral(" 件  \r\n出力件数 : ") + QString::number(result.Written) + QStringLiteral(" 件  ");
+    // Appended, the file holds more than this run wrote: the user is told
+    // where the records went and what the file held before.
+    if (!encrypted && target == 1)
+        done += QStringLiteral("\r\n\r\n") + m_fileNormal + QStringLiteral("  \r\nに追加しました（追加前のデータ : ") +
+                QString::number(recordsBefore) + QStringLiteral(" 件）  ");
     // The file is Shift-JIS: a name with a character it lacks went out as
     // "?", and an import would store the "?".
     if (result.LossyLines > 0)

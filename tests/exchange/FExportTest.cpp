@@ -405,3 +405,80 @@ TEST_F(FileExportTest, newKeywordNamesReachTheCatalogueAndTheLayout)
 }
 
 } // namespace
+
+namespace {
+
+// Two books, 名0 .. 名5 in the first and 別0 .. 別2 in the second.
+class TwoBookExportTest : public FileExportTest
+{
+protected:
+    // The main list closed, and opened again on a second book.
+    void openSecondBook()
+    {
+        delete FileExport;
+        list.reset();
+        ASSERT_TRUE(QDir().mkpath(AdrsPath + QStringLiteral("Book2")));
+        AdrsFolderList.append({QStringLiteral("二冊目"), QStringLiteral("Book2"), AdrsStateUnchanged});
+        AdrsFolderIndex = 1;
+        AdrsName = AdrsFolderList[1].Name;
+        DMMurven19->CreateAdrsTable(QStringLiteral("Book2"));
+        ASSERT_TRUE(DMMurven19->OpenAdrs());
+        TTable &table = *DMMurven19->AdrsTable();
+        for (int i = 0; i < 3; ++i) {
+            table.Append();
+            table.FieldByName(QStringLiteral("NameKanji")).SetAsBytes(EncodeUnicodeField(QStringLiteral("別%1").arg(i)));
+            table.FieldByName(QStringLiteral("Honor")).SetAsBytes(Cp932::encode(QStringLiteral("殿")));
+            table.Post();
+        }
+        DMMurven19->CloseAdrs();
+        openList();
+    }
+};
+
+} // namespace
+
+// The second book's export offered the first book's file and appended to it
+// (いいえ twice): the completion names the file it went to and how many
+// records it held before, the header line not counted.
+TEST_F(TwoBookExportTest, anExportAppendedToTheFirstBooksFileSaysWhereAndHowManyItHeld)
+{
+    window().rbNormal->click();
+    setItem(eiName);
+    setItem(eiHonor);
+    window().rbAll->click();
+    window().btnExportClick();
+    const QByteArray first = written();
+    ASSERT_EQ(first.count('\n'), 7);
+
+    ASSERT_NO_FATAL_FAILURE(openSecondBook());
+    // The run's question, then keep the offered file (いいえ), then append (いいえ).
+    TFileExport::SaveDialogOverride = [](const QString &, int &) {
+        ADD_FAILURE() << "the offered file was kept: no file dialog";
+        return QString();
+    };
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDNO);
+    boxes.enqueue(IDNO);
+    window().btnExportClick();
+    EXPECT_EQ(written(), first + sj("名前,敬称\r\n別0,殿\r\n別1,殿\r\n別2,殿\r\n"));
+    ASSERT_GT(boxes.count(), 0);
+    const QString done = boxes.last().text;
+    EXPECT_TRUE(done.startsWith(QStringLiteral("テキストファイルの出力が完了しました"))) << qPrintable(done);
+    EXPECT_TRUE(done.contains(QStringLiteral("出力件数 : 3 件"))) << qPrintable(done);
+    EXPECT_TRUE(done.contains(target + QStringLiteral("  \r\nに追加しました（追加前のデータ : 6 件）")))
+        << qPrintable(done);
+}
+
+// A file replaced, not appended to, says nothing of appending.
+TEST_F(FileExportTest, anExportThatReplacedTheFileSaysNothingOfAppending)
+{
+    window().rbNormal->click();
+    setItem(eiHonor);
+    window().btnExportClick();
+    boxes.enqueue(IDYES);
+    boxes.enqueue(IDNO);
+    boxes.enqueue(IDYES);
+    window().btnExportClick();
+    ASSERT_GT(boxes.count(), 0);
+    EXPECT_FALSE(boxes.last().text.contains(QStringLiteral("追加"))) << qPrintable(boxes.last().text);
+}
