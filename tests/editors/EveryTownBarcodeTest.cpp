@@ -562,6 +562,40 @@ protected:
     TTownNameLookup towns;
 };
 
+// Addresses under their postcodes, the towns from the dictionary: the lot
+// typed right before a building's or a place's name is the number where the
+// town is not found (櫻畠 for the dictionary's 桜畠, 本町 under another
+// town's postcode) and where a building after it bears the town's name; a
+// town typed in another writing (中ノ町, 上二ノ宮町, 山之元町) is found, so a
+// street designation's counts stay out of the number. The same shapes over
+// every town are the sweep tests/sweeps/TownBarsSweep.cpp, run by hand.
+TEST_F(EveryTownBarcode, lotBeforeANameAndTownsTypedInAnotherWriting)
+{
+    REQUIRE_FULL_DICTIONARY();
+    struct TCase {
+        const char16_t *Postcode;
+        const char16_t *Address;
+        const char *Number;
+    };
+    static const std::array<TCase, 7> cases{{
+        {u"7530021", u"山口県山口市櫻畠2棟202号", "2-202"},
+        {u"0130019", u"秋田県横手市本町123山田荘201", "123-201"},
+        {u"3900811", u"長野県松本市中央34地先 中央ハイツ104", "34-104"},
+        {u"6008032", u"京都府京都市下京区新町通四条下る中ノ町７３１中ノ町コーポ / サンハイムＤ－２００８", "731D2008"},
+        {u"6050907", u"京都府京都市東山区大和大路通四条下る西橘町909西橘町ハイツ　西橘町ビル１０Ｆ", "909-10"},
+        {u"6008131", u"京都府京都市下京区東洞院通4条上ル2丁目上二ノ宮町329-28", "329-28"},
+        {u"6068273", u"京都府京都市左京区大宮3条下がる　北白川山之元町８２北白川山之元町ビル", "82"},
+    }};
+    for (const TCase &c : cases) {
+        const QString postcode = QString::fromUtf16(c.Postcode);
+        const TPostcodeTowns found = towns(postcode);
+        ASSERT_FALSE(found.Towns.isEmpty()) << qPrintable(postcode);
+        EXPECT_EQ(CustomerBarcodeData(postcode, QString::fromUtf16(c.Address), found).toStdString(),
+                  (postcode + QLatin1String(c.Number)).toStdString())
+            << qPrintable(QString::fromUtf16(c.Address)) << " under " << qPrintable(found.Towns.join(u','));
+    }
+}
+
 // Every town whose name holds a numeral, kanji or digit (some 14,000): the
 // numeral is the town's, never the start of the number.
 TEST_F(EveryTownBarcode, everyTownWithANumeralGivesTheNumberWrittenAfterIt)
