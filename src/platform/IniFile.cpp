@@ -392,9 +392,10 @@ using TContentSum = std::function<quint32(const QStringList &lines)>;
 //   its own is not as written (damage, or an edit by hand): the user is told
 //   and a copy kept, and its lines are read by the rules below.
 // - Line by line (those, the previous version's file with the encoding line
-//   alone, older files): UTF-8 unless the lines only code page 932 reads
-//   outnumber those UTF-8 reads, so that no damaged line decides the
-//   encoding of the others. A line not of that encoding (or holding a zero
+//   alone, older files): one with the encoding line is UTF-8 while any of
+//   its lines beyond ASCII reads as UTF-8, one without it UTF-8 unless the
+//   lines only code page 932 reads outnumber those UTF-8 reads, so that no
+//   damaged line decides the encoding of the others. A line not of that encoding (or holding a zero
 //   byte) is damaged alone; so, among CR LF line ends, is the line after a
 //   lone CR (a line end changed or dropped glues it to the line before); a
 //   lone LF is a line end. A file without the encoding line whose lines
