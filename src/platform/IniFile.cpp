@@ -80,12 +80,17 @@ qsizetype differingBytes(QByteArrayView a, QByteArrayView b)
 // The mark as the previous versions wrote it (without the sum), also with
 // one of its bytes damaged (its line end too: the byte that took the CR's
 // place stays on the line).
-bool isEncodingMark(QByteArrayView line)
+bool isEncodingMark(QByteArrayView raw)
 {
-    line = TrimBlanks(line);
-    if (line.size() == kEncodingMark.size() + 1 && line.startsWith(kEncodingMark))
-        return true;
-    return line.size() == kEncodingMark.size() && differingBytes(line, kEncodingMark) <= 1;
+    // Blanks around it are no damage; a byte of it made a blank or a control
+    // character is.
+    for (const QByteArrayView line : {raw, TrimBlanks(raw)}) {
+        if (line.size() == kEncodingMark.size() + 1 && line.startsWith(kEncodingMark))
+            return true;
+        if (line.size() == kEncodingMark.size() && differingBytes(line, kEncodingMark) <= 1)
+            return true;
+    }
+    return false;
 }
 
 // CRC-32 as ZIP and PNG use it (reflected, polynomial 0xEDB88320).
@@ -246,6 +251,20 @@ bool oneByteLonger(QByteArrayView longer, QByteArrayView shorter)
 TMark readMark(QByteArrayView bytes)
 {
     TMark mark;
+    const QList<TByteLine> lines = linesWithEnds(bytes.first(std::min<qsizetype>(bytes.size(), 256)));
+    if (lines.isEmpty())
+        return mark;
+    const QByteArrayView first = lines.front().bytes;
+    const qsizetype digitsAt = first.size() - kSumDigits;
+    // The sum line one byte short or long: a byte of its text dropped or put in.
+    if (first.size() != kSummedMarkSize && digitsAt > 0 &&
+        (oneByteLonger(first.first(digitsAt), kSumMark) || oneByteLonger(kSumMark, first.first(digitsAt)))) {
+        mark.marked = mark.summed = true;
+        mark.sum = hexSum(first.sliced(digitsAt));
+        // The sum covers the line end on.
+        mark.bodyStart = lines.front().start + first.size();
+        return mark;
+    }
     // The sum's place is fixed, so bytes changed anywhere in the line (a
     // line end made of one included) leave the sum where it is read. No
     // line but this one is that like it.
@@ -256,16 +275,7 @@ TMark readMark(QByteArrayView bytes)
         mark.exact = bytes.startsWith(kSumMark);
         return mark;
     }
-    const QList<TByteLine> lines = linesWithEnds(bytes);
-    if (lines.isEmpty())
-        return mark;
-    const QByteArrayView first = lines.front().bytes;
-    // The sum line one byte short or long: a byte of it dropped or put in.
-    const qsizetype digitsAt = first.size() - kSumDigits;
-    if (digitsAt > 0 && (oneByteLonger(first.first(digitsAt), kSumMark) || oneByteLonger(kSumMark, first.first(digitsAt)))) {
-        mark.marked = mark.summed = true;
-        mark.sum = hexSum(first.sliced(digitsAt));
-    } else if (first.startsWith(kSumMark) && first.size() == kSummedMarkSize - 1) {
+    if (first.startsWith(kSumMark) && first.size() == kSummedMarkSize - 1) {
         mark.marked = mark.summed = true; // a digit dropped: the sum is not known
     } else if (isEncodingMark(first)) {
         mark.marked = true;
@@ -382,9 +392,10 @@ using TContentSum = std::function<quint32(const QStringList &lines)>;
 //   its own is not as written (damage, or an edit by hand): the user is told
 //   and a copy kept, and its lines are read by the rules below.
 // - Line by line (those, the previous version's file with the encoding line
-//   alone, older files): UTF-8 unless the lines only code page 932 reads
-//   outnumber those UTF-8 reads, so that no damaged line decides the
-//   encoding of the others. A line not of that encoding (or holding a zero
+//   alone, older files): one with the encoding line is UTF-8 while any of
+//   its lines beyond ASCII reads as UTF-8, one without it UTF-8 unless the
+//   lines only code page 932 reads outnumber those UTF-8 reads, so that no
+//   damaged line decides the encoding of the others. A line not of that encoding (or holding a zero
 //   byte) is damaged alone; so, among CR LF line ends, is the line after a
 //   lone CR (a line end changed or dropped glues it to the line before); a
 //   lone LF is a line end. A file without the encoding line whose lines
@@ -420,8 +431,11 @@ TFileText decodeFile(QByteArray bytes, const TContentSum &contentSum)
             if (!(cp932 ? isCp932(body) : Utf8::isWellFormed(body)))
                 continue;
             TFileText result = wholeText(lines, cp932);
-            if (contentSum(result.lines) == *mark.sum)
+            if (contentSum(result.lines) == *mark.sum) {
+                // A hand save keeps the sum line as it was.
+                result.notAsWritten = !mark.exact;
                 return result;
+            }
         }
     }
 
@@ -444,7 +458,10 @@ TFileText decodeFile(QByteArray bytes, const TContentSum &contentSum)
         result.reason = QStringLiteral("neither UTF-8 nor code page 932");
         return result;
     }
-    const bool cp932 = cp932Lines > utf8Lines;
+    // A file that says it is UTF-8 is UTF-8 while any of its lines is: a few
+    // damaged lines never outvote it (a hand save in code page 932 leaves
+    // none).
+    const bool cp932 = mark.marked ? cp932Lines > 0 && utf8Lines == 0 : cp932Lines > utf8Lines;
     for (const TByteLine &line : lines) {
         result.lines << (cp932 ? Cp932::decode(line.bytes) : QString::fromUtf8(line.bytes));
         result.damaged << ((cp932 ? !isCp932(line.bytes) : !Utf8::isWellFormed(line.bytes)) || line.bytes.contains('\0'));
@@ -607,8 +624,8 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
             return crc32(storedBody(content.GetStrings()));
         };
         const TFileText text = decodeFile(bytes, contentSum);
-        const bool anyText = std::any_of(text.lines.cbegin(), text.lines.cend(),
-                                         [](const QString &line) { return !TrimBlanksView(line).isEmpty(); });
+        // The encoding line alone (a file cut short) is text too.
+        const bool anyText = !TrimBlanks(QByteArrayView(bytes)).isEmpty();
         if (!text.reason.isEmpty())
             reason = text.reason;
         else

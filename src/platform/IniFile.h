@@ -34,8 +34,10 @@
 // - Any other file with the sum line is not as written (damage, or an edit
 //   by hand): the user is always told, and its lines read as below.
 // - Line by line (those files, the previous version's with the encoding
-//   line alone, older ones without it): UTF-8 unless the lines only code
-//   page 932 reads outnumber those UTF-8 reads; a line not of that encoding
+//   line alone, older ones without it): a file with the encoding line is
+//   UTF-8 while any of its lines beyond ASCII reads as UTF-8, one without
+//   it UTF-8 unless the lines only code page 932 reads outnumber those
+//   UTF-8 reads, so no damaged line decides the others; a line not of that encoding
 //   or holding a zero byte is a damaged entry, and among CR LF line ends so
 //   is the line after a lone CR (a lone LF is a line end). In a file with
 //   the encoding line, a line of a kind the program never writes (no

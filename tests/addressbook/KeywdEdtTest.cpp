@@ -167,9 +167,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 
-// One damaged byte in one caption of the file the dialog wrote: the main
-// window's reading keeps the other seven captions, names the damaged one and
-// the kept copy to the user, and the next OK writes no other text.
+// Two damaged bytes in one caption of the file the dialog wrote (one the
+// sum would put back): the main window's reading keeps the other seven
+// captions, names the damaged one and the kept copy to the user, and the
+// next OK writes no other text.
 TEST_F(KeywordEditTest, aDamagedByteInOneCaptionLosesThatCaptionAlone)
 {
     open();
@@ -182,7 +183,8 @@ TEST_F(KeywordEditTest, aDamagedByteInOneCaptionLosesThatCaptionAlone)
     QByteArray bytes = fileBytes(iniFile());
     const qsizetype at = bytes.indexOf("Name5=");
     ASSERT_GE(at, 0);
-    bytes[at + 7] = 'X'; // the second byte of 趣 (E8 B6 A3)
+    bytes[at + 7] = 'X'; // the second and third bytes of 趣 (E8 B6 A3)
+    bytes[at + 8] = 'Y';
     writeBytes(iniFile(), bytes);
 
     TAddressListModel model;

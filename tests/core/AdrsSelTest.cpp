@@ -852,8 +852,9 @@ TEST_F(AddressBooks, anUnreadableOrderFileIsKeptAsideAndNotOverwritten)
     EXPECT_EQ(TMemIniFile(AdrsMngFileName()).ReadString("SORT", "1", ""), QStringLiteral("A"));
 }
 
-// One damaged entry of an order file the program wrote costs that book its
-// place alone: the books after it keep their order.
+// One damaged entry of an order file the program wrote (beyond the one byte
+// the sum puts back) costs that book its place alone: the books after it
+// keep their order.
 TEST_F(AddressBooks, aDamagedOrderEntryLosesOnlyThatBooksPlace)
 {
     ScriptedMessageBoxes boxes;
@@ -861,7 +862,9 @@ TEST_F(AddressBooks, aDamagedOrderEntryLosesOnlyThatBooksPlace)
         makeBook(QString::fromUtf8(book));
     writeOrder({"趣味", "近所", "家族", "仕事"});
     QByteArray bytes = fileBytes(AdrsMngFileName());
-    bytes[bytes.indexOf("\n2=") + 4] = 'X'; // inside 近
+    // Two bytes inside 近: no one byte the sum can put back.
+    bytes[bytes.indexOf("\n2=") + 4] = 'X';
+    bytes[bytes.indexOf("\n2=") + 5] = 'Y';
     writeBytes(AdrsMngFileName(), bytes);
     ASSERT_TRUE(ScanAddressBooks(false));
     EXPECT_EQ(folders(), QStringList({"趣味", "家族", "仕事", "近所"}));

@@ -390,7 +390,9 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
     QByteArray bytes = fileBytes(file);
     const qsizetype at = bytes.indexOf("Group3=");
     ASSERT_GE(at, 0);
-    bytes[at + 8] = 'X'; // the second byte of 友 (E5 8F 8B)
+    // The second and third bytes of 友 (E5 8F 8B): no one byte the sum can put back.
+    bytes[at + 8] = 'X';
+    bytes[at + 9] = 'Y';
     writeBytes(file, bytes);
 
     LoadGroupNames("Book");
@@ -415,6 +417,40 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
     EXPECT_TRUE(sameBytes(bytes, fileBytes(copy))) << "the copy is never written";
 }
 
+
+// The names 友人1..10 (each of which code page 932 reads as well) saved, then
+// two bytes of one name damaged so that only code page 932 reads its line:
+// the file is still UTF-8. Group 3 renamed through the window: the nine
+// other names are written as they were, none as mojibake.
+TEST_F(GroupNamesTest, aNameDamagedIntoCodePage932NeverTurnsTheOtherNamesIntoMojibakeWhenOneIsRenamed)
+{
+    ASSERT_NO_FATAL_FAILURE(saveTypedNames());
+    const QString file = GroupFileName("Book");
+    QByteArray bytes = fileBytes(file);
+    // 友人5 (E5 8F 8B E4 BA BA 35) made 88 9F 8B E4 BA BA 35: 亜 and more in code page 932, no UTF-8.
+    const qsizetype at = bytes.indexOf("Group5=") + 7;
+    bytes[at] = '\x88';
+    bytes[at + 1] = '\x9F';
+    ASSERT_TRUE(Cp932::decode(bytes.mid(at, 7)).indexOf(QChar::ReplacementCharacter) < 0);
+    writeBytes(file, bytes);
+
+    LoadGroupNames("Book");
+    expectTypedNamesBut(5);
+    ASSERT_EQ(m_boxes.count(), 1) << "the damage is told";
+    EXPECT_TRUE(m_boxes.last().text.contains(QStringLiteral("[GROUP] Group5"))) << qPrintable(m_boxes.last().text);
+
+    openDialog();
+    edit(3)->selectAll();
+    TypeCharacters(edit(3), QStringLiteral("家族"));
+    pressOk();
+    ASSERT_EQ(m_dialog->result(), QDialog::Accepted);
+    m_dialog.reset();
+    const TGroupNameList stored = ReadGroupNames("Book");
+    for (int i = 1; i <= GroupCount; ++i) {
+        const QString expected = i == 3 ? QStringLiteral("家族") : i == 5 ? DefaultGroupName(5) : QStringLiteral("友人%1").arg(i);
+        EXPECT_EQ(stored[size_t(i)], expected) << "group " << i;
+    }
+}
 
 namespace {
 
@@ -685,6 +721,7 @@ struct ChangedGroupFile {
     const char *name;
     QByteArray (*change)(QByteArray);
     int lost; // the group whose name is named as damaged, 0 for none
+    int told; // the group named as read with the name saved, 0 for none, -1 when nothing is told
 };
 void PrintTo(const ChangedGroupFile &c, std::ostream *os) { *os << c.name; }
 class GroupFileChanged : public GroupNamesTest, public ::testing::WithParamInterface<ChangedGroupFile>
@@ -701,13 +738,17 @@ TEST_P(GroupFileChanged, readsEveryNameAsTypedOrNamesTheDamagedOne)
     LoadGroupNames("Book");
     expectTypedNamesBut(GetParam().lost);
     const QStringList copies = damagedCopies();
-    if (GetParam().lost == 0) {
+    if (GetParam().told < 0) {
         EXPECT_EQ(m_boxes.count(), 0);
         EXPECT_TRUE(copies.isEmpty());
         return;
     }
+    // A file no longer as saved is told, a copy kept.
     ASSERT_EQ(m_boxes.count(), 1);
-    EXPECT_TRUE(m_boxes.last().text.contains(QStringLiteral("[GROUP] Group%1").arg(GetParam().lost))) << qPrintable(m_boxes.last().text);
+    const int named = GetParam().lost ? GetParam().lost : GetParam().told;
+    if (named > 0) {
+        EXPECT_TRUE(m_boxes.last().text.contains(QStringLiteral("[GROUP] Group%1").arg(named))) << qPrintable(m_boxes.last().text);
+    }
     ASSERT_EQ(copies.size(), 1);
     EXPECT_TRUE(sameBytes(bytes, fileBytes(AdrsPath + "Book/" + copies[0])));
 }
@@ -715,17 +756,21 @@ TEST_P(GroupFileChanged, readsEveryNameAsTypedOrNamesTheDamagedOne)
 INSTANTIATE_TEST_SUITE_P(
     Table, GroupFileChanged,
     ::testing::Values(
+        // One byte changed: the sum tells which, and the name saved is read.
         // The CR after the section line made a bracket, the LF before it one.
-        ChangedGroupFile{"sectionLineEndMadeABracket", [](QByteArray b) { return b.replace("[GROUP]\r", "[GROUP]]"); }, 0},
-        ChangedGroupFile{"lineEndBeforeTheSectionMadeABracket", [](QByteArray b) { return b.replace("\n[GROUP]", "[[GROUP]"); }, 0},
+        ChangedGroupFile{"sectionLineEndMadeABracket", [](QByteArray b) { return b.replace("[GROUP]\r", "[GROUP]]"); }, 0, 0},
+        ChangedGroupFile{"lineEndBeforeTheSectionMadeABracket", [](QByteArray b) { return b.replace("\n[GROUP]", "[[GROUP]"); }, 0, 0},
         // A key line's end made a letter, which joins the name before it or the key after it.
-        ChangedGroupFile{"crAfterANameMadeALetter", [](QByteArray b) { return b.replace("\r\nGroup3", "-\nGroup3"); }, 0},
-        ChangedGroupFile{"lfBeforeAKeyMadeALetter", [](QByteArray b) { return b.replace("\r\nGroup3", "\rXGroup3"); }, 0},
+        ChangedGroupFile{"crAfterANameMadeALetter", [](QByteArray b) { return b.replace("\r\nGroup3", "-\nGroup3"); }, 0, 2},
+        ChangedGroupFile{"lfBeforeAKeyMadeALetter", [](QByteArray b) { return b.replace("\r\nGroup3", "\rXGroup3"); }, 0, 2},
         // One key renamed into another; the last character of a name cut by a line end.
-        ChangedGroupFile{"keyRenamedIntoAnother", [](QByteArray b) { return b.replace("Group2=", "Group3="); }, 2},
+        ChangedGroupFile{"keyRenamedIntoAnother", [](QByteArray b) { return b.replace("Group2=", "Group3="); }, 0, 2},
         ChangedGroupFile{"lastCharacterCutByALineEnd",
-                         [](QByteArray b) { return b.replace("\xE4\xBA\xBA" "4\r", "\xE4\xBA\r" "4\r"); }, 4},
+                         [](QByteArray b) { return b.replace("\xE4\xBA\xBA" "4\r", "\xE4\xBA\r" "4\r"); }, 0, 4},
+        // Two bytes: the name is named, the others read as saved.
+        ChangedGroupFile{"twoBytesOfAName",
+                         [](QByteArray b) { return b.replace("=\xE5\x8F\x8B\xE4\xBA\xBA" "6", "=\xE5XY\xE4\xBA\xBA" "6"); }, 6, 0},
         // Saved again by hand in code page 932 with its encoding line, a comment added.
-        ChangedGroupFile{"savedByHandInCodePage932", [](QByteArray b) { return Cp932::encode(QString::fromUtf8(b)); }, 0},
-        ChangedGroupFile{"commentAddedByHand", [](QByteArray b) { return b.replace("Group5=", "; my groups\r\nGroup5="); }, 0}),
+        ChangedGroupFile{"savedByHandInCodePage932", [](QByteArray b) { return Cp932::encode(QString::fromUtf8(b)); }, 0, -1},
+        ChangedGroupFile{"commentAddedByHand", [](QByteArray b) { return b.replace("Group5=", "; my groups\r\nGroup5="); }, 0, -1}),
     [](const ::testing::TestParamInfo<ChangedGroupFile> &info) { return std::string(info.param.name); });

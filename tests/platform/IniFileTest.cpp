@@ -1112,3 +1112,140 @@ TEST_F(IniFileOneByte, aByteLostOrAddedInTheOneJapaneseLineIsNeverReadAsAnotherN
 }
 
 } // namespace
+
+namespace {
+
+// ---- The names 友人1..10, each of which code page 932 reads as well -------------
+
+QList<Entry> friendNames()
+{
+    QList<Entry> entries;
+    for (int i = 1; i <= 10; ++i)
+        entries.append({"GROUP", QStringLiteral("Group%1").arg(i), QStringLiteral("友人%1").arg(i)});
+    return entries;
+}
+
+// A file of the previous version (the encoding line without the sum): one
+// damaged byte of the encoding line leaves it the encoding line. Every name
+// reads as written (none as code page 932, none reset), and the file is still
+// read by the rules of the program's own: a name a second damage made into
+// another's is named, not read as that one.
+TEST_F(IniFileOneByte, aPreviousVersionsEncodingLineWithOneDamagedByteIsStillTheEncodingLine)
+{
+    const QList<Entry> entries = friendNames();
+    QByteArray valid = "; encoding=UTF-8\r\n[GROUP]\r\n";
+    for (const Entry &e : entries)
+        valid += (e.key + QLatin1Char('=') + e.value).toUtf8() + "\r\n";
+    const qsizetype lineEnd = valid.indexOf("\r\n");
+    for (qsizetype at = 0; at < lineEnd + 2; ++at) {
+        for (const char value : {'\xFF', '\xC2', '\x8F', 'X', ' ', '\0'}) {
+            QByteArray bytes = valid;
+            bytes[at] = value;
+            const QString where = QStringLiteral("byte %1 made 0x%2").arg(at).arg(quint8(value), 2, 16, QLatin1Char('0'));
+            if (at < lineEnd) {
+                writeAnew(bytes);
+                const TMemIniFile ini(path());
+                ASSERT_FALSE(ini.Unreadable()) << qPrintable(where);
+                for (const Entry &e : entries)
+                    EXPECT_EQ(ini.ReadString(e.section, e.key, QString()), e.value) << qPrintable(where);
+            } else {
+                const Misread line = readBack(bytes, entries);
+                EXPECT_EQ(line.silent + line.unnamed, 0) << qPrintable(where);
+            }
+            // Group2's key made Group3's by a second damaged byte: told, and
+            // neither read as the other's name.
+            writeAnew(QByteArray(bytes).replace("Group2=", "Group3="));
+            const TMemIniFile renamed(path());
+            EXPECT_FALSE(renamed.DamagedEntries().isEmpty()) << qPrintable(where) << ", Group2 renamed";
+            EXPECT_NE(renamed.ReadString("GROUP", "Group3", QString()), QStringLiteral("友人2")) << qPrintable(where);
+        }
+    }
+}
+
+// The line end after the sum line (and a section line's) changed into any
+// byte, dropped, or a byte put in: the sum locates it, every name reads as
+// written and none is named damaged; the user is told the file was not as
+// written.
+TEST_F(IniFileOneByte, aLineEndAfterTheSumLineChangedIsLocatedAndNoNameIsReset)
+{
+    const QList<Entry> entries = friendNames();
+    const QByteArray valid = written(entries);
+    const qsizetype cr = valid.indexOf("\r\n");
+    const qsizetype section = valid.indexOf("[GROUP]\r\n") + 7;
+    QList<QByteArray> damaged;
+    for (const qsizetype at : {cr, cr + 1, section, section + 1}) {
+        for (int value = 0; value < 256; ++value) {
+            if (char(value) != valid[at])
+                damaged << QByteArray(valid).replace(at, 1, QByteArray(1, char(value)));
+        }
+        damaged << QByteArray(valid).remove(at, 1) << QByteArray(valid).insert(at, 'X')
+                << QByteArray(valid).insert(at, '\xE5');
+    }
+    for (const QByteArray &bytes : damaged) {
+        writeAnew(bytes);
+        const TMemIniFile ini(path());
+        const QString where = QString::fromLatin1(bytes.left(45).toHex(' '));
+        ASSERT_FALSE(ini.Unreadable()) << qPrintable(where);
+        EXPECT_TRUE(ini.DamagedEntries().isEmpty()) << qPrintable(where) << ": " << qPrintable(ini.DamagedEntries().join(", "));
+        EXPECT_TRUE(ini.NotAsWritten()) << qPrintable(where);
+        for (const Entry &e : entries)
+            EXPECT_EQ(ini.ReadString(e.section, e.key, QString()), e.value) << qPrintable(where);
+    }
+}
+
+// Damage the sum cannot put right, and edits: the names the damage did not
+// reach read as written (never as other text), the damaged ones are named
+// or no longer in the file, and the user is always told.
+struct BeyondOneByteCase {
+    const char *name;
+    QByteArray (*change)(const QByteArray &);
+    QList<int> lost;      // groups named damaged or no longer in the file
+    QStringList restored; // entries put back to the value written
+};
+
+class IniFileBeyondOneByte : public IniFileOneByte, public ::testing::WithParamInterface<BeyondOneByteCase> {};
+
+TEST_P(IniFileBeyondOneByte, readsUntouchedNamesAsWrittenAndTells)
+{
+    const QList<Entry> entries = friendNames();
+    writeAnew(GetParam().change(written(entries)));
+    const TMemIniFile ini(path());
+    ASSERT_FALSE(ini.Unreadable());
+    EXPECT_TRUE(ini.NotAsWritten());
+    EXPECT_EQ(m_told.size(), 1);
+    EXPECT_EQ(ini.RestoredEntries(), GetParam().restored);
+    for (int i = 1; i <= 10; ++i) {
+        const Entry &e = entries[i - 1];
+        if (!GetParam().lost.contains(i)) {
+            EXPECT_EQ(ini.ReadString(e.section, e.key, QString()), e.value) << qPrintable(e.key);
+            EXPECT_FALSE(isNamed(ini.DamagedEntries(), e)) << qPrintable(e.key);
+        } else {
+            EXPECT_TRUE(isNamed(ini.DamagedEntries(), e) || !ini.ValueExists(e.section, e.key)) << qPrintable(e.key);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IniFileBeyondOneByte,
+    ::testing::Values(
+        // 友 is E5 8F 8B, 人 E4 BA BA.
+        BeyondOneByteCase{"twoBytesOfOneName",
+                          [](const QByteArray &b) { return QByteArray(b).replace("=\xE5\x8F\x8B\xE4\xBA\xBA" "3", "=\xE5\xFF\x8B\xE4\x41\xBA" "3"); },
+                          {3}, {}},
+        BeyondOneByteCase{"aRunOfBadBytesOverTwoNames",
+                          [](const QByteArray &b) { return QByteArray(b).replace("\xBA" "5\r\nGroup6=\xE5", "\xFF\xFE\xFD\xFC\x80\x81\x82\x83\x84\x85\x86\x87\xE5"); },
+                          {5, 6}, {}},
+        BeyondOneByteCase{"cutAtALineEnd", [](const QByteArray &b) { return b.left(b.indexOf("Group5=")); },
+                          {5, 6, 7, 8, 9, 10}, {}},
+        // One byte dropped or put in: the sum tells which, and the written text is read.
+        BeyondOneByteCase{"theGOfTheSectionDropped",
+                          [](const QByteArray &b) { return QByteArray(b).replace("[GROUP]", "[ROUP]"); }, {}, {"[GROUP]"}},
+        BeyondOneByteCase{"anAsciiByteAddedInsideACharacter",
+                          [](const QByteArray &b) { return QByteArray(b).replace("=\xE5\x8F\x8B\xE4\xBA\xBA" "4", "=\xE5\x8F" "A\x8B\xE4\xBA\xBA" "4"); },
+                          {}, {"[GROUP] Group4"}},
+        // A one-character edit by hand reads as written, and is said to.
+        BeyondOneByteCase{"oneDigitEditedByHand",
+                          [](const QByteArray &b) { return QByteArray(b).replace("\xBA" "7\r", "\xBA" "8\r"); }, {}, {"[GROUP] Group7"}}),
+    rowName);
+
+} // namespace
