@@ -18,26 +18,19 @@ bool EditSharedIni(const QString &path, const std::function<void(TMemIniFile &)>
 
 bool SaveIniChanges(const QString &path, const TMemIniFile &base, const TMemIniFile &mine, QString *error)
 {
-    struct Change {
-        QString section;
-        QString key;
-        QString value;
-    };
-    QList<Change> changes;
-    for (const QString &section : mine.ReadSections()) {
-        for (const QString &key : mine.ReadSection(section)) {
-            const QString value = mine.ReadString(section, key, QString());
-            if (!base.ValueExists(section, key) || base.ReadString(section, key, QString()) != value)
-                changes.append({section, key, value});
-        }
-    }
-    if (changes.isEmpty())
-        return true;
+    // Written even when nothing changed: a file that lacks the keys gets them,
+    // and one that may not be written over is reported, as before.
     return EditSharedIni(
         path,
-        [&changes](TMemIniFile &ini) {
-            for (const Change &change : std::as_const(changes))
-                ini.WriteString(change.section, change.key, change.value);
+        [&base, &mine](TMemIniFile &ini) {
+            for (const QString &section : mine.ReadSections()) {
+                for (const QString &key : mine.ReadSection(section)) {
+                    const QString value = mine.ReadString(section, key, QString());
+                    if (!ini.ValueExists(section, key) || !base.ValueExists(section, key) ||
+                        base.ReadString(section, key, QString()) != value)
+                        ini.WriteString(section, key, value);
+                }
+            }
         },
         error);
 }

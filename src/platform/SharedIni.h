@@ -24,7 +24,8 @@ extern int SharedFileWaitMs;
                                  QString *error);
 
 // Saves the keys whose values in `mine` differ from `base` (what this writer
-// read or last saved; an object on no file holds either): only the keys this
-// writer changed, every other key keeps what the file holds now.
+// read or last saved; an object on no file holds either), and those the file
+// does not hold: only the keys this writer changed, every other key keeps
+// what the file holds now.
 [[nodiscard]] bool SaveIniChanges(const QString &path, const TMemIniFile &base, const TMemIniFile &mine,
                                   QString *error);
