@@ -9,6 +9,7 @@
 #include "core/WqhypWrapper.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/SharedIni.h"
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "util/SubUnit.h"
@@ -449,11 +450,24 @@ void TAddressListModel::LoadListSettings(const QString &IniPath)
     if (SortType < 0 || SortType >= SortTypeCount)
         SortType = 0;
     SortDir = ini.ReadBool(kSortSection, QStringLiteral("SortDir"), true);
+    m_savedSettings = TMemIniFile(QString());
+    writeListSettings(m_savedSettings);
 }
 
-bool TAddressListModel::SaveListSettings(const QString &IniPath, QString *Error) const
+bool TAddressListModel::SaveListSettings(const QString &IniPath, QString *Error)
 {
-    TMemIniFile ini(IniPath);
+    // Another program on the data folder saves its list's settings too: only
+    // what this list changed since it read them is written.
+    TMemIniFile mine{QString()};
+    writeListSettings(mine);
+    if (!SaveIniChanges(IniPath, m_savedSettings, mine, Error))
+        return false;
+    m_savedSettings = mine;
+    return true;
+}
+
+void TAddressListModel::writeListSettings(TMemIniFile &ini) const
+{
     QStringList ids, widths, views;
     for (const TColumnRecord &record : m_columns) {
         ids << QString::number(record.Index);
@@ -466,7 +480,6 @@ bool TAddressListModel::SaveListSettings(const QString &IniPath, QString *Error)
     ini.WriteInteger(kGroupSection, QStringLiteral("ViewGroup"), ViewGroup);
     ini.WriteInteger(kSortSection, QStringLiteral("SortType"), SortType);
     ini.WriteBool(kSortSection, QStringLiteral("SortDir"), SortDir);
-    return ini.UpdateFile(Error);
 }
 
 // ---- Columns ---------------------------------------------------------------

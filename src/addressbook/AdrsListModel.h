@@ -2,6 +2,7 @@
 
 #include "addressbook/AdrsSch.h"
 #include "addressbook/ListColumns.h"
+#include "platform/IniFile.h"
 
 #include <QAbstractTableModel>
 #include <QFontMetrics>
@@ -59,8 +60,10 @@ public:
     // AdrsList.ini (one per data folder): KEYWORD (read only, into
     // KeywordNames/KeywordModes), HEADER, GROUP, SORT.
     void LoadListSettings(const QString &IniPath);
-    // False when the file could not be written (Error: the reason).
-    [[nodiscard]] bool SaveListSettings(const QString &IniPath, QString *Error = nullptr) const;
+    // Writes the settings this list changed since it read or last saved
+    // them (another program's changes to the others stay). False when the
+    // file could not be written (Error: the reason).
+    [[nodiscard]] bool SaveListSettings(const QString &IniPath, QString *Error = nullptr);
 
     // Columns.
     [[nodiscard]] TColumnRecords &ColumnRecords() { return m_columns; }
@@ -132,6 +135,12 @@ public:
 
 private:
     struct TRecordFields;
+
+    // HEADER, GROUP and SORT as this list has them.
+    void writeListSettings(TMemIniFile &Ini) const;
+    // Those settings as read or last saved: a save writes only the ones that
+    // differ.
+    TMemIniFile m_savedSettings{QString()};
 
     // The formatted texts of the rows used last, at most CachedRowLimit of
     // them, each found from its row in constant time.

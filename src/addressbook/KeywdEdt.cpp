@@ -2,6 +2,7 @@
 
 #include "core/Env.h"
 #include "platform/IniFile.h"
+#include "platform/SharedIni.h"
 #include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
@@ -163,17 +164,24 @@ void TKeywordEdit::accept()
     if (!CheckColumnNames(names))
         return;
 
-    TMemIniFile ini(DataPath + QStringLiteral("AdrsList.ini"));
+    // Only the items changed here are written: another program on the data
+    // folder may have saved the others meanwhile.
+    TMemIniFile base{QString()};
+    TMemIniFile mine{QString()};
     for (int i = 0; i < RowCount; ++i) {
         const auto r = static_cast<std::size_t>(i);
-        ini.WriteString(SecKeyword, QStringLiteral("Name%1").arg(i + 1), names[r]);
-        ini.WriteInteger(SecKeyword, QStringLiteral("Mode%1").arg(i + 1), modes[r]);
+        const auto n = r + 1;
+        base.WriteString(SecKeyword, QStringLiteral("Name%1").arg(i + 1), KeywordNames[n]);
+        base.WriteInteger(SecKeyword, QStringLiteral("Mode%1").arg(i + 1), KeywordModes[n]);
+        mine.WriteString(SecKeyword, QStringLiteral("Name%1").arg(i + 1), names[r]);
+        mine.WriteInteger(SecKeyword, QStringLiteral("Mode%1").arg(i + 1), modes[r]);
     }
     // Stored first: a failed write keeps the dialog open with what was typed,
     // and the program goes on with the captions the file still holds.
+    const QString fileName = DataPath + QStringLiteral("AdrsList.ini");
     QString error;
-    if (!ini.UpdateFile(&error)) {
-        ShowWriteFailure(this, QStringLiteral("キーワード項目の設定"), ini.FileName(), error);
+    if (!SaveIniChanges(fileName, base, mine, &error)) {
+        ShowWriteFailure(this, QStringLiteral("キーワード項目の設定"), fileName, error);
         return;
     }
     m_namesChanged = false;

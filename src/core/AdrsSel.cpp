@@ -3,6 +3,7 @@
 #include "core/Env.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/SharedIni.h"
 #include "platform/WriteError.h"
 #include "util/MsgBoxPos.h"
 #include "util/WriteFailure.h"
@@ -96,14 +97,19 @@ QList<int> numberedKeys(const TMemIniFile &ini, const QString &section)
 
 bool appendPending(const QString &section, const QString &value, QString *error)
 {
-    TMemIniFile ini(AdrsOpFileName());
-    // A count lost to a damaged line must not make the new entry take the
-    // place of one still pending.
-    const QList<int> numbers = numberedKeys(ini, section);
-    const int count = std::max(ini.ReadInteger(section, KeyCount, 0), numbers.isEmpty() ? 0 : numbers.last()) + 1;
-    ini.WriteInteger(section, KeyCount, count);
-    ini.WriteString(section, QString::number(count), value);
-    return ini.UpdateFile(error);
+    // Another program on the folder may append its own at the same moment.
+    return EditSharedIni(
+        AdrsOpFileName(),
+        [&](TMemIniFile &ini) {
+            // A count lost to a damaged line must not make the new entry take
+            // the place of one still pending.
+            const QList<int> numbers = numberedKeys(ini, section);
+            const int count =
+                std::max(ini.ReadInteger(section, KeyCount, 0), numbers.isEmpty() ? 0 : numbers.last()) + 1;
+            ini.WriteInteger(section, KeyCount, count);
+            ini.WriteString(section, QString::number(count), value);
+        },
+        error);
 }
 
 struct TPendingRename {
@@ -196,11 +202,24 @@ bool SaveBookOrder(QString *error)
 {
     if (AdrsFolderList.isEmpty())
         return true;
-    TMemIniFile ini(AdrsMngFileName());
-    ini.EraseSection(SecSort);
-    for (int i = 0; i < AdrsFolderList.size(); ++i)
-        ini.WriteString(SecSort, QString::number(i + 1), AdrsFolderList[i].Folder);
-    return ini.UpdateFile(error);
+    // The order is this program's; a book another program added since this
+    // one listed the books keeps its place after them.
+    return EditSharedIni(
+        AdrsMngFileName(),
+        [](TMemIniFile &ini) {
+            QStringList order;
+            for (const TAdrsFolderInfo &book : std::as_const(AdrsFolderList))
+                order << book.Folder;
+            for (const int key : numberedKeys(ini, SecSort)) {
+                const QString folder = ini.ReadString(SecSort, QString::number(key), QString());
+                if (!order.contains(folder) && isPlainFolderName(folder) && QFileInfo(AdrsPath + folder).isDir())
+                    order << folder;
+            }
+            ini.EraseSection(SecSort);
+            for (int i = 0; i < order.size(); ++i)
+                ini.WriteString(SecSort, QString::number(i + 1), order[i]);
+        },
+        error);
 }
 
 bool SaveAdrsName(QString *error)
@@ -270,15 +289,19 @@ struct TPendingFile {
                 *error = QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
             return false;
         }
-        TMemIniFile op(AdrsOpFileName());
-        op.Clear();
-        op.WriteInteger(SecDelete, KeyCount, static_cast<int>(Deletions.size()));
-        for (qsizetype i = 0; i < Deletions.size(); ++i)
-            op.WriteString(SecDelete, QString::number(i + 1), Deletions[i]);
-        op.WriteInteger(SecRename, KeyCount, static_cast<int>(Renamings.size()));
-        for (qsizetype i = 0; i < Renamings.size(); ++i)
-            op.WriteString(SecRename, QString::number(i + 1), Renamings[i].OldName + QLatin1Char('/') + Renamings[i].NewName);
-        return op.UpdateFile(error);
+        return EditSharedIni(
+            AdrsOpFileName(),
+            [this](TMemIniFile &op) {
+                op.Clear();
+                op.WriteInteger(SecDelete, KeyCount, static_cast<int>(Deletions.size()));
+                for (qsizetype i = 0; i < Deletions.size(); ++i)
+                    op.WriteString(SecDelete, QString::number(i + 1), Deletions[i]);
+                op.WriteInteger(SecRename, KeyCount, static_cast<int>(Renamings.size()));
+                for (qsizetype i = 0; i < Renamings.size(); ++i)
+                    op.WriteString(SecRename, QString::number(i + 1),
+                                   Renamings[i].OldName + QLatin1Char('/') + Renamings[i].NewName);
+            },
+            error);
     }
 };
 

@@ -10,6 +10,7 @@
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 #include "platform/IniFile.h"
+#include "platform/SharedIni.h"
 #include "platform/Table.h"
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
@@ -106,6 +107,7 @@ TSenderForm::TSenderForm(QWidget *Owner) : QDialog(Owner)
     const TSenderIni senderIni = ReadSenderIni();
     m_senderIniBlocked = senderIni.Blocked;
     m_lastNo = senderIni.LastNo;
+    m_storedDefault = senderIni.Default;
     // Without a file the default the editors hold stands.
     if (senderIni.Read)
         DefaultSenderNo = senderIni.Default;
@@ -993,12 +995,25 @@ void TSenderForm::StoreSenderIni()
                   QDir::toNativeSeparators(SenderIniFileName()));
         return;
     }
-    TMemIniFile senderIni(SenderIniFileName());
-    senderIni.WriteInteger(kSection, QStringLiteral("Default"), DefaultSenderNo);
-    senderIni.WriteInteger(kSection, QStringLiteral("LastNo"), m_lastNo);
+    // Another program on the data folder may have saved its own choice since
+    // this window read the file: the default is written only when it was
+    // changed here, and the last number given out never goes back.
+    const bool defaultChanged = DefaultSenderNo != m_storedDefault;
     QString error;
-    if (!senderIni.UpdateFile(&error))
+    const bool saved = EditSharedIni(
+        SenderIniFileName(),
+        [this, defaultChanged](TMemIniFile &senderIni) {
+            if (defaultChanged || !senderIni.ValueExists(kSection, QStringLiteral("Default")))
+                senderIni.WriteInteger(kSection, QStringLiteral("Default"), DefaultSenderNo);
+            const int stored = senderIni.ReadInteger(kSection, QStringLiteral("LastNo"), 0);
+            senderIni.WriteInteger(kSection, QStringLiteral("LastNo"), std::max(stored, m_lastNo));
+        },
+        &error);
+    if (!saved) {
         ShowError(QStringLiteral("差出人の設定を保存できませんでした  \r\n") + error);
+        return;
+    }
+    m_storedDefault = DefaultSenderNo;
 }
 
 bool TSenderForm::eventFilter(QObject *Watched, QEvent *Event)

@@ -123,6 +123,8 @@ private:
     bool m_broken = false;
     // Sender.ini could not be read nor moved aside: it is never written over.
     bool m_senderIniBlocked = false;
+    // The default sender as the file held it when read or last saved.
+    qint32 m_storedDefault = 0;
     bool m_shown = false;
     bool m_checkingTitle = false;
     bool m_settingsSaved = false;

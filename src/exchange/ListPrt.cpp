@@ -1290,10 +1290,20 @@ void TListPrint::loadTemplates()
     // The user's templates are never written over when they cannot be
     // read: the file is kept aside and named to the user.
     int notWhole = 0;
-    if (ReadTemplateFile(customTemplateFile(), m_custom, &notWhole) == TTemplateRead::Unreadable)
+    TTemplateDamage damage;
+    if (ReadTemplateFile(customTemplateFile(), m_custom, &notWhole, &damage) == TTemplateRead::Unreadable)
         m_customFileBlocked =
             KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("not a template file")).isEmpty();
     m_customFileNotWhole = notWhole > 0;
+    // Templates changed since the program wrote them are named, and the file
+    // as read is kept beside it before a save can write over it; with no
+    // copy it is never written over.
+    if (!damage.Entries.isEmpty()) {
+        if (KeepDamagedFileCopy(customTemplateFile(), damage.Bytes, damage.Entries).isEmpty())
+            m_customFileBlocked = true;
+        else
+            m_customFileNotWhole = false; // the copy holds what the window did not take
+    }
     m_custom.insert(m_custom.begin(), TListPrintTemplate{kListLayout, listLayoutColumns()});
     m_hasPreviousLayout = !m_settings.Columns.empty();
     if (m_hasPreviousLayout) {

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <set>
@@ -68,6 +69,8 @@ QString colorKey(int n)
 struct TRawSection {
     QString Name;
     std::vector<std::pair<QString, QString>> Keys;
+    // Its lines failed their sum: changed since the program wrote them.
+    bool Damaged = false;
     [[nodiscard]] QString value(const QString &key) const
     {
         for (const auto &[name, text] : Keys)
@@ -77,37 +80,77 @@ struct TRawSection {
     }
 };
 
-std::optional<std::vector<TRawSection>> parseTemplateText(const QByteArray &bytes)
+struct TRawTemplates {
+    std::vector<TRawSection> Sections;
+    // Lines of a template whose section line did not read, as found.
+    QStringList LostLines;
+};
+
+quint32 crc32(QByteArrayView bytes)
+{
+    quint32 crc = 0xFFFFFFFFU;
+    for (const char c : bytes) {
+        crc ^= quint8(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320U & (0U - (crc & 1U)));
+    }
+    return ~crc;
+}
+
+// What a template's sum covers: its lines that carry text, without the
+// blanks around them and the comments (the sum line among them), one LF
+// after each. A blank line or blanks added or lost change no template and
+// are no damage.
+quint32 blockSum(const QStringList &lines)
+{
+    QByteArray text;
+    for (const QString &line : lines) {
+        text += Cp932::encode(line);
+        text += '\n';
+    }
+    return crc32(text);
+}
+
+const QRegularExpression &sumLine()
+{
+    static const QRegularExpression pattern(QStringLiteral("^;\\s*sum=([0-9A-Fa-f]{8})$"));
+    return pattern;
+}
+
+// The file's sections. The program ends each template with the sum of its
+// lines ("; sum=XXXXXXXX", a comment to any INI reader): the lines up to a
+// sum are one template's, and when they fail it, its sections are marked
+// damaged, or, when no section line among them reads, its lines are kept
+// to be named. A file without sums (an earlier version's, or made by hand)
+// is read as it stands.
+std::optional<TRawTemplates> parseTemplateText(const QByteArray &bytes)
 {
     if (bytes.contains('\0'))
         return std::nullopt;
     const QString text = Cp932::decode(bytes);
     if (text.contains(QChar(0xFFFD)))
         return std::nullopt;
-    std::vector<TRawSection> sections;
+    TRawTemplates result;
+    std::vector<TRawSection> &sections = result.Sections;
     TRawSection *current = nullptr;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        const QString trimmed = line.trimmed();
-        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
-            continue;
+    QStringList block;
+    std::vector<size_t> blockSections;
+    const auto takeLine = [&](const QString &trimmed) {
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
             const QString name = trimmed.mid(1, trimmed.size() - 2).trimmed();
             auto found = std::find_if(sections.begin(), sections.end(),
                                       [&](const TRawSection &s) { return s.Name == name; });
             if (found == sections.end()) {
                 sections.push_back({name, {}});
-                current = &sections.back();
-            } else {
-                current = &*found;
+                found = sections.end() - 1;
             }
-            continue;
+            blockSections.push_back(size_t(found - sections.begin()));
+            current = &*found;
+            return;
         }
         const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
         if (current == nullptr || eq <= 0)
-            continue;
+            return;
         const QString key = trimmed.left(eq).trimmed();
         const QString value = trimmed.mid(eq + 1).trimmed();
         const bool known = std::any_of(current->Keys.begin(), current->Keys.end(), [&](const auto &k) {
@@ -115,8 +158,39 @@ std::optional<std::vector<TRawSection>> parseTemplateText(const QByteArray &byte
         });
         if (!known)
             current->Keys.emplace_back(key, value);
+    };
+    bool summed = false;
+    const auto markDamaged = [&] {
+        for (const size_t i : blockSections)
+            sections[i].Damaged = true;
+        if (blockSections.empty())
+            result.LostLines << block.first();
+    };
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        const QString trimmed = line.trimmed();
+        if (const QRegularExpressionMatch sum = sumLine().match(trimmed); sum.hasMatch()) {
+            summed = true;
+            if (blockSum(block) != sum.captured(1).toUInt(nullptr, 16) && !block.isEmpty())
+                markDamaged();
+            // The next template's keys never join this one.
+            block.clear();
+            blockSections.clear();
+            current = nullptr;
+            continue;
+        }
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
+            continue;
+        block << trimmed;
+        takeLine(trimmed);
     }
-    return sections;
+    // Lines after the last sum of a file that has sums: a template added
+    // by hand, or one whose sum line a change ran into its last line.
+    if (summed && !block.isEmpty())
+        markDamaged();
+    return result;
 }
 
 } // namespace
@@ -288,7 +362,8 @@ void SaveListPrintLayout(TMemIniFile &ini, const TListPrintSettings &s)
     ini.WriteInteger(ListPrintSection, QStringLiteral("EndPos"), s.EndPos);
 }
 
-TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target, int *notWhole)
+TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target, int *notWhole,
+                               TTemplateDamage *damage)
 {
     const QFileInfo info(fileName);
     if (!info.exists())
@@ -302,16 +377,28 @@ TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &tar
     const QByteArray bytes = file.read(ListPrintTemplateFileMax + 1);
     if (bytes.size() > ListPrintTemplateFileMax)
         return TTemplateRead::Unreadable;
-    return ReadTemplateBytes(bytes, target, notWhole);
+    const TTemplateRead read = ReadTemplateBytes(bytes, target, notWhole, damage ? &damage->Entries : nullptr);
+    if (damage && !damage->Entries.isEmpty())
+        damage->Bytes = bytes;
+    return read;
 }
 
-TTemplateRead ReadTemplateBytes(const QByteArray &bytes, TListPrintTemplates &target, int *notWhole)
+TTemplateRead ReadTemplateBytes(const QByteArray &bytes, TListPrintTemplates &target, int *notWhole,
+                                QStringList *damaged)
 {
     int lost = 0;
-    const auto sections = parseTemplateText(bytes);
-    if (!sections)
+    const auto parsed = parseTemplateText(bytes);
+    if (!parsed)
         return TTemplateRead::Unreadable;
-    for (const TRawSection &section : *sections) {
+    if (damaged) {
+        damaged->clear();
+        for (const TRawSection &section : parsed->Sections)
+            if (section.Damaged)
+                *damaged << QLatin1Char('[') + section.Name + QLatin1Char(']');
+        *damaged << parsed->LostLines;
+    }
+    lost += int(parsed->LostLines.size());
+    for (const TRawSection &section : parsed->Sections) {
         if (target.size() >= ListPrintMaxTemplates) {
             ++lost;
             continue;
@@ -349,6 +436,12 @@ QByteArray TemplateFileBytes(const TListPrintTemplates &templates)
         bytes += "ItemNo=" + texts.ItemNo.toLatin1() + "\r\n";
         bytes += "ItemSize=" + texts.ItemSize.toLatin1() + "\r\n";
         bytes += "ItemAlign=" + texts.ItemAlign.toLatin1() + "\r\n";
+        // Each template's own sum: a change is told and costs that template
+        // alone.
+        const QStringList lines{QLatin1Char('[') + t.Name.trimmed() + QLatin1Char(']'),
+                                QStringLiteral("ItemNo=") + texts.ItemNo, QStringLiteral("ItemSize=") + texts.ItemSize,
+                                QStringLiteral("ItemAlign=") + texts.ItemAlign};
+        bytes += "; sum=" + QByteArray::number(blockSum(lines), 16).toUpper().rightJustified(8, '0') + "\r\n";
         bytes += "\r\n";
     }
     return bytes;

@@ -131,18 +131,33 @@ enum class TTemplateRead : std::uint8_t {
     Unreadable, // exists but is not a Shift-JIS INI text of sane size
 };
 
+// Templates of the file that changed since the program wrote them: the
+// entries to name ("[name]" of a template read as it now stands, or the
+// first line of one whose section line does not read) and the bytes read,
+// for the copy kept before the file is written over.
+struct TTemplateDamage {
+    QStringList Entries;
+    QByteArray Bytes;
+};
+
 // Appends the file's templates to target until it holds 10; sections with a
 // missing key, mismatched lists or a part that is not a whole number are
 // skipped. The file is only read. notWhole, when given, counts the sections
 // not taken as the file holds them (skipped, beyond the limit, a column or a
-// part of the name dropped): rewriting the file from target would lose them.
+// part of the name dropped, a template whose section line does not read):
+// rewriting the file from target would lose them. damage, when given, names
+// the templates whose lines fail their sum (see TemplateFileBytes): a
+// template whose section still reads is taken as it now stands (a value the
+// user may have typed) and named all the same.
 [[nodiscard]] TTemplateRead ReadTemplateFile(const QString &fileName, TListPrintTemplates &target,
-                                             int *notWhole = nullptr);
+                                             int *notWhole = nullptr, TTemplateDamage *damage = nullptr);
 // The same for the file's bytes: Unreadable when they are no Shift-JIS text.
 [[nodiscard]] TTemplateRead ReadTemplateBytes(const QByteArray &bytes, TListPrintTemplates &target,
-                                              int *notWhole = nullptr);
+                                              int *notWhole = nullptr, QStringList *damaged = nullptr);
 // The stored form of templates: Shift-JIS, one section per template with
-// ItemNo, ItemSize and ItemAlign, an empty line after each, CR LF.
+// ItemNo, ItemSize and ItemAlign, then the comment "; sum=XXXXXXXX" (the
+// CRC-32 of the section's lines, each without its line end and with one LF
+// after it), an empty line after each, CR LF.
 [[nodiscard]] QByteArray TemplateFileBytes(const TListPrintTemplates &templates);
 // Replaces the file with the given templates (a safe replace: on failure the
 // old file is kept and error says why).

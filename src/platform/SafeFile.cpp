@@ -13,6 +13,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -670,92 +671,189 @@ void RecoverSafeReplacesIn(const QString &folder, const QString &suffix)
 
 TFileLock::TFileLock(const QString &path) : m_path(path) {}
 
-TFileLock::~TFileLock()
+TFileLock::~TFileLock() { release(); }
+
+void TFileLock::release()
 {
+    // Closing gives the locks back.
     if (m_fd >= 0)
-        ::close(m_fd); // gives the lock back
+        ::close(m_fd);
+    if (m_folderFd >= 0)
+        ::close(m_folderFd);
+    m_fd = -1;
+    m_folderFd = -1;
 }
 
-bool TFileLock::Acquire(int waitMs, QString *error)
+namespace {
+
+enum class TLockWait { Granted, TimedOut, Failed };
+
+// Takes the flock `operation` on fd, waiting until `deadline` in the
+// system's queue of the lock: asking again and again, it would nearly never
+// meet the lock free while another program saves over and over (an import),
+// which takes it back at once. A copy of the open file waits on a thread of
+// its own; when the wait runs out that copy is left to it, and closed as
+// soon as it is granted, which gives the lock back. The caller then closes
+// fd. The error number in *code when it failed.
+TLockWait waitForLock(int fd, int operation, std::chrono::steady_clock::time_point deadline, int *code)
 {
-    const QFileInfo file(m_path);
-    const QString lockPath = file.absoluteDir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".lock"));
-    if (m_fd < 0) {
-        // Never handed to a program this process starts: it would hold the
-        // lock as long as it runs.
-        const QByteArray name = QFile::encodeName(lockPath);
-        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-        // A lock file left read-only (a folder copied from a disc) still
-        // takes the lock, which needs no right to write it.
-        if (m_fd < 0 && (errno == EACCES || errno == EPERM)) {
-            const int refused = errno;
-            m_fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-            if (m_fd < 0)
-                errno = refused;
-        }
-        if (m_fd < 0)
-            return fail(error, describe(QStringLiteral("「%1」にファイルを作れません"), lockPath, errno,
-                                        TWriteTarget::Folder));
+    if (::flock(fd, operation | LOCK_NB) == 0)
+        return TLockWait::Granted;
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+        *code = errno;
+        return TLockWait::Failed;
     }
-    // A lock of the open file itself, not of the process: two windows of one
-    // program wait for each other as two programs do.
-    if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
-        return true;
-    if (errno != EWOULDBLOCK && errno != EINTR)
-        return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, errno, TWriteTarget::File));
-    // The wait is taken in the system's queue of the lock: asking again and
-    // again, it would nearly never meet the lock free while another program
-    // saves over and over (an import), which takes it back at once. A copy of
-    // the open file waits on a thread of its own; when the wait runs out
-    // that copy is left to it, and closed as soon as it is granted, which
-    // gives the lock back.
     struct Wait {
         std::mutex mutex;
         std::condition_variable ended;
         bool done = false;
         int code = 0;
     };
-    const int copy = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
-    if (copy < 0)
-        return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, errno, TWriteTarget::File));
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) {
+        *code = errno;
+        return TLockWait::Failed;
+    }
     const auto wait = std::make_shared<Wait>();
-    const auto waitInQueue = [wait, copy] {
+    const auto waitInQueue = [wait, copy, operation] {
         int locked = 0;
         do {
-            locked = ::flock(copy, LOCK_EX);
+            locked = ::flock(copy, operation);
         } while (locked != 0 && errno == EINTR);
-        const int code = locked == 0 ? 0 : errno;
+        const int result = locked == 0 ? 0 : errno;
         // Granted, the lock stays with the open file while the waiter still
         // has it; a waiter gone gives it back with this last copy.
         ::close(copy);
         const std::lock_guard<std::mutex> hold(wait->mutex);
         wait->done = true;
-        wait->code = code;
+        wait->code = result;
         wait->ended.notify_all();
     };
     try {
         std::thread(waitInQueue).detach();
     } catch (const std::system_error &e) {
         ::close(copy);
-        return fail(error, describe(QStringLiteral("「%1」をロックできません"), lockPath, e.code().value(),
-                                    TWriteTarget::File));
+        *code = e.code().value();
+        return TLockWait::Failed;
     }
-    {
-        std::unique_lock<std::mutex> hold(wait->mutex);
-        if (wait->ended.wait_for(hold, std::chrono::milliseconds(std::max(waitMs, 0)), [&wait] { return wait->done; })) {
-            if (wait->code == 0)
-                return true;
-            return fail(error,
-                        describe(QStringLiteral("「%1」をロックできません"), lockPath, wait->code, TWriteTarget::File));
+    std::unique_lock<std::mutex> hold(wait->mutex);
+    if (!wait->ended.wait_until(hold, deadline, [&wait] { return wait->done; }))
+        return TLockWait::TimedOut;
+    *code = wait->code;
+    return wait->code == 0 ? TLockWait::Granted : TLockWait::Failed;
+}
+
+// Why the lock file that is there cannot be opened: it names the lock file,
+// not its folder (which may well be writable), and whose file it is.
+QString lockFileRefusal(const QString &lockPath, int code)
+{
+    struct stat st {};
+    const QString shown = QDir::toNativeSeparators(lockPath);
+    QString cause;
+    if (::lstat(QFile::encodeName(lockPath).constData(), &st) == 0 && st.st_uid != ::geteuid())
+        cause = QStringLiteral("ロック用のファイル「%1」がほかのユーザーのファイルで、開く権限がないため、保存できません。"
+                               "このファイルを削除するか、このファイルを読み書きできるように設定してから、やり直してください。")
+                    .arg(shown);
+    else
+        cause = QStringLiteral("ロック用のファイル「%1」を開く権限がないため、保存できません。"
+                               "このファイルを読み書きできるように設定してから、やり直してください。")
+                    .arg(shown);
+    return cause + QStringLiteral("（詳細：「%1」を開けません：%2）").arg(shown, systemError(code));
+}
+
+} // namespace
+
+bool TFileLock::Acquire(int waitMs, QString *error)
+{
+    release();
+    const QFileInfo file(m_path);
+    const QString folderPath = file.absolutePath();
+    const QString lockPath = file.absoluteDir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".lock"));
+    const QByteArray folderName = QFile::encodeName(folderPath);
+    const QByteArray name = QFile::encodeName(lockPath);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
+    const QString busy = QStringLiteral("ほかの画面かほかのプログラムが「%1」を保存している途中のため、書き込めません。"
+                                        "しばらく待ってから、もう一度保存してください。")
+                             .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    auto failed = [&](const QString &message) {
+        release();
+        return fail(error, message);
+    };
+    // Takes the folder's lock in the mode given; a file system that keeps no
+    // locks of folders leaves the lock file alone to keep the holders apart.
+    auto lockFolder = [&](int operation) -> std::optional<QString> {
+        m_folderFd = ::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_folderFd < 0)
+            return describe(QStringLiteral("「%1」を開けません"), folderPath, errno, TWriteTarget::Folder);
+        int code = 0;
+        switch (waitForLock(m_folderFd, operation, deadline, &code)) {
+        case TLockWait::Granted:
+            return std::nullopt;
+        case TLockWait::TimedOut:
+            return busy;
+        case TLockWait::Failed:
+            ::close(m_folderFd);
+            m_folderFd = -1;
+            return std::nullopt;
         }
+        return std::nullopt;
+    };
+    // The lock file alone cannot stand for the file: deleted while one
+    // program holds it, the next program would make a new one and lock that.
+    // So every holder also holds its folder shared, which no one can delete
+    // while the file is in it, and the lock file is only ever made while the
+    // folder is held exclusively: a program that finds it missing waits
+    // there until every holder of the folder's files is done. A holder then
+    // checks that the name still leads to the file it locked; when it was
+    // deleted or replaced meanwhile it starts again.
+    for (;;) {
+        if (const auto refused = lockFolder(LOCK_SH))
+            return failed(*refused);
+        // Never handed to a program this process starts: it would hold the
+        // lock as long as it runs.
+        m_fd = ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        if (m_fd < 0 && errno == ENOENT) {
+            if (m_folderFd >= 0) {
+                ::close(m_folderFd);
+                m_folderFd = -1;
+                if (const auto refused = lockFolder(LOCK_EX))
+                    return failed(*refused);
+            }
+            m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (m_fd < 0)
+                return failed(describe(QStringLiteral("「%1」にファイルを作れません"), lockPath, errno,
+                                       TWriteTarget::Folder));
+        }
+        // A lock file left read-only (a folder copied from a disc) still
+        // takes the lock, which needs no right to write it.
+        if (m_fd < 0 && (errno == EACCES || errno == EPERM)) {
+            const int refused = errno;
+            m_fd = ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (m_fd < 0)
+                return failed(lockFileRefusal(lockPath, refused));
+        }
+        if (m_fd < 0)
+            return failed(describe(QStringLiteral("「%1」を開けません"), lockPath, errno, TWriteTarget::File));
+        // A lock of the open file itself, not of the process: two windows of
+        // one program wait for each other as two programs do.
+        int code = 0;
+        switch (waitForLock(m_fd, LOCK_EX, deadline, &code)) {
+        case TLockWait::Granted:
+            break;
+        case TLockWait::TimedOut:
+            return failed(busy);
+        case TLockWait::Failed:
+            return failed(describe(QStringLiteral("「%1」をロックできません"), lockPath, code, TWriteTarget::File));
+        }
+        struct stat held {};
+        struct stat named {};
+        if (::fstat(m_fd, &held) == 0 && ::lstat(name.constData(), &named) == 0 && held.st_dev == named.st_dev &&
+            held.st_ino == named.st_ino)
+            return true;
+        release();
+        if (std::chrono::steady_clock::now() >= deadline)
+            return fail(error, busy);
     }
-    // The waiting copy goes on alone: the lock it may still get is not this
-    // holder's.
-    ::close(m_fd);
-    m_fd = -1;
-    return fail(error, QStringLiteral("ほかの画面かほかのプログラムが「%1」を保存している途中のため、書き込めません。"
-                                      "しばらく待ってから、もう一度保存してください。")
-                           .arg(QDir::toNativeSeparators(file.absoluteFilePath())));
 }
 
 bool RenameNoReplace(const QString &from, const QString &to)

@@ -88,12 +88,16 @@ private:
 };
 
 // An exclusive hold on a file that several programs read, change and write
-// back (a book's group names): the holder reads, merges and replaces the
-// file before the next one reads it, so no change reported saved is written
-// over by another program's older copy. The hold is a lock on a hidden file
-// beside the file (".<name>.lock", which stays there); the system gives it
-// back when the holder ends, however it ends. Readers need no hold: the
-// replace leaves the file whole at every moment.
+// back (a book's group names, the settings files of the data folder): the
+// holder reads, merges and replaces the file before the next one reads it,
+// so no change reported saved is written over by another program's older
+// copy. The hold is a lock on a hidden file beside the file (".<name>.lock",
+// which stays there) together with a shared lock on the folder; the lock
+// file is made only under the folder's exclusive lock, so a lock file
+// deleted while one program holds it lets no other in before the holder is
+// done. The system gives the locks back when the holder ends, however it
+// ends. Readers need no hold: the replace leaves the file whole at every
+// moment.
 class TFileLock
 {
 public:
@@ -104,14 +108,18 @@ public:
 
     // Waits up to waitMs while another holder saves, in the system's queue of
     // the lock, so that a holder saving over and over cannot keep it from
-    // the waiter by taking it back at once. False with a message
-    // naming the file when the wait ran out, or when no lock file can be
-    // made beside it (the folder's cause).
+    // the waiter by taking it back at once. False with a message naming the
+    // file when the wait ran out; naming the lock file and why when it is
+    // there but cannot be opened (another user's file); the folder's cause
+    // when no lock file can be made beside it.
     [[nodiscard]] bool Acquire(int waitMs, QString *error);
 
 private:
+    void release();
+
     QString m_path;
     int m_fd = -1;
+    int m_folderFd = -1;
 };
 
 // Call before reading `path` (a file the program owns): a missing file whose

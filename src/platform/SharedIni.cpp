@@ -1,0 +1,36 @@
+#include "platform/SharedIni.h"
+
+#include "platform/SafeFile.h"
+
+int SharedFileWaitMs = 5000;
+
+bool EditSharedIni(const QString &path, const std::function<void(TMemIniFile &)> &edit, QString *error)
+{
+    // Held until the file is replaced: no other program reads it between
+    // this read and this write.
+    TFileLock lock(path);
+    if (!lock.Acquire(SharedFileWaitMs, error))
+        return false;
+    TMemIniFile ini(path);
+    edit(ini);
+    return ini.UpdateFile(error);
+}
+
+bool SaveIniChanges(const QString &path, const TMemIniFile &base, const TMemIniFile &mine, QString *error)
+{
+    // Written even when nothing changed: a file that lacks the keys gets them,
+    // and one that may not be written over is reported, as before.
+    return EditSharedIni(
+        path,
+        [&base, &mine](TMemIniFile &ini) {
+            for (const QString &section : mine.ReadSections()) {
+                for (const QString &key : mine.ReadSection(section)) {
+                    const QString value = mine.ReadString(section, key, QString());
+                    if (!ini.ValueExists(section, key) || !base.ValueExists(section, key) ||
+                        base.ReadString(section, key, QString()) != value)
+                        ini.WriteString(section, key, value);
+                }
+            }
+        },
+        error);
+}
