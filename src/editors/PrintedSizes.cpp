@@ -120,6 +120,19 @@ TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
         if (const auto *line = dynamic_cast<const TAdditionRect *>(Document.Items[size_t(i)].get()))
             out.LeftOutNames.append(AdditionLineName(*line));
     for (size_t i = 0; i < Document.Items.size(); ++i) {
+        // The merge hands a name frame the joint names ticked for printing
+        // (none where the layout hides the name or the record keeps its
+        // persons off); a frame set for a company draws the company's lines
+        // and the one name, so that they stay off the piece.
+        const auto *name = dynamic_cast<const TNameRect *>(Document.Items[i].get());
+        if (name && !name->IsSender() && name->IsVisible() && Document.OnPrintedSide(i) &&
+            name->GetJointCount() > 0 && name->GetNameKind() != 1) {
+            out.LeftOutJoints += name->GetJointCount();
+            if (out.JointsOf.isEmpty())
+                out.JointsOf = name->GetName().trimmed();
+        }
+    }
+    for (size_t i = 0; i < Document.Items.size(); ++i) {
         // A sender block the user put in prints the lines it shows at the
         // size its box leaves them, as a free text does.
         if (const auto *block = dynamic_cast<const TSenderRect *>(Document.Items[i].get())) {
@@ -157,6 +170,14 @@ TSizeShortfalls SizeShortfalls(TLayoutDocument &Document)
     return out;
 }
 
+namespace {
+
+// How many addressees whose joint names stay off the wizard names, so that
+// its message stays on the screen.
+constexpr qsizetype kNamedJointOwners = 10;
+
+} // namespace
+
 void TShortfallTally::Add(const TSizeShortfalls &Record, int Pieces)
 {
     for (const QString &part : Record.Squeezed) {
@@ -176,6 +197,12 @@ void TShortfallTally::Add(const TSizeShortfalls &Record, int Pieces)
     for (const QString &name : Record.LeftOutNames)
         if (!m_leftOutNames.contains(name))
             m_leftOutNames.append(name);
+    if (Record.LeftOutJoints > 0) {
+        ++m_jointRecords;
+        m_jointPieces += Pieces;
+        if (m_jointOwners.size() < kNamedJointOwners)
+            m_jointOwners.append(Record.JointsOf);
+    }
 }
 
 QString TShortfallTally::Report(bool Labels) const
@@ -196,6 +223,16 @@ QString TShortfallTally::Report(bool Labels) const
         report << QStringLiteral("付加情報 %1 行を省きます（%2）：%3")
                       .arg(m_lines)
                       .arg(pieces(m_linePieces), m_leftOutNames.join(QStringLiteral("、")));
+    if (m_jointRecords > 0) {
+        // The addressees are named so that the user can find their records;
+        // a long run names the first of them and counts the rest.
+        QString owners = m_jointOwners.join(QStringLiteral("、"));
+        if (m_jointRecords > m_jointOwners.size())
+            owners += QStringLiteral(" ほか %1 件").arg(m_jointRecords - m_jointOwners.size());
+        report << QStringLiteral("%1 件の宛先の連名を省きます（%2）：%3")
+                      .arg(m_jointRecords)
+                      .arg(pieces(m_jointPieces), owners);
+    }
     return report.join(QLatin1Char('\n'));
 }
 

@@ -19,8 +19,10 @@ struct TAddressText;
 // two thirds of their width (LeastWidthRatio) untold, further named. An
 // additional line without room is left out (LeftOutAdditionLines); a free
 // text or a sender block the user put in prints as its box sizes it, and is
-// named (挿入した文字, 差出人情報) where that is below the least height. The print wizard tells the user what
-// and on how many pieces (ラベル N 枚 on labels) before anything is printed.
+// named (挿入した文字, 差出人情報) where that is below the least height. Joint
+// names ticked for printing that the layout leaves off are named with their
+// addressee. The print wizard tells the user what and on how many pieces
+// (ラベル N 枚 on labels) before anything is printed.
 
 // The part of the record the addressee item at Index prints, as the user
 // names it (住所, 会社名, 部署名, 役職, 氏名); empty for other items.
@@ -39,8 +41,16 @@ struct TSizeShortfalls {
     int LeftOutLines = 0;
     // The additional lines left out, by the names the user chose them by.
     QList<QString> LeftOutNames;
+    // The joint names the record has ticked for printing that its name frame
+    // leaves off (a company's frame prints its lines and one name), and the
+    // addressee's name they belong to.
+    int LeftOutJoints = 0;
+    QString JointsOf;
 
-    [[nodiscard]] bool empty() const { return Squeezed.isEmpty() && Small.isEmpty() && LeftOutLines == 0; }
+    [[nodiscard]] bool empty() const
+    {
+        return Squeezed.isEmpty() && Small.isEmpty() && LeftOutLines == 0 && LeftOutJoints == 0;
+    }
 };
 
 // The shortfalls of the record merged into Document now (its text items
@@ -63,6 +73,11 @@ private:
     std::map<QString, int> m_squeezed, m_small;
     int m_lines = 0;
     int m_linePieces = 0;
+    // The records whose ticked joint names stay off, their pieces, and the
+    // first of their addressees' names.
+    int m_jointRecords = 0;
+    int m_jointPieces = 0;
+    QList<QString> m_jointOwners;
 };
 
 // The print wizard's report on a run: each record of RecNos merged (with

@@ -92,6 +92,14 @@ INSTANTIATE_TEST_SUITE_P(
                     [](TSenderRect &B) { return B.AddressRect().GetAddressLine(1); }, u"１ー７ー１"},
         ComposeCase{"dashesToNoInAnAddress", [](TSenderData &, TDataFormat &F) { F.HyphenToNo = true; }, true, true,
                     [](TSenderRect &B) { return B.AddressRect().GetAddressLine(1); }, u"１の７の１"},
+        ComposeCase{"kanjiNumeralsKeepABuildingsNumber",
+                    [](TSenderData &S, TDataFormat &F) {
+                        S.Adrs2 = QStringLiteral("1-7-1 J1ビル2-B");
+                        F.KanjiNumerals = true;
+                        F.HyphenToNo = true;
+                    },
+                    true, true, [](TSenderRect &B) { return B.AddressRect().GetAddressLine(1); },
+                    u"一の七の一　Ｊ１ビル二のＢ"},
         ComposeCase{"companySetPutsEachAddressLineInItsOwnItem", none, false, true,
                     [](TSenderRect &B) { return B.GetCorpAddress(1)->GetAddressLine(0); }, u"１－７－１"},
         ComposeCase{"personName", none, true, true, name, u"山田 太郎"},

@@ -539,6 +539,10 @@ TEST(MergeFormat, addressConversions)
         {u"ABC", true, true, u"ABC"},
         {u"３－１０", false, false, u"３ー１０", true},
         {u"３－１０", false, true, u"３の１０", true},
+        // Typed in half-width, as most addresses are, the same conversions.
+        {u"3-10", true, true, u"三の一〇"},
+        {u"3-10", false, true, u"3の10"},
+        {u"3-10", false, false, u"3ー10", true},
     };
     for (const ConvertCase &c : cases) {
         TDataFormat f;
